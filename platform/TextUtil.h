@@ -1,0 +1,28 @@
+// Byte-string helpers with the Windows rules the system relies on (case-insensitive
+// comparison of ASCII letters, trimming of blanks).
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+std::string ToUpper(std::string_view s);
+std::string ToLower(std::string_view s);
+bool EqualsNoCase(std::string_view a, std::string_view b);
+bool StartsWithNoCase(std::string_view s, std::string_view prefix);
+bool EndsWithNoCase(std::string_view s, std::string_view suffix);
+// Position of needle in hay without regard to case, or npos.
+size_t FindNoCase(std::string_view hay, std::string_view needle, size_t from = 0);
+// Blanks (spaces only, like the original's Trim) removed at both ends / one end.
+std::string Trim(std::string_view s);
+std::string TrimLeft(std::string_view s);
+std::string TrimRight(std::string_view s);
+// Space, tab, CR and LF removed at both ends.
+std::string TrimWhite(std::string_view s);
+bool IsBlank(std::string_view s);
+std::vector<std::string> Split(std::string_view s, std::string_view sep);
+std::string Join(const std::vector<std::string>& parts, std::string_view sep);
+// Every occurrence of from replaced by to (exact case).
+std::string ReplaceAll(std::string s, std::string_view from, std::string_view to);
+// A RIS/Oracle identifier: letters, digits and underscore, not empty.
+bool IsIdentifier(std::string_view s);

@@ -1,0 +1,139 @@
+// Windows path mapping onto the stand-in root.
+#include "platform/WinPath.h"
+
+#include "platform/TextUtil.h"
+
+#include <cctype>
+#include <cstdlib>
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+bool hostExists(const std::string& p)
+{
+    struct stat st;
+    return ::lstat(p.c_str(), &st) == 0;
+}
+
+// Appends the components to base, finding each one without regard to case when the exact
+// name is not there.
+std::string resolveComponents(std::string base, const std::vector<std::string>& parts)
+{
+    bool lookup = true;
+    for (const std::string& part : parts) {
+        if (part.empty())
+            continue;
+        std::string next = (base == "/" ? base : base + "/");
+        std::string candidate = next + part;
+        if (lookup && part != "." && part != ".." && !hostExists(candidate)) {
+            std::string found;
+            if (DIR* d = ::opendir(base.c_str())) {
+                while (dirent* e = ::readdir(d)) {
+                    if (EqualsNoCase(e->d_name, part)) {
+                        found = e->d_name;
+                        break;
+                    }
+                }
+                ::closedir(d);
+            }
+            if (found.empty())
+                lookup = false; // nothing below a missing folder can exist
+            else
+                candidate = next + found;
+        }
+        base = candidate;
+    }
+    return base;
+}
+
+std::vector<std::string> components(std::string_view rest)
+{
+    std::vector<std::string> parts = Split(rest, "\\");
+    return parts;
+}
+
+bool wildMatch(const char* p, const char* n)
+{
+    // Iterative matching with backtracking to the last "*".
+    const char* star = nullptr;
+    const char* mark = nullptr;
+    while (*n) {
+        if (*p == '?' || (*p && std::tolower(static_cast<unsigned char>(*p)) ==
+                                    std::tolower(static_cast<unsigned char>(*n)))) {
+            ++p;
+            ++n;
+        } else if (*p == '*') {
+            star = p++;
+            mark = n;
+        } else if (star) {
+            p = star + 1;
+            n = ++mark;
+        } else {
+            return false;
+        }
+    }
+    while (*p == '*')
+        ++p;
+    return *p == 0;
+}
+
+} // namespace
+
+std::string StandInRoot()
+{
+    if (const char* r = std::getenv("TARNWICK_ROOT"); r && *r)
+        return r;
+    const char* home = std::getenv("HOME");
+    return std::string(home && *home ? home : "/tmp") + "/.tarnwick/root";
+}
+
+std::string HostPath(std::string_view winPathIn)
+{
+    std::string p = ReplaceAll(std::string(winPathIn), "/", "\\");
+    if (p.empty())
+        return {};
+    if (p.size() >= 2 && p[1] == ':' && std::isalpha(static_cast<unsigned char>(p[0]))) {
+        std::string base = StandInRoot() + "/drives/" + ToLower(p.substr(0, 1));
+        std::string rest = p.substr(2);
+        return resolveComponents(base, components(rest));
+    }
+    if (p.rfind("\\\\", 0) == 0)
+        return resolveComponents(StandInRoot() + "/unc", components(p.substr(2)));
+    if (p[0] == '\\')
+        return resolveComponents("/", components(p.substr(1)));
+    char buf[4096];
+    std::string cwd = ::getcwd(buf, sizeof buf) ? buf : ".";
+    return resolveComponents(cwd, components(p));
+}
+
+std::string WinPathFromHost(std::string_view hostPath)
+{
+    std::string h(hostPath);
+    const std::string root = StandInRoot();
+    const std::string drives = root + "/drives/";
+    const std::string unc = root + "/unc/";
+    if (h.rfind(drives, 0) == 0 && h.size() > drives.size()) {
+        std::string rest = h.substr(drives.size());
+        std::string letter = ToUpper(rest.substr(0, 1));
+        std::string tail = rest.size() > 1 ? rest.substr(1) : std::string();
+        return letter + ":" + (tail.empty() ? std::string("\\") : ReplaceAll(tail, "/", "\\"));
+    }
+    if (h.rfind(unc, 0) == 0)
+        return "\\\\" + ReplaceAll(h.substr(unc.size()), "/", "\\");
+    return ReplaceAll(h, "/", "\\");
+}
+
+bool WildcardMatch(std::string_view pattern, std::string_view name)
+{
+    std::string p(pattern);
+    if (p == "*.*" || p == "*")
+        return true;
+    // "x.*" also matches "x" without an extension, as on Windows.
+    if (p.size() > 2 && p.compare(p.size() - 2, 2, ".*") == 0 && name.find('.') == std::string_view::npos &&
+        wildMatch(p.substr(0, p.size() - 2).c_str(), std::string(name).c_str()))
+        return true;
+    return wildMatch(p.c_str(), std::string(name).c_str());
+}

@@ -1,0 +1,34 @@
+// Gives each test process its own stand-in root and temporary folders, so tests never touch
+// a user's environment and leave nothing behind.
+#pragma once
+
+#include <string>
+
+namespace testsupport {
+
+// Sets TARNWICK_ROOT, TEMP and TMP to fresh folders under the host temporary directory and
+// resets the process-wide values that depend on them. Called once by the test mains.
+void PrepareProcessEnvironment();
+
+// A fresh empty host folder for one test; removed again by the caller's ScopedDir.
+std::string MakeTempHostDir(const std::string& tag);
+
+// The folder of the built executables (the program and the stand-ins).
+std::string BinDir();
+
+// The source tree's folder (for fixtures in tests/data).
+std::string SourceDir();
+
+class ScopedDir {
+public:
+    explicit ScopedDir(const std::string& tag);
+    ~ScopedDir();
+    ScopedDir(const ScopedDir&) = delete;
+    ScopedDir& operator=(const ScopedDir&) = delete;
+    const std::string& host() const { return path_; }
+
+private:
+    std::string path_;
+};
+
+} // namespace testsupport
