@@ -1,0 +1,293 @@
+// Building and parsing the lines of RIS dump files.
+#include "dbaccess/DumpFormat.h"
+
+#include "platform/TextUtil.h"
+
+#include <charconv>
+
+namespace {
+
+std::string joinNames(const std::vector<DumpColumn>& columns, std::string_view sep)
+{
+    std::string s;
+    for (size_t i = 0; i < columns.size(); ++i) {
+        if (i)
+            s += sep;
+        s += columns[i].name;
+    }
+    return s;
+}
+
+bool parseLong(std::string_view s, long& v)
+{
+    if (s.empty())
+        return false;
+    auto r = std::from_chars(s.data(), s.data() + s.size(), v);
+    return r.ec == std::errc() && r.ptr == s.data() + s.size();
+}
+
+} // namespace
+
+std::string DumpFormat::DefaultSchemaLine(std::string_view schema)
+{
+    return std::string(kDefaultSchema) + std::string(schema);
+}
+
+std::string DumpFormat::CreateSchemaLine(std::string_view schema, std::string_view rest)
+{
+    return std::string(kCreateSchema) + std::string(schema) + std::string(rest);
+}
+
+std::string DumpFormat::CreateTableLine(std::string_view table, const std::vector<DumpColumn>& columns)
+{
+    std::string s = std::string(kCreateTable) + std::string(table) + " (";
+    for (size_t i = 0; i < columns.size(); ++i) {
+        if (i)
+            s += ", ";
+        s += columns[i].name + " " + columns[i].type;
+    }
+    return s + ")";
+}
+
+std::string DumpFormat::InsertLine(std::string_view table, const std::vector<DumpColumn>& columns)
+{
+    std::string marks;
+    for (size_t i = 0; i < columns.size(); ++i)
+        marks += i ? ", ?" : "?";
+    return std::string(kInsertInto) + std::string(table) + " (" + joinNames(columns, ", ") + ") values (" + marks + ")";
+}
+
+std::string DumpFormat::VariableLayoutLine(const std::vector<DumpColumn>& columns)
+{
+    std::string s = std::string(kVariable) + " ";
+    for (const DumpColumn& c : columns)
+        s += c.name + " ";
+    return s;
+}
+
+std::string DumpFormat::FixedHeaderLine(const std::vector<DumpFixedField>& fields)
+{
+    std::string s;
+    for (size_t i = 0; i < fields.size(); ++i) {
+        if (i)
+            s += ' ';
+        s += fields[i].name + " " + std::to_string(fields[i].first) + " " + std::to_string(fields[i].last);
+    }
+    return s;
+}
+
+std::string DumpFormat::IndexLine(std::string_view table, std::string_view column)
+{
+    return std::string(kCreateUniqueIndex) + "u" + std::string(table) + " on " + std::string(table) + " (" +
+           std::string(column) + ")";
+}
+
+std::string DumpFormat::GrantLine(std::string_view table)
+{
+    return std::string(kGrant) + std::string(table) + " to PUBLIC";
+}
+
+void DumpFormat::AppendVariableRow(std::string& out, const DumpRow& values, const std::vector<bool>& quoted)
+{
+    for (size_t i = 0; i < values.size(); ++i) {
+        if (!values[i]) {
+            out += "  ";
+            continue;
+        }
+        if (i < quoted.size() && quoted[i]) {
+            out += '\'';
+            for (char c : *values[i]) {
+                if (c == '\'')
+                    out += '\'';
+                out += c;
+            }
+            out += "' ";
+        } else {
+            out += *values[i];
+            out += ' ';
+        }
+    }
+}
+
+bool DumpFormat::AppendFixedRow(std::string& out, const DumpRow& values, const std::vector<DumpFixedField>& fields)
+{
+    const size_t start = out.size();
+    for (size_t i = 0; i < fields.size(); ++i) {
+        const size_t width = static_cast<size_t>(fields[i].last - fields[i].first + 1);
+        const std::string* v = i < values.size() && values[i] ? &*values[i] : nullptr;
+        if (v && v->size() > width) {
+            out.resize(start);
+            return false;
+        }
+        size_t used = 0;
+        if (v) {
+            out += *v;
+            used = v->size();
+        }
+        out.append(width - used + 1, ' ');
+    }
+    return true;
+}
+
+DumpRow DumpFormat::ParseVariableRow(std::string_view line, size_t columnCount)
+{
+    DumpRow row;
+    row.reserve(columnCount);
+    size_t p = 0;
+    const size_t n = line.size();
+    while (row.size() < columnCount) {
+        if (p >= n) {
+            row.emplace_back(std::nullopt);
+            continue;
+        }
+        if (line[p] == ' ') { // the blank that stands for NULL, then its closing blank
+            row.emplace_back(std::nullopt);
+            p += 2;
+            continue;
+        }
+        std::string v;
+        if (line[p] == '\'') {
+            ++p;
+            while (p < n) {
+                if (line[p] == '\'') {
+                    if (p + 1 < n && line[p + 1] == '\'') {
+                        v += '\'';
+                        p += 2;
+                        continue;
+                    }
+                    ++p;
+                    break;
+                }
+                v += line[p++];
+            }
+        } else {
+            size_t e = line.find(' ', p);
+            if (e == std::string_view::npos)
+                e = n;
+            v.assign(line.substr(p, e - p));
+            p = e;
+        }
+        row.emplace_back(std::move(v));
+        ++p; // the blank after the value
+    }
+    return row;
+}
+
+DumpRow DumpFormat::ParseFixedRow(std::string_view line, const std::vector<DumpFixedField>& fields)
+{
+    DumpRow row;
+    row.reserve(fields.size());
+    for (const DumpFixedField& f : fields) {
+        const size_t b = static_cast<size_t>(f.first > 0 ? f.first - 1 : 0);
+        if (b >= line.size()) {
+            row.emplace_back(std::nullopt);
+            continue;
+        }
+        std::string v = TrimRight(line.substr(b, static_cast<size_t>(f.last - f.first + 1)));
+        if (v.find_first_not_of(' ') == std::string::npos)
+            row.emplace_back(std::nullopt);
+        else
+            row.emplace_back(std::move(v));
+    }
+    return row;
+}
+
+bool DumpFormat::ParseFixedHeader(std::string_view line, std::vector<DumpFixedField>& fields)
+{
+    fields.clear();
+    std::vector<std::string> words;
+    for (const std::string& w : Split(Trim(line), " "))
+        if (!w.empty())
+            words.push_back(w);
+    if (words.empty() || words.size() % 3 != 0)
+        return false;
+    for (size_t i = 0; i < words.size(); i += 3) {
+        DumpFixedField f;
+        f.name = words[i];
+        if (!parseLong(words[i + 1], f.first) || !parseLong(words[i + 2], f.last) || f.first < 1 || f.last < f.first)
+            return false;
+        fields.push_back(std::move(f));
+    }
+    return true;
+}
+
+bool DumpFormat::ParseCreateTableLine(std::string_view line, std::string& table, std::vector<DumpColumn>& columns)
+{
+    std::string l = Trim(line);
+    if (!StartsWithNoCase(l, kCreateTable))
+        return false;
+    const size_t open = l.find(" (");
+    const size_t close = l.rfind(')');
+    if (open == std::string::npos || close == std::string::npos || close < open)
+        return false;
+    table = Trim(std::string_view(l).substr(kCreateTable.size(), open - kCreateTable.size()));
+    columns = ParseColumnList(Trim(std::string_view(l).substr(open + 2, close - open - 2)));
+    return true;
+}
+
+std::vector<DumpColumn> DumpFormat::ParseColumnList(std::string_view list)
+{
+    std::vector<DumpColumn> columns;
+    if (list.empty())
+        return columns;
+    for (const std::string& def : Split(list, ", ")) {
+        DumpColumn c;
+        const size_t blank = def.find(' ');
+        c.name = Trim(blank == std::string::npos ? std::string_view(def) : std::string_view(def).substr(0, blank));
+        std::vector<std::string> words = Split(def, " ");
+        for (size_t i = 1; i < words.size(); ++i)
+            if (!words[i].empty())
+                c.type = words[i];
+        // A definition whose first word is empty ("  a int") keeps its name as the first word.
+        columns.push_back(std::move(c));
+    }
+    return columns;
+}
+
+std::string DumpFormat::NameAfterKeyword(std::string_view text, size_t pos)
+{
+    size_t e = pos;
+    while (e < text.size() && text[e] != ' ' && text[e] != '\r' && text[e] != '\n')
+        ++e;
+    return Trim(text.substr(pos, e - pos));
+}
+
+bool DumpFormat::IsQuotedType(std::string_view type)
+{
+    const std::string t = ToLower(type);
+    for (const char* w : {"smallint", "int", "decimal", "real", "double"})
+        if (t.find(w) != std::string::npos)
+            return false;
+    return true;
+}
+
+long DumpFormat::FixedWidthOfType(std::string_view type)
+{
+    const std::string t = ToLower(Trim(type));
+    if (t.find("smallint") != std::string::npos)
+        return 6;
+    if (t.find("int") != std::string::npos)
+        return 11;
+    if (t.find("decimal") != std::string::npos || t.find("real") != std::string::npos ||
+        t.find("double") != std::string::npos)
+        return 24;
+    const size_t open = t.find('(');
+    if (t.find("char") != std::string::npos && open != std::string::npos && !t.empty() && t.back() == ')') {
+        long n = 0;
+        if (parseLong(Trim(std::string_view(t).substr(open + 1, t.size() - open - 2)), n) && n > 0)
+            return n;
+    }
+    return 240;
+}
+
+std::vector<DumpFixedField> DumpFormat::FixedFieldsFor(const std::vector<DumpColumn>& columns)
+{
+    std::vector<DumpFixedField> fields;
+    long next = 1;
+    for (const DumpColumn& c : columns) {
+        DumpFixedField f{c.name, next, next + FixedWidthOfType(c.type) - 1};
+        next = f.last + 2;
+        fields.push_back(std::move(f));
+    }
+    return fields;
+}

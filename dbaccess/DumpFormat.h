@@ -1,0 +1,101 @@
+// The RIS dump file format: its keywords and the building and parsing of its lines, shared by
+// every writer and reader of dumps (the access object, the listing, the stand-in RIS clients).
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// One column of a create-table line: "name type".
+struct DumpColumn {
+    std::string name;
+    std::string type; // as written: "smallint", "int", "double", "char(20)", "char", "date", ...
+};
+
+// How the rows of a table block are written.
+enum class DumpLayout {
+    Variable, // "***variable***" line; values separated by blanks, characters quoted
+    Fixed,    // header line "name first last ..."; each value at its positions
+};
+
+// One value of a row; std::nullopt is NULL.
+using DumpValue = std::optional<std::string>;
+using DumpRow = std::vector<DumpValue>;
+
+// The positions of one column in the fixed layout (1-based, inclusive).
+struct DumpFixedField {
+    std::string name;
+    long first = 0;
+    long last = 0;
+};
+
+class DumpFormat {
+public:
+    // Chunks of a dump are at most this many bytes, cut after their last line end.
+    static constexpr size_t kChunkSize = 20'000'000;
+
+    static constexpr std::string_view kCreateSchema = "create schema ";
+    static constexpr std::string_view kDefaultSchema = "default schema ";
+    static constexpr std::string_view kCreateTable = "create table ";
+    static constexpr std::string_view kInsertInto = "insert into ";
+    static constexpr std::string_view kVariable = "***variable***";
+    static constexpr std::string_view kEndOfTable = "***RIS*** End of Table ***RIS***";
+    static constexpr std::string_view kEndOfSchema = "***RIS*** End of Schema ***RIS***";
+    static constexpr std::string_view kCreateUniqueIndex = "create unique index ";
+    static constexpr std::string_view kGrant = "grant select, insert, delete, update on ";
+    static constexpr std::string_view kCreateView = "create view ";
+    static constexpr std::string_view kLineEnd = "\r\n";
+
+    // Lines as the system writes them, without their line end.
+    static std::string DefaultSchemaLine(std::string_view schema);
+    static std::string CreateSchemaLine(std::string_view schema, std::string_view rest);
+    static std::string CreateTableLine(std::string_view table, const std::vector<DumpColumn>& columns);
+    static std::string InsertLine(std::string_view table, const std::vector<DumpColumn>& columns);
+    // "***variable*** " + every column name followed by one blank.
+    static std::string VariableLayoutLine(const std::vector<DumpColumn>& columns);
+    // "name first last" per column, joined by blanks.
+    static std::string FixedHeaderLine(const std::vector<DumpFixedField>& fields);
+    static std::string IndexLine(std::string_view table, std::string_view column);
+    static std::string GrantLine(std::string_view table);
+
+    // A variable-layout row: every value followed by one blank; character values quoted with
+    // inner quotes doubled; NULL a single blank. quoted[i] says whether column i is character
+    // data (see IsQuotedType); a short quoted list means unquoted for the rest.
+    static void AppendVariableRow(std::string& out, const DumpRow& values, const std::vector<bool>& quoted);
+    // A fixed-layout row: each value left-aligned in its field and followed by one blank.
+    // Fails (returns false) when a value is longer than its field.
+    static bool AppendFixedRow(std::string& out, const DumpRow& values, const std::vector<DumpFixedField>& fields);
+
+    // The values of one variable-layout row (the line without its line end), exactly
+    // columnCount of them: a quoted value is character data (an empty one stays empty), an
+    // unquoted one is taken as written, a blank in a value position is NULL. Missing values
+    // at the end of a short line are NULL.
+    static DumpRow ParseVariableRow(std::string_view line, size_t columnCount);
+    // The values of one fixed-layout row: each field's text with trailing blanks removed;
+    // a field of blanks only (or beyond the line) is NULL.
+    static DumpRow ParseFixedRow(std::string_view line, const std::vector<DumpFixedField>& fields);
+    // The header line's words taken three by three; false when they are not name, number,
+    // number triples.
+    static bool ParseFixedHeader(std::string_view line, std::vector<DumpFixedField>& fields);
+
+    // Parses "create table t (a int, b char(10))" (blanks at both ends allowed). False when the
+    // line is not a create-table line or lacks "(" or ")".
+    static bool ParseCreateTableLine(std::string_view line, std::string& table, std::vector<DumpColumn>& columns);
+    // The column list split at every ", "; each piece split at its first blank into name and
+    // the last non-empty word as type.
+    static std::vector<DumpColumn> ParseColumnList(std::string_view list);
+
+    // The name after a schema keyword at pos: up to the next blank or line end, trimmed.
+    static std::string NameAfterKeyword(std::string_view text, size_t pos);
+
+    // Whether values of this type are written in quotes: every type the numeric words
+    // ("smallint", "int", "decimal", "real", "double") do not describe.
+    static bool IsQuotedType(std::string_view type);
+    // Field width of a type in the fixed layout: char(n) n, char 240, smallint 6, int 11,
+    // double/real/decimal 24, other types 240.
+    static long FixedWidthOfType(std::string_view type);
+    // Consecutive fields for the columns, each as wide as its type.
+    static std::vector<DumpFixedField> FixedFieldsFor(const std::vector<DumpColumn>& columns);
+};

@@ -1,0 +1,125 @@
+// Item-by-item reading of RIS dump files.
+#include "dbaccess/DumpReader.h"
+
+#include "platform/AppError.h"
+#include "platform/TextUtil.h"
+
+namespace {
+
+bool startsWith(std::string_view s, std::string_view p)
+{
+    return s.substr(0, p.size()) == p;
+}
+
+[[noreturn]] void badFormat(long line)
+{
+    throw AppError(1, "DumpReader", "Incorrect RIS dump file format (line " + std::to_string(line) + ")");
+}
+
+} // namespace
+
+DumpReader::DumpReader(const std::string& path, size_t chunkSize) : scanner_(path, chunkSize) {}
+
+bool DumpReader::nextLine(std::string_view& line)
+{
+    while (pos_ >= chunk_.size()) {
+        if (!scanner_.NextChunk(chunk_))
+            return false;
+        pos_ = 0;
+    }
+    size_t e = chunk_.find('\n', pos_);
+    // A line longer than a chunk continues in the next ones: the reader gives it whole.
+    std::string more;
+    while (e == std::string::npos && scanner_.NextChunk(more)) {
+        chunk_.erase(0, pos_);
+        pos_ = 0;
+        const size_t searchFrom = chunk_.size();
+        chunk_ += more;
+        e = chunk_.find('\n', searchFrom);
+    }
+    size_t next;
+    if (e == std::string::npos) {
+        e = chunk_.size(); // the last line, without a line end
+        next = e;
+    } else {
+        next = e + 1;
+    }
+    size_t end = e;
+    if (end > pos_ && chunk_[end - 1] == '\r')
+        --end;
+    line = std::string_view(chunk_).substr(pos_, end - pos_);
+    pos_ = next;
+    ++lineNumber_;
+    return true;
+}
+
+bool DumpReader::Next(DumpItem& item)
+{
+    std::string_view line;
+    if (!nextLine(line))
+        return false;
+    item.line.assign(line);
+    item.lineNumber = lineNumber_;
+    item.values.clear();
+    item.table = table_;
+
+    switch (state_) {
+    case State::AfterCreate:
+        if (startsWith(line, DumpFormat::kInsertInto)) {
+            item.kind = DumpItemKind::InsertLine;
+            state_ = State::AfterInsert;
+            return true;
+        }
+        [[fallthrough]];
+    case State::AfterInsert:
+        item.kind = DumpItemKind::LayoutLine;
+        if (startsWith(line, DumpFormat::kVariable)) {
+            layout_ = DumpLayout::Variable;
+            fields_.clear();
+        } else {
+            layout_ = DumpLayout::Fixed;
+            if (!DumpFormat::ParseFixedHeader(line, fields_))
+                badFormat(lineNumber_);
+        }
+        item.layout = layout_;
+        item.fixedFields = fields_;
+        item.columns = columns_;
+        state_ = State::InRows;
+        return true;
+    case State::InRows:
+        if (line == DumpFormat::kEndOfTable) {
+            item.kind = DumpItemKind::EndOfTable;
+            state_ = State::Outside;
+            return true;
+        }
+        item.kind = DumpItemKind::Row;
+        item.values = layout_ == DumpLayout::Variable ? DumpFormat::ParseVariableRow(line, columns_.size())
+                                                      : DumpFormat::ParseFixedRow(line, fields_);
+        return true;
+    case State::Outside:
+        break;
+    }
+
+    if (startsWith(line, DumpFormat::kCreateSchema) || startsWith(line, DumpFormat::kDefaultSchema)) {
+        item.kind = DumpItemKind::SchemaLine;
+        item.createSchema = startsWith(line, DumpFormat::kCreateSchema);
+        item.schemaName = DumpFormat::NameAfterKeyword(
+            line, item.createSchema ? DumpFormat::kCreateSchema.size() : DumpFormat::kDefaultSchema.size());
+    } else if (startsWith(line, DumpFormat::kCreateTable)) {
+        if (!DumpFormat::ParseCreateTableLine(line, table_, columns_))
+            badFormat(lineNumber_);
+        item.kind = DumpItemKind::CreateTable;
+        item.table = table_;
+        item.columns = columns_;
+        state_ = State::AfterCreate;
+    } else if (startsWith(line, DumpFormat::kCreateUniqueIndex)) {
+        item.kind = DumpItemKind::IndexLine;
+    } else if (startsWith(line, DumpFormat::kGrant)) {
+        item.kind = DumpItemKind::GrantLine;
+    } else if (line == DumpFormat::kEndOfSchema) {
+        item.kind = DumpItemKind::EndOfSchema;
+    } else {
+        item.kind = DumpItemKind::OtherLine;
+    }
+    return true;
+}

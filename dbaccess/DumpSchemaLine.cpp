@@ -1,0 +1,152 @@
+// Rewriting the schema line of dump files.
+#include "dbaccess/DumpSchemaLine.h"
+
+#include "dbaccess/DumpScanner.h"
+#include "platform/AppError.h"
+#include "platform/Clock.h"
+#include "platform/TextUtil.h"
+#include "platform/WinPath.h"
+
+#include <cstdio>
+
+namespace {
+
+constexpr size_t kFirstLineStep = 4096;
+
+struct FileCloser {
+    std::FILE* f;
+    ~FileCloser()
+    {
+        if (f)
+            std::fclose(f);
+    }
+};
+
+// The text from the file's start up to and including the first CR LF, read in growing
+// prefixes; the whole file when it holds no CR LF.
+std::string firstLineWithEnd(std::FILE* f)
+{
+    std::string prefix;
+    char buf[kFirstLineStep];
+    size_t searchFrom = 0;
+    for (;;) {
+        const size_t got = std::fread(buf, 1, sizeof buf, f);
+        if (got == 0)
+            return prefix;
+        prefix.append(buf, got);
+        const size_t crlf = prefix.find("\r\n", searchFrom);
+        if (crlf != std::string::npos)
+            return prefix.substr(0, crlf + 2);
+        searchFrom = prefix.size() - 1;
+    }
+}
+
+} // namespace
+
+bool DumpSchemaLine::RewriteInPlace(const std::string& dumpFile)
+{
+    FileCloser f{std::fopen(HostPath(dumpFile).c_str(), "r+b")};
+    if (!f.f)
+        throw AppError(53, "DumpSchemaLine", "File '" + dumpFile + "' not found");
+    const std::string first = firstLineWithEnd(f.f);
+    if (first.size() < 2 || first.compare(first.size() - 2, 2, "\r\n") != 0)
+        return false;
+    const std::string line = first.substr(0, first.size() - 2);
+    if (line.rfind("default ", 0) == 0 || first.size() <= 18)
+        return false;
+    // The name starts at character 15, right after "create schema ". A line that ends after
+    // the name (no blank follows) gives the name up to the line end.
+    constexpr size_t kNameStart = 14;
+    size_t blank = line.find(' ', kNameStart);
+    if (blank == std::string::npos)
+        blank = line.size();
+    std::string newLine = DumpFormat::DefaultSchemaLine(line.substr(kNameStart, blank - kNameStart));
+    if (newLine.size() > line.size())
+        return false;
+    newLine.append(line.size() - newLine.size(), ' ');
+    newLine += "\r\n";
+    if (std::fseek(f.f, 0, SEEK_SET) != 0 || std::fwrite(newLine.data(), 1, newLine.size(), f.f) != newLine.size())
+        throw AppError(57, "DumpSchemaLine", "Device I/O error writing '" + dumpFile + "'");
+    std::FILE* closing = f.f;
+    f.f = nullptr;
+    if (std::fclose(closing) != 0)
+        throw AppError(57, "DumpSchemaLine", "Device I/O error writing '" + dumpFile + "'");
+    return true;
+}
+
+std::string DumpSchemaLine::ReadFirstLine(const std::string& dumpFile)
+{
+    FileCloser f{std::fopen(HostPath(dumpFile).c_str(), "rb")};
+    if (!f.f)
+        throw AppError(53, "DumpSchemaLine", "File '" + dumpFile + "' not found");
+    std::string line;
+    char buf[kFirstLineStep];
+    for (;;) {
+        const size_t got = std::fread(buf, 1, sizeof buf, f.f);
+        if (got == 0)
+            break;
+        const std::string_view piece(buf, got);
+        const size_t lf = piece.find('\n');
+        line.append(piece.substr(0, lf));
+        if (lf != std::string_view::npos)
+            break;
+    }
+    if (!line.empty() && line.back() == '\r')
+        line.pop_back();
+    return line;
+}
+
+std::string DumpSchemaLine::SchemaNameOf(std::string_view line)
+{
+    // The phrase as written first; a line found without regard to case still gives its name.
+    size_t p = line.find(DumpFormat::kDefaultSchema);
+    size_t len = DumpFormat::kDefaultSchema.size();
+    if (p == std::string_view::npos)
+        p = line.find(DumpFormat::kCreateSchema), len = DumpFormat::kCreateSchema.size();
+    if (p == std::string_view::npos)
+        p = FindNoCase(line, DumpFormat::kDefaultSchema), len = DumpFormat::kDefaultSchema.size();
+    if (p == std::string_view::npos)
+        p = FindNoCase(line, DumpFormat::kCreateSchema), len = DumpFormat::kCreateSchema.size();
+    if (p == std::string_view::npos)
+        return {};
+    const size_t from = p + len;
+    size_t blank = line.find(' ', from);
+    if (blank == std::string_view::npos)
+        blank = line.size();
+    return Trim(line.substr(from, blank - from));
+}
+
+std::string DumpSchemaLine::CopyWithSchemaName(const std::string& source, const std::string& target,
+                                               const std::string& targetSchema, size_t chunkSize)
+{
+    DumpScanner scanner(source, chunkSize);
+    FileCloser out{std::fopen(HostPath(target).c_str(), "wb")};
+    if (!out.f)
+        throw AppError(75, "DumpSchemaLine", "Path/File access error '" + target + "'");
+    std::string name;
+    bool rewritten = false;
+    std::string chunk;
+    while (scanner.NextChunk(chunk)) {
+        if (!rewritten && (FindNoCase(chunk, DumpFormat::kDefaultSchema) != std::string::npos ||
+                           FindNoCase(chunk, DumpFormat::kCreateSchema) != std::string::npos)) {
+            std::vector<std::string> lines = Split(ReplaceAll(chunk, "\r", ""), "\n");
+            for (std::string& l : lines) {
+                if (FindNoCase(l, DumpFormat::kDefaultSchema) == std::string::npos &&
+                    FindNoCase(l, DumpFormat::kCreateSchema) == std::string::npos)
+                    continue;
+                name = IsBlank(targetSchema) ? SchemaNameOf(l) : Trim(targetSchema);
+                l = DumpFormat::DefaultSchemaLine(name);
+                break;
+            }
+            chunk = Join(lines, DumpFormat::kLineEnd);
+            rewritten = true;
+        }
+        if (std::fwrite(chunk.data(), 1, chunk.size(), out.f) != chunk.size())
+            throw AppError(57, "DumpSchemaLine", "Device I/O error writing '" + target + "'");
+    }
+    std::FILE* closing = out.f;
+    out.f = nullptr;
+    if (std::fclose(closing) != 0)
+        throw AppError(57, "DumpSchemaLine", "Device I/O error writing '" + target + "'");
+    return name;
+}

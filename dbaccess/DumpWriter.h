@@ -1,0 +1,58 @@
+// Writes a RIS dump file line by line: schema line, table blocks with their rows, index,
+// grant and view lines, end-of-schema line. Every line ends with CR LF.
+#pragma once
+
+#include "dbaccess/DumpFormat.h"
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+class DumpWriter {
+public:
+    // Creates (or replaces) the file at the Windows path. Raises error 75 "Path/File access
+    // error '<path>'" when it cannot be created.
+    explicit DumpWriter(const std::string& path);
+    // Closes the file without an end-of-schema line when Finish was not called.
+    ~DumpWriter();
+    DumpWriter(const DumpWriter&) = delete;
+    DumpWriter& operator=(const DumpWriter&) = delete;
+
+    // "create schema " + name + rest (the unload client's form).
+    void WriteCreateSchemaLine(const std::string& schema, const std::string& rest);
+    // "default schema " + name (the form the system writes).
+    void WriteDefaultSchemaLine(const std::string& schema);
+
+    // Create-table, insert and layout lines. In the fixed layout the fields are consecutive,
+    // each as wide as its column's type (DumpFormat::FixedFieldsFor) unless given.
+    void BeginTable(const std::string& table, const std::vector<DumpColumn>& columns,
+                    DumpLayout layout = DumpLayout::Variable, std::vector<DumpFixedField> fields = {});
+    // One data row in the open table's layout; quoting by the columns' types. Raises error 1
+    // when a value does not fit its fixed field.
+    void WriteRow(const DumpRow& values);
+    // "***RIS*** End of Table ***RIS***".
+    void EndTable();
+
+    void WriteIndexLine(const std::string& table, const std::string& column);
+    void WriteGrantLine(const std::string& table);
+    // Any other line (a view definition), written as given.
+    void WriteLine(const std::string& line);
+
+    // "***RIS*** End of Schema ***RIS***", then the file is closed.
+    void Finish();
+    // Flushes and closes; raises error 57 when the data could not be written.
+    void Close();
+
+    const std::vector<DumpFixedField>& FixedFields() const { return fields_; }
+
+private:
+    void flushIfFull();
+
+    std::string path_;
+    std::FILE* file_ = nullptr;
+    std::string buffer_;
+    std::string table_;
+    DumpLayout layout_ = DumpLayout::Variable;
+    std::vector<bool> quoted_;
+    std::vector<DumpFixedField> fields_;
+};

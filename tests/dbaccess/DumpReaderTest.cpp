@@ -1,0 +1,192 @@
+// Writing a dump with DumpWriter and reading it back with DumpReader, in both layouts and across
+// chunk borders.
+#include "dbaccess/DumpReader.h"
+#include "dbaccess/DumpWriter.h"
+
+#include "DumpTestFiles.h"
+#include "platform/AppError.h"
+#include "support/TestEnvironment.h"
+
+#include <gtest/gtest.h>
+
+using namespace dumptest;
+
+namespace {
+
+const std::vector<DumpColumn> kColumns = {{"id", "int"}, {"name", "char(20)"}, {"weight", "double"}, {"note", "char"}};
+
+std::vector<DumpRow> sampleRows()
+{
+    return {
+        {std::string("1"), std::string("plain"), std::string("2.5"), std::string("it's")},
+        {std::string("2"), std::string("   "), std::nullopt, std::string("")},
+        {std::nullopt, std::nullopt, std::nullopt, std::nullopt},
+        {std::string("4"), std::string("'"), std::string("-32768"), std::nullopt},
+        {std::string("5"), std::string("a b  c"), std::string("1e3"), std::string("say \"hi\"")},
+    };
+}
+
+struct ReadBack {
+    std::vector<DumpItemKind> kinds;
+    std::vector<DumpRow> rows;
+    std::string schema;
+    std::string table;
+    std::vector<DumpColumn> columns;
+};
+
+ReadBack readAll(const std::string& path, size_t chunkSize)
+{
+    ReadBack r;
+    DumpReader reader(path, chunkSize);
+    DumpItem item;
+    while (reader.Next(item)) {
+        r.kinds.push_back(item.kind);
+        if (item.kind == DumpItemKind::SchemaLine)
+            r.schema = item.schemaName;
+        if (item.kind == DumpItemKind::CreateTable) {
+            r.table = item.table;
+            r.columns = item.columns;
+        }
+        if (item.kind == DumpItemKind::Row)
+            r.rows.push_back(item.values);
+    }
+    return r;
+}
+
+} // namespace
+
+class DumpRoundTrip : public ::testing::TestWithParam<std::tuple<DumpLayout, size_t>> {
+protected:
+    testsupport::ScopedDir dir_{"dumprt"};
+};
+
+TEST_P(DumpRoundTrip, RowsComeBackAsWritten)
+{
+    const auto [layout, chunkSize] = GetParam();
+    const std::string path = Win(dir_.host() + "/t.dmp");
+    {
+        DumpWriter w(path);
+        w.WriteCreateSchemaLine("pd_abc", " password x");
+        w.BeginTable("pdtable_113", kColumns, layout);
+        for (const DumpRow& row : sampleRows())
+            w.WriteRow(row);
+        w.EndTable();
+        w.WriteIndexLine("pdtable_113", "id");
+        w.WriteGrantLine("pdtable_113");
+        w.Finish();
+    }
+    const ReadBack r = readAll(path, chunkSize);
+    EXPECT_EQ(r.schema, "pd_abc");
+    EXPECT_EQ(r.table, "pdtable_113");
+    ASSERT_EQ(r.columns.size(), kColumns.size());
+    EXPECT_EQ(r.columns[1].type, "char(20)");
+    std::vector<DumpRow> expected = sampleRows();
+    if (layout == DumpLayout::Fixed) {
+        // The fixed layout cannot tell blanks from NULL, nor keep trailing blanks.
+        expected[1][1] = std::nullopt;
+        expected[1][3] = std::nullopt;
+    }
+    EXPECT_EQ(r.rows, expected);
+    const std::vector<DumpItemKind> kinds = {
+        DumpItemKind::SchemaLine, DumpItemKind::CreateTable, DumpItemKind::InsertLine, DumpItemKind::LayoutLine,
+        DumpItemKind::Row,        DumpItemKind::Row,         DumpItemKind::Row,        DumpItemKind::Row,
+        DumpItemKind::Row,        DumpItemKind::EndOfTable,  DumpItemKind::IndexLine,  DumpItemKind::GrantLine,
+        DumpItemKind::EndOfSchema};
+    EXPECT_EQ(r.kinds, kinds);
+}
+
+INSTANTIATE_TEST_SUITE_P(LayoutsAndChunks, DumpRoundTrip,
+                         ::testing::Combine(::testing::Values(DumpLayout::Variable, DumpLayout::Fixed),
+                                            ::testing::Values(size_t{7}, size_t{64}, DumpFormat::kChunkSize)));
+
+TEST(DumpWriterTest, WritesTheLinesOfTheFormat)
+{
+    testsupport::ScopedDir dir("dumpw");
+    const std::string path = Win(dir.host() + "/w.dmp");
+    {
+        DumpWriter w(path);
+        w.WriteDefaultSchemaLine("dd_x");
+        w.BeginTable("t", {{"a", "int"}, {"b", "char(3)"}, {"c", "smallint"}});
+        w.WriteRow({std::string("1"), std::string("x'y"), std::nullopt});
+        w.WriteRow({std::nullopt, std::string(""), std::string("-3")});
+        w.EndTable();
+        w.Finish();
+    }
+    EXPECT_EQ(ReadHostFile(dir.host() + "/w.dmp"),
+              "default schema dd_x\r\n"
+              "create table t (a int, b char(3), c smallint)\r\n"
+              "insert into t (a, b, c) values (?, ?, ?)\r\n"
+              "***variable*** a b c \r\n"
+              "1 'x''y'   \r\n"
+              "  '' -3 \r\n"
+              "***RIS*** End of Table ***RIS***\r\n"
+              "***RIS*** End of Schema ***RIS***\r\n");
+}
+
+TEST(DumpWriterTest, FixedLayoutPlacesEachValueAtItsPositions)
+{
+    testsupport::ScopedDir dir("dumpf");
+    const std::string path = Win(dir.host() + "/f.dmp");
+    {
+        DumpWriter w(path);
+        w.WriteDefaultSchemaLine("s");
+        w.BeginTable("t", {{"a", "smallint"}, {"b", "char(4)"}}, DumpLayout::Fixed);
+        w.WriteRow({std::string("7"), std::string("abcd")});
+        EXPECT_THROW(w.WriteRow({std::string("7"), std::string("abcde")}), AppError);
+        w.EndTable();
+        w.Finish();
+    }
+    EXPECT_EQ(ReadHostFile(dir.host() + "/f.dmp"),
+              "default schema s\r\n"
+              "create table t (a smallint, b char(4))\r\n"
+              "insert into t (a, b) values (?, ?)\r\n"
+              "a 1 6 b 8 11\r\n"
+              "7      abcd \r\n"
+              "***RIS*** End of Table ***RIS***\r\n"
+              "***RIS*** End of Schema ***RIS***\r\n");
+}
+
+TEST(DumpReaderTest, ReadsLfOnlyFilesAndPassesOtherLinesThrough)
+{
+    testsupport::ScopedDir dir("dumplf");
+    WriteHostFile(dir.host() + "/lf.dmp", "default schema s   \n"
+                                          "create table t (a int, b char(2))\n"
+                                          "insert into t (a, b) values (?, ?)\n"
+                                          "***variable*** a b \n"
+                                          "1 'x' \n"
+                                          "***RIS*** End of Table ***RIS***\n"
+                                          "create view v as select a from t\n"
+                                          "***RIS*** End of Schema ***RIS***");
+    const ReadBack r = readAll(Win(dir.host() + "/lf.dmp"), 16);
+    EXPECT_EQ(r.schema, "s");
+    ASSERT_EQ(r.rows.size(), 1u);
+    EXPECT_EQ(r.rows[0], (DumpRow{std::string("1"), std::string("x")}));
+    EXPECT_EQ(r.kinds[6], DumpItemKind::OtherLine);
+    EXPECT_EQ(r.kinds.back(), DumpItemKind::EndOfSchema);
+}
+
+TEST(DumpReaderTest, CreateTableLineWithoutParenthesesIsAFormatError)
+{
+    testsupport::ScopedDir dir("dumpbad");
+    WriteHostFile(dir.host() + "/b.dmp", "default schema s\r\ncreate table t a int\r\n");
+    DumpReader reader(Win(dir.host() + "/b.dmp"));
+    DumpItem item;
+    ASSERT_TRUE(reader.Next(item));
+    try {
+        reader.Next(item);
+        FAIL() << "no error";
+    } catch (const AppError& e) {
+        EXPECT_EQ(e.description(), "Incorrect RIS dump file format (line 2)");
+    }
+}
+
+TEST(DumpReaderTest, MissingFileRaisesFileNotFound)
+{
+    try {
+        DumpReader reader("C:\\nowhere\\x.dmp");
+        FAIL() << "no error";
+    } catch (const AppError& e) {
+        EXPECT_EQ(e.number(), 53);
+        EXPECT_EQ(e.description(), "File 'C:\\nowhere\\x.dmp' not found");
+    }
+}
