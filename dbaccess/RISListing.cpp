@@ -1,0 +1,122 @@
+// Readers of risunlod listings and risbatch dictionary answers.
+#include "dbaccess/RISListing.h"
+
+#include "platform/Clock.h"
+#include "platform/TextUtil.h"
+
+#include <algorithm>
+
+namespace {
+
+const std::string kCreateTable = "create table ";
+
+// The name that starts at pos: up to the next blank, or to the end of the text less its last
+// character when no blank follows; trimmed of blanks.
+std::string NameAt(const std::string& text, size_t pos)
+{
+    const size_t blank = text.find(' ', pos);
+    if (blank != std::string::npos)
+        return Trim(text.substr(pos, blank - pos));
+    if (text.size() <= pos + 1)
+        return std::string();
+    return Trim(text.substr(pos, text.size() - pos - 1));
+}
+
+std::string RemoveQuotes(std::string s)
+{
+    s.erase(std::remove(s.begin(), s.end(), '\''), s.end());
+    return s;
+}
+
+} // namespace
+
+std::vector<std::string> ListedTableNames(const std::string& listing)
+{
+    std::vector<std::string> names;
+    for (size_t pos = listing.find(kCreateTable); pos != std::string::npos;
+         pos = listing.find(kCreateTable, pos)) {
+        pos += kCreateTable.size();
+        std::string name = NameAt(listing, pos);
+        if (!IsBlank(name))
+            names.push_back(std::move(name));
+    }
+    return names;
+}
+
+std::vector<ListedTable> ListedTableColumns(const std::string& listing)
+{
+    std::vector<ListedTable> tables;
+    for (size_t pos = listing.find(kCreateTable); pos != std::string::npos;
+         pos = listing.find(kCreateTable, pos)) {
+        pos += kCreateTable.size();
+        std::string name = NameAt(listing, pos);
+        if (IsBlank(name))
+            continue;
+        // The definition is one line; its column list stands between the first " (" and the
+        // last ")" of that line, whatever its line end.
+        size_t lineEnd = listing.find('\n', pos);
+        if (lineEnd == std::string::npos)
+            lineEnd = listing.size();
+        std::string line = listing.substr(pos, lineEnd - pos);
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        const size_t open = line.find(" (");
+        const size_t close = line.rfind(')');
+        if (open == std::string::npos || close == std::string::npos || close < open + 2)
+            continue;
+        std::string columns = Trim(line.substr(open + 2, close - open - 2));
+        if (IsBlank(columns))
+            continue;
+        tables.push_back({std::move(name), std::move(columns)});
+    }
+    return tables;
+}
+
+std::vector<std::string> ColumnEntries(const std::string& columnText, bool withTypes)
+{
+    std::vector<std::string> entries = Split(columnText, ", ");
+    for (std::string& e : entries) {
+        if (!withTypes) {
+            const size_t blank = e.find(' ');
+            if (blank != std::string::npos)
+                e.erase(blank);
+        }
+        e = Trim(e);
+    }
+    if (!entries.empty() && IsBlank(entries.front()))
+        entries.clear();
+    return entries;
+}
+
+std::vector<std::string> SchemaNamesFromOutput(const std::vector<std::string>& lines, bool onlyProjects)
+{
+    std::vector<std::string> names;
+    for (const std::string& line : lines) {
+        if (line.find("Schema name:") == std::string::npos)
+            continue;
+        std::string name = RemoveQuotes(Trim(line.substr(line.find(':') + 1)));
+        if (onlyProjects) {
+            // Only a name that is a project schema counts, and the project is what follows the
+            // prefix: a name holding "pd_" further in (xpd_1) is no project schema.
+            if (name.rfind("pd_", 0) != 0)
+                continue;
+            name = name.substr(3);
+        }
+        if (name.empty() || std::find(names.begin(), names.end(), name) != names.end())
+            continue;
+        names.push_back(std::move(name));
+    }
+    return names;
+}
+
+std::string SchemaFileFromOutput(const std::vector<std::string>& lines)
+{
+    std::string path;
+    for (const std::string& line : lines) {
+        const size_t colon = line.find(':');
+        if (colon != std::string::npos && FindNoCase(line, "SCHEMA FILE NAME") != std::string::npos)
+            path = RemoveQuotes(Trim(line.substr(colon + 1)));
+        DoEvents();
+    }
+    return path;
+}

@@ -1,0 +1,28 @@
+// Readers of RIS client answers: the table definitions of a risunlod listing and the schema
+// names and schema file location of a risbatch output.
+#pragma once
+
+#include <string>
+#include <vector>
+
+// One "create table " line of a listing: the table name and the column text between " ("
+// and the closing ")" (entries of name, blank, type, separated by ", ").
+struct ListedTable {
+    std::string name;
+    std::string columnText;
+};
+
+// The names after each "create table " (exact case), in listing order, blank names left out.
+std::vector<std::string> ListedTableNames(const std::string& listing);
+// Every table definition of the listing whose name and column text are not blank.
+std::vector<ListedTable> ListedTableColumns(const std::string& listing);
+// The entries of a column text; without types each entry is cut before its first blank.
+std::vector<std::string> ColumnEntries(const std::string& columnText, bool withTypes);
+
+// The names of the "Schema name:" lines (exact case): the text after the first ":", trimmed,
+// without "'", first occurrence kept. onlyProjects keeps the names that begin with "pd_" and
+// gives them without that prefix.
+std::vector<std::string> SchemaNamesFromOutput(const std::vector<std::string>& lines, bool onlyProjects);
+// The path after the first ":" of the last line holding "SCHEMA FILE NAME" (any case) and a
+// colon, trimmed and without "'"; empty when no line holds it.
+std::string SchemaFileFromOutput(const std::vector<std::string>& lines);

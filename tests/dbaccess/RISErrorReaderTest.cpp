@@ -1,0 +1,74 @@
+// Reading RIS error blocks out of client output.
+#include "dbaccess/RISErrorReader.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// A frame line: "*" at column 1 and its last "*" at column 79.
+std::string Frame(const std::string& inner = "")
+{
+    std::string line = "*" + inner;
+    line.resize(78, inner.empty() ? '*' : ' ');
+    return line + "*";
+}
+
+std::string Block(const std::string& error, const std::string& detail)
+{
+    return Frame() + "\r\n" + Frame(" RIS Error: " + error) + "\r\n" + Frame(" " + detail) + "\r\n" + Frame() +
+           "\r\n";
+}
+
+} // namespace
+
+TEST(RISErrorReaderTest, NoRunOfTenAsterisksGivesNothingEvenWithTheWords)
+{
+    EXPECT_EQ(RISErrorText("RIS Error: RIS_E_UNKNOWN_RELATION\r\n"), "");
+    EXPECT_EQ(RISErrorText(""), "");
+}
+
+TEST(RISErrorReaderTest, CollectsTheFramedLinesOfTheFirstBlock)
+{
+    const std::string out = "risbatch started\r\n" + Block("RIS_E_UNKNOWN_RELATION", "table t") + "done\r\n";
+    EXPECT_EQ(RISErrorText(out), Frame() + "\r\n" + Frame(" RIS Error: RIS_E_UNKNOWN_RELATION") + "\r\n" +
+                                     Frame(" table t") + "\r\n" + Frame());
+}
+
+TEST(RISErrorReaderTest, ASecondBlockEndsTheScan)
+{
+    const std::string out = Block("RIS_E_ONE", "first") + "between\n" + Block("RIS_E_TWO", "second");
+    const std::string text = RISErrorText(out);
+    EXPECT_NE(text.find("RIS_E_ONE"), std::string::npos);
+    EXPECT_EQ(text.find("RIS_E_TWO"), std::string::npos);
+    EXPECT_EQ(text.find("second"), std::string::npos);
+}
+
+TEST(RISErrorReaderTest, CreateIndexBlockIsNoError)
+{
+    EXPECT_EQ(RISErrorText(Block("RIS_E_CREATE_INDEX", "index exists")), "");
+    // A counting block after it is still found, without the passed-over lines.
+    const std::string text =
+        RISErrorText(Block("ris_e_create_index", "index exists") + Block("RIS_E_DUP_VALUE", "dup"));
+    EXPECT_EQ(text.find("index exists"), std::string::npos);
+    EXPECT_NE(text.find("RIS_E_DUP_VALUE"), std::string::npos);
+}
+
+TEST(RISErrorReaderTest, FrameLinesBeforeTheFirstBlockAreTaken)
+{
+    const std::string banner = Frame(" risunlod banner");
+    EXPECT_EQ(RISErrorText(banner + "\r\n" + Frame() + "\r\n"), banner + "\r\n" + Frame());
+}
+
+TEST(RISErrorReaderTest, A78ColumnLineIsNoFrame)
+{
+    EXPECT_EQ(RISErrorText(std::string(78, '*') + "\r\nRIS Error: RIS_E_X\r\n"), "");
+    // The last "*" counts, not the length: text after it keeps the frame.
+    EXPECT_EQ(RISErrorText(Frame() + " trailing\r\n"), Frame() + " trailing");
+}
+
+TEST(RISErrorReaderTest, BareLineFeedsAreRead)
+{
+    std::string out = Block("RIS_E_X", "detail");
+    std::erase(out, '\r');
+    EXPECT_NE(RISErrorText(out).find("RIS_E_X"), std::string::npos);
+}
