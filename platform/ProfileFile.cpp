@@ -1,0 +1,267 @@
+// Private-profile engine: parsing a settings file into lines and editing single lines of it.
+#include "platform/ProfileFile.h"
+
+#include "platform/TextUtil.h"
+#include "platform/WinPath.h"
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+constexpr const char* kSpace = " \t\r\n\v\f";
+constexpr const char* kNewLine = "\r\n";
+
+enum class LineKind { Blank, Section, Key, Comment, Other };
+
+// One line of the file: its text without the line end, and the line end as it stands.
+struct Line {
+    std::string text;
+    std::string eol;
+    LineKind kind = LineKind::Blank;
+    std::string name;  // section or key name
+    std::optional<std::string> value; // a key line's value; absent for a line without "="
+};
+
+std::string trimSpace(std::string_view s)
+{
+    size_t b = s.find_first_not_of(kSpace);
+    if (b == std::string_view::npos)
+        return {};
+    size_t e = s.find_last_not_of(kSpace);
+    return std::string(s.substr(b, e - b + 1));
+}
+
+void classify(Line& l)
+{
+    std::string t = trimSpace(l.text);
+    if (t.empty()) {
+        l.kind = LineKind::Blank;
+    } else if (t[0] == '[') {
+        size_t close = t.rfind(']');
+        if (close == std::string::npos) {
+            l.kind = LineKind::Other;
+        } else {
+            l.kind = LineKind::Section;
+            l.name = t.substr(1, close - 1);
+        }
+    } else if (t[0] == ';') {
+        l.kind = LineKind::Comment;
+    } else {
+        l.kind = LineKind::Key;
+        size_t eq = t.find('=');
+        if (eq == std::string::npos) {
+            l.name = t;
+        } else {
+            l.name = trimSpace(std::string_view(t).substr(0, eq));
+            l.value = trimSpace(std::string_view(t).substr(eq + 1));
+        }
+        if (l.name.empty())
+            l.kind = LineKind::Other;
+    }
+}
+
+struct Profile {
+    bool exists = false;
+    std::vector<Line> lines;
+};
+
+Profile load(const std::string& hostPath)
+{
+    Profile p;
+    std::ifstream in(hostPath, std::ios::binary);
+    if (!in)
+        return p;
+    p.exists = true;
+    std::ostringstream ss;
+    ss << in.rdbuf();
+    const std::string text = ss.str();
+    size_t pos = 0;
+    while (pos < text.size()) {
+        size_t lf = text.find('\n', pos);
+        Line l;
+        if (lf == std::string::npos) {
+            l.text = text.substr(pos);
+            pos = text.size();
+        } else {
+            size_t end = lf;
+            if (end > pos && text[end - 1] == '\r')
+                --end;
+            l.text = text.substr(pos, end - pos);
+            l.eol = text.substr(end, lf + 1 - end);
+            pos = lf + 1;
+        }
+        classify(l);
+        p.lines.push_back(std::move(l));
+    }
+    return p;
+}
+
+bool save(const std::string& hostPath, const Profile& p)
+{
+    // Written beside the file and renamed over it, so a failed write never leaves half a file.
+    const std::string work = hostPath + ".~" + std::to_string(::getpid());
+    {
+        std::ofstream out(work, std::ios::binary | std::ios::trunc);
+        if (!out)
+            return false;
+        for (const Line& l : p.lines)
+            out << l.text << l.eol;
+        out.flush();
+        if (!out) {
+            std::remove(work.c_str());
+            return false;
+        }
+    }
+    if (std::rename(work.c_str(), hostPath.c_str()) != 0) {
+        std::remove(work.c_str());
+        return false;
+    }
+    return true;
+}
+
+// Index of the first section line with this name, or npos.
+size_t findSection(const Profile& p, const std::string& section)
+{
+    for (size_t i = 0; i < p.lines.size(); ++i)
+        if (p.lines[i].kind == LineKind::Section && EqualsNoCase(p.lines[i].name, section))
+            return i;
+    return std::string::npos;
+}
+
+// One past the last line of the section that starts at `header`.
+size_t sectionEnd(const Profile& p, size_t header)
+{
+    size_t i = header + 1;
+    while (i < p.lines.size() && p.lines[i].kind != LineKind::Section)
+        ++i;
+    return i;
+}
+
+size_t findKey(const Profile& p, size_t header, const std::string& key)
+{
+    const size_t end = sectionEnd(p, header);
+    for (size_t i = header + 1; i < end; ++i)
+        if (p.lines[i].kind == LineKind::Key && EqualsNoCase(p.lines[i].name, key))
+            return i;
+    return std::string::npos;
+}
+
+std::string stripQuotes(const std::string& v)
+{
+    if (v.size() > 1 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
+        return v.substr(1, v.size() - 2);
+    return v;
+}
+
+std::string cutList(const std::string& list, size_t capacity)
+{
+    if (list.size() + 1 <= capacity)
+        return list;
+    return capacity >= 2 ? list.substr(0, capacity - 2) : std::string();
+}
+
+Line makeLine(std::string text)
+{
+    Line l;
+    l.text = std::move(text);
+    l.eol = kNewLine;
+    classify(l);
+    return l;
+}
+
+void insertLine(Profile& p, size_t at, Line l)
+{
+    // The line before the new one needs a line end of its own.
+    if (at > 0 && p.lines[at - 1].eol.empty())
+        p.lines[at - 1].eol = kNewLine;
+    p.lines.insert(p.lines.begin() + static_cast<std::ptrdiff_t>(at), std::move(l));
+}
+
+} // namespace
+
+std::string ProfileFile::GetString(const std::optional<std::string>& section, const std::optional<std::string>& key,
+                                   const std::optional<std::string>& defaultValue, size_t capacity,
+                                   const std::string& file)
+{
+    if (capacity == 0)
+        return {};
+    const Profile p = load(HostPath(file));
+    if (!section) {
+        std::string list;
+        for (const Line& l : p.lines)
+            if (l.kind == LineKind::Section)
+                list += l.name + '\0';
+        return cutList(list, capacity);
+    }
+    const size_t header = findSection(p, *section);
+    if (!key) {
+        std::string list;
+        if (header != std::string::npos) {
+            const size_t end = sectionEnd(p, header);
+            for (size_t i = header + 1; i < end; ++i)
+                if (p.lines[i].kind == LineKind::Key)
+                    list += p.lines[i].name + '\0';
+        }
+        return cutList(list, capacity);
+    }
+    std::string value;
+    const size_t k = header == std::string::npos ? std::string::npos : findKey(p, header, *key);
+    if (k != std::string::npos && p.lines[k].value)
+        value = stripQuotes(*p.lines[k].value);
+    else if (defaultValue)
+        value = TrimRight(*defaultValue);
+    if (value.size() > capacity - 1)
+        value.resize(capacity - 1);
+    return value;
+}
+
+bool ProfileFile::WriteString(const std::optional<std::string>& section, const std::optional<std::string>& key,
+                              const std::optional<std::string>& value, const std::string& file)
+{
+    if (!section)
+        return !key && !value; // the platform's "flush the cache" call
+    const std::string host = HostPath(file);
+    Profile p = load(host);
+    const size_t header = findSection(p, *section);
+
+    if (!key || !value) {
+        if (header == std::string::npos)
+            return true;
+        if (!key) {
+            const size_t end = sectionEnd(p, header);
+            p.lines.erase(p.lines.begin() + static_cast<std::ptrdiff_t>(header),
+                          p.lines.begin() + static_cast<std::ptrdiff_t>(end));
+        } else {
+            const size_t k = findKey(p, header, *key);
+            if (k == std::string::npos)
+                return true;
+            p.lines.erase(p.lines.begin() + static_cast<std::ptrdiff_t>(k));
+        }
+        return save(host, p);
+    }
+
+    if (header == std::string::npos) {
+        insertLine(p, p.lines.size(), makeLine("[" + *section + "]"));
+        insertLine(p, p.lines.size(), makeLine(*key + "=" + *value));
+        return save(host, p);
+    }
+    const size_t k = findKey(p, header, *key);
+    if (k != std::string::npos) {
+        // The key keeps its own spelling; only its line changes.
+        Line& l = p.lines[k];
+        l.text = l.name + "=" + *value;
+        classify(l);
+        return save(host, p);
+    }
+    // A new key goes after the section's last non-blank line, before the blank lines that
+    // separate it from the next section.
+    size_t at = sectionEnd(p, header);
+    while (at > header + 1 && p.lines[at - 1].kind == LineKind::Blank)
+        --at;
+    insertLine(p, at, makeLine(*key + "=" + *value));
+    return save(host, p);
+}

@@ -1,0 +1,30 @@
+// The private-profile (INI file) engine: reads and writes settings files one value at a time
+// with the rules of the Windows profile functions.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+
+// Sections and keys are found without regard to case; the first match wins. Everything in a
+// file that a write does not change is kept byte for byte. Files are named in Windows form.
+class ProfileFile {
+public:
+    // What GetPrivateProfileString copies into a buffer of `capacity` characters, without the
+    // final terminator; its size is the count the platform reports.
+    // - section and key given: the value, surrounding white space trimmed and one pair of
+    //   enclosing quotes (" or ') removed, cut to capacity - 1 characters; the default (trailing
+    //   blanks removed, empty when absent) when the section or key is missing.
+    // - key absent: the key names of the section, each followed by a NUL.
+    // - section absent: the section names, each followed by a NUL.
+    //   A list that does not fit is cut to capacity - 2 characters.
+    static std::string GetString(const std::optional<std::string>& section, const std::optional<std::string>& key,
+                                 const std::optional<std::string>& defaultValue, size_t capacity,
+                                 const std::string& file);
+
+    // WritePrivateProfileString: stores key=value in the section, creating file, section and
+    // key as needed. An absent key removes the whole section, an absent value removes the key.
+    // Returns false when the file cannot be written (or the section is absent).
+    static bool WriteString(const std::optional<std::string>& section, const std::optional<std::string>& key,
+                            const std::optional<std::string>& value, const std::string& file);
+};

@@ -1,0 +1,48 @@
+// Settings values on top of the private-profile engine.
+#include "services/IniFile.h"
+
+#include "platform/ProfileFile.h"
+#include "platform/TextUtil.h"
+#include "services/AppGlobals.h"
+
+#include <algorithm>
+
+namespace {
+constexpr size_t kNormalCapacity = 32768;
+constexpr size_t kLargeCapacity = 1048576;
+} // namespace
+
+std::string ReadIniValue(const std::string& file, const std::optional<std::string>& section,
+                         const std::optional<std::string>& key, const std::optional<std::string>& defaultValue,
+                         bool listMode, bool large)
+{
+    try {
+        std::string text =
+            ProfileFile::GetString(section, key, defaultValue, large ? kLargeCapacity : kNormalCapacity, file);
+        if (text.empty())
+            return text;
+        // A list ends with the terminator of its last name, which is dropped.
+        if (listMode)
+            text.pop_back();
+        text = Trim(text);
+        if (listMode)
+            std::replace(text.begin(), text.end(), '\0', ';');
+        else
+            text.erase(std::remove(text.begin(), text.end(), '\0'), text.end());
+        return Trim(text);
+    } catch (...) {
+        return {};
+    }
+}
+
+bool WriteIniValue(const std::string& file, const std::optional<std::string>& section,
+                   const std::optional<std::string>& key, const std::optional<std::string>& value)
+{
+    try {
+        return ProfileFile::WriteString(section, key, value, file);
+    } catch (...) {
+        return false;
+    }
+}
+
+std::string GetIniFileName() { return gIniFile; }

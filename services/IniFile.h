@@ -1,0 +1,23 @@
+// Reading and writing the settings file one value at a time.
+#pragma once
+
+#include <optional>
+#include <string>
+
+// The value of key in section of the settings file `file` (Windows form), or the default when
+// the section or key is missing; blanks at both ends removed. listMode reads a list instead:
+// with an absent key the key names of the section, with an absent section the section names,
+// joined by ";". large offers a buffer of 1,048,576 characters instead of 32,768 (values are
+// cut one short of it). Never throws.
+std::string ReadIniValue(const std::string& file, const std::optional<std::string>& section,
+                         const std::optional<std::string>& key, const std::optional<std::string>& defaultValue = std::string(),
+                         bool listMode = false, bool large = false);
+
+// Stores value under key in section, creating file, section and key as needed. An absent key
+// removes the whole section, an absent value removes the key. False when the file cannot be
+// written. Never throws.
+bool WriteIniValue(const std::string& file, const std::optional<std::string>& section,
+                   const std::optional<std::string>& key, const std::optional<std::string>& value);
+
+// The settings file of the program (gIniFile).
+std::string GetIniFileName();

@@ -1,0 +1,187 @@
+// The private-profile engine: Windows read rules, edits that keep the rest of the file.
+#include "platform/ProfileFile.h"
+
+#include "support/TestEnvironment.h"
+
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
+
+namespace {
+
+using namespace std::string_literals;
+
+class ProfileFileTest : public ::testing::Test {
+protected:
+    testsupport::ScopedDir dir{"profile"};
+    std::string file = dir.host() + "/tarnwick.ini";
+
+    void put(const std::string& bytes)
+    {
+        std::ofstream(file, std::ios::binary) << bytes;
+    }
+    std::string bytes() const
+    {
+        std::ifstream in(file, std::ios::binary);
+        std::ostringstream ss;
+        ss << in.rdbuf();
+        return ss.str();
+    }
+    std::string get(const std::string& section, const std::string& key, const std::string& def = "")
+    {
+        return ProfileFile::GetString(section, key, def, 32768, file);
+    }
+};
+
+TEST_F(ProfileFileTest, MissingFileGivesDefaultWithoutTrailingBlanks)
+{
+    EXPECT_EQ(get("TARNWICK", "risdmpdir", "  c:\\dump  "), "  c:\\dump");
+    EXPECT_EQ(ProfileFile::GetString("TARNWICK"s, "x"s, std::nullopt, 32768, file), "");
+    EXPECT_FALSE(std::filesystem::exists(file));
+}
+
+TEST_F(ProfileFileTest, SectionsAndKeysIgnoreCaseAndFirstMatchWins)
+{
+    put("[Tarnwick]\r\nKey=first\r\nkey=second\r\n[TARNWICK]\r\nother=x\r\n");
+    EXPECT_EQ(get("tarnwick", "KEY"), "first");
+    // The second section of the same name is never looked at.
+    EXPECT_EQ(get("TARNWICK", "other", "dflt"), "dflt");
+    EXPECT_EQ(get("Missing", "key", "dflt"), "dflt");
+}
+
+struct ValueCase {
+    const char* name;
+    const char* line;
+    const char* expected;
+};
+
+class ProfileValueRules : public ProfileFileTest, public ::testing::WithParamInterface<ValueCase> {};
+
+TEST_P(ProfileValueRules, ReadsValueAsWindowsDoes)
+{
+    put("[S]\r\n"s + GetParam().line + "\r\n");
+    EXPECT_EQ(get("S", "k", "dflt"), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Values, ProfileValueRules,
+    ::testing::Values(ValueCase{"Plain", "k=v", "v"},
+                      ValueCase{"Blanks", "  k \t=   a b  \t", "a b"},
+                      ValueCase{"DoubleQuotes", "k=\"  quoted \"", "  quoted "},
+                      ValueCase{"SingleQuotes", "k='x'", "x"},
+                      ValueCase{"EmptyQuotes", "k=\"\"", ""},
+                      ValueCase{"UnmatchedQuotes", "k=\"x'", "\"x'"},
+                      ValueCase{"LoneQuote", "k=\"", "\""},
+                      ValueCase{"EmptyValue", "k=", ""},
+                      ValueCase{"NoEquals", "k", "dflt"},
+                      ValueCase{"Comment", ";k=v", "dflt"},
+                      ValueCase{"EqualsInValue", "k=a=b", "a=b"}),
+    [](const ::testing::TestParamInfo<ValueCase>& i) { return std::string(i.param.name); });
+
+TEST_F(ProfileFileTest, LongValueIsCutToCapacityLessOne)
+{
+    put("[S]\r\nk=" + std::string(40000, 'x') + "\r\n");
+    EXPECT_EQ(get("S", "k").size(), 32767u);
+    EXPECT_EQ(ProfileFile::GetString("S"s, "k"s, ""s, 10, file), std::string(9, 'x'));
+}
+
+TEST_F(ProfileFileTest, ListsKeysAndSectionsNulTerminated)
+{
+    put("top=1\r\n[A]\r\na=1\r\n; note\r\n\r\nb\r\n[B]\r\n[C]\r\nc=3");
+    EXPECT_EQ(ProfileFile::GetString("a"s, std::nullopt, ""s, 32768, file), "a\0b\0"s);
+    EXPECT_EQ(ProfileFile::GetString("B"s, std::nullopt, ""s, 32768, file), "");
+    EXPECT_EQ(ProfileFile::GetString("Z"s, std::nullopt, ""s, 32768, file), "");
+    EXPECT_EQ(ProfileFile::GetString(std::nullopt, std::nullopt, ""s, 32768, file), "A\0B\0C\0"s);
+    // A list that does not fit is cut two characters short of the buffer.
+    EXPECT_EQ(ProfileFile::GetString(std::nullopt, std::nullopt, ""s, 5, file), "A\0B"s);
+}
+
+TEST_F(ProfileFileTest, FirstWriteCreatesFile)
+{
+    ASSERT_TRUE(ProfileFile::WriteString("TARNWICK"s, "risdmpdir"s, "c:\\dump\\"s, file));
+    EXPECT_EQ(bytes(), "[TARNWICK]\r\nrisdmpdir=c:\\dump\\\r\n");
+    EXPECT_EQ(get("tarnwick", "RISDMPDIR"), "c:\\dump\\");
+}
+
+// The other lines of a hand-edited file survive every kind of edit byte for byte: odd line
+// ends, comments, blanks, a last line without a line end.
+const std::string kHandEdited = "; settings\n"
+                                "[TARNWICK]\r\n"
+                                "  risdmpdir = d:\\dumps  \r\n"
+                                "Script=tarnwick.scr\n"
+                                "\r\n"
+                                "[frmRISTable]\r\n"
+                                "Top=120\r\n"
+                                "Left=300\r\n"
+                                "\r\n"
+                                "[Replace]\r\n"
+                                "a=b";
+
+TEST_F(ProfileFileTest, ChangingValueKeepsOtherLines)
+{
+    put(kHandEdited);
+    ASSERT_TRUE(ProfileFile::WriteString("tarnwick"s, "RISDMPDIR"s, "e:\\new"s, file));
+    std::string expected = kHandEdited;
+    expected.replace(expected.find("  risdmpdir = d:\\dumps  "), 24, "risdmpdir=e:\\new");
+    EXPECT_EQ(bytes(), expected);
+}
+
+TEST_F(ProfileFileTest, NewKeyGoesBeforeBlankLinesOfItsSection)
+{
+    put(kHandEdited);
+    ASSERT_TRUE(ProfileFile::WriteString("frmRISTable"s, "Width"s, "9000"s, file));
+    std::string expected = kHandEdited;
+    expected.insert(expected.find("Left=300\r\n") + 10, "Width=9000\r\n");
+    EXPECT_EQ(bytes(), expected);
+}
+
+TEST_F(ProfileFileTest, NewKeyInLastSectionWithoutLineEnd)
+{
+    put(kHandEdited);
+    ASSERT_TRUE(ProfileFile::WriteString("Replace"s, "c"s, "d"s, file));
+    EXPECT_EQ(bytes(), kHandEdited + "\r\nc=d\r\n");
+}
+
+TEST_F(ProfileFileTest, NewSectionIsAppended)
+{
+    put(kHandEdited);
+    ASSERT_TRUE(ProfileFile::WriteString("SearchDirs"s, "1"s, "x"s, file));
+    EXPECT_EQ(bytes(), kHandEdited + "\r\n[SearchDirs]\r\n1=x\r\n");
+}
+
+TEST_F(ProfileFileTest, AbsentValueDeletesOnlyTheKey)
+{
+    put(kHandEdited);
+    ASSERT_TRUE(ProfileFile::WriteString("FRMRISTABLE"s, "top"s, std::nullopt, file));
+    std::string expected = kHandEdited;
+    expected.erase(expected.find("Top=120\r\n"), 9);
+    EXPECT_EQ(bytes(), expected);
+    EXPECT_EQ(get("frmRISTable", "Top", "none"), "none");
+    EXPECT_EQ(get("frmRISTable", "Left"), "300");
+}
+
+TEST_F(ProfileFileTest, AbsentKeyDeletesTheWholeSection)
+{
+    put(kHandEdited);
+    ASSERT_TRUE(ProfileFile::WriteString("frmRISTable"s, std::nullopt, std::nullopt, file));
+    std::string expected = kHandEdited;
+    expected.erase(expected.find("[frmRISTable]"), std::string("[frmRISTable]\r\nTop=120\r\nLeft=300\r\n\r\n").size());
+    EXPECT_EQ(bytes(), expected);
+    EXPECT_EQ(ProfileFile::GetString("frmRISTable"s, std::nullopt, ""s, 32768, file), "");
+}
+
+TEST_F(ProfileFileTest, DeletingFromMissingFileCreatesNothing)
+{
+    EXPECT_TRUE(ProfileFile::WriteString("S"s, "k"s, std::nullopt, file));
+    EXPECT_TRUE(ProfileFile::WriteString("S"s, std::nullopt, std::nullopt, file));
+    EXPECT_FALSE(std::filesystem::exists(file));
+}
+
+TEST_F(ProfileFileTest, WriteIntoMissingFolderFails)
+{
+    EXPECT_FALSE(ProfileFile::WriteString("S"s, "k"s, "v"s, dir.host() + "/no/such/x.ini"));
+    EXPECT_FALSE(ProfileFile::WriteString(std::nullopt, "k"s, "v"s, file));
+}
+
+} // namespace

@@ -1,0 +1,67 @@
+// Settings values: trimming, list mode and the absent-key / absent-value deletions.
+#include "services/IniFile.h"
+
+#include "services/AppGlobals.h"
+#include "support/TestEnvironment.h"
+
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
+
+namespace {
+
+class IniFileTest : public ::testing::Test {
+protected:
+    testsupport::ScopedDir dir{"ini"};
+    std::string file = dir.host() + "/tarnwick.ini";
+
+    void put(const std::string& bytes) { std::ofstream(file, std::ios::binary) << bytes; }
+};
+
+TEST_F(IniFileTest, MissingFileGivesTrimmedDefaultAndFirstWriteCreatesIt)
+{
+    EXPECT_EQ(ReadIniValue(file, "TARNWICK", "risdmpdir", "  c:\\dump  "), "c:\\dump");
+    EXPECT_EQ(ReadIniValue(file, "TARNWICK", "risdmpdir"), "");
+    EXPECT_TRUE(WriteIniValue(file, "TARNWICK", "risdmpdir", "c:\\dump"));
+    EXPECT_EQ(ReadIniValue(file, "TARNWICK", "RISDMPDIR", "x"), "c:\\dump");
+}
+
+TEST_F(IniFileTest, ValueLosesBlanksAndIsCutAt32767)
+{
+    put("[S]\r\nk=   v w   \r\nlong=" + std::string(40000, 'x') + "\r\n");
+    EXPECT_EQ(ReadIniValue(file, "S", "k"), "v w");
+    EXPECT_EQ(ReadIniValue(file, "S", "long").size(), 32767u);
+    EXPECT_EQ(ReadIniValue(file, "S", "long", "", false, true).size(), 40000u);
+}
+
+TEST_F(IniFileTest, ListModeJoinsNamesWithSemicolons)
+{
+    put("[SearchDirs]\r\na=1\r\nb=2\r\n[Empty]\r\n[Other]\r\nc=3\r\n");
+    EXPECT_EQ(ReadIniValue(file, "SearchDirs", std::nullopt, "", true), "a;b");
+    EXPECT_EQ(ReadIniValue(file, "Empty", std::nullopt, "", true), "");
+    EXPECT_EQ(ReadIniValue(file, "Missing", std::nullopt, "", true), "");
+    EXPECT_EQ(ReadIniValue(file, std::nullopt, std::nullopt, "", true), "SearchDirs;Empty;Other");
+    // A single-mode read of a list drops the separators altogether.
+    EXPECT_EQ(ReadIniValue(file, "SearchDirs", std::nullopt, ""), "ab");
+}
+
+TEST_F(IniFileTest, AbsentKeyRemovesSectionAbsentValueRemovesKey)
+{
+    put("[SearchDirs]\r\n1=a\r\n2=b\r\n[TARNWICK]\r\nx=1\r\ny=2\r\n");
+    EXPECT_TRUE(WriteIniValue(file, "TARNWICK", "x", std::nullopt));
+    EXPECT_EQ(ReadIniValue(file, "TARNWICK", std::nullopt, "", true), "y");
+    EXPECT_TRUE(WriteIniValue(file, "searchdirs", std::nullopt, std::nullopt));
+    EXPECT_EQ(ReadIniValue(file, std::nullopt, std::nullopt, "", true), "TARNWICK");
+    // An empty value is a value, not a deletion.
+    EXPECT_TRUE(WriteIniValue(file, "TARNWICK", "y", ""));
+    EXPECT_EQ(ReadIniValue(file, "TARNWICK", "y", "dflt"), "");
+}
+
+TEST_F(IniFileTest, GetIniFileNameIsTheProgramSettingsFile)
+{
+    InitAppGlobals("C:\\Programs\\Tarnwick\\", LocalTime{});
+    EXPECT_EQ(GetIniFileName(), "C:\\Programs\\Tarnwick\\tarnwick.ini");
+}
+
+} // namespace
