@@ -7,6 +7,7 @@
 #include "platform/TextUtil.h"
 #include "platform/WinPath.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -124,22 +125,22 @@ std::string DumpSchemaLine::CopyWithSchemaName(const std::string& source, const 
     if (!out.f)
         throw AppError(75, "DumpSchemaLine", "Path/File access error '" + target + "'");
     std::string name;
-    bool rewritten = false;
+    bool first = true;
     std::string chunk;
     while (scanner.NextChunk(chunk)) {
-        if (!rewritten && (FindNoCase(chunk, DumpFormat::kDefaultSchema) != std::string::npos ||
-                           FindNoCase(chunk, DumpFormat::kCreateSchema) != std::string::npos)) {
-            std::vector<std::string> lines = Split(ReplaceAll(chunk, "\r", ""), "\n");
-            for (std::string& l : lines) {
-                if (FindNoCase(l, DumpFormat::kDefaultSchema) == std::string::npos &&
-                    FindNoCase(l, DumpFormat::kCreateSchema) == std::string::npos)
-                    continue;
-                name = IsBlank(targetSchema) ? SchemaNameOf(l) : Trim(targetSchema);
-                l = DumpFormat::DefaultSchemaLine(name);
-                break;
+        if (first) {
+            // Only the first line is the schema line: a data row that happens to hold a phrase
+            // further down stays as it is, and so does every line end.
+            first = false;
+            size_t lineLength = std::min(chunk.find('\n'), chunk.size());
+            if (lineLength > 0 && chunk[lineLength - 1] == '\r')
+                --lineLength;
+            const std::string_view line(chunk.data(), lineLength);
+            if (FindNoCase(line, DumpFormat::kDefaultSchema) != std::string::npos ||
+                FindNoCase(line, DumpFormat::kCreateSchema) != std::string::npos) {
+                name = IsBlank(targetSchema) ? SchemaNameOf(line) : Trim(targetSchema);
+                chunk = DumpFormat::DefaultSchemaLine(name) + chunk.substr(lineLength);
             }
-            chunk = Join(lines, DumpFormat::kLineEnd);
-            rewritten = true;
         }
         if (std::fwrite(chunk.data(), 1, chunk.size(), out.f) != chunk.size())
             throw AppError(57, "DumpSchemaLine", "Device I/O error writing '" + target + "'");
