@@ -1,0 +1,482 @@
+// The registry store: REGEDIT4 text files parsed into entries and written back line-preserving.
+#include "platform/RegistryStore.h"
+
+#include "platform/Environment.h"
+#include "platform/TextUtil.h"
+#include "platform/WinPath.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <dirent.h>
+#include <fstream>
+#include <sstream>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr size_t kWrapColumn = 76; // regedit keeps hex lines under 80 characters
+
+bool IsRootName(const std::string& keyPath) { return !keyPath.empty() && keyPath.find('\\') == std::string::npos; }
+
+std::string StripTrailingBackslashes(std::string s)
+{
+    while (!s.empty() && s.back() == '\\')
+        s.pop_back();
+    return s;
+}
+
+std::string WithoutLineEnd(const std::string& line)
+{
+    size_t n = line.size();
+    while (n > 0 && (line[n - 1] == '\n' || line[n - 1] == '\r'))
+        --n;
+    return line.substr(0, n);
+}
+
+// Reads a quoted REGEDIT4 string starting at s[pos] == '"'; \\ and \" are the only escapes.
+// On success pos stands after the closing quote.
+bool ParseQuoted(const std::string& s, size_t& pos, std::string& out)
+{
+    if (pos >= s.size() || s[pos] != '"')
+        return false;
+    out.clear();
+    for (size_t i = pos + 1; i < s.size(); ++i) {
+        char c = s[i];
+        if (c == '\\' && i + 1 < s.size() && (s[i + 1] == '\\' || s[i + 1] == '"')) {
+            out += s[++i];
+        } else if (c == '"') {
+            pos = i + 1;
+            return true;
+        } else {
+            out += c;
+        }
+    }
+    return false;
+}
+
+std::string Quote(const std::string& s)
+{
+    std::string out = "\"";
+    for (char c : s) {
+        if (c == '\\' || c == '"')
+            out += '\\';
+        out += c;
+    }
+    return out + "\"";
+}
+
+int HexDigit(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+bool ParseHexNumber(const std::string& s, uint32_t& value)
+{
+    if (s.empty() || s.size() > 8)
+        return false;
+    value = 0;
+    for (char c : s) {
+        int d = HexDigit(c);
+        if (d < 0)
+            return false;
+        value = value << 4 | uint32_t(d);
+    }
+    return true;
+}
+
+// "01,02, ff" (continuations already joined) to bytes.
+bool ParseHexBytes(const std::string& s, std::vector<uint8_t>& out)
+{
+    out.clear();
+    std::string body = TrimWhite(s);
+    if (body.empty())
+        return true;
+    for (const std::string& part : Split(body, ",")) {
+        std::string t = TrimWhite(part);
+        uint32_t v;
+        if (t.size() > 2 || !ParseHexNumber(t, v))
+            return false;
+        out.push_back(uint8_t(v));
+    }
+    return true;
+}
+
+// The data part after "=": a quoted text, dword:, hex: or hex(N):.
+bool ParseData(const std::string& text, RegistryData& data)
+{
+    std::string s = TrimWhite(text);
+    if (!s.empty() && s[0] == '"') {
+        size_t pos = 0;
+        std::string value;
+        if (!ParseQuoted(s, pos, value) || !TrimWhite(s.substr(pos)).empty())
+            return false;
+        data = RegistryData::Text(value);
+        return true;
+    }
+    if (StartsWithNoCase(s, "dword:")) {
+        uint32_t v;
+        if (!ParseHexNumber(TrimWhite(s.substr(6)), v))
+            return false;
+        data = RegistryData::Dword(static_cast<int32_t>(v));
+        return true;
+    }
+    if (StartsWithNoCase(s, "hex:")) {
+        data.type = kRegBinary;
+        return ParseHexBytes(s.substr(4), data.bytes);
+    }
+    if (StartsWithNoCase(s, "hex(")) {
+        size_t close = s.find("):");
+        uint32_t type;
+        if (close == std::string::npos || !ParseHexNumber(s.substr(4, close - 4), type))
+            return false;
+        data.type = type;
+        return ParseHexBytes(s.substr(close + 2), data.bytes);
+    }
+    return false;
+}
+
+// Splits a value line into name and data text; false when it is not one.
+bool SplitValueLine(const std::string& line, std::string& name, std::string& dataText)
+{
+    std::string s = TrimWhite(line);
+    size_t pos = 0;
+    if (!s.empty() && s[0] == '@') {
+        name.clear();
+        pos = 1;
+    } else if (!ParseQuoted(s, pos, name)) {
+        return false;
+    }
+    while (pos < s.size() && (s[pos] == ' ' || s[pos] == '\t'))
+        ++pos;
+    if (pos >= s.size() || s[pos] != '=')
+        return false;
+    dataText = s.substr(pos + 1);
+    return true;
+}
+
+bool IsHexData(const std::string& dataText) { return StartsWithNoCase(TrimWhite(dataText), "hex"); }
+
+std::string FormatHexLine(std::string line, const std::vector<uint8_t>& bytes, const std::string& eol)
+{
+    static const char kHex[] = "0123456789abcdef";
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        line += kHex[bytes[i] >> 4];
+        line += kHex[bytes[i] & 15];
+        if (i + 1 < bytes.size()) {
+            line += ',';
+            size_t column = line.size() - (line.rfind('\n') == std::string::npos ? 0 : line.rfind('\n') + 1);
+            if (column >= kWrapColumn)
+                line += "\\" + eol + "  ";
+        }
+    }
+    return line;
+}
+
+std::string FormatValue(const std::string& name, const RegistryData& data, const std::string& eol)
+{
+    std::string line = (name.empty() ? std::string("@") : Quote(name)) + "=";
+    const auto& b = data.bytes;
+    if (data.type == kRegText && !b.empty() && b.back() == 0 &&
+        std::find(b.begin(), b.end() - 1, uint8_t(0)) == b.end() - 1) {
+        line += Quote(std::string(b.begin(), b.end() - 1));
+    } else if (data.type == kRegDword && b.size() == 4) {
+        char buf[16];
+        std::snprintf(buf, sizeof buf, "dword:%08x",
+                      unsigned(b[0]) | unsigned(b[1]) << 8 | unsigned(b[2]) << 16 | unsigned(b[3]) << 24);
+        line += buf;
+    } else if (data.type == kRegBinary) {
+        line = FormatHexLine(line + "hex:", b, eol);
+    } else {
+        char buf[16];
+        std::snprintf(buf, sizeof buf, "hex(%x):", unsigned(data.type));
+        line = FormatHexLine(line + buf, b, eol);
+    }
+    return line + eol;
+}
+
+bool HasLineEnd(const std::string& raw) { return !raw.empty() && raw.back() == '\n'; }
+
+} // namespace
+
+RegistryData RegistryData::Text(const std::string& text, uint32_t type)
+{
+    RegistryData d;
+    d.type = type;
+    d.bytes.assign(text.begin(), text.end());
+    d.bytes.push_back(0);
+    return d;
+}
+
+RegistryData RegistryData::MultiText(const std::vector<std::string>& strings)
+{
+    RegistryData d;
+    d.type = kRegMultiText;
+    for (const std::string& s : strings) {
+        d.bytes.insert(d.bytes.end(), s.begin(), s.end());
+        d.bytes.push_back(0);
+    }
+    d.bytes.push_back(0);
+    return d;
+}
+
+RegistryData RegistryData::Dword(int32_t value)
+{
+    RegistryData d;
+    d.type = kRegDword;
+    uint32_t v = static_cast<uint32_t>(value);
+    d.bytes = {uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)};
+    return d;
+}
+
+RegistryStore::RegistryStore(std::string computer) : computer_(std::move(computer)) {}
+
+std::string RegistryStore::FilePath(const std::string& computer)
+{
+    std::string name = IsBlank(computer) ? ComputerName() : computer;
+    if (name.empty() || name == "." || name == ".." || name.find_first_of("/\\") != std::string::npos ||
+        name.find('\0') != std::string::npos)
+        return std::string();
+    const std::string dir = StandInRoot() + "/registry";
+    const std::string fileName = name + ".reg";
+    if (DIR* d = ::opendir(dir.c_str())) {
+        std::string found;
+        while (dirent* e = ::readdir(d)) {
+            if (EqualsNoCase(e->d_name, fileName)) {
+                found = e->d_name;
+                break;
+            }
+        }
+        ::closedir(d);
+        if (!found.empty())
+            return dir + "/" + found;
+    }
+    return dir + "/" + fileName;
+}
+
+RegistryStore::LoadResult RegistryStore::Load()
+{
+    entries_.clear();
+    std::string path = FilePath(computer_);
+    struct stat st;
+    if (path.empty() || ::stat(path.c_str(), &st) != 0)
+        return LoadResult::Missing;
+    std::ifstream in(path, std::ios::binary);
+    if (!in || !S_ISREG(st.st_mode))
+        return LoadResult::Failed;
+    std::ostringstream text;
+    text << in.rdbuf();
+    if (in.bad())
+        return LoadResult::Failed;
+    SetText(text.str());
+    return LoadResult::Loaded;
+}
+
+bool RegistryStore::Save() const
+{
+    std::string path = FilePath(computer_);
+    if (path.empty())
+        return false;
+    std::string dir = path.substr(0, path.rfind('/'));
+    if (::mkdir(dir.c_str(), 0777) != 0 && errno != EEXIST)
+        return false;
+    // Written beside the file and renamed over it, so a failed write never leaves half a registry.
+    std::string temp = path + ".tmp";
+    {
+        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+        out << Text();
+        out.flush();
+        if (!out) {
+            ::unlink(temp.c_str());
+            return false;
+        }
+    }
+    if (::rename(temp.c_str(), path.c_str()) != 0) {
+        ::unlink(temp.c_str());
+        return false;
+    }
+    return true;
+}
+
+std::string RegistryStore::Text() const
+{
+    std::string text;
+    for (const Entry& e : entries_)
+        text += e.raw;
+    return text;
+}
+
+void RegistryStore::SetText(const std::string& text)
+{
+    entries_.clear();
+    std::vector<std::string> lines;
+    for (size_t pos = 0; pos < text.size();) {
+        size_t nl = text.find('\n', pos);
+        size_t end = nl == std::string::npos ? text.size() : nl + 1;
+        lines.push_back(text.substr(pos, end - pos));
+        pos = end;
+    }
+
+    std::string sectionKey; // empty outside a usable key section
+    for (size_t i = 0; i < lines.size(); ++i) {
+        Entry e;
+        e.raw = lines[i];
+        std::string content = TrimWhite(WithoutLineEnd(lines[i]));
+        std::string name, dataText;
+        if (content.size() >= 2 && content.front() == '[' && content.back() == ']') {
+            std::string key = StripTrailingBackslashes(TrimWhite(content.substr(1, content.size() - 2)));
+            // A "[-key]" line deletes a key when imported; as stored text it is kept and ignored.
+            sectionKey = (!key.empty() && key[0] != '-') ? key : std::string();
+            if (!sectionKey.empty()) {
+                e.kind = Kind::Key;
+                e.key = sectionKey;
+            }
+        } else if (!sectionKey.empty() && SplitValueLine(content, name, dataText)) {
+            // Hex data may go on over lines that end in "\".
+            while (IsHexData(dataText) && !dataText.empty() && TrimWhite(dataText).back() == '\\' &&
+                   i + 1 < lines.size()) {
+                dataText = TrimWhite(dataText);
+                dataText.pop_back();
+                dataText += TrimWhite(WithoutLineEnd(lines[++i]));
+                e.raw += lines[i];
+            }
+            if (ParseData(dataText, e.data)) {
+                e.kind = Kind::Value;
+                e.key = sectionKey;
+                e.name = name;
+            }
+        }
+        entries_.push_back(std::move(e));
+    }
+}
+
+std::string RegistryStore::LineEnd() const
+{
+    for (const Entry& e : entries_) {
+        size_t nl = e.raw.find('\n');
+        if (nl != std::string::npos)
+            return nl > 0 && e.raw[nl - 1] == '\r' ? "\r\n" : "\n";
+    }
+    return "\r\n";
+}
+
+bool RegistryStore::KeyExists(const std::string& keyPath) const
+{
+    std::string path = StripTrailingBackslashes(keyPath);
+    if (IsRootName(path))
+        return true;
+    for (const Entry& e : entries_)
+        if (e.kind == Kind::Key && (EqualsNoCase(e.key, path) || StartsWithNoCase(e.key, path + "\\")))
+            return true;
+    return false;
+}
+
+void RegistryStore::CreateKey(const std::string& keyPath)
+{
+    std::string path = StripTrailingBackslashes(keyPath);
+    for (const Entry& e : entries_)
+        if (e.kind == Kind::Key && EqualsNoCase(e.key, path))
+            return;
+    const std::string eol = LineEnd();
+    if (entries_.empty()) {
+        entries_.push_back({Kind::Other, "REGEDIT4" + eol, "", "", {}});
+    } else if (!HasLineEnd(entries_.back().raw)) {
+        entries_.back().raw += eol;
+    }
+    if (!TrimWhite(entries_.back().raw).empty())
+        entries_.push_back({Kind::Other, eol, "", "", {}});
+    entries_.push_back({Kind::Key, "[" + path + "]" + eol, path, "", {}});
+}
+
+std::vector<std::string> RegistryStore::SubKeyNames(const std::string& keyPath) const
+{
+    std::string prefix = StripTrailingBackslashes(keyPath) + "\\";
+    std::vector<std::string> names;
+    for (const Entry& e : entries_) {
+        if (e.kind != Kind::Key || !StartsWithNoCase(e.key, prefix))
+            continue;
+        std::string rest = e.key.substr(prefix.size());
+        std::string name = rest.substr(0, rest.find('\\'));
+        if (name.empty())
+            continue;
+        bool seen = false;
+        for (const std::string& n : names)
+            seen = seen || EqualsNoCase(n, name);
+        if (!seen)
+            names.push_back(name);
+    }
+    return names;
+}
+
+std::vector<std::string> RegistryStore::ValueNames(const std::string& keyPath) const
+{
+    std::string path = StripTrailingBackslashes(keyPath);
+    std::vector<std::string> names;
+    for (const Entry& e : entries_) {
+        if (e.kind != Kind::Value || !EqualsNoCase(e.key, path))
+            continue;
+        bool seen = false;
+        for (const std::string& n : names)
+            seen = seen || EqualsNoCase(n, e.name);
+        if (!seen)
+            names.push_back(e.name);
+    }
+    return names;
+}
+
+const RegistryStore::Entry* RegistryStore::FindValue(const std::string& keyPath, const std::string& name) const
+{
+    std::string path = StripTrailingBackslashes(keyPath);
+    for (const Entry& e : entries_)
+        if (e.kind == Kind::Value && EqualsNoCase(e.key, path) && EqualsNoCase(e.name, name))
+            return &e;
+    return nullptr;
+}
+
+const RegistryData* RegistryStore::Value(const std::string& keyPath, const std::string& name) const
+{
+    const Entry* e = FindValue(keyPath, name);
+    return e ? &e->data : nullptr;
+}
+
+void RegistryStore::SetValue(const std::string& keyPath, const std::string& name, const RegistryData& data)
+{
+    const std::string eol = LineEnd();
+    if (const Entry* found = FindValue(keyPath, name)) {
+        Entry& e = const_cast<Entry&>(*found);
+        if (e.data == data)
+            return; // the same value keeps its line as written
+        // The entry keeps the line end it had, so a last line without one stays without.
+        bool hadLineEnd = HasLineEnd(e.raw);
+        e.raw = FormatValue(e.name, data, eol);
+        if (!hadLineEnd)
+            e.raw.resize(e.raw.size() - eol.size());
+        e.data = data;
+        return;
+    }
+
+    std::string path = StripTrailingBackslashes(keyPath);
+    CreateKey(path);
+    // After the last value of the key's first section, or right after its header.
+    size_t at = entries_.size();
+    for (size_t i = 0; i < entries_.size(); ++i) {
+        if (entries_[i].kind != Kind::Key || !EqualsNoCase(entries_[i].key, path))
+            continue;
+        at = i + 1;
+        for (size_t j = i + 1; j < entries_.size() && entries_[j].kind != Kind::Key; ++j)
+            if (entries_[j].kind == Kind::Value)
+                at = j + 1;
+        break;
+    }
+    if (!HasLineEnd(entries_[at - 1].raw))
+        entries_[at - 1].raw += eol;
+    Entry e{Kind::Value, FormatValue(name, data, eol), path, name, data};
+    entries_.insert(entries_.begin() + static_cast<std::ptrdiff_t>(at), std::move(e));
+}

@@ -1,0 +1,244 @@
+// Registry access over the registry store: every call opens the computer's store, works and
+// lets go of it again; failures show only in the result.
+#include "services/Registry.h"
+
+#include "platform/Environment.h"
+#include "platform/RegistryStore.h"
+#include "platform/TextUtil.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <optional>
+
+namespace {
+
+const char* RootName(RegistryRoot root)
+{
+    switch (root) {
+    case HKEY_CLASSES_ROOT: return "HKEY_CLASSES_ROOT";
+    case HKEY_CURRENT_USER: return "HKEY_CURRENT_USER";
+    case HKEY_LOCAL_MACHINE: return "HKEY_LOCAL_MACHINE";
+    case HKEY_USERS: return "HKEY_USERS";
+    case HKEY_CURRENT_CONFIG: return "HKEY_CURRENT_CONFIG";
+    default: return nullptr;
+    }
+}
+
+// The store of the computer, loaded, or nothing when it cannot be reached. This computer's
+// registry always opens (empty before anything was written); another computer's only when its
+// file exists, as a remote connection needs the computer to answer. A remote connection, as
+// on Windows, reaches only HKEY_LOCAL_MACHINE and HKEY_USERS.
+std::optional<RegistryStore> Connect(RegistryRoot root, const std::string& computer)
+{
+    if (!RootName(root))
+        return std::nullopt;
+    const bool remote = !IsBlank(computer) && !EqualsNoCase(computer, ComputerName());
+    if (remote && root != HKEY_LOCAL_MACHINE && root != HKEY_USERS)
+        return std::nullopt;
+    RegistryStore store(IsBlank(computer) ? std::string() : computer);
+    switch (store.Load()) {
+    case RegistryStore::LoadResult::Loaded: return store;
+    case RegistryStore::LoadResult::Missing:
+        if (remote)
+            return std::nullopt;
+        return store;
+    case RegistryStore::LoadResult::Failed: return std::nullopt;
+    }
+    return std::nullopt;
+}
+
+std::string FullPath(RegistryRoot root, const std::string& keyPath)
+{
+    std::string path = keyPath;
+    while (!path.empty() && path.front() == '\\')
+        path.erase(path.begin());
+    while (!path.empty() && path.back() == '\\')
+        path.pop_back();
+    return path.empty() ? std::string(RootName(root)) : std::string(RootName(root)) + "\\" + path;
+}
+
+bool IsTextKind(uint32_t type) { return type == 1 || type == 2 || (type >= 6 && type <= 10); }
+
+// A decimal number: blanks, sign, digits with at most one decimal point, an exponent.
+bool IsNumericText(const std::string& text)
+{
+    std::string s = Trim(text);
+    size_t i = 0;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-'))
+        ++i;
+    size_t digits = 0;
+    bool point = false;
+    for (; i < s.size(); ++i) {
+        if (std::isdigit(static_cast<unsigned char>(s[i])))
+            ++digits;
+        else if (s[i] == '.' && !point)
+            point = true;
+        else
+            break;
+    }
+    if (digits == 0)
+        return false;
+    if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
+        ++i;
+        if (i < s.size() && (s[i] == '+' || s[i] == '-'))
+            ++i;
+        size_t expDigits = 0;
+        for (; i < s.size() && std::isdigit(static_cast<unsigned char>(s[i])); ++i)
+            ++expDigits;
+        if (expDigits == 0)
+            return false;
+    }
+    return i == s.size();
+}
+
+bool WriteData(RegistryRoot root, const std::string& keyPath, const std::string& valueName, const RegistryData& data,
+               const std::string& computer)
+{
+    if (!RegistryCreateKey(root, keyPath, computer))
+        return false;
+    std::optional<RegistryStore> store = Connect(root, computer);
+    if (!store || !store->KeyExists(FullPath(root, keyPath)))
+        return false;
+    store->SetValue(FullPath(root, keyPath), valueName, data);
+    return store->Save();
+}
+
+bool WriteNumber(RegistryRoot root, const std::string& keyPath, const std::string& valueName, double value,
+                 const std::string& computer)
+{
+    if (!std::isfinite(value))
+        return false;
+    double rounded = std::nearbyint(value); // the default rounding mode takes halves to the even neighbour
+    if (rounded < -2147483648.0 || rounded > 2147483647.0)
+        return false;
+    return WriteData(root, keyPath, valueName, RegistryData::Dword(static_cast<int32_t>(rounded)), computer);
+}
+
+std::vector<std::string> AsNameList(std::vector<std::string> names)
+{
+    if (names.empty())
+        names.emplace_back(); // a key without entries still yields one empty name at index 0
+    return names;
+}
+
+} // namespace
+
+std::string RegistryValueText(const RegistryValue& value)
+{
+    if (const auto* s = std::get_if<std::string>(&value))
+        return *s;
+    if (const auto* n = std::get_if<int32_t>(&value))
+        return std::to_string(*n);
+    const auto& bytes = std::get<std::vector<uint8_t>>(value);
+    return std::string(bytes.begin(), bytes.end());
+}
+
+bool RegistryKeyExists(RegistryRoot root, const std::string& keyPath, const std::string& computer)
+{
+    try {
+        std::optional<RegistryStore> store = Connect(root, computer);
+        return store && store->KeyExists(FullPath(root, keyPath));
+    } catch (...) {
+        return false;
+    }
+}
+
+RegistryValue RegistryGetValue(RegistryRoot root, const std::string& keyPath, const std::string& valueName,
+                               const std::string& computer, bool firstStringOnly)
+{
+    try {
+        std::optional<RegistryStore> store = Connect(root, computer);
+        if (!store || !store->KeyExists(FullPath(root, keyPath)))
+            return std::string();
+        const RegistryData* data = store->Value(FullPath(root, keyPath), valueName);
+        if (!data)
+            return std::string();
+        const auto& b = data->bytes;
+        if (IsTextKind(data->type)) {
+            std::string text(b.begin(), b.end());
+            if (firstStringOnly)
+                return Trim(text.substr(0, text.find('\0')));
+            for (char& c : text)
+                if (c == '\0')
+                    c = ';';
+            return Trim(text);
+        }
+        if (data->type == kRegBinary)
+            return b;
+        if (data->type == kRegDword || data->type == kRegDwordBigEndian) {
+            if (b.size() != 4)
+                return std::string();
+            uint32_t v = data->type == kRegDword
+                             ? uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 | uint32_t(b[3]) << 24
+                             : uint32_t(b[3]) | uint32_t(b[2]) << 8 | uint32_t(b[1]) << 16 | uint32_t(b[0]) << 24;
+            return static_cast<int32_t>(v);
+        }
+        return std::string();
+    } catch (...) {
+        return std::string();
+    }
+}
+
+bool RegistrySetValue(RegistryRoot root, const std::string& keyPath, const std::string& valueName,
+                      const std::string& value, const std::string& computer)
+{
+    try {
+        // A version text such as 1.2.3 stays a text even where it might read as a number.
+        if (IsNumericText(value) && std::count(value.begin(), value.end(), '.') < 2)
+            return WriteNumber(root, keyPath, valueName, std::stod(Trim(value)), computer);
+        return WriteData(root, keyPath, valueName, RegistryData::Text(Trim(value)), computer);
+    } catch (...) {
+        return false;
+    }
+}
+
+bool RegistrySetValue(RegistryRoot root, const std::string& keyPath, const std::string& valueName, double value,
+                      const std::string& computer)
+{
+    try {
+        return WriteNumber(root, keyPath, valueName, value, computer);
+    } catch (...) {
+        return false;
+    }
+}
+
+bool RegistryCreateKey(RegistryRoot root, const std::string& keyPath, const std::string& computer)
+{
+    try {
+        std::optional<RegistryStore> store = Connect(root, computer);
+        if (!store)
+            return false;
+        if (store->KeyExists(FullPath(root, keyPath)))
+            return true;
+        store->CreateKey(FullPath(root, keyPath));
+        return store->Save();
+    } catch (...) {
+        return false;
+    }
+}
+
+std::vector<std::string> RegistryEnumKeys(RegistryRoot root, const std::string& keyPath, const std::string& computer)
+{
+    try {
+        std::optional<RegistryStore> store = Connect(root, computer);
+        if (!store || !store->KeyExists(FullPath(root, keyPath)))
+            return {};
+        return AsNameList(store->SubKeyNames(FullPath(root, keyPath)));
+    } catch (...) {
+        return {};
+    }
+}
+
+std::vector<std::string> RegistryEnumValues(RegistryRoot root, const std::string& keyPath,
+                                            const std::string& computer)
+{
+    try {
+        std::optional<RegistryStore> store = Connect(root, computer);
+        if (!store || !store->KeyExists(FullPath(root, keyPath)))
+            return {};
+        return AsNameList(store->ValueNames(FullPath(root, keyPath)));
+    } catch (...) {
+        return {};
+    }
+}

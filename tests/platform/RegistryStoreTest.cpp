@@ -1,0 +1,209 @@
+// The registry store: parsing of REGEDIT4 text and line-preserving write-back.
+#include "platform/RegistryStore.h"
+
+#include "platform/Environment.h"
+#include "platform/WinPath.h"
+
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Hand-written: comments, odd spacing, an escaped text, a wrapped hex value, a deletion
+// line, a lower-case hex type, a last line without a line end.
+const std::string kHandWritten =
+    "REGEDIT4\r\n"
+    "\r\n"
+    "; seeded by hand\r\n"
+    "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Intergraph\\RIS\\05.04]\r\n"
+    "\"PathName\"=\"C:\\\\Program Files\\\\RIS\\\\\"\r\n"
+    "@=\"default \\\"quoted\\\"\"\r\n"
+    "\"Count\" = dword:0000002a\r\n"
+    "\r\n"
+    "[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\lanmanserver\\Shares]\r\n"
+    "\"pds\"=hex(7):43,53,43,46,6c,61,67,73,3d,30,00,50,61,74,68,3d,44,3a,5c,70,64,\\\r\n"
+    "  73,00,00\r\n"
+    "\"d$\"=hex(7):00\r\n"
+    "\"old\"=-\r\n"
+    "\"Bytes\"=hex:01,02,ff\r\n"
+    "\"Env\"=hex(2):25,54,45,4d,50,25,00\r\n"
+    "\r\n"
+    "[-HKEY_LOCAL_MACHINE\\SOFTWARE\\Gone]\r\n"
+    "\"ignored\"=\"x\"\r\n"
+    "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Intergraph\\RIS\\06.00]\r\n"
+    "\"PathName\"=\"D:\\\\RIS6\"";
+
+const std::string kRis = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Intergraph\\RIS";
+const std::string kShares = "HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\lanmanserver\\Shares";
+
+std::string ReadHost(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+void WriteHost(const std::string& path, const std::string& text)
+{
+    fs::create_directories(fs::path(path).parent_path());
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+std::string Str(const RegistryData* d)
+{
+    return d ? std::string(d->bytes.begin(), d->bytes.end()) : std::string("<none>");
+}
+
+TEST(RegistryStoreTest, ParsesEveryValueForm)
+{
+    RegistryStore store;
+    store.SetText(kHandWritten);
+
+    const RegistryData* path = store.Value(kRis + "\\05.04", "pathname");
+    ASSERT_NE(path, nullptr);
+    EXPECT_EQ(path->type, kRegText);
+    EXPECT_EQ(Str(path), std::string("C:\\Program Files\\RIS\\\0", 22));
+    EXPECT_EQ(Str(store.Value(kRis + "\\05.04", "")), std::string("default \"quoted\"\0", 17));
+    EXPECT_EQ(*store.Value(kRis + "\\05.04", "COUNT"), RegistryData::Dword(42));
+
+    const RegistryData* pds = store.Value(kShares, "PDS");
+    ASSERT_NE(pds, nullptr);
+    EXPECT_EQ(*pds, RegistryData::MultiText({"CSCFlags=0", "Path=D:\\pds"}));
+    EXPECT_EQ(store.Value(kShares, "d$")->bytes, std::vector<uint8_t>{0});
+    EXPECT_EQ(store.Value(kShares, "Bytes")->type, kRegBinary);
+    EXPECT_EQ(store.Value(kShares, "Bytes")->bytes, (std::vector<uint8_t>{1, 2, 255}));
+    EXPECT_EQ(*store.Value(kShares, "Env"), RegistryData::Text("%TEMP%", kRegExpandText));
+    EXPECT_EQ(store.Value(kShares, "old"), nullptr);
+    EXPECT_EQ(store.Value("HKEY_LOCAL_MACHINE\\SOFTWARE\\Gone", "ignored"), nullptr);
+}
+
+TEST(RegistryStoreTest, KeysAndValuesEnumerateInFileOrderWithoutRegardToCase)
+{
+    RegistryStore store;
+    store.SetText(kHandWritten);
+
+    EXPECT_TRUE(store.KeyExists("hkey_local_machine\\software\\intergraph\\ris\\05.04"));
+    EXPECT_TRUE(store.KeyExists("HKEY_LOCAL_MACHINE\\SOFTWARE")); // implied by the keys below it
+    EXPECT_TRUE(store.KeyExists("HKEY_CURRENT_USER"));            // a root always exists
+    EXPECT_FALSE(store.KeyExists("HKEY_LOCAL_MACHINE\\SOFTWARE\\Gone"));
+    EXPECT_FALSE(store.KeyExists(kRis + "\\05"));
+
+    EXPECT_EQ(store.SubKeyNames("HKEY_LOCAL_MACHINE\\software\\INTERGRAPH\\ris"),
+              (std::vector<std::string>{"05.04", "06.00"}));
+    EXPECT_EQ(store.SubKeyNames("HKEY_LOCAL_MACHINE"), (std::vector<std::string>{"SOFTWARE", "SYSTEM"}));
+    EXPECT_EQ(store.ValueNames(kShares), (std::vector<std::string>{"pds", "d$", "Bytes", "Env"}));
+    EXPECT_TRUE(store.ValueNames(kRis).empty());
+}
+
+TEST(RegistryStoreTest, UnchangedTextIsWrittenBackByteForByte)
+{
+    RegistryStore store;
+    store.SetText(kHandWritten);
+    EXPECT_EQ(store.Text(), kHandWritten);
+
+    // Writing a value with the data it already has keeps its hand-written spelling.
+    store.SetValue(kRis + "\\05.04", "count", RegistryData::Dword(42));
+    EXPECT_EQ(store.Text(), kHandWritten);
+}
+
+TEST(RegistryStoreTest, ChangedValueRewritesOnlyItsOwnEntry)
+{
+    RegistryStore store;
+    store.SetText(kHandWritten);
+    store.SetValue(kShares, "PDS", RegistryData::MultiText({"Path=E:\\pds"}));
+
+    std::string expected = kHandWritten;
+    std::string oldEntry = "\"pds\"=hex(7):43,53,43,46,6c,61,67,73,3d,30,00,50,61,74,68,3d,44,3a,5c,70,64,\\\r\n"
+                           "  73,00,00\r\n";
+    expected.replace(expected.find(oldEntry), oldEntry.size(),
+                     "\"pds\"=hex(7):50,61,74,68,3d,45,3a,5c,70,64,73,00,00\r\n");
+    EXPECT_EQ(store.Text(), expected);
+
+    // The last line keeps having no line end.
+    store.SetValue(kRis + "\\06.00", "PathName", RegistryData::Text("D:\\RIS7"));
+    EXPECT_EQ(store.Text().substr(store.Text().size() - 21), "\"PathName\"=\"D:\\\\RIS7\"");
+}
+
+TEST(RegistryStoreTest, NewValuesFollowTheLastValueOfTheirKeyAndNewKeysGoAtTheEnd)
+{
+    RegistryStore store;
+    store.SetText(kHandWritten);
+    store.SetValue(kRis + "\\05.04", "Version", RegistryData::Text("05.04.01"));
+    store.SetValue(kRis + "\\06.00", "Version", RegistryData::Dword(-1));
+    store.SetValue("HKEY_CURRENT_USER\\Network\\X", "RemotePath", RegistryData::Text("\\\\srv01\\pds"));
+
+    std::string expected = kHandWritten;
+    std::string after = "\"Count\" = dword:0000002a\r\n";
+    expected.insert(expected.find(after) + after.size(), "\"Version\"=\"05.04.01\"\r\n");
+    expected += "\r\n\"Version\"=dword:ffffffff\r\n"
+                "\r\n[HKEY_CURRENT_USER\\Network\\X]\r\n"
+                "\"RemotePath\"=\"\\\\\\\\srv01\\\\pds\"\r\n";
+    EXPECT_EQ(store.Text(), expected);
+
+    RegistryStore again;
+    again.SetText(store.Text());
+    EXPECT_EQ(Str(again.Value("HKEY_CURRENT_USER\\NETWORK\\x", "remotepath")), std::string("\\\\srv01\\pds\0", 12));
+}
+
+TEST(RegistryStoreTest, LongHexDataWrapsAndReadsBack)
+{
+    RegistryStore store;
+    std::vector<std::string> strings;
+    for (int i = 0; i < 12; ++i)
+        strings.push_back("Entry number " + std::to_string(i));
+    RegistryData data = RegistryData::MultiText(strings);
+    store.SetValue("HKEY_LOCAL_MACHINE\\SOFTWARE\\Long", "List", data);
+
+    std::string text = store.Text();
+    EXPECT_EQ(text.rfind("REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Long]\r\n", 0), 0u);
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);)
+        EXPECT_LT(line.size(), 81u) << line;
+    RegistryStore again;
+    again.SetText(text);
+    EXPECT_EQ(*again.Value("HKEY_LOCAL_MACHINE\\SOFTWARE\\Long", "List"), data);
+}
+
+TEST(RegistryStoreTest, FileWithLineFeedsKeepsThem)
+{
+    RegistryStore store;
+    store.SetText("REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\A]\n\"x\"=\"1\"\n");
+    store.SetValue("HKEY_LOCAL_MACHINE\\A", "y", RegistryData::Text("2"));
+    EXPECT_EQ(store.Text(), "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\A]\n\"x\"=\"1\"\n\"y\"=\"2\"\n");
+}
+
+TEST(RegistryStoreTest, LoadAndSaveKeepAHandWrittenFileOtherwiseUnchanged)
+{
+    const std::string computer = "HANDSEED";
+    const std::string file = StandInRoot() + "/registry/handseed.reg"; // another letter case on disk
+    WriteHost(file, kHandWritten);
+
+    EXPECT_EQ(RegistryStore::FilePath("HandSeed"), file);
+    RegistryStore store(computer);
+    ASSERT_EQ(store.Load(), RegistryStore::LoadResult::Loaded);
+    ASSERT_TRUE(store.Save());
+    EXPECT_EQ(ReadHost(file), kHandWritten);
+
+    store.SetValue(kRis + "\\05.04", "Count", RegistryData::Dword(7));
+    ASSERT_TRUE(store.Save());
+    std::string expected = kHandWritten;
+    expected.replace(expected.find("\"Count\" = dword:0000002a"), 24, "\"Count\"=dword:00000007");
+    EXPECT_EQ(ReadHost(file), expected);
+    EXPECT_FALSE(fs::exists(file + ".tmp"));
+}
+
+TEST(RegistryStoreTest, MissingFileAndImpossibleNames)
+{
+    RegistryStore store("NOSUCHPC");
+    EXPECT_EQ(store.Load(), RegistryStore::LoadResult::Missing);
+    EXPECT_EQ(RegistryStore::FilePath("..\\x"), "");
+    EXPECT_EQ(RegistryStore::FilePath("a/b"), "");
+    EXPECT_EQ(RegistryStore::FilePath("  "), StandInRoot() + "/registry/" + ComputerName() + ".reg");
+}
+
+} // namespace
