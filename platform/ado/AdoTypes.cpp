@@ -1,0 +1,99 @@
+// Type groups of the data-access type numbers and the conversion of values to a field's type.
+#include "platform/ado/AdoTypes.h"
+
+#include "platform/AppError.h"
+#include "platform/TextUtil.h"
+
+#include <cmath>
+
+bool IsAdoIntegerType(int type)
+{
+    switch (type) {
+    case adSmallInt: case adInteger: case adTinyInt: case adUnsignedTinyInt: case adUnsignedSmallInt:
+    case adUnsignedInt: case adBigInt: case adUnsignedBigInt:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool IsAdoFloatType(int type)
+{
+    switch (type) {
+    case adSingle: case adDouble: case adCurrency: case adDecimal: case adNumeric: case adVarNumeric:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool IsAdoDateType(int type)
+{
+    return type == adDate || type == adDBDate || type == adDBTime || type == adDBTimeStamp;
+}
+
+bool IsAdoTextType(int type)
+{
+    switch (type) {
+    case adBSTR: case adGUID: case adChar: case adWChar: case adVarChar: case adLongVarChar:
+    case adVarWChar: case adLongVarWChar:
+        return true;
+    default:
+        return false;
+    }
+}
+
+Variant ConvertToAdoType(const Variant& value, int type)
+{
+    if (value.IsNull() || value.IsEmpty())
+        return Variant::Null();
+    auto fail = [&]() -> Variant {
+        throw AppError(adoerr::kDataConversion, "ADODB.Field",
+                       "Application uses a value of the wrong type for the current operation.");
+    };
+    const bool blankText = value.kind() == Variant::Kind::Text && IsBlank(TrimWhite(value.ToText()));
+    if (IsAdoIntegerType(type)) {
+        if (blankText)
+            return Variant::Null();
+        if (value.kind() == Variant::Kind::Long)
+            return value;
+        auto n = value.AsNumber();
+        if (!n || !std::isfinite(*n))
+            return fail();
+        return Variant(static_cast<long long>(std::nearbyint(*n)));
+    }
+    if (IsAdoFloatType(type)) {
+        if (blankText)
+            return Variant::Null();
+        auto n = value.AsNumber();
+        if (!n)
+            return fail();
+        return Variant(*n);
+    }
+    if (IsAdoDateType(type)) {
+        if (blankText)
+            return Variant::Null();
+        auto d = value.AsDate();
+        if (!d)
+            return fail();
+        return Variant::FromDate(*d);
+    }
+    if (type == adBoolean) {
+        if (blankText)
+            return Variant::Null();
+        if (value.kind() == Variant::Kind::Text) {
+            const std::string t = Trim(value.ToText());
+            if (EqualsNoCase(t, "True"))
+                return Variant(true);
+            if (EqualsNoCase(t, "False"))
+                return Variant(false);
+        }
+        auto n = value.AsNumber();
+        if (!n)
+            return fail();
+        return Variant(*n != 0);
+    }
+    if (value.kind() == Variant::Kind::Text)
+        return value;
+    return Variant(value.ToText());
+}
