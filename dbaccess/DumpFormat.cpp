@@ -234,11 +234,15 @@ std::vector<DumpColumn> DumpFormat::ParseColumnList(std::string_view list)
         DumpColumn c;
         const size_t blank = def.find(' ');
         c.name = Trim(blank == std::string::npos ? std::string_view(def) : std::string_view(def).substr(0, blank));
-        std::vector<std::string> words = Split(def, " ");
-        for (size_t i = 1; i < words.size(); ++i)
-            if (!words[i].empty())
-                c.type = words[i];
-        // A definition whose first word is empty ("  a int") keeps its name as the first word.
+        // The last non-empty word after the first one is the type.
+        bool nameSeen = false;
+        for (const std::string& w : Split(def, " ")) {
+            if (w.empty())
+                continue;
+            if (nameSeen)
+                c.type = w;
+            nameSeen = true;
+        }
         columns.push_back(std::move(c));
     }
     return columns;

@@ -1,0 +1,26 @@
+// Reading tables out of RIS dump files: one table converted to a text table with its
+// "Schema.ini" section, and the listings of a dump's schemas and tables. The database access
+// object wraps these with its own work directory.
+#pragma once
+
+#include "dbaccess/DumpFormat.h"
+
+#include <string>
+#include <vector>
+
+// Converts the table of the schema in the dump into the data file workDir + <unique name> +
+// ".txt" and writes its description to workDir + "Schema.ini" (workDir ends with "\"). On
+// success textFile and schemaIniFile name the two files; on failure both are empty, the files
+// this call made are deleted, and the error is raised with the source "CRIS::RISDumpParse".
+// minSmallintToZero turns every "-32768" of the table's rows into 0.
+void RISDumpParse(const std::string& workDir, const std::string& dumpFile, const std::string& schemaName,
+                  const std::string& tableName, std::string& textFile, std::string& schemaIniFile,
+                  bool minSmallintToZero = false, size_t chunkSize = DumpFormat::kChunkSize);
+
+// The names of the dump's schema lines, in file order, duplicates kept.
+std::vector<std::string> RISDumpGetSchemas(const std::string& dumpFile, size_t chunkSize = DumpFormat::kChunkSize);
+
+// "schema|table" for every "create table " of the dump, all paired with the schema named in
+// the dump's first chunk. Raises "Schema name not found in dump file: '<path>'" when that
+// chunk holds no schema line.
+std::vector<std::string> RISDumpGetTables(const std::string& dumpFile, size_t chunkSize = DumpFormat::kChunkSize);

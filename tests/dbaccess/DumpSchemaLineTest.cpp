@@ -1,0 +1,128 @@
+// The schema line of dumps: rewrite in place and the chunked copy naming another schema.
+#include "dbaccess/DumpSchemaLine.h"
+
+#include "DumpTestFiles.h"
+#include "platform/AppError.h"
+#include "support/TestEnvironment.h"
+
+#include <gtest/gtest.h>
+
+using namespace dumptest;
+
+namespace {
+
+const std::string kRest = "create table t (a int)\r\n***variable*** a \r\n1 \r\n***RIS*** End of Table ***RIS***\r\n";
+
+// "default schema " + name, filled with blanks to the length of the old line.
+std::string padded(const std::string& name, const std::string& oldLine)
+{
+    std::string l = "default schema " + name;
+    return l + std::string(oldLine.size() - l.size(), ' ');
+}
+
+struct InPlaceCase {
+    const char* name;
+    std::string before;
+    std::string after; // equal to before when nothing may change
+};
+
+} // namespace
+
+class DumpSchemaLineInPlace : public ::testing::TestWithParam<InPlaceCase> {
+protected:
+    testsupport::ScopedDir dir_{"schemaline"};
+};
+
+TEST_P(DumpSchemaLineInPlace, KeepsLengthAndIsIdempotent)
+{
+    const InPlaceCase& c = GetParam();
+    const std::string host = dir_.host() + "/d.dmp";
+    WriteHostFile(host, c.before);
+    EXPECT_EQ(DumpSchemaLine::RewriteInPlace(Win(host)), c.before != c.after);
+    const std::string once = ReadHostFile(host);
+    EXPECT_EQ(once, c.after);
+    EXPECT_EQ(once.size(), c.before.size());
+    EXPECT_FALSE(DumpSchemaLine::RewriteInPlace(Win(host)));
+    EXPECT_EQ(ReadHostFile(host), once);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, DumpSchemaLineInPlace,
+    ::testing::Values(
+        InPlaceCase{"UnloadClientLine", "create schema pd_abc on database (ora, dbname x)\r\n" + kRest,
+                    padded("pd_abc", "create schema pd_abc on database (ora, dbname x)") + "\r\n" + kRest},
+        InPlaceCase{"NameAndOneMoreCharacter", "create schema pd_ab x\r\n" + kRest, "default schema pd_ab \r\n" + kRest},
+        InPlaceCase{"NewLineWouldBeLonger", "create schema pd_abc\r\n" + kRest, "create schema pd_abc\r\n" + kRest},
+        InPlaceCase{"AlreadyDefault", "default schema pd_abc   \r\n" + kRest, "default schema pd_abc   \r\n" + kRest},
+        InPlaceCase{"ShortLine", "create schema s\r\n" + kRest, "create schema s\r\n" + kRest},
+        InPlaceCase{"LfOnlyFile", "create schema pd_abc on database x\nrest\n", "create schema pd_abc on database x\nrest\n"},
+        InPlaceCase{"NoLineEndAtAll", "create schema pd_abc on database x", "create schema pd_abc on database x"},
+        InPlaceCase{"EmptyFile", "", ""},
+        InPlaceCase{"OnlyTheFirstLine", "create schema a b c d e\r\ncreate schema x y z w v\r\n",
+                    padded("a", "create schema a b c d e") + "\r\ncreate schema x y z w v\r\n"},
+        InPlaceCase{"LongFirstLine", "create schema pd_abc " + std::string(10000, 'x') + "\r\n" + kRest,
+                    "default schema pd_abc" + std::string(10000, ' ') + "\r\n" + kRest}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(DumpSchemaLineTest, RewriteOfAMissingFileRaises)
+{
+    EXPECT_THROW(DumpSchemaLine::RewriteInPlace("C:\\none\\x.dmp"), AppError);
+}
+
+TEST(DumpSchemaLineTest, SchemaNameOfLines)
+{
+    EXPECT_EQ(DumpSchemaLine::SchemaNameOf("create schema pd_abc on database x"), "pd_abc");
+    EXPECT_EQ(DumpSchemaLine::SchemaNameOf("default schema pd_abc    "), "pd_abc");
+    EXPECT_EQ(DumpSchemaLine::SchemaNameOf("default schema pd_abc"), "pd_abc");
+    EXPECT_EQ(DumpSchemaLine::SchemaNameOf("DEFAULT SCHEMA Pd_X"), "Pd_X");
+    EXPECT_EQ(DumpSchemaLine::SchemaNameOf("create table t (a int)"), "");
+}
+
+struct CopyCase {
+    const char* name;
+    std::string source;
+    std::string targetSchema;
+    std::string expected;
+    std::string name_;
+};
+
+class DumpSchemaLineCopy : public ::testing::TestWithParam<std::tuple<CopyCase, size_t>> {
+protected:
+    testsupport::ScopedDir dir_{"schemacopy"};
+};
+
+TEST_P(DumpSchemaLineCopy, RenamesTheFirstSchemaLineOnly)
+{
+    const auto& [c, chunkSize] = GetParam();
+    WriteHostFile(dir_.host() + "/s.dmp", c.source);
+    const std::string name = DumpSchemaLine::CopyWithSchemaName(Win(dir_.host() + "/s.dmp"),
+                                                                Win(dir_.host() + "/t.dmp"), c.targetSchema, chunkSize);
+    EXPECT_EQ(name, c.name_);
+    EXPECT_EQ(ReadHostFile(dir_.host() + "/t.dmp"), c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, DumpSchemaLineCopy,
+    ::testing::Combine(
+        ::testing::Values(
+            CopyCase{"CreateLineKeepsItsName", "create schema pd_abc on x\r\n" + kRest, "",
+                     "default schema pd_abc\r\n" + kRest, "pd_abc"},
+            CopyCase{"TargetSchemaGiven", "default schema pd_abc  \r\n" + kRest, " dd_xyz ",
+                     "default schema dd_xyz\r\n" + kRest, "dd_xyz"},
+            CopyCase{"LfLinesOfThatChunkGetCrLf", "create schema s x\na\n", "", "default schema s\r\na\r\n", "s"},
+            CopyCase{"SecondSchemaLineUntouched", "create schema a x\r\ncreate schema b y\r\n", "t",
+                     "default schema t\r\ncreate schema b y\r\n", "t"},
+            CopyCase{"NoSchemaLine", kRest, "s", kRest, ""}),
+        ::testing::Values(size_t{30}, DumpFormat::kChunkSize)),
+    [](const auto& info) {
+        return std::string(std::get<0>(info.param).name) + "_chunk" + std::to_string(std::get<1>(info.param));
+    });
+
+TEST(DumpSchemaLineTest, ReadFirstLine)
+{
+    testsupport::ScopedDir dir("firstline");
+    WriteHostFile(dir.host() + "/a.dmp", "default schema x\r\nrest\r\n");
+    WriteHostFile(dir.host() + "/b.dmp", "");
+    EXPECT_EQ(DumpSchemaLine::ReadFirstLine(Win(dir.host() + "/a.dmp")), "default schema x");
+    EXPECT_EQ(DumpSchemaLine::ReadFirstLine(Win(dir.host() + "/b.dmp")), "");
+}
