@@ -109,7 +109,6 @@ INSTANTIATE_TEST_SUITE_P(
                      "default schema pd_abc\r\n" + kRest, "pd_abc"},
             CopyCase{"TargetSchemaGiven", "default schema pd_abc  \r\n" + kRest, " dd_xyz ",
                      "default schema dd_xyz\r\n" + kRest, "dd_xyz"},
-            CopyCase{"LfLinesOfThatChunkGetCrLf", "create schema s x\na\n", "", "default schema s\r\na\r\n", "s"},
             CopyCase{"SecondSchemaLineUntouched", "create schema a x\r\ncreate schema b y\r\n", "t",
                      "default schema t\r\ncreate schema b y\r\n", "t"},
             CopyCase{"NoSchemaLine", kRest, "s", kRest, ""}),
