@@ -1,0 +1,76 @@
+// Hidden, read-only and in-use attributes on the host.
+#include "platform/FileAttributes.h"
+
+#include "platform/HostFiles.h"
+#include "platform/WinPath.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+bool IsHiddenName(std::string_view name) { return !name.empty() && name[0] == '.' && name != "." && name != ".."; }
+
+bool IsReadOnlyFile(const std::string& winPath)
+{
+    struct stat st;
+    return ::stat(HostPath(winPath).c_str(), &st) == 0 && (st.st_mode & S_IWUSR) == 0;
+}
+
+void SetReadOnlyFile(const std::string& winPath, bool readOnly)
+{
+    const std::string h = HostPath(winPath);
+    struct stat st;
+    if (::stat(h.c_str(), &st) != 0)
+        throw HostError(errno);
+    mode_t mode = st.st_mode & 07777;
+    mode = readOnly ? (mode & ~static_cast<mode_t>(S_IWUSR | S_IWGRP | S_IWOTH)) : (mode | S_IWUSR);
+    if (::chmod(h.c_str(), mode) != 0)
+        throw HostError(errno);
+}
+
+bool IsFileLocked(const std::string& winPath)
+{
+    const std::string h = HostPath(winPath);
+    if (InjectedFault("lock", h) != 0)
+        return true;
+    int fd = ::open(h.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    bool locked = ::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+    ::close(fd); // closing the descriptor lets our own lock go
+    return locked;
+}
+
+void CheckOpenExclusive(const std::string& winPath)
+{
+    const std::string h = HostPath(winPath);
+    if (int err = InjectedFault("lock", h))
+        throw HostError(err);
+    int fd = ::open(h.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        throw HostError(errno);
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        int e = errno;
+        ::close(fd);
+        throw HostError(e);
+    }
+    ::close(fd);
+}
+
+FileLock::FileLock(const std::string& winPath, bool create)
+{
+    const std::string h = HostPath(winPath);
+    fd_ = ::open(h.c_str(), create ? (O_RDWR | O_CREAT | O_CLOEXEC) : (O_RDONLY | O_CLOEXEC), 0644);
+    if (fd_ >= 0 && ::flock(fd_, LOCK_EX) != 0) {
+        ::close(fd_);
+        fd_ = -1;
+    }
+}
+
+FileLock::~FileLock()
+{
+    if (fd_ >= 0)
+        ::close(fd_);
+}

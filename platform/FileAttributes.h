@@ -1,0 +1,34 @@
+// File attributes the Windows way: hidden is a leading ".", read-only is a missing owner write
+// bit, and "in use" is an advisory lock that a writer holds.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+bool IsHiddenName(std::string_view name);
+
+// Mode bits only, never access(): the tests and CI run as root, who may write anything.
+bool IsReadOnlyFile(const std::string& winPath);
+void SetReadOnlyFile(const std::string& winPath, bool readOnly);
+
+// True when some open of the file holds an advisory lock (the file is being written).
+// A missing file is not locked.
+bool IsFileLocked(const std::string& winPath);
+
+// Opens the file for reading and takes it for this caller alone, then lets it go: what an
+// open "with a read lock" does. Throws AppError (53 missing, 70 held by another open).
+void CheckOpenExclusive(const std::string& winPath);
+
+// Holds an exclusive advisory lock on a file for its lifetime, creating the file when asked.
+// The stand-in programs hold one on each output while they write it.
+class FileLock {
+public:
+    explicit FileLock(const std::string& winPath, bool create = true);
+    ~FileLock();
+    FileLock(const FileLock&) = delete;
+    FileLock& operator=(const FileLock&) = delete;
+    bool held() const { return fd_ >= 0; }
+
+private:
+    int fd_ = -1;
+};

@@ -1,0 +1,325 @@
+// Host file and folder operations behind the file services.
+#include "platform/HostFiles.h"
+
+#include "platform/FileAttributes.h"
+#include "platform/TextUtil.h"
+#include "platform/WinPath.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <ctime>
+#include <fcntl.h>
+#include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+HostFileFault gFault;
+
+bool statOf(const std::string& host, struct stat& st) { return !host.empty() && ::stat(host.c_str(), &st) == 0; }
+
+void throwIfFault(const std::string& op, const std::string& host, bool forFolder = false)
+{
+    if (int err = InjectedFault(op, host))
+        throw HostError(err, forFolder);
+}
+
+void checkWritableTarget(const std::string& winPath, const std::string& host)
+{
+    struct stat st;
+    if (statOf(host, st) && S_ISREG(st.st_mode) && (IsReadOnlyFile(winPath) || IsFileLocked(winPath)))
+        throw HostError(EACCES);
+}
+
+// Copies the bytes in chunks; the destination gets the source's mode bits.
+void copyBytes(const std::string& srcHost, const std::string& dstHost)
+{
+    struct stat st;
+    if (!statOf(srcHost, st))
+        throw HostError(errno);
+    if (S_ISDIR(st.st_mode))
+        throw HostError(EISDIR);
+    int in = ::open(srcHost.c_str(), O_RDONLY | O_CLOEXEC);
+    if (in < 0)
+        throw HostError(errno);
+    int out = ::open(dstHost.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (out < 0) {
+        int e = errno;
+        ::close(in);
+        throw HostError(e);
+    }
+    char buf[1 << 16];
+    int err = 0;
+    for (;;) {
+        ssize_t n = ::read(in, buf, sizeof buf);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            if (n < 0)
+                err = errno;
+            break;
+        }
+        for (ssize_t done = 0; done < n;) {
+            ssize_t w = ::write(out, buf + done, static_cast<size_t>(n - done));
+            if (w < 0 && errno == EINTR)
+                continue;
+            if (w < 0) {
+                err = errno;
+                break;
+            }
+            done += w;
+        }
+        if (err)
+            break;
+    }
+    ::fchmod(out, st.st_mode & 07777);
+    ::close(in);
+    if (::close(out) != 0 && !err)
+        err = errno;
+    if (err)
+        throw HostError(err);
+}
+
+} // namespace
+
+AppError HostError(int err, bool forFolder)
+{
+    switch (err) {
+    case ENOENT:
+    case ENOTDIR:
+        return forFolder ? AppError(kErrPathNotFound, "", "Path not found")
+                         : AppError(kErrFileNotFound, "", "File not found");
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case EBUSY:
+    case ETXTBSY:
+    case EWOULDBLOCK:
+        return AppError(kErrPermissionDenied, "", "Permission denied");
+    case EEXIST:
+        return AppError(kErrFileExists, "", "File already exists");
+    case ENOSPC:
+    case EDQUOT:
+        return AppError(kErrDiskFull, "", "Disk full");
+    default:
+        return AppError(kErrPathFileAccess, "", std::string("Path/File access error (") + std::strerror(err) + ")");
+    }
+}
+
+void SetHostFileFault(HostFileFault fault) { gFault = std::move(fault); }
+
+int InjectedFault(const std::string& op, const std::string& hostPath) { return gFault ? gFault(op, hostPath) : 0; }
+
+bool HostFileExists(const std::string& winPath)
+{
+    struct stat st;
+    return statOf(HostPath(winPath), st) && !S_ISDIR(st.st_mode);
+}
+
+bool HostFolderExists(const std::string& winPath)
+{
+    struct stat st;
+    return statOf(HostPath(winPath), st) && S_ISDIR(st.st_mode);
+}
+
+bool HostDriveExists(const std::string& winPath)
+{
+    std::string p = ReplaceAll(winPath, "/", "\\");
+    if (p.size() >= 2 && p[1] == ':' && (p.size() == 2 || p == p.substr(0, 2) + "\\"))
+        return HostFolderExists(p.substr(0, 2) + "\\");
+    if (p.rfind("\\\\", 0) == 0) {
+        std::vector<std::string> parts = Split(p.substr(2), "\\");
+        if (parts.size() >= 2 && !parts[0].empty() && !parts[1].empty() &&
+            (parts.size() == 2 || (parts.size() == 3 && parts[2].empty())))
+            return HostFolderExists("\\\\" + parts[0] + "\\" + parts[1]);
+    }
+    // A bare letter names a drive too.
+    if (p.size() == 1 && std::isalpha(static_cast<unsigned char>(p[0])))
+        return HostFolderExists(p + ":\\");
+    return false;
+}
+
+void HostCopyFile(const std::string& src, const std::string& dst)
+{
+    const std::string s = HostPath(src);
+    std::string d = HostPath(dst);
+    if (HostFolderExists(dst))
+        throw HostError(EACCES);
+    throwIfFault("copy", d);
+    checkWritableTarget(dst, d);
+    copyBytes(s, d);
+}
+
+void HostDeleteFile(const std::string& winPath, bool force)
+{
+    const std::string h = HostPath(winPath);
+    struct stat st;
+    if (!statOf(h, st))
+        throw HostError(errno);
+    if (S_ISDIR(st.st_mode))
+        throw HostError(ENOENT);
+    throwIfFault("delete", h);
+    if (!force && IsReadOnlyFile(winPath))
+        throw HostError(EACCES);
+    if (IsFileLocked(winPath))
+        throw HostError(EACCES);
+    if (::unlink(h.c_str()) != 0)
+        throw HostError(errno);
+}
+
+void HostMoveFile(const std::string& src, const std::string& dst)
+{
+    const std::string s = HostPath(src);
+    const std::string d = HostPath(dst);
+    struct stat st;
+    if (!statOf(s, st))
+        throw HostError(errno);
+    throwIfFault("move", s);
+    if (IsFileLocked(src))
+        throw HostError(EACCES);
+    if (statOf(d, st)) {
+        if (S_ISDIR(st.st_mode))
+            throw HostError(EEXIST);
+        checkWritableTarget(dst, d);
+    }
+    if (::rename(s.c_str(), d.c_str()) == 0)
+        return;
+    if (errno != EXDEV)
+        throw HostError(errno);
+    copyBytes(s, d);
+    if (::unlink(s.c_str()) != 0)
+        throw HostError(errno);
+}
+
+void HostCreateFile(const std::string& winPath)
+{
+    const std::string h = HostPath(winPath);
+    throwIfFault("create", h);
+    checkWritableTarget(winPath, h);
+    int fd = ::open(h.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0)
+        throw HostError(errno, errno == ENOENT);
+    ::close(fd);
+}
+
+long long HostFileSize(const std::string& winPath)
+{
+    struct stat st;
+    if (!statOf(HostPath(winPath), st))
+        throw HostError(errno);
+    return static_cast<long long>(st.st_size);
+}
+
+LocalTime HostFileModified(const std::string& winPath)
+{
+    struct stat st;
+    if (!statOf(HostPath(winPath), st))
+        throw HostError(errno);
+    std::tm tm{};
+    time_t t = st.st_mtim.tv_sec;
+    ::localtime_r(&t, &tm);
+    LocalTime lt;
+    lt.year = tm.tm_year + 1900;
+    lt.month = tm.tm_mon + 1;
+    lt.day = tm.tm_mday;
+    lt.hour = tm.tm_hour;
+    lt.minute = tm.tm_min;
+    lt.second = tm.tm_sec;
+    return lt;
+}
+
+std::vector<HostEntry> HostListFolder(const std::string& winFolder)
+{
+    const std::string h = HostPath(winFolder);
+    std::error_code ec;
+    fs::directory_iterator it(h, ec);
+    if (ec)
+        throw HostError(ec.value(), true);
+    std::vector<HostEntry> out;
+    for (const fs::directory_entry& e : it) {
+        HostEntry entry;
+        entry.name = e.path().filename().string();
+        std::error_code ec2;
+        entry.folder = e.is_directory(ec2);
+        entry.hidden = IsHiddenName(entry.name);
+        out.push_back(std::move(entry));
+    }
+    std::sort(out.begin(), out.end(), [](const HostEntry& a, const HostEntry& b) {
+        std::string la = ToLower(a.name), lb = ToLower(b.name);
+        return la != lb ? la < lb : a.name < b.name;
+    });
+    return out;
+}
+
+void HostMakeFolder(const std::string& winPath, bool parents)
+{
+    const std::string h = HostPath(winPath);
+    throwIfFault("mkdir", h, true);
+    if (parents) {
+        std::error_code ec;
+        fs::create_directories(h, ec);
+        if (ec)
+            throw HostError(ec.value(), true);
+        return;
+    }
+    if (::mkdir(h.c_str(), 0777) != 0)
+        throw HostError(errno, true);
+}
+
+void HostRemoveFolder(const std::string& winPath, bool recursive)
+{
+    const std::string h = HostPath(winPath);
+    throwIfFault("rmdir", h, true);
+    struct stat st;
+    if (!statOf(h, st) || !S_ISDIR(st.st_mode))
+        throw HostError(ENOENT, true);
+    if (recursive) {
+        std::error_code ec;
+        fs::remove_all(h, ec);
+        if (ec)
+            throw HostError(ec.value(), true);
+        return;
+    }
+    if (::rmdir(h.c_str()) != 0)
+        throw HostError(errno, true);
+}
+
+int HostShellFileOperation(int op, const std::string& from, const std::string& to, bool& aborted)
+{
+    aborted = false;
+    if (!HostFileExists(from))
+        return 2;
+    if (IsFileLocked(from))
+        return 32;
+    try {
+        switch (op) {
+        case 1:
+            HostCopyFile(from, to);
+            HostDeleteFile(from, true);
+            return 0;
+        case 2:
+            HostCopyFile(from, to);
+            return 0;
+        case 3: {
+            // The recycle bin keeps deleted files under the stand-in root.
+            const std::string bin = StandInRoot() + "/recycle";
+            std::error_code ec;
+            fs::create_directories(bin, ec);
+            std::string target = bin + "/" + fs::path(HostPath(from)).filename().string() + "." +
+                                 std::to_string(static_cast<long long>(std::time(nullptr))) + "." +
+                                 std::to_string(::getpid());
+            HostCopyFile(from, target);
+            HostDeleteFile(from, true);
+            return 0;
+        }
+        default:
+            return 0x7C; // an invalid operation code
+        }
+    } catch (const AppError& e) {
+        return e.number() == kErrPermissionDenied ? 5 : 0x402;
+    }
+}

@@ -1,0 +1,66 @@
+// Files and folders on the host: every call takes a Windows path, maps it with HostPath and
+// reports failures as AppError with the platform's error numbers and texts.
+#pragma once
+
+#include "platform/AppError.h"
+#include "platform/Clock.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+// Error numbers the file-system object of the original reports.
+inline constexpr long kErrFileNotFound = 53;
+inline constexpr long kErrFileExists = 58;
+inline constexpr long kErrDiskFull = 61;
+inline constexpr long kErrPermissionDenied = 70;
+inline constexpr long kErrPathFileAccess = 75;
+inline constexpr long kErrPathNotFound = 76;
+
+// The host error errno of an operation on a file, as the platform's numbered error (no source).
+AppError HostError(int err, bool forFolder = false);
+
+// Tests put failures in place that root would not see (permission denied, disk full): the
+// hook gets the operation ("create", "copy", "delete", "lock", "mkdir") and the host path and
+// returns an errno to fail with, or 0. nullptr removes it.
+using HostFileFault = std::function<int(const std::string& op, const std::string& hostPath)>;
+void SetHostFileFault(HostFileFault fault);
+// 0 unless a fault is in place for this operation and path.
+int InjectedFault(const std::string& op, const std::string& hostPath);
+
+struct HostEntry {
+    std::string name;
+    bool folder = false;
+    bool hidden = false;
+};
+
+bool HostFileExists(const std::string& winPath);   // a file (not a folder)
+bool HostFolderExists(const std::string& winPath);
+// "C:", "C:\" or "\\server\share": the drive's or share's folder exists.
+bool HostDriveExists(const std::string& winPath);
+
+// Copies with overwrite, keeping the mode bits; a read-only or locked destination fails
+// with permission denied.
+void HostCopyFile(const std::string& src, const std::string& dst);
+// Removes a file; without force a read-only file fails with permission denied.
+void HostDeleteFile(const std::string& winPath, bool force);
+// Renames within one file system, else copies and deletes the source; an existing destination
+// file is replaced.
+void HostMoveFile(const std::string& src, const std::string& dst);
+// Creates (or empties) a file.
+void HostCreateFile(const std::string& winPath);
+
+long long HostFileSize(const std::string& winPath);
+LocalTime HostFileModified(const std::string& winPath);
+
+// The entries of a folder other than "." and "..", sorted by name without regard to case.
+std::vector<HostEntry> HostListFolder(const std::string& winFolder);
+
+// Makes a folder; with parents also the missing folders above it.
+void HostMakeFolder(const std::string& winPath, bool parents);
+// Removes a folder; with recursive also everything in it.
+void HostRemoveFolder(const std::string& winPath, bool recursive);
+
+// The shell's file operation (1 move, 2 copy, 3 delete to the recycle bin under the stand-in
+// root). Returns the shell's result code: 0 success, 2 not found, 5 access denied, 32 in use.
+int HostShellFileOperation(int op, const std::string& from, const std::string& to, bool& aborted);

@@ -1,0 +1,94 @@
+// Child processes through posix_spawn, reaped by polling.
+#include "platform/Process.h"
+
+#include "platform/HostFiles.h"
+
+#include <cerrno>
+#include <map>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace {
+
+// Exit codes of children that were reaped before anybody asked for them.
+std::map<long, long> gEnded;
+
+long statusCode(int status)
+{
+    if (WIFEXITED(status))
+        return WEXITSTATUS(status);
+    if (WIFSIGNALED(status))
+        return 128 + WTERMSIG(status);
+    return 255;
+}
+
+} // namespace
+
+long Process::Start(const std::string& hostProgram, const std::vector<std::string>& args, int windowStyle,
+                    const Streams& streams)
+{
+    std::vector<std::string> argvText;
+    argvText.push_back(hostProgram);
+    argvText.insert(argvText.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (std::string& a : argvText)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    if (streams.in >= 0)
+        posix_spawn_file_actions_adddup2(&actions, streams.in, 0);
+    if (streams.out >= 0)
+        posix_spawn_file_actions_adddup2(&actions, streams.out, 1);
+    if (streams.err >= 0)
+        posix_spawn_file_actions_adddup2(&actions, streams.err, 2);
+    pid_t pid = 0;
+    int rc = ::posix_spawn(&pid, hostProgram.c_str(), &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (rc != 0)
+        throw HostError(rc);
+    gEnded.erase(static_cast<long>(pid)); // a reused id of a long-gone child
+    return static_cast<long>(pid);
+}
+
+bool Process::Poll(long pid, long& exitCode)
+{
+    if (auto it = gEnded.find(pid); it != gEnded.end()) {
+        exitCode = it->second;
+        return true;
+    }
+    int status = 0;
+    pid_t r;
+    do {
+        r = ::waitpid(static_cast<pid_t>(pid), &status, WNOHANG);
+    } while (r < 0 && errno == EINTR);
+    if (r == 0)
+        return false;
+    if (r < 0)
+        throw AppError(5, "", "Invalid procedure call or argument (no such process)");
+    exitCode = statusCode(status);
+    gEnded[pid] = exitCode;
+    return true;
+}
+
+long Process::Wait(long pid)
+{
+    if (auto it = gEnded.find(pid); it != gEnded.end())
+        return it->second;
+    int status = 0;
+    pid_t r;
+    do {
+        r = ::waitpid(static_cast<pid_t>(pid), &status, 0);
+    } while (r < 0 && errno == EINTR);
+    if (r < 0)
+        throw AppError(5, "", "Invalid procedure call or argument (no such process)");
+    long code = statusCode(status);
+    gEnded[pid] = code;
+    return code;
+}
+
+long Process::CurrentId() { return static_cast<long>(::getpid()); }

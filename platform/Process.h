@@ -1,0 +1,35 @@
+// Child processes: start a program with optional redirections, poll for its end, read its
+// exit code.
+#pragma once
+
+#include <string>
+#include <vector>
+
+class Process {
+public:
+    // File descriptors the child gets as its standard streams; -1 keeps the parent's.
+    struct Streams {
+        int in = -1;
+        int out = -1;
+        int err = -1;
+    };
+
+    // Starts hostProgram with args (argv[1]...). The window style of the original (0 hidden,
+    // 1 normal, ...) has no meaning for console programs here and is accepted as given.
+    // Returns the process id; throws AppError when the program cannot be started.
+    static long Start(const std::string& hostProgram, const std::vector<std::string>& args, int windowStyle,
+                      const Streams& streams);
+    static long Start(const std::string& hostProgram, const std::vector<std::string>& args, int windowStyle)
+    {
+        return Start(hostProgram, args, windowStyle, Streams{});
+    }
+
+    // True when the process has ended; exitCode then holds its exit status (128 + signal for
+    // a killed one). Throws AppError for a pid that is no child of this process.
+    static bool Poll(long pid, long& exitCode);
+
+    // Blocks until the process ends and returns its exit code.
+    static long Wait(long pid);
+
+    static long CurrentId();
+};

@@ -1,0 +1,186 @@
+// The batch launcher and the waits: ExecA, IsFileExistsA, ShellExec, SleepMs, Pause.
+#include "services/BatchLauncher.h"
+
+#include "platform/Clock.h"
+#include "platform/Environment.h"
+#include "platform/HostFiles.h"
+#include "platform/Process.h"
+#include "platform/TextUtil.h"
+#include "platform/WinPath.h"
+#include "services/AppGlobals.h"
+#include "services/FileOperation.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr int kPollMs = 50;
+constexpr uint64_t kFileWaitMs = 120000;
+
+long gProgramId = 0;
+
+// A log path with a blank or a character the interpreter reads as an operator would split
+// the redirection; such a path is quoted, a plain one stays as it is.
+std::string redirectionTarget(const std::string& logFile)
+{
+    if (!logFile.empty() && logFile.front() == '"')
+        return logFile;
+    if (logFile.find_first_of(" &|<>^()") != std::string::npos)
+        return QuoteString(logFile);
+    return logFile;
+}
+
+bool isExecutable(const std::string& hostPath)
+{
+    struct stat st;
+    return ::stat(hostPath.c_str(), &st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & S_IXUSR);
+}
+
+// The command interpreter: beside the running program, else in TARNWICK_BIN_DIR, else on PATH.
+std::string interpreterPath()
+{
+    std::vector<std::string> dirs{HostPath(ProgramDir()), GetEnvVar("TARNWICK_BIN_DIR")};
+    for (const std::string& d : Split(GetEnvVar("PATH"), ":"))
+        dirs.push_back(d);
+    for (const std::string& d : dirs) {
+        if (d.empty())
+            continue;
+        std::string candidate = d + "/batchcmd";
+        if (isExecutable(candidate))
+            return candidate;
+    }
+    throw AppError(kErrFileNotFound, "", "File not found (batchcmd)");
+}
+
+void writeBatchFile(const std::string& path, const std::string& text)
+{
+    const std::string host = HostPath(path);
+    std::FILE* f = std::fopen(host.c_str(), "wb");
+    if (!f)
+        throw HostError(errno, errno == ENOENT);
+    bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
+    int err = errno;
+    if (std::fclose(f) != 0 && ok) {
+        ok = false;
+        err = errno;
+    }
+    if (!ok)
+        throw HostError(err);
+}
+
+std::string shellText(long value, const std::string& file, const std::string& dir)
+{
+    switch (value) {
+    case 2: return "File: '" + file + "' not found";
+    case 3: return "Path: '" + dir + "' not found";
+    case 5: return "Access denied";
+    case 8: return "Out of memory";
+    case 11: return "Invalid 'EXE-file' or error in 'EXE-image'";
+    case 26: return "A sharing violation occurred";
+    case 27: return "Incomplete or invalid file association";
+    case 28: return "DDE Time out";
+    case 29: return "DDE transaction failed";
+    case 30: return "DDE busy";
+    case 31: return "No association for file extension";
+    case 32: return "DLL not found";
+    default: return "Unknown error";
+    }
+}
+
+} // namespace
+
+long ExecA(const std::string& command, const std::string& logFile, int windowStyle, const std::string& batchFolder,
+           long& processId, bool wait)
+{
+    long result = -1;
+    processId = -1;
+    std::string batchFile;
+    try {
+        std::string folder = batchFolder;
+        if (IsBlank(folder))
+            folder = HostFolderExists(gTempDir) ? gTempDir : GetEnvVar("TEMP");
+        if (gProgramId == 0)
+            gProgramId = Process::CurrentId();
+        batchFile = AddBackslash(folder) + std::to_string(gProgramId) + GetTempBaseName() + ".bat";
+        std::string line = command;
+        if (!logFile.empty())
+            line += " >> " + redirectionTarget(logFile) + " 2>&1";
+        writeBatchFile(batchFile, line + "\r\n");
+        processId = Process::Start(interpreterPath(), {batchFile}, windowStyle);
+        if (wait) {
+            long code = -1;
+            try {
+                while (!Process::Poll(processId, code)) {
+                    DoEvents();
+                    GetClock().SleepMs(kPollMs);
+                }
+                result = code;
+            } catch (const AppError&) {
+                // The process cannot be queried: the wait ends with the result unknown.
+                result = -1;
+            }
+        }
+        ClearFileOpError();
+    } catch (const AppError& e) {
+        result = -1;
+        processId = -1;
+        RecordFileOpError(e, "ExecA");
+    }
+    if (wait && !batchFile.empty()) {
+        const FileOpError saved = SaveFileOpError();
+        DeleteFileA(batchFile);
+        RestoreFileOpError(saved);
+    }
+    return result;
+}
+
+bool IsFileExistsA(const std::string& path)
+{
+    try {
+        Clock& clock = GetClock();
+        const uint64_t deadline = clock.TickMs() + kFileWaitMs;
+        while (!IsFileReady(path)) {
+            if (clock.TickMs() >= deadline)
+                throw AppError(1, "", "Checking if file exists failed (timeout " + std::to_string(kFileWaitMs) +
+                                          " milliseconds is reached)");
+            DoEvents();
+            clock.SleepMs(kPollMs);
+        }
+        ClearFileOpError();
+        return true;
+    } catch (const AppError& e) {
+        RecordFileOpError(e, "IsFileExistsA");
+        return false;
+    }
+}
+
+void SleepMs(int ms) { GetClock().SleepMs(ms); }
+
+void Pause(float seconds)
+{
+    Clock& clock = GetClock();
+    const LocalTime start = clock.Now();
+    const long startDay = start.dayNumber();
+    const float endTime = static_cast<float>(start.secondsSinceMidnight()) + seconds;
+    const float endNextDay = endTime - 86400.0f;
+    for (;;) {
+        const LocalTime now = clock.Now();
+        const double s = now.secondsSinceMidnight();
+        const long day = now.dayNumber();
+        if (!((s < endTime && day == startDay) || (s < endNextDay && day == startDay + 1)))
+            break;
+        DoEvents();
+    }
+}
+
+long ShellExec(const std::string& op, const std::string& file, const std::string& params, const std::string& dir,
+               long& result)
+{
+    result = OpenWithDesktop(op, file, params, dir);
+    if (result <= 32)
+        throw AppError(1, "", shellText(result, file, dir));
+    return 0;
+}

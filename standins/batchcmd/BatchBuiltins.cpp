@@ -1,0 +1,546 @@
+// File and output built-ins of the interpreter, on the host file layer.
+#include "standins/batchcmd/BatchBuiltins.h"
+
+#include "platform/AppError.h"
+#include "platform/FileAttributes.h"
+#include "platform/HostFiles.h"
+#include "platform/TextUtil.h"
+#include "platform/WinPath.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Args {
+    std::vector<std::string> paths;
+    std::string switches; // upper-case letters of the switches given
+};
+
+// "/S", "/b", "/A:-D": a switch when its letter is one the command knows, so that a host
+// path such as "/tmp/x" stays a path.
+Args splitArgs(const BatchCommand& cmd, const std::string& letters)
+{
+    Args a;
+    for (const std::string& w : cmd.args) {
+        const bool isSwitch = w.size() >= 2 && w[0] == '/' && letters.find(std::toupper(static_cast<unsigned char>(w[1]))) !=
+                                                                   std::string::npos &&
+                              w.find_first_of("/\\", 1) == std::string::npos && (w.size() == 2 || w[2] == ':' || w[2] == '-');
+        if (isSwitch)
+            a.switches += static_cast<char>(std::toupper(static_cast<unsigned char>(w[1])));
+        else
+            a.paths.push_back(w);
+    }
+    return a;
+}
+
+bool has(const Args& a, char letter) { return a.switches.find(letter) != std::string::npos; }
+
+bool hasWildcard(const std::string& s) { return s.find_first_of("*?") != std::string::npos; }
+
+bool isDir(const std::string& host)
+{
+    struct stat st;
+    return ::stat(host.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool isFile(const std::string& host)
+{
+    struct stat st;
+    return ::stat(host.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+std::string winOf(const std::string& host) { return WinPathFromHost(host); }
+
+std::string joinHost(const std::string& dir, const std::string& name) { return dir == "/" ? "/" + name : dir + "/" + name; }
+
+// Folder and name pattern of an argument ("C:\x\*.dgn" -> host of C:\x, "*.dgn").
+void splitPattern(const std::string& arg, std::string& hostDir, std::string& pattern)
+{
+    std::string p = ReplaceAll(arg, "/", "\\");
+    size_t slash = p.rfind('\\');
+    std::string dirPart = slash == std::string::npos ? std::string() : p.substr(0, slash + 1);
+    pattern = slash == std::string::npos ? p : p.substr(slash + 1);
+    if (dirPart.empty() && p.size() >= 2 && p[1] == ':') {
+        dirPart = p.substr(0, 2) + "\\";
+        pattern = p.substr(2);
+    }
+    hostDir = HostPath(dirPart.empty() ? "." : dirPart);
+    while (hostDir.size() > 1 && hostDir.back() == '/')
+        hostDir.pop_back();
+}
+
+// The host paths an argument names: the matches of a wildcard (files, or files and folders),
+// else the path itself when it exists.
+std::vector<std::string> expand(const std::string& arg, bool withFolders)
+{
+    std::vector<std::string> out;
+    std::string dir, pattern;
+    splitPattern(arg, dir, pattern);
+    if (!hasWildcard(pattern)) {
+        const std::string host = HostPath(arg);
+        if (isFile(host) || (withFolders && isDir(host)))
+            out.push_back(host);
+        return out;
+    }
+    try {
+        for (const HostEntry& e : HostListFolder(winOf(dir)))
+            if ((withFolders || !e.folder) && WildcardMatch(pattern, e.name))
+                out.push_back(joinHost(dir, e.name));
+    } catch (const AppError&) {
+    }
+    return out;
+}
+
+std::string targetFor(const std::string& srcHost, const std::string& dstArg, bool multiple)
+{
+    const std::string dst = HostPath(dstArg);
+    const bool folderTarget = isDir(dst) || (!dstArg.empty() && (dstArg.back() == '\\' || dstArg.back() == '/')) || multiple;
+    return folderTarget ? joinHost(dst, fs::path(srcHost).filename().string()) : dst;
+}
+
+void writeFileTo(std::FILE* out, const std::string& host)
+{
+    std::ifstream in(host, std::ios::binary);
+    char buf[1 << 16];
+    while (in) {
+        in.read(buf, sizeof buf);
+        std::fwrite(buf, 1, static_cast<size_t>(in.gcount()), out);
+    }
+}
+
+void appendFile(const std::string& fromHost, const std::string& toHost)
+{
+    std::FILE* out = std::fopen(toHost.c_str(), "ab");
+    if (!out)
+        throw HostError(errno);
+    writeFileTo(out, fromHost);
+    std::fclose(out);
+}
+
+int cmdCopy(const BatchCommand& cmd)
+{
+    Args a = splitArgs(cmd, "ABVYNLZD");
+    // "a+b c" joins the sources into c; split every word at "+".
+    std::vector<std::vector<std::string>> groups;
+    bool join = false;
+    for (const std::string& w : a.paths) {
+        std::vector<std::string> parts = Split(w, "+");
+        for (size_t k = 0; k < parts.size(); ++k) {
+            if (!parts[k].empty()) {
+                if (join && !groups.empty())
+                    groups.back().push_back(parts[k]);
+                else
+                    groups.push_back({parts[k]});
+            }
+            join = k + 1 < parts.size() || (parts[k].empty() && w == "+");
+        }
+        if (w == "+")
+            join = true;
+    }
+    if (groups.empty()) {
+        WriteErr("The syntax of the command is incorrect.");
+        return 1;
+    }
+    std::vector<std::string> sources = groups.front();
+    std::string dstArg = groups.size() > 1 ? groups.back().front() : std::string(".");
+    int copied = 0;
+    try {
+        if (sources.size() > 1) {
+            const std::string dst = HostPath(dstArg);
+            std::vector<std::string> hosts;
+            for (const std::string& s : sources)
+                for (const std::string& h : expand(s, false))
+                    hosts.push_back(h);
+            if (hosts.empty())
+                throw HostError(ENOENT);
+            HostCreateFile(winOf(dst));
+            for (const std::string& h : hosts)
+                appendFile(h, dst);
+            copied = 1;
+        } else {
+            std::vector<std::string> hosts = expand(sources.front(), false);
+            if (hosts.empty())
+                throw HostError(ENOENT);
+            for (const std::string& h : hosts) {
+                const std::string target = targetFor(h, dstArg, hosts.size() > 1);
+                if (hosts.size() > 1)
+                    WriteOut(winOf(h));
+                HostCopyFile(winOf(h), winOf(target));
+                ++copied;
+            }
+        }
+    } catch (const AppError& e) {
+        WriteErr(e.number() == kErrFileNotFound ? "The system cannot find the file specified."
+                                                : e.number() == kErrPermissionDenied ? "Access is denied." : e.description());
+        WriteOut("        " + std::to_string(copied) + " file(s) copied.");
+        return 1;
+    }
+    WriteOut("        " + std::to_string(copied) + " file(s) copied.");
+    return 0;
+}
+
+int cmdDel(const BatchCommand& cmd)
+{
+    Args a = splitArgs(cmd, "FQSPA");
+    if (a.paths.empty()) {
+        WriteErr("The syntax of the command is incorrect.");
+        return 1;
+    }
+    int rc = 0;
+    for (const std::string& arg : a.paths) {
+        std::vector<std::string> targets;
+        const std::string host = HostPath(arg);
+        if (isDir(host)) {
+            for (const std::string& f : expand(ReplaceAll(arg, "/", "\\") + "\\*", false))
+                targets.push_back(f);
+        } else {
+            targets = expand(arg, false);
+        }
+        if (has(a, 'S')) {
+            std::string dir, pattern;
+            splitPattern(arg, dir, pattern);
+            std::error_code ec;
+            for (fs::recursive_directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec))
+                if (it->is_regular_file() && it->path().parent_path() != dir &&
+                    WildcardMatch(pattern, it->path().filename().string()))
+                    targets.push_back(it->path().string());
+        }
+        if (targets.empty()) {
+            WriteErr("Could Not Find " + winOf(host));
+            continue;
+        }
+        for (const std::string& t : targets) {
+            try {
+                HostDeleteFile(winOf(t), has(a, 'F'));
+            } catch (const AppError&) {
+                WriteErr(winOf(t));
+                WriteErr("Access is denied.");
+                rc = 1;
+            }
+        }
+    }
+    return rc;
+}
+
+int cmdMove(const BatchCommand& cmd)
+{
+    Args a = splitArgs(cmd, "Y");
+    if (a.paths.size() != 2) {
+        WriteErr("The syntax of the command is incorrect.");
+        return 1;
+    }
+    std::vector<std::string> hosts = expand(a.paths[0], true);
+    if (hosts.empty()) {
+        WriteErr("The system cannot find the file specified.");
+        return 1;
+    }
+    int moved = 0;
+    for (const std::string& h : hosts) {
+        const std::string target = targetFor(h, a.paths[1], hosts.size() > 1);
+        try {
+            if (isDir(h)) {
+                if (::rename(h.c_str(), target.c_str()) != 0)
+                    throw HostError(errno, true);
+            } else {
+                HostMoveFile(winOf(h), winOf(target));
+            }
+            ++moved;
+        } catch (const AppError&) {
+            WriteErr("Access is denied.");
+            WriteOut("        " + std::to_string(moved) + " file(s) moved.");
+            return 1;
+        }
+    }
+    WriteOut("        " + std::to_string(moved) + " file(s) moved.");
+    return 0;
+}
+
+int cmdMkdir(const BatchCommand& cmd)
+{
+    if (cmd.args.empty()) {
+        WriteErr("The syntax of the command is incorrect.");
+        return 1;
+    }
+    int rc = 0;
+    for (const std::string& arg : cmd.args) {
+        const std::string host = HostPath(arg);
+        struct stat st;
+        if (::stat(host.c_str(), &st) == 0) {
+            WriteErr("A subdirectory or file " + arg + " already exists.");
+            rc = 1;
+            continue;
+        }
+        try {
+            HostMakeFolder(arg, true); // cmd's mkdir makes the missing parents too
+        } catch (const AppError& e) {
+            WriteErr(e.number() == kErrPermissionDenied ? "Access is denied." : "The system cannot find the path specified.");
+            rc = 1;
+        }
+    }
+    return rc;
+}
+
+int cmdRmdir(const BatchCommand& cmd)
+{
+    Args a = splitArgs(cmd, "SQ");
+    if (a.paths.empty()) {
+        WriteErr("The syntax of the command is incorrect.");
+        return 1;
+    }
+    int rc = 0;
+    for (const std::string& arg : a.paths) {
+        if (!isDir(HostPath(arg))) {
+            WriteErr("The system cannot find the file specified.");
+            rc = 2;
+            continue;
+        }
+        try {
+            HostRemoveFolder(arg, has(a, 'S'));
+        } catch (const AppError& e) {
+            WriteErr(e.number() == kErrPermissionDenied ? "Access is denied." : "The directory is not empty.");
+            rc = 1;
+        }
+    }
+    return rc;
+}
+
+// dir /B lists names, dir /S /B full paths of the folder's matches, then of each sub-folder's.
+int listBare(const std::string& dir, const std::string& pattern, bool recurse, int& count)
+{
+    std::vector<HostEntry> entries;
+    try {
+        entries = HostListFolder(winOf(dir));
+    } catch (const AppError&) {
+        return 0;
+    }
+    for (const HostEntry& e : entries) {
+        if (e.hidden || !WildcardMatch(pattern, e.name))
+            continue;
+        WriteOut(recurse ? winOf(joinHost(dir, e.name)) : e.name);
+        ++count;
+    }
+    if (recurse)
+        for (const HostEntry& e : entries)
+            if (e.folder && !e.hidden)
+                listBare(joinHost(dir, e.name), pattern, true, count);
+    return count;
+}
+
+std::string dateText(const std::string& host, bool& folder, long long& size)
+{
+    struct stat st{};
+    ::stat(host.c_str(), &st);
+    folder = S_ISDIR(st.st_mode);
+    size = static_cast<long long>(st.st_size);
+    std::tm tm{};
+    time_t t = st.st_mtim.tv_sec;
+    ::localtime_r(&t, &tm);
+    char buf[32];
+    std::strftime(buf, sizeof buf, "%m/%d/%Y  %I:%M %p", &tm);
+    return buf;
+}
+
+int listLong(const std::string& dir, const std::string& pattern, bool recurse, int& count)
+{
+    std::vector<HostEntry> entries;
+    try {
+        entries = HostListFolder(winOf(dir));
+    } catch (const AppError&) {
+        return 0;
+    }
+    std::vector<std::string> lines;
+    int files = 0;
+    long long bytes = 0;
+    for (const HostEntry& e : entries) {
+        if (e.hidden || !WildcardMatch(pattern, e.name))
+            continue;
+        bool folder = false;
+        long long size = 0;
+        std::string date = dateText(joinHost(dir, e.name), folder, size);
+        char buf[512];
+        if (folder) {
+            std::snprintf(buf, sizeof buf, "%s    <DIR>          %s", date.c_str(), e.name.c_str());
+        } else {
+            std::snprintf(buf, sizeof buf, "%s %17lld %s", date.c_str(), size, e.name.c_str());
+            ++files;
+            bytes += size;
+        }
+        lines.push_back(buf);
+    }
+    if (!lines.empty()) {
+        WriteOut(" Directory of " + winOf(dir));
+        WriteOut("");
+        for (const std::string& l : lines)
+            WriteOut(l);
+        char buf[128];
+        std::snprintf(buf, sizeof buf, "%16d File(s) %14lld bytes", files, bytes);
+        WriteOut(buf);
+        WriteOut("");
+        count += static_cast<int>(lines.size());
+    }
+    if (recurse)
+        for (const HostEntry& e : entries)
+            if (e.folder && !e.hidden)
+                listLong(joinHost(dir, e.name), pattern, true, count);
+    return count;
+}
+
+int cmdDir(const BatchCommand& cmd)
+{
+    Args a = splitArgs(cmd, "SBAOWPQL");
+    std::string arg = a.paths.empty() ? std::string(".") : a.paths.front();
+    std::string dir, pattern;
+    if (isDir(HostPath(arg))) {
+        dir = HostPath(arg);
+        while (dir.size() > 1 && dir.back() == '/')
+            dir.pop_back();
+        pattern = "*";
+    } else {
+        splitPattern(arg, dir, pattern);
+    }
+    int count = 0;
+    if (has(a, 'B'))
+        listBare(dir, pattern, has(a, 'S'), count);
+    else
+        listLong(dir, pattern, has(a, 'S'), count);
+    if (count == 0) {
+        WriteErr("File Not Found");
+        return 1;
+    }
+    return 0;
+}
+
+void xcopyTree(const std::string& srcDir, const std::string& pattern, const std::string& dstDir, const Args& a,
+               int& copied)
+{
+    const bool recurse = has(a, 'S') || has(a, 'E');
+    std::vector<HostEntry> entries = HostListFolder(winOf(srcDir));
+    for (const HostEntry& e : entries) {
+        if (e.folder || (e.hidden && !has(a, 'H')) || !WildcardMatch(pattern, e.name))
+            continue;
+        HostMakeFolder(winOf(dstDir), true);
+        const std::string target = joinHost(dstDir, e.name);
+        if (isFile(target) && IsReadOnlyFile(winOf(target)) && has(a, 'R'))
+            SetReadOnlyFile(winOf(target), false);
+        HostCopyFile(winOf(joinHost(srcDir, e.name)), winOf(target));
+        WriteOut(winOf(joinHost(srcDir, e.name)));
+        ++copied;
+    }
+    if (!recurse)
+        return;
+    for (const HostEntry& e : entries) {
+        if (!e.folder || (e.hidden && !has(a, 'H')))
+            continue;
+        if (has(a, 'E'))
+            HostMakeFolder(winOf(joinHost(dstDir, e.name)), true);
+        xcopyTree(joinHost(srcDir, e.name), pattern, joinHost(dstDir, e.name), a, copied);
+    }
+}
+
+int cmdXcopy(const BatchCommand& cmd)
+{
+    Args a = splitArgs(cmd, "SEIYQHRCKFLDTUNMAVWOXBJZ");
+    if (a.paths.empty()) {
+        WriteErr("Invalid number of parameters");
+        return 4;
+    }
+    const std::string srcArg = a.paths[0];
+    const std::string dstArg = a.paths.size() > 1 ? a.paths[1] : std::string(".");
+    std::string srcDir, pattern;
+    if (isDir(HostPath(srcArg))) {
+        srcDir = HostPath(srcArg);
+        pattern = "*";
+    } else {
+        splitPattern(srcArg, srcDir, pattern);
+    }
+    int copied = 0;
+    try {
+        const std::string dst = HostPath(dstArg);
+        const bool single = !hasWildcard(pattern) && isFile(joinHost(srcDir, pattern));
+        if (single && !isDir(dst) && dstArg.back() != '\\' && !has(a, 'I')) {
+            HostMakeFolder(winOf(fs::path(dst).parent_path().string()), true);
+            HostCopyFile(winOf(joinHost(srcDir, pattern)), winOf(dst));
+            WriteOut(winOf(joinHost(srcDir, pattern)));
+            copied = 1;
+        } else {
+            if (!isDir(srcDir))
+                throw HostError(ENOENT);
+            xcopyTree(srcDir, pattern, dst, a, copied);
+        }
+    } catch (const AppError& e) {
+        WriteErr(e.number() == kErrPermissionDenied ? "Access denied" : "File not found - " + srcArg);
+        WriteOut(std::to_string(copied) + " File(s) copied");
+        return 4;
+    }
+    WriteOut(std::to_string(copied) + " File(s) copied");
+    return copied == 0 ? 1 : 0;
+}
+
+int cmdEcho(const BatchCommand& cmd)
+{
+    const std::string text = cmd.argText;
+    const bool dotForm = cmd.separator == '.' || cmd.separator == ':'; // "echo." prints an empty line
+    if (!dotForm && cmd.args.empty()) {
+        WriteOut("ECHO is off.");
+        return 0;
+    }
+    if (!dotForm && cmd.args.size() == 1 && (EqualsNoCase(text, "off") || EqualsNoCase(text, "on")))
+        return 0; // commands are never echoed here
+    WriteOut(text);
+    return 0;
+}
+
+int cmdType(const BatchCommand& cmd)
+{
+    int rc = 0;
+    for (const std::string& arg : cmd.args) {
+        const std::string host = HostPath(arg);
+        if (!isFile(host)) {
+            WriteErr("The system cannot find the file specified.");
+            rc = 1;
+            continue;
+        }
+        writeFileTo(stdout, host);
+        std::fflush(stdout);
+    }
+    return rc;
+}
+
+struct Entry {
+    const char* name;
+    BuiltinCommand fn;
+};
+
+const Entry kBuiltins[] = {
+    {"copy", cmdCopy},   {"del", cmdDel},     {"erase", cmdDel},  {"move", cmdMove},   {"mkdir", cmdMkdir},
+    {"md", cmdMkdir},    {"rmdir", cmdRmdir}, {"rd", cmdRmdir},   {"dir", cmdDir},     {"xcopy", cmdXcopy},
+    {"echo", cmdEcho},   {"type", cmdType},
+};
+
+} // namespace
+
+BuiltinCommand FindBuiltin(const std::string& name)
+{
+    for (const Entry& e : kBuiltins)
+        if (EqualsNoCase(name, e.name))
+            return e.fn;
+    return nullptr;
+}
+
+void WriteOut(const std::string& line)
+{
+    std::fputs((line + "\r\n").c_str(), stdout);
+    std::fflush(stdout);
+}
+
+void WriteErr(const std::string& line)
+{
+    std::fputs((line + "\r\n").c_str(), stderr);
+    std::fflush(stderr);
+}

@@ -1,0 +1,15 @@
+// The file and output commands built into the interpreter, as cmd has them: copy, del/erase,
+// move, mkdir/md, rmdir/rd, dir, xcopy, echo, type. Each returns its exit code and writes
+// cmd's messages with CR LF to the standard streams.
+#pragma once
+
+#include "standins/batchcmd/BatchLine.h"
+
+using BuiltinCommand = int (*)(const BatchCommand& cmd);
+
+// The built-in of that name (any letter case), or nullptr.
+BuiltinCommand FindBuiltin(const std::string& name);
+
+// Writes a line with CR LF to standard output / standard error.
+void WriteOut(const std::string& line);
+void WriteErr(const std::string& line);

@@ -1,0 +1,286 @@
+// Line execution of the command interpreter.
+#include "standins/batchcmd/BatchInterpreter.h"
+
+#include "platform/AppError.h"
+#include "platform/Environment.h"
+#include "platform/Process.h"
+#include "platform/TextUtil.h"
+#include "platform/WinPath.h"
+#include "standins/batchcmd/BatchBuiltins.h"
+#include "standins/batchcmd/ProgramLookup.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <fstream>
+#include <sstream>
+#include <sys/stat.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace {
+
+// cmd reports an unknown command with 9009; an exit status here holds only 0 to 255, so the
+// interpreter ends with 9009 mod 256 = 49.
+constexpr int kNotRecognized = 9009 % 256;
+constexpr int kMaxCallDepth = 64;
+
+// Points the standard streams at the redirection targets for one command and puts them back
+// afterwards.
+class StreamRedirect {
+public:
+    explicit StreamRedirect(const std::vector<Redirection>& redirections)
+    {
+        for (const Redirection& r : redirections) {
+            std::fflush(stdout);
+            std::fflush(stderr);
+            save(r.fd);
+            if (r.dupFd >= 0) {
+                ::dup2(r.dupFd, r.fd);
+                continue;
+            }
+            int fd = openTarget(r);
+            if (fd < 0) {
+                ok_ = false;
+                return;
+            }
+            ::dup2(fd, r.fd);
+            ::close(fd);
+        }
+    }
+    ~StreamRedirect()
+    {
+        std::fflush(stdout);
+        std::fflush(stderr);
+        for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) {
+            ::dup2(it->second, it->first);
+            ::close(it->second);
+        }
+    }
+    StreamRedirect(const StreamRedirect&) = delete;
+    StreamRedirect& operator=(const StreamRedirect&) = delete;
+    bool ok() const { return ok_; }
+
+private:
+    void save(int fd)
+    {
+        for (const auto& s : saved_)
+            if (s.first == fd)
+                return;
+        saved_.emplace_back(fd, ::fcntl(fd, F_DUPFD_CLOEXEC, 10));
+    }
+    static int openTarget(const Redirection& r)
+    {
+        const std::string host = EqualsNoCase(r.target, "nul") ? std::string("/dev/null") : HostPath(r.target);
+        if (r.fd == 0)
+            return ::open(host.c_str(), O_RDONLY | O_CLOEXEC);
+        int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (r.append ? O_APPEND : O_TRUNC);
+        return ::open(host.c_str(), flags, 0644);
+    }
+
+    std::vector<std::pair<int, int>> saved_;
+    bool ok_ = true;
+};
+
+std::vector<std::string> readLines(const std::string& host, bool& ok)
+{
+    std::ifstream in(host, std::ios::binary);
+    ok = static_cast<bool>(in);
+    std::vector<std::string> lines;
+    std::string line;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+// The name under which the variable is set already (any case), else the name as given.
+std::string existingName(const std::string& name)
+{
+    for (char** e = environ; e && *e; ++e) {
+        std::string_view entry(*e);
+        size_t eq = entry.find('=');
+        if (eq != std::string_view::npos && EqualsNoCase(entry.substr(0, eq), name))
+            return std::string(entry.substr(0, eq));
+    }
+    return name;
+}
+
+bool isDriveSwitch(const std::string& name)
+{
+    return name.size() == 2 && name[1] == ':' && std::isalpha(static_cast<unsigned char>(name[0]));
+}
+
+} // namespace
+
+int BatchInterpreter::RunFile(const std::string& path, const std::vector<std::string>& args)
+{
+    bool ok = false;
+    std::vector<std::string> lines = readLines(HostPath(path), ok);
+    if (!ok) {
+        WriteErr("The system cannot find the batch label specified - " + path);
+        return 1;
+    }
+    std::vector<std::string> batchArgs{path};
+    batchArgs.insert(batchArgs.end(), args.begin(), args.end());
+    return runLines(lines, batchArgs);
+}
+
+int BatchInterpreter::RunLine(const std::string& line) { return execute(line, {}); }
+
+int BatchInterpreter::runLines(const std::vector<std::string>& lines, const std::vector<std::string>& args)
+{
+    if (++depth_ > kMaxCallDepth) {
+        --depth_;
+        WriteErr("******  B A T C H   R E C U R S I O N  exceeds STACK limits ******");
+        return 1;
+    }
+    for (const std::string& line : lines) {
+        execute(line, args);
+        if (exitAll_ || exitBatch_)
+            break;
+    }
+    exitBatch_ = false;
+    --depth_;
+    return lastCode_;
+}
+
+int BatchInterpreter::execute(const std::string& rawLine, const std::vector<std::string>& args)
+{
+    std::string line = TrimWhite(rawLine);
+    while (!line.empty() && line[0] == '@')
+        line = TrimWhite(line.substr(1));
+    if (line.empty() || line[0] == ':')
+        return lastCode_; // blank lines, labels and "::" comments
+    const BatchCommand cmd = ParseBatchLine(ExpandVariables(line, args));
+    if (cmd.name.empty() && cmd.redirections.empty())
+        return lastCode_;
+    if (EqualsNoCase(cmd.name, "rem"))
+        return lastCode_;
+    StreamRedirect redirect(cmd.redirections);
+    if (!redirect.ok()) {
+        WriteErr("The system cannot find the path specified.");
+        lastCode_ = 1;
+        return lastCode_;
+    }
+    lastCode_ = dispatch(cmd);
+    return lastCode_;
+}
+
+int BatchInterpreter::dispatch(const BatchCommand& cmd)
+{
+    const std::string& name = cmd.name;
+    if (name.empty())
+        return 0; // a line of redirections alone only creates the files
+    if (BuiltinCommand builtin = FindBuiltin(name))
+        return builtin(cmd);
+    if (EqualsNoCase(name, "set"))
+        return setVariable(cmd.argText);
+    if (EqualsNoCase(name, "cd") || EqualsNoCase(name, "chdir"))
+        return changeFolder(cmd);
+    if (isDriveSwitch(name)) {
+        const std::string host = HostPath(name + "\\");
+        if (::chdir(host.c_str()) != 0) {
+            WriteErr("The system cannot find the drive specified.");
+            return 1;
+        }
+        return 0;
+    }
+    if (EqualsNoCase(name, "exit")) {
+        std::vector<std::string> words = cmd.args;
+        bool batchOnly = !words.empty() && EqualsNoCase(words.front(), "/b");
+        if (batchOnly)
+            words.erase(words.begin());
+        int code = words.empty() ? lastCode_ : std::atoi(words.front().c_str());
+        (batchOnly ? exitBatch_ : exitAll_) = true;
+        return code & 0xFF;
+    }
+    if (EqualsNoCase(name, "call")) {
+        if (cmd.args.empty())
+            return 0;
+        BatchCommand inner = ParseBatchLine(cmd.argText);
+        if (FindBuiltin(inner.name) || EqualsNoCase(inner.name, "set") || EqualsNoCase(inner.name, "cd"))
+            return dispatch(inner);
+        return runExternal(inner, true);
+    }
+    return runExternal(cmd, false);
+}
+
+int BatchInterpreter::runExternal(const BatchCommand& cmd, bool viaCall)
+{
+    const std::string program = FindProgram(cmd.name);
+    if (program.empty()) {
+        WriteErr("'" + cmd.name + "' is not recognized as an internal or external command,");
+        WriteErr("operable program or batch file.");
+        return kNotRecognized;
+    }
+    if (IsBatchFile(program)) {
+        // A batch file runs in this interpreter; without "call" it takes over, as in cmd.
+        int code = RunFile(program, cmd.args);
+        if (!viaCall)
+            exitBatch_ = true;
+        return code;
+    }
+    std::fflush(stdout);
+    std::fflush(stderr);
+    try {
+        long pid = Process::Start(program, cmd.args, 1);
+        return static_cast<int>(Process::Wait(pid));
+    } catch (const AppError&) {
+        WriteErr("Access is denied.");
+        return 1;
+    }
+}
+
+int BatchInterpreter::setVariable(const std::string& textIn)
+{
+    std::string text = Trim(textIn);
+    if (text.size() >= 2 && text.front() == '"') {
+        size_t close = text.rfind('"');
+        text = text.substr(1, close > 0 ? close - 1 : std::string::npos);
+    }
+    const size_t eq = text.find('=');
+    if (text.empty() || eq == std::string::npos) {
+        // "set" or "set PREFIX" lists the variables.
+        int shown = 0;
+        for (char** e = environ; e && *e; ++e)
+            if (text.empty() || StartsWithNoCase(*e, text)) {
+                WriteOut(*e);
+                ++shown;
+            }
+        if (shown == 0) {
+            WriteErr("Environment variable " + text + " not defined");
+            return 1;
+        }
+        return 0;
+    }
+    const std::string name = existingName(text.substr(0, eq));
+    const std::string value = text.substr(eq + 1);
+    if (value.empty())
+        ::unsetenv(name.c_str());
+    else
+        SetEnvVar(name, value);
+    return 0;
+}
+
+int BatchInterpreter::changeFolder(const BatchCommand& cmd)
+{
+    std::vector<std::string> words = cmd.args;
+    if (!words.empty() && EqualsNoCase(words.front(), "/d"))
+        words.erase(words.begin());
+    if (words.empty()) {
+        char buf[4096];
+        WriteOut(::getcwd(buf, sizeof buf) ? WinPathFromHost(buf) : std::string());
+        return 0;
+    }
+    const std::string target = Join(words, " "); // cd accepts a path with blanks unquoted
+    if (::chdir(HostPath(target).c_str()) != 0) {
+        WriteErr("The system cannot find the path specified.");
+        return 1;
+    }
+    return 0;
+}

@@ -1,0 +1,31 @@
+// One line of a batch file: variable expansion, words, quotes and redirections.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct Redirection {
+    int fd = 1;             // 0 input, 1 output, 2 errors
+    std::string target;     // file (quotes removed); empty when dupFd is used
+    bool append = false;    // ">>"
+    int dupFd = -1;         // "2>&1": the descriptor copied
+};
+
+struct BatchCommand {
+    std::string name;                     // the command word, quotes removed
+    std::vector<std::string> args;        // further words, quotes removed
+    std::string argText;                  // the line after the command word, redirections removed
+    char separator = 0;                   // what ended the command word: ' ', '.' ("echo."), ... or 0
+    std::vector<Redirection> redirections;
+};
+
+// Replaces %NAME% by the variable's value (case-insensitive; an unset one gives nothing, as in
+// a batch file), %0..%9 by the batch arguments, %* by all of them and %% by %.
+std::string ExpandVariables(const std::string& line, const std::vector<std::string>& batchArgs);
+
+// Splits an expanded line (without a leading "@") into command, arguments and redirections.
+// Double quotes group words and hide operators.
+BatchCommand ParseBatchLine(const std::string& line);
+
+// The words of a text, double quotes grouping and removed.
+std::vector<std::string> SplitWords(const std::string& text);

@@ -1,0 +1,293 @@
+// The batch launcher through the real interpreter, and the waits on a fake clock.
+#include "services/BatchLauncher.h"
+
+#include "platform/AppError.h"
+#include "platform/Clock.h"
+#include "platform/Environment.h"
+#include "platform/FileAttributes.h"
+#include "platform/Process.h"
+#include "platform/WinPath.h"
+#include "services/AppGlobals.h"
+#include "services/FileOperation.h"
+#include "support/TestEnvironment.h"
+
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string readAll(const std::string& p)
+{
+    std::ifstream in(p, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+std::vector<std::string> batFiles(const std::string& hostDir)
+{
+    std::vector<std::string> out;
+    for (const auto& e : fs::directory_iterator(hostDir))
+        if (e.path().extension() == ".bat")
+            out.push_back(e.path().string());
+    return out;
+}
+
+// Advances its time only when asked to sleep or by a step per reading.
+class FakeClock : public Clock {
+public:
+    uint64_t tick = 1000;
+    LocalTime now;
+    int nowStepMs = 0;
+    int sleeps = 0;
+    uint64_t TickMs() override { return tick; }
+    LocalTime Now() override
+    {
+        LocalTime t = now;
+        advance(nowStepMs);
+        return t;
+    }
+    void SleepMs(int ms) override
+    {
+        ++sleeps;
+        tick += static_cast<uint64_t>(ms);
+        advance(ms);
+    }
+    void advance(int ms)
+    {
+        now.millisecond += ms;
+        while (now.millisecond >= 1000) {
+            now.millisecond -= 1000;
+            if (++now.second == 60) {
+                now.second = 0;
+                if (++now.minute == 60) {
+                    now.minute = 0;
+                    if (++now.hour == 24) {
+                        now.hour = 0;
+                        ++now.day; // tests stay inside one month
+                    }
+                }
+            }
+        }
+    }
+};
+
+class BatchLauncherTest : public ::testing::Test {
+protected:
+    testsupport::ScopedDir dir{"launch"};
+    void SetUp() override { gTempDir = AddBackslash(dir.host()); }
+    void TearDown() override
+    {
+        gTempDir.clear();
+        SetClock(nullptr);
+        SetEventPump(nullptr);
+        SetDesktopOpener(nullptr);
+    }
+};
+
+TEST_F(BatchLauncherTest, WaitedRunReturnsTheExitCodeAndRemovesTheBatchFile)
+{
+    long pid = 0;
+    int pumped = 0;
+    SetEventPump([&] { ++pumped; });
+    EXPECT_EQ(ExecA("exit 3", "", 0, "", pid, true), 3);
+    EXPECT_GT(pid, 0);
+    EXPECT_EQ(gFileOpErrNumber, 0);
+    EXPECT_TRUE(batFiles(dir.host()).empty());
+}
+
+TEST_F(BatchLauncherTest, ExitCodeOfAnExternalProgramIsTheBatchsExitCode)
+{
+    const std::string tool = dir.host() + "/tool.exe";
+    std::ofstream(tool) << "#!/bin/sh\necho tool says $1\nexit 3\n";
+    fs::permissions(tool, fs::perms::owner_all);
+    long pid = 0;
+    const std::string log = dir.host() + "/app.log";
+    EXPECT_EQ(ExecA(QuoteString(tool) + " -x", log, 0, "", pid, true), 3);
+    EXPECT_EQ(readAll(log), "tool says -x\n");
+    EXPECT_TRUE(batFiles(dir.host()).empty());
+}
+
+TEST_F(BatchLauncherTest, AppendsOutputToALogWhosePathHasABlank)
+{
+    fs::create_directories(dir.host() + "/my logs (old)");
+    const std::string log = dir.host() + "/my logs (old)/app & more.log";
+    std::ofstream(log, std::ios::binary) << "first\r\n";
+    long pid = 0;
+    EXPECT_EQ(ExecA("echo second", log, 0, "", pid, true), 0);
+    EXPECT_EQ(ExecA("nosuchtool -x", log, 0, "", pid, true), 9009 % 256);
+    // As in cmd, the blank before the redirection stays part of the echoed text.
+    EXPECT_EQ(readAll(log), "first\r\nsecond \r\n'nosuchtool' is not recognized as an internal or external command,\r\n"
+                            "operable program or batch file.\r\n");
+}
+
+TEST_F(BatchLauncherTest, WithoutWaitingTheBatchFileStaysAndTheResultIsMinusOne)
+{
+    long pid = 0;
+    EXPECT_EQ(ExecA("exit 0", "app.log", 0, dir.host(), pid, false), -1);
+    ASSERT_GT(pid, 0);
+    Process::Wait(pid);
+    std::vector<std::string> bats = batFiles(dir.host());
+    ASSERT_EQ(bats.size(), 1u);
+    const std::string name = fs::path(bats[0]).filename().string();
+    EXPECT_EQ(name.rfind(std::to_string(Process::CurrentId()), 0), 0u) << name;
+    EXPECT_EQ(readAll(bats[0]), "exit 0 >> app.log 2>&1\r\n");
+}
+
+TEST_F(BatchLauncherTest, WritesTheLinesAsTheSystemDefinesThem)
+{
+    struct Case {
+        std::string command, log, expected;
+    };
+    const std::vector<Case> cases{
+        {"tool.exe -x", "app.log", "tool.exe -x >> app.log 2>&1\r\n"},
+        {"tool.exe -x", "", "tool.exe -x\r\n"},
+        {"tool.exe -x", "C:\\My Logs\\app.log", "tool.exe -x >> \"C:\\My Logs\\app.log\" 2>&1\r\n"},
+        {"tool.exe -x", "C:\\a&b\\app.log", "tool.exe -x >> \"C:\\a&b\\app.log\" 2>&1\r\n"},
+        {"tool.exe -x", "\"C:\\x y\\app.log\"", "tool.exe -x >> \"C:\\x y\\app.log\" 2>&1\r\n"},
+        {"set RIS_PARAMETERS=x\r\ntool.exe", "app.log", "set RIS_PARAMETERS=x\r\ntool.exe >> app.log 2>&1\r\n"},
+    };
+    for (const Case& c : cases) {
+        testsupport::ScopedDir folder("lines");
+        long pid = 0;
+        ExecA(c.command, c.log, 0, folder.host(), pid, false);
+        Process::Wait(pid);
+        std::vector<std::string> bats = batFiles(folder.host());
+        ASSERT_EQ(bats.size(), 1u);
+        EXPECT_EQ(readAll(bats[0]), c.expected) << c.log;
+    }
+}
+
+TEST_F(BatchLauncherTest, BlankFolderFallsBackToTempWhenTheTempDirIsMissing)
+{
+    gTempDir = "C:\\no\\such\\folder\\";
+    long pid = 0;
+    ExecA("exit 0", "", 0, "  ", pid, false);
+    ASSERT_GT(pid, 0);
+    Process::Wait(pid);
+    const std::vector<std::string> bats = batFiles(GetEnvVar("TEMP"));
+    EXPECT_EQ(bats.size(), 1u);
+    for (const std::string& b : bats)
+        fs::remove(b);
+}
+
+TEST_F(BatchLauncherTest, AMissingBatchFolderFails)
+{
+    long pid = 0;
+    EXPECT_EQ(ExecA("exit 0", "", 0, dir.host() + "/none", pid, true), -1);
+    EXPECT_EQ(pid, -1);
+    EXPECT_NE(gFileOpErrNumber, 0);
+    EXPECT_EQ(gFileOpErrSource, "ExecA");
+}
+
+TEST_F(BatchLauncherTest, FileWaitTimesOutAfter120000Ms)
+{
+    FakeClock clock;
+    SetClock(&clock);
+    EXPECT_FALSE(IsFileExistsA(dir.host() + "/never.txt"));
+    EXPECT_EQ(gFileOpErrNumber, 1);
+    EXPECT_EQ(gFileOpErrSource, "IsFileExistsA");
+    EXPECT_EQ(gFileOpErrDescription, "Checking if file exists failed (timeout 120000 milliseconds is reached)");
+    EXPECT_EQ(clock.tick, 1000u + 120000u);
+    EXPECT_EQ(clock.sleeps, 120000 / 50);
+}
+
+TEST_F(BatchLauncherTest, FileWaitEndsWhenTheWriterLetsGo)
+{
+    FakeClock clock;
+    SetClock(&clock);
+    const std::string out = dir.host() + "/out.lis";
+    auto lock = std::make_unique<FileLock>(out);
+    int polls = 0;
+    // The "writer" lets the file go after a few polls.
+    SetEventPump([&] {
+        if (++polls == 5)
+            lock.reset();
+    });
+    EXPECT_TRUE(IsFileExistsA(out));
+    EXPECT_EQ(polls, 5);
+    EXPECT_EQ(gFileOpErrNumber, 0);
+}
+
+TEST_F(BatchLauncherTest, PauseAcrossMidnightEndsOnTheNextDay)
+{
+    FakeClock clock;
+    clock.now = LocalTime{2026, 3, 14, 23, 59, 59, 0};
+    clock.nowStepMs = 10;
+    SetClock(&clock);
+    Pause(2);
+    const LocalTime end = clock.Now();
+    EXPECT_EQ(end.day, 15);
+    EXPECT_EQ(end.hour, 0);
+    EXPECT_EQ(end.second, 1);
+}
+
+TEST_F(BatchLauncherTest, PauseRunsEventsForItsTime)
+{
+    FakeClock clock;
+    clock.now = LocalTime{2026, 3, 14, 10, 0, 0, 0};
+    clock.nowStepMs = 100;
+    SetClock(&clock);
+    int pumped = 0;
+    SetEventPump([&] { ++pumped; });
+    Pause(1);
+    EXPECT_GT(pumped, 0);
+    // The last reading, which ended the pause, was the first at or after 10:00:01.
+    EXPECT_EQ(clock.now.second, 1);
+    EXPECT_EQ(clock.now.millisecond, 100);
+}
+
+TEST_F(BatchLauncherTest, SleepUsesTheClock)
+{
+    FakeClock clock;
+    SetClock(&clock);
+    SleepMs(1000);
+    EXPECT_EQ(clock.tick, 2000u);
+}
+
+TEST_F(BatchLauncherTest, ShellExecMapsTheOpenersFailures)
+{
+    struct Case {
+        long value;
+        std::string text;
+    };
+    const std::vector<Case> cases{{2, "File: 'C:\\r.xlsx' not found"},
+                                  {3, "Path: 'C:\\dir' not found"},
+                                  {31, "No association for file extension"},
+                                  {0, "Unknown error"},
+                                  {32, "DLL not found"}};
+    for (const Case& c : cases) {
+        SetDesktopOpener([&](const std::string&, const std::string&, const std::string&, const std::string&) { return c.value; });
+        long result = -7;
+        try {
+            ShellExec("open", "C:\\r.xlsx", "", "C:\\dir", result);
+            FAIL() << c.value;
+        } catch (const AppError& e) {
+            EXPECT_EQ(e.number(), 1);
+            EXPECT_EQ(e.description(), c.text);
+        }
+        EXPECT_EQ(result, c.value);
+    }
+    SetDesktopOpener([](const std::string&, const std::string&, const std::string&, const std::string&) { return 42L; });
+    long result = 0;
+    EXPECT_EQ(ShellExec("open", "C:\\r.xlsx", "", "", result), 0);
+    EXPECT_EQ(result, 42);
+}
+
+TEST_F(BatchLauncherTest, TheDesktopOpenerReportsAMissingFile)
+{
+    long result = 0;
+    try {
+        ShellExec("open", "C:\\none\\report.xlsx", "", "", result);
+        FAIL();
+    } catch (const AppError& e) {
+        EXPECT_EQ(e.description(), "File: 'C:\\none\\report.xlsx' not found");
+    }
+    EXPECT_EQ(result, 2);
+}
+
+} // namespace

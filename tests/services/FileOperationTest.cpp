@@ -1,0 +1,396 @@
+// File services: the last file error, existence, copy, move, delete, search, folders,
+// in-use tests, versions and path texts.
+#include "services/FileOperation.h"
+
+#include "platform/Environment.h"
+#include "platform/FileAttributes.h"
+#include "platform/HostFiles.h"
+#include "platform/TextUtil.h"
+#include "platform/WinPath.h"
+#include "support/TestEnvironment.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string readAll(const std::string& p)
+{
+    std::ifstream in(p, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+class FileOperationTest : public ::testing::Test {
+protected:
+    testsupport::ScopedDir dir{"fileop"};
+    std::string file(const std::string& name, const std::string& text = "x")
+    {
+        std::string p = dir.host() + "/" + name;
+        fs::create_directories(fs::path(p).parent_path());
+        std::ofstream(p, std::ios::binary) << text;
+        return p;
+    }
+    void TearDown() override { SetHostFileFault(nullptr); }
+};
+
+// ---- the record
+
+TEST_F(FileOperationTest, RaiseFileOpErrorRaisesTheRecordAndKeepsIt)
+{
+    EXPECT_FALSE(CopyFileA(dir.host() + "/none.txt", dir.host() + "/b.txt"));
+    long n = 0;
+    std::string src, desc;
+    GetFileOpError(n, src, desc);
+    EXPECT_EQ(n, 1);
+    EXPECT_EQ(src, "CopyFileA");
+    EXPECT_EQ(desc, "File '" + dir.host() + "/none.txt' not exists");
+    try {
+        RaiseFileOpError();
+        FAIL();
+    } catch (const AppError& e) {
+        EXPECT_EQ(e.number(), 1);
+        EXPECT_EQ(e.source(), "CopyFileA");
+    }
+    EXPECT_EQ(gFileOpErrNumber, 1);
+    ClearFileOpError();
+    EXPECT_NO_THROW(RaiseFileOpError());
+}
+
+TEST_F(FileOperationTest, APlatformErrorKeepsItsNumberUnderTheOperationsName)
+{
+    const std::string a = file("a.txt");
+    const std::string b = file("b.txt");
+    SetReadOnlyFile(b, true);
+    EXPECT_FALSE(CopyFileA(a, b));
+    EXPECT_EQ(gFileOpErrNumber, kErrPermissionDenied);
+    EXPECT_EQ(gFileOpErrSource, "CopyFileA");
+    EXPECT_TRUE(IsFileExists(a)); // the next success clears the record
+    EXPECT_EQ(gFileOpErrNumber, 0);
+}
+
+// ---- existence
+
+TEST_F(FileOperationTest, IsFileExistsByKind)
+{
+    const std::string a = file("a.txt");
+    fs::create_directories(StandInRoot() + "/drives/k");
+    EXPECT_TRUE(IsFileExists(a));
+    EXPECT_FALSE(IsFileExists(dir.host()));
+    EXPECT_TRUE(IsFileExists(dir.host(), 1));
+    EXPECT_FALSE(IsFileExists(a, 1));
+    EXPECT_TRUE(IsFileExists("K:", 2));
+    EXPECT_FALSE(IsFileExists("", 0));
+    CopyFileA("none", "none2"); // leaves an error behind
+    EXPECT_FALSE(IsFileExists(a, 3));
+    EXPECT_EQ(gFileOpErrNumber, 0);
+}
+
+// ---- copy, move, delete
+
+TEST_F(FileOperationTest, CopyReplacesAnExistingDestination)
+{
+    const std::string a = file("a.txt", "new");
+    const std::string b = file("b.txt", "old");
+    EXPECT_TRUE(CopyFileA(a, b));
+    EXPECT_EQ(readAll(b), "new");
+}
+
+TEST_F(FileOperationTest, MoveOfAReadOnlySourceLeavesBothAndFails)
+{
+    const std::string a = file("a.txt", "data");
+    const std::string b = dir.host() + "/b.txt";
+    SetReadOnlyFile(a, true);
+    EXPECT_FALSE(MoveFileA(a, b));
+    EXPECT_EQ(gFileOpErrNumber, kErrPermissionDenied);
+    EXPECT_EQ(gFileOpErrSource, "MoveFileA");
+    EXPECT_EQ(readAll(b), "data");
+    EXPECT_TRUE(IsFileExists(a));
+}
+
+TEST_F(FileOperationTest, MoveRemovesTheSource)
+{
+    const std::string a = file("a.txt", "data");
+    const std::string b = dir.host() + "/sub/b.txt";
+    fs::create_directories(dir.host() + "/sub");
+    EXPECT_TRUE(MoveFileA(a, b));
+    EXPECT_FALSE(IsFileExists(a));
+    EXPECT_EQ(readAll(b), "data");
+}
+
+TEST_F(FileOperationTest, InUseCheckFailsForALockedSourceButNotForANewDestination)
+{
+    const std::string a = file("a.txt", "data");
+    EXPECT_TRUE(CopyFileA(a, dir.host() + "/new.txt", false, true));
+    FileLock lock(a);
+    EXPECT_FALSE(CopyFileA(a, dir.host() + "/new2.txt", false, true));
+    EXPECT_EQ(gFileOpErrSource, "CopyFileA: IsFileAlreadyInUse");
+    EXPECT_EQ(gFileOpErrDescription, "File '" + a + "' is already in use");
+}
+
+TEST_F(FileOperationTest, ShellCopyReportsTheShellCode)
+{
+    EXPECT_FALSE(CopyFileA(dir.host() + "/none", dir.host() + "/b", true));
+    EXPECT_EQ(gFileOpErrDescription, "File '" + dir.host() + "/none' not exists");
+    const std::string a = file("a.txt", "data");
+    EXPECT_TRUE(CopyFileA(a, dir.host() + "/b.txt", true));
+    EXPECT_EQ(readAll(dir.host() + "/b.txt"), "data");
+}
+
+TEST_F(FileOperationTest, DeleteEdgeCases)
+{
+    EXPECT_TRUE(DeleteFileA(dir.host() + "/missing.txt"));
+    EXPECT_EQ(gFileOpErrNumber, 0);
+    EXPECT_TRUE(DeleteFileA("   "));
+    const std::string ro = file("ro.txt");
+    SetReadOnlyFile(ro, true);
+    EXPECT_TRUE(DeleteFileA(ro));
+    EXPECT_FALSE(IsFileExists(ro));
+}
+
+TEST_F(FileOperationTest, DeleteOfALockedFileFails)
+{
+    const std::string a = file("a.txt");
+    FileLock lock(a);
+    EXPECT_FALSE(DeleteFileA(a));
+    EXPECT_EQ(gFileOpErrNumber, kErrPermissionDenied);
+    EXPECT_FALSE(DeleteFileA(a, true));
+    EXPECT_EQ(gFileOpErrDescription, "File '" + a + "' already in use");
+}
+
+// ---- size, date, temporary names
+
+TEST_F(FileOperationTest, SizeAndDate)
+{
+    const std::string a = file("a.txt", "12345");
+    EXPECT_EQ(GetFileSize(a), 5.0f);
+    EXPECT_EQ(GetFileSize(dir.host() + "/none"), 0.0f);
+    EXPECT_EQ(gFileOpErrDescription, "File '" + dir.host() + "/none' not exists");
+    EXPECT_GT(GetFileLastModifiedDate(a).year, 2000);
+    LocalTime zero = GetFileLastModifiedDate(dir.host() + "/none");
+    EXPECT_EQ(gFileOpErrNumber, kErrFileNotFound);
+    EXPECT_EQ(zero.year, 1899);
+    EXPECT_EQ(zero.day, 30);
+}
+
+TEST_F(FileOperationTest, TempNamesAreLettersAndDigitsWithAnExtension)
+{
+    const std::string name = GetTempName();
+    ASSERT_EQ(name.size(), 12u);
+    EXPECT_EQ(name.substr(8), ".tmp");
+    const std::string base = GetTempBaseName();
+    EXPECT_EQ(base.size(), 8u);
+    for (char c : base)
+        EXPECT_TRUE(std::isalnum(static_cast<unsigned char>(c))) << base;
+}
+
+// ---- search
+
+TEST_F(FileOperationTest, FindFileMatchesWithoutCaseSubFoldersFirst)
+{
+    file("X.DGN");
+    file("notes.txt");
+    file("b/Pipe.dgn");
+    file("a/deep/z.dgn");
+    file("a/y.Dgn");
+    file(".hide/h.dgn");
+    const std::string start = dir.host();
+    std::vector<std::string> found = FindFile(start, "*.dgn", true);
+    std::vector<std::string> expected{start + "\\a\\deep\\z.dgn", start + "\\a\\y.Dgn", start + "\\b\\Pipe.dgn",
+                                      start + "\\X.DGN"};
+    EXPECT_EQ(found, expected);
+    EXPECT_EQ(FindFile(start, "*.dgn", false), std::vector<std::string>{start + "\\X.DGN"});
+}
+
+TEST_F(FileOperationTest, FindFileWithoutMatchesOrFolderGivesTheEmptyList)
+{
+    file("a.txt");
+    EXPECT_EQ(SafeUBound(FindFile(dir.host(), "*.dgn", true)), -1);
+    EXPECT_EQ(gFileOpErrNumber, 0);
+    const std::string missing = dir.host() + "/none";
+    EXPECT_EQ(SafeUBound(FindFile(missing, "*.dgn", true)), -1);
+    EXPECT_EQ(gFileOpErrNumber, 1);
+    EXPECT_EQ(gFileOpErrDescription, "Start path '" + missing + "' not exists");
+}
+
+// ---- folders
+
+TEST_F(FileOperationTest, CreateFolderMakesNestedFoldersThroughTheInterpreter)
+{
+    const std::string path = "C:\\Projects\\New One\\models\\piping";
+    EXPECT_TRUE(CreateFolderA(path));
+    EXPECT_TRUE(fs::is_directory(StandInRoot() + "/drives/c/Projects/New One/models/piping"));
+    EXPECT_FALSE(CreateFolderA(path));
+    EXPECT_EQ(gFileOpErrDescription, "Directory '" + path + "' exists already");
+    EXPECT_FALSE(CreateFolderA("  "));
+    EXPECT_EQ(gFileOpErrDescription, "Directory name not defined");
+}
+
+TEST_F(FileOperationTest, CreateFolderReportsAFolderThatMkdirCouldNotMake)
+{
+    file("plain");
+    const std::string path = dir.host() + "/plain/sub";
+    EXPECT_FALSE(CreateFolderA(path));
+    EXPECT_EQ(gFileOpErrDescription, "Creating directory '" + path + "' failed");
+    EXPECT_EQ(gFileOpErrSource, "CreateFolderA");
+}
+
+TEST_F(FileOperationTest, FolderWritable)
+{
+    EXPECT_TRUE(IsFolderWritable(dir.host()));
+    EXPECT_TRUE(fs::is_empty(dir.host()));
+    EXPECT_FALSE(IsFolderWritable(dir.host() + "/none"));
+    EXPECT_EQ(gFileOpErrDescription, "Directory '" + dir.host() + "/none' not exists");
+}
+
+TEST_F(FileOperationTest, FolderWhereNoFileCanBeCreatedIsNotWritableAndStaysClean)
+{
+    SetHostFileFault([](const std::string& op, const std::string&) { return op == "create" ? EACCES : 0; });
+    EXPECT_FALSE(IsFolderWritable(dir.host()));
+    EXPECT_EQ(gFileOpErrNumber, 1);
+    EXPECT_EQ(gFileOpErrDescription, "Directory '" + dir.host() + "': write permission denied");
+    EXPECT_TRUE(fs::is_empty(dir.host()));
+}
+
+// ---- in use
+
+TEST_F(FileOperationTest, InUseAndReady)
+{
+    const std::string a = file("a.txt");
+    EXPECT_FALSE(IsFileAlreadyInUse(a));
+    EXPECT_TRUE(IsFileReady(a));
+    EXPECT_TRUE(IsFileAlreadyInUse(dir.host() + "/none"));
+    EXPECT_EQ(gFileOpErrNumber, kErrFileNotFound);
+    EXPECT_EQ(gFileOpErrDescription, "File '" + dir.host() + "/none' is already in use");
+    EXPECT_FALSE(IsFileReady(dir.host() + "/none"));
+    {
+        FileLock lock(a);
+        EXPECT_TRUE(IsFileAlreadyInUse(a));
+        EXPECT_EQ(gFileOpErrNumber, kErrPermissionDenied);
+        EXPECT_EQ(gFileOpErrSource, "IsFileAlreadyInUse");
+        EXPECT_FALSE(IsFileReady(a));
+    }
+    EXPECT_TRUE(IsFileReady(a));
+}
+
+// ---- versions
+
+TEST_F(FileOperationTest, VersionsOfTheProgramAndOfOtherFiles)
+{
+    const std::string own = GetFileVersion("");
+    std::vector<std::string> parts = Split(own, ".");
+    ASSERT_EQ(parts.size(), 4u) << own;
+    for (const std::string& p : parts) {
+        ASSERT_FALSE(p.empty());
+        EXPECT_TRUE(std::all_of(p.begin(), p.end(), ::isdigit)) << own;
+    }
+    EXPECT_EQ(GetFileVersion(file("plain.dll")), "0.0.0.0");
+    EXPECT_EQ(gFileOpErrNumber, 0);
+}
+
+TEST_F(FileOperationTest, AppVersionCachesPerPadding)
+{
+    const std::string plain = GetAppVersion("", false);
+    EXPECT_EQ(plain, GetFileVersion(""));
+    // The cache is not keyed by path: a second call without padding returns it.
+    EXPECT_EQ(GetAppVersion(file("other.exe"), false), plain);
+    std::vector<std::string> parts = Split(plain, ".");
+    for (std::string& p : parts)
+        p = std::string(p.size() < 2 ? 2 - p.size() : 0, '0') + p;
+    const std::string padded = Join(parts, ".");
+    EXPECT_EQ(GetAppVersion("", true), padded);
+    EXPECT_EQ(GetAppVersion(file("other2.exe"), true), padded);
+}
+
+// ---- temporary folder
+
+struct TempCase {
+    const char* name;
+    const char* temp;
+    const char* description; // empty: accepted
+};
+
+class CheckTempDirTest : public ::testing::TestWithParam<TempCase> {
+protected:
+    void SetUp() override { saved_ = GetEnvVar("TEMP"); }
+    void TearDown() override { SetEnvVar("TEMP", saved_); }
+    std::string saved_;
+};
+
+TEST_P(CheckTempDirTest, RefusesTheCharactersThatBreakCommandLines)
+{
+    const TempCase& c = GetParam();
+    SetEnvVar("TEMP", c.temp);
+    if (std::string(c.description).empty()) {
+        EXPECT_NO_THROW(CheckTempDir());
+        return;
+    }
+    try {
+        CheckTempDir();
+        FAIL() << "accepted " << c.temp;
+    } catch (const AppError& e) {
+        EXPECT_EQ(e.number(), 1);
+        EXPECT_EQ(e.source(), "CheckTempDir");
+        EXPECT_EQ(e.description(), c.description);
+    }
+}
+
+#define BAD_TEMP(t) "TEMP directory '" t "' is not correct. Any special characters ('.', '~', ',') in path are not allowed"
+
+INSTANTIATE_TEST_SUITE_P(
+    Values, CheckTempDirTest,
+    ::testing::Values(TempCase{"Plain", "C:\\Temp", ""}, TempCase{"Empty", "", "Environment variable 'Temp' not defined"},
+                      TempCase{"ShortName", "C:\\DOKUME~1\\x\\Temp", BAD_TEMP("C:\\DOKUME~1\\x\\Temp")},
+                      TempCase{"Dot", "C:\\x.y", BAD_TEMP("C:\\x.y")}, TempCase{"Comma", "C:\\a,b", BAD_TEMP("C:\\a,b")},
+                      TempCase{"Blank", "C:\\My Temp", BAD_TEMP("C:\\My Temp")}),
+    [](const ::testing::TestParamInfo<TempCase>& i) { return std::string(i.param.name); });
+
+// ---- path texts
+
+struct PathTextCase {
+    const char* name;
+    std::string (*fn)(const std::string&);
+    const char* input;
+    const char* expected;
+};
+
+class PathTextTest : public ::testing::TestWithParam<PathTextCase> {};
+
+TEST_P(PathTextTest, Gives)
+{
+    EXPECT_EQ(GetParam().fn(GetParam().input), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Helpers, PathTextTest,
+    ::testing::Values(PathTextCase{"DirOfFile", GetPathDir, "c:/data/x.dmp", "c:\\data\\"},
+                      PathTextCase{"DirOfDrive", GetPathDir, "c:", "c:\\"},
+                      PathTextCase{"DirOfDriveRoot", GetPathDir, "c:\\", "c:\\"},
+                      PathTextCase{"DirOfBareName", GetPathDir, "x.dmp", ""},
+                      PathTextCase{"DirOfFolder", GetPathDir, "c:\\data\\", "c:\\"},
+                      PathTextCase{"NameOfPath", GetFileName, "c:\\data\\x.dmp", "x.dmp"},
+                      PathTextCase{"NameOfBareName", GetFileName, "x.dmp", "x.dmp"},
+                      PathTextCase{"BaseDoubleExtension", GetFileBaseName, "d:/a/archive.tar.gz", "archive.tar"},
+                      PathTextCase{"BaseOnlyLeadingDot", GetFileBaseName, "c:\\.profile", ""},
+                      PathTextCase{"BaseNoDot", GetFileBaseName, "c:\\data\\README", "README"},
+                      PathTextCase{"AddToSlashes", AddBackslash, "c:/tmp", "c:\\tmp\\"},
+                      PathTextCase{"AddToEmpty", AddBackslash, "", ""},
+                      PathTextCase{"AddToBlank", AddBackslash, "  ", "  "},
+                      PathTextCase{"AddAfterTrailingBlank", AddBackslash, "c:\\x ", "c:\\x \\"},
+                      PathTextCase{"AddKeepsOne", AddBackslash, "c:\\x\\", "c:\\x\\"},
+                      PathTextCase{"Quote", QuoteString, "a b", "\"a b\""}),
+    [](const ::testing::TestParamInfo<PathTextCase>& i) { return std::string(i.param.name); });
+
+TEST(SafeUBoundTest, IsSizeMinusOne)
+{
+    EXPECT_EQ(SafeUBound({}), -1);
+    EXPECT_EQ(SafeUBound({"a", "b"}), 1);
+}
+
+} // namespace

@@ -1,0 +1,214 @@
+// The batchcmd interpreter, run as a program on batch files as the launcher runs it.
+#include "platform/FileAttributes.h"
+#include "platform/Process.h"
+#include "platform/WinPath.h"
+#include "support/TestEnvironment.h"
+
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string readAll(const std::string& p)
+{
+    std::ifstream in(p, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+class BatchInterpreterTest : public ::testing::Test {
+protected:
+    testsupport::ScopedDir dir{"batch"};
+    std::string out;
+    std::string err;
+
+    std::string path(const std::string& name) const { return dir.host() + "/" + name; }
+    void write(const std::string& name, const std::string& text)
+    {
+        fs::create_directories(fs::path(path(name)).parent_path());
+        std::ofstream(path(name), std::ios::binary) << text;
+    }
+
+    // Runs the lines (joined with CR LF) as a batch file whose current folder is the test
+    // folder; returns the exit code and keeps the two output streams.
+    int run(const std::vector<std::string>& lines, const std::vector<std::string>& args = {})
+    {
+        std::string text = "cd " + dir.host() + "\r\n";
+        for (const std::string& l : lines)
+            text += l + "\r\n";
+        write("run.bat", text);
+        const std::string outFile = path("stdout.txt"), errFile = path("stderr.txt");
+        int o = ::open(outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        int e = ::open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        std::vector<std::string> argv{path("run.bat")};
+        argv.insert(argv.end(), args.begin(), args.end());
+        long pid = Process::Start(testsupport::BinDir() + "/batchcmd", argv, 0, Process::Streams{-1, o, e});
+        ::close(o);
+        ::close(e);
+        long code = Process::Wait(pid);
+        out = readAll(outFile);
+        err = readAll(errFile);
+        fs::remove(outFile);
+        fs::remove(errFile);
+        fs::remove(path("run.bat"));
+        return static_cast<int>(code);
+    }
+};
+
+TEST_F(BatchInterpreterTest, ExitCodeIsTheLastCommands)
+{
+    EXPECT_EQ(run({"echo one", "exit /b 3"}), 3);
+    EXPECT_EQ(run({"exit 4", "echo never"}), 4);
+    EXPECT_EQ(out, "");
+    EXPECT_EQ(run({"dir nothing*.xyz"}), 1);
+    EXPECT_EQ(run({"dir nothing*.xyz", "echo fine"}), 0);
+}
+
+TEST_F(BatchInterpreterTest, UnknownCommandGivesCmdsMessageAndExit49)
+{
+    EXPECT_EQ(run({"frobnicate -x"}), 49);
+    EXPECT_EQ(err, "'frobnicate' is not recognized as an internal or external command,\r\noperable program or batch file.\r\n");
+}
+
+TEST_F(BatchInterpreterTest, SetVariablesExpandInLaterLinesAndReachPrograms)
+{
+    write("show.exe", "#!/bin/sh\nprintf '[%s]\\n' \"$RIS_PARAMETERS\"\n");
+    fs::permissions(path("show.exe"), fs::perms::owner_all);
+    EXPECT_EQ(run({"set RIS_PARAMETERS=C:\\ris\\parms", "echo %ris_parameters%!%UNSET_THING%!100%%", "show"}), 0);
+    EXPECT_EQ(out, "C:\\ris\\parms!!100%\r\n[C:\\ris\\parms]\n");
+}
+
+TEST_F(BatchInterpreterTest, BatchArgumentsExpand)
+{
+    EXPECT_EQ(run({"echo %1-%2 [%*]"}, {"a", "b c"}), 0);
+    EXPECT_EQ(out, "a-b c [a b c]\r\n");
+}
+
+TEST_F(BatchInterpreterTest, RedirectionsAppendReplaceAndJoinTheStreams)
+{
+    EXPECT_EQ(run({"echo one> \"log file.txt\"", "echo two >>\"log file.txt\"", "nosuch 2>>\"log file.txt\"",
+                   "echo three>>plain.txt 2>&1", "echo four>plain.txt", "echo gone > nul"}),
+              0);
+    EXPECT_EQ(readAll(path("log file.txt")),
+              "one\r\ntwo \r\n'nosuch' is not recognized as an internal or external command,\r\noperable program or batch file.\r\n");
+    EXPECT_EQ(readAll(path("plain.txt")), "four\r\n");
+    EXPECT_EQ(out, "");
+}
+
+TEST_F(BatchInterpreterTest, QuotesGroupArgumentsOfPrograms)
+{
+    write("args.exe", "#!/bin/sh\nfor a in \"$@\"; do echo \"<$a>\"; done\nexit 3\n");
+    fs::permissions(path("args.exe"), fs::perms::owner_all);
+    EXPECT_EQ(run({"\"" + path("args.exe") + "\" -f \"a b.txt\" x>y.txt"}), 3);
+    EXPECT_EQ(readAll(path("y.txt")), "<-f>\n<a b.txt>\n<x>\n");
+}
+
+TEST_F(BatchInterpreterTest, ProgramsAreFoundOnPathWithTheirWindowsExtensions)
+{
+    write("tools/RISBATCH.EXE", "#!/bin/sh\necho risbatch ran\nexit 5\n");
+    fs::permissions(path("tools/RISBATCH.EXE"), fs::perms::owner_all);
+    EXPECT_EQ(run({"set PATH=" + path("tools") + ":%PATH%", "risbatch -i in.txt"}), 5);
+    EXPECT_EQ(out, "risbatch ran\n");
+}
+
+TEST_F(BatchInterpreterTest, MappedProgramPathsAndChainedBatchFiles)
+{
+    fs::create_directories(StandInRoot() + "/drives/c/ris/bin");
+    const std::string tool = StandInRoot() + "/drives/c/ris/bin/risunlod.exe";
+    std::ofstream(tool) << "#!/bin/sh\necho unload $*\n";
+    fs::permissions(tool, fs::perms::owner_all);
+    write("inner.bat", "@echo inner %1\r\nexit /b 6\r\n");
+    EXPECT_EQ(run({"C:\\RIS\\bin\\risunlod -s x", "call inner first", "echo after call", "inner second",
+                   "echo never"}),
+              6);
+    EXPECT_EQ(out, "unload -s x\ninner first\r\nafter call\r\ninner second\r\n");
+}
+
+TEST_F(BatchInterpreterTest, FolderCommands)
+{
+    EXPECT_EQ(run({"mkdir \"C:\\Proj One\\a\\b\"", "md C:\\Proj One\\c", "cd C:\\Proj One", "cd"}), 0);
+    EXPECT_TRUE(fs::is_directory(StandInRoot() + "/drives/c/Proj One/a/b"));
+    EXPECT_TRUE(fs::is_directory(StandInRoot() + "/drives/c/Proj"));
+    // Unquoted, md takes each word as a folder of its own; "One\c" is relative.
+    EXPECT_TRUE(fs::is_directory(path("One/c")));
+    EXPECT_EQ(out, "C:\\Proj One\r\n");
+
+    EXPECT_EQ(run({"mkdir \"C:\\Proj One\\a\""}), 1);
+    EXPECT_EQ(err, "A subdirectory or file C:\\Proj One\\a already exists.\r\n");
+
+    EXPECT_EQ(run({"rmdir \"C:\\Proj One\""}), 1);
+    EXPECT_EQ(run({"rmdir /S /Q \"C:\\Proj One\"", "C:", "cd"}), 0);
+    EXPECT_FALSE(fs::exists(StandInRoot() + "/drives/c/Proj One"));
+    EXPECT_EQ(out, "C:\\\r\n");
+}
+
+TEST_F(BatchInterpreterTest, CopyMoveDelete)
+{
+    write("a.txt", "A");
+    write("b.txt", "B");
+    fs::create_directories(path("sub"));
+    EXPECT_EQ(run({"copy a.txt sub", "copy a.txt+b.txt ab.txt", "move b.txt sub\\moved.txt", "copy *.txt sub\\"}), 0);
+    EXPECT_EQ(readAll(path("sub/a.txt")), "A");
+    EXPECT_EQ(readAll(path("ab.txt")), "AB");
+    EXPECT_EQ(readAll(path("sub/moved.txt")), "B");
+    EXPECT_EQ(readAll(path("sub/ab.txt")), "AB");
+    EXPECT_FALSE(fs::exists(path("b.txt")));
+
+    EXPECT_EQ(run({"copy none.txt x.txt"}), 1);
+    EXPECT_EQ(err, "The system cannot find the file specified.\r\n");
+
+    SetReadOnlyFile(path("a.txt"), true);
+    EXPECT_EQ(run({"del a.txt"}), 1);
+    EXPECT_TRUE(fs::exists(path("a.txt")));
+    EXPECT_EQ(run({"del /F /Q a.txt", "del sub\\*.TXT", "del none.txt"}), 0);
+    EXPECT_FALSE(fs::exists(path("a.txt")));
+    EXPECT_TRUE(fs::is_empty(path("sub")));
+}
+
+TEST_F(BatchInterpreterTest, CopyOntoALockedFileIsDenied)
+{
+    write("a.txt", "A");
+    write("b.txt", "B");
+    FileLock lock(path("b.txt"));
+    EXPECT_EQ(run({"copy a.txt b.txt"}), 1);
+    EXPECT_EQ(readAll(path("b.txt")), "B");
+}
+
+TEST_F(BatchInterpreterTest, DirBareAndRecursive)
+{
+    write("m/X.DGN", "");
+    write("m/p/y.dgn", "");
+    write("m/p/notes.txt", "");
+    write("m/.hidden.dgn", "");
+    fs::create_directories(StandInRoot() + "/drives/d");
+    fs::rename(path("m"), StandInRoot() + "/drives/d/m");
+    EXPECT_EQ(run({"dir /B D:\\m\\*.dgn", "dir /S /B D:\\m\\*.dgn"}), 0);
+    EXPECT_EQ(out, "X.DGN\r\nD:\\m\\X.DGN\r\nD:\\m\\p\\y.dgn\r\n");
+}
+
+TEST_F(BatchInterpreterTest, XcopyCopiesTrees)
+{
+    write("src/a.txt", "A");
+    write("src/s/b.txt", "B");
+    fs::create_directories(path("src/empty"));
+    EXPECT_EQ(run({"xcopy src dst\\ /E /I /Y"}), 0);
+    EXPECT_EQ(readAll(path("dst/a.txt")), "A");
+    EXPECT_EQ(readAll(path("dst/s/b.txt")), "B");
+    EXPECT_TRUE(fs::is_directory(path("dst/empty")));
+    EXPECT_NE(out.find("2 File(s) copied"), std::string::npos) << out;
+}
+
+TEST_F(BatchInterpreterTest, EchoForms)
+{
+    EXPECT_EQ(run({"@echo off", "echo.", "echo", "ECHO Hello  World", "rem nothing", ":label", "type none.txt"}), 1);
+    EXPECT_EQ(out, "\r\nECHO is off.\r\nHello  World\r\n");
+}
+
+} // namespace
