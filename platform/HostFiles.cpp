@@ -84,6 +84,27 @@ void copyBytes(const std::string& srcHost, const std::string& dstHost)
         throw HostError(err);
 }
 
+// Removes what it can below and including host; a file that another program holds locked
+// stays, and so do the folders above it. False when anything stayed.
+bool removeTree(const std::string& host)
+{
+    bool all = true;
+    std::error_code ec;
+    std::vector<fs::directory_entry> entries;
+    for (const fs::directory_entry& e : fs::directory_iterator(host, ec))
+        entries.push_back(e);
+    for (const fs::directory_entry& e : entries) {
+        const std::string p = e.path().string();
+        std::error_code ec2;
+        if (e.is_directory(ec2) && !e.is_symlink(ec2)) {
+            all = removeTree(p) && all;
+        } else if (IsFileLocked(p) || ::unlink(p.c_str()) != 0) {
+            all = false;
+        }
+    }
+    return all && ::rmdir(host.c_str()) == 0;
+}
+
 } // namespace
 
 AppError HostError(int err, bool forFolder)
@@ -150,6 +171,8 @@ void HostCopyFile(const std::string& src, const std::string& dst)
     if (HostFolderExists(dst))
         throw HostError(EACCES);
     throwIfFault("copy", d);
+    if (IsFileLocked(src)) // being written by another program
+        throw HostError(EACCES);
     checkWritableTarget(dst, d);
     copyBytes(s, d);
 }
@@ -204,6 +227,31 @@ void HostCreateFile(const std::string& winPath)
     if (fd < 0)
         throw HostError(errno, errno == ENOENT);
     ::close(fd);
+}
+
+void HostWriteFile(const std::string& winPath, const std::string& bytes)
+{
+    const std::string h = HostPath(winPath);
+    throwIfFault("create", h);
+    checkWritableTarget(winPath, h);
+    int fd = ::open(h.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0)
+        throw HostError(errno, errno == ENOENT);
+    int err = 0;
+    for (size_t done = 0; done < bytes.size();) {
+        ssize_t w = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (w < 0 && errno == EINTR)
+            continue;
+        if (w < 0) {
+            err = errno;
+            break;
+        }
+        done += static_cast<size_t>(w);
+    }
+    if (::close(fd) != 0 && !err)
+        err = errno;
+    if (err)
+        throw HostError(err);
 }
 
 long long HostFileSize(const std::string& winPath)
@@ -278,10 +326,8 @@ void HostRemoveFolder(const std::string& winPath, bool recursive)
     if (!statOf(h, st) || !S_ISDIR(st.st_mode))
         throw HostError(ENOENT, true);
     if (recursive) {
-        std::error_code ec;
-        fs::remove_all(h, ec);
-        if (ec)
-            throw HostError(ec.value(), true);
+        if (!removeTree(h))
+            throw HostError(EACCES, true);
         return;
     }
     if (::rmdir(h.c_str()) != 0)

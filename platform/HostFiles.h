@@ -49,6 +49,8 @@ void HostDeleteFile(const std::string& winPath, bool force);
 void HostMoveFile(const std::string& src, const std::string& dst);
 // Creates (or empties) a file.
 void HostCreateFile(const std::string& winPath);
+// Creates or replaces a file with the given bytes; a missing folder is path not found.
+void HostWriteFile(const std::string& winPath, const std::string& bytes);
 
 long long HostFileSize(const std::string& winPath);
 LocalTime HostFileModified(const std::string& winPath);

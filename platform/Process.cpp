@@ -1,11 +1,15 @@
 // Child processes through posix_spawn, reaped by polling.
 #include "platform/Process.h"
 
+#include "platform/Environment.h"
 #include "platform/HostFiles.h"
+#include "platform/TextUtil.h"
 
 #include <cerrno>
+#include <climits>
 #include <map>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -92,3 +96,27 @@ long Process::Wait(long pid)
 }
 
 long Process::CurrentId() { return static_cast<long>(::getpid()); }
+
+std::string Process::ExecutablePath()
+{
+    char buf[PATH_MAX] = {};
+    ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
+    return n > 0 ? std::string(buf, static_cast<size_t>(n)) : std::string();
+}
+
+std::string Process::FindCompanion(const std::string& name)
+{
+    const std::string exe = ExecutablePath();
+    std::vector<std::string> dirs{exe.substr(0, exe.rfind('/')), GetEnvVar("TARNWICK_BIN_DIR")};
+    for (const std::string& d : Split(GetEnvVar("PATH"), ":"))
+        dirs.push_back(d);
+    for (const std::string& d : dirs) {
+        if (d.empty())
+            continue;
+        const std::string candidate = d + "/" + name;
+        struct stat st;
+        if (::stat(candidate.c_str(), &st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & S_IXUSR))
+            return candidate;
+    }
+    return {};
+}

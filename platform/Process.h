@@ -32,4 +32,10 @@ public:
     static long Wait(long pid);
 
     static long CurrentId();
+
+    // The host path of the running executable.
+    static std::string ExecutablePath();
+    // The host path of a companion program: beside the running executable, else in the folder
+    // TARNWICK_BIN_DIR names, else on PATH; empty when there is none.
+    static std::string FindCompanion(const std::string& name);
 };

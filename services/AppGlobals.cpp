@@ -2,31 +2,19 @@
 #include "services/AppGlobals.h"
 
 #include "platform/Environment.h"
+#include "platform/Process.h"
 #include "platform/TextUtil.h"
 #include "platform/WinPath.h"
-
-#include <climits>
-#include <unistd.h>
+#include "services/FileOperation.h"
 
 std::string gTempDir;
 std::string gIniFile;
 std::string gLogFile;
 
-namespace {
-std::string withBackslash(std::string p)
-{
-    if (IsBlank(p))
-        return p;
-    p = ReplaceAll(p, "/", "\\");
-    if (p.back() != '\\')
-        p += '\\';
-    return p;
-}
-} // namespace
 
 void InitAppGlobals(const std::string& programDir, const LocalTime& start)
 {
-    gTempDir = withBackslash(GetEnvVar("TEMP"));
+    gTempDir = AddBackslash(GetEnvVar("TEMP"));
     std::string dir = programDir;
     while (!dir.empty() && dir.back() == '\\')
         dir.pop_back();
@@ -37,9 +25,9 @@ void InitAppGlobals(const std::string& programDir, const LocalTime& start)
 
 std::string ProgramDir()
 {
-    char buf[PATH_MAX] = {};
-    ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
-    std::string exe = n > 0 ? std::string(buf, static_cast<size_t>(n)) : std::string("/");
+    std::string exe = Process::ExecutablePath();
+    if (exe.empty())
+        exe = "/";
     std::string dir = exe.substr(0, exe.rfind('/'));
-    return withBackslash(WinPathFromHost(dir));
+    return AddBackslash(WinPathFromHost(dir));
 }

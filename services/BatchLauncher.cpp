@@ -6,14 +6,9 @@
 #include "platform/HostFiles.h"
 #include "platform/Process.h"
 #include "platform/TextUtil.h"
-#include "platform/WinPath.h"
 #include "services/AppGlobals.h"
 #include "services/FileOperation.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -31,44 +26,6 @@ std::string redirectionTarget(const std::string& logFile)
     if (logFile.find_first_of(" &|<>^()") != std::string::npos)
         return QuoteString(logFile);
     return logFile;
-}
-
-bool isExecutable(const std::string& hostPath)
-{
-    struct stat st;
-    return ::stat(hostPath.c_str(), &st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & S_IXUSR);
-}
-
-// The command interpreter: beside the running program, else in TARNWICK_BIN_DIR, else on PATH.
-std::string interpreterPath()
-{
-    std::vector<std::string> dirs{HostPath(ProgramDir()), GetEnvVar("TARNWICK_BIN_DIR")};
-    for (const std::string& d : Split(GetEnvVar("PATH"), ":"))
-        dirs.push_back(d);
-    for (const std::string& d : dirs) {
-        if (d.empty())
-            continue;
-        std::string candidate = d + "/batchcmd";
-        if (isExecutable(candidate))
-            return candidate;
-    }
-    throw AppError(kErrFileNotFound, "", "File not found (batchcmd)");
-}
-
-void writeBatchFile(const std::string& path, const std::string& text)
-{
-    const std::string host = HostPath(path);
-    std::FILE* f = std::fopen(host.c_str(), "wb");
-    if (!f)
-        throw HostError(errno, errno == ENOENT);
-    bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
-    int err = errno;
-    if (std::fclose(f) != 0 && ok) {
-        ok = false;
-        err = errno;
-    }
-    if (!ok)
-        throw HostError(err);
 }
 
 std::string shellText(long value, const std::string& file, const std::string& dir)
@@ -108,8 +65,11 @@ long ExecA(const std::string& command, const std::string& logFile, int windowSty
         std::string line = command;
         if (!logFile.empty())
             line += " >> " + redirectionTarget(logFile) + " 2>&1";
-        writeBatchFile(batchFile, line + "\r\n");
-        processId = Process::Start(interpreterPath(), {batchFile}, windowStyle);
+        HostWriteFile(batchFile, line + "\r\n");
+        const std::string interpreter = Process::FindCompanion("batchcmd");
+        if (interpreter.empty())
+            throw AppError(kErrFileNotFound, "", "File not found (batchcmd)");
+        processId = Process::Start(interpreter, {batchFile}, windowStyle);
         if (wait) {
             long code = -1;
             try {

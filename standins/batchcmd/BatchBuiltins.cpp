@@ -303,7 +303,10 @@ int cmdRmdir(const BatchCommand& cmd)
         try {
             HostRemoveFolder(arg, has(a, 'S'));
         } catch (const AppError& e) {
-            WriteErr(e.number() == kErrPermissionDenied ? "Access is denied." : "The directory is not empty.");
+            if (has(a, 'S'))
+                WriteErr(arg + " - The process cannot access the file because it is being used by another process.");
+            else
+                WriteErr(e.number() == kErrPermissionDenied ? "Access is denied." : "The directory is not empty.");
             rc = 1;
         }
     }

@@ -108,6 +108,29 @@ TEST_F(HostFilesTest, MoveReplacesAnExistingDestination)
     EXPECT_EQ(readAll(b), "1");
 }
 
+TEST_F(HostFilesTest, TreeRemovalLeavesALockedFileAndItsFolders)
+{
+    file("tree/a/held.lis", "x");
+    file("tree/a/free.txt", "x");
+    file("tree/b/free.txt", "x");
+    {
+        FileLock lock(dir.host() + "/tree/a/held.lis");
+        EXPECT_EQ(errorNumber([&] { HostRemoveFolder(dir.host() + "/tree", true); }), kErrPermissionDenied);
+        EXPECT_TRUE(fs::exists(dir.host() + "/tree/a/held.lis"));
+        EXPECT_FALSE(fs::exists(dir.host() + "/tree/a/free.txt"));
+        EXPECT_FALSE(fs::exists(dir.host() + "/tree/b"));
+    }
+    HostRemoveFolder(dir.host() + "/tree", true);
+    EXPECT_FALSE(fs::exists(dir.host() + "/tree"));
+}
+
+TEST_F(HostFilesTest, CopyOfAFileBeingWrittenFails)
+{
+    const std::string a = file("out.lis", "partial");
+    FileLock lock(a);
+    EXPECT_EQ(errorNumber([&] { HostCopyFile(a, dir.host() + "/copy.lis"); }), kErrPermissionDenied);
+}
+
 TEST_F(HostFilesTest, InjectedFaultsFailTheNamedOperation)
 {
     SetHostFileFault([](const std::string& op, const std::string&) { return op == "create" ? ENOSPC : 0; });

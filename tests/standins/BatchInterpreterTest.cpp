@@ -205,6 +205,17 @@ TEST_F(BatchInterpreterTest, XcopyCopiesTrees)
     EXPECT_NE(out.find("2 File(s) copied"), std::string::npos) << out;
 }
 
+TEST_F(BatchInterpreterTest, XcopyOfAMaskWithoutSwitchesFillsTheDestinationFolder)
+{
+    write("models/p1.dgn", "1");
+    write("models/p2.DGN", "2");
+    write("models/readme.txt", "r");
+    EXPECT_EQ(run({"xcopy " + dir.host() + "\\models\\*.dgn " + dir.host() + "\\target"}), 0);
+    EXPECT_EQ(readAll(path("target/p1.dgn")), "1");
+    EXPECT_EQ(readAll(path("target/p2.DGN")), "2");
+    EXPECT_FALSE(fs::exists(path("target/readme.txt")));
+}
+
 TEST_F(BatchInterpreterTest, EchoForms)
 {
     EXPECT_EQ(run({"@echo off", "echo.", "echo", "ECHO Hello  World", "rem nothing", ":label", "type none.txt"}), 1);
