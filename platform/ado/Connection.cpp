@@ -3,6 +3,8 @@
 
 #include "platform/AppError.h"
 #include "platform/TextUtil.h"
+#include "platform/ado/AccessConnection.h"
+#include "platform/ado/TextDriverConnection.h"
 
 #include <map>
 
@@ -101,6 +103,16 @@ void Connection::Open(const std::string& connectionString, const std::string&, c
     const auto it = Factories().find(kind);
     if (it != Factories().end()) {
         provider = it->second(connectionString);
+    } else if (kind == ProviderKind::TextDriver) {
+        std::string folder = Item(connectionString, "DBQ");
+        if (folder.empty())
+            folder = Item(connectionString, "DefaultDir");
+        provider = std::make_unique<TextDriverConnection>(folder);
+    } else if (kind == ProviderKind::Access) {
+        std::string file = Item(connectionString, "Data Source");
+        if (file.empty())
+            file = Item(connectionString, "DBQ");
+        provider = std::make_unique<AccessConnection>(file);
     } else {
         ProviderNotFound();
     }

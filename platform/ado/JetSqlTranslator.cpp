@@ -1,0 +1,268 @@
+// Translation of the Access engine's SQL spellings into SQLite's.
+#include "platform/ado/JetSqlTranslator.h"
+
+#include "platform/AppError.h"
+#include "platform/TextUtil.h"
+#include "platform/ado/AdoTypes.h"
+#include "platform/ado/Variant.h"
+
+#include <cctype>
+#include <vector>
+
+namespace {
+
+[[noreturn]] void SyntaxError(const std::string& what)
+{
+    throw AppError(adoerr::kSyntaxError, "Microsoft JET Database Engine", what);
+}
+
+bool IsWordChar(char c)
+{
+    return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '$' || c == '.'
+        || static_cast<unsigned char>(c) >= 0x80;
+}
+
+std::string SqlText(const std::string& text)
+{
+    return "'" + ReplaceAll(text, "'", "''") + "'";
+}
+
+// A LIKE pattern of the engine ("*", "?", and the ANSI "%", "_") as SQLite's; "[x]" is the
+// character x itself.
+std::string LikePattern(const std::string& pattern)
+{
+    std::string out;
+    bool escaped = false;
+    for (size_t i = 0; i < pattern.size(); ++i) {
+        const char c = pattern[i];
+        if (c == '*') {
+            out += '%';
+        } else if (c == '?') {
+            out += '_';
+        } else if (c == '[' && i + 2 < pattern.size() && pattern[i + 2] == ']') {
+            const char lit = pattern[i + 1];
+            if (lit == '%' || lit == '_' || lit == '\\') {
+                out += '\\';
+                escaped = true;
+            }
+            out += lit;
+            i += 2;
+        } else if (c == '\\') {
+            out += "\\\\";
+            escaped = true;
+        } else {
+            out += c;
+        }
+    }
+    return SqlText(out) + (escaped ? " ESCAPE '\\'" : "");
+}
+
+class Translator {
+public:
+    Translator(const std::string& s, const JetSqlTranslator::TableResolver& resolve) : s_(s), resolve_(resolve) {}
+
+    JetStatement Run()
+    {
+        JetStatement st;
+        SkipSpace();
+        const std::string first = ToUpper(PeekWord());
+        if (first == "INSERT") {
+            ReadWord();
+            SkipSpace();
+            if (!EqualsNoCase(ReadWord(), "INTO"))
+                SyntaxError("Syntax error in INSERT INTO statement.");
+            st.kind = JetStatement::Kind::InsertInto;
+            ReadTarget(st);
+            st.sql = Body();
+            return st;
+        }
+        st.kind = first == "SELECT" ? JetStatement::Kind::Select : JetStatement::Kind::Other;
+        st.sql = Body(&st);
+        return st;
+    }
+
+private:
+    void SkipSpace()
+    {
+        while (i_ < s_.size() && std::isspace(static_cast<unsigned char>(s_[i_])))
+            ++i_;
+    }
+
+    std::string PeekWord() const
+    {
+        size_t j = i_;
+        while (j < s_.size() && IsWordChar(s_[j]))
+            ++j;
+        return s_.substr(i_, j - i_);
+    }
+
+    std::string ReadWord()
+    {
+        std::string w = PeekWord();
+        i_ += w.size();
+        return w;
+    }
+
+    std::string ReadDelimited(char open, char close, const char* what)
+    {
+        std::string text;
+        ++i_;
+        while (true) {
+            if (i_ >= s_.size())
+                SyntaxError(std::string("Unclosed ") + what + " in query expression.");
+            if (s_[i_] == close) {
+                if (close != '#' && i_ + 1 < s_.size() && s_[i_ + 1] == close) {
+                    text += close;
+                    i_ += 2;
+                    continue;
+                }
+                ++i_;
+                return text;
+            }
+            text += s_[i_++];
+        }
+    }
+
+    // A table name as written: [name], or a word or path up to a blank, ",", ";" or a parenthesis.
+    std::string ReadTableName()
+    {
+        if (i_ < s_.size() && s_[i_] == '[')
+            return ReadDelimited('[', ']', "name");
+        size_t j = i_;
+        while (j < s_.size() && !std::isspace(static_cast<unsigned char>(s_[j])) && s_[j] != ',' && s_[j] != ';'
+               && s_[j] != '(' && s_[j] != ')')
+            ++j;
+        std::string name = s_.substr(i_, j - i_);
+        i_ = j;
+        return name;
+    }
+
+    // INTO target [IN 'database'] of SELECT ... INTO and INSERT INTO.
+    void ReadTarget(JetStatement& st)
+    {
+        SkipSpace();
+        st.targetTable = ReadTableName();
+        if (st.targetTable.empty())
+            SyntaxError("Syntax error: no table after INTO.");
+        const size_t mark = i_;
+        SkipSpace();
+        if (EqualsNoCase(PeekWord(), "IN")) {
+            ReadWord();
+            SkipSpace();
+            if (i_ >= s_.size() || (s_[i_] != '\'' && s_[i_] != '"'))
+                SyntaxError("Syntax error in the IN clause.");
+            st.targetDatabase = ReadDelimited(s_[i_], s_[i_], "string");
+        } else {
+            i_ = mark;
+        }
+    }
+
+    std::string Body(JetStatement* select = nullptr)
+    {
+        std::string out;
+        std::vector<bool> inFrom{false};   // per parenthesis depth: inside a FROM list
+        std::string prevWord;
+        bool fromSeen = false;
+        while (i_ < s_.size()) {
+            const char c = s_[i_];
+            if (std::isspace(static_cast<unsigned char>(c))) {
+                out += c;
+                ++i_;
+            } else if (c == '[') {
+                out += JetSqlTranslator::QuoteIdent(ReadDelimited('[', ']', "name"));
+                prevWord.clear();
+            } else if (c == '\'' || c == '"') {
+                const std::string text = ReadDelimited(c, c, "string");
+                out += prevWord == "LIKE" ? LikePattern(text) : SqlText(text);
+                prevWord.clear();
+            } else if (c == '#') {
+                const std::string text = ReadDelimited('#', '#', "date");
+                if (auto n = ParseNumberText(text))
+                    out += FormatNumberText(*n);
+                else if (auto d = ParseDateText(text))
+                    out += SqlText(FormatDateText(*d));
+                else
+                    SyntaxError("Syntax error in date in query expression '#" + text + "#'.");
+                prevWord.clear();
+            } else if (IsWordChar(c)) {
+                const std::string word = ReadWord();
+                const std::string up = ToUpper(word);
+                if (select && up == "INTO" && !fromSeen && inFrom.size() == 1) {
+                    select->kind = JetStatement::Kind::SelectInto;
+                    ReadTarget(*select);
+                    continue;
+                }
+                if (up == "UCASE")
+                    out += "UPPER";
+                else if (up == "LCASE")
+                    out += "LOWER";
+                else if (up == "LEN")
+                    out += "LENGTH";
+                else if (up == "MID")
+                    out += "SUBSTR";
+                else if (up == "NZ")
+                    out += "IFNULL";
+                else if (up == "TRUE")
+                    out += "1";
+                else if (up == "FALSE")
+                    out += "0";
+                else
+                    out += word;
+                prevWord = up;
+                if (up == "FROM" || up == "JOIN") {
+                    fromSeen = true;
+                    inFrom.back() = up == "FROM";
+                    TableReference(out);
+                } else if (up == "WHERE" || up == "GROUP" || up == "ORDER" || up == "HAVING" || up == "UNION"
+                           || up == "ON" || up == "INNER" || up == "LEFT" || up == "RIGHT") {
+                    inFrom.back() = false;
+                }
+            } else {
+                ++i_;
+                if (c == '&') {
+                    out += "||";
+                } else {
+                    out += c;
+                    if (c == '(')
+                        inFrom.push_back(false);
+                    else if (c == ')' && inFrom.size() > 1)
+                        inFrom.pop_back();
+                    else if (c == ',' && inFrom.back())
+                        TableReference(out);
+                }
+                prevWord.clear();
+            }
+        }
+        return out;
+    }
+
+    // The table after FROM, JOIN or a comma of a FROM list; a parenthesis opens a subquery,
+    // which the body reads on.
+    void TableReference(std::string& out)
+    {
+        while (i_ < s_.size() && std::isspace(static_cast<unsigned char>(s_[i_])))
+            out += s_[i_++];
+        if (i_ >= s_.size() || s_[i_] == '(')
+            return;
+        const std::string name = ReadTableName();
+        if (name.empty())
+            SyntaxError("Syntax error in FROM clause.");
+        out += resolve_(name);
+    }
+
+    const std::string& s_;
+    const JetSqlTranslator::TableResolver& resolve_;
+    size_t i_ = 0;
+};
+
+} // namespace
+
+std::string JetSqlTranslator::QuoteIdent(const std::string& name)
+{
+    return "\"" + ReplaceAll(name, "\"", "\"\"") + "\"";
+}
+
+JetStatement JetSqlTranslator::Translate(const std::string& jetSql, const TableResolver& resolveTable)
+{
+    return Translator(jetSql, resolveTable).Run();
+}

@@ -1,0 +1,30 @@
+// Turns a statement in the spelling of the Access database engine into SQLite's: [names],
+// UCASE/LCASE, #date# literals, "text" literals, & concatenation, * and ? in LIKE patterns,
+// and the SELECT ... INTO / INSERT INTO ... IN '<database>' forms.
+#pragma once
+
+#include <functional>
+#include <string>
+
+struct JetStatement {
+    enum class Kind { Select, SelectInto, InsertInto, Other };
+    Kind kind = Kind::Other;
+    // SQLite text. SelectInto: the SELECT without its INTO part. InsertInto: what follows the
+    // target (and its IN clause): a column list and the SELECT or VALUES part.
+    std::string sql;
+    std::string targetTable;      // SelectInto, InsertInto
+    std::string targetDatabase;   // the IN '<path>' database; empty for the connection's own
+};
+
+class JetSqlTranslator {
+public:
+    // Gets a table named after FROM or JOIN (a name, a [name] or a file path, as written) and
+    // returns the SQLite text that stands for it.
+    using TableResolver = std::function<std::string(const std::string& name)>;
+
+    // Raises AppError kSyntaxError for an unclosed literal or a date literal that is no date.
+    static JetStatement Translate(const std::string& jetSql, const TableResolver& resolveTable);
+
+    // An SQLite identifier in double quotes.
+    static std::string QuoteIdent(const std::string& name);
+};

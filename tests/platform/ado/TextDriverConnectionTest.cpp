@@ -1,0 +1,231 @@
+// The text-file driver: text tables described by "Schema.ini" queried with the engine's
+// spellings, their field types and sizes, and imports into Access databases.
+#include "platform/ado/TextDriverConnection.h"
+
+#include "platform/AppError.h"
+#include "platform/WinPath.h"
+#include "platform/ado/AccessConnection.h"
+#include "platform/ado/Connection.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+namespace {
+
+const std::string kDir = "C:\\work\\tw";
+const std::string kDriver = "Driver={Microsoft Text Driver (*.txt; *.csv)};DBQ=C:\\work\\tw\\;";
+
+void WriteFile(const std::string& winPath, const std::string& text)
+{
+    std::ofstream out(HostPath(winPath), std::ios::binary | std::ios::trunc);
+    out << text;
+}
+
+// What the dump conversion writes for a table in the variable layout: values separated by the
+// character with code 1, each row ending with one, and the section describing it.
+class TextDriverTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::filesystem::create_directories(StandInRoot() + "/drives/c/work/tw");
+        const std::string d = "\x01";
+        WriteFile(kDir + "\\T1.txt",
+                  "1" + d + "A100" + d + "3" + d + "2.5" + d + "2024-01-05" + d + "\r\n" +
+                  "2" + d + "a200" + d + "4" + d + "" + d + "2024-02-10" + d + "\r\n" +
+                  "3" + d + "B 100" + d + "3" + d + "-1.25" + d + "" + d + "\r\n" +
+                  "4" + d + "it's \"x\"" + d + "" + d + "7" + d + "2023-12-31" + d + "\n");
+        WriteFile(kDir + "\\Schema.ini",
+                  "[T1.txt]\r\nColNameHeader=False\r\nFormat=Delimited(" + d + ")\r\nCharacterSet=ANSI\r\n"
+                  "Col1=model_index_no long\r\nCol2=model_no char width 21\r\nCol3=partition_no short\r\n"
+                  "Col4=weight double\r\nCol5=created char width 240\r\n");
+    }
+    void TearDown() override { std::filesystem::remove_all(StandInRoot() + "/drives/c/work"); }
+
+    Recordset Query(const std::string& sql)
+    {
+        Connection conn;
+        conn.Open(kDriver);
+        Recordset rs;
+        rs.SetCursorLocation(adUseClient);
+        rs.Open(sql, conn, adOpenStatic, adLockOptimistic, adCmdText);
+        conn.Close();
+        return rs;
+    }
+
+    std::vector<std::string> Column(Recordset& rs, const std::string& field)
+    {
+        std::vector<std::string> out;
+        for (rs.MoveFirst(); !rs.Eof(); rs.MoveNext()) {
+            const Variant v = rs.Fields()[field].Value();
+            out.push_back(v.IsNull() ? "<null>" : v.ToText());
+        }
+        return out;
+    }
+};
+
+TEST_F(TextDriverTest, FieldsHaveTheTypesAndSizesOfTheSection)
+{
+    Recordset rs = Query("SELECT * FROM C:\\work\\tw\\T1.txt AS [pdtable_113];");
+    ASSERT_EQ(rs.State(), adStateOpen);
+    ASSERT_EQ(rs.Fields().Count(), 5);
+    struct Expected {
+        const char* name;
+        int type;
+        long size;
+    };
+    const Expected expected[] = {{"model_index_no", adInteger, 4}, {"model_no", adVarChar, 21},
+                                 {"partition_no", adSmallInt, 2}, {"weight", adDouble, 8},
+                                 {"created", adVarChar, 240}};
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_EQ(rs.Fields()[i].Name(), expected[i].name);
+        EXPECT_EQ(rs.Fields()[i].Type(), expected[i].type) << expected[i].name;
+        EXPECT_EQ(rs.Fields()[i].DefinedSize(), expected[i].size) << expected[i].name;
+    }
+    EXPECT_EQ(rs.RecordCount(), 4);
+    EXPECT_EQ(rs.AbsolutePosition(), 1);
+    EXPECT_EQ(Column(rs, "model_no"), (std::vector<std::string>{"A100", "a200", "B 100", "it's \"x\""}));
+    EXPECT_EQ(Column(rs, "weight"), (std::vector<std::string>{"2.5", "<null>", "-1.25", "7"}));
+    EXPECT_EQ(Column(rs, "partition_no"), (std::vector<std::string>{"3", "4", "3", "<null>"}));
+    rs.MoveFirst();
+    EXPECT_EQ(rs.Fields()["model_index_no"].Value(), Variant(1LL));
+}
+
+struct QueryCase {
+    const char* name;
+    const char* sql;
+    std::vector<std::string> modelNos;
+};
+
+class TextDriverQueryTest : public TextDriverTest, public ::testing::WithParamInterface<QueryCase> {};
+
+TEST_P(TextDriverQueryTest, SelectsTheRows)
+{
+    Recordset rs = Query(GetParam().sql);
+    EXPECT_EQ(Column(rs, "model_no"), GetParam().modelNos);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    JetSpellings, TextDriverQueryTest,
+    ::testing::Values(
+        QueryCase{"Where", "SELECT model_no FROM C:\\work\\tw\\T1.txt AS [t] WHERE partition_no=3;", {"A100", "B 100"}},
+        QueryCase{"BracketNames", "SELECT [model_no] FROM C:\\work\\tw\\T1.txt AS [t] WHERE [t].[model_index_no] > 2",
+                  {"B 100", "it's \"x\""}},
+        QueryCase{"Ucase", "SELECT model_no FROM C:\\work\\tw\\T1.txt AS [t] WHERE UCASE(model_no) = 'A200'", {"a200"}},
+        QueryCase{"Lcase", "SELECT LCASE(model_no) AS model_no FROM C:\\work\\tw\\T1.txt AS [t] WHERE model_index_no = 1",
+                  {"a100"}},
+        QueryCase{"DateLiteral", "SELECT model_no FROM C:\\work\\tw\\T1.txt AS [t] WHERE created = #01/05/2024#", {"A100"}},
+        QueryCase{"DateRange", "SELECT model_no FROM C:\\work\\tw\\T1.txt AS [t] WHERE created >= #2024-01-01# ORDER BY model_index_no DESC",
+                  {"a200", "A100"}},
+        QueryCase{"LikeStar", "SELECT model_no FROM C:\\work\\tw\\T1.txt AS [t] WHERE model_no LIKE 'a*'", {"A100", "a200"}},
+        QueryCase{"DoubleQuotedText", "SELECT model_no FROM C:\\work\\tw\\T1.txt AS [t] WHERE model_no = \"B 100\"", {"B 100"}},
+        QueryCase{"QuoteInValue", "SELECT model_no FROM C:\\work\\tw\\T1.txt AS [t] WHERE model_no LIKE 'it''s*'",
+                  {"it's \"x\""}},
+        QueryCase{"IsNull", "SELECT model_no FROM C:\\work\\tw\\T1.txt AS [t] WHERE partition_no IS NULL", {"it's \"x\""}},
+        QueryCase{"NameInFolder", "SELECT model_no FROM T1.txt AS [t] WHERE model_index_no = 2", {"a200"}},
+        QueryCase{"HashForDot", "SELECT model_no FROM T1#txt WHERE model_index_no = 2", {"a200"}},
+        QueryCase{"Concatenation", "SELECT model_no & '-' & partition_no AS model_no FROM T1.txt AS [t] WHERE model_index_no = 1",
+                  {"A100-3"}},
+        QueryCase{"GroupBy", "SELECT partition_no AS model_no, COUNT(*) AS n FROM T1.txt AS [t] WHERE partition_no = 3 GROUP BY partition_no",
+                  {"3"}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(TextDriverTest, AnEmptyResultIsAnOpenRecordsetAtEof)
+{
+    Recordset rs = Query("SELECT * FROM C:\\work\\tw\\T1.txt AS [t] WHERE model_no = 'none'");
+    EXPECT_EQ(rs.State(), adStateOpen);
+    EXPECT_EQ(rs.RecordCount(), 0);
+    EXPECT_TRUE(rs.BOF() && rs.Eof());
+    EXPECT_EQ(rs.Fields()["model_no"].DefinedSize(), 21);
+}
+
+TEST_F(TextDriverTest, CallerFiltersWorkOnTheResult)
+{
+    Recordset rs = Query("SELECT * FROM C:\\work\\tw\\T1.txt AS [pdtable_113]");
+    rs.SetFilter("model_no LIKE 'A*' AND partition_no = #3#");
+    EXPECT_EQ(Column(rs, "model_no"), (std::vector<std::string>{"A100"}));
+    rs.SetFilter("");
+    rs.SetSort("[weight] Desc");
+    EXPECT_EQ(Column(rs, "model_no"), (std::vector<std::string>{"it's \"x\"", "A100", "B 100", "a200"}));
+}
+
+TEST_F(TextDriverTest, FixedLengthAndTabDelimitedTables)
+{
+    WriteFile(kDir + "\\F.txt", "  12 abc        \r\n   7 de fg      \r\n");
+    WriteFile(kDir + "\\G.txt", "5\tx\"\"y\t1.5\r\n6\t\t\r\n");
+    WriteFile(kDir + "\\Schema.ini",
+              "[F.txt]\r\nColNameHeader=False\r\nFormat=FixedLength\r\nCharacterSet=ANSI\r\n"
+              "Col1=n long width 5\r\nCol2=s char width 11\r\n"
+              "[G.txt]\r\nColNameHeader=False\r\nFormat=TabDelimited\r\nCharacterSet=ANSI\r\n"
+              "Col1=id short\r\nCol2=txt char width 38\r\nCol3=v double\r\n");
+    Recordset fixed = Query("SELECT * FROM F.txt AS [f] ORDER BY n");
+    EXPECT_EQ(Column(fixed, "s"), (std::vector<std::string>{"de fg", "abc"}));
+    EXPECT_EQ(fixed.Fields()["s"].DefinedSize(), 11);
+    Recordset tab = Query("SELECT * FROM G.txt AS [g]");
+    EXPECT_EQ(Column(tab, "txt"), (std::vector<std::string>{"x\"y", "<null>"}));
+    EXPECT_EQ(Column(tab, "v"), (std::vector<std::string>{"1.5", "<null>"}));
+    EXPECT_EQ(tab.Fields()["id"].Type(), adSmallInt);
+}
+
+TEST_F(TextDriverTest, DriverErrorsReachTheCaller)
+{
+    Connection conn;
+    conn.Open(kDriver);
+    try {
+        conn.Execute("SELECT nosuch FROM T1.txt AS [t]");
+        FAIL() << "an unknown column must raise";
+    } catch (const AppError& e) {
+        EXPECT_EQ(e.number(), adoerr::kTooFewParameters);
+        EXPECT_NE(e.description().find("[Microsoft][ODBC Text Driver]"), std::string::npos);
+    }
+    try {
+        conn.Execute("SELECT * FROM C:\\work\\tw\\T1.txt AS [a], pdtable_102 AS [b]");
+        FAIL() << "a second table that is no file must raise";
+    } catch (const AppError& e) {
+        EXPECT_EQ(e.number(), adoerr::kObjectNotFound);
+        EXPECT_NE(e.description().find("'pdtable_102'"), std::string::npos);
+    }
+    EXPECT_THROW(conn.Execute("DELETE FROM T1.txt"), AppError);
+    EXPECT_THROW(conn.Execute("SELECT * FROM T1.txt WHERE created = #13/45/2024#"), AppError);
+    // The connection stays usable after failures.
+    EXPECT_EQ(conn.Execute("SELECT * FROM T1.txt").RecordCount(), 4);
+}
+
+TEST_F(TextDriverTest, ImportsIntoAnAccessDatabase)
+{
+    const std::string mdb = kDir + "\\it's.mdb";
+    AccessConnection::CreateDatabase(mdb);
+    Connection conn;
+    conn.Open(kDriver);
+    // The names as the callers escape them: "]" doubled inside brackets, "'" doubled inside quotes.
+    const std::string in = " IN '" + kDir + "\\it''s.mdb'";
+    conn.Execute("SELECT * INTO [odd]]name]" + in + " FROM (SELECT * FROM C:\\work\\tw\\T1.txt AS [t] WHERE partition_no = 3);");
+    conn.Execute("INSERT INTO [odd]]name]" + in + " SELECT * FROM (SELECT * FROM C:\\work\\tw\\T1.txt AS [t] WHERE model_index_no = 4);");
+    try {
+        conn.Execute("SELECT * INTO [odd]]name]" + in + " FROM (SELECT * FROM T1.txt AS [t]);");
+        FAIL() << "SELECT INTO an existing table must raise";
+    } catch (const AppError& e) {
+        EXPECT_NE(e.description().find("already exists"), std::string::npos);
+    }
+    EXPECT_THROW(conn.Execute("INSERT INTO [missing]" + in + " SELECT * FROM (SELECT * FROM T1.txt AS [t]);"), AppError);
+    try {
+        conn.Execute("SELECT * INTO [x] IN 'C:\\work\\tw\\none.mdb' FROM (SELECT * FROM T1.txt AS [t]);");
+        FAIL() << "a missing database must raise";
+    } catch (const AppError& e) {
+        EXPECT_EQ(e.number(), adoerr::kUnspecified);
+    }
+    conn.Close();
+
+    Connection access;
+    access.Open("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + mdb + ";");
+    Recordset rs = access.Execute("SELECT * FROM [odd]]name] ORDER BY model_index_no");
+    EXPECT_EQ(Column(rs, "model_no"), (std::vector<std::string>{"A100", "B 100", "it's \"x\""}));
+    EXPECT_EQ(rs.Fields()["model_no"].Type(), adVarWChar);
+    EXPECT_EQ(rs.Fields()["model_no"].DefinedSize(), 21);
+    EXPECT_EQ(rs.Fields()["model_index_no"].Type(), adInteger);
+    EXPECT_EQ(rs.Fields()["partition_no"].Type(), adSmallInt);
+    EXPECT_EQ(rs.Fields()["weight"].Type(), adDouble);
+}
+
+} // namespace
