@@ -2,6 +2,8 @@
 #include "platform/BinaryFile.h"
 
 #include "platform/AppError.h"
+#include "platform/FileAttributes.h"
+#include "platform/HostFiles.h"
 #include "platform/WinPath.h"
 
 #include <cerrno>
@@ -9,23 +11,10 @@
 
 namespace {
 
-AppError errorFor(int err, const std::string& op)
+void failIfFault(const std::string& op, const std::string& host, bool forFolder)
 {
-    switch (err) {
-    case ENOENT:
-    case ENOTDIR:
-        return AppError(op == "read" ? 53 : 76, "", op == "read" ? "File not found" : "Path not found");
-    case EACCES:
-    case EPERM:
-    case EROFS:
-    case ETXTBSY:
-        return AppError(70, "", "Permission denied");
-    case ENOSPC:
-    case EDQUOT:
-        return AppError(61, "", "Disk full");
-    default:
-        return AppError(75, "", "Path/File access error");
-    }
+    if (int err = InjectedFault(op, host))
+        throw HostError(err, forFolder);
 }
 
 } // namespace
@@ -41,11 +30,16 @@ void BinaryFile::Open(const std::string& winPath, Mode mode)
     struct stat st {};
     if (::stat(path_.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
         throw AppError(75, "", "Path/File access error");
+    const bool writing = mode != Mode::Read;
+    failIfFault(writing ? "create" : "read", path_, writing);
+    // Root may write anything: a read-only file is refused by its mode bits, as Windows does.
+    if (writing && ::stat(path_.c_str(), &st) == 0 && IsReadOnlyFile(winPath))
+        throw HostError(EACCES);
     const char* how = mode == Mode::Read ? "rb" : mode == Mode::Write ? "wb" : "ab";
     errno = 0;
     file_ = std::fopen(path_.c_str(), how);
     if (!file_)
-        throw errorFor(errno, mode == Mode::Read ? "read" : "write");
+        throw HostError(errno, writing);
 }
 
 void BinaryFile::Close()
@@ -70,7 +64,7 @@ std::string BinaryFile::ReadAt(int64_t position, size_t n)
         throw AppError(75, "", "Path/File access error");
     size_t got = std::fread(buf.data(), 1, n, file_);
     if (got < n && std::ferror(file_))
-        throw errorFor(errno, "read");
+        throw HostError(errno);
     buf.resize(got);
     return buf;
 }
@@ -79,16 +73,17 @@ void BinaryFile::Write(const std::string& text)
 {
     if (!file_)
         throw AppError(75, "", "Path/File access error");
+    failIfFault("write", path_, false);
     errno = 0;
     if (std::fwrite(text.data(), 1, text.size(), file_) != text.size())
-        throw errorFor(errno, "write");
+        throw HostError(errno);
 }
 
 void BinaryFile::Flush()
 {
     errno = 0;
     if (file_ && std::fflush(file_) != 0)
-        throw errorFor(errno, "write");
+        throw HostError(errno);
 }
 
 std::string BinaryFile::ReadAll(const std::string& winPath)

@@ -15,8 +15,9 @@ public:
     BinaryFile& operator=(const BinaryFile&) = delete;
 
     // Opens the file: Read an existing file; Write creates or empties it; Append creates it
-    // when missing and writes at its end. Throws AppError with the platform's numbers (53 file
-    // not found, 70 permission denied, 75 path/file access error, 76 path not found).
+    // when missing and writes at its end. Throws AppError with the platform's numbers
+    // (HostError: 53 file not found, 70 permission denied, 76 path not found, ...). Injected
+    // host faults apply with the operations "read", "create" and "write".
     void Open(const std::string& winPath, Mode mode);
     bool IsOpen() const { return file_ != nullptr; }
     void Close();
