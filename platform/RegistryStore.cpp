@@ -480,3 +480,12 @@ void RegistryStore::SetValue(const std::string& keyPath, const std::string& name
     Entry e{Kind::Value, FormatValue(name, data, eol), path, name, data};
     entries_.insert(entries_.begin() + static_cast<std::ptrdiff_t>(at), std::move(e));
 }
+
+bool RegistryStore::RemoveValue(const std::string& keyPath, const std::string& name)
+{
+    const Entry* found = FindValue(keyPath, name);
+    if (!found)
+        return false;
+    entries_.erase(entries_.begin() + (found - entries_.data()));
+    return true;
+}

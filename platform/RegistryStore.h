@@ -66,6 +66,8 @@ public:
     const RegistryData* Value(const std::string& keyPath, const std::string& name) const;
     // Writes the value, creating the key when needed.
     void SetValue(const std::string& keyPath, const std::string& name, const RegistryData& data);
+    // Removes the value's entry; false when the key has no such value.
+    bool RemoveValue(const std::string& keyPath, const std::string& name);
 
 private:
     enum class Kind { Other, Key, Value };

@@ -1,0 +1,48 @@
+// RIS dictionary queries: the schema names RIS knows and the location of its schema file.
+#include "dbaccess/CRIS.h"
+
+#include "dbaccess/CRISWork.h"
+#include "dbaccess/RISCommandLine.h"
+#include "dbaccess/RISListing.h"
+#include "platform/TextUtil.h"
+
+namespace {
+
+const char kNul = '\0';
+
+// The output's lines as the file services read them: CR removed, split at LF.
+std::vector<std::string> OutputLines(const std::string& text)
+{
+    if (text.empty())
+        return {};
+    return Split(ReplaceAll(text, "\r", ""), "\n");
+}
+
+} // namespace
+
+std::vector<std::string> CRIS::RISGetSchemas(bool onlyProjects, bool refresh)
+{
+    return WithErrorSource("CRIS::RISGetSchemas", [&] {
+        if (refresh)
+            schemaListCache_.clear();
+        const std::string key = onlyProjects ? "k_True" : "k_False";
+        const auto hit = schemaListCache_.find(key);
+        if (hit != schemaListCache_.end()) {
+            if (hit->second.empty())
+                return std::vector<std::string>();
+            return Split(hit->second, std::string(1, kNul));
+        }
+        const std::string output = RunRisbatch(RisbatchCommandInput("show schema names;"), false, true);
+        std::vector<std::string> names = SchemaNamesFromOutput(OutputLines(output), onlyProjects);
+        schemaListCache_[key] = Join(names, std::string(1, kNul));
+        return names;
+    });
+}
+
+std::string CRIS::RISGetSchemaFilePath()
+{
+    return WithErrorSource("CRIS::RISGetSchemaFilePath", [&] {
+        const std::string output = RunRisbatch(RisbatchCommandInput("show schema file location;"), false, true);
+        return SchemaFileFromOutput(OutputLines(output));
+    });
+}

@@ -1,0 +1,79 @@
+// RIS unload: tables of a schema into a RIS dump file through risunlod.
+#include "dbaccess/CRIS.h"
+
+#include "dbaccess/CRISWork.h"
+#include "dbaccess/DumpSchemaLine.h"
+#include "dbaccess/RISCommandLine.h"
+#include "platform/BinaryFile.h"
+#include "platform/TextUtil.h"
+#include "services/BatchLauncher.h"
+#include "services/FileOperation.h"
+
+namespace {
+
+// The directory part of a path: up to and including its last "\", trimmed.
+std::string DirectoryPart(const std::string& path)
+{
+    const size_t slash = path.rfind('\\');
+    return slash == std::string::npos ? std::string() : Trim(path.substr(0, slash + 1));
+}
+
+} // namespace
+
+void CRIS::RISUnload(const std::string& dumpFile, const std::string& schema, const OptionalNames& tables,
+                     const OptionalNames& whereClauses, const std::string& targetSchema, int32_t dataLayout,
+                     bool rewriteSchemaLine, bool withViewsIndexesGrants)
+{
+    // A failed call leaves no file at dumpFile, so a stale dump never passes for this run's.
+    WorkFiles failed;
+    failed.add(dumpFile);
+    WithErrorSource("CRIS::RISUnload", [&] {
+        if (IsBlank(schema))
+            RaiseError("", "Schema name not defined");
+        CheckRISName("Schema", schema);
+        if (tables)
+            for (const std::string& t : *tables)
+                CheckRISName("Table", t);
+        if (!IsBlank(targetSchema))
+            CheckRISName("Schema", targetSchema);
+        const std::string dumpDir = DirectoryPart(dumpFile);
+        if (!IsFileExists(dumpDir, 1))
+            RaiseError("", "Directory: '" + dumpDir + "' not exists");
+
+        const std::string parameterLine =
+            RisunlodParameterLine(schema, tables, whereClauses, dataLayout, withViewsIndexesGrants);
+        WorkFiles work;
+        const std::string dir = GetTempDir();
+        const std::string outputLog = work.add(dir + GetTempName());
+        const std::string parameterFile = work.add(dir + GetTempName());
+        const std::string tempDump = work.add(dir + GetTempName());
+        DeleteFileA(outputLog, false);
+        DeleteFileA(tempDump, false);
+        DeleteFileA(dumpFile, false);
+
+        BinaryFile parameters;
+        parameters.Open(parameterFile, BinaryFile::Mode::Write);
+        parameters.Write(parameterLine + "\r\n");
+        parameters.Close();
+
+        const std::string risPath = GetRISPath();
+        long pid = 0;
+        ExecA(RisunlodDumpCommand(risPath, tempDump, parameterFile), outputLog, 0, dir, pid, true);
+        if (!IsFileExistsA(outputLog) || GetFileSize(outputLog) == 0)
+            RaiseError("", RisClientNotFound("risunlod", risPath));
+        const std::string error = RISGetError(outputLog);
+        if (!error.empty())
+            RaiseError("", error);
+        // An empty or missing dump is no backup: reloading it later would lose the data.
+        if (!IsFileExists(tempDump, 0) || GetFileSize(tempDump) == 0)
+            RaiseError("", "risunlod wrote no dump of schema '" + schema + "'");
+
+        if (!IsBlank(targetSchema) || rewriteSchemaLine) {
+            DumpSchemaLine::CopyWithSchemaName(tempDump, dumpFile, IsBlank(targetSchema) ? schema : targetSchema);
+        } else if (!CopyFileA(tempDump, dumpFile, false, false)) {
+            RaiseFileOpError();
+            RaiseError("", "RIS dump file '" + dumpFile + "' could not be written");
+        }
+        failed.keep(dumpFile);
+    });
+}

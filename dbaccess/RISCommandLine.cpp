@@ -1,0 +1,131 @@
+// Command lines, input files and parameter lines of the RIS clients.
+#include "dbaccess/RISCommandLine.h"
+
+#include "platform/AppError.h"
+#include "platform/TextUtil.h"
+#include "services/FileOperation.h"
+
+namespace {
+
+const char* const kCrLf = "\r\n";
+
+std::string Banner(const std::string& text, int before, int after)
+{
+    return std::string(before, '*') + text + std::string(after, '*');
+}
+
+} // namespace
+
+std::string RisbatchStatementInput(const std::string& schema, const std::string& sql)
+{
+    const bool withSchema = !IsBlank(schema);
+    std::string s;
+    if (withSchema)
+        s += "default schema " + schema + ";" + kCrLf;
+    s += sql;
+    if (sql.empty() || sql.back() != ';')
+        s += ";";
+    s += kCrLf;
+    if (withSchema)
+        s += std::string("commit;") + kCrLf;
+    s += std::string("quit;") + kCrLf;
+    return s;
+}
+
+std::string RisbatchCommandInput(const std::string& command)
+{
+    return command + kCrLf + "quit;" + kCrLf;
+}
+
+std::string RisbatchCommand(const std::string& risPath, const std::string& inputFile, const std::string& outputFile)
+{
+    return QuoteString(risPath + "risbatch.exe") + " -i " + QuoteString(inputFile) + " -o " + QuoteString(outputFile);
+}
+
+std::string RisunlodListCommand(const std::string& risPath, const std::string& listFile, const std::string& schema,
+                                const std::string* table)
+{
+    return QuoteString(risPath + "risunlod.exe") + " -m w -o " + QuoteString(listFile) + " -s " + schema +
+           (table ? " table " + *table : std::string(" table all"));
+}
+
+std::string RisunlodDumpCommand(const std::string& risPath, const std::string& dumpFile,
+                                const std::string& parameterFile)
+{
+    return QuoteString(risPath + "risunlod.exe") + " -m w -o " + QuoteString(dumpFile) + " -f " +
+           QuoteString(parameterFile);
+}
+
+std::string RisTableList(const std::optional<std::vector<std::string>>& tables)
+{
+    return tables ? Join(*tables, " ") : std::string("all");
+}
+
+std::string RisunlodParameterLine(const std::string& schema, const std::optional<std::vector<std::string>>& tables,
+                                  const std::optional<std::vector<std::string>>& whereClauses, int32_t dataLayout,
+                                  bool withViewsIndexesGrants)
+{
+    const std::string tableList = RisTableList(tables);
+    std::string tablePart = tableList;
+    if (tables && whereClauses) {
+        std::vector<std::string> entries;
+        for (size_t i = 0; i < tables->size(); ++i) {
+            std::string entry = Trim((*tables)[i]);
+            if (i < whereClauses->size() && !IsBlank((*whereClauses)[i]))
+                entry += " where \" " + Trim((*whereClauses)[i]) + " \"";
+            entries.push_back(entry);
+        }
+        tablePart = Join(entries, " ");
+    }
+    std::string line = schema + " table with " + (dataLayout == 0 ? "var " : "") + "data " + tablePart;
+    if (withViewsIndexesGrants)
+        line += " view all index " + tableList + " grant " + tableList;
+    return line;
+}
+
+std::string RislodModeWord(int32_t mode)
+{
+    switch (mode) {
+    case 0: return "clear";
+    case 2: return "";
+    default: return "new";
+    }
+}
+
+std::string RislodCommand(const std::string& risPath, const std::string& workCopy, const std::string& clientLog,
+                          const std::string& badFile, int16_t commitCount, const std::string& schema, int32_t mode,
+                          const std::string& tableList)
+{
+    return QuoteString(risPath + "rislod.exe") + " -m w -i " + QuoteString(workCopy) + " -l " +
+           QuoteString(clientLog) + " -b " + QuoteString(badFile) + " -c " + std::to_string(commitCount) + " -s " +
+           schema + " " + RislodModeWord(mode) + " table with data " + tableList + " view all index " + tableList +
+           " grant " + tableList;
+}
+
+std::string RisclnsrCommand(const std::string& risPath, const std::string& schema)
+{
+    return QuoteString(risPath + "risclnsr.exe") + " " + schema;
+}
+
+std::string RisClientNotFound(const std::string& client, const std::string& risPath)
+{
+    return client + " " + (risPath.empty() ? std::string() : "in '" + risPath + "' ") + "not found";
+}
+
+std::string BadFileBeginBanner()
+{
+    return Banner("Begin of RIS bad file", 50, 49);
+}
+
+std::string BadFileEndBanner()
+{
+    return Banner("End of RIS bad file", 50, 51);
+}
+
+void CheckRISName(const std::string& kind, const std::string& name)
+{
+    // A name goes unquoted into a command line or parameter file, where a blank, quote or
+    // redirection would change what the client is told to do.
+    if (!IsIdentifier(Trim(name)))
+        throw AppError(1, "", kind + " name '" + name + "' is not a valid RIS name");
+}

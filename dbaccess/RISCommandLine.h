@@ -1,0 +1,48 @@
+// The command lines, input files and parameter lines of the four RIS clients, and the name
+// checks made before any of them is built. Pure texts, so they are tested as texts.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+// The risbatch input of a statement text: "default schema <s>;" and "commit;" around it when
+// the schema is not blank, a ";" added when the text does not end in one, then "quit;".
+// Every line ends with CR LF.
+std::string RisbatchStatementInput(const std::string& schema, const std::string& sql);
+// The risbatch input of a dictionary command such as "show schema names;": the command and "quit;".
+std::string RisbatchCommandInput(const std::string& command);
+
+// "<risPath>risbatch.exe" -i "<input>" -o "<output>"
+std::string RisbatchCommand(const std::string& risPath, const std::string& inputFile, const std::string& outputFile);
+// "<risPath>risunlod.exe" -m w -o "<list>" -s <schema> table all   (or table <table>)
+std::string RisunlodListCommand(const std::string& risPath, const std::string& listFile, const std::string& schema,
+                                const std::string* table);
+// "<risPath>risunlod.exe" -m w -o "<dump>" -f "<parameter file>"
+std::string RisunlodDumpCommand(const std::string& risPath, const std::string& dumpFile,
+                                const std::string& parameterFile);
+// The one line of the risunlod parameter file, without its line end.
+std::string RisunlodParameterLine(const std::string& schema, const std::optional<std::vector<std::string>>& tables,
+                                  const std::optional<std::vector<std::string>>& whereClauses, int32_t dataLayout,
+                                  bool withViewsIndexesGrants);
+// "clear" for 0, "new" for 1, nothing for 2, "new" for any other mode.
+std::string RislodModeWord(int32_t mode);
+// The tables joined by one blank, or "all" when left out.
+std::string RisTableList(const std::optional<std::vector<std::string>>& tables);
+std::string RislodCommand(const std::string& risPath, const std::string& workCopy, const std::string& clientLog,
+                          const std::string& badFile, int16_t commitCount, const std::string& schema, int32_t mode,
+                          const std::string& tableList);
+// "<risPath>risclnsr.exe" <schema>
+std::string RisclnsrCommand(const std::string& risPath, const std::string& schema);
+
+// "<client> in '<risPath>' not found", or "<client> not found" when the directory is empty.
+std::string RisClientNotFound(const std::string& client, const std::string& risPath);
+
+// The banner lines around rejected rows in a load's log (120 characters, no line end).
+std::string BadFileBeginBanner();
+std::string BadFileEndBanner();
+
+// Raises error 1 naming the name when it is not a RIS identifier (letters, digits and
+// underscore; blanks around it are allowed). kind is "Schema" or "Table".
+void CheckRISName(const std::string& kind, const std::string& name);

@@ -1,0 +1,284 @@
+// The access object's configuration: connection kinds, the RIS client directory, the work
+// directory and its removal at release.
+#include "dbaccess/CRIS.h"
+
+#include "dbaccess/DumpTestFiles.h"
+#include "platform/AppError.h"
+#include "platform/Environment.h"
+#include "platform/RegistryStore.h"
+#include "services/AppGlobals.h"
+#include "services/Registry.h"
+#include "support/TestEnvironment.h"
+
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <filesystem>
+
+namespace fs = std::filesystem;
+using namespace dumptest;
+
+namespace {
+
+const std::string kRISKey = "Software\\Intergraph\\RIS";
+
+class CRISTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        // No RIS client registered unless a test registers one.
+        fs::remove_all(fs::path(std::getenv("TARNWICK_ROOT")) / "registry");
+        gTempDir.clear();
+    }
+
+    // A RIS installation folder with the given client programs in its BIN folder; returns the
+    // installation folder in Windows form.
+    std::string MakeInstall(const std::string& name, bool risbatch, bool risunlod)
+    {
+        const fs::path bin = fs::path(dir.host()) / name / "BIN";
+        fs::create_directories(bin);
+        if (risbatch)
+            WriteHostFile((bin / "risbatch.exe").string(), "x");
+        if (risunlod)
+            WriteHostFile((bin / "risunlod.exe").string(), "x");
+        return Win((fs::path(dir.host()) / name).string());
+    }
+
+    void Register(const std::string& version, const std::string& pathName)
+    {
+        ASSERT_TRUE(RegistrySetValue(HKEY_LOCAL_MACHINE, kRISKey + "\\" + version, "PathName", pathName, ""));
+    }
+
+    testsupport::ScopedDir dir{"cris"};
+};
+
+AppError Caught(const std::function<void()>& f)
+{
+    try {
+        f();
+    } catch (const AppError& e) {
+        return e;
+    }
+    ADD_FAILURE() << "no error raised";
+    return AppError(0, "", "");
+}
+
+} // namespace
+
+TEST_F(CRISTest, FirstUseWithoutClientFailsOnceThenAnswersRIS)
+{
+    CRIS cris;
+    const AppError e = Caught([&] { cris.GetDBConType(); });
+    EXPECT_EQ(e.number(), 1);
+    EXPECT_EQ(e.description(), "RIS client not found or not correctly installed");
+    EXPECT_EQ(e.source(), "CRIS::SetUseRIS: CRIS::SetRISPath");
+    EXPECT_EQ(cris.GetDBConType(), CRIS::kConRIS);
+    // The directory is searched again when asked for.
+    EXPECT_EQ(Caught([&] { cris.GetRISPath(); }).source(), "CRIS::SetRISPath");
+}
+
+TEST_F(CRISTest, FirstUseFindsTheRegisteredClient)
+{
+    const std::string install = MakeInstall("V1", true, true);
+    Register("05.04", install + "\\");
+    CRIS cris;
+    EXPECT_EQ(cris.GetDBConType(), CRIS::kConRIS);
+    EXPECT_EQ(cris.GetRISPath(), install + "\\BIN\\");
+}
+
+TEST_F(CRISTest, FindRISPathTakesTheLastQualifyingVersion)
+{
+    const std::string a = MakeInstall("A", true, true);
+    const std::string b = MakeInstall("B", true, true);
+    const std::string c = MakeInstall("C", false, true);
+    Register("1", a);
+    Register("2", b + "\\");
+    Register("3", c);
+    Register("4", "");
+    CRIS cris;
+    EXPECT_EQ(cris.FindRISPath(), b + "\\BIN\\");
+}
+
+TEST_F(CRISTest, FindRISPathWithoutRegistryIsEmpty)
+{
+    CRIS cris;
+    EXPECT_EQ(cris.FindRISPath(), "");
+}
+
+TEST_F(CRISTest, SetUseRISAddsTheBackslash)
+{
+    const std::string bin = MakeInstall("D", true, true) + "\\BIN";
+    CRIS cris;
+    cris.SetUseRIS(bin);
+    EXPECT_EQ(cris.GetRISPath(), bin + "\\");
+    EXPECT_EQ(cris.GetDBConType(), CRIS::kConRIS);
+}
+
+TEST_F(CRISTest, SetUseRISNamesTheMissingClient)
+{
+    const std::string bin = MakeInstall("E", true, false) + "\\BIN";
+    CRIS cris;
+    AppError e = Caught([&] { cris.SetUseRIS(bin); });
+    EXPECT_EQ(e.description(), "RIS client (risunlod) not found in '" + bin + "\\'");
+    EXPECT_EQ(e.source(), "CRIS::SetUseRIS: CRIS::SetRISPath");
+    EXPECT_EQ(cris.GetDBConType(), CRIS::kConRIS);
+
+    const std::string none = MakeInstall("F", false, true) + "\\BIN\\";
+    e = Caught([&] { cris.SetUseRIS(none); });
+    EXPECT_EQ(e.description(), "RIS client (risbatch) not found in '" + none + "'");
+}
+
+TEST_F(CRISTest, SetUseOraChecksBeforeChangingAnything)
+{
+    Register("1", MakeInstall("G", true, true));
+    CRIS cris;
+    AppError e = Caught([&] { cris.SetUseOra(" ", "u", "p"); });
+    EXPECT_EQ(e.description(), "Database server name not defined");
+    EXPECT_EQ(e.source(), "CRIS::SetUseOra");
+    e = Caught([&] { cris.SetUseOra("orcl", "  ", "p"); });
+    EXPECT_EQ(e.description(), "Database user name not defined");
+    EXPECT_EQ(cris.GetDBServerName(), "");
+    // Still unset: the first question selects RIS.
+    EXPECT_EQ(cris.GetDBConType(), CRIS::kConRIS);
+
+    cris.SetUseOra("orcl", "scott", "tiger");
+    EXPECT_EQ(cris.GetDBConType(), CRIS::kConOracle);
+    EXPECT_EQ(cris.GetDBServerName(), "orcl");
+    EXPECT_EQ(cris.GetDBUserName(), "scott");
+}
+
+TEST_F(CRISTest, SetUseSQLKeepsABlankUserAndSetUseRISClearsTheNames)
+{
+    CRIS cris;
+    EXPECT_EQ(Caught([&] { cris.SetUseSQL("", "db", "u", "p"); }).source(), "CRIS::SetUseSQL");
+    cris.SetUseSQL("srv", "db", "  ", "");
+    EXPECT_EQ(cris.GetDBConType(), CRIS::kConSQLServer);
+    EXPECT_EQ(cris.GetDBUserName(), "  ");
+    cris.SetUseRIS(MakeInstall("H", true, true) + "\\BIN");
+    EXPECT_EQ(cris.GetDBServerName(), "");
+    EXPECT_EQ(cris.GetDBUserName(), "");
+}
+
+TEST_F(CRISTest, WorkDirectoryUnderTempWhenTheProgramFolderIsMissing)
+{
+    gTempDir = Win(dir.host()) + "\\missing\\";
+    std::string work;
+    {
+        CRIS cris;
+        work = cris.GetTempDir();
+        EXPECT_EQ(cris.GetTempDir(), work);
+        const std::string temp = Win(GetEnvVar("TEMP")) + "\\";
+        ASSERT_EQ(work.rfind(temp, 0), 0u) << work;
+        const std::string name = work.substr(temp.size(), work.size() - temp.size() - 1);
+        EXPECT_FALSE(name.empty());
+        for (char c : name)
+            EXPECT_TRUE(std::isalnum(static_cast<unsigned char>(c))) << work;
+        EXPECT_TRUE(fs::is_directory(HostPath(work)));
+        WriteHostFile(HostPath(work) + "/left.txt", "x");
+    }
+    // Release removes the work directory with what is in it.
+    EXPECT_FALSE(fs::exists(HostPath(work)));
+}
+
+TEST_F(CRISTest, WorkDirectoryUnderTheProgramsTemporaryFolder)
+{
+    gTempDir = Win(dir.host()) + "\\";
+    CRIS cris;
+    EXPECT_EQ(cris.GetTempDir().rfind(gTempDir, 0), 0u);
+}
+
+TEST_F(CRISTest, NoTemporaryFolderAtAll)
+{
+    const std::string temp = GetEnvVar("TEMP");
+    gTempDir = Win(dir.host()) + "\\missing\\";
+    SetEnvVar("TEMP", Win(dir.host()) + "\\gone");
+    CRIS cris;
+    const AppError e = Caught([&] { cris.GetTempDir(); });
+    SetEnvVar("TEMP", temp);
+    EXPECT_EQ(e.source(), "CRIS::SetTempDir");
+    EXPECT_EQ(e.description().rfind("TEMP directory not defined or not existing.", 0), 0u);
+    // The next call tries again.
+    EXPECT_FALSE(cris.GetTempDir().empty());
+}
+
+TEST_F(CRISTest, TheProcessWideObjectIsOne)
+{
+    EXPECT_EQ(&*gCRIS, gCRIS.operator->());
+}
+
+// --- number separators ---
+
+namespace {
+
+const std::string kIntl = "HKEY_CURRENT_USER\\Control Panel\\International";
+
+struct SeparatorCase {
+    const char* name;
+    std::optional<std::string> decimal;
+    std::optional<std::string> thousand;
+};
+
+class CRISSeparatorTest : public CRISTest, public ::testing::WithParamInterface<SeparatorCase> {
+protected:
+    static std::optional<std::string> Read(const std::string& name)
+    {
+        RegistryStore store;
+        store.Load();
+        const RegistryData* d = store.Value(kIntl, name);
+        if (!d)
+            return std::nullopt;
+        std::string s(d->bytes.begin(), d->bytes.end());
+        return s.substr(0, s.find('\0'));
+    }
+};
+
+} // namespace
+
+TEST_P(CRISSeparatorTest, ForcedAndRestoredExactly)
+{
+    const SeparatorCase& c = GetParam();
+    {
+        RegistryStore store;
+        store.Load();
+        store.CreateKey(kIntl);
+        if (c.decimal)
+            store.SetValue(kIntl, "sDecimal", RegistryData::Text(*c.decimal));
+        if (c.thousand)
+            store.SetValue(kIntl, "sThousand", RegistryData::Text(*c.thousand));
+        ASSERT_TRUE(store.Save());
+    }
+    CRIS cris;
+    cris.SetLanguageSettings();
+    EXPECT_EQ(Read("sDecimal"), std::optional<std::string>("."));
+    EXPECT_EQ(Read("sThousand"), std::optional<std::string>(","));
+    // A second forcing does not take the forced values for the user's own.
+    cris.SetLanguageSettings();
+    cris.RestoreLanguageSettings();
+    EXPECT_EQ(Read("sDecimal"), c.decimal);
+    EXPECT_EQ(Read("sThousand"), c.thousand);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, CRISSeparatorTest,
+                         ::testing::Values(SeparatorCase{"German", ",", "."}, SeparatorCase{"Plain", ".", ","},
+                                           SeparatorCase{"BlankThousands", ",", " "},
+                                           SeparatorCase{"Missing", std::nullopt, std::nullopt},
+                                           SeparatorCase{"EmptyDecimal", "", ","}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(CRISSeparatorTest, PlainSettingsAreNotWritten)
+{
+    {
+        RegistryStore store;
+        store.SetValue(kIntl, "sDecimal", RegistryData::Text("."));
+        store.SetValue(kIntl, "sThousand", RegistryData::Text(","));
+        ASSERT_TRUE(store.Save());
+    }
+    const std::string file = RegistryStore::FilePath("");
+    const auto before = fs::last_write_time(file);
+    const std::string text = ReadHostFile(file);
+    CRIS cris;
+    cris.SetLanguageSettings();
+    cris.RestoreLanguageSettings();
+    EXPECT_EQ(ReadHostFile(file), text);
+    EXPECT_EQ(fs::last_write_time(file), before);
+}
