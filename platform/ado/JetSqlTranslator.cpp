@@ -77,6 +77,7 @@ public:
             return st;
         }
         st.kind = first == "SELECT" ? JetStatement::Kind::Select : JetStatement::Kind::Other;
+        ddl_ = first == "CREATE" || first == "ALTER";
         st.sql = Body(&st);
         return st;
     }
@@ -171,6 +172,7 @@ private:
             } else if (c == '[') {
                 out += JetSqlTranslator::QuoteIdent(ReadDelimited('[', ']', "name"));
                 prevWord.clear();
+                ++wordsInItem_;
             } else if (c == '\'' || c == '"') {
                 const std::string text = ReadDelimited(c, c, "string");
                 out += prevWord == "LIKE" ? LikePattern(text) : SqlText(text);
@@ -200,6 +202,8 @@ private:
                     out += "LENGTH";
                 else if (up == "MID")
                     out += "SUBSTR";
+                else if (ddl_ && wordsInItem_ == 1 && (up == "MEMO" || up == "NOTE"))
+                    out += "LONGTEXT";   // a type word without "TEXT" would make SQLite store digits as numbers
                 else if (up == "NZ")
                     out += "IFNULL";
                 else if (up == "TRUE")
@@ -209,6 +213,7 @@ private:
                 else
                     out += word;
                 prevWord = up;
+                ++wordsInItem_;
                 if (up == "FROM" || up == "JOIN") {
                     fromSeen = true;
                     inFrom.back() = up == "FROM";
@@ -219,6 +224,8 @@ private:
                 }
             } else {
                 ++i_;
+                if (c == '(' || c == ',')
+                    wordsInItem_ = 0;
                 if (c == '&') {
                     out += "||";
                 } else {
@@ -253,6 +260,8 @@ private:
     const std::string& s_;
     const JetSqlTranslator::TableResolver& resolve_;
     size_t i_ = 0;
+    bool ddl_ = false;
+    int wordsInItem_ = 0;   // names and words since the last "(" or ",": a column's type is the second
 };
 
 } // namespace

@@ -119,7 +119,6 @@ void TextTableLoader::Load(sqlite3* db, const std::string& table, const std::str
         Fail("Could not open the text file '" + textFileHostPath + "'.");
     TextTableSchema schema = schemaIn;
     std::string line;
-    bool haveLine = false;
     const bool fixed = schema.format == TextTableSchema::Format::FixedLength;
     if (schema.colNameHeader && std::getline(in, line)) {
         if (!line.empty() && line.back() == '\r')
@@ -128,7 +127,6 @@ void TextTableLoader::Load(sqlite3* db, const std::string& table, const std::str
         if (schema.columns.empty() && !fixed)
             for (const std::string& name : SplitDelimited(line, schema.delimiter))
                 schema.columns.push_back(TextTableSchema::DescribeColumn(Trim(name), "char", 255));
-        haveLine = false;
     }
     if (schema.columns.empty())
         Fail("No columns are described for the text file '" + textFileHostPath + "'.");
@@ -146,8 +144,7 @@ void TextTableLoader::Load(sqlite3* db, const std::string& table, const std::str
     Exec(db, "BEGIN");
     try {
         const int count = static_cast<int>(schema.columns.size());
-        while (haveLine || std::getline(in, line)) {
-            haveLine = false;
+        while (std::getline(in, line)) {
             if (!line.empty() && line.back() == '\r')
                 line.pop_back();
             if (line.empty())
