@@ -4,81 +4,29 @@
 #include "dbaccess/DumpScanner.h"
 #include "dbaccess/DumpTextConverter.h"
 #include "platform/AppError.h"
+#include "platform/BinaryFile.h"
 #include "platform/TextUtil.h"
-#include "platform/WinPath.h"
+#include "services/FileOperation.h"
 
 #include <charconv>
-#include <cstdio>
 #include <memory>
-#include <random>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
 constexpr const char* kParseSource = "CRIS::RISDumpParse";
 
-// --- file helpers over host paths (to move onto the file services) ---
-
-bool fileExists(const std::string& path)
-{
-    struct stat st;
-    return !IsBlank(path) && ::stat(HostPath(path).c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
-
-void deleteFile(const std::string& path)
-{
-    if (!IsBlank(path))
-        ::unlink(HostPath(path).c_str());
-}
-
-std::string fileName(const std::string& path)
-{
-    const std::string p = ReplaceAll(path, "/", "\\");
-    const size_t s = p.rfind('\\');
-    return s == std::string::npos ? p : p.substr(s + 1);
-}
-
-std::string tempBaseName()
-{
-    static std::mt19937 rng{std::random_device{}()};
-    static const char* hex = "0123456789ABCDEF";
-    std::string s = "rad";
-    for (int i = 0; i < 5; ++i)
-        s += hex[rng() % 16];
-    return s;
-}
-
+// The data file or "Schema.ini" of one call: written as bytes, deleted again after a failure.
 struct OutFile {
-    std::FILE* f = nullptr;
+    BinaryFile file;
     std::string path;
     void open(const std::string& p)
     {
         path = p;
-        f = std::fopen(HostPath(p).c_str(), "wb");
-        if (!f)
-            throw AppError(75, "", "Path/File access error '" + p + "'");
+        file.Open(p, BinaryFile::Mode::Write);
     }
-    void write(const char* data, size_t n)
-    {
-        if (n && std::fwrite(data, 1, n, f) != n)
-            throw AppError(57, "", "Device I/O error writing '" + path + "'");
-    }
-    void write(std::string_view s) { write(s.data(), s.size()); }
-    void close()
-    {
-        if (!f)
-            return;
-        std::FILE* c = f;
-        f = nullptr;
-        if (std::fclose(c) != 0)
-            throw AppError(57, "", "Device I/O error writing '" + path + "'");
-    }
-    ~OutFile()
-    {
-        if (f)
-            std::fclose(f);
-    }
+    void write(const char* data, size_t n) { file.WriteBytes(data, n); }
+    void write(std::string_view s) { file.WriteBytes(s.data(), s.size()); }
+    void close() { file.CloseChecked(); }
 };
 
 // --- searching chunks ---
@@ -299,7 +247,7 @@ long variableCharWidth(const std::string& type)
 
 void writeSchemaIni(OutFile& ini, const std::string& dataFile, const TableFind& t)
 {
-    std::string s = "[" + fileName(dataFile) + "]\r\nColNameHeader=False\r\n";
+    std::string s = "[" + GetFileName(dataFile) + "]\r\nColNameHeader=False\r\n";
     s += t.layout == DumpLayout::Fixed ? "Format=FixedLength\r\n" : "Format=Delimited(\x01)\r\n";
     s += "CharacterSet=ANSI\r\n";
     for (size_t i = 0; i < t.columns.size(); ++i) {
@@ -355,7 +303,7 @@ void RISDumpParse(const std::string& workDir, const std::string& dumpFile, const
             throw AppError(1, "", "Schema name not defined");
         if (IsBlank(tableName))
             throw AppError(1, "", "Table name not defined");
-        if (!fileExists(dumpFile))
+        if (!IsFileExists(dumpFile, 0))
             throw AppError(1, "", "RIS dump file '" + dumpFile + "' not found");
 
         DumpScanner scanner(dumpFile, chunkSize);
@@ -372,8 +320,8 @@ void RISDumpParse(const std::string& workDir, const std::string& dumpFile, const
             throw AppError(1, "", "Columns width of table: '" + tableName + "' not defined");
 
         do
-            dataPath = workDir + tempBaseName() + ".txt";
-        while (fileExists(dataPath));
+            dataPath = workDir + GetTempBaseName() + ".txt";
+        while (IsFileExists(dataPath, 0));
         data.open(dataPath);
         scanner.SetPosition(t.firstRow);
         const bool ended = writeRows(scanner, data, t.layout, minSmallintToZero);
@@ -389,12 +337,12 @@ void RISDumpParse(const std::string& workDir, const std::string& dumpFile, const
         schemaIniFile = iniPath;
     } catch (const AppError& e) {
         const AppError raised = passOnAs(e, kParseSource);
-        if (data.f)
-            std::fclose(data.f), data.f = nullptr;
-        if (ini.f)
-            std::fclose(ini.f), ini.f = nullptr;
-        deleteFile(dataPath);
-        deleteFile(iniPath);
+        data.file.Close();
+        ini.file.Close();
+        if (!dataPath.empty())
+            DeleteFileA(dataPath, false);
+        if (!iniPath.empty())
+            DeleteFileA(iniPath, false);
         throw raised;
     }
 }
@@ -402,7 +350,7 @@ void RISDumpParse(const std::string& workDir, const std::string& dumpFile, const
 std::vector<std::string> RISDumpGetSchemas(const std::string& dumpFile, size_t chunkSize)
 {
     try {
-        if (!fileExists(dumpFile))
+        if (!IsFileExists(dumpFile, 0))
             throw AppError(1, "", "RIS dump file: '" + dumpFile + "' not found");
         std::vector<std::string> names;
         DumpScanner scanner(dumpFile, chunkSize);
@@ -427,7 +375,7 @@ std::vector<std::string> RISDumpGetSchemas(const std::string& dumpFile, size_t c
 std::vector<std::string> RISDumpGetTables(const std::string& dumpFile, size_t chunkSize)
 {
     try {
-        if (!fileExists(dumpFile))
+        if (!IsFileExists(dumpFile, 0))
             throw AppError(1, "", "RIS dump file '" + dumpFile + "' not found");
         std::vector<std::string> tables;
         std::string schema;

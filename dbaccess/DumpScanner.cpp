@@ -3,25 +3,20 @@
 
 #include "platform/AppError.h"
 #include "platform/Clock.h"
-#include "platform/WinPath.h"
+#include "platform/HostFiles.h"
 
-#include <sys/stat.h>
+#include <algorithm>
 
 DumpScanner::DumpScanner(const std::string& path, size_t chunkSize) : chunkSize_(chunkSize ? chunkSize : 1)
 {
-    const std::string host = HostPath(path);
-    struct stat st;
-    if (::stat(host.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || !(file_ = std::fopen(host.c_str(), "rb")))
+    if (!HostFileExists(path))
         throw AppError(53, "DumpScanner", "File '" + path + "' not found");
-    size_ = static_cast<uint64_t>(st.st_size);
-    // The chunks are read whole; stdio's own buffer would only add a copy.
-    std::setvbuf(file_, nullptr, _IONBF, 0);
-}
-
-DumpScanner::~DumpScanner()
-{
-    if (file_)
-        std::fclose(file_);
+    try {
+        file_.Open(path, BinaryFile::Mode::Read);
+    } catch (const AppError& e) {
+        throw AppError(e.number(), "DumpScanner", e.description() + " '" + path + "'");
+    }
+    size_ = static_cast<uint64_t>(file_.Size());
 }
 
 void DumpScanner::SetPosition(uint64_t position)
@@ -38,9 +33,7 @@ bool DumpScanner::NextChunk(std::string& chunk)
     first_ = false;
     const size_t want = static_cast<size_t>(std::min<uint64_t>(size_ - position_, chunkSize_));
     chunk.resize(want);
-    if (::fseeko(file_, static_cast<off_t>(position_), SEEK_SET) != 0)
-        throw AppError(57, "DumpScanner", "Device I/O error");
-    const size_t got = std::fread(chunk.data(), 1, want, file_);
+    const size_t got = file_.ReadInto(static_cast<int64_t>(position_), chunk.data(), want);
     if (got != want)
         throw AppError(57, "DumpScanner", "Device I/O error");
     size_t cut = chunk.rfind("\r\n");

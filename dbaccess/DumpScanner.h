@@ -3,9 +3,9 @@
 #pragma once
 
 #include "dbaccess/DumpFormat.h"
+#include "platform/BinaryFile.h"
 
 #include <cstdint>
-#include <cstdio>
 #include <string>
 
 class DumpScanner {
@@ -13,7 +13,6 @@ public:
     // Opens the file (Windows path) for reading as bytes. Raises error 53 "File '<path>' not
     // found" when it cannot be opened. chunkSize is injectable so tests cross chunk borders.
     explicit DumpScanner(const std::string& path, size_t chunkSize = DumpFormat::kChunkSize);
-    ~DumpScanner();
     DumpScanner(const DumpScanner&) = delete;
     DumpScanner& operator=(const DumpScanner&) = delete;
 
@@ -30,7 +29,7 @@ public:
     size_t ChunkSize() const { return chunkSize_; }
 
 private:
-    std::FILE* file_ = nullptr;
+    BinaryFile file_;
     uint64_t size_ = 0;
     uint64_t position_ = 0;
     size_t chunkSize_;

@@ -3,38 +3,44 @@
 
 #include "dbaccess/DumpScanner.h"
 #include "platform/AppError.h"
-#include "platform/Clock.h"
+#include "platform/BinaryFile.h"
+#include "platform/HostFiles.h"
 #include "platform/TextUtil.h"
-#include "platform/WinPath.h"
 
 #include <algorithm>
-#include <cstdio>
 
 namespace {
 
 constexpr size_t kFirstLineStep = 4096;
 
-struct FileCloser {
-    std::FILE* f;
-    ~FileCloser()
-    {
-        if (f)
-            std::fclose(f);
+// Opens an existing file, or raises 53 "File '<path>' not found".
+void openExisting(BinaryFile& f, const std::string& path, BinaryFile::Mode mode)
+{
+    if (!HostFileExists(path))
+        throw AppError(53, "DumpSchemaLine", "File '" + path + "' not found");
+    try {
+        f.Open(path, mode);
+    } catch (const AppError& e) {
+        throw AppError(e.number(), "DumpSchemaLine", e.description() + " '" + path + "'");
     }
-};
+}
+
+[[noreturn]] void rethrowFor(const AppError& e, const std::string& path)
+{
+    throw AppError(e.number(), "DumpSchemaLine", e.description() + " '" + path + "'");
+}
 
 // The text from the file's start up to and including the first CR LF, read in growing
 // prefixes; the whole file when it holds no CR LF.
-std::string firstLineWithEnd(std::FILE* f)
+std::string firstLineWithEnd(BinaryFile& f)
 {
     std::string prefix;
-    char buf[kFirstLineStep];
     size_t searchFrom = 0;
     for (;;) {
-        const size_t got = std::fread(buf, 1, sizeof buf, f);
-        if (got == 0)
+        const std::string piece = f.ReadAt(static_cast<int64_t>(prefix.size()), kFirstLineStep);
+        if (piece.empty())
             return prefix;
-        prefix.append(buf, got);
+        prefix += piece;
         const size_t crlf = prefix.find("\r\n", searchFrom);
         if (crlf != std::string::npos)
             return prefix.substr(0, crlf + 2);
@@ -46,10 +52,9 @@ std::string firstLineWithEnd(std::FILE* f)
 
 bool DumpSchemaLine::RewriteInPlace(const std::string& dumpFile)
 {
-    FileCloser f{std::fopen(HostPath(dumpFile).c_str(), "r+b")};
-    if (!f.f)
-        throw AppError(53, "DumpSchemaLine", "File '" + dumpFile + "' not found");
-    const std::string first = firstLineWithEnd(f.f);
+    BinaryFile f;
+    openExisting(f, dumpFile, BinaryFile::Mode::Update);
+    const std::string first = firstLineWithEnd(f);
     if (first.size() < 2 || first.compare(first.size() - 2, 2, "\r\n") != 0)
         return false;
     const std::string line = first.substr(0, first.size() - 2);
@@ -66,27 +71,25 @@ bool DumpSchemaLine::RewriteInPlace(const std::string& dumpFile)
         return false;
     newLine.append(line.size() - newLine.size(), ' ');
     newLine += "\r\n";
-    if (std::fseek(f.f, 0, SEEK_SET) != 0 || std::fwrite(newLine.data(), 1, newLine.size(), f.f) != newLine.size())
-        throw AppError(57, "DumpSchemaLine", "Device I/O error writing '" + dumpFile + "'");
-    std::FILE* closing = f.f;
-    f.f = nullptr;
-    if (std::fclose(closing) != 0)
-        throw AppError(57, "DumpSchemaLine", "Device I/O error writing '" + dumpFile + "'");
+    try {
+        f.WriteAt(0, newLine);
+        f.CloseChecked();
+    } catch (const AppError& e) {
+        rethrowFor(e, dumpFile);
+    }
     return true;
 }
 
 std::string DumpSchemaLine::ReadFirstLine(const std::string& dumpFile)
 {
-    FileCloser f{std::fopen(HostPath(dumpFile).c_str(), "rb")};
-    if (!f.f)
-        throw AppError(53, "DumpSchemaLine", "File '" + dumpFile + "' not found");
+    BinaryFile f;
+    openExisting(f, dumpFile, BinaryFile::Mode::Read);
     std::string line;
-    char buf[kFirstLineStep];
-    for (;;) {
-        const size_t got = std::fread(buf, 1, sizeof buf, f.f);
-        if (got == 0)
+    for (int64_t at = 0;;) {
+        const std::string piece = f.ReadAt(at, kFirstLineStep);
+        at += static_cast<int64_t>(piece.size());
+        if (piece.empty())
             break;
-        const std::string_view piece(buf, got);
         const size_t lf = piece.find('\n');
         line.append(piece.substr(0, lf));
         if (lf != std::string_view::npos)
@@ -121,9 +124,12 @@ std::string DumpSchemaLine::CopyWithSchemaName(const std::string& source, const 
                                                const std::string& targetSchema, size_t chunkSize)
 {
     DumpScanner scanner(source, chunkSize);
-    FileCloser out{std::fopen(HostPath(target).c_str(), "wb")};
-    if (!out.f)
-        throw AppError(75, "DumpSchemaLine", "Path/File access error '" + target + "'");
+    BinaryFile out;
+    try {
+        out.Open(target, BinaryFile::Mode::Write);
+    } catch (const AppError& e) {
+        rethrowFor(e, target);
+    }
     std::string name;
     bool first = true;
     std::string chunk;
@@ -142,12 +148,16 @@ std::string DumpSchemaLine::CopyWithSchemaName(const std::string& source, const 
                 chunk = DumpFormat::DefaultSchemaLine(name) + chunk.substr(lineLength);
             }
         }
-        if (std::fwrite(chunk.data(), 1, chunk.size(), out.f) != chunk.size())
-            throw AppError(57, "DumpSchemaLine", "Device I/O error writing '" + target + "'");
+        try {
+            out.Write(chunk);
+        } catch (const AppError& e) {
+            rethrowFor(e, target);
+        }
     }
-    std::FILE* closing = out.f;
-    out.f = nullptr;
-    if (std::fclose(closing) != 0)
-        throw AppError(57, "DumpSchemaLine", "Device I/O error writing '" + target + "'");
+    try {
+        out.CloseChecked();
+    } catch (const AppError& e) {
+        rethrowFor(e, target);
+    }
     return name;
 }

@@ -2,7 +2,6 @@
 #include "dbaccess/DumpWriter.h"
 
 #include "platform/AppError.h"
-#include "platform/WinPath.h"
 
 namespace {
 constexpr size_t kFlushAt = 1 << 20;
@@ -10,9 +9,11 @@ constexpr size_t kFlushAt = 1 << 20;
 
 DumpWriter::DumpWriter(const std::string& path) : path_(path)
 {
-    file_ = std::fopen(HostPath(path).c_str(), "wb");
-    if (!file_)
-        throw AppError(75, "DumpWriter", "Path/File access error '" + path + "'");
+    try {
+        file_.Open(path, BinaryFile::Mode::Write);
+    } catch (const AppError& e) {
+        throw AppError(e.number(), "DumpWriter", e.description() + " '" + path + "'");
+    }
     buffer_.reserve(kFlushAt + 4096);
 }
 
@@ -95,24 +96,33 @@ void DumpWriter::Finish()
 
 void DumpWriter::flushIfFull()
 {
-    if (!file_)
+    if (!file_.IsOpen())
         throw AppError(1, "DumpWriter", "Dump file '" + path_ + "' already closed");
     if (buffer_.size() < kFlushAt)
         return;
-    if (std::fwrite(buffer_.data(), 1, buffer_.size(), file_) != buffer_.size())
-        throw AppError(57, "DumpWriter", "Device I/O error writing '" + path_ + "'");
+    try {
+        file_.Write(buffer_);
+    } catch (const AppError& e) {
+        throw AppError(e.number(), "DumpWriter", e.description() + " '" + path_ + "'");
+    }
     buffer_.clear();
 }
 
 void DumpWriter::Close()
 {
-    if (!file_)
+    if (!file_.IsOpen())
         return;
-    std::FILE* f = file_;
-    file_ = nullptr;
-    const bool written = std::fwrite(buffer_.data(), 1, buffer_.size(), f) == buffer_.size();
-    buffer_.clear();
-    const bool closed = std::fclose(f) == 0;
-    if (!written || !closed)
-        throw AppError(57, "DumpWriter", "Device I/O error writing '" + path_ + "'");
+    try {
+        const std::string rest = std::move(buffer_);
+        buffer_.clear();
+        try {
+            file_.Write(rest);
+        } catch (const AppError&) {
+            file_.Close();
+            throw;
+        }
+        file_.CloseChecked();
+    } catch (const AppError& e) {
+        throw AppError(e.number(), "DumpWriter", e.description() + " '" + path_ + "'");
+    }
 }

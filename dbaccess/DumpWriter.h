@@ -3,15 +3,15 @@
 #pragma once
 
 #include "dbaccess/DumpFormat.h"
+#include "platform/BinaryFile.h"
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
 class DumpWriter {
 public:
-    // Creates (or replaces) the file at the Windows path. Raises error 75 "Path/File access
-    // error '<path>'" when it cannot be created.
+    // Creates (or replaces) the file at the Windows path. Raises the platform's file error
+    // (75 "Path/File access error '<path>'", 76 path not found, ...) when it cannot be created.
     explicit DumpWriter(const std::string& path);
     // Closes the file without an end-of-schema line when Finish was not called.
     ~DumpWriter();
@@ -40,7 +40,7 @@ public:
 
     // "***RIS*** End of Schema ***RIS***", then the file is closed.
     void Finish();
-    // Flushes and closes; raises error 57 when the data could not be written.
+    // Flushes and closes; raises the platform's file error when the data could not be written.
     void Close();
 
     const std::vector<DumpFixedField>& FixedFields() const { return fields_; }
@@ -49,7 +49,7 @@ private:
     void flushIfFull();
 
     std::string path_;
-    std::FILE* file_ = nullptr;
+    BinaryFile file_;
     std::string buffer_;
     std::string table_;
     DumpLayout layout_ = DumpLayout::Variable;

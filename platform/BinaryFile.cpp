@@ -35,7 +35,7 @@ void BinaryFile::Open(const std::string& winPath, Mode mode)
     // Root may write anything: a read-only file is refused by its mode bits, as Windows does.
     if (writing && ::stat(path_.c_str(), &st) == 0 && IsReadOnlyFile(winPath))
         throw HostError(EACCES);
-    const char* how = mode == Mode::Read ? "rb" : mode == Mode::Write ? "wb" : "ab";
+    const char* how = mode == Mode::Read ? "rb" : mode == Mode::Write ? "wb" : mode == Mode::Update ? "r+b" : "ab";
     errno = 0;
     file_ = std::fopen(path_.c_str(), how);
     if (!file_)
@@ -67,6 +67,44 @@ std::string BinaryFile::ReadAt(int64_t position, size_t n)
         throw HostError(errno);
     buf.resize(got);
     return buf;
+}
+
+size_t BinaryFile::ReadInto(int64_t position, char* buffer, size_t n)
+{
+    if (!file_ || ::fseeko(file_, static_cast<off_t>(position), SEEK_SET) != 0)
+        throw AppError(75, "", "Path/File access error");
+    const size_t got = std::fread(buffer, 1, n, file_);
+    if (got < n && std::ferror(file_))
+        throw HostError(errno);
+    return got;
+}
+
+void BinaryFile::WriteBytes(const char* data, size_t n)
+{
+    if (!file_)
+        throw AppError(75, "", "Path/File access error");
+    failIfFault("write", path_, false);
+    errno = 0;
+    if (n && std::fwrite(data, 1, n, file_) != n)
+        throw HostError(errno);
+}
+
+void BinaryFile::WriteAt(int64_t position, const std::string& text)
+{
+    if (!file_ || ::fseeko(file_, static_cast<off_t>(position), SEEK_SET) != 0)
+        throw AppError(75, "", "Path/File access error");
+    WriteBytes(text.data(), text.size());
+}
+
+void BinaryFile::CloseChecked()
+{
+    if (!file_)
+        return;
+    std::FILE* f = file_;
+    file_ = nullptr;
+    errno = 0;
+    if (std::fclose(f) != 0)
+        throw HostError(errno);
 }
 
 void BinaryFile::Write(const std::string& text)

@@ -7,7 +7,7 @@
 
 class BinaryFile {
 public:
-    enum class Mode { Read, Write, Append };
+    enum class Mode { Read, Write, Append, Update }; // Update: an existing file, read and written in place
 
     BinaryFile() = default;
     ~BinaryFile();
@@ -21,12 +21,19 @@ public:
     void Open(const std::string& winPath, Mode mode);
     bool IsOpen() const { return file_ != nullptr; }
     void Close();
+    // Closes and reports what the close could not write (throws AppError like Write).
+    void CloseChecked();
 
     int64_t Size() const;
     // Reads up to n bytes from the position (0-based); fewer at the end of the file.
     std::string ReadAt(int64_t position, size_t n);
+    // Reads up to n bytes from the position into buffer; returns how many (fewer at the end).
+    size_t ReadInto(int64_t position, char* buffer, size_t n);
     // Writes all of text at the current end; throws AppError (61 disk full, ...) on failure.
     void Write(const std::string& text);
+    void WriteBytes(const char* data, size_t n);
+    // Update mode: writes text over the bytes from the position (0-based).
+    void WriteAt(int64_t position, const std::string& text);
     // Flushes to the file; throws AppError on failure.
     void Flush();
 
