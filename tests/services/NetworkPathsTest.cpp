@@ -1,0 +1,193 @@
+// Network paths over seeded registries of this computer and of file servers.
+#include "services/NetworkPaths.h"
+
+#include "platform/Environment.h"
+#include "platform/WinPath.h"
+#include "services/FileOpError.h"
+
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kThisComputer = "TWHOST";
+
+std::string RegistryFile(const std::string& computer) { return StandInRoot() + "/registry/" + computer + ".reg"; }
+
+void SeedRegistry(const std::string& computer, const std::string& body)
+{
+    fs::create_directories(StandInRoot() + "/registry");
+    std::ofstream(RegistryFile(computer), std::ios::binary) << "REGEDIT4\r\n\r\n" << body;
+}
+
+// A server's share key with the given value lines.
+void SeedShares(const std::string& server, const std::string& values)
+{
+    SeedRegistry(server, "[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\lanmanserver\\Shares]\r\n" +
+                             values);
+}
+
+// "Path=<path>" among the other strings a share description holds, as hex(7).
+std::string ShareValue(const std::string& name, const std::string& path)
+{
+    std::string data = "CSCFlags=0";
+    data += '\0';
+    data += "MaxUses=4294967295";
+    data += '\0';
+    data += "Path=" + path;
+    data += '\0';
+    data += "Permissions=0";
+    data += '\0';
+    data += '\0';
+    std::string line = "\"" + name + "\"=hex(7):";
+    char buf[4];
+    for (size_t i = 0; i < data.size(); ++i) {
+        std::snprintf(buf, sizeof buf, "%02x", static_cast<unsigned char>(data[i]));
+        line += (i ? "," : "") + std::string(buf);
+    }
+    return line + "\r\n";
+}
+
+class NetworkPathsEnvironment : public ::testing::Test {
+protected:
+    // Seeded for every test: other suites of this program rewrite the registry folder.
+    void SetUp() override
+    {
+        ClearFileOpError();
+        SetEnvVar("COMPUTERNAME", kThisComputer);
+        SeedRegistry(kThisComputer, "[HKEY_CURRENT_USER\\Network\\Y]\r\n"
+                                    "\"RemotePath\"=\"\\\\\\\\OTHER\\\\apps\"\r\n"
+                                    "[HKEY_CURRENT_USER\\Network\\X]\r\n"
+                                    "\"RemotePath\"=\"\\\\\\\\srvm\\\\PDS\"\r\n");
+        SeedShares("SRVA", ShareValue("pds", "D:\\pds") + "\"d$\"=hex(7):\r\n" + ShareValue("users", "D:\\users"));
+        SeedShares("SRVB", "\"d$\"=hex(7):\r\n");
+        SeedShares("SRVC", ShareValue("pd", "D:\\pd") + "\"nopath\"=hex(7):41,3d,31,00,00\r\n" +
+                               "\"empty\"=\"\"\r\n" + "\"text\"=\"Path= E:\\data \"\r\n");
+        SeedShares("SRVM", ShareValue("pds", "D:\\pds") + "\"d$\"=hex(7):\r\n");
+    }
+
+    static FileOpError LastError()
+    {
+        FileOpError e;
+        GetFileOpError(e.number, e.source, e.description);
+        return e;
+    }
+};
+
+struct UncCase {
+    const char* name;
+    const char* server;
+    const char* path;
+    bool useMappedDrive;
+    const char* expected;
+    const char* error; // description in the last file error, "" for success
+};
+
+class LocalPath2UNCCases : public NetworkPathsEnvironment, public ::testing::WithParamInterface<UncCase> {};
+
+TEST_P(LocalPath2UNCCases, GivesPathOrRecordsError)
+{
+    const UncCase& c = GetParam();
+    // A stale error must not survive a success.
+    RecordFileOpError(AppError(5, "", "stale"), "Earlier");
+
+    EXPECT_EQ(LocalPath2UNC(c.server, c.path, c.useMappedDrive), c.expected);
+    FileOpError e = LastError();
+    if (*c.error) {
+        EXPECT_EQ(e.number, 1);
+        EXPECT_EQ(e.source, "LocalPath2UNC");
+        EXPECT_EQ(e.description, c.error);
+    } else {
+        EXPECT_EQ(e.number, 0) << e.description;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    SeededRegistry, LocalPath2UNCCases,
+    ::testing::Values(
+        UncCase{"ShareCoversPath", "SRVA", "D:\\pds\\proj\\", false, "\\\\SRVA\\pds\\proj\\", ""},
+        UncCase{"ShareInOtherCaseAndSlashes", "SRVA", "d:/PDS/proj", false, "\\\\SRVA\\pds\\proj\\", ""},
+        UncCase{"ShareRootItself", "SRVA", "D:\\users", false, "\\\\SRVA\\users\\", ""},
+        UncCase{"AdminShareWhenNoOtherCovers", "SRVA", "D:\\other\\x", false, "\\\\SRVA\\d$\\other\\x\\", ""},
+        UncCase{"AdminShareOnly", "SRVB", "D:\\pds\\proj", false, "\\\\SRVB\\d$\\pds\\proj\\", ""},
+        UncCase{"ThisComputerInOtherCase", "twHost", "D:/pds/proj", false, "D:\\pds\\proj\\", ""},
+        UncCase{"RelativePath", "srv01", "pds\\proj", false, "\\\\srv01\\pds\\proj\\", ""},
+        UncCase{"RootedRelativePath", "srv01", "\\pds\\proj", false, "\\\\srv01\\pds\\proj\\", ""},
+        UncCase{"UncPathStaysItself", "srv01", "\\\\srv02\\pds\\proj", false, "\\\\srv02\\pds\\proj\\", ""},
+        UncCase{"TextShareValueTrimmed", "SRVC", "E:\\data\\x", false, "\\\\SRVC\\text\\x\\", ""},
+        UncCase{"MappedDrive", "SRVM", "D:\\pds\\proj", true, "X:\\proj\\", ""},
+        UncCase{"MappedDriveNotAsked", "SRVM", "D:\\pds\\proj", false, "\\\\SRVM\\pds\\proj\\", ""},
+        UncCase{"NoCoveringShare", "SRVC", "D:\\pds\\proj", false, "",
+                "Directory 'D:\\pds\\proj\\' on server 'SRVC' not existing or not accessible"},
+        UncCase{"UnreachableServer", "NOSUCHSRV", "D:\\pds", false, "",
+                "Directory 'D:\\pds\\' on server 'NOSUCHSRV' not existing or not accessible"},
+        UncCase{"BlankServer", "  ", "D:\\pds", false, "", "Server name not defined"},
+        UncCase{"BlankServerBeforePath", "", "", false, "", "Server name not defined"},
+        UncCase{"BlankPath", "SRVA", " ", false, "", "Path name not defined"}),
+    [](const ::testing::TestParamInfo<UncCase>& i) { return std::string(i.param.name); });
+
+TEST_F(NetworkPathsEnvironment, SharesComeInRegistryOrderWithTheirPaths)
+{
+    std::vector<ShareEntry> shares = GetLocalShares("SRVA");
+    ASSERT_EQ(shares.size(), 3u);
+    EXPECT_EQ(shares[0].ShareName, "pds");
+    EXPECT_EQ(shares[0].SharePath, "D:\\pds\\");
+    EXPECT_EQ(shares[1].ShareName, "d$");
+    EXPECT_EQ(shares[1].SharePath, "d:\\");
+    EXPECT_EQ(shares[2].SharePath, "D:\\users\\");
+
+    // Values without a path, or with empty data, are no shares.
+    shares = GetLocalShares("SRVC");
+    ASSERT_EQ(shares.size(), 2u);
+    EXPECT_EQ(shares[0].ShareName, "pd");
+    EXPECT_EQ(shares[1].ShareName, "text");
+    EXPECT_EQ(shares[1].SharePath, "E:\\data\\");
+
+    EXPECT_TRUE(GetLocalShares(" ").empty());
+    EXPECT_TRUE(GetLocalShares("NOSUCHSRV").empty());
+}
+
+TEST_F(NetworkPathsEnvironment, SecondCallIsAnsweredFromTheCache)
+{
+    SeedShares("CACHESRV", ShareValue("pds", "D:\\pds"));
+    EXPECT_EQ(LocalPath2UNC("CACHESRV", "D:\\pds\\a", false), "\\\\CACHESRV\\pds\\a\\");
+
+    // Without its registry the server can only be answered from the cache.
+    fs::remove(RegistryFile("CACHESRV"));
+    EXPECT_EQ(LocalPath2UNC("cacheSrv", "D:\\pds\\b", false), "\\\\cacheSrv\\pds\\b\\");
+    ASSERT_EQ(GetLocalShares("CacheSRV").size(), 1u);
+}
+
+TEST_F(NetworkPathsEnvironment, ServerWithoutSharesIsAskedAgain)
+{
+    EXPECT_EQ(LocalPath2UNC("LATESRV", "D:\\pds", false), "");
+    SeedShares("LATESRV", ShareValue("pds", "D:\\pds"));
+    EXPECT_EQ(LocalPath2UNC("LATESRV", "D:\\pds", false), "\\\\LATESRV\\pds\\");
+}
+
+struct MappedCase {
+    const char* name;
+    const char* unc;
+    const char* expected;
+};
+
+class UNC2MappedPathCases : public NetworkPathsEnvironment, public ::testing::WithParamInterface<MappedCase> {};
+
+TEST_P(UNC2MappedPathCases, FindsTheConnectedDrive)
+{
+    EXPECT_EQ(UNC2MappedPath(GetParam().unc), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ConnectedDrives, UNC2MappedPathCases,
+    ::testing::Values(MappedCase{"ShareItself", "\\\\srvm\\pds", "X:\\"},
+                      MappedCase{"BelowShareOtherCase", "\\\\SRVM\\Pds\\proj\\a", "X:\\proj\\a\\"},
+                      MappedCase{"FirstDriveInOrder", "\\\\other\\APPS\\bin", "Y:\\bin\\"},
+                      MappedCase{"LongerShareName", "\\\\srvm\\pdsx\\a", ""},
+                      MappedCase{"NotConnected", "\\\\srv9\\pds", ""}),
+    [](const ::testing::TestParamInfo<MappedCase>& i) { return std::string(i.param.name); });
+
+} // namespace
