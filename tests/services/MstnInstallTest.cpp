@@ -31,7 +31,11 @@ std::string Escape(const std::string& s)
 
 class MstnInstallTest : public ::testing::Test {
 protected:
-    void SetUp() override { fs::remove_all(StandInRoot() + "/registry"); }
+    void SetUp() override
+    {
+        fs::remove_all(StandInRoot() + "/registry");
+        fs::remove_all(HostPath("C:\\Bentley"));
+    }
 
     static void Seed(const std::vector<Installed>& installations)
     {

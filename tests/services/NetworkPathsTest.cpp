@@ -2,6 +2,7 @@
 #include "services/NetworkPaths.h"
 
 #include "platform/Environment.h"
+#include "platform/TextUtil.h"
 #include "platform/WinPath.h"
 #include "services/FileOpError.h"
 
@@ -150,22 +151,32 @@ TEST_F(NetworkPathsEnvironment, SharesComeInRegistryOrderWithTheirPaths)
     EXPECT_TRUE(GetLocalShares("NOSUCHSRV").empty());
 }
 
+// Fresh server names each run, as the cache outlives a test.
+std::string FreshServer(const std::string& stem)
+{
+    static int run = 0;
+    return stem + std::to_string(++run);
+}
+
 TEST_F(NetworkPathsEnvironment, SecondCallIsAnsweredFromTheCache)
 {
-    SeedShares("CACHESRV", ShareValue("pds", "D:\\pds"));
-    EXPECT_EQ(LocalPath2UNC("CACHESRV", "D:\\pds\\a", false), "\\\\CACHESRV\\pds\\a\\");
+    const std::string server = FreshServer("CACHESRV");
+    SeedShares(server, ShareValue("pds", "D:\\pds"));
+    EXPECT_EQ(LocalPath2UNC(server, "D:\\pds\\a", false), "\\\\" + server + "\\pds\\a\\");
 
     // Without its registry the server can only be answered from the cache.
-    fs::remove(RegistryFile("CACHESRV"));
-    EXPECT_EQ(LocalPath2UNC("cacheSrv", "D:\\pds\\b", false), "\\\\cacheSrv\\pds\\b\\");
-    ASSERT_EQ(GetLocalShares("CacheSRV").size(), 1u);
+    fs::remove(RegistryFile(server));
+    const std::string otherCase = ToLower(server);
+    EXPECT_EQ(LocalPath2UNC(otherCase, "D:\\pds\\b", false), "\\\\" + otherCase + "\\pds\\b\\");
+    ASSERT_EQ(GetLocalShares(server).size(), 1u);
 }
 
 TEST_F(NetworkPathsEnvironment, ServerWithoutSharesIsAskedAgain)
 {
-    EXPECT_EQ(LocalPath2UNC("LATESRV", "D:\\pds", false), "");
-    SeedShares("LATESRV", ShareValue("pds", "D:\\pds"));
-    EXPECT_EQ(LocalPath2UNC("LATESRV", "D:\\pds", false), "\\\\LATESRV\\pds\\");
+    const std::string server = FreshServer("LATESRV");
+    EXPECT_EQ(LocalPath2UNC(server, "D:\\pds", false), "");
+    SeedShares(server, ShareValue("pds", "D:\\pds"));
+    EXPECT_EQ(LocalPath2UNC(server, "D:\\pds", false), "\\\\" + server + "\\pds\\");
 }
 
 struct MappedCase {
