@@ -169,6 +169,20 @@ TEST(RegistryStoreTest, LongHexDataWrapsAndReadsBack)
     EXPECT_EQ(*again.Value("HKEY_LOCAL_MACHINE\\SOFTWARE\\Long", "List"), data);
 }
 
+TEST(RegistryStoreTest, RemovedValueTakesOnlyItsOwnLines)
+{
+    RegistryStore store;
+    store.SetText(kHandWritten);
+    EXPECT_TRUE(store.RemoveValue(kShares, "PDS"));
+    EXPECT_FALSE(store.RemoveValue(kShares, "pds"));
+    std::string expected = kHandWritten;
+    std::string entry = "\"pds\"=hex(7):43,53,43,46,6c,61,67,73,3d,30,00,50,61,74,68,3d,44,3a,5c,70,64,\\\r\n"
+                        "  73,00,00\r\n";
+    expected.erase(expected.find(entry), entry.size());
+    EXPECT_EQ(store.Text(), expected);
+    EXPECT_EQ(store.ValueNames(kShares), (std::vector<std::string>{"d$", "Bytes", "Env"}));
+}
+
 TEST(RegistryStoreTest, FileWithLineFeedsKeepsThem)
 {
     RegistryStore store;
