@@ -44,6 +44,7 @@ enum CommandTypeEnum : int { adCmdUnspecified = -1, adCmdText = 1 };
 enum SearchDirectionEnum : int { adSearchBackward = -1, adSearchForward = 1 };
 enum PositionEnum : int { adPosUnknown = -1, adPosBOF = -2, adPosEOF = -3 };
 enum StringFormatEnum : int { adClipString = 2 };
+enum FilterGroupEnum : int { adFilterNone = 0 };
 enum FieldAttributeEnum : int { adFldUnspecified = -1, adFldIsNullable = 0x20 };
 
 // Error numbers raised by the recordset and the connections (the components' own values).

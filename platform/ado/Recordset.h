@@ -101,6 +101,8 @@ public:
     // Criteria text (see Criteria); an empty text removes the filter. The first row that the
     // filter leaves becomes current. A text that is refused leaves the filter as it was.
     void SetFilter(const std::string& criteria);
+    void SetFilter(FilterGroupEnum none) { ClearFilter(); }   // adFilterNone: the no-filter state
+    void SetFilter(int) = delete;   // a bare 0 would otherwise become a null text
     void ClearFilter() { SetFilter(std::string()); }
     // The filter in force, empty for none (the no-filter state).
     const std::string& Filter() const { return filter_; }

@@ -92,6 +92,10 @@ TEST(RecordsetTest, EmptyFilterRemovesFiltering)
     rs.SetFilter("partition_no = 3");
     rs.ClearFilter();
     EXPECT_EQ(rs.RecordCount(), 5);
+    rs.SetFilter("partition_no = 3");
+    rs.SetFilter(adFilterNone);
+    EXPECT_EQ(rs.RecordCount(), 5);
+    EXPECT_EQ(rs.Filter(), "");
 }
 
 TEST(RecordsetTest, RefusedFilterKeepsThePreviousOne)
