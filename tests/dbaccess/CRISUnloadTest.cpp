@@ -1,0 +1,92 @@
+// RIS unload: the parameter file, placing the dump, and what a failure leaves behind.
+#include "FakeRisClients.h"
+
+#include "platform/AppError.h"
+
+#include <filesystem>
+
+using namespace fakeris;
+using namespace dumptest;
+using Names = std::vector<std::string>;
+
+namespace {
+
+const std::string kDump = "create schema pd_abc on database (ORACLE, dbname orcl) user pd_abc\r\n"
+                          "create table t (a int)\r\ninsert into t (a) values (?)\r\n***variable*** a \r\n"
+                          "1 \r\n***RIS*** End of Table ***RIS***\r\n***RIS*** End of Schema ***RIS***\r\n";
+
+class CRISUnloadTest : public FakeRisTest {
+protected:
+    std::string target() const { return Win(out.host()) + "\\pd_abc.dmp"; }
+    std::string targetHost() const { return out.host() + "/pd_abc.dmp"; }
+    testsupport::ScopedDir out{"unload"};
+};
+
+} // namespace
+
+TEST_F(CRISUnloadTest, CopiesTheDumpAsWritten)
+{
+    Put("risunlod.o", kDump);
+    cris_.RISUnload(target(), "pd_abc", std::nullopt, std::nullopt, "", 0, false, true);
+    EXPECT_EQ(Got("risunlod.param"), "pd_abc table with var data all view all index all grant all\r\n");
+    EXPECT_EQ(ReadHostFile(targetHost()), kDump);
+    const std::string args = Got("risunlod.args");
+    EXPECT_EQ(args.rfind("-m w -o " + cris_.GetTempDir(), 0), 0u) << args;
+    EXPECT_NE(args.find(" -f " + cris_.GetTempDir()), std::string::npos) << args;
+}
+
+TEST_F(CRISUnloadTest, TablesWithConditionsAndARewrittenSchemaLine)
+{
+    Put("risunlod.o", kDump);
+    cris_.RISUnload(target(), "pd_abc", Names{"pdtable_113", "t"}, Names{"model_index_no = 5"}, "dd_new", 1, false,
+                    false);
+    EXPECT_EQ(Got("risunlod.param"),
+              "pd_abc table with data pdtable_113 where \" model_index_no = 5 \" t\r\n");
+    EXPECT_EQ(ReadHostFile(targetHost()), "default schema dd_new" + kDump.substr(kDump.find("\r\n")));
+
+    cris_.RISUnload(target(), "pd_abc", Names{"t"}, std::nullopt, "", 1, true, false);
+    EXPECT_EQ(ReadHostFile(targetHost()), "default schema pd_abc" + kDump.substr(kDump.find("\r\n")));
+}
+
+TEST_F(CRISUnloadTest, EmptyOrMissingDumpIsAnErrorAndLeavesNoFile)
+{
+    Put("risunlod.o", "");
+    WriteHostFile(targetHost(), "an old dump");
+    AppError e = Raised([&] { cris_.RISUnload(target(), "pd_abc", std::nullopt, std::nullopt, "", 0, true, true); });
+    EXPECT_EQ(e.number(), 1);
+    EXPECT_EQ(e.description(), "risunlod wrote no dump of schema 'pd_abc'");
+    EXPECT_EQ(e.source(), "CRIS::RISUnload");
+    EXPECT_FALSE(std::filesystem::exists(targetHost()));
+
+    std::filesystem::remove(Host("risunlod.o"));
+    e = Raised([&] { cris_.RISUnload(target(), "pd_abc", std::nullopt, std::nullopt, "", 0, false, true); });
+    EXPECT_EQ(e.description(), "risunlod wrote no dump of schema 'pd_abc'");
+}
+
+TEST_F(CRISUnloadTest, ChecksBeforeRunningRemoveAStaleDump)
+{
+    WriteHostFile(targetHost(), "an old dump");
+    AppError e = Raised([&] { cris_.RISUnload(target(), " ", std::nullopt, std::nullopt, "", 0, false, true); });
+    EXPECT_EQ(e.description(), "Schema name not defined");
+    EXPECT_FALSE(std::filesystem::exists(targetHost()));
+
+    e = Raised([&] { cris_.RISUnload(target(), "pd_abc", Names{"t where 1=1"}, std::nullopt, "", 0, false, true); });
+    EXPECT_EQ(e.description(), "Table name 't where 1=1' is not a valid RIS name");
+
+    const std::string noDir = Win(out.host()) + "\\nodir\\x.dmp";
+    e = Raised([&] { cris_.RISUnload(noDir, "pd_abc", std::nullopt, std::nullopt, "", 0, false, true); });
+    EXPECT_EQ(e.description(), "Directory: '" + Win(out.host()) + "\\nodir\\' not exists");
+    e = Raised([&] { cris_.RISUnload("x.dmp", "pd_abc", std::nullopt, std::nullopt, "", 0, false, true); });
+    EXPECT_EQ(e.description(), "Directory: '' not exists");
+    EXPECT_FALSE(Ran("risunlod"));
+}
+
+TEST_F(CRISUnloadTest, RISErrorOfTheOutputLog)
+{
+    Put("risunlod.o", kDump);
+    Put("risunlod.console", ErrorBlock("RIS_E_UNKNOWN_RELATION", "pdtable_999"));
+    const AppError e =
+        Raised([&] { cris_.RISUnload(target(), "pd_abc", Names{"pdtable_999"}, std::nullopt, "", 1, false, false); });
+    EXPECT_NE(e.description().find("RIS_E_UNKNOWN_RELATION"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(targetHost()));
+}
