@@ -3,6 +3,7 @@
 
 #include "platform/qt/QtDialogs.h"
 #include "platform/qt/QtMessageService.h"
+#include "platform/Clock.h"
 #include "services/FormRegistry.h"
 
 #include <QApplication>
@@ -35,4 +36,6 @@ void InstallQtServices()
     MessageService::Set(&gMessages);
     Dialogs::Set(&gDialogs);
     FormRegistry::SetMousePointerHook(showPointer);
+    // The waits of the services run the interface's pending events between their polls.
+    SetEventPump([] { QCoreApplication::processEvents(); });
 }

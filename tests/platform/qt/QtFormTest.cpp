@@ -2,6 +2,7 @@
 // line on real widgets (offscreen).
 #include "platform/qt/QtForm.h"
 
+#include "platform/Clock.h"
 #include "platform/qt/QtServices.h"
 #include "services/AppGlobals.h"
 #include "services/ControlsLock.h"
@@ -142,6 +143,14 @@ TEST_F(QtFormTest, StatusLineReachesPanelAndSimpleStatusBars)
     EXPECT_EQ(panel->text().toStdString(), "Checking models");
     EXPECT_EQ(simple->currentMessage().toStdString(), "Checking models");
     EXPECT_TRUE(boxes.asked().empty());
+}
+
+TEST_F(QtFormTest, EventPumpRunsPendingEvents)
+{
+    bool ran = false;
+    QMetaObject::invokeMethod(main.get(), [&] { ran = true; }, Qt::QueuedConnection);
+    DoEvents();
+    EXPECT_TRUE(ran);
 }
 
 TEST_F(QtFormTest, TopMostStateIsReadAndSet)
