@@ -1,6 +1,7 @@
 // Private-profile engine: parsing a settings file into lines and editing single lines of it.
 #include "platform/ProfileFile.h"
 
+#include "platform/FileAttributes.h"
 #include "platform/TextUtil.h"
 #include "platform/WinPath.h"
 
@@ -226,6 +227,9 @@ bool ProfileFile::WriteString(const std::optional<std::string>& section, const s
         return !key && !value; // the platform's "flush the cache" call
     const std::string host = HostPath(file);
     Profile p = load(host);
+    // Renaming over a read-only file would succeed where Windows refuses the write.
+    if (p.exists && IsReadOnlyFile(file))
+        return false;
     const size_t header = findSection(p, *section);
 
     if (!key || !value) {

@@ -282,3 +282,20 @@ TEST_F(CRISSeparatorTest, PlainSettingsAreNotWritten)
     EXPECT_EQ(ReadHostFile(file), text);
     EXPECT_EQ(fs::last_write_time(file), before);
 }
+
+TEST_F(CRISTest, ConnectionTestsCheckTheServerAndChangeNothing)
+{
+    CRIS cris;
+    AppError e = Caught([&] { cris.ORAConnTest(" ", "u", "p"); });
+    EXPECT_EQ(e.description(), "Oracle Server name not defined");
+    EXPECT_EQ(e.source(), "CRIS::ORAConnTest");
+    e = Caught([&] { cris.SQLConnTest("", "db", "u", "p"); });
+    EXPECT_EQ(e.description(), "SQL Server name not defined");
+    EXPECT_EQ(e.source(), "CRIS::SQLConnTest");
+    // A server that cannot be reached: the components' error, without line feeds.
+    e = Caught([&] { cris.ORAConnTest("nowhere", "u", "p"); });
+    EXPECT_NE(e.number(), 0);
+    EXPECT_EQ(e.source().rfind("CRIS::ORAConnTest: ", 0), 0u) << e.source();
+    EXPECT_EQ(e.description().find('\n'), std::string::npos);
+    EXPECT_EQ(cris.GetDBServerName(), "");
+}

@@ -1,6 +1,8 @@
 // The private-profile engine: Windows read rules, edits that keep the rest of the file.
 #include "platform/ProfileFile.h"
 
+#include "platform/FileAttributes.h"
+
 #include "support/TestEnvironment.h"
 
 #include <filesystem>
@@ -176,6 +178,16 @@ TEST_F(ProfileFileTest, DeletingFromMissingFileCreatesNothing)
     EXPECT_TRUE(ProfileFile::WriteString("S"s, "k"s, std::nullopt, file));
     EXPECT_TRUE(ProfileFile::WriteString("S"s, std::nullopt, std::nullopt, file));
     EXPECT_FALSE(std::filesystem::exists(file));
+}
+
+TEST_F(ProfileFileTest, ReadOnlyFileIsNotWritten)
+{
+    put("[S]\r\nk=v\r\n");
+    SetReadOnlyFile(file, true);
+    EXPECT_FALSE(ProfileFile::WriteString("S"s, "k"s, "w"s, file));
+    EXPECT_FALSE(ProfileFile::WriteString("S"s, std::nullopt, std::nullopt, file));
+    SetReadOnlyFile(file, false);
+    EXPECT_EQ(bytes(), "[S]\r\nk=v\r\n");
 }
 
 TEST_F(ProfileFileTest, WriteIntoMissingFolderFails)
