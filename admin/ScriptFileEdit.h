@@ -1,0 +1,23 @@
+// The text-file edits of the script commands "change" and "append_text": a checked backup,
+// then a change that keeps every byte the edit does not touch.
+#pragma once
+
+#include <string>
+
+// Whether the file holds text (with or without regard to case). The file is read in pieces,
+// so a file of any size is searched without being held whole. Raises when it cannot be read.
+bool FileContainsText(const std::string& path, const std::string& text, bool ignoreCase);
+
+// Copies path to path + ".bak" and checks the copy (it exists and has the original's size).
+// Raises the copy's error when it fails.
+void BackupScriptFile(const std::string& path);
+
+// Replaces every occurrence of search (found without regard to case) by replacement. When the
+// file holds no occurrence nothing is copied or written and false is returned. Otherwise the
+// backup is made first, the new content is written to a work file and put in place only when
+// complete; true. Raises on failure, with the original left as it was.
+bool ChangeTextInFile(const std::string& path, const std::string& search, const std::string& replacement);
+
+// Backs the file up, then appends text and CR LF as a new last line unless the file already
+// holds text (letter case counts). True when appended. Raises on failure.
+bool AppendTextOnce(const std::string& path, const std::string& text);

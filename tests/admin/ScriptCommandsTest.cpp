@@ -1,0 +1,171 @@
+// change, append_text, doscmd and message on real files: backups, untouched bytes, failures.
+#include "admin/ScriptCommands.h"
+
+#include "AdminTestSupport.h"
+#include "admin/ScriptFileEdit.h"
+#include "admin/ScriptRunner.h"
+#include "platform/AppError.h"
+#include "platform/HostFiles.h"
+#include "services/IniFile.h"
+#include "services/MessageService.h"
+#include "services/ScriptedMessageService.h"
+
+#include <cerrno>
+#include <gtest/gtest.h>
+
+namespace {
+
+using admintest::HostExists;
+using admintest::ReadHostFile;
+using admintest::WriteHostFile;
+
+class ScriptCommandsTest : public ::testing::Test {
+protected:
+    void TearDown() override { SetHostFileFault(nullptr); }
+
+    std::string file(const std::string& content)
+    {
+        WriteHostFile(folder_.host("f.txt"), content);
+        return folder_.win("f.txt");
+    }
+    std::string content() const { return ReadHostFile(folder_.host("f.txt")); }
+    bool backupExists() const { return HostExists(folder_.host("f.txt.bak")); }
+
+    admintest::AdminFolder folder_{"scriptcmd"};
+    ScriptedMessageService boxes_;
+};
+
+TEST_F(ScriptCommandsTest, ChangeReplacesOnlyTheMatchesAndKeepsEveryOtherByte)
+{
+    // Leading blanks, LF-only and CR LF line ends and no final line end all stay as they were.
+    const std::string original = "  ORCL here\nsecond orcl line\r\nnothing\r\nlast Orcl";
+    const std::string f = file(original);
+    ScriptCommands::changetxt("change '" + f + "', 'orcl', 'PROD'");
+    EXPECT_EQ(content(), "  PROD here\nsecond PROD line\r\nnothing\r\nlast PROD");
+    EXPECT_EQ(ReadHostFile(folder_.host("f.txt.bak")), original);
+    EXPECT_TRUE(boxes_.asked().empty());
+}
+
+TEST_F(ScriptCommandsTest, ChangeWithoutAMatchWritesNothingAndMakesNoBackup)
+{
+    const std::string f = file("abc\r\n");
+    ScriptCommands::changetxt("change '" + f + "', 'xyz', 'q'");
+    EXPECT_EQ(content(), "abc\r\n");
+    EXPECT_FALSE(backupExists());
+}
+
+TEST_F(ScriptCommandsTest, ChangeHandlesQuotesEmptyReplacementAndPlaceholders)
+{
+    WriteIniValue(gIniFile, "TARNWICK", "uservar1", "new");
+    const std::string f = file("it's old, keep-me\r\n");
+    ScriptCommands::changetxt("change '" + f + "', 'it''s', 'it is'");
+    ScriptCommands::changetxt("change '" + f + "', 'keep-', 'EMPTY_STRING'");
+    ScriptCommands::changetxt("change '" + f + "', 'old', '\xA7uservar1\xA7'");
+    EXPECT_EQ(content(), "it is new, me\r\n");
+}
+
+TEST_F(ScriptCommandsTest, ChangeWithAMissingArgumentShowsItAndChangesNothing)
+{
+    const std::string f = file("x marks x\r\n");
+    ScriptCommands::changetxt("change '" + f + "', 'x'");
+    EXPECT_EQ(content(), "x marks x\r\n");
+    EXPECT_FALSE(backupExists());
+    ASSERT_EQ(boxes_.asked().size(), 1u);
+    EXPECT_NE(boxes_.asked()[0].prompt.find("3 arguments"), std::string::npos);
+}
+
+TEST_F(ScriptCommandsTest, ChangeOnAMissingFileShowsTheCriticalMessage)
+{
+    ScriptCommands::changetxt("change '" + folder_.win("none.txt") + "', 'a', 'b'");
+    ASSERT_EQ(boxes_.asked().size(), 1u);
+    EXPECT_EQ(boxes_.asked()[0].prompt, "ChangeFile does not exist");
+    EXPECT_EQ(boxes_.asked()[0].style, MsgStyle::Critical);
+}
+
+TEST_F(ScriptCommandsTest, AFailedBackupLeavesTheFileAlone)
+{
+    const std::string f = file("old\r\n");
+    SetHostFileFault([](const std::string& op, const std::string& host) {
+        return op == "copy" && host.size() > 4 && host.substr(host.size() - 4) == ".bak" ? ENOSPC : 0;
+    });
+    ScriptCommands::changetxt("change '" + f + "', 'old', 'new'");
+    EXPECT_EQ(content(), "old\r\n");
+    ASSERT_EQ(boxes_.asked().size(), 1u);
+}
+
+TEST_F(ScriptCommandsTest, AFailedWriteLeavesTheOriginalWhole)
+{
+    const std::string f = file("old old\r\n");
+    // The work file in the temporary folder cannot be created.
+    SetHostFileFault([](const std::string& op, const std::string& host) {
+        return op == "create" && host.find("f.txt") == std::string::npos ? ENOSPC : 0;
+    });
+    ScriptCommands::changetxt("change '" + f + "', 'old', 'new'");
+    SetHostFileFault(nullptr);
+    EXPECT_EQ(content(), "old old\r\n");
+    EXPECT_EQ(boxes_.asked().size(), 1u);
+}
+
+TEST_F(ScriptCommandsTest, AppendTextAppendsOnceAndAlwaysBacksUp)
+{
+    const std::string f = file("first\r\n");
+    ScriptCommands::append_text("append_text '" + f + "', 'second'");
+    EXPECT_EQ(content(), "first\r\nsecond\r\n");
+    EXPECT_EQ(ReadHostFile(folder_.host("f.txt.bak")), "first\r\n");
+    ScriptCommands::append_text("append_text '" + f + "', 'second'");
+    EXPECT_EQ(content(), "first\r\nsecond\r\n");
+    EXPECT_EQ(ReadHostFile(folder_.host("f.txt.bak")), "first\r\nsecond\r\n");
+    // The test for the text counts letter case.
+    ScriptCommands::append_text("append_text '" + f + "', 'SECOND'");
+    EXPECT_EQ(content(), "first\r\nsecond\r\nSECOND\r\n");
+}
+
+TEST_F(ScriptCommandsTest, AppendTextOnAMissingFileShowsItsMessage)
+{
+    const std::string missing = folder_.win("none.txt");
+    ScriptCommands::append_text("append_text '" + missing + "', 'x'");
+    ASSERT_EQ(boxes_.asked().size(), 1u);
+    EXPECT_EQ(boxes_.asked()[0].prompt, "Appendfile does not exist - " + missing);
+    EXPECT_FALSE(HostExists(folder_.host("none.txt")));
+}
+
+TEST_F(ScriptCommandsTest, AppendTextWithAFailedBackupRaisesAndAppendsNothing)
+{
+    const std::string f = file("first\r\n");
+    SetHostFileFault([](const std::string& op, const std::string&) { return op == "copy" ? EACCES : 0; });
+    EXPECT_THROW(ScriptCommands::append_text("append_text '" + f + "', 'second'"), AppError);
+    EXPECT_EQ(content(), "first\r\n");
+}
+
+TEST_F(ScriptCommandsTest, DoscmdRunsTheLineWithItsOutputInTheProgramLog)
+{
+    WriteIniValue(gIniFile, "TARNWICK", "uservar3", "hello-from-doscmd");
+    ScriptCommands::doscmd("doscmd 'echo \xA7uservar3\xA7'");
+    EXPECT_NE(folder_.log().find("hello-from-doscmd"), std::string::npos) << folder_.log();
+}
+
+TEST(ScriptFileEditTest, SearchFindsTextAcrossPieceBorders)
+{
+    testsupport::ScopedDir dir("fileedit");
+    // The pieces are 4 MiB; the text straddles the first border.
+    std::string big(4 * 1024 * 1024 + 100, 'a');
+    big.replace(4 * 1024 * 1024 - 3, 6, "NeEdLe");
+    WriteHostFile(dir.host() + "/big.txt", big);
+    const std::string f = WinPathFromHost(dir.host() + "/big.txt");
+    EXPECT_TRUE(FileContainsText(f, "needle", true));
+    EXPECT_FALSE(FileContainsText(f, "needle", false));
+    EXPECT_TRUE(FileContainsText(f, "NeEdLe", false));
+    EXPECT_FALSE(FileContainsText(f, "haystack", true));
+}
+
+TEST_F(ScriptCommandsTest, RunnerGoesOnAfterAFailedChange)
+{
+    admintest::RecordingHost host;
+    ScriptRunner runner(host);
+    runner.escPressed = [] { return false; };
+    WriteHostFile(folder_.host("s.scr"), "change '" + folder_.win("none.txt") + "', 'a', 'b'\r\ncre_schema 'pd_a'\r\n");
+    EXPECT_EQ(runner.Run(folder_.win("s.scr")), ScriptRunner::Outcome::Finished);
+    EXPECT_EQ(host.calls.size(), 1u);
+}
+
+} // namespace

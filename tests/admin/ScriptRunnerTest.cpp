@@ -1,0 +1,177 @@
+// The script runner over a recording host: line numbers, dispatch, errors, Esc, unknown words.
+#include "admin/ScriptRunner.h"
+
+#include "AdminTestSupport.h"
+#include "platform/AppError.h"
+#include "services/IniFile.h"
+#include "services/MessageService.h"
+#include "services/ScriptedMessageService.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using admintest::ReadHostFile;
+using admintest::WriteHostFile;
+using Strings = std::vector<std::string>;
+
+class ScriptRunnerTest : public ::testing::Test {
+protected:
+    ScriptRunnerTest()
+    {
+        runner_.showLine = [this](const std::string& s) { shown_.push_back(s); };
+        runner_.escPressed = [] { return false; };
+    }
+
+    ScriptRunner::Outcome run(const std::string& script)
+    {
+        WriteHostFile(folder_.host("test.scr"), script);
+        return runner_.Run(folder_.win("test.scr"));
+    }
+
+    admintest::AdminFolder folder_{"scriptrunner"};
+    ScriptedMessageService boxes_;
+    admintest::RecordingHost host_;
+    ScriptRunner runner_{host_};
+    Strings shown_;
+};
+
+TEST_F(ScriptRunnerTest, OnlyCommentsAndEmptyLinesFinishWithoutRunningAnything)
+{
+    EXPECT_EQ(run("! a comment\r\n\r\n!risunload 'a', 'b'\r\n"), ScriptRunner::Outcome::Finished);
+    EXPECT_TRUE(host_.calls.empty());
+    EXPECT_EQ(shown_, (Strings{"Finished, see log file"}));
+    EXPECT_TRUE(boxes_.asked().empty());
+}
+
+TEST_F(ScriptRunnerTest, ShownLineNumbersCountCommentLines)
+{
+    EXPECT_EQ(run("! one\r\n! two\r\nrisload 'x.dmp'\rdel_schema 'pd_a'\ncre_schema 'pd_a'"),
+              ScriptRunner::Outcome::Finished);
+    EXPECT_EQ(shown_, (Strings{"Actual Script Line: 3  =  risload 'x.dmp'", "Actual Script Line: 4  =  del_schema 'pd_a'",
+                               "Actual Script Line: 5  =  cre_schema 'pd_a'", "Finished, see log file"}));
+}
+
+TEST_F(ScriptRunnerTest, EveryHostWordGetsItsWholeLine)
+{
+    const std::string script = "risunload 'pd_a', 'C:\\d\\pd_a.dmp'\r\n"
+                               "edrisdmp 'C:\\d\\pd_a.dmp'\r\n"
+                               "risload 'C:\\d\\pd_a.dmp'\r\n"
+                               "cre_dbuser 'pd_a', 'ignored'\r\n"
+                               "del_dbuser 'pd_a'\r\n"
+                               "cre_schema 'pd_a'\r\n"
+                               "del_schema 'pd_a'\r\n";
+    EXPECT_EQ(run(script), ScriptRunner::Outcome::Finished);
+    EXPECT_EQ(host_.calls, (Strings{"RISUnload|risunload 'pd_a', 'C:\\d\\pd_a.dmp'", "edrisdmp|edrisdmp 'C:\\d\\pd_a.dmp'",
+                                    "RISLoad|risload 'C:\\d\\pd_a.dmp'", "Cre_DBUser|cre_dbuser 'pd_a', 'ignored'",
+                                    "Del_DBUser|del_dbuser 'pd_a'", "cre_schema|cre_schema 'pd_a'",
+                                    "Del_Schema|del_schema 'pd_a'"}));
+}
+
+struct BadLine {
+    const char* name;
+    std::string line;
+    std::string textInMessage;
+};
+
+class ScriptRunnerBadLines : public ScriptRunnerTest, public ::testing::WithParamInterface<BadLine> {};
+
+TEST_P(ScriptRunnerBadLines, StopTheRunAtThatLineWithoutCallingTheCommand)
+{
+    const std::string script = "cre_schema 'pd_a'\r\n" + GetParam().line + "\r\ndel_schema 'pd_a'\r\n";
+    EXPECT_EQ(run(script), ScriptRunner::Outcome::Failed);
+    EXPECT_EQ(host_.calls, (Strings{"cre_schema|cre_schema 'pd_a'"}));
+    EXPECT_EQ(runner_.lineNumber(), 2);
+    ASSERT_EQ(boxes_.asked().size(), 1u);
+    EXPECT_NE(boxes_.asked()[0].prompt.find(GetParam().textInMessage), std::string::npos) << boxes_.asked()[0].prompt;
+    EXPECT_EQ(boxes_.asked()[0].style, MsgStyle::OkOnly);
+    // The line stays shown; the run did not finish.
+    EXPECT_EQ(shown_.back(), "Actual Script Line: 2  =  " + GetParam().line);
+    EXPECT_NE(folder_.log().find("Script stopped at line 2"), std::string::npos);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, ScriptRunnerBadLines,
+    ::testing::Values(BadLine{"MissingSecondArgument", "risunload 'pd_a'", "2 arguments"},
+                      BadLine{"NoQuotesAtAll", "risload C:\\d\\x.dmp", "risload"},
+                      BadLine{"UnclosedQuote", "risload 'C:\\d\\x.dmp", "closing quote"},
+                      BadLine{"NoBlank", "message", "no blank"},
+                      BadLine{"WordGluedToQuote", "message'hello'", "no blank"},
+                      BadLine{"AppendTextMissingText", "append_text 'C:\\f.txt'", "append_text"},
+                      BadLine{"MessageMissingText", "message now", "message"}),
+    [](const ::testing::TestParamInfo<BadLine>& i) { return std::string(i.param.name); });
+
+TEST_F(ScriptRunnerTest, UnknownWordsAreLoggedAndPassedOver)
+{
+    EXPECT_EQ(run("Message 'hi'\r\nunloadall 'x'\r\ncre_schema 'pd_a'\r\n"), ScriptRunner::Outcome::Finished);
+    EXPECT_EQ(host_.calls, (Strings{"cre_schema|cre_schema 'pd_a'"}));
+    EXPECT_TRUE(boxes_.asked().empty());
+    const std::string log = folder_.log();
+    EXPECT_NE(log.find("Script line 1: unknown command 'Message' passed over"), std::string::npos) << log;
+    EXPECT_NE(log.find("Script line 2: unknown command 'unloadall' passed over"), std::string::npos) << log;
+}
+
+TEST_F(ScriptRunnerTest, AnErrorOfACommandEndsTheRunWithItsDescription)
+{
+    host_.fail = [](const std::string& op) {
+        if (op == "RISLoad")
+            throw AppError(1, "RISLoad", "Dump 'C:\\d\\x.dmp' has no schema line");
+    };
+    EXPECT_EQ(run("risload 'C:\\d\\x.dmp'\r\ncre_schema 'pd_a'\r\n"), ScriptRunner::Outcome::Failed);
+    EXPECT_TRUE(host_.calls.empty());
+    ASSERT_EQ(boxes_.asked().size(), 1u);
+    EXPECT_EQ(boxes_.asked()[0].prompt, "Dump 'C:\\d\\x.dmp' has no schema line");
+    EXPECT_EQ(runner_.lastError(), "Dump 'C:\\d\\x.dmp' has no schema line");
+}
+
+TEST_F(ScriptRunnerTest, EscEndsTheRunAfterTheLineThatRan)
+{
+    int tests = 0;
+    // The first test clears an earlier press; the second comes after line 1.
+    runner_.escPressed = [&tests] { return ++tests >= 2; };
+    EXPECT_EQ(run("cre_schema 'pd_a'\r\ncre_schema 'pd_b'\r\n"), ScriptRunner::Outcome::Stopped);
+    EXPECT_EQ(host_.calls, (Strings{"cre_schema|cre_schema 'pd_a'"}));
+    EXPECT_TRUE(boxes_.asked().empty());
+    EXPECT_NE(shown_.back(), "Finished, see log file");
+}
+
+TEST_F(ScriptRunnerTest, EscIsNotTestedAfterCommentLines)
+{
+    int tests = 0;
+    runner_.escPressed = [&tests] { ++tests; return false; };
+    run("! c\r\n! c\r\ncre_schema 'pd_a'\r\n");
+    EXPECT_EQ(tests, 2); // once at the start, once after the one command
+}
+
+TEST_F(ScriptRunnerTest, AMissingScriptFileIsReported)
+{
+    EXPECT_EQ(runner_.Run(folder_.win("nothere.scr")), ScriptRunner::Outcome::Failed);
+    ASSERT_EQ(boxes_.asked().size(), 1u);
+    EXPECT_EQ(boxes_.asked()[0].prompt, "Sciptfile does not exist");
+}
+
+TEST_F(ScriptRunnerTest, StartAsksFirstAndNoRunsNothing)
+{
+    WriteHostFile(folder_.host("s.scr"), "cre_schema 'pd_a'\r\n");
+    boxes_.Answer(MsgAnswer::No);
+    EXPECT_EQ(runner_.SCRstart(folder_.win("s.scr")), ScriptRunner::Outcome::Cancelled);
+    ASSERT_EQ(boxes_.asked().size(), 1u);
+    EXPECT_EQ(boxes_.asked()[0].prompt, "Are you sure?");
+    EXPECT_EQ(boxes_.asked()[0].style, MsgStyle::YesNo | MsgStyle::DefaultButton2);
+    EXPECT_TRUE(host_.calls.empty());
+
+    boxes_.Answer(MsgAnswer::Yes);
+    EXPECT_EQ(runner_.SCRstart(folder_.win("s.scr")), ScriptRunner::Outcome::Finished);
+    EXPECT_EQ(host_.calls.size(), 1u);
+}
+
+TEST_F(ScriptRunnerTest, MessageWaitsForTheUserWithPlaceholdersFilled)
+{
+    WriteIniValue(gIniFile, "TARNWICK", "uservar2", "Night run");
+    EXPECT_EQ(run("message '\xA7uservar2\xA7 done'\r\n"), ScriptRunner::Outcome::Finished);
+    ASSERT_EQ(boxes_.asked().size(), 1u);
+    EXPECT_EQ(boxes_.asked()[0].prompt, "Night run done");
+    EXPECT_EQ(boxes_.asked()[0].style, MsgStyle::OkOnly);
+}
+
+} // namespace
