@@ -44,7 +44,7 @@ std::string ScriptLineCaption(int number, const std::string& line)
     return "Actual Script Line: " + std::to_string(number) + "  =  " + line;
 }
 
-ScriptRunner::ScriptRunner(ScriptHost& host) : escPressed([] { return EscKeyPressed(); }), host_(host) {}
+ScriptRunner::ScriptRunner(ScriptHost& host) : escPressed([] { return EscKey::Pressed(); }), host_(host) {}
 
 ScriptRunner::Outcome ScriptRunner::SCRstart(const std::string& scriptFile)
 {

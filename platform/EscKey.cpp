@@ -1,27 +1,32 @@
-// The Esc key latch: one process-wide state, set from the interface thread.
+// The Esc latch shared by the window layer's key filter and the loops that poll it.
 #include "platform/EscKey.h"
 
+#include <atomic>
+
 namespace {
-bool gEscDown = false;
-bool gEscPressedSince = false;
+std::atomic<bool> gDown{false};
+std::atomic<bool> gPressedSince{false};
 } // namespace
 
-void NoteEscKey(bool down)
+bool EscKey::Pressed()
 {
-    gEscDown = down;
-    if (down)
-        gEscPressedSince = true;
+    bool pressed = gPressedSince.exchange(false);
+    return pressed || gDown.load();
 }
 
-bool EscKeyPressed()
+void EscKey::NoteDown()
 {
-    const bool pressed = gEscDown || gEscPressedSince;
-    gEscPressedSince = false;
-    return pressed;
+    gDown = true;
+    gPressedSince = true;
 }
 
-void ResetEscKey()
+void EscKey::NoteUp()
 {
-    gEscDown = false;
-    gEscPressedSince = false;
+    gDown = false;
+}
+
+void EscKey::Reset()
+{
+    gDown = false;
+    gPressedSince = false;
 }

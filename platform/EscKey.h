@@ -1,10 +1,14 @@
-// The Esc key as the long loops poll it: a latch that the window layer sets on a key press.
+// The Esc key as the program's loops ask for it between their steps: the answer is yes when
+// the key is down now or was pressed since the previous question, as the Windows key state has it.
 #pragma once
 
-// The window layer reports the key: down true on a press, false on its release.
-void NoteEscKey(bool down);
-// True when Esc is down now or was pressed since the previous call; clears the "pressed since"
-// part, as the platform's asynchronous key state does.
-bool EscKeyPressed();
-// Forgets any earlier press (a loop about to start does not stop on an old one).
-void ResetEscKey();
+class EscKey {
+public:
+    // Whether Esc is down or was pressed since the last call; clears the "pressed" part.
+    static bool Pressed();
+    // Told by the window layer's key filter.
+    static void NoteDown();
+    static void NoteUp();
+    // Forgets both states (a loop that must not see an older press).
+    static void Reset();
+};

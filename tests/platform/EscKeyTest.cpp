@@ -1,32 +1,32 @@
-// The Esc latch: down, pressed since the last test, and reset.
+// The Esc latch: down, pressed since the last question, and reset.
 #include "platform/EscKey.h"
 
 #include <gtest/gtest.h>
 
 TEST(EscKeyTest, APressIsSeenOnceAfterItsRelease)
 {
-    ResetEscKey();
-    EXPECT_FALSE(EscKeyPressed());
-    NoteEscKey(true);
-    NoteEscKey(false);
-    EXPECT_TRUE(EscKeyPressed());
-    EXPECT_FALSE(EscKeyPressed());
+    EscKey::Reset();
+    EXPECT_FALSE(EscKey::Pressed());
+    EscKey::NoteDown();
+    EscKey::NoteUp();
+    EXPECT_TRUE(EscKey::Pressed());
+    EXPECT_FALSE(EscKey::Pressed());
 }
 
-TEST(EscKeyTest, AKeyHeldDownIsSeenAtEveryTest)
+TEST(EscKeyTest, AKeyHeldDownIsSeenAtEveryQuestion)
 {
-    ResetEscKey();
-    NoteEscKey(true);
-    EXPECT_TRUE(EscKeyPressed());
-    EXPECT_TRUE(EscKeyPressed());
-    NoteEscKey(false);
-    EXPECT_FALSE(EscKeyPressed());
+    EscKey::Reset();
+    EscKey::NoteDown();
+    EXPECT_TRUE(EscKey::Pressed());
+    EXPECT_TRUE(EscKey::Pressed());
+    EscKey::NoteUp();
+    EXPECT_FALSE(EscKey::Pressed());
 }
 
 TEST(EscKeyTest, ResetForgetsAnEarlierPress)
 {
-    NoteEscKey(true);
-    NoteEscKey(false);
-    ResetEscKey();
-    EXPECT_FALSE(EscKeyPressed());
+    EscKey::NoteDown();
+    EscKey::NoteUp();
+    EscKey::Reset();
+    EXPECT_FALSE(EscKey::Pressed());
 }
