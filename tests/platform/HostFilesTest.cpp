@@ -4,6 +4,7 @@
 #include "platform/FileAttributes.h"
 #include "platform/WinPath.h"
 #include "support/TestEnvironment.h"
+#include "support/TestFiles.h"
 
 #include <filesystem>
 #include <fstream>
@@ -14,13 +15,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string readAll(const std::string& p)
-{
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+std::string readAll(const std::string& p) { return testsupport::ReadHostFile(p); }
 
 class HostFilesTest : public ::testing::Test {
 protected:

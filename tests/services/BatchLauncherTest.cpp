@@ -10,6 +10,7 @@
 #include "services/AppGlobals.h"
 #include "services/FileOperation.h"
 #include "support/TestEnvironment.h"
+#include "support/TestFiles.h"
 
 #include <filesystem>
 #include <fstream>
@@ -20,13 +21,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string readAll(const std::string& p)
-{
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+std::string readAll(const std::string& p) { return testsupport::ReadHostFile(p); }
 
 std::vector<std::string> batFiles(const std::string& hostDir)
 {

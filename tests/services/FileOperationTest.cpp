@@ -8,6 +8,7 @@
 #include "platform/TextUtil.h"
 #include "platform/WinPath.h"
 #include "support/TestEnvironment.h"
+#include "support/TestFiles.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -19,13 +20,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string readAll(const std::string& p)
-{
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+std::string readAll(const std::string& p) { return testsupport::ReadHostFile(p); }
 
 class FileOperationTest : public ::testing::Test {
 protected:

@@ -9,6 +9,8 @@
 #include "support/TestEnvironment.h"
 
 #include <fstream>
+#include "support/TestFiles.h"
+
 #include <gtest/gtest.h>
 #include <sstream>
 
@@ -23,13 +25,7 @@ public:
     void SleepMs(int) override {}
 };
 
-std::string readHost(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
+std::string readHost(const std::string& path) { return testsupport::ReadHostFile(path); }
 
 class MessagesTest : public ::testing::Test {
 protected:

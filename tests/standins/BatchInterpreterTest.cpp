@@ -3,6 +3,7 @@
 #include "platform/Process.h"
 #include "platform/WinPath.h"
 #include "support/TestEnvironment.h"
+#include "support/TestFiles.h"
 
 #include <fcntl.h>
 #include <filesystem>
@@ -15,13 +16,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string readAll(const std::string& p)
-{
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+std::string readAll(const std::string& p) { return testsupport::ReadHostFile(p); }
 
 class BatchInterpreterTest : public ::testing::Test {
 protected:
