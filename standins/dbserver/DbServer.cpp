@@ -1,0 +1,298 @@
+// The stand-in database server's catalogue and files.
+#include "standins/dbserver/DbServer.h"
+
+#include "platform/Environment.h"
+#include "platform/TextUtil.h"
+#include "platform/WinPath.h"
+#include "standins/dbserver/RisErrorBlock.h"
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr long long kMb = 1024LL * 1024LL;
+
+const char* kCatalogueSchema = R"(
+CREATE TABLE IF NOT EXISTS settings(key TEXT PRIMARY KEY, value TEXT);
+CREATE TABLE IF NOT EXISTS users(name TEXT PRIMARY KEY, password TEXT NOT NULL,
+  default_ts TEXT NOT NULL, temp_ts TEXT NOT NULL);
+CREATE TABLE IF NOT EXISTS privileges(user TEXT NOT NULL, privilege TEXT NOT NULL,
+  PRIMARY KEY(user, privilege));
+CREATE TABLE IF NOT EXISTS tablespaces(name TEXT PRIMARY KEY, datafile TEXT, size_bytes INTEGER,
+  next_bytes INTEGER, max_bytes INTEGER);
+CREATE TABLE IF NOT EXISTS schemas(seq INTEGER PRIMARY KEY AUTOINCREMENT, name TEXT UNIQUE NOT NULL,
+  db_user TEXT NOT NULL, db_type TEXT, db_name TEXT, definition TEXT);
+CREATE TABLE IF NOT EXISTS grants(db_user TEXT NOT NULL, table_name TEXT NOT NULL, grantee TEXT NOT NULL,
+  PRIMARY KEY(db_user, table_name, grantee));
+)";
+
+DbUser userFromRow(const std::vector<std::optional<std::string>>& r)
+{
+    return DbUser{r[0].value_or(""), r[1].value_or(""), r[2].value_or(""), r[3].value_or("")};
+}
+
+DbTablespace tablespaceFromRow(const std::vector<std::optional<std::string>>& r)
+{
+    return DbTablespace{r[0].value_or(""), r[1].value_or(""), std::stoll(r[2].value_or("0")),
+                        std::stoll(r[3].value_or("0")), std::stoll(r[4].value_or("0"))};
+}
+
+RisSchemaEntry schemaFromRow(const std::vector<std::optional<std::string>>& r)
+{
+    return RisSchemaEntry{r[0].value_or(""), r[1].value_or(""), r[2].value_or(""), r[3].value_or(""),
+                          r[4].value_or("")};
+}
+
+long long fileSize(const std::string& path)
+{
+    std::error_code ec;
+    auto n = fs::file_size(path, ec);
+    return ec ? 0 : static_cast<long long>(n);
+}
+
+} // namespace
+
+std::string DbServer::EnvironmentRoot()
+{
+    const std::string params = GetEnvVar("RIS_PARAMETERS");
+    if (Trim(params).empty())
+        return StandInRoot();
+    std::ifstream in(HostPath(Trim(params)), std::ios::binary);
+    if (!in)
+        RaiseRisError("RIS_E_CANT_OPEN_PARMS_FILE", "Cannot open the RIS parameters file '" + params + "'.");
+    std::string line;
+    while (std::getline(in, line)) {
+        line = TrimWhite(line);
+        if (StartsWithNoCase(line, "ROOT=")) {
+            std::string root = TrimWhite(line.substr(5));
+            if (!root.empty())
+                return HostPath(root);
+        }
+    }
+    RaiseRisError("RIS_E_INV_PARMS_FILE", "The RIS parameters file '" + params + "' names no ROOT.");
+}
+
+DbServer::DbServer(const std::string& hostRoot) : root_(hostRoot)
+{
+    std::error_code ec;
+    fs::create_directories(root_ + "/db/users", ec);
+    if (ec)
+        RaiseRisError("RIS_E_CANT_OPEN_DB", "Cannot create the database folder under '" + root_ + "': " + ec.message());
+    catalogue_ = std::make_unique<SqliteDb>(root_ + "/db/catalogue.db");
+    catalogue_->Exec(kCatalogueSchema);
+    if (!catalogue_->QueryText("SELECT value FROM settings WHERE key = 'dbname'")) {
+        catalogue_->Exec("BEGIN IMMEDIATE");
+        if (!catalogue_->QueryText("SELECT value FROM settings WHERE key = 'dbname'")) {
+            catalogue_->Run("INSERT INTO settings VALUES ('dbname', 'ORCL')", {});
+            CreateTablespace({"SYSTEM", "d:\\orant\\database\\sys1orcl.ora", 200 * kMb, 0, 0});
+            CreateTablespace({"USER_DATA", "d:\\orant\\database\\usr1orcl.ora", 500 * kMb, 20 * kMb, 2000 * kMb});
+            CreateTablespace({"TEMPORARY_DATA", "d:\\orant\\database\\tmp1orcl.ora", 100 * kMb, 0, 0});
+            SetUserPassword("SYSTEM", "MANAGER");
+            GrantPrivilege("SYSTEM", "DBA");
+        }
+        catalogue_->Exec("COMMIT");
+    }
+    if (!fs::exists(SchemaFileHostPath()))
+        WriteSchemaFile();
+}
+
+DbServer::~DbServer() = default;
+
+std::string DbServer::DatabaseName()
+{
+    return catalogue_->QueryText("SELECT value FROM settings WHERE key = 'dbname'").value_or("ORCL");
+}
+
+std::optional<DbUser> DbServer::FindUser(const std::string& name)
+{
+    auto rows = catalogue_->QueryRows("SELECT name, password, default_ts, temp_ts FROM users WHERE name = ?1",
+                                      {ToUpper(Trim(name))});
+    if (rows.empty())
+        return std::nullopt;
+    return userFromRow(rows[0]);
+}
+
+std::vector<DbUser> DbServer::Users()
+{
+    std::vector<DbUser> users;
+    for (auto& r : catalogue_->QueryRows("SELECT name, password, default_ts, temp_ts FROM users ORDER BY name"))
+        users.push_back(userFromRow(r));
+    return users;
+}
+
+void DbServer::SetUserPassword(const std::string& name, const std::string& password)
+{
+    const std::string u = ToUpper(Trim(name));
+    if (FindUser(u))
+        catalogue_->Run("UPDATE users SET password = ?2 WHERE name = ?1", {u, ToUpper(password)});
+    else
+        catalogue_->Run("INSERT INTO users VALUES (?1, ?2, 'SYSTEM', 'SYSTEM')", {u, ToUpper(password)});
+}
+
+void DbServer::SetUserTablespace(const std::string& name, const std::string& tablespace, bool temporary)
+{
+    catalogue_->Run(temporary ? "UPDATE users SET temp_ts = ?2 WHERE name = ?1"
+                              : "UPDATE users SET default_ts = ?2 WHERE name = ?1",
+                    {ToUpper(Trim(name)), ToUpper(Trim(tablespace))});
+}
+
+void DbServer::DropUser(const std::string& name)
+{
+    const std::string u = ToUpper(Trim(name));
+    catalogue_->Run("DELETE FROM users WHERE name = ?1", {u});
+    catalogue_->Run("DELETE FROM privileges WHERE user = ?1", {u});
+    catalogue_->Run("DELETE FROM grants WHERE db_user = ?1", {u});
+    std::error_code ec;
+    fs::remove(UserDatabasePath(u), ec);
+}
+
+void DbServer::GrantPrivilege(const std::string& user, const std::string& privilege)
+{
+    catalogue_->Run("INSERT OR IGNORE INTO privileges VALUES (?1, ?2)",
+                    {ToUpper(Trim(user)), ToUpper(Trim(privilege))});
+}
+
+bool DbServer::HasPrivilege(const std::string& user, const std::string& privilege)
+{
+    return catalogue_
+        ->QueryText("SELECT 1 FROM privileges WHERE user = ?1 AND privilege = ?2",
+                    {ToUpper(Trim(user)), ToUpper(Trim(privilege))})
+        .has_value();
+}
+
+bool DbServer::IsDba(const std::string& user) { return HasPrivilege(user, "DBA"); }
+
+std::optional<DbTablespace> DbServer::FindTablespace(const std::string& name)
+{
+    auto rows = catalogue_->QueryRows(
+        "SELECT name, datafile, size_bytes, next_bytes, max_bytes FROM tablespaces WHERE name = ?1",
+        {ToUpper(Trim(name))});
+    if (rows.empty())
+        return std::nullopt;
+    return tablespaceFromRow(rows[0]);
+}
+
+std::vector<DbTablespace> DbServer::Tablespaces()
+{
+    std::vector<DbTablespace> list;
+    for (auto& r : catalogue_->QueryRows(
+             "SELECT name, datafile, size_bytes, next_bytes, max_bytes FROM tablespaces ORDER BY name"))
+        list.push_back(tablespaceFromRow(r));
+    return list;
+}
+
+void DbServer::CreateTablespace(const DbTablespace& ts)
+{
+    catalogue_->Run("INSERT INTO tablespaces VALUES (?1, ?2, ?3, ?4, ?5)",
+                    {ToUpper(Trim(ts.name)), ts.datafile, std::to_string(ts.sizeBytes),
+                     std::to_string(ts.nextBytes), std::to_string(ts.maxBytes)});
+}
+
+long long DbServer::FreeBytes(const DbTablespace& ts)
+{
+    long long used = 0;
+    for (auto& r : catalogue_->QueryRows("SELECT name FROM users WHERE default_ts = ?1", {ts.name}))
+        used += fileSize(UserDatabasePath(r[0].value_or("")));
+    if (EqualsNoCase(ts.name, "SYSTEM"))
+        used += fileSize(root_ + "/db/catalogue.db");
+    long long size = ts.sizeBytes;
+    if (ts.nextBytes > 0)
+        while (size < used && size + ts.nextBytes <= ts.maxBytes)
+            size += ts.nextBytes;
+    return size > used ? size - used : 0;
+}
+
+std::optional<RisSchemaEntry> DbServer::FindSchema(const std::string& name)
+{
+    auto rows = catalogue_->QueryRows("SELECT name, db_user, db_type, db_name, definition FROM schemas WHERE name = ?1",
+                                      {ToLower(Trim(name))});
+    if (rows.empty())
+        return std::nullopt;
+    return schemaFromRow(rows[0]);
+}
+
+std::vector<RisSchemaEntry> DbServer::Schemas()
+{
+    std::vector<RisSchemaEntry> list;
+    for (auto& r : catalogue_->QueryRows("SELECT name, db_user, db_type, db_name, definition FROM schemas ORDER BY seq"))
+        list.push_back(schemaFromRow(r));
+    return list;
+}
+
+void DbServer::CreateSchema(const RisSchemaEntry& s)
+{
+    catalogue_->Run("INSERT INTO schemas(name, db_user, db_type, db_name, definition) VALUES (?1, ?2, ?3, ?4, ?5)",
+                    {ToLower(Trim(s.name)), ToUpper(Trim(s.dbUser)), s.dbType, s.dbName, s.definition});
+    WriteSchemaFile();
+}
+
+void DbServer::DropSchema(const std::string& name)
+{
+    catalogue_->Run("DELETE FROM schemas WHERE name = ?1", {ToLower(Trim(name))});
+    WriteSchemaFile();
+}
+
+void DbServer::AddGrant(const std::string& dbUser, const std::string& table, const std::string& grantee)
+{
+    catalogue_->Run("INSERT OR IGNORE INTO grants VALUES (?1, ?2, ?3)",
+                    {ToUpper(dbUser), ToLower(table), ToUpper(grantee)});
+}
+
+std::vector<std::string> DbServer::GrantsOn(const std::string& dbUser, const std::string& table)
+{
+    std::vector<std::string> list;
+    for (auto& r : catalogue_->QueryRows("SELECT grantee FROM grants WHERE db_user = ?1 AND table_name = ?2 "
+                                         "ORDER BY grantee",
+                                         {ToUpper(dbUser), ToLower(table)}))
+        list.push_back(r[0].value_or(""));
+    return list;
+}
+
+void DbServer::DropGrants(const std::string& dbUser, const std::string& table)
+{
+    catalogue_->Run("DELETE FROM grants WHERE db_user = ?1 AND table_name = ?2", {ToUpper(dbUser), ToLower(table)});
+}
+
+std::string DbServer::UserDatabasePath(const std::string& user) const
+{
+    return root_ + "/db/users/" + ToLower(Trim(user)) + ".db";
+}
+
+std::unique_ptr<SqliteDb> DbServer::OpenUserDatabase(const std::string& user)
+{
+    return std::make_unique<SqliteDb>(UserDatabasePath(user));
+}
+
+std::string DbServer::SchemaFileHostPath() const { return root_ + "/drives/c/win32app/ingr/share/schemas"; }
+
+std::string DbServer::SchemaFileWinPath() const { return WinPathFromHost(SchemaFileHostPath()); }
+
+void DbServer::WriteSchemaFile()
+{
+    std::ostringstream out;
+    out << "# RIS schema file of database " << DatabaseName() << "\r\n";
+    for (const RisSchemaEntry& s : Schemas()) {
+        out << "SCHNAME=" << s.name << "\r\n";
+        out << "SCHOWNER=" << s.dbUser << "\r\n";
+        out << "DBTYPE=" << s.dbType << "\r\n";
+        out << "DBNAME=" << s.dbName << "\r\n";
+        out << "\r\n";
+    }
+    const std::string path = SchemaFileHostPath();
+    std::error_code ec;
+    fs::create_directories(fs::path(path).parent_path(), ec);
+    const std::string tmp = path + ".new";
+    {
+        std::ofstream f(tmp, std::ios::binary | std::ios::trunc);
+        f << out.str();
+        if (!f)
+            RaiseRisError("RIS_E_CANT_WRITE_SCHEMA_FILE", "Cannot write the RIS schema file '" + path + "'.");
+    }
+    fs::rename(tmp, path, ec);
+    if (ec)
+        RaiseRisError("RIS_E_CANT_WRITE_SCHEMA_FILE", "Cannot write the RIS schema file '" + path + "'.");
+}

@@ -1,0 +1,95 @@
+// The stand-in database server of one environment: under <root>/db/ a catalogue of database
+// users (with passwords, privileges and tablespaces), tablespaces with their sizes, RIS
+// schemas mapped to database users and table grants, and one SQLite file per database user
+// holding that user's tables; beside it the RIS schema file with its "SCHNAME=" lines.
+#pragma once
+
+#include "standins/dbserver/SqliteDb.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+struct DbUser {
+    std::string name; // upper case, as the database keeps it
+    std::string password;
+    std::string defaultTablespace;
+    std::string temporaryTablespace;
+};
+
+struct DbTablespace {
+    std::string name; // upper case
+    std::string datafile;
+    long long sizeBytes = 0;
+    long long nextBytes = 0; // 0: no autoextend
+    long long maxBytes = 0;
+};
+
+struct RisSchemaEntry {
+    std::string name;   // lower case
+    std::string dbUser; // upper case
+    std::string dbType; // "oracle" or "mssql"
+    std::string dbName;
+    std::string definition; // the clauses after the name, as the create statement gave them
+};
+
+class DbServer {
+public:
+    // The host root of the environment this process works in: the ROOT= line of the RIS
+    // parameter file named by RIS_PARAMETERS, else StandInRoot(). Raises a RIS error when the
+    // parameter file cannot be read or names no root.
+    static std::string EnvironmentRoot();
+
+    // Opens the server kept under hostRoot, laying out a fresh one (database "ORCL", the
+    // tablespaces SYSTEM, USER_DATA and TEMPORARY_DATA and the user SYSTEM) on first use.
+    explicit DbServer(const std::string& hostRoot);
+    ~DbServer();
+
+    const std::string& Root() const { return root_; }
+    std::string DatabaseName();
+
+    // Users. Names are compared without regard to case.
+    std::optional<DbUser> FindUser(const std::string& name);
+    std::vector<DbUser> Users(); // by name
+    // Creates the user or sets the password of an existing one (a grant "identified by").
+    void SetUserPassword(const std::string& name, const std::string& password);
+    void SetUserTablespace(const std::string& name, const std::string& tablespace, bool temporary);
+    // Drops the user, its tables (its file) and its grants. Its RIS schemas stay defined.
+    void DropUser(const std::string& name);
+    void GrantPrivilege(const std::string& user, const std::string& privilege);
+    bool HasPrivilege(const std::string& user, const std::string& privilege);
+    bool IsDba(const std::string& user);
+
+    // Tablespaces.
+    std::optional<DbTablespace> FindTablespace(const std::string& name);
+    std::vector<DbTablespace> Tablespaces();
+    void CreateTablespace(const DbTablespace& ts);
+    // Free bytes: the current size (grown by its steps up to the limit while the users' files
+    // need it) less the bytes of the users' files that live in it.
+    long long FreeBytes(const DbTablespace& ts);
+
+    // RIS schemas; names compared without regard to case.
+    std::optional<RisSchemaEntry> FindSchema(const std::string& name);
+    std::vector<RisSchemaEntry> Schemas(); // in order of creation
+    void CreateSchema(const RisSchemaEntry& schema);
+    void DropSchema(const std::string& name);
+
+    // Table grants (kept for unloads): per database user and table.
+    void AddGrant(const std::string& dbUser, const std::string& table, const std::string& grantee);
+    std::vector<std::string> GrantsOn(const std::string& dbUser, const std::string& table);
+    void DropGrants(const std::string& dbUser, const std::string& table);
+
+    // The SQLite file of a user's tables, and a connection to it (created when missing).
+    std::string UserDatabasePath(const std::string& user) const;
+    std::unique_ptr<SqliteDb> OpenUserDatabase(const std::string& user);
+
+    // The RIS schema file: host path and the Windows path risbatch reports.
+    std::string SchemaFileHostPath() const;
+    std::string SchemaFileWinPath() const;
+    void WriteSchemaFile();
+
+private:
+    std::string root_;
+    std::unique_ptr<SqliteDb> catalogue_;
+};

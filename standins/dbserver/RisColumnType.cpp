@@ -1,0 +1,155 @@
+// RIS column types of the stand-in server.
+#include "standins/dbserver/RisColumnType.h"
+
+#include "platform/TextUtil.h"
+#include "standins/dbserver/SqliteDb.h"
+
+#include <sqlite3.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+bool parseInt(std::string_view s, int& out)
+{
+    if (s.empty() || s.size() > 9)
+        return false;
+    int v = 0;
+    for (char c : s) {
+        if (c < '0' || c > '9')
+            return false;
+        v = v * 10 + (c - '0');
+    }
+    out = v;
+    return true;
+}
+
+} // namespace
+
+std::optional<RisColumnType> RisColumnType::Parse(std::string_view text)
+{
+    std::string t = ToLower(TrimWhite(text));
+    std::string word = t, args;
+    size_t open = t.find('(');
+    if (open != std::string::npos) {
+        size_t close = t.rfind(')');
+        if (close == std::string::npos || close < open || !TrimWhite(t.substr(close + 1)).empty())
+            return std::nullopt;
+        word = TrimWhite(t.substr(0, open));
+        args = ReplaceAll(t.substr(open + 1, close - open - 1), " ", "");
+    }
+    RisColumnType type;
+    std::vector<std::string> parts = args.empty() ? std::vector<std::string>{} : Split(args, ",");
+    if (word == "char" || word == "character" || word == "varchar") {
+        type.kind_ = Kind::Char;
+        if (parts.size() > 1 || (parts.size() == 1 && (!parseInt(parts[0], type.length_) || type.length_ < 1)))
+            return std::nullopt;
+    } else if (word == "smallint") {
+        type.kind_ = Kind::SmallInt;
+    } else if (word == "int" || word == "integer") {
+        type.kind_ = Kind::Int;
+    } else if (word == "double" || word == "double precision" || word == "float") {
+        type.kind_ = Kind::Double;
+    } else if (word == "real") {
+        type.kind_ = Kind::Real;
+    } else if (word == "decimal" || word == "numeric" || word == "dec") {
+        type.kind_ = Kind::Decimal;
+        int precision = 0;
+        if (parts.size() > 2 || (!parts.empty() && !parseInt(parts[0], precision)) ||
+            (parts.size() == 2 && !parseInt(parts[1], type.scale_)))
+            return std::nullopt;
+    } else if (word == "timestamp") {
+        type.kind_ = Kind::Timestamp;
+    } else if (word == "date") {
+        type.kind_ = Kind::Date;
+    } else {
+        return std::nullopt;
+    }
+    if (type.kind_ != Kind::Char && type.kind_ != Kind::Decimal && !parts.empty())
+        return std::nullopt;
+    type.declared_ = args.empty() && open == std::string::npos ? word : word + "(" + args + ")";
+    return type;
+}
+
+bool RisColumnType::IsNumeric() const
+{
+    switch (kind_) {
+    case Kind::SmallInt:
+    case Kind::Int:
+    case Kind::Double:
+    case Kind::Real:
+    case Kind::Decimal:
+        return true;
+    default:
+        return false;
+    }
+}
+
+std::string RisColumnType::CheckExpression(const std::string& c) const
+{
+    switch (kind_) {
+    case Kind::Char:
+        return "length(" + c + ") <= " + std::to_string(length_);
+    case Kind::SmallInt:
+        return "typeof(" + c + ") = 'integer' AND " + c + " BETWEEN -32768 AND 32767";
+    case Kind::Int:
+        return "typeof(" + c + ") = 'integer' AND " + c + " BETWEEN -2147483648 AND 2147483647";
+    case Kind::Double:
+    case Kind::Real:
+    case Kind::Decimal:
+        return "typeof(" + c + ") IN ('integer', 'real')";
+    case Kind::Timestamp:
+    case Kind::Date:
+        return "typeof(" + c + ") = 'text'";
+    }
+    return "1";
+}
+
+std::string RisColumnType::ShortestDouble(double v)
+{
+    char buf[64];
+    for (int precision = 15; precision <= 17; ++precision) {
+        std::snprintf(buf, sizeof buf, "%.*g", precision, v);
+        if (std::strtod(buf, nullptr) == v)
+            break;
+    }
+    return buf;
+}
+
+std::string RisColumnType::FormatInteger(long long v) const
+{
+    if (kind_ == Kind::Decimal && scale_ > 0)
+        return FormatReal(static_cast<double>(v));
+    return std::to_string(v);
+}
+
+std::string RisColumnType::FormatReal(double v) const
+{
+    if (kind_ == Kind::Decimal && scale_ >= 0) {
+        char buf[64];
+        std::snprintf(buf, sizeof buf, "%.*f", scale_, v);
+        return buf;
+    }
+    return ShortestDouble(v);
+}
+
+std::optional<std::string> RisColumnType::StoredValueText(const SqliteStatement& st, int col, bool& quoted)
+{
+    auto type = Parse(st.ColumnDeclType(col));
+    const int storage = st.ColumnStorage(col);
+    switch (storage) {
+    case SQLITE_NULL:
+        quoted = type ? type->IsQuoted() : false;
+        return std::nullopt;
+    case SQLITE_INTEGER:
+        quoted = type ? type->IsQuoted() : false;
+        return type ? type->FormatInteger(st.ColumnInt(col)) : std::to_string(st.ColumnInt(col));
+    case SQLITE_FLOAT:
+        quoted = type ? type->IsQuoted() : false;
+        return type ? type->FormatReal(st.ColumnDouble(col)) : ShortestDouble(st.ColumnDouble(col));
+    default:
+        quoted = type ? type->IsQuoted() : true;
+        return st.ColumnText(col);
+    }
+}

@@ -1,0 +1,52 @@
+// A RIS column type as declared (char(n), smallint, int/integer, double, real, decimal,
+// timestamp ...): its normalised text, the SQLite constraint that keeps values within it, and
+// the text form of stored values, shared by query output and unloads.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+class SqliteStatement;
+
+class RisColumnType {
+public:
+    enum class Kind { Char, SmallInt, Int, Double, Real, Decimal, Timestamp, Date };
+
+    // The type of a declaration text such as "char(20)", "INTEGER", "decimal(10, 2)"; nothing
+    // when the word is not a RIS type. The declared text is kept in lower case with the blanks
+    // inside its parentheses removed, so "decimal(10, 2)" is kept as "decimal(10,2)".
+    static std::optional<RisColumnType> Parse(std::string_view text);
+
+    Kind kind() const { return kind_; }
+    const std::string& declared() const { return declared_; }
+    int length() const { return length_; } // char(n): n; char: 1
+    int scale() const { return scale_; }   // decimal(p,s): s; -1 when not given
+
+    bool IsNumeric() const;
+    // Character and date/time values are written between single quotes.
+    bool IsQuoted() const { return !IsNumeric(); }
+
+    // A CHECK expression on the quoted column that holds values to the type, for example
+    // that an int column takes whole numbers in range and a char(n) column at most n bytes.
+    std::string CheckExpression(const std::string& quotedColumn) const;
+
+    // Text of a stored value: whole numbers plainly, doubles in their shortest exact form,
+    // decimals with their scale, texts unchanged.
+    std::string FormatInteger(long long v) const;
+    std::string FormatReal(double v) const;
+
+    // The text of result column col of the current row, formatted by its declared type (or by
+    // how it is stored when it has none); nothing for NULL. quoted tells whether the value is
+    // character data, written between single quotes.
+    static std::optional<std::string> StoredValueText(const SqliteStatement& st, int col, bool& quoted);
+
+    // The shortest text that reads back as the same double.
+    static std::string ShortestDouble(double v);
+
+private:
+    Kind kind_ = Kind::Char;
+    std::string declared_;
+    int length_ = 1;
+    int scale_ = -1;
+};

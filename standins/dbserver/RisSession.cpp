@@ -1,0 +1,437 @@
+// Statement execution of the stand-in RIS clients.
+#include "standins/dbserver/RisSession.h"
+
+#include "platform/TextUtil.h"
+#include "standins/dbserver/RisColumnType.h"
+#include "standins/dbserver/RisErrorBlock.h"
+#include "standins/dbserver/RisSqlText.h"
+#include "standins/dbserver/SchemaTables.h"
+
+namespace {
+
+const char* kCrLf = "\r\n";
+
+// The first n significant words of a statement, lower case, joined by one blank.
+std::string leadingWords(const std::string& statement, size_t n)
+{
+    std::vector<std::string> words;
+    for (const SqlToken& t : RisSqlText::Significant(statement)) {
+        if (words.size() == n)
+            break;
+        words.push_back(ToLower(t.text));
+    }
+    return Join(words, " ");
+}
+
+// The text after a leading phrase matched without regard to case and to the run of blanks.
+std::string afterPhrase(const std::string& statement, size_t words)
+{
+    size_t pos = 0;
+    for (size_t w = 0; w < words; ++w) {
+        pos = statement.find_first_not_of(" \t\r\n", pos);
+        while (pos < statement.size() && statement.find_first_of(" \t\r\n(", pos) != pos)
+            ++pos;
+    }
+    return TrimWhite(statement.substr(std::min(pos, statement.size())));
+}
+
+std::string firstWord(const std::string& text)
+{
+    size_t end = text.find_first_of(" \t\r\n(");
+    return text.substr(0, end);
+}
+
+std::string flatten(const std::string& s)
+{
+    std::string out;
+    bool blank = false;
+    for (char c : s) {
+        if (c == ' ' || c == '\t' || c == '\r' || c == '\n') {
+            blank = true;
+            continue;
+        }
+        if (blank && !out.empty())
+            out += ' ';
+        blank = false;
+        out += c;
+    }
+    return out;
+}
+
+std::string rows(long long n, const char* verb)
+{
+    return std::to_string(n) + (n == 1 ? " row " : " rows ") + verb + "." + kCrLf;
+}
+
+// Position of a keyword as a whole word outside quotes and parentheses, from pos.
+size_t findKeyword(const std::string& text, std::string_view word, size_t pos = 0)
+{
+    int depth = 0;
+    char quote = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        char c = text[i];
+        if (quote) {
+            if (c == quote)
+                quote = 0;
+            continue;
+        }
+        if (c == '\'' || c == '"')
+            quote = c;
+        else if (c == '(')
+            ++depth;
+        else if (c == ')')
+            --depth;
+        else if (depth == 0 && i >= pos && EqualsNoCase(text.substr(i, word.size()), word) &&
+                 (i == 0 || std::string(" \t\r\n)").find(text[i - 1]) != std::string::npos) &&
+                 (i + word.size() == text.size() ||
+                  std::string(" \t\r\n(").find(text[i + word.size()]) != std::string::npos))
+            return i;
+    }
+    return std::string::npos;
+}
+
+} // namespace
+
+RisSession::RisSession(DbServer& server) : server_(server) {}
+
+RisSession::~RisSession() = default;
+
+int RisSession::RunBatch(std::string_view text, std::string& out)
+{
+    int failed = 0;
+    for (const std::string& statement : RisSqlText::SplitStatements(text)) {
+        try {
+            Execute(statement, out);
+        } catch (const AppError& e) {
+            out += FormatRisErrorBlock(e);
+            ++failed;
+        }
+        if (quit_)
+            break;
+    }
+    return failed;
+}
+
+void RisSession::Execute(const std::string& statement, std::string& out)
+{
+    const std::string two = leadingWords(statement, 2);
+    const std::string one = leadingWords(statement, 1);
+    if (one == "quit" || one == "exit") {
+        quit_ = true;
+    } else if (two == "default schema") {
+        SetDefaultSchema(afterPhrase(statement, 2));
+    } else if (two == "create schema") {
+        createSchema(statement, out);
+    } else if (two == "drop schema") {
+        dropSchema(statement, out);
+    } else if (two == "create table") {
+        createTable(statement, out);
+    } else if (two == "alter table") {
+        alterTable(statement, out);
+    } else if (two == "drop table") {
+        auto [schema, table] = qualified(firstWord(afterPhrase(statement, 2)));
+        SchemaTables tables(Database(schema));
+        tables.DropTable(ToLower(table));
+        server_.DropGrants(Schema(schema).dbUser, table);
+        out += std::string("Table dropped.") + kCrLf;
+    } else if (one == "grant" || one == "revoke") {
+        grant(statement, one == "revoke", out);
+    } else if (one == "commit" || one == "rollback") {
+        // Every statement is committed when it has run, as the client's own commit behaviour.
+        out += std::string(one == "commit" ? "Commit complete." : "Rollback complete.") + kCrLf;
+    } else if (leadingWords(statement, 3) == "show schema names") {
+        showSchemaNames(out);
+    } else if (leadingWords(statement, 4) == "show schema file location" || two == "show schema") {
+        out += "SCHEMA FILE NAME: " + server_.SchemaFileWinPath() + kCrLf;
+    } else if (one == "select" || one == "insert" || one == "update" || one == "delete" || two == "create index" ||
+               two == "create unique" || two == "create view" || two == "drop view" || two == "drop index") {
+        runSql(statement, one == "create" || one == "drop" ? two : one, out);
+    } else if (one == "set" || two == "close schema") {
+        out += std::string("Statement processed.") + kCrLf;
+    } else {
+        RaiseRisError("RIS_E_SYNTAX_ERROR", "Unknown statement '" + flatten(statement).substr(0, 60) + "'.");
+    }
+}
+
+RisSchemaEntry RisSession::Schema(const std::string& schema)
+{
+    const std::string name = ToLower(Trim(schema));
+    auto entry = server_.FindSchema(name);
+    if (!entry)
+        RaiseRisError("RIS_E_UNKNOWN_SCHEMA", "Schema '" + name + "' is not defined.");
+    if (!server_.FindUser(entry->dbUser))
+        RaiseRisError("RIS_E_CANT_CONNECT", "Schema '" + name + "': ORA-01017: invalid username/password; logon "
+                                            "denied (database user " + entry->dbUser + ")");
+    return *entry;
+}
+
+SqliteDb& RisSession::Database(const std::string& schema)
+{
+    const std::string name = ToLower(Trim(schema));
+    auto it = open_.find(name);
+    if (it != open_.end())
+        return *it->second;
+    RisSchemaEntry entry = Schema(name);
+    auto db = server_.OpenUserDatabase(entry.dbUser);
+    SqliteDb& ref = *db;
+    open_[name] = std::move(db);
+    return ref;
+}
+
+void RisSession::SetDefaultSchema(const std::string& schema)
+{
+    const std::string name = ToLower(Trim(firstWord(schema)));
+    if (name.empty())
+        RaiseRisError("RIS_E_SYNTAX_ERROR", "A schema name must follow \"default schema\".");
+    Database(name);
+    default_ = name;
+}
+
+std::string RisSession::requireDefault()
+{
+    if (default_.empty())
+        RaiseRisError("RIS_E_NO_DEFAULT_SCHEMA", "No default schema is set.");
+    return default_;
+}
+
+std::pair<std::string, std::string> RisSession::qualified(const std::string& name)
+{
+    size_t dot = name.find('.');
+    if (dot != std::string::npos)
+        return {ToLower(name.substr(0, dot)), ToLower(name.substr(dot + 1))};
+    return {requireDefault(), ToLower(name)};
+}
+
+void RisSession::createSchema(const std::string& statement, std::string& out)
+{
+    const std::string rest = afterPhrase(statement, 2);
+    const std::string name = ToLower(firstWord(rest));
+    if (!IsIdentifier(name))
+        RaiseRisError("RIS_E_INV_NAME", "Invalid schema name '" + name + "'.");
+    if (server_.FindSchema(name))
+        RaiseRisError("RIS_E_SCHEMA_EXISTS", "Schema '" + name + "' is already defined.");
+    const std::string clauses = TrimWhite(rest.substr(name.size()));
+    size_t db = findKeyword(clauses, "database");
+    size_t open = db == std::string::npos ? db : clauses.find('(', db);
+    size_t close = open == std::string::npos ? open : RisSqlText::MatchingParen(clauses, open);
+    if (close == std::string::npos)
+        RaiseRisError("RIS_E_SYNTAX_ERROR", "\"on database (...)\" expected after the schema name.");
+    std::vector<std::string> items = RisSqlText::SplitTopLevel(clauses.substr(open + 1, close - open - 1));
+    RisSchemaEntry entry;
+    entry.name = name;
+    entry.dbType = items.empty() ? "" : ToLower(items[0]);
+    if (entry.dbType != "oracle" && entry.dbType != "mssql")
+        RaiseRisError("RIS_E_INV_DB_TYPE", "Unknown database type '" + entry.dbType + "'.");
+    for (const std::string& item : items)
+        if (StartsWithNoCase(item, "dbname "))
+            entry.dbName = Trim(item.substr(7));
+    size_t user = findKeyword(clauses, "user", close);
+    if (user == std::string::npos)
+        RaiseRisError("RIS_E_SYNTAX_ERROR", "\"user\" expected after the database clause.");
+    std::string spec = TrimWhite(clauses.substr(user + 4));
+    std::string password, atDb;
+    if (size_t at = spec.find('@'); at != std::string::npos) {
+        atDb = spec.substr(at + 1);
+        spec = spec.substr(0, at);
+    }
+    if (size_t dot = spec.find('.'); dot != std::string::npos) {
+        password = spec.substr(dot + 1);
+        spec = spec.substr(0, dot);
+    }
+    const std::string serverDb = server_.DatabaseName();
+    for (const std::string& d : {entry.dbName, atDb})
+        if (!d.empty() && !EqualsNoCase(d, serverDb))
+            RaiseRisError("RIS_E_CANT_CONNECT", "ORA-12154: TNS:could not resolve service name '" + d + "'");
+    if (entry.dbName.empty())
+        entry.dbName = serverDb;
+    auto dbUser = server_.FindUser(spec);
+    if (!dbUser || (!password.empty() && ToUpper(password) != dbUser->password))
+        RaiseRisError("RIS_E_CANT_CONNECT", "ORA-01017: invalid username/password; logon denied (user " +
+                                                ToUpper(spec) + ")");
+    entry.dbUser = dbUser->name;
+    // The definition is kept without the password, as the unload writes it again.
+    entry.definition = TrimWhite(clauses.substr(0, user)) + " user " + ToLower(dbUser->name);
+    server_.OpenUserDatabase(entry.dbUser); // the user's file exists from now on
+    server_.CreateSchema(entry);
+    out += "Schema " + name + " created." + kCrLf;
+}
+
+void RisSession::dropSchema(const std::string& statement, std::string& out)
+{
+    const std::string rest = afterPhrase(statement, 2);
+    const std::string name = ToLower(firstWord(rest));
+    const bool force = EqualsNoCase(TrimWhite(rest.substr(name.size())), "force");
+    auto entry = server_.FindSchema(name);
+    if (!entry)
+        RaiseRisError("RIS_E_UNKNOWN_SCHEMA", "Schema '" + name + "' is not defined.");
+    if (!force && server_.FindUser(entry->dbUser)) {
+        auto db = server_.OpenUserDatabase(entry->dbUser);
+        if (!SchemaTables(*db).Tables().empty())
+            RaiseRisError("RIS_E_SCHEMA_NOT_EMPTY", "Schema '" + name + "' still has tables; use \"force\".");
+    }
+    open_.erase(name);
+    attached_.erase(name);
+    if (default_ == name)
+        default_.clear();
+    server_.DropSchema(name);
+    out += "Schema " + name + " dropped." + kCrLf;
+}
+
+void RisSession::createTable(const std::string& statement, std::string& out)
+{
+    const std::string rest = afterPhrase(statement, 2);
+    size_t open = rest.find('(');
+    size_t close = open == std::string::npos ? open : RisSqlText::MatchingParen(rest, open);
+    if (close == std::string::npos || !TrimWhite(rest.substr(close + 1)).empty())
+        RaiseRisError("RIS_E_SYNTAX_ERROR", "\"create table <name> (<columns>)\" expected.");
+    auto [schema, table] = qualified(TrimWhite(rest.substr(0, open)));
+    std::vector<RisColumn> columns = SchemaTables::ParseColumnDefinitions(rest.substr(open + 1, close - open - 1));
+    SchemaTables(Database(schema)).CreateTable(table, columns);
+    out += std::string("Table created.") + kCrLf;
+}
+
+void RisSession::alterTable(const std::string& statement, std::string& out)
+{
+    const std::string rest = afterPhrase(statement, 2);
+    const std::string name = firstWord(rest);
+    std::string action = TrimWhite(rest.substr(name.size()));
+    if (!StartsWithNoCase(action, "add "))
+        RaiseRisError("RIS_E_SYNTAX_ERROR", "Only \"alter table <name> add <column> <type>\" is supported.");
+    action = TrimWhite(action.substr(4));
+    if (StartsWithNoCase(action, "column "))
+        action = TrimWhite(action.substr(7));
+    if (action.size() > 1 && action.front() == '(' && action.back() == ')')
+        action = action.substr(1, action.size() - 2);
+    auto [schema, table] = qualified(name);
+    SchemaTables tables(Database(schema));
+    for (const RisColumn& c : SchemaTables::ParseColumnDefinitions(action))
+        tables.AddColumn(table, c);
+    out += std::string("Table altered.") + kCrLf;
+}
+
+void RisSession::grant(const std::string& statement, bool revoke, std::string& out)
+{
+    size_t on = findKeyword(statement, "on");
+    size_t to = on == std::string::npos ? on : findKeyword(statement, revoke ? "from" : "to", on + 2);
+    if (to == std::string::npos)
+        RaiseRisError("RIS_E_SYNTAX_ERROR", revoke ? "\"revoke <privileges> on <table> from <user>\" expected."
+                                                   : "\"grant <privileges> on <table> to <user>\" expected.");
+    auto [schema, table] = qualified(TrimWhite(statement.substr(on + 2, to - on - 2)));
+    SqliteDb& db = Database(schema);
+    SchemaTables tables(db);
+    bool isView = db.QueryText("SELECT 1 FROM sqlite_master WHERE type = 'view' AND name = ?1 COLLATE NOCASE",
+                               {table})
+                      .has_value();
+    if (!tables.HasTable(table) && !isView)
+        RaiseRisError("RIS_E_UNKNOWN_RELATION", "Table or view '" + table + "' does not exist in schema '" + schema + "'.");
+    const std::string owner = Schema(schema).dbUser;
+    if (revoke) {
+        server_.DropGrants(owner, table);
+        out += std::string("Revoke succeeded.") + kCrLf;
+        return;
+    }
+    for (const std::string& g : RisSqlText::SplitTopLevel(statement.substr(to + 2)))
+        server_.AddGrant(owner, table, g);
+    out += std::string("Grant succeeded.") + kCrLf;
+}
+
+void RisSession::showSchemaNames(std::string& out)
+{
+    for (const RisSchemaEntry& s : server_.Schemas())
+        out += "Schema name:'" + s.name + "'" + kCrLf;
+}
+
+void RisSession::runSql(const std::string& statement, const std::string& verb, std::string& out)
+{
+    // The connection is the default schema's; without one, the schema the statement names first.
+    std::string connSchema = default_;
+    if (connSchema.empty()) {
+        RisSqlText::RewriteQualifiers(statement, [&](const std::string& w) {
+            if (connSchema.empty() && server_.FindSchema(w))
+                connSchema = ToLower(w);
+            return w + ".";
+        });
+    }
+    if (connSchema.empty())
+        requireDefault();
+    SqliteDb& db = Database(connSchema);
+    std::string sql = RisSqlText::RewriteQualifiers(statement, [&](const std::string& w) -> std::string {
+        const std::string s = ToLower(w);
+        if (s == connSchema)
+            return "";
+        if (!server_.FindSchema(s))
+            return w + ".";
+        if (!attached_[connSchema][s]) {
+            db.Run("ATTACH DATABASE ?1 AS " + RisSqlText::QuoteName(s), {server_.UserDatabasePath(Schema(s).dbUser)});
+            attached_[connSchema][s] = true;
+        }
+        return RisSqlText::QuoteName(s) + ".";
+    });
+    if (verb == "create index" || verb == "create unique") {
+        // "create [unique] index name on table (columns)"
+        auto tokens = RisSqlText::Significant(sql);
+        RisIndex idx;
+        size_t i = 1;
+        if (i < tokens.size() && EqualsNoCase(tokens[i].text, "unique")) {
+            idx.unique = true;
+            ++i;
+        }
+        size_t on = findKeyword(sql, "on");
+        size_t open = on == std::string::npos ? on : sql.find('(', on);
+        size_t close = open == std::string::npos ? open : RisSqlText::MatchingParen(sql, open);
+        if (i + 1 >= tokens.size() || !EqualsNoCase(tokens[i].text, "index") || close == std::string::npos)
+            RaiseRisError("RIS_E_SYNTAX_ERROR", "\"create [unique] index <name> on <table> (<columns>)\" expected.");
+        idx.name = tokens[i + 1].text;
+        idx.table = ToLower(TrimWhite(sql.substr(on + 2, open - on - 2)));
+        idx.columns = RisSqlText::SplitTopLevel(sql.substr(open + 1, close - open - 1));
+        SchemaTables(db).CreateIndex(idx);
+        out += std::string("Index created.") + kCrLf;
+        return;
+    }
+    try {
+        SqliteStatement st(db, sql);
+        if (verb == "select") {
+            WriteQueryResult(st, connSchema, statement, out);
+            return;
+        }
+        while (st.Step()) {
+        }
+    } catch (const AppError& e) {
+        if (e.source().rfind("RIS_E_", 0) == 0)
+            throw;
+        SchemaTables::RaiseTranslated(e, connSchema);
+    }
+    if (verb == "insert")
+        out += rows(db.Changes(), "inserted");
+    else if (verb == "update")
+        out += rows(db.Changes(), "updated");
+    else if (verb == "delete")
+        out += rows(db.Changes(), "deleted");
+    else if (verb == "create view")
+        out += std::string("View created.") + kCrLf;
+    else
+        out += std::string(verb == "drop view" ? "View dropped." : "Index dropped.") + kCrLf;
+}
+
+void RisSession::WriteQueryResult(SqliteStatement& st, const std::string& schema, const std::string& statement,
+                                  std::string& out)
+{
+    const int n = st.ColumnCount();
+    out += "Default schema " + schema + kCrLf;
+    out += "Query " + flatten(statement) + kCrLf;
+    out += "Columns " + std::to_string(n) + kCrLf;
+    out += std::string(kRisFrameWidth, '-') + kCrLf;
+    std::vector<std::string> names;
+    for (int c = 0; c < n; ++c)
+        names.push_back(ToLower(st.ColumnName(c)));
+    while (st.Step()) {
+        out += kCrLf;
+        for (int c = 0; c < n; ++c) {
+            bool quoted = false;
+            auto v = RisColumnType::StoredValueText(st, c, quoted);
+            out += names[c] + ": " + (v ? (quoted ? "'" + *v + "'" : *v) : std::string()) + kCrLf;
+        }
+    }
+    out += kCrLf;
+    out += std::string("End of Data Found") + kCrLf;
+}

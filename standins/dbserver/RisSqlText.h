@@ -1,0 +1,43 @@
+// Lexical handling of RIS statement texts for the stand-in clients: splitting a batch into
+// statements, words and tokens, and rewriting "schema.table" qualifiers.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct SqlToken {
+    enum class Kind { Word, String, Number, Symbol, Space };
+    Kind kind;
+    std::string text;
+};
+
+class RisSqlText {
+public:
+    // The statements of a batch text, split at ";" outside quotes, each trimmed of blanks and
+    // line ends; empty ones are left out. A last statement without ";" counts too.
+    static std::vector<std::string> SplitStatements(std::string_view text);
+
+    // Words, quoted strings ('...' with '' inside, "..." as one word), numbers, symbols and
+    // runs of white space.
+    static std::vector<SqlToken> Tokenize(std::string_view sql);
+    static std::string Join(const std::vector<SqlToken>& tokens);
+
+    // The tokens without white space.
+    static std::vector<SqlToken> Significant(std::string_view sql);
+
+    // Replaces every qualifier word followed by "." and a word: replace(word) gives the text
+    // that stands for "word." (empty drops the qualifier). Words inside strings stay.
+    static std::string RewriteQualifiers(std::string_view sql,
+                                         const std::function<std::string(const std::string&)>& replace);
+
+    // Splits the text between the outer parentheses at top-level commas; each piece trimmed.
+    static std::vector<std::string> SplitTopLevel(std::string_view text, char separator = ',');
+
+    // The position of the matching ")" for the "(" at open, or npos.
+    static size_t MatchingParen(std::string_view text, size_t open);
+
+    // An identifier as a SQLite quoted name.
+    static std::string QuoteName(std::string_view name);
+};

@@ -1,0 +1,222 @@
+// RIS tables over a user's SQLite file.
+#include "standins/dbserver/SchemaTables.h"
+
+#include "platform/AppError.h"
+#include "platform/TextUtil.h"
+#include "standins/dbserver/RisColumnType.h"
+#include "standins/dbserver/RisErrorBlock.h"
+#include "standins/dbserver/RisSqlText.h"
+
+namespace {
+
+std::string checkName(const std::string& column) { return "ck_" + column; }
+
+std::string columnSql(const RisColumn& c)
+{
+    auto type = RisColumnType::Parse(c.type);
+    std::string q = RisSqlText::QuoteName(c.name);
+    std::string sql = q + " " + c.type;
+    if (c.notNull)
+        sql += " NOT NULL";
+    sql += " CONSTRAINT " + RisSqlText::QuoteName(checkName(c.name)) + " CHECK (" + q + " IS NULL OR (" +
+           type->CheckExpression(q) + "))";
+    return sql;
+}
+
+void requireIdentifier(const std::string& name, const std::string& what)
+{
+    if (!IsIdentifier(name))
+        RaiseRisError("RIS_E_INV_NAME", "Invalid " + what + " name '" + name + "'.");
+}
+
+} // namespace
+
+std::vector<RisColumn> SchemaTables::ParseColumnDefinitions(std::string_view list)
+{
+    std::vector<RisColumn> columns;
+    for (const std::string& def : RisSqlText::SplitTopLevel(list)) {
+        std::string d = TrimWhite(def);
+        size_t blank = d.find_first_of(" \t");
+        if (d.empty() || blank == std::string::npos)
+            RaiseRisError("RIS_E_SYNTAX_ERROR", "Incomplete column definition '" + d + "'.");
+        RisColumn col;
+        col.name = ToLower(d.substr(0, blank));
+        requireIdentifier(col.name, "column");
+        std::string rest = TrimWhite(d.substr(blank));
+        // The type runs to the closing parenthesis of its arguments, else to the next blank;
+        // "double precision" is one type.
+        std::string typeText, tail;
+        size_t open = rest.find('(');
+        size_t nextBlank = rest.find_first_of(" \t");
+        if (open != std::string::npos && (nextBlank == std::string::npos || open < nextBlank ||
+                                          TrimWhite(rest.substr(nextBlank, open - nextBlank)).empty())) {
+            size_t close = RisSqlText::MatchingParen(rest, open);
+            if (close == std::string::npos)
+                RaiseRisError("RIS_E_SYNTAX_ERROR", "Missing ')' in the type of column '" + col.name + "'.");
+            typeText = rest.substr(0, close + 1);
+            tail = rest.substr(close + 1);
+        } else if (StartsWithNoCase(rest, "double precision")) {
+            typeText = rest.substr(0, 16);
+            tail = rest.substr(16);
+        } else {
+            typeText = rest.substr(0, nextBlank);
+            tail = nextBlank == std::string::npos ? "" : rest.substr(nextBlank);
+        }
+        auto type = RisColumnType::Parse(typeText);
+        if (!type)
+            RaiseRisError("RIS_E_INV_TYPE", "Invalid type '" + typeText + "' of column '" + col.name + "'.");
+        col.type = type->declared();
+        std::string t = ToLower(TrimWhite(tail));
+        if (t == "not null")
+            col.notNull = true;
+        else if (!t.empty() && t != "null")
+            RaiseRisError("RIS_E_SYNTAX_ERROR", "Unexpected '" + TrimWhite(tail) + "' after column '" + col.name + "'.");
+        columns.push_back(col);
+    }
+    if (columns.empty())
+        RaiseRisError("RIS_E_SYNTAX_ERROR", "A table needs at least one column.");
+    return columns;
+}
+
+bool SchemaTables::HasTable(const std::string& table)
+{
+    return db_.QueryText("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?1 COLLATE NOCASE",
+                         {table})
+        .has_value();
+}
+
+std::vector<std::string> SchemaTables::Tables()
+{
+    std::vector<std::string> list;
+    for (auto& r : db_.QueryRows("SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite%' "
+                                 "ORDER BY rowid"))
+        list.push_back(r[0].value_or(""));
+    return list;
+}
+
+std::vector<RisColumn> SchemaTables::Columns(const std::string& table)
+{
+    std::vector<RisColumn> cols;
+    for (auto& r : db_.QueryRows("SELECT name, type, \"notnull\" FROM pragma_table_info(?1)", {table}))
+        cols.push_back(RisColumn{r[0].value_or(""), r[1].value_or(""), r[2].value_or("0") == "1"});
+    return cols;
+}
+
+void SchemaTables::CreateTable(const std::string& table, const std::vector<RisColumn>& columns)
+{
+    const std::string t = ToLower(table);
+    requireIdentifier(t, "table");
+    if (HasTable(t))
+        RaiseRisError("RIS_E_TABLE_EXISTS", "Table '" + t + "' already exists.");
+    std::string sql = "CREATE TABLE " + RisSqlText::QuoteName(t) + " (";
+    for (size_t i = 0; i < columns.size(); ++i)
+        sql += (i ? ", " : "") + columnSql(columns[i]);
+    sql += ")";
+    try {
+        db_.Exec(sql);
+    } catch (const AppError& e) {
+        RaiseTranslated(e, "");
+    }
+}
+
+void SchemaTables::AddColumn(const std::string& table, const RisColumn& column)
+{
+    if (!HasTable(table))
+        RaiseRisError("RIS_E_UNKNOWN_RELATION", "Table '" + table + "' does not exist.");
+    if (column.notNull)
+        RaiseRisError("RIS_E_NOT_NULL_ADD", "A column added to a table cannot be NOT NULL.");
+    try {
+        db_.Exec("ALTER TABLE " + RisSqlText::QuoteName(table) + " ADD COLUMN " + columnSql(column));
+    } catch (const AppError& e) {
+        RaiseTranslated(e, "");
+    }
+}
+
+void SchemaTables::DropTable(const std::string& table)
+{
+    if (!HasTable(table))
+        RaiseRisError("RIS_E_UNKNOWN_RELATION", "Table '" + table + "' does not exist.");
+    db_.Exec("DROP TABLE " + RisSqlText::QuoteName(table));
+}
+
+void SchemaTables::DeleteRows(const std::string& table) { db_.Exec("DELETE FROM " + RisSqlText::QuoteName(table)); }
+
+long long SchemaTables::RowCount(const std::string& table)
+{
+    return std::stoll(db_.QueryText("SELECT count(*) FROM " + RisSqlText::QuoteName(table)).value_or("0"));
+}
+
+std::vector<RisIndex> SchemaTables::Indexes(const std::string& table)
+{
+    std::vector<RisIndex> list;
+    for (auto& r : db_.QueryRows("SELECT m.name, l.\"unique\" FROM sqlite_master m JOIN pragma_index_list(?1) l "
+                                 "ON l.name = m.name WHERE m.type = 'index' AND m.sql IS NOT NULL ORDER BY m.rowid",
+                                 {table})) {
+        RisIndex idx{r[0].value_or(""), ToLower(table), r[1].value_or("0") == "1", {}};
+        for (auto& c : db_.QueryRows("SELECT name FROM pragma_index_info(?1) ORDER BY seqno", {idx.name}))
+            idx.columns.push_back(c[0].value_or(""));
+        list.push_back(idx);
+    }
+    return list;
+}
+
+void SchemaTables::CreateIndex(const RisIndex& index)
+{
+    std::string sql = std::string("CREATE ") + (index.unique ? "UNIQUE " : "") + "INDEX " +
+                      RisSqlText::QuoteName(ToLower(index.name)) + " ON " + RisSqlText::QuoteName(index.table) + " (";
+    for (size_t i = 0; i < index.columns.size(); ++i)
+        sql += (i ? ", " : "") + RisSqlText::QuoteName(ToLower(index.columns[i]));
+    sql += ")";
+    try {
+        db_.Exec(sql);
+    } catch (const AppError& e) {
+        // Every failure of an index is reported under one name, which callers may pass over.
+        RaiseRisError("RIS_E_CREATE_INDEX", "Cannot create index '" + index.name + "' on table '" + index.table +
+                                                "': " + e.description());
+    }
+}
+
+std::vector<RisView> SchemaTables::Views()
+{
+    std::vector<RisView> list;
+    for (auto& r : db_.QueryRows("SELECT name, sql FROM sqlite_master WHERE type = 'view' ORDER BY rowid")) {
+        std::string sql = r[1].value_or("");
+        sql = ReplaceAll(ReplaceAll(sql, "\r", " "), "\n", " ");
+        list.push_back(RisView{r[0].value_or(""), sql});
+    }
+    return list;
+}
+
+void SchemaTables::CreateView(const std::string& statement)
+{
+    try {
+        db_.Exec(statement);
+    } catch (const AppError& e) {
+        RaiseTranslated(e, "");
+    }
+}
+
+void SchemaTables::RaiseTranslated(const AppError& e, const std::string& schema)
+{
+    const std::string& m = e.description();
+    const std::string in = schema.empty() ? std::string() : " in schema '" + schema + "'";
+    auto after = [&](std::string_view prefix) { return Trim(m.substr(m.find(prefix) + prefix.size())); };
+    if (m.find("no such table: ") != std::string::npos)
+        RaiseRisError("RIS_E_UNKNOWN_RELATION", "Table or view '" + after("no such table: ") + "' does not exist" + in + ".");
+    if (m.find("no such column: ") != std::string::npos)
+        RaiseRisError("RIS_E_UNKNOWN_COLUMN", "Column '" + after("no such column: ") + "' does not exist" + in + ".");
+    if (m.find("already exists") != std::string::npos)
+        RaiseRisError("RIS_E_TABLE_EXISTS", m + ".");
+    if (m.find("CHECK constraint failed: ck_") != std::string::npos)
+        RaiseRisError("RIS_E_INV_VALUE",
+                      "A value does not fit the type of column '" + after("CHECK constraint failed: ck_") + "'.");
+    if (m.find("NOT NULL constraint failed") != std::string::npos)
+        RaiseRisError("RIS_E_NULL_VALUE", "A NULL value is not allowed: " + m + ".");
+    if (m.find("UNIQUE constraint failed") != std::string::npos)
+        RaiseRisError("RIS_E_DUP_KEY", "Duplicate value in a unique index: " + m + ".");
+    if (m.find("syntax error") != std::string::npos || m.find("incomplete input") != std::string::npos)
+        RaiseRisError("RIS_E_SYNTAX_ERROR", "Syntax error: " + m + ".");
+    if (m.find("database is locked") != std::string::npos)
+        RaiseRisError("RIS_E_DB_LOCKED", "The database is in use by another program.");
+    RaiseRisError("RIS_E_DATABASE_ERROR", m);
+}

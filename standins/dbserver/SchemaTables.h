@@ -1,0 +1,59 @@
+// The tables, columns, indexes and views of one database user's SQLite file, seen with their
+// RIS definitions: RIS DDL turned into SQLite with the declared types kept, and SQLite
+// failures turned into RIS errors.
+#pragma once
+
+#include "platform/AppError.h"
+#include "standins/dbserver/SqliteDb.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct RisColumn {
+    std::string name; // lower case
+    std::string type; // declared, normalised (RisColumnType::declared)
+    bool notNull = false;
+};
+
+struct RisIndex {
+    std::string name;
+    std::string table;
+    bool unique = false;
+    std::vector<std::string> columns;
+};
+
+struct RisView {
+    std::string name;
+    std::string definition; // the whole "create view ..." statement on one line
+};
+
+class SchemaTables {
+public:
+    explicit SchemaTables(SqliteDb& db) : db_(db) {}
+
+    // Parses "a int, b char(10) not null" into columns; raises RIS_E_INV_TYPE or
+    // RIS_E_SYNTAX_ERROR.
+    static std::vector<RisColumn> ParseColumnDefinitions(std::string_view list);
+
+    bool HasTable(const std::string& table);
+    std::vector<std::string> Tables(); // in order of creation
+    std::vector<RisColumn> Columns(const std::string& table);
+    void CreateTable(const std::string& table, const std::vector<RisColumn>& columns);
+    void AddColumn(const std::string& table, const RisColumn& column);
+    void DropTable(const std::string& table);
+    void DeleteRows(const std::string& table);
+    long long RowCount(const std::string& table);
+
+    std::vector<RisIndex> Indexes(const std::string& table);
+    void CreateIndex(const RisIndex& index);
+    std::vector<RisView> Views();
+    // Runs "create view ..." as given; raises the translated error.
+    void CreateView(const std::string& statement);
+
+    // A SQLite failure as the RIS error a client reports (raises).
+    [[noreturn]] static void RaiseTranslated(const AppError& sqliteError, const std::string& schema);
+
+private:
+    SqliteDb& db_;
+};

@@ -1,0 +1,140 @@
+// SQLite connection and statement wrappers of the stand-in server.
+#include "standins/dbserver/SqliteDb.h"
+
+#include "platform/AppError.h"
+
+#include <sqlite3.h>
+
+SqliteDb::SqliteDb(const std::string& hostPath) : path_(hostPath)
+{
+    int rc = sqlite3_open_v2(hostPath.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    if (rc != SQLITE_OK) {
+        std::string msg = db_ ? sqlite3_errmsg(db_) : "out of memory";
+        sqlite3_close(db_);
+        db_ = nullptr;
+        throw AppError(rc, "SqliteDb", "Cannot open database '" + hostPath + "': " + msg);
+    }
+    // Several stand-in programs may work on one user's file one after another or at once.
+    sqlite3_busy_timeout(db_, 30000);
+}
+
+SqliteDb::~SqliteDb()
+{
+    if (db_)
+        sqlite3_close_v2(db_);
+}
+
+void SqliteDb::RaiseLastError(const std::string& context) const
+{
+    throw AppError(sqlite3_errcode(db_), context, sqlite3_errmsg(db_));
+}
+
+void SqliteDb::Exec(const std::string& sql)
+{
+    char* err = nullptr;
+    int rc = sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &err);
+    if (rc != SQLITE_OK) {
+        std::string msg = err ? err : sqlite3_errmsg(db_);
+        sqlite3_free(err);
+        throw AppError(rc, "SqliteDb", msg);
+    }
+}
+
+long long SqliteDb::Changes() const { return sqlite3_changes64(db_); }
+
+void SqliteDb::Run(const std::string& sql, const std::vector<std::string>& params)
+{
+    SqliteStatement st(*this, sql);
+    for (size_t i = 0; i < params.size(); ++i)
+        st.BindText(static_cast<int>(i) + 1, params[i]);
+    while (st.Step()) {
+    }
+}
+
+std::optional<std::string> SqliteDb::QueryText(const std::string& sql, const std::vector<std::string>& params)
+{
+    SqliteStatement st(*this, sql);
+    for (size_t i = 0; i < params.size(); ++i)
+        st.BindText(static_cast<int>(i) + 1, params[i]);
+    if (!st.Step() || st.ColumnStorage(0) == SQLITE_NULL)
+        return std::nullopt;
+    return st.ColumnText(0);
+}
+
+std::vector<std::vector<std::optional<std::string>>> SqliteDb::QueryRows(const std::string& sql,
+                                                                        const std::vector<std::string>& params)
+{
+    SqliteStatement st(*this, sql);
+    for (size_t i = 0; i < params.size(); ++i)
+        st.BindText(static_cast<int>(i) + 1, params[i]);
+    std::vector<std::vector<std::optional<std::string>>> rows;
+    while (st.Step()) {
+        std::vector<std::optional<std::string>> row;
+        for (int c = 0; c < st.ColumnCount(); ++c) {
+            if (st.ColumnStorage(c) == SQLITE_NULL)
+                row.emplace_back(std::nullopt);
+            else
+                row.emplace_back(st.ColumnText(c));
+        }
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
+SqliteStatement::SqliteStatement(SqliteDb& db, const std::string& sql) : db_(db)
+{
+    if (sqlite3_prepare_v2(db.Handle(), sql.c_str(), static_cast<int>(sql.size()), &stmt_, nullptr) != SQLITE_OK)
+        db.RaiseLastError("SqliteStatement");
+}
+
+SqliteStatement::~SqliteStatement() { sqlite3_finalize(stmt_); }
+
+void SqliteStatement::BindText(int index, const std::string& value)
+{
+    sqlite3_bind_text(stmt_, index, value.data(), static_cast<int>(value.size()), SQLITE_TRANSIENT);
+}
+
+void SqliteStatement::BindNull(int index) { sqlite3_bind_null(stmt_, index); }
+
+bool SqliteStatement::Step()
+{
+    if (!stmt_)
+        return false; // an empty statement (only blanks or a comment)
+    int rc = sqlite3_step(stmt_);
+    if (rc == SQLITE_ROW)
+        return true;
+    if (rc == SQLITE_DONE)
+        return false;
+    db_.RaiseLastError("SqliteStatement");
+}
+
+void SqliteStatement::Reset()
+{
+    sqlite3_reset(stmt_);
+    sqlite3_clear_bindings(stmt_);
+}
+
+int SqliteStatement::ColumnCount() const { return stmt_ ? sqlite3_column_count(stmt_) : 0; }
+
+std::string SqliteStatement::ColumnName(int i) const
+{
+    const char* n = sqlite3_column_name(stmt_, i);
+    return n ? n : "";
+}
+
+std::string SqliteStatement::ColumnDeclType(int i) const
+{
+    const char* t = sqlite3_column_decltype(stmt_, i);
+    return t ? t : "";
+}
+
+int SqliteStatement::ColumnStorage(int i) const { return sqlite3_column_type(stmt_, i); }
+long long SqliteStatement::ColumnInt(int i) const { return sqlite3_column_int64(stmt_, i); }
+double SqliteStatement::ColumnDouble(int i) const { return sqlite3_column_double(stmt_, i); }
+
+std::string SqliteStatement::ColumnText(int i) const
+{
+    const unsigned char* t = sqlite3_column_text(stmt_, i);
+    int n = sqlite3_column_bytes(stmt_, i);
+    return t ? std::string(reinterpret_cast<const char*>(t), static_cast<size_t>(n)) : std::string();
+}

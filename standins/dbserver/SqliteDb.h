@@ -1,0 +1,72 @@
+// A small owning wrapper of one SQLite connection for the stand-in server: statements,
+// prepared queries and errors as AppError with SQLite's own message.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+class SqliteStatement;
+
+class SqliteDb {
+public:
+    // Opens (and creates) the database file at the host path. Raises AppError(sqlite code,
+    // "SqliteDb", message) when it cannot be opened.
+    explicit SqliteDb(const std::string& hostPath);
+    ~SqliteDb();
+    SqliteDb(const SqliteDb&) = delete;
+    SqliteDb& operator=(const SqliteDb&) = delete;
+
+    // Runs one or more statements without results. Raises on failure.
+    void Exec(const std::string& sql);
+    // Rows changed by the last INSERT, UPDATE or DELETE.
+    long long Changes() const;
+    sqlite3* Handle() const { return db_; }
+    const std::string& Path() const { return path_; }
+
+    // The first column of the first row as text, or nothing when there is no row or it is NULL.
+    std::optional<std::string> QueryText(const std::string& sql, const std::vector<std::string>& params = {});
+    // Every row of a query as texts (NULL as empty optional).
+    std::vector<std::vector<std::optional<std::string>>> QueryRows(const std::string& sql,
+                                                                  const std::vector<std::string>& params = {});
+    // Runs a statement with text parameters bound to ?1, ?2, ...
+    void Run(const std::string& sql, const std::vector<std::string>& params);
+
+    [[noreturn]] void RaiseLastError(const std::string& context) const;
+
+private:
+    sqlite3* db_ = nullptr;
+    std::string path_;
+};
+
+// One prepared statement; finalised when it goes out of scope.
+class SqliteStatement {
+public:
+    SqliteStatement(SqliteDb& db, const std::string& sql);
+    ~SqliteStatement();
+    SqliteStatement(const SqliteStatement&) = delete;
+    SqliteStatement& operator=(const SqliteStatement&) = delete;
+
+    void BindText(int index, const std::string& value); // 1-based
+    void BindNull(int index);
+    // True while a row is available; false at the end. Raises on failure.
+    bool Step();
+    void Reset();
+    int ColumnCount() const;
+    std::string ColumnName(int i) const;
+    // The declared type of the column the result column comes from; empty for expressions.
+    std::string ColumnDeclType(int i) const;
+    // SQLITE_INTEGER, SQLITE_FLOAT, SQLITE_TEXT, SQLITE_BLOB or SQLITE_NULL.
+    int ColumnStorage(int i) const;
+    long long ColumnInt(int i) const;
+    double ColumnDouble(int i) const;
+    std::string ColumnText(int i) const;
+    sqlite3_stmt* Handle() const { return stmt_; }
+
+private:
+    SqliteDb& db_;
+    sqlite3_stmt* stmt_ = nullptr;
+};
