@@ -257,6 +257,15 @@ void DbServer::DropGrants(const std::string& dbUser, const std::string& table)
     catalogue_->Run("DELETE FROM grants WHERE db_user = ?1 AND table_name = ?2", {ToUpper(dbUser), ToLower(table)});
 }
 
+std::vector<std::string> DbServer::GrantedTables(const std::string& dbUser)
+{
+    std::vector<std::string> list;
+    for (auto& r : catalogue_->QueryRows("SELECT DISTINCT table_name FROM grants WHERE db_user = ?1 ORDER BY table_name",
+                                         {ToUpper(dbUser)}))
+        list.push_back(r[0].value_or(""));
+    return list;
+}
+
 std::string DbServer::UserDatabasePath(const std::string& user) const
 {
     return root_ + "/db/users/" + ToLower(Trim(user)) + ".db";

@@ -79,6 +79,8 @@ public:
     void AddGrant(const std::string& dbUser, const std::string& table, const std::string& grantee);
     std::vector<std::string> GrantsOn(const std::string& dbUser, const std::string& table);
     void DropGrants(const std::string& dbUser, const std::string& table);
+    // The tables of the user that have grants recorded.
+    std::vector<std::string> GrantedTables(const std::string& dbUser);
 
     // The SQLite file of a user's tables, and a connection to it (created when missing).
     std::string UserDatabasePath(const std::string& user) const;

@@ -41,7 +41,8 @@ std::optional<RisColumnType> RisColumnType::Parse(std::string_view text)
     }
     RisColumnType type;
     std::vector<std::string> parts = args.empty() ? std::vector<std::string>{} : Split(args, ",");
-    if (word == "char" || word == "character" || word == "varchar") {
+    // Only the words the dump readers know: every other word would be read back as text.
+    if (word == "char") {
         type.kind_ = Kind::Char;
         if (parts.size() > 1 || (parts.size() == 1 && (!parseInt(parts[0], type.length_) || type.length_ < 1)))
             return std::nullopt;
@@ -49,11 +50,11 @@ std::optional<RisColumnType> RisColumnType::Parse(std::string_view text)
         type.kind_ = Kind::SmallInt;
     } else if (word == "int" || word == "integer") {
         type.kind_ = Kind::Int;
-    } else if (word == "double" || word == "double precision" || word == "float") {
+    } else if (word == "double") {
         type.kind_ = Kind::Double;
     } else if (word == "real") {
         type.kind_ = Kind::Real;
-    } else if (word == "decimal" || word == "numeric" || word == "dec") {
+    } else if (word == "decimal") {
         type.kind_ = Kind::Decimal;
         int precision = 0;
         if (parts.size() > 2 || (!parts.empty() && !parseInt(parts[0], precision)) ||

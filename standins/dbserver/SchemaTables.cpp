@@ -43,8 +43,7 @@ std::vector<RisColumn> SchemaTables::ParseColumnDefinitions(std::string_view lis
         col.name = ToLower(d.substr(0, blank));
         requireIdentifier(col.name, "column");
         std::string rest = TrimWhite(d.substr(blank));
-        // The type runs to the closing parenthesis of its arguments, else to the next blank;
-        // "double precision" is one type.
+        // The type runs to the closing parenthesis of its arguments, else to the next blank.
         std::string typeText, tail;
         size_t open = rest.find('(');
         size_t nextBlank = rest.find_first_of(" \t");
@@ -55,9 +54,6 @@ std::vector<RisColumn> SchemaTables::ParseColumnDefinitions(std::string_view lis
                 RaiseRisError("RIS_E_SYNTAX_ERROR", "Missing ')' in the type of column '" + col.name + "'.");
             typeText = rest.substr(0, close + 1);
             tail = rest.substr(close + 1);
-        } else if (StartsWithNoCase(rest, "double precision")) {
-            typeText = rest.substr(0, 16);
-            tail = rest.substr(16);
         } else {
             typeText = rest.substr(0, nextBlank);
             tail = nextBlank == std::string::npos ? "" : rest.substr(nextBlank);
@@ -98,7 +94,7 @@ std::vector<RisColumn> SchemaTables::Columns(const std::string& table)
 {
     std::vector<RisColumn> cols;
     for (auto& r : db_.QueryRows("SELECT name, type, \"notnull\" FROM pragma_table_info(?1)", {table}))
-        cols.push_back(RisColumn{r[0].value_or(""), r[1].value_or(""), r[2].value_or("0") == "1"});
+        cols.push_back(RisColumn{r[0].value_or(""), ToLower(r[1].value_or("")), r[2].value_or("0") == "1"});
     return cols;
 }
 

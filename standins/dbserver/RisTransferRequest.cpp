@@ -1,0 +1,115 @@
+// Parsing of unload and load requests.
+#include "standins/dbserver/RisTransferRequest.h"
+
+#include "platform/TextUtil.h"
+#include "standins/dbserver/RisErrorBlock.h"
+
+bool RisTableList::Contains(const std::string& table) const
+{
+    if (all)
+        return true;
+    for (const std::string& n : names)
+        if (EqualsNoCase(n, table))
+            return true;
+    return false;
+}
+
+std::string RisTableList::ConditionFor(const std::string& table) const
+{
+    for (size_t i = 0; i < names.size(); ++i)
+        if (EqualsNoCase(names[i], table))
+            return i < conditions.size() ? conditions[i] : std::string();
+    return {};
+}
+
+std::vector<std::string> RisTransferRequest::SplitWords(std::string_view line)
+{
+    std::vector<std::string> words;
+    size_t i = 0;
+    while (i < line.size()) {
+        char c = line[i];
+        if (c == ' ' || c == '\t' || c == '\r' || c == '\n') {
+            ++i;
+            continue;
+        }
+        size_t start = i;
+        if (c == '"') {
+            size_t close = line.find('"', i + 1);
+            i = close == std::string_view::npos ? line.size() : close + 1;
+        } else {
+            while (i < line.size() && line[i] != ' ' && line[i] != '\t' && line[i] != '\r' && line[i] != '\n')
+                ++i;
+        }
+        words.emplace_back(line.substr(start, i - start));
+    }
+    return words;
+}
+
+namespace {
+
+bool isSection(const std::string& w)
+{
+    const std::string l = ToLower(w);
+    return l == "view" || l == "index" || l == "grant";
+}
+
+// Reads a list from position i up to the next section word; with conditions, a name may be
+// followed by where "<condition>".
+RisTableList readList(const std::vector<std::string>& w, size_t& i, bool withConditions)
+{
+    RisTableList list;
+    list.given = true;
+    while (i < w.size() && !isSection(w[i])) {
+        std::string word = w[i++];
+        if (EqualsNoCase(word, "all")) {
+            list.all = true;
+            continue;
+        }
+        if (withConditions && EqualsNoCase(word, "where") && !list.names.empty() && i < w.size()) {
+            std::string cond = w[i++];
+            if (cond.size() >= 2 && cond.front() == '"' && cond.back() == '"')
+                cond = cond.substr(1, cond.size() - 2);
+            list.conditions.back() = Trim(cond);
+            continue;
+        }
+        list.names.push_back(ToLower(word));
+        list.conditions.emplace_back();
+    }
+    if (!list.all && list.names.empty())
+        RaiseRisError("RIS_E_SYNTAX_ERROR", "A table list (\"all\" or table names) is missing.");
+    return list;
+}
+
+} // namespace
+
+RisTransferRequest RisTransferRequest::Parse(const std::vector<std::string>& w)
+{
+    RisTransferRequest r;
+    size_t i = 0;
+    if (w.empty())
+        RaiseRisError("RIS_E_SYNTAX_ERROR", "No schema name given.");
+    r.schema = ToLower(w[i++]);
+    if (i < w.size() && (EqualsNoCase(w[i], "clear") || EqualsNoCase(w[i], "new")))
+        r.mode = ToLower(w[i++]);
+    if (i >= w.size() || !EqualsNoCase(w[i], "table"))
+        RaiseRisError("RIS_E_SYNTAX_ERROR", "\"table\" expected after the schema name " + r.schema + ".");
+    ++i;
+    if (i < w.size() && EqualsNoCase(w[i], "with")) {
+        ++i;
+        if (i < w.size() && EqualsNoCase(w[i], "var")) {
+            r.variable = true;
+            ++i;
+        }
+        if (i >= w.size() || !EqualsNoCase(w[i], "data"))
+            RaiseRisError("RIS_E_SYNTAX_ERROR", "\"data\" expected after \"table with\".");
+        ++i;
+        r.withData = true;
+    }
+    r.tables = readList(w, i, true);
+    while (i < w.size()) {
+        const std::string section = ToLower(w[i++]);
+        RisTableList list = readList(w, i, false);
+        (section == "view" ? r.views : section == "index" ? r.indexes : r.grants) = list;
+    }
+    return r;
+}

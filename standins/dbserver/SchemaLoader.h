@@ -1,0 +1,43 @@
+// The load of the stand-in RIS client: reads a dump in the system's format and puts its
+// tables, rows, views, indexes and grants into a schema. "clear" replaces tables that exist,
+// "new" refuses them, no mode word appends to them. Rows that do not fit their table go to
+// the bad file; the rows are committed every commitCount rows.
+#pragma once
+
+#include "platform/AppError.h"
+#include "standins/dbserver/RisSession.h"
+#include "standins/dbserver/RisTransferRequest.h"
+
+#include <string>
+
+class LockedOutputFile;
+
+struct LoadCounts {
+    long tables = 0;
+    long long rowsLoaded = 0;
+    long long rowsRejected = 0;
+    int errors = 0; // RIS errors reported (index failures included)
+};
+
+class SchemaLoader {
+public:
+    // badFile and log may be null. console receives progress lines and the framed block of
+    // every RIS error; log receives the same progress lines.
+    SchemaLoader(RisSession& session, LockedOutputFile* badFile, LockedOutputFile* log)
+        : session_(session), bad_(badFile), log_(log)
+    {
+    }
+
+    // Loads the dump (Windows path). An empty request schema takes the dump's schema line.
+    // Raises the RIS error that stops the whole load (unknown schema, unreadable dump).
+    LoadCounts Load(const RisTransferRequest& request, const std::string& dumpFile, long commitCount,
+                    std::string& console);
+
+private:
+    void report(const std::string& line, std::string& console);
+    void reportError(const AppError& e, std::string& console, LoadCounts& counts);
+
+    RisSession& session_;
+    LockedOutputFile* bad_;
+    LockedOutputFile* log_;
+};

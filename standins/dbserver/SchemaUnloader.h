@@ -1,0 +1,22 @@
+// The unload of the stand-in RIS client: writes the tables of a schema as the request asks
+// into a dump file in the system's format: the "create schema " line, per table its
+// definition and (with data) its rows in the variable or fixed layout, then views, indexes
+// and grants, then the end-of-schema line.
+#pragma once
+
+#include "standins/dbserver/RisSession.h"
+#include "standins/dbserver/RisTransferRequest.h"
+
+#include <string>
+
+class SchemaUnloader {
+public:
+    explicit SchemaUnloader(RisSession& session) : session_(session) {}
+
+    // Writes the dump to the Windows path dumpFile and appends progress lines to console.
+    // Raises the RIS error that stops the unload (unknown schema or table, a bad condition).
+    void Unload(const RisTransferRequest& request, const std::string& dumpFile, std::string& console);
+
+private:
+    RisSession& session_;
+};

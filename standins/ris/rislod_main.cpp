@@ -1,0 +1,74 @@
+// rislod.exe: the RIS load client. "-i <dump> [-l <log>] [-b <bad file>] [-c <commit count>]
+// -s <schema> [clear|new] table with data <tables> ...": loads the dump into the schema.
+#include "platform/TextUtil.h"
+#include "standins/dbserver/DbServer.h"
+#include "standins/dbserver/LockedOutputFile.h"
+#include "standins/dbserver/RisErrorBlock.h"
+#include "standins/dbserver/RisSession.h"
+#include "standins/dbserver/RisTransferRequest.h"
+#include "standins/dbserver/SchemaLoader.h"
+
+#include <cstdlib>
+#include <iostream>
+#include <memory>
+
+int main(int argc, char** argv)
+{
+    std::string input, logFile, badFile;
+    long commitCount = 0;
+    std::vector<std::string> words;
+    bool haveS = false;
+    for (int i = 1; i < argc; ++i) {
+        std::string a = argv[i];
+        if (haveS)
+            words.push_back(a);
+        else if (EqualsNoCase(a, "-i") && i + 1 < argc)
+            input = argv[++i];
+        else if (EqualsNoCase(a, "-l") && i + 1 < argc)
+            logFile = argv[++i];
+        else if (EqualsNoCase(a, "-b") && i + 1 < argc)
+            badFile = argv[++i];
+        else if (EqualsNoCase(a, "-c") && i + 1 < argc)
+            commitCount = std::atol(argv[++i]);
+        else if (EqualsNoCase(a, "-s"))
+            haveS = true;
+        else if (EqualsNoCase(a, "-m") && i + 1 < argc)
+            ++i;
+        else if (a.rfind("-", 0) != 0)
+            words.push_back(a);
+    }
+    if (!haveS)
+        words.insert(words.begin(), std::string()); // the schema comes from the dump
+    std::string console = "RIS load utility\r\n";
+    int rc = 0;
+    std::unique_ptr<LockedOutputFile> log, bad;
+    try {
+        // Both files exist after every run, also when the load cannot start.
+        if (!logFile.empty())
+            log = std::make_unique<LockedOutputFile>(logFile);
+        if (!badFile.empty())
+            bad = std::make_unique<LockedOutputFile>(badFile);
+        if (input.empty())
+            RaiseRisError("RIS_E_SYNTAX_ERROR", "No dump file given (-i).");
+        RisTransferRequest request = RisTransferRequest::Parse(words);
+        if (!request.withData && !request.tables.given)
+            RaiseRisError("RIS_E_SYNTAX_ERROR", "\"table with data <tables>\" expected.");
+        DbServer server(DbServer::EnvironmentRoot());
+        RisSession session(server);
+        LoadCounts counts = SchemaLoader(session, bad.get(), log.get()).Load(request, input, commitCount, console);
+        rc = counts.errors ? 1 : 0;
+        console += "Load complete.\r\n";
+    } catch (const AppError& e) {
+        const std::string block = FormatRisErrorBlock(e);
+        console += block;
+        if (log)
+            log->Write(block);
+        rc = 1;
+    }
+    if (log)
+        log->Close();
+    if (bad)
+        bad->Close();
+    std::cout << console;
+    return rc;
+}
