@@ -1,0 +1,244 @@
+// The stand-in environment builder.
+#include "standins/dbserver/StandInEnvironment.h"
+
+#include "dbaccess/DumpReader.h"
+#include "platform/AppError.h"
+#include "platform/Environment.h"
+#include "platform/RegistryStore.h"
+#include "platform/TextUtil.h"
+#include "platform/WinPath.h"
+#include "standins/dbserver/DbServer.h"
+#include "standins/dbserver/RisErrorBlock.h"
+#include "standins/dbserver/RisSession.h"
+#include "standins/dbserver/RisTransferRequest.h"
+#include "standins/dbserver/SchemaLoader.h"
+
+#include <filesystem>
+#include <fstream>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const char* kOwn = "StandInEnvironment::Build";
+
+// Runs the builder's steps with the root as the process's stand-in root, so that every
+// Windows path and the registry store land below it.
+class RootScope {
+public:
+    explicit RootScope(const std::string& root) : old_(GetEnvVar("TARNWICK_ROOT")), had_(!old_.empty())
+    {
+        SetEnvVar("TARNWICK_ROOT", root);
+    }
+    ~RootScope()
+    {
+        if (had_)
+            SetEnvVar("TARNWICK_ROOT", old_);
+        else
+            ::unsetenv("TARNWICK_ROOT");
+    }
+
+private:
+    std::string old_;
+    bool had_;
+};
+
+void writeFileIfMissing(const std::string& winPath, const std::string& content)
+{
+    const std::string host = HostPath(winPath);
+    if (fs::exists(host))
+        return;
+    fs::create_directories(fs::path(host).parent_path());
+    std::ofstream f(host, std::ios::binary);
+    f << content;
+    if (!f)
+        RaiseError(kOwn, "Cannot write '" + winPath + "'");
+}
+
+// A program of the environment: a link to the built stand-in, so that a rebuild is seen.
+void linkProgram(const std::string& winPath, const std::string& target)
+{
+    const std::string host = HostPath(winPath);
+    fs::create_directories(fs::path(host).parent_path());
+    std::error_code ec;
+    fs::remove(host, ec);
+    fs::create_symlink(target, host, ec);
+    if (ec) {
+        fs::copy_file(target, host, fs::copy_options::overwrite_existing, ec);
+        if (ec)
+            RaiseError(kOwn, "Cannot place '" + winPath + "': " + ec.message());
+    }
+}
+
+void buildRegistry(std::string& report)
+{
+    RegistryStore local;
+    if (local.Load() == RegistryStore::LoadResult::Failed)
+        RaiseError(kOwn, "Cannot read the registry of this computer");
+    const std::string ris = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Intergraph\\RIS\\05.04";
+    local.SetValue(ris, "PathName", RegistryData::Text(StandInEnvironment::kRisDir));
+    local.SetValue(ris, "Version", RegistryData::Text("05.04.00.00"));
+    const std::string mstn = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Bentley\\MicroStation\\07.01";
+    local.SetValue(mstn, "PathName", RegistryData::Text(StandInEnvironment::kMicroStation));
+    local.SetValue(mstn, "Version", RegistryData::Text("07.01.05.03"));
+    const std::string intl = "HKEY_CURRENT_USER\\Control Panel\\International";
+    if (!local.Value(intl, "sDecimal"))
+        local.SetValue(intl, "sDecimal", RegistryData::Text("."));
+    if (!local.Value(intl, "sThousand"))
+        local.SetValue(intl, "sThousand", RegistryData::Text(","));
+    if (!local.Save())
+        RaiseError(kOwn, "Cannot write the registry of this computer");
+
+    RegistryStore server(StandInEnvironment::kFileServer);
+    if (server.Load() == RegistryStore::LoadResult::Failed)
+        RaiseError(kOwn, "Cannot read the registry of the file server");
+    server.SetValue("HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\lanmanserver\\Shares", "pds",
+                    RegistryData::MultiText({"CSCFlags=0", "MaxUses=4294967295", "Path=D:\\pds", "Permissions=0",
+                                             "Remark=PDS projects", "Type=0"}));
+    if (!server.Save())
+        RaiseError(kOwn, "Cannot write the registry of the file server");
+    report += "Registry: RIS client, MicroStation, regional settings; shares of " +
+              std::string(StandInEnvironment::kFileServer) + "\n";
+}
+
+void buildPrograms(const StandInEnvironmentOptions& options, std::string& report)
+{
+    const std::string bin = std::string(StandInEnvironment::kRisDir) + "\\BIN\\";
+    for (const char* prog : {"risbatch.exe", "risunlod.exe", "rislod.exe", "risclnsr.exe"}) {
+        const std::string target = options.binDir + "/" + prog;
+        if (!fs::exists(target))
+            RaiseError(kOwn, "The stand-in program '" + target + "' is not built");
+        linkProgram(bin + prog, target);
+    }
+    const std::string svrmgr = options.binDir + "/svrmgr30.exe";
+    if (fs::exists(svrmgr))
+        linkProgram(StandInEnvironment::kServerManager, svrmgr);
+    for (const char* ustation : {"ustation.exe", "ustation"}) {
+        const std::string target = options.binDir + "/" + ustation;
+        if (fs::exists(target)) {
+            linkProgram(StandInEnvironment::kMicroStation, target);
+            break;
+        }
+    }
+    // The design system's 2D batch: says what it does for the project it is given.
+    writeFileIfMissing(std::string(StandInEnvironment::kPds2dDir) + "\\mscode.bat",
+                       "echo PDS2D MS code run for project %1\r\n"
+                       "echo MS code tables of project %1 updated\r\n");
+    fs::create_directories(HostPath(StandInEnvironment::kDumpDir));
+    fs::create_directories(HostPath("W:\\pdsdef"));
+    report += "Programs: RIS clients in " + bin + ", " + StandInEnvironment::kServerManager + ", mscode.bat\n";
+}
+
+void buildServer(const std::string& hostRoot, std::string& report)
+{
+    DbServer server(hostRoot);
+    for (auto [user, password] : {std::pair{"DBOPER", "WQ4ZTK9"}, std::pair{"DBADMIN", "TPXW9KA2"}})
+        if (!server.FindUser(user)) {
+            server.SetUserPassword(user, password);
+            server.GrantPrivilege(user, "DBA");
+            server.GrantPrivilege(user, "CONNECT");
+        }
+    writeFileIfMissing(StandInEnvironment::kParamsFile, "ROOT=" + hostRoot + "\r\n");
+    report += "Database " + server.DatabaseName() + ": administrators DBOPER and DBADMIN, parameters file " +
+              StandInEnvironment::kParamsFile + "\n";
+}
+
+// One database user and RIS schema of the project, loaded from its dump.
+void loadSchema(DbServer& server, const std::string& schema, const std::string& dump, std::string& report)
+{
+    server.SetUserPassword(schema, schema);
+    server.SetUserTablespace(schema, "USER_DATA", false);
+    server.SetUserTablespace(schema, "TEMPORARY_DATA", true);
+    for (const char* p : {"CONNECT", "RESOURCE"})
+        server.GrantPrivilege(schema, p);
+    RisSession session(server);
+    std::string out;
+    session.Execute("create schema " + schema + " on database (oracle, dbname " + server.DatabaseName() +
+                        ", osuser svcacct.k4t2p , dir d:\\orant, ostype nt, remote (tcp 127.0.0.1)) user " + schema +
+                        "." + schema + "@" + server.DatabaseName(),
+                    out);
+    RisTransferRequest request = RisTransferRequest::Parse(RisTransferRequest::SplitWords(
+        schema + " clear table with data all view all index all grant all"));
+    std::string console;
+    LoadCounts counts = SchemaLoader(session, nullptr, nullptr).Load(request, WinPathFromHost(dump), 1000, console);
+    if (counts.errors || counts.rowsRejected)
+        RaiseError(kOwn, "The sample dump '" + dump + "' did not load cleanly:\n" + console);
+    report += "Schema " + schema + ": " + std::to_string(counts.tables) + " tables, " +
+              std::to_string(counts.rowsLoaded) + " rows\n";
+}
+
+// The design files the project tables name: every row of pdtable_102, 113 and 121 with a
+// location gets its file on the file server, plus the project directory's seed and area files.
+void buildFiles(DbServer& server, const std::string& project, std::string& report)
+{
+    RisSession session(server);
+    SqliteDb& db = session.Database("pd_" + project);
+    long files = 0;
+    auto place = [&](const std::string& node, const std::string& path, const std::string& file, const std::string& what) {
+        if (Trim(node).empty() || Trim(path).empty() || Trim(file).empty())
+            return;
+        std::string dir = ReplaceAll(Trim(path), "/", "\\");
+        if (dir.size() >= 3 && dir[1] == ':')
+            dir = dir.substr(2); // below the share of the drive's "pds" folder
+        if (StartsWithNoCase(dir, "\\pds"))
+            dir = dir.substr(4);
+        const std::string win = "\\\\" + Trim(node) + "\\pds" + dir + "\\" + Trim(file);
+        writeFileIfMissing(win, "Stand-in design file: " + what + "\r\n");
+        ++files;
+    };
+    for (auto& r : db.QueryRows("SELECT network_address, path_name, rdb_file_spec, type_of_rdb_data FROM pdtable_102"))
+        if (r[0] && r[1] && r[2] && r[1]->find('\\') != std::string::npos)
+            place(*r[0], *r[1], *r[2], "project file type " + r[3].value_or(""));
+    for (auto& r : db.QueryRows("SELECT network_address, path_name, model_file_spec, model_no FROM pdtable_113"))
+        if (r[0] && r[1] && r[2])
+            place(*r[0], *r[1], *r[2], "model " + r[3].value_or(""));
+    for (auto& r : db.QueryRows("SELECT network_address, path_name, drawing_file_spec, drawing_no FROM pdtable_121"))
+        if (r[0] && r[1] && r[2])
+            place(*r[0], *r[1], *r[2], "drawing " + r[3].value_or(""));
+    for (auto& r : db.QueryRows("SELECT network_address, path_name FROM pdtable_102 WHERE type_of_rdb_data = 99")) {
+        if (!r[0] || !r[1])
+            continue;
+        for (const char* seed : {"mdlsdz.dgn", "eqpsdz.dgn", "rwysdz.dgn", "drwsdz.dgn"})
+            place(*r[0], *r[1], seed, std::string("seed file ") + seed);
+        for (auto& a : db.QueryRows("SELECT area_name, discipline_indx_no FROM pdtable_112 WHERE interference_mode = 1"))
+            if (a[0] && a[1])
+                place(*r[0], *r[1], Trim(*a[0]) + "." + *a[1], "area marker " + *a[0]);
+    }
+    report += "File server " + std::string(StandInEnvironment::kFileServer) + ": " + std::to_string(files) +
+              " design files of project " + project + "\n";
+}
+
+} // namespace
+
+void StandInEnvironment::Build(const std::string& hostRoot, const StandInEnvironmentOptions& options,
+                               std::string& report)
+{
+    try {
+        fs::create_directories(hostRoot);
+        RootScope scope(hostRoot);
+        for (const char* drive : {"c", "d", "w"})
+            fs::create_directories(hostRoot + "/drives/" + drive);
+        buildRegistry(report);
+        buildPrograms(options, report);
+        buildServer(hostRoot, report);
+        if (!options.sampleProject)
+            return;
+        DbServer server(hostRoot);
+        const std::string project = kProject;
+        if (!server.FindSchema("pd_" + project)) {
+            for (const std::string prefix : {"pd_", "dd_"}) {
+                const std::string dump = options.dataDir + "/" + prefix + project + ".dmp";
+                if (!fs::exists(dump))
+                    RaiseError(kOwn, "Sample dump '" + dump + "' not found");
+                loadSchema(server, prefix + project, dump, report);
+            }
+        } else {
+            report += "Project " + project + " is loaded already\n";
+        }
+        buildFiles(server, project, report);
+    } catch (const AppError& e) {
+        throw PassOn(e, kOwn);
+    } catch (const std::exception& e) {
+        throw AppError(1, kOwn, e.what());
+    }
+}

@@ -1,0 +1,32 @@
+// Lays out a stand-in environment under a root folder, as tests and the demo need it: the
+// registry of this computer (RIS client directory, MicroStation, regional separators) and of
+// the file server (its shares), the drives with the RIS client programs, the server manager
+// and "mscode.bat", the database server with its administrators, and a sample project loaded
+// from dump files with its design files on the file server.
+#pragma once
+
+#include <string>
+
+struct StandInEnvironmentOptions {
+    std::string binDir;  // host folder of the built stand-in programs
+    std::string dataDir; // host folder holding the sample dumps (pd_<project>.dmp, dd_<project>.dmp)
+    bool sampleProject = true;
+};
+
+class StandInEnvironment {
+public:
+    static constexpr const char* kProject = "demo";
+    static constexpr const char* kFileServer = "PDSSRV1";
+    static constexpr const char* kRisDir = "C:\\win32app\\ingr\\RIS";
+    static constexpr const char* kServerManager = "d:\\orant\\bin\\svrmgr30.exe";
+    static constexpr const char* kPds2dDir = "C:\\win32app\\ingr\\PDS2D\\binnt";
+    static constexpr const char* kMicroStation = "C:\\Bentley\\Program\\MicroStation\\ustation.exe";
+    static constexpr const char* kDumpDir = "C:\\pdsdump";
+    // The RIS parameters file whose ROOT line names this environment.
+    static constexpr const char* kParamsFile = "C:\\win32app\\ingr\\share\\ris.prm";
+
+    // Builds (or completes) the environment under hostRoot; what exists already is kept, and
+    // the sample project is loaded only when its project schema is not defined yet. Appends
+    // one line per step to report. Raises AppError when a step fails.
+    static void Build(const std::string& hostRoot, const StandInEnvironmentOptions& options, std::string& report);
+};
