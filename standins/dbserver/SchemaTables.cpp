@@ -178,6 +178,8 @@ std::vector<RisView> SchemaTables::Views()
     for (auto& r : db_.QueryRows("SELECT name, sql FROM sqlite_master WHERE type = 'view' ORDER BY rowid")) {
         std::string sql = r[1].value_or("");
         sql = ReplaceAll(ReplaceAll(sql, "\r", " "), "\n", " ");
+        if (StartsWithNoCase(sql, "create view "))
+            sql = "create view " + sql.substr(12); // the database keeps its own spelling of the keywords
         list.push_back(RisView{r[0].value_or(""), sql});
     }
     return list;

@@ -1,0 +1,93 @@
+// The stand-in server's catalogue: users, tablespaces, schemas, the schema file and the
+// environment chosen by RIS_PARAMETERS.
+#include "standins/dbserver/DbServer.h"
+
+#include "StandInTestServer.h"
+#include "platform/AppError.h"
+#include "platform/Environment.h"
+#include "platform/WinPath.h"
+
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
+
+namespace {
+std::string readFile(const std::string& path)
+{
+    std::ifstream f(path, std::ios::binary);
+    std::ostringstream s;
+    s << f.rdbuf();
+    return s.str();
+}
+} // namespace
+
+TEST(DbServer, AFreshServerHasItsDatabaseTablespacesAndSystemUser)
+{
+    StandInTestServer t;
+    EXPECT_EQ(t.Server().DatabaseName(), "ORCL");
+    EXPECT_TRUE(t.Server().FindTablespace("user_data"));
+    EXPECT_TRUE(t.Server().IsDba("system"));
+    EXPECT_EQ(t.Server().FindUser("System")->password, "MANAGER");
+}
+
+TEST(DbServer, UsersAreKeptInUpperCaseAndDroppedWithTheirTables)
+{
+    StandInTestServer t;
+    t.AddSchema("pd_a");
+    t.Batch("default schema pd_a; create table x (a int);");
+    const std::string file = t.Server().UserDatabasePath("PD_A");
+    EXPECT_TRUE(std::filesystem::exists(file));
+    EXPECT_EQ(t.Server().FindUser("pd_a")->name, "PD_A");
+    t.Server().DropUser("pd_a");
+    EXPECT_FALSE(t.Server().FindUser("PD_A"));
+    EXPECT_FALSE(std::filesystem::exists(file));
+    EXPECT_TRUE(t.Server().FindSchema("pd_a")); // the RIS dictionary still names it
+}
+
+TEST(DbServer, SchemaFileListsTheSchemasInOrderOfCreation)
+{
+    StandInTestServer t;
+    t.AddSchema("pd_b");
+    t.AddSchema("dd_b");
+    std::string text = readFile(t.Server().SchemaFileHostPath());
+    size_t pd = text.find("SCHNAME=pd_b\r\n"), dd = text.find("SCHNAME=dd_b\r\n");
+    ASSERT_NE(pd, std::string::npos);
+    ASSERT_NE(dd, std::string::npos);
+    EXPECT_LT(pd, dd);
+    t.Server().DropSchema("PD_B");
+    EXPECT_EQ(readFile(t.Server().SchemaFileHostPath()).find("SCHNAME=pd_b"), std::string::npos);
+}
+
+TEST(DbServer, FreeSpaceShrinksWithTheUsersFilesAndGrowsByItsSteps)
+{
+    StandInTestServer t;
+    const long long mb = 1024 * 1024;
+    t.Server().CreateTablespace({"SMALL", "d:\\x\\smallpds.ora", mb / 2, mb / 2, 4 * mb});
+    auto ts = *t.Server().FindTablespace("SMALL");
+    EXPECT_EQ(t.Server().FreeBytes(ts), mb / 2);
+    t.AddSchema("pd_c");
+    t.Server().SetUserTablespace("pd_c", "SMALL", false);
+    std::string rows = "default schema pd_c; create table big (t char(240));";
+    for (int i = 0; i < 3000; ++i)
+        rows += "insert into big values ('" + std::string(200, 'a' + i % 26) + "');";
+    t.Batch(rows);
+    long long used = static_cast<long long>(std::filesystem::file_size(t.Server().UserDatabasePath("PD_C")));
+    ASSERT_GT(used, mb / 2);
+    long long free = t.Server().FreeBytes(ts);
+    EXPECT_EQ((free + used) % (mb / 2), 0); // the size grew in whole steps
+    EXPECT_GT(free, 0);
+}
+
+TEST(DbServer, RisParametersSelectAnotherEnvironment)
+{
+    testsupport::ScopedDir other("env2");
+    const std::string params = other.host() + "/ris.prm";
+    std::ofstream(params) << "# second environment\r\nROOT=" << other.host() << "/root\r\n";
+    SetEnvVar("RIS_PARAMETERS", params);
+    EXPECT_EQ(DbServer::EnvironmentRoot(), other.host() + "/root");
+    SetEnvVar("RIS_PARAMETERS", other.host() + "/missing.prm");
+    EXPECT_THROW(DbServer::EnvironmentRoot(), AppError);
+    ::unsetenv("RIS_PARAMETERS");
+    EXPECT_EQ(DbServer::EnvironmentRoot(), StandInRoot());
+}

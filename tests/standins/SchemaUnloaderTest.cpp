@@ -1,0 +1,100 @@
+// Unloads of a schema: the dump lines the system's readers rely on, in both layouts.
+#include "standins/dbserver/SchemaUnloader.h"
+
+#include "StandInTestServer.h"
+#include "dbaccess/DumpReader.h"
+#include "platform/AppError.h"
+#include "platform/TextUtil.h"
+#include "platform/WinPath.h"
+
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
+
+class SchemaUnloaderTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        t.AddSchema("pd_u");
+        int failed = 0;
+        t.Batch("default schema pd_u;\n"
+                "create table b_table (id int, name char(10), v double, d decimal(6,1), s smallint, ts timestamp, r real);\n"
+                "create table a_table (k int);\n"
+                "insert into b_table values (1, 'x''y', 1.5, 2.5, -32768, '2024-05-06:07:08:09', 0.25);\n"
+                "insert into b_table values (2, '  ', null, null, 3, null, null);\n"
+                "insert into a_table values (5);\n"
+                "create unique index ub on b_table (id);\n"
+                "create view bv as select id from b_table;\n"
+                "grant all on b_table to public;\n",
+                &failed);
+        ASSERT_EQ(failed, 0);
+    }
+    std::string unload(const std::string& request)
+    {
+        RisSession session(t.Server());
+        std::string console;
+        const std::string path = WinPathFromHost(dir.host() + "/out.dmp");
+        SchemaUnloader(session).Unload(RisTransferRequest::Parse(RisTransferRequest::SplitWords(request)), path, console);
+        EXPECT_FALSE(console.empty());
+        std::ifstream f(dir.host() + "/out.dmp", std::ios::binary);
+        std::ostringstream s;
+        s << f.rdbuf();
+        return s.str();
+    }
+    StandInTestServer t;
+    testsupport::ScopedDir dir{"unload"};
+};
+
+TEST_F(SchemaUnloaderTest, VariableDumpOfAllTablesInOrderOfCreation)
+{
+    std::string d = unload("pd_u table with var data all index all grant all view all");
+    auto l = Split(d, "\r\n");
+    EXPECT_EQ(l[0].rfind("create schema pd_u on database (oracle, dbname ORCL, ostype nt) user pd_u", 0), 0u) << l[0];
+    EXPECT_EQ(l[1], "create table b_table (id int, name char(10), v double, d decimal(6,1), s smallint, ts timestamp, r real)");
+    EXPECT_EQ(l[3], "***variable*** id name v d s ts r ");
+    EXPECT_EQ(l[4], "1 'x''y' 1.5 2.5 -32768 '2024-05-06:07:08:09' 0.25 ");
+    EXPECT_EQ(l[5], "2 '  '     3     ");
+    EXPECT_EQ(l[6], "***RIS*** End of Table ***RIS***");
+    EXPECT_EQ(l[7], "create table a_table (k int)");
+    EXPECT_NE(d.find("\r\ncreate view bv as select id from b_table\r\n"), std::string::npos);
+    EXPECT_NE(d.find("\r\ncreate unique index ub on b_table (id)\r\n"), std::string::npos);
+    EXPECT_NE(d.find("\r\ngrant select, insert, delete, update on b_table to PUBLIC\r\n"), std::string::npos);
+    EXPECT_TRUE(EndsWithNoCase(d, "***RIS*** End of Schema ***RIS***\r\n"));
+}
+
+TEST_F(SchemaUnloaderTest, FixedLayoutWithConditionReadsBackThroughTheDumpReader)
+{
+    unload("pd_u table with data b_table where \" s = 3 \"");
+    DumpReader reader(WinPathFromHost(dir.host() + "/out.dmp"));
+    DumpItem item;
+    std::vector<DumpRow> rows;
+    bool fixed = false;
+    while (reader.Next(item)) {
+        if (item.kind == DumpItemKind::LayoutLine)
+            fixed = item.layout == DumpLayout::Fixed;
+        if (item.kind == DumpItemKind::Row)
+            rows.push_back(item.values);
+    }
+    EXPECT_TRUE(fixed);
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0][0], "2");
+    EXPECT_FALSE(rows[0][2].has_value());
+}
+
+TEST_F(SchemaUnloaderTest, ListingHoldsOneDefinitionLinePerTableOnly)
+{
+    std::string d = unload("pd_u table a_table");
+    EXPECT_NE(d.find("\r\ncreate table a_table (k int)\r\n"), std::string::npos);
+    EXPECT_EQ(d.find("b_table"), std::string::npos);
+    EXPECT_EQ(d.find("***variable***"), std::string::npos);
+}
+
+TEST_F(SchemaUnloaderTest, UnknownTableIsARisError)
+{
+    try {
+        unload("pd_u table nosuch");
+        FAIL();
+    } catch (const AppError& e) {
+        EXPECT_EQ(e.source(), "RIS_E_UNKNOWN_RELATION");
+    }
+}

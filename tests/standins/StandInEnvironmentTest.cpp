@@ -1,0 +1,76 @@
+// The environment builder: registry, programs, server and the sample project.
+#include "standins/dbserver/StandInEnvironment.h"
+
+#include "platform/RegistryStore.h"
+#include "platform/WinPath.h"
+#include "standins/dbserver/DbServer.h"
+#include "standins/dbserver/RisSession.h"
+#include "standins/dbserver/SchemaTables.h"
+#include "support/TestEnvironment.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+
+namespace fs = std::filesystem;
+
+class StandInEnvironmentTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        options.binDir = testsupport::BinDir();
+        options.dataDir = testsupport::SourceDir() + "/tests/data/standins";
+        StandInEnvironment::Build(StandInRoot(), options, report);
+    }
+    StandInEnvironmentOptions options;
+    std::string report;
+};
+
+TEST_F(StandInEnvironmentTest, RegistryNamesTheRisClientWhoseProgramsExist)
+{
+    RegistryStore reg;
+    ASSERT_EQ(reg.Load(), RegistryStore::LoadResult::Loaded);
+    auto subkeys = reg.SubKeyNames("HKEY_LOCAL_MACHINE\\SOFTWARE\\Intergraph\\RIS");
+    ASSERT_EQ(subkeys.size(), 1u);
+    const RegistryData* path = reg.Value("HKEY_LOCAL_MACHINE\\SOFTWARE\\Intergraph\\RIS\\" + subkeys[0], "PathName");
+    ASSERT_TRUE(path);
+    std::string dir(path->bytes.begin(), path->bytes.end() - 1);
+    for (const char* prog : {"risbatch.exe", "risunlod.exe", "rislod.exe", "risclnsr.exe"})
+        EXPECT_TRUE(fs::exists(HostPath(dir + "\\BIN\\" + prog))) << prog;
+    EXPECT_TRUE(fs::exists(HostPath(StandInEnvironment::kServerManager)));
+    EXPECT_TRUE(fs::exists(HostPath(std::string(StandInEnvironment::kPds2dDir) + "\\mscode.bat")));
+    RegistryStore server(StandInEnvironment::kFileServer);
+    ASSERT_EQ(server.Load(), RegistryStore::LoadResult::Loaded);
+    EXPECT_TRUE(server.Value("HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\lanmanserver\\Shares", "pds"));
+}
+
+TEST_F(StandInEnvironmentTest, SampleProjectIsLoadedWithItsTablesAndFiles)
+{
+    DbServer server(StandInRoot());
+    RisSession session(server);
+    SchemaTables project(session.Database("pd_demo"));
+    for (const char* t : {"pdtable_102", "pdtable_103", "pdtable_111", "pdtable_112", "pdtable_113", "pdtable_114",
+                          "pdtable_115", "pdtable_116", "pdtable_121"})
+        EXPECT_TRUE(project.HasTable(t)) << t;
+    SchemaTables design(session.Database("dd_demo"));
+    for (const char* t : {"pdtable_12_1", "pdtable_34_1", "pdtable_50_1", "pdtable_67_1", "pdtable_80_1"})
+        EXPECT_GT(design.RowCount(t), 0) << t;
+    for (auto& r : session.Database("pd_demo").QueryRows("SELECT model_file_spec FROM pdtable_113"))
+        EXPECT_TRUE(fs::exists(HostPath("\\\\PDSSRV1\\pds\\demo\\model\\" + *r[0]))) << *r[0];
+    EXPECT_TRUE(fs::exists(HostPath("\\\\PDSSRV1\\pds\\demo\\proj\\mdlsdz.dgn")));
+}
+
+TEST_F(StandInEnvironmentTest, BuildingAgainKeepsWhatIsThere)
+{
+    DbServer server(StandInRoot());
+    {
+        RisSession session(server);
+        std::string out;
+        session.Execute("default schema pd_demo", out);
+        session.Execute("delete from pdtable_121", out);
+    }
+    std::string again;
+    StandInEnvironment::Build(StandInRoot(), options, again);
+    EXPECT_NE(again.find("loaded already"), std::string::npos);
+    RisSession session(server);
+    EXPECT_EQ(SchemaTables(session.Database("pd_demo")).RowCount("pdtable_121"), 0);
+}
