@@ -83,6 +83,7 @@ DbServer::DbServer(const std::string& hostRoot) : root_(hostRoot)
     if (ec)
         RaiseRisError("RIS_E_CANT_OPEN_DB", "Cannot create the database folder under '" + root_ + "': " + ec.message());
     catalogue_ = std::make_unique<SqliteDb>(root_ + "/db/catalogue.db");
+    catalogue_->Exec("PRAGMA synchronous = OFF");
     catalogue_->Exec(kCatalogueSchema);
     if (!catalogue_->QueryText("SELECT value FROM settings WHERE key = 'dbname'")) {
         catalogue_->Exec("BEGIN IMMEDIATE");
@@ -273,7 +274,10 @@ std::string DbServer::UserDatabasePath(const std::string& user) const
 
 std::unique_ptr<SqliteDb> DbServer::OpenUserDatabase(const std::string& user)
 {
-    return std::make_unique<SqliteDb>(UserDatabasePath(user));
+    auto db = std::make_unique<SqliteDb>(UserDatabasePath(user));
+    // A stand-in needs no protection against power loss; the clients run statement by statement.
+    db->Exec("PRAGMA synchronous = OFF");
+    return db;
 }
 
 std::string DbServer::SchemaFileHostPath() const { return root_ + "/drives/c/win32app/ingr/share/schemas"; }

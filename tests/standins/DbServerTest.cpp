@@ -68,10 +68,14 @@ TEST(DbServer, FreeSpaceShrinksWithTheUsersFilesAndGrowsByItsSteps)
     EXPECT_EQ(t.Server().FreeBytes(ts), mb / 2);
     t.AddSchema("pd_c");
     t.Server().SetUserTablespace("pd_c", "SMALL", false);
-    std::string rows = "default schema pd_c; create table big (t char(240));";
-    for (int i = 0; i < 3000; ++i)
-        rows += "insert into big values ('" + std::string(200, 'a' + i % 26) + "');";
-    t.Batch(rows);
+    t.Batch("default schema pd_c; create table big (t char(240));");
+    {
+        auto db = t.Server().OpenUserDatabase("PD_C");
+        db->Exec("BEGIN");
+        for (int i = 0; i < 3000; ++i)
+            db->Run("INSERT INTO big VALUES (?1)", {std::string(200, static_cast<char>('a' + i % 26))});
+        db->Exec("COMMIT");
+    }
     long long used = static_cast<long long>(std::filesystem::file_size(t.Server().UserDatabasePath("PD_C")));
     ASSERT_GT(used, mb / 2);
     long long free = t.Server().FreeBytes(ts);
