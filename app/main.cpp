@@ -1,11 +1,28 @@
-// The tarnwick executable: until the main window exists it prints its version.
+// The tarnwick executable: a command-line run without any window, or the splash and main window.
+#include "admin/CommandLineRun.h"
+#include "admin/FrmSplash.h"
+#include "platform/Clock.h"
 #include "platform/Environment.h"
+#include "platform/qt/QtServices.h"
 
-#include <cstdio>
+#include <QApplication>
+
+#include <string>
 
 int main(int argc, char** argv)
 {
     InitEnvironmentDefaults();
-    std::printf("Tarnwick Version %s\n", TARNWICK_VERSION);
-    return 0;
+    std::string commandLine;
+    for (int i = 1; i < argc; ++i)
+        commandLine += (i > 1 ? " " : "") + std::string(argv[i]);
+    if (!commandLine.empty())
+        return RunCommandLine(commandLine);
+
+    QApplication app(argc, argv);
+    InstallQtServices();
+    // Waits for outside programs keep the windows alive.
+    SetEventPump([] { QCoreApplication::processEvents(); });
+    FrmSplash splash;
+    splash.Form_Load();
+    return app.exec();
 }

@@ -1,0 +1,253 @@
+// Dump unload and load of the main window and of "/risunloadall".
+#include "admin/DumpCommands.h"
+
+#include "admin/AdminGlobals.h"
+#include "admin/DumpCommandLines.h"
+#include "admin/DumpReplacer.h"
+#include "admin/ProjectSchemaRules.h"
+#include "dbaccess/DumpSchemaLine.h"
+#include "platform/BinaryFile.h"
+#include "platform/AppError.h"
+#include "platform/TextUtil.h"
+#include "services/AppGlobals.h"
+#include "services/BatchLauncher.h"
+#include "services/FileOperation.h"
+#include "services/IniFile.h"
+#include "services/Messages.h"
+#include "services/Tokens.h"
+
+namespace {
+
+// Token n of a parameter text with its "§key§" placeholders replaced from [TARNWICK].
+std::string paramToken(const std::string& params, int n)
+{
+    std::vector<std::string> tokens = GetTokens(params, "'", n);
+    ReplaceTokensFromIni(tokens, gIniFile, "TARNWICK", "\xA7");
+    return tokens[static_cast<size_t>(n)];
+}
+
+void requireFile(const std::string& file, const std::string& ownName)
+{
+    if (IsBlank(file))
+        RaiseError(ownName, "Dump file not given");
+}
+
+int64_t logSize()
+{
+    try {
+        BinaryFile log;
+        log.Open(gLogFile, BinaryFile::Mode::Read);
+        return log.Size();
+    } catch (const AppError&) {
+        return 0;
+    }
+}
+
+// What the outside program appended to the program log after position before.
+std::string logFrom(int64_t before)
+{
+    try {
+        BinaryFile log;
+        log.Open(gLogFile, BinaryFile::Mode::Read);
+        int64_t size = log.Size();
+        return size > before ? log.ReadAt(before, static_cast<size_t>(size - before)) : std::string();
+    } catch (const AppError&) {
+        return {};
+    }
+}
+
+} // namespace
+
+void DumpCommands::wait(double seconds)
+{
+    if (pause)
+        pause(seconds);
+    else
+        Pause(static_cast<float>(seconds));
+}
+
+void DumpCommands::runClient(const std::string& what, const std::string& commandLine)
+{
+    int64_t before = logSize();
+    long processId = 0;
+    long rc = ExecA(commandLine, gLogFile, 0, "", processId, true);
+    std::string output = logFrom(before);
+    int errorsBefore = report_.ErrorCount();
+    report_.NoteRun(what, rc, output);
+    if (report_.ErrorCount() > errorsBefore)
+        ShowStatus("Failed: " + report_.LastError());
+}
+
+void DumpCommands::RISUnload(const std::string& params)
+{
+    try {
+        unloadTo(paramToken(params, 1), paramToken(params, 2));
+    } catch (const AppError& e) {
+        throw PassOn(e, "RISUnload");
+    }
+}
+
+void DumpCommands::edrisdmp(const std::string& params)
+{
+    try {
+        rewriteFirstLine(paramToken(params, 1));
+    } catch (const AppError& e) {
+        throw PassOn(e, "edrisdmp");
+    }
+}
+
+void DumpCommands::RISLoad(const std::string& params)
+{
+    try {
+        loadFrom(paramToken(params, 1));
+    } catch (const AppError& e) {
+        throw PassOn(e, "RISLoad");
+    }
+}
+
+void DumpCommands::unloadTo(const std::string& schema, const std::string& dump)
+{
+    requireFile(dump, "RISUnload");
+    CheckIdentifier(schema, "Schema", "RISUnload");
+    // A failed unload must not leave an older dump to be loaded later as if it were new.
+    if (!DeleteFileA(dump))
+        RaiseFileOpError();
+    runClient("risunlod " + schema, UnloadCommand(schema, dump));
+}
+
+void DumpCommands::rewriteFirstLine(const std::string& dump)
+{
+    requireFile(dump, "edrisdmp");
+    SleepMs(rewriteDelayMs);
+    DoEvents();
+    if (!IsFileExists(dump))
+        RaiseError("edrisdmp", "Edrisdmp File: '" + dump + "' does not exist");
+    DumpSchemaLine::RewriteInPlace(dump);
+}
+
+void DumpCommands::loadFrom(const std::string& dump)
+{
+    requireFile(dump, "RISLoad");
+    std::string first = DumpSchemaLine::ReadFirstLine(dump);
+    // Loading in "clear" mode into whatever schema an earlier command left behind would
+    // wipe the wrong schema: a dump must name its own.
+    if (!IsDefaultSchemaLine(first))
+        RaiseError("RISLoad", "RIS dump file '" + dump + "' does not begin with a 'default schema' line");
+    std::string schema = SchemaOfSchemaLine(first);
+    CheckIdentifier(schema, "Schema", "RISLoad");
+    gCurrentSchema = schema;
+    runClient("rislod " + schema, LoadCommand(dump, schema));
+}
+
+void DumpCommands::UnloadSchema(const std::string& schema)
+{
+    std::string dump = DumpFileOf(gDumpDir, schema);
+    try {
+        unloadTo(schema, dump);
+        rewriteFirstLine(dump);
+    } catch (const AppError& e) {
+        throw PassOn(e, "UnloadSchema");
+    }
+}
+
+bool DumpCommands::risunloadall()
+{
+    for (const auto& schema : gSchemaNames) {
+        if (escPressed())
+            return false;
+        if (schema.compare(0, 4, "mto_") == 0)
+            continue;
+        UnloadSchema(schema);
+    }
+    return true;
+}
+
+void DumpCommands::loadOne(const std::string& file, const std::string& schema, double pauseSeconds)
+{
+    std::string param = "'" + schema + "'";
+    if (creDBUser) {
+        creDBUser(param);
+        wait(pauseSeconds);
+    }
+    if (creSchema) {
+        creSchema(param);
+        wait(pauseSeconds);
+    }
+    loadFrom(file);
+    wait(pauseSeconds);
+}
+
+bool DumpCommands::LoadDumpDirectory(const std::string& project, bool pollEsc)
+{
+    std::vector<std::string> files;
+    for (const auto& path : FindFile(gDumpDir, "*.*", false)) {
+        if (files.size() == kMaxSchemaNames)
+            RaiseError("LoadDumpDirectory", "More than 9999 files in '" + gDumpDir + "'");
+        files.push_back(path);
+        if (pollEsc && escPressed())
+            return false;
+    }
+    for (const auto& path : files) {
+        std::string name = GetFileName(path);
+        std::string first = DumpSchemaLine::ReadFirstLine(path);
+        if (IsLoadCandidate(first, name, SchemaWordCase::Any) && IsDefaultSchemaLine(first)) {
+            std::string schema = SchemaOfSchemaLine(first);
+            if (project.empty() || IsSchemaOfProject(schema, project)) {
+                gCurrentSchema = schema;
+                loadOne(path, schema, 2);
+            }
+        }
+        if (pollEsc && escPressed())
+            return false;
+    }
+    return true;
+}
+
+bool DumpCommands::LoadChosenFiles(const std::vector<std::string>& files)
+{
+    std::vector<std::string> keys;
+    for (const auto& key : Split(ReadIniValue(gIniFile, "Replace", "", "", true), ";"))
+        if (!key.empty())
+            keys.push_back(key);
+    std::vector<std::string> values;
+    for (const auto& key : keys)
+        values.push_back(ReadIniValue(gIniFile, "Replace", key, ""));
+
+    for (const auto& file : files) {
+        std::string first = DumpSchemaLine::ReadFirstLine(file);
+        if (!IsLoadCandidate(first, GetFileName(file), SchemaWordCase::Exact)) {
+            ShowStatus("Not a RIS dump file, skipped: '" + file + "'");
+        } else {
+            if (first.find("create schema ") != std::string::npos) {
+                rewriteFirstLine(file);
+                wait(1);
+            }
+            first = DumpSchemaLine::ReadFirstLine(file);
+            if (!IsDefaultSchemaLine(first))
+                RaiseError("LoadChosenFiles", "RIS dump file '" + file + "' does not begin with a 'default schema' line");
+            std::string schema = SchemaOfSchemaLine(first);
+            gCurrentSchema = schema;
+            if (schema.find('_') != std::string::npos && !keys.empty())
+                ApplyReplacements(file, keys, values);
+            loadOne(file, schema, 1);
+        }
+        if (escPressed())
+            return false;
+    }
+    return true;
+}
+
+std::vector<std::string> ChosenFiles(const std::string& answer)
+{
+    if (answer.empty())
+        return {};
+    std::vector<std::string> parts = Split(answer, std::string(1, '\0'));
+    if (parts.size() == 1)
+        return parts;
+    std::string dir = AddBackslash(parts.front());
+    std::vector<std::string> files;
+    for (size_t i = 1; i < parts.size(); ++i)
+        if (!parts[i].empty())
+            files.push_back(dir + parts[i]);
+    return files;
+}

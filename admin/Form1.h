@@ -1,0 +1,140 @@
+// The main window: project, schema families, dump unload and load, script, lists, tools.
+#pragma once
+
+#include <QWidget>
+
+#include <array>
+#include <functional>
+#include <string>
+#include <vector>
+
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QStatusBar;
+class QTabWidget;
+class QTimer;
+class DumpCommands;
+
+class Form1 : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit Form1(QWidget* parent = nullptr);
+    ~Form1() override;
+
+    // The start-up of the main window: process-wide values, log header, settings, schema list.
+    // Returns false when a step failed (the failure was shown and the window goes on).
+    bool Form_Load();
+
+    // The current project: the text of Projname.
+    std::string projectName() const;
+
+    // Public operations (also script commands); each takes a parameter text of single-quoted
+    // tokens.
+    void RISUnload(const std::string& params);
+    void edrisdmp(const std::string& params);
+    void RISLoad(const std::string& params);
+    void risunloadall();
+    void get_schemanamen();
+    void ShowCurrentProjects();
+
+    // The dump commands behind the buttons, shared with the script runner.
+    DumpCommands& dumpCommands() { return *dump_; }
+
+    // --- controls, named as the system names them --------------------------------------------
+    QComboBox* Projname = nullptr;
+    QTimer* Timer1 = nullptr;
+    QTabWidget* SSTab1 = nullptr;
+    QStatusBar* StatusBar1 = nullptr;
+
+    // Dump directory, unload and load.
+    QLineEdit* risdmpdir = nullptr;
+    QPushButton* btnRisDmpDirSearch = nullptr;
+    QPushButton* Unload_Auswahl = nullptr;
+    QPushButton* UnLoad_proj_schemen = nullptr;
+    QPushButton* UnLoad_all_Schemen = nullptr;
+    QPushButton* Load_auswahl = nullptr;
+    QPushButton* Load_proj_schemen = nullptr;
+    QPushButton* Load_all_dmp_files = nullptr;
+
+    // Script runner.
+    QLineEdit* scriptfile = nullptr;
+    QPushButton* Command1 = nullptr;
+    QPushButton* Editscript = nullptr;
+    QPushButton* SCRstart = nullptr;
+    QLineEdit* aktuellescrzeile = nullptr;
+    std::array<QLineEdit*, 8> uservartext{};
+    std::array<QLineEdit*, 8> UserVar{};
+
+    // Schema families and the user and schema commands.
+    QGroupBox* Frame_User = nullptr;
+    std::array<QCheckBox*, 12> familyBoxes{}; // PD_PROJNAME ... TDT_PROJNAME in family order
+    QPushButton* selall = nullptr;
+    QPushButton* deselall = nullptr;
+    QPushButton* Create_DB_Schema = nullptr;
+    QPushButton* Create_DBUser = nullptr;
+    QPushButton* Create_Schema = nullptr;
+    QPushButton* Delete_DB_Schema = nullptr;
+    QPushButton* Delete_DBUser = nullptr;
+    QPushButton* Delete_Schema = nullptr;
+
+    // Lists, maintenance, configuration.
+    QPushButton* Zeigschemen = nullptr;
+    QPushButton* ShowDBuser = nullptr;
+    QPushButton* show_free_ts = nullptr;
+    QPushButton* Restore_pipfile = nullptr;
+    QPushButton* btnGrantAll = nullptr;
+    QPushButton* btnMscode = nullptr;
+    QPushButton* btnRISClean = nullptr;
+    QPushButton* Configuration = nullptr;
+
+    // Tool windows.
+    QPushButton* btnProjcopy = nullptr;
+    QPushButton* btnUpgradeCheck = nullptr;
+    QPushButton* btnViewRISTable = nullptr;
+    QPushButton* cmdAlterDBColumn = nullptr;
+    QPushButton* cmdCheckDatabaseDDL = nullptr;
+    QPushButton* cmdFileSpecCheck = nullptr;
+    QPushButton* cmdReadLinkages = nullptr;
+    QPushButton* btnShowCurrentProjects = nullptr;
+    QPushButton* cmdHelp = nullptr;
+
+    QPushButton* ZeigeLogfile = nullptr;
+    QPushButton* Exit = nullptr;
+
+public slots:
+    void Timer1_Timer();
+    void Projname_Change();
+    void Projname_LostFocus();
+    void btnRisDmpDirSearch_Click();
+    void risdmpdir_LostFocus();
+    void ZeigeLogfile_Click();
+    void Exit_Click();
+
+    void Unload_Auswahl_Click();
+    void UnLoad_proj_schemen_Click();
+    void UnLoad_all_Schemen_Click();
+    void Load_all_dmp_files_Click();
+    void Load_proj_schemen_Click();
+    void Load_auswahl_Click();
+
+    void Configuration_Click();
+    void cmdHelp_Click();
+
+protected:
+    void closeEvent(class QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildLayout();
+    void connectHandlers();
+    // Runs one multi-schema command inside the interface lock and ends it with the closing
+    // message (ready, ended with errors, or the raised error's description).
+    template <class Body> void runLocked(Body body);
+
+    DumpCommands* dump_ = nullptr;
+};

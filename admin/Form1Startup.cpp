@@ -1,0 +1,166 @@
+// The main window's start-up, project list, settings handlers, launchers of dialogs and end.
+#include "admin/Form1.h"
+
+#include "admin/AdminGlobals.h"
+#include "admin/AktuelleProj.h"
+#include "admin/ConfigForm.h"
+#include "admin/DumpCommands.h"
+#include "admin/FormWidgets.h"
+#include "admin/ProjectSchemaRules.h"
+#include "admin/SchemaNames.h"
+#include "admin/Startup.h"
+#include "dbaccess/CRIS.h"
+#include "platform/AppError.h"
+#include "services/AppGlobals.h"
+#include "services/BatchLauncher.h"
+#include "services/Dialog.h"
+#include "services/FileOperation.h"
+#include "services/IniFile.h"
+#include "services/ControlsLock.h"
+#include "services/Messages.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QLineEdit>
+#include <QSignalBlocker>
+#include <QTimer>
+
+using namespace formwidgets;
+
+namespace {
+
+// The projects that have a project schema, with the status lines of the schema list query.
+std::vector<std::string> projectList()
+{
+    ShowStatus("Getting list of pd_schemas...");
+    std::vector<std::string> projects;
+    try {
+        projects = gCRIS->RISGetSchemas(true, false);
+    } catch (const AppError& e) {
+        std::string incoming = e.source().empty() || e.source() == kAppTitle ? "" : e.source() + ": ";
+        throw AppError(1, "GetSchemas", incoming + e.description());
+    }
+    ShowStatus(std::to_string(projects.size()) + " schemas found");
+    return projects;
+}
+
+} // namespace
+
+bool Form1::Form_Load()
+{
+    try {
+        LocalTime start = GetClock().Now();
+        InitProcessValues(start);
+        setWindowTitle(ToQ("Vorlant Tarnwick " + GetAppVersion("", false)));
+        StartProgramLog(start);
+        aktuellescrzeile->clear();
+        StartupSettings s = ReadStartupSettings();
+        for (int i = 0; i < 8; ++i) {
+            uservartext[i]->setText(ToQ(s.userVarCaptions[i]));
+            UserVar[i]->setText(ToQ(s.userVars[i]));
+        }
+        risdmpdir->setText(ToQ(s.dumpDir));
+        scriptfile->setText(ToQ(s.scriptFile));
+        get_schemanamen();
+        Timer1->start(1);
+        return true;
+    } catch (const AppError& e) {
+        ShowMessage(e.description(), 0);
+        UnlockControls("");
+        return false;
+    }
+}
+
+void Form1::get_schemanamen()
+{
+    ::get_schemanamen();
+}
+
+void Form1::Timer1_Timer()
+{
+    Timer1->stop();
+    LockControls();
+    try {
+        std::vector<std::string> projects = projectList();
+        // Filling the list must not write a half-filled text to the settings.
+        QSignalBlocker block(Projname);
+        Projname->clear();
+        for (const auto& p : projects)
+            Projname->addItem(ToQ(p));
+        Projname->setEditText(ToQ(ReadIniValue(gIniFile, "TARNWICK", "projname", "testproj")));
+    } catch (const AppError& e) {
+        ShowMessage(e.description(), 0);
+    }
+    UnlockControls("");
+}
+
+void Form1::Projname_Change()
+{
+    WriteIniValue(gIniFile, "TARNWICK", "projname", projectName());
+}
+
+void Form1::Projname_LostFocus()
+{
+    std::string project = projectName();
+    WriteIniValue(gIniFile, "TARNWICK", "projname", project);
+    ShowMessage(IsExistingProject(gSchemaNames, project) ? "Existing Project" : "New Project", 0);
+}
+
+void Form1::btnRisDmpDirSearch_Click()
+{
+    std::string dir;
+    do {
+        dir = BrowseForFolder("Choose a Directory ...", "");
+        risdmpdir->setText(ToQ(dir));
+    } while (dir.empty());
+    gDumpDir = dir;
+    WriteIniValue(gIniFile, "TARNWICK", "risdmpdir", gDumpDir);
+}
+
+void Form1::risdmpdir_LostFocus()
+{
+    gDumpDir = FromQ(risdmpdir->text());
+    WriteIniValue(gIniFile, "TARNWICK", "risdmpdir", gDumpDir);
+}
+
+void Form1::ZeigeLogfile_Click()
+{
+    std::string editor = ReadIniValue(gIniFile, "Programm", "editor", "notepad");
+    long processId = 0;
+    ExecA(editor + " " + QuoteString(gLogFile), "", 0, "", processId, true);
+}
+
+void Form1::Configuration_Click()
+{
+    ConfigForm dialog(this);
+    dialog.exec();
+}
+
+void Form1::cmdHelp_Click()
+{
+    try {
+        long result = 0;
+        ShellExec("Open", ProgramDir() + "Docs\\Docu-Tarnwick-engl.pdf", "", "", result);
+    } catch (const AppError& e) {
+        ShowMessage(e.description(), 0);
+    }
+}
+
+void Form1::ShowCurrentProjects()
+{
+    auto* pick = new AktuelleProj(ProjectsOfSchemaList(gSchemaNames),
+                                  [this](const std::string& project) { Projname->setEditText(ToQ(project)); }, this);
+    pick->show();
+}
+
+void Form1::Exit_Click()
+{
+    close();
+}
+
+void Form1::closeEvent(QCloseEvent* event)
+{
+    event->accept();
+    QCoreApplication::quit();
+}

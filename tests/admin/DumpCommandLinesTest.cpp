@@ -1,0 +1,79 @@
+// Client command lines, the schema line of a dump and the candidate test.
+#include "admin/DumpCommandLines.h"
+
+#include "platform/AppError.h"
+
+#include <gtest/gtest.h>
+#include <ostream>
+
+namespace {
+
+TEST(DumpCommandLinesTest, DumpFileHasOneSeparator)
+{
+    EXPECT_EQ(DumpFileOf("C:\\dumps", "pd_abc"), "C:\\dumps\\pd_abc.dmp");
+    EXPECT_EQ(DumpFileOf("C:\\dumps\\", "pd_abc"), "C:\\dumps\\pd_abc.dmp");
+}
+
+TEST(DumpCommandLinesTest, ClientCommandLinesQuoteTheDump)
+{
+    EXPECT_EQ(UnloadCommand("pd_abc", "C:\\my dumps\\pd_abc.dmp"),
+              "risunlod -m w -o \"C:\\my dumps\\pd_abc.dmp\" -s pd_abc table with var data all index all grant all view all");
+    EXPECT_EQ(LoadCommand("C:\\my dumps\\pd_abc.dmp", "pd_abc"),
+              "rislod -m w -i \"C:\\my dumps\\pd_abc.dmp\" -s pd_abc clear table with data all view all index all grant all");
+}
+
+struct SchemaLineCase {
+    const char* name;
+    const char* line;
+    bool isDefault;
+    const char* schema;
+    friend std::ostream& operator<<(std::ostream& os, const SchemaLineCase& c) { return os << c.name; }
+};
+
+class SchemaLineTest : public ::testing::TestWithParam<SchemaLineCase> {};
+
+TEST_P(SchemaLineTest, SchemaOfLine)
+{
+    const auto& c = GetParam();
+    EXPECT_EQ(IsDefaultSchemaLine(c.line), c.isDefault);
+    EXPECT_EQ(SchemaOfSchemaLine(c.line), c.schema);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, SchemaLineTest,
+    ::testing::Values(SchemaLineCase{"Plain", "default schema pd_abc", true, "pd_abc"},
+                      SchemaLineCase{"TrailingBlanks", "default schema dd_abc        ", true, "dd_abc"},
+                      SchemaLineCase{"CreateLineIsNoDefault", "create schema pd_abc on database", false, "pd_abc on database"},
+                      SchemaLineCase{"CapitalsAreNoDefault", "Default Schema pd_abc", false, "pd_abc"},
+                      SchemaLineCase{"Short", "default", false, ""},
+                      SchemaLineCase{"NoName", "default schema", true, ""}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(DumpCommandLinesTest, CandidatesNeedTheSchemaWordAndNoBakEnd)
+{
+    EXPECT_TRUE(IsLoadCandidate("default schema pd_a", "pd_a.dmp", SchemaWordCase::Exact));
+    EXPECT_TRUE(IsLoadCandidate("create schema pd_a x", "pd_a.dmp", SchemaWordCase::Exact));
+    EXPECT_FALSE(IsLoadCandidate("default schema pd_a", "pd_a.dmp.bak", SchemaWordCase::Any));
+    EXPECT_TRUE(IsLoadCandidate("default schema pd_a", "pd_a.BAK", SchemaWordCase::Any));
+    EXPECT_FALSE(IsLoadCandidate("DEFAULT SCHEMA pd_a", "pd_a.dmp", SchemaWordCase::Exact));
+    EXPECT_TRUE(IsLoadCandidate("DEFAULT SCHEMA pd_a", "pd_a.dmp", SchemaWordCase::Any));
+    EXPECT_FALSE(IsLoadCandidate(" schema x", "x.dmp", SchemaWordCase::Any)); // before position 5
+    EXPECT_FALSE(IsLoadCandidate("hello world", "x.dmp", SchemaWordCase::Any));
+}
+
+TEST(DumpCommandLinesTest, NamesOutsideTheIdentifierFormAreRefused)
+{
+    EXPECT_NO_THROW(CheckIdentifier("pd_abc1", "Schema", "RISUnload"));
+    for (const char* bad : {"", "pd abc", "pd_'x", "pd_a\"b", "pd_a&del"}) {
+        try {
+            CheckIdentifier(bad, "Schema", "RISUnload");
+            ADD_FAILURE() << "accepted: " << bad;
+        } catch (const AppError& e) {
+            EXPECT_EQ(e.number(), 1);
+            EXPECT_EQ(e.source(), "RISUnload");
+            EXPECT_NE(e.description().find(std::string("'") + bad + "'"), std::string::npos);
+        }
+    }
+}
+
+} // namespace
