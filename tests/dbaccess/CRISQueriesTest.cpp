@@ -3,7 +3,11 @@
 
 #include "dbaccess/DumpTestFiles.h"
 #include "platform/AppError.h"
+#include "platform/TextUtil.h"
+#include "platform/ado/Connection.h"
 #include "platform/ado/Recordset.h"
+#include "platform/BinaryFile.h"
+#include "services/FileOperation.h"
 #include "services/AppGlobals.h"
 #include "support/TestEnvironment.h"
 
@@ -104,6 +108,137 @@ TEST_F(CRISQueriesTest, ImportIntoMissingDatabaseRefusedBeforeExtraction)
         EXPECT_EQ(e.source(), "CRIS::DBImport2Access");
         EXPECT_EQ(e.description(), "Access database '" + mdb + "' not exists");
     }
+    EXPECT_TRUE(fs::is_empty(HostPath(cris_.GetTempDir())));
+}
+
+// --- Oracle and SQL Server kinds, over a scripted server connection ---
+
+// Statements the scripted server saw, and the answer it gives to a SELECT: a row with a
+// quote, a minimum small integer and Nulls. A statement naming "missing" fails as the
+// provider's unspecified error.
+struct ScriptedServer {
+    std::vector<std::string> statements;
+};
+
+ScriptedServer& Server()
+{
+    static ScriptedServer s;
+    return s;
+}
+
+class ScriptedProvider : public ConnectionProvider {
+public:
+    Recordset Execute(const std::string& sql) override
+    {
+        Server().statements.push_back(sql);
+        if (sql.find("missing") != std::string::npos)
+            throw AppError(adoerr::kUnspecified, "Microsoft OLE DB Provider for Oracle",
+                           "ORA-00942: table or view\n does not exist\n");
+        Recordset rs;
+        if (!StartsWithNoCase(sql, "SELECT"))
+            return rs;
+        rs.Fields().Append("MODEL_NO", adVarChar, 20);
+        rs.Fields().Append("PARTITION_NO", adSmallInt, 2);
+        rs.Fields().Append("NOTE", adLongVarChar, 2000);
+        rs.Open();
+        rs.AddNew({"MODEL_NO", "PARTITION_NO", "NOTE"}, {Variant("P1"), Variant(-32768), Variant("say \"x\"")});
+        rs.AddNew({"MODEL_NO", "PARTITION_NO", "NOTE"}, {Variant("P2"), Variant(3), Variant::Null()});
+        return rs;
+    }
+};
+
+class CRISServerQueriesTest : public CRISQueriesTest {
+protected:
+    void SetUp() override
+    {
+        CRISQueriesTest::SetUp();
+        Server().statements.clear();
+        for (ProviderKind kind : {ProviderKind::Oracle, ProviderKind::SqlServer})
+            Connection::RegisterProvider(kind, [](const std::string&) { return std::make_unique<ScriptedProvider>(); });
+    }
+    void TearDown() override
+    {
+        for (ProviderKind kind : {ProviderKind::Oracle, ProviderKind::SqlServer})
+            Connection::RegisterProvider(kind, nullptr);
+        CRISQueriesTest::TearDown();
+    }
+};
+
+TEST_F(CRISServerQueriesTest, OracleReadActsInTheSchemaAndDropsSemicolons)
+{
+    cris_.SetUseOra("ORCL", "system", "manager");
+    Recordset rs = cris_.DBRead("pd_x", "SELECT * FROM t WHERE a = ';';", 3);
+    EXPECT_EQ(Server().statements,
+              (std::vector<std::string>{"ALTER SESSION SET CURRENT_SCHEMA = pd_x", "SELECT * FROM t WHERE a = ''"}));
+    EXPECT_EQ(rs.RecordCount(), 2);
+    EXPECT_EQ(rs.Fields()["MODEL_NO"].Value().ToText(), "P1");
+}
+
+TEST_F(CRISServerQueriesTest, OracleReadWithoutSchemaKeepsTheLoginsOwn)
+{
+    cris_.SetUseOra("ORCL", "system", "manager");
+    cris_.DBRead(" ", "SELECT * FROM t", 3);
+    EXPECT_EQ(Server().statements, std::vector<std::string>{"SELECT * FROM t"});
+}
+
+TEST_F(CRISServerQueriesTest, SqlServerReadRevertsThenActsAsTheLogin)
+{
+    cris_.SetUseSQL("srv", "db", "", "");
+    cris_.DBRead("O'Neil", "SELECT * FROM t", 3);
+    EXPECT_EQ(Server().statements,
+              (std::vector<std::string>{"REVERT", "EXECUTE AS LOGIN = 'O''Neil'", "SELECT * FROM t"}));
+}
+
+TEST_F(CRISServerQueriesTest, ProviderFailureGetsTheDataAccessHint)
+{
+    cris_.SetUseOra("ORCL", "system", "manager");
+    const AppError e = Caught("pd_x", "SELECT * FROM missing");
+    EXPECT_EQ(e.number(), adoerr::kUnspecified);
+    EXPECT_EQ(e.source(), "CRIS::DBRead: Microsoft OLE DB Provider for Oracle");
+    EXPECT_EQ(e.description(), "ORA-00942: table or view\n does not exist\n\r\n"
+                               "Please correct install Microsoft Data Access Components (MDAC)");
+}
+
+TEST_F(CRISServerQueriesTest, ExtractionWritesTheTextTableAndItsFormat)
+{
+    cris_.SetUseOra("ORCL", "system", "manager");
+    std::string sql = "SELECT model_no FROM pdtable_113 WHERE a=1;";
+    std::string text, ini, table;
+    cris_.Extract2File("pd_x", sql, text, ini, table, true);
+    EXPECT_EQ(table, "pdtable_113");
+    EXPECT_EQ(sql, "SELECT * FROM " + text + " AS [pdtable_113];");
+    EXPECT_EQ(Server().statements.back(), "SELECT model_no FROM pdtable_113 WHERE a=1");
+    EXPECT_EQ(BinaryFile::ReadAll(text), "P1\t0\tsay \"\"x\"\"\r\nP2\t3\t\r\n");
+    EXPECT_EQ(BinaryFile::ReadAll(ini), "[" + GetFileName(text) + "]\r\nColNameHeader=False\r\nFormat=TabDelimited\r\n"
+                                        "CharacterSet=ANSI\r\nCol1=model_no char width 20\r\n"
+                                        "Col2=partition_no short\r\nCol3=note char width 240\r\n");
+
+    // The text driver reads the pair back.
+    Connection conn;
+    conn.Open("Driver={Microsoft Text Driver (*.txt; *.csv)};DBQ=" + GetPathDir(text) + ";");
+    Recordset rs = conn.Execute(sql);
+    EXPECT_EQ(rs.RecordCount(), 2);
+    EXPECT_EQ(rs.Fields()["note"].Value().ToText(), "say \"x\"");
+    conn.Close();
+    DeleteFileA(text);
+    DeleteFileA(ini);
+}
+
+TEST_F(CRISServerQueriesTest, FailedServerExtractionLeavesNothingAndRemovesLineFeeds)
+{
+    cris_.SetUseOra("ORCL", "system", "manager");
+    std::string sql = "SELECT * FROM missing";
+    std::string text, ini, table;
+    try {
+        cris_.Extract2File("pd_x", sql, text, ini, table, false);
+        FAIL() << "no error";
+    } catch (const AppError& e) {
+        EXPECT_EQ(e.source(),
+                  "CRIS::Extract2File: CRIS::ADOUnloadAndParse: Microsoft OLE DB Provider for Oracle");
+        EXPECT_EQ(e.description(), "ORA-00942: table or view does not exist");
+    }
+    EXPECT_EQ(text, "");
+    EXPECT_EQ(ini, "");
     EXPECT_TRUE(fs::is_empty(HostPath(cris_.GetTempDir())));
 }
 
