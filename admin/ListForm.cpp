@@ -1,0 +1,206 @@
+// The list window: grid, filter row, header-click sort, and the one-window rule of the lists.
+#include "admin/ListForm.h"
+
+#include "admin/ListFilter.h"
+#include "admin/ListSources.h"
+#include "platform/AppError.h"
+#include "platform/qt/QtText.h"
+#include "services/MessageService.h"
+#include "services/Messages.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+QPointer<ListForm> gListForm;
+
+// The hourglass while an action runs, restored on every way out.
+struct WaitCursor {
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+};
+
+} // namespace
+
+ListForm::ListForm(QWidget* parent) : QWidget(parent, Qt::Window)
+{
+    setObjectName("ListForm");
+    setWindowTitle("Ausgabeliste");
+    setAttribute(Qt::WA_DeleteOnClose);
+    resize(420, 480);
+    auto* layout = new QVBoxLayout(this);
+    TDBGridCaption = new QLabel(this);
+    TDBGridCaption->setObjectName("TDBGridCaption");
+    TDBGridCaption->setAlignment(Qt::AlignCenter);
+    layout->addWidget(TDBGridCaption);
+    filterRow_ = new QHBoxLayout;
+    filterRow_->setSpacing(0);
+    layout->addLayout(filterRow_);
+    TDBGrid = new QTableWidget(this);
+    TDBGrid->setObjectName("TDBGrid");
+    TDBGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    TDBGrid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    TDBGrid->horizontalHeader()->setStretchLastSection(true);
+    TDBGrid->horizontalHeader()->setSectionsClickable(true);
+    layout->addWidget(TDBGrid);
+    connect(TDBGrid->horizontalHeader(), &QHeaderView::sectionClicked, this, &ListForm::TDBGrid_HeadClick);
+}
+
+ListForm::~ListForm()
+{
+    Form_Unload();
+}
+
+Recordset& ListForm::ListRecordset()
+{
+    if (!recordset_)
+        recordset_ = std::make_unique<Recordset>();
+    return *recordset_;
+}
+
+void ListForm::Bind()
+{
+    Recordset& rs = ListRecordset();
+    for (QLineEdit* cell : filterCells)
+        delete cell;
+    filterCells.clear();
+    const std::vector<FieldInfo>& fields = rs.FieldInfos();
+    TDBGrid->setColumnCount(static_cast<int>(fields.size()));
+    QStringList headings;
+    for (const FieldInfo& f : fields) {
+        headings << ToQString(f.name);
+        auto* cell = new QLineEdit(this);
+        cell->setObjectName("filter_" + ToQString(f.name));
+        cell->setPlaceholderText("Filter");
+        filterRow_->addWidget(cell);
+        filterCells.push_back(cell);
+        connect(cell, &QLineEdit::textChanged, this, &ListForm::TDBGrid_FilterChange);
+    }
+    TDBGrid->setHorizontalHeaderLabels(headings);
+    fillRows();
+}
+
+void ListForm::fillRows()
+{
+    TDBGrid->setRowCount(0);
+    if (!recordset_ || recordset_->State() != adStateOpen)
+        return;
+    Recordset& rs = *recordset_;
+    const int columns = static_cast<int>(rs.FieldInfos().size());
+    int row = 0;
+    if (rs.RecordCount() > 0) {
+        const long current = rs.Eof() || rs.BOF() ? -1 : rs.Bookmark();
+        TDBGrid->setRowCount(static_cast<int>(rs.RecordCount()));
+        for (rs.MoveFirst(); !rs.Eof(); rs.MoveNext(), ++row)
+            for (int c = 0; c < columns; ++c) {
+                const Variant v = rs.Fields()[c].Value();
+                TDBGrid->setItem(row, c, new QTableWidgetItem(v.IsNull() ? QString() : ToQString(v.ToText())));
+            }
+        if (current >= 0)
+            rs.SetBookmark(current);
+        else
+            rs.MoveFirst();
+    }
+}
+
+QString ListForm::cellText(int row, int column) const
+{
+    const QTableWidgetItem* item = TDBGrid->item(row, column);
+    return item ? item->text() : QString();
+}
+
+int ListForm::rowCount() const
+{
+    return TDBGrid->rowCount();
+}
+
+void ListForm::TDBGrid_FilterChange()
+{
+    WaitCursor wait;
+    std::vector<ListFilterCell> cells;
+    if (recordset_) {
+        const std::vector<FieldInfo>& fields = recordset_->FieldInfos();
+        for (size_t i = 0; i < fields.size() && i < filterCells.size(); ++i)
+            cells.push_back({fields[i].name, fields[i].type, FromQString(filterCells[i]->text())});
+    }
+    const int column = TDBGrid->currentColumn();
+    TDBGridCaption->setText(ToQString(ListFilter::Apply(recordset_.get(), cells)));
+    fillRows();
+    if (column >= 0)
+        TDBGrid->setCurrentCell(TDBGrid->currentRow(), column);
+}
+
+void ListForm::TDBGrid_HeadClick(int column)
+{
+    WaitCursor wait;
+    if (!recordset_ || recordset_->State() != adStateOpen || column < 0 ||
+        column >= static_cast<int>(recordset_->FieldInfos().size()))
+        return;
+    try {
+        recordset_->SetSort(sort_.Click(column, recordset_->FieldInfos()[static_cast<size_t>(column)].name));
+        fillRows();
+    } catch (const AppError&) {
+        // A sort the recordset refuses leaves the grid as it was.
+    }
+}
+
+void ListForm::closeEvent(QCloseEvent* event)
+{
+    Form_Unload();
+    event->accept();
+}
+
+void ListForm::Form_Unload()
+{
+    if (recordset_ && recordset_->State() == adStateOpen)
+        recordset_->Close();
+    recordset_.reset();
+}
+
+ListForm* CurrentListForm()
+{
+    return gListForm.data();
+}
+
+ListForm* ShowListForm(const std::string& caption, const std::function<Recordset()>& fill)
+{
+    WaitCursor wait;
+    if (gListForm) {
+        gListForm->close();
+        delete gListForm.data();
+    }
+    gListForm = new ListForm;
+    ListForm* form = gListForm.data();
+    form->show();
+    form->setWindowTitle(ToQString(caption));
+    try {
+        form->ListRecordset() = fill();
+        Recordset& rs = form->ListRecordset();
+        if (!(rs.BOF() && rs.Eof()))
+            rs.MoveFirst();
+        form->Bind();
+        form->TDBGrid_FilterChange();
+    } catch (const AppError& e) {
+        form->TDBGrid_FilterChange();
+        ShowMessage(e.description(), MsgStyle::OkOnly);
+    }
+    return form;
+}
+
+ListForm* ShowExistingSchemas(const std::function<std::vector<std::string>()>& readSchemaNames)
+{
+    return ShowListForm("Existing Schemas", [&readSchemaNames] { return ListSources::SchemaRecordset(readSchemaNames()); });
+}
+
+ListForm* ShowExistingDbUsers()
+{
+    return ShowListForm("Existing DB-Users", [] { return ListSources::DbUserRecordset(); });
+}

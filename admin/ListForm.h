@@ -1,0 +1,72 @@
+// The list window: a read-only grid over an in-memory recordset, with a filter row above the
+// columns, sorting by a click on a column header, and the record count as the grid's caption.
+#pragma once
+
+#include "admin/ListSort.h"
+#include "platform/ado/Recordset.h"
+
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+class QHBoxLayout;
+class QLabel;
+class QLineEdit;
+class QTableWidget;
+
+class ListForm : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit ListForm(QWidget* parent = nullptr);
+    ~ListForm() override;
+
+    // The window's recordset, made on first use; closed and released when the window closes.
+    Recordset& ListRecordset();
+    bool hasRecordset() const { return recordset_ != nullptr; }
+
+    // Binds the grid to ListRecordset: one column per field, headed by the field's name, one
+    // filter cell above each, the rows the recordset's filter leaves in its sort order.
+    void Bind();
+
+    // The grid's text of a cell, and its number of rows (for callers and tests).
+    QString cellText(int row, int column) const;
+    int rowCount() const;
+
+    QLabel* TDBGridCaption = nullptr;
+    QTableWidget* TDBGrid = nullptr;
+    std::vector<QLineEdit*> filterCells;
+
+public slots:
+    // Filters the recordset by the filter cells and sets the caption.
+    void TDBGrid_FilterChange();
+    // Sorts by the clicked column (index from 0).
+    void TDBGrid_HeadClick(int column);
+
+protected:
+    void closeEvent(class QCloseEvent* event) override;
+
+private:
+    void Form_Unload();
+    void fillRows();
+
+    std::unique_ptr<Recordset> recordset_;
+    ListSort sort_;
+    QHBoxLayout* filterRow_ = nullptr;
+};
+
+// Replaces the one list window by a new one, shown modeless with the caption, bound to the
+// recordset that fill returns. A failure of fill is shown in a message box; the window stays
+// with what had been filled. The window deletes itself when closed.
+ListForm* ShowListForm(const std::string& caption, const std::function<Recordset()>& fill);
+// The list window in place, or nullptr.
+ListForm* CurrentListForm();
+
+// "Show existing schemas": the names that readSchemaNames gives (the main window rereads the
+// RIS schema file there) in a list window captioned "Existing Schemas".
+ListForm* ShowExistingSchemas(const std::function<std::vector<std::string>()>& readSchemaNames);
+// "Show existing database user": the database users in a list window captioned "Existing DB-Users".
+ListForm* ShowExistingDbUsers();
