@@ -136,12 +136,14 @@ void DumpCommands::loadFrom(const std::string& dump)
     std::string schema = SchemaOfSchemaLine(first);
     CheckIdentifier(schema, "Schema", "RISLoad");
     gCurrentSchema = schema;
+    ShowStatus("Load schema " + schema + " from '" + dump + "'");
     runClient("rislod " + schema, LoadCommand(dump, schema));
 }
 
 void DumpCommands::UnloadSchema(const std::string& schema)
 {
     std::string dump = DumpFileOf(gDumpDir, schema);
+    ShowStatus("Unload schema " + schema + " into '" + dump + "'");
     try {
         unloadTo(schema, dump);
         rewriteFirstLine(dump);

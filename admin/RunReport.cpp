@@ -41,14 +41,37 @@ std::string RunReport::ClosingMessage(const std::string& logFile) const
            "\r\nSee Logfile '" + logFile + "'";
 }
 
+namespace {
+// The text of a framed line "* text   *" without its frame.
+std::string unframed(const std::string& line)
+{
+    std::string t = TrimWhite(line);
+    if (!t.empty() && t.front() == '*')
+        t.erase(0, 1);
+    if (!t.empty() && t.back() == '*')
+        t.pop_back();
+    return Trim(t);
+}
+} // namespace
+
 std::string FirstRISError(const std::string& output)
 {
     if (RISErrorText(output).empty())
         return {};
-    for (const auto& raw : Split(ReplaceAll(output, "\r", ""), "\n")) {
-        size_t at = raw.find("RIS Error:");
-        if (at != std::string::npos && ToUpper(raw).find("RIS_E_CREATE_INDEX") == std::string::npos)
-            return Trim(raw.substr(at));
+    std::vector<std::string> lines = Split(ReplaceAll(output, "\r", ""), "\n");
+    for (size_t i = 0; i < lines.size(); ++i) {
+        size_t at = lines[i].find("RIS Error:");
+        if (at == std::string::npos || ToUpper(lines[i]).find("RIS_E_CREATE_INDEX") != std::string::npos)
+            continue;
+        std::string text = unframed(lines[i].substr(at));
+        // The framed lines after the error line explain it.
+        for (size_t j = i + 1; j < lines.size(); ++j) {
+            std::string more = unframed(lines[j]);
+            if (lines[j].empty() || lines[j][0] != '*' || more.find_first_not_of('*') == std::string::npos)
+                break;
+            text += " - " + more;
+        }
+        return text;
     }
     return "RIS error";
 }

@@ -1,8 +1,37 @@
 #!/usr/bin/env bash
-# Builds Tarnwick and starts it on its built-in demo environment.
+# Builds Tarnwick, lays out its demo environment (the stand-in database server with the sample
+# project "demo", registry, drives and file server) and starts Tarnwick on it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 BUILD="${TARNWICK_BUILD_DIR:-build}"
 cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build "$BUILD" -j"$(nproc)"
-exec "$BUILD/bin/tarnwick" "$@"
+BIN="$(cd "$BUILD/bin" && pwd)"
+
+export TARNWICK_ROOT="${TARNWICK_ROOT:-$HOME/.tarnwick/root}"
+# The outside programs (command interpreter, RIS clients) are found beside the program.
+export PATH="$BIN:$PATH"
+"$BIN/twenv" --root "$TARNWICK_ROOT"
+
+# The settings beside the executable: the demo project and its dump folder. An existing
+# tarnwick.ini is kept, so choices made in the program survive the next start.
+INI="$BIN/tarnwick.ini"
+if [ ! -f "$INI" ]; then
+  printf '[TARNWICK]\r\nprojname=demo\r\nrisdmpdir=C:\\pdsdump\r\n' > "$INI"
+fi
+echo "Settings: $INI"
+echo "Stand-in root: $TARNWICK_ROOT"
+
+if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] && [ "${QT_QPA_PLATFORM:-}" != "offscreen" ]; then
+  cat <<MSG
+No display found (DISPLAY and WAYLAND_DISPLAY are unset), so the Tarnwick window cannot be shown.
+Run it headless instead, unloading every schema of the demo environment into C:\\pdsdump
+(that is $TARNWICK_ROOT/drives/c/pdsdump):
+
+    TARNWICK_ROOT="$TARNWICK_ROOT" PATH="$BIN:\$PATH" "$BIN/tarnwick" /risunloadall; echo "exit code \$?"
+
+The program log is written to \$TMP (or /tmp) as tarnwick_<date>_<time>.log.
+MSG
+  exit 0
+fi
+exec "$BIN/tarnwick" "$@"

@@ -37,6 +37,9 @@ TEST(RunReportTest, FailuresAreCountedAndTheFirstNamed)
 TEST(RunReportTest, RISErrorNeedsAFramedBlock)
 {
     EXPECT_EQ(FirstRISError(kRisErrorOutput), "RIS Error: RIS_E_UNKNOWN_SCHEMA");
+    std::string framed = std::string(79, '*') + "\r\n* RIS Error: RIS_E_INTERNAL_ERROR" + std::string(43, ' ') +
+                         "*\r\n* file is not a database" + std::string(54, ' ') + "*\r\n" + std::string(79, '*') + "\r\n";
+    EXPECT_EQ(FirstRISError(framed), "RIS Error: RIS_E_INTERNAL_ERROR - file is not a database");
     EXPECT_EQ(FirstRISError("value 'RIS Error: x' in a row\r\n"), "");
 }
 

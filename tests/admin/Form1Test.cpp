@@ -1,0 +1,267 @@
+// The main window on the sample environment: start-up, project list, unload and load of the
+// project's schemas, the configuration dialog; message answers and dialogs scripted.
+#include "admin/Form1.h"
+
+#include "admin/AdminGlobals.h"
+#include "admin/ConfigForm.h"
+#include "admin/DumpCommands.h"
+#include "admin/Startup.h"
+#include "dbaccess/CRIS.h"
+#include "dbaccess/DumpSchemaLine.h"
+#include "platform/AppError.h"
+#include "platform/BinaryFile.h"
+#include "platform/WinPath.h"
+#include "services/AppGlobals.h"
+#include "services/IniFile.h"
+#include "services/ScriptedDialogs.h"
+#include "services/ScriptedMessageService.h"
+#include "standins/dbserver/DbServer.h"
+#include "standins/dbserver/RisSession.h"
+#include "standins/dbserver/StandInEnvironment.h"
+#include "support/TestEnvironment.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+
+namespace {
+
+using Rows = std::vector<std::vector<std::optional<std::string>>>;
+
+class Form1Test : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        StandInEnvironmentOptions options;
+        options.binDir = testsupport::BinDir();
+        options.dataDir = testsupport::SourceDir() + "/tests/data/standins";
+        std::string report;
+        StandInEnvironment::Build(StandInRoot(), options, report);
+    }
+
+    void SetUp() override
+    {
+        SetProgramFolder(WinPathFromHost(programDir.host()) + "\\");
+        dumpDir = WinPathFromHost(dumps.host());
+        std::string ini = WinPathFromHost(programDir.host()) + "\\tarnwick.ini";
+        WriteIniValue(ini, "TARNWICK", "risdmpdir", dumpDir);
+        WriteIniValue(ini, "TARNWICK", "projname", "demo");
+    }
+    void TearDown() override { SetProgramFolder(""); }
+
+    // Form1 after its start-up and deferred project list, with waits shortened.
+    std::unique_ptr<Form1> startedForm()
+    {
+        auto form = std::make_unique<Form1>();
+        EXPECT_TRUE(form->Form_Load());
+        form->Timer1_Timer();
+        form->dumpCommands().pause = [](double) {};
+        form->dumpCommands().rewriteDelayMs = 0;
+        return form;
+    }
+
+    // Every table of a schema with its rows in a fixed order.
+    static std::map<std::string, Rows> tablesOf(const std::string& schema)
+    {
+        DbServer server(StandInRoot());
+        RisSession session(server);
+        SqliteDb& db = session.Database(schema);
+        std::map<std::string, Rows> tables;
+        for (auto& t : db.QueryRows("SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY name"))
+        {
+            Rows rows = db.QueryRows("SELECT * FROM \"" + *t[0] + "\"");
+            std::sort(rows.begin(), rows.end());
+            tables[*t[0]] = rows;
+        }
+        return tables;
+    }
+
+    static void execute(const std::string& schema, const std::string& statement)
+    {
+        DbServer server(StandInRoot());
+        RisSession session(server);
+        std::string out;
+        session.Execute("default schema " + schema, out);
+        session.Execute(statement, out);
+    }
+
+    testsupport::ScopedDir programDir{"prog"};
+    testsupport::ScopedDir dumps{"dumps"};
+    std::string dumpDir;
+    ScriptedMessageService messages;
+    ScriptedDialogs dialogs;
+};
+
+TEST_F(Form1Test, StartUpFillsTheProjectListAndTheSettings)
+{
+    auto form = startedForm();
+    ASSERT_GE(form->Projname->count(), 1);
+    EXPECT_NE(form->Projname->findText("demo"), -1);
+    EXPECT_EQ(form->projectName(), "demo");
+    EXPECT_EQ(form->risdmpdir->text().toStdString(), dumpDir);
+    EXPECT_EQ(form->UserVar[0]->text().toStdString(), "uservar1");
+    EXPECT_EQ(form->uservartext[7]->text().toStdString(), "User Variable 8");
+    EXPECT_NE(std::find(gSchemaNames.begin(), gSchemaNames.end(), "pd_demo"), gSchemaNames.end());
+    std::string log = BinaryFile::ReadAll(gLogFile);
+    EXPECT_EQ(log.rfind(std::string(50, '*'), 0), 0u);
+    EXPECT_NE(log.find("INIfile = " + gIniFile), std::string::npos);
+    EXPECT_NE(log.find("1 schemas found"), std::string::npos);
+    EXPECT_TRUE(messages.asked().empty());
+}
+
+TEST_F(Form1Test, SchemaListIsReplacedOnReread)
+{
+    auto form = startedForm();
+    gSchemaNames.push_back("pd_gone");
+    gSchemaListText += "\r\npd_gone";
+    form->get_schemanamen();
+    EXPECT_EQ(std::find(gSchemaNames.begin(), gSchemaNames.end(), "pd_gone"), gSchemaNames.end());
+    EXPECT_EQ(gSchemaListText.find("pd_gone"), std::string::npos);
+}
+
+TEST_F(Form1Test, UnloadProjectWritesOneDumpPerSchemaWithDefaultLinesOfUnchangedLength)
+{
+    auto form = startedForm();
+    // The client's own dump, first line untouched, to compare lengths with.
+    gCRIS->RISUnload(dumpDir + "\\raw.dmp", "dd_demo", std::nullopt, std::nullopt, "", 0, false, true);
+    std::string raw = BinaryFile::ReadAll(dumpDir + "\\raw.dmp");
+    ASSERT_EQ(raw.rfind("create schema dd_demo", 0), 0u);
+
+    form->UnLoad_proj_schemen_Click();
+
+    ASSERT_EQ(messages.asked().size(), 1u);
+    EXPECT_EQ(messages.asked().back().prompt, " Tarnwick is ready  -  See Logfile ");
+    for (const char* schema : {"pd_demo", "dd_demo"}) {
+        std::string dump = dumpDir + "\\" + schema + ".dmp";
+        std::string first = DumpSchemaLine::ReadFirstLine(dump);
+        EXPECT_EQ(first.rfind(std::string("default schema ") + schema, 0), 0u) << first;
+    }
+    std::string dd = BinaryFile::ReadAll(dumpDir + "\\dd_demo.dmp");
+    EXPECT_EQ(dd.size(), raw.size());
+    EXPECT_EQ(dd.find("\r\n"), raw.find("\r\n"));
+    EXPECT_EQ(dd.substr(dd.find("\r\n")), raw.substr(raw.find("\r\n")));
+}
+
+TEST_F(Form1Test, LoadProjectPutsTheTablesBack)
+{
+    auto form = startedForm();
+    form->UnLoad_proj_schemen_Click();
+    auto pdBefore = tablesOf("pd_demo");
+    auto ddBefore = tablesOf("dd_demo");
+    ASSERT_FALSE(pdBefore.empty());
+    execute("pd_demo", "delete from pdtable_113");
+    execute("dd_demo", "delete from pdtable_12_1");
+    ASSERT_NE(tablesOf("pd_demo"), pdBefore);
+
+    messages.Answer(6); // "Are you sure?" Yes
+    form->Load_proj_schemen_Click();
+
+    ASSERT_EQ(messages.asked().size(), 3u);
+    EXPECT_EQ(messages.asked()[1].prompt, "Are you sure?");
+    EXPECT_EQ(messages.asked()[2].prompt, " Tarnwick is ready  -  See Logfile ");
+    EXPECT_EQ(tablesOf("pd_demo"), pdBefore);
+    EXPECT_EQ(tablesOf("dd_demo"), ddBefore);
+}
+
+TEST_F(Form1Test, LoadProjectTakesOnlyTheWholeProjectName)
+{
+    auto form = startedForm();
+    BinaryFile other;
+    other.Open(dumpDir + "\\pd_demo2.dmp", BinaryFile::Mode::Write);
+    other.Write("default schema pd_demo2\r\n");
+    other.Close();
+    messages.Answer(6);
+    form->Load_proj_schemen_Click();
+    // Nothing of the project was unloaded, and pd_demo2 is another project: no client ran.
+    EXPECT_EQ(messages.asked().back().prompt, " Tarnwick is ready  -  See Logfile ");
+    EXPECT_EQ(BinaryFile::ReadAll(gLogFile).find("rislod"), std::string::npos);
+}
+
+TEST_F(Form1Test, FailedUnloadEndsWithErrorsAndLeavesNoOldDump)
+{
+    auto form = startedForm();
+    std::string dump = dumpDir + "\\pd_nosuch.dmp";
+    BinaryFile old;
+    old.Open(dump, BinaryFile::Mode::Write);
+    old.Write("default schema pd_nosuch\r\nold content\r\n");
+    old.Close();
+    form->Projname->setEditText("nosuch");
+    form->familyBoxes[0]->setChecked(true);
+    form->Unload_Auswahl_Click();
+    ASSERT_FALSE(messages.asked().empty());
+    const std::string& closing = messages.asked().back().prompt;
+    EXPECT_EQ(closing.find("ready"), std::string::npos) << closing;
+    EXPECT_NE(closing.find(gLogFile), std::string::npos) << closing;
+    std::string now;
+    try {
+        now = BinaryFile::ReadAll(dump);
+    } catch (const AppError&) {
+    }
+    EXPECT_EQ(now.find("old content"), std::string::npos);
+}
+
+TEST_F(Form1Test, LoadRefusesADumpWithoutSchemaLine)
+{
+    auto form = startedForm();
+    std::string dump = dumpDir + "\\x.dmp";
+    BinaryFile f;
+    f.Open(dump, BinaryFile::Mode::Write);
+    f.Write("create table t (a int)\r\n");
+    f.Close();
+    gCurrentSchema = "pd_demo";
+    try {
+        form->RISLoad("'" + dump + "'");
+        FAIL() << "loaded";
+    } catch (const AppError& e) {
+        EXPECT_NE(e.description().find("'" + dump + "'"), std::string::npos);
+    }
+    EXPECT_EQ(BinaryFile::ReadAll(gLogFile).find("rislod"), std::string::npos);
+}
+
+TEST_F(Form1Test, EdrisdmpOnAMissingDumpRaisesInsteadOfEnding)
+{
+    auto form = startedForm();
+    try {
+        form->edrisdmp("'" + dumpDir + "\\missing.dmp'");
+        FAIL() << "no error";
+    } catch (const AppError& e) {
+        EXPECT_EQ(e.description(), "Edrisdmp File: '" + dumpDir + "\\missing.dmp' does not exist");
+    }
+}
+
+TEST_F(Form1Test, ConfigurationDialogWritesItsKeys)
+{
+    auto form = startedForm();
+    ConfigForm dialog;
+    dialog.Form_Load();
+    EXPECT_EQ(dialog.box("DBname")->text().toStdString(), "ORCL");
+    dialog.box("DBname")->setText("PDSDB");
+    dialog.box("TCPIP")->setText("10.1.2.3");
+    dialog.OK_Click();
+    EXPECT_EQ(ReadIniValue(gIniFile, "TARNWICK", "dbname", ""), "PDSDB");
+    EXPECT_EQ(ReadIniValue(gIniFile, "TARNWICK", "TCPIP", ""), "10.1.2.3");
+    EXPECT_EQ(ReadIniValue(gIniFile, "TARNWICK", "svrmgr_connectString", ""), "dboper/wq4ztk9");
+
+    ConfigForm again;
+    again.Form_Load();
+    again.box("DBname")->setText("OTHER");
+    again.Command1_Click();
+    EXPECT_EQ(ReadIniValue(gIniFile, "TARNWICK", "dbname", ""), "PDSDB");
+}
+
+TEST_F(Form1Test, CancelledSchemaFileBrowsePutsTheStoredValueBack)
+{
+    auto form = startedForm();
+    ConfigForm dialog;
+    dialog.Form_Load();
+    dialog.box("Schemafile")->setText("typed");
+    dialogs.Answer(""); // cancel
+    dialog.cmdSchemafile_Click();
+    EXPECT_EQ(dialog.box("Schemafile")->text().toStdString(), "w:\\pdsdef\\schema");
+}
+
+} // namespace
