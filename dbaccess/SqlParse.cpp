@@ -107,9 +107,22 @@ SelectParts ParseSelect(const std::string& sql)
         stop = FindUnquoted(sql, outside, ';', s);
     if (stop == std::string::npos)
         stop = sql.size();
-    std::string condition = TrimWhite(sql.substr(s, stop - s));
-    if (FindNoCase(condition, "UCASE") != std::string::npos || FindNoCase(condition, "LCASE") != std::string::npos
-        || condition.find('"') != std::string::npos)
+    // The condition goes on the unload's one parameter line: line breaks and tabs between
+    // its words become blanks; one inside a quoted value cannot be passed on.
+    std::string condition = sql.substr(s, stop - s);
+    bool passable = true;
+    for (size_t i = 0; i < condition.size(); ++i) {
+        char& c = condition[i];
+        if (c == '\r' || c == '\n' || c == '\t') {
+            if (outside[s + i])
+                c = ' ';
+            else
+                passable = false;
+        }
+    }
+    condition = Trim(condition);
+    if (!passable || FindNoCase(condition, "UCASE") != std::string::npos
+        || FindNoCase(condition, "LCASE") != std::string::npos || condition.find('"') != std::string::npos)
         condition.clear();
     parts.condition = std::move(condition);
     return parts;

@@ -15,8 +15,9 @@ struct SelectParts {
 // Keywords count only as whole words outside quoted texts, quoted names and bracketed names.
 // The condition runs from WHERE up to GROUP, else HAVING, else ORDER (in that order of
 // preference, whichever stands first in the text), else ";", else the end. A condition that
-// holds UCASE, LCASE or a double quote cannot be handed to the unload and is dropped (the
-// statement itself still filters the rows later).
+// holds UCASE, LCASE, a double quote or a line break inside a quoted value cannot be handed to
+// the unload and is dropped (the statement itself still filters the rows later); line breaks
+// and tabs elsewhere in it become blanks.
 // Raises error 1 "SQL statement not defined" and "Table name not found in SQL statement" with
 // the source "CRIS::ParseSQL".
 SelectParts ParseSelect(const std::string& sql);

@@ -130,6 +130,13 @@ TEST_F(QueriesSystemTest, ConditionWithQuotesAndKeywordsInValuesReachesTheUnload
     EXPECT_EQ(none.RecordCount(), 0);
 }
 
+TEST_F(QueriesSystemTest, MultiLineStatement)
+{
+    Recordset rs = cris_.DBRead(
+        "pd_demo", "SELECT model_no\r\nFROM pdtable_113\r\nWHERE discipline_indx_no = 1\r\n  AND area_index_no = 2\r\n", 3);
+    EXPECT_EQ(Column(rs, "model_no"), Names{"P1002"});
+}
+
 TEST_F(QueriesSystemTest, NoRowsGivesAnOpenRecordsetAtItsEnd)
 {
     Recordset rs = cris_.DBRead("pd_demo", "SELECT * FROM pdtable_113 WHERE discipline_indx_no = 9;", 3);
