@@ -1,0 +1,169 @@
+// Grant, mscode and RIS clean runs over the schema list.
+#include "admin/Maintenance.h"
+
+#include "admin/LoggedRun.h"
+#include "admin/ProjectSchemaRules.h"
+#include "admin/RunReport.h"
+#include "dbaccess/CRIS.h"
+#include "platform/AppError.h"
+#include "platform/Clock.h"
+#include "platform/Environment.h"
+#include "platform/EscKey.h"
+#include "platform/HostFiles.h"
+#include "platform/TextUtil.h"
+#include "services/AppGlobals.h"
+#include "services/FileContents.h"
+#include "services/FileOperation.h"
+#include "services/MessageService.h"
+#include "services/Messages.h"
+
+#include <QApplication>
+
+namespace {
+
+constexpr const char* kCrLf = "\r\n";
+
+// The names of the list up to its first empty one.
+std::vector<std::string> listed(const std::vector<std::string>& names)
+{
+    std::vector<std::string> out;
+    for (const std::string& n : names) {
+        if (n.empty())
+            break;
+        out.push_back(n);
+    }
+    return out;
+}
+
+void requireName(const std::string& what, const std::string& name)
+{
+    if (!IsIdentifier(name))
+        RaiseError("Maintenance", what + " name '" + name + "' is not a valid name");
+}
+
+// The hourglass for a run, restored on every way out.
+struct WaitCursor {
+    WaitCursor()
+    {
+        if (qApp)
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+    }
+    ~WaitCursor()
+    {
+        if (qApp)
+            QApplication::restoreOverrideCursor();
+    }
+};
+
+} // namespace
+
+Maintenance::Maintenance()
+    : escPressed([] { return EscKey::Pressed(); }),
+      getTables([](const std::string& schema) { return gCRIS->DBGetTables(schema, false); })
+{
+}
+
+std::vector<std::string> Maintenance::GrantSchemas(const std::vector<std::string>& schemaNames,
+                                                   const std::string& project)
+{
+    std::vector<std::string> out;
+    for (const std::string& s : listed(schemaNames))
+        if (IsSchemaOfProject(s, project))
+            out.push_back(s);
+    return out;
+}
+
+std::string Maintenance::GrantStatements(const std::string& schema, const std::vector<std::string>& tables)
+{
+    std::string text = "default schema " + schema + ";" + kCrLf;
+    for (const std::string& t : tables) {
+        if (t.empty())
+            continue;
+        requireName("Table", t);
+        text += "grant all on " + schema + "." + t + " to public;" + kCrLf;
+        DoEvents();
+    }
+    return text;
+}
+
+std::vector<std::string> Maintenance::MscodeProjects(const std::vector<std::string>& schemaNames)
+{
+    std::vector<std::string> out;
+    for (const std::string& s : listed(schemaNames))
+        if (s.rfind("pid_", 0) == 0)
+            out.push_back(s.substr(4));
+    return out;
+}
+
+std::string Maintenance::MscodeCommand(const std::string& project)
+{
+    return std::string("c:") + kCrLf + "cd " + kPds2dDir + kCrLf + "mscode.bat " + project;
+}
+
+std::string Maintenance::btnGrantAll_Click(const std::vector<std::string>& schemaNames, const std::string& project)
+{
+    WaitCursor wait;
+    const std::string file = GetEnvVar("TMP") + "\\sql.txt";
+    RunReport report;
+    try {
+        std::string statements;
+        bool escaped = false;
+        for (const std::string& schema : GrantSchemas(schemaNames, project)) {
+            if (escPressed()) {
+                escaped = true;
+                break;
+            }
+            requireName("Schema", schema);
+            statements += GrantStatements(schema, getTables(schema));
+        }
+        if (!escaped) {
+            HostWriteFile(file, statements + "quit;" + kCrLf);
+            const LoggedRun run = LoggedRun::Run("risbatch -i " + QuoteString(file));
+            report.NoteRun("risbatch grant all", run.exitCode, run.output);
+        }
+    } catch (const AppError& e) {
+        report.NoteFailure(e.description());
+        ShowMessage(e.description(), MsgStyle::OkOnly);
+    }
+    DeleteFileA(file);
+    const std::string closing = report.ClosingMessage(gLogFile);
+    ShowMessage(closing, MsgStyle::OkOnly);
+    return closing;
+}
+
+void Maintenance::btnMscode_Click(const std::vector<std::string>& schemaNames)
+{
+    for (const std::string& project : MscodeProjects(schemaNames)) {
+        if (escPressed())
+            return;
+        if (!IsIdentifier(project)) {
+            ShowStatus("mscode.bat not run for 'pid_" + project + "': not a valid project name");
+            continue;
+        }
+        const LoggedRun run = LoggedRun::Run(MscodeCommand(project));
+        if (run.exitCode == -1)
+            ShowStatus("mscode.bat for project '" + project + "' could not be started");
+    }
+}
+
+std::string Maintenance::btnRISClean_Click(const std::vector<std::string>& schemaNames)
+{
+    WaitCursor wait;
+    RunReport report;
+    try {
+        for (const std::string& schema : listed(schemaNames)) {
+            if (escPressed())
+                break;
+            requireName("Schema", schema);
+            AppendToFile("Cleaning RIS dictionary tables for schema: '" + schema + "' ...", gLogFile);
+            const LoggedRun run = LoggedRun::Run("risclnsr.exe " + schema);
+            report.NoteRun("risclnsr " + schema, run.exitCode, run.output);
+            DoEvents();
+        }
+    } catch (const AppError& e) {
+        report.NoteFailure(e.description());
+    }
+    const std::string closing = report.ClosingMessage(gLogFile);
+    ShowMessage(closing, MsgStyle::OkOnly);
+    return closing;
+}

@@ -1,0 +1,45 @@
+// The three maintenance runs over the schema list: grant all tables of the project's schemas to
+// public, the design system's "mscode.bat" for every P&ID project, and the RIS dictionary
+// cleaner for every schema.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+class Maintenance {
+public:
+    Maintenance();
+
+    // The schemas of the list that the grant run takes: the project's own schemas by the
+    // whole-suffix rule (the text after the schema's first "_" is the project, without regard
+    // to case), up to the first empty name.
+    static std::vector<std::string> GrantSchemas(const std::vector<std::string>& schemaNames, const std::string& project);
+    // The statements of one schema: "default schema <s>;" and one grant per non-empty table.
+    static std::string GrantStatements(const std::string& schema, const std::vector<std::string>& tables);
+    // The projects whose "mscode.bat" runs: the names after "pid_" of the list's "pid_" schemas.
+    static std::vector<std::string> MscodeProjects(const std::vector<std::string>& schemaNames);
+    // The three-line command text of one "mscode.bat" run.
+    static std::string MscodeCommand(const std::string& project);
+
+    // "Grant all tables": gathers the grants of the project's schemas into TMP\sql.txt, runs
+    // risbatch on it with its output in the program log, removes the file and shows the closing
+    // message. Esc before a schema ends the run without risbatch; a failure (a table list that
+    // cannot be read, a name that is not an identifier) is shown and risbatch does not run.
+    // Gives the closing message shown.
+    std::string btnGrantAll_Click(const std::vector<std::string>& schemaNames, const std::string& project);
+    // "PDS2D - MS Code for all projects": runs "mscode.bat" for every "pid_" schema's project;
+    // Esc between schemas stops. No closing message; failures go to the program log.
+    void btnMscode_Click(const std::vector<std::string>& schemaNames);
+    // "RIS clean all schemas": logs a line and runs risclnsr for each schema; Esc between
+    // schemas stops. Gives the closing message shown.
+    std::string btnRISClean_Click(const std::vector<std::string>& schemaNames);
+
+    // --- seams ---------------------------------------------------------------------------
+    // Whether Esc is down or was pressed since the last test; the Esc latch by default.
+    std::function<bool()> escPressed;
+    // The table names of a schema; the database access object's cached list by default.
+    std::function<std::vector<std::string>(const std::string& schema)> getTables;
+};
+
+inline constexpr const char* kPds2dDir = "C:\\win32app\\ingr\\PDS2D\\binnt";

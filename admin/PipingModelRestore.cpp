@@ -1,0 +1,241 @@
+// Piping model restore: model list, dump check, partial dump cut and load.
+#include "admin/PipingModelRestore.h"
+
+#include "admin/LoggedRun.h"
+#include "dbaccess/DumpFormat.h"
+#include "dbaccess/DumpScanner.h"
+#include "dbaccess/RISErrorReader.h"
+#include "platform/AppError.h"
+#include "platform/BinaryFile.h"
+#include "platform/Environment.h"
+#include "platform/HostFiles.h"
+#include "platform/TextUtil.h"
+#include "services/AppGlobals.h"
+#include "services/BatchLauncher.h"
+#include "services/FileContents.h"
+#include "services/FileOperation.h"
+#include "services/Messages.h"
+#include "services/Tokens.h"
+
+#include <algorithm>
+#include <map>
+#include <memory>
+
+namespace {
+
+constexpr const char* kCrLf = "\r\n";
+constexpr const char* kOwn = "PipingModelRestore";
+
+bool allDigits(const std::string& s)
+{
+    return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+void checkProject(const std::string& project)
+{
+    if (!IsIdentifier(project))
+        RaiseError(kOwn, "Project name '" + project + "' is not a valid name");
+}
+
+// The table a create-table line names (the word after "create table "), or empty.
+std::string createdTable(std::string_view line)
+{
+    if (!StartsWithNoCase(line, DumpFormat::kCreateTable))
+        return {};
+    std::string_view rest = line.substr(DumpFormat::kCreateTable.size());
+    const size_t end = rest.find_first_of(" (");
+    return std::string(rest.substr(0, end));
+}
+
+} // namespace
+
+const std::vector<int>& PipingModelRestore::TableNumbers()
+{
+    static const std::vector<int> numbers{12, 34, 50, 67, 80};
+    return numbers;
+}
+
+std::string PipingModelRestore::StatementFile()
+{
+    return GetEnvVar("TMP") + "\\tarnwick.sql";
+}
+
+std::string PipingModelRestore::OutputFile()
+{
+    return GetEnvVar("TMP") + "\\risbatch.txt";
+}
+
+std::string PipingModelRestore::ModelListStatement(const std::string& project)
+{
+    return "default schema pd_" + project + ";" + kCrLf +
+           "select model_no, partition_no from pdtable_113 where discipline_indx_no=1;" + kCrLf + "quit;" + kCrLf;
+}
+
+std::vector<PipingModel> PipingModelRestore::ParseModelList(const std::string& output)
+{
+    const std::string risError = RISErrorText(output);
+    if (!risError.empty())
+        RaiseError(kOwn, "The piping models could not be listed:\r\n" + risError);
+    std::string text = output;
+    text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
+    const std::vector<std::string> lines = Split(text, "\n");
+    std::vector<PipingModel> models;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (lines[i].compare(0, 8, "model_no") != 0)
+            continue;
+        const size_t open = lines[i].find('\'');
+        const size_t close = open == std::string::npos ? open : lines[i].find('\'', open + 1);
+        if (close == std::string::npos)
+            RaiseError(kOwn, "Model line without a quoted model number in the risbatch output: " + lines[i]);
+        PipingModel m;
+        m.modelNo = lines[i].substr(open + 1, close - open - 1);
+        const std::string next = i + 1 < lines.size() ? lines[i + 1] : std::string();
+        const size_t colon = next.find(':');
+        m.partitionNo = colon == std::string::npos ? std::string() : Trim(next.substr(colon + 1));
+        if (!allDigits(m.partitionNo))
+            RaiseError(kOwn, "No partition number for model '" + m.modelNo + "' in the risbatch output");
+        models.push_back(m);
+        ++i;
+    }
+    return models;
+}
+
+std::vector<PipingModel> PipingModelRestore::ListModels(const std::string& project)
+{
+    checkProject(project);
+    const std::string statement = StatementFile();
+    const std::string output = OutputFile();
+    try {
+        HostWriteFile(statement, ModelListStatement(project) + kCrLf);
+        DeleteFileA(output);
+        long pid = 0;
+        ExecA("risbatch -i " + QuoteString(statement) + " -o " + QuoteString(output), "", 0, "", pid, true);
+        if (!IsFileExists(output))
+            RaiseError(kOwn, "risbatch wrote no output listing the piping models of project '" + project + "'");
+        std::vector<PipingModel> models = ParseModelList(ReadFile2String(output));
+        DeleteFileA(statement);
+        DeleteFileA(output);
+        return models;
+    } catch (...) {
+        DeleteFileA(statement);
+        DeleteFileA(output);
+        throw;
+    }
+}
+
+bool PipingModelRestore::IsDesignSchemaDump(const std::string& dumpFile, const std::string& project)
+{
+    if (dumpFile.empty() || !IsFileExists(dumpFile) || GetFileSize(dumpFile) < 100)
+        return false;
+    BinaryFile file;
+    file.Open(dumpFile, BinaryFile::Mode::Read);
+    const std::string head = file.ReadAt(0, 4096);
+    const std::string firstLine = head.substr(0, head.find_first_of("\r\n"));
+    return FindNoCase(firstLine, "schema dd_" + project) != std::string::npos;
+}
+
+std::vector<std::string> PipingModelRestore::WritePartialDump(const std::string& dumpFile, const std::string& project,
+                                                              const std::string& partitionNo,
+                                                              const std::string& partialDump)
+{
+    checkProject(project);
+    if (!allDigits(partitionNo))
+        RaiseError(kOwn, "Partition number '" + partitionNo + "' is not a number");
+    // Each table's block goes to a part file of its own in one pass over the dump; the parts
+    // are then joined in table number order, whatever their order in the dump.
+    std::map<std::string, int, std::less<>> wanted;
+    for (int t : TableNumbers())
+        wanted[ToLower("pdtable_" + std::to_string(t) + "_" + partitionNo)] = t;
+    const std::string base = AddBackslash(GetPathDir(partialDump)) + GetTempBaseName();
+    std::map<int, std::string> parts;
+    std::map<int, std::unique_ptr<BinaryFile>> partFiles;
+    auto removeParts = [&parts, &partFiles] {
+        partFiles.clear();
+        for (const auto& [t, path] : parts)
+            DeleteFileA(path);
+    };
+    try {
+        DumpScanner scanner(dumpFile);
+        std::string chunk;
+        BinaryFile* open = nullptr;
+        std::string openTable;
+        while (scanner.NextChunk(chunk)) {
+            size_t from = 0;
+            while (from < chunk.size()) {
+                size_t lf = chunk.find('\n', from);
+                const size_t end = lf == std::string::npos ? chunk.size() : lf;
+                std::string_view line(chunk.data() + from, end - from);
+                if (!line.empty() && line.back() == '\r')
+                    line.remove_suffix(1);
+                from = lf == std::string::npos ? chunk.size() : lf + 1;
+                if (!open) {
+                    const std::string table = ToLower(createdTable(line));
+                    const auto hit = table.empty() ? wanted.end() : wanted.find(table);
+                    if (hit == wanted.end())
+                        continue;
+                    const int t = hit->second;
+                    if (!partFiles[t]) {
+                        parts[t] = base + "_" + std::to_string(t) + ".part";
+                        partFiles[t] = std::make_unique<BinaryFile>();
+                        partFiles[t]->Open(parts[t], BinaryFile::Mode::Write);
+                    }
+                    open = partFiles[t].get();
+                    openTable = std::string(createdTable(line));
+                }
+                open->Write(std::string(line) + kCrLf);
+                if (TrimRight(line) == DumpFormat::kEndOfTable)
+                    open = nullptr;
+            }
+        }
+        if (open)
+            RaiseError(kOwn, "Dump '" + dumpFile + "' ends inside the block of table " + openTable);
+        if (parts.empty())
+            RaiseError(kOwn, "None of the tables of partition " + partitionNo + " (pdtable_12_" + partitionNo +
+                                 " ... pdtable_80_" + partitionNo + ") is in the dump '" + dumpFile + "'");
+        for (auto& [t, f] : partFiles)
+            f->CloseChecked();
+
+        BinaryFile out;
+        out.Open(partialDump, BinaryFile::Mode::Write);
+        out.Write(DumpFormat::DefaultSchemaLine("dd_" + project) + kCrLf);
+        std::vector<std::string> copied;
+        for (const auto& [t, path] : parts) {
+            DumpScanner part(path);
+            while (part.NextChunk(chunk))
+                out.Write(chunk);
+            copied.push_back("pdtable_" + std::to_string(t) + "_" + partitionNo);
+        }
+        out.Write(std::string(DumpFormat::kEndOfSchema) + kCrLf);
+        out.CloseChecked();
+        removeParts();
+        return copied;
+    } catch (...) {
+        removeParts();
+        throw;
+    }
+}
+
+std::string PipingModelRestore::LoadPartialDump(const std::string& partialDump, const std::string& project)
+{
+    checkProject(project);
+    const LoggedRun run = LoggedRun::Run("rislod -m w -i " + QuoteString(partialDump) + " -s dd_" + project +
+                                         " clear table with data all view all index all grant all");
+    if (run.exitCode == -1)
+        return "rislod could not be started";
+    return RISErrorText(run.output);
+}
+
+std::string PipingModelRestore::Restore(const std::string& dumpFile, const std::string& project,
+                                        const PipingModel& model)
+{
+    const std::string partial = StatementFile();
+    const std::vector<std::string> tables = WritePartialDump(dumpFile, project, model.partitionNo, partial);
+    ShowStatus("Piping model " + model.modelNo + ": restoring " + Join(tables, ", ") + " of dd_" + project +
+               " from '" + dumpFile + "'");
+    const std::string error = LoadPartialDump(partial, project);
+    if (!error.empty())
+        RaiseError(kOwn, "The restore of piping model " + model.modelNo + " into dd_" + project +
+                             " ended with errors - see log file '" + gLogFile + "':\r\n" + error);
+    return std::string("DD schema was restored!") + kCrLf + kCrLf + "Please restore now piping model file (" +
+           model.modelNo + ".dgn) from backup" + kCrLf;
+}

@@ -1,0 +1,57 @@
+// The restore of one piping model's design tables from a dump of the design schema: the list of
+// the project's piping models, the check of the chosen dump, the cut of the model's five tables
+// into a smaller dump, and its load in "clear" mode.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct PipingModel {
+    std::string modelNo;
+    std::string partitionNo;
+};
+
+class PipingModelRestore {
+public:
+    // The table numbers of a piping model's design tables, in restore order.
+    static const std::vector<int>& TableNumbers();
+
+    // The risbatch input listing the piping models of the project.
+    static std::string ModelListStatement(const std::string& project);
+    // The models of risbatch's output: a line beginning with "model_no" holds the model number
+    // between single quotes, the next line the partition number after its first ":". Raises
+    // when a model line has no quoted value or its partition line is missing or not a number,
+    // and when the output holds a RIS error.
+    static std::vector<PipingModel> ParseModelList(const std::string& output);
+    // Runs risbatch on the statement and gives the models, in output order. Raises when the
+    // project name is not an identifier or the output cannot be read.
+    static std::vector<PipingModel> ListModels(const std::string& project);
+
+    // Whether the file can be a dump of dd_<project>: at least 100 bytes, and its first line
+    // holds "schema dd_<project>" (without regard to case).
+    static bool IsDesignSchemaDump(const std::string& dumpFile, const std::string& project);
+
+    // Writes the partial dump: "default schema dd_<project>", the blocks of the model's tables
+    // found in the dump (each from its "create table" line through its end-of-table line) in
+    // table number order, and the end-of-schema line. A block opens only at a create-table line
+    // naming exactly pdtable_<T>_<partition> and ends only at the exact end-of-table line. Gives
+    // the tables copied. Raises when none of the model's tables is in the dump, when a block is
+    // not closed before the dump ends, or when a file cannot be read or written.
+    static std::vector<std::string> WritePartialDump(const std::string& dumpFile, const std::string& project,
+                                                     const std::string& partitionNo, const std::string& partialDump);
+
+    // Loads the partial dump into dd_<project> with rislod in "clear" mode, the output appended
+    // to the program log. Gives the RIS error the output holds, or why rislod could not run;
+    // empty when the load went through.
+    static std::string LoadPartialDump(const std::string& partialDump, const std::string& project);
+
+    // The whole restore of the model from the dump; gives the closing message ("DD schema was
+    // restored!" and the reminder of the design file). Raises when the restore failed, with
+    // the reason and a pointer to the program log.
+    static std::string Restore(const std::string& dumpFile, const std::string& project, const PipingModel& model);
+
+    // TMP\tarnwick.sql: the statement file and later the partial dump.
+    static std::string StatementFile();
+    // TMP\risbatch.txt.
+    static std::string OutputFile();
+};

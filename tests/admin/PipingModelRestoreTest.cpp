@@ -1,0 +1,127 @@
+// Piping model restore: model list parsing, dump check, and the cut of a model's tables.
+#include "admin/PipingModelRestore.h"
+
+#include "AdminTestSupport.h"
+#include "platform/AppError.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using admintest::ReadHostFile;
+using admintest::WriteHostFile;
+using Strings = std::vector<std::string>;
+
+std::string block(const std::string& table, const Strings& rows)
+{
+    std::string s = "create table " + table + " (system_unique_no int, note char(40))\r\n" + "insert into " + table +
+                    " (system_unique_no, note) values (?, ?)\r\n" + "***variable*** system_unique_no note \r\n";
+    for (const std::string& r : rows)
+        s += r + "\r\n";
+    return s + "***RIS*** End of Table ***RIS***\r\n";
+}
+
+class PipingModelRestoreTest : public ::testing::Test {
+protected:
+    std::string dump(const std::string& content)
+    {
+        WriteHostFile(folder_.host("dd_abc.dmp"), content);
+        return folder_.win("dd_abc.dmp");
+    }
+    std::string cut(const std::string& content, const std::string& partition, Strings* copied = nullptr)
+    {
+        Strings tables = PipingModelRestore::WritePartialDump(dump(content), "abc", partition, folder_.win("part.dmp"));
+        if (copied)
+            *copied = tables;
+        return ReadHostFile(folder_.host("part.dmp"));
+    }
+
+    admintest::AdminFolder folder_{"pipingrestore"};
+};
+
+TEST_F(PipingModelRestoreTest, ModelsComeFromTheModelNoLinesAndTheNextLine)
+{
+    const std::string output = "model_no: 'P1001'\r\npartition_no: 1\r\n\r\nmodel_no: 'P 2'\r\npartition_no:  12 \r\n";
+    const std::vector<PipingModel> models = PipingModelRestore::ParseModelList(output);
+    ASSERT_EQ(models.size(), 2u);
+    EXPECT_EQ(models[0].modelNo, "P1001");
+    EXPECT_EQ(models[0].partitionNo, "1");
+    EXPECT_EQ(models[1].modelNo, "P 2");
+    EXPECT_EQ(models[1].partitionNo, "12");
+    EXPECT_TRUE(PipingModelRestore::ParseModelList("").empty());
+}
+
+TEST_F(PipingModelRestoreTest, BrokenModelListsAreRefusedNotCut)
+{
+    EXPECT_THROW(PipingModelRestore::ParseModelList("model_no: P1001\r\npartition_no: 1\r\n"), AppError);
+    EXPECT_THROW(PipingModelRestore::ParseModelList("model_no: 'P1001'\r\n"), AppError);
+    EXPECT_THROW(PipingModelRestore::ParseModelList("model_no: 'P1001'\r\npartition_no: \r\n"), AppError);
+    const std::string risError = std::string(78, '*') + "*\r\nRIS Error: RIS_E_UNKNOWN_SCHEMA\r\n" + std::string(79, '*') + "\r\n";
+    EXPECT_THROW(PipingModelRestore::ParseModelList(risError), AppError);
+}
+
+TEST_F(PipingModelRestoreTest, StatementListsThePipingModelsOfTheProjectSchema)
+{
+    EXPECT_EQ(PipingModelRestore::ModelListStatement("abc"),
+              "default schema pd_abc;\r\nselect model_no, partition_no from pdtable_113 where discipline_indx_no=1;\r\nquit;\r\n");
+    EXPECT_THROW(PipingModelRestore::ListModels("a b'c"), AppError);
+}
+
+TEST_F(PipingModelRestoreTest, DumpCheckWantsHundredBytesAndTheDesignSchemaLine)
+{
+    const std::string line = "default schema DD_ABC\r\n";
+    EXPECT_FALSE(PipingModelRestore::IsDesignSchemaDump(dump(line + std::string(99 - line.size(), 'x')), "abc"));
+    EXPECT_TRUE(PipingModelRestore::IsDesignSchemaDump(dump(line + std::string(100 - line.size(), 'x')), "abc"));
+    EXPECT_TRUE(PipingModelRestore::IsDesignSchemaDump(dump("create schema dd_abc on database x\r\n" + std::string(100, 'x')), "abc"));
+    EXPECT_FALSE(PipingModelRestore::IsDesignSchemaDump(dump("default schema pd_abc\r\n" + std::string(100, 'x')), "abc"));
+    EXPECT_FALSE(PipingModelRestore::IsDesignSchemaDump(folder_.win("none.dmp"), "abc"));
+    EXPECT_FALSE(PipingModelRestore::IsDesignSchemaDump("", "abc"));
+}
+
+TEST_F(PipingModelRestoreTest, PartialDumpHoldsExactlyThePartitionsTablesBetweenSchemaLines)
+{
+    Strings copied;
+    const std::string content = "default schema dd_abc\r\n" + block("pdtable_12_10", {"1 'ten'"}) +
+                                block("pdtable_12_1", {"2 'one'"}) + "create unique index i12 on pdtable_12_1 (a)\r\n" +
+                                "grant select, insert, delete, update on pdtable_12_1 to PUBLIC\r\n";
+    EXPECT_EQ(cut(content, "1", &copied),
+              "default schema dd_abc\r\n" + block("pdtable_12_1", {"2 'one'"}) + "***RIS*** End of Schema ***RIS***\r\n");
+    EXPECT_EQ(copied, (Strings{"pdtable_12_1"}));
+}
+
+TEST_F(PipingModelRestoreTest, BlocksComeInTableNumberOrderWhateverTheDumpOrder)
+{
+    Strings copied;
+    const std::string content = "default schema dd_abc\r\n" + block("pdtable_80_3", {"8 'x'"}) +
+                                block("pdtable_67_2", {"6 'other model'"}) + block("PDTABLE_12_3", {"1 'x'"}) +
+                                block("pdtable_50_3", {"5 'x'"});
+    EXPECT_EQ(cut(content, "3", &copied), "default schema dd_abc\r\n" + block("PDTABLE_12_3", {"1 'x'"}) +
+                                              block("pdtable_50_3", {"5 'x'"}) + block("pdtable_80_3", {"8 'x'"}) +
+                                              "***RIS*** End of Schema ***RIS***\r\n");
+    EXPECT_EQ(copied, (Strings{"pdtable_12_3", "pdtable_50_3", "pdtable_80_3"}));
+}
+
+TEST_F(PipingModelRestoreTest, DataValuesDoNotOpenOrCloseBlocks)
+{
+    // A note that reads like an end-of-table line stays data; a create-table text in another
+    // table's rows opens nothing.
+    const Strings rows{"1 'see End of Table below'", "2 '***RIS*** End of Table ***RIS*** quoted'"};
+    const std::string content = "default schema dd_abc\r\n" + block("pdtable_67_4", {"9 'create table pdtable_12_1 ('"}) +
+                                block("pdtable_12_1", rows);
+    Strings copied;
+    EXPECT_EQ(cut(content, "1", &copied),
+              "default schema dd_abc\r\n" + block("pdtable_12_1", rows) + "***RIS*** End of Schema ***RIS***\r\n");
+    EXPECT_EQ(copied, (Strings{"pdtable_12_1"}));
+}
+
+TEST_F(PipingModelRestoreTest, NoTableOfTheModelOrAnUnclosedBlockIsRefused)
+{
+    EXPECT_THROW(cut("default schema dd_abc\r\n" + block("pdtable_12_2", {"1 'x'"}), "1"), AppError);
+    EXPECT_THROW(cut("default schema dd_abc\r\ncreate table pdtable_12_1 (a int)\r\n1 \r\n", "1"), AppError);
+    EXPECT_THROW(cut("default schema dd_abc\r\n" + block("pdtable_12_1", {}), "1;drop"), AppError);
+    // Nothing of the part files stays behind.
+    for (const auto& e : std::filesystem::directory_iterator(folder_.host("")))
+        EXPECT_NE(e.path().extension(), ".part") << e.path();
+}
+
+} // namespace
