@@ -26,6 +26,12 @@ std::string paramToken(const std::string& params, int n)
     return tokens[static_cast<size_t>(n)];
 }
 
+void requireDumpDir(const std::string& ownName)
+{
+    if (IsBlank(gDumpDir))
+        RaiseError(ownName, "No folder for the RIS dump files given");
+}
+
 void requireFile(const std::string& file, const std::string& ownName)
 {
     if (IsBlank(file))
@@ -142,6 +148,7 @@ void DumpCommands::loadFrom(const std::string& dump)
 
 void DumpCommands::UnloadSchema(const std::string& schema)
 {
+    requireDumpDir("UnloadSchema");
     std::string dump = DumpFileOf(gDumpDir, schema);
     ShowStatus("Unload schema " + schema + " into '" + dump + "'");
     try {
@@ -181,6 +188,7 @@ void DumpCommands::loadOne(const std::string& file, const std::string& schema, d
 
 bool DumpCommands::LoadDumpDirectory(const std::string& project, bool pollEsc)
 {
+    requireDumpDir("LoadDumpDirectory");
     std::vector<std::string> files;
     for (const auto& path : FindFile(gDumpDir, "*.*", false)) {
         if (files.size() == kMaxSchemaNames)
@@ -208,7 +216,7 @@ bool DumpCommands::LoadDumpDirectory(const std::string& project, bool pollEsc)
 bool DumpCommands::LoadChosenFiles(const std::vector<std::string>& files)
 {
     std::vector<std::string> keys;
-    for (const auto& key : Split(ReadIniValue(gIniFile, "Replace", "", "", true), ";"))
+    for (const auto& key : Split(ReadIniValue(gIniFile, "Replace", std::nullopt, "", true), ";"))
         if (!key.empty())
             keys.push_back(key);
     std::vector<std::string> values;

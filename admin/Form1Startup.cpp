@@ -4,6 +4,7 @@
 #include "admin/AdminGlobals.h"
 #include "admin/AktuelleProj.h"
 #include "admin/ConfigForm.h"
+#include "admin/DumpCommandLines.h"
 #include "admin/DumpCommands.h"
 #include "admin/FormWidgets.h"
 #include "admin/ProjectSchemaRules.h"
@@ -63,6 +64,7 @@ bool Form1::Form_Load()
         risdmpdir->setText(ToQ(s.dumpDir));
         scriptfile->setText(ToQ(s.scriptFile));
         get_schemanamen();
+        UnlockControls("");
         Timer1->start(1);
         return true;
     } catch (const AppError& e) {
@@ -141,7 +143,7 @@ void Form1::cmdHelp_Click()
 {
     try {
         long result = 0;
-        ShellExec("Open", ProgramDir() + "Docs\\Docu-Tarnwick-engl.pdf", "", "", result);
+        ShellExec("Open", FileInDir(ProgramFolder(), "Docs\\Docu-Tarnwick-engl.pdf"), "", "", result);
     } catch (const AppError& e) {
         ShowMessage(e.description(), 0);
     }

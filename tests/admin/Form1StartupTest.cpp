@@ -1,0 +1,106 @@
+// The main window's start: splash, project field, pick list, help; and the unload buttons that
+// walk the family boxes and the whole schema list.
+#include "Form1Fixture.h"
+
+#include "admin/AdminGlobals.h"
+#include "admin/AktuelleProj.h"
+#include "admin/FrmSplash.h"
+#include "services/AppGlobals.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <filesystem>
+
+namespace {
+
+using Form1StartupTest = Form1Fixture;
+
+bool dumpExists(const std::string& dumpDirHost, const std::string& schema)
+{
+    return std::filesystem::exists(dumpDirHost + "/" + schema + ".dmp");
+}
+
+TEST_F(Form1StartupTest, SplashShowsTheVersionThenTheMainWindow)
+{
+    FrmSplash splash;
+    splash.Form_Load();
+    EXPECT_EQ(splash.lblVersion->text().toStdString().rfind("Version ", 0), 0u);
+    ASSERT_NE(splash.mainWindow(), nullptr);
+    EXPECT_FALSE(splash.mainWindow()->isVisible());
+    EXPECT_EQ(splash.mainWindow()->windowTitle().toStdString().rfind("Vorlant Tarnwick ", 0), 0u);
+    splash.Timer1_Timer();
+    EXPECT_TRUE(splash.mainWindow()->isVisible());
+    EXPECT_FALSE(splash.isVisible());
+    delete splash.mainWindow();
+}
+
+TEST_F(Form1StartupTest, ProjectFieldIsKeptAndTellsExistingOrNew)
+{
+    auto form = startedForm();
+    form->Projname->setEditText("dem");
+    EXPECT_EQ(ReadIniValue(gIniFile, "TARNWICK", "projname", ""), "dem");
+    form->Projname_LostFocus();
+    EXPECT_EQ(messages.asked().back().prompt, "New Project");
+    form->Projname->setEditText("DEMO");
+    form->Projname_LostFocus();
+    EXPECT_EQ(messages.asked().back().prompt, "Existing Project");
+}
+
+TEST_F(Form1StartupTest, PickListSetsTheProject)
+{
+    auto form = startedForm();
+    form->Projname->setEditText("other");
+    form->ShowCurrentProjects();
+    auto* pick = form->findChild<AktuelleProj*>("AktuelleProj");
+    ASSERT_NE(pick, nullptr);
+    ASSERT_EQ(pick->AktuelleProjList->count(), 1);
+    pick->AktuelleProjList->setCurrentRow(0);
+    pick->AktuelleProjList_Click();
+    EXPECT_EQ(form->projectName(), "demo");
+    EXPECT_EQ(gSelectedEntry, "demo");
+}
+
+TEST_F(Form1StartupTest, MissingManualIsReported)
+{
+    auto form = startedForm();
+    form->cmdHelp_Click();
+    ASSERT_EQ(messages.asked().size(), 1u);
+    EXPECT_NE(messages.asked()[0].prompt.find("Docu-Tarnwick-engl.pdf"), std::string::npos);
+}
+
+TEST_F(Form1StartupTest, UnloadSelectionWalksTheCheckedFamilies)
+{
+    auto form = startedForm();
+    form->familyBoxes[1]->setChecked(true); // DD_PROJNAME
+    form->familyBoxes[0]->setChecked(true); // PD_PROJNAME
+    form->Unload_Auswahl_Click();
+    EXPECT_EQ(messages.asked().back().prompt, " Tarnwick is ready  -  See Logfile ");
+    EXPECT_TRUE(dumpExists(dumps.host(), "pd_demo"));
+    EXPECT_TRUE(dumpExists(dumps.host(), "dd_demo"));
+    EXPECT_EQ(gCurrentSchema, "dd_demo");
+    std::string log = BinaryFile::ReadAll(gLogFile);
+    EXPECT_LT(log.find("Unload schema pd_demo"), log.find("Unload schema dd_demo"));
+}
+
+TEST_F(Form1StartupTest, UnloadSelectionWithNoBoxIsStillReady)
+{
+    auto form = startedForm();
+    form->Unload_Auswahl_Click();
+    EXPECT_EQ(messages.asked().back().prompt, " Tarnwick is ready  -  See Logfile ");
+    EXPECT_EQ(BinaryFile::ReadAll(gLogFile).find("Unload schema"), std::string::npos);
+}
+
+TEST_F(Form1StartupTest, UnloadAllButtonUnloadsTheSchemaList)
+{
+    auto form = startedForm();
+    form->UnLoad_all_Schemen_Click();
+    EXPECT_EQ(messages.asked().back().prompt, " Tarnwick is ready  -  See Logfile ");
+    for (const auto& schema : gSchemaNames)
+        EXPECT_EQ(dumpExists(dumps.host(), schema), schema.rfind("mto_", 0) != 0) << schema;
+    EXPECT_TRUE(form->UnLoad_all_Schemen->isEnabled());
+}
+
+} // namespace
