@@ -104,3 +104,30 @@ TEST_F(Form1StartupTest, UnloadAllButtonUnloadsTheSchemaList)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(Form1StartupTest, EscStopsTheUnloadOfEverything)
+{
+    auto form = startedForm();
+    int tests = 0;
+    form->dumpCommands().escPressed = [&tests] { return ++tests > 1; };
+    form->UnLoad_all_Schemen_Click();
+    // Stopped by Esc: no closing message, only the first schema unloaded.
+    EXPECT_TRUE(messages.asked().empty());
+    EXPECT_TRUE(dumpExists(dumps.host(), gSchemaNames.front()));
+    EXPECT_FALSE(dumpExists(dumps.host(), gSchemaNames[1]));
+}
+
+TEST_F(Form1StartupTest, DumpFolderBrowseRepeatsUntilChosen)
+{
+    auto form = startedForm();
+    dialogs.Answer("");
+    dialogs.Answer(dumpDir);
+    form->btnRisDmpDirSearch_Click();
+    EXPECT_EQ(dialogs.requests().size(), 2u);
+    EXPECT_EQ(ReadIniValue(gIniFile, "TARNWICK", "risdmpdir", ""), gDumpDir);
+    EXPECT_EQ(gDumpDir.rfind(dumpDir, 0), 0u);
+}
+
+} // namespace
