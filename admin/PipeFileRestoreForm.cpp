@@ -1,0 +1,132 @@
+// The piping model restore window: model list, dump choice and check, restore.
+#include "admin/PipeFileRestoreForm.h"
+
+#include "admin/AdminGlobals.h"
+#include "platform/AppError.h"
+#include "platform/qt/QtText.h"
+#include "services/AppGlobals.h"
+#include "services/Dialog.h"
+#include "services/IniFile.h"
+#include "services/MessageService.h"
+#include "services/Messages.h"
+
+#include <QApplication>
+#include <QGridLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+
+namespace {
+
+struct WaitCursor {
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+};
+
+QPushButton* makeButton(QWidget* parent, const char* name, const char* caption)
+{
+    auto* b = new QPushButton(caption, parent);
+    b->setObjectName(name);
+    return b;
+}
+
+} // namespace
+
+PipeFileRestoreForm::PipeFileRestoreForm(QWidget* parent) : QWidget(parent, Qt::Window)
+{
+    setObjectName("PipeFileRestoreForm");
+    setWindowTitle("Piping file restore from RIS DMP-file");
+    setAttribute(Qt::WA_DeleteOnClose);
+    auto* grid = new QGridLayout(this);
+    grid->addWidget(new QLabel("1. Select piping file", this), 0, 0);
+    PipeFileListe = new QListWidget(this);
+    PipeFileListe->setObjectName("PipeFileListe");
+    grid->addWidget(PipeFileListe, 1, 0, 3, 1);
+    grid->addWidget(new QLabel("2", this), 1, 1);
+    Schemafilewahl = makeButton(this, "Schemafilewahl", "Select dd_schema file...");
+    grid->addWidget(Schemafilewahl, 1, 2);
+    grid->addWidget(new QLabel("3", this), 2, 1);
+    Start = makeButton(this, "Start", "Start restore");
+    grid->addWidget(Start, 2, 2);
+    Cancel = makeButton(this, "Cancel", "Cancel");
+    grid->addWidget(Cancel, 3, 2);
+    Schemafilewahl->setEnabled(false);
+    Start->setEnabled(false);
+
+    chooseDumpFile = [] { return GetDialog().OpenFile("Ris-DMP-File (*.*)|*.*", gDumpDir); };
+
+    connect(PipeFileListe, &QListWidget::itemClicked, this, &PipeFileRestoreForm::PipeFileListe_Click);
+    connect(Schemafilewahl, &QPushButton::clicked, this, &PipeFileRestoreForm::Schemafilewahl_Click);
+    connect(Start, &QPushButton::clicked, this, &PipeFileRestoreForm::Start_Click);
+    connect(Cancel, &QPushButton::clicked, this, &PipeFileRestoreForm::Cancel_Click);
+}
+
+PipeFileRestoreForm* PipeFileRestoreForm::Restore_pipfile_Click()
+{
+    auto* form = new PipeFileRestoreForm;
+    try {
+        WaitCursor wait;
+        form->Form_Load();
+    } catch (const AppError& e) {
+        delete form;
+        ShowMessage(e.description(), MsgStyle::OkOnly);
+        return nullptr;
+    }
+    form->show();
+    return form;
+}
+
+void PipeFileRestoreForm::Form_Load()
+{
+    project_ = ReadIniValue(gIniFile, "TARNWICK", "projname", "testproj");
+    models_ = PipingModelRestore::ListModels(project_);
+    PipeFileListe->clear();
+    for (const PipingModel& m : models_)
+        PipeFileListe->addItem(ToQString(m.modelNo));
+    Start->setEnabled(false);
+    Schemafilewahl->setEnabled(false);
+}
+
+void PipeFileRestoreForm::PipeFileListe_Click()
+{
+    Schemafilewahl->setEnabled(PipeFileListe->currentRow() >= 0);
+}
+
+void PipeFileRestoreForm::Schemafilewahl_Click()
+{
+    dumpFile_ = chooseDumpFile ? chooseDumpFile() : std::string();
+    Start->setEnabled(false);
+    if (dumpFile_.empty()) {
+        ShowMessage("RIS-DMP-File existiert nicht", MsgStyle::Critical);
+        return;
+    }
+    if (PipingModelRestore::IsDesignSchemaDump(dumpFile_, project_))
+        Start->setEnabled(true);
+    else
+        ShowMessage("RIS-DMP-File ist falsch", MsgStyle::Critical);
+}
+
+void PipeFileRestoreForm::Start_Click()
+{
+    const int row = PipeFileListe->currentRow();
+    if (row < 0 || row >= static_cast<int>(models_.size()))
+        return;
+    const PipingModel model = models_[static_cast<size_t>(row)];
+    gSelectedEntry = model.modelNo;
+    try {
+        std::string message;
+        {
+            WaitCursor wait;
+            message = PipingModelRestore::Restore(dumpFile_, project_, model);
+        }
+        ShowMessage(message, MsgStyle::OkOnly);
+    } catch (const AppError& e) {
+        ShowMessage(e.description(), MsgStyle::Critical);
+    }
+    close();
+}
+
+void PipeFileRestoreForm::Cancel_Click()
+{
+    close();
+}

@@ -1,0 +1,210 @@
+// Whole-system runs of the main window's tools on the sample environment: the schema and user
+// lists, the free-space view, the piping model restore and the maintenance runs, against the
+// stand-in server through the real outside programs.
+#include "admin/AdminGlobals.h"
+#include "admin/FreeSpace.h"
+#include "admin/FreeSpaceForm.h"
+#include "admin/ListForm.h"
+#include "admin/Maintenance.h"
+#include "admin/PipeFileRestoreForm.h"
+#include "admin/SchemaNames.h"
+#include "dbaccess/CRIS.h"
+#include "platform/WinPath.h"
+#include "platform/ado/Recordset.h"
+#include "services/AppGlobals.h"
+#include "services/FileOperation.h"
+#include "services/IniFile.h"
+#include "services/ScriptedMessageService.h"
+#include "standins/dbserver/StandInEnvironment.h"
+#include "support/TestEnvironment.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTableWidget>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+
+namespace {
+
+using Strings = std::vector<std::string>;
+
+class AdminToolsE2ETest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        StandInEnvironmentOptions options;
+        options.binDir = testsupport::BinDir();
+        options.dataDir = testsupport::SourceDir() + "/tests/data/standins";
+        std::string report;
+        StandInEnvironment::Build(StandInRoot(), options, report);
+        savedIni_ = gIniFile;
+        savedLog_ = gLogFile;
+        gIniFile = win("tarnwick.ini");
+        gLogFile = win("tarnwick.log");
+        std::ofstream(dir_.host() + "/tarnwick.log");
+        WriteIniValue(gIniFile, "TARNWICK", "projname", "demo");
+        WriteIniValue(gIniFile, "TARNWICK", "svrmgr_path", StandInEnvironment::kServerManager);
+    }
+    void TearDown() override
+    {
+        gIniFile = savedIni_;
+        gLogFile = savedLog_;
+    }
+
+    std::string win(const std::string& name) const { return WinPathFromHost(dir_.host() + "/" + name); }
+    std::string log() const
+    {
+        std::ifstream in(dir_.host() + "/tarnwick.log", std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+
+    static long rows(const std::string& schema, const std::string& table)
+    {
+        CRIS cris;
+        cris.SetUseRIS("");
+        return cris.DBRead(schema, "SELECT system_unique_no FROM " + table, 3).RecordCount();
+    }
+    static void write(const std::string& schema, const std::string& sql)
+    {
+        CRIS cris;
+        cris.SetUseRIS("");
+        cris.DBWrite(schema, sql);
+    }
+
+    static Strings column0(const ListForm* form)
+    {
+        Strings out;
+        for (int r = 0; r < form->rowCount(); ++r)
+            out.push_back(form->cellText(r, 0).toStdString());
+        return out;
+    }
+
+    testsupport::ScopedDir dir_{"admintools"};
+    ScriptedMessageService boxes_;
+    std::string savedIni_, savedLog_;
+};
+
+TEST_F(AdminToolsE2ETest, SchemaListShowsTheSampleSchemasFilteredAndSorted)
+{
+    ListForm* form = ShowExistingSchemas([] {
+        get_schemanamen();
+        return gSchemaNames;
+    });
+    EXPECT_TRUE(boxes_.asked().empty());
+    Strings names = column0(form);
+    EXPECT_NE(std::find(names.begin(), names.end(), "pd_demo"), names.end());
+    EXPECT_NE(std::find(names.begin(), names.end(), "dd_demo"), names.end());
+    form->filterCells[0]->setText("pd");
+    EXPECT_EQ(column0(form), (Strings{"pd_demo"}));
+    EXPECT_EQ(form->TDBGridCaption->text(), "1 records (filtered)");
+    form->filterCells[0]->clear();
+    form->TDBGrid_HeadClick(0); // descending first
+    names = column0(form);
+    EXPECT_TRUE(std::is_sorted(names.rbegin(), names.rend()));
+    delete form;
+}
+
+TEST_F(AdminToolsE2ETest, UserListShowsTheDatabaseUsers)
+{
+    ListForm* form = ShowExistingDbUsers();
+    EXPECT_TRUE(boxes_.asked().empty()) << boxes_.asked()[0].prompt;
+    const Strings users = column0(form);
+    for (const char* u : {"PD_DEMO", "DD_DEMO", "DBADMIN", "DBOPER"})
+        EXPECT_NE(std::find(users.begin(), users.end(), u), users.end()) << u;
+    form->filterCells[0]->setText("DB");
+    EXPECT_EQ(column0(form), (Strings{"DBADMIN", "DBOPER"}));
+    EXPECT_FALSE(IsFileExists(std::string(std::getenv("TMP")) + "/dummy.txt"));
+    delete form;
+}
+
+TEST_F(AdminToolsE2ETest, FreeSpaceShowsTheStandInTablespaces)
+{
+    FreeSpaceForm* form = FreeSpaceForm::show_free_ts_Click();
+    form->Timer1_Timer();
+    EXPECT_TRUE(boxes_.asked().empty()) << boxes_.asked()[0].prompt;
+    ASSERT_GT(form->dGrid->rowCount(), 0);
+    Strings names;
+    for (int r = 0; r < form->dGrid->rowCount(); ++r) {
+        names.push_back(form->dGrid->item(r, 0)->text().toStdString());
+        EXPECT_TRUE(form->dGrid->item(r, 1)->text().contains('.')) << form->dGrid->item(r, 1)->text().toStdString();
+    }
+    EXPECT_NE(std::find(names.begin(), names.end(), "USER_DATA"), names.end());
+    delete form;
+}
+
+TEST_F(AdminToolsE2ETest, FreeSpaceWithoutProgramPathSaysSo)
+{
+    WriteIniValue(gIniFile, "TARNWICK", "svrmgr_path", "");
+    FreeSpaceForm* form = FreeSpaceForm::show_free_ts_Click();
+    form->Timer1_Timer();
+    ASSERT_EQ(boxes_.asked().size(), 1u);
+    EXPECT_EQ(boxes_.asked()[0].prompt, "Could not get free space");
+    EXPECT_EQ(form->dGrid->rowCount(), 0);
+    delete form;
+}
+
+TEST_F(AdminToolsE2ETest, PipingRestoreReloadsExactlyTheModelsFiveTables)
+{
+    const std::string dump = std::string(StandInEnvironment::kDumpDir) + "\\dd_demo.dmp";
+    ASSERT_TRUE(CopyFileA(WinPathFromHost(testsupport::SourceDir() + "/tests/data/standins/dd_demo.dmp"), dump));
+    const long before12 = rows("dd_demo", "pdtable_12_1");
+    const long before67 = rows("dd_demo", "pdtable_67_1");
+    ASSERT_GT(before12, 0);
+    write("dd_demo", "delete from pdtable_12_1");
+    write("dd_demo", "insert into pdtable_67_1 (system_unique_no, note_text) values (999, 'added')");
+    write("dd_demo", "delete from pdtable_12_2");
+    ASSERT_EQ(rows("dd_demo", "pdtable_12_1"), 0);
+
+    PipeFileRestoreForm* form = PipeFileRestoreForm::Restore_pipfile_Click();
+    ASSERT_NE(form, nullptr) << boxes_.asked()[0].prompt;
+    ASSERT_GE(form->PipeFileListe->count(), 1);
+    EXPECT_EQ(form->PipeFileListe->item(0)->text(), "P1001");
+    EXPECT_EQ(form->models()[0].partitionNo, "1");
+    form->PipeFileListe->setCurrentRow(0);
+    form->PipeFileListe_Click();
+    EXPECT_TRUE(form->Schemafilewahl->isEnabled());
+    form->chooseDumpFile = [&dump] { return dump; };
+    form->Schemafilewahl_Click();
+    ASSERT_TRUE(form->Start->isEnabled());
+    form->Start_Click();
+
+    ASSERT_EQ(boxes_.asked().size(), 1u);
+    EXPECT_EQ(boxes_.asked()[0].prompt,
+              "DD schema was restored!\r\n\r\nPlease restore now piping model file (P1001.dgn) from backup\r\n")
+        << log();
+    EXPECT_EQ(rows("dd_demo", "pdtable_12_1"), before12);
+    EXPECT_EQ(rows("dd_demo", "pdtable_67_1"), before67);
+    // The other model's table keeps its change: only partition 1 was reloaded.
+    EXPECT_EQ(rows("dd_demo", "pdtable_12_2"), 0);
+}
+
+TEST_F(AdminToolsE2ETest, PipingRestoreRefusesADumpOfAnotherSchema)
+{
+    PipeFileRestoreForm* form = PipeFileRestoreForm::Restore_pipfile_Click();
+    ASSERT_NE(form, nullptr);
+    form->PipeFileListe->setCurrentRow(0);
+    form->PipeFileListe_Click();
+    form->chooseDumpFile = [] { return WinPathFromHost(testsupport::SourceDir() + "/tests/data/standins/pd_demo.dmp"); };
+    form->Schemafilewahl_Click();
+    EXPECT_FALSE(form->Start->isEnabled());
+    ASSERT_EQ(boxes_.asked().size(), 1u);
+    EXPECT_EQ(boxes_.asked()[0].prompt, "RIS-DMP-File ist falsch");
+    delete form;
+}
+
+TEST_F(AdminToolsE2ETest, GrantAllAndRisCleanRunOverTheProjectsSchemas)
+{
+    get_schemanamen();
+    Maintenance maintenance;
+    maintenance.escPressed = [] { return false; };
+    EXPECT_EQ(maintenance.btnGrantAll_Click(gSchemaNames, "DEMO"), " Tarnwick is ready  -  See Logfile ") << log();
+    EXPECT_EQ(maintenance.btnRISClean_Click(gSchemaNames), " Tarnwick is ready  -  See Logfile ") << log();
+    EXPECT_NE(log().find("Cleaning RIS dictionary tables for schema: 'pd_demo' ..."), std::string::npos);
+    maintenance.btnMscode_Click({"pid_demo"});
+    EXPECT_NE(log().find("PDS2D MS code run for project demo"), std::string::npos) << log();
+}
+
+} // namespace
