@@ -1,0 +1,23 @@
+// The main window's script controls without the window: choosing and editing the script file,
+// and storing the eight user variables that scripts read as "§uservar1§" to "§uservar8§".
+#pragma once
+
+#include <string>
+
+class ScriptSettings {
+public:
+    // The folder the script file dialog starts in: the box's text up to and including its last
+    // "\" (blanks trimmed); empty when the box is empty.
+    static std::string DialogStartFolder(const std::string& scriptBoxText);
+
+    // "Browse...": the open-file dialog for "*.scr" files. A chosen file becomes gScriptFile and
+    // [TARNWICK] scriptfile and is returned; cancelling changes nothing and gives "".
+    static std::string Command1_Click(const std::string& scriptBoxText);
+
+    // "Open": the editor of [Programm] editor (default "notepad") on gScriptFile, waited for.
+    static void Editscript_Click();
+
+    // A user variable box lost the focus: its text is stored as [TARNWICK] uservar<index>
+    // (index 1 to 8).
+    static void UserVar_LostFocus(int index, const std::string& text);
+};

@@ -1,0 +1,49 @@
+// Script file choice and the user variables in the settings file.
+#include "admin/ScriptSettings.h"
+
+#include "AdminTestSupport.h"
+#include "admin/AdminGlobals.h"
+#include "platform/AppError.h"
+#include "services/IniFile.h"
+#include "services/ScriptedDialogs.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(ScriptSettingsTest, DialogStartsInTheFolderOfTheBoxText)
+{
+    EXPECT_EQ(ScriptSettings::DialogStartFolder("  C:\\scripts\\night.scr "), "C:\\scripts\\");
+    EXPECT_EQ(ScriptSettings::DialogStartFolder("night.scr"), "");
+    EXPECT_EQ(ScriptSettings::DialogStartFolder(""), "");
+}
+
+TEST(ScriptSettingsTest, AChosenScriptIsRememberedCancelChangesNothing)
+{
+    admintest::AdminFolder folder("scriptsettings");
+    ScriptedDialogs dialogs;
+    gScriptFile = "C:\\old.scr";
+    dialogs.Answer("");
+    EXPECT_EQ(ScriptSettings::Command1_Click("C:\\scripts\\old.scr"), "");
+    EXPECT_EQ(gScriptFile, "C:\\old.scr");
+    ASSERT_EQ(dialogs.requests().size(), 1u);
+    EXPECT_EQ(dialogs.requests()[0].initialDir, "C:\\scripts\\");
+    EXPECT_EQ(dialogs.requests()[0].filters[0].description, "Scripfile (*.scr)");
+
+    dialogs.Answer("C:\\scripts\\new.scr");
+    EXPECT_EQ(ScriptSettings::Command1_Click("C:\\scripts\\old.scr"), "C:\\scripts\\new.scr");
+    EXPECT_EQ(gScriptFile, "C:\\scripts\\new.scr");
+    EXPECT_EQ(ReadIniValue(gIniFile, "TARNWICK", "scriptfile", ""), "C:\\scripts\\new.scr");
+}
+
+TEST(ScriptSettingsTest, UserVariablesAreStoredUnderTheirKeys)
+{
+    admintest::AdminFolder folder("uservars");
+    ScriptSettings::UserVar_LostFocus(3, "C:\\dumps");
+    ScriptSettings::UserVar_LostFocus(8, "");
+    EXPECT_EQ(ReadIniValue(gIniFile, "TARNWICK", "uservar3", "x"), "C:\\dumps");
+    EXPECT_EQ(ReadIniValue(gIniFile, "TARNWICK", "uservar8", "x"), "");
+    EXPECT_THROW(ScriptSettings::UserVar_LostFocus(9, "x"), AppError);
+}
+
+} // namespace
