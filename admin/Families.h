@@ -1,0 +1,77 @@
+// The schema families of a project on the main window: select all and deselect all, and the
+// six commands that create or delete the database user and RIS schema of every checked family.
+#pragma once
+
+#include "admin/DbUsers.h"
+#include "admin/RisSchemas.h"
+#include "admin/SchemaFamilies.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+enum class FamilyCommand { CreateDBSchema, CreateDBUser, CreateSchema, DeleteDBSchema, DeleteDBUser, DeleteSchema };
+
+// How a family command ended.
+enum class FamilyOutcome {
+    Ready,           // every checked family done, the tools reported no error
+    EndedWithErrors, // every checked family done, some tool reported an error (see the log)
+    Escaped,         // Esc between two families
+    Declined,        // No to a delete confirmation
+    Refused,         // the project name is not a valid name; nothing ran
+    Failed,          // an operation raised an error, shown in a box
+};
+
+// A check box value: 0 unchecked, 1 checked, 2 grey (counts as unchecked).
+inline constexpr int kBoxUnchecked = 0, kBoxChecked = 1, kBoxGrey = 2;
+
+class Families {
+public:
+    Families();
+
+    // prefix + project, the project exactly as given.
+    static std::string SchemaName(const SchemaFamily& family, const std::string& project);
+    // The delete command's question ("<lead><project>  will be deleted.  OK?"); empty for a create.
+    static std::string ConfirmText(FamilyCommand command, const std::string& project);
+
+    // --- the window's side, set by the window that holds the boxes -----------------------
+    // Value of the box of family i (index into kSchemaFamilies), read when the loop reaches it.
+    std::function<int(size_t)> boxValue;
+    // Sets the box of family i to a value.
+    std::function<void(size_t, int)> setBoxValue;
+    // The project text, read anew for every family.
+    std::function<std::string()> projectText;
+    // Whether Esc is down or was pressed since the last question; the Esc latch by default.
+    std::function<bool()> escPressed;
+    // Told the schema of a family just before its operations run (the window's current schema).
+    std::function<void(const std::string&)> currentSchema;
+
+    // Every box checked / cleared, in family order. No lock, no message.
+    void selall();
+    void deselall();
+
+    // Runs a command: checks the project name (a bad one is refused with a message naming it,
+    // before anything is asked or run), asks twice before a delete, locks the interface, runs
+    // the command's operations for every checked family in family order with Esc asked between
+    // families, and ends with the ready box, or a box saying the run ended with errors, or the
+    // description of a raised error. The interface is unlocked in every case.
+    FamilyOutcome Run(FamilyCommand command);
+
+    // The operations the commands call, also the main window's public operations.
+    DbUsers& users() { return users_; }
+    RisSchemas& schemas() { return schemas_; }
+
+private:
+    enum class Step { CreDBUser, CreSchema, DelSchema, DelDBUser };
+    static std::vector<Step> stepsOf(FamilyCommand command);
+    void runStep(Step step, const std::string& params);
+    bool confirmTwice(FamilyCommand command);
+    // Runs the loop; false when Esc ended it.
+    bool runFamilies(FamilyCommand command);
+    void noteRun(const ToolOutcome& outcome);
+
+    DbUsers users_;
+    RisSchemas schemas_;
+    int failedRuns_ = 0;
+    std::string firstFailure_;
+};

@@ -1,0 +1,70 @@
+// RIS schema creation and removal through risbatch.
+#include "admin/RisSchemas.h"
+
+#include "services/AppGlobals.h"
+#include "services/FileOperation.h"
+#include "services/IniFile.h"
+
+namespace {
+
+const char* const kCrLf = "\r\n";
+
+// Writes the input file, runs risbatch on it and removes it in a second, unlogged batch.
+void runStatement(const std::string& text, const std::string& what,
+                  const std::function<void(const ToolOutcome&)>& onRun)
+{
+    std::string path = ToolRun::ScratchFilePath();
+    ToolRun::WriteScratchFile(path, text + kCrLf);
+    ToolOutcome outcome = ToolRun::Run(what, RisSchemas::RisbatchCommand(path), gLogFile);
+    // A file left behind is overwritten by the next run.
+    ToolRun::Run("del", RisSchemas::DeleteCommand(path), "");
+    if (onRun)
+        onRun(outcome);
+}
+
+} // namespace
+
+RisSchemas::Database RisSchemas::ConfiguredDatabase()
+{
+    Database db;
+    db.dbname = ReadIniValue(gIniFile, "TARNWICK", "dbname", "ORCL");
+    db.osuser = ReadIniValue(gIniFile, "TARNWICK", "osuser", "svcacct.k4t2p");
+    db.dbdir = ReadIniValue(gIniFile, "TARNWICK", "dbdir", "d:\\orant");
+    db.tcpip = ReadIniValue(gIniFile, "TARNWICK", "TCPIP", "127.0.0.1");
+    return db;
+}
+
+std::string RisSchemas::CreateSchemaStatement(const std::string& schema, const Database& db)
+{
+    return "create schema " + schema + " on database (oracle, dbname " + db.dbname + ", osuser " + db.osuser +
+           " , dir " + db.dbdir + ", ostype nt, remote (tcp " + db.tcpip + ")) user " + schema + "." + schema + "@" +
+           db.dbname + ";";
+}
+
+std::string RisSchemas::DropSchemaStatement(const std::string& schema)
+{
+    return "drop schema " + schema + " force;" + kCrLf;
+}
+
+std::string RisSchemas::RisbatchCommand(const std::string& input)
+{
+    return "risbatch -i " + QuoteString(input);
+}
+
+std::string RisSchemas::DeleteCommand(const std::string& input)
+{
+    return "del " + QuoteString(input);
+}
+
+void RisSchemas::cre_schema(const std::string& params)
+{
+    Database db = ConfiguredDatabase();
+    std::string schema = ToolRun::NameParameter(params, "Schema", "cre_schema");
+    runStatement(CreateSchemaStatement(schema, db), "risbatch create schema " + schema, onRun);
+}
+
+void RisSchemas::Del_Schema(const std::string& params)
+{
+    std::string schema = ToolRun::NameParameter(params, "Schema", "Del_Schema");
+    runStatement(DropSchemaStatement(schema), "risbatch drop schema " + schema, onRun);
+}

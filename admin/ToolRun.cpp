@@ -1,0 +1,115 @@
+// Logged runs of the main window's outside tools and the error lines of their output.
+#include "admin/ToolRun.h"
+
+#include "dbaccess/RISErrorReader.h"
+#include "platform/AppError.h"
+#include "platform/BinaryFile.h"
+#include "platform/Environment.h"
+#include "platform/TextUtil.h"
+#include "services/AppGlobals.h"
+#include "services/BatchLauncher.h"
+#include "services/Tokens.h"
+
+#include <cctype>
+
+namespace {
+
+int64_t fileSize(const std::string& path)
+{
+    if (path.empty())
+        return 0;
+    try {
+        BinaryFile f;
+        f.Open(path, BinaryFile::Mode::Read);
+        return f.Size();
+    } catch (const AppError&) {
+        return 0;
+    }
+}
+
+std::string tailFrom(const std::string& path, int64_t from)
+{
+    if (path.empty())
+        return {};
+    try {
+        BinaryFile f;
+        f.Open(path, BinaryFile::Mode::Read);
+        int64_t size = f.Size();
+        return size > from ? f.ReadAt(from, static_cast<size_t>(size - from)) : std::string();
+    } catch (const AppError&) {
+        return {};
+    }
+}
+
+// "ORA-" or "MGR-" followed by a digit, at position at of line.
+bool isMessageCode(const std::string& line, size_t at)
+{
+    if (line.size() < at + 5)
+        return false;
+    std::string code = line.substr(at, 4);
+    return (code == "ORA-" || code == "MGR-") && std::isdigit(static_cast<unsigned char>(line[at + 4]));
+}
+
+std::string oracleErrorLine(const std::string& line)
+{
+    for (size_t at = line.find('-'); at != std::string::npos; at = line.find('-', at + 1))
+        if (at >= 3 && isMessageCode(line, at - 3))
+            return Trim(line.substr(at - 3));
+    return {};
+}
+
+} // namespace
+
+std::string ToolRun::ScratchFilePath()
+{
+    return GetEnvVar("TMP") + "\\tarnwick.sql";
+}
+
+void ToolRun::WriteScratchFile(const std::string& path, const std::string& text)
+{
+    BinaryFile f;
+    f.Open(path, BinaryFile::Mode::Write);
+    f.Write(text);
+    f.CloseChecked();
+}
+
+ToolOutcome ToolRun::Run(const std::string& what, const std::string& commandLine, const std::string& logFile)
+{
+    ToolOutcome outcome;
+    outcome.what = what;
+    int64_t before = fileSize(logFile);
+    long processId = 0;
+    outcome.exitCode = ExecA(commandLine, logFile, 0, "", processId, true);
+    outcome.output = tailFrom(logFile, before);
+    outcome.error = FirstErrorLine(outcome.output);
+    if (outcome.error.empty() && outcome.exitCode == -1)
+        outcome.error = "could not be started";
+    else if (outcome.error.empty() && outcome.exitCode != 0)
+        outcome.error = "ended with exit code " + std::to_string(outcome.exitCode);
+    return outcome;
+}
+
+std::string ToolRun::NameParameter(const std::string& params, const std::string& what, const std::string& ownName)
+{
+    std::vector<std::string> tokens = GetTokens(params, "'", 1);
+    ReplaceTokensFromIni(tokens, gIniFile, "TARNWICK", "\xA7");
+    const std::string& name = tokens[1];
+    if (!IsIdentifier(name))
+        RaiseError(ownName, what + " '" + name + "' is not a valid name (letters, digits and '_' only)");
+    return name;
+}
+
+std::string ToolRun::FirstErrorLine(const std::string& output)
+{
+    // A RIS block that does not count (a failed index creation) leaves the text empty.
+    bool risError = !RISErrorText(output).empty();
+    for (const auto& raw : Split(ReplaceAll(output, "\r", ""), "\n")) {
+        std::string ora = oracleErrorLine(raw);
+        if (!ora.empty())
+            return ora;
+        size_t at = raw.find("RIS Error:");
+        if (risError && at != std::string::npos && FindNoCase(raw, "RIS_E_CREATE_INDEX") == std::string::npos)
+            return Trim(raw.substr(at));
+    }
+    return {};
+}
