@@ -1,6 +1,7 @@
 // Installation of the Qt message service, dialogs and mouse pointer.
 #include "platform/qt/QtServices.h"
 
+#include "platform/qt/EscKeyFilter.h"
 #include "platform/qt/QtDialogs.h"
 #include "platform/qt/QtMessageService.h"
 #include "platform/Clock.h"
@@ -38,4 +39,6 @@ void InstallQtServices()
     FormRegistry::SetMousePointerHook(showPointer);
     // The waits of the services run the interface's pending events between their polls.
     SetEventPump([] { QCoreApplication::processEvents(); });
+    // Loops ask the Esc latch between their steps; the filter feeds it from every window.
+    EscKeyFilter::Install();
 }

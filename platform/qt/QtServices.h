@@ -1,5 +1,6 @@
 // Puts the Qt implementations of the services' interfaces in place: message boxes, file and
-// folder dialogs, the hourglass pointer of the interface locks, and the event pump (DoEvents).
+// folder dialogs, the hourglass pointer of the interface locks, the event pump (DoEvents) and the
+// Esc key filter.
 // Windows register themselves with QtForm::Attach.
 #pragma once
 

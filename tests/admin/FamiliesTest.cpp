@@ -1,0 +1,151 @@
+// The family boxes and the loop of the family commands: order, Esc, confirmations, refusals.
+#include "admin/Families.h"
+
+#include "platform/EscKey.h"
+#include "services/AppGlobals.h"
+#include "services/MessageService.h"
+#include "services/ScriptedMessageService.h"
+#include "support/TestEnvironment.h"
+
+#include <array>
+#include <gtest/gtest.h>
+
+namespace {
+
+const std::string kReady = " Tarnwick is ready  -  See Logfile ";
+
+class FamiliesTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        gIniFile = dir.host() + "/tarnwick.ini";
+        gLogFile = dir.host() + "/tarnwick.log";
+        // No server manager here: the tools fail, which the loop only reports.
+        families.boxValue = [this](size_t i) { return boxes[i]; };
+        families.setBoxValue = [this](size_t i, int v) { boxes[i] = v; };
+        families.projectText = [this] { return project; };
+        families.currentSchema = [this](const std::string& s) { visited.push_back(s); };
+        EscKey::Reset();
+    }
+    void Check(std::initializer_list<size_t> indexes)
+    {
+        for (size_t i : indexes)
+            boxes[i] = kBoxChecked;
+    }
+
+    testsupport::ScopedDir dir{"families"};
+    ScriptedMessageService messages;
+    Families families;
+    std::array<int, 12> boxes{};
+    std::string project = "p1";
+    std::vector<std::string> visited;
+};
+
+TEST_F(FamiliesTest, SelectAllThenDeselectAllClearsEveryBoxAlsoGrey)
+{
+    boxes[3] = kBoxGrey;
+    families.selall();
+    for (int v : boxes)
+        EXPECT_EQ(v, kBoxChecked);
+    boxes[5] = kBoxGrey;
+    families.deselall();
+    for (int v : boxes)
+        EXPECT_EQ(v, kBoxUnchecked);
+}
+
+TEST_F(FamiliesTest, SchemaNamesTakeThePrefixAndTheProjectAsTyped)
+{
+    EXPECT_EQ(Families::SchemaName(kSchemaFamilies[8], "P1"), "pipm_P1");
+    EXPECT_EQ(kSchemaFamilies[8].boxName, "PIDM_PROJNAME");
+    EXPECT_EQ(Families::SchemaName(kSchemaFamilies[10], "abc"), "m_abc");
+}
+
+TEST_F(FamiliesTest, ConfirmationTexts)
+{
+    EXPECT_EQ(Families::ConfirmText(FamilyCommand::DeleteDBSchema, "p1"),
+              "Database-User and RIS-Schema of the PDS-Project:  p1  will be deleted.  OK?");
+    EXPECT_EQ(Families::ConfirmText(FamilyCommand::DeleteDBUser, "p1"),
+              "Database-User of the PDS-Project:  p1  will be deleted.  OK?");
+    EXPECT_EQ(Families::ConfirmText(FamilyCommand::DeleteSchema, "p1"),
+              "RIS-Schema of the PDS-Project:  p1  will be deleted.  OK?");
+    EXPECT_EQ(Families::ConfirmText(FamilyCommand::CreateDBSchema, "p1"), "");
+}
+
+TEST_F(FamiliesTest, CheckedFamiliesRunInFamilyOrderWhateverTheCheckingOrder)
+{
+    Check({11, 8, 0, 1});
+    families.Run(FamilyCommand::CreateSchema);
+    EXPECT_EQ(visited, (std::vector<std::string>{"pd_p1", "dd_p1", "pipm_p1", "tdt_p1"}));
+}
+
+TEST_F(FamiliesTest, NoBoxCheckedShowsTheReadyBoxAtOnce)
+{
+    EXPECT_EQ(families.Run(FamilyCommand::CreateDBSchema), FamilyOutcome::Ready);
+    ASSERT_EQ(messages.asked().size(), 1u);
+    EXPECT_EQ(messages.asked()[0].prompt, kReady);
+    EXPECT_EQ(messages.asked()[0].style, MsgStyle::OkOnly);
+}
+
+TEST_F(FamiliesTest, DeleteAsksTwiceThenRuns)
+{
+    messages.Answer(MsgAnswer::Yes);
+    messages.Answer(MsgAnswer::Yes);
+    EXPECT_EQ(families.Run(FamilyCommand::DeleteDBSchema), FamilyOutcome::Ready);
+    ASSERT_EQ(messages.asked().size(), 3u);
+    EXPECT_EQ(messages.asked()[0].style, MsgStyle::YesNo | MsgStyle::Critical);
+    EXPECT_EQ(messages.asked()[1].prompt, messages.asked()[0].prompt);
+    EXPECT_EQ(messages.asked()[2].prompt, kReady);
+}
+
+TEST_F(FamiliesTest, NoToTheSecondQuestionDeletesNothing)
+{
+    Check({0, 1});
+    messages.Answer(MsgAnswer::Yes);
+    messages.Answer(MsgAnswer::No);
+    EXPECT_EQ(families.Run(FamilyCommand::DeleteDBUser), FamilyOutcome::Declined);
+    EXPECT_EQ(messages.asked().size(), 2u);
+    EXPECT_TRUE(visited.empty());
+}
+
+TEST_F(FamiliesTest, EscBetweenFamiliesEndsTheLoopWithoutABox)
+{
+    Check({0, 1, 2});
+    // Esc pressed and released while the first family's tool runs.
+    families.currentSchema = [this](const std::string& s) {
+        visited.push_back(s);
+        EscKey::NoteDown();
+        EscKey::NoteUp();
+    };
+    EXPECT_EQ(families.Run(FamilyCommand::CreateSchema), FamilyOutcome::Escaped);
+    EXPECT_EQ(visited, std::vector<std::string>{"pd_p1"});
+    EXPECT_TRUE(messages.asked().empty());
+}
+
+class FamiliesRefusalTest : public FamiliesTest, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(FamiliesRefusalTest, BadProjectIsRefusedBeforeAnythingIsAskedOrRun)
+{
+    project = GetParam();
+    families.selall();
+    EXPECT_EQ(families.Run(FamilyCommand::DeleteDBSchema), FamilyOutcome::Refused);
+    EXPECT_TRUE(visited.empty());
+    ASSERT_EQ(messages.asked().size(), 1u);
+    EXPECT_EQ(messages.asked()[0].prompt, "Project '" + project + "' is not a valid name (letters, digits and '_' only)");
+}
+
+INSTANTIATE_TEST_SUITE_P(Projects, FamiliesRefusalTest, ::testing::Values("p'1", "p 1", "", "p1 ", "p\"1", "p;1"));
+
+TEST_F(FamiliesTest, ProjectChangedToABadNameMidRunEndsWithTheErrorBox)
+{
+    Check({0, 1, 2});
+    families.currentSchema = [this](const std::string& s) {
+        visited.push_back(s);
+        project = "x' or '1";
+    };
+    EXPECT_EQ(families.Run(FamilyCommand::CreateSchema), FamilyOutcome::Failed);
+    EXPECT_EQ(visited, std::vector<std::string>{"pd_p1"});
+    ASSERT_EQ(messages.asked().size(), 1u);
+    EXPECT_NE(messages.asked()[0].prompt.find("x' or '1"), std::string::npos);
+}
+
+} // namespace

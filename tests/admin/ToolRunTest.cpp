@@ -1,0 +1,111 @@
+// Error lines of the tools' output, parameter names, and logged runs.
+#include "admin/ToolRun.h"
+
+#include "platform/AppError.h"
+#include "platform/Environment.h"
+#include "services/AppGlobals.h"
+#include "services/FileContents.h"
+#include "services/IniFile.h"
+#include "support/TestEnvironment.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const std::string kStars(79, '*');
+
+struct OutputCase {
+    const char* name;
+    std::string output;
+    std::string error;
+};
+
+class FirstErrorLineTest : public ::testing::TestWithParam<OutputCase> {};
+
+TEST_P(FirstErrorLineTest, FindsTheFirstCountingErrorLine)
+{
+    EXPECT_EQ(ToolRun::FirstErrorLine(GetParam().output), GetParam().error);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Outputs, FirstErrorLineTest,
+    ::testing::Values(
+        OutputCase{"Clean", "Connected.\r\nStatement processed.\r\nServer Manager complete.\r\n", ""},
+        OutputCase{"Oracle", "Connected.\r\ndrop user pd_x cascade\r\nORA-01918: user 'PD_X' does not exist\r\n",
+                   "ORA-01918: user 'PD_X' does not exist"},
+        OutputCase{"OracleInsideText", "Error: ORA-01017: invalid username/password\r\n",
+                   "ORA-01017: invalid username/password"},
+        OutputCase{"ServerManager", "MGR-00001: script not found\r\n", "MGR-00001: script not found"},
+        OutputCase{"NotACode", "DIAGNOSTICORA-x and MGR-\r\n", ""},
+        OutputCase{"RisBlock",
+                   kStars + "\r\nRIS Error: RIS_E_SCHEMA_EXISTS\r\n* Schema 'pd_p1' is already defined." +
+                       std::string(79 - 39, ' ') + "*\r\n" + kStars + "\r\n",
+                   "RIS Error: RIS_E_SCHEMA_EXISTS"},
+        OutputCase{"IndexBlockDoesNotCount",
+                   kStars + "\r\nRIS Error: RIS_E_CREATE_INDEX\r\n" + kStars + "\r\n", ""}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+class ToolRunTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        gIniFile = dir.host() + "/tarnwick.ini";
+        gLogFile = dir.host() + "/tarnwick.log";
+        AppendLog("header");
+    }
+    void AppendLog(const std::string& text)
+    {
+        FILE* f = std::fopen(gLogFile.c_str(), "ab");
+        std::fputs((text + "\r\n").c_str(), f);
+        std::fclose(f);
+    }
+    testsupport::ScopedDir dir{"toolrun"};
+};
+
+TEST_F(ToolRunTest, NameParameterTakesTheFirstTokenWithItsPlaceholders)
+{
+    WriteIniValue(gIniFile, "TARNWICK", "projname", "p7");
+    EXPECT_EQ(ToolRun::NameParameter("'pd_\xA7projname\xA7' 'other'", "Schema", "op"), "pd_p7");
+    EXPECT_EQ(ToolRun::NameParameter("'dd_p1'", "Schema", "op"), "dd_p1");
+}
+
+TEST_F(ToolRunTest, NameParameterNamesWhatItRefuses)
+{
+    try {
+        ToolRun::NameParameter("'pd_ p1'", "User", "Cre_DBUser");
+        FAIL();
+    } catch (const AppError& e) {
+        EXPECT_EQ(e.description(), "User 'pd_ p1' is not a valid name (letters, digits and '_' only)");
+        EXPECT_EQ(e.source(), "Cre_DBUser");
+    }
+}
+
+TEST_F(ToolRunTest, RunKeepsOnlyWhatItAppendedToTheLog)
+{
+    ToolOutcome ok = ToolRun::Run("echo", "echo hello there", gLogFile);
+    EXPECT_FALSE(ok.failed()) << ok.error;
+    EXPECT_EQ(ok.output, "hello there \r\n"); // cmd keeps the blank before ">>"
+    ToolOutcome bad = ToolRun::Run("echo", "echo ORA-00942: table or view does not exist", gLogFile);
+    EXPECT_EQ(bad.error, "ORA-00942: table or view does not exist");
+    EXPECT_EQ(bad.output.find("hello"), std::string::npos);
+}
+
+TEST_F(ToolRunTest, MissingProgramCountsAsFailed)
+{
+    ToolOutcome o = ToolRun::Run("nothing", "no_such_program_here -x", gLogFile);
+    EXPECT_TRUE(o.failed());
+    EXPECT_NE(o.exitCode, 0);
+    EXPECT_NE(ReadFile2String(gLogFile).find("is not recognized"), std::string::npos);
+}
+
+TEST_F(ToolRunTest, ScratchFileIsInTmp)
+{
+    std::string old = GetEnvVar("TMP");
+    SetEnvVar("TMP", "C:\\temp");
+    EXPECT_EQ(ToolRun::ScratchFilePath(), "C:\\temp\\tarnwick.sql");
+    SetEnvVar("TMP", "");
+    EXPECT_EQ(ToolRun::ScratchFilePath(), "\\tarnwick.sql");
+    SetEnvVar("TMP", old);
+}
+
+} // namespace
