@@ -1,6 +1,7 @@
 // Schema family boxes and the family commands of the main window.
 #include "admin/Families.h"
 
+#include "admin/DumpCommandLines.h"
 #include "platform/AppError.h"
 #include "platform/EscKey.h"
 #include "platform/TextUtil.h"
@@ -10,8 +11,6 @@
 #include "services/Messages.h"
 
 namespace {
-
-const char* const kReadyMessage = " Tarnwick is ready  -  See Logfile ";
 
 std::string confirmLead(FamilyCommand command)
 {
@@ -27,15 +26,9 @@ std::string confirmLead(FamilyCommand command)
     }
 }
 
-// The project goes into user names, passwords and statements: only the identifier form passes.
-bool isValidProject(const std::string& project)
+bool isDelete(FamilyCommand command)
 {
-    return IsIdentifier(project);
-}
-
-std::string invalidProjectText(const std::string& project)
-{
-    return "Project '" + project + "' is not a valid name (letters, digits and '_' only)";
+    return !confirmLead(command).empty();
 }
 
 struct UnlockAtEnd {
@@ -116,8 +109,7 @@ void Families::noteRun(const ToolOutcome& outcome)
     if (!outcome.failed())
         return;
     std::string text = outcome.what + ": " + outcome.error;
-    if (failedRuns_++ == 0)
-        firstFailure_ = text;
+    report_.NoteFailure(text);
     ShowStatus("Failed: " + text);
 }
 
@@ -137,14 +129,13 @@ bool Families::runFamilies(FamilyCommand command)
             continue;
         // The project box stays usable while the tools run, so its text is checked again here.
         std::string project = projectText();
-        if (!isValidProject(project))
-            RaiseError("Families", invalidProjectText(project));
+        CheckIdentifier(project, "Project", "Families");
         std::string schema = SchemaName(kSchemaFamilies[i], project);
         if (currentSchema)
             currentSchema(schema);
         for (Step step : steps)
             runStep(step, "'" + schema + "'");
-        if (escPressed())
+        if (escPressed && escPressed())
             return false;
     }
     return true;
@@ -152,18 +143,20 @@ bool Families::runFamilies(FamilyCommand command)
 
 FamilyOutcome Families::Run(FamilyCommand command)
 {
-    failedRuns_ = 0;
-    firstFailure_.clear();
-    std::string project = projectText();
-    if (!isValidProject(project)) {
-        ShowStatus(invalidProjectText(project));
-        ShowMessage(invalidProjectText(project), MsgStyle::OkOnly | MsgStyle::Exclamation);
+    report_.Clear();
+    // The project goes into user names, passwords and statements: a bad one stops the command
+    // before anything is asked or run.
+    try {
+        CheckIdentifier(projectText(), "Project", "Families");
+    } catch (const AppError& e) {
+        ShowStatus(e.description());
+        ShowMessage(e.description(), MsgStyle::OkOnly | MsgStyle::Exclamation);
         return FamilyOutcome::Refused;
     }
     LockControls();
     UnlockAtEnd unlock;
     try {
-        if (!ConfirmText(command, project).empty() && !confirmTwice(command))
+        if (isDelete(command) && !confirmTwice(command))
             return FamilyOutcome::Declined;
         if (!runFamilies(command))
             return FamilyOutcome::Escaped;
@@ -172,12 +165,6 @@ FamilyOutcome Families::Run(FamilyCommand command)
         ShowMessage(e.description(), MsgStyle::OkOnly);
         return FamilyOutcome::Failed;
     }
-    if (failedRuns_ == 0) {
-        ShowMessage(kReadyMessage, MsgStyle::OkOnly);
-        return FamilyOutcome::Ready;
-    }
-    ShowMessage("Tarnwick ended with errors (" + std::to_string(failedRuns_) + "), the first: " + firstFailure_ +
-                    "\r\nSee Logfile '" + gLogFile + "'",
-                MsgStyle::OkOnly);
-    return FamilyOutcome::EndedWithErrors;
+    ShowMessage(report_.ClosingMessage(gLogFile), MsgStyle::OkOnly);
+    return report_.HasErrors() ? FamilyOutcome::EndedWithErrors : FamilyOutcome::Ready;
 }

@@ -4,6 +4,7 @@
 
 #include "admin/DbUsers.h"
 #include "admin/RisSchemas.h"
+#include "admin/RunReport.h"
 #include "admin/SchemaFamilies.h"
 
 #include <functional>
@@ -60,6 +61,8 @@ public:
     // The operations the commands call, also the main window's public operations.
     DbUsers& users() { return users_; }
     RisSchemas& schemas() { return schemas_; }
+    // The tool failures of the last command.
+    const RunReport& report() const { return report_; }
 
 private:
     enum class Step { CreDBUser, CreSchema, DelSchema, DelDBUser };
@@ -72,6 +75,5 @@ private:
 
     DbUsers users_;
     RisSchemas schemas_;
-    int failedRuns_ = 0;
-    std::string firstFailure_;
+    RunReport report_;
 };

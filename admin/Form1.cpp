@@ -3,6 +3,7 @@
 
 #include "admin/DumpCommands.h"
 #include "admin/EscKeyLatch.h"
+#include "admin/Families.h"
 #include "admin/FormWidgets.h"
 #include "admin/SchemaFamilies.h"
 #include "platform/qt/QtForm.h"
@@ -23,17 +24,19 @@
 
 using namespace formwidgets;
 
-Form1::Form1(QWidget* parent) : QWidget(parent), dump_(new DumpCommands)
+Form1::Form1(QWidget* parent) : QWidget(parent), dump_(new DumpCommands), families_(new Families)
 {
     setObjectName("Form1");
     buildLayout();
     connectHandlers();
+    connectFamilies();
     QtForm::Attach(this);
     dump_->escPressed = [] { return EscKeyLatch::Instance().Test(); };
 }
 
 Form1::~Form1()
 {
+    delete families_;
     delete dump_;
 }
 

@@ -18,6 +18,7 @@ class QStatusBar;
 class QTabWidget;
 class QTimer;
 class DumpCommands;
+class Families;
 
 class Form1 : public QWidget {
     Q_OBJECT
@@ -44,6 +45,14 @@ public:
 
     // The dump commands behind the buttons, shared with the script runner.
     DumpCommands& dumpCommands() { return *dump_; }
+
+    // Database users and RIS schemas (also script commands): token 1 is the user or schema.
+    void Cre_DBUser(const std::string& params);
+    void Del_DBUser(const std::string& params);
+    void cre_schema(const std::string& params);
+    void Del_Schema(const std::string& params);
+    // The family commands behind the user and schema buttons.
+    Families& families() { return *families_; }
 
     // --- controls, named as the system names them --------------------------------------------
     QComboBox* Projname = nullptr;
@@ -125,6 +134,15 @@ public slots:
     void Configuration_Click();
     void cmdHelp_Click();
 
+    void selall_Click();
+    void deselall_Click();
+    void Create_DB_Schema_Click();
+    void Create_DBUser_Click();
+    void Create_Schema_Click();
+    void Delete_DB_Schema_Click();
+    void Delete_DBUser_Click();
+    void Delete_Schema_Click();
+
 protected:
     void closeEvent(class QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -132,9 +150,12 @@ protected:
 private:
     void buildLayout();
     void connectHandlers();
+    // Wires the family boxes and the user and schema buttons to the family commands.
+    void connectFamilies();
     // Runs one multi-schema command inside the interface lock and ends it with the closing
     // message (ready, ended with errors, or the raised error's description).
     template <class Body> void runLocked(Body body);
 
     DumpCommands* dump_ = nullptr;
+    Families* families_ = nullptr;
 };

@@ -1,7 +1,8 @@
 // Logged runs of the main window's outside tools and the error lines of their output.
 #include "admin/ToolRun.h"
 
-#include "dbaccess/RISErrorReader.h"
+#include "admin/DumpCommandLines.h"
+#include "admin/RunReport.h"
 #include "platform/AppError.h"
 #include "platform/BinaryFile.h"
 #include "platform/Environment.h"
@@ -93,23 +94,16 @@ std::string ToolRun::NameParameter(const std::string& params, const std::string&
 {
     std::vector<std::string> tokens = GetTokens(params, "'", 1);
     ReplaceTokensFromIni(tokens, gIniFile, "TARNWICK", "\xA7");
-    const std::string& name = tokens[1];
-    if (!IsIdentifier(name))
-        RaiseError(ownName, what + " '" + name + "' is not a valid name (letters, digits and '_' only)");
-    return name;
+    CheckIdentifier(tokens[1], what, ownName);
+    return tokens[1];
 }
 
 std::string ToolRun::FirstErrorLine(const std::string& output)
 {
-    // A RIS block that does not count (a failed index creation) leaves the text empty.
-    bool risError = !RISErrorText(output).empty();
     for (const auto& raw : Split(ReplaceAll(output, "\r", ""), "\n")) {
         std::string ora = oracleErrorLine(raw);
         if (!ora.empty())
             return ora;
-        size_t at = raw.find("RIS Error:");
-        if (risError && at != std::string::npos && FindNoCase(raw, "RIS_E_CREATE_INDEX") == std::string::npos)
-            return Trim(raw.substr(at));
     }
-    return {};
+    return FirstRISError(output);
 }

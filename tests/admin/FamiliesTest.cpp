@@ -1,7 +1,6 @@
 // The family boxes and the loop of the family commands: order, Esc, confirmations, refusals.
 #include "admin/Families.h"
 
-#include "platform/EscKey.h"
 #include "services/AppGlobals.h"
 #include "services/MessageService.h"
 #include "services/ScriptedMessageService.h"
@@ -25,7 +24,6 @@ protected:
         families.setBoxValue = [this](size_t i, int v) { boxes[i] = v; };
         families.projectText = [this] { return project; };
         families.currentSchema = [this](const std::string& s) { visited.push_back(s); };
-        EscKey::Reset();
     }
     void Check(std::initializer_list<size_t> indexes)
     {
@@ -110,14 +108,11 @@ TEST_F(FamiliesTest, NoToTheSecondQuestionDeletesNothing)
 TEST_F(FamiliesTest, EscBetweenFamiliesEndsTheLoopWithoutABox)
 {
     Check({0, 1, 2});
-    // Esc pressed and released while the first family's tool runs.
-    families.currentSchema = [this](const std::string& s) {
-        visited.push_back(s);
-        EscKey::NoteDown();
-        EscKey::NoteUp();
-    };
+    int asked = 0;
+    families.escPressed = [&] { return ++asked == 1; };
     EXPECT_EQ(families.Run(FamilyCommand::CreateSchema), FamilyOutcome::Escaped);
     EXPECT_EQ(visited, std::vector<std::string>{"pd_p1"});
+    EXPECT_EQ(asked, 1);
     EXPECT_TRUE(messages.asked().empty());
 }
 
