@@ -1,0 +1,207 @@
+// The family commands of the main window on the sample environment: database users through the
+// server manager and RIS schemas through risbatch land in the stand-in server and leave it
+// again; Esc ends the loop between families; bad project names never reach a tool.
+#include "admin/Form1.h"
+
+#include "admin/AdminGlobals.h"
+#include "admin/Families.h"
+#include "admin/ToolRun.h"
+#include "admin/AdminTestSupport.h"
+#include "platform/EscKey.h"
+#include "platform/TextUtil.h"
+#include "platform/WinPath.h"
+#include "platform/qt/EscKeyFilter.h"
+#include "services/IniFile.h"
+#include "services/MessageService.h"
+#include "services/ScriptedMessageService.h"
+#include "standins/dbserver/DbServer.h"
+#include "standins/dbserver/StandInEnvironment.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QPushButton>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+using admintest::HostExists;
+using admintest::ReadHostFile;
+
+const std::string kReady = " Tarnwick is ready  -  See Logfile ";
+
+class FamilyCommandsTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        std::string report;
+        StandInEnvironment::Build(StandInRoot(), {testsupport::BinDir(), testsupport::SourceDir() + "/tests/data/standins"},
+                                  report);
+    }
+
+    void SetUp() override { EscKey::Reset(); }
+
+    void Check(std::initializer_list<const char*> boxes)
+    {
+        for (const char* name : boxes)
+            form.findChild<QCheckBox*>(name)->setChecked(true);
+    }
+
+    static DbServer Server() { return DbServer(DbServer::EnvironmentRoot()); }
+    static std::vector<std::string> SchemaFileNames()
+    {
+        std::vector<std::string> names;
+        for (const auto& line : Split(ReplaceAll(ReadHostFile(Server().SchemaFileHostPath()), "\r", ""), "\n"))
+            if (line.rfind("SCHNAME=", 0) == 0)
+                names.push_back(Trim(line.substr(8)));
+        return names;
+    }
+    static bool InSchemaFile(const std::string& schema)
+    {
+        for (const auto& n : SchemaFileNames())
+            if (EqualsNoCase(n, schema))
+                return true;
+        return false;
+    }
+    void ExpectAllButtonsEnabled()
+    {
+        for (auto* b : {form.Create_DB_Schema, form.Delete_DB_Schema, form.selall})
+            EXPECT_TRUE(b->isEnabled());
+    }
+
+    admintest::AdminFolder folder{"families_e2e"};
+    ScriptedMessageService messages;
+    Form1 form;
+};
+
+TEST_F(FamilyCommandsTest, CreateAndDeleteUsersAndSchemasOfThreeFamilies)
+{
+    form.Projname->setEditText("newproj");
+    Check({"TDT_PROJNAME", "PIDM_PROJNAME", "PD_PROJNAME"});
+    form.Create_DB_Schema->click();
+
+    ASSERT_EQ(messages.asked().size(), 1u);
+    EXPECT_EQ(messages.asked()[0].prompt, kReady) << folder.log();
+    EXPECT_EQ(gCurrentSchema, "tdt_newproj");
+    for (const char* schema : {"pd_newproj", "pipm_newproj", "tdt_newproj"}) {
+        auto user = Server().FindUser(schema);
+        ASSERT_TRUE(user) << schema;
+        EXPECT_TRUE(EqualsNoCase(user->password, schema)) << user->password;
+        EXPECT_TRUE(EqualsNoCase(user->defaultTablespace, "USER_DATA"));
+        auto entry = Server().FindSchema(schema);
+        ASSERT_TRUE(entry) << schema;
+        EXPECT_TRUE(EqualsNoCase(entry->dbUser, schema));
+        EXPECT_TRUE(InSchemaFile(schema)) << schema;
+    }
+    for (const char* other : {"dd_newproj", "ra_newproj", "m_newproj"}) {
+        EXPECT_FALSE(Server().FindUser(other)) << other;
+        EXPECT_FALSE(InSchemaFile(other)) << other;
+    }
+    EXPECT_FALSE(HostExists(HostPath(ToolRun::ScratchFilePath())));
+    EXPECT_NE(folder.log().find("svrmgr30.exe\" @\""), std::string::npos) << "the echo line is logged";
+    ExpectAllButtonsEnabled();
+
+    messages.Answer(MsgAnswer::Yes);
+    messages.Answer(MsgAnswer::Yes);
+    form.Delete_DB_Schema->click();
+    ASSERT_EQ(messages.asked().size(), 4u);
+    EXPECT_EQ(messages.asked()[1].prompt,
+              "Database-User and RIS-Schema of the PDS-Project:  newproj  will be deleted.  OK?");
+    EXPECT_EQ(messages.asked()[3].prompt, kReady) << folder.log();
+    for (const char* schema : {"pd_newproj", "pipm_newproj", "tdt_newproj"}) {
+        EXPECT_FALSE(Server().FindUser(schema)) << schema;
+        EXPECT_FALSE(Server().FindSchema(schema)) << schema;
+        EXPECT_FALSE(InSchemaFile(schema)) << schema;
+    }
+    // The sample project is untouched.
+    EXPECT_TRUE(Server().FindUser("pd_demo"));
+    EXPECT_TRUE(InSchemaFile("pd_demo"));
+    ExpectAllButtonsEnabled();
+}
+
+TEST_F(FamilyCommandsTest, EscStopsTheLoopAfterTheFamilyInHand)
+{
+    EscKeyFilter::Install();
+    form.Projname->setEditText("escproj");
+    form.selall->click();
+    // Pressed before the tools of the first family ended: seen at the first question.
+    QTest::keyClick(form.Projname, Qt::Key_Escape);
+    form.Create_DB_Schema->click();
+
+    EXPECT_TRUE(messages.asked().empty()) << "no ready box after Esc";
+    EXPECT_TRUE(Server().FindUser("pd_escproj"));
+    EXPECT_TRUE(Server().FindSchema("pd_escproj")) << "both operations of the first family ran";
+    EXPECT_FALSE(Server().FindUser("dd_escproj"));
+    EXPECT_FALSE(Server().FindSchema("dd_escproj"));
+    ExpectAllButtonsEnabled();
+
+    form.deselall->click();
+    Check({"PD_PROJNAME"});
+    messages.Answer(MsgAnswer::Yes);
+    messages.Answer(MsgAnswer::Yes);
+    form.Delete_DB_Schema->click();
+    EXPECT_FALSE(Server().FindUser("pd_escproj"));
+}
+
+class FamilyCommandsRefusalTest : public FamilyCommandsTest, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(FamilyCommandsRefusalTest, ProjectWithAQuoteOrABlankIsRefusedBeforeAnythingRuns)
+{
+    const std::string project = GetParam();
+    size_t usersBefore = Server().Users().size();
+    std::vector<std::string> schemasBefore = SchemaFileNames();
+    form.Projname->setEditText(QString::fromStdString(project));
+    form.selall->click();
+    for (auto* button : {form.Create_DB_Schema, form.Delete_DB_Schema, form.Create_Schema, form.Delete_DBUser})
+        button->click();
+
+    ASSERT_EQ(messages.asked().size(), 4u) << "one refusal per command, no confirmation";
+    for (const auto& asked : messages.asked())
+        EXPECT_EQ(asked.prompt, "Project '" + project + "' is not a valid name (letters, digits and '_' only)");
+    EXPECT_EQ(Server().Users().size(), usersBefore);
+    EXPECT_EQ(SchemaFileNames(), schemasBefore);
+    EXPECT_EQ(folder.log().find("svrmgr"), std::string::npos);
+    EXPECT_EQ(folder.log().find("risbatch"), std::string::npos);
+    ExpectAllButtonsEnabled();
+}
+
+INSTANTIATE_TEST_SUITE_P(Projects, FamilyCommandsRefusalTest,
+                         ::testing::Values("new proj", "new'proj", "demo' or 'x", "demo ", ""));
+
+TEST_F(FamilyCommandsTest, ToolErrorsEndTheRunWithErrorsPointingToTheLog)
+{
+    form.Projname->setEditText("ghostproj");
+    Check({"DD_PROJNAME"});
+    messages.Answer(MsgAnswer::Yes);
+    messages.Answer(MsgAnswer::Yes);
+    form.Delete_DB_Schema->click();
+    ASSERT_EQ(messages.asked().size(), 3u);
+    const std::string& closing = messages.asked()[2].prompt;
+    EXPECT_EQ(closing.find(kReady), std::string::npos);
+    EXPECT_NE(closing.find("ended with errors"), std::string::npos) << closing;
+    EXPECT_NE(closing.find("RIS Error:"), std::string::npos) << closing;
+    EXPECT_NE(closing.find(gLogFile), std::string::npos) << closing;
+    EXPECT_NE(folder.log().find("ORA-01918"), std::string::npos) << "the drop user failure is in the log";
+
+    // A schema whose user does not exist: risbatch refuses, the run says so.
+    form.Create_Schema->click();
+    ASSERT_EQ(messages.asked().size(), 4u);
+    EXPECT_NE(messages.asked()[3].prompt.find("ended with errors"), std::string::npos);
+    EXPECT_FALSE(Server().FindSchema("dd_ghostproj"));
+}
+
+TEST_F(FamilyCommandsTest, OwnTablespaceInADirectory)
+{
+    WriteIniValue(gIniFile, "TARNWICK", "user_tablespace", "d:\\oradata");
+    form.Cre_DBUser("'ts_proj1'");
+    auto user = Server().FindUser("ts_proj1");
+    ASSERT_TRUE(user) << folder.log();
+    EXPECT_TRUE(EqualsNoCase(user->defaultTablespace, "ts_proj1"));
+    auto ts = Server().FindTablespace("ts_proj1");
+    ASSERT_TRUE(ts);
+    EXPECT_TRUE(EqualsNoCase(ts->datafile, "d:\\oradata\\ts_proj1pds.ora")) << ts->datafile;
+    form.Del_DBUser("'ts_proj1'");
+    EXPECT_FALSE(Server().FindUser("ts_proj1"));
+}
+
+} // namespace
