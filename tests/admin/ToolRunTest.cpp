@@ -22,9 +22,14 @@ struct OutputCase {
 
 class FirstErrorLineTest : public ::testing::TestWithParam<OutputCase> {};
 
+// The found line begins with the expected text (a RIS error may carry its reason after it).
 TEST_P(FirstErrorLineTest, FindsTheFirstCountingErrorLine)
 {
-    EXPECT_EQ(ToolRun::FirstErrorLine(GetParam().output), GetParam().error);
+    std::string found = ToolRun::FirstErrorLine(GetParam().output);
+    if (GetParam().error.empty())
+        EXPECT_EQ(found, "");
+    else
+        EXPECT_EQ(found.substr(0, GetParam().error.size()), GetParam().error) << found;
 }
 
 INSTANTIATE_TEST_SUITE_P(
