@@ -49,6 +49,14 @@ int main(int argc, char** argv)
     } catch (const AppError& e) {
         console += FormatRisErrorBlock(e);
         rc = 1;
+        // No half-written dump may pass for a whole one: the file stays, empty.
+        if (hold) {
+            hold->Close();
+            try {
+                LockedOutputFile empty(output);
+            } catch (const AppError&) {
+            }
+        }
     }
     if (hold)
         hold->Close();

@@ -222,3 +222,19 @@ TEST_F(StandInClientsTest, RisParametersSelectAnotherEnvironment)
     run("risbatch -i " + in + " -o " + out);
     EXPECT_EQ(SchemaNamesFromOutput(lines(ReadFile2String(out)), true), std::vector<std::string>{"demo"});
 }
+
+TEST_F(StandInClientsTest, FailingClientsStillCreateTheirFilesAndSaySo)
+{
+    const std::string dump = work + "x.dmp", loadLog = work + "x.log", bad = work + "x.bad";
+    write(dump, "left over from an earlier run\r\n");
+    std::string out = run("risunlod -m w -o " + dump + " -s nosuch table with var data all");
+    EXPECT_NE(RISErrorText(out).find("RIS_E_UNKNOWN_SCHEMA"), std::string::npos) << out;
+    EXPECT_TRUE(IsFileExists(dump));
+    EXPECT_EQ(GetFileSize(dump), 0); // no half dump passes for a whole one
+    out = run("rislod -m w -i " + work + "missing.dmp -l " + loadLog + " -b " + bad + " -c 25 -s pd_demo clear table "
+              "with data all view all index all grant all");
+    EXPECT_NE(RISErrorText(out).find("RIS_E_CANT_OPEN_FILE"), std::string::npos) << out;
+    EXPECT_TRUE(IsFileExists(loadLog));
+    EXPECT_TRUE(IsFileExists(bad));
+    EXPECT_NE(RISErrorText(ReadFile2String(loadLog)), "");
+}
