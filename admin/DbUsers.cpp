@@ -27,8 +27,8 @@ void runScript(const std::string& script, const std::string& what, bool echoComm
     std::string path = ToolRun::ScratchFilePath();
     ToolRun::WriteScratchFile(path, script + kCrLf);
     if (echoCommand)
-        ToolRun::Run("echo", "echo " + DbUsers::ServerManagerCommand(serverManagerPath(), path), gLogFile);
-    ToolOutcome outcome = ToolRun::Run(what, DbUsers::ServerManagerCommand(serverManagerPath(), path), gLogFile);
+        ToolRun::Run("echo", "echo " + DbUsers::ServerManagerCommand(serverManagerPath(), path));
+    ToolOutcome outcome = ToolRun::Run(what, DbUsers::ServerManagerCommand(serverManagerPath(), path));
     if (!DeleteFileA(path))
         RaiseFileOpError();
     if (onRun)

@@ -2,6 +2,7 @@
 #include "admin/RisSchemas.h"
 
 #include "services/AppGlobals.h"
+#include "services/BatchLauncher.h"
 #include "services/FileOperation.h"
 #include "services/IniFile.h"
 
@@ -15,9 +16,10 @@ void runStatement(const std::string& text, const std::string& what,
 {
     std::string path = ToolRun::ScratchFilePath();
     ToolRun::WriteScratchFile(path, text + kCrLf);
-    ToolOutcome outcome = ToolRun::Run(what, RisSchemas::RisbatchCommand(path), gLogFile);
-    // A file left behind is overwritten by the next run.
-    ToolRun::Run("del", RisSchemas::DeleteCommand(path), "");
+    ToolOutcome outcome = ToolRun::Run(what, RisSchemas::RisbatchCommand(path));
+    // Unlogged; a file left behind is overwritten by the next run.
+    long processId = 0;
+    ExecA(RisSchemas::DeleteCommand(path), "", 0, "", processId, true);
     if (onRun)
         onRun(outcome);
 }

@@ -2,45 +2,18 @@
 #include "admin/ToolRun.h"
 
 #include "admin/DumpCommandLines.h"
+#include "admin/LoggedRun.h"
 #include "admin/RunReport.h"
 #include "platform/AppError.h"
 #include "platform/BinaryFile.h"
 #include "platform/Environment.h"
 #include "platform/TextUtil.h"
 #include "services/AppGlobals.h"
-#include "services/BatchLauncher.h"
 #include "services/Tokens.h"
 
 #include <cctype>
 
 namespace {
-
-int64_t fileSize(const std::string& path)
-{
-    if (path.empty())
-        return 0;
-    try {
-        BinaryFile f;
-        f.Open(path, BinaryFile::Mode::Read);
-        return f.Size();
-    } catch (const AppError&) {
-        return 0;
-    }
-}
-
-std::string tailFrom(const std::string& path, int64_t from)
-{
-    if (path.empty())
-        return {};
-    try {
-        BinaryFile f;
-        f.Open(path, BinaryFile::Mode::Read);
-        int64_t size = f.Size();
-        return size > from ? f.ReadAt(from, static_cast<size_t>(size - from)) : std::string();
-    } catch (const AppError&) {
-        return {};
-    }
-}
 
 // "ORA-" or "MGR-" followed by a digit, at position at of line.
 bool isMessageCode(const std::string& line, size_t at)
@@ -74,14 +47,13 @@ void ToolRun::WriteScratchFile(const std::string& path, const std::string& text)
     f.CloseChecked();
 }
 
-ToolOutcome ToolRun::Run(const std::string& what, const std::string& commandLine, const std::string& logFile)
+ToolOutcome ToolRun::Run(const std::string& what, const std::string& commandLine)
 {
     ToolOutcome outcome;
     outcome.what = what;
-    int64_t before = fileSize(logFile);
-    long processId = 0;
-    outcome.exitCode = ExecA(commandLine, logFile, 0, "", processId, true);
-    outcome.output = tailFrom(logFile, before);
+    LoggedRun run = LoggedRun::Run(commandLine);
+    outcome.exitCode = run.exitCode;
+    outcome.output = run.output;
     outcome.error = FirstErrorLine(outcome.output);
     if (outcome.error.empty() && outcome.exitCode == -1)
         outcome.error = "could not be started";

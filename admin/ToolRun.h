@@ -23,10 +23,10 @@ public:
     // Writes text to the file, replacing what it held. Throws AppError when it cannot.
     static void WriteScratchFile(const std::string& path, const std::string& text);
 
-    // Runs commandLine through the batch launcher, its output appended to logFile (none when
-    // empty), and waits for its end. The outcome holds the appended output and, when the exit
-    // code is not 0 or the output holds an error line, the reason.
-    static ToolOutcome Run(const std::string& what, const std::string& commandLine, const std::string& logFile);
+    // Runs commandLine through the batch launcher, its output appended to the program log, and
+    // waits for its end. The outcome holds the appended output and, when the exit code is not 0
+    // or the output holds an error line, the reason.
+    static ToolOutcome Run(const std::string& what, const std::string& commandLine);
 
     // Token 1 of a parameter text (the text between its first two single quotes) with its
     // "§key§" placeholders filled from [TARNWICK] of the settings file. It goes into scripts and

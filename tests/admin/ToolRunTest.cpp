@@ -87,17 +87,17 @@ TEST_F(ToolRunTest, NameParameterNamesWhatItRefuses)
 
 TEST_F(ToolRunTest, RunKeepsOnlyWhatItAppendedToTheLog)
 {
-    ToolOutcome ok = ToolRun::Run("echo", "echo hello there", gLogFile);
+    ToolOutcome ok = ToolRun::Run("echo", "echo hello there");
     EXPECT_FALSE(ok.failed()) << ok.error;
     EXPECT_EQ(ok.output, "hello there \r\n"); // cmd keeps the blank before ">>"
-    ToolOutcome bad = ToolRun::Run("echo", "echo ORA-00942: table or view does not exist", gLogFile);
+    ToolOutcome bad = ToolRun::Run("echo", "echo ORA-00942: table or view does not exist");
     EXPECT_EQ(bad.error, "ORA-00942: table or view does not exist");
     EXPECT_EQ(bad.output.find("hello"), std::string::npos);
 }
 
 TEST_F(ToolRunTest, MissingProgramCountsAsFailed)
 {
-    ToolOutcome o = ToolRun::Run("nothing", "no_such_program_here -x", gLogFile);
+    ToolOutcome o = ToolRun::Run("nothing", "no_such_program_here -x");
     EXPECT_TRUE(o.failed());
     EXPECT_NE(o.exitCode, 0);
     EXPECT_NE(ReadFile2String(gLogFile).find("is not recognized"), std::string::npos);
