@@ -19,8 +19,7 @@ std::string setting(const std::string& key, const std::string& defaultValue)
 std::string connectString() { return setting("svrmgr_connectString", "dboper/wq4ztk9"); }
 std::string serverManagerPath() { return setting("svrmgr_path", "d:\\orant\\bin\\svrmgr30.exe"); }
 
-// Writes the script, runs the server manager on it and removes it again, also after a failure
-// of the run itself.
+// Writes the script, runs the server manager on it, tells what it said and removes the script.
 void runScript(const std::string& script, const std::string& what, bool echoCommand,
                const std::function<void(const ToolOutcome&)>& onRun)
 {
@@ -29,10 +28,10 @@ void runScript(const std::string& script, const std::string& what, bool echoComm
     if (echoCommand)
         ToolRun::Run("echo", "echo " + DbUsers::ServerManagerCommand(serverManagerPath(), path));
     ToolOutcome outcome = ToolRun::Run(what, DbUsers::ServerManagerCommand(serverManagerPath(), path));
-    if (!DeleteFileA(path))
-        RaiseFileOpError();
     if (onRun)
         onRun(outcome);
+    if (!DeleteFileA(path))
+        RaiseFileOpError();
 }
 
 } // namespace

@@ -51,13 +51,6 @@ TEST_F(FamiliesTest, SelectAllThenDeselectAllClearsEveryBoxAlsoGrey)
         EXPECT_EQ(v, kBoxUnchecked);
 }
 
-TEST_F(FamiliesTest, SchemaNamesTakeThePrefixAndTheProjectAsTyped)
-{
-    EXPECT_EQ(Families::SchemaName(kSchemaFamilies[8], "P1"), "pipm_P1");
-    EXPECT_EQ(kSchemaFamilies[8].boxName, "PIDM_PROJNAME");
-    EXPECT_EQ(Families::SchemaName(kSchemaFamilies[10], "abc"), "m_abc");
-}
-
 TEST_F(FamiliesTest, ConfirmationTexts)
 {
     EXPECT_EQ(Families::ConfirmText(FamilyCommand::DeleteDBSchema, "p1"),
