@@ -2,10 +2,10 @@
 #include "admin/Form1.h"
 
 #include "admin/DumpCommands.h"
-#include "admin/EscKeyLatch.h"
 #include "admin/Families.h"
 #include "admin/FormWidgets.h"
 #include "admin/SchemaFamilies.h"
+#include "platform/EscKey.h"
 #include "platform/qt/QtForm.h"
 
 #include <QCheckBox>
@@ -31,7 +31,10 @@ Form1::Form1(QWidget* parent) : QWidget(parent), dump_(new DumpCommands), famili
     connectHandlers();
     connectFamilies();
     QtForm::Attach(this);
-    dump_->escPressed = [] { return EscKeyLatch::Instance().Test(); };
+    dump_->escPressed = [] { return EscKey::Pressed(); };
+    // A dump is loaded into a freshly made database user and RIS schema.
+    dump_->creDBUser = [this](const std::string& params) { Cre_DBUser(params); };
+    dump_->creSchema = [this](const std::string& params) { cre_schema(params); };
 }
 
 Form1::~Form1()

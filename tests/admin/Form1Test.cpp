@@ -91,6 +91,25 @@ TEST_F(Form1Test, LoadProjectPutsTheTablesBack)
     EXPECT_EQ(tablesOf("dd_demo"), ddBefore);
 }
 
+TEST_F(Form1Test, LoadMakesTheUserAndSchemaOfADroppedSchema)
+{
+    auto form = startedForm();
+    form->UnLoad_proj_schemen_Click();
+    auto ddBefore = tablesOf("dd_demo");
+    {
+        DbServer server(StandInRoot());
+        std::string user = server.FindSchema("dd_demo")->dbUser;
+        server.DropSchema("dd_demo");
+        server.DropUser(user);
+        server.WriteSchemaFile();
+        ASSERT_FALSE(server.FindSchema("dd_demo"));
+    }
+    messages.Answer(6);
+    form->Load_proj_schemen_Click();
+    EXPECT_EQ(messages.asked().back().prompt, " Tarnwick is ready  -  See Logfile ");
+    EXPECT_EQ(tablesOf("dd_demo"), ddBefore);
+}
+
 TEST_F(Form1Test, LoadProjectTakesOnlyTheWholeProjectName)
 {
     auto form = startedForm();
