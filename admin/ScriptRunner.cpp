@@ -1,6 +1,7 @@
 // The script runner: reading the script, dispatching command words, Esc and error handling.
 #include "admin/ScriptRunner.h"
 
+#include "admin/AdminGlobals.h"
 #include "admin/ScriptCommands.h"
 #include "admin/ScriptHost.h"
 #include "admin/ScriptLine.h"
@@ -50,6 +51,7 @@ ScriptRunner::Outcome ScriptRunner::SCRstart(const std::string& scriptFile)
 {
     if (ShowMessage("Are you sure?", MsgStyle::YesNo | MsgStyle::DefaultButton2) != MsgAnswer::Yes)
         return Outcome::Cancelled;
+    gScriptFile = scriptFile;
     return Run(scriptFile);
 }
 

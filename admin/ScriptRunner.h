@@ -17,7 +17,8 @@ public:
 
     explicit ScriptRunner(ScriptHost& host);
 
-    // The "Start script" button: asks "Are you sure?" (Yes/No, No the default), then runs.
+    // The "Start script" button: asks "Are you sure?" (Yes/No, No the default), then takes the
+    // file as gScriptFile and runs it.
     Outcome SCRstart(const std::string& scriptFile);
 
     // Runs the script file: comment and empty lines passed over, each other line shown through
