@@ -152,6 +152,7 @@ TEST_F(AdminToolsE2ETest, PipingRestoreReloadsExactlyTheModelsFiveTables)
     ASSERT_TRUE(CopyFileA(WinPathFromHost(testsupport::SourceDir() + "/tests/data/standins/dd_demo.dmp"), dump));
     const long before12 = rows("dd_demo", "pdtable_12_1");
     const long before67 = rows("dd_demo", "pdtable_67_1");
+    const long before12of2 = rows("dd_demo", "pdtable_12_2");
     ASSERT_GT(before12, 0);
     write("dd_demo", "delete from pdtable_12_1");
     write("dd_demo", "insert into pdtable_67_1 (system_unique_no, note_text) values (999, 'added')");
@@ -179,6 +180,18 @@ TEST_F(AdminToolsE2ETest, PipingRestoreReloadsExactlyTheModelsFiveTables)
     EXPECT_EQ(rows("dd_demo", "pdtable_67_1"), before67);
     // The other model's table keeps its change: only partition 1 was reloaded.
     EXPECT_EQ(rows("dd_demo", "pdtable_12_2"), 0);
+
+    // The second model comes back the same way, which leaves the sample as it was.
+    form = PipeFileRestoreForm::Restore_pipfile_Click();
+    ASSERT_NE(form, nullptr);
+    ASSERT_GE(form->PipeFileListe->count(), 2);
+    EXPECT_EQ(form->PipeFileListe->item(1)->text(), "P1002");
+    form->PipeFileListe->setCurrentRow(1);
+    form->chooseDumpFile = [&dump] { return dump; };
+    form->Schemafilewahl_Click();
+    form->Start_Click();
+    EXPECT_EQ(rows("dd_demo", "pdtable_12_2"), before12of2);
+    EXPECT_EQ(rows("dd_demo", "pdtable_12_1"), before12);
 }
 
 TEST_F(AdminToolsE2ETest, PipingRestoreRefusesADumpOfAnotherSchema)

@@ -57,6 +57,11 @@ protected:
     }
     void TearDown() override
     {
+        // The copied schema goes again, so later runs in the same environment see the sample only.
+        if (schemaExists("pd_scr"))
+            schemas_.Del_Schema("'pd_scr'");
+        if (userExists("pd_scr"))
+            users_.Del_DBUser("'pd_scr'");
         gIniFile = savedIni_;
         gLogFile = savedLog_;
     }
