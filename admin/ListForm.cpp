@@ -52,10 +52,19 @@ ListForm::ListForm(QWidget* parent) : QWidget(parent, Qt::Window)
     TDBGrid->horizontalHeader()->setSectionsClickable(true);
     layout->addWidget(TDBGrid);
     connect(TDBGrid->horizontalHeader(), &QHeaderView::sectionClicked, this, &ListForm::TDBGrid_HeadClick);
+    // The filter cells stand above their columns and follow their widths.
+    connect(TDBGrid->horizontalHeader(), &QHeaderView::sectionResized, this,
+            [this](int section, int, int size) {
+                if (section >= 0 && section < static_cast<int>(filterCells.size()))
+                    filterCells[static_cast<size_t>(section)]->setFixedWidth(size);
+            });
 }
 
 ListForm::~ListForm()
 {
+    // The grid outlives this part of the window while the children go: it must no longer reach
+    // the filter cells.
+    disconnect(TDBGrid->horizontalHeader(), nullptr, this, nullptr);
     Form_Unload();
 }
 
@@ -69,8 +78,10 @@ Recordset& ListForm::ListRecordset()
 void ListForm::Bind()
 {
     Recordset& rs = ListRecordset();
-    for (QLineEdit* cell : filterCells)
-        delete cell;
+    while (QLayoutItem* item = filterRow_->takeAt(0)) {
+        delete item->widget();
+        delete item;
+    }
     filterCells.clear();
     const std::vector<FieldInfo>& fields = rs.FieldInfos();
     TDBGrid->setColumnCount(static_cast<int>(fields.size()));
@@ -85,6 +96,8 @@ void ListForm::Bind()
         connect(cell, &QLineEdit::textChanged, this, &ListForm::TDBGrid_FilterChange);
     }
     TDBGrid->setHorizontalHeaderLabels(headings);
+    filterRow_->setContentsMargins(TDBGrid->verticalHeader()->sizeHint().width() + TDBGrid->frameWidth(), 0, 0, 0);
+    filterRow_->addStretch();
     fillRows();
 }
 
