@@ -18,8 +18,9 @@ TEST_P(ParseRangeAddressTest, GivesTheBlockOrRefuses)
     const AddressCase& c = GetParam();
     CellRect rect;
     ASSERT_EQ(ParseRangeAddress(c.text, rect), c.valid) << c.text;
-    if (c.valid)
+    if (c.valid) {
         EXPECT_EQ(rect, c.rect) << c.text;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Addresses, ParseRangeAddressTest,
