@@ -208,6 +208,23 @@ void buildFiles(DbServer& server, const std::string& project, std::string& repor
               " design files of project " + project + "\n";
 }
 
+// The project's schemas from their dumps (once) and its design files.
+void loadProject(DbServer& server, const std::string& project, const StandInEnvironmentOptions& options,
+                 std::string& report)
+{
+    if (!server.FindSchema("pd_" + project)) {
+        for (const std::string prefix : {"pd_", "dd_"}) {
+            const std::string dump = options.dataDir + "/" + prefix + project + ".dmp";
+            if (!fs::exists(dump))
+                RaiseError(kOwn, "Sample dump '" + dump + "' not found");
+            loadSchema(server, prefix + project, dump, report);
+        }
+    } else {
+        report += "Project " + project + " is loaded already\n";
+    }
+    buildFiles(server, project, report);
+}
+
 } // namespace
 
 void StandInEnvironment::Build(const std::string& hostRoot, const StandInEnvironmentOptions& options,
@@ -224,18 +241,14 @@ void StandInEnvironment::Build(const std::string& hostRoot, const StandInEnviron
         if (!options.sampleProject)
             return;
         DbServer server(hostRoot);
-        const std::string project = kProject;
-        if (!server.FindSchema("pd_" + project)) {
-            for (const std::string prefix : {"pd_", "dd_"}) {
-                const std::string dump = options.dataDir + "/" + prefix + project + ".dmp";
-                if (!fs::exists(dump))
-                    RaiseError(kOwn, "Sample dump '" + dump + "' not found");
-                loadSchema(server, prefix + project, dump, report);
-            }
-        } else {
-            report += "Project " + project + " is loaded already\n";
+        loadProject(server, kProject, options, report);
+        if (options.secondEnvironment) {
+            const std::string second = hostRoot + "/env2";
+            DbServer other(second);
+            writeFileIfMissing(kSecondParamsFile, "ROOT=" + second + "\r\n");
+            report += "Second environment in " + second + ", parameters file " + kSecondParamsFile + "\n";
+            loadProject(other, kSecondProject, options, report);
         }
-        buildFiles(server, project, report);
     } catch (const AppError& e) {
         throw PassOn(e, kOwn);
     } catch (const std::exception& e) {

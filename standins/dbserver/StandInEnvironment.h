@@ -11,6 +11,10 @@ struct StandInEnvironmentOptions {
     std::string binDir;  // host folder of the built stand-in programs
     std::string dataDir; // host folder holding the sample dumps (pd_<project>.dmp, dd_<project>.dmp)
     bool sampleProject = true;
+    // A second environment under <root>/env2 (its own database server and schema file, chosen
+    // by the parameters file kSecondParamsFile) with the project kSecondProject, a target for
+    // model copies between environments. Its design files lie on the same file server.
+    bool secondEnvironment = false;
 };
 
 class StandInEnvironment {
@@ -24,6 +28,8 @@ public:
     static constexpr const char* kDumpDir = "C:\\pdsdump";
     // The RIS parameters file whose ROOT line names this environment.
     static constexpr const char* kParamsFile = "C:\\win32app\\ingr\\share\\ris.prm";
+    static constexpr const char* kSecondProject = "demo2";
+    static constexpr const char* kSecondParamsFile = "C:\\win32app\\ingr\\share\\env2.prm";
 
     // Builds (or completes) the environment under hostRoot; what exists already is kept, and
     // the sample project is loaded only when its project schema is not defined yet. Appends

@@ -14,6 +14,7 @@ int main(int argc, char** argv)
     std::error_code ec;
     options.binDir = std::filesystem::canonical("/proc/self/exe", ec).parent_path().string();
     options.dataDir = TARNWICK_SAMPLE_DATA_DIR;
+    options.secondEnvironment = true;
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
         if (a == "--root" && i + 1 < argc)
@@ -22,10 +23,12 @@ int main(int argc, char** argv)
             options.binDir = argv[++i];
         else if (a == "--data" && i + 1 < argc)
             options.dataDir = argv[++i];
+        else if (a == "--no-second")
+            options.secondEnvironment = false;
         else if (a == "--no-sample")
             options.sampleProject = false;
         else {
-            std::cerr << "usage: twenv [--root <dir>] [--bin <dir>] [--data <dir>] [--no-sample]\n";
+            std::cerr << "usage: twenv [--root <dir>] [--bin <dir>] [--data <dir>] [--no-sample] [--no-second]\n";
             return 2;
         }
     }

@@ -238,3 +238,32 @@ TEST_F(StandInClientsTest, FailingClientsStillCreateTheirFilesAndSaySo)
     EXPECT_TRUE(IsFileExists(bad));
     EXPECT_NE(RISErrorText(ReadFile2String(loadLog)), "");
 }
+
+TEST_F(StandInClientsTest, ModelTablesMoveBetweenEnvironmentsThroughParameterFiles)
+{
+    StandInEnvironmentOptions options{testsupport::BinDir(), testsupport::SourceDir() + "/tests/data/standins"};
+    options.secondEnvironment = true;
+    std::string report;
+    StandInEnvironment::Build(StandInRoot(), options, report);
+    const std::string out = work + "risout.txt", sql = work + "sql.txt";
+    const std::string table = "pdtable_34_2";
+    std::string console = run(std::string("set RIS_PARAMETERS=") + StandInEnvironment::kParamsFile + "\r\nrisunlod -mw -o " +
+                              out + " -s dd_demo table with data " + table + " index " + table + " grant " + table +
+                              " view " + table);
+    EXPECT_EQ(RISErrorText(console), "") << console;
+    std::string dump = ReadFile2String(out);
+    ASSERT_EQ(dump.rfind("create schema dd_demo ", 0), 0u);
+    dump = "default schema dd_demo2" + dump.substr(dump.find("\r\n"));
+    write(out, dump);
+    console = run(std::string("set RIS_PARAMETERS=") + StandInEnvironment::kSecondParamsFile + "\r\nrislod -m w -i " + out +
+                  " -s dd_demo2 clear table with data all view all index all grant all");
+    EXPECT_EQ(RISErrorText(console), "") << console;
+    write(sql, "default schema dd_demo2;\r\nselect component_code, design_temp from " + table + ";\r\nquit;\r\n");
+    run(std::string("set RIS_PARAMETERS=") + StandInEnvironment::kSecondParamsFile + "\r\nrisbatch -i " + sql + " -o " + out);
+    const std::string answer = ReadFile2String(out);
+    EXPECT_NE(answer.find("component_code: 'GATE1'"), std::string::npos) << answer;
+    EXPECT_NE(answer.find("design_temp: 121.50"), std::string::npos) << answer;
+    write(sql, "show schema names;\r\n");
+    run("risbatch -i " + sql + " -o " + out); // the inherited environment is the main one
+    EXPECT_EQ(SchemaNamesFromOutput(lines(ReadFile2String(out)), true), std::vector<std::string>{"demo"});
+}

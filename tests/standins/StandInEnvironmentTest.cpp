@@ -1,6 +1,7 @@
 // The environment builder: registry, programs, server and the sample project.
 #include "standins/dbserver/StandInEnvironment.h"
 
+#include "platform/Environment.h"
 #include "platform/RegistryStore.h"
 #include "platform/WinPath.h"
 #include "standins/dbserver/DbServer.h"
@@ -73,4 +74,23 @@ TEST_F(StandInEnvironmentTest, BuildingAgainKeepsWhatIsThere)
     EXPECT_NE(again.find("loaded already"), std::string::npos);
     RisSession session(server);
     EXPECT_EQ(SchemaTables(session.Database("pd_demo")).RowCount("pdtable_121"), 0);
+}
+
+TEST(StandInEnvironmentSecond, SecondEnvironmentHoldsItsOwnProjectOnTheSameFileServer)
+{
+    StandInEnvironmentOptions options{testsupport::BinDir(), testsupport::SourceDir() + "/tests/data/standins"};
+    options.secondEnvironment = true;
+    std::string report;
+    StandInEnvironment::Build(StandInRoot(), options, report);
+    DbServer main(StandInRoot());
+    DbServer second(StandInRoot() + "/env2");
+    EXPECT_TRUE(main.FindSchema("pd_demo"));
+    EXPECT_FALSE(main.FindSchema("pd_demo2"));
+    EXPECT_TRUE(second.FindSchema("pd_demo2"));
+    EXPECT_TRUE(second.FindSchema("dd_demo2"));
+    EXPECT_FALSE(second.FindSchema("pd_demo"));
+    EXPECT_TRUE(fs::exists(HostPath("\\\\PDSSRV1\\pds\\demo2\\model\\p9001.dgn")));
+    SetEnvVar("RIS_PARAMETERS", StandInEnvironment::kSecondParamsFile);
+    EXPECT_EQ(DbServer::EnvironmentRoot(), StandInRoot() + "/env2");
+    ::unsetenv("RIS_PARAMETERS");
 }
