@@ -91,7 +91,8 @@ std::string RisColumnType::CheckExpression(const std::string& c) const
 {
     switch (kind_) {
     case Kind::Char:
-        return "length(" + c + ") <= " + std::to_string(length_);
+        // Lengths count bytes: the system's texts are one byte per character in any code page.
+        return "length(CAST(" + c + " AS BLOB)) <= " + std::to_string(length_);
     case Kind::SmallInt:
         return "typeof(" + c + ") = 'integer' AND " + c + " BETWEEN -32768 AND 32767";
     case Kind::Int:

@@ -152,3 +152,13 @@ TEST_F(RisSessionTest, SchemaWhoseUserIsGoneCannotBeUsed)
     EXPECT_EQ(failed, 1);
     EXPECT_NE(RISErrorText(out).find("RIS_E_CANT_CONNECT"), std::string::npos);
 }
+
+TEST_F(RisSessionTest, CharacterLengthsCountBytes)
+{
+    int failed = 0;
+    t.Batch("default schema pd_p;\ncreate table c1 (v char(1));\ninsert into c1 values ('\xE4');\n", &failed);
+    EXPECT_EQ(failed, 0); // one byte of the ANSI code page
+    std::string out = t.Batch("default schema pd_p;\ninsert into c1 values ('\xC3\xA4');\n", &failed);
+    EXPECT_EQ(failed, 1); // two bytes
+    EXPECT_NE(out.find("RIS_E_INV_VALUE"), std::string::npos);
+}
