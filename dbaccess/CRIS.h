@@ -197,6 +197,11 @@ private:
     Cache risColumnCache_;
     Cache adoColumnCache_;
     Cache schemaListCache_;
+
+    // The server lists, gathered on their first call and kept for the object's lifetime.
+    std::optional<std::vector<std::string>> sqlServerList_;
+    std::optional<std::vector<std::string>> tnsNameList_;
+    std::optional<std::vector<std::string>> sqlDatabaseList_;
 };
 
 // The program's one database access object, made on first use and never released while the

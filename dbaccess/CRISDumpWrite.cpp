@@ -1,0 +1,173 @@
+// RISDumpCreate: a RIS dump file written from tables of an Access database, for the RIS load
+// client.
+#include "dbaccess/CRIS.h"
+
+#include "dbaccess/DbBase.h"
+#include "dbaccess/DumpWriter.h"
+#include "dbaccess/SchemaStatements.h"
+#include "dbaccess/SqlLiteral.h"
+#include "platform/AppError.h"
+#include "platform/Clock.h"
+#include "platform/TextUtil.h"
+#include "services/FileOperation.h"
+
+namespace {
+
+const char* kOwn = "RISDumpCreate";
+// The longest character column the RIS load client takes.
+constexpr long kMaxCharLength = 240;
+// Rows written between two turns of the event pump.
+constexpr long kRowsPerSlice = 50000;
+
+std::string Template(const std::string& text, const std::string& arg)
+{
+    return ReplaceAll(text, "%0%", arg);
+}
+
+// The RIS type of a column and, for a character column, the longest value it takes (0 for
+// numbers). Values are written in their text form, so a column that is not text is as wide as
+// that form, and a text column as wide as its defined size.
+DumpColumn RisColumnOf(const FieldInfo& f, long& charLength)
+{
+    charLength = 0;
+    switch (f.type) {
+    case adSmallInt: case adTinyInt: case adUnsignedTinyInt: case adUnsignedSmallInt:
+        return {f.name, "smallint"};
+    case adInteger: case adUnsignedInt: case adBigInt: case adUnsignedBigInt: case adNumeric:
+        return {f.name, "int"};
+    case adSingle: case adDouble: case adDecimal: case adVarNumeric:
+        return {f.name, "double"};
+    case adDate: case adDBDate: case adDBTime: case adDBTimeStamp:
+        charLength = 19; // "yyyy-mm-dd hh:nn:ss"
+        break;
+    case adBoolean:
+        charLength = 5; // "False"
+        break;
+    case adCurrency:
+        charLength = 24;
+        break;
+    case adGUID:
+        charLength = 38; // "{xxxxxxxx-xxxx-xxxx-xxxx-xxxxxxxxxxxx}"
+        break;
+    default:
+        charLength = IsAdoDataTypeString(static_cast<int16_t>(f.type)) && f.definedSize > 0
+                         ? std::min(f.definedSize, kMaxCharLength)
+                         : kMaxCharLength;
+        break;
+    }
+    return {f.name, "char(" + std::to_string(charLength) + ")"};
+}
+
+std::string Bracketed(const std::string& name)
+{
+    return "[" + name + "]";
+}
+
+} // namespace
+
+void CRIS::RISDumpCreate(const std::string& dumpFile, const std::string& schema, const std::string& accessDatabase,
+                         const std::vector<std::string>& tables, const OptionalNames& whereClauses,
+                         bool indexAndGrant)
+{
+    bool fileOpened = false;
+    try {
+        const size_t slash = dumpFile.rfind('\\');
+        const std::string dir = slash == std::string::npos ? std::string() : Trim(dumpFile.substr(0, slash + 1));
+        if (!IsFileExists(dir, 1))
+            RaiseError("", Template("Directory: '%0%' not exists", dir));
+        if (!IsFileExists(accessDatabase, 0))
+            RaiseError("", Template("Access Database: '%0%' not exists", accessDatabase));
+        if (IsBlank(schema))
+            RaiseError("", "Schema name not defined");
+        CheckStatementName("Schema name", schema);
+
+        std::optional<Connection> conn;
+        conn.emplace();
+        struct Release {
+            std::optional<Connection>& c;
+            ~Release() { WaitForMdbUnlock(c, false); }
+        } release{conn};
+        conn->Open("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + accessDatabase + ";", "", "", -1);
+
+        DumpWriter writer(dumpFile);
+        fileOpened = true;
+        writer.WriteDefaultSchemaLine(Trim(schema));
+        std::vector<std::string> indexColumns;
+        for (size_t t = 0; t < tables.size(); ++t) {
+            const std::string& table = tables[t];
+            if (IsBlank(table))
+                RaiseError("", "Table name not defined");
+            CheckStatementName("Table name", table);
+            if (whereClauses && t >= whereClauses->size())
+                RaiseError("", Template("Row condition not defined for table '%0%'", table));
+
+            Recordset layout;
+            layout.SetCursorLocation(adUseClient);
+            layout.Open("SELECT * FROM " + Bracketed(table) + " WHERE(1 = 0);", *conn, adOpenStatic, adLockOptimistic,
+                        adCmdText);
+            std::vector<DumpColumn> columns;
+            std::vector<long> charLengths;
+            std::vector<std::string> selectList;
+            for (const FieldInfo& f : layout.FieldInfos()) {
+                long length = 0;
+                columns.push_back(RisColumnOf(f, length));
+                charLengths.push_back(length);
+                selectList.push_back(Bracketed(f.name));
+            }
+            layout.Close();
+            if (columns.empty())
+                RaiseError("", Template("Table '%0%' has no columns", table));
+
+            std::string query = "SELECT " + Join(selectList, ", ") + " FROM " + Bracketed(table);
+            if (whereClauses)
+                query += " WHERE " + (*whereClauses)[t];
+            query += ";";
+            Recordset rows;
+            rows.SetCursorLocation(adUseClient);
+            rows.Open(query, *conn, adOpenStatic, adLockOptimistic, adCmdText);
+
+            writer.BeginTable(table, columns);
+            DumpRow row(columns.size());
+            long rowNumber = 0;
+            if (rows.RecordCount() != 0) {
+                for (rows.MoveFirst(); !rows.Eof(); rows.MoveNext()) {
+                    ++rowNumber;
+                    for (size_t c = 0; c < columns.size(); ++c) {
+                        const Variant v = rows.Fields()[static_cast<int>(c)].Value();
+                        if (v.IsNull() || v.IsEmpty()) {
+                            row[c].reset();
+                            continue;
+                        }
+                        row[c] = v.ToText();
+                        // A longer value would be cut or refused by the load client: say so
+                        // instead of writing a dump that does not load whole.
+                        if (charLengths[c] > 0 && static_cast<long>(row[c]->size()) > charLengths[c])
+                            RaiseError("", "Value of column '" + columns[c].name + "' in row " +
+                                               std::to_string(rowNumber) + " of table '" + table + "' is longer than " +
+                                               std::to_string(charLengths[c]) + " characters");
+                    }
+                    writer.WriteRow(row);
+                    if (rowNumber % kRowsPerSlice == 0)
+                        DoEvents();
+                }
+            }
+            writer.EndTable();
+            indexColumns.push_back(columns.front().name);
+            rows.Close();
+        }
+        if (indexAndGrant) {
+            for (size_t t = 0; t < tables.size(); ++t)
+                writer.WriteIndexLine(tables[t], indexColumns[t]);
+            for (const std::string& table : tables)
+                writer.WriteGrantLine(table);
+        }
+        writer.Finish();
+    } catch (const AppError& e) {
+        if (fileOpened) {
+            const FileOpError saved = SaveFileOpError();
+            DeleteFileA(dumpFile, false);
+            RestoreFileOpError(saved);
+        }
+        throw PassOn(e, kOwn);
+    }
+}

@@ -1,0 +1,61 @@
+// RIS schema statements: definition and removal of schemas through risbatch, and the test
+// whether RIS knows a schema.
+#include "dbaccess/CRIS.h"
+
+#include "dbaccess/CRISWork.h"
+#include "dbaccess/SchemaStatements.h"
+#include "platform/Clock.h"
+#include "platform/TextUtil.h"
+
+void CRIS::RISCreateSchema(const std::vector<std::string>& schemas, const std::string& serverHost, int32_t dbType,
+                           const std::string& directory, const std::string& database, const std::string& osUser,
+                           const std::string& osPassword, const std::vector<std::string>& dbUsers,
+                           const std::vector<std::string>& dbPasswords)
+{
+    WithErrorSource("CRIS::RISCreateSchema", [&] {
+        if (dbType == kConRIS)
+            RaiseError("", "DB type is incorrect");
+        if (dbUsers.size() != schemas.size() || schemas.size() != dbPasswords.size())
+            RaiseError("", "Schema count does not match user or password count");
+        // Every piece goes into the statement as it stands, so all are checked before the
+        // first schema is defined.
+        CheckDefinitionPart("Server host", serverHost);
+        CheckDefinitionPart("Directory", directory);
+        CheckStatementName("Database name", database);
+        CheckStatementName("Operating system user", osUser);
+        CheckStatementName("Operating system password", osPassword);
+        for (size_t i = 0; i < schemas.size(); ++i) {
+            CheckStatementName("Schema name", schemas[i]);
+            CheckStatementName("User name", dbUsers[i]);
+            CheckStatementName("Password", dbPasswords[i]);
+        }
+        for (size_t i = 0; i < schemas.size(); ++i) {
+            RISWrite("", RisCreateSchemaStatement(schemas[i], serverHost, dbType, directory, database, osUser,
+                                                  osPassword, dbUsers[i], dbPasswords[i]));
+            DoEvents();
+        }
+    });
+}
+
+void CRIS::RISDropSchema(const std::vector<std::string>& schemas)
+{
+    WithErrorSource("CRIS::RISDropSchema", [&] {
+        for (const std::string& schema : schemas) {
+            if (!IsBlank(schema))
+                CheckStatementName("Schema name", schema);
+            DoEvents();
+        }
+        // One risbatch run drops them all; an all-blank list is refused by RISWrite.
+        RISWrite("", RisDropSchemaStatements(schemas));
+    });
+}
+
+bool CRIS::IsRISSchemaExists(const std::string& schema, bool refresh)
+{
+    return WithErrorSource("CRIS::IsRISSchemaExists", [&] {
+        for (const std::string& known : RISGetSchemas(false, refresh))
+            if (EqualsNoCase(known, schema))
+                return true;
+        return false;
+    });
+}
