@@ -1,0 +1,101 @@
+// Queries on a table of a RIS dump file, without a database server: RISDumpRead answers a
+// SELECT with a recordset, RISDumpImport2Access copies the selected rows into an Access table.
+#include "dbaccess/CRIS.h"
+
+#include "dbaccess/AccessImport.h"
+#include "dbaccess/DbBase.h"
+#include "dbaccess/QueryError.h"
+#include "platform/TextUtil.h"
+#include "platform/ado/Connection.h"
+#include "services/FileOperation.h"
+
+#include <optional>
+
+namespace {
+
+const char* const kTextDriver = "Driver={Microsoft Text Driver (*.txt; *.csv)};DBQ=";
+
+} // namespace
+
+Recordset CRIS::RISDumpRead(const std::string& dumpFile, const std::string& schemaName, const std::string& sql)
+{
+    std::string textFile;
+    std::string formatFile;
+    bool separatorsSet = false;
+    std::optional<Recordset> rs;
+    std::optional<AppError> failure;
+    try {
+        if (IsBlank(schemaName))
+            RaiseError("", "Schema name not defined");
+        if (IsBlank(sql))
+            RaiseError("", "SQL statement not defined");
+        // Leading blanks are not skipped: only a statement that begins with SELECT is read.
+        if (!StartsWithNoCase(sql, "SELECT"))
+            RaiseError("", "Only SELECT queries can be processed '" + sql + "'");
+        std::string statement = sql;
+        std::string table;
+        Extract2File(schemaName, statement, textFile, formatFile, table, false, dumpFile);
+        separatorsSet = true;
+        SetLanguageSettings();
+        Connection conn;
+        conn.Open(kTextDriver + GetPathDir(textFile) + ";", "", "", -1);
+        rs.emplace();
+        rs->SetCursorLocation(adUseClient);
+        rs->Open(statement, conn, adOpenStatic, adLockBatchOptimistic, adCmdText);
+        if (rs->RecordCount() != 0)
+            rs->MoveFirst();
+    } catch (...) {
+        failure = CurrentError();
+    }
+
+    if (separatorsSet) {
+        try {
+            RestoreLanguageSettings();
+        } catch (...) {
+        }
+    }
+    DeleteFileA(textFile, false);
+    DeleteFileA(formatFile, false);
+    if (failure) {
+        CloseRecordset(rs, false);
+        throw ComposeQueryError(*failure, "CRIS::RISDumpRead");
+    }
+    return std::move(*rs);
+}
+
+void CRIS::RISDumpImport2Access(const std::string& dumpFile, const std::string& schemaName, const std::string& sql,
+                                const std::string& accessDatabase, const std::string& tableName, bool appendRows)
+{
+    std::string textFile;
+    std::string formatFile;
+    bool separatorsSet = false;
+    std::optional<Connection> conn;
+    std::optional<AppError> failure;
+    try {
+        std::string statement = sql;
+        std::string extracted;
+        Extract2File(schemaName, statement, textFile, formatFile, extracted, false, dumpFile);
+        const std::string target = tableName.empty() ? extracted : tableName;
+        if (target.empty())
+            RaiseError("", "Table to extract not defined");
+        separatorsSet = true;
+        SetLanguageSettings();
+        conn.emplace();
+        conn->Open(kTextDriver + GetPathDir(textFile) + ";", "", "", -1);
+        conn->Execute(AccessImportStatement(target, accessDatabase, statement, appendRows), -1);
+    } catch (...) {
+        failure = CurrentError();
+    }
+
+    WaitForMdbUnlock(conn, false);
+    if (separatorsSet) {
+        try {
+            RestoreLanguageSettings();
+        } catch (...) {
+        }
+    }
+    DeleteFileA(textFile, false);
+    DeleteFileA(formatFile, false);
+    if (failure)
+        throw ComposeQueryError(*failure, "CRIS::RISDumpImport2Access");
+}
