@@ -1,0 +1,130 @@
+// The dump writer from an Access database: column types, quoting, index and grant lines, and
+// what a failure leaves behind.
+#include "dbaccess/CRIS.h"
+
+#include "dbaccess/DumpTestFiles.h"
+#include "platform/AppError.h"
+#include "platform/ado/AccessConnection.h"
+#include "platform/ado/Connection.h"
+#include "support/TestEnvironment.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+using namespace dumptest;
+
+namespace {
+
+class CRISDumpWriteTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        mdb_ = Win(dir_.host()) + "\\source.mdb";
+        dump_ = Win(dir_.host()) + "\\out.dmp";
+        AccessConnection::CreateDatabase(mdb_);
+        Run("CREATE TABLE pipes (name TEXT(10), n INTEGER, d DOUBLE, laid DATETIME, ok BIT, price CURRENCY, "
+            "note MEMO, s SMALLINT)");
+        Run("INSERT INTO pipes VALUES ('P''1', 3, 2.5, #2024-01-31#, True, 12.5, 'long note', 7)");
+        Run("INSERT INTO pipes (name) VALUES ('')");
+        Run("CREATE TABLE empty_t (k INTEGER)");
+    }
+
+    void Run(const std::string& sql)
+    {
+        Connection conn;
+        conn.Open("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + mdb_ + ";");
+        conn.Execute(sql);
+    }
+
+    std::string Dump() const { return ReadHostFile(HostPath(dump_)); }
+
+    template <class F>
+    static AppError Raised(F&& f)
+    {
+        try {
+            f();
+        } catch (const AppError& e) {
+            return e;
+        }
+        ADD_FAILURE() << "no error raised";
+        return AppError(0, "", "");
+    }
+
+    testsupport::ScopedDir dir_{"dumpwrite"};
+    std::string mdb_;
+    std::string dump_;
+    CRIS cris_;
+};
+
+} // namespace
+
+TEST_F(CRISDumpWriteTest, WritesTypesQuotingAndIndexAndGrantLines)
+{
+    cris_.RISDumpCreate(dump_, "dd_demo", mdb_, {"pipes", "empty_t"}, std::nullopt, true);
+    EXPECT_EQ(Dump(),
+              "default schema dd_demo\r\n"
+              "create table pipes (name char(10), n int, d double, laid char(19), ok char(5), price char(24), "
+              "note char(240), s smallint)\r\n"
+              "insert into pipes (name, n, d, laid, ok, price, note, s) values (?, ?, ?, ?, ?, ?, ?, ?)\r\n"
+              "***variable*** name n d laid ok price note s \r\n"
+              "'P''1' 3 2.5 '2024-01-31' 'True' '12.5' 'long note' 7 \r\n"
+              // an empty text, then seven NULLs: one blank each, each followed by its separator
+              "'' " + std::string(14, ' ') + "\r\n"
+              "***RIS*** End of Table ***RIS***\r\n"
+              "create table empty_t (k int)\r\n"
+              "insert into empty_t (k) values (?)\r\n"
+              "***variable*** k \r\n"
+              "***RIS*** End of Table ***RIS***\r\n"
+              "create unique index upipes on pipes (name)\r\n"
+              "create unique index uempty_t on empty_t (k)\r\n"
+              "grant select, insert, delete, update on pipes to PUBLIC\r\n"
+              "grant select, insert, delete, update on empty_t to PUBLIC\r\n"
+              "***RIS*** End of Schema ***RIS***\r\n");
+}
+
+TEST_F(CRISDumpWriteTest, RowConditionsByPositionAndNoIndexLines)
+{
+    cris_.RISDumpCreate(dump_, "s", mdb_, {"pipes"}, std::vector<std::string>{"n = 3"}, false);
+    const std::string dump = Dump();
+    EXPECT_NE(dump.find("'P''1'"), std::string::npos);
+    EXPECT_EQ(dump.find("''  "), std::string::npos);
+    EXPECT_NE(dump.find("***RIS*** End of Table ***RIS***\r\n***RIS*** End of Schema ***RIS***\r\n"),
+              std::string::npos);
+}
+
+TEST_F(CRISDumpWriteTest, ValueLongerThanItsColumnIsReportedAndNoDumpIsLeft)
+{
+    Run("CREATE TABLE notes (t MEMO)");
+    Run("INSERT INTO notes VALUES ('" + std::string(241, 'x') + "')");
+    const AppError e = Raised([&] { cris_.RISDumpCreate(dump_, "s", mdb_, {"pipes", "notes"}, std::nullopt, false); });
+    EXPECT_EQ(e.number(), 1);
+    EXPECT_EQ(e.source(), "RISDumpCreate");
+    EXPECT_EQ(e.description(), "Value of column 't' in row 1 of table 'notes' is longer than 240 characters");
+    EXPECT_FALSE(std::filesystem::exists(HostPath(dump_)));
+}
+
+TEST_F(CRISDumpWriteTest, ChecksComeFirst)
+{
+    AppError e = Raised([&] { cris_.RISDumpCreate(Win(dir_.host()) + "\\no\\x.dmp", "s", mdb_, {"pipes"}, {}, false); });
+    EXPECT_EQ(e.description(), "Directory: '" + Win(dir_.host()) + "\\no\\' not exists");
+    e = Raised([&] { cris_.RISDumpCreate(dump_, "s", mdb_ + "x", {"pipes"}, {}, false); });
+    EXPECT_EQ(e.description(), "Access Database: '" + mdb_ + "x' not exists");
+    e = Raised([&] { cris_.RISDumpCreate(dump_, "  ", mdb_, {"pipes"}, {}, false); });
+    EXPECT_EQ(e.description(), "Schema name not defined");
+    EXPECT_FALSE(std::filesystem::exists(HostPath(dump_)));
+}
+
+TEST_F(CRISDumpWriteTest, ProviderErrorsPassOnAndThePartialDumpIsDeleted)
+{
+    AppError e = Raised([&] { cris_.RISDumpCreate(dump_, "s", mdb_, {"pipes", "missing"}, std::nullopt, false); });
+    EXPECT_EQ(e.source().rfind("RISDumpCreate: ", 0), 0u) << e.source();
+    EXPECT_FALSE(std::filesystem::exists(HostPath(dump_)));
+    e = Raised([&] { cris_.RISDumpCreate(dump_, "s", mdb_, {"pipes", " "}, std::nullopt, false); });
+    EXPECT_EQ(e.description(), "Table name not defined");
+    e = Raised([&] {
+        cris_.RISDumpCreate(dump_, "s", mdb_, {"pipes", "empty_t"}, std::vector<std::string>{"n = 3"}, false);
+    });
+    EXPECT_EQ(e.description(), "Row condition not defined for table 'empty_t'");
+    EXPECT_FALSE(std::filesystem::exists(HostPath(dump_)));
+}

@@ -1,0 +1,194 @@
+// Oracle and SQL Server user statements over a recording connection: the statements in order,
+// what stops the call and what is passed over, and what is refused before connecting.
+#include "dbaccess/CRIS.h"
+
+#include "platform/AppError.h"
+#include "platform/TextUtil.h"
+#include "platform/ado/AdoTypes.h"
+#include "platform/ado/Connection.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+namespace {
+
+// What the recording server saw: "open <string>", each statement, "close".
+std::vector<std::string> gSeen;
+// Statements (by their start) that fail, with the error number they fail with.
+std::map<std::string, long> gFailing;
+// Names (upper case) the user queries find.
+std::vector<std::string> gExisting;
+
+class RecordingProvider : public ConnectionProvider {
+public:
+    explicit RecordingProvider(const std::string& cs) { gSeen.push_back("open " + cs); }
+    ~RecordingProvider() override { gSeen.push_back("close"); }
+
+    Recordset Execute(const std::string& sql) override
+    {
+        gSeen.push_back(sql);
+        for (const auto& [start, number] : gFailing)
+            if (sql.rfind(start, 0) == 0)
+                throw AppError(number, "Recording provider", "refused: " + sql);
+        Recordset rs;
+        if (sql.rfind("SELECT", 0) != 0)
+            return rs;
+        rs.Fields().Append("1", adInteger);
+        rs.Open();
+        for (const std::string& name : gExisting)
+            if (sql.find("'" + name + "'") != std::string::npos)
+                rs.AddNew("1", Variant(1));
+        return rs;
+    }
+};
+
+class CRISUsersTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        gSeen.clear();
+        gFailing.clear();
+        gExisting.clear();
+        for (ProviderKind kind : {ProviderKind::Oracle, ProviderKind::SqlServer})
+            Connection::RegisterProvider(kind, [](const std::string& cs) {
+                return std::make_unique<RecordingProvider>(cs);
+            });
+    }
+    void TearDown() override
+    {
+        Connection::RegisterProvider(ProviderKind::Oracle, nullptr);
+        Connection::RegisterProvider(ProviderKind::SqlServer, nullptr);
+    }
+
+    template <class F>
+    static AppError Raised(F&& f)
+    {
+        try {
+            f();
+        } catch (const AppError& e) {
+            return e;
+        }
+        ADD_FAILURE() << "no error raised";
+        return AppError(0, "", "");
+    }
+
+    CRIS cris_;
+};
+
+} // namespace
+
+TEST_F(CRISUsersTest, OracleUserIsCreatedInSixStatementsThenCommitted)
+{
+    cris_.ORACreateUser("ORCL", "system", "manager", {"pd_x"}, {"pd_x"}, "USER_DATA", "TEMPORARY_DATA");
+    const std::vector<std::string> expected = {
+        "open Provider=MSDAORA.1;Data Source=ORCL;User Id=system;Password=manager;",
+        "create user pd_x identified by pd_x",
+        "grant create database link, create sequence, alter session, create synonym, create table, create view "
+        "to pd_x",
+        "grant connect to pd_x identified by pd_x",
+        "alter user pd_x default tablespace USER_DATA",
+        "alter user pd_x temporary tablespace TEMPORARY_DATA",
+        "alter user pd_x quota unlimited on USER_DATA",
+        "commit",
+        "close"};
+    EXPECT_EQ(gSeen, expected);
+    // The object's own connection kind is not touched.
+    EXPECT_EQ(cris_.GetDBServerName(), "");
+}
+
+TEST_F(CRISUsersTest, CountMismatchIsFoundAfterOpeningAndRunsNothing)
+{
+    const AppError e = Raised([&] {
+        cris_.ORACreateUser("ORCL", "system", "manager", {"a", "b"}, {"a"}, "USER_DATA", "TEMP");
+    });
+    EXPECT_EQ(e.description(), "User count does not match password count");
+    EXPECT_EQ(e.source(), "CRIS::ORACreateUser");
+    ASSERT_EQ(gSeen.size(), 2u);
+    EXPECT_EQ(gSeen[1], "close");
+}
+
+TEST_F(CRISUsersTest, FailingStatementStopsTheCreation)
+{
+    gFailing["grant connect"] = adoerr::kUnspecified;
+    const AppError e = Raised([&] {
+        cris_.ORACreateUser("ORCL", "system", "manager", {"a", "b"}, {"a", "b"}, "USER_DATA", "TEMP");
+    });
+    EXPECT_EQ(e.number(), adoerr::kUnspecified);
+    EXPECT_EQ(e.source(), "CRIS::ORACreateUser: Recording provider");
+    EXPECT_EQ(gSeen.back(), "close");
+    EXPECT_EQ(gSeen[gSeen.size() - 2], "grant connect to a identified by a");
+}
+
+TEST_F(CRISUsersTest, NamesThatWouldReshapeAStatementAreRefusedBeforeConnecting)
+{
+    AppError e = Raised([&] {
+        cris_.ORACreateUser("ORCL", "system", "manager", {"pd_x cascade"}, {"p"}, "USER_DATA", "TEMP");
+    });
+    EXPECT_EQ(e.number(), 1);
+    EXPECT_NE(e.description().find("'pd_x cascade'"), std::string::npos);
+    e = Raised([&] { cris_.ORADropUser("ORCL;User Id=x", "system", "manager", {"a"}); });
+    EXPECT_NE(e.description().find("must not contain ';'"), std::string::npos);
+    e = Raised([&] { cris_.SQLCreateUser("srv", "pds", "sa", "pw", {"u"}, {"it's"}); });
+    EXPECT_NE(e.description().find("Password"), std::string::npos);
+    EXPECT_TRUE(gSeen.empty());
+}
+
+TEST_F(CRISUsersTest, OracleDropPassesOverUsersThatCannotBeDropped)
+{
+    gFailing["drop user b"] = adoerr::kUnspecified;
+    cris_.ORADropUser("ORCL", "system", "manager", {"a", "b", "c"});
+    const std::vector<std::string> expected = {
+        "open Provider=MSDAORA.1;Data Source=ORCL;User Id=system;Password=manager;",
+        "drop user a cascade", "drop user b cascade", "drop user c cascade", "commit", "close"};
+    EXPECT_EQ(gSeen, expected);
+}
+
+TEST_F(CRISUsersTest, SqlLoginFallsBackToTheProcedureOnlyForACommandTextError)
+{
+    gFailing["CREATE LOGIN a "] = adoerr::kSyntaxError;
+    gFailing["CREATE LOGIN b "] = adoerr::kUnspecified;
+    cris_.SQLCreateUser("srv", "pds", "sa", "pw", {"a", "b"}, {"pa", "pb"});
+    const std::vector<std::string> expected = {
+        "open Driver={SQL Server};Server=srv;Database=pds;Uid=sa;Pwd=pw;",
+        "CREATE LOGIN a WITH PASSWORD = 'pa', DEFAULT_DATABASE = pds, CHECK_POLICY = OFF;",
+        "EXEC sp_addlogin a,pa,pds",
+        "EXEC sp_adduser a",
+        "GRANT ALL TO a",
+        "CREATE LOGIN b WITH PASSWORD = 'pb', DEFAULT_DATABASE = pds, CHECK_POLICY = OFF;",
+        "EXEC sp_adduser b",
+        "GRANT ALL TO b",
+        "close"};
+    EXPECT_EQ(gSeen, expected);
+}
+
+TEST_F(CRISUsersTest, SqlDropIgnoresEveryFailure)
+{
+    gFailing["EXEC sp_dropuser"] = adoerr::kUnspecified;
+    cris_.SQLDropUser("srv", "pds", "sa", "pw", {"a"});
+    const std::vector<std::string> expected = {"open Driver={SQL Server};Server=srv;Database=pds;Uid=sa;Pwd=pw;",
+                                               "EXEC sp_dropuser a", "EXEC sp_droplogin a", "close"};
+    EXPECT_EQ(gSeen, expected);
+}
+
+TEST_F(CRISUsersTest, LookupsCompareUpperCaseNames)
+{
+    gExisting = {"PD_X"};
+    EXPECT_TRUE(cris_.IsORAUserExists("ORCL", "system", "manager", "pd_x"));
+    EXPECT_FALSE(cris_.IsORAUserExists("ORCL", "system", "manager", "pd_y"));
+    EXPECT_TRUE(cris_.IsSQLUserExists("srv", "pds", "sa", "pw", "Pd_X"));
+    EXPECT_EQ(gSeen[1], "SELECT 1 FROM dba_users WHERE(username = 'PD_X')");
+    EXPECT_EQ(gSeen.back(), "close");
+}
+
+TEST_F(CRISUsersTest, WrongLoginRaisesTheDriversErrorWithTheOperationsSource)
+{
+    Connection::RegisterProvider(ProviderKind::Oracle, [](const std::string&) -> std::unique_ptr<ConnectionProvider> {
+        throw AppError(adoerr::kUnspecified, "Microsoft OLE DB Provider for Oracle",
+                       "ORA-01017: invalid username/password; logon denied");
+    });
+    const AppError e = Raised([&] { cris_.IsORAUserExists("ORCL", "system", "wrong", "a"); });
+    EXPECT_EQ(e.number(), adoerr::kUnspecified);
+    EXPECT_EQ(e.source(), "CRIS::IsORAUserExists: Microsoft OLE DB Provider for Oracle");
+    EXPECT_EQ(e.description(), "ORA-01017: invalid username/password; logon denied");
+}

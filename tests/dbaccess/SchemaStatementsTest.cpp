@@ -1,0 +1,104 @@
+// Texts of the RIS schema and user statements, and the name checks before them.
+#include "dbaccess/SchemaStatements.h"
+
+#include "platform/AppError.h"
+
+#include <gtest/gtest.h>
+
+TEST(SchemaStatementsTest, OracleDefinitionWithAndWithoutDirectory)
+{
+    EXPECT_EQ(RisCreateSchemaStatement("pd_x", "10.0.0.5", 1, "d:\\orant", "ORCL", "svc", "pw", "PD_X", "PD_X"),
+              "CREATE SCHEMA pd_x ON DATABASE (ORACLE, DBNAME ORCL, OSUSER svc.pw, DIR d:\\orant, OSTYPE NT, "
+              "REMOTE (TCP 10.0.0.5)) USER PD_X.PD_X@ORCL;");
+    EXPECT_EQ(RisCreateSchemaStatement("s", "h", 1, "   ", "db", "o", "p", "u", "w"),
+              "CREATE SCHEMA s ON DATABASE (ORACLE, DBNAME db, OSUSER o.p, OSTYPE NT, REMOTE (TCP h)) USER u.w@db;");
+}
+
+TEST(SchemaStatementsTest, SqlServerDefinitionTakesTheDirectoryAsQueryServer)
+{
+    EXPECT_EQ(RisCreateSchemaStatement("s", "h", 2, " q1 ", "db", "o", "p", "u", "w"),
+              "CREATE SCHEMA s ON DATABASE (MSSQL, DBNAME db, OSUSER o.p, OSTYPE NT, option (dsquery= q1 ), "
+              "REMOTE (TCP h)) USER u.w;");
+    EXPECT_EQ(RisCreateSchemaStatement("s", "h", 2, "", "db", "o", "p", "u", "w"),
+              "CREATE SCHEMA s ON DATABASE (MSSQL, DBNAME db, OSUSER o.p, OSTYPE NT, REMOTE (TCP h)) USER u.w;");
+    // Another kind gets no kind word and none of the kind's own pieces.
+    EXPECT_EQ(RisCreateSchemaStatement("s", "h", 7, "d", "db", "o", "p", "u", "w"),
+              "CREATE SCHEMA s ON DATABASE (, DBNAME db, OSUSER o.p, OSTYPE NT, REMOTE (TCP h)) USER u.w;");
+}
+
+TEST(SchemaStatementsTest, DropStatementsSkipBlankEntries)
+{
+    EXPECT_EQ(RisDropSchemaStatements({"a", "  ", "b", ""}), "DROP SCHEMA a FORCE;\r\nDROP SCHEMA b FORCE;");
+    EXPECT_EQ(RisDropSchemaStatements({" ", ""}), "");
+}
+
+TEST(SchemaStatementsTest, UserStatementsQuoteOnlyWhereTheServerTakesLiterals)
+{
+    const std::vector<std::string> create = OracleCreateUserStatements("pd_x", "pw", "USER_DATA", "TEMP");
+    ASSERT_EQ(create.size(), 6u);
+    EXPECT_EQ(create[0], "create user pd_x identified by pw");
+    EXPECT_EQ(create[2], "grant connect to pd_x identified by pw");
+    EXPECT_EQ(create[5], "alter user pd_x quota unlimited on USER_DATA");
+    EXPECT_EQ(OracleUserExistsQuery("pd_x"), "SELECT 1 FROM dba_users WHERE(username = 'PD_X')");
+    EXPECT_EQ(SqlCreateLoginStatement("u", "it's", "pds"),
+              "CREATE LOGIN u WITH PASSWORD = 'it''s', DEFAULT_DATABASE = pds, CHECK_POLICY = OFF;");
+    EXPECT_EQ(SqlAddLoginStatement("u", "pw", "pds"), "EXEC sp_addlogin u,pw,pds");
+    EXPECT_EQ(SqlUserExistsQuery("u_1"), "SELECT 1 FROM sysusers WHERE(Upper(name) = 'U_1');");
+}
+
+struct NameCase {
+    const char* name;
+    const char* value;
+    bool statementName; // letters, digits, underscore
+    bool connectionPart; // no ";"
+    bool definitionPart; // nothing that reshapes a schema definition
+};
+
+class NameCheckTest : public ::testing::TestWithParam<NameCase> {};
+
+TEST_P(NameCheckTest, RefusesWhatWouldChangeTheStatement)
+{
+    const NameCase& c = GetParam();
+    auto refused = [](auto&& check) {
+        try {
+            check();
+        } catch (const AppError& e) {
+            EXPECT_EQ(e.number(), 1);
+            return true;
+        }
+        return false;
+    };
+    EXPECT_EQ(refused([&] { CheckStatementName("User name", c.value); }), !c.statementName);
+    EXPECT_EQ(refused([&] { CheckConnectionPart("Password", c.value); }), !c.connectionPart);
+    EXPECT_EQ(refused([&] { CheckDefinitionPart("Directory", c.value); }), !c.definitionPart);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Values, NameCheckTest,
+    ::testing::Values(NameCase{"Plain", "pd_demo1", true, true, true},
+                      NameCase{"BlanksAround", " pd_demo ", true, true, true},
+                      NameCase{"Empty", "", false, true, true},
+                      NameCase{"Path", "d:\\orant", false, true, true},
+                      NameCase{"Host", "10.0.0.5", false, true, true},
+                      NameCase{"Semicolon", "x;Data Source=evil", false, false, false},
+                      NameCase{"StatementTail", "x cascade", false, true, true},
+                      NameCase{"Quote", "o'x", false, true, false},
+                      NameCase{"Parenthesis", "x)) USER a.b", false, true, false},
+                      NameCase{"Comma", "a,b", false, true, false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(SchemaStatementsTest, MessagesNameTheValue)
+{
+    try {
+        CheckStatementName("Password", "a b");
+        FAIL();
+    } catch (const AppError& e) {
+        EXPECT_EQ(e.description(), "Password 'a b' is not valid: only letters, digits and underscore are allowed");
+    }
+    try {
+        CheckConnectionPart("Server name", "s;x");
+        FAIL();
+    } catch (const AppError& e) {
+        EXPECT_EQ(e.description(), "Server name 's;x' is not valid: it must not contain ';'");
+    }
+}
