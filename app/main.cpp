@@ -4,6 +4,7 @@
 #include "platform/Clock.h"
 #include "platform/Environment.h"
 #include "platform/qt/QtServices.h"
+#include "standins/dbserver/StandInConnections.h"
 
 #include <QApplication>
 
@@ -12,6 +13,8 @@
 int main(int argc, char** argv)
 {
     InitEnvironmentDefaults();
+    // Oracle and SQL Server connections reach the stand-in server of the environment.
+    StandInConnections::Register();
     std::string commandLine;
     for (int i = 1; i < argc; ++i)
         commandLine += (i > 1 ? " " : "") + std::string(argv[i]);

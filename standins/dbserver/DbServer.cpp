@@ -26,6 +26,10 @@ CREATE TABLE IF NOT EXISTS tablespaces(name TEXT PRIMARY KEY, datafile TEXT, siz
   next_bytes INTEGER, max_bytes INTEGER);
 CREATE TABLE IF NOT EXISTS schemas(seq INTEGER PRIMARY KEY AUTOINCREMENT, name TEXT UNIQUE NOT NULL,
   db_user TEXT NOT NULL, db_type TEXT, db_name TEXT, definition TEXT);
+CREATE TABLE IF NOT EXISTS sql_databases(seq INTEGER PRIMARY KEY AUTOINCREMENT,
+  name TEXT UNIQUE NOT NULL COLLATE NOCASE);
+CREATE TABLE IF NOT EXISTS sql_database_users(db TEXT NOT NULL COLLATE NOCASE, user TEXT NOT NULL,
+  PRIMARY KEY(db, user));
 CREATE TABLE IF NOT EXISTS grants(db_user TEXT NOT NULL, table_name TEXT NOT NULL, grantee TEXT NOT NULL,
   PRIMARY KEY(db_user, table_name, grantee));
 )";
@@ -147,6 +151,7 @@ void DbServer::DropUser(const std::string& name)
     catalogue_->Run("DELETE FROM users WHERE name = ?1", {u});
     catalogue_->Run("DELETE FROM privileges WHERE user = ?1", {u});
     catalogue_->Run("DELETE FROM grants WHERE db_user = ?1", {u});
+    catalogue_->Run("DELETE FROM sql_database_users WHERE user = ?1", {u});
     std::error_code ec;
     fs::remove(UserDatabasePath(u), ec);
 }
@@ -265,6 +270,50 @@ std::vector<std::string> DbServer::GrantedTables(const std::string& dbUser)
                                          {ToUpper(dbUser)}))
         list.push_back(r[0].value_or(""));
     return list;
+}
+
+std::vector<std::string> DbServer::SqlDatabases()
+{
+    std::vector<std::string> list;
+    for (auto& r : catalogue_->QueryRows("SELECT name FROM sql_databases ORDER BY seq"))
+        list.push_back(r[0].value_or(""));
+    return list;
+}
+
+void DbServer::CreateSqlDatabase(const std::string& name)
+{
+    catalogue_->Run("INSERT OR IGNORE INTO sql_databases(name) VALUES (?1)", {Trim(name)});
+}
+
+bool DbServer::HasSqlDatabase(const std::string& name)
+{
+    return catalogue_->QueryText("SELECT 1 FROM sql_databases WHERE name = ?1", {Trim(name)}).has_value();
+}
+
+std::vector<std::string> DbServer::SqlDatabaseUsers(const std::string& database)
+{
+    std::vector<std::string> list;
+    for (auto& r : catalogue_->QueryRows("SELECT user FROM sql_database_users WHERE db = ?1 ORDER BY user",
+                                         {Trim(database)}))
+        list.push_back(r[0].value_or(""));
+    return list;
+}
+
+bool DbServer::IsSqlDatabaseUser(const std::string& database, const std::string& user)
+{
+    return catalogue_
+        ->QueryText("SELECT 1 FROM sql_database_users WHERE db = ?1 AND user = ?2", {Trim(database), ToUpper(Trim(user))})
+        .has_value();
+}
+
+void DbServer::AddSqlDatabaseUser(const std::string& database, const std::string& user)
+{
+    catalogue_->Run("INSERT OR IGNORE INTO sql_database_users VALUES (?1, ?2)", {Trim(database), ToUpper(Trim(user))});
+}
+
+void DbServer::DropSqlDatabaseUser(const std::string& database, const std::string& user)
+{
+    catalogue_->Run("DELETE FROM sql_database_users WHERE db = ?1 AND user = ?2", {Trim(database), ToUpper(Trim(user))});
 }
 
 std::string DbServer::UserDatabasePath(const std::string& user) const

@@ -82,6 +82,16 @@ public:
     // The tables of the user that have grants recorded.
     std::vector<std::string> GrantedTables(const std::string& dbUser);
 
+    // The SQL Server side of the same server: its databases, and per database the logins
+    // (the server's users) that are users of it. Names compared without regard to case.
+    std::vector<std::string> SqlDatabases(); // in order of creation
+    void CreateSqlDatabase(const std::string& name);
+    bool HasSqlDatabase(const std::string& name);
+    std::vector<std::string> SqlDatabaseUsers(const std::string& database);
+    bool IsSqlDatabaseUser(const std::string& database, const std::string& user);
+    void AddSqlDatabaseUser(const std::string& database, const std::string& user);
+    void DropSqlDatabaseUser(const std::string& database, const std::string& user);
+
     // The SQLite file of a user's tables, and a connection to it (created when missing).
     std::string UserDatabasePath(const std::string& user) const;
     std::unique_ptr<SqliteDb> OpenUserDatabase(const std::string& user);

@@ -143,6 +143,35 @@ void buildServer(const std::string& hostRoot, std::string& report)
               StandInEnvironment::kParamsFile + "\n";
 }
 
+// What the clients of this computer know of the database servers: the Oracle home with its
+// net service names, the SQL Server alias list, and the databases of the SQL Server side.
+void buildClientLists(const std::string& hostRoot, std::string& report)
+{
+    RegistryStore local;
+    if (local.Load() == RegistryStore::LoadResult::Failed)
+        RaiseError(kOwn, "Cannot read the registry of this computer");
+    const std::string oracle = "HKEY_LOCAL_MACHINE\\SOFTWARE\\ORACLE";
+    local.SetValue(oracle + "\\ALL_HOMES", "HOME_COUNTER", RegistryData::Text("1"));
+    local.SetValue(oracle + "\\HOME0", "ORACLE_HOME", RegistryData::Text(StandInEnvironment::kOracleHome));
+    local.SetValue(oracle + "\\HOME0", "ORACLE_HOME_NAME", RegistryData::Text("DEFAULT_HOME"));
+    local.SetValue("HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\MSSQLServer\\Client\\ConnectTo",
+                   StandInEnvironment::kSqlServer, RegistryData::Text("DBMSSOCN,127.0.0.1,1433"));
+    if (!local.Save())
+        RaiseError(kOwn, "Cannot write the registry of this computer");
+
+    DbServer server(hostRoot);
+    const std::string db = server.DatabaseName();
+    const std::string address = "(DESCRIPTION = (ADDRESS = (PROTOCOL = TCP)(HOST = 127.0.0.1)(PORT = 1521))"
+                                "(CONNECT_DATA = (SID = " + db + ")))\r\n";
+    writeFileIfMissing(std::string(StandInEnvironment::kOracleHome) + "\\network\\admin\\tnsnames.ora",
+                       "# Net service names of the stand-in database server\r\n" +
+                       ToLower(db) + ".world =\r\n  " + address + ToUpper(db) + " = " + address);
+    for (const char* name : {"master", "model", "msdb", "tempdb", "pds"})
+        server.CreateSqlDatabase(name);
+    report += "Clients: Oracle home " + std::string(StandInEnvironment::kOracleHome) + " with tnsnames.ora, SQL Server " +
+              StandInEnvironment::kSqlServer + " with its databases\n";
+}
+
 // One database user and RIS schema of the project, loaded from its dump.
 void loadSchema(DbServer& server, const std::string& schema, const std::string& dump, std::string& report)
 {
@@ -238,6 +267,7 @@ void StandInEnvironment::Build(const std::string& hostRoot, const StandInEnviron
         buildRegistry(report);
         buildPrograms(options, report);
         buildServer(hostRoot, report);
+        buildClientLists(hostRoot, report);
         if (!options.sampleProject)
             return;
         DbServer server(hostRoot);

@@ -26,6 +26,10 @@ public:
     static constexpr const char* kPds2dDir = "C:\\win32app\\ingr\\PDS2D\\binnt";
     static constexpr const char* kMicroStation = "C:\\Bentley\\Program\\MicroStation\\ustation.exe";
     static constexpr const char* kDumpDir = "C:\\pdsdump";
+    // The Oracle home named in the registry, whose "network\admin\tnsnames.ora" names the
+    // stand-in server's database, and the SQL Server name of the client's alias list.
+    static constexpr const char* kOracleHome = "d:\\orant";
+    static constexpr const char* kSqlServer = "PDSSQL1";
     // The RIS parameters file whose ROOT line names this environment.
     static constexpr const char* kParamsFile = "C:\\win32app\\ingr\\share\\ris.prm";
     static constexpr const char* kSecondProject = "demo2";

@@ -1,0 +1,59 @@
+// Statements of the stand-in server connections on tables in memory or on a user's tables.
+#include "standins/dbserver/StandInQuery.h"
+
+#include "platform/ado/JetSqlTranslator.h"
+#include "platform/TextUtil.h"
+
+#include <sqlite3.h>
+
+namespace {
+
+JetStatement Translated(const std::string& sql)
+{
+    return JetSqlTranslator::Translate(sql, [](const std::string& name) { return JetSqlTranslator::QuoteIdent(name); });
+}
+
+void Exec(JetEngine& engine, const std::string& sql)
+{
+    if (sqlite3_exec(engine.Handle(), sql.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK)
+        engine.RaiseLastError();
+}
+
+} // namespace
+
+Recordset StandInQuery::OverTables(const std::vector<MemoryTable>& tables, const std::string& sql,
+                                   const JetEngine::Dialect& dialect)
+{
+    JetEngine engine(":memory:", true, dialect);
+    for (const MemoryTable& t : tables) {
+        Exec(engine, "CREATE TABLE " + JetSqlTranslator::QuoteIdent(t.name) + " (" + Join(t.columns, ", ") + ")");
+        std::vector<std::string> marks(t.columns.size(), "?");
+        sqlite3_stmt* st = nullptr;
+        const std::string insert =
+            "INSERT INTO " + JetSqlTranslator::QuoteIdent(t.name) + " VALUES (" + Join(marks, ", ") + ")";
+        if (sqlite3_prepare_v2(engine.Handle(), insert.c_str(), -1, &st, nullptr) != SQLITE_OK)
+            engine.RaiseLastError();
+        for (const auto& row : t.rows) {
+            sqlite3_reset(st);
+            for (size_t c = 0; c < row.size(); ++c) {
+                if (row[c])
+                    sqlite3_bind_text(st, static_cast<int>(c + 1), row[c]->c_str(), -1, SQLITE_TRANSIENT);
+                else
+                    sqlite3_bind_null(st, static_cast<int>(c + 1));
+            }
+            if (sqlite3_step(st) != SQLITE_DONE) {
+                sqlite3_finalize(st);
+                engine.RaiseLastError();
+            }
+        }
+        sqlite3_finalize(st);
+    }
+    return engine.Run(Translated(sql));
+}
+
+Recordset StandInQuery::OnUserDatabase(const std::string& hostPath, const std::string& sql,
+                                       const JetEngine::Dialect& dialect)
+{
+    JetEngine engine(hostPath, true, dialect);
+    return engine.Run(Translated(sql));
+}

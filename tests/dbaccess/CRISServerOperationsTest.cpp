@@ -1,0 +1,266 @@
+// The schema, user, table copy, dump and server-list operations of the access object against
+// the stand-in server, its RIS clients and its Oracle and SQL Server connections.
+#include "dbaccess/CRIS.h"
+
+#include "dbaccess/DumpTestFiles.h"
+#include "platform/AppError.h"
+#include "platform/RegistryStore.h"
+#include "platform/WinPath.h"
+#include "platform/ado/AccessConnection.h"
+#include "platform/ado/Connection.h"
+#include "services/AppGlobals.h"
+#include "standins/dbserver/DbServer.h"
+#include "standins/dbserver/RisSession.h"
+#include "standins/dbserver/StandInConnections.h"
+#include "standins/dbserver/StandInEnvironment.h"
+#include "support/TestEnvironment.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace fs = std::filesystem;
+using namespace dumptest;
+using Names = std::vector<std::string>;
+
+namespace {
+
+const char* kAdmin = "DBOPER";
+const char* kAdminPassword = "WQ4ZTK9";
+
+class CRISServerOperationsTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        StandInEnvironmentOptions options;
+        options.binDir = testsupport::BinDir();
+        options.dataDir = testsupport::SourceDir() + "/tests/data/standins";
+        std::string report;
+        StandInEnvironment::Build(StandInRoot(), options, report);
+        StandInConnections::Register();
+        gTempDir.clear();
+    }
+
+    void TearDown() override
+    {
+        std::vector<std::string> left;
+        for (const auto& e : fs::directory_iterator(HostPath(cris.GetTempDir())))
+            left.push_back(e.path().string());
+        EXPECT_TRUE(left.empty()) << left.front();
+    }
+
+    std::vector<std::vector<std::optional<std::string>>> Rows(const std::string& schema, const std::string& sql)
+    {
+        DbServer server(DbServer::EnvironmentRoot());
+        RisSession session(server);
+        return session.Database(schema).QueryRows(sql);
+    }
+
+    // Statements of a RIS session on the server, as the RIS batch client would run them.
+    void Ris(const std::string& statements)
+    {
+        DbServer server(DbServer::EnvironmentRoot());
+        RisSession session(server);
+        std::string out;
+        ASSERT_EQ(session.RunBatch(statements, out), 0) << out;
+    }
+
+    // A database user and a RIS schema of the same name, as the main window makes them.
+    void NewSchema(const std::string& name)
+    {
+        cris.ORACreateUser("ORCL", kAdmin, kAdminPassword, {name}, {name}, "USER_DATA", "TEMPORARY_DATA");
+        cris.RISCreateSchema({name}, "127.0.0.1", 1, "d:\\orant", "ORCL", "svcacct", "k4t2p", {name}, {name});
+    }
+
+    std::string Out(const std::string& name) const { return Win(out.host()) + "\\" + name; }
+    std::string OutHost(const std::string& name) const { return out.host() + "/" + name; }
+
+    testsupport::ScopedDir out{"serverops"};
+    CRIS cris;
+};
+
+template <class F>
+AppError Raised(F&& f)
+{
+    try {
+        f();
+    } catch (const AppError& e) {
+        return e;
+    }
+    ADD_FAILURE() << "no error raised";
+    return AppError(0, "", "");
+}
+
+} // namespace
+
+TEST_F(CRISServerOperationsTest, SchemaAndItsOracleUserAreCreatedAndDropped)
+{
+    EXPECT_FALSE(cris.IsORAUserExists("ORCL", kAdmin, kAdminPassword, "pd_ops"));
+    NewSchema("pd_ops");
+    // The user is in the one catalogue that the server manager and the RIS clients use.
+    DbServer server(DbServer::EnvironmentRoot());
+    ASSERT_TRUE(server.FindUser("PD_OPS"));
+    EXPECT_EQ(server.FindUser("PD_OPS")->defaultTablespace, "USER_DATA");
+    EXPECT_TRUE(cris.IsORAUserExists("orcl.world", kAdmin, kAdminPassword, "pd_ops"));
+    EXPECT_TRUE(cris.IsRISSchemaExists("PD_OPS", true));
+    EXPECT_NE(ReadHostFile(server.SchemaFileHostPath()).find("SCHNAME=pd_ops"), std::string::npos);
+    cris.DBWrite("pd_ops", "create table t1 (a int)");
+
+    cris.RISDropSchema({"pd_ops"});
+    EXPECT_FALSE(cris.IsRISSchemaExists("pd_ops", true));
+    cris.ORADropUser("ORCL", kAdmin, kAdminPassword, {"pd_ops", "pd_never_made"});
+    EXPECT_FALSE(cris.IsORAUserExists("ORCL", kAdmin, kAdminPassword, "PD_OPS"));
+}
+
+TEST_F(CRISServerOperationsTest, ServerRefusalsComeBackAsErrors)
+{
+    AppError e = Raised([&] { cris.IsORAUserExists("ORCL", kAdmin, "wrong", "pd_demo"); });
+    EXPECT_EQ(e.source(), "CRIS::IsORAUserExists: Microsoft OLE DB Provider for Oracle");
+    EXPECT_EQ(e.description(), "ORA-01017: invalid username/password; logon denied");
+    e = Raised([&] { cris.ORACreateUser("NOSUCHDB", kAdmin, kAdminPassword, {"a"}, {"a"}, "USER_DATA", "TEMP"); });
+    EXPECT_NE(e.description().find("ORA-12154"), std::string::npos);
+    // A user without the DBA role may not create users.
+    e = Raised([&] { cris.ORACreateUser("ORCL", "pd_demo", "pd_demo", {"x1"}, {"x1"}, "USER_DATA", "TEMP"); });
+    EXPECT_NE(e.description().find("ORA-01031"), std::string::npos);
+    // A schema over a user that does not exist is refused by RIS.
+    e = Raised([&] {
+        cris.RISCreateSchema({"pd_nouser"}, "127.0.0.1", 1, "", "ORCL", "o", "p", {"pd_nouser"}, {"pd_nouser"});
+    });
+    EXPECT_EQ(e.source(), "CRIS::RISCreateSchema: CRIS::RISWrite");
+    EXPECT_NE(e.description().find("RIS Error:"), std::string::npos);
+}
+
+TEST_F(CRISServerOperationsTest, SqlServerUsersAndDatabases)
+{
+    EXPECT_EQ(cris.GetRegisteredSQLServers(), (Names{StandInEnvironment::kSqlServer}));
+    EXPECT_EQ(cris.GetSQLServerDatabases(StandInEnvironment::kSqlServer, kAdmin, kAdminPassword),
+              (Names{"master", "model", "msdb", "tempdb", "pds"}));
+    // Gathered once: other arguments get the same list without a connection.
+    EXPECT_EQ(cris.GetSQLServerDatabases("NOSERVER", "", "").size(), 5u);
+    CRIS other;
+    EXPECT_TRUE(other.GetSQLServerDatabases("NOSERVER", kAdmin, kAdminPassword).empty());
+
+    cris.SQLCreateUser(StandInEnvironment::kSqlServer, "pds", kAdmin, kAdminPassword, {"sq_one", "sq_two"},
+                       {"pw1", "pw2"});
+    EXPECT_TRUE(cris.IsSQLUserExists(StandInEnvironment::kSqlServer, "pds", kAdmin, kAdminPassword, "SQ_ONE"));
+    EXPECT_FALSE(cris.IsSQLUserExists(StandInEnvironment::kSqlServer, "msdb", kAdmin, kAdminPassword, "sq_one"));
+    // The new login can log on.
+    cris.SQLConnTest(StandInEnvironment::kSqlServer, "pds", "sq_two", "pw2");
+    cris.SQLDropUser(StandInEnvironment::kSqlServer, "pds", kAdmin, kAdminPassword, {"sq_one", "sq_two", "sq_none"});
+    EXPECT_FALSE(cris.IsSQLUserExists(StandInEnvironment::kSqlServer, "pds", kAdmin, kAdminPassword, "sq_one"));
+    const AppError e = Raised([&] { cris.SQLConnTest(StandInEnvironment::kSqlServer, "pds", "sq_two", "pw2"); });
+    EXPECT_NE(e.description().find("Login failed for user 'sq_two'."), std::string::npos);
+}
+
+TEST_F(CRISServerOperationsTest, TnsNamesOfTheSeededOracleHomes)
+{
+    EXPECT_EQ(cris.GetTNSNames(), (Names{"orcl.world", "ORCL"}));
+
+    // A second home with both files; the home list is read by a new object only.
+    const std::string home = "C:\\oracle\\ora81";
+    {
+        RegistryStore registry;
+        registry.Load();
+        registry.SetValue("HKEY_LOCAL_MACHINE\\SOFTWARE\\ORACLE\\HOME1", "ORACLE_HOME", RegistryData::Text(home + "/"));
+        ASSERT_TRUE(registry.Save());
+    }
+    fs::create_directories(HostPath(home + "\\hs\\admin"));
+    fs::create_directories(HostPath(home + "\\network\\admin"));
+    WriteHostFile(HostPath(home + "\\hs\\admin\\tnsnames.ora"),
+                  "# comment = (x)\r\nHSAGENT =\r\n  (DESCRIPTION = (ADDRESS = (HOST = a)))\r\n"
+                  "= nameless\r\n   (ADDRESS = x)\r\nPDS = (DESCRIPTION = (ADDRESS = (HOST = b))) # main\r\n");
+    WriteHostFile(HostPath(home + "\\network\\admin\\tnsnames.ora"), "PDS=\nTEST.WORLD = # later\n");
+    EXPECT_EQ(cris.GetTNSNames(), (Names{"orcl.world", "ORCL"}));
+    CRIS fresh;
+    EXPECT_EQ(fresh.GetTNSNames(), (Names{"orcl.world", "ORCL", "HSAGENT", "PDS", "PDS", "TEST.WORLD"}));
+}
+
+TEST_F(CRISServerOperationsTest, TwoTablesCopiedUnderNewNamesWholeNamesOnly)
+{
+    NewSchema("pd_src");
+    NewSchema("pd_dst");
+    Ris("default schema pd_src;\n"
+        "create table pipe (name char(20), n int);\n"
+        "create table pipe_long (name char(20), n int);\n"
+        "insert into pipe values ('pipe', 1);\n"
+        "insert into pipe values ('insert into pipe', 2);\n"
+        "insert into pipe_long values ('pipe_long', 3);\n"
+        "create unique index upipe on pipe (n);\n"
+        "quit;\n");
+    // pipe becomes tube, and pipe_long takes the freed name pipe: both at once, not one after
+    // the other.
+    cris.RISTableCopy("pd_src", {"pipe", "pipe_long"}, "pd_dst", {"tube", "pipe"}, 1, Out("copy.log"));
+    const auto tube = Rows("pd_dst", "SELECT name, n FROM tube ORDER BY n");
+    ASSERT_EQ(tube.size(), 2u);
+    EXPECT_EQ(*tube[0][0], "pipe");
+    EXPECT_EQ(*tube[1][0], "insert into pipe");
+    const auto pipe = Rows("pd_dst", "SELECT name, n FROM pipe");
+    ASSERT_EQ(pipe.size(), 1u);
+    EXPECT_EQ(*pipe[0][0], "pipe_long");
+    EXPECT_EQ(*pipe[0][1], "3");
+    // The source is untouched.
+    EXPECT_EQ(Rows("pd_src", "SELECT COUNT(*) FROM pipe")[0][0], std::optional<std::string>("2"));
+
+    // A failed unload leaves the target as it was and no dump behind.
+    const AppError e = Raised([&] {
+        cris.RISTableCopy("pd_src", {"no_table"}, "pd_dst", {"x"}, 1, Out("copy.log"));
+    });
+    EXPECT_EQ(e.source().rfind("CRIS::RISTableCopy: CRIS::RISUnload", 0), 0u) << e.source();
+    cris.RISDropSchema({"pd_src", "pd_dst"});
+    cris.ORADropUser("ORCL", kAdmin, kAdminPassword, {"pd_src", "pd_dst"});
+}
+
+TEST_F(CRISServerOperationsTest, DumpWrittenFromAnAccessDatabaseLoadsWithRislod)
+{
+    const std::string mdb = Out("pipes.mdb");
+    AccessConnection::CreateDatabase(mdb);
+    {
+        Connection conn;
+        conn.Open("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + mdb + ";");
+        conn.Execute("CREATE TABLE pipes (tag TEXT(12), size_no INTEGER, laid DATETIME, ok BIT, price CURRENCY)");
+        conn.Execute("INSERT INTO pipes VALUES ('P''100', 4, #2024-02-29#, True, 10.25)");
+        conn.Execute("INSERT INTO pipes (tag, size_no) VALUES ('P-200', 6)");
+    }
+    cris.RISDumpCreate(Out("pipes.dmp"), "pd_acc", mdb, {"pipes"}, std::nullopt, true);
+    NewSchema("pd_acc");
+    cris.RISLoad(Out("pipes.dmp"), std::nullopt, 1, "pd_acc", Out("load.log"), 25);
+    const auto rows = Rows("pd_acc", "SELECT tag, size_no, laid, ok, price FROM pipes ORDER BY size_no");
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(*rows[0][0], "P'100");
+    EXPECT_EQ(*rows[0][1], "4");
+    EXPECT_EQ(*rows[0][2], "2024-02-29");
+    EXPECT_EQ(*rows[0][3], "True");
+    EXPECT_EQ(*rows[0][4], "10.25");
+    EXPECT_EQ(*rows[1][0], "P-200");
+    EXPECT_FALSE(rows[1][2].has_value());
+    EXPECT_EQ(ReadHostFile(OutHost("load.log")).find("Begin of RIS bad file"), std::string::npos);
+}
+
+TEST_F(CRISServerOperationsTest, DumpTableQueriedIntoARecordsetAndImportedIntoAccess)
+{
+    const std::string dump = Win(testsupport::SourceDir() + "/tests/data/standins/pd_demo.dmp");
+    const long models = std::stol(*Rows("pd_demo", "SELECT COUNT(*) FROM pdtable_113")[0][0]);
+    ASSERT_GT(models, 0);
+    Recordset rs = cris.RISDumpRead(dump, "pd_demo", "select model_no, model_file_spec from pdtable_113;");
+    EXPECT_EQ(rs.RecordCount(), models);
+    EXPECT_EQ(rs.Fields().Count(), 2);
+    EXPECT_FALSE(rs.Eof());
+
+    Recordset none = cris.RISDumpRead(dump, "pd_demo", "SELECT * FROM pdtable_113 WHERE model_no = 'none'");
+    EXPECT_EQ(none.RecordCount(), 0);
+
+    AppError e = Raised([&] { cris.RISDumpRead(dump, "pd_demo", " SELECT * FROM pdtable_113"); });
+    EXPECT_EQ(e.description(), "Only SELECT queries can be processed ' SELECT * FROM pdtable_113'");
+    EXPECT_EQ(e.source(), "CRIS::RISDumpRead");
+    e = Raised([&] { cris.RISDumpRead(dump, "pd_demo", "SELECT * FROM pdtable_999"); });
+    EXPECT_EQ(e.source().rfind("CRIS::RISDumpRead: ", 0), 0u) << e.source();
+
+    const std::string mdb = Out("models.mdb");
+    AccessConnection::CreateDatabase(mdb);
+    cris.RISDumpImport2Access(dump, "pd_demo", "SELECT * FROM pdtable_113;", mdb, "", false);
+    cris.RISDumpImport2Access(dump, "pd_demo", "SELECT * FROM pdtable_113", mdb, "pdtable_113", true);
+    Connection conn;
+    conn.Open("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + mdb + ";");
+    Recordset count = conn.Execute("SELECT COUNT(*) AS n FROM pdtable_113");
+    EXPECT_EQ(count.Fields()[0].Value().ToLong(), 2 * models);
+}
