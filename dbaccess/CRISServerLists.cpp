@@ -84,10 +84,14 @@ std::vector<std::string> CRIS::GetTNSNames()
                 const std::string path = homeDir + file;
                 if (!IsFileExists(path, 0))
                     continue;
+                // The caller's last file error stays as it was; only this read's own counts.
+                const FileOpError saved = SaveFileOpError();
                 ClearFileOpError();
                 const std::vector<std::string> lines = ReadFile2Array(path);
-                if (lines.empty())
-                    RaiseFileOpError(); // unreadable (an empty file raises nothing)
+                FileOpError read = SaveFileOpError();
+                RestoreFileOpError(saved);
+                if (lines.empty() && read.number != 0)
+                    throw AppError(read.number, read.source, read.description); // unreadable
                 for (const std::string& line : lines) {
                     const std::string alias = TnsAliasOfLine(line);
                     if (!alias.empty())
