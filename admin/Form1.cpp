@@ -5,8 +5,12 @@
 #include "admin/Families.h"
 #include "admin/FormWidgets.h"
 #include "admin/SchemaFamilies.h"
+#include "dbtools/frmAlterDBColumn.h"
+#include "dbtools/frmRISTable.h"
 #include "platform/EscKey.h"
 #include "platform/qt/QtForm.h"
+#include "services/MessageService.h"
+#include "services/Messages.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -221,6 +225,13 @@ void Form1::connectHandlers()
     connect(Configuration, &QPushButton::clicked, this, &Form1::Configuration_Click);
     connect(cmdHelp, &QPushButton::clicked, this, &Form1::cmdHelp_Click);
     connect(btnShowCurrentProjects, &QPushButton::clicked, this, &Form1::ShowCurrentProjects);
+    connect(btnViewRISTable, &QPushButton::clicked, this, [this] { frmRISTable::ShowMe(projectName()); });
+    connect(cmdAlterDBColumn, &QPushButton::clicked, this, [this] {
+        if (projectName().empty())
+            ShowErrorMessage(std::string("Please select a project first."), MsgStyle::Exclamation);
+        else
+            frmAlterDBColumn::ShowMe(projectName());
+    });
 }
 
 bool Form1::eventFilter(QObject* watched, QEvent* event)

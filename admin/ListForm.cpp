@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
+#include <QSignalBlocker>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -58,6 +59,7 @@ ListForm::ListForm(QWidget* parent) : QWidget(parent, Qt::Window)
                 if (section >= 0 && section < static_cast<int>(filterCells.size()))
                     filterCells[static_cast<size_t>(section)]->setFixedWidth(size);
             });
+    connect(TDBGrid, &QTableWidget::itemChanged, this, &ListForm::TDBGrid_ItemChanged);
 }
 
 ListForm::~ListForm()
@@ -101,9 +103,63 @@ void ListForm::Bind()
     fillRows();
 }
 
+void ListForm::SetBeforeColUpdate(BeforeColUpdate hook)
+{
+    beforeColUpdate_ = std::move(hook);
+    TDBGrid->setEditTriggers(beforeColUpdate_ ? QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                                                    QAbstractItemView::AnyKeyPressed
+                                              : QAbstractItemView::NoEditTriggers);
+}
+
+void ListForm::Unbind()
+{
+    Form_Unload();
+    for (QLineEdit* cell : filterCells)
+        delete cell;
+    filterCells.clear();
+    const QSignalBlocker block(TDBGrid);
+    TDBGrid->setRowCount(0);
+    TDBGrid->setColumnCount(0);
+    rowBookmarks_.clear();
+    TDBGridCaption->clear();
+}
+
+void ListForm::TDBGrid_ItemChanged(QTableWidgetItem* item)
+{
+    const int row = item->row();
+    const int column = item->column();
+    if (!beforeColUpdate_ || !recordset_ || recordset_->State() != adStateOpen || row < 0 ||
+        row >= static_cast<int>(rowBookmarks_.size()))
+        return;
+    Recordset& rs = *recordset_;
+    Variant oldValue;
+    try {
+        rs.SetBookmark(rowBookmarks_[static_cast<size_t>(row)]);
+        oldValue = rs.Fields()[column].Value();
+    } catch (const AppError&) {
+        return; // the row is no longer in the recordset's view
+    }
+    std::string text = FromQString(item->text());
+    const bool stands = beforeColUpdate_(column, oldValue, text);
+    const QSignalBlocker block(TDBGrid);
+    if (!stands) {
+        item->setText(oldValue.IsNull() ? QString() : ToQString(oldValue.ToText()));
+        return;
+    }
+    item->setText(ToQString(text));
+    try {
+        rs.SetBookmark(rowBookmarks_[static_cast<size_t>(row)]);
+        rs.Fields()[column].SetValue(text.empty() ? Variant::Null() : Variant(text));
+    } catch (const AppError&) {
+        // The table has the value; the copy keeps its old one until the table is read again.
+    }
+}
+
 void ListForm::fillRows()
 {
+    const QSignalBlocker block(TDBGrid);
     TDBGrid->setRowCount(0);
+    rowBookmarks_.clear();
     if (!recordset_ || recordset_->State() != adStateOpen)
         return;
     Recordset& rs = *recordset_;
@@ -112,11 +168,13 @@ void ListForm::fillRows()
     if (rs.RecordCount() > 0) {
         const long current = rs.Eof() || rs.BOF() ? -1 : rs.Bookmark();
         TDBGrid->setRowCount(static_cast<int>(rs.RecordCount()));
-        for (rs.MoveFirst(); !rs.Eof(); rs.MoveNext(), ++row)
+        for (rs.MoveFirst(); !rs.Eof(); rs.MoveNext(), ++row) {
+            rowBookmarks_.push_back(rs.Bookmark());
             for (int c = 0; c < columns; ++c) {
                 const Variant v = rs.Fields()[c].Value();
                 TDBGrid->setItem(row, c, new QTableWidgetItem(v.IsNull() ? QString() : ToQString(v.ToText())));
             }
+        }
         if (current >= 0)
             rs.SetBookmark(current);
         else
@@ -145,7 +203,8 @@ void ListForm::TDBGrid_FilterChange()
             cells.push_back({fields[i].name, fields[i].type, FromQString(filterCells[i]->text())});
     }
     const int column = TDBGrid->currentColumn();
-    TDBGridCaption->setText(ToQString(ListFilter::Apply(recordset_.get(), cells)));
+    TDBGridCaption->setText(
+        ToQString(filterRule ? filterRule(recordset_.get(), cells) : ListFilter::Apply(recordset_.get(), cells)));
     fillRows();
     if (column >= 0)
         TDBGrid->setCurrentCell(TDBGrid->currentRow(), column);

@@ -2,6 +2,7 @@
 // columns, sorting by a click on a column header, and the record count as the grid's caption.
 #pragma once
 
+#include "admin/ListFilter.h"
 #include "admin/ListSort.h"
 #include "platform/ado/Recordset.h"
 
@@ -36,6 +37,19 @@ public:
     QString cellText(int row, int column) const;
     int rowCount() const;
 
+    // Hooks for a window that embeds the grid (the table editor).
+    // The rule that puts the filter cells on the recordset and gives the caption;
+    // ListFilter::Apply when not set.
+    std::function<std::string(Recordset*, const std::vector<ListFilterCell>&)> filterRule;
+    // Makes the cells editable: each changed cell is offered to the hook with the recordset on
+    // the cell's row, the column and the cell's old value; the hook answers whether the change
+    // stands and may alter the text the cell keeps. A change that stands is stored in the
+    // recordset (an empty text as Null); one that does not gets the old text back.
+    using BeforeColUpdate = std::function<bool(int column, const Variant& oldValue, std::string& text)>;
+    void SetBeforeColUpdate(BeforeColUpdate hook);
+    // Closes and drops the recordset and empties the grid: no columns, no filter cells, no caption.
+    void Unbind();
+
     QLabel* TDBGridCaption = nullptr;
     QTableWidget* TDBGrid = nullptr;
     std::vector<QLineEdit*> filterCells;
@@ -52,9 +66,12 @@ protected:
 private:
     void Form_Unload();
     void fillRows();
+    void TDBGrid_ItemChanged(class QTableWidgetItem* item);
 
     std::unique_ptr<Recordset> recordset_;
     ListSort sort_;
+    BeforeColUpdate beforeColUpdate_;
+    std::vector<long> rowBookmarks_; // the record of each grid row
     QHBoxLayout* filterRow_ = nullptr;
 };
 

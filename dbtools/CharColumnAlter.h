@@ -1,0 +1,32 @@
+// The column length change of whole schemas: the checks of the input, the question, and one
+// schema's turn (unload to the kept backup dump, column survey, dump edit, drop, reload).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct CharColumnRequest {
+    std::string searchText; // lower case
+    int32_t newLength = 0;
+    std::string backupDir;  // as typed
+    std::vector<std::string> schemas;
+};
+
+class CharColumnAlter {
+public:
+    // The request from the window's texts (columnText already trimmed). Raises error 1 with
+    // the message of the first check that fails: empty search text, a length below 1, no
+    // backup directory, a backup directory that is no folder, no schema.
+    static CharColumnRequest Validate(const std::string& columnText, const std::string& lengthText,
+                                      const std::string& backupDir, const std::vector<std::string>& schemas);
+
+    // "Are you sure that you want process the selected schemas (a, b) (column: x, length=n)?"
+    static std::string Question(const CharColumnRequest& request);
+
+    // One schema's turn, reported on the status line. A failed unload is reported and leaves
+    // the schema as it was; any other failure raises. When a drop or the reload fails, the
+    // changed tables are loaded again from the backup dump and the error says whether that
+    // worked. The temporary copy of the dump is gone on return; the backup dump stays.
+    static void ProcessSchema(const CharColumnRequest& request, const std::string& schema);
+};

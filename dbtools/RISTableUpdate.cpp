@@ -1,0 +1,94 @@
+// Statement building of the cell edits.
+#include "dbtools/RISTableUpdate.h"
+
+#include "dbaccess/SqlLiteral.h"
+#include "platform/AppError.h"
+#include "platform/TextUtil.h"
+#include "platform/ado/AdoTypes.h"
+#include "platform/ado/Variant.h"
+
+namespace {
+
+bool IsNumericField(int type)
+{
+    return !IsAdoDataTypeString(static_cast<int16_t>(type)) &&
+           (IsAdoIntegerType(type) || IsAdoFloatType(type) || type == adBoolean);
+}
+
+bool IsEmpty(const std::optional<std::string>& v)
+{
+    return !v || v->empty();
+}
+
+} // namespace
+
+std::string RISTableUpdate::PrepareCellText(const std::string& typed)
+{
+    return EqualsNoCase(typed, "NULL") ? std::string() : typed;
+}
+
+std::string RISTableUpdate::ValueLiteral(const RISTableField& field, const std::string& text)
+{
+    if (text.empty())
+        return "NULL";
+    if (!IsNumericField(field.type))
+        return SqlStringLiteral(text);
+    if (!ParseNumberText(text))
+        throw AppError(1, "RISTableUpdate::ValueLiteral", "Value '" + text + "' is no number for column '" + field.name + "'");
+    return Trim(text);
+}
+
+std::string RISTableUpdate::RowCondition(const std::vector<RISTableField>& fields, const RISTableRow& row)
+{
+    std::vector<std::string> terms;
+    for (size_t i = 0; i < fields.size(); ++i) {
+        const RISTableField& f = fields[i];
+        const std::optional<std::string> value = i < row.size() ? row[i] : std::nullopt;
+        if (IsEmpty(value)) {
+            if (IsAdoDataTypeString(static_cast<int16_t>(f.type)))
+                terms.push_back("(" + f.name + " IS NULL OR " + f.name + "='')");
+            else
+                terms.push_back("(" + f.name + " IS NULL)");
+        } else {
+            terms.push_back("(" + f.name + "=" + ValueLiteral(f, *value) + ")");
+        }
+    }
+    return Join(terms, " AND ");
+}
+
+std::string RISTableUpdate::Build(const std::string& table, const std::vector<RISTableField>& fields, size_t column,
+                                  const RISTableRow& row, const std::string& newText)
+{
+    const RISTableField& f = fields.at(column);
+    return "UPDATE " + table + " SET " + f.name + "=" + ValueLiteral(f, newText) + " WHERE " +
+           RowCondition(fields, row) + ";";
+}
+
+bool RISTableUpdate::HasKeyColumn(const std::vector<RISTableField>& fields)
+{
+    if (fields.empty())
+        return false;
+    const std::string name = ToLower(fields[0].name);
+    return name.find("_index") != std::string::npos || name.find("_unique") != std::string::npos ||
+           name.find("_indx") != std::string::npos;
+}
+
+std::string RISTableUpdate::ViewerCondition(const std::vector<RISTableField>& fields, const RISTableRow& row)
+{
+    if (HasKeyColumn(fields) && !row.empty() && !IsEmpty(row[0]))
+        return " WHERE (" + fields[0].name + "=" + ValueLiteral(fields[0], *row[0]) + ");";
+    return " WHERE " + RowCondition(fields, row) + ";";
+}
+
+std::string RISTableUpdate::ViewerStatement(const std::string& table, const std::vector<RISTableField>& fields,
+                                            size_t column, const RISTableRow& row, const std::string& newText)
+{
+    const RISTableField& f = fields.at(column);
+    return "UPDATE " + table + " SET " + f.name + "=" + ValueLiteral(f, newText) + ViewerCondition(fields, row);
+}
+
+std::string RISTableUpdate::ViewerCheck(const std::string& table, const std::vector<RISTableField>& fields,
+                                        size_t column, const RISTableRow& row)
+{
+    return "SELECT " + fields.at(column).name + " FROM " + table + ViewerCondition(fields, row);
+}

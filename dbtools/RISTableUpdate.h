@@ -1,0 +1,50 @@
+// The statements of a cell edit in the table editor and the table viewer: the prepared cell
+// text, the value literals, the row condition and the UPDATE and check statements.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+// A field of the edited table: its name and ADO data type.
+struct RISTableField {
+    std::string name;
+    int type = 0;
+};
+
+// The values of one row in field order, as text; std::nullopt for Null.
+using RISTableRow = std::vector<std::optional<std::string>>;
+
+class RISTableUpdate {
+public:
+    // What a typed cell text stands for: "NULL" in any letter case is the empty text (Null);
+    // any other text is kept as typed.
+    static std::string PrepareCellText(const std::string& typed);
+
+    // The value as the statement writes it: NULL for the empty text; a number as written for a
+    // numeric field; a string literal (quotes doubled) for every other field. Raises error 1
+    // "Value '<text>' is no number for column '<field>'" when a numeric field gets another text,
+    // so that no typed text reaches the statement unquoted.
+    static std::string ValueLiteral(const RISTableField& field, const std::string& text);
+
+    // One term per field, joined by " AND ": "(name IS NULL)" for a Null or empty value
+    // ("(name IS NULL OR name='')" for a string-typed field), else "(name=" + literal + ")".
+    static std::string RowCondition(const std::vector<RISTableField>& fields, const RISTableRow& row);
+
+    // The table editor's statement for a change of the column to newText, the row holding the
+    // cell's old value in that column: "UPDATE t SET f=v WHERE <row condition>;".
+    static std::string Build(const std::string& table, const std::vector<RISTableField>& fields, size_t column,
+                             const RISTableRow& row, const std::string& newText);
+
+    // Whether the first field is the table's key column (its name holds "_index", "_unique" or
+    // "_indx", letter case ignored).
+    static bool HasKeyColumn(const std::vector<RISTableField>& fields);
+    // The table viewer's condition: " WHERE (" + key + "=" + literal + ");" on a key column,
+    // else " WHERE " + the row condition + ";".
+    static std::string ViewerCondition(const std::vector<RISTableField>& fields, const RISTableRow& row);
+    // The table viewer's statement and the check that reads the cell back.
+    static std::string ViewerStatement(const std::string& table, const std::vector<RISTableField>& fields,
+                                       size_t column, const RISTableRow& row, const std::string& newText);
+    static std::string ViewerCheck(const std::string& table, const std::vector<RISTableField>& fields, size_t column,
+                                   const RISTableRow& row);
+};

@@ -1,0 +1,188 @@
+// The table editor on the sample environment: deferred start, project schemas, table load,
+// filter, sort, cell edits reaching the stand-in server, remembered choice.
+#include "dbtools/frmRISTable.h"
+
+#include "DbToolsSampleEnvironment.h"
+#include "admin/Form1.h"
+#include "admin/ListForm.h"
+#include "services/MessageService.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableWidget>
+
+namespace {
+
+using Strings = std::vector<std::string>;
+
+class frmRISTableTest : public DbToolsSampleEnvironment {
+protected:
+    void TearDown() override
+    {
+        if (frmRISTable* f = frmRISTable::Current()) {
+            f->close();
+            delete f;
+        }
+        DbToolsSampleEnvironment::TearDown();
+    }
+
+    static Strings entries(const QComboBox* list)
+    {
+        Strings out;
+        for (int i = 0; i < list->count(); ++i)
+            out.push_back(list->itemText(i).toStdString());
+        return out;
+    }
+    static void pick(QComboBox* list, const char* text)
+    {
+        list->setCurrentIndex(list->findText(text));
+        ASSERT_GE(list->currentIndex(), 0) << text;
+    }
+    static Strings column(const frmRISTable* form, int c)
+    {
+        Strings out;
+        for (int r = 0; r < form->TDBGrid->rowCount(); ++r)
+            out.push_back(form->TDBGrid->cellText(r, c).toStdString());
+        return out;
+    }
+    static int rowOf(const frmRISTable* form, int c, const char* text)
+    {
+        const Strings values = column(form, c);
+        return static_cast<int>(std::find(values.begin(), values.end(), text) - values.begin());
+    }
+    static QTableWidgetItem* cell(frmRISTable* form, int r, int c) { return form->TDBGrid->TDBGrid->item(r, c); }
+
+    frmRISTable* openModels()
+    {
+        frmRISTable* form = frmRISTable::ShowMe("demo");
+        form->Timer1_Timer();
+        pick(form->cmbSchema, "pd_demo");
+        form->cmbSchema_Click();
+        pick(form->cmbTable, "pdtable_113");
+        form->cmbTable_Click();
+        return form;
+    }
+};
+
+TEST_F(frmRISTableTest, StartListsTheProjectSchemasSortedAndNoTable)
+{
+    frmRISTable* form = frmRISTable::ShowMe("demo");
+    form->Timer1_Timer();
+    EXPECT_EQ(form->cmbProject->currentText(), "demo");
+    // dd_demo comes from the project table; the families by name follow the alphabet.
+    EXPECT_EQ(entries(form->cmbSchema), (Strings{"dd_demo", "pd_demo"}));
+    EXPECT_EQ(form->cmbSchema->currentIndex(), -1);
+    EXPECT_EQ(form->TDBGrid->TDBGridCaption->text(), "");
+    EXPECT_TRUE(prompts().empty()) << prompts()[0];
+}
+
+TEST_F(frmRISTableTest, FilterSortAndEditReachTheServer)
+{
+    frmRISTable* form = openModels();
+    ASSERT_TRUE(prompts().empty()) << prompts()[0];
+    EXPECT_EQ(form->TDBGrid->TDBGridCaption->text(), "pdtable_113 - 3 records");
+
+    form->TDBGrid->filterCells[3]->setText("P");  // model_no
+    EXPECT_EQ(form->TDBGrid->TDBGridCaption->text(), "pdtable_113 - 2 records (filtered)");
+    form->TDBGrid->filterCells[9]->setText("2");  // partition_no
+    EXPECT_EQ(column(form, 3), Strings{"P1002"});
+    form->TDBGrid->filterCells[9]->clear();
+    form->TDBGrid_HeadClick(3);
+    EXPECT_EQ(column(form, 3), (Strings{"P1001", "P1002"}));
+    form->TDBGrid_HeadClick(3);
+    EXPECT_EQ(column(form, 3), (Strings{"P1002", "P1001"}));
+
+    boxes_.Answer(MsgAnswer::Yes);
+    const int r = rowOf(form, 3, "P1002");
+    cell(form, r, 4)->setText("Pumps of O'Neil");
+    ASSERT_EQ(prompts(), Strings{"Update table?"});
+    EXPECT_EQ(boxes_.asked()[0].style & 0xFFF, 276);
+    EXPECT_EQ(form->TDBGrid->cellText(r, 4), "Pumps of O'Neil");
+    EXPECT_EQ(query("pd_demo", "SELECT model_description FROM pdtable_113 WHERE model_no='P1002'"),
+              Strings{"Pumps of O'Neil"});
+
+    // The changed copy filters by the new value without reading the table again.
+    form->TDBGrid->filterCells[4]->setText("Pumps");
+    EXPECT_EQ(column(form, 3), Strings{"P1002"});
+}
+
+TEST_F(frmRISTableTest, AnswerNoOrARefusedValueRestoresTheCell)
+{
+    frmRISTable* form = openModels();
+    const int r = rowOf(form, 3, "P1001");
+    boxes_.Answer(MsgAnswer::No);
+    cell(form, r, 3)->setText("P9");
+    EXPECT_EQ(form->TDBGrid->cellText(r, 3), "P1001");
+
+    boxes_.Answer(MsgAnswer::Yes);
+    cell(form, r, 0)->setText("1 OR 1=1"); // model_index_no is a number column
+    EXPECT_EQ(form->TDBGrid->cellText(r, 0), "1");
+    EXPECT_EQ(prompts().back(), "Value '1 OR 1=1' is no number for column 'model_index_no'");
+    EXPECT_EQ(query("pd_demo", "SELECT model_no FROM pdtable_113 WHERE model_index_no=1"), Strings{"P1001"});
+}
+
+TEST_F(frmRISTableTest, NullClearsACellAndADateColumnStillMatches)
+{
+    frmRISTable* form = frmRISTable::ShowMe("demo");
+    form->Timer1_Timer();
+    pick(form->cmbSchema, "pd_demo");
+    form->cmbSchema_Click();
+    pick(form->cmbTable, "pdtable_102");
+    form->cmbTable_Click();
+    ASSERT_TRUE(prompts().empty()) << prompts()[0];
+    const int r = rowOf(form, 4, "demo.prj");
+    ASSERT_LT(r, form->TDBGrid->rowCount());
+    boxes_.Answer(MsgAnswer::Yes);
+    cell(form, r, 4)->setText("demo2.prj");
+    EXPECT_EQ(prompts(), Strings{"Update table?"});
+    EXPECT_EQ(query("pd_demo", "SELECT rdb_file_spec FROM pdtable_102 WHERE type_of_rdb_data=99"), Strings{"demo2.prj"});
+
+    const int lib = rowOf(form, 4, "stdnote.l");
+    boxes_.Answer(MsgAnswer::Yes);
+    cell(form, lib, 4)->setText("null");
+    EXPECT_EQ(form->TDBGrid->cellText(lib, 4), "");
+    EXPECT_EQ(query("pd_demo", "SELECT rdb_file_spec FROM pdtable_102 WHERE type_of_rdb_data=2"), Strings{""});
+}
+
+TEST_F(frmRISTableTest, ClosingRemembersTheChoiceAndTheNextOpeningReplaysIt)
+{
+    frmRISTable* form = openModels();
+    form->close();
+    delete form;
+    EXPECT_EQ(ReadIniValue(gIniFile, "frmRISTable_PST", "Table", ""), "pdtable_113");
+    form = frmRISTable::ShowMe("");
+    form->Timer1_Timer();
+    EXPECT_EQ(form->cmbSchema->currentText(), "pd_demo");
+    EXPECT_EQ(form->TDBGrid->TDBGridCaption->text(), "pdtable_113 - 3 records");
+}
+
+TEST_F(frmRISTableTest, UnknownProjectLeavesEverythingEmpty)
+{
+    frmRISTable* form = frmRISTable::ShowMe("nosuch");
+    form->Timer1_Timer();
+    EXPECT_EQ(form->cmbProject->currentIndex(), -1);
+    EXPECT_EQ(form->cmbSchema->count(), 0);
+    EXPECT_EQ(form->TDBGrid->rowCount(), 0);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(frmRISTableTest, MainWindowButtonsOpenTheToolsWithItsProject)
+{
+    Form1 main;
+    main.Projname->setEditText("");
+    main.cmdAlterDBColumn->click();
+    EXPECT_EQ(prompts(), Strings{"Please select a project first."});
+    main.Projname->setEditText("demo");
+    main.btnViewRISTable->click();
+    frmRISTable* form = frmRISTable::Current();
+    ASSERT_NE(form, nullptr);
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_EQ(frmRISTable::ShowMe("other"), form); // an open window is only brought forward
+}
+
+} // namespace
