@@ -77,14 +77,19 @@ Recordset& ListForm::ListRecordset()
     return *recordset_;
 }
 
-void ListForm::Bind()
+void ListForm::clearFilterRow()
 {
-    Recordset& rs = ListRecordset();
     while (QLayoutItem* item = filterRow_->takeAt(0)) {
         delete item->widget();
         delete item;
     }
     filterCells.clear();
+}
+
+void ListForm::Bind()
+{
+    Recordset& rs = ListRecordset();
+    clearFilterRow();
     const std::vector<FieldInfo>& fields = rs.FieldInfos();
     TDBGrid->setColumnCount(static_cast<int>(fields.size()));
     QStringList headings;
@@ -114,9 +119,7 @@ void ListForm::SetBeforeColUpdate(BeforeColUpdate hook)
 void ListForm::Unbind()
 {
     Form_Unload();
-    for (QLineEdit* cell : filterCells)
-        delete cell;
-    filterCells.clear();
+    clearFilterRow();
     const QSignalBlocker block(TDBGrid);
     TDBGrid->setRowCount(0);
     TDBGrid->setColumnCount(0);

@@ -66,6 +66,7 @@ protected:
 private:
     void Form_Unload();
     void fillRows();
+    void clearFilterRow();
     void TDBGrid_ItemChanged(class QTableWidgetItem* item);
 
     std::unique_ptr<Recordset> recordset_;
