@@ -102,6 +102,15 @@ bool IsAffectedCharField(const std::string& name, int adoType, long definedSize,
            definedSize - 1 != newLength;
 }
 
+std::string GetPipingTableName(const std::string& table)
+{
+    const std::string name = ToLower(table);
+    for (const std::string& family : Split("pdtable_12,pdtable_34,pdtable_50,pdtable_67,pdtable_80", ","))
+        if (PatternMatch(family + "_*", name))
+            return family;
+    return {};
+}
+
 void CharColumnChange::Add(const std::string& table, const std::string& column, long presentLength)
 {
     const std::string oldDefinition = column + " char(" + std::to_string(presentLength) + ")";

@@ -24,6 +24,11 @@ std::string BackupDumpFileName(const std::string& backupDir, const std::string& 
 bool IsAffectedCharField(const std::string& name, int adoType, long definedSize, const std::string& searchLower,
                          int32_t newLength);
 
+// The piping table family of a design table ("pdtable_12", "pdtable_34", "pdtable_50",
+// "pdtable_67", "pdtable_80": the first whose name followed by "_" starts the lower-case table
+// name), or the empty text.
+std::string GetPipingTableName(const std::string& table);
+
 // One affected column of a table.
 struct AffectedColumn {
     std::string table;

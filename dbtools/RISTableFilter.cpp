@@ -6,6 +6,8 @@
 #include "platform/ado/Recordset.h"
 #include "platform/ado/Variant.h"
 
+#include <algorithm>
+
 std::string RISTableFilter::Build(const std::vector<ListFilterCell>& cells)
 {
     std::vector<std::string> clauses;
@@ -40,4 +42,9 @@ std::string RISTableFilter::Apply(Recordset* rs, const std::string& table, const
     if (!rs->Filter().empty())
         caption += " (filtered)";
     return caption;
+}
+
+long RISTableFilter::ColumnWidth(long gridWidthTwips, int columns)
+{
+    return columns <= 0 ? 0 : std::max(800L, gridWidthTwips / columns - 100);
 }

@@ -1,5 +1,5 @@
 // The filter row of the table editor: the recordset filter built from the filter cells, and the
-// grid caption with the table name and the record count.
+// grid caption with the table name and the record count, and the grid's column widths.
 #pragma once
 
 #include "admin/ListFilter.h"
@@ -22,4 +22,8 @@ public:
     // recordset unfiltered and gives "Please select one table" (no table) or
     // table + " - 0 records".
     static std::string Apply(Recordset* rs, const std::string& table, const std::vector<ListFilterCell>& cells);
+
+    // The width of each grid column in twips: the grid's width divided by the number of
+    // columns, less 100, at least 800.
+    static long ColumnWidth(long gridWidthTwips, int columns);
 };

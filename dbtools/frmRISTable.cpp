@@ -274,7 +274,7 @@ void frmRISTable::Form_Resize()
     if (columns == 0)
         return;
     const long widthTwips = static_cast<long>(grid->viewport()->width()) * kTwipsPerPixel;
-    const long each = std::max(800L, widthTwips / columns - 100);
+    const long each = RISTableFilter::ColumnWidth(widthTwips, columns);
     for (int c = 0; c < columns; ++c)
         grid->setColumnWidth(c, static_cast<int>(each / kTwipsPerPixel));
 }

@@ -85,4 +85,13 @@ TEST(CharColumnChangeTest, DefinitionsOnceAndPairedTablesOnce)
                                    "commodity_code char(40)\x01" "commodity_code char(40)\x01" "other_code char(40)");
 }
 
+TEST(CharColumnChangeTest, PipingTableFamilies)
+{
+    EXPECT_EQ(GetPipingTableName("PDTABLE_34_2"), "pdtable_34");
+    EXPECT_EQ(GetPipingTableName("pdtable_80_"), "pdtable_80");
+    EXPECT_EQ(GetPipingTableName("pdtable_12"), "");
+    EXPECT_EQ(GetPipingTableName("pdtable_121"), "");
+    EXPECT_EQ(GetPipingTableName("pdtable_21_3"), "");
+}
+
 } // namespace

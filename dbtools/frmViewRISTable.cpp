@@ -1,0 +1,265 @@
+// The table viewer window: schema history, table load, cell edit with read-back, layout.
+#include "dbtools/frmViewRISTable.h"
+
+#include "admin/ListForm.h"
+#include "dbaccess/CRIS.h"
+#include "dbtools/RISTableFilter.h"
+#include "dbtools/RISTableUpdate.h"
+#include "dbtools/SchemaHistory.h"
+#include "platform/AppError.h"
+#include "platform/qt/QtForm.h"
+#include "platform/qt/QtText.h"
+#include "platform/qt/QtWindowPlacement.h"
+#include "services/AppGlobals.h"
+#include "services/MessageService.h"
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QEvent>
+#include <QGridLayout>
+#include <QLabel>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace {
+
+constexpr int kTwipsPerPixel = QtWindowPlacement::kTwipsPerPixel;
+
+struct WaitCursor {
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+};
+
+// The viewer's boxes are plain ones with the program's title.
+int Box(const std::string& prompt, long style)
+{
+    return MessageService::Get().Show(prompt, style, kAppTitle);
+}
+
+// A drop-down list that tells before it drops down.
+class DropDownCombo : public QComboBox {
+public:
+    using QComboBox::QComboBox;
+    std::function<void()> beforeDropDown;
+    void showPopup() override
+    {
+        if (beforeDropDown)
+            beforeDropDown();
+        QComboBox::showPopup();
+    }
+};
+
+QString MainWindowCaption()
+{
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->objectName() == "Form1")
+            return w->windowTitle();
+    return kAppTitle;
+}
+
+// Whether the value read back is the value written; numbers compare by value.
+bool SameValue(const Variant& readBack, const std::string& written)
+{
+    const std::string text = readBack.IsNull() ? std::string() : readBack.ToText();
+    if (text == written)
+        return true;
+    const auto a = ParseNumberText(text);
+    const auto b = ParseNumberText(written);
+    return a && b && *a == *b;
+}
+
+} // namespace
+
+frmViewRISTable::frmViewRISTable(QWidget* parent) : QWidget(parent, Qt::Window)
+{
+    setObjectName("frmViewRISTable");
+    setWindowTitle("Edit RIS Tables");
+    setAttribute(Qt::WA_DeleteOnClose);
+    setMinimumWidth(7000 / kTwipsPerPixel);
+    resize(800, 560);
+    auto* top = new QVBoxLayout(this);
+    auto* lists = new QGridLayout;
+    lists->addWidget(new QLabel("Schema:", this), 0, 0);
+    auto* schema = new DropDownCombo(this);
+    schema->beforeDropDown = [this] { cmbSchema_DropDown(); };
+    cmbSchema = schema;
+    cmbSchema->setObjectName("cmbSchema");
+    cmbSchema->setEditable(true);
+    cmbSchema->setInsertPolicy(QComboBox::NoInsert);
+    lists->addWidget(cmbSchema, 1, 0);
+    lists->addWidget(new QLabel("Table:", this), 0, 1);
+    cmbTables = new QComboBox(this);
+    cmbTables->setObjectName("cmbTables");
+    lists->addWidget(cmbTables, 1, 1);
+    top->addLayout(lists);
+    TDBGrid = new ListForm(this);
+    TDBGrid->setWindowFlags(Qt::Widget);
+    TDBGrid->setObjectName("TDBGrid");
+    TDBGrid->layout()->setContentsMargins(0, 0, 0, 0);
+    top->addWidget(TDBGrid, 1);
+    TDBGrid->filterRule = [this](Recordset* rs, const std::vector<ListFilterCell>& cells) {
+        return RISTableFilter::Apply(rs, FromQString(cmbTables->currentText()), cells);
+    };
+    TDBGrid->SetBeforeColUpdate(
+        [this](int column, const Variant& oldValue, std::string& text) { return TDBGrid_BeforeColUpdate(column, oldValue, text); });
+    cmbSchema->installEventFilter(this);
+    connect(cmbSchema, &QComboBox::activated, this, &frmViewRISTable::cmbSchema_Click);
+    connect(cmbTables, &QComboBox::activated, this, &frmViewRISTable::cmbTables_Click);
+    QtForm::Attach(this);
+}
+
+void frmViewRISTable::Form_Load()
+{
+    setWindowTitle(MainWindowCaption() + " [EditRISTables]");
+    TDBGrid->TDBGridCaption->setText("Please select one table");
+    SetComboDropDownHeight();
+}
+
+bool frmViewRISTable::SetComboDropDownHeight()
+{
+    const int pixels = 4 * 1440 / kTwipsPerPixel;
+    cmbTables->view()->setMinimumHeight(pixels);
+    cmbTables->setMaxVisibleItems(std::max(1, pixels / std::max(1, cmbTables->view()->sizeHintForRow(0))));
+    return true;
+}
+
+void frmViewRISTable::cmbSchema_DropDown()
+{
+    WaitCursor wait;
+    const QString text = cmbSchema->currentText();
+    const QSignalBlocker block(cmbSchema);
+    cmbSchema->clear();
+    for (const std::string& name : SchemaHistory::Read(gIniFile))
+        cmbSchema->addItem(ToQString(name));
+    cmbSchema->setEditText(text);
+}
+
+void frmViewRISTable::cmbSchema_Click()
+{
+    cmbSchema_LostFocus();
+}
+
+void frmViewRISTable::cmbSchema_LostFocus()
+{
+    const std::string text = FromQString(cmbSchema->currentText());
+    if (text == schema_)
+        return;
+    WaitCursor wait;
+    schema_ = text;
+    try {
+        cmbTables->clear();
+        cmbTables_Click();
+        for (const std::string& table : gCRIS->DBGetTables(text, false))
+            if (!table.empty())
+                cmbTables->addItem(ToQString(table));
+        cmbTables->setCurrentIndex(-1);
+        SchemaHistory::Remember(gIniFile, text);
+    } catch (const AppError& e) {
+        Box(e.description(), MsgStyle::OkOnly);
+    }
+}
+
+void frmViewRISTable::cmbTables_Click()
+{
+    WaitCursor wait;
+    const std::string table = cmbTables->currentIndex() < 0 ? std::string() : FromQString(cmbTables->currentText());
+    if (table.empty()) {
+        TDBGrid->Unbind();
+    } else {
+        try {
+            Recordset rs = gCRIS->DBRead(schema_, "SELECT * FROM " + table + ";", 3);
+            if (!(rs.BOF() && rs.Eof()))
+                rs.MoveFirst();
+            TDBGrid->ListRecordset() = std::move(rs);
+            TDBGrid->Bind();
+        } catch (const AppError& e) {
+            TDBGrid->Unbind();
+            // Every failure is shown: an unexplained empty grid would read as an empty table.
+            Box(e.description(), MsgStyle::OkOnly);
+        }
+    }
+    TDBGrid_FilterChange();
+    Form_Resize();
+}
+
+void frmViewRISTable::TDBGrid_FilterChange()
+{
+    TDBGrid->TDBGrid_FilterChange();
+}
+
+void frmViewRISTable::TDBGrid_HeadClick(int column)
+{
+    TDBGrid->TDBGrid_HeadClick(column);
+    Form_Resize();
+}
+
+bool frmViewRISTable::TDBGrid_BeforeColUpdate(int column, const Variant& oldValue, std::string& text)
+{
+    if (Box("Update table ?", MsgStyle::YesNo | MsgStyle::Critical | MsgStyle::DefaultButton2) != MsgAnswer::Yes)
+        return false;
+    WaitCursor wait;
+    try {
+        Recordset& rs = TDBGrid->ListRecordset();
+        std::vector<RISTableField> fields;
+        RISTableRow row;
+        for (const FieldInfo& f : rs.FieldInfos())
+            fields.push_back({f.name, f.type});
+        for (int i = 0; i < static_cast<int>(fields.size()); ++i) {
+            const Variant v = i == column ? oldValue : rs.Fields()[i].Value();
+            row.push_back(v.IsNull() ? std::nullopt : std::optional<std::string>(v.ToText()));
+        }
+        text = RISTableUpdate::PrepareCellText(text);
+        const std::string table = FromQString(cmbTables->currentText());
+        gCRIS->DBWrite(schema_, RISTableUpdate::ViewerStatement(table, fields, static_cast<size_t>(column), row, text));
+        RISTableRow changed = row;
+        changed[static_cast<size_t>(column)] = text;
+        Recordset check =
+            gCRIS->DBRead(schema_, RISTableUpdate::ViewerCheck(table, fields, static_cast<size_t>(column), changed), 3);
+        if (!(check.BOF() && check.Eof()))
+            check.MoveFirst();
+        // The read-back compares exactly: a value taken as a pattern would pass edits that changed nothing.
+        if (!SameValue(check.Fields()[0].Value(), text))
+            throw AppError(1, "TDBGrid_BeforeColUpdate", "Data was not updated");
+        return true;
+    } catch (const AppError& e) {
+        Box(e.description(), MsgStyle::OkOnly);
+        return false;
+    }
+}
+
+void frmViewRISTable::Form_Resize()
+{
+    if (isMinimized())
+        return;
+    QTableWidget* grid = TDBGrid->TDBGrid;
+    const int columns = grid->columnCount();
+    if (columns == 0)
+        return;
+    const long widthTwips = static_cast<long>(grid->viewport()->width()) * kTwipsPerPixel;
+    const long each = RISTableFilter::ColumnWidth(widthTwips, columns);
+    for (int c = 0; c < columns; ++c)
+        grid->setColumnWidth(c, static_cast<int>(each / kTwipsPerPixel));
+}
+
+bool frmViewRISTable::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == cmbSchema && event->type() == QEvent::FocusOut)
+        cmbSchema_LostFocus();
+    return QWidget::eventFilter(watched, event);
+}
+
+void frmViewRISTable::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    Form_Resize();
+}
+
+void frmViewRISTable::closeEvent(QCloseEvent* event)
+{
+    schema_.clear();
+    event->accept();
+}
