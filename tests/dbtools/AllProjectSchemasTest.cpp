@@ -16,9 +16,4 @@ TEST(AllProjectSchemasTest, OwnFamiliesByNameThenTheProjectTableNames)
               (Names{"pd_demo", "pid_demo", "tdt_Demo", "dd_demo", "Shared_Lib"}));
 }
 
-TEST(AllProjectSchemasTest, NothingKnownGivesNothing)
-{
-    EXPECT_EQ(SelectAllProjectSchemas("demo", {}, {"dd_demo"}), Names{});
-}
-
 } // namespace

@@ -4,7 +4,6 @@
 
 #include "DbToolsSampleEnvironment.h"
 #include "services/MessageService.h"
-#include "services/Messages.h"
 
 #include <QLineEdit>
 #include <QListWidget>
@@ -166,13 +165,6 @@ TEST_F(frmAlterDBColumnTest, AnswerNoChangesNothingAndSettingsSurviveTheWindow)
     auto form = open();
     EXPECT_EQ(form->txtLength->text(), "40");
     EXPECT_EQ(form->txtBackup->text().toStdString(), win("backup"));
-}
-
-TEST_F(frmAlterDBColumnTest, StatusTextsReachTheWindowsStatusBar)
-{
-    auto form = open();
-    ShowStatus("hello");
-    EXPECT_EQ(form->StatusBar1->currentMessage(), "hello");
 }
 
 } // namespace
