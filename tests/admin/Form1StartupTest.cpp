@@ -5,7 +5,10 @@
 #include "admin/AdminGlobals.h"
 #include "admin/AktuelleProj.h"
 #include "admin/FrmSplash.h"
+#include "platform/DesktopOpener.h"
+#include "platform/WinPath.h"
 #include "services/AppGlobals.h"
+#include "support/TestFiles.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -69,6 +72,21 @@ TEST_F(Form1StartupTest, MissingManualIsReported)
     form->cmdHelp_Click();
     ASSERT_EQ(messages.asked().size(), 1u);
     EXPECT_NE(messages.asked()[0].prompt.find("Docu-Tarnwick-engl.pdf"), std::string::npos);
+}
+
+TEST_F(Form1StartupTest, ManualBesideTheProgramIsOpened)
+{
+    testsupport::WriteHostFile(programDir.host() + "/Docs/Docu-Tarnwick-engl.pdf", "%PDF-1.4\n");
+    std::string opened;
+    SetDesktopOpener([&](const std::string& op, const std::string& file, const std::string&, const std::string&) {
+        opened = op + " " + file;
+        return 42L;
+    });
+    auto form = startedForm();
+    form->cmdHelp_Click();
+    SetDesktopOpener(nullptr);
+    EXPECT_TRUE(messages.asked().empty());
+    EXPECT_EQ(opened, "Open " + WinPathFromHost(programDir.host()) + "\\Docs\\Docu-Tarnwick-engl.pdf");
 }
 
 TEST_F(Form1StartupTest, UnloadSelectionWalksTheCheckedFamilies)
