@@ -232,6 +232,7 @@ void Form1::connectHandlers()
         else
             frmAlterDBColumn::ShowMe(projectName());
     });
+    connect(cmdCheckDatabaseDDL, &QPushButton::clicked, this, &Form1::cmdCheckDatabaseDDL_Click);
 }
 
 bool Form1::eventFilter(QObject* watched, QEvent* event)

@@ -133,6 +133,8 @@ public slots:
 
     void Configuration_Click();
     void cmdHelp_Click();
+    // Opens the DDL check window without making it modal.
+    void cmdCheckDatabaseDDL_Click();
 
     void selall_Click();
     void deselall_Click();

@@ -1,0 +1,33 @@
+// What the DDL check window's logic shares with the window: the result tree, the databases,
+// the current project, the status bar, the working buttons and the normal node colour.
+#pragma once
+
+#include "services/CheckTree.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+class DdlDatabase;
+
+// Keys and texts of the result tree's roots.
+namespace DdlRoot {
+inline constexpr const char* kNoModels = "NoModels";
+inline constexpr const char* kHasColNotInDB = "HasColNotInDB";
+inline constexpr const char* kTypeMismatch = "TypeMismatch";
+inline constexpr const char* kNotChecked = "Not checked tables";
+inline constexpr const char* kNoTables = "NoTables";
+} // namespace DdlRoot
+
+struct DdlCheckContext {
+    CheckTree& tree;
+    DdlDatabase& db;
+    // The main window's project field, read at each step that needs it.
+    std::function<std::string()> project;
+    // Shows a text in the window's status bar (nothing is logged).
+    std::function<void(const std::string&)> setStatusText;
+    // EnableButtons: the four working buttons, and the hourglass while they are disabled.
+    std::function<void(bool)> enableButtons;
+    // The colour of every node that is not partly checked; set by the check.
+    int64_t normalNodeColor = 0;
+};

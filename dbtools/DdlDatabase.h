@@ -1,0 +1,26 @@
+// What the DDL check and its repair ask of the databases, behind one interface: the program
+// answers through the process-wide access object, tests through an in-memory twin.
+#pragma once
+
+#include <string>
+#include <vector>
+
+class Recordset;
+
+class DdlDatabase {
+public:
+    virtual ~DdlDatabase() = default;
+    // The project directory as a network path ending in "\" (GetProjectDirectory).
+    virtual std::string ProjectDirectory(const std::string& project) = 0;
+    // The table names of the schema, listed anew.
+    virtual std::vector<std::string> Tables(const std::string& schema) = 0;
+    // The columns of one table, each "name type"; refresh false accepts a held listing.
+    virtual std::vector<std::string> Columns(const std::string& schema, const std::string& table, bool refresh) = 0;
+    // One SELECT as a disconnected recordset.
+    virtual Recordset Read(const std::string& schema, const std::string& sql) = 0;
+    // Statements separated by CR LF, run in one batch.
+    virtual void Write(const std::string& schema, const std::string& statements) = 0;
+
+    // The program's databases, through gCRIS.
+    static DdlDatabase& Program();
+};

@@ -1,0 +1,195 @@
+// Statement building and the common frame of the three repair actions.
+#include "dbtools/DdlRepair.h"
+
+#include "dbaccess/SqlLiteral.h"
+#include "dbtools/DdlCheckContext.h"
+#include "dbtools/DdlDatabase.h"
+#include "dbtools/DdlFile.h"
+#include "dbtools/DdlMessageArgs.h"
+#include "platform/AppError.h"
+#include "platform/TextUtil.h"
+#include "platform/ado/Variant.h"
+#include "services/MessageService.h"
+#include "services/Messages.h"
+
+#include <cctype>
+#include <optional>
+
+namespace {
+
+const char* emptyResultText(DdlRepairAction action)
+{
+    switch (action) {
+    case DdlRepairAction::AddColumns:
+        return "No columns to add found";
+    case DdlRepairAction::DropTables:
+        return "No tables to drop found, check the checkbox of corresponding tables please";
+    case DdlRepairAction::DeleteModels:
+        break;
+    }
+    return "No models to delete found, check the checkbox of corresponding models please";
+}
+
+bool parentKeyIs(const CheckTreeNode& node, const char* key) { return node.parent && node.parent->key == key; }
+
+// A column type as DDL files write it: words, sizes and scales ("char(20)", "decimal(8,2)",
+// "double precision"), nothing that could end the statement or open a literal.
+bool isPlainColumnType(const std::string& type)
+{
+    if (Trim(type).empty())
+        return false;
+    for (char ch : type)
+        if (!(std::isalnum(static_cast<unsigned char>(ch)) || ch == '_' || ch == ' ' || ch == '(' || ch == ')' ||
+              ch == ','))
+            return false;
+    return true;
+}
+
+std::string addColumnStatement(const CheckTreeNode& node)
+{
+    if (!IsColumnNode(&node) || !node.parent || !node.parent->parent ||
+        node.parent->parent->key != DdlRoot::kHasColNotInDB)
+        return {};
+    const std::string table = node.parent->key.substr(5);
+    if (table.empty())
+        return {};
+    const std::string name = GetFieldName(node.text);
+    const std::string type = Trim(node.text).substr(name.size());
+    if (!IsIdentifier(table) || !IsIdentifier(name) || !isPlainColumnType(type)) {
+        ShowStatus("Error: column '" + node.text + "' of table '" + table + "' cannot be added, its name or type is not valid");
+        return {};
+    }
+    return "ALTER TABLE " + table + " ADD " + node.text + ";";
+}
+
+std::string dropTableStatement(const CheckTreeNode& node)
+{
+    if (!node.checked || !parentKeyIs(node, DdlRoot::kNoModels))
+        return {};
+    const std::string table = node.key.substr(5);
+    if (table.empty())
+        return {};
+    if (!IsIdentifier(table)) {
+        ShowStatus("Error: table '" + table + "' cannot be dropped, its name is not valid");
+        return {};
+    }
+    return "DROP TABLE " + table + ";";
+}
+
+std::string deleteModelStatements(const CheckTreeNode& node)
+{
+    if (!node.checked || !parentKeyIs(node, DdlRoot::kNoTables))
+        return {};
+    long discipline = -1;
+    std::string model;
+    ParseModelNodeKey(node, discipline, model);
+    const std::optional<double> partition = ParseNumberText(node.tag);
+    if (Trim(node.tag).empty() || !partition) {
+        ShowStatus("Error: partition number not found for model " + model);
+        return {};
+    }
+    // The tag goes into the statement as the number it stands for, the model number as a
+    // quoted literal: neither is ever read as SQL.
+    const std::string p = FormatNumberText(*partition);
+    return "DELETE FROM pdtable_113 WHERE discipline_indx_no=1 AND model_no='" + SqlEscapeQuotes(model) +
+           "' AND partition_no=" + p + ";\r\nDELETE FROM pdtable_114 WHERE partition_no=" + p + ";";
+}
+
+} // namespace
+
+bool IsColumnNode(const CheckTreeNode* node)
+{
+    if (!node)
+        return false;
+    const std::string& key = node->key;
+    return key.rfind("Table", 0) == 0 && key.find("Column", 5) != std::string::npos;
+}
+
+void ParseModelNodeKey(const CheckTreeNode& node, long& discipline, std::string& model)
+{
+    discipline = -1;
+    model.clear();
+    const std::string& key = node.key;
+    const size_t at = key.find("Model");
+    if (at == std::string::npos)
+        return;
+    if (at >= 10) {
+        const std::optional<double> d = ParseNumberText(key.substr(10, at - 10));
+        if (d && *d == static_cast<long>(*d))
+            discipline = static_cast<long>(*d);
+    }
+    model = Trim(key.substr(at + 5));
+}
+
+std::string BuildRepairStatements(const CheckTree& tree, DdlRepairAction action)
+{
+    std::string statements;
+    for (const CheckTreeNode* node : tree.Nodes()) {
+        std::string s;
+        switch (action) {
+        case DdlRepairAction::AddColumns:
+            s = addColumnStatement(*node);
+            break;
+        case DdlRepairAction::DropTables:
+            s = dropTableStatement(*node);
+            break;
+        case DdlRepairAction::DeleteModels:
+            s = deleteModelStatements(*node);
+            break;
+        }
+        if (s.empty())
+            continue;
+        if (!statements.empty())
+            statements += "\r\n";
+        statements += s;
+    }
+    return statements;
+}
+
+void RunRepairAction(DdlCheckContext& c, DdlRepairAction action)
+{
+    auto project = [&] { return c.project ? c.project() : std::string(); };
+    auto setStatus = [&](const std::string& text) {
+        if (c.setStatusText)
+            c.setStatusText(text);
+    };
+    std::optional<AppError> failure;
+    try {
+        if (c.enableButtons)
+            c.enableButtons(false);
+        switch (action) {
+        case DdlRepairAction::AddColumns:
+            setStatus("Adding not existing columns to design schema: 'dd_" + project() + "' ...");
+            break;
+        case DdlRepairAction::DropTables:
+            setStatus("Dropping tables from dd schema ...");
+            break;
+        case DdlRepairAction::DeleteModels:
+            setStatus("Delete piping models from pdtable_113, pdtable_114 ...");
+            break;
+        }
+        const std::string statements = BuildRepairStatements(c.tree, action);
+        if (statements.empty())
+            throw AppError(1, "", emptyResultText(action));
+        if (ShowMessage("Are you sure?", MsgStyle::YesNo | MsgStyle::Question | MsgStyle::DefaultButton2) ==
+            MsgAnswer::Yes) {
+            const std::string prefix = action == DdlRepairAction::DeleteModels ? "pd_" : "dd_";
+            c.db.Write(prefix + project(), statements);
+        }
+    } catch (const AppError& e) {
+        failure = e;
+    } catch (const std::exception& e) {
+        failure = AppError(1, kAppTitle, e.what());
+    }
+    if (failure) {
+        std::string description = failure->description();
+        const std::string text = ddl::ReplaceMessageArgs(description, true);
+        setStatus(text);
+        ShowMessage(text, MsgStyle::OkOnly);
+        ShowStatus(text);
+    } else {
+        setStatus("Ready");
+    }
+    if (c.enableButtons)
+        c.enableButtons(true);
+}

@@ -1,0 +1,192 @@
+// The DDL check window: controls, tree mirroring and the button handlers.
+#include "dbtools/frmCheckDatabaseDDL.h"
+
+#include "dbtools/DdlCheck.h"
+#include "dbtools/DdlDatabase.h"
+#include "dbtools/DdlNodeCheck.h"
+#include "dbtools/DdlRepair.h"
+#include "platform/qt/QtForm.h"
+#include "platform/qt/QtText.h"
+
+#include <QApplication>
+#include <QPointer>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTreeWidget>
+
+namespace {
+
+QPointer<frmCheckDatabaseDDL> gWindow;
+
+// Twips as the window's layout gives them, 15 to a pixel.
+int px(int twips) { return twips / 15; }
+
+QPushButton* makeButton(QWidget* parent, const char* name, const char* caption, int left, int top, int width,
+                        int height)
+{
+    auto* b = new QPushButton(QString::fromLatin1(caption), parent);
+    b->setObjectName(name);
+    b->setGeometry(px(left), px(top), px(width), px(height));
+    return b;
+}
+
+// A node colour as the tree holds it: 0 the default, system colour 15 the button face, else a
+// BGR number.
+QBrush brushOf(int64_t color, const QPalette& palette)
+{
+    if (color == 0)
+        return QBrush();
+    if (color == kTreeColorButtonFace)
+        return palette.button();
+    if (color & 0x80000000)
+        return QBrush();
+    return QBrush(QColor(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF));
+}
+
+} // namespace
+
+frmCheckDatabaseDDL::frmCheckDatabaseDDL(std::function<std::string()> project, DdlDatabase* db, QWidget* parent)
+    : QWidget(parent, Qt::Window),
+      context_{tree_, db ? *db : DdlDatabase::Program(), std::move(project), {}, {}, 0}
+{
+    setObjectName("frmCheckDatabaseDDL");
+    setWindowTitle("Check database against DDL-files");
+    setFont(QFont("Tahoma"));
+    setFixedSize(px(9570), px(9675));
+
+    tvwTreeView = new QTreeWidget(this);
+    tvwTreeView->setObjectName("tvwTreeView");
+    tvwTreeView->setHeaderHidden(true);
+    tvwTreeView->setGeometry(px(105), px(105), px(9360), px(7890));
+    cmdCheck = makeButton(this, "cmdCheck", "Check", 7035, 8085, 1170, 330);
+    StatusBar = new QStatusBar(this);
+    StatusBar->setObjectName("StatusBar");
+    StatusBar->setSizeGripEnabled(false);
+    StatusBar->setGeometry(0, px(9345), px(9570), px(330));
+    cmdAddColumns = makeButton(this, "cmdAddColumns", "Add missing columns", 5145, 8085, 1800, 330);
+    cmdClose = makeButton(this, "cmdClose", "Close", 8295, 8085, 1170, 330);
+    cmdDropTable = makeButton(this, "cmdDropTable",
+                              "Drop selected tables from dd schema, whose related models were not found in database "
+                              "(pdtable_113)",
+                              105, 8505, 9360, 330);
+    cmdDeleteModel = makeButton(this, "cmdDeleteModel",
+                                "Delete selected piping models from pdtable_113, pdtable_114, whose related tables were "
+                                "not found in database (dd schema)",
+                                105, 8925, 9360, 330);
+    setTabOrder(tvwTreeView, cmdCheck);
+    setTabOrder(cmdCheck, cmdAddColumns);
+    setTabOrder(cmdAddColumns, cmdClose);
+    setTabOrder(cmdClose, cmdDropTable);
+    setTabOrder(cmdDropTable, cmdDeleteModel);
+
+    context_.setStatusText = [this](const std::string& text) { setStatusText(text); };
+    context_.enableButtons = [this](bool enable) { EnableButtons(enable); };
+    tree_.SetObserver([this] { syncTree(); });
+
+    connect(cmdCheck, &QPushButton::clicked, this, &frmCheckDatabaseDDL::cmdCheck_Click);
+    connect(cmdAddColumns, &QPushButton::clicked, this, &frmCheckDatabaseDDL::cmdAddColumns_Click);
+    connect(cmdDropTable, &QPushButton::clicked, this, &frmCheckDatabaseDDL::cmdDropTable_Click);
+    connect(cmdDeleteModel, &QPushButton::clicked, this, &frmCheckDatabaseDDL::cmdDeleteModel_Click);
+    connect(cmdClose, &QPushButton::clicked, this, &frmCheckDatabaseDDL::cmdClose_Click);
+    connect(tvwTreeView, &QTreeWidget::itemChanged, this,
+            [this](QTreeWidgetItem* item, int) { tvwTreeView_NodeCheck(item); });
+
+    QtForm::Attach(this, [this](const QString& text) { StatusBar->showMessage(text); });
+    Form_Load();
+}
+
+frmCheckDatabaseDDL::~frmCheckDatabaseDDL()
+{
+    tree_.SetObserver({});
+    if (busy_)
+        QApplication::restoreOverrideCursor();
+}
+
+frmCheckDatabaseDDL* frmCheckDatabaseDDL::ShowModeless(std::function<std::string()> project)
+{
+    if (!gWindow) {
+        gWindow = new frmCheckDatabaseDDL(std::move(project));
+        gWindow->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    gWindow->show();
+    gWindow->raise();
+    gWindow->activateWindow();
+    return gWindow.data();
+}
+
+std::string frmCheckDatabaseDDL::statusText() const { return FromQString(StatusBar->currentMessage()); }
+
+void frmCheckDatabaseDDL::setStatusText(const std::string& text) { StatusBar->showMessage(ToQString(text)); }
+
+void frmCheckDatabaseDDL::Form_Load() { setStatusText("To start please click check button"); }
+
+void frmCheckDatabaseDDL::EnableButtons(bool enable)
+{
+    if (!enable && !busy_) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        busy_ = true;
+    }
+    for (QPushButton* b : {cmdCheck, cmdAddColumns, cmdDropTable, cmdDeleteModel})
+        b->setEnabled(enable);
+    if (enable && busy_) {
+        QApplication::restoreOverrideCursor();
+        busy_ = false;
+    }
+}
+
+void frmCheckDatabaseDDL::cmdCheck_Click() { RunDdlCheck(context_); }
+void frmCheckDatabaseDDL::cmdAddColumns_Click() { RunRepairAction(context_, DdlRepairAction::AddColumns); }
+void frmCheckDatabaseDDL::cmdDropTable_Click() { RunRepairAction(context_, DdlRepairAction::DropTables); }
+void frmCheckDatabaseDDL::cmdDeleteModel_Click() { RunRepairAction(context_, DdlRepairAction::DeleteModels); }
+void frmCheckDatabaseDDL::cmdClose_Click() { close(); }
+
+void frmCheckDatabaseDDL::tvwTreeView_NodeCheck(QTreeWidgetItem* item)
+{
+    if (syncing_ || !item)
+        return;
+    CheckTreeNode* node = tree_.Find(FromQString(item->data(0, Qt::UserRole).toString()));
+    if (!node)
+        return;
+    const bool checked = item->checkState(0) == Qt::Checked;
+    if (checked == node->checked)
+        return;
+    node->checked = checked;
+    SpreadDdlNodeCheck(*node, context_.normalNodeColor);
+    syncTree();
+}
+
+void frmCheckDatabaseDDL::syncTree()
+{
+    syncing_ = true;
+    const auto& nodes = tree_.Nodes();
+    // Nodes come in insertion order, parents first: new ones are appended, anything else
+    // (a cleared or shrunk tree) is built anew.
+    bool rebuild = nodes.size() < items_.size();
+    for (size_t i = 0; !rebuild && i < items_.size(); ++i)
+        rebuild = !items_.count(nodes[i]->key);
+    if (rebuild) {
+        tvwTreeView->clear();
+        items_.clear();
+    }
+    for (const CheckTreeNode* n : nodes) {
+        if (items_.count(n->key))
+            continue;
+        QTreeWidgetItem* item = n->parent && items_.count(n->parent->key)
+                                    ? new QTreeWidgetItem(items_[n->parent->key])
+                                    : new QTreeWidgetItem(tvwTreeView);
+        item->setText(0, ToQString(n->text));
+        item->setData(0, Qt::UserRole, ToQString(n->key));
+        item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+        items_[n->key] = item;
+    }
+    for (CheckTreeNode* n : nodes) {
+        QTreeWidgetItem* item = items_[n->key];
+        item->setCheckState(0, n->checked ? Qt::Checked : Qt::Unchecked);
+        item->setBackground(0, brushOf(n->backColor, tvwTreeView->palette()));
+        if (n->ensureVisible) {
+            tvwTreeView->scrollToItem(item);
+            n->ensureVisible = false;
+        }
+    }
+    syncing_ = false;
+}

@@ -1,0 +1,69 @@
+// The window "Check database against DDL-files": the result tree of the design schema check,
+// the check button and the three repair buttons. The work is done by the Ddl* logic; the window
+// mirrors the logic's tree into its tree widget and passes the clicks on.
+#pragma once
+
+#include "dbtools/DdlCheckContext.h"
+
+#include <QWidget>
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+
+class QPushButton;
+class QStatusBar;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+class frmCheckDatabaseDDL : public QWidget {
+    Q_OBJECT
+
+public:
+    // project reads the main window's project field each time it is asked; db defaults to the
+    // program's databases.
+    explicit frmCheckDatabaseDDL(std::function<std::string()> project, DdlDatabase* db = nullptr,
+                                 QWidget* parent = nullptr);
+    ~frmCheckDatabaseDDL() override;
+
+    // The main window's button: shows the one window without making it modal (a new one, or
+    // the open one brought to the front).
+    static frmCheckDatabaseDDL* ShowModeless(std::function<std::string()> project);
+
+    QTreeWidget* tvwTreeView = nullptr;
+    QPushButton* cmdCheck = nullptr;
+    QStatusBar* StatusBar = nullptr;
+    QPushButton* cmdAddColumns = nullptr;
+    QPushButton* cmdClose = nullptr;
+    QPushButton* cmdDropTable = nullptr;
+    QPushButton* cmdDeleteModel = nullptr;
+
+    // The logic's tree, which the widget shows.
+    CheckTree& tree() { return tree_; }
+    std::string statusText() const;
+    int64_t normalNodeColor() const { return context_.normalNodeColor; }
+
+    void EnableButtons(bool enable);
+
+public slots:
+    void Form_Load();
+    void cmdCheck_Click();
+    void cmdAddColumns_Click();
+    void cmdDropTable_Click();
+    void cmdDeleteModel_Click();
+    void cmdClose_Click();
+
+private:
+    void tvwTreeView_NodeCheck(QTreeWidgetItem* item);
+    // Rebuilds the widget's items when the model's nodes changed, else updates their check
+    // states and colours.
+    void syncTree();
+    void setStatusText(const std::string& text);
+
+    CheckTree tree_;
+    DdlCheckContext context_;
+    std::map<std::string, QTreeWidgetItem*> items_;
+    bool syncing_ = false;
+    bool busy_ = false;
+};

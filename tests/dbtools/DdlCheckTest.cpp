@@ -1,0 +1,197 @@
+// The design schema check against DDL files, over an in-memory twin of the schemas.
+#include "dbtools/DdlCheck.h"
+
+#include "DdlTestDatabase.h"
+#include "dbtools/DdlCheckContext.h"
+#include "platform/WinPath.h"
+#include "services/AppGlobals.h"
+#include "services/ScriptedMessageService.h"
+#include "support/TestEnvironment.h"
+#include "support/TestFiles.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const char* kDesign = "# design tables\n"
+                      "table number = 12, number of columns = 4\n"
+                      "1, system_unique_no, integer\n"
+                      "2, line_id, character(20)\n"
+                      "3, remarks, char(40)\n"
+                      "4, weight, char(8)\n"
+                      "table number = 34, number of columns = 2\n"
+                      "1, system_unique_no, int\n"
+                      "2, Code, char(12)\n";
+const char* kEquipment = "table number = 21, number of columns = 2\n"
+                         "1, system_unique_no, short\n"
+                         "2, equip_no, char(20)\n";
+
+class DdlCheckTest : public ::testing::Test {
+public:
+    void SetUp() override
+    {
+        savedLog_ = gLogFile;
+        gLogFile = WinPathFromHost(dir_.host()) + "\\tarnwick.log";
+        writeDdl("design.ddl", kDesign);
+        writeDdl("eqp.ddl", kEquipment);
+        db.directory = WinPathFromHost(dir_.host()) + "\\";
+        db.tables = {"pdtable_12_1", "pdtable_34_1", "pdtable_12_9", "pdtable_x_1", "other_table",
+                     "pdtable_99_1", "pdtable_21_5", "pdtable_22_5"};
+        db.columns["pdtable_12_1"] = {"system_unique_no int", "line_id char(30)", "weight double"};
+        db.columns["pdtable_34_1"] = {"SYSTEM_UNIQUE_NO smallint", "code char(12)"};
+        db.columns["pdtable_21_5"] = {"system_unique_no smallint", "equip_no int"};
+        db.columns["pdtable_22_5"] = {"system_unique_no int"};
+        db.rowCounts["pdtable_12_9"] = 4;
+        db.rowCounts["pdtable_99_1"] = 0;
+        db.models = {{1, "P1", 1}, {2, "E5", 5}, {1, "P1", 3}, {1, "P2", 8}};
+    }
+    void TearDown() override { gLogFile = savedLog_; }
+    void writeDdl(const std::string& name, const std::string& text)
+    {
+        testsupport::WriteHostFile(dir_.host() + "/" + name, text);
+    }
+    void run() { RunDdlCheck(context); }
+
+    // The tree as "depth key = text [tag]" lines in insertion order.
+    std::string dump() const
+    {
+        std::string out;
+        for (const CheckTreeNode* n : tree.Nodes()) {
+            int depth = 0;
+            for (const CheckTreeNode* p = n->parent; p; p = p->parent)
+                ++depth;
+            out += std::to_string(depth) + " " + n->key + " = " + n->text + (n->tag.empty() ? "" : " [" + n->tag + "]") +
+                   "\n";
+        }
+        return out;
+    }
+
+    testsupport::ScopedDir dir_{"ddlcheck"};
+    std::string savedLog_;
+    ScriptedMessageService messages;
+    CheckTree tree;
+    DdlTestDatabase db;
+    std::vector<std::string> statuses;
+    std::vector<bool> enables;
+    DdlCheckContext context{tree, db, [] { return std::string("p1"); },
+                            [this](const std::string& t) { statuses.push_back(t); },
+                            [this](bool e) { enables.push_back(e); }, 0};
+};
+
+TEST_F(DdlCheckTest, FindingsOfEveryKindInTheOrderFirstNeeded)
+{
+    messages.Answer(MsgAnswer::No);
+    run();
+    EXPECT_EQ(dump(),
+              "0 TypeMismatch = Information only: Table from dd schema, which has columns with mismatching type in database\n"
+              "1 TypeMismatchTablepdtable_12_1 = pdtable_12_1 - P1\n"
+              "2 Tablepdtable_12_1Columnline_id char(20) = line_id char(20) - data type false: (DDL)char(20) <> (DB)char(30)\n"
+              "0 HasColNotInDB = Table from dd schema, which has columns that do not exist in database\n"
+              "1 Tablepdtable_12_1 = pdtable_12_1 - P1\n"
+              "2 Tablepdtable_12_1Columnremarks char(40) = remarks char(40)\n"
+              "2 Tablepdtable_12_1Columnweight char(8) = weight char(8) - data type false: 'String' is defined in DB\n"
+              "0 NoModels = Table from dd schema, whose related model is not found in database (pdtable_113)\n"
+              "1 Tablepdtable_12_9 = pdtable_12_9 - 4 row(s)\n"
+              "1 Tablepdtable_x_1 = pdtable_x_1 - 0 row(s)\n"
+              "1 Tablepdtable_99_1 = pdtable_99_1 - 0 row(s)\n"
+              "1 TypeMismatchTablepdtable_21_5 = pdtable_21_5 - E5\n"
+              "2 Tablepdtable_21_5Columnequip_no char(20) = equip_no char(20) - data type false: 'String' is defined in DB\n"
+              "0 Not checked tables = Not checked tables\n"
+              "1 NotCheckedTablepdtable_22_5 = pdtable_22_5\n"
+              "0 NoTables = Piping models from pdtable113, whose related tables are not found in database (dd schema)\n"
+              "1 Discipline1ModelP1 = P1 - pdtable_50_1,pdtable_67_1,pdtable_80_1 not found in dd schema [1]\n"
+              "1 Discipline1ModelP2 = P2 - pdtable_12_8,pdtable_34_8,pdtable_50_8,pdtable_67_8,pdtable_80_8 not found "
+              "in dd schema [8]\n");
+}
+
+TEST_F(DdlCheckTest, EndsReadyAfterOfferingTheReportAndListsOnlyTheFirstColumnsFresh)
+{
+    messages.Answer(MsgAnswer::No);
+    run();
+    ASSERT_EQ(messages.asked().size(), 1u);
+    EXPECT_EQ(messages.asked()[0].prompt, "Would you like to make an Excel report of the checking results?");
+    EXPECT_EQ(statuses.back(), "Ready");
+    EXPECT_EQ(enables, (std::vector<bool>{false, true}));
+    std::vector<std::string> columnCalls;
+    for (const std::string& c : db.calls)
+        if (c.rfind("Columns", 0) == 0)
+            columnCalls.push_back(c);
+    EXPECT_EQ(columnCalls, (std::vector<std::string>{"Columns pdtable_12_1 fresh", "Columns pdtable_34_1 cached",
+                                                     "Columns pdtable_21_5 cached", "Columns pdtable_22_5 cached"}));
+    for (const CheckTreeNode* n : tree.Nodes())
+        EXPECT_FALSE(n->checked);
+}
+
+TEST_F(DdlCheckTest, MatchingSchemaLeavesTheTreeEmptyAndOffersNoReport)
+{
+    std::string design;
+    db.tables.clear();
+    for (const char* t : {"12", "34", "50", "67", "80"}) {
+        design += std::string("table number = ") + t + ", number of columns = 1\n1, system_unique_no, integer\n";
+        db.tables.push_back(std::string("pdtable_") + t + "_1");
+        db.columns[db.tables.back()] = {"system_unique_no int"};
+    }
+    writeDdl("design.ddl", design);
+    db.tables.push_back("pdtable_21_5");
+    db.columns["pdtable_21_5"] = {"system_unique_no smallint", "EQUIP_NO char(20)"};
+    db.models = {{1, "P1", 1}, {2, "E5", 5}};
+    run();
+    EXPECT_EQ(dump(), "");
+    EXPECT_TRUE(messages.asked().empty());
+    EXPECT_EQ(statuses.back(), "Database is correct");
+}
+
+struct FailureCase {
+    const char* name;
+    std::function<void(DdlCheckTest&)> arrange;
+    const char* message;   // $D for the project directory
+};
+
+void PrintTo(const FailureCase& c, std::ostream* os) { *os << c.name; }
+
+class DdlCheckFailureTest : public DdlCheckTest, public ::testing::WithParamInterface<FailureCase> {};
+
+TEST_P(DdlCheckFailureTest, EndsTheRunWithTheMessageShown)
+{
+    GetParam().arrange(*this);
+    run();
+    std::string want = GetParam().message;
+    const size_t d = want.find("$D");
+    if (d != std::string::npos)
+        want.replace(d, 2, db.directory);
+    EXPECT_EQ(statuses.back(), want);
+    ASSERT_FALSE(messages.asked().empty());
+    EXPECT_EQ(messages.asked().back().prompt, want);
+    EXPECT_EQ(enables.back(), true);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Failures, DdlCheckFailureTest,
+    ::testing::Values(
+        FailureCase{"NoProjectDirectory", [](DdlCheckTest& t) { t.db.directory = "C:\\no\\such\\dir\\"; },
+                    "Project directory: 'C:\\no\\such\\dir\\' not found"},
+        FailureCase{"MissingEquipmentFile",
+                    [](DdlCheckTest& t) { std::remove((HostPath(t.db.directory) + "/eqp.ddl").c_str()); },
+                    "DDL-File '$Deqp.ddl' not exist"},
+        FailureCase{"WrongColumnNumberInTheDesignFile",
+                    [](DdlCheckTest& t) { t.writeDdl("design.ddl", "table number = 12, number of columns = 1\n3, a, int\n"); },
+                    "Column: 'a' has wrong number: 3. Must be: 1. Error in file: '$Ddesign.ddl', Row number: 2"},
+        FailureCase{"NoTables", [](DdlCheckTest& t) { t.db.tables.clear(); },
+                    "No tables in design schema: 'dd_p1' found"},
+        FailureCase{"NoPipingOrEquipmentModel", [](DdlCheckTest& t) { t.db.models.clear(); }, "Could not get model data"},
+        FailureCase{"ColumnListingFails", [](DdlCheckTest& t) { t.db.failColumnsOf = "pdtable_34_1"; },
+                    "No columns in table: 'pdtable_34_1' found"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(DdlTypeWordsTest, TypeWordsNormalisedInTheTypePartOnly)
+{
+    EXPECT_EQ(NormaliseDdlTypeWords("count integer"), "count int");
+    EXPECT_EQ(NormaliseDdlTypeWords("short_name character(8)"), "short_name char(8)");
+    EXPECT_EQ(NormaliseDdlTypeWords("n short"), "n smallint");
+    EXPECT_EQ(NormaliseDdlTypeWords("n INTEGER"), "n INTEGER");
+    EXPECT_EQ(DisciplineOfTableNumber(12), 1);
+    EXPECT_EQ(DisciplineOfTableNumber(28), 2);
+    EXPECT_EQ(DisciplineOfTableNumber(29), 0);
+}
+
+} // namespace

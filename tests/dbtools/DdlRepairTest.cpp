@@ -1,0 +1,174 @@
+// The repair actions on the DDL check's result tree: the statements each one builds and the
+// frame that asks, runs and reports.
+#include "dbtools/DdlRepair.h"
+
+#include "DdlTestDatabase.h"
+#include "dbtools/DdlCheckContext.h"
+#include "platform/WinPath.h"
+#include "services/AppGlobals.h"
+#include "services/ScriptedMessageService.h"
+#include "support/TestEnvironment.h"
+#include "support/TestFiles.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class DdlRepairTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        savedLog_ = gLogFile;
+        gLogFile = WinPathFromHost(dir_.host()) + "\\tarnwick.log";
+        tree.Add("", "NoModels", "orphans");
+        tree.Add("NoModels", "Tablepdtable_12_9", "pdtable_12_9 - 4 row(s)");
+        tree.Add("NoModels", "Tablepdtable_99_1", "pdtable_99_1 - 0 row(s)");
+        tree.Add("", "HasColNotInDB", "missing");
+        tree.Add("HasColNotInDB", "Tablepdtable_12_7", "pdtable_12_7 - P7");
+        tree.Add("Tablepdtable_12_7", "Tablepdtable_12_7Columnremarks char(40)", "remarks char(40)");
+        tree.Add("Tablepdtable_12_7", "Tablepdtable_12_7Columnscale decimal(8,2)", "scale decimal(8,2)");
+        tree.Add("", "TypeMismatch", "info");
+        tree.Add("TypeMismatch", "TypeMismatchTablepdtable_34_7", "pdtable_34_7 - P7");
+        tree.Add("TypeMismatchTablepdtable_34_7", "Tablepdtable_34_7Columncode char(9)", "code char(9) - data type false");
+        tree.Add("", "NoTables", "models");
+        tree.Add("NoTables", "Discipline1ModelP101", "P101 - ...").tag = "3";
+        tree.Add("NoTables", "Discipline1ModelO'Neil", "O'Neil - ...").tag = "4";
+        tree.Add("NoTables", "Discipline1ModelX", "X - ...").tag = "";
+    }
+    void TearDown() override { gLogFile = savedLog_; }
+    void check(const char* key) { tree.Find(key)->checked = true; }
+    std::string log() const { return testsupport::ReadHostFile(dir_.host() + "/tarnwick.log"); }
+
+    testsupport::ScopedDir dir_{"ddlrepair"};
+    std::string savedLog_;
+    CheckTree tree;
+};
+
+TEST_F(DdlRepairTest, AddColumnsTakesEveryMissingColumnCheckedOrNotAndNoMismatch)
+{
+    EXPECT_EQ(BuildRepairStatements(tree, DdlRepairAction::AddColumns),
+              "ALTER TABLE pdtable_12_7 ADD remarks char(40);\r\nALTER TABLE pdtable_12_7 ADD scale decimal(8,2);");
+}
+
+TEST_F(DdlRepairTest, ColumnsWhoseTextWouldBreakTheStatementAreLoggedAndSkipped)
+{
+    tree.Add("Tablepdtable_12_7", "Tablepdtable_12_7Columnx char(1); drop table t", "x char(1); drop table t");
+    tree.Add("Tablepdtable_12_7", "Tablepdtable_12_7Columnbad-name int", "bad-name int");
+    const std::string s = BuildRepairStatements(tree, DdlRepairAction::AddColumns);
+    EXPECT_EQ(s.find("drop"), std::string::npos);
+    EXPECT_EQ(s.find("bad-name"), std::string::npos);
+    EXPECT_NE(log().find("Error: column 'bad-name int' of table 'pdtable_12_7' cannot be added"), std::string::npos);
+}
+
+TEST_F(DdlRepairTest, DropTablesTakesOnlyCheckedOrphans)
+{
+    EXPECT_EQ(BuildRepairStatements(tree, DdlRepairAction::DropTables), "");
+    check("NoModels");   // a root alone counts for nothing
+    check("Tablepdtable_99_1");
+    EXPECT_EQ(BuildRepairStatements(tree, DdlRepairAction::DropTables), "DROP TABLE pdtable_99_1;");
+}
+
+TEST_F(DdlRepairTest, DeleteModelsQuotesTheModelNumberAndSkipsModelsWithoutPartition)
+{
+    check("Discipline1ModelP101");
+    check("Discipline1ModelO'Neil");
+    check("Discipline1ModelX");
+    EXPECT_EQ(BuildRepairStatements(tree, DdlRepairAction::DeleteModels),
+              "DELETE FROM pdtable_113 WHERE discipline_indx_no=1 AND model_no='P101' AND partition_no=3;\r\n"
+              "DELETE FROM pdtable_114 WHERE partition_no=3;\r\n"
+              "DELETE FROM pdtable_113 WHERE discipline_indx_no=1 AND model_no='O''Neil' AND partition_no=4;\r\n"
+              "DELETE FROM pdtable_114 WHERE partition_no=4;");
+    EXPECT_NE(log().find("Error: partition number not found for model X"), std::string::npos);
+}
+
+TEST_F(DdlRepairTest, ModelNodeKeyGivesDisciplineAndModel)
+{
+    long discipline = 0;
+    std::string model = "old";
+    ParseModelNodeKey(*tree.Find("Discipline1ModelP101"), discipline, model);
+    EXPECT_EQ(discipline, 1);
+    EXPECT_EQ(model, "P101");
+    ParseModelNodeKey(*tree.Find("NoTables"), discipline, model);
+    EXPECT_EQ(discipline, -1);
+    EXPECT_EQ(model, "");
+    EXPECT_TRUE(IsColumnNode(tree.Find("Tablepdtable_12_7Columnremarks char(40)")));
+    EXPECT_FALSE(IsColumnNode(tree.Find("Tablepdtable_12_7")));
+    EXPECT_FALSE(IsColumnNode(nullptr));
+}
+
+struct FrameCase {
+    const char* name;
+    DdlRepairAction action;
+    const char* checkKey;   // nullptr: nothing checked
+    int answer;
+    const char* written;    // schema written, or "" for nothing
+    const char* status;
+};
+
+void PrintTo(const FrameCase& c, std::ostream* os) { *os << c.name; }
+
+class DdlRepairFrameTest : public DdlRepairTest, public ::testing::WithParamInterface<FrameCase> {};
+
+TEST_P(DdlRepairFrameTest, AsksRunsAndReports)
+{
+    const FrameCase& c = GetParam();
+    if (c.checkKey)
+        check(c.checkKey);
+    DdlTestDatabase db;
+    ScriptedMessageService messages;
+    messages.Answer(c.answer);
+    std::vector<std::string> statuses;
+    std::vector<bool> enables;
+    DdlCheckContext context{tree, db, [] { return std::string("p1"); },
+                            [&](const std::string& t) { statuses.push_back(t); }, [&](bool e) { enables.push_back(e); },
+                            0};
+    RunRepairAction(context, c.action);
+    EXPECT_EQ(statuses.back(), c.status);
+    EXPECT_EQ(enables, (std::vector<bool>{false, true}));
+    if (std::string(c.written).empty())
+        EXPECT_TRUE(db.written.empty());
+    else
+        EXPECT_EQ(db.calls, (std::vector<std::string>{std::string("Write ") + c.written}));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Actions, DdlRepairFrameTest,
+    ::testing::Values(
+        FrameCase{"AddColumnsYes", DdlRepairAction::AddColumns, nullptr, MsgAnswer::Yes, "dd_p1", "Ready"},
+        FrameCase{"AddColumnsNo", DdlRepairAction::AddColumns, nullptr, MsgAnswer::No, "", "Ready"},
+        FrameCase{"DropNothingChecked", DdlRepairAction::DropTables, nullptr, MsgAnswer::Yes, "",
+                  "No tables to drop found, check the checkbox of corresponding tables please"},
+        FrameCase{"DropChecked", DdlRepairAction::DropTables, "Tablepdtable_12_9", MsgAnswer::Yes, "dd_p1", "Ready"},
+        FrameCase{"DeleteOnlyModelWithoutPartition", DdlRepairAction::DeleteModels, "Discipline1ModelX", MsgAnswer::Yes,
+                  "", "No models to delete found, check the checkbox of corresponding models please"},
+        FrameCase{"DeleteChecked", DdlRepairAction::DeleteModels, "Discipline1ModelP101", MsgAnswer::Yes, "pd_p1",
+                  "Ready"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(DdlRepairTest, NoMissingColumnsRootAndAWriteErrorAreShownWithoutAmpersands)
+{
+    ScriptedMessageService messages;
+    std::vector<std::string> statuses;
+    DdlTestDatabase db;
+    CheckTree empty;
+    DdlCheckContext context{empty, db, [] { return std::string("p1"); },
+                            [&](const std::string& t) { statuses.push_back(t); }, {}, 0};
+    RunRepairAction(context, DdlRepairAction::AddColumns);
+    EXPECT_EQ(statuses.back(), "No columns to add found");
+    EXPECT_EQ(messages.asked().back().prompt, "No columns to add found");
+    EXPECT_NE(log().find("No columns to add found"), std::string::npos);
+
+    class FailingDb : public DdlTestDatabase {
+        void Write(const std::string&, const std::string&) override
+        {
+            throw AppError(1, "CRIS::DBWrite", "RIS Error: R&D table locked");
+        }
+    } failing;
+    DdlCheckContext failingContext{tree, failing, [] { return std::string("p1"); },
+                                   [&](const std::string& t) { statuses.push_back(t); }, {}, 0};
+    messages.Answer(MsgAnswer::Yes);
+    RunRepairAction(failingContext, DdlRepairAction::AddColumns);
+    EXPECT_EQ(statuses.back(), "RIS Error: RD table locked");
+}
+
+} // namespace

@@ -1,0 +1,80 @@
+// An in-memory twin of the design and project schemas for the DDL check's tests: tables with
+// typed columns, pdtable_113 model rows, row counts, and a record of every call.
+#pragma once
+
+#include "dbtools/DdlDatabase.h"
+#include "platform/AppError.h"
+#include "platform/TextUtil.h"
+#include "platform/ado/AdoTypes.h"
+#include "platform/ado/Recordset.h"
+
+#include <map>
+#include <string>
+#include <vector>
+
+struct DdlTestModel {
+    long discipline;
+    std::string model;
+    long partition;
+};
+
+class DdlTestDatabase : public DdlDatabase {
+public:
+    std::string directory;                                     // the project directory (Windows path)
+    std::vector<std::string> tables;                           // in listing order
+    std::map<std::string, std::vector<std::string>> columns;   // table -> "name type"
+    std::map<std::string, long> rowCounts;
+    std::vector<DdlTestModel> models;
+    std::string failColumnsOf;   // a table whose column listing fails
+
+    std::vector<std::string> calls;   // "Columns t fresh", "Read schema sql", "Write schema"
+    std::vector<std::string> written;
+
+    std::string ProjectDirectory(const std::string& project) override
+    {
+        calls.push_back("ProjectDirectory " + project);
+        return directory;
+    }
+    std::vector<std::string> Tables(const std::string& schema) override
+    {
+        calls.push_back("Tables " + schema);
+        return tables;
+    }
+    std::vector<std::string> Columns(const std::string& schema, const std::string& table, bool refresh) override
+    {
+        calls.push_back("Columns " + table + (refresh ? " fresh" : " cached"));
+        if (table == failColumnsOf)
+            throw AppError(1, "CRIS::DBGetCols", "No columns in table: '" + table + "' found");
+        return columns[table];
+    }
+    Recordset Read(const std::string& schema, const std::string& sql) override
+    {
+        calls.push_back("Read " + schema + " " + sql);
+        Recordset rs;
+        if (sql.find("FROM pdtable_113") != std::string::npos) {
+            rs.Fields().Append("discipline_indx_no", adSmallInt);
+            rs.Fields().Append("model_no", adVarChar, 20);
+            rs.Fields().Append("partition_no", adSmallInt);
+            rs.Open();
+            for (const DdlTestModel& m : models)
+                rs.AddNew({"discipline_indx_no", "model_no", "partition_no"},
+                          {Variant(m.discipline), Variant(m.model), Variant(m.partition)});
+        } else {
+            const size_t from = sql.find("FROM ") + 5;
+            const std::string table = sql.substr(from, sql.find(';') - from);
+            if (!rowCounts.count(table))
+                throw AppError(1, "CRIS::DBRead", "Table not found");
+            rs.Fields().Append("ROWCOUNTS", adInteger);
+            rs.Open();
+            rs.AddNew("ROWCOUNTS", Variant(rowCounts[table]));
+        }
+        if (rs.RecordCount() > 0)
+            rs.MoveFirst();
+        return rs;
+    }
+    void Write(const std::string& schema, const std::string& statements) override
+    {
+        calls.push_back("Write " + schema);
+        written.push_back(statements);
+    }
+};

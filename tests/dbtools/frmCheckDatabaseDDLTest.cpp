@@ -1,0 +1,84 @@
+// The DDL check window offscreen: its first state, a check run with scripted answers mirrored
+// into the tree widget, and a check box clicked in the widget.
+#include "dbtools/frmCheckDatabaseDDL.h"
+
+#include "DdlTestDatabase.h"
+#include "platform/WinPath.h"
+#include "services/AppGlobals.h"
+#include "services/ScriptedMessageService.h"
+#include "support/TestEnvironment.h"
+#include "support/TestFiles.h"
+
+#include <QPushButton>
+#include <QTreeWidget>
+#include <gtest/gtest.h>
+
+namespace {
+
+class frmCheckDatabaseDDLTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        savedLog_ = gLogFile;
+        gLogFile = WinPathFromHost(dir_.host()) + "\\tarnwick.log";
+        testsupport::WriteHostFile(dir_.host() + "/design.ddl",
+                                   "table number = 12, number of columns = 2\n1, id, int\n2, remarks, char(40)\n");
+        testsupport::WriteHostFile(dir_.host() + "/eqp.ddl", "table number = 21, number of columns = 1\n1, id, int\n");
+        db.directory = WinPathFromHost(dir_.host()) + "\\";
+        db.tables = {"pdtable_12_1", "pdtable_12_4"};
+        db.columns["pdtable_12_1"] = {"id int"};
+        db.rowCounts["pdtable_12_4"] = 2;
+        db.models = {{1, "P1", 1}};
+    }
+    void TearDown() override { gLogFile = savedLog_; }
+
+    QTreeWidgetItem* item(const QString& text) const
+    {
+        const auto found = window.tvwTreeView->findItems(text, Qt::MatchStartsWith | Qt::MatchRecursive);
+        return found.isEmpty() ? nullptr : found.front();
+    }
+
+    testsupport::ScopedDir dir_{"ddlwindow"};
+    std::string savedLog_;
+    DdlTestDatabase db;
+    std::string project = "p1";
+    frmCheckDatabaseDDL window{[this] { return project; }, &db};
+};
+
+TEST_F(frmCheckDatabaseDDLTest, OpensEmptyWithAllButtonsEnabled)
+{
+    window.show();
+    EXPECT_EQ(window.windowTitle(), "Check database against DDL-files");
+    EXPECT_EQ(window.statusText(), "To start please click check button");
+    EXPECT_EQ(window.tvwTreeView->topLevelItemCount(), 0);
+    for (QPushButton* b : {window.cmdCheck, window.cmdAddColumns, window.cmdClose, window.cmdDropTable,
+                           window.cmdDeleteModel})
+        EXPECT_TRUE(b->isEnabled()) << b->objectName().toStdString();
+}
+
+TEST_F(frmCheckDatabaseDDLTest, CheckRunFillsTheTreeAndACheckBoxSpreads)
+{
+    ScriptedMessageService messages;
+    messages.Answer(MsgAnswer::No);   // no report
+    window.show();
+    window.cmdCheck->click();
+    EXPECT_EQ(window.statusText(), "Ready");
+    EXPECT_EQ(window.tvwTreeView->topLevelItemCount(), 3);   // missing column, orphan, models without tables
+    QTreeWidgetItem* orphan = item("pdtable_12_4 - 2 row(s)");
+    ASSERT_NE(orphan, nullptr);
+    ASSERT_NE(item("remarks char(40)"), nullptr);
+    EXPECT_TRUE(window.cmdCheck->isEnabled());
+
+    // The project is read when needed: the drop runs on the schema of the field's text then.
+    project = "p2";
+    orphan->setCheckState(0, Qt::Checked);
+    EXPECT_TRUE(window.tree().Find("NoModels")->checked);
+    EXPECT_EQ(orphan->parent()->checkState(0), Qt::Checked);
+    messages.Answer(MsgAnswer::Yes);
+    window.cmdDropTable->click();
+    EXPECT_EQ(db.written, (std::vector<std::string>{"DROP TABLE pdtable_12_4;"}));
+    EXPECT_EQ(db.calls.back(), "Write dd_p2");
+    EXPECT_EQ(window.statusText(), "Ready");
+}
+
+} // namespace
