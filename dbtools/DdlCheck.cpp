@@ -80,6 +80,7 @@ private:
     DdlCheckContext& c_;
     std::string statusText_;
     bool columnsListed_ = false;   // the run flag: the first column listing is asked for fresh
+    bool listAllFresh_ = false;    // after a repair every listing is asked for fresh
     std::vector<std::string> ddlColumns_;
     std::vector<std::string> tables_;
     std::optional<Recordset> models_;
@@ -140,6 +141,7 @@ void CheckRun::steps()
     if (models_->RecordCount() == 0)
         fail("Could not get model data");
 
+    listAllFresh_ = c_.designSchemaChanged;
     for (const std::string& table : tables_) {
         if (Split(table, "_").size() != 3)
             continue;   // not a model table
@@ -149,6 +151,7 @@ void CheckRun::steps()
         else
             tableWithModel(table, model);
     }
+    c_.designSchemaChanged = false;
     pipingCheck();
     offerReport();
 }
@@ -207,7 +210,7 @@ void CheckRun::tableWithoutModel(const std::string& table)
 void CheckRun::tableWithModel(const std::string& table, const std::string& model)
 {
     status("Checking columns against database definition file for table: '" + table + "' ...");
-    const std::vector<std::string> dbColumns = c_.db.Columns(designSchema(), table, !columnsListed_);
+    const std::vector<std::string> dbColumns = c_.db.Columns(designSchema(), table, !columnsListed_ || listAllFresh_);
     columnsListed_ = true;
     bool described = false;
     for (const std::string& entry : ddlColumns_) {

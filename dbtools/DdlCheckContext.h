@@ -30,4 +30,7 @@ struct DdlCheckContext {
     std::function<void(bool)> enableButtons;
     // The colour of every node that is not partly checked; set by the check.
     int64_t normalNodeColor = 0;
+    // Set when a repair changed the design schema: the column listings held from before are
+    // stale, so the next check lists every table anew.
+    bool designSchemaChanged = false;
 };

@@ -175,6 +175,8 @@ void RunRepairAction(DdlCheckContext& c, DdlRepairAction action)
             MsgAnswer::Yes) {
             const std::string prefix = action == DdlRepairAction::DeleteModels ? "pd_" : "dd_";
             c.db.Write(prefix + project(), statements);
+            if (action != DdlRepairAction::DeleteModels)
+                c.designSchemaChanged = true;
         }
     } catch (const AppError& e) {
         failure = e;

@@ -254,6 +254,31 @@ void loadProject(DbServer& server, const std::string& project, const StandInEnvi
     buildFiles(server, project, report);
 }
 
+// The project's DDL definition files ("design.ddl", "eqp.ddl" of the sample data) in its project
+// directory, where the design schema check reads them.
+void placeDdlFiles(DbServer& server, const std::string& project, const std::string& dataDir, std::string& report)
+{
+    RisSession session(server);
+    SqliteDb& db = session.Database("pd_" + project);
+    for (auto& r : db.QueryRows("SELECT network_address, path_name FROM pdtable_102 WHERE type_of_rdb_data = 99")) {
+        if (!r[0] || !r[1])
+            continue;
+        std::string dir = ReplaceAll(Trim(*r[1]), "/", "\\");
+        if (dir.size() >= 3 && dir[1] == ':')
+            dir = dir.substr(2);
+        if (StartsWithNoCase(dir, "\\pds"))
+            dir = dir.substr(4);
+        for (const char* name : {"design.ddl", "eqp.ddl"}) {
+            std::ifstream in(dataDir + "/" + name, std::ios::binary);
+            if (!in)
+                RaiseError(kOwn, "Sample DDL file '" + dataDir + "/" + name + "' not found");
+            const std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+            writeFileIfMissing("\\\\" + Trim(*r[0]) + "\\pds" + dir + "\\" + name, content);
+        }
+        report += "DDL files of project " + project + " in \\\\" + Trim(*r[0]) + "\\pds" + dir + "\n";
+    }
+}
+
 } // namespace
 
 void StandInEnvironment::Build(const std::string& hostRoot, const StandInEnvironmentOptions& options,
@@ -272,6 +297,7 @@ void StandInEnvironment::Build(const std::string& hostRoot, const StandInEnviron
             return;
         DbServer server(hostRoot);
         loadProject(server, kProject, options, report);
+        placeDdlFiles(server, kProject, options.dataDir, report);
         if (options.secondEnvironment) {
             const std::string second = hostRoot + "/env2";
             DbServer other(second);

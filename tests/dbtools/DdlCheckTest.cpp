@@ -120,6 +120,16 @@ TEST_F(DdlCheckTest, EndsReadyAfterOfferingTheReportAndListsOnlyTheFirstColumnsF
                                                      "Columns pdtable_21_5 cached", "Columns pdtable_22_5 cached"}));
     for (const CheckTreeNode* n : tree.Nodes())
         EXPECT_FALSE(n->checked);
+
+    // After a repair changed the design schema, listings held from before are not trusted.
+    context.designSchemaChanged = true;
+    db.calls.clear();
+    messages.Answer(MsgAnswer::No);
+    run();
+    for (const std::string& c : db.calls)
+        if (c.rfind("Columns", 0) == 0)
+            EXPECT_NE(c.find("fresh"), std::string::npos) << c;
+    EXPECT_FALSE(context.designSchemaChanged);
 }
 
 TEST_F(DdlCheckTest, MatchingSchemaLeavesTheTreeEmptyAndOffersNoReport)

@@ -125,6 +125,7 @@ TEST_P(DdlRepairFrameTest, AsksRunsAndReports)
     RunRepairAction(context, c.action);
     EXPECT_EQ(statuses.back(), c.status);
     EXPECT_EQ(enables, (std::vector<bool>{false, true}));
+    EXPECT_EQ(context.designSchemaChanged, std::string(c.written) == "dd_p1");
     if (std::string(c.written).empty())
         EXPECT_TRUE(db.written.empty());
     else
