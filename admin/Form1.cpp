@@ -233,6 +233,8 @@ void Form1::connectHandlers()
             frmAlterDBColumn::ShowMe(projectName());
     });
     connect(cmdCheckDatabaseDDL, &QPushButton::clicked, this, &Form1::cmdCheckDatabaseDDL_Click);
+    connect(cmdFileSpecCheck, &QPushButton::clicked, this, &Form1::cmdFileSpecCheck_Click);
+    connect(cmdReadLinkages, &QPushButton::clicked, this, &Form1::cmdReadLinkages_Click);
 }
 
 bool Form1::eventFilter(QObject* watched, QEvent* event)

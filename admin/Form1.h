@@ -135,6 +135,10 @@ public slots:
     void cmdHelp_Click();
     // Opens the DDL check window without making it modal.
     void cmdCheckDatabaseDDL_Click();
+    // The file name check for the current project (after the temporary folder check), and the
+    // linkage reading window; both modeless.
+    void cmdFileSpecCheck_Click();
+    void cmdReadLinkages_Click();
 
     void selall_Click();
     void deselall_Click();

@@ -12,6 +12,7 @@
 #include "standins/dbserver/RisSession.h"
 #include "standins/dbserver/RisTransferRequest.h"
 #include "standins/dbserver/SchemaLoader.h"
+#include "standins/mstn/DesignFileLinkage.h"
 
 #include <filesystem>
 #include <fstream>
@@ -203,7 +204,8 @@ void buildFiles(DbServer& server, const std::string& project, std::string& repor
     RisSession session(server);
     SqliteDb& db = session.Database("pd_" + project);
     long files = 0;
-    auto place = [&](const std::string& node, const std::string& path, const std::string& file, const std::string& what) {
+    auto place = [&](const std::string& node, const std::string& path, const std::string& file, const std::string& what,
+                     const std::string& linkage = std::string()) {
         if (Trim(node).empty() || Trim(path).empty() || Trim(file).empty())
             return;
         std::string dir = ReplaceAll(Trim(path), "/", "\\");
@@ -212,15 +214,19 @@ void buildFiles(DbServer& server, const std::string& project, std::string& repor
         if (StartsWithNoCase(dir, "\\pds"))
             dir = dir.substr(4);
         const std::string win = "\\\\" + Trim(node) + "\\pds" + dir + "\\" + Trim(file);
-        writeFileIfMissing(win, "Stand-in design file: " + what + "\r\n");
+        writeFileIfMissing(win, "Stand-in design file: " + what + "\r\n" + linkage);
         ++files;
     };
     for (auto& r : db.QueryRows("SELECT network_address, path_name, rdb_file_spec, type_of_rdb_data FROM pdtable_102"))
         if (r[0] && r[1] && r[2] && r[1]->find('\\') != std::string::npos)
             place(*r[0], *r[1], *r[2], "project file type " + r[3].value_or(""));
-    for (auto& r : db.QueryRows("SELECT network_address, path_name, model_file_spec, model_no FROM pdtable_113"))
+    // A model file carries its discipline and partition as its linkage, as the design system
+    // writes them into a real design file.
+    for (auto& r : db.QueryRows("SELECT network_address, path_name, model_file_spec, model_no, discipline_indx_no, "
+                                "partition_no FROM pdtable_113"))
         if (r[0] && r[1] && r[2])
-            place(*r[0], *r[1], *r[2], "model " + r[3].value_or(""));
+            place(*r[0], *r[1], *r[2], "model " + r[3].value_or(""),
+                  r[4] && r[5] ? DesignFileLinkage::Line(*r[4], *r[5]) : std::string());
     for (auto& r : db.QueryRows("SELECT network_address, path_name, drawing_file_spec, drawing_no FROM pdtable_121"))
         if (r[0] && r[1] && r[2])
             place(*r[0], *r[1], *r[2], "drawing " + r[3].value_or(""));
@@ -237,6 +243,26 @@ void buildFiles(DbServer& server, const std::string& project, std::string& repor
               " design files of project " + project + "\n";
 }
 
+// A model and a drawing whose design file names do not fit their numbers, for the file name
+// check; added once, when the project is loaded.
+void addMisnamedDesignFiles(DbServer& server, const std::string& project, std::string& report)
+{
+    RisSession session(server);
+    session.SetDefaultSchema("pd_" + project);
+    std::string out;
+    session.Execute("insert into pdtable_113 (model_index_no, discipline_indx_no, area_index_no, model_no, "
+                    "model_description, network_address, path_name, model_file_spec, model_type, partition_no) "
+                    "values (4, 1, 2, 'P1003', 'Misnamed pipe model', 'PDSSRV1', 'D:\\pds\\demo\\model', "
+                    "'pipe3.dgn', 0, 4)",
+                    out);
+    session.Execute("insert into pdtable_114 (partition_no) values (4)", out);
+    session.Execute("insert into pdtable_121 (drawing_type, drawing_no, drawing_title, network_address, path_name, "
+                    "drawing_file_spec) values (2, 'D-200', 'Misnamed plan', 'PDSSRV1', 'D:\\pds\\demo\\dwg', "
+                    "'plan200.dgn')",
+                    out);
+    report += "Misnamed design files: model P1003 (pipe3.dgn), drawing D-200 (plan200.dgn)\n";
+}
+
 // The project's schemas from their dumps (once) and its design files.
 void loadProject(DbServer& server, const std::string& project, const StandInEnvironmentOptions& options,
                  std::string& report)
@@ -248,6 +274,8 @@ void loadProject(DbServer& server, const std::string& project, const StandInEnvi
                 RaiseError(kOwn, "Sample dump '" + dump + "' not found");
             loadSchema(server, prefix + project, dump, report);
         }
+        if (options.misnamedDesignFiles && project == StandInEnvironment::kProject)
+            addMisnamedDesignFiles(server, project, report);
     } else {
         report += "Project " + project + " is loaded already\n";
     }

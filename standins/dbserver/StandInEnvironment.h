@@ -15,6 +15,8 @@ struct StandInEnvironmentOptions {
     // by the parameters file kSecondParamsFile) with the project kSecondProject, a target for
     // model copies between environments. Its design files lie on the same file server.
     bool secondEnvironment = false;
+    // Adds to the sample a model and a drawing whose file names do not fit their numbers.
+    bool misnamedDesignFiles = false;
 };
 
 class StandInEnvironment {

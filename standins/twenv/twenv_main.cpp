@@ -15,6 +15,8 @@ int main(int argc, char** argv)
     options.binDir = std::filesystem::canonical("/proc/self/exe", ec).parent_path().string();
     options.dataDir = TARNWICK_SAMPLE_DATA_DIR;
     options.secondEnvironment = true;
+    // The demo shows the file name check with work to do.
+    options.misnamedDesignFiles = true;
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
         if (a == "--root" && i + 1 < argc)

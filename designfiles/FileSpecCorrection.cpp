@@ -1,0 +1,337 @@
+// The correction of model and drawing file names: one run for both kinds, told apart by their
+// table, columns, key grammar and texts.
+#include "designfiles/FileSpecCorrection.h"
+
+#include "dbaccess/SqlLiteral.h"
+#include "designfiles/FileSpecCheck.h"
+#include "designfiles/FileSpecName.h"
+#include "platform/Clock.h"
+#include "platform/TextUtil.h"
+#include "platform/ado/Recordset.h"
+#include "services/CheckTree.h"
+#include "services/FileOperation.h"
+#include "services/Messages.h"
+#include "services/NetworkPaths.h"
+
+#include <cmath>
+#include <functional>
+
+namespace {
+
+// What a mismatch node names: the key number, the recordset filter and the key part of the
+// table statement's condition.
+struct Target {
+    std::string number;
+    std::string filter;
+    std::string where;
+};
+
+// "*" stands for any run of characters; letters compare with their case.
+bool keyMatches(std::string_view pattern, std::string_view key)
+{
+    const size_t star = pattern.find('*');
+    if (star == std::string_view::npos)
+        return pattern == key;
+    if (key.substr(0, star) != pattern.substr(0, star))
+        return false;
+    const std::string_view rest = pattern.substr(star + 1);
+    for (size_t i = star; i <= key.size(); ++i)
+        if (keyMatches(rest, key.substr(i)))
+            return true;
+    return false;
+}
+
+int16_t toInt16(const std::string& text)
+{
+    const std::optional<double> n = ParseNumberText(text);
+    if (!n)
+        throw AppError(13, kAppTitle, "Type mismatch");
+    const double r = std::nearbyint(*n);
+    if (r < -32768 || r > 32767)
+        throw AppError(6, kAppTitle, "Overflow");
+    return static_cast<int16_t>(r);
+}
+
+[[noreturn]] void raiseBadKey()
+{
+    throw AppError(5, kAppTitle, "Invalid procedure call or argument");
+}
+
+const CheckTreeNode& parentOf(const CheckTreeNode& node)
+{
+    if (!node.parent)
+        raiseBadKey();
+    return *node.parent;
+}
+
+// Parent key "Discipline<d>Model<m>", own key ending in "NotMatch<model_type>".
+Target modelTarget(const CheckTreeNode& node)
+{
+    const std::string& key = parentOf(node).key;
+    const size_t model = key.find("Model", 10);
+    if (model == std::string::npos)
+        raiseBadKey();
+    const int16_t discipline = toInt16(Trim(key.substr(10, model - 10)));
+    const std::string number = Trim(key.substr(model + 5));
+    const size_t notMatch = node.key.rfind("NotMatch");
+    const int16_t type = toInt16(Trim(node.key.substr(notMatch + 8)));
+    const std::string d = std::to_string(discipline);
+    const std::string t = std::to_string(type);
+    return {number, "discipline_indx_no = " + d + " AND model_no = " + SqlStringLiteral(number) + " AND model_type = " + t,
+            "discipline_indx_no = " + d + " AND model_no = " + SqlStringLiteral(number) + " AND model_type = " + t};
+}
+
+// Parent key "DrawingType<t>Drawing<n>".
+Target drawingTarget(const CheckTreeNode& node)
+{
+    const std::string& key = parentOf(node).key;
+    const size_t drawing = key.find("Drawing", 11);
+    if (drawing == std::string::npos)
+        raiseBadKey();
+    const std::string t = std::to_string(toInt16(Trim(key.substr(11, drawing - 11))));
+    const std::string number = Trim(key.substr(drawing + 7));
+    const std::string cond = "drawing_type = " + t + " AND drawing_no = " + SqlStringLiteral(number);
+    return {number, cond, cond};
+}
+
+Variant value(Recordset& rs, const std::string& column)
+{
+    return rs.Fields()[column].Value();
+}
+
+std::string lastFileErrorText(long& number)
+{
+    std::string source, description;
+    GetFileOpError(number, source, description);
+    return description;
+}
+
+} // namespace
+
+struct FileSpecCorrection::Kind {
+    std::string ownName;
+    std::string noun;   // "model"
+    std::string Noun;   // "Model"
+    std::string table;
+    std::string numberColumn;
+    std::string specColumn;
+    std::string readSql;
+    std::string pattern;
+    bool companions;
+    std::function<Target(const CheckTreeNode&)> target;
+};
+
+std::vector<std::string> FileSpecCorrection::CompanionExtensions()
+{
+    return Split("arc;cpr;dpr;drw;frz;lod;mem;mod;ovr;ovs;slb;vus;wal", ";");
+}
+
+void FileSpecCorrection::CorrectModelFiles(const std::string& project)
+{
+    run({"CorrectModelFiles", "model", "Model", "pdtable_113", "model_no", "model_file_spec",
+         "SELECT discipline_indx_no, model_no, network_address, path_name, model_file_spec, model_type FROM pdtable_113 "
+         "GROUP BY discipline_indx_no, model_no, network_address, path_name, model_file_spec, model_type;",
+         "Discipline*Model*NotMatch*", true, modelTarget},
+        project);
+}
+
+void FileSpecCorrection::CorrectDrawingFiles(const std::string& project)
+{
+    run({"CorrectDrawingFiles", "drawing", "Drawing", "pdtable_121", "drawing_no", "drawing_file_spec",
+         "SELECT drawing_type, drawing_no, network_address, path_name, drawing_file_spec FROM pdtable_121 "
+         "GROUP BY drawing_type, drawing_no, network_address, path_name, drawing_file_spec;",
+         "DrawingType*Drawing*NotMatch*", false, drawingTarget},
+        project);
+}
+
+void FileSpecCorrection::run(const Kind& kind, const std::string& project)
+{
+    Recordset rows;
+    try {
+        const std::string schema = "pd_" + project;
+        ShowStatus("Correcting " + kind.noun + " files for PDS-Project: '" + project + "' ...");
+        ShowStatus("Reading " + kind.noun + "s ...");
+        rows = tables_.read(schema, kind.readSql);
+        ShowStatus(std::to_string(rows.RecordCount()) + " " + kind.noun + "s found");
+        const std::vector<CheckTreeNode*> nodes = tree_.Nodes();
+        for (CheckTreeNode* node : nodes) {
+            if (node->checked && keyMatches(kind.pattern, node->key))
+                correctNode(kind, schema, *node, rows);
+            DoEvents();
+        }
+        if (rows.State() == adStateOpen)
+            rows.Close();
+    } catch (const AppError& e) {
+        if (rows.State() == adStateOpen)
+            rows.Close();
+        throw FileSpecCheck::Rethrown(e, kind.ownName);
+    }
+    ShowStatus("Correcting " + kind.noun + " files successfully");
+}
+
+void FileSpecCorrection::correctNode(const Kind& kind, const std::string& schema, CheckTreeNode& node, Recordset& rows)
+{
+    const Target target = kind.target(node);
+    ShowStatus("Correcting " + kind.noun + ": '" + target.number + "' ...");
+    rows.SetFilter(target.filter);
+    if (rows.RecordCount() == 0) {
+        markRed(node, kind.numberColumn + " not in " + kind.table + " found");
+        return;
+    }
+    // Every row of the node is worked on, each with a statement for its own row only, so a
+    // row whose files stay where they are keeps naming them.
+    for (rows.MoveFirst(); !rows.Eof(); rows.MoveNext())
+        if (!correctRow(kind, schema, node, rows, target.where))
+            return;
+}
+
+bool FileSpecCorrection::correctRow(const Kind& kind, const std::string& schema, CheckTreeNode& node, Recordset& rows,
+                                    const std::string& where)
+{
+    for (const std::string& column : {std::string("network_address"), std::string("path_name"), kind.specColumn})
+        if (value(rows, column).IsNull()) {
+            markRed(node, "'" + column + "' not defined");
+            return false;
+        }
+    const std::string server = value(rows, "network_address").ToText();
+    const std::string path = value(rows, "path_name").ToText();
+    const std::string dir = LocalPath2UNC(server, path, false);
+    long error = 0;
+    if (dir.empty()) {
+        const std::string text = lastFileErrorText(error);
+        if (error != 0)
+            markRed(node, text);
+        return false;
+    }
+    const std::string number = value(rows, kind.numberColumn).ToText();
+    const std::string spec = value(rows, kind.specColumn).ToText();
+    const FileSpecName::Parts old = FileSpecName::Split(spec);
+    const std::string newSpec = number + old.extension;
+    const std::string oldPath = dir + old.base + old.extension;
+    const std::string newPath = dir + newSpec;
+    const bool frameWorks = kind.companions && value(rows, "discipline_indx_no").ToText() == "3" &&
+                            value(rows, "model_type").ToText() == "1";
+
+    bool blocked = false;
+    auto refuse = [&](const std::string& text) {
+        markRed(node, text);
+        blocked = true;
+    };
+    const std::string fileText = kind.Noun + " file: '";
+    if (!IsFileExists(oldPath, 0))
+        refuse(fileText + oldPath + "' not exists");
+    if (IsFileExists(newPath, 0))
+        refuse(fileText + newPath + "' already exists");
+    if (newSpec.size() > FileSpecName::kMaxLength)
+        refuse(kind.specColumn + ": '" + newSpec + "' is to long. (Max 14 character)");
+    if (FileSpecName::HasSpecialChars(newSpec))
+        refuse(kind.specColumn + ": '" + newSpec + "' is incorrect. Any special characters are not allowed");
+    if (frameWorks)
+        for (const std::string& ext : CompanionExtensions()) {
+            if (!IsFileExists(dir + old.base + "." + ext, 0))
+                refuse(fileText + dir + old.base + "." + ext + "' not exists");
+            if (IsFileExists(dir + number + "." + ext, 0))
+                refuse(fileText + dir + number + "." + ext + "' already exists");
+            DoEvents();
+        }
+    if (blocked)
+        return false;
+    if (!IsFolderWritable(dir)) {
+        const std::string text = lastFileErrorText(error);
+        if (error != 0) {
+            markRed(node, text);
+            return false;
+        }
+    }
+
+    Moves moves;
+    // A failed move may leave a copy at the destination, which did not exist before.
+    auto move = [&](const std::string& from, const std::string& to) {
+        if (MoveFileA(from, to, false, false)) {
+            moves.emplace_back(from, to);
+            return true;
+        }
+        const std::string text = lastFileErrorText(error);
+        if (IsFileExists(from, 0) && !EqualsNoCase(from, to))
+            DeleteFileA(to, false);
+        markRed(node, text);
+        return false;
+    };
+    ShowStatus("Moving " + kind.noun + " file: '" + oldPath + "' to: '" + newPath + "' ...");
+    if (!move(oldPath, newPath))
+        return false;
+    ShowStatus(kind.Noun + " file moved successfully");
+    if (frameWorks)
+        for (const std::string& ext : CompanionExtensions()) {
+            const std::string from = dir + old.base + "." + ext;
+            const std::string to = dir + number + "." + ext;
+            ShowStatus("Moving " + kind.noun + " file: '" + from + "' to: '" + to + "' ...");
+            if (!move(from, to)) {
+                // The table keeps naming the old file, so the files keep their old names too.
+                moveBack(moves);
+                return false;
+            }
+            ShowStatus(kind.Noun + " file moved successfully");
+            DoEvents();
+        }
+
+    if (!old.base.empty())
+        for (const std::string& found : FindFile(dir, old.base + ".*", false)) {
+            const std::string name = GetFileName(found);
+            bool ownFile = false;
+            for (const auto& m : moves)
+                ownFile = ownFile || EqualsNoCase(GetFileName(m.second), name);
+            if (ownFile)
+                continue; // a file this row has just given its new name
+            const std::string newName = ReplaceAll(name, old.base, number);
+            if (EqualsNoCase(newName, name)) {
+                ShowStatus("File: '" + dir + name + "' keeps its name");
+                continue;
+            }
+            if (IsFileExists(dir + newName, 0)) {
+                markRed(node, "File: '" + dir + newName + "' already exists");
+                continue;
+            }
+            ShowStatus("Moving file from: '" + dir + name + "' to: '" + dir + newName + "' ...");
+            if (move(dir + name, dir + newName))
+                ShowStatus("File moved successfully");
+            DoEvents();
+        }
+
+    ShowStatus("Writing changes to project schema ...");
+    try {
+        tables_.write(schema, "UPDATE " + kind.table + " SET " + kind.specColumn + " = " + SqlStringLiteral(newSpec) +
+                                  " WHERE (" + where + " AND network_address = " + SqlStringLiteral(server) +
+                                  " AND path_name = " + SqlStringLiteral(path) + " AND " + kind.specColumn + " = " +
+                                  SqlStringLiteral(spec) + ");");
+    } catch (const AppError&) {
+        moveBack(moves);
+        throw;
+    }
+    if (node.backColor != kTreeColorRed) {
+        node.backColor = kTreeColorGreen;
+        node.tag = kind.Noun + " file moved successfully";
+        tree_.Changed();
+    }
+    return true;
+}
+
+void FileSpecCorrection::markRed(CheckTreeNode& node, const std::string& text)
+{
+    node.backColor = kTreeColorRed;
+    node.tag = text;
+    ShowStatus(text);
+    tree_.Changed();
+}
+
+void FileSpecCorrection::moveBack(Moves& moves)
+{
+    for (auto it = moves.rbegin(); it != moves.rend(); ++it) {
+        ShowStatus("Moving file back from: '" + it->second + "' to: '" + it->first + "' ...");
+        if (!MoveFileA(it->second, it->first, false, false)) {
+            long error = 0;
+            ShowStatus(lastFileErrorText(error));
+        }
+    }
+    moves.clear();
+}

@@ -1,0 +1,11 @@
+// Project tables through the database access object.
+#include "designfiles/ProjectTables.h"
+
+#include "dbaccess/CRIS.h"
+#include "platform/ado/Recordset.h"
+
+ProjectTables ProjectTables::Cris()
+{
+    return {[](const std::string& schema, const std::string& sql) { return gCRIS->DBRead(schema, sql, 3); },
+            [](const std::string& schema, const std::string& sql) { gCRIS->DBWrite(schema, sql); }};
+}

@@ -1,0 +1,192 @@
+// The file name check window: layout, the check and correction runs, check spreading and the
+// node tooltips.
+#include "designfiles/frmFileSpecCheck.h"
+
+#include "designfiles/CheckTreeMirror.h"
+#include "designfiles/FileSpecCheck.h"
+#include "designfiles/FileSpecCorrection.h"
+#include "platform/AppError.h"
+#include "platform/ado/Variant.h"
+#include "platform/qt/QtForm.h"
+#include "platform/qt/QtText.h"
+#include "services/FormRegistry.h"
+#include "services/MessageService.h"
+#include "services/Messages.h"
+
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QMouseEvent>
+#include <QPointer>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+const char* const kCaption = "Compare & adapt model no and file spec";
+
+QPointer<frmFileSpecCheck> gInstance;
+
+QPushButton* makeButton(QWidget* parent, const char* name, const char* caption)
+{
+    auto* b = new QPushButton(caption, parent);
+    b->setObjectName(name);
+    return b;
+}
+
+} // namespace
+
+frmFileSpecCheck* frmFileSpecCheck::ShowMe(const std::string& project)
+{
+    const bool load = !gInstance;
+    if (load)
+        gInstance = new frmFileSpecCheck;
+    gInstance->project_ = project;
+    if (load)
+        gInstance->Form_Load();
+    gInstance->show();
+    gInstance->raise();
+    gInstance->activateWindow();
+    return gInstance.data();
+}
+
+frmFileSpecCheck* frmFileSpecCheck::Instance()
+{
+    return gInstance.data();
+}
+
+frmFileSpecCheck::frmFileSpecCheck() : QWidget(nullptr, Qt::Window), tables_(ProjectTables::Cris())
+{
+    setObjectName("frmFileSpecCheck");
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(kCaption);
+    resize(640, 480);
+    auto* top = new QVBoxLayout(this);
+    tvwTreeView = new QTreeWidget(this);
+    tvwTreeView->setObjectName("tvwTreeView");
+    tvwTreeView->setMouseTracking(true);
+    tvwTreeView->viewport()->installEventFilter(this);
+    top->addWidget(tvwTreeView);
+    auto* buttons = new QHBoxLayout;
+    cmdCheck = makeButton(this, "cmdCheck", "Check PDS project");
+    cmdRestore = makeButton(this, "cmdRestore", "Correct files");
+    cmdClose = makeButton(this, "cmdClose", "Close");
+    for (auto* b : {cmdCheck, cmdRestore, cmdClose})
+        buttons->addWidget(b);
+    top->addLayout(buttons);
+    StatusBar1 = new QStatusBar(this);
+    StatusBar1->setObjectName("StatusBar1");
+    top->addWidget(StatusBar1);
+    mirror_ = new CheckTreeMirror(tree_, tvwTreeView, [this](CheckTreeNode& node) { tvwTreeView_NodeCheck(node); });
+    connect(cmdCheck, &QPushButton::clicked, this, &frmFileSpecCheck::cmdCheck_Click);
+    connect(cmdRestore, &QPushButton::clicked, this, &frmFileSpecCheck::cmdRestore_Click);
+    connect(cmdClose, &QPushButton::clicked, this, &frmFileSpecCheck::cmdClose_Click);
+    QtForm::Attach(this);
+}
+
+frmFileSpecCheck::~frmFileSpecCheck()
+{
+    // The mirror observes the tree, which goes before the widgets do.
+    delete mirror_;
+    mirror_ = nullptr;
+}
+
+void frmFileSpecCheck::Form_Load()
+{
+    setWindowTitle(ToQString(std::string(kCaption) + " - PDS-Project: " + project_));
+}
+
+void frmFileSpecCheck::setBusy(bool busy)
+{
+    running_ = busy;
+    FormRegistry::SetMousePointer(busy ? 11 : 0);
+    cmdCheck->setEnabled(!busy);
+    cmdRestore->setEnabled(!busy);
+}
+
+void frmFileSpecCheck::cmdCheck_Click()
+{
+    setBusy(true);
+    try {
+        tree_.Clear();
+        mirror_->Sync();
+        FileSpecCheck check(tree_, tables_);
+        check.CheckModels(project_);
+        check.CheckDrawings(project_);
+        ShowStatus("'" + FromQString(cmdCheck->text()) + "' finished");
+    } catch (const AppError& e) {
+        ShowMessage(e.description(), MsgStyle::Exclamation);
+    }
+    setBusy(false);
+    cmdRestore->setEnabled(tree_.Count() > 0);
+    mirror_->Sync();
+}
+
+void frmFileSpecCheck::cmdRestore_Click()
+{
+    if (ShowMessage("Are you sure?", MsgStyle::YesNo | MsgStyle::Question | MsgStyle::DefaultButton2) ==
+        MsgAnswer::No)
+        return;
+    setBusy(true);
+    try {
+        size_t count = 0;
+        for (CheckTreeNode* node : tree_.Nodes())
+            if (node->children.empty()) {
+                if (node->checked)
+                    ++count;
+                node->backColor = kTreeColorHighlightText;
+            }
+        tree_.Changed();
+        if (count == 0)
+            RaiseError(kAppTitle, "No models or drawings to process selected");
+        FileSpecCorrection correction(tree_, tables_);
+        correction.CorrectModelFiles(project_);
+        correction.CorrectDrawingFiles(project_);
+        ShowStatus("'" + FromQString(cmdRestore->text()) + "' finished");
+    } catch (const AppError& e) {
+        ShowMessage(e.description(), MsgStyle::Exclamation);
+    }
+    setBusy(false);
+    mirror_->Sync();
+}
+
+void frmFileSpecCheck::cmdClose_Click()
+{
+    close();
+}
+
+void frmFileSpecCheck::closeEvent(QCloseEvent* event)
+{
+    if (running_) {
+        ShowStatus("Please wait until the run has finished");
+        event->ignore();
+        return;
+    }
+    event->accept();
+}
+
+void frmFileSpecCheck::tvwTreeView_NodeCheck(CheckTreeNode& node)
+{
+    CheckTree::SpreadCheck(node);
+}
+
+std::string frmFileSpecCheck::NextToolTip(const std::string& current, const CheckTreeNode* node)
+{
+    if (!node)
+        return {};
+    if (node->tag.empty() || ParseNumberText(node->tag))
+        return current;
+    return node->tag;
+}
+
+bool frmFileSpecCheck::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == tvwTreeView->viewport() && event->type() == QEvent::MouseMove) {
+        const QPoint pos = static_cast<QMouseEvent*>(event)->position().toPoint();
+        const std::string tip = NextToolTip(FromQString(tvwTreeView->toolTip()), mirror_->NodeAt(pos));
+        tvwTreeView->setToolTip(ToQString(tip));
+        tvwTreeView->viewport()->setToolTip(ToQString(tip));
+    }
+    return QWidget::eventFilter(watched, event);
+}

@@ -1,0 +1,70 @@
+// Helpers of the design file tool tests: in-memory project tables and the status lines that
+// an operation wrote to the program log.
+#pragma once
+
+#include "platform/TextUtil.h"
+#include "platform/ado/Recordset.h"
+#include "services/AppGlobals.h"
+#include "support/TestEnvironment.h"
+
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace designfilestest {
+
+// A recordset with text columns (names ending in "_no" of the listed numeric ones are numbers).
+inline Recordset Table(const std::vector<std::string>& columns, const std::vector<std::vector<Variant>>& rows,
+                       const std::vector<std::string>& numeric = {})
+{
+    Recordset rs;
+    for (const std::string& c : columns) {
+        bool number = false;
+        for (const std::string& n : numeric)
+            number = number || n == c;
+        rs.Fields().Append(c, number ? adInteger : adVarChar, number ? 0 : 255);
+    }
+    rs.Open();
+    for (const auto& row : rows)
+        rs.AddNew(columns, row);
+    if (rs.RecordCount() > 0)
+        rs.MoveFirst();
+    return rs;
+}
+
+// Points the program log at a fresh file for the test's lifetime; lines() gives the status
+// texts written since.
+class StatusCapture {
+public:
+    StatusCapture() : dir_("status"), saved_(gLogFile) { gLogFile = dir_.host() + "/tarnwick.log"; }
+    ~StatusCapture() { gLogFile = saved_; }
+
+    std::vector<std::string> lines() const
+    {
+        std::ifstream in(dir_.host() + "/tarnwick.log", std::ios::binary);
+        std::stringstream s;
+        s << in.rdbuf();
+        std::vector<std::string> out;
+        for (const std::string& entry : Split(s.str(), "\r\n")) {
+            const size_t tab = entry.find('\t');
+            if (tab != std::string::npos)
+                out.push_back(entry.substr(tab + 1));
+        }
+        return out;
+    }
+    bool contains(const std::string& text) const
+    {
+        for (const std::string& l : lines())
+            if (l == text)
+                return true;
+        return false;
+    }
+
+private:
+    testsupport::ScopedDir dir_;
+    std::string saved_;
+};
+
+} // namespace designfilestest

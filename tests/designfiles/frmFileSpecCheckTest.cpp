@@ -1,0 +1,191 @@
+// The file name check window offscreen on a sample environment of its own with a misnamed
+// model and drawing: the check finds them, the user's check marks spread, the correction
+// renames the files on the file server and changes the project tables.
+#include "designfiles/frmFileSpecCheck.h"
+
+#include "designfiles/CheckTreeMirror.h"
+#include "DesignFilesTestSupport.h"
+#include "platform/Clock.h"
+#include "platform/WinPath.h"
+#include "services/ScriptedMessageService.h"
+#include "standins/dbserver/DbServer.h"
+#include "standins/dbserver/RisSession.h"
+#include "standins/dbserver/StandInEnvironment.h"
+
+#include <QApplication>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTimer>
+#include <QTreeWidget>
+#include <filesystem>
+#include <gtest/gtest.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class frmFileSpecCheckTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        savedRoot_ = StandInRoot();
+        root_ = testsupport::MakeTempHostDir("dgn_env");
+        ::setenv("TARNWICK_ROOT", root_.c_str(), 1);
+        StandInEnvironmentOptions options{testsupport::BinDir(), testsupport::SourceDir() + "/tests/data/standins"};
+        options.misnamedDesignFiles = true;
+        std::string report;
+        StandInEnvironment::Build(root_, options, report);
+    }
+    static void TearDownTestSuite()
+    {
+        ::setenv("TARNWICK_ROOT", savedRoot_.c_str(), 1);
+        std::error_code ec;
+        fs::remove_all(root_, ec);
+    }
+
+    void SetUp() override { SetEventPump([] { QApplication::processEvents(); }); }
+    void TearDown() override
+    {
+        if (auto* w = frmFileSpecCheck::Instance())
+            delete w;
+        SetEventPump({});
+    }
+
+    // A click on the node's check box, as the user makes it.
+    void userCheck(frmFileSpecCheck* w, const std::string& key)
+    {
+        CheckTreeNode* node = w->tree().Find(key);
+        ASSERT_NE(node, nullptr) << key;
+        w->mirror().Sync();
+        w->mirror().ItemOf(node)->setCheckState(0, node->checked ? Qt::Unchecked : Qt::Checked);
+    }
+
+    static std::string stored(const std::string& sql)
+    {
+        DbServer server(StandInRoot());
+        RisSession session(server);
+        return session.Database("pd_demo").QueryText(sql).value_or("<none>");
+    }
+
+    static std::string root_;
+    static std::string savedRoot_;
+    ScriptedMessageService messages;
+    designfilestest::StatusCapture status;
+};
+
+std::string frmFileSpecCheckTest::root_;
+std::string frmFileSpecCheckTest::savedRoot_;
+
+TEST_F(frmFileSpecCheckTest, CheckFindsTheMisnamedFilesAndTheCorrectionRenamesThem)
+{
+    frmFileSpecCheck* w = frmFileSpecCheck::ShowMe("demo");
+    EXPECT_EQ(w->windowTitle().toStdString(), "Compare & adapt model no and file spec - PDS-Project: demo");
+    w->cmdCheck->click();
+    ASSERT_TRUE(messages.asked().empty()) << messages.asked()[0].prompt;
+    const char* const model = "Discipline1ModelP1003ErrorNotMatch0";
+    const char* const drawing = "DrawingType2DrawingD-200ErrorNotMatchplan200.dgn";
+    EXPECT_TRUE(w->tree().Contains(model));
+    EXPECT_TRUE(w->tree().Contains(drawing));
+    EXPECT_TRUE(w->tree().Contains("DrawingType1DrawingD-100ErrorNotMatchd100.dwg"));
+    EXPECT_FALSE(w->tree().Contains("Discipline1ModelP1001"));
+    EXPECT_EQ(w->StatusBar1->currentMessage().toStdString(), "'Check PDS project' finished");
+    EXPECT_TRUE(w->cmdRestore->isEnabled());
+
+    userCheck(w, model);
+    for (const char* ancestor : {"Discipline1ModelP1003", "Discipline1Area2", "Discipline1", "Models"})
+        EXPECT_TRUE(w->tree().Find(ancestor)->checked) << ancestor;
+    EXPECT_EQ(w->tree().Find("Models")->backColor, kTreeColorHighlightText);
+    userCheck(w, drawing);
+    EXPECT_EQ(w->tree().Find("Drawings")->backColor, kTreeColorButtonFace); // D-100 stays unchecked
+
+    messages.Answer(MsgAnswer::Yes);
+    w->cmdRestore->click();
+    ASSERT_EQ(messages.asked().size(), 1u) << messages.asked().back().prompt;
+    EXPECT_EQ(messages.asked()[0].prompt, "Are you sure?");
+    EXPECT_EQ(messages.asked()[0].style, 292);
+    EXPECT_EQ(w->tree().Find(model)->backColor, kTreeColorGreen);
+    EXPECT_EQ(w->tree().Find(drawing)->tag, "Drawing file moved successfully");
+    EXPECT_TRUE(fs::exists(HostPath("\\\\PDSSRV1\\pds\\demo\\model\\P1003.dgn")));
+    EXPECT_FALSE(fs::exists(HostPath("\\\\PDSSRV1\\pds\\demo\\model\\pipe3.dgn")));
+    EXPECT_TRUE(fs::exists(HostPath("\\\\PDSSRV1\\pds\\demo\\dwg\\D-200.dgn")));
+    EXPECT_TRUE(fs::exists(HostPath("\\\\PDSSRV1\\pds\\demo\\dwg\\d100.dwg")));
+    EXPECT_EQ(stored("SELECT model_file_spec FROM pdtable_113 WHERE model_no = 'P1003'"), "P1003.dgn");
+    EXPECT_EQ(stored("SELECT drawing_file_spec FROM pdtable_121 WHERE drawing_no = 'D-200'"), "D-200.dgn");
+    EXPECT_EQ(stored("SELECT drawing_file_spec FROM pdtable_121 WHERE drawing_no = 'D-100'"), "d100.dwg");
+
+    w->cmdCheck->click();
+    EXPECT_FALSE(w->tree().Contains(model));
+    EXPECT_FALSE(w->tree().Contains(drawing));
+    EXPECT_TRUE(w->tree().Contains("DrawingType1DrawingD-100ErrorNotMatchd100.dwg"));
+}
+
+TEST_F(frmFileSpecCheckTest, CorrectionWithoutCheckedNodesSaysSoAndNoChangesNothing)
+{
+    frmFileSpecCheck* w = frmFileSpecCheck::ShowMe("demo");
+    messages.Answer(MsgAnswer::No);
+    w->cmdRestore->click();
+    messages.Answer(MsgAnswer::Yes);
+    w->cmdRestore->click();
+    ASSERT_EQ(messages.asked().size(), 3u);
+    EXPECT_EQ(messages.asked()[2].prompt, "No models or drawings to process selected");
+    EXPECT_EQ(messages.asked()[2].style, 48);
+    EXPECT_TRUE(w->cmdCheck->isEnabled());
+}
+
+TEST_F(frmFileSpecCheckTest, ShowMeOnAnOpenWindowKeepsCaptionAndTakesTheNewProject)
+{
+    frmFileSpecCheck* w = frmFileSpecCheck::ShowMe("demo");
+    EXPECT_EQ(frmFileSpecCheck::ShowMe("other"), w);
+    std::vector<std::string> schemas;
+    w->setProjectTables({[&](const std::string& schema, const std::string&) -> Recordset {
+                             schemas.push_back(schema);
+                             throw AppError(1, "CRIS::DBRead", "no such schema");
+                         },
+                         {}});
+    w->cmdCheck->click();
+    EXPECT_NE(w->windowTitle().toStdString().find("PDS-Project: demo"), std::string::npos);
+    EXPECT_EQ(schemas, std::vector<std::string>{"pd_other"});
+    ASSERT_EQ(messages.asked().size(), 1u);
+    EXPECT_EQ(messages.asked()[0].prompt, "CRIS::DBRead: no such schema");
+    EXPECT_FALSE(w->cmdRestore->isEnabled());
+}
+
+TEST_F(frmFileSpecCheckTest, ClosingWaitsForTheRunningCheck)
+{
+    QPointer<frmFileSpecCheck> w = frmFileSpecCheck::ShowMe("demo");
+    QTimer::singleShot(0, w, [&] { w->cmdClose->click(); });
+    w->cmdCheck->click();
+    ASSERT_TRUE(w);
+    EXPECT_TRUE(status.contains("Please wait until the run has finished"));
+    w->cmdClose->click();
+    QApplication::processEvents();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(w);
+}
+
+struct TipCase {
+    const char* name;
+    const char* current;
+    bool onNode;
+    const char* tag;
+    const char* expected;
+};
+
+class frmFileSpecCheckTipTest : public ::testing::TestWithParam<TipCase> {};
+
+TEST_P(frmFileSpecCheckTipTest, TooltipFollowsMessagesOnly)
+{
+    CheckTreeNode node;
+    node.tag = GetParam().tag;
+    EXPECT_EQ(frmFileSpecCheck::NextToolTip(GetParam().current, GetParam().onNode ? &node : nullptr),
+              GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, frmFileSpecCheckTipTest,
+                         ::testing::Values(TipCase{"Message", "", true, "File moved", "File moved"},
+                                           TipCase{"NoTagKeeps", "old", true, "", "old"},
+                                           TipCase{"NumberKeeps", "old", true, "12", "old"},
+                                           TipCase{"EmptySpaceClears", "old", false, "", ""}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+} // namespace
