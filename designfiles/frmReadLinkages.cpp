@@ -11,6 +11,7 @@
 #include "platform/qt/QtText.h"
 #include "services/AppGlobals.h"
 #include "services/Dialog.h"
+#include "services/FileOperation.h"
 #include "services/FormRegistry.h"
 #include "services/MessageService.h"
 #include "services/Messages.h"
@@ -159,7 +160,7 @@ void frmReadLinkages::Timer1_Timer()
         for (const std::string& dir : LinkageSettings::LoadDirs(gIniFile))
             if (!IsDirInList(dir))
                 lstDirs->addItem(ToQString(dir));
-        const std::string temp = gTempDir.empty() ? GetEnvVar("TEMP") : gTempDir;
+        const std::string temp = gTempDir.empty() ? AddBackslash(GetEnvVar("TEMP")) : gTempDir;
         txtReportFile->setText(ToQString(LinkageSettings::StartReportFile(gIniFile, temp, mainWindowProject())));
         // setText of an equal text raises no change, yet the start-up value is stored all the same.
         txtReportFile_Change();

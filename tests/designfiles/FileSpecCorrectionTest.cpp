@@ -3,11 +3,13 @@
 #include "designfiles/FileSpecCorrection.h"
 
 #include "DesignFilesTestSupport.h"
+#include "platform/AppError.h"
 #include "platform/Environment.h"
 #include "platform/WinPath.h"
 #include "services/CheckTree.h"
 
 #include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
 
 namespace fs = std::filesystem;

@@ -2,6 +2,7 @@
 // which rows reach the report, the command line, and the run's failures.
 #include "designfiles/LinkageRun.h"
 
+#include "DesignFilesTestSupport.h"
 #include "designfiles/LinkageReport.h"
 #include "platform/DesktopOpener.h"
 #include "platform/WinPath.h"
@@ -70,6 +71,7 @@ protected:
 
     RecordingReport report;
     ScriptedMessageService messages;
+    designfilestest::StatusCapture status;
 };
 
 TEST_F(LinkageRunTest, EveryDesignFileGivesOneRowOfItsLinkage)
@@ -80,7 +82,7 @@ TEST_F(LinkageRunTest, EveryDesignFileGivesOneRowOfItsLinkage)
                                              {"C:\\dgn\\a\\sub\\plain.dgn", "Unknown", "No partition_no found"},
                                              {"C:\\dgn\\a\\x.dgn", "Piping", "15"},
                                              {"C:\\dgn\\with blank\\p q.dgn", "Piping", "7"}}));
-    ASSERT_EQ(messages.asked().size(), 1u);
+    ASSERT_EQ(messages.asked().size(), 1u) << messages.asked().back().prompt;
     EXPECT_EQ(messages.asked()[0].prompt, "Show report now?");
     EXPECT_EQ(messages.asked()[0].style, 36);
     EXPECT_TRUE(fs::exists(HostPath("C:\\reports\\links.xls")));

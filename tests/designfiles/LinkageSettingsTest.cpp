@@ -5,6 +5,7 @@
 #include "services/IniFile.h"
 
 #include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
 
 namespace fs = std::filesystem;

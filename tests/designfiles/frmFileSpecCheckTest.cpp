@@ -5,6 +5,7 @@
 
 #include "designfiles/CheckTreeMirror.h"
 #include "DesignFilesTestSupport.h"
+#include "platform/AppError.h"
 #include "platform/Clock.h"
 #include "platform/WinPath.h"
 #include "services/ScriptedMessageService.h"
@@ -13,6 +14,7 @@
 #include "standins/dbserver/StandInEnvironment.h"
 
 #include <QApplication>
+#include <QPointer>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTimer>
