@@ -184,9 +184,13 @@ bool frmFileSpecCheck::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == tvwTreeView->viewport() && event->type() == QEvent::MouseMove) {
         const QPoint pos = static_cast<QMouseEvent*>(event)->position().toPoint();
-        const std::string tip = NextToolTip(FromQString(tvwTreeView->toolTip()), mirror_->NodeAt(pos));
-        tvwTreeView->setToolTip(ToQString(tip));
-        tvwTreeView->viewport()->setToolTip(ToQString(tip));
+        CheckTreeNode* node = mirror_->NodeAt(pos);
+        const QString tip = ToQString(NextToolTip(FromQString(tvwTreeView->toolTip()), node));
+        tvwTreeView->setToolTip(tip);
+        tvwTreeView->viewport()->setToolTip(tip);
+        // The view shows an item's own tooltip over an item, so the item under the pointer carries it.
+        if (node)
+            mirror_->ItemOf(node)->setToolTip(0, tip);
     }
     return QWidget::eventFilter(watched, event);
 }
