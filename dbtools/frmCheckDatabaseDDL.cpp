@@ -9,6 +9,7 @@
 #include "platform/qt/QtText.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QPointer>
 #include <QPushButton>
 #include <QStatusBar>
@@ -134,11 +135,46 @@ void frmCheckDatabaseDDL::EnableButtons(bool enable)
     }
 }
 
-void frmCheckDatabaseDDL::cmdCheck_Click() { RunDdlCheck(context_); }
-void frmCheckDatabaseDDL::cmdAddColumns_Click() { RunRepairAction(context_, DdlRepairAction::AddColumns); }
-void frmCheckDatabaseDDL::cmdDropTable_Click() { RunRepairAction(context_, DdlRepairAction::DropTables); }
-void frmCheckDatabaseDDL::cmdDeleteModel_Click() { RunRepairAction(context_, DdlRepairAction::DeleteModels); }
+template <class Action> void frmCheckDatabaseDDL::run(Action action)
+{
+    if (running_)
+        return;
+    running_ = true;
+    action();
+    running_ = false;
+    if (closePending_)
+        close();
+}
+
+void frmCheckDatabaseDDL::cmdCheck_Click()
+{
+    run([this] { RunDdlCheck(context_); });
+}
+void frmCheckDatabaseDDL::cmdAddColumns_Click()
+{
+    run([this] { RunRepairAction(context_, DdlRepairAction::AddColumns); });
+}
+void frmCheckDatabaseDDL::cmdDropTable_Click()
+{
+    run([this] { RunRepairAction(context_, DdlRepairAction::DropTables); });
+}
+void frmCheckDatabaseDDL::cmdDeleteModel_Click()
+{
+    run([this] { RunRepairAction(context_, DdlRepairAction::DeleteModels); });
+}
 void frmCheckDatabaseDDL::cmdClose_Click() { close(); }
+
+void frmCheckDatabaseDDL::closeEvent(QCloseEvent* event)
+{
+    if (running_) {
+        closePending_ = true;
+        hide();
+        event->ignore();
+        return;
+    }
+    closePending_ = false;
+    QWidget::closeEvent(event);
+}
 
 void frmCheckDatabaseDDL::tvwTreeView_NodeCheck(QTreeWidgetItem* item)
 {

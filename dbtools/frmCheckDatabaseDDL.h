@@ -54,7 +54,13 @@ public slots:
     void cmdDeleteModel_Click();
     void cmdClose_Click();
 
+protected:
+    // A close while a check or repair runs (the close button stays enabled) only hides the
+    // window; it is closed once the run is over, so the run never outlives its window.
+    void closeEvent(class QCloseEvent* event) override;
+
 private:
+    template <class Action> void run(Action action);
     void tvwTreeView_NodeCheck(QTreeWidgetItem* item);
     // Rebuilds the widget's items when the model's nodes changed, else updates their check
     // states and colours.
@@ -66,4 +72,6 @@ private:
     std::map<std::string, QTreeWidgetItem*> items_;
     bool syncing_ = false;
     bool busy_ = false;
+    bool running_ = false;
+    bool closePending_ = false;
 };

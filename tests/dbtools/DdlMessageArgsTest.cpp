@@ -38,14 +38,4 @@ TEST_P(DdlMessageArgsTest, Formats)
 INSTANTIATE_TEST_SUITE_P(Templates, DdlMessageArgsTest, ::testing::ValuesIn(kCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST(DdlSplitMessageArgsTest, TemplatePartIsTrimmedAndArgumentsListed)
-{
-    std::string text = "  T %0%  |||  a|||b  ";
-    EXPECT_EQ(ddl::SplitMessageArgs(text), (std::vector<std::string>{"a", "b"}));
-    EXPECT_EQ(text, "T %0%");
-    std::string plain = " plain ";
-    EXPECT_TRUE(ddl::SplitMessageArgs(plain).empty());
-    EXPECT_EQ(plain, "plain");
-}
-
 } // namespace

@@ -3,9 +3,7 @@
 
 #include "platform/AppError.h"
 #include "platform/Clock.h"
-#include "platform/Environment.h"
 #include "platform/TextUtil.h"
-#include "platform/WinPath.h"
 #include "platform/excel/ExcelApplication.h"
 #include "platform/excel/Font.h"
 #include "platform/excel/Range.h"
@@ -13,17 +11,9 @@
 #include "platform/excel/Worksheet.h"
 #include "services/CheckTree.h"
 
-#include <filesystem>
 #include <gtest/gtest.h>
 
 namespace {
-
-class FixedClock : public Clock {
-public:
-    uint64_t TickMs() override { return 0; }
-    LocalTime Now() override { return LocalTime{2024, 3, 5, 14, 7, 9}; }
-    void SleepMs(int) override {}
-};
 
 class DdlReportTest : public ::testing::Test {
 protected:
@@ -79,21 +69,6 @@ TEST(DdlReportPathTest, TempProjectAndTime)
     EXPECT_EQ(DdlReportPath("C:\\Temp", "p1", t), "C:\\Temp\\p1-DDL-DB_24_03_05_14_07_09.xls");
     EXPECT_EQ(DdlReportPath("C:\\Temp\\", "p1", t), "C:\\Temp\\p1-DDL-DB_24_03_05_14_07_09.xls");
     EXPECT_EQ(DdlReportPath("", "", t), "\\-DDL-DB_24_03_05_14_07_09.xls");
-}
-
-TEST(Tree2ExcelTest, SavesTheWorkbookInTempAndClosesExcel)
-{
-    FixedClock clock;
-    SetClock(&clock);
-    CheckTree tree;
-    tree.Add("", "NoModels", "Orphans");
-    const std::string path = Tree2Excel(tree, "p1");
-    SetClock(nullptr);
-    std::string temp = GetEnvVar("TEMP");
-    if (temp.back() != '\\')
-        temp += "\\";
-    EXPECT_EQ(path, temp + "p1-DDL-DB_24_03_05_14_07_09.xls");
-    EXPECT_GT(std::filesystem::file_size(HostPath(path)), 0u);
 }
 
 TEST(Tree2ExcelTest, MissingExcelRaisesWithTheOperationsName)

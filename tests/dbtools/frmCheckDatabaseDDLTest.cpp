@@ -3,12 +3,18 @@
 #include "dbtools/frmCheckDatabaseDDL.h"
 
 #include "DdlTestDatabase.h"
+#include "admin/Form1.h"
+#include "platform/Clock.h"
+#include "platform/Environment.h"
 #include "platform/WinPath.h"
 #include "services/AppGlobals.h"
 #include "services/ScriptedMessageService.h"
 #include "support/TestEnvironment.h"
 #include "support/TestFiles.h"
 
+#include <QApplication>
+#include <QComboBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
@@ -79,6 +85,58 @@ TEST_F(frmCheckDatabaseDDLTest, CheckRunFillsTheTreeAndACheckBoxSpreads)
     EXPECT_EQ(db.written, (std::vector<std::string>{"DROP TABLE pdtable_12_4;"}));
     EXPECT_EQ(db.calls.back(), "Write dd_p2");
     EXPECT_EQ(window.statusText(), "Ready");
+}
+
+TEST_F(frmCheckDatabaseDDLTest, ClosingDuringACheckClosesTheWindowOnlyAfterTheRun)
+{
+    ScriptedMessageService messages;
+    messages.Answer(MsgAnswer::No);
+    QPointer<frmCheckDatabaseDDL> closing = new frmCheckDatabaseDDL([] { return std::string("p1"); }, &db);
+    closing->setAttribute(Qt::WA_DeleteOnClose);
+    closing->show();
+    bool clicked = false;
+    // The user presses Close while the check hands events to the interface.
+    SetEventPump([&] {
+        if (!clicked && closing) {
+            clicked = true;
+            closing->cmdClose->click();
+        }
+        // An event loop would delete a window closed for good right here.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    });
+    closing->cmdCheck->click();
+    SetEventPump(nullptr);
+    ASSERT_TRUE(clicked);
+    ASSERT_FALSE(closing.isNull());   // the run finished on a live window
+    EXPECT_EQ(closing->statusText(), "Ready");
+    EXPECT_FALSE(closing->isVisible());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(closing.isNull());
+}
+
+TEST(frmCheckDatabaseDDLMainWindowTest, MainWindowButtonOpensOneModelessWindowOnceTempIsUsable)
+{
+    ScriptedMessageService messages;
+    Form1 main;
+    const std::string temp = GetEnvVar("TEMP");
+    SetEnvVar("TEMP", "C:\\my~temp");
+    main.cmdCheckDatabaseDDL->click();
+    SetEnvVar("TEMP", temp);
+    ASSERT_EQ(messages.asked().size(), 1u);
+    auto windows = [] {
+        std::vector<QWidget*> found;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->objectName() == "frmCheckDatabaseDDL" && w->isVisible())
+                found.push_back(w);
+        return found;
+    };
+    EXPECT_TRUE(windows().empty());
+
+    main.cmdCheckDatabaseDDL->click();
+    main.cmdCheckDatabaseDDL->click();
+    ASSERT_EQ(windows().size(), 1u);
+    EXPECT_FALSE(windows()[0]->isModal());
+    windows()[0]->close();
 }
 
 } // namespace
