@@ -127,8 +127,9 @@ TEST_F(DdlCheckTest, EndsReadyAfterOfferingTheReportAndListsOnlyTheFirstColumnsF
     messages.Answer(MsgAnswer::No);
     run();
     for (const std::string& c : db.calls) {
-        if (c.rfind("Columns", 0) == 0)
+        if (c.rfind("Columns", 0) == 0) {
             EXPECT_NE(c.find("fresh"), std::string::npos) << c;
+        }
     }
     EXPECT_FALSE(context.designSchemaChanged);
 }
