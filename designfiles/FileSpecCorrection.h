@@ -38,8 +38,9 @@ private:
     using Moves = std::vector<std::pair<std::string, std::string>>; // from, to; in the order done
 
     void run(const Kind& kind, const std::string& project);
-    // Works on the filtered rows of one node; false when the node's work ended in a failure.
+    // Works on the filtered rows of one node, one after the other, until a row fails.
     void correctNode(const Kind& kind, const std::string& schema, CheckTreeNode& node, Recordset& rows);
+    // One row: checks, moves, the statement of the row; false when the row failed.
     bool correctRow(const Kind& kind, const std::string& schema, CheckTreeNode& node, Recordset& rows,
                     const std::string& where);
     void markRed(CheckTreeNode& node, const std::string& text);
