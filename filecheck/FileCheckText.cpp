@@ -1,0 +1,69 @@
+// Text and field helpers of the file checks.
+#include "filecheck/FileCheckText.h"
+
+#include "platform/TextUtil.h"
+#include "platform/ado/Recordset.h"
+
+std::string FieldText(Recordset& rs, const std::string& field)
+{
+    const Variant v = rs.Fields()[field].Value();
+    return v.IsNull() ? std::string() : v.ToText();
+}
+
+bool FieldBlank(Recordset& rs, const std::string& field)
+{
+    return IsBlank(Trim(FieldText(rs, field)));
+}
+
+bool FieldIsNull(Recordset& rs, const std::string& field)
+{
+    const Variant v = rs.Fields()[field].Value();
+    return v.IsNull() || v.IsEmpty();
+}
+
+bool MatchesKeyPattern(const std::string& pattern, const std::string& text)
+{
+    // Iterative glob with one backtrack point: enough for "*" as the only wildcard.
+    size_t p = 0, t = 0, star = std::string::npos, mark = 0;
+    while (t < text.size()) {
+        if (p < pattern.size() && pattern[p] == '*') {
+            star = p++;
+            mark = t;
+        } else if (p < pattern.size() && pattern[p] == text[t]) {
+            ++p;
+            ++t;
+        } else if (star != std::string::npos) {
+            p = star + 1;
+            t = ++mark;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == '*')
+        ++p;
+    return p == pattern.size();
+}
+
+std::string ReplaceNoCase(const std::string& text, const std::string& from, const std::string& to)
+{
+    if (from.empty())
+        return text;
+    std::string out;
+    size_t pos = 0;
+    for (size_t hit; (hit = FindNoCase(text, from, pos)) != std::string::npos; pos = hit + from.size())
+        out += text.substr(pos, hit - pos) + to;
+    return out + text.substr(pos);
+}
+
+std::string CriteriaText(const std::string& value)
+{
+    return "'" + ReplaceAll(value, "'", "''") + "'";
+}
+
+AppError PassOnAsDescription(const AppError& e, const std::string& ownName)
+{
+    std::string description = e.description();
+    if (!e.source().empty() && e.source() != kAppTitle)
+        description = e.source() + ": " + description;
+    return AppError(e.number(), ownName, description);
+}

@@ -1,0 +1,32 @@
+// Small text and field helpers shared by the file checks and restores: field values as the
+// checks read them, key patterns, case-insensitive replacement, filter literals, error passing.
+#pragma once
+
+#include "platform/AppError.h"
+
+#include <string>
+
+class Recordset;
+
+// The current row's value of the named field as text; Null gives "". Raises when the field
+// is unknown or there is no current row.
+std::string FieldText(Recordset& rs, const std::string& field);
+// True when the current row's value is Null or blank after trimming.
+bool FieldBlank(Recordset& rs, const std::string& field);
+bool FieldIsNull(Recordset& rs, const std::string& field);
+
+// The wildcard match of the restores: "*" any run of characters (none included), every other
+// character itself, letter case counting.
+bool MatchesKeyPattern(const std::string& pattern, const std::string& text);
+
+// Every occurrence of from, found without regard to case, replaced by to.
+std::string ReplaceNoCase(const std::string& text, const std::string& from, const std::string& to);
+
+// A text as a quoted literal of a recordset criteria: 'text' with each quote doubled, so a
+// name holding an apostrophe filters for itself instead of breaking the filter.
+std::string CriteriaText(const std::string& value);
+
+// The error raised again by a check or restore: number kept, source its own bare name, the
+// received source and ": " in front of the description unless that source is empty or the
+// application's title.
+AppError PassOnAsDescription(const AppError& e, const std::string& ownName);

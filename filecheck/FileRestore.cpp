@@ -1,0 +1,324 @@
+// Restores of missing model and drawing files.
+#include "filecheck/FileRestore.h"
+
+#include "dbaccess/CRIS.h"
+#include "dbaccess/DbBase.h"
+#include "filecheck/FileCheckText.h"
+#include "filecheck/ReportSheet.h"
+#include "filecheck/SeedFileChoice.h"
+#include "filecheck/UpgradeCheckContext.h"
+#include "platform/TextUtil.h"
+#include "platform/ado/Recordset.h"
+#include "services/FileOperation.h"
+#include "services/Messages.h"
+#include "services/NetworkPaths.h"
+
+#include <optional>
+
+namespace {
+
+// A node's outcome: on the status line and into the description cell of its row.
+class RowOutcome {
+public:
+    RowOutcome(Worksheet* sheet, const char* column) : sheet_(sheet), column_(column) {}
+
+    // Starts the node's row with the texts of its group nodes, from column A on.
+    void Start(const std::vector<std::string>& texts)
+    {
+        if (!sheet_)
+            return;
+        row_ = UsedRows(*sheet_) + 1;
+        const char* columns[] = {"A", "B", "C"};
+        for (size_t i = 0; i < texts.size() && i < 3; ++i)
+            SetCell(*sheet_, columns[i], row_, texts[i]);
+    }
+    void Write(const std::string& text)
+    {
+        if (sheet_ && row_ > 0)
+            SetCell(*sheet_, column_, row_, text);
+    }
+    void Fail(const std::string& message)
+    {
+        ShowStatus(message);
+        Write(message);
+    }
+
+private:
+    Worksheet* sheet_;
+    const char* column_;
+    int row_ = 0;
+};
+
+// The last file error's number and description.
+long LastFileError(std::string& description)
+{
+    long number = 0;
+    std::string source;
+    GetFileOpError(number, source, description);
+    return number;
+}
+
+// Makes the directory when missing and tests it for writing. False with the message to fail
+// the node with, or with an empty message to go on all the same.
+bool PrepareDirectory(const std::string& directory, std::string& message)
+{
+    std::string description;
+    if (!IsFileExists(directory, 1)) {
+        ShowStatus("Creating directory: '" + directory + "' ...");
+        CreateFolderA(directory);
+        if (LastFileError(description) != 0) {
+            message = description;
+            return false;
+        }
+        ShowStatus("Directory created successfully");
+    }
+    if (!IsFolderWritable(directory) && LastFileError(description) != 0) {
+        message = description;
+        return false;
+    }
+    return true;
+}
+
+std::string TextOf(const CheckTreeNode* node)
+{
+    return node ? node->text : std::string();
+}
+
+class ModelRestore {
+public:
+    ModelRestore(UpgradeCheckContext& ctx, const std::string& projectDirectory, Recordset& models)
+        : ctx_(ctx), projectDirectory_(projectDirectory), models_(models)
+    {
+    }
+
+    void Node(const CheckTreeNode& node)
+    {
+        const CheckTreeNode* model = node.parent;
+        if (!model)
+            RaiseError("", "File node without model node: '" + node.key + "'");
+        const std::string& modelKey = model->key;
+        const size_t modelPos = modelKey.find("Model");
+        const std::string disciplineText = Trim(modelKey.substr(10, modelPos == std::string::npos ? std::string::npos
+                                                                                                  : modelPos - 10));
+        const std::optional<long long> discipline = ParseInteger(disciplineText);
+        if (!discipline)
+            throw AppError(13, "", "Type mismatch");
+        const std::string modelNo = modelPos == std::string::npos ? std::string() : Trim(modelKey.substr(modelPos + 5));
+        const size_t dot = node.key.rfind('.');
+        const std::string extension = Trim(dot == std::string::npos ? node.key : node.key.substr(dot + 1));
+
+        ShowStatus("Restoring model: '" + modelNo + "' ...");
+        RowOutcome outcome(ctx_.Sheet(), "D");
+        const CheckTreeNode* area = model->parent;
+        outcome.Start({TextOf(area ? area->parent : nullptr), TextOf(area), model->text});
+
+        models_.SetFilter("discipline_indx_no = " + std::to_string(*discipline) +
+                          " AND model_no = " + CriteriaText(modelNo));
+        if (models_.RecordCount() == 0) {
+            outcome.Fail("model_no not in pdtable_113 found");
+            return;
+        }
+        for (models_.MoveFirst(); !models_.Eof(); models_.MoveNext()) {
+            const std::string rowDiscipline = FieldText(models_, "discipline_indx_no");
+            if (rowDiscipline == "3" && FieldText(models_, "model_type") != "1")
+                continue; // a frozen model has no file of its own
+            if (!Row(node, rowDiscipline, extension, outcome))
+                return;
+        }
+    }
+
+private:
+    // One model row; false when the node failed and its remaining rows are not taken.
+    bool Row(const CheckTreeNode& node, const std::string& discipline, const std::string& extension,
+             RowOutcome& outcome)
+    {
+        for (const char* column : {"network_address", "path_name", "model_file_spec"})
+            if (FieldIsNull(models_, column)) {
+                outcome.Fail("'" + std::string(column) + "' not defined");
+                return false;
+            }
+        const std::string directory =
+            LocalPath2UNC(FieldText(models_, "network_address"), FieldText(models_, "path_name"), false);
+        std::string description;
+        if (directory.empty()) {
+            if (LastFileError(description) != 0)
+                outcome.Fail(description);
+            return false;
+        }
+        std::string fileSpec = FieldText(models_, "model_file_spec");
+        if (discipline == "3")
+            fileSpec = ReplaceNoCase(fileSpec, ".dgn", "." + extension);
+        const std::string target = directory + fileSpec;
+        if (IsFileExists(target, 0)) {
+            outcome.Fail("Model file: '" + target + "' already exists");
+            return false;
+        }
+        std::string seed = GetSelectedSeedFile(node);
+        if (Trim(seed).empty())
+            seed = DisciplineSeed(discipline, extension);
+        if (Trim(seed).empty()) {
+            outcome.Fail("Seed file for discipline_index_no: " + discipline + " not exists");
+            return false;
+        }
+        if (!IsFileExists(seed, 0)) {
+            outcome.Fail("Seed file: '" + seed + "' not exists");
+            return false;
+        }
+        std::string message;
+        if (!PrepareDirectory(directory, message)) {
+            outcome.Fail(message);
+            return false;
+        }
+        const std::string creating = "Creating model file: '" + target + "' from seed file: '" + seed + "'";
+        ShowStatus(creating + " ...");
+        if (!CopyFileA(seed, target, false, false, true)) {
+            LastFileError(description);
+            outcome.Fail(description);
+            return false;
+        }
+        outcome.Write(creating);
+        ShowStatus("Model file created successfully");
+        return true;
+    }
+
+    std::string DisciplineSeed(const std::string& discipline, const std::string& extension) const
+    {
+        if (discipline == "1")
+            return projectDirectory_ + "mdlsdz.dgn";
+        if (discipline == "2")
+            return projectDirectory_ + "eqpsdz.dgn";
+        if (discipline == "3")
+            return ReplaceNoCase(ctx_.fwSeedFile, ".dgn", "." + extension);
+        if (discipline == "5")
+            return projectDirectory_ + "rwysdz.dgn";
+        return ctx_.seedFile;
+    }
+
+    static std::optional<long long> ParseInteger(const std::string& text)
+    {
+        if (text.empty() || text.find_first_not_of("-0123456789") != std::string::npos)
+            return std::nullopt;
+        try {
+            return std::stoll(text);
+        } catch (const std::exception&) {
+            return std::nullopt;
+        }
+    }
+
+    UpgradeCheckContext& ctx_;
+    const std::string& projectDirectory_;
+    Recordset& models_;
+};
+
+void DrawingNode(UpgradeCheckContext& ctx, const std::string& projectDirectory, Recordset& drawings,
+                 const CheckTreeNode& node)
+{
+    const CheckTreeNode* drawing = node.parent;
+    if (!drawing)
+        RaiseError("", "File node without drawing node: '" + node.key + "'");
+    const std::string& drawingKey = drawing->key;
+    const size_t p = drawingKey.find("Drawing", 11);
+    const std::string typeText = Trim(drawingKey.substr(11, p == std::string::npos ? std::string::npos : p - 11));
+    if (typeText.empty() || typeText.find_first_not_of("-0123456789") != std::string::npos)
+        throw AppError(13, "", "Type mismatch");
+    const std::string drawingNo = p == std::string::npos ? std::string() : Trim(drawingKey.substr(p + 7));
+
+    ShowStatus("Restoring drawing: '" + drawingNo + "' ...");
+    RowOutcome outcome(ctx.Sheet(), "C");
+    outcome.Start({TextOf(drawing->parent), drawing->text});
+
+    drawings.SetFilter("drawing_type = " + typeText + " AND drawing_no = " + CriteriaText(drawingNo));
+    if (drawings.RecordCount() == 0)
+        return outcome.Fail("drawing_no not in pdtable_121 found");
+    for (const char* column : {"network_address", "path_name", "drawing_file_spec"})
+        if (FieldIsNull(drawings, column))
+            return outcome.Fail("'" + std::string(column) + "' not defined");
+    const std::string directory =
+        LocalPath2UNC(FieldText(drawings, "network_address"), FieldText(drawings, "path_name"), false);
+    std::string description;
+    if (directory.empty()) {
+        if (LastFileError(description) != 0)
+            outcome.Fail(description);
+        return;
+    }
+    const std::string target = directory + FieldText(drawings, "drawing_file_spec");
+    if (IsFileExists(target, 0))
+        return outcome.Fail("Drawing file: '" + target + "' already exists");
+    std::string source = GetSelectedSeedFile(node);
+    if (Trim(source).empty())
+        source = projectDirectory + "drwsdz.dgn";
+    if (!IsFileExists(source, 0))
+        return outcome.Fail("Seed file: '" + source + "' not exists");
+    std::string message;
+    if (!PrepareDirectory(directory, message))
+        return outcome.Fail(message);
+    const std::string creating = "Creating drawing file: '" + target + "' from seed file: '" + source + "'";
+    ShowStatus(creating + " ...");
+    if (!CopyFileA(source, target, false, false, true)) {
+        LastFileError(description);
+        return outcome.Fail(description);
+    }
+    outcome.Write(creating);
+    ShowStatus("Drawing file created successfully");
+}
+
+} // namespace
+
+void RestoreMissingModelFiles(UpgradeCheckContext& ctx, const std::string& projectDirectory)
+{
+    std::optional<Recordset> models;
+    try {
+        ShowStatus("Restoring missing model files for PDS-Project: '" + ctx.projectName + "' ...");
+        if (Worksheet* sheet = ctx.Sheet())
+            WriteSectionStart(*sheet, TitlePlace::UsedRow, "Restore model files",
+                              {"Discipline", "Area", "Model", "Description"});
+        ShowStatus("Reading models ...");
+        models = gCRIS->DBRead(ctx.ProjectSchema(),
+                               "SELECT discipline_indx_no, model_no, network_address, path_name, model_file_spec, "
+                               "model_type FROM pdtable_113 GROUP BY discipline_indx_no, model_no, network_address, "
+                               "path_name, model_file_spec, model_type;",
+                               3);
+        ShowStatus(std::to_string(models->RecordCount()) + " models found");
+        ModelRestore restore(ctx, projectDirectory, *models);
+        const std::vector<CheckTreeNode*> nodes = ctx.tree.Nodes();
+        for (const CheckTreeNode* node : nodes) {
+            if (node->checked && MatchesKeyPattern("Discipline*Model*File*", node->key))
+                restore.Node(*node);
+            DoEvents();
+        }
+    } catch (const AppError& e) {
+        CloseRecordset(models, false);
+        throw PassOnAsDescription(e, "RestoreMissingModelFiles");
+    }
+    CloseRecordset(models, false);
+    ShowStatus("Restoring model files successfully");
+}
+
+void RestoreMissingDrawingFiles(UpgradeCheckContext& ctx, const std::string& projectDirectory)
+{
+    std::optional<Recordset> drawings;
+    try {
+        ShowStatus("Restoring drawing files for PDS-Project: '" + ctx.projectName + "' ...");
+        if (Worksheet* sheet = ctx.Sheet())
+            WriteSectionStart(*sheet, TitlePlace::BelowUsedRows, "Restore drawing files",
+                              {"Drawing Type", "Drawing", "Description"});
+        ShowStatus("Reading drawings ...");
+        drawings = gCRIS->DBRead(ctx.ProjectSchema(),
+                                 "SELECT drawing_type, drawing_no, network_address, path_name, drawing_file_spec "
+                                 "FROM pdtable_121 GROUP BY drawing_type, drawing_no, network_address, path_name, "
+                                 "drawing_file_spec;",
+                                 3);
+        ShowStatus(std::to_string(drawings->RecordCount()) + " drawings found");
+        const std::vector<CheckTreeNode*> nodes = ctx.tree.Nodes();
+        for (const CheckTreeNode* node : nodes) {
+            if (node->checked && MatchesKeyPattern("DrawingType*Drawing*File*", node->key))
+                DrawingNode(ctx, projectDirectory, *drawings, *node);
+            DoEvents();
+        }
+    } catch (const AppError& e) {
+        CloseRecordset(drawings, false);
+        throw PassOnAsDescription(e, "RestoreMissingDrawingFiles");
+    }
+    CloseRecordset(drawings, false);
+    ShowStatus("Restoring drawing files successfully");
+}

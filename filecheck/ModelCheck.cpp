@@ -1,0 +1,188 @@
+// The model file check.
+#include "filecheck/ModelCheck.h"
+
+#include "dbaccess/CRIS.h"
+#include "dbaccess/DbBase.h"
+#include "filecheck/AlternativeFiles.h"
+#include "filecheck/FileCheckText.h"
+#include "filecheck/MissingEntries.h"
+#include "filecheck/ReportSheet.h"
+#include "filecheck/UpgradeCheckContext.h"
+#include "platform/TextUtil.h"
+#include "platform/ado/Recordset.h"
+#include "services/FileOperation.h"
+#include "services/Messages.h"
+#include "services/NetworkPaths.h"
+
+#include <optional>
+
+namespace {
+
+const char* kDisciplinesSql =
+    "SELECT discipline_indx_no, discipline_name FROM pdtable_111 GROUP BY discipline_indx_no, discipline_name;";
+const char* kAreasSql = "SELECT discipline_indx_no, area_index_no, area_name, area_description FROM pdtable_112 "
+                        "GROUP BY discipline_indx_no, area_index_no, area_name, area_description;";
+const char* kModelsSql =
+    "SELECT model_index_no, discipline_indx_no, area_index_no, model_no, model_description, network_address, "
+    "path_name, model_file_spec, model_type FROM pdtable_113 "
+    "GROUP BY model_index_no, discipline_indx_no, area_index_no, model_no, model_description, network_address, "
+    "path_name, model_file_spec, model_type;";
+
+class ModelWalk {
+public:
+    ModelWalk(UpgradeCheckContext& ctx, const std::string& listing, Recordset& disciplines, Recordset& areas,
+              Recordset& models)
+        : ctx_(ctx), listing_(listing), disciplines_(disciplines), areas_(areas), models_(models)
+    {
+    }
+
+    void Row()
+    {
+        const bool frameWorks = FieldText(models_, "discipline_indx_no") == "3";
+        if (frameWorks && FieldText(models_, "model_type") != "1")
+            Frozen();
+        else
+            Ordinary(frameWorks);
+    }
+
+private:
+    void Entry(const std::string& entry, const std::string& description, bool fileEntry)
+    {
+        AddMissingModel(ctx_.tree, ctx_.Sheet(), &disciplines_, &areas_, models_, entry, description, fileEntry);
+    }
+
+    // An error entry for an undefined column; false when the column is blank.
+    bool Defined(const std::string& column)
+    {
+        if (!FieldBlank(models_, column))
+            return true;
+        const std::string message = "'" + column + "' not defined";
+        ShowStatus(message);
+        Entry(column, message, false);
+        return false;
+    }
+
+    void Ordinary(bool frameWorks)
+    {
+        bool allDefined = true;
+        const std::string modelNo = FieldText(models_, "model_no");
+        if (!FieldBlank(models_, "model_no")) {
+            ShowStatus("Checking model: '" + modelNo + "' ...");
+        } else {
+            allDefined = false;
+            ShowStatus("Checking model: model_no not defined ...");
+            Entry("model_no", "'model_no' not defined", false);
+        }
+        allDefined = Defined("network_address") && allDefined;
+        allDefined = Defined("path_name") && allDefined;
+        if (!Defined("model_file_spec") || !allDefined)
+            return;
+
+        const std::string server = FieldText(models_, "network_address");
+        const std::string path = FieldText(models_, "path_name");
+        const std::string fileSpec = FieldText(models_, "model_file_spec");
+        const std::string directory = LocalPath2UNC(server, path, false);
+        if (directory.empty()) {
+            long number = 0;
+            std::string source, description;
+            GetFileOpError(number, source, description);
+            if (number != 0)
+                ShowStatus(description);
+            Entry("LocalPath2UNC", description, false);
+            return;
+        }
+        TestFile(directory, fileSpec, server, path);
+        if (!frameWorks)
+            return;
+        for (const std::string& extension : Split(kFrameWorksExtensions, ";")) {
+            TestFile(directory, ReplaceNoCase(fileSpec, ".dgn", "." + extension), server, path);
+            DoEvents();
+        }
+    }
+
+    void TestFile(const std::string& directory, const std::string& fileName, const std::string& server,
+                  const std::string& path)
+    {
+        const std::string full = directory + fileName;
+        if (IsFileExists(full, 0)) {
+            ShowStatus("Model file: '" + full + "' found");
+            return;
+        }
+        ShowStatus("Model file: '" + full + "' not exists");
+        const std::vector<AlternativeFile> alternatives = FindMissingFiles(listing_, fileName);
+        for (const AlternativeFile& alternative : alternatives) {
+            Entry(alternative.path, AlternativeDescription(alternative), true);
+            DoEvents();
+        }
+        if (alternatives.empty())
+            Entry("FILE_NOT_FOUND" + fileName, "File not found (network_address: '" + server + "'; path_name: '" +
+                                                   path + "'; model_file_spec: '" + fileName + "')",
+                  true);
+    }
+
+    void Frozen()
+    {
+        if (FieldBlank(models_, "model_no")) {
+            ShowStatus("Checking frozen model: model_no not defined ...");
+            Entry("frozen model_no", "frozen 'model_no' not defined", false);
+            return;
+        }
+        const std::string modelNo = FieldText(models_, "model_no");
+        ShowStatus("Checking frozen model: '" + modelNo + "' ...");
+        const long position = models_.Bookmark();
+        models_.SetFilter("model_no = " + CriteriaText(modelNo) + " AND model_type = 1");
+        const bool sparseFound = models_.RecordCount() > 0;
+        if (sparseFound)
+            ShowStatus("sparse model (model_index_no: " + FieldText(models_, "model_index_no") + ") found");
+        models_.ClearFilter();
+        models_.SetBookmark(position);
+        if (!sparseFound) {
+            ShowStatus("sparse model (*.dgn) not found");
+            Entry("sparse model not found", "sparse model (*.dgn) not found", false);
+        }
+    }
+
+    UpgradeCheckContext& ctx_;
+    const std::string& listing_;
+    Recordset& disciplines_;
+    Recordset& areas_;
+    Recordset& models_;
+};
+
+} // namespace
+
+void CheckModels(UpgradeCheckContext& ctx, const std::string& listing)
+{
+    std::optional<Recordset> disciplines, areas, models;
+    try {
+        ShowStatus("Checking models from PDS-Project: '" + ctx.projectName + "' ...");
+        if (Worksheet* sheet = ctx.Sheet())
+            WriteSectionStart(*sheet, TitlePlace::UsedRow, "Missing model files",
+                              {"Discipline", "Area", "Model", "Description", "Alternative files"});
+        ShowStatus("Reading disciplines ...");
+        disciplines = gCRIS->DBRead(ctx.ProjectSchema(), kDisciplinesSql, 3);
+        ShowStatus(std::to_string(disciplines->RecordCount()) + " disciplines found");
+        ShowStatus("Reading areas ...");
+        areas = gCRIS->DBRead(ctx.ProjectSchema(), kAreasSql, 3);
+        ShowStatus(std::to_string(areas->RecordCount()) + " areas found");
+        ShowStatus("Reading models ...");
+        models = gCRIS->DBRead(ctx.ProjectSchema(), kModelsSql, 3);
+        ShowStatus(std::to_string(models->RecordCount()) + " models found");
+        if (models->RecordCount() > 0) {
+            ModelWalk walk(ctx, listing, *disciplines, *areas, *models);
+            for (models->MoveFirst(); !models->Eof(); models->MoveNext()) {
+                walk.Row();
+                DoEvents();
+            }
+        }
+    } catch (const AppError& e) {
+        CloseRecordset(disciplines, false);
+        CloseRecordset(areas, false);
+        CloseRecordset(models, false);
+        throw PassOnAsDescription(e, "CheckModels");
+    }
+    CloseRecordset(disciplines, false);
+    CloseRecordset(areas, false);
+    CloseRecordset(models, false);
+    ShowStatus("Models checked successfully");
+}

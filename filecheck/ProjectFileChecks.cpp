@@ -1,0 +1,125 @@
+// Area marker and project file checks.
+#include "filecheck/ProjectFileChecks.h"
+
+#include "dbaccess/CRIS.h"
+#include "dbaccess/DbBase.h"
+#include "dbaccess/ProjectData.h"
+#include "filecheck/FileCheckText.h"
+#include "filecheck/MissingEntries.h"
+#include "filecheck/ReportSheet.h"
+#include "filecheck/UpgradeCheckContext.h"
+#include "platform/TextUtil.h"
+#include "platform/ado/Recordset.h"
+#include "services/FileOperation.h"
+#include "services/Messages.h"
+#include "services/NetworkPaths.h"
+
+#include <optional>
+
+void CheckAreaMarker(UpgradeCheckContext& ctx)
+{
+    std::optional<Recordset> disciplines, areas;
+    try {
+        ShowStatus("Checking area marker files ...");
+        if (Worksheet* sheet = ctx.Sheet())
+            WriteSectionStart(*sheet, TitlePlace::BelowUsedRows, "Missing area marker files",
+                              {"Discipline", "Area", "Description"});
+        ShowStatus("Reading disciplines ...");
+        disciplines = gCRIS->DBRead(
+            ctx.ProjectSchema(),
+            "SELECT discipline_indx_no, discipline_name FROM pdtable_111 GROUP BY discipline_indx_no, discipline_name;",
+            3);
+        ShowStatus(std::to_string(disciplines->RecordCount()) + " disciplines found");
+        ShowStatus("Reading areas for interference checker ...");
+        areas = gCRIS->DBRead(ctx.ProjectSchema(),
+                              "SELECT discipline_indx_no, area_index_no, area_name, area_description FROM pdtable_112 "
+                              "WHERE interference_mode=1 GROUP BY discipline_indx_no, area_index_no, area_name, "
+                              "area_description;",
+                              3);
+        ShowStatus(std::to_string(areas->RecordCount()) + " areas found");
+        if (areas->RecordCount() > 0) {
+            const std::string projectDirectory = GetProjectDirectory(ctx.projectName);
+            for (areas->MoveFirst(); !areas->Eof(); areas->MoveNext()) {
+                if (FieldIsNull(*areas, "area_name")) {
+                    ShowStatus("Checking area: area_name not defined ...");
+                    AddMissingAreaMarker(ctx.tree, ctx.Sheet(), &*disciplines, *areas, "area_name",
+                                         "'area_name' not defined");
+                } else {
+                    const std::string areaName = FieldText(*areas, "area_name");
+                    ShowStatus("Checking area: '" + areaName + "' ...");
+                    const std::string marker =
+                        projectDirectory + areaName + "." + FieldText(*areas, "discipline_indx_no");
+                    if (!IsFileExists(marker, 0)) {
+                        const std::string message = "Area marker file: '" + marker + "' not exists";
+                        ShowStatus(message);
+                        AddMissingAreaMarker(ctx.tree, ctx.Sheet(), &*disciplines, *areas, marker, message);
+                    }
+                }
+                DoEvents();
+            }
+        }
+        ShowStatus("Area marker files checked successfully");
+    } catch (const AppError& e) {
+        CloseRecordset(disciplines, false);
+        CloseRecordset(areas, false);
+        throw PassOn(e, "CheckAreaMarker");
+    }
+    CloseRecordset(disciplines, false);
+    CloseRecordset(areas, false);
+}
+
+void CheckProjectFile(UpgradeCheckContext& ctx)
+{
+    std::optional<Recordset> rows;
+    try {
+        ShowStatus("Checking project file ...");
+        if (Worksheet* sheet = ctx.Sheet())
+            WriteSectionStart(*sheet, TitlePlace::BelowUsedRows, "Missing project file", {"Description"});
+        rows = gCRIS->DBRead(ctx.ProjectSchema(),
+                             "SELECT path_name, network_address, rdb_file_spec from pdtable_102 "
+                             "WHERE type_of_rdb_data=99 GROUP BY path_name, network_address, rdb_file_spec;",
+                             3);
+        if (rows->RecordCount() == 0) {
+            ShowStatus("Directory for project file not defined");
+            AddMissingProjectFile(ctx.tree, ctx.Sheet(), "Directory", "Directory for project file not defined");
+        } else {
+            rows->MoveFirst();
+            bool allDefined = true;
+            for (const char* column : {"network_address", "path_name", "rdb_file_spec"}) {
+                if (!FieldIsNull(*rows, column))
+                    continue;
+                allDefined = false;
+                const std::string message = "'" + std::string(column) + "' not defined";
+                ShowStatus(message);
+                AddMissingProjectFile(ctx.tree, ctx.Sheet(), column, message);
+            }
+            if (allDefined) {
+                std::string directory =
+                    LocalPath2UNC(FieldText(*rows, "network_address"), FieldText(*rows, "path_name"), false);
+                if (directory.empty()) {
+                    long number = 0;
+                    std::string source, description;
+                    GetFileOpError(number, source, description);
+                    if (number != 0)
+                        ShowStatus(description);
+                    AddMissingProjectFile(ctx.tree, ctx.Sheet(), "LocalPath2UNC", description);
+                } else {
+                    directory = ReplaceAll(directory, "/", "\\");
+                    if (directory.back() != '\\')
+                        directory += "\\";
+                    const std::string file = directory + FieldText(*rows, "rdb_file_spec");
+                    if (!IsFileExists(file, 0)) {
+                        const std::string message = "Project file: '" + file + "' not exists";
+                        ShowStatus(message);
+                        AddMissingProjectFile(ctx.tree, ctx.Sheet(), file, message);
+                    }
+                }
+            }
+        }
+        ShowStatus("Project file checked successfully");
+    } catch (const AppError& e) {
+        CloseRecordset(rows, false);
+        throw PassOn(e, "CheckProjectFile");
+    }
+    CloseRecordset(rows, false);
+}

@@ -1,0 +1,86 @@
+// The check and restore runs.
+#include "filecheck/UpgradeCheckRuns.h"
+
+#include "dbaccess/ProjectData.h"
+#include "filecheck/AlternativeFiles.h"
+#include "filecheck/DrawingLibraryCheck.h"
+#include "filecheck/FileRestore.h"
+#include "filecheck/ModelCheck.h"
+#include "filecheck/ProjectFileChecks.h"
+#include "filecheck/UpgradeCheckContext.h"
+#include "platform/AppError.h"
+#include "platform/Environment.h"
+#include "services/BatchLauncher.h"
+#include "services/FileOperation.h"
+#include "services/MessageService.h"
+#include "services/Messages.h"
+
+namespace {
+
+// "Show report now?"; on Yes Excel quits (it must not hold the file) and the shell opens it.
+void OfferReport(UpgradeCheckContext& ctx, const std::string& reportName)
+{
+    if (ShowMessage("Show report now?", MsgStyle::YesNo | MsgStyle::Question) != MsgAnswer::Yes)
+        return;
+    ctx.report.ReportClose();
+    long result = 0;
+    ShellExec("Open", reportName, "", "", result);
+}
+
+} // namespace
+
+std::string CheckReportName(const std::string& project)
+{
+    return AddBackslash(GetEnvVar("TEMP")) + project + "_original.xls";
+}
+
+std::string RestoreReportName(const std::string& project)
+{
+    return AddBackslash(GetEnvVar("TEMP")) + project + "_upgraded.xls";
+}
+
+void RunCheck(UpgradeCheckContext& ctx)
+{
+    try {
+        ctx.tree.Clear();
+        const std::string reportName = CheckReportName(ctx.projectName);
+        ctx.report.ReportCreateNew(reportName);
+        const std::string listing = FindInit(ctx.searchDirs);
+        CheckModels(ctx, listing);
+        CheckDrawings(ctx, listing);
+        CheckLibraries(ctx, listing);
+        CheckAreaMarker(ctx);
+        CheckProjectFile(ctx);
+        ctx.report.ReportSave();
+        ShowStatus(std::string("'") + kCheckCaption + "' finished");
+        OfferReport(ctx, reportName);
+    } catch (const AppError& e) {
+        ShowMessage(e.description(), MsgStyle::Exclamation);
+    }
+    ctx.report.ReportClose();
+}
+
+bool RunRestore(UpgradeCheckContext& ctx)
+{
+    if (ShowMessage("Are you sure?", MsgStyle::YesNo | MsgStyle::Question | MsgStyle::DefaultButton2) !=
+        MsgAnswer::Yes)
+        return false;
+    try {
+        const std::string reportName = RestoreReportName(ctx.projectName);
+        ctx.report.ReportCreateNew(reportName);
+        ShowStatus("Getting project directory for PDS-Project: '" + ctx.projectName + "' ...");
+        const std::string directory = GetProjectDirectory(ctx.projectName);
+        if (!IsFileExists(directory, 1))
+            RaiseError("", "Project directory: '" + directory + "' not exists");
+        ShowStatus("Project directory: '" + directory + "'");
+        RestoreMissingModelFiles(ctx, directory);
+        RestoreMissingDrawingFiles(ctx, directory);
+        ctx.report.ReportSave();
+        ShowStatus(std::string("'") + kRestoreCaption + "' finished");
+        OfferReport(ctx, reportName);
+    } catch (const AppError& e) {
+        ShowMessage(e.description(), MsgStyle::Exclamation);
+    }
+    ctx.report.ReportClose();
+    return true;
+}

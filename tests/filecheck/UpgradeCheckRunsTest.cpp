@@ -1,0 +1,167 @@
+// The check and restore runs on the sample project: missing model, drawing, library and area
+// marker files found with their candidates, the report rows, and the restore of the files.
+#include "filecheck/UpgradeCheckRuns.h"
+
+#include "FileCheckFixtures.h"
+#include "SampleProjectFixture.h"
+#include "filecheck/FileRestore.h"
+#include "filecheck/UpgradeTreeRules.h"
+#include "platform/DesktopOpener.h"
+#include "services/MessageService.h"
+
+using filechecktest::Row;
+using Strings = std::vector<std::string>;
+
+class UpgradeCheckRunsTest : public SampleProjectFixture {
+protected:
+    Strings keysUnder(const std::string& root) const
+    {
+        Strings keys;
+        for (const CheckTreeNode* n : ctx.tree.Nodes()) {
+            const CheckTreeNode* top = n;
+            while (top->parent)
+                top = top->parent;
+            if (top->key == root)
+                keys.push_back(n->key);
+        }
+        return keys;
+    }
+    // The first report row whose column has the text, or an empty list.
+    static Strings rowWith(const Worksheet& sheet, int column, const std::string& text, int columns)
+    {
+        for (int r = 1; r <= 100; ++r)
+            if (sheet.CellValueAt(r, column).Text() == text)
+                return Row(sheet, r, columns);
+        return {};
+    }
+    // The user's click on a node's check box.
+    void click(const std::string& key)
+    {
+        CheckTreeNode* node = ctx.tree.Find(key);
+        ASSERT_NE(node, nullptr) << key;
+        node->checked = !node->checked;
+        UserChangedCheck(*node);
+    }
+    void check()
+    {
+        boxes.Answer(MsgAnswer::No); // Show report now?
+        RunCheck(ctx);
+    }
+};
+
+TEST_F(UpgradeCheckRunsTest, CheckFindsMissingFilesWithCandidatesNewestFirst)
+{
+    check();
+    ASSERT_EQ(boxes.asked().size(), 1u);
+    EXPECT_EQ(boxes.asked()[0].prompt, "Show report now?");
+
+    const std::string newCopy = std::string(kBackup) + "\\new\\p1002.dgn";
+    const std::string oldCopy = std::string(kBackup) + "\\old\\p1002.dgn";
+    EXPECT_EQ(keysUnder("Models"),
+              (Strings{"Models", "Discipline1", "Discipline1Area2", "Discipline1ModelP1002",
+                       "Discipline1ModelP1002File" + newCopy, "Discipline1ModelP1002File" + oldCopy, "Discipline2",
+                       "Discipline2Area3", "Discipline2ModelE2001", "Discipline2ModelE2001FileFILE_NOT_FOUNDe2001.dgn"}));
+    EXPECT_EQ(ctx.tree.Find("Discipline1ModelP1002")->text, "P1002 - Pump area - Bob's lines");
+    EXPECT_EQ(keysUnder("Drawings"), (Strings{"Drawings", "DrawingType1", "DrawingType1DrawingD-101",
+                                              "DrawingType1DrawingD-101File" + std::string(kBackup) + "\\dwg\\D101.DWG"}));
+    EXPECT_TRUE(ctx.tree.Contains("ApprovalStatus1Library2FileFILE_NOT_FOUNDstdnote.l"));
+    const std::string marker = std::string(kProjectDir) + "A1.1";
+    EXPECT_EQ(ctx.tree.Find("AreasDiscipline1AreaA1" + marker)->text, "Area marker file: '" + marker + "' not exists");
+    EXPECT_FALSE(ctx.tree.Contains("Project"));
+
+    const Worksheet* sheet = ctx.report.LastSheet();
+    ASSERT_NE(sheet, nullptr);
+    EXPECT_EQ(Row(*sheet, 1, 1), (Strings{"Missing model files"}));
+    EXPECT_TRUE(*sheet->EffectiveFormat(1, 1).Resolved().bold);
+    const Strings p1002 = Row(*sheet, 3);
+    EXPECT_EQ(Strings(p1002.begin(), p1002.begin() + 4),
+              (Strings{"Piping", "A2 - Piping area south", "P1002 - Pump area - Bob's lines", "File not found"}));
+    EXPECT_EQ(p1002[4].rfind("File: " + newCopy + "; Last Modified Date: 03.03.2003 10:00:00; Size: 17", 0), 0u);
+    EXPECT_EQ(Row(*sheet, 5), (Strings{"Equipment", "E1 - Equipment area", "E2001 - Vessels",
+                                       "File not found (network_address: 'PDSSRV1'; path_name: 'D:\\pds\\demo\\model'; "
+                                       "model_file_spec: 'e2001.dgn')",
+                                       ""}));
+    EXPECT_EQ(Row(*sheet, 6, 1), (Strings{"Missing drawing files"}));
+    EXPECT_EQ(Row(*sheet, 8, 3), (Strings{"1", "DrawingD-101 - Piping plan north", "File not found"}));
+    EXPECT_EQ(rowWith(*sheet, 1, "Unapproved", 3),
+              (Strings{"Unapproved", "2",
+                       "File not found (network_address: 'PDSSRV1'; path_name: 'D:\\pds\\demo\\lib'; rdb_file_spec: "
+                       "'stdnote.l')"}));
+    EXPECT_EQ(rowWith(*sheet, 3, "Area marker file: '" + marker + "' not exists", 2), (Strings{"Piping", "A1"}));
+    EXPECT_TRUE(exists(CheckReportName("demo")));
+}
+
+TEST_F(UpgradeCheckRunsTest, RestoreRecreatesCheckedFilesFromCandidateAndSeedNeverOverwriting)
+{
+    check();
+    click("Models");
+    click("DrawingType1");
+    EXPECT_FALSE(ctx.tree.Find("Discipline1ModelP1002File" + std::string(kBackup) + "\\old\\p1002.dgn")->checked);
+
+    boxes.Answer(MsgAnswer::Yes); // Are you sure?
+    boxes.Answer(MsgAnswer::No);  // Show report now?
+    EXPECT_TRUE(RunRestore(ctx));
+    EXPECT_EQ(content(std::string(kModelDir) + "p1002.dgn"), "new copy of P1002");
+    EXPECT_EQ(content(std::string(kModelDir) + "e2001.dgn"), content(std::string(kProjectDir) + "eqpsdz.dgn"));
+    EXPECT_EQ(content(std::string(kDrawingDir) + "d101.dwg"), "copy of D-101");
+
+    const Worksheet* sheet = ctx.report.LastSheet();
+    EXPECT_EQ(Row(*sheet, 1, 1), (Strings{"Restore model files"}));
+    EXPECT_EQ(Row(*sheet, 3, 4),
+              (Strings{"Piping", "A2 - Piping area south", "P1002 - Pump area - Bob's lines",
+                       "Creating model file: '" + std::string(kModelDir) + "p1002.dgn' from seed file: '" +
+                           std::string(kBackup) + "\\new\\p1002.dgn'"}));
+    EXPECT_EQ(Row(*sheet, 4, 4).at(3), "Creating model file: '" + std::string(kModelDir) + "e2001.dgn' from seed file: '" +
+                                           std::string(kProjectDir) + "eqpsdz.dgn'");
+    EXPECT_EQ(Row(*sheet, 5, 1), (Strings{"Restore drawing files"}));
+    EXPECT_EQ(Row(*sheet, 7, 2), (Strings{"1", "DrawingD-101 - Piping plan north"}));
+
+    // A second restore finds the files present and leaves them as they are.
+    testsupport::WriteHostFile(HostPath(std::string(kModelDir) + "p1002.dgn"), "edited since");
+    boxes.Answer(MsgAnswer::Yes);
+    boxes.Answer(MsgAnswer::No);
+    RunRestore(ctx);
+    EXPECT_EQ(content(std::string(kModelDir) + "p1002.dgn"), "edited since");
+    EXPECT_EQ(Row(*ctx.report.LastSheet(), 3, 4).at(3),
+              "Model file: '" + std::string(kModelDir) + "p1002.dgn' already exists");
+}
+
+TEST_F(UpgradeCheckRunsTest, MissingSeedFileAndNoAnswerChangeNothing)
+{
+    check();
+    std::filesystem::remove(HostPath(std::string(kProjectDir) + "eqpsdz.dgn"));
+    ctx.tree.Find("Discipline2ModelE2001FileFILE_NOT_FOUNDe2001.dgn")->checked = true;
+
+    boxes.Answer(MsgAnswer::No);
+    EXPECT_FALSE(RunRestore(ctx));
+    EXPECT_FALSE(exists(RestoreReportName("demo")));
+
+    boxes.Answer(MsgAnswer::Yes);
+    boxes.Answer(MsgAnswer::No);
+    RunRestore(ctx);
+    EXPECT_FALSE(exists(std::string(kModelDir) + "e2001.dgn"));
+    EXPECT_EQ(Row(*ctx.report.LastSheet(), 3, 4).at(3), "Seed file: '" + std::string(kProjectDir) + "eqpsdz.dgn' not exists");
+}
+
+TEST_F(UpgradeCheckRunsTest, ShowReportOpensTheSavedCheckReport)
+{
+    std::string opened;
+    SetDesktopOpener([&](const std::string& op, const std::string& file, const std::string&, const std::string&) {
+        opened = op + " " + file;
+        return 42L;
+    });
+    boxes.Answer(MsgAnswer::Yes);
+    RunCheck(ctx);
+    SetDesktopOpener(nullptr);
+    EXPECT_EQ(opened, "Open " + CheckReportName("demo"));
+}
+
+TEST_F(UpgradeCheckRunsTest, FailingQueryEndsTheCheckWithItsMessage)
+{
+    ctx.projectName = "nosuchproject";
+    RunCheck(ctx);
+    ASSERT_EQ(boxes.asked().size(), 1u);
+    EXPECT_EQ(boxes.asked()[0].style, MsgStyle::Exclamation);
+    EXPECT_EQ(boxes.asked()[0].prompt.rfind("CRIS::DBRead", 0), 0u) << boxes.asked()[0].prompt;
+    EXPECT_TRUE(ctx.tree.Count() == 0);
+}
