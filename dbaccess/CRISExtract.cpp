@@ -43,7 +43,7 @@ void CRIS::Extract2File(const std::string& schema, std::string& sql, std::string
                     conditions = std::vector<std::string>{parts.condition};
                 RISUnload(dump, schema, std::vector<std::string>{table}, conditions, "", 1, false, false);
             }
-            ::RISDumpParse(dir, dump, schema, table, textFile, formatFile, replaceMinInt);
+            RISDumpParse(dump, schema, table, textFile, formatFile, replaceMinInt);
             sql = RedirectSelect(sql, parts, textFile);
         } else {
             ADOUnloadAndParse(schema, sql, textFile, formatFile, replaceMinInt);
