@@ -4,9 +4,9 @@
 #include "admin/AdminGlobals.h"
 #include "admin/DumpCommandLines.h"
 #include "admin/DumpReplacer.h"
+#include "admin/LoggedRun.h"
 #include "admin/ProjectSchemaRules.h"
 #include "dbaccess/DumpSchemaLine.h"
-#include "platform/BinaryFile.h"
 #include "platform/AppError.h"
 #include "platform/TextUtil.h"
 #include "services/AppGlobals.h"
@@ -38,30 +38,6 @@ void requireFile(const std::string& file, const std::string& ownName)
         RaiseError(ownName, "Dump file not given");
 }
 
-int64_t logSize()
-{
-    try {
-        BinaryFile log;
-        log.Open(gLogFile, BinaryFile::Mode::Read);
-        return log.Size();
-    } catch (const AppError&) {
-        return 0;
-    }
-}
-
-// What the outside program appended to the program log after position before.
-std::string logFrom(int64_t before)
-{
-    try {
-        BinaryFile log;
-        log.Open(gLogFile, BinaryFile::Mode::Read);
-        int64_t size = log.Size();
-        return size > before ? log.ReadAt(before, static_cast<size_t>(size - before)) : std::string();
-    } catch (const AppError&) {
-        return {};
-    }
-}
-
 } // namespace
 
 void DumpCommands::wait(double seconds)
@@ -74,12 +50,9 @@ void DumpCommands::wait(double seconds)
 
 void DumpCommands::runClient(const std::string& what, const std::string& commandLine)
 {
-    int64_t before = logSize();
-    long processId = 0;
-    long rc = ExecA(commandLine, gLogFile, 0, "", processId, true);
-    std::string output = logFrom(before);
+    const LoggedRun run = LoggedRun::Run(commandLine);
     int errorsBefore = report_.ErrorCount();
-    report_.NoteRun(what, rc, output);
+    report_.NoteRun(what, run.exitCode, run.output);
     if (report_.ErrorCount() > errorsBefore)
         ShowStatus("Failed: " + report_.LastError());
 }

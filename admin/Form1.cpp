@@ -34,6 +34,7 @@ Form1::Form1(QWidget* parent) : QWidget(parent), dump_(new DumpCommands), famili
     buildLayout();
     connectHandlers();
     connectFamilies();
+    connectTools();
     QtForm::Attach(this);
     dump_->escPressed = [] { return EscKey::Pressed(); };
     // A dump is loaded into a freshly made database user and RIS schema.
@@ -244,6 +245,9 @@ bool Form1::eventFilter(QObject* watched, QEvent* event)
             Projname_LostFocus();
         else if (watched == risdmpdir)
             risdmpdir_LostFocus();
+        for (size_t i = 0; i < UserVar.size(); ++i)
+            if (watched == UserVar[i])
+                UserVar_LostFocus(static_cast<int>(i) + 1);
     }
     return QWidget::eventFilter(watched, event);
 }

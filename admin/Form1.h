@@ -149,6 +149,19 @@ public slots:
     void Delete_DBUser_Click();
     void Delete_Schema_Click();
 
+    // Script runner, lists, free space, piping model restore and maintenance.
+    void SCRstart_Click();
+    void Command1_Click();
+    void Editscript_Click();
+    void UserVar_LostFocus(int index);
+    void Zeigschemen_Click();
+    void ShowDBuser_Click();
+    void show_free_ts_Click();
+    void Restore_pipfile_Click();
+    void btnGrantAll_Click();
+    void btnMscode_Click();
+    void btnRISClean_Click();
+
 protected:
     void closeEvent(class QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -158,6 +171,8 @@ private:
     void connectHandlers();
     // Wires the family boxes and the user and schema buttons to the family commands.
     void connectFamilies();
+    // Wires the script controls, the list, free-space and restore buttons and the maintenance.
+    void connectTools();
     // Runs one multi-schema command inside the interface lock and ends it with the closing
     // message (ready, ended with errors, or the raised error's description).
     template <class Body> void runLocked(Body body);

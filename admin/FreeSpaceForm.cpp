@@ -4,10 +4,10 @@
 #include "admin/FreeSpace.h"
 #include "platform/AppError.h"
 #include "platform/qt/QtText.h"
+#include "services/HourglassPointer.h"
 #include "services/MessageService.h"
 #include "services/Messages.h"
 
-#include <QApplication>
 #include <algorithm>
 #include <QHeaderView>
 #include <QPointer>
@@ -62,8 +62,8 @@ FreeSpaceForm* FreeSpaceForm::show_free_ts_Click()
 void FreeSpaceForm::Timer1_Timer()
 {
     Timer1->stop();
-    QApplication::setOverrideCursor(Qt::WaitCursor);
     try {
+        HourglassPointer wait;
         dGrid->setRowCount(0);
         for (const FreeSpaceRow& r : FreeSpace::Query()) {
             const int row = dGrid->rowCount();
@@ -73,9 +73,7 @@ void FreeSpaceForm::Timer1_Timer()
             value->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
             dGrid->setItem(row, 1, value);
         }
-        QApplication::restoreOverrideCursor();
     } catch (const AppError& e) {
-        QApplication::restoreOverrideCursor();
         ShowMessage(e.description(), MsgStyle::OkOnly);
     }
 }

@@ -5,10 +5,10 @@
 #include "admin/ListSources.h"
 #include "platform/AppError.h"
 #include "platform/qt/QtText.h"
+#include "services/HourglassPointer.h"
 #include "services/MessageService.h"
 #include "services/Messages.h"
 
-#include <QApplication>
 #include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -23,11 +23,6 @@ namespace {
 
 QPointer<ListForm> gListForm;
 
-// The hourglass while an action runs, restored on every way out.
-struct WaitCursor {
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-};
 
 } // namespace
 
@@ -198,7 +193,7 @@ int ListForm::rowCount() const
 
 void ListForm::TDBGrid_FilterChange()
 {
-    WaitCursor wait;
+    HourglassPointer wait;
     std::vector<ListFilterCell> cells;
     if (recordset_) {
         const std::vector<FieldInfo>& fields = recordset_->FieldInfos();
@@ -215,7 +210,7 @@ void ListForm::TDBGrid_FilterChange()
 
 void ListForm::TDBGrid_HeadClick(int column)
 {
-    WaitCursor wait;
+    HourglassPointer wait;
     if (!recordset_ || recordset_->State() != adStateOpen || column < 0 ||
         column >= static_cast<int>(recordset_->FieldInfos().size()))
         return;
@@ -247,7 +242,7 @@ ListForm* CurrentListForm()
 
 ListForm* ShowListForm(const std::string& caption, const std::function<Recordset()>& fill)
 {
-    WaitCursor wait;
+    HourglassPointer wait;
     if (gListForm) {
         gListForm->close();
         delete gListForm.data();

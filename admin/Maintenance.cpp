@@ -14,10 +14,9 @@
 #include "services/AppGlobals.h"
 #include "services/FileContents.h"
 #include "services/FileOperation.h"
+#include "services/HourglassPointer.h"
 #include "services/MessageService.h"
 #include "services/Messages.h"
-
-#include <QApplication>
 
 namespace {
 
@@ -41,19 +40,6 @@ void requireName(const std::string& what, const std::string& name)
         RaiseError("Maintenance", what + " name '" + name + "' is not a valid name");
 }
 
-// The hourglass for a run, restored on every way out.
-struct WaitCursor {
-    WaitCursor()
-    {
-        if (qApp)
-            QApplication::setOverrideCursor(Qt::WaitCursor);
-    }
-    ~WaitCursor()
-    {
-        if (qApp)
-            QApplication::restoreOverrideCursor();
-    }
-};
 
 } // namespace
 
@@ -102,7 +88,7 @@ std::string Maintenance::MscodeCommand(const std::string& project)
 
 std::string Maintenance::btnGrantAll_Click(const std::vector<std::string>& schemaNames, const std::string& project)
 {
-    WaitCursor wait;
+    HourglassPointer wait;
     const std::string file = GetEnvVar("TMP") + "\\sql.txt";
     RunReport report;
     try {
@@ -148,7 +134,7 @@ void Maintenance::btnMscode_Click(const std::vector<std::string>& schemaNames)
 
 std::string Maintenance::btnRISClean_Click(const std::vector<std::string>& schemaNames)
 {
-    WaitCursor wait;
+    HourglassPointer wait;
     RunReport report;
     try {
         for (const std::string& schema : listed(schemaNames)) {

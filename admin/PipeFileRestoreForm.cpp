@@ -6,11 +6,11 @@
 #include "platform/qt/QtText.h"
 #include "services/AppGlobals.h"
 #include "services/Dialog.h"
+#include "services/HourglassPointer.h"
 #include "services/IniFile.h"
 #include "services/MessageService.h"
 #include "services/Messages.h"
 
-#include <QApplication>
 #include <QGridLayout>
 #include <QLabel>
 #include <QListWidget>
@@ -18,10 +18,6 @@
 
 namespace {
 
-struct WaitCursor {
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-};
 
 QPushButton* makeButton(QWidget* parent, const char* name, const char* caption)
 {
@@ -65,7 +61,7 @@ PipeFileRestoreForm* PipeFileRestoreForm::Restore_pipfile_Click()
 {
     auto* form = new PipeFileRestoreForm;
     try {
-        WaitCursor wait;
+        HourglassPointer wait;
         form->Form_Load();
     } catch (const AppError& e) {
         delete form;
@@ -116,7 +112,7 @@ void PipeFileRestoreForm::Start_Click()
     try {
         std::string message;
         {
-            WaitCursor wait;
+            HourglassPointer wait;
             message = PipingModelRestore::Restore(dumpFile_, project_, model);
         }
         ShowMessage(message, MsgStyle::OkOnly);

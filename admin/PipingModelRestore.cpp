@@ -2,6 +2,7 @@
 #include "admin/PipingModelRestore.h"
 
 #include "admin/LoggedRun.h"
+#include "admin/ToolRun.h"
 #include "dbaccess/DumpFormat.h"
 #include "dbaccess/DumpScanner.h"
 #include "dbaccess/RISErrorReader.h"
@@ -57,7 +58,7 @@ const std::vector<int>& PipingModelRestore::TableNumbers()
 
 std::string PipingModelRestore::StatementFile()
 {
-    return GetEnvVar("TMP") + "\\tarnwick.sql";
+    return ToolRun::ScratchFilePath();
 }
 
 std::string PipingModelRestore::OutputFile()

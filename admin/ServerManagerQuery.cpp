@@ -1,10 +1,10 @@
 // Server-manager queries: script text, run with captured output, rule-line parsing.
 #include "admin/ServerManagerQuery.h"
 
+#include "admin/ToolRun.h"
 #include "platform/AppError.h"
 #include "platform/Clock.h"
 #include "platform/Environment.h"
-#include "platform/HostFiles.h"
 #include "platform/TextUtil.h"
 #include "services/AppGlobals.h"
 #include "services/BatchLauncher.h"
@@ -56,16 +56,15 @@ std::string ServerManagerQuery::ConnectString()
 std::vector<std::string> ServerManagerQuery::Run(const std::string& select, const std::string& defaultProgram,
                                                  const std::string& failText)
 {
-    const std::string tmp = GetEnvVar("TMP");
-    const std::string script = tmp + "\\tarnwick.sql";
-    const std::string output = tmp + "\\dummy.txt";
+    const std::string script = ToolRun::ScratchFilePath();
+    const std::string output = GetEnvVar("TMP") + "\\dummy.txt";
     try {
         const std::string program = ReadIniValue(gIniFile, "TARNWICK", "svrmgr_path", defaultProgram);
         if (Trim(program).empty())
             RaiseError("ServerManagerQuery", failText);
         // The connect string holds the administrator's password: the script is written to the
         // temporary folder only for the run and removed right after it.
-        HostWriteFile(script, ScriptText(ConnectString(), select));
+        ToolRun::WriteScratchFile(script, ScriptText(ConnectString(), select));
         DeleteFileA(output);
         long pid = 0;
         ExecA(QuoteString(program) + " @" + QuoteString(script) + " > " + QuoteString(output), "", 0, "", pid, true);

@@ -1,7 +1,6 @@
 // The tarnwick executable: a command-line run without any window, or the splash and main window.
 #include "admin/CommandLineRun.h"
 #include "admin/FrmSplash.h"
-#include "platform/Clock.h"
 #include "platform/Environment.h"
 #include "platform/qt/QtServices.h"
 #include "standins/dbserver/StandInConnections.h"
@@ -22,9 +21,8 @@ int main(int argc, char** argv)
         return RunCommandLine(commandLine);
 
     QApplication app(argc, argv);
+    // Message boxes, dialogs, the event pump of the waits and the Esc key filter.
     InstallQtServices();
-    // Waits for outside programs keep the windows alive.
-    SetEventPump([] { QCoreApplication::processEvents(); });
     FrmSplash splash;
     splash.Form_Load();
     return app.exec();

@@ -6,29 +6,17 @@
 #include "platform/WinPath.h"
 #include "services/AppGlobals.h"
 #include "support/TestEnvironment.h"
+#include "support/TestFiles.h"
 
 #include <filesystem>
-#include <fstream>
 #include <functional>
-#include <sstream>
 #include <string>
 #include <vector>
 
 namespace admintest {
 
-inline void WriteHostFile(const std::string& hostPath, const std::string& bytes)
-{
-    std::filesystem::create_directories(std::filesystem::path(hostPath).parent_path());
-    std::ofstream(hostPath, std::ios::binary) << bytes;
-}
-
-inline std::string ReadHostFile(const std::string& hostPath)
-{
-    std::ifstream in(hostPath, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+using testsupport::ReadHostFile;
+using testsupport::WriteHostFile;
 
 inline bool HostExists(const std::string& hostPath) { return std::filesystem::exists(hostPath); }
 

@@ -13,7 +13,7 @@
 #include "standins/dbserver/DbServer.h"
 #include "standins/dbserver/RisSession.h"
 #include "standins/dbserver/StandInEnvironment.h"
-#include "support/TestEnvironment.h"
+#include "support/SampleEnvironment.h"
 
 #include <gtest/gtest.h>
 
@@ -26,14 +26,7 @@ using Rows = std::vector<std::vector<std::optional<std::string>>>;
 
 class Form1Fixture : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
-        StandInEnvironmentOptions options;
-        options.binDir = testsupport::BinDir();
-        options.dataDir = testsupport::SourceDir() + "/tests/data/standins";
-        std::string report;
-        StandInEnvironment::Build(StandInRoot(), options, report);
-    }
+    static void SetUpTestSuite() { testsupport::BuildSampleEnvironment(); }
 
     void SetUp() override
     {

@@ -9,7 +9,7 @@
 #include "standins/dbserver/DbServer.h"
 #include "standins/dbserver/RisSession.h"
 #include "standins/dbserver/StandInEnvironment.h"
-#include "support/TestEnvironment.h"
+#include "support/SampleEnvironment.h"
 
 #include <gtest/gtest.h>
 
@@ -26,11 +26,7 @@ class CRISSystemTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        StandInEnvironmentOptions options;
-        options.binDir = testsupport::BinDir();
-        options.dataDir = testsupport::SourceDir() + "/tests/data/standins";
-        std::string report;
-        StandInEnvironment::Build(StandInRoot(), options, report);
+        testsupport::BuildSampleEnvironment();
         gTempDir.clear();
     }
 

@@ -2,6 +2,7 @@
 // lists, the free-space view, the piping model restore and the maintenance runs, against the
 // stand-in server through the real outside programs.
 #include "admin/AdminGlobals.h"
+#include "admin/AdminTestSupport.h"
 #include "admin/FreeSpace.h"
 #include "admin/FreeSpaceForm.h"
 #include "admin/ListForm.h"
@@ -16,15 +17,13 @@
 #include "services/IniFile.h"
 #include "services/ScriptedMessageService.h"
 #include "standins/dbserver/StandInEnvironment.h"
-#include "support/TestEnvironment.h"
+#include "support/SampleEnvironment.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTableWidget>
-#include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
 
 namespace {
@@ -33,33 +32,15 @@ using Strings = std::vector<std::string>;
 
 class AdminToolsE2ETest : public ::testing::Test {
 protected:
+    static void SetUpTestSuite() { testsupport::BuildSampleEnvironment(); }
+
     void SetUp() override
     {
-        StandInEnvironmentOptions options;
-        options.binDir = testsupport::BinDir();
-        options.dataDir = testsupport::SourceDir() + "/tests/data/standins";
-        std::string report;
-        StandInEnvironment::Build(StandInRoot(), options, report);
-        savedIni_ = gIniFile;
-        savedLog_ = gLogFile;
-        gIniFile = win("tarnwick.ini");
-        gLogFile = win("tarnwick.log");
-        std::ofstream(dir_.host() + "/tarnwick.log");
         WriteIniValue(gIniFile, "TARNWICK", "projname", "demo");
         WriteIniValue(gIniFile, "TARNWICK", "svrmgr_path", StandInEnvironment::kServerManager);
     }
-    void TearDown() override
-    {
-        gIniFile = savedIni_;
-        gLogFile = savedLog_;
-    }
 
-    std::string win(const std::string& name) const { return WinPathFromHost(dir_.host() + "/" + name); }
-    std::string log() const
-    {
-        std::ifstream in(dir_.host() + "/tarnwick.log", std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    }
+    std::string log() const { return folder_.log(); }
 
     static long rows(const std::string& schema, const std::string& table)
     {
@@ -82,9 +63,8 @@ protected:
         return out;
     }
 
-    testsupport::ScopedDir dir_{"admintools"};
+    admintest::AdminFolder folder_{"admintools"};
     ScriptedMessageService boxes_;
-    std::string savedIni_, savedLog_;
 };
 
 TEST_F(AdminToolsE2ETest, SchemaListShowsTheSampleSchemasFilteredAndSorted)

@@ -1,21 +1,16 @@
 // The family commands of the main window on the sample environment: database users through the
 // server manager and RIS schemas through risbatch land in the stand-in server and leave it
 // again; Esc ends the loop between families; bad project names never reach a tool.
-#include "admin/Form1.h"
+#include "e2e/SampleForm1Test.h"
 
 #include "admin/AdminGlobals.h"
 #include "admin/Families.h"
 #include "admin/ToolRun.h"
-#include "admin/AdminTestSupport.h"
-#include "platform/EscKey.h"
 #include "platform/TextUtil.h"
 #include "platform/WinPath.h"
 #include "platform/qt/EscKeyFilter.h"
 #include "services/IniFile.h"
 #include "services/MessageService.h"
-#include "services/ScriptedMessageService.h"
-#include "standins/dbserver/DbServer.h"
-#include "standins/dbserver/StandInEnvironment.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -30,24 +25,14 @@ using admintest::ReadHostFile;
 
 const std::string kReady = " Tarnwick is ready  -  See Logfile ";
 
-class FamilyCommandsTest : public ::testing::Test {
+class FamilyCommandsTest : public SampleForm1Test {
 protected:
-    static void SetUpTestSuite()
-    {
-        std::string report;
-        StandInEnvironment::Build(StandInRoot(), {testsupport::BinDir(), testsupport::SourceDir() + "/tests/data/standins"},
-                                  report);
-    }
-
-    void SetUp() override { EscKey::Reset(); }
-
     void Check(std::initializer_list<const char*> boxes)
     {
         for (const char* name : boxes)
             form.findChild<QCheckBox*>(name)->setChecked(true);
     }
 
-    static DbServer Server() { return DbServer(DbServer::EnvironmentRoot()); }
     static std::vector<std::string> SchemaFileNames()
     {
         std::vector<std::string> names;
@@ -68,10 +53,6 @@ protected:
         for (auto* b : {form.Create_DB_Schema, form.Delete_DB_Schema, form.selall})
             EXPECT_TRUE(b->isEnabled());
     }
-
-    admintest::AdminFolder folder{"families_e2e"};
-    ScriptedMessageService messages;
-    Form1 form;
 };
 
 TEST_F(FamilyCommandsTest, CreateAndDeleteUsersAndSchemasOfThreeFamilies)

@@ -7,7 +7,7 @@
 #include "standins/dbserver/DbServer.h"
 #include "standins/dbserver/RisSession.h"
 #include "standins/dbserver/StandInEnvironment.h"
-#include "support/TestEnvironment.h"
+#include "support/SampleEnvironment.h"
 
 #include <gtest/gtest.h>
 
@@ -24,11 +24,7 @@ class RisUnloadAllTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        StandInEnvironmentOptions options;
-        options.binDir = testsupport::BinDir();
-        options.dataDir = testsupport::SourceDir() + "/tests/data/standins";
-        std::string report;
-        StandInEnvironment::Build(StandInRoot(), options, report);
+        testsupport::BuildSampleEnvironment();
         DbServer server(StandInRoot());
         if (!server.FindSchema("mto_demo")) {
             server.SetUserPassword("MTO_DEMO", "mto_demo");
@@ -36,6 +32,13 @@ protected:
             std::string out;
             session.Execute("create schema mto_demo on database (oracle, dbname ORCL) user mto_demo.mto_demo@ORCL", out);
         }
+    }
+    // The other tests of the process see the sample project only.
+    static void TearDownTestSuite()
+    {
+        DbServer server(StandInRoot());
+        server.DropSchema("mto_demo");
+        server.DropUser("mto_demo");
     }
 
     void SetUp() override

@@ -10,7 +10,7 @@
 #include "services/FileContents.h"
 #include "services/FileOperation.h"
 #include "standins/dbserver/StandInEnvironment.h"
-#include "support/TestEnvironment.h"
+#include "support/SampleEnvironment.h"
 
 #include <filesystem>
 #include <fstream>
@@ -34,13 +34,10 @@ std::string body(const std::string& dump) { return dump.substr(dump.find("\r\n")
 
 class StandInClientsTest : public ::testing::Test {
 protected:
+    static void SetUpTestSuite() { testsupport::BuildSampleEnvironment(); }
+
     void SetUp() override
     {
-        StandInEnvironmentOptions options;
-        options.binDir = testsupport::BinDir();
-        options.dataDir = testsupport::SourceDir() + "/tests/data/standins";
-        std::string report;
-        StandInEnvironment::Build(StandInRoot(), options, report);
         work = WinPathFromHost(dir.host()) + "\\";
         log = work + "log.txt";
     }
@@ -80,6 +77,7 @@ protected:
         ASSERT_NE(out.find("Schema " + s + " created."), std::string::npos) << out;
     }
 
+    testsupport::AddedSchemasCleanup cleanup;
     testsupport::ScopedDir dir{"e2e"};
     std::string work;
     std::string log;
@@ -241,10 +239,7 @@ TEST_F(StandInClientsTest, FailingClientsStillCreateTheirFilesAndSaySo)
 
 TEST_F(StandInClientsTest, ModelTablesMoveBetweenEnvironmentsThroughParameterFiles)
 {
-    StandInEnvironmentOptions options{testsupport::BinDir(), testsupport::SourceDir() + "/tests/data/standins"};
-    options.secondEnvironment = true;
-    std::string report;
-    StandInEnvironment::Build(StandInRoot(), options, report);
+    testsupport::BuildSampleEnvironment(true);
     const std::string out = work + "risout.txt", sql = work + "sql.txt";
     const std::string table = "pdtable_34_2";
     std::string console = run(std::string("set RIS_PARAMETERS=") + StandInEnvironment::kParamsFile + "\r\nrisunlod -mw -o " +

@@ -1,0 +1,81 @@
+// The main window's script controls, list, free-space and piping restore buttons and the
+// maintenance runs over the schema list.
+#include "admin/Form1.h"
+
+#include "admin/AdminGlobals.h"
+#include "admin/CommandScriptHost.h"
+#include "admin/FreeSpaceForm.h"
+#include "admin/ListForm.h"
+#include "admin/Maintenance.h"
+#include "admin/PipeFileRestoreForm.h"
+#include "admin/ScriptRunner.h"
+#include "admin/ScriptSettings.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+
+void Form1::connectTools()
+{
+    connect(SCRstart, &QPushButton::clicked, this, &Form1::SCRstart_Click);
+    connect(Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
+    connect(Editscript, &QPushButton::clicked, this, &Form1::Editscript_Click);
+    for (QLineEdit* box : UserVar)
+        box->installEventFilter(this);
+    connect(Zeigschemen, &QPushButton::clicked, this, &Form1::Zeigschemen_Click);
+    connect(ShowDBuser, &QPushButton::clicked, this, &Form1::ShowDBuser_Click);
+    connect(show_free_ts, &QPushButton::clicked, this, &Form1::show_free_ts_Click);
+    connect(Restore_pipfile, &QPushButton::clicked, this, &Form1::Restore_pipfile_Click);
+    connect(btnGrantAll, &QPushButton::clicked, this, &Form1::btnGrantAll_Click);
+    connect(btnMscode, &QPushButton::clicked, this, &Form1::btnMscode_Click);
+    connect(btnRISClean, &QPushButton::clicked, this, &Form1::btnRISClean_Click);
+}
+
+void Form1::SCRstart_Click()
+{
+    // The script's lines call the same operations as the buttons; the interface stays unlocked
+    // while it runs, so the other windows remain usable.
+    CommandScriptHost host(*dump_, {[this](const std::string& p) { Cre_DBUser(p); },
+                                    [this](const std::string& p) { Del_DBUser(p); },
+                                    [this](const std::string& p) { cre_schema(p); },
+                                    [this](const std::string& p) { Del_Schema(p); }});
+    ScriptRunner runner(host);
+    runner.showLine = [this](const std::string& text) {
+        aktuellescrzeile->setText(QString::fromStdString(text));
+        aktuellescrzeile->repaint();
+    };
+    runner.SCRstart(scriptfile->text().toStdString());
+}
+
+void Form1::Command1_Click()
+{
+    const std::string chosen = ScriptSettings::Command1_Click(scriptfile->text().toStdString());
+    if (!chosen.empty())
+        scriptfile->setText(QString::fromStdString(chosen));
+}
+
+void Form1::Editscript_Click() { ScriptSettings::Editscript_Click(); }
+
+void Form1::UserVar_LostFocus(int index)
+{
+    ScriptSettings::UserVar_LostFocus(index, UserVar[static_cast<size_t>(index - 1)]->text().toStdString());
+}
+
+void Form1::Zeigschemen_Click()
+{
+    ShowExistingSchemas([this] {
+        get_schemanamen();
+        return gSchemaNames;
+    });
+}
+
+void Form1::ShowDBuser_Click() { ShowExistingDbUsers(); }
+
+void Form1::show_free_ts_Click() { FreeSpaceForm::show_free_ts_Click(); }
+
+void Form1::Restore_pipfile_Click() { PipeFileRestoreForm::Restore_pipfile_Click(); }
+
+void Form1::btnGrantAll_Click() { Maintenance().btnGrantAll_Click(gSchemaNames, projectName()); }
+
+void Form1::btnMscode_Click() { Maintenance().btnMscode_Click(gSchemaNames); }
+
+void Form1::btnRISClean_Click() { Maintenance().btnRISClean_Click(gSchemaNames); }

@@ -1,0 +1,106 @@
+// The main window's script controls and its list, free-space, restore and maintenance buttons on
+// the sample environment: each button reaches its window or run, with the messages it owes.
+#include "Form1Fixture.h"
+
+#include "admin/AdminGlobals.h"
+#include "admin/ListForm.h"
+#include "platform/BinaryFile.h"
+#include "services/AppGlobals.h"
+
+#include <QApplication>
+#include <QFocusEvent>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTableWidget>
+
+namespace {
+
+const std::string kReady = " Tarnwick is ready  -  See Logfile ";
+
+using Form1ToolsTest = Form1Fixture;
+
+// The one top-level window of that name, or nullptr.
+QWidget* topLevel(const char* name)
+{
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->objectName() == name && w->isVisible())
+            return w;
+    return nullptr;
+}
+
+struct ListCase {
+    const char* button;
+    const char* caption;
+    const char* entry;
+};
+
+class Form1ListButtonTest : public Form1Fixture, public ::testing::WithParamInterface<ListCase> {};
+
+TEST_P(Form1ListButtonTest, ShowsTheListWindowWithTheEnvironmentsNames)
+{
+    auto form = startedForm();
+    form->findChild<QPushButton*>(GetParam().button)->click();
+    ListForm* list = CurrentListForm();
+    ASSERT_NE(list, nullptr);
+    EXPECT_TRUE(messages.asked().empty()) << messages.asked()[0].prompt;
+    EXPECT_EQ(list->windowTitle().toStdString(), GetParam().caption);
+    bool found = false;
+    for (int r = 0; r < list->rowCount(); ++r)
+        found = found || list->cellText(r, 0).toStdString() == GetParam().entry;
+    EXPECT_TRUE(found) << GetParam().entry;
+    delete list;
+}
+
+INSTANTIATE_TEST_SUITE_P(Buttons, Form1ListButtonTest,
+                         ::testing::Values(ListCase{"Zeigschemen", "Existing Schemas", "pd_demo"},
+                                           ListCase{"ShowDBuser", "Existing DB-Users", "PD_DEMO"}));
+
+TEST_F(Form1ToolsTest, FreeSpaceAndPipingRestoreOpenTheirWindows)
+{
+    auto form = startedForm();
+    form->show_free_ts->click();
+    QWidget* freets = topLevel("freets");
+    ASSERT_NE(freets, nullptr);
+    delete freets;
+
+    form->Restore_pipfile->click();
+    QWidget* restore = topLevel("PipeFileRestoreForm");
+    ASSERT_NE(restore, nullptr) << (messages.asked().empty() ? "" : messages.asked()[0].prompt);
+    EXPECT_GE(restore->findChild<QListWidget*>("PipeFileListe")->count(), 1);
+    delete restore;
+}
+
+TEST_F(Form1ToolsTest, MaintenanceButtonsRunOverTheSchemaListAndSayTheyAreReady)
+{
+    auto form = startedForm();
+    DbServer(StandInRoot()).DropGrants("PD_DEMO", "pdtable_113");
+    form->btnRISClean->click();
+    form->btnGrantAll->click();
+    ASSERT_EQ(messages.asked().size(), 2u);
+    EXPECT_EQ(messages.asked()[0].prompt, kReady);
+    EXPECT_EQ(messages.asked()[1].prompt, kReady);
+    const std::string log = BinaryFile::ReadAll(gLogFile);
+    EXPECT_NE(log.find("Cleaning RIS dictionary tables for schema: 'pd_demo' ..."), std::string::npos);
+    // The grant run gave the table back to public.
+    const auto grantees = DbServer(StandInRoot()).GrantsOn("PD_DEMO", "pdtable_113");
+    EXPECT_NE(std::find(grantees.begin(), grantees.end(), "PUBLIC"), grantees.end()) << log;
+}
+
+TEST_F(Form1ToolsTest, ScriptFileAndUserVariablesGoToTheSettings)
+{
+    auto form = startedForm();
+    const std::string chosen = dumpDir + "\\nightly.scr";
+    dialogs.Answer(chosen);
+    form->Command1->click();
+    EXPECT_EQ(form->scriptfile->text().toStdString(), chosen);
+    EXPECT_EQ(gScriptFile, chosen);
+    EXPECT_EQ(ReadIniValue(gIniFile, "TARNWICK", "scriptfile", ""), chosen);
+
+    form->UserVar[2]->setText("C:\\pdsdump");
+    QFocusEvent out(QEvent::FocusOut);
+    QApplication::sendEvent(form->UserVar[2], &out);
+    EXPECT_EQ(ReadIniValue(gIniFile, "TARNWICK", "uservar3", ""), "C:\\pdsdump");
+}
+
+} // namespace
