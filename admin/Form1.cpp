@@ -11,6 +11,7 @@
 #include "platform/qt/QtForm.h"
 #include "services/MessageService.h"
 #include "services/Messages.h"
+#include "projcopy/frmProjCopy.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -236,7 +237,10 @@ void Form1::connectHandlers()
     connect(cmdCheckDatabaseDDL, &QPushButton::clicked, this, &Form1::cmdCheckDatabaseDDL_Click);
     connect(cmdFileSpecCheck, &QPushButton::clicked, this, &Form1::cmdFileSpecCheck_Click);
     connect(cmdReadLinkages, &QPushButton::clicked, this, &Form1::cmdReadLinkages_Click);
+    connect(btnProjcopy, &QPushButton::clicked, this, &Form1::btnProjcopy_Click);
 }
+
+void Form1::btnProjcopy_Click() { frmProjCopy::ShowNew(); }
 
 bool Form1::eventFilter(QObject* watched, QEvent* event)
 {

@@ -139,6 +139,8 @@ public slots:
     // linkage reading window; both modeless.
     void cmdFileSpecCheck_Click();
     void cmdReadLinkages_Click();
+    // Opens a new project copy window, modeless; passes nothing.
+    void btnProjcopy_Click();
 
     void selall_Click();
     void deselall_Click();

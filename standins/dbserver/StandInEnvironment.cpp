@@ -102,6 +102,24 @@ void buildRegistry(std::string& report)
               std::string(StandInEnvironment::kFileServer) + "\n";
 }
 
+// The administrative share D$ of the file server: its whole drive D, in which the share "pds"
+// (D:\pds) is the folder pds, so a path reached through either share is the same file.
+void buildAdminShare(std::string& report)
+{
+    const std::string server = std::string("\\\\") + StandInEnvironment::kFileServer;
+    const fs::path pds = HostPath(server + "\\pds");
+    const fs::path drive = HostPath(server + "\\D$");
+    fs::create_directories(pds);
+    fs::create_directories(drive);
+    std::error_code ec;
+    if (!fs::exists(drive / "pds", ec)) {
+        fs::create_directory_symlink("../" + pds.filename().string(), drive / "pds", ec);
+        if (ec)
+            RaiseError(kOwn, "Cannot place the share D$ of the file server: " + ec.message());
+    }
+    report += "File server " + std::string(StandInEnvironment::kFileServer) + ": shares pds and D$\n";
+}
+
 void buildPrograms(const StandInEnvironmentOptions& options, std::string& report)
 {
     const std::string bin = std::string(StandInEnvironment::kRisDir) + "\\BIN\\";
@@ -321,6 +339,7 @@ void StandInEnvironment::Build(const std::string& hostRoot, const StandInEnviron
         buildPrograms(options, report);
         buildServer(hostRoot, report);
         buildClientLists(hostRoot, report);
+        buildAdminShare(report);
         if (!options.sampleProject)
             return;
         DbServer server(hostRoot);

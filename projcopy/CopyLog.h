@@ -1,0 +1,28 @@
+// The project copy window's own log "projcopy.log" in TMP: every progress line of the copy,
+// shown in the window's log label and appended to the file that also takes the RIS clients'
+// console output.
+#pragma once
+
+#include <functional>
+#include <string>
+
+class CopyLog {
+public:
+    // The log path: TMP & "\projcopy.log" (Windows form), read when the log is made.
+    CopyLog();
+    explicit CopyLog(std::string path) : path_(std::move(path)) {}
+
+    const std::string& Path() const { return path_; }
+    // Shows the line (the window's lblLog) before the file is touched.
+    void SetLabel(std::function<void(const std::string&)> label) { label_ = std::move(label); }
+
+    // Shows the message and appends "<date time> TAB <message> CR LF CR LF". Never throws: a
+    // line that cannot be written is lost, the label keeps it.
+    void WriteLog(const std::string& message) const;
+    // Deletes the file through the batch launcher ("del"), so a run starts with an empty log.
+    void Reset() const;
+
+private:
+    std::string path_;
+    std::function<void(const std::string&)> label_;
+};

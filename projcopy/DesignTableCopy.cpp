@@ -1,0 +1,126 @@
+// Design table copy between two design schemas through the RIS clients.
+#include "projcopy/DesignTableCopy.h"
+
+#include "dbaccess/DumpScanner.h"
+#include "platform/BinaryFile.h"
+#include "platform/Environment.h"
+#include "platform/TextUtil.h"
+#include "projcopy/CopyLog.h"
+#include "services/BatchLauncher.h"
+#include "services/FileOperation.h"
+
+namespace {
+
+void run(const std::string& command, const std::string& log)
+{
+    long pid = 0;
+    ExecA(command, log, 0, "", pid, true);
+}
+
+// The RIS_PARAMETERS line is written also for an empty path, so the run never inherits the
+// other side's environment.
+std::string withParams(const std::string& paramsFile, const std::string& commandLine)
+{
+    return "set RIS_PARAMETERS=" + paramsFile + "\r\n" + commandLine;
+}
+
+// Streams the dump through the edit into tempFile, so a dump of any size is held in pieces.
+void editDump(const std::string& outFile, const std::string& tempFile, DesignTableCopy::DumpEdit& edit)
+{
+    DumpScanner scanner(outFile);
+    BinaryFile target;
+    target.Open(tempFile, BinaryFile::Mode::Write);
+    std::string chunk, carry, written;
+    auto emit = [&](std::string line) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        std::string out;
+        if (edit.Edit(line, out))
+            written += out + "\r\n";
+    };
+    while (scanner.NextChunk(chunk)) {
+        carry += chunk;
+        size_t start = 0, nl;
+        while ((nl = carry.find('\n', start)) != std::string::npos) {
+            emit(carry.substr(start, nl - start));
+            start = nl + 1;
+        }
+        carry.erase(0, start);
+        target.Write(written);
+        written.clear();
+    }
+    if (!carry.empty())
+        emit(carry);
+    target.Write(written);
+    target.CloseChecked();
+}
+
+} // namespace
+
+std::vector<int> DesignTableCopy::TableNumbers(int disciplineNo)
+{
+    if (disciplineNo == 1)
+        return {12, 34, 50, 67, 80};
+    if (disciplineNo == 2)
+        return {21, 22, 23, 24, 25, 26, 27, 28};
+    return {};
+}
+
+bool DesignTableCopy::DumpEdit::Edit(const std::string& line, std::string& out)
+{
+    if (line.find("create schema " + oldSchema_) != std::string::npos) {
+        out = "default schema " + newSchema_;
+        return true;
+    }
+    if (line.find("grant select, insert, delete, update on") != std::string::npos ||
+        line.find("create unique index") != std::string::npos) {
+        if (line == lastStatement_)
+            return false;
+        lastStatement_ = line;
+        out = line;
+        return true;
+    }
+    if (line.empty())
+        return false;
+    out = line;
+    return true;
+}
+
+void DesignTableCopy::copyTable(const std::string& oldParams, const std::string& newParams,
+                                const std::string& oldSchema, const std::string& newSchema, const std::string& table,
+                                const std::string& outFile, const std::string& tempFile) const
+{
+    log_.WriteLog("Loading table '" + table + "' ...");
+    run(withParams(oldParams, "risunlod -mw -o " + QuoteString(outFile) + " -s " + oldSchema + " table with data " +
+                                  table + " index " + table + " grant " + table + " view " + table),
+        log_.Path());
+    DumpEdit edit(oldSchema, newSchema);
+    editDump(outFile, tempFile, edit);
+    run("copy " + QuoteString(tempFile) + " " + QuoteString(outFile), "");
+    run(withParams(newParams, "rislod -m w -i " + QuoteString(outFile) + " -s " + newSchema +
+                                  " clear table with data all view all index all grant all"),
+        log_.Path());
+}
+
+void DesignTableCopy::LoadModelTable(const std::string& oldParams, const std::string& newParams,
+                                     const std::string& oldSchema, const std::string& newSchema, int partitionNo,
+                                     int disciplineNo) const
+{
+    const std::string tmp = ReplaceAll(GetEnvVar("TMP"), "/", "\\");
+    const std::string outFile = tmp + "\\risout.txt", tempFile = tmp + "\\_temp.txt";
+    const std::vector<int> numbers = TableNumbers(disciplineNo);
+    try {
+        for (int t : numbers) {
+            const std::string table = "pdtable_" + std::to_string(t) + "_" + std::to_string(partitionNo);
+            // A dump left from an earlier table must not be loaded again when this unload fails.
+            run("del " + QuoteString(outFile), "");
+            copyTable(oldParams, newParams, oldSchema, newSchema, table, outFile, tempFile);
+        }
+    } catch (...) {
+        // The remaining tables are skipped; the clients' messages are in the copy log.
+    }
+    run("del " + QuoteString(tempFile), "");
+    run("del " + QuoteString(outFile), "");
+    if (numbers.empty())
+        log_.WriteLog("No data to load");
+}

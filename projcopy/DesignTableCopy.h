@@ -1,0 +1,46 @@
+// The copy of one model's design tables pdtable_<T>_<partition> from the source design schema
+// into the target's: unload with risunlod under the source parameters file, edit the dump to
+// load into the target schema, load with rislod under the target parameters file.
+#pragma once
+
+#include <string>
+#include <vector>
+
+class CopyLog;
+
+class DesignTableCopy {
+public:
+    explicit DesignTableCopy(const CopyLog& log) : log_(log) {}
+
+    // Copies the tables of the model's discipline (1 piping, 2 equipment; others have none:
+    // "No data to load"). Stops at the first failure, silently; the clients' messages are in
+    // the copy log. The temporary files in TMP are deleted at the end. Never throws.
+    void LoadModelTable(const std::string& oldParams, const std::string& newParams, const std::string& oldSchema,
+                        const std::string& newSchema, int partitionNo, int disciplineNo) const;
+
+    // The design table numbers of a discipline, in load order.
+    static std::vector<int> TableNumbers(int disciplineNo);
+
+    // Edits one dump line by line for the target: the "create schema <old>" line becomes
+    // "default schema <new>", a grant or unique-index statement equal to the one before it is
+    // dropped, empty lines are dropped. Lines are fed without their line end.
+    class DumpEdit {
+    public:
+        DumpEdit(std::string oldSchema, std::string newSchema)
+            : oldSchema_(std::move(oldSchema)), newSchema_(std::move(newSchema))
+        {
+        }
+        // The line to write (without line end), or false when it is dropped.
+        bool Edit(const std::string& line, std::string& out);
+
+    private:
+        std::string oldSchema_, newSchema_, lastStatement_;
+    };
+
+private:
+    void copyTable(const std::string& oldParams, const std::string& newParams, const std::string& oldSchema,
+                   const std::string& newSchema, const std::string& table, const std::string& outFile,
+                   const std::string& tempFile) const;
+
+    const CopyLog& log_;
+};

@@ -1,0 +1,208 @@
+// The copy run of the project copy window.
+#include "projcopy/ModelCopyRun.h"
+
+#include "dbaccess/SqlLiteral.h"
+#include "platform/AppError.h"
+#include "platform/Clock.h"
+#include "platform/ado/Recordset.h"
+#include "projcopy/CopyLog.h"
+#include "projcopy/DesignTableCopy.h"
+#include "projcopy/ModelRelocation.h"
+#include "projcopy/ModelSelectionTree.h"
+#include "projcopy/RisParamsAccess.h"
+#include "services/CheckTree.h"
+#include "services/MessageService.h"
+#include "services/Messages.h"
+
+#include <exception>
+#include <vector>
+
+namespace {
+
+std::vector<CheckedModel> checkedModels(const CheckTree& tree)
+{
+    std::vector<CheckedModel> out;
+    for (const CheckTreeNode* n : tree.Nodes()) {
+        if (!n->children.empty() || !n->checked)
+            continue;
+        CheckedModel c{n->text};
+        if (n->parent) {
+            c.hasArea = true;
+            c.area = n->parent->text;
+            if (n->parent->parent) {
+                c.hasDiscipline = true;
+                c.discipline = n->parent->parent->text;
+            }
+        }
+        out.push_back(c);
+    }
+    return out;
+}
+
+void closeIfOpen(Recordset& rs)
+{
+    if (rs.State() == adStateOpen)
+        rs.Close();
+}
+
+std::string valueText(Recordset& rs, const std::string& field) { return rs.Fields()[field].Value().ToText(); }
+
+} // namespace
+
+std::string ModelCopyRun::BuildInsertStatement(const std::string& table, Recordset& rs)
+{
+    ::Fields fields = rs.Fields();
+    const int n = fields.Count();
+    std::string names, values;
+    for (int i = 0; i < n; ++i) {
+        Field f = fields[i];
+        const Variant v = f.Value();
+        names += f.Name() + (i < n - 1 ? ", " : "");
+        // A Null stands as NULL, not as an empty place that breaks the statement; quotes
+        // inside a text are doubled, so a description like "Bob's lines" is copied whole.
+        if (v.IsNull() || v.IsEmpty())
+            values += "NULL";
+        else if (f.Type() == adLongVarWChar)
+            values += SqlStringLiteral(v.ToText());
+        else
+            values += v.ToText();
+        values += i < n - 1 ? ", " : "";
+    }
+    return "INSERT INTO " + table + " (" + names + ") VALUES (" + values + ");";
+}
+
+std::string ModelCopyRun::FailedPrecondition() const
+{
+    if (sides_.oldProject().empty() || sides_.newProject().empty())
+        return std::string("Please select ") + (sides_.oldProject().empty() ? "old" : "new") + " project";
+    if (sides_.oldProject() == sides_.newProject() && sides_.oldParams() == sides_.newParams())
+        return "Can't copy project '" + sides_.oldProject() + "' to itself";
+    if (!selection_.CheckProjectVersions(sides_.oldProject(), sides_.newProject()))
+        return "Project's version: '" + sides_.oldProject() + "' and '" + sides_.newProject() + "' is not same";
+    return "";
+}
+
+int ModelCopyRun::Run() const
+{
+    log_.Reset();
+    int number = 0;
+    std::string description;
+    try {
+        description = FailedPrecondition();
+        if (!description.empty()) {
+            number = 1;
+        } else {
+            for (const CheckedModel& c : checkedModels(tree_))
+                copyModel(c);
+        }
+    } catch (const AppError& e) {
+        number = e.number() ? static_cast<int>(e.number()) : 1;
+        description = e.description();
+    } catch (const std::exception& e) {
+        number = 1;
+        description = e.what();
+    }
+    if (number != 0) {
+        ShowMessage(description, MsgStyle::Exclamation);
+        log_.WriteLog("processing failed");
+    } else {
+        log_.WriteLog("processing successfully complete");
+    }
+    return number;
+}
+
+void ModelCopyRun::copyModel(const CheckedModel& c) const
+{
+    const std::string& m = c.model;
+    bool free = true;
+    log_.WriteLog(m + ": checking if partition_no or model_index_no for model '" + m + "' is already in project '" +
+                  sides_.newProject() + "' ...");
+    Recordset source = ris_.GetData(sides_.oldParams(), "pd_" + sides_.oldProject(),
+                                    "SELECT * FROM pdtable_113 WHERE model_no=" + SqlStringLiteral(m) + ";");
+    Recordset reference = ris_.GetData(sides_.newParams(), "pd_" + sides_.newProject(),
+                                       "SELECT partition_no FROM pdtable_114;");
+    Recordset targets = ris_.GetData(sides_.newParams(), "pd_" + sides_.newProject(),
+                                     "SELECT partition_no, model_index_no FROM pdtable_113;");
+    if (source.State() != adStateOpen) {
+        log_.WriteLog(m + ": no model data found (pdtable_113) in project '" + sides_.oldProject() + "'");
+        return;
+    }
+    auto clash = [&] {
+        free = false;
+        log_.WriteLog(m + ": is already in project '" + sides_.newProject() + "'");
+    };
+    if (targets.State() == adStateOpen && source.RecordCount() > 0 && targets.RecordCount() > 0) {
+        for (source.MoveFirst(); !source.Eof(); source.MoveNext()) {
+            std::string filter = "model_index_no = " + valueText(source, "model_index_no");
+            if (source.Fields()["partition_no"].Value().ToLong() > 0)
+                filter = "partition_no = " + valueText(source, "partition_no") + " OR " + filter;
+            targets.SetFilter(filter);
+            if (targets.RecordCount() > 0) {
+                clash();
+                break;
+            }
+            DoEvents();
+        }
+    }
+    if (free && reference.State() == adStateOpen && source.RecordCount() > 0 && reference.RecordCount() > 0) {
+        for (source.MoveFirst(); !source.Eof(); source.MoveNext()) {
+            if (source.Fields()["partition_no"].Value().ToLong() > 0) {
+                reference.SetFilter("partition_no = " + valueText(source, "partition_no"));
+                if (reference.RecordCount() > 0) {
+                    clash();
+                    break;
+                }
+            }
+            DoEvents();
+        }
+    }
+    source.MoveFirst();
+    if (free) {
+        log_.WriteLog(m + ": not found in project '" + sides_.newProject() + "'");
+        if (c.hasDiscipline)
+            addMissingRow(m, "discipline", c.discipline, "pdtable_111", "discipline_indx_no", source, reference);
+        if (c.hasArea)
+            addMissingRow(m, "area", c.area, "pdtable_112", "area_index_no", source, reference);
+        DesignTableCopy tables(log_);
+        ModelRelocation(sides_, ris_, log_, tables).CopyModelToTarget(m, source, reference);
+    }
+    closeIfOpen(reference);
+    closeIfOpen(source);
+    closeIfOpen(targets);
+}
+
+void ModelCopyRun::addMissingRow(const std::string& m, const std::string& what, const std::string& name,
+                                 const std::string& table, const std::string& column, Recordset& sourceRows,
+                                 Recordset& reference) const
+{
+    const std::string target = sides_.newProject();
+    log_.WriteLog(m + ": checking if " + what + " '" + name + "' is already in project '" + target + "' ...");
+    bool missing = true;
+    closeIfOpen(reference);
+    reference = ris_.GetData(sides_.newParams(), "pd_" + target, "SELECT " + column + " FROM " + table + ";");
+    const std::string number = valueText(sourceRows, column);
+    if (reference.State() == adStateOpen) {
+        reference.SetFilter(column + " = " + number);
+        if (reference.RecordCount() > 0) {
+            missing = false;
+            log_.WriteLog(m + ": " + what + " '" + name + "' is already in project '" + target + "'");
+        }
+    }
+    if (!missing)
+        return;
+    log_.WriteLog(m + ": adding " + what + " '" + name + "' to project '" + target + "'" +
+                  (what == "area" ? " ..." : ""));
+    closeIfOpen(reference);
+    reference = ris_.GetData(sides_.oldParams(), "pd_" + sides_.oldProject(),
+                             "SELECT * FROM " + table + " WHERE " + column + " = " + number + ";");
+    if (reference.State() != adStateOpen) {
+        log_.WriteLog(m + ": no " + what + " data found (" + table + ") in project '" + sides_.oldProject() + "'");
+        return;
+    }
+    if (reference.RecordCount() <= 0)
+        return;
+    for (reference.MoveFirst(); !reference.Eof(); reference.MoveNext()) {
+        ris_.GetData(sides_.newParams(), "pd_" + target, BuildInsertStatement(table, reference));
+        DoEvents();
+    }
+}

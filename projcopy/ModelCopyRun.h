@@ -1,0 +1,57 @@
+// The copy run of the project copy window: every checked model of the model tree is copied
+// from the source project into the target, with its discipline and area when the target lacks
+// them, unless its partition or model index number is taken there already.
+#pragma once
+
+#include "projcopy/ProjectSides.h"
+
+#include <string>
+
+class CheckTree;
+class CopyLog;
+class ModelSelectionTree;
+class Recordset;
+class RisParamsAccess;
+
+// A checked model of the tree with the texts of its area and discipline, taken when the run
+// starts: the tree may be refilled while the run waits for its clients.
+struct CheckedModel {
+    std::string model;
+    std::string area;
+    std::string discipline;
+    bool hasArea = false;
+    bool hasDiscipline = false;
+};
+
+class ModelCopyRun {
+public:
+    ModelCopyRun(const ProjectSides& sides, const RisParamsAccess& ris, const CopyLog& log,
+                 const ModelSelectionTree& selection, const CheckTree& tree)
+        : sides_(sides), ris_(ris), log_(log), selection_(selection), tree_(tree)
+    {
+    }
+
+    // Runs to its end: empties the copy log, tests the preconditions, copies the models and
+    // ends with "processing successfully complete", or with "processing failed" and a message
+    // box with the description. Returns the error number (0 on success). Never throws.
+    int Run() const;
+
+    // "INSERT INTO <table> (<fields>) VALUES (<values>);" of the current row: texts (type 203)
+    // as SQL literals with embedded quotes doubled, numbers as they are, Null as NULL.
+    static std::string BuildInsertStatement(const std::string& table, Recordset& rs);
+
+    // The precondition that fails first, or the empty text.
+    std::string FailedPrecondition() const;
+
+private:
+    void copyModel(const struct CheckedModel& c) const;
+    void addMissingRow(const std::string& m, const std::string& what, const std::string& name,
+                       const std::string& table, const std::string& column, Recordset& sourceRows,
+                       Recordset& reference) const;
+
+    const ProjectSides& sides_;
+    const RisParamsAccess& ris_;
+    const CopyLog& log_;
+    const ModelSelectionTree& selection_;
+    const CheckTree& tree_;
+};

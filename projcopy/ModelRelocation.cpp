@@ -1,0 +1,139 @@
+// Relocation of a model's rows and files into the target project.
+#include "projcopy/ModelRelocation.h"
+
+#include "platform/AppError.h"
+#include "platform/Clock.h"
+#include "platform/TextUtil.h"
+#include "platform/ado/Recordset.h"
+#include "projcopy/CopyLog.h"
+#include "projcopy/DesignTableCopy.h"
+#include "projcopy/ModelCopyRun.h"
+#include "projcopy/RisParamsAccess.h"
+#include "services/BatchLauncher.h"
+#include "services/FileOperation.h"
+
+namespace {
+
+const char* kOwn = "CopyModelToTarget";
+
+int16_t toInt16(const Variant& v, const std::string& column)
+{
+    const long long n = v.ToLong();
+    if (n < -32768 || n > 32767)
+        throw AppError(6, kOwn, "Overflow (" + column + " " + v.ToText() + ")");
+    return static_cast<int16_t>(n);
+}
+
+std::string text(Recordset& rs, const std::string& field) { return rs.Fields()[field].Value().ToText(); }
+
+} // namespace
+
+std::string ModelRelocation::SharePath(const std::string& node, const std::string& path, const std::string& suffix)
+{
+    const size_t colon = path.find(':');
+    if (colon == std::string::npos)
+        throw AppError(5, kOwn, "Invalid procedure call or argument (path '" + path + "' has no drive)");
+    return "\\\\" + node + "\\" + path.substr(0, colon) + suffix + path.substr(colon + 1);
+}
+
+std::string ModelRelocation::GetShareSuffix(const std::string& node, const std::string& path)
+{
+    try {
+        // The folder itself is listed: a path stored without its closing backslash would
+        // otherwise name the folder as a file and never be found on the plain share.
+        const std::string folder = AddBackslash(SharePath(node, path, ""));
+        if (!FindFile(folder, "*", false).empty())
+            return "";
+    } catch (...) {
+        // A failed probe only chooses the administrative share.
+    }
+    return "$";
+}
+
+std::string ModelRelocation::SubFolder(const std::string& path)
+{
+    if (path.size() < 2)
+        return "";
+    const size_t p = path.rfind('\\', path.size() - 2);
+    if (p == std::string::npos)
+        return "";
+    return Trim(path.substr(p + 1));
+}
+
+std::string ModelRelocation::TargetPath(const std::string& locationPath, const std::string& subFolder)
+{
+    if (subFolder.empty() || locationPath.empty() || locationPath.back() == '\\')
+        return locationPath + subFolder;
+    return locationPath + "\\" + subFolder;
+}
+
+std::string ModelRelocation::FileMask(const std::string& folder, const std::string& modelFileSpec)
+{
+    const size_t dot = modelFileSpec.find('.');
+    const std::string base = dot == std::string::npos ? std::string() : Trim(modelFileSpec.substr(0, dot + 1));
+    return AddBackslash(folder) + base + "*";
+}
+
+void ModelRelocation::CopyModelToTarget(const std::string& m, Recordset& sourceRows, Recordset& reference) const
+{
+    try {
+        log_.WriteLog(m + ": preparing to copy model '" + m + "' ...");
+        const long long disc = sourceRows.Fields()["discipline_indx_no"].Value().ToLong();
+        const std::string statement =
+            disc != 3 ? "SELECT default_node, default_path_name FROM pdtable_115 WHERE discipline_indx_no = " +
+                            std::to_string(disc) + ";"
+                      : std::string("SELECT sub_project_node, sub_project_path FROM pdtable_116;");
+        if (reference.State() == adStateOpen)
+            reference.Close();
+        reference = ris_.GetData(sides_.newParams(), "pd_" + sides_.newProject(), statement);
+        if (reference.State() != adStateOpen) {
+            log_.WriteLog(m + ": no path found (pdtable_115, pdtable_116) in project '" + sides_.newProject() + "'");
+            return;
+        }
+        if (sourceRows.RecordCount() <= 0 || reference.RecordCount() <= 0)
+            return;
+        reference.MoveFirst();
+        sourceRows.MoveFirst();
+        while (!sourceRows.Eof()) {
+            const std::string target = sides_.newProject();
+            log_.WriteLog(m + ": changing path to the model '" + m + "' in project '" + target + "' ...");
+            const std::string node = Trim(text(sourceRows, "network_address"));
+            const std::string path = Trim(text(sourceRows, "path_name"));
+            const std::string mask = FileMask(SharePath(node, path, GetShareSuffix(node, path)),
+                                              text(sourceRows, "model_file_spec"));
+            const std::string sub = disc == 3 ? SubFolder(path) : std::string();
+            const std::string newNode = reference.Fields()[0].Value().ToText();
+            const std::string newPath = TargetPath(reference.Fields()[1].Value().ToText(), sub);
+            sourceRows.Fields()["network_address"].SetValue(Variant(newNode));
+            sourceRows.Fields()["path_name"].SetValue(Variant(newPath));
+            const std::string destination =
+                AddBackslash(SharePath(Trim(newNode), Trim(newPath), GetShareSuffix(Trim(newNode), Trim(newPath))));
+
+            log_.WriteLog(m + ": copying models files ...");
+            const std::string pattern = GetFileName(mask);
+            if (!FindFile(destination, pattern, false).empty()) {
+                // xcopy would overwrite them (or wait on a hidden question): another model's
+                // files of the same name stay as they are.
+                log_.WriteLog(m + ": files '" + destination + pattern + "' exist already in project '" + target +
+                              "', not copied");
+            } else {
+                long pid = 0;
+                ExecA("xcopy " + QuoteString(mask) + " " + QuoteString(destination) + " /I", log_.Path(), 0, "", pid,
+                      true);
+            }
+
+            log_.WriteLog(m + ": adding model '" + m + "' to project '" + target + "' ...");
+            ris_.GetData(sides_.newParams(), "pd_" + target, ModelCopyRun::BuildInsertStatement("pdtable_113", sourceRows));
+
+            log_.WriteLog(m + ": loading data from '" + sides_.oldProject() + "' to project '" + target + "' ...");
+            const int16_t partition = toInt16(sourceRows.Fields()["partition_no"].Value(), "partition_no");
+            const int16_t discipline = toInt16(sourceRows.Fields()["discipline_indx_no"].Value(), "discipline_indx_no");
+            tables_.LoadModelTable(sides_.oldParams(), sides_.newParams(), "dd_" + sides_.oldProject(),
+                                   "dd_" + sides_.newProject(), partition, discipline);
+            DoEvents();
+            sourceRows.MoveNext();
+        }
+    } catch (const AppError& e) {
+        throw PassOn(e, kOwn);
+    }
+}

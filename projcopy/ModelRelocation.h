@@ -1,0 +1,46 @@
+// The copy of one model whose numbers are free in the target: its rows of pdtable_113 are
+// moved to the target's storage location for the model's discipline, its design files are
+// copied there with xcopy, the rows are inserted into the target and its design tables follow.
+#pragma once
+
+#include "projcopy/ProjectSides.h"
+
+#include <string>
+
+class CopyLog;
+class DesignTableCopy;
+class Recordset;
+class RisParamsAccess;
+
+class ModelRelocation {
+public:
+    ModelRelocation(const ProjectSides& sides, const RisParamsAccess& ris, const CopyLog& log,
+                    const DesignTableCopy& tables)
+        : sides_(sides), ris_(ris), log_(log), tables_(tables)
+    {
+    }
+
+    // m is the model's model_no; sourceRows all its rows of the source pdtable_113, open. The
+    // location is read into reference, which the caller closes. Raises AppError for a path
+    // without drive or numbers beyond 16 bits.
+    void CopyModelToTarget(const std::string& m, Recordset& sourceRows, Recordset& reference) const;
+
+    // "$" when the plain share of the path's drive on node lists no file of the path's folder
+    // (the administrative share is then used), else the empty text. Never throws.
+    static std::string GetShareSuffix(const std::string& node, const std::string& path);
+    // "\\node\<drive><suffix><rest>" of a path "<drive>:<rest>"; raises for a path without ":".
+    static std::string SharePath(const std::string& node, const std::string& path, const std::string& suffix);
+    // For discipline 3: the last folder of the source path (with its closing backslash when
+    // the path has one), kept below the target path; empty for a path without such a folder.
+    static std::string SubFolder(const std::string& path);
+    // The target path of a row: the location's path and the sub-folder, joined by one backslash.
+    static std::string TargetPath(const std::string& locationPath, const std::string& subFolder);
+    // The file mask of the model's files: base of model_file_spec up to its first "." and "*".
+    static std::string FileMask(const std::string& folder, const std::string& modelFileSpec);
+
+private:
+    const ProjectSides& sides_;
+    const RisParamsAccess& ris_;
+    const CopyLog& log_;
+    const DesignTableCopy& tables_;
+};

@@ -1,0 +1,136 @@
+// The model tree of the project copy window and the version check.
+#include "projcopy/ModelSelectionTree.h"
+
+#include "platform/AppError.h"
+#include "platform/Clock.h"
+#include "platform/TextUtil.h"
+#include "platform/ado/Recordset.h"
+#include "projcopy/CopyLog.h"
+#include "projcopy/RisParamsAccess.h"
+#include "services/CheckTree.h"
+#include "services/FileContents.h"
+#include "services/FileOperation.h"
+
+namespace {
+
+std::string field(Recordset& rs, const char* name) { return rs.Fields()[name].Value().ToText(); }
+
+CheckTreeNode* rootWithKey(CheckTree& tree, const std::string& key)
+{
+    for (CheckTreeNode* n : tree.Nodes())
+        if (!n->parent && n->key == key)
+            return n;
+    return nullptr;
+}
+
+// The first node whose parent has the text parentText and that matches.
+template <typename Match>
+CheckTreeNode* childOfText(CheckTree& tree, const std::string& parentText, Match match)
+{
+    for (CheckTreeNode* n : tree.Nodes())
+        if (n->parent && n->parent->text == parentText && match(*n))
+            return n;
+    return nullptr;
+}
+
+} // namespace
+
+bool ModelSelectionTree::ReadProjectTree(const std::string& project) const
+{
+    bool result = false;
+    const std::string schema = "pd_" + project;
+    try {
+        tree_.Clear();
+        log_.WriteLog(project + ": read disciplines ...");
+        Recordset rs = ris_.GetData(sides_.oldParams(), schema,
+                                    "SELECT discipline_indx_no, discipline_name FROM pdtable_111;");
+        if (rs.State() == adStateOpen) {
+            log_.WriteLog(project + ": " + std::to_string(rs.RecordCount()) + " disciplines found");
+            for (; !rs.Eof(); rs.MoveNext()) {
+                const std::string name = field(rs, "discipline_name");
+                bool present = false;
+                for (const CheckTreeNode* n : tree_.Nodes())
+                    present = present || n->text == name;
+                if (!present)
+                    tree_.Add("", "Discipline" + field(rs, "discipline_indx_no"), name);
+                DoEvents();
+            }
+        }
+        log_.WriteLog(project + ": read areas ...");
+        rs = ris_.GetData(sides_.oldParams(), schema,
+                          "SELECT discipline_indx_no, area_index_no, area_name FROM pdtable_112;");
+        if (rs.State() == adStateOpen) {
+            log_.WriteLog(project + ": " + std::to_string(rs.RecordCount()) + " areas found");
+            for (; !rs.Eof(); rs.MoveNext()) {
+                CheckTreeNode* disc = rootWithKey(tree_, "Discipline" + field(rs, "discipline_indx_no"));
+                const std::string name = field(rs, "area_name");
+                if (disc && !childOfText(tree_, disc->text, [&](const CheckTreeNode& n) { return n.text == name; }))
+                    tree_.Add(disc->key, "Area" + field(rs, "area_index_no"), name);
+                DoEvents();
+            }
+        }
+        log_.WriteLog(project + ": read models ...");
+        rs = ris_.GetData(sides_.oldParams(), schema,
+                          "SELECT discipline_indx_no, area_index_no, model_index_no, model_no FROM pdtable_113;");
+        if (rs.State() == adStateOpen) {
+            log_.WriteLog(project + ": " + std::to_string(rs.RecordCount()) + " models found");
+            for (; !rs.Eof(); rs.MoveNext()) {
+                CheckTreeNode* disc = rootWithKey(tree_, "Discipline" + field(rs, "discipline_indx_no"));
+                const std::string areaKey = "Area" + field(rs, "area_index_no");
+                CheckTreeNode* area =
+                    disc ? childOfText(tree_, disc->text, [&](const CheckTreeNode& n) { return n.key == areaKey; })
+                         : nullptr;
+                const std::string name = field(rs, "model_no");
+                if (area && !childOfText(tree_, area->text, [&](const CheckTreeNode& n) { return n.text == name; }))
+                    tree_.Add(area->key, "Model" + field(rs, "model_index_no"), name);
+                DoEvents();
+            }
+        }
+        result = true;
+    } catch (...) {
+        result = false;
+    }
+    tree_.Changed();
+    log_.WriteLog(project + ": reading data complete");
+    return result;
+}
+
+void ModelSelectionTree::NodeCheck(CheckTreeNode& node) { CheckTree::SpreadCheck(node); }
+
+void ModelSelectionTree::SelectModels(const std::string& modelsFile) const
+{
+    if (modelsFile.empty() || !IsFileExists(modelsFile, 0))
+        return;
+    for (const std::string& line : ReadFile2Array(modelsFile)) {
+        if (line.empty())
+            continue;
+        const std::string wanted = ToLower(Trim(line));
+        for (CheckTreeNode* n : tree_.Nodes())
+            if (n->children.empty() && ToLower(n->text) == wanted) {
+                n->checked = true;
+                NodeCheck(*n);
+            }
+    }
+    tree_.Changed();
+}
+
+std::string ModelSelectionTree::readVersion(const std::string& params, const std::string& project) const
+{
+    Recordset rs = ris_.GetData(params, "pd_" + project, "SELECT pdtable_103.product_version_no FROM pdtable_103;");
+    if (rs.State() != adStateOpen || rs.RecordCount() <= 0)
+        return "";
+    return field(rs, "product_version_no");
+}
+
+bool ModelSelectionTree::CheckProjectVersions(const std::string& oldProject, const std::string& newProject) const
+{
+    log_.WriteLog("Checking projects version...");
+    std::string oldVersion, newVersion;
+    try {
+        oldVersion = readVersion(sides_.oldParams(), oldProject);
+        newVersion = readVersion(sides_.newParams(), newProject);
+    } catch (...) {
+        return false;
+    }
+    return !oldVersion.empty() && !newVersion.empty() && oldVersion == newVersion;
+}

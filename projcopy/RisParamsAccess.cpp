@@ -1,0 +1,235 @@
+// RIS access of the project copy through parameter files.
+#include "projcopy/RisParamsAccess.h"
+
+#include "platform/AppError.h"
+#include "platform/Clock.h"
+#include "platform/Environment.h"
+#include "platform/HostFiles.h"
+#include "platform/TextUtil.h"
+#include "projcopy/CopyLog.h"
+#include "services/BatchLauncher.h"
+#include "services/FileContents.h"
+#include "services/FileOperation.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr size_t kHeadingLines = 4;
+
+std::string tmpFile(const std::string& name) { return ReplaceAll(GetEnvVar("TMP"), "/", "\\") + "\\" + name; }
+
+void run(const std::string& command, const std::string& log)
+{
+    long pid = 0;
+    ExecA(command, log, 0, "", pid, true);
+}
+
+// The temporary files go whatever happened; quoted, so only they are deleted.
+void deleteFiles(const std::string& a, const std::string& b)
+{
+    run("del " + QuoteString(a), "");
+    run("del " + QuoteString(b), "");
+}
+
+bool containsFrom(const std::string& text, size_t from, const std::string& what)
+{
+    return from <= text.size() && text.find(what, from) != std::string::npos;
+}
+
+// A printed value: the quotes around a text go, what is inside stays (an apostrophe in a text
+// is data). An unquoted empty value is a Null.
+Variant valueOf(const std::string& printed)
+{
+    if (printed.size() >= 2 && printed.front() == '\'' && printed.back() == '\'')
+        return Variant(printed.substr(1, printed.size() - 2));
+    if (printed.empty())
+        return Variant::Null();
+    return Variant(printed);
+}
+
+bool splitNameValue(const std::string& line, std::string& name, std::string& value)
+{
+    const size_t colon = line.find(':');
+    if (colon == std::string::npos)
+        return false;
+    name = Trim(line.substr(0, colon));
+    value = Trim(line.substr(colon + 1));
+    return true;
+}
+
+// The recordset's fields from the first row of the answer, in risbatch's order.
+void defineFields(Recordset& rs, const std::vector<std::string>& lines, const std::vector<std::string>& layout)
+{
+    for (size_t i = kHeadingLines; i < lines.size(); ++i) {
+        const std::string& line = lines[i];
+        DoEvents();
+        if (line.rfind("End of Data Found", 0) == 0 || line.find("RIS Error:") != std::string::npos)
+            break;
+        if (line.empty()) {
+            if (rs.Fields().Count() > 0)
+                break;
+            continue;
+        }
+        std::string name, value;
+        if (!splitNameValue(line, name, value))
+            continue;
+        rs.Fields().Append(name, RisParamsAccess::ColumnType(layout, name), 255, -1);
+    }
+}
+
+void fillRows(Recordset& rs, const std::vector<std::string>& lines)
+{
+    for (size_t i = kHeadingLines; i < lines.size(); ++i) {
+        const std::string& line = lines[i];
+        DoEvents();
+        if (line.empty()) {
+            rs.AddNew();
+            continue;
+        }
+        if (line.rfind("End of Data Found", 0) == 0) {
+            rs.Delete();
+            break;
+        }
+        std::string name, value;
+        if (!splitNameValue(line, name, value))
+            throw AppError(1, "GetData", "Unexpected line '" + line + "'");
+        rs.Fields()[name].SetValue(valueOf(value));
+    }
+    if (rs.RecordCount() > 0)
+        rs.MoveFirst();
+}
+
+} // namespace
+
+std::string RisParamsAccess::ClientCommand(const std::string& paramsFile, const std::string& commandLine)
+{
+    if (paramsFile.empty())
+        return commandLine;
+    return "set RIS_PARAMETERS=" + paramsFile + "\r\n" + commandLine;
+}
+
+std::vector<std::string> RisParamsAccess::GetProjects(const std::string& paramsFile) const
+{
+    std::vector<std::string> projects{""};
+    if (paramsFile.empty() || !IsFileExists(paramsFile, 0))
+        return projects;
+    const std::string sqlFile = tmpFile("sql.txt"), outFile = tmpFile("risout.txt");
+    try {
+        HostWriteFile(sqlFile, "show schema names;\r\n");
+        run(ClientCommand(paramsFile, "risbatch -i " + QuoteString(sqlFile) + " -o " + QuoteString(outFile)),
+            log_.Path());
+        for (const std::string& line : ReadFile2Array(outFile)) {
+            DoEvents();
+            if (line.rfind("Schema name:'pd_", 0) != 0)
+                continue;
+            const std::string name = ReplaceAll(Trim(line.substr(line.find("pd_") + 3)), "'", "");
+            if (std::find(projects.begin(), projects.end(), name) == projects.end())
+                projects.push_back(name);
+        }
+    } catch (...) {
+        projects = {""};
+    }
+    deleteFiles(sqlFile, outFile);
+    return projects;
+}
+
+std::string RisParamsAccess::QueryTableName(const std::string& sql)
+{
+    const size_t p = ToUpper(sql).find("FROM ");
+    if (p == std::string::npos)
+        return "";
+    size_t end = sql.find(' ', p + 6);
+    if (end == std::string::npos)
+        end = sql.find(';', p + 6);
+    if (end == std::string::npos)
+        end = sql.size();
+    return Trim(sql.substr(p + 4, end - (p + 4)));
+}
+
+std::vector<std::string> RisParamsAccess::LayoutColumns(const std::string& createLine)
+{
+    const size_t open = createLine.find('(');
+    if (open == std::string::npos)
+        return {};
+    std::string inner = createLine.substr(open + 1);
+    while (!inner.empty() && (inner.back() == '\r' || inner.back() == '\n'))
+        inner.pop_back();
+    if (!inner.empty())
+        inner.pop_back(); // the closing parenthesis
+    return Split(inner, ", ");
+}
+
+int RisParamsAccess::ColumnType(const std::vector<std::string>& layout, const std::string& column)
+{
+    // The definition of the column itself; a name that only occurs inside another column's
+    // name (path_name in default_path_name) would take that column's type.
+    const std::string* def = nullptr;
+    for (const std::string& d : layout)
+        if (EqualsNoCase(Trim(d.substr(0, d.find(' '))), column)) {
+            def = &d;
+            break;
+        }
+    if (!def)
+        for (const std::string& d : layout)
+            if (d.find(column) != std::string::npos) {
+                def = &d;
+                break;
+            }
+    if (!def)
+        throw AppError(1, "GetData", "Column '" + column + "' not in the table layout");
+    const size_t from = column.empty() ? 0 : column.size() - 1;
+    if (containsFrom(*def, from, "int"))
+        return adBigInt;
+    if (containsFrom(*def, from, "decimal") || containsFrom(*def, from, "double"))
+        return adDouble;
+    return adLongVarWChar;
+}
+
+Recordset RisParamsAccess::GetData(const std::string& paramsFile, const std::string& schema,
+                                   const std::string& sql) const
+{
+    Recordset rs;
+    rs.SetCursorLocation(adUseClient);
+    const std::string sqlFile = tmpFile("sql.txt"), outFile = tmpFile("risout.txt");
+    if (sql.empty()) {
+        deleteFiles(sqlFile, outFile);
+        return rs;
+    }
+    try {
+        std::vector<std::string> layout;
+        if (ToUpper(sql).find("SELECT") != std::string::npos) {
+            const std::string table = QueryTableName(sql);
+            run(ClientCommand(paramsFile, "risunlod -mw -o " + QuoteString(outFile) + " -s " + schema + " table " +
+                                              table),
+                "");
+            std::string createLine;
+            for (const std::string& line : ReadFile2Array(outFile))
+                if (line.find("create table ") != std::string::npos) {
+                    createLine = line;
+                    break;
+                }
+            if (createLine.empty())
+                throw AppError(1, "GetData", "No layout of table '" + table + "'");
+            layout = LayoutColumns(createLine);
+            // A table of one column (pdtable_114) is a layout too.
+            if (layout.empty())
+                throw AppError(1, "GetData", "No columns in the layout of table '" + table + "'");
+        }
+        const std::string statement = sql.back() == ';' ? sql : sql + ";";
+        HostWriteFile(sqlFile, "default schema " + schema + ";\r\n" + statement + "\r\nquit;\r\n");
+        run(ClientCommand(paramsFile, "risbatch -i " + QuoteString(sqlFile) + " -o " + QuoteString(outFile)),
+            log_.Path());
+        const std::vector<std::string> lines = ReadFile2Array(outFile);
+        defineFields(rs, lines, layout);
+        if (rs.Fields().Count() == 0)
+            throw AppError(1, "GetData", "No rows");
+        rs.Open();
+        fillRows(rs, lines);
+    } catch (...) {
+        if (rs.State() == adStateOpen)
+            rs.Close();
+    }
+    deleteFiles(sqlFile, outFile);
+    return rs;
+}

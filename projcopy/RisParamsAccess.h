@@ -1,0 +1,43 @@
+// Reads and statements on the schemas of a project reached through its RIS parameters file:
+// every client run is preceded by "set RIS_PARAMETERS=<file>", so the two projects of a copy
+// may live in two RIS environments. Query answers come back as in-memory recordsets.
+#pragma once
+
+#include "platform/ado/Recordset.h"
+
+#include <string>
+#include <vector>
+
+class CopyLog;
+
+class RisParamsAccess {
+public:
+    // logFile takes risbatch's console output (the copy log).
+    explicit RisParamsAccess(const CopyLog& log) : log_(log) {}
+
+    // The projects (names after "pd_") of the environment, each once in the order risbatch
+    // lists them, from index 1 on; index 0 is always the empty text. A missing file, an empty
+    // path or any failure gives the list with the empty element alone. Never throws.
+    std::vector<std::string> GetProjects(const std::string& paramsFile) const;
+
+    // Runs one statement on the schema. A SELECT returns its rows in an open recordset
+    // positioned on the first row (field types from the table's layout: 20 for int columns, 5
+    // for double and decimal, 203 for the rest); a query without rows, any other statement and
+    // every failure give a recordset that is not open. An empty paramsFile leaves the
+    // environment as inherited. Never throws.
+    Recordset GetData(const std::string& paramsFile, const std::string& schema, const std::string& sql) const;
+
+    // --- the parsing steps, for tests ---
+    // The table after the first "FROM " of a statement.
+    static std::string QueryTableName(const std::string& sql);
+    // The column definitions ("name type") of a "create table name (...)" line.
+    static std::vector<std::string> LayoutColumns(const std::string& createLine);
+    // The type code of a result column from the layout: the definition whose name is the
+    // column's, else the first that contains it.
+    static int ColumnType(const std::vector<std::string>& layout, const std::string& column);
+    // The command text of one client run: the RIS_PARAMETERS line when a file is given.
+    static std::string ClientCommand(const std::string& paramsFile, const std::string& commandLine);
+
+private:
+    const CopyLog& log_;
+};

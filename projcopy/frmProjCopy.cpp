@@ -1,0 +1,302 @@
+// The project copy window.
+#include "projcopy/frmProjCopy.h"
+
+#include "platform/qt/QtForm.h"
+#include "platform/qt/QtText.h"
+#include "projcopy/ModelCopyRun.h"
+#include "services/Dialog.h"
+#include "services/FileOperation.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include <functional>
+#include <map>
+
+namespace {
+
+constexpr int kKeyRole = Qt::UserRole;
+
+struct WaitCursor {
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+};
+
+template <typename W>
+W* named(W* w, const char* name)
+{
+    w->setObjectName(name);
+    return w;
+}
+
+QPushButton* button(QWidget* parent, const char* name, const char* caption)
+{
+    return named(new QPushButton(caption, parent), name);
+}
+
+QBrush background(const QWidget* w, int64_t color)
+{
+    if (color == kTreeColorButtonFace)
+        return w->palette().button();
+    if (color == kTreeColorHighlightText)
+        return w->palette().highlightedText();
+    return QBrush();
+}
+
+} // namespace
+
+frmProjCopy::frmProjCopy(QWidget* parent) : QWidget(parent, Qt::Window)
+{
+    setObjectName("frmProjCopy");
+    setWindowTitle("Models copy");
+    setAttribute(Qt::WA_DeleteOnClose);
+    buildControls();
+    sides_.oldProject = [this] { return FromQString(cmbProj1->currentText()); };
+    sides_.newProject = [this] { return FromQString(cmbProj2->currentText()); };
+    sides_.oldParams = [this] { return FromQString(txtOldParms->text()); };
+    sides_.newParams = [this] { return FromQString(txtNewParms->text()); };
+    tree_.SetObserver([this] { mirrorTree(); });
+    QtForm::Attach(this);
+}
+
+void frmProjCopy::buildControls()
+{
+    auto* top = new QVBoxLayout(this);
+
+    auto paramsFrame = [&](const char* frameName, const char* caption, QLineEdit*& text, const char* textName,
+                           QPushButton*& browse, const char* browseName) {
+        auto* frame = named(new QGroupBox(caption, this), frameName);
+        auto* row = new QHBoxLayout(frame);
+        text = named(new QLineEdit(frame), textName);
+        browse = button(frame, browseName, "Browse...");
+        row->addWidget(text, 1);
+        row->addWidget(browse);
+        top->addWidget(frame);
+        return frame;
+    };
+    Frame2 = paramsFrame("Frame2", "Old PARMS file", txtOldParms, "txtOldParms", btnOpenOldParms, "btnOpenOldParms");
+    Frame3 = paramsFrame("Frame3", "New PARMS file", txtNewParms, "txtNewParms", btnOpenNewParms, "btnOpenNewParms");
+    chkBothEqual = named(new QCheckBox("Both files are equal", this), "chkBothEqual");
+    top->addWidget(chkBothEqual);
+
+    auto* projects = new QGridLayout;
+    lblStatic1 = named(new QLabel("Old project:", this), "lblStatic1");
+    cmbProj1 = named(new QComboBox(this), "cmbProj1");
+    lblStatic2 = named(new QLabel("New project:", this), "lblStatic2");
+    cmbProj2 = named(new QComboBox(this), "cmbProj2");
+    projects->addWidget(lblStatic1, 0, 0);
+    projects->addWidget(cmbProj1, 0, 1);
+    projects->addWidget(lblStatic2, 1, 0);
+    projects->addWidget(cmbProj2, 1, 1);
+    projects->setColumnStretch(1, 1);
+    top->addLayout(projects);
+    cmbProj1->setEnabled(false);
+    cmbProj2->setEnabled(false);
+
+    tvwTreeView = named(new QTreeWidget(this), "tvwTreeView");
+    tvwTreeView->setHeaderHidden(true);
+    top->addWidget(tvwTreeView, 1);
+
+    Frame1 = paramsFrame("Frame1", "File with models", txtFileWithModels, "txtFileWithModels", btnOpenFileWithModels,
+                         "btnOpenFileWithModels");
+    btnSelectModels = button(Frame1, "btnSelectModels", "Select models");
+    Frame1->layout()->addWidget(btnSelectModels);
+
+    auto* bottom = new QHBoxLayout;
+    lblLog = named(new QLabel(this), "lblLog");
+    btnCopyProject = button(this, "btnCopyProject", "Copy");
+    bottom->addWidget(lblLog, 1);
+    bottom->addWidget(btnCopyProject);
+    top->addLayout(bottom);
+    resize(520, 640);
+
+    connect(btnOpenOldParms, &QPushButton::clicked, this, &frmProjCopy::btnOpenOldParms_Click);
+    connect(btnOpenNewParms, &QPushButton::clicked, this, &frmProjCopy::btnOpenNewParms_Click);
+    connect(btnOpenFileWithModels, &QPushButton::clicked, this, &frmProjCopy::btnOpenFileWithModels_Click);
+    connect(btnSelectModels, &QPushButton::clicked, this, &frmProjCopy::btnSelectModels_Click);
+    connect(btnCopyProject, &QPushButton::clicked, this, &frmProjCopy::btnCopyProject_Click);
+    connect(chkBothEqual, &QCheckBox::clicked, this, &frmProjCopy::chkBothEqual_Click);
+    connect(cmbProj1, &QComboBox::activated, this, &frmProjCopy::cmbProj1_Click);
+    connect(tvwTreeView, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem* item, int) {
+        if (!mirroring_)
+            tvwTreeView_NodeCheck(item);
+    });
+    txtOldParms->installEventFilter(this);
+    txtNewParms->installEventFilter(this);
+}
+
+frmProjCopy* frmProjCopy::ShowNew()
+{
+    auto* form = new frmProjCopy;
+    form->Form_Load();
+    form->show();
+    return form;
+}
+
+bool frmProjCopy::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::FocusOut) {
+        if (watched == txtOldParms)
+            txtOldParms_LostFocus();
+        else if (watched == txtNewParms)
+            txtNewParms_LostFocus();
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void frmProjCopy::Form_Load()
+{
+    log_ = CopyLog();
+    log_.SetLabel([this](const std::string& text) { lblLog->setText(ToQString(text)); });
+    log_.Reset();
+    FillProjectCombo(FromQString(txtOldParms->text()), cmbProj1);
+    FillProjectCombo(FromQString(txtNewParms->text()), cmbProj2);
+}
+
+void frmProjCopy::FillProjectCombo(const std::string& path, QComboBox* box, QComboBox* other)
+{
+    if (busy_)
+        return;
+    WaitCursor wait;
+    (other ? other : box)->clear();
+    if (!path.empty() && IsFileExists(path, 0)) {
+        if (!other) {
+            const std::vector<std::string> projects = ris_.GetProjects(path);
+            for (size_t i = 1; i < projects.size(); ++i)
+                box->addItem(ToQString(projects[i]));
+        } else {
+            for (int i = 0; i < box->count(); ++i)
+                other->addItem(box->itemText(i));
+        }
+    }
+    box->setEnabled(box->count() > 0);
+    if (other)
+        other->setEnabled(other->count() > 0);
+}
+
+void frmProjCopy::browseParams(QLineEdit* own, QComboBox* ownBox, QLineEdit* other, QComboBox* otherBox)
+{
+    const std::string file = GetDialog().OpenFile("PARAMS-File (*.*)|*.*", "");
+    if (file.empty())
+        return;
+    own->setText(ToQString(file));
+    FillProjectCombo(file, ownBox);
+    if (chkBothEqual->isChecked()) {
+        other->setText(ToQString(file));
+        FillProjectCombo(file, ownBox, otherBox);
+    }
+}
+
+void frmProjCopy::btnOpenOldParms_Click() { browseParams(txtOldParms, cmbProj1, txtNewParms, cmbProj2); }
+
+void frmProjCopy::btnOpenNewParms_Click() { browseParams(txtNewParms, cmbProj2, txtOldParms, cmbProj1); }
+
+void frmProjCopy::btnOpenFileWithModels_Click()
+{
+    const std::string file = GetDialog().OpenFile("File with models (*.txt)|*.txt|(*.*)|*.*", "");
+    if (!file.empty())
+        txtFileWithModels->setText(ToQString(file));
+}
+
+void frmProjCopy::chkBothEqual_Click()
+{
+    if (!chkBothEqual->isChecked())
+        return;
+    if (!txtOldParms->text().isEmpty()) {
+        txtNewParms->setText(txtOldParms->text());
+        FillProjectCombo(FromQString(txtOldParms->text()), cmbProj1, cmbProj2);
+    } else if (!txtNewParms->text().isEmpty()) {
+        txtOldParms->setText(txtNewParms->text());
+        FillProjectCombo(FromQString(txtNewParms->text()), cmbProj2, cmbProj1);
+    }
+}
+
+void frmProjCopy::cmbProj1_Click()
+{
+    const std::string project = FromQString(cmbProj1->currentText());
+    if (project.empty() || busy_)
+        return;
+    setEnabled(false);
+    busy_ = true;
+    {
+        WaitCursor wait;
+        selection_.ReadProjectTree(project);
+    }
+    busy_ = false;
+    setEnabled(true);
+}
+
+void frmProjCopy::txtOldParms_LostFocus() { FillProjectCombo(FromQString(txtOldParms->text()), cmbProj1); }
+
+void frmProjCopy::txtNewParms_LostFocus() { FillProjectCombo(FromQString(txtNewParms->text()), cmbProj2); }
+
+void frmProjCopy::btnSelectModels_Click()
+{
+    WaitCursor wait;
+    selection_.SelectModels(FromQString(txtFileWithModels->text()));
+}
+
+void frmProjCopy::btnCopyProject_Click()
+{
+    if (busy_)
+        return;
+    btnCopyProject->setEnabled(false);
+    busy_ = true;
+    {
+        WaitCursor wait;
+        ModelCopyRun(sides_, ris_, log_, selection_, tree_).Run();
+    }
+    busy_ = false;
+    btnCopyProject->setEnabled(true);
+}
+
+void frmProjCopy::tvwTreeView_NodeCheck(QTreeWidgetItem* item)
+{
+    CheckTreeNode* node = tree_.Find(FromQString(item->data(0, kKeyRole).toString()));
+    if (!node)
+        return;
+    node->checked = item->checkState(0) == Qt::Checked;
+    ModelSelectionTree::NodeCheck(*node);
+    tree_.Changed();
+}
+
+void frmProjCopy::mirrorTree()
+{
+    mirroring_ = true;
+    // Same nodes: the items are updated in place, so a click's item outlives its own signal.
+    bool same = items_.size() == tree_.Count();
+    for (const CheckTreeNode* n : tree_.Nodes())
+        same = same && items_.count(n->key);
+    if (!same) {
+        tvwTreeView->clear();
+        items_.clear();
+        for (const CheckTreeNode* n : tree_.Nodes()) {
+            auto* item = n->parent ? new QTreeWidgetItem(items_.at(n->parent->key)) : new QTreeWidgetItem(tvwTreeView);
+            item->setText(0, ToQString(n->text));
+            item->setData(0, kKeyRole, ToQString(n->key));
+            item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+            items_[n->key] = item;
+        }
+    }
+    for (CheckTreeNode* n : tree_.Nodes()) {
+        QTreeWidgetItem* item = items_.at(n->key);
+        item->setCheckState(0, n->checked ? Qt::Checked : Qt::Unchecked);
+        item->setBackground(0, background(this, n->backColor));
+        if (n->ensureVisible) {
+            n->ensureVisible = false;
+            for (QTreeWidgetItem* p = item->parent(); p; p = p->parent())
+                p->setExpanded(true);
+        }
+    }
+    mirroring_ = false;
+}

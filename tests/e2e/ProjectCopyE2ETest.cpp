@@ -1,0 +1,125 @@
+// Whole-system run of the project copy: two projects in two stand-in environments, reached
+// through their RIS parameters files; piping models with their discipline, areas, design files
+// and design tables copied from the one into the other, by the copy run and from the window.
+#include "projcopy/CopyLog.h"
+#include "projcopy/ModelCopyRun.h"
+#include "projcopy/ModelSelectionTree.h"
+#include "projcopy/ProjCopyTestSupport.h"
+#include "projcopy/RisParamsAccess.h"
+#include "projcopy/frmProjCopy.h"
+#include "services/CheckTree.h"
+#include "services/ScriptedDialogs.h"
+#include "services/ScriptedMessageService.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+
+using projcopytest::Rows;
+
+namespace {
+
+std::string column(const std::vector<std::vector<std::optional<std::string>>>& rows, size_t row, size_t col)
+{
+    return row < rows.size() && col < rows[row].size() ? rows[row][col].value_or("<null>") : "<none>";
+}
+
+} // namespace
+
+class ProjectCopyE2ETest : public projcopytest::TwoProjects {
+protected:
+    void SetUp() override
+    {
+        TwoProjects::SetUp();
+        EmptyTargetPiping();
+    }
+
+    void ExpectPipingCopied()
+    {
+        auto disc = Rows(targetRoot, "pd_demo", "SELECT discipline_name FROM pdtable_111 WHERE discipline_indx_no = 1");
+        EXPECT_EQ(column(disc, 0, 0), "Piping");
+        auto areas = Rows(targetRoot, "pd_demo", "SELECT area_name FROM pdtable_112 WHERE discipline_indx_no = 1 "
+                                                 "ORDER BY area_index_no");
+        ASSERT_EQ(areas.size(), 2u);
+        EXPECT_EQ(column(areas, 1, 0), "A2");
+        auto models = Rows(targetRoot, "pd_demo",
+                           "SELECT model_no, network_address, path_name, model_description, partition_no "
+                           "FROM pdtable_113 WHERE discipline_indx_no = 1 ORDER BY model_index_no");
+        ASSERT_EQ(models.size(), 2u);
+        EXPECT_EQ(column(models, 0, 0), "P1001");
+        EXPECT_EQ(column(models, 0, 1), "PDSSRV1");
+        EXPECT_EQ(column(models, 0, 2), "D:\\pds\\copy\\model\\");
+        EXPECT_EQ(column(models, 1, 3), "Pump area - Bob's lines");
+        EXPECT_EQ(column(models, 1, 4), "2");
+        for (int p : {1, 2})
+            for (int t : {12, 34, 50, 67, 80}) {
+                const std::string table = "pdtable_" + std::to_string(t) + "_" + std::to_string(p);
+                EXPECT_EQ(Rows(targetRoot, "dd_demo", "SELECT * FROM " + table).size(),
+                          Rows(StandInRoot(), "dd_demo", "SELECT * FROM " + table).size())
+                    << table;
+            }
+        for (const char* file : {"p1001.dgn", "p1002.dgn"}) {
+            const std::string copied = HostPath(std::string("\\\\PDSSRV1\\pds\\copy\\model\\") + file);
+            EXPECT_TRUE(std::filesystem::exists(copied)) << copied;
+        }
+        const std::string log = CopyLogText();
+        for (const char* line : {"P1001: adding discipline 'Piping' to project 'demo'\r\n",
+                                 "P1001: adding area 'A1' to project 'demo' ...\r\n",
+                                 "P1002: discipline 'Piping' is already in project 'demo'\r\n",
+                                 "Loading table 'pdtable_80_2' ...\r\n", "E2001: is already in project 'demo'\r\n",
+                                 "\tprocessing successfully complete\r\n"})
+            EXPECT_NE(log.find(line), std::string::npos) << line << "\n" << log;
+        EXPECT_NE(log.find("1 File(s) copied"), std::string::npos) << log;
+    }
+};
+
+TEST_F(ProjectCopyE2ETest, CopyRunCopiesTheCheckedModels)
+{
+    ScriptedMessageService messages;
+    CopyLog log;
+    RisParamsAccess ris(log);
+    CheckTree tree;
+    ModelSelectionTree selection(sides, ris, log, tree);
+    ASSERT_TRUE(selection.ReadProjectTree("demo"));
+    for (const char* key : {"Discipline1", "Model3"}) {
+        tree.Find(key)->checked = true;
+        ModelSelectionTree::NodeCheck(*tree.Find(key));
+    }
+    EXPECT_EQ(ModelCopyRun(sides, ris, log, selection, tree).Run(), 0);
+    EXPECT_TRUE(messages.asked().empty());
+    ExpectPipingCopied();
+    // The source is as it was.
+    EXPECT_EQ(Rows(StandInRoot(), "pd_demo", "SELECT * FROM pdtable_113").size(), 3u);
+}
+
+TEST_F(ProjectCopyE2ETest, WindowCopiesTheModelsOfTheListFile)
+{
+    ScriptedMessageService messages;
+    ScriptedDialogs dialogs;
+    const std::string list = "C:\\parms\\piping.txt";
+    std::ofstream(HostPath(list), std::ios::binary) << "P1001\r\np1002\r\ne2001\r\n";
+    dialogs.Answer(oldParams);
+    dialogs.Answer(newParams);
+    dialogs.Answer(list);
+    auto* form = new frmProjCopy;
+    form->Form_Load();
+    form->show();
+    form->btnOpenOldParms->click();
+    form->btnOpenNewParms->click();
+    form->btnOpenFileWithModels->click();
+    form->cmbProj1->setCurrentIndex(0);
+    form->cmbProj1_Click();
+    EXPECT_EQ(form->tvwTreeView->topLevelItemCount(), 2);
+    form->cmbProj2->setCurrentIndex(0);
+    form->btnSelectModels->click();
+    EXPECT_TRUE(form->tree().Find("Model2")->checked);
+    form->btnCopyProject->click();
+    EXPECT_TRUE(form->btnCopyProject->isEnabled());
+    EXPECT_TRUE(messages.asked().empty());
+    ExpectPipingCopied();
+    delete form;
+}

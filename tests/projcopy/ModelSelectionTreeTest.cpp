@@ -1,0 +1,77 @@
+// The model tree of the source project, the models list file and the version check.
+#include "projcopy/ModelSelectionTree.h"
+
+#include "platform/WinPath.h"
+#include "projcopy/CopyLog.h"
+#include "projcopy/ProjCopyTestSupport.h"
+#include "projcopy/RisParamsAccess.h"
+#include "services/CheckTree.h"
+
+#include <fstream>
+#include <gtest/gtest.h>
+
+using projcopytest::RunSql;
+
+class ModelSelectionTreeTest : public projcopytest::TwoProjects {
+protected:
+    std::vector<std::string> keys() const
+    {
+        std::vector<std::string> out;
+        for (const CheckTreeNode* n : tree.Nodes())
+            out.push_back((n->parent ? n->parent->key + "/" : "") + n->key + "=" + n->text);
+        return out;
+    }
+    std::string modelsFile(const std::string& text)
+    {
+        const std::string win = "C:\\parms\\models.txt";
+        std::ofstream(HostPath(win), std::ios::binary) << text;
+        return win;
+    }
+    CopyLog log;
+    RisParamsAccess ris{log};
+    CheckTree tree;
+    ModelSelectionTree selection{sides, ris, log, tree};
+};
+
+TEST_F(ModelSelectionTreeTest, ReadsDisciplinesAreasAndModels)
+{
+    EXPECT_TRUE(selection.ReadProjectTree("demo"));
+    EXPECT_EQ(keys(), (std::vector<std::string>{"Discipline1=Piping", "Discipline2=Equipment",
+                                                "Discipline1/Area1=A1", "Discipline1/Area2=A2",
+                                                "Discipline2/Area3=E1", "Area1/Model1=P1001", "Area2/Model2=P1002",
+                                                "Area3/Model3=E2001"}));
+    EXPECT_NE(CopyLogText().find("demo: 3 models found"), std::string::npos);
+}
+
+TEST_F(ModelSelectionTreeTest, AnAreaNumberUnderTwoDisciplinesStopsTheReading)
+{
+    oldParams = newParams;
+    RunSql(targetRoot, "default schema pd_demo; insert into pdtable_112 values (2, 1, 'E9', 'twin', 0);");
+    EXPECT_FALSE(selection.ReadProjectTree("demo"));
+    EXPECT_EQ(tree.Count(), 5u); // two disciplines, three areas; no model was read
+    EXPECT_NE(CopyLogText().find("demo: reading data complete"), std::string::npos);
+}
+
+TEST_F(ModelSelectionTreeTest, ModelsListChecksModelsAndSpreadsUpward)
+{
+    selection.ReadProjectTree("demo");
+    selection.SelectModels(modelsFile("\r\n  p1001  \r\nE2001\r\nnot-a-model\r\n"));
+    std::vector<std::string> checked;
+    for (const CheckTreeNode* n : tree.Nodes())
+        if (n->checked)
+            checked.push_back(n->text);
+    EXPECT_EQ(checked, (std::vector<std::string>{"Piping", "Equipment", "A1", "E1", "P1001", "E2001"}));
+    EXPECT_EQ(tree.Find("Discipline1")->backColor, kTreeColorButtonFace); // A2 is unchecked
+    selection.SelectModels("C:\\parms\\none.txt");
+    selection.SelectModels("");
+}
+
+TEST_F(ModelSelectionTreeTest, VersionsMustBeReadAndEqual)
+{
+    EXPECT_TRUE(selection.CheckProjectVersions("demo", "demo"));
+    RunSql(targetRoot, "default schema pd_demo; update pdtable_103 set product_version_no = '07.00.00.16 ';");
+    EXPECT_FALSE(selection.CheckProjectVersions("demo", "demo"));
+    RunSql(targetRoot, "default schema pd_demo; delete from pdtable_103;");
+    EXPECT_FALSE(selection.CheckProjectVersions("demo", "demo"));
+    EXPECT_FALSE(selection.CheckProjectVersions("demo", "nothing"));
+}

@@ -1,0 +1,112 @@
+// Two projects for the project copy tests: the sample project "demo" of the process's stand-in
+// environment (the source), and a second environment under its own root with the same sample
+// (the target), each reached through its own RIS parameters file.
+#pragma once
+
+#include "platform/Environment.h"
+#include "platform/TextUtil.h"
+#include "platform/WinPath.h"
+#include "projcopy/ProjectSides.h"
+#include "services/FileContents.h"
+#include "standins/dbserver/DbServer.h"
+#include "standins/dbserver/RisSession.h"
+#include "standins/dbserver/StandInEnvironment.h"
+#include "support/TestEnvironment.h"
+
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <memory>
+#include <string>
+
+namespace projcopytest {
+
+inline StandInEnvironmentOptions SampleOptions()
+{
+    StandInEnvironmentOptions options;
+    options.binDir = testsupport::BinDir();
+    options.dataDir = testsupport::SourceDir() + "/tests/data/standins";
+    return options;
+}
+
+// The parameters file (Windows path on drive C of the source environment) naming root.
+inline std::string WriteParams(const std::string& name, const std::string& hostRoot)
+{
+    const std::string win = "C:\\parms\\" + name;
+    std::filesystem::create_directories(HostPath("C:\\parms"));
+    std::ofstream(HostPath(win), std::ios::binary) << "ROOT=" << hostRoot << "\r\n";
+    return win;
+}
+
+// Statements on a schema of the environment under hostRoot; failures are ignored (a table
+// already dropped), the answers returned.
+inline std::string RunSql(const std::string& hostRoot, const std::string& statements)
+{
+    DbServer server(hostRoot);
+    RisSession session(server);
+    std::string out;
+    session.RunBatch(statements, out);
+    return out;
+}
+
+inline std::vector<std::vector<std::optional<std::string>>> Rows(const std::string& hostRoot,
+                                                                  const std::string& schema, const std::string& sql)
+{
+    DbServer server(hostRoot);
+    RisSession session(server);
+    return session.Database(schema).QueryRows(sql);
+}
+
+class TwoProjects : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        static bool built = false;
+        std::string report;
+        if (!built) {
+            StandInEnvironment::Build(StandInRoot(), SampleOptions(), report);
+            built = true;
+        }
+        target_ = std::make_unique<testsupport::ScopedDir>("target");
+        targetRoot = target_->host() + "/root";
+        StandInEnvironment::Build(targetRoot, SampleOptions(), report);
+        oldParams = WriteParams("old.prm", StandInRoot());
+        newParams = WriteParams("new.prm", targetRoot);
+        sides.oldProject = [this] { return oldProject; };
+        sides.newProject = [this] { return newProject; };
+        sides.oldParams = [this] { return oldParams; };
+        sides.newParams = [this] { return newParams; };
+    }
+
+    // The target without the piping discipline: no models, partitions, areas, discipline or
+    // design tables of discipline 1, and its piping models stored in D:\pds\copy\model\.
+    void EmptyTargetPiping()
+    {
+        std::string sql = "default schema pd_demo;\r\n"
+                          "delete from pdtable_113 where discipline_indx_no = 1;\r\n"
+                          "delete from pdtable_114 where partition_no < 3;\r\n"
+                          "delete from pdtable_112 where discipline_indx_no = 1;\r\n"
+                          "delete from pdtable_111 where discipline_indx_no = 1;\r\n"
+                          "update pdtable_115 set default_path_name = 'D:\\pds\\copy\\model\\' "
+                          "where discipline_indx_no = 1;\r\n"
+                          "default schema dd_demo;\r\n";
+        for (int p : {1, 2})
+            for (int t : {12, 34, 50, 67, 80})
+                sql += "drop table pdtable_" + std::to_string(t) + "_" + std::to_string(p) + ";\r\n";
+        RunSql(targetRoot, sql);
+    }
+
+    std::string CopyLogText() const
+    {
+        return ReadFile2String(ReplaceAll(GetEnvVar("TMP"), "/", "\\") + "\\projcopy.log");
+    }
+
+    std::string targetRoot, oldParams, newParams;
+    std::string oldProject = "demo", newProject = "demo";
+    ProjectSides sides;
+
+private:
+    std::unique_ptr<testsupport::ScopedDir> target_;
+};
+
+} // namespace projcopytest
