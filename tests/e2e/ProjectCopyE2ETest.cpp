@@ -8,6 +8,7 @@
 #include "projcopy/RisParamsAccess.h"
 #include "projcopy/frmProjCopy.h"
 #include "services/CheckTree.h"
+#include "services/FileOperation.h"
 #include "services/ScriptedDialogs.h"
 #include "services/ScriptedMessageService.h"
 
@@ -122,4 +123,56 @@ TEST_F(ProjectCopyE2ETest, WindowCopiesTheModelsOfTheListFile)
     EXPECT_TRUE(messages.asked().empty());
     ExpectPipingCopied();
     delete form;
+}
+
+// The builder's second environment: project demo2, which has the piping discipline, area A1
+// and a model with partition 1 and model index 1 already, and keeps its models in a folder
+// stored without its closing backslash.
+TEST(ProjectCopyE2E, ModelsGoIntoTheBuildersSecondProject)
+{
+    StandInEnvironmentOptions options = projcopytest::SampleOptions();
+    options.secondEnvironment = true;
+    std::string report;
+    StandInEnvironment::Build(StandInRoot(), options, report);
+    const std::string target = StandInRoot() + "/env2";
+    ProjectSides sides{[] { return std::string("demo"); }, [] { return std::string("demo2"); },
+                       [] { return std::string(StandInEnvironment::kParamsFile); },
+                       [] { return std::string(StandInEnvironment::kSecondParamsFile); }};
+    ScriptedMessageService messages;
+    CopyLog log;
+    RisParamsAccess ris(log);
+    CheckTree tree;
+    ModelSelectionTree selection(sides, ris, log, tree);
+    ASSERT_TRUE(selection.ReadProjectTree("demo"));
+    for (const char* key : {"Discipline1", "Discipline2"}) {
+        tree.Find(key)->checked = true;
+        ModelSelectionTree::NodeCheck(*tree.Find(key));
+    }
+    EXPECT_EQ(ModelCopyRun(sides, ris, log, selection, tree).Run(), 0);
+
+    const std::string text = ReadFile2String(log.Path());
+    for (const char* line : {"P1001: is already in project 'demo2'\r\n",
+                             "P1002: discipline 'Piping' is already in project 'demo2'\r\n",
+                             "P1002: adding area 'A2' to project 'demo2' ...\r\n",
+                             "E2001: adding discipline 'Equipment' to project 'demo2'\r\n",
+                             "Loading table 'pdtable_22_3' ...\r\n", "\tprocessing successfully complete\r\n"})
+        EXPECT_NE(text.find(line), std::string::npos) << line << "\n" << text;
+    auto models = Rows(target, "pd_demo2", "SELECT model_no, path_name, model_description FROM pdtable_113 "
+                                           "ORDER BY model_index_no");
+    ASSERT_EQ(models.size(), 3u);
+    EXPECT_EQ(column(models, 0, 0), "P9001");
+    EXPECT_EQ(column(models, 1, 1), "D:\\pds\\demo2\\model");
+    EXPECT_EQ(column(models, 1, 2), "Pump area - Bob's lines");
+    EXPECT_EQ(column(models, 2, 0), "E2001");
+    EXPECT_EQ(Rows(target, "pd_demo2", "SELECT * FROM pdtable_111").size(), 2u);
+    EXPECT_EQ(Rows(target, "pd_demo2", "SELECT * FROM pdtable_112").size(), 3u);
+    for (const char* table : {"pdtable_12_2", "pdtable_80_2", "pdtable_21_3", "pdtable_22_3"})
+        EXPECT_EQ(Rows(target, "dd_demo2", std::string("SELECT * FROM ") + table).size(),
+                  Rows(StandInRoot(), "dd_demo", std::string("SELECT * FROM ") + table).size())
+            << table;
+    for (const char* file : {"p1002.dgn", "e2001.dgn"})
+        EXPECT_EQ(ReadFile2String(std::string("\\\\PDSSRV1\\pds\\demo2\\model\\") + file),
+                  ReadFile2String(std::string("\\\\PDSSRV1\\pds\\demo\\model\\") + file))
+            << file;
+    EXPECT_FALSE(IsFileExists("\\\\PDSSRV1\\pds\\demo2\\model\\p1001.dgn"));
 }
