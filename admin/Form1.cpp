@@ -9,9 +9,9 @@
 #include "dbtools/frmRISTable.h"
 #include "platform/EscKey.h"
 #include "platform/qt/QtForm.h"
+#include "projcopy/frmProjCopy.h"
 #include "services/MessageService.h"
 #include "services/Messages.h"
-#include "projcopy/frmProjCopy.h"
 
 #include <QCheckBox>
 #include <QComboBox>
