@@ -198,7 +198,9 @@ Recordset RisParamsAccess::GetData(const std::string& paramsFile, const std::str
     }
     try {
         std::vector<std::string> layout;
-        if (ToUpper(sql).find("SELECT") != std::string::npos) {
+        // A query begins with SELECT; an INSERT whose values hold the word ("Pipe selection")
+        // must still be run, not taken for a query of its table's layout.
+        if (StartsWithNoCase(Trim(sql), "SELECT")) {
             const std::string table = QueryTableName(sql);
             run(ClientCommand(paramsFile, "risunlod -mw -o " + QuoteString(outFile) + " -s " + schema + " table " +
                                               table),

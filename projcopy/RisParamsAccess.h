@@ -20,7 +20,7 @@ public:
     // path or any failure gives the list with the empty element alone. Never throws.
     std::vector<std::string> GetProjects(const std::string& paramsFile) const;
 
-    // Runs one statement on the schema. A SELECT returns its rows in an open recordset
+    // Runs one statement on the schema. A SELECT (a statement beginning with it) returns its rows in an open recordset
     // positioned on the first row (field types from the table's layout: 20 for int columns, 5
     // for double and decimal, 203 for the rest); a query without rows, any other statement and
     // every failure give a recordset that is not open. An empty paramsFile leaves the

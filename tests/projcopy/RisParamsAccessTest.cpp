@@ -110,5 +110,10 @@ TEST_F(RisParamsAccessTest, FailuresAndStatementsGiveARecordsetNotOpen)
     EXPECT_NE(ris.GetData(newParams, "pd_demo", "DELETE FROM pdtable_114 WHERE partition_no = 3").State(),
               adStateOpen);
     EXPECT_EQ(Rows(targetRoot, "pd_demo", "SELECT * FROM pdtable_114").size(), 2u); // the statement ran
+    EXPECT_NE(ris.GetData(newParams, "pd_demo", "INSERT INTO pdtable_111 (discipline_indx_no, discipline_name) "
+                                                "VALUES (7, 'Pipe selection');")
+                  .State(),
+              adStateOpen);
+    EXPECT_EQ(Rows(targetRoot, "pd_demo", "SELECT * FROM pdtable_111 WHERE discipline_indx_no = 7").size(), 1u);
     EXPECT_EQ(Rows(StandInRoot(), "pd_demo", "SELECT * FROM pdtable_114").size(), 3u);
 }
