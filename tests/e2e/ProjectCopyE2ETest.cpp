@@ -78,25 +78,6 @@ protected:
     }
 };
 
-TEST_F(ProjectCopyE2ETest, CopyRunCopiesTheCheckedModels)
-{
-    ScriptedMessageService messages;
-    CopyLog log;
-    RisParamsAccess ris(log);
-    CheckTree tree;
-    ModelSelectionTree selection(sides, ris, log, tree);
-    ASSERT_TRUE(selection.ReadProjectTree("demo"));
-    for (const char* key : {"Discipline1", "Model3"}) {
-        tree.Find(key)->checked = true;
-        ModelSelectionTree::NodeCheck(*tree.Find(key));
-    }
-    EXPECT_EQ(ModelCopyRun(sides, ris, log, selection, tree).Run(), 0);
-    EXPECT_TRUE(messages.asked().empty());
-    ExpectPipingCopied();
-    // The source is as it was.
-    EXPECT_EQ(Rows(StandInRoot(), "pd_demo", "SELECT * FROM pdtable_113").size(), 3u);
-}
-
 TEST_F(ProjectCopyE2ETest, WindowCopiesTheModelsOfTheListFile)
 {
     ScriptedMessageService messages;

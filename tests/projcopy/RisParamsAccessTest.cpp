@@ -55,13 +55,6 @@ INSTANTIATE_TEST_SUITE_P(Layout, ColumnTypeTest,
                                            TypeCase{"temp", adDouble}, TypeCase{"model_no", adLongVarWChar}),
                          [](const auto& info) { return std::string(info.param.column); });
 
-TEST(RisParamsAccess, CommandSetsTheParametersOnlyWhenGiven)
-{
-    EXPECT_EQ(RisParamsAccess::ClientCommand("C:\\p\\ris.prm", "risbatch"),
-              "set RIS_PARAMETERS=C:\\p\\ris.prm\r\nrisbatch");
-    EXPECT_EQ(RisParamsAccess::ClientCommand("", "risbatch"), "risbatch");
-}
-
 class RisParamsAccessTest : public TwoProjects {
 protected:
     void TearDown() override
