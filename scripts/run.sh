@@ -3,6 +3,7 @@
 # project "demo", registry, drives and file server) and starts Tarnwick on it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source scripts/deps.sh
 BUILD="${TARNWICK_BUILD_DIR:-build}"
 cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build "$BUILD" -j"$(nproc)"
