@@ -238,6 +238,7 @@ void Form1::connectHandlers()
     connect(cmdFileSpecCheck, &QPushButton::clicked, this, &Form1::cmdFileSpecCheck_Click);
     connect(cmdReadLinkages, &QPushButton::clicked, this, &Form1::cmdReadLinkages_Click);
     connect(btnProjcopy, &QPushButton::clicked, this, &Form1::btnProjcopy_Click);
+    connect(btnUpgradeCheck, &QPushButton::clicked, this, &Form1::btnUpgradeCheck_Click);
 }
 
 void Form1::btnProjcopy_Click() { frmProjCopy::ShowNew(); }

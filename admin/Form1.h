@@ -141,6 +141,8 @@ public slots:
     void cmdReadLinkages_Click();
     // Opens a new project copy window, modeless; passes nothing.
     void btnProjcopy_Click();
+    // The project file check for the current project, after the temporary folder check; modeless.
+    void btnUpgradeCheck_Click();
 
     void selall_Click();
     void deselall_Click();

@@ -7,6 +7,7 @@
 #include "filecheck/FileRestore.h"
 #include "filecheck/UpgradeTreeRules.h"
 #include "platform/DesktopOpener.h"
+#include "platform/excel/ExcelApplication.h"
 #include "services/MessageService.h"
 
 using filechecktest::Row;
@@ -164,4 +165,14 @@ TEST_F(UpgradeCheckRunsTest, FailingQueryEndsTheCheckWithItsMessage)
     EXPECT_EQ(boxes.asked()[0].style, MsgStyle::Exclamation);
     EXPECT_EQ(boxes.asked()[0].prompt.rfind("CRIS::DBRead", 0), 0u) << boxes.asked()[0].prompt;
     EXPECT_TRUE(ctx.tree.Count() == 0);
+}
+
+TEST_F(UpgradeCheckRunsTest, ExcelThatCannotStartEndsTheCheckBeforeAnyFinding)
+{
+    ExcelApplication::SetExcelMissing(true);
+    RunCheck(ctx);
+    ExcelApplication::SetExcelMissing(false);
+    ASSERT_EQ(boxes.asked().size(), 1u);
+    EXPECT_EQ(boxes.asked()[0].prompt, "ActiveX component can't create object");
+    EXPECT_EQ(ctx.tree.Count(), 0u);
 }

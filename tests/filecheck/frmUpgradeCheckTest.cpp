@@ -1,0 +1,165 @@
+// The file check window offscreen on the sample project: settings load, directory buttons,
+// check and restore runs with scripted answers, the tree's check rules, the unload, and the
+// main window's button.
+#include "filecheck/frmUpgradeCheck.h"
+
+#include "SampleProjectFixture.h"
+#include "admin/Form1.h"
+#include "designfiles/CheckTreeMirror.h"
+#include "services/IniFile.h"
+#include "services/MessageService.h"
+#include "services/ScriptedDialogs.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTreeWidget>
+#include <thread>
+
+using Strings = std::vector<std::string>;
+
+class frmUpgradeCheckTest : public SampleProjectFixture {
+protected:
+    void SetUp() override
+    {
+        SampleProjectFixture::SetUp();
+        savedIni_ = gIniFile;
+        gIniFile = WinPathFromHost(logDir_.host()) + "\\tarnwick.ini";
+        ini("SearchDirs", "Dir0", kBackup);
+        ini("SearchDirs", "Dir1", "c:\\BACKUP");
+        ini("SearchDirs", "Dir2", "C:\\nosuch");
+        ini("SearchDirs", "Dir4", kBackup);
+        ini("UpgradeCheck", "SeedFile", "C:\\gone\\seed.dgn");
+    }
+    void TearDown() override
+    {
+        if (frmUpgradeCheck* form = frmUpgradeCheck::Instance()) {
+            form->close();
+            QApplication::processEvents();
+        }
+        gIniFile = savedIni_;
+        SampleProjectFixture::TearDown();
+    }
+    static void ini(const std::string& section, const std::string& key, const std::string& value)
+    {
+        WriteIniValue(gIniFile, section, key, value);
+    }
+    static std::string ini(const std::string& section, const std::string& key)
+    {
+        return ReadIniValue(gIniFile, section, key);
+    }
+
+    // The window after its deferred settings load.
+    frmUpgradeCheck* shown()
+    {
+        frmUpgradeCheck* form = frmUpgradeCheck::ShowMe("demo");
+        for (int i = 0; i < 400 && !form->cmdCheck->isEnabled(); ++i) {
+            QApplication::processEvents();
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        return form;
+    }
+    static Strings listed(const frmUpgradeCheck* form)
+    {
+        Strings dirs;
+        for (int i = 0; i < form->lstDirs->count(); ++i)
+            dirs.push_back(form->lstDirs->item(i)->text().toStdString());
+        return dirs;
+    }
+    static QTreeWidgetItem* item(frmUpgradeCheck* form, const std::string& key)
+    {
+        CheckTreeNode* node = form->context().tree.Find(key);
+        return node ? form->mirror().ItemOf(node) : nullptr;
+    }
+
+    ScriptedDialogs dialogs;
+    std::string savedIni_;
+};
+
+TEST_F(frmUpgradeCheckTest, SettingsLoadAndDirectoryButtons)
+{
+    frmUpgradeCheck* form = shown();
+    EXPECT_EQ(form->windowTitle().toStdString(), "PDS upgrade check - PDS-Project: demo");
+    EXPECT_EQ(listed(form), (Strings{kBackup}));
+    EXPECT_TRUE(form->txtSeedFile->text().isEmpty());
+    EXPECT_EQ(ini("UpgradeCheck", "SeedFile"), "C:\\gone\\seed.dgn");
+    EXPECT_FALSE(form->cmdRestore->isEnabled());
+
+    dialogs.Answer("c:\\BACKUP");
+    form->cmdAddNew->click();
+    dialogs.Answer("");
+    form->cmdAddNew->click();
+    form->lstDirs->clearSelection();
+    form->cmdRemove->click();
+    boxes.Answer(MsgAnswer::No);
+    form->cmdRemoveAll->click();
+    ASSERT_EQ(boxes.asked().size(), 4u);
+    EXPECT_EQ(boxes.asked()[0].prompt, "Directory: 'c:\\BACKUP\\' already in list exists");
+    EXPECT_EQ(boxes.asked()[0].style, MsgStyle::Exclamation);
+    EXPECT_EQ(boxes.asked()[1].prompt, "No directory is selected");
+    EXPECT_EQ(boxes.asked()[2].prompt, "Directory to remove not selected");
+    EXPECT_EQ(boxes.asked()[3].style, 292);
+    EXPECT_EQ(listed(form), (Strings{kBackup}));
+
+    dialogs.Answer("C:\\seeds\\fw.dgn");
+    form->cmdSelectFile[0]->click();
+    EXPECT_EQ(ini("UpgradeCheck", "FWSeedFile"), "C:\\seeds\\fw.dgn");
+    form->txtSeedFile->setText("C:\\x");
+    EXPECT_EQ(ini("UpgradeCheck", "SeedFile"), "C:\\x");
+    dialogs.Answer("C:\\other\\dir");
+    form->cmdAddNew->click();
+    form->cmdClose->click();
+    QApplication::processEvents();
+    EXPECT_EQ(frmUpgradeCheck::Instance(), nullptr);
+    EXPECT_EQ(ini("SearchDirs", "Dir0"), kBackup);
+    EXPECT_EQ(ini("SearchDirs", "Dir1"), "C:\\other\\dir\\");
+    EXPECT_EQ(ini("SearchDirs", "Dir4"), "");
+}
+
+TEST_F(frmUpgradeCheckTest, CheckTickAndRestoreThroughTheWindow)
+{
+    frmUpgradeCheck* form = shown();
+    boxes.Answer(MsgAnswer::No); // Show report now?
+    form->cmdCheck->click();
+    EXPECT_EQ(form->StatusBar1->currentMessage().toStdString(), "'Check PDS project for missing files' finished");
+    EXPECT_TRUE(form->cmdRestore->isEnabled());
+    Strings roots;
+    for (int i = 0; i < form->tvwTreeView->topLevelItemCount(); ++i)
+        roots.push_back(form->tvwTreeView->topLevelItem(i)->text(0).toStdString());
+    EXPECT_EQ(roots, (Strings{"Missing model files", "Missing drawing files", "Missing RDB files",
+                              "Missing area marker files"}));
+
+    const std::string newKey = "Discipline1ModelP1002File" + std::string(kBackup) + "\\new\\p1002.dgn";
+    const std::string oldKey = "Discipline1ModelP1002File" + std::string(kBackup) + "\\old\\p1002.dgn";
+    item(form, "Models")->setCheckState(0, Qt::Checked);
+    EXPECT_EQ(item(form, newKey)->checkState(0), Qt::Checked);
+    EXPECT_EQ(item(form, oldKey)->checkState(0), Qt::Unchecked);
+    item(form, oldKey)->setCheckState(0, Qt::Checked); // a second candidate of one file is undone
+    EXPECT_EQ(item(form, oldKey)->checkState(0), Qt::Unchecked);
+    item(form, "RDB")->setCheckState(0, Qt::Checked);  // nothing outside models and drawings stays
+    EXPECT_EQ(item(form, "RDB")->checkState(0), Qt::Unchecked);
+    EXPECT_EQ(item(form, "ApprovalStatus1")->checkState(0), Qt::Unchecked);
+
+    boxes.Answer(MsgAnswer::Yes); // Are you sure?
+    boxes.Answer(MsgAnswer::No);  // Show report now?
+    form->cmdRestore->click();
+    EXPECT_EQ(content(std::string(kModelDir) + "p1002.dgn"), "new copy of P1002");
+    EXPECT_EQ(content(std::string(kModelDir) + "e2001.dgn"), content(std::string(kProjectDir) + "eqpsdz.dgn"));
+    EXPECT_FALSE(exists(std::string(kDrawingDir) + "d101.dwg"));
+    EXPECT_TRUE(form->cmdCheck->isEnabled());
+    EXPECT_TRUE(form->cmdRestore->isEnabled());
+    EXPECT_NE(log().find("Model file created successfully"), std::string::npos);
+}
+
+TEST_F(frmUpgradeCheckTest, MainWindowButtonOpensTheWindowWithItsProject)
+{
+    Form1 main;
+    main.Projname->setEditText("demo");
+    main.btnUpgradeCheck->click();
+    ASSERT_NE(frmUpgradeCheck::Instance(), nullptr);
+    EXPECT_EQ(frmUpgradeCheck::Instance()->projectName(), "demo");
+    EXPECT_TRUE(frmUpgradeCheck::Instance()->isVisible());
+}
