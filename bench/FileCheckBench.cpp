@@ -2,6 +2,10 @@
 // files: the listing through "dir /S /B" and batchcmd, and the scan of that listing for the
 // alternatives of one missing file name. The tree is generated into TEMP and removed at the end.
 #include "filecheck/AlternativeFiles.h"
+#include "filecheck/MissingEntries.h"
+#include "platform/ado/AdoTypes.h"
+#include "platform/ado/Recordset.h"
+#include "services/CheckTree.h"
 #include "platform/Environment.h"
 #include "platform/WinPath.h"
 
@@ -77,8 +81,30 @@ void BM_FindMissingFilesNoMatch(benchmark::State& state)
         benchmark::DoNotOptimize(FindMissingFiles(tree().listing, "nosuch.dgn").size());
 }
 
+// Entering missing models into the result tree: each finding looks its group nodes up by key.
+void BM_AddMissingModel(benchmark::State& state)
+{
+    const int models = static_cast<int>(state.range(0));
+    Recordset rs;
+    rs.Fields().Append("discipline_indx_no", adSmallInt, 2);
+    rs.Fields().Append("area_index_no", adSmallInt, 2);
+    rs.Fields().Append("model_no", adVarChar, 21);
+    rs.Fields().Append("model_description", adVarChar, 41);
+    rs.Open();
+    for (int m = 0; m < models; ++m)
+        rs.AddNew({"discipline_indx_no", "area_index_no", "model_no", "model_description"},
+                  {Variant(1 + m % 2), Variant(m % 20), Variant("M" + std::to_string(m)), Variant("")});
+    for (auto _ : state) {
+        CheckTree tree;
+        for (rs.MoveFirst(); !rs.Eof(); rs.MoveNext())
+            AddMissingModel(tree, nullptr, nullptr, nullptr, rs, "FILE_NOT_FOUNDm.dgn", "File not found", true);
+        benchmark::DoNotOptimize(tree.Count());
+    }
+}
+
 } // namespace
 
+BENCHMARK(BM_AddMissingModel)->Arg(1000)->Arg(4000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FindInitListing)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_FindMissingFiles)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FindMissingFilesNoMatch)->Unit(benchmark::kMillisecond);

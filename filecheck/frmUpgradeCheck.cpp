@@ -146,7 +146,13 @@ frmUpgradeCheck::frmUpgradeCheck() : QWidget(nullptr, Qt::Window)
     QtForm::Attach(this);
 }
 
-frmUpgradeCheck::~frmUpgradeCheck() = default;
+frmUpgradeCheck::~frmUpgradeCheck()
+{
+    // The mirror belongs to the tree widget, which outlives the members: it lets go of the
+    // model while the model still exists.
+    delete mirror_;
+    mirror_ = nullptr;
+}
 
 void frmUpgradeCheck::Form_Load()
 {
