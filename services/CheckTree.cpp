@@ -24,14 +24,15 @@ CheckTreeNode& CheckTree::Add(const std::string& parentKey, const std::string& k
         parent->children.push_back(raw);
     storage_.push_back(std::move(node));
     order_.push_back(raw);
+    byKey_.emplace(key, raw);
     Changed();
     return *raw;
 }
 
 CheckTreeNode* CheckTree::Find(const std::string& key)
 {
-    auto it = std::find_if(order_.begin(), order_.end(), [&](const CheckTreeNode* n) { return n->key == key; });
-    return it == order_.end() ? nullptr : *it;
+    auto it = byKey_.find(key);
+    return it == byKey_.end() ? nullptr : it->second;
 }
 
 const CheckTreeNode* CheckTree::Find(const std::string& key) const
@@ -51,6 +52,7 @@ std::vector<CheckTreeNode*> CheckTree::Roots() const
 void CheckTree::Clear()
 {
     order_.clear();
+    byKey_.clear();
     storage_.clear();
     Changed();
 }
@@ -67,6 +69,8 @@ void CheckTree::Remove(const std::string& key)
         auto& siblings = node->parent->children;
         siblings.erase(std::remove(siblings.begin(), siblings.end(), node), siblings.end());
     }
+    for (const CheckTreeNode* n : doomed)
+        byKey_.erase(n->key);
     auto isDoomed = [&](const CheckTreeNode* n) { return std::find(doomed.begin(), doomed.end(), n) != doomed.end(); };
     order_.erase(std::remove_if(order_.begin(), order_.end(), isDoomed), order_.end());
     storage_.erase(std::remove_if(storage_.begin(), storage_.end(),

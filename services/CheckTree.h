@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 // Background colours as the system gives them (BGR numbers, or system colour indexes).
@@ -19,7 +20,7 @@ inline constexpr int64_t kTreeColorButtonFace = 0x8000000F;
 inline constexpr int64_t kTreeColorHighlightText = 0x8000000E;
 
 struct CheckTreeNode {
-    std::string key;
+    std::string key; // fixed once the node is added
     std::string text;
     std::string tag;
     bool checked = false;
@@ -74,5 +75,7 @@ public:
 private:
     std::vector<std::unique_ptr<CheckTreeNode>> storage_;
     std::vector<CheckTreeNode*> order_;
+    // Keys to nodes: projects with thousands of missing files look keys up for every entry.
+    std::unordered_map<std::string, CheckTreeNode*> byKey_;
     std::function<void()> observer_;
 };
