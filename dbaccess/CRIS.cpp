@@ -4,6 +4,7 @@
 
 #include "dbaccess/CRISWork.h"
 #include "dbaccess/ConnectionString.h"
+#include "dbaccess/SchemaStatements.h"
 #include "platform/Clock.h"
 #include "platform/Environment.h"
 #include "platform/TextUtil.h"
@@ -58,6 +59,9 @@ void CRIS::SetUseOra(const std::string& server, const std::string& user, const s
             RaiseError("", "Database server name not defined");
         if (IsBlank(user))
             RaiseError("", "Database user name not defined");
+        CheckConnectionPart("Server name", server);
+        CheckConnectionPart("User name", user);
+        CheckConnectionPart("Password", password);
         ConType = kConOracle;
         ConnectString = OracleConnectString(server, user, password);
         ServerName = server;
@@ -71,6 +75,10 @@ void CRIS::SetUseSQL(const std::string& server, const std::string& database, con
     WithErrorSource("CRIS::SetUseSQL", [&] {
         if (IsBlank(server))
             RaiseError("", "Database server name not defined");
+        CheckConnectionPart("Server name", server);
+        CheckConnectionPart("Database name", database);
+        CheckConnectionPart("User name", user);
+        CheckConnectionPart("Password", password);
         ConType = kConSQLServer;
         ConnectString = SqlServerConnectString(server, database, user, password);
         ServerName = server;

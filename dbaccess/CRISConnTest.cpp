@@ -1,7 +1,9 @@
 // The trial connections of the Oracle and SQL Server kinds.
 #include "dbaccess/CRIS.h"
 
+#include "dbaccess/CRISWork.h"
 #include "dbaccess/ConnectionString.h"
+#include "dbaccess/SchemaStatements.h"
 #include "dbaccess/DbBase.h"
 #include "platform/AppError.h"
 #include "platform/TextUtil.h"
@@ -30,6 +32,11 @@ void CRIS::ORAConnTest(const std::string& server, const std::string& user, const
 {
     if (IsBlank(server))
         throw AppError(1, "CRIS::ORAConnTest", "Oracle Server name not defined");
+    WithErrorSource("CRIS::ORAConnTest", [&] {
+        CheckConnectionPart("Server name", server);
+        CheckConnectionPart("User name", user);
+        CheckConnectionPart("Password", password);
+    });
     TrialConnection("CRIS::ORAConnTest", OracleConnectString(server, user, password));
 }
 
@@ -38,5 +45,11 @@ void CRIS::SQLConnTest(const std::string& server, const std::string& database, c
 {
     if (IsBlank(server))
         throw AppError(1, "CRIS::SQLConnTest", "SQL Server name not defined");
+    WithErrorSource("CRIS::SQLConnTest", [&] {
+        CheckConnectionPart("Server name", server);
+        CheckConnectionPart("Database name", database);
+        CheckConnectionPart("User name", user);
+        CheckConnectionPart("Password", password);
+    });
     TrialConnection("CRIS::SQLConnTest", SqlServerConnectString(server, database, user, password));
 }

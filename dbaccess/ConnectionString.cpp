@@ -1,4 +1,5 @@
-// Connection strings of the Oracle and SQL Server kinds; arguments go in unchanged.
+// Connection strings of the Oracle and SQL Server kinds; arguments go in unchanged (callers
+// refuse a ";" in them first).
 #include "dbaccess/ConnectionString.h"
 
 #include "platform/TextUtil.h"

@@ -46,6 +46,8 @@ enum PositionEnum : int { adPosUnknown = -1, adPosBOF = -2, adPosEOF = -3 };
 enum StringFormatEnum : int { adClipString = 2 };
 enum FilterGroupEnum : int { adFilterNone = 0 };
 enum FieldAttributeEnum : int { adFldUnspecified = -1, adFldIsNullable = 0x20 };
+// The schema rowsets of Connection::OpenSchema.
+enum SchemaEnum : int { adSchemaColumns = 4, adSchemaTables = 20 };
 
 // Error numbers raised by the recordset and the connections (the components' own values).
 namespace adoerr {
@@ -56,6 +58,7 @@ inline constexpr long kObjectOpen = 3705;        // operation not allowed when t
 inline constexpr long kNotInCollection = 3265;   // item not found in the collection
 inline constexpr long kDataConversion = 3421;    // value of the wrong type for the operation
 inline constexpr long kProviderNotFound = 3706;  // provider cannot be found
+inline constexpr long kNotCapable = 3251;        // the provider cannot perform the requested operation
 inline constexpr long kUnspecified = -2147467259;          // 0x80004005, E_FAIL
 inline constexpr long kSyntaxError = -2147217900;          // 0x80040E14, syntax or statement error
 inline constexpr long kObjectNotFound = -2147217865;       // 0x80040E37, table or file not found

@@ -128,6 +128,27 @@ Recordset Connection::Execute(const std::string& sql, int)
     return provider_->Execute(sql);
 }
 
+Recordset Connection::Execute(const std::string& sql, long& recordsAffected, int)
+{
+    recordsAffected = 0;
+    if (!provider_)
+        throw AppError(adoerr::kObjectClosed, "ADODB.Connection", "Operation is not allowed when the object is closed.");
+    return provider_->ExecuteCounted(sql, recordsAffected);
+}
+
+Recordset Connection::OpenSchema(int schema, const std::vector<Variant>& restrictions)
+{
+    if (!provider_)
+        throw AppError(adoerr::kObjectClosed, "ADODB.Connection", "Operation is not allowed when the object is closed.");
+    return provider_->OpenSchema(schema, restrictions);
+}
+
+Recordset ConnectionProvider::OpenSchema(int, const std::vector<Variant>&)
+{
+    throw AppError(adoerr::kNotCapable, "ADODB.Connection",
+                   "Object or provider is not capable of performing requested operation.");
+}
+
 void Connection::Close()
 {
     if (!provider_)

@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 class Connection {
 public:
@@ -29,6 +30,14 @@ public:
               int options = -1);
     // Raises kObjectClosed on a closed connection.
     Recordset Execute(const std::string& sql, int options = -1);
+    // The same, giving the records the statement changed (-1 for a statement that returns rows
+    // or a provider that does not count them).
+    Recordset Execute(const std::string& sql, long& recordsAffected, int options = -1);
+    // A schema rowset of the provider's catalogue: adSchemaTables with the restrictions
+    // TABLE_CATALOG, TABLE_SCHEMA, TABLE_NAME, TABLE_TYPE, or adSchemaColumns with TABLE_CATALOG,
+    // TABLE_SCHEMA, TABLE_NAME, COLUMN_NAME; an Empty or missing restriction restricts nothing.
+    // Raises kObjectClosed on a closed connection, kNotCapable for a provider without one.
+    Recordset OpenSchema(int schema, const std::vector<Variant>& restrictions = {});
     void Close();
     int State() const { return provider_ ? adStateOpen : adStateClosed; }
     const std::string& ConnectionString() const { return connectionString_; }

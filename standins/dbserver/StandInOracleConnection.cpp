@@ -7,6 +7,7 @@
 #include "platform/ado/Connection.h"
 #include "standins/dbserver/ServerManagerSession.h"
 #include "standins/dbserver/StandInQuery.h"
+#include "standins/dbserver/StandInSchemaRowset.h"
 
 namespace {
 
@@ -75,8 +76,23 @@ StandInOracleConnection::StandInOracleConnection(const std::string& connectionSt
 
 StandInOracleConnection::~StandInOracleConnection() = default;
 
-Recordset StandInOracleConnection::Execute(const std::string& sqlText)
+Recordset StandInOracleConnection::Execute(const std::string& sql)
 {
+    long recordsAffected = 0;
+    return ExecuteCounted(sql, recordsAffected);
+}
+
+Recordset StandInOracleConnection::OpenSchema(int schema, const std::vector<Variant>& restrictions)
+{
+    std::string owner = restrictions.size() > 1 && !restrictions[1].IsEmpty() ? Trim(restrictions[1].ToText()) : "";
+    owner = owner.empty() ? currentSchema_ : ToUpper(owner);
+    const std::string file = server_->FindUser(owner) ? server_->UserDatabasePath(owner) : std::string();
+    return StandInSchemaRowset::Build(schema, restrictions, "", owner, file, kSource);
+}
+
+Recordset StandInOracleConnection::ExecuteCounted(const std::string& sqlText, long& recordsAffected)
+{
+    recordsAffected = 0;
     std::string sql = TrimWhite(sqlText);
     while (!sql.empty() && sql.back() == ';')
         sql = TrimWhite(sql.substr(0, sql.size() - 1));
@@ -111,8 +127,10 @@ Recordset StandInOracleConnection::Execute(const std::string& sqlText)
                                         "temporary_tablespace VARCHAR(30)"}, {}};
         for (const DbUser& u : server_->Users())
             users.rows.push_back({u.name, u.defaultTablespace, u.temporaryTablespace});
+        recordsAffected = -1;
         return StandInQuery::OverTables({users}, sql, OracleDialect());
     }
     // Anything else reads or changes the tables of the current schema's user.
-    return StandInQuery::OnUserDatabase(server_->UserDatabasePath(currentSchema_), sql, OracleDialect());
+    return StandInQuery::OnUserDatabase(server_->UserDatabasePath(currentSchema_), sql, OracleDialect(),
+                                        &recordsAffected);
 }

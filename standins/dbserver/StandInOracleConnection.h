@@ -19,6 +19,11 @@ public:
     ~StandInOracleConnection() override;
 
     Recordset Execute(const std::string& sql) override;
+    // Statements on the user's tables count the rows they changed; the others count 0.
+    Recordset ExecuteCounted(const std::string& sql, long& recordsAffected) override;
+    // The tables of the schema restriction's user, or of the current schema when that is
+    // empty; TABLE_SCHEMA is the user's name.
+    Recordset OpenSchema(int schema, const std::vector<Variant>& restrictions) override;
 
 private:
     std::unique_ptr<DbServer> server_;

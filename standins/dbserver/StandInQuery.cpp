@@ -52,8 +52,12 @@ Recordset StandInQuery::OverTables(const std::vector<MemoryTable>& tables, const
 }
 
 Recordset StandInQuery::OnUserDatabase(const std::string& hostPath, const std::string& sql,
-                                       const JetEngine::Dialect& dialect)
+                                       const JetEngine::Dialect& dialect, long* recordsAffected)
 {
     JetEngine engine(hostPath, true, dialect);
-    return engine.Run(Translated(sql));
+    Recordset rs = engine.Run(Translated(sql));
+    // The engine is opened for this one statement, so its total is the statement's own count.
+    if (recordsAffected)
+        *recordsAffected = rs.State() == adStateOpen ? -1 : sqlite3_total_changes(engine.Handle());
+    return rs;
 }

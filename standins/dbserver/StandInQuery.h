@@ -21,7 +21,8 @@ public:
     // Runs sql on the tables, made in an empty database in memory.
     static Recordset OverTables(const std::vector<MemoryTable>& tables, const std::string& sql,
                                 const JetEngine::Dialect& dialect);
-    // Runs sql on the SQLite file of a database user (host path).
+    // Runs sql on the SQLite file of a database user (host path). recordsAffected, when given,
+    // receives the rows the statement changed, or -1 for a statement that returns rows.
     static Recordset OnUserDatabase(const std::string& hostPath, const std::string& sql,
-                                    const JetEngine::Dialect& dialect);
+                                    const JetEngine::Dialect& dialect, long* recordsAffected = nullptr);
 };

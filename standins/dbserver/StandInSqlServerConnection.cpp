@@ -8,6 +8,7 @@
 #include "platform/ado/AdoTypes.h"
 #include "platform/ado/Connection.h"
 #include "standins/dbserver/StandInQuery.h"
+#include "standins/dbserver/StandInSchemaRowset.h"
 
 namespace {
 
@@ -116,8 +117,23 @@ void StandInSqlServerConnection::CreateLogin(const std::string& user, const std:
     server_->GrantPrivilege(user, "CONNECT");
 }
 
-Recordset StandInSqlServerConnection::Execute(const std::string& sqlText)
+Recordset StandInSqlServerConnection::Execute(const std::string& sql)
 {
+    long recordsAffected = 0;
+    return ExecuteCounted(sql, recordsAffected);
+}
+
+Recordset StandInSqlServerConnection::OpenSchema(int schema, const std::vector<Variant>& restrictions)
+{
+    std::string owner = restrictions.size() > 1 && !restrictions[1].IsEmpty() ? Trim(restrictions[1].ToText()) : "";
+    owner = owner.empty() ? actingAs_ : ToUpper(owner);
+    const std::string file = server_->FindUser(owner) ? server_->UserDatabasePath(owner) : std::string();
+    return StandInSchemaRowset::Build(schema, restrictions, database_, owner, file, kSource);
+}
+
+Recordset StandInSqlServerConnection::ExecuteCounted(const std::string& sqlText, long& recordsAffected)
+{
+    recordsAffected = 0;
     std::string sql = TrimWhite(sqlText);
     while (!sql.empty() && sql.back() == ';')
         sql = TrimWhite(sql.substr(0, sql.size() - 1));
@@ -138,6 +154,7 @@ Recordset StandInSqlServerConnection::Execute(const std::string& sqlText)
             rs.AddNew({"DATABASE_NAME", "DATABASE_SIZE", "REMARKS"}, {Variant(db), Variant(1024), Variant::Null()});
         if (rs.RecordCount() != 0)
             rs.MoveFirst();
+        recordsAffected = -1;
         return rs;
     }
     const size_t procedureEnd = p < w.size() ? sql.find(w[p]) + w[p].size() : sql.size();
@@ -207,7 +224,9 @@ Recordset StandInSqlServerConnection::Execute(const std::string& sqlText)
         long uid = 5;
         for (const std::string& u : server_->SqlDatabaseUsers(database_))
             users.rows.push_back({std::to_string(uid++), u});
+        recordsAffected = -1;
         return StandInQuery::OverTables({users}, sql, SqlServerDialect());
     }
-    return StandInQuery::OnUserDatabase(server_->UserDatabasePath(actingAs_), sql, SqlServerDialect());
+    return StandInQuery::OnUserDatabase(server_->UserDatabasePath(actingAs_), sql, SqlServerDialect(),
+                                        &recordsAffected);
 }

@@ -19,6 +19,11 @@ public:
     ~StandInSqlServerConnection() override;
 
     Recordset Execute(const std::string& sql) override;
+    // Statements on the login's tables count the rows they changed; the others count 0.
+    Recordset ExecuteCounted(const std::string& sql, long& recordsAffected) override;
+    // The tables of the schema restriction's login, or of the login acted as when that is
+    // empty; TABLE_CATALOG is the database, TABLE_SCHEMA the login.
+    Recordset OpenSchema(int schema, const std::vector<Variant>& restrictions) override;
 
 private:
     void RequireSysadmin() const;
