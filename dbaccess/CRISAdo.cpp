@@ -5,6 +5,7 @@
 #include "dbaccess/CRISWork.h"
 #include "dbaccess/DbBase.h"
 #include "dbaccess/SchemaStatements.h"
+#include "dbaccess/ServerSession.h"
 #include "dbaccess/SqlLiteral.h"
 #include "platform/AppError.h"
 #include "platform/TextUtil.h"
@@ -91,18 +92,11 @@ int32_t CRIS::ADOWrite(const std::string& schema, const std::string& sql)
         if (IsBlank(sql))
             RaiseError("", "SQL statement not defined");
         const int32_t kind = GetDBConType();
-        // The Oracle schema goes into the statement as a bare name.
+        // The Oracle schema goes into the statement as a bare name: refused before connecting.
         if (kind == kConOracle && !IsBlank(schema))
             CheckStatementName("Schema name", schema);
         CallConnection conn(ConnectString);
-        if (kind == kConOracle) {
-            if (!IsBlank(schema))
-                conn->Execute("ALTER SESSION SET CURRENT_SCHEMA=" + schema);
-        } else {
-            conn->Execute("REVERT");
-            if (!IsBlank(schema))
-                conn->Execute("EXECUTE AS LOGIN = " + SqlStringLiteral(schema));
-        }
+        EnterServerSession(*conn, kind, schema);
         int32_t sum = 0;
         for (std::string piece : Split(sql, "\r\n")) {
             if (IsBlank(piece))

@@ -5,6 +5,7 @@
 #include "dbaccess/DbBase.h"
 #include "dbaccess/QueryError.h"
 #include "dbaccess/RecordsetText.h"
+#include "dbaccess/ServerSession.h"
 #include "dbaccess/SqlLiteral.h"
 #include "platform/BinaryFile.h"
 #include "platform/TextUtil.h"
@@ -23,14 +24,7 @@ const char* const kTextDriver = "Driver={Microsoft Text Driver (*.txt; *.csv)};D
 void OpenServerSession(Connection& conn, const std::string& connectString, int32_t kind, const std::string& schema)
 {
     conn.Open(connectString, "", "");
-    if (kind == CRIS::kConOracle) {
-        if (!IsBlank(schema))
-            conn.Execute("ALTER SESSION SET CURRENT_SCHEMA = " + schema);
-    } else {
-        conn.Execute("REVERT");
-        if (!IsBlank(schema))
-            conn.Execute("EXECUTE AS LOGIN = " + SqlStringLiteral(schema));
-    }
+    EnterServerSession(conn, kind, schema);
 }
 
 } // namespace

@@ -25,7 +25,8 @@ std::vector<CheckedModel> checkedModels(const CheckTree& tree)
     for (const CheckTreeNode* n : tree.Nodes()) {
         if (!n->children.empty() || !n->checked)
             continue;
-        CheckedModel c{n->text};
+        CheckedModel c;
+        c.model = n->text;
         if (n->parent) {
             c.hasArea = true;
             c.area = n->parent->text;

@@ -169,9 +169,18 @@ TEST_F(CRISServerQueriesTest, OracleReadActsInTheSchemaAndDropsSemicolons)
     cris_.SetUseOra("ORCL", "system", "manager");
     Recordset rs = cris_.DBRead("pd_x", "SELECT * FROM t WHERE a = ';';", 3);
     EXPECT_EQ(Server().statements,
-              (std::vector<std::string>{"ALTER SESSION SET CURRENT_SCHEMA = pd_x", "SELECT * FROM t WHERE a = ''"}));
+              (std::vector<std::string>{"ALTER SESSION SET CURRENT_SCHEMA=pd_x", "SELECT * FROM t WHERE a = ''"}));
     EXPECT_EQ(rs.RecordCount(), 2);
     EXPECT_EQ(rs.Fields()["MODEL_NO"].Value().ToText(), "P1");
+}
+
+TEST_F(CRISServerQueriesTest, OracleSchemaThatIsNoPlainNameIsRefused)
+{
+    cris_.SetUseOra("ORCL", "system", "manager");
+    const AppError e = Caught("pd_x; drop user x", "SELECT * FROM t");
+    EXPECT_EQ(e.number(), 1);
+    EXPECT_NE(e.description().find("pd_x; drop user x"), std::string::npos) << e.description();
+    EXPECT_EQ(Server().statements, std::vector<std::string>{});
 }
 
 TEST_F(CRISServerQueriesTest, OracleReadWithoutSchemaKeepsTheLoginsOwn)
