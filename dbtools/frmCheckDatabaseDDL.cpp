@@ -1,10 +1,11 @@
-// The DDL check window: controls, tree mirroring and the button handlers.
+// The DDL check window: controls, the tree's check rule and the button handlers.
 #include "dbtools/frmCheckDatabaseDDL.h"
 
 #include "dbtools/DdlCheck.h"
 #include "dbtools/DdlDatabase.h"
 #include "dbtools/DdlNodeCheck.h"
 #include "dbtools/DdlRepair.h"
+#include "platform/qt/CheckTreeMirror.h"
 #include "platform/qt/QtForm.h"
 #include "platform/qt/QtText.h"
 
@@ -31,19 +32,6 @@ QPushButton* makeButton(QWidget* parent, const char* name, const char* caption, 
     return b;
 }
 
-// A node colour as the tree holds it: 0 the default, system colour 15 the button face, else a
-// BGR number.
-QBrush brushOf(int64_t color, const QPalette& palette)
-{
-    if (color == 0)
-        return QBrush();
-    if (color == kTreeColorButtonFace)
-        return palette.button();
-    if (color & 0x80000000)
-        return QBrush();
-    return QBrush(QColor(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF));
-}
-
 } // namespace
 
 frmCheckDatabaseDDL::frmCheckDatabaseDDL(std::function<std::string()> project, DdlDatabase* db, QWidget* parent)
@@ -57,7 +45,6 @@ frmCheckDatabaseDDL::frmCheckDatabaseDDL(std::function<std::string()> project, D
 
     tvwTreeView = new QTreeWidget(this);
     tvwTreeView->setObjectName("tvwTreeView");
-    tvwTreeView->setHeaderHidden(true);
     tvwTreeView->setGeometry(px(105), px(105), px(9360), px(7890));
     cmdCheck = makeButton(this, "cmdCheck", "Check", 7035, 8085, 1170, 330);
     StatusBar = new QStatusBar(this);
@@ -82,15 +69,13 @@ frmCheckDatabaseDDL::frmCheckDatabaseDDL(std::function<std::string()> project, D
 
     context_.setStatusText = [this](const std::string& text) { setStatusText(text); };
     context_.enableButtons = [this](bool enable) { EnableButtons(enable); };
-    tree_.SetObserver([this] { syncTree(); });
+    mirror_ = new CheckTreeMirror(tree_, tvwTreeView, [this](CheckTreeNode& node) { tvwTreeView_NodeCheck(node); });
 
     connect(cmdCheck, &QPushButton::clicked, this, &frmCheckDatabaseDDL::cmdCheck_Click);
     connect(cmdAddColumns, &QPushButton::clicked, this, &frmCheckDatabaseDDL::cmdAddColumns_Click);
     connect(cmdDropTable, &QPushButton::clicked, this, &frmCheckDatabaseDDL::cmdDropTable_Click);
     connect(cmdDeleteModel, &QPushButton::clicked, this, &frmCheckDatabaseDDL::cmdDeleteModel_Click);
     connect(cmdClose, &QPushButton::clicked, this, &frmCheckDatabaseDDL::cmdClose_Click);
-    connect(tvwTreeView, &QTreeWidget::itemChanged, this,
-            [this](QTreeWidgetItem* item, int) { tvwTreeView_NodeCheck(item); });
 
     QtForm::Attach(this, [this](const QString& text) { StatusBar->showMessage(text); });
     Form_Load();
@@ -98,7 +83,9 @@ frmCheckDatabaseDDL::frmCheckDatabaseDDL(std::function<std::string()> project, D
 
 frmCheckDatabaseDDL::~frmCheckDatabaseDDL()
 {
-    tree_.SetObserver({});
+    // The mirror observes the tree, which goes before the widgets do.
+    delete mirror_;
+    mirror_ = nullptr;
     if (busy_)
         QApplication::restoreOverrideCursor();
 }
@@ -141,6 +128,7 @@ template <class Action> void frmCheckDatabaseDDL::run(Action action)
         return;
     running_ = true;
     action();
+    mirror_->Sync();
     running_ = false;
     if (closePending_)
         close();
@@ -176,53 +164,7 @@ void frmCheckDatabaseDDL::closeEvent(QCloseEvent* event)
     QWidget::closeEvent(event);
 }
 
-void frmCheckDatabaseDDL::tvwTreeView_NodeCheck(QTreeWidgetItem* item)
+void frmCheckDatabaseDDL::tvwTreeView_NodeCheck(CheckTreeNode& node)
 {
-    if (syncing_ || !item)
-        return;
-    CheckTreeNode* node = tree_.Find(FromQString(item->data(0, Qt::UserRole).toString()));
-    if (!node)
-        return;
-    const bool checked = item->checkState(0) == Qt::Checked;
-    if (checked == node->checked)
-        return;
-    node->checked = checked;
-    SpreadDdlNodeCheck(*node, context_.normalNodeColor);
-    syncTree();
-}
-
-void frmCheckDatabaseDDL::syncTree()
-{
-    syncing_ = true;
-    const auto& nodes = tree_.Nodes();
-    // Nodes come in insertion order, parents first: new ones are appended, anything else
-    // (a cleared or shrunk tree) is built anew.
-    bool rebuild = nodes.size() < items_.size();
-    for (size_t i = 0; !rebuild && i < items_.size(); ++i)
-        rebuild = !items_.count(nodes[i]->key);
-    if (rebuild) {
-        tvwTreeView->clear();
-        items_.clear();
-    }
-    for (const CheckTreeNode* n : nodes) {
-        if (items_.count(n->key))
-            continue;
-        QTreeWidgetItem* item = n->parent && items_.count(n->parent->key)
-                                    ? new QTreeWidgetItem(items_[n->parent->key])
-                                    : new QTreeWidgetItem(tvwTreeView);
-        item->setText(0, ToQString(n->text));
-        item->setData(0, Qt::UserRole, ToQString(n->key));
-        item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
-        items_[n->key] = item;
-    }
-    for (CheckTreeNode* n : nodes) {
-        QTreeWidgetItem* item = items_[n->key];
-        item->setCheckState(0, n->checked ? Qt::Checked : Qt::Unchecked);
-        item->setBackground(0, brushOf(n->backColor, tvwTreeView->palette()));
-        if (n->ensureVisible) {
-            tvwTreeView->scrollToItem(item);
-            n->ensureVisible = false;
-        }
-    }
-    syncing_ = false;
+    SpreadDdlNodeCheck(node, context_.normalNodeColor);
 }

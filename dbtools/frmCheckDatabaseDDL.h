@@ -1,6 +1,6 @@
 // The window "Check database against DDL-files": the result tree of the design schema check,
 // the check button and the three repair buttons. The work is done by the Ddl* logic; the window
-// mirrors the logic's tree into its tree widget and passes the clicks on.
+// shows the logic's tree through a CheckTreeMirror and passes the clicks on.
 #pragma once
 
 #include "dbtools/DdlCheckContext.h"
@@ -8,14 +8,12 @@
 #include <QWidget>
 
 #include <functional>
-#include <map>
-#include <memory>
 #include <string>
 
+class CheckTreeMirror;
 class QPushButton;
 class QStatusBar;
 class QTreeWidget;
-class QTreeWidgetItem;
 
 class frmCheckDatabaseDDL : public QWidget {
     Q_OBJECT
@@ -61,16 +59,12 @@ protected:
 
 private:
     template <class Action> void run(Action action);
-    void tvwTreeView_NodeCheck(QTreeWidgetItem* item);
-    // Rebuilds the widget's items when the model's nodes changed, else updates their check
-    // states and colours.
-    void syncTree();
+    void tvwTreeView_NodeCheck(CheckTreeNode& node);
     void setStatusText(const std::string& text);
 
     CheckTree tree_;
     DdlCheckContext context_;
-    std::map<std::string, QTreeWidgetItem*> items_;
-    bool syncing_ = false;
+    CheckTreeMirror* mirror_ = nullptr;
     bool busy_ = false;
     bool running_ = false;
     bool closePending_ = false;

@@ -2,11 +2,11 @@
 // node tooltips.
 #include "designfiles/frmFileSpecCheck.h"
 
-#include "designfiles/CheckTreeMirror.h"
 #include "designfiles/FileSpecCheck.h"
 #include "designfiles/FileSpecCorrection.h"
 #include "platform/AppError.h"
 #include "platform/ado/Variant.h"
+#include "platform/qt/CheckTreeMirror.h"
 #include "platform/qt/QtForm.h"
 #include "platform/qt/QtText.h"
 #include "services/FormRegistry.h"

@@ -1,12 +1,12 @@
 // The project file check window.
 #include "filecheck/frmUpgradeCheck.h"
 
-#include "designfiles/CheckTreeMirror.h"
 #include "filecheck/UpgradeCheckRuns.h"
 #include "filecheck/UpgradeCheckSettings.h"
 #include "filecheck/UpgradeTreeRules.h"
 #include "platform/AppError.h"
 #include "platform/TextUtil.h"
+#include "platform/qt/CheckTreeMirror.h"
 #include "platform/qt/QtForm.h"
 #include "platform/qt/QtText.h"
 #include "services/AppGlobals.h"

@@ -1,6 +1,7 @@
 // The project copy window.
 #include "projcopy/frmProjCopy.h"
 
+#include "platform/qt/CheckTreeMirror.h"
 #include "platform/qt/QtForm.h"
 #include "platform/qt/QtText.h"
 #include "projcopy/ModelCopyRun.h"
@@ -20,12 +21,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-#include <functional>
-#include <map>
-
 namespace {
-
-constexpr int kKeyRole = Qt::UserRole;
 
 struct WaitCursor {
     WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
@@ -44,15 +40,6 @@ QPushButton* button(QWidget* parent, const char* name, const char* caption)
     return named(new QPushButton(caption, parent), name);
 }
 
-QBrush background(const QWidget* w, int64_t color)
-{
-    if (color == kTreeColorButtonFace)
-        return w->palette().button();
-    if (color == kTreeColorHighlightText)
-        return w->palette().highlightedText();
-    return QBrush();
-}
-
 } // namespace
 
 frmProjCopy::frmProjCopy(QWidget* parent) : QWidget(parent, Qt::Window)
@@ -65,8 +52,14 @@ frmProjCopy::frmProjCopy(QWidget* parent) : QWidget(parent, Qt::Window)
     sides_.newProject = [this] { return FromQString(cmbProj2->currentText()); };
     sides_.oldParams = [this] { return FromQString(txtOldParms->text()); };
     sides_.newParams = [this] { return FromQString(txtNewParms->text()); };
-    tree_.SetObserver([this] { mirrorTree(); });
     QtForm::Attach(this);
+}
+
+frmProjCopy::~frmProjCopy()
+{
+    // The mirror observes the tree, which goes before the widgets do.
+    delete mirror_;
+    mirror_ = nullptr;
 }
 
 void frmProjCopy::buildControls()
@@ -104,7 +97,7 @@ void frmProjCopy::buildControls()
     cmbProj2->setEnabled(false);
 
     tvwTreeView = named(new QTreeWidget(this), "tvwTreeView");
-    tvwTreeView->setHeaderHidden(true);
+    mirror_ = new CheckTreeMirror(tree_, tvwTreeView, [this](CheckTreeNode& node) { tvwTreeView_NodeCheck(node); });
     top->addWidget(tvwTreeView, 1);
 
     Frame1 = paramsFrame("Frame1", "File with models", txtFileWithModels, "txtFileWithModels", btnOpenFileWithModels,
@@ -127,10 +120,6 @@ void frmProjCopy::buildControls()
     connect(btnCopyProject, &QPushButton::clicked, this, &frmProjCopy::btnCopyProject_Click);
     connect(chkBothEqual, &QCheckBox::clicked, this, &frmProjCopy::chkBothEqual_Click);
     connect(cmbProj1, &QComboBox::activated, this, &frmProjCopy::cmbProj1_Click);
-    connect(tvwTreeView, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem* item, int) {
-        if (!mirroring_)
-            tvwTreeView_NodeCheck(item);
-    });
     txtOldParms->installEventFilter(this);
     txtNewParms->installEventFilter(this);
 }
@@ -232,6 +221,7 @@ void frmProjCopy::cmbProj1_Click()
         WaitCursor wait;
         selection_.ReadProjectTree(project);
     }
+    mirror_->Sync();
     busy_ = false;
     setEnabled(true);
 }
@@ -244,6 +234,7 @@ void frmProjCopy::btnSelectModels_Click()
 {
     WaitCursor wait;
     selection_.SelectModels(FromQString(txtFileWithModels->text()));
+    mirror_->Sync();
 }
 
 void frmProjCopy::btnCopyProject_Click()
@@ -256,47 +247,9 @@ void frmProjCopy::btnCopyProject_Click()
         WaitCursor wait;
         ModelCopyRun(sides_, ris_, log_, selection_, tree_).Run();
     }
+    mirror_->Sync();
     busy_ = false;
     btnCopyProject->setEnabled(true);
 }
 
-void frmProjCopy::tvwTreeView_NodeCheck(QTreeWidgetItem* item)
-{
-    CheckTreeNode* node = tree_.Find(FromQString(item->data(0, kKeyRole).toString()));
-    if (!node)
-        return;
-    node->checked = item->checkState(0) == Qt::Checked;
-    ModelSelectionTree::NodeCheck(*node);
-    tree_.Changed();
-}
-
-void frmProjCopy::mirrorTree()
-{
-    mirroring_ = true;
-    // Same nodes: the items are updated in place, so a click's item outlives its own signal.
-    bool same = items_.size() == tree_.Count();
-    for (const CheckTreeNode* n : tree_.Nodes())
-        same = same && items_.count(n->key);
-    if (!same) {
-        tvwTreeView->clear();
-        items_.clear();
-        for (const CheckTreeNode* n : tree_.Nodes()) {
-            auto* item = n->parent ? new QTreeWidgetItem(items_.at(n->parent->key)) : new QTreeWidgetItem(tvwTreeView);
-            item->setText(0, ToQString(n->text));
-            item->setData(0, kKeyRole, ToQString(n->key));
-            item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
-            items_[n->key] = item;
-        }
-    }
-    for (CheckTreeNode* n : tree_.Nodes()) {
-        QTreeWidgetItem* item = items_.at(n->key);
-        item->setCheckState(0, n->checked ? Qt::Checked : Qt::Unchecked);
-        item->setBackground(0, background(this, n->backColor));
-        if (n->ensureVisible) {
-            n->ensureVisible = false;
-            for (QTreeWidgetItem* p = item->parent(); p; p = p->parent())
-                p->setExpanded(true);
-        }
-    }
-    mirroring_ = false;
-}
+void frmProjCopy::tvwTreeView_NodeCheck(CheckTreeNode& node) { ModelSelectionTree::NodeCheck(node); }

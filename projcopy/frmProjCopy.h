@@ -10,9 +10,9 @@
 
 #include <QWidget>
 
-#include <map>
 #include <string>
 
+class CheckTreeMirror;
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
@@ -20,13 +20,13 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QTreeWidget;
-class QTreeWidgetItem;
 
 class frmProjCopy : public QWidget {
     Q_OBJECT
 
 public:
     explicit frmProjCopy(QWidget* parent = nullptr);
+    ~frmProjCopy() override;
 
     // The main window's button: a new window, loaded and shown modeless.
     static frmProjCopy* ShowNew();
@@ -77,8 +77,7 @@ protected:
 
 private:
     void buildControls();
-    void mirrorTree();
-    void tvwTreeView_NodeCheck(QTreeWidgetItem* item);
+    void tvwTreeView_NodeCheck(CheckTreeNode& node);
     void browseParams(QLineEdit* own, QComboBox* ownBox, QLineEdit* other, QComboBox* otherBox);
 
     CopyLog log_;
@@ -86,8 +85,7 @@ private:
     ProjectSides sides_;
     CheckTree tree_;
     ModelSelectionTree selection_{sides_, ris_, log_, tree_};
-    std::map<std::string, QTreeWidgetItem*> items_; // the tree's items by node key
-    bool mirroring_ = false;
+    CheckTreeMirror* mirror_ = nullptr;
     // A copy run or a tree reading waits for a RIS client: no second one may start, as both
     // share the client files in TMP.
     bool busy_ = false;

@@ -3,11 +3,11 @@
 // renames the files on the file server and changes the project tables.
 #include "designfiles/frmFileSpecCheck.h"
 
-#include "designfiles/CheckTreeMirror.h"
 #include "DesignFilesTestSupport.h"
 #include "platform/AppError.h"
 #include "platform/Clock.h"
 #include "platform/WinPath.h"
+#include "platform/qt/CheckTreeMirror.h"
 #include "services/ScriptedMessageService.h"
 #include "standins/dbserver/DbServer.h"
 #include "standins/dbserver/RisSession.h"

@@ -1,5 +1,5 @@
 // The check-box tree model shown in a tree widget.
-#include "designfiles/CheckTreeMirror.h"
+#include "platform/qt/CheckTreeMirror.h"
 
 #include "platform/qt/QtText.h"
 #include "services/CheckTree.h"
@@ -91,6 +91,9 @@ void CheckTreeMirror::Sync()
         item->setBackground(0, brushOf(node->backColor));
         if (node->ensureVisible) {
             node->ensureVisible = false;
+            // The view opens collapsed parents itself only when idle, not amid a click.
+            for (QTreeWidgetItem* p = item->parent(); p; p = p->parent())
+                p->setExpanded(true);
             widget_->scrollToItem(item);
         }
     }
