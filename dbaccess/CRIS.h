@@ -165,6 +165,12 @@ private:
     void ParseSQL(const std::string& sql, std::string& table, std::string& condition);
     void RISDumpParse(const std::string& dump, const std::string& schema, const std::string& table,
                       std::string& textFile, std::string& formatFile, bool replaceMinInt);
+    // The text driver's connection string over the folder of an extracted text file.
+    static std::string TextDriverConnection(const std::string& textFile);
+    // The clean-up of a query over extracted text files, after success and failure alike: puts
+    // the separators back when they were set and deletes both work files; its own errors are
+    // ignored.
+    void EndTextFileQuery(bool separatorsSet, const std::string& textFile, const std::string& formatFile);
     // The first RIS error block of a client's output or log file; empty when it names none.
     std::string RISGetError(const std::string& outputFile);
     // Whether an error is being handled at the time of the call.

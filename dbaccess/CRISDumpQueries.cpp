@@ -11,12 +11,6 @@
 
 #include <optional>
 
-namespace {
-
-const char* const kTextDriver = "Driver={Microsoft Text Driver (*.txt; *.csv)};DBQ=";
-
-} // namespace
-
 Recordset CRIS::RISDumpRead(const std::string& dumpFile, const std::string& schemaName, const std::string& sql)
 {
     std::string textFile;
@@ -38,7 +32,7 @@ Recordset CRIS::RISDumpRead(const std::string& dumpFile, const std::string& sche
         separatorsSet = true;
         SetLanguageSettings();
         Connection conn;
-        conn.Open(kTextDriver + GetPathDir(textFile) + ";", "", "", -1);
+        conn.Open(TextDriverConnection(textFile), "", "", -1);
         rs.emplace();
         rs->SetCursorLocation(adUseClient);
         rs->Open(statement, conn, adOpenStatic, adLockBatchOptimistic, adCmdText);
@@ -48,14 +42,7 @@ Recordset CRIS::RISDumpRead(const std::string& dumpFile, const std::string& sche
         failure = CurrentError();
     }
 
-    if (separatorsSet) {
-        try {
-            RestoreLanguageSettings();
-        } catch (...) {
-        }
-    }
-    DeleteFileA(textFile, false);
-    DeleteFileA(formatFile, false);
+    EndTextFileQuery(separatorsSet, textFile, formatFile);
     if (failure) {
         CloseRecordset(rs, false);
         throw ComposeQueryError(*failure, "CRIS::RISDumpRead");
@@ -81,21 +68,14 @@ void CRIS::RISDumpImport2Access(const std::string& dumpFile, const std::string& 
         separatorsSet = true;
         SetLanguageSettings();
         conn.emplace();
-        conn->Open(kTextDriver + GetPathDir(textFile) + ";", "", "", -1);
+        conn->Open(TextDriverConnection(textFile), "", "", -1);
         conn->Execute(AccessImportStatement(target, accessDatabase, statement, appendRows), -1);
     } catch (...) {
         failure = CurrentError();
     }
 
     WaitForMdbUnlock(conn, false);
-    if (separatorsSet) {
-        try {
-            RestoreLanguageSettings();
-        } catch (...) {
-        }
-    }
-    DeleteFileA(textFile, false);
-    DeleteFileA(formatFile, false);
+    EndTextFileQuery(separatorsSet, textFile, formatFile);
     if (failure)
         throw ComposeQueryError(*failure, "CRIS::RISDumpImport2Access");
 }

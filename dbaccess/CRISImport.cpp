@@ -31,21 +31,14 @@ void CRIS::DBImport2Access(const std::string& schema, const std::string& sql, co
         if (ris)
             SetLanguageSettings();   // the text driver reads numbers with the user's separators
         conn.emplace();
-        conn->Open("Driver={Microsoft Text Driver (*.txt; *.csv)};DBQ=" + GetPathDir(textFile) + ";", "", "", -1);
+        conn->Open(TextDriverConnection(textFile), "", "", -1);
         conn->Execute(AccessImportStatement(target, databasePath, query, append), -1);
     } catch (...) {
         failure = CurrentError();
     }
 
     WaitForMdbUnlock(conn, false);
-    if (ris) {
-        try {
-            RestoreLanguageSettings();
-        } catch (...) {
-        }
-    }
-    DeleteFileA(textFile, false);
-    DeleteFileA(formatFile, false);
+    EndTextFileQuery(ris, textFile, formatFile);
     if (failure)
         throw ComposeQueryError(*failure, "CRIS::DBImport2Access");
 }

@@ -29,6 +29,23 @@ void OpenServerSession(Connection& conn, const std::string& connectString, int32
 
 } // namespace
 
+std::string CRIS::TextDriverConnection(const std::string& textFile)
+{
+    return kTextDriver + GetPathDir(textFile) + ";";
+}
+
+void CRIS::EndTextFileQuery(bool separatorsSet, const std::string& textFile, const std::string& formatFile)
+{
+    if (separatorsSet) {
+        try {
+            RestoreLanguageSettings();
+        } catch (...) {
+        }
+    }
+    DeleteFileA(textFile, false);
+    DeleteFileA(formatFile, false);
+}
+
 Recordset CRIS::DBRead(const std::string& schema, const std::string& sql, int32_t lockType)
 {
     bool ris = false;
@@ -53,7 +70,7 @@ Recordset CRIS::DBRead(const std::string& schema, const std::string& sql, int32_
             std::string table;
             Extract2File(schema, statement, textFile, formatFile, table, false);
             SetLanguageSettings();
-            conn->Open(kTextDriver + GetPathDir(textFile) + ";", "", "");
+            conn->Open(TextDriverConnection(textFile), "", "");
         } else {
             OpenServerSession(*conn, ConnectString, kind, schema);
             statement = ReplaceAll(statement, ";", "");
@@ -67,15 +84,7 @@ Recordset CRIS::DBRead(const std::string& schema, const std::string& sql, int32_
         failure = CurrentError();
     }
 
-    // Clean-up after success and failure alike; its own errors are ignored.
-    if (ris) {
-        try {
-            RestoreLanguageSettings();
-        } catch (...) {
-        }
-    }
-    DeleteFileA(textFile, false);
-    DeleteFileA(formatFile, false);
+    EndTextFileQuery(ris, textFile, formatFile);
     WaitForMdbUnlock(conn, false);
     if (failure)
         throw ComposeQueryError(*failure, "CRIS::DBRead");

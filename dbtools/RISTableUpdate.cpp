@@ -5,6 +5,7 @@
 #include "platform/AppError.h"
 #include "platform/TextUtil.h"
 #include "platform/ado/AdoTypes.h"
+#include "platform/ado/Recordset.h"
 #include "platform/ado/Variant.h"
 
 namespace {
@@ -91,4 +92,17 @@ std::string RISTableUpdate::ViewerCheck(const std::string& table, const std::vec
                                         size_t column, const RISTableRow& row)
 {
     return "SELECT " + fields.at(column).name + " FROM " + table + ViewerCondition(fields, row);
+}
+
+void RISTableUpdate::ReadEditedRow(Recordset& rs, size_t column, const Variant& oldValue,
+                                   std::vector<RISTableField>& fields, RISTableRow& row)
+{
+    fields.clear();
+    row.clear();
+    for (const FieldInfo& f : rs.FieldInfos())
+        fields.push_back({f.name, f.type});
+    for (size_t i = 0; i < fields.size(); ++i) {
+        const Variant v = i == column ? oldValue : rs.Fields()[static_cast<int>(i)].Value();
+        row.push_back(v.IsNull() ? std::nullopt : std::optional<std::string>(v.ToText()));
+    }
 }

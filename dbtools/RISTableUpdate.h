@@ -6,6 +6,9 @@
 #include <string>
 #include <vector>
 
+class Recordset;
+class Variant;
+
 // A field of the edited table: its name and ADO data type.
 struct RISTableField {
     std::string name;
@@ -20,6 +23,11 @@ public:
     // What a typed cell text stands for: "NULL" in any letter case is the empty text (Null);
     // any other text is kept as typed.
     static std::string PrepareCellText(const std::string& typed);
+
+    // The fields of the grid's recordset and the values of its current row as they were before
+    // the edit: the edited column holds its old value, the others what the recordset holds.
+    static void ReadEditedRow(Recordset& rs, size_t column, const Variant& oldValue,
+                              std::vector<RISTableField>& fields, RISTableRow& row);
 
     // The value as the statement writes it: NULL for the empty text; a number as written for a
     // numeric field; a string literal (quotes doubled) for every other field. Raises error 1

@@ -5,6 +5,7 @@
 #include "dbaccess/CRIS.h"
 #include "dbaccess/SchemaLists.h"
 #include "dbtools/AllProjectSchemas.h"
+#include "dbtools/RISTableColumns.h"
 #include "dbtools/RISTableFilter.h"
 #include "dbtools/RISTableUpdate.h"
 #include "platform/AppError.h"
@@ -13,6 +14,7 @@
 #include "platform/qt/QtText.h"
 #include "platform/qt/QtWindowPlacement.h"
 #include "services/IniFile.h"
+#include "services/HourglassPointer.h"
 #include "services/MessageService.h"
 #include "services/Messages.h"
 
@@ -31,13 +33,6 @@
 namespace {
 
 QPointer<frmRISTable> gRISTable;
-
-struct WaitCursor {
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-};
-
-constexpr int kTwipsPerPixel = QtWindowPlacement::kTwipsPerPixel;
 
 // Entries in alphabetical order without regard to case, none selected.
 void FillSorted(QComboBox* list, std::vector<std::string> names)
@@ -151,7 +146,7 @@ void frmRISTable::Form_Load()
 void frmRISTable::Timer1_Timer()
 {
     Timer1->stop();
-    WaitCursor wait;
+    HourglassPointer wait;
     try {
         FillSorted(cmbProject, GetSchemas(true));
         FillSorted(cmbSchema, {});
@@ -171,7 +166,7 @@ void frmRISTable::Timer1_Timer()
 
 void frmRISTable::cmbProject_Click()
 {
-    WaitCursor wait;
+    HourglassPointer wait;
     const std::string project = TextOf(cmbProject);
     try {
         if (!project.empty()) {
@@ -187,7 +182,7 @@ void frmRISTable::cmbProject_Click()
 
 void frmRISTable::cmbSchema_Click()
 {
-    WaitCursor wait;
+    HourglassPointer wait;
     const std::string schema = TextOf(cmbSchema);
     try {
         if (!schema.empty()) {
@@ -205,7 +200,7 @@ void frmRISTable::cmbSchema_Click()
 
 void frmRISTable::cmbTable_Click()
 {
-    WaitCursor wait;
+    HourglassPointer wait;
     const std::string table = TextOf(cmbTable);
     if (table.empty())
         return;
@@ -243,17 +238,11 @@ bool frmRISTable::TDBGrid_BeforeColUpdate(int column, const Variant& oldValue, s
 {
     if (ShowMessage("Update table?", MsgStyle::YesNo | MsgStyle::Critical | MsgStyle::DefaultButton2) != MsgAnswer::Yes)
         return false;
-    WaitCursor wait;
+    HourglassPointer wait;
     try {
-        Recordset& rs = TDBGrid->ListRecordset();
         std::vector<RISTableField> fields;
         RISTableRow row;
-        for (const FieldInfo& f : rs.FieldInfos())
-            fields.push_back({f.name, f.type});
-        for (int i = 0; i < static_cast<int>(fields.size()); ++i) {
-            const Variant v = i == column ? oldValue : rs.Fields()[i].Value();
-            row.push_back(v.IsNull() ? std::nullopt : std::optional<std::string>(v.ToText()));
-        }
+        RISTableUpdate::ReadEditedRow(TDBGrid->ListRecordset(), static_cast<size_t>(column), oldValue, fields, row);
         text = RISTableUpdate::PrepareCellText(text);
         const std::string sql =
             RISTableUpdate::Build(TextOf(cmbTable), fields, static_cast<size_t>(column), row, text);
@@ -267,16 +256,8 @@ bool frmRISTable::TDBGrid_BeforeColUpdate(int column, const Variant& oldValue, s
 
 void frmRISTable::Form_Resize()
 {
-    if (isMinimized())
-        return;
-    QTableWidget* grid = TDBGrid->TDBGrid;
-    const int columns = grid->columnCount();
-    if (columns == 0)
-        return;
-    const long widthTwips = static_cast<long>(grid->viewport()->width()) * kTwipsPerPixel;
-    const long each = RISTableFilter::ColumnWidth(widthTwips, columns);
-    for (int c = 0; c < columns; ++c)
-        grid->setColumnWidth(c, static_cast<int>(each / kTwipsPerPixel));
+    if (!isMinimized())
+        FitRISTableColumns(TDBGrid->TDBGrid);
 }
 
 void frmRISTable::resizeEvent(QResizeEvent* event)

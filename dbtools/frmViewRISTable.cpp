@@ -3,6 +3,7 @@
 
 #include "admin/ListForm.h"
 #include "dbaccess/CRIS.h"
+#include "dbtools/RISTableColumns.h"
 #include "dbtools/RISTableFilter.h"
 #include "dbtools/RISTableUpdate.h"
 #include "dbtools/SchemaHistory.h"
@@ -11,6 +12,7 @@
 #include "platform/qt/QtText.h"
 #include "platform/qt/QtWindowPlacement.h"
 #include "services/AppGlobals.h"
+#include "services/HourglassPointer.h"
 #include "services/MessageService.h"
 
 #include <QAbstractItemView>
@@ -28,11 +30,6 @@
 namespace {
 
 constexpr int kTwipsPerPixel = QtWindowPlacement::kTwipsPerPixel;
-
-struct WaitCursor {
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-};
 
 // The viewer's boxes are plain ones with the program's title.
 int Box(const std::string& prompt, long style)
@@ -129,7 +126,7 @@ bool frmViewRISTable::SetComboDropDownHeight()
 
 void frmViewRISTable::cmbSchema_DropDown()
 {
-    WaitCursor wait;
+    HourglassPointer wait;
     const QString text = cmbSchema->currentText();
     const QSignalBlocker block(cmbSchema);
     cmbSchema->clear();
@@ -148,7 +145,7 @@ void frmViewRISTable::cmbSchema_LostFocus()
     const std::string text = FromQString(cmbSchema->currentText());
     if (text == schema_)
         return;
-    WaitCursor wait;
+    HourglassPointer wait;
     schema_ = text;
     try {
         cmbTables->clear();
@@ -165,7 +162,7 @@ void frmViewRISTable::cmbSchema_LostFocus()
 
 void frmViewRISTable::cmbTables_Click()
 {
-    WaitCursor wait;
+    HourglassPointer wait;
     const std::string table = cmbTables->currentIndex() < 0 ? std::string() : FromQString(cmbTables->currentText());
     if (table.empty()) {
         TDBGrid->Unbind();
@@ -201,17 +198,11 @@ bool frmViewRISTable::TDBGrid_BeforeColUpdate(int column, const Variant& oldValu
 {
     if (Box("Update table ?", MsgStyle::YesNo | MsgStyle::Critical | MsgStyle::DefaultButton2) != MsgAnswer::Yes)
         return false;
-    WaitCursor wait;
+    HourglassPointer wait;
     try {
-        Recordset& rs = TDBGrid->ListRecordset();
         std::vector<RISTableField> fields;
         RISTableRow row;
-        for (const FieldInfo& f : rs.FieldInfos())
-            fields.push_back({f.name, f.type});
-        for (int i = 0; i < static_cast<int>(fields.size()); ++i) {
-            const Variant v = i == column ? oldValue : rs.Fields()[i].Value();
-            row.push_back(v.IsNull() ? std::nullopt : std::optional<std::string>(v.ToText()));
-        }
+        RISTableUpdate::ReadEditedRow(TDBGrid->ListRecordset(), static_cast<size_t>(column), oldValue, fields, row);
         text = RISTableUpdate::PrepareCellText(text);
         const std::string table = FromQString(cmbTables->currentText());
         gCRIS->DBWrite(schema_, RISTableUpdate::ViewerStatement(table, fields, static_cast<size_t>(column), row, text));
@@ -233,16 +224,8 @@ bool frmViewRISTable::TDBGrid_BeforeColUpdate(int column, const Variant& oldValu
 
 void frmViewRISTable::Form_Resize()
 {
-    if (isMinimized())
-        return;
-    QTableWidget* grid = TDBGrid->TDBGrid;
-    const int columns = grid->columnCount();
-    if (columns == 0)
-        return;
-    const long widthTwips = static_cast<long>(grid->viewport()->width()) * kTwipsPerPixel;
-    const long each = RISTableFilter::ColumnWidth(widthTwips, columns);
-    for (int c = 0; c < columns; ++c)
-        grid->setColumnWidth(c, static_cast<int>(each / kTwipsPerPixel));
+    if (!isMinimized())
+        FitRISTableColumns(TDBGrid->TDBGrid);
 }
 
 bool frmViewRISTable::eventFilter(QObject* watched, QEvent* event)

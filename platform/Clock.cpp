@@ -17,6 +17,21 @@ long LocalTime::dayNumber() const
     return era * 146097 + static_cast<long>(doe) - 719468;
 }
 
+LocalTime LocalTimeFromEpoch(int64_t seconds)
+{
+    const std::time_t t = static_cast<std::time_t>(seconds);
+    std::tm tm{};
+    ::localtime_r(&t, &tm);
+    LocalTime lt;
+    lt.year = tm.tm_year + 1900;
+    lt.month = tm.tm_mon + 1;
+    lt.day = tm.tm_mday;
+    lt.hour = tm.tm_hour;
+    lt.minute = tm.tm_min;
+    lt.second = tm.tm_sec;
+    return lt;
+}
+
 namespace {
 
 class SystemClock : public Clock {
@@ -30,16 +45,7 @@ public:
     {
         using namespace std::chrono;
         auto now = system_clock::now();
-        std::time_t t = system_clock::to_time_t(now);
-        std::tm tm{};
-        ::localtime_r(&t, &tm);
-        LocalTime lt;
-        lt.year = tm.tm_year + 1900;
-        lt.month = tm.tm_mon + 1;
-        lt.day = tm.tm_mday;
-        lt.hour = tm.tm_hour;
-        lt.minute = tm.tm_min;
-        lt.second = tm.tm_sec;
+        LocalTime lt = LocalTimeFromEpoch(static_cast<int64_t>(system_clock::to_time_t(now)));
         lt.millisecond = static_cast<int>(duration_cast<milliseconds>(now.time_since_epoch()).count() % 1000);
         return lt;
     }

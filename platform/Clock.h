@@ -32,5 +32,8 @@ void SetClock(Clock* clock);
 void DoEvents();
 void SetEventPump(std::function<void()> pump);
 
+// The local time of a moment given in whole seconds since 1 January 1970 (UTC), milliseconds 0.
+LocalTime LocalTimeFromEpoch(int64_t seconds);
+
 // Formats a local time with a pattern of "yyyy", "yy", "mm", "dd", "hh", "nn", "ss" parts.
 std::string FormatLocalTime(const LocalTime& t, const std::string& pattern);

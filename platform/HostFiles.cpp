@@ -267,17 +267,7 @@ LocalTime HostFileModified(const std::string& winPath)
     struct stat st;
     if (!statOf(HostPath(winPath), st))
         throw HostError(errno);
-    std::tm tm{};
-    time_t t = st.st_mtim.tv_sec;
-    ::localtime_r(&t, &tm);
-    LocalTime lt;
-    lt.year = tm.tm_year + 1900;
-    lt.month = tm.tm_mon + 1;
-    lt.day = tm.tm_mday;
-    lt.hour = tm.tm_hour;
-    lt.minute = tm.tm_min;
-    lt.second = tm.tm_sec;
-    return lt;
+    return LocalTimeFromEpoch(static_cast<int64_t>(st.st_mtim.tv_sec));
 }
 
 std::vector<HostEntry> HostListFolder(const std::string& winFolder)

@@ -13,6 +13,36 @@ bool isWordChar(char c)
            static_cast<unsigned char>(c) >= 0x80;
 }
 
+// Follows quotes and parentheses through a text, one character at a time.
+class Nesting {
+public:
+    // Takes the next character; true when it is an ordinary one outside quotes (no quote and
+    // no parenthesis).
+    bool Take(char c)
+    {
+        if (quote_) {
+            if (c == quote_)
+                quote_ = 0;
+            return false;
+        }
+        if (c == '\'' || c == '"')
+            quote_ = c;
+        else if (c == '(')
+            ++depth_;
+        else if (c == ')')
+            --depth_;
+        else
+            return true;
+        return false;
+    }
+    bool Quoted() const { return quote_ != 0; }
+    int Depth() const { return depth_; }
+
+private:
+    char quote_ = 0;
+    int depth_ = 0;
+};
+
 } // namespace
 
 std::vector<std::string> RisSqlText::SplitStatements(std::string_view text)
@@ -127,21 +157,12 @@ std::string RisSqlText::RewriteQualifiers(std::string_view sql,
 
 size_t RisSqlText::MatchingParen(std::string_view text, size_t open)
 {
-    int depth = 0;
-    char quote = 0;
+    Nesting nesting;
     for (size_t i = open; i < text.size(); ++i) {
-        char c = text[i];
-        if (quote) {
-            if (c == quote)
-                quote = 0;
-        } else if (c == '\'' || c == '"') {
-            quote = c;
-        } else if (c == '(') {
-            ++depth;
-        } else if (c == ')') {
-            if (--depth == 0)
-                return i;
-        }
+        const bool closing = text[i] == ')' && !nesting.Quoted();
+        nesting.Take(text[i]);
+        if (closing && nesting.Depth() == 0)
+            return i;
     }
     return std::string_view::npos;
 }
@@ -150,19 +171,9 @@ std::vector<std::string> RisSqlText::SplitTopLevel(std::string_view text, char s
 {
     std::vector<std::string> out;
     std::string cur;
-    int depth = 0;
-    char quote = 0;
+    Nesting nesting;
     for (char c : text) {
-        if (quote) {
-            if (c == quote)
-                quote = 0;
-        } else if (c == '\'' || c == '"') {
-            quote = c;
-        } else if (c == '(') {
-            ++depth;
-        } else if (c == ')') {
-            --depth;
-        } else if (c == separator && depth == 0) {
+        if (nesting.Take(c) && c == separator && nesting.Depth() == 0) {
             out.push_back(TrimWhite(cur));
             cur.clear();
             continue;

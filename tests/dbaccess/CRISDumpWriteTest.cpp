@@ -7,12 +7,15 @@
 #include "platform/ado/AccessConnection.h"
 #include "platform/ado/Connection.h"
 #include "support/TestEnvironment.h"
+#include "support/Raised.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
 using namespace dumptest;
+
+using testsupport::Raised;
 
 namespace {
 
@@ -38,18 +41,6 @@ protected:
     }
 
     std::string Dump() const { return ReadHostFile(HostPath(dump_)); }
-
-    template <class F>
-    static AppError Raised(F&& f)
-    {
-        try {
-            f();
-        } catch (const AppError& e) {
-            return e;
-        }
-        ADD_FAILURE() << "no error raised";
-        return AppError(0, "", "");
-    }
 
     testsupport::ScopedDir dir_{"dumpwrite"};
     std::string mdb_;

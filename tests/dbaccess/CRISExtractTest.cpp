@@ -34,14 +34,10 @@ class CRISExtractTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        const fs::path bin = fs::path(dir_.host()) / "BIN";
-        fs::create_directories(bin);
-        WriteHostFile((bin / "risbatch.exe").string(), "x");
-        WriteHostFile((bin / "risunlod.exe").string(), "x");
         fs::create_directories(fs::path(dir_.host()) / "temp");
         gTempDir = Win(dir_.host() + "/temp") + "\\";
         WriteHostFile(dir_.host() + "/in.dmp", kDump);
-        cris_.SetUseRIS(Win(bin.string()));
+        cris_.SetUseRIS(InertRisClients(dir_.host()));
     }
     void TearDown() override { gTempDir.clear(); }
 

@@ -24,14 +24,9 @@ class CRISQueriesTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        const fs::path bin = fs::path(dir_.host()) / "BIN";
-        fs::create_directories(bin);
-        // Present for the client check, but no programs: every unload fails.
-        WriteHostFile((bin / "risbatch.exe").string(), "x");
-        WriteHostFile((bin / "risunlod.exe").string(), "x");
         fs::create_directories(fs::path(dir_.host()) / "temp");
         gTempDir = Win(dir_.host() + "/temp") + "\\";
-        cris_.SetUseRIS(Win(bin.string()));
+        cris_.SetUseRIS(InertRisClients(dir_.host()));
     }
     void TearDown() override { gTempDir.clear(); }
 

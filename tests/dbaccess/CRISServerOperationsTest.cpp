@@ -13,7 +13,9 @@
 #include "standins/dbserver/RisSession.h"
 #include "standins/dbserver/StandInConnections.h"
 #include "standins/dbserver/StandInEnvironment.h"
+#include "support/SampleEnvironment.h"
 #include "support/TestEnvironment.h"
+#include "support/Raised.h"
 
 #include <gtest/gtest.h>
 
@@ -32,11 +34,7 @@ class CRISServerOperationsTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        StandInEnvironmentOptions options;
-        options.binDir = testsupport::BinDir();
-        options.dataDir = testsupport::SourceDir() + "/tests/data/standins";
-        std::string report;
-        StandInEnvironment::Build(StandInRoot(), options, report);
+        testsupport::BuildSampleEnvironment();
         StandInConnections::Register();
         gTempDir.clear();
     }
@@ -79,17 +77,7 @@ protected:
     CRIS cris;
 };
 
-template <class F>
-AppError Raised(F&& f)
-{
-    try {
-        f();
-    } catch (const AppError& e) {
-        return e;
-    }
-    ADD_FAILURE() << "no error raised";
-    return AppError(0, "", "");
-}
+using testsupport::Raised;
 
 } // namespace
 

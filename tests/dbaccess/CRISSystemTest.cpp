@@ -10,6 +10,7 @@
 #include "standins/dbserver/RisSession.h"
 #include "standins/dbserver/StandInEnvironment.h"
 #include "support/SampleEnvironment.h"
+#include "support/Raised.h"
 
 #include <gtest/gtest.h>
 
@@ -75,17 +76,7 @@ protected:
     CRIS cris;
 };
 
-template <class F>
-AppError Raised(F&& f)
-{
-    try {
-        f();
-    } catch (const AppError& e) {
-        return e;
-    }
-    ADD_FAILURE() << "no error raised";
-    return AppError(0, "", "");
-}
+using testsupport::Raised;
 
 } // namespace
 

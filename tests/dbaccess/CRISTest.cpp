@@ -9,6 +9,7 @@
 #include "services/AppGlobals.h"
 #include "services/Registry.h"
 #include "support/TestEnvironment.h"
+#include "support/Raised.h"
 
 #include <gtest/gtest.h>
 
@@ -17,6 +18,8 @@
 
 namespace fs = std::filesystem;
 using namespace dumptest;
+
+using testsupport::Raised;
 
 namespace {
 
@@ -52,29 +55,18 @@ protected:
     testsupport::ScopedDir dir{"cris"};
 };
 
-AppError Caught(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const AppError& e) {
-        return e;
-    }
-    ADD_FAILURE() << "no error raised";
-    return AppError(0, "", "");
-}
-
 } // namespace
 
 TEST_F(CRISTest, FirstUseWithoutClientFailsOnceThenAnswersRIS)
 {
     CRIS cris;
-    const AppError e = Caught([&] { cris.GetDBConType(); });
+    const AppError e = Raised([&] { cris.GetDBConType(); });
     EXPECT_EQ(e.number(), 1);
     EXPECT_EQ(e.description(), "RIS client not found or not correctly installed");
     EXPECT_EQ(e.source(), "CRIS::SetUseRIS: CRIS::SetRISPath");
     EXPECT_EQ(cris.GetDBConType(), CRIS::kConRIS);
     // The directory is searched again when asked for.
-    EXPECT_EQ(Caught([&] { cris.GetRISPath(); }).source(), "CRIS::SetRISPath");
+    EXPECT_EQ(Raised([&] { cris.GetRISPath(); }).source(), "CRIS::SetRISPath");
 }
 
 TEST_F(CRISTest, FirstUseFindsTheRegisteredClient)
@@ -118,13 +110,13 @@ TEST_F(CRISTest, SetUseRISNamesTheMissingClient)
 {
     const std::string bin = MakeInstall("E", true, false) + "\\BIN";
     CRIS cris;
-    AppError e = Caught([&] { cris.SetUseRIS(bin); });
+    AppError e = Raised([&] { cris.SetUseRIS(bin); });
     EXPECT_EQ(e.description(), "RIS client (risunlod) not found in '" + bin + "\\'");
     EXPECT_EQ(e.source(), "CRIS::SetUseRIS: CRIS::SetRISPath");
     EXPECT_EQ(cris.GetDBConType(), CRIS::kConRIS);
 
     const std::string none = MakeInstall("F", false, true) + "\\BIN\\";
-    e = Caught([&] { cris.SetUseRIS(none); });
+    e = Raised([&] { cris.SetUseRIS(none); });
     EXPECT_EQ(e.description(), "RIS client (risbatch) not found in '" + none + "'");
 }
 
@@ -132,10 +124,10 @@ TEST_F(CRISTest, SetUseOraChecksBeforeChangingAnything)
 {
     Register("1", MakeInstall("G", true, true));
     CRIS cris;
-    AppError e = Caught([&] { cris.SetUseOra(" ", "u", "p"); });
+    AppError e = Raised([&] { cris.SetUseOra(" ", "u", "p"); });
     EXPECT_EQ(e.description(), "Database server name not defined");
     EXPECT_EQ(e.source(), "CRIS::SetUseOra");
-    e = Caught([&] { cris.SetUseOra("orcl", "  ", "p"); });
+    e = Raised([&] { cris.SetUseOra("orcl", "  ", "p"); });
     EXPECT_EQ(e.description(), "Database user name not defined");
     EXPECT_EQ(cris.GetDBServerName(), "");
     // Still unset: the first question selects RIS.
@@ -150,7 +142,7 @@ TEST_F(CRISTest, SetUseOraChecksBeforeChangingAnything)
 TEST_F(CRISTest, SetUseSQLKeepsABlankUserAndSetUseRISClearsTheNames)
 {
     CRIS cris;
-    EXPECT_EQ(Caught([&] { cris.SetUseSQL("", "db", "u", "p"); }).source(), "CRIS::SetUseSQL");
+    EXPECT_EQ(Raised([&] { cris.SetUseSQL("", "db", "u", "p"); }).source(), "CRIS::SetUseSQL");
     cris.SetUseSQL("srv", "db", "  ", "");
     EXPECT_EQ(cris.GetDBConType(), CRIS::kConSQLServer);
     EXPECT_EQ(cris.GetDBUserName(), "  ");
@@ -193,7 +185,7 @@ TEST_F(CRISTest, NoTemporaryFolderAtAll)
     gTempDir = Win(dir.host()) + "\\missing\\";
     SetEnvVar("TEMP", Win(dir.host()) + "\\gone");
     CRIS cris;
-    const AppError e = Caught([&] { cris.GetTempDir(); });
+    const AppError e = Raised([&] { cris.GetTempDir(); });
     SetEnvVar("TEMP", temp);
     EXPECT_EQ(e.source(), "CRIS::SetTempDir");
     EXPECT_EQ(e.description().rfind("TEMP directory not defined or not existing.", 0), 0u);
@@ -286,14 +278,14 @@ TEST_F(CRISSeparatorTest, PlainSettingsAreNotWritten)
 TEST_F(CRISTest, ConnectionTestsCheckTheServerAndChangeNothing)
 {
     CRIS cris;
-    AppError e = Caught([&] { cris.ORAConnTest(" ", "u", "p"); });
+    AppError e = Raised([&] { cris.ORAConnTest(" ", "u", "p"); });
     EXPECT_EQ(e.description(), "Oracle Server name not defined");
     EXPECT_EQ(e.source(), "CRIS::ORAConnTest");
-    e = Caught([&] { cris.SQLConnTest("", "db", "u", "p"); });
+    e = Raised([&] { cris.SQLConnTest("", "db", "u", "p"); });
     EXPECT_EQ(e.description(), "SQL Server name not defined");
     EXPECT_EQ(e.source(), "CRIS::SQLConnTest");
     // A server that cannot be reached: the components' error, without line feeds.
-    e = Caught([&] { cris.ORAConnTest("nowhere", "u", "p"); });
+    e = Raised([&] { cris.ORAConnTest("nowhere", "u", "p"); });
     EXPECT_NE(e.number(), 0);
     EXPECT_EQ(e.source().rfind("CRIS::ORAConnTest: ", 0), 0u) << e.source();
     EXPECT_EQ(e.description().find('\n'), std::string::npos);

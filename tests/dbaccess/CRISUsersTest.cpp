@@ -6,10 +6,13 @@
 #include "platform/TextUtil.h"
 #include "platform/ado/AdoTypes.h"
 #include "platform/ado/Connection.h"
+#include "support/Raised.h"
 
 #include <gtest/gtest.h>
 
 #include <map>
+
+using testsupport::Raised;
 
 namespace {
 
@@ -59,18 +62,6 @@ protected:
     {
         Connection::RegisterProvider(ProviderKind::Oracle, nullptr);
         Connection::RegisterProvider(ProviderKind::SqlServer, nullptr);
-    }
-
-    template <class F>
-    static AppError Raised(F&& f)
-    {
-        try {
-            f();
-        } catch (const AppError& e) {
-            return e;
-        }
-        ADD_FAILURE() << "no error raised";
-        return AppError(0, "", "");
     }
 
     CRIS cris_;

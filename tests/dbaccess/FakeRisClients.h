@@ -9,6 +9,7 @@
 #include "platform/Clock.h"
 #include "platform/WinPath.h"
 #include "support/TestEnvironment.h"
+#include "support/Raised.h"
 
 #include <gtest/gtest.h>
 
@@ -117,17 +118,6 @@ protected:
     CRIS cris_;
 };
 
-// The error an operation raises; fails the test when it raises none.
-template <class F>
-AppError Raised(F&& f)
-{
-    try {
-        f();
-    } catch (const AppError& e) {
-        return e;
-    }
-    ADD_FAILURE() << "no error raised";
-    return AppError(0, "", "");
-}
+using testsupport::Raised;
 
 } // namespace fakeris

@@ -8,7 +8,7 @@
 #include "services/AppGlobals.h"
 #include "services/IniFile.h"
 #include "services/ScriptedMessageService.h"
-#include "standins/dbserver/StandInEnvironment.h"
+#include "support/SampleEnvironment.h"
 #include "support/TestEnvironment.h"
 
 #include <cstdlib>
@@ -21,11 +21,7 @@ class DbToolsSampleEnvironment : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        StandInEnvironmentOptions options;
-        options.binDir = testsupport::BinDir();
-        options.dataDir = testsupport::SourceDir() + "/tests/data/standins";
-        std::string report;
-        StandInEnvironment::Build(StandInRoot(), options, report);
+        testsupport::BuildSampleEnvironment();
         savedIni_ = gIniFile;
         savedLog_ = gLogFile;
         savedTemp_ = gTempDir;

@@ -9,6 +9,7 @@
 #include "services/ScriptedMessageService.h"
 #include "standins/dbserver/StandInEnvironment.h"
 #include "standins/mstn/DesignFileLinkage.h"
+#include "support/SampleEnvironment.h"
 #include "support/TestEnvironment.h"
 
 #include <array>
@@ -43,10 +44,9 @@ class LinkageRunTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        StandInEnvironmentOptions options{testsupport::BinDir(), testsupport::SourceDir() + "/tests/data/standins"};
+        StandInEnvironmentOptions options = testsupport::SampleEnvironmentOptions();
         options.misnamedDesignFiles = true;
-        std::string report;
-        StandInEnvironment::Build(StandInRoot(), options, report);
+        testsupport::BuildSampleEnvironment(options);
     }
 
     void SetUp() override

@@ -12,6 +12,7 @@
 #include "standins/dbserver/DbServer.h"
 #include "standins/dbserver/RisSession.h"
 #include "standins/dbserver/StandInEnvironment.h"
+#include "support/SampleEnvironment.h"
 
 #include <QApplication>
 #include <QPointer>
@@ -33,7 +34,7 @@ protected:
         savedRoot_ = StandInRoot();
         root_ = testsupport::MakeTempHostDir("dgn_env");
         ::setenv("TARNWICK_ROOT", root_.c_str(), 1);
-        StandInEnvironmentOptions options{testsupport::BinDir(), testsupport::SourceDir() + "/tests/data/standins"};
+        StandInEnvironmentOptions options = testsupport::SampleEnvironmentOptions();
         options.misnamedDesignFiles = true;
         std::string report;
         StandInEnvironment::Build(root_, options, report);

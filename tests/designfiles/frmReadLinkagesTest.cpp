@@ -11,6 +11,7 @@
 #include "services/ScriptedDialogs.h"
 #include "services/ScriptedMessageService.h"
 #include "standins/dbserver/StandInEnvironment.h"
+#include "support/SampleEnvironment.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -33,10 +34,9 @@ class frmReadLinkagesTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        StandInEnvironmentOptions options{testsupport::BinDir(), testsupport::SourceDir() + "/tests/data/standins"};
+        StandInEnvironmentOptions options = testsupport::SampleEnvironmentOptions();
         options.misnamedDesignFiles = true;
-        std::string report;
-        StandInEnvironment::Build(StandInRoot(), options, report);
+        testsupport::BuildSampleEnvironment(options);
     }
 
     void SetUp() override

@@ -11,7 +11,7 @@
 #include "platform/WinPath.h"
 #include "services/AppGlobals.h"
 #include "services/ScriptedMessageService.h"
-#include "standins/dbserver/StandInEnvironment.h"
+#include "support/SampleEnvironment.h"
 #include "support/TestEnvironment.h"
 
 #include <algorithm>
@@ -26,11 +26,7 @@ class DdlCheckE2ETest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        StandInEnvironmentOptions options;
-        options.binDir = testsupport::BinDir();
-        options.dataDir = testsupport::SourceDir() + "/tests/data/standins";
-        std::string report;
-        StandInEnvironment::Build(StandInRoot(), options, report);
+        testsupport::BuildSampleEnvironment();
         savedLog_ = gLogFile;
         gLogFile = WinPathFromHost(dir_.host()) + "\\tarnwick.log";
         SetDesktopOpener([this](const std::string&, const std::string& file, const std::string&, const std::string&) {

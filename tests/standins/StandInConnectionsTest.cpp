@@ -10,8 +10,11 @@
 #include "standins/dbserver/DbServer.h"
 #include "standins/dbserver/RisSession.h"
 #include "support/TestEnvironment.h"
+#include "support/Raised.h"
 
 #include <gtest/gtest.h>
+
+using testsupport::Raised;
 
 namespace {
 
@@ -52,18 +55,6 @@ protected:
         Connection c;
         c.Open(cs);
         return c;
-    }
-
-    template <class F>
-    static AppError Raised(F&& f)
-    {
-        try {
-            f();
-        } catch (const AppError& e) {
-            return e;
-        }
-        ADD_FAILURE() << "no error raised";
-        return AppError(0, "", "");
     }
 
     testsupport::ScopedDir root_{"connections"};

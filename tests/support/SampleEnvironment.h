@@ -14,16 +14,29 @@
 
 namespace testsupport {
 
-// Builds (or completes) the environment under this process's stand-in root; the sample project
-// is loaded once. secondEnvironment adds the second environment with its own project.
-inline void BuildSampleEnvironment(bool secondEnvironment = false)
+// The options of the sample environment: this build's programs and the test data's sample project.
+inline StandInEnvironmentOptions SampleEnvironmentOptions()
 {
     StandInEnvironmentOptions options;
     options.binDir = BinDir();
     options.dataDir = SourceDir() + "/tests/data/standins";
-    options.secondEnvironment = secondEnvironment;
+    return options;
+}
+
+// Builds (or completes) the environment of these options under this process's stand-in root.
+inline void BuildSampleEnvironment(const StandInEnvironmentOptions& options)
+{
     std::string report;
     StandInEnvironment::Build(StandInRoot(), options, report);
+}
+
+// Builds (or completes) the sample environment; the sample project is loaded once.
+// secondEnvironment adds the second environment with its own project.
+inline void BuildSampleEnvironment(bool secondEnvironment = false)
+{
+    StandInEnvironmentOptions options = SampleEnvironmentOptions();
+    options.secondEnvironment = secondEnvironment;
+    BuildSampleEnvironment(options);
 }
 
 // Removes, when it goes, every RIS schema and database user that came into the environment

@@ -1,0 +1,7 @@
+// The column widths of the table editor's and the table viewer's grid: the grid's width shared out.
+#pragma once
+
+class QTableWidget;
+
+// Gives every column of the grid the same width (RISTableFilter::ColumnWidth of the visible width).
+void FitRISTableColumns(QTableWidget* grid);
