@@ -104,20 +104,6 @@ TEST_F(CRISExtractTest, KeywordsInNamesAndValuesAndTheTableNameInAValue)
     EXPECT_TRUE(rs.Fields()["date_from"].Value().IsNull());
 }
 
-TEST_F(CRISExtractTest, FieldTypesOfTheDumpColumns)
-{
-    std::string sql = "SELECT * FROM pdtable_113";
-    std::string text, ini, table;
-    cris_.Extract2File("pd_x", sql, text, ini, table, false, Dump());
-    Recordset rs = Query(sql, text);
-    ASSERT_EQ(rs.Fields().Count(), 4);
-    EXPECT_EQ(rs.Fields()["model_index_no"].Type(), adInteger);
-    EXPECT_EQ(rs.Fields()["discipline_indx_no"].Type(), adSmallInt);
-    EXPECT_TRUE(IsAdoTextType(rs.Fields()["model_no"].Type()));
-    EXPECT_EQ(rs.Fields()["model_no"].DefinedSize(), 21);
-    EXPECT_EQ(rs.RecordCount(), 3);
-}
-
 TEST_F(CRISExtractTest, UnknownTableLeavesNoTextTableAndKeepsTheDump)
 {
     std::string sql = "SELECT * FROM pdtable_999 WHERE a=1";

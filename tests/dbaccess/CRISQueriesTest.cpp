@@ -10,6 +10,7 @@
 #include "services/FileOperation.h"
 #include "services/AppGlobals.h"
 #include "support/TestEnvironment.h"
+#include "support/Raised.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -32,13 +33,7 @@ protected:
 
     AppError Caught(const std::string& schema, const std::string& sql)
     {
-        try {
-            cris_.DBRead(schema, sql, 3);
-        } catch (const AppError& e) {
-            return e;
-        }
-        ADD_FAILURE() << "no error for " << sql;
-        return AppError(0, "", "");
+        return testsupport::Raised([&] { cris_.DBRead(schema, sql, 3); });
     }
 
     testsupport::ScopedDir dir_{"queries"};

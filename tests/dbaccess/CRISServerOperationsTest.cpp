@@ -3,6 +3,7 @@
 #include "dbaccess/CRIS.h"
 
 #include "dbaccess/DumpTestFiles.h"
+#include "dbaccess/SampleServerFixture.h"
 #include "platform/AppError.h"
 #include "platform/RegistryStore.h"
 #include "platform/WinPath.h"
@@ -30,28 +31,14 @@ namespace {
 const char* kAdmin = "DBOPER";
 const char* kAdminPassword = "WQ4ZTK9";
 
-class CRISServerOperationsTest : public ::testing::Test {
+class CRISServerOperationsTest : public SampleServerFixture {
 protected:
+    CRISServerOperationsTest() : SampleServerFixture("serverops") {}
+
     void SetUp() override
     {
-        testsupport::BuildSampleEnvironment();
+        SampleServerFixture::SetUp();
         StandInConnections::Register();
-        gTempDir.clear();
-    }
-
-    void TearDown() override
-    {
-        std::vector<std::string> left;
-        for (const auto& e : fs::directory_iterator(HostPath(cris.GetTempDir())))
-            left.push_back(e.path().string());
-        EXPECT_TRUE(left.empty()) << left.front();
-    }
-
-    std::vector<std::vector<std::optional<std::string>>> Rows(const std::string& schema, const std::string& sql)
-    {
-        DbServer server(DbServer::EnvironmentRoot());
-        RisSession session(server);
-        return session.Database(schema).QueryRows(sql);
     }
 
     // Statements of a RIS session on the server, as the RIS batch client would run them.
@@ -70,11 +57,6 @@ protected:
         cris.RISCreateSchema({name}, "127.0.0.1", 1, "d:\\orant", "ORCL", "svcacct", "k4t2p", {name}, {name});
     }
 
-    std::string Out(const std::string& name) const { return Win(out.host()) + "\\" + name; }
-    std::string OutHost(const std::string& name) const { return out.host() + "/" + name; }
-
-    testsupport::ScopedDir out{"serverops"};
-    CRIS cris;
 };
 
 using testsupport::Raised;

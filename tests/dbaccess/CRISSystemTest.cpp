@@ -3,6 +3,7 @@
 #include "dbaccess/CRIS.h"
 
 #include "dbaccess/DumpTestFiles.h"
+#include "dbaccess/SampleServerFixture.h"
 #include "platform/AppError.h"
 #include "platform/WinPath.h"
 #include "services/AppGlobals.h"
@@ -23,29 +24,9 @@ using Names = std::vector<std::string>;
 
 namespace {
 
-class CRISSystemTest : public ::testing::Test {
+class CRISSystemTest : public SampleServerFixture {
 protected:
-    void SetUp() override
-    {
-        testsupport::BuildSampleEnvironment();
-        gTempDir.clear();
-    }
-
-    void TearDown() override
-    {
-        std::vector<std::string> left;
-        for (const auto& e : fs::directory_iterator(HostPath(cris.GetTempDir())))
-            left.push_back(e.path().string());
-        EXPECT_TRUE(left.empty()) << left.front();
-    }
-
-    // Rows of a query on a schema's tables, straight from the server.
-    std::vector<std::vector<std::optional<std::string>>> Rows(const std::string& schema, const std::string& sql)
-    {
-        DbServer server(DbServer::EnvironmentRoot());
-        RisSession session(server);
-        return session.Database(schema).QueryRows(sql);
-    }
+    CRISSystemTest() : SampleServerFixture("system") {}
 
     long Count(const std::string& schema, const std::string& table)
     {
@@ -69,11 +50,6 @@ protected:
         return std::find(list.begin(), list.end(), name) != list.end();
     }
 
-    std::string Out(const std::string& name) const { return Win(out.host()) + "\\" + name; }
-    std::string OutHost(const std::string& name) const { return out.host() + "/" + name; }
-
-    testsupport::ScopedDir out{"system"};
-    CRIS cris;
 };
 
 using testsupport::Raised;

@@ -1,0 +1,54 @@
+// The fixture of the access object's tests on the sample environment: the stand-in server with
+// the sample project, an output folder of the test's own, and the check that no work file is left.
+#pragma once
+
+#include "dbaccess/CRIS.h"
+#include "dbaccess/DumpTestFiles.h"
+#include "platform/WinPath.h"
+#include "services/AppGlobals.h"
+#include "standins/dbserver/DbServer.h"
+#include "standins/dbserver/RisSession.h"
+#include "support/SampleEnvironment.h"
+#include "support/TestEnvironment.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+class SampleServerFixture : public ::testing::Test {
+protected:
+    explicit SampleServerFixture(const std::string& outName) : out(outName) {}
+
+    void SetUp() override
+    {
+        testsupport::BuildSampleEnvironment();
+        gTempDir.clear();
+    }
+
+    // Every operation cleans up after itself: the object's work directory is empty afterwards.
+    void TearDown() override
+    {
+        std::vector<std::string> left;
+        for (const auto& e : std::filesystem::directory_iterator(HostPath(cris.GetTempDir())))
+            left.push_back(e.path().string());
+        EXPECT_TRUE(left.empty()) << left.front();
+    }
+
+    // Rows of a query on a schema's tables, straight from the server.
+    std::vector<std::vector<std::optional<std::string>>> Rows(const std::string& schema, const std::string& sql)
+    {
+        DbServer server(DbServer::EnvironmentRoot());
+        RisSession session(server);
+        return session.Database(schema).QueryRows(sql);
+    }
+
+    // A file in the test's output folder, in Windows and in host form.
+    std::string Out(const std::string& name) const { return dumptest::Win(out.host()) + "\\" + name; }
+    std::string OutHost(const std::string& name) const { return out.host() + "/" + name; }
+
+    testsupport::ScopedDir out;
+    CRIS cris;
+};
