@@ -165,6 +165,9 @@ private:
     void ParseSQL(const std::string& sql, std::string& table, std::string& condition);
     void RISDumpParse(const std::string& dump, const std::string& schema, const std::string& table,
                       std::string& textFile, std::string& formatFile, bool replaceMinInt);
+    // Raises the refusal of a statement that is blank or does not begin with SELECT (leading
+    // blanks are not skipped).
+    static void RequireSelect(const std::string& sql);
     // The text driver's connection string over the folder of an extracted text file.
     static std::string TextDriverConnection(const std::string& textFile);
     // The clean-up of a query over extracted text files, after success and failure alike: puts

@@ -21,11 +21,7 @@ Recordset CRIS::RISDumpRead(const std::string& dumpFile, const std::string& sche
     try {
         if (IsBlank(schemaName))
             RaiseError("", "Schema name not defined");
-        if (IsBlank(sql))
-            RaiseError("", "SQL statement not defined");
-        // Leading blanks are not skipped: only a statement that begins with SELECT is read.
-        if (!StartsWithNoCase(sql, "SELECT"))
-            RaiseError("", "Only SELECT queries can be processed '" + sql + "'");
+        RequireSelect(sql);
         std::string statement = sql;
         std::string table;
         Extract2File(schemaName, statement, textFile, formatFile, table, false, dumpFile);

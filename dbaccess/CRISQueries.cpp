@@ -34,6 +34,14 @@ std::string CRIS::TextDriverConnection(const std::string& textFile)
     return kTextDriver + GetPathDir(textFile) + ";";
 }
 
+void CRIS::RequireSelect(const std::string& sql)
+{
+    if (IsBlank(sql))
+        RaiseError("", "SQL statement not defined");
+    if (!StartsWithNoCase(sql, "SELECT"))
+        RaiseError("", "Only SELECT queries can be processed '" + sql + "'");
+}
+
 void CRIS::EndTextFileQuery(bool separatorsSet, const std::string& textFile, const std::string& formatFile)
 {
     if (separatorsSet) {
@@ -59,10 +67,7 @@ Recordset CRIS::DBRead(const std::string& schema, const std::string& sql, int32_
         ris = kind == kConRIS;
         if (ris && IsBlank(schema))
             RaiseError("", "Schema name not defined");
-        if (IsBlank(sql))
-            RaiseError("", "SQL statement not defined");
-        if (!StartsWithNoCase(sql, "SELECT"))
-            RaiseError("", "Only SELECT queries can be processed '" + sql + "'");
+        RequireSelect(sql);
 
         std::string statement = sql;
         conn.emplace();

@@ -220,13 +220,7 @@ void HostMoveFile(const std::string& src, const std::string& dst)
 
 void HostCreateFile(const std::string& winPath)
 {
-    const std::string h = HostPath(winPath);
-    throwIfFault("create", h);
-    checkWritableTarget(winPath, h);
-    int fd = ::open(h.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0)
-        throw HostError(errno, errno == ENOENT);
-    ::close(fd);
+    HostWriteFile(winPath, std::string());
 }
 
 void HostWriteFile(const std::string& winPath, const std::string& bytes)
