@@ -5,6 +5,7 @@
 #include "platform/AppError.h"
 #include "standins/dbserver/DbServer.h"
 #include "standins/dbserver/StandInConnections.h"
+#include "support/Raised.h"
 
 #include <gtest/gtest.h>
 
@@ -17,17 +18,7 @@ namespace {
 const char* kUser = "ADOUSER";
 const char* kPassword = "SECRET";
 
-template <class F>
-AppError Raised(F&& f)
-{
-    try {
-        f();
-    } catch (const AppError& e) {
-        return e;
-    }
-    ADD_FAILURE() << "no error raised";
-    return AppError(0, "", "");
-}
+using testsupport::Raised;
 
 class CRISAdoTest : public ::testing::Test {
 protected:

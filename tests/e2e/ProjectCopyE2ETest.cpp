@@ -111,7 +111,7 @@ TEST_F(ProjectCopyE2ETest, WindowCopiesTheModelsOfTheListFile)
 // stored without its closing backslash.
 TEST(ProjectCopyE2E, ModelsGoIntoTheBuildersSecondProject)
 {
-    StandInEnvironmentOptions options = projcopytest::SampleOptions();
+    StandInEnvironmentOptions options = testsupport::SampleEnvironmentOptions();
     options.secondEnvironment = true;
     std::string report;
     StandInEnvironment::Build(StandInRoot(), options, report);

@@ -9,6 +9,7 @@
 #include "services/AppGlobals.h"
 #include "services/ScriptedMessageService.h"
 #include "standins/dbserver/StandInEnvironment.h"
+#include "support/SampleEnvironment.h"
 #include "support/TestEnvironment.h"
 #include "support/TestFiles.h"
 
@@ -27,11 +28,7 @@ protected:
 
     static void SetUpTestSuite()
     {
-        StandInEnvironmentOptions options;
-        options.binDir = testsupport::BinDir();
-        options.dataDir = testsupport::SourceDir() + "/tests/data/standins";
-        std::string report;
-        StandInEnvironment::Build(StandInRoot(), options, report);
+        testsupport::BuildSampleEnvironment();
     }
 
     void SetUp() override

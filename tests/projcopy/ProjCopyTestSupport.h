@@ -11,6 +11,7 @@
 #include "standins/dbserver/DbServer.h"
 #include "standins/dbserver/RisSession.h"
 #include "standins/dbserver/StandInEnvironment.h"
+#include "support/SampleEnvironment.h"
 #include "support/TestEnvironment.h"
 
 #include <filesystem>
@@ -21,13 +22,7 @@
 
 namespace projcopytest {
 
-inline StandInEnvironmentOptions SampleOptions()
-{
-    StandInEnvironmentOptions options;
-    options.binDir = testsupport::BinDir();
-    options.dataDir = testsupport::SourceDir() + "/tests/data/standins";
-    return options;
-}
+using testsupport::SampleEnvironmentOptions;
 
 // The parameters file (Windows path on drive C of the source environment) naming root.
 inline std::string WriteParams(const std::string& name, const std::string& hostRoot)
@@ -64,12 +59,12 @@ protected:
         static bool built = false;
         std::string report;
         if (!built) {
-            StandInEnvironment::Build(StandInRoot(), SampleOptions(), report);
+            StandInEnvironment::Build(StandInRoot(), SampleEnvironmentOptions(), report);
             built = true;
         }
         target_ = std::make_unique<testsupport::ScopedDir>("target");
         targetRoot = target_->host() + "/root";
-        StandInEnvironment::Build(targetRoot, SampleOptions(), report);
+        StandInEnvironment::Build(targetRoot, SampleEnvironmentOptions(), report);
         oldParams = WriteParams("old.prm", StandInRoot());
         newParams = WriteParams("new.prm", targetRoot);
         sides.oldProject = [this] { return oldProject; };
