@@ -1,20 +1,16 @@
-// Small builders for the controls of the admin windows: objectName, caption and tip in one call.
+// The control builders and text conversions of the admin windows, under their short names.
 #pragma once
 
-#include <string>
-
-class QLineEdit;
-class QPushButton;
-class QWidget;
-class QString;
+#include "platform/qt/QtBuilders.h"
+#include "platform/qt/QtText.h"
 
 namespace formwidgets {
 
-QPushButton* MakeButton(QWidget* parent, const std::string& name, const std::string& caption, const std::string& tip);
-QLineEdit* MakeLineEdit(QWidget* parent, const std::string& name, const std::string& tip);
+using ::MakeButton;
+using ::MakeLineEdit;
 
 // Window texts are std::string with one byte per character (Latin-1) inside the program.
-QString ToQ(const std::string& s);
-std::string FromQ(const QString& s);
+inline QString ToQ(const std::string& s) { return ToQString(s); }
+inline std::string FromQ(const QString& s) { return FromQString(s); }
 
 } // namespace formwidgets

@@ -3,6 +3,7 @@
 
 #include "admin/AdminGlobals.h"
 #include "platform/AppError.h"
+#include "platform/qt/QtBuilders.h"
 #include "platform/qt/QtText.h"
 #include "services/AppGlobals.h"
 #include "services/Dialog.h"
@@ -16,18 +17,6 @@
 #include <QListWidget>
 #include <QPushButton>
 
-namespace {
-
-
-QPushButton* makeButton(QWidget* parent, const char* name, const char* caption)
-{
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(name);
-    return b;
-}
-
-} // namespace
-
 PipeFileRestoreForm::PipeFileRestoreForm(QWidget* parent) : QWidget(parent, Qt::Window)
 {
     setObjectName("PipeFileRestoreForm");
@@ -39,12 +28,12 @@ PipeFileRestoreForm::PipeFileRestoreForm(QWidget* parent) : QWidget(parent, Qt::
     PipeFileListe->setObjectName("PipeFileListe");
     grid->addWidget(PipeFileListe, 1, 0, 3, 1);
     grid->addWidget(new QLabel("2", this), 1, 1);
-    Schemafilewahl = makeButton(this, "Schemafilewahl", "Select dd_schema file...");
+    Schemafilewahl = MakeButton(this, "Schemafilewahl", "Select dd_schema file...");
     grid->addWidget(Schemafilewahl, 1, 2);
     grid->addWidget(new QLabel("3", this), 2, 1);
-    Start = makeButton(this, "Start", "Start restore");
+    Start = MakeButton(this, "Start", "Start restore");
     grid->addWidget(Start, 2, 2);
-    Cancel = makeButton(this, "Cancel", "Cancel");
+    Cancel = MakeButton(this, "Cancel", "Cancel");
     grid->addWidget(Cancel, 3, 2);
     Schemafilewahl->setEnabled(false);
     Start->setEnabled(false);

@@ -8,6 +8,7 @@
 #include "platform/ado/Variant.h"
 #include "platform/qt/CheckTreeMirror.h"
 #include "platform/qt/QtForm.h"
+#include "platform/qt/QtBuilders.h"
 #include "platform/qt/QtText.h"
 #include "services/FormRegistry.h"
 #include "services/MessageService.h"
@@ -27,13 +28,6 @@ namespace {
 const char* const kCaption = "Compare & adapt model no and file spec";
 
 QPointer<frmFileSpecCheck> gInstance;
-
-QPushButton* makeButton(QWidget* parent, const char* name, const char* caption)
-{
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(name);
-    return b;
-}
 
 } // namespace
 
@@ -69,9 +63,9 @@ frmFileSpecCheck::frmFileSpecCheck() : QWidget(nullptr, Qt::Window), tables_(Pro
     tvwTreeView->viewport()->installEventFilter(this);
     top->addWidget(tvwTreeView);
     auto* buttons = new QHBoxLayout;
-    cmdCheck = makeButton(this, "cmdCheck", "Check PDS project");
-    cmdRestore = makeButton(this, "cmdRestore", "Correct files");
-    cmdClose = makeButton(this, "cmdClose", "Close");
+    cmdCheck = MakeButton(this, "cmdCheck", "Check PDS project");
+    cmdRestore = MakeButton(this, "cmdRestore", "Correct files");
+    cmdClose = MakeButton(this, "cmdClose", "Close");
     for (auto* b : {cmdCheck, cmdRestore, cmdClose})
         buttons->addWidget(b);
     top->addLayout(buttons);

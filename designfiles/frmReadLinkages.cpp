@@ -8,6 +8,7 @@
 #include "platform/Environment.h"
 #include "platform/TextUtil.h"
 #include "platform/qt/QtForm.h"
+#include "platform/qt/QtBuilders.h"
 #include "platform/qt/QtText.h"
 #include "services/AppGlobals.h"
 #include "services/Dialog.h"
@@ -31,13 +32,6 @@
 namespace {
 
 QPointer<frmReadLinkages> gInstance;
-
-QPushButton* makeButton(QWidget* parent, const char* name, const char* caption)
-{
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(name);
-    return b;
-}
 
 // The text of the main window's project field, read through the loaded windows.
 std::string mainWindowProject()
@@ -88,9 +82,9 @@ frmReadLinkages::frmReadLinkages() : QWidget(nullptr, Qt::Window)
     auto* dirGrid = new QGridLayout(dirFrame);
     lstDirs = new QListWidget(dirFrame);
     lstDirs->setObjectName("lstDirs");
-    cmdAddNew = makeButton(dirFrame, "cmdAddNew", "Add");
-    cmdRemove = makeButton(dirFrame, "cmdRemove", "Remove");
-    cmdRemoveAll = makeButton(dirFrame, "cmdRemoveAll", "Remove all");
+    cmdAddNew = MakeButton(dirFrame, "cmdAddNew", "Add");
+    cmdRemove = MakeButton(dirFrame, "cmdRemove", "Remove");
+    cmdRemoveAll = MakeButton(dirFrame, "cmdRemoveAll", "Remove all");
     dirGrid->addWidget(lstDirs, 0, 0, 4, 1);
     dirGrid->addWidget(cmdAddNew, 0, 1);
     dirGrid->addWidget(cmdRemove, 1, 1);
@@ -102,14 +96,14 @@ frmReadLinkages::frmReadLinkages() : QWidget(nullptr, Qt::Window)
     auto* reportRow = new QHBoxLayout(reportFrame);
     txtReportFile = new QLineEdit(reportFrame);
     txtReportFile->setObjectName("txtReportFile");
-    cmdSelectFile = makeButton(reportFrame, "cmdSelectFile", "Browse...");
+    cmdSelectFile = MakeButton(reportFrame, "cmdSelectFile", "Browse...");
     reportRow->addWidget(txtReportFile, 1);
     reportRow->addWidget(cmdSelectFile);
     top->addWidget(reportFrame);
 
     auto* buttons = new QHBoxLayout;
-    cmdProcess = makeButton(this, "cmdProcess", "Scan DGN files");
-    cmdClose = makeButton(this, "cmdClose", "Close");
+    cmdProcess = MakeButton(this, "cmdProcess", "Scan DGN files");
+    cmdClose = MakeButton(this, "cmdClose", "Close");
     buttons->addWidget(cmdProcess);
     buttons->addStretch();
     buttons->addWidget(cmdClose);

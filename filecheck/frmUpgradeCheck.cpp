@@ -8,6 +8,7 @@
 #include "platform/TextUtil.h"
 #include "platform/qt/CheckTreeMirror.h"
 #include "platform/qt/QtForm.h"
+#include "platform/qt/QtBuilders.h"
 #include "platform/qt/QtText.h"
 #include "services/AppGlobals.h"
 #include "services/Dialog.h"
@@ -32,13 +33,6 @@ namespace {
 
 const char* kCaption = "PDS upgrade check";
 QPointer<frmUpgradeCheck> gInstance;
-
-QPushButton* makeButton(QWidget* parent, const char* name, const char* caption)
-{
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(name);
-    return b;
-}
 
 QGroupBox* makeFrame(QWidget* parent, const char* name, const char* caption)
 {
@@ -80,9 +74,9 @@ frmUpgradeCheck::frmUpgradeCheck() : QWidget(nullptr, Qt::Window)
     auto* dirs = new QGridLayout(Frame1);
     lstDirs = new QListWidget(Frame1);
     lstDirs->setObjectName("lstDirs");
-    cmdAddNew = makeButton(Frame1, "cmdAddNew", "Add");
-    cmdRemove = makeButton(Frame1, "cmdRemove", "Remove");
-    cmdRemoveAll = makeButton(Frame1, "cmdRemoveAll", "Remove all");
+    cmdAddNew = MakeButton(Frame1, "cmdAddNew", "Add");
+    cmdRemove = MakeButton(Frame1, "cmdRemove", "Remove");
+    cmdRemoveAll = MakeButton(Frame1, "cmdRemoveAll", "Remove all");
     dirs->addWidget(lstDirs, 0, 0, 4, 1);
     dirs->addWidget(cmdAddNew, 0, 1);
     dirs->addWidget(cmdRemove, 1, 1);
@@ -98,7 +92,7 @@ frmUpgradeCheck::frmUpgradeCheck() : QWidget(nullptr, Qt::Window)
         auto* row = new QHBoxLayout(frames[i]);
         *boxes[i] = new QLineEdit(frames[i]);
         (*boxes[i])->setObjectName(boxNames[i]);
-        cmdSelectFile[i] = makeButton(frames[i], "cmdSelectFile", "Browse...");
+        cmdSelectFile[i] = MakeButton(frames[i], "cmdSelectFile", "Browse...");
         cmdSelectFile[i]->setProperty("Index", i);
         row->addWidget(*boxes[i]);
         row->addWidget(cmdSelectFile[i]);
@@ -107,9 +101,9 @@ frmUpgradeCheck::frmUpgradeCheck() : QWidget(nullptr, Qt::Window)
     }
 
     auto* buttons = new QHBoxLayout;
-    cmdCheck = makeButton(this, "cmdCheck", kCheckCaption);
-    cmdRestore = makeButton(this, "cmdRestore", kRestoreCaption);
-    cmdClose = makeButton(this, "cmdClose", "Close");
+    cmdCheck = MakeButton(this, "cmdCheck", kCheckCaption);
+    cmdRestore = MakeButton(this, "cmdRestore", kRestoreCaption);
+    cmdClose = MakeButton(this, "cmdClose", "Close");
     buttons->addWidget(cmdCheck);
     buttons->addWidget(cmdRestore);
     buttons->addStretch();
