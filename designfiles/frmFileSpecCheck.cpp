@@ -2,8 +2,8 @@
 // node tooltips.
 #include "designfiles/frmFileSpecCheck.h"
 
-#include "designfiles/FileSpecCheck.h"
-#include "designfiles/FileSpecCorrection.h"
+#include "designfiles/DesignFileNameCheck.h"
+#include "designfiles/DesignFileNameCorrection.h"
 #include "platform/AppError.h"
 #include "platform/ado/Variant.h"
 #include "platform/qt/CheckTreeMirror.h"
@@ -105,7 +105,7 @@ void frmFileSpecCheck::cmdCheck_Click()
     try {
         tree_.Clear();
         mirror_->Sync();
-        FileSpecCheck check(tree_, tables_);
+        DesignFileNameCheck check(tree_, tables_);
         check.CheckModels(project_);
         check.CheckDrawings(project_);
         ShowStatus("'" + FromQString(cmdCheck->text()) + "' finished");
@@ -134,7 +134,7 @@ void frmFileSpecCheck::cmdRestore_Click()
         tree_.Changed();
         if (count == 0)
             RaiseError(kAppTitle, "No models or drawings to process selected");
-        FileSpecCorrection correction(tree_, tables_);
+        DesignFileNameCorrection correction(tree_, tables_);
         correction.CorrectModelFiles(project_);
         correction.CorrectDrawingFiles(project_);
         ShowStatus("'" + FromQString(cmdRestore->text()) + "' finished");

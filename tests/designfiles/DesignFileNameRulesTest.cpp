@@ -1,6 +1,6 @@
 // Design file naming rules: the name match, the split into base and extension, the refused
 // characters.
-#include "designfiles/FileSpecName.h"
+#include "designfiles/DesignFileNameRules.h"
 
 #include <gtest/gtest.h>
 
@@ -13,14 +13,14 @@ struct MatchCase {
     bool matches;
 };
 
-class FileSpecNameMatchTest : public ::testing::TestWithParam<MatchCase> {};
+class DesignFileNameRulesMatchTest : public ::testing::TestWithParam<MatchCase> {};
 
-TEST_P(FileSpecNameMatchTest, ComparesTheBaseBeforeTheFirstPoint)
+TEST_P(DesignFileNameRulesMatchTest, ComparesTheBaseBeforeTheFirstPoint)
 {
-    EXPECT_EQ(FileSpecName::Matches(GetParam().spec, GetParam().number), GetParam().matches);
+    EXPECT_EQ(DesignFileNameRules::Matches(GetParam().spec, GetParam().number), GetParam().matches);
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, FileSpecNameMatchTest,
+INSTANTIATE_TEST_SUITE_P(Cases, DesignFileNameRulesMatchTest,
                          ::testing::Values(MatchCase{"SameName", "P101.dgn", "P101", true},
                                            MatchCase{"OtherCase", "p101.DGN", "P101", true},
                                            MatchCase{"NoPoint", "P101", "P101", true},
@@ -39,16 +39,16 @@ struct SplitCase {
     const char* extension;
 };
 
-class FileSpecNameSplitTest : public ::testing::TestWithParam<SplitCase> {};
+class DesignFileNameRulesSplitTest : public ::testing::TestWithParam<SplitCase> {};
 
-TEST_P(FileSpecNameSplitTest, SplitsAtTheFirstPoint)
+TEST_P(DesignFileNameRulesSplitTest, SplitsAtTheFirstPoint)
 {
-    const FileSpecName::Parts parts = FileSpecName::Split(GetParam().spec);
+    const DesignFileNameRules::Parts parts = DesignFileNameRules::Split(GetParam().spec);
     EXPECT_EQ(parts.base, GetParam().base);
     EXPECT_EQ(parts.extension, GetParam().extension);
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, FileSpecNameSplitTest,
+INSTANTIATE_TEST_SUITE_P(Cases, DesignFileNameRulesSplitTest,
                          ::testing::Values(SplitCase{"Plain", "ABC.dgn", "ABC", ".dgn"},
                                            SplitCase{"TwoPoints", "A.B.dgn", "A", ".B.dgn"},
                                            SplitCase{"NoPoint", "plan", "plan", ""},
@@ -61,14 +61,14 @@ struct CharCase {
     bool refused;
 };
 
-class FileSpecNameCharsTest : public ::testing::TestWithParam<CharCase> {};
+class DesignFileNameRulesCharsTest : public ::testing::TestWithParam<CharCase> {};
 
-TEST_P(FileSpecNameCharsTest, RefusesPathAndBlankCharacters)
+TEST_P(DesignFileNameRulesCharsTest, RefusesPathAndBlankCharacters)
 {
-    EXPECT_EQ(FileSpecName::HasSpecialChars(GetParam().text), GetParam().refused);
+    EXPECT_EQ(DesignFileNameRules::HasSpecialChars(GetParam().text), GetParam().refused);
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, FileSpecNameCharsTest,
+INSTANTIATE_TEST_SUITE_P(Cases, DesignFileNameRulesCharsTest,
                          ::testing::Values(CharCase{"HyphenAndUnderscore", "P-100_a.dgn", false},
                                            CharCase{"Blank", "P 100.dgn", true},
                                            CharCase{"TrailingBlank", "P100.dgn ", true},

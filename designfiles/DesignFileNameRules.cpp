@@ -1,16 +1,16 @@
 // Design file naming rules.
-#include "designfiles/FileSpecName.h"
+#include "designfiles/DesignFileNameRules.h"
 
 #include "platform/TextUtil.h"
 
-bool FileSpecName::Matches(const std::string& spec, const std::string& number)
+bool DesignFileNameRules::Matches(const std::string& spec, const std::string& number)
 {
     const size_t dot = spec.find('.');
     const std::string base = Trim(dot == std::string::npos ? spec : spec.substr(0, dot));
     return ToLower(base) == ToLower(number);
 }
 
-FileSpecName::Parts FileSpecName::Split(const std::string& spec)
+DesignFileNameRules::Parts DesignFileNameRules::Split(const std::string& spec)
 {
     const size_t dot = spec.find('.');
     if (dot == std::string::npos)
@@ -18,7 +18,7 @@ FileSpecName::Parts FileSpecName::Split(const std::string& spec)
     return {Trim(spec.substr(0, dot)), Trim(spec.substr(dot))};
 }
 
-bool FileSpecName::HasSpecialChars(const std::string& text)
+bool DesignFileNameRules::HasSpecialChars(const std::string& text)
 {
     if (IsBlank(text))
         return false;

@@ -1,10 +1,10 @@
 // The correction of model and drawing file names: one run for both kinds, told apart by their
 // table, columns, key grammar and texts.
-#include "designfiles/FileSpecCorrection.h"
+#include "designfiles/DesignFileNameCorrection.h"
 
 #include "dbaccess/SqlLiteral.h"
-#include "designfiles/FileSpecCheck.h"
-#include "designfiles/FileSpecName.h"
+#include "designfiles/DesignFileNameCheck.h"
+#include "designfiles/DesignFileNameRules.h"
 #include "platform/Clock.h"
 #include "platform/TextUtil.h"
 #include "platform/ado/Recordset.h"
@@ -108,7 +108,7 @@ std::string lastFileErrorText(long& number)
 
 } // namespace
 
-struct FileSpecCorrection::Kind {
+struct DesignFileNameCorrection::Kind {
     std::string ownName;
     std::string noun;   // "model"
     std::string Noun;   // "Model"
@@ -121,12 +121,12 @@ struct FileSpecCorrection::Kind {
     std::function<Target(const CheckTreeNode&)> target;
 };
 
-std::vector<std::string> FileSpecCorrection::CompanionExtensions()
+std::vector<std::string> DesignFileNameCorrection::CompanionExtensions()
 {
     return Split("arc;cpr;dpr;drw;frz;lod;mem;mod;ovr;ovs;slb;vus;wal", ";");
 }
 
-void FileSpecCorrection::CorrectModelFiles(const std::string& project)
+void DesignFileNameCorrection::CorrectModelFiles(const std::string& project)
 {
     run({"CorrectModelFiles", "model", "Model", "pdtable_113", "model_no", "model_file_spec",
          "SELECT discipline_indx_no, model_no, network_address, path_name, model_file_spec, model_type FROM pdtable_113 "
@@ -135,7 +135,7 @@ void FileSpecCorrection::CorrectModelFiles(const std::string& project)
         project);
 }
 
-void FileSpecCorrection::CorrectDrawingFiles(const std::string& project)
+void DesignFileNameCorrection::CorrectDrawingFiles(const std::string& project)
 {
     run({"CorrectDrawingFiles", "drawing", "Drawing", "pdtable_121", "drawing_no", "drawing_file_spec",
          "SELECT drawing_type, drawing_no, network_address, path_name, drawing_file_spec FROM pdtable_121 "
@@ -144,7 +144,7 @@ void FileSpecCorrection::CorrectDrawingFiles(const std::string& project)
         project);
 }
 
-void FileSpecCorrection::run(const Kind& kind, const std::string& project)
+void DesignFileNameCorrection::run(const Kind& kind, const std::string& project)
 {
     Recordset rows;
     try {
@@ -164,12 +164,12 @@ void FileSpecCorrection::run(const Kind& kind, const std::string& project)
     } catch (const AppError& e) {
         if (rows.State() == adStateOpen)
             rows.Close();
-        throw FileSpecCheck::Rethrown(e, kind.ownName);
+        throw DesignFileNameCheck::Rethrown(e, kind.ownName);
     }
     ShowStatus("Correcting " + kind.noun + " files successfully");
 }
 
-void FileSpecCorrection::correctNode(const Kind& kind, const std::string& schema, CheckTreeNode& node, Recordset& rows)
+void DesignFileNameCorrection::correctNode(const Kind& kind, const std::string& schema, CheckTreeNode& node, Recordset& rows)
 {
     const Target target = kind.target(node);
     ShowStatus("Correcting " + kind.noun + ": '" + target.number + "' ...");
@@ -185,7 +185,7 @@ void FileSpecCorrection::correctNode(const Kind& kind, const std::string& schema
             return;
 }
 
-bool FileSpecCorrection::correctRow(const Kind& kind, const std::string& schema, CheckTreeNode& node, Recordset& rows,
+bool DesignFileNameCorrection::correctRow(const Kind& kind, const std::string& schema, CheckTreeNode& node, Recordset& rows,
                                     const std::string& where)
 {
     for (const std::string& column : {std::string("network_address"), std::string("path_name"), kind.specColumn})
@@ -205,7 +205,7 @@ bool FileSpecCorrection::correctRow(const Kind& kind, const std::string& schema,
     }
     const std::string number = value(rows, kind.numberColumn).ToText();
     const std::string spec = value(rows, kind.specColumn).ToText();
-    const FileSpecName::Parts old = FileSpecName::Split(spec);
+    const DesignFileNameRules::Parts old = DesignFileNameRules::Split(spec);
     const std::string newSpec = number + old.extension;
     const std::string oldPath = dir + old.base + old.extension;
     const std::string newPath = dir + newSpec;
@@ -222,9 +222,9 @@ bool FileSpecCorrection::correctRow(const Kind& kind, const std::string& schema,
         refuse(fileText + oldPath + "' not exists");
     if (IsFileExists(newPath, 0))
         refuse(fileText + newPath + "' already exists");
-    if (newSpec.size() > FileSpecName::kMaxLength)
+    if (newSpec.size() > DesignFileNameRules::kMaxLength)
         refuse(kind.specColumn + ": '" + newSpec + "' is to long. (Max 14 character)");
-    if (FileSpecName::HasSpecialChars(newSpec))
+    if (DesignFileNameRules::HasSpecialChars(newSpec))
         refuse(kind.specColumn + ": '" + newSpec + "' is incorrect. Any special characters are not allowed");
     if (frameWorks)
         for (const std::string& ext : CompanionExtensions()) {
@@ -316,7 +316,7 @@ bool FileSpecCorrection::correctRow(const Kind& kind, const std::string& schema,
     return true;
 }
 
-void FileSpecCorrection::markRed(CheckTreeNode& node, const std::string& text)
+void DesignFileNameCorrection::markRed(CheckTreeNode& node, const std::string& text)
 {
     node.backColor = kTreeColorRed;
     node.tag = text;
@@ -324,7 +324,7 @@ void FileSpecCorrection::markRed(CheckTreeNode& node, const std::string& text)
     tree_.Changed();
 }
 
-void FileSpecCorrection::moveBack(Moves& moves)
+void DesignFileNameCorrection::moveBack(Moves& moves)
 {
     for (auto it = moves.rbegin(); it != moves.rend(); ++it) {
         ShowStatus("Moving file back from: '" + it->second + "' to: '" + it->first + "' ...");

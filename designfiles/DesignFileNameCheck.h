@@ -17,9 +17,9 @@
 class CheckTree;
 class Recordset;
 
-class FileSpecCheck {
+class DesignFileNameCheck {
 public:
-    FileSpecCheck(CheckTree& tree, ProjectTables tables) : tree_(tree), tables_(std::move(tables)) {}
+    DesignFileNameCheck(CheckTree& tree, ProjectTables tables) : tree_(tree), tables_(std::move(tables)) {}
 
     // Checks every model of the project (schema "pd_" + project) and adds its faults. Raises
     // with the source "CheckModels" and the received source in front of the description.

@@ -1,6 +1,6 @@
 // The correction runs on files of this computer's C: drive: which files are renamed, what is
 // refused, the statement of each row, and that a row is changed whole or not at all.
-#include "designfiles/FileSpecCorrection.h"
+#include "designfiles/DesignFileNameCorrection.h"
 
 #include "DesignFilesTestSupport.h"
 #include "platform/AppError.h"
@@ -46,7 +46,7 @@ std::string content(const std::string& name)
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-class FileSpecCorrectionTest : public ::testing::Test {
+class DesignFileNameCorrectionTest : public ::testing::Test {
 protected:
     void TearDown() override { fs::remove_all(HostPath("C:\\proj")); }
 
@@ -101,8 +101,8 @@ protected:
                 }};
     }
 
-    void correctModels() { FileSpecCorrection(tree, tables()).CorrectModelFiles("demo"); }
-    void correctDrawings() { FileSpecCorrection(tree, tables()).CorrectDrawingFiles("demo"); }
+    void correctModels() { DesignFileNameCorrection(tree, tables()).CorrectModelFiles("demo"); }
+    void correctDrawings() { DesignFileNameCorrection(tree, tables()).CorrectDrawingFiles("demo"); }
 
     std::string server = ComputerName();
     std::vector<Row> models;
@@ -113,7 +113,7 @@ protected:
     StatusCapture status;
 };
 
-TEST_F(FileSpecCorrectionTest, RenamesTheModelFileAndFurtherFilesAndChangesItsRowOnly)
+TEST_F(DesignFileNameCorrectionTest, RenamesTheModelFileAndFurtherFilesAndChangesItsRowOnly)
 {
     makeFiles({"a1.dgn", "a1.bak", "a1.dgn.old", "a1.a1x", "other.dgn"});
     addModel(1, "P-100", "a1.dgn");
@@ -140,10 +140,10 @@ struct RefusalCase {
     const char* alsoLogged;
 };
 
-class FileSpecCorrectionRefusalTest : public FileSpecCorrectionTest,
+class DesignFileNameCorrectionRefusalTest : public DesignFileNameCorrectionTest,
                                       public ::testing::WithParamInterface<RefusalCase> {};
 
-TEST_P(FileSpecCorrectionRefusalTest, RefusedRowKeepsFilesAndTable)
+TEST_P(DesignFileNameCorrectionRefusalTest, RefusedRowKeepsFilesAndTable)
 {
     makeFiles(GetParam().files);
     addModel(1, GetParam().number, "a2.dgn");
@@ -158,7 +158,7 @@ TEST_P(FileSpecCorrectionRefusalTest, RefusedRowKeepsFilesAndTable)
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Cases, FileSpecCorrectionRefusalTest,
+    Cases, DesignFileNameCorrectionRefusalTest,
     ::testing::Values(
         RefusalCase{"OldMissingNewPresent", "P2", {"P2.dgn"}, "Model file: 'C:\\proj\\model\\P2.dgn' already exists",
                     "Model file: 'C:\\proj\\model\\a2.dgn' not exists"},
@@ -170,7 +170,7 @@ INSTANTIATE_TEST_SUITE_P(
                     "Correcting model: 'P 2' ..."}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(FileSpecCorrectionTest, FourteenCharactersPass)
+TEST_F(DesignFileNameCorrectionTest, FourteenCharactersPass)
 {
     makeFiles({"a2.dgn"});
     addModel(1, "ABCDEFGHIJ", "a2.dgn");
@@ -179,10 +179,10 @@ TEST_F(FileSpecCorrectionTest, FourteenCharactersPass)
     EXPECT_TRUE(exists("ABCDEFGHIJ.dgn"));
 }
 
-TEST_F(FileSpecCorrectionTest, FrameWorksModelMovesItsCompanionsOrNothing)
+TEST_F(DesignFileNameCorrectionTest, FrameWorksModelMovesItsCompanionsOrNothing)
 {
     std::vector<std::string> files{"f1.dgn"};
-    for (const std::string& ext : FileSpecCorrection::CompanionExtensions())
+    for (const std::string& ext : DesignFileNameCorrection::CompanionExtensions())
         files.push_back("f1." + ext);
     files.pop_back(); // f1.wal is missing
     makeFiles(files);
@@ -197,12 +197,12 @@ TEST_F(FileSpecCorrectionTest, FrameWorksModelMovesItsCompanionsOrNothing)
     node.backColor = 0;
     correctModels();
     EXPECT_EQ(node.backColor, kTreeColorGreen);
-    for (const std::string& ext : FileSpecCorrection::CompanionExtensions())
+    for (const std::string& ext : DesignFileNameCorrection::CompanionExtensions())
         EXPECT_TRUE(exists("FW1." + ext)) << ext;
     EXPECT_EQ(statements.size(), 1u);
 }
 
-TEST_F(FileSpecCorrectionTest, FurtherFileNeverReplacesAnExistingFile)
+TEST_F(DesignFileNameCorrectionTest, FurtherFileNeverReplacesAnExistingFile)
 {
     makeFiles({"a1.dgn", "a1.bak"});
     makeFiles({"P-100.bak"}, "keep");
@@ -217,7 +217,7 @@ TEST_F(FileSpecCorrectionTest, FurtherFileNeverReplacesAnExistingFile)
     EXPECT_EQ(statements.size(), 1u); // the design file has its new name, so the row follows
 }
 
-TEST_F(FileSpecCorrectionTest, FailedStatementMovesTheFilesBack)
+TEST_F(DesignFileNameCorrectionTest, FailedStatementMovesTheFilesBack)
 {
     makeFiles({"a1.dgn", "a1.bak"});
     addModel(1, "P-100", "a1.dgn");
@@ -237,7 +237,7 @@ TEST_F(FileSpecCorrectionTest, FailedStatementMovesTheFilesBack)
     EXPECT_FALSE(status.contains("Correcting model files successfully"));
 }
 
-TEST_F(FileSpecCorrectionTest, EveryRowOfTheNodeIsCorrectedInItsOwnDirectory)
+TEST_F(DesignFileNameCorrectionTest, EveryRowOfTheNodeIsCorrectedInItsOwnDirectory)
 {
     makeFiles({"a1.dgn", "sub\\b1.dgn"});
     addModel(1, "P9", "a1.dgn");
@@ -251,7 +251,7 @@ TEST_F(FileSpecCorrectionTest, EveryRowOfTheNodeIsCorrectedInItsOwnDirectory)
               std::string::npos);
 }
 
-TEST_F(FileSpecCorrectionTest, QuoteInNumberIsDoubledInFilterAndStatement)
+TEST_F(DesignFileNameCorrectionTest, QuoteInNumberIsDoubledInFilterAndStatement)
 {
     makeFiles({"q.dgn"});
     addModel(1, "P'1", "q.dgn");
@@ -263,7 +263,7 @@ TEST_F(FileSpecCorrectionTest, QuoteInNumberIsDoubledInFilterAndStatement)
               std::string::npos);
 }
 
-TEST_F(FileSpecCorrectionTest, OnlyCheckedMismatchNodesOfTheKindAreWorkedOn)
+TEST_F(DesignFileNameCorrectionTest, OnlyCheckedMismatchNodesOfTheKindAreWorkedOn)
 {
     makeFiles({"a1.dgn"});
     addModel(1, "P1", "a1.dgn");
@@ -278,7 +278,7 @@ TEST_F(FileSpecCorrectionTest, OnlyCheckedMismatchNodesOfTheKindAreWorkedOn)
     EXPECT_TRUE(statements.empty());
 }
 
-TEST_F(FileSpecCorrectionTest, DrawingFileJustMovedIsNoFurtherFile)
+TEST_F(DesignFileNameCorrectionTest, DrawingFileJustMovedIsNoFurtherFile)
 {
     makeFiles({"A.dgn", "A.bak", "a.txt"});
     drawings = {{1, "A.1", server, kDir, "A.dgn"}};
@@ -297,7 +297,7 @@ TEST_F(FileSpecCorrectionTest, DrawingFileJustMovedIsNoFurtherFile)
               0u);
 }
 
-TEST_F(FileSpecCorrectionTest, CorrectedDrawingCorrectedAgainTurnsRed)
+TEST_F(DesignFileNameCorrectionTest, CorrectedDrawingCorrectedAgainTurnsRed)
 {
     makeFiles({"D-100.dgn"});
     drawings = {{1, "D-100", server, kDir, "D-100.dgn"}};

@@ -1,6 +1,6 @@
 // The model and drawing name checks over in-memory project tables: which rows become fault
 // nodes, under which keys and texts, and how a failing read ends the check.
-#include "designfiles/FileSpecCheck.h"
+#include "designfiles/DesignFileNameCheck.h"
 
 #include "DesignFilesTestSupport.h"
 #include "services/CheckTree.h"
@@ -15,7 +15,7 @@ using Row = std::vector<Variant>;
 
 const Variant Null = Variant::Null();
 
-class FileSpecCheckTest : public ::testing::Test {
+class DesignFileNameCheckTest : public ::testing::Test {
 protected:
     std::vector<Row> models;
     std::vector<Row> drawings;
@@ -47,7 +47,7 @@ protected:
 
     void checkModels()
     {
-        FileSpecCheck(tree, tables()).CheckModels("demo");
+        DesignFileNameCheck(tree, tables()).CheckModels("demo");
     }
 
     std::string text(const std::string& key)
@@ -60,7 +60,7 @@ protected:
     StatusCapture status;
 };
 
-TEST_F(FileSpecCheckTest, MismatchedModelGetsItsPathOfNodes)
+TEST_F(DesignFileNameCheckTest, MismatchedModelGetsItsPathOfNodes)
 {
     models = {{1, 1, "P100", "Rack", "srv", "d:\\m", "p100.dgn", 0},
               {1, 1, "P101", "Rack", "srv", "d:\\m", "P102.dgn", 2}};
@@ -75,7 +75,7 @@ TEST_F(FileSpecCheckTest, MismatchedModelGetsItsPathOfNodes)
     EXPECT_TRUE(status.contains("Models checked successfully"));
 }
 
-TEST_F(FileSpecCheckTest, UndefinedColumnsAreFaultsAndStopTheComparison)
+TEST_F(DesignFileNameCheckTest, UndefinedColumnsAreFaultsAndStopTheComparison)
 {
     models = {{1, 2, "P1", Null, Null, Null, "x.dgn", 0},
               {1, 2, Null, "Lost", "srv", "d:\\m", "y.dgn", 0},
@@ -91,7 +91,7 @@ TEST_F(FileSpecCheckTest, UndefinedColumnsAreFaultsAndStopTheComparison)
     EXPECT_EQ(tree.Find("Discipline1ModelP3")->children.size(), 1u);
 }
 
-TEST_F(FileSpecCheckTest, UnknownNumbersAndNullAreasShapeTheTree)
+TEST_F(DesignFileNameCheckTest, UnknownNumbersAndNullAreasShapeTheTree)
 {
     models = {{2, 9, "E1", Null, "srv", "d:\\m", "x.dgn", 0},  // blank discipline name, unknown area
               {1, Null, "P7", Null, "srv", "d:\\m", "x.dgn", 0}}; // no area: no node below the discipline
@@ -104,7 +104,7 @@ TEST_F(FileSpecCheckTest, UnknownNumbersAndNullAreasShapeTheTree)
     EXPECT_TRUE(status.contains("model_file_spec: 'x.dgn' NOT match model_no: 'P7'"));
 }
 
-TEST_F(FileSpecCheckTest, SameModelNumberInTwoAreasSharesTheFirstModelNode)
+TEST_F(DesignFileNameCheckTest, SameModelNumberInTwoAreasSharesTheFirstModelNode)
 {
     models = {{1, 1, "P5", Null, "srv", "d:\\m", "a.dgn", 0},
               {1, 2, "P5", Null, "srv", "d:\\m", "b.dgn", 0},
@@ -118,10 +118,10 @@ TEST_F(FileSpecCheckTest, SameModelNumberInTwoAreasSharesTheFirstModelNode)
     EXPECT_EQ(model->children[1]->key, "Discipline1ModelP5ErrorNotMatch1");
 }
 
-TEST_F(FileSpecCheckTest, DrawingFaultCarriesTheStoredFileName)
+TEST_F(DesignFileNameCheckTest, DrawingFaultCarriesTheStoredFileName)
 {
     drawings = {{1, "D-100", "General", "srv", "d:\\d", "d100.dwg"}, {1, "D-101", "  ", "srv", "d:\\d", "D-101.dgn"}};
-    FileSpecCheck(tree, tables()).CheckDrawings("demo");
+    DesignFileNameCheck(tree, tables()).CheckDrawings("demo");
     EXPECT_EQ(text("DrawingType1"), "1");
     EXPECT_EQ(text("DrawingType1DrawingD-100"), "DrawingD-100 - General");
     EXPECT_EQ(text("DrawingType1DrawingD-100ErrorNotMatchd100.dwg"),
@@ -130,7 +130,7 @@ TEST_F(FileSpecCheckTest, DrawingFaultCarriesTheStoredFileName)
     EXPECT_TRUE(status.contains("Drawings checked successfully"));
 }
 
-TEST_F(FileSpecCheckTest, FailedReadIsRaisedWithItsSourceInTheDescription)
+TEST_F(DesignFileNameCheckTest, FailedReadIsRaisedWithItsSourceInTheDescription)
 {
     failOn = "pdtable_113";
     try {
@@ -145,7 +145,7 @@ TEST_F(FileSpecCheckTest, FailedReadIsRaisedWithItsSourceInTheDescription)
     EXPECT_FALSE(status.contains("Models checked successfully"));
 }
 
-TEST_F(FileSpecCheckTest, EmptyModelTableEndsSuccessfully)
+TEST_F(DesignFileNameCheckTest, EmptyModelTableEndsSuccessfully)
 {
     checkModels();
     EXPECT_EQ(tree.Count(), 0u);

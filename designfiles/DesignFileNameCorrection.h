@@ -18,9 +18,9 @@ class CheckTree;
 struct CheckTreeNode;
 class Recordset;
 
-class FileSpecCorrection {
+class DesignFileNameCorrection {
 public:
-    FileSpecCorrection(CheckTree& tree, ProjectTables tables) : tree_(tree), tables_(std::move(tables)) {}
+    DesignFileNameCorrection(CheckTree& tree, ProjectTables tables) : tree_(tree), tables_(std::move(tables)) {}
 
     // Nodes whose key matches "Discipline*Model*NotMatch*" and that are checked. Raises with the
     // source "CorrectModelFiles" when a service raises (the files of the row at hand moved back).

@@ -1,7 +1,7 @@
 // The model and drawing name checks and the result tree they fill.
-#include "designfiles/FileSpecCheck.h"
+#include "designfiles/DesignFileNameCheck.h"
 
-#include "designfiles/FileSpecName.h"
+#include "designfiles/DesignFileNameRules.h"
 #include "platform/Clock.h"
 #include "platform/TextUtil.h"
 #include "platform/ado/Recordset.h"
@@ -107,23 +107,23 @@ private:
 
 } // namespace
 
-AppError FileSpecCheck::Rethrown(const AppError& e, const std::string& ownName)
+AppError DesignFileNameCheck::Rethrown(const AppError& e, const std::string& ownName)
 {
     const bool withSource = !e.source().empty() && e.source() != kAppTitle;
     return AppError(e.number(), ownName, withSource ? e.source() + ": " + e.description() : e.description());
 }
 
-std::string FileSpecCheck::GetDisciplineName(int32_t discipline, Recordset& disciplines)
+std::string DesignFileNameCheck::GetDisciplineName(int32_t discipline, Recordset& disciplines)
 {
     return lookupName("discipline_indx_no", discipline, "discipline_name", disciplines, "UNKNOWN_DISCIPLINE");
 }
 
-std::string FileSpecCheck::GetAreaName(int32_t area, Recordset& areas)
+std::string DesignFileNameCheck::GetAreaName(int32_t area, Recordset& areas)
 {
     return lookupName("area_index_no", area, "area_name", areas, "UNKNOWN_AREA");
 }
 
-void FileSpecCheck::AddModelNode(Recordset& disciplines, Recordset& areas, Recordset& models, const std::string& kind,
+void DesignFileNameCheck::AddModelNode(Recordset& disciplines, Recordset& areas, Recordset& models, const std::string& kind,
                                  const std::string& faultText)
 {
     try {
@@ -155,7 +155,7 @@ void FileSpecCheck::AddModelNode(Recordset& disciplines, Recordset& areas, Recor
     }
 }
 
-void FileSpecCheck::AddDrawingNode(Recordset& drawings, const std::string& kind, const std::string& faultText)
+void DesignFileNameCheck::AddDrawingNode(Recordset& drawings, const std::string& kind, const std::string& faultText)
 {
     try {
         addNode(tree_, "", "Drawings", "Drawings");
@@ -171,7 +171,7 @@ void FileSpecCheck::AddDrawingNode(Recordset& drawings, const std::string& kind,
     }
 }
 
-void FileSpecCheck::CheckModels(const std::string& project)
+void DesignFileNameCheck::CheckModels(const std::string& project)
 {
     try {
         Recordsets sets;
@@ -213,7 +213,7 @@ void FileSpecCheck::CheckModels(const std::string& project)
                     fault("model_file_spec", "'model_file_spec' not defined");
                 } else if (checkable) {
                     const std::string s = spec.ToText();
-                    if (FileSpecName::Matches(s, m)) {
+                    if (DesignFileNameRules::Matches(s, m)) {
                         ShowStatus("model_file_spec: '" + s + "' match model_no: '" + m + "'");
                     } else {
                         const std::string message = "model_file_spec: '" + s + "' NOT match model_no: '" + m + "'";
@@ -230,7 +230,7 @@ void FileSpecCheck::CheckModels(const std::string& project)
     ShowStatus("Models checked successfully");
 }
 
-void FileSpecCheck::CheckDrawings(const std::string& project)
+void DesignFileNameCheck::CheckDrawings(const std::string& project)
 {
     try {
         Recordsets sets;
@@ -262,7 +262,7 @@ void FileSpecCheck::CheckDrawings(const std::string& project)
                     AddDrawingNode(drawings, "drawing_file_spec", "'drawing_file_spec' not defined");
                 } else if (checkable) {
                     const std::string s = spec.ToText();
-                    if (FileSpecName::Matches(s, n)) {
+                    if (DesignFileNameRules::Matches(s, n)) {
                         ShowStatus("drawing_file_spec: '" + s + "' match drawing_no: '" + n + "'");
                     } else {
                         const std::string message = "drawing_file_spec: '" + s + "' NOT match drawing_no: '" + n + "'";

@@ -5,7 +5,7 @@
 
 #include <string>
 
-class FileSpecName {
+class DesignFileNameRules {
 public:
     struct Parts {
         std::string base;      // before the first ".", blanks at both ends removed
