@@ -81,6 +81,14 @@ void ListForm::clearFilterRow()
     filterCells.clear();
 }
 
+void ListForm::Bind(Recordset rs)
+{
+    if (!(rs.BOF() && rs.Eof()))
+        rs.MoveFirst();
+    ListRecordset() = std::move(rs);
+    Bind();
+}
+
 void ListForm::Bind()
 {
     Recordset& rs = ListRecordset();
@@ -252,11 +260,7 @@ ListForm* ShowListForm(const std::string& caption, const std::function<Recordset
     form->show();
     form->setWindowTitle(ToQString(caption));
     try {
-        form->ListRecordset() = fill();
-        Recordset& rs = form->ListRecordset();
-        if (!(rs.BOF() && rs.Eof()))
-            rs.MoveFirst();
-        form->Bind();
+        form->Bind(fill());
         form->TDBGrid_FilterChange();
     } catch (const AppError& e) {
         form->TDBGrid_FilterChange();

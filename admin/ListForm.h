@@ -32,6 +32,8 @@ public:
     // Binds the grid to ListRecordset: one column per field, headed by the field's name, one
     // filter cell above each, the rows the recordset's filter leaves in its sort order.
     void Bind();
+    // Takes rs as the window's recordset on its first record and binds the grid to it.
+    void Bind(Recordset rs);
 
     // The grid's text of a cell, and its number of rows (for callers and tests).
     QString cellText(int row, int column) const;

@@ -205,11 +205,7 @@ void frmRISTable::cmbTable_Click()
     if (table.empty())
         return;
     try {
-        Recordset rs = DBReadRecordset(TextOf(cmbSchema), "SELECT * FROM " + table + ";");
-        if (!(rs.BOF() && rs.Eof()))
-            rs.MoveFirst();
-        TDBGrid->ListRecordset() = std::move(rs);
-        TDBGrid->Bind();
+        TDBGrid->Bind(DBReadRecordset(TextOf(cmbSchema), "SELECT * FROM " + table + ";"));
     } catch (const AppError& e) {
         TDBGrid->Unbind();
         ShowMessage(e.description(), MsgStyle::OkOnly);

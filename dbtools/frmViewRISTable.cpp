@@ -168,11 +168,7 @@ void frmViewRISTable::cmbTables_Click()
         TDBGrid->Unbind();
     } else {
         try {
-            Recordset rs = gCRIS->DBRead(schema_, "SELECT * FROM " + table + ";", 3);
-            if (!(rs.BOF() && rs.Eof()))
-                rs.MoveFirst();
-            TDBGrid->ListRecordset() = std::move(rs);
-            TDBGrid->Bind();
+            TDBGrid->Bind(gCRIS->DBRead(schema_, "SELECT * FROM " + table + ";", 3));
         } catch (const AppError& e) {
             TDBGrid->Unbind();
             // Every failure is shown: an unexplained empty grid would read as an empty table.
