@@ -6,6 +6,7 @@
 #include "platform/TextUtil.h"
 #include "services/BatchLauncher.h"
 #include "services/FileContents.h"
+#include "services/FileOpError.h"
 #include "services/FileOperation.h"
 
 #include <cmath>
@@ -39,11 +40,7 @@ std::string FindInit(const std::vector<std::string>& searchDirs)
             // The exit code is not looked at: a vanished directory leaves an empty listing.
             ExecA("dir " + QuoteString(dir) + " /S /B > " + QuoteString(listFile), "", 0, "", processId, true);
             const std::string text = ReadFile2String(listFile);
-            long number = 0;
-            std::string source, description;
-            GetFileOpError(number, source, description);
-            if (number != 0)
-                throw AppError(number, source, description);
+            RaiseFileOpError();
             if (!listing.empty())
                 listing += "\r\n";
             listing += text;

@@ -11,7 +11,6 @@
 #include "platform/ado/Recordset.h"
 #include "services/FileOperation.h"
 #include "services/Messages.h"
-#include "services/NetworkPaths.h"
 
 #include <optional>
 #include <vector>
@@ -93,14 +92,10 @@ public:
         const std::string server = FieldText(rows_, "network_address");
         const std::string path = FieldText(rows_, "path_name");
         const std::string fileName = FieldText(rows_, table_.fileColumn);
-        const std::string directory = LocalPath2UNC(server, path, false);
+        std::string failure;
+        const std::string directory = RowNetworkFolder(server, path, failure);
         if (directory.empty()) {
-            long number = 0;
-            std::string source, description;
-            GetFileOpError(number, source, description);
-            if (number != 0)
-                ShowStatus(description);
-            Entry("LocalPath2UNC", description, false);
+            Entry("LocalPath2UNC", failure, false);
             return;
         }
         const std::string full = directory + fileName;

@@ -3,6 +3,9 @@
 
 #include "platform/TextUtil.h"
 #include "platform/ado/Recordset.h"
+#include "services/FileOpError.h"
+#include "services/Messages.h"
+#include "services/NetworkPaths.h"
 
 std::string FieldText(Recordset& rs, const std::string& field)
 {
@@ -66,4 +69,16 @@ AppError PassOnAsDescription(const AppError& e, const std::string& ownName)
     if (!e.source().empty() && e.source() != kAppTitle)
         description = e.source() + ": " + description;
     return AppError(e.number(), ownName, description);
+}
+
+std::string RowNetworkFolder(const std::string& server, const std::string& path, std::string& failure)
+{
+    const std::string folder = LocalPath2UNC(server, path, false);
+    failure.clear();
+    if (folder.empty()) {
+        failure = gFileOpErrDescription;
+        if (gFileOpErrNumber != 0)
+            ShowStatus(failure);
+    }
+    return folder;
 }

@@ -1,5 +1,6 @@
-// Small text and field helpers shared by the file checks and restores: field values as the
-// checks read them, key patterns, case-insensitive replacement, filter literals, error passing.
+// Small helpers shared by the file checks and restores: field values as the checks read them,
+// the network folder of a row, key patterns, case-insensitive replacement, filter literals,
+// error passing.
 #pragma once
 
 #include "platform/AppError.h"
@@ -14,6 +15,11 @@ std::string FieldText(Recordset& rs, const std::string& field);
 // True when the current row's value is Null or blank after trimming.
 bool FieldBlank(Recordset& rs, const std::string& field);
 bool FieldIsNull(Recordset& rs, const std::string& field);
+
+// The network folder of a table row's server and path (LocalPath2UNC). When it cannot be
+// formed the result is empty and failure holds the file services' description, which is also
+// shown on the status line when one was recorded; the checks turn it into a finding.
+std::string RowNetworkFolder(const std::string& server, const std::string& path, std::string& failure);
 
 // The wildcard match of the restores: "*" any run of characters (none included), every other
 // character itself, letter case counting.

@@ -12,7 +12,6 @@
 #include "platform/ado/Recordset.h"
 #include "services/FileOperation.h"
 #include "services/Messages.h"
-#include "services/NetworkPaths.h"
 
 #include <optional>
 
@@ -81,14 +80,10 @@ private:
         const std::string server = FieldText(models_, "network_address");
         const std::string path = FieldText(models_, "path_name");
         const std::string fileSpec = FieldText(models_, "model_file_spec");
-        const std::string directory = LocalPath2UNC(server, path, false);
+        std::string failure;
+        const std::string directory = RowNetworkFolder(server, path, failure);
         if (directory.empty()) {
-            long number = 0;
-            std::string source, description;
-            GetFileOpError(number, source, description);
-            if (number != 0)
-                ShowStatus(description);
-            Entry("LocalPath2UNC", description, false);
+            Entry("LocalPath2UNC", failure, false);
             return;
         }
         TestFile(directory, fileSpec, server, path);

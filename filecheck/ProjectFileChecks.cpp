@@ -12,7 +12,6 @@
 #include "platform/ado/Recordset.h"
 #include "services/FileOperation.h"
 #include "services/Messages.h"
-#include "services/NetworkPaths.h"
 
 #include <optional>
 
@@ -94,15 +93,11 @@ void CheckProjectFile(UpgradeCheckContext& ctx)
                 AddMissingProjectFile(ctx.tree, ctx.Sheet(), column, message);
             }
             if (allDefined) {
+                std::string failure;
                 std::string directory =
-                    LocalPath2UNC(FieldText(*rows, "network_address"), FieldText(*rows, "path_name"), false);
+                    RowNetworkFolder(FieldText(*rows, "network_address"), FieldText(*rows, "path_name"), failure);
                 if (directory.empty()) {
-                    long number = 0;
-                    std::string source, description;
-                    GetFileOpError(number, source, description);
-                    if (number != 0)
-                        ShowStatus(description);
-                    AddMissingProjectFile(ctx.tree, ctx.Sheet(), "LocalPath2UNC", description);
+                    AddMissingProjectFile(ctx.tree, ctx.Sheet(), "LocalPath2UNC", failure);
                 } else {
                     directory = ReplaceAll(directory, "/", "\\");
                     if (directory.back() != '\\')
