@@ -29,16 +29,7 @@ struct Target {
 // "*" stands for any run of characters; letters compare with their case.
 bool keyMatches(std::string_view pattern, std::string_view key)
 {
-    const size_t star = pattern.find('*');
-    if (star == std::string_view::npos)
-        return pattern == key;
-    if (key.substr(0, star) != pattern.substr(0, star))
-        return false;
-    const std::string_view rest = pattern.substr(star + 1);
-    for (size_t i = star; i <= key.size(); ++i)
-        if (keyMatches(rest, key.substr(i)))
-            return true;
-    return false;
+    return GlobMatch(pattern, key, GlobRules{"*", "", false});
 }
 
 int16_t toInt16(const std::string& text)

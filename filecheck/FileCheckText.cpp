@@ -26,25 +26,7 @@ bool FieldIsNull(Recordset& rs, const std::string& field)
 
 bool MatchesKeyPattern(const std::string& pattern, const std::string& text)
 {
-    // Iterative glob with one backtrack point: enough for "*" as the only wildcard.
-    size_t p = 0, t = 0, star = std::string::npos, mark = 0;
-    while (t < text.size()) {
-        if (p < pattern.size() && pattern[p] == '*') {
-            star = p++;
-            mark = t;
-        } else if (p < pattern.size() && pattern[p] == text[t]) {
-            ++p;
-            ++t;
-        } else if (star != std::string::npos) {
-            p = star + 1;
-            t = ++mark;
-        } else {
-            return false;
-        }
-    }
-    while (p < pattern.size() && pattern[p] == '*')
-        ++p;
-    return p == pattern.size();
+    return GlobMatch(pattern, text, GlobRules{"*", "", false});
 }
 
 std::string ReplaceNoCase(const std::string& text, const std::string& from, const std::string& to)

@@ -131,3 +131,28 @@ bool IsIdentifier(std::string_view s)
         return std::isalnum(static_cast<unsigned char>(c)) || c == '_';
     });
 }
+
+bool GlobMatch(std::string_view pattern, std::string_view text, const GlobRules& rules)
+{
+    auto isAny = [&](char c) { return rules.anyRun.find(c) != std::string_view::npos; };
+    auto isOne = [&](char c) { return rules.oneChar.find(c) != std::string_view::npos; };
+    auto same = [&](char a, char b) { return rules.ignoreCase ? low(a) == low(b) : a == b; };
+    size_t p = 0, t = 0, star = std::string_view::npos, mark = 0;
+    while (t < text.size()) {
+        if (p < pattern.size() && isAny(pattern[p])) {
+            star = p++;
+            mark = t;
+        } else if (p < pattern.size() && (isOne(pattern[p]) || same(pattern[p], text[t]))) {
+            ++p;
+            ++t;
+        } else if (star != std::string_view::npos) {
+            p = star + 1;
+            t = ++mark;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && isAny(pattern[p]))
+        ++p;
+    return p == pattern.size();
+}

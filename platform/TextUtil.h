@@ -24,5 +24,15 @@ std::vector<std::string> Split(std::string_view s, std::string_view sep);
 std::string Join(const std::vector<std::string>& parts, std::string_view sep);
 // Every occurrence of from replaced by to (exact case).
 std::string ReplaceAll(std::string s, std::string_view from, std::string_view to);
+// Wildcard rules of a glob match: the characters that stand for any run of characters (none
+// included) and for exactly one, and whether letter case counts.
+struct GlobRules {
+    std::string_view anyRun = "*";
+    std::string_view oneChar = "";
+    bool ignoreCase = false;
+};
+// The whole text matches the pattern under the rules (one back-tracking point per star, so it
+// runs in time linear in practice and never recurses).
+bool GlobMatch(std::string_view pattern, std::string_view text, const GlobRules& rules);
 // A RIS/Oracle identifier: letters, digits and underscore, not empty.
 bool IsIdentifier(std::string_view s);

@@ -49,35 +49,13 @@ std::string resolveComponents(std::string base, const std::vector<std::string>& 
     return base;
 }
 
+// File name wildcards as Windows matches them: "*" any run, "?" one character, case ignored.
+const GlobRules kFileNameGlob{"*", "?", true};
+
 std::vector<std::string> components(std::string_view rest)
 {
     std::vector<std::string> parts = Split(rest, "\\");
     return parts;
-}
-
-bool wildMatch(const char* p, const char* n)
-{
-    // Iterative matching with backtracking to the last "*".
-    const char* star = nullptr;
-    const char* mark = nullptr;
-    while (*n) {
-        if (*p == '?' || (*p && std::tolower(static_cast<unsigned char>(*p)) ==
-                                    std::tolower(static_cast<unsigned char>(*n)))) {
-            ++p;
-            ++n;
-        } else if (*p == '*') {
-            star = p++;
-            mark = n;
-        } else if (star) {
-            p = star + 1;
-            n = ++mark;
-        } else {
-            return false;
-        }
-    }
-    while (*p == '*')
-        ++p;
-    return *p == 0;
 }
 
 } // namespace
@@ -133,7 +111,7 @@ bool WildcardMatch(std::string_view pattern, std::string_view name)
         return true;
     // "x.*" also matches "x" without an extension, as on Windows.
     if (p.size() > 2 && p.compare(p.size() - 2, 2, ".*") == 0 && name.find('.') == std::string_view::npos &&
-        wildMatch(p.substr(0, p.size() - 2).c_str(), std::string(name).c_str()))
+        GlobMatch(p.substr(0, p.size() - 2), name, kFileNameGlob))
         return true;
-    return wildMatch(p.c_str(), std::string(name).c_str());
+    return GlobMatch(p, name, kFileNameGlob);
 }

@@ -328,26 +328,6 @@ bool Criteria::Matches(const std::vector<Variant>& row) const
 
 bool LikeMatch(const std::string& pattern, const std::string& text)
 {
-    // Iterative match with one back-tracking point per star.
-    size_t p = 0, t = 0, star = std::string::npos, mark = 0;
-    auto same = [](char a, char b) {
-        return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
-    };
-    while (t < text.size()) {
-        if (p < pattern.size() && (pattern[p] == '*' || pattern[p] == '%')) {
-            star = p++;
-            mark = t;
-        } else if (p < pattern.size() && same(pattern[p], text[t])) {
-            ++p;
-            ++t;
-        } else if (star != std::string::npos) {
-            p = star + 1;
-            t = ++mark;
-        } else {
-            return false;
-        }
-    }
-    while (p < pattern.size() && (pattern[p] == '*' || pattern[p] == '%'))
-        ++p;
-    return p == pattern.size();
+    // Jet's "*" and ANSI's "%" both stand for any run; text compares without regard to case.
+    return GlobMatch(pattern, text, GlobRules{"*%", "", true});
 }
