@@ -2,11 +2,7 @@
 # Builds Tarnwick, lays out its demo environment (the stand-in database server with the sample
 # project "demo", registry, drives and file server) and starts Tarnwick on it.
 set -euo pipefail
-cd "$(dirname "$0")/.."
-source scripts/deps.sh
-BUILD="${TARNWICK_BUILD_DIR:-build}"
-cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build "$BUILD" -j"$(nproc)"
+source "$(dirname "$0")/build.sh"
 BIN="$(cd "$BUILD/bin" && pwd)"
 
 export TARNWICK_ROOT="${TARNWICK_ROOT:-$HOME/.tarnwick/root}"
