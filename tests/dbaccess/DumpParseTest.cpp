@@ -7,6 +7,7 @@
 #include "support/TestEnvironment.h"
 
 #include <filesystem>
+#include <map>
 #include <gtest/gtest.h>
 
 using namespace dumptest;
@@ -171,6 +172,35 @@ TEST_F(DumpParseTest, FindsTheWantedSchemaAndTableAmongOthers)
         std::string text, ini;
         RISDumpParse(workWin(), dumpWin(), "pd_abc", "t", text, ini, false, chunk);
         EXPECT_EQ(ReadHostFile(HostPath(text)), "2\x01\r\n") << chunk;
+    }
+}
+
+TEST_F(DumpParseTest, ResultDoesNotDependOnWhereChunksEnd)
+{
+    // Rows of other tables that look like layout lines, header lines and markers, and a fixed
+    // table between two variable ones: each table's own layout line decides.
+    writeDump("create schema s x\r\n"
+              "create table t0 (a int, b char(20))\r\ninsert into t0 (a, b) values (?, ?)\r\n***variable*** a b \r\n"
+              "1 'a 1 4 b 6 10' \r\n2 '***variable*** a b ' \r\n3 '" + kEnd + "' \r\n" + kEnd + "\r\n"
+              "create table t (a int, b char(5))\r\ninsert into t (a, b) values (?, ?)\r\na 1 4 b 6 10\r\n"
+              "1    x     \r\n2    a 1   \r\n" + kEnd + "\r\n"
+              "create table v (a int, b char(40))\r\ninsert into v (a, b) values (?, ?)\r\n***variable*** a b \r\n"
+              "7 'a 1 4 b 6 10' \r\n8 'create table t (a int)' \r\n" + kEnd + "\r\n"
+              "***RIS*** End of Schema ***RIS***\r\n");
+    const std::map<std::string, std::pair<std::string, std::string>> expected = {
+        {"t0", {"1\x01" "a 1 4 b 6 10\x01\r\n2\x01***variable*** a b \x01\r\n3\x01" + kEnd + "\x01\r\n",
+                "Format=Delimited(\x01)"}},
+        {"t", {"1    x     \r\n2    a 1   \r\n", "Format=FixedLength"}},
+        {"v", {"7\x01" "a 1 4 b 6 10\x01\r\n8\x01" "create table t (a int)\x01\r\n", "Format=Delimited(\x01)"}},
+    };
+    for (size_t chunk = 1; chunk <= 160; ++chunk) {
+        for (const auto& [table, want] : expected) {
+            std::string text, ini;
+            RISDumpParse(workWin(), dumpWin(), "s", table, text, ini, false, chunk);
+            EXPECT_EQ(ReadHostFile(HostPath(text)), want.first) << table << " chunk " << chunk;
+            EXPECT_NE(ReadHostFile(HostPath(ini)).find(want.second), std::string::npos) << table << " chunk " << chunk;
+            fs::remove(HostPath(text));
+        }
     }
 }
 
