@@ -138,3 +138,12 @@ bool DumpLines::SkipBlock()
     }
     return false;
 }
+
+bool DumpLines::NextText(std::string_view& text)
+{
+    if (!fill())
+        return false;
+    text = std::string_view(chunk_).substr(pos_);
+    pos_ = chunk_.size();
+    return true;
+}

@@ -58,6 +58,11 @@ public:
     // end-of-table line (rows are not looked at one by one). False when the file ends first.
     // A block without rows part ends before the next keyword line, which Next gives then.
     bool SkipBlock();
+    // The text from the line after the last one given on, in pieces of whole lines: the rest
+    // of the chunk at hand, then each further chunk (valid until the next call). For a reader
+    // that takes over the rows of a table block without looking at each line; the kinds of
+    // these lines are not followed. False at the end of the file.
+    bool NextText(std::string_view& text);
     // Byte offset (0-based) of the line after the last one given.
     uint64_t Position() const { return chunkStart_ + pos_; }
 

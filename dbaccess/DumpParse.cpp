@@ -3,7 +3,6 @@
 
 #include "dbaccess/DumpLineClassifier.h"
 #include "dbaccess/DumpMinSmallint.h"
-#include "dbaccess/DumpScanner.h"
 #include "dbaccess/DumpTextConverter.h"
 #include "platform/AppError.h"
 #include "platform/BinaryFile.h"
@@ -48,7 +47,6 @@ struct TableFind {
     DumpLayout layout = DumpLayout::Fixed;
     std::vector<DumpColumn> columns;
     std::vector<std::string> headerTokens;
-    uint64_t firstRow = 0;
 };
 
 // Whether a create-table line names the table: the name, any case, followed by " (".
@@ -109,7 +107,6 @@ TableFind findTable(DumpLines& lines, const std::string& schemaName, const std::
             if (t.headerFound)
                 t.headerTokens = Split(header, " ");
         }
-        t.firstRow = lines.Position();
         return t;
     }
     return t;
@@ -130,19 +127,20 @@ std::vector<DumpFixedField> fixedFieldsOf(const std::vector<std::string>& tokens
     return fields;
 }
 
-// Copies the rows from the read position up to the end-of-table line into the data file.
-// True when the end-of-table line was found.
-bool writeRows(DumpScanner& scanner, OutFile& data, const TableFind& t, bool minSmallintToZero)
+// Copies the rows that follow the layout line up to the end-of-table line into the data file,
+// in the chunks the reader holds, so that nothing is read twice. True when the end-of-table
+// line was found.
+bool writeRows(DumpLines& lines, OutFile& data, const TableFind& t, bool minSmallintToZero)
 {
     const std::vector<DumpFixedField> fields =
         minSmallintToZero && t.layout == DumpLayout::Fixed ? fixedFieldsOf(t.headerTokens)
                                                            : std::vector<DumpFixedField>();
-    std::string chunk;
+    std::string_view chunk;
     std::unique_ptr<char[]> converted;
     size_t convertedSize = 0;
-    while (scanner.NextLines(chunk)) {
+    while (lines.NextText(chunk)) {
         const size_t end = DumpLineClassifier::FindEndOfTableLine(chunk);
-        std::string_view rows = std::string_view(chunk).substr(0, end);
+        std::string_view rows = chunk.substr(0, end);
         std::string replaced;
         if (minSmallintToZero) {
             replaced = t.layout == DumpLayout::Variable ? DumpMinSmallint::VariableRowsToZero(rows)
@@ -253,11 +251,8 @@ void RISDumpParse(const std::string& workDir, const std::string& dumpFile, const
         if (!IsFileExists(dumpFile, 0))
             throw AppError(1, "", "RIS dump file '" + dumpFile + "' not found");
 
-        TableFind t;
-        {
-            DumpLines lines(dumpFile, chunkSize);
-            t = findTable(lines, Trim(schemaName), Trim(tableName));
-        }
+        DumpLines lines(dumpFile, chunkSize);
+        const TableFind t = findTable(lines, Trim(schemaName), Trim(tableName));
         if (!t.schemaFound)
             throw AppError(1, "", "Schema '" + schemaName + "' not found in dump file '" + dumpFile + "'");
         if (!t.tableFound)
@@ -278,9 +273,7 @@ void RISDumpParse(const std::string& workDir, const std::string& dumpFile, const
             dataPath = workDir + GetTempBaseName() + ".txt";
         while (IsFileExists(dataPath, 0));
         data.open(dataPath);
-        DumpScanner scanner(dumpFile, chunkSize);
-        scanner.SetPosition(t.firstRow);
-        const bool ended = writeRows(scanner, data, t, minSmallintToZero);
+        const bool ended = writeRows(lines, data, t, minSmallintToZero);
         data.close();
         if (!ended)
             throw AppError(1, "", noEnd);
