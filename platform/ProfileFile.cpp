@@ -2,6 +2,7 @@
 #include "platform/ProfileFile.h"
 
 #include "platform/FileAttributes.h"
+#include "platform/TextEncoding.h"
 #include "platform/TextUtil.h"
 #include "platform/WinPath.h"
 
@@ -25,6 +26,7 @@ struct Line {
     LineKind kind = LineKind::Blank;
     std::string name;  // section or key name
     std::optional<std::string> value; // a key line's value; absent for a line without "="
+    std::string raw;   // a Unicode file's bytes of text as they stand in the file
 };
 
 std::string trimSpace(std::string_view s)
@@ -67,6 +69,7 @@ void classify(Line& l)
 
 struct Profile {
     bool exists = false;
+    TextEncoding encoding = TextEncoding::Ansi; // as the file's byte-order mark says
     std::vector<Line> lines;
 };
 
@@ -79,26 +82,52 @@ Profile load(const std::string& hostPath)
     p.exists = true;
     std::ostringstream ss;
     ss << in.rdbuf();
-    const std::string text = ss.str();
+    const std::string bytes = ss.str();
+    // A file in UTF-16 or UTF-8 with its byte-order mark reads as the ANSI profile functions
+    // hand it over: one byte per character, "?" for one beyond the code page.
+    size_t markLength = 0;
+    p.encoding = DetectByteOrderMark(bytes, markLength);
+    const std::string_view text = std::string_view(bytes).substr(markLength);
+    const size_t unit = CodeUnitSize(p.encoding);
+    const auto unitIs = [&](size_t at, char c) { return CodeUnitAt(text, at, p.encoding) == unsigned(c); };
     size_t pos = 0;
     while (pos < text.size()) {
-        size_t lf = text.find('\n', pos);
-        Line l;
-        if (lf == std::string::npos) {
-            l.text = text.substr(pos);
-            pos = text.size();
-        } else {
-            size_t end = lf;
-            if (end > pos && text[end - 1] == '\r')
-                --end;
-            l.text = text.substr(pos, end - pos);
-            l.eol = text.substr(end, lf + 1 - end);
-            pos = lf + 1;
+        size_t lf = pos;
+        while (lf + unit <= text.size() && !unitIs(lf, '\n'))
+            lf += unit;
+        size_t end = text.size();
+        size_t next = text.size();
+        if (lf + unit <= text.size()) {
+            end = lf;
+            if (end >= pos + unit && unitIs(end - unit, '\r'))
+                end -= unit;
+            next = lf + unit;
         }
+        Line l;
+        if (p.encoding != TextEncoding::Ansi)
+            l.raw = text.substr(pos, end - pos);
+        l.text = DecodeText(text.substr(pos, end - pos), p.encoding);
+        l.eol = DecodeText(text.substr(end, next - end), p.encoding);
+        pos = next;
         classify(l);
         p.lines.push_back(std::move(l));
     }
     return p;
+}
+
+// The file's bytes in its own encoding, with its mark. A line that an edit left alone keeps
+// its bytes, characters beyond the code page included.
+std::string fileBytes(const Profile& p)
+{
+    std::string out = ByteOrderMark(p.encoding);
+    for (const Line& l : p.lines) {
+        if (p.encoding != TextEncoding::Ansi && DecodeText(l.raw, p.encoding) == l.text)
+            out += l.raw;
+        else
+            out += EncodeText(l.text, p.encoding);
+        out += EncodeText(l.eol, p.encoding);
+    }
+    return out;
 }
 
 bool save(const std::string& hostPath, const Profile& p)
@@ -109,8 +138,7 @@ bool save(const std::string& hostPath, const Profile& p)
         std::ofstream out(work, std::ios::binary | std::ios::trunc);
         if (!out)
             return false;
-        for (const Line& l : p.lines)
-            out << l.text << l.eol;
+        out << fileBytes(p);
         out.flush();
         if (!out) {
             std::remove(work.c_str());
