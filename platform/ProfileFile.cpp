@@ -71,6 +71,7 @@ struct Profile {
     bool exists = false;
     TextEncoding encoding = TextEncoding::Ansi; // as the file's byte-order mark says
     std::vector<Line> lines;
+    std::string strayByte; // the odd last byte of a UTF-16 file, kept at its end
 };
 
 Profile load(const std::string& hostPath)
@@ -87,8 +88,12 @@ Profile load(const std::string& hostPath)
     // hand it over: one byte per character, "?" for one beyond the code page.
     size_t markLength = 0;
     p.encoding = DetectByteOrderMark(bytes, markLength);
-    const std::string_view text = std::string_view(bytes).substr(markLength);
+    std::string_view text = std::string_view(bytes).substr(markLength);
     const size_t unit = CodeUnitSize(p.encoding);
+    if (text.size() % unit != 0) {
+        p.strayByte = text.substr(text.size() - 1);
+        text.remove_suffix(1);
+    }
     const auto unitIs = [&](size_t at, char c) { return CodeUnitAt(text, at, p.encoding) == unsigned(c); };
     size_t pos = 0;
     while (pos < text.size()) {
@@ -127,7 +132,7 @@ std::string fileBytes(const Profile& p)
             out += EncodeText(l.text, p.encoding);
         out += EncodeText(l.eol, p.encoding);
     }
-    return out;
+    return out + p.strayByte;
 }
 
 bool save(const std::string& hostPath, const Profile& p)

@@ -19,9 +19,9 @@ int FuzzBatchLine(const uint8_t* data, size_t size)
             line.pop_back();
         const std::string expanded = ExpandVariables(line, kBatchArgs);
         const BatchCommand command = ParseBatchLine(expanded);
+        // cmd's handles are 0 to 9.
         for (const Redirection& r : command.redirections)
-            FuzzCheck(r.fd >= 0 && r.fd <= 2 && (r.dupFd == -1 || (r.dupFd >= 0 && r.dupFd <= 2)),
-                      "a redirection names a descriptor beyond 0 to 2");
+            FuzzCheck(r.fd >= 0 && r.fd <= 9 && r.dupFd >= -1 && r.dupFd <= 9, "a redirection beyond cmd's handles");
         SplitWords(command.argText);
         SplitWords(line);
     }

@@ -20,7 +20,10 @@ int FuzzDdlFile(const uint8_t* data, size_t size)
     }
     for (const std::string& line : Split(input, "\n")) {
         bool isCharacter = false;
-        GetFieldSize(line, isCharacter);
+        try {
+            GetFieldSize(line, isCharacter); // a size beyond 32 bits overflows, as the system's does
+        } catch (const AppError&) {
+        }
         const std::string name = GetFieldName(line);
         FuzzCheck(name.find(' ') == std::string::npos, "a field name with a blank: " + name);
         IsDdlHeaderLine(line);

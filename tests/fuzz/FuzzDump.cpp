@@ -119,7 +119,7 @@ void checkRowConverter(const std::string& rows)
     if (cut != std::string::npos) {
         const std::string parts = DumpTextConverter::ConvertVariableRows(rows.substr(0, cut + 1)) +
                                   DumpTextConverter::ConvertVariableRows(rows.substr(cut + 1));
-        FuzzCheck(parts == whole, "row conversion depends on where the rows are cut");
+        FuzzCheckSame(whole, parts, "row conversion depends on where the rows are cut");
     }
 }
 
@@ -132,21 +132,21 @@ int FuzzDump(const uint8_t* data, size_t size)
 
     const Reading reference = readItems(dump, kReaderChunks[0]);
     for (size_t chunk : kReaderChunks)
-        FuzzCheck(readItems(dump, chunk).items == reference.items,
-                  "dump items read with chunks of " + std::to_string(chunk) + " differ");
+        FuzzCheckSame(reference.items, readItems(dump, chunk).items,
+                      "dump items read with chunks of " + std::to_string(chunk) + " differ");
 
     const std::vector<size_t> lineChunks = lineChunkSizes(input);
     for (const auto& [schema, table] : reference.tables) {
         const std::string expected = convertTable(dump, schema, table, lineChunks[0]);
         for (size_t chunk : lineChunks)
-            FuzzCheck(convertTable(dump, schema, table, chunk) == expected,
-                      "table " + table + " converted with chunks of " + std::to_string(chunk) + " differs");
+            FuzzCheckSame(expected, convertTable(dump, schema, table, chunk),
+                          "table " + table + " converted with chunks of " + std::to_string(chunk) + " differs");
     }
 
     const std::string schemas = listSchemas(dump, lineChunks[0]);
     for (size_t chunk : lineChunks)
-        FuzzCheck(listSchemas(dump, chunk) == schemas,
-                  "schemas listed with chunks of " + std::to_string(chunk) + " differ");
+        FuzzCheckSame(schemas, listSchemas(dump, chunk),
+                      "schemas listed with chunks of " + std::to_string(chunk) + " differ");
 
     checkRowConverter(input);
     return 0;

@@ -26,7 +26,7 @@ std::string describe(const RegistryStore& store, const std::string& text)
     std::string out;
     std::vector<std::string> pending(roots.begin(), roots.end());
     for (size_t n = 0; n < pending.size() && n < kMaxKeys; ++n) {
-        const std::string& key = pending[n];
+        const std::string key = pending[n]; // a copy: pending grows below
         out += "[" + key + "]\n";
         for (const std::string& name : store.ValueNames(key)) {
             const RegistryData* d = store.Value(key, name);
@@ -46,7 +46,7 @@ int FuzzRegistryStore(const uint8_t* data, size_t size)
     const std::string input(reinterpret_cast<const char*>(data), size);
     RegistryStore store;
     store.SetText(input);
-    FuzzCheck(store.Text() == input, "an unchanged text is not written back byte for byte");
+    FuzzCheckSame(input, store.Text(), "an unchanged text is not written back byte for byte");
 
     // The input's last bytes also serve as value data and names, so the writes vary with it.
     const std::string tail = input.substr(input.size() > 40 ? input.size() - 40 : 0);
@@ -71,8 +71,8 @@ int FuzzRegistryStore(const uint8_t* data, size_t size)
     const std::string text = store.Text();
     RegistryStore again;
     again.SetText(text);
-    FuzzCheck(again.Text() == text, "the written text does not read back byte for byte");
-    FuzzCheck(describe(again, text) == describe(store, text), "keys or values differ after reading back");
+    FuzzCheckSame(text, again.Text(), "the written text does not read back byte for byte");
+    FuzzCheckSame(describe(store, text), describe(again, text), "keys or values differ after reading back");
     for (size_t i = 0; i < std::size(written); ++i) {
         const RegistryData* d = again.Value(key + "\\" + std::to_string(i), "");
         FuzzCheck(d && *d == written[i], "value of kind " + std::to_string(written[i].type) + " does not read back");

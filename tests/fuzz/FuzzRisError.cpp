@@ -11,9 +11,11 @@ int FuzzRisError(const uint8_t* data, size_t size)
     const std::string error = RISErrorText(output);
     if (error.empty())
         return 0;
+    // The reader drops every CR first, so a lone CR joins the text around it into one line.
+    const std::string withoutCr = ReplaceAll(output, "\r", "");
     for (const std::string& line : Split(error, "\r\n")) {
         FuzzCheck(!line.empty() && line.front() == '*', "an error line that is not framed: " + line);
-        FuzzCheck(output.find(line) != std::string::npos, "an error line the output does not hold: " + line);
+        FuzzCheck(withoutCr.find(line) != std::string::npos, "an error line the output does not hold: " + line);
     }
     return 0;
 }

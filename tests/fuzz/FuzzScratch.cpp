@@ -46,6 +46,18 @@ void FuzzCheck(bool ok, const std::string& what)
         throw FuzzFailure(what);
 }
 
+void FuzzCheckSame(const std::string& expected, const std::string& actual, const std::string& what)
+{
+    if (expected == actual)
+        return;
+    size_t at = 0;
+    while (at < expected.size() && at < actual.size() && expected[at] == actual[at])
+        ++at;
+    const size_t from = at > 60 ? at - 60 : 0;
+    throw FuzzFailure(what + ", from byte " + std::to_string(at) + ":\n  expected ..." +
+                      expected.substr(from, 160) + "\n  actual   ..." + actual.substr(from, 160));
+}
+
 std::string ScratchFolder() { return WinPathFromHost(scratch().host()) + "\\"; }
 
 std::string WriteScratchFile(const std::string& name, const std::string& bytes)

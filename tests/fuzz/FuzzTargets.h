@@ -15,6 +15,8 @@ struct FuzzFailure : std::logic_error {
 
 // Throws FuzzFailure(what) unless ok.
 void FuzzCheck(bool ok, const std::string& what);
+// Throws FuzzFailure(what + where the two texts first differ) unless they are equal.
+void FuzzCheckSame(const std::string& expected, const std::string& actual, const std::string& what);
 
 // A file of the given name in this process's scratch folder (made on first use, removed at
 // exit) holding the bytes; returns its Windows path.

@@ -107,7 +107,7 @@ TEST(ProfileFileEncodingEdges, MarkOnlyFileTakesItsFirstKeyInItsEncoding)
     EXPECT_EQ(ss.str(), Utf16(u"[S]\r\nk=v\r\n", true));
 }
 
-TEST(ProfileFileEncodingEdges, BrokenUtf8AndAnOddUtf16ByteReadAsTheyStand)
+TEST(ProfileFileEncodingEdges, BrokenUtf8AndAnOddUtf16ByteAreTakenAsWindowsTakesThem)
 {
     testsupport::ScopedDir dir{"profile-broken"};
     const std::string file = dir.host() + "/tarnwick.ini";
@@ -117,6 +117,12 @@ TEST(ProfileFileEncodingEdges, BrokenUtf8AndAnOddUtf16ByteReadAsTheyStand)
 
     std::ofstream(file, std::ios::binary | std::ios::trunc) << Utf16(u"[S]\r\nk=v", true) + "\x41";
     EXPECT_EQ(ProfileFile::GetString("S"s, "k"s, ""s, 32768, file), "v");
+    // The stray byte stays at the end, and what goes before it stays in step.
+    ASSERT_TRUE(ProfileFile::WriteString("S"s, "n"s, "w"s, file));
+    std::ifstream in(file, std::ios::binary);
+    std::ostringstream ss;
+    ss << in.rdbuf();
+    EXPECT_EQ(ss.str(), Utf16(u"[S]\r\nk=v\r\nn=w\r\n", true) + "\x41");
 }
 
 } // namespace
