@@ -1,7 +1,9 @@
 // Private-profile engine: parsing a settings file into lines and editing single lines of it.
 #include "platform/ProfileFile.h"
 
+#include "platform/AppError.h"
 #include "platform/FileAttributes.h"
+#include "platform/ReplacementFile.h"
 #include "platform/TextUtil.h"
 #include "platform/WinPath.h"
 
@@ -103,25 +105,19 @@ Profile load(const std::string& hostPath)
 
 bool save(const std::string& hostPath, const Profile& p)
 {
-    // Written beside the file and renamed over it, so a failed write never leaves half a file.
-    const std::string work = hostPath + ".~" + std::to_string(::getpid());
-    {
-        std::ofstream out(work, std::ios::binary | std::ios::trunc);
-        if (!out)
-            return false;
+    // The new text replaces the file only once it is whole and flushed, so a failed write never
+    // leaves half a file; a linked settings file keeps its link, and the file its mode and owner.
+    try {
+        std::string text;
         for (const Line& l : p.lines)
-            out << l.text << l.eol;
-        out.flush();
-        if (!out) {
-            std::remove(work.c_str());
-            return false;
-        }
-    }
-    if (std::rename(work.c_str(), hostPath.c_str()) != 0) {
-        std::remove(work.c_str());
+            text += l.text + l.eol;
+        ReplacementFile out(hostPath);
+        out.Write(text);
+        out.Commit();
+        return true;
+    } catch (const AppError&) {
         return false;
     }
-    return true;
 }
 
 // Index of the first section line with this name, or npos.

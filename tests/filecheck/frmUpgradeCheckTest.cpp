@@ -5,7 +5,7 @@
 
 #include "SampleProjectFixture.h"
 #include "admin/Form1.h"
-#include "platform/qt/CheckTreeMirror.h"
+#include "ui/qt/CheckTreeMirror.h"
 #include "services/IniFile.h"
 #include "services/MessageService.h"
 #include "services/ScriptedDialogs.h"

@@ -1,7 +1,7 @@
 // Qt message boxes for the message service.
-#include "platform/qt/QtMessageService.h"
+#include "ui/qt/QtMessageService.h"
 
-#include "platform/qt/QtText.h"
+#include "ui/qt/QtText.h"
 
 #include <QApplication>
 #include <vector>

@@ -1,7 +1,7 @@
 // The check-box tree model shown in a tree widget.
-#include "platform/qt/CheckTreeMirror.h"
+#include "ui/qt/CheckTreeMirror.h"
 
-#include "platform/qt/QtText.h"
+#include "ui/qt/QtText.h"
 #include "services/CheckTree.h"
 
 #include <QApplication>

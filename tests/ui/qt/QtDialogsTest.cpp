@@ -1,6 +1,6 @@
 // The dialogs' filters in Qt's notation and the message boxes' buttons (built, never shown).
-#include "platform/qt/QtDialogs.h"
-#include "platform/qt/QtMessageService.h"
+#include "ui/qt/QtDialogs.h"
+#include "ui/qt/QtMessageService.h"
 
 #include "services/Dialog.h"
 

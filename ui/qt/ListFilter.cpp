@@ -1,5 +1,5 @@
 // Filter texts and captions of the list grid.
-#include "admin/ListFilter.h"
+#include "ui/qt/ListFilter.h"
 
 #include "platform/AppError.h"
 #include "platform/TextUtil.h"

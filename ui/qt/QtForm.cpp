@@ -1,8 +1,8 @@
 // Qt windows registered as loaded windows.
-#include "platform/qt/QtForm.h"
+#include "ui/qt/QtForm.h"
 
-#include "platform/qt/QtControl.h"
-#include "platform/qt/QtText.h"
+#include "ui/qt/QtControl.h"
+#include "ui/qt/QtText.h"
 #include "services/FormRegistry.h"
 
 #include <QLabel>

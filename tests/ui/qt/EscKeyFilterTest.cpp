@@ -1,6 +1,6 @@
 // The Esc latch: down now or pressed since the last question, fed by key events of any window.
 #include "platform/EscKey.h"
-#include "platform/qt/EscKeyFilter.h"
+#include "ui/qt/EscKeyFilter.h"
 
 #include <QApplication>
 #include <QLineEdit>

@@ -1,5 +1,5 @@
 // Latin-1 conversion of the program's texts.
-#include "platform/qt/QtText.h"
+#include "ui/qt/QtText.h"
 
 QString ToQString(const std::string& text) { return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())); }
 

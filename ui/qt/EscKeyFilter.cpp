@@ -1,5 +1,5 @@
 // Esc presses of every window into the Esc latch.
-#include "platform/qt/EscKeyFilter.h"
+#include "ui/qt/EscKeyFilter.h"
 
 #include "platform/EscKey.h"
 

@@ -1,8 +1,8 @@
 // Window placement of Qt windows in twips.
-#include "platform/qt/QtWindowPlacement.h"
+#include "ui/qt/QtWindowPlacement.h"
 
 #include "platform/AppError.h"
-#include "platform/qt/QtText.h"
+#include "ui/qt/QtText.h"
 
 #include <QGuiApplication>
 #include <QScreen>

@@ -1,6 +1,6 @@
 // The check-box tree model in a tree widget: following a changed or rebuilt model, handing back
 // only the user's clicks, colours and the requests to make a node visible.
-#include "platform/qt/CheckTreeMirror.h"
+#include "ui/qt/CheckTreeMirror.h"
 
 #include "services/CheckTree.h"
 

@@ -1,5 +1,5 @@
 // Qt widgets as controls: their kinds in the system's type names and their texts.
-#include "platform/qt/QtControl.h"
+#include "ui/qt/QtControl.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -1,9 +1,9 @@
 // Installation of the Qt message service, dialogs and mouse pointer.
-#include "platform/qt/QtServices.h"
+#include "ui/qt/QtServices.h"
 
-#include "platform/qt/EscKeyFilter.h"
-#include "platform/qt/QtDialogs.h"
-#include "platform/qt/QtMessageService.h"
+#include "ui/qt/EscKeyFilter.h"
+#include "ui/qt/QtDialogs.h"
+#include "ui/qt/QtMessageService.h"
 #include "platform/Clock.h"
 #include "services/FormRegistry.h"
 

@@ -1,9 +1,9 @@
 // Qt file dialogs and folder browser.
-#include "platform/qt/QtDialogs.h"
+#include "ui/qt/QtDialogs.h"
 
 #include "platform/TextUtil.h"
 #include "platform/WinPath.h"
-#include "platform/qt/QtText.h"
+#include "ui/qt/QtText.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,8 +1,8 @@
 // Mapping of Qt widgets to the control kinds and properties the services use.
-#include "platform/qt/QtControl.h"
+#include "ui/qt/QtControl.h"
 
 #include "platform/AppError.h"
-#include "platform/qt/QtText.h"
+#include "ui/qt/QtText.h"
 
 #include <QAbstractButton>
 #include <QAbstractSpinBox>

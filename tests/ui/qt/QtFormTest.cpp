@@ -1,9 +1,9 @@
 // Qt windows registered as loaded windows: the interface locks, the form lock and the status
 // line on real widgets (offscreen).
-#include "platform/qt/QtForm.h"
+#include "ui/qt/QtForm.h"
 
 #include "platform/Clock.h"
-#include "platform/qt/QtServices.h"
+#include "ui/qt/QtServices.h"
 #include "services/AppGlobals.h"
 #include "services/ControlsLock.h"
 #include "services/FormLock.h"

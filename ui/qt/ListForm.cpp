@@ -1,10 +1,9 @@
 // The list window: grid, filter row, header-click sort, and the one-window rule of the lists.
-#include "admin/ListForm.h"
+#include "ui/qt/ListForm.h"
 
-#include "admin/ListFilter.h"
-#include "admin/ListSources.h"
+#include "ui/qt/ListFilter.h"
 #include "platform/AppError.h"
-#include "platform/qt/QtText.h"
+#include "ui/qt/QtText.h"
 #include "services/HourglassPointer.h"
 #include "services/MessageService.h"
 #include "services/Messages.h"
@@ -267,14 +266,4 @@ ListForm* ShowListForm(const std::string& caption, const std::function<Recordset
         ShowMessage(e.description(), MsgStyle::OkOnly);
     }
     return form;
-}
-
-ListForm* ShowExistingSchemas(const std::function<std::vector<std::string>()>& readSchemaNames)
-{
-    return ShowListForm("Existing Schemas", [&readSchemaNames] { return ListSources::SchemaRecordset(readSchemaNames()); });
-}
-
-ListForm* ShowExistingDbUsers()
-{
-    return ShowListForm("Existing DB-Users", [] { return ListSources::DbUserRecordset(); });
 }

@@ -1,7 +1,7 @@
 // Builders of named window controls.
-#include "platform/qt/QtBuilders.h"
+#include "ui/qt/QtBuilders.h"
 
-#include "platform/qt/QtText.h"
+#include "ui/qt/QtText.h"
 
 #include <QLineEdit>
 #include <QPushButton>

@@ -2,8 +2,8 @@
 // columns, sorting by a click on a column header, and the record count as the grid's caption.
 #pragma once
 
-#include "admin/ListFilter.h"
-#include "admin/ListSort.h"
+#include "ui/qt/ListFilter.h"
+#include "ui/qt/ListSort.h"
 #include "platform/ado/Recordset.h"
 
 #include <QWidget>
@@ -84,9 +84,3 @@ private:
 ListForm* ShowListForm(const std::string& caption, const std::function<Recordset()>& fill);
 // The list window in place, or nullptr.
 ListForm* CurrentListForm();
-
-// "Show existing schemas": the names that readSchemaNames gives (the main window rereads the
-// RIS schema file there) in a list window captioned "Existing Schemas".
-ListForm* ShowExistingSchemas(const std::function<std::vector<std::string>()>& readSchemaNames);
-// "Show existing database user": the database users in a list window captioned "Existing DB-Users".
-ListForm* ShowExistingDbUsers();

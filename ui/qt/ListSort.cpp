@@ -1,5 +1,5 @@
 // Header-click sorting of the list grid.
-#include "admin/ListSort.h"
+#include "ui/qt/ListSort.h"
 
 std::string ListSort::Click(int column, const std::string& dataField)
 {

@@ -1,5 +1,5 @@
 // Placement of a real Qt window in twips (offscreen).
-#include "platform/qt/QtWindowPlacement.h"
+#include "ui/qt/QtWindowPlacement.h"
 
 #include "services/AppGlobals.h"
 #include "services/IniFile.h"
