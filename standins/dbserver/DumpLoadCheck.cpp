@@ -4,8 +4,8 @@
 #include "platform/TextUtil.h"
 #include "standins/dbserver/RisErrorBlock.h"
 
-bool RowMatchesColumns(std::string_view line, const DumpRow& values, DumpLayout layout,
-                       const std::vector<bool>& quoted, const std::vector<DumpFixedField>& fields)
+bool DumpLoadCheck::RowMatchesColumns(std::string_view line, const DumpRow& values, DumpLayout layout,
+                                      const std::vector<bool>& quoted, const std::vector<DumpFixedField>& fields)
 {
     if (layout == DumpLayout::Variable) {
         std::string again;
@@ -22,13 +22,13 @@ bool RowMatchesColumns(std::string_view line, const DumpRow& values, DumpLayout 
     return true;
 }
 
-void DumpStructure::fault(long line, const std::string& reason) const
+void DumpLoadCheck::Refuse(const std::string& reason, long line) const
 {
     RaiseRisError("RIS_E_BAD_DUMP_FILE", "The file '" + dumpFile_ + "' is no whole RIS dump: " + reason +
                                              (line > 0 ? " (line " + std::to_string(line) + ")." : "."));
 }
 
-void DumpStructure::Take(const DumpItem& item)
+void DumpLoadCheck::Take(const DumpItem& item)
 {
     lastLine_ = item.lineNumber;
     if (inTable_) {
@@ -36,15 +36,15 @@ void DumpStructure::Take(const DumpItem& item)
             inTable_ = false;
         else if (item.kind == DumpItemKind::Row &&
                  (item.line.rfind(DumpFormat::kCreateTable, 0) == 0 || item.line == DumpFormat::kEndOfSchema))
-            fault(item.lineNumber, "table '" + table_ + "' has no end-of-table line");
+            Refuse("table '" + table_ + "' has no end-of-table line", item.lineNumber);
         return;
     }
     if (TrimWhite(item.line).empty())
         return;
     if (!started_ && item.kind != DumpItemKind::SchemaLine)
-        fault(item.lineNumber, "it does not begin with a schema line");
+        Refuse("it does not begin with a schema line", item.lineNumber);
     if (complete_ && item.kind != DumpItemKind::SchemaLine)
-        fault(item.lineNumber, "a line follows the end-of-schema line");
+        Refuse("a line follows the end-of-schema line", item.lineNumber);
     started_ = true;
     complete_ = item.kind == DumpItemKind::EndOfSchema;
     if (item.kind == DumpItemKind::CreateTable) {
@@ -53,12 +53,12 @@ void DumpStructure::Take(const DumpItem& item)
     }
 }
 
-void DumpStructure::Finish() const
+void DumpLoadCheck::Finish() const
 {
     if (!started_)
-        fault(0, lastLine_ == 0 ? "it is empty" : "it holds no schema line");
+        Refuse(lastLine_ == 0 ? "it is empty" : "it holds no schema line");
     if (inTable_)
-        fault(0, "table '" + table_ + "' ends without its end-of-table line");
+        Refuse("table '" + table_ + "' ends without its end-of-table line");
     if (!complete_)
-        fault(0, "the end-of-schema line is missing");
+        Refuse("the end-of-schema line is missing");
 }

@@ -10,15 +10,15 @@
 #include <string_view>
 #include <vector>
 
-// Whether the row's fields line up with the columns: in the variable layout the values
-// written back give the line itself (quoted[i]: column i holds character data); in the fixed
-// layout every character that is not a blank stands inside a field.
-bool RowMatchesColumns(std::string_view line, const DumpRow& values, DumpLayout layout,
-                       const std::vector<bool>& quoted, const std::vector<DumpFixedField>& fields);
-
-class DumpStructure {
+class DumpLoadCheck {
 public:
-    explicit DumpStructure(std::string dumpFile) : dumpFile_(std::move(dumpFile)) {}
+    explicit DumpLoadCheck(std::string dumpFile) : dumpFile_(std::move(dumpFile)) {}
+
+    // Whether the row's fields line up with the columns: in the variable layout the values
+    // written back give the line itself (quoted[i]: column i holds character data); in the
+    // fixed layout every character that is not a blank stands inside a field.
+    static bool RowMatchesColumns(std::string_view line, const DumpRow& values, DumpLayout layout,
+                                  const std::vector<bool>& quoted, const std::vector<DumpFixedField>& fields);
 
     // Takes the next item of the dump. Raises RIS_E_BAD_DUMP_FILE when it cannot stand there:
     // a first line that is no schema line, a table block that runs into the next table or
@@ -27,11 +27,10 @@ public:
     // At the end of the file: raises RIS_E_BAD_DUMP_FILE unless the schema line, the end
     // line of every table block and the end-of-schema line were read.
     void Finish() const;
-    // True inside a table block (between its create-table and end-of-table lines).
-    bool InTable() const { return inTable_; }
+    // Raises RIS_E_BAD_DUMP_FILE naming the file, the reason and the line when it is not 0.
+    [[noreturn]] void Refuse(const std::string& reason, long line = 0) const;
 
 private:
-    [[noreturn]] void fault(long line, const std::string& reason) const;
 
     std::string dumpFile_;
     bool started_ = false;

@@ -112,7 +112,7 @@ LoadCounts SchemaLoader::Load(const RisTransferRequest& request, const std::stri
     std::unique_ptr<DumpReader> reader;
     try {
         reader = std::make_unique<DumpReader>(dumpFile);
-    } catch (const AppError& e) {
+    } catch (const AppError&) {
         RaiseRisError("RIS_E_CANT_OPEN_FILE", "Cannot open the dump file '" + dumpFile + "'.");
     }
 
@@ -172,7 +172,7 @@ LoadCounts SchemaLoader::Load(const RisTransferRequest& request, const std::stri
                                                 item.line.substr(0, 60));
     };
 
-    DumpStructure structure(dumpFile);
+    DumpLoadCheck check(dumpFile);
     try {
         if (!request.schema.empty())
             useSchema(request.schema);
@@ -182,9 +182,9 @@ LoadCounts SchemaLoader::Load(const RisTransferRequest& request, const std::stri
                 if (!reader->Next(item))
                     break;
             } catch (const AppError& e) {
-                RaiseRisError("RIS_E_BAD_DUMP_FILE", "The file '" + dumpFile + "' is no whole RIS dump: " + e.description() + ".");
+                check.Refuse(e.description());
             }
-            structure.Take(item);
+            check.Take(item);
             try {
                 switch (item.kind) {
                 case DumpItemKind::SchemaLine:
@@ -231,7 +231,7 @@ LoadCounts SchemaLoader::Load(const RisTransferRequest& request, const std::stri
                 case DumpItemKind::Row: {
                     if (current.skip)
                         break;
-                    if (!RowMatchesColumns(item.line, item.values, current.layout, current.quoted, current.fields)) {
+                    if (!DumpLoadCheck::RowMatchesColumns(item.line, item.values, current.layout, current.quoted, current.fields)) {
                         reject(item, "its fields do not line up with the columns of the table");
                         break;
                     }
@@ -321,7 +321,7 @@ LoadCounts SchemaLoader::Load(const RisTransferRequest& request, const std::stri
                             console, counts);
             }
         }
-        structure.Finish();
+        check.Finish();
         finishTable();
         for (SqliteDb* open : begun)
             open->Exec("COMMIT");
