@@ -265,6 +265,9 @@ TEST_F(RisClientsTest, UnloadChecksItsRequestBeforeItTouchesTheOutput)
         expectRisFailure(r, request);
         EXPECT_EQ(ReadHostFile(host("out.dmp")), "previous dump") << request;
     }
+    ClientRun r = run("risunlod.exe", {"-m", "w", "-o", win("out.dmp"), "-f", win("nosuch.txt")});
+    expectRisFailure(r, "no parameter file");
+    EXPECT_EQ(ReadHostFile(host("out.dmp")), "previous dump");
     EXPECT_EQ(unloadAll("pd_c"), good);
 }
 
