@@ -4,6 +4,17 @@
 #include "platform/TextUtil.h"
 #include "standins/dbserver/RisErrorBlock.h"
 
+namespace {
+
+// A data row ends with the blank after its last field in both layouts, so a line of a table
+// block that begins like a create-table line and ends with its ")" is the next table's.
+bool isCreateTableLine(const std::string& line)
+{
+    return line.rfind(DumpFormat::kCreateTable, 0) == 0 && !line.empty() && line.back() == ')';
+}
+
+} // namespace
+
 bool DumpLoadCheck::RowMatchesColumns(std::string_view line, const DumpRow& values, DumpLayout layout,
                                       const std::vector<bool>& quoted, const std::vector<DumpFixedField>& fields)
 {
@@ -34,8 +45,7 @@ void DumpLoadCheck::Take(const DumpItem& item)
     if (inTable_) {
         if (item.kind == DumpItemKind::EndOfTable)
             inTable_ = false;
-        else if (item.kind == DumpItemKind::Row &&
-                 (item.line.rfind(DumpFormat::kCreateTable, 0) == 0 || item.line == DumpFormat::kEndOfSchema))
+        else if (item.kind == DumpItemKind::Row && (isCreateTableLine(item.line) || item.line == DumpFormat::kEndOfSchema))
             Refuse("table '" + table_ + "' has no end-of-table line", item.lineNumber);
         return;
     }

@@ -295,3 +295,28 @@ TEST_F(RisClientsTest, ATableNamedMoreThanOnceIsUnloadedOnceWithTheRowsOfEachCon
             << c.request << "\n" << dump;
     }
 }
+
+TEST_F(RisClientsTest, FixedLayoutRowsThatReadLikeLinesOfTheFormatLoadAsRows)
+{
+    int failed = 0;
+    t.Batch("default schema pd_d;\ncreate table f (txt char(40), n int);\n"
+            "insert into f values ('create table x (a int)', 1);\n"
+            "insert into f values ('***RIS*** End of Schema ***RIS***', 2);\n",
+            &failed);
+    ASSERT_EQ(failed, 0);
+    ClientRun r = run("risunlod.exe", {"-m", "w", "-o", win("f.dmp"), "-s", "pd_d", "table", "with", "data", "f"});
+    ASSERT_EQ(r.exitCode, 0) << r.console;
+    const std::string fixed = ReadHostFile(host("f.dmp"));
+    ASSERT_EQ(fixed.find("***variable***"), std::string::npos);
+    t.AddSchema("pd_e");
+    WriteHostFile(host("c.dmp"), ReplaceAll(fixed, "***RIS*** End of Table ***RIS***\r\n", ""));
+    expectRisFailure(load("c.dmp", "pd_e"), "fixed block without its end line");
+    RisSession session(t.Server());
+    EXPECT_FALSE(SchemaTables(session.Database("pd_e")).HasTable("f"));
+    WriteHostFile(host("c.dmp"), fixed);
+    r = load("c.dmp", "pd_e");
+    EXPECT_EQ(r.exitCode, 0) << r.console;
+    EXPECT_EQ(session.Database("pd_e").QueryRows("SELECT txt FROM f ORDER BY n"),
+              (std::vector<std::vector<std::optional<std::string>>>{{"create table x (a int)"},
+                                                                    {"***RIS*** End of Schema ***RIS***"}}));
+}
