@@ -3,7 +3,7 @@
 
 #include "admin/ConfigSettings.h"
 #include "admin/FormWidgets.h"
-#include "platform/qt/QtForm.h"
+#include "ui/qt/QtForm.h"
 #include "services/AppGlobals.h"
 #include "services/Dialog.h"
 

@@ -8,7 +8,7 @@
 #include "dbtools/frmAlterDBColumn.h"
 #include "dbtools/frmRISTable.h"
 #include "platform/EscKey.h"
-#include "platform/qt/QtForm.h"
+#include "ui/qt/QtForm.h"
 #include "projcopy/frmProjCopy.h"
 #include "services/MessageService.h"
 #include "services/Messages.h"

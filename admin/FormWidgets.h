@@ -1,8 +1,8 @@
 // The control builders and text conversions of the admin windows, under their short names.
 #pragma once
 
-#include "platform/qt/QtBuilders.h"
-#include "platform/qt/QtText.h"
+#include "ui/qt/QtBuilders.h"
+#include "ui/qt/QtText.h"
 
 namespace formwidgets {
 

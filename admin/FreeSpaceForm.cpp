@@ -3,7 +3,7 @@
 
 #include "admin/FreeSpace.h"
 #include "platform/AppError.h"
-#include "platform/qt/QtText.h"
+#include "ui/qt/QtText.h"
 #include "services/HourglassPointer.h"
 #include "services/MessageService.h"
 #include "services/Messages.h"

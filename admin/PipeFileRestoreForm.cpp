@@ -3,8 +3,8 @@
 
 #include "admin/AdminGlobals.h"
 #include "platform/AppError.h"
-#include "platform/qt/QtBuilders.h"
-#include "platform/qt/QtText.h"
+#include "ui/qt/QtBuilders.h"
+#include "ui/qt/QtText.h"
 #include "services/AppGlobals.h"
 #include "services/Dialog.h"
 #include "services/HourglassPointer.h"

@@ -2,7 +2,7 @@
 #include "admin/CommandLineRun.h"
 #include "admin/FrmSplash.h"
 #include "platform/Environment.h"
-#include "platform/qt/QtServices.h"
+#include "ui/qt/QtServices.h"
 #include "standins/dbserver/StandInConnections.h"
 
 #include <QApplication>

@@ -2,7 +2,7 @@
 #include "dbtools/RISTableColumns.h"
 
 #include "dbtools/RISTableFilter.h"
-#include "platform/qt/QtWindowPlacement.h"
+#include "ui/qt/QtWindowPlacement.h"
 
 #include <QTableWidget>
 

@@ -2,7 +2,7 @@
 // grid caption with the table name and the record count, and the grid's column widths.
 #pragma once
 
-#include "admin/ListFilter.h"
+#include "ui/qt/ListFilter.h"
 
 #include <string>
 #include <vector>

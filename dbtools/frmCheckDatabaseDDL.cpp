@@ -5,9 +5,9 @@
 #include "dbtools/DdlDatabase.h"
 #include "dbtools/DdlNodeCheck.h"
 #include "dbtools/DdlRepair.h"
-#include "platform/qt/CheckTreeMirror.h"
-#include "platform/qt/QtForm.h"
-#include "platform/qt/QtText.h"
+#include "ui/qt/CheckTreeMirror.h"
+#include "ui/qt/QtForm.h"
+#include "ui/qt/QtText.h"
 
 #include <QApplication>
 #include <QCloseEvent>

@@ -1,7 +1,7 @@
 // The table editor window: lists, deferred start, table load, cell edit, layout, settings.
 #include "dbtools/frmRISTable.h"
 
-#include "admin/ListForm.h"
+#include "ui/qt/ListForm.h"
 #include "dbaccess/CRIS.h"
 #include "dbaccess/SchemaLists.h"
 #include "dbtools/AllProjectSchemas.h"
@@ -10,9 +10,9 @@
 #include "dbtools/RISTableUpdate.h"
 #include "platform/AppError.h"
 #include "platform/TextUtil.h"
-#include "platform/qt/QtForm.h"
-#include "platform/qt/QtText.h"
-#include "platform/qt/QtWindowPlacement.h"
+#include "ui/qt/QtForm.h"
+#include "ui/qt/QtText.h"
+#include "ui/qt/QtWindowPlacement.h"
 #include "services/IniFile.h"
 #include "services/HourglassPointer.h"
 #include "services/MessageService.h"

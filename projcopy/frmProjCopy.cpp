@@ -1,9 +1,9 @@
 // The project copy window.
 #include "projcopy/frmProjCopy.h"
 
-#include "platform/qt/CheckTreeMirror.h"
-#include "platform/qt/QtForm.h"
-#include "platform/qt/QtText.h"
+#include "ui/qt/CheckTreeMirror.h"
+#include "ui/qt/QtForm.h"
+#include "ui/qt/QtText.h"
 #include "projcopy/ModelCopyRun.h"
 #include "services/Dialog.h"
 #include "services/FileOperation.h"

@@ -1,7 +1,7 @@
 // Filter texts, captions and header-click sorting of the list grid.
-#include "admin/ListFilter.h"
+#include "ui/qt/ListFilter.h"
 
-#include "admin/ListSort.h"
+#include "ui/qt/ListSort.h"
 #include "admin/ListSources.h"
 #include "platform/ado/AdoTypes.h"
 

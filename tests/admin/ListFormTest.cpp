@@ -1,5 +1,6 @@
 // The list window offscreen: filling, filter row, header-click sort, one window at a time.
-#include "admin/ListForm.h"
+#include "admin/ExistingLists.h"
+#include "ui/qt/ListForm.h"
 
 #include "admin/ListSources.h"
 #include "platform/AppError.h"

@@ -4,7 +4,7 @@
 
 #include "DbToolsSampleEnvironment.h"
 #include "admin/Form1.h"
-#include "admin/ListForm.h"
+#include "ui/qt/ListForm.h"
 #include "services/MessageService.h"
 
 #include <QComboBox>

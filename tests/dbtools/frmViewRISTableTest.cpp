@@ -3,7 +3,7 @@
 #include "dbtools/frmViewRISTable.h"
 
 #include "DbToolsSampleEnvironment.h"
-#include "admin/ListForm.h"
+#include "ui/qt/ListForm.h"
 #include "dbtools/SchemaHistory.h"
 #include "services/MessageService.h"
 

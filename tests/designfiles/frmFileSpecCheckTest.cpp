@@ -7,7 +7,7 @@
 #include "platform/AppError.h"
 #include "platform/Clock.h"
 #include "platform/WinPath.h"
-#include "platform/qt/CheckTreeMirror.h"
+#include "ui/qt/CheckTreeMirror.h"
 #include "services/ScriptedMessageService.h"
 #include "standins/dbserver/DbServer.h"
 #include "standins/dbserver/RisSession.h"

@@ -6,7 +6,7 @@
 #include "platform/Environment.h"
 #include "platform/WinPath.h"
 #include "services/FileOperation.h"
-#include "platform/qt/QtForm.h"
+#include "ui/qt/QtForm.h"
 #include "services/IniFile.h"
 #include "services/ScriptedDialogs.h"
 #include "services/ScriptedMessageService.h"

@@ -8,7 +8,7 @@
 #include "admin/ToolRun.h"
 #include "platform/TextUtil.h"
 #include "platform/WinPath.h"
-#include "platform/qt/EscKeyFilter.h"
+#include "ui/qt/EscKeyFilter.h"
 #include "services/IniFile.h"
 #include "services/MessageService.h"
 
