@@ -4,6 +4,7 @@
 #include "admin/LoggedRun.h"
 #include "admin/ToolRun.h"
 #include "dbaccess/DumpFormat.h"
+#include "dbaccess/DumpLineClassifier.h"
 #include "dbaccess/DumpScanner.h"
 #include "dbaccess/RISErrorReader.h"
 #include "platform/AppError.h"
@@ -160,7 +161,8 @@ std::vector<std::string> PipingModelRestore::WritePartialDump(const std::string&
         std::string chunk;
         BinaryFile* open = nullptr;
         std::string openTable;
-        while (scanner.NextChunk(chunk)) {
+        DumpLineClassifier lines;
+        while (scanner.NextLines(chunk)) {
             size_t from = 0;
             while (from < chunk.size()) {
                 size_t lf = chunk.find('\n', from);
@@ -169,7 +171,10 @@ std::vector<std::string> PipingModelRestore::WritePartialDump(const std::string&
                 if (!line.empty() && line.back() == '\r')
                     line.remove_suffix(1);
                 from = lf == std::string::npos ? chunk.size() : lf + 1;
+                const DumpLineKind kind = lines.Classify(line);
                 if (!open) {
+                    if (kind != DumpLineKind::CreateTable)
+                        continue;
                     const std::string table = ToLower(createdTable(line));
                     const auto hit = table.empty() ? wanted.end() : wanted.find(table);
                     if (hit == wanted.end())
@@ -184,7 +189,7 @@ std::vector<std::string> PipingModelRestore::WritePartialDump(const std::string&
                     openTable = std::string(createdTable(line));
                 }
                 open->Write(std::string(line) + kCrLf);
-                if (TrimRight(line) == DumpFormat::kEndOfTable)
+                if (kind == DumpLineKind::EndOfTable)
                     open = nullptr;
             }
         }

@@ -61,7 +61,7 @@ void CRIS::SetUseOra(const std::string& server, const std::string& user, const s
             RaiseError("", "Database user name not defined");
         CheckConnectionPart("Server name", server);
         CheckConnectionPart("User name", user);
-        CheckConnectionPart("Password", password);
+        CheckConnectionPassword(password);
         ConType = kConOracle;
         ConnectString = OracleConnectString(server, user, password);
         ServerName = server;
@@ -78,7 +78,7 @@ void CRIS::SetUseSQL(const std::string& server, const std::string& database, con
         CheckConnectionPart("Server name", server);
         CheckConnectionPart("Database name", database);
         CheckConnectionPart("User name", user);
-        CheckConnectionPart("Password", password);
+        CheckConnectionPassword(password);
         ConType = kConSQLServer;
         ConnectString = SqlServerConnectString(server, database, user, password);
         ServerName = server;

@@ -35,7 +35,7 @@ void CRIS::ORAConnTest(const std::string& server, const std::string& user, const
     WithErrorSource("CRIS::ORAConnTest", [&] {
         CheckConnectionPart("Server name", server);
         CheckConnectionPart("User name", user);
-        CheckConnectionPart("Password", password);
+        CheckConnectionPassword(password);
     });
     TrialConnection("CRIS::ORAConnTest", OracleConnectString(server, user, password));
 }
@@ -49,7 +49,7 @@ void CRIS::SQLConnTest(const std::string& server, const std::string& database, c
         CheckConnectionPart("Server name", server);
         CheckConnectionPart("Database name", database);
         CheckConnectionPart("User name", user);
-        CheckConnectionPart("Password", password);
+        CheckConnectionPassword(password);
     });
     TrialConnection("CRIS::SQLConnTest", SqlServerConnectString(server, database, user, password));
 }

@@ -11,6 +11,17 @@
 
 #include <optional>
 
+namespace {
+
+// An empty dump path would make the extraction unload the live schema instead.
+void RequireDumpPath(const std::string& dumpFile)
+{
+    if (IsBlank(dumpFile))
+        RaiseError("", "RIS dump file '" + dumpFile + "' not found");
+}
+
+} // namespace
+
 Recordset CRIS::RISDumpRead(const std::string& dumpFile, const std::string& schemaName, const std::string& sql)
 {
     std::string textFile;
@@ -22,6 +33,7 @@ Recordset CRIS::RISDumpRead(const std::string& dumpFile, const std::string& sche
         if (IsBlank(schemaName))
             RaiseError("", "Schema name not defined");
         RequireSelect(sql);
+        RequireDumpPath(dumpFile);
         std::string statement = sql;
         std::string table;
         Extract2File(schemaName, statement, textFile, formatFile, table, false, dumpFile);
@@ -55,6 +67,7 @@ void CRIS::RISDumpImport2Access(const std::string& dumpFile, const std::string& 
     std::optional<Connection> conn;
     std::optional<AppError> failure;
     try {
+        RequireDumpPath(dumpFile);
         std::string statement = sql;
         std::string extracted;
         Extract2File(schemaName, statement, textFile, formatFile, extracted, false, dumpFile);

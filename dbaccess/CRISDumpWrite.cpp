@@ -138,7 +138,9 @@ void CRIS::RISDumpCreate(const std::string& dumpFile, const std::string& schema,
                             row[c].reset();
                             continue;
                         }
-                        row[c] = v.ToText();
+                        // The token that once carried quotes through the text export
+                        // stands for a single quote in any value.
+                        row[c] = ReplaceAll(v.ToText(), "_SINGLE_QUOTE_CHAR_", "'");
                         // A longer value would be cut or refused by the load client: say so
                         // instead of writing a dump that does not load whole.
                         if (charLengths[c] > 0 && static_cast<long>(row[c]->size()) > charLengths[c])

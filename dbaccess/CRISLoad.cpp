@@ -68,10 +68,10 @@ void CRIS::RISLoad(const std::string& dumpFile, const OptionalNames& tables, int
         const std::string workCopy = work.add(dir + GetTempName());
         const std::string firstLine = DumpSchemaLine::ReadFirstLine(dumpFile);
         std::string name;
-        if (IsBlank(schema) && FindNoCase(firstLine, "create schema ") == std::string::npos) {
-            // The dump already names its schema in a "default schema " line: one plain copy.
-            if (FindNoCase(firstLine, "default schema ") != std::string::npos)
-                name = DumpSchemaLine::SchemaNameOf(firstLine);
+        if (IsBlank(schema) && FindNoCase(firstLine, "create schema ") == std::string::npos &&
+            FindNoCase(firstLine, "default schema ") != std::string::npos) {
+            // The dump already names its schema in a "default schema " first line: one plain copy.
+            name = DumpSchemaLine::SchemaNameOf(firstLine);
             if (!name.empty() && !CopyFileA(dumpFile, workCopy, false, false)) {
                 RaiseFileOpError();
                 RaiseError("", "RIS dump file '" + dumpFile + "' could not be copied");

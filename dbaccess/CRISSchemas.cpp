@@ -22,12 +22,12 @@ void CRIS::RISCreateSchema(const std::vector<std::string>& schemas, const std::s
         CheckDefinitionPart("Server host", serverHost);
         CheckDefinitionPart("Directory", directory);
         CheckStatementName("Database name", database);
-        CheckStatementName("Operating system user", osUser);
-        CheckStatementName("Operating system password", osPassword);
+        CheckCredential("Operating system user", osUser);
+        CheckCredential("Operating system password", osPassword);
         for (size_t i = 0; i < schemas.size(); ++i) {
             CheckStatementName("Schema name", schemas[i]);
             CheckStatementName("User name", dbUsers[i]);
-            CheckStatementName("Password", dbPasswords[i]);
+            CheckCredential("Password", dbPasswords[i]);
         }
         for (size_t i = 0; i < schemas.size(); ++i) {
             RISWrite("", RisCreateSchemaStatement(schemas[i], serverHost, dbType, directory, database, osUser,

@@ -108,7 +108,7 @@ std::vector<std::string> CRIS::GetSQLServerDatabases(const std::string& server, 
     return GatherOnce(sqlDatabaseList_, [&](std::vector<std::string>& list) {
         CheckConnectionPart("Server name", server);
         CheckConnectionPart("User name", user);
-        CheckConnectionPart("Password", password);
+        CheckConnectionPassword(password);
         const std::string credentials =
             IsBlank(user) ? std::string("Trusted_Connection=True") : "Uid=" + user + ";Pwd=" + password;
         std::optional<Connection> conn;

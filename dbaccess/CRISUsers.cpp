@@ -49,7 +49,7 @@ void CheckOracleServer(const std::string& server, const std::string& adminUser, 
 {
     CheckConnectionPart("Server name", server);
     CheckConnectionPart("User name", adminUser);
-    CheckConnectionPart("Password", adminPassword);
+    CheckConnectionPassword(adminPassword);
 }
 
 // The user statements always log in with a name and password, also when the user is blank.
@@ -59,7 +59,7 @@ std::string SqlAdminConnectString(const std::string& server, const std::string& 
     CheckConnectionPart("Server name", server);
     CheckConnectionPart("Database name", database);
     CheckConnectionPart("User name", adminUser);
-    CheckConnectionPart("Password", adminPassword);
+    CheckConnectionPassword(adminPassword);
     return "Driver={SQL Server};Server=" + server + ";Database=" + database + ";Uid=" + adminUser +
            ";Pwd=" + adminPassword + ";";
 }
@@ -70,10 +70,10 @@ void CheckUsers(const std::vector<std::string>& users)
         CheckStatementName("User name", u);
 }
 
-void CheckPasswords(const std::vector<std::string>& passwords)
+void CheckPasswords(const std::vector<std::string>& passwords, bool oracle)
 {
     for (const std::string& p : passwords)
-        CheckStatementName("Password", p);
+        CheckCredential("Password", p, oracle);
 }
 
 } // namespace
@@ -85,7 +85,7 @@ void CRIS::ORACreateUser(const std::string& server, const std::string& adminUser
     WithErrorSource("CRIS::ORACreateUser", [&] {
         CheckOracleServer(server, adminUser, adminPassword);
         CheckUsers(users);
-        CheckPasswords(passwords);
+        CheckPasswords(passwords, true);
         CheckStatementName("Tablespace name", defaultTablespace);
         CheckStatementName("Tablespace name", temporaryTablespace);
         OwnConnection conn(OracleConnectString(server, adminUser, adminPassword));
@@ -109,7 +109,7 @@ void CRIS::SQLCreateUser(const std::string& server, const std::string& database,
         const std::string connectString = SqlAdminConnectString(server, database, adminUser, adminPassword);
         CheckStatementName("Database name", database);
         CheckUsers(users);
-        CheckPasswords(passwords);
+        CheckPasswords(passwords, false);
         OwnConnection conn(connectString);
         if (users.size() != passwords.size())
             RaiseError("", "User count does not match password count");

@@ -1,7 +1,8 @@
 // Conversion of one dump table to a text table, and the schema and table listings of dumps.
 #include "dbaccess/DumpParse.h"
 
-#include "dbaccess/DumpScanner.h"
+#include "dbaccess/DumpLineClassifier.h"
+#include "dbaccess/DumpMinSmallint.h"
 #include "dbaccess/DumpTextConverter.h"
 #include "platform/AppError.h"
 #include "platform/BinaryFile.h"
@@ -29,62 +30,8 @@ struct OutFile {
     void close() { file.CloseChecked(); }
 };
 
-// --- searching chunks ---
-
-// First occurrence of needle in hay[from, to) without regard to ASCII case.
-size_t findNoCase(std::string_view hay, std::string_view needle, size_t from, size_t to)
-{
-    if (needle.empty() || to > hay.size() || from >= to || to - from < needle.size())
-        return std::string_view::npos;
-    const char lo = static_cast<char>(std::tolower(static_cast<unsigned char>(needle[0])));
-    const char up = static_cast<char>(std::toupper(static_cast<unsigned char>(needle[0])));
-    const std::string_view rest = needle.substr(1);
-    for (size_t i = from; i + needle.size() <= to; ++i) {
-        if (hay[i] != lo && hay[i] != up)
-            continue;
-        if (EqualsNoCase(hay.substr(i + 1, rest.size()), rest))
-            return i;
-    }
-    return std::string_view::npos;
-}
-
-size_t findIn(std::string_view hay, std::string_view needle, size_t from, size_t to)
-{
-    const size_t p = hay.substr(0, to).find(needle, from);
-    return p;
-}
-
-// The next schema line keyword at or after from, and its length.
-size_t nextSchemaKeyword(std::string_view chunk, size_t from, size_t& length)
-{
-    const size_t c = chunk.find(DumpFormat::kCreateSchema, from);
-    const size_t d = chunk.find(DumpFormat::kDefaultSchema, from);
-    if (c == std::string_view::npos && d == std::string_view::npos)
-        return std::string_view::npos;
-    if (d == std::string_view::npos || (c != std::string_view::npos && c < d)) {
-        length = DumpFormat::kCreateSchema.size();
-        return c;
-    }
-    length = DumpFormat::kDefaultSchema.size();
-    return d;
-}
-
-// Position after the line end of the line holding pos (the chunk's end when it has none), and
-// the end of that line's text in lineEnd.
-size_t afterLineEnd(std::string_view chunk, size_t pos, size_t& lineEnd)
-{
-    const size_t lf = chunk.find('\n', pos);
-    if (lf == std::string_view::npos) {
-        lineEnd = chunk.size();
-        return chunk.size();
-    }
-    lineEnd = lf > pos && chunk[lf - 1] == '\r' ? lf - 1 : lf;
-    return lf + 1;
-}
-
 bool parseWhole(std::string_view s, long& v)
 {
-    s = std::string_view(s).substr(0, s.size());
     if (s.empty())
         return false;
     auto r = std::from_chars(s.data(), s.data() + s.size(), v);
@@ -96,113 +43,111 @@ bool parseWhole(std::string_view s, long& v)
 struct TableFind {
     bool schemaFound = false;
     bool tableFound = false;
-    bool headerFound = false;
-    bool variableSeen = false;
-    DumpLayout layout = DumpLayout::Variable;
+    bool headerFound = false; // the block's layout line, naming the first column
+    DumpLayout layout = DumpLayout::Fixed;
     std::vector<DumpColumn> columns;
-    std::string firstColumn;
     std::vector<std::string> headerTokens;
-    uint64_t firstRow = 0;
 };
 
-// Finds the schema, the table's create-table line and its layout line, in file order. The
-// schema's range ends at the next schema line; the header is looked for before the table's
-// end-of-table line.
-TableFind findTable(DumpScanner& scanner, const std::string& schemaName, const std::string& tableName)
+// Whether a create-table line names the table: the name, any case, followed by " (".
+bool namesTable(std::string_view line, const std::string& tableName)
 {
-    TableFind t;
-    const std::string tableKey = std::string(DumpFormat::kCreateTable) + tableName + " (";
-    std::string chunk;
-    t.firstRow = scanner.FileSize();
-    for (;;) {
-        const uint64_t chunkStart = scanner.Position();
-        if (!scanner.NextChunk(chunk)) {
-            t.layout = t.variableSeen ? DumpLayout::Variable : DumpLayout::Fixed;
-            return t;
-        }
-        size_t pos = 0;
-        for (;;) {
-            size_t kwLen = 0;
-            if (!t.schemaFound) {
-                const size_t k = nextSchemaKeyword(chunk, pos, kwLen);
-                if (k == std::string::npos)
-                    break;
-                pos = k + kwLen;
-                t.schemaFound = EqualsNoCase(DumpFormat::NameAfterKeyword(chunk, pos), schemaName);
-                continue;
-            }
-            size_t rangeEnd = nextSchemaKeyword(chunk, pos, kwLen);
-            const bool schemaEnds = rangeEnd != std::string::npos;
-            if (!schemaEnds)
-                rangeEnd = chunk.size();
-            if (!t.tableFound) {
-                const size_t at = findNoCase(chunk, tableKey, pos, rangeEnd);
-                if (at == std::string::npos) {
-                    if (schemaEnds)
-                        return t;
-                    break;
-                }
-                size_t lineEnd = 0;
-                pos = afterLineEnd(chunk, at, lineEnd);
-                const std::string line = Trim(std::string_view(chunk).substr(at, lineEnd - at));
-                const size_t close = line.rfind(')');
-                const size_t open = line.find(" (");
-                if (line.find('(') == std::string::npos || close == std::string::npos || close < open + 2)
-                    throw AppError(1, "", "Incorrect RIS dump file format");
-                t.tableFound = true;
-                t.columns = DumpFormat::ParseColumnList(Trim(std::string_view(line).substr(open + 2, close - open - 2)));
-                if (t.columns.empty())
-                    return t;
-                const std::string& def = t.columns.front().name;
-                t.firstColumn = def;
-                if (t.firstColumn.empty())
-                    return t;
-            }
-            // The layout line stands inside the table's block, before its end-of-table line.
-            const size_t blockEnd = findIn(chunk, DumpFormat::kEndOfTable, pos, rangeEnd);
-            const bool blockEnds = blockEnd != std::string::npos;
-            const size_t searchEnd = blockEnds ? blockEnd : rangeEnd;
-            size_t header;
-            // Once the block showed a "***variable***" line it is the variable layout, also
-            // when the header line itself lies in a later chunk.
-            if (!t.variableSeen)
-                t.variableSeen = findIn(chunk, DumpFormat::kVariable, pos, searchEnd) != std::string::npos;
-            if (t.variableSeen) {
-                t.layout = DumpLayout::Variable;
-                header = findIn(chunk, std::string(DumpFormat::kVariable) + " " + t.firstColumn + " ", pos, searchEnd);
-            } else {
-                t.layout = DumpLayout::Fixed;
-                header = findIn(chunk, t.firstColumn + " 1", pos, searchEnd);
-            }
-            if (header == std::string::npos) {
-                if (blockEnds || schemaEnds)
-                    return t;
-                break;
-            }
-            size_t lineEnd = 0;
-            const size_t next = afterLineEnd(chunk, header, lineEnd);
-            t.headerFound = true;
-            t.firstRow = chunkStart + next;
-            if (t.layout == DumpLayout::Fixed)
-                t.headerTokens = Split(Trim(std::string_view(chunk).substr(header, lineEnd - header)), " ");
-            return t;
-        }
-    }
+    const std::string_view rest = line.substr(DumpFormat::kCreateTable.size());
+    return rest.size() > tableName.size() + 1 && EqualsNoCase(rest.substr(0, tableName.size()), tableName) &&
+           rest.substr(tableName.size(), 2) == " (";
 }
 
-// Copies the rows from the read position up to the end-of-table line into the data file.
-// True when the end-of-table line was found.
-bool writeRows(DumpScanner& scanner, OutFile& data, DumpLayout layout, bool minSmallintToZero)
+// Finds the schema, the table's create-table line and its layout line, in file order. The
+// schema's range ends at the next schema line. The layout is that of the table block's own
+// layout line (the line after its create-table and insert lines): "***variable***" or the
+// fixed header.
+TableFind findTable(DumpLines& lines, const std::string& schemaName, const std::string& tableName)
 {
-    std::string chunk;
+    TableFind t;
+    std::string_view line;
+    DumpLineKind kind;
+    while (lines.Next(line, kind)) {
+        if (kind == DumpLineKind::SchemaLine) {
+            if (t.schemaFound)
+                return t; // the wanted schema's part of the dump is over
+            t.schemaFound = EqualsNoCase(
+                DumpFormat::NameAfterKeyword(line, DumpLineClassifier::SchemaKeywordLength(line)), schemaName);
+            continue;
+        }
+        if (kind != DumpLineKind::CreateTable)
+            continue;
+        if (!t.schemaFound || !namesTable(line, tableName)) {
+            if (!lines.SkipBlock())
+                return t;
+            continue;
+        }
+        const std::string createLine = Trim(line);
+        const size_t close = createLine.rfind(')');
+        const size_t open = createLine.find(" (");
+        if (close == std::string::npos || close < open + 2)
+            throw AppError(1, "", "Incorrect RIS dump file format");
+        t.tableFound = true;
+        t.columns = DumpFormat::ParseColumnList(Trim(std::string_view(createLine).substr(open + 2, close - open - 2)));
+        if (t.columns.empty() || t.columns.front().name.empty())
+            return t;
+        bool more = lines.Next(line, kind);
+        if (more && kind == DumpLineKind::BlockLine && StartsWithNoCase(line, DumpFormat::kInsertInto))
+            more = lines.Next(line, kind);
+        if (!more || kind != DumpLineKind::BlockLine)
+            return t; // no layout line: the fixed layout without widths
+        const std::string& first = t.columns.front().name;
+        if (line.substr(0, DumpFormat::kVariable.size()) == DumpFormat::kVariable) {
+            t.layout = DumpLayout::Variable;
+            // The layout line must name the table's columns, else the rows cannot be read.
+            t.headerFound = line.rfind(std::string(DumpFormat::kVariable) + " " + first + " ", 0) == 0;
+        } else {
+            t.layout = DumpLayout::Fixed;
+            const std::string header = Trim(line);
+            t.headerFound = header.rfind(first + " 1", 0) == 0;
+            if (t.headerFound)
+                t.headerTokens = Split(header, " ");
+        }
+        return t;
+    }
+    return t;
+}
+
+// The fixed fields of a header's tokens, as far as they are name, first, last triples.
+std::vector<DumpFixedField> fixedFieldsOf(const std::vector<std::string>& tokens)
+{
+    std::vector<DumpFixedField> fields;
+    for (size_t i = 0; i + 2 < tokens.size(); i += 3) {
+        DumpFixedField f;
+        f.name = tokens[i];
+        if (!parseWhole(tokens[i + 1], f.first) || !parseWhole(tokens[i + 2], f.last) || f.first < 1 ||
+            f.last < f.first)
+            break;
+        fields.push_back(f);
+    }
+    return fields;
+}
+
+// Copies the rows that follow the layout line up to the end-of-table line into the data file,
+// in the chunks the reader holds, so that nothing is read twice. True when the end-of-table
+// line was found.
+bool writeRows(DumpLines& lines, OutFile& data, const TableFind& t, bool minSmallintToZero)
+{
+    const std::vector<DumpFixedField> fields =
+        minSmallintToZero && t.layout == DumpLayout::Fixed ? fixedFieldsOf(t.headerTokens)
+                                                           : std::vector<DumpFixedField>();
+    std::string_view chunk;
     std::unique_ptr<char[]> converted;
     size_t convertedSize = 0;
-    while (scanner.NextChunk(chunk)) {
-        if (minSmallintToZero)
-            chunk = ReplaceAll(std::move(chunk), "-32768", layout == DumpLayout::Variable ? "0" : "0     ");
-        const size_t end = chunk.find(DumpFormat::kEndOfTable);
-        const std::string_view rows = std::string_view(chunk).substr(0, end);
-        if (layout == DumpLayout::Variable) {
+    while (lines.NextText(chunk)) {
+        const size_t end = DumpLineClassifier::FindEndOfTableLine(chunk);
+        std::string_view rows = chunk.substr(0, end);
+        std::string replaced;
+        if (minSmallintToZero) {
+            replaced = t.layout == DumpLayout::Variable ? DumpMinSmallint::VariableRowsToZero(rows)
+                                                        : DumpMinSmallint::FixedRowsToZero(rows, fields);
+            rows = replaced;
+        }
+        if (t.layout == DumpLayout::Variable) {
             if (convertedSize < rows.size() * 2) {
                 convertedSize = rows.size() * 2;
                 converted.reset(new char[convertedSize]);
@@ -306,8 +251,8 @@ void RISDumpParse(const std::string& workDir, const std::string& dumpFile, const
         if (!IsFileExists(dumpFile, 0))
             throw AppError(1, "", "RIS dump file '" + dumpFile + "' not found");
 
-        DumpScanner scanner(dumpFile, chunkSize);
-        const TableFind t = findTable(scanner, Trim(schemaName), Trim(tableName));
+        DumpLines lines(dumpFile, chunkSize);
+        const TableFind t = findTable(lines, Trim(schemaName), Trim(tableName));
         if (!t.schemaFound)
             throw AppError(1, "", "Schema '" + schemaName + "' not found in dump file '" + dumpFile + "'");
         if (!t.tableFound)
@@ -319,15 +264,19 @@ void RISDumpParse(const std::string& workDir, const std::string& dumpFile, const
         if (t.layout == DumpLayout::Fixed && (t.headerTokens.empty() || t.headerTokens.front().empty()))
             throw AppError(1, "", "Columns width of table: '" + tableName + "' not defined");
 
+        // A variable-layout block whose layout line is missing or names other columns.
+        const std::string noEnd = "Incorrect RIS dump file: '***RIS*** End of Table ***RIS***' not found";
+        if (!t.headerFound)
+            throw AppError(1, "", noEnd);
+
         do
             dataPath = workDir + GetTempBaseName() + ".txt";
         while (IsFileExists(dataPath, 0));
         data.open(dataPath);
-        scanner.SetPosition(t.firstRow);
-        const bool ended = writeRows(scanner, data, t.layout, minSmallintToZero);
+        const bool ended = writeRows(lines, data, t, minSmallintToZero);
         data.close();
         if (!ended)
-            throw AppError(1, "", "Incorrect RIS dump file: '***RIS*** End of Table ***RIS***' not found");
+            throw AppError(1, "", noEnd);
 
         iniPath = workDir + "Schema.ini";
         ini.open(iniPath);
@@ -353,15 +302,15 @@ std::vector<std::string> RISDumpGetSchemas(const std::string& dumpFile, size_t c
         if (!IsFileExists(dumpFile, 0))
             throw AppError(1, "", "RIS dump file: '" + dumpFile + "' not found");
         std::vector<std::string> names;
-        DumpScanner scanner(dumpFile, chunkSize);
-        std::string chunk;
-        while (scanner.NextChunk(chunk)) {
-            size_t pos = 0;
-            size_t length = 0;
-            // Schema lines in file order, whichever keyword each one has.
-            for (size_t k; (k = nextSchemaKeyword(chunk, pos, length)) != std::string::npos;) {
-                pos = k + length;
-                std::string name = DumpFormat::NameAfterKeyword(chunk, pos);
+        DumpLines lines(dumpFile, chunkSize);
+        std::string_view line;
+        DumpLineKind kind;
+        while (lines.Next(line, kind)) {
+            if (kind == DumpLineKind::CreateTable) {
+                lines.SkipBlock();
+            } else if (kind == DumpLineKind::SchemaLine) {
+                std::string name =
+                    DumpFormat::NameAfterKeyword(line, DumpLineClassifier::SchemaKeywordLength(line));
                 if (!name.empty())
                     names.push_back(std::move(name));
             }
@@ -377,34 +326,28 @@ std::vector<std::string> RISDumpGetTables(const std::string& dumpFile, size_t ch
     try {
         if (!IsFileExists(dumpFile, 0))
             throw AppError(1, "", "RIS dump file '" + dumpFile + "' not found");
+        const std::string noSchema = "Schema name not found in dump file: '" + dumpFile + "'";
         std::vector<std::string> tables;
         std::string schema;
-        bool first = true;
-        DumpScanner scanner(dumpFile, chunkSize);
-        std::string chunk;
-        while (scanner.NextChunk(chunk)) {
-            if (first) {
-                size_t k = chunk.find(DumpFormat::kCreateSchema);
-                size_t length = DumpFormat::kCreateSchema.size();
-                if (k == std::string::npos) {
-                    k = chunk.find(DumpFormat::kDefaultSchema);
-                    length = DumpFormat::kDefaultSchema.size();
-                }
-                if (k == std::string::npos)
-                    throw AppError(1, "", "Schema name not found in dump file: '" + dumpFile + "'");
-                schema = DumpFormat::NameAfterKeyword(chunk, k + length);
-                first = false;
-            }
-            for (size_t k = 0; (k = chunk.find(DumpFormat::kCreateTable, k)) != std::string::npos;) {
-                k += DumpFormat::kCreateTable.size();
-                size_t e = k;
-                while (e < chunk.size() && chunk[e] != ' ' && chunk[e] != '\r' && chunk[e] != '\n')
-                    ++e;
-                const std::string table = Trim(std::string_view(chunk).substr(k, e - k));
+        DumpLines lines(dumpFile, chunkSize);
+        std::string_view line;
+        DumpLineKind kind;
+        // Every table is paired with the name of the dump's first schema line.
+        while (lines.Next(line, kind)) {
+            if (kind == DumpLineKind::SchemaLine && schema.empty()) {
+                schema = DumpFormat::NameAfterKeyword(line, DumpLineClassifier::SchemaKeywordLength(line));
+            } else if (kind == DumpLineKind::CreateTable) {
+                if (schema.empty())
+                    throw AppError(1, "", noSchema);
+                const std::string_view rest = line.substr(DumpFormat::kCreateTable.size());
+                const std::string table = Trim(rest.substr(0, rest.find(' ')));
                 if (!table.empty())
                     tables.push_back(schema + "|" + table);
+                lines.SkipBlock();
             }
         }
+        if (schema.empty())
+            throw AppError(1, "", noSchema);
         return tables;
     } catch (const AppError& e) {
         throw passOnAs(e, "CRIS::RISDumpGetTables");

@@ -62,7 +62,18 @@ bool DumpReader::Next(DumpItem& item)
     item.lineNumber = lineNumber_;
     item.values.clear();
     item.table = table_;
+    const DumpLineKind kind = classifier_.Classify(line);
 
+    if (kind == DumpLineKind::EndOfTable && state_ != State::Outside) {
+        // Also a block that ends before its layout line.
+        item.kind = DumpItemKind::EndOfTable;
+        state_ = State::Outside;
+        return true;
+    }
+    // A keyword line before the layout line: the table had no rows part (a definition-only
+    // dump).
+    if (kind != DumpLineKind::BlockLine)
+        state_ = State::Outside;
     switch (state_) {
     case State::AfterCreate:
         if (startsWith(line, DumpFormat::kInsertInto)) {
@@ -87,11 +98,6 @@ bool DumpReader::Next(DumpItem& item)
         state_ = State::InRows;
         return true;
     case State::InRows:
-        if (line == DumpFormat::kEndOfTable) {
-            item.kind = DumpItemKind::EndOfTable;
-            state_ = State::Outside;
-            return true;
-        }
         item.kind = DumpItemKind::Row;
         item.values = layout_ == DumpLayout::Variable ? DumpFormat::ParseVariableRow(line, columns_.size())
                                                       : DumpFormat::ParseFixedRow(line, fields_);
@@ -100,26 +106,33 @@ bool DumpReader::Next(DumpItem& item)
         break;
     }
 
-    if (startsWith(line, DumpFormat::kCreateSchema) || startsWith(line, DumpFormat::kDefaultSchema)) {
+    switch (kind) {
+    case DumpLineKind::SchemaLine: {
+        const size_t keyword = DumpLineClassifier::SchemaKeywordLength(line);
         item.kind = DumpItemKind::SchemaLine;
-        item.createSchema = startsWith(line, DumpFormat::kCreateSchema);
-        item.schemaName = DumpFormat::NameAfterKeyword(
-            line, item.createSchema ? DumpFormat::kCreateSchema.size() : DumpFormat::kDefaultSchema.size());
-    } else if (startsWith(line, DumpFormat::kCreateTable)) {
+        item.createSchema = keyword == DumpFormat::kCreateSchema.size();
+        item.schemaName = DumpFormat::NameAfterKeyword(line, keyword);
+        break;
+    }
+    case DumpLineKind::CreateTable:
         if (!DumpFormat::ParseCreateTableLine(line, table_, columns_))
             badFormat(lineNumber_);
         item.kind = DumpItemKind::CreateTable;
         item.table = table_;
         item.columns = columns_;
         state_ = State::AfterCreate;
-    } else if (startsWith(line, DumpFormat::kCreateUniqueIndex)) {
-        item.kind = DumpItemKind::IndexLine;
-    } else if (startsWith(line, DumpFormat::kGrant)) {
-        item.kind = DumpItemKind::GrantLine;
-    } else if (line == DumpFormat::kEndOfSchema) {
+        break;
+    case DumpLineKind::EndOfSchema:
         item.kind = DumpItemKind::EndOfSchema;
-    } else {
-        item.kind = DumpItemKind::OtherLine;
+        break;
+    default:
+        if (startsWith(line, DumpFormat::kCreateUniqueIndex))
+            item.kind = DumpItemKind::IndexLine;
+        else if (startsWith(line, DumpFormat::kGrant))
+            item.kind = DumpItemKind::GrantLine;
+        else
+            item.kind = DumpItemKind::OtherLine;
+        break;
     }
     return true;
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "dbaccess/DumpFormat.h"
+#include "dbaccess/DumpLineClassifier.h"
 #include "dbaccess/DumpScanner.h"
 
 #include <string>
@@ -49,6 +50,7 @@ private:
     bool nextLine(std::string_view& line);
 
     DumpScanner scanner_;
+    DumpLineClassifier classifier_;
     std::string chunk_;
     size_t pos_ = 0;
     long lineNumber_ = 0;

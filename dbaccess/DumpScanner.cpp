@@ -46,3 +46,13 @@ bool DumpScanner::NextChunk(std::string& chunk)
     position_ += chunk.size();
     return true;
 }
+
+bool DumpScanner::NextLines(std::string& chunk)
+{
+    if (!NextChunk(chunk))
+        return false;
+    std::string more;
+    while (!chunk.empty() && chunk.back() != '\n' && NextChunk(more))
+        chunk += more;
+    return true;
+}

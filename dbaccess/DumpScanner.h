@@ -21,6 +21,9 @@ public:
     // The read position moves to the byte after the chunk. False at the end of the file.
     // Pending interface events run once before every chunk but the first.
     bool NextChunk(std::string& chunk);
+    // The same, but a chunk that ends inside a line (a line longer than the chunk size) is
+    // joined with the following ones up to a line end, so the text holds whole lines only.
+    bool NextLines(std::string& chunk);
 
     // Byte offset (0-based) where the next chunk begins.
     uint64_t Position() const { return position_; }

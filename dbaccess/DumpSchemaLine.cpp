@@ -1,6 +1,7 @@
 // Rewriting the schema line of dump files.
 #include "dbaccess/DumpSchemaLine.h"
 
+#include "dbaccess/DumpLineClassifier.h"
 #include "dbaccess/DumpScanner.h"
 #include "platform/AppError.h"
 #include "platform/BinaryFile.h"
@@ -120,6 +121,42 @@ std::string DumpSchemaLine::SchemaNameOf(std::string_view line)
     return Trim(line.substr(from, blank - from));
 }
 
+namespace {
+
+// The start and end (before its line end) of the dump's schema line in a chunk of whole
+// lines: the first line outside a table block that holds either phrase, any case. The
+// classifier carries the block state from chunk to chunk. False when the chunk holds none.
+bool findSchemaLine(const std::string& chunk, DumpLineClassifier& lines, size_t& start, size_t& end)
+{
+    size_t pos = 0;
+    while (pos < chunk.size()) {
+        if (lines.InRows()) {
+            // The rows of a table are passed over up to the block's end line.
+            pos = DumpLineClassifier::FindEndOfTableLine(chunk, pos);
+            if (pos == std::string::npos)
+                return false;
+        }
+        const size_t lf = chunk.find('\n', pos);
+        const size_t next = lf == std::string::npos ? chunk.size() : lf + 1;
+        size_t lineEnd = lf == std::string::npos ? chunk.size() : lf;
+        if (lineEnd > pos && chunk[lineEnd - 1] == '\r')
+            --lineEnd;
+        const std::string_view line(chunk.data() + pos, lineEnd - pos);
+        const DumpLineKind kind = lines.Classify(line);
+        if ((kind == DumpLineKind::SchemaLine || kind == DumpLineKind::Other) &&
+            (FindNoCase(line, DumpFormat::kDefaultSchema) != std::string::npos ||
+             FindNoCase(line, DumpFormat::kCreateSchema) != std::string::npos)) {
+            start = pos;
+            end = lineEnd;
+            return true;
+        }
+        pos = next;
+    }
+    return false;
+}
+
+} // namespace
+
 std::string DumpSchemaLine::CopyWithSchemaName(const std::string& source, const std::string& target,
                                                const std::string& targetSchema, size_t chunkSize)
 {
@@ -131,22 +168,19 @@ std::string DumpSchemaLine::CopyWithSchemaName(const std::string& source, const 
         rethrowFor(e, target);
     }
     std::string name;
-    bool first = true;
+    bool found = false;
+    DumpLineClassifier lines;
     std::string chunk;
-    while (scanner.NextChunk(chunk)) {
-        if (first) {
-            // Only the first line is the schema line: a data row that happens to hold a phrase
-            // further down stays as it is, and so does every line end.
-            first = false;
-            size_t lineLength = std::min(chunk.find('\n'), chunk.size());
-            if (lineLength > 0 && chunk[lineLength - 1] == '\r')
-                --lineLength;
-            const std::string_view line(chunk.data(), lineLength);
-            if (FindNoCase(line, DumpFormat::kDefaultSchema) != std::string::npos ||
-                FindNoCase(line, DumpFormat::kCreateSchema) != std::string::npos) {
-                name = IsBlank(targetSchema) ? SchemaNameOf(line) : Trim(targetSchema);
-                chunk = DumpFormat::DefaultSchemaLine(name) + chunk.substr(lineLength);
-            }
+    while (scanner.NextLines(chunk)) {
+        size_t start = 0;
+        size_t end = 0;
+        // Only the schema line changes: a data row that holds a phrase stays as it is, and
+        // so does every line end and every later line.
+        if (!found && findSchemaLine(chunk, lines, start, end)) {
+            found = true;
+            const std::string_view line(chunk.data() + start, end - start);
+            name = IsBlank(targetSchema) ? SchemaNameOf(line) : Trim(targetSchema);
+            chunk.replace(start, end - start, DumpFormat::DefaultSchemaLine(name));
         }
         try {
             out.Write(chunk);

@@ -26,11 +26,12 @@ public:
     // trimmed. Empty when the line holds neither phrase.
     static std::string SchemaNameOf(std::string_view line);
 
-    // Copies source to target in chunks. When the first line holds "default schema " or
-    // "create schema " (any case), that line becomes "default schema " + name, where name is
-    // targetSchema when not blank, else the word after the phrase; its line end and every
-    // other byte are copied unchanged. Returns the schema name of the rewritten line, empty
-    // when the first line is no schema line (the file is then copied unchanged).
+    // Copies source to target in chunks. The schema line, the first line outside a table
+    // block that holds "default schema " or "create schema " (any case), becomes
+    // "default schema " + name, where name is targetSchema when not blank, else the word after
+    // the phrase; its line end and every other byte are copied unchanged. Returns the schema
+    // name of the rewritten line, empty when the dump holds no schema line (the file is then
+    // copied unchanged).
     // Raises file errors (53 source missing, 75 target not creatable, 57 write failure).
     static std::string CopyWithSchemaName(const std::string& source, const std::string& target,
                                           const std::string& targetSchema,

@@ -3,7 +3,10 @@
 
 #include <string>
 
-// The framed lines (first character "*", last "*" at column 79) up to the second counting
-// error block, joined by CR LF; a block whose "RIS Error:" line names RIS_E_CREATE_INDEX does
-// not count and is not collected. Empty when the text holds no run of ten "*" or no frame.
+// The frame lines (first character "*", last "*" at column 79) of the first counting error
+// block, joined by CR LF. A block begins with a frame line whose next line holds "RIS Error:"
+// and runs over the frame lines that follow, up to and including the closing line of stars;
+// a block whose "RIS Error:" line names RIS_E_CREATE_INDEX does not count. Frame lines outside
+// a block (a client's banner) are no error. Empty when the text holds no run of ten "*" or no
+// counting block.
 std::string RISErrorText(const std::string& output);

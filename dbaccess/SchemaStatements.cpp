@@ -18,6 +18,32 @@ void CheckConnectionPart(const std::string& kind, const std::string& value)
         throw AppError(1, "", kind + " '" + value + "' is not valid: it must not contain ';'");
 }
 
+void CheckConnectionPassword(const std::string& value)
+{
+    if (value.find(';') != std::string::npos)
+        throw AppError(1, "", "Password is not valid: it must not contain ';'");
+}
+
+void CheckCredential(const std::string& kind, const std::string& value, bool oracleQuoted)
+{
+    if (value.empty())
+        throw AppError(1, "", kind + " not defined");
+    if (value.find_first_of(std::string_view("\r\n\0", 3)) != std::string::npos)
+        throw AppError(1, "", kind + " is not valid: it must not contain a line break or a NUL character");
+    if (oracleQuoted && value.find('"') != std::string::npos)
+        throw AppError(1, "", kind + " is not valid: it must not contain a double quote");
+}
+
+std::string CredentialText(const std::string& value)
+{
+    return IsIdentifier(value) ? value : SqlStringLiteral(value);
+}
+
+std::string OraclePasswordText(const std::string& password)
+{
+    return IsIdentifier(password) ? password : "\"" + password + "\"";
+}
+
 void CheckDefinitionPart(const std::string& kind, const std::string& value)
 {
     if (value.find_first_of(";,()'\"\r\n") != std::string::npos)
@@ -34,13 +60,13 @@ std::string RisCreateSchemaStatement(const std::string& schema, const std::strin
         s += "ORACLE";
     else if (dbType == 2)
         s += "MSSQL";
-    s += ", DBNAME " + database + ", OSUSER " + osUser + "." + osPassword;
+    s += ", DBNAME " + database + ", OSUSER " + CredentialText(osUser) + "." + CredentialText(osPassword);
     if (dbType == 1 && !IsBlank(directory))
         s += ", DIR " + directory;
     s += ", OSTYPE NT, ";
     if (dbType == 2 && !IsBlank(directory))
         s += "option (dsquery=" + directory + "), ";
-    s += "REMOTE (TCP " + host + ")) USER " + user + "." + password;
+    s += "REMOTE (TCP " + host + ")) USER " + user + "." + CredentialText(password);
     if (dbType == 1)
         s += "@" + database;
     return s + ";";
@@ -64,10 +90,10 @@ std::vector<std::string> OracleCreateUserStatements(const std::string& user, con
                                                     const std::string& temporaryTablespace)
 {
     return {
-        "create user " + user + " identified by " + password,
+        "create user " + user + " identified by " + OraclePasswordText(password),
         "grant create database link, create sequence, alter session, create synonym, create table, create view to " +
             user,
-        "grant connect to " + user + " identified by " + password,
+        "grant connect to " + user + " identified by " + OraclePasswordText(password),
         "alter user " + user + " default tablespace " + defaultTablespace,
         "alter user " + user + " temporary tablespace " + temporaryTablespace,
         "alter user " + user + " quota unlimited on " + defaultTablespace,
@@ -93,7 +119,7 @@ std::string SqlCreateLoginStatement(const std::string& user, const std::string& 
 
 std::string SqlAddLoginStatement(const std::string& user, const std::string& password, const std::string& database)
 {
-    return "EXEC sp_addlogin " + user + "," + password + "," + database;
+    return "EXEC sp_addlogin " + user + "," + CredentialText(password) + "," + database;
 }
 
 std::string SqlAddUserStatement(const std::string& user)

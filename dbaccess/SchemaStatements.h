@@ -8,15 +8,30 @@
 #include <vector>
 
 // Raises error 1 unless the text (blanks around it allowed) is made of letters, digits and
-// underscore only: a user, schema or database name, a password or a tablespace goes into a
-// statement unquoted. kind names the value in the message ("User name", "Password").
+// underscore only: a user, schema, table or database name or a tablespace goes into a
+// statement unquoted. kind names the value in the message ("User name").
 void CheckStatementName(const std::string& kind, const std::string& value);
 // Raises error 1 when the value holds ";", which would end its item of a connection string
 // and start another.
 void CheckConnectionPart(const std::string& kind, const std::string& value);
+// The same for a password; the message names the field, never the password.
+void CheckConnectionPassword(const std::string& value);
 // Raises error 1 when the value holds a character that would change the shape of a RIS schema
 // definition (";", ",", "(", ")", quotes, line ends): the server host and the directory.
 void CheckDefinitionPart(const std::string& kind, const std::string& value);
+
+// Passwords and operating-system users may hold any character a quoted text carries
+// ("NT\admin", "p@ss", "it's"). Raises error 1 naming the field (never the value) when the
+// value is empty or holds a line end or NUL, which no quoting carries through the line-wise
+// statement files, or, with oracleQuoted, a double quote, which Oracle's quoted password
+// cannot hold.
+void CheckCredential(const std::string& kind, const std::string& value, bool oracleQuoted = false);
+// A credential as the RIS and SQL Server statements take it: a plain name (letters, digits,
+// underscore) unchanged, anything else as a string literal with its quotes doubled.
+std::string CredentialText(const std::string& value);
+// A password as Oracle's "identified by" takes it: a plain name unchanged, anything else in
+// double quotes.
+std::string OraclePasswordText(const std::string& password);
 
 // "CREATE SCHEMA <schema> ON DATABASE (ORACLE|MSSQL, DBNAME <db>, OSUSER <osUser>.<osPassword>
 // [, DIR <dir>], OSTYPE NT, [option (dsquery=<dir>), ]REMOTE (TCP <host>)) USER <user>.<password>

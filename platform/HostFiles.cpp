@@ -2,6 +2,7 @@
 #include "platform/HostFiles.h"
 
 #include "platform/FileAttributes.h"
+#include "platform/ReplacementFile.h"
 #include "platform/TextUtil.h"
 #include "platform/WinPath.h"
 
@@ -9,7 +10,6 @@
 #include <cerrno>
 #include <cstring>
 #include <ctime>
-#include <fcntl.h>
 #include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -35,53 +35,37 @@ void checkWritableTarget(const std::string& winPath, const std::string& host)
         throw HostError(EACCES);
 }
 
-// Copies the bytes in chunks; the destination gets the source's mode bits.
-void copyBytes(const std::string& srcHost, const std::string& dstHost)
+// Copies the bytes of a source file through a replacement of the destination, which gets the
+// source's mode bits: until the copy is whole and flushed the destination stays as it was.
+void copyBytes(const std::string& srcHost, const std::string& dst, ReplacementFile::Existing existing)
 {
     struct stat st;
     if (!statOf(srcHost, st))
         throw HostError(errno);
     if (S_ISDIR(st.st_mode))
         throw HostError(EISDIR);
-    int in = ::open(srcHost.c_str(), O_RDONLY | O_CLOEXEC);
-    if (in < 0)
-        throw HostError(errno);
-    int out = ::open(dstHost.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (out < 0) {
-        int e = errno;
-        ::close(in);
-        throw HostError(e);
-    }
-    char buf[1 << 16];
-    int err = 0;
-    for (;;) {
-        ssize_t n = ::read(in, buf, sizeof buf);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            if (n < 0)
-                err = errno;
-            break;
-        }
-        for (ssize_t done = 0; done < n;) {
-            ssize_t w = ::write(out, buf + done, static_cast<size_t>(n - done));
-            if (w < 0 && errno == EINTR)
-                continue;
-            if (w < 0) {
-                err = errno;
-                break;
-            }
-            done += w;
-        }
-        if (err)
-            break;
-    }
-    ::fchmod(out, st.st_mode & 07777);
-    ::close(in);
-    if (::close(out) != 0 && !err)
-        err = errno;
-    if (err)
-        throw HostError(err);
+    ReplacementFile out(dst, existing, ReplacementFile::ModeRule::Given, st.st_mode & 07777);
+    out.WriteFileContent(srcHost);
+    out.Commit();
+}
+
+// Copying or moving a file onto itself (also through another letter case) would empty or
+// remove it; Windows refuses it as permission denied.
+void refuseSameFile(const std::string& src, const std::string& dst)
+{
+    if (HostSameFile(src, dst))
+        throw HostError(EACCES);
+}
+
+// A destination in a folder that does not exist is path not found, not file not found.
+void requireFolderOf(const std::string& dstHost)
+{
+    const size_t slash = dstHost.rfind('/');
+    if (slash == std::string::npos || slash == 0)
+        return;
+    struct stat st;
+    if (!statOf(dstHost.substr(0, slash), st) || !S_ISDIR(st.st_mode))
+        throw HostError(ENOENT, true);
 }
 
 // Removes what it can below and including host; a file that another program holds locked
@@ -164,7 +148,7 @@ bool HostDriveExists(const std::string& winPath)
     return false;
 }
 
-void HostCopyFile(const std::string& src, const std::string& dst)
+void HostCopyFile(const std::string& src, const std::string& dst, Overwrite overwrite)
 {
     const std::string s = HostPath(src);
     std::string d = HostPath(dst);
@@ -173,8 +157,11 @@ void HostCopyFile(const std::string& src, const std::string& dst)
     throwIfFault("copy", d);
     if (IsFileLocked(src)) // being written by another program
         throw HostError(EACCES);
+    refuseSameFile(src, dst);
+    requireFolderOf(d);
     checkWritableTarget(dst, d);
-    copyBytes(s, d);
+    copyBytes(s, dst, overwrite == Overwrite::Yes ? ReplacementFile::Existing::Replace
+                                                  : ReplacementFile::Existing::NoOverwrite);
 }
 
 void HostDeleteFile(const std::string& winPath, bool force)
@@ -204,6 +191,8 @@ void HostMoveFile(const std::string& src, const std::string& dst)
     throwIfFault("move", s);
     if (IsFileLocked(src))
         throw HostError(EACCES);
+    refuseSameFile(src, dst);
+    requireFolderOf(d);
     if (statOf(d, st)) {
         if (S_ISDIR(st.st_mode))
             throw HostError(EEXIST);
@@ -213,7 +202,7 @@ void HostMoveFile(const std::string& src, const std::string& dst)
         return;
     if (errno != EXDEV)
         throw HostError(errno);
-    copyBytes(s, d);
+    copyBytes(s, dst, ReplacementFile::Existing::Replace);
     if (::unlink(s.c_str()) != 0)
         throw HostError(errno);
 }
@@ -228,24 +217,10 @@ void HostWriteFile(const std::string& winPath, const std::string& bytes)
     const std::string h = HostPath(winPath);
     throwIfFault("create", h);
     checkWritableTarget(winPath, h);
-    int fd = ::open(h.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0)
-        throw HostError(errno, errno == ENOENT);
-    int err = 0;
-    for (size_t done = 0; done < bytes.size();) {
-        ssize_t w = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (w < 0 && errno == EINTR)
-            continue;
-        if (w < 0) {
-            err = errno;
-            break;
-        }
-        done += static_cast<size_t>(w);
-    }
-    if (::close(fd) != 0 && !err)
-        err = errno;
-    if (err)
-        throw HostError(err);
+    requireFolderOf(h);
+    ReplacementFile out(winPath);
+    out.Write(bytes);
+    out.Commit();
 }
 
 long long HostFileSize(const std::string& winPath)

@@ -21,7 +21,8 @@ inline constexpr long kErrPathNotFound = 76;
 AppError HostError(int err, bool forFolder = false);
 
 // Tests put failures in place that root would not see (permission denied, disk full): the
-// hook gets the operation ("create", "copy", "delete", "lock", "mkdir") and the host path and
+// hook gets the operation ("create", "copy", "delete", "lock", "mkdir", "write", "flush",
+// "overwrite", ...) and the host path and
 // returns an errno to fail with, or 0. nullptr removes it.
 using HostFileFault = std::function<int(const std::string& op, const std::string& hostPath)>;
 void SetHostFileFault(HostFileFault fault);
@@ -39,17 +40,27 @@ bool HostFolderExists(const std::string& winPath);
 // "C:", "C:\" or "\\server\share": the drive's or share's folder exists.
 bool HostDriveExists(const std::string& winPath);
 
-// Copies with overwrite, keeping the mode bits; a read-only or locked destination fails
-// with permission denied.
-void HostCopyFile(const std::string& src, const std::string& dst);
+// Whether a copy may replace an existing destination.
+enum class Overwrite { Yes, No };
+
+// Copies with the source's mode bits. The copy is written under a temporary name in the
+// destination's folder and put in place only when it is whole and flushed: a failure on the way
+// leaves no partial file and an existing destination as it was. Overwrite::No creates the
+// destination only if no file of that name exists at that moment (58 "File already exists").
+// Fails with permission denied (70) for a read-only or locked destination and for a destination
+// that is the source itself (in any letter case), changing nothing; a missing destination folder
+// is 76 "Path not found". Injected faults: "copy" before, then those of ReplacementFile.
+void HostCopyFile(const std::string& src, const std::string& dst, Overwrite overwrite = Overwrite::Yes);
 // Removes a file; without force a read-only file fails with permission denied.
 void HostDeleteFile(const std::string& winPath, bool force);
-// Renames within one file system, else copies and deletes the source; an existing destination
-// file is replaced.
+// Renames within one file system, else copies (as HostCopyFile) and deletes the source; an
+// existing destination file is replaced. The source itself as destination is permission denied
+// (70) and a missing destination folder 76 "Path not found", both changing nothing.
 void HostMoveFile(const std::string& src, const std::string& dst);
 // Creates (or empties) a file.
 void HostCreateFile(const std::string& winPath);
-// Creates or replaces a file with the given bytes; a missing folder is path not found.
+// Creates or replaces a file with the given bytes through a ReplacementFile (an existing file
+// keeps its mode and stays whole when the write fails); a missing folder is path not found.
 void HostWriteFile(const std::string& winPath, const std::string& bytes);
 
 long long HostFileSize(const std::string& winPath);

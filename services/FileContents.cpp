@@ -7,7 +7,9 @@
 #include "platform/Environment.h"
 #include "platform/FileAttributes.h"
 #include "platform/HostFiles.h"
+#include "platform/ReplacementFile.h"
 #include "platform/TextUtil.h"
+#include "platform/WinPath.h"
 #include "services/AppGlobals.h"
 #include "services/FileOperation.h"
 
@@ -51,27 +53,17 @@ std::string workFolder()
     return GetEnvVar("TEMP");
 }
 
-// Puts the finished work file in place of the original in one step: copied next to the
-// original first (the same file system), checked, then renamed over it. Until the rename the
-// original is untouched.
-void swapIn(const std::string& work, const std::string& path, long long expectedSize)
+// Puts the finished work file in place of the original. Its content goes into a replacement of
+// the original (written beside it, flushed, then renamed over it), so until that rename the
+// original is untouched; a linked original keeps its link, and the file its mode and owner.
+void swapIn(const std::string& work, const std::string& path)
 {
-    const std::string sibling = AddBackslash(GetPathDir(path)) + GetTempName();
     try {
-        if (!CopyFileA(work, sibling, false, false, true))
-            RaiseFileOpError();
-        if (HostFileSize(sibling) != expectedSize)
-            RaiseError("CopyFileA", "File '" + sibling + "' not copied completely");
-        try {
-            HostMoveFile(sibling, path);
-        } catch (const AppError& e) {
-            throw AppError(e.number(), ComposeErrorSource("MoveFileA", 0, e.source()), e.description());
-        }
-    } catch (...) {
-        const FileOpError saved = SaveFileOpError();
-        DeleteFileA(sibling);
-        RestoreFileOpError(saved);
-        throw;
+        ReplacementFile out(path);
+        out.WriteFileContent(HostPath(work));
+        out.Commit();
+    } catch (const AppError& e) {
+        throw AppError(e.number(), ComposeErrorSource("CopyFileA", 0, e.source()), e.description());
     }
 }
 
@@ -124,7 +116,6 @@ void ReplaceInFile(const std::string& path, const std::vector<std::string>& sear
         const int64_t size = in.Size();
         const size_t pairs = std::min(search.size(), replacement.size());
         int64_t position = 0;
-        long long written = 0;
         while (size - position > 0) {
             const size_t want = static_cast<size_t>(std::min<int64_t>(size - position, std::max<size_t>(chunkSize, 1)));
             std::string chunk = in.ReadAt(position, want);
@@ -138,13 +129,12 @@ void ReplaceInFile(const std::string& path, const std::vector<std::string>& sear
                 if (!IsBlank(search[i]))
                     chunk = replaceNoCase(chunk, search[i], replacement[i]);
             out.Write(chunk);
-            written += static_cast<long long>(chunk.size());
             DoEvents();
         }
         in.Close();
         out.Flush();
         out.Close();
-        swapIn(work, path, written);
+        swapIn(work, path);
         ClearFileOpError();
     } catch (const AppError& e) {
         RecordFileOpError(e, "ReplaceInFile");

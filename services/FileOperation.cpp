@@ -45,7 +45,7 @@ void checkedShellOperation(int op, const std::string& from, const std::string& t
 // Copy or move: the two differ in their name, their shell code, the deletion of the source
 // and the events run at the end.
 bool transfer(const char* name, int shellOp, const std::string& src, const std::string& dst, bool useShell,
-              bool inUseCheck)
+              bool inUseCheck, Overwrite overwrite)
 {
     try {
         if (!HostFileExists(src))
@@ -60,7 +60,9 @@ bool transfer(const char* name, int shellOp, const std::string& src, const std::
         if (useShell) {
             checkedShellOperation(shellOp, src, dst);
         } else {
-            HostCopyFile(src, dst);
+            // The copy goes through a temporary file and refuses the source itself as its
+            // destination, so a failure leaves both files as they were.
+            HostCopyFile(src, dst, overwrite);
             if (shellOp == 1)
                 HostDeleteFile(src, false);
         }
@@ -137,14 +139,14 @@ bool IsFileExists(const std::string& path, int kind)
     }
 }
 
-bool CopyFileA(const std::string& src, const std::string& dst, bool useShell, bool inUseCheck, bool)
+bool CopyFileA(const std::string& src, const std::string& dst, bool useShell, bool inUseCheck, bool overwrite)
 {
-    return transfer("CopyFileA", 2, src, dst, useShell, inUseCheck);
+    return transfer("CopyFileA", 2, src, dst, useShell, inUseCheck, overwrite ? Overwrite::Yes : Overwrite::No);
 }
 
 bool MoveFileA(const std::string& src, const std::string& dst, bool useShell, bool inUseCheck)
 {
-    return transfer("MoveFileA", 1, src, dst, useShell, inUseCheck);
+    return transfer("MoveFileA", 1, src, dst, useShell, inUseCheck, Overwrite::Yes);
 }
 
 bool DeleteFileA(const std::string& path, bool useShell)

@@ -13,11 +13,17 @@
 
 // kind 0 file, 1 folder, 2 drive; any other kind gives False.
 bool IsFileExists(const std::string& path, int kind = 0);
-// Copies with overwrite. useShell goes through the shell's file operation; inUseCheck fails
-// when the source or an existing destination is in use. The fifth flag has no effect.
+// Copies, replacing an existing destination unless overwrite is false; then a destination that
+// exists (also one that appears while the copy runs) is never replaced (58 "File already
+// exists"). The copy is whole or not there: a failure leaves no partial file and an existing
+// destination unchanged. The source itself as destination (in any letter case) fails with 70
+// "Permission denied", a missing destination folder with 76 "Path not found". useShell goes
+// through the shell's file operation; inUseCheck fails when the source or an existing
+// destination is in use.
 bool CopyFileA(const std::string& src, const std::string& dst, bool useShell = false, bool inUseCheck = false,
-               bool unused = true);
-// Copies, then deletes the source without force (a read-only source stays, the copy too).
+               bool overwrite = true);
+// Copies, then deletes the source without force (a read-only source stays, the copy too). The
+// source itself as destination fails with 70 and changes nothing.
 bool MoveFileA(const std::string& src, const std::string& dst, bool useShell = false, bool inUseCheck = false);
 // True when the file is gone afterwards (also when it never existed or the path is blank).
 bool DeleteFileA(const std::string& path, bool useShell = false);

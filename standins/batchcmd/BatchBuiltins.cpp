@@ -4,6 +4,7 @@
 #include "platform/AppError.h"
 #include "platform/FileAttributes.h"
 #include "platform/HostFiles.h"
+#include "platform/ReplacementFile.h"
 #include "platform/TextUtil.h"
 #include "platform/WinPath.h"
 
@@ -114,15 +115,6 @@ void writeFileTo(std::FILE* out, const std::string& host)
     }
 }
 
-void appendFile(const std::string& fromHost, const std::string& toHost)
-{
-    std::FILE* out = std::fopen(toHost.c_str(), "ab");
-    if (!out)
-        throw HostError(errno);
-    writeFileTo(out, fromHost);
-    std::fclose(out);
-}
-
 int cmdCopy(const BatchCommand& cmd)
 {
     Args a = splitArgs(cmd, "ABVYNLZD");
@@ -148,20 +140,27 @@ int cmdCopy(const BatchCommand& cmd)
         return 1;
     }
     std::vector<std::string> sources = groups.front();
-    std::string dstArg = groups.size() > 1 ? groups.back().front() : std::string(".");
+    // "copy a+b" without a destination joins into the first source, as cmd does.
+    std::string dstArg = groups.size() > 1 ? groups.back().front() : sources.size() > 1 ? sources.front() : ".";
     int copied = 0;
+    bool ontoItself = false;
     try {
         if (sources.size() > 1) {
-            const std::string dst = HostPath(dstArg);
             std::vector<std::string> hosts;
             for (const std::string& s : sources)
                 for (const std::string& h : expand(s, false))
                     hosts.push_back(h);
             if (hosts.empty())
                 throw HostError(ENOENT);
-            HostCreateFile(winOf(dst));
+            const std::string target = targetFor(hosts.front(), dstArg, false);
+            if (isFile(target) && (IsReadOnlyFile(winOf(target)) || IsFileLocked(winOf(target))))
+                throw HostError(EACCES);
+            // The joined content is written beside the destination and put in its place whole,
+            // so a destination that is also the first source ("copy a+b a") gets b appended.
+            ReplacementFile out(winOf(target));
             for (const std::string& h : hosts)
-                appendFile(h, dst);
+                out.WriteFileContent(h);
+            out.Commit();
             copied = 1;
         } else {
             std::vector<std::string> hosts = expand(sources.front(), false);
@@ -171,18 +170,25 @@ int cmdCopy(const BatchCommand& cmd)
                 const std::string target = targetFor(h, dstArg, hosts.size() > 1);
                 if (hosts.size() > 1)
                     WriteOut(winOf(h));
+                if (HostSameFile(winOf(h), winOf(target))) {
+                    WriteErr("The file cannot be copied onto itself.");
+                    ontoItself = true;
+                    continue;
+                }
                 HostCopyFile(winOf(h), winOf(target));
                 ++copied;
             }
         }
     } catch (const AppError& e) {
         WriteErr(e.number() == kErrFileNotFound ? "The system cannot find the file specified."
-                                                : e.number() == kErrPermissionDenied ? "Access is denied." : e.description());
+                 : e.number() == kErrPathNotFound ? "The system cannot find the path specified."
+                 : e.number() == kErrPermissionDenied ? "Access is denied."
+                                                      : e.description());
         WriteOut("        " + std::to_string(copied) + " file(s) copied.");
         return 1;
     }
     WriteOut("        " + std::to_string(copied) + " file(s) copied.");
-    return 0;
+    return ontoItself ? 1 : 0;
 }
 
 int cmdDel(const BatchCommand& cmd)
@@ -467,6 +473,11 @@ int cmdXcopy(const BatchCommand& cmd)
         const std::string dst = HostPath(dstArg);
         const bool single = !hasWildcard(pattern) && isFile(joinHost(srcDir, pattern));
         if (single && !isDir(dst) && dstArg.back() != '\\' && !has(a, 'I')) {
+            if (HostSameFile(winOf(joinHost(srcDir, pattern)), winOf(dst))) {
+                WriteErr("File cannot be copied onto itself");
+                WriteOut("0 File(s) copied");
+                return 4;
+            }
             HostMakeFolder(winOf(fs::path(dst).parent_path().string()), true);
             HostCopyFile(winOf(joinHost(srcDir, pattern)), winOf(dst));
             WriteOut(winOf(joinHost(srcDir, pattern)));

@@ -1,4 +1,4 @@
-// Line execution of the command interpreter.
+// Line execution of the command interpreter: operators, pipes, redirections and dispatch.
 #include "standins/batchcmd/BatchInterpreter.h"
 
 #include "platform/AppError.h"
@@ -7,6 +7,7 @@
 #include "platform/TextUtil.h"
 #include "platform/WinPath.h"
 #include "standins/batchcmd/BatchBuiltins.h"
+#include "standins/batchcmd/BatchOperators.h"
 #include "standins/batchcmd/ProgramLookup.h"
 
 #include <cerrno>
@@ -16,6 +17,7 @@
 #include <fstream>
 #include <sstream>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 extern char** environ;
@@ -156,7 +158,30 @@ int BatchInterpreter::execute(const std::string& rawLine, const std::vector<std:
         line = TrimWhite(line.substr(1));
     if (line.empty() || line[0] == ':')
         return lastCode_; // blank lines, labels and "::" comments
-    const BatchCommand cmd = ParseBatchLine(ExpandVariables(line, args));
+    // As in cmd, the variables of the whole line are expanded before any of its commands runs.
+    const SplitBatchLine split = SplitOperators(ExpandVariables(line, args, lastCode_));
+    if (!split.refused.empty()) {
+        // Running the commands of a condition or loop without it could delete what it guards.
+        WriteErr("'" + split.refused + "' is not supported by batchcmd; nothing of this line was run.");
+        lastCode_ = 1;
+        return lastCode_;
+    }
+    for (const LineStep& step : split.steps) {
+        if ((step.joint == StepJoint::OnSuccess && lastCode_ != 0) ||
+            (step.joint == StepJoint::OnFailure && lastCode_ == 0))
+            continue;
+        lastCode_ = step.pipeline.size() == 1 ? runCommand(step.pipeline.front()) : runPipeline(step.pipeline);
+        if (exitAll_ || exitBatch_)
+            break;
+    }
+    return lastCode_;
+}
+
+int BatchInterpreter::runCommand(const std::string& text)
+{
+    // Blanks before an operator belong to the command before it ("echo a & ..." prints "a ").
+    const size_t start = text.find_first_not_of(" \t@");
+    const BatchCommand cmd = ParseBatchLine(start == std::string::npos ? std::string() : text.substr(start));
     if (cmd.name.empty() && cmd.redirections.empty())
         return lastCode_;
     if (EqualsNoCase(cmd.name, "rem"))
@@ -164,11 +189,64 @@ int BatchInterpreter::execute(const std::string& rawLine, const std::vector<std:
     StreamRedirect redirect(cmd.redirections);
     if (!redirect.ok()) {
         WriteErr("The system cannot find the path specified.");
-        lastCode_ = 1;
-        return lastCode_;
+        return 1;
     }
-    lastCode_ = dispatch(cmd);
-    return lastCode_;
+    return dispatch(cmd);
+}
+
+int BatchInterpreter::runPipeline(const std::vector<std::string>& commands)
+{
+    std::fflush(stdout);
+    std::fflush(stderr);
+    std::vector<pid_t> children;
+    int input = -1; // the read end of the pipe from the command before
+    for (size_t k = 0; k < commands.size(); ++k) {
+        const bool last = k + 1 == commands.size();
+        int fds[2] = {-1, -1};
+        if (!last && ::pipe2(fds, O_CLOEXEC) != 0)
+            break;
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            if (input >= 0) {
+                ::dup2(input, 0);
+                ::close(input);
+            }
+            if (!last) {
+                ::dup2(fds[1], 1);
+                ::close(fds[0]);
+                ::close(fds[1]);
+            }
+            // Each side of a pipe runs in an interpreter of its own, as in cmd.
+            const int code = runCommand(commands[k]);
+            std::fflush(stdout);
+            std::fflush(stderr);
+            ::_exit(code & 0xFF);
+        }
+        if (input >= 0)
+            ::close(input);
+        input = -1;
+        if (!last) {
+            ::close(fds[1]);
+            input = fds[0];
+        }
+        if (pid < 0)
+            break;
+        children.push_back(pid);
+    }
+    if (input >= 0)
+        ::close(input);
+    int code = 1;
+    for (pid_t pid : children) {
+        int status = 0;
+        while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+        }
+        code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    }
+    if (children.size() != commands.size()) {
+        WriteErr("The pipe could not be started.");
+        return 1;
+    }
+    return code;
 }
 
 int BatchInterpreter::dispatch(const BatchCommand& cmd)

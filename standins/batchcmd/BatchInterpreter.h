@@ -1,5 +1,6 @@
 // The command interpreter that runs the program's generated batch files: lines, variables,
-// redirections, built-ins, call and exit, and external programs.
+// the operators "&", "&&", "||", "|" and "^", redirections, built-ins, call and exit, and
+// external programs. "if", "for", "goto" and blocks are refused, never half run.
 #pragma once
 
 #include "standins/batchcmd/BatchLine.h"
@@ -21,6 +22,10 @@ public:
 private:
     int runLines(const std::vector<std::string>& lines, const std::vector<std::string>& args);
     int execute(const std::string& rawLine, const std::vector<std::string>& args);
+    // One command of a line (no operators) with its redirections.
+    int runCommand(const std::string& text);
+    // Commands joined by "|", each in a child of its own; the exit code is the last one's.
+    int runPipeline(const std::vector<std::string>& commands);
     int dispatch(const BatchCommand& cmd);
     int runExternal(const BatchCommand& cmd, bool viaCall);
     int setVariable(const std::string& text);

@@ -55,7 +55,7 @@ size_t commandWordEnd(const std::string& clean, size_t start)
 
 } // namespace
 
-std::string ExpandVariables(const std::string& line, const std::vector<std::string>& batchArgs)
+std::string ExpandVariables(const std::string& line, const std::vector<std::string>& batchArgs, int errorLevel)
 {
     std::string out;
     for (size_t i = 0; i < line.size(); ++i) {
@@ -83,7 +83,12 @@ std::string ExpandVariables(const std::string& line, const std::vector<std::stri
             size_t close = line.find('%', i + 1);
             if (close == std::string::npos)
                 continue; // an unmatched "%" is dropped
-            out += GetEnvVar(line.substr(i + 1, close - i - 1));
+            const std::string name = line.substr(i + 1, close - i - 1);
+            std::string value = GetEnvVar(name);
+            // ERRORLEVEL is the last exit code unless a variable of that name was set.
+            if (value.empty() && EqualsNoCase(name, "ERRORLEVEL"))
+                value = std::to_string(errorLevel);
+            out += value;
             i = close;
         }
     }
@@ -102,6 +107,14 @@ BatchCommand ParseBatchLine(const std::string& line)
             quoted = !quoted;
             clean += c;
             ++i;
+            continue;
+        }
+        if (c == '^' && !quoted) {
+            // cmd's escape: the next character is plain text, never an operator.
+            if (i + 1 < line.size())
+                clean += line[i + 1];
+            i += 2;
+            afterRedirect = false;
             continue;
         }
         const bool digitRedirect = !quoted && (c == '1' || c == '2') && i + 1 < line.size() && line[i + 1] == '>' &&

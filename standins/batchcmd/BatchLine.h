@@ -20,11 +20,13 @@ struct BatchCommand {
 };
 
 // Replaces %NAME% by the variable's value (case-insensitive; an unset one gives nothing, as in
-// a batch file), %0..%9 by the batch arguments, %* by all of them and %% by %.
-std::string ExpandVariables(const std::string& line, const std::vector<std::string>& batchArgs);
+// a batch file), %ERRORLEVEL% (when no variable of that name is set) by errorLevel, %0..%9 by
+// the batch arguments, %* by all of them and %% by %.
+std::string ExpandVariables(const std::string& line, const std::vector<std::string>& batchArgs, int errorLevel);
 
-// Splits an expanded line (without a leading "@") into command, arguments and redirections.
-// Double quotes group words and hide operators.
+// Splits one expanded command (without a leading "@" and without command operators, see
+// SplitOperators) into command, arguments and redirections. Double quotes group words and hide
+// redirections; "^" makes the character after it plain and is removed.
 BatchCommand ParseBatchLine(const std::string& line);
 
 // The words of a text, double quotes grouping and removed.

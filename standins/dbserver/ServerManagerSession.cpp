@@ -19,9 +19,12 @@ std::vector<std::string> words(const std::string& s)
     return w;
 }
 
+// A quoted word without its quotes; inside single quotes a doubled quote is one.
 std::string unquote(std::string s)
 {
-    if (s.size() >= 2 && (s.front() == '\'' || s.front() == '"') && s.back() == s.front())
+    if (s.size() >= 2 && s.front() == '\'' && s.back() == '\'')
+        return ReplaceAll(s.substr(1, s.size() - 2), "''", "'");
+    if (s.size() >= 2 && s.front() == '"' && s.back() == '"')
         return s.substr(1, s.size() - 2);
     return s;
 }
@@ -147,8 +150,14 @@ bool ServerManagerSession::connect(const std::string& args, std::string& out)
     size_t slash = a.find('/');
     std::string user = slash == std::string::npos ? a : a.substr(0, slash);
     std::string password = slash == std::string::npos ? "" : a.substr(slash + 1);
-    if (size_t at = password.find('@'); at != std::string::npos)
+    if (password.size() >= 2 && password.front() == '"') {
+        // A quoted password may hold "@" and "/": only the text after its closing quote
+        // names the service.
+        const size_t close = password.find('"', 1);
+        password = password.substr(1, close == std::string::npos ? std::string::npos : close - 1);
+    } else if (size_t at = password.find('@'); at != std::string::npos) {
         password = password.substr(0, at);
+    }
     auto u = server_.FindUser(user);
     if (user.empty() || !u || ToUpper(password) != u->password) {
         user_.clear();

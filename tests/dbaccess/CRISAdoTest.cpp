@@ -7,6 +7,8 @@
 #include "standins/dbserver/StandInConnections.h"
 #include "support/Raised.h"
 
+#include "support/SampleEnvironment.h"
+
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -25,11 +27,16 @@ protected:
     void SetUp() override
     {
         StandInConnections::Register();
+        // The environment first, so that its SQL Server databases keep their order for the
+        // tests that list them in the same process.
+        testsupport::BuildSampleEnvironment();
         DbServer server(DbServer::EnvironmentRoot());
         server.DropUser(kUser); // and its tables
         server.SetUserPassword(kUser, kPassword);
         server.CreateSqlDatabase("pds");
     }
+
+    void TearDown() override { DbServer(DbServer::EnvironmentRoot()).DropUser(kUser); }
 
     void UseOracle(const std::string& password = kPassword) { cris.SetUseOra("ORCL", kUser, password); }
 

@@ -74,6 +74,14 @@ TEST_F(CRISDumpWriteTest, WritesTypesQuotingAndIndexAndGrantLines)
               "***RIS*** End of Schema ***RIS***\r\n");
 }
 
+TEST_F(CRISDumpWriteTest, QuoteTokenInAValueBecomesAQuote)
+{
+    Run("CREATE TABLE tok (t TEXT(20))");
+    Run("INSERT INTO tok VALUES ('a_SINGLE_QUOTE_CHAR_b')");
+    cris_.RISDumpCreate(dump_, "s", mdb_, {"tok"}, std::nullopt, false);
+    EXPECT_NE(Dump().find("\r\n'a''b' \r\n"), std::string::npos) << Dump();
+}
+
 TEST_F(CRISDumpWriteTest, RowConditionsByPositionAndNoIndexLines)
 {
     cris_.RISDumpCreate(dump_, "s", mdb_, {"pipes"}, std::vector<std::string>{"n = 3"}, false);

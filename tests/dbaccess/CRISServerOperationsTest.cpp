@@ -122,6 +122,28 @@ TEST_F(CRISServerOperationsTest, SqlServerUsersAndDatabases)
     EXPECT_NE(e.description().find("Login failed for user 'sq_two'."), std::string::npos);
 }
 
+TEST_F(CRISServerOperationsTest, PasswordsAndOsUsersThatAreNoPlainNamesReachTheServerQuoted)
+{
+    const Names users = {"pd_q1", "pd_q2", "pd_q3"};
+    const Names passwords = {"p@ss", "Secret#1", "it's"};
+    cris.ORACreateUser("ORCL", kAdmin, kAdminPassword, users, passwords, "USER_DATA", "TEMPORARY_DATA");
+    for (size_t i = 0; i < users.size(); ++i)
+        cris.ORAConnTest("ORCL", users[i], passwords[i]); // each logs on with its own password
+    const AppError wrong = Raised([&] { cris.ORAConnTest("ORCL", "pd_q1", "p"); });
+    EXPECT_NE(wrong.description().find("ORA-01017"), std::string::npos);
+
+    // The operating-system user and password of a RIS schema, quoted in its definition.
+    cris.ORACreateUser("ORCL", kAdmin, kAdminPassword, {"pd_q4"}, {"pd_q4"}, "USER_DATA", "TEMPORARY_DATA");
+    cris.RISCreateSchema({"pd_q4"}, "127.0.0.1", 1, "", "ORCL", "NT\\admin", "it's", {"pd_q4"}, {"pd_q4"});
+    EXPECT_TRUE(cris.IsRISSchemaExists("pd_q4", true));
+    cris.RISDropSchema({"pd_q4"});
+    cris.ORADropUser("ORCL", kAdmin, kAdminPassword, {"pd_q1", "pd_q2", "pd_q3", "pd_q4"});
+
+    cris.SQLCreateUser(StandInEnvironment::kSqlServer, "pds", kAdmin, kAdminPassword, {"sq_q"}, {"it's"});
+    cris.SQLConnTest(StandInEnvironment::kSqlServer, "pds", "sq_q", "it's");
+    cris.SQLDropUser(StandInEnvironment::kSqlServer, "pds", kAdmin, kAdminPassword, {"sq_q"});
+}
+
 TEST_F(CRISServerOperationsTest, TnsNamesOfTheSeededOracleHomes)
 {
     EXPECT_EQ(cris.GetTNSNames(), (Names{"orcl.world", "ORCL"}));

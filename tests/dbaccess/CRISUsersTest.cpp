@@ -120,9 +120,25 @@ TEST_F(CRISUsersTest, NamesThatWouldReshapeAStatementAreRefusedBeforeConnecting)
     EXPECT_NE(e.description().find("'pd_x cascade'"), std::string::npos);
     e = Raised([&] { cris_.ORADropUser("ORCL;User Id=x", "system", "manager", {"a"}); });
     EXPECT_NE(e.description().find("must not contain ';'"), std::string::npos);
-    e = Raised([&] { cris_.SQLCreateUser("srv", "pds", "sa", "pw", {"u"}, {"it's"}); });
-    EXPECT_NE(e.description().find("Password"), std::string::npos);
+    e = Raised([&] { cris_.ORACreateUser("ORCL", "system", "se;cret", {"a"}, {"a"}, "USER_DATA", "TEMP"); });
+    EXPECT_EQ(e.description(), "Password is not valid: it must not contain ';'");
+    // A password is refused only for what no quoting carries, and never shown.
+    e = Raised([&] { cris_.ORACreateUser("ORCL", "system", "m", {"a"}, {"say\"hi"}, "USER_DATA", "TEMP"); });
+    EXPECT_EQ(e.description(), "Password is not valid: it must not contain a double quote");
+    e = Raised([&] { cris_.SQLCreateUser("srv", "pds", "sa", "pw", {"u"}, {"two\r\nlines"}); });
+    EXPECT_EQ(e.description(), "Password is not valid: it must not contain a line break or a NUL character");
     EXPECT_TRUE(gSeen.empty());
+}
+
+TEST_F(CRISUsersTest, PasswordsThatAreNoPlainNamesAreQuoted)
+{
+    cris_.ORACreateUser("ORCL", "system", "manager", {"a", "b"}, {"p@ss", "it's"}, "USER_DATA", "TEMP");
+    EXPECT_NE(std::find(gSeen.begin(), gSeen.end(), "create user a identified by \"p@ss\""), gSeen.end());
+    EXPECT_NE(std::find(gSeen.begin(), gSeen.end(), "grant connect to b identified by \"it's\""), gSeen.end());
+    gSeen.clear();
+    gFailing["CREATE LOGIN"] = adoerr::kSyntaxError;
+    cris_.SQLCreateUser("srv", "pds", "sa", "pw", {"u"}, {"it's"});
+    EXPECT_NE(std::find(gSeen.begin(), gSeen.end(), "EXEC sp_addlogin u,'it''s',pds"), gSeen.end());
 }
 
 TEST_F(CRISUsersTest, OracleDropPassesOverUsersThatCannotBeDropped)

@@ -7,6 +7,7 @@
 #include "support/TestEnvironment.h"
 
 #include <filesystem>
+#include <map>
 #include <gtest/gtest.h>
 
 using namespace dumptest;
@@ -141,12 +142,20 @@ TEST_F(DumpParseTest, FixedLayoutCopiesRowsAndTakesWidthsFromTheHeader)
     EXPECT_EQ(ReadHostFile(HostPath(text)), "7    abcdefg     \r\n0      x         \r\n");
 }
 
-TEST_F(DumpParseTest, MinSmallintToZeroInTheVariableLayout)
+TEST_F(DumpParseTest, MinSmallintToZeroReplacesWholeValuesOnly)
 {
-    writeDump(variableDump("-32768 'a-32768' -327689 \r\n"));
+    // Only an unquoted value that is exactly -32768: not a longer number, not a text.
+    writeDump(variableDump("-32768 'a-32768' -327689 \r\n-32768 '-32768' ' -32768 ' \r\n"));
     std::string text, ini;
     RISDumpParse(workWin(), dumpWin(), "pd_abc", "t", text, ini, true);
-    EXPECT_EQ(ReadHostFile(HostPath(text)), "0\x01" "a0\x01" "09\x01\r\n");
+    EXPECT_EQ(ReadHostFile(HostPath(text)), "0\x01" "a-32768\x01" "-327689\x01\r\n"
+                                            "0\x01" "-32768\x01" " -32768 \x01\r\n");
+
+    writeDump("create schema s x\r\ncreate table t (a smallint, b char(10))\r\n"
+              "a 1 6 b 8 17\r\n-32768 -32768 b   \r\n12     -32768     \r\n1      -327681    \r\n" + kEnd + "\r\n");
+    RISDumpParse(workWin(), dumpWin(), "s", "t", text, ini, true);
+    EXPECT_EQ(ReadHostFile(HostPath(text)),
+              "0      -32768 b   \r\n12     0          \r\n1      -327681    \r\n");
 }
 
 TEST_F(DumpParseTest, FindsTheWantedSchemaAndTableAmongOthers)
@@ -163,6 +172,35 @@ TEST_F(DumpParseTest, FindsTheWantedSchemaAndTableAmongOthers)
         std::string text, ini;
         RISDumpParse(workWin(), dumpWin(), "pd_abc", "t", text, ini, false, chunk);
         EXPECT_EQ(ReadHostFile(HostPath(text)), "2\x01\r\n") << chunk;
+    }
+}
+
+TEST_F(DumpParseTest, ResultDoesNotDependOnWhereChunksEnd)
+{
+    // Rows of other tables that look like layout lines, header lines and markers, and a fixed
+    // table between two variable ones: each table's own layout line decides.
+    writeDump("create schema s x\r\n"
+              "create table t0 (a int, b char(20))\r\ninsert into t0 (a, b) values (?, ?)\r\n***variable*** a b \r\n"
+              "1 'a 1 4 b 6 10' \r\n2 '***variable*** a b ' \r\n3 '" + kEnd + "' \r\n" + kEnd + "\r\n"
+              "create table t (a int, b char(5))\r\ninsert into t (a, b) values (?, ?)\r\na 1 4 b 6 10\r\n"
+              "1    x     \r\n2    a 1   \r\n" + kEnd + "\r\n"
+              "create table v (a int, b char(40))\r\ninsert into v (a, b) values (?, ?)\r\n***variable*** a b \r\n"
+              "7 'a 1 4 b 6 10' \r\n8 'create table t (a int)' \r\n" + kEnd + "\r\n"
+              "***RIS*** End of Schema ***RIS***\r\n");
+    const std::map<std::string, std::pair<std::string, std::string>> expected = {
+        {"t0", {"1\x01" "a 1 4 b 6 10\x01\r\n2\x01***variable*** a b \x01\r\n3\x01" + kEnd + "\x01\r\n",
+                "Format=Delimited(\x01)"}},
+        {"t", {"1    x     \r\n2    a 1   \r\n", "Format=FixedLength"}},
+        {"v", {"7\x01" "a 1 4 b 6 10\x01\r\n8\x01" "create table t (a int)\x01\r\n", "Format=Delimited(\x01)"}},
+    };
+    for (size_t chunk = 1; chunk <= 160; ++chunk) {
+        for (const auto& [table, want] : expected) {
+            std::string text, ini;
+            RISDumpParse(workWin(), dumpWin(), "s", table, text, ini, false, chunk);
+            EXPECT_EQ(ReadHostFile(HostPath(text)), want.first) << table << " chunk " << chunk;
+            EXPECT_NE(ReadHostFile(HostPath(ini)).find(want.second), std::string::npos) << table << " chunk " << chunk;
+            fs::remove(HostPath(text));
+        }
     }
 }
 
@@ -280,7 +318,12 @@ const ListCase kListCases[] = {
      "create schema s1 x\r\ncreate table a (x int)\r\n" + kEnd + "\r\ndefault schema s2\r\ncreate table b (y int)\r\n",
      {"s1", "s2"}, {"s1|a", "s1|b"}},
     {"SchemaWithoutTables", "default schema s\r\n***RIS*** End of Schema ***RIS***\r\n", {"s"}, {}},
-    {"KeywordInADataRowCounts", variableDump("1 'create table zz (' 'x' \r\n"), {"pd_abc"}, {"pd_abc|t", "pd_abc|zz"}},
+    {"KeywordsInDataRowsDoNotCount",
+     variableDump("1 'x' 'y' \r\ncreate table zz (a int)\r\ndefault schema qq\r\n***RIS*** End of Schema ***RIS***\r\n"
+                  "2 'create schema rr' 'z' \r\n"),
+     {"pd_abc"}, {"pd_abc|t"}},
+    {"DefinitionsOnly", "create schema s x\r\ncreate table a (x int)\r\ncreate table b (y int)\r\n", {"s"},
+     {"s|a", "s|b"}},
     {"LfOnly", "create schema s x\ncreate table a (x int)\n", {"s"}, {"s|a"}},
 };
 
@@ -305,11 +348,11 @@ TEST_F(DumpParseTest, ListingWithoutSchemaLine)
     }
 }
 
-TEST_F(DumpParseTest, TableListingTakesTheSchemaOfTheFirstChunkOnly)
+TEST_F(DumpParseTest, TableListingPairsEveryTableWithTheFirstSchema)
 {
-    // With small chunks the second section's line is not in the first chunk.
     writeDump("default schema s1\r\ncreate table a (x int)\r\ndefault schema s2\r\ncreate table b (y int)\r\n");
-    EXPECT_EQ(RISDumpGetTables(dumpWin(), 20), (std::vector<std::string>{"s1|a", "s1|b"}));
+    for (size_t chunk : {size_t{7}, size_t{20}, DumpFormat::kChunkSize})
+        EXPECT_EQ(RISDumpGetTables(dumpWin(), chunk), (std::vector<std::string>{"s1|a", "s1|b"})) << chunk;
 }
 
 TEST_F(DumpParseTest, ListingsOfAMissingFile)

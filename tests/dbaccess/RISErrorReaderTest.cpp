@@ -53,17 +53,22 @@ TEST(RISErrorReaderTest, CreateIndexBlockIsNoError)
     EXPECT_NE(text.find("RIS_E_DUP_VALUE"), std::string::npos);
 }
 
-TEST(RISErrorReaderTest, FrameLinesBeforeTheFirstBlockAreTaken)
+TEST(RISErrorReaderTest, FrameLinesOutsideABlockAreNoError)
 {
-    const std::string banner = Frame(" risunlod banner");
-    EXPECT_EQ(RISErrorText(banner + "\r\n" + Frame() + "\r\n"), banner + "\r\n" + Frame());
+    // A client's banner of stars, boxed or bare, before, between or after the blocks.
+    const std::string banner = Frame() + "\r\n" + Frame(" risunlod stand-in") + "\r\n" + Frame() + "\r\n";
+    EXPECT_EQ(RISErrorText(banner + "Unload complete.\r\n" + Frame() + "\r\n"), "");
+    EXPECT_EQ(RISErrorText(Frame() + " trailing\r\n"), "");
+    const std::string text = RISErrorText(banner + Block("RIS_E_X", "detail") + banner);
+    EXPECT_EQ(text, Frame() + "\r\n" + Frame(" RIS Error: RIS_E_X") + "\r\n" + Frame(" detail") + "\r\n" + Frame());
 }
 
 TEST(RISErrorReaderTest, A78ColumnLineIsNoFrame)
 {
     EXPECT_EQ(RISErrorText(std::string(78, '*') + "\r\nRIS Error: RIS_E_X\r\n"), "");
     // The last "*" counts, not the length: text after it keeps the frame.
-    EXPECT_EQ(RISErrorText(Frame() + " trailing\r\n"), Frame() + " trailing");
+    EXPECT_EQ(RISErrorText(Frame() + " trailing\r\n" + Frame(" RIS Error: RIS_E_X") + "\r\n" + Frame() + "\r\n"),
+              Frame() + " trailing\r\n" + Frame(" RIS Error: RIS_E_X") + "\r\n" + Frame());
 }
 
 TEST(RISErrorReaderTest, BareLineFeedsAreRead)

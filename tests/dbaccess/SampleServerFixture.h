@@ -26,11 +26,13 @@ protected:
     {
         testsupport::BuildSampleEnvironment();
         gTempDir.clear();
+        added.emplace();
     }
 
     // Every operation cleans up after itself: the object's work directory is empty afterwards.
     void TearDown() override
     {
+        added.reset();
         std::vector<std::string> left;
         for (const auto& e : std::filesystem::directory_iterator(HostPath(cris.GetTempDir())))
             left.push_back(e.path().string());
@@ -51,4 +53,6 @@ protected:
 
     testsupport::ScopedDir out;
     CRIS cris;
+    // Taken once the environment is complete: the schemas and users a test adds go again.
+    std::optional<testsupport::AddedSchemasCleanup> added;
 };

@@ -1,11 +1,15 @@
 // The schema list wrapper's error form and the project schema's name.
 #include "dbaccess/SchemaLists.h"
 
+#include "dbaccess/CRIS.h"
 #include "platform/AppError.h"
+#include "support/TestEnvironment.h"
 
 #include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
+
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -15,10 +19,47 @@ TEST(SchemaListsTest, ProjectSchemaNameKeepsTheProjectAsGiven)
     EXPECT_EQ(GetProjectSchemaName(""), "pd_");
 }
 
+// Moves the stand-in registry aside while it lives and makes the process-wide access object
+// forget the RIS client and the schema lists it found before; the registry comes back at the
+// end and the object finds the client again on its next use.
+class NoRisClientRegistered {
+public:
+    NoRisClientRegistered()
+    {
+        if (fs::exists(registry_))
+            fs::rename(registry_, aside_.host() + "/registry");
+        forget();
+    }
+    ~NoRisClientRegistered()
+    {
+        std::error_code ec;
+        fs::remove_all(registry_, ec);
+        if (fs::exists(aside_.host() + "/registry"))
+            fs::rename(aside_.host() + "/registry", registry_);
+        forget();
+    }
+    NoRisClientRegistered(const NoRisClientRegistered&) = delete;
+    NoRisClientRegistered& operator=(const NoRisClientRegistered&) = delete;
+
+private:
+    static void forget()
+    {
+        try {
+            gCRIS->SetUseRIS("");
+        } catch (const AppError&) {
+        }
+        try {
+            gCRIS->RISGetSchemas(true, true); // drops both cached lists
+        } catch (const AppError&) {
+        }
+    }
+    const fs::path registry_ = fs::path(std::getenv("TARNWICK_ROOT")) / "registry";
+    testsupport::ScopedDir aside_{"registry_aside"};
+};
+
 TEST(SchemaListsTest, GetSchemasRaisesOwnErrorWithIncomingSourceInTheDescription)
 {
-    // No RIS client registered: the access object cannot list anything.
-    std::filesystem::remove_all(std::filesystem::path(std::getenv("TARNWICK_ROOT")) / "registry");
+    const NoRisClientRegistered noClient;
     try {
         GetSchemas(true);
         FAIL() << "no error";

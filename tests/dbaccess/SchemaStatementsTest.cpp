@@ -26,6 +26,13 @@ TEST(SchemaStatementsTest, SqlServerDefinitionTakesTheDirectoryAsQueryServer)
               "CREATE SCHEMA s ON DATABASE (, DBNAME db, OSUSER o.p, OSTYPE NT, REMOTE (TCP h)) USER u.w;");
 }
 
+TEST(SchemaStatementsTest, CredentialsThatAreNoPlainNamesStandQuoted)
+{
+    EXPECT_EQ(RisCreateSchemaStatement("s", "h", 1, "", "db", "NT\\admin", "it's", "u", "p@ss"),
+              "CREATE SCHEMA s ON DATABASE (ORACLE, DBNAME db, OSUSER 'NT\\admin'.'it''s', OSTYPE NT, "
+              "REMOTE (TCP h)) USER u.'p@ss'@db;");
+}
+
 TEST(SchemaStatementsTest, DropStatementsSkipBlankEntries)
 {
     EXPECT_EQ(RisDropSchemaStatements({"a", "  ", "b", ""}), "DROP SCHEMA a FORCE;\r\nDROP SCHEMA b FORCE;");
@@ -43,6 +50,8 @@ TEST(SchemaStatementsTest, UserStatementsQuoteOnlyWhereTheServerTakesLiterals)
     EXPECT_EQ(SqlCreateLoginStatement("u", "it's", "pds"),
               "CREATE LOGIN u WITH PASSWORD = 'it''s', DEFAULT_DATABASE = pds, CHECK_POLICY = OFF;");
     EXPECT_EQ(SqlAddLoginStatement("u", "pw", "pds"), "EXEC sp_addlogin u,pw,pds");
+    EXPECT_EQ(SqlAddLoginStatement("u", "it's", "pds"), "EXEC sp_addlogin u,'it''s',pds");
+    EXPECT_EQ(OracleCreateUserStatements("u", "Secret#1", "D", "T")[0], "create user u identified by \"Secret#1\"");
     EXPECT_EQ(SqlUserExistsQuery("u_1"), "SELECT 1 FROM sysusers WHERE(Upper(name) = 'U_1');");
 }
 
@@ -87,14 +96,26 @@ INSTANTIATE_TEST_SUITE_P(
                       NameCase{"Comma", "a,b", false, true, false}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(SchemaStatementsTest, MessagesNameTheValue)
+TEST(SchemaStatementsTest, MessagesNameTheValueButNeverAPassword)
 {
     try {
-        CheckStatementName("Password", "a b");
+        CheckStatementName("User name", "a b");
         FAIL();
     } catch (const AppError& e) {
-        EXPECT_EQ(e.description(), "Password 'a b' is not valid: only letters, digits and underscore are allowed");
+        EXPECT_EQ(e.description(), "User name 'a b' is not valid: only letters, digits and underscore are allowed");
     }
+    const std::string secret = "s3cr3t";
+    for (const std::string& bad : {std::string(), secret + "\r\n", secret + std::string(1, '\0'), secret + "\""}) {
+        try {
+            CheckCredential("Operating system password", bad, true);
+            FAIL() << bad;
+        } catch (const AppError& e) {
+            EXPECT_EQ(e.description().rfind("Operating system password ", 0), 0u) << e.description();
+            EXPECT_EQ(e.description().find(secret), std::string::npos) << e.description();
+        }
+    }
+    for (const char* ok : {"NT\\admin", "p@ss", "Secret#1", "it's", " blank "})
+        EXPECT_NO_THROW(CheckCredential("Password", ok, true)) << ok;
     try {
         CheckConnectionPart("Server name", "s;x");
         FAIL();

@@ -119,12 +119,60 @@ TEST_F(UpgradeCheckRunsTest, RestoreRecreatesCheckedFilesFromCandidateAndSeedNev
 
     // A second restore finds the files present and leaves them as they are.
     testsupport::WriteHostFile(HostPath(std::string(kModelDir) + "p1002.dgn"), "edited since");
+    testsupport::WriteHostFile(HostPath(std::string(kDrawingDir) + "d101.dwg"), "drawn since");
     boxes.Answer(MsgAnswer::Yes);
     boxes.Answer(MsgAnswer::No);
     RunRestore(ctx);
     EXPECT_EQ(content(std::string(kModelDir) + "p1002.dgn"), "edited since");
+    EXPECT_EQ(content(std::string(kDrawingDir) + "d101.dwg"), "drawn since");
     EXPECT_EQ(Row(*ctx.report.LastSheet(), 3, 4).at(3),
               "Model file: '" + std::string(kModelDir) + "p1002.dgn' already exists");
+    EXPECT_EQ(rowWith(*ctx.report.LastSheet(), 2, "DrawingD-101 - Piping plan north", 3).at(2),
+              "Drawing file: '" + std::string(kDrawingDir) + "d101.dwg' already exists");
+}
+
+TEST_F(UpgradeCheckRunsTest, ErrorInTheMiddleOfARestoreSavesTheRowsOfWhatWasDone)
+{
+    check();
+    ctx.tree.Find("Discipline2ModelE2001FileFILE_NOT_FOUNDe2001.dgn")->checked = true;
+    // A model node whose discipline part is no number ends the model restore with an error.
+    ctx.tree.Add("Discipline2Area3", "DisciplineXModelQ", "Q");
+    ctx.tree.Add("DisciplineXModelQ", "DisciplineXModelQFileFILE_NOT_FOUNDq.dgn", "q").checked = true;
+
+    boxes.Answer(MsgAnswer::Yes); // Are you sure?
+    RunRestore(ctx);
+    ASSERT_EQ(boxes.asked().size(), 3u);
+    EXPECT_EQ(boxes.asked()[2].prompt, "Type mismatch");
+    EXPECT_EQ(boxes.asked()[2].style, MsgStyle::Exclamation);
+    const std::string target = std::string(kModelDir) + "e2001.dgn";
+    EXPECT_TRUE(exists(target));
+    const std::string text = log();
+    const size_t copied = text.find("Creating model file: '" + target + "'");
+    ASSERT_NE(copied, std::string::npos);
+    EXPECT_NE(text.find("Report saved successfully", copied), std::string::npos);
+    EXPECT_EQ(Row(*ctx.report.LastSheet(), 3, 4).at(3),
+              "Creating model file: '" + target + "' from seed file: '" + kProjectDir + "eqpsdz.dgn'");
+}
+
+TEST_F(UpgradeCheckRunsTest, MissingProjectFileIsAFinding)
+{
+    const std::string projectFile = std::string(kProjectDir) + "demo.prj";
+    std::filesystem::remove(HostPath(projectFile));
+    check();
+    const std::string message = "Project file: '" + projectFile + "' not exists";
+    ASSERT_TRUE(ctx.tree.Contains("Project" + projectFile));
+    EXPECT_EQ(ctx.tree.Find("Project" + projectFile)->text, message);
+    EXPECT_EQ(ctx.tree.Find("Project")->text, "Missing project file");
+    const Worksheet& sheet = *ctx.report.LastSheet();
+    int title = 1;
+    while (title < 100 && sheet.CellValueAt(title, 1).Text() != "Missing project file")
+        ++title;
+    EXPECT_EQ(Row(sheet, title + 1, 1), (Strings{"Description"}));
+    EXPECT_EQ(Row(sheet, title + 2, 1), (Strings{message}));
+    EXPECT_EQ(Row(sheet, title + 3, 1), (Strings{""}));
+    // Restoring it is no choice: its branch never keeps a check.
+    click("Project" + projectFile);
+    EXPECT_FALSE(ctx.tree.Find("Project" + projectFile)->checked);
 }
 
 TEST_F(UpgradeCheckRunsTest, MissingSeedFileAndNoAnswerChangeNothing)

@@ -6,6 +6,7 @@
 #include "support/TestEnvironment.h"
 #include "support/TestFiles.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -53,6 +54,100 @@ TEST_F(HostFilesTest, CopyReplacesButNotAReadOnlyOrLockedDestination)
 
     FileLock lock(b);
     EXPECT_EQ(errorNumber([&] { HostCopyFile(a, b); }), kErrPermissionDenied);
+}
+
+// What the folder holds besides the named files: a temporary file left behind shows here.
+std::vector<std::string> folderNames(const std::string& folder)
+{
+    std::vector<std::string> names;
+    for (const fs::directory_entry& e : fs::directory_iterator(folder))
+        names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+TEST_F(HostFilesTest, CopyOrMoveOntoTheSameFileInAnyCaseIsRefusedAndChangesNothing)
+{
+    const std::string a = file("Model.dgn", "design");
+    const std::string linked = dir.host() + "/hard.dgn";
+    fs::create_hard_link(a, linked);
+    for (const std::string& dst : {a, dir.host() + "/MODEL.DGN", dir.host() + "/model.dgn", linked}) {
+        SCOPED_TRACE(dst);
+        EXPECT_EQ(errorNumber([&] { HostCopyFile(a, dst); }), kErrPermissionDenied);
+        EXPECT_EQ(errorNumber([&] { HostMoveFile(a, dst); }), kErrPermissionDenied);
+        EXPECT_EQ(readAll(a), "design");
+    }
+    EXPECT_EQ(folderNames(dir.host()), (std::vector<std::string>{"Model.dgn", "hard.dgn"}));
+}
+
+TEST_F(HostFilesTest, CopyOrMoveIntoAMissingFolderIsPathNotFound)
+{
+    const std::string a = file("a.txt", "x");
+    EXPECT_EQ(errorNumber([&] { HostCopyFile(a, dir.host() + "/none/a.txt"); }), kErrPathNotFound);
+    EXPECT_EQ(errorNumber([&] { HostMoveFile(a, dir.host() + "/none/a.txt"); }), kErrPathNotFound);
+    EXPECT_EQ(readAll(a), "x");
+}
+
+struct MidCopyFault {
+    const char* op;
+    int passes; // calls of the operation that succeed before the fault
+    int err;
+    long number;
+};
+
+class HostCopyFaultTest : public HostFilesTest, public ::testing::WithParamInterface<MidCopyFault> {};
+
+// The fault strikes after the first block of a copy larger than one block: a copy written in
+// place would leave a truncated destination here.
+TEST_P(HostCopyFaultTest, LeavesNoPartialFileAndAnExistingDestinationAsItWas)
+{
+    const std::string big(300000, 'b');
+    const std::string src = file("big.dmp", big);
+    const std::string old = file("old.dmp", "old content");
+    const std::string fresh = dir.host() + "/fresh.dmp";
+    for (const std::string& dst : {old, fresh}) {
+        SCOPED_TRACE(dst);
+        int calls = 0;
+        const MidCopyFault f = GetParam();
+        SetHostFileFault([&](const std::string& op, const std::string& host) {
+            return op == f.op && host == dst && ++calls > f.passes ? f.err : 0;
+        });
+        EXPECT_EQ(errorNumber([&] { HostCopyFile(src, dst); }), f.number);
+        SetHostFileFault(nullptr);
+    }
+    EXPECT_EQ(readAll(old), "old content");
+    EXPECT_EQ(folderNames(dir.host()), (std::vector<std::string>{"big.dmp", "old.dmp"}));
+    HostCopyFile(src, old);
+    EXPECT_EQ(readAll(old), big);
+}
+
+INSTANTIATE_TEST_SUITE_P(Faults, HostCopyFaultTest,
+                         ::testing::Values(MidCopyFault{"write", 1, ENOSPC, kErrDiskFull},
+                                           MidCopyFault{"write", 2, EFBIG, kErrPathFileAccess},
+                                           MidCopyFault{"write", 1, EIO, kErrPathFileAccess},
+                                           MidCopyFault{"flush", 0, EIO, kErrPathFileAccess}));
+
+TEST_F(HostFilesTest, NoOverwriteCopyNeverReplacesAFileAlsoOneThatAppearsMeanwhile)
+{
+    const std::string src = file("seed.dgn", "seed");
+    const std::string there = file("there.dgn", "theirs");
+    EXPECT_EQ(errorNumber([&] { HostCopyFile(src, there, Overwrite::No); }), kErrFileExists);
+    EXPECT_EQ(readAll(there), "theirs");
+
+    // Another program creates the destination while the copy is being written.
+    const std::string late = dir.host() + "/late.dgn";
+    SetHostFileFault([&](const std::string& op, const std::string& host) {
+        if (op == "flush" && host == late)
+            testsupport::WriteHostFile(late, "written meanwhile");
+        return 0;
+    });
+    EXPECT_EQ(errorNumber([&] { HostCopyFile(src, late, Overwrite::No); }), kErrFileExists);
+    EXPECT_EQ(readAll(late), "written meanwhile");
+    SetHostFileFault(nullptr);
+
+    HostCopyFile(src, dir.host() + "/new.dgn", Overwrite::No);
+    EXPECT_EQ(readAll(dir.host() + "/new.dgn"), "seed");
+    EXPECT_EQ(folderNames(dir.host()), (std::vector<std::string>{"late.dgn", "new.dgn", "seed.dgn", "there.dgn"}));
 }
 
 TEST_F(HostFilesTest, DeleteWithoutForceKeepsAReadOnlyFile)

@@ -74,9 +74,19 @@ public:
 class BatchLauncherTest : public ::testing::Test {
 protected:
     testsupport::ScopedDir dir{"launch"};
-    void SetUp() override { gTempDir = AddBackslash(dir.host()); }
+    fs::path workingFolder;
+    // The launched batch files run in the current folder, and several name their log without a
+    // folder ("app.log"): the tests run in their own folder so that nothing lands in the
+    // folder the test program was started from.
+    void SetUp() override
+    {
+        gTempDir = AddBackslash(dir.host());
+        workingFolder = fs::current_path();
+        fs::current_path(dir.host());
+    }
     void TearDown() override
     {
+        fs::current_path(workingFolder);
         gTempDir.clear();
         SetClock(nullptr);
         SetEventPump(nullptr);

@@ -2,6 +2,7 @@
 #include "services/FileContents.h"
 
 #include "platform/Environment.h"
+#include "platform/FileAttributes.h"
 #include "platform/HostFiles.h"
 #include "services/AppGlobals.h"
 #include "services/FileOperation.h"
@@ -9,6 +10,7 @@
 
 #include <cerrno>
 #include <filesystem>
+#include <sys/stat.h>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sstream>
@@ -149,6 +151,7 @@ TEST_F(FileContentsTest, MissingWorkFolderRecordsNumberThree)
 struct SwapFault {
     const char* name;
     const char* op;
+    bool onOriginal; // the fault strikes only operations on the edited file itself
     int err;
     long number;
 };
@@ -163,9 +166,10 @@ TEST_P(ReplaceSwapFailures, LeaveOriginalUntouched)
     put(original);
     const std::string temp = GetEnvVar("TEMP");
     const size_t tempBefore = entries(temp), dirBefore = entries(dir.host());
-    const std::string op = GetParam().op;
-    const int err = GetParam().err;
-    SetHostFileFault([op, err](const std::string& o, const std::string&) { return o == op ? err : 0; });
+    const SwapFault f = GetParam();
+    SetHostFileFault([&](const std::string& o, const std::string& host) {
+        return o == f.op && (!f.onOriginal || host == file) ? f.err : 0;
+    });
     ReplaceInFile(file, "create", "default", 64);
     SetHostFileFault(nullptr);
     std::string source;
@@ -177,10 +181,39 @@ TEST_P(ReplaceSwapFailures, LeaveOriginalUntouched)
 }
 
 INSTANTIATE_TEST_SUITE_P(Faults, ReplaceSwapFailures,
-                         ::testing::Values(SwapFault{"CopyDiskFull", "copy", ENOSPC, 61},
-                                           SwapFault{"RenameRefused", "move", EACCES, 70},
-                                           SwapFault{"WorkFileNotCreated", "create", ENOSPC, 61}),
+                         ::testing::Values(SwapFault{"CopyDiskFull", "write", true, ENOSPC, 61},
+                                           SwapFault{"FlushFails", "flush", true, EIO, 75},
+                                           SwapFault{"WorkFileNotCreated", "create", false, ENOSPC, 61}),
                          [](const ::testing::TestParamInfo<SwapFault>& i) { return std::string(i.param.name); });
+
+TEST_F(FileContentsTest, ReplacingThroughASymbolicLinkKeepsTheLinkAndTheFilesMode)
+{
+    put("create schema pd_x\r\n");
+    ::chmod(file.c_str(), 0640);
+    const std::string link = dir.host() + "/link.dmp";
+    fs::create_symlink("data.dmp", link);
+    ReplaceInFile(link, "create", "default");
+    EXPECT_EQ(lastError(), 0);
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(read(file), "default schema pd_x\r\n");
+    EXPECT_EQ(fs::status(file).permissions(), fs::perms(0640));
+}
+
+TEST_F(FileContentsTest, AReadOnlyOrLockedFileIsNotReplaced)
+{
+    put("create schema pd_x\r\n");
+    ::chmod(file.c_str(), 0444);
+    ReplaceInFile(file, "create", "default");
+    EXPECT_EQ(lastError(), 70);
+    ::chmod(file.c_str(), 0644);
+    {
+        FileLock lock(file, false);
+        ReplaceInFile(file, "create", "default");
+        EXPECT_EQ(lastError(), 70);
+    }
+    EXPECT_EQ(read(file), "create schema pd_x\r\n");
+    EXPECT_EQ(entries(dir.host()), 1u);
+}
 
 TEST_F(FileContentsTest, AppendToFileOnlyToExistingVisibleFiles)
 {

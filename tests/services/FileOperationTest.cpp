@@ -97,6 +97,43 @@ TEST_F(FileOperationTest, CopyReplacesAnExistingDestination)
     EXPECT_EQ(readAll(b), "new");
 }
 
+TEST_F(FileOperationTest, CopyOrMoveOntoItselfInAnyCaseFailsWithPermissionDeniedAndKeepsTheFile)
+{
+    const std::string a = file("B.DGN", "model");
+    for (const std::string& dst : {a, dir.host() + "/b.dgn"}) {
+        SCOPED_TRACE(dst);
+        EXPECT_FALSE(CopyFileA(a, dst));
+        EXPECT_EQ(gFileOpErrNumber, kErrPermissionDenied);
+        EXPECT_EQ(gFileOpErrSource, "CopyFileA");
+        EXPECT_EQ(gFileOpErrDescription, "Permission denied");
+        EXPECT_FALSE(MoveFileA(dst, a));
+        EXPECT_EQ(gFileOpErrNumber, kErrPermissionDenied);
+        EXPECT_EQ(readAll(a), "model");
+    }
+}
+
+TEST_F(FileOperationTest, CopyOrMoveIntoAMissingFolderRecordsPathNotFound)
+{
+    const std::string a = file("a.txt", "data");
+    EXPECT_FALSE(CopyFileA(a, dir.host() + "/none/a.txt"));
+    EXPECT_EQ(gFileOpErrNumber, kErrPathNotFound);
+    EXPECT_EQ(gFileOpErrDescription, "Path not found");
+    EXPECT_FALSE(MoveFileA(a, dir.host() + "/none/a.txt"));
+    EXPECT_EQ(gFileOpErrNumber, kErrPathNotFound);
+    EXPECT_EQ(readAll(a), "data");
+}
+
+TEST_F(FileOperationTest, CopyWithoutOverwriteKeepsAnExistingDestination)
+{
+    const std::string a = file("a.txt", "new");
+    const std::string b = file("b.txt", "old");
+    EXPECT_FALSE(CopyFileA(a, b, false, false, false));
+    EXPECT_EQ(gFileOpErrNumber, kErrFileExists);
+    EXPECT_EQ(readAll(b), "old");
+    EXPECT_TRUE(CopyFileA(a, dir.host() + "/c.txt", false, false, false));
+    EXPECT_EQ(readAll(dir.host() + "/c.txt"), "new");
+}
+
 TEST_F(FileOperationTest, MoveOfAReadOnlySourceLeavesBothAndFails)
 {
     const std::string a = file("a.txt", "data");

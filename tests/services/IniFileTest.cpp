@@ -1,6 +1,7 @@
 // Settings values: trimming, list mode and the absent-key / absent-value deletions.
 #include "services/IniFile.h"
 
+#include "platform/HostFiles.h"
 #include "services/AppGlobals.h"
 #include "support/TestEnvironment.h"
 
@@ -8,6 +9,8 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sstream>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -56,6 +59,42 @@ TEST_F(IniFileTest, AbsentKeyRemovesSectionAbsentValueRemovesKey)
     // An empty value is a value, not a deletion.
     EXPECT_TRUE(WriteIniValue(file, "TARNWICK", "y", ""));
     EXPECT_EQ(ReadIniValue(file, "TARNWICK", "y", "dflt"), "");
+}
+
+// The settings file as users keep it: a link into a shared folder, private mode, own owner.
+TEST_F(IniFileTest, WriteThroughASymbolicLinkKeepsLinkModeAndOwner)
+{
+    namespace fs = std::filesystem;
+    const std::string real = dir.host() + "/shared/tarnwick.ini";
+    fs::create_directories(dir.host() + "/shared");
+    std::ofstream(real, std::ios::binary) << "[TARNWICK]\r\nrisdmpdir=c:\\old\r\n";
+    ::chmod(real.c_str(), 0600);
+    const bool root = ::geteuid() == 0;
+    if (root)
+        ASSERT_EQ(::chown(real.c_str(), 4321, 4321), 0);
+    fs::create_symlink(real, file);
+
+    EXPECT_TRUE(WriteIniValue(file, "TARNWICK", "risdmpdir", "c:\\new"));
+    EXPECT_TRUE(fs::is_symlink(file));
+    EXPECT_EQ(ReadIniValue(real, "TARNWICK", "risdmpdir"), "c:\\new");
+    struct stat st {};
+    ASSERT_EQ(::stat(real.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0600u);
+    if (root)
+        EXPECT_EQ(st.st_uid, 4321u);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.host() + "/shared"), {}), 1);
+}
+
+TEST_F(IniFileTest, AWriteThatFailsOnTheWayLeavesTheFileWholeAndNoTemporaryFile)
+{
+    put("[S]\r\nk=old\r\n");
+    for (const char* op : {"write", "flush"}) {
+        SetHostFileFault([op](const std::string& o, const std::string&) { return o == op ? ENOSPC : 0; });
+        EXPECT_FALSE(WriteIniValue(file, "S", "k", "new")) << op;
+        SetHostFileFault(nullptr);
+    }
+    EXPECT_EQ(ReadIniValue(file, "S", "k"), "old");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.host()), {}), 1);
 }
 
 TEST_F(IniFileTest, GetIniFileNameIsTheProgramSettingsFile)

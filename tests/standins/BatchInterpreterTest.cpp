@@ -217,4 +217,105 @@ TEST_F(BatchInterpreterTest, EchoForms)
     EXPECT_EQ(out, "\r\nECHO is off.\r\nHello  World\r\n");
 }
 
+// ---- command operators: every case has the files a wrong parse would touch in place
+
+struct OperatorCase {
+    const char* name;
+    std::string line;
+    int code;
+    std::string out;
+};
+
+class BatchOperatorTest : public BatchInterpreterTest, public ::testing::WithParamInterface<OperatorCase> {};
+
+TEST_P(BatchOperatorTest, RunAsCmdDoesAndTouchNothingElse)
+{
+    for (const char* name : {"old.log", "echo", "done", "keep.txt", "b"})
+        write(name, name);
+    write("reader.exe", "#!/bin/sh\nread line; echo \"got:$line\"\nexit 4\n");
+    fs::permissions(path("reader.exe"), fs::perms::owner_all);
+    EXPECT_EQ(run({"set PATH=" + dir.host() + ":%PATH%", GetParam().line}), GetParam().code);
+    EXPECT_EQ(out, GetParam().out);
+    for (const char* name : {"echo", "done", "keep.txt", "b"})
+        EXPECT_EQ(readAll(path(name)), name) << name;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, BatchOperatorTest,
+    ::testing::Values(OperatorCase{"Sequence", "del old.log & echo done", 0, "done\r\n"},
+                      OperatorCase{"SequenceEndingInAmpersand", "echo one &", 0, "one \r\n"},
+                      OperatorCase{"OnSuccessSkipped", "copy none.txt x.txt >nul 2>nul && del keep.txt", 1, ""},
+                      OperatorCase{"OnSuccessRun", "echo a&& echo b", 0, "a\r\nb\r\n"},
+                      OperatorCase{"OnFailureRun", "copy none.txt x.txt >nul 2>nul || echo fallback", 0, "fallback\r\n"},
+                      OperatorCase{"OnFailureSkipped", "echo ok || del keep.txt", 0, "ok \r\n"},
+                      OperatorCase{"Chain", "copy none.txt x.txt 2>nul >nul && del keep.txt || echo kept & echo end", 0,
+                                   "kept \r\nend\r\n"},
+                      OperatorCase{"PipeFromBuiltinToProgram", "echo piped| reader", 4, "got:piped\r\n"},
+                      OperatorCase{"PipeBetweenPrograms", "reader < keep.txt | reader", 4, "got:got:keep.txt\n"},
+                      OperatorCase{"EscapedOperators", "echo a^&b ^| del keep.txt ^> b", 0, "a&b | del keep.txt > b\r\n"},
+                      OperatorCase{"QuotedOperators", "echo \"x & del keep.txt\" | reader", 4,
+                                   "got:\"x & del keep.txt\" \r\n"},
+                      OperatorCase{"RemTakesTheRestOfTheLine", "rem & del keep.txt", 0, ""}),
+    [](const ::testing::TestParamInfo<OperatorCase>& i) { return std::string(i.param.name); });
+
+struct RefusedCase {
+    const char* name;
+    std::string line;
+    std::string word;
+};
+
+class BatchRefusedSyntaxTest : public BatchInterpreterTest, public ::testing::WithParamInterface<RefusedCase> {};
+
+TEST_P(BatchRefusedSyntaxTest, FailsWithOneLineAndRunsNothingOfTheLine)
+{
+    write("keep.txt", "keep");
+    write("echo", "echo");
+    EXPECT_EQ(run({GetParam().line}), 1);
+    EXPECT_EQ(err, "'" + GetParam().word + "' is not supported by batchcmd; nothing of this line was run.\r\n");
+    EXPECT_EQ(out, "");
+    EXPECT_EQ(readAll(path("keep.txt")), "keep");
+    EXPECT_EQ(readAll(path("echo")), "echo");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, BatchRefusedSyntaxTest,
+    ::testing::Values(RefusedCase{"If", "if exist keep.txt del keep.txt", "if"},
+                      RefusedCase{"IfAfterACommand", "echo start & IF 1==1 del keep.txt", "IF"},
+                      RefusedCase{"For", "for %%f in (*.txt) do del %%f", "for"},
+                      RefusedCase{"GotoAfterADelete", "del keep.txt & goto:end", "goto"},
+                      RefusedCase{"Block", "(del keep.txt & echo x)", "("},
+                      RefusedCase{"BlockAfterOperator", "echo x && (del keep.txt)", "("},
+                      RefusedCase{"OperatorWithoutCommand", "del keep.txt & && echo x", "&&"}),
+    [](const ::testing::TestParamInfo<RefusedCase>& i) { return std::string(i.param.name); });
+
+TEST_F(BatchInterpreterTest, ErrorLevelExpandsToTheLastExitCode)
+{
+    EXPECT_EQ(run({"copy none.txt x.txt >nul 2>nul", "echo level %ERRORLEVEL%", "echo now %errorlevel%"}), 0);
+    EXPECT_EQ(out, "level 1\r\nnow 0\r\n");
+}
+
+TEST_F(BatchInterpreterTest, CopyJoinOntoTheFirstSourceAppends)
+{
+    write("a.txt", "A");
+    write("b.txt", "B");
+    EXPECT_EQ(run({"copy a.txt+b.txt a.txt"}), 0);
+    EXPECT_EQ(readAll(path("a.txt")), "AB");
+    EXPECT_EQ(readAll(path("b.txt")), "B");
+    EXPECT_EQ(run({"copy a.txt+b.txt"}), 0);
+    EXPECT_EQ(readAll(path("a.txt")), "ABB");
+}
+
+TEST_F(BatchInterpreterTest, CopyOntoItselfInAnyCaseIsRefused)
+{
+    write("a.txt", "content");
+    EXPECT_EQ(run({"copy a.txt A.TXT"}), 1);
+    EXPECT_EQ(err, "The file cannot be copied onto itself.\r\n");
+    EXPECT_EQ(out, "        0 file(s) copied.\r\n");
+    EXPECT_EQ(readAll(path("a.txt")), "content");
+    EXPECT_EQ(run({"move a.txt A.txt"}), 1);
+    EXPECT_EQ(run({"xcopy a.txt A.TXT /Y"}), 4);
+    EXPECT_EQ(err, "File cannot be copied onto itself\r\n");
+    EXPECT_EQ(readAll(path("a.txt")), "content");
+}
+
 } // namespace

@@ -1,0 +1,149 @@
+// Classification of dump lines and the line walk over a dump file.
+#include "dbaccess/DumpLineClassifier.h"
+
+#include "platform/TextUtil.h"
+
+namespace {
+
+std::string_view withoutCr(std::string_view line)
+{
+    if (!line.empty() && line.back() == '\r')
+        line.remove_suffix(1);
+    return line;
+}
+
+} // namespace
+
+size_t DumpLineClassifier::SchemaKeywordLength(std::string_view line)
+{
+    if (StartsWithNoCase(line, DumpFormat::kCreateSchema))
+        return DumpFormat::kCreateSchema.size();
+    if (StartsWithNoCase(line, DumpFormat::kDefaultSchema))
+        return DumpFormat::kDefaultSchema.size();
+    return 0;
+}
+
+bool DumpLineClassifier::IsEndOfTableLine(std::string_view line)
+{
+    return withoutCr(line) == DumpFormat::kEndOfTable;
+}
+
+bool DumpLineClassifier::IsEndOfSchemaLine(std::string_view line)
+{
+    return withoutCr(line) == DumpFormat::kEndOfSchema;
+}
+
+DumpLineKind DumpLineClassifier::Classify(std::string_view line)
+{
+    line = withoutCr(line);
+    if (state_ != State::Outside) {
+        if (line == DumpFormat::kEndOfTable) {
+            state_ = State::Outside;
+            return DumpLineKind::EndOfTable;
+        }
+        if (state_ == State::Rows)
+            return DumpLineKind::BlockLine;
+        const bool keyword = StartsWithNoCase(line, DumpFormat::kCreateTable) || SchemaKeywordLength(line) != 0 ||
+                             line == DumpFormat::kEndOfSchema;
+        if (!keyword) {
+            if (!StartsWithNoCase(line, DumpFormat::kInsertInto))
+                state_ = State::Rows; // the layout line
+            return DumpLineKind::BlockLine;
+        }
+        state_ = State::Outside;
+    }
+    if (StartsWithNoCase(line, DumpFormat::kCreateTable)) {
+        state_ = State::Head;
+        return DumpLineKind::CreateTable;
+    }
+    if (SchemaKeywordLength(line) != 0)
+        return DumpLineKind::SchemaLine;
+    if (line == DumpFormat::kEndOfSchema)
+        return DumpLineKind::EndOfSchema;
+    // A stray end-of-table line outside a block closes nothing.
+    if (line == DumpFormat::kEndOfTable)
+        return DumpLineKind::EndOfTable;
+    return DumpLineKind::Other;
+}
+
+size_t DumpLineClassifier::FindEndOfTableLine(std::string_view text, size_t from)
+{
+    const std::string_view marker = DumpFormat::kEndOfTable;
+    for (size_t p = text.find(marker, from); p != std::string_view::npos; p = text.find(marker, p + 1)) {
+        if (p > from && text[p - 1] != '\n')
+            continue;
+        const size_t after = p + marker.size();
+        if (after == text.size() || text[after] == '\n' ||
+            (text[after] == '\r' && (after + 1 == text.size() || text[after + 1] == '\n')))
+            return p;
+    }
+    return std::string_view::npos;
+}
+
+DumpLines::DumpLines(const std::string& path, size_t chunkSize) : scanner_(path, chunkSize) {}
+
+bool DumpLines::fill()
+{
+    while (pos_ >= chunk_.size()) {
+        chunkStart_ = scanner_.Position();
+        pos_ = 0;
+        if (!scanner_.NextLines(chunk_)) {
+            chunk_.clear();
+            return false;
+        }
+    }
+    return true;
+}
+
+bool DumpLines::Next(std::string_view& line, DumpLineKind& kind)
+{
+    if (!fill())
+        return false;
+    const size_t lf = chunk_.find('\n', pos_);
+    const size_t end = lf == std::string::npos ? chunk_.size() : lf;
+    line = withoutCr(std::string_view(chunk_).substr(pos_, end - pos_));
+    pos_ = lf == std::string::npos ? chunk_.size() : lf + 1;
+    kind = classifier_.Classify(line);
+    return true;
+}
+
+bool DumpLines::SkipBlock()
+{
+    std::string_view line;
+    DumpLineKind kind;
+    // The head of the block line by line: its insert and layout lines, or a keyword line
+    // that shows the block has no rows part and is left for the next call of Next.
+    while (classifier_.InTableBlock() && !classifier_.InRows()) {
+        if (!fill())
+            return false;
+        const size_t lineStart = pos_;
+        const DumpLineClassifier before = classifier_;
+        Next(line, kind);
+        if (kind != DumpLineKind::BlockLine && kind != DumpLineKind::EndOfTable) {
+            pos_ = lineStart;
+            classifier_ = before;
+            return true;
+        }
+    }
+    if (!classifier_.InRows())
+        return true;
+    while (fill()) {
+        const size_t at = DumpLineClassifier::FindEndOfTableLine(chunk_, pos_);
+        if (at != std::string::npos) {
+            pos_ = at;
+            Next(line, kind);
+            return true;
+        }
+        pos_ = chunk_.size();
+    }
+    return false;
+}
+
+bool DumpLines::NextText(std::string_view& text)
+{
+    if (!fill())
+        return false;
+    text = std::string_view(chunk_).substr(pos_);
+    pos_ = chunk_.size();
+    return true;
+}

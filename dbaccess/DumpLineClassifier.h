@@ -1,0 +1,77 @@
+// What a line of a RIS dump is, read in file order. The end-of-table and end-of-schema lines
+// count only as whole lines, and the schema and create-table keywords only where a line
+// begins with them outside a table block: a value that holds any of these texts stays a row
+// of its table. Every reader of dumps classifies its lines here.
+#pragma once
+
+#include "dbaccess/DumpFormat.h"
+#include "dbaccess/DumpScanner.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+enum class DumpLineKind {
+    SchemaLine,  // begins with "create schema " or "default schema ", outside a table block
+    CreateTable, // begins with "create table ", outside a table block; opens a block
+    BlockLine,   // inside a table block: its insert line, its layout line or a row
+    EndOfTable,  // the end-of-table line; closes the block
+    EndOfSchema, // the end-of-schema line, outside a table block
+    Other,       // any other line outside a table block (index, grant and view lines, blanks)
+};
+
+class DumpLineClassifier {
+public:
+    // The kind of the next line of the file (without its line end; a CR before it is
+    // ignored). Keywords match without regard to case; the end lines only exactly.
+    // A create-table line opens a block; until the block's layout line, a line that begins
+    // with a keyword (a definition-only dump writes one create-table line after another)
+    // closes it again and is read as outside it. From the layout line on, only the
+    // end-of-table line closes it: the rows may hold any text.
+    DumpLineKind Classify(std::string_view line);
+    bool InTableBlock() const { return state_ != State::Outside; }
+    // Past the block's layout line, among its rows.
+    bool InRows() const { return state_ == State::Rows; }
+
+    // The length of the schema keyword a line begins with (any case), 0 when none.
+    static size_t SchemaKeywordLength(std::string_view line);
+    static bool IsEndOfTableLine(std::string_view line);
+    static bool IsEndOfSchemaLine(std::string_view line);
+    // Where the first end-of-table line at or after from starts in text, from being the start
+    // of a line: the marker alone on its line, ended by LF, CR LF or the text's end. npos when
+    // the text holds none.
+    static size_t FindEndOfTableLine(std::string_view text, size_t from = 0);
+
+private:
+    enum class State { Outside, Head, Rows } state_ = State::Outside;
+};
+
+// The lines of a dump file with their kinds, read in chunks of whole lines; the rows of a
+// table block can be passed over without looking at each.
+class DumpLines {
+public:
+    explicit DumpLines(const std::string& path, size_t chunkSize = DumpFormat::kChunkSize);
+
+    // The next line (valid until the next call) and its kind; false at the end of the file.
+    bool Next(std::string_view& line, DumpLineKind& kind);
+    // Inside a table block: passes over the rest of the block up to and including its
+    // end-of-table line (rows are not looked at one by one). False when the file ends first.
+    // A block without rows part ends before the next keyword line, which Next gives then.
+    bool SkipBlock();
+    // The text from the line after the last one given on, in pieces of whole lines: the rest
+    // of the chunk at hand, then each further chunk (valid until the next call). For a reader
+    // that takes over the rows of a table block without looking at each line; the kinds of
+    // these lines are not followed. False at the end of the file.
+    bool NextText(std::string_view& text);
+    // Byte offset (0-based) of the line after the last one given.
+    uint64_t Position() const { return chunkStart_ + pos_; }
+
+private:
+    bool fill();
+
+    DumpScanner scanner_;
+    DumpLineClassifier classifier_;
+    std::string chunk_;
+    size_t pos_ = 0;
+    uint64_t chunkStart_ = 0;
+};

@@ -1,0 +1,303 @@
+// Safe replacement of a file's content: temporary file in the same folder, flush, rename.
+#include "platform/ReplacementFile.h"
+
+#include "platform/AppError.h"
+#include "platform/FileAttributes.h"
+#include "platform/HostFiles.h"
+#include "platform/WinPath.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <fcntl.h>
+#include <random>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr size_t kBufferSize = 1 << 16;
+constexpr int kMaxLinkDepth = 40;
+
+std::string folderOf(const std::string& host)
+{
+    const size_t slash = host.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? std::string("/") : host.substr(0, slash);
+}
+
+std::string nameOf(const std::string& host)
+{
+    const size_t slash = host.rfind('/');
+    return slash == std::string::npos ? host : host.substr(slash + 1);
+}
+
+// The file a chain of symbolic links ends at (which need not exist yet).
+std::string followLinks(std::string host)
+{
+    for (int depth = 0; depth < kMaxLinkDepth; ++depth) {
+        struct stat st;
+        if (::lstat(host.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
+            return host;
+        char buf[PATH_MAX];
+        const ssize_t n = ::readlink(host.c_str(), buf, sizeof buf);
+        if (n < 0)
+            throw HostError(errno);
+        std::string link(buf, static_cast<size_t>(n));
+        host = link.empty() || link[0] == '/' ? link : folderOf(host) + "/" + link;
+    }
+    throw HostError(ELOOP);
+}
+
+void failIfFault(const char* op, const std::string& host)
+{
+    if (int err = InjectedFault(op, host))
+        throw HostError(err);
+}
+
+// A new, exclusively created file beside target whose name starts with "." (hidden in
+// listings) and carries a random tail.
+int createTemp(const std::string& target, std::string& temp)
+{
+    static std::mt19937 rng{std::random_device{}()};
+    const std::string base = folderOf(target) + "/." + nameOf(target) + ".~";
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        char tail[16];
+        std::snprintf(tail, sizeof tail, "%06x", static_cast<unsigned>(rng() & 0xFFFFFF));
+        temp = base + tail;
+        const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (fd >= 0)
+            return fd;
+        if (errno != EEXIST) {
+            const int err = errno;
+            temp.clear();
+            throw HostError(err, err == ENOENT || err == ENOTDIR);
+        }
+    }
+    temp.clear();
+    throw HostError(EEXIST);
+}
+
+void writeAll(int fd, const char* data, size_t n)
+{
+    for (size_t done = 0; done < n;) {
+        const ssize_t w = ::write(fd, data + done, n - done);
+        if (w < 0 && errno == EINTR)
+            continue;
+        if (w < 0)
+            throw HostError(errno);
+        done += static_cast<size_t>(w);
+    }
+}
+
+// Copies everything readable from in to out; faultOp/faultPath name the injected fault checked
+// before every block.
+void copyDescriptor(int in, int out, const char* faultOp, const std::string& faultPath)
+{
+    char buf[kBufferSize];
+    for (;;) {
+        const ssize_t n = ::read(in, buf, sizeof buf);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            throw HostError(errno);
+        if (n == 0)
+            return;
+        failIfFault(faultOp, faultPath);
+        writeAll(out, buf, static_cast<size_t>(n));
+    }
+}
+
+class Descriptor {
+public:
+    explicit Descriptor(int fd) : fd_(fd) {}
+    ~Descriptor()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    int get() const { return fd_; }
+    // Closes and reports what the close could not write.
+    void close()
+    {
+        const int fd = fd_;
+        fd_ = -1;
+        if (::close(fd) != 0)
+            throw HostError(errno);
+    }
+
+private:
+    int fd_;
+};
+
+int openOrThrow(const std::string& host, int flags)
+{
+    const int fd = ::open(host.c_str(), flags | O_CLOEXEC);
+    if (fd < 0)
+        throw HostError(errno);
+    return fd;
+}
+
+// Writes the content of source over target in place: space reserved first, then the bytes,
+// then the length cut to fit, then flushed. The target keeps its inode and every hard link.
+void overwriteInPlace(const std::string& source, const std::string& target)
+{
+    Descriptor in(openOrThrow(source, O_RDONLY));
+    Descriptor out(openOrThrow(target, O_WRONLY));
+    struct stat st;
+    if (::fstat(in.get(), &st) != 0)
+        throw HostError(errno);
+    // Reserving the space up front means a full disk stops the rewrite before its first byte.
+    if (st.st_size > 0) {
+        const int err = ::posix_fallocate(out.get(), 0, st.st_size);
+        if (err != 0 && err != EOPNOTSUPP && err != EINVAL)
+            throw HostError(err);
+    }
+    copyDescriptor(in.get(), out.get(), "overwrite", target);
+    if (::ftruncate(out.get(), st.st_size) != 0 || ::fsync(out.get()) != 0)
+        throw HostError(errno);
+    out.close();
+}
+
+// A flushed copy of a host file under a fresh temporary name beside target.
+std::string backupOf(const std::string& target)
+{
+    std::string backup;
+    Descriptor out(createTemp(target, backup));
+    try {
+        Descriptor in(openOrThrow(target, O_RDONLY));
+        copyDescriptor(in.get(), out.get(), "write", target);
+        if (::fsync(out.get()) != 0)
+            throw HostError(errno);
+        out.close();
+    } catch (...) {
+        ::unlink(backup.c_str());
+        throw;
+    }
+    return backup;
+}
+
+void putInPlaceWithoutOverwrite(const std::string& temp, const std::string& target)
+{
+    if (::renameat2(AT_FDCWD, temp.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0)
+        return;
+    if (errno != EINVAL && errno != ENOSYS)
+        throw HostError(errno);
+    // A file system without the no-replace rename: a hard link is just as exclusive.
+    if (::link(temp.c_str(), target.c_str()) != 0)
+        throw HostError(errno);
+    ::unlink(temp.c_str());
+}
+
+void flushFolder(const std::string& folder)
+{
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+} // namespace
+
+ReplacementFile::ReplacementFile(const std::string& winPath, Existing existing, ModeRule rule, mode_t mode)
+    : existing_(existing), mode_(mode)
+{
+    target_ = followLinks(HostPath(winPath));
+    struct stat st;
+    if (::stat(target_.c_str(), &st) == 0) {
+        if (S_ISDIR(st.st_mode))
+            throw HostError(EACCES);
+        if (existing == Existing::NoOverwrite)
+            throw HostError(EEXIST);
+        // Windows replaces neither a read-only file nor one another program is writing; a
+        // rename would (root may rename over anything).
+        if ((st.st_mode & S_IWUSR) == 0 || IsFileLocked(target_))
+            throw HostError(EACCES);
+        hadFile_ = true;
+        if (rule == ModeRule::KeepOld)
+            mode_ = st.st_mode & 07777;
+        uid_ = st.st_uid;
+        gid_ = st.st_gid;
+        links_ = st.st_nlink;
+    }
+    fd_ = createTemp(target_, temp_);
+}
+
+ReplacementFile::~ReplacementFile()
+{
+    if (fd_ >= 0)
+        ::close(fd_);
+    if (!committed_ && !temp_.empty())
+        ::unlink(temp_.c_str());
+}
+
+void ReplacementFile::Write(const char* data, size_t n)
+{
+    if (fd_ < 0)
+        throw AppError(75, "", "Path/File access error");
+    failIfFault("write", target_);
+    writeAll(fd_, data, n);
+}
+
+void ReplacementFile::WriteFileContent(const std::string& hostPath)
+{
+    if (fd_ < 0)
+        throw AppError(75, "", "Path/File access error");
+    Descriptor in(openOrThrow(hostPath, O_RDONLY));
+    copyDescriptor(in.get(), fd_, "write", target_);
+}
+
+void ReplacementFile::Commit()
+{
+    if (fd_ < 0)
+        throw AppError(75, "", "Path/File access error");
+    failIfFault("flush", target_);
+    ::fchmod(fd_, mode_);
+    // Only root may give a file away; anyone else keeps the new file as their own.
+    if (hadFile_)
+        (void)::fchown(fd_, uid_, gid_);
+    if (::fsync(fd_) != 0)
+        throw HostError(errno);
+    const int fd = fd_;
+    fd_ = -1;
+    if (::close(fd) != 0)
+        throw HostError(errno);
+
+    if (existing_ == Existing::NoOverwrite) {
+        putInPlaceWithoutOverwrite(temp_, target_);
+    } else if (hadFile_ && links_ > 1) {
+        failIfFault("overwrite", target_);
+        const std::string backup = backupOf(target_);
+        try {
+            overwriteInPlace(temp_, target_);
+        } catch (const AppError& e) {
+            try {
+                overwriteInPlace(backup, target_);
+            } catch (const AppError&) {
+                throw AppError(e.number(), e.source(),
+                               e.description() + " - the former content is kept in '" +
+                                   WinPathFromHost(backup) + "'");
+            }
+            ::unlink(backup.c_str());
+            throw;
+        }
+        ::unlink(backup.c_str());
+        ::unlink(temp_.c_str());
+    } else if (::rename(temp_.c_str(), target_.c_str()) != 0) {
+        throw HostError(errno);
+    }
+    committed_ = true;
+    flushFolder(folderOf(target_));
+}
+
+bool HostSameFile(const std::string& winPathA, const std::string& winPathB)
+{
+    struct stat a, b;
+    const std::string ha = HostPath(winPathA), hb = HostPath(winPathB);
+    return !ha.empty() && !hb.empty() && ::stat(ha.c_str(), &a) == 0 && ::stat(hb.c_str(), &b) == 0 &&
+           a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}

@@ -1,0 +1,59 @@
+// The new content of a file, written under a temporary name beside it and put in its place only
+// when the whole content is written and flushed; until then the file stays as it was.
+#pragma once
+
+#include <string>
+#include <sys/types.h>
+
+class ReplacementFile {
+public:
+    // Replace: an existing file is replaced. NoOverwrite: the file is created only when no file of
+    // that name exists at the moment it is put in place (error 58 "File already exists").
+    enum class Existing { Replace, NoOverwrite };
+    // KeepOld: an existing file keeps its mode (and owner, where the host allows); a new one gets
+    // the mode given. Given: the mode given in every case.
+    enum class ModeRule { KeepOld, Given };
+
+    // winPath names the file (Windows form, mapped with HostPath). A symbolic link is followed to
+    // the file it names, which is the one replaced; the link stays. A read-only or locked (in
+    // use) file is permission denied (70), a missing folder 76 "Path not found". Throws AppError
+    // (HostError numbers).
+    explicit ReplacementFile(const std::string& winPath, Existing existing = Existing::Replace,
+                             ModeRule rule = ModeRule::KeepOld, mode_t mode = 0644);
+    // Removes the temporary file unless Commit succeeded.
+    ~ReplacementFile();
+    ReplacementFile(const ReplacementFile&) = delete;
+    ReplacementFile& operator=(const ReplacementFile&) = delete;
+
+    // Appends bytes to the new content. Injected host fault: "write" on the target's host path.
+    void Write(const char* data, size_t n);
+    void Write(const std::string& bytes) { Write(bytes.data(), bytes.size()); }
+    // Appends the whole content of a host file.
+    void WriteFileContent(const std::string& hostPath);
+
+    // Flushes the new content to disk and puts it in place. A file with several hard links is
+    // rewritten in place so that every name keeps seeing one file; its former content is kept
+    // in a second temporary file until the rewrite is through, and written back if it fails.
+    // Injected host faults: "flush" before the flush, "overwrite" before an in-place rewrite,
+    // each on the target's host path.
+    void Commit();
+
+    // The host path of the file that is replaced (after following links).
+    const std::string& target() const { return target_; }
+
+private:
+    std::string target_;
+    std::string temp_;
+    int fd_ = -1;
+    Existing existing_;
+    mode_t mode_ = 0644;
+    bool hadFile_ = false;
+    uid_t uid_ = 0;
+    gid_t gid_ = 0;
+    nlink_t links_ = 0;
+    bool committed_ = false;
+};
+
+// True when both Windows paths name one existing file (the same device and inode after the
+// case-insensitive lookup; hard links and symbolic links to one file included).
+bool HostSameFile(const std::string& winPathA, const std::string& winPathB);

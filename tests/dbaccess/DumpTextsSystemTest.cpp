@@ -1,0 +1,142 @@
+// Values that hold the dump's own keywords and markers, taken through the real stand-in
+// clients: unload, the conversion behind every query, the listings and the load back. And a
+// client that prints a banner of stars on a clean run.
+#include "dbaccess/CRIS.h"
+
+#include "dbaccess/DumpParse.h"
+#include "dbaccess/DumpTestFiles.h"
+#include "dbaccess/SampleServerFixture.h"
+#include "platform/AppError.h"
+#include "platform/ado/Recordset.h"
+#include "services/FileOperation.h"
+#include "support/Raised.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace fs = std::filesystem;
+using namespace dumptest;
+using Names = std::vector<std::string>;
+
+namespace {
+
+// Every text a reader of dumps once took for a line of its own.
+const Names kTexts = {
+    "plain",
+    "***RIS*** End of Table ***RIS***",
+    "default schema pd_x",
+    "create schema pd_y on database (oracle)",
+    "create table mk_z (a int)",
+    "***RIS*** End of Schema ***RIS***",
+    "a 1 4 b 6 10",
+    "last",
+};
+const Names kTables = {"mk_first", "mk_middle", "mk_last"};
+
+class DumpTextsSystemTest : public SampleServerFixture {
+protected:
+    DumpTextsSystemTest() : SampleServerFixture("dumptexts") {}
+
+    void SetUp() override
+    {
+        SampleServerFixture::SetUp();
+        DbServer server(DbServer::EnvironmentRoot());
+        server.SetUserPassword("pd_marks", "pd_marks");
+        RisSession session(server);
+        std::string out;
+        session.Execute("create schema pd_marks on database (oracle, dbname ORCL, ostype nt) user pd_marks.pd_marks@ORCL",
+                        out);
+        for (const std::string& table : kTables) {
+            std::string sql = "create table " + table + " (id int, txt char(60))";
+            for (size_t i = 0; i < kTexts.size(); ++i)
+                sql += ";\r\ninsert into " + table + " values (" + std::to_string(i + 1) + ", '" + kTexts[i] + "')";
+            cris.DBWrite("pd_marks", sql);
+        }
+    }
+
+    Names Texts(Recordset rs)
+    {
+        Names texts;
+        if (rs.RecordCount() != 0)
+            for (rs.MoveFirst(); !rs.Eof(); rs.MoveNext())
+                texts.push_back(rs.Fields()["txt"].Value().ToText());
+        return texts;
+    }
+
+    Names ServerTexts(const std::string& table)
+    {
+        Names texts;
+        for (const auto& row : Rows("pd_marks", "SELECT txt FROM " + table + " ORDER BY id"))
+            texts.push_back(row[0].value_or("NULL"));
+        return texts;
+    }
+};
+
+using testsupport::Raised;
+
+} // namespace
+
+TEST_F(DumpTextsSystemTest, KeywordsAndMarkersInValuesSurviveEveryReader)
+{
+    // The query path: risunlod, then the conversion, for the first, the middle and the last table.
+    for (const std::string& table : kTables)
+        EXPECT_EQ(Texts(cris.DBRead("pd_marks", "SELECT id, txt FROM " + table + " ORDER BY id", 3)), kTexts)
+            << table;
+
+    const std::string dump = Out("marks.dmp");
+    cris.RISUnload(dump, "pd_marks", kTables, std::nullopt, "", 0, false, true);
+    EXPECT_EQ(RISDumpGetSchemas(dump), Names{"pd_marks"});
+    EXPECT_EQ(RISDumpGetTables(dump), (Names{"pd_marks|mk_first", "pd_marks|mk_middle", "pd_marks|mk_last"}));
+
+    // The conversion of each table, with chunk borders falling everywhere.
+    const std::string work = cris.GetTempDir();
+    for (size_t chunk : {size_t{9}, size_t{31}, size_t{64}, size_t{113}, DumpFormat::kChunkSize}) {
+        for (const std::string& table : kTables) {
+            std::string text, ini;
+            RISDumpParse(work, dump, "pd_marks", table, text, ini, false, chunk);
+            const std::string rows = ReadHostFile(HostPath(text));
+            EXPECT_EQ(std::count(rows.begin(), rows.end(), '\n'), static_cast<long>(kTexts.size()))
+                << table << " chunk " << chunk << ":\n" << rows;
+            EXPECT_NE(rows.find("\x01***RIS*** End of Table ***RIS***\x01"), std::string::npos) << rows;
+            EXPECT_NE(rows.find("\x01last\x01"), std::string::npos) << rows;
+            DeleteFileA(text, false);
+            DeleteFileA(ini, false);
+        }
+    }
+    EXPECT_EQ(Texts(cris.RISDumpRead(dump, "pd_marks", "SELECT txt FROM mk_last ORDER BY id")), kTexts);
+
+    // And back through the load client: every row, whole.
+    cris.RISLoad(dump, std::nullopt, 0, "pd_marks", Out("load.log"), 25);
+    for (const std::string& table : kTables)
+        EXPECT_EQ(ServerTexts(table), kTexts) << table;
+}
+
+TEST_F(DumpTextsSystemTest, DumpQueriesWithoutADumpPathUnloadNothing)
+{
+    AppError e = Raised([&] { cris.RISDumpRead("", "pd_marks", "SELECT txt FROM mk_first"); });
+    EXPECT_EQ(e.description(), "RIS dump file '' not found");
+    EXPECT_EQ(e.source(), "CRIS::RISDumpRead");
+    e = Raised([&] { cris.RISDumpImport2Access("", "pd_marks", "SELECT txt FROM mk_first", Out("x.mdb"), "", false); });
+    EXPECT_EQ(e.description(), "RIS dump file '' not found");
+    EXPECT_EQ(e.source(), "CRIS::RISDumpImport2Access");
+    EXPECT_FALSE(fs::exists(OutHost("x.mdb")));
+}
+
+TEST_F(DumpTextsSystemTest, ABannerOfStarsIsNoError)
+{
+    // An unload client that greets with a framed banner before the real one runs.
+    const std::string bin = OutHost("ris/BIN");
+    fs::create_directories(bin);
+    const std::string stars(79, '*');
+    std::string boxed = "* RIS Unload stand-in, banner edition";
+    boxed += std::string(78 - boxed.size(), ' ') + "*";
+    WriteHostFile(bin + "/risunlod.exe", "#!/bin/sh\nprintf '%s\\r\\n' '" + stars + "' '" + boxed + "' '" + stars +
+                                             "'\nexec '" + testsupport::BinDir() + "/risunlod.exe' \"$@\"\n");
+    fs::permissions(bin + "/risunlod.exe", fs::perms::owner_all, fs::perm_options::add);
+    fs::create_symlink(testsupport::BinDir() + "/risbatch.exe", bin + "/risbatch.exe");
+    cris.SetUseRIS(Win(bin));
+
+    cris.RISUnload(Out("banner.dmp"), "pd_marks", Names{"mk_first"}, std::nullopt, "", 0, false, false);
+    EXPECT_EQ(Texts(cris.DBRead("pd_marks", "SELECT txt FROM mk_first ORDER BY id", 3)), kTexts);
+}

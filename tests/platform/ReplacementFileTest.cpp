@@ -1,0 +1,107 @@
+// Replacing a file's content: links, modes and failures on the way.
+#include "platform/ReplacementFile.h"
+
+#include "platform/HostFiles.h"
+#include "support/TestEnvironment.h"
+#include "support/TestFiles.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using testsupport::ReadHostFile;
+using testsupport::WriteHostFile;
+
+class ReplacementFileTest : public ::testing::Test {
+protected:
+    testsupport::ScopedDir dir{"replacement"};
+    std::string path(const std::string& name) const { return dir.host() + "/" + name; }
+    size_t entries() const { return static_cast<size_t>(std::distance(fs::directory_iterator(dir.host()), {})); }
+    void TearDown() override { SetHostFileFault(nullptr); }
+};
+
+void replace(const std::string& file, const std::string& bytes)
+{
+    ReplacementFile out(file);
+    out.Write(bytes);
+    out.Commit();
+}
+
+mode_t modeOf(const std::string& host)
+{
+    struct stat st {};
+    ::stat(host.c_str(), &st);
+    return st.st_mode & 07777;
+}
+
+TEST_F(ReplacementFileTest, ThroughASymbolicLinkReplacesTheTargetAndKeepsLinkAndMode)
+{
+    fs::create_directories(path("real"));
+    const std::string target = path("real/tarnwick.ini");
+    WriteHostFile(target, "old");
+    ::chmod(target.c_str(), 0600);
+    fs::create_symlink("real/tarnwick.ini", path("link.ini"));
+
+    replace(path("link.ini"), "new");
+    EXPECT_TRUE(fs::is_symlink(path("link.ini")));
+    EXPECT_EQ(ReadHostFile(target), "new");
+    EXPECT_EQ(modeOf(target), 0600u);
+    EXPECT_EQ(entries(), 2u);
+}
+
+TEST_F(ReplacementFileTest, AHardLinkedFileKeepsItsIdentityForEveryName)
+{
+    const std::string a = path("a.ini"), b = path("b.ini");
+    WriteHostFile(a, "old");
+    fs::create_hard_link(a, b);
+    replace(b, "new content");
+    EXPECT_EQ(ReadHostFile(a), "new content");
+    EXPECT_EQ(fs::hard_link_count(a), 2u);
+    EXPECT_EQ(entries(), 2u);
+}
+
+TEST_F(ReplacementFileTest, AFailedInPlaceRewriteOfAHardLinkedFileWritesTheFormerContentBack)
+{
+    const std::string a = path("a.ini"), b = path("b.ini");
+    const std::string old(200000, 'o');
+    WriteHostFile(a, old);
+    fs::create_hard_link(a, b);
+    int calls = 0;
+    // The first check passes, the second comes after the first block was written over the file.
+    SetHostFileFault([&](const std::string& op, const std::string&) { return op == "overwrite" && ++calls == 3 ? EIO : 0; });
+    try {
+        replace(b, std::string(300000, 'n'));
+        FAIL() << "the rewrite should fail";
+    } catch (const AppError& e) {
+        EXPECT_EQ(e.number(), kErrPathFileAccess);
+    }
+    EXPECT_EQ(ReadHostFile(a), old);
+    EXPECT_EQ(fs::hard_link_count(a), 2u);
+    EXPECT_EQ(entries(), 2u);
+}
+
+TEST_F(ReplacementFileTest, AWriteThatIsNeverCommittedLeavesNothing)
+{
+    WriteHostFile(path("kept.ini"), "kept");
+    {
+        ReplacementFile out(path("kept.ini"));
+        out.Write("half");
+    }
+    EXPECT_EQ(ReadHostFile(path("kept.ini")), "kept");
+    EXPECT_EQ(entries(), 1u);
+}
+
+TEST_F(ReplacementFileTest, SameFileFollowsCaseAndLinks)
+{
+    WriteHostFile(path("Seed.dgn"), "x");
+    fs::create_symlink("Seed.dgn", path("alias.dgn"));
+    EXPECT_TRUE(HostSameFile(path("Seed.dgn"), path("SEED.DGN")));
+    EXPECT_TRUE(HostSameFile(path("seed.dgn"), path("alias.dgn")));
+    EXPECT_FALSE(HostSameFile(path("Seed.dgn"), path("other.dgn")));
+}
+
+} // namespace
