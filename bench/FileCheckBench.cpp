@@ -16,7 +16,7 @@
 #include "standins/dbserver/DbServer.h"
 #include "standins/dbserver/RisSession.h"
 #include "standins/dbserver/StandInEnvironment.h"
-#include "platform/qt/QtServices.h"
+#include "ui/qt/QtServices.h"
 
 #include <QApplication>
 #include <QPushButton>
