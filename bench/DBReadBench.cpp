@@ -92,7 +92,7 @@ void buildEnvironment()
     std::string console;
     const RisTransferRequest request = RisTransferRequest::Parse(
         RisTransferRequest::SplitWords(std::string(kSchema) + " clear table with data all"));
-    const LoadCounts counts = SchemaLoader(session, nullptr, nullptr).Load(request, source, 1000, console);
+    const LoadCounts counts = SchemaLoader(session, nullptr, nullptr).Load(request, source, console);
     DeleteFileA(source);
     if (counts.rowsLoaded != kRows)
         throw std::runtime_error("the bench table did not load: " + console);
