@@ -20,9 +20,26 @@ int32_t CRIS::DBWrite(const std::string& schema, const std::string& sql)
             RaiseError("", "Schema name not defined");
         if (IsBlank(sql))
             RaiseError("", "SQL statement not defined");
-        if (kind != kConRIS)
-            return ADOWrite(schema, sql);
-        return RISWrite(schema, sql);
+        // The schema's held listings go after a change of its tables, also when the batch
+        // failed part-way (it may have dropped some tables already).
+        auto forgetListings = [&] {
+            if (!ChangesTables(sql))
+                return;
+            ForgetSchemaListings(risTableCache_, risColumnCache_, schema);
+            ForgetSchemaListings(adoTableCache_, adoColumnCache_, schema);
+        };
+        int32_t result = -1;
+        try {
+            if (kind != kConRIS)
+                result = ADOWrite(schema, sql);
+            else
+                result = RISWrite(schema, sql);
+        } catch (...) {
+            forgetListings();
+            throw;
+        }
+        forgetListings();
+        return result;
     });
 }
 
