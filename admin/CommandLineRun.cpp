@@ -98,7 +98,7 @@ int RunCommandLine(const std::string& commandLine)
         for (const std::string& error : dump.report().Errors())
             report(error);
         if (dump.report().HasErrors()) {
-            report(std::to_string(dump.report().ErrorCount()) + " unload(s) failed, " +
+            report("Tarnwick ended with errors (" + std::to_string(dump.report().ErrorCount()) + "), " +
                    std::to_string(result.unloaded) + " dump(s) written - see Logfile '" + gLogFile + "'");
             return 1;
         }

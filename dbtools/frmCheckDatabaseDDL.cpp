@@ -6,6 +6,7 @@
 #include "dbtools/DdlNodeCheck.h"
 #include "dbtools/DdlRepair.h"
 #include "ui/qt/CheckTreeMirror.h"
+#include "ui/qt/QtBuilders.h"
 #include "ui/qt/QtForm.h"
 #include "ui/qt/QtText.h"
 
@@ -62,6 +63,9 @@ frmCheckDatabaseDDL::frmCheckDatabaseDDL(std::function<std::string()> project, D
                                 "Delete selected piping models from pdtable_113, pdtable_114, whose related tables were "
                                 "not found in database (dd schema)",
                                 105, 8925, 9360, 330);
+    // The long captions show whole in the buttons' width.
+    for (QPushButton* b : {cmdAddColumns, cmdDropTable, cmdDeleteModel})
+        FitCaption(b);
     setTabOrder(tvwTreeView, cmdCheck);
     setTabOrder(cmdCheck, cmdAddColumns);
     setTabOrder(cmdAddColumns, cmdClose);

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <climits>
 #include <map>
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -48,8 +49,12 @@ long Process::Start(const std::string& hostProgram, const std::vector<std::strin
         posix_spawn_file_actions_adddup2(&actions, streams.in, 0);
     if (streams.out >= 0)
         posix_spawn_file_actions_adddup2(&actions, streams.out, 1);
+    else if (streams.discardOutput)
+        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
     if (streams.err >= 0)
         posix_spawn_file_actions_adddup2(&actions, streams.err, 2);
+    else if (streams.discardOutput)
+        posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
     pid_t pid = 0;
     int rc = ::posix_spawn(&pid, hostProgram.c_str(), &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);

@@ -8,10 +8,12 @@
 class Process {
 public:
     // File descriptors the child gets as its standard streams; -1 keeps the parent's.
+    // discardOutput sends its standard output and errors not given nowhere (the null device).
     struct Streams {
         int in = -1;
         int out = -1;
         int err = -1;
+        bool discardOutput = false;
     };
 
     // Starts hostProgram with args (argv[1]...). The window style of the original (0 hidden,

@@ -69,7 +69,11 @@ long ExecA(const std::string& command, const std::string& logFile, int windowSty
         const std::string interpreter = Process::FindCompanion("batchcmd");
         if (interpreter.empty())
             throw AppError(kErrFileNotFound, "", "File not found (batchcmd)");
-        processId = Process::Start(interpreter, {batchFile}, windowStyle);
+        // A hidden console without a log file shows its output to no one, as on Windows: it
+        // must not reach this program's own output (a command-line run prints nothing).
+        Process::Streams streams;
+        streams.discardOutput = windowStyle == 0 && logFile.empty();
+        processId = Process::Start(interpreter, {batchFile}, windowStyle, streams);
         if (wait) {
             long code = -1;
             try {

@@ -1,4 +1,5 @@
-// The list window offscreen: filling, filter row, header-click sort, one window at a time.
+// The list window offscreen: filling, filter row over its columns, header-click sort, one window
+// at a time.
 #include "admin/ExistingLists.h"
 #include "ui/qt/ListForm.h"
 
@@ -7,9 +8,11 @@
 #include "services/ScriptedMessageService.h"
 
 #include <QApplication>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <gtest/gtest.h>
 
@@ -116,6 +119,54 @@ TEST_F(ListFormTest, ClosingReleasesTheRecordset)
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(watch.isNull());
     EXPECT_EQ(CurrentListForm(), nullptr);
+}
+
+} // namespace
+
+namespace {
+
+// Where a filter cell and its column's header section begin and end, in the window's coordinates.
+std::pair<int, int> spanOfCell(const ListForm* form, int column)
+{
+    const QLineEdit* cell = form->filterCells[static_cast<size_t>(column)];
+    const int left = cell->mapTo(form, QPoint(0, 0)).x();
+    return {left, left + cell->width()};
+}
+std::pair<int, int> spanOfColumn(const ListForm* form, int column)
+{
+    const QHeaderView* header = form->TDBGrid->horizontalHeader();
+    const int left = header->viewport()->mapTo(form, QPoint(header->sectionViewportPosition(column), 0)).x();
+    return {left, left + header->sectionSize(column)};
+}
+
+TEST_F(ListFormTest, EachFilterCellStandsOverItsColumnAsItIsResizedAndScrolled)
+{
+    ListForm* form = ShowListForm("Columns", [] {
+        Recordset rs;
+        for (const char* name : {"a", "b", "c", "d"})
+            rs.Fields().Append(name, adVarWChar, 255, adFldIsNullable);
+        rs.SetCursorLocation(adUseClient);
+        rs.Open();
+        for (int row = 0; row < 120; ++row) // three-digit row numbers widen the row-number column
+            rs.AddNew("a", Variant(std::to_string(row)));
+        return rs;
+    });
+    form->resize(300, 300);
+    QCoreApplication::processEvents();
+    auto check = [form](const char* when) {
+        for (int c = 0; c < 4; ++c)
+            if (form->filterCells[static_cast<size_t>(c)]->isVisible())
+                EXPECT_EQ(spanOfCell(form, c), spanOfColumn(form, c)) << when << ", column " << c;
+    };
+    check("shown");
+    form->TDBGrid->horizontalHeader()->resizeSection(0, 150);
+    check("resized");
+    form->TDBGrid->horizontalScrollBar()->setValue(form->TDBGrid->horizontalScrollBar()->maximum());
+    ASSERT_GT(form->TDBGrid->horizontalScrollBar()->value(), 0);
+    check("scrolled");
+    // A cell scrolled out of sight is cut off at the grid's edge, never over the row numbers.
+    const QWidget* clip = form->filterCells[0]->parentWidget();
+    EXPECT_EQ(clip->mapTo(form, QPoint(0, 0)).x(), form->TDBGrid->viewport()->mapTo(form, QPoint(0, 0)).x());
 }
 
 } // namespace

@@ -12,3 +12,7 @@ class QWidget;
 QPushButton* MakeButton(QWidget* parent, const std::string& name, const std::string& caption,
                         const std::string& tip = std::string());
 QLineEdit* MakeLineEdit(QWidget* parent, const std::string& name, const std::string& tip = std::string());
+
+// For a button of fixed size whose caption is longer than its width: the button's font is made
+// smaller (by half points, to 6 points at least) until the whole caption shows.
+void FitCaption(QPushButton* button);

@@ -88,7 +88,7 @@ TEST(QtDialogsTest, OnlyTheCallerThatAsksMayChooseSeveralFiles)
                            auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
                            ASSERT_NE(name, nullptr);
                            name->setText("\"pd_a.dmp\" \"dd_a.dmp\"");
-                           dialog->accept();
+                           QMetaObject::invokeMethod(dialog, "accept");
                        });
     std::sort(chosen.begin(), chosen.end());
     EXPECT_EQ(chosen, (std::vector<std::string>{dir + "\\dd_a.dmp", dir + "\\pd_a.dmp"}));
