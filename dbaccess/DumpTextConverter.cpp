@@ -105,6 +105,15 @@ inline void stretchBlock(const char* block, unsigned mask, const char*& p, const
     }
 }
 
+// The special bytes among the sixteen at p, one bit each.
+inline unsigned specialMask(const char* p)
+{
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    return static_cast<unsigned>(_mm_movemask_epi8(
+        _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8(' ')), _mm_cmpeq_epi8(v, _mm_set1_epi8('\''))),
+                     _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('"')), _mm_cmpeq_epi8(v, _mm_set1_epi8('\n'))))));
+}
+
 // Blocks of sixteen bytes: the special bytes are found by mask, and the stretches between
 // them are copied with whole-block stores. Loads and stores may reach sixteen bytes past
 // the current place, so the loop keeps 32 bytes from the input's end; the output has room
@@ -115,17 +124,10 @@ void convertSse2(const char*& pIn, const char* end, char*& oIn, Scan& sIn)
     const char* p = pIn;
     char* o = oIn;
     Scan s = sIn;
-    const __m128i blank = _mm_set1_epi8(' ');
-    const __m128i quote = _mm_set1_epi8('\'');
-    const __m128i dquote = _mm_set1_epi8('"');
-    const __m128i lf = _mm_set1_epi8('\n');
     while (end - p >= 32) {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-        const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(
-            _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, blank), _mm_cmpeq_epi8(v, quote)),
-                         _mm_or_si128(_mm_cmpeq_epi8(v, dquote), _mm_cmpeq_epi8(v, lf)))));
+        const unsigned mask = specialMask(p);
         if (mask == 0) {
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(o), v);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(o), _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)));
             o += 16;
             p += 16;
             s.oddBlanks = false;
@@ -140,8 +142,8 @@ void convertSse2(const char*& pIn, const char* end, char*& oIn, Scan& sIn)
 #endif
 
 #if defined(__x86_64__)
-// The same conversion without a branch per special byte, for processors with byte shuffles:
-// per block of 16 or 32 bytes the quote state of every byte comes from a running parity of
+// The same conversion without a branch per special byte, for processors with AVX2: per
+// block of 32 bytes the quote state of every byte comes from a running parity of
 // the quote mask, the blanks to keep from the runs of blanks outside quotes, and the bytes
 // left over are packed together eight at a time through a shuffle table. Blocks with a double
 // quote (which grows the text), a line end inside an open quote or a doubled quote across
@@ -225,46 +227,13 @@ __attribute__((target("ssse3"))) inline void packSixteen(__m128i v, unsigned kee
     o += pack.count[hi];
 }
 
-__attribute__((target("ssse3"))) void convertSsse3(const char*& pIn, const char* end, char*& oIn, Scan& sIn)
-{
-    const char* p = pIn;
-    char* o = oIn;
-    Scan s = sIn;
-    const __m128i blank = _mm_set1_epi8(' ');
-    const __m128i quote = _mm_set1_epi8('\'');
-    const __m128i dquote = _mm_set1_epi8('"');
-    const __m128i lf = _mm_set1_epi8('\n');
-    while (end - p >= 32) {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-        const unsigned q = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, quote)));
-        const unsigned b = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, blank)));
-        const unsigned d = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, dquote)));
-        const unsigned l = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, lf)));
-        uint64_t keep = 0;
-        uint64_t kept = 0;
-        if ((q | b | d | l) == 0) {
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(o), v);
-            o += 16;
-            s.oddBlanks = false;
-        } else if (planBlock(16, q, b, d, l, p[16] == '\'', s, keep, kept)) {
-            packSixteen(v, static_cast<unsigned>(keep), static_cast<unsigned>(kept), o);
-        } else {
-            stretchBlock(p, q | b | d | l, p, end, o, s);
-            continue;
-        }
-        p += 16;
-    }
-    pIn = p;
-    oIn = o;
-    sIn = s;
-}
-
 __attribute__((target("avx2"))) inline uint64_t maskOf(__m256i v, __m256i byte)
 {
     return static_cast<uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(v, byte)));
 }
 
-// The same with blocks of 32 bytes; the loop keeps 64 bytes from the input's end.
+// The block loop; it keeps 64 bytes from the input's end, as loads and stores reach past the
+// current place.
 __attribute__((target("avx2"))) void convertAvx2(const char*& pIn, const char* end, char*& oIn, Scan& sIn)
 {
     const char* p = pIn;
@@ -292,19 +261,12 @@ __attribute__((target("avx2"))) void convertAvx2(const char*& pIn, const char* e
             packSixteen(_mm256_extracti128_si256(v, 1), static_cast<unsigned>(keep >> 16),
                         static_cast<unsigned>(kept >> 16), o);
         } else {
-            // Two halves the sixteen-byte way, each planned or copied in stretches.
+            // Two halves of sixteen bytes copied in stretches; a doubled quote at the end of
+            // the first may have used the second's first byte.
             const char* const half = p + 16;
-            stretchBlock(p, static_cast<unsigned>((q | b | d | l) & 0xFFFF), p, end, o, s);
-            if (p < half + 16) {
-                const char* const at = p;
-                const __m128i w = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
-                const unsigned special = static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(
-                    _mm_or_si128(_mm_cmpeq_epi8(w, _mm256_castsi256_si128(blank)),
-                                 _mm_cmpeq_epi8(w, _mm256_castsi256_si128(quote))),
-                    _mm_or_si128(_mm_cmpeq_epi8(w, _mm256_castsi256_si128(dquote)),
-                                 _mm_cmpeq_epi8(w, _mm256_castsi256_si128(lf))))));
-                stretchBlock(at, special, p, end, o, s);
-            }
+            stretchBlock(p, specialMask(p), p, end, o, s);
+            if (p < half + 16)
+                stretchBlock(p, specialMask(p), p, end, o, s);
             continue;
         }
         p += 32;
@@ -312,12 +274,6 @@ __attribute__((target("avx2"))) void convertAvx2(const char*& pIn, const char* e
     pIn = p;
     oIn = o;
     sIn = s;
-}
-
-bool hasByteShuffles()
-{
-    static const bool has = __builtin_cpu_supports("ssse3");
-    return has;
 }
 
 bool hasAvx2()
@@ -338,8 +294,6 @@ size_t DumpTextConverter::ConvertVariableRows(std::string_view rows, char* const
 #if defined(__x86_64__)
     if (hasAvx2())
         convertAvx2(p, end, o, s);
-    if (hasByteShuffles())
-        convertSsse3(p, end, o, s);
 #endif
 #if defined(__SSE2__)
     convertSse2(p, end, o, s);
