@@ -249,7 +249,7 @@ void Form1::connectHandlers()
     connect(btnUpgradeCheck, &QPushButton::clicked, this, &Form1::btnUpgradeCheck_Click);
 }
 
-void Form1::btnProjcopy_Click() { frmProjCopy::ShowNew(); }
+void Form1::btnProjcopy_Click() { frmProjCopy::ShowWindow(); }
 
 bool Form1::focusMovesWithin(QEvent* event) const
 {

@@ -93,6 +93,8 @@ void CRIS::RISLoad(const std::string& dumpFile, const OptionalNames& tables, int
         long pid = 0;
         ExecA(RislodCommand(risPath, workCopy, clientLog, badFile, commitCount, name, mode, tableList), outputLog, 0,
               dir, pid, true);
+        // Whatever the load did, the schema's held listings may no longer hold.
+        ForgetSchemaListings(risTableCache_, risColumnCache_, name);
         if ((!IsFileExistsA(outputLog) && !IsFileExistsA(outputLog)) || GetFileSize(outputLog) == 0)
             RaiseError("", RisClientNotFound("rislod", risPath));
 

@@ -47,6 +47,8 @@ void CRIS::RISDropSchema(const std::vector<std::string>& schemas)
         }
         // One risbatch run drops them all; an all-blank list is refused by RISWrite.
         RISWrite("", RisDropSchemaStatements(schemas));
+        for (const std::string& schema : schemas)
+            ForgetSchemaListings(risTableCache_, risColumnCache_, schema);
     });
 }
 

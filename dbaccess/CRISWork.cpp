@@ -4,6 +4,7 @@
 #include "services/FileOperation.h"
 
 #include <algorithm>
+#include <cctype>
 
 WorkFiles::~WorkFiles()
 {
@@ -26,4 +27,24 @@ std::string WorkFiles::add(std::string path)
 void WorkFiles::keep(const std::string& path)
 {
     paths_.erase(std::remove(paths_.begin(), paths_.end(), path), paths_.end());
+}
+
+bool ChangesTables(const std::string& sql)
+{
+    std::string words;
+    bool blank = false;
+    for (char c : sql) {
+        if (std::isspace(static_cast<unsigned char>(c))) {
+            blank = true;
+            continue;
+        }
+        if (blank && !words.empty())
+            words += ' ';
+        blank = false;
+        words += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    for (const char* verb : {"drop table ", "create table ", "alter table "})
+        if (words.find(verb) != std::string::npos)
+            return true;
+    return false;
 }

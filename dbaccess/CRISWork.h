@@ -3,6 +3,7 @@
 #pragma once
 
 #include "platform/AppError.h"
+#include "platform/TextUtil.h"
 
 #include <exception>
 #include <string>
@@ -39,3 +40,22 @@ public:
 private:
     std::vector<std::string> paths_;
 };
+
+// Whether statements drop, create or alter a table (words in any case, any blanks between), so
+// that the schema's held listings no longer hold. A literal that merely contains such words
+// costs one listing more, nothing else.
+bool ChangesTables(const std::string& sql);
+
+// Drops what the catalogue caches hold of one schema: its table listing ("k_" + schema) and the
+// column listings of its tables ("k_" + schema + "|" + table). Keys compare without case.
+template <class Cache>
+void ForgetSchemaListings(Cache& tables, Cache& columns, const std::string& schema)
+{
+    tables.erase("k_" + schema);
+    const std::string prefix = "k_" + schema + "|";
+    for (auto it = columns.lower_bound(prefix); it != columns.end();) {
+        if (!StartsWithNoCase(it->first, prefix))
+            break;
+        it = columns.erase(it);
+    }
+}

@@ -4,6 +4,7 @@
 #include "dbaccess/CRIS.h"
 #include "dbtools/CharColumnChange.h"
 #include "dbtools/CharColumnDumpEdit.h"
+#include "dbtools/SchemaDumpSummary.h"
 #include "platform/AppError.h"
 #include "platform/Clock.h"
 #include "platform/TextUtil.h"
@@ -12,6 +13,7 @@
 #include "services/FileOperation.h"
 #include "services/Messages.h"
 
+#include <algorithm>
 #include <optional>
 
 namespace {
@@ -28,21 +30,48 @@ struct TempCopy {
     }
 };
 
-// After a drop or the reload failed: the changed tables as they were, from the backup.
-AppError RestoreChangedTables(const AppError& failure, const std::string& schema, const std::string& dump,
-                              const std::vector<std::string>& tables)
+// The schema as it stands, from an unload into a temporary dump.
+SchemaDumpSummary SchemaNow(const std::string& schema)
+{
+    TempCopy check{gTempDir + GetTempName()};
+    gCRIS->RISUnload(check.path, schema, std::nullopt, std::nullopt, "", 0, true, true);
+    return SchemaDumpSummary::Read(check.path);
+}
+
+// After any failure that came once a table was dropped: the tables the run dropped (or tried
+// to), or every table of the dump once the reload began, loaded again from the backup dump and
+// compared with it. The error says which tables are as they were and which are not.
+AppError RestoreFromBackup(const AppError& failure, const std::string& schema, const std::string& dump,
+                           const SchemaDumpSummary& backup, const OptionalNames& dropped)
 {
     const AppError passed = PassOn(failure, kSource);
+    const std::vector<std::string>& tables = dropped ? *dropped : backup.tables();
+    std::string text = passed.description();
+    ShowStatus("Restoring tables of schema " + schema + " from " + dump + "...");
     try {
-        ShowStatus("Restoring tables of schema " + schema + " from " + dump + "...");
-        gCRIS->RISLoad(dump, tables, 0, schema, "", 25);
-        return AppError(passed.number(), passed.source(),
-                        passed.description() + " - the changed tables were restored from '" + dump + "'");
+        gCRIS->RISLoad(dump, dropped, 0, schema, "", 25);
     } catch (const AppError& e) {
-        return AppError(passed.number(), passed.source(),
-                        passed.description() + " - restoring the changed tables from '" + dump +
-                            "' failed: " + e.description());
+        text += " - restoring from '" + dump + "' failed: " + e.description();
     }
+    std::vector<std::string> restored, lost;
+    try {
+        const std::vector<std::string> faults = backup.Differences(SchemaNow(schema), &tables);
+        for (const std::string& table : tables) {
+            const bool differs = std::any_of(faults.begin(), faults.end(),
+                                             [&](const std::string& f) { return f.rfind(table + " ", 0) == 0; });
+            (differs ? lost : restored).push_back(table);
+        }
+        if (!faults.empty())
+            ShowStatus("Schema " + schema + " after the restore: " + Join(faults, ", "));
+    } catch (const AppError& e) {
+        text += " - the restored tables could not be compared with the backup: " + e.description();
+        lost = tables;
+    }
+    text += " - tables restored from '" + dump + "': " + (restored.empty() ? "none" : Join(restored, ", "));
+    if (!lost.empty())
+        text += "; tables not restored: " + Join(lost, ", ");
+    ShowStatus(text);
+    return AppError(passed.number(), passed.source(), text);
 }
 
 } // namespace
@@ -107,25 +136,34 @@ void CharColumnAlter::ProcessSchema(const CharColumnRequest& request, const std:
     ShowStatus(change.StatusText());
     ShowStatus("Find & Replace in file...");
     TempCopy copy{gTempDir + GetTempName()};
+    SchemaDumpSummary backup;
     try {
         // The edited copy is complete, and every row fits its new length, before any table is dropped.
-        CharColumnDumpEdit::Apply(dump, copy.path, change);
+        CharColumnDumpEdit::Apply(dump, copy.path, change, &backup);
     } catch (const AppError& e) {
         throw PassOn(e, kSource);
     }
-    bool dropping = false;
+    // What a failure leaves to restore: the tables dropped so far (the one refused included),
+    // and every table of the dump once the reload began, which drops and creates each table it
+    // reaches.
+    std::vector<std::string> dropped;
+    bool reloadBegun = false;
     try {
         for (const std::string& table : change.tables()) {
             const std::string sql = "DROP TABLE " + table + ";";
             ShowStatus(sql);
-            dropping = true;
+            dropped.push_back(table);
             gCRIS->DBWrite(schema, sql);
         }
         ShowStatus("Loading schema " + schema + " from " + copy.path + "...");
+        reloadBegun = true;
         gCRIS->RISLoad(copy.path, std::nullopt, 0, "", "", 25);
+        // A load can end without an error and still lack tables or rows.
+        const std::vector<std::string> faults = backup.Differences(SchemaNow(schema));
+        if (!faults.empty())
+            throw AppError(1, "", "Schema '" + schema + "' differs from its backup dump after the reload: " +
+                                      Join(faults, ", "));
     } catch (const AppError& e) {
-        if (!dropping)
-            throw PassOn(e, kSource);
-        throw RestoreChangedTables(e, schema, dump, change.tables());
+        throw RestoreFromBackup(e, schema, dump, backup, reloadBegun ? std::nullopt : OptionalNames(dropped));
     }
 }

@@ -25,8 +25,11 @@ public:
     static std::string Question(const CharColumnRequest& request);
 
     // One schema's turn, reported on the status line. A failed unload is reported and leaves
-    // the schema as it was; any other failure raises. When a drop or the reload fails, the
-    // changed tables are loaded again from the backup dump and the error says whether that
-    // worked. The temporary copy of the dump is gone on return; the backup dump stays.
+    // the schema as it was; any other failure raises. After the reload the schema's tables, row
+    // counts and indexes are compared with the backup dump; a difference is a failure. After a
+    // failure that came once a table was dropped, the tables the run dropped (every table of the
+    // dump once the reload began) are loaded again from the backup dump, compared with it, and
+    // the error lists which were restored and which were not. The temporary copies are gone on
+    // return; the backup dump stays.
     static void ProcessSchema(const CharColumnRequest& request, const std::string& schema);
 };

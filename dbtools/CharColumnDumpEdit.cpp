@@ -4,10 +4,12 @@
 #include "dbaccess/DumpReader.h"
 #include "dbaccess/DumpWriter.h"
 #include "dbtools/CharColumnChange.h"
+#include "dbtools/SchemaDumpSummary.h"
 #include "platform/AppError.h"
 #include "platform/TextUtil.h"
 
-long CharColumnDumpEdit::Apply(const std::string& source, const std::string& target, const CharColumnChange& change)
+long CharColumnDumpEdit::Apply(const std::string& source, const std::string& target, const CharColumnChange& change,
+                               SchemaDumpSummary* summary)
 {
     const std::string newType = "char(" + std::to_string(change.newLength()) + ")";
     DumpReader reader(source);
@@ -17,6 +19,8 @@ long CharColumnDumpEdit::Apply(const std::string& source, const std::string& tar
     std::vector<size_t> checked; // indices of the affected columns of the current table
     std::vector<DumpColumn> tableColumns;
     while (reader.Next(item)) {
+        if (summary)
+            summary->Add(item);
         switch (item.kind) {
         case DumpItemKind::CreateTable: {
             checked.clear();

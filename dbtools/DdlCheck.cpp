@@ -92,6 +92,9 @@ void CheckRun::Run()
     if (c_.enableButtons)
         c_.enableButtons(false);
     c_.tree.Clear();
+    // The repairs act on the project checked here; a change of project during the run
+    // leaves a tree that no repair may take (DropCheckOfOtherProject).
+    c_.checkedProject = project();
     std::optional<AppError> failure;
     try {
         steps();
@@ -371,4 +374,16 @@ int DisciplineOfTableNumber(double tableNumber)
 void RunDdlCheck(DdlCheckContext& context)
 {
     CheckRun(context).Run();
+}
+
+bool DropCheckOfOtherProject(DdlCheckContext& context)
+{
+    if (!context.checkedProject)
+        return false;
+    const std::string current = context.project ? context.project() : std::string();
+    if (current == *context.checkedProject)
+        return false;
+    context.tree.Clear();
+    context.checkedProject.reset();
+    return true;
 }

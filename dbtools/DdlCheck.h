@@ -12,6 +12,11 @@ struct DdlCheckContext;
 // and are shown in the status bar, a message box and the program log; nothing is raised.
 void RunDdlCheck(DdlCheckContext& context);
 
+// When the tree holds the check of another project than the current one: empties the tree,
+// forgets the check and returns true, so that no repair acts on either project until the next
+// check. False otherwise (also before any check).
+bool DropCheckOfOtherProject(DdlCheckContext& context);
+
 // The type part of a definition (after its first blank) with "integer" -> "int",
 // "character" -> "char", "short" -> "smallint", in this order and exact letter case.
 std::string NormaliseDdlTypeWords(const std::string& definition);

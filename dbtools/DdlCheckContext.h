@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 class DdlDatabase;
@@ -18,6 +19,9 @@ inline constexpr const char* kTypeMismatch = "TypeMismatch";
 inline constexpr const char* kNotChecked = "Not checked tables";
 inline constexpr const char* kNoTables = "NoTables";
 } // namespace DdlRoot
+
+// The status text of a window that holds no check to repair from.
+inline constexpr const char* kDdlStartText = "To start please click check button";
 
 struct DdlCheckContext {
     CheckTree& tree;
@@ -33,4 +37,7 @@ struct DdlCheckContext {
     // Set when a repair changed the design schema: the column listings held from before are
     // stale, so the next check lists every table anew.
     bool designSchemaChanged = false;
+    // The project whose check the tree holds: the repairs act on its schemas alone. Unset
+    // before the first check and once the project changed.
+    std::optional<std::string> checkedProject{};
 };

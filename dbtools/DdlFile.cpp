@@ -15,15 +15,94 @@
 namespace {
 
 const char* kReader = "ReadDDLFile";
+const char* kOlderReader = "ParseDDLFile";
 
-// A message template with its arguments, as the window's formatter reads it.
-[[noreturn]] void raiseTemplate(const std::string& templ, const std::vector<std::string>& args)
+// What the two readers report: the same faults, worded by each in its own way.
+enum class Fault { CountMismatch, TableNumber, ColumnCount, ColumnLine, EmptyName, EmptyType, WrongNumber, NoData };
+
+struct FaultDetail {
+    std::string path;
+    long row = 0;
+    std::string table;       // CountMismatch
+    long read = 0;           // CountMismatch, WrongNumber (the number expected)
+    long defined = 0;        // CountMismatch
+    std::string name;        // WrongNumber: the name field as written
+    std::string number;      // WrongNumber: the column number, trimmed
+};
+
+// A message template with its arguments, as the window's formatter reads it. No source of its
+// own: the template reaches the caller unchanged.
+AppError templateError(const std::string& templ, const std::vector<std::string>& args)
 {
     std::string text = templ;
     for (const std::string& a : args)
         text += "|||" + a;
-    // No source of its own: the template reaches the caller unchanged.
-    throw AppError(1, "", text);
+    return AppError(1, "", text);
+}
+
+// ReadDDLFile's wording: templates with their arguments.
+AppError templateFault(Fault fault, const FaultDetail& d)
+{
+    const std::string row = std::to_string(d.row);
+    switch (fault) {
+    case Fault::CountMismatch:
+        return templateError("Table: '%0%': the count of columns read (%1%) is not the same with the count of defined "
+                      "columns (%2%). Error in file: '%3%'",
+                      {d.table, std::to_string(d.read), std::to_string(d.defined), d.path});
+    case Fault::TableNumber:
+        return templateError("Could not read table number or it is wrong. Error in file: '%0%', Row number: %1%", {d.path, row});
+    case Fault::ColumnCount:
+        return templateError("Could not read number of columns or it is wrong. Error in file: '%0%', Row number: %1%",
+                      {d.path, row});
+    case Fault::ColumnLine:
+        return templateError("Column definition is wrong. Error in file: '%0%', Row number: %1%", {d.path, row});
+    case Fault::EmptyName:
+        return templateError("Column name could not be empty. Error in file: '%0%', Row number: %1%", {d.path, row});
+    case Fault::EmptyType:
+        return templateError("Column type could not be empty. Error in file: '%0%', Row number: %1%", {d.path, row});
+    case Fault::WrongNumber:
+        return templateError("Column: '%0%' has wrong number: %1%. Must be: %2%. Error in file: '%3%', Row number: %4%",
+                      {d.name, d.number, std::to_string(d.read), d.path, row});
+    case Fault::NoData:
+        break;
+    }
+    return templateError("Database definition data in file: '%0%' not found. Wrong DDL-File", {d.path});
+}
+
+// ParseDDLFile's wording: plain texts, the file and the row on lines of their own.
+AppError plainFault(Fault fault, const FaultDetail& d)
+{
+    const std::string inFile = "\r\nError in file: '" + d.path + "'";
+    const std::string atRow = inFile + "\r\nRow number: " + std::to_string(d.row);
+    std::string text;
+    switch (fault) {
+    case Fault::CountMismatch:
+        text = "Count of readed columns (" + std::to_string(d.read) + ") does not much number of columns (" +
+               std::to_string(d.defined) + ")" + inFile;
+        break;
+    case Fault::TableNumber:
+        text = "Could not read table number or it is wrong." + atRow;
+        break;
+    case Fault::ColumnCount:
+        text = "Could not read number of columns or it is wrong." + atRow;
+        break;
+    case Fault::ColumnLine:
+        text = "Column definition is wrong." + atRow;
+        break;
+    case Fault::EmptyName:
+        text = "Column name could not be empty." + atRow;
+        break;
+    case Fault::EmptyType:
+        text = "Column type could not be empty." + atRow;
+        break;
+    case Fault::WrongNumber:
+        text = "Column: '" + d.name + "' has wrong number: " + d.number + ". Must be: " + std::to_string(d.read) + atRow;
+        break;
+    case Fault::NoData:
+        text = "Database definition data in file: '" + d.path + "' not found. Possible wrong DDL-File";
+        break;
+    }
+    return AppError(1, "", text);
 }
 
 // The run-time failures of the conversions, as the language reports them.
@@ -58,58 +137,123 @@ AppError passOnWithSourceInText(const AppError& e, const std::string& ownName)
     return AppError(e.number(), ComposeErrorSource(ownName, 0, e.source()), description);
 }
 
+// How one reader differs from the other while it reads the lines.
+struct ReaderRules {
+    AppError (*fault)(Fault, const FaultDetail&);
+    int32_t countLimit;            // the largest count its counters hold
+    std::string removedFromColumns; // characters deleted from a column line before it is cut
+    // At the end: the older reader asks only for one header; the newer one for a column line
+    // in the last table it opened.
+    bool needsHeaderOnly;
+};
+
+const ReaderRules kReadRules{templateFault, INT32_MAX, "\t", false};
+const ReaderRules kParseRules{plainFault, INT16_MAX, "\t\r\n", true};
+
 struct OpenTable {
     std::string number;   // empty while no table is open
     int32_t defined = 0;
     int32_t read = 0;
 };
 
-void readHeader(const std::string& line, OpenTable& table, const std::string& path, long row)
-{
-    if (!table.number.empty() && table.defined != 0 && table.read != table.defined)
-        raiseTemplate("Table: '%0%': the count of columns read (%1%) is not the same with the count of defined "
-                      "columns (%2%). Error in file: '%3%'",
-                      {table.number, std::to_string(table.read), std::to_string(table.defined), path});
-    table = OpenTable{};
-    const std::vector<std::string> parts = Split(line, ",");
-    if (parts.size() == 2) {
-        table.number = afterEquals(parts[0]);
-        const std::string count = afterEquals(parts[1]);
-        if (isNumeric(count))
-            table.defined = toInt32(*ParseNumberText(count));
-    }
-    if (!isNumeric(table.number))
-        raiseTemplate("Could not read table number or it is wrong. Error in file: '%0%', Row number: %1%",
-                      {path, std::to_string(row)});
-    if (table.defined < 1)
-        raiseTemplate("Could not read number of columns or it is wrong. Error in file: '%0%', Row number: %1%",
-                      {path, std::to_string(row)});
-}
+class LineReader {
+public:
+    LineReader(const ReaderRules& rules, const std::string& path) : rules_(rules), path_(path) {}
 
-void readColumn(const std::string& line, OpenTable& table, const std::string& path, long row,
-                std::vector<std::string>& columns)
-{
-    const std::vector<std::string> fields = Split(ReplaceAll(line, "\t", ""), ",");
-    if (fields.size() != 3 && fields.size() != 4)
-        raiseTemplate("Column definition is wrong. Error in file: '%0%', Row number: %1%", {path, std::to_string(row)});
-    ++table.read;
-    const std::string name = Trim(fields[1]);
-    const std::string type = Trim(fields[2]);
-    if (name.empty())
-        raiseTemplate("Column name could not be empty. Error in file: '%0%', Row number: %1%",
-                      {path, std::to_string(row)});
-    if (type.empty())
-        raiseTemplate("Column type could not be empty. Error in file: '%0%', Row number: %1%",
-                      {path, std::to_string(row)});
-    const std::string number = Trim(fields[0]);
-    const std::optional<double> value = ParseNumberText(number);
-    if (number.empty() || !value)
-        raiseTypeMismatch();
-    if (*value != table.read)
-        raiseTemplate("Column: '%0%' has wrong number: %1%. Must be: %2%. Error in file: '%3%', Row number: %4%",
-                      {fields[1], number, std::to_string(table.read), path, std::to_string(row)});
-    columns.push_back(table.number + "|" + name + " " + type);
-}
+    std::vector<std::string> Read(const std::vector<std::string>& lines)
+    {
+        for (size_t i = 0; i < lines.size(); ++i) {
+            const std::string& line = lines[i];
+            row_ = static_cast<long>(i) + 1;
+            if (Trim(line).empty() || line.find('#') != std::string::npos) {
+                // a comment or an empty line
+            } else if (IsDdlHeaderLine(line)) {
+                header(line);
+            } else if (!table_.number.empty() && table_.defined >= 1) {
+                column(line);
+            }
+            DoEvents();
+        }
+        if (rules_.needsHeaderOnly ? !headerRead_ : table_.read == 0)
+            fail(Fault::NoData);
+        return std::move(columns_);
+    }
+
+private:
+    [[noreturn]] void fail(Fault fault, FaultDetail d = {})
+    {
+        d.path = path_;
+        d.row = row_;
+        throw rules_.fault(fault, d);
+    }
+
+    int32_t toCount(double value) const
+    {
+        const int32_t n = toInt32(value);
+        if (n > rules_.countLimit || n < -rules_.countLimit - 1)
+            raiseOverflow();
+        return n;
+    }
+
+    void header(const std::string& line)
+    {
+        if (!table_.number.empty() && table_.defined != 0 && table_.read != table_.defined) {
+            FaultDetail d;
+            d.table = table_.number;
+            d.read = table_.read;
+            d.defined = table_.defined;
+            fail(Fault::CountMismatch, d);
+        }
+        table_ = OpenTable{};
+        const std::vector<std::string> parts = Split(line, ",");
+        if (parts.size() == 2) {
+            table_.number = afterEquals(parts[0]);
+            const std::string count = afterEquals(parts[1]);
+            if (isNumeric(count))
+                table_.defined = toCount(*ParseNumberText(count));
+        }
+        if (!isNumeric(table_.number))
+            fail(Fault::TableNumber);
+        if (table_.defined < 1)
+            fail(Fault::ColumnCount);
+        headerRead_ = true;
+    }
+
+    void column(std::string line)
+    {
+        for (char c : rules_.removedFromColumns)
+            line = ReplaceAll(line, std::string(1, c), "");
+        const std::vector<std::string> fields = Split(line, ",");
+        if (fields.size() != 3 && fields.size() != 4)
+            fail(Fault::ColumnLine);
+        table_.read = toCount(static_cast<double>(table_.read) + 1);
+        const std::string name = Trim(fields[1]);
+        const std::string type = Trim(fields[2]);
+        if (name.empty())
+            fail(Fault::EmptyName);
+        if (type.empty())
+            fail(Fault::EmptyType);
+        const std::string number = Trim(fields[0]);
+        const std::optional<double> value = ParseNumberText(number);
+        if (number.empty() || !value)
+            raiseTypeMismatch();
+        if (*value != table_.read) {
+            FaultDetail d;
+            d.name = fields[1];
+            d.number = number;
+            d.read = table_.read;
+            fail(Fault::WrongNumber, d);
+        }
+        columns_.push_back(table_.number + "|" + name + " " + type);
+    }
+
+    const ReaderRules& rules_;
+    const std::string& path_;
+    OpenTable table_;
+    long row_ = 0;
+    bool headerRead_ = false;
+    std::vector<std::string> columns_;
+};
 
 } // namespace
 
@@ -137,28 +281,28 @@ std::vector<std::string> ReadDDLFile(std::string path)
             throw AppError(1, "", "DDL-File '" + path + "' not exist");
         std::string text = ReadFile2String(path);
         RaiseFileOpError();
-        text = ReplaceAll(Trim(text), "\r", "");
-        const std::vector<std::string> lines = Split(text, "\n");
-        OpenTable table;
-        for (size_t i = 0; i < lines.size(); ++i) {
-            const std::string& line = lines[i];
-            const long row = static_cast<long>(i) + 1;
-            if (Trim(line).empty() || line.find('#') != std::string::npos) {
-                // a comment or an empty line
-            } else if (IsDdlHeaderLine(line)) {
-                readHeader(line, table, path, row);
-            } else if (!table.number.empty() && table.defined >= 1) {
-                readColumn(line, table, path, row, columns);
-            }
-            DoEvents();
-        }
-        if (table.read == 0)
-            raiseTemplate("Database definition data in file: '%0%' not found. Wrong DDL-File", {path});
+        columns = LineReader(kReadRules, path).Read(Split(ReplaceAll(Trim(text), "\r", ""), "\n"));
         ShowStatus("Database definition data successfully read");
         return columns;
     } catch (const AppError& e) {
         columns.clear();
         throw passOnWithSourceInText(e, kReader);
+    }
+}
+
+std::vector<std::string> ParseDDLFile(const std::string& path)
+{
+    std::vector<std::string> columns;
+    try {
+        if (!IsFileExists(path, 0))
+            throw AppError(1, "", "DDL-File: '" + path + "' not found");
+        std::string text = ReadFile2String(path);
+        RaiseFileOpError();
+        columns = LineReader(kParseRules, path).Read(Split(ReplaceAll(Trim(text), "\n", ""), "\r"));
+        return columns;
+    } catch (const AppError& e) {
+        columns.clear();
+        throw PassOn(e, kOlderReader);
     }
 }
 

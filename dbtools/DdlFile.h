@@ -11,6 +11,12 @@
 // arguments joined by "|||" (see DdlMessageArgs).
 std::vector<std::string> ReadDDLFile(std::string path);
 
+// The older reader of the same format, which nothing calls: the same column list, but no status
+// lines, lines cut at CR (every LF deleted), 16-bit counters, plain messages with the file and
+// the row on lines of their own, and only a file without any header line counts as holding no
+// definition. Raises AppError with "ParseDDLFile" added to the source.
+std::vector<std::string> ParseDDLFile(const std::string& path);
+
 // The column name of a definition: the text before its first blank once trimmed; empty when
 // the definition holds no blank.
 std::string GetFieldName(const std::string& definition);

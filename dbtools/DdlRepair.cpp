@@ -2,6 +2,7 @@
 #include "dbtools/DdlRepair.h"
 
 #include "dbaccess/SqlLiteral.h"
+#include "dbtools/DdlCheck.h"
 #include "dbtools/DdlCheckContext.h"
 #include "dbtools/DdlDatabase.h"
 #include "dbtools/DdlFile.h"
@@ -148,11 +149,18 @@ std::string BuildRepairStatements(const CheckTree& tree, DdlRepairAction action)
 
 void RunRepairAction(DdlCheckContext& c, DdlRepairAction action)
 {
-    auto project = [&] { return c.project ? c.project() : std::string(); };
     auto setStatus = [&](const std::string& text) {
         if (c.setStatusText)
             c.setStatusText(text);
     };
+    if (DropCheckOfOtherProject(c)) {
+        // The findings belong to a project that is no longer current: nothing to repair on
+        // either one until the next check.
+        setStatus(kDdlStartText);
+        return;
+    }
+    // The project of the check the tree holds (the current one, checked above).
+    auto project = [&] { return c.checkedProject ? *c.checkedProject : c.project ? c.project() : std::string(); };
     std::optional<AppError> failure;
     try {
         if (c.enableButtons)

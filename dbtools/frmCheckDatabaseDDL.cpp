@@ -12,6 +12,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QPointer>
 #include <QPushButton>
 #include <QStatusBar>
@@ -99,6 +100,16 @@ frmCheckDatabaseDDL* frmCheckDatabaseDDL::ShowModeless(std::function<std::string
     if (!gWindow) {
         gWindow = new frmCheckDatabaseDDL(std::move(project));
         gWindow->setAttribute(Qt::WA_DeleteOnClose);
+        // The main window's project field, found by its name: a change of project ends what
+        // the tree's findings may repair.
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->objectName() == "Form1")
+                if (auto* field = w->findChild<QComboBox*>("Projname")) {
+                    QObject::connect(field, &QComboBox::editTextChanged, gWindow.data(),
+                                     &frmCheckDatabaseDDL::ProjectFieldChanged);
+                    QObject::connect(field, &QComboBox::currentTextChanged, gWindow.data(),
+                                     &frmCheckDatabaseDDL::ProjectFieldChanged);
+                }
     }
     gWindow->show();
     gWindow->raise();
@@ -110,7 +121,7 @@ std::string frmCheckDatabaseDDL::statusText() const { return FromQString(StatusB
 
 void frmCheckDatabaseDDL::setStatusText(const std::string& text) { StatusBar->showMessage(ToQString(text)); }
 
-void frmCheckDatabaseDDL::Form_Load() { setStatusText("To start please click check button"); }
+void frmCheckDatabaseDDL::Form_Load() { setStatusText(kDdlStartText); }
 
 void frmCheckDatabaseDDL::EnableButtons(bool enable)
 {
@@ -132,8 +143,10 @@ template <class Action> void frmCheckDatabaseDDL::run(Action action)
         return;
     running_ = true;
     action();
-    mirror_->Sync();
     running_ = false;
+    mirror_->Sync();
+    // The project may have changed while the run handed events to the interface.
+    ProjectFieldChanged();
     if (closePending_)
         close();
 }
@@ -142,18 +155,41 @@ void frmCheckDatabaseDDL::cmdCheck_Click()
 {
     run([this] { RunDdlCheck(context_); });
 }
-void frmCheckDatabaseDDL::cmdAddColumns_Click()
+void frmCheckDatabaseDDL::cmdAddColumns_Click() { repair(DdlRepairAction::AddColumns); }
+void frmCheckDatabaseDDL::cmdDropTable_Click() { repair(DdlRepairAction::DropTables); }
+void frmCheckDatabaseDDL::cmdDeleteModel_Click() { repair(DdlRepairAction::DeleteModels); }
+
+void frmCheckDatabaseDDL::repair(DdlRepairAction action)
 {
-    run([this] { RunRepairAction(context_, DdlRepairAction::AddColumns); });
+    if (running_ || dropOtherProjectCheck())
+        return;
+    run([this, action] { RunRepairAction(context_, action); });
 }
-void frmCheckDatabaseDDL::cmdDropTable_Click()
+
+void frmCheckDatabaseDDL::ProjectFieldChanged()
 {
-    run([this] { RunRepairAction(context_, DdlRepairAction::DropTables); });
+    if (!running_)
+        dropOtherProjectCheck();
 }
-void frmCheckDatabaseDDL::cmdDeleteModel_Click()
+
+bool frmCheckDatabaseDDL::dropOtherProjectCheck()
 {
-    run([this] { RunRepairAction(context_, DdlRepairAction::DeleteModels); });
+    if (!DropCheckOfOtherProject(context_))
+        return false;
+    mirror_->Sync();
+    setStatusText(kDdlStartText);
+    for (QPushButton* b : {cmdAddColumns, cmdDropTable, cmdDeleteModel})
+        b->setEnabled(false);
+    return true;
 }
+
+void frmCheckDatabaseDDL::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        ProjectFieldChanged();
+    QWidget::changeEvent(event);
+}
+
 void frmCheckDatabaseDDL::cmdClose_Click() { close(); }
 
 void frmCheckDatabaseDDL::closeEvent(QCloseEvent* event)

@@ -10,6 +10,7 @@
 #include <functional>
 #include <string>
 
+enum class DdlRepairAction;
 class CheckTreeMirror;
 class QPushButton;
 class QStatusBar;
@@ -51,14 +52,22 @@ public slots:
     void cmdDropTable_Click();
     void cmdDeleteModel_Click();
     void cmdClose_Click();
+    // The main window's project field changed (also asked when this window becomes active and
+    // before each repair): a tree of another project is emptied, and the repair buttons stay
+    // disabled until the next check.
+    void ProjectFieldChanged();
 
 protected:
+    void changeEvent(QEvent* event) override;
     // A close while a check or repair runs (the close button stays enabled) only hides the
     // window; it is closed once the run is over, so the run never outlives its window.
     void closeEvent(class QCloseEvent* event) override;
 
 private:
     template <class Action> void run(Action action);
+    // ProjectFieldChanged's work; true when it emptied the tree.
+    bool dropOtherProjectCheck();
+    void repair(DdlRepairAction action);
     void tvwTreeView_NodeCheck(CheckTreeNode& node);
     void setStatusText(const std::string& text);
 

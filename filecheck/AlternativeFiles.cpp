@@ -53,27 +53,46 @@ std::string FindInit(const std::vector<std::string>& searchDirs)
     return listing;
 }
 
-std::vector<AlternativeFile> FindMissingFiles(const std::string& listing, const std::string& fileName)
+FileListing::FileListing(std::string text) : text_(std::move(text))
+{
+    // Lines end in CR LF; a last line without its line end counts as well.
+    for (size_t start = 0; start < text_.size();) {
+        size_t end = text_.find("\r\n", start);
+        if (end == std::string::npos)
+            end = text_.size();
+        const size_t slash = end > start ? text_.rfind('\\', end - 1) : std::string::npos;
+        if (slash != std::string::npos && slash >= start) {
+            const std::string_view name = std::string_view(text_).substr(slash + 1, end - slash - 1);
+            byLastComponent_[ToLower(name)].push_back({start, end - start});
+        }
+        start = end + 2;
+    }
+}
+
+std::vector<std::string> FileListing::LinesEndingIn(const std::string& fileName) const
+{
+    std::vector<std::string> lines;
+    if (fileName.empty())
+        return lines;
+    // A name holding a "\" is found under its own last component, then the rest is compared.
+    const size_t slash = fileName.rfind('\\');
+    const auto it = byLastComponent_.find(ToLower(slash == std::string::npos ? fileName : fileName.substr(slash + 1)));
+    if (it == byLastComponent_.end())
+        return lines;
+    for (const Line& line : it->second) {
+        const std::string_view text = std::string_view(text_).substr(line.start, line.length);
+        if (text.size() > fileName.size() && text[text.size() - fileName.size() - 1] == '\\' &&
+            EndsWithNoCase(text, fileName))
+            lines.push_back(Trim(text));
+    }
+    return lines;
+}
+
+std::vector<AlternativeFile> FindMissingFiles(const FileListing& listing, const std::string& fileName)
 {
     std::vector<AlternativeFile> found;
     try {
-        if (Trim(listing).empty() || fileName.empty())
-            return found;
-        std::string lower = ToLower(listing);
-        // A listing whose last line lacks its line end still has that line searched.
-        if (lower.size() < 2 || lower.compare(lower.size() - 2, 2, "\r\n") != 0)
-            lower += "\r\n";
-        const std::string pattern = "\\" + ToLower(fileName) + "\r\n";
-        size_t from = 0;
-        for (size_t hit; (hit = lower.find(pattern, from)) != std::string::npos;) {
-            const size_t cr = hit + 1 + fileName.size();
-            from = cr;
-            // The first line of the listing has no line end before it and counts as well.
-            const size_t before = hit == 0 ? std::string::npos : lower.rfind("\r\n", hit - 1);
-            const size_t start = before == std::string::npos ? 0 : before + 2;
-            const std::string path = Trim(listing.substr(start, cr - start));
-            if (path.empty())
-                continue;
+        for (const std::string& path : listing.LinesEndingIn(fileName)) {
             if (found.size() >= kMaxAlternatives)
                 throw AppError(6, "", "Overflow");
             AlternativeFile file;

@@ -6,6 +6,7 @@
 #include "platform/Clock.h"
 
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 // One alternative for a missing file: the listing line (trimmed, in the listing's letter
@@ -22,10 +23,30 @@ struct AlternativeFile {
 // deleted in every case.
 std::string FindInit(const std::vector<std::string>& searchDirs);
 
+// FindInit's listing, made once per check run and searched for every missing file: its lines
+// are indexed by their last path component in lower case, so that a search costs the lines it
+// finds instead of a pass over the whole listing.
+class FileListing {
+public:
+    explicit FileListing(std::string text);
+
+    // The trimmed lines (in the listing's letter case and order) that end in "\" + fileName,
+    // letter case ignored, with nothing after the name on the line.
+    std::vector<std::string> LinesEndingIn(const std::string& fileName) const;
+
+private:
+    struct Line {
+        size_t start;
+        size_t length;
+    };
+    std::string text_;
+    std::unordered_map<std::string, std::vector<Line>> byLastComponent_;
+};
+
 // The lines of the listing whose last component is fileName (letter case ignored), each with
 // its date and size, newest first. Raises (source "FindMissingFiles: ...") on failure, beyond
 // 32767 alternatives among them.
-std::vector<AlternativeFile> FindMissingFiles(const std::string& listing, const std::string& fileName);
+std::vector<AlternativeFile> FindMissingFiles(const FileListing& listing, const std::string& fileName);
 
 // Newest first by an exchange sort: entries with equal dates keep the order that sort gives.
 void SortMissingFilesByDate(std::vector<AlternativeFile>& files);

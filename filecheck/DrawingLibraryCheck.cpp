@@ -67,7 +67,7 @@ const TableCheck kLibraries{
 
 class RowCheck {
 public:
-    RowCheck(const TableCheck& table, UpgradeCheckContext& ctx, const std::string& listing, Recordset& rows)
+    RowCheck(const TableCheck& table, UpgradeCheckContext& ctx, const FileListing& listing, Recordset& rows)
         : table_(table), ctx_(ctx), listing_(listing), rows_(rows)
     {
     }
@@ -136,11 +136,11 @@ private:
 
     const TableCheck& table_;
     UpgradeCheckContext& ctx_;
-    const std::string& listing_;
+    const FileListing& listing_;
     Recordset& rows_;
 };
 
-void RunTableCheck(const TableCheck& table, UpgradeCheckContext& ctx, const std::string& listing)
+void RunTableCheck(const TableCheck& table, UpgradeCheckContext& ctx, const FileListing& listing)
 {
     std::optional<Recordset> rows;
     try {
@@ -168,12 +168,12 @@ void RunTableCheck(const TableCheck& table, UpgradeCheckContext& ctx, const std:
 
 } // namespace
 
-void CheckDrawings(UpgradeCheckContext& ctx, const std::string& listing)
+void CheckDrawings(UpgradeCheckContext& ctx, const FileListing& listing)
 {
     RunTableCheck(kDrawings, ctx, listing);
 }
 
-void CheckLibraries(UpgradeCheckContext& ctx, const std::string& listing)
+void CheckLibraries(UpgradeCheckContext& ctx, const FileListing& listing)
 {
     RunTableCheck(kLibraries, ctx, listing);
 }

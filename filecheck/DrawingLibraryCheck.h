@@ -5,10 +5,11 @@
 
 #include <string>
 
+class FileListing;
 struct UpgradeCheckContext;
 
 // The "Missing drawing files" section and one finding per fault through AddMissingDrawing.
 // Raises (source "CheckDrawings") on a query, report or search failure.
-void CheckDrawings(UpgradeCheckContext& ctx, const std::string& listing);
+void CheckDrawings(UpgradeCheckContext& ctx, const FileListing& listing);
 // The "Missing library files" section through AddMissingLibrary; source "CheckLibraries".
-void CheckLibraries(UpgradeCheckContext& ctx, const std::string& listing);
+void CheckLibraries(UpgradeCheckContext& ctx, const FileListing& listing);

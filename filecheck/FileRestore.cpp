@@ -17,6 +17,11 @@
 
 namespace {
 
+// The safe copy's no-overwrite form: the target is written under a temporary name and only
+// renamed into place when complete, and never over a file that appeared since the test for it,
+// so a failed restore leaves no half file that a later check would take for the model.
+constexpr bool kNoOverwrite = false;
+
 // A node's outcome: on the status line and into the description cell of its row.
 class RowOutcome {
 public:
@@ -106,6 +111,7 @@ public:
         const std::string modelNo = modelPos == std::string::npos ? std::string() : Trim(modelKey.substr(modelPos + 5));
         const size_t dot = node.key.rfind('.');
         const std::string extension = Trim(dot == std::string::npos ? node.key : node.key.substr(dot + 1));
+        const std::string missingFile = MissingFileOf(node, modelKey);
 
         ShowStatus("Restoring model: '" + modelNo + "' ...");
         RowOutcome outcome(ctx_.Sheet(), "D");
@@ -122,16 +128,29 @@ public:
             const std::string rowDiscipline = FieldText(models_, "discipline_indx_no");
             if (rowDiscipline == "3" && FieldText(models_, "model_type") != "1")
                 continue; // a frozen model has no file of its own
-            if (!Row(node, rowDiscipline, extension, outcome))
+            if (!Row(node, rowDiscipline, extension, missingFile, outcome))
                 return;
         }
     }
 
 private:
-    // One model row; false when the node failed and its remaining rows are not taken.
-    bool Row(const CheckTreeNode& node, const std::string& discipline, const std::string& extension,
-             RowOutcome& outcome)
+    // The missing file a "FILE_NOT_FOUND" node stands for (its key is the model key, "File",
+    // "FILE_NOT_FOUND" and the file name), or the empty text for an alternative's node.
+    static std::string MissingFileOf(const CheckTreeNode& node, const std::string& modelKey)
     {
+        const std::string notFound = modelKey + "FileFILE_NOT_FOUND";
+        return node.key.rfind(notFound, 0) == 0 ? node.key.substr(notFound.size()) : std::string();
+    }
+
+    // One model row; false when the node failed and its remaining rows are not taken. Models of
+    // one number in two areas share their model node: a missing file's own node restores only
+    // the rows whose file (or companion name) it stands for, never another model's file.
+    bool Row(const CheckTreeNode& node, const std::string& discipline, const std::string& extension,
+             const std::string& missingFile, RowOutcome& outcome)
+    {
+        if (!missingFile.empty() &&
+            (FieldIsNull(models_, "model_file_spec") || !EqualsNoCase(TargetSpec(discipline, extension), missingFile)))
+            return true;
         for (const char* column : {"network_address", "path_name", "model_file_spec"})
             if (FieldIsNull(models_, column)) {
                 outcome.Fail("'" + std::string(column) + "' not defined");
@@ -145,10 +164,7 @@ private:
                 outcome.Fail(description);
             return false;
         }
-        std::string fileSpec = FieldText(models_, "model_file_spec");
-        if (discipline == "3")
-            fileSpec = ReplaceNoCase(fileSpec, ".dgn", "." + extension);
-        const std::string target = directory + fileSpec;
+        const std::string target = directory + TargetSpec(discipline, extension);
         if (IsFileExists(target, 0)) {
             outcome.Fail("Model file: '" + target + "' already exists");
             return false;
@@ -171,7 +187,7 @@ private:
         }
         const std::string creating = "Creating model file: '" + target + "' from seed file: '" + seed + "'";
         ShowStatus(creating + " ...");
-        if (!CopyFileA(seed, target, false, false, true)) {
+        if (!CopyFileA(seed, target, false, false, kNoOverwrite)) {
             LastFileError(description);
             outcome.Fail(description);
             return false;
@@ -179,6 +195,13 @@ private:
         outcome.Write(creating);
         ShowStatus("Model file created successfully");
         return true;
+    }
+
+    // The row's model_file_spec; for FrameWorks the companion of the restored file's extension.
+    std::string TargetSpec(const std::string& discipline, const std::string& extension) const
+    {
+        const std::string fileSpec = FieldText(models_, "model_file_spec");
+        return discipline == "3" ? ReplaceNoCase(fileSpec, ".dgn", "." + extension) : fileSpec;
     }
 
     std::string DisciplineSeed(const std::string& discipline, const std::string& extension) const
@@ -254,7 +277,7 @@ void DrawingNode(UpgradeCheckContext& ctx, const std::string& projectDirectory, 
         return outcome.Fail(message);
     const std::string creating = "Creating drawing file: '" + target + "' from seed file: '" + source + "'";
     ShowStatus(creating + " ...");
-    if (!CopyFileA(source, target, false, false, true)) {
+    if (!CopyFileA(source, target, false, false, kNoOverwrite)) {
         LastFileError(description);
         return outcome.Fail(description);
     }

@@ -29,7 +29,7 @@ const char* kModelsSql =
 
 class ModelWalk {
 public:
-    ModelWalk(UpgradeCheckContext& ctx, const std::string& listing, Recordset& disciplines, Recordset& areas,
+    ModelWalk(UpgradeCheckContext& ctx, const FileListing& listing, Recordset& disciplines, Recordset& areas,
               Recordset& models)
         : ctx_(ctx), listing_(listing), disciplines_(disciplines), areas_(areas), models_(models)
     {
@@ -138,7 +138,7 @@ private:
     }
 
     UpgradeCheckContext& ctx_;
-    const std::string& listing_;
+    const FileListing& listing_;
     Recordset& disciplines_;
     Recordset& areas_;
     Recordset& models_;
@@ -146,7 +146,7 @@ private:
 
 } // namespace
 
-void CheckModels(UpgradeCheckContext& ctx, const std::string& listing)
+void CheckModels(UpgradeCheckContext& ctx, const FileListing& listing)
 {
     std::optional<Recordset> disciplines, areas, models;
     try {

@@ -5,6 +5,7 @@
 
 #include <string>
 
+class FileListing;
 struct UpgradeCheckContext;
 
 // The companion extensions of a FrameWorks sparse model, in the order they are tested.
@@ -13,4 +14,4 @@ inline constexpr const char* kFrameWorksExtensions = "arc;cpr;dpr;drw;frz;lod;me
 // Reads the disciplines, areas and models of the project schema, writes the "Missing model
 // files" section and enters every finding through AddMissingModel; listing is FindInit's.
 // Raises (source "CheckModels") on a query, report or search failure.
-void CheckModels(UpgradeCheckContext& ctx, const std::string& listing);
+void CheckModels(UpgradeCheckContext& ctx, const FileListing& listing);

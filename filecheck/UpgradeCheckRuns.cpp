@@ -27,6 +27,16 @@ void OfferReport(UpgradeCheckContext& ctx, const std::string& reportName)
     ShellExec("Open", reportName, "", "", result);
 }
 
+// Saves the rows written so far; a failing save is logged, the run's own error is the message.
+void SaveReportAfterError(UpgradeCheckContext& ctx)
+{
+    try {
+        ctx.report.ReportSave();
+    } catch (const AppError& e) {
+        ShowStatus(e.description());
+    }
+}
+
 } // namespace
 
 std::string CheckReportName(const std::string& project)
@@ -45,7 +55,7 @@ void RunCheck(UpgradeCheckContext& ctx)
         ctx.tree.Clear();
         const std::string reportName = CheckReportName(ctx.projectName);
         ctx.report.ReportCreateNew(reportName);
-        const std::string listing = FindInit(ctx.searchDirs);
+        const FileListing listing(FindInit(ctx.searchDirs));
         CheckModels(ctx, listing);
         CheckDrawings(ctx, listing);
         CheckLibraries(ctx, listing);
@@ -65,6 +75,7 @@ bool RunRestore(UpgradeCheckContext& ctx)
     if (ShowMessage("Are you sure?", MsgStyle::YesNo | MsgStyle::Question | MsgStyle::DefaultButton2) !=
         MsgAnswer::Yes)
         return false;
+    bool saved = false;
     try {
         const std::string reportName = RestoreReportName(ctx.projectName);
         ctx.report.ReportCreateNew(reportName);
@@ -76,9 +87,14 @@ bool RunRestore(UpgradeCheckContext& ctx)
         RestoreMissingModelFiles(ctx, directory);
         RestoreMissingDrawingFiles(ctx, directory);
         ctx.report.ReportSave();
+        saved = true;
         ShowStatus(std::string("'") + kRestoreCaption + "' finished");
         OfferReport(ctx, reportName);
     } catch (const AppError& e) {
+        // Files restored before the error stay restored: their rows are saved before the
+        // message, so the report tells what was done.
+        if (!saved && ctx.Sheet())
+            SaveReportAfterError(ctx);
         ShowMessage(e.description(), MsgStyle::Exclamation);
     }
     ctx.report.ReportClose();

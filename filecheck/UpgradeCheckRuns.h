@@ -21,5 +21,6 @@ void RunCheck(UpgradeCheckContext& ctx);
 
 // After "Are you sure?" (false on No: nothing is done), creates the restore report, restores
 // the checked model and drawing files into the project directory, saves the report and
-// offers to open it. Errors are shown as in RunCheck.
+// offers to open it. Errors are shown as in RunCheck, after the report rows of what was
+// restored before the error have been saved.
 bool RunRestore(UpgradeCheckContext& ctx);

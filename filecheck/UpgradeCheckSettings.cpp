@@ -40,20 +40,10 @@ void SaveSeedFile(const std::string& iniFile, const std::string& key, const std:
     WriteIniValue(iniFile, std::string("UpgradeCheck"), key, path);
 }
 
-namespace {
-
-// The folder browser ends its answer with "\", hand-written settings often do not: one folder.
-std::string WithoutTrailingBackslash(const std::string& dir)
-{
-    return !dir.empty() && dir.back() == '\\' ? dir.substr(0, dir.size() - 1) : dir;
-}
-
-} // namespace
-
 bool IsDirInList(const std::vector<std::string>& dirs, const std::string& dir)
 {
     for (const std::string& entry : dirs)
-        if (EqualsNoCase(WithoutTrailingBackslash(entry), WithoutTrailingBackslash(dir)))
+        if (EqualsNoCase(entry, dir))
             return true;
     return false;
 }

@@ -17,8 +17,8 @@ void SaveSearchDirs(const std::string& iniFile, const std::vector<std::string>& 
 std::string LoadSeedFile(const std::string& iniFile, const std::string& key);
 void SaveSeedFile(const std::string& iniFile, const std::string& key, const std::string& path);
 
-// An entry equal to dir without regard to case (nothing trimmed; a trailing "\" on either side
-// does not count, so a folder chosen in the browser matches the same folder typed without one).
+// An entry equal to dir as a whole text without regard to case (nothing trimmed, a trailing
+// "\" is part of the text).
 bool IsDirInList(const std::vector<std::string>& dirs, const std::string& dir);
 // Appends the folder chosen in the browser. Raises error 1 "No directory is selected" for a
 // blank answer and "Directory: '<folder>' already in list exists" for a listed one.

@@ -3,6 +3,7 @@
 
 #include "filecheck/SeedFileChoice.h"
 #include "services/BatchLauncher.h"
+#include "platform/TextUtil.h"
 #include "services/CheckTree.h"
 
 #include <algorithm>
@@ -25,9 +26,11 @@ const std::vector<CheckTreeNode*>* Siblings(const CheckTreeNode& node)
     return node.parent ? &node.parent->children : nullptr;
 }
 
+// The file system does not tell names apart by letter case, and neither does the search that
+// found the candidates.
 bool SameNamed(const CheckTreeNode& a, const CheckTreeNode& b)
 {
-    return FileNameOfKey(a.key) == FileNameOfKey(b.key);
+    return EqualsNoCase(FileNameOfKey(a.key), FileNameOfKey(b.key));
 }
 
 } // namespace

@@ -12,7 +12,7 @@ bool IsRestorable(const CheckTreeNode& node);
 // A node without children whose key contains "File" and not "FILE_NOT_FOUND".
 bool IsCandidateLeaf(const CheckTreeNode& node);
 // True when the node is a restorable candidate leaf and a checked sibling (the node included)
-// ends its key in the same file name (the text after the last "\").
+// ends its key in the same file name (the text after the last "\", letter case ignored).
 bool IsAlternativeAlreadyChecked(const CheckTreeNode& node);
 
 // Gives the node's check state to its subtree: restorable nodes only, and among the candidates

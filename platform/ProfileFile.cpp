@@ -4,6 +4,7 @@
 #include "platform/AppError.h"
 #include "platform/FileAttributes.h"
 #include "platform/ReplacementFile.h"
+#include "platform/TextEncoding.h"
 #include "platform/TextUtil.h"
 #include "platform/WinPath.h"
 
@@ -27,6 +28,7 @@ struct Line {
     LineKind kind = LineKind::Blank;
     std::string name;  // section or key name
     std::optional<std::string> value; // a key line's value; absent for a line without "="
+    std::string raw;   // a Unicode file's bytes of text as they stand in the file
 };
 
 std::string trimSpace(std::string_view s)
@@ -69,7 +71,9 @@ void classify(Line& l)
 
 struct Profile {
     bool exists = false;
+    TextEncoding encoding = TextEncoding::Ansi; // as the file's byte-order mark says
     std::vector<Line> lines;
+    std::string strayByte; // the odd last byte of a UTF-16 file, kept at its end
 };
 
 Profile load(const std::string& hostPath)
@@ -81,26 +85,56 @@ Profile load(const std::string& hostPath)
     p.exists = true;
     std::ostringstream ss;
     ss << in.rdbuf();
-    const std::string text = ss.str();
+    const std::string bytes = ss.str();
+    // A file in UTF-16 or UTF-8 with its byte-order mark reads as the ANSI profile functions
+    // hand it over: one byte per character, "?" for one beyond the code page.
+    size_t markLength = 0;
+    p.encoding = DetectByteOrderMark(bytes, markLength);
+    std::string_view text = std::string_view(bytes).substr(markLength);
+    const size_t unit = CodeUnitSize(p.encoding);
+    if (text.size() % unit != 0) {
+        p.strayByte = text.substr(text.size() - 1);
+        text.remove_suffix(1);
+    }
+    const auto unitIs = [&](size_t at, char c) { return CodeUnitAt(text, at, p.encoding) == unsigned(c); };
     size_t pos = 0;
     while (pos < text.size()) {
-        size_t lf = text.find('\n', pos);
-        Line l;
-        if (lf == std::string::npos) {
-            l.text = text.substr(pos);
-            pos = text.size();
-        } else {
-            size_t end = lf;
-            if (end > pos && text[end - 1] == '\r')
-                --end;
-            l.text = text.substr(pos, end - pos);
-            l.eol = text.substr(end, lf + 1 - end);
-            pos = lf + 1;
+        size_t lf = pos;
+        while (lf + unit <= text.size() && !unitIs(lf, '\n'))
+            lf += unit;
+        size_t end = text.size();
+        size_t next = text.size();
+        if (lf + unit <= text.size()) {
+            end = lf;
+            if (end >= pos + unit && unitIs(end - unit, '\r'))
+                end -= unit;
+            next = lf + unit;
         }
+        Line l;
+        if (p.encoding != TextEncoding::Ansi)
+            l.raw = text.substr(pos, end - pos);
+        l.text = DecodeText(text.substr(pos, end - pos), p.encoding);
+        l.eol = DecodeText(text.substr(end, next - end), p.encoding);
+        pos = next;
         classify(l);
         p.lines.push_back(std::move(l));
     }
     return p;
+}
+
+// The file's bytes in its own encoding, with its mark. A line that an edit left alone keeps
+// its bytes, characters beyond the code page included.
+std::string fileBytes(const Profile& p)
+{
+    std::string out = ByteOrderMark(p.encoding);
+    for (const Line& l : p.lines) {
+        if (p.encoding != TextEncoding::Ansi && DecodeText(l.raw, p.encoding) == l.text)
+            out += l.raw;
+        else
+            out += EncodeText(l.text, p.encoding);
+        out += EncodeText(l.eol, p.encoding);
+    }
+    return out + p.strayByte;
 }
 
 bool save(const std::string& hostPath, const Profile& p)
@@ -108,11 +142,8 @@ bool save(const std::string& hostPath, const Profile& p)
     // The new text replaces the file only once it is whole and flushed, so a failed write never
     // leaves half a file; a linked settings file keeps its link, and the file its mode and owner.
     try {
-        std::string text;
-        for (const Line& l : p.lines)
-            text += l.text + l.eol;
         ReplacementFile out(hostPath);
-        out.Write(text);
+        out.Write(fileBytes(p));
         out.Commit();
         return true;
     } catch (const AppError&) {

@@ -8,6 +8,8 @@
 
 // Sections and keys are found without regard to case; the first match wins. Everything in a
 // file that a write does not change is kept byte for byte. Files are named in Windows form.
+// A file in UTF-16 or UTF-8 with its byte-order mark reads in the program's one-byte
+// characters ("?" for one beyond them) and stays in its encoding, mark included, when written.
 class ProfileFile {
 public:
     // What GetPrivateProfileString copies into a buffer of `capacity` characters, without the

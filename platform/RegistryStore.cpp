@@ -92,11 +92,14 @@ bool ParseHexNumber(const std::string& s, uint32_t& value)
     return true;
 }
 
-// "01,02, ff" (continuations already joined) to bytes.
+// "01,02, ff" (continuations already joined) to bytes. A comma at the end, left by a
+// continuation "\" whose next line never came, ends the list.
 bool ParseHexBytes(const std::string& s, std::vector<uint8_t>& out)
 {
     out.clear();
     std::string body = TrimWhite(s);
+    if (!body.empty() && body.back() == ',')
+        body.pop_back();
     if (body.empty())
         return true;
     for (const std::string& part : Split(body, ",")) {
@@ -164,6 +167,24 @@ bool SplitValueLine(const std::string& line, std::string& name, std::string& dat
 
 bool IsHexData(const std::string& dataText) { return StartsWithNoCase(TrimWhite(dataText), "hex"); }
 
+// Whether a line can carry on hex data: hex digits, commas and blanks, with at most a further
+// "\" at its end. A key header, a value line or a comment never can, so a dangling "\" cannot
+// pull the next key's header into a value.
+bool IsHexContinuation(const std::string& content)
+{
+    std::string s = content;
+    if (!s.empty() && s.back() == '\\')
+        s.pop_back();
+    if (TrimWhite(s).empty())
+        return false;
+    for (char c : s)
+        if (HexDigit(c) < 0 && c != ',' && c != ' ' && c != '\t')
+            return false;
+    return true;
+}
+
+bool HasLineBreakOrNul(const std::string& s) { return s.find_first_of(std::string("\r\n\0", 3)) != std::string::npos; }
+
 std::string FormatHexLine(std::string line, const std::vector<uint8_t>& bytes, const std::string& eol)
 {
     static const char kHex[] = "0123456789abcdef";
@@ -184,8 +205,9 @@ std::string FormatValue(const std::string& name, const RegistryData& data, const
 {
     std::string line = (name.empty() ? std::string("@") : Quote(name)) + "=";
     const auto& b = data.bytes;
+    // A text with a line break has no quoted form that reads back: it goes as hex(1).
     if (data.type == kRegText && !b.empty() && b.back() == 0 &&
-        std::find(b.begin(), b.end() - 1, uint8_t(0)) == b.end() - 1) {
+        !HasLineBreakOrNul(std::string(b.begin(), b.end() - 1))) {
         line += Quote(std::string(b.begin(), b.end() - 1));
     } else if (data.type == kRegDword && b.size() == 4) {
         char buf[16];
@@ -203,6 +225,13 @@ std::string FormatValue(const std::string& name, const RegistryData& data, const
 }
 
 bool HasLineEnd(const std::string& raw) { return !raw.empty() && raw.back() == '\n'; }
+
+// Whether "[" + path + "]" reads back as this key: not blank, no line break, no blanks around
+// it, and no leading "-" (which would make the header a deletion line).
+bool IsStorableKeyPath(const std::string& path)
+{
+    return !path.empty() && !HasLineBreakOrNul(path) && TrimWhite(path) == path && path[0] != '-';
+}
 
 } // namespace
 
@@ -339,13 +368,18 @@ void RegistryStore::SetText(const std::string& text)
                 e.key = sectionKey;
             }
         } else if (!sectionKey.empty() && SplitValueLine(content, name, dataText)) {
-            // Hex data may go on over lines that end in "\".
-            while (IsHexData(dataText) && !dataText.empty() && TrimWhite(dataText).back() == '\\' &&
-                   i + 1 < lines.size()) {
-                dataText = TrimWhite(dataText);
+            // Hex data may go on over lines that end in "\"; a "\" without a continuation line
+            // after it ends the value where it stands.
+            dataText = TrimWhite(dataText);
+            while (IsHexData(dataText) && dataText.back() == '\\') {
                 dataText.pop_back();
-                dataText += TrimWhite(WithoutLineEnd(lines[++i]));
-                e.raw += lines[i];
+                if (i + 1 >= lines.size())
+                    break;
+                const std::string next = TrimWhite(WithoutLineEnd(lines[i + 1]));
+                if (!IsHexContinuation(next))
+                    break;
+                dataText = TrimWhite(dataText + next);
+                e.raw += lines[++i];
             }
             if (ParseData(dataText, e.data)) {
                 e.kind = Kind::Value;
@@ -378,12 +412,14 @@ bool RegistryStore::KeyExists(const std::string& keyPath) const
     return false;
 }
 
-void RegistryStore::CreateKey(const std::string& keyPath)
+bool RegistryStore::CreateKey(const std::string& keyPath)
 {
     std::string path = StripTrailingBackslashes(keyPath);
     for (const Entry& e : entries_)
         if (e.kind == Kind::Key && EqualsNoCase(e.key, path))
-            return;
+            return true;
+    if (!IsStorableKeyPath(path))
+        return false;
     const std::string eol = LineEnd();
     if (entries_.empty()) {
         entries_.push_back({Kind::Other, "REGEDIT4" + eol, "", "", {}});
@@ -393,6 +429,7 @@ void RegistryStore::CreateKey(const std::string& keyPath)
     if (!TrimWhite(entries_.back().raw).empty())
         entries_.push_back({Kind::Other, eol, "", "", {}});
     entries_.push_back({Kind::Key, "[" + path + "]" + eol, path, "", {}});
+    return true;
 }
 
 std::vector<std::string> RegistryStore::SubKeyNames(const std::string& keyPath) const
@@ -446,24 +483,27 @@ const RegistryData* RegistryStore::Value(const std::string& keyPath, const std::
     return e ? &e->data : nullptr;
 }
 
-void RegistryStore::SetValue(const std::string& keyPath, const std::string& name, const RegistryData& data)
+bool RegistryStore::SetValue(const std::string& keyPath, const std::string& name, const RegistryData& data)
 {
+    if (HasLineBreakOrNul(name))
+        return false;
     const std::string eol = LineEnd();
     if (const Entry* found = FindValue(keyPath, name)) {
         Entry& e = const_cast<Entry&>(*found);
         if (e.data == data)
-            return; // the same value keeps its line as written
+            return true; // the same value keeps its line as written
         // The entry keeps the line end it had, so a last line without one stays without.
         bool hadLineEnd = HasLineEnd(e.raw);
         e.raw = FormatValue(e.name, data, eol);
         if (!hadLineEnd)
             e.raw.resize(e.raw.size() - eol.size());
         e.data = data;
-        return;
+        return true;
     }
 
     std::string path = StripTrailingBackslashes(keyPath);
-    CreateKey(path);
+    if (!CreateKey(path))
+        return false;
     // After the last value of the key's first section, or right after its header.
     size_t at = entries_.size();
     for (size_t i = 0; i < entries_.size(); ++i) {
@@ -479,6 +519,7 @@ void RegistryStore::SetValue(const std::string& keyPath, const std::string& name
         entries_[at - 1].raw += eol;
     Entry e{Kind::Value, FormatValue(name, data, eol), path, name, data};
     entries_.insert(entries_.begin() + static_cast<std::ptrdiff_t>(at), std::move(e));
+    return true;
 }
 
 bool RegistryStore::RemoveValue(const std::string& keyPath, const std::string& name)

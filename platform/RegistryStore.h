@@ -56,16 +56,18 @@ public:
     void SetText(const std::string& text);
 
     bool KeyExists(const std::string& keyPath) const;
-    // Adds the key's header unless the key exists already.
-    void CreateKey(const std::string& keyPath);
+    // Adds the key's header unless the key exists already. False when the path cannot stand in
+    // a header that reads back as it (blank, a line break, blanks around it, a leading "-").
+    bool CreateKey(const std::string& keyPath);
     // Names of the direct subkeys, in order of first appearance in the file.
     std::vector<std::string> SubKeyNames(const std::string& keyPath) const;
     // Names of the key's values, in file order.
     std::vector<std::string> ValueNames(const std::string& keyPath) const;
     // The value, or nullptr when the key has no such value.
     const RegistryData* Value(const std::string& keyPath, const std::string& name) const;
-    // Writes the value, creating the key when needed.
-    void SetValue(const std::string& keyPath, const std::string& name, const RegistryData& data);
+    // Writes the value, creating the key when needed. False, with nothing changed, when the key
+    // cannot be created or the name holds a line break or a NUL.
+    bool SetValue(const std::string& keyPath, const std::string& name, const RegistryData& data);
     // Removes the value's entry; false when the key has no such value.
     bool RemoveValue(const std::string& keyPath, const std::string& name);
 

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <cstring>
 #include <optional>
 
 namespace {
@@ -100,8 +101,7 @@ bool WriteData(RegistryRoot root, const std::string& keyPath, const std::string&
     std::optional<RegistryStore> store = Connect(root, computer);
     if (!store || !store->KeyExists(FullPath(root, keyPath)))
         return false;
-    store->SetValue(FullPath(root, keyPath), valueName, data);
-    return store->Save();
+    return store->SetValue(FullPath(root, keyPath), valueName, data) && store->Save();
 }
 
 bool WriteNumber(RegistryRoot root, const std::string& keyPath, const std::string& valueName, double value,
@@ -169,10 +169,10 @@ RegistryValue RegistryGetValue(RegistryRoot root, const std::string& keyPath, co
         if (data->type == kRegDword || data->type == kRegDwordBigEndian) {
             if (b.size() != 4)
                 return std::string();
-            uint32_t v = data->type == kRegDword
-                             ? uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 | uint32_t(b[3]) << 24
-                             : uint32_t(b[3]) | uint32_t(b[2]) << 8 | uint32_t(b[1]) << 16 | uint32_t(b[0]) << 24;
-            return static_cast<int32_t>(v);
+            // Both byte orders read in the machine's order: a big-endian value is not reordered.
+            int32_t v;
+            std::memcpy(&v, b.data(), sizeof v);
+            return v;
         }
         return std::string();
     } catch (...) {
@@ -211,8 +211,7 @@ bool RegistryCreateKey(RegistryRoot root, const std::string& keyPath, const std:
             return false;
         if (store->KeyExists(FullPath(root, keyPath)))
             return true;
-        store->CreateKey(FullPath(root, keyPath));
-        return store->Save();
+        return store->CreateKey(FullPath(root, keyPath)) && store->Save();
     } catch (...) {
         return false;
     }

@@ -154,9 +154,9 @@ void Worksheet::SetCellValues(const CellRect& rect, const CellValue& value)
                     continue;
                 it->second.value = value;
                 if (!it->second.format.Any())
-                    cells_.erase(it);
+                    eraseCell(it);
             } else {
-                cells_[{r, c}].value = value;
+                cellAt(r, c).value = value;
             }
         }
     }
@@ -185,7 +185,7 @@ void Worksheet::ApplyFormat(const CellRect& rect, const CellFormat& change)
             if (rect.Contains(it->first.first, it->first.second)) {
                 clearProperties(it->second.format, change);
                 if (!it->second.format.Any() && it->second.value.IsEmpty()) {
-                    it = cells_.erase(it);
+                    it = eraseCell(it);
                     continue;
                 }
             }
@@ -196,7 +196,7 @@ void Worksheet::ApplyFormat(const CellRect& rect, const CellFormat& change)
     }
     for (int r = rect.top; r <= rect.bottom; ++r) {
         for (int c = rect.left; c <= rect.right; ++c)
-            setProperties(cells_[{r, c}].format, change);
+            setProperties(cellAt(r, c).format, change);
     }
 }
 
@@ -241,12 +241,24 @@ CellRect Worksheet::UsedRect() const
 {
     if (cells_.empty())
         return {};
-    CellRect used{cells_.begin()->first.first, kSheetColumns, cells_.rbegin()->first.first, 1};
-    for (const auto& entry : cells_) {
-        used.left = std::min(used.left, entry.first.second);
-        used.right = std::max(used.right, entry.first.second);
-    }
-    return used;
+    return {cells_.begin()->first.first, columnCells_.begin()->first, cells_.rbegin()->first.first,
+            columnCells_.rbegin()->first};
+}
+
+Worksheet::Cell& Worksheet::cellAt(int row, int column)
+{
+    auto [it, added] = cells_.try_emplace({row, column});
+    if (added)
+        ++columnCells_[column];
+    return it->second;
+}
+
+Worksheet::CellMap::iterator Worksheet::eraseCell(CellMap::iterator it)
+{
+    const int column = it->first.second;
+    if (--columnCells_[column] == 0)
+        columnCells_.erase(column);
+    return cells_.erase(it);
 }
 
 void Worksheet::ForEachCell(const std::function<void(int, int, const CellValue&)>& visit) const

@@ -89,11 +89,20 @@ private:
         CellFormat format;
     };
     using CellKey = std::pair<int, int>;   // row, column
+    using CellMap = std::map<CellKey, Cell>;
+
+    // The cell, made when missing; and its removal, giving the next cell. Both keep the count
+    // of cells per column.
+    Cell& cellAt(int row, int column);
+    CellMap::iterator eraseCell(CellMap::iterator it);
 
     Workbook& book_;
     std::string name_;
     bool deleted_ = false;
-    std::map<CellKey, Cell> cells_;
+    CellMap cells_;
+    // Cells per column: the used range is asked for every report row, so it must not walk
+    // every cell of a long report.
+    std::map<int, int> columnCells_;
     std::vector<Area> areas_;   // in the order set; a later area wins
     std::map<int, double> columnWidths_;
 };

@@ -1,6 +1,7 @@
 // The .xlsx writer of the Excel stand-in, the one user of libxlsxwriter.
 #include "platform/excel/XlsxExport.h"
 
+#include "platform/TextEncoding.h"
 #include "platform/excel/ExcelErrors.h"
 #include "platform/excel/Workbook.h"
 #include "platform/excel/Worksheet.h"
@@ -16,20 +17,7 @@ namespace {
 // under its index every reader knows it without reading the format code.
 constexpr uint8_t kBuiltInTextFormat = 49;
 
-std::string latin1ToUtf8(const std::string& s)
-{
-    std::string out;
-    out.reserve(s.size());
-    for (unsigned char c : s) {
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
-    return out;
-}
+std::string latin1ToUtf8(const std::string& s) { return EncodeText(s, TextEncoding::Utf8); }
 
 // One libxlsxwriter format per distinct resolved cell format; the default format is none.
 class FormatCache {

@@ -54,11 +54,14 @@ bool isSection(const std::string& w)
 }
 
 // Reads a list from position i up to the next section word; with conditions, a name may be
-// followed by where "<condition>".
+// followed by where "<condition>". A table named more than once is one entry: its rows are
+// those of any of its conditions, all of them when one mention has none.
 RisTableList readList(const std::vector<std::string>& w, size_t& i, bool withConditions)
 {
     RisTableList list;
     list.given = true;
+    std::vector<std::vector<std::string>> mentions; // per entry, the condition of each mention
+    size_t last = 0;
     while (i < w.size() && !isSection(w[i])) {
         std::string word = w[i++];
         if (EqualsNoCase(word, "all")) {
@@ -69,14 +72,32 @@ RisTableList readList(const std::vector<std::string>& w, size_t& i, bool withCon
             std::string cond = w[i++];
             if (cond.size() >= 2 && cond.front() == '"' && cond.back() == '"')
                 cond = cond.substr(1, cond.size() - 2);
-            list.conditions.back() = Trim(cond);
+            mentions[last].back() = Trim(cond);
             continue;
         }
-        list.names.push_back(ToLower(word));
-        list.conditions.emplace_back();
+        const std::string name = ToLower(word);
+        last = 0;
+        while (last < list.names.size() && list.names[last] != name)
+            ++last;
+        if (last == list.names.size()) {
+            list.names.push_back(name);
+            mentions.emplace_back();
+        }
+        mentions[last].emplace_back();
     }
     if (!list.all && list.names.empty())
         RaiseRisError("RIS_E_SYNTAX_ERROR", "A table list (\"all\" or table names) is missing.");
+    for (const std::vector<std::string>& conditions : mentions) {
+        std::string joined;
+        for (const std::string& c : conditions) {
+            if (c.empty()) {
+                joined.clear();
+                break;
+            }
+            joined += (joined.empty() ? "(" : " or (") + c + ")";
+        }
+        list.conditions.push_back(conditions.size() == 1 ? conditions[0] : joined);
+    }
     return list;
 }
 

@@ -3,11 +3,14 @@
 
 #include "dbaccess/DumpReader.h"
 #include "platform/TextUtil.h"
+#include "standins/dbserver/DumpLoadCheck.h"
 #include "standins/dbserver/LockedOutputFile.h"
 #include "standins/dbserver/RisErrorBlock.h"
 #include "standins/dbserver/RisSqlText.h"
 #include "standins/dbserver/SchemaTables.h"
 
+#include <algorithm>
+#include <functional>
 #include <memory>
 
 namespace {
@@ -19,6 +22,9 @@ struct TableLoad {
     std::string table;
     bool skip = true;
     std::unique_ptr<SqliteStatement> insert;
+    DumpLayout layout = DumpLayout::Variable;
+    std::vector<bool> quoted;
+    std::vector<DumpFixedField> fields;
     long long loaded = 0;
     long long rejected = 0;
     std::string firstRejection;
@@ -69,204 +75,334 @@ bool parseGrantLine(const std::string& line, std::string& table, std::string& gr
     return false;
 }
 
+// Both index lines the unload client writes: "create unique index" and "create index".
+bool isIndexLine(const DumpItem& item)
+{
+    return item.kind == DumpItemKind::IndexLine ||
+           (item.kind == DumpItemKind::OtherLine && StartsWithNoCase(TrimWhite(item.line), "create index "));
+}
+
 std::string viewName(const std::string& line)
 {
     std::vector<SqlToken> t = RisSqlText::Significant(line);
     return t.size() > 2 ? ToLower(t[2].text) : std::string();
 }
 
-} // namespace
+// One run of the load: the schema being loaded into, the transactions it keeps open, the
+// table block being read and what it has counted and reported.
+class LoadRun {
+public:
+    LoadRun(RisSession& session, LockedOutputFile* bad, LockedOutputFile* log, const RisTransferRequest& request,
+            std::string& console)
+        : session_(session), bad_(bad), log_(log), request_(request), console_(console)
+    {
+    }
 
-void SchemaLoader::report(const std::string& line, std::string& console)
+    LoadCounts Run(DumpReader& reader, const std::string& dumpFile);
+
+private:
+    void report(const std::string& line);
+    void reportError(const AppError& e);
+    void useSchema(const std::string& name);
+    // One step that changes the schema is undone alone when it fails.
+    void inSavepoint(const std::function<void()>& step);
+    void take(const DumpItem& item);
+    void beginTable(const DumpItem& item);
+    void loadRow(const DumpItem& item);
+    void reject(const DumpItem& item, const std::string& why);
+    void grantLine(const DumpItem& item);
+    void otherLine(const DumpItem& item);
+    void finishTable();
+    [[noreturn]] static void notUnderstood(const DumpItem& item);
+
+    RisSession& session_;
+    LockedOutputFile* bad_;
+    LockedOutputFile* log_;
+    const RisTransferRequest& request_;
+    std::string& console_;
+    LoadCounts counts_;
+    std::string schema_;
+    SqliteDb* db_ = nullptr;
+    std::string owner_;
+    std::vector<SqliteDb*> begun_;                        // databases whose transaction is open
+    std::vector<std::function<void()>> catalogueChanges_; // grants, made once the load is committed
+    TableLoad current_;
+};
+
+void LoadRun::report(const std::string& line)
 {
-    console += line + kCrLf;
+    console_ += line + kCrLf;
     if (log_)
         log_->Write(line + kCrLf);
 }
 
-void SchemaLoader::reportError(const AppError& e, std::string& console, LoadCounts& counts)
+void LoadRun::reportError(const AppError& e)
 {
     const std::string block = FormatRisErrorBlock(e);
-    console += block;
+    console_ += block;
     if (log_)
         log_->Write(block);
-    ++counts.errors;
+    ++counts_.errors;
 }
 
-LoadCounts SchemaLoader::Load(const RisTransferRequest& request, const std::string& dumpFile, long commitCount,
-                              std::string& console)
+void LoadRun::useSchema(const std::string& name)
 {
-    LoadCounts counts;
+    schema_ = ToLower(name);
+    owner_ = session_.Schema(schema_).dbUser;
+    db_ = &session_.Database(schema_);
+    if (std::find(begun_.begin(), begun_.end(), db_) == begun_.end()) {
+        db_->Exec("BEGIN IMMEDIATE");
+        begun_.push_back(db_);
+    }
+    report("Loading into schema " + schema_ + ".");
+}
+
+void LoadRun::inSavepoint(const std::function<void()>& step)
+{
+    db_->Exec("SAVEPOINT item");
+    try {
+        step();
+    } catch (const AppError&) {
+        db_->Exec("ROLLBACK TO item");
+        db_->Exec("RELEASE item");
+        throw;
+    }
+    db_->Exec("RELEASE item");
+}
+
+void LoadRun::notUnderstood(const DumpItem& item)
+{
+    RaiseRisError("RIS_E_SYNTAX_ERROR", "Line " + std::to_string(item.lineNumber) +
+                                            " of the dump is not understood and was not loaded: " +
+                                            item.line.substr(0, 60));
+}
+
+void LoadRun::finishTable()
+{
+    if (!current_.skip) {
+        report("Table " + current_.table + ": " + std::to_string(current_.loaded) + " rows loaded, " +
+               std::to_string(current_.rejected) + " rows rejected.");
+        if (current_.rejected > 0)
+            reportError(AppError(kRisErrorNumber, "RIS_E_ROWS_REJECTED",
+                                 std::to_string(current_.rejected) + " rows of table '" + current_.table +
+                                     "' were rejected (" + current_.firstRejection + "); see the bad file."));
+    }
+    current_ = TableLoad();
+}
+
+void LoadRun::beginTable(const DumpItem& item)
+{
+    finishTable();
+    current_.table = ToLower(item.table);
+    if (!request_.tables.Contains(current_.table))
+        return;
+    std::vector<RisColumn> columns;
+    for (const DumpColumn& c : item.columns)
+        columns.push_back(SchemaTables::ParseColumnDefinitions(c.name + " " + c.type)[0]);
+    inSavepoint([&]() {
+        SchemaTables tables(*db_);
+        const bool exists = tables.HasTable(current_.table);
+        if (exists && request_.mode == "new")
+            RaiseRisError("RIS_E_TABLE_EXISTS",
+                          "Table '" + current_.table + "' already exists in schema '" + schema_ + "'.");
+        if (exists && request_.mode == "clear")
+            tables.DropTable(current_.table);
+        if (!exists || request_.mode == "clear")
+            tables.CreateTable(current_.table, columns);
+        current_.insert = std::make_unique<SqliteStatement>(*db_, insertSql(current_.table, item.columns));
+    });
+    if (request_.mode == "clear")
+        catalogueChanges_.push_back(
+            [this, owner = owner_, table = current_.table]() { session_.Server().DropGrants(owner, table); });
+    current_.skip = false;
+    ++counts_.tables;
+}
+
+void LoadRun::reject(const DumpItem& item, const std::string& why)
+{
+    ++current_.rejected;
+    ++counts_.rowsRejected;
+    if (current_.firstRejection.empty())
+        current_.firstRejection = "line " + std::to_string(item.lineNumber) + ": " + why;
+    if (bad_)
+        bad_->Write(item.line + kCrLf);
+}
+
+void LoadRun::loadRow(const DumpItem& item)
+{
+    if (current_.skip)
+        return;
+    if (!DumpLoadCheck::RowMatchesColumns(item.line, item.values, current_.layout, current_.quoted, current_.fields)) {
+        reject(item, "its fields do not line up with the columns of the table");
+        return;
+    }
+    current_.insert->Reset();
+    for (size_t i = 0; i < item.values.size(); ++i) {
+        if (item.values[i])
+            current_.insert->BindText(static_cast<int>(i) + 1, *item.values[i]);
+        else
+            current_.insert->BindNull(static_cast<int>(i) + 1);
+    }
+    try {
+        while (current_.insert->Step()) {
+        }
+    } catch (const AppError& e) {
+        reject(item, e.description()); // the table refuses the row; the bad file keeps it
+        return;
+    }
+    ++current_.loaded;
+    ++counts_.rowsLoaded;
+}
+
+void LoadRun::grantLine(const DumpItem& item)
+{
+    finishTable();
+    std::string table, grantee;
+    if (!parseGrantLine(item.line, table, grantee))
+        notUnderstood(item);
+    if (!request_.grants.given || !request_.grants.Contains(table))
+        return;
+    if (!SchemaTables(*db_).HasTable(table))
+        RaiseRisError("RIS_E_UNKNOWN_RELATION", "Grant on table '" + table + "', which does not exist.");
+    catalogueChanges_.push_back(
+        [this, owner = owner_, table, grantee]() { session_.Server().AddGrant(owner, table, grantee); });
+}
+
+// Index and view lines; any other line that is not blank is reported.
+void LoadRun::otherLine(const DumpItem& item)
+{
+    finishTable();
+    if (isIndexLine(item)) {
+        RisIndex idx;
+        if (!parseIndexLine(item.line, idx))
+            notUnderstood(item);
+        if (!request_.indexes.given || !request_.indexes.Contains(idx.table))
+            return;
+        inSavepoint([&]() {
+            if (request_.mode == "clear")
+                db_->Exec("DROP INDEX IF EXISTS " + RisSqlText::QuoteName(ToLower(idx.name)));
+            SchemaTables(*db_).CreateIndex(idx);
+        });
+        report("Index " + ToLower(idx.name) + " created.");
+    } else if (StartsWithNoCase(TrimWhite(item.line), "create view ")) {
+        const std::string view = viewName(item.line);
+        if (!request_.views.given || !request_.views.Contains(view))
+            return;
+        inSavepoint([&]() {
+            if (request_.mode == "clear")
+                db_->Exec("DROP VIEW IF EXISTS " + RisSqlText::QuoteName(view));
+            SchemaTables(*db_).CreateView(TrimWhite(item.line));
+        });
+        report("View " + view + " created.");
+    } else if (!TrimWhite(item.line).empty()) {
+        notUnderstood(item);
+    }
+}
+
+void LoadRun::take(const DumpItem& item)
+{
+    switch (item.kind) {
+    case DumpItemKind::SchemaLine:
+        if (request_.schema.empty()) {
+            if (item.schemaName.empty())
+                RaiseRisError("RIS_E_NO_DEFAULT_SCHEMA", "The schema line of the dump names no schema.");
+            useSchema(item.schemaName);
+        }
+        break;
+    case DumpItemKind::CreateTable:
+        beginTable(item);
+        break;
+    case DumpItemKind::InsertLine:
+        break;
+    case DumpItemKind::LayoutLine:
+        current_.layout = item.layout;
+        current_.fields = item.fixedFields;
+        for (const DumpColumn& c : item.columns)
+            current_.quoted.push_back(DumpFormat::IsQuotedType(c.type));
+        break;
+    case DumpItemKind::Row:
+        loadRow(item);
+        break;
+    case DumpItemKind::EndOfTable:
+    case DumpItemKind::EndOfSchema:
+        finishTable();
+        break;
+    case DumpItemKind::GrantLine:
+        grantLine(item);
+        break;
+    case DumpItemKind::IndexLine:
+    case DumpItemKind::OtherLine:
+        otherLine(item);
+        break;
+    }
+}
+
+LoadCounts LoadRun::Run(DumpReader& reader, const std::string& dumpFile)
+{
+    DumpLoadCheck check(dumpFile);
+    try {
+        if (!request_.schema.empty())
+            useSchema(request_.schema);
+        DumpItem item;
+        for (;;) {
+            try {
+                if (!reader.Next(item))
+                    break;
+            } catch (const AppError& e) {
+                check.Refuse(e.description());
+            }
+            check.Take(item);
+            try {
+                take(item);
+            } catch (const AppError& e) {
+                // A failing table, index, view or grant is passed over and the load goes on;
+                // an output that cannot be written, or no schema to load into, stops it.
+                if (RisErrorName(e) == "RIS_E_CANT_WRITE_FILE" || !db_)
+                    throw;
+                if (item.kind == DumpItemKind::CreateTable)
+                    current_.skip = true;
+                reportError(e.source().rfind("RIS_E_", 0) == 0
+                                ? e
+                                : AppError(kRisErrorNumber, "RIS_E_DATABASE_ERROR", e.description()));
+            }
+        }
+        check.Finish();
+        finishTable();
+        for (SqliteDb* open : begun_)
+            open->Exec("COMMIT");
+        begun_.clear();
+    } catch (const AppError& e) {
+        current_ = TableLoad();
+        for (SqliteDb* open : begun_) {
+            try {
+                open->Exec("ROLLBACK");
+            } catch (const AppError&) {
+                // The error raised below already says that the load did not happen.
+            }
+        }
+        throw AppError(kRisErrorNumber, RisErrorName(e), e.description() + " The load was undone: no table was changed.");
+    }
+    for (const std::function<void()>& change : catalogueChanges_) {
+        try {
+            change();
+        } catch (const AppError& e) {
+            reportError(AppError(kRisErrorNumber, RisErrorName(e), e.description()));
+        }
+    }
+    report(std::to_string(counts_.tables) + " tables loaded: " + std::to_string(counts_.rowsLoaded) + " rows, " +
+           std::to_string(counts_.rowsRejected) + " rejected.");
+    return counts_;
+}
+
+} // namespace
+
+LoadCounts SchemaLoader::Load(const RisTransferRequest& request, const std::string& dumpFile, std::string& console)
+{
     std::unique_ptr<DumpReader> reader;
     try {
         reader = std::make_unique<DumpReader>(dumpFile);
-    } catch (const AppError& e) {
+    } catch (const AppError&) {
         RaiseRisError("RIS_E_CANT_OPEN_FILE", "Cannot open the dump file '" + dumpFile + "'.");
     }
-    if (commitCount < 1)
-        commitCount = 1000;
-
-    std::string schema = request.schema;
-    SqliteDb* db = nullptr;
-    std::string owner;
-    auto useSchema = [&](const std::string& name) {
-        schema = ToLower(name);
-        owner = session_.Schema(schema).dbUser;
-        db = &session_.Database(schema);
-        report("Loading into schema " + schema + ".", console);
-    };
-    if (!schema.empty())
-        useSchema(schema);
-
-    bool inTransaction = false;
-    long pending = 0;
-    auto commit = [&]() {
-        if (inTransaction)
-            db->Exec("COMMIT");
-        inTransaction = false;
-        pending = 0;
-    };
-    TableLoad current;
-    auto finishTable = [&]() {
-        commit();
-        if (!current.skip) {
-            report("Table " + current.table + ": " + std::to_string(current.loaded) + " rows loaded, " +
-                       std::to_string(current.rejected) + " rows rejected.",
-                   console);
-            if (current.rejected > 0)
-                reportError(AppError(kRisErrorNumber, "RIS_E_ROWS_REJECTED",
-                                     std::to_string(current.rejected) + " rows of table '" + current.table +
-                                         "' were rejected (" + current.firstRejection + "); see the bad file."),
-                            console, counts);
-        }
-        current = TableLoad();
-    };
-
-    DumpItem item;
-    while (reader->Next(item)) {
-        try {
-            switch (item.kind) {
-            case DumpItemKind::SchemaLine:
-                if (request.schema.empty() && !item.schemaName.empty())
-                    useSchema(item.schemaName);
-                break;
-            case DumpItemKind::CreateTable: {
-                finishTable();
-                current.table = ToLower(item.table);
-                if (!request.tables.Contains(current.table))
-                    break;
-                if (!db)
-                    RaiseRisError("RIS_E_NO_DEFAULT_SCHEMA", "The dump names no schema before table '" + current.table + "'.");
-                SchemaTables tables(*db);
-                std::vector<RisColumn> columns;
-                for (const DumpColumn& c : item.columns)
-                    columns.push_back(SchemaTables::ParseColumnDefinitions(c.name + " " + c.type)[0]);
-                const bool exists = tables.HasTable(current.table);
-                if (exists && request.mode == "new")
-                    RaiseRisError("RIS_E_TABLE_EXISTS", "Table '" + current.table + "' already exists in schema '" +
-                                                            schema + "'.");
-                if (exists && request.mode == "clear") {
-                    tables.DropTable(current.table);
-                    session_.Server().DropGrants(owner, current.table);
-                }
-                if (!exists || request.mode == "clear")
-                    tables.CreateTable(current.table, columns);
-                current.insert = std::make_unique<SqliteStatement>(*db, insertSql(current.table, item.columns));
-                current.skip = false;
-                ++counts.tables;
-                break;
-            }
-            case DumpItemKind::Row: {
-                if (current.skip)
-                    break;
-                if (!inTransaction) {
-                    db->Exec("BEGIN");
-                    inTransaction = true;
-                }
-                current.insert->Reset();
-                for (size_t i = 0; i < item.values.size(); ++i) {
-                    if (item.values[i])
-                        current.insert->BindText(static_cast<int>(i) + 1, *item.values[i]);
-                    else
-                        current.insert->BindNull(static_cast<int>(i) + 1);
-                }
-                try {
-                    while (current.insert->Step()) {
-                    }
-                    ++current.loaded;
-                    ++counts.rowsLoaded;
-                } catch (const AppError& e) {
-                    ++current.rejected;
-                    ++counts.rowsRejected;
-                    if (current.firstRejection.empty())
-                        current.firstRejection = "line " + std::to_string(item.lineNumber) + ": " + e.description();
-                    if (bad_)
-                        bad_->Write(item.line + kCrLf);
-                }
-                if (++pending >= commitCount)
-                    commit();
-                break;
-            }
-            case DumpItemKind::EndOfTable:
-                finishTable();
-                break;
-            case DumpItemKind::IndexLine: {
-                finishTable();
-                RisIndex idx;
-                if (!parseIndexLine(item.line, idx))
-                    RaiseRisError("RIS_E_SYNTAX_ERROR", "Unreadable index line " + std::to_string(item.lineNumber) + ".");
-                if (db && request.indexes.given && request.indexes.Contains(idx.table)) {
-                    if (request.mode == "clear")
-                        db->Exec("DROP INDEX IF EXISTS " + RisSqlText::QuoteName(ToLower(idx.name)));
-                    SchemaTables(*db).CreateIndex(idx);
-                    report("Index " + ToLower(idx.name) + " created.", console);
-                }
-                break;
-            }
-            case DumpItemKind::GrantLine: {
-                finishTable();
-                std::string table, grantee;
-                if (db && request.grants.given && parseGrantLine(item.line, table, grantee) &&
-                    request.grants.Contains(table)) {
-                    if (!SchemaTables(*db).HasTable(table))
-                        RaiseRisError("RIS_E_UNKNOWN_RELATION", "Grant on table '" + table + "', which does not exist.");
-                    session_.Server().AddGrant(owner, table, grantee);
-                }
-                break;
-            }
-            case DumpItemKind::OtherLine:
-                if (db && StartsWithNoCase(TrimWhite(item.line), "create view ") && request.views.given &&
-                    request.views.Contains(viewName(item.line))) {
-                    finishTable();
-                    if (request.mode == "clear")
-                        db->Exec("DROP VIEW IF EXISTS " + RisSqlText::QuoteName(viewName(item.line)));
-                    SchemaTables(*db).CreateView(TrimWhite(item.line));
-                    report("View " + viewName(item.line) + " created.", console);
-                }
-                break;
-            case DumpItemKind::EndOfSchema:
-                finishTable();
-                break;
-            default:
-                break;
-            }
-        } catch (const AppError& e) {
-            // A failing table is passed over with its rows; the load goes on with the next one.
-            if (inTransaction) {
-                db->Exec("ROLLBACK");
-                inTransaction = false;
-            }
-            if (item.kind == DumpItemKind::CreateTable)
-                current.skip = true;
-            reportError(e.source().rfind("RIS_E_", 0) == 0 ? e : AppError(kRisErrorNumber, "RIS_E_DATABASE_ERROR", e.description()),
-                        console, counts);
-            if (!db)
-                throw;
-        }
-    }
-    finishTable();
-    report(std::to_string(counts.tables) + " tables loaded: " + std::to_string(counts.rowsLoaded) + " rows, " +
-               std::to_string(counts.rowsRejected) + " rejected.",
-           console);
-    return counts;
+    return LoadRun(session_, bad_, log_, request, console).Run(*reader, dumpFile);
 }

@@ -1,7 +1,8 @@
 // The load of the stand-in RIS client: reads a dump in the system's format and puts its
 // tables, rows, views, indexes and grants into a schema. "clear" replaces tables that exist,
 // "new" refuses them, no mode word appends to them. Rows that do not fit their table go to
-// the bad file; the rows are committed every commitCount rows.
+// the bad file. The whole load is one transaction: it is committed only when the dump has
+// proved whole, so a cut or foreign file leaves every table as it was.
 #pragma once
 
 #include "platform/AppError.h"
@@ -16,7 +17,7 @@ struct LoadCounts {
     long tables = 0;
     long long rowsLoaded = 0;
     long long rowsRejected = 0;
-    int errors = 0; // RIS errors reported (index failures included)
+    int errors = 0; // RIS errors reported (rejected rows, index failures, lines not understood)
 };
 
 class SchemaLoader {
@@ -29,14 +30,14 @@ public:
     }
 
     // Loads the dump (Windows path). An empty request schema takes the dump's schema line.
-    // Raises the RIS error that stops the whole load (unknown schema, unreadable dump).
-    LoadCounts Load(const RisTransferRequest& request, const std::string& dumpFile, long commitCount,
-                    std::string& console);
+    // A table, index, view or grant that fails is reported and passed over; a line the load
+    // does not understand is reported. Raises, with everything undone, the RIS error that
+    // stops the whole load: a dump that is not whole (schema line first, every table block
+    // closed by its end-of-table line, the end-of-schema line last), an unknown schema, a bad
+    // file or log that cannot be written.
+    LoadCounts Load(const RisTransferRequest& request, const std::string& dumpFile, std::string& console);
 
 private:
-    void report(const std::string& line, std::string& console);
-    void reportError(const AppError& e, std::string& console, LoadCounts& counts);
-
     RisSession& session_;
     LockedOutputFile* bad_;
     LockedOutputFile* log_;

@@ -3,14 +3,26 @@
 
 #include "dbaccess/DumpWriter.h"
 #include "platform/TextUtil.h"
+#include "platform/WinPath.h"
+#include "standins/dbserver/LockedOutputFile.h"
 #include "standins/dbserver/RisColumnType.h"
 #include "standins/dbserver/RisErrorBlock.h"
 #include "standins/dbserver/RisSqlText.h"
 #include "standins/dbserver/SchemaTables.h"
 
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
 namespace {
 
 const char* kCrLf = "\r\n";
+
+struct TablePlan {
+    std::string table;
+    std::vector<DumpColumn> columns;
+    std::string select;
+};
 
 std::vector<DumpColumn> dumpColumns(const std::vector<RisColumn>& columns)
 {
@@ -26,6 +38,85 @@ std::string indexLine(const RisIndex& idx)
            Join(idx.columns, ", ") + ")";
 }
 
+// The row condition of a table as a filter of that table's own rows: one condition, kept
+// inside parentheses, so that nothing in it can end the statement, comment out its rest or
+// add the rows of another query.
+std::string filterOf(const std::string& table, const std::string& condition, const std::string& schema)
+{
+    auto refuse = [&](const std::string& what) {
+        RaiseRisError("RIS_E_SYNTAX_ERROR", "The condition for table '" + table + "' may only filter its rows; it holds " +
+                                                what + ": " + condition);
+    };
+    const std::vector<SqlToken> tokens = RisSqlText::Tokenize(condition);
+    int depth = 0;
+    for (size_t i = 0; i < tokens.size(); ++i) {
+        const SqlToken& t = tokens[i];
+        if (t.kind == SqlToken::Kind::Word &&
+            (EqualsNoCase(t.text, "union") || EqualsNoCase(t.text, "intersect") || EqualsNoCase(t.text, "except")))
+            refuse("\"" + t.text + "\"");
+        if (t.kind != SqlToken::Kind::Symbol)
+            continue;
+        const std::string next = i + 1 < tokens.size() ? tokens[i + 1].text : std::string();
+        if (t.text == ";")
+            refuse("a \";\"");
+        if ((t.text == "-" && next == "-") || (t.text == "/" && next == "*"))
+            refuse("a comment");
+        if (t.text == "(")
+            ++depth;
+        if (t.text == ")" && --depth < 0)
+            refuse("a \")\" without its \"(\"");
+    }
+    if (depth != 0)
+        refuse("a \"(\" without its \")\"");
+    return "(" +
+           RisSqlText::RewriteQualifiers(condition, [&](const std::string& w) {
+               return EqualsNoCase(w, schema) ? std::string() : w + ".";
+           }) +
+           ")";
+}
+
+// A value holding a line break would split its row over two lines of the dump, and the
+// format has no way to carry it: the unload refuses it rather than write a row that loads
+// cut short.
+void refuseLineBreaks(const TablePlan& plan, const DumpRow& row, long long rowNumber)
+{
+    for (size_t c = 0; c < row.size(); ++c) {
+        if (!row[c] || row[c]->find_first_of("\r\n") == std::string::npos)
+            continue;
+        std::string key;
+        if (c > 0 && row[0])
+            key = " (" + plan.columns[0].name + " " + *row[0] + ")";
+        RaiseRisError("RIS_E_LINE_BREAK_IN_VALUE", "Table '" + plan.table + "', column '" + plan.columns[c].name +
+                                                       "', row " + std::to_string(rowNumber) + key +
+                                                       ": the value holds a line break, which a RIS dump cannot carry.");
+    }
+}
+
+// The dump is written to a file beside its place and moved there when whole.
+class PartFile {
+public:
+    explicit PartFile(const std::string& dumpFile) : dumpFile_(dumpFile), part_(dumpFile + ".part"), hold_(part_) {}
+    ~PartFile()
+    {
+        if (!placed_)
+            std::remove(HostPath(part_).c_str());
+    }
+    const std::string& Path() const { return part_; }
+    void Place()
+    {
+        if (std::rename(HostPath(part_).c_str(), HostPath(dumpFile_).c_str()) != 0)
+            RaiseRisError("RIS_E_CANT_WRITE_FILE", "Cannot write file '" + dumpFile_ + "': " + std::strerror(errno));
+        placed_ = true;
+        hold_.Close();
+    }
+
+private:
+    std::string dumpFile_;
+    std::string part_;
+    LockedOutputFile hold_;
+    bool placed_ = false;
+};
+
 } // namespace
 
 void SchemaUnloader::Unload(const RisTransferRequest& request, const std::string& dumpFile, std::string& console)
@@ -33,12 +124,11 @@ void SchemaUnloader::Unload(const RisTransferRequest& request, const std::string
     const RisSchemaEntry schema = session_.Schema(request.schema);
     SqliteDb& db = session_.Database(request.schema);
     SchemaTables catalogue(db);
-    const std::vector<std::string> all = catalogue.Tables();
 
     // The tables in the order asked for: "all" in the order of creation, else as listed.
     std::vector<std::string> tables;
     if (request.tables.all) {
-        tables = all;
+        tables = catalogue.Tables();
     } else {
         for (const std::string& name : request.tables.names) {
             if (!catalogue.HasTable(name))
@@ -47,63 +137,73 @@ void SchemaUnloader::Unload(const RisTransferRequest& request, const std::string
             tables.push_back(ToLower(name));
         }
     }
-
-    DumpWriter writer(dumpFile);
-    writer.WriteCreateSchemaLine(schema.name, " " + schema.definition);
+    // Every statement is checked before the first byte is written.
+    std::vector<TablePlan> plans;
     for (const std::string& table : tables) {
-        const std::vector<DumpColumn> columns = dumpColumns(catalogue.Columns(table));
-        if (!request.withData) {
-            writer.WriteLine(DumpFormat::CreateTableLine(table, columns));
-            continue;
-        }
-        writer.BeginTable(table, columns, request.variable ? DumpLayout::Variable : DumpLayout::Fixed);
-        std::string sql = "SELECT * FROM " + RisSqlText::QuoteName(table);
+        TablePlan plan{table, dumpColumns(catalogue.Columns(table)), "SELECT * FROM " + RisSqlText::QuoteName(table)};
         const std::string condition = request.tables.ConditionFor(table);
         if (!condition.empty())
-            sql += " WHERE " + RisSqlText::RewriteQualifiers(condition, [&](const std::string& w) {
-                       return EqualsNoCase(w, schema.name) ? std::string() : w + ".";
-                   });
-        long long count = 0;
+            plan.select += " WHERE " + filterOf(table, condition, schema.name);
         try {
-            SqliteStatement st(db, sql);
-            DumpRow row(columns.size());
+            SqliteStatement check(db, plan.select);
+        } catch (const AppError& e) {
+            SchemaTables::RaiseTranslated(e, schema.name);
+        }
+        plans.push_back(std::move(plan));
+    }
+
+    PartFile part(dumpFile);
+    try {
+        DumpWriter writer(part.Path());
+        writer.WriteCreateSchemaLine(schema.name, " " + schema.definition);
+        for (const TablePlan& plan : plans) {
+            if (!request.withData) {
+                writer.WriteLine(DumpFormat::CreateTableLine(plan.table, plan.columns));
+                continue;
+            }
+            writer.BeginTable(plan.table, plan.columns, request.variable ? DumpLayout::Variable : DumpLayout::Fixed);
+            long long count = 0;
+            SqliteStatement st(db, plan.select);
+            DumpRow row(plan.columns.size());
             while (st.Step()) {
-                for (size_t c = 0; c < columns.size(); ++c) {
+                for (size_t c = 0; c < plan.columns.size(); ++c) {
                     bool quoted = false;
                     row[c] = RisColumnType::StoredValueText(st, static_cast<int>(c), quoted);
                 }
+                refuseLineBreaks(plan, row, ++count);
                 writer.WriteRow(row);
-                ++count;
             }
-        } catch (const AppError& e) {
-            if (e.source().rfind("RIS_E_", 0) == 0)
-                throw;
-            if (e.source() == "DumpWriter")
-                RaiseRisError("RIS_E_WRITE_DUMP", e.description());
-            SchemaTables::RaiseTranslated(e, schema.name);
+            writer.EndTable();
+            console += "Table " + plan.table + ": " + std::to_string(count) + (count == 1 ? " row" : " rows") +
+                       " unloaded." + kCrLf;
         }
-        writer.EndTable();
-        console += "Table " + table + ": " + std::to_string(count) + (count == 1 ? " row" : " rows") + " unloaded." + kCrLf;
+        if (request.views.given)
+            for (const RisView& v : catalogue.Views())
+                if (request.views.Contains(v.name))
+                    writer.WriteLine(v.definition);
+        if (request.indexes.given)
+            for (const std::string& table : tables)
+                if (request.indexes.Contains(table))
+                    for (const RisIndex& idx : catalogue.Indexes(table))
+                        writer.WriteLine(indexLine(idx));
+        if (request.grants.given)
+            for (const std::string& table : tables)
+                if (request.grants.Contains(table))
+                    for (const std::string& grantee : session_.Server().GrantsOn(schema.dbUser, table)) {
+                        if (EqualsNoCase(grantee, "public"))
+                            writer.WriteGrantLine(table);
+                        else
+                            writer.WriteLine(std::string(DumpFormat::kGrant) + table + " to " + grantee);
+                    }
+        writer.Finish();
+    } catch (const AppError& e) {
+        if (e.source().rfind("RIS_E_", 0) == 0)
+            throw;
+        if (e.source() == "DumpWriter")
+            RaiseRisError("RIS_E_WRITE_DUMP", e.description());
+        SchemaTables::RaiseTranslated(e, schema.name);
     }
-    if (request.views.given)
-        for (const RisView& v : catalogue.Views())
-            if (request.views.Contains(v.name))
-                writer.WriteLine(v.definition);
-    if (request.indexes.given)
-        for (const std::string& table : tables)
-            if (request.indexes.Contains(table))
-                for (const RisIndex& idx : catalogue.Indexes(table))
-                    writer.WriteLine(indexLine(idx));
-    if (request.grants.given)
-        for (const std::string& table : tables)
-            if (request.grants.Contains(table))
-                for (const std::string& grantee : session_.Server().GrantsOn(schema.dbUser, table)) {
-                    if (EqualsNoCase(grantee, "public"))
-                        writer.WriteGrantLine(table);
-                    else
-                        writer.WriteLine(std::string(DumpFormat::kGrant) + table + " to " + grantee);
-                }
-    writer.Finish();
+    part.Place();
     console += "Schema " + schema.name + ": " + std::to_string(tables.size()) +
                (tables.size() == 1 ? " table" : " tables") + " unloaded." + kCrLf;
 }

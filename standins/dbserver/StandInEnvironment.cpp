@@ -208,7 +208,7 @@ void loadSchema(DbServer& server, const std::string& schema, const std::string& 
     RisTransferRequest request = RisTransferRequest::Parse(RisTransferRequest::SplitWords(
         schema + " clear table with data all view all index all grant all"));
     std::string console;
-    LoadCounts counts = SchemaLoader(session, nullptr, nullptr).Load(request, WinPathFromHost(dump), 1000, console);
+    LoadCounts counts = SchemaLoader(session, nullptr, nullptr).Load(request, WinPathFromHost(dump), console);
     if (counts.errors || counts.rowsRejected)
         RaiseError(kOwn, "The sample dump '" + dump + "' did not load cleanly:\n" + console);
     report += "Schema " + schema + ": " + std::to_string(counts.tables) + " tables, " +

@@ -34,7 +34,13 @@ int main(int argc, char** argv)
         ++failed;
     }
     if (outFile) {
-        outFile->Write(answers);
+        try {
+            outFile->Write(answers);
+        } catch (const AppError& e) {
+            // The statements ran, but their answers are lost: the console says so.
+            std::cout << FormatRisErrorBlock(e);
+            ++failed;
+        }
         outFile->Close();
     } else {
         std::cout << answers;

@@ -8,14 +8,12 @@
 #include "standins/dbserver/RisTransferRequest.h"
 #include "standins/dbserver/SchemaLoader.h"
 
-#include <cstdlib>
 #include <iostream>
 #include <memory>
 
 int main(int argc, char** argv)
 {
     std::string input, logFile, badFile;
-    long commitCount = 0;
     std::vector<std::string> words;
     bool haveS = false;
     for (int i = 1; i < argc; ++i) {
@@ -28,12 +26,10 @@ int main(int argc, char** argv)
             logFile = argv[++i];
         else if (EqualsNoCase(a, "-b") && i + 1 < argc)
             badFile = argv[++i];
-        else if (EqualsNoCase(a, "-c") && i + 1 < argc)
-            commitCount = std::atol(argv[++i]);
+        else if ((EqualsNoCase(a, "-c") || EqualsNoCase(a, "-m")) && i + 1 < argc)
+            ++i; // the load is one transaction, so the commit count has nothing to say
         else if (EqualsNoCase(a, "-s"))
             haveS = true;
-        else if (EqualsNoCase(a, "-m") && i + 1 < argc)
-            ++i;
         else if (a.rfind("-", 0) != 0)
             words.push_back(a);
     }
@@ -55,15 +51,19 @@ int main(int argc, char** argv)
             RaiseRisError("RIS_E_SYNTAX_ERROR", "\"table with data <tables>\" expected.");
         DbServer server(DbServer::EnvironmentRoot());
         RisSession session(server);
-        LoadCounts counts = SchemaLoader(session, bad.get(), log.get()).Load(request, input, commitCount, console);
+        LoadCounts counts = SchemaLoader(session, bad.get(), log.get()).Load(request, input, console);
         rc = counts.errors ? 1 : 0;
         console += "Load complete.\r\n";
     } catch (const AppError& e) {
         const std::string block = FormatRisErrorBlock(e);
         console += block;
-        if (log)
-            log->Write(block);
         rc = 1;
+        // The log gets the error too, unless the log itself is what failed.
+        try {
+            if (log)
+                log->Write(block);
+        } catch (const AppError&) {
+        }
     }
     if (log)
         log->Close();

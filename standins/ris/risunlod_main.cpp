@@ -1,6 +1,7 @@
 // risunlod.exe: the RIS unload client. "-o <dump>" with "-f <parameter file>" (the request on
 // its first line) or "-s <schema> <request words>"; writes the dump and its progress.
 #include "platform/TextUtil.h"
+#include "platform/HostFiles.h"
 #include "standins/dbserver/DbServer.h"
 #include "standins/dbserver/LockedOutputFile.h"
 #include "standins/dbserver/RisErrorBlock.h"
@@ -9,7 +10,6 @@
 #include "standins/dbserver/SchemaUnloader.h"
 
 #include <iostream>
-#include <memory>
 
 int main(int argc, char** argv)
 {
@@ -32,11 +32,9 @@ int main(int argc, char** argv)
     }
     std::string console = "RIS unload utility\r\n";
     int rc = 0;
-    std::unique_ptr<LockedOutputFile> hold;
     try {
         if (output.empty())
             RaiseRisError("RIS_E_SYNTAX_ERROR", "No output file given (-o).");
-        hold = std::make_unique<LockedOutputFile>(output);
         if (!paramFile.empty()) {
             std::string text = ReadClientInputFile(paramFile);
             words = RisTransferRequest::SplitWords(text.substr(0, text.find_first_of("\r\n")));
@@ -44,22 +42,21 @@ int main(int argc, char** argv)
         RisTransferRequest request = RisTransferRequest::Parse(words);
         DbServer server(DbServer::EnvironmentRoot());
         RisSession session(server);
+        // The unloader checks the request before it writes and replaces the output only with
+        // a whole dump, so a failed run leaves the previous file as it was.
         SchemaUnloader(session).Unload(request, output, console);
         console += "Unload complete.\r\n";
     } catch (const AppError& e) {
         console += FormatRisErrorBlock(e);
         rc = 1;
-        // No half-written dump may pass for a whole one: the file stays, empty.
-        if (hold) {
-            hold->Close();
+        // Every file named on the command line exists after the run.
+        if (!output.empty() && !HostFileExists(output)) {
             try {
                 LockedOutputFile empty(output);
             } catch (const AppError&) {
             }
         }
     }
-    if (hold)
-        hold->Close();
     std::cout << console;
     return rc;
 }

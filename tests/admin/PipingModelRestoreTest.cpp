@@ -117,6 +117,13 @@ TEST_F(PipingModelRestoreTest, DataValuesDoNotOpenOrCloseBlocks)
     EXPECT_EQ(cut(content, "1", &copied),
               "default schema dd_abc\r\n" + block("pdtable_12_1", rows) + "***RIS*** End of Schema ***RIS***\r\n");
     EXPECT_EQ(copied, (Strings{"pdtable_12_1"}));
+
+    // Rows of the fixed layout begin with their first value: a text there that reads like a
+    // create-table line of the model's table is still a row of its own table.
+    const std::string fixed = "create table pdtable_67_4 (note char(40))\r\ninsert into pdtable_67_4 (note) values (?)\r\n"
+                              "note 1 40\r\ncreate table pdtable_12_1 (a int)\r\n***RIS*** End of Table ***RIS***\r\n";
+    EXPECT_EQ(cut("default schema dd_abc\r\n" + fixed + block("pdtable_12_1", rows), "1", &copied),
+              "default schema dd_abc\r\n" + block("pdtable_12_1", rows) + "***RIS*** End of Schema ***RIS***\r\n");
 }
 
 TEST_F(PipingModelRestoreTest, NoTableOfTheModelOrAnUnclosedBlockIsRefused)

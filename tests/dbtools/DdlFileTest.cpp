@@ -4,6 +4,7 @@
 #include "platform/AppError.h"
 #include "platform/TextUtil.h"
 #include "platform/WinPath.h"
+#include "support/Raised.h"
 #include "support/TestEnvironment.h"
 #include "support/TestFiles.h"
 
@@ -125,6 +126,46 @@ TEST_P(DdlFileTest, ReadsOrRefuses)
 INSTANTIATE_TEST_SUITE_P(Format, DdlFileTest, ::testing::ValuesIn(kCases),
                          [](const auto& info) { return ReplaceAll(info.param.name, ".", ""); });
 
+// The older reader: lines end at CR, plain messages, 16-bit counts, one header is enough.
+const DdlCase kOlderCases[] = {
+    {"PlainTable", "table number = 12, number of columns = 2\r\n1, id, integer\r\n2, name, char(20)\r\n",
+     "12|id integer;12|name char(20)"},
+    {"CrAloneEndsALine", "table number = 4, number of columns = 1\r1, na\tme, int\r", "4|name int"},
+    {"LfAloneMakesOneLine", "table number = 4, number of columns = 1\n1, a, int\n",
+     "Could not read table number or it is wrong.\r\nError in file: '$P'\r\nRow number: 1", true},
+    {"ShortTableFollowedByAHeader",
+     "table number = 4, number of columns = 3\r\n1, a, int\r\ntable number = 5, number of columns = 1\r\n",
+     "Count of readed columns (1) does not much number of columns (3)\r\nError in file: '$P'", true},
+    {"FirstColumnNumbered2", "table number = 4, number of columns = 1\r\n\r\n2, a , int\r\n",
+     "Column: ' a ' has wrong number: 2. Must be: 1\r\nError in file: '$P'\r\nRow number: 3", true},
+    {"EmptyType", "table number = 4, number of columns = 1\r\n1, a, \r\n",
+     "Column type could not be empty.\r\nError in file: '$P'\r\nRow number: 2", true},
+    {"EndsWithAHeaderIsAccepted", "table number = 4, number of columns = 1\r\n1, a, int\r\ntable number = 5, number of columns = 1",
+     "4|a int"},
+    {"CommentsOnly", "# a\r\n\r\n", "Database definition data in file: '$P' not found. Possible wrong DDL-File", true},
+    {"ColumnCountBeyond16Bits", "table number = 4, number of columns = 40000\r\n", "Overflow", true},
+};
+
+class ParseDDLFileTest : public DdlFileTest {};
+
+TEST_P(ParseDDLFileTest, ReadsOrRefusesInPlainText)
+{
+    const DdlCase& c = GetParam();
+    const std::string host = dir_.host() + "/design.ddl";
+    testsupport::WriteHostFile(host, c.content);
+    const std::string path = WinPathFromHost(host);
+    if (!c.fails) {
+        EXPECT_EQ(Join(ParseDDLFile(path), ";"), c.expected);
+        return;
+    }
+    const AppError e = testsupport::Raised([&] { ParseDDLFile(path); });
+    EXPECT_EQ(e.description(), ReplaceAll(c.expected, "$P", path));
+    EXPECT_EQ(e.source().rfind("ParseDDLFile", 0), 0u) << e.source();
+}
+
+INSTANTIATE_TEST_SUITE_P(Format, ParseDDLFileTest, ::testing::ValuesIn(kOlderCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 TEST(DdlFileMissingTest, AMissingFileIsNamed)
 {
     try {
@@ -134,6 +175,9 @@ TEST(DdlFileMissingTest, AMissingFileIsNamed)
         EXPECT_EQ(e.description(), "DDL-File 'C:\\nowhere\\eqp.ddl' not exist");
         EXPECT_EQ(e.number(), 1);
     }
+    const AppError e = testsupport::Raised([] { ParseDDLFile("C:\\nowhere\\eqp.ddl"); });
+    EXPECT_EQ(e.description(), "DDL-File: 'C:\\nowhere\\eqp.ddl' not found");
+    EXPECT_EQ(e.number(), 1);
 }
 
 TEST(DdlFieldTest, NameIsTheTextBeforeTheFirstBlank)

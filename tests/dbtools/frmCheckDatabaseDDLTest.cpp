@@ -75,16 +75,65 @@ TEST_F(frmCheckDatabaseDDLTest, CheckRunFillsTheTreeAndACheckBoxSpreads)
     ASSERT_NE(item("remarks char(40)"), nullptr);
     EXPECT_TRUE(window.cmdCheck->isEnabled());
 
-    // The project is read when needed: the drop runs on the schema of the field's text then.
-    project = "p2";
     orphan->setCheckState(0, Qt::Checked);
     EXPECT_TRUE(window.tree().Find("NoModels")->checked);
     EXPECT_EQ(orphan->parent()->checkState(0), Qt::Checked);
     messages.Answer(MsgAnswer::Yes);
     window.cmdDropTable->click();
     EXPECT_EQ(db.written, (std::vector<std::string>{"DROP TABLE pdtable_12_4;"}));
-    EXPECT_EQ(db.calls.back(), "Write dd_p2");
+    EXPECT_EQ(db.calls.back(), "Write dd_p1");
     EXPECT_EQ(window.statusText(), "Ready");
+}
+
+TEST_F(frmCheckDatabaseDDLTest, ARepairAfterAProjectChangeTouchesNeitherProject)
+{
+    ScriptedMessageService messages;
+    messages.Answer(MsgAnswer::No);   // no report
+    window.show();
+    window.cmdCheck->click();
+    ASSERT_GT(window.tvwTreeView->topLevelItemCount(), 0);
+    item("pdtable_12_4 - 2 row(s)")->setCheckState(0, Qt::Checked);
+    item("P1 - ")->setCheckState(0, Qt::Checked);
+
+    // The main window now shows another project; the buttons were still enabled.
+    project = "p2";
+    const size_t calls = db.calls.size();
+    for (QPushButton* b : {window.cmdDropTable, window.cmdAddColumns, window.cmdDeleteModel})
+        b->click();
+    EXPECT_EQ(db.calls.size(), calls);
+    EXPECT_TRUE(db.written.empty());
+    EXPECT_EQ(messages.asked().size(), 1u);   // no "Are you sure?"
+    EXPECT_EQ(window.tvwTreeView->topLevelItemCount(), 0);
+    EXPECT_EQ(window.tree().Count(), 0u);
+    EXPECT_EQ(window.statusText(), "To start please click check button");
+    EXPECT_TRUE(window.cmdCheck->isEnabled());
+    for (QPushButton* b : {window.cmdDropTable, window.cmdAddColumns, window.cmdDeleteModel})
+        EXPECT_FALSE(b->isEnabled()) << b->objectName().toStdString();
+
+    // The next check is of the new project, and the repairs act on it.
+    messages.Answer(MsgAnswer::No);
+    window.cmdCheck->click();
+    EXPECT_EQ(db.calls[calls], "ProjectDirectory p2");
+    EXPECT_TRUE(window.cmdDropTable->isEnabled());
+    item("pdtable_12_4 - 2 row(s)")->setCheckState(0, Qt::Checked);
+    messages.Answer(MsgAnswer::Yes);
+    window.cmdDropTable->click();
+    EXPECT_EQ(db.calls.back(), "Write dd_p2");
+}
+
+TEST_F(frmCheckDatabaseDDLTest, AProjectChangeWhileTheWindowIsOpenClearsTheTreeAtOnce)
+{
+    ScriptedMessageService messages;
+    messages.Answer(MsgAnswer::No);
+    window.show();
+    window.cmdCheck->click();
+    ASSERT_GT(window.tvwTreeView->topLevelItemCount(), 0);
+    window.ProjectFieldChanged();   // the same project: nothing happens
+    EXPECT_GT(window.tvwTreeView->topLevelItemCount(), 0);
+    project = "p2";
+    window.ProjectFieldChanged();
+    EXPECT_EQ(window.tvwTreeView->topLevelItemCount(), 0);
+    EXPECT_FALSE(window.cmdAddColumns->isEnabled());
 }
 
 TEST_F(frmCheckDatabaseDDLTest, ClosingDuringACheckClosesTheWindowOnlyAfterTheRun)

@@ -48,7 +48,7 @@ TEST_F(AlternativeFilesTest, ListingOfTwoDirectoriesFindsCopiesNewestFirst)
     const std::string c = file("two/p101.dgn", 2002);
     file("two/xp101.dgn", 2004);
     file("two/p101.dgn.bak", 2004);
-    const std::string listing = FindInit({root() + "\\one", root() + "\\two"});
+    const FileListing listing(FindInit({root() + "\\one", root() + "\\two"}));
 
     const auto found = FindMissingFiles(listing, "P101.dgn");
     EXPECT_EQ(paths(found), (Strings{b, c, a}));
@@ -62,7 +62,7 @@ TEST_F(AlternativeFilesTest, OverlappingDirectoriesListAFileTwiceAndFolderOfTheN
 {
     file("outer/inner/m.dgn", 2005);
     fs::create_directories(dir.host() + "/outer/m.dgn");
-    const std::string listing = FindInit({root() + "\\outer", root() + "\\outer\\inner"});
+    const FileListing listing(FindInit({root() + "\\outer", root() + "\\outer\\inner"}));
     const auto found = FindMissingFiles(listing, "m.dgn");
     ASSERT_EQ(found.size(), 3u);
     EXPECT_EQ(found[0].path, found[1].path);
@@ -74,12 +74,22 @@ TEST_F(AlternativeFilesTest, OverlappingDirectoriesListAFileTwiceAndFolderOfTheN
 TEST_F(AlternativeFilesTest, ListingEdgeCases)
 {
     EXPECT_EQ(FindInit({}), "");
-    EXPECT_TRUE(FindMissingFiles("", "a.dgn").empty());
-    // The first line and a last line without its line end count as well.
-    const auto found = FindMissingFiles("C:\\x\\a.dgn\r\nC:\\y\\b.dgn\r\nC:\\z\\A.DGN", "a.dgn");
-    EXPECT_EQ(paths(found), (Strings{"C:\\x\\a.dgn", "C:\\z\\A.DGN"}));
+    EXPECT_TRUE(FindMissingFiles(FileListing(""), "a.dgn").empty());
     // A directory that vanished lists nothing and is no error.
-    EXPECT_TRUE(FindMissingFiles(FindInit({root() + "\\gone"}), "a.dgn").empty());
+    EXPECT_TRUE(FindMissingFiles(FileListing(FindInit({root() + "\\gone"})), "a.dgn").empty());
+}
+
+// One listing answers many searches; a line counts when it ends in "\" and the name, letter
+// case ignored, with nothing after the name.
+TEST(FileListing, LinesEndingInTheName)
+{
+    const FileListing listing("C:\\x\\a.dgn\r\nC:\\y\\b.dgn\r\nC:\\y\\xa.dgn\r\nC:\\y\\a.dgn \r\n"
+                              "a.dgn\r\n\r\nC:\\q\\sub\\A.dgn\r\nC:\\z\\A.DGN");
+    EXPECT_EQ(listing.LinesEndingIn("a.dgn"), (Strings{"C:\\x\\a.dgn", "C:\\q\\sub\\A.dgn", "C:\\z\\A.DGN"}));
+    EXPECT_EQ(listing.LinesEndingIn("B.DGN"), (Strings{"C:\\y\\b.dgn"}));
+    EXPECT_EQ(listing.LinesEndingIn("SUB\\a.dgn"), (Strings{"C:\\q\\sub\\A.dgn"}));
+    EXPECT_TRUE(listing.LinesEndingIn("dgn").empty());
+    EXPECT_TRUE(listing.LinesEndingIn("").empty());
 }
 
 TEST(SortMissingFilesByDate, ExchangeSortNewestFirst)

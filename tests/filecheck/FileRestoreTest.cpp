@@ -4,7 +4,9 @@
 
 #include "FileCheckFixtures.h"
 #include "SampleProjectFixture.h"
+#include "filecheck/AlternativeFiles.h"
 #include "filecheck/ModelCheck.h"
+#include "filecheck/ReportSheet.h"
 #include "filecheck/UpgradeCheckRuns.h"
 #include "standins/dbserver/DbServer.h"
 #include "standins/dbserver/RisSession.h"
@@ -33,6 +35,7 @@ protected:
     {
         execute("delete from pdtable_113 where model_index_no >= 10");
         std::filesystem::remove_all(HostPath(kFwDir));
+        std::filesystem::remove(HostPath(std::string(kModelDir) + "p1002b.dgn"));
         SampleProjectFixture::TearDown();
     }
     static void execute(const std::string& statement)
@@ -56,7 +59,7 @@ protected:
 
 TEST_F(FileRestoreTest, CheckFindsCompanionsFrozenModelsAndUndefinedColumns)
 {
-    CheckModels(ctx, "");
+    CheckModels(ctx, FileListing(""));
     Strings companions;
     for (const char* ext : {"cpr", "dpr", "drw", "frz", "lod", "mem", "mod", "ovr", "ovs", "slb", "vus", "wal"})
         companions.push_back(std::string("FileFILE_NOT_FOUNDfw1.") + ext);
@@ -70,7 +73,7 @@ TEST_F(FileRestoreTest, CheckFindsCompanionsFrozenModelsAndUndefinedColumns)
 
 TEST_F(FileRestoreTest, SeedRulesOfFrameWorksAndOtherDisciplines)
 {
-    CheckModels(ctx, "");
+    CheckModels(ctx, FileListing(""));
     for (const char* key : {"Discipline3ModelFW1FileFILE_NOT_FOUNDfw1.cpr", "Discipline3ModelFW1FileFILE_NOT_FOUNDfw1.drw",
                             "Discipline4ModelX4FileFILE_NOT_FOUNDx4.dgn"})
         ctx.tree.Find(key)->checked = true;
@@ -86,4 +89,24 @@ TEST_F(FileRestoreTest, SeedRulesOfFrameWorksAndOtherDisciplines)
     EXPECT_EQ(Row(sheet, 5, 4).at(3), "Seed file for discipline_index_no: 4 not exists");
     EXPECT_FALSE(exists(std::string(kFwDir) + "fw1.drw"));
     EXPECT_FALSE(exists(std::string(kModelDir) + "x4.dgn"));
+}
+
+// P1002 of area 2 and a second P1002 in area 1 share one model node: each missing file's own
+// node restores its own model's file and never the other's.
+TEST_F(FileRestoreTest, SharedModelNodeRestoresTheTickedFileOnly)
+{
+    execute("insert into pdtable_113 values (14, 1, 1, 'P1002', 'second', 'PDSSRV1', 'D:\\pds\\demo\\model', "
+            "'p1002b.dgn', 0, 1)");
+    CheckModels(ctx, FileListing(""));
+    EXPECT_EQ(childrenOf("Discipline1ModelP1002"), (Strings{"FileFILE_NOT_FOUNDp1002.dgn", "FileFILE_NOT_FOUNDp1002b.dgn"}));
+    ctx.tree.Find("Discipline1ModelP1002FileFILE_NOT_FOUNDp1002b.dgn")->checked = true;
+    ctx.report.ReportCreateNew(RestoreReportName("demo"));
+    RestoreMissingModelFiles(ctx, kProjectDir);
+
+    const std::string seed = std::string(kProjectDir) + "mdlsdz.dgn";
+    EXPECT_EQ(content(std::string(kModelDir) + "p1002b.dgn"), content(seed));
+    EXPECT_FALSE(exists(std::string(kModelDir) + "p1002.dgn"));
+    EXPECT_EQ(Row(*ctx.Sheet(), 3, 4).at(3),
+              "Creating model file: '" + std::string(kModelDir) + "p1002b.dgn' from seed file: '" + seed + "'");
+    EXPECT_EQ(UsedRows(*ctx.Sheet()), 3);
 }

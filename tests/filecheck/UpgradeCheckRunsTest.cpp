@@ -7,8 +7,13 @@
 #include "filecheck/FileRestore.h"
 #include "filecheck/UpgradeTreeRules.h"
 #include "platform/DesktopOpener.h"
+#include "platform/HostFiles.h"
+#include "platform/TextUtil.h"
 #include "platform/excel/ExcelApplication.h"
 #include "services/MessageService.h"
+
+#include <cerrno>
+#include <set>
 
 using filechecktest::Row;
 using Strings = std::vector<std::string>;
@@ -119,12 +124,97 @@ TEST_F(UpgradeCheckRunsTest, RestoreRecreatesCheckedFilesFromCandidateAndSeedNev
 
     // A second restore finds the files present and leaves them as they are.
     testsupport::WriteHostFile(HostPath(std::string(kModelDir) + "p1002.dgn"), "edited since");
+    testsupport::WriteHostFile(HostPath(std::string(kDrawingDir) + "d101.dwg"), "drawn since");
     boxes.Answer(MsgAnswer::Yes);
     boxes.Answer(MsgAnswer::No);
     RunRestore(ctx);
     EXPECT_EQ(content(std::string(kModelDir) + "p1002.dgn"), "edited since");
+    EXPECT_EQ(content(std::string(kDrawingDir) + "d101.dwg"), "drawn since");
     EXPECT_EQ(Row(*ctx.report.LastSheet(), 3, 4).at(3),
               "Model file: '" + std::string(kModelDir) + "p1002.dgn' already exists");
+    EXPECT_EQ(rowWith(*ctx.report.LastSheet(), 2, "DrawingD-101 - Piping plan north", 3).at(2),
+              "Drawing file: '" + std::string(kDrawingDir) + "d101.dwg' already exists");
+}
+
+// The copies of a restore are whole or not there: a disk that fills up in the middle of a copy
+// leaves no part of the file (nor a temporary one), and a file that another program made after
+// the restore looked for it is kept.
+TEST_F(UpgradeCheckRunsTest, FailedCopyLeavesNoFileAndAFileMadeMeanwhileStays)
+{
+    place("big\\p1002.dgn", std::string(300000, 'x'), 2005);
+    check();
+    click("Models"); // the newest candidate of p1002.dgn and the missing-file node of e2001.dgn
+    auto names = [](const std::string& winDir) {
+        std::set<std::string> found;
+        for (const auto& entry : std::filesystem::directory_iterator(HostPath(winDir)))
+            found.insert(entry.path().filename().string());
+        return found;
+    };
+    std::set<std::string> expected = names(kModelDir);
+    expected.insert("e2001.dgn");
+    int writes = 0;
+    SetHostFileFault([&](const std::string& op, const std::string& host) {
+        if (op == "write" && EndsWithNoCase(host, "/p1002.dgn") && ++writes == 2)
+            return ENOSPC;
+        if (op == "copy" && EndsWithNoCase(host, "/e2001.dgn"))
+            testsupport::WriteHostFile(host, "made meanwhile");
+        return 0;
+    });
+    boxes.Answer(MsgAnswer::Yes); // Are you sure?
+    boxes.Answer(MsgAnswer::No);  // Show report now?
+    RunRestore(ctx);
+    SetHostFileFault(nullptr);
+
+    EXPECT_EQ(writes, 2);
+    EXPECT_EQ(names(kModelDir), expected);
+    EXPECT_EQ(content(std::string(kModelDir) + "e2001.dgn"), "made meanwhile");
+    const Worksheet& sheet = *ctx.report.LastSheet();
+    EXPECT_EQ(Row(sheet, 3, 4).at(3), "Disk full");
+    EXPECT_EQ(Row(sheet, 4, 4).at(3), "File already exists");
+}
+
+TEST_F(UpgradeCheckRunsTest, ErrorInTheMiddleOfARestoreSavesTheRowsOfWhatWasDone)
+{
+    check();
+    ctx.tree.Find("Discipline2ModelE2001FileFILE_NOT_FOUNDe2001.dgn")->checked = true;
+    // A model node whose discipline part is no number ends the model restore with an error.
+    ctx.tree.Add("Discipline2Area3", "DisciplineXModelQ", "Q");
+    ctx.tree.Add("DisciplineXModelQ", "DisciplineXModelQFileFILE_NOT_FOUNDq.dgn", "q").checked = true;
+
+    boxes.Answer(MsgAnswer::Yes); // Are you sure?
+    RunRestore(ctx);
+    ASSERT_EQ(boxes.asked().size(), 3u);
+    EXPECT_EQ(boxes.asked()[2].prompt, "Type mismatch");
+    EXPECT_EQ(boxes.asked()[2].style, MsgStyle::Exclamation);
+    const std::string target = std::string(kModelDir) + "e2001.dgn";
+    EXPECT_TRUE(exists(target));
+    const std::string text = log();
+    const size_t copied = text.find("Creating model file: '" + target + "'");
+    ASSERT_NE(copied, std::string::npos);
+    EXPECT_NE(text.find("Report saved successfully", copied), std::string::npos);
+    EXPECT_EQ(Row(*ctx.report.LastSheet(), 3, 4).at(3),
+              "Creating model file: '" + target + "' from seed file: '" + kProjectDir + "eqpsdz.dgn'");
+}
+
+TEST_F(UpgradeCheckRunsTest, MissingProjectFileIsAFinding)
+{
+    const std::string projectFile = std::string(kProjectDir) + "demo.prj";
+    std::filesystem::remove(HostPath(projectFile));
+    check();
+    const std::string message = "Project file: '" + projectFile + "' not exists";
+    ASSERT_TRUE(ctx.tree.Contains("Project" + projectFile));
+    EXPECT_EQ(ctx.tree.Find("Project" + projectFile)->text, message);
+    EXPECT_EQ(ctx.tree.Find("Project")->text, "Missing project file");
+    const Worksheet& sheet = *ctx.report.LastSheet();
+    int title = 1;
+    while (title < 100 && sheet.CellValueAt(title, 1).Text() != "Missing project file")
+        ++title;
+    EXPECT_EQ(Row(sheet, title + 1, 1), (Strings{"Description"}));
+    EXPECT_EQ(Row(sheet, title + 2, 1), (Strings{message}));
+    EXPECT_EQ(Row(sheet, title + 3, 1), (Strings{""}));
+    // Restoring it is no choice: its branch never keeps a check.
+    click("Project" + projectFile);
+    EXPECT_FALSE(ctx.tree.Find("Project" + projectFile)->checked);
 }
 
 TEST_F(UpgradeCheckRunsTest, MissingSeedFileAndNoAnswerChangeNothing)

@@ -34,7 +34,8 @@ protected:
 
     CheckTree tree;
     const std::string newer = "Discipline1ModelP1FileC:\\b\\new\\p1.dgn";
-    const std::string older = "Discipline1ModelP1FileC:\\b\\old\\p1.dgn";
+    // The candidates of one missing file differ in letter case as the search finds them.
+    const std::string older = "Discipline1ModelP1FileC:\\b\\old\\P1.DGN";
     const std::string missing = "Discipline1ModelP2FileFILE_NOT_FOUNDp2.dgn";
 };
 

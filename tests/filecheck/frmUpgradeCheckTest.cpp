@@ -88,7 +88,10 @@ TEST_F(frmUpgradeCheckTest, SettingsLoadAndDirectoryButtons)
     EXPECT_EQ(ini("UpgradeCheck", "SeedFile"), "C:\\gone\\seed.dgn");
     EXPECT_FALSE(form->cmdRestore->isEnabled());
 
-    dialogs.Answer("c:\\BACKUP");
+    // The browser ends its folder with "\\": the same folder in other letter case is refused.
+    dialogs.Answer("C:\\other\\dir");
+    form->cmdAddNew->click();
+    dialogs.Answer("c:\\OTHER\\DIR");
     form->cmdAddNew->click();
     dialogs.Answer("");
     form->cmdAddNew->click();
@@ -97,20 +100,18 @@ TEST_F(frmUpgradeCheckTest, SettingsLoadAndDirectoryButtons)
     boxes.Answer(MsgAnswer::No);
     form->cmdRemoveAll->click();
     ASSERT_EQ(boxes.asked().size(), 4u);
-    EXPECT_EQ(boxes.asked()[0].prompt, "Directory: 'c:\\BACKUP\\' already in list exists");
+    EXPECT_EQ(boxes.asked()[0].prompt, "Directory: 'c:\\OTHER\\DIR\\' already in list exists");
     EXPECT_EQ(boxes.asked()[0].style, MsgStyle::Exclamation);
     EXPECT_EQ(boxes.asked()[1].prompt, "No directory is selected");
     EXPECT_EQ(boxes.asked()[2].prompt, "Directory to remove not selected");
     EXPECT_EQ(boxes.asked()[3].style, 292);
-    EXPECT_EQ(listed(form), (Strings{kBackup}));
+    EXPECT_EQ(listed(form), (Strings{kBackup, "C:\\other\\dir\\"}));
 
     dialogs.Answer("C:\\seeds\\fw.dgn");
     form->cmdSelectFile[0]->click();
     EXPECT_EQ(ini("UpgradeCheck", "FWSeedFile"), "C:\\seeds\\fw.dgn");
     form->txtSeedFile->setText("C:\\x");
     EXPECT_EQ(ini("UpgradeCheck", "SeedFile"), "C:\\x");
-    dialogs.Answer("C:\\other\\dir");
-    form->cmdAddNew->click();
     form->cmdClose->click();
     QApplication::processEvents();
     EXPECT_EQ(frmUpgradeCheck::Instance(), nullptr);

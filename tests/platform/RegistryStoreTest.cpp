@@ -150,23 +150,115 @@ TEST(RegistryStoreTest, NewValuesFollowTheLastValueOfTheirKeyAndNewKeysGoAtTheEn
     EXPECT_EQ(Str(again.Value("HKEY_CURRENT_USER\\NETWORK\\x", "remotepath")), std::string("\\\\srv01\\pds\0", 12));
 }
 
-TEST(RegistryStoreTest, LongHexDataWrapsAndReadsBack)
+// Every kind of value the store writes, including those whose data has no quoted form.
+TEST(RegistryStoreTest, EveryValueKindWrittenReadsBackIdentically)
 {
-    RegistryStore store;
     std::vector<std::string> strings;
     for (int i = 0; i < 12; ++i)
         strings.push_back("Entry number " + std::to_string(i));
-    RegistryData data = RegistryData::MultiText(strings);
-    store.SetValue("HKEY_LOCAL_MACHINE\\SOFTWARE\\Long", "List", data);
+    const std::vector<std::pair<std::string, RegistryData>> values = {
+        {"Text", RegistryData::Text("C:\\Program Files\\\"RIS\"\\")},
+        {"Empty", RegistryData::Text("")},
+        {"Line breaks", RegistryData::Text("one\r\ntwo\rthree\n")},
+        {"", RegistryData::Text("default")},
+        {"@", RegistryData::Text("at sign")},
+        {" blanks ", RegistryData::Text("  padded  ")},
+        {"Dword", RegistryData::Dword(-2)},
+        {"Binary", {kRegBinary, {0x00, 0x5c, 0xff}}},
+        {"No bytes", {kRegBinary, {}}},
+        {"Expand", RegistryData::Text("%TEMP%\\x", kRegExpandText)},
+        {"Multi", RegistryData::MultiText(strings)},
+        {"Big endian", {kRegDwordBigEndian, {0, 0, 0, 7}}},
+        {"Short dword", {kRegDword, {1, 2}}},
+        {"Text without NUL", {kRegText, {'a', 'b'}}},
+        {"Text with NUL", {kRegText, {'a', 0, 'b', 0}}},
+    };
+    const std::string key = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Kinds";
 
-    std::string text = store.Text();
-    EXPECT_EQ(text.rfind("REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Long]\r\n", 0), 0u);
-    std::istringstream lines(text);
-    for (std::string line; std::getline(lines, line);)
-        EXPECT_LT(line.size(), 81u) << line;
-    RegistryStore again;
-    again.SetText(text);
-    EXPECT_EQ(*again.Value("HKEY_LOCAL_MACHINE\\SOFTWARE\\Long", "List"), data);
+    for (const std::string& start : {std::string(), kHandWritten}) {
+        RegistryStore store;
+        store.SetText(start);
+        for (const auto& [name, data] : values)
+            ASSERT_TRUE(store.SetValue(key, name, data)) << name;
+        // Rewriting an existing entry with another kind takes the same path as a new one.
+        ASSERT_TRUE(store.SetValue(kRis + "\\05.04", "Count", values[2].second));
+
+        const std::string text = store.Text();
+        std::istringstream lines(text);
+        for (std::string line; std::getline(lines, line);)
+            EXPECT_LT(line.size(), 81u) << line;
+        RegistryStore again;
+        again.SetText(text);
+        EXPECT_EQ(again.Text(), text);
+        EXPECT_EQ(again.ValueNames(key), store.ValueNames(key));
+        for (const auto& [name, data] : values) {
+            const RegistryData* read = again.Value(key, name);
+            ASSERT_NE(read, nullptr) << name;
+            EXPECT_EQ(*read, data) << name;
+        }
+        if (!start.empty()) {
+            EXPECT_EQ(*again.Value(kRis + "\\05.04", "Count"), values[2].second);
+            EXPECT_EQ(*again.Value(kShares, "pds"), *store.Value(kShares, "pds"));
+        }
+    }
+}
+
+TEST(RegistryStoreTest, NamesThatCannotBeWrittenAreRefusedWithNothingChanged)
+{
+    RegistryStore store;
+    store.SetText(kHandWritten);
+    for (const std::string& key : {std::string("HKEY_LOCAL_MACHINE\\A\r\nB"), std::string("-HKEY_LOCAL_MACHINE\\A"),
+                                   std::string(" HKEY_LOCAL_MACHINE\\A"), std::string("HKEY_LOCAL_MACHINE\\A \\"),
+                                   std::string("\\")}) {
+        EXPECT_FALSE(store.CreateKey(key)) << key;
+        EXPECT_FALSE(store.SetValue(key, "x", RegistryData::Text("1"))) << key;
+    }
+    EXPECT_FALSE(store.SetValue(kRis + "\\05.04", "two\nlines", RegistryData::Text("1")));
+    EXPECT_FALSE(store.SetValue(kRis + "\\05.04", std::string("nul\0", 4), RegistryData::Text("1")));
+    EXPECT_EQ(store.Text(), kHandWritten);
+}
+
+// A "\" at the end of hex data continues it only onto a line of hex bytes: the next key's
+// header, a value line, a comment or a blank line stay what they are.
+struct DanglingCase {
+    const char* name;
+    const char* next; // the line after the dangling hex line
+};
+
+class DanglingContinuation : public ::testing::TestWithParam<DanglingCase> {};
+
+TEST_P(DanglingContinuation, NeverSwallowsTheNextLine)
+{
+    const std::string lineAfter = GetParam().next;
+    const std::string text = "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Before]\r\n"
+                             "\"Bytes\"=hex:01,02,\\\r\n" +
+                             lineAfter +
+                             "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Intergraph\\RIS\\05.04]\r\n"
+                             "\"PathName\"=\"C:\\\\win32app\\\\ingr\\\\RIS\"\r\n";
+    RegistryStore store;
+    store.SetText(text);
+    EXPECT_EQ(store.Text(), text);
+    const RegistryData* bytes = store.Value("HKEY_LOCAL_MACHINE\\SOFTWARE\\Before", "Bytes");
+    ASSERT_NE(bytes, nullptr);
+    EXPECT_EQ(bytes->bytes, (std::vector<uint8_t>{1, 2}));
+    EXPECT_TRUE(store.KeyExists(kRis + "\\05.04"));
+    EXPECT_EQ(Str(store.Value(kRis + "\\05.04", "PathName")), std::string("C:\\win32app\\ingr\\RIS\0", 21));
+    EXPECT_EQ(store.Value("HKEY_LOCAL_MACHINE\\SOFTWARE\\Before", "PathName"), nullptr);
+}
+
+INSTANTIATE_TEST_SUITE_P(Lines, DanglingContinuation,
+                         ::testing::Values(DanglingCase{"KeyHeader", ""}, DanglingCase{"Blank", "\r\n"},
+                                           DanglingCase{"Comment", "; 03,04\r\n"},
+                                           DanglingCase{"ValueLine", "\"Other\"=dword:00000001\r\n"},
+                                           DanglingCase{"IndentedHeader", "  [HKEY_LOCAL_MACHINE\\SOFTWARE\\X]\r\n"}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(RegistryStoreTest, DanglingContinuationAtTheEndOfTheFileEndsTheValue)
+{
+    RegistryStore store;
+    store.SetText("[HKEY_LOCAL_MACHINE\\A]\r\n\"b\"=hex:0a,\\");
+    ASSERT_NE(store.Value("HKEY_LOCAL_MACHINE\\A", "b"), nullptr);
+    EXPECT_EQ(store.Value("HKEY_LOCAL_MACHINE\\A", "b")->bytes, std::vector<uint8_t>{10});
 }
 
 TEST(RegistryStoreTest, RemovedValueTakesOnlyItsOwnLines)

@@ -70,7 +70,7 @@ INSTANTIATE_TEST_SUITE_P(
                       ReadCase{"ExpandNotExpanded", "Expand", true, std::string("%TMP%")},
                       ReadCase{"Dword", "Seven", true, int32_t{7}},
                       ReadCase{"DwordSigned", "Negative", true, int32_t{-2}},
-                      ReadCase{"BigEndianDword", "BigEndian", true, int32_t{0x102}},
+                      ReadCase{"BigEndianDwordNotReordered", "BigEndian", true, int32_t{0x02010000}},
                       ReadCase{"Binary", "Bytes", true, std::vector<uint8_t>{10, 0, 11}},
                       ReadCase{"QwordUnsupported", "Qword", true, std::string()},
                       ReadCase{"MissingValue", "Nothing", true, std::string()}),

@@ -53,7 +53,7 @@ protected:
         std::string console;
         LoadCounts c = SchemaLoader(session, &bad, nullptr)
                            .Load(RisTransferRequest::Parse(RisTransferRequest::SplitWords(request)),
-                                 WinPathFromHost(dir.host() + "/" + dump), 2, console);
+                                 WinPathFromHost(dir.host() + "/" + dump), console);
         lastConsole = console;
         return c;
     }
@@ -93,7 +93,7 @@ TEST_F(SchemaLoaderTest, FixedLayoutRoundTripsToo)
     std::string console;
     LoadCounts c = SchemaLoader(session, nullptr, nullptr)
                        .Load(RisTransferRequest::Parse(RisTransferRequest::SplitWords("pd_two table with data all")),
-                             WinPathFromHost(dir.host() + "/fixed.dmp"), 100, console);
+                             WinPathFromHost(dir.host() + "/fixed.dmp"), console);
     EXPECT_EQ(c.rowsLoaded, 3) << console;
     // A text of blanks only reads back as NULL from the fixed layout; all else is the same.
     EXPECT_EQ(ReplaceAll(unloadBody("pd_dst table with var data all"), "'  ' ", "  "),
@@ -137,7 +137,7 @@ TEST_F(SchemaLoaderTest, SchemaFromTheDumpWhenNoneIsGiven)
     RisSession session(t.Server());
     LoadCounts c = SchemaLoader(session, nullptr, nullptr)
                        .Load(RisTransferRequest::Parse({"", "table", "with", "data", "all"}),
-                             WinPathFromHost(dir.host() + "/in.dmp"), 10, lastConsole);
+                             WinPathFromHost(dir.host() + "/in.dmp"), lastConsole);
     EXPECT_EQ(c.rowsLoaded, 3);
     EXPECT_NE(lastConsole.find("Loading into schema pd_src."), std::string::npos);
 }

@@ -99,6 +99,9 @@ TEST_F(WorksheetTest, UsedRangeStartsAtTheFirstUsedRow)
     EXPECT_EQ(sheet.UsedRange().Address(), "$B$5:$C$9");
     EXPECT_EQ(usedRows(), 5);
     EXPECT_EQ(sheet.UsedRange().Row(), 5);
+    // Emptied cells leave it again, columns as rows.
+    sheet.Range("B9").SetValue(CellValue());
+    EXPECT_EQ(sheet.UsedRange().Address(), "$C$5");
 }
 
 TEST_F(WorksheetTest, FontAndNumberFormatLayerByOrderOfSetting)

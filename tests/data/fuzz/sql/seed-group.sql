@@ -1,0 +1,1 @@
+select ucase(a) from t where a like 'x%' group by a having count(*) > 1

@@ -1,0 +1,1 @@
+SELECT [a], 'it''s from x' FROM pdtable_12_1 WHERE line_number_label = 'L-900' AND "x" = 1 ORDER BY 1;
