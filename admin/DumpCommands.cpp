@@ -8,6 +8,8 @@
 #include "admin/ProjectSchemaRules.h"
 #include "dbaccess/DumpSchemaLine.h"
 #include "platform/AppError.h"
+#include "platform/EscKey.h"
+#include "platform/HostFiles.h"
 #include "platform/TextUtil.h"
 #include "services/AppGlobals.h"
 #include "services/BatchLauncher.h"
@@ -57,13 +59,24 @@ void DumpCommands::runClient(const std::string& what, const std::string& command
         ShowStatus("Failed: " + report_.LastError());
 }
 
+void DumpCommands::noteFailure(const std::string& text)
+{
+    report_.NoteFailure(text);
+    ShowStatus("Failed: " + text);
+}
+
 void DumpCommands::RISUnload(const std::string& params)
 {
+    const std::string dump = paramToken(params, 2);
+    bool placed = false;
     try {
-        unloadTo(paramToken(params, 1), paramToken(params, 2));
+        placed = unloadTo(paramToken(params, 1), dump);
     } catch (const AppError& e) {
         throw PassOn(e, "RISUnload");
     }
+    // A script goes on with the dump it names: it must not go on with an old one unawares.
+    if (!placed)
+        RaiseError("RISUnload", report_.LastError() + " - the dump '" + dump + "' was not replaced");
 }
 
 void DumpCommands::edrisdmp(const std::string& params)
@@ -84,14 +97,36 @@ void DumpCommands::RISLoad(const std::string& params)
     }
 }
 
-void DumpCommands::unloadTo(const std::string& schema, const std::string& dump)
+bool DumpCommands::unloadTo(const std::string& schema, const std::string& dump)
 {
     requireFile(dump, "RISUnload");
     CheckIdentifier(schema, "Schema", "RISUnload");
-    // A failed unload must not leave an older dump to be loaded later as if it were new.
-    if (!DeleteFileA(dump))
-        RaiseFileOpError();
-    runClient("risunlod " + schema, UnloadCommand(schema, dump));
+    // The client writes a file of its own in the dump folder; only a whole new dump takes the
+    // old one's place, so a failed unload neither destroys a good dump nor leaves one behind
+    // that could pass for new.
+    const std::string fresh = dump + "." + GetTempName();
+    const std::string what = "risunlod " + schema;
+    bool placed = false;
+    try {
+        const int errorsBefore = report_.ErrorCount();
+        runClient(what, UnloadCommand(schema, fresh));
+        if (report_.ErrorCount() == errorsBefore) {
+            if (!HostFileExists(fresh) || HostFileSize(fresh) == 0)
+                noteFailure(what + ": wrote no dump");
+            else {
+                HostMoveFile(fresh, dump);
+                placed = true;
+            }
+        }
+    } catch (...) {
+        DeleteFileA(fresh);
+        throw;
+    }
+    if (!placed) {
+        DeleteFileA(fresh);
+        ShowStatus("The dump '" + dump + "' was not replaced" + (IsFileExists(dump) ? " and stays as it was" : ""));
+    }
+    return placed;
 }
 
 void DumpCommands::rewriteFirstLine(const std::string& dump)
@@ -119,40 +154,58 @@ void DumpCommands::loadFrom(const std::string& dump)
     runClient("rislod " + schema, LoadCommand(dump, schema));
 }
 
-void DumpCommands::UnloadSchema(const std::string& schema)
+bool DumpCommands::UnloadSchema(const std::string& schema)
 {
     requireDumpDir("UnloadSchema");
     std::string dump = DumpFileOf(gDumpDir, schema);
     ShowStatus("Unload schema " + schema + " into '" + dump + "'");
     try {
-        unloadTo(schema, dump);
+        // After a failed unload the old dump (if any) stays untouched, first line included.
+        if (!unloadTo(schema, dump))
+            return false;
         rewriteFirstLine(dump);
+        return true;
     } catch (const AppError& e) {
         throw PassOn(e, "UnloadSchema");
     }
 }
 
-bool DumpCommands::risunloadall()
+DumpCommands::UnloadAllResult DumpCommands::risunloadall()
 {
+    EscKey::ForgetEarlierPress();
+    UnloadAllResult result;
     for (const auto& schema : gSchemaNames) {
-        if (escPressed())
-            return false;
-        if (schema.compare(0, 4, "mto_") == 0)
+        if (escPressed()) {
+            result.escaped = true;
+            break;
+        }
+        if (schema.compare(0, 4, "mto_") == 0) {
+            ++result.skipped;
             continue;
-        UnloadSchema(schema);
+        }
+        if (UnloadSchema(schema))
+            ++result.unloaded;
     }
-    return true;
+    return result;
+}
+
+void DumpCommands::setUp(const SetupOperation& operation, const std::string& params)
+{
+    for (const std::string& failure : operation(params))
+        // A dump is loaded into its schema whether it was made now or is there already.
+        if (failure.find("RIS_E_SCHEMA_EXISTS") == std::string::npos)
+            report_.NoteFailure(failure);
 }
 
 void DumpCommands::loadOne(const std::string& file, const std::string& schema, double pauseSeconds)
 {
     std::string param = "'" + schema + "'";
     if (creDBUser) {
-        creDBUser(param);
+        setUp(creDBUser, param);
         wait(pauseSeconds);
     }
     if (creSchema) {
-        creSchema(param);
+        setUp(creSchema, param);
         wait(pauseSeconds);
     }
     loadFrom(file);
@@ -162,6 +215,7 @@ void DumpCommands::loadOne(const std::string& file, const std::string& schema, d
 bool DumpCommands::LoadDumpDirectory(const std::string& project, bool pollEsc)
 {
     requireDumpDir("LoadDumpDirectory");
+    EscKey::ForgetEarlierPress();
     std::vector<std::string> files;
     for (const auto& path : FindFile(gDumpDir, "*.*", false)) {
         if (files.size() == kMaxSchemaNames)
@@ -188,6 +242,7 @@ bool DumpCommands::LoadDumpDirectory(const std::string& project, bool pollEsc)
 
 bool DumpCommands::LoadChosenFiles(const std::vector<std::string>& files)
 {
+    EscKey::ForgetEarlierPress();
     std::vector<std::string> keys;
     for (const auto& key : Split(ReadIniValue(gIniFile, "Replace", std::nullopt, "", true), ";"))
         if (!key.empty())
@@ -218,19 +273,4 @@ bool DumpCommands::LoadChosenFiles(const std::vector<std::string>& files)
             return false;
     }
     return true;
-}
-
-std::vector<std::string> ChosenFiles(const std::string& answer)
-{
-    if (answer.empty())
-        return {};
-    std::vector<std::string> parts = Split(answer, std::string(1, '\0'));
-    if (parts.size() == 1)
-        return parts;
-    std::string dir = AddBackslash(parts.front());
-    std::vector<std::string> files;
-    for (size_t i = 1; i < parts.size(); ++i)
-        if (!parts[i].empty())
-            files.push_back(dir + parts[i]);
-    return files;
 }

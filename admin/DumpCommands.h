@@ -14,8 +14,10 @@ public:
 
     // Parameter texts hold single-quoted tokens; "§key§" in a token is replaced from [TARNWICK].
 
-    // Token 1 the schema, token 2 the dump file. Removes the old dump first, so that a failed
-    // unload cannot leave it behind as if new, then runs risunlod into the program log.
+    // Token 1 the schema, token 2 the dump file. risunlod (output into the program log) writes
+    // a new file beside the dump, which takes the old dump's place only when the client
+    // reported no error and the file is not empty. Otherwise the old dump stays as it was and
+    // the failure, naming the client's error, is raised.
     void RISUnload(const std::string& params);
     // Token 1 the dump file: its "create schema" line becomes a "default schema" line of the
     // same length. A missing dump raises "Edrisdmp File: '<file>' does not exist".
@@ -24,17 +26,27 @@ public:
     // names; a dump without that line raises, naming the file.
     void RISLoad(const std::string& params);
 
-    // RISUnload and edrisdmp of one schema into its dump file in gDumpDir.
-    void UnloadSchema(const std::string& schema);
+    // RISUnload and edrisdmp of one schema into its dump file in gDumpDir. A failed unload is
+    // noted in the report, keeps the old dump and skips the rewrite (then false).
+    bool UnloadSchema(const std::string& schema);
+
+    struct UnloadAllResult {
+        int unloaded = 0;     // dumps written anew
+        int skipped = 0;      // "mto_" schemas passed over
+        bool escaped = false; // Esc ended the walk
+    };
     // Every schema of the schema list but the "mto_" ones, in list order; stops when Esc is
-    // pressed (then false). No lock, no message: errors pass to the caller.
-    bool risunloadall();
+    // pressed during the walk (a press before it does not count). No lock, no message:
+    // failed unloads are in the report, raised errors pass to the caller.
+    UnloadAllResult risunloadall();
 
     // Loads every "default schema" dump of gDumpDir (project empty), or those whose schema
-    // belongs to the project. pollEsc: Esc ends the loop between files (then false).
+    // belongs to the project. pollEsc: Esc pressed during the run ends the loop between files
+    // (then false).
     bool LoadDumpDirectory(const std::string& project, bool pollEsc);
     // Loads chosen files: a raw dump's first line is rewritten first, then the [Replace]
-    // edits are applied, then it is loaded. Esc ends the loop between files (then false).
+    // edits are applied, then it is loaded. Esc pressed during the run ends the loop between
+    // files (then false).
     bool LoadChosenFiles(const std::vector<std::string>& files);
 
     // Outcome of the outside programs since the last Clear.
@@ -42,9 +54,11 @@ public:
 
     // --- seams ---------------------------------------------------------------------------
     // Cre_DBUser and cre_schema: make the database user and RIS schema of a dump before it
-    // is loaded. Unset, the load goes straight to rislod.
-    ParamOperation creDBUser;
-    ParamOperation creSchema;
+    // is loaded, and give what their tools reported as failed. Unset, the load goes straight
+    // to rislod.
+    using SetupOperation = std::function<std::vector<std::string>(const std::string& params)>;
+    SetupOperation creDBUser;
+    SetupOperation creSchema;
     // Whether Esc is down or was pressed since the last test.
     std::function<bool()> escPressed = [] { return false; };
     // Waits the given seconds while window events run.
@@ -56,15 +70,14 @@ private:
     // Runs one client command line with its output appended to the program log and notes
     // its outcome under what.
     void runClient(const std::string& what, const std::string& commandLine);
-    void unloadTo(const std::string& schema, const std::string& dump);
+    void noteFailure(const std::string& text);
+    // False when the unload failed (noted in the report; the old dump untouched).
+    bool unloadTo(const std::string& schema, const std::string& dump);
     void rewriteFirstLine(const std::string& dump);
     void loadFrom(const std::string& dump);
     void loadOne(const std::string& file, const std::string& schema, double pauseSeconds);
+    void setUp(const SetupOperation& operation, const std::string& params);
     void wait(double seconds);
 
     RunReport report_;
 };
-
-// The files of an open-file answer: one full path, or a folder followed by file names, each
-// after a NUL character (a multiple choice). Empty for a cancelled dialog.
-std::vector<std::string> ChosenFiles(const std::string& answer);

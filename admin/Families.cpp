@@ -158,6 +158,8 @@ FamilyOutcome Families::Run(FamilyCommand command)
     try {
         if (isDelete(command) && !confirmTwice(command))
             return FamilyOutcome::Declined;
+        // An Esc pressed before (a dialog cancelled with it, say) must not cut this run short.
+        EscKey::ForgetEarlierPress();
         if (!runFamilies(command))
             return FamilyOutcome::Escaped;
     } catch (const AppError& e) {

@@ -13,16 +13,16 @@
 #include "services/MessageService.h"
 #include "services/Messages.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QEvent>
+#include <QFocusEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QStatusBar>
 #include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -38,9 +38,18 @@ Form1::Form1(QWidget* parent) : QWidget(parent), dump_(new DumpCommands), famili
     connectTools();
     QtForm::Attach(this);
     dump_->escPressed = [] { return EscKey::Pressed(); };
-    // A dump is loaded into a freshly made database user and RIS schema.
-    dump_->creDBUser = [this](const std::string& params) { Cre_DBUser(params); };
-    dump_->creSchema = [this](const std::string& params) { cre_schema(params); };
+    // A dump is loaded into a freshly made database user and RIS schema; what their tools
+    // report as failed counts in the load's closing message.
+    auto failuresOf = [this](void (Form1::*operation)(const std::string&)) {
+        return [this, operation](const std::string& params) {
+            const size_t before = families_->report().Errors().size();
+            (this->*operation)(params);
+            const std::vector<std::string>& errors = families_->report().Errors();
+            return std::vector<std::string>(errors.begin() + static_cast<long>(before), errors.end());
+        };
+    };
+    dump_->creDBUser = failuresOf(&Form1::Cre_DBUser);
+    dump_->creSchema = failuresOf(&Form1::cre_schema);
 }
 
 Form1::~Form1()
@@ -60,7 +69,8 @@ void Form1::buildLayout()
     Projname->setEditable(true);
     Projname->setMinimumWidth(220);
     projRow->addWidget(Projname, 1);
-    btnShowCurrentProjects = MakeButton(this, "btnShowCurrentProjects", "...", "Pick a project from the project schemas");
+    btnShowCurrentProjects = MakeButton(this, "btnShowCurrentProjects", "...",
+                                        "Open the list of current projects (Aktuelle Projekte) to pick the project");
     projRow->addWidget(btnShowCurrentProjects);
     top->addLayout(projRow);
 
@@ -85,11 +95,12 @@ void Form1::buildLayout()
     sg->addWidget(aktuellescrzeile, 2, 0, 1, 4);
     for (int i = 0; i < 8; ++i) {
         std::string n = std::to_string(i + 1);
-        uservartext[i] = MakeLineEdit(scriptTab, "uservartext" + n, "");
-        uservartext[i]->setReadOnly(true);
-        uservartext[i]->setFrame(false);
         UserVar[i] = MakeLineEdit(scriptTab, "UserVar" + n,
                                   "BenutzerVariable " + n + "   wird in Script als uservar" + n + " benutzt");
+        // A caption, not an edit box: a plain label that hands a click on to its box.
+        uservartext[i] = new QLabel(scriptTab);
+        uservartext[i]->setObjectName(ToQ("uservartext" + n));
+        uservartext[i]->setBuddy(UserVar[i]);
         sg->addWidget(uservartext[i], 3 + i, 0, 1, 2);
         sg->addWidget(UserVar[i], 3 + i, 2, 1, 2);
     }
@@ -200,10 +211,6 @@ void Form1::buildLayout()
     bottom->addWidget(Exit);
     top->addLayout(bottom);
 
-    StatusBar1 = new QStatusBar(this);
-    StatusBar1->setObjectName("StatusBar1");
-    top->addWidget(StatusBar1);
-
     Timer1 = new QTimer(this);
     Timer1->setObjectName("Timer1");
     Timer1->setSingleShot(true);
@@ -241,12 +248,24 @@ void Form1::connectHandlers()
     connect(btnUpgradeCheck, &QPushButton::clicked, this, &Form1::btnUpgradeCheck_Click);
 }
 
-void Form1::btnProjcopy_Click() { frmProjCopy::ShowNew(); }
+void Form1::btnProjcopy_Click() { frmProjCopy::ShowWindow(); }
+
+bool Form1::focusMovesWithin(QEvent* event) const
+{
+    // Qt has already given the focus to the new widget when the old one hears of it; switching
+    // to another program or window, or opening the combo's own list, is no move within.
+    const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+    if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason)
+        return false;
+    const QWidget* now = QApplication::focusWidget();
+    return now && now->window() == this && now != Projname && !Projname->isAncestorOf(now);
+}
 
 bool Form1::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::FocusOut) {
-        if (watched == Projname)
+        // Its message box would take the focus from whatever the user turned to.
+        if (watched == Projname && focusMovesWithin(event))
             Projname_LostFocus();
         else if (watched == risdmpdir)
             risdmpdir_LostFocus();

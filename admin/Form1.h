@@ -14,7 +14,6 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class QStatusBar;
 class QTabWidget;
 class QTimer;
 class DumpCommands;
@@ -58,7 +57,6 @@ public:
     QComboBox* Projname = nullptr;
     QTimer* Timer1 = nullptr;
     QTabWidget* SSTab1 = nullptr;
-    QStatusBar* StatusBar1 = nullptr;
 
     // Dump directory, unload and load.
     QLineEdit* risdmpdir = nullptr;
@@ -76,7 +74,7 @@ public:
     QPushButton* Editscript = nullptr;
     QPushButton* SCRstart = nullptr;
     QLineEdit* aktuellescrzeile = nullptr;
-    std::array<QLineEdit*, 8> uservartext{};
+    std::array<QLabel*, 8> uservartext{}; // the captions of the user variables
     std::array<QLineEdit*, 8> UserVar{};
 
     // Schema families and the user and schema commands.
@@ -171,6 +169,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Whether a focus-out hands the focus to another control of this window.
+    bool focusMovesWithin(class QEvent* event) const;
     void buildLayout();
     void connectHandlers();
     // Wires the family boxes and the user and schema buttons to the family commands.

@@ -81,7 +81,11 @@ void Form1::UnLoad_proj_schemen_Click()
 
 void Form1::UnLoad_all_Schemen_Click()
 {
-    runLocked([this] { return dump_->risunloadall(); });
+    // Esc ends the walk, yet the command still closes with its message.
+    runLocked([this] {
+        dump_->risunloadall();
+        return true;
+    });
 }
 
 void Form1::Load_all_dmp_files_Click()
@@ -104,7 +108,7 @@ void Form1::Load_proj_schemen_Click()
 
 void Form1::Load_auswahl_Click()
 {
-    std::vector<std::string> files = ChosenFiles(GetDialog().OpenFile("Ris-DMP-File (*.*)|*.*", ""));
+    std::vector<std::string> files = GetDialog().OpenFiles("Ris-DMP-File (*.*)|*.*", "");
     if (files.empty())
         return;
     runLocked([this, &files] { return dump_->LoadChosenFiles(files); });

@@ -89,6 +89,7 @@ std::string Maintenance::MscodeCommand(const std::string& project)
 std::string Maintenance::btnGrantAll_Click(const std::vector<std::string>& schemaNames, const std::string& project)
 {
     HourglassPointer wait;
+    EscKey::ForgetEarlierPress();
     const std::string file = GetEnvVar("TMP") + "\\sql.txt";
     RunReport report;
     try {
@@ -119,6 +120,7 @@ std::string Maintenance::btnGrantAll_Click(const std::vector<std::string>& schem
 
 void Maintenance::btnMscode_Click(const std::vector<std::string>& schemaNames)
 {
+    EscKey::ForgetEarlierPress();
     for (const std::string& project : MscodeProjects(schemaNames)) {
         if (escPressed())
             return;
@@ -135,6 +137,7 @@ void Maintenance::btnMscode_Click(const std::vector<std::string>& schemaNames)
 std::string Maintenance::btnRISClean_Click(const std::vector<std::string>& schemaNames)
 {
     HourglassPointer wait;
+    EscKey::ForgetEarlierPress();
     RunReport report;
     try {
         for (const std::string& schema : listed(schemaNames)) {

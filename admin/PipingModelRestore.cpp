@@ -49,6 +49,21 @@ std::string createdTable(std::string_view line)
     return std::string(rest.substr(0, end));
 }
 
+// The table an index or grant line is about (the word after " on " of "create [unique] index
+// <name> on <table> (...)" and of "grant ... on <table> to ..."), or empty for any other line.
+std::string indexedOrGrantedTable(std::string_view line)
+{
+    if (!StartsWithNoCase(line, "create unique index ") && !StartsWithNoCase(line, "create index ") &&
+        !StartsWithNoCase(line, "grant "))
+        return {};
+    const size_t on = FindNoCase(line, " on ");
+    if (on == std::string_view::npos)
+        return {};
+    std::string_view rest = line.substr(on + 4);
+    rest.remove_prefix(std::min(rest.size(), rest.find_first_not_of(' ')));
+    return std::string(rest.substr(0, rest.find_first_of(" (")));
+}
+
 } // namespace
 
 const std::vector<int>& PipingModelRestore::TableNumbers()
@@ -151,6 +166,9 @@ std::vector<std::string> PipingModelRestore::WritePartialDump(const std::string&
     const std::string base = AddBackslash(GetPathDir(partialDump)) + GetTempBaseName();
     std::map<int, std::string> parts;
     std::map<int, std::unique_ptr<BinaryFile>> partFiles;
+    // The unique indexes and grants of the model's tables follow all table blocks in a dump;
+    // without them the restored tables would lose their keys. A handful of lines: kept in memory.
+    std::vector<std::pair<int, std::string>> indexAndGrantLines;
     auto removeParts = [&parts, &partFiles] {
         partFiles.clear();
         for (const auto& [t, path] : parts)
@@ -173,6 +191,11 @@ std::vector<std::string> PipingModelRestore::WritePartialDump(const std::string&
                 from = lf == std::string::npos ? chunk.size() : lf + 1;
                 const DumpLineKind kind = lines.Classify(line);
                 if (!open) {
+                    if (kind == DumpLineKind::Other) {
+                        const auto indexed = wanted.find(ToLower(indexedOrGrantedTable(line)));
+                        if (indexed != wanted.end())
+                            indexAndGrantLines.emplace_back(indexed->second, std::string(line) + kCrLf);
+                    }
                     if (kind != DumpLineKind::CreateTable)
                         continue;
                     const std::string table = ToLower(createdTable(line));
@@ -211,6 +234,10 @@ std::vector<std::string> PipingModelRestore::WritePartialDump(const std::string&
                 out.Write(chunk);
             copied.push_back("pdtable_" + std::to_string(t) + "_" + partitionNo);
         }
+        // Only for tables that are restored: the others keep theirs.
+        for (const auto& [t, line] : indexAndGrantLines)
+            if (parts.count(t))
+                out.Write(line);
         out.Write(std::string(DumpFormat::kEndOfSchema) + kCrLf);
         out.CloseChecked();
         removeParts();

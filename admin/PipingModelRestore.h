@@ -33,7 +33,8 @@ public:
 
     // Writes the partial dump: "default schema dd_<project>", the blocks of the model's tables
     // found in the dump (each from its "create table" line through its end-of-table line) in
-    // table number order, and the end-of-schema line. A block opens only at a create-table line
+    // table number order, the index and grant lines of those tables in dump order, and the
+    // end-of-schema line. A block opens only at a create-table line
     // naming exactly pdtable_<T>_<partition> and ends only at the exact end-of-table line. Gives
     // the tables copied. Raises when none of the model's tables is in the dump, when a block is
     // not closed before the dump ends, or when a file cannot be read or written.

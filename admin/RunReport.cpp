@@ -21,23 +21,15 @@ void RunReport::NoteRun(const std::string& what, long exitCode, const std::strin
 
 void RunReport::NoteFailure(const std::string& text)
 {
-    if (errors_++ == 0)
-        firstError_ = text;
-    lastError_ = text;
-}
-
-void RunReport::Clear()
-{
-    errors_ = 0;
-    firstError_.clear();
-    lastError_.clear();
+    // One line each: a failure text goes to stderr line by line in a command-line run.
+    errors_.push_back(ReplaceAll(ReplaceAll(text, "\r\n", " "), "\n", " "));
 }
 
 std::string RunReport::ClosingMessage(const std::string& logFile) const
 {
     if (!HasErrors())
         return kReadyMessage;
-    return "Tarnwick ended with errors (" + std::to_string(errors_) + "), the first: " + firstError_ +
+    return "Tarnwick ended with errors (" + std::to_string(errors_.size()) + "), the first: " + errors_.front() +
            "\r\nSee Logfile '" + logFile + "'";
 }
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 class RunReport {
 public:
@@ -11,21 +12,21 @@ public:
     // Notes a failure found otherwise (for example a dump the client did not write).
     void NoteFailure(const std::string& text);
 
-    bool HasErrors() const { return errors_ > 0; }
-    int ErrorCount() const { return errors_; }
-    // The first failure, as a text for the log and stderr.
-    const std::string& FirstError() const { return firstError_; }
-    const std::string& LastError() const { return lastError_; }
-    void Clear();
+    bool HasErrors() const { return !errors_.empty(); }
+    int ErrorCount() const { return static_cast<int>(errors_.size()); }
+    // Every failure in the order noted, each a one-line text for the log and stderr.
+    const std::vector<std::string>& Errors() const { return errors_; }
+    // The first and the last failure; empty without any.
+    std::string FirstError() const { return errors_.empty() ? std::string() : errors_.front(); }
+    std::string LastError() const { return errors_.empty() ? std::string() : errors_.back(); }
+    void Clear() { errors_.clear(); }
 
     // " Tarnwick is ready  -  See Logfile " after a clean run; otherwise a text saying that the
     // run ended with errors, pointing to the log.
     std::string ClosingMessage(const std::string& logFile) const;
 
 private:
-    int errors_ = 0;
-    std::string firstError_;
-    std::string lastError_;
+    std::vector<std::string> errors_;
 };
 
 // The "RIS Error: ..." line of the first counting RIS error block of a client's output;

@@ -64,8 +64,8 @@ ScriptRunner::Outcome ScriptRunner::Run(const std::string& scriptFile)
             RaiseError("ScriptRunner", "Sciptfile does not exist");
         const std::string text = ReadFile2String(scriptFile);
         RaiseFileOpError();
-        // A press before the start does not stop the run.
-        escPressed();
+        // A press before the start (to cancel a dialog, say) does not stop the run.
+        EscKey::ForgetEarlierPress();
         for (const std::string& line : scriptLines(text)) {
             ++lineNumber_;
             if (IsScriptCommentLine(line))

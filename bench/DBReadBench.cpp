@@ -1,6 +1,7 @@
 // DBRead of a 100,000-row table over the stand-in environment, end to end and by stage: the
 // unload through risunlod, the dump conversion into a text table, and the text driver's query.
 // The environment is built in a temporary folder and removed at the end of the run.
+#include "BenchEnvironment.h"
 #include "dbaccess/CRIS.h"
 #include "dbaccess/DumpParse.h"
 #include "dbaccess/DumpWriter.h"
@@ -74,14 +75,7 @@ void writeTableDump(const std::string& path)
 void buildEnvironment()
 {
     Bench& b = bench();
-    b.hostRoot = (fs::temp_directory_path() / ("tw_dbreadbench_" + std::to_string(::getpid()))).string();
-    fs::create_directories(b.hostRoot + "/temp");
-    ::setenv("TARNWICK_ROOT", b.hostRoot.c_str(), 1);
-    ::setenv("TEMP", (b.hostRoot + "/temp").c_str(), 1);
-    ::setenv("TMP", (b.hostRoot + "/temp").c_str(), 1);
-    const std::string binDir = fs::read_symlink("/proc/self/exe").parent_path().string();
-    std::string report;
-    StandInEnvironment::Build(b.hostRoot, {binDir, "", false}, report);
+    b.hostRoot = BuildBenchEnvironment("tw_dbreadbench", {.sampleProject = false});
 
     DbServer server(b.hostRoot);
     server.SetUserPassword(kSchema, kSchema);
@@ -98,7 +92,7 @@ void buildEnvironment()
     std::string console;
     const RisTransferRequest request = RisTransferRequest::Parse(
         RisTransferRequest::SplitWords(std::string(kSchema) + " clear table with data all"));
-    const LoadCounts counts = SchemaLoader(session, nullptr, nullptr).Load(request, source, 1000, console);
+    const LoadCounts counts = SchemaLoader(session, nullptr, nullptr).Load(request, source, console);
     DeleteFileA(source);
     if (counts.rowsLoaded != kRows)
         throw std::runtime_error("the bench table did not load: " + console);

@@ -4,6 +4,7 @@
 // that holds a copy of every fourth missing file. Beside it, in the same run, `find` over the
 // same tree, the listing of the tree ("dir /S /B" through batchcmd) and the candidate search for
 // 2,000 missing files. The environment is built in a temporary folder and removed at the end.
+#include "BenchEnvironment.h"
 #include "filecheck/AlternativeFiles.h"
 #include "filecheck/frmUpgradeCheck.h"
 #include "platform/AppError.h"
@@ -16,7 +17,7 @@
 #include "standins/dbserver/DbServer.h"
 #include "standins/dbserver/RisSession.h"
 #include "standins/dbserver/StandInEnvironment.h"
-#include "platform/qt/QtServices.h"
+#include "ui/qt/QtServices.h"
 
 #include <QApplication>
 #include <QPushButton>
@@ -30,7 +31,6 @@
 #include <map>
 #include <memory>
 #include <thread>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -110,14 +110,7 @@ void setMissingModels(int count)
 void buildEnvironment()
 {
     Bench& b = bench();
-    b.hostRoot = (fs::temp_directory_path() / ("tw_filecheckbench_" + std::to_string(::getpid()))).string();
-    fs::create_directories(b.hostRoot + "/temp");
-    ::setenv("TARNWICK_ROOT", b.hostRoot.c_str(), 1);
-    ::setenv("TEMP", (b.hostRoot + "/temp").c_str(), 1);
-    ::setenv("TMP", (b.hostRoot + "/temp").c_str(), 1);
-    const std::string binDir = fs::read_symlink("/proc/self/exe").parent_path().string();
-    std::string report;
-    StandInEnvironment::Build(b.hostRoot, {binDir, TARNWICK_SOURCE_DIR "/tests/data/standins"}, report);
+    b.hostRoot = BuildBenchEnvironment("tw_filecheckbench", {.dataDir = TARNWICK_SOURCE_DIR "/tests/data/standins"});
     generateTree();
 
     const std::string temp = WinPathFromHost(b.hostRoot + "/temp");

@@ -44,8 +44,8 @@ public:
     // --- queries and statements ---
     // A SELECT as a disconnected client-side recordset; lockType as ADO numbers it (callers pass 3).
     Recordset DBRead(const std::string& schema, const std::string& sql, int32_t lockType);
-    // Runs data-changing statements (several separated by ";" and line ends). -1 in RIS mode,
-    // else the records affected.
+    // Runs data-changing statements (several separated by ";" and line ends). The records
+    // affected: in RIS mode as the client's output counts them, -1 when it counts none.
     int32_t DBWrite(const std::string& schema, const std::string& sql);
 
     // --- catalogue (cached per object; refresh reads anew) ---
@@ -155,7 +155,8 @@ private:
     void SetTempDir();
     void ADOUnloadAndParse(const std::string& schema, const std::string& sql, std::string& textFile,
                            std::string& formatFile, bool replaceMinInt);
-    void RISWrite(const std::string& schema, const std::string& sql);
+    // The rows the statements changed as risbatch reports them, -1 when it reports none.
+    int32_t RISWrite(const std::string& schema, const std::string& sql);
     int32_t ADOWrite(const std::string& schema, const std::string& sql);
     std::vector<std::string> RISGetTables(const std::string& schema, bool refresh);
     std::vector<std::string> ADOGetTables(const std::string& schema, bool refresh);

@@ -9,6 +9,9 @@
 #include "services/BatchLauncher.h"
 #include "services/FileOperation.h"
 
+#include <algorithm>
+#include <cstdint>
+
 int32_t CRIS::DBWrite(const std::string& schema, const std::string& sql)
 {
     return WithErrorSource("CRIS::DBWrite", [&]() -> int32_t {
@@ -30,7 +33,7 @@ int32_t CRIS::DBWrite(const std::string& schema, const std::string& sql)
             if (kind != kConRIS)
                 result = ADOWrite(schema, sql);
             else
-                RISWrite(schema, sql);
+                result = RISWrite(schema, sql);
         } catch (...) {
             forgetListings();
             throw;
@@ -40,12 +43,36 @@ int32_t CRIS::DBWrite(const std::string& schema, const std::string& sql)
     });
 }
 
-void CRIS::RISWrite(const std::string& schema, const std::string& sql)
+namespace {
+
+// The rows the client says its statements changed: the sum of its "<n> row(s) inserted.",
+// "updated." and "deleted." lines; -1 when it says nothing of the kind.
+int32_t rowsChanged(const std::string& output)
 {
-    WithErrorSource("CRIS::RISWrite", [&] {
+    int64_t sum = -1;
+    for (std::string line : Split(output, "\n")) {
+        line = Trim(ReplaceAll(line, "\r", ""));
+        const size_t blank = line.find(' ');
+        if (blank == 0 || blank == std::string::npos || blank > 9 || line.find_first_not_of("0123456789") != blank)
+            continue;
+        const std::string rest = line.substr(blank + 1);
+        for (const char* verb : {"inserted.", "updated.", "deleted."})
+            if (rest == std::string("row ") + verb || rest == std::string("rows ") + verb) {
+                sum = (sum < 0 ? 0 : sum) + std::stoll(line.substr(0, blank));
+                break;
+            }
+    }
+    return static_cast<int32_t>(std::min<int64_t>(sum, INT32_MAX));
+}
+
+} // namespace
+
+int32_t CRIS::RISWrite(const std::string& schema, const std::string& sql)
+{
+    return WithErrorSource("CRIS::RISWrite", [&] {
         if (IsBlank(sql))
             RaiseError("", "SQL statement not defined");
-        RunRisbatch(RisbatchStatementInput(schema, sql), true, false);
+        return rowsChanged(RunRisbatch(RisbatchStatementInput(schema, sql), true, true));
     });
 }
 

@@ -12,15 +12,18 @@
 // ".txt" and writes its description to workDir + "Schema.ini" (workDir ends with "\"). On
 // success textFile and schemaIniFile name the two files; on failure both are empty, the files
 // this call made are deleted, and the error is raised with the source "CRIS::RISDumpParse".
-// minSmallintToZero turns every "-32768" of the table's rows into 0.
+// minSmallintToZero turns every value "-32768" of the table's rows into 0 (whole values
+// only, not digits inside a longer number or a text).
 void RISDumpParse(const std::string& workDir, const std::string& dumpFile, const std::string& schemaName,
                   const std::string& tableName, std::string& textFile, std::string& schemaIniFile,
                   bool minSmallintToZero = false, size_t chunkSize = DumpFormat::kChunkSize);
 
-// The names of the dump's schema lines, in file order, duplicates kept.
+// The names of the dump's schema lines (outside the rows of its tables), in file order,
+// duplicates kept.
 std::vector<std::string> RISDumpGetSchemas(const std::string& dumpFile, size_t chunkSize = DumpFormat::kChunkSize);
 
-// "schema|table" for every "create table " of the dump, all paired with the schema named in
-// the dump's first chunk. Raises "Schema name not found in dump file: '<path>'" when that
-// chunk holds no schema line.
+// "schema|table" for every create-table line of the dump (outside the rows of its tables),
+// all paired with the name of the dump's first schema line. Raises "Schema name not found in
+// dump file: '<path>'" when a create-table line comes before any schema line, or the dump has
+// none.
 std::vector<std::string> RISDumpGetTables(const std::string& dumpFile, size_t chunkSize = DumpFormat::kChunkSize);

@@ -79,6 +79,32 @@ inline void scalarStep(const char*& p, const char* end, char*& o, Scan& s)
 }
 
 #if defined(__SSE2__)
+// The sixteen bytes at block, whose special bytes mask marks: the stretches between the
+// special bytes are copied with whole-block stores, each special byte handled on its own. p
+// may stand past block's start (a doubled quote used the byte), and ends at or past its end.
+inline void stretchBlock(const char* block, unsigned mask, const char*& p, const char* end, char*& o, Scan& s)
+{
+    while (mask != 0) {
+        const char* const at = block + __builtin_ctz(mask);
+        if (at >= p) {
+            if (at > p) {
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(o), _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)));
+                o += at - p;
+                s.oddBlanks = false;
+            }
+            p = at + special(at, end, o, s);
+        }
+        mask &= mask - 1;
+    }
+    const char* const blockEnd = block + 16;
+    if (p < blockEnd) {
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(o), _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)));
+        o += blockEnd - p;
+        s.oddBlanks = false;
+        p = blockEnd;
+    }
+}
+
 // Blocks of sixteen bytes: the special bytes are found by mask, and the stretches between
 // them are copied with whole-block stores. Loads and stores may reach sixteen bytes past
 // the current place, so the loop keeps 32 bytes from the input's end; the output has room
@@ -95,10 +121,9 @@ void convertSse2(const char*& pIn, const char* end, char*& oIn, Scan& sIn)
     const __m128i lf = _mm_set1_epi8('\n');
     while (end - p >= 32) {
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-        unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(
+        const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(
             _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, blank), _mm_cmpeq_epi8(v, quote)),
                          _mm_or_si128(_mm_cmpeq_epi8(v, dquote), _mm_cmpeq_epi8(v, lf)))));
-        const char* const block = p;
         if (mask == 0) {
             _mm_storeu_si128(reinterpret_cast<__m128i*>(o), v);
             o += 16;
@@ -106,25 +131,7 @@ void convertSse2(const char*& pIn, const char* end, char*& oIn, Scan& sIn)
             s.oddBlanks = false;
             continue;
         }
-        while (mask != 0) {
-            const char* const at = block + __builtin_ctz(mask);
-            if (at >= p) {
-                if (at > p) {
-                    _mm_storeu_si128(reinterpret_cast<__m128i*>(o), _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)));
-                    o += at - p;
-                    s.oddBlanks = false;
-                }
-                p = at + special(at, end, o, s);
-            }
-            mask &= mask - 1;
-        }
-        const char* const blockEnd = block + 16;
-        if (p < blockEnd) {
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(o), _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)));
-            o += blockEnd - p;
-            s.oddBlanks = false;
-            p = blockEnd;
-        }
+        stretchBlock(p, mask, p, end, o, s);
     }
     pIn = p;
     oIn = o;
@@ -201,9 +208,7 @@ __attribute__((target("ssse3"))) void convertSsse3(const char*& pIn, const char*
         const unsigned nextQuote = (q >> 1) | (p[16] == '\'' ? 0x8000u : 0u);
         const unsigned pairFirst = q & before & nextQuote; // a doubled quote inside a value
         if (d != 0 || (l & before) != 0 || (pairFirst & 0x8000u) != 0) {
-            const char* const stop = p + 16;
-            while (p < stop)
-                scalarStep(p, end, o, s);
+            stretchBlock(p, q | b | d | l, p, end, o, s);
             continue;
         }
         // Runs of blanks outside quotes keep their first, third, ... blank; bit 0 of the run

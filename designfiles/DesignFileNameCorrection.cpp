@@ -15,15 +15,15 @@
 
 #include <cmath>
 #include <functional>
+#include <map>
 
 namespace {
 
-// What a mismatch node names: the key number, the recordset filter and the key part of the
-// table statement's condition.
+// What a mismatch node names: the key number, and the condition on its key that serves both
+// as the recordset's filter and as the table statement's WHERE clause.
 struct Target {
     std::string number;
-    std::string filter;
-    std::string where;
+    std::string key;
 };
 
 // "*" stands for any run of characters; letters compare with their case.
@@ -68,8 +68,7 @@ Target modelTarget(const CheckTreeNode& node)
     const int16_t type = toInt16(Trim(node.key.substr(notMatch + 8)));
     const std::string d = std::to_string(discipline);
     const std::string t = std::to_string(type);
-    return {number, "discipline_indx_no = " + d + " AND model_no = " + SqlStringLiteral(number) + " AND model_type = " + t,
-            "discipline_indx_no = " + d + " AND model_no = " + SqlStringLiteral(number) + " AND model_type = " + t};
+    return {number, "discipline_indx_no = " + d + " AND model_no = " + SqlStringLiteral(number) + " AND model_type = " + t};
 }
 
 // Parent key "DrawingType<t>Drawing<n>".
@@ -82,7 +81,7 @@ Target drawingTarget(const CheckTreeNode& node)
     const std::string t = std::to_string(toInt16(Trim(key.substr(11, drawing - 11))));
     const std::string number = Trim(key.substr(drawing + 7));
     const std::string cond = "drawing_type = " + t + " AND drawing_no = " + SqlStringLiteral(number);
-    return {number, cond, cond};
+    return {number, cond};
 }
 
 Variant value(Recordset& rs, const std::string& column)
@@ -95,6 +94,19 @@ std::string lastFileErrorText(long& number)
     std::string source, description;
     GetFileOpError(number, source, description);
     return description;
+}
+
+// MoveFileA copies and then deletes the source; when the deletion fails, the copy left at the
+// destination, which did not exist before, goes again. The failure text is the file error's.
+bool moveFile(const std::string& from, const std::string& to, std::string& failure)
+{
+    if (MoveFileA(from, to, false, false))
+        return true;
+    long error = 0;
+    failure = lastFileErrorText(error);
+    if (IsFileExists(from, 0) && !EqualsNoCase(from, to))
+        DeleteFileA(to, false);
+    return false;
 }
 
 } // namespace
@@ -138,16 +150,18 @@ void DesignFileNameCorrection::CorrectDrawingFiles(const std::string& project)
 void DesignFileNameCorrection::run(const Kind& kind, const std::string& project)
 {
     Recordset rows;
+    schema_ = "pd_" + project;
+    namedRead_ = false;
+    named_.clear();
     try {
-        const std::string schema = "pd_" + project;
         ShowStatus("Correcting " + kind.noun + " files for PDS-Project: '" + project + "' ...");
         ShowStatus("Reading " + kind.noun + "s ...");
-        rows = tables_.read(schema, kind.readSql);
+        rows = tables_.read(schema_, kind.readSql);
         ShowStatus(std::to_string(rows.RecordCount()) + " " + kind.noun + "s found");
         const std::vector<CheckTreeNode*> nodes = tree_.Nodes();
         for (CheckTreeNode* node : nodes) {
             if (node->checked && keyMatches(kind.pattern, node->key))
-                correctNode(kind, schema, *node, rows);
+                correctNode(kind, schema_, *node, rows);
             DoEvents();
         }
         if (rows.State() == adStateOpen)
@@ -160,39 +174,36 @@ void DesignFileNameCorrection::run(const Kind& kind, const std::string& project)
     ShowStatus("Correcting " + kind.noun + " files successfully");
 }
 
-void DesignFileNameCorrection::correctNode(const Kind& kind, const std::string& schema, CheckTreeNode& node, Recordset& rows)
+void DesignFileNameCorrection::correctNode(const Kind& kind, const std::string& schema, CheckTreeNode& node,
+                                           Recordset& rows)
 {
     const Target target = kind.target(node);
     ShowStatus("Correcting " + kind.noun + ": '" + target.number + "' ...");
-    rows.SetFilter(target.filter);
+    rows.SetFilter(target.key);
     if (rows.RecordCount() == 0) {
         markRed(node, kind.numberColumn + " not in " + kind.table + " found");
         return;
     }
-    // Every row of the node is worked on, each with a statement for its own row only, so a
-    // row whose files stay where they are keeps naming them.
-    for (rows.MoveFirst(); !rows.Eof(); rows.MoveNext())
-        if (!correctRow(kind, schema, node, rows, target.where))
-            return;
-}
-
-bool DesignFileNameCorrection::correctRow(const Kind& kind, const std::string& schema, CheckTreeNode& node, Recordset& rows,
-                                    const std::string& where)
-{
+    // The statement changes the rows of the key; with several rows (in other folders, under
+    // other names) a file would be renamed that some of them do not name.
+    if (rows.RecordCount() > 1) {
+        markRed(node, std::to_string(rows.RecordCount()) + " rows in " + kind.table + " found for " + kind.numberColumn +
+                          ": '" + target.number + "'. Nothing changed");
+        return;
+    }
+    rows.MoveFirst();
     for (const std::string& column : {std::string("network_address"), std::string("path_name"), kind.specColumn})
         if (value(rows, column).IsNull()) {
             markRed(node, "'" + column + "' not defined");
-            return false;
+            return;
         }
-    const std::string server = value(rows, "network_address").ToText();
-    const std::string path = value(rows, "path_name").ToText();
-    const std::string dir = LocalPath2UNC(server, path, false);
+    const std::string dir = LocalPath2UNC(value(rows, "network_address").ToText(), value(rows, "path_name").ToText(), false);
     long error = 0;
     if (dir.empty()) {
         const std::string text = lastFileErrorText(error);
         if (error != 0)
             markRed(node, text);
-        return false;
+        return;
     }
     const std::string number = value(rows, kind.numberColumn).ToText();
     const std::string spec = value(rows, kind.specColumn).ToText();
@@ -226,85 +237,142 @@ bool DesignFileNameCorrection::correctRow(const Kind& kind, const std::string& s
             DoEvents();
         }
     if (blocked)
-        return false;
+        return;
     if (!IsFolderWritable(dir)) {
         const std::string text = lastFileErrorText(error);
         if (error != 0) {
             markRed(node, text);
-            return false;
+            return;
         }
     }
 
     Moves moves;
-    // A failed move may leave a copy at the destination, which did not exist before.
-    auto move = [&](const std::string& from, const std::string& to) {
-        if (MoveFileA(from, to, false, false)) {
-            moves.emplace_back(from, to);
-            return true;
-        }
-        const std::string text = lastFileErrorText(error);
-        if (IsFileExists(from, 0) && !EqualsNoCase(from, to))
-            DeleteFileA(to, false);
-        markRed(node, text);
-        return false;
-    };
+    std::string failure;
     ShowStatus("Moving " + kind.noun + " file: '" + oldPath + "' to: '" + newPath + "' ...");
-    if (!move(oldPath, newPath))
-        return false;
+    if (!moveFile(oldPath, newPath, failure)) {
+        markRed(node, failure);
+        return;
+    }
+    moves.emplace_back(oldPath, newPath);
     ShowStatus(kind.Noun + " file moved successfully");
     if (frameWorks)
         for (const std::string& ext : CompanionExtensions()) {
             const std::string from = dir + old.base + "." + ext;
             const std::string to = dir + number + "." + ext;
             ShowStatus("Moving " + kind.noun + " file: '" + from + "' to: '" + to + "' ...");
-            if (!move(from, to)) {
+            if (!moveFile(from, to, failure)) {
                 // The table keeps naming the old file, so the files keep their old names too.
+                markRed(node, failure);
                 moveBack(moves);
-                return false;
+                return;
             }
+            moves.emplace_back(from, to);
             ShowStatus(kind.Noun + " file moved successfully");
             DoEvents();
         }
-
-    if (!old.base.empty())
-        for (const std::string& found : FindFile(dir, old.base + ".*", false)) {
-            const std::string name = GetFileName(found);
-            bool ownFile = false;
-            for (const auto& m : moves)
-                ownFile = ownFile || EqualsNoCase(GetFileName(m.second), name);
-            if (ownFile)
-                continue; // a file this row has just given its new name
-            const std::string newName = ReplaceAll(name, old.base, number);
-            if (EqualsNoCase(newName, name)) {
-                ShowStatus("File: '" + dir + name + "' keeps its name");
-                continue;
-            }
-            if (IsFileExists(dir + newName, 0)) {
-                markRed(node, "File: '" + dir + newName + "' already exists");
-                continue;
-            }
-            ShowStatus("Moving file from: '" + dir + name + "' to: '" + dir + newName + "' ...");
-            if (move(dir + name, dir + newName))
-                ShowStatus("File moved successfully");
-            DoEvents();
-        }
+    std::vector<std::string> skipped;
+    moveFurtherFiles(node, dir, old.base, number, moves, skipped);
 
     ShowStatus("Writing changes to project schema ...");
+    const std::string update = "UPDATE " + kind.table + " SET " + kind.specColumn + " = ";
+    int32_t changed = 0;
     try {
-        tables_.write(schema, "UPDATE " + kind.table + " SET " + kind.specColumn + " = " + SqlStringLiteral(newSpec) +
-                                  " WHERE (" + where + " AND network_address = " + SqlStringLiteral(server) +
-                                  " AND path_name = " + SqlStringLiteral(path) + " AND " + kind.specColumn + " = " +
-                                  SqlStringLiteral(spec) + ");");
+        changed = tables_.write(schema, update + SqlStringLiteral(newSpec) + " WHERE (" + target.key + ");");
     } catch (const AppError&) {
         moveBack(moves);
         throw;
     }
+    if (changed != 1) {
+        // A key stored with blanks that the read trimmed changes no row; rows the read merged
+        // change together. Either way the row and its files go back to where they were.
+        moveBack(moves);
+        if (changed != 0) {
+            ShowStatus("Writing the old name back to project schema ...");
+            tables_.write(schema, update + SqlStringLiteral(spec) + " WHERE (" + target.key + ");");
+        }
+        markRed(node, (changed < 0 ? std::string("An unknown number of") : std::to_string(changed)) + " rows of " +
+                          kind.table + " changed for " + kind.numberColumn + ": '" + target.number +
+                          "' (1 expected). Files moved back to their old names");
+        return;
+    }
+    if (namedRead_)
+        named_[ToUpper(dir)].insert(ToUpper(newSpec));
     if (node.backColor != kTreeColorRed) {
         node.backColor = kTreeColorGreen;
         node.tag = kind.Noun + " file moved successfully";
+        for (const std::string& text : skipped)
+            node.tag += "; " + text;
         tree_.Changed();
     }
-    return true;
+}
+
+void DesignFileNameCorrection::moveFurtherFiles(CheckTreeNode& node, const std::string& dir, const std::string& oldBase,
+                                                const std::string& number, Moves& moves,
+                                                std::vector<std::string>& skipped)
+{
+    if (oldBase.empty())
+        return;
+    for (const std::string& found : FindFile(dir, oldBase + ".*", false)) {
+        const std::string name = GetFileName(found);
+        bool ownFile = false;
+        for (const auto& m : moves)
+            ownFile = ownFile || EqualsNoCase(GetFileName(m.second), name);
+        if (ownFile)
+            continue; // a file this row has just given its new name
+        const std::string newName = ReplaceAll(name, oldBase, number);
+        if (EqualsNoCase(newName, name)) {
+            ShowStatus("File: '" + dir + name + "' keeps its name");
+            continue;
+        }
+        if (namedByARow(dir, name)) {
+            skipped.push_back("file: '" + dir + name + "' is named in the project tables and keeps its name");
+            ShowStatus(skipped.back());
+            continue;
+        }
+        if (IsFileExists(dir + newName, 0)) {
+            markRed(node, "File: '" + dir + newName + "' already exists");
+            continue;
+        }
+        ShowStatus("Moving file from: '" + dir + name + "' to: '" + dir + newName + "' ...");
+        std::string failure;
+        if (moveFile(dir + name, dir + newName, failure)) {
+            moves.emplace_back(dir + name, dir + newName);
+            ShowStatus("File moved successfully");
+        } else {
+            markRed(node, failure);
+        }
+        DoEvents();
+    }
+}
+
+bool DesignFileNameCorrection::namedByARow(const std::string& dir, const std::string& name)
+{
+    if (!namedRead_) {
+        std::map<std::pair<std::string, std::string>, std::string> folders; // resolved once per location
+        for (const auto& [table, column] : {std::pair<std::string, std::string>("pdtable_113", "model_file_spec"),
+                                            std::pair<std::string, std::string>("pdtable_121", "drawing_file_spec")}) {
+            Recordset rs = tables_.read(schema_, "SELECT network_address, path_name, " + column + " FROM " + table +
+                                                     " GROUP BY network_address, path_name, " + column + ";");
+            if (rs.RecordCount() > 0)
+                rs.MoveFirst();
+            for (; rs.RecordCount() > 0 && !rs.Eof(); rs.MoveNext()) {
+                if (value(rs, "network_address").IsNull() || value(rs, "path_name").IsNull() ||
+                    value(rs, column).IsNull())
+                    continue;
+                const auto location = std::make_pair(value(rs, "network_address").ToText(), value(rs, "path_name").ToText());
+                auto it = folders.find(location);
+                if (it == folders.end())
+                    it = folders.emplace(location, LocalPath2UNC(location.first, location.second, false)).first;
+                if (!it->second.empty())
+                    named_[ToUpper(it->second)].insert(ToUpper(Trim(value(rs, column).ToText())));
+            }
+            if (rs.State() == adStateOpen)
+                rs.Close();
+        }
+        namedRead_ = true;
+    }
+    const auto it = named_.find(ToUpper(dir));
+    return it != named_.end() && it->second.count(ToUpper(name)) > 0;
 }
 
 void DesignFileNameCorrection::markRed(CheckTreeNode& node, const std::string& text)

@@ -4,12 +4,16 @@
 // number followed by the old extension, and the new name is written into the project table.
 // Each node ends green with the success text in its tag, or red with the failure text.
 //
-// A row is changed as a whole or not at all: nothing is renamed over an existing file, and
-// when a companion move or the table statement fails, the files of the row are moved back.
+// Files and table never part ways: a node whose key names more than one row is refused before
+// anything moves; the row is changed by its key and must be the one row changed, else (and when
+// a companion move or the statement fails) the files go back to their old names. A further file
+// that a row of pdtable_113 or pdtable_121 names keeps its name.
 #pragma once
 
 #include "designfiles/ProjectTables.h"
 
+#include <map>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -38,15 +42,21 @@ private:
     using Moves = std::vector<std::pair<std::string, std::string>>; // from, to; in the order done
 
     void run(const Kind& kind, const std::string& project);
-    // Works on the filtered rows of one node, one after the other, until a row fails.
+    // The node's one row: checks, moves, the statement by the node's key.
     void correctNode(const Kind& kind, const std::string& schema, CheckTreeNode& node, Recordset& rows);
-    // One row: checks, moves, the statement of the row; false when the row failed.
-    bool correctRow(const Kind& kind, const std::string& schema, CheckTreeNode& node, Recordset& rows,
-                    const std::string& where);
+    // The further files of the old base name in dir; what is left alone is added to skipped.
+    void moveFurtherFiles(CheckTreeNode& node, const std::string& dir, const std::string& oldBase,
+                          const std::string& number, Moves& moves, std::vector<std::string>& skipped);
+    // Whether a row of pdtable_113 or pdtable_121 names the file dir + name (letters in any case).
+    bool namedByARow(const std::string& dir, const std::string& name);
     void markRed(CheckTreeNode& node, const std::string& text);
     // Moves the files of moves back, last first; what cannot go back is logged.
     void moveBack(Moves& moves);
 
     CheckTree& tree_;
     ProjectTables tables_;
+    std::string schema_;
+    // The files the project tables name, by upper-case folder: read when first needed in a run.
+    bool namedRead_ = false;
+    std::map<std::string, std::set<std::string>> named_;
 };

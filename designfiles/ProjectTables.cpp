@@ -7,5 +7,5 @@
 ProjectTables ProjectTables::Cris()
 {
     return {[](const std::string& schema, const std::string& sql) { return gCRIS->DBRead(schema, sql, 3); },
-            [](const std::string& schema, const std::string& sql) { gCRIS->DBWrite(schema, sql); }};
+            [](const std::string& schema, const std::string& sql) { return gCRIS->DBWrite(schema, sql); }};
 }

@@ -2,6 +2,7 @@
 // through the program's database access object unless a test puts its own in place.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -10,8 +11,9 @@ class Recordset;
 struct ProjectTables {
     // SELECT statement on a schema; the result is a disconnected recordset. Raises AppError.
     std::function<Recordset(const std::string& schema, const std::string& sql)> read;
-    // Data-changing statement on a schema, committed. Raises AppError.
-    std::function<void(const std::string& schema, const std::string& sql)> write;
+    // Data-changing statement on a schema, committed; the rows it changed as the database
+    // reports them, -1 when it reports none. Raises AppError.
+    std::function<int32_t(const std::string& schema, const std::string& sql)> write;
 
     // Both through gCRIS (DBRead with lock type 3, DBWrite).
     static ProjectTables Cris();

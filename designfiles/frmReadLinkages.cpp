@@ -209,7 +209,8 @@ void frmReadLinkages::cmdSelectFile_Click()
     const std::string current = FromQString(txtReportFile->text());
     const size_t slash = current.rfind('\\');
     const std::string start = slash == std::string::npos ? std::string() : Trim(current.substr(0, slash + 1));
-    const std::string chosen = GetDialog().OpenFile("Report file (*.xls)|*.xls", start);
+    // The report is written by the run: a name that does not exist yet must be accepted.
+    const std::string chosen = GetDialog().SaveFile("", "Report file (*.xls)|*.xls", start);
     if (!chosen.empty())
         txtReportFile->setText(ToQString(chosen));
 }

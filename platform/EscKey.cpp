@@ -30,3 +30,8 @@ void EscKey::Reset()
     gDown = false;
     gPressedSince = false;
 }
+
+void EscKey::ForgetEarlierPress()
+{
+    gPressedSince = false;
+}

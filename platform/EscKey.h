@@ -11,4 +11,7 @@ public:
     static void NoteUp();
     // Forgets both states (a loop that must not see an older press).
     static void Reset();
+    // Forgets a press made before now (to cancel a dialog, say) while a key still held down
+    // keeps counting: every command calls it as it starts, so only a press during its run stops it.
+    static void ForgetEarlierPress();
 };

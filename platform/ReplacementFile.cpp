@@ -2,6 +2,7 @@
 #include "platform/ReplacementFile.h"
 
 #include "platform/AppError.h"
+#include "platform/FileAttributes.h"
 #include "platform/HostFiles.h"
 #include "platform/WinPath.h"
 
@@ -212,6 +213,10 @@ ReplacementFile::ReplacementFile(const std::string& winPath, Existing existing, 
             throw HostError(EACCES);
         if (existing == Existing::NoOverwrite)
             throw HostError(EEXIST);
+        // Windows replaces neither a read-only file nor one another program is writing; a
+        // rename would (root may rename over anything).
+        if ((st.st_mode & S_IWUSR) == 0 || IsFileLocked(target_))
+            throw HostError(EACCES);
         hadFile_ = true;
         if (rule == ModeRule::KeepOld)
             mode_ = st.st_mode & 07777;

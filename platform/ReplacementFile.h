@@ -15,8 +15,9 @@ public:
     enum class ModeRule { KeepOld, Given };
 
     // winPath names the file (Windows form, mapped with HostPath). A symbolic link is followed to
-    // the file it names, which is the one replaced; the link stays. A missing folder is error 76
-    // "Path not found". Throws AppError (HostError numbers).
+    // the file it names, which is the one replaced; the link stays. A read-only or locked (in
+    // use) file is permission denied (70), a missing folder 76 "Path not found". Throws AppError
+    // (HostError numbers).
     explicit ReplacementFile(const std::string& winPath, Existing existing = Existing::Replace,
                              ModeRule rule = ModeRule::KeepOld, mode_t mode = 0644);
     // Removes the temporary file unless Commit succeeded.

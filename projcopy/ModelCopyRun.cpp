@@ -88,13 +88,15 @@ int ModelCopyRun::Run() const
     log_.Reset();
     int number = 0;
     std::string description;
+    std::vector<std::string> failed;
     try {
         description = FailedPrecondition();
         if (!description.empty()) {
             number = 1;
         } else {
             for (const CheckedModel& c : checkedModels(tree_))
-                copyModel(c);
+                if (!copyModel(c))
+                    failed.push_back(c.model);
         }
     } catch (const AppError& e) {
         number = e.number() ? static_cast<int>(e.number()) : 1;
@@ -102,6 +104,15 @@ int ModelCopyRun::Run() const
     } catch (const std::exception& e) {
         number = 1;
         description = e.what();
+    }
+    if (!failed.empty()) {
+        std::string names;
+        for (const std::string& m : failed)
+            names += (names.empty() ? "'" : ", '") + m + "'";
+        log_.WriteLog("models not copied: " + names);
+        const std::string text = "Models not copied: " + names + ". See the copy log '" + log_.Path() + "'";
+        description = number == 0 ? text : description + "\r\n" + text;
+        number = number == 0 ? 1 : number;
     }
     if (number != 0) {
         ShowMessage(description, MsgStyle::Exclamation);
@@ -112,7 +123,7 @@ int ModelCopyRun::Run() const
     return number;
 }
 
-void ModelCopyRun::copyModel(const CheckedModel& c) const
+bool ModelCopyRun::copyModel(const CheckedModel& c) const
 {
     const std::string& m = c.model;
     bool free = true;
@@ -126,7 +137,7 @@ void ModelCopyRun::copyModel(const CheckedModel& c) const
                                      "SELECT partition_no, model_index_no FROM pdtable_113;");
     if (source.State() != adStateOpen) {
         log_.WriteLog(m + ": no model data found (pdtable_113) in project '" + sides_.oldProject() + "'");
-        return;
+        return true;
     }
     auto clash = [&] {
         free = false;
@@ -158,21 +169,28 @@ void ModelCopyRun::copyModel(const CheckedModel& c) const
         }
     }
     source.MoveFirst();
+    bool copied = true;
     if (free) {
         log_.WriteLog(m + ": not found in project '" + sides_.newProject() + "'");
+        // A model goes into the target only with the discipline and area its row refers to.
         if (c.hasDiscipline)
-            addMissingRow(m, "discipline", c.discipline, "pdtable_111", "discipline_indx_no", source, reference);
-        if (c.hasArea)
-            addMissingRow(m, "area", c.area, "pdtable_112", "area_index_no", source, reference);
-        DesignTableCopy tables(log_);
-        ModelRelocation(sides_, ris_, log_, tables).CopyModelToTarget(m, source, reference);
+            copied = addMissingRow(m, "discipline", c.discipline, "pdtable_111", "discipline_indx_no", source, reference);
+        if (copied && c.hasArea)
+            copied = addMissingRow(m, "area", c.area, "pdtable_112", "area_index_no", source, reference);
+        if (copied) {
+            DesignTableCopy tables(log_);
+            copied = ModelRelocation(sides_, ris_, log_, tables).CopyModelToTarget(m, source, reference);
+        } else {
+            log_.WriteLog(m + ": model '" + m + "' not copied");
+        }
     }
     closeIfOpen(reference);
     closeIfOpen(source);
     closeIfOpen(targets);
+    return copied;
 }
 
-void ModelCopyRun::addMissingRow(const std::string& m, const std::string& what, const std::string& name,
+bool ModelCopyRun::addMissingRow(const std::string& m, const std::string& what, const std::string& name,
                                  const std::string& table, const std::string& column, Recordset& sourceRows,
                                  Recordset& reference) const
 {
@@ -190,7 +208,7 @@ void ModelCopyRun::addMissingRow(const std::string& m, const std::string& what, 
         }
     }
     if (!missing)
-        return;
+        return true;
     log_.WriteLog(m + ": adding " + what + " '" + name + "' to project '" + target + "'" +
                   (what == "area" ? " ..." : ""));
     closeIfOpen(reference);
@@ -198,12 +216,18 @@ void ModelCopyRun::addMissingRow(const std::string& m, const std::string& what, 
                              "SELECT * FROM " + table + " WHERE " + column + " = " + number + ";");
     if (reference.State() != adStateOpen) {
         log_.WriteLog(m + ": no " + what + " data found (" + table + ") in project '" + sides_.oldProject() + "'");
-        return;
+        return true;
     }
     if (reference.RecordCount() <= 0)
-        return;
+        return true;
     for (reference.MoveFirst(); !reference.Eof(); reference.MoveNext()) {
-        ris_.GetData(sides_.newParams(), "pd_" + target, BuildInsertStatement(table, reference));
+        const std::string error =
+            ris_.RunStatement(sides_.newParams(), "pd_" + target, BuildInsertStatement(table, reference));
         DoEvents();
+        if (!error.empty()) {
+            log_.WriteLog(m + ": " + what + " '" + name + "' not added to project '" + target + "': " + error);
+            return false;
+        }
     }
+    return true;
 }

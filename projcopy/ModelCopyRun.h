@@ -1,6 +1,8 @@
 // The copy run of the project copy window: every checked model of the model tree is copied
 // from the source project into the target, with its discipline and area when the target lacks
-// them, unless its partition or model index number is taken there already.
+// them, unless its partition or model index number is taken there already. A model whose rows
+// the target refuses, or whose files would meet files of its name there, is not copied; the run
+// then ends as failed and names it.
 #pragma once
 
 #include "projcopy/ProjectSides.h"
@@ -33,7 +35,8 @@ public:
 
     // Runs to its end: empties the copy log, tests the preconditions, copies the models and
     // ends with "processing successfully complete", or with "processing failed" and a message
-    // box with the description. Returns the error number (0 on success). Never throws.
+    // box with the description or the models not copied. Returns the error number (0 on
+    // success, 1 when a model failed). Never throws.
     int Run() const;
 
     // "INSERT INTO <table> (<fields>) VALUES (<values>);" of the current row: texts (type 203)
@@ -44,8 +47,10 @@ public:
     std::string FailedPrecondition() const;
 
 private:
-    void copyModel(const struct CheckedModel& c) const;
-    void addMissingRow(const std::string& m, const std::string& what, const std::string& name,
+    // False when the model failed (the reason is in the copy log).
+    bool copyModel(const struct CheckedModel& c) const;
+    // False when the missing row could not be added.
+    bool addMissingRow(const std::string& m, const std::string& what, const std::string& name,
                        const std::string& table, const std::string& column, Recordset& sourceRows,
                        Recordset& reference) const;
 

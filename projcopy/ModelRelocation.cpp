@@ -74,7 +74,7 @@ std::string ModelRelocation::FileMask(const std::string& folder, const std::stri
     return AddBackslash(folder) + base + "*";
 }
 
-void ModelRelocation::CopyModelToTarget(const std::string& m, Recordset& sourceRows, Recordset& reference) const
+bool ModelRelocation::CopyModelToTarget(const std::string& m, Recordset& sourceRows, Recordset& reference) const
 {
     try {
         log_.WriteLog(m + ": preparing to copy model '" + m + "' ...");
@@ -88,10 +88,10 @@ void ModelRelocation::CopyModelToTarget(const std::string& m, Recordset& sourceR
         reference = ris_.GetData(sides_.newParams(), "pd_" + sides_.newProject(), statement);
         if (reference.State() != adStateOpen) {
             log_.WriteLog(m + ": no path found (pdtable_115, pdtable_116) in project '" + sides_.newProject() + "'");
-            return;
+            return true;
         }
         if (sourceRows.RecordCount() <= 0 || reference.RecordCount() <= 0)
-            return;
+            return true;
         reference.MoveFirst();
         sourceRows.MoveFirst();
         while (!sourceRows.Eof()) {
@@ -109,21 +109,38 @@ void ModelRelocation::CopyModelToTarget(const std::string& m, Recordset& sourceR
             const std::string destination =
                 AddBackslash(SharePath(Trim(newNode), Trim(newPath), GetShareSuffix(Trim(newNode), Trim(newPath))));
 
-            log_.WriteLog(m + ": copying models files ...");
+            // xcopy would overwrite them (or wait on a hidden question), and the row would name
+            // another model's file: the model stays out of the target.
             const std::string pattern = GetFileName(mask);
             if (!FindFile(destination, pattern, false).empty()) {
-                // xcopy would overwrite them (or wait on a hidden question): another model's
-                // files of the same name stay as they are.
                 log_.WriteLog(m + ": files '" + destination + pattern + "' exist already in project '" + target +
-                              "', not copied");
-            } else {
-                long pid = 0;
-                ExecA("xcopy " + QuoteString(mask) + " " + QuoteString(destination) + " /I", log_.Path(), 0, "", pid,
-                      true);
+                              "', model '" + m + "' not copied");
+                return false;
+            }
+            // The row first: a row the target refuses takes no file and no table along.
+            log_.WriteLog(m + ": adding model '" + m + "' to project '" + target + "' ...");
+            const std::string error = ris_.RunStatement(sides_.newParams(), "pd_" + target,
+                                                        ModelCopyRun::BuildInsertStatement("pdtable_113", sourceRows));
+            if (!error.empty()) {
+                log_.WriteLog(m + ": model '" + m + "' not added to project '" + target + "': " + error);
+                return false;
             }
 
-            log_.WriteLog(m + ": adding model '" + m + "' to project '" + target + "' ...");
-            ris_.GetData(sides_.newParams(), "pd_" + target, ModelCopyRun::BuildInsertStatement("pdtable_113", sourceRows));
+            log_.WriteLog(m + ": copying models files ...");
+            long pid = 0;
+            ExecA("xcopy " + QuoteString(mask) + " " + QuoteString(destination) + " /I", log_.Path(), 0, "", pid, true);
+            const std::string modelFile = destination + Trim(text(sourceRows, "model_file_spec"));
+            if (!IsFileExists(modelFile, 0)) {
+                // The row must not name a file that is not there.
+                log_.WriteLog(m + ": model file '" + modelFile + "' not copied, model '" + m + "' taken out of project '" +
+                              target + "' again");
+                const std::string undo = ris_.RunStatement(
+                    sides_.newParams(), "pd_" + target,
+                    "DELETE FROM pdtable_113 WHERE model_index_no = " + text(sourceRows, "model_index_no"));
+                if (!undo.empty())
+                    log_.WriteLog(m + ": " + undo);
+                return false;
+            }
 
             log_.WriteLog(m + ": loading data from '" + sides_.oldProject() + "' to project '" + target + "' ...");
             const int16_t partition = toInt16(sourceRows.Fields()["partition_no"].Value(), "partition_no");
@@ -133,6 +150,7 @@ void ModelRelocation::CopyModelToTarget(const std::string& m, Recordset& sourceR
             DoEvents();
             sourceRows.MoveNext();
         }
+        return true;
     } catch (const AppError& e) {
         throw PassOn(e, kOwn);
     }

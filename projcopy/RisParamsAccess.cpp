@@ -1,6 +1,7 @@
 // RIS access of the project copy through parameter files.
 #include "projcopy/RisParamsAccess.h"
 
+#include "dbaccess/RISErrorReader.h"
 #include "platform/AppError.h"
 #include "platform/Clock.h"
 #include "platform/Environment.h"
@@ -17,6 +18,75 @@ namespace {
 
 constexpr size_t kHeadingLines = 4;
 
+bool containsFrom(const std::string& text, size_t from, const std::string& what)
+{
+    return from <= text.size() && text.find(what, from) != std::string::npos;
+}
+
+// The command text of one client run: the RIS_PARAMETERS line when a file is given.
+std::string ClientCommand(const std::string& paramsFile, const std::string& commandLine)
+{
+    if (paramsFile.empty())
+        return commandLine;
+    return "set RIS_PARAMETERS=" + paramsFile + "\r\n" + commandLine;
+}
+
+// The table after the first "FROM " of a statement.
+std::string QueryTableName(const std::string& sql)
+{
+    const size_t p = ToUpper(sql).find("FROM ");
+    if (p == std::string::npos)
+        return "";
+    size_t end = sql.find(' ', p + 6);
+    if (end == std::string::npos)
+        end = sql.find(';', p + 6);
+    if (end == std::string::npos)
+        end = sql.size();
+    return Trim(sql.substr(p + 4, end - (p + 4)));
+}
+
+// The column definitions ("name type") of a "create table name (...)" line.
+std::vector<std::string> LayoutColumns(const std::string& createLine)
+{
+    const size_t open = createLine.find('(');
+    if (open == std::string::npos)
+        return {};
+    std::string inner = createLine.substr(open + 1);
+    while (!inner.empty() && (inner.back() == '\r' || inner.back() == '\n'))
+        inner.pop_back();
+    if (!inner.empty())
+        inner.pop_back(); // the closing parenthesis
+    return Split(inner, ", ");
+}
+
+// The type code of a result column from the layout: the definition whose name is the
+// column's, else the first that contains it.
+int ColumnType(const std::vector<std::string>& layout, const std::string& column)
+{
+    // The definition of the column itself; a name that only occurs inside another column's
+    // name (path_name in default_path_name) would take that column's type.
+    const std::string* def = nullptr;
+    for (const std::string& d : layout)
+        if (EqualsNoCase(Trim(d.substr(0, d.find(' '))), column)) {
+            def = &d;
+            break;
+        }
+    if (!def)
+        for (const std::string& d : layout)
+            if (d.find(column) != std::string::npos) {
+                def = &d;
+                break;
+            }
+    if (!def)
+        throw AppError(1, "GetData", "Column '" + column + "' not in the table layout");
+    const size_t from = column.empty() ? 0 : column.size() - 1;
+    if (containsFrom(*def, from, "int"))
+        return adBigInt;
+    if (containsFrom(*def, from, "decimal") || containsFrom(*def, from, "double"))
+        return adDouble;
+    return adLongVarWChar;
+}
+
 std::string tmpFile(const std::string& name) { return ReplaceAll(GetEnvVar("TMP"), "/", "\\") + "\\" + name; }
 
 void run(const std::string& command, const std::string& log)
@@ -30,11 +100,6 @@ void deleteFiles(const std::string& a, const std::string& b)
 {
     run("del " + QuoteString(a), "");
     run("del " + QuoteString(b), "");
-}
-
-bool containsFrom(const std::string& text, size_t from, const std::string& what)
-{
-    return from <= text.size() && text.find(what, from) != std::string::npos;
 }
 
 // A printed value: the quotes around a text go, what is inside stays (an apostrophe in a text
@@ -74,7 +139,7 @@ void defineFields(Recordset& rs, const std::vector<std::string>& lines, const st
         std::string name, value;
         if (!splitNameValue(line, name, value))
             continue;
-        rs.Fields().Append(name, RisParamsAccess::ColumnType(layout, name), 255, -1);
+        rs.Fields().Append(name, ColumnType(layout, name), 255, -1);
     }
 }
 
@@ -100,14 +165,13 @@ void fillRows(Recordset& rs, const std::vector<std::string>& lines)
         rs.MoveFirst();
 }
 
-} // namespace
-
-std::string RisParamsAccess::ClientCommand(const std::string& paramsFile, const std::string& commandLine)
+// The risbatch input of one statement on the schema, with its closing ";" once.
+std::string batchInput(const std::string& schema, const std::string& sql)
 {
-    if (paramsFile.empty())
-        return commandLine;
-    return "set RIS_PARAMETERS=" + paramsFile + "\r\n" + commandLine;
+    return "default schema " + schema + ";\r\n" + (sql.back() == ';' ? sql : sql + ";") + "\r\nquit;\r\n";
 }
+
+} // namespace
 
 std::vector<std::string> RisParamsAccess::GetProjects(const std::string& paramsFile) const
 {
@@ -134,57 +198,6 @@ std::vector<std::string> RisParamsAccess::GetProjects(const std::string& paramsF
     return projects;
 }
 
-std::string RisParamsAccess::QueryTableName(const std::string& sql)
-{
-    const size_t p = ToUpper(sql).find("FROM ");
-    if (p == std::string::npos)
-        return "";
-    size_t end = sql.find(' ', p + 6);
-    if (end == std::string::npos)
-        end = sql.find(';', p + 6);
-    if (end == std::string::npos)
-        end = sql.size();
-    return Trim(sql.substr(p + 4, end - (p + 4)));
-}
-
-std::vector<std::string> RisParamsAccess::LayoutColumns(const std::string& createLine)
-{
-    const size_t open = createLine.find('(');
-    if (open == std::string::npos)
-        return {};
-    std::string inner = createLine.substr(open + 1);
-    while (!inner.empty() && (inner.back() == '\r' || inner.back() == '\n'))
-        inner.pop_back();
-    if (!inner.empty())
-        inner.pop_back(); // the closing parenthesis
-    return Split(inner, ", ");
-}
-
-int RisParamsAccess::ColumnType(const std::vector<std::string>& layout, const std::string& column)
-{
-    // The definition of the column itself; a name that only occurs inside another column's
-    // name (path_name in default_path_name) would take that column's type.
-    const std::string* def = nullptr;
-    for (const std::string& d : layout)
-        if (EqualsNoCase(Trim(d.substr(0, d.find(' '))), column)) {
-            def = &d;
-            break;
-        }
-    if (!def)
-        for (const std::string& d : layout)
-            if (d.find(column) != std::string::npos) {
-                def = &d;
-                break;
-            }
-    if (!def)
-        throw AppError(1, "GetData", "Column '" + column + "' not in the table layout");
-    const size_t from = column.empty() ? 0 : column.size() - 1;
-    if (containsFrom(*def, from, "int"))
-        return adBigInt;
-    if (containsFrom(*def, from, "decimal") || containsFrom(*def, from, "double"))
-        return adDouble;
-    return adLongVarWChar;
-}
 
 Recordset RisParamsAccess::GetData(const std::string& paramsFile, const std::string& schema,
                                    const std::string& sql) const
@@ -218,8 +231,7 @@ Recordset RisParamsAccess::GetData(const std::string& paramsFile, const std::str
             if (layout.empty())
                 throw AppError(1, "GetData", "No columns in the layout of table '" + table + "'");
         }
-        const std::string statement = sql.back() == ';' ? sql : sql + ";";
-        HostWriteFile(sqlFile, "default schema " + schema + ";\r\n" + statement + "\r\nquit;\r\n");
+        HostWriteFile(sqlFile, batchInput(schema, sql));
         run(ClientCommand(paramsFile, "risbatch -i " + QuoteString(sqlFile) + " -o " + QuoteString(outFile)),
             log_.Path());
         const std::vector<std::string> lines = ReadFile2Array(outFile);
@@ -234,4 +246,30 @@ Recordset RisParamsAccess::GetData(const std::string& paramsFile, const std::str
     }
     deleteFiles(sqlFile, outFile);
     return rs;
+}
+
+std::string RisParamsAccess::RunStatement(const std::string& paramsFile, const std::string& schema,
+                                          const std::string& sql) const
+{
+    const std::string sqlFile = tmpFile("sql.txt"), outFile = tmpFile("risout.txt");
+    std::string failure;
+    try {
+        if (Trim(sql).empty())
+            throw AppError(1, "RunStatement", "SQL statement not defined");
+        run("del " + QuoteString(outFile), "");
+        HostWriteFile(sqlFile, batchInput(schema, sql));
+        run(ClientCommand(paramsFile, "risbatch -i " + QuoteString(sqlFile) + " -o " + QuoteString(outFile)),
+            log_.Path());
+        const std::string answer = IsFileExists(outFile, 0) ? ReadFile2String(outFile) : std::string();
+        if (Trim(answer).empty())
+            failure = "risbatch gave no answer to '" + sql + "'";
+        else
+            failure = RISErrorText(answer);
+    } catch (const AppError& e) {
+        failure = e.description();
+    } catch (const std::exception& e) {
+        failure = e.what();
+    }
+    deleteFiles(sqlFile, outFile);
+    return failure;
 }

@@ -27,16 +27,10 @@ public:
     // environment as inherited. Never throws.
     Recordset GetData(const std::string& paramsFile, const std::string& schema, const std::string& sql) const;
 
-    // --- the parsing steps, for tests ---
-    // The table after the first "FROM " of a statement.
-    static std::string QueryTableName(const std::string& sql);
-    // The column definitions ("name type") of a "create table name (...)" line.
-    static std::vector<std::string> LayoutColumns(const std::string& createLine);
-    // The type code of a result column from the layout: the definition whose name is the
-    // column's, else the first that contains it.
-    static int ColumnType(const std::vector<std::string>& layout, const std::string& column);
-    // The command text of one client run: the RIS_PARAMETERS line when a file is given.
-    static std::string ClientCommand(const std::string& paramsFile, const std::string& commandLine);
+    // Runs one data-changing statement on the schema and reads risbatch's answer to it: the
+    // empty text when it was carried out, else the RIS error text (or why there is no answer).
+    // Never throws.
+    std::string RunStatement(const std::string& paramsFile, const std::string& schema, const std::string& sql) const;
 
 private:
     const CopyLog& log_;

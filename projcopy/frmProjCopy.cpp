@@ -17,11 +17,14 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
 namespace {
+
+QPointer<frmProjCopy> gInstance;
 
 struct WaitCursor {
     WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
@@ -124,13 +127,19 @@ void frmProjCopy::buildControls()
     txtNewParms->installEventFilter(this);
 }
 
-frmProjCopy* frmProjCopy::ShowNew()
+frmProjCopy* frmProjCopy::ShowWindow()
 {
-    auto* form = new frmProjCopy;
-    form->Form_Load();
-    form->show();
-    return form;
+    if (!gInstance) {
+        gInstance = new frmProjCopy;
+        gInstance->Form_Load();
+    }
+    gInstance->show();
+    gInstance->raise();
+    gInstance->activateWindow();
+    return gInstance.data();
 }
+
+frmProjCopy* frmProjCopy::Instance() { return gInstance.data(); }
 
 bool frmProjCopy::eventFilter(QObject* watched, QEvent* event)
 {

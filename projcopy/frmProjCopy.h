@@ -28,8 +28,12 @@ public:
     explicit frmProjCopy(QWidget* parent = nullptr);
     ~frmProjCopy() override;
 
-    // The main window's button: a new window, loaded and shown modeless.
-    static frmProjCopy* ShowNew();
+    // The main window's button: the one window, loaded and shown modeless when there is none,
+    // else brought to the front as it is (a second window would share the copy log and the
+    // client files in TMP).
+    static frmProjCopy* ShowWindow();
+    // The open window, or nullptr.
+    static frmProjCopy* Instance();
 
     // Sets the copy log path, deletes the log of an earlier opening, fills both project lists.
     void Form_Load();

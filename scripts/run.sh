@@ -10,11 +10,22 @@ export TARNWICK_ROOT="${TARNWICK_ROOT:-$HOME/.tarnwick/root}"
 export PATH="$BIN:$PATH"
 "$BIN/twenv" --root "$TARNWICK_ROOT"
 
-# The settings beside the executable: the demo project and its dump folder. An existing
-# tarnwick.ini is kept, so choices made in the program survive the next start.
+# The settings beside the executable: the demo project, its dump folder and the server manager
+# that twenv installs (the free-space list has no default program). An existing tarnwick.ini is
+# kept, so choices made in the program survive the next start; a server manager it lacks is added.
 INI="$BIN/tarnwick.ini"
+SVRMGR='d:\orant\bin\svrmgr30.exe'
 if [ ! -f "$INI" ]; then
-  printf '[TARNWICK]\r\nprojname=demo\r\nrisdmpdir=C:\\pdsdump\r\n' > "$INI"
+  printf '[TARNWICK]\r\nprojname=demo\r\nrisdmpdir=C:\\pdsdump\r\nsvrmgr_path=%s\r\n' "$SVRMGR" > "$INI"
+elif ! grep -qi '^svrmgr_path=' "$INI"; then
+  if grep -qi '^\[TARNWICK\]' "$INI"; then
+    SVRMGR="$SVRMGR" awk '{ print }
+      tolower($0) ~ /^\[tarnwick\]/ && !done { printf "svrmgr_path=%s\r\n", ENVIRON["SVRMGR"]; done = 1 }' \
+      "$INI" > "$INI.new"
+    mv "$INI.new" "$INI"
+  else
+    printf '[TARNWICK]\r\nsvrmgr_path=%s\r\n' "$SVRMGR" >> "$INI"
+  fi
 fi
 echo "Settings: $INI"
 echo "Stand-in root: $TARNWICK_ROOT"

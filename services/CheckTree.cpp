@@ -25,7 +25,7 @@ CheckTreeNode& CheckTree::Add(const std::string& parentKey, const std::string& k
     storage_.push_back(std::move(node));
     order_.push_back(raw);
     byKey_.emplace(key, raw);
-    Changed();
+    Notify(Change::Added);
     return *raw;
 }
 
@@ -54,7 +54,7 @@ void CheckTree::Clear()
     order_.clear();
     byKey_.clear();
     storage_.clear();
-    Changed();
+    Notify(Change::Replaced);
 }
 
 void CheckTree::Remove(const std::string& key)
@@ -76,7 +76,7 @@ void CheckTree::Remove(const std::string& key)
     storage_.erase(std::remove_if(storage_.begin(), storage_.end(),
                                   [&](const std::unique_ptr<CheckTreeNode>& n) { return isDoomed(n.get()); }),
                    storage_.end());
-    Changed();
+    Notify(Change::Replaced);
 }
 
 void CheckTree::CheckChildNodes(CheckTreeNode& node)

@@ -64,18 +64,28 @@ public:
         SpreadUpward(node);
     }
 
-    // Called after every change of the model, so a widget can follow it.
-    void SetObserver(std::function<void()> observer) { observer_ = std::move(observer); }
-    void Changed() const
-    {
-        if (observer_)
-            observer_();
-    }
+    // What a change notice tells the observer, so that a widget follows a long run of findings
+    // at the cost of the new nodes alone.
+    enum class Change {
+        Added,    // one node appended: the order of the nodes only grows
+        Marks,    // texts, checks, colours or visibility requests of present nodes
+        Replaced, // nodes removed or the tree cleared
+    };
+    // Told of every change of the model.
+    void SetObserver(std::function<void(Change)> observer) { observer_ = std::move(observer); }
+    // Operations call this after they changed the marks of present nodes.
+    void Changed() const { Notify(Change::Marks); }
 
 private:
+    void Notify(Change change) const
+    {
+        if (observer_)
+            observer_(change);
+    }
+
     std::vector<std::unique_ptr<CheckTreeNode>> storage_;
     std::vector<CheckTreeNode*> order_;
     // Keys to nodes: projects with thousands of missing files look keys up for every entry.
     std::unordered_map<std::string, CheckTreeNode*> byKey_;
-    std::function<void()> observer_;
+    std::function<void(Change)> observer_;
 };

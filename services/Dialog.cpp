@@ -33,6 +33,30 @@ std::string Dialog::OpenFile(const std::string& filter, const std::string& initi
     }
 }
 
+std::vector<std::string> Dialog::OpenFiles(const std::string& filter, const std::string& initialDir)
+{
+    try {
+        return Dialogs::Get().OpenFiles(ParseFilter(filter), initialDir);
+    } catch (...) {
+        return {};
+    }
+}
+
+std::vector<std::string> ChosenFiles(const std::string& answer)
+{
+    if (answer.empty())
+        return {};
+    std::vector<std::string> parts = Split(answer, std::string(1, '\0'));
+    if (parts.size() == 1)
+        return parts;
+    const std::string dir = parts.front().empty() || parts.front().back() == '\\' ? parts.front() : parts.front() + "\\";
+    std::vector<std::string> files;
+    for (size_t i = 1; i < parts.size(); ++i)
+        if (!parts[i].empty())
+            files.push_back(dir + parts[i]);
+    return files;
+}
+
 std::string Dialog::SaveFile(const std::string& defaultName, const std::string& filter, const std::string& initialDir)
 {
     try {

@@ -11,6 +11,8 @@ public:
     // The chosen file (one file), or the empty text on cancel. An empty initial folder opens
     // the current directory.
     std::string OpenFile(const std::string& filter = "Alle Dateien (*.*)|*.*", const std::string& initialDir = "");
+    // The same with multiple selection: the chosen files' full paths, empty on cancel.
+    std::vector<std::string> OpenFiles(const std::string& filter, const std::string& initialDir = "");
     std::string SaveFile(const std::string& defaultName = "", const std::string& filter = "Alle Dateien (*.*)|*.*",
                          const std::string& initialDir = "");
 
@@ -18,6 +20,10 @@ public:
     // with an empty pattern. The list ends at the first empty description.
     static std::vector<FileFilter> ParseFilter(const std::string& filter);
 };
+
+// The files of a multiple-choice answer in the platform's form: one full path, or a folder
+// followed by file names, each after a NUL character. Empty for a cancelled dialog.
+std::vector<std::string> ChosenFiles(const std::string& answer);
 
 // The one process-wide instance.
 Dialog& GetDialog();

@@ -16,6 +16,14 @@ Dialogs* gDialogs = &gNone;
 
 } // namespace
 
+std::vector<std::string> Dialogs::OpenFiles(const std::vector<FileFilter>& filters, const std::string& initialDir)
+{
+    std::string one = OpenFile(filters, initialDir);
+    if (one.empty())
+        return {};
+    return {one};
+}
+
 Dialogs& Dialogs::Get() { return *gDialogs; }
 
 void Dialogs::Set(Dialogs* dialogs) { gDialogs = dialogs ? dialogs : &gNone; }

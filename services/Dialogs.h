@@ -18,6 +18,10 @@ public:
     // Paths are Windows texts; an empty initial folder means the current directory. The result
     // is the chosen path, or the empty text when the user cancels.
     virtual std::string OpenFile(const std::vector<FileFilter>& filters, const std::string& initialDir) = 0;
+    // The open-file dialog with multiple selection, for the callers that ask for it: the full
+    // paths of the chosen files in the dialog's order, empty on cancel. Without an own version
+    // the dialog offers one file.
+    virtual std::vector<std::string> OpenFiles(const std::vector<FileFilter>& filters, const std::string& initialDir);
     virtual std::string SaveFile(const std::string& defaultName, const std::vector<FileFilter>& filters,
                                  const std::string& initialDir) = 0;
     // The chosen folder (no trailing "\" needed), or the empty text. May throw AppError.

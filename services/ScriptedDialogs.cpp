@@ -1,6 +1,8 @@
 // Scripted dialog answers for tests.
 #include "services/ScriptedDialogs.h"
 
+#include "services/Dialog.h"
+
 ScriptedDialogs::ScriptedDialogs() : previous_(&Dialogs::Get()) { Dialogs::Set(this); }
 
 ScriptedDialogs::~ScriptedDialogs() { Dialogs::Set(previous_); }
@@ -18,6 +20,13 @@ std::string ScriptedDialogs::OpenFile(const std::vector<FileFilter>& filters, co
 {
     requests_.push_back({"open", filters, initialDir, "", ""});
     return next();
+}
+
+std::vector<std::string> ScriptedDialogs::OpenFiles(const std::vector<FileFilter>& filters,
+                                                    const std::string& initialDir)
+{
+    requests_.push_back({"open several", filters, initialDir, "", ""});
+    return ChosenFiles(next());
 }
 
 std::string ScriptedDialogs::SaveFile(const std::string& defaultName, const std::vector<FileFilter>& filters,

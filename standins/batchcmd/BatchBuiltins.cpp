@@ -473,6 +473,11 @@ int cmdXcopy(const BatchCommand& cmd)
         const std::string dst = HostPath(dstArg);
         const bool single = !hasWildcard(pattern) && isFile(joinHost(srcDir, pattern));
         if (single && !isDir(dst) && dstArg.back() != '\\' && !has(a, 'I')) {
+            if (HostSameFile(winOf(joinHost(srcDir, pattern)), winOf(dst))) {
+                WriteErr("File cannot be copied onto itself");
+                WriteOut("0 File(s) copied");
+                return 4;
+            }
             HostMakeFolder(winOf(fs::path(dst).parent_path().string()), true);
             HostCopyFile(winOf(joinHost(srcDir, pattern)), winOf(dst));
             WriteOut(winOf(joinHost(srcDir, pattern)));

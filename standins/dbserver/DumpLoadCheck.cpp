@@ -10,7 +10,7 @@ namespace {
 // block that begins like a create-table line and ends with its ")" is the next table's.
 bool isCreateTableLine(const std::string& line)
 {
-    return line.rfind(DumpFormat::kCreateTable, 0) == 0 && !line.empty() && line.back() == ')';
+    return StartsWithNoCase(line, DumpFormat::kCreateTable) && line.back() == ')';
 }
 
 } // namespace
@@ -43,14 +43,20 @@ void DumpLoadCheck::Take(const DumpItem& item)
 {
     lastLine_ = item.lineNumber;
     if (inTable_) {
-        if (item.kind == DumpItemKind::EndOfTable)
+        if (item.kind == DumpItemKind::EndOfTable) {
             inTable_ = false;
-        else if (item.kind == DumpItemKind::Row && (isCreateTableLine(item.line) || item.line == DumpFormat::kEndOfSchema))
+            return;
+        }
+        const bool blockLine = item.kind == DumpItemKind::InsertLine || item.kind == DumpItemKind::LayoutLine ||
+                               item.kind == DumpItemKind::Row;
+        if (!blockLine || isCreateTableLine(item.line) || item.line == DumpFormat::kEndOfSchema)
             Refuse("table '" + table_ + "' has no end-of-table line", item.lineNumber);
         return;
     }
     if (TrimWhite(item.line).empty())
         return;
+    if (item.line == DumpFormat::kEndOfTable)
+        Refuse("an end-of-table line stands outside a table block", item.lineNumber);
     if (!started_ && item.kind != DumpItemKind::SchemaLine)
         Refuse("it does not begin with a schema line", item.lineNumber);
     if (complete_ && item.kind != DumpItemKind::SchemaLine)

@@ -22,7 +22,8 @@ public:
 
     // Takes the next item of the dump. Raises RIS_E_BAD_DUMP_FILE when it cannot stand there:
     // a first line that is no schema line, a table block that runs into the next table or
-    // the end-of-schema line, anything but a schema line after the end-of-schema line.
+    // the end-of-schema line, an end-of-table line outside a block, anything but a schema
+    // line after the end-of-schema line.
     void Take(const DumpItem& item);
     // At the end of the file: raises RIS_E_BAD_DUMP_FILE unless the schema line, the end
     // line of every table block and the end-of-schema line were read.

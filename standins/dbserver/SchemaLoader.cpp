@@ -88,263 +88,321 @@ std::string viewName(const std::string& line)
     return t.size() > 2 ? ToLower(t[2].text) : std::string();
 }
 
-} // namespace
+// One run of the load: the schema being loaded into, the transactions it keeps open, the
+// table block being read and what it has counted and reported.
+class LoadRun {
+public:
+    LoadRun(RisSession& session, LockedOutputFile* bad, LockedOutputFile* log, const RisTransferRequest& request,
+            std::string& console)
+        : session_(session), bad_(bad), log_(log), request_(request), console_(console)
+    {
+    }
 
-void SchemaLoader::report(const std::string& line, std::string& console)
+    LoadCounts Run(DumpReader& reader, const std::string& dumpFile);
+
+private:
+    void report(const std::string& line);
+    void reportError(const AppError& e);
+    void useSchema(const std::string& name);
+    // One step that changes the schema is undone alone when it fails.
+    void inSavepoint(const std::function<void()>& step);
+    void take(const DumpItem& item);
+    void beginTable(const DumpItem& item);
+    void loadRow(const DumpItem& item);
+    void reject(const DumpItem& item, const std::string& why);
+    void grantLine(const DumpItem& item);
+    void otherLine(const DumpItem& item);
+    void finishTable();
+    [[noreturn]] static void notUnderstood(const DumpItem& item);
+
+    RisSession& session_;
+    LockedOutputFile* bad_;
+    LockedOutputFile* log_;
+    const RisTransferRequest& request_;
+    std::string& console_;
+    LoadCounts counts_;
+    std::string schema_;
+    SqliteDb* db_ = nullptr;
+    std::string owner_;
+    std::vector<SqliteDb*> begun_;                        // databases whose transaction is open
+    std::vector<std::function<void()>> catalogueChanges_; // grants, made once the load is committed
+    TableLoad current_;
+};
+
+void LoadRun::report(const std::string& line)
 {
-    console += line + kCrLf;
+    console_ += line + kCrLf;
     if (log_)
         log_->Write(line + kCrLf);
 }
 
-void SchemaLoader::reportError(const AppError& e, std::string& console, LoadCounts& counts)
+void LoadRun::reportError(const AppError& e)
 {
     const std::string block = FormatRisErrorBlock(e);
-    console += block;
+    console_ += block;
     if (log_)
         log_->Write(block);
-    ++counts.errors;
+    ++counts_.errors;
 }
 
-LoadCounts SchemaLoader::Load(const RisTransferRequest& request, const std::string& dumpFile, std::string& console)
+void LoadRun::useSchema(const std::string& name)
 {
-    LoadCounts counts;
-    std::unique_ptr<DumpReader> reader;
-    try {
-        reader = std::make_unique<DumpReader>(dumpFile);
-    } catch (const AppError&) {
-        RaiseRisError("RIS_E_CANT_OPEN_FILE", "Cannot open the dump file '" + dumpFile + "'.");
+    schema_ = ToLower(name);
+    owner_ = session_.Schema(schema_).dbUser;
+    db_ = &session_.Database(schema_);
+    if (std::find(begun_.begin(), begun_.end(), db_) == begun_.end()) {
+        db_->Exec("BEGIN IMMEDIATE");
+        begun_.push_back(db_);
     }
+    report("Loading into schema " + schema_ + ".");
+}
 
-    std::string schema;
-    SqliteDb* db = nullptr;
-    std::string owner;
-    std::vector<SqliteDb*> begun;                        // databases whose transaction is open
-    std::vector<std::function<void()>> catalogueChanges; // grants, made once the load is committed
-    auto useSchema = [&](const std::string& name) {
-        schema = ToLower(name);
-        owner = session_.Schema(schema).dbUser;
-        db = &session_.Database(schema);
-        if (std::find(begun.begin(), begun.end(), db) == begun.end()) {
-            db->Exec("BEGIN IMMEDIATE");
-            begun.push_back(db);
-        }
-        report("Loading into schema " + schema + ".", console);
-    };
-    // One step that changes the schema is undone alone when it fails.
-    auto inSavepoint = [&](const std::function<void()>& step) {
-        db->Exec("SAVEPOINT item");
-        try {
-            step();
-        } catch (const AppError&) {
-            db->Exec("ROLLBACK TO item");
-            db->Exec("RELEASE item");
-            throw;
-        }
-        db->Exec("RELEASE item");
-    };
+void LoadRun::inSavepoint(const std::function<void()>& step)
+{
+    db_->Exec("SAVEPOINT item");
+    try {
+        step();
+    } catch (const AppError&) {
+        db_->Exec("ROLLBACK TO item");
+        db_->Exec("RELEASE item");
+        throw;
+    }
+    db_->Exec("RELEASE item");
+}
 
-    TableLoad current;
-    auto finishTable = [&]() {
-        if (!current.skip) {
-            report("Table " + current.table + ": " + std::to_string(current.loaded) + " rows loaded, " +
-                       std::to_string(current.rejected) + " rows rejected.",
-                   console);
-            if (current.rejected > 0)
-                reportError(AppError(kRisErrorNumber, "RIS_E_ROWS_REJECTED",
-                                     std::to_string(current.rejected) + " rows of table '" + current.table +
-                                         "' were rejected (" + current.firstRejection + "); see the bad file."),
-                            console, counts);
-        }
-        current = TableLoad();
-    };
-    auto reject = [&](const DumpItem& item, const std::string& why) {
-        ++current.rejected;
-        ++counts.rowsRejected;
-        if (current.firstRejection.empty())
-            current.firstRejection = "line " + std::to_string(item.lineNumber) + ": " + why;
-        if (bad_)
-            bad_->Write(item.line + kCrLf);
-    };
-    auto notUnderstood = [&](const DumpItem& item) {
-        RaiseRisError("RIS_E_SYNTAX_ERROR", "Line " + std::to_string(item.lineNumber) +
-                                                " of the dump is not understood and was not loaded: " +
-                                                item.line.substr(0, 60));
-    };
+void LoadRun::notUnderstood(const DumpItem& item)
+{
+    RaiseRisError("RIS_E_SYNTAX_ERROR", "Line " + std::to_string(item.lineNumber) +
+                                            " of the dump is not understood and was not loaded: " +
+                                            item.line.substr(0, 60));
+}
 
+void LoadRun::finishTable()
+{
+    if (!current_.skip) {
+        report("Table " + current_.table + ": " + std::to_string(current_.loaded) + " rows loaded, " +
+               std::to_string(current_.rejected) + " rows rejected.");
+        if (current_.rejected > 0)
+            reportError(AppError(kRisErrorNumber, "RIS_E_ROWS_REJECTED",
+                                 std::to_string(current_.rejected) + " rows of table '" + current_.table +
+                                     "' were rejected (" + current_.firstRejection + "); see the bad file."));
+    }
+    current_ = TableLoad();
+}
+
+void LoadRun::beginTable(const DumpItem& item)
+{
+    finishTable();
+    current_.table = ToLower(item.table);
+    if (!request_.tables.Contains(current_.table))
+        return;
+    std::vector<RisColumn> columns;
+    for (const DumpColumn& c : item.columns)
+        columns.push_back(SchemaTables::ParseColumnDefinitions(c.name + " " + c.type)[0]);
+    inSavepoint([&]() {
+        SchemaTables tables(*db_);
+        const bool exists = tables.HasTable(current_.table);
+        if (exists && request_.mode == "new")
+            RaiseRisError("RIS_E_TABLE_EXISTS",
+                          "Table '" + current_.table + "' already exists in schema '" + schema_ + "'.");
+        if (exists && request_.mode == "clear")
+            tables.DropTable(current_.table);
+        if (!exists || request_.mode == "clear")
+            tables.CreateTable(current_.table, columns);
+        current_.insert = std::make_unique<SqliteStatement>(*db_, insertSql(current_.table, item.columns));
+    });
+    if (request_.mode == "clear")
+        catalogueChanges_.push_back(
+            [this, owner = owner_, table = current_.table]() { session_.Server().DropGrants(owner, table); });
+    current_.skip = false;
+    ++counts_.tables;
+}
+
+void LoadRun::reject(const DumpItem& item, const std::string& why)
+{
+    ++current_.rejected;
+    ++counts_.rowsRejected;
+    if (current_.firstRejection.empty())
+        current_.firstRejection = "line " + std::to_string(item.lineNumber) + ": " + why;
+    if (bad_)
+        bad_->Write(item.line + kCrLf);
+}
+
+void LoadRun::loadRow(const DumpItem& item)
+{
+    if (current_.skip)
+        return;
+    if (!DumpLoadCheck::RowMatchesColumns(item.line, item.values, current_.layout, current_.quoted, current_.fields)) {
+        reject(item, "its fields do not line up with the columns of the table");
+        return;
+    }
+    current_.insert->Reset();
+    for (size_t i = 0; i < item.values.size(); ++i) {
+        if (item.values[i])
+            current_.insert->BindText(static_cast<int>(i) + 1, *item.values[i]);
+        else
+            current_.insert->BindNull(static_cast<int>(i) + 1);
+    }
+    try {
+        while (current_.insert->Step()) {
+        }
+    } catch (const AppError& e) {
+        reject(item, e.description()); // the table refuses the row; the bad file keeps it
+        return;
+    }
+    ++current_.loaded;
+    ++counts_.rowsLoaded;
+}
+
+void LoadRun::grantLine(const DumpItem& item)
+{
+    finishTable();
+    std::string table, grantee;
+    if (!parseGrantLine(item.line, table, grantee))
+        notUnderstood(item);
+    if (!request_.grants.given || !request_.grants.Contains(table))
+        return;
+    if (!SchemaTables(*db_).HasTable(table))
+        RaiseRisError("RIS_E_UNKNOWN_RELATION", "Grant on table '" + table + "', which does not exist.");
+    catalogueChanges_.push_back(
+        [this, owner = owner_, table, grantee]() { session_.Server().AddGrant(owner, table, grantee); });
+}
+
+// Index and view lines; any other line that is not blank is reported.
+void LoadRun::otherLine(const DumpItem& item)
+{
+    finishTable();
+    if (isIndexLine(item)) {
+        RisIndex idx;
+        if (!parseIndexLine(item.line, idx))
+            notUnderstood(item);
+        if (!request_.indexes.given || !request_.indexes.Contains(idx.table))
+            return;
+        inSavepoint([&]() {
+            if (request_.mode == "clear")
+                db_->Exec("DROP INDEX IF EXISTS " + RisSqlText::QuoteName(ToLower(idx.name)));
+            SchemaTables(*db_).CreateIndex(idx);
+        });
+        report("Index " + ToLower(idx.name) + " created.");
+    } else if (StartsWithNoCase(TrimWhite(item.line), "create view ")) {
+        const std::string view = viewName(item.line);
+        if (!request_.views.given || !request_.views.Contains(view))
+            return;
+        inSavepoint([&]() {
+            if (request_.mode == "clear")
+                db_->Exec("DROP VIEW IF EXISTS " + RisSqlText::QuoteName(view));
+            SchemaTables(*db_).CreateView(TrimWhite(item.line));
+        });
+        report("View " + view + " created.");
+    } else if (!TrimWhite(item.line).empty()) {
+        notUnderstood(item);
+    }
+}
+
+void LoadRun::take(const DumpItem& item)
+{
+    switch (item.kind) {
+    case DumpItemKind::SchemaLine:
+        if (request_.schema.empty()) {
+            if (item.schemaName.empty())
+                RaiseRisError("RIS_E_NO_DEFAULT_SCHEMA", "The schema line of the dump names no schema.");
+            useSchema(item.schemaName);
+        }
+        break;
+    case DumpItemKind::CreateTable:
+        beginTable(item);
+        break;
+    case DumpItemKind::InsertLine:
+        break;
+    case DumpItemKind::LayoutLine:
+        current_.layout = item.layout;
+        current_.fields = item.fixedFields;
+        for (const DumpColumn& c : item.columns)
+            current_.quoted.push_back(DumpFormat::IsQuotedType(c.type));
+        break;
+    case DumpItemKind::Row:
+        loadRow(item);
+        break;
+    case DumpItemKind::EndOfTable:
+    case DumpItemKind::EndOfSchema:
+        finishTable();
+        break;
+    case DumpItemKind::GrantLine:
+        grantLine(item);
+        break;
+    case DumpItemKind::IndexLine:
+    case DumpItemKind::OtherLine:
+        otherLine(item);
+        break;
+    }
+}
+
+LoadCounts LoadRun::Run(DumpReader& reader, const std::string& dumpFile)
+{
     DumpLoadCheck check(dumpFile);
     try {
-        if (!request.schema.empty())
-            useSchema(request.schema);
+        if (!request_.schema.empty())
+            useSchema(request_.schema);
         DumpItem item;
         for (;;) {
             try {
-                if (!reader->Next(item))
+                if (!reader.Next(item))
                     break;
             } catch (const AppError& e) {
                 check.Refuse(e.description());
             }
             check.Take(item);
             try {
-                switch (item.kind) {
-                case DumpItemKind::SchemaLine:
-                    if (request.schema.empty()) {
-                        if (item.schemaName.empty())
-                            RaiseRisError("RIS_E_NO_DEFAULT_SCHEMA", "The schema line of the dump names no schema.");
-                        useSchema(item.schemaName);
-                    }
-                    break;
-                case DumpItemKind::CreateTable: {
-                    finishTable();
-                    current.table = ToLower(item.table);
-                    if (!request.tables.Contains(current.table))
-                        break;
-                    std::vector<RisColumn> columns;
-                    for (const DumpColumn& c : item.columns)
-                        columns.push_back(SchemaTables::ParseColumnDefinitions(c.name + " " + c.type)[0]);
-                    inSavepoint([&]() {
-                        SchemaTables tables(*db);
-                        const bool exists = tables.HasTable(current.table);
-                        if (exists && request.mode == "new")
-                            RaiseRisError("RIS_E_TABLE_EXISTS", "Table '" + current.table +
-                                                                    "' already exists in schema '" + schema + "'.");
-                        if (exists && request.mode == "clear")
-                            tables.DropTable(current.table);
-                        if (!exists || request.mode == "clear")
-                            tables.CreateTable(current.table, columns);
-                        current.insert = std::make_unique<SqliteStatement>(*db, insertSql(current.table, item.columns));
-                    });
-                    if (request.mode == "clear")
-                        catalogueChanges.push_back([this, owner = owner, table = current.table]() {
-                            session_.Server().DropGrants(owner, table);
-                        });
-                    current.skip = false;
-                    ++counts.tables;
-                    break;
-                }
-                case DumpItemKind::LayoutLine:
-                    current.layout = item.layout;
-                    current.fields = item.fixedFields;
-                    for (const DumpColumn& c : item.columns)
-                        current.quoted.push_back(DumpFormat::IsQuotedType(c.type));
-                    break;
-                case DumpItemKind::Row: {
-                    if (current.skip)
-                        break;
-                    if (!DumpLoadCheck::RowMatchesColumns(item.line, item.values, current.layout, current.quoted, current.fields)) {
-                        reject(item, "its fields do not line up with the columns of the table");
-                        break;
-                    }
-                    current.insert->Reset();
-                    for (size_t i = 0; i < item.values.size(); ++i) {
-                        if (item.values[i])
-                            current.insert->BindText(static_cast<int>(i) + 1, *item.values[i]);
-                        else
-                            current.insert->BindNull(static_cast<int>(i) + 1);
-                    }
-                    bool inserted = false;
-                    std::string why;
-                    try {
-                        while (current.insert->Step()) {
-                        }
-                        inserted = true;
-                    } catch (const AppError& e) {
-                        why = e.description();
-                    }
-                    if (inserted) {
-                        ++current.loaded;
-                        ++counts.rowsLoaded;
-                    } else {
-                        reject(item, why);
-                    }
-                    break;
-                }
-                case DumpItemKind::EndOfTable:
-                case DumpItemKind::EndOfSchema:
-                    finishTable();
-                    break;
-                case DumpItemKind::GrantLine: {
-                    finishTable();
-                    std::string table, grantee;
-                    if (!parseGrantLine(item.line, table, grantee))
-                        notUnderstood(item);
-                    if (request.grants.given && request.grants.Contains(table)) {
-                        if (!SchemaTables(*db).HasTable(table))
-                            RaiseRisError("RIS_E_UNKNOWN_RELATION", "Grant on table '" + table + "', which does not exist.");
-                        catalogueChanges.push_back([this, owner = owner, table, grantee]() {
-                            session_.Server().AddGrant(owner, table, grantee);
-                        });
-                    }
-                    break;
-                }
-                case DumpItemKind::InsertLine:
-                    break;
-                case DumpItemKind::IndexLine:
-                case DumpItemKind::OtherLine:
-                    finishTable();
-                    if (isIndexLine(item)) {
-                        RisIndex idx;
-                        if (!parseIndexLine(item.line, idx))
-                            notUnderstood(item);
-                        if (request.indexes.given && request.indexes.Contains(idx.table)) {
-                            inSavepoint([&]() {
-                                if (request.mode == "clear")
-                                    db->Exec("DROP INDEX IF EXISTS " + RisSqlText::QuoteName(ToLower(idx.name)));
-                                SchemaTables(*db).CreateIndex(idx);
-                            });
-                            report("Index " + ToLower(idx.name) + " created.", console);
-                        }
-                    } else if (StartsWithNoCase(TrimWhite(item.line), "create view ")) {
-                        const std::string view = viewName(item.line);
-                        if (request.views.given && request.views.Contains(view)) {
-                            inSavepoint([&]() {
-                                if (request.mode == "clear")
-                                    db->Exec("DROP VIEW IF EXISTS " + RisSqlText::QuoteName(view));
-                                SchemaTables(*db).CreateView(TrimWhite(item.line));
-                            });
-                            report("View " + view + " created.", console);
-                        }
-                    } else if (!TrimWhite(item.line).empty()) {
-                        notUnderstood(item);
-                    }
-                    break;
-                }
+                take(item);
             } catch (const AppError& e) {
                 // A failing table, index, view or grant is passed over and the load goes on;
                 // an output that cannot be written, or no schema to load into, stops it.
-                if (RisErrorName(e) == "RIS_E_CANT_WRITE_FILE" || !db)
+                if (RisErrorName(e) == "RIS_E_CANT_WRITE_FILE" || !db_)
                     throw;
                 if (item.kind == DumpItemKind::CreateTable)
-                    current.skip = true;
-                reportError(e.source().rfind("RIS_E_", 0) == 0 ? e
-                                                               : AppError(kRisErrorNumber, "RIS_E_DATABASE_ERROR", e.description()),
-                            console, counts);
+                    current_.skip = true;
+                reportError(e.source().rfind("RIS_E_", 0) == 0
+                                ? e
+                                : AppError(kRisErrorNumber, "RIS_E_DATABASE_ERROR", e.description()));
             }
         }
         check.Finish();
         finishTable();
-        for (SqliteDb* open : begun)
+        for (SqliteDb* open : begun_)
             open->Exec("COMMIT");
-        begun.clear();
+        begun_.clear();
     } catch (const AppError& e) {
-        current = TableLoad();
-        for (SqliteDb* open : begun) {
+        current_ = TableLoad();
+        for (SqliteDb* open : begun_) {
             try {
                 open->Exec("ROLLBACK");
             } catch (const AppError&) {
+                // The error raised below already says that the load did not happen.
             }
         }
         throw AppError(kRisErrorNumber, RisErrorName(e), e.description() + " The load was undone: no table was changed.");
     }
-    for (const std::function<void()>& change : catalogueChanges) {
+    for (const std::function<void()>& change : catalogueChanges_) {
         try {
             change();
         } catch (const AppError& e) {
-            reportError(AppError(kRisErrorNumber, RisErrorName(e), e.description()), console, counts);
+            reportError(AppError(kRisErrorNumber, RisErrorName(e), e.description()));
         }
     }
-    report(std::to_string(counts.tables) + " tables loaded: " + std::to_string(counts.rowsLoaded) + " rows, " +
-               std::to_string(counts.rowsRejected) + " rejected.",
-           console);
-    return counts;
+    report(std::to_string(counts_.tables) + " tables loaded: " + std::to_string(counts_.rowsLoaded) + " rows, " +
+           std::to_string(counts_.rowsRejected) + " rejected.");
+    return counts_;
+}
+
+} // namespace
+
+LoadCounts SchemaLoader::Load(const RisTransferRequest& request, const std::string& dumpFile, std::string& console)
+{
+    std::unique_ptr<DumpReader> reader;
+    try {
+        reader = std::make_unique<DumpReader>(dumpFile);
+    } catch (const AppError&) {
+        RaiseRisError("RIS_E_CANT_OPEN_FILE", "Cannot open the dump file '" + dumpFile + "'.");
+    }
+    return LoadRun(session_, bad_, log_, request, console).Run(*reader, dumpFile);
 }

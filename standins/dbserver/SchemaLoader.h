@@ -38,9 +38,6 @@ public:
     LoadCounts Load(const RisTransferRequest& request, const std::string& dumpFile, std::string& console);
 
 private:
-    void report(const std::string& line, std::string& console);
-    void reportError(const AppError& e, std::string& console, LoadCounts& counts);
-
     RisSession& session_;
     LockedOutputFile* bad_;
     LockedOutputFile* log_;

@@ -51,12 +51,4 @@ TEST(Form1LayoutTest, ConfigurationDialogHasTwelveNamedBoxes)
     EXPECT_EQ(dialog.windowTitle().toStdString(), "Tarnwick - Configuration");
 }
 
-TEST(ChosenFilesTest, OneFileOrFolderAndNames)
-{
-    EXPECT_TRUE(ChosenFiles("").empty());
-    EXPECT_EQ(ChosenFiles("C:\\d\\pd_a.dmp"), (std::vector<std::string>{"C:\\d\\pd_a.dmp"}));
-    std::string multi = std::string("C:\\d") + '\0' + "pd_a.dmp" + '\0' + "dd_a.dmp";
-    EXPECT_EQ(ChosenFiles(multi), (std::vector<std::string>{"C:\\d\\pd_a.dmp", "C:\\d\\dd_a.dmp"}));
-}
-
 } // namespace

@@ -56,6 +56,33 @@ TEST_F(Form1LoadTest, ChosenRawDumpIsRewrittenEditedAndLoaded)
     EXPECT_TRUE(edited);
 }
 
+TEST_F(Form1LoadTest, TwoChosenFilesAreBothLoaded)
+{
+    auto form = startedForm();
+    form->UnLoad_proj_schemen_Click();
+    dialogs.Answer(dumpDir + std::string(1, '\0') + "pd_demo.dmp" + std::string(1, '\0') + "dd_demo.dmp");
+    form->Load_auswahl_Click();
+    ASSERT_EQ(dialogs.requests().size(), 1u);
+    EXPECT_EQ(dialogs.requests()[0].kind, "open several");
+    EXPECT_EQ(messages.asked().back().prompt, " Tarnwick is ready  -  See Logfile ");
+    const std::string log = logText();
+    EXPECT_EQ(count(log, "Load schema "), 2u);
+    EXPECT_LT(log.find("Load schema pd_demo from '" + dumpDir + "\\pd_demo.dmp'"),
+              log.find("Load schema dd_demo from '" + dumpDir + "\\dd_demo.dmp'"));
+}
+
+TEST_F(Form1LoadTest, AFailedUserCreationEndsTheLoadWithErrors)
+{
+    auto form = startedForm();
+    form->UnLoad_proj_schemen_Click();
+    WriteIniValue(gIniFile, "TARNWICK", "svrmgr_path", "C:\\nosuch\\svrmgr30.exe");
+    messages.Answer(6);
+    form->Load_proj_schemen_Click();
+    const std::string& closing = messages.asked().back().prompt;
+    EXPECT_NE(closing.find("ended with errors"), std::string::npos) << closing;
+    EXPECT_NE(closing.find("svrmgr create user "), std::string::npos) << closing;
+}
+
 TEST_F(Form1LoadTest, CancelledFileDialogDoesNothing)
 {
     auto form = startedForm();

@@ -6,13 +6,16 @@
 #include "admin/AktuelleProj.h"
 #include "admin/FrmSplash.h"
 #include "platform/DesktopOpener.h"
+#include "platform/EscKey.h"
 #include "platform/WinPath.h"
 #include "services/AppGlobals.h"
 #include "support/TestFiles.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <filesystem>
@@ -125,16 +128,70 @@ TEST_F(Form1StartupTest, UnloadAllButtonUnloadsTheSchemaList)
 
 namespace {
 
-TEST_F(Form1StartupTest, EscStopsTheUnloadOfEverything)
+TEST_F(Form1StartupTest, EscStopsTheUnloadOfEverythingWhichStillClosesWithItsMessage)
 {
     auto form = startedForm();
     int tests = 0;
     form->dumpCommands().escPressed = [&tests] { return ++tests > 1; };
     form->UnLoad_all_Schemen_Click();
-    // Stopped by Esc: no closing message, only the first schema unloaded.
-    EXPECT_TRUE(messages.asked().empty());
+    ASSERT_EQ(messages.asked().size(), 1u);
+    EXPECT_EQ(messages.asked().back().prompt, " Tarnwick is ready  -  See Logfile ");
     EXPECT_TRUE(dumpExists(dumps.host(), gSchemaNames.front()));
     EXPECT_FALSE(dumpExists(dumps.host(), gSchemaNames[1]));
+}
+
+TEST_F(Form1StartupTest, AnEscPressedBeforeACommandDoesNotShortenIt)
+{
+    auto form = startedForm();
+    auto pressEsc = [] {
+        EscKey::NoteDown();
+        EscKey::NoteUp();
+    };
+    pressEsc(); // to cancel a dialog, say
+    form->UnLoad_all_Schemen_Click();
+    EXPECT_EQ(messages.asked().back().prompt, " Tarnwick is ready  -  See Logfile ");
+    for (const auto& schema : gSchemaNames)
+        EXPECT_EQ(dumpExists(dumps.host(), schema), schema.rfind("mto_", 0) != 0) << schema;
+
+    form->Projname->setEditText("esctest");
+    for (size_t i = 0; i < 3; ++i)
+        form->familyBoxes[i]->setChecked(true);
+    pressEsc();
+    form->Create_DBUser_Click();
+    EXPECT_EQ(messages.asked().back().prompt, " Tarnwick is ready  -  See Logfile ") << BinaryFile::ReadAll(gLogFile);
+    for (const char* user : {"pd_esctest", "dd_esctest", "ra_esctest"})
+        EXPECT_TRUE(DbServer(StandInRoot()).FindUser(user)) << user;
+
+    // Both confirmations answered Yes; the users go again.
+    messages.Answer(6);
+    messages.Answer(6);
+    pressEsc();
+    form->Delete_DBUser_Click();
+    for (const char* user : {"pd_esctest", "dd_esctest", "ra_esctest"})
+        EXPECT_FALSE(DbServer(StandInRoot()).FindUser(user)) << user;
+    EscKey::Reset();
+}
+
+TEST_F(Form1StartupTest, OnlyAMoveToAnotherControlOfTheWindowChecksTheProject)
+{
+    auto form = startedForm();
+    form->show();
+    QApplication::setActiveWindow(form.get());
+    form->Projname->setFocus(Qt::MouseFocusReason);
+    ASSERT_EQ(QApplication::focusWidget(), form->Projname);
+
+    // Another window is activated (a tool window, another program): no message.
+    QWidget other;
+    other.show();
+    QApplication::setActiveWindow(&other);
+    EXPECT_TRUE(messages.asked().empty());
+
+    // Back, then on to the dump folder box: the project is checked.
+    QApplication::setActiveWindow(form.get());
+    ASSERT_EQ(QApplication::focusWidget(), form->Projname);
+    form->risdmpdir->setFocus(Qt::TabFocusReason);
+    ASSERT_EQ(messages.asked().size(), 1u);
+    EXPECT_EQ(messages.asked()[0].prompt, "Existing Project");
 }
 
 TEST_F(Form1StartupTest, DumpFolderBrowseRepeatsUntilChosen)

@@ -78,14 +78,19 @@ TEST_F(PipingModelRestoreTest, DumpCheckWantsHundredBytesAndTheDesignSchemaLine)
     EXPECT_FALSE(PipingModelRestore::IsDesignSchemaDump("", "abc"));
 }
 
-TEST_F(PipingModelRestoreTest, PartialDumpHoldsExactlyThePartitionsTablesBetweenSchemaLines)
+TEST_F(PipingModelRestoreTest, PartialDumpHoldsExactlyThePartitionsTablesWithTheirIndexesAndGrants)
 {
     Strings copied;
+    const std::string index = "create unique index i12 on pdtable_12_1 (a)\r\n";
+    const std::string grant = "grant select, insert, delete, update on pdtable_12_1 to PUBLIC\r\n";
+    // Index and grant lines of other tables stay out: of pdtable_12_10 (a longer name), and of
+    // pdtable_34_1, whose block is not in the dump.
     const std::string content = "default schema dd_abc\r\n" + block("pdtable_12_10", {"1 'ten'"}) +
-                                block("pdtable_12_1", {"2 'one'"}) + "create unique index i12 on pdtable_12_1 (a)\r\n" +
-                                "grant select, insert, delete, update on pdtable_12_1 to PUBLIC\r\n";
-    EXPECT_EQ(cut(content, "1", &copied),
-              "default schema dd_abc\r\n" + block("pdtable_12_1", {"2 'one'"}) + "***RIS*** End of Schema ***RIS***\r\n");
+                                block("pdtable_12_1", {"2 'one'"}) + "create unique index i1210 on pdtable_12_10 (a)\r\n" +
+                                index + "create unique index i34 on pdtable_34_1 (a)\r\n" +
+                                "grant select, insert, delete, update on pdtable_12_10 to PUBLIC\r\n" + grant;
+    EXPECT_EQ(cut(content, "1", &copied), "default schema dd_abc\r\n" + block("pdtable_12_1", {"2 'one'"}) + index +
+                                              grant + "***RIS*** End of Schema ***RIS***\r\n");
     EXPECT_EQ(copied, (Strings{"pdtable_12_1"}));
 }
 
@@ -112,6 +117,13 @@ TEST_F(PipingModelRestoreTest, DataValuesDoNotOpenOrCloseBlocks)
     EXPECT_EQ(cut(content, "1", &copied),
               "default schema dd_abc\r\n" + block("pdtable_12_1", rows) + "***RIS*** End of Schema ***RIS***\r\n");
     EXPECT_EQ(copied, (Strings{"pdtable_12_1"}));
+
+    // Rows of the fixed layout begin with their first value: a text there that reads like a
+    // create-table line of the model's table is still a row of its own table.
+    const std::string fixed = "create table pdtable_67_4 (note char(40))\r\ninsert into pdtable_67_4 (note) values (?)\r\n"
+                              "note 1 40\r\ncreate table pdtable_12_1 (a int)\r\n***RIS*** End of Table ***RIS***\r\n";
+    EXPECT_EQ(cut("default schema dd_abc\r\n" + fixed + block("pdtable_12_1", rows), "1", &copied),
+              "default schema dd_abc\r\n" + block("pdtable_12_1", rows) + "***RIS*** End of Schema ***RIS***\r\n");
 }
 
 TEST_F(PipingModelRestoreTest, NoTableOfTheModelOrAnUnclosedBlockIsRefused)

@@ -59,6 +59,14 @@ TEST_F(CRISLoadTest, GivenSchemaNamesTheWorkCopy)
     EXPECT_EQ(tail(), "-c 25 -s dd_xyz table with data a b view all index a b grant a b\n");
 }
 
+TEST_F(CRISLoadTest, SchemaLineAfterOtherLinesIsRewrittenInPlace)
+{
+    cris_.RISLoad(dump("rem unloaded by risunlod\r\ncreate schema pd_abc on database (ORACLE) user pd_abc"),
+                  std::nullopt, 0, "", "", 25);
+    EXPECT_EQ(Got("rislod.input"), "rem unloaded by risunlod\r\ndefault schema pd_abc\r\n" + kBody);
+    EXPECT_EQ(tail(), "-c 25 -s pd_abc clear table with data all view all index all grant all\n");
+}
+
 TEST_F(CRISLoadTest, NoSchemaLineNoLoad)
 {
     AppError e = Raised([&] { cris_.RISLoad(dump("create table z (a int)"), std::nullopt, 0, "dd_xyz", "", 25); });

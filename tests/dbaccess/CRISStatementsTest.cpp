@@ -17,6 +17,12 @@ TEST_F(CRISStatementsTest, WritesTheInputAndAnswersMinusOne)
     EXPECT_NE(args.find(" -o " + cris_.GetTempDir()), std::string::npos) << args;
 }
 
+TEST_F(CRISStatementsTest, AnswersTheRowsTheClientCounts)
+{
+    Put("risbatch.o", "update t set a = 1;\r\n2 rows updated.\r\ndelete from t;\r\n1 row deleted.\r\n");
+    EXPECT_EQ(cris_.DBWrite("pd_abc", "update t set a = 1; delete from t"), 3);
+}
+
 TEST_F(CRISStatementsTest, BlankSchemaOrStatementRunsNothing)
 {
     AppError e = Raised([&] { cris_.DBWrite("  ", "delete from t"); });

@@ -165,6 +165,26 @@ TEST(DumpReaderTest, ReadsLfOnlyFilesAndPassesOtherLinesThrough)
     EXPECT_EQ(r.kinds.back(), DumpItemKind::EndOfSchema);
 }
 
+TEST(DumpReaderTest, FixedRowsThatReadLikeKeywordsStayRowsAndDefinitionsNeedNoRows)
+{
+    testsupport::ScopedDir dir("dumpkeywords");
+    WriteHostFile(dir.host() + "/k.dmp", "create schema s x\r\n"
+                                         "create table d (a int)\r\n"
+                                         "create table t (b char(34))\r\n"
+                                         "b 1 34\r\n"
+                                         "create table u (a int)             \r\n"
+                                         "default schema q                   \r\n"
+                                         "***RIS*** End of Schema ***RIS***  \r\n"
+                                         "***RIS*** End of Table ***RIS***\r\n"
+                                         "***RIS*** End of Schema ***RIS***\r\n");
+    const ReadBack r = readAll(Win(dir.host() + "/k.dmp"), 20);
+    using K = DumpItemKind;
+    EXPECT_EQ(r.kinds, (std::vector<K>{K::SchemaLine, K::CreateTable, K::CreateTable, K::LayoutLine, K::Row, K::Row,
+                                       K::Row, K::EndOfTable, K::EndOfSchema}));
+    ASSERT_EQ(r.rows.size(), 3u);
+    EXPECT_EQ(r.rows[0], DumpRow{std::string("create table u (a int)")});
+}
+
 TEST(DumpReaderTest, CreateTableLineWithoutParenthesesIsAFormatError)
 {
     testsupport::ScopedDir dir("dumpbad");

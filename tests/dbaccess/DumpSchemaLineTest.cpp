@@ -91,7 +91,7 @@ protected:
     testsupport::ScopedDir dir_{"schemacopy"};
 };
 
-TEST_P(DumpSchemaLineCopy, RenamesTheFirstSchemaLineOnly)
+TEST_P(DumpSchemaLineCopy, RenamesTheSchemaLineOnly)
 {
     const auto& [c, chunkSize] = GetParam();
     WriteHostFile(dir_.host() + "/s.dmp", c.source);
@@ -111,8 +111,25 @@ INSTANTIATE_TEST_SUITE_P(
                      "default schema dd_xyz\r\n" + kRest, "dd_xyz"},
             CopyCase{"SecondSchemaLineUntouched", "create schema a x\r\ncreate schema b y\r\n", "t",
                      "default schema t\r\ncreate schema b y\r\n", "t"},
-            CopyCase{"NoSchemaLine", kRest, "s", kRest, ""}),
-        ::testing::Values(size_t{30}, DumpFormat::kChunkSize)),
+            CopyCase{"NoSchemaLine", kRest, "s", kRest, ""},
+            // Bare LF line ends of the data stay as they were.
+            CopyCase{"LineEndsKept", "create schema pd_abc x\nrow 1\nrow 2\r\nrow 3\n", "",
+                     "default schema pd_abc\nrow 1\nrow 2\r\nrow 3\n", "pd_abc"},
+            // A data row holding a phrase is no schema line, in the first chunk or a later one.
+            CopyCase{"DataRowWithPhraseUnchanged", "create schema s1 x\r\n'default schema q' \r\n'create schema r' \r\n",
+                     "n", "default schema n\r\n'default schema q' \r\n'create schema r' \r\n", "n"},
+            // The schema line after other lines: the first line outside a table's rows that
+            // holds a phrase, any case; every other byte stays.
+            CopyCase{"SchemaLineAfterABanner", "-- unloaded 2026\r\nCreate Schema pd_abc x y\r\ncreate schema q\r\n", "",
+                     "-- unloaded 2026\r\ndefault schema pd_abc\r\ncreate schema q\r\n", "pd_abc"},
+            CopyCase{"RowsBeforeTheSchemaLineAreNoSchemaLine",
+                     "create table t (a char(30))\r\n***variable*** a \r\n'create schema evil' \r\n"
+                     "***RIS*** End of Table ***RIS***\r\ndefault schema s  \r\n",
+                     "",
+                     "create table t (a char(30))\r\n***variable*** a \r\n'create schema evil' \r\n"
+                     "***RIS*** End of Table ***RIS***\r\ndefault schema s\r\n",
+                     "s"}),
+        ::testing::Values(size_t{7}, size_t{30}, DumpFormat::kChunkSize)),
     [](const auto& info) {
         return std::string(std::get<0>(info.param).name) + "_chunk" + std::to_string(std::get<1>(info.param));
     });

@@ -131,12 +131,14 @@ TEST_F(DumpTextsSystemTest, ABannerOfStarsIsNoError)
     const std::string stars(79, '*');
     std::string boxed = "* RIS Unload stand-in, banner edition";
     boxed += std::string(78 - boxed.size(), ' ') + "*";
-    WriteHostFile(bin + "/risunlod.exe", "#!/bin/sh\nprintf '%s\\r\\n' '" + stars + "' '" + boxed + "' '" + stars +
-                                             "'\nexec '" + testsupport::BinDir() + "/risunlod.exe' \"$@\"\n");
+    WriteHostFile(bin + "/risunlod.exe", "#!/bin/sh\n: > '" + OutHost("greeted") + "'\nprintf '%s\\r\\n' '" + stars +
+                                             "' '" + boxed + "' '" + stars + "'\nexec '" + testsupport::BinDir() +
+                                             "/risunlod.exe' \"$@\"\n");
     fs::permissions(bin + "/risunlod.exe", fs::perms::owner_all, fs::perm_options::add);
     fs::create_symlink(testsupport::BinDir() + "/risbatch.exe", bin + "/risbatch.exe");
     cris.SetUseRIS(Win(bin));
 
     cris.RISUnload(Out("banner.dmp"), "pd_marks", Names{"mk_first"}, std::nullopt, "", 0, false, false);
     EXPECT_EQ(Texts(cris.DBRead("pd_marks", "SELECT txt FROM mk_first ORDER BY id", 3)), kTexts);
+    EXPECT_TRUE(fs::exists(OutHost("greeted"))); // the greeting client ran
 }

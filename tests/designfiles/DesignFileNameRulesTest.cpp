@@ -6,79 +6,34 @@
 
 namespace {
 
-struct MatchCase {
-    const char* name;
-    const char* spec;
-    const char* number;
-    bool matches;
-};
-
-class DesignFileNameRulesMatchTest : public ::testing::TestWithParam<MatchCase> {};
-
-TEST_P(DesignFileNameRulesMatchTest, ComparesTheBaseBeforeTheFirstPoint)
+TEST(DesignFileNameRules, MatchComparesTheTrimmedBaseBeforeTheFirstPoint)
 {
-    EXPECT_EQ(DesignFileNameRules::Matches(GetParam().spec, GetParam().number), GetParam().matches);
+    for (const char* spec : {"p101.DGN", "P101", "P101.x.dgn", " P101 .dgn"})
+        EXPECT_TRUE(DesignFileNameRules::Matches(spec, "P101")) << spec;
+    for (const char* spec : {"P101A.dgn", "P10.dgn", ".dgn"})
+        EXPECT_FALSE(DesignFileNameRules::Matches(spec, "P101")) << spec;
+    EXPECT_FALSE(DesignFileNameRules::Matches("P101.dgn", "P101 "));
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, DesignFileNameRulesMatchTest,
-                         ::testing::Values(MatchCase{"SameName", "P101.dgn", "P101", true},
-                                           MatchCase{"OtherCase", "p101.DGN", "P101", true},
-                                           MatchCase{"NoPoint", "P101", "P101", true},
-                                           MatchCase{"LongerBase", "P101A.dgn", "P101", false},
-                                           MatchCase{"ShorterBase", "P10.dgn", "P101", false},
-                                           MatchCase{"OnlyFirstPointCounts", "P101.x.dgn", "P101", true},
-                                           MatchCase{"LeadingPoint", ".dgn", "P101", false},
-                                           MatchCase{"BlanksAroundBase", " P101 .dgn", "P101", true},
-                                           MatchCase{"NumberWithTrailingBlank", "P101.dgn", "P101 ", false}),
-                         [](const auto& info) { return std::string(info.param.name); });
-
-struct SplitCase {
-    const char* name;
-    const char* spec;
-    const char* base;
-    const char* extension;
-};
-
-class DesignFileNameRulesSplitTest : public ::testing::TestWithParam<SplitCase> {};
-
-TEST_P(DesignFileNameRulesSplitTest, SplitsAtTheFirstPoint)
+TEST(DesignFileNameRules, SplitsAtTheFirstPoint)
 {
-    const DesignFileNameRules::Parts parts = DesignFileNameRules::Split(GetParam().spec);
-    EXPECT_EQ(parts.base, GetParam().base);
-    EXPECT_EQ(parts.extension, GetParam().extension);
+    const struct {
+        const char* spec;
+        const char* base;
+        const char* extension;
+    } cases[] = {{"A.B.dgn", "A", ".B.dgn"}, {"plan", "plan", ""}, {" a1 . dgn ", "a1", ". dgn"}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(DesignFileNameRules::Split(c.spec).base, c.base) << c.spec;
+        EXPECT_EQ(DesignFileNameRules::Split(c.spec).extension, c.extension) << c.spec;
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, DesignFileNameRulesSplitTest,
-                         ::testing::Values(SplitCase{"Plain", "ABC.dgn", "ABC", ".dgn"},
-                                           SplitCase{"TwoPoints", "A.B.dgn", "A", ".B.dgn"},
-                                           SplitCase{"NoPoint", "plan", "plan", ""},
-                                           SplitCase{"Blanks", " a1 . dgn ", "a1", ". dgn"}),
-                         [](const auto& info) { return std::string(info.param.name); });
-
-struct CharCase {
-    const char* name;
-    const char* text;
-    bool refused;
-};
-
-class DesignFileNameRulesCharsTest : public ::testing::TestWithParam<CharCase> {};
-
-TEST_P(DesignFileNameRulesCharsTest, RefusesPathAndBlankCharacters)
+TEST(DesignFileNameRules, RefusesPathAndBlankCharacters)
 {
-    EXPECT_EQ(DesignFileNameRules::HasSpecialChars(GetParam().text), GetParam().refused);
+    for (const char* refused : {"P 100.dgn", "P100.dgn ", "P/1", "P\\1", "P:1", "P?1", "P\"1", "P<1", "P>1", "P|1"})
+        EXPECT_TRUE(DesignFileNameRules::HasSpecialChars(refused)) << refused;
+    for (const char* passed : {"P-100_a.dgn", "   ", ""})
+        EXPECT_FALSE(DesignFileNameRules::HasSpecialChars(passed)) << passed;
 }
-
-INSTANTIATE_TEST_SUITE_P(Cases, DesignFileNameRulesCharsTest,
-                         ::testing::Values(CharCase{"HyphenAndUnderscore", "P-100_a.dgn", false},
-                                           CharCase{"Blank", "P 100.dgn", true},
-                                           CharCase{"TrailingBlank", "P100.dgn ", true},
-                                           CharCase{"Slash", "P/100.dgn", true},
-                                           CharCase{"Backslash", "P\\100.dgn", true},
-                                           CharCase{"Colon", "P:100.dgn", true},
-                                           CharCase{"Quote", "P\"1.dgn", true},
-                                           CharCase{"Pipe", "P|1.dgn", true},
-                                           CharCase{"AllBlank", "   ", false},
-                                           CharCase{"Empty", "", false}),
-                         [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

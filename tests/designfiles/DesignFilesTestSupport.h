@@ -1,10 +1,13 @@
-// Helpers of the design file tool tests: in-memory project tables and the status lines that
-// an operation wrote to the program log.
+// Helpers of the design file tool tests: in-memory project tables, statements on the stand-in
+// server's project schema, and the status lines that an operation wrote to the program log.
 #pragma once
 
 #include "platform/TextUtil.h"
+#include "platform/WinPath.h"
 #include "platform/ado/Recordset.h"
 #include "services/AppGlobals.h"
+#include "standins/dbserver/DbServer.h"
+#include "standins/dbserver/RisSession.h"
 #include "support/TestEnvironment.h"
 
 #include <fstream>
@@ -32,6 +35,23 @@ inline Recordset Table(const std::vector<std::string>& columns, const std::vecto
     if (rs.RecordCount() > 0)
         rs.MoveFirst();
     return rs;
+}
+
+// Runs RIS statements on the stand-in server of the process's environment (failures ignored).
+inline void Sql(const std::string& statements)
+{
+    DbServer server(StandInRoot());
+    RisSession session(server);
+    std::string out;
+    session.RunBatch(statements, out);
+}
+
+// The first column of the first row of a query on the project schema pd_demo, as stored.
+inline std::string Stored(const std::string& sql)
+{
+    DbServer server(StandInRoot());
+    RisSession session(server);
+    return session.Database("pd_demo").QueryText(sql).value_or("<none>");
 }
 
 // Points the program log at a fresh file for the test's lifetime; lines() gives the status

@@ -3,34 +3,22 @@
 
 #include <gtest/gtest.h>
 
-namespace {
-
-struct ResultCase {
-    const char* name;
-    const char* content;
-    const char* discipline;
-    const char* partition;
-};
-
-class LinkageResultTest : public ::testing::TestWithParam<ResultCase> {};
-
-TEST_P(LinkageResultTest, ReadsDisciplineCodeAndPartition)
+TEST(LinkageResult, ReadsDisciplineCodeAndPartition)
 {
-    const LinkageResult r = LinkageResult::Parse(GetParam().content);
-    EXPECT_EQ(r.discipline, GetParam().discipline);
-    EXPECT_EQ(r.partition, GetParam().partition);
+    const struct {
+        const char* content;
+        const char* discipline;
+        const char* partition;
+    } cases[] = {{"1 15", "Piping", "15"},
+                 {"2 15", "Equipment", "No partition_no found"},
+                 {"3 4", "Unknown", "No partition_no found"},
+                 {"", "Unknown", "No partition_no found"},
+                 {"1 15\r\n", "Piping", "15\r\n"},
+                 {"1\r\n15", "Unknown", "No partition_no found"},
+                 {"1 7 x", "Piping", "7"}};
+    for (const auto& c : cases) {
+        const LinkageResult r = LinkageResult::Parse(c.content);
+        EXPECT_EQ(r.discipline, c.discipline) << c.content;
+        EXPECT_EQ(r.partition, c.partition) << c.content;
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, LinkageResultTest,
-    ::testing::Values(ResultCase{"Piping", "1 15", "Piping", "15"},
-                      ResultCase{"EquipmentHasNoPartition", "2 15", "Equipment", "No partition_no found"},
-                      ResultCase{"OtherCode", "3 4", "Unknown", "No partition_no found"},
-                      ResultCase{"Empty", "", "Unknown", "No partition_no found"},
-                      ResultCase{"LineBreakKept", "1 15\r\n", "Piping", "15\r\n"},
-                      ResultCase{"TwoLinesAreOneField", "1\r\n15", "Unknown", "No partition_no found"},
-                      ResultCase{"PipingWithoutPartition", "1", "Piping", "No partition_no found"},
-                      ResultCase{"FurtherFieldsIgnored", "1 7 x", "Piping", "7"}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-} // namespace

@@ -1,5 +1,5 @@
 // The linkage reading run through the command interpreter and the MicroStation stand-in:
-// which rows reach the report, the command line, and the run's failures.
+// which rows reach the report, and the run's failures.
 #include "designfiles/LinkageRun.h"
 
 #include "DesignFilesTestSupport.h"
@@ -89,17 +89,6 @@ TEST_F(LinkageRunTest, EveryDesignFileGivesOneRowOfItsLinkage)
     EXPECT_EQ(report.ReportSheet(), nullptr); // Excel ended
 }
 
-TEST_F(LinkageRunTest, SampleModelsCarryTheirDisciplineAndPartition)
-{
-    messages.Answer(MsgAnswer::No);
-    run({"\\\\PDSSRV1\\pds\\demo\\model"});
-    const std::string dir = "\\\\PDSSRV1\\pds\\demo\\model\\";
-    EXPECT_EQ(report.rows, (std::vector<Row>{{dir + "e2001.dgn", "Equipment", "No partition_no found"},
-                                             {dir + "p1001.dgn", "Piping", "1"},
-                                             {dir + "p1002.dgn", "Piping", "2"},
-                                             {dir + "pipe3.dgn", "Piping", "4"}}));
-}
-
 TEST_F(LinkageRunTest, YesOpensTheSavedReport)
 {
     std::string opened;
@@ -122,14 +111,6 @@ TEST_F(LinkageRunTest, FailuresAreShownAndNoRowIsWritten)
     EXPECT_EQ(messages.asked()[0].style, 48);
     EXPECT_EQ(messages.asked()[1].prompt, "Directory to create report: 'C:\\nowhere\\links.xls' not exists");
     EXPECT_TRUE(report.rows.empty());
-}
-
-TEST(LinkageRunCommandTest, ProgramAndFilesAreQuoted)
-{
-    EXPECT_EQ(LinkageRun::CommandText("C:\\Tools\\read_linkage.ma", "C:\\Program Files\\Bentley\\ustation.exe",
-                                      "D:\\p q\\a.dgn", "C:\\temp\\rad1.tmp"),
-              "SET MS_MDL=C:\\Tools\\\r\n\"C:\\Program Files\\Bentley\\ustation.exe\" -waread_linkage.ma "
-              "\"D:\\p q\\a.dgn\" \"C:\\temp\\rad1.tmp\"");
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // The file name check window offscreen on a sample environment of its own with a misnamed
-// model and drawing: the check finds them, the user's check marks spread, the correction
-// renames the files on the file server and changes the project tables.
+// model (its file name stored with a trailing blank) and drawing (whose further file another
+// drawing names): the check finds them, the user's check marks spread, the correction renames
+// the files on the file server and changes the project tables in step.
 #include "designfiles/frmFileSpecCheck.h"
 
 #include "DesignFilesTestSupport.h"
@@ -13,6 +14,7 @@
 #include "standins/dbserver/RisSession.h"
 #include "standins/dbserver/StandInEnvironment.h"
 #include "support/SampleEnvironment.h"
+#include "support/TestFiles.h"
 
 #include <QApplication>
 #include <QPointer>
@@ -38,6 +40,11 @@ protected:
         options.misnamedDesignFiles = true;
         std::string report;
         StandInEnvironment::Build(root_, options, report);
+        designfilestest::Sql("default schema pd_demo;"
+                             "update pdtable_113 set model_file_spec = 'pipe3.dgn ' where model_no = 'P1003';"
+                             "insert into pdtable_121 (drawing_type, drawing_no, network_address, path_name, "
+                             "drawing_file_spec) values (3, 'D-300', 'PDSSRV1', 'D:\\pds\\demo\\dwg', 'plan200.dwg');");
+        testsupport::WriteHostFile(HostPath("\\\\PDSSRV1\\pds\\demo\\dwg\\plan200.dwg"), "drawing D-300");
     }
     static void TearDownTestSuite()
     {
@@ -107,11 +114,13 @@ TEST_F(frmFileSpecCheckTest, CheckFindsTheMisnamedFilesAndTheCorrectionRenamesTh
     EXPECT_EQ(messages.asked()[0].prompt, "Are you sure?");
     EXPECT_EQ(messages.asked()[0].style, 292);
     EXPECT_EQ(w->tree().Find(model)->backColor, kTreeColorGreen);
-    EXPECT_EQ(w->tree().Find(drawing)->tag, "Drawing file moved successfully");
+    EXPECT_EQ(w->tree().Find(drawing)->backColor, kTreeColorGreen);
     EXPECT_TRUE(fs::exists(HostPath("\\\\PDSSRV1\\pds\\demo\\model\\P1003.dgn")));
     EXPECT_FALSE(fs::exists(HostPath("\\\\PDSSRV1\\pds\\demo\\model\\pipe3.dgn")));
     EXPECT_TRUE(fs::exists(HostPath("\\\\PDSSRV1\\pds\\demo\\dwg\\D-200.dgn")));
     EXPECT_TRUE(fs::exists(HostPath("\\\\PDSSRV1\\pds\\demo\\dwg\\d100.dwg")));
+    EXPECT_EQ(testsupport::ReadHostFile(HostPath("\\\\PDSSRV1\\pds\\demo\\dwg\\plan200.dwg")), "drawing D-300");
+    EXPECT_NE(w->tree().Find(drawing)->tag.find("plan200.dwg' is named in the project tables"), std::string::npos);
     EXPECT_EQ(stored("SELECT model_file_spec FROM pdtable_113 WHERE model_no = 'P1003'"), "P1003.dgn");
     EXPECT_EQ(stored("SELECT drawing_file_spec FROM pdtable_121 WHERE drawing_no = 'D-200'"), "D-200.dgn");
     EXPECT_EQ(stored("SELECT drawing_file_spec FROM pdtable_121 WHERE drawing_no = 'D-100'"), "d100.dwg");
@@ -166,29 +175,16 @@ TEST_F(frmFileSpecCheckTest, ClosingWaitsForTheRunningCheck)
     EXPECT_FALSE(w);
 }
 
-struct TipCase {
-    const char* name;
-    const char* current;
-    bool onNode;
-    const char* tag;
-    const char* expected;
-};
-
-class frmFileSpecCheckTipTest : public ::testing::TestWithParam<TipCase> {};
-
-TEST_P(frmFileSpecCheckTipTest, TooltipFollowsMessagesOnly)
+TEST(frmFileSpecCheckTip, TooltipFollowsMessagesOnly)
 {
     CheckTreeNode node;
-    node.tag = GetParam().tag;
-    EXPECT_EQ(frmFileSpecCheck::NextToolTip(GetParam().current, GetParam().onNode ? &node : nullptr),
-              GetParam().expected);
+    node.tag = "File moved";
+    EXPECT_EQ(frmFileSpecCheck::NextToolTip("", &node), "File moved");
+    for (const char* kept : {"", "12"}) {
+        node.tag = kept;
+        EXPECT_EQ(frmFileSpecCheck::NextToolTip("old", &node), "old") << kept;
+    }
+    EXPECT_EQ(frmFileSpecCheck::NextToolTip("old", nullptr), "");
 }
-
-INSTANTIATE_TEST_SUITE_P(Cases, frmFileSpecCheckTipTest,
-                         ::testing::Values(TipCase{"Message", "", true, "File moved", "File moved"},
-                                           TipCase{"NoTagKeeps", "old", true, "", "old"},
-                                           TipCase{"NumberKeeps", "old", true, "12", "old"},
-                                           TipCase{"EmptySpaceClears", "old", false, "", ""}),
-                         [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

@@ -128,6 +128,18 @@ TEST_F(frmReadLinkagesTest, ListButtonsRefuseWhatTheyCannotDo)
     EXPECT_TRUE(w->dirs().empty());
 }
 
+TEST_F(frmReadLinkagesTest, BrowseTakesANewReportNameFromASaveDialog)
+{
+    frmReadLinkages* w = opened();
+    w->txtReportFile->setText("C:\\reports\\old.xls");
+    dialogs.Answer("C:\\reports\\new.xls");
+    w->cmdSelectFile->click();
+    ASSERT_EQ(dialogs.requests().size(), 1u);
+    EXPECT_EQ(dialogs.requests()[0].kind, "save");
+    EXPECT_EQ(dialogs.requests()[0].initialDir, "C:\\reports\\");
+    EXPECT_EQ(w->txtReportFile->text().toStdString(), "C:\\reports\\new.xls");
+}
+
 TEST_F(frmReadLinkagesTest, ClosingRewritesTheDirectoryList)
 {
     WriteIniValue(kIni, "DGNSearchDirs", "Dir0", "C:\\dgn\\a");

@@ -11,6 +11,7 @@
 #include "admin/PipeFileRestoreForm.h"
 #include "admin/SchemaNames.h"
 #include "dbaccess/CRIS.h"
+#include "platform/AppError.h"
 #include "platform/WinPath.h"
 #include "platform/ado/Recordset.h"
 #include "services/AppGlobals.h"
@@ -48,6 +49,14 @@ protected:
         CRIS cris;
         cris.SetUseRIS("");
         return cris.DBRead(schema, "SELECT system_unique_no FROM " + table, 3).RecordCount();
+    }
+    static std::string firstKey(const std::string& schema, const std::string& table)
+    {
+        CRIS cris;
+        cris.SetUseRIS("");
+        Recordset rs = cris.DBRead(schema, "SELECT system_unique_no FROM " + table, 3);
+        rs.MoveFirst();
+        return rs.Fields()[0].Value().ToText();
     }
     static void write(const std::string& schema, const std::string& sql)
     {
@@ -159,6 +168,12 @@ TEST_F(AdminToolsE2ETest, PipingRestoreReloadsExactlyTheModelsFiveTables)
         << log();
     EXPECT_EQ(rows("dd_demo", "pdtable_12_1"), before12);
     EXPECT_EQ(rows("dd_demo", "pdtable_67_1"), before67);
+    // The restored tables keep their unique indexes: a second row with a taken key is refused.
+    for (const char* table : {"pdtable_12_1", "pdtable_67_1"})
+        EXPECT_THROW(write("dd_demo", std::string("insert into ") + table + " (system_unique_no) values (" +
+                                          firstKey("dd_demo", table) + ")"),
+                     AppError)
+            << table;
     // The other model's table keeps its change: only partition 1 was reloaded.
     EXPECT_EQ(rows("dd_demo", "pdtable_12_2"), 0);
 

@@ -22,6 +22,7 @@ namespace {
 
 using Strings = std::vector<std::string>;
 
+// The repairs change the sample's design schema, so the test runs in a stand-in root of its own.
 class DdlCheckE2ETest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -57,6 +58,7 @@ protected:
         return out;
     }
 
+    testsupport::ScopedStandInRoot root_;
     testsupport::ScopedDir dir_{"ddle2e"};
     std::string savedLog_;
     Strings opened_;

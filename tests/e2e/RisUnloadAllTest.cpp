@@ -50,10 +50,11 @@ protected:
         ini << "[TARNWICK]\r\nrisdmpdir=" << dumpDir << "\r\n";
     }
 
-    // Runs the program with the command line, without any display; returns its exit code.
-    int run(const std::string& commandLine)
+    // Runs the program with the command line, without any display (and with the environment
+    // settings given); returns its exit code.
+    int run(const std::string& commandLine, const std::string& environment = "")
     {
-        std::string cmd = "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM '" + program.host() + "/tarnwick' " +
+        std::string cmd = "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM " + environment + " '" + program.host() + "/tarnwick' " +
                           commandLine + " >'" + program.host() + "/out.txt' 2>'" + program.host() + "/err.txt'";
         int status = std::system(cmd.c_str());
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -85,7 +86,7 @@ protected:
     std::string dumpDir;
 };
 
-TEST_F(RisUnloadAllTest, UnloadsEverySchemaButMtoWithoutWindowAndExitsZero)
+TEST_F(RisUnloadAllTest, UnloadsEverySchemaButMtoSilentlyAndExitsZero)
 {
     ASSERT_EQ(run("/risunloadall"), 0) << text(program.host() + "/err.txt");
     for (const char* schema : {"pd_demo", "dd_demo"}) {
@@ -94,7 +95,49 @@ TEST_F(RisUnloadAllTest, UnloadsEverySchemaButMtoWithoutWindowAndExitsZero)
         EXPECT_EQ(first.rfind(std::string("default schema ") + schema, 0), 0u) << first;
     }
     EXPECT_FALSE(dumpExists("mto_demo"));
+    EXPECT_EQ(text(program.host() + "/out.txt"), "");
     EXPECT_EQ(text(program.host() + "/err.txt"), "");
+}
+
+TEST_F(RisUnloadAllTest, WithoutTheDumpFolderSettingItSaysWhereTheDumpsWent)
+{
+    testsupport::ScopedDir tmp{"tmp"};
+    const std::string tmpWin = WinPathFromHost(tmp.host());
+    for (const std::string ini : {"", "[TARNWICK]\r\nprojname=demo\r\n"}) {
+        std::ofstream(program.host() + "/tarnwick.ini", std::ios::binary | std::ios::trunc) << ini;
+        EXPECT_EQ(run("/risunloadall", "TMP='" + tmp.host() + "' TEMP='" + tmp.host() + "'"), 0);
+        const std::string err = text(program.host() + "/err.txt");
+        EXPECT_NE(err.find("Warning: "), std::string::npos) << err;
+        EXPECT_NE(err.find("the dumps go to '" + tmpWin + "'"), std::string::npos) << err;
+        EXPECT_EQ(err.back(), '\n');
+        EXPECT_TRUE(fs::exists(tmp.host() + "/pd_demo.dmp"));
+        EXPECT_EQ(text(program.host() + "/out.txt"), "");
+    }
+}
+
+TEST_F(RisUnloadAllTest, NothingToUnloadIsSaidAndExitsNonZero)
+{
+    std::string schemaFile;
+    {
+        DbServer server(StandInRoot());
+        schemaFile = server.SchemaFileHostPath();
+    }
+    const std::string saved = text(schemaFile);
+    struct Case {
+        const char* content;
+        const char* why;
+    };
+    for (const Case& c : {Case{"", "names no schema"}, Case{"\r\r\r", "names no schema"},
+                          Case{"\x01\xff garbled", "names no schema"},
+                          Case{"SCHNAME=mto_demo\r\n", "names only \"mto_\" schemas"}}) {
+        std::ofstream(schemaFile, std::ios::binary | std::ios::trunc) << c.content;
+        EXPECT_EQ(run("/risunloadall"), 1) << c.content;
+        const std::string err = text(program.host() + "/err.txt");
+        EXPECT_NE(err.find(c.why), std::string::npos) << err;
+        EXPECT_NE(err.find("nothing unloaded\n"), std::string::npos) << err;
+    }
+    std::ofstream(schemaFile, std::ios::binary | std::ios::trunc) << saved;
+    EXPECT_FALSE(dumpExists("pd_demo"));
 }
 
 TEST_F(RisUnloadAllTest, OtherCommandLinesUnloadNothing)
@@ -118,16 +161,29 @@ TEST_F(RisUnloadAllTest, FailingServerExitsNonZeroWithTheReasonInTheLog)
         std::ofstream broken(userDb, std::ios::binary | std::ios::trunc);
         broken << std::string(4096, 'x');
     }
+    // A dump of an earlier run is kept as it was.
+    const std::string oldDump = "default schema pd_demo\r\nearlier\r\n";
+    std::ofstream(dumps.host() + "/pd_demo.dmp", std::ios::binary) << oldDump;
     int rc = run("/risunloadall");
     {
         std::ofstream restore(userDb, std::ios::binary | std::ios::trunc);
         restore << saved;
     }
-    EXPECT_NE(rc, 0);
+    EXPECT_EQ(rc, 1);
+    EXPECT_EQ(text(dumps.host() + "/pd_demo.dmp"), oldDump);
+    EXPECT_TRUE(dumpExists("dd_demo"));
     std::string log = lastLog();
     EXPECT_NE(log.find("RIS Error:"), std::string::npos) << log;
     EXPECT_NE(log.find("ended with errors"), std::string::npos) << log;
-    EXPECT_NE(text(program.host() + "/err.txt").find("ended with errors"), std::string::npos);
+    // One whole line per error, naming the client's error rather than the step after it.
+    const std::string err = text(program.host() + "/err.txt");
+    ASSERT_FALSE(err.empty());
+    EXPECT_EQ(err.back(), '\n');
+    EXPECT_EQ(err.find('\r'), std::string::npos) << err;
+    EXPECT_NE(err.find("Tarnwick: risunlod pd_demo: RIS Error: "), std::string::npos) << err;
+    EXPECT_EQ(err.find("Edrisdmp"), std::string::npos) << err;
+    EXPECT_NE(err.find("ended with errors"), std::string::npos) << err;
+    EXPECT_EQ(text(program.host() + "/out.txt"), "");
 }
 
 } // namespace

@@ -7,8 +7,13 @@
 #include "filecheck/FileRestore.h"
 #include "filecheck/UpgradeTreeRules.h"
 #include "platform/DesktopOpener.h"
+#include "platform/HostFiles.h"
+#include "platform/TextUtil.h"
 #include "platform/excel/ExcelApplication.h"
 #include "services/MessageService.h"
+
+#include <cerrno>
+#include <set>
 
 using filechecktest::Row;
 using Strings = std::vector<std::string>;
@@ -129,6 +134,43 @@ TEST_F(UpgradeCheckRunsTest, RestoreRecreatesCheckedFilesFromCandidateAndSeedNev
               "Model file: '" + std::string(kModelDir) + "p1002.dgn' already exists");
     EXPECT_EQ(rowWith(*ctx.report.LastSheet(), 2, "DrawingD-101 - Piping plan north", 3).at(2),
               "Drawing file: '" + std::string(kDrawingDir) + "d101.dwg' already exists");
+}
+
+// The copies of a restore are whole or not there: a disk that fills up in the middle of a copy
+// leaves no part of the file (nor a temporary one), and a file that another program made after
+// the restore looked for it is kept.
+TEST_F(UpgradeCheckRunsTest, FailedCopyLeavesNoFileAndAFileMadeMeanwhileStays)
+{
+    place("big\\p1002.dgn", std::string(300000, 'x'), 2005);
+    check();
+    click("Models"); // the newest candidate of p1002.dgn and the missing-file node of e2001.dgn
+    auto names = [](const std::string& winDir) {
+        std::set<std::string> found;
+        for (const auto& entry : std::filesystem::directory_iterator(HostPath(winDir)))
+            found.insert(entry.path().filename().string());
+        return found;
+    };
+    std::set<std::string> expected = names(kModelDir);
+    expected.insert("e2001.dgn");
+    int writes = 0;
+    SetHostFileFault([&](const std::string& op, const std::string& host) {
+        if (op == "write" && EndsWithNoCase(host, "/p1002.dgn") && ++writes == 2)
+            return ENOSPC;
+        if (op == "copy" && EndsWithNoCase(host, "/e2001.dgn"))
+            testsupport::WriteHostFile(host, "made meanwhile");
+        return 0;
+    });
+    boxes.Answer(MsgAnswer::Yes); // Are you sure?
+    boxes.Answer(MsgAnswer::No);  // Show report now?
+    RunRestore(ctx);
+    SetHostFileFault(nullptr);
+
+    EXPECT_EQ(writes, 2);
+    EXPECT_EQ(names(kModelDir), expected);
+    EXPECT_EQ(content(std::string(kModelDir) + "e2001.dgn"), "made meanwhile");
+    const Worksheet& sheet = *ctx.report.LastSheet();
+    EXPECT_EQ(Row(sheet, 3, 4).at(3), "Disk full");
+    EXPECT_EQ(Row(sheet, 4, 4).at(3), "File already exists");
 }
 
 TEST_F(UpgradeCheckRunsTest, ErrorInTheMiddleOfARestoreSavesTheRowsOfWhatWasDone)

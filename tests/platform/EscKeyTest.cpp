@@ -30,3 +30,16 @@ TEST(EscKeyTest, ResetForgetsAnEarlierPress)
     EscKey::Reset();
     EXPECT_FALSE(EscKey::Pressed());
 }
+
+TEST(EscKeyTest, ForgettingAnEarlierPressKeepsAKeyStillHeld)
+{
+    EscKey::Reset();
+    EscKey::NoteDown();
+    EscKey::NoteUp();
+    EscKey::ForgetEarlierPress();
+    EXPECT_FALSE(EscKey::Pressed());
+    EscKey::NoteDown();
+    EscKey::ForgetEarlierPress();
+    EXPECT_TRUE(EscKey::Pressed());
+    EscKey::Reset();
+}

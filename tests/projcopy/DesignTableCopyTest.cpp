@@ -41,13 +41,6 @@ TEST(DumpEdit, RepeatedStatementsAndEmptyLinesGo)
               (std::vector<std::string>{kGrant, kIndexA, kIndexB, kGrant, "row 1"}));
 }
 
-TEST(DesignTableCopy, TablesByDiscipline)
-{
-    EXPECT_EQ(DesignTableCopy::TableNumbers(1), (std::vector<int>{12, 34, 50, 67, 80}));
-    EXPECT_EQ(DesignTableCopy::TableNumbers(2).size(), 8u);
-    EXPECT_TRUE(DesignTableCopy::TableNumbers(3).empty());
-}
-
 TEST(DesignTableCopy, ADisciplineWithoutTablesRunsNoClient)
 {
     CopyLog log;

@@ -1,5 +1,6 @@
-// The copy run: the INSERT statements it builds, its preconditions, and the models it skips
-// because their numbers are taken in the target.
+// The copy run against two stand-in environments: the rows it inserts, its preconditions, the
+// models it skips because their numbers are taken in the target, and the models it does not
+// copy because the target refuses their row or holds files of their name.
 #include "projcopy/ModelCopyRun.h"
 
 #include "platform/ado/Recordset.h"
@@ -9,26 +10,14 @@
 #include "projcopy/RisParamsAccess.h"
 #include "services/CheckTree.h"
 #include "services/ScriptedMessageService.h"
+#include "standins/dbserver/SchemaTables.h"
+#include "support/TestFiles.h"
 
+#include <filesystem>
 #include <gtest/gtest.h>
 
 using projcopytest::Rows;
 using projcopytest::RunSql;
-
-TEST(BuildInsertStatement, QuotesTextsDoublesQuotesAndWritesNull)
-{
-    Recordset rs;
-    rs.Fields().Append("discipline_indx_no", adBigInt, 255);
-    rs.Fields().Append("discipline_name", adLongVarWChar, 255);
-    rs.Fields().Append("weight", adDouble, 255);
-    rs.Open();
-    rs.AddNew({"discipline_indx_no", "discipline_name", "weight"}, {Variant(1), Variant("Piping"), Variant(2.5)});
-    EXPECT_EQ(ModelCopyRun::BuildInsertStatement("pdtable_111", rs),
-              "INSERT INTO pdtable_111 (discipline_indx_no, discipline_name, weight) VALUES (1, 'Piping', 2.5);");
-    rs.AddNew({"discipline_indx_no", "discipline_name"}, {Variant(2), Variant("Bob's")});
-    EXPECT_EQ(ModelCopyRun::BuildInsertStatement("t", rs),
-              "INSERT INTO t (discipline_indx_no, discipline_name, weight) VALUES (2, 'Bob''s', NULL);");
-}
 
 class ModelCopyRunTest : public projcopytest::TwoProjects {
 protected:
@@ -129,4 +118,69 @@ TEST_F(ModelCopyRunTest, NoTargetLocationCopiesNothing)
               std::string::npos);
     EXPECT_EQ(targetModels("P1001"), 0u);
     EXPECT_EQ(Rows(targetRoot, "pd_demo", "SELECT 1 FROM pdtable_111 WHERE discipline_indx_no = 1").size(), 1u);
+}
+
+TEST_F(ModelCopyRunTest, InsertStatementCarriesQuotesAndNulls)
+{
+    Recordset rs;
+    for (const char* name : {"discipline_indx_no", "area_index_no"})
+        rs.Fields().Append(name, adBigInt, 255);
+    for (const char* name : {"area_name", "area_description"})
+        rs.Fields().Append(name, adLongVarWChar, 255);
+    rs.Open();
+    rs.AddNew({"discipline_indx_no", "area_index_no", "area_name"}, {Variant(1), Variant(7), Variant("Bob's")});
+    EXPECT_EQ(ris.RunStatement(newParams, "pd_demo", ModelCopyRun::BuildInsertStatement("pdtable_112", rs)), "");
+    const auto rows = Rows(targetRoot, "pd_demo", "SELECT area_name, area_description FROM pdtable_112 "
+                                                  "WHERE area_index_no = 7");
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0][0].value_or("<null>"), "Bob's");
+    EXPECT_FALSE(rows[0][1].has_value());
+}
+
+class ModelNotCopiedTest : public ModelCopyRunTest {
+protected:
+    void SetUp() override
+    {
+        ModelCopyRunTest::SetUp();
+        EmptyTargetPiping();
+        checkModels = {"P1001"};
+        std::filesystem::remove_all(HostPath("\\\\PDSSRV1\\pds\\copy"));
+    }
+    // The target's model folder lies on the file server that every test shares.
+    void TearDown() override { std::filesystem::remove_all(HostPath("\\\\PDSSRV1\\pds\\copy")); }
+    // Neither row, files nor design tables of P1001 in the target; the run failed naming it.
+    void ExpectNothingOfP1001(int result)
+    {
+        EXPECT_EQ(result, 1);
+        ASSERT_EQ(messages.asked().size(), 1u);
+        EXPECT_EQ(messages.asked()[0].prompt,
+                  "Models not copied: 'P1001'. See the copy log '" + log.Path() + "'");
+        EXPECT_TRUE(Rows(targetRoot, "pd_demo", "SELECT * FROM pdtable_113 WHERE model_index_no = 1").empty());
+        DbServer server(targetRoot);
+        RisSession session(server);
+        EXPECT_FALSE(SchemaTables(session.Database("dd_demo")).HasTable("pdtable_12_1"));
+        const std::string text = CopyLogText();
+        EXPECT_NE(text.find("\tprocessing failed\r\n"), std::string::npos) << text;
+        EXPECT_EQ(text.find("processing successfully complete"), std::string::npos);
+    }
+    const std::string copied = HostPath("\\\\PDSSRV1\\pds\\copy\\model\\p1001.dgn");
+};
+
+TEST_F(ModelNotCopiedTest, ARowTheTargetRefusesTakesNoFilesOrTablesAlong)
+{
+    RunSql(targetRoot, "default schema pd_demo; drop table pdtable_113;"
+                       "create table pdtable_113 (model_index_no int, partition_no smallint);");
+    ExpectNothingOfP1001(run());
+    EXPECT_FALSE(std::filesystem::exists(copied));
+    const std::string text = CopyLogText();
+    EXPECT_NE(text.find("P1001: model 'P1001' not added to project 'demo': "), std::string::npos) << text;
+    EXPECT_NE(text.find("RIS Error:"), std::string::npos) << text;
+}
+
+TEST_F(ModelNotCopiedTest, AForeignFileOfTheModelsNameStaysAndNoRowNamesIt)
+{
+    testsupport::WriteHostFile(copied, "another model");
+    ExpectNothingOfP1001(run());
+    EXPECT_EQ(testsupport::ReadHostFile(copied), "another model");
+    EXPECT_NE(CopyLogText().find("exist already in project 'demo', model 'P1001' not copied"), std::string::npos);
 }

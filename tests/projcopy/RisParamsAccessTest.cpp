@@ -1,8 +1,9 @@
-// RIS access through parameters files: the parsing of layouts and statements, and the reads
-// and statements on the sample project of two environments.
+// RIS access through parameters files: the reads and statements on the sample project of two
+// environments.
 #include "projcopy/RisParamsAccess.h"
 
 #include "platform/ado/AdoTypes.h"
+#include "platform/ado/Recordset.h"
 #include "projcopy/CopyLog.h"
 #include "projcopy/ProjCopyTestSupport.h"
 #include "services/FileOperation.h"
@@ -11,49 +12,6 @@
 
 using projcopytest::Rows;
 using projcopytest::TwoProjects;
-
-struct TableNameCase {
-    const char* sql;
-    const char* table;
-};
-
-class QueryTableNameTest : public ::testing::TestWithParam<TableNameCase> {};
-
-TEST_P(QueryTableNameTest, TakesTheNameAfterFrom)
-{
-    EXPECT_EQ(RisParamsAccess::QueryTableName(GetParam().sql), GetParam().table);
-}
-
-INSTANTIATE_TEST_SUITE_P(Statements, QueryTableNameTest,
-                         ::testing::Values(TableNameCase{"SELECT * FROM pdtable_113 WHERE model_no='P1';", "pdtable_113"},
-                                           TableNameCase{"SELECT partition_no FROM pdtable_114;", "pdtable_114"},
-                                           TableNameCase{"select a from pdtable_111", "pdtable_111"},
-                                           TableNameCase{"SELECT pdtable_103.product_version_no FROM pdtable_103;",
-                                                         "pdtable_103"}),
-                         [](const auto& info) { return std::string(info.param.table); });
-
-struct TypeCase {
-    const char* column;
-    int type;
-};
-
-class ColumnTypeTest : public ::testing::TestWithParam<TypeCase> {};
-
-TEST_P(ColumnTypeTest, ComesFromTheColumnsOwnDefinition)
-{
-    const std::vector<std::string> layout = RisParamsAccess::LayoutColumns(
-        "create table t (discipline_indx_no smallint, default_path_name char(50), path_name int, "
-        "weight real, dia double, temp decimal(8,2), model_no char(20))");
-    EXPECT_EQ(RisParamsAccess::ColumnType(layout, GetParam().column), GetParam().type) << GetParam().column;
-}
-
-INSTANTIATE_TEST_SUITE_P(Layout, ColumnTypeTest,
-                         ::testing::Values(TypeCase{"discipline_indx_no", adBigInt},
-                                           TypeCase{"path_name", adBigInt}, // not default_path_name's char
-                                           TypeCase{"default_path_name", adLongVarWChar},
-                                           TypeCase{"weight", adLongVarWChar}, TypeCase{"dia", adDouble},
-                                           TypeCase{"temp", adDouble}, TypeCase{"model_no", adLongVarWChar}),
-                         [](const auto& info) { return std::string(info.param.column); });
 
 class RisParamsAccessTest : public TwoProjects {
 protected:
@@ -109,4 +67,13 @@ TEST_F(RisParamsAccessTest, FailuresAndStatementsGiveARecordsetNotOpen)
               adStateOpen);
     EXPECT_EQ(Rows(targetRoot, "pd_demo", "SELECT * FROM pdtable_111 WHERE discipline_indx_no = 7").size(), 1u);
     EXPECT_EQ(Rows(StandInRoot(), "pd_demo", "SELECT * FROM pdtable_114").size(), 3u);
+}
+
+TEST_F(RisParamsAccessTest, StatementAnswersWithTheClientsVerdict)
+{
+    EXPECT_EQ(ris.RunStatement(newParams, "pd_demo", "DELETE FROM pdtable_114 WHERE partition_no = 3;"), "");
+    EXPECT_EQ(Rows(targetRoot, "pd_demo", "SELECT * FROM pdtable_114").size(), 2u);
+    const std::string error = ris.RunStatement(newParams, "pd_demo", "INSERT INTO no_such_table (a) VALUES (1)");
+    EXPECT_NE(error.find("RIS Error:"), std::string::npos) << error;
+    EXPECT_NE(ris.RunStatement(newParams, "pd_demo", " "), "");
 }

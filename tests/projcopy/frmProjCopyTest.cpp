@@ -108,3 +108,14 @@ TEST_F(frmProjCopyTest, PickingTheSourceFillsTheTreeAndClicksSpread)
     item(form->tvwTreeView, "Piping")->setCheckState(0, Qt::Unchecked);
     EXPECT_FALSE(form->tree().Find("Model1")->checked);
 }
+
+TEST_F(frmProjCopyTest, TheMainWindowsButtonKeepsOneWindow)
+{
+    frmProjCopy* first = frmProjCopy::ShowWindow();
+    form->copyLog().WriteLog("kept");
+    EXPECT_EQ(frmProjCopy::ShowWindow(), first);
+    EXPECT_EQ(frmProjCopy::Instance(), first);
+    EXPECT_NE(CopyLogText().find("\tkept\r\n"), std::string::npos); // a second load would delete it
+    delete first;
+    EXPECT_EQ(frmProjCopy::Instance(), nullptr);
+}

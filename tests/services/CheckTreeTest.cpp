@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 namespace {
 
 // Models
@@ -92,4 +94,18 @@ TEST(CheckTree, FirstCheckedLeafChecksParentsAndLastUncheckedUnchecksThem)
     EXPECT_FALSE(t.Find("D1M1")->checked);
     EXPECT_FALSE(t.Find("D1")->checked);
     EXPECT_FALSE(t.Find("Models")->checked);
+}
+
+// A window follows the model by its notices: appended nodes, changed marks and a replaced tree.
+TEST(CheckTree, TellsItsObserverWhatChanged)
+{
+    CheckTree t = sampleTree();
+    std::vector<CheckTree::Change> told;
+    t.SetObserver([&](CheckTree::Change change) { told.push_back(change); });
+    t.Add("D1", "D1M3", "m3.dgn");
+    t.Changed();
+    t.Remove("D1M3");
+    t.Clear();
+    EXPECT_EQ(told, (std::vector<CheckTree::Change>{CheckTree::Change::Added, CheckTree::Change::Marks,
+                                                    CheckTree::Change::Replaced, CheckTree::Change::Replaced}));
 }

@@ -48,8 +48,25 @@ TEST(DialogTest, OpenFileDefaultsAndCancel)
     EXPECT_EQ(dialogs.requests()[2].defaultName, "a.txt");
 }
 
+TEST(DialogTest, SeveralFilesOnlyForTheCallerThatAsks)
+{
+    EXPECT_TRUE(ChosenFiles("").empty());
+    EXPECT_EQ(ChosenFiles("C:\\d\\pd_a.dmp"), (std::vector<std::string>{"C:\\d\\pd_a.dmp"}));
+    ScriptedDialogs dialogs;
+    const std::string two = std::string("C:\\d") + '\0' + "pd_a.dmp" + '\0' + "dd_a.dmp";
+    dialogs.Answer(two);
+    dialogs.Answer("C:\\d\\pd_a.dmp");
+    EXPECT_EQ(GetDialog().OpenFiles("Dumps|*.dmp"), (std::vector<std::string>{"C:\\d\\pd_a.dmp", "C:\\d\\dd_a.dmp"}));
+    EXPECT_EQ(GetDialog().OpenFile("Dumps|*.dmp"), "C:\\d\\pd_a.dmp");
+    EXPECT_TRUE(GetDialog().OpenFiles("Dumps|*.dmp").empty()); // cancelled
+    ASSERT_EQ(dialogs.requests().size(), 3u);
+    EXPECT_EQ(dialogs.requests()[0].kind, "open several");
+    EXPECT_EQ(dialogs.requests()[1].kind, "open");
+}
+
 TEST(DialogTest, WithoutWindowsEveryDialogIsCancelled)
 {
+    EXPECT_TRUE(GetDialog().OpenFiles("*.*").empty());
     EXPECT_EQ(GetDialog().OpenFile(), "");
     EXPECT_EQ(BrowseForFolder("Pick", "C:\\"), "");
 }

@@ -2,6 +2,7 @@
 #include "services/FileContents.h"
 
 #include "platform/Environment.h"
+#include "platform/FileAttributes.h"
 #include "platform/HostFiles.h"
 #include "services/AppGlobals.h"
 #include "services/FileOperation.h"
@@ -196,6 +197,22 @@ TEST_F(FileContentsTest, ReplacingThroughASymbolicLinkKeepsTheLinkAndTheFilesMod
     EXPECT_TRUE(fs::is_symlink(link));
     EXPECT_EQ(read(file), "default schema pd_x\r\n");
     EXPECT_EQ(fs::status(file).permissions(), fs::perms(0640));
+}
+
+TEST_F(FileContentsTest, AReadOnlyOrLockedFileIsNotReplaced)
+{
+    put("create schema pd_x\r\n");
+    ::chmod(file.c_str(), 0444);
+    ReplaceInFile(file, "create", "default");
+    EXPECT_EQ(lastError(), 70);
+    ::chmod(file.c_str(), 0644);
+    {
+        FileLock lock(file, false);
+        ReplaceInFile(file, "create", "default");
+        EXPECT_EQ(lastError(), 70);
+    }
+    EXPECT_EQ(read(file), "create schema pd_x\r\n");
+    EXPECT_EQ(entries(dir.host()), 1u);
 }
 
 TEST_F(FileContentsTest, AppendToFileOnlyToExistingVisibleFiles)

@@ -85,16 +85,6 @@ TEST_F(IniFileTest, WriteThroughASymbolicLinkKeepsLinkModeAndOwner)
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.host() + "/shared"), {}), 1);
 }
 
-TEST_F(IniFileTest, WriteToAHardLinkedFileIsSeenThroughEveryName)
-{
-    put("[S]\r\nk=old\r\n");
-    const std::string other = dir.host() + "/other.ini";
-    std::filesystem::create_hard_link(file, other);
-    EXPECT_TRUE(WriteIniValue(file, "S", "k", "new"));
-    EXPECT_EQ(ReadIniValue(other, "S", "k"), "new");
-    EXPECT_EQ(std::filesystem::hard_link_count(file), 2u);
-}
-
 TEST_F(IniFileTest, AWriteThatFailsOnTheWayLeavesTheFileWholeAndNoTemporaryFile)
 {
     put("[S]\r\nk=old\r\n");

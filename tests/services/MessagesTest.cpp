@@ -202,6 +202,13 @@ TEST_F(MessagesTest, CommandLineModeLogsAndAnswersWithoutBlocking)
     EXPECT_EQ(answer, MsgAnswer::No);
     EXPECT_EQ(err, "Tarnwick: Delete schema?\n");
     EXPECT_EQ(readHost(gLogFile), "06.12.2026 21:30:05\tTarnwick: Delete schema?\r\n");
+
+    MessageService::Set(&cli);
+    testing::internal::CaptureStderr();
+    ShowMessage("Unload failed\r\nSee Logfile 'x.log'", 0);
+    const std::string twoLines = testing::internal::GetCapturedStderr();
+    MessageService::Set(&boxes);
+    EXPECT_EQ(twoLines, "Tarnwick: Unload failed See Logfile 'x.log'\n");
 }
 
 } // namespace

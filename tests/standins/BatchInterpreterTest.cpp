@@ -313,6 +313,8 @@ TEST_F(BatchInterpreterTest, CopyOntoItselfInAnyCaseIsRefused)
     EXPECT_EQ(out, "        0 file(s) copied.\r\n");
     EXPECT_EQ(readAll(path("a.txt")), "content");
     EXPECT_EQ(run({"move a.txt A.txt"}), 1);
+    EXPECT_EQ(run({"xcopy a.txt A.TXT /Y"}), 4);
+    EXPECT_EQ(err, "File cannot be copied onto itself\r\n");
     EXPECT_EQ(readAll(path("a.txt")), "content");
 }
 

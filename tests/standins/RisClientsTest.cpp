@@ -202,6 +202,10 @@ TEST_F(RisClientsTest, ACutOrForeignDumpLeavesEveryTableAsItWas)
         {"a table block without its end line",
          ReplaceAll(good, "4 'four' 'd' \r\n***RIS*** End of Table ***RIS***\r\n", "4 'four' 'd' \r\n")},
         {"a line after the end-of-schema line", good + "create table t (id int)\r\n"},
+        {"a table block of its create-table line only",
+         cut(good, "insert into t ") + good.substr(good.find("create table t2"))},
+        {"an end-of-table line outside a block",
+         ReplaceAll(good, "create unique index", "***RIS*** End of Table ***RIS***\r\ncreate unique index")},
     };
     for (const auto& c : cases) {
         WriteHostFile(host("c.dmp"), c.dump);

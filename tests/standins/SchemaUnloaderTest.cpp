@@ -4,9 +4,13 @@
 #include "StandInTestServer.h"
 #include "dbaccess/DumpReader.h"
 #include "platform/AppError.h"
+#include "platform/HostFiles.h"
 #include "platform/TextUtil.h"
 #include "platform/WinPath.h"
+#include "support/TestFiles.h"
 
+#include <cerrno>
+#include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sstream>
@@ -97,4 +101,26 @@ TEST_F(SchemaUnloaderTest, UnknownTableIsARisError)
     } catch (const AppError& e) {
         EXPECT_EQ(e.source(), "RIS_E_UNKNOWN_RELATION");
     }
+}
+
+TEST_F(SchemaUnloaderTest, AFullDiskLeavesTheEarlierDumpInPlace)
+{
+    testsupport::WriteHostFile(dir.host() + "/out.dmp", "earlier dump");
+    struct FullDisk {
+        FullDisk()
+        {
+            SetHostFileFault([](const std::string& op, const std::string& host) {
+                return op == "write" && EndsWithNoCase(host, ".part") ? ENOSPC : 0;
+            });
+        }
+        ~FullDisk() { SetHostFileFault(nullptr); }
+    } fullDisk;
+    try {
+        unload("pd_u table with var data all");
+        FAIL();
+    } catch (const AppError& e) {
+        EXPECT_EQ(e.source(), "RIS_E_WRITE_DUMP");
+    }
+    EXPECT_EQ(testsupport::ReadHostFile(dir.host() + "/out.dmp"), "earlier dump");
+    EXPECT_FALSE(std::filesystem::exists(dir.host() + "/out.dmp.part"));
 }

@@ -61,4 +61,19 @@ ScopedDir::~ScopedDir()
     fs::remove_all(path_, ec);
 }
 
+ScopedStandInRoot::ScopedStandInRoot()
+{
+    if (const char* r = std::getenv("TARNWICK_ROOT"))
+        saved_ = r;
+    ::setenv("TARNWICK_ROOT", dir_.host().c_str(), 1);
+}
+
+ScopedStandInRoot::~ScopedStandInRoot()
+{
+    if (saved_.empty())
+        ::unsetenv("TARNWICK_ROOT");
+    else
+        ::setenv("TARNWICK_ROOT", saved_.c_str(), 1);
+}
+
 } // namespace testsupport

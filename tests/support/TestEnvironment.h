@@ -31,4 +31,18 @@ private:
     std::string path_;
 };
 
+// Points TARNWICK_ROOT at a fresh folder of its own while it lives, for a test that changes the
+// environment's data; the process's own root comes back when it goes.
+class ScopedStandInRoot {
+public:
+    ScopedStandInRoot();
+    ~ScopedStandInRoot();
+    ScopedStandInRoot(const ScopedStandInRoot&) = delete;
+    ScopedStandInRoot& operator=(const ScopedStandInRoot&) = delete;
+
+private:
+    ScopedDir dir_{"root"};
+    std::string saved_;
+};
+
 } // namespace testsupport

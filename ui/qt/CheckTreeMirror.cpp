@@ -6,9 +6,9 @@
 
 #include <QApplication>
 #include <QPalette>
-#include <QPointer>
-#include <QTimer>
 #include <QTreeWidget>
+
+#include <algorithm>
 
 namespace {
 
@@ -33,7 +33,16 @@ CheckTreeMirror::CheckTreeMirror(CheckTree& model, QTreeWidget* widget, NodeChec
 {
     widget_->setHeaderHidden(true);
     widget_->setColumnCount(1);
-    model_.SetObserver([this] { schedule(); });
+    passTimer_.setSingleShot(true);
+    connect(&passTimer_, &QTimer::timeout, this, &CheckTreeMirror::pass);
+    sinceMarks_.start();
+    model_.SetObserver([this](CheckTree::Change change) {
+        if (change == CheckTree::Change::Replaced)
+            replaced_ = true;
+        else if (change == CheckTree::Change::Marks)
+            marksChanged_ = true;
+        arm();
+    });
     connect(widget_, &QTreeWidget::itemChanged, this, &CheckTreeMirror::itemChanged);
     rebuild();
 }
@@ -43,16 +52,37 @@ CheckTreeMirror::~CheckTreeMirror()
     model_.SetObserver({});
 }
 
-void CheckTreeMirror::schedule()
+void CheckTreeMirror::arm()
 {
-    if (scheduled_)
-        return;
-    scheduled_ = true;
-    QPointer<CheckTreeMirror> self(this);
-    QTimer::singleShot(0, this, [self] {
-        if (self)
-            self->Sync();
-    });
+    // New or replaced nodes are shown at the next turn of the event loop.
+    const bool structure = replaced_ || model_.Count() != nodes_.size();
+    const int wait = structure ? 0 : std::max<int>(0, kMarksIntervalMs - static_cast<int>(sinceMarks_.elapsed()));
+    if (!passTimer_.isActive() || passTimer_.remainingTime() > wait)
+        passTimer_.start(wait);
+}
+
+void CheckTreeMirror::pass()
+{
+    if (replaced_ || model_.Count() < nodes_.size())
+        rebuild();
+    appendNew();
+    if (marksChanged_) {
+        if (sinceMarks_.elapsed() >= kMarksIntervalMs)
+            refreshMarks();
+        else
+            arm();
+    }
+}
+
+bool CheckTreeMirror::sameNodes() const
+{
+    const std::vector<CheckTreeNode*>& nodes = model_.Nodes();
+    if (nodes.size() < nodes_.size())
+        return false;
+    for (size_t i = 0; i < nodes_.size(); ++i)
+        if (nodes[i] != nodes_[i].node || nodes[i]->key != nodes_[i].key || nodes[i]->parent != nodes_[i].parent)
+            return false;
+    return true;
 }
 
 void CheckTreeMirror::rebuild()
@@ -60,44 +90,107 @@ void CheckTreeMirror::rebuild()
     updating_ = true;
     widget_->clear();
     nodes_.clear();
-    items_.clear();
+    indexOf_.clear();
     nodeOf_.clear();
+    replaced_ = false;
     updating_ = false;
 }
 
 void CheckTreeMirror::Sync()
 {
-    scheduled_ = false;
-    const std::vector<CheckTreeNode*>& nodes = model_.Nodes();
-    bool same = nodes.size() >= nodes_.size();
-    for (size_t i = 0; same && i < nodes_.size(); ++i)
-        same = nodes[i] == nodes_[i].node && nodes[i]->key == nodes_[i].key && nodes[i]->parent == nodes_[i].parent;
-    if (!same)
+    passTimer_.stop();
+    if (replaced_ || !sameNodes())
         rebuild();
+    appendNew();
+    refreshMarks();
+}
+
+void CheckTreeMirror::appendNew()
+{
+    const std::vector<CheckTreeNode*>& nodes = model_.Nodes();
+    if (nodes.size() <= nodes_.size())
+        return;
     updating_ = true;
-    for (size_t i = nodes_.size(); i < nodes.size(); ++i) {
+    // Items are filled before they join the widget, and the new children of a shown item join
+    // it together: one insertion per parent instead of one per item and mark.
+    std::vector<std::pair<QTreeWidgetItem*, QList<QTreeWidgetItem*>>> joins;
+    std::unordered_map<QTreeWidgetItem*, size_t> joinOf;
+    std::vector<QTreeWidgetItem*> toReveal;
+    const size_t firstNew = nodes_.size();
+    for (size_t i = firstNew; i < nodes.size(); ++i) {
         CheckTreeNode* node = nodes[i];
-        auto parent = node->parent ? items_.find(node->parent) : items_.end();
-        auto* item = parent != items_.end() ? new QTreeWidgetItem(parent->second) : new QTreeWidgetItem(widget_);
+        auto* item = new QTreeWidgetItem;
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
-        items_[node] = item;
-        nodeOf_[item] = node;
-        nodes_.push_back({node, node->key, node->parent});
-    }
-    for (CheckTreeNode* node : nodes) {
-        QTreeWidgetItem* item = items_[node];
         item->setText(0, ToQString(node->text));
         item->setCheckState(0, node->checked ? Qt::Checked : Qt::Unchecked);
         item->setBackground(0, brushOf(node->backColor));
-        if (node->ensureVisible) {
-            node->ensureVisible = false;
-            // The view opens collapsed parents itself only when idle, not amid a click.
-            for (QTreeWidgetItem* p = item->parent(); p; p = p->parent())
-                p->setExpanded(true);
-            widget_->scrollToItem(item);
+        nodes_.push_back({node, node->key, node->parent, item, node->text, node->checked, node->backColor});
+        indexOf_[node] = i;
+        nodeOf_[item] = node;
+        if (node->ensureVisible)
+            toReveal.push_back(item);
+        node->ensureVisible = false;
+
+        const auto parent = node->parent ? indexOf_.find(node->parent) : indexOf_.end();
+        QTreeWidgetItem* parentItem = parent != indexOf_.end() ? nodes_[parent->second].item : nullptr;
+        if (parentItem && parent->second >= firstNew) {
+            parentItem->addChild(item); // not yet in the widget: no view work
+            continue;
+        }
+        auto [at, added] = joinOf.try_emplace(parentItem, joins.size());
+        if (added)
+            joins.push_back({parentItem, {}});
+        joins[at->second].second.append(item);
+    }
+    for (auto& [parentItem, items] : joins) {
+        if (parentItem)
+            parentItem->addChildren(items);
+        else
+            widget_->addTopLevelItems(items);
+    }
+    for (QTreeWidgetItem* item : toReveal)
+        reveal(item);
+    updating_ = false;
+}
+
+void CheckTreeMirror::refreshMarks()
+{
+    marksChanged_ = false;
+    updating_ = true;
+    for (Mirrored& m : nodes_) {
+        show(m);
+        if (m.node->ensureVisible) {
+            m.node->ensureVisible = false;
+            reveal(m.item);
         }
     }
     updating_ = false;
+    sinceMarks_.restart();
+}
+
+void CheckTreeMirror::show(Mirrored& m)
+{
+    const CheckTreeNode& node = *m.node;
+    if (node.text != m.text) {
+        m.text = node.text;
+        m.item->setText(0, ToQString(m.text));
+    }
+    if (node.checked != m.checked) {
+        m.checked = node.checked;
+        m.item->setCheckState(0, m.checked ? Qt::Checked : Qt::Unchecked);
+    }
+    if (node.backColor != m.backColor) {
+        m.backColor = node.backColor;
+        m.item->setBackground(0, brushOf(m.backColor));
+    }
+}
+
+void CheckTreeMirror::reveal(QTreeWidgetItem* item)
+{
+    // The view opens collapsed parents itself only when idle, not amid a click.
+    for (QTreeWidgetItem* p = item->parent(); p; p = p->parent())
+        p->setExpanded(true);
+    widget_->scrollToItem(item);
 }
 
 void CheckTreeMirror::itemChanged(QTreeWidgetItem* item, int column)
@@ -109,6 +202,8 @@ void CheckTreeMirror::itemChanged(QTreeWidgetItem* item, int column)
         return;
     CheckTreeNode& node = *it->second;
     const bool checked = item->checkState(0) == Qt::Checked;
+    // The item shows the click now; a rule that undoes it is then shown as a change.
+    nodes_[indexOf_.at(&node)].checked = checked;
     if (checked == node.checked)
         return;
     node.checked = checked;
@@ -125,6 +220,6 @@ CheckTreeNode* CheckTreeMirror::NodeAt(const QPoint& viewportPos) const
 
 QTreeWidgetItem* CheckTreeMirror::ItemOf(const CheckTreeNode* node) const
 {
-    auto it = items_.find(node);
-    return it == items_.end() ? nullptr : it->second;
+    auto it = indexOf_.find(node);
+    return it == indexOf_.end() ? nullptr : nodes_[it->second].item;
 }

@@ -9,11 +9,11 @@
 #include "services/Messages.h"
 
 #include <QCloseEvent>
-#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
+#include <QScrollBar>
 #include <QSignalBlocker>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -36,9 +36,12 @@ ListForm::ListForm(QWidget* parent) : QWidget(parent, Qt::Window)
     TDBGridCaption->setObjectName("TDBGridCaption");
     TDBGridCaption->setAlignment(Qt::AlignCenter);
     layout->addWidget(TDBGridCaption);
-    filterRow_ = new QHBoxLayout;
-    filterRow_->setSpacing(0);
-    layout->addLayout(filterRow_);
+    // The filter cells stand in a strip as wide as the grid; an inner strip over the grid's
+    // viewport clips them as the columns scroll beneath.
+    filterBar_ = new QWidget(this);
+    filterBar_->setObjectName("TDBGridFilterRow");
+    filterViewport_ = new QWidget(filterBar_);
+    layout->addWidget(filterBar_);
     TDBGrid = new QTableWidget(this);
     TDBGrid->setObjectName("TDBGrid");
     TDBGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -47,12 +50,15 @@ ListForm::ListForm(QWidget* parent) : QWidget(parent, Qt::Window)
     TDBGrid->horizontalHeader()->setSectionsClickable(true);
     layout->addWidget(TDBGrid);
     connect(TDBGrid->horizontalHeader(), &QHeaderView::sectionClicked, this, &ListForm::TDBGrid_HeadClick);
-    // The filter cells stand above their columns and follow their widths.
-    connect(TDBGrid->horizontalHeader(), &QHeaderView::sectionResized, this,
-            [this](int section, int, int size) {
-                if (section >= 0 && section < static_cast<int>(filterCells.size()))
-                    filterCells[static_cast<size_t>(section)]->setFixedWidth(size);
-            });
+    // Each filter cell follows its column: width, order and the sideways scroll.
+    QHeaderView* header = TDBGrid->horizontalHeader();
+    connect(header, &QHeaderView::sectionResized, this, &ListForm::placeFilterCells);
+    connect(header, &QHeaderView::sectionMoved, this, &ListForm::placeFilterCells);
+    connect(header, &QHeaderView::geometriesChanged, this, &ListForm::placeFilterCells);
+    connect(TDBGrid->verticalHeader(), &QHeaderView::geometriesChanged, this, &ListForm::placeFilterCells);
+    connect(TDBGrid->horizontalScrollBar(), &QScrollBar::valueChanged, this, &ListForm::placeFilterCells);
+    TDBGrid->installEventFilter(this);
+    TDBGrid->viewport()->installEventFilter(this);
     connect(TDBGrid, &QTableWidget::itemChanged, this, &ListForm::TDBGrid_ItemChanged);
 }
 
@@ -61,6 +67,10 @@ ListForm::~ListForm()
     // The grid outlives this part of the window while the children go: it must no longer reach
     // the filter cells.
     disconnect(TDBGrid->horizontalHeader(), nullptr, this, nullptr);
+    disconnect(TDBGrid->verticalHeader(), nullptr, this, nullptr);
+    disconnect(TDBGrid->horizontalScrollBar(), nullptr, this, nullptr);
+    TDBGrid->viewport()->removeEventFilter(this);
+    TDBGrid->removeEventFilter(this);
     Form_Unload();
 }
 
@@ -73,11 +83,33 @@ Recordset& ListForm::ListRecordset()
 
 void ListForm::clearFilterRow()
 {
-    while (QLayoutItem* item = filterRow_->takeAt(0)) {
-        delete item->widget();
-        delete item;
-    }
+    for (QLineEdit* cell : filterCells)
+        delete cell;
     filterCells.clear();
+}
+
+void ListForm::placeFilterCells()
+{
+    // The columns start after the grid's frame and its row-number column.
+    const QRect viewport = TDBGrid->viewport()->geometry();
+    const int height = filterCells.empty() ? 0 : filterCells.front()->sizeHint().height();
+    filterBar_->setFixedHeight(height);
+    filterViewport_->setGeometry(TDBGrid->x() - filterBar_->x() + viewport.x(), 0, viewport.width(), height);
+    const QHeaderView* header = TDBGrid->horizontalHeader();
+    for (size_t i = 0; i < filterCells.size(); ++i) {
+        const int column = static_cast<int>(i);
+        QLineEdit* cell = filterCells[i];
+        cell->setGeometry(header->sectionViewportPosition(column), 0, header->sectionSize(column), height);
+        cell->setVisible(!header->isSectionHidden(column));
+    }
+}
+
+bool ListForm::eventFilter(QObject* watched, QEvent* event)
+{
+    if ((watched == TDBGrid || watched == TDBGrid->viewport()) && (event->type() == QEvent::Resize || event->type() == QEvent::Move ||
+                               event->type() == QEvent::Show || event->type() == QEvent::LayoutRequest))
+        placeFilterCells();
+    return QWidget::eventFilter(watched, event);
 }
 
 void ListForm::Bind(Recordset rs)
@@ -97,17 +129,16 @@ void ListForm::Bind()
     QStringList headings;
     for (const FieldInfo& f : fields) {
         headings << ToQString(f.name);
-        auto* cell = new QLineEdit(this);
+        auto* cell = new QLineEdit(filterViewport_);
         cell->setObjectName("filter_" + ToQString(f.name));
         cell->setPlaceholderText("Filter");
-        filterRow_->addWidget(cell);
+        cell->show();
         filterCells.push_back(cell);
         connect(cell, &QLineEdit::textChanged, this, &ListForm::TDBGrid_FilterChange);
     }
     TDBGrid->setHorizontalHeaderLabels(headings);
-    filterRow_->setContentsMargins(TDBGrid->verticalHeader()->sizeHint().width() + TDBGrid->frameWidth(), 0, 0, 0);
-    filterRow_->addStretch();
     fillRows();
+    placeFilterCells();
 }
 
 void ListForm::SetBeforeColUpdate(BeforeColUpdate hook)

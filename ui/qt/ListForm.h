@@ -13,7 +13,6 @@
 #include <string>
 #include <vector>
 
-class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QTableWidget;
@@ -64,18 +63,22 @@ public slots:
 
 protected:
     void closeEvent(class QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, class QEvent* event) override;
 
 private:
     void Form_Unload();
     void fillRows();
     void clearFilterRow();
+    // Puts each filter cell exactly over its column as the grid lays out, resizes and scrolls.
+    void placeFilterCells();
     void TDBGrid_ItemChanged(class QTableWidgetItem* item);
 
     std::unique_ptr<Recordset> recordset_;
     ListSort sort_;
     BeforeColUpdate beforeColUpdate_;
     std::vector<long> rowBookmarks_; // the record of each grid row
-    QHBoxLayout* filterRow_ = nullptr;
+    QWidget* filterBar_ = nullptr;      // the strip above the grid
+    QWidget* filterViewport_ = nullptr; // its part over the grid's columns, clipping the cells
 };
 
 // Replaces the one list window by a new one, shown modeless with the caption, bound to the

@@ -18,14 +18,21 @@ QString hostDir(const std::string& winDir)
 
 std::string winPath(const QString& host) { return host.isEmpty() ? std::string() : WinPathFromHost(FromQString(host)); }
 
-QString run(QFileDialog& dialog)
+// The chosen paths; none on cancel.
+QStringList runAll(QFileDialog& dialog)
 {
     // The patterns appended for Qt stay out of sight; the descriptions show as written.
     dialog.setOption(QFileDialog::HideNameFilterDetails, true);
     dialog.setOption(QFileDialog::DontUseNativeDialog, true);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    if (dialog.exec() != QDialog::Accepted)
         return {};
-    return dialog.selectedFiles().first();
+    return dialog.selectedFiles();
+}
+
+QString run(QFileDialog& dialog)
+{
+    const QStringList chosen = runAll(dialog);
+    return chosen.isEmpty() ? QString() : chosen.first();
 }
 
 } // namespace
@@ -54,6 +61,18 @@ std::string QtDialogs::OpenFile(const std::vector<FileFilter>& filters, const st
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setNameFilters(NameFilters(filters));
     return winPath(run(dialog));
+}
+
+std::vector<std::string> QtDialogs::OpenFiles(const std::vector<FileFilter>& filters, const std::string& initialDir)
+{
+    QFileDialog dialog(QApplication::activeWindow(), QString(), hostDir(initialDir));
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFiles);
+    dialog.setNameFilters(NameFilters(filters));
+    std::vector<std::string> files;
+    for (const QString& file : runAll(dialog))
+        files.push_back(winPath(file));
+    return files;
 }
 
 std::string QtDialogs::SaveFile(const std::string& defaultName, const std::vector<FileFilter>& filters,

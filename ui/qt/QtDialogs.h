@@ -9,6 +9,8 @@ class QtDialogs : public Dialogs {
 public:
     // One file only: the chosen file's full path.
     std::string OpenFile(const std::vector<FileFilter>& filters, const std::string& initialDir) override;
+    // Several existing files: their full paths in the order the dialog gives them.
+    std::vector<std::string> OpenFiles(const std::vector<FileFilter>& filters, const std::string& initialDir) override;
     std::string SaveFile(const std::string& defaultName, const std::vector<FileFilter>& filters,
                          const std::string& initialDir) override;
     std::string BrowseFolder(const std::string& title, const std::string& startFolder) override;

@@ -1,9 +1,12 @@
 // The check-box tree model in a tree widget: following a changed or rebuilt model, handing back
-// only the user's clicks, colours and the requests to make a node visible.
+// only the user's clicks, colours and the requests to make a node visible, new nodes at once and
+// marks within the interval.
 #include "ui/qt/CheckTreeMirror.h"
 
 #include "services/CheckTree.h"
 
+#include <QApplication>
+#include <QElapsedTimer>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
 
@@ -81,3 +84,38 @@ TEST_F(CheckTreeMirrorTest, ShowsColoursAndOpensTheParentsOfANodeToBeSeen)
 }
 
 } // namespace
+
+// A long run of findings is followed at the cost of its new nodes: they appear at the next pass
+// of the event loop without a full comparison, and marks set by an operation meanwhile follow
+// within the interval.
+TEST_F(CheckTreeMirrorTest, FollowsNewNodesAtOnceAndMarksWithinTheInterval)
+{
+    model.Add("A1", "A1y", "File y");
+    model.Find("A1x")->text = "File x renamed";
+    QApplication::processEvents();
+    ASSERT_NE(item("A1y"), nullptr);
+    EXPECT_EQ(item("A1y")->parent(), item("A1"));
+
+    model.Find("A1x")->checked = true;
+    model.Changed();
+    QElapsedTimer waited;
+    waited.start();
+    while (item("A1x")->checkState(0) != Qt::Checked && waited.elapsed() < 5000)
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+    EXPECT_EQ(item("A1x")->checkState(0), Qt::Checked);
+    EXPECT_EQ(item("A1x")->text(0), "File x renamed");
+}
+
+// A click that the window's rule undoes shows unchecked again.
+TEST(CheckTreeMirror, ClickUndoneByTheRuleShowsUnchecked)
+{
+    CheckTree model;
+    model.Add("", "R", "Library files");
+    QTreeWidget widget;
+    CheckTreeMirror mirror(model, &widget, [](CheckTreeNode& node) { node.checked = false; });
+    mirror.Sync();
+    QTreeWidgetItem* root = mirror.ItemOf(model.Find("R"));
+    root->setCheckState(0, Qt::Checked);
+    EXPECT_FALSE(model.Find("R")->checked);
+    EXPECT_EQ(root->checkState(0), Qt::Unchecked);
+}
