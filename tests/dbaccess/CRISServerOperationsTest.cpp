@@ -139,6 +139,14 @@ TEST_F(CRISServerOperationsTest, PasswordsAndOsUsersThatAreNoPlainNamesReachTheS
     cris.RISDropSchema({"pd_q4"});
     cris.ORADropUser("ORCL", kAdmin, kAdminPassword, {"pd_q1", "pd_q2", "pd_q3", "pd_q4"});
 
+    // An administrator whose own password holds the characters of a logon line.
+    DbServer server(DbServer::EnvironmentRoot());
+    server.SetUserPassword("pd_qadmin", "p@ss/w");
+    server.GrantPrivilege("pd_qadmin", "DBA");
+    cris.ORACreateUser("ORCL", "pd_qadmin", "p@ss/w", {"pd_q5"}, {"q5"}, "USER_DATA", "TEMPORARY_DATA");
+    EXPECT_TRUE(cris.IsORAUserExists("ORCL", "pd_qadmin", "p@ss/w", "pd_q5"));
+    cris.ORADropUser("ORCL", kAdmin, kAdminPassword, {"pd_q5", "pd_qadmin"});
+
     cris.SQLCreateUser(StandInEnvironment::kSqlServer, "pds", kAdmin, kAdminPassword, {"sq_q"}, {"it's"});
     cris.SQLConnTest(StandInEnvironment::kSqlServer, "pds", "sq_q", "it's");
     cris.SQLDropUser(StandInEnvironment::kSqlServer, "pds", kAdmin, kAdminPassword, {"sq_q"});
