@@ -40,7 +40,19 @@ TEST_F(frmRISTableFailureTest, AnEditThatMatchesNoRowKeepsTheCellAndSaysSo)
     // RIS keeps the blank; the editor's read drops it, so its row condition matches nothing.
     CRIS setup;
     setup.SetUseRIS("");
+    const std::string original = storedDescription("P1001");
     setup.DBWrite("pd_demo", "UPDATE pdtable_113 SET model_description='Pumps ' WHERE model_no='P1001';");
+    // The sample environment serves the whole test program: its row goes back as it was.
+    struct PutBack {
+        CRIS& cris;
+        std::string value;
+        ~PutBack()
+        {
+            cris.DBWrite("pd_demo", "UPDATE pdtable_113 SET model_description=" +
+                                        (value == "<null>" ? std::string("NULL") : "'" + value + "'") +
+                                        " WHERE model_no='P1001';");
+        }
+    } putBack{setup, original};
     ASSERT_EQ(storedDescription("P1001"), "Pumps ");
 
     frmRISTable* form = frmRISTable::ShowMe("demo");
