@@ -160,9 +160,25 @@ void CharColumnAlter::ProcessSchema(const CharColumnRequest& request, const std:
         }
         ShowStatus("Loading schema " + schema + " from " + copy.path + "...");
         reloadBegun = true;
-        gCRIS->RISLoad(copy.path, std::nullopt, 0, "", "", 25);
-        // A load can end without an error and still lack tables or rows.
-        const std::vector<std::string> faults = backup.Differences(SchemaNow(schema));
+        std::optional<AppError> loadFailure;
+        try {
+            gCRIS->RISLoad(copy.path, std::nullopt, 0, "", "", 25);
+        } catch (const AppError& e) {
+            loadFailure = e;
+        }
+        // A load can end without an error and still lack tables or rows; after a failed one the
+        // comparison says what it left behind.
+        std::vector<std::string> faults;
+        try {
+            faults = backup.Differences(SchemaNow(schema));
+        } catch (const AppError&) {
+            if (!loadFailure)
+                throw;
+        }
+        if (loadFailure)
+            throw AppError(loadFailure->number(), loadFailure->source(),
+                           loadFailure->description() +
+                               (faults.empty() ? std::string() : " - after the reload: " + Join(faults, ", ")));
         if (!faults.empty())
             throw AppError(1, "", "Schema '" + schema + "' differs from its backup dump after the reload: " +
                                       Join(faults, ", "));
