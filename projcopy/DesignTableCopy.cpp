@@ -17,6 +17,26 @@ long run(const std::string& command, const std::string& log)
     return ExecA(command, log, 0, "", pid, true);
 }
 
+// What a client run appended to the copy log (read from its size before the run).
+std::string appendedSince(const std::string& log, int64_t sizeBefore)
+{
+    if (log.empty() || !IsFileExists(log, 0))
+        return {};
+    BinaryFile file;
+    file.Open(log, BinaryFile::Mode::Read);
+    const int64_t size = file.Size();
+    return size <= sizeBefore ? std::string() : file.ReadAt(sizeBefore, static_cast<size_t>(size - sizeBefore));
+}
+
+int64_t sizeOf(const std::string& path)
+{
+    if (path.empty() || !IsFileExists(path, 0))
+        return 0;
+    BinaryFile file;
+    file.Open(path, BinaryFile::Mode::Read);
+    return file.Size();
+}
+
 // Why a client run failed ("" when it ended with 0): its RIS error, if any, is in the log.
 std::string clientFailure(const std::string& client, long exitCode)
 {
@@ -102,11 +122,18 @@ std::string DesignTableCopy::copyTable(const std::string& oldParams, const std::
                                        const std::string& tempFile) const
 {
     log_.WriteLog("Loading table '" + table + "' ...");
-    std::string failure = clientFailure(
-        "risunlod", run(withParams(oldParams, "risunlod -mw -o " + QuoteString(outFile) + " -s " + oldSchema +
-                                                  " table with data " + table + " index " + table + " grant " +
-                                                  table + " view " + table),
-                        log_.Path()));
+    const int64_t logBefore = sizeOf(log_.Path());
+    const long unloaded = run(withParams(oldParams, "risunlod -mw -o " + QuoteString(outFile) + " -s " + oldSchema +
+                                                        " table with data " + table + " index " + table + " grant " +
+                                                        table + " view " + table),
+                              log_.Path());
+    // Not every design table of a discipline exists for every model: one the source schema
+    // does not hold has nothing to copy.
+    if (unloaded != 0 && appendedSince(log_.Path(), logBefore).find("RIS_E_UNKNOWN_RELATION") != std::string::npos) {
+        log_.WriteLog("Table '" + table + "' is not in " + oldSchema + ": nothing to copy");
+        return {};
+    }
+    std::string failure = clientFailure("risunlod", unloaded);
     if (!failure.empty())
         return failure;
     // An empty dump would load as an empty table in clear mode: no copy of the data.
