@@ -106,19 +106,19 @@ std::string CharColumnAlter::Question(const CharColumnRequest& request)
            ") (column: " + request.searchText + ", length=" + std::to_string(request.newLength) + ")?";
 }
 
-void CharColumnAlter::ProcessSchema(const CharColumnRequest& request, const std::string& schema)
+std::string CharColumnAlter::ProcessSchema(const CharColumnRequest& request, const std::string& schema)
 {
     ShowStatus("Processing schema " + schema + "...");
     CharColumnChange change(request.newLength);
     const std::string dump = BackupDumpFileName(request.backupDir, schema, GetClock().Now());
     ShowStatus("Unloading data from schema: '" + schema + "' to dump file: '" + dump + "' ...");
-    bool unloaded = true;
+    std::string unloadFailure;
     try {
         gCRIS->RISUnload(dump, schema, std::nullopt, std::nullopt, "", 0, true, true);
-    } catch (const AppError&) {
-        unloaded = false;
+    } catch (const AppError& e) {
+        unloadFailure = e.description().empty() ? std::string("unknown error") : e.description();
     }
-    if (unloaded) {
+    if (unloadFailure.empty()) {
         ShowStatus("Unloaded data from schema: '" + schema + "' to dump file: '" + dump + "' successfully");
         for (const std::string& table : gCRIS->DBGetTables(schema, false)) {
             if (table.empty())
@@ -130,11 +130,14 @@ void CharColumnAlter::ProcessSchema(const CharColumnRequest& request, const std:
                     change.Add(table, f.name, f.definedSize - 1);
         }
     } else {
-        ShowStatus("Unload data from schema: '" + schema + "' to dump file: '" + dump + "' failed");
+        // Without a backup nothing is changed; but the columns were not looked at either, so
+        // "nothing need to be changed" would not be true.
+        ShowStatus("Unload data from schema: '" + schema + "' to dump file: '" + dump + "' failed: " + unloadFailure);
+        return unloadFailure;
     }
     if (change.empty()) {
         ShowStatus("Nothing need to be changed for schema " + schema);
-        return;
+        return {};
     }
     ShowStatus(change.StatusText());
     ShowStatus("Find & Replace in file...");
@@ -185,4 +188,5 @@ void CharColumnAlter::ProcessSchema(const CharColumnRequest& request, const std:
     } catch (const AppError& e) {
         throw RestoreFromBackup(e, schema, dump, backup, reloadBegun ? std::nullopt : OptionalNames(dropped));
     }
+    return {};
 }
