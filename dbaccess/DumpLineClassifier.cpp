@@ -23,16 +23,6 @@ size_t DumpLineClassifier::SchemaKeywordLength(std::string_view line)
     return 0;
 }
 
-bool DumpLineClassifier::IsEndOfTableLine(std::string_view line)
-{
-    return withoutCr(line) == DumpFormat::kEndOfTable;
-}
-
-bool DumpLineClassifier::IsEndOfSchemaLine(std::string_view line)
-{
-    return withoutCr(line) == DumpFormat::kEndOfSchema;
-}
-
 DumpLineKind DumpLineClassifier::Classify(std::string_view line)
 {
     line = withoutCr(line);

@@ -36,8 +36,6 @@ public:
 
     // The length of the schema keyword a line begins with (any case), 0 when none.
     static size_t SchemaKeywordLength(std::string_view line);
-    static bool IsEndOfTableLine(std::string_view line);
-    static bool IsEndOfSchemaLine(std::string_view line);
     // Where the first end-of-table line at or after from starts in text, from being the start
     // of a line: the marker alone on its line, ended by LF, CR LF or the text's end. npos when
     // the text holds none.
