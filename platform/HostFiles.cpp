@@ -314,10 +314,20 @@ int HostShellFileOperation(int op, const std::string& from, const std::string& t
             const std::string bin = StandInRoot() + "/recycle";
             std::error_code ec;
             fs::create_directories(bin, ec);
-            std::string target = bin + "/" + fs::path(HostPath(from)).filename().string() + "." +
-                                 std::to_string(static_cast<long long>(std::time(nullptr))) + "." +
-                                 std::to_string(::getpid());
-            HostCopyFile(from, target);
+            const std::string stem = bin + "/" + fs::path(HostPath(from)).filename().string() + "." +
+                                     std::to_string(static_cast<long long>(std::time(nullptr))) + "." +
+                                     std::to_string(::getpid());
+            // Two files of one name deleted within a second must both stay in the bin: the
+            // copy never replaces an earlier one, it takes the next free number instead.
+            for (int n = 0;; ++n) {
+                try {
+                    HostCopyFile(from, n == 0 ? stem : stem + "." + std::to_string(n), Overwrite::No);
+                    break;
+                } catch (const AppError& e) {
+                    if (e.number() != kErrFileExists || n >= 999)
+                        throw;
+                }
+            }
             HostDeleteFile(from, true);
             return 0;
         }

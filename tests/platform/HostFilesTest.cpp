@@ -238,4 +238,28 @@ TEST_F(HostFilesTest, ShellDeleteMovesTheFileToTheRecycleBin)
     EXPECT_EQ(HostShellFileOperation(3, a, "", aborted), 2);
 }
 
+TEST_F(HostFilesTest, ShellDeletesOfOneNameKeepEveryFileInTheRecycleBin)
+{
+    testsupport::ScopedStandInRoot root;
+    const std::string bin = StandInRoot() + "/recycle";
+    const std::string first = file("a/same.txt", "first"), second = file("b/same.txt", "second");
+    bool aborted = false;
+    ASSERT_EQ(HostShellFileOperation(3, first, "", aborted), 0);
+    ASSERT_EQ(HostShellFileOperation(3, second, "", aborted), 0);
+    std::vector<std::string> kept;
+    for (const fs::directory_entry& e : fs::directory_iterator(bin))
+        if (e.path().filename().string().rfind("same.txt.", 0) == 0)
+            kept.push_back(readAll(e.path().string()));
+    std::sort(kept.begin(), kept.end());
+    EXPECT_EQ(kept, (std::vector<std::string>{"first", "second"}));
+
+    // A bin that cannot take the file leaves it where it was.
+    const std::string third = file("c/same.txt", "third");
+    SetHostFileFault([&](const std::string& op, const std::string& host) {
+        return op == "write" && host.rfind(bin, 0) == 0 ? ENOSPC : 0;
+    });
+    EXPECT_NE(HostShellFileOperation(3, third, "", aborted), 0);
+    EXPECT_EQ(readAll(third), "third");
+}
+
 } // namespace
