@@ -207,9 +207,17 @@ void HostMoveFile(const std::string& src, const std::string& dst)
         throw HostError(errno);
 }
 
-void HostCreateFile(const std::string& winPath)
+void HostCreateFile(const std::string& winPath, Overwrite overwrite)
 {
-    HostWriteFile(winPath, std::string());
+    if (overwrite == Overwrite::Yes) {
+        HostWriteFile(winPath, std::string());
+        return;
+    }
+    const std::string h = HostPath(winPath);
+    throwIfFault("create", h);
+    requireFolderOf(h);
+    ReplacementFile out(winPath, ReplacementFile::Existing::NoOverwrite);
+    out.Commit();
 }
 
 void HostWriteFile(const std::string& winPath, const std::string& bytes)

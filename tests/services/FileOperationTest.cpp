@@ -290,6 +290,23 @@ TEST_F(FileOperationTest, FolderWhereNoFileCanBeCreatedIsNotWritableAndStaysClea
     EXPECT_TRUE(fs::is_empty(dir.host()));
 }
 
+TEST_F(FileOperationTest, TheWriteProbeNeverTouchesAFileOfItsName)
+{
+    // A file that takes the probe's name just before it is made (another program's) stays.
+    std::string planted;
+    SetHostFileFault([&](const std::string& op, const std::string& host) {
+        if (op == "create" && planted.empty()) {
+            planted = host;
+            std::ofstream(host, std::ios::binary) << "mine";
+        }
+        return 0;
+    });
+    EXPECT_TRUE(IsFolderWritable(dir.host()));
+    ASSERT_FALSE(planted.empty());
+    EXPECT_EQ(testsupport::ReadHostFile(planted), "mine");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.host()), fs::directory_iterator()), 1);
+}
+
 // ---- in use
 
 TEST_F(FileOperationTest, InUseAndReady)
