@@ -435,9 +435,17 @@ void xcopyTree(const std::string& srcDir, const std::string& pattern, const std:
             continue;
         HostMakeFolder(winOf(dstDir), true);
         const std::string target = joinHost(dstDir, e.name);
-        if (isFile(target) && IsReadOnlyFile(winOf(target)) && has(a, 'R'))
+        // /R lifts a read-only mark only for the copy: a copy that fails leaves the mark on.
+        const bool liftedReadOnly = isFile(target) && IsReadOnlyFile(winOf(target)) && has(a, 'R');
+        if (liftedReadOnly)
             SetReadOnlyFile(winOf(target), false);
-        HostCopyFile(winOf(joinHost(srcDir, e.name)), winOf(target));
+        try {
+            HostCopyFile(winOf(joinHost(srcDir, e.name)), winOf(target));
+        } catch (const AppError&) {
+            if (liftedReadOnly)
+                SetReadOnlyFile(winOf(target), true);
+            throw;
+        }
         WriteOut(winOf(joinHost(srcDir, e.name)));
         ++copied;
     }

@@ -176,6 +176,17 @@ TEST_F(BatchInterpreterTest, CopyOntoALockedFileIsDenied)
     EXPECT_EQ(readAll(path("b.txt")), "B");
 }
 
+TEST_F(BatchInterpreterTest, XcopyOverAReadOnlyFileThatCannotBeReplacedLeavesItReadOnly)
+{
+    write("src/a.txt", "new");
+    write("dst/a.txt", "old");
+    SetReadOnlyFile(path("dst/a.txt"), true);
+    FileLock lock(path("dst/a.txt"));
+    EXPECT_EQ(run({"xcopy src dst /R /Y"}), 4);
+    EXPECT_EQ(readAll(path("dst/a.txt")), "old");
+    EXPECT_TRUE(IsReadOnlyFile(path("dst/a.txt")));
+}
+
 TEST_F(BatchInterpreterTest, DirBareAndRecursive)
 {
     write("m/X.DGN", "");
