@@ -70,10 +70,4 @@ TEST_F(IniFileTest, AWriteThatFailsOnTheWayLeavesTheFileWholeAndNoTemporaryFile)
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.host()), {}), 1);
 }
 
-TEST_F(IniFileTest, GetIniFileNameIsTheProgramSettingsFile)
-{
-    InitAppGlobals("C:\\Programs\\Tarnwick\\", LocalTime{});
-    EXPECT_EQ(GetIniFileName(), "C:\\Programs\\Tarnwick\\tarnwick.ini");
-}
-
 } // namespace
