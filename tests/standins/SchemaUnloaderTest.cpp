@@ -124,3 +124,12 @@ TEST_F(SchemaUnloaderTest, AFullDiskLeavesTheEarlierDumpInPlace)
     EXPECT_EQ(testsupport::ReadHostFile(dir.host() + "/out.dmp"), "earlier dump");
     EXPECT_FALSE(std::filesystem::exists(dir.host() + "/out.dmp.part"));
 }
+
+TEST_F(SchemaUnloaderTest, AFileNamedLikeThePartFileIsNotTouched)
+{
+    testsupport::WriteHostFile(dir.host() + "/out.dmp.part", "someone's file");
+    unload("pd_u table with var data all");
+    EXPECT_EQ(testsupport::ReadHostFile(dir.host() + "/out.dmp.part"), "someone's file");
+    EXPECT_NE(testsupport::ReadHostFile(dir.host() + "/out.dmp").find("create table a_table"), std::string::npos);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.host()), {}), 2);
+}
