@@ -292,6 +292,14 @@ void HostRemoveFolder(const std::string& winPath, bool recursive)
     struct stat st;
     if (!statOf(h, st) || !S_ISDIR(st.st_mode))
         throw HostError(ENOENT, true);
+    // A link to a folder is removed as the link, as Windows removes a junction: what it points
+    // to is another folder's content and stays.
+    struct stat lst;
+    if (::lstat(h.c_str(), &lst) == 0 && S_ISLNK(lst.st_mode)) {
+        if (::unlink(h.c_str()) != 0)
+            throw HostError(errno, true);
+        return;
+    }
     if (recursive) {
         if (!removeTree(h))
             throw HostError(EACCES, true);

@@ -191,6 +191,15 @@ TEST_F(HostFilesTest, TreeRemovalLeavesALockedFileAndItsFolders)
     EXPECT_FALSE(fs::exists(dir.host() + "/tree"));
 }
 
+TEST_F(HostFilesTest, RemovingALinkedFolderRemovesTheLinkAndNotWhatItPointsTo)
+{
+    file("real/model.dgn", "design");
+    fs::create_directory_symlink(dir.host() + "/real", dir.host() + "/link");
+    HostRemoveFolder(dir.host() + "/link", true);
+    EXPECT_FALSE(fs::exists(fs::symlink_status(dir.host() + "/link")));
+    EXPECT_EQ(readAll(dir.host() + "/real/model.dgn"), "design");
+}
+
 TEST_F(HostFilesTest, ShellDeletesOfOneNameKeepEveryFileInTheRecycleBin)
 {
     testsupport::ScopedStandInRoot root;
