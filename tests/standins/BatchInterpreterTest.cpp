@@ -211,6 +211,15 @@ TEST_F(BatchInterpreterTest, XcopyCopiesTrees)
     EXPECT_NE(out.find("2 File(s) copied"), std::string::npos) << out;
 }
 
+TEST_F(BatchInterpreterTest, XcopyOfATreeIntoItselfIsRefusedBeforeItCopiesAnything)
+{
+    write("src/a.txt", "A");
+    write("src/sub/b.txt", "B");
+    EXPECT_EQ(run({"xcopy src src\\sub\\copy\\ /E /I /Y"}), 4);
+    EXPECT_NE(err.find("Cannot perform a cyclic copy"), std::string::npos) << err;
+    EXPECT_FALSE(fs::exists(path("src/sub/copy")));
+}
+
 TEST_F(BatchInterpreterTest, XcopyOfAMaskWithoutSwitchesFillsTheDestinationFolder)
 {
     write("models/p1.dgn", "1");
