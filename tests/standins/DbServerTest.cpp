@@ -7,20 +7,14 @@
 #include "platform/Environment.h"
 #include "platform/HostFiles.h"
 #include "platform/WinPath.h"
+#include "support/TestFiles.h"
 
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <sstream>
 
 namespace {
-std::string readFile(const std::string& path)
-{
-    std::ifstream f(path, std::ios::binary);
-    std::ostringstream s;
-    s << f.rdbuf();
-    return s.str();
-}
+std::string readFile(const std::string& path) { return testsupport::ReadHostFile(path); }
 } // namespace
 
 TEST(DbServer, AFreshServerHasItsDatabaseTablespacesAndSystemUser)

@@ -11,9 +11,7 @@
 
 #include <cerrno>
 #include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
-#include <sstream>
 
 class SchemaUnloaderTest : public ::testing::Test {
 protected:
@@ -40,10 +38,7 @@ protected:
         const std::string path = WinPathFromHost(dir.host() + "/out.dmp");
         SchemaUnloader(session).Unload(RisTransferRequest::Parse(RisTransferRequest::SplitWords(request)), path, console);
         EXPECT_FALSE(console.empty());
-        std::ifstream f(dir.host() + "/out.dmp", std::ios::binary);
-        std::ostringstream s;
-        s << f.rdbuf();
-        return s.str();
+        return testsupport::ReadHostFile(dir.host() + "/out.dmp");
     }
     StandInTestServer t;
     testsupport::ScopedDir dir{"unload"};
