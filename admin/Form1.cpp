@@ -71,6 +71,7 @@ void Form1::buildLayout()
     projRow->addWidget(Projname, 1);
     btnShowCurrentProjects = MakeButton(this, "btnShowCurrentProjects", "...",
                                         "Open the list of current projects (Aktuelle Projekte) to pick the project");
+    btnShowCurrentProjects->setMaximumWidth(btnShowCurrentProjects->fontMetrics().horizontalAdvance("...") + 24);
     projRow->addWidget(btnShowCurrentProjects);
     top->addLayout(projRow);
 

@@ -8,7 +8,7 @@
 #include <emmintrin.h>
 #endif
 #if defined(__x86_64__)
-#include <tmmintrin.h>
+#include <immintrin.h>
 #endif
 
 namespace {
@@ -105,6 +105,15 @@ inline void stretchBlock(const char* block, unsigned mask, const char*& p, const
     }
 }
 
+// The special bytes among the sixteen at p, one bit each.
+inline unsigned specialMask(const char* p)
+{
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    return static_cast<unsigned>(_mm_movemask_epi8(
+        _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8(' ')), _mm_cmpeq_epi8(v, _mm_set1_epi8('\''))),
+                     _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('"')), _mm_cmpeq_epi8(v, _mm_set1_epi8('\n'))))));
+}
+
 // Blocks of sixteen bytes: the special bytes are found by mask, and the stretches between
 // them are copied with whole-block stores. Loads and stores may reach sixteen bytes past
 // the current place, so the loop keeps 32 bytes from the input's end; the output has room
@@ -115,17 +124,10 @@ void convertSse2(const char*& pIn, const char* end, char*& oIn, Scan& sIn)
     const char* p = pIn;
     char* o = oIn;
     Scan s = sIn;
-    const __m128i blank = _mm_set1_epi8(' ');
-    const __m128i quote = _mm_set1_epi8('\'');
-    const __m128i dquote = _mm_set1_epi8('"');
-    const __m128i lf = _mm_set1_epi8('\n');
     while (end - p >= 32) {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-        const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(
-            _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, blank), _mm_cmpeq_epi8(v, quote)),
-                         _mm_or_si128(_mm_cmpeq_epi8(v, dquote), _mm_cmpeq_epi8(v, lf)))));
+        const unsigned mask = specialMask(p);
         if (mask == 0) {
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(o), v);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(o), _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)));
             o += 16;
             p += 16;
             s.oddBlanks = false;
@@ -140,12 +142,12 @@ void convertSse2(const char*& pIn, const char* end, char*& oIn, Scan& sIn)
 #endif
 
 #if defined(__x86_64__)
-// The same conversion without a branch per special byte, for processors with byte shuffles:
-// per block of sixteen bytes the quote state of every byte comes from a running parity of
+// The same conversion without a branch per special byte, for processors with AVX2: per
+// block of 32 bytes the quote state of every byte comes from a running parity of
 // the quote mask, the blanks to keep from the runs of blanks outside quotes, and the bytes
 // left over are packed together eight at a time through a shuffle table. Blocks with a double
 // quote (which grows the text), a line end inside an open quote or a doubled quote across
-// the block's end go the byte-wise way.
+// the block's end go the stretch-copy way.
 struct PackTable {
     alignas(16) uint8_t shuffle[256][8];
     uint8_t count[256];
@@ -169,84 +171,114 @@ const PackTable& packTable()
     return table;
 }
 
-__attribute__((target("ssse3"))) void convertSsse3(const char*& pIn, const char* end, char*& oIn, Scan& sIn)
+// What a block of width bytes keeps, from the masks of its quotes, blanks, double quotes and
+// line ends (bit i for byte i) and whether the byte after it is a quote. Sets keep (bytes to
+// write) and kept (blanks that become separators) and moves the scan state past the block;
+// false, with the state untouched, for a block that must go the stretch-copy way.
+inline bool planBlock(unsigned width, uint64_t q, uint64_t b, uint64_t d, uint64_t l, bool quoteAfter, Scan& s,
+                      uint64_t& keep, uint64_t& kept)
+{
+    const uint64_t all = (uint64_t{1} << width) - 1;
+    const uint64_t last = uint64_t{1} << (width - 1);
+    // Quote state after (inside) and before (before) each byte.
+    uint64_t x = q;
+    for (unsigned shift = 1; shift < width; shift <<= 1)
+        x ^= x << shift;
+    const uint64_t inside = (x ^ (s.inQuotes ? all : 0)) & all;
+    const uint64_t before = inside ^ q;
+    const uint64_t nextQuote = (q >> 1) | (quoteAfter ? last : 0);
+    const uint64_t pairFirst = q & before & nextQuote; // a doubled quote inside a value
+    if (d != 0 || (l & before) != 0 || (pairFirst & last) != 0)
+        return false;
+    // Runs of blanks outside quotes keep their first, third, ... blank; bit 0 of the run mask
+    // stands for a kept blank that ended the previous block.
+    constexpr uint64_t kEven = 0x5555555555555555ull;
+    const uint64_t outBlanks = b & ~before;
+    const uint64_t runs = (outBlanks << 1) | (s.oddBlanks ? 1 : 0);
+    const uint64_t starts = runs & ~(runs << 1);
+    const uint64_t evenRuns = runs & ~(runs + (starts & kEven));
+    const uint64_t keptRuns = (evenRuns & kEven) | (runs & ~evenRuns & ~kEven);
+    kept = (keptRuns >> 1) & outBlanks;
+    keep = ~((q & ~pairFirst) | (outBlanks & ~kept)) & all;
+    s.oddBlanks = (kept & last) != 0;
+    s.inQuotes = (inside & last) != 0;
+    return true;
+}
+
+// Writes the bytes of v that keep marks (16 bits), the kept blanks (kept) as separators.
+__attribute__((target("ssse3"))) inline void packSixteen(__m128i v, unsigned keep, unsigned kept, char*& o)
+{
+    const PackTable& pack = packTable();
+    const __m128i bitOfByte = _mm_setr_epi8(1, 2, 4, 8, 16, 32, 64, -128, 1, 2, 4, 8, 16, 32, 64, -128);
+    const __m128i byteOfBit = _mm_setr_epi8(0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 1, 1, 1, 1);
+    __m128i keptBytes = _mm_shuffle_epi8(_mm_cvtsi32_si128(static_cast<int>(kept)), byteOfBit);
+    keptBytes = _mm_cmpeq_epi8(_mm_and_si128(keptBytes, bitOfByte), bitOfByte);
+    const __m128i w = _mm_or_si128(_mm_andnot_si128(keptBytes, v),
+                                   _mm_and_si128(keptBytes, _mm_set1_epi8(DumpTextConverter::kSeparator)));
+    const unsigned lo = keep & 0xFFu;
+    const unsigned hi = (keep >> 8) & 0xFFu;
+    const __m128i loShuffle = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(pack.shuffle[lo]));
+    // Unused shuffle entries (0x80) stay at or above 0x80 after adding 8: they give zero.
+    const __m128i hiShuffle =
+        _mm_add_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(pack.shuffle[hi])), _mm_set1_epi8(8));
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(o), _mm_shuffle_epi8(w, loShuffle));
+    o += pack.count[lo];
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(o), _mm_shuffle_epi8(w, hiShuffle));
+    o += pack.count[hi];
+}
+
+__attribute__((target("avx2"))) inline uint64_t maskOf(__m256i v, __m256i byte)
+{
+    return static_cast<uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(v, byte)));
+}
+
+// The block loop; it keeps 64 bytes from the input's end, as loads and stores reach past the
+// current place.
+__attribute__((target("avx2"))) void convertAvx2(const char*& pIn, const char* end, char*& oIn, Scan& sIn)
 {
     const char* p = pIn;
     char* o = oIn;
     Scan s = sIn;
-    const PackTable& pack = packTable();
-    const __m128i blank = _mm_set1_epi8(' ');
-    const __m128i quote = _mm_set1_epi8('\'');
-    const __m128i dquote = _mm_set1_epi8('"');
-    const __m128i lf = _mm_set1_epi8('\n');
-    const __m128i separator = _mm_set1_epi8(DumpTextConverter::kSeparator);
-    const __m128i bitOfByte = _mm_setr_epi8(1, 2, 4, 8, 16, 32, 64, -128, 1, 2, 4, 8, 16, 32, 64, -128);
-    const __m128i byteOfBit = _mm_setr_epi8(0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 1, 1, 1, 1);
-    const __m128i high = _mm_set1_epi8(8);
-    constexpr unsigned kEven = 0x15555; // even positions of the 17-bit run mask
-    while (end - p >= 32) {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-        const unsigned q = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, quote)));
-        const unsigned b = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, blank)));
-        const unsigned d = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, dquote)));
-        const unsigned l = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, lf)));
+    const __m256i blank = _mm256_set1_epi8(' ');
+    const __m256i quote = _mm256_set1_epi8('\'');
+    const __m256i dquote = _mm256_set1_epi8('"');
+    const __m256i lf = _mm256_set1_epi8('\n');
+    while (end - p >= 64) {
+        const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+        const uint64_t q = maskOf(v, quote);
+        const uint64_t b = maskOf(v, blank);
+        const uint64_t d = maskOf(v, dquote);
+        const uint64_t l = maskOf(v, lf);
+        uint64_t keep = 0;
+        uint64_t kept = 0;
         if ((q | b | d | l) == 0) {
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(o), v);
-            o += 16;
-            p += 16;
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(o), v);
+            o += 32;
             s.oddBlanks = false;
+        } else if (planBlock(32, q, b, d, l, p[32] == '\'', s, keep, kept)) {
+            packSixteen(_mm256_castsi256_si128(v), static_cast<unsigned>(keep & 0xFFFF),
+                        static_cast<unsigned>(kept & 0xFFFF), o);
+            packSixteen(_mm256_extracti128_si256(v, 1), static_cast<unsigned>(keep >> 16),
+                        static_cast<unsigned>(kept >> 16), o);
+        } else {
+            // Two halves of sixteen bytes copied in stretches; a doubled quote at the end of
+            // the first may have used the second's first byte.
+            const char* const half = p + 16;
+            stretchBlock(p, specialMask(p), p, end, o, s);
+            if (p < half + 16)
+                stretchBlock(p, specialMask(p), p, end, o, s);
             continue;
         }
-        // Quote state after (inside) and before (before) each byte.
-        unsigned x = q;
-        x ^= x << 1;
-        x ^= x << 2;
-        x ^= x << 4;
-        x ^= x << 8;
-        const unsigned inside = (x ^ (s.inQuotes ? 0xFFFFu : 0u)) & 0xFFFFu;
-        const unsigned before = inside ^ q;
-        const unsigned nextQuote = (q >> 1) | (p[16] == '\'' ? 0x8000u : 0u);
-        const unsigned pairFirst = q & before & nextQuote; // a doubled quote inside a value
-        if (d != 0 || (l & before) != 0 || (pairFirst & 0x8000u) != 0) {
-            stretchBlock(p, q | b | d | l, p, end, o, s);
-            continue;
-        }
-        // Runs of blanks outside quotes keep their first, third, ... blank; bit 0 of the run
-        // mask stands for a kept blank that ended the previous block.
-        const unsigned outBlanks = b & ~before;
-        const unsigned runs = (outBlanks << 1) | (s.oddBlanks ? 1u : 0u);
-        const unsigned starts = runs & ~(runs << 1);
-        const unsigned evenRuns = runs & ~(runs + (starts & kEven));
-        const unsigned keptRuns = (evenRuns & kEven) | (runs & ~evenRuns & ~kEven);
-        const unsigned kept = (keptRuns >> 1) & outBlanks;
-        const unsigned keep = ~((q & ~pairFirst) | (outBlanks & ~kept)) & 0xFFFFu;
-        s.oddBlanks = (kept & 0x8000u) != 0;
-        s.inQuotes = (inside & 0x8000u) != 0;
-
-        // Kept blanks become separators, then the kept bytes are packed.
-        __m128i keptBytes = _mm_shuffle_epi8(_mm_cvtsi32_si128(static_cast<int>(kept)), byteOfBit);
-        keptBytes = _mm_cmpeq_epi8(_mm_and_si128(keptBytes, bitOfByte), bitOfByte);
-        const __m128i w = _mm_or_si128(_mm_andnot_si128(keptBytes, v), _mm_and_si128(keptBytes, separator));
-        const unsigned lo = keep & 0xFFu;
-        const unsigned hi = keep >> 8;
-        const __m128i loShuffle = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(pack.shuffle[lo]));
-        const __m128i hiShuffle =
-            _mm_add_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(pack.shuffle[hi])), high);
-        _mm_storel_epi64(reinterpret_cast<__m128i*>(o), _mm_shuffle_epi8(w, loShuffle));
-        o += pack.count[lo];
-        // Unused shuffle entries (0x80) stay at or above 0x80 after adding 8: they give zero.
-        _mm_storel_epi64(reinterpret_cast<__m128i*>(o), _mm_shuffle_epi8(w, hiShuffle));
-        o += pack.count[hi];
-        p += 16;
+        p += 32;
     }
     pIn = p;
     oIn = o;
     sIn = s;
 }
 
-bool hasByteShuffles()
+bool hasAvx2()
 {
-    static const bool has = __builtin_cpu_supports("ssse3");
+    static const bool has = __builtin_cpu_supports("avx2");
     return has;
 }
 #endif
@@ -260,8 +292,8 @@ size_t DumpTextConverter::ConvertVariableRows(std::string_view rows, char* const
     const char* const end = p + rows.size();
     Scan s;
 #if defined(__x86_64__)
-    if (hasByteShuffles())
-        convertSsse3(p, end, o, s);
+    if (hasAvx2())
+        convertAvx2(p, end, o, s);
 #endif
 #if defined(__SSE2__)
     convertSse2(p, end, o, s);

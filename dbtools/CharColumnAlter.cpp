@@ -64,8 +64,11 @@ AppError RestoreFromBackup(const AppError& failure, const std::string& schema, c
         if (!faults.empty())
             ShowStatus("Schema " + schema + " after the restore: " + Join(faults, ", "));
     } catch (const AppError& e) {
-        text += " - the restored tables could not be compared with the backup: " + e.description();
-        lost = tables;
+        // Loaded, but whether they are whole again is not known.
+        text += " - tables loaded again from '" + dump + "' but not compared with it (" + e.description() +
+                "): " + Join(tables, ", ");
+        ShowStatus(text);
+        return AppError(passed.number(), passed.source(), text);
     }
     text += " - tables restored from '" + dump + "': " + (restored.empty() ? "none" : Join(restored, ", "));
     if (!lost.empty())

@@ -24,7 +24,7 @@ bool containsFrom(const std::string& text, size_t from, const std::string& what)
 }
 
 // The command text of one client run: the RIS_PARAMETERS line when a file is given.
-std::string ClientCommand(const std::string& paramsFile, const std::string& commandLine)
+std::string clientCommand(const std::string& paramsFile, const std::string& commandLine)
 {
     if (paramsFile.empty())
         return commandLine;
@@ -32,7 +32,7 @@ std::string ClientCommand(const std::string& paramsFile, const std::string& comm
 }
 
 // The table after the first "FROM " of a statement.
-std::string QueryTableName(const std::string& sql)
+std::string queryTableName(const std::string& sql)
 {
     const size_t p = ToUpper(sql).find("FROM ");
     if (p == std::string::npos)
@@ -46,7 +46,7 @@ std::string QueryTableName(const std::string& sql)
 }
 
 // The column definitions ("name type") of a "create table name (...)" line.
-std::vector<std::string> LayoutColumns(const std::string& createLine)
+std::vector<std::string> layoutColumns(const std::string& createLine)
 {
     const size_t open = createLine.find('(');
     if (open == std::string::npos)
@@ -61,7 +61,7 @@ std::vector<std::string> LayoutColumns(const std::string& createLine)
 
 // The type code of a result column from the layout: the definition whose name is the
 // column's, else the first that contains it.
-int ColumnType(const std::vector<std::string>& layout, const std::string& column)
+int columnType(const std::vector<std::string>& layout, const std::string& column)
 {
     // The definition of the column itself; a name that only occurs inside another column's
     // name (path_name in default_path_name) would take that column's type.
@@ -139,7 +139,7 @@ void defineFields(Recordset& rs, const std::vector<std::string>& lines, const st
         std::string name, value;
         if (!splitNameValue(line, name, value))
             continue;
-        rs.Fields().Append(name, ColumnType(layout, name), 255, -1);
+        rs.Fields().Append(name, columnType(layout, name), 255, -1);
     }
 }
 
@@ -181,7 +181,7 @@ std::vector<std::string> RisParamsAccess::GetProjects(const std::string& paramsF
     const std::string sqlFile = tmpFile("sql.txt"), outFile = tmpFile("risout.txt");
     try {
         HostWriteFile(sqlFile, "show schema names;\r\n");
-        run(ClientCommand(paramsFile, "risbatch -i " + QuoteString(sqlFile) + " -o " + QuoteString(outFile)),
+        run(clientCommand(paramsFile, "risbatch -i " + QuoteString(sqlFile) + " -o " + QuoteString(outFile)),
             log_.Path());
         for (const std::string& line : ReadFile2Array(outFile)) {
             DoEvents();
@@ -214,8 +214,8 @@ Recordset RisParamsAccess::GetData(const std::string& paramsFile, const std::str
         // A query begins with SELECT; an INSERT whose values hold the word ("Pipe selection")
         // must still be run, not taken for a query of its table's layout.
         if (StartsWithNoCase(Trim(sql), "SELECT")) {
-            const std::string table = QueryTableName(sql);
-            run(ClientCommand(paramsFile, "risunlod -mw -o " + QuoteString(outFile) + " -s " + schema + " table " +
+            const std::string table = queryTableName(sql);
+            run(clientCommand(paramsFile, "risunlod -mw -o " + QuoteString(outFile) + " -s " + schema + " table " +
                                               table),
                 "");
             std::string createLine;
@@ -226,13 +226,13 @@ Recordset RisParamsAccess::GetData(const std::string& paramsFile, const std::str
                 }
             if (createLine.empty())
                 throw AppError(1, "GetData", "No layout of table '" + table + "'");
-            layout = LayoutColumns(createLine);
+            layout = layoutColumns(createLine);
             // A table of one column (pdtable_114) is a layout too.
             if (layout.empty())
                 throw AppError(1, "GetData", "No columns in the layout of table '" + table + "'");
         }
         HostWriteFile(sqlFile, batchInput(schema, sql));
-        run(ClientCommand(paramsFile, "risbatch -i " + QuoteString(sqlFile) + " -o " + QuoteString(outFile)),
+        run(clientCommand(paramsFile, "risbatch -i " + QuoteString(sqlFile) + " -o " + QuoteString(outFile)),
             log_.Path());
         const std::vector<std::string> lines = ReadFile2Array(outFile);
         defineFields(rs, lines, layout);
@@ -258,7 +258,7 @@ std::string RisParamsAccess::RunStatement(const std::string& paramsFile, const s
             throw AppError(1, "RunStatement", "SQL statement not defined");
         run("del " + QuoteString(outFile), "");
         HostWriteFile(sqlFile, batchInput(schema, sql));
-        run(ClientCommand(paramsFile, "risbatch -i " + QuoteString(sqlFile) + " -o " + QuoteString(outFile)),
+        run(clientCommand(paramsFile, "risbatch -i " + QuoteString(sqlFile) + " -o " + QuoteString(outFile)),
             log_.Path());
         const std::string answer = IsFileExists(outFile, 0) ? ReadFile2String(outFile) : std::string();
         if (Trim(answer).empty())

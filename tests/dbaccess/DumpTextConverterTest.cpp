@@ -122,7 +122,7 @@ TEST(DumpTextConverterTest, AgreesWithTheByteWiseConversionOnAnyBytes)
     const std::string alphabets[] = {" '", " 'a", " '\"a\r\n", "  ''ab\n", "abcdefgh '"};
     for (int round = 0; round < 3000; ++round) {
         const std::string& alphabet = alphabets[round % 5];
-        std::string in(rng() % 200, ' ');
+        std::string in(rng() % 400, ' ');
         for (char& c : in)
             c = alphabet[rng() % alphabet.size()];
         ASSERT_EQ(DumpTextConverter::ConvertVariableRows(in), byteWise(in)) << '[' << in << ']';
