@@ -56,6 +56,11 @@ RisSchemas::Database RisSchemas::ConfiguredDatabase()
 
 std::string RisSchemas::CreateSchemaStatement(const std::string& schema, const Database& db)
 {
+    // The settings' database, directory and host go into the definition unquoted: refuse what
+    // would change its shape, as the access object does for its own schema statement.
+    CheckStatementName("Database name", db.dbname);
+    CheckDefinitionPart("Directory", db.dbdir);
+    CheckDefinitionPart("Server host", db.tcpip);
     return "create schema " + schema + " on database (oracle, dbname " + db.dbname + ", osuser " +
            osUserText(db.osuser) + " , dir " + db.dbdir + ", ostype nt, remote (tcp " + db.tcpip + ")) user " +
            schema + "." + schema + "@" + db.dbname + ";";

@@ -53,6 +53,22 @@ TEST(RisSchemasCredentialTest, AnEmptyAccountOrPasswordIsRefusedBeforeAnyRun)
     EXPECT_EQ(runs, 0);
 }
 
+TEST(RisSchemasCredentialTest, SettingsThatWouldReshapeTheDefinitionAreRefusedBeforeAnyRun)
+{
+    admintest::AdminFolder folder{"risschemas_settings"};
+    RisSchemas schemas;
+    int runs = 0;
+    schemas.onRun = [&](const ToolOutcome&) { ++runs; };
+    for (const auto& [key, value] : {std::pair<const char*, const char*>{"dbname", "ORCL, osuser x.y"},
+                                     {"dbdir", "d:\\orant), ostype nt"},
+                                     {"TCPIP", "10.0.0.1)) user a.b;"}}) {
+        WriteIniValue(gIniFile, "TARNWICK", key, value);
+        EXPECT_EQ(testsupport::Raised([&] { schemas.cre_schema("'pd_p1'"); }).number(), 1) << key;
+        WriteIniValue(gIniFile, "TARNWICK", key, std::nullopt);
+    }
+    EXPECT_EQ(runs, 0);
+}
+
 TEST(RisSchemasCredentialTest, AQuotedAccountReachesTheServer)
 {
     testsupport::ScopedStandInRoot root;
