@@ -1,10 +1,9 @@
 // The family boxes and the loop of the family commands: order, Esc, confirmations, refusals.
 #include "admin/Families.h"
 
-#include "services/AppGlobals.h"
+#include "AdminTestSupport.h"
 #include "services/MessageService.h"
 #include "services/ScriptedMessageService.h"
-#include "support/TestEnvironment.h"
 
 #include <array>
 #include <gtest/gtest.h>
@@ -17,8 +16,6 @@ class FamiliesTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        gIniFile = dir.host() + "/tarnwick.ini";
-        gLogFile = dir.host() + "/tarnwick.log";
         // No server manager here: the tools fail, which the loop only reports.
         families.boxValue = [this](size_t i) { return boxes[i]; };
         families.setBoxValue = [this](size_t i, int v) { boxes[i] = v; };
@@ -31,7 +28,7 @@ protected:
             boxes[i] = kBoxChecked;
     }
 
-    testsupport::ScopedDir dir{"families"};
+    admintest::AdminFolder folder{"families"};
     ScriptedMessageService messages;
     Families families;
     std::array<int, 12> boxes{};
@@ -49,17 +46,6 @@ TEST_F(FamiliesTest, SelectAllThenDeselectAllClearsEveryBoxAlsoGrey)
     families.deselall();
     for (int v : boxes)
         EXPECT_EQ(v, kBoxUnchecked);
-}
-
-TEST_F(FamiliesTest, ConfirmationTexts)
-{
-    EXPECT_EQ(Families::ConfirmText(FamilyCommand::DeleteDBSchema, "p1"),
-              "Database-User and RIS-Schema of the PDS-Project:  p1  will be deleted.  OK?");
-    EXPECT_EQ(Families::ConfirmText(FamilyCommand::DeleteDBUser, "p1"),
-              "Database-User of the PDS-Project:  p1  will be deleted.  OK?");
-    EXPECT_EQ(Families::ConfirmText(FamilyCommand::DeleteSchema, "p1"),
-              "RIS-Schema of the PDS-Project:  p1  will be deleted.  OK?");
-    EXPECT_EQ(Families::ConfirmText(FamilyCommand::CreateDBSchema, "p1"), "");
 }
 
 TEST_F(FamiliesTest, CheckedFamiliesRunInFamilyOrderWhateverTheCheckingOrder)

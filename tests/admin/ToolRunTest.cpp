@@ -1,6 +1,7 @@
 // Error lines of the tools' output, parameter names, and logged runs.
 #include "admin/ToolRun.h"
 
+#include "AdminTestSupport.h"
 #include "platform/AppError.h"
 #include "platform/Environment.h"
 #include "services/AppGlobals.h"
@@ -54,17 +55,15 @@ class ToolRunTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        gIniFile = dir.host() + "/tarnwick.ini";
-        gLogFile = dir.host() + "/tarnwick.log";
         AppendLog("header");
     }
     void AppendLog(const std::string& text)
     {
-        FILE* f = std::fopen(gLogFile.c_str(), "ab");
+        FILE* f = std::fopen(folder.host("tarnwick.log").c_str(), "ab");
         std::fputs((text + "\r\n").c_str(), f);
         std::fclose(f);
     }
-    testsupport::ScopedDir dir{"toolrun"};
+    admintest::AdminFolder folder{"toolrun"};
 };
 
 TEST_F(ToolRunTest, NameParameterTakesTheFirstTokenWithItsPlaceholders)
