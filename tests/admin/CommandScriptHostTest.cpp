@@ -4,6 +4,7 @@
 
 #include "admin/DumpCommands.h"
 #include "platform/AppError.h"
+#include "support/Raised.h"
 
 #include <gtest/gtest.h>
 
@@ -13,12 +14,8 @@ TEST(CommandScriptHostTest, AnOperationLeftUnsetIsAnError)
 {
     DumpCommands dump;
     CommandScriptHost host(dump, {});
-    try {
-        host.Del_Schema("del_schema 's'");
-        FAIL();
-    } catch (const AppError& e) {
-        EXPECT_NE(e.description().find("del_schema"), std::string::npos);
-    }
+    const AppError e = testsupport::Raised([&] { host.Del_Schema("del_schema 's'"); });
+    EXPECT_NE(e.description().find("del_schema"), std::string::npos);
 }
 
 } // namespace

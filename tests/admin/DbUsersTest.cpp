@@ -4,6 +4,7 @@
 #include "AdminTestSupport.h"
 #include "platform/AppError.h"
 #include "platform/WinPath.h"
+#include "support/Raised.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -22,13 +23,10 @@ TEST_P(DbUsersRefusalTest, BadNameIsNamedAndNothingRuns)
     users.onRun = [&](const ToolOutcome&) { ++runs; };
     std::string params = GetParam();
     for (auto op : {&DbUsers::Cre_DBUser, &DbUsers::Del_DBUser}) {
-        try {
-            (users.*op)(params);
-            FAIL() << "accepted " << params;
-        } catch (const AppError& e) {
-            EXPECT_EQ(e.number(), 1);
-            EXPECT_NE(e.description().find("is not a valid name"), std::string::npos) << e.description();
-        }
+        SCOPED_TRACE(params);
+        const AppError e = testsupport::Raised([&] { (users.*op)(params); });
+        EXPECT_EQ(e.number(), 1);
+        EXPECT_NE(e.description().find("is not a valid name"), std::string::npos) << e.description();
     }
     EXPECT_EQ(runs, 0);
     EXPECT_FALSE(std::filesystem::exists(HostPath(ToolRun::ScratchFilePath())));

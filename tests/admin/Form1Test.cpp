@@ -11,6 +11,7 @@
 #include "platform/Environment.h"
 #include "services/AppGlobals.h"
 #include "support/TestFiles.h"
+#include "support/Raised.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -141,13 +142,9 @@ TEST_F(Form1Test, FailedUnloadKeepsTheOldDumpByteForByteAndEndsWithErrors)
     EXPECT_EQ(left, std::vector<std::string>{"pd_nosuch.dmp"});
 
     // The script command names the client's error and keeps the dump as well.
-    try {
-        form->RISUnload("risunload 'pd_nosuch', '" + dump + "'");
-        FAIL() << "no error";
-    } catch (const AppError& e) {
-        EXPECT_NE(e.description().find("RIS Error: "), std::string::npos) << e.description();
-        EXPECT_NE(e.description().find("'" + dump + "' was not replaced"), std::string::npos) << e.description();
-    }
+    const AppError e = testsupport::Raised([&] { form->RISUnload("risunload 'pd_nosuch', '" + dump + "'"); });
+    EXPECT_NE(e.description().find("RIS Error: "), std::string::npos) << e.description();
+    EXPECT_NE(e.description().find("'" + dump + "' was not replaced"), std::string::npos) << e.description();
     EXPECT_EQ(BinaryFile::ReadAll(dump), old);
 }
 
@@ -202,24 +199,16 @@ TEST_F(Form1Test, LoadRefusesADumpWithoutSchemaLine)
     f.Write("create table t (a int)\r\n");
     f.Close();
     gCurrentSchema = "pd_demo";
-    try {
-        form->RISLoad("'" + dump + "'");
-        FAIL() << "loaded";
-    } catch (const AppError& e) {
-        EXPECT_NE(e.description().find("'" + dump + "'"), std::string::npos);
-    }
+    const AppError e = testsupport::Raised([&] { form->RISLoad("'" + dump + "'"); });
+    EXPECT_NE(e.description().find("'" + dump + "'"), std::string::npos);
     EXPECT_EQ(BinaryFile::ReadAll(gLogFile).find("rislod"), std::string::npos);
 }
 
 TEST_F(Form1Test, EdrisdmpOnAMissingDumpRaisesInsteadOfEnding)
 {
     auto form = startedForm();
-    try {
-        form->edrisdmp("'" + dumpDir + "\\missing.dmp'");
-        FAIL() << "no error";
-    } catch (const AppError& e) {
-        EXPECT_EQ(e.description(), "Edrisdmp File: '" + dumpDir + "\\missing.dmp' does not exist");
-    }
+    const AppError e = testsupport::Raised([&] { form->edrisdmp("'" + dumpDir + "\\missing.dmp'"); });
+    EXPECT_EQ(e.description(), "Edrisdmp File: '" + dumpDir + "\\missing.dmp' does not exist");
 }
 
 TEST_F(Form1Test, ConfigurationDialogWritesItsKeys)

@@ -6,6 +6,7 @@
 #include "platform/AppError.h"
 #include "platform/ado/AdoTypes.h"
 #include "services/IniFile.h"
+#include "support/Raised.h"
 
 #include <gtest/gtest.h>
 
@@ -76,12 +77,8 @@ TEST_F(ServerManagerRunTest, ReadsTheUsersThroughTheProgram)
 TEST_F(ServerManagerRunTest, OutputWithoutRuleOrMissingProgramIsReported)
 {
     program({"MGR-00001: cannot connect"});
-    try {
-        ListSources::DbUserRecordset();
-        FAIL();
-    } catch (const AppError& e) {
-        EXPECT_EQ(e.description(), "Could not get database users");
-    }
+    const AppError e = testsupport::Raised([&] { ListSources::DbUserRecordset(); });
+    EXPECT_EQ(e.description(), "Could not get database users");
     EXPECT_TRUE(tempFilesGone());
     WriteIniValue(gIniFile, "TARNWICK", "svrmgr_path", folder_.win("no such program.exe"));
     EXPECT_THROW(ListSources::DbUserRecordset(), AppError);

@@ -1,4 +1,4 @@
-// change, append_text, doscmd and message on real files: backups, untouched bytes, failures.
+// change and append_text on real files: backups, untouched bytes, failures.
 #include "admin/ScriptCommands.h"
 
 #include "AdminTestSupport.h"
@@ -135,13 +135,6 @@ TEST_F(ScriptCommandsTest, AppendTextWithAFailedBackupRaisesAndAppendsNothing)
     SetHostFileFault([](const std::string& op, const std::string&) { return op == "copy" ? EACCES : 0; });
     EXPECT_THROW(ScriptCommands::append_text("append_text '" + f + "', 'second'"), AppError);
     EXPECT_EQ(content(), "first\r\n");
-}
-
-TEST_F(ScriptCommandsTest, DoscmdRunsTheLineWithItsOutputInTheProgramLog)
-{
-    WriteIniValue(gIniFile, "TARNWICK", "uservar3", "hello-from-doscmd");
-    ScriptCommands::doscmd("doscmd 'echo \xA7uservar3\xA7'");
-    EXPECT_NE(folder_.log().find("hello-from-doscmd"), std::string::npos) << folder_.log();
 }
 
 TEST(ScriptFileEditTest, SearchFindsTextAcrossPieceBorders)

@@ -8,6 +8,7 @@
 #include "services/FileContents.h"
 #include "services/IniFile.h"
 #include "support/TestEnvironment.h"
+#include "support/Raised.h"
 
 #include <gtest/gtest.h>
 
@@ -75,13 +76,9 @@ TEST_F(ToolRunTest, NameParameterTakesTheFirstTokenWithItsPlaceholders)
 
 TEST_F(ToolRunTest, NameParameterNamesWhatItRefuses)
 {
-    try {
-        ToolRun::NameParameter("'pd_ p1'", "User", "Cre_DBUser");
-        FAIL();
-    } catch (const AppError& e) {
-        EXPECT_EQ(e.description(), "User 'pd_ p1' is not a valid name (letters, digits and '_' only)");
-        EXPECT_EQ(e.source(), "Cre_DBUser");
-    }
+    const AppError e = testsupport::Raised([&] { ToolRun::NameParameter("'pd_ p1'", "User", "Cre_DBUser"); });
+    EXPECT_EQ(e.description(), "User 'pd_ p1' is not a valid name (letters, digits and '_' only)");
+    EXPECT_EQ(e.source(), "Cre_DBUser");
 }
 
 TEST_F(ToolRunTest, RunKeepsOnlyWhatItAppendedToTheLog)
