@@ -23,16 +23,6 @@ size_t DumpLineClassifier::SchemaKeywordLength(std::string_view line)
     return 0;
 }
 
-bool DumpLineClassifier::IsEndOfTableLine(std::string_view line)
-{
-    return withoutCr(line) == DumpFormat::kEndOfTable;
-}
-
-bool DumpLineClassifier::IsEndOfSchemaLine(std::string_view line)
-{
-    return withoutCr(line) == DumpFormat::kEndOfSchema;
-}
-
 DumpLineKind DumpLineClassifier::Classify(std::string_view line)
 {
     line = withoutCr(line);
@@ -43,11 +33,15 @@ DumpLineKind DumpLineClassifier::Classify(std::string_view line)
         }
         if (state_ == State::Rows)
             return DumpLineKind::BlockLine;
-        const bool keyword = StartsWithNoCase(line, DumpFormat::kCreateTable) || SchemaKeywordLength(line) != 0 ||
-                             line == DumpFormat::kEndOfSchema;
-        if (!keyword) {
-            if (!StartsWithNoCase(line, DumpFormat::kInsertInto))
-                state_ = State::Rows; // the layout line
+        if (StartsWithNoCase(line, DumpFormat::kInsertInto))
+            return DumpLineKind::BlockLine;
+        // The lines that follow a table block begin with one of these words; a fixed header
+        // may too when its first column has such a name, but then its numbers follow.
+        std::vector<DumpFixedField> fields;
+        const bool statement = StartsWithNoCase(line, "create ") || StartsWithNoCase(line, "grant ") ||
+                               StartsWithNoCase(line, "default ") || line == DumpFormat::kEndOfSchema;
+        if (!statement || DumpFormat::ParseFixedHeader(line, fields)) {
+            state_ = State::Rows; // the layout line
             return DumpLineKind::BlockLine;
         }
         state_ = State::Outside;

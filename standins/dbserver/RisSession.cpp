@@ -230,13 +230,28 @@ void RisSession::createSchema(const std::string& statement, std::string& out)
         RaiseRisError("RIS_E_SYNTAX_ERROR", "\"user\" expected after the database clause.");
     std::string spec = TrimWhite(clauses.substr(user + 4));
     std::string password, atDb;
-    if (size_t at = spec.find('@'); at != std::string::npos) {
-        atDb = spec.substr(at + 1);
-        spec = spec.substr(0, at);
-    }
-    if (size_t dot = spec.find('.'); dot != std::string::npos) {
-        password = spec.substr(dot + 1);
+    const size_t dot = spec.find('.');
+    if (dot != std::string::npos && dot + 1 < spec.size() && spec[dot + 1] == '\'') {
+        // A quoted password ('' for a quote inside) may hold "@" and ".".
+        size_t close = dot + 2;
+        while ((close = spec.find('\'', close)) != std::string::npos && close + 1 < spec.size() && spec[close + 1] == '\'')
+            close += 2;
+        if (close == std::string::npos)
+            RaiseRisError("RIS_E_SYNTAX_ERROR", "The password of \"user\" lacks its closing quote.");
+        password = ReplaceAll(spec.substr(dot + 2, close - dot - 2), "''", "'");
+        const std::string rest = TrimWhite(spec.substr(close + 1));
+        if (!rest.empty() && rest.front() == '@')
+            atDb = rest.substr(1);
         spec = spec.substr(0, dot);
+    } else {
+        if (size_t at = spec.find('@'); at != std::string::npos) {
+            atDb = spec.substr(at + 1);
+            spec = spec.substr(0, at);
+        }
+        if (size_t d = spec.find('.'); d != std::string::npos) {
+            password = spec.substr(d + 1);
+            spec = spec.substr(0, d);
+        }
     }
     const std::string serverDb = server_.DatabaseName();
     for (const std::string& d : {entry.dbName, atDb})

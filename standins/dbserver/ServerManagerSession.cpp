@@ -158,6 +158,11 @@ bool ServerManagerSession::connect(const std::string& args, std::string& out)
     } else if (size_t at = password.find('@'); at != std::string::npos) {
         password = password.substr(0, at);
     }
+    return ConnectAs(user, password, out);
+}
+
+bool ServerManagerSession::ConnectAs(const std::string& user, const std::string& password, std::string& out)
+{
     auto u = server_.FindUser(user);
     if (user.empty() || !u || ToUpper(password) != u->password) {
         user_.clear();

@@ -20,6 +20,9 @@ public:
     // Runs one command (without its ";"); returns false after an ORA- error.
     bool Execute(const std::string& command, std::string& out);
     bool ExitSeen() const { return exit_; }
+    // Logs on as the user with the password as given, whatever characters it holds (a
+    // connection's own logon, with no command line to parse). False after ORA-01017.
+    bool ConnectAs(const std::string& user, const std::string& password, std::string& out);
 
 private:
     bool connect(const std::string& args, std::string& out);

@@ -114,7 +114,7 @@ Recordset StandInOracleConnection::ExecuteCounted(const std::string& sqlText, lo
     if (IsServerManagerStatement(head)) {
         ServerManagerSession session(*server_);
         std::string out;
-        if (!session.Execute("connect " + user_ + "/" + password_, out))
+        if (!session.ConnectAs(user_, password_, out))
             RaiseOra(OraLine(out));
         if (!session.Execute(sql, out))
             RaiseOra(OraLine(out));

@@ -133,11 +133,19 @@ TEST_F(CRISServerOperationsTest, PasswordsAndOsUsersThatAreNoPlainNamesReachTheS
     EXPECT_NE(wrong.description().find("ORA-01017"), std::string::npos);
 
     // The operating-system user and password of a RIS schema, quoted in its definition.
-    cris.ORACreateUser("ORCL", kAdmin, kAdminPassword, {"pd_q4"}, {"pd_q4"}, "USER_DATA", "TEMPORARY_DATA");
-    cris.RISCreateSchema({"pd_q4"}, "127.0.0.1", 1, "", "ORCL", "NT\\admin", "it's", {"pd_q4"}, {"pd_q4"});
+    cris.ORACreateUser("ORCL", kAdmin, kAdminPassword, {"pd_q4"}, {"it's@q.4"}, "USER_DATA", "TEMPORARY_DATA");
+    cris.RISCreateSchema({"pd_q4"}, "127.0.0.1", 1, "", "ORCL", "NT\\admin", "it's", {"pd_q4"}, {"it's@q.4"});
     EXPECT_TRUE(cris.IsRISSchemaExists("pd_q4", true));
     cris.RISDropSchema({"pd_q4"});
     cris.ORADropUser("ORCL", kAdmin, kAdminPassword, {"pd_q1", "pd_q2", "pd_q3", "pd_q4"});
+
+    // An administrator whose own password holds the characters of a logon line.
+    DbServer server(DbServer::EnvironmentRoot());
+    server.SetUserPassword("pd_qadmin", "p@ss/w");
+    server.GrantPrivilege("pd_qadmin", "DBA");
+    cris.ORACreateUser("ORCL", "pd_qadmin", "p@ss/w", {"pd_q5"}, {"q5"}, "USER_DATA", "TEMPORARY_DATA");
+    EXPECT_TRUE(cris.IsORAUserExists("ORCL", "pd_qadmin", "p@ss/w", "pd_q5"));
+    cris.ORADropUser("ORCL", kAdmin, kAdminPassword, {"pd_q5", "pd_qadmin"});
 
     cris.SQLCreateUser(StandInEnvironment::kSqlServer, "pds", kAdmin, kAdminPassword, {"sq_q"}, {"it's"});
     cris.SQLConnTest(StandInEnvironment::kSqlServer, "pds", "sq_q", "it's");
