@@ -41,6 +41,13 @@ protected:
     CheckTree tree;
 };
 
+// A column whose type differs is only reported: adding it again would fail the whole run.
+TEST_F(DdlRepairTest, AddColumnsTakesEveryMissingColumnCheckedOrNotAndNoMismatch)
+{
+    EXPECT_EQ(BuildRepairStatements(tree, DdlRepairAction::AddColumns),
+              "ALTER TABLE pdtable_12_7 ADD remarks char(40);\r\nALTER TABLE pdtable_12_7 ADD scale decimal(8,2);");
+}
+
 TEST_F(DdlRepairTest, ColumnsWhoseTextWouldBreakTheStatementAreLoggedAndSkipped)
 {
     tree.Add("Tablepdtable_12_7", "Tablepdtable_12_7Columnx char(1); drop table t", "x char(1); drop table t");

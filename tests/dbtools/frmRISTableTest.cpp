@@ -136,7 +136,7 @@ TEST_F(frmRISTableTest, NullClearsACellAndADateColumnStillMatches)
 
     const int lib = rowOf(form, 4, "stdnote.l");
     boxes_.Answer(MsgAnswer::Yes);
-    cell(form, lib, 4)->setText("null");
+    cell(form, lib, 4)->setText("nUlL"); // in any case
     EXPECT_EQ(form->TDBGrid->cellText(lib, 4), "");
     EXPECT_EQ(query("pd_demo", "SELECT rdb_file_spec FROM pdtable_102 WHERE type_of_rdb_data=2"), Strings{""});
 }
