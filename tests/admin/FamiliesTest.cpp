@@ -63,17 +63,6 @@ TEST_F(FamiliesTest, NoBoxCheckedShowsTheReadyBoxAtOnce)
     EXPECT_EQ(messages.asked()[0].style, MsgStyle::OkOnly);
 }
 
-TEST_F(FamiliesTest, DeleteAsksTwiceThenRuns)
-{
-    messages.Answer(MsgAnswer::Yes);
-    messages.Answer(MsgAnswer::Yes);
-    EXPECT_EQ(families.Run(FamilyCommand::DeleteDBSchema), FamilyOutcome::Ready);
-    ASSERT_EQ(messages.asked().size(), 3u);
-    EXPECT_EQ(messages.asked()[0].style, MsgStyle::YesNo | MsgStyle::Critical);
-    EXPECT_EQ(messages.asked()[1].prompt, messages.asked()[0].prompt);
-    EXPECT_EQ(messages.asked()[2].prompt, kReady);
-}
-
 TEST_F(FamiliesTest, NoToTheSecondQuestionDeletesNothing)
 {
     Check({0, 1});
