@@ -1,5 +1,7 @@
 // Whole-system runs of the stand-in outside programs: command lines as the program writes
 // them, run through the batch launcher and batchcmd, on a freshly built environment.
+#include "admin/DbUsers.h"
+#include "admin/RisSchemas.h"
 #include "dbaccess/RISErrorReader.h"
 #include "platform/TextUtil.h"
 #include "platform/WinPath.h"
@@ -49,20 +51,14 @@ protected:
         std::ofstream(HostPath(winPath), std::ios::binary) << text;
     }
 
-    // The database user and RIS schema of a new schema, as the main window makes them.
+    // The database user and RIS schema of a new schema, with the scripts the main window writes.
     void createUserAndSchema(const std::string& s)
     {
         const std::string script = work + "tarnwick.sql";
-        write(script, "connect dboper/wq4ztk9\r\ngrant connect to " + s + " identified by " + s + ";\r\n"
-                      "grant create database link, create sequence, alter session, create synonym, create table, "
-                      "create view to " + s + ";\r\nalter user " + s + " default tablespace USER_DATA;\r\n"
-                      "alter user " + s + " temporary tablespace TEMPORARY_DATA;\r\nalter user " + s +
-                      " quota unlimited on USER_DATA;\r\nGRANT CONNECT, RESOURCE TO " + s + ";\r\nexit;\r\n\r\n");
-        run(std::string("echo ") + StandInEnvironment::kServerManager + " @" + script);
+        write(script, DbUsers::CreateUserScript(s, "dboper/wq4ztk9", "USER_DATA", "TEMPORARY_DATA"));
         std::string out = run(std::string(StandInEnvironment::kServerManager) + " @" + script);
         ASSERT_EQ(out.find("ORA-"), std::string::npos) << out;
-        write(script, "create schema " + s + " on database (oracle, dbname ORCL, osuser svcacct.k4t2p , dir "
-                      "d:\\orant, ostype nt, remote (tcp 127.0.0.1)) user " + s + "." + s + "@ORCL;\r\n");
+        write(script, RisSchemas::CreateSchemaStatement(s, {"ORCL", "svcacct.k4t2p", "d:\\orant", "127.0.0.1"}) + "\r\n");
         out = run("risbatch -i " + script);
         ASSERT_NE(out.find("Schema " + s + " created."), std::string::npos) << out;
     }
