@@ -3,6 +3,8 @@
 
 #include "platform/TextUtil.h"
 
+#include <algorithm>
+
 namespace {
 
 std::string_view withoutCr(std::string_view line)
@@ -23,16 +25,6 @@ size_t DumpLineClassifier::SchemaKeywordLength(std::string_view line)
     return 0;
 }
 
-bool DumpLineClassifier::IsEndOfTableLine(std::string_view line)
-{
-    return withoutCr(line) == DumpFormat::kEndOfTable;
-}
-
-bool DumpLineClassifier::IsEndOfSchemaLine(std::string_view line)
-{
-    return withoutCr(line) == DumpFormat::kEndOfSchema;
-}
-
 DumpLineKind DumpLineClassifier::Classify(std::string_view line)
 {
     line = withoutCr(line);
@@ -43,11 +35,15 @@ DumpLineKind DumpLineClassifier::Classify(std::string_view line)
         }
         if (state_ == State::Rows)
             return DumpLineKind::BlockLine;
-        const bool keyword = StartsWithNoCase(line, DumpFormat::kCreateTable) || SchemaKeywordLength(line) != 0 ||
-                             line == DumpFormat::kEndOfSchema;
-        if (!keyword) {
-            if (!StartsWithNoCase(line, DumpFormat::kInsertInto))
-                state_ = State::Rows; // the layout line
+        if (StartsWithNoCase(line, DumpFormat::kInsertInto))
+            return DumpLineKind::BlockLine;
+        // The lines that follow a table block begin with one of these words; a fixed header
+        // may too when its first column has such a name, but then its numbers follow.
+        std::vector<DumpFixedField> fields;
+        const bool statement = StartsWithNoCase(line, "create ") || StartsWithNoCase(line, "grant ") ||
+                               StartsWithNoCase(line, "default ") || line == DumpFormat::kEndOfSchema;
+        if (!statement || DumpFormat::ParseFixedHeader(line, fields)) {
+            state_ = State::Rows; // the layout line
             return DumpLineKind::BlockLine;
         }
         state_ = State::Outside;
@@ -78,6 +74,19 @@ size_t DumpLineClassifier::FindEndOfTableLine(std::string_view text, size_t from
             return p;
     }
     return std::string_view::npos;
+}
+
+std::string DumpLineClassifier::IndexOrGrantTable(std::string_view line)
+{
+    if (!StartsWithNoCase(line, "create unique index ") && !StartsWithNoCase(line, "create index ") &&
+        !StartsWithNoCase(line, "grant "))
+        return {};
+    const size_t on = FindNoCase(line, " on ");
+    if (on == std::string_view::npos)
+        return {};
+    std::string_view rest = line.substr(on + 4);
+    rest.remove_prefix(std::min(rest.size(), rest.find_first_not_of(' ')));
+    return std::string(rest.substr(0, rest.find_first_of(" (")));
 }
 
 DumpLines::DumpLines(const std::string& path, size_t chunkSize) : scanner_(path, chunkSize) {}

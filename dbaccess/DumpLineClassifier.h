@@ -24,10 +24,11 @@ class DumpLineClassifier {
 public:
     // The kind of the next line of the file (without its line end; a CR before it is
     // ignored). Keywords match without regard to case; the end lines only exactly.
-    // A create-table line opens a block; until the block's layout line, a line that begins
-    // with a keyword (a definition-only dump writes one create-table line after another)
-    // closes it again and is read as outside it. From the layout line on, only the
-    // end-of-table line closes it: the rows may hold any text.
+    // A create-table line opens a block: its insert line, then its layout line. A statement
+    // line before the layout line (one that begins with "create ", "grant " or "default ",
+    // or the end-of-schema line: a definition-only dump writes create-table, index and grant
+    // lines one after another) closes the block again and is read as outside it. From the
+    // layout line on, only the end-of-table line closes it: the rows may hold any text.
     DumpLineKind Classify(std::string_view line);
     bool InTableBlock() const { return state_ != State::Outside; }
     // Past the block's layout line, among its rows.
@@ -35,12 +36,14 @@ public:
 
     // The length of the schema keyword a line begins with (any case), 0 when none.
     static size_t SchemaKeywordLength(std::string_view line);
-    static bool IsEndOfTableLine(std::string_view line);
-    static bool IsEndOfSchemaLine(std::string_view line);
     // Where the first end-of-table line at or after from starts in text, from being the start
     // of a line: the marker alone on its line, ended by LF, CR LF or the text's end. npos when
     // the text holds none.
     static size_t FindEndOfTableLine(std::string_view text, size_t from = 0);
+    // The table an index or grant line outside a table block is about: the word after " on "
+    // of "create [unique] index <name> on <table> (...)" and of "grant ... on <table> to ...".
+    // Empty for any other line.
+    static std::string IndexOrGrantTable(std::string_view line);
 
 private:
     enum class State { Outside, Head, Rows } state_ = State::Outside;

@@ -22,10 +22,14 @@ namespace {
 // so a failed restore leaves no half file that a later check would take for the model.
 constexpr bool kNoOverwrite = false;
 
-// A node's outcome: on the status line and into the description cell of its row.
+// A node's outcome: on the status line and into the description cell of its row. Every failed
+// node is counted, so that the end of the restore does not call a partial restore successful.
 class RowOutcome {
 public:
-    RowOutcome(Worksheet* sheet, const char* column) : sheet_(sheet), column_(column) {}
+    RowOutcome(Worksheet* sheet, const char* column, int& failures)
+        : sheet_(sheet), column_(column), failures_(failures)
+    {
+    }
 
     // Starts the node's row with the texts of its group nodes, from column A on.
     void Start(const std::vector<std::string>& texts)
@@ -44,6 +48,7 @@ public:
     }
     void Fail(const std::string& message)
     {
+        ++failures_;
         ShowStatus(message);
         Write(message);
     }
@@ -51,8 +56,18 @@ public:
 private:
     Worksheet* sheet_;
     const char* column_;
+    int& failures_;
     int row_ = 0;
 };
+
+// The closing status of a restore: "<what> successfully", or how many nodes failed.
+void ShowRestoreEnd(const std::string& what, int failures)
+{
+    if (failures == 0)
+        ShowStatus(what + " successfully");
+    else
+        ShowStatus(what + " ended with " + std::to_string(failures) + " file(s) not restored - see the report");
+}
 
 // The last file error's number and description.
 long LastFileError(std::string& description)
@@ -96,6 +111,8 @@ public:
     {
     }
 
+    int Failures() const { return failures_; }
+
     void Node(const CheckTreeNode& node)
     {
         const CheckTreeNode* model = node.parent;
@@ -114,7 +131,7 @@ public:
         const std::string missingFile = MissingFileOf(node, modelKey);
 
         ShowStatus("Restoring model: '" + modelNo + "' ...");
-        RowOutcome outcome(ctx_.Sheet(), "D");
+        RowOutcome outcome(ctx_.Sheet(), "D", failures_);
         const CheckTreeNode* area = model->parent;
         outcome.Start({TextOf(area ? area->parent : nullptr), TextOf(area), model->text});
 
@@ -231,10 +248,11 @@ private:
     UpgradeCheckContext& ctx_;
     const std::string& projectDirectory_;
     Recordset& models_;
+    int failures_ = 0;
 };
 
 void DrawingNode(UpgradeCheckContext& ctx, const std::string& projectDirectory, Recordset& drawings,
-                 const CheckTreeNode& node)
+                 const CheckTreeNode& node, int& failures)
 {
     const CheckTreeNode* drawing = node.parent;
     if (!drawing)
@@ -247,7 +265,7 @@ void DrawingNode(UpgradeCheckContext& ctx, const std::string& projectDirectory, 
     const std::string drawingNo = p == std::string::npos ? std::string() : Trim(drawingKey.substr(p + 7));
 
     ShowStatus("Restoring drawing: '" + drawingNo + "' ...");
-    RowOutcome outcome(ctx.Sheet(), "C");
+    RowOutcome outcome(ctx.Sheet(), "C", failures);
     outcome.Start({TextOf(drawing->parent), drawing->text});
 
     drawings.SetFilter("drawing_type = " + typeText + " AND drawing_no = " + CriteriaText(drawingNo));
@@ -290,6 +308,7 @@ void DrawingNode(UpgradeCheckContext& ctx, const std::string& projectDirectory, 
 void RestoreMissingModelFiles(UpgradeCheckContext& ctx, const std::string& projectDirectory)
 {
     std::optional<Recordset> models;
+    int failures = 0;
     try {
         ShowStatus("Restoring missing model files for PDS-Project: '" + ctx.projectName + "' ...");
         if (Worksheet* sheet = ctx.Sheet())
@@ -309,17 +328,19 @@ void RestoreMissingModelFiles(UpgradeCheckContext& ctx, const std::string& proje
                 restore.Node(*node);
             DoEvents();
         }
+        failures = restore.Failures();
     } catch (const AppError& e) {
         CloseRecordset(models, false);
         throw PassOnAsDescription(e, "RestoreMissingModelFiles");
     }
     CloseRecordset(models, false);
-    ShowStatus("Restoring model files successfully");
+    ShowRestoreEnd("Restoring model files", failures);
 }
 
 void RestoreMissingDrawingFiles(UpgradeCheckContext& ctx, const std::string& projectDirectory)
 {
     std::optional<Recordset> drawings;
+    int failures = 0;
     try {
         ShowStatus("Restoring drawing files for PDS-Project: '" + ctx.projectName + "' ...");
         if (Worksheet* sheet = ctx.Sheet())
@@ -335,7 +356,7 @@ void RestoreMissingDrawingFiles(UpgradeCheckContext& ctx, const std::string& pro
         const std::vector<CheckTreeNode*> nodes = ctx.tree.Nodes();
         for (const CheckTreeNode* node : nodes) {
             if (node->checked && MatchesKeyPattern("DrawingType*Drawing*File*", node->key))
-                DrawingNode(ctx, projectDirectory, *drawings, *node);
+                DrawingNode(ctx, projectDirectory, *drawings, *node, failures);
             DoEvents();
         }
     } catch (const AppError& e) {
@@ -343,5 +364,5 @@ void RestoreMissingDrawingFiles(UpgradeCheckContext& ctx, const std::string& pro
         throw PassOnAsDescription(e, "RestoreMissingDrawingFiles");
     }
     CloseRecordset(drawings, false);
-    ShowStatus("Restoring drawing files successfully");
+    ShowRestoreEnd("Restoring drawing files", failures);
 }

@@ -207,9 +207,17 @@ void HostMoveFile(const std::string& src, const std::string& dst)
         throw HostError(errno);
 }
 
-void HostCreateFile(const std::string& winPath)
+void HostCreateFile(const std::string& winPath, Overwrite overwrite)
 {
-    HostWriteFile(winPath, std::string());
+    if (overwrite == Overwrite::Yes) {
+        HostWriteFile(winPath, std::string());
+        return;
+    }
+    const std::string h = HostPath(winPath);
+    throwIfFault("create", h);
+    requireFolderOf(h);
+    ReplacementFile out(winPath, ReplacementFile::Existing::NoOverwrite);
+    out.Commit();
 }
 
 void HostWriteFile(const std::string& winPath, const std::string& bytes)
@@ -284,6 +292,14 @@ void HostRemoveFolder(const std::string& winPath, bool recursive)
     struct stat st;
     if (!statOf(h, st) || !S_ISDIR(st.st_mode))
         throw HostError(ENOENT, true);
+    // A link to a folder is removed as the link, as Windows removes a junction: what it points
+    // to is another folder's content and stays.
+    struct stat lst;
+    if (::lstat(h.c_str(), &lst) == 0 && S_ISLNK(lst.st_mode)) {
+        if (::unlink(h.c_str()) != 0)
+            throw HostError(errno, true);
+        return;
+    }
     if (recursive) {
         if (!removeTree(h))
             throw HostError(EACCES, true);
@@ -314,10 +330,20 @@ int HostShellFileOperation(int op, const std::string& from, const std::string& t
             const std::string bin = StandInRoot() + "/recycle";
             std::error_code ec;
             fs::create_directories(bin, ec);
-            std::string target = bin + "/" + fs::path(HostPath(from)).filename().string() + "." +
-                                 std::to_string(static_cast<long long>(std::time(nullptr))) + "." +
-                                 std::to_string(::getpid());
-            HostCopyFile(from, target);
+            const std::string stem = bin + "/" + fs::path(HostPath(from)).filename().string() + "." +
+                                     std::to_string(static_cast<long long>(std::time(nullptr))) + "." +
+                                     std::to_string(::getpid());
+            // Two files of one name deleted within a second must both stay in the bin: the
+            // copy never replaces an earlier one, it takes the next free number instead.
+            for (int n = 0;; ++n) {
+                try {
+                    HostCopyFile(from, n == 0 ? stem : stem + "." + std::to_string(n), Overwrite::No);
+                    break;
+                } catch (const AppError& e) {
+                    if (e.number() != kErrFileExists || n >= 999)
+                        throw;
+                }
+            }
             HostDeleteFile(from, true);
             return 0;
         }

@@ -57,8 +57,9 @@ void HostDeleteFile(const std::string& winPath, bool force);
 // existing destination file is replaced. The source itself as destination is permission denied
 // (70) and a missing destination folder 76 "Path not found", both changing nothing.
 void HostMoveFile(const std::string& src, const std::string& dst);
-// Creates (or empties) a file.
-void HostCreateFile(const std::string& winPath);
+// Creates (or empties) a file; with Overwrite::No only a file that does not exist at that moment
+// (58 "File already exists" otherwise, the file untouched).
+void HostCreateFile(const std::string& winPath, Overwrite overwrite = Overwrite::Yes);
 // Creates or replaces a file with the given bytes through a ReplacementFile (an existing file
 // keeps its mode and stays whole when the write fails); a missing folder is path not found.
 void HostWriteFile(const std::string& winPath, const std::string& bytes);

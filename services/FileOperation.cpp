@@ -258,12 +258,21 @@ bool IsFolderWritable(const std::string& path)
     try {
         if (!HostFolderExists(path))
             fail("Directory '" + path + "' not exists");
-        testFile = AddBackslash(path) + GetTempName();
-        try {
-            HostCreateFile(testFile);
-        } catch (const AppError&) {
-            result = false;
+        // The probe is made only under a name no file has, and only a probe made here is
+        // removed again: a file of that name is someone else's.
+        bool created = false;
+        for (int attempt = 0; attempt < 16 && result && !created; ++attempt) {
+            const std::string name = AddBackslash(path) + GetTempName();
+            try {
+                HostCreateFile(name, Overwrite::No);
+                testFile = name;
+                created = true;
+            } catch (const AppError& e) {
+                result = e.number() == kErrFileExists;
+            }
         }
+        if (!created)
+            result = false;
         if (!result)
             fail("Directory '" + path + "': write permission denied");
         ClearFileOpError();

@@ -3,6 +3,7 @@
 
 #include "platform/FileAttributes.h"
 #include "platform/HostFiles.h"
+#include "platform/ReplacementFile.h"
 #include "platform/TextUtil.h"
 #include "platform/WinPath.h"
 #include "platform/excel/ExcelApplication.h"
@@ -13,6 +14,8 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
+#include <unistd.h>
 
 namespace {
 
@@ -132,18 +135,33 @@ void Workbook::writeFile(const std::string& path)
     if (int err = InjectedFault("create", host))
         raiseCannotAccess(path, HostError(err).description() + ".");
 
-    const std::string temp = host + ".~xlsx";
+    // The library writes a file of the name it is given: a fresh hidden one beside the target,
+    // so that no file of the user's is written over.
+    const size_t slash = host.rfind('/');
+    std::string temp = host.substr(0, slash + 1) + "." + host.substr(slash + 1) + ".~xlsxXXXXXX";
+    const int fd = ::mkstemp(temp.data());
+    if (fd < 0)
+        raiseCannotAccess(path, HostError(errno).description() + ".");
+    ::close(fd);
     try {
         WriteWorkbookXlsx(*this, temp);
     } catch (const AppError& e) {
         std::remove(temp.c_str());
         raiseCannotAccess(path, e.description());
     }
+    // The new content replaces the file only when it is whole and flushed, keeping the file's
+    // mode; our own hold on the file is let go for that moment and taken again whatever happens.
     fileLock_.reset();
-    if (std::rename(temp.c_str(), host.c_str()) != 0) {
-        const AppError e = HostError(errno);
+    try {
+        ReplacementFile out(path);
+        out.WriteFileContent(temp);
+        out.Commit();
+    } catch (const AppError& e) {
         std::remove(temp.c_str());
+        if (hasFile_)
+            fileLock_ = std::make_unique<FileLock>(fullName_, false);
         raiseCannotAccess(path, e.description() + ".");
     }
+    std::remove(temp.c_str());
     fileLock_ = std::make_unique<FileLock>(path, false);
 }

@@ -425,6 +425,15 @@ int cmdDir(const BatchCommand& cmd)
     return 0;
 }
 
+// True when host path inner is folder itself or lies below it (links and ".." resolved).
+bool insideFolder(const std::string& inner, const std::string& folder)
+{
+    std::error_code ecInner, ecFolder;
+    const std::string i = fs::weakly_canonical(inner, ecInner).string();
+    const std::string f = fs::weakly_canonical(folder, ecFolder).string();
+    return !ecInner && !ecFolder && (i == f || i.rfind(f + "/", 0) == 0);
+}
+
 void xcopyTree(const std::string& srcDir, const std::string& pattern, const std::string& dstDir, const Args& a,
                int& copied)
 {
@@ -435,9 +444,17 @@ void xcopyTree(const std::string& srcDir, const std::string& pattern, const std:
             continue;
         HostMakeFolder(winOf(dstDir), true);
         const std::string target = joinHost(dstDir, e.name);
-        if (isFile(target) && IsReadOnlyFile(winOf(target)) && has(a, 'R'))
+        // /R lifts a read-only mark only for the copy: a copy that fails leaves the mark on.
+        const bool liftedReadOnly = isFile(target) && IsReadOnlyFile(winOf(target)) && has(a, 'R');
+        if (liftedReadOnly)
             SetReadOnlyFile(winOf(target), false);
-        HostCopyFile(winOf(joinHost(srcDir, e.name)), winOf(target));
+        try {
+            HostCopyFile(winOf(joinHost(srcDir, e.name)), winOf(target));
+        } catch (const AppError&) {
+            if (liftedReadOnly)
+                SetReadOnlyFile(winOf(target), true);
+            throw;
+        }
         WriteOut(winOf(joinHost(srcDir, e.name)));
         ++copied;
     }
@@ -485,6 +502,12 @@ int cmdXcopy(const BatchCommand& cmd)
         } else {
             if (!isDir(srcDir))
                 throw HostError(ENOENT);
+            // A tree copied into a folder of its own would copy its copies without end.
+            if ((has(a, 'S') || has(a, 'E')) && insideFolder(dst, srcDir)) {
+                WriteErr("Cannot perform a cyclic copy");
+                WriteOut("0 File(s) copied");
+                return 4;
+            }
             xcopyTree(srcDir, pattern, dst, a, copied);
         }
     } catch (const AppError& e) {

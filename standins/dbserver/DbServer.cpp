@@ -2,6 +2,7 @@
 #include "standins/dbserver/DbServer.h"
 
 #include "platform/Environment.h"
+#include "platform/HostFiles.h"
 #include "platform/TextUtil.h"
 #include "platform/WinPath.h"
 #include "standins/dbserver/RisErrorBlock.h"
@@ -56,6 +57,23 @@ long long fileSize(const std::string& path)
     std::error_code ec;
     auto n = fs::file_size(path, ec);
     return ec ? 0 : static_cast<long long>(n);
+}
+
+// The dictionary and the schema file change together: a schema file that cannot be written
+// takes the dictionary's change back, so neither names a schema the other does not.
+template <typename Change>
+void changeWithSchemaFile(SqliteDb& catalogue, DbServer& server, Change change)
+{
+    catalogue.Exec("SAVEPOINT schema_file");
+    try {
+        change();
+        server.WriteSchemaFile();
+    } catch (...) {
+        catalogue.Exec("ROLLBACK TO schema_file");
+        catalogue.Exec("RELEASE schema_file");
+        throw;
+    }
+    catalogue.Exec("RELEASE schema_file");
 }
 
 } // namespace
@@ -231,15 +249,15 @@ std::vector<RisSchemaEntry> DbServer::Schemas()
 
 void DbServer::CreateSchema(const RisSchemaEntry& s)
 {
-    catalogue_->Run("INSERT INTO schemas(name, db_user, db_type, db_name, definition) VALUES (?1, ?2, ?3, ?4, ?5)",
-                    {ToLower(Trim(s.name)), ToUpper(Trim(s.dbUser)), s.dbType, s.dbName, s.definition});
-    WriteSchemaFile();
+    changeWithSchemaFile(*catalogue_, *this, [&] {
+        catalogue_->Run("INSERT INTO schemas(name, db_user, db_type, db_name, definition) VALUES (?1, ?2, ?3, ?4, ?5)",
+                        {ToLower(Trim(s.name)), ToUpper(Trim(s.dbUser)), s.dbType, s.dbName, s.definition});
+    });
 }
 
 void DbServer::DropSchema(const std::string& name)
 {
-    catalogue_->Run("DELETE FROM schemas WHERE name = ?1", {ToLower(Trim(name))});
-    WriteSchemaFile();
+    changeWithSchemaFile(*catalogue_, *this, [&] { catalogue_->Run("DELETE FROM schemas WHERE name = ?1", {ToLower(Trim(name))}); });
 }
 
 void DbServer::AddGrant(const std::string& dbUser, const std::string& table, const std::string& grantee)
@@ -347,14 +365,12 @@ void DbServer::WriteSchemaFile()
     const std::string path = SchemaFileHostPath();
     std::error_code ec;
     fs::create_directories(fs::path(path).parent_path(), ec);
-    const std::string tmp = path + ".new";
-    {
-        std::ofstream f(tmp, std::ios::binary | std::ios::trunc);
-        f << out.str();
-        if (!f)
-            RaiseRisError("RIS_E_CANT_WRITE_SCHEMA_FILE", "Cannot write the RIS schema file '" + path + "'.");
+    // Written whole and flushed before it replaces the former file, which stays as it was when
+    // any step fails (a full disk is found at the flush, not after the file is in place).
+    try {
+        HostWriteFile(SchemaFileWinPath(), out.str());
+    } catch (const AppError& e) {
+        RaiseRisError("RIS_E_CANT_WRITE_SCHEMA_FILE",
+                      "Cannot write the RIS schema file '" + path + "': " + e.description() + ".");
     }
-    fs::rename(tmp, path, ec);
-    if (ec)
-        RaiseRisError("RIS_E_CANT_WRITE_SCHEMA_FILE", "Cannot write the RIS schema file '" + path + "'.");
 }

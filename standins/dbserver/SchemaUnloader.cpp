@@ -2,6 +2,7 @@
 #include "standins/dbserver/SchemaUnloader.h"
 
 #include "dbaccess/DumpWriter.h"
+#include "platform/HostFiles.h"
 #include "platform/TextUtil.h"
 #include "platform/WinPath.h"
 #include "standins/dbserver/LockedOutputFile.h"
@@ -92,10 +93,23 @@ void refuseLineBreaks(const TablePlan& plan, const DumpRow& row, long long rowNu
     }
 }
 
+// A name beside the dump that no file has: a file that happens to be called "<dump>.part" is
+// someone else's and is neither emptied nor moved over the dump.
+std::string freePartName(const std::string& dumpFile)
+{
+    std::string name = dumpFile + ".part";
+    for (int n = 2; HostFileExists(name) || HostFolderExists(name); ++n)
+        name = dumpFile + ".part" + std::to_string(n);
+    return name;
+}
+
 // The dump is written to a file beside its place and moved there when whole.
 class PartFile {
 public:
-    explicit PartFile(const std::string& dumpFile) : dumpFile_(dumpFile), part_(dumpFile + ".part"), hold_(part_) {}
+    explicit PartFile(const std::string& dumpFile)
+        : dumpFile_(dumpFile), part_(freePartName(dumpFile)), hold_(part_)
+    {
+    }
     ~PartFile()
     {
         if (!placed_)

@@ -34,6 +34,11 @@ TEST(DumpLineClassifierTest, KindsInFileOrder)
         // A definition-only table: the next keyword line closes its block before any rows.
         {"create table d1 (a int)", K::CreateTable},
         {"create table d2 (a int)", K::CreateTable},
+        {"create unique index ud2 on d2 (a)", K::Other},
+        {"create table d3 (create int)", K::CreateTable},
+        {"create 1 6", K::BlockLine}, // a fixed header whose first column is named create
+        {"create table d4 (a int)", K::BlockLine},
+        {kEnd, K::EndOfTable},
         {"default schema pd_c", K::SchemaLine},
         {"create unique index ut on t (a)", K::Other},
         {kEndSchema, K::EndOfSchema},

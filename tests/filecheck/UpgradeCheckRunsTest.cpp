@@ -171,6 +171,10 @@ TEST_F(UpgradeCheckRunsTest, FailedCopyLeavesNoFileAndAFileMadeMeanwhileStays)
     const Worksheet& sheet = *ctx.report.LastSheet();
     EXPECT_EQ(Row(sheet, 3, 4).at(3), "Disk full");
     EXPECT_EQ(Row(sheet, 4, 4).at(3), "File already exists");
+    // The end of the model restore says that it was not whole.
+    EXPECT_EQ(log().find("Restoring model files successfully"), std::string::npos);
+    EXPECT_NE(log().find("Restoring model files ended with 2 file(s) not restored - see the report"),
+              std::string::npos);
 }
 
 TEST_F(UpgradeCheckRunsTest, ErrorInTheMiddleOfARestoreSavesTheRowsOfWhatWasDone)

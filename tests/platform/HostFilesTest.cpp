@@ -41,21 +41,6 @@ long errorNumber(const std::function<void()>& f)
     return 0;
 }
 
-TEST_F(HostFilesTest, CopyReplacesButNotAReadOnlyOrLockedDestination)
-{
-    const std::string a = file("a.txt", "new");
-    const std::string b = file("b.txt", "old");
-    HostCopyFile(a, b);
-    EXPECT_EQ(readAll(b), "new");
-
-    SetReadOnlyFile(b, true);
-    EXPECT_EQ(errorNumber([&] { HostCopyFile(a, b); }), kErrPermissionDenied);
-    SetReadOnlyFile(b, false);
-
-    FileLock lock(b);
-    EXPECT_EQ(errorNumber([&] { HostCopyFile(a, b); }), kErrPermissionDenied);
-}
-
 // What the folder holds besides the named files: a temporary file left behind shows here.
 std::vector<std::string> folderNames(const std::string& folder)
 {
@@ -78,14 +63,6 @@ TEST_F(HostFilesTest, CopyOrMoveOntoTheSameFileInAnyCaseIsRefusedAndChangesNothi
         EXPECT_EQ(readAll(a), "design");
     }
     EXPECT_EQ(folderNames(dir.host()), (std::vector<std::string>{"Model.dgn", "hard.dgn"}));
-}
-
-TEST_F(HostFilesTest, CopyOrMoveIntoAMissingFolderIsPathNotFound)
-{
-    const std::string a = file("a.txt", "x");
-    EXPECT_EQ(errorNumber([&] { HostCopyFile(a, dir.host() + "/none/a.txt"); }), kErrPathNotFound);
-    EXPECT_EQ(errorNumber([&] { HostMoveFile(a, dir.host() + "/none/a.txt"); }), kErrPathNotFound);
-    EXPECT_EQ(readAll(a), "x");
 }
 
 struct MidCopyFault {
@@ -214,28 +191,39 @@ TEST_F(HostFilesTest, TreeRemovalLeavesALockedFileAndItsFolders)
     EXPECT_FALSE(fs::exists(dir.host() + "/tree"));
 }
 
-TEST_F(HostFilesTest, CopyOfAFileBeingWrittenFails)
+TEST_F(HostFilesTest, RemovingALinkedFolderRemovesTheLinkAndNotWhatItPointsTo)
 {
-    const std::string a = file("out.lis", "partial");
-    FileLock lock(a);
-    EXPECT_EQ(errorNumber([&] { HostCopyFile(a, dir.host() + "/copy.lis"); }), kErrPermissionDenied);
+    file("real/model.dgn", "design");
+    fs::create_directory_symlink(dir.host() + "/real", dir.host() + "/link");
+    HostRemoveFolder(dir.host() + "/link", true);
+    EXPECT_FALSE(fs::exists(fs::symlink_status(dir.host() + "/link")));
+    EXPECT_EQ(readAll(dir.host() + "/real/model.dgn"), "design");
 }
 
-TEST_F(HostFilesTest, InjectedFaultsFailTheNamedOperation)
+TEST_F(HostFilesTest, ShellDeletesOfOneNameKeepEveryFileInTheRecycleBin)
 {
-    SetHostFileFault([](const std::string& op, const std::string&) { return op == "create" ? ENOSPC : 0; });
-    EXPECT_EQ(errorNumber([&] { HostCreateFile(dir.host() + "/x.tmp"); }), kErrDiskFull);
-    EXPECT_FALSE(HostFileExists(dir.host() + "/x.tmp"));
-}
+    testsupport::ScopedStandInRoot root;
+    const std::string bin = StandInRoot() + "/recycle";
+    const std::string first = file("a/same.txt", "first"), second = file("b/same.txt", "second");
+    bool aborted = false;
+    ASSERT_EQ(HostShellFileOperation(3, first, "", aborted), 0);
+    ASSERT_EQ(HostShellFileOperation(3, second, "", aborted), 0);
+    EXPECT_FALSE(HostFileExists(first));
+    EXPECT_EQ(HostShellFileOperation(3, first, "", aborted), 2);
+    std::vector<std::string> kept;
+    for (const fs::directory_entry& e : fs::directory_iterator(bin))
+        if (e.path().filename().string().rfind("same.txt.", 0) == 0)
+            kept.push_back(readAll(e.path().string()));
+    std::sort(kept.begin(), kept.end());
+    EXPECT_EQ(kept, (std::vector<std::string>{"first", "second"}));
 
-TEST_F(HostFilesTest, ShellDeleteMovesTheFileToTheRecycleBin)
-{
-    const std::string a = file("gone.txt", "x");
-    bool aborted = true;
-    EXPECT_EQ(HostShellFileOperation(3, a, "", aborted), 0);
-    EXPECT_FALSE(aborted);
-    EXPECT_FALSE(HostFileExists(a));
-    EXPECT_EQ(HostShellFileOperation(3, a, "", aborted), 2);
+    // A bin that cannot take the file leaves it where it was.
+    const std::string third = file("c/same.txt", "third");
+    SetHostFileFault([&](const std::string& op, const std::string& host) {
+        return op == "write" && host.rfind(bin, 0) == 0 ? ENOSPC : 0;
+    });
+    EXPECT_NE(HostShellFileOperation(3, third, "", aborted), 0);
+    EXPECT_EQ(readAll(third), "third");
 }
 
 } // namespace

@@ -8,9 +8,6 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <sstream>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -61,30 +58,6 @@ TEST_F(IniFileTest, AbsentKeyRemovesSectionAbsentValueRemovesKey)
     EXPECT_EQ(ReadIniValue(file, "TARNWICK", "y", "dflt"), "");
 }
 
-// The settings file as users keep it: a link into a shared folder, private mode, own owner.
-TEST_F(IniFileTest, WriteThroughASymbolicLinkKeepsLinkModeAndOwner)
-{
-    namespace fs = std::filesystem;
-    const std::string real = dir.host() + "/shared/tarnwick.ini";
-    fs::create_directories(dir.host() + "/shared");
-    std::ofstream(real, std::ios::binary) << "[TARNWICK]\r\nrisdmpdir=c:\\old\r\n";
-    ::chmod(real.c_str(), 0600);
-    const bool root = ::geteuid() == 0;
-    if (root)
-        ASSERT_EQ(::chown(real.c_str(), 4321, 4321), 0);
-    fs::create_symlink(real, file);
-
-    EXPECT_TRUE(WriteIniValue(file, "TARNWICK", "risdmpdir", "c:\\new"));
-    EXPECT_TRUE(fs::is_symlink(file));
-    EXPECT_EQ(ReadIniValue(real, "TARNWICK", "risdmpdir"), "c:\\new");
-    struct stat st {};
-    ASSERT_EQ(::stat(real.c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 07777, 0600u);
-    if (root)
-        EXPECT_EQ(st.st_uid, 4321u);
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir.host() + "/shared"), {}), 1);
-}
-
 TEST_F(IniFileTest, AWriteThatFailsOnTheWayLeavesTheFileWholeAndNoTemporaryFile)
 {
     put("[S]\r\nk=old\r\n");
@@ -95,12 +68,6 @@ TEST_F(IniFileTest, AWriteThatFailsOnTheWayLeavesTheFileWholeAndNoTemporaryFile)
     }
     EXPECT_EQ(ReadIniValue(file, "S", "k"), "old");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.host()), {}), 1);
-}
-
-TEST_F(IniFileTest, GetIniFileNameIsTheProgramSettingsFile)
-{
-    InitAppGlobals("C:\\Programs\\Tarnwick\\", LocalTime{});
-    EXPECT_EQ(GetIniFileName(), "C:\\Programs\\Tarnwick\\tarnwick.ini");
 }
 
 } // namespace

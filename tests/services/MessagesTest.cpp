@@ -53,23 +53,16 @@ TEST_F(MessagesTest, ShowStatusLogsExactBytesAndSetsLoadedStatusBars)
     FakeForm alter("frmAlterDBColumn");
     FakeForm upgrade("frmUpgradeCheck", /*registered=*/false);
     FakeForm main("Form1");
+    std::ofstream(gLogFile, std::ios::binary) << "header\r\n";
 
     ShowStatus("Unloading pd_proj\r\nwith 3 tables");
 
-    EXPECT_EQ(readHost(gLogFile), "06.12.2026 21:30:05\tUnloading pd_proj\r\nwith 3 tables\r\n");
+    EXPECT_EQ(readHost(gLogFile), "header\r\n06.12.2026 21:30:05\tUnloading pd_proj\r\nwith 3 tables\r\n");
     EXPECT_EQ(links.status, "Unloading pd_proj with 3 tables");
     EXPECT_EQ(alter.status, "Unloading pd_proj with 3 tables");
     EXPECT_EQ(upgrade.status, "<untouched>");
     EXPECT_EQ(main.status, "<untouched>"); // not a tool window of the status line
     EXPECT_TRUE(boxes.asked().empty());
-}
-
-TEST_F(MessagesTest, ShowStatusWithoutWindowsAppendsEntriesToLog)
-{
-    std::ofstream(gLogFile, std::ios::binary) << "header\r\n";
-    ShowStatus("one");
-    ShowStatus("two");
-    EXPECT_EQ(readHost(gLogFile), "header\r\n06.12.2026 21:30:05\tone\r\n06.12.2026 21:30:05\ttwo\r\n");
 }
 
 TEST_F(MessagesTest, ShowStatusFailureShowsOnlyTheErrorNumber)

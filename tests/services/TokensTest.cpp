@@ -92,49 +92,27 @@ protected:
     Strings run(Strings t) { return ReplaceTokensFromIni(t, ini, "TARNWICK", sign); }
 };
 
-TEST_F(ReplaceTokensTest, ReplacesKeysOfTheSection)
+TEST_F(ReplaceTokensTest, ReplacesTheKeysOfTheSectionAndLeavesWhatItCannotReplace)
 {
-    Strings t = run({"", sign + "risdmpdir" + sign + "pd_demo.dmp"});
-    EXPECT_EQ(t[1], "d:\\dumps\\pd_demo.dmp");
-}
-
-TEST_F(ReplaceTokensTest, AcceptsBothSpellingsOfTheSectionSign)
-{
-    EXPECT_EQ(run({"", "\xA7risdmpdir\xA7x"})[1], "d:\\dumps\\x");
-    EXPECT_EQ(run({"", "\xA7risdmpdir" + sign + "x"})[1], "d:\\dumps\\x");
+    const std::string latin1 = "\xA7";
+    const std::vector<std::pair<std::string, std::string>> cases{
+        {sign + "risdmpdir" + sign + "pd_demo.dmp", "d:\\dumps\\pd_demo.dmp"},
+        {latin1 + "risdmpdir" + latin1 + "x", "d:\\dumps\\x"},
+        {latin1 + "risdmpdir" + sign + "x", "d:\\dumps\\x"},
+        {sign + "nokey" + sign + "\\" + sign + "PROJECT" + sign + "\\" + sign + "Project" + sign,
+         sign + "nokey" + sign + "\\demo\\demo"},
+        {sign + "nullish" + sign, sign + "nullish" + sign}, // NULL counts as missing
+        {sign + "lower" + sign, "null"},
+        {sign + "nested" + sign, "demo_x"},
+        {sign + " project " + sign + "/" + sign + "project" + sign, sign + " project " + sign + "/demo"},
+    };
+    for (const auto& [in, out] : cases)
+        EXPECT_EQ(run({"", in})[1], out) << in;
     Strings latin1Delimiter{"", sign + "project" + sign};
-    EXPECT_EQ(ReplaceTokensFromIni(latin1Delimiter, ini, "TARNWICK", "\xA7")[1], "demo");
-}
-
-TEST_F(ReplaceTokensTest, MissingKeyStandsOtherPlaceholdersStillReplaced)
-{
-    Strings t = run({"", sign + "nokey" + sign + "\\" + sign + "PROJECT" + sign + "\\" + sign + "Project" + sign});
-    EXPECT_EQ(t[1], sign + "nokey" + sign + "\\demo\\demo");
-}
-
-TEST_F(ReplaceTokensTest, NullValueCountsAsMissingLowerCaseDoesNot)
-{
-    EXPECT_EQ(run({"", sign + "nullish" + sign})[1], sign + "nullish" + sign);
-    EXPECT_EQ(run({"", sign + "lower" + sign})[1], "null");
-}
-
-TEST_F(ReplaceTokensTest, ValuesBringingPlaceholdersAreResolved)
-{
-    EXPECT_EQ(run({"", sign + "nested" + sign})[1], "demo_x");
-}
-
-TEST_F(ReplaceTokensTest, StopsAtFirstEmptyElement)
-{
-    Strings t = run({sign + "project" + sign, sign + "project" + sign, "", sign + "project" + sign});
-    EXPECT_EQ(t[0], sign + "project" + sign);
-    EXPECT_EQ(t[1], "demo");
-    EXPECT_EQ(t[3], sign + "project" + sign);
-}
-
-TEST_F(ReplaceTokensTest, BlanksInsidePlaceholderLeaveIt)
-{
-    EXPECT_EQ(run({"", sign + " project " + sign + "/" + sign + "project" + sign})[1],
-              sign + " project " + sign + "/demo");
+    EXPECT_EQ(ReplaceTokensFromIni(latin1Delimiter, ini, "TARNWICK", latin1)[1], "demo");
+    // The command word (element 0) is left, and the first empty element ends the list.
+    const std::string p = sign + "project" + sign;
+    EXPECT_EQ(run({p, p, "", p}), (Strings{p, "demo", "", p}));
 }
 
 TEST_F(ReplaceTokensTest, UnclosedPlaceholderRaisesInvalidArgument)

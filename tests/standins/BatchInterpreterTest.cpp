@@ -176,6 +176,17 @@ TEST_F(BatchInterpreterTest, CopyOntoALockedFileIsDenied)
     EXPECT_EQ(readAll(path("b.txt")), "B");
 }
 
+TEST_F(BatchInterpreterTest, XcopyOverAReadOnlyFileThatCannotBeReplacedLeavesItReadOnly)
+{
+    write("src/a.txt", "new");
+    write("dst/a.txt", "old");
+    SetReadOnlyFile(path("dst/a.txt"), true);
+    FileLock lock(path("dst/a.txt"));
+    EXPECT_EQ(run({"xcopy src dst /R /Y"}), 4);
+    EXPECT_EQ(readAll(path("dst/a.txt")), "old");
+    EXPECT_TRUE(IsReadOnlyFile(path("dst/a.txt")));
+}
+
 TEST_F(BatchInterpreterTest, DirBareAndRecursive)
 {
     write("m/X.DGN", "");
@@ -198,6 +209,15 @@ TEST_F(BatchInterpreterTest, XcopyCopiesTrees)
     EXPECT_EQ(readAll(path("dst/s/b.txt")), "B");
     EXPECT_TRUE(fs::is_directory(path("dst/empty")));
     EXPECT_NE(out.find("2 File(s) copied"), std::string::npos) << out;
+}
+
+TEST_F(BatchInterpreterTest, XcopyOfATreeIntoItselfIsRefusedBeforeItCopiesAnything)
+{
+    write("src/a.txt", "A");
+    write("src/sub/b.txt", "B");
+    EXPECT_EQ(run({"xcopy src src\\sub\\copy\\ /E /I /Y"}), 4);
+    EXPECT_NE(err.find("Cannot perform a cyclic copy"), std::string::npos) << err;
+    EXPECT_FALSE(fs::exists(path("src/sub/copy")));
 }
 
 TEST_F(BatchInterpreterTest, XcopyOfAMaskWithoutSwitchesFillsTheDestinationFolder)

@@ -5,21 +5,16 @@
 #include "StandInTestServer.h"
 #include "platform/AppError.h"
 #include "platform/Environment.h"
+#include "platform/HostFiles.h"
 #include "platform/WinPath.h"
+#include "support/TestFiles.h"
 
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <sstream>
 
 namespace {
-std::string readFile(const std::string& path)
-{
-    std::ifstream f(path, std::ios::binary);
-    std::ostringstream s;
-    s << f.rdbuf();
-    return s.str();
-}
+std::string readFile(const std::string& path) { return testsupport::ReadHostFile(path); }
 } // namespace
 
 TEST(DbServer, AFreshServerHasItsDatabaseTablespacesAndSystemUser)
@@ -57,6 +52,25 @@ TEST(DbServer, SchemaFileListsTheSchemasInOrderOfCreation)
     EXPECT_LT(pd, dd);
     t.Server().DropSchema("PD_B");
     EXPECT_EQ(readFile(t.Server().SchemaFileHostPath()).find("SCHNAME=pd_b"), std::string::npos);
+}
+
+TEST(DbServer, ASchemaFileThatCannotBeWrittenKeepsItAndTheDictionaryAsTheyWere)
+{
+    StandInTestServer t;
+    t.AddSchema("pd_b");
+    const std::string path = t.Server().SchemaFileHostPath();
+    const std::string before = readFile(path);
+    for (const char* op : {"write", "flush"}) {
+        SetHostFileFault([&](const std::string& o, const std::string& host) {
+            return o == op && host == path ? ENOSPC : 0;
+        });
+        EXPECT_THROW(t.Server().CreateSchema({"pd_c", "PD_C", "oracle", "ORCL", ""}), AppError) << op;
+        EXPECT_THROW(t.Server().DropSchema("pd_b"), AppError) << op;
+        SetHostFileFault(nullptr);
+        EXPECT_EQ(readFile(path), before) << op;
+        EXPECT_FALSE(t.Server().FindSchema("pd_c")) << op;
+        EXPECT_TRUE(t.Server().FindSchema("pd_b")) << op;
+    }
 }
 
 TEST(DbServer, FreeSpaceShrinksWithTheUsersFilesAndGrowsByItsSteps)

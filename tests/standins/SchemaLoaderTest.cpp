@@ -8,19 +8,13 @@
 #include "standins/dbserver/LockedOutputFile.h"
 #include "standins/dbserver/SchemaTables.h"
 #include "standins/dbserver/SchemaUnloader.h"
+#include "support/TestFiles.h"
 
 #include <fstream>
 #include <gtest/gtest.h>
-#include <sstream>
 
 namespace {
-std::string readHost(const std::string& path)
-{
-    std::ifstream f(path, std::ios::binary);
-    std::ostringstream s;
-    s << f.rdbuf();
-    return s.str();
-}
+std::string readHost(const std::string& path) { return testsupport::ReadHostFile(path); }
 const char* kDump = "default schema pd_src\r\n"
                     "create table t1 (id int, name char(12), qty smallint, price double, amount decimal(9,2), "
                     "stamp timestamp, ratio real)\r\n"

@@ -11,9 +11,7 @@
 
 #include <cerrno>
 #include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
-#include <sstream>
 
 class SchemaUnloaderTest : public ::testing::Test {
 protected:
@@ -40,10 +38,7 @@ protected:
         const std::string path = WinPathFromHost(dir.host() + "/out.dmp");
         SchemaUnloader(session).Unload(RisTransferRequest::Parse(RisTransferRequest::SplitWords(request)), path, console);
         EXPECT_FALSE(console.empty());
-        std::ifstream f(dir.host() + "/out.dmp", std::ios::binary);
-        std::ostringstream s;
-        s << f.rdbuf();
-        return s.str();
+        return testsupport::ReadHostFile(dir.host() + "/out.dmp");
     }
     StandInTestServer t;
     testsupport::ScopedDir dir{"unload"};
@@ -123,4 +118,13 @@ TEST_F(SchemaUnloaderTest, AFullDiskLeavesTheEarlierDumpInPlace)
     }
     EXPECT_EQ(testsupport::ReadHostFile(dir.host() + "/out.dmp"), "earlier dump");
     EXPECT_FALSE(std::filesystem::exists(dir.host() + "/out.dmp.part"));
+}
+
+TEST_F(SchemaUnloaderTest, AFileNamedLikeThePartFileIsNotTouched)
+{
+    testsupport::WriteHostFile(dir.host() + "/out.dmp.part", "someone's file");
+    unload("pd_u table with var data all");
+    EXPECT_EQ(testsupport::ReadHostFile(dir.host() + "/out.dmp.part"), "someone's file");
+    EXPECT_NE(testsupport::ReadHostFile(dir.host() + "/out.dmp").find("create table a_table"), std::string::npos);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.host()), {}), 2);
 }

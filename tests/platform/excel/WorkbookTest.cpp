@@ -136,6 +136,30 @@ TEST_F(WorkbookTest, AFileHeldOrRefusedElsewhereIsNotOverwritten)
     EXPECT_EQ(HostListFolder(kFolder).size(), 1u);   // no temporary file left behind
 }
 
+TEST_F(WorkbookTest, AFailedSaveKeepsTheFileItsHoldAndEveryOtherFile)
+{
+    // A file of the user's whose name looks like a temporary one is no one else's to replace.
+    const std::string neighbour = kReport + ".~xlsx";
+    HostWriteFile(neighbour, "mine");
+    Workbook& book = app->Workbooks().Add();
+    book.SaveAs(kReport);
+    EXPECT_EQ(HostFileSize(neighbour), 4);
+    const long long size = HostFileSize(kReport);
+    book.Worksheets(1).Range("A1").SetValue(std::string(2000, 'x') + "y");
+    for (const char* op : {"write", "flush"}) {
+        SetHostFileFault([&](const std::string& o, const std::string& host) {
+            return o == op && host.find("p1_original.xls") != std::string::npos ? 28 : 0;
+        });
+        EXPECT_EQ(errorNumberOf([&] { book.Save(); }), kExcelMethodFailed) << op;
+        SetHostFileFault(nullptr);
+        EXPECT_EQ(HostFileSize(kReport), size) << op;
+        EXPECT_TRUE(IsFileLocked(kReport)) << op;
+        EXPECT_EQ(HostListFolder(kFolder).size(), 2u) << op; // no temporary file left behind
+    }
+    book.Save();
+    EXPECT_GT(HostFileSize(kReport), size);
+}
+
 TEST_F(WorkbookTest, QuitDropsUnsavedWorkbooksAndEndsTheApplication)
 {
     Workbook& book = app->Workbooks().Add();
