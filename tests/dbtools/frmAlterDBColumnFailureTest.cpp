@@ -27,7 +27,7 @@ std::vector<std::string> columnTypes(const std::string& schema)
 
 TEST_F(frmAlterDBColumnFailureTest, ABackupThatCannotBeWrittenLeavesTheSchemaAndSaysSo)
 {
-    const std::string backup = dir_.host() + "/backup";
+    const std::string backup = folder_.host("backup");
     std::filesystem::create_directories(backup);
     const std::vector<std::string> before = columnTypes("dd_demo");
     frmAlterDBColumn form("demo");
