@@ -107,6 +107,7 @@ TEST_F(CRISQueriesTest, ImportIntoMissingDatabaseRefusedBeforeExtraction)
 // quote, a minimum small integer and Nulls. A statement naming "missing" fails as the
 // provider's unspecified error.
 struct ScriptedServer {
+    std::string connection; // the last connection string opened
     std::vector<std::string> statements;
 };
 
@@ -144,7 +145,10 @@ protected:
         CRISQueriesTest::SetUp();
         Server().statements.clear();
         for (ProviderKind kind : {ProviderKind::Oracle, ProviderKind::SqlServer})
-            Connection::RegisterProvider(kind, [](const std::string&) { return std::make_unique<ScriptedProvider>(); });
+            Connection::RegisterProvider(kind, [](const std::string& cs) {
+                Server().connection = cs;
+                return std::make_unique<ScriptedProvider>();
+            });
     }
     void TearDown() override
     {
@@ -184,6 +188,8 @@ TEST_F(CRISServerQueriesTest, SqlServerReadRevertsThenActsAsTheLogin)
 {
     cris_.SetUseSQL("srv", "db", "", "");
     cris_.DBRead("O'Neil", "SELECT * FROM t", 3);
+    // A blank login is Windows authentication.
+    EXPECT_EQ(Server().connection, "Driver={SQL Server};Server=srv;Database=db;Trusted_Connection=True;");
     EXPECT_EQ(Server().statements,
               (std::vector<std::string>{"REVERT", "EXECUTE AS LOGIN = 'O''Neil'", "SELECT * FROM t"}));
 }

@@ -91,21 +91,6 @@ TEST_F(CRISTest, FindRISPathTakesTheLastQualifyingVersion)
     EXPECT_EQ(cris.FindRISPath(), b + "\\BIN\\");
 }
 
-TEST_F(CRISTest, FindRISPathWithoutRegistryIsEmpty)
-{
-    CRIS cris;
-    EXPECT_EQ(cris.FindRISPath(), "");
-}
-
-TEST_F(CRISTest, SetUseRISAddsTheBackslash)
-{
-    const std::string bin = MakeInstall("D", true, true) + "\\BIN";
-    CRIS cris;
-    cris.SetUseRIS(bin);
-    EXPECT_EQ(cris.GetRISPath(), bin + "\\");
-    EXPECT_EQ(cris.GetDBConType(), CRIS::kConRIS);
-}
-
 TEST_F(CRISTest, SetUseRISNamesTheMissingClient)
 {
     const std::string bin = MakeInstall("E", true, false) + "\\BIN";
@@ -191,11 +176,6 @@ TEST_F(CRISTest, NoTemporaryFolderAtAll)
     EXPECT_EQ(e.description().rfind("TEMP directory not defined or not existing.", 0), 0u);
     // The next call tries again.
     EXPECT_FALSE(cris.GetTempDir().empty());
-}
-
-TEST_F(CRISTest, TheProcessWideObjectIsOne)
-{
-    EXPECT_EQ(&*gCRIS, gCRIS.operator->());
 }
 
 // --- number separators ---

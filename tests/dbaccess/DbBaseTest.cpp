@@ -1,4 +1,4 @@
-// Release of recordsets and connections, and field values past Null.
+// The wait for an Access database's lock file to go when its connection is released.
 #include "dbaccess/DbBase.h"
 
 #include "dbaccess/DumpTestFiles.h"
@@ -49,32 +49,6 @@ protected:
 };
 
 } // namespace
-
-TEST(DbBaseTest, CloseRecordsetOfNothingMayMakeANewOne)
-{
-    std::optional<Recordset> rs;
-    CloseRecordset(rs, true);
-    ASSERT_TRUE(rs.has_value());
-    EXPECT_EQ(rs->State(), adStateClosed);
-    CloseRecordset(rs, false);
-    EXPECT_FALSE(rs.has_value());
-}
-
-TEST(DbBaseTest, CloseRecordsetClosesAnOpenOne)
-{
-    std::optional<Recordset> rs(std::in_place);
-    rs->Fields().Append("a", adInteger);
-    rs->Open();
-    CloseRecordset(rs, false);
-    EXPECT_FALSE(rs.has_value());
-}
-
-TEST(DbBaseTest, GetDBvalue)
-{
-    EXPECT_TRUE(GetDBvalue(Variant::Null()).IsEmpty());
-    EXPECT_EQ(GetDBvalue(Variant(0)).kind(), Variant::Kind::Long);
-    EXPECT_EQ(GetDBvalue(Variant(std::string())).kind(), Variant::Kind::Text);
-}
 
 TEST_F(WaitForMdbUnlockTest, WaitsWhileTheLockFileIsThere)
 {

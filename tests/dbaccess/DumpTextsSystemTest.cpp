@@ -86,8 +86,8 @@ TEST_F(DumpTextsSystemTest, KeywordsAndMarkersInValuesSurviveEveryReader)
 
     const std::string dump = Out("marks.dmp");
     cris.RISUnload(dump, "pd_marks", kTables, std::nullopt, "", 0, false, true);
-    EXPECT_EQ(RISDumpGetSchemas(dump), Names{"pd_marks"});
-    EXPECT_EQ(RISDumpGetTables(dump), (Names{"pd_marks|mk_first", "pd_marks|mk_middle", "pd_marks|mk_last"}));
+    EXPECT_EQ(cris.RISDumpGetSchemas(dump), Names{"pd_marks"});
+    EXPECT_EQ(cris.RISDumpGetTables(dump), (Names{"pd_marks|mk_first", "pd_marks|mk_middle", "pd_marks|mk_last"}));
 
     // The conversion of each table, with chunk borders falling everywhere.
     const std::string work = cris.GetTempDir();

@@ -1,6 +1,6 @@
 // Queries over the stand-in environment with the sample project: DBRead through risunlod, the
-// dump conversion and the text driver; the callers' filter and sort forms; the project
-// directory and schemas; the import into an Access database; no work file left behind.
+// dump conversion and the text driver; the project directory and schemas; the import into an
+// Access database; no work file left behind and the user's number separators kept.
 #include "dbaccess/CRIS.h"
 #include "dbaccess/ProjectData.h"
 
@@ -116,21 +116,41 @@ TEST_F(QueriesSystemTest, DBReadGivesTheRowsAndFieldTypesOfTheLoadedDump)
     EXPECT_EQ(rs.Fields()["model_description"].DefinedSize(), 41);
 }
 
-TEST_F(QueriesSystemTest, ConditionWithQuotesAndKeywordsInValuesReachesTheUnload)
+struct ReadCase {
+    const char* name;
+    const char* sql;
+    const char* column;
+    Names values;
+};
+
+std::ostream& operator<<(std::ostream& os, const ReadCase& c) { return os << c.name; }
+
+class QueriesReadTest : public QueriesSystemTest, public ::testing::WithParamInterface<ReadCase> {};
+
+TEST_P(QueriesReadTest, GivesTheRowsAsked)
 {
-    Recordset rs = cris_.DBRead(
-        "pd_demo", "SELECT model_no FROM pdtable_113 WHERE model_description = 'Pump area - Bob''s lines';", 3);
-    EXPECT_EQ(Column(rs, "model_no"), Names{"P1002"});
-    Recordset none = cris_.DBRead("pd_demo", "SELECT model_no FROM pdtable_113 WHERE model_no = 'ORDER-1'", 3);
-    EXPECT_EQ(none.RecordCount(), 0);
+    Recordset rs = cris_.DBRead("pd_demo", GetParam().sql, 3);
+    EXPECT_EQ(rs.State(), adStateOpen);
+    EXPECT_EQ(Column(rs, GetParam().column), GetParam().values);
 }
 
-TEST_F(QueriesSystemTest, MultiLineStatement)
-{
-    Recordset rs = cris_.DBRead(
-        "pd_demo", "SELECT model_no\r\nFROM pdtable_113\r\nWHERE discipline_indx_no = 1\r\n  AND area_index_no = 2\r\n", 3);
-    EXPECT_EQ(Column(rs, "model_no"), Names{"P1002"});
-}
+const ReadCase kReads[] = {
+    // The condition, with a doubled quote and keywords in its values, reaches the unload.
+    {"QuoteInCondition", "SELECT model_no FROM pdtable_113 WHERE model_description = 'Pump area - Bob''s lines';",
+     "model_no", {"P1002"}},
+    {"KeywordInValueNoRows", "SELECT model_no FROM pdtable_113 WHERE model_no = 'ORDER-1'", "model_no", {}},
+    {"MultiLine", "SELECT model_no\r\nFROM pdtable_113\r\nWHERE discipline_indx_no = 1\r\n  AND area_index_no = 2\r\n",
+     "model_no", {"P1002"}},
+    // UCASE cannot be passed on: the whole table is unloaded and the text driver filters.
+    {"UcaseFiltersAfterAWholeUnload", "SELECT model_no FROM pdtable_113 WHERE UCASE(model_no) = 'E2001'", "model_no",
+     {"E2001"}},
+    {"Grouped",
+     "SELECT discipline_indx_no, discipline_name FROM pdtable_111 GROUP BY discipline_indx_no, discipline_name;",
+     "discipline_name", {"Piping", "Equipment"}},
+};
+
+INSTANTIATE_TEST_SUITE_P(Forms, QueriesReadTest, ::testing::ValuesIn(kReads),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(QueriesSystemTest, NoRowsGivesAnOpenRecordsetAtItsEnd)
 {
@@ -141,75 +161,24 @@ TEST_F(QueriesSystemTest, NoRowsGivesAnOpenRecordsetAtItsEnd)
     EXPECT_EQ(rs.Fields().Count(), 10);
 }
 
-TEST_F(QueriesSystemTest, ConditionWithUcaseFiltersAfterAWholeUnload)
+TEST_F(QueriesSystemTest, FailuresInTheUnloadOrTheDriverLeaveNothing)
 {
-    Recordset rs = cris_.DBRead("pd_demo", "SELECT model_no FROM pdtable_113 WHERE UCASE(model_no) = 'E2001'", 3);
-    EXPECT_EQ(Column(rs, "model_no"), Names{"E2001"});
-}
-
-TEST_F(QueriesSystemTest, GroupedListingOfTheCallers)
-{
-    Recordset rs = cris_.DBRead(
-        "pd_demo",
-        "SELECT discipline_indx_no, discipline_name FROM pdtable_111 GROUP BY discipline_indx_no, discipline_name;", 3);
-    EXPECT_EQ(Column(rs, "discipline_name"), (Names{"Piping", "Equipment"}));
-}
-
-struct FilterCase {
-    const char* name;
-    const char* filter;
-    const char* sort;
-    Names models;
-};
-
-std::ostream& operator<<(std::ostream& os, const FilterCase& c) { return os << c.name; }
-
-class QueriesFilterTest : public QueriesSystemTest, public ::testing::WithParamInterface<FilterCase> {};
-
-TEST_P(QueriesFilterTest, FilterAndSortGiveTheRightRows)
-{
-    Recordset rs = cris_.DBRead("pd_demo", "SELECT * FROM pdtable_113", 3);
-    rs.SetFilter(GetParam().filter);
-    rs.SetSort(GetParam().sort);
-    EXPECT_EQ(Column(rs, "model_no"), GetParam().models);
-}
-
-const FilterCase kFilters[] = {
-    {"NumberEquals", "discipline_indx_no = 1", "", {"P1001", "P1002"}},
-    {"TextEquals", "model_no = 'E2001'", "", {"E2001"}},
-    {"Like", "model_no LIKE 'P*'", "[model_no] Desc", {"P1002", "P1001"}},
-    {"OrOfTwo", "model_no = 'E2001' OR model_index_no = 1", "[model_no] Asc", {"E2001", "P1001"}},
-    {"AndOfTwo", "discipline_indx_no = 1 AND area_index_no = 2", "", {"P1002"}},
-    {"QuoteInValue", "model_description = 'Pump area - Bob''s lines'", "", {"P1002"}},
-    {"SortOnly", "", "[partition_no] Desc", {"E2001", "P1002", "P1001"}},
-    {"NothingMatches", "model_no = 'X'", "", {}},
-};
-
-INSTANTIATE_TEST_SUITE_P(Forms, QueriesFilterTest, ::testing::ValuesIn(kFilters),
-                         [](const auto& info) { return std::string(info.param.name); });
-
-TEST_F(QueriesSystemTest, UnknownColumnFailsInTheDriverAndLeavesNothing)
-{
-    const AppError e = Caught("pd_demo", "SELECT no_such_column FROM pdtable_113");
-    EXPECT_EQ(e.source().rfind("CRIS::DBRead", 0), 0u) << e.source();
-}
-
-TEST_F(QueriesSystemTest, SecondTableOfAJoinIsNotServed)
-{
-    const AppError e = Caught("pd_demo", "SELECT * FROM pdtable_113, pdtable_112 WHERE 1=1");
-    EXPECT_EQ(e.source().rfind("CRIS::DBRead", 0), 0u) << e.source();
-}
-
-TEST_F(QueriesSystemTest, UnknownTableFailsInTheUnload)
-{
-    const AppError e = Caught("pd_demo", "SELECT * FROM pdtable_999");
-    EXPECT_EQ(e.source().rfind("CRIS::DBRead: CRIS::Extract2File", 0), 0u) << e.source();
+    const std::pair<const char*, const char*> cases[] = {
+        {"SELECT no_such_column FROM pdtable_113", "CRIS::DBRead"},
+        {"SELECT * FROM pdtable_113, pdtable_112 WHERE 1=1", "CRIS::DBRead"}, // the second table is not served
+        {"SELECT * FROM pdtable_999", "CRIS::DBRead: CRIS::Extract2File"},
+    };
+    for (const auto& [sql, source] : cases) {
+        const AppError e = Caught("pd_demo", sql);
+        EXPECT_EQ(e.source().rfind(source, 0), 0u) << sql << ": " << e.source();
+    }
 }
 
 TEST_F(QueriesSystemTest, ImportIntoAccessNewTableThenAppend)
 {
-    const std::string mdb = "C:\\imports\\models.mdb";
-    CreateFolderA("C:\\imports");
+    // A database path with a quote and a table name with a bracket, as the statement escapes them.
+    const std::string mdb = "C:\\O'Neil\\models.mdb";
+    CreateFolderA("C:\\O'Neil");
     DeleteFileA(mdb);
     AccessConnection::CreateDatabase(mdb);
     const std::string sql = "SELECT model_no, partition_no FROM pdtable_113 WHERE discipline_indx_no = 1;";
@@ -227,18 +196,6 @@ TEST_F(QueriesSystemTest, ImportIntoAccessNewTableThenAppend)
 
     // A target table that exists already cannot be made again.
     EXPECT_THROW(cris_.DBImport2Access("pd_demo", sql, mdb, "", false), AppError);
-}
-
-TEST_F(QueriesSystemTest, ImportIntoADatabasePathWithAQuote)
-{
-    const std::string mdb = "C:\\O'Neil\\m.mdb";
-    CreateFolderA("C:\\O'Neil");
-    DeleteFileA(mdb);
-    AccessConnection::CreateDatabase(mdb);
-    cris_.DBImport2Access("pd_demo", "SELECT model_no FROM pdtable_113", mdb, "models", false);
-    Connection conn;
-    conn.Open("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + mdb + ";");
-    EXPECT_EQ(conn.Execute("SELECT * FROM models").RecordCount(), 3);
 }
 
 TEST_F(QueriesSystemTest, ProjectDirectoryOfTheSampleProject)
