@@ -135,15 +135,6 @@ TEST_F(CRISSystemTest, UnloadOfASchemaAndOfTablesWithConditions)
     EXPECT_NE(part.find("create table pdtable_111"), std::string::npos);
 }
 
-TEST_F(CRISSystemTest, UnloadOfAMissingSchemaLeavesNoFile)
-{
-    WriteHostFile(OutHost("gone.dmp"), "stale");
-    const AppError e =
-        Raised([&] { cris.RISUnload(Out("gone.dmp"), "pd_nothere", std::nullopt, std::nullopt, "", 0, true, true); });
-    EXPECT_EQ(e.source().rfind("CRIS::RISUnload", 0), 0u);
-    EXPECT_FALSE(fs::exists(OutHost("gone.dmp")));
-}
-
 TEST_F(CRISSystemTest, LoadInEachModeWithRejectedRowsReported)
 {
     cris.RISUnload(Out("pd_demo.dmp"), "pd_demo", std::nullopt, std::nullopt, "", 0, true, true);
@@ -179,16 +170,6 @@ TEST_F(CRISSystemTest, LoadInEachModeWithRejectedRowsReported)
     const std::string bad = logText.substr(begin, end - begin);
     EXPECT_EQ(std::count(bad.begin(), bad.end(), '\n'), models + 2) << bad;
     EXPECT_EQ(Count("pd_copy", "pdtable_113"), models);
-}
-
-TEST_F(CRISSystemTest, LoadWithoutLogPutsRejectedRowsInTheProgramLog)
-{
-    const std::string saved = gLogFile;
-    gLogFile = Out("tarnwick.log");
-    cris.RISUnload(Out("pd_demo.dmp"), "pd_demo", Names{"pdtable_113"}, std::nullopt, "", 0, true, true);
-    EXPECT_THROW(cris.RISLoad(Out("pd_demo.dmp"), std::nullopt, 2, "", "", 25), AppError);
-    gLogFile = saved;
-    EXPECT_NE(ReadHostFile(OutHost("tarnwick.log")).find("Begin of RIS bad file"), std::string::npos);
 }
 
 TEST_F(CRISSystemTest, CleanOfASchema)

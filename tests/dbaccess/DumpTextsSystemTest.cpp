@@ -121,6 +121,8 @@ TEST_F(DumpTextsSystemTest, DumpQueriesWithoutADumpPathUnloadNothing)
     EXPECT_EQ(e.description(), "RIS dump file '' not found");
     EXPECT_EQ(e.source(), "CRIS::RISDumpImport2Access");
     EXPECT_FALSE(fs::exists(OutHost("x.mdb")));
+    e = Raised([&] { cris.RISDumpRead(Out("x.dmp"), "pd_marks", " SELECT txt FROM mk_first"); });
+    EXPECT_EQ(e.description(), "Only SELECT queries can be processed ' SELECT txt FROM mk_first'");
 }
 
 TEST_F(DumpTextsSystemTest, ABannerOfStarsIsNoError)
