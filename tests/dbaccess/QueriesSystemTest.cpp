@@ -208,12 +208,8 @@ TEST_F(QueriesSystemTest, ProjectDirectoryOfTheSampleProject)
 
 TEST_F(QueriesSystemTest, ProjectDirectoryOfAnUnknownProjectFails)
 {
-    try {
-        GetProjectDirectory("nosuch");
-        FAIL() << "no error";
-    } catch (const AppError& e) {
-        EXPECT_EQ(e.source().rfind("GetProjectDirectory: CRIS::DBRead", 0), 0u) << e.source();
-    }
+    const AppError e = testsupport::Raised([] { GetProjectDirectory("nosuch"); });
+    EXPECT_EQ(e.source().rfind("GetProjectDirectory: CRIS::DBRead", 0), 0u) << e.source();
 }
 
 TEST_F(QueriesSystemTest, ProjectSchemasOfTheSampleProjectCachedAndRefreshed)

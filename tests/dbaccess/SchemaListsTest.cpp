@@ -3,6 +3,7 @@
 
 #include "dbaccess/CRIS.h"
 #include "platform/AppError.h"
+#include "support/Raised.h"
 #include "support/TestEnvironment.h"
 
 #include <cstdlib>
@@ -60,16 +61,12 @@ private:
 TEST(SchemaListsTest, GetSchemasRaisesOwnErrorWithIncomingSourceInTheDescription)
 {
     const NoRisClientRegistered noClient;
-    try {
-        GetSchemas(true);
-        FAIL() << "no error";
-    } catch (const AppError& e) {
-        EXPECT_EQ(e.number(), 1);
-        EXPECT_EQ(e.source(), "GetSchemas");
-        EXPECT_EQ(e.description().rfind("CRIS::", 0), 0u) << e.description();
-        EXPECT_NE(e.description().find(": RIS client not found or not correctly installed"), std::string::npos)
-            << e.description();
-    }
+    const AppError e = testsupport::Raised([] { GetSchemas(true); });
+    EXPECT_EQ(e.number(), 1);
+    EXPECT_EQ(e.source(), "GetSchemas");
+    EXPECT_EQ(e.description().rfind("CRIS::", 0), 0u) << e.description();
+    EXPECT_NE(e.description().find(": RIS client not found or not correctly installed"), std::string::npos)
+        << e.description();
 }
 
 } // namespace

@@ -2,8 +2,11 @@
 #include "dbaccess/SchemaStatements.h"
 
 #include "platform/AppError.h"
+#include "support/Raised.h"
 
 #include <gtest/gtest.h>
+
+using testsupport::Raised;
 
 // The definition's pieces by kind; the Oracle one with a directory is checked through the
 // scripted risbatch.
@@ -73,28 +76,16 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(SchemaStatementsTest, MessagesNameTheValueButNeverAPassword)
 {
-    try {
-        CheckStatementName("User name", "a b");
-        FAIL();
-    } catch (const AppError& e) {
-        EXPECT_EQ(e.description(), "User name 'a b' is not valid: only letters, digits and underscore are allowed");
-    }
+    EXPECT_EQ(Raised([] { CheckStatementName("User name", "a b"); }).description(),
+              "User name 'a b' is not valid: only letters, digits and underscore are allowed");
     const std::string secret = "s3cr3t";
     for (const std::string& bad : {std::string(), secret + "\r\n", secret + std::string(1, '\0'), secret + "\""}) {
-        try {
-            CheckCredential("Operating system password", bad, true);
-            FAIL() << bad;
-        } catch (const AppError& e) {
-            EXPECT_EQ(e.description().rfind("Operating system password ", 0), 0u) << e.description();
-            EXPECT_EQ(e.description().find(secret), std::string::npos) << e.description();
-        }
+        const std::string text = Raised([&] { CheckCredential("Operating system password", bad, true); }).description();
+        EXPECT_EQ(text.rfind("Operating system password ", 0), 0u) << text;
+        EXPECT_EQ(text.find(secret), std::string::npos) << text;
     }
     for (const char* ok : {"NT\\admin", "p@ss", "Secret#1", "it's", " blank "})
         EXPECT_NO_THROW(CheckCredential("Password", ok, true)) << ok;
-    try {
-        CheckConnectionPart("Server name", "s;x");
-        FAIL();
-    } catch (const AppError& e) {
-        EXPECT_EQ(e.description(), "Server name 's;x' is not valid: it must not contain ';'");
-    }
+    EXPECT_EQ(Raised([] { CheckConnectionPart("Server name", "s;x"); }).description(),
+              "Server name 's;x' is not valid: it must not contain ';'");
 }
