@@ -14,7 +14,6 @@
 
 #include <filesystem>
 #include <gtest/gtest.h>
-#include <ostream>
 
 namespace fs = std::filesystem;
 using namespace dumptest;
@@ -40,36 +39,22 @@ protected:
     CRIS cris_;
 };
 
-struct RefusalCase {
-    const char* name;
-    const char* schema;
-    const char* sql;
-    const char* description;
-};
-
-std::ostream& operator<<(std::ostream& os, const RefusalCase& c) { return os << c.name; }
-
-
-class DBReadRefusalTest : public CRISQueriesTest, public ::testing::WithParamInterface<RefusalCase> {};
-
-TEST_P(DBReadRefusalTest, RaisesOwnErrorBeforeAnythingIsUnloaded)
+TEST_F(CRISQueriesTest, RefusalsRaiseOwnErrorBeforeAnythingIsUnloaded)
 {
-    const AppError e = Caught(GetParam().schema, GetParam().sql);
-    EXPECT_EQ(e.number(), 1);
-    EXPECT_EQ(e.source(), "CRIS::DBRead");
-    EXPECT_EQ(e.description(), GetParam().description);
+    const std::tuple<const char*, const char*, const char*> cases[] = {
+        {"  ", "SELECT * FROM t", "Schema name not defined"},
+        {"pd_x", "  ", "SQL statement not defined"},
+        {"pd_x", " SELECT * FROM t", "Only SELECT queries can be processed ' SELECT * FROM t'"},
+        {"pd_x", "UPDATE t SET a=1", "Only SELECT queries can be processed 'UPDATE t SET a=1'"},
+    };
+    for (const auto& [schema, sql, description] : cases) {
+        const AppError e = Caught(schema, sql);
+        EXPECT_EQ(e.number(), 1);
+        EXPECT_EQ(e.source(), "CRIS::DBRead");
+        EXPECT_EQ(e.description(), description);
+    }
     EXPECT_TRUE(fs::is_empty(HostPath(cris_.GetTempDir())));
 }
-
-const RefusalCase kRefusals[] = {
-    {"BlankSchema", "  ", "SELECT * FROM t", "Schema name not defined"},
-    {"BlankSql", "pd_x", "  ", "SQL statement not defined"},
-    {"LeadingBlank", "pd_x", " SELECT * FROM t", "Only SELECT queries can be processed ' SELECT * FROM t'"},
-    {"Update", "pd_x", "UPDATE t SET a=1", "Only SELECT queries can be processed 'UPDATE t SET a=1'"},
-};
-
-INSTANTIATE_TEST_SUITE_P(Statements, DBReadRefusalTest, ::testing::ValuesIn(kRefusals),
-                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(CRISQueriesTest, LowerCaseSelectAcceptedAndFailedUnloadLeavesNoWorkFile)
 {

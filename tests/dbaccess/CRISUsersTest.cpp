@@ -59,25 +59,6 @@ protected:
 
 } // namespace
 
-TEST_F(CRISUsersTest, OracleUserIsCreatedInSixStatementsThenCommitted)
-{
-    cris_.ORACreateUser("ORCL", "system", "manager", {"pd_x"}, {"pd_x"}, "USER_DATA", "TEMPORARY_DATA");
-    const std::vector<std::string> expected = {
-        "open Provider=MSDAORA.1;Data Source=ORCL;User Id=system;Password=manager;",
-        "create user pd_x identified by pd_x",
-        "grant create database link, create sequence, alter session, create synonym, create table, create view "
-        "to pd_x",
-        "grant connect to pd_x identified by pd_x",
-        "alter user pd_x default tablespace USER_DATA",
-        "alter user pd_x temporary tablespace TEMPORARY_DATA",
-        "alter user pd_x quota unlimited on USER_DATA",
-        "commit",
-        "close"};
-    EXPECT_EQ(gSeen, expected);
-    // The object's own connection kind is not touched.
-    EXPECT_EQ(cris_.GetDBServerName(), "");
-}
-
 TEST_F(CRISUsersTest, CountMismatchIsFoundAfterOpeningAndRunsNothing)
 {
     const AppError e = Raised([&] {
