@@ -1,4 +1,5 @@
-// DBRead's refusals and its clean-up when the extraction fails, with clients that cannot run.
+// DBRead's refusals and the extraction's clean-up when it fails, with clients that cannot run and
+// a dump of the test's own; the reads of the Oracle and SQL Server kinds over a scripted server.
 #include "dbaccess/CRIS.h"
 
 #include "dbaccess/DumpTestFiles.h"
@@ -35,6 +36,17 @@ protected:
         return testsupport::Raised([&] { cris_.DBRead(schema, sql, 3); });
     }
 
+    // A dump of its own, as the dump queries take it.
+    std::string Dump() const
+    {
+        WriteHostFile(dir_.host() + "/in.dmp",
+                      "default schema pd_x\r\ncreate table pdtable_113 (model_index_no int, model_no char(20))\r\n"
+                      "insert into pdtable_113 (model_index_no, model_no) values (?, ?)\r\n"
+                      "***variable*** model_index_no model_no \r\n1 'P1' \r\n***RIS*** End of Table ***RIS***\r\n"
+                      "***RIS*** End of Schema ***RIS***\r\n");
+        return Win(dir_.host() + "/in.dmp");
+    }
+
     testsupport::ScopedDir dir_{"queries"};
     CRIS cris_;
 };
@@ -62,6 +74,36 @@ TEST_F(CRISQueriesTest, LowerCaseSelectAcceptedAndFailedUnloadLeavesNoWorkFile)
     EXPECT_NE(e.description().find("Only SELECT"), 0u);
     EXPECT_EQ(e.source().rfind("CRIS::DBRead: CRIS::Extract2File: CRIS::RISUnload", 0), 0u) << e.source();
     EXPECT_TRUE(fs::is_empty(HostPath(cris_.GetTempDir())));
+}
+
+TEST_F(CRISQueriesTest, ExtractionOfAnUnknownTableLeavesNoTextTableAndKeepsTheDump)
+{
+    std::string sql = "SELECT * FROM pdtable_999 WHERE a=1";
+    std::string text = "old", ini = "old", table;
+    const AppError e = testsupport::Raised([&] { cris_.Extract2File("pd_x", sql, text, ini, table, false, Dump()); });
+    EXPECT_EQ(e.source(), "CRIS::Extract2File: CRIS::RISDumpParse");
+    EXPECT_EQ(text, "");
+    EXPECT_EQ(ini, "");
+    EXPECT_EQ(table, "");
+    EXPECT_TRUE(fs::is_empty(HostPath(cris_.GetTempDir())));
+    EXPECT_TRUE(fs::exists(dir_.host() + "/in.dmp"));
+}
+
+TEST_F(CRISQueriesTest, WorkDirectoryWithTildeRefusedBeforeAnything)
+{
+    fs::create_directories(dir_.host() + "/PROGRA~1");
+    gTempDir = Win(dir_.host() + "/PROGRA~1") + "\\";
+    CRIS cris;
+    cris.SetUseRIS(Win(dir_.host() + "/BIN"));
+    std::string sql = "SELECT * FROM pdtable_113";
+    std::string text, ini, table;
+    const AppError e = testsupport::Raised([&] { cris.Extract2File("pd_x", sql, text, ini, table, false, Dump()); });
+    EXPECT_EQ(e.number(), 1);
+    EXPECT_EQ(e.description(), "TEMP directory '" + cris.GetTempDir() +
+                                   "' is not correct. The path must not contain any of the following "
+                                   "characters: ' ', '.', '~'");
+    EXPECT_EQ(sql, "SELECT * FROM pdtable_113");
+    EXPECT_EQ(table, "");
 }
 
 TEST_F(CRISQueriesTest, ImportIntoMissingDatabaseRefusedBeforeExtraction)

@@ -33,18 +33,6 @@ protected:
         return std::stol(*Rows(schema, "SELECT COUNT(*) FROM " + table)[0][0]);
     }
 
-    // A new RIS schema over a new database user of the same name.
-    void CreateSchema(const std::string& name)
-    {
-        DbServer server(DbServer::EnvironmentRoot());
-        server.SetUserPassword(name, name);
-        RisSession session(server);
-        std::string out;
-        session.Execute("create schema " + name + " on database (oracle, dbname ORCL, ostype nt) user " + name + "." +
-                            name + "@ORCL",
-                        out);
-    }
-
     static bool Has(const Names& list, const std::string& name)
     {
         return std::find(list.begin(), list.end(), name) != list.end();

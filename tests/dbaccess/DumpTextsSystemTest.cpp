@@ -41,12 +41,7 @@ protected:
     void SetUp() override
     {
         SampleServerFixture::SetUp();
-        DbServer server(DbServer::EnvironmentRoot());
-        server.SetUserPassword("pd_marks", "pd_marks");
-        RisSession session(server);
-        std::string out;
-        session.Execute("create schema pd_marks on database (oracle, dbname ORCL, ostype nt) user pd_marks.pd_marks@ORCL",
-                        out);
+        CreateSchema("pd_marks");
         for (const std::string& table : kTables) {
             std::string sql = "create table " + table + " (id int, txt char(60))";
             for (size_t i = 0; i < kTexts.size(); ++i)
