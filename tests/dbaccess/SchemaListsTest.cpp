@@ -1,4 +1,4 @@
-// The schema list wrapper's error form and the project schema's name.
+// The schema list wrapper's error form, with no RIS client registered.
 #include "dbaccess/SchemaLists.h"
 
 #include "dbaccess/CRIS.h"
@@ -13,12 +13,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-TEST(SchemaListsTest, ProjectSchemaNameKeepsTheProjectAsGiven)
-{
-    EXPECT_EQ(GetProjectSchemaName("Abc 1"), "pd_Abc 1");
-    EXPECT_EQ(GetProjectSchemaName(""), "pd_");
-}
 
 // Moves the stand-in registry aside while it lives and makes the process-wide access object
 // forget the RIS client and the schema lists it found before; the registry comes back at the
