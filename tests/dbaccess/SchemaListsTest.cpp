@@ -2,35 +2,25 @@
 #include "dbaccess/SchemaLists.h"
 
 #include "dbaccess/CRIS.h"
+#include "dbaccess/RegistryAside.h"
 #include "platform/AppError.h"
 #include "support/Raised.h"
 #include "support/TestEnvironment.h"
 
-#include <cstdlib>
-#include <filesystem>
+#include <optional>
 #include <gtest/gtest.h>
-
-namespace fs = std::filesystem;
 
 namespace {
 
-// Moves the stand-in registry aside while it lives and makes the process-wide access object
-// forget the RIS client and the schema lists it found before; the registry comes back at the
-// end and the object finds the client again on its next use.
+// No RIS client registered while it lives, and the process-wide access object made to forget
+// the client and the schema lists it found before, also when it goes: the object finds the
+// registered client again on its next use.
 class NoRisClientRegistered {
 public:
-    NoRisClientRegistered()
-    {
-        if (fs::exists(registry_))
-            fs::rename(registry_, aside_.host() + "/registry");
-        forget();
-    }
+    NoRisClientRegistered() { forget(); }
     ~NoRisClientRegistered()
     {
-        std::error_code ec;
-        fs::remove_all(registry_, ec);
-        if (fs::exists(aside_.host() + "/registry"))
-            fs::rename(aside_.host() + "/registry", registry_);
+        registry_.reset();
         forget();
     }
     NoRisClientRegistered(const NoRisClientRegistered&) = delete;
@@ -48,8 +38,7 @@ private:
         } catch (const AppError&) {
         }
     }
-    const fs::path registry_ = fs::path(std::getenv("TARNWICK_ROOT")) / "registry";
-    testsupport::ScopedDir aside_{"registry_aside"};
+    std::optional<dumptest::RegistryAside> registry_{std::in_place};
 };
 
 TEST(SchemaListsTest, GetSchemasRaisesOwnErrorWithIncomingSourceInTheDescription)
