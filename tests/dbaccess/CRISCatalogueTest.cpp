@@ -50,13 +50,6 @@ TEST_F(CRISCatalogueTest, MissingTableRaisesAndCachesNothing)
     EXPECT_EQ(Runs("risunlod"), 2);
 }
 
-TEST_F(CRISCatalogueTest, TableExistsWhateverTheCase)
-{
-    Put("risunlod.o", "create table PdTable_102 (a int)\r\n");
-    EXPECT_TRUE(cris_.IsTableExists("pd_abc", "PDTABLE_102", false));
-    EXPECT_FALSE(cris_.IsTableExists("pd_abc", "pdtable_10", false));
-}
-
 TEST_F(CRISCatalogueTest, RISErrorWinsOverTheListingAndAFailedRefreshKeepsTheList)
 {
     Put("risunlod.o", "create table a (x int)\r\n");

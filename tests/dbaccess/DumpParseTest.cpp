@@ -72,17 +72,11 @@ TEST_P(DumpParseRows, ConvertsToDelimitedText)
     EXPECT_EQ(ini, workWin() + "Schema.ini");
 }
 
+// The values themselves are the row converter's, tested against the row format on random rows;
+// here the rows as the conversion reads them from a dump.
 const RowCase kRowCases[] = {
     {"QuotesInsideValues", "12 'ab c' 'it''s' \r\n", "12\x01" "ab c\x01it's\x01\r\n"},
-    {"DoubleQuotesDoubled", "1 'say \"hi\"' x \r\n", "1\x01say \"\"hi\"\"\x01x\x01\r\n"},
-    {"BlankOnlyValueStaysAValue", "1 '   ' ' ' \r\n", "1\x01   \x01 \x01\r\n"},
-    {"NullInTheMiddle", "1   'x' \r\n", "1\x01\x01x\x01\r\n"},
-    {"NullRun", "1     'x' \r\n", "1\x01\x01\x01x\x01\r\n"},
-    {"NullAtTheEnd", "1 'x'   \r\n", "1\x01x\x01\x01\r\n"},
-    {"AllNull", "      \r\n", "\x01\x01\x01\r\n"},
-    {"EmptyQuotedValueStaysEmpty", "1 '' 'x' \r\n", "1\x01\x01x\x01\r\n"},
-    {"ValueOfOneQuote", "1 '''' 'x' \r\n", "1\x01'\x01x\x01\r\n"},
-    {"QuoteAtValueEdges", "1 '''a' 'b''' \r\n", "1\x01'a\x01" "b'\x01\r\n"},
+    {"NullsAndBlanks", "1   '   ' \r\n      \r\n", "1\x01\x01   \x01\r\n\x01\x01\x01\r\n"},
     {"KeywordsInsideValues", "1 'create table t (' 'default schema x' \r\n",
      "1\x01" "create table t (\x01" "default schema x\x01\r\n"},
     {"LfOnlyFile", "1 'a' \n2 'b b' \n", "1\x01" "a\x01\n2\x01" "b b\x01\n", "\n"},
