@@ -49,21 +49,6 @@ std::string createdTable(std::string_view line)
     return std::string(rest.substr(0, end));
 }
 
-// The table an index or grant line is about (the word after " on " of "create [unique] index
-// <name> on <table> (...)" and of "grant ... on <table> to ..."), or empty for any other line.
-std::string indexedOrGrantedTable(std::string_view line)
-{
-    if (!StartsWithNoCase(line, "create unique index ") && !StartsWithNoCase(line, "create index ") &&
-        !StartsWithNoCase(line, "grant "))
-        return {};
-    const size_t on = FindNoCase(line, " on ");
-    if (on == std::string_view::npos)
-        return {};
-    std::string_view rest = line.substr(on + 4);
-    rest.remove_prefix(std::min(rest.size(), rest.find_first_not_of(' ')));
-    return std::string(rest.substr(0, rest.find_first_of(" (")));
-}
-
 } // namespace
 
 const std::vector<int>& PipingModelRestore::TableNumbers()
@@ -192,7 +177,7 @@ std::vector<std::string> PipingModelRestore::WritePartialDump(const std::string&
                 const DumpLineKind kind = lines.Classify(line);
                 if (!open) {
                     if (kind == DumpLineKind::Other) {
-                        const auto indexed = wanted.find(ToLower(indexedOrGrantedTable(line)));
+                        const auto indexed = wanted.find(ToLower(DumpLineClassifier::IndexOrGrantTable(line)));
                         if (indexed != wanted.end())
                             indexAndGrantLines.emplace_back(indexed->second, std::string(line) + kCrLf);
                     }

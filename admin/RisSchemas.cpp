@@ -1,6 +1,7 @@
 // RIS schema creation and removal through risbatch.
 #include "admin/RisSchemas.h"
 
+#include "dbaccess/SchemaStatements.h"
 #include "services/AppGlobals.h"
 #include "services/BatchLauncher.h"
 #include "services/FileOperation.h"
@@ -24,6 +25,23 @@ void runStatement(const std::string& text, const std::string& what,
         onRun(outcome);
 }
 
+// The osuser setting names the server's Windows account and its password as account "."
+// password; split at the first ".", as the server reads an unquoted pair. Each part stands as a
+// plain name or, when it is none ("NT\admin", "it's"), as a quoted literal, so that it cannot
+// change the shape of the statement. Raises error 1 naming the part (never the password) when
+// one is empty.
+std::string osUserText(const std::string& osuser)
+{
+    const size_t dot = osuser.find('.');
+    const std::string user = osuser.substr(0, dot);
+    CheckCredential("Operating system user", user);
+    if (dot == std::string::npos)
+        return CredentialText(user);
+    const std::string password = osuser.substr(dot + 1);
+    CheckCredential("Operating system password", password);
+    return CredentialText(user) + "." + CredentialText(password);
+}
+
 } // namespace
 
 RisSchemas::Database RisSchemas::ConfiguredDatabase()
@@ -38,9 +56,14 @@ RisSchemas::Database RisSchemas::ConfiguredDatabase()
 
 std::string RisSchemas::CreateSchemaStatement(const std::string& schema, const Database& db)
 {
-    return "create schema " + schema + " on database (oracle, dbname " + db.dbname + ", osuser " + db.osuser +
-           " , dir " + db.dbdir + ", ostype nt, remote (tcp " + db.tcpip + ")) user " + schema + "." + schema + "@" +
-           db.dbname + ";";
+    // The settings' database, directory and host go into the definition unquoted: refuse what
+    // would change its shape, as the access object does for its own schema statement.
+    CheckStatementName("Database name", db.dbname);
+    CheckDefinitionPart("Directory", db.dbdir);
+    CheckDefinitionPart("Server host", db.tcpip);
+    return "create schema " + schema + " on database (oracle, dbname " + db.dbname + ", osuser " +
+           osUserText(db.osuser) + " , dir " + db.dbdir + ", ostype nt, remote (tcp " + db.tcpip + ")) user " +
+           schema + "." + schema + "@" + db.dbname + ";";
 }
 
 std::string RisSchemas::DropSchemaStatement(const std::string& schema)

@@ -26,7 +26,8 @@ public:
     static Database ConfiguredDatabase();
 
     // "create schema S on database (oracle, dbname D, osuser O , dir R, ostype nt, remote (tcp T))
-    // user S.S@D;"
+    // user S.S@D;" where O is the osuser setting's account and password, each quoted when it is
+    // no plain name. Raises error 1 when the account or the password after its "." is empty.
     static std::string CreateSchemaStatement(const std::string& schema, const Database& db);
     // "drop schema S force;" and CR LF.
     static std::string DropSchemaStatement(const std::string& schema);

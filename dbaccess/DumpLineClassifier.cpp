@@ -3,6 +3,8 @@
 
 #include "platform/TextUtil.h"
 
+#include <algorithm>
+
 namespace {
 
 std::string_view withoutCr(std::string_view line)
@@ -72,6 +74,19 @@ size_t DumpLineClassifier::FindEndOfTableLine(std::string_view text, size_t from
             return p;
     }
     return std::string_view::npos;
+}
+
+std::string DumpLineClassifier::IndexOrGrantTable(std::string_view line)
+{
+    if (!StartsWithNoCase(line, "create unique index ") && !StartsWithNoCase(line, "create index ") &&
+        !StartsWithNoCase(line, "grant "))
+        return {};
+    const size_t on = FindNoCase(line, " on ");
+    if (on == std::string_view::npos)
+        return {};
+    std::string_view rest = line.substr(on + 4);
+    rest.remove_prefix(std::min(rest.size(), rest.find_first_not_of(' ')));
+    return std::string(rest.substr(0, rest.find_first_of(" (")));
 }
 
 DumpLines::DumpLines(const std::string& path, size_t chunkSize) : scanner_(path, chunkSize) {}

@@ -40,6 +40,10 @@ public:
     // of a line: the marker alone on its line, ended by LF, CR LF or the text's end. npos when
     // the text holds none.
     static size_t FindEndOfTableLine(std::string_view text, size_t from = 0);
+    // The table an index or grant line outside a table block is about: the word after " on "
+    // of "create [unique] index <name> on <table> (...)" and of "grant ... on <table> to ...".
+    // Empty for any other line.
+    static std::string IndexOrGrantTable(std::string_view line);
 
 private:
     enum class State { Outside, Head, Rows } state_ = State::Outside;

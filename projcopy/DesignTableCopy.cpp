@@ -68,22 +68,37 @@ std::vector<int> DesignTableCopy::TableNumbers(int disciplineNo)
 
 bool DesignTableCopy::DumpEdit::Edit(const std::string& line, std::string& out)
 {
-    if (line.find("create schema " + oldSchema_) != std::string::npos) {
-        out = "default schema " + newSchema_;
-        return true;
-    }
-    if (line.find("grant select, insert, delete, update on") != std::string::npos ||
-        line.find("create unique index") != std::string::npos) {
-        if (line == lastStatement_)
-            return false;
-        lastStatement_ = line;
-        out = line;
-        return true;
-    }
+    // No row is an empty line (every value is followed by a blank), so none is lost here; and
+    // an empty line is not classified, so it cannot be taken for a block's layout line.
     if (line.empty())
         return false;
     out = line;
-    return true;
+    switch (lines_.Classify(line)) {
+    case DumpLineKind::SchemaLine:
+        if (EqualsNoCase(DumpFormat::NameAfterKeyword(line, DumpLineClassifier::SchemaKeywordLength(line)),
+                         oldSchema_))
+            out = DumpFormat::DefaultSchemaLine(newSchema_);
+        return true;
+    case DumpLineKind::CreateTable: {
+        std::string table;
+        std::vector<DumpColumn> columns;
+        if (DumpFormat::ParseCreateTableLine(line, table, columns))
+            tables_.insert(ToLower(table));
+        return true;
+    }
+    case DumpLineKind::Other: {
+        const std::string table = DumpLineClassifier::IndexOrGrantTable(line);
+        if (table.empty())
+            return true;
+        // Only the tables this load creates: the others in the target are not the copy's.
+        if (!tables_.count(ToLower(table)) || line == lastStatement_)
+            return false;
+        lastStatement_ = line;
+        return true;
+    }
+    default:
+        return true;
+    }
 }
 
 void DesignTableCopy::copyTable(const std::string& oldParams, const std::string& newParams,

@@ -3,6 +3,9 @@
 // load into the target schema, load with rislod under the target parameters file.
 #pragma once
 
+#include "dbaccess/DumpLineClassifier.h"
+
+#include <set>
 #include <string>
 #include <vector>
 
@@ -21,9 +24,12 @@ public:
     // The design table numbers of a discipline, in load order.
     static std::vector<int> TableNumbers(int disciplineNo);
 
-    // Edits one dump line by line for the target: the "create schema <old>" line becomes
-    // "default schema <new>", a grant or unique-index statement equal to the one before it is
-    // dropped, empty lines are dropped. Lines are fed without their line end.
+    // Edits one dump line by line, in file order, for the target. Lines are told apart as every
+    // reader of dumps does: the schema line of the old schema becomes "default schema <new>";
+    // the index and grant lines of the tables whose blocks the dump holds go along, but one
+    // equal to the last of them is dropped; index and grant lines of any other table and
+    // empty lines are dropped. The lines of a table block, its rows whatever text they hold,
+    // and every other line pass unchanged. Lines are fed without their line end.
     class DumpEdit {
     public:
         DumpEdit(std::string oldSchema, std::string newSchema)
@@ -35,6 +41,8 @@ public:
 
     private:
         std::string oldSchema_, newSchema_, lastStatement_;
+        DumpLineClassifier lines_;
+        std::set<std::string> tables_; // lower case
     };
 
 private:

@@ -1,4 +1,4 @@
-// The configuration settings: defaults for missing keys, writes exactly as typed.
+// The configuration settings: writes exactly as typed, read back by every reader.
 #include "admin/ConfigSettings.h"
 
 #include "platform/WinPath.h"
@@ -14,17 +14,6 @@ protected:
     testsupport::ScopedDir dir{"config"};
     std::string ini = WinPathFromHost(dir.host()) + "\\tarnwick.ini";
 };
-
-TEST_F(ConfigSettingsTest, FreshInstallationShowsDefaults)
-{
-    auto values = ReadConfigValues(ini);
-    EXPECT_EQ(values[2], "w:\\pdsdef\\schema");
-    EXPECT_EQ(values[3], "ORCL");
-    EXPECT_EQ(values[4], "acct.zq8vnrhw");
-    EXPECT_EQ(values[9], "d:\\orant\\bin\\svrmgr30.exe");
-    EXPECT_EQ(values[10], "dboper/wq4ztk9");
-    EXPECT_EQ(values[11], "seed");
-}
 
 TEST_F(ConfigSettingsTest, WrittenValuesAreReadBackByEveryReader)
 {

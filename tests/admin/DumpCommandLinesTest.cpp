@@ -2,6 +2,7 @@
 #include "admin/DumpCommandLines.h"
 
 #include "platform/AppError.h"
+#include "support/Raised.h"
 
 #include <gtest/gtest.h>
 #include <ostream>
@@ -65,14 +66,11 @@ TEST(DumpCommandLinesTest, NamesOutsideTheIdentifierFormAreRefused)
 {
     EXPECT_NO_THROW(CheckIdentifier("pd_abc1", "Schema", "RISUnload"));
     for (const char* bad : {"", "pd abc", "pd_'x", "pd_a\"b", "pd_a&del"}) {
-        try {
-            CheckIdentifier(bad, "Schema", "RISUnload");
-            ADD_FAILURE() << "accepted: " << bad;
-        } catch (const AppError& e) {
-            EXPECT_EQ(e.number(), 1);
-            EXPECT_EQ(e.source(), "RISUnload");
-            EXPECT_NE(e.description().find(std::string("'") + bad + "'"), std::string::npos);
-        }
+        SCOPED_TRACE(bad);
+        const AppError e = testsupport::Raised([&] { CheckIdentifier(bad, "Schema", "RISUnload"); });
+        EXPECT_EQ(e.number(), 1);
+        EXPECT_EQ(e.source(), "RISUnload");
+        EXPECT_NE(e.description().find(std::string("'") + bad + "'"), std::string::npos);
     }
 }
 

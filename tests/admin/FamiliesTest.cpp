@@ -1,10 +1,9 @@
 // The family boxes and the loop of the family commands: order, Esc, confirmations, refusals.
 #include "admin/Families.h"
 
-#include "services/AppGlobals.h"
+#include "AdminTestSupport.h"
 #include "services/MessageService.h"
 #include "services/ScriptedMessageService.h"
-#include "support/TestEnvironment.h"
 
 #include <array>
 #include <gtest/gtest.h>
@@ -17,8 +16,6 @@ class FamiliesTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        gIniFile = dir.host() + "/tarnwick.ini";
-        gLogFile = dir.host() + "/tarnwick.log";
         // No server manager here: the tools fail, which the loop only reports.
         families.boxValue = [this](size_t i) { return boxes[i]; };
         families.setBoxValue = [this](size_t i, int v) { boxes[i] = v; };
@@ -31,7 +28,7 @@ protected:
             boxes[i] = kBoxChecked;
     }
 
-    testsupport::ScopedDir dir{"families"};
+    admintest::AdminFolder folder{"families"};
     ScriptedMessageService messages;
     Families families;
     std::array<int, 12> boxes{};
@@ -51,17 +48,6 @@ TEST_F(FamiliesTest, SelectAllThenDeselectAllClearsEveryBoxAlsoGrey)
         EXPECT_EQ(v, kBoxUnchecked);
 }
 
-TEST_F(FamiliesTest, ConfirmationTexts)
-{
-    EXPECT_EQ(Families::ConfirmText(FamilyCommand::DeleteDBSchema, "p1"),
-              "Database-User and RIS-Schema of the PDS-Project:  p1  will be deleted.  OK?");
-    EXPECT_EQ(Families::ConfirmText(FamilyCommand::DeleteDBUser, "p1"),
-              "Database-User of the PDS-Project:  p1  will be deleted.  OK?");
-    EXPECT_EQ(Families::ConfirmText(FamilyCommand::DeleteSchema, "p1"),
-              "RIS-Schema of the PDS-Project:  p1  will be deleted.  OK?");
-    EXPECT_EQ(Families::ConfirmText(FamilyCommand::CreateDBSchema, "p1"), "");
-}
-
 TEST_F(FamiliesTest, CheckedFamiliesRunInFamilyOrderWhateverTheCheckingOrder)
 {
     Check({11, 8, 0, 1});
@@ -75,17 +61,6 @@ TEST_F(FamiliesTest, NoBoxCheckedShowsTheReadyBoxAtOnce)
     ASSERT_EQ(messages.asked().size(), 1u);
     EXPECT_EQ(messages.asked()[0].prompt, kReady);
     EXPECT_EQ(messages.asked()[0].style, MsgStyle::OkOnly);
-}
-
-TEST_F(FamiliesTest, DeleteAsksTwiceThenRuns)
-{
-    messages.Answer(MsgAnswer::Yes);
-    messages.Answer(MsgAnswer::Yes);
-    EXPECT_EQ(families.Run(FamilyCommand::DeleteDBSchema), FamilyOutcome::Ready);
-    ASSERT_EQ(messages.asked().size(), 3u);
-    EXPECT_EQ(messages.asked()[0].style, MsgStyle::YesNo | MsgStyle::Critical);
-    EXPECT_EQ(messages.asked()[1].prompt, messages.asked()[0].prompt);
-    EXPECT_EQ(messages.asked()[2].prompt, kReady);
 }
 
 TEST_F(FamiliesTest, NoToTheSecondQuestionDeletesNothing)

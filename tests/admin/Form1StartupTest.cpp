@@ -114,16 +114,6 @@ TEST_F(Form1StartupTest, UnloadSelectionWithNoBoxIsStillReady)
     EXPECT_EQ(BinaryFile::ReadAll(gLogFile).find("Unload schema"), std::string::npos);
 }
 
-TEST_F(Form1StartupTest, UnloadAllButtonUnloadsTheSchemaList)
-{
-    auto form = startedForm();
-    form->UnLoad_all_Schemen_Click();
-    EXPECT_EQ(messages.asked().back().prompt, " Tarnwick is ready  -  See Logfile ");
-    for (const auto& schema : gSchemaNames)
-        EXPECT_EQ(dumpExists(dumps.host(), schema), schema.rfind("mto_", 0) != 0) << schema;
-    EXPECT_TRUE(form->UnLoad_all_Schemen->isEnabled());
-}
-
 } // namespace
 
 namespace {

@@ -11,6 +11,7 @@
 #include "platform/Environment.h"
 #include "services/AppGlobals.h"
 #include "support/TestFiles.h"
+#include "support/Raised.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -74,6 +75,8 @@ TEST_F(Form1Test, UnloadProjectWritesOneDumpPerSchemaWithDefaultLinesOfUnchanged
     EXPECT_EQ(dd.substr(dd.find("\r\n")), raw.substr(raw.find("\r\n")));
 }
 
+// Rows deleted from one schema and a whole schema dropped with its user: the load makes the user
+// and schema again and puts every table back.
 TEST_F(Form1Test, LoadProjectPutsTheTablesBack)
 {
     auto form = startedForm();
@@ -82,8 +85,14 @@ TEST_F(Form1Test, LoadProjectPutsTheTablesBack)
     auto ddBefore = tablesOf("dd_demo");
     ASSERT_FALSE(pdBefore.empty());
     execute("pd_demo", "delete from pdtable_113");
-    execute("dd_demo", "delete from pdtable_12_1");
     ASSERT_NE(tablesOf("pd_demo"), pdBefore);
+    {
+        DbServer server(StandInRoot());
+        std::string user = server.FindSchema("dd_demo")->dbUser;
+        server.DropSchema("dd_demo");
+        server.DropUser(user);
+        server.WriteSchemaFile();
+    }
 
     messages.Answer(6); // "Are you sure?" Yes
     form->Load_proj_schemen_Click();
@@ -92,25 +101,6 @@ TEST_F(Form1Test, LoadProjectPutsTheTablesBack)
     EXPECT_EQ(messages.asked()[1].prompt, "Are you sure?");
     EXPECT_EQ(messages.asked()[2].prompt, " Tarnwick is ready  -  See Logfile ");
     EXPECT_EQ(tablesOf("pd_demo"), pdBefore);
-    EXPECT_EQ(tablesOf("dd_demo"), ddBefore);
-}
-
-TEST_F(Form1Test, LoadMakesTheUserAndSchemaOfADroppedSchema)
-{
-    auto form = startedForm();
-    form->UnLoad_proj_schemen_Click();
-    auto ddBefore = tablesOf("dd_demo");
-    {
-        DbServer server(StandInRoot());
-        std::string user = server.FindSchema("dd_demo")->dbUser;
-        server.DropSchema("dd_demo");
-        server.DropUser(user);
-        server.WriteSchemaFile();
-        ASSERT_FALSE(server.FindSchema("dd_demo"));
-    }
-    messages.Answer(6);
-    form->Load_proj_schemen_Click();
-    EXPECT_EQ(messages.asked().back().prompt, " Tarnwick is ready  -  See Logfile ");
     EXPECT_EQ(tablesOf("dd_demo"), ddBefore);
 }
 
@@ -152,13 +142,9 @@ TEST_F(Form1Test, FailedUnloadKeepsTheOldDumpByteForByteAndEndsWithErrors)
     EXPECT_EQ(left, std::vector<std::string>{"pd_nosuch.dmp"});
 
     // The script command names the client's error and keeps the dump as well.
-    try {
-        form->RISUnload("risunload 'pd_nosuch', '" + dump + "'");
-        FAIL() << "no error";
-    } catch (const AppError& e) {
-        EXPECT_NE(e.description().find("RIS Error: "), std::string::npos) << e.description();
-        EXPECT_NE(e.description().find("'" + dump + "' was not replaced"), std::string::npos) << e.description();
-    }
+    const AppError e = testsupport::Raised([&] { form->RISUnload("risunload 'pd_nosuch', '" + dump + "'"); });
+    EXPECT_NE(e.description().find("RIS Error: "), std::string::npos) << e.description();
+    EXPECT_NE(e.description().find("'" + dump + "' was not replaced"), std::string::npos) << e.description();
     EXPECT_EQ(BinaryFile::ReadAll(dump), old);
 }
 
@@ -213,24 +199,16 @@ TEST_F(Form1Test, LoadRefusesADumpWithoutSchemaLine)
     f.Write("create table t (a int)\r\n");
     f.Close();
     gCurrentSchema = "pd_demo";
-    try {
-        form->RISLoad("'" + dump + "'");
-        FAIL() << "loaded";
-    } catch (const AppError& e) {
-        EXPECT_NE(e.description().find("'" + dump + "'"), std::string::npos);
-    }
+    const AppError e = testsupport::Raised([&] { form->RISLoad("'" + dump + "'"); });
+    EXPECT_NE(e.description().find("'" + dump + "'"), std::string::npos);
     EXPECT_EQ(BinaryFile::ReadAll(gLogFile).find("rislod"), std::string::npos);
 }
 
 TEST_F(Form1Test, EdrisdmpOnAMissingDumpRaisesInsteadOfEnding)
 {
     auto form = startedForm();
-    try {
-        form->edrisdmp("'" + dumpDir + "\\missing.dmp'");
-        FAIL() << "no error";
-    } catch (const AppError& e) {
-        EXPECT_EQ(e.description(), "Edrisdmp File: '" + dumpDir + "\\missing.dmp' does not exist");
-    }
+    const AppError e = testsupport::Raised([&] { form->edrisdmp("'" + dumpDir + "\\missing.dmp'"); });
+    EXPECT_EQ(e.description(), "Edrisdmp File: '" + dumpDir + "\\missing.dmp' does not exist");
 }
 
 TEST_F(Form1Test, ConfigurationDialogWritesItsKeys)

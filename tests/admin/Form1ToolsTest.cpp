@@ -3,6 +3,7 @@
 #include "Form1Fixture.h"
 
 #include "admin/AdminGlobals.h"
+#include "designfiles/frmFileSpecCheck.h"
 #include "ui/qt/ListForm.h"
 #include "platform/BinaryFile.h"
 #include "services/AppGlobals.h"
@@ -56,19 +57,35 @@ INSTANTIATE_TEST_SUITE_P(Buttons, Form1ListButtonTest,
                          ::testing::Values(ListCase{"Zeigschemen", "Existing Schemas", "pd_demo"},
                                            ListCase{"ShowDBuser", "Existing DB-Users", "PD_DEMO"}));
 
-TEST_F(Form1ToolsTest, FreeSpaceAndPipingRestoreOpenTheirWindows)
+// Each tool button opens its window without a message; the tool windows that exist once only come
+// to the front on a second click.
+TEST_F(Form1ToolsTest, ToolButtonsOpenTheirWindows)
 {
+    struct Case {
+        const char* button;
+        const char* window;
+        bool once;
+    };
     auto form = startedForm();
-    form->show_free_ts->click();
-    QWidget* freets = topLevel("freets");
-    ASSERT_NE(freets, nullptr);
-    delete freets;
-
-    form->Restore_pipfile->click();
-    QWidget* restore = topLevel("PipeFileRestoreForm");
-    ASSERT_NE(restore, nullptr) << (messages.asked().empty() ? "" : messages.asked()[0].prompt);
-    EXPECT_GE(restore->findChild<QListWidget*>("PipeFileListe")->count(), 1);
-    delete restore;
+    for (const Case& c : {Case{"show_free_ts", "freets", false}, Case{"Restore_pipfile", "PipeFileRestoreForm", false},
+                          Case{"btnProjcopy", "frmProjCopy", true}, Case{"cmdFileSpecCheck", "frmFileSpecCheck", true},
+                          Case{"cmdReadLinkages", "frmReadLinkages", true}}) {
+        for (int click = 0; click < (c.once ? 2 : 1); ++click)
+            form->findChild<QPushButton*>(c.button)->click();
+        int windows = 0;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            windows += w->objectName() == c.window && w->isVisible() ? 1 : 0;
+        EXPECT_EQ(windows, 1) << c.button;
+        QWidget* opened = topLevel(c.window);
+        ASSERT_NE(opened, nullptr) << c.button;
+        EXPECT_FALSE(opened->isModal()) << c.button;
+        if (c.window == std::string("PipeFileRestoreForm"))
+            EXPECT_GE(opened->findChild<QListWidget*>("PipeFileListe")->count(), 1);
+        if (c.window == std::string("frmFileSpecCheck"))
+            EXPECT_EQ(frmFileSpecCheck::Instance()->projectName(), "demo");
+        delete opened;
+    }
+    EXPECT_TRUE(messages.asked().empty()) << messages.asked()[0].prompt;
 }
 
 TEST_F(Form1ToolsTest, MaintenanceButtonsRunOverTheSchemaListAndSayTheyAreReady)

@@ -24,15 +24,6 @@ protected:
     Recordset rs = ListSources::SchemaRecordset({"pd_abc", "dd_abc", "PD_xyz", "m_abc"});
 };
 
-TEST_F(ListFilterApplyTest, CaptionCountsTheRowsTheFilterLeaves)
-{
-    EXPECT_EQ(ListFilter::Apply(&rs, {{"schema_name", adVarWChar, ""}}), "4 records");
-    EXPECT_EQ(ListFilter::Apply(&rs, {{"schema_name", adVarWChar, "PD"}}), "2 records (filtered)");
-    EXPECT_EQ(rs.Filter(), "schema_name LIKE 'PD*'");
-    EXPECT_EQ(ListFilter::Apply(&rs, {{"schema_name", adVarWChar, ""}}), "4 records");
-    EXPECT_EQ(rs.Filter(), "");
-}
-
 TEST_F(ListFilterApplyTest, ARefusedFilterListsNothingAndLeavesTheRecordsetUnfiltered)
 {
     ListFilter::Apply(&rs, {{"schema_name", adVarWChar, "pd"}});

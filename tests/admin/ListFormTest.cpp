@@ -55,13 +55,6 @@ TEST_F(ListFormTest, SchemaListShowsTheNamesWithTheirCount)
     EXPECT_EQ(form->TDBGridCaption->text(), "4 records");
 }
 
-TEST_F(ListFormTest, AnEmptyListHasNoRows)
-{
-    ListForm* form = schemas({});
-    EXPECT_EQ(form->rowCount(), 0);
-    EXPECT_EQ(form->TDBGridCaption->text(), "0 records");
-}
-
 TEST_F(ListFormTest, TypingInTheFilterCellFiltersByPrefix)
 {
     ListForm* form = schemas({"pd_abc", "dd_abc", "PD_xyz", "m_abc"});

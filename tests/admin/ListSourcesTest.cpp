@@ -6,6 +6,7 @@
 #include "platform/AppError.h"
 #include "platform/ado/AdoTypes.h"
 #include "services/IniFile.h"
+#include "support/Raised.h"
 
 #include <gtest/gtest.h>
 
@@ -23,15 +24,9 @@ Strings rowsOf(Recordset& rs)
     return out;
 }
 
-TEST(ListSourcesTest, SchemaRecordsetHasOneNullableTextFieldAndStopsAtTheFirstEmptyName)
+TEST(ListSourcesTest, SchemaRecordsetStopsAtTheFirstEmptyName)
 {
     Recordset rs = ListSources::SchemaRecordset({"pd_abc", "dd_abc", "", "later"});
-    ASSERT_EQ(rs.FieldInfos().size(), 1u);
-    EXPECT_EQ(rs.FieldInfos()[0].name, "schema_name");
-    EXPECT_EQ(rs.FieldInfos()[0].type, adVarWChar);
-    EXPECT_EQ(rs.FieldInfos()[0].definedSize, 255);
-    EXPECT_EQ(rs.FieldInfos()[0].attributes, adFldIsNullable);
-    EXPECT_EQ(rs.CursorLocation(), adUseClient);
     EXPECT_EQ(rowsOf(rs), (Strings{"pd_abc", "dd_abc"}));
 }
 
@@ -39,11 +34,6 @@ TEST(ListSourcesTest, UserNamesComeBetweenTheRuleAndTheLowerCaseClosingLine)
 {
     const Strings lines{"SYS", "  PD_ABC   ", "", "USERNAME", "-----", "DBADMIN", "", "3 rows selected.", "LATE"};
     EXPECT_EQ(ListSources::DbUserNames(lines), (Strings{"SYS", "PD_ABC", "DBADMIN"}));
-}
-
-TEST(ServerManagerQueryTest, ScriptHasConnectSelectExitAndAFinalEmptyLine)
-{
-    EXPECT_EQ(ServerManagerQuery::ScriptText("sys/pw", "select 1;"), "connect sys/pw\r\nselect 1;\r\nexit;\r\n\r\n");
 }
 
 TEST(ServerManagerQueryTest, LinesAfterTheRuleItemByItem)
@@ -87,12 +77,8 @@ TEST_F(ServerManagerRunTest, ReadsTheUsersThroughTheProgram)
 TEST_F(ServerManagerRunTest, OutputWithoutRuleOrMissingProgramIsReported)
 {
     program({"MGR-00001: cannot connect"});
-    try {
-        ListSources::DbUserRecordset();
-        FAIL();
-    } catch (const AppError& e) {
-        EXPECT_EQ(e.description(), "Could not get database users");
-    }
+    const AppError e = testsupport::Raised([&] { ListSources::DbUserRecordset(); });
+    EXPECT_EQ(e.description(), "Could not get database users");
     EXPECT_TRUE(tempFilesGone());
     WriteIniValue(gIniFile, "TARNWICK", "svrmgr_path", folder_.win("no such program.exe"));
     EXPECT_THROW(ListSources::DbUserRecordset(), AppError);

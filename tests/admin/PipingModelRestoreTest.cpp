@@ -60,10 +60,8 @@ TEST_F(PipingModelRestoreTest, BrokenModelListsAreRefusedNotCut)
     EXPECT_THROW(PipingModelRestore::ParseModelList(risError), AppError);
 }
 
-TEST_F(PipingModelRestoreTest, StatementListsThePipingModelsOfTheProjectSchema)
+TEST_F(PipingModelRestoreTest, ABadProjectNameIsRefusedBeforeTheModelList)
 {
-    EXPECT_EQ(PipingModelRestore::ModelListStatement("abc"),
-              "default schema pd_abc;\r\nselect model_no, partition_no from pdtable_113 where discipline_indx_no=1;\r\nquit;\r\n");
     EXPECT_THROW(PipingModelRestore::ListModels("a b'c"), AppError);
 }
 

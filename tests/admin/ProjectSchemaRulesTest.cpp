@@ -48,12 +48,6 @@ TEST(ProjectSchemaRulesTest, SchemasOfProjectKeepListOrder)
     EXPECT_EQ(SchemasOfProject(names, "P1"), (std::vector<std::string>{"dd_p1", "mto_p1", "pd_p1"}));
 }
 
-TEST(ProjectSchemaRulesTest, UnloadAllLeavesOutOnlyMtoSchemas)
-{
-    std::vector<std::string> names{"pd_a", "mto_a", "dd_a", "xmto_a", "m_a"};
-    EXPECT_EQ(SchemasToUnloadAll(names), (std::vector<std::string>{"pd_a", "dd_a", "xmto_a", "m_a"}));
-}
-
 TEST(ProjectSchemaRulesTest, ProjectPickListFromProjectSchemas)
 {
     std::vector<std::string> names{"pd_abc", "dd_abc", "pd_xyz"};

@@ -1,27 +1,19 @@
 // risbatch statements and command lines of the RIS schemas.
 #include "admin/RisSchemas.h"
 
+#include "AdminTestSupport.h"
 #include "platform/AppError.h"
-#include "services/AppGlobals.h"
 #include "services/IniFile.h"
-#include "support/TestEnvironment.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
+// The statements with the defaults run against the stand-in server in the family commands' test.
 class RisSchemasTest : public ::testing::Test {
 protected:
-    void SetUp() override { gIniFile = dir.host() + "/tarnwick.ini"; }
-    testsupport::ScopedDir dir{"risschemas"};
+    admintest::AdminFolder folder{"risschemas"};
 };
-
-TEST_F(RisSchemasTest, CreateStatementWithTheDefaultsOfMissingKeys)
-{
-    EXPECT_EQ(RisSchemas::CreateSchemaStatement("pd_p1", RisSchemas::ConfiguredDatabase()),
-              "create schema pd_p1 on database (oracle, dbname ORCL, osuser svcacct.k4t2p , dir d:\\orant, "
-              "ostype nt, remote (tcp 127.0.0.1)) user pd_p1.pd_p1@ORCL;");
-}
 
 TEST_F(RisSchemasTest, CreateStatementTakesTheConfiguredDatabaseWhateverTheKeyCase)
 {
@@ -34,9 +26,8 @@ TEST_F(RisSchemasTest, CreateStatementTakesTheConfiguredDatabaseWhateverTheKeyCa
               "ostype nt, remote (tcp 10.1.2.3)) user dd_p1.dd_p1@PDS;");
 }
 
-TEST_F(RisSchemasTest, DropStatementAndCommandLines)
+TEST_F(RisSchemasTest, CommandLinesQuoteTheScriptPath)
 {
-    EXPECT_EQ(RisSchemas::DropSchemaStatement("ra_p1"), "drop schema ra_p1 force;\r\n");
     EXPECT_EQ(RisSchemas::RisbatchCommand("C:\\a b\\tarnwick.sql"), "risbatch -i \"C:\\a b\\tarnwick.sql\"");
     EXPECT_EQ(RisSchemas::DeleteCommand("C:\\a&b\\tarnwick.sql"), "del \"C:\\a&b\\tarnwick.sql\"");
 }

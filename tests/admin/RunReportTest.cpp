@@ -9,14 +9,6 @@ namespace {
 const std::string kRisErrorOutput = "Unloading schema pd_abc\r\n" + std::string(79, '*') +
                                     "\r\nRIS Error: RIS_E_UNKNOWN_SCHEMA\r\n" + std::string(79, '*') + "\r\n";
 
-TEST(RunReportTest, CleanRunsEndReady)
-{
-    RunReport r;
-    r.NoteRun("risunlod pd_a", 0, "1 table unloaded\r\n");
-    EXPECT_FALSE(r.HasErrors());
-    EXPECT_EQ(r.ClosingMessage("C:\\t\\x.log"), " Tarnwick is ready  -  See Logfile ");
-}
-
 TEST(RunReportTest, FailuresAreCountedAndTheFirstNamed)
 {
     RunReport r;

@@ -1,4 +1,4 @@
-// change, append_text, doscmd and message on real files: backups, untouched bytes, failures.
+// change and append_text on real files: backups, untouched bytes, failures.
 #include "admin/ScriptCommands.h"
 
 #include "AdminTestSupport.h"
@@ -6,7 +6,6 @@
 #include "admin/ScriptRunner.h"
 #include "platform/AppError.h"
 #include "platform/HostFiles.h"
-#include "services/IniFile.h"
 #include "services/MessageService.h"
 #include "services/ScriptedMessageService.h"
 
@@ -52,16 +51,6 @@ TEST_F(ScriptCommandsTest, ChangeWithoutAMatchWritesNothingAndMakesNoBackup)
     ScriptCommands::changetxt("change '" + f + "', 'xyz', 'q'");
     EXPECT_EQ(content(), "abc\r\n");
     EXPECT_FALSE(backupExists());
-}
-
-TEST_F(ScriptCommandsTest, ChangeHandlesQuotesEmptyReplacementAndPlaceholders)
-{
-    WriteIniValue(gIniFile, "TARNWICK", "uservar1", "new");
-    const std::string f = file("it's old, keep-me\r\n");
-    ScriptCommands::changetxt("change '" + f + "', 'it''s', 'it is'");
-    ScriptCommands::changetxt("change '" + f + "', 'keep-', 'EMPTY_STRING'");
-    ScriptCommands::changetxt("change '" + f + "', 'old', '\xA7uservar1\xA7'");
-    EXPECT_EQ(content(), "it is new, me\r\n");
 }
 
 TEST_F(ScriptCommandsTest, ChangeWithAMissingArgumentShowsItAndChangesNothing)
@@ -135,13 +124,6 @@ TEST_F(ScriptCommandsTest, AppendTextWithAFailedBackupRaisesAndAppendsNothing)
     SetHostFileFault([](const std::string& op, const std::string&) { return op == "copy" ? EACCES : 0; });
     EXPECT_THROW(ScriptCommands::append_text("append_text '" + f + "', 'second'"), AppError);
     EXPECT_EQ(content(), "first\r\n");
-}
-
-TEST_F(ScriptCommandsTest, DoscmdRunsTheLineWithItsOutputInTheProgramLog)
-{
-    WriteIniValue(gIniFile, "TARNWICK", "uservar3", "hello-from-doscmd");
-    ScriptCommands::doscmd("doscmd 'echo \xA7uservar3\xA7'");
-    EXPECT_NE(folder_.log().find("hello-from-doscmd"), std::string::npos) << folder_.log();
 }
 
 TEST(ScriptFileEditTest, SearchFindsTextAcrossPieceBorders)

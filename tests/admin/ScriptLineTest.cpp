@@ -2,6 +2,7 @@
 #include "admin/ScriptLine.h"
 
 #include "platform/AppError.h"
+#include "support/Raised.h"
 #include "platform/WinPath.h"
 #include "services/AppGlobals.h"
 #include "services/IniFile.h"
@@ -12,16 +13,6 @@
 namespace {
 
 using Strings = std::vector<std::string>;
-
-long errorNumberOf(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const AppError& e) {
-        return e.number();
-    }
-    return 0;
-}
 
 TEST(ScriptLineTest, CommentAndEmptyLinesArePassedOver)
 {
@@ -36,8 +27,8 @@ TEST(ScriptLineTest, CommandWordIsTheTextBeforeTheFirstBlank)
 {
     EXPECT_EQ(ScriptCommandWord("message 'x'"), "message");
     EXPECT_EQ(ScriptCommandWord("message'x' 'y'"), "message'x'");
-    EXPECT_EQ(errorNumberOf([] { ScriptCommandWord("message"); }), 5);
-    EXPECT_EQ(errorNumberOf([] { ScriptCommandWord("message'x'"); }), 5);
+    EXPECT_EQ(testsupport::Raised([] { ScriptCommandWord("message"); }).number(), 5);
+    EXPECT_EQ(testsupport::Raised([] { ScriptCommandWord("message'x'"); }).number(), 5);
 }
 
 struct WordCase {
@@ -93,9 +84,9 @@ TEST(ScriptLineTest, AMissingArgumentIsAnErrorNeverTheCommandWord)
         EXPECT_NE(e.description().find("risunload"), std::string::npos);
         EXPECT_NE(e.description().find("2 arguments"), std::string::npos);
     }
-    EXPECT_EQ(errorNumberOf([] { CutScriptArguments("message without quotes", 1, "message"); }), 450);
-    EXPECT_EQ(errorNumberOf([] { CutScriptArguments("message 'unclosed", 1, "message"); }), 5);
-    EXPECT_EQ(errorNumberOf([] { CutScriptArguments("risunload 'a', 'b", 2, "risunload"); }), 5);
+    EXPECT_EQ(testsupport::Raised([] { CutScriptArguments("message without quotes", 1, "message"); }).number(), 450);
+    EXPECT_EQ(testsupport::Raised([] { CutScriptArguments("message 'unclosed", 1, "message"); }).number(), 5);
+    EXPECT_EQ(testsupport::Raised([] { CutScriptArguments("risunload 'a', 'b", 2, "risunload"); }).number(), 5);
 }
 
 struct ChangeCase {
@@ -123,9 +114,9 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(ScriptLineTest, ChangeWithTooFewArgumentsIsAnError)
 {
     // Once replaced every "x" by "change " (the command word as the third argument).
-    EXPECT_EQ(errorNumberOf([] { CutChangeArguments("change 'f', 'x'"); }), 450);
+    EXPECT_EQ(testsupport::Raised([] { CutChangeArguments("change 'f', 'x'"); }).number(), 450);
     // Two adjacent quotes alone are one quote inside an argument, not an empty argument.
-    EXPECT_EQ(errorNumberOf([] { CutChangeArguments("change 'f', 'x', ''"); }), 450);
+    EXPECT_EQ(testsupport::Raised([] { CutChangeArguments("change 'f', 'x', ''"); }).number(), 450);
 }
 
 class PlaceholderTest : public ::testing::Test {

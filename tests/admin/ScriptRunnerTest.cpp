@@ -52,22 +52,6 @@ TEST_F(ScriptRunnerTest, ShownLineNumbersCountCommentLines)
                                "Actual Script Line: 5  =  cre_schema 'pd_a'", "Finished, see log file"}));
 }
 
-TEST_F(ScriptRunnerTest, EveryHostWordGetsItsWholeLine)
-{
-    const std::string script = "risunload 'pd_a', 'C:\\d\\pd_a.dmp'\r\n"
-                               "edrisdmp 'C:\\d\\pd_a.dmp'\r\n"
-                               "risload 'C:\\d\\pd_a.dmp'\r\n"
-                               "cre_dbuser 'pd_a', 'ignored'\r\n"
-                               "del_dbuser 'pd_a'\r\n"
-                               "cre_schema 'pd_a'\r\n"
-                               "del_schema 'pd_a'\r\n";
-    EXPECT_EQ(run(script), ScriptRunner::Outcome::Finished);
-    EXPECT_EQ(host_.calls, (Strings{"RISUnload|risunload 'pd_a', 'C:\\d\\pd_a.dmp'", "edrisdmp|edrisdmp 'C:\\d\\pd_a.dmp'",
-                                    "RISLoad|risload 'C:\\d\\pd_a.dmp'", "Cre_DBUser|cre_dbuser 'pd_a', 'ignored'",
-                                    "Del_DBUser|del_dbuser 'pd_a'", "cre_schema|cre_schema 'pd_a'",
-                                    "Del_Schema|del_schema 'pd_a'"}));
-}
-
 struct BadLine {
     const char* name;
     std::string line;

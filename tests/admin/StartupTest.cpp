@@ -24,14 +24,6 @@ TEST(StartupTest, LogHeaderHasFourLines)
     EXPECT_EQ(lines[3], std::string(50, '*'));
 }
 
-TEST(StartupTest, OnlyTheExactSwitchUnloads)
-{
-    EXPECT_EQ(ParseCommandLine(""), CommandLine::Interactive);
-    EXPECT_EQ(ParseCommandLine("/risunloadall"), CommandLine::UnloadAll);
-    EXPECT_EQ(ParseCommandLine("/RISUNLOADALL"), CommandLine::Unknown);
-    EXPECT_EQ(ParseCommandLine("/risunloadall x"), CommandLine::Unknown);
-}
-
 TEST(StartupTest, SchemaFileLines)
 {
     std::string longName(120, 'x');

@@ -1,12 +1,14 @@
 // Error lines of the tools' output, parameter names, and logged runs.
 #include "admin/ToolRun.h"
 
+#include "AdminTestSupport.h"
 #include "platform/AppError.h"
 #include "platform/Environment.h"
 #include "services/AppGlobals.h"
 #include "services/FileContents.h"
 #include "services/IniFile.h"
 #include "support/TestEnvironment.h"
+#include "support/Raised.h"
 
 #include <gtest/gtest.h>
 
@@ -54,17 +56,15 @@ class ToolRunTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        gIniFile = dir.host() + "/tarnwick.ini";
-        gLogFile = dir.host() + "/tarnwick.log";
         AppendLog("header");
     }
     void AppendLog(const std::string& text)
     {
-        FILE* f = std::fopen(gLogFile.c_str(), "ab");
+        FILE* f = std::fopen(folder.host("tarnwick.log").c_str(), "ab");
         std::fputs((text + "\r\n").c_str(), f);
         std::fclose(f);
     }
-    testsupport::ScopedDir dir{"toolrun"};
+    admintest::AdminFolder folder{"toolrun"};
 };
 
 TEST_F(ToolRunTest, NameParameterTakesTheFirstTokenWithItsPlaceholders)
@@ -76,13 +76,9 @@ TEST_F(ToolRunTest, NameParameterTakesTheFirstTokenWithItsPlaceholders)
 
 TEST_F(ToolRunTest, NameParameterNamesWhatItRefuses)
 {
-    try {
-        ToolRun::NameParameter("'pd_ p1'", "User", "Cre_DBUser");
-        FAIL();
-    } catch (const AppError& e) {
-        EXPECT_EQ(e.description(), "User 'pd_ p1' is not a valid name (letters, digits and '_' only)");
-        EXPECT_EQ(e.source(), "Cre_DBUser");
-    }
+    const AppError e = testsupport::Raised([&] { ToolRun::NameParameter("'pd_ p1'", "User", "Cre_DBUser"); });
+    EXPECT_EQ(e.description(), "User 'pd_ p1' is not a valid name (letters, digits and '_' only)");
+    EXPECT_EQ(e.source(), "Cre_DBUser");
 }
 
 TEST_F(ToolRunTest, RunKeepsOnlyWhatItAppendedToTheLog)

@@ -6,6 +6,7 @@
 #include "platform/AppError.h"
 #include "platform/WinPath.h"
 #include "support/TestEnvironment.h"
+#include "support/Raised.h"
 
 #include <fstream>
 #include <gtest/gtest.h>
@@ -60,14 +61,10 @@ TEST_F(CharColumnDumpEditTest, ValueLongerThanTheNewLengthStopsTheEdit)
 {
     CharColumnChange change(11);
     change.Add("pdtable_34_1", "commodity_code", 12);
-    try {
-        CharColumnDumpEdit::Apply(in(), out(), change);
-        FAIL() << "no error";
-    } catch (const AppError& e) {
-        EXPECT_NE(e.description().find("'commodity_code' of table 'pdtable_34_1'"), std::string::npos)
-            << e.description();
-        EXPECT_NE(e.description().find("line 5"), std::string::npos) << e.description();
-    }
+    const AppError e = testsupport::Raised([&] { CharColumnDumpEdit::Apply(in(), out(), change); });
+    EXPECT_NE(e.description().find("'commodity_code' of table 'pdtable_34_1'"), std::string::npos)
+        << e.description();
+    EXPECT_NE(e.description().find("line 5"), std::string::npos) << e.description();
 }
 
 TEST_F(CharColumnDumpEditTest, NothingAffectedCopiesUnchanged)

@@ -2,6 +2,7 @@
 // sample project, a settings file and program log of the test's own, scripted message boxes.
 #pragma once
 
+#include "admin/AdminTestSupport.h"
 #include "dbaccess/CRIS.h"
 #include "platform/WinPath.h"
 #include "platform/ado/Recordset.h"
@@ -12,7 +13,6 @@
 #include "support/TestEnvironment.h"
 
 #include <cstdlib>
-#include <fstream>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -22,22 +22,12 @@ protected:
     void SetUp() override
     {
         testsupport::BuildSampleEnvironment();
-        savedIni_ = gIniFile;
-        savedLog_ = gLogFile;
         savedTemp_ = gTempDir;
         gTempDir = WinPathFromHost(std::getenv("TEMP")) + "\\";
-        gIniFile = win("tarnwick.ini");
-        gLogFile = win("tarnwick.log");
-        std::ofstream(dir_.host() + "/tarnwick.log");
     }
-    void TearDown() override
-    {
-        gIniFile = savedIni_;
-        gLogFile = savedLog_;
-        gTempDir = savedTemp_;
-    }
+    void TearDown() override { gTempDir = savedTemp_; }
 
-    std::string win(const std::string& name) const { return WinPathFromHost(dir_.host() + "/" + name); }
+    std::string win(const std::string& name) const { return folder_.win(name); }
 
     // The values of one column of a query, read by an access object of its own (no caches).
     static std::vector<std::string> query(const std::string& schema, const std::string& sql)
@@ -60,7 +50,7 @@ protected:
         return out;
     }
 
-    testsupport::ScopedDir dir_{"dbtools"};
+    admintest::AdminFolder folder_{"dbtools"};
     ScriptedMessageService boxes_;
-    std::string savedIni_, savedLog_, savedTemp_;
+    std::string savedTemp_;
 };

@@ -2,6 +2,7 @@
 #include "dbtools/DdlCheck.h"
 
 #include "DdlTestDatabase.h"
+#include "admin/AdminTestSupport.h"
 #include "dbtools/DdlCheckContext.h"
 #include "platform/WinPath.h"
 #include "services/AppGlobals.h"
@@ -30,11 +31,9 @@ class DdlCheckTest : public ::testing::Test {
 public:
     void SetUp() override
     {
-        savedLog_ = gLogFile;
-        gLogFile = WinPathFromHost(dir_.host()) + "\\tarnwick.log";
         writeDdl("design.ddl", kDesign);
         writeDdl("eqp.ddl", kEquipment);
-        db.directory = WinPathFromHost(dir_.host()) + "\\";
+        db.directory = folder_.win("");
         db.tables = {"pdtable_12_1", "pdtable_34_1", "pdtable_12_9", "pdtable_x_1", "other_table",
                      "pdtable_99_1", "pdtable_21_5", "pdtable_22_5"};
         db.columns["pdtable_12_1"] = {"system_unique_no int", "line_id char(30)", "weight double"};
@@ -45,10 +44,9 @@ public:
         db.rowCounts["pdtable_99_1"] = 0;
         db.models = {{1, "P1", 1}, {2, "E5", 5}, {1, "P1", 3}, {1, "P2", 8}};
     }
-    void TearDown() override { gLogFile = savedLog_; }
     void writeDdl(const std::string& name, const std::string& text)
     {
-        testsupport::WriteHostFile(dir_.host() + "/" + name, text);
+        testsupport::WriteHostFile(folder_.host(name), text);
     }
     void run() { RunDdlCheck(context); }
 
@@ -66,8 +64,7 @@ public:
         return out;
     }
 
-    testsupport::ScopedDir dir_{"ddlcheck"};
-    std::string savedLog_;
+    admintest::AdminFolder folder_{"ddlcheck"};
     ScriptedMessageService messages;
     CheckTree tree;
     DdlTestDatabase db;
@@ -175,16 +172,5 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"ColumnListingFails", [](DdlCheckTest& t) { t.db.failColumnsOf = "pdtable_34_1"; },
                     "No columns in table: 'pdtable_34_1' found"}),
     [](const auto& info) { return std::string(info.param.name); });
-
-TEST(DdlTypeWordsTest, TypeWordsNormalisedInTheTypePartOnly)
-{
-    EXPECT_EQ(NormaliseDdlTypeWords("count integer"), "count int");
-    EXPECT_EQ(NormaliseDdlTypeWords("short_name character(8)"), "short_name char(8)");
-    EXPECT_EQ(NormaliseDdlTypeWords("n short"), "n smallint");
-    EXPECT_EQ(NormaliseDdlTypeWords("n INTEGER"), "n INTEGER");
-    EXPECT_EQ(DisciplineOfTableNumber(12), 1);
-    EXPECT_EQ(DisciplineOfTableNumber(28), 2);
-    EXPECT_EQ(DisciplineOfTableNumber(29), 0);
-}
 
 } // namespace

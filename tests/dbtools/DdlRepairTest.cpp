@@ -3,6 +3,7 @@
 #include "dbtools/DdlRepair.h"
 
 #include "DdlTestDatabase.h"
+#include "admin/AdminTestSupport.h"
 #include "dbtools/DdlCheckContext.h"
 #include "platform/WinPath.h"
 #include "services/AppGlobals.h"
@@ -18,8 +19,6 @@ class DdlRepairTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        savedLog_ = gLogFile;
-        gLogFile = WinPathFromHost(dir_.host()) + "\\tarnwick.log";
         tree.Add("", "NoModels", "orphans");
         tree.Add("NoModels", "Tablepdtable_12_9", "pdtable_12_9 - 4 row(s)");
         tree.Add("NoModels", "Tablepdtable_99_1", "pdtable_99_1 - 0 row(s)");
@@ -35,15 +34,14 @@ protected:
         tree.Add("NoTables", "Discipline1ModelO'Neil", "O'Neil - ...").tag = "4";
         tree.Add("NoTables", "Discipline1ModelX", "X - ...").tag = "";
     }
-    void TearDown() override { gLogFile = savedLog_; }
     void check(const char* key) { tree.Find(key)->checked = true; }
-    std::string log() const { return testsupport::ReadHostFile(dir_.host() + "/tarnwick.log"); }
+    std::string log() const { return folder_.log(); }
 
-    testsupport::ScopedDir dir_{"ddlrepair"};
-    std::string savedLog_;
+    admintest::AdminFolder folder_{"ddlrepair"};
     CheckTree tree;
 };
 
+// A column whose type differs is only reported: adding it again would fail the whole run.
 TEST_F(DdlRepairTest, AddColumnsTakesEveryMissingColumnCheckedOrNotAndNoMismatch)
 {
     EXPECT_EQ(BuildRepairStatements(tree, DdlRepairAction::AddColumns),
@@ -79,21 +77,6 @@ TEST_F(DdlRepairTest, DeleteModelsQuotesTheModelNumberAndSkipsModelsWithoutParti
               "DELETE FROM pdtable_113 WHERE discipline_indx_no=1 AND model_no='O''Neil' AND partition_no=4;\r\n"
               "DELETE FROM pdtable_114 WHERE partition_no=4;");
     EXPECT_NE(log().find("Error: partition number not found for model X"), std::string::npos);
-}
-
-TEST_F(DdlRepairTest, ModelNodeKeyGivesDisciplineAndModel)
-{
-    long discipline = 0;
-    std::string model = "old";
-    ParseModelNodeKey(*tree.Find("Discipline1ModelP101"), discipline, model);
-    EXPECT_EQ(discipline, 1);
-    EXPECT_EQ(model, "P101");
-    ParseModelNodeKey(*tree.Find("NoTables"), discipline, model);
-    EXPECT_EQ(discipline, -1);
-    EXPECT_EQ(model, "");
-    EXPECT_TRUE(IsColumnNode(tree.Find("Tablepdtable_12_7Columnremarks char(40)")));
-    EXPECT_FALSE(IsColumnNode(tree.Find("Tablepdtable_12_7")));
-    EXPECT_FALSE(IsColumnNode(nullptr));
 }
 
 struct FrameCase {

@@ -10,6 +10,7 @@
 #include "platform/excel/Workbook.h"
 #include "platform/excel/Worksheet.h"
 #include "services/CheckTree.h"
+#include "support/Raised.h"
 
 #include <gtest/gtest.h>
 
@@ -75,13 +76,9 @@ TEST(Tree2ExcelTest, MissingExcelRaisesWithTheOperationsName)
 {
     ExcelApplication::SetExcelMissing(true);
     CheckTree tree;
-    try {
-        Tree2Excel(tree, "p1");
-        ADD_FAILURE() << "no error";
-    } catch (const AppError& e) {
-        EXPECT_EQ(e.number(), 429);
-        EXPECT_EQ(e.source().rfind("Tree2Excel", 0), 0u);
-    }
+    const AppError e = testsupport::Raised([&] { Tree2Excel(tree, "p1"); });
+    EXPECT_EQ(e.number(), 429);
+    EXPECT_EQ(e.source().rfind("Tree2Excel", 0), 0u);
     ExcelApplication::SetExcelMissing(false);
 }
 

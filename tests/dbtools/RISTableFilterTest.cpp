@@ -21,15 +21,6 @@ Recordset Models()
     return rs;
 }
 
-TEST(RISTableFilterTest, NumbersCompareEqualOtherTextsMatchAsPrefix)
-{
-    EXPECT_EQ(RISTableFilter::Build({{"model_no", adVarChar, "A"}, {"partition_no", adSmallInt, "3"}}),
-              "model_no LIKE 'A*' AND partition_no = #3#");
-    EXPECT_EQ(RISTableFilter::Build({{"a", adVarChar, "12"}, {"b", adVarChar, ""}, {"c", adInteger, "12a"}}),
-              "a = #12# AND c LIKE '12a*'");
-    EXPECT_EQ(RISTableFilter::Build({{"a", adVarChar, ""}}), "");
-}
-
 struct CaptionCase {
     const char* name;
     std::string modelFilter;

@@ -3,6 +3,7 @@
 #include "dbtools/frmCheckDatabaseDDL.h"
 
 #include "DdlTestDatabase.h"
+#include "admin/AdminTestSupport.h"
 #include "admin/Form1.h"
 #include "platform/Clock.h"
 #include "platform/Environment.h"
@@ -25,18 +26,15 @@ class frmCheckDatabaseDDLTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        savedLog_ = gLogFile;
-        gLogFile = WinPathFromHost(dir_.host()) + "\\tarnwick.log";
-        testsupport::WriteHostFile(dir_.host() + "/design.ddl",
+        testsupport::WriteHostFile(folder_.host("design.ddl"),
                                    "table number = 12, number of columns = 2\n1, id, int\n2, remarks, char(40)\n");
-        testsupport::WriteHostFile(dir_.host() + "/eqp.ddl", "table number = 21, number of columns = 1\n1, id, int\n");
-        db.directory = WinPathFromHost(dir_.host()) + "\\";
+        testsupport::WriteHostFile(folder_.host("eqp.ddl"), "table number = 21, number of columns = 1\n1, id, int\n");
+        db.directory = folder_.win("");
         db.tables = {"pdtable_12_1", "pdtable_12_4"};
         db.columns["pdtable_12_1"] = {"id int"};
         db.rowCounts["pdtable_12_4"] = 2;
         db.models = {{1, "P1", 1}};
     }
-    void TearDown() override { gLogFile = savedLog_; }
 
     QTreeWidgetItem* item(const QString& text) const
     {
@@ -44,8 +42,7 @@ protected:
         return found.isEmpty() ? nullptr : found.front();
     }
 
-    testsupport::ScopedDir dir_{"ddlwindow"};
-    std::string savedLog_;
+    admintest::AdminFolder folder_{"ddlwindow"};
     DdlTestDatabase db;
     std::string project = "p1";
     frmCheckDatabaseDDL window{[this] { return project; }, &db};
@@ -54,7 +51,6 @@ protected:
 TEST_F(frmCheckDatabaseDDLTest, OpensEmptyWithAllButtonsEnabled)
 {
     window.show();
-    EXPECT_EQ(window.windowTitle(), "Check database against DDL-files");
     EXPECT_EQ(window.statusText(), "To start please click check button");
     EXPECT_EQ(window.tvwTreeView->topLevelItemCount(), 0);
     for (QPushButton* b : {window.cmdCheck, window.cmdAddColumns, window.cmdClose, window.cmdDropTable,

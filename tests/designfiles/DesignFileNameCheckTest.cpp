@@ -4,6 +4,7 @@
 
 #include "DesignFilesTestSupport.h"
 #include "services/CheckTree.h"
+#include "support/Raised.h"
 
 #include <gtest/gtest.h>
 
@@ -101,14 +102,10 @@ TEST_F(DesignFileNameCheckTest, SameModelNumberInTwoAreasSharesTheFirstModelNode
 TEST_F(DesignFileNameCheckTest, FailedReadIsRaisedWithItsSourceInTheDescription)
 {
     failOn = "pdtable_113";
-    try {
-        checkModels();
-        FAIL() << "no error";
-    } catch (const AppError& e) {
-        EXPECT_EQ(e.number(), 7);
-        EXPECT_EQ(e.source(), "CheckModels");
-        EXPECT_EQ(e.description(), "CRIS::DBRead: unload failed");
-    }
+    const AppError e = testsupport::Raised([&] { checkModels(); });
+    EXPECT_EQ(e.number(), 7);
+    EXPECT_EQ(e.source(), "CheckModels");
+    EXPECT_EQ(e.description(), "CRIS::DBRead: unload failed");
     EXPECT_TRUE(status.contains("2 areas found"));
     EXPECT_FALSE(status.contains("Models checked successfully"));
 }

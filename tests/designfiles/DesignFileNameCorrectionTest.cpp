@@ -1,5 +1,6 @@
 // The correction runs against the stand-in server and files on its file server: which files
-// are renamed, what is refused, and that a row and its files always end in step.
+// are renamed, what is refused, and that a row and its files always end in step. (A further
+// file that another row names is the window test's case.)
 #include "designfiles/DesignFileNameCorrection.h"
 
 #include "DesignFilesTestSupport.h"
@@ -133,22 +134,6 @@ TEST_F(DesignFileNameCorrectionTest, KeyOfSeveralRowsMovesNothing)
     EXPECT_TRUE(exists("a3.dgn"));
     EXPECT_TRUE(exists("sub\\b3.dgn"));
     EXPECT_EQ(spec("P-7003"), "a3.dgn");
-}
-
-TEST_F(DesignFileNameCorrectionTest, FurtherFileThatAnotherRowNamesKeepsItsName)
-{
-    makeFiles({"plan200.dgn", "plan200.dwg", "plan200.bak"});
-    CheckTreeNode* node = drawing("D-7200", "plan200.dgn");
-    drawing("D-7300", "plan200.dwg", false);
-    correctDrawings();
-    EXPECT_TRUE(exists("D-7200.dgn"));
-    EXPECT_TRUE(exists("D-7200.bak"));
-    EXPECT_TRUE(exists("plan200.dwg"));
-    EXPECT_FALSE(exists("D-7200.dwg"));
-    EXPECT_EQ(node->backColor, kTreeColorGreen);
-    EXPECT_EQ(node->tag, "Drawing file moved successfully; file: '" + std::string(kDir) +
-                             "plan200.dwg' is named in the project tables and keeps its name");
-    EXPECT_EQ(Stored("SELECT drawing_file_spec FROM pdtable_121 WHERE drawing_no = 'D-7200'"), "D-7200.dgn");
 }
 
 TEST_F(DesignFileNameCorrectionTest, DrawingFileJustMovedIsNoFurtherFile)

@@ -8,6 +8,7 @@
 #include "services/AppGlobals.h"
 #include "standins/dbserver/DbServer.h"
 #include "standins/dbserver/RisSession.h"
+#include "support/SampleEnvironment.h"
 #include "support/TestEnvironment.h"
 
 #include <fstream>
@@ -35,6 +36,14 @@ inline Recordset Table(const std::vector<std::string>& columns, const std::vecto
     if (rs.RecordCount() > 0)
         rs.MoveFirst();
     return rs;
+}
+
+// The sample environment with its misnamed design files, as the linkage tests read them.
+inline void BuildMisnamedSample()
+{
+    StandInEnvironmentOptions options = testsupport::SampleEnvironmentOptions();
+    options.misnamedDesignFiles = true;
+    testsupport::BuildSampleEnvironment(options);
 }
 
 // Runs RIS statements on the stand-in server of the process's environment (failures ignored).

@@ -42,12 +42,7 @@ void designFile(const std::string& winPath, const std::string& linkage)
 
 class LinkageRunTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
-        StandInEnvironmentOptions options = testsupport::SampleEnvironmentOptions();
-        options.misnamedDesignFiles = true;
-        testsupport::BuildSampleEnvironment(options);
-    }
+    static void SetUpTestSuite() { designfilestest::BuildMisnamedSample(); }
 
     void SetUp() override
     {

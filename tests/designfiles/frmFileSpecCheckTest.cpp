@@ -70,13 +70,6 @@ protected:
         w->mirror().ItemOf(node)->setCheckState(0, node->checked ? Qt::Unchecked : Qt::Checked);
     }
 
-    static std::string stored(const std::string& sql)
-    {
-        DbServer server(StandInRoot());
-        RisSession session(server);
-        return session.Database("pd_demo").QueryText(sql).value_or("<none>");
-    }
-
     static std::string root_;
     static std::string savedRoot_;
     ScriptedMessageService messages;
@@ -121,9 +114,9 @@ TEST_F(frmFileSpecCheckTest, CheckFindsTheMisnamedFilesAndTheCorrectionRenamesTh
     EXPECT_TRUE(fs::exists(HostPath("\\\\PDSSRV1\\pds\\demo\\dwg\\d100.dwg")));
     EXPECT_EQ(testsupport::ReadHostFile(HostPath("\\\\PDSSRV1\\pds\\demo\\dwg\\plan200.dwg")), "drawing D-300");
     EXPECT_NE(w->tree().Find(drawing)->tag.find("plan200.dwg' is named in the project tables"), std::string::npos);
-    EXPECT_EQ(stored("SELECT model_file_spec FROM pdtable_113 WHERE model_no = 'P1003'"), "P1003.dgn");
-    EXPECT_EQ(stored("SELECT drawing_file_spec FROM pdtable_121 WHERE drawing_no = 'D-200'"), "D-200.dgn");
-    EXPECT_EQ(stored("SELECT drawing_file_spec FROM pdtable_121 WHERE drawing_no = 'D-100'"), "d100.dwg");
+    EXPECT_EQ(designfilestest::Stored("SELECT model_file_spec FROM pdtable_113 WHERE model_no = 'P1003'"), "P1003.dgn");
+    EXPECT_EQ(designfilestest::Stored("SELECT drawing_file_spec FROM pdtable_121 WHERE drawing_no = 'D-200'"), "D-200.dgn");
+    EXPECT_EQ(designfilestest::Stored("SELECT drawing_file_spec FROM pdtable_121 WHERE drawing_no = 'D-100'"), "d100.dwg");
 
     w->cmdCheck->click();
     EXPECT_FALSE(w->tree().Contains(model));

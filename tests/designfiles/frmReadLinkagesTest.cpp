@@ -32,12 +32,7 @@ const char* const kIni = "C:\\tw\\tarnwick.ini";
 
 class frmReadLinkagesTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
-        StandInEnvironmentOptions options = testsupport::SampleEnvironmentOptions();
-        options.misnamedDesignFiles = true;
-        testsupport::BuildSampleEnvironment(options);
-    }
+    static void SetUpTestSuite() { designfilestest::BuildMisnamedSample(); }
 
     void SetUp() override
     {

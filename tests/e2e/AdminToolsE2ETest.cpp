@@ -1,15 +1,12 @@
-// Whole-system runs of the main window's tools on the sample environment: the schema and user
-// lists, the free-space view, the piping model restore and the maintenance runs, against the
-// stand-in server through the real outside programs.
+// Whole-system runs of the main window's tools on the sample environment: the free-space view,
+// the piping model restore and the MS code run, against the stand-in server through the real
+// outside programs.
 #include "admin/AdminGlobals.h"
 #include "admin/AdminTestSupport.h"
 #include "admin/FreeSpace.h"
 #include "admin/FreeSpaceForm.h"
-#include "admin/ExistingLists.h"
-#include "ui/qt/ListForm.h"
 #include "admin/Maintenance.h"
 #include "admin/PipeFileRestoreForm.h"
-#include "admin/SchemaNames.h"
 #include "dbaccess/CRIS.h"
 #include "platform/AppError.h"
 #include "platform/WinPath.h"
@@ -21,8 +18,6 @@
 #include "standins/dbserver/StandInEnvironment.h"
 #include "support/SampleEnvironment.h"
 
-#include <QLabel>
-#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTableWidget>
@@ -65,50 +60,9 @@ protected:
         cris.DBWrite(schema, sql);
     }
 
-    static Strings column0(const ListForm* form)
-    {
-        Strings out;
-        for (int r = 0; r < form->rowCount(); ++r)
-            out.push_back(form->cellText(r, 0).toStdString());
-        return out;
-    }
-
     admintest::AdminFolder folder_{"admintools"};
     ScriptedMessageService boxes_;
 };
-
-TEST_F(AdminToolsE2ETest, SchemaListShowsTheSampleSchemasFilteredAndSorted)
-{
-    ListForm* form = ShowExistingSchemas([] {
-        get_schemanamen();
-        return gSchemaNames;
-    });
-    EXPECT_TRUE(boxes_.asked().empty());
-    Strings names = column0(form);
-    EXPECT_NE(std::find(names.begin(), names.end(), "pd_demo"), names.end());
-    EXPECT_NE(std::find(names.begin(), names.end(), "dd_demo"), names.end());
-    form->filterCells[0]->setText("pd");
-    EXPECT_EQ(column0(form), (Strings{"pd_demo"}));
-    EXPECT_EQ(form->TDBGridCaption->text(), "1 records (filtered)");
-    form->filterCells[0]->clear();
-    form->TDBGrid_HeadClick(0); // descending first
-    names = column0(form);
-    EXPECT_TRUE(std::is_sorted(names.rbegin(), names.rend()));
-    delete form;
-}
-
-TEST_F(AdminToolsE2ETest, UserListShowsTheDatabaseUsers)
-{
-    ListForm* form = ShowExistingDbUsers();
-    EXPECT_TRUE(boxes_.asked().empty()) << boxes_.asked()[0].prompt;
-    const Strings users = column0(form);
-    for (const char* u : {"PD_DEMO", "DD_DEMO", "DBADMIN", "DBOPER"})
-        EXPECT_NE(std::find(users.begin(), users.end(), u), users.end()) << u;
-    form->filterCells[0]->setText("DB");
-    EXPECT_EQ(column0(form), (Strings{"DBADMIN", "DBOPER"}));
-    EXPECT_FALSE(IsFileExists(std::string(std::getenv("TMP")) + "/dummy.txt"));
-    delete form;
-}
 
 TEST_F(AdminToolsE2ETest, FreeSpaceShowsTheStandInTablespaces)
 {
@@ -204,14 +158,10 @@ TEST_F(AdminToolsE2ETest, PipingRestoreRefusesADumpOfAnotherSchema)
     delete form;
 }
 
-TEST_F(AdminToolsE2ETest, GrantAllAndRisCleanRunOverTheProjectsSchemas)
+// Grant and clean run from the main window's buttons in its own test.
+TEST_F(AdminToolsE2ETest, MscodeRunsForTheProject)
 {
-    get_schemanamen();
     Maintenance maintenance;
-    maintenance.escPressed = [] { return false; };
-    EXPECT_EQ(maintenance.btnGrantAll_Click(gSchemaNames, "DEMO"), " Tarnwick is ready  -  See Logfile ") << log();
-    EXPECT_EQ(maintenance.btnRISClean_Click(gSchemaNames), " Tarnwick is ready  -  See Logfile ") << log();
-    EXPECT_NE(log().find("Cleaning RIS dictionary tables for schema: 'pd_demo' ..."), std::string::npos);
     maintenance.btnMscode_Click({"pid_demo"});
     EXPECT_NE(log().find("PDS2D MS code run for project demo"), std::string::npos) << log();
 }

@@ -176,18 +176,21 @@ TEST_F(FamilyCommandsTest, ToolErrorsEndTheRunWithErrorsPointingToTheLog)
     EXPECT_FALSE(Server().FindSchema("dd_ghostproj"));
 }
 
+// The tablespace setting names a folder, with or without its closing backslash.
 TEST_F(FamilyCommandsTest, OwnTablespaceInADirectory)
 {
-    WriteIniValue(gIniFile, "TARNWICK", "user_tablespace", "d:\\oradata");
-    form.Cre_DBUser("'ts_proj1'");
-    auto user = Server().FindUser("ts_proj1");
-    ASSERT_TRUE(user) << folder.log();
-    EXPECT_TRUE(EqualsNoCase(user->defaultTablespace, "ts_proj1"));
-    auto ts = Server().FindTablespace("ts_proj1");
-    ASSERT_TRUE(ts);
-    EXPECT_TRUE(EqualsNoCase(ts->datafile, "d:\\oradata\\ts_proj1pds.ora")) << ts->datafile;
-    form.Del_DBUser("'ts_proj1'");
-    EXPECT_FALSE(Server().FindUser("ts_proj1"));
+    for (const auto& [folderSetting, user] : {std::pair{"d:\\oradata", "ts_proj1"}, {"d:\\oradata\\", "ts_proj2"}}) {
+        WriteIniValue(gIniFile, "TARNWICK", "user_tablespace", folderSetting);
+        form.Cre_DBUser(std::string("'") + user + "'");
+        auto created = Server().FindUser(user);
+        ASSERT_TRUE(created) << folder.log();
+        EXPECT_TRUE(EqualsNoCase(created->defaultTablespace, user));
+        auto ts = Server().FindTablespace(user);
+        ASSERT_TRUE(ts);
+        EXPECT_TRUE(EqualsNoCase(ts->datafile, std::string("d:\\oradata\\") + user + "pds.ora")) << ts->datafile;
+        form.Del_DBUser(std::string("'") + user + "'");
+        EXPECT_FALSE(Server().FindUser(user));
+    }
 }
 
 } // namespace

@@ -29,16 +29,21 @@ const std::string kIndexB = "create unique index b on pdtable_12_7 (y)";
 
 } // namespace
 
-TEST(DumpEdit, SchemaLineBecomesTheTargetsDefaultSchema)
+TEST(DumpEdit, OnlyTheOldSchemasLineBecomesTheTargetsDefaultSchema)
 {
     EXPECT_EQ(edit({"create schema dd_old on database (oracle, dbname ORCL) user dd_old", "create table t (a int)"}),
               (std::vector<std::string>{"default schema dd_new", "create table t (a int)"}));
+    EXPECT_EQ(edit({"create schema dd_older on database (oracle)"}),
+              std::vector<std::string>{"create schema dd_older on database (oracle)"});
 }
 
-TEST(DumpEdit, RepeatedStatementsAndEmptyLinesGo)
+TEST(DumpEdit, IndexAndGrantLinesOfTheDumpsTablesGoAlongOnceEach)
 {
-    EXPECT_EQ(edit({kGrant, kGrant, "", kIndexA, kIndexB, kGrant, "row 1", ""}),
-              (std::vector<std::string>{kGrant, kIndexA, kIndexB, kGrant, "row 1"}));
+    const std::string kOtherIndex = "create unique index c on pdtable_34_7 (x)";
+    EXPECT_EQ(edit({"create table pdtable_12_7 (x int, y int)", kGrant, kGrant, "", kIndexA, kOtherIndex, kIndexB,
+                    kGrant, "row 1", ""}),
+              (std::vector<std::string>{"create table pdtable_12_7 (x int, y int)", kGrant, kIndexA, kIndexB, kGrant,
+                                        "row 1"}));
 }
 
 TEST(DesignTableCopy, ADisciplineWithoutTablesRunsNoClient)

@@ -1,0 +1,77 @@
+// The design table copy through the stand-in RIS clients: what arrives in the target schema
+// when the source table's values hold the texts of dump statements.
+#include "projcopy/DesignTableCopy.h"
+
+#include "projcopy/CopyLog.h"
+#include "projcopy/ProjCopyTestSupport.h"
+
+#include <gtest/gtest.h>
+
+using projcopytest::Rows;
+using projcopytest::RunSql;
+
+namespace {
+
+using Table = std::vector<std::vector<std::optional<std::string>>>;
+
+// Values whose text is that of a schema, grant or index line; the first column is a character
+// column, so in the dump's rows these texts stand at the start of a line.
+const std::vector<std::string> kNotes = {
+    "create schema dd_demo on database",
+    "create schema x",
+    "default schema dd_demo",
+    "grant select, insert, delete, update on pdtable_12_9 to PUBLIC",
+    "create unique index updtable_12_9 on pdtable_12_9 (system_unique_no)",
+};
+
+// Partition 9 of the source's design schema: the five piping tables, the first with the rows
+// above, its unique index and its grant. Dropped again when the test ends, whatever happened.
+class DesignTableCopyClientsTest : public projcopytest::TwoProjects {
+protected:
+    void SetUp() override
+    {
+        TwoProjects::SetUp();
+        std::string sql = "default schema dd_demo;\r\n";
+        for (int t : DesignTableCopy::TableNumbers(1))
+            sql += "create table pdtable_" + std::to_string(t) + "_9 (note_text char(80), system_unique_no int);\r\n";
+        for (size_t i = 0; i < kNotes.size(); ++i)
+            sql += "insert into pdtable_12_9 (note_text, system_unique_no) values ('" + kNotes[i] + "', " +
+                   std::to_string(900 + i) + ");\r\n";
+        sql += "create unique index updtable_12_9 on pdtable_12_9 (system_unique_no);\r\n"
+               "grant select, insert, delete, update on pdtable_12_9 to PUBLIC;\r\n";
+        RunSql(StandInRoot(), sql);
+        ASSERT_EQ(source().size(), kNotes.size());
+    }
+    void TearDown() override
+    {
+        std::string sql = "default schema dd_demo;\r\n";
+        for (int t : DesignTableCopy::TableNumbers(1))
+            sql += "drop table pdtable_" + std::to_string(t) + "_9;\r\n";
+        RunSql(StandInRoot(), sql);
+    }
+    static Table rowsOf(const std::string& root)
+    {
+        return Rows(root, "dd_demo", "SELECT note_text, system_unique_no FROM pdtable_12_9 ORDER BY system_unique_no");
+    }
+    Table source() const { return rowsOf(StandInRoot()); }
+    Table target() const { return rowsOf(targetRoot); }
+};
+
+} // namespace
+
+TEST_F(DesignTableCopyClientsTest, ValuesArriveUnchangedAndTheTableKeepsItsIndexAndGrant)
+{
+    CopyLog log;
+    log.Reset();
+    DesignTableCopy(log).LoadModelTable(oldParams, newParams, "dd_demo", "dd_demo", 9, 1);
+
+    EXPECT_EQ(target(), source()) << CopyLogText();
+    // The unique index came along: the target refuses a second row with a key it holds.
+    const std::string answer =
+        RunSql(targetRoot, "default schema dd_demo;\r\n"
+                           "insert into pdtable_12_9 (note_text, system_unique_no) values ('again', 901);\r\n");
+    EXPECT_NE(answer.find("RIS_E_DUP_KEY"), std::string::npos) << answer;
+    EXPECT_EQ(target().size(), kNotes.size());
+    DbServer server(targetRoot);
+    EXPECT_EQ(server.GrantsOn("dd_demo", "pdtable_12_9"), std::vector<std::string>{"PUBLIC"});
+}
