@@ -149,14 +149,25 @@ TEST_F(CRISServerOperationsTest, TnsNamesOfTheSeededOracleHomes)
 {
     EXPECT_EQ(cris.GetTNSNames(), (Names{"orcl.world", "ORCL"}));
 
-    // A second home with both files; the home list is read by a new object only.
+    // A second home with both files; the home list is read by a new object only. The registry
+    // and the environment's drive are shared by the process's tests: both go back as they were.
     const std::string home = "C:\\oracle\\ora81";
-    {
-        RegistryStore registry;
-        registry.Load();
-        registry.SetValue("HKEY_LOCAL_MACHINE\\SOFTWARE\\ORACLE\\HOME1", "ORACLE_HOME", RegistryData::Text(home + "/"));
-        ASSERT_TRUE(registry.Save());
-    }
+    RegistryStore registry;
+    registry.Load();
+    const std::string registryBefore = registry.Text();
+    struct Restore {
+        std::string text, folder;
+        ~Restore()
+        {
+            RegistryStore r;
+            r.SetText(text);
+            r.Save();
+            std::error_code ec;
+            fs::remove_all(folder, ec);
+        }
+    } restore{registryBefore, HostPath(home)};
+    registry.SetValue("HKEY_LOCAL_MACHINE\\SOFTWARE\\ORACLE\\HOME1", "ORACLE_HOME", RegistryData::Text(home + "/"));
+    ASSERT_TRUE(registry.Save());
     fs::create_directories(HostPath(home + "\\hs\\admin"));
     fs::create_directories(HostPath(home + "\\network\\admin"));
     WriteHostFile(HostPath(home + "\\hs\\admin\\tnsnames.ora"),
