@@ -1,23 +1,20 @@
-// Queries over the stand-in environment with the sample project: DBRead through risunlod, the
-// dump conversion and the text driver; the project directory and schemas; the import into an
-// Access database; no work file left behind and the user's number separators kept.
+// Queries over the sample environment: DBRead through risunlod, the dump conversion and the text
+// driver; the project directory and schemas; the import into an Access database; no work file
+// left behind and the user's number separators kept.
 #include "dbaccess/CRIS.h"
 #include "dbaccess/ProjectData.h"
 
+#include "dbaccess/SampleServerFixture.h"
 #include "platform/AppError.h"
+#include "platform/RegistryStore.h"
 #include "platform/TextUtil.h"
-#include "platform/WinPath.h"
 #include "platform/ado/AccessConnection.h"
 #include "platform/ado/Connection.h"
 #include "platform/ado/Recordset.h"
-#include "services/AppGlobals.h"
 #include "services/FileOperation.h"
 #include "services/Registry.h"
-#include "standins/dbserver/StandInEnvironment.h"
-#include "support/TestEnvironment.h"
 #include "support/Raised.h"
 
-#include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
 
@@ -29,30 +26,18 @@ using Names = std::vector<std::string>;
 
 const char* const kIntl = "Control Panel\\International";
 
-class QueriesSystemTest : public ::testing::Test {
+class QueriesSystemTest : public SampleServerFixture {
 protected:
-    static void SetUpTestSuite()
-    {
-        if (const char* r = std::getenv("TARNWICK_ROOT"))
-            savedRoot_ = r;
-        root_ = testsupport::MakeTempHostDir("queries_env");
-        ::setenv("TARNWICK_ROOT", root_.c_str(), 1);
-        gTempDir.clear();
-        std::string report;
-        StandInEnvironment::Build(root_, {testsupport::BinDir(), testsupport::SourceDir() + "/tests/data/standins"},
-                                  report);
-    }
-
-    static void TearDownTestSuite()
-    {
-        ::setenv("TARNWICK_ROOT", savedRoot_.c_str(), 1);
-        std::error_code ec;
-        fs::remove_all(root_, ec);
-    }
+    QueriesSystemTest() : SampleServerFixture("queries") {}
 
     void SetUp() override
     {
-        // A user with the German separators, which the text driver must not see.
+        SampleServerFixture::SetUp();
+        // A user with the German separators, which the text driver must not see; the registry is
+        // the process's, so it goes back as it was.
+        RegistryStore registry;
+        registry.Load();
+        registryBefore_ = registry.Text();
         RegistrySetValue(HKEY_CURRENT_USER, kIntl, "sDecimal", ",", "");
         RegistrySetValue(HKEY_CURRENT_USER, kIntl, "sThousand", ".", "");
     }
@@ -61,16 +46,11 @@ protected:
     {
         EXPECT_EQ(RegistryValueText(RegistryGetValue(HKEY_CURRENT_USER, kIntl, "sDecimal", "", true)), ",");
         EXPECT_EQ(RegistryValueText(RegistryGetValue(HKEY_CURRENT_USER, kIntl, "sThousand", "", true)), ".");
-        EXPECT_EQ(WorkFiles(cris_), Names{});
-        EXPECT_EQ(WorkFiles(*gCRIS), Names{});
-    }
-
-    static Names WorkFiles(CRIS& cris)
-    {
-        Names names;
-        for (const auto& e : fs::directory_iterator(HostPath(cris.GetTempDir())))
-            names.push_back(e.path().filename().string());
-        return names;
+        RegistryStore registry;
+        registry.SetText(registryBefore_);
+        registry.Save();
+        EXPECT_TRUE(fs::is_empty(HostPath(gCRIS->GetTempDir())));
+        SampleServerFixture::TearDown();
     }
 
     static Names Column(Recordset& rs, const std::string& name)
@@ -85,20 +65,15 @@ protected:
 
     AppError Caught(const std::string& schema, const std::string& sql)
     {
-        return testsupport::Raised([&] { cris_.DBRead(schema, sql, 3); });
+        return testsupport::Raised([&] { cris.DBRead(schema, sql, 3); });
     }
 
-    static std::string root_;
-    static std::string savedRoot_;
-    CRIS cris_;
+    std::string registryBefore_;
 };
-
-std::string QueriesSystemTest::root_;
-std::string QueriesSystemTest::savedRoot_;
 
 TEST_F(QueriesSystemTest, DBReadGivesTheRowsAndFieldTypesOfTheLoadedDump)
 {
-    Recordset rs = cris_.DBRead(
+    Recordset rs = cris.DBRead(
         "pd_demo",
         "SELECT model_index_no, model_no, model_description, partition_no FROM pdtable_113 "
         "WHERE discipline_indx_no = 1 ORDER BY model_no;",
@@ -120,16 +95,16 @@ TEST_F(QueriesSystemTest, DBReadGivesTheRowsAndFieldTypesOfTheLoadedDump)
 // client whole (a doubled quote in a value), or that the text driver filters what it cannot.
 TEST_F(QueriesSystemTest, ConditionReachesTheUnloadOrFiltersAfterAWholeUnload)
 {
-    Recordset quoted = cris_.DBRead(
+    Recordset quoted = cris.DBRead(
         "pd_demo", "SELECT model_no FROM pdtable_113 WHERE model_description = 'Pump area - Bob''s lines';", 3);
     EXPECT_EQ(Column(quoted, "model_no"), Names{"P1002"});
-    Recordset ucase = cris_.DBRead("pd_demo", "SELECT model_no FROM pdtable_113 WHERE UCASE(model_no) = 'E2001'", 3);
+    Recordset ucase = cris.DBRead("pd_demo", "SELECT model_no FROM pdtable_113 WHERE UCASE(model_no) = 'E2001'", 3);
     EXPECT_EQ(Column(ucase, "model_no"), Names{"E2001"});
 }
 
 TEST_F(QueriesSystemTest, NoRowsGivesAnOpenRecordsetAtItsEnd)
 {
-    Recordset rs = cris_.DBRead("pd_demo", "SELECT * FROM pdtable_113 WHERE discipline_indx_no = 9;", 3);
+    Recordset rs = cris.DBRead("pd_demo", "SELECT * FROM pdtable_113 WHERE discipline_indx_no = 9;", 3);
     EXPECT_EQ(rs.State(), adStateOpen);
     EXPECT_EQ(rs.RecordCount(), 0);
     EXPECT_TRUE(rs.Eof());
@@ -152,14 +127,13 @@ TEST_F(QueriesSystemTest, FailuresInTheUnloadOrTheDriverLeaveNothing)
 TEST_F(QueriesSystemTest, ImportIntoAccessNewTableThenAppend)
 {
     // A database path with a quote and a table name with a bracket, as the statement escapes them.
-    const std::string mdb = "C:\\O'Neil\\models.mdb";
-    CreateFolderA("C:\\O'Neil");
-    DeleteFileA(mdb);
+    fs::create_directories(OutHost("O'Neil"));
+    const std::string mdb = Out("O'Neil\\models.mdb");
     AccessConnection::CreateDatabase(mdb);
     const std::string sql = "SELECT model_no, partition_no FROM pdtable_113 WHERE discipline_indx_no = 1;";
-    cris_.DBImport2Access("pd_demo", sql, mdb, "", false);
-    cris_.DBImport2Access("pd_demo", sql, mdb, "pdtable_113", true);
-    cris_.DBImport2Access("pd_demo", "SELECT model_no FROM pdtable_113", mdb, "odd]name", false);
+    cris.DBImport2Access("pd_demo", sql, mdb, "", false);
+    cris.DBImport2Access("pd_demo", sql, mdb, "pdtable_113", true);
+    cris.DBImport2Access("pd_demo", "SELECT model_no FROM pdtable_113", mdb, "odd]name", false);
 
     Connection conn;
     conn.Open("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + mdb + ";");
@@ -170,7 +144,7 @@ TEST_F(QueriesSystemTest, ImportIntoAccessNewTableThenAppend)
     conn.Close();
 
     // A target table that exists already cannot be made again.
-    EXPECT_THROW(cris_.DBImport2Access("pd_demo", sql, mdb, "", false), AppError);
+    EXPECT_THROW(cris.DBImport2Access("pd_demo", sql, mdb, "", false), AppError);
 }
 
 TEST_F(QueriesSystemTest, ProjectDirectoryOfTheSampleProject)
