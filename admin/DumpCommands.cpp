@@ -90,11 +90,15 @@ void DumpCommands::edrisdmp(const std::string& params)
 
 void DumpCommands::RISLoad(const std::string& params)
 {
+    const int errorsBefore = report_.ErrorCount();
     try {
         loadFrom(paramToken(params, 1));
     } catch (const AppError& e) {
         throw PassOn(e, "RISLoad");
     }
+    // A script must not go on to its next steps as if the schema held the dump's data.
+    if (report_.ErrorCount() > errorsBefore)
+        RaiseError("RISLoad", report_.LastError());
 }
 
 bool DumpCommands::unloadTo(const std::string& schema, const std::string& dump)

@@ -23,7 +23,8 @@ public:
     // same length. A missing dump raises "Edrisdmp File: '<file>' does not exist".
     void edrisdmp(const std::string& params);
     // Token 1 the dump file: loads it with rislod into the schema its "default schema" line
-    // names; a dump without that line raises, naming the file.
+    // names; a dump without that line raises, naming the file. A load the client reports as
+    // failed is noted in the report and raised, so a script stops there.
     void RISLoad(const std::string& params);
 
     // RISUnload and edrisdmp of one schema into its dump file in gDumpDir. A failed unload is

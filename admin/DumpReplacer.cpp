@@ -5,6 +5,7 @@
 #include "dbaccess/DumpScanner.h"
 #include "platform/AppError.h"
 #include "platform/BinaryFile.h"
+#include "platform/HostFiles.h"
 #include "platform/TextUtil.h"
 #include "services/FileOperation.h"
 
@@ -80,7 +81,14 @@ bool ApplyReplacements(const std::string& file, const std::vector<std::string>& 
         DeleteFileA(temp);
         raiseFileOp("Backup of '" + file + "' not written");
     }
-    if (!MoveFileA(temp, file))
-        raiseFileOp("'" + file + "' not replaced (its backup is '" + file + ".bak')");
+    // One rename puts the edited copy in place: a copy and delete could fail half-way, leaving
+    // the copy in the dump folder, where loading all dumps would take it for a dump.
+    try {
+        HostMoveFile(temp, file);
+    } catch (const AppError& e) {
+        DeleteFileA(temp);
+        RaiseError("ApplyReplacements",
+                   "'" + file + "' not replaced (its backup is '" + file + ".bak'): " + e.description());
+    }
     return true;
 }

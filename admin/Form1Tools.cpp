@@ -4,12 +4,14 @@
 
 #include "admin/AdminGlobals.h"
 #include "admin/CommandScriptHost.h"
+#include "admin/Families.h"
 #include "admin/FreeSpaceForm.h"
 #include "admin/ExistingLists.h"
 #include "ui/qt/ListForm.h"
 #include "admin/Maintenance.h"
 #include "admin/PipeFileRestoreForm.h"
 #include "admin/ScriptRunner.h"
+#include "platform/AppError.h"
 #include "admin/ScriptSettings.h"
 
 #include <QLineEdit>
@@ -35,10 +37,20 @@ void Form1::SCRstart_Click()
 {
     // The script's lines call the same operations as the buttons; the interface stays unlocked
     // while it runs, so the other windows remain usable.
-    CommandScriptHost host(*dump_, {[this](const std::string& p) { Cre_DBUser(p); },
-                                    [this](const std::string& p) { Del_DBUser(p); },
-                                    [this](const std::string& p) { cre_schema(p); },
-                                    [this](const std::string& p) { Del_Schema(p); }});
+    // A user or schema command whose tool reports an error ends the run at its line, as a
+    // failed unload or load does: the next lines may rely on it (drop what it was to replace).
+    auto stopOnFailure = [this](void (Form1::*operation)(const std::string&), const char* word) {
+        return [this, operation, word](const std::string& p) {
+            const size_t before = families_->report().Errors().size();
+            (this->*operation)(p);
+            if (families_->report().Errors().size() > before)
+                RaiseError(word, families_->report().Errors().back());
+        };
+    };
+    CommandScriptHost host(*dump_, {stopOnFailure(&Form1::Cre_DBUser, "cre_dbuser"),
+                                    stopOnFailure(&Form1::Del_DBUser, "del_dbuser"),
+                                    stopOnFailure(&Form1::cre_schema, "cre_schema"),
+                                    stopOnFailure(&Form1::Del_Schema, "del_schema")});
     ScriptRunner runner(host);
     runner.showLine = [this](const std::string& text) {
         aktuellescrzeile->setText(QString::fromStdString(text));

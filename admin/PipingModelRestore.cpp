@@ -6,6 +6,7 @@
 #include "dbaccess/DumpFormat.h"
 #include "dbaccess/DumpLineClassifier.h"
 #include "dbaccess/DumpScanner.h"
+#include "dbaccess/RISCommandLine.h"
 #include "dbaccess/RISErrorReader.h"
 #include "platform/AppError.h"
 #include "platform/BinaryFile.h"
@@ -240,7 +241,12 @@ std::string PipingModelRestore::LoadPartialDump(const std::string& partialDump, 
                                          " clear table with data all view all index all grant all");
     if (run.exitCode == -1)
         return "rislod could not be started";
-    return RISErrorText(run.output);
+    const std::string error = RISErrorText(run.output);
+    // A client that died, or rejected rows (no bad file here, so they are gone), says so only
+    // by its exit code: the cleared tables are then not whole.
+    if (error.empty() && RisClientEndedSilently(run.exitCode, run.output))
+        return RisClientExitText("rislod", run.exitCode);
+    return error;
 }
 
 std::string PipingModelRestore::Restore(const std::string& dumpFile, const std::string& project,

@@ -3,6 +3,7 @@
 
 #include "dbaccess/CRISWork.h"
 #include "dbaccess/RISCommandLine.h"
+#include "dbaccess/RISErrorReader.h"
 #include "dbaccess/RISListing.h"
 #include "platform/BinaryFile.h"
 #include "platform/TextUtil.h"
@@ -113,11 +114,14 @@ std::string CRIS::RunRisunlodListing(const std::string& schema, const std::strin
 
     const std::string risPath = GetRISPath();
     long pid = 0;
-    ExecA(RisunlodListCommand(risPath, listFile, schema, table), logFile, 0, dir, pid, true);
+    const long exitCode = ExecA(RisunlodListCommand(risPath, listFile, schema, table), logFile, 0, dir, pid, true);
     const std::string error = RISGetError(logFile);
     if (!error.empty())
         RaiseError("", error);
     if (!IsFileExistsA(listFile))
         RaiseError("", RisClientNotFound("risunlod", risPath));
+    // A listing cut off by a client that died would pass for a schema with fewer tables.
+    if (RisClientEndedSilently(exitCode, IsFileExists(logFile, 0) ? BinaryFile::ReadAll(logFile) : std::string()))
+        RaiseError("", RisClientExitText("risunlod", exitCode));
     return BinaryFile::ReadAll(listFile);
 }

@@ -5,6 +5,7 @@
 #include "dbaccess/DumpScanner.h"
 #include "dbaccess/DumpSchemaLine.h"
 #include "dbaccess/RISCommandLine.h"
+#include "dbaccess/RISErrorReader.h"
 #include "platform/BinaryFile.h"
 #include "platform/Clock.h"
 #include "platform/TextUtil.h"
@@ -91,15 +92,17 @@ void CRIS::RISLoad(const std::string& dumpFile, const OptionalNames& tables, int
 
         const std::string risPath = GetRISPath();
         long pid = 0;
-        ExecA(RislodCommand(risPath, workCopy, clientLog, badFile, commitCount, name, mode, tableList), outputLog, 0,
-              dir, pid, true);
+        const long exitCode = ExecA(RislodCommand(risPath, workCopy, clientLog, badFile, commitCount, name, mode,
+                                                  tableList),
+                                    outputLog, 0, dir, pid, true);
         // Whatever the load did, the schema's held listings may no longer hold.
         ForgetSchemaListings(risTableCache_, risColumnCache_, name);
         if ((!IsFileExistsA(outputLog) && !IsFileExistsA(outputLog)) || GetFileSize(outputLog) == 0)
             RaiseError("", RisClientNotFound("rislod", risPath));
 
         bool rejectedUnreported = false;
-        if (IsFileExistsA(badFile) && GetFileSize(badFile) != 0) {
+        const bool rejected = IsFileExistsA(badFile) && GetFileSize(badFile) != 0;
+        if (rejected) {
             // Rejected rows never vanish: without a log of the caller's they go to the
             // program log, and without that the load fails.
             if (ownLog)
@@ -113,6 +116,10 @@ void CRIS::RISLoad(const std::string& dumpFile, const OptionalNames& tables, int
         const std::string error = RISGetError(outputLog);
         if (!error.empty())
             RaiseError("", error);
+        // rislod ends with 1 after rejecting rows, which the log now holds; any other end
+        // without an error block (a crash, an abort) leaves the schema part-loaded.
+        if (!(exitCode == 1 && rejected) && RisClientEndedSilently(exitCode, BinaryFile::ReadAll(outputLog)))
+            RaiseError("", RisClientExitText("rislod", exitCode));
         if (rejectedUnreported)
             RaiseError("", "rislod rejected rows of RIS dump file '" + dumpFile + "'");
     });

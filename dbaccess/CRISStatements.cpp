@@ -91,13 +91,17 @@ std::string CRIS::RunRisbatch(const std::string& input, bool checkOutputSize, bo
 
     const std::string risPath = GetRISPath();
     long pid = 0;
-    ExecA(RisbatchCommand(risPath, inputFile, outputFile), "", 0, dir, pid, true);
+    const long exitCode = ExecA(RisbatchCommand(risPath, inputFile, outputFile), "", 0, dir, pid, true);
     if (!IsFileExistsA(outputFile) || (checkOutputSize && GetFileSize(outputFile) == 0))
         RaiseError("", RisClientNotFound("risbatch", risPath));
 
     const std::string error = RISGetError(outputFile);
     if (!error.empty())
         RaiseError("", error);
+    // Answers cut off by a client that died are no answers: the statements may have run only
+    // in part.
+    if (RisClientEndedSilently(exitCode, BinaryFile::ReadAll(outputFile)))
+        RaiseError("", RisClientExitText("risbatch", exitCode));
     if (!readOutput)
         return std::string();
     return BinaryFile::ReadAll(outputFile);

@@ -4,6 +4,7 @@
 #include "dbaccess/CRISWork.h"
 #include "dbaccess/DumpSchemaLine.h"
 #include "dbaccess/RISCommandLine.h"
+#include "dbaccess/RISErrorReader.h"
 #include "platform/BinaryFile.h"
 #include "platform/TextUtil.h"
 #include "services/BatchLauncher.h"
@@ -58,12 +59,16 @@ void CRIS::RISUnload(const std::string& dumpFile, const std::string& schema, con
 
         const std::string risPath = GetRISPath();
         long pid = 0;
-        ExecA(RisunlodDumpCommand(risPath, tempDump, parameterFile), outputLog, 0, dir, pid, true);
+        const long exitCode =
+            ExecA(RisunlodDumpCommand(risPath, tempDump, parameterFile), outputLog, 0, dir, pid, true);
         if (!IsFileExistsA(outputLog) || GetFileSize(outputLog) == 0)
             RaiseError("", RisClientNotFound("risunlod", risPath));
         const std::string error = RISGetError(outputLog);
         if (!error.empty())
             RaiseError("", error);
+        // A client that died part-way may leave a cut dump behind: no backup either.
+        if (RisClientEndedSilently(exitCode, BinaryFile::ReadAll(outputLog)))
+            RaiseError("", RisClientExitText("risunlod", exitCode));
         // An empty or missing dump is no backup: reloading it later would lose the data.
         if (!IsFileExists(tempDump, 0) || GetFileSize(tempDump) == 0)
             RaiseError("", "risunlod wrote no dump of schema '" + schema + "'");

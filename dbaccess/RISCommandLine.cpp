@@ -112,6 +112,11 @@ std::string RisClientNotFound(const std::string& client, const std::string& risP
     return client + " " + (risPath.empty() ? std::string() : "in '" + risPath + "' ") + "not found";
 }
 
+std::string RisClientExitText(const std::string& client, long exitCode)
+{
+    return client + " ended with exit code " + std::to_string(exitCode);
+}
+
 std::string BadFileBeginBanner()
 {
     return Banner("Begin of RIS bad file", 50, 49);

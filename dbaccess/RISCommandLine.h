@@ -38,6 +38,9 @@ std::string RisclnsrCommand(const std::string& risPath, const std::string& schem
 
 // "<client> in '<risPath>' not found", or "<client> not found" when the directory is empty.
 std::string RisClientNotFound(const std::string& client, const std::string& risPath);
+// "<client> ended with exit code <n>": a client that died (a crash, an abort) writes no RIS
+// error block, so its exit code is the only sign that its work is incomplete.
+std::string RisClientExitText(const std::string& client, long exitCode);
 
 // The banner lines around rejected rows in a load's log (120 characters, no line end).
 std::string BadFileBeginBanner();

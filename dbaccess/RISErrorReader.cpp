@@ -52,3 +52,8 @@ std::string RISErrorText(const std::string& output)
     }
     return std::string();
 }
+
+bool RisClientEndedSilently(long exitCode, const std::string& output)
+{
+    return exitCode != 0 && output.find("RIS Error:") == std::string::npos;
+}

@@ -10,3 +10,8 @@
 // a block (a client's banner) are no error. Empty when the text holds no run of ten "*" or no
 // counting block.
 std::string RISErrorText(const std::string& output);
+
+// Whether a client ended with a failure exit code without a word of why: its output holds no
+// "RIS Error:" line, not even one of a block that does not count. A client that crashed or was
+// killed writes none, and what it did may be incomplete.
+bool RisClientEndedSilently(long exitCode, const std::string& output);

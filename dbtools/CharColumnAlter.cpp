@@ -106,19 +106,19 @@ std::string CharColumnAlter::Question(const CharColumnRequest& request)
            ") (column: " + request.searchText + ", length=" + std::to_string(request.newLength) + ")?";
 }
 
-void CharColumnAlter::ProcessSchema(const CharColumnRequest& request, const std::string& schema)
+std::string CharColumnAlter::ProcessSchema(const CharColumnRequest& request, const std::string& schema)
 {
     ShowStatus("Processing schema " + schema + "...");
     CharColumnChange change(request.newLength);
     const std::string dump = BackupDumpFileName(request.backupDir, schema, GetClock().Now());
     ShowStatus("Unloading data from schema: '" + schema + "' to dump file: '" + dump + "' ...");
-    bool unloaded = true;
+    std::string unloadFailure;
     try {
         gCRIS->RISUnload(dump, schema, std::nullopt, std::nullopt, "", 0, true, true);
-    } catch (const AppError&) {
-        unloaded = false;
+    } catch (const AppError& e) {
+        unloadFailure = e.description().empty() ? std::string("unknown error") : e.description();
     }
-    if (unloaded) {
+    if (unloadFailure.empty()) {
         ShowStatus("Unloaded data from schema: '" + schema + "' to dump file: '" + dump + "' successfully");
         for (const std::string& table : gCRIS->DBGetTables(schema, false)) {
             if (table.empty())
@@ -130,11 +130,14 @@ void CharColumnAlter::ProcessSchema(const CharColumnRequest& request, const std:
                     change.Add(table, f.name, f.definedSize - 1);
         }
     } else {
-        ShowStatus("Unload data from schema: '" + schema + "' to dump file: '" + dump + "' failed");
+        // Without a backup nothing is changed; but the columns were not looked at either, so
+        // "nothing need to be changed" would not be true.
+        ShowStatus("Unload data from schema: '" + schema + "' to dump file: '" + dump + "' failed: " + unloadFailure);
+        return unloadFailure;
     }
     if (change.empty()) {
         ShowStatus("Nothing need to be changed for schema " + schema);
-        return;
+        return {};
     }
     ShowStatus(change.StatusText());
     ShowStatus("Find & Replace in file...");
@@ -160,13 +163,30 @@ void CharColumnAlter::ProcessSchema(const CharColumnRequest& request, const std:
         }
         ShowStatus("Loading schema " + schema + " from " + copy.path + "...");
         reloadBegun = true;
-        gCRIS->RISLoad(copy.path, std::nullopt, 0, "", "", 25);
-        // A load can end without an error and still lack tables or rows.
-        const std::vector<std::string> faults = backup.Differences(SchemaNow(schema));
+        std::optional<AppError> loadFailure;
+        try {
+            gCRIS->RISLoad(copy.path, std::nullopt, 0, "", "", 25);
+        } catch (const AppError& e) {
+            loadFailure = e;
+        }
+        // A load can end without an error and still lack tables or rows; after a failed one the
+        // comparison says what it left behind.
+        std::vector<std::string> faults;
+        try {
+            faults = backup.Differences(SchemaNow(schema));
+        } catch (const AppError&) {
+            if (!loadFailure)
+                throw;
+        }
+        if (loadFailure)
+            throw AppError(loadFailure->number(), loadFailure->source(),
+                           loadFailure->description() +
+                               (faults.empty() ? std::string() : " - after the reload: " + Join(faults, ", ")));
         if (!faults.empty())
             throw AppError(1, "", "Schema '" + schema + "' differs from its backup dump after the reload: " +
                                       Join(faults, ", "));
     } catch (const AppError& e) {
         throw RestoreFromBackup(e, schema, dump, backup, reloadBegun ? std::nullopt : OptionalNames(dropped));
     }
+    return {};
 }

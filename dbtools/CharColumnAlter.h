@@ -24,12 +24,13 @@ public:
     // "Are you sure that you want process the selected schemas (a, b) (column: x, length=n)?"
     static std::string Question(const CharColumnRequest& request);
 
-    // One schema's turn, reported on the status line. A failed unload is reported and leaves
-    // the schema as it was; any other failure raises. After the reload the schema's tables, row
+    // One schema's turn, reported on the status line. A failed unload leaves the schema as it
+    // was and gives why (the run goes on with the next schema, and the caller tells the user
+    // which schemas kept their columns); "" when the schema was done. Any other failure raises. After the reload the schema's tables, row
     // counts and indexes are compared with the backup dump; a difference is a failure. After a
     // failure that came once a table was dropped, the tables the run dropped (every table of the
     // dump once the reload began) are loaded again from the backup dump, compared with it, and
     // the error lists which were restored and which were not. The temporary copies are gone on
     // return; the backup dump stays.
-    static void ProcessSchema(const CharColumnRequest& request, const std::string& schema);
+    static std::string ProcessSchema(const CharColumnRequest& request, const std::string& schema);
 };

@@ -174,6 +174,7 @@ void frmAlterDBColumn::cmdProcess_Click()
 {
     const std::string key = LockForms({}, form_);
     std::optional<AppError> error;
+    std::string notChanged;  // the schemas left as they were since their backup failed, and why
     try {
         const std::string column = Trim(FromQString(txtColumn->text()));
         txtColumn->setText(ToQString(column));
@@ -185,10 +186,18 @@ void frmAlterDBColumn::cmdProcess_Click()
                                                                     FromQString(txtBackup->text()), schemas);
         if (ShowErrorMessage(CharColumnAlter::Question(request),
                              MsgStyle::YesNo | MsgStyle::Question | MsgStyle::DefaultButton2) != MsgAnswer::No)
-            for (const std::string& schema : request.schemas)
-                CharColumnAlter::ProcessSchema(request, schema);
+            for (const std::string& schema : request.schemas) {
+                const std::string failure = CharColumnAlter::ProcessSchema(request, schema);
+                if (!failure.empty())
+                    notChanged += "\r\n" + schema + ": " + failure;
+            }
     } catch (const AppError& e) {
         error = e;
+    }
+    if (!notChanged.empty()) {
+        const std::string text = "No backup dump could be written, so these schemas were left unchanged:" + notChanged;
+        error = error ? AppError(error->number(), error->source(), error->description() + "\r\n" + text)
+                      : AppError(1, "cmdProcess_Click", text);
     }
     if (error)
         ShowErrorMessage(*error, MsgStyle::Exclamation);

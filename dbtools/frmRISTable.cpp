@@ -242,7 +242,12 @@ bool frmRISTable::TDBGrid_BeforeColUpdate(int column, const Variant& oldValue, s
         text = RISTableUpdate::PrepareCellText(text);
         const std::string sql =
             RISTableUpdate::Build(TextOf(cmbTable), fields, static_cast<size_t>(column), row, text);
-        DBExecute(TextOf(cmbSchema), sql);
+        // A row the grid shows other than it is stored (trailing blanks the read dropped) matches
+        // no row: the cell must not show a value the table does not hold. -1: the count is unknown.
+        if (gCRIS->DBWrite(TextOf(cmbSchema), sql) == 0)
+            throw AppError(1, "TDBGrid_BeforeColUpdate",
+                           "Data was not updated: no row of table '" + TextOf(cmbTable) +
+                               "' matches the row as shown. Choose the table again to read it anew.");
         return true;
     } catch (const AppError& e) {
         ShowMessage(e.description(), MsgStyle::OkOnly);

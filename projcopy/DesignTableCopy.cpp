@@ -11,10 +11,40 @@
 
 namespace {
 
-void run(const std::string& command, const std::string& log)
+long run(const std::string& command, const std::string& log)
 {
     long pid = 0;
-    ExecA(command, log, 0, "", pid, true);
+    return ExecA(command, log, 0, "", pid, true);
+}
+
+// What a client run appended to the copy log (read from its size before the run).
+std::string appendedSince(const std::string& log, int64_t sizeBefore)
+{
+    if (log.empty() || !IsFileExists(log, 0))
+        return {};
+    BinaryFile file;
+    file.Open(log, BinaryFile::Mode::Read);
+    const int64_t size = file.Size();
+    return size <= sizeBefore ? std::string() : file.ReadAt(sizeBefore, static_cast<size_t>(size - sizeBefore));
+}
+
+int64_t sizeOf(const std::string& path)
+{
+    if (path.empty() || !IsFileExists(path, 0))
+        return 0;
+    BinaryFile file;
+    file.Open(path, BinaryFile::Mode::Read);
+    return file.Size();
+}
+
+// Why a client run failed ("" when it ended with 0): its RIS error, if any, is in the log.
+std::string clientFailure(const std::string& client, long exitCode)
+{
+    if (exitCode == 0)
+        return {};
+    if (exitCode == -1)
+        return client + " could not be started";
+    return client + " ended with exit code " + std::to_string(exitCode);
 }
 
 // The RIS_PARAMETERS line is written also for an empty path, so the run never inherits the
@@ -101,41 +131,68 @@ bool DesignTableCopy::DumpEdit::Edit(const std::string& line, std::string& out)
     }
 }
 
-void DesignTableCopy::copyTable(const std::string& oldParams, const std::string& newParams,
-                                const std::string& oldSchema, const std::string& newSchema, const std::string& table,
-                                const std::string& outFile, const std::string& tempFile) const
+std::string DesignTableCopy::copyTable(const std::string& oldParams, const std::string& newParams,
+                                       const std::string& oldSchema, const std::string& newSchema,
+                                       const std::string& table, const std::string& outFile,
+                                       const std::string& tempFile) const
 {
     log_.WriteLog("Loading table '" + table + "' ...");
-    run(withParams(oldParams, "risunlod -mw -o " + QuoteString(outFile) + " -s " + oldSchema + " table with data " +
-                                  table + " index " + table + " grant " + table + " view " + table),
-        log_.Path());
+    const int64_t logBefore = sizeOf(log_.Path());
+    const long unloaded = run(withParams(oldParams, "risunlod -mw -o " + QuoteString(outFile) + " -s " + oldSchema +
+                                                        " table with data " + table + " index " + table + " grant " +
+                                                        table + " view " + table),
+                              log_.Path());
+    // Not every design table of a discipline exists for every model: one the source schema
+    // does not hold has nothing to copy.
+    if (unloaded != 0 && appendedSince(log_.Path(), logBefore).find("RIS_E_UNKNOWN_RELATION") != std::string::npos) {
+        log_.WriteLog("Table '" + table + "' is not in " + oldSchema + ": nothing to copy");
+        return {};
+    }
+    std::string failure = clientFailure("risunlod", unloaded);
+    if (!failure.empty())
+        return failure;
+    // An empty dump would load as an empty table in clear mode: no copy of the data.
+    if (!IsFileExists(outFile, 0) || GetFileSize(outFile) == 0)
+        return "risunlod wrote no dump";
     DumpEdit edit(oldSchema, newSchema);
     editDump(outFile, tempFile, edit);
-    run("copy " + QuoteString(tempFile) + " " + QuoteString(outFile), "");
-    run(withParams(newParams, "rislod -m w -i " + QuoteString(outFile) + " -s " + newSchema +
-                                  " clear table with data all view all index all grant all"),
-        log_.Path());
+    failure = clientFailure("copy", run("copy " + QuoteString(tempFile) + " " + QuoteString(outFile), ""));
+    if (!failure.empty())
+        return failure;
+    return clientFailure("rislod", run(withParams(newParams, "rislod -m w -i " + QuoteString(outFile) + " -s " +
+                                                                 newSchema +
+                                                                 " clear table with data all view all index all grant all"),
+                                       log_.Path()));
 }
 
-void DesignTableCopy::LoadModelTable(const std::string& oldParams, const std::string& newParams,
+bool DesignTableCopy::LoadModelTable(const std::string& oldParams, const std::string& newParams,
                                      const std::string& oldSchema, const std::string& newSchema, int partitionNo,
                                      int disciplineNo) const
 {
     const std::string tmp = ReplaceAll(GetEnvVar("TMP"), "/", "\\");
     const std::string outFile = tmp + "\\risout.txt", tempFile = tmp + "\\_temp.txt";
     const std::vector<int> numbers = TableNumbers(disciplineNo);
-    try {
-        for (int t : numbers) {
-            const std::string table = "pdtable_" + std::to_string(t) + "_" + std::to_string(partitionNo);
+    std::string table, failure;
+    for (int t : numbers) {
+        table = "pdtable_" + std::to_string(t) + "_" + std::to_string(partitionNo);
+        try {
             // A dump left from an earlier table must not be loaded again when this unload fails.
             run("del " + QuoteString(outFile), "");
-            copyTable(oldParams, newParams, oldSchema, newSchema, table, outFile, tempFile);
+            failure = copyTable(oldParams, newParams, oldSchema, newSchema, table, outFile, tempFile);
+        } catch (const std::exception& e) {
+            failure = e.what();
+        } catch (...) {
+            failure = "unknown error";
         }
-    } catch (...) {
-        // The remaining tables are skipped; the clients' messages are in the copy log.
+        // The remaining tables are skipped: the model is not copied whole anyway.
+        if (!failure.empty())
+            break;
     }
     run("del " + QuoteString(tempFile), "");
     run("del " + QuoteString(outFile), "");
     if (numbers.empty())
         log_.WriteLog("No data to load");
+    if (!failure.empty())
+        log_.WriteLog("Table '" + table + "' not copied into " + newSchema + ": " + failure);
+    return failure.empty();
 }

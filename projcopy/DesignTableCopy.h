@@ -16,9 +16,11 @@ public:
     explicit DesignTableCopy(const CopyLog& log) : log_(log) {}
 
     // Copies the tables of the model's discipline (1 piping, 2 equipment; others have none:
-    // "No data to load"). Stops at the first failure, silently; the clients' messages are in
-    // the copy log. The temporary files in TMP are deleted at the end. Never throws.
-    void LoadModelTable(const std::string& oldParams, const std::string& newParams, const std::string& oldSchema,
+    // "No data to load"). Stops at the first failure: a client that ends with a failure exit
+    // code, an unload that wrote no dump, a dump that cannot be edited; the copy log gets a line
+    // naming the table and why, after the clients' own messages. The temporary files in TMP are
+    // deleted at the end. False after a failure; never throws.
+    bool LoadModelTable(const std::string& oldParams, const std::string& newParams, const std::string& oldSchema,
                         const std::string& newSchema, int partitionNo, int disciplineNo) const;
 
     // The design table numbers of a discipline, in load order.
@@ -46,7 +48,8 @@ public:
     };
 
 private:
-    void copyTable(const std::string& oldParams, const std::string& newParams, const std::string& oldSchema,
+    // Empty when the table was copied, else why not.
+    std::string copyTable(const std::string& oldParams, const std::string& newParams, const std::string& oldSchema,
                    const std::string& newSchema, const std::string& table, const std::string& outFile,
                    const std::string& tempFile) const;
 

@@ -129,24 +129,33 @@ bool ModelRelocation::CopyModelToTarget(const std::string& m, Recordset& sourceR
             log_.WriteLog(m + ": copying models files ...");
             long pid = 0;
             ExecA("xcopy " + QuoteString(mask) + " " + QuoteString(destination) + " /I", log_.Path(), 0, "", pid, true);
-            const std::string modelFile = destination + Trim(text(sourceRows, "model_file_spec"));
-            if (!IsFileExists(modelFile, 0)) {
-                // The row must not name a file that is not there.
-                log_.WriteLog(m + ": model file '" + modelFile + "' not copied, model '" + m + "' taken out of project '" +
-                              target + "' again");
+            // The target must not list a model that is not there whole.
+            auto takeRowOut = [&] {
                 const std::string undo = ris_.RunStatement(
                     sides_.newParams(), "pd_" + target,
                     "DELETE FROM pdtable_113 WHERE model_index_no = " + text(sourceRows, "model_index_no"));
                 if (!undo.empty())
                     log_.WriteLog(m + ": " + undo);
+            };
+            const std::string modelFile = destination + Trim(text(sourceRows, "model_file_spec"));
+            if (!IsFileExists(modelFile, 0)) {
+                log_.WriteLog(m + ": model file '" + modelFile + "' not copied, model '" + m + "' taken out of project '" +
+                              target + "' again");
+                takeRowOut();
                 return false;
             }
 
             log_.WriteLog(m + ": loading data from '" + sides_.oldProject() + "' to project '" + target + "' ...");
             const int16_t partition = toInt16(sourceRows.Fields()["partition_no"].Value(), "partition_no");
             const int16_t discipline = toInt16(sourceRows.Fields()["discipline_indx_no"].Value(), "discipline_indx_no");
-            tables_.LoadModelTable(sides_.oldParams(), sides_.newParams(), "dd_" + sides_.oldProject(),
-                                   "dd_" + sides_.newProject(), partition, discipline);
+            if (!tables_.LoadModelTable(sides_.oldParams(), sides_.newParams(), "dd_" + sides_.oldProject(),
+                                        "dd_" + sides_.newProject(), partition, discipline)) {
+                // Its files and the tables loaded so far stay for the administrator to look at.
+                log_.WriteLog(m + ": design tables not copied whole, model '" + m + "' taken out of project '" +
+                              target + "' again; its files in '" + destination + "' stay");
+                takeRowOut();
+                return false;
+            }
             DoEvents();
             sourceRows.MoveNext();
         }

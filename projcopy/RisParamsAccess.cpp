@@ -1,6 +1,7 @@
 // RIS access of the project copy through parameter files.
 #include "projcopy/RisParamsAccess.h"
 
+#include "dbaccess/RISCommandLine.h"
 #include "dbaccess/RISErrorReader.h"
 #include "platform/AppError.h"
 #include "platform/Clock.h"
@@ -89,10 +90,10 @@ int columnType(const std::vector<std::string>& layout, const std::string& column
 
 std::string tmpFile(const std::string& name) { return ReplaceAll(GetEnvVar("TMP"), "/", "\\") + "\\" + name; }
 
-void run(const std::string& command, const std::string& log)
+long run(const std::string& command, const std::string& log)
 {
     long pid = 0;
-    ExecA(command, log, 0, "", pid, true);
+    return ExecA(command, log, 0, "", pid, true);
 }
 
 // The temporary files go whatever happened; quoted, so only they are deleted.
@@ -258,13 +259,17 @@ std::string RisParamsAccess::RunStatement(const std::string& paramsFile, const s
             throw AppError(1, "RunStatement", "SQL statement not defined");
         run("del " + QuoteString(outFile), "");
         HostWriteFile(sqlFile, batchInput(schema, sql));
-        run(clientCommand(paramsFile, "risbatch -i " + QuoteString(sqlFile) + " -o " + QuoteString(outFile)),
-            log_.Path());
+        const long exitCode =
+            run(clientCommand(paramsFile, "risbatch -i " + QuoteString(sqlFile) + " -o " + QuoteString(outFile)),
+                log_.Path());
         const std::string answer = IsFileExists(outFile, 0) ? ReadFile2String(outFile) : std::string();
         if (Trim(answer).empty())
             failure = "risbatch gave no answer to '" + sql + "'";
         else
             failure = RISErrorText(answer);
+        // A client that died part-way has not run the statement for certain.
+        if (failure.empty() && RisClientEndedSilently(exitCode, answer))
+            failure = RisClientExitText("risbatch", exitCode);
     } catch (const AppError& e) {
         failure = e.description();
     } catch (const std::exception& e) {

@@ -1,0 +1,110 @@
+// The project copy with a RIS client that fails on the model's row or on one of its design
+// tables: the run never calls such a model copied, and the target lists no model that is not
+// there whole.
+#include "projcopy/ModelCopyRun.h"
+
+#include "platform/ado/Recordset.h"
+#include "projcopy/CopyLog.h"
+#include "projcopy/ModelSelectionTree.h"
+#include "projcopy/ProjCopyTestSupport.h"
+#include "projcopy/RisParamsAccess.h"
+#include "services/CheckTree.h"
+#include "services/ScriptedMessageService.h"
+#include "support/TestFiles.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <gtest/gtest.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+using projcopytest::Rows;
+
+class ModelCopyFailureTest : public projcopytest::TwoProjects {
+protected:
+    void SetUp() override
+    {
+        TwoProjects::SetUp();
+        savedPath_ = std::getenv("PATH") ? std::getenv("PATH") : "";
+        fs::create_directories(bin_.host());
+        ::setenv("PATH", (bin_.host() + ":" + savedPath_).c_str(), 1);
+    }
+    void TearDown() override
+    {
+        ::setenv("PATH", savedPath_.c_str(), 1);
+        fs::remove_all(HostPath("\\\\PDSSRV1\\pds\\copy"));
+    }
+    // A client found before the real one: it runs the given shell text first ($in and $out are
+    // the -i and -o files with forward slashes, "$*" the arguments), then hands over to the real
+    // client.
+    void wrap(const std::string& client, const std::string& check)
+    {
+        const std::string file = bin_.host() + "/" + client + ".exe";
+        testsupport::WriteHostFile(file, "#!/bin/sh\nprev=\nfor a in \"$@\"; do h=$(printf '%s' \"$a\" | tr '\\\\' '/'); "
+                                         "[ \"$prev\" = -i ] && in=$h; [ \"$prev\" = -o ] && out=$h; prev=$a; done\n" +
+                                             check + "\nexec '" + testsupport::BinDir() + "/" + client +
+                                             ".exe' \"$@\"\n");
+        fs::permissions(file, fs::perms::owner_all);
+    }
+    int copyP1001()
+    {
+        EmptyTargetPiping();
+        fs::remove_all(HostPath("\\\\PDSSRV1\\pds\\copy"));
+        CheckTree tree;
+        ModelSelectionTree selection(sides, ris, log, tree);
+        selection.ReadProjectTree(oldProject);
+        for (CheckTreeNode* n : tree.Nodes())
+            if (n->text == "P1001") {
+                n->checked = true;
+                ModelSelectionTree::NodeCheck(*n);
+            }
+        return ModelCopyRun(sides, ris, log, selection, tree).Run();
+    }
+
+    ScriptedMessageService messages;
+    CopyLog log;
+    RisParamsAccess ris{log};
+    testsupport::ScopedDir bin_{"wrapped"};
+    std::string savedPath_;
+};
+
+} // namespace
+
+TEST_F(ModelCopyFailureTest, AFailedRowOrDesignTableFailsTheModel)
+{
+    struct Case {
+        const char* name;
+        const char* client;
+        const char* check;
+        const char* logLine;
+        const char* outcome;  // the model's closing line in the copy log
+    };
+    const char* tablesFailed = "P1001: design tables not copied whole, model 'P1001' taken out of project 'demo' again";
+    const std::vector<Case> cases = {
+        {"row insert that crashed", "risbatch",
+         "grep -q 'INSERT INTO pdtable_113' \"$in\" && { printf 'RIS batch\\r\\n' > \"$out\"; exit 134; }",
+         "P1001: model 'P1001' not added to project 'demo': risbatch ended with exit code 134", "models not copied"},
+        {"load that crashed", "rislod", "grep -q pdtable_34_1 \"$in\" && { echo 'Loading pdtable_34_1'; exit 139; }",
+         "Table 'pdtable_34_1' not copied into dd_demo: rislod ended with exit code 139", tablesFailed},
+        {"load that rejected rows", "rislod", "grep -q pdtable_50_1 \"$in\" && { echo '2 rows rejected'; exit 1; }",
+         "Table 'pdtable_50_1' not copied into dd_demo: rislod ended with exit code 1", tablesFailed},
+        {"unload that crashed", "risunlod", "case \"$*\" in *pdtable_67_1*) echo unloading; exit 134;; esac",
+         "Table 'pdtable_67_1' not copied into dd_demo: risunlod ended with exit code 134", tablesFailed},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove_all(bin_.host());
+        fs::create_directories(bin_.host());
+        wrap(c.client, c.check);
+        const size_t asked = messages.asked().size();
+        EXPECT_EQ(copyP1001(), 1);
+        ASSERT_EQ(messages.asked().size(), asked + 1);
+        EXPECT_EQ(messages.asked().back().prompt, "Models not copied: 'P1001'. See the copy log '" + log.Path() + "'");
+        EXPECT_TRUE(Rows(targetRoot, "pd_demo", "SELECT * FROM pdtable_113 WHERE model_no = 'P1001'").empty());
+        const std::string text = CopyLogText();
+        EXPECT_NE(text.find(c.logLine), std::string::npos) << text;
+        EXPECT_NE(text.find(c.outcome), std::string::npos) << text;
+        EXPECT_EQ(text.find("processing successfully complete"), std::string::npos) << text;
+    }
+}
