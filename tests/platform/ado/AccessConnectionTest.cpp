@@ -77,18 +77,6 @@ TEST_F(AccessConnectionTest, StatementsAndFieldTypes)
     EXPECT_EQ(rs.RecordCount(), 1);
 }
 
-TEST_F(AccessConnectionTest, QuotingQueryOfTheDumpWriter)
-{
-    conn.Execute("CREATE TABLE t (id INTEGER, name TEXT(30))");
-    conn.Execute("INSERT INTO t VALUES (1, 'it''s')");
-    conn.Execute("INSERT INTO t (id) VALUES (2)");
-    Recordset rs = conn.Execute(
-        "SELECT [id], IIF(NOT [name] IS NULL, \"_SINGLE_QUOTE_CHAR_\" & [name] & \"_SINGLE_QUOTE_CHAR_\", NULL) AS [name] "
-        "FROM [t] ORDER BY id;");
-    EXPECT_EQ(rs.GetString(adClipString, 50000, " ", " \r\n", " "),
-              "1 _SINGLE_QUOTE_CHAR_it's_SINGLE_QUOTE_CHAR_ \r\n2   \r\n");
-}
-
 TEST_F(AccessConnectionTest, SelectIntoCopiesShapeAndRows)
 {
     conn.Execute("CREATE TABLE src (id INTEGER, name TEXT(30))");
