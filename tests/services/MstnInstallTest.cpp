@@ -86,11 +86,4 @@ TEST_F(MstnInstallTest, WithoutVersion07TheFirstInstallationIsTheDefault)
     EXPECT_EQ(GetDefaultMSTNPath(), "C:\\Bentley\\V8\\ustation.exe");
 }
 
-TEST_F(MstnInstallTest, MissingProgramFileCannotBecomeTheDefault)
-{
-    Seed({{"J", "C:\\Bentley\\J\\ustation.exe", "07.01", false}});
-    EXPECT_TRUE(GetMSTNInstallations().empty());
-    EXPECT_EQ(GetDefaultMSTNPath(), "");
-}
-
 } // namespace

@@ -169,11 +169,4 @@ TEST_F(RegistryTest, RemoteComputerIsItsOwnFile)
     EXPECT_TRUE(RegistryKeyExists(HKEY_CURRENT_USER, "", ComputerName()));
 }
 
-TEST_F(RegistryTest, ValueTextOfEveryKind)
-{
-    EXPECT_EQ(RegistryValueText(std::string("abc")), "abc");
-    EXPECT_EQ(RegistryValueText(int32_t{-5}), "-5");
-    EXPECT_EQ(RegistryValueText(std::vector<uint8_t>{'h', 'i'}), "hi");
-}
-
 } // namespace

@@ -25,14 +25,6 @@ protected:
     std::string language(const std::string& key) { return ReadIniValue(GetLanguageIniPath(), "General", key, "<none>"); }
 };
 
-TEST(TranslationDefaults, OffWithMnemonicAsLanguage)
-{
-    EXPECT_FALSE(IsTranslationOn());
-    EXPECT_EQ(GetLanguageName(), "Mnemonic");
-    EXPECT_EQ(GetLanguageIniPath(), GetMnemonicIniPath());
-    EXPECT_TRUE(GetLanguageDir().size() > 10 && GetLanguageDir().rfind("\\Language\\") == GetLanguageDir().size() - 10);
-}
-
 TEST(DecodeHexTextTest, DecodesUtf16HexValues)
 {
     EXPECT_EQ(DecodeHexText("~~~4100"), "A");
