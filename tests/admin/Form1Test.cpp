@@ -107,10 +107,7 @@ TEST_F(Form1Test, LoadProjectPutsTheTablesBack)
 TEST_F(Form1Test, LoadProjectTakesOnlyTheWholeProjectName)
 {
     auto form = startedForm();
-    BinaryFile other;
-    other.Open(dumpDir + "\\pd_demo2.dmp", BinaryFile::Mode::Write);
-    other.Write("default schema pd_demo2\r\n");
-    other.Close();
+    writeFile(dumpDir + "\\pd_demo2.dmp", "default schema pd_demo2\r\n");
     messages.Answer(6);
     form->Load_proj_schemen_Click();
     // Nothing of the project was unloaded, and pd_demo2 is another project: no client ran.
@@ -193,11 +190,8 @@ TEST_F(Form1Test, AnEmptyOrCutDumpNeverReplacesTheOldOne)
 TEST_F(Form1Test, LoadRefusesADumpWithoutSchemaLine)
 {
     auto form = startedForm();
-    std::string dump = dumpDir + "\\x.dmp";
-    BinaryFile f;
-    f.Open(dump, BinaryFile::Mode::Write);
-    f.Write("create table t (a int)\r\n");
-    f.Close();
+    const std::string dump = dumpDir + "\\x.dmp";
+    writeFile(dump, "create table t (a int)\r\n");
     gCurrentSchema = "pd_demo";
     const AppError e = testsupport::Raised([&] { form->RISLoad("'" + dump + "'"); });
     EXPECT_NE(e.description().find("'" + dump + "'"), std::string::npos);

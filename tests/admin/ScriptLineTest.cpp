@@ -76,14 +76,10 @@ TEST(ScriptLineTest, ArgumentsAreTheTextsBetweenQuotePairs)
 
 TEST(ScriptLineTest, AMissingArgumentIsAnErrorNeverTheCommandWord)
 {
-    try {
-        CutScriptArguments("risunload 'pd_abc'", 2, "risunload");
-        FAIL() << "no error";
-    } catch (const AppError& e) {
-        EXPECT_EQ(e.number(), 450);
-        EXPECT_NE(e.description().find("risunload"), std::string::npos);
-        EXPECT_NE(e.description().find("2 arguments"), std::string::npos);
-    }
+    const AppError e = testsupport::Raised([] { CutScriptArguments("risunload 'pd_abc'", 2, "risunload"); });
+    EXPECT_EQ(e.number(), 450);
+    EXPECT_NE(e.description().find("risunload"), std::string::npos);
+    EXPECT_NE(e.description().find("2 arguments"), std::string::npos);
     EXPECT_EQ(testsupport::Raised([] { CutScriptArguments("message without quotes", 1, "message"); }).number(), 450);
     EXPECT_EQ(testsupport::Raised([] { CutScriptArguments("message 'unclosed", 1, "message"); }).number(), 5);
     EXPECT_EQ(testsupport::Raised([] { CutScriptArguments("risunload 'a', 'b", 2, "risunload"); }).number(), 5);

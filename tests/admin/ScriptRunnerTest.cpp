@@ -77,12 +77,9 @@ TEST_P(ScriptRunnerBadLines, StopTheRunAtThatLineWithoutCallingTheCommand)
 INSTANTIATE_TEST_SUITE_P(
     Lines, ScriptRunnerBadLines,
     ::testing::Values(BadLine{"MissingSecondArgument", "risunload 'pd_a'", "2 arguments"},
-                      BadLine{"NoQuotesAtAll", "risload C:\\d\\x.dmp", "risload"},
                       BadLine{"UnclosedQuote", "risload 'C:\\d\\x.dmp", "closing quote"},
                       BadLine{"NoBlank", "message", "no blank"},
-                      BadLine{"WordGluedToQuote", "message'hello'", "no blank"},
-                      BadLine{"AppendTextMissingText", "append_text 'C:\\f.txt'", "append_text"},
-                      BadLine{"MessageMissingText", "message now", "message"}),
+                      BadLine{"AppendTextMissingText", "append_text 'C:\\f.txt'", "append_text"}),
     [](const ::testing::TestParamInfo<BadLine>& i) { return std::string(i.param.name); });
 
 TEST_F(ScriptRunnerTest, UnknownWordsAreLoggedAndPassedOver)

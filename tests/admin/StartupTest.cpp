@@ -10,13 +10,7 @@ namespace {
 
 TEST(StartupTest, LogHeaderHasFourLines)
 {
-    LocalTime t;
-    t.year = 2026;
-    t.month = 3;
-    t.day = 4;
-    t.hour = 5;
-    t.minute = 6;
-    t.second = 7;
+    const LocalTime t{2026, 3, 4, 5, 6, 7};
     auto lines = LogHeaderLines(t);
     EXPECT_EQ(lines[0], std::string(50, '*'));
     EXPECT_EQ(lines[1].substr(0, 9 + 27), " Tarnwick" + std::string(27, ' '));

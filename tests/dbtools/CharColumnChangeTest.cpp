@@ -31,8 +31,7 @@ INSTANTIATE_TEST_SUITE_P(Texts, ParseLengthTextTest,
 
 TEST(CharColumnChangeTest, BackupNameCarriesSchemaAndTimeWithOrWithoutFinalBackslash)
 {
-    LocalTime t;
-    t.year = 2024, t.month = 3, t.day = 15, t.hour = 14, t.minute = 30, t.second = 5;
+    const LocalTime t{2024, 3, 15, 14, 30, 5};
     EXPECT_EQ(BackupDumpFileName("D:\\backup", "dd_abc", t), "D:\\backup\\dd_abc_2024-03-15_143005.dmp");
     EXPECT_EQ(BackupDumpFileName("D:\\backup\\", "dd_abc", t), "D:\\backup\\dd_abc_2024-03-15_143005.dmp");
 }

@@ -19,7 +19,6 @@ const FormatCase kCases[] = {
     {"AmpersandsKeptWhenNotAsked", "Save & exit", false, "Save & exit"},
     {"NothingAfterTheSeparatorIsOneEmptyArgument", "Value: %0% |||", true, "Value: "},
     {"SurplusArgumentsIgnoredMissingOnesLeft", "%0% and %1%|||a", true, "a and %1%"},
-    {"ExtraArgumentsIgnored", "%0%|||a|||b|||c", true, "a"},
     {"LaterPlaceholderInAnArgumentIsReplacedToo", "%0% %1%|||%1%|||x", true, "x x"},
     {"BlanksAroundInnerArgumentsStay", " <%0%><%1%><%2%> ||| a ||| b ||| c ", true, "<a >< b >< c>"},
     {"EmptyInnerArgumentsStay", "[%0%][%1%][%2%]|||a||||||c", true, "[a][][c]"},

@@ -9,6 +9,7 @@
 #include "platform/WinPath.h"
 #include "services/AppGlobals.h"
 #include "services/FileOperation.h"
+#include "support/Raised.h"
 #include "support/TestEnvironment.h"
 #include "support/TestFiles.h"
 
@@ -239,13 +240,9 @@ TEST_F(BatchLauncherTest, ShellExecMapsTheOpenersFailures)
     for (const Case& c : cases) {
         SetDesktopOpener([&](const std::string&, const std::string&, const std::string&, const std::string&) { return c.value; });
         long result = -7;
-        try {
-            ShellExec("open", "C:\\r.xlsx", "", "C:\\dir", result);
-            FAIL() << c.value;
-        } catch (const AppError& e) {
-            EXPECT_EQ(e.number(), 1);
-            EXPECT_EQ(e.description(), c.text);
-        }
+        const AppError e = testsupport::Raised([&] { ShellExec("open", "C:\\r.xlsx", "", "C:\\dir", result); });
+        EXPECT_EQ(e.number(), 1);
+        EXPECT_EQ(e.description(), c.text);
         EXPECT_EQ(result, c.value);
     }
     SetDesktopOpener([](const std::string&, const std::string&, const std::string&, const std::string&) { return 42L; });
@@ -257,12 +254,8 @@ TEST_F(BatchLauncherTest, ShellExecMapsTheOpenersFailures)
 TEST_F(BatchLauncherTest, TheDesktopOpenerReportsAMissingFile)
 {
     long result = 0;
-    try {
-        ShellExec("open", "C:\\none\\report.xlsx", "", "", result);
-        FAIL();
-    } catch (const AppError& e) {
-        EXPECT_EQ(e.description(), "File: 'C:\\none\\report.xlsx' not found");
-    }
+    EXPECT_EQ(testsupport::Raised([&] { ShellExec("open", "C:\\none\\report.xlsx", "", "", result); }).description(),
+              "File: 'C:\\none\\report.xlsx' not found");
     EXPECT_EQ(result, 2);
 }
 

@@ -1,7 +1,7 @@
 // The keyed check-box tree: keys, order, and the spreading of check marks.
 #include "services/CheckTree.h"
 
-#include "platform/AppError.h"
+#include "support/Raised.h"
 
 #include <gtest/gtest.h>
 
@@ -31,18 +31,8 @@ CheckTree sampleTree()
 TEST(CheckTree, KeysAreUniqueAndParentsMustExist)
 {
     CheckTree t = sampleTree();
-    try {
-        t.Add("", "D1", "again");
-        FAIL() << "duplicate key accepted";
-    } catch (const AppError& e) {
-        EXPECT_EQ(e.number(), 35602);
-    }
-    try {
-        t.Add("Nope", "X", "x");
-        FAIL() << "absent parent accepted";
-    } catch (const AppError& e) {
-        EXPECT_EQ(e.number(), 35601);
-    }
+    EXPECT_EQ(testsupport::Raised([&] { t.Add("", "D1", "again"); }).number(), 35602);
+    EXPECT_EQ(testsupport::Raised([&] { t.Add("Nope", "X", "x"); }).number(), 35601);
     EXPECT_EQ(t.Count(), 7u);
     EXPECT_EQ(t.Nodes()[3]->key, "D1M1Fa");
     ASSERT_EQ(t.Roots().size(), 1u);

@@ -82,10 +82,7 @@ TEST(BrowseForFolderTest, AddsOneBackslashAndRemembersStartFolder)
     ClearFileOpError();
     RecordFileOpError(AppError(5, "", "old"), "X");
     EXPECT_EQ(BrowseForFolder("Cancel", ""), "");
-    long n = -1;
-    std::string src, desc;
-    GetFileOpError(n, src, desc);
-    EXPECT_EQ(n, 0); // a cancel is no failure
+    EXPECT_EQ(gFileOpErrNumber, 0); // a cancel is no failure
     ASSERT_EQ(dialogs.requests().size(), 3u);
     EXPECT_EQ(dialogs.requests()[0].title, "Backup folder");
     EXPECT_EQ(dialogs.requests()[0].initialDir, "D:\\backup");
@@ -102,11 +99,8 @@ TEST(BrowseForFolderTest, FailureIsKeptInLastFileError)
         }
     } failing;
     EXPECT_EQ(BrowseForFolder("x", "C:\\"), "");
-    long n = 0;
-    std::string src, desc;
-    GetFileOpError(n, src, desc);
-    EXPECT_EQ(n, 76);
-    EXPECT_EQ(src, "BrowseForFolder: SHBrowse");
+    EXPECT_EQ(gFileOpErrNumber, 76);
+    EXPECT_EQ(gFileOpErrSource, "BrowseForFolder: SHBrowse");
 }
 
 } // namespace

@@ -34,15 +34,6 @@ protected:
     {
         return static_cast<size_t>(std::distance(fs::directory_iterator(folder), fs::directory_iterator()));
     }
-    static long lastError(std::string* source = nullptr)
-    {
-        long n = 0;
-        std::string src, desc;
-        GetFileOpError(n, src, desc);
-        if (source)
-            *source = src;
-        return n;
-    }
 };
 
 TEST_F(FileContentsTest, ReadFile2StringKeepsEveryByte)
@@ -50,7 +41,7 @@ TEST_F(FileContentsTest, ReadFile2StringKeepsEveryByte)
     const std::string bytes = "a\r\nb\0c\xFF\n"s;
     put(bytes);
     EXPECT_EQ(ReadFile2String(file), bytes);
-    EXPECT_EQ(lastError(), 0);
+    EXPECT_EQ(gFileOpErrNumber, 0);
 }
 
 struct LinesCase {
@@ -76,13 +67,12 @@ INSTANTIATE_TEST_SUITE_P(Files, ReadFile2ArrayCases,
 
 TEST_F(FileContentsTest, MissingFileReadsEmptyWithErrorRecorded)
 {
-    std::string source;
     EXPECT_EQ(ReadFile2String(file), "");
-    EXPECT_EQ(lastError(&source), 1);
-    EXPECT_EQ(source, "ReadFile2String");
+    EXPECT_EQ(gFileOpErrNumber, 1);
+    EXPECT_EQ(gFileOpErrSource, "ReadFile2String");
     EXPECT_TRUE(ReadFile2Array(file).empty());
-    EXPECT_EQ(lastError(&source), 1);
-    EXPECT_EQ(source, "ReadFile2Array: ReadFile2String");
+    EXPECT_EQ(gFileOpErrNumber, 1);
+    EXPECT_EQ(gFileOpErrSource, "ReadFile2Array: ReadFile2String");
 }
 
 // A dump of many short lines with the search text in different letter case on each; with a
@@ -100,7 +90,7 @@ TEST_F(FileContentsTest, ReplacesWithoutRegardToCaseAcrossChunkBoundaries)
     expected += "last char(10)";
     put(original);
     ReplaceInFile(file, "char(2)", "char(10)", 37);
-    EXPECT_EQ(lastError(), 0);
+    EXPECT_EQ(gFileOpErrNumber, 0);
     EXPECT_EQ(read(file), expected);
 }
 
@@ -121,7 +111,7 @@ TEST_F(FileContentsTest, MissingFileRecordsNumberTwoAndMakesNoWorkFile)
     const std::string temp = GetEnvVar("TEMP");
     const size_t before = entries(temp);
     ReplaceInFile(file, "a", "b");
-    EXPECT_EQ(lastError(), 2);
+    EXPECT_EQ(gFileOpErrNumber, 2);
     EXPECT_EQ(entries(temp), before);
 }
 
@@ -134,7 +124,7 @@ TEST_F(FileContentsTest, MissingWorkFolderRecordsNumberThree)
     ReplaceInFile(file, "a", "b");
     SetEnvVar("TEMP", savedTemp);
     gTempDir = savedDir;
-    EXPECT_EQ(lastError(), 3);
+    EXPECT_EQ(gFileOpErrNumber, 3);
     EXPECT_EQ(read(file), "a\n");
 }
 
@@ -162,9 +152,8 @@ TEST_P(ReplaceSwapFailures, LeaveOriginalUntouched)
     });
     ReplaceInFile(file, "create", "default", 64);
     SetHostFileFault(nullptr);
-    std::string source;
-    EXPECT_EQ(lastError(&source), GetParam().number);
-    EXPECT_EQ(source.rfind("ReplaceInFile", 0), 0u) << source;
+    EXPECT_EQ(gFileOpErrNumber, GetParam().number);
+    EXPECT_EQ(gFileOpErrSource.rfind("ReplaceInFile", 0), 0u) << gFileOpErrSource;
     EXPECT_EQ(read(file), original);
     EXPECT_EQ(entries(temp), tempBefore);
     EXPECT_EQ(entries(dir.host()), dirBefore);
@@ -181,12 +170,12 @@ TEST_F(FileContentsTest, AReadOnlyOrLockedFileIsNotReplaced)
     put("create schema pd_x\r\n");
     ::chmod(file.c_str(), 0444);
     ReplaceInFile(file, "create", "default");
-    EXPECT_EQ(lastError(), 70);
+    EXPECT_EQ(gFileOpErrNumber, 70);
     ::chmod(file.c_str(), 0644);
     {
         FileLock lock(file, false);
         ReplaceInFile(file, "create", "default");
-        EXPECT_EQ(lastError(), 70);
+        EXPECT_EQ(gFileOpErrNumber, 70);
     }
     EXPECT_EQ(read(file), "create schema pd_x\r\n");
     EXPECT_EQ(entries(dir.host()), 1u);

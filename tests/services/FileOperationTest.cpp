@@ -7,6 +7,7 @@
 #include "platform/HostFiles.h"
 #include "platform/TextUtil.h"
 #include "platform/WinPath.h"
+#include "support/Raised.h"
 #include "support/TestEnvironment.h"
 #include "support/TestFiles.h"
 
@@ -321,14 +322,10 @@ TEST_P(CheckTempDirTest, RefusesTheCharactersThatBreakCommandLines)
         EXPECT_NO_THROW(CheckTempDir());
         return;
     }
-    try {
-        CheckTempDir();
-        FAIL() << "accepted " << c.temp;
-    } catch (const AppError& e) {
-        EXPECT_EQ(e.number(), 1);
-        EXPECT_EQ(e.source(), "CheckTempDir");
-        EXPECT_EQ(e.description(), c.description);
-    }
+    const AppError e = testsupport::Raised([] { CheckTempDir(); });
+    EXPECT_EQ(e.number(), 1);
+    EXPECT_EQ(e.source(), "CheckTempDir");
+    EXPECT_EQ(e.description(), c.description);
 }
 
 #define BAD_TEMP(t) "TEMP directory '" t "' is not correct. Any special characters ('.', '~', ',') in path are not allowed"

@@ -69,13 +69,6 @@ protected:
                                "\"empty\"=\"\"\r\n" + "\"text\"=\"Path= E:\\data \"\r\n");
         SeedShares("SRVM", ShareValue("pds", "D:\\pds") + "\"d$\"=hex(7):\r\n");
     }
-
-    static FileOpError LastError()
-    {
-        FileOpError e;
-        GetFileOpError(e.number, e.source, e.description);
-        return e;
-    }
 };
 
 struct UncCase {
@@ -96,13 +89,12 @@ TEST_P(LocalPath2UNCCases, GivesPathOrRecordsError)
     RecordFileOpError(AppError(5, "", "stale"), "Earlier");
 
     EXPECT_EQ(LocalPath2UNC(c.server, c.path, c.useMappedDrive), c.expected);
-    FileOpError e = LastError();
     if (*c.error) {
-        EXPECT_EQ(e.number, 1);
-        EXPECT_EQ(e.source, "LocalPath2UNC");
-        EXPECT_EQ(e.description, c.error);
+        EXPECT_EQ(gFileOpErrNumber, 1);
+        EXPECT_EQ(gFileOpErrSource, "LocalPath2UNC");
+        EXPECT_EQ(gFileOpErrDescription, c.error);
     } else {
-        EXPECT_EQ(e.number, 0) << e.description;
+        EXPECT_EQ(gFileOpErrNumber, 0) << gFileOpErrDescription;
     }
 }
 

@@ -1,7 +1,7 @@
 // Token splitting and placeholder substitution from the settings file.
 #include "services/Tokens.h"
 
-#include "platform/AppError.h"
+#include "support/Raised.h"
 #include "services/IniFile.h"
 #include "support/TestEnvironment.h"
 
@@ -63,12 +63,7 @@ TEST(GetTokensTest, MissingPairsGiveEmptyTokensNotTheCommandWord)
 TEST(GetTokensTest, CountOfHundredIsOutOfRange)
 {
     EXPECT_NO_THROW(GetTokens("'a'", "'", 99));
-    try {
-        GetTokens("'a'", "'", 100);
-        FAIL();
-    } catch (const AppError& e) {
-        EXPECT_EQ(e.number(), 9);
-    }
+    EXPECT_EQ(testsupport::Raised([] { GetTokens("'a'", "'", 100); }).number(), 9);
 }
 
 class ReplaceTokensTest : public ::testing::Test {
@@ -118,12 +113,7 @@ TEST_F(ReplaceTokensTest, ReplacesTheKeysOfTheSectionAndLeavesWhatItCannotReplac
 TEST_F(ReplaceTokensTest, UnclosedPlaceholderRaisesInvalidArgument)
 {
     Strings t{"", sign + "project" + sign + " and " + sign + "open"};
-    try {
-        ReplaceTokensFromIni(t, ini, "TARNWICK", sign);
-        FAIL();
-    } catch (const AppError& e) {
-        EXPECT_EQ(e.number(), 5);
-    }
+    EXPECT_EQ(testsupport::Raised([&] { ReplaceTokensFromIni(t, ini, "TARNWICK", sign); }).number(), 5);
     EXPECT_EQ(t[1], "demo and " + sign + "open");
 }
 
@@ -131,13 +121,9 @@ TEST_F(ReplaceTokensTest, SelfReferenceEndsWithErrorInsteadOfLoopingForever)
 {
     for (const char* key : {"selfref", "ping"}) {
         Strings t{"", sign + key + sign};
-        try {
-            ReplaceTokensFromIni(t, ini, "TARNWICK", sign);
-            FAIL() << key;
-        } catch (const AppError& e) {
-            EXPECT_EQ(e.number(), 1);
-            EXPECT_EQ(e.source(), "ReplaceTokensFromIni");
-        }
+        const AppError e = testsupport::Raised([&] { ReplaceTokensFromIni(t, ini, "TARNWICK", sign); });
+        EXPECT_EQ(e.number(), 1) << key;
+        EXPECT_EQ(e.source(), "ReplaceTokensFromIni") << key;
     }
 }
 
