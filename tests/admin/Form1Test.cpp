@@ -32,8 +32,6 @@ TEST_F(Form1Test, StartUpFillsTheProjectListAndTheSettings)
     EXPECT_NE(form->Projname->findText("demo"), -1);
     EXPECT_EQ(form->projectName(), "demo");
     EXPECT_EQ(form->risdmpdir->text().toStdString(), dumpDir);
-    EXPECT_EQ(form->UserVar[0]->text().toStdString(), "uservar1");
-    EXPECT_EQ(form->uservartext[7]->text().toStdString(), "User Variable 8");
     EXPECT_NE(std::find(gSchemaNames.begin(), gSchemaNames.end(), "pd_demo"), gSchemaNames.end());
     std::string log = BinaryFile::ReadAll(gLogFile);
     EXPECT_EQ(log.rfind(std::string(50, '*'), 0), 0u);

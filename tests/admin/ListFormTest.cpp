@@ -67,15 +67,13 @@ TEST_F(ListFormTest, TypingInTheFilterCellFiltersByPrefix)
     EXPECT_EQ(form->rowCount(), 4);
 }
 
-TEST_F(ListFormTest, HeaderClicksSortDescendingAscendingDescending)
+TEST_F(ListFormTest, HeaderClicksSortDescendingThenAscending)
 {
     ListForm* form = schemas({"b_x", "c_x", "a_x"});
     form->TDBGrid_HeadClick(0);
     EXPECT_EQ(column0(form), (Strings{"c_x", "b_x", "a_x"}));
     form->TDBGrid_HeadClick(0);
     EXPECT_EQ(column0(form), (Strings{"a_x", "b_x", "c_x"}));
-    form->TDBGrid_HeadClick(0);
-    EXPECT_EQ(column0(form), (Strings{"c_x", "b_x", "a_x"}));
 }
 
 TEST_F(ListFormTest, ANewListingReplacesTheWindow)

@@ -39,6 +39,14 @@ protected:
 
     admintest::AdminFolder folder_{"ddlrepair"};
     CheckTree tree;
+    DdlTestDatabase db;
+    ScriptedMessageService messages;
+    std::string current = "p1";
+    std::vector<std::string> statuses;
+    std::vector<bool> enables;
+    DdlCheckContext context{tree, db, [this] { return current; },
+                            [this](const std::string& t) { statuses.push_back(t); },
+                            [this](bool e) { enables.push_back(e); }, 0};
 };
 
 // A column whose type differs is only reported: adding it again would fail the whole run.
@@ -97,14 +105,7 @@ TEST_P(DdlRepairFrameTest, AsksRunsAndReports)
     const FrameCase& c = GetParam();
     if (c.checkKey)
         check(c.checkKey);
-    DdlTestDatabase db;
-    ScriptedMessageService messages;
     messages.Answer(c.answer);
-    std::vector<std::string> statuses;
-    std::vector<bool> enables;
-    DdlCheckContext context{tree, db, [] { return std::string("p1"); },
-                            [&](const std::string& t) { statuses.push_back(t); }, [&](bool e) { enables.push_back(e); },
-                            0};
     RunRepairAction(context, c.action);
     EXPECT_EQ(statuses.back(), c.status);
     EXPECT_EQ(enables, (std::vector<bool>{false, true}));
@@ -133,13 +134,6 @@ TEST_F(DdlRepairTest, ATreeOfAnotherProjectIsDroppedAndNothingRuns)
 {
     check("Tablepdtable_12_9");
     check("Discipline1ModelP101");
-    DdlTestDatabase db;
-    ScriptedMessageService messages;
-    std::string current = "p1";
-    std::vector<std::string> statuses;
-    std::vector<bool> enables;
-    DdlCheckContext context{tree, db, [&] { return current; }, [&](const std::string& t) { statuses.push_back(t); },
-                            [&](bool e) { enables.push_back(e); }, 0};
     context.checkedProject = "p1";
     current = "p2";
     messages.Answer(MsgAnswer::Yes);
@@ -157,19 +151,8 @@ TEST_F(DdlRepairTest, ATreeOfAnotherProjectIsDroppedAndNothingRuns)
     EXPECT_EQ(statuses.back(), "No models to delete found, check the checkbox of corresponding models please");
 }
 
-TEST_F(DdlRepairTest, NoMissingColumnsRootAndAWriteErrorAreShownWithoutAmpersands)
+TEST_F(DdlRepairTest, AWriteErrorAndNoMissingColumnsRootAreShownWithoutAmpersands)
 {
-    ScriptedMessageService messages;
-    std::vector<std::string> statuses;
-    DdlTestDatabase db;
-    CheckTree empty;
-    DdlCheckContext context{empty, db, [] { return std::string("p1"); },
-                            [&](const std::string& t) { statuses.push_back(t); }, {}, 0};
-    RunRepairAction(context, DdlRepairAction::AddColumns);
-    EXPECT_EQ(statuses.back(), "No columns to add found");
-    EXPECT_EQ(messages.asked().back().prompt, "No columns to add found");
-    EXPECT_NE(log().find("No columns to add found"), std::string::npos);
-
     class FailingDb : public DdlTestDatabase {
         void Write(const std::string&, const std::string&) override
         {
@@ -181,6 +164,12 @@ TEST_F(DdlRepairTest, NoMissingColumnsRootAndAWriteErrorAreShownWithoutAmpersand
     messages.Answer(MsgAnswer::Yes);
     RunRepairAction(failingContext, DdlRepairAction::AddColumns);
     EXPECT_EQ(statuses.back(), "RIS Error: RD table locked");
+
+    tree.Clear();
+    RunRepairAction(context, DdlRepairAction::AddColumns);
+    EXPECT_EQ(statuses.back(), "No columns to add found");
+    EXPECT_EQ(messages.asked().back().prompt, "No columns to add found");
+    EXPECT_NE(log().find("No columns to add found"), std::string::npos);
 }
 
 } // namespace

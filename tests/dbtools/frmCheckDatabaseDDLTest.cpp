@@ -48,16 +48,6 @@ protected:
     frmCheckDatabaseDDL window{[this] { return project; }, &db};
 };
 
-TEST_F(frmCheckDatabaseDDLTest, OpensEmptyWithAllButtonsEnabled)
-{
-    window.show();
-    EXPECT_EQ(window.statusText(), "To start please click check button");
-    EXPECT_EQ(window.tvwTreeView->topLevelItemCount(), 0);
-    for (QPushButton* b : {window.cmdCheck, window.cmdAddColumns, window.cmdClose, window.cmdDropTable,
-                           window.cmdDeleteModel})
-        EXPECT_TRUE(b->isEnabled()) << b->objectName().toStdString();
-}
-
 TEST_F(frmCheckDatabaseDDLTest, CheckRunFillsTheTreeAndACheckBoxSpreads)
 {
     ScriptedMessageService messages;

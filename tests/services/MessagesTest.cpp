@@ -88,16 +88,6 @@ TEST_F(MessagesTest, IsFormLoadedIgnoresCaseAndBlanks)
     EXPECT_FALSE(IsFormLoaded("frmUpgradeCheck"));
 }
 
-TEST_F(MessagesTest, ShowMessageUsesTitleAndReturnsAnswer)
-{
-    boxes.Answer(MsgAnswer::Yes);
-    EXPECT_EQ(ShowMessage("Open the report?", 36), MsgAnswer::Yes);
-    ASSERT_EQ(boxes.asked().size(), 1u);
-    EXPECT_EQ(boxes.asked()[0].prompt, "Open the report?");
-    EXPECT_EQ(boxes.asked()[0].style, 36);
-    EXPECT_EQ(boxes.asked()[0].title, "Tarnwick");
-}
-
 TEST_F(MessagesTest, ErrorBoxShowsDescriptionAndLogsLineAndSource)
 {
     gLogModuleFile = dir.host() + "/module.log";
