@@ -22,7 +22,8 @@ elif ! grep -qi '^svrmgr_path=' "$INI"; then
     SVRMGR="$SVRMGR" awk '{ print }
       tolower($0) ~ /^\[tarnwick\]/ && !done { printf "svrmgr_path=%s\r\n", ENVIRON["SVRMGR"]; done = 1 }' \
       "$INI" > "$INI.new"
-    mv "$INI.new" "$INI"
+    # Written through, so a linked settings file keeps its link and the file its mode.
+    cat "$INI.new" > "$INI" && rm -f "$INI.new"
   else
     printf '[TARNWICK]\r\nsvrmgr_path=%s\r\n' "$SVRMGR" >> "$INI"
   fi

@@ -28,19 +28,6 @@ TEST_F(CRISCatalogueTest, EmptyListIsCachedToo)
     EXPECT_EQ(Runs("risunlod"), 1);
 }
 
-TEST_F(CRISCatalogueTest, BadSchemaNamesRunNothing)
-{
-    AppError e = Raised([&] { cris_.DBGetTables(" ", false); });
-    EXPECT_EQ(e.description(), "Schema name not defined");
-    EXPECT_EQ(e.source(), "CRIS::RISGetTables");
-    e = Raised([&] { cris_.DBGetTables("pd_abc table all & del x", false); });
-    EXPECT_EQ(e.number(), 1);
-    EXPECT_EQ(e.description(), "Schema name 'pd_abc table all & del x' is not a valid RIS name");
-    e = Raised([&] { cris_.DBGetCols("pd_abc", "t >x", false, false); });
-    EXPECT_EQ(e.description(), "Table name 't >x' is not a valid RIS name");
-    EXPECT_FALSE(Ran("risunlod"));
-}
-
 TEST_F(CRISCatalogueTest, ColumnsWithAndWithoutTypesFromOneRun)
 {
     Put("risunlod.o", "create schema pd_abc x\r\ncreate table PDTABLE_113 (c1 int, c2 char(20))\r\n");
@@ -63,13 +50,6 @@ TEST_F(CRISCatalogueTest, MissingTableRaisesAndCachesNothing)
     EXPECT_EQ(Runs("risunlod"), 2);
 }
 
-TEST_F(CRISCatalogueTest, TableExistsWhateverTheCase)
-{
-    Put("risunlod.o", "create table PdTable_102 (a int)\r\n");
-    EXPECT_TRUE(cris_.IsTableExists("pd_abc", "PDTABLE_102", false));
-    EXPECT_FALSE(cris_.IsTableExists("pd_abc", "pdtable_10", false));
-}
-
 TEST_F(CRISCatalogueTest, RISErrorWinsOverTheListingAndAFailedRefreshKeepsTheList)
 {
     Put("risunlod.o", "create table a (x int)\r\n");
@@ -81,8 +61,3 @@ TEST_F(CRISCatalogueTest, RISErrorWinsOverTheListingAndAFailedRefreshKeepsTheLis
     EXPECT_EQ(cris_.DBGetTables("pd_abc", false), (Names{"a"}));
 }
 
-TEST_F(CRISCatalogueTest, NoListingIsClientNotFound)
-{
-    const AppError e = Raised([&] { cris_.DBGetTables("pd_abc", false); });
-    EXPECT_EQ(e.description(), "risunlod in '" + RisPath() + "' not found");
-}

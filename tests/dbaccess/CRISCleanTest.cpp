@@ -27,13 +27,4 @@ TEST_F(CRISCleanTest, FailuresAndTheirOrder)
     e = Raised([&] { cris_.RISClean("pd_abc"); });
     EXPECT_NE(e.description().find("RIS_E_UNKNOWN_SCHEMA"), std::string::npos);
 
-    e = Raised([&] { cris_.RISClean("   "); });
-    EXPECT_EQ(e.description(), "Schema name not defined");
-    e = Raised([&] { cris_.RISClean("pd_a && del x"); });
-    EXPECT_EQ(e.description(), "Schema name 'pd_a && del x' is not a valid RIS name");
-    EXPECT_EQ(Runs("risclnsr"), 2);
-
-    Put("risclnsr.console", "");
-    e = Raised([&] { cris_.RISClean("pd_abc"); });
-    EXPECT_EQ(e.description(), "risclnsr in '" + RisPath() + "' not found");
 }

@@ -1,4 +1,4 @@
-// Schema names and the schema file location through risbatch.
+// The schema lists through risbatch: what is cached, what is refreshed together.
 #include "FakeRisClients.h"
 
 #include "platform/AppError.h"
@@ -38,17 +38,4 @@ TEST_F(CRISDictionaryTest, EmptyListIsCachedAndErrorsCacheNothing)
     EXPECT_EQ(e.source(), "CRIS::RISGetSchemas");
     Put("risbatch.o", "Schema name: pd_q\r\n");
     EXPECT_EQ(cris_.RISGetSchemas(true, false), (Names{"q"}));
-}
-
-TEST_F(CRISDictionaryTest, SchemaFileLocation)
-{
-    Put("risbatch.o", "RIS schema file:\r\nschema file name: 'c:\\win32app\\ingr\\share\\schemas'\r\n");
-    EXPECT_EQ(cris_.RISGetSchemaFilePath(), "c:\\win32app\\ingr\\share\\schemas");
-    EXPECT_EQ(Got("risbatch.input"), "show schema file location;\r\nquit;\r\n");
-    Put("risbatch.o", "nothing here\r\n");
-    EXPECT_EQ(cris_.RISGetSchemaFilePath(), "");
-    std::filesystem::remove(Host("risbatch.o"));
-    const AppError e = Raised([&] { cris_.RISGetSchemaFilePath(); });
-    EXPECT_EQ(e.description(), "risbatch in '" + RisPath() + "' not found");
-    EXPECT_EQ(e.source(), "CRIS::RISGetSchemaFilePath");
 }

@@ -117,6 +117,7 @@ TEST_F(CRISLoadTest, OutputChecks)
     AppError e = Raised([&] { cris_.RISLoad(dump("default schema pd_abc"), std::nullopt, 0, "", "", 25); });
     EXPECT_NE(e.description().find("RIS_E_DUP_VALUE"), std::string::npos);
 
+    // A client that answers nothing did not run.
     Put("rislod.console", "");
     e = Raised([&] { cris_.RISLoad(dump("default schema pd_abc"), std::nullopt, 0, "", "", 25); });
     EXPECT_EQ(e.description(), "rislod in '" + RisPath() + "' not found");

@@ -1,4 +1,5 @@
-// DBRead's refusals and its clean-up when the extraction fails, with clients that cannot run.
+// DBRead's refusals and the extraction's clean-up when it fails, with clients that cannot run and
+// a dump of the test's own; the reads of the Oracle and SQL Server kinds over a scripted server.
 #include "dbaccess/CRIS.h"
 
 #include "dbaccess/DumpTestFiles.h"
@@ -14,7 +15,6 @@
 
 #include <filesystem>
 #include <gtest/gtest.h>
-#include <ostream>
 
 namespace fs = std::filesystem;
 using namespace dumptest;
@@ -36,40 +36,37 @@ protected:
         return testsupport::Raised([&] { cris_.DBRead(schema, sql, 3); });
     }
 
+    // A dump of its own, as the dump queries take it.
+    std::string Dump() const
+    {
+        WriteHostFile(dir_.host() + "/in.dmp",
+                      "default schema pd_x\r\ncreate table pdtable_113 (model_index_no int, model_no char(20))\r\n"
+                      "insert into pdtable_113 (model_index_no, model_no) values (?, ?)\r\n"
+                      "***variable*** model_index_no model_no \r\n1 'P1' \r\n***RIS*** End of Table ***RIS***\r\n"
+                      "***RIS*** End of Schema ***RIS***\r\n");
+        return Win(dir_.host() + "/in.dmp");
+    }
+
     testsupport::ScopedDir dir_{"queries"};
     CRIS cris_;
 };
 
-struct RefusalCase {
-    const char* name;
-    const char* schema;
-    const char* sql;
-    const char* description;
-};
-
-std::ostream& operator<<(std::ostream& os, const RefusalCase& c) { return os << c.name; }
-
-
-class DBReadRefusalTest : public CRISQueriesTest, public ::testing::WithParamInterface<RefusalCase> {};
-
-TEST_P(DBReadRefusalTest, RaisesOwnErrorBeforeAnythingIsUnloaded)
+TEST_F(CRISQueriesTest, RefusalsRaiseOwnErrorBeforeAnythingIsUnloaded)
 {
-    const AppError e = Caught(GetParam().schema, GetParam().sql);
-    EXPECT_EQ(e.number(), 1);
-    EXPECT_EQ(e.source(), "CRIS::DBRead");
-    EXPECT_EQ(e.description(), GetParam().description);
+    const std::tuple<const char*, const char*, const char*> cases[] = {
+        {"  ", "SELECT * FROM t", "Schema name not defined"},
+        {"pd_x", "  ", "SQL statement not defined"},
+        {"pd_x", " SELECT * FROM t", "Only SELECT queries can be processed ' SELECT * FROM t'"},
+        {"pd_x", "UPDATE t SET a=1", "Only SELECT queries can be processed 'UPDATE t SET a=1'"},
+    };
+    for (const auto& [schema, sql, description] : cases) {
+        const AppError e = Caught(schema, sql);
+        EXPECT_EQ(e.number(), 1);
+        EXPECT_EQ(e.source(), "CRIS::DBRead");
+        EXPECT_EQ(e.description(), description);
+    }
     EXPECT_TRUE(fs::is_empty(HostPath(cris_.GetTempDir())));
 }
-
-const RefusalCase kRefusals[] = {
-    {"BlankSchema", "  ", "SELECT * FROM t", "Schema name not defined"},
-    {"BlankSql", "pd_x", "  ", "SQL statement not defined"},
-    {"LeadingBlank", "pd_x", " SELECT * FROM t", "Only SELECT queries can be processed ' SELECT * FROM t'"},
-    {"Update", "pd_x", "UPDATE t SET a=1", "Only SELECT queries can be processed 'UPDATE t SET a=1'"},
-};
-
-INSTANTIATE_TEST_SUITE_P(Statements, DBReadRefusalTest, ::testing::ValuesIn(kRefusals),
-                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(CRISQueriesTest, LowerCaseSelectAcceptedAndFailedUnloadLeavesNoWorkFile)
 {
@@ -79,25 +76,43 @@ TEST_F(CRISQueriesTest, LowerCaseSelectAcceptedAndFailedUnloadLeavesNoWorkFile)
     EXPECT_TRUE(fs::is_empty(HostPath(cris_.GetTempDir())));
 }
 
-TEST_F(CRISQueriesTest, OracleModeAcceptsAnEmptySchemaAndPassesTheProviderError)
+TEST_F(CRISQueriesTest, ExtractionOfAnUnknownTableLeavesNoTextTableAndKeepsTheDump)
 {
-    cris_.SetUseOra("nosuchserver", "u", "p");
-    const AppError e = Caught("", "SELECT * FROM t");
-    EXPECT_NE(e.description(), "Schema name not defined");
-    EXPECT_EQ(e.source().rfind("CRIS::DBRead", 0), 0u) << e.source();
+    std::string sql = "SELECT * FROM pdtable_999 WHERE a=1";
+    std::string text = "old", ini = "old", table;
+    const AppError e = testsupport::Raised([&] { cris_.Extract2File("pd_x", sql, text, ini, table, false, Dump()); });
+    EXPECT_EQ(e.source(), "CRIS::Extract2File: CRIS::RISDumpParse");
+    EXPECT_EQ(text, "");
+    EXPECT_EQ(ini, "");
+    EXPECT_EQ(table, "");
+    EXPECT_TRUE(fs::is_empty(HostPath(cris_.GetTempDir())));
+    EXPECT_TRUE(fs::exists(dir_.host() + "/in.dmp"));
+}
+
+TEST_F(CRISQueriesTest, WorkDirectoryWithTildeRefusedBeforeAnything)
+{
+    fs::create_directories(dir_.host() + "/PROGRA~1");
+    gTempDir = Win(dir_.host() + "/PROGRA~1") + "\\";
+    CRIS cris;
+    cris.SetUseRIS(Win(dir_.host() + "/BIN"));
+    std::string sql = "SELECT * FROM pdtable_113";
+    std::string text, ini, table;
+    const AppError e = testsupport::Raised([&] { cris.Extract2File("pd_x", sql, text, ini, table, false, Dump()); });
+    EXPECT_EQ(e.number(), 1);
+    EXPECT_EQ(e.description(), "TEMP directory '" + cris.GetTempDir() +
+                                   "' is not correct. The path must not contain any of the following "
+                                   "characters: ' ', '.', '~'");
+    EXPECT_EQ(sql, "SELECT * FROM pdtable_113");
+    EXPECT_EQ(table, "");
 }
 
 TEST_F(CRISQueriesTest, ImportIntoMissingDatabaseRefusedBeforeExtraction)
 {
     const std::string mdb = Win(dir_.host() + "/none.mdb");
-    try {
-        cris_.DBImport2Access("pd_x", "SELECT * FROM t", mdb, "", false);
-        FAIL() << "no error";
-    } catch (const AppError& e) {
-        EXPECT_EQ(e.number(), 1);
-        EXPECT_EQ(e.source(), "CRIS::DBImport2Access");
-        EXPECT_EQ(e.description(), "Access database '" + mdb + "' not exists");
-    }
+    const AppError e = testsupport::Raised([&] { cris_.DBImport2Access("pd_x", "SELECT * FROM t", mdb, "", false); });
+    EXPECT_EQ(e.number(), 1);
+    EXPECT_EQ(e.source(), "CRIS::DBImport2Access");
+    EXPECT_EQ(e.description(), "Access database '" + mdb + "' not exists");
     EXPECT_TRUE(fs::is_empty(HostPath(cris_.GetTempDir())));
 }
 
@@ -107,6 +122,7 @@ TEST_F(CRISQueriesTest, ImportIntoMissingDatabaseRefusedBeforeExtraction)
 // quote, a minimum small integer and Nulls. A statement naming "missing" fails as the
 // provider's unspecified error.
 struct ScriptedServer {
+    std::string connection; // the last connection string opened
     std::vector<std::string> statements;
 };
 
@@ -144,7 +160,10 @@ protected:
         CRISQueriesTest::SetUp();
         Server().statements.clear();
         for (ProviderKind kind : {ProviderKind::Oracle, ProviderKind::SqlServer})
-            Connection::RegisterProvider(kind, [](const std::string&) { return std::make_unique<ScriptedProvider>(); });
+            Connection::RegisterProvider(kind, [](const std::string& cs) {
+                Server().connection = cs;
+                return std::make_unique<ScriptedProvider>();
+            });
     }
     void TearDown() override
     {
@@ -184,6 +203,8 @@ TEST_F(CRISServerQueriesTest, SqlServerReadRevertsThenActsAsTheLogin)
 {
     cris_.SetUseSQL("srv", "db", "", "");
     cris_.DBRead("O'Neil", "SELECT * FROM t", 3);
+    // A blank login is Windows authentication.
+    EXPECT_EQ(Server().connection, "Driver={SQL Server};Server=srv;Database=db;Trusted_Connection=True;");
     EXPECT_EQ(Server().statements,
               (std::vector<std::string>{"REVERT", "EXECUTE AS LOGIN = 'O''Neil'", "SELECT * FROM t"}));
 }
@@ -228,14 +249,9 @@ TEST_F(CRISServerQueriesTest, FailedServerExtractionLeavesNothingAndRemovesLineF
     cris_.SetUseOra("ORCL", "system", "manager");
     std::string sql = "SELECT * FROM missing";
     std::string text, ini, table;
-    try {
-        cris_.Extract2File("pd_x", sql, text, ini, table, false);
-        FAIL() << "no error";
-    } catch (const AppError& e) {
-        EXPECT_EQ(e.source(),
-                  "CRIS::Extract2File: CRIS::ADOUnloadAndParse: Microsoft OLE DB Provider for Oracle");
-        EXPECT_EQ(e.description(), "ORA-00942: table or view does not exist");
-    }
+    const AppError e = testsupport::Raised([&] { cris_.Extract2File("pd_x", sql, text, ini, table, false); });
+    EXPECT_EQ(e.source(), "CRIS::Extract2File: CRIS::ADOUnloadAndParse: Microsoft OLE DB Provider for Oracle");
+    EXPECT_EQ(e.description(), "ORA-00942: table or view does not exist");
     EXPECT_EQ(text, "");
     EXPECT_EQ(ini, "");
     EXPECT_TRUE(fs::is_empty(HostPath(cris_.GetTempDir())));

@@ -23,17 +23,6 @@ TEST_F(CRISStatementsTest, AnswersTheRowsTheClientCounts)
     EXPECT_EQ(cris_.DBWrite("pd_abc", "update t set a = 1; delete from t"), 3);
 }
 
-TEST_F(CRISStatementsTest, BlankSchemaOrStatementRunsNothing)
-{
-    AppError e = Raised([&] { cris_.DBWrite("  ", "delete from t"); });
-    EXPECT_EQ(e.number(), 1);
-    EXPECT_EQ(e.description(), "Schema name not defined");
-    EXPECT_EQ(e.source(), "CRIS::DBWrite");
-    e = Raised([&] { cris_.DBWrite("pd_abc", "   "); });
-    EXPECT_EQ(e.description(), "SQL statement not defined");
-    EXPECT_FALSE(Ran("risbatch"));
-}
-
 TEST_F(CRISStatementsTest, RISErrorIsRaisedWithBothSources)
 {
     const std::string block = ErrorBlock("RIS_E_UNKNOWN_RELATION", "Table t does not exist");
@@ -50,13 +39,3 @@ TEST_F(CRISStatementsTest, CreateIndexErrorIsNoFailure)
     EXPECT_EQ(cris_.DBWrite("pd_abc", "create unique index i on t (a)"), -1);
 }
 
-TEST_F(CRISStatementsTest, EmptyOrMissingOutputIsClientNotFound)
-{
-    Put("risbatch.o", "");
-    AppError e = Raised([&] { cris_.DBWrite("pd_abc", "delete from t"); });
-    EXPECT_EQ(e.description(), "risbatch in '" + RisPath() + "' not found");
-    std::filesystem::remove(Host("risbatch.o"));
-    e = Raised([&] { cris_.DBWrite("pd_abc", "delete from t"); });
-    EXPECT_EQ(e.description(), "risbatch in '" + RisPath() + "' not found");
-    EXPECT_EQ(e.source(), "CRIS::DBWrite: CRIS::RISWrite");
-}

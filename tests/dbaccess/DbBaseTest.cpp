@@ -1,33 +1,14 @@
-// Release of recordsets and connections, and field values past Null.
+// The wait for an Access database's lock file to go when its connection is released.
 #include "dbaccess/DbBase.h"
 
-#include "dbaccess/DumpTestFiles.h"
-#include "platform/Clock.h"
+#include "FakeRisClients.h"
 #include "platform/ado/AccessConnection.h"
-#include "support/TestEnvironment.h"
 
-#include <gtest/gtest.h>
-
-#include <chrono>
 #include <filesystem>
-#include <thread>
 
 using namespace dumptest;
 
 namespace {
-
-// Counts the time slept; a sleep lasts a millisecond.
-class CountingClock : public Clock {
-public:
-    uint64_t TickMs() override { return slept; }
-    LocalTime Now() override { return LocalTime{}; }
-    void SleepMs(int ms) override
-    {
-        slept += static_cast<uint64_t>(ms);
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    uint64_t slept = 0;
-};
 
 class WaitForMdbUnlockTest : public ::testing::Test {
 protected:
@@ -44,37 +25,14 @@ protected:
         return conn;
     }
 
-    CountingClock clock;
+    // The time slept: the clock's ticks start at 1.
+    uint64_t slept() { return clock.TickMs() - 1; }
+
+    fakeris::QuickClock clock;
     testsupport::ScopedDir dir{"dbbase"};
 };
 
 } // namespace
-
-TEST(DbBaseTest, CloseRecordsetOfNothingMayMakeANewOne)
-{
-    std::optional<Recordset> rs;
-    CloseRecordset(rs, true);
-    ASSERT_TRUE(rs.has_value());
-    EXPECT_EQ(rs->State(), adStateClosed);
-    CloseRecordset(rs, false);
-    EXPECT_FALSE(rs.has_value());
-}
-
-TEST(DbBaseTest, CloseRecordsetClosesAnOpenOne)
-{
-    std::optional<Recordset> rs(std::in_place);
-    rs->Fields().Append("a", adInteger);
-    rs->Open();
-    CloseRecordset(rs, false);
-    EXPECT_FALSE(rs.has_value());
-}
-
-TEST(DbBaseTest, GetDBvalue)
-{
-    EXPECT_TRUE(GetDBvalue(Variant::Null()).IsEmpty());
-    EXPECT_EQ(GetDBvalue(Variant(0)).kind(), Variant::Kind::Long);
-    EXPECT_EQ(GetDBvalue(Variant(std::string())).kind(), Variant::Kind::Text);
-}
 
 TEST_F(WaitForMdbUnlockTest, WaitsWhileTheLockFileIsThere)
 {
@@ -82,24 +40,24 @@ TEST_F(WaitForMdbUnlockTest, WaitsWhileTheLockFileIsThere)
     WriteHostFile(dir.host() + "/db.ldb", "");
     WaitForMdbUnlock(conn, true);
     EXPECT_FALSE(conn.has_value());
-    EXPECT_EQ(clock.slept, 60000u);
+    EXPECT_EQ(slept(), 60000u);
 }
 
 TEST_F(WaitForMdbUnlockTest, NoWaitWithoutLockFileOrWithoutTheSemicolonOrWhenNotAsked)
 {
     auto conn = OpenAccess(";");
     WaitForMdbUnlock(conn, true);
-    EXPECT_EQ(clock.slept, 0u);
+    EXPECT_EQ(slept(), 0u);
 
     WriteHostFile(dir.host() + "/db.ldb", "");
     conn = OpenAccess("");
     WaitForMdbUnlock(conn, true);
-    EXPECT_EQ(clock.slept, 0u);
+    EXPECT_EQ(slept(), 0u);
 
     conn = OpenAccess(";");
     WaitForMdbUnlock(conn, false);
     EXPECT_FALSE(conn.has_value());
-    EXPECT_EQ(clock.slept, 0u);
+    EXPECT_EQ(slept(), 0u);
 
     std::optional<Connection> none;
     WaitForMdbUnlock(none, true);

@@ -54,7 +54,6 @@ INSTANTIATE_TEST_SUITE_P(
         InPlaceCase{"NameAndOneMoreCharacter", "create schema pd_ab x\r\n" + kRest, "default schema pd_ab \r\n" + kRest},
         InPlaceCase{"NewLineWouldBeLonger", "create schema pd_abc\r\n" + kRest, "create schema pd_abc\r\n" + kRest},
         InPlaceCase{"AlreadyDefault", "default schema pd_abc   \r\n" + kRest, "default schema pd_abc   \r\n" + kRest},
-        InPlaceCase{"ShortLine", "create schema s\r\n" + kRest, "create schema s\r\n" + kRest},
         InPlaceCase{"LfOnlyFile", "create schema pd_abc on database x\nrest\n", "create schema pd_abc on database x\nrest\n"},
         InPlaceCase{"NoLineEndAtAll", "create schema pd_abc on database x", "create schema pd_abc on database x"},
         InPlaceCase{"EmptyFile", "", ""},
@@ -63,20 +62,6 @@ INSTANTIATE_TEST_SUITE_P(
         InPlaceCase{"LongFirstLine", "create schema pd_abc " + std::string(10000, 'x') + "\r\n" + kRest,
                     "default schema pd_abc" + std::string(10000, ' ') + "\r\n" + kRest}),
     [](const auto& info) { return std::string(info.param.name); });
-
-TEST(DumpSchemaLineTest, RewriteOfAMissingFileRaises)
-{
-    EXPECT_THROW(DumpSchemaLine::RewriteInPlace("C:\\none\\x.dmp"), AppError);
-}
-
-TEST(DumpSchemaLineTest, SchemaNameOfLines)
-{
-    EXPECT_EQ(DumpSchemaLine::SchemaNameOf("create schema pd_abc on database x"), "pd_abc");
-    EXPECT_EQ(DumpSchemaLine::SchemaNameOf("default schema pd_abc    "), "pd_abc");
-    EXPECT_EQ(DumpSchemaLine::SchemaNameOf("default schema pd_abc"), "pd_abc");
-    EXPECT_EQ(DumpSchemaLine::SchemaNameOf("DEFAULT SCHEMA Pd_X"), "Pd_X");
-    EXPECT_EQ(DumpSchemaLine::SchemaNameOf("create table t (a int)"), "");
-}
 
 struct CopyCase {
     const char* name;
@@ -133,12 +118,3 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) {
         return std::string(std::get<0>(info.param).name) + "_chunk" + std::to_string(std::get<1>(info.param));
     });
-
-TEST(DumpSchemaLineTest, ReadFirstLine)
-{
-    testsupport::ScopedDir dir("firstline");
-    WriteHostFile(dir.host() + "/a.dmp", "default schema x\r\nrest\r\n");
-    WriteHostFile(dir.host() + "/b.dmp", "");
-    EXPECT_EQ(DumpSchemaLine::ReadFirstLine(Win(dir.host() + "/a.dmp")), "default schema x");
-    EXPECT_EQ(DumpSchemaLine::ReadFirstLine(Win(dir.host() + "/b.dmp")), "");
-}

@@ -41,12 +41,7 @@ protected:
     void SetUp() override
     {
         SampleServerFixture::SetUp();
-        DbServer server(DbServer::EnvironmentRoot());
-        server.SetUserPassword("pd_marks", "pd_marks");
-        RisSession session(server);
-        std::string out;
-        session.Execute("create schema pd_marks on database (oracle, dbname ORCL, ostype nt) user pd_marks.pd_marks@ORCL",
-                        out);
+        CreateSchema("pd_marks");
         for (const std::string& table : kTables) {
             std::string sql = "create table " + table + " (id int, txt char(60))";
             for (size_t i = 0; i < kTexts.size(); ++i)
@@ -86,8 +81,8 @@ TEST_F(DumpTextsSystemTest, KeywordsAndMarkersInValuesSurviveEveryReader)
 
     const std::string dump = Out("marks.dmp");
     cris.RISUnload(dump, "pd_marks", kTables, std::nullopt, "", 0, false, true);
-    EXPECT_EQ(RISDumpGetSchemas(dump), Names{"pd_marks"});
-    EXPECT_EQ(RISDumpGetTables(dump), (Names{"pd_marks|mk_first", "pd_marks|mk_middle", "pd_marks|mk_last"}));
+    EXPECT_EQ(cris.RISDumpGetSchemas(dump), Names{"pd_marks"});
+    EXPECT_EQ(cris.RISDumpGetTables(dump), (Names{"pd_marks|mk_first", "pd_marks|mk_middle", "pd_marks|mk_last"}));
 
     // The conversion of each table, with chunk borders falling everywhere.
     const std::string work = cris.GetTempDir();
@@ -121,6 +116,8 @@ TEST_F(DumpTextsSystemTest, DumpQueriesWithoutADumpPathUnloadNothing)
     EXPECT_EQ(e.description(), "RIS dump file '' not found");
     EXPECT_EQ(e.source(), "CRIS::RISDumpImport2Access");
     EXPECT_FALSE(fs::exists(OutHost("x.mdb")));
+    e = Raised([&] { cris.RISDumpRead(Out("x.dmp"), "pd_marks", " SELECT txt FROM mk_first"); });
+    EXPECT_EQ(e.description(), "Only SELECT queries can be processed ' SELECT txt FROM mk_first'");
 }
 
 TEST_F(DumpTextsSystemTest, ABannerOfStarsIsNoError)

@@ -3,6 +3,7 @@
 #include "dbaccess/ProjectData.h"
 
 #include "platform/AppError.h"
+#include "support/Raised.h"
 
 #include <gtest/gtest.h>
 #include <ostream>
@@ -53,14 +54,10 @@ INSTANTIATE_TEST_SUITE_P(Lists, ComposeProjectSchemasTest, ::testing::ValuesIn(k
 
 TEST(GetProjectSchemasTest, BlankProjectRefused)
 {
-    try {
-        GetProjectSchemas(" ", false);
-        FAIL() << "no error";
-    } catch (const AppError& e) {
-        EXPECT_EQ(e.number(), 1);
-        EXPECT_EQ(e.source(), "GetProjectSchemas");
-        EXPECT_EQ(e.description(), "Project number not defined");
-    }
+    const AppError e = testsupport::Raised([] { GetProjectSchemas(" ", false); });
+    EXPECT_EQ(e.number(), 1);
+    EXPECT_EQ(e.source(), "GetProjectSchemas");
+    EXPECT_EQ(e.description(), "Project number not defined");
 }
 
 } // namespace

@@ -27,13 +27,6 @@ TEST(RISErrorReaderTest, NoRunOfTenAsterisksGivesNothingEvenWithTheWords)
     EXPECT_EQ(RISErrorText(""), "");
 }
 
-TEST(RISErrorReaderTest, CollectsTheFramedLinesOfTheFirstBlock)
-{
-    const std::string out = "risbatch started\r\n" + Block("RIS_E_UNKNOWN_RELATION", "table t") + "done\r\n";
-    EXPECT_EQ(RISErrorText(out), Frame() + "\r\n" + Frame(" RIS Error: RIS_E_UNKNOWN_RELATION") + "\r\n" +
-                                     Frame(" table t") + "\r\n" + Frame());
-}
-
 TEST(RISErrorReaderTest, ASecondBlockEndsTheScan)
 {
     const std::string out = Block("RIS_E_ONE", "first") + "between\n" + Block("RIS_E_TWO", "second");

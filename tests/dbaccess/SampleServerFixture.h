@@ -47,6 +47,18 @@ protected:
         return session.Database(schema).QueryRows(sql);
     }
 
+    // A new RIS schema over a new database user of the same name, straight on the server.
+    void CreateSchema(const std::string& name)
+    {
+        DbServer server(DbServer::EnvironmentRoot());
+        server.SetUserPassword(name, name);
+        RisSession session(server);
+        std::string out;
+        session.Execute("create schema " + name + " on database (oracle, dbname ORCL, ostype nt) user " + name + "." +
+                            name + "@ORCL",
+                        out);
+    }
+
     // A file in the test's output folder, in Windows and in host form.
     std::string Out(const std::string& name) const { return dumptest::Win(out.host()) + "\\" + name; }
     std::string OutHost(const std::string& name) const { return out.host() + "/" + name; }

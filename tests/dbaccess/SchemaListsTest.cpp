@@ -1,41 +1,26 @@
-// The schema list wrapper's error form and the project schema's name.
+// The schema list wrapper's error form, with no RIS client registered.
 #include "dbaccess/SchemaLists.h"
 
 #include "dbaccess/CRIS.h"
+#include "dbaccess/RegistryAside.h"
 #include "platform/AppError.h"
+#include "support/Raised.h"
 #include "support/TestEnvironment.h"
 
-#include <cstdlib>
-#include <filesystem>
+#include <optional>
 #include <gtest/gtest.h>
-
-namespace fs = std::filesystem;
 
 namespace {
 
-TEST(SchemaListsTest, ProjectSchemaNameKeepsTheProjectAsGiven)
-{
-    EXPECT_EQ(GetProjectSchemaName("Abc 1"), "pd_Abc 1");
-    EXPECT_EQ(GetProjectSchemaName(""), "pd_");
-}
-
-// Moves the stand-in registry aside while it lives and makes the process-wide access object
-// forget the RIS client and the schema lists it found before; the registry comes back at the
-// end and the object finds the client again on its next use.
+// No RIS client registered while it lives, and the process-wide access object made to forget
+// the client and the schema lists it found before, also when it goes: the object finds the
+// registered client again on its next use.
 class NoRisClientRegistered {
 public:
-    NoRisClientRegistered()
-    {
-        if (fs::exists(registry_))
-            fs::rename(registry_, aside_.host() + "/registry");
-        forget();
-    }
+    NoRisClientRegistered() { forget(); }
     ~NoRisClientRegistered()
     {
-        std::error_code ec;
-        fs::remove_all(registry_, ec);
-        if (fs::exists(aside_.host() + "/registry"))
-            fs::rename(aside_.host() + "/registry", registry_);
+        registry_.reset();
         forget();
     }
     NoRisClientRegistered(const NoRisClientRegistered&) = delete;
@@ -53,23 +38,18 @@ private:
         } catch (const AppError&) {
         }
     }
-    const fs::path registry_ = fs::path(std::getenv("TARNWICK_ROOT")) / "registry";
-    testsupport::ScopedDir aside_{"registry_aside"};
+    std::optional<dumptest::RegistryAside> registry_{std::in_place};
 };
 
 TEST(SchemaListsTest, GetSchemasRaisesOwnErrorWithIncomingSourceInTheDescription)
 {
     const NoRisClientRegistered noClient;
-    try {
-        GetSchemas(true);
-        FAIL() << "no error";
-    } catch (const AppError& e) {
-        EXPECT_EQ(e.number(), 1);
-        EXPECT_EQ(e.source(), "GetSchemas");
-        EXPECT_EQ(e.description().rfind("CRIS::", 0), 0u) << e.description();
-        EXPECT_NE(e.description().find(": RIS client not found or not correctly installed"), std::string::npos)
-            << e.description();
-    }
+    const AppError e = testsupport::Raised([] { GetSchemas(true); });
+    EXPECT_EQ(e.number(), 1);
+    EXPECT_EQ(e.source(), "GetSchemas");
+    EXPECT_EQ(e.description().rfind("CRIS::", 0), 0u) << e.description();
+    EXPECT_NE(e.description().find(": RIS client not found or not correctly installed"), std::string::npos)
+        << e.description();
 }
 
 } // namespace

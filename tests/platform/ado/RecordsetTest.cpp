@@ -2,10 +2,13 @@
 #include "platform/ado/Recordset.h"
 
 #include "platform/AppError.h"
+#include "support/Raised.h"
 
 #include <gtest/gtest.h>
 
 namespace {
+
+using testsupport::Raised;
 
 // pdtable_113-like rows: model_index_no, model_no, partition_no, created (date), note (may be Null).
 Recordset Models()
@@ -163,12 +166,7 @@ TEST(RecordsetTest, NavigationMarks)
     rs.MoveNext();
     EXPECT_TRUE(rs.Eof());
     EXPECT_EQ(rs.AbsolutePosition(), adPosEOF);
-    try {
-        rs.MoveNext();
-        FAIL() << "MoveNext past EOF must raise";
-    } catch (const AppError& e) {
-        EXPECT_EQ(e.number(), adoerr::kNoCurrentRecord);
-    }
+    EXPECT_EQ(Raised([&] { rs.MoveNext(); }).number(), adoerr::kNoCurrentRecord);
     rs.SetAbsolutePosition(3);
     EXPECT_EQ(rs.Fields()["model_no"].Value().ToText(), "B100");
 }
@@ -192,12 +190,7 @@ TEST(RecordsetTest, ClosedRecordsetRefusesWork)
 {
     Recordset rs;
     EXPECT_EQ(rs.State(), adStateClosed);
-    try {
-        rs.RecordCount();
-        FAIL() << "RecordCount on a closed recordset must raise";
-    } catch (const AppError& e) {
-        EXPECT_EQ(e.number(), adoerr::kObjectClosed);
-    }
+    EXPECT_EQ(Raised([&] { rs.RecordCount(); }).number(), adoerr::kObjectClosed);
     Recordset models = Models();
     EXPECT_EQ(models.State(), adStateOpen);
     models.Close();
