@@ -110,12 +110,30 @@ std::vector<PipingModel> PipingModelRestore::ListModels(const std::string& proje
     const std::string output = OutputFile();
     try {
         HostWriteFile(statement, ModelListStatement(project) + kCrLf);
-        DeleteFileA(output);
+        auto lastFileError = [] {
+            long number = 0;
+            std::string source, description;
+            GetFileOpError(number, source, description);
+            return number == 0 ? std::string() : description;
+        };
+        // An answer left by an earlier run must never pass for this one's.
+        if (!DeleteFileA(output))
+            RaiseError(kOwn, "The old risbatch output '" + output + "' could not be deleted, the piping models of "
+                             "project '" + project + "' are not listed: " + lastFileError());
         long pid = 0;
-        ExecA("risbatch -i " + QuoteString(statement) + " -o " + QuoteString(output), "", 0, "", pid, true);
+        const long exitCode =
+            ExecA("risbatch -i " + QuoteString(statement) + " -o " + QuoteString(output), "", 0, "", pid, true);
+        if (exitCode == -1)
+            RaiseError(kOwn, "risbatch could not be started to list the piping models of project '" + project + "'");
         if (!IsFileExists(output))
             RaiseError(kOwn, "risbatch wrote no output listing the piping models of project '" + project + "'");
-        std::vector<PipingModel> models = ParseModelList(ReadFile2String(output));
+        const std::string answer = ReadFile2String(output);
+        if (const std::string unread = lastFileError(); !unread.empty())
+            RaiseError(kOwn, "The risbatch output listing the piping models could not be read: " + unread);
+        // A client that died part-way leaves a list that may lack models: no list then.
+        if (exitCode != 0 && RISErrorText(answer).empty())
+            RaiseError(kOwn, "The piping models could not be listed:\r\n" + RisClientExitText("risbatch", exitCode));
+        std::vector<PipingModel> models = ParseModelList(answer);
         DeleteFileA(statement);
         DeleteFileA(output);
         return models;

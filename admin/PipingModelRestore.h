@@ -24,7 +24,8 @@ public:
     // and when the output holds a RIS error.
     static std::vector<PipingModel> ParseModelList(const std::string& output);
     // Runs risbatch on the statement and gives the models, in output order. Raises when the
-    // project name is not an identifier or the output cannot be read.
+    // project name is not an identifier, an old output cannot be deleted first, risbatch
+    // failed (a non-zero exit code or a RIS error) or its output cannot be read.
     static std::vector<PipingModel> ListModels(const std::string& project);
 
     // Whether the file can be a dump of dd_<project>: at least 100 bytes, and its first line

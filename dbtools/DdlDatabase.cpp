@@ -19,9 +19,9 @@ public:
     {
         return gCRIS->DBRead(schema, sql, 3);
     }
-    void Write(const std::string& schema, const std::string& statements) override
+    int32_t Write(const std::string& schema, const std::string& statements) override
     {
-        gCRIS->DBWrite(schema, statements);
+        return gCRIS->DBWrite(schema, statements);
     }
 };
 

@@ -2,6 +2,7 @@
 // answers through the process-wide access object, tests through an in-memory twin.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -18,8 +19,9 @@ public:
     virtual std::vector<std::string> Columns(const std::string& schema, const std::string& table, bool refresh) = 0;
     // One SELECT as a disconnected recordset.
     virtual Recordset Read(const std::string& schema, const std::string& sql) = 0;
-    // Statements separated by CR LF, run in one batch.
-    virtual void Write(const std::string& schema, const std::string& statements) = 0;
+    // Statements separated by CR LF, run in one batch; the rows the client reports they
+    // changed, -1 when it reports none.
+    virtual int32_t Write(const std::string& schema, const std::string& statements) = 0;
 
     // The program's databases, through gCRIS.
     static DdlDatabase& Program();

@@ -15,6 +15,7 @@
 
 #include <cctype>
 #include <optional>
+#include <vector>
 
 namespace {
 
@@ -77,23 +78,75 @@ std::string dropTableStatement(const CheckTreeNode& node)
     return "DROP TABLE " + table + ";";
 }
 
-std::string deleteModelStatements(const CheckTreeNode& node)
+// The two statements that delete one model: its row of pdtable_113, then its partition's row
+// of pdtable_114.
+struct ModelDeletion {
+    std::string model;
+    std::string fromModels;
+    std::string fromPartitions;
+};
+
+std::optional<ModelDeletion> modelDeletion(const CheckTreeNode& node)
 {
     if (!node.checked || !parentKeyIs(node, DdlRoot::kNoTables))
-        return {};
+        return std::nullopt;
     long discipline = -1;
     std::string model;
     ParseModelNodeKey(node, discipline, model);
     const std::optional<double> partition = ParseNumberText(node.tag);
     if (Trim(node.tag).empty() || !partition) {
         ShowStatus("Error: partition number not found for model " + model);
-        return {};
+        return std::nullopt;
     }
     // The tag goes into the statement as the number it stands for, the model number as a
     // quoted literal: neither is ever read as SQL.
     const std::string p = FormatNumberText(*partition);
-    return "DELETE FROM pdtable_113 WHERE discipline_indx_no=1 AND model_no='" + SqlEscapeQuotes(model) +
-           "' AND partition_no=" + p + ";\r\nDELETE FROM pdtable_114 WHERE partition_no=" + p + ";";
+    return ModelDeletion{model,
+                         "DELETE FROM pdtable_113 WHERE discipline_indx_no=1 AND model_no='" + SqlEscapeQuotes(model) +
+                             "' AND partition_no=" + p + ";",
+                         "DELETE FROM pdtable_114 WHERE partition_no=" + p + ";"};
+}
+
+std::vector<ModelDeletion> modelDeletions(const CheckTree& tree)
+{
+    std::vector<ModelDeletion> deletions;
+    for (const CheckTreeNode* node : tree.Nodes())
+        if (std::optional<ModelDeletion> d = modelDeletion(*node))
+            deletions.push_back(std::move(*d));
+    return deletions;
+}
+
+// Each model goes whole or not at all: its partition's row is deleted only after exactly its
+// own pdtable_113 row went. A model whose row was not found as written (a model number the
+// listing trimmed, a row deleted meanwhile) keeps its partition row and is named at the end.
+void deleteModels(DdlDatabase& db, const std::string& schema, const std::vector<ModelDeletion>& deletions)
+{
+    std::vector<std::string> kept;
+    for (const ModelDeletion& d : deletions) {
+        int32_t rows = 0;
+        try {
+            rows = db.Write(schema, d.fromModels);
+        } catch (const AppError& e) {
+            throw AppError(e.number(), e.source(), "Model " + d.model + " not deleted: " + e.description());
+        }
+        if (rows != 1) {
+            ShowStatus("Error: model " + d.model + " not deleted: its delete from pdtable_113 changed " +
+                       (rows < 0 ? std::string("no reported") : std::to_string(rows)) +
+                       " row(s) instead of one, its row of pdtable_114 is kept");
+            kept.push_back(d.model);
+            continue;
+        }
+        try {
+            db.Write(schema, d.fromPartitions);
+        } catch (const AppError& e) {
+            throw AppError(e.number(), e.source(),
+                           "Model " + d.model + " deleted from pdtable_113 but not from pdtable_114: " +
+                               e.description());
+        }
+    }
+    if (!kept.empty())
+        throw AppError(1, "", "Models not deleted: " + Join(kept, ", ") +
+                                  " (no single row of pdtable_113 matched them, see the program log)");
 }
 
 } // namespace
@@ -135,7 +188,8 @@ std::string BuildRepairStatements(const CheckTree& tree, DdlRepairAction action)
             s = dropTableStatement(*node);
             break;
         case DdlRepairAction::DeleteModels:
-            s = deleteModelStatements(*node);
+            if (const std::optional<ModelDeletion> d = modelDeletion(*node))
+                s = d->fromModels + "\r\n" + d->fromPartitions;
             break;
         }
         if (s.empty())
@@ -176,15 +230,22 @@ void RunRepairAction(DdlCheckContext& c, DdlRepairAction action)
             setStatus("Delete piping models from pdtable_113, pdtable_114 ...");
             break;
         }
-        const std::string statements = BuildRepairStatements(c.tree, action);
-        if (statements.empty())
-            throw AppError(1, "", emptyResultText(action));
-        if (ShowMessage("Are you sure?", MsgStyle::YesNo | MsgStyle::Question | MsgStyle::DefaultButton2) ==
-            MsgAnswer::Yes) {
-            const std::string prefix = action == DdlRepairAction::DeleteModels ? "pd_" : "dd_";
-            c.db.Write(prefix + project(), statements);
-            if (action != DdlRepairAction::DeleteModels)
+        if (action == DdlRepairAction::DeleteModels) {
+            const std::vector<ModelDeletion> deletions = modelDeletions(c.tree);
+            if (deletions.empty())
+                throw AppError(1, "", emptyResultText(action));
+            if (ShowMessage("Are you sure?", MsgStyle::YesNo | MsgStyle::Question | MsgStyle::DefaultButton2) ==
+                MsgAnswer::Yes)
+                deleteModels(c.db, "pd_" + project(), deletions);
+        } else {
+            const std::string statements = BuildRepairStatements(c.tree, action);
+            if (statements.empty())
+                throw AppError(1, "", emptyResultText(action));
+            if (ShowMessage("Are you sure?", MsgStyle::YesNo | MsgStyle::Question | MsgStyle::DefaultButton2) ==
+                MsgAnswer::Yes) {
+                c.db.Write("dd_" + project(), statements);
                 c.designSchemaChanged = true;
+            }
         }
     } catch (const AppError& e) {
         failure = e;

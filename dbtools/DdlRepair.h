@@ -16,7 +16,8 @@ enum class DdlRepairAction { AddColumns, DropTables, DeleteModels };
 std::string BuildRepairStatements(const CheckTree& tree, DdlRepairAction action);
 
 // The button's run: builds the statements, asks "Are you sure?", runs them in one batch on
-// the action's schema. Errors end in the status bar, a message box and the program log.
+// the action's schema; models are deleted one by one, each whole or not at all. Errors (a
+// model not deleted among them) end in the status bar, a message box and the program log.
 void RunRepairAction(DdlCheckContext& context, DdlRepairAction action);
 
 // True when the node exists and its key has the shape "Table*Column*".

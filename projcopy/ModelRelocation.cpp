@@ -128,7 +128,8 @@ bool ModelRelocation::CopyModelToTarget(const std::string& m, Recordset& sourceR
 
             log_.WriteLog(m + ": copying models files ...");
             long pid = 0;
-            ExecA("xcopy " + QuoteString(mask) + " " + QuoteString(destination) + " /I", log_.Path(), 0, "", pid, true);
+            const long copyExit = ExecA("xcopy " + QuoteString(mask) + " " + QuoteString(destination) + " /I",
+                                        log_.Path(), 0, "", pid, true);
             // The target must not list a model that is not there whole.
             auto takeRowOut = [&] {
                 const std::string undo = ris_.RunStatement(
@@ -141,6 +142,15 @@ bool ModelRelocation::CopyModelToTarget(const std::string& m, Recordset& sourceR
             if (!IsFileExists(modelFile, 0)) {
                 log_.WriteLog(m + ": model file '" + modelFile + "' not copied, model '" + m + "' taken out of project '" +
                               target + "' again");
+                takeRowOut();
+                return false;
+            }
+            // The model file alone is not the model: a companion file xcopy could not copy (in
+            // use, disk full) leaves it incomplete in the target.
+            if (copyExit != 0) {
+                log_.WriteLog(m + ": xcopy of the model files ended with exit code " + std::to_string(copyExit) +
+                              ", model '" + m + "' taken out of project '" + target + "' again; the files copied to '" +
+                              destination + "' stay");
                 takeRowOut();
                 return false;
             }

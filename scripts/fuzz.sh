@@ -33,11 +33,15 @@ for t in "${TARGETS[@]}"; do
   mkdir -p "$corpus" "$BUILD/crashes/$t"
   echo "== fuzz_$t: ${SECONDS_EACH} s"
   # The stored inputs seed the run; what it adds stays in the build folder.
+  # Scratch files of the run go into the build folder, also when a failure ends it abruptly.
+  scratch="$BUILD/tmp/$t"
+  rm -rf "$scratch" && mkdir -p "$scratch"
   set +e
-  "$BUILD/bin/fuzz_$t" -max_total_time="$SECONDS_EACH" -max_len=8192 -timeout=20 -print_final_stats=1 \
+  TMPDIR="$scratch" "$BUILD/bin/fuzz_$t" -max_total_time="$SECONDS_EACH" -max_len=8192 -timeout=20 -print_final_stats=1 \
     -artifact_prefix="$BUILD/crashes/$t/" "$corpus" "tests/data/fuzz/$t" >"$BUILD/fuzz_$t.log" 2>&1
   rc=$?
   set -e
+  rm -rf "$scratch"
   grep -E "^(#[0-9]+ +DONE|stat::number_of_executed_units|==[0-9]+==ERROR|SUMMARY|.*uncaught exception|.*Test unit written)" \
     "$BUILD/fuzz_$t.log" || true
   if [ "$rc" -ne 0 ]; then

@@ -40,12 +40,19 @@ public:
             std::fflush(stderr);
             save(r.fd);
             if (r.dupFd >= 0) {
+                // Only the three standard streams belong to the command; a higher number would
+                // hand it a descriptor the interpreter holds for itself.
+                if (r.dupFd > 2) {
+                    error_ = "The handle could not be duplicated\r\nduring redirection of handle " +
+                             std::to_string(r.fd) + ".";
+                    return;
+                }
                 ::dup2(r.dupFd, r.fd);
                 continue;
             }
             int fd = openTarget(r);
             if (fd < 0) {
-                ok_ = false;
+                error_ = "The system cannot find the path specified.";
                 return;
             }
             ::dup2(fd, r.fd);
@@ -63,7 +70,8 @@ public:
     }
     StreamRedirect(const StreamRedirect&) = delete;
     StreamRedirect& operator=(const StreamRedirect&) = delete;
-    bool ok() const { return ok_; }
+    // Empty when every redirection is in place, else cmd's message for the one that failed.
+    const std::string& error() const { return error_; }
 
 private:
     void save(int fd)
@@ -83,7 +91,7 @@ private:
     }
 
     std::vector<std::pair<int, int>> saved_;
-    bool ok_ = true;
+    std::string error_;
 };
 
 std::vector<std::string> readLines(const std::string& host, bool& ok)
@@ -187,8 +195,8 @@ int BatchInterpreter::runCommand(const std::string& text)
     if (EqualsNoCase(cmd.name, "rem"))
         return lastCode_;
     StreamRedirect redirect(cmd.redirections);
-    if (!redirect.ok()) {
-        WriteErr("The system cannot find the path specified.");
+    if (!redirect.error().empty()) {
+        WriteErr(redirect.error());
         return 1;
     }
     return dispatch(cmd);

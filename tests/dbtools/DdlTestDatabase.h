@@ -72,9 +72,20 @@ public:
             rs.MoveFirst();
         return rs;
     }
-    void Write(const std::string& schema, const std::string& statements) override
+    // A model's DELETE takes the rows of `models` that match it exactly, as the server would;
+    // other statements report no count.
+    int32_t Write(const std::string& schema, const std::string& statements) override
     {
         calls.push_back("Write " + schema);
         written.push_back(statements);
+        const std::string head = "DELETE FROM pdtable_113 WHERE discipline_indx_no=1 AND model_no='";
+        const size_t end = statements.find("' AND partition_no=");
+        if (statements.rfind(head, 0) != 0 || end == std::string::npos)
+            return statements.rfind("DELETE FROM pdtable_114", 0) == 0 ? 1 : -1;
+        const std::string model = ReplaceAll(statements.substr(head.size(), end - head.size()), "''", "'");
+        const long partition = std::stol(statements.substr(end + 19));
+        return static_cast<int32_t>(std::erase_if(models, [&](const DdlTestModel& m) {
+            return m.discipline == 1 && m.model == model && m.partition == partition;
+        }));
     }
 };

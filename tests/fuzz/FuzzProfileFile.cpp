@@ -3,6 +3,7 @@
 #include "FuzzTargets.h"
 
 #include "platform/ProfileFile.h"
+#include "platform/TextUtil.h"
 
 #include <map>
 #include <optional>
@@ -68,18 +69,16 @@ int FuzzProfileFile(const uint8_t* data, size_t size)
         return 0;
     FuzzCheck(ProfileFile::GetString(section, key, ""s, kCapacity, file) == value, "a written value does not read back");
     FuzzCheck(markOf(ReadWholeFile(file)) == markOf(input), "the byte-order mark changed");
-    for (const auto& [where, old] : before) {
-        if (where.second == key && ProfileFile::GetString(where.first, std::nullopt, ""s, kCapacity, file).size() > 0 &&
-            ProfileFile::GetString(where.first, key, ""s, kCapacity, file) == value)
-            continue; // the key written, found under this name too
-        FuzzCheck(ProfileFile::GetString(where.first, where.second, "<default>"s, kCapacity, file) == old,
-                  "value of [" + where.first + "] " + where.second + " changed by writing another key");
-    }
+    // Keys are found without regard to case: any spelling of the written key names it.
+    for (const auto& [where, old] : before)
+        if (!EqualsNoCase(where.second, key))
+            FuzzCheck(ProfileFile::GetString(where.first, where.second, "<default>"s, kCapacity, file) == old,
+                      "value of [" + where.first + "] " + where.second + " changed by writing another key");
 
     // Removing the key again leaves every other value as it was.
     FuzzCheck(ProfileFile::WriteString(section, key, std::nullopt, file), "removing a key failed");
     for (const auto& [where, old] : before)
-        if (where.second != key)
+        if (!EqualsNoCase(where.second, key))
             FuzzCheck(ProfileFile::GetString(where.first, where.second, "<default>"s, kCapacity, file) == old,
                       "value of [" + where.first + "] " + where.second + " changed by removing another key");
     return 0;

@@ -3,6 +3,7 @@
 // there whole.
 #include "projcopy/ModelCopyRun.h"
 
+#include "platform/FileAttributes.h"
 #include "platform/ado/Recordset.h"
 #include "projcopy/CopyLog.h"
 #include "projcopy/ModelSelectionTree.h"
@@ -107,4 +108,35 @@ TEST_F(ModelCopyFailureTest, AFailedRowOrDesignTableFailsTheModel)
         EXPECT_NE(text.find(c.outcome), std::string::npos) << text;
         EXPECT_EQ(text.find("processing successfully complete"), std::string::npos) << text;
     }
+}
+
+// A companion file that another program holds in use: xcopy copies the model file before it and
+// then fails, so the model file alone must not make the model count as copied.
+TEST_F(ModelCopyFailureTest, AnXcopyThatFailsOnACompanionFileFailsTheModel)
+{
+    std::string folder;
+    for (const char* share : {"\\\\PDSSRV1\\D\\pds\\demo\\model\\", "\\\\PDSSRV1\\D$\\pds\\demo\\model\\"})
+        if (fs::exists(HostPath(std::string(share) + "p1001.dgn")))
+            folder = share;
+    ASSERT_FALSE(folder.empty());
+    const std::string companion = folder + "p1001.zzz";   // listed after p1001.dgn
+    testsupport::WriteHostFile(HostPath(companion), "companion");
+    struct RemoveAfter {
+        std::string host;
+        ~RemoveAfter() { fs::remove(host); }
+    } removeCompanion{HostPath(companion)};
+    {
+        FileLock inUse(companion, false);
+        ASSERT_TRUE(inUse.held());
+        EXPECT_EQ(copyP1001(), 1);
+    }
+    ASSERT_FALSE(messages.asked().empty());
+    EXPECT_EQ(messages.asked().back().prompt, "Models not copied: 'P1001'. See the copy log '" + log.Path() + "'");
+    EXPECT_TRUE(Rows(targetRoot, "pd_demo", "SELECT * FROM pdtable_113 WHERE model_no = 'P1001'").empty());
+    const std::string text = CopyLogText();
+    EXPECT_NE(text.find("P1001: xcopy of the model files ended with exit code 4, model 'P1001' taken out of project "
+                        "'demo' again"),
+              std::string::npos)
+        << text;
+    EXPECT_EQ(text.find("processing successfully complete"), std::string::npos) << text;
 }

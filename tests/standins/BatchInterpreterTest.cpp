@@ -97,6 +97,16 @@ TEST_F(BatchInterpreterTest, RedirectionsAppendReplaceAndJoinTheStreams)
     EXPECT_EQ(out, "");
 }
 
+TEST_F(BatchInterpreterTest, OnlyTheStandardStreamsCanBeJoined)
+{
+    // A higher handle would be one the interpreter holds for itself, such as the batch file.
+    for (const char* line : {"echo lost>&3", "echo lost 2>&5", "echo lost 1>>&9"}) {
+        EXPECT_EQ(run({line, "echo after"}), 0) << line;
+        EXPECT_EQ(out, "after\r\n") << line;
+        EXPECT_NE(err.find("The handle could not be duplicated"), std::string::npos) << line << err;
+    }
+}
+
 TEST_F(BatchInterpreterTest, QuotesGroupArgumentsOfPrograms)
 {
     write("args.exe", "#!/bin/sh\nfor a in \"$@\"; do echo \"<$a>\"; done\nexit 3\n");

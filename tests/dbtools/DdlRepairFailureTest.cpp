@@ -1,0 +1,83 @@
+// Deleting models without tables when a model's row of pdtable_113 is not found as the tree
+// shows it: that model keeps its pdtable_114 row, the others go, and the run ends naming it.
+#include "dbtools/DdlRepair.h"
+
+#include "DdlTestDatabase.h"
+#include "admin/AdminTestSupport.h"
+#include "dbtools/DdlCheckContext.h"
+#include "services/ScriptedMessageService.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct DeleteCase {
+    const char* name;
+    std::vector<DdlTestModel> stored;       // the rows of pdtable_113 before the run
+    std::vector<std::string> written;       // the statements run, in order
+    std::vector<DdlTestModel> left;         // the rows of pdtable_113 after the run
+    const char* status;
+};
+
+void PrintTo(const DeleteCase& c, std::ostream* os) { *os << c.name; }
+
+const char* const k113P101 = "DELETE FROM pdtable_113 WHERE discipline_indx_no=1 AND model_no='P101' AND partition_no=3;";
+const char* const k114P101 = "DELETE FROM pdtable_114 WHERE partition_no=3;";
+const char* const k113P102 = "DELETE FROM pdtable_113 WHERE discipline_indx_no=1 AND model_no='P102' AND partition_no=4;";
+const char* const k114P102 = "DELETE FROM pdtable_114 WHERE partition_no=4;";
+
+class DdlRepairDeleteModelsTest : public ::testing::TestWithParam<DeleteCase> {};
+
+TEST_P(DdlRepairDeleteModelsTest, EachModelGoesWholeOrNotAtAll)
+{
+    const DeleteCase& c = GetParam();
+    admintest::AdminFolder folder{"ddlrepairfail"};
+    CheckTree tree;
+    tree.Add("", "NoTables", "models");
+    for (const char* model : {"P101", "P102"}) {
+        CheckTreeNode& node = tree.Add("NoTables", std::string("Discipline1Model") + model, model);
+        node.tag = model == std::string("P101") ? "3" : "4";
+        node.checked = true;
+    }
+    DdlTestDatabase db;
+    db.models = c.stored;
+    ScriptedMessageService messages;
+    messages.Answer(MsgAnswer::Yes);
+    std::vector<std::string> statuses;
+    DdlCheckContext context{tree, db, [] { return std::string("p1"); },
+                            [&](const std::string& t) { statuses.push_back(t); }, {}, 0};
+
+    RunRepairAction(context, DdlRepairAction::DeleteModels);
+
+    EXPECT_EQ(db.written, c.written);
+    ASSERT_EQ(db.models.size(), c.left.size());
+    for (size_t i = 0; i < c.left.size(); ++i)
+        EXPECT_EQ(db.models[i].model, c.left[i].model);
+    EXPECT_EQ(statuses.back(), c.status);
+    if (std::string(c.status) != "Ready") {
+        EXPECT_EQ(messages.asked().back().prompt, c.status);
+        EXPECT_NE(folder.log().find(std::string("Error: model P101 not deleted: its delete from pdtable_113 changed 0 "
+                                                "row(s) instead of one, its row of pdtable_114 is kept")),
+                  std::string::npos);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, DdlRepairDeleteModelsTest,
+    ::testing::Values(
+        DeleteCase{"BothFound", {{1, "P101", 3}, {1, "P102", 4}}, {k113P101, k114P101, k113P102, k114P102}, {}, "Ready"},
+        // The listing trims the model number; the row holds it padded and the DELETE misses it.
+        DeleteCase{"PaddedNumberMissed",
+                   {{1, "P101  ", 3}, {1, "P102", 4}},
+                   {k113P101, k113P102, k114P102},
+                   {{1, "P101  ", 3}},
+                   "Models not deleted: P101 (no single row of pdtable_113 matched them, see the program log)"},
+        // Deleted meanwhile by someone else: its partition row stays for the next check to show.
+        DeleteCase{"RowAlreadyGone",
+                   {{1, "P102", 4}},
+                   {k113P101, k113P102, k114P102},
+                   {},
+                   "Models not deleted: P101 (no single row of pdtable_113 matched them, see the program log)"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+} // namespace
