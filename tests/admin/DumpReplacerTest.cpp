@@ -2,10 +2,11 @@
 #include "admin/DumpReplacer.h"
 
 #include "platform/AppError.h"
-#include "platform/BinaryFile.h"
 #include "platform/WinPath.h"
 #include "support/TestEnvironment.h"
+#include "support/TestFiles.h"
 
+#include <filesystem>
 #include <gtest/gtest.h>
 
 namespace {
@@ -13,24 +14,12 @@ namespace {
 class DumpReplacerTest : public ::testing::Test {
 protected:
     testsupport::ScopedDir dir{"replace"};
-    std::string dump = WinPathFromHost(dir.host()) + "\\dd_abc.dmp";
+    std::string host = dir.host() + "/dd_abc.dmp";
+    std::string dump = WinPathFromHost(host);
 
-    void write(const std::string& text)
-    {
-        BinaryFile f;
-        f.Open(dump, BinaryFile::Mode::Write);
-        f.Write(text);
-    }
-    static std::string read(const std::string& path) { return BinaryFile::ReadAll(path); }
-    bool exists(const std::string& path)
-    {
-        try {
-            BinaryFile::ReadAll(path);
-            return true;
-        } catch (const AppError&) {
-            return false;
-        }
-    }
+    void write(const std::string& text) { testsupport::WriteHostFile(host, text); }
+    std::string read(const std::string& suffix = "") const { return testsupport::ReadHostFile(host + suffix); }
+    bool exists(const std::string& suffix = "") const { return std::filesystem::exists(host + suffix); }
 };
 
 TEST(ReplaceKeysInLineTest, KeysInAnyCaseValuesAsWritten)
@@ -47,30 +36,30 @@ TEST_F(DumpReplacerTest, ChangedFileKeepsBackupAndGainsOneEmptyLine)
     const std::string old = "default schema dd_abc\r\ninsert 'SRV1' 'a'\r\nother\r\n";
     write(old);
     EXPECT_TRUE(ApplyReplacements(dump, {"srv1"}, {"SRV2"}));
-    EXPECT_EQ(read(dump), "default schema dd_abc\r\ninsert 'SRV2' 'a'\r\nother\r\n\r\n");
-    EXPECT_EQ(read(dump + ".bak"), old);
+    EXPECT_EQ(read(), "default schema dd_abc\r\ninsert 'SRV2' 'a'\r\nother\r\n\r\n");
+    EXPECT_EQ(read(".bak"), old);
 }
 
 TEST_F(DumpReplacerTest, UnchangedFileIsNotTouched)
 {
     write("default schema dd_abc\r\nnothing here\r\n");
     EXPECT_FALSE(ApplyReplacements(dump, {"srv1"}, {"SRV2"}));
-    EXPECT_EQ(read(dump), "default schema dd_abc\r\nnothing here\r\n");
-    EXPECT_FALSE(exists(dump + ".bak"));
+    EXPECT_EQ(read(), "default schema dd_abc\r\nnothing here\r\n");
+    EXPECT_FALSE(exists(".bak"));
 }
 
 TEST_F(DumpReplacerTest, LastLineWithoutLineEndIsEdited)
 {
     write("default schema dd_abc\r\nend SRV1");
     EXPECT_TRUE(ApplyReplacements(dump, {"srv1"}, {"x"}));
-    EXPECT_EQ(read(dump), "default schema dd_abc\r\nend x\r\n");
+    EXPECT_EQ(read(), "default schema dd_abc\r\nend x\r\n");
 }
 
 TEST_F(DumpReplacerTest, MissingDumpRaisesAndLeavesNothing)
 {
     EXPECT_THROW(ApplyReplacements(dump, {"a"}, {"b"}), AppError);
-    EXPECT_FALSE(exists(dump));
-    EXPECT_FALSE(exists(dump + ".bak"));
+    EXPECT_FALSE(exists());
+    EXPECT_FALSE(exists(".bak"));
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "services/AppGlobals.h"
 #include "services/IniFile.h"
 #include "support/TestEnvironment.h"
+#include "support/TestFiles.h"
 
 #include <filesystem>
 #include <fstream>
@@ -127,9 +128,8 @@ TEST_F(WindowPlacementTest, MinimisedWindowIsNeitherRestoredNorSaved)
 TEST_F(WindowPlacementTest, SaveWritesStatePositionAndSize)
 {
     SaveWindowPos(win);
-    std::ifstream in(gIniFile, std::ios::binary);
-    std::string all((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    EXPECT_EQ(all, "[frmRISTable]\r\nWindowState=0\r\nTop=500\r\nLeft=600\r\nHeight=4000\r\nWidth=5000\r\n");
+    EXPECT_EQ(testsupport::ReadHostFile(gIniFile),
+              "[frmRISTable]\r\nWindowState=0\r\nTop=500\r\nLeft=600\r\nHeight=4000\r\nWidth=5000\r\n");
 
     // A maximised window writes only its state; the position stored before stays.
     win.state = WindowPlacement::Maximized;
