@@ -7,10 +7,9 @@
 #include "platform/WinPath.h"
 #include "support/TestEnvironment.h"
 #include "support/Raised.h"
+#include "support/TestFiles.h"
 
-#include <fstream>
 #include <gtest/gtest.h>
-#include <sstream>
 
 namespace {
 
@@ -32,16 +31,10 @@ const std::string kDump =
 
 class CharColumnDumpEditTest : public ::testing::Test {
 protected:
-    void SetUp() override { std::ofstream(dir_.host() + "/in.dmp", std::ios::binary) << kDump; }
+    void SetUp() override { testsupport::WriteHostFile(dir_.host() + "/in.dmp", kDump); }
     std::string in() const { return WinPathFromHost(dir_.host() + "/in.dmp"); }
     std::string out() const { return WinPathFromHost(dir_.host() + "/out.dmp"); }
-    std::string outText() const
-    {
-        std::ifstream f(dir_.host() + "/out.dmp", std::ios::binary);
-        std::ostringstream s;
-        s << f.rdbuf();
-        return s.str();
-    }
+    std::string outText() const { return testsupport::ReadHostFile(dir_.host() + "/out.dmp"); }
     testsupport::ScopedDir dir_{"dumpedit"};
 };
 
