@@ -2,6 +2,7 @@
 #include "services/MstnInstall.h"
 
 #include "platform/Environment.h"
+#include "platform/TextUtil.h"
 #include "platform/WinPath.h"
 
 #include <filesystem>
@@ -21,14 +22,6 @@ struct Installed {
     bool fileExists;
 };
 
-std::string Escape(const std::string& s)
-{
-    std::string out;
-    for (char c : s)
-        out += c == '\\' ? std::string("\\\\") : std::string(1, c);
-    return out;
-}
-
 class MstnInstallTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -43,7 +36,7 @@ protected:
         for (const Installed& i : installations) {
             text += "[HKEY_LOCAL_MACHINE\\Software\\Bentley\\MicroStation\\" + i.subkey + "]\r\n";
             if (!i.path.empty())
-                text += "\"PathName\"=\" " + Escape(i.path) + " \"\r\n";
+                text += "\"PathName\"=\" " + ReplaceAll(i.path, "\\", "\\\\") + " \"\r\n";
             text += "\"Version\"=\"" + i.version + "  \"\r\n";
             if (i.fileExists) {
                 std::string host = HostPath(i.path);

@@ -34,15 +34,8 @@ void SeedShares(const std::string& server, const std::string& values)
 // "Path=<path>" among the other strings a share description holds, as hex(7).
 std::string ShareValue(const std::string& name, const std::string& path)
 {
-    std::string data = "CSCFlags=0";
-    data += '\0';
-    data += "MaxUses=4294967295";
-    data += '\0';
-    data += "Path=" + path;
-    data += '\0';
-    data += "Permissions=0";
-    data += '\0';
-    data += '\0';
+    const std::string data = std::string("CSCFlags=0") + '\0' + "MaxUses=4294967295" + '\0' + "Path=" + path + '\0' +
+                             "Permissions=0" + '\0' + '\0';
     std::string line = "\"" + name + "\"=hex(7):";
     char buf[4];
     for (size_t i = 0; i < data.size(); ++i) {
