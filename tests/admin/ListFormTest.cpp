@@ -145,9 +145,11 @@ TEST_F(ListFormTest, EachFilterCellStandsOverItsColumnAsItIsResizedAndScrolled)
     form->resize(300, 300);
     QCoreApplication::processEvents();
     auto check = [form](const char* when) {
-        for (int c = 0; c < 4; ++c)
-            if (form->filterCells[static_cast<size_t>(c)]->isVisible())
+        for (int c = 0; c < 4; ++c) {
+            if (form->filterCells[static_cast<size_t>(c)]->isVisible()) {
                 EXPECT_EQ(spanOfCell(form, c), spanOfColumn(form, c)) << when << ", column " << c;
+            }
+        }
     };
     check("shown");
     form->TDBGrid->horizontalHeader()->resizeSection(0, 150);
