@@ -75,7 +75,9 @@ void writeTableDump(const std::string& path)
 void buildEnvironment()
 {
     Bench& b = bench();
-    b.hostRoot = BuildBenchEnvironment("tw_dbreadbench", {.sampleProject = false});
+    StandInEnvironmentOptions options;
+    options.sampleProject = false;
+    b.hostRoot = BuildBenchEnvironment("tw_dbreadbench", options);
 
     DbServer server(b.hostRoot);
     server.SetUserPassword(kSchema, kSchema);

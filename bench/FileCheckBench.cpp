@@ -110,7 +110,9 @@ void setMissingModels(int count)
 void buildEnvironment()
 {
     Bench& b = bench();
-    b.hostRoot = BuildBenchEnvironment("tw_filecheckbench", {.dataDir = TARNWICK_SOURCE_DIR "/tests/data/standins"});
+    StandInEnvironmentOptions options;
+    options.dataDir = TARNWICK_SOURCE_DIR "/tests/data/standins";
+    b.hostRoot = BuildBenchEnvironment("tw_filecheckbench", options);
     generateTree();
 
     const std::string temp = WinPathFromHost(b.hostRoot + "/temp");

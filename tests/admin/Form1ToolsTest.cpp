@@ -79,10 +79,12 @@ TEST_F(Form1ToolsTest, ToolButtonsOpenTheirWindows)
         QWidget* opened = topLevel(c.window);
         ASSERT_NE(opened, nullptr) << c.button;
         EXPECT_FALSE(opened->isModal()) << c.button;
-        if (c.window == std::string("PipeFileRestoreForm"))
+        if (c.window == std::string("PipeFileRestoreForm")) {
             EXPECT_GE(opened->findChild<QListWidget*>("PipeFileListe")->count(), 1);
-        if (c.window == std::string("frmFileSpecCheck"))
+        }
+        if (c.window == std::string("frmFileSpecCheck")) {
             EXPECT_EQ(frmFileSpecCheck::Instance()->projectName(), "demo");
+        }
         delete opened;
     }
     EXPECT_TRUE(messages.asked().empty()) << messages.asked()[0].prompt;

@@ -68,8 +68,9 @@ TEST_F(CRISClientChecksTest, WhatWouldBreakAClientsInputRunsNoClient)
         const AppError e = Raised([&] { c.call(cris_); });
         EXPECT_EQ(e.number(), 1);
         EXPECT_EQ(e.description(), c.description);
-        if (!c.source.empty())
+        if (!c.source.empty()) {
             EXPECT_EQ(e.source(), c.source);
+        }
     }
     for (const char* client : {"risbatch", "risunlod", "rislod", "risclnsr"})
         EXPECT_FALSE(Ran(client)) << client;

@@ -72,8 +72,9 @@ TEST(DumpLineClassifierTest, LinesOfAFileSkipBlocksAtAnyChunkSize)
         DumpLineKind kind;
         while (lines.Next(line, kind)) {
             seen.emplace_back(line);
-            if (kind == K::CreateTable)
+            if (kind == K::CreateTable) {
                 ASSERT_TRUE(lines.SkipBlock() || line.find("create table c") == 0) << chunk;
+            }
         }
         EXPECT_EQ(seen, (std::vector<std::string>{"default schema s", "create table a (x int)",
                                                   "create table b (x char(9))", "create table c (x int)", kEndSchema}))

@@ -46,8 +46,9 @@ TEST_F(ReplacementFileTest, ThroughASymbolicLinkReplacesTheTargetAndKeepsLinkAnd
     WriteHostFile(target, "old");
     ::chmod(target.c_str(), 0600);
     const bool root = ::geteuid() == 0; // only root may keep another user's ownership
-    if (root)
+    if (root) {
         ASSERT_EQ(::chown(target.c_str(), 4321, 4321), 0);
+    }
     fs::create_symlink("real/tarnwick.ini", path("link.ini"));
 
     replace(path("link.ini"), "new");
@@ -55,8 +56,9 @@ TEST_F(ReplacementFileTest, ThroughASymbolicLinkReplacesTheTargetAndKeepsLinkAnd
     EXPECT_EQ(ReadHostFile(target), "new");
     EXPECT_EQ(modeOf(target), 0600u);
     struct stat st {};
-    if (root && ::stat(target.c_str(), &st) == 0)
+    if (root && ::stat(target.c_str(), &st) == 0) {
         EXPECT_EQ(st.st_uid, 4321u);
+    }
     EXPECT_EQ(entries(), 2u);
 }
 
