@@ -131,14 +131,18 @@ bool ModelCopyRun::copyModel(const CheckedModel& c) const
                   sides_.newProject() + "' ...");
     Recordset source = ris_.GetData(sides_.oldParams(), "pd_" + sides_.oldProject(),
                                     "SELECT * FROM pdtable_113 WHERE model_no=" + SqlStringLiteral(m) + ";");
+    std::string partitionsFailure, modelsFailure;
     Recordset reference = ris_.GetData(sides_.newParams(), "pd_" + sides_.newProject(),
-                                       "SELECT partition_no FROM pdtable_114;");
+                                       "SELECT partition_no FROM pdtable_114;", partitionsFailure);
     Recordset targets = ris_.GetData(sides_.newParams(), "pd_" + sides_.newProject(),
-                                     "SELECT partition_no, model_index_no FROM pdtable_113;");
+                                     "SELECT partition_no, model_index_no FROM pdtable_113;", modelsFailure);
     if (source.State() != adStateOpen) {
         log_.WriteLog(m + ": no model data found (pdtable_113) in project '" + sides_.oldProject() + "'");
         return true;
     }
+    // Unchecked, the model could land on numbers the target already uses.
+    failUnread(m, "partition list (pdtable_114)", partitionsFailure);
+    failUnread(m, "model list (pdtable_113)", modelsFailure);
     auto clash = [&] {
         free = false;
         log_.WriteLog(m + ": is already in project '" + sides_.newProject() + "'");
@@ -198,7 +202,10 @@ bool ModelCopyRun::addMissingRow(const std::string& m, const std::string& what, 
     log_.WriteLog(m + ": checking if " + what + " '" + name + "' is already in project '" + target + "' ...");
     bool missing = true;
     closeIfOpen(reference);
-    reference = ris_.GetData(sides_.newParams(), "pd_" + target, "SELECT " + column + " FROM " + table + ";");
+    std::string failure;
+    reference =
+        ris_.GetData(sides_.newParams(), "pd_" + target, "SELECT " + column + " FROM " + table + ";", failure);
+    failUnread(m, what + " list (" + table + ")", failure);
     const std::string number = valueText(sourceRows, column);
     if (reference.State() == adStateOpen) {
         reference.SetFilter(column + " = " + number);
@@ -230,4 +237,13 @@ bool ModelCopyRun::addMissingRow(const std::string& m, const std::string& what, 
         }
     }
     return true;
+}
+
+void ModelCopyRun::failUnread(const std::string& m, const std::string& list, const std::string& failure) const
+{
+    if (failure.empty())
+        return;
+    const std::string text = "Cannot read the " + list + " of project '" + sides_.newProject() + "': " + failure;
+    log_.WriteLog(m + ": " + text);
+    throw AppError(1, "CopyModel", text);
 }

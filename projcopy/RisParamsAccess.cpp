@@ -203,11 +203,20 @@ std::vector<std::string> RisParamsAccess::GetProjects(const std::string& paramsF
 Recordset RisParamsAccess::GetData(const std::string& paramsFile, const std::string& schema,
                                    const std::string& sql) const
 {
+    std::string ignored;
+    return GetData(paramsFile, schema, sql, ignored);
+}
+
+Recordset RisParamsAccess::GetData(const std::string& paramsFile, const std::string& schema, const std::string& sql,
+                                   std::string& failure) const
+{
+    failure.clear();
     Recordset rs;
     rs.SetCursorLocation(adUseClient);
     const std::string sqlFile = tmpFile("sql.txt"), outFile = tmpFile("risout.txt");
     if (sql.empty()) {
         deleteFiles(sqlFile, outFile);
+        failure = "No statement";
         return rs;
     }
     try {
@@ -216,35 +225,64 @@ Recordset RisParamsAccess::GetData(const std::string& paramsFile, const std::str
         // must still be run, not taken for a query of its table's layout.
         if (StartsWithNoCase(Trim(sql), "SELECT")) {
             const std::string table = queryTableName(sql);
+            run("del " + QuoteString(outFile), "");
             run(clientCommand(paramsFile, "risunlod -mw -o " + QuoteString(outFile) + " -s " + schema + " table " +
                                               table),
                 "");
+            const std::vector<std::string> unloaded = ReadFile2Array(outFile);
             std::string createLine;
-            for (const std::string& line : ReadFile2Array(outFile))
+            for (const std::string& line : unloaded)
                 if (line.find("create table ") != std::string::npos) {
                     createLine = line;
                     break;
                 }
-            if (createLine.empty())
-                throw AppError(1, "GetData", "No layout of table '" + table + "'");
+            if (createLine.empty()) {
+                const std::string risError = RISErrorText(Join(unloaded, "\r\n"));
+                throw AppError(1, "GetData",
+                               "No layout of table '" + table + "'" + (risError.empty() ? "" : ":\r\n" + risError));
+            }
             layout = layoutColumns(createLine);
             // A table of one column (pdtable_114) is a layout too.
             if (layout.empty())
                 throw AppError(1, "GetData", "No columns in the layout of table '" + table + "'");
         }
         HostWriteFile(sqlFile, batchInput(schema, sql));
-        run(clientCommand(paramsFile, "risbatch -i " + QuoteString(sqlFile) + " -o " + QuoteString(outFile)),
-            log_.Path());
+        // The layout must not pass for the answer of a client that wrote none.
+        run("del " + QuoteString(outFile), "");
+        const long exitCode =
+            run(clientCommand(paramsFile, "risbatch -i " + QuoteString(sqlFile) + " -o " + QuoteString(outFile)),
+                log_.Path());
         const std::vector<std::string> lines = ReadFile2Array(outFile);
+        const std::string answer = Join(lines, "\r\n");
+        if (Trim(answer).empty())
+            throw AppError(1, "GetData", "risbatch gave no answer to '" + sql + "'");
+        const std::string risError = RISErrorText(answer);
+        if (!risError.empty())
+            throw AppError(1, "GetData", risError);
+        if (RisClientEndedSilently(exitCode, answer))
+            throw AppError(1, "GetData", RisClientExitText("risbatch", exitCode));
         defineFields(rs, lines, layout);
-        if (rs.Fields().Count() == 0)
-            throw AppError(1, "GetData", "No rows");
-        rs.Open();
-        fillRows(rs, lines);
+        if (rs.Fields().Count() == 0) {
+            // A query that found no row is answered by "End of Data Found" alone; any other
+            // statement has no rows to give.
+            const bool endOfData = std::any_of(lines.begin(), lines.end(), [](const std::string& line) {
+                return line.rfind("End of Data Found", 0) == 0;
+            });
+            if (!endOfData && !layout.empty())
+                throw AppError(1, "GetData", "risbatch gave no rows and no end of data to '" + sql + "'");
+        } else {
+            rs.Open();
+            fillRows(rs, lines);
+        }
+    } catch (const AppError& e) {
+        failure = e.description();
+    } catch (const std::exception& e) {
+        failure = e.what();
     } catch (...) {
-        if (rs.State() == adStateOpen)
-            rs.Close();
+        failure = "Unreadable answer to '" + sql + "'";
     }
+    if (!failure.empty() && rs.State() == adStateOpen)
+        rs.Close();
     deleteFiles(sqlFile, outFile);
     return rs;
 }

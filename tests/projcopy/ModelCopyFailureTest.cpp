@@ -110,6 +110,53 @@ TEST_F(ModelCopyFailureTest, AFailedRowOrDesignTableFailsTheModel)
     }
 }
 
+// A list of the target that cannot be read is no empty list: the model it was to be checked
+// against is not copied, the run ends failed and names what it could not read.
+TEST_F(ModelCopyFailureTest, AFailedReadOfTheTargetStopsTheRun)
+{
+    struct Case {
+        const char* name;
+        const char* check;
+        const char* prompt;  // the message's beginning
+        const char* error;   // in the message and the copy log
+    };
+    const std::vector<Case> cases = {
+        {"model list, client crashed",
+         "grep -q 'SELECT partition_no, model_index_no FROM pdtable_113' \"$in\" && "
+         "{ printf 'RIS batch\\r\\n' > \"$out\"; exit 134; }",
+         "Cannot read the model list (pdtable_113) of project 'demo': ", "risbatch ended with exit code 134"},
+        {"model list, schema gone",
+         "grep -q 'SELECT partition_no, model_index_no FROM pdtable_113' \"$in\" && sed -i s/pd_demo/pd_gone/ \"$in\"",
+         "Cannot read the model list (pdtable_113) of project 'demo': ", "RIS Error:"},
+        {"partition list, no answer", "grep -q 'SELECT partition_no FROM pdtable_114' \"$in\" && exit 1",
+         "Cannot read the partition list (pdtable_114) of project 'demo': ", "risbatch gave no answer"},
+        {"discipline list, no answer", "grep -q 'SELECT discipline_indx_no FROM pdtable_111' \"$in\" && exit 1",
+         "Cannot read the discipline list (pdtable_111) of project 'demo': ", "risbatch gave no answer"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove_all(bin_.host());
+        fs::create_directories(bin_.host());
+        wrap("risbatch", c.check);
+        const size_t asked = messages.asked().size();
+        EXPECT_EQ(copyP1001(), 1);
+        ASSERT_EQ(messages.asked().size(), asked + 1);
+        const std::string prompt = messages.asked().back().prompt;
+        EXPECT_EQ(prompt.rfind(c.prompt, 0), 0u) << prompt;
+        EXPECT_NE(prompt.find(c.error), std::string::npos) << prompt;
+        EXPECT_TRUE(Rows(targetRoot, "pd_demo", "SELECT * FROM pdtable_113 WHERE model_no = 'P1001'").empty());
+        const std::string text = CopyLogText();
+        EXPECT_NE(text.find(std::string("P1001: ") + c.prompt), std::string::npos) << text;
+        EXPECT_NE(text.find(c.error), std::string::npos) << text;
+        EXPECT_NE(text.find("processing failed"), std::string::npos) << text;
+    }
+    // Read whole, an empty list of the target is still empty: the model goes in.
+    fs::remove_all(bin_.host());
+    projcopytest::RunSql(targetRoot, "default schema pd_demo;\r\ndelete from pdtable_113;\r\ndelete from pdtable_114;\r\n");
+    EXPECT_EQ(copyP1001(), 0);
+    EXPECT_EQ(Rows(targetRoot, "pd_demo", "SELECT * FROM pdtable_113 WHERE model_no = 'P1001'").size(), 1u);
+}
+
 // A companion file that another program holds in use: xcopy copies the model file before it and
 // then fails, so the model file alone must not make the model count as copied.
 TEST_F(ModelCopyFailureTest, AnXcopyThatFailsOnACompanionFileFailsTheModel)
