@@ -85,12 +85,16 @@ bool ModelRelocation::CopyModelToTarget(const std::string& m, Recordset& sourceR
                       : std::string("SELECT sub_project_node, sub_project_path FROM pdtable_116;");
         if (reference.State() == adStateOpen)
             reference.Close();
-        reference = ris_.GetData(sides_.newParams(), "pd_" + sides_.newProject(), statement);
-        if (reference.State() != adStateOpen) {
-            log_.WriteLog(m + ": no path found (pdtable_115, pdtable_116) in project '" + sides_.newProject() + "'");
-            return true;
+        std::string failure;
+        reference = ris_.GetData(sides_.newParams(), "pd_" + sides_.newProject(), statement, failure);
+        // Without a location in the target nothing can be copied: the model is not copied, which
+        // the run must say rather than count it as done.
+        if (reference.State() != adStateOpen || reference.RecordCount() <= 0) {
+            log_.WriteLog(m + ": no path found (pdtable_115, pdtable_116) in project '" + sides_.newProject() + "'" +
+                          (failure.empty() ? std::string() : ": " + failure) + ", model '" + m + "' not copied");
+            return false;
         }
-        if (sourceRows.RecordCount() <= 0 || reference.RecordCount() <= 0)
+        if (sourceRows.RecordCount() <= 0)
             return true;
         reference.MoveFirst();
         sourceRows.MoveFirst();

@@ -108,14 +108,16 @@ TEST_F(ModelCopyRunTest, APartitionOnlyInThePartitionListSkipsTheModel)
     EXPECT_NE(CopyLogText().find("processing successfully complete"), std::string::npos);
 }
 
-TEST_F(ModelCopyRunTest, NoTargetLocationCopiesNothing)
+TEST_F(ModelCopyRunTest, NoTargetLocationCopiesNothingAndFails)
 {
     EmptyTargetPiping();
     RunSql(targetRoot, "default schema pd_demo; delete from pdtable_115;");
     checkModels = {"P1001"};
-    EXPECT_EQ(run(), 0);
-    EXPECT_NE(CopyLogText().find("P1001: no path found (pdtable_115, pdtable_116) in project 'demo'"),
+    EXPECT_EQ(run(), 1);
+    EXPECT_NE(CopyLogText().find("P1001: no path found (pdtable_115, pdtable_116) in project 'demo', model 'P1001' "
+                                 "not copied"),
               std::string::npos);
+    EXPECT_NE(CopyLogText().find("processing failed"), std::string::npos);
     EXPECT_EQ(targetModels("P1001"), 0u);
     EXPECT_EQ(Rows(targetRoot, "pd_demo", "SELECT 1 FROM pdtable_111 WHERE discipline_indx_no = 1").size(), 1u);
 }
