@@ -129,20 +129,25 @@ bool ModelCopyRun::copyModel(const CheckedModel& c) const
     bool free = true;
     log_.WriteLog(m + ": checking if partition_no or model_index_no for model '" + m + "' is already in project '" +
                   sides_.newProject() + "' ...");
+    std::string sourceFailure;
     Recordset source = ris_.GetData(sides_.oldParams(), "pd_" + sides_.oldProject(),
-                                    "SELECT * FROM pdtable_113 WHERE model_no=" + SqlStringLiteral(m) + ";");
+                                    "SELECT * FROM pdtable_113 WHERE model_no=" + SqlStringLiteral(m) + ";",
+                                    sourceFailure);
     std::string partitionsFailure, modelsFailure;
     Recordset reference = ris_.GetData(sides_.newParams(), "pd_" + sides_.newProject(),
                                        "SELECT partition_no FROM pdtable_114;", partitionsFailure);
     Recordset targets = ris_.GetData(sides_.newParams(), "pd_" + sides_.newProject(),
                                      "SELECT partition_no, model_index_no FROM pdtable_113;", modelsFailure);
-    if (source.State() != adStateOpen) {
-        log_.WriteLog(m + ": no model data found (pdtable_113) in project '" + sides_.oldProject() + "'");
-        return true;
+    failUnread(m, "model row (pdtable_113)", sides_.oldProject(), sourceFailure);
+    // A model that is gone from the source meanwhile was not copied.
+    if (source.State() != adStateOpen || source.RecordCount() <= 0) {
+        log_.WriteLog(m + ": no model data found (pdtable_113) in project '" + sides_.oldProject() + "', model '" + m +
+                      "' not copied");
+        return false;
     }
     // Unchecked, the model could land on numbers the target already uses.
-    failUnread(m, "partition list (pdtable_114)", partitionsFailure);
-    failUnread(m, "model list (pdtable_113)", modelsFailure);
+    failUnread(m, "partition list (pdtable_114)", sides_.newProject(), partitionsFailure);
+    failUnread(m, "model list (pdtable_113)", sides_.newProject(), modelsFailure);
     auto clash = [&] {
         free = false;
         log_.WriteLog(m + ": is already in project '" + sides_.newProject() + "'");
@@ -205,7 +210,7 @@ bool ModelCopyRun::addMissingRow(const std::string& m, const std::string& what, 
     std::string failure;
     reference =
         ris_.GetData(sides_.newParams(), "pd_" + target, "SELECT " + column + " FROM " + table + ";", failure);
-    failUnread(m, what + " list (" + table + ")", failure);
+    failUnread(m, what + " list (" + table + ")", target, failure);
     const std::string number = valueText(sourceRows, column);
     if (reference.State() == adStateOpen) {
         reference.SetFilter(column + " = " + number);
@@ -239,11 +244,12 @@ bool ModelCopyRun::addMissingRow(const std::string& m, const std::string& what, 
     return true;
 }
 
-void ModelCopyRun::failUnread(const std::string& m, const std::string& list, const std::string& failure) const
+void ModelCopyRun::failUnread(const std::string& m, const std::string& list, const std::string& project,
+                              const std::string& failure) const
 {
     if (failure.empty())
         return;
-    const std::string text = "Cannot read the " + list + " of project '" + sides_.newProject() + "': " + failure;
+    const std::string text = "Cannot read the " + list + " of project '" + project + "': " + failure;
     log_.WriteLog(m + ": " + text);
     throw AppError(1, "CopyModel", text);
 }

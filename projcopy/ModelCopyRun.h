@@ -53,9 +53,10 @@ private:
     bool addMissingRow(const std::string& m, const std::string& what, const std::string& name,
                        const std::string& table, const std::string& column, Recordset& sourceRows,
                        Recordset& reference) const;
-    // Logs and raises the failed read of a list of the target: a list that could not be read
-    // is no empty one, so nothing may be copied on the strength of it. Nothing when failure is empty.
-    void failUnread(const std::string& m, const std::string& list, const std::string& failure) const;
+    // Logs and raises the failed read of a list of project: a list that could not be read is no
+    // empty one, so nothing may be copied on the strength of it. Nothing when failure is empty.
+    void failUnread(const std::string& m, const std::string& list, const std::string& project,
+                    const std::string& failure) const;
 
     const ProjectSides& sides_;
     const RisParamsAccess& ris_;

@@ -132,6 +132,8 @@ TEST_F(ModelCopyFailureTest, AFailedReadOfTheTargetStopsTheRun)
          "Cannot read the partition list (pdtable_114) of project 'demo': ", "risbatch gave no answer"},
         {"discipline list, no answer", "grep -q 'SELECT discipline_indx_no FROM pdtable_111' \"$in\" && exit 1",
          "Cannot read the discipline list (pdtable_111) of project 'demo': ", "risbatch gave no answer"},
+        {"source model row, no answer", "grep -q 'SELECT \\* FROM pdtable_113 WHERE model_no' \"$in\" && exit 1",
+         "Cannot read the model row (pdtable_113) of project 'demo': ", "risbatch gave no answer"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
