@@ -1,7 +1,7 @@
 // The main window's buttons of the design file tools.
 #include "admin/Form1.h"
 
-#include "designfiles/frmFileSpecCheck.h"
+#include "designfiles/FileNameCheckWindow.h"
 #include "designfiles/frmReadLinkages.h"
 #include "platform/AppError.h"
 #include "services/FileOperation.h"

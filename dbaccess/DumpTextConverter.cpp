@@ -142,7 +142,7 @@ void convertSse2(const char*& pIn, const char* end, char*& oIn, Scan& sIn)
 #endif
 
 #if defined(__x86_64__)
-// The same conversion without a branch per special byte, for processors with AVX2: per
+// The same conversion without a branch per special byte, for processors with AVX2: for each
 // block of 32 bytes the quote state of every byte comes from a running parity of
 // the quote mask, the blanks to keep from the runs of blanks outside quotes, and the bytes
 // left over are packed together eight at a time through a shuffle table. Blocks with a double

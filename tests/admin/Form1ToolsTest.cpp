@@ -3,7 +3,7 @@
 #include "Form1Fixture.h"
 
 #include "admin/AdminGlobals.h"
-#include "designfiles/frmFileSpecCheck.h"
+#include "designfiles/FileNameCheckWindow.h"
 #include "ui/qt/ListForm.h"
 #include "platform/BinaryFile.h"
 #include "services/AppGlobals.h"

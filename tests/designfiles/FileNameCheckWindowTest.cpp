@@ -2,7 +2,7 @@
 // model (its file name stored with a trailing blank) and drawing (whose further file another
 // drawing names): the check finds them, the user's check marks spread, the correction renames
 // the files on the file server and changes the project tables in step.
-#include "designfiles/frmFileSpecCheck.h"
+#include "designfiles/FileNameCheckWindow.h"
 
 #include "DesignFilesTestSupport.h"
 #include "platform/AppError.h"
@@ -29,7 +29,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class frmFileSpecCheckTest : public ::testing::Test {
+class FileNameCheckWindowTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
@@ -76,10 +76,10 @@ protected:
     designfilestest::StatusCapture status;
 };
 
-std::string frmFileSpecCheckTest::root_;
-std::string frmFileSpecCheckTest::savedRoot_;
+std::string FileNameCheckWindowTest::root_;
+std::string FileNameCheckWindowTest::savedRoot_;
 
-TEST_F(frmFileSpecCheckTest, CheckFindsTheMisnamedFilesAndTheCorrectionRenamesThem)
+TEST_F(FileNameCheckWindowTest, CheckFindsTheMisnamedFilesAndTheCorrectionRenamesThem)
 {
     frmFileSpecCheck* w = frmFileSpecCheck::ShowMe("demo");
     EXPECT_EQ(w->windowTitle().toStdString(), "Compare & adapt model no and file spec - PDS-Project: demo");
@@ -124,7 +124,7 @@ TEST_F(frmFileSpecCheckTest, CheckFindsTheMisnamedFilesAndTheCorrectionRenamesTh
     EXPECT_TRUE(w->tree().Contains("DrawingType1DrawingD-100ErrorNotMatchd100.dwg"));
 }
 
-TEST_F(frmFileSpecCheckTest, CorrectionWithoutCheckedNodesSaysSoAndNoChangesNothing)
+TEST_F(FileNameCheckWindowTest, CorrectionWithoutCheckedNodesSaysSoAndNoChangesNothing)
 {
     frmFileSpecCheck* w = frmFileSpecCheck::ShowMe("demo");
     messages.Answer(MsgAnswer::No);
@@ -137,7 +137,7 @@ TEST_F(frmFileSpecCheckTest, CorrectionWithoutCheckedNodesSaysSoAndNoChangesNoth
     EXPECT_TRUE(w->cmdCheck->isEnabled());
 }
 
-TEST_F(frmFileSpecCheckTest, ShowMeOnAnOpenWindowKeepsCaptionAndTakesTheNewProject)
+TEST_F(FileNameCheckWindowTest, ShowMeOnAnOpenWindowKeepsCaptionAndTakesTheNewProject)
 {
     frmFileSpecCheck* w = frmFileSpecCheck::ShowMe("demo");
     EXPECT_EQ(frmFileSpecCheck::ShowMe("other"), w);
@@ -155,7 +155,7 @@ TEST_F(frmFileSpecCheckTest, ShowMeOnAnOpenWindowKeepsCaptionAndTakesTheNewProje
     EXPECT_FALSE(w->cmdRestore->isEnabled());
 }
 
-TEST_F(frmFileSpecCheckTest, ClosingWaitsForTheRunningCheck)
+TEST_F(FileNameCheckWindowTest, ClosingWaitsForTheRunningCheck)
 {
     QPointer<frmFileSpecCheck> w = frmFileSpecCheck::ShowMe("demo");
     QTimer::singleShot(0, w, [&] { w->cmdClose->click(); });

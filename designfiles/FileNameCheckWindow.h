@@ -1,5 +1,6 @@
-// The file name check window: finds the models and drawings of a project whose design file
-// names do not fit their numbers, lists them in a check-box tree and corrects the checked ones.
+// The file name check window (class frmFileSpecCheck): finds the models and drawings of a
+// project whose design file names do not fit their numbers, lists them in a check-box tree and
+// corrects the checked ones.
 #pragma once
 
 #include "designfiles/ProjectTables.h"

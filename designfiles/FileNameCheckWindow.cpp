@@ -1,6 +1,6 @@
 // The file name check window: layout, the check and correction runs, check spreading and the
 // node tooltips.
-#include "designfiles/frmFileSpecCheck.h"
+#include "designfiles/FileNameCheckWindow.h"
 
 #include "designfiles/DesignFileNameCheck.h"
 #include "designfiles/DesignFileNameCorrection.h"
