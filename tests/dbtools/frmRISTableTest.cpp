@@ -1,11 +1,13 @@
 // The table editor on the sample environment: deferred start, project schemas, table load,
-// filter, sort, cell edits reaching the stand-in server, remembered choice.
+// filter, sort, cell edits reaching the stand-in server (and refused when they match no row),
+// remembered choice.
 #include "dbtools/frmRISTable.h"
 
 #include "DbToolsSampleEnvironment.h"
 #include "admin/Form1.h"
 #include "ui/qt/ListForm.h"
 #include "services/MessageService.h"
+#include "standins/dbserver/DbServer.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -16,6 +18,15 @@
 namespace {
 
 using Strings = std::vector<std::string>;
+
+// model_description of a model as the stand-in server stores it, trailing blanks and all.
+std::string storedDescription(const std::string& model)
+{
+    DbServer server(DbServer::EnvironmentRoot());
+    auto db = server.OpenUserDatabase(server.FindSchema("pd_demo")->dbUser);
+    const auto rows = db->QueryRows("SELECT model_description FROM pdtable_113 WHERE model_no = '" + model + "'");
+    return rows.size() == 1 ? rows[0][0].value_or("<null>") : "<" + std::to_string(rows.size()) + " rows>";
+}
 
 class frmRISTableTest : public DbToolsSampleEnvironment {
 protected:
@@ -178,6 +189,43 @@ TEST_F(frmRISTableTest, MainWindowButtonsOpenTheToolsWithItsProject)
     ASSERT_NE(form, nullptr);
     EXPECT_TRUE(form->isVisible());
     EXPECT_EQ(frmRISTable::ShowMe("other"), form); // an open window is only brought forward
+}
+
+// The editor's read drops a trailing blank that RIS keeps, so its row condition matches no row:
+// the cell keeps the stored value and the user is told, instead of a grid showing what the table
+// does not hold.
+TEST_F(frmRISTableTest, AnEditThatMatchesNoRowKeepsTheCellAndSaysSo)
+{
+    // RIS keeps the blank; the editor's read drops it, so its row condition matches nothing.
+    CRIS setup;
+    setup.SetUseRIS("");
+    const std::string original = storedDescription("P1001");
+    setup.DBWrite("pd_demo", "UPDATE pdtable_113 SET model_description='Pumps ' WHERE model_no='P1001';");
+    // The sample environment serves the whole test program: its row goes back as it was.
+    struct PutBack {
+        CRIS& cris;
+        std::string value;
+        ~PutBack()
+        {
+            cris.DBWrite("pd_demo", "UPDATE pdtable_113 SET model_description=" +
+                                        (value == "<null>" ? std::string("NULL") : "'" + value + "'") +
+                                        " WHERE model_no='P1001';");
+        }
+    } putBack{setup, original};
+    ASSERT_EQ(storedDescription("P1001"), "Pumps ");
+
+    frmRISTable* form = openModels();
+    const int r = rowOf(form, 3, "P1001");
+    ASSERT_LT(r, form->TDBGrid->rowCount());
+    const QString shown = form->TDBGrid->cellText(r, 4);
+
+    boxes_.Answer(MsgAnswer::Yes);
+    cell(form, r, 4)->setText("Pumps and valves");
+    ASSERT_EQ(prompts().size(), 2u);
+    EXPECT_EQ(prompts()[1], "Data was not updated: no row of table 'pdtable_113' matches the row as shown. "
+                            "Choose the table again to read it anew.");
+    EXPECT_EQ(form->TDBGrid->cellText(r, 4), shown);
+    EXPECT_EQ(storedDescription("P1001"), "Pumps ");
 }
 
 } // namespace
