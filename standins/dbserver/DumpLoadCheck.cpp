@@ -63,7 +63,14 @@ void DumpLoadCheck::Take(const DumpItem& item)
         Refuse("a line follows the end-of-schema line", item.lineNumber);
     started_ = true;
     complete_ = item.kind == DumpItemKind::EndOfSchema;
+    if (item.kind == DumpItemKind::SchemaLine)
+        schemaTables_.clear();
     if (item.kind == DumpItemKind::CreateTable) {
+        // A second block of one table would silently replace the rows of the first.
+        for (const std::string& seen : schemaTables_)
+            if (EqualsNoCase(seen, item.table))
+                Refuse("table '" + item.table + "' appears twice", item.lineNumber);
+        schemaTables_.push_back(item.table);
         inTable_ = true;
         table_ = item.table;
     }

@@ -23,7 +23,7 @@ public:
     // Takes the next item of the dump. Raises RIS_E_BAD_DUMP_FILE when it cannot stand there:
     // a first line that is no schema line, a table block that runs into the next table or
     // the end-of-schema line, an end-of-table line outside a block, anything but a schema
-    // line after the end-of-schema line.
+    // line after the end-of-schema line, a second block of a table within one schema.
     void Take(const DumpItem& item);
     // At the end of the file: raises RIS_E_BAD_DUMP_FILE unless the schema line, the end
     // line of every table block and the end-of-schema line were read.
@@ -39,4 +39,5 @@ private:
     bool complete_ = false;
     long lastLine_ = 0;
     std::string table_;
+    std::vector<std::string> schemaTables_; // the table blocks of the current schema
 };

@@ -106,6 +106,13 @@ private:
     void useSchema(const std::string& name);
     // One step that changes the schema is undone alone when it fails.
     void inSavepoint(const std::function<void()>& step);
+    // After a failed step: a fault of the store (a full disk, an I/O error), or a transaction
+    // that SQLite ended on its own, stops the whole load, as every later step would otherwise
+    // be committed on its own into the old tables.
+    void checkStillLoading(const AppError& e);
+    void commitAll();
+    // What the databases hold after a load that stopped, for its message.
+    std::string stateAfterStop();
     void take(const DumpItem& item);
     void beginTable(const DumpItem& item);
     void loadRow(const DumpItem& item);
@@ -124,7 +131,10 @@ private:
     std::string schema_;
     SqliteDb* db_ = nullptr;
     std::string owner_;
-    std::vector<SqliteDb*> begun_;                        // databases whose transaction is open
+    std::vector<std::pair<SqliteDb*, std::string>> begun_; // databases (and schemas) whose transaction is open
+    std::vector<std::string> committed_;                   // schemas whose load is committed
+    bool stopped_ = false;
+    std::vector<std::string> tablesSeen_;                  // every table block of the dump
     std::vector<std::function<void()>> catalogueChanges_; // grants, made once the load is committed
     TableLoad current_;
 };
@@ -150,9 +160,9 @@ void LoadRun::useSchema(const std::string& name)
     schema_ = ToLower(name);
     owner_ = session_.Schema(schema_).dbUser;
     db_ = &session_.Database(schema_);
-    if (std::find(begun_.begin(), begun_.end(), db_) == begun_.end()) {
+    if (std::find_if(begun_.begin(), begun_.end(), [&](const auto& b) { return b.first == db_; }) == begun_.end()) {
         db_->Exec("BEGIN IMMEDIATE");
-        begun_.push_back(db_);
+        begun_.emplace_back(db_, schema_);
     }
     report("Loading into schema " + schema_ + ".");
 }
@@ -162,12 +172,54 @@ void LoadRun::inSavepoint(const std::function<void()>& step)
     db_->Exec("SAVEPOINT item");
     try {
         step();
-    } catch (const AppError&) {
+    } catch (const AppError& e) {
+        checkStillLoading(e);
         db_->Exec("ROLLBACK TO item");
         db_->Exec("RELEASE item");
         throw;
     }
     db_->Exec("RELEASE item");
+}
+
+void LoadRun::checkStillLoading(const AppError& e)
+{
+    bool ended = false;
+    for (const auto& [db, schema] : begun_)
+        ended = ended || !db->InTransaction();
+    if (!ended && !IsStorageFault(e))
+        return;
+    stopped_ = true;
+    const std::string name = e.source().rfind("RIS_E_", 0) == 0 ? e.source() : std::string("RIS_E_DATABASE_ERROR");
+    throw AppError(kRisErrorNumber, name, e.description() + " The load stopped there.");
+}
+
+void LoadRun::commitAll()
+{
+    while (!begun_.empty()) {
+        begun_.front().first->Exec("COMMIT");
+        committed_.push_back(begun_.front().second);
+        begun_.erase(begun_.begin());
+    }
+}
+
+std::string LoadRun::stateAfterStop()
+{
+    std::vector<std::string> undone;
+    for (const auto& [db, schema] : begun_) {
+        try {
+            if (db->InTransaction())
+                db->Exec("ROLLBACK");
+        } catch (const AppError&) {
+            // A transaction that cannot be rolled back now ends unfinished with the connection,
+            // which undoes it just the same.
+        }
+        undone.push_back(schema);
+    }
+    begun_.clear();
+    if (committed_.empty())
+        return "The load was undone: no table was changed.";
+    return "The load of schema " + Join(committed_, ", ") + " was committed; that of schema " + Join(undone, ", ") +
+           " was undone and its tables are as they were.";
 }
 
 void LoadRun::notUnderstood(const DumpItem& item)
@@ -194,6 +246,7 @@ void LoadRun::beginTable(const DumpItem& item)
 {
     finishTable();
     current_.table = ToLower(item.table);
+    tablesSeen_.push_back(current_.table);
     if (!request_.tables.Contains(current_.table))
         return;
     std::vector<RisColumn> columns;
@@ -247,6 +300,7 @@ void LoadRun::loadRow(const DumpItem& item)
         while (current_.insert->Step()) {
         }
     } catch (const AppError& e) {
+        checkStillLoading(e);
         reject(item, e.description()); // the table refuses the row; the bad file keeps it
         return;
     }
@@ -279,8 +333,13 @@ void LoadRun::otherLine(const DumpItem& item)
         if (!request_.indexes.given || !request_.indexes.Contains(idx.table))
             return;
         inSavepoint([&]() {
-            if (request_.mode == "clear")
-                db_->Exec("DROP INDEX IF EXISTS " + RisSqlText::QuoteName(ToLower(idx.name)));
+            // Only the table's own index of that name is replaced; another table's index of the
+            // same name stays, and this one then fails as a name in use.
+            if (request_.mode == "clear" &&
+                db_->QueryText("SELECT 1 FROM sqlite_master WHERE type = 'index' AND name = ?1 COLLATE NOCASE AND "
+                               "tbl_name = ?2 COLLATE NOCASE",
+                               {ToLower(idx.name), idx.table}))
+                db_->Exec("DROP INDEX " + RisSqlText::QuoteName(ToLower(idx.name)));
             SchemaTables(*db_).CreateIndex(idx);
         });
         report("Index " + ToLower(idx.name) + " created.");
@@ -356,9 +415,11 @@ LoadCounts LoadRun::Run(DumpReader& reader, const std::string& dumpFile)
                 take(item);
             } catch (const AppError& e) {
                 // A failing table, index, view or grant is passed over and the load goes on;
-                // an output that cannot be written, or no schema to load into, stops it.
-                if (RisErrorName(e) == "RIS_E_CANT_WRITE_FILE" || !db_)
+                // an output that cannot be written, no schema to load into or a fault of the
+                // store stops it.
+                if (stopped_ || RisErrorName(e) == "RIS_E_CANT_WRITE_FILE" || !db_)
                     throw;
+                checkStillLoading(e);
                 if (item.kind == DumpItemKind::CreateTable)
                     current_.skip = true;
                 reportError(e.source().rfind("RIS_E_", 0) == 0
@@ -368,19 +429,16 @@ LoadCounts LoadRun::Run(DumpReader& reader, const std::string& dumpFile)
         }
         check.Finish();
         finishTable();
-        for (SqliteDb* open : begun_)
-            open->Exec("COMMIT");
-        begun_.clear();
+        if (!request_.tables.all)
+            for (const std::string& name : request_.tables.names)
+                if (std::none_of(tablesSeen_.begin(), tablesSeen_.end(),
+                                 [&](const std::string& seen) { return EqualsNoCase(seen, name); }))
+                    reportError(AppError(kRisErrorNumber, "RIS_E_UNKNOWN_RELATION",
+                                         "Table '" + name + "' is not in the dump '" + dumpFile + "'; it was not loaded."));
+        commitAll();
     } catch (const AppError& e) {
         current_ = TableLoad();
-        for (SqliteDb* open : begun_) {
-            try {
-                open->Exec("ROLLBACK");
-            } catch (const AppError&) {
-                // The error raised below already says that the load did not happen.
-            }
-        }
-        throw AppError(kRisErrorNumber, RisErrorName(e), e.description() + " The load was undone: no table was changed.");
+        throw AppError(kRisErrorNumber, RisErrorName(e), e.description() + " " + stateAfterStop());
     }
     for (const std::function<void()>& change : catalogueChanges_) {
         try {
