@@ -109,7 +109,7 @@ std::string RisColumnType::CheckExpression(const std::string& c) const
         const std::string full = "CASE length(" + c + ") WHEN 10 THEN " + c + " || ' 00:00:00' WHEN 19 THEN substr(" +
                                  c + ", 1, 10) || ' ' || substr(" + c + ", 12) END";
         return "typeof(" + c + ") = 'text' AND coalesce(length(" + c + ") = 10 OR substr(" + c +
-               ", 11, 1) IN (':', ' '), 0) AND coalesce(strftime('%Y-%m-%d %H:%M:%S', " + full + ") = " + full + ", 0)";
+               ", 11, 1) IN (':', ' '), 0) AND coalesce(strftime('%Y-%m-%d %H:%M:%S', julianday(" + full + ")) = " + full + ", 0)";
     }
     }
     return "1";

@@ -190,7 +190,10 @@ void LoadRun::checkStillLoading(const AppError& e)
         return;
     stopped_ = true;
     const std::string name = e.source().rfind("RIS_E_", 0) == 0 ? e.source() : std::string("RIS_E_DATABASE_ERROR");
-    throw AppError(kRisErrorNumber, name, e.description() + " The load stopped there.");
+    std::string what = e.description();
+    if (!what.empty() && what.back() != '.')
+        what += '.';
+    throw AppError(kRisErrorNumber, name, what + " The load stopped there.");
 }
 
 void LoadRun::commitAll()
