@@ -98,7 +98,8 @@ public:
     {
     }
 
-    LoadCounts Run(DumpReader& reader, const std::string& dumpFile);
+    // Loads the dump whose table blocks the whole-dump check counted as blocks.
+    LoadCounts Run(DumpReader& reader, const std::string& dumpFile, const std::vector<DumpTableCount>& blocks);
 
 private:
     void report(const std::string& line);
@@ -134,7 +135,6 @@ private:
     std::vector<std::pair<SqliteDb*, std::string>> begun_; // databases (and schemas) whose transaction is open
     std::vector<std::string> committed_;                   // schemas whose load is committed
     bool stopped_ = false;
-    std::vector<std::string> tablesSeen_;                  // every table block of the dump
     std::vector<std::function<void()>> catalogueChanges_; // grants, made once the load is committed
     TableLoad current_;
 };
@@ -249,7 +249,6 @@ void LoadRun::beginTable(const DumpItem& item)
 {
     finishTable();
     current_.table = ToLower(item.table);
-    tablesSeen_.push_back(current_.table);
     if (!request_.tables.Contains(current_.table))
         return;
     std::vector<RisColumn> columns;
@@ -399,9 +398,9 @@ void LoadRun::take(const DumpItem& item)
     }
 }
 
-LoadCounts LoadRun::Run(DumpReader& reader, const std::string& dumpFile)
+LoadCounts LoadRun::Run(DumpReader& reader, const std::string& dumpFile, const std::vector<DumpTableCount>& blocks)
 {
-    DumpLoadCheck check(dumpFile);
+    std::vector<DumpTableCount> read; // the blocks as this pass reads them
     try {
         if (!request_.schema.empty())
             useSchema(request_.schema);
@@ -411,9 +410,12 @@ LoadCounts LoadRun::Run(DumpReader& reader, const std::string& dumpFile)
                 if (!reader.Next(item))
                     break;
             } catch (const AppError& e) {
-                check.Refuse(e.description());
+                DumpLoadCheck::Refuse(dumpFile, e.description());
             }
-            check.Take(item);
+            if (item.kind == DumpItemKind::CreateTable)
+                read.push_back({item.table, 0});
+            else if (item.kind == DumpItemKind::Row && !read.empty())
+                ++read.back().rows;
             try {
                 take(item);
             } catch (const AppError& e) {
@@ -430,14 +432,14 @@ LoadCounts LoadRun::Run(DumpReader& reader, const std::string& dumpFile)
                                 : AppError(kRisErrorNumber, "RIS_E_DATABASE_ERROR", e.description()));
             }
         }
-        check.Finish();
         finishTable();
-        if (!request_.tables.all)
-            for (const std::string& name : request_.tables.names)
-                if (std::none_of(tablesSeen_.begin(), tablesSeen_.end(),
-                                 [&](const std::string& seen) { return EqualsNoCase(seen, name); }))
-                    reportError(AppError(kRisErrorNumber, "RIS_E_UNKNOWN_RELATION",
-                                         "Table '" + name + "' is not in the dump '" + dumpFile + "'; it was not loaded."));
+        // The file read now must be the one proved whole before the load began.
+        const bool same = read.size() == blocks.size() &&
+                          std::equal(read.begin(), read.end(), blocks.begin(), [](const auto& a, const auto& b) {
+                              return EqualsNoCase(a.table, b.table) && a.rows == b.rows;
+                          });
+        if (!same)
+            DumpLoadCheck::Refuse(dumpFile, "it changed while it was being loaded");
         commitAll();
     } catch (const AppError& e) {
         current_ = TableLoad();
@@ -465,5 +467,6 @@ LoadCounts SchemaLoader::Load(const RisTransferRequest& request, const std::stri
     } catch (const AppError&) {
         RaiseRisError("RIS_E_CANT_OPEN_FILE", "Cannot open the dump file '" + dumpFile + "'.");
     }
-    return LoadRun(session_, bad_, log_, request, console).Run(*reader, dumpFile);
+    const std::vector<DumpTableCount> blocks = DumpLoadCheck::CheckBeforeLoad(dumpFile, request);
+    return LoadRun(session_, bad_, log_, request, console).Run(*reader, dumpFile, blocks);
 }
