@@ -1,0 +1,147 @@
+// The whole-dump check: one streaming pass over the dump's classified lines.
+#include "dbaccess/DumpWholeCheck.h"
+
+#include "dbaccess/DumpLineClassifier.h"
+#include "platform/AppError.h"
+#include "platform/HostFiles.h"
+#include "platform/TextUtil.h"
+
+#include <algorithm>
+#include <exception>
+
+namespace {
+
+std::string atLine(uint64_t line)
+{
+    return " (line " + std::to_string(line) + ")";
+}
+
+std::string tableOf(std::string_view createTableLine)
+{
+    std::string_view rest = createTableLine.substr(DumpFormat::kCreateTable.size());
+    rest.remove_prefix(std::min(rest.size(), rest.find_first_not_of(' ')));
+    return std::string(rest.substr(0, std::min(rest.size(), rest.find_first_of(" ("))));
+}
+
+// Follows one dump line by line and says at the first line that cannot stand where it stands.
+class WholenessWalk {
+public:
+    explicit WholenessWalk(DumpWholeness& result) : result_(result) {}
+
+    // False once a problem is found.
+    bool Take(std::string_view line, DumpLineKind kind);
+    void Finish();
+
+private:
+    bool refuse(const std::string& reason)
+    {
+        result_.problem = reason;
+        return false;
+    }
+    bool takeInBlock(std::string_view line, DumpLineKind kind);
+
+    enum class Block { None, Head, Rows };
+    DumpWholeness& result_;
+    uint64_t line_ = 0;
+    uint64_t blockStart_ = 0;
+    bool started_ = false;
+    bool complete_ = false;
+    Block block_ = Block::None;
+};
+
+bool WholenessWalk::takeInBlock(std::string_view line, DumpLineKind kind)
+{
+    DumpTableCount& table = result_.tables.back();
+    if (kind == DumpLineKind::EndOfTable) {
+        block_ = Block::None;
+        return true;
+    }
+    if (kind != DumpLineKind::BlockLine)
+        return refuse("table '" + table.table + "' has no end-of-table line" + atLine(line_));
+    if (block_ == Block::Rows) {
+        // A row that reads as the next table's create-table line, or as the end-of-schema
+        // line, shows a block cut off and another dump's text run on after it.
+        const bool nextTable = StartsWithNoCase(line, DumpFormat::kCreateTable) && !line.empty() && line.back() == ')';
+        if (nextTable || line == DumpFormat::kEndOfSchema)
+            return refuse("table '" + table.table + "' has no end-of-table line" + atLine(line_));
+        ++table.rows;
+    } else if (!StartsWithNoCase(line, DumpFormat::kInsertInto)) {
+        block_ = Block::Rows; // the layout line
+    }
+    return true;
+}
+
+bool WholenessWalk::Take(std::string_view line, DumpLineKind kind)
+{
+    ++line_;
+    if (block_ != Block::None)
+        return takeInBlock(line, kind);
+    if (TrimWhite(line).empty())
+        return true;
+    if (complete_)
+        return refuse("a line follows the end-of-schema line" + atLine(line_));
+    if (!started_) {
+        if (kind != DumpLineKind::SchemaLine)
+            return refuse("it does not begin with a schema line" + atLine(line_));
+        started_ = true;
+        result_.schema = DumpFormat::NameAfterKeyword(line, DumpLineClassifier::SchemaKeywordLength(line));
+        return true;
+    }
+    switch (kind) {
+    case DumpLineKind::SchemaLine:
+        return refuse("a second schema line stands in it" + atLine(line_));
+    case DumpLineKind::CreateTable:
+        block_ = Block::Head;
+        blockStart_ = line_;
+        result_.tables.push_back({tableOf(line), 0});
+        return true;
+    case DumpLineKind::EndOfTable:
+        return refuse("an end-of-table line stands outside a table block" + atLine(line_));
+    case DumpLineKind::EndOfSchema:
+        complete_ = true;
+        return true;
+    case DumpLineKind::BlockLine:
+    case DumpLineKind::Other:
+        return true;
+    }
+    return true;
+}
+
+void WholenessWalk::Finish()
+{
+    if (!result_.problem.empty())
+        return;
+    if (!started_)
+        refuse(line_ == 0 ? "it is empty" : "it holds no schema line");
+    else if (block_ != Block::None)
+        refuse("table '" + result_.tables.back().table + "' (from line " + std::to_string(blockStart_) +
+               ") ends without its end-of-table line at line " + std::to_string(line_));
+    else if (!complete_)
+        refuse("the end-of-schema line is missing (the file ends at line " + std::to_string(line_) + ")");
+}
+
+} // namespace
+
+DumpWholeness CheckDumpWhole(const std::string& dumpFile)
+{
+    DumpWholeness result;
+    if (HostFolderExists(dumpFile)) {
+        result.problem = "'" + dumpFile + "' is a folder, not a dump file";
+        return result;
+    }
+    try {
+        DumpLines lines(dumpFile);
+        WholenessWalk walk(result);
+        std::string_view line;
+        DumpLineKind kind;
+        while (lines.Next(line, kind))
+            if (!walk.Take(line, kind))
+                break;
+        walk.Finish();
+    } catch (const AppError& e) {
+        result.problem = e.description();
+    } catch (const std::exception& e) {
+        result.problem = "the file '" + dumpFile + "' cannot be read: " + e.what();
+    }
+    return result;
+}

@@ -1,0 +1,25 @@
+// The one test of whether a RIS dump is whole, made before a dump is trusted: before a new
+// dump replaces an older one, before a partial dump is loaded, and by the load client itself.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct DumpTableCount {
+    std::string table;
+    uint64_t rows;
+};
+
+struct DumpWholeness {
+    std::string problem;                // empty when the dump is whole; else the reason (naming the line number)
+    std::string schema;                 // the schema name of the schema line
+    std::vector<DumpTableCount> tables; // the table blocks in file order with their row counts
+    bool Whole() const { return problem.empty(); }
+};
+
+// Reads the dump at the Windows path once, streaming, through the dump-line classifier: whole
+// when a schema line comes first, every table block is closed by its own end-of-table line,
+// and the end-of-schema line comes last (blank lines aside). A missing or unreadable file is
+// a problem, not an exception.
+DumpWholeness CheckDumpWhole(const std::string& dumpFile);
