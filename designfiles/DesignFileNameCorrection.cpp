@@ -13,6 +13,7 @@
 #include "services/Messages.h"
 #include "services/NetworkPaths.h"
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <map>
@@ -24,7 +25,19 @@ namespace {
 struct Target {
     std::string number;
     std::string key;
+    std::string identity; // the same for every row of the key, see rowIdentity
 };
+
+// What tells the rows of one key from the others: table and key values, numbers as numbers.
+std::string modelIdentity(long long discipline, const std::string& number, long long type)
+{
+    return "pdtable_113|" + std::to_string(discipline) + "|" + Trim(number) + "|" + std::to_string(type);
+}
+
+std::string drawingIdentity(long long type, const std::string& number)
+{
+    return "pdtable_121|" + std::to_string(type) + "|" + Trim(number);
+}
 
 // "*" stands for any run of characters; letters compare with their case.
 bool keyMatches(std::string_view pattern, std::string_view key)
@@ -68,7 +81,8 @@ Target modelTarget(const CheckTreeNode& node)
     const int16_t type = toInt16(Trim(node.key.substr(notMatch + 8)));
     const std::string d = std::to_string(discipline);
     const std::string t = std::to_string(type);
-    return {number, "discipline_indx_no = " + d + " AND model_no = " + SqlStringLiteral(number) + " AND model_type = " + t};
+    return {number, "discipline_indx_no = " + d + " AND model_no = " + SqlStringLiteral(number) + " AND model_type = " + t,
+            modelIdentity(discipline, number, type)};
 }
 
 // Parent key "DrawingType<t>Drawing<n>".
@@ -78,10 +92,10 @@ Target drawingTarget(const CheckTreeNode& node)
     const size_t drawing = key.find("Drawing", 11);
     if (drawing == std::string::npos)
         raiseBadKey();
-    const std::string t = std::to_string(toInt16(Trim(key.substr(11, drawing - 11))));
+    const int16_t type = toInt16(Trim(key.substr(11, drawing - 11)));
     const std::string number = Trim(key.substr(drawing + 7));
-    const std::string cond = "drawing_type = " + t + " AND drawing_no = " + SqlStringLiteral(number);
-    return {number, cond};
+    const std::string cond = "drawing_type = " + std::to_string(type) + " AND drawing_no = " + SqlStringLiteral(number);
+    return {number, cond, drawingIdentity(type, number)};
 }
 
 Variant value(Recordset& rs, const std::string& column)
@@ -109,6 +123,15 @@ bool moveFile(const std::string& from, const std::string& to, std::string& failu
     return false;
 }
 
+// Quoted file names joined for a message: 'a', 'b'.
+std::string quotedList(const std::vector<std::string>& names)
+{
+    std::string out;
+    for (const std::string& n : names)
+        out += (out.empty() ? "'" : ", '") + n + "'";
+    return out;
+}
+
 } // namespace
 
 struct DesignFileNameCorrection::Kind {
@@ -122,6 +145,21 @@ struct DesignFileNameCorrection::Kind {
     std::string pattern;
     bool companions;
     std::function<Target(const CheckTreeNode&)> target;
+};
+
+// The node in hand and what was read for it before anything moved.
+struct DesignFileNameCorrection::Node {
+    Node(const Kind& k, CheckTreeNode& treeNode) : kind(k), node(treeNode), target(k.target(treeNode)) {}
+    const Kind& kind;
+    CheckTreeNode& node;
+    Target target;
+    std::string dir;
+    std::string number;  // of the row, as stored
+    std::string spec;    // the row's file name as read
+    std::string newSpec;
+    DesignFileNameRules::Parts old;
+    bool frameWorks = false;
+    std::vector<std::string> skipped;
 };
 
 std::vector<std::string> DesignFileNameCorrection::CompanionExtensions()
@@ -161,7 +199,7 @@ void DesignFileNameCorrection::run(const Kind& kind, const std::string& project)
         const std::vector<CheckTreeNode*> nodes = tree_.Nodes();
         for (CheckTreeNode* node : nodes) {
             if (node->checked && keyMatches(kind.pattern, node->key))
-                correctNode(kind, schema_, *node, rows);
+                correctNode(kind, *node, rows);
             DoEvents();
         }
         if (rows.State() == adStateOpen)
@@ -174,12 +212,11 @@ void DesignFileNameCorrection::run(const Kind& kind, const std::string& project)
     ShowStatus("Correcting " + kind.noun + " files successfully");
 }
 
-void DesignFileNameCorrection::correctNode(const Kind& kind, const std::string& schema, CheckTreeNode& node,
-                                           Recordset& rows)
+void DesignFileNameCorrection::correctNode(const Kind& kind, CheckTreeNode& node, Recordset& rows)
 {
-    const Target target = kind.target(node);
-    ShowStatus("Correcting " + kind.noun + ": '" + target.number + "' ...");
-    rows.SetFilter(target.key);
+    Node n(kind, node);
+    ShowStatus("Correcting " + kind.noun + ": '" + n.target.number + "' ...");
+    rows.SetFilter(n.target.key);
     if (rows.RecordCount() == 0) {
         markRed(node, kind.numberColumn + " not in " + kind.table + " found");
         return;
@@ -188,7 +225,7 @@ void DesignFileNameCorrection::correctNode(const Kind& kind, const std::string& 
     // other names) a file would be renamed that some of them do not name.
     if (rows.RecordCount() > 1) {
         markRed(node, std::to_string(rows.RecordCount()) + " rows in " + kind.table + " found for " + kind.numberColumn +
-                          ": '" + target.number + "'. Nothing changed");
+                          ": '" + n.target.number + "'. Nothing changed");
         return;
     }
     rows.MoveFirst();
@@ -197,22 +234,22 @@ void DesignFileNameCorrection::correctNode(const Kind& kind, const std::string& 
             markRed(node, "'" + column + "' not defined");
             return;
         }
-    const std::string dir = LocalPath2UNC(value(rows, "network_address").ToText(), value(rows, "path_name").ToText(), false);
+    n.dir = LocalPath2UNC(value(rows, "network_address").ToText(), value(rows, "path_name").ToText(), false);
     long error = 0;
-    if (dir.empty()) {
+    if (n.dir.empty()) {
         const std::string text = lastFileErrorText(error);
         if (error != 0)
             markRed(node, text);
         return;
     }
-    const std::string number = value(rows, kind.numberColumn).ToText();
-    const std::string spec = value(rows, kind.specColumn).ToText();
-    const DesignFileNameRules::Parts old = DesignFileNameRules::Split(spec);
-    const std::string newSpec = number + old.extension;
-    const std::string oldPath = dir + old.base + old.extension;
-    const std::string newPath = dir + newSpec;
-    const bool frameWorks = kind.companions && value(rows, "discipline_indx_no").ToText() == "3" &&
-                            value(rows, "model_type").ToText() == "1";
+    n.number = value(rows, kind.numberColumn).ToText();
+    n.spec = value(rows, kind.specColumn).ToText();
+    n.old = DesignFileNameRules::Split(n.spec);
+    n.newSpec = n.number + n.old.extension;
+    const std::string oldPath = n.dir + n.old.base + n.old.extension;
+    const std::string newPath = n.dir + n.newSpec;
+    n.frameWorks = kind.companions && value(rows, "discipline_indx_no").ToLong() == 3 &&
+                   value(rows, "model_type").ToLong() == 1;
 
     bool blocked = false;
     auto refuse = [&](const std::string& text) {
@@ -224,27 +261,33 @@ void DesignFileNameCorrection::correctNode(const Kind& kind, const std::string& 
         refuse(fileText + oldPath + "' not exists");
     if (IsFileExists(newPath, 0))
         refuse(fileText + newPath + "' already exists");
-    if (newSpec.size() > DesignFileNameRules::kMaxLength)
-        refuse(kind.specColumn + ": '" + newSpec + "' is to long. (Max 14 character)");
-    if (DesignFileNameRules::HasSpecialChars(newSpec))
-        refuse(kind.specColumn + ": '" + newSpec + "' is incorrect. Any special characters are not allowed");
-    if (frameWorks)
+    if (n.newSpec.size() > DesignFileNameRules::kMaxLength)
+        refuse(kind.specColumn + ": '" + n.newSpec + "' is to long. (Max 14 character)");
+    if (DesignFileNameRules::HasSpecialChars(n.newSpec))
+        refuse(kind.specColumn + ": '" + n.newSpec + "' is incorrect. Any special characters are not allowed");
+    if (n.frameWorks)
         for (const std::string& ext : CompanionExtensions()) {
-            if (!IsFileExists(dir + old.base + "." + ext, 0))
-                refuse(fileText + dir + old.base + "." + ext + "' not exists");
-            if (IsFileExists(dir + number + "." + ext, 0))
-                refuse(fileText + dir + number + "." + ext + "' already exists");
+            if (!IsFileExists(n.dir + n.old.base + "." + ext, 0))
+                refuse(fileText + n.dir + n.old.base + "." + ext + "' not exists");
+            if (IsFileExists(n.dir + n.number + "." + ext, 0))
+                refuse(fileText + n.dir + n.number + "." + ext + "' already exists");
             DoEvents();
         }
+    // Renamed, the file would go missing for the other rows that name it. A failed read of the
+    // tables raises here, before anything has moved.
+    const std::vector<std::string> owners = ownersOf(n.dir, n.old.base + n.old.extension, n.target.identity);
+    if (!owners.empty())
+        refuse(fileText + oldPath + "' is named also by " + Join(owners, ", ") + ". Nothing changed");
     if (blocked)
         return;
-    if (!IsFolderWritable(dir)) {
+    if (!IsFolderWritable(n.dir)) {
         const std::string text = lastFileErrorText(error);
         if (error != 0) {
             markRed(node, text);
             return;
         }
     }
+    Moves further = planFurtherFiles(n);
 
     Moves moves;
     std::string failure;
@@ -255,124 +298,245 @@ void DesignFileNameCorrection::correctNode(const Kind& kind, const std::string& 
     }
     moves.emplace_back(oldPath, newPath);
     ShowStatus(kind.Noun + " file moved successfully");
-    if (frameWorks)
+    if (n.frameWorks)
         for (const std::string& ext : CompanionExtensions()) {
-            const std::string from = dir + old.base + "." + ext;
-            const std::string to = dir + number + "." + ext;
+            const std::string from = n.dir + n.old.base + "." + ext;
+            const std::string to = n.dir + n.number + "." + ext;
             ShowStatus("Moving " + kind.noun + " file: '" + from + "' to: '" + to + "' ...");
             if (!moveFile(from, to, failure)) {
-                // The table keeps naming the old file, so the files keep their old names too.
-                markRed(node, failure);
-                moveBack(moves);
+                // The table keeps naming the old file, so the files go back to their old names.
+                const std::vector<std::string> stay = moveBack(moves);
+                markRed(node, failure + ". " +
+                                  (stay.empty() ? std::string("Files moved back to their old names")
+                                                : "Files not moved back: " + Join(stay, ", ") + ". The row names '" +
+                                                      n.spec + "'"));
                 return;
             }
             moves.emplace_back(from, to);
             ShowStatus(kind.Noun + " file moved successfully");
             DoEvents();
         }
-    std::vector<std::string> skipped;
-    moveFurtherFiles(node, dir, old.base, number, moves, skipped);
-
-    ShowStatus("Writing changes to project schema ...");
-    const std::string update = "UPDATE " + kind.table + " SET " + kind.specColumn + " = ";
-    int32_t changed = 0;
-    try {
-        changed = tables_.write(schema, update + SqlStringLiteral(newSpec) + " WHERE (" + target.key + ");");
-    } catch (const AppError&) {
-        moveBack(moves);
-        throw;
-    }
-    if (changed != 1) {
-        // A key stored with blanks that the read trimmed changes no row; rows the read merged
-        // change together. Either way the row and its files go back to where they were.
-        moveBack(moves);
-        if (changed != 0) {
-            ShowStatus("Writing the old name back to project schema ...");
-            tables_.write(schema, update + SqlStringLiteral(spec) + " WHERE (" + target.key + ");");
-        }
-        markRed(node, (changed < 0 ? std::string("An unknown number of") : std::to_string(changed)) + " rows of " +
-                          kind.table + " changed for " + kind.numberColumn + ": '" + target.number +
-                          "' (1 expected). Files moved back to their old names");
-        return;
-    }
-    if (namedRead_)
-        named_[ToUpper(dir)].insert(ToUpper(newSpec));
-    if (node.backColor != kTreeColorRed) {
-        node.backColor = kTreeColorGreen;
-        node.tag = kind.Noun + " file moved successfully";
-        for (const std::string& text : skipped)
-            node.tag += "; " + text;
-        tree_.Changed();
-    }
-}
-
-void DesignFileNameCorrection::moveFurtherFiles(CheckTreeNode& node, const std::string& dir, const std::string& oldBase,
-                                                const std::string& number, Moves& moves,
-                                                std::vector<std::string>& skipped)
-{
-    if (oldBase.empty())
-        return;
-    for (const std::string& found : FindFile(dir, oldBase + ".*", false)) {
-        const std::string name = GetFileName(found);
-        bool ownFile = false;
-        for (const auto& m : moves)
-            ownFile = ownFile || EqualsNoCase(GetFileName(m.second), name);
-        if (ownFile)
-            continue; // a file this row has just given its new name
-        const std::string newName = ReplaceAll(name, oldBase, number);
-        if (EqualsNoCase(newName, name)) {
-            ShowStatus("File: '" + dir + name + "' keeps its name");
-            continue;
-        }
-        if (namedByARow(dir, name)) {
-            skipped.push_back("file: '" + dir + name + "' is named in the project tables and keeps its name");
-            ShowStatus(skipped.back());
-            continue;
-        }
-        if (IsFileExists(dir + newName, 0)) {
-            markRed(node, "File: '" + dir + newName + "' already exists");
-            continue;
-        }
-        ShowStatus("Moving file from: '" + dir + name + "' to: '" + dir + newName + "' ...");
-        std::string failure;
-        if (moveFile(dir + name, dir + newName, failure)) {
-            moves.emplace_back(dir + name, dir + newName);
+    for (const auto& [from, to] : further) {
+        ShowStatus("Moving file from: '" + from + "' to: '" + to + "' ...");
+        if (moveFile(from, to, failure)) {
+            moves.emplace_back(from, to);
             ShowStatus("File moved successfully");
         } else {
             markRed(node, failure);
         }
         DoEvents();
     }
+
+    ShowStatus("Writing changes to project schema ...");
+    int32_t changed = 0;
+    std::string what;
+    std::optional<AppError> raised;
+    try {
+        changed = tables_.write(schema_, "UPDATE " + kind.table + " SET " + kind.specColumn + " = " +
+                                             SqlStringLiteral(n.newSpec) + " WHERE (" + n.target.key + ");");
+        if (changed == 1) {
+            what.clear();
+        } else {
+            // A key stored with blanks that the read trimmed changes no row; rows the read merged
+            // change together.
+            what = (changed < 0 ? std::string("An unknown number of") : std::to_string(changed)) + " rows of " +
+                   kind.table + " changed for " + kind.numberColumn + ": '" + n.target.number + "' (1 expected)";
+        }
+    } catch (const AppError& e) {
+        // The client may have carried the statement out before it failed: the rows tell.
+        what = e.description();
+        raised = e;
+        ShowStatus(what);
+    }
+    if (!what.empty() && !settle(n, moves, what, raised))
+        return;
+    // The one row names the new file: later nodes see it under that name.
+    if (namedRead_) {
+        auto& owners = named_[ToUpper(n.dir)];
+        auto& before = owners[ToUpper(n.old.base + n.old.extension)];
+        before.erase(std::remove_if(before.begin(), before.end(),
+                                    [&](const auto& o) { return o.first == n.target.identity; }),
+                     before.end());
+        owners[ToUpper(n.newSpec)].emplace_back(n.target.identity, kind.noun + " '" + n.target.number + "'");
+    }
+    if (node.backColor != kTreeColorRed) {
+        node.backColor = kTreeColorGreen;
+        node.tag = kind.Noun + " file moved successfully";
+        for (const std::string& text : n.skipped)
+            node.tag += "; " + text;
+        tree_.Changed();
+    }
 }
 
-bool DesignFileNameCorrection::namedByARow(const std::string& dir, const std::string& name)
+DesignFileNameCorrection::Moves DesignFileNameCorrection::planFurtherFiles(Node& n)
 {
-    if (!namedRead_) {
-        std::map<std::pair<std::string, std::string>, std::string> folders; // resolved once per location
-        for (const auto& [table, column] : {std::pair<std::string, std::string>("pdtable_113", "model_file_spec"),
-                                            std::pair<std::string, std::string>("pdtable_121", "drawing_file_spec")}) {
-            Recordset rs = tables_.read(schema_, "SELECT network_address, path_name, " + column + " FROM " + table +
-                                                     " GROUP BY network_address, path_name, " + column + ";");
-            if (rs.RecordCount() > 0)
-                rs.MoveFirst();
-            for (; rs.RecordCount() > 0 && !rs.Eof(); rs.MoveNext()) {
-                if (value(rs, "network_address").IsNull() || value(rs, "path_name").IsNull() ||
-                    value(rs, column).IsNull())
-                    continue;
-                const auto location = std::make_pair(value(rs, "network_address").ToText(), value(rs, "path_name").ToText());
-                auto it = folders.find(location);
-                if (it == folders.end())
-                    it = folders.emplace(location, LocalPath2UNC(location.first, location.second, false)).first;
-                if (!it->second.empty())
-                    named_[ToUpper(it->second)].insert(ToUpper(Trim(value(rs, column).ToText())));
-            }
+    Moves planned;
+    const std::string& oldBase = n.old.base;
+    if (oldBase.empty())
+        return planned;
+    for (const std::string& found : FindFile(n.dir, oldBase + ".*", false)) {
+        const std::string name = GetFileName(found);
+        bool ownFile = EqualsNoCase(name, oldBase + n.old.extension);
+        if (n.frameWorks)
+            for (const std::string& ext : CompanionExtensions())
+                ownFile = ownFile || EqualsNoCase(name, oldBase + "." + ext);
+        if (ownFile)
+            continue; // moved as the design file or one of its companions
+        const std::string newName = ReplaceAll(name, oldBase, n.number);
+        if (EqualsNoCase(newName, name)) {
+            ShowStatus("File: '" + n.dir + name + "' keeps its name");
+            continue;
+        }
+        if (!ownersOf(n.dir, name, "").empty()) {
+            n.skipped.push_back("file: '" + n.dir + name + "' is named in the project tables and keeps its name");
+            ShowStatus(n.skipped.back());
+            continue;
+        }
+        if (IsFileExists(n.dir + newName, 0) || EqualsNoCase(newName, n.newSpec)) {
+            markRed(n.node, "File: '" + n.dir + newName + "' already exists");
+            continue;
+        }
+        planned.emplace_back(n.dir + name, n.dir + newName);
+    }
+    return planned;
+}
+
+bool DesignFileNameCorrection::settle(Node& n, Moves& moves, const std::string& what, std::optional<AppError> raised)
+{
+    const Kind& kind = n.kind;
+    const std::string readBack = "SELECT " + kind.specColumn + " FROM " + kind.table + " WHERE " + n.target.key + ";";
+    auto namesNow = [&](std::string& failure) {
+        std::vector<std::string> names;
+        try {
+            Recordset rs = tables_.read(schema_, readBack);
+            if (rs.State() == adStateOpen && rs.RecordCount() > 0)
+                for (rs.MoveFirst(); !rs.Eof(); rs.MoveNext())
+                    names.push_back(Trim(value(rs, kind.specColumn).ToText()));
             if (rs.State() == adStateOpen)
                 rs.Close();
+        } catch (const AppError& e) {
+            failure = e.description();
         }
-        namedRead_ = true;
+        return names;
+    };
+    auto allAre = [](const std::vector<std::string>& names, const std::string& spec) {
+        return !names.empty() && std::all_of(names.begin(), names.end(),
+                                             [&](const std::string& s) { return EqualsNoCase(s, Trim(spec)); });
+    };
+    std::string text = what, readFailure;
+    std::vector<std::string> names = namesNow(readFailure);
+    // Several rows took the new name together: they go back to the old one, which their files
+    // then keep.
+    if (readFailure.empty() && names.size() > 1 &&
+        std::any_of(names.begin(), names.end(), [&](const std::string& s) { return EqualsNoCase(s, n.newSpec); })) {
+        ShowStatus("Writing the old name back to project schema ...");
+        try {
+            tables_.write(schema_, "UPDATE " + kind.table + " SET " + kind.specColumn + " = " + SqlStringLiteral(n.spec) +
+                                       " WHERE (" + n.target.key + ");");
+        } catch (const AppError& e) {
+            text += ". The old name could not be written back: " + e.description();
+            raised = e;
+        }
+        names = namesNow(readFailure);
     }
-    const auto it = named_.find(ToUpper(dir));
-    return it != named_.end() && it->second.count(ToUpper(name)) > 0;
+    std::vector<std::string> newNames;
+    for (const auto& m : moves)
+        newNames.push_back(m.second);
+    const std::string rowText = names.size() == 1 ? "The row names " : "The rows name ";
+    bool done = false;
+    if (!readFailure.empty()) {
+        // Whether the new name stands is not known: the files stay where they are, and say so.
+        text += ". The rows of " + kind.table + " could not be read again (" + readFailure +
+                "). The files keep their new names: " + quotedList(newNames);
+    } else if (names.size() == 1 && allAre(names, n.newSpec)) {
+        ShowStatus(rowText + "'" + n.newSpec + "' although: " + what);
+        done = true;
+    } else if (names.empty() || allAre(names, n.spec)) {
+        const std::vector<std::string> stay = moveBack(moves);
+        text += stay.empty() ? ". Files moved back to their old names"
+                             : ". Files not moved back: " + Join(stay, ", ") + ". " + rowText + "'" + Trim(n.spec) + "'";
+    } else {
+        std::vector<std::string> distinct;
+        for (const std::string& name : names)
+            if (std::none_of(distinct.begin(), distinct.end(), [&](const std::string& d) { return EqualsNoCase(d, name); }))
+                distinct.push_back(name);
+        text += ". " + rowText + quotedList(distinct) + ". The files keep their new names: " + quotedList(newNames);
+    }
+    if (done)
+        return true;
+    markRed(n.node, text);
+    // A statement that failed ends the run, with what stands afterwards.
+    if (raised)
+        throw AppError(raised->number(), raised->source(), text);
+    return false;
+}
+
+std::vector<std::string> DesignFileNameCorrection::ownersOf(const std::string& dir, const std::string& name,
+                                                            const std::string& identity)
+{
+    readNamedFiles();
+    std::vector<std::string> out;
+    const auto folder = named_.find(ToUpper(dir));
+    if (folder == named_.end())
+        return out;
+    const auto file = folder->second.find(ToUpper(name));
+    if (file == folder->second.end())
+        return out;
+    for (const auto& [id, owner] : file->second)
+        if (id != identity && std::find(out.begin(), out.end(), owner) == out.end())
+            out.push_back(owner);
+    return out;
+}
+
+void DesignFileNameCorrection::readNamedFiles()
+{
+    if (namedRead_)
+        return;
+    struct Source {
+        const char* sql;
+        const char* column;
+        std::function<std::pair<std::string, std::string>(Recordset&)> owner; // identity, text
+    };
+    const std::vector<Source> sources = {
+        {"SELECT discipline_indx_no, model_no, model_type, network_address, path_name, model_file_spec FROM "
+         "pdtable_113 GROUP BY discipline_indx_no, model_no, model_type, network_address, path_name, model_file_spec;",
+         "model_file_spec",
+         [](Recordset& rs) {
+             const std::string m = value(rs, "model_no").ToText();
+             return std::make_pair(modelIdentity(value(rs, "discipline_indx_no").ToLong(), m,
+                                                 value(rs, "model_type").ToLong()),
+                                   "model '" + Trim(m) + "'");
+         }},
+        {"SELECT drawing_type, drawing_no, network_address, path_name, drawing_file_spec FROM pdtable_121 "
+         "GROUP BY drawing_type, drawing_no, network_address, path_name, drawing_file_spec;",
+         "drawing_file_spec",
+         [](Recordset& rs) {
+             const std::string d = value(rs, "drawing_no").ToText();
+             return std::make_pair(drawingIdentity(value(rs, "drawing_type").ToLong(), d), "drawing '" + Trim(d) + "'");
+         }},
+    };
+    std::map<std::pair<std::string, std::string>, std::string> folders; // resolved once per location
+    decltype(named_) named;
+    for (const Source& source : sources) {
+        Recordset rs = tables_.read(schema_, source.sql);
+        if (rs.RecordCount() > 0)
+            rs.MoveFirst();
+        for (; rs.RecordCount() > 0 && !rs.Eof(); rs.MoveNext()) {
+            if (value(rs, "network_address").IsNull() || value(rs, "path_name").IsNull() ||
+                value(rs, source.column).IsNull())
+                continue;
+            const auto location = std::make_pair(value(rs, "network_address").ToText(), value(rs, "path_name").ToText());
+            auto it = folders.find(location);
+            if (it == folders.end())
+                it = folders.emplace(location, LocalPath2UNC(location.first, location.second, false)).first;
+            if (!it->second.empty())
+                named[ToUpper(it->second)][ToUpper(Trim(value(rs, source.column).ToText()))].push_back(source.owner(rs));
+        }
+        if (rs.State() == adStateOpen)
+            rs.Close();
+    }
+    named_ = std::move(named);
+    namedRead_ = true;
 }
 
 void DesignFileNameCorrection::markRed(CheckTreeNode& node, const std::string& text)
@@ -383,14 +547,18 @@ void DesignFileNameCorrection::markRed(CheckTreeNode& node, const std::string& t
     tree_.Changed();
 }
 
-void DesignFileNameCorrection::moveBack(Moves& moves)
+std::vector<std::string> DesignFileNameCorrection::moveBack(Moves& moves)
 {
+    std::vector<std::string> stay;
     for (auto it = moves.rbegin(); it != moves.rend(); ++it) {
         ShowStatus("Moving file back from: '" + it->second + "' to: '" + it->first + "' ...");
-        if (!MoveFileA(it->second, it->first, false, false)) {
-            long error = 0;
-            ShowStatus(lastFileErrorText(error));
-        }
+        std::string failure;
+        if (moveFile(it->second, it->first, failure))
+            ShowStatus("File moved back successfully");
+        else
+            stay.push_back("'" + it->second + "' keeps that name (not moved back to '" + GetFileName(it->first) +
+                           "': " + failure + ")");
     }
     moves.clear();
+    return stay;
 }

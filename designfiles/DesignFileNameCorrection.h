@@ -4,15 +4,22 @@
 // number followed by the old extension, and the new name is written into the project table.
 // Each node ends green with the success text in its tag, or red with the failure text.
 //
-// Files and table never part ways: a node whose key names more than one row is refused before
-// anything moves; the row is changed by its key and must be the one row changed, else (and when
-// a companion move or the statement fails) the files go back to their old names. A further file
-// that a row of pdtable_113 or pdtable_121 names keeps its name.
+// Files and table never part ways: everything the decision needs (the row, the files, the
+// files every row of the project names) is read before the first file moves; a node whose own
+// file another row names, or whose key names more than one row, is refused before anything
+// moves. The row is changed by its key and must be the one row changed; after any other outcome
+// the rows of the key are read again and the files follow what they name: back to their old
+// names when the old name stands, left under the new ones when the new name stands. The node's
+// text then says where the files are and what the row names. A further file that a row of
+// pdtable_113 or pdtable_121 names keeps its name.
 #pragma once
 
 #include "designfiles/ProjectTables.h"
 
+#include "platform/AppError.h"
+
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <utility>
@@ -40,23 +47,32 @@ public:
 
 private:
     using Moves = std::vector<std::pair<std::string, std::string>>; // from, to; in the order done
+    struct Node;
 
     void run(const Kind& kind, const std::string& project);
     // The node's one row: checks, moves, the statement by the node's key.
-    void correctNode(const Kind& kind, const std::string& schema, CheckTreeNode& node, Recordset& rows);
-    // The further files of the old base name in dir; what is left alone is added to skipped.
-    void moveFurtherFiles(CheckTreeNode& node, const std::string& dir, const std::string& oldBase,
-                          const std::string& number, Moves& moves, std::vector<std::string>& skipped);
-    // Whether a row of pdtable_113 or pdtable_121 names the file dir + name (letters in any case).
-    bool namedByARow(const std::string& dir, const std::string& name);
+    void correctNode(const Kind& kind, CheckTreeNode& node, Recordset& rows);
+    // The further files of the old base name in the node's folder, listed before anything moves;
+    // what is left alone is added to the node's skipped texts.
+    Moves planFurtherFiles(Node& n);
+    // After a statement that did not change exactly the one row: the rows of the key are read
+    // again and the files follow what they name. True when the new name stands in the one row.
+    // A statement that raised (raised) raises again afterwards, its description saying the state.
+    bool settle(Node& n, Moves& moves, const std::string& what, std::optional<AppError> raised);
+    // The rows (other than those of identity) that name the file dir + name, letters in any case.
+    std::vector<std::string> ownersOf(const std::string& dir, const std::string& name, const std::string& identity);
+    // The files every row of pdtable_113 and pdtable_121 names, once per run.
+    void readNamedFiles();
     void markRed(CheckTreeNode& node, const std::string& text);
-    // Moves the files of moves back, last first; what cannot go back is logged.
-    void moveBack(Moves& moves);
+    // Moves the files of moves back, last first. Returns, for each file that stays under its new
+    // name, the text saying so and why.
+    std::vector<std::string> moveBack(Moves& moves);
 
     CheckTree& tree_;
     ProjectTables tables_;
     std::string schema_;
-    // The files the project tables name, by upper-case folder: read when first needed in a run.
+    // The files the project tables name: upper-case folder, upper-case name, the rows naming it
+    // (identity of the row's key, and how it is named to the user).
     bool namedRead_ = false;
-    std::map<std::string, std::set<std::string>> named_;
+    std::map<std::string, std::map<std::string, std::vector<std::pair<std::string, std::string>>>> named_;
 };

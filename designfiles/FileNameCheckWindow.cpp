@@ -102,12 +102,15 @@ void frmFileSpecCheck::setBusy(bool busy)
 void frmFileSpecCheck::cmdCheck_Click()
 {
     setBusy(true);
+    // A ShowMe for another project while the run waits takes effect with the next run: the
+    // models and drawings of one run are those of one project.
+    const std::string project = project_;
     try {
         tree_.Clear();
         mirror_->Sync();
         DesignFileNameCheck check(tree_, tables_);
-        check.CheckModels(project_);
-        check.CheckDrawings(project_);
+        check.CheckModels(project);
+        check.CheckDrawings(project);
         ShowStatus("'" + FromQString(cmdCheck->text()) + "' finished");
     } catch (const AppError& e) {
         ShowMessage(e.description(), MsgStyle::Exclamation);
@@ -123,6 +126,7 @@ void frmFileSpecCheck::cmdRestore_Click()
         MsgAnswer::No)
         return;
     setBusy(true);
+    const std::string project = project_;
     try {
         size_t count = 0;
         for (CheckTreeNode* node : tree_.Nodes())
@@ -135,8 +139,8 @@ void frmFileSpecCheck::cmdRestore_Click()
         if (count == 0)
             RaiseError(kAppTitle, "No models or drawings to process selected");
         DesignFileNameCorrection correction(tree_, tables_);
-        correction.CorrectModelFiles(project_);
-        correction.CorrectDrawingFiles(project_);
+        correction.CorrectModelFiles(project);
+        correction.CorrectDrawingFiles(project);
         ShowStatus("'" + FromQString(cmdRestore->text()) + "' finished");
     } catch (const AppError& e) {
         ShowMessage(e.description(), MsgStyle::Exclamation);

@@ -99,9 +99,64 @@ bool PrepareDirectory(const std::string& directory, std::string& message)
     return true;
 }
 
+// The last steps of a row: the seed (or chosen candidate) must exist, the directory is made
+// and tested, and the copy put in place only where no file of the target's name exists. kind:
+// "Model" or "Drawing". False when the node failed.
+bool CopySeed(const std::string& kind, const std::string& seed, const std::string& directory,
+              const std::string& target, RowOutcome& outcome)
+{
+    if (!IsFileExists(seed, 0)) {
+        outcome.Fail("Seed file: '" + seed + "' not exists");
+        return false;
+    }
+    std::string message;
+    if (!PrepareDirectory(directory, message)) {
+        outcome.Fail(message);
+        return false;
+    }
+    const std::string creating = "Creating " + ToLower(kind) + " file: '" + target + "' from seed file: '" + seed + "'";
+    ShowStatus(creating + " ...");
+    if (!CopyFileA(seed, target, false, false, kNoOverwrite)) {
+        LastFileError(message);
+        outcome.Fail(message);
+        return false;
+    }
+    outcome.Write(creating);
+    ShowStatus(kind + " file created successfully");
+    return true;
+}
+
 std::string TextOf(const CheckTreeNode* node)
 {
     return node ? node->text : std::string();
+}
+
+// The name of the file a File node stands for: the missing file's name behind
+// "FILE_NOT_FOUND", or the last component of the candidate's path. A candidate was offered
+// because its name is that of the missing file, so it may only be written under that name.
+std::string NodeFileName(const CheckTreeNode& node)
+{
+    const std::string notFound = node.parent ? node.parent->key + "FileFILE_NOT_FOUND" : std::string();
+    if (!notFound.empty() && node.key.rfind(notFound, 0) == 0)
+        return node.key.substr(notFound.size());
+    const std::string path = CandidatePath(node);
+    const size_t slash = path.find_last_of("\\/");
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// A row stands for the node's item only under the very number of the node's key: the filter
+// of the recordset ignores letter case, and P1001 and p1001 are two models.
+bool SameNumber(Recordset& rows, const char* column, const std::string& number)
+{
+    return !FieldIsNull(rows, column) && Trim(FieldText(rows, column)) == number;
+}
+
+// The outcome of a node none of whose rows names its file any more: the table changed
+// between the check and the restore, and nothing is copied.
+std::string RowChanged(const char* what, const std::string& file, const char* column, const std::string& number)
+{
+    return std::string(what) + " file '" + file + "' of " + column + " '" + number +
+           "' is no longer in the project table - the row changed since the check";
 }
 
 class ModelRestore {
@@ -128,7 +183,6 @@ public:
         const std::string modelNo = modelPos == std::string::npos ? std::string() : Trim(modelKey.substr(modelPos + 5));
         const size_t dot = node.key.rfind('.');
         const std::string extension = Trim(dot == std::string::npos ? node.key : node.key.substr(dot + 1));
-        const std::string missingFile = MissingFileOf(node, modelKey);
 
         ShowStatus("Restoring model: '" + modelNo + "' ...");
         RowOutcome outcome(ctx_.Sheet(), "D", failures_);
@@ -141,33 +195,31 @@ public:
             outcome.Fail("model_no not in pdtable_113 found");
             return;
         }
+        // Only the rows of this model number whose file (or FrameWorks companion) is the
+        // node's: models of one number in two areas share their model node, and a node must
+        // never fill another row's file with its content.
+        const std::string fileName = NodeFileName(node);
+        bool taken = false;
         for (models_.MoveFirst(); !models_.Eof(); models_.MoveNext()) {
             const std::string rowDiscipline = FieldText(models_, "discipline_indx_no");
             if (rowDiscipline == "3" && FieldText(models_, "model_type") != "1")
                 continue; // a frozen model has no file of its own
-            if (!Row(node, rowDiscipline, extension, missingFile, outcome))
+            if (!SameNumber(models_, "model_no", modelNo) || FieldIsNull(models_, "model_file_spec") ||
+                !EqualsNoCase(TargetSpec(rowDiscipline, extension), fileName))
+                continue;
+            taken = true;
+            if (!Row(node, rowDiscipline, extension, outcome))
                 return;
         }
+        if (!taken)
+            outcome.Fail(RowChanged("Model", fileName, "model_no", modelNo));
     }
 
 private:
-    // The missing file a "FILE_NOT_FOUND" node stands for (its key is the model key, "File",
-    // "FILE_NOT_FOUND" and the file name), or the empty text for an alternative's node.
-    static std::string MissingFileOf(const CheckTreeNode& node, const std::string& modelKey)
-    {
-        const std::string notFound = modelKey + "FileFILE_NOT_FOUND";
-        return node.key.rfind(notFound, 0) == 0 ? node.key.substr(notFound.size()) : std::string();
-    }
-
-    // One model row; false when the node failed and its remaining rows are not taken. Models of
-    // one number in two areas share their model node: a missing file's own node restores only
-    // the rows whose file (or companion name) it stands for, never another model's file.
+    // One model row; false when the node failed and its remaining rows are not taken.
     bool Row(const CheckTreeNode& node, const std::string& discipline, const std::string& extension,
-             const std::string& missingFile, RowOutcome& outcome)
+             RowOutcome& outcome)
     {
-        if (!missingFile.empty() &&
-            (FieldIsNull(models_, "model_file_spec") || !EqualsNoCase(TargetSpec(discipline, extension), missingFile)))
-            return true;
         for (const char* column : {"network_address", "path_name", "model_file_spec"})
             if (FieldIsNull(models_, column)) {
                 outcome.Fail("'" + std::string(column) + "' not defined");
@@ -193,25 +245,7 @@ private:
             outcome.Fail("Seed file for discipline_index_no: " + discipline + " not exists");
             return false;
         }
-        if (!IsFileExists(seed, 0)) {
-            outcome.Fail("Seed file: '" + seed + "' not exists");
-            return false;
-        }
-        std::string message;
-        if (!PrepareDirectory(directory, message)) {
-            outcome.Fail(message);
-            return false;
-        }
-        const std::string creating = "Creating model file: '" + target + "' from seed file: '" + seed + "'";
-        ShowStatus(creating + " ...");
-        if (!CopyFileA(seed, target, false, false, kNoOverwrite)) {
-            LastFileError(description);
-            outcome.Fail(description);
-            return false;
-        }
-        outcome.Write(creating);
-        ShowStatus("Model file created successfully");
-        return true;
+        return CopySeed("Model", seed, directory, target, outcome);
     }
 
     // The row's model_file_spec; for FrameWorks the companion of the restored file's extension.
@@ -251,6 +285,34 @@ private:
     int failures_ = 0;
 };
 
+// One drawing row of a node; false when the node failed.
+bool DrawingRow(const std::string& projectDirectory, Recordset& drawings, const CheckTreeNode& node,
+                RowOutcome& outcome)
+{
+    for (const char* column : {"network_address", "path_name"})
+        if (FieldIsNull(drawings, column)) {
+            outcome.Fail("'" + std::string(column) + "' not defined");
+            return false;
+        }
+    const std::string directory =
+        LocalPath2UNC(FieldText(drawings, "network_address"), FieldText(drawings, "path_name"), false);
+    std::string description;
+    if (directory.empty()) {
+        if (LastFileError(description) != 0)
+            outcome.Fail(description);
+        return false;
+    }
+    const std::string target = directory + FieldText(drawings, "drawing_file_spec");
+    if (IsFileExists(target, 0)) {
+        outcome.Fail("Drawing file: '" + target + "' already exists");
+        return false;
+    }
+    std::string source = GetSelectedSeedFile(node);
+    if (Trim(source).empty())
+        source = projectDirectory + "drwsdz.dgn";
+    return CopySeed("Drawing", source, directory, target, outcome);
+}
+
 void DrawingNode(UpgradeCheckContext& ctx, const std::string& projectDirectory, Recordset& drawings,
                  const CheckTreeNode& node, int& failures)
 {
@@ -271,36 +333,21 @@ void DrawingNode(UpgradeCheckContext& ctx, const std::string& projectDirectory, 
     drawings.SetFilter("drawing_type = " + typeText + " AND drawing_no = " + CriteriaText(drawingNo));
     if (drawings.RecordCount() == 0)
         return outcome.Fail("drawing_no not in pdtable_121 found");
-    for (const char* column : {"network_address", "path_name", "drawing_file_spec"})
-        if (FieldIsNull(drawings, column))
-            return outcome.Fail("'" + std::string(column) + "' not defined");
-    const std::string directory =
-        LocalPath2UNC(FieldText(drawings, "network_address"), FieldText(drawings, "path_name"), false);
-    std::string description;
-    if (directory.empty()) {
-        if (LastFileError(description) != 0)
-            outcome.Fail(description);
-        return;
+    // A drawing listed twice, or numbers that differ only in letter case, share the filter:
+    // only the rows of the very number that name the node's file are restored, each under its
+    // own row's file name.
+    const std::string fileName = NodeFileName(node);
+    bool taken = false;
+    for (drawings.MoveFirst(); !drawings.Eof(); drawings.MoveNext()) {
+        if (!SameNumber(drawings, "drawing_no", drawingNo) || FieldIsNull(drawings, "drawing_file_spec") ||
+            !EqualsNoCase(FieldText(drawings, "drawing_file_spec"), fileName))
+            continue;
+        taken = true;
+        if (!DrawingRow(projectDirectory, drawings, node, outcome))
+            return;
     }
-    const std::string target = directory + FieldText(drawings, "drawing_file_spec");
-    if (IsFileExists(target, 0))
-        return outcome.Fail("Drawing file: '" + target + "' already exists");
-    std::string source = GetSelectedSeedFile(node);
-    if (Trim(source).empty())
-        source = projectDirectory + "drwsdz.dgn";
-    if (!IsFileExists(source, 0))
-        return outcome.Fail("Seed file: '" + source + "' not exists");
-    std::string message;
-    if (!PrepareDirectory(directory, message))
-        return outcome.Fail(message);
-    const std::string creating = "Creating drawing file: '" + target + "' from seed file: '" + source + "'";
-    ShowStatus(creating + " ...");
-    if (!CopyFileA(source, target, false, false, kNoOverwrite)) {
-        LastFileError(description);
-        return outcome.Fail(description);
-    }
-    outcome.Write(creating);
-    ShowStatus("Drawing file created successfully");
+    if (!taken)
+        outcome.Fail(RowChanged("Drawing", fileName, "drawing_no", drawingNo));
 }
 
 } // namespace

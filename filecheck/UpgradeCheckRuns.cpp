@@ -95,6 +95,8 @@ bool RunRestore(UpgradeCheckContext& ctx)
         // message, so the report tells what was done.
         if (!saved && ctx.Sheet())
             SaveReportAfterError(ctx);
+        // The status bar's last word is how the run ended, not the save of its report.
+        ShowStatus(e.description());
         ShowMessage(e.description(), MsgStyle::Exclamation);
     }
     ctx.report.ReportClose();

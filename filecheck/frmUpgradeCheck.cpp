@@ -48,7 +48,12 @@ frmUpgradeCheck* frmUpgradeCheck::ShowMe(const std::string& project)
     const bool load = !gInstance;
     if (load)
         gInstance = new frmUpgradeCheck;
-    gInstance->ctx_.projectName = project;
+    // A run pumps events, so the main window can ask for another project while it works: the
+    // run keeps its project to the end and the next run takes the new one.
+    if (gInstance->running_)
+        gInstance->nextProject_ = project;
+    else
+        gInstance->ctx_.projectName = project;
     if (load)
         gInstance->Form_Load();
     gInstance->show();
@@ -192,6 +197,10 @@ void frmUpgradeCheck::takeControls()
 void frmUpgradeCheck::setBusy(bool busy)
 {
     running_ = busy;
+    if (!busy && nextProject_) {
+        ctx_.projectName = *nextProject_;
+        nextProject_.reset();
+    }
     FormRegistry::SetMousePointer(busy ? 11 : 0);
     cmdCheck->setEnabled(!busy);
     cmdRestore->setEnabled(!busy);

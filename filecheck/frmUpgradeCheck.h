@@ -6,6 +6,7 @@
 
 #include <QWidget>
 
+#include <optional>
 #include <string>
 
 class CheckTreeMirror;
@@ -22,7 +23,8 @@ class frmUpgradeCheck : public QWidget {
 
 public:
     // Stores the project and shows the one window modeless, loading it when needed; an open
-    // window keeps its caption and comes to the front, its next run works on the new project.
+    // window keeps its caption and comes to the front, its next run works on the new project
+    // (a run that is busy keeps its own project to its end).
     static frmUpgradeCheck* ShowMe(const std::string& project);
     // The open window, or nullptr.
     static frmUpgradeCheck* Instance();
@@ -77,4 +79,6 @@ private:
     CheckTreeMirror* mirror_ = nullptr;
     bool running_ = false;
     bool closeAfterRun_ = false;
+    // The project ShowMe named while a run was busy, taken when the run ends.
+    std::optional<std::string> nextProject_;
 };

@@ -4,11 +4,13 @@
 #include "platform/AppError.h"
 #include "platform/FileAttributes.h"
 #include "platform/HostFiles.h"
+#include "platform/TextUtil.h"
 #include "platform/WinPath.h"
 
 #include <cerrno>
 #include <climits>
 #include <cstdio>
+#include <dirent.h>
 #include <fcntl.h>
 #include <random>
 #include <sys/stat.h>
@@ -180,16 +182,41 @@ std::string backupOf(const std::string& target)
     return backup;
 }
 
+// A file whose name differs from the target's in letter case only: for Windows it is the same
+// name, which the host's exclusive rename does not see.
+bool otherCaseExists(const std::string& target)
+{
+    const std::string name = nameOf(target);
+    bool found = false;
+    if (DIR* d = ::opendir(folderOf(target).c_str())) {
+        while (dirent* e = ::readdir(d))
+            if (name != e->d_name && EqualsNoCase(name, e->d_name)) {
+                found = true;
+                break;
+            }
+        ::closedir(d);
+    }
+    return found;
+}
+
 void putInPlaceWithoutOverwrite(const std::string& temp, const std::string& target)
 {
-    if (::renameat2(AT_FDCWD, temp.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0)
-        return;
-    if (errno != EINVAL && errno != ENOSYS)
-        throw HostError(errno);
-    // A file system without the no-replace rename: a hard link is just as exclusive.
-    if (::link(temp.c_str(), target.c_str()) != 0)
-        throw HostError(errno);
-    ::unlink(temp.c_str());
+    if (otherCaseExists(target))
+        throw HostError(EEXIST);
+    if (::renameat2(AT_FDCWD, temp.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) != 0) {
+        if (errno != EINVAL && errno != ENOSYS)
+            throw HostError(errno);
+        // A file system without the no-replace rename: a hard link is just as exclusive.
+        if (::link(temp.c_str(), target.c_str()) != 0)
+            throw HostError(errno);
+        ::unlink(temp.c_str());
+    }
+    // Saved in another letter case between the test and the rename: the file put in place
+    // here steps back, so that never two files of one name stand side by side.
+    if (otherCaseExists(target)) {
+        ::unlink(target.c_str());
+        throw HostError(EEXIST);
+    }
 }
 
 void flushFolder(const std::string& folder)

@@ -8,7 +8,8 @@
 class ReplacementFile {
 public:
     // Replace: an existing file is replaced. NoOverwrite: the file is created only when no file of
-    // that name exists at the moment it is put in place (error 58 "File already exists").
+    // that name, in any letter case, exists at the moment it is put in place (error 58 "File
+    // already exists").
     enum class Existing { Replace, NoOverwrite };
     // KeepOld: an existing file keeps its mode (and owner, where the host allows); a new one gets
     // the mode given. Given: the mode given in every case.

@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QEvent>
 #include <QGridLayout>
@@ -150,6 +151,16 @@ bool frmProjCopy::eventFilter(QObject* watched, QEvent* event)
             txtNewParms_LostFocus();
     }
     return QWidget::eventFilter(watched, event);
+}
+
+void frmProjCopy::closeEvent(QCloseEvent* event)
+{
+    if (busy_) {
+        lblLog->setText("Please wait until the run has finished");
+        event->ignore();
+        return;
+    }
+    event->accept();
 }
 
 void frmProjCopy::Form_Load()

@@ -78,6 +78,9 @@ public slots:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // A copy run or a tree reading holds the window: closing is refused until it has ended, as
+    // the run writes into the window's log label and tree while it waits for its clients.
+    void closeEvent(class QCloseEvent* event) override;
 
 private:
     void buildControls();

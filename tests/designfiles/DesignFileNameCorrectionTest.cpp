@@ -5,12 +5,15 @@
 
 #include "DesignFilesTestSupport.h"
 #include "platform/AppError.h"
+#include "platform/FileAttributes.h"
 #include "services/CheckTree.h"
 #include "support/Raised.h"
 #include "support/SampleEnvironment.h"
 #include "support/TestFiles.h"
 
 #include <filesystem>
+#include <map>
+#include <memory>
 #include <gtest/gtest.h>
 
 namespace fs = std::filesystem;
@@ -201,20 +204,163 @@ TEST_F(DesignFileNameCorrectionTest, FrameWorksModelMovesItsCompanionsOrNothing)
     EXPECT_EQ(spec("FW1"), "FW1.dgn");
 }
 
-TEST_F(DesignFileNameCorrectionTest, FailedStatementMovesTheFilesBack)
+// Every file of the test folder with its bytes.
+std::map<std::string, std::string> folderNow()
 {
-    makeFiles({"a5.dgn", "a5.bak"});
-    model("P-7005", "a5.dgn");
-    tables.write = [](const std::string&, const std::string&) -> int32_t {
-        throw AppError(1, "CRIS::DBWrite", "RIS Error: RIS_E_TABLE_LOCKED");
+    std::map<std::string, std::string> files;
+    for (const auto& e : fs::directory_iterator(host("")))
+        files[e.path().filename().string()] = testsupport::ReadHostFile(e.path().string());
+    return files;
+}
+
+std::vector<std::string> storedSpecs(const std::string& sql)
+{
+    DbServer server(StandInRoot());
+    RisSession session(server);
+    std::vector<std::string> out;
+    for (const auto& row : session.Database("pd_demo").QueryRows(sql))
+        out.push_back(row.at(0).value_or("<null>"));
+    return out;
+}
+
+// A statement that fails (before or after it did its work), a read of the rows afterwards that
+// fails, a lock on a renamed file: the files end where the rows say, and the node's text and the
+// raised message say where they are and what the rows name.
+TEST_F(DesignFileNameCorrectionTest, AfterAFailedStatementTheFilesFollowTheRows)
+{
+    const ProjectTables real = ProjectTables::Cris();
+    const AppError locked(1, "CRIS::DBWrite", "RIS Error: RIS_E_TABLE_LOCKED");
+    const AppError died(1, "CRIS::DBWrite", "risbatch ended with exit code 139");
+    std::unique_ptr<FileLock> lock;
+    struct Case {
+        const char* name;
+        bool drawing;  // two equal rows of drawing D-9, else one row of model P-7005
+        std::function<int32_t(const std::string&, const std::string&)> write;
+        std::function<bool(const std::string&)> readFails;
+        std::vector<std::string> files; // the folder afterwards
+        const char* rowsName;           // every row of the key afterwards
+        const char* tag;                // "" for a green node and no raised error
+    };
+    const std::string dir = kDir;
+    auto isWriteBack = [](const std::string& sql) { return sql.find("= 'w9.dgn'") != std::string::npos; };
+    const std::vector<Case> cases = {
+        {"refused", false, [&](auto&, auto&) -> int32_t { throw locked; }, {}, {"a5.bak", "a5.dgn"}, "a5.dgn",
+         "RIS Error: RIS_E_TABLE_LOCKED. Files moved back to their old names"},
+        {"carried out, then the client died", false,
+         [&](const std::string& schema, const std::string& sql) -> int32_t {
+             real.write(schema, sql);
+             throw died;
+         },
+         {}, {"P-7005.bak", "P-7005.dgn"}, "P-7005.dgn", ""},
+        {"refused, and the rows cannot be read again", false, [&](auto&, auto&) -> int32_t { throw locked; },
+         [](const std::string& sql) { return sql.rfind("SELECT model_file_spec FROM pdtable_113 WHERE", 0) == 0; },
+         {"P-7005.bak", "P-7005.dgn"}, "a5.dgn",
+         "RIS Error: RIS_E_TABLE_LOCKED. The rows of pdtable_113 could not be read again (no answer). The files keep "
+         "their new names: '\\\\PDSSRV1\\pds\\fix\\P-7005.dgn', '\\\\PDSSRV1\\pds\\fix\\P-7005.bak'"},
+        {"refused, and the design file is held", false,
+         [&](auto&, auto&) -> int32_t {
+             lock = std::make_unique<FileLock>(dir + "P-7005.dgn", false);
+             throw locked;
+         },
+         {}, {"P-7005.dgn", "a5.bak"}, "a5.dgn",
+         "RIS Error: RIS_E_TABLE_LOCKED. Files not moved back: '\\\\PDSSRV1\\pds\\fix\\P-7005.dgn' keeps that name "
+         "(not moved back to 'a5.dgn': Permission denied). The row names 'a5.dgn'"},
+        {"two equal rows, write-back refused", true,
+         [&](const std::string& schema, const std::string& sql) -> int32_t {
+             if (isWriteBack(sql))
+                 throw locked;
+             return real.write(schema, sql);
+         },
+         {}, {"D-9.dgn"}, "D-9.dgn",
+         "2 rows of pdtable_121 changed for drawing_no: 'D-9' (1 expected). The old name could not be written back: "
+         "RIS Error: RIS_E_TABLE_LOCKED. The rows name 'D-9.dgn'. The files keep their new names: "
+         "'\\\\PDSSRV1\\pds\\fix\\D-9.dgn'"},
+        {"two equal rows, write-back carried out, then the client died", true,
+         [&](const std::string& schema, const std::string& sql) -> int32_t {
+             const int32_t n = real.write(schema, sql);
+             if (isWriteBack(sql))
+                 throw died;
+             return n;
+         },
+         {}, {"w9.dgn"}, "w9.dgn",
+         "2 rows of pdtable_121 changed for drawing_no: 'D-9' (1 expected). The old name could not be written back: "
+         "risbatch ended with exit code 139. Files moved back to their old names"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TearDown();
+        tree.Clear();
+        lock.reset();
+        CheckTreeNode* node = nullptr;
+        if (c.drawing) {
+            makeFiles({"w9.dgn"});
+            node = drawing("D-9", "w9.dgn");
+            drawing("D-9", "w9.dgn", false);
+        } else {
+            makeFiles({"a5.dgn", "a5.bak"});
+            node = &model("P-7005", "a5.dgn");
+        }
+        tables.write = c.write;
+        tables.read = [&](const std::string& schema, const std::string& sql) -> Recordset {
+            if (c.readFails && c.readFails(sql))
+                throw AppError(1, "CRIS::DBRead", "no answer");
+            return real.read(schema, sql);
+        };
+        std::string raised;
+        try {
+            c.drawing ? correctDrawings() : correctModels();
+        } catch (const AppError& e) {
+            raised = e.description();
+        }
+        lock.reset();
+        std::map<std::string, std::string> expected;
+        for (const std::string& f : c.files)
+            expected[f] = "design " + (f == "P-7005.dgn" ? std::string("a5.dgn") : f == "P-7005.bak" ? "a5.bak"
+                                                                                   : f == "D-9.dgn" ? "w9.dgn" : f);
+        EXPECT_EQ(folderNow(), expected);
+        const std::vector<std::string> specs =
+            c.drawing ? storedSpecs("SELECT drawing_file_spec FROM pdtable_121 WHERE drawing_no = 'D-9'")
+                      : storedSpecs("SELECT model_file_spec FROM pdtable_113 WHERE model_no = 'P-7005'");
+        EXPECT_EQ(specs, std::vector<std::string>(c.drawing ? 2 : 1, c.rowsName));
+        if (std::string(c.tag).empty()) {
+            EXPECT_EQ(node->backColor, kTreeColorGreen) << node->tag;
+            EXPECT_EQ(raised, "");
+        } else {
+            EXPECT_EQ(node->backColor, kTreeColorRed);
+            EXPECT_EQ(node->tag, c.tag);
+            EXPECT_EQ(raised, "CRIS::DBWrite: " + std::string(c.tag));
+        }
+    }
+}
+
+// What decides the node is read before its first file moves: a failed read of the files the
+// tables name, and a design file that another row names, leave files and rows as they were.
+TEST_F(DesignFileNameCorrectionTest, NothingMovesBeforeEverythingIsRead)
+{
+    makeFiles({"pipe8.dgn", "pipe8.bak", "plan20.dgn"});
+    model("P-7008", "pipe8.dgn");
+    CheckTreeNode* planNode = drawing("D-20", "plan20.dgn");
+    drawing("D-30", "plan20.dgn", false);
+    const auto before = folderNow();
+    const ProjectTables real = ProjectTables::Cris();
+    tables.read = [&](const std::string& schema, const std::string& sql) -> Recordset {
+        if (sql.find("FROM pdtable_121") != std::string::npos) // read only for the files it names
+            throw AppError(1, "CRIS::DBRead", "risunlod ended with exit code 139");
+        return real.read(schema, sql);
     };
     const AppError e = testsupport::Raised([&] { correctModels(); });
-    EXPECT_EQ(e.source(), "CorrectModelFiles");
-    EXPECT_EQ(e.description(), "CRIS::DBWrite: RIS Error: RIS_E_TABLE_LOCKED");
-    EXPECT_TRUE(exists("a5.dgn"));
-    EXPECT_TRUE(exists("a5.bak"));
-    EXPECT_FALSE(exists("P-7005.dgn"));
-    EXPECT_FALSE(status.contains("Correcting model files successfully"));
+    EXPECT_EQ(e.description(), "CRIS::DBRead: risunlod ended with exit code 139");
+    EXPECT_EQ(folderNow(), before);
+    EXPECT_EQ(spec("P-7008"), "pipe8.dgn");
+
+    tables = real;
+    correctDrawings();
+    EXPECT_EQ(planNode->backColor, kTreeColorRed);
+    EXPECT_EQ(planNode->tag, "Drawing file: '\\\\PDSSRV1\\pds\\fix\\plan20.dgn' is named also by drawing 'D-30'. "
+                             "Nothing changed");
+    EXPECT_EQ(folderNow(), before);
+    EXPECT_EQ(storedSpecs("SELECT drawing_file_spec FROM pdtable_121 WHERE drawing_type = 9 ORDER BY drawing_no"),
+              (std::vector<std::string>{"plan20.dgn", "plan20.dgn"}));
 }
 
 TEST_F(DesignFileNameCorrectionTest, QuoteInNumberReachesTheRow)

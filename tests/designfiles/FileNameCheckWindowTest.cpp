@@ -153,6 +153,24 @@ TEST_F(FileNameCheckWindowTest, ShowMeOnAnOpenWindowKeepsCaptionAndTakesTheNewPr
     ASSERT_EQ(messages.asked().size(), 1u);
     EXPECT_EQ(messages.asked()[0].prompt, "CRIS::DBRead: no such schema");
     EXPECT_FALSE(w->cmdRestore->isEnabled());
+
+    // Called for another project while a run reads the models: the drawings of the same run are
+    // still read from the project the run began with.
+    frmFileSpecCheck::ShowMe("demo");
+    schemas.clear();
+    w->setProjectTables({[&](const std::string& schema, const std::string& sql) -> Recordset {
+                             schemas.push_back(schema);
+                             if (schemas.size() == 1)
+                                 frmFileSpecCheck::ShowMe("third");
+                             return ProjectTables::Cris().read(schema, sql);
+                         },
+                         {}});
+    w->cmdCheck->click();
+    EXPECT_EQ(w->projectName(), "third");
+    ASSERT_GE(schemas.size(), 2u);
+    for (const std::string& schema : schemas)
+        EXPECT_EQ(schema, "pd_demo");
+    EXPECT_EQ(messages.asked().size(), 1u);
 }
 
 TEST_F(FileNameCheckWindowTest, ClosingWaitsForTheRunningCheck)

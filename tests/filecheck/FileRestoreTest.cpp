@@ -5,6 +5,7 @@
 #include "FileCheckFixtures.h"
 #include "SampleProjectFixture.h"
 #include "filecheck/AlternativeFiles.h"
+#include "filecheck/DrawingLibraryCheck.h"
 #include "filecheck/ModelCheck.h"
 #include "filecheck/ReportSheet.h"
 #include "filecheck/UpgradeCheckRuns.h"
@@ -34,8 +35,12 @@ protected:
     void TearDown() override
     {
         execute("delete from pdtable_113 where model_index_no >= 10");
+        execute("update pdtable_113 set model_file_spec = 'e2001.dgn' where model_index_no = 3");
+        execute("delete from pdtable_121 where drawing_file_spec <> 'd100.dwg' and drawing_file_spec <> 'd101.dwg'");
         std::filesystem::remove_all(HostPath(kFwDir));
-        std::filesystem::remove(HostPath(std::string(kModelDir) + "p1002b.dgn"));
+        for (const std::string& file : {std::string(kModelDir) + "p1001b.dgn", std::string(kModelDir) + "lower.dgn",
+                                        std::string(kDrawingDir) + "lowerd.dwg", std::string(kDrawingDir) + "d101b.dwg"})
+            std::filesystem::remove(HostPath(file));
         SampleProjectFixture::TearDown();
     }
     static void execute(const std::string& statement)
@@ -52,6 +57,22 @@ protected:
         for (const CheckTreeNode* n : ctx.tree.Find(key)->children)
             keys.push_back(n->key.substr(key.size()));
         return keys;
+    }
+
+    // Ticks every file node below the root.
+    void tickFilesUnder(const std::string& root)
+    {
+        for (CheckTreeNode* node : ctx.tree.Nodes()) {
+            const CheckTreeNode* top = node;
+            while (top->parent)
+                top = top->parent;
+            if (top->key == root && node->children.empty() && node->key.find("File") != std::string::npos)
+                node->checked = true;
+        }
+    }
+    static std::string creating(const char* kind, const std::string& target, const std::string& seed)
+    {
+        return std::string("Creating ") + kind + " file: '" + target + "' from seed file: '" + seed + "'";
     }
 
     static constexpr const char* kFwDir = "\\\\PDSSRV1\\pds\\demo\\fw\\";
@@ -91,22 +112,108 @@ TEST_F(FileRestoreTest, SeedRulesOfFrameWorksAndOtherDisciplines)
     EXPECT_FALSE(exists(std::string(kModelDir) + "x4.dgn"));
 }
 
-// P1002 of area 2 and a second P1002 in area 1 share one model node: each missing file's own
-// node restores its own model's file and never the other's.
-TEST_F(FileRestoreTest, SharedModelNodeRestoresTheTickedFileOnly)
+// Model numbers that differ only in letter case (P1001 and p1001) and P1001 in two areas, all
+// files missing: every ticked candidate fills its own row's file, and no other.
+TEST_F(FileRestoreTest, EachCandidateFillsOnlyItsOwnModelsFile)
 {
-    execute("insert into pdtable_113 values (14, 1, 1, 'P1002', 'second', 'PDSSRV1', 'D:\\pds\\demo\\model', "
-            "'p1002b.dgn', 0, 1)");
-    CheckModels(ctx, FileListing(""));
-    EXPECT_EQ(childrenOf("Discipline1ModelP1002"), (Strings{"FileFILE_NOT_FOUNDp1002.dgn", "FileFILE_NOT_FOUNDp1002b.dgn"}));
-    ctx.tree.Find("Discipline1ModelP1002FileFILE_NOT_FOUNDp1002b.dgn")->checked = true;
+    execute("insert into pdtable_113 values (14, 1, 2, 'P1001', 'second', 'PDSSRV1', 'D:\\pds\\demo\\model', "
+            "'p1001b.dgn', 0, 1)");
+    execute("insert into pdtable_113 values (15, 1, 1, 'p1001', 'lower', 'PDSSRV1', 'D:\\pds\\demo\\model', "
+            "'lower.dgn', 0, 1)");
+    std::filesystem::remove(HostPath(std::string(kModelDir) + "p1001.dgn"));
+    place("a\\p1001.dgn", "candidate of p1001.dgn", 2004);
+    place("b\\P1001B.DGN", "candidate of p1001b.dgn", 2004);
+    place("c\\lower.dgn", "candidate of lower.dgn", 2004);
+    CheckModels(ctx, FileListing(FindInit(ctx.searchDirs)));
+    const std::string a = std::string(kBackup) + "\\a\\p1001.dgn", b = std::string(kBackup) + "\\b\\P1001B.DGN",
+                      c = std::string(kBackup) + "\\c\\lower.dgn";
+    EXPECT_EQ(childrenOf("Discipline1ModelP1001"), (Strings{"File" + a, "File" + b}));
+    EXPECT_EQ(childrenOf("Discipline1Modelp1001"), (Strings{"File" + c}));
+    for (const std::string& key : {"Discipline1ModelP1001File" + a, "Discipline1ModelP1001File" + b,
+                                   "Discipline1Modelp1001File" + c})
+        ctx.tree.Find(key)->checked = true;
+
+    auto expected = projectFiles();
+    expected["model/p1001.dgn"] = "candidate of p1001.dgn";
+    expected["model/p1001b.dgn"] = "candidate of p1001b.dgn";
+    expected["model/lower.dgn"] = "candidate of lower.dgn";
     ctx.report.ReportCreateNew(RestoreReportName("demo"));
     RestoreMissingModelFiles(ctx, kProjectDir);
+    EXPECT_EQ(projectFiles(), expected);
+    Worksheet& sheet = *ctx.Sheet();
+    EXPECT_EQ(UsedRows(sheet), 5);
+    EXPECT_EQ(Row(sheet, 3, 4), (Strings{"Piping", "A1 - Piping area north", "P1001 - Pipe rack north",
+                                         creating("model", std::string(kModelDir) + "p1001.dgn", a)}));
+    EXPECT_EQ(Row(sheet, 4, 4).at(3), creating("model", std::string(kModelDir) + "p1001b.dgn", b));
+    EXPECT_EQ(Row(sheet, 5, 4), (Strings{"Piping", "A1 - Piping area north", "p1001 - lower",
+                                         creating("model", std::string(kModelDir) + "lower.dgn", c)}));
+    EXPECT_NE(log().find("Restoring model files successfully"), std::string::npos);
+}
 
-    const std::string seed = std::string(kProjectDir) + "mdlsdz.dgn";
-    EXPECT_EQ(content(std::string(kModelDir) + "p1002b.dgn"), content(seed));
-    EXPECT_FALSE(exists(std::string(kModelDir) + "p1002.dgn"));
-    EXPECT_EQ(Row(*ctx.Sheet(), 3, 4).at(3),
-              "Creating model file: '" + std::string(kModelDir) + "p1002b.dgn' from seed file: '" + seed + "'");
-    EXPECT_EQ(UsedRows(*ctx.Sheet()), 3);
+// d-101 beside D-101, and D-101 listed a second time with a file of its own: each candidate is
+// written under its own row's file name only.
+TEST_F(FileRestoreTest, EachCandidateFillsOnlyItsOwnDrawingsFile)
+{
+    execute("insert into pdtable_121 values (1, 'd-101', 'lower case', 'PDSSRV1', 'D:\\pds\\demo\\dwg', "
+            "'lowerd.dwg')");
+    execute("insert into pdtable_121 values (1, 'D-101', 'Piping plan north', 'PDSSRV1', 'D:\\pds\\demo\\dwg', "
+            "'d101b.dwg')");
+    place("dwg2\\lowerd.dwg", "candidate of lowerd.dwg", 2004);
+    place("dwg3\\d101b.dwg", "candidate of d101b.dwg", 2004);
+    CheckDrawings(ctx, FileListing(FindInit(ctx.searchDirs)));
+    tickFilesUnder("Drawings");
+    EXPECT_EQ(childrenOf("DrawingType1DrawingD-101"),
+              (Strings{"File" + std::string(kBackup) + "\\dwg\\D101.DWG", "File" + std::string(kBackup) + "\\dwg3\\d101b.dwg"}));
+
+    auto expected = projectFiles();
+    expected["dwg/d101.dwg"] = "copy of D-101";
+    expected["dwg/d101b.dwg"] = "candidate of d101b.dwg";
+    expected["dwg/lowerd.dwg"] = "candidate of lowerd.dwg";
+    ctx.report.ReportCreateNew(RestoreReportName("demo"));
+    RestoreMissingModelFiles(ctx, kProjectDir); // nothing ticked: its section comes first
+    RestoreMissingDrawingFiles(ctx, kProjectDir);
+    EXPECT_EQ(projectFiles(), expected);
+    Worksheet& sheet = *ctx.Sheet();
+    EXPECT_EQ(UsedRows(sheet), 7);
+    EXPECT_EQ(Row(sheet, 5, 3), (Strings{"1", "DrawingD-101 - Piping plan north",
+                                         creating("drawing", std::string(kDrawingDir) + "d101.dwg",
+                                                  std::string(kBackup) + "\\dwg\\D101.DWG")}));
+    EXPECT_EQ(Row(sheet, 6, 3).at(2), creating("drawing", std::string(kDrawingDir) + "d101b.dwg",
+                                               std::string(kBackup) + "\\dwg3\\d101b.dwg"));
+    EXPECT_EQ(Row(sheet, 7, 3), (Strings{"1", "Drawingd-101 - lower case",
+                                         creating("drawing", std::string(kDrawingDir) + "lowerd.dwg",
+                                                  std::string(kBackup) + "\\dwg2\\lowerd.dwg")}));
+}
+
+// The tables changed between the check and the restore: a node whose row no longer names its
+// file copies nothing, says so, and keeps the restore from ending as successful.
+TEST_F(FileRestoreTest, RowChangedSinceTheCheckRestoresNothing)
+{
+    execute("insert into pdtable_121 values (1, 'D-101', 'Piping plan north', 'PDSSRV1', 'D:\\pds\\demo\\dwg', "
+            "'d101b.dwg')");
+    place("dwg3\\d101b.dwg", "candidate of d101b.dwg", 2004);
+    const FileListing listing(FindInit(ctx.searchDirs));
+    CheckModels(ctx, listing);
+    CheckDrawings(ctx, listing);
+    ctx.tree.Find("Discipline2ModelE2001FileFILE_NOT_FOUNDe2001.dgn")->checked = true;
+    ctx.tree.Find("DrawingType1DrawingD-101File" + std::string(kBackup) + "\\dwg3\\d101b.dwg")->checked = true;
+    execute("update pdtable_113 set model_file_spec = 'e2001x.dgn' where model_index_no = 3");
+    execute("delete from pdtable_121 where drawing_file_spec = 'd101b.dwg'");
+
+    const auto before = projectFiles();
+    ctx.report.ReportCreateNew(RestoreReportName("demo"));
+    RestoreMissingModelFiles(ctx, kProjectDir);
+    RestoreMissingDrawingFiles(ctx, kProjectDir);
+    EXPECT_EQ(projectFiles(), before);
+    Worksheet& sheet = *ctx.Sheet();
+    EXPECT_EQ(Row(sheet, 3, 4), (Strings{"Equipment", "E1 - Equipment area", "E2001 - Vessels",
+                                         "Model file 'e2001.dgn' of model_no 'E2001' is no longer in the project "
+                                         "table - the row changed since the check"}));
+    EXPECT_EQ(Row(sheet, 6, 3), (Strings{"1", "DrawingD-101 - Piping plan north",
+                                         "Drawing file 'd101b.dwg' of drawing_no 'D-101' is no longer in the "
+                                         "project table - the row changed since the check"}));
+    EXPECT_EQ(UsedRows(sheet), 6);
+    for (const char* end : {"Restoring model files ended with 1 file(s) not restored - see the report",
+                            "Restoring drawing files ended with 1 file(s) not restored - see the report"})
+        EXPECT_NE(log().find(end), std::string::npos) << end;
 }

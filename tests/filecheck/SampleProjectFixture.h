@@ -16,6 +16,7 @@
 #include <chrono>
 #include <ctime>
 #include <filesystem>
+#include <map>
 #include <gtest/gtest.h>
 
 class SampleProjectFixture : public ::testing::Test {
@@ -75,6 +76,18 @@ protected:
             host, std::filesystem::file_time_type::clock::from_sys(std::chrono::system_clock::from_time_t(std::mktime(&tm))));
     }
     static std::string content(const std::string& winPath) { return testsupport::ReadHostFile(HostPath(winPath)); }
+    // Every file below the project's folders on its server (model, drawing, library, project
+    // folders), by its path below them, with its content.
+    static std::map<std::string, std::string> projectFiles()
+    {
+        namespace fs = std::filesystem;
+        const fs::path top = HostPath("\\\\PDSSRV1\\pds\\demo");
+        std::map<std::string, std::string> files;
+        for (const auto& entry : fs::recursive_directory_iterator(top))
+            if (entry.is_regular_file())
+                files[fs::relative(entry.path(), top).string()] = testsupport::ReadHostFile(entry.path().string());
+        return files;
+    }
     static bool exists(const std::string& winPath) { return std::filesystem::exists(HostPath(winPath)); }
 
     testsupport::ScopedDir logDir_{"filechecklog"};

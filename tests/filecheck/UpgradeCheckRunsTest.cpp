@@ -177,6 +177,32 @@ TEST_F(UpgradeCheckRunsTest, FailedCopyLeavesNoFileAndAFileMadeMeanwhileStays)
               std::string::npos);
 }
 
+// Another program saves D101.DWG while the restore copies d101.dwg: the copy is not put beside
+// it, since for Windows both are one name.
+TEST_F(UpgradeCheckRunsTest, FileOfOtherLetterCaseSavedDuringTheCopyIsKept)
+{
+    check();
+    click("DrawingType1");
+    const std::string saved = HostPath(kDrawingDir) + "/D101.DWG";
+    SetHostFileFault([&](const std::string& op, const std::string& host) {
+        if (op == "flush" && host.size() > 9 && host.compare(host.size() - 9, 9, "/d101.dwg") == 0)
+            testsupport::WriteHostFile(saved, "saved meanwhile");
+        return 0;
+    });
+    auto expected = projectFiles();
+    expected["dwg/D101.DWG"] = "saved meanwhile";
+    boxes.Answer(MsgAnswer::Yes); // Are you sure?
+    boxes.Answer(MsgAnswer::No);  // Show report now?
+    RunRestore(ctx);
+    SetHostFileFault(nullptr);
+
+    EXPECT_EQ(projectFiles(), expected); // no d101.dwg, and no temporary file left
+    EXPECT_EQ(rowWith(*ctx.report.LastSheet(), 2, "DrawingD-101 - Piping plan north", 3),
+              (Strings{"1", "DrawingD-101 - Piping plan north", "File already exists"}));
+    EXPECT_NE(log().find("Restoring drawing files ended with 1 file(s) not restored - see the report"),
+              std::string::npos);
+}
+
 TEST_F(UpgradeCheckRunsTest, ErrorInTheMiddleOfARestoreSavesTheRowsOfWhatWasDone)
 {
     check();
@@ -196,6 +222,8 @@ TEST_F(UpgradeCheckRunsTest, ErrorInTheMiddleOfARestoreSavesTheRowsOfWhatWasDone
     const size_t copied = text.find("Creating model file: '" + target + "'");
     ASSERT_NE(copied, std::string::npos);
     EXPECT_NE(text.find("Report saved successfully", copied), std::string::npos);
+    // The status bar's last text is the error the restore ended with.
+    EXPECT_EQ(text.substr(text.rfind('\t') + 1), "Type mismatch\r\n");
     EXPECT_EQ(Row(*ctx.report.LastSheet(), 3, 4).at(3),
               "Creating model file: '" + target + "' from seed file: '" + kProjectDir + "eqpsdz.dgn'");
 }

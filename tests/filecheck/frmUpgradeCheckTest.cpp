@@ -3,6 +3,7 @@
 // main window's button.
 #include "filecheck/frmUpgradeCheck.h"
 
+#include "FileCheckFixtures.h"
 #include "SampleProjectFixture.h"
 #include "admin/Form1.h"
 #include "ui/qt/CheckTreeMirror.h"
@@ -16,6 +17,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QTimer>
 #include <QTreeWidget>
 #include <thread>
 
@@ -120,8 +122,11 @@ TEST_F(frmUpgradeCheckTest, SettingsLoadAndDirectoryButtons)
     EXPECT_EQ(ini("SearchDirs", "Dir4"), "");
 }
 
-TEST_F(frmUpgradeCheckTest, CheckTickAndRestoreThroughTheWindow)
+// The main window asks for another project while the restore pumps events: the restore keeps
+// its project to the end, the next run takes the new one.
+TEST_F(frmUpgradeCheckTest, CheckTickAndRestoreThroughTheWindowKeepingItsProject)
 {
+    SetEventPump([] { QApplication::processEvents(); });
     frmUpgradeCheck* form = shown();
     boxes.Answer(MsgAnswer::No); // Show report now?
     form->cmdCheck->click();
@@ -137,16 +142,31 @@ TEST_F(frmUpgradeCheckTest, CheckTickAndRestoreThroughTheWindow)
     // window's tree both ways and reach the restore.
     const std::string oldKey = "Discipline1ModelP1002File" + std::string(kBackup) + "\\old\\p1002.dgn";
     item(form, "Models")->setCheckState(0, Qt::Checked);
+    item(form, "DrawingType1")->setCheckState(0, Qt::Checked);
     item(form, oldKey)->setCheckState(0, Qt::Checked); // a second candidate of one file is undone
     EXPECT_EQ(item(form, oldKey)->checkState(0), Qt::Unchecked);
+    auto expected = projectFiles();
+    expected["model/p1002.dgn"] = "new copy of P1002";
+    expected["model/e2001.dgn"] = content(std::string(kProjectDir) + "eqpsdz.dgn");
+    expected["dwg/d101.dwg"] = "copy of D-101";
 
+    QTimer::singleShot(0, [] { frmUpgradeCheck::ShowMe("other"); });
     boxes.Answer(MsgAnswer::Yes); // Are you sure?
     boxes.Answer(MsgAnswer::No);  // Show report now?
     form->cmdRestore->click();
-    EXPECT_EQ(content(std::string(kModelDir) + "p1002.dgn"), "new copy of P1002");
+    SetEventPump({});
+    EXPECT_EQ(form->projectName(), "other");
+    EXPECT_EQ(projectFiles(), expected);
+    EXPECT_EQ(boxes.asked().size(), 3u); // no error box
+    const Worksheet& sheet = *form->context().report.LastSheet();
+    EXPECT_EQ(filechecktest::Row(sheet, 5, 1), (Strings{"Restore drawing files"}));
+    EXPECT_EQ(filechecktest::Row(sheet, 7, 3),
+              (Strings{"1", "DrawingD-101 - Piping plan north",
+                       "Creating drawing file: '" + std::string(kDrawingDir) + "d101.dwg' from seed file: '" +
+                           kBackup + "\\dwg\\D101.DWG'"}));
+    EXPECT_EQ(form->StatusBar1->currentMessage().toStdString(), "'Restore missing files' finished");
     EXPECT_TRUE(form->cmdCheck->isEnabled());
     EXPECT_TRUE(form->cmdRestore->isEnabled());
-    EXPECT_NE(log().find("Model file created successfully"), std::string::npos);
 }
 
 TEST_F(frmUpgradeCheckTest, MainWindowButtonOpensTheWindowWithItsProject)
