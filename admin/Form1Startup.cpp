@@ -164,6 +164,20 @@ void Form1::Exit_Click()
 
 void Form1::closeEvent(QCloseEvent* event)
 {
+    // A dump command in the middle of its run ends after the client that runs now (a client is
+    // never stopped mid-write); the window stays until then, saying so.
+    if (busy_) {
+        event->ignore();
+        if (!endRequested_)
+            ShowStatus("Exit: Tarnwick ends when the running client has finished");
+        endRequested_ = true;
+        return;
+    }
     event->accept();
+    endProgram();
+}
+
+void Form1::endProgram()
+{
     QCoreApplication::quit();
 }
