@@ -97,11 +97,11 @@ void CRIS::RISLoad(const std::string& dumpFile, const OptionalNames& tables, int
                                     outputLog, 0, dir, pid, true);
         // Whatever the load did, the schema's held listings may no longer hold.
         ForgetSchemaListings(risTableCache_, risColumnCache_, name);
-        // The client has ended: what it left is all there will be, so nothing is waited for.
-        if (!IsFileExists(outputLog, 0) || GetFileSize(outputLog) == 0)
+        if ((!IsFileExistsA(outputLog) && !IsFileExistsA(outputLog)) || GetFileSize(outputLog) == 0)
             RaiseError("", RisClientNotFound("rislod", risPath));
 
         bool rejectedUnreported = false;
+        // The client has ended: a bad file it did not write will not come, so no waiting for one.
         const bool rejected = IsFileExists(badFile, 0) && GetFileSize(badFile) != 0;
         if (rejected) {
             // Rejected rows never vanish: without a log of the caller's they go to the
