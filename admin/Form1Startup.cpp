@@ -18,6 +18,7 @@
 #include "services/FileOperation.h"
 #include "services/IniFile.h"
 #include "services/ControlsLock.h"
+#include "services/MessageService.h"
 #include "services/Messages.h"
 
 #include <QCloseEvent>
@@ -56,6 +57,8 @@ bool Form1::Form_Load()
         InitProcessValues(start);
         setWindowTitle(ToQ("Vorlant Tarnwick " + GetAppVersion("", false)));
         StartProgramLog(start);
+        for (const std::string& problem : StartupProblems())
+            ShowMessage(problem, MsgStyle::Critical);
         aktuellescrzeile->clear();
         StartupSettings s = ReadStartupSettings();
         for (int i = 0; i < 8; ++i) {
