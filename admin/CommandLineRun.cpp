@@ -6,11 +6,13 @@
 #include "admin/SchemaNames.h"
 #include "admin/Startup.h"
 #include "platform/AppError.h"
+#include "platform/HostFiles.h"
 #include "platform/TextUtil.h"
 #include "services/AppGlobals.h"
 #include "services/FileOperation.h"
 #include "services/IniFile.h"
 #include "services/Messages.h"
+#include "services/ProgramLog.h"
 
 namespace {
 constexpr int kCriticalOk = 16;
@@ -32,34 +34,59 @@ bool listed(const std::string& semicolonList, const std::string& name)
 
 // What the settings file says of the dump folder, read before the start-up writes the script
 // file back (which makes the section).
-struct DumpFolderSetting {
-    bool section = false; // [TARNWICK] is there
-    bool named = false;   // its risdmpdir names a folder
+enum class DumpFolderSetting {
+    Named,      // [TARNWICK] risdmpdir names a folder
+    Empty,      // risdmpdir= is there with nothing after it
+    NoKey,      // [TARNWICK] is there, without risdmpdir
+    NoSection,  // no [TARNWICK]
+    Unreadable, // the settings file is a folder: the defaults apply
 };
 
 DumpFolderSetting readDumpFolderSetting()
 {
-    DumpFolderSetting s;
-    s.section = listed(ReadIniValue(gIniFile, std::nullopt, std::nullopt, "", true), "TARNWICK");
-    s.named = s.section && !IsBlank(ReadIniValue(gIniFile, "TARNWICK", "risdmpdir", ""));
-    return s;
+    if (HostFolderExists(gIniFile))
+        return DumpFolderSetting::Unreadable;
+    if (!listed(ReadIniValue(gIniFile, std::nullopt, std::nullopt, "", true), "TARNWICK"))
+        return DumpFolderSetting::NoSection;
+    const std::string missing = "\x01";
+    const std::string value = ReadIniValue(gIniFile, "TARNWICK", "risdmpdir", missing);
+    if (value == missing)
+        return DumpFolderSetting::NoKey;
+    return IsBlank(value) ? DumpFolderSetting::Empty : DumpFolderSetting::Named;
 }
 
 // Says where the dumps go when the settings do not name the dump folder (the run then unloads
-// into TMP). False, having said why, when the folder is not there: nothing can be unloaded.
-bool checkDumpFolder(const DumpFolderSetting& setting)
+// into TMP). False, having said why, when there is no folder to unload into.
+bool checkDumpFolder(DumpFolderSetting setting)
 {
-    if (!setting.named) {
-        const std::string missing = setting.section ? "no dump folder (risdmpdir) in [TARNWICK]" : "no section [TARNWICK]";
-        const std::string warning =
-            "Warning: the settings file '" + gIniFile + "' has " + missing + ": the dumps go to '" + gDumpDir + "'";
-        report(warning);
+    if (setting == DumpFolderSetting::Empty) {
+        report("The settings file '" + gIniFile + "' gives an empty dump folder (risdmpdir=) in [TARNWICK]: "
+               "nothing unloaded");
+        return false;
     }
-    if (IsBlank(gDumpDir) || !IsFileExists(gDumpDir, 1)) {
+    if (setting == DumpFolderSetting::NoKey || setting == DumpFolderSetting::NoSection) {
+        const std::string missing = setting == DumpFolderSetting::NoKey ? "no dump folder (risdmpdir) in [TARNWICK]"
+                                                                        : "no section [TARNWICK]";
+        report("Warning: the settings file '" + gIniFile + "' has " + missing + ": the dumps go to '" + gDumpDir +
+               "'");
+    } else if (setting == DumpFolderSetting::Unreadable) {
+        report("Warning: the dumps go to '" + gDumpDir + "', the folder TMP names");
+    }
+    if (IsBlank(gDumpDir)) {
+        report("No dump folder: TMP is not set and the settings name none: nothing unloaded");
+        return false;
+    }
+    if (!IsFileExists(gDumpDir, 1)) {
         report("The dump folder '" + gDumpDir + "' does not exist: nothing unloaded");
         return false;
     }
     return true;
+}
+
+// " - see Logfile '<log>'" while the log can be written; nothing when it cannot.
+std::string seeLog()
+{
+    return gLogFile.empty() || !ProgramLogWritable() ? std::string() : " - see Logfile '" + gLogFile + "'";
 }
 
 // Why a run unloaded nothing although nothing failed; empty when something was unloaded.
@@ -85,6 +112,13 @@ int RunCommandLine(const std::string& commandLine)
         InitProcessValues(start);
         StartProgramLog(start);
         const DumpFolderSetting setting = readDumpFolderSetting();
+        const std::vector<std::string> problems = StartupProblems();
+        for (const std::string& problem : problems)
+            report(problem);
+        if (!FolderWriteProblem(gTempDir).empty()) {
+            report("Nothing unloaded");
+            return 1;
+        }
         ReadStartupSettings();
         get_schemanamen();
         if (kind != CommandLine::UnloadAll) {
@@ -99,7 +133,7 @@ int RunCommandLine(const std::string& commandLine)
             report(error);
         if (dump.report().HasErrors()) {
             report("Tarnwick ended with errors (" + std::to_string(dump.report().ErrorCount()) + "), " +
-                   std::to_string(result.unloaded) + " dump(s) written - see Logfile '" + gLogFile + "'");
+                   std::to_string(result.unloaded) + " dump(s) written" + seeLog());
             return 1;
         }
         const std::string nothing = whyNothing(result);
@@ -112,7 +146,7 @@ int RunCommandLine(const std::string& commandLine)
         return 0;
     } catch (const AppError& e) {
         std::string source = e.source().empty() ? "" : e.source() + ": ";
-        report(source + e.description() + (gLogFile.empty() ? "" : " - see Logfile '" + gLogFile + "'"));
+        report(source + e.description() + seeLog());
         return 1;
     }
 }

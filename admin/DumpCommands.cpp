@@ -7,9 +7,12 @@
 #include "admin/LoggedRun.h"
 #include "admin/ProjectSchemaRules.h"
 #include "dbaccess/DumpSchemaLine.h"
+#include "dbaccess/DumpWholeCheck.h"
 #include "platform/AppError.h"
 #include "platform/EscKey.h"
 #include "platform/HostFiles.h"
+#include "platform/ReplacementFile.h"
+#include "platform/WinPath.h"
 #include "platform/TextUtil.h"
 #include "services/AppGlobals.h"
 #include "services/BatchLauncher.h"
@@ -38,6 +41,18 @@ void requireFile(const std::string& file, const std::string& ownName)
 {
     if (IsBlank(file))
         RaiseError(ownName, "Dump file not given");
+}
+
+// Puts the new dump's content in the old dump's place. A dump that is a symbolic link keeps
+// being one: the file it names gets the new content. A read-only or locked old dump, or a
+// folder of the dump's name, is refused and stays as it was.
+void replaceDump(const std::string& fresh, const std::string& dump)
+{
+    if (HostFolderExists(dump))
+        throw AppError(kErrFileExists, "", "a folder of that name stands there");
+    ReplacementFile out(dump);
+    out.WriteFileContent(HostPath(fresh));
+    out.Commit();
 }
 
 } // namespace
@@ -76,7 +91,7 @@ void DumpCommands::RISUnload(const std::string& params)
     }
     // A script goes on with the dump it names: it must not go on with an old one unawares.
     if (!placed)
-        RaiseError("RISUnload", report_.LastError() + " - the dump '" + dump + "' was not replaced");
+        RaiseError("RISUnload", report_.LastError());
 }
 
 void DumpCommands::edrisdmp(const std::string& params)
@@ -105,31 +120,43 @@ bool DumpCommands::unloadTo(const std::string& schema, const std::string& dump)
 {
     requireFile(dump, "RISUnload");
     CheckIdentifier(schema, "Schema", "RISUnload");
-    // The client writes a file of its own in the dump folder; only a whole new dump takes the
-    // old one's place, so a failed unload neither destroys a good dump nor leaves one behind
-    // that could pass for new.
+    // The client writes a file of its own in the dump folder. It takes the old dump's place
+    // only when the client reported no error and the file reads as a whole dump of this
+    // schema, and with its first line already rewritten: the dump is the old one or the new
+    // one, never a cut file or one between the two.
     const std::string fresh = dump + "." + GetTempName();
     const std::string what = "risunlod " + schema;
+    const std::string kept = IsFileExists(dump) ? "the dump '" + dump + "' stays as it was"
+                                                : "no dump '" + dump + "' written";
     bool placed = false;
     try {
-        const int errorsBefore = report_.ErrorCount();
-        runClient(what, UnloadCommand(schema, fresh));
-        if (report_.ErrorCount() == errorsBefore) {
-            if (!HostFileExists(fresh) || HostFileSize(fresh) == 0)
-                noteFailure(what + ": wrote no dump");
+        const LoggedRun run = LoggedRun::Run(UnloadCommand(schema, fresh));
+        const std::string failure = RunReport::RunFailure(what, run.exitCode, run.output);
+        const DumpWholeness whole = failure.empty() && HostFileExists(fresh) ? CheckDumpWhole(fresh) : DumpWholeness();
+        if (!failure.empty())
+            noteFailure(failure + ", " + kept);
+        else if (!HostFileExists(fresh))
+            noteFailure(what + ": wrote no dump, " + kept);
+        else {
+            if (!whole.Whole())
+                noteFailure(what + ": the new dump is not whole (" + whole.problem + "), " + kept);
+            else if (!EqualsNoCase(whole.schema, schema))
+                noteFailure(what + ": the new dump holds schema '" + whole.schema + "', " + kept);
             else {
-                HostMoveFile(fresh, dump);
-                placed = true;
+                DumpSchemaLine::RewriteInPlace(fresh);
+                try {
+                    replaceDump(fresh, dump);
+                    placed = true;
+                } catch (const AppError& e) {
+                    noteFailure(what + ": the new dump cannot take the place of '" + dump + "' (" + e.description() +
+                                "), " + kept);
+                }
             }
         }
-    } catch (...) {
-        DeleteFileA(fresh);
-        throw;
+    } catch (const AppError& e) {
+        noteFailure(what + ": " + e.description() + ", " + kept);
     }
-    if (!placed) {
-        DeleteFileA(fresh);
-        ShowStatus("The dump '" + dump + "' was not replaced" + (IsFileExists(dump) ? " and stays as it was" : ""));
-    }
+    DeleteFileA(fresh);
     return placed;
 }
 
@@ -164,13 +191,11 @@ bool DumpCommands::UnloadSchema(const std::string& schema)
     std::string dump = DumpFileOf(gDumpDir, schema);
     ShowStatus("Unload schema " + schema + " into '" + dump + "'");
     try {
-        // After a failed unload the old dump (if any) stays untouched, first line included.
-        if (!unloadTo(schema, dump))
-            return false;
-        rewriteFirstLine(dump);
-        return true;
+        return unloadTo(schema, dump);
     } catch (const AppError& e) {
-        throw PassOn(e, "UnloadSchema");
+        // One schema that cannot be unloaded does not keep the others from being unloaded.
+        noteFailure("risunlod " + schema + ": " + e.description());
+        return false;
     }
 }
 
@@ -179,7 +204,7 @@ DumpCommands::UnloadAllResult DumpCommands::risunloadall()
     EscKey::ForgetEarlierPress();
     UnloadAllResult result;
     for (const auto& schema : gSchemaNames) {
-        if (escPressed()) {
+        if (escPressed() || stopRequested()) {
             result.escaped = true;
             break;
         }
@@ -229,6 +254,8 @@ bool DumpCommands::LoadDumpDirectory(const std::string& project, bool pollEsc)
             return false;
     }
     for (const auto& path : files) {
+        if (stopRequested())
+            return false;
         std::string name = GetFileName(path);
         std::string first = DumpSchemaLine::ReadFirstLine(path);
         if (IsLoadCandidate(first, name, SchemaWordCase::Any) && IsDefaultSchemaLine(first)) {
@@ -256,6 +283,8 @@ bool DumpCommands::LoadChosenFiles(const std::vector<std::string>& files)
         values.push_back(ReadIniValue(gIniFile, "Replace", key, ""));
 
     for (const auto& file : files) {
+        if (stopRequested())
+            return false;
         std::string first = DumpSchemaLine::ReadFirstLine(file);
         if (!IsLoadCandidate(first, GetFileName(file), SchemaWordCase::Exact)) {
             ShowStatus("Not a RIS dump file, skipped: '" + file + "'");

@@ -15,9 +15,11 @@ public:
     // Parameter texts hold single-quoted tokens; "§key§" in a token is replaced from [TARNWICK].
 
     // Token 1 the schema, token 2 the dump file. risunlod (output into the program log) writes
-    // a new file beside the dump, which takes the old dump's place only when the client
-    // reported no error and the file is not empty. Otherwise the old dump stays as it was and
-    // the failure, naming the client's error, is raised.
+    // a new file beside the dump. It takes the old dump's place, its first line already
+    // rewritten to "default schema", only when the client reported no error and the file is a
+    // whole dump of the schema (CheckDumpWhole); the content goes through a symbolic link to
+    // the file it names. Otherwise the old dump stays byte for byte, the new file goes, and
+    // the failure, naming the schema, the dump and the reason, is noted and raised.
     void RISUnload(const std::string& params);
     // Token 1 the dump file: its "create schema" line becomes a "default schema" line of the
     // same length. A missing dump raises "Edrisdmp File: '<file>' does not exist".
@@ -27,8 +29,10 @@ public:
     // failed is noted in the report and raised, so a script stops there.
     void RISLoad(const std::string& params);
 
-    // RISUnload and edrisdmp of one schema into its dump file in gDumpDir. A failed unload is
-    // noted in the report, keeps the old dump and skips the rewrite (then false).
+    // RISUnload of one schema into its dump file in gDumpDir. A failed unload, or a dump that
+    // cannot be replaced, is noted in the report naming the schema and the file, and keeps the
+    // old dump (then false); the caller goes on with the next schema. Raises only when no dump
+    // folder is given.
     bool UnloadSchema(const std::string& schema);
 
     struct UnloadAllResult {
@@ -37,7 +41,7 @@ public:
         bool escaped = false; // Esc ended the walk
     };
     // Every schema of the schema list but the "mto_" ones, in list order; stops when Esc is
-    // pressed during the walk (a press before it does not count). No lock, no message:
+    // pressed during the walk (a press before it does not count) or the program is to end. No lock, no message:
     // failed unloads are in the report, raised errors pass to the caller.
     UnloadAllResult risunloadall();
 
@@ -62,6 +66,9 @@ public:
     SetupOperation creSchema;
     // Whether Esc is down or was pressed since the last test.
     std::function<bool()> escPressed = [] { return false; };
+    // Whether the program is to end: every loop stops before its next schema or file, after
+    // the client that runs has finished.
+    std::function<bool()> stopRequested = [] { return false; };
     // Waits the given seconds while window events run.
     std::function<void(double)> pause;
     // The wait before a first-line rewrite, in milliseconds.

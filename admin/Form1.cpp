@@ -38,6 +38,7 @@ Form1::Form1(QWidget* parent) : QWidget(parent), dump_(new DumpCommands), famili
     connectTools();
     QtForm::Attach(this);
     dump_->escPressed = [] { return EscKey::Pressed(); };
+    dump_->stopRequested = [this] { return endRequested_; };
     // A dump is loaded into a freshly made database user and RIS schema; what their tools
     // report as failed counts in the load's closing message.
     auto failuresOf = [this](void (Form1::*operation)(const std::string&)) {

@@ -180,7 +180,12 @@ private:
     // Runs one multi-schema command inside the interface lock and ends it with the closing
     // message (ready, ended with errors, or the raised error's description).
     template <class Body> void runLocked(Body body);
+    // Ends the program's event loop.
+    void endProgram();
 
     DumpCommands* dump_ = nullptr;
     Families* families_ = nullptr;
+    // A dump command runs (runLocked); the program was asked to end during it.
+    bool busy_ = false;
+    bool endRequested_ = false;
 };

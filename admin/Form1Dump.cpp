@@ -26,13 +26,21 @@ template <class Body> void Form1::runLocked(Body body)
 {
     LockControls();
     dump_->report().Clear();
+    busy_ = true;
     try {
-        if (body())
+        const bool whole = body();
+        // Asked to end during the run: the run stopped after its running client, and the
+        // program ends now without a further box.
+        if (!endRequested_ && whole)
             ShowMessage(dump_->report().ClosingMessage(gLogFile), 0);
     } catch (const AppError& e) {
-        ShowMessage(e.description(), 0);
+        if (!endRequested_)
+            ShowMessage(e.description(), 0);
     }
+    busy_ = false;
     UnlockControls("");
+    if (endRequested_)
+        endProgram();
 }
 
 void Form1::RISUnload(const std::string& params)
@@ -59,6 +67,8 @@ void Form1::Unload_Auswahl_Click()
 {
     runLocked([this] {
         for (size_t i = 0; i < kSchemaFamilies.size(); ++i) {
+            if (endRequested_)
+                return false;
             if (familyBoxes[i]->checkState() != Qt::Checked)
                 continue;
             gCurrentSchema = std::string(kSchemaFamilies[i].prefix) + projectName();
@@ -73,8 +83,11 @@ void Form1::UnLoad_proj_schemen_Click()
     runLocked([this] {
         std::string project = projectName();
         CheckIdentifier(project, "Project", "UnLoad_proj_schemen");
-        for (const auto& schema : SchemasOfProject(gSchemaNames, project))
+        for (const auto& schema : SchemasOfProject(gSchemaNames, project)) {
+            if (endRequested_)
+                return false;
             dump_->UnloadSchema(schema);
+        }
         return true;
     });
 }

@@ -18,6 +18,7 @@
 #include "services/FileOperation.h"
 #include "services/IniFile.h"
 #include "services/ControlsLock.h"
+#include "services/MessageService.h"
 #include "services/Messages.h"
 
 #include <QCloseEvent>
@@ -56,6 +57,8 @@ bool Form1::Form_Load()
         InitProcessValues(start);
         setWindowTitle(ToQ("Vorlant Tarnwick " + GetAppVersion("", false)));
         StartProgramLog(start);
+        for (const std::string& problem : StartupProblems())
+            ShowMessage(problem, MsgStyle::Critical);
         aktuellescrzeile->clear();
         StartupSettings s = ReadStartupSettings();
         for (int i = 0; i < 8; ++i) {
@@ -164,6 +167,20 @@ void Form1::Exit_Click()
 
 void Form1::closeEvent(QCloseEvent* event)
 {
+    // A dump command in the middle of its run ends after the client that runs now (a client is
+    // never stopped mid-write); the window stays until then, saying so.
+    if (busy_) {
+        event->ignore();
+        if (!endRequested_)
+            ShowStatus("Exit: Tarnwick ends when the running client has finished");
+        endRequested_ = true;
+        return;
+    }
     event->accept();
+    endProgram();
+}
+
+void Form1::endProgram()
+{
     QCoreApplication::quit();
 }

@@ -11,6 +11,7 @@
 #include "admin/Maintenance.h"
 #include "admin/PipeFileRestoreForm.h"
 #include "admin/ScriptRunner.h"
+#include "admin/ScriptUserSteps.h"
 #include "platform/AppError.h"
 #include "admin/ScriptSettings.h"
 
@@ -36,21 +37,12 @@ void Form1::connectTools()
 void Form1::SCRstart_Click()
 {
     // The script's lines call the same operations as the buttons; the interface stays unlocked
-    // while it runs, so the other windows remain usable.
-    // A user or schema command whose tool reports an error ends the run at its line, as a
-    // failed unload or load does: the next lines may rely on it (drop what it was to replace).
-    auto stopOnFailure = [this](void (Form1::*operation)(const std::string&), const char* word) {
-        return [this, operation, word](const std::string& p) {
-            const size_t before = families_->report().Errors().size();
-            (this->*operation)(p);
-            if (families_->report().Errors().size() > before)
-                RaiseError(word, families_->report().Errors().back());
-        };
-    };
-    CommandScriptHost host(*dump_, {stopOnFailure(&Form1::Cre_DBUser, "cre_dbuser"),
-                                    stopOnFailure(&Form1::Del_DBUser, "del_dbuser"),
-                                    stopOnFailure(&Form1::cre_schema, "cre_schema"),
-                                    stopOnFailure(&Form1::Del_Schema, "del_schema")});
+    // while it runs, so the other windows remain usable. A user or schema command whose tool
+    // reports an error ends the run at its line, as a failed unload or load does (the next
+    // lines may rely on it), unless the error only says that a create's object is there
+    // already or a drop's object is not there.
+    ScriptUserSteps steps;
+    CommandScriptHost host(*dump_, steps.Operations());
     ScriptRunner runner(host);
     runner.showLine = [this](const std::string& text) {
         aktuellescrzeile->setText(QString::fromStdString(text));

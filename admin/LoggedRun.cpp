@@ -7,6 +7,7 @@
 #include "services/AppGlobals.h"
 #include "services/BatchLauncher.h"
 #include "services/FileOperation.h"
+#include "services/ProgramLog.h"
 
 namespace {
 
@@ -26,8 +27,11 @@ std::string tail(const std::string& path, long long sizeBefore)
 
 LoggedRun LoggedRun::Run(const std::string& command)
 {
-    const bool ownLog = gLogFile.empty();
-    const std::string log = ownLog ? GetEnvVar("TMP") + "\\" + GetTempBaseName() + ".log" : gLogFile;
+    // Without a program log that can be written, the output still has to be read: it goes to
+    // a log of the run's own in the temporary folder.
+    const bool ownLog = gLogFile.empty() || !ProgramLogWritable();
+    const std::string folder = IsFileExists(gTempDir, 1) ? gTempDir : GetEnvVar("TMP");
+    const std::string log = ownLog ? AddBackslash(folder) + GetTempBaseName() + ".log" : gLogFile;
     const long long before = IsFileExists(log) ? HostFileSize(log) : 0;
     LoggedRun run;
     long pid = 0;

@@ -9,6 +9,7 @@ struct LoggedRun {
     std::string output;  // what the run appended to the log
 
     // Runs the command text through the batch launcher with its output appended to the program
-    // log (a log of its own in TMP, removed afterwards, when the program has none) and waits.
+    // log (a log of its own in the temporary folder, removed afterwards, when the program has
+    // none or it cannot be written) and waits.
     static LoggedRun Run(const std::string& command);
 };

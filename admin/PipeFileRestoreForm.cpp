@@ -3,6 +3,7 @@
 
 #include "admin/AdminGlobals.h"
 #include "platform/AppError.h"
+#include "platform/TextUtil.h"
 #include "ui/qt/QtBuilders.h"
 #include "ui/qt/QtText.h"
 #include "services/AppGlobals.h"
@@ -35,6 +36,10 @@ PipeFileRestoreForm::PipeFileRestoreForm(QWidget* parent) : QWidget(parent, Qt::
     grid->addWidget(Start, 2, 2);
     Cancel = MakeButton(this, "Cancel", "Cancel");
     grid->addWidget(Cancel, 3, 2);
+    lblDumpSchema = new QLabel(this);
+    lblDumpSchema->setObjectName("lblDumpSchema");
+    lblDumpSchema->setWordWrap(true);
+    grid->addWidget(lblDumpSchema, 4, 0, 1, 3);
     Schemafilewahl->setEnabled(false);
     Start->setEnabled(false);
 
@@ -81,14 +86,25 @@ void PipeFileRestoreForm::Schemafilewahl_Click()
 {
     dumpFile_ = chooseDumpFile ? chooseDumpFile() : std::string();
     Start->setEnabled(false);
+    lblDumpSchema->clear();
     if (dumpFile_.empty()) {
         ShowMessage("RIS-DMP-File existiert nicht", MsgStyle::Critical);
         return;
     }
-    if (PipingModelRestore::IsDesignSchemaDump(dumpFile_, project_))
+    // The user sees which schema's data the restore would write before starting it.
+    const std::string schema = PipingModelRestore::DumpSchemaOf(dumpFile_);
+    const std::string target = "dd_" + project_;
+    if (PipingModelRestore::IsDesignSchemaDump(dumpFile_, project_)) {
+        lblDumpSchema->setText(ToQString("Dump of schema " + schema + " - restore into " + target));
         Start->setEnabled(true);
-    else
-        ShowMessage("RIS-DMP-File ist falsch", MsgStyle::Critical);
+        return;
+    }
+    const std::string why = schema.empty() ? "'" + dumpFile_ + "' is no RIS dump of a schema"
+                            : EqualsNoCase(schema, target)
+                                ? "'" + dumpFile_ + "' is shorter than 100 bytes"
+                                : "'" + dumpFile_ + "' is a dump of schema " + schema + ", not of " + target;
+    lblDumpSchema->setText(ToQString(why));
+    ShowMessage("RIS-DMP-File ist falsch\r\n" + why, MsgStyle::Critical);
 }
 
 void PipeFileRestoreForm::Start_Click()

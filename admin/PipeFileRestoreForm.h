@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+class QLabel;
 class QListWidget;
 class QPushButton;
 
@@ -31,6 +32,8 @@ public:
     QPushButton* Schemafilewahl = nullptr;
     QPushButton* Start = nullptr;
     QPushButton* Cancel = nullptr;
+    // The schema of the chosen dump, shown before the restore is started.
+    QLabel* lblDumpSchema = nullptr;
 
     // The project, the models listed, the chosen dump.
     const std::string& project() const { return project_; }

@@ -6,6 +6,8 @@
 #include "dbaccess/DumpFormat.h"
 #include "dbaccess/DumpLineClassifier.h"
 #include "dbaccess/DumpScanner.h"
+#include "dbaccess/DumpSchemaLine.h"
+#include "dbaccess/DumpWholeCheck.h"
 #include "dbaccess/RISCommandLine.h"
 #include "dbaccess/RISErrorReader.h"
 #include "platform/AppError.h"
@@ -76,7 +78,7 @@ std::string PipingModelRestore::ModelListStatement(const std::string& project)
 
 std::vector<PipingModel> PipingModelRestore::ParseModelList(const std::string& output)
 {
-    const std::string risError = RISErrorText(output);
+    const std::string risError = RISErrorMessage(output);
     if (!risError.empty())
         RaiseError(kOwn, "The piping models could not be listed:\r\n" + risError);
     std::string text = output;
@@ -144,15 +146,25 @@ std::vector<PipingModel> PipingModelRestore::ListModels(const std::string& proje
     }
 }
 
+std::string PipingModelRestore::DumpSchemaOf(const std::string& dumpFile)
+{
+    if (dumpFile.empty() || !IsFileExists(dumpFile))
+        return {};
+    try {
+        const std::string first = DumpSchemaLine::ReadFirstLine(dumpFile);
+        const size_t keyword = DumpLineClassifier::SchemaKeywordLength(first);
+        return keyword == 0 ? std::string() : DumpFormat::NameAfterKeyword(first, keyword);
+    } catch (const AppError&) {
+        return {};
+    }
+}
+
 bool PipingModelRestore::IsDesignSchemaDump(const std::string& dumpFile, const std::string& project)
 {
     if (dumpFile.empty() || !IsFileExists(dumpFile) || GetFileSize(dumpFile) < 100)
         return false;
-    BinaryFile file;
-    file.Open(dumpFile, BinaryFile::Mode::Read);
-    const std::string head = file.ReadAt(0, 4096);
-    const std::string firstLine = head.substr(0, head.find_first_of("\r\n"));
-    return FindNoCase(firstLine, "schema dd_" + project) != std::string::npos;
+    // A whole name: the dump of dd_demo2 is no dump of dd_demo.
+    return EqualsNoCase(DumpSchemaOf(dumpFile), "dd_" + project);
 }
 
 std::vector<std::string> PipingModelRestore::WritePartialDump(const std::string& dumpFile, const std::string& project,
@@ -259,7 +271,7 @@ std::string PipingModelRestore::LoadPartialDump(const std::string& partialDump, 
                                          " clear table with data all view all index all grant all");
     if (run.exitCode == -1)
         return "rislod could not be started";
-    const std::string error = RISErrorText(run.output);
+    const std::string error = RISErrorMessage(run.output);
     // A client that died, or rejected rows (no bad file here, so they are gone), says so only
     // by its exit code: the cleared tables are then not whole.
     if (error.empty() && RisClientEndedSilently(run.exitCode, run.output))
@@ -272,6 +284,12 @@ std::string PipingModelRestore::Restore(const std::string& dumpFile, const std::
 {
     const std::string partial = StatementFile();
     const std::vector<std::string> tables = WritePartialDump(dumpFile, project, model.partitionNo, partial);
+    // Loaded in "clear" mode, a cut partial dump would empty tables it cannot fill again.
+    const DumpWholeness whole = CheckDumpWhole(partial);
+    if (!whole.Whole() || !EqualsNoCase(whole.schema, "dd_" + project))
+        RaiseError(kOwn, "The partial dump '" + partial + "' of piping model " + model.modelNo +
+                             (whole.Whole() ? " names schema '" + whole.schema + "'" : " is not whole: " + whole.problem) +
+                             "; nothing was loaded, dd_" + project + " is unchanged");
     ShowStatus("Piping model " + model.modelNo + ": restoring " + Join(tables, ", ") + " of dd_" + project +
                " from '" + dumpFile + "'");
     const std::string error = LoadPartialDump(partial, project);

@@ -28,8 +28,11 @@ public:
     // failed (a non-zero exit code or a RIS error) or its output cannot be read.
     static std::vector<PipingModel> ListModels(const std::string& project);
 
-    // Whether the file can be a dump of dd_<project>: at least 100 bytes, and its first line
-    // holds "schema dd_<project>" (without regard to case).
+    // The schema the dump's first line names ("create schema" or "default schema" and the
+    // name, any case); empty when the file is missing, unreadable or begins otherwise.
+    static std::string DumpSchemaOf(const std::string& dumpFile);
+    // Whether the file can be a dump of dd_<project>: at least 100 bytes, and the schema of its
+    // first line is dd_<project> as a whole name (without regard to case).
     static bool IsDesignSchemaDump(const std::string& dumpFile, const std::string& project);
 
     // Writes the partial dump: "default schema dd_<project>", the blocks of the model's tables
@@ -43,13 +46,14 @@ public:
                                                      const std::string& partitionNo, const std::string& partialDump);
 
     // Loads the partial dump into dd_<project> with rislod in "clear" mode, the output appended
-    // to the program log. Gives the RIS error the output holds, or why rislod could not run;
-    // empty when the load went through.
+    // to the program log. Gives the RIS error the output holds (one line, without its frame),
+    // or why rislod could not run; empty when the load went through.
     static std::string LoadPartialDump(const std::string& partialDump, const std::string& project);
 
     // The whole restore of the model from the dump; gives the closing message ("DD schema was
-    // restored!" and the reminder of the design file). Raises when the restore failed, with
-    // the reason and a pointer to the program log.
+    // restored!" and the reminder of the design file). The partial dump is loaded only when it
+    // reads as a whole dump of dd_<project> (CheckDumpWhole). Raises when the restore failed,
+    // with the reason and a pointer to the program log.
     static std::string Restore(const std::string& dumpFile, const std::string& project, const PipingModel& model);
 
     // TMP\tarnwick.sql: the statement file and later the partial dump.

@@ -9,6 +9,9 @@ public:
     // Notes one outside program's run: its exit code from the batch launcher (-1 when it could
     // not be started) and the output it appended to the program log.
     void NoteRun(const std::string& what, long exitCode, const std::string& output);
+    // What NoteRun notes for the run: the program and its RIS error, or why it failed; empty
+    // for a run without error.
+    static std::string RunFailure(const std::string& what, long exitCode, const std::string& output);
     // Notes a failure found otherwise (for example a dump the client did not write).
     void NoteFailure(const std::string& text);
 

@@ -2,6 +2,7 @@
 #include "admin/SchemaNames.h"
 
 #include "admin/AdminGlobals.h"
+#include "admin/TextLines.h"
 #include "dbaccess/CRIS.h"
 #include "platform/AppError.h"
 #include "platform/BinaryFile.h"
@@ -33,8 +34,7 @@ void get_schemanamen()
     gSchemaFile = gCRIS->RISGetSchemaFilePath();
     if (IsBlank(gSchemaFile))
         RaiseError("get_schemanamen", "The RIS client names no schema file");
-    std::string text = ReplaceAll(BinaryFile::ReadAll(gSchemaFile), "\r", "");
-    std::vector<std::string> names = SchemaNamesOfLines(Split(text, "\n"));
+    std::vector<std::string> names = SchemaNamesOfLines(TextLines(BinaryFile::ReadAll(gSchemaFile)));
     for (const auto& name : names)
         gSchemaListText += "\r\n" + name;
     gSchemaNames = std::move(names);

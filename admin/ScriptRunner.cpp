@@ -5,6 +5,7 @@
 #include "admin/ScriptCommands.h"
 #include "admin/ScriptHost.h"
 #include "admin/ScriptLine.h"
+#include "admin/TextLines.h"
 #include "platform/AppError.h"
 #include "platform/Clock.h"
 #include "platform/EscKey.h"
@@ -14,31 +15,6 @@
 #include "services/Messages.h"
 
 #include <vector>
-
-namespace {
-
-// The script's lines; a line ends at CR LF, CR or LF.
-std::vector<std::string> scriptLines(const std::string& text)
-{
-    std::vector<std::string> lines;
-    std::string line;
-    for (size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c == '\r' || c == '\n') {
-            lines.push_back(line);
-            line.clear();
-            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
-                ++i;
-        } else {
-            line += c;
-        }
-    }
-    if (!line.empty())
-        lines.push_back(line);
-    return lines;
-}
-
-} // namespace
 
 std::string ScriptLineCaption(int number, const std::string& line)
 {
@@ -66,7 +42,7 @@ ScriptRunner::Outcome ScriptRunner::Run(const std::string& scriptFile)
         RaiseFileOpError();
         // A press before the start (to cancel a dialog, say) does not stop the run.
         EscKey::ForgetEarlierPress();
-        for (const std::string& line : scriptLines(text)) {
+        for (const std::string& line : TextLines(text)) {
             ++lineNumber_;
             if (IsScriptCommentLine(line))
                 continue;

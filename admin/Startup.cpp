@@ -3,11 +3,15 @@
 
 #include "admin/AdminGlobals.h"
 #include "platform/Environment.h"
+#include "platform/AppError.h"
 #include "platform/BinaryFile.h"
+#include "platform/HostFiles.h"
+#include "platform/TextUtil.h"
 #include "services/AppGlobals.h"
 #include "services/FileOperation.h"
 #include "services/IniFile.h"
 #include "services/Messages.h"
+#include "services/ProgramLog.h"
 
 std::array<std::string, 4> LogHeaderLines(const LocalTime& start)
 {
@@ -38,16 +42,50 @@ void InitProcessValues(const LocalTime& start)
 
 void StartProgramLog(const LocalTime& start)
 {
-    // Two starts within one second share the log name: the earlier log is kept as ".bak".
-    if (IsFileExists(gLogFile))
-        CopyFileA(gLogFile, gLogFile + ".bak");
-    BinaryFile log;
-    log.Open(gLogFile, BinaryFile::Mode::Write);
-    for (const auto& line : LogHeaderLines(start))
-        log.Write(line + "\r\n");
-    log.Close();
+    const std::string folder = GetPathDir(gLogFile);
+    if (!HostFolderExists(folder)) {
+        ReportProgramLogFailure("its folder '" + folder + "', named by TMP, does not exist");
+        return;
+    }
+    // Two starts within one second would share the log name: the second takes a name of its own.
+    const std::array<std::string, 4> header = LogHeaderLines(start);
+    if (!StartNewProgramLog(std::vector<std::string>(header.begin(), header.end())))
+        return;
     ShowStatus("INIfile = " + gIniFile);
     ShowStatus("LogFile = " + gLogFile);
+}
+
+std::string FolderWriteProblem(const std::string& folder)
+{
+    if (IsBlank(folder))
+        return "no folder is given";
+    if (!HostFolderExists(folder))
+        return "the folder '" + folder + "' does not exist";
+    const std::string probe = AddBackslash(folder) + "tarnwick_" + GetTempBaseName() + ".tmp";
+    try {
+        BinaryFile f;
+        f.Open(probe, BinaryFile::Mode::Write);
+        f.Write("Tarnwick");
+        f.Flush();
+        f.CloseChecked();
+        HostDeleteFile(probe, true);
+        return {};
+    } catch (const AppError& e) {
+        DeleteFileA(probe);
+        return "the folder '" + folder + "' cannot be written: " + e.description();
+    }
+}
+
+std::vector<std::string> StartupProblems()
+{
+    std::vector<std::string> problems;
+    if (HostFolderExists(gIniFile))
+        problems.push_back("The settings file '" + gIniFile +
+                           "' is a folder, not a file: no setting can be read or kept, the defaults are used");
+    if (const std::string why = FolderWriteProblem(gTempDir); !why.empty())
+        problems.push_back("The temporary folder (TEMP) cannot be used, " + why +
+                           ": no outside program can be started");
+    return problems;
 }
 
 StartupSettings ReadStartupSettings()

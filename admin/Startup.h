@@ -6,6 +6,7 @@
 
 #include <array>
 #include <string>
+#include <vector>
 
 // The four header lines of a new program log (without line ends).
 std::array<std::string, 4> LogHeaderLines(const LocalTime& start);
@@ -18,9 +19,20 @@ void SetProgramFolder(const std::string& folder);
 // Sets gTempDir, gIniFile and gLogFile for a run started at start.
 void InitProcessValues(const LocalTime& start);
 
-// Keeps an older log of the same name as "<log>.bak", starts the log afresh with its header
-// and writes the settings file and log paths to it.
+// Starts a log of this run's own with its header (another run's log of the same name is left
+// alone: this run takes the next free name) and writes the settings file and log paths to it.
+// A log that cannot be made, for example in a TMP folder that is missing or full, is said once
+// in words and the program goes on without it.
 void StartProgramLog(const LocalTime& start);
+
+// Why nothing can be written into the folder (Windows path): not given, missing, or a write
+// that fails (with the error's description); empty when a file can be written there.
+std::string FolderWriteProblem(const std::string& folder);
+
+// What keeps the program from working as set up, each as a message for the user: a settings
+// file that is a folder, a temporary folder (TEMP, where batch and work files go) that is
+// missing or cannot be written.
+std::vector<std::string> StartupProblems();
 
 struct StartupSettings {
     std::array<std::string, 8> userVarCaptions; // [Programm] uservartext1..8

@@ -70,6 +70,22 @@ std::string ToolRun::NameParameter(const std::string& params, const std::string&
     return tokens[1];
 }
 
+std::vector<std::string> ToolRun::ErrorLines(const std::string& output)
+{
+    std::vector<std::string> errors;
+    for (const auto& raw : Split(ReplaceAll(output, "\r", ""), "\n")) {
+        std::string line = oracleErrorLine(raw);
+        const size_t ris = raw.find("RIS Error:");
+        if (line.empty() && ris != std::string::npos && ToUpper(raw).find("RIS_E_CREATE_INDEX") == std::string::npos) {
+            line = raw.substr(ris);
+            line.erase(line.find_last_not_of(" *") + 1);
+        }
+        if (!line.empty())
+            errors.push_back(line);
+    }
+    return errors;
+}
+
 std::string ToolRun::FirstErrorLine(const std::string& output)
 {
     for (const auto& raw : Split(ReplaceAll(output, "\r", ""), "\n")) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 // What one run of an outside tool did.
 struct ToolOutcome {
@@ -37,4 +38,7 @@ public:
     // "MGR-nnnnn" message, or the "RIS Error:" line of a counting RIS error block. Empty when
     // there is none.
     static std::string FirstErrorLine(const std::string& output);
+    // Every error line of the output in order: the Oracle and server-manager messages and the
+    // "RIS Error:" lines (without their frame) of the counting RIS error blocks.
+    static std::vector<std::string> ErrorLines(const std::string& output);
 };

@@ -101,7 +101,8 @@ void CRIS::RISLoad(const std::string& dumpFile, const OptionalNames& tables, int
             RaiseError("", RisClientNotFound("rislod", risPath));
 
         bool rejectedUnreported = false;
-        const bool rejected = IsFileExistsA(badFile) && GetFileSize(badFile) != 0;
+        // The client has ended: a bad file it did not write will not come, so no waiting for one.
+        const bool rejected = IsFileExists(badFile, 0) && GetFileSize(badFile) != 0;
         if (rejected) {
             // Rejected rows never vanish: without a log of the caller's they go to the
             // program log, and without that the load fails.
@@ -118,7 +119,7 @@ void CRIS::RISLoad(const std::string& dumpFile, const OptionalNames& tables, int
             RaiseError("", error);
         // rislod ends with 1 after rejecting rows, which the log now holds; any other end
         // without an error block (a crash, an abort) leaves the schema part-loaded.
-        if (!(exitCode == 1 && rejected) && RisClientEndedSilently(exitCode, BinaryFile::ReadAll(outputLog)))
+        if (!(exitCode == 1 && rejected) && RisClientEndedUnexplained(exitCode, BinaryFile::ReadAll(outputLog)))
             RaiseError("", RisClientExitText("rislod", exitCode));
         if (rejectedUnreported)
             RaiseError("", "rislod rejected rows of RIS dump file '" + dumpFile + "'");

@@ -25,35 +25,82 @@ bool opensBlock(const std::vector<std::string>& lines, size_t i)
     return isFrameLine(lines[i]) && i + 1 < lines.size() && lines[i + 1].find("RIS Error:") != std::string::npos;
 }
 
-} // namespace
+// The text of a frame line "* text   *" without its frame and blanks.
+std::string unframed(const std::string& line)
+{
+    std::string t = TrimWhite(line);
+    if (!t.empty() && t.front() == '*')
+        t.erase(0, 1);
+    if (!t.empty() && t.back() == '*')
+        t.pop_back();
+    return Trim(t);
+}
 
-std::string RISErrorText(const std::string& output)
+// The lines of the output and where its first counting block runs: [first, last] (first the
+// opening frame line). False when there is none.
+bool firstCountingBlock(const std::string& output, std::vector<std::string>& lines, size_t& first,
+                        size_t& last)
 {
     if (output.find("**********") == std::string::npos)
-        return std::string();
-    std::string text = Trim(output);
-    text = ReplaceAll(std::move(text), "\r", "");
-    const std::vector<std::string> lines = Split(text, "\n");
-
+        return false;
+    lines = Split(ReplaceAll(Trim(output), "\r", ""), "\n");
     for (size_t i = 0; i < lines.size(); ++i) {
         if (!opensBlock(lines, i))
             continue;
         const bool counts = ToUpper(lines[i + 1]).find("RIS_E_CREATE_INDEX") == std::string::npos;
-        std::string message = lines[i];
         size_t j = i + 1;
+        size_t end = i;
         for (; j < lines.size() && isFrameLine(lines[j]) && !opensBlock(lines, j); ++j) {
-            message += "\r\n" + lines[j];
+            end = j;
             if (isStarLine(lines[j]))
                 break;
         }
-        if (counts)
-            return message;
+        if (counts) {
+            first = i;
+            last = end;
+            return true;
+        }
         i = j < lines.size() && opensBlock(lines, j) ? j - 1 : j;
     }
-    return std::string();
+    return false;
+}
+
+} // namespace
+
+std::string RISErrorText(const std::string& output)
+{
+    std::vector<std::string> lines;
+    size_t first = 0, last = 0;
+    if (!firstCountingBlock(output, lines, first, last))
+        return {};
+    std::string message = lines[first];
+    for (size_t k = first + 1; k <= last; ++k)
+        message += "\r\n" + lines[k];
+    return message;
+}
+
+std::string RISErrorMessage(const std::string& output)
+{
+    std::vector<std::string> lines;
+    size_t first = 0, last = 0;
+    if (!firstCountingBlock(output, lines, first, last))
+        return {};
+    // The error line follows the opening frame line, framed or not; the frame lines after it
+    // explain it.
+    const std::string& error = lines[first + 1];
+    std::string message = unframed(error.substr(error.find("RIS Error:")));
+    std::string explanation;
+    for (size_t k = first + 2; k < lines.size() && !lines[k].empty() && lines[k][0] == '*'; ++k) {
+        const std::string text = unframed(lines[k]);
+        if (text.find_first_not_of('*') == std::string::npos)
+            break;
+        explanation += (explanation.empty() ? "" : " ") + text;
+    }
+    return explanation.empty() ? message : message + " - " + explanation;
 }
 
 bool RisClientEndedSilently(long exitCode, const std::string& output)
 {
     return exitCode != 0 && output.find("RIS Error:") == std::string::npos;
 }
+

@@ -11,6 +11,12 @@
 // counting block.
 std::string RISErrorText(const std::string& output);
 
+// The first counting error block as one line: its "RIS Error: ..." line and, after " - ",
+// the lines that explain it, each without its frame, joined by one blank (a long message is
+// wrapped over several frame lines in the middle of its sentence). Empty when the text holds
+// no counting block.
+std::string RISErrorMessage(const std::string& output);
+
 // Whether a client ended with a failure exit code without a word of why: its output holds no
 // "RIS Error:" line, not even one of a block that does not count. A client that crashed or was
 // killed writes none, and what it did may be incomplete.

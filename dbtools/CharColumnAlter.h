@@ -1,5 +1,6 @@
 // The column length change of whole schemas: the checks of the input, the question, and one
-// schema's turn (unload to the kept backup dump, column survey, dump edit, drop, reload).
+// schema's turn (unload to the kept backup dump, column survey, proof of the backup, dump
+// edit, drop, reload).
 #pragma once
 
 #include <cstdint>
@@ -24,13 +25,14 @@ public:
     // "Are you sure that you want process the selected schemas (a, b) (column: x, length=n)?"
     static std::string Question(const CharColumnRequest& request);
 
-    // One schema's turn, reported on the status line. A failed unload leaves the schema as it
-    // was and gives why (the run goes on with the next schema, and the caller tells the user
-    // which schemas kept their columns); "" when the schema was done. Any other failure raises. After the reload the schema's tables, row
-    // counts and indexes are compared with the backup dump; a difference is a failure. After a
-    // failure that came once a table was dropped, the tables the run dropped (every table of the
-    // dump once the reload began) are loaded again from the backup dump, compared with it, and
-    // the error lists which were restored and which were not. The temporary copies are gone on
-    // return; the backup dump stays.
+    // One schema's turn, reported on the status line. A backup that fails to unload, or that
+    // is not whole or does not hold every table with the rows the server counts, leaves the
+    // schema as it was and gives why (the run goes on with the next schema, and the caller
+    // tells the user which schemas kept their columns); "" when the schema was done or needed
+    // nothing. Only the tables with affected columns are dropped and loaded again, once the
+    // edited dump, the restore dump and room for their copies are on disk; any failure before
+    // the first drop raises with nothing dropped, and any failure after it raises once the
+    // dropped tables were restored, naming table by table what happened (ReloadChangedTables).
+    // The work files are gone on return; the backup dump stays.
     static std::string ProcessSchema(const CharColumnRequest& request, const std::string& schema);
 };

@@ -1,11 +1,10 @@
-// Tables, row counts and index lines of a schema dump, and their comparison.
+// The content of a schema dump, table by table, and the comparison of two.
 #include "dbtools/SchemaDumpSummary.h"
 
 #include "dbaccess/DumpReader.h"
 #include "platform/TextUtil.h"
 
 #include <algorithm>
-#include <cctype>
 
 namespace {
 
@@ -19,16 +18,19 @@ std::string normalisedWords(const std::string& line)
     return words;
 }
 
-// The table of "create [unique] index <name> on <table> (...)", or empty for any other line.
-std::string indexedTable(const std::string& words)
+// The word after " on " up to a blank or "(": the table of an index or grant line.
+std::string tableAfterOn(const std::string& words)
 {
-    if (words.rfind("create index ", 0) != 0 && words.rfind("create unique index ", 0) != 0)
-        return {};
     const size_t on = words.find(" on ");
     if (on == std::string::npos)
         return {};
-    std::string table = words.substr(on + 4);
-    return table.substr(0, table.find_first_of(" ("));
+    const std::string rest = words.substr(on + 4);
+    return rest.substr(0, rest.find_first_of(" ("));
+}
+
+bool isIndexLine(const std::string& words)
+{
+    return words.rfind("create index ", 0) == 0 || words.rfind("create unique index ", 0) == 0;
 }
 
 // The index's name from its normalised line.
@@ -37,6 +39,51 @@ std::string indexName(const std::string& words)
     const std::vector<std::string> w = Split(words, " ");
     return w.size() > 3 ? w[w[1] == "unique" ? 3 : 2] : words;
 }
+
+// "grant <privileges> on <table> to <grantee>": what the fault names, "grant to <grantee>".
+std::string grantName(const std::string& words)
+{
+    const size_t to = words.rfind(" to ");
+    return to == std::string::npos ? words : "grant" + words.substr(to);
+}
+
+std::string viewName(const std::string& words)
+{
+    const std::vector<std::string> w = Split(words, " ");
+    return w.size() > 2 ? w[2] : words;
+}
+
+// FNV-1a over the values, each marked as Null or as a text with its end, so that ('a', 'b')
+// and ('ab', '') differ.
+uint64_t rowHash(const DumpRow& values)
+{
+    uint64_t h = 1469598103934665603ull;
+    auto mix = [&h](unsigned char c) {
+        h ^= c;
+        h *= 1099511628211ull;
+    };
+    for (const DumpValue& v : values) {
+        if (!v) {
+            mix(1);
+            continue;
+        }
+        mix(2);
+        for (char c : *v)
+            mix(static_cast<unsigned char>(c));
+        mix(0);
+    }
+    return h;
+}
+
+// How many entries of a are not matched by one of b (both sorted), counting repeats.
+size_t unmatched(const std::vector<uint64_t>& a, const std::vector<uint64_t>& b)
+{
+    std::vector<uint64_t> rest;
+    std::set_difference(a.begin(), a.end(), b.begin(), b.end(), std::back_inserter(rest));
+    return rest.size();
+}
+
+std::string rowsText(size_t n) { return std::to_string(n) + (n == 1 ? " row" : " rows"); }
 
 } // namespace
 
@@ -50,22 +97,58 @@ SchemaDumpSummary SchemaDumpSummary::Read(const std::string& dumpFile)
     return summary;
 }
 
+SchemaDumpSummary::Table& SchemaDumpSummary::tableFor(const std::string& table)
+{
+    const std::string key = ToLower(table);
+    auto [it, added] = content_.try_emplace(key);
+    if (added) {
+        it->second.name = table;
+        tables_.push_back(table);
+    }
+    return it->second;
+}
+
+const SchemaDumpSummary::Table* SchemaDumpSummary::find(const std::string& table) const
+{
+    const auto it = content_.find(ToLower(table));
+    return it == content_.end() ? nullptr : &it->second;
+}
+
+bool SchemaDumpSummary::HasTable(const std::string& table) const { return find(table) != nullptr; }
+
+long long SchemaDumpSummary::Rows(const std::string& table) const
+{
+    const Table* t = find(table);
+    return t ? static_cast<long long>(t->rowHashes.size()) : -1;
+}
+
 void SchemaDumpSummary::Add(const DumpItem& item)
 {
     switch (item.kind) {
-    case DumpItemKind::CreateTable:
-        if (rows_.emplace(ToLower(item.table), 0).second)
-            tables_.push_back(item.table);
+    case DumpItemKind::CreateTable: {
+        Table& t = tableFor(item.table);
+        t.columns.clear();
+        for (const DumpColumn& c : item.columns)
+            t.columns.push_back(ToLower(c.name) + " " + ReplaceAll(ToLower(c.type), " ", ""));
         break;
+    }
     case DumpItemKind::Row:
-        ++rows_[ToLower(item.table)];
+        tableFor(item.table).rowHashes.push_back(rowHash(item.values));
         break;
     case DumpItemKind::IndexLine:
+    case DumpItemKind::GrantLine:
     case DumpItemKind::OtherLine: {
         const std::string words = normalisedWords(item.line);
-        const std::string table = indexedTable(words);
+        if (words.rfind("create view ", 0) == 0) {
+            views_[viewName(words)] = words;
+            break;
+        }
+        const bool index = isIndexLine(words);
+        if (!index && words.rfind("grant ", 0) != 0)
+            break;
+        const std::string table = tableAfterOn(words);
         if (!table.empty())
-            indexes_[table].insert(words);
+            (index ? indexes_ : grants_)[table].insert(words);
         break;
     }
     default:
@@ -73,33 +156,84 @@ void SchemaDumpSummary::Add(const DumpItem& item)
     }
 }
 
+std::vector<std::string> SchemaDumpSummary::TableDifferences(const SchemaDumpSummary& found,
+                                                             const std::string& table) const
+{
+    const Table* want = find(table);
+    const Table* have = found.find(table);
+    if (!have)
+        return want ? std::vector<std::string>{"missing"} : std::vector<std::string>{};
+    if (!want)
+        return {"is not in the backup"};
+    std::vector<std::string> faults;
+    const size_t columns = std::max(want->columns.size(), have->columns.size());
+    for (size_t i = 0; i < columns; ++i) {
+        if (i >= have->columns.size())
+            faults.push_back("lacks column " + want->columns[i]);
+        else if (i >= want->columns.size())
+            faults.push_back("has column " + have->columns[i] + " the backup lacks");
+        else if (want->columns[i] != have->columns[i])
+            faults.push_back("column " + have->columns[i] + ", not " + want->columns[i]);
+    }
+    if (have->rowHashes.size() != want->rowHashes.size())
+        faults.push_back("holds " + std::to_string(have->rowHashes.size()) + " of " +
+                         std::to_string(want->rowHashes.size()) + " rows");
+    std::vector<uint64_t> a = want->rowHashes, b = have->rowHashes;
+    std::sort(a.begin(), a.end());
+    std::sort(b.begin(), b.end());
+    // Rows of the found table that no row of the backup matches: lost rows show in the count.
+    if (const size_t differing = unmatched(b, a))
+        faults.push_back(rowsText(differing) + (differing == 1 ? " differs" : " differ") + " in its values");
+    const std::string key = ToLower(table);
+    auto lines = [key](const std::map<std::string, std::set<std::string>>& of) {
+        const auto it = of.find(key);
+        return it == of.end() ? std::set<std::string>() : it->second;
+    };
+    const std::set<std::string> wantIndexes = lines(indexes_), haveIndexes = lines(found.indexes_);
+    for (const std::string& i : wantIndexes)
+        if (!haveIndexes.count(i))
+            faults.push_back("lacks index " + indexName(i));
+    for (const std::string& i : haveIndexes)
+        if (!wantIndexes.count(i))
+            faults.push_back("has index " + indexName(i) + " the backup lacks");
+    const std::set<std::string> wantGrants = lines(grants_), haveGrants = lines(found.grants_);
+    for (const std::string& g : wantGrants)
+        if (!haveGrants.count(g))
+            faults.push_back("lacks " + grantName(g));
+    for (const std::string& g : haveGrants)
+        if (!wantGrants.count(g))
+            faults.push_back("has " + grantName(g) + " the backup lacks");
+    return faults;
+}
+
+std::vector<std::string> SchemaDumpSummary::ViewDifferences(const SchemaDumpSummary& found) const
+{
+    std::vector<std::string> faults;
+    for (const auto& [name, definition] : views_) {
+        const auto have = found.views_.find(name);
+        if (have == found.views_.end())
+            faults.push_back("view " + name + " missing");
+        else if (have->second != definition)
+            faults.push_back("view " + name + " is defined otherwise");
+    }
+    for (const auto& [name, definition] : found.views_)
+        if (!views_.count(name))
+            faults.push_back("view " + name + " is not in the backup");
+    return faults;
+}
+
 std::vector<std::string> SchemaDumpSummary::Differences(const SchemaDumpSummary& found,
                                                         const std::vector<std::string>* only) const
 {
     std::vector<std::string> faults;
-    for (const std::string& table : only ? *only : tables_) {
-        const std::string key = ToLower(table);
-        const auto have = found.rows_.find(key);
-        if (have == found.rows_.end()) {
-            faults.push_back(table + " missing");
-            continue;
-        }
-        const auto want = rows_.find(key);
-        const long long wanted = want == rows_.end() ? 0 : want->second;
-        if (have->second != wanted)
-            faults.push_back(table + " holds " + std::to_string(have->second) + " of " + std::to_string(wanted) +
-                             " rows");
-        const auto wantedIndexes = indexes_.find(key);
-        if (wantedIndexes == indexes_.end())
-            continue;
-        const auto foundIndexes = found.indexes_.find(key);
-        for (const std::string& index : wantedIndexes->second)
-            if (foundIndexes == found.indexes_.end() || !foundIndexes->second.count(index))
-                faults.push_back(table + " lacks index " + indexName(index));
-    }
+    for (const std::string& table : only ? *only : tables_)
+        for (const std::string& f : TableDifferences(found, table))
+            faults.push_back(table + (f == "missing" || f == "is not in the backup" ? " " : ": ") + f);
+    for (const std::string& f : ViewDifferences(found))
+        faults.push_back(f);
     if (!only)
         for (const std::string& table : found.tables_)
-            if (!rows_.count(ToLower(table)))
+            if (!find(table))
                 faults.push_back(table + " is not in the backup");
     return faults;
 }

@@ -1,7 +1,9 @@
-// What a schema dump holds, in short: its tables with their row counts and index lines. The
-// column length change compares the schema after its reload with the backup dump by it.
+// What a schema dump holds, table by table: column definitions, rows (each row's values as a
+// hash), index and grant lines, and the schema's views. The column length change compares the
+// reloaded (or restored) tables with the backup dump by it.
 #pragma once
 
+#include <cstdint>
 #include <map>
 #include <set>
 #include <string>
@@ -20,17 +22,38 @@ public:
 
     // The tables in dump order, as the dump names them.
     const std::vector<std::string>& tables() const { return tables_; }
+    bool HasTable(const std::string& table) const;
+    // The table's row count, -1 for a table the dump lacks.
+    long long Rows(const std::string& table) const;
 
-    // What differs in the found schema from this one, one text per fault in this summary's
-    // table order ("<table> missing", "<table> holds 1 of 3 rows", "<table> lacks index
-    // <name>"), then the tables found that this one lacks. With only given, just those tables
-    // are compared and extra tables are not reported.
+    // What the found dump's table lacks or holds otherwise than this one's, one text per fault
+    // ("missing", "column x is char(80), not char(40)", "holds 1 of 3 rows", "1 row differs in
+    // its values", "lacks index u1", "has index i9 the backup lacks", "lacks grant to PUBLIC",
+    // ...); empty when the table is alike in both.
+    std::vector<std::string> TableDifferences(const SchemaDumpSummary& found, const std::string& table) const;
+    // The views of this dump that the found one lacks or defines otherwise, and the views only
+    // the found one has.
+    std::vector<std::string> ViewDifferences(const SchemaDumpSummary& found) const;
+
+    // Every fault, each led by its table's name ("t1 missing", "t1: 1 row differs in its
+    // values"), in this summary's table order (or of only, when given), then the views, then
+    // (without only) the tables found that this one lacks ("t9 is not in the backup").
     std::vector<std::string> Differences(const SchemaDumpSummary& found,
                                          const std::vector<std::string>* only = nullptr) const;
 
 private:
+    struct Table {
+        std::string name;                 // as the dump names it
+        std::vector<std::string> columns; // "name type", lower case, blanks taken out of the type
+        std::vector<uint64_t> rowHashes;  // one per row, in dump order
+    };
+    const Table* find(const std::string& table) const;
+    Table& tableFor(const std::string& table);
+
     // Keys are table names in lower case, as RIS names compare.
     std::vector<std::string> tables_;
-    std::map<std::string, long long> rows_;
-    std::map<std::string, std::set<std::string>> indexes_; // index lines, lower case, blanks collapsed
+    std::map<std::string, Table> content_;
+    std::map<std::string, std::set<std::string>> indexes_; // normalised index lines per table
+    std::map<std::string, std::set<std::string>> grants_;  // normalised grant lines per table
+    std::map<std::string, std::string> views_;             // lower-case name -> normalised definition
 };

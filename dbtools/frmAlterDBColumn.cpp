@@ -195,7 +195,7 @@ void frmAlterDBColumn::cmdProcess_Click()
         error = e;
     }
     if (!notChanged.empty()) {
-        const std::string text = "No backup dump could be written, so these schemas were left unchanged:" + notChanged;
+        const std::string text = "No whole backup dump could be made, so these schemas were left unchanged:" + notChanged;
         error = error ? AppError(error->number(), error->source(), error->description() + "\r\n" + text)
                       : AppError(1, "cmdProcess_Click", text);
     }

@@ -87,9 +87,10 @@ void ShowStatus(const std::string& text)
             if (LoadedForm* f = findLoaded(name))
                 f->setStatusText(oneLine);
     } catch (const AppError& e) {
-        ShowMessage(std::to_string(e.number()), 0);
+        // An error shown to the user always says what it is, never only its number.
+        ShowMessage("The status line could not be shown: " + e.description(), 0);
     } catch (...) {
-        ShowMessage("51", 0); // internal error
+        ShowMessage("The status line could not be shown: internal error", 0);
     }
 }
 

@@ -105,6 +105,31 @@ std::string targetFor(const std::string& srcHost, const std::string& dstArg, boo
     return folderTarget ? joinHost(dst, fs::path(srcHost).filename().string()) : dst;
 }
 
+// cmd's text for a failed file operation.
+std::string cmdMessage(const AppError& e)
+{
+    switch (e.number()) {
+    case kErrFileNotFound:
+        return "The system cannot find the file specified.";
+    case kErrPathNotFound:
+        return "The system cannot find the path specified.";
+    case kErrPermissionDenied:
+    case kErrFileExists:
+        return "Access is denied.";
+    case kErrDiskFull:
+        return "There is not enough space on the disk.";
+    default:
+        return e.description();
+    }
+}
+
+// The folder a target file would be written into must be there: cmd names a missing one.
+void requireParentFolder(const std::string& targetHost)
+{
+    if (!isDir(fs::path(targetHost).parent_path().string()))
+        throw HostError(ENOENT, true);
+}
+
 void writeFileTo(std::FILE* out, const std::string& host)
 {
     std::ifstream in(host, std::ios::binary);
@@ -113,6 +138,45 @@ void writeFileTo(std::FILE* out, const std::string& host)
         in.read(buf, sizeof buf);
         std::fwrite(buf, 1, static_cast<size_t>(in.gcount()), out);
     }
+}
+
+// Joins the host files into the target (a Windows path), written whole and put in place at the
+// end, so that a target that is also a source ("copy a+b a") gets the others appended.
+void joinInto(const std::vector<std::string>& hosts, const std::string& target)
+{
+    switch (BatchDevice(target)) {
+    case Device::Nul:
+        return;
+    case Device::Con:
+        for (const std::string& h : hosts)
+            writeFileTo(stdout, h);
+        std::fflush(stdout);
+        return;
+    case Device::None:
+        break;
+    }
+    const std::string host = HostPath(target);
+    requireParentFolder(host);
+    if (isFile(host) && (IsReadOnlyFile(target) || IsFileLocked(target)))
+        throw HostError(EACCES);
+    ReplacementFile out(target);
+    for (const std::string& h : hosts)
+        out.WriteFileContent(h);
+    out.Commit();
+}
+
+// The sources a copy argument names: the device nul is an empty file, con the input.
+std::vector<std::string> copySources(const std::string& arg)
+{
+    switch (BatchDevice(arg)) {
+    case Device::Nul:
+        return {"/dev/null"};
+    case Device::Con:
+        return {"/dev/stdin"};
+    case Device::None:
+        break;
+    }
+    return expand(arg, false);
 }
 
 int cmdCopy(const BatchCommand& cmd)
@@ -142,48 +206,48 @@ int cmdCopy(const BatchCommand& cmd)
     std::vector<std::string> sources = groups.front();
     // "copy a+b" without a destination joins into the first source, as cmd does.
     std::string dstArg = groups.size() > 1 ? groups.back().front() : sources.size() > 1 ? sources.front() : ".";
+    const bool dstIsFolder = isDir(HostPath(dstArg)) || dstArg.back() == '\\' || dstArg.back() == '/';
     int copied = 0;
     bool ontoItself = false;
     try {
-        if (sources.size() > 1) {
-            std::vector<std::string> hosts;
-            for (const std::string& s : sources)
-                for (const std::string& h : expand(s, false))
-                    hosts.push_back(h);
-            if (hosts.empty())
-                throw HostError(ENOENT);
-            const std::string target = targetFor(hosts.front(), dstArg, false);
-            if (isFile(target) && (IsReadOnlyFile(winOf(target)) || IsFileLocked(winOf(target))))
-                throw HostError(EACCES);
-            // The joined content is written beside the destination and put in its place whole,
-            // so a destination that is also the first source ("copy a+b a") gets b appended.
-            ReplacementFile out(winOf(target));
-            for (const std::string& h : hosts)
-                out.WriteFileContent(h);
-            out.Commit();
+        std::vector<std::string> hosts;
+        for (const std::string& s : sources)
+            for (const std::string& h : copySources(s))
+                hosts.push_back(h);
+        if (hosts.empty())
+            throw HostError(ENOENT);
+        // Several sources (a join, or a mask) into one file, or into a device, are joined.
+        const bool joined = sources.size() > 1 || (hasWildcard(sources.front()) && !dstIsFolder) ||
+                            BatchDevice(dstArg) != Device::None;
+        if (joined) {
+            const std::string target = BatchDevice(dstArg) != Device::None ? dstArg : winOf(targetFor(hosts.front(), dstArg, false));
+            if (hosts.size() > 1 && sources.size() == 1)
+                for (const std::string& h : hosts)
+                    WriteOut(winOf(h));
+            joinInto(hosts, target);
             copied = 1;
         } else {
-            std::vector<std::string> hosts = expand(sources.front(), false);
-            if (hosts.empty())
-                throw HostError(ENOENT);
             for (const std::string& h : hosts) {
                 const std::string target = targetFor(h, dstArg, hosts.size() > 1);
                 if (hosts.size() > 1)
                     WriteOut(winOf(h));
+                if (h == "/dev/null" || h == "/dev/stdin") {
+                    joinInto({h}, winOf(target)); // "copy nul f" makes an empty file
+                    ++copied;
+                    continue;
+                }
                 if (HostSameFile(winOf(h), winOf(target))) {
                     WriteErr("The file cannot be copied onto itself.");
                     ontoItself = true;
                     continue;
                 }
+                requireParentFolder(target);
                 HostCopyFile(winOf(h), winOf(target));
                 ++copied;
             }
         }
     } catch (const AppError& e) {
-        WriteErr(e.number() == kErrFileNotFound ? "The system cannot find the file specified."
-                 : e.number() == kErrPathNotFound ? "The system cannot find the path specified."
-                 : e.number() == kErrPermissionDenied ? "Access is denied."
-                                                      : e.description());
+        WriteErr(cmdMessage(e));
         WriteOut("        " + std::to_string(copied) + " file(s) copied.");
         return 1;
     }
@@ -202,6 +266,17 @@ int cmdDel(const BatchCommand& cmd)
     for (const std::string& arg : a.paths) {
         std::vector<std::string> targets;
         const std::string host = HostPath(arg);
+        // cmd asks "Are you sure (Y/N)?" before it deletes every file of a folder ("del dir",
+        // "del dir\*", "del *.*"); no one answers a batch file, so without /Q nothing goes.
+        std::string dirOfArg, pattern;
+        splitPattern(arg, dirOfArg, pattern);
+        const bool everyFile = isDir(host) || pattern == "*" || pattern == "*.*";
+        if (everyFile && !has(a, 'Q')) {
+            WriteErr(winOf(isDir(host) ? host + "/*" : host) + ", Are you sure (Y/N)? " +
+                     "batchcmd cannot answer this question; nothing was deleted (give /Q to delete without it).");
+            rc = 1;
+            continue;
+        }
         if (isDir(host)) {
             for (const std::string& f : expand(ReplaceAll(arg, "/", "\\") + "\\*", false))
                 targets.push_back(f);
@@ -250,6 +325,7 @@ int cmdMove(const BatchCommand& cmd)
     for (const std::string& h : hosts) {
         const std::string target = targetFor(h, a.paths[1], hosts.size() > 1);
         try {
+            requireParentFolder(target);
             if (isDir(h)) {
                 if (::rename(h.c_str(), target.c_str()) != 0)
                     throw HostError(errno, true);
@@ -257,8 +333,8 @@ int cmdMove(const BatchCommand& cmd)
                 HostMoveFile(winOf(h), winOf(target));
             }
             ++moved;
-        } catch (const AppError&) {
-            WriteErr("Access is denied.");
+        } catch (const AppError& e) {
+            WriteErr(cmdMessage(e));
             WriteOut("        " + std::to_string(moved) + " file(s) moved.");
             return 1;
         }
@@ -511,7 +587,10 @@ int cmdXcopy(const BatchCommand& cmd)
             xcopyTree(srcDir, pattern, dst, a, copied);
         }
     } catch (const AppError& e) {
-        WriteErr(e.number() == kErrPermissionDenied ? "Access denied" : "File not found - " + srcArg);
+        WriteErr(e.number() == kErrPermissionDenied ? "Access denied"
+                 : e.number() == kErrDiskFull       ? "Insufficient disk space"
+                 : e.number() == kErrPathNotFound   ? "Invalid path"
+                                                    : "File not found - " + srcArg);
         WriteOut(std::to_string(copied) + " File(s) copied");
         return 4;
     }
@@ -537,8 +616,10 @@ int cmdType(const BatchCommand& cmd)
 {
     int rc = 0;
     for (const std::string& arg : cmd.args) {
-        const std::string host = HostPath(arg);
-        if (!isFile(host)) {
+        if (BatchDevice(arg) == Device::Nul)
+            continue; // "type nul" shows nothing
+        const std::string host = BatchDevice(arg) == Device::Con ? std::string("/dev/stdin") : HostPath(arg);
+        if (BatchDevice(arg) == Device::None && !isFile(host)) {
             WriteErr("The system cannot find the file specified.");
             rc = 1;
             continue;

@@ -3,6 +3,7 @@
 
 #include "platform/AppError.h"
 #include "platform/Environment.h"
+#include "platform/FileAttributes.h"
 #include "platform/Process.h"
 #include "platform/TextUtil.h"
 #include "platform/WinPath.h"
@@ -52,7 +53,9 @@ public:
             }
             int fd = openTarget(r);
             if (fd < 0) {
-                error_ = "The system cannot find the path specified.";
+                error_ = errno == ENOENT || errno == ENOTDIR ? "The system cannot find the path specified."
+                         : errno == ENOSPC                   ? "There is not enough space on the disk."
+                                                             : "Access is denied.";
                 return;
             }
             ::dup2(fd, r.fd);
@@ -81,11 +84,28 @@ private:
                 return;
         saved_.emplace_back(fd, ::fcntl(fd, F_DUPFD_CLOEXEC, 10));
     }
+    // The devices are no files: "nul" discards, "con" is the console, the streams the
+    // command would have without this redirection.
     static int openTarget(const Redirection& r)
     {
-        const std::string host = EqualsNoCase(r.target, "nul") ? std::string("/dev/null") : HostPath(r.target);
+        switch (BatchDevice(r.target)) {
+        case Device::Nul:
+            return ::open("/dev/null", (r.fd == 0 ? O_RDONLY : O_WRONLY) | O_CLOEXEC);
+        case Device::Con:
+            return ::fcntl(r.fd == 0 ? 0 : 1, F_DUPFD_CLOEXEC, 3);
+        case Device::None:
+            break;
+        }
+        const std::string host = HostPath(r.target);
         if (r.fd == 0)
             return ::open(host.c_str(), O_RDONLY | O_CLOEXEC);
+        // cmd leaves a read-only file and one another program holds as they are.
+        struct stat st;
+        if (::stat(host.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+            (IsReadOnlyFile(r.target) || IsFileLocked(r.target))) {
+            errno = EACCES;
+            return -1;
+        }
         int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (r.append ? O_APPEND : O_TRUNC);
         return ::open(host.c_str(), flags, 0644);
     }
@@ -168,12 +188,8 @@ int BatchInterpreter::execute(const std::string& rawLine, const std::vector<std:
         return lastCode_; // blank lines, labels and "::" comments
     // As in cmd, the variables of the whole line are expanded before any of its commands runs.
     const SplitBatchLine split = SplitOperators(ExpandVariables(line, args, lastCode_));
-    if (!split.refused.empty()) {
-        // Running the commands of a condition or loop without it could delete what it guards.
-        WriteErr("'" + split.refused + "' is not supported by batchcmd; nothing of this line was run.");
-        lastCode_ = 1;
-        return lastCode_;
-    }
+    if (!split.refused.empty())
+        return refuse(split.refused);
     for (const LineStep& step : split.steps) {
         if ((step.joint == StepJoint::OnSuccess && lastCode_ != 0) ||
             (step.joint == StepJoint::OnFailure && lastCode_ == 0))
@@ -182,6 +198,17 @@ int BatchInterpreter::execute(const std::string& rawLine, const std::vector<std:
         if (exitAll_ || exitBatch_)
             break;
     }
+    return lastCode_;
+}
+
+int BatchInterpreter::refuse(const std::string& form)
+{
+    // Running the commands of a condition or loop without it could delete what it guards, and
+    // the lines after a refused one may count on what it should have done (a "goto" past a
+    // "del"): the batch ends here, as cmd ends it on a line it cannot read.
+    WriteErr("'" + form + "' is not supported by batchcmd; nothing of this line was run.");
+    lastCode_ = 1;
+    exitAll_ = true;
     return lastCode_;
 }
 
@@ -325,6 +352,9 @@ int BatchInterpreter::runExternal(const BatchCommand& cmd, bool viaCall)
 int BatchInterpreter::setVariable(const std::string& textIn)
 {
     std::string text = Trim(textIn);
+    for (const char* form : {"/a", "/p"})
+        if (StartsWithNoCase(text, form) && (text.size() == 2 || text[2] == ' ' || text[2] == '\t'))
+            return refuse(std::string("set ") + form);
     if (text.size() >= 2 && text.front() == '"') {
         size_t close = text.rfind('"');
         text = text.substr(1, close > 0 ? close - 1 : std::string::npos);

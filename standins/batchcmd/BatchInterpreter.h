@@ -29,6 +29,8 @@ private:
     int dispatch(const BatchCommand& cmd);
     int runExternal(const BatchCommand& cmd, bool viaCall);
     int setVariable(const std::string& text);
+    // Writes the one line naming a form batchcmd does not run and ends the batch with 1.
+    int refuse(const std::string& form);
     int changeFolder(const BatchCommand& cmd);
 
     int lastCode_ = 0;

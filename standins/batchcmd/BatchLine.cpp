@@ -3,8 +3,10 @@
 
 #include "platform/Environment.h"
 #include "platform/TextUtil.h"
+#include "platform/WinPath.h"
 
 #include <cctype>
+#include <unistd.h>
 
 namespace {
 
@@ -24,11 +26,53 @@ std::string readWord(const std::string& line, size_t& i)
             quoted = !quoted;
             continue;
         }
+        if (!quoted && c == '^' && i + 1 < line.size()) {
+            word += line[++i]; // "out^&x.txt" names the file "out&x.txt"
+            continue;
+        }
         if (!quoted && (isBlankChar(c) || c == '>' || c == '<'))
             break;
         word += c;
     }
     return word;
+}
+
+// The full Windows path of a batch argument (a Windows or host path, relative to the current
+// folder or not).
+std::string fullWinPath(const std::string& arg)
+{
+    std::string p = ReplaceAll(arg, "\"", "");
+    if (!p.empty() && p[0] == '/')
+        return WinPathFromHost(p);
+    p = ReplaceAll(p, "/", "\\");
+    const bool absolute = (p.size() >= 2 && p[1] == ':') || p.rfind("\\", 0) == 0;
+    if (absolute)
+        return p;
+    char buf[4096];
+    const std::string cwd = ::getcwd(buf, sizeof buf) ? WinPathFromHost(buf) : std::string();
+    return cwd + (!cwd.empty() && cwd.back() == '\\' ? "" : "\\") + p;
+}
+
+// "%~dp0" and its kin: the letters (f, d, p, n, x) applied to the argument.
+std::string argumentParts(const std::string& arg, const std::string& letters)
+{
+    if (letters.empty())
+        return ReplaceAll(arg, "\"", "");
+    const std::string full = fullWinPath(arg);
+    if (letters.find('f') != std::string::npos)
+        return full;
+    const size_t slash = full.rfind('\\');
+    std::string drive = full.size() >= 2 && full[1] == ':' ? full.substr(0, 2) : std::string();
+    const std::string folder = full.substr(drive.size(), slash == std::string::npos ? 0 : slash + 1 - drive.size());
+    const std::string file = slash == std::string::npos ? full : full.substr(slash + 1);
+    const size_t dot = file.rfind('.');
+    std::string out;
+    for (char l : std::string("dpnx")) {
+        if (letters.find(l) == std::string::npos)
+            continue;
+        out += l == 'd' ? drive : l == 'p' ? folder : l == 'n' ? file.substr(0, dot) : dot == std::string::npos ? "" : file.substr(dot);
+    }
+    return out;
 }
 
 // The command word may run straight into its argument for a few built-ins: "echo.",
@@ -75,6 +119,19 @@ std::string ExpandVariables(const std::string& line, const std::vector<std::stri
             if (k < batchArgs.size())
                 out += batchArgs[k];
             ++i;
+        } else if (n == '~') {
+            // "%~" letters and a digit; anything else is no argument form and stays as written.
+            size_t k = i + 2;
+            while (k < line.size() && std::string("fdpnx").find(static_cast<char>(std::tolower(static_cast<unsigned char>(line[k])))) != std::string::npos)
+                ++k;
+            if (k >= line.size() || !std::isdigit(static_cast<unsigned char>(line[k]))) {
+                out += c;
+                continue;
+            }
+            const size_t arg = static_cast<size_t>(line[k] - '0');
+            if (arg < batchArgs.size())
+                out += argumentParts(batchArgs[arg], ToLower(line.substr(i + 2, k - i - 2)));
+            i = k;
         } else if (n == '*') {
             for (size_t k = 1; k < batchArgs.size(); ++k)
                 out += (k > 1 ? " " : "") + batchArgs[k];
@@ -166,6 +223,16 @@ BatchCommand ParseBatchLine(const std::string& line)
     cmd.argText = clean.substr(argStart);
     cmd.args = SplitWords(cmd.argText);
     return cmd;
+}
+
+Device BatchDevice(const std::string& path)
+{
+    std::string name = ReplaceAll(path, "/", "\\");
+    name = name.substr(name.rfind('\\') == std::string::npos ? 0 : name.rfind('\\') + 1);
+    if (name.size() == 2 && name[1] == ':')
+        return Device::None;
+    name = ToLower(name.substr(0, name.find_first_of(".:")));
+    return name == "nul" ? Device::Nul : name == "con" ? Device::Con : Device::None;
 }
 
 std::vector<std::string> SplitWords(const std::string& text)

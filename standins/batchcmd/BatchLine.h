@@ -21,13 +21,20 @@ struct BatchCommand {
 
 // Replaces %NAME% by the variable's value (case-insensitive; an unset one gives nothing, as in
 // a batch file), %ERRORLEVEL% (when no variable of that name is set) by errorLevel, %0..%9 by
-// the batch arguments, %* by all of them and %% by %.
+// the batch arguments, %* by all of them and %% by %. %~<letters><digit> gives parts of an
+// argument's full Windows path: f (the full path), d (drive), p (folder, with its "\"),
+// n (name), x (extension); %~<digit> the argument without its quotes.
 std::string ExpandVariables(const std::string& line, const std::vector<std::string>& batchArgs, int errorLevel);
 
 // Splits one expanded command (without a leading "@" and without command operators, see
 // SplitOperators) into command, arguments and redirections. Double quotes group words and hide
 // redirections; "^" makes the character after it plain and is removed.
 BatchCommand ParseBatchLine(const std::string& line);
+
+// The devices cmd knows by name in any folder and with any extension ("nul", "C:\x\NUL.txt",
+// "con:"); every other name is a file.
+enum class Device { None, Nul, Con };
+Device BatchDevice(const std::string& path);
 
 // The words of a text, double quotes grouping and removed.
 std::vector<std::string> SplitWords(const std::string& text);

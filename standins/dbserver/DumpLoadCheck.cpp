@@ -1,19 +1,10 @@
-// Checks of the rows and the line order of a dump being loaded.
+// Checks of a dump being loaded.
 #include "standins/dbserver/DumpLoadCheck.h"
 
 #include "platform/TextUtil.h"
 #include "standins/dbserver/RisErrorBlock.h"
 
-namespace {
-
-// A data row ends with the blank after its last field in both layouts, so a line of a table
-// block that begins like a create-table line and ends with its ")" is the next table's.
-bool isCreateTableLine(const std::string& line)
-{
-    return StartsWithNoCase(line, DumpFormat::kCreateTable) && line.back() == ')';
-}
-
-} // namespace
+#include <algorithm>
 
 bool DumpLoadCheck::RowMatchesColumns(std::string_view line, const DumpRow& values, DumpLayout layout,
                                       const std::vector<bool>& quoted, const std::vector<DumpFixedField>& fields)
@@ -33,48 +24,29 @@ bool DumpLoadCheck::RowMatchesColumns(std::string_view line, const DumpRow& valu
     return true;
 }
 
-void DumpLoadCheck::Refuse(const std::string& reason, long line) const
+void DumpLoadCheck::Refuse(const std::string& dumpFile, const std::string& reason)
 {
-    RaiseRisError("RIS_E_BAD_DUMP_FILE", "The file '" + dumpFile_ + "' is no whole RIS dump: " + reason +
-                                             (line > 0 ? " (line " + std::to_string(line) + ")." : "."));
+    RaiseRisError("RIS_E_BAD_DUMP_FILE", "The file '" + dumpFile + "' is no whole RIS dump: " + reason + ".");
 }
 
-void DumpLoadCheck::Take(const DumpItem& item)
+std::vector<DumpTableCount> DumpLoadCheck::CheckBeforeLoad(const std::string& dumpFile,
+                                                           const RisTransferRequest& request)
 {
-    lastLine_ = item.lineNumber;
-    if (inTable_) {
-        if (item.kind == DumpItemKind::EndOfTable) {
-            inTable_ = false;
-            return;
-        }
-        const bool blockLine = item.kind == DumpItemKind::InsertLine || item.kind == DumpItemKind::LayoutLine ||
-                               item.kind == DumpItemKind::Row;
-        if (!blockLine || isCreateTableLine(item.line) || item.line == DumpFormat::kEndOfSchema)
-            Refuse("table '" + table_ + "' has no end-of-table line", item.lineNumber);
-        return;
-    }
-    if (TrimWhite(item.line).empty())
-        return;
-    if (item.line == DumpFormat::kEndOfTable)
-        Refuse("an end-of-table line stands outside a table block", item.lineNumber);
-    if (!started_ && item.kind != DumpItemKind::SchemaLine)
-        Refuse("it does not begin with a schema line", item.lineNumber);
-    if (complete_ && item.kind != DumpItemKind::SchemaLine)
-        Refuse("a line follows the end-of-schema line", item.lineNumber);
-    started_ = true;
-    complete_ = item.kind == DumpItemKind::EndOfSchema;
-    if (item.kind == DumpItemKind::CreateTable) {
-        inTable_ = true;
-        table_ = item.table;
-    }
-}
-
-void DumpLoadCheck::Finish() const
-{
-    if (!started_)
-        Refuse(lastLine_ == 0 ? "it is empty" : "it holds no schema line");
-    if (inTable_)
-        Refuse("table '" + table_ + "' ends without its end-of-table line");
-    if (!complete_)
-        Refuse("the end-of-schema line is missing");
+    DumpWholeness whole = CheckDumpWhole(dumpFile);
+    if (!whole.Whole())
+        Refuse(dumpFile, whole.problem);
+    auto holds = [&](const std::string& table, size_t before) {
+        return std::any_of(whole.tables.begin(), whole.tables.begin() + static_cast<long>(before),
+                           [&](const DumpTableCount& t) { return EqualsNoCase(t.table, table); });
+    };
+    // A second block of one table would silently replace the rows of the first.
+    for (size_t i = 0; i < whole.tables.size(); ++i)
+        if (holds(whole.tables[i].table, i))
+            Refuse(dumpFile, "table '" + whole.tables[i].table + "' appears twice");
+    if (!request.tables.all)
+        for (const std::string& name : request.tables.names)
+            if (!holds(name, whole.tables.size()))
+                RaiseRisError("RIS_E_UNKNOWN_RELATION",
+                              "Table '" + name + "' is not in the dump '" + dumpFile + "'; nothing was loaded.");
+    return whole.tables;
 }

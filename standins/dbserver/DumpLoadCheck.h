@@ -1,10 +1,12 @@
-// What the load client checks beyond what the dump reader parses: that a data row's text is
-// exactly what its values give in the block's layout, and that the dump's lines stand in the
-// order the unload client writes them, so that a cut or foreign file is never loaded as a
-// whole dump.
+// What the load client checks before and while it loads a dump: that the dump is whole (the
+// system's one whole-dump check), that it holds each table once and every table the request
+// names, and that a data row's text is exactly what its values give in the block's layout,
+// so that a cut, foreign or doubled file is never loaded as a whole dump.
 #pragma once
 
 #include "dbaccess/DumpReader.h"
+#include "dbaccess/DumpWholeCheck.h"
+#include "standins/dbserver/RisTransferRequest.h"
 
 #include <string>
 #include <string_view>
@@ -12,31 +14,18 @@
 
 class DumpLoadCheck {
 public:
-    explicit DumpLoadCheck(std::string dumpFile) : dumpFile_(std::move(dumpFile)) {}
-
     // Whether the row's fields line up with the columns: in the variable layout the values
     // written back give the line itself (quoted[i]: column i holds character data); in the
     // fixed layout every character that is not a blank stands inside a field.
     static bool RowMatchesColumns(std::string_view line, const DumpRow& values, DumpLayout layout,
                                   const std::vector<bool>& quoted, const std::vector<DumpFixedField>& fields);
 
-    // Takes the next item of the dump. Raises RIS_E_BAD_DUMP_FILE when it cannot stand there:
-    // a first line that is no schema line, a table block that runs into the next table or
-    // the end-of-schema line, an end-of-table line outside a block, anything but a schema
-    // line after the end-of-schema line.
-    void Take(const DumpItem& item);
-    // At the end of the file: raises RIS_E_BAD_DUMP_FILE unless the schema line, the end
-    // line of every table block and the end-of-schema line were read.
-    void Finish() const;
-    // Raises RIS_E_BAD_DUMP_FILE naming the file, the reason and the line when it is not 0.
-    [[noreturn]] void Refuse(const std::string& reason, long line = 0) const;
+    // Reads the dump (Windows path) once through the whole-dump check and raises, before
+    // anything is loaded, RIS_E_BAD_DUMP_FILE for a dump that is not whole or holds a table
+    // block twice, and RIS_E_UNKNOWN_RELATION for a table the request names that the dump
+    // lacks. Returns the table blocks with their row counts.
+    static std::vector<DumpTableCount> CheckBeforeLoad(const std::string& dumpFile, const RisTransferRequest& request);
 
-private:
-
-    std::string dumpFile_;
-    bool started_ = false;
-    bool inTable_ = false;
-    bool complete_ = false;
-    long lastLine_ = 0;
-    std::string table_;
+    // Raises RIS_E_BAD_DUMP_FILE naming the file and the reason.
+    [[noreturn]] static void Refuse(const std::string& dumpFile, const std::string& reason);
 };

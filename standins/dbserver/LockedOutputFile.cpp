@@ -1,12 +1,15 @@
 // Locked output files of the stand-in programs.
 #include "standins/dbserver/LockedOutputFile.h"
 
+#include "platform/ReplacementFile.h"
 #include "platform/WinPath.h"
 #include "standins/dbserver/RisErrorBlock.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <sys/file.h>
@@ -54,5 +57,35 @@ std::string ReadClientInputFile(const std::string& winPath)
         RaiseRisError("RIS_E_CANT_OPEN_FILE", "Cannot open file '" + winPath + "'.");
     std::ostringstream ss;
     ss << in.rdbuf();
-    return ss.str();
+    std::string text = ss.str();
+    CheckClientText(text, winPath);
+    return text;
+}
+
+void CheckClientText(const std::string& text, const std::string& fileName)
+{
+    const size_t nul = text.find('\0');
+    if (nul == std::string::npos)
+        return;
+    const bool utf16 = text.rfind("\xff\xfe", 0) == 0 || text.rfind("\xfe\xff", 0) == 0 ||
+                       (text.size() >= 2 && (text[0] == '\0') != (text[1] == '\0'));
+    if (utf16)
+        RaiseRisError("RIS_E_BAD_TEXT_FILE", "The file '" + fileName +
+                                                 "' is UTF-16 text; the RIS clients read ANSI text. Nothing was done.");
+    const long line = 1 + static_cast<long>(std::count(text.begin(), text.begin() + static_cast<long>(nul), '\n'));
+    RaiseRisError("RIS_E_BAD_TEXT_FILE", "The file '" + fileName + "' holds a NUL byte in line " +
+                                             std::to_string(line) + ". Nothing was done.");
+}
+
+void RefuseOutputOnto(const std::string& output, const std::string& outputRole, const std::string& other,
+                      const std::string& otherRole)
+{
+    if (output.empty() || other.empty())
+        return;
+    std::error_code ecA, ecB;
+    const auto a = std::filesystem::weakly_canonical(HostPath(output), ecA);
+    const auto b = std::filesystem::weakly_canonical(HostPath(other), ecB);
+    if (HostSameFile(output, other) || (!ecA && !ecB && a == b))
+        RaiseRisError("RIS_E_SAME_FILE", "The " + outputRole + " '" + output + "' is the " + otherRole + " '" + other +
+                                             "'; nothing was done.");
 }

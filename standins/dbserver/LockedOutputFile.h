@@ -24,6 +24,16 @@ private:
     int fd_ = -1;
 };
 
-// The whole content of an input file given on a command line (Windows path); raises
-// RIS_E_CANT_OPEN_FILE when it cannot be read.
+// The whole content of an input text file given on a command line (Windows path); raises
+// RIS_E_CANT_OPEN_FILE when it cannot be read, and RIS_E_BAD_TEXT_FILE as CheckClientText does.
 std::string ReadClientInputFile(const std::string& winPath);
+// Raises RIS_E_BAD_TEXT_FILE naming the file when the text holds a NUL byte: UTF-16 text (the
+// clients read ANSI text), or a NUL that would end a statement early and run its first part.
+void CheckClientText(const std::string& text, const std::string& fileName);
+
+// Raises RIS_E_SAME_FILE when the output file (Windows path) is the other file, an input or
+// another output of the same run: the same existing file under any name (links, letter case),
+// or the same place when neither exists yet. Called before any output is opened, so that an
+// input is never emptied before it is read and one run never waits on its own lock.
+void RefuseOutputOnto(const std::string& output, const std::string& outputRole, const std::string& other,
+                      const std::string& otherRole);

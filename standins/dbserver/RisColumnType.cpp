@@ -102,8 +102,15 @@ std::string RisColumnType::CheckExpression(const std::string& c) const
     case Kind::Decimal:
         return "typeof(" + c + ") IN ('integer', 'real')";
     case Kind::Timestamp:
-    case Kind::Date:
-        return "typeof(" + c + ") = 'text'";
+    case Kind::Date: {
+        // "yyyy-mm-dd:hh:mm:ss" as RIS writes it (a blank in place of the ":" after the date,
+        // and the date alone, too), each part within its range: the text read back as a date
+        // and time gives itself again.
+        const std::string full = "CASE length(" + c + ") WHEN 10 THEN " + c + " || ' 00:00:00' WHEN 19 THEN substr(" +
+                                 c + ", 1, 10) || ' ' || substr(" + c + ", 12) END";
+        return "typeof(" + c + ") = 'text' AND coalesce(length(" + c + ") = 10 OR substr(" + c +
+               ", 11, 1) IN (':', ' '), 0) AND coalesce(strftime('%Y-%m-%d %H:%M:%S', julianday(" + full + ")) = " + full + ", 0)";
+    }
     }
     return "1";
 }

@@ -7,6 +7,8 @@
 #include "standins/dbserver/RisSqlText.h"
 #include "standins/dbserver/SchemaTables.h"
 
+#include <algorithm>
+
 namespace {
 
 const char* kCrLf = "\r\n";
@@ -105,17 +107,65 @@ int RisSession::RunBatch(std::string_view text, std::string& out)
         } catch (const AppError& e) {
             out += FormatRisErrorBlock(e);
             ++failed;
+            noteLostWork(out);
         }
         if (quit_)
             break;
     }
+    if (!open_work_.empty()) {
+        rollbackOpen();
+        out += std::string("Uncommitted work rolled back.") + kCrLf;
+    }
     return failed;
+}
+
+void RisSession::setAutocommit(bool on, std::string& out)
+{
+    if (on)
+        commitOpen();
+    autocommit_ = on;
+    out += std::string("Statement processed.") + kCrLf;
+}
+
+void RisSession::commitOpen()
+{
+    while (!open_work_.empty()) {
+        open_work_.front()->Exec("COMMIT");
+        open_work_.erase(open_work_.begin());
+    }
+}
+
+void RisSession::rollbackOpen()
+{
+    std::vector<SqliteDb*> open = std::move(open_work_);
+    open_work_.clear();
+    for (SqliteDb* db : open)
+        if (db->InTransaction())
+            db->Exec("ROLLBACK");
+}
+
+void RisSession::noteLostWork(std::string& out)
+{
+    bool lost = false;
+    for (SqliteDb* db : open_work_)
+        lost = lost || !db->InTransaction();
+    if (!lost)
+        return;
+    // The rest of the work is undone with it, so that nothing of the transaction stays.
+    rollbackOpen();
+    out += std::string("The failure ended the transaction: every change since the last commit was rolled back.") +
+           kCrLf;
 }
 
 void RisSession::Execute(const std::string& statement, std::string& out)
 {
     const std::string two = leadingWords(statement, 2);
     const std::string one = leadingWords(statement, 1);
+    const bool changesData = one == "insert" || one == "update" || one == "delete";
+    const bool keepsWork = changesData || one == "select" || one == "commit" || one == "rollback" || one == "set" ||
+                           one == "quit" || one == "exit" || two == "default schema" || one == "show";
+    if (!keepsWork && !open_work_.empty())
+        commitOpen(); // a definition commits the open work first, as the database does
     if (one == "quit" || one == "exit") {
         quit_ = true;
     } else if (two == "default schema") {
@@ -136,9 +186,21 @@ void RisSession::Execute(const std::string& statement, std::string& out)
         out += std::string("Table dropped.") + kCrLf;
     } else if (one == "grant" || one == "revoke") {
         grant(statement, one == "revoke", out);
-    } else if (one == "commit" || one == "rollback") {
-        // Every statement is committed when it has run, as the client's own commit behaviour.
-        out += std::string(one == "commit" ? "Commit complete." : "Rollback complete.") + kCrLf;
+    } else if (one == "commit") {
+        commitOpen();
+        out += std::string("Commit complete.") + kCrLf;
+    } else if (one == "rollback") {
+        // With autocommit on, every statement was committed when it ran: nothing is undone.
+        rollbackOpen();
+        out += std::string(autocommit_ ? "Rollback complete: autocommit is on, nothing to roll back."
+                                       : "Rollback complete.") + kCrLf;
+    } else if (leadingWords(statement, 3) == "set transaction autocommit") {
+        const std::string words = leadingWords(statement, 5);
+        const size_t at = std::string("set transaction autocommit ").size();
+        const std::string word = words.size() > at ? words.substr(at) : std::string();
+        if (word != "on" && word != "off")
+            RaiseRisError("RIS_E_SYNTAX_ERROR", "\"set transaction autocommit on\" or \"off\" expected.");
+        setAutocommit(word == "on", out);
     } else if (leadingWords(statement, 3) == "show schema names") {
         showSchemaNames(out);
     } else if (leadingWords(statement, 4) == "show schema file location" || two == "show schema") {
@@ -206,8 +268,7 @@ void RisSession::createSchema(const std::string& statement, std::string& out)
 {
     const std::string rest = afterPhrase(statement, 2);
     const std::string name = ToLower(firstWord(rest));
-    if (!IsIdentifier(name))
-        RaiseRisError("RIS_E_INV_NAME", "Invalid schema name '" + name + "'.");
+    SchemaTables::RequireName(name, "schema");
     if (server_.FindSchema(name))
         RaiseRisError("RIS_E_SCHEMA_EXISTS", "Schema '" + name + "' is already defined.");
     const std::string clauses = TrimWhite(rest.substr(name.size()));
@@ -403,6 +464,17 @@ void RisSession::runSql(const std::string& statement, const std::string& verb, s
         out += std::string("Index created.") + kCrLf;
         return;
     }
+    if (!autocommit_ && (verb == "insert" || verb == "update" || verb == "delete")) {
+        if (!db.InTransaction())
+            db.Exec("BEGIN");
+        if (std::find(open_work_.begin(), open_work_.end(), &db) == open_work_.end())
+            open_work_.push_back(&db);
+    }
+    if (verb == "create view") {
+        SchemaTables(db).CreateView(sql);
+        out += std::string("View created.") + kCrLf;
+        return;
+    }
     try {
         SqliteStatement st(db, sql);
         if (verb == "select") {
@@ -422,8 +494,6 @@ void RisSession::runSql(const std::string& statement, const std::string& verb, s
         out += rows(db.Changes(), "updated");
     else if (verb == "delete")
         out += rows(db.Changes(), "deleted");
-    else if (verb == "create view")
-        out += std::string("View created.") + kCrLf;
     else
         out += std::string(verb == "drop view" ? "View dropped." : "Index dropped.") + kCrLf;
 }

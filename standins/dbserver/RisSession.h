@@ -20,7 +20,8 @@ public:
 
     // Runs the statements of a batch text in order, appending each answer, or the framed RIS
     // error block of a failing statement, to out, and goes on with the next one. Stops after
-    // "quit" or "exit". Returns the number of failed statements.
+    // "quit" or "exit". Work left uncommitted (autocommit off) is rolled back at the end, and
+    // out says so. Returns the number of failed statements.
     int RunBatch(std::string_view text, std::string& out);
     // Runs one statement (without its ";"); raises its RIS error.
     void Execute(const std::string& statement, std::string& out);
@@ -49,6 +50,13 @@ private:
     void grant(const std::string& statement, bool revoke, std::string& out);
     void showSchemaNames(std::string& out);
     void runSql(const std::string& statement, const std::string& verb, std::string& out);
+    // "set transaction autocommit off": data changes wait for "commit" or "rollback"; a
+    // definition commits them first, as the database does.
+    void setAutocommit(bool on, std::string& out);
+    void commitOpen();
+    void rollbackOpen();
+    // After a failure: a transaction SQLite ended on its own has lost the open work.
+    void noteLostWork(std::string& out);
     // The schema and table of a possibly qualified name ("s.t" or "t" in the default schema).
     std::pair<std::string, std::string> qualified(const std::string& name);
     std::string requireDefault();
@@ -58,4 +66,6 @@ private:
     std::map<std::string, std::unique_ptr<SqliteDb>> open_;
     std::map<std::string, std::map<std::string, bool>> attached_; // per connection schema
     bool quit_ = false;
+    bool autocommit_ = true;
+    std::vector<SqliteDb*> open_work_; // connections with uncommitted changes
 };

@@ -98,7 +98,8 @@ public:
     {
     }
 
-    LoadCounts Run(DumpReader& reader, const std::string& dumpFile);
+    // Loads the dump whose table blocks the whole-dump check counted as blocks.
+    LoadCounts Run(DumpReader& reader, const std::string& dumpFile, const std::vector<DumpTableCount>& blocks);
 
 private:
     void report(const std::string& line);
@@ -106,6 +107,13 @@ private:
     void useSchema(const std::string& name);
     // One step that changes the schema is undone alone when it fails.
     void inSavepoint(const std::function<void()>& step);
+    // After a failed step: a fault of the store (a full disk, an I/O error), or a transaction
+    // that SQLite ended on its own, stops the whole load, as every later step would otherwise
+    // be committed on its own into the old tables.
+    void checkStillLoading(const AppError& e);
+    void commitAll();
+    // What the databases hold after a load that stopped, for its message.
+    std::string stateAfterStop();
     void take(const DumpItem& item);
     void beginTable(const DumpItem& item);
     void loadRow(const DumpItem& item);
@@ -124,7 +132,9 @@ private:
     std::string schema_;
     SqliteDb* db_ = nullptr;
     std::string owner_;
-    std::vector<SqliteDb*> begun_;                        // databases whose transaction is open
+    std::vector<std::pair<SqliteDb*, std::string>> begun_; // databases (and schemas) whose transaction is open
+    std::vector<std::string> committed_;                   // schemas whose load is committed
+    bool stopped_ = false;
     std::vector<std::function<void()>> catalogueChanges_; // grants, made once the load is committed
     TableLoad current_;
 };
@@ -150,9 +160,9 @@ void LoadRun::useSchema(const std::string& name)
     schema_ = ToLower(name);
     owner_ = session_.Schema(schema_).dbUser;
     db_ = &session_.Database(schema_);
-    if (std::find(begun_.begin(), begun_.end(), db_) == begun_.end()) {
+    if (std::find_if(begun_.begin(), begun_.end(), [&](const auto& b) { return b.first == db_; }) == begun_.end()) {
         db_->Exec("BEGIN IMMEDIATE");
-        begun_.push_back(db_);
+        begun_.emplace_back(db_, schema_);
     }
     report("Loading into schema " + schema_ + ".");
 }
@@ -162,12 +172,57 @@ void LoadRun::inSavepoint(const std::function<void()>& step)
     db_->Exec("SAVEPOINT item");
     try {
         step();
-    } catch (const AppError&) {
+    } catch (const AppError& e) {
+        checkStillLoading(e);
         db_->Exec("ROLLBACK TO item");
         db_->Exec("RELEASE item");
         throw;
     }
     db_->Exec("RELEASE item");
+}
+
+void LoadRun::checkStillLoading(const AppError& e)
+{
+    bool ended = false;
+    for (const auto& [db, schema] : begun_)
+        ended = ended || !db->InTransaction();
+    if (!ended && !IsStorageFault(e))
+        return;
+    stopped_ = true;
+    const std::string name = e.source().rfind("RIS_E_", 0) == 0 ? e.source() : std::string("RIS_E_DATABASE_ERROR");
+    std::string what = e.description();
+    if (!what.empty() && what.back() != '.')
+        what += '.';
+    throw AppError(kRisErrorNumber, name, what + " The load stopped there.");
+}
+
+void LoadRun::commitAll()
+{
+    while (!begun_.empty()) {
+        begun_.front().first->Exec("COMMIT");
+        committed_.push_back(begun_.front().second);
+        begun_.erase(begun_.begin());
+    }
+}
+
+std::string LoadRun::stateAfterStop()
+{
+    std::vector<std::string> undone;
+    for (const auto& [db, schema] : begun_) {
+        try {
+            if (db->InTransaction())
+                db->Exec("ROLLBACK");
+        } catch (const AppError&) {
+            // A transaction that cannot be rolled back now ends unfinished with the connection,
+            // which undoes it just the same.
+        }
+        undone.push_back(schema);
+    }
+    begun_.clear();
+    if (committed_.empty())
+        return "The load was undone: no table was changed.";
+    return "The load of schema " + Join(committed_, ", ") + " was committed; that of schema " + Join(undone, ", ") +
+           " was undone and its tables are as they were.";
 }
 
 void LoadRun::notUnderstood(const DumpItem& item)
@@ -247,6 +302,7 @@ void LoadRun::loadRow(const DumpItem& item)
         while (current_.insert->Step()) {
         }
     } catch (const AppError& e) {
+        checkStillLoading(e);
         reject(item, e.description()); // the table refuses the row; the bad file keeps it
         return;
     }
@@ -279,8 +335,13 @@ void LoadRun::otherLine(const DumpItem& item)
         if (!request_.indexes.given || !request_.indexes.Contains(idx.table))
             return;
         inSavepoint([&]() {
-            if (request_.mode == "clear")
-                db_->Exec("DROP INDEX IF EXISTS " + RisSqlText::QuoteName(ToLower(idx.name)));
+            // Only the table's own index of that name is replaced; another table's index of the
+            // same name stays, and this one then fails as a name in use.
+            if (request_.mode == "clear" &&
+                db_->QueryText("SELECT 1 FROM sqlite_master WHERE type = 'index' AND name = ?1 COLLATE NOCASE AND "
+                               "tbl_name = ?2 COLLATE NOCASE",
+                               {ToLower(idx.name), idx.table}))
+                db_->Exec("DROP INDEX " + RisSqlText::QuoteName(ToLower(idx.name)));
             SchemaTables(*db_).CreateIndex(idx);
         });
         report("Index " + ToLower(idx.name) + " created.");
@@ -337,9 +398,9 @@ void LoadRun::take(const DumpItem& item)
     }
 }
 
-LoadCounts LoadRun::Run(DumpReader& reader, const std::string& dumpFile)
+LoadCounts LoadRun::Run(DumpReader& reader, const std::string& dumpFile, const std::vector<DumpTableCount>& blocks)
 {
-    DumpLoadCheck check(dumpFile);
+    std::vector<DumpTableCount> read; // the blocks as this pass reads them
     try {
         if (!request_.schema.empty())
             useSchema(request_.schema);
@@ -349,16 +410,21 @@ LoadCounts LoadRun::Run(DumpReader& reader, const std::string& dumpFile)
                 if (!reader.Next(item))
                     break;
             } catch (const AppError& e) {
-                check.Refuse(e.description());
+                DumpLoadCheck::Refuse(dumpFile, e.description());
             }
-            check.Take(item);
+            if (item.kind == DumpItemKind::CreateTable)
+                read.push_back({item.table, 0});
+            else if (item.kind == DumpItemKind::Row && !read.empty())
+                ++read.back().rows;
             try {
                 take(item);
             } catch (const AppError& e) {
                 // A failing table, index, view or grant is passed over and the load goes on;
-                // an output that cannot be written, or no schema to load into, stops it.
-                if (RisErrorName(e) == "RIS_E_CANT_WRITE_FILE" || !db_)
+                // an output that cannot be written, no schema to load into or a fault of the
+                // store stops it.
+                if (stopped_ || RisErrorName(e) == "RIS_E_CANT_WRITE_FILE" || !db_)
                     throw;
+                checkStillLoading(e);
                 if (item.kind == DumpItemKind::CreateTable)
                     current_.skip = true;
                 reportError(e.source().rfind("RIS_E_", 0) == 0
@@ -366,21 +432,18 @@ LoadCounts LoadRun::Run(DumpReader& reader, const std::string& dumpFile)
                                 : AppError(kRisErrorNumber, "RIS_E_DATABASE_ERROR", e.description()));
             }
         }
-        check.Finish();
         finishTable();
-        for (SqliteDb* open : begun_)
-            open->Exec("COMMIT");
-        begun_.clear();
+        // The file read now must be the one proved whole before the load began.
+        const bool same = read.size() == blocks.size() &&
+                          std::equal(read.begin(), read.end(), blocks.begin(), [](const auto& a, const auto& b) {
+                              return EqualsNoCase(a.table, b.table) && a.rows == b.rows;
+                          });
+        if (!same)
+            DumpLoadCheck::Refuse(dumpFile, "it changed while it was being loaded");
+        commitAll();
     } catch (const AppError& e) {
         current_ = TableLoad();
-        for (SqliteDb* open : begun_) {
-            try {
-                open->Exec("ROLLBACK");
-            } catch (const AppError&) {
-                // The error raised below already says that the load did not happen.
-            }
-        }
-        throw AppError(kRisErrorNumber, RisErrorName(e), e.description() + " The load was undone: no table was changed.");
+        throw AppError(kRisErrorNumber, RisErrorName(e), e.description() + " " + stateAfterStop());
     }
     for (const std::function<void()>& change : catalogueChanges_) {
         try {
@@ -404,5 +467,6 @@ LoadCounts SchemaLoader::Load(const RisTransferRequest& request, const std::stri
     } catch (const AppError&) {
         RaiseRisError("RIS_E_CANT_OPEN_FILE", "Cannot open the dump file '" + dumpFile + "'.");
     }
-    return LoadRun(session_, bad_, log_, request, console).Run(*reader, dumpFile);
+    const std::vector<DumpTableCount> blocks = DumpLoadCheck::CheckBeforeLoad(dumpFile, request);
+    return LoadRun(session_, bad_, log_, request, console).Run(*reader, dumpFile, blocks);
 }

@@ -32,9 +32,11 @@ public:
     // Loads the dump (Windows path). An empty request schema takes the dump's schema line.
     // A table, index, view or grant that fails is reported and passed over; a line the load
     // does not understand is reported. Raises, with everything undone, the RIS error that
-    // stops the whole load: a dump that is not whole (schema line first, every table block
-    // closed by its end-of-table line, the end-of-schema line last), an unknown schema, a bad
-    // file or log that cannot be written.
+    // stops the whole load: before it begins, a dump that is not whole (the system's
+    // whole-dump check), holds a table twice or lacks a table the request names; during it,
+    // an unknown schema, a bad file or log that cannot be written, a fault of the database
+    // (a full disk) and a dump that changed since it was checked. The error says what the
+    // database holds afterwards.
     LoadCounts Load(const RisTransferRequest& request, const std::string& dumpFile, std::string& console);
 
 private:

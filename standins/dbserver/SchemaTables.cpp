@@ -23,12 +23,6 @@ std::string columnSql(const RisColumn& c)
     return sql;
 }
 
-void requireIdentifier(const std::string& name, const std::string& what)
-{
-    if (!IsIdentifier(name))
-        RaiseRisError("RIS_E_INV_NAME", "Invalid " + what + " name '" + name + "'.");
-}
-
 } // namespace
 
 std::vector<RisColumn> SchemaTables::ParseColumnDefinitions(std::string_view list)
@@ -41,7 +35,7 @@ std::vector<RisColumn> SchemaTables::ParseColumnDefinitions(std::string_view lis
             RaiseRisError("RIS_E_SYNTAX_ERROR", "Incomplete column definition '" + d + "'.");
         RisColumn col;
         col.name = ToLower(d.substr(0, blank));
-        requireIdentifier(col.name, "column");
+        SchemaTables::RequireName(col.name, "column");
         std::string rest = TrimWhite(d.substr(blank));
         // The type runs to the closing parenthesis of its arguments, else to the next blank.
         std::string typeText, tail;
@@ -74,6 +68,15 @@ std::vector<RisColumn> SchemaTables::ParseColumnDefinitions(std::string_view lis
     return columns;
 }
 
+void SchemaTables::RequireName(const std::string& name, const std::string& what)
+{
+    if (name.size() > kMaxNameLength)
+        RaiseRisError("RIS_E_INV_NAME", "The " + what + " name '" + name.substr(0, 40) + "...' is longer than " +
+                                            std::to_string(kMaxNameLength) + " characters.");
+    if (!IsIdentifier(name))
+        RaiseRisError("RIS_E_INV_NAME", "Invalid " + what + " name '" + name + "'.");
+}
+
 bool SchemaTables::HasTable(const std::string& table)
 {
     return db_.QueryText("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?1 COLLATE NOCASE",
@@ -101,7 +104,7 @@ std::vector<RisColumn> SchemaTables::Columns(const std::string& table)
 void SchemaTables::CreateTable(const std::string& table, const std::vector<RisColumn>& columns)
 {
     const std::string t = ToLower(table);
-    requireIdentifier(t, "table");
+    SchemaTables::RequireName(t, "table");
     if (HasTable(t))
         RaiseRisError("RIS_E_TABLE_EXISTS", "Table '" + t + "' already exists.");
     std::string sql = "CREATE TABLE " + RisSqlText::QuoteName(t) + " (";
@@ -158,6 +161,7 @@ std::vector<RisIndex> SchemaTables::Indexes(const std::string& table)
 
 void SchemaTables::CreateIndex(const RisIndex& index)
 {
+    RequireName(ToLower(index.name), "index");
     std::string sql = std::string("CREATE ") + (index.unique ? "UNIQUE " : "") + "INDEX " +
                       RisSqlText::QuoteName(ToLower(index.name)) + " ON " + RisSqlText::QuoteName(index.table) + " (";
     for (size_t i = 0; i < index.columns.size(); ++i)
@@ -187,11 +191,26 @@ std::vector<RisView> SchemaTables::Views()
 
 void SchemaTables::CreateView(const std::string& statement)
 {
+    // "create view [<schema>.]<name> [(<columns>)] as ..."
+    const std::vector<SqlToken> words = RisSqlText::Significant(statement);
+    std::string nameText, name;
+    for (size_t i = 2; i < words.size() && words[i].text != "(" && !EqualsNoCase(words[i].text, "as"); ++i) {
+        nameText += words[i].text;
+        name = ReplaceAll(words[i].text, "\"", "");
+    }
+    RequireName(ToLower(name), "view");
+    // The database takes a view only when its query can run: a view on a column or table that
+    // does not exist is refused, not kept to fail at its first use.
+    db_.Exec("SAVEPOINT new_view");
     try {
         db_.Exec(statement);
+        SqliteStatement check(db_, "SELECT * FROM " + nameText);
     } catch (const AppError& e) {
+        db_.Exec("ROLLBACK TO new_view");
+        db_.Exec("RELEASE new_view");
         RaiseTranslated(e, "");
     }
+    db_.Exec("RELEASE new_view");
 }
 
 void SchemaTables::RaiseTranslated(const AppError& e, const std::string& schema)

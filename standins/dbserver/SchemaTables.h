@@ -51,6 +51,11 @@ public:
     // Runs "create view ..." as given; raises the translated error.
     void CreateView(const std::string& statement);
 
+    // Raises RIS_E_INV_NAME unless name is a word of letters, digits and "_" of at most
+    // kMaxNameLength bytes, the longest name the database takes; what names the kind.
+    static void RequireName(const std::string& name, const std::string& what);
+    static constexpr size_t kMaxNameLength = 30;
+
     // A SQLite failure as the RIS error a client reports (raises).
     [[noreturn]] static void RaiseTranslated(const AppError& sqliteError, const std::string& schema);
 

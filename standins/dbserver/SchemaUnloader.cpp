@@ -6,6 +6,7 @@
 #include "platform/TextUtil.h"
 #include "platform/WinPath.h"
 #include "standins/dbserver/LockedOutputFile.h"
+#include "standins/dbserver/OwnedLeftovers.h"
 #include "standins/dbserver/RisColumnType.h"
 #include "standins/dbserver/RisErrorBlock.h"
 #include "standins/dbserver/RisSqlText.h"
@@ -93,21 +94,11 @@ void refuseLineBreaks(const TablePlan& plan, const DumpRow& row, long long rowNu
     }
 }
 
-// A name beside the dump that no file has: a file that happens to be called "<dump>.part" is
-// someone else's and is neither emptied nor moved over the dump.
-std::string freePartName(const std::string& dumpFile)
-{
-    std::string name = dumpFile + ".part";
-    for (int n = 2; HostFileExists(name) || HostFolderExists(name); ++n)
-        name = dumpFile + ".part" + std::to_string(n);
-    return name;
-}
-
 // The dump is written to a file beside its place and moved there when whole.
 class PartFile {
 public:
     explicit PartFile(const std::string& dumpFile)
-        : dumpFile_(dumpFile), part_(freePartName(dumpFile)), hold_(part_)
+        : dumpFile_(dumpFile), part_(partName(dumpFile)), hold_(part_)
     {
     }
     ~PartFile()
@@ -125,6 +116,14 @@ public:
     }
 
 private:
+    // The name carries this process's id, so that a run killed before it removed its file
+    // leaves one that the next run knows as a leftover and removes.
+    static std::string partName(const std::string& dumpFile)
+    {
+        RemoveOrphanedLeftovers(dumpFile, ".part");
+        return OwnedLeftoverName(dumpFile, ".part");
+    }
+
     std::string dumpFile_;
     std::string part_;
     LockedOutputFile hold_;

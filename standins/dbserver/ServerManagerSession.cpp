@@ -6,10 +6,20 @@
 
 #include <cctype>
 #include <cstdio>
+#include <filesystem>
 
 namespace {
 
 const char* kCrLf = "\r\n";
+
+// Oracle's names (users, tablespaces) hold at most 30 bytes.
+bool nameFits(const std::string& name, std::string& out)
+{
+    if (name.size() <= 30)
+        return true;
+    out += std::string("ORA-00972: identifier is too long") + kCrLf;
+    return false;
+}
 
 std::vector<std::string> words(const std::string& s)
 {
@@ -197,6 +207,8 @@ bool ServerManagerSession::grant(const std::string& command, std::string& out)
         return false;
     }
     const std::string user = ToUpper(w[to + 1]);
+    if (!nameFits(user, out))
+        return false;
     if (to + 4 < w.size() && EqualsNoCase(w[to + 2], "identified") && EqualsNoCase(w[to + 3], "by"))
         server_.SetUserPassword(user, unquote(w[to + 4]));
     else if (!server_.FindUser(user)) {
@@ -261,6 +273,8 @@ bool ServerManagerSession::createUser(const std::string& command, std::string& o
         return false;
     }
     const std::string user = ToUpper(w[2]);
+    if (!nameFits(user, out))
+        return false;
     if (server_.FindUser(user)) {
         out += "ORA-01920: user name '" + user + "' conflicts with another user or role name" + kCrLf;
         return false;
@@ -313,6 +327,8 @@ bool ServerManagerSession::createTablespace(const std::string& command, std::str
         return false;
     }
     ts.name = ToUpper(w[2]);
+    if (!nameFits(ts.name, out))
+        return false;
     for (size_t i = 3; i + 1 < w.size(); ++i) {
         const std::string k = ToLower(w[i]);
         if (k == "datafile")
@@ -326,6 +342,15 @@ bool ServerManagerSession::createTablespace(const std::string& command, std::str
     }
     if (ts.datafile.empty() || ts.sizeBytes <= 0 || ts.nextBytes < 0 || ts.maxBytes < 0) {
         out += std::string("ORA-02236: invalid file name or size") + kCrLf;
+        return false;
+    }
+    // The data file is created on the server: its drive must be there.
+    const std::string file = ReplaceAll(ts.datafile, "/", "\\");
+    if (file.size() < 3 || !std::isalpha(static_cast<unsigned char>(file[0])) || file[1] != ':' || file[2] != '\\' ||
+        !std::filesystem::is_directory(server_.Root() + "/drives/" +
+                                       std::string(1, static_cast<char>(std::tolower(static_cast<unsigned char>(file[0])))))) {
+        out += "ORA-01119: error in creating database file '" + ts.datafile + "'" + kCrLf;
+        out += std::string("ORA-27040: file create error, unable to create file") + kCrLf;
         return false;
     }
     if (server_.FindTablespace(ts.name)) {

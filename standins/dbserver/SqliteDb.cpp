@@ -42,6 +42,28 @@ void SqliteDb::Exec(const std::string& sql)
 
 long long SqliteDb::Changes() const { return sqlite3_changes64(db_); }
 
+bool IsStorageFault(const AppError& e)
+{
+    if (e.source().rfind("RIS_E_", 0) != 0) {
+        switch (e.number() & 0xFF) {
+        case SQLITE_FULL: case SQLITE_IOERR: case SQLITE_NOMEM: case SQLITE_CORRUPT: case SQLITE_NOTADB:
+        case SQLITE_READONLY: case SQLITE_CANTOPEN: case SQLITE_BUSY: case SQLITE_LOCKED: case SQLITE_PROTOCOL:
+        case SQLITE_INTERRUPT: case SQLITE_ABORT:
+            return true;
+        default:
+            break;
+        }
+    }
+    for (const char* text : {"database or disk is full", "disk I/O error", "database is locked",
+                             "attempt to write a readonly database", "database disk image is malformed",
+                             "unable to open database file", "out of memory", "in use by another program"})
+        if (e.description().find(text) != std::string::npos)
+            return true;
+    return false;
+}
+
+bool SqliteDb::InTransaction() const { return sqlite3_get_autocommit(db_) == 0; }
+
 void SqliteDb::Run(const std::string& sql, const std::vector<std::string>& params)
 {
     SqliteStatement st(*this, sql);

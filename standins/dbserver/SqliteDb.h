@@ -24,6 +24,9 @@ public:
     void Exec(const std::string& sql);
     // Rows changed by the last INSERT, UPDATE or DELETE.
     long long Changes() const;
+    // Whether a transaction is open. SQLite ends one by itself on some failures (a full disk,
+    // an I/O error), after which every statement would be committed on its own.
+    bool InTransaction() const;
     sqlite3* Handle() const { return db_; }
     const std::string& Path() const { return path_; }
 
@@ -41,6 +44,12 @@ private:
     sqlite3* db_ = nullptr;
     std::string path_;
 };
+
+// Whether a failure is the store's rather than the statement's (a full disk, an I/O error, a
+// locked, read-only or damaged file, no memory): the same statement would fail with any
+// values, and SQLite may have ended the open transaction. Also when a RIS error carries the
+// translated message.
+bool IsStorageFault(const class AppError& e);
 
 // One prepared statement; finalised when it goes out of scope.
 class SqliteStatement {

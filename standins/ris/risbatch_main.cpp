@@ -22,10 +22,13 @@ int main(int argc, char** argv)
     std::string answers;
     int failed = 0;
     try {
+        RefuseOutputOnto(output, "output file", input, "input file");
         if (!output.empty())
             outFile = std::make_unique<LockedOutputFile>(output);
         std::string text = input.empty() ? std::string(std::istreambuf_iterator<char>(std::cin), {})
                                          : ReadClientInputFile(input);
+        if (input.empty())
+            CheckClientText(text, "standard input");
         DbServer server(DbServer::EnvironmentRoot());
         RisSession session(server);
         failed = session.RunBatch(text, answers);

@@ -39,6 +39,11 @@ int main(int argc, char** argv)
     int rc = 0;
     std::unique_ptr<LockedOutputFile> log, bad;
     try {
+        // An output that is the dump or the other output would empty the dump before it is
+        // read, or wait on its own lock.
+        RefuseOutputOnto(logFile, "log file", input, "dump file");
+        RefuseOutputOnto(badFile, "bad file", input, "dump file");
+        RefuseOutputOnto(badFile, "bad file", logFile, "log file");
         // Both files exist after every run, also when the load cannot start.
         if (!logFile.empty())
             log = std::make_unique<LockedOutputFile>(logFile);

@@ -35,6 +35,7 @@ int main(int argc, char** argv)
     try {
         if (output.empty())
             RaiseRisError("RIS_E_SYNTAX_ERROR", "No output file given (-o).");
+        RefuseOutputOnto(output, "dump file", paramFile, "parameter file");
         if (!paramFile.empty()) {
             std::string text = ReadClientInputFile(paramFile);
             words = RisTransferRequest::SplitWords(text.substr(0, text.find_first_of("\r\n")));

@@ -1,91 +1,121 @@
-// RIS clients that die without a RIS error block (a crash, an abort): their exit code is the
-// only sign, and the operation must fail rather than pass their incomplete work off as done.
-#include "FakeRisClients.h"
-
-#include "dbaccess/RISCommandLine.h"
+// The access object against RIS clients that fail: one that dies before or after its work, or
+// refuses a statement or a table, never lets the operation pass; the schema is read afterwards to
+// see what the failed run really left.
+#include "dbaccess/SampleServerFixture.h"
 #include "platform/AppError.h"
+#include "support/Raised.h"
+#include "support/WrapperClients.h"
 
 #include <filesystem>
 #include <functional>
 
-using namespace fakeris;
-using namespace dumptest;
+using testsupport::ClientRule;
 
 namespace {
 
-// The fake clients, ending with the exit code of "<name>.rc" when the test puts one there.
-class RisClientExitFailureTest : public FakeRisTest {
+const std::string kBrokenBlock = std::string(79, '*') + "\r\n* RIS Error: RIS_E_X *\r\n";
+
+class RisClientExitFailureTest : public SampleServerFixture {
 protected:
+    RisClientExitFailureTest() : SampleServerFixture("exitfailure") {}
     void SetUp() override
     {
-        FakeRisTest::SetUp();
-        for (const char* name : {"risbatch", "risunlod", "rislod", "risclnsr"})
-            WriteHostFile(Host(std::string(name) + ".exe"),
-                          std::string(kScript) + "if [ -f \"$d/$n.rc\" ]; then exit $(cat \"$d/$n.rc\"); fi\n");
+        SampleServerFixture::SetUp();
+        cris.RISUnload(Out("pd_demo.dmp"), "pd_demo", std::nullopt, std::nullopt, "", 0, true, true);
+        CreateSchema("pd_wrap");
+        cris.RISLoad(Out("pd_demo.dmp"), std::nullopt, 0, "pd_wrap", "", 25);
+        cris.SetUseRIS(clients.WinFolder());
     }
-    std::string dump()
-    {
-        WriteHostFile(in.host() + "/x.dmp", "default schema pd_abc\r\ncreate table t (a int)\r\n"
-                                            "***RIS*** End of Table ***RIS***\r\n***RIS*** End of Schema ***RIS***\r\n");
-        return Win(in.host()) + "\\x.dmp";
-    }
-    std::string path(const std::string& name) const { return Win(in.host()) + "\\" + name; }
-    testsupport::ScopedDir in{"exit"};
+    size_t Count(const std::string& sql) { return Rows("pd_wrap", sql).size(); }
+
+    testsupport::WrapperClients clients;
 };
 
 } // namespace
 
-TEST_F(RisClientExitFailureTest, SilentFailureExitIsAnErrorAnExplainedOneKeepsItsMeaning)
+TEST_F(RisClientExitFailureTest, AClientThatDiesOrRefusesFailsTheOperation)
 {
     struct Case {
         const char* name;
         const char* client;
-        const char* rc;
-        std::string console;  // the client's console output
-        std::string output;   // "<client>.o": the file it writes with -o ("" = none)
-        std::string badRows;  // "<client>.b": rows rislod rejected
+        ClientRule rule;
         std::function<void()> call;
-        std::string error;    // "" = passes
+        std::string error;
     };
-    const std::string log = path("load.log");
-    const std::string out = path("out.dmp");
+    const auto load = [&] { cris.RISLoad(Out("pd_demo.dmp"), std::nullopt, 0, "pd_wrap", "", 25); };
+    const auto unload = [&] { cris.RISUnload(Out("u.dmp"), "pd_wrap", std::nullopt, std::nullopt, "", 0, true, true); };
+    const auto write = [&] {
+        cris.DBWrite("pd_wrap", "insert into pdtable_114 values (77); delete from pdtable_116;");
+    };
+    const size_t kept = Count("SELECT * FROM pdtable_116");
+    ASSERT_GT(kept, 0u);
     const std::vector<Case> cases = {
-        {"load that crashed", "rislod", "134", "rislod: Aborted\r\n", "", "",
-         [&] { cris_.RISLoad(dump(), std::nullopt, 0, "", "", 25); }, "rislod ended with exit code 134"},
-        {"load that failed without a block", "rislod", "1", "loading\r\n", "", "",
-         [&] { cris_.RISLoad(dump(), std::nullopt, 0, "", "", 25); }, "rislod ended with exit code 1"},
-        {"load that rejected rows into the log", "rislod", "1", "loading\r\n", "", "1 'bad' \r\n",
-         [&] { cris_.RISLoad(dump(), std::nullopt, 0, "", log, 25); }, ""},
-        {"load that crashed after rejecting rows", "rislod", "139", "loading\r\n", "", "1 'bad' \r\n",
-         [&] { cris_.RISLoad(dump(), std::nullopt, 0, "", log, 25); }, "rislod ended with exit code 139"},
-        {"load with an index error only", "rislod", "1", ErrorBlock("RIS_E_CREATE_INDEX", "u_t"), "", "",
-         [&] { cris_.RISLoad(dump(), std::nullopt, 0, "", "", 25); }, ""},
-        {"unload that crashed after writing a part", "risunlod", "134", "unloading\r\n", "create table t (a int)\r\n",
-         "", [&] { cris_.RISUnload(out, "pd_abc", std::nullopt, std::nullopt, "", 0, true, true); },
+        {"load that crashed at once", "rislod", ClientRule::DieBefore(134, "rislod: Aborted\r\n"), load,
+         "rislod ended with exit code 134"},
+        {"load that crashed at its end", "rislod", ClientRule::DieAfter(139), load, "rislod ended with exit code 139"},
+        {"load that failed a table", "rislod", ClientRule::FailTable("pdtable_113"), load, "RIS_E_TABLE_NOT_FOUND"},
+        {"unload that crashed after writing", "risunlod", ClientRule::DieAfter(134), unload,
          "risunlod ended with exit code 134"},
-        {"statements cut off", "risbatch", "137", "", "1 row inserted.\r\n", "",
-         [&] { cris_.DBWrite("pd_abc", "insert into t values (1); insert into t values (2);"); },
-         "risbatch ended with exit code 137"},
-        {"listing cut off", "risunlod", "134", "", "create schema pd_abc x\r\ncreate table a (y int)\r\n", "",
-         [&] { cris_.DBGetTables("pd_abc", true); }, "risunlod ended with exit code 134"},
+        {"listing cut off", "risunlod", ClientRule::DieAfter(134), [&] { cris.DBGetTables("pd_wrap", true); },
+         "risunlod ended with exit code 134"},
+        {"statements that crashed", "risbatch", ClientRule::DieAfter(137),
+         [&] { cris.DBWrite("pd_wrap", "insert into pdtable_114 values (78);"); }, "risbatch ended with exit code 137"},
+        {"statement refused", "risbatch", ClientRule::RefuseStatement("delete from pdtable_116"), write,
+         "RIS_E_NO_PRIVILEGE"},
+        // A frame line and an error line that is no whole block explain nothing.
+        {"statements with a broken error block", "risbatch", ClientRule::DieBefore(1, kBrokenBlock), write,
+         "risbatch ended with exit code 1"},
+        {"load with a broken error block", "rislod", ClientRule::DieBefore(1, kBrokenBlock), load,
+         "rislod ended with exit code 1"},
+        {"clean that crashed after saying success", "risclnsr", ClientRule::DieAfter(139),
+         [&] { cris.RISClean("pd_wrap"); }, "risclnsr ended with exit code 139"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        for (const char* f : {".rc", ".console", ".o", ".b"})
-            std::filesystem::remove(Host(std::string(c.client) + f));
-        Put(std::string(c.client) + ".rc", c.rc);
-        Put(std::string(c.client) + ".console", c.console);
-        if (!c.output.empty())
-            Put(std::string(c.client) + ".o", c.output);
-        if (!c.badRows.empty())
-            Put(std::string(c.client) + ".b", c.badRows);
-        if (c.error.empty()) {
-            EXPECT_NO_THROW(c.call());
-            continue;
-        }
-        const AppError e = Raised(c.call);
+        clients.Set(c.client, c.rule);
+        const AppError e = testsupport::Raised(c.call);
         EXPECT_NE(e.description().find(c.error), std::string::npos) << e.description();
+        EXPECT_EQ(clients.Runs(c.client), 1);
+        clients.Set(c.client, ClientRule::PassThrough());
     }
-    // The unload that died left no dump that could pass for a backup.
-    EXPECT_FALSE(std::filesystem::exists(HostPath(out)));
+    // The unload that died left no dump that could pass for a backup; the refused statement's
+    // table kept its rows while the statement before it ran, and so did the one of the client
+    // that crashed after its work.
+    EXPECT_FALSE(std::filesystem::exists(OutHost("u.dmp")));
+    EXPECT_EQ(Count("SELECT * FROM pdtable_116"), kept);
+    EXPECT_EQ(Count("SELECT * FROM pdtable_114 WHERE partition_no IN (77, 78)"), 2u);
+}
+
+// A rule bound to a table applies to the runs that name it, as many times as it was told.
+TEST_F(RisClientExitFailureTest, ARuleAppliesToTheRunsThatHoldItsTextOnly)
+{
+    clients.Set("risunlod", ClientRule::DieAfter(134).When("pdtable_113").Times(1));
+    EXPECT_NO_THROW(cris.DBGetCols("pd_wrap", "pdtable_114", true, true));
+    EXPECT_NE(testsupport::Raised([&] { cris.DBGetCols("pd_wrap", "pdtable_113", true, true); }).description().find(
+                  "exit code 134"),
+              std::string::npos);
+    EXPECT_NO_THROW(cris.DBGetCols("pd_wrap", "pdtable_113", true, true));
+    EXPECT_EQ(clients.Runs("risunlod"), 3);
+}
+
+// Values that would reshape a client's input never reach a client.
+TEST_F(RisClientExitFailureTest, ASchemaOrConditionThatWouldReshapeTheInputRunsNoClient)
+{
+    const size_t rows = Count("SELECT * FROM pdtable_113");
+    const std::vector<std::function<void()>> calls = {
+        [&] { cris.DBWrite("pd_wrap; delete from pdtable_113", "update pdtable_114 set partition_no = 1"); },
+        [&] { cris.DBWrite("pd_wrap;\r\ndelete from pdtable_113", "update pdtable_114 set partition_no = 1"); },
+        [&] {
+            cris.RISUnload(Out("w.dmp"), "pd_wrap", std::vector<std::string>{"pdtable_113"},
+                           std::vector<std::string>{"model_no = 'x\" all \"'"}, "", 0, true, true);
+        },
+    };
+    for (const auto& call : calls) {
+        const AppError e = testsupport::Raised(call);
+        EXPECT_TRUE(e.description().find("is not a valid RIS name") != std::string::npos ||
+                    e.description().find("holds the character '\"'") != std::string::npos)
+            << e.description();
+    }
+    EXPECT_EQ(clients.Runs("risbatch") + clients.Runs("risunlod"), 0);
+    EXPECT_EQ(Count("SELECT * FROM pdtable_113"), rows);
 }

@@ -48,7 +48,7 @@ TEST_F(frmAlterDBColumnFailureTest, ABackupThatCannotBeWrittenLeavesTheSchemaAnd
     SetHostFileFault(nullptr);
 
     ASSERT_EQ(prompts().size(), 2u);
-    EXPECT_NE(prompts()[1].find("No backup dump could be written, so these schemas were left unchanged:\r\ndd_demo: "),
+    EXPECT_NE(prompts()[1].find("No whole backup dump could be made, so these schemas were left unchanged:\r\ndd_demo: "),
               std::string::npos)
         << prompts()[1];
     EXPECT_EQ(columnTypes("dd_demo"), before);

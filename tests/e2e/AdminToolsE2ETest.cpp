@@ -18,6 +18,7 @@
 #include "standins/dbserver/StandInEnvironment.h"
 #include "support/SampleEnvironment.h"
 
+#include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTableWidget>
@@ -144,18 +145,36 @@ TEST_F(AdminToolsE2ETest, PipingRestoreReloadsExactlyTheModelsFiveTables)
     EXPECT_EQ(rows("dd_demo", "pdtable_12_1"), before12);
 }
 
-TEST_F(AdminToolsE2ETest, PipingRestoreRefusesADumpOfAnotherSchema)
+TEST_F(AdminToolsE2ETest, PipingRestoreTakesOnlyADumpOfTheProjectsDesignSchema)
 {
-    PipeFileRestoreForm* form = PipeFileRestoreForm::Restore_pipfile_Click();
-    ASSERT_NE(form, nullptr);
-    form->PipeFileListe->setCurrentRow(0);
-    form->PipeFileListe_Click();
-    form->chooseDumpFile = [] { return WinPathFromHost(testsupport::SourceDir() + "/tests/data/standins/pd_demo.dmp"); };
-    form->Schemafilewahl_Click();
-    EXPECT_FALSE(form->Start->isEnabled());
-    ASSERT_EQ(boxes_.asked().size(), 1u);
-    EXPECT_EQ(boxes_.asked()[0].prompt, "RIS-DMP-File ist falsch");
-    delete form;
+    // Project demo: dd_demo2 is another project's design schema although its name begins alike.
+    const struct {
+        const char* dump;
+        bool accepted;
+        const char* shown; // the window's line on the chosen dump
+    } cases[] = {
+        {"pd_demo.dmp", false, "is a dump of schema pd_demo, not of dd_demo"},
+        {"dd_demo2.dmp", false, "is a dump of schema dd_demo2, not of dd_demo"},
+        {"dd_demo.dmp", true, "Dump of schema dd_demo - restore into dd_demo"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.dump);
+        PipeFileRestoreForm* form = PipeFileRestoreForm::Restore_pipfile_Click();
+        ASSERT_NE(form, nullptr);
+        form->PipeFileListe->setCurrentRow(0);
+        form->PipeFileListe_Click();
+        const std::string dump = WinPathFromHost(testsupport::SourceDir() + "/tests/data/standins/" + c.dump);
+        form->chooseDumpFile = [&] { return dump; };
+        const size_t asked = boxes_.asked().size();
+        form->Schemafilewahl_Click();
+        EXPECT_EQ(form->Start->isEnabled(), c.accepted);
+        EXPECT_NE(form->lblDumpSchema->text().toStdString().find(c.shown), std::string::npos)
+            << form->lblDumpSchema->text().toStdString();
+        ASSERT_EQ(boxes_.asked().size(), asked + (c.accepted ? 0 : 1));
+        if (!c.accepted)
+            EXPECT_EQ(boxes_.asked().back().prompt.rfind("RIS-DMP-File ist falsch\r\n'" + dump + "'", 0), 0u);
+        delete form;
+    }
 }
 
 // Grant and clean run from the main window's buttons in its own test.

@@ -65,17 +65,17 @@ TEST_F(MessagesTest, ShowStatusLogsExactBytesAndSetsLoadedStatusBars)
     EXPECT_TRUE(boxes.asked().empty());
 }
 
-TEST_F(MessagesTest, ShowStatusFailureShowsOnlyTheErrorNumber)
+TEST_F(MessagesTest, AnUnwritableLogIsSaidOnceInWordsAndTheStatusGoesOn)
 {
     FakeForm upgrade("frmUpgradeCheck");
     gLogFile = dir.host() + "/missing/tarnwick.log";
     ShowStatus("text");
+    ShowStatus("more");
     ASSERT_EQ(boxes.asked().size(), 1u);
-    EXPECT_EQ(boxes.asked()[0].prompt, "76");
-    EXPECT_EQ(boxes.asked()[0].style, 0);
+    EXPECT_EQ(boxes.asked()[0].prompt, "The program log '" + gLogFile +
+                                           "' cannot be written (Path not found); Tarnwick goes on without a log");
     EXPECT_EQ(boxes.asked()[0].title, "Tarnwick");
-    // The steps after the failing one are skipped.
-    EXPECT_EQ(upgrade.status, "<untouched>");
+    EXPECT_EQ(upgrade.status, "more");
 }
 
 TEST_F(MessagesTest, IsFormLoadedIgnoresCaseAndBlanks)

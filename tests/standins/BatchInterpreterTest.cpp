@@ -1,4 +1,5 @@
 // The batchcmd interpreter, run as a program on batch files as the launcher runs it.
+#include "SmallDisk.h"
 #include "platform/FileAttributes.h"
 #include "platform/Process.h"
 #include "platform/WinPath.h"
@@ -346,6 +347,106 @@ TEST_F(BatchInterpreterTest, CopyOntoItselfInAnyCaseIsRefused)
     EXPECT_EQ(run({"xcopy a.txt A.TXT /Y"}), 4);
     EXPECT_EQ(err, "File cannot be copied onto itself\r\n");
     EXPECT_EQ(readAll(path("a.txt")), "content");
+}
+
+TEST_F(BatchInterpreterTest, ARefusedLineEndsTheBatchFile)
+{
+    const struct {
+        const char* line;
+        const char* form;
+    } cases[] = {{"goto end", "goto"}, {"set /a n=1+2", "set /a"}, {"set /p answer=Sure?", "set /p"}};
+    for (const auto& c : cases) {
+        write("keep.txt", "keep");
+        EXPECT_EQ(run({c.line, "del keep.txt", ":end"}), 1) << c.line;
+        EXPECT_EQ(err, "'" + std::string(c.form) + "' is not supported by batchcmd; nothing of this line was run.\r\n");
+        EXPECT_EQ(readAll(path("keep.txt")), "keep") << c.line;
+    }
+}
+
+TEST_F(BatchInterpreterTest, DeletingEveryFileOfAFolderNeedsQ)
+{
+    for (const char* line : {"del sub", "del sub\\*", "del sub\\*.*", "erase sub\\"}) {
+        write("sub/a.txt", "A");
+        EXPECT_EQ(run({line}), 1) << line;
+        EXPECT_NE(err.find("Are you sure (Y/N)?"), std::string::npos) << err;
+        EXPECT_TRUE(fs::exists(path("sub/a.txt"))) << line;
+    }
+    EXPECT_EQ(run({"del /Q sub"}), 0);
+    EXPECT_FALSE(fs::exists(path("sub/a.txt")));
+    EXPECT_TRUE(fs::is_directory(path("sub")));
+}
+
+TEST_F(BatchInterpreterTest, RedirectionLeavesAReadOnlyOrLockedFileAsItIs)
+{
+    write("ro.txt", "old");
+    write("locked.txt", "old");
+    SetReadOnlyFile(path("ro.txt"), true);
+    FileLock lock(path("locked.txt"));
+    for (const char* line : {"echo x > ro.txt", "echo x >> ro.txt", "echo x > locked.txt", "echo x 2>> locked.txt"}) {
+        EXPECT_EQ(run({line}), 1) << line;
+        EXPECT_EQ(err, "Access is denied.\r\n") << line;
+        EXPECT_EQ(out, "") << line;
+    }
+    EXPECT_EQ(readAll(path("ro.txt")), "old");
+    EXPECT_EQ(readAll(path("locked.txt")), "old");
+}
+
+TEST_F(BatchInterpreterTest, DevicesAreNoFilesAndEscapesInFileNamesAreRemoved)
+{
+    write("a.txt", "A");
+    EXPECT_EQ(run({"copy a.txt nul", "copy a.txt NUL.txt", "copy a.txt con", "echo hi > con", "echo x > nul:",
+                   "type nul", "copy nul empty.txt", "echo esc>out^&x.txt"}),
+              0)
+        << err;
+    EXPECT_EQ(out, "        1 file(s) copied.\r\n        1 file(s) copied.\r\nA        1 file(s) copied.\r\nhi \r\n"
+                   "        1 file(s) copied.\r\n");
+    for (const char* device : {"nul", "NUL.txt", "con", "nul:"})
+        EXPECT_FALSE(fs::exists(path(device))) << device;
+    EXPECT_TRUE(fs::exists(path("empty.txt")));
+    EXPECT_EQ(readAll(path("empty.txt")), "");
+    EXPECT_EQ(readAll(path("out&x.txt")), "esc\r\n");
+}
+
+TEST_F(BatchInterpreterTest, ArgumentPartsAsCmdGivesThem)
+{
+    EXPECT_EQ(run({"echo %~dp0", "echo %~nx0", "echo %~x0", "echo [%~1]", "echo %~z1"}, {"\"quoted arg\""}), 0);
+    const std::string folder = WinPathFromHost(dir.host()) + "\\";
+    EXPECT_EQ(out, folder + "\r\nrun.bat\r\n.bat\r\n[quoted arg]\r\n%~z1\r\n");
+}
+
+TEST_F(BatchInterpreterTest, MessagesNameWhatIsWrong)
+{
+    write("a.txt", "A");
+    write("b.txt", "B");
+    EXPECT_EQ(run({"move a.txt nosuch\\a.txt"}), 1);
+    EXPECT_EQ(err, "The system cannot find the path specified.\r\n");
+    EXPECT_EQ(run({"copy a.txt nosuch\\a.txt"}), 1);
+    EXPECT_EQ(err, "The system cannot find the path specified.\r\n");
+    EXPECT_TRUE(fs::exists(path("a.txt")));
+    // A mask copied onto one file joins the files into it, as cmd does.
+    EXPECT_EQ(run({"copy ?.txt all.dat"}), 0) << err; // not the run's own stdout.txt
+    const std::string all = readAll(path("all.dat"));
+    EXPECT_TRUE(all == "AB" || all == "BA") << all;
+
+    SmallDisk disk(path("small"), "64k");
+    if (!disk.Mounted())
+        GTEST_SKIP() << "no tmpfs can be mounted here";
+    write("big.bin", std::string(256 * 1024, 'x'));
+    const struct {
+        const char* line;
+        int code;
+        const char* message;
+    } full[] = {
+        {"xcopy big.bin small\\ /Y", 4, "Insufficient disk space\r\n"},
+        {"copy big.bin small", 1, "There is not enough space on the disk.\r\n"},
+        {"move big.bin small", 1, "There is not enough space on the disk.\r\n"},
+    };
+    for (const auto& c : full) {
+        EXPECT_EQ(run({c.line}), c.code) << c.line;
+        EXPECT_EQ(err, c.message) << c.line;
+        EXPECT_EQ(readAll(path("big.bin")).size(), 256u * 1024u) << c.line;
+        EXPECT_FALSE(fs::exists(path("small/big.bin"))) << c.line;
+    }
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // The stand-in RIS clients run as programs against a test server: what they do with faulty
 // dumps, requests and outputs. A failure ends with exit code 1 and a RIS error block on the
 // console, and leaves the tables and the files as they were.
+#include "SmallDisk.h"
 #include "StandInTestServer.h"
 #include "dbaccess/RISErrorReader.h"
 #include "platform/Environment.h"
@@ -8,9 +9,11 @@
 #include "platform/TextUtil.h"
 #include "platform/WinPath.h"
 #include "standins/dbserver/SchemaTables.h"
+#include "support/DumpWholenessCases.h"
 #include "support/TestFiles.h"
 
 #include <fcntl.h>
+#include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -27,6 +30,16 @@ struct ClientRun {
 
 // The dump without its schema line, which names the schema.
 std::string body(const std::string& dump) { return dump.substr(dump.find("\r\n")); }
+
+// The dump with the block of table appearing a second time right after the first, the row
+// text from replaced by to in the copy.
+std::string twice(const std::string& dump, const std::string& table, const std::string& from, const std::string& to)
+{
+    const std::string endLine = "***RIS*** End of Table ***RIS***\r\n";
+    const size_t begin = dump.find("create table " + table + " ");
+    const size_t end = dump.find(endLine, begin) + endLine.size();
+    return dump.substr(0, end) + ReplaceAll(dump.substr(begin, end - begin), from, to) + dump.substr(end);
+}
 
 std::string cut(const std::string& text, const std::string& from)
 {
@@ -64,13 +77,15 @@ protected:
     std::string host(const std::string& name) const { return dir.host() + "/" + name; }
     std::string win(const std::string& name) const { return WinPathFromHost(host(name)); }
 
-    // Runs the stand-in program with RIS_PARAMETERS naming the test server.
-    ClientRun run(const std::string& program, const std::vector<std::string>& args)
+    // Runs the stand-in program with RIS_PARAMETERS naming the test server (or the server
+    // the parameter file names).
+    ClientRun run(const std::string& program, const std::vector<std::string>& args,
+                  const std::string& parms = "ris.parms")
     {
         const std::string consoleFile = host("console.txt");
         const int fd = ::open(consoleFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         const std::string saved = GetEnvVar("RIS_PARAMETERS");
-        SetEnvVar("RIS_PARAMETERS", win("ris.parms"));
+        SetEnvVar("RIS_PARAMETERS", win(parms));
         long pid = -1;
         try {
             pid = Process::Start(testsupport::BinDir() + "/" + program, args, 0, {-1, fd, fd});
@@ -184,35 +199,27 @@ TEST_F(RisClientsTest, ARowWhoseFieldsDoNotLineUpGoesToTheBadFile)
     }
 }
 
-TEST_F(RisClientsTest, ACutOrForeignDumpLeavesEveryTableAsItWas)
+TEST_F(RisClientsTest, OnlyAWholeDumpIsLoadedAndACutOrForeignOneLeavesEveryTableAsItWas)
 {
-    const std::string firstRows = cut(good, "4 'four'");
-    const struct {
-        const char* what;
-        std::string dump;
-    } cases[] = {
-        {"cut after a row", firstRows},
-        {"cut inside a quoted value", firstRows + "4 'fo"},
-        {"only a create-table line", "create table t (id int)\r\n"},
-        {"schema and create-table line", cut(good, "insert into t ")},
-        {"empty", ""},
-        {"carriage returns only", "\r\r\r\r"},
-        {"random bytes", std::string("\x8f\x01z\x00\xff ***RIS*** End of Schema ***RIS***\x13", 40)},
-        {"no end-of-schema line", cut(good, "***RIS*** End of Schema")},
-        {"a table block without its end line",
-         ReplaceAll(good, "4 'four' 'd' \r\n***RIS*** End of Table ***RIS***\r\n", "4 'four' 'd' \r\n")},
-        {"a line after the end-of-schema line", good + "create table t (id int)\r\n"},
-        {"a table block of its create-table line only",
-         cut(good, "insert into t ") + good.substr(good.find("create table t2"))},
-        {"an end-of-table line outside a block",
-         ReplaceAll(good, "create unique index", "***RIS*** End of Table ***RIS***\r\ncreate unique index")},
-    };
+    std::vector<testsupport::DumpWholenessCase> cases = testsupport::DumpWholenessCases();
+    cases.push_back({"schema and create-table line", cut(good, "insert into t "), "end-of-table"});
+    cases.push_back({"a table block twice, the second with other rows", twice(good, "t2", "7 ", "8 "), "appears twice"});
     for (const auto& c : cases) {
+        const std::string before = unloadAll("pd_c");
         WriteHostFile(host("c.dmp"), c.dump);
         ClientRun r = load("c.dmp", "pd_c");
+        if (c.problem.empty()) {
+            // Loaded (two of its texts are too long for their column and go to the bad file).
+            EXPECT_EQ(r.console.find("RIS_E_BAD_DUMP_FILE"), std::string::npos) << c.what << "\n" << r.console;
+            EXPECT_NE(r.console.find("Load complete."), std::string::npos) << c.what << "\n" << r.console;
+            RisSession session(t.Server());
+            EXPECT_EQ(SchemaTables(session.Database("pd_c")).Columns("t").back().name, "code") << c.what;
+            continue;
+        }
         expectRisFailure(r, c.what);
+        EXPECT_NE(r.console.find("RIS_E_BAD_DUMP_FILE"), std::string::npos) << c.what << "\n" << r.console;
         EXPECT_EQ(r.console.find("Load complete."), std::string::npos) << c.what;
-        EXPECT_EQ(unloadAll("pd_c"), good) << c.what;
+        EXPECT_EQ(unloadAll("pd_c"), before) << c.what;
     }
 }
 
@@ -323,4 +330,222 @@ TEST_F(RisClientsTest, FixedLayoutRowsThatReadLikeLinesOfTheFormatLoadAsRows)
     EXPECT_EQ(session.Database("pd_e").QueryRows("SELECT txt FROM f ORDER BY n"),
               (std::vector<std::vector<std::optional<std::string>>>{{"create table x (a int)"},
                                                                     {"***RIS*** End of Schema ***RIS***"}}));
+}
+
+TEST_F(RisClientsTest, AnOutputThatIsAnInputOrTheOtherOutputIsRefusedBeforeAnythingIsWritten)
+{
+    WriteHostFile(host("c.dmp"), good);
+    WriteHostFile(host("s.sql"), "default schema pd_c;\r\ndelete from t;\r\n");
+    ASSERT_EQ(::link(host("s.sql").c_str(), host("s-link.sql").c_str()), 0);
+    auto lod = [&](const std::string& log, const std::string& bad) {
+        return run("rislod.exe", {"-m", "w", "-i", win("c.dmp"), "-l", log, "-b", bad, "-s", "pd_c", "clear", "table",
+                                  "with", "data", "all"});
+    };
+    const struct {
+        const char* what;
+        std::function<ClientRun()> start;
+    } cases[] = {
+        {"rislod log onto the dump", [&] { return lod(win("c.dmp"), win("load.bad")); }},
+        {"rislod bad file onto the dump in other letter case", [&] { return lod(win("load.log"), win("C.DMP")); }},
+        {"rislod log and bad file one new file", [&] { return lod(win("same.txt"), win("same.txt")); }},
+        {"risbatch output onto its script", [&] { return run("risbatch.exe", {"-i", win("s.sql"), "-o", win("s.sql")}); }},
+        {"risbatch output onto a hard link of its script",
+         [&] { return run("risbatch.exe", {"-i", win("s.sql"), "-o", win("s-link.sql")}); }},
+    };
+    for (const auto& c : cases) {
+        ClientRun r = c.start();
+        expectRisFailure(r, c.what);
+        EXPECT_NE(r.console.find("RIS_E_SAME_FILE"), std::string::npos) << c.what << r.console;
+        EXPECT_EQ(ReadHostFile(host("c.dmp")), good) << c.what;
+        EXPECT_EQ(ReadHostFile(host("s.sql")), "default schema pd_c;\r\ndelete from t;\r\n") << c.what;
+        EXPECT_EQ(unloadAll("pd_c"), good) << c.what;
+    }
+    EXPECT_FALSE(std::filesystem::exists(host("same.txt")));
+}
+
+TEST_F(RisClientsTest, ANulByteOrUtf16TextRunsNothingAndSaysWhy)
+{
+    const struct {
+        const char* what;
+        std::string script;
+        const char* says;
+    } cases[] = {
+        {"a NUL inside a statement", std::string("default schema pd_c;\r\ndelete from t\0 where 1 = 0;\r\n", 49),
+         "NUL byte in line 2"},
+        {"UTF-16 text", std::string("\xff\xfe" "d\0e\0l\0e\0t\0e\0", 14), "UTF-16"},
+    };
+    for (const auto& c : cases) {
+        WriteHostFile(host("s.sql"), c.script);
+        ClientRun r = run("risbatch.exe", {"-i", win("s.sql"), "-o", win("out.txt")});
+        EXPECT_EQ(r.exitCode, 1) << c.what;
+        EXPECT_NE(RISErrorText(ReadHostFile(host("out.txt"))).find(c.says), std::string::npos) << c.what;
+        EXPECT_EQ(unloadAll("pd_c"), good) << c.what;
+        // The unload's parameter file is read the same way.
+        WriteHostFile(host("out.dmp"), "previous dump");
+        r = run("risunlod.exe", {"-m", "w", "-o", win("out.dmp"), "-f", win("s.sql")});
+        expectRisFailure(r, c.what);
+        EXPECT_NE(r.console.find(c.says), std::string::npos) << c.what << r.console;
+        EXPECT_EQ(r.console.find('\0'), std::string::npos) << c.what;
+        EXPECT_EQ(ReadHostFile(host("out.dmp")), "previous dump") << c.what;
+    }
+}
+
+TEST_F(RisClientsTest, WithAutocommitOffOnlyACommitKeepsTheChanges)
+{
+    const struct {
+        const char* end;
+        size_t rowsAfter;
+        const char* says;
+    } cases[] = {
+        {"rollback;", 4, "Rollback complete."},
+        {"", 4, "Uncommitted work rolled back."},
+        {"create table t3 (a int);", 0, "Table created."}, // a definition commits the open work
+        {"commit;", 0, "Commit complete."},
+    };
+    for (const auto& c : cases) {
+        WriteHostFile(host("s.sql"), "default schema pd_c;\r\nset transaction autocommit off;\r\ndelete from t;\r\n" +
+                                         std::string(c.end) + "\r\n");
+        ClientRun r = run("risbatch.exe", {"-i", win("s.sql"), "-o", win("out.txt")});
+        EXPECT_EQ(r.exitCode, 0) << c.end << r.console;
+        const std::string answers = ReadHostFile(host("out.txt"));
+        EXPECT_NE(answers.find("4 rows deleted."), std::string::npos) << answers;
+        EXPECT_NE(answers.find(c.says), std::string::npos) << c.end << "\n" << answers;
+        RisSession session(t.Server());
+        EXPECT_EQ(session.Database("pd_c").QueryRows("SELECT id FROM t").size(), c.rowsAfter) << c.end;
+        session.Database("pd_c").Exec("DROP TABLE IF EXISTS t3");
+        if (c.rowsAfter == 0) {
+            WriteHostFile(host("c.dmp"), good);
+            ASSERT_EQ(load("c.dmp", "pd_c").exitCode, 0);
+        }
+    }
+}
+
+TEST_F(RisClientsTest, TheServerRefusesWhatTheDatabaseRefuses)
+{
+    const struct {
+        const char* statement;
+        const char* error;
+    } cases[] = {
+        {"insert into stamps values ('2024-13-45:99:99:99')", "RIS_E_INV_VALUE"},
+        {"insert into stamps values ('yesterday')", "RIS_E_INV_VALUE"},
+        {"insert into stamps values ('2023-02-29:12:00:00')", "RIS_E_INV_VALUE"},
+        {"insert into stamps values ('2024-01-02:03:04')", "RIS_E_INV_VALUE"},
+        {"create view v1 as select nosuch from t", "RIS_E_UNKNOWN_COLUMN"},
+        {"create view v1 as select id from nosuch", "RIS_E_UNKNOWN_RELATION"},
+        {"create table a234567890123456789012345678901 (a int)", "RIS_E_INV_NAME"},
+        {"create table a (a234567890123456789012345678901 int)", "RIS_E_INV_NAME"},
+        {"create index a234567890123456789012345678901 on t (id)", "RIS_E_INV_NAME"},
+    };
+    t.Batch("default schema pd_c;\ncreate table stamps (at timestamp);\n"
+            "insert into stamps values ('2024-02-29:23:59:59');\n");
+    for (const auto& c : cases) {
+        WriteHostFile(host("s.sql"), "default schema pd_c;\r\n" + std::string(c.statement) + ";\r\n");
+        ClientRun r = run("risbatch.exe", {"-i", win("s.sql"), "-o", win("out.txt")});
+        EXPECT_EQ(r.exitCode, 1) << c.statement;
+        EXPECT_EQ(RISErrorText(ReadHostFile(host("out.txt"))).find(c.error) != std::string::npos, true)
+            << c.statement << "\n" << ReadHostFile(host("out.txt"));
+        RisSession session(t.Server());
+        SqliteDb& db = session.Database("pd_c");
+        EXPECT_EQ(db.QueryRows("SELECT at FROM stamps"),
+                  (std::vector<std::vector<std::optional<std::string>>>{{"2024-02-29:23:59:59"}}))
+            << c.statement;
+        EXPECT_EQ(db.QueryRows("SELECT name FROM sqlite_master WHERE name NOT IN ('t', 't2', 'ut', 'it_name', "
+                               "'stamps')"),
+                  (std::vector<std::vector<std::optional<std::string>>>{}))
+            << c.statement;
+    }
+}
+
+TEST_F(RisClientsTest, ATableTheRequestNamesButTheDumpLacksIsAnError)
+{
+    WriteHostFile(host("c.dmp"), good);
+    ClientRun r = run("rislod.exe", {"-m", "w", "-i", win("c.dmp"), "-l", win("load.log"), "-b", win("load.bad"),
+                                     "-s", "pd_d", "table", "with", "data", "t", "pdtable_999"});
+    expectRisFailure(r, "missing table");
+    EXPECT_NE(RISErrorText(r.console).find("pdtable_999"), std::string::npos) << r.console;
+    RisSession session(t.Server());
+    EXPECT_FALSE(SchemaTables(session.Database("pd_d")).HasTable("t")); // nothing was loaded
+}
+
+TEST_F(RisClientsTest, AClearLoadLeavesAnotherTablesIndexOfTheSameName)
+{
+    t.Batch("default schema pd_d;\ncreate table other (x int);\ncreate unique index ut on other (x);\n");
+    WriteHostFile(host("c.dmp"), good);
+    ClientRun r = load("c.dmp", "pd_d");
+    EXPECT_NE(r.console.find("RIS_E_CREATE_INDEX"), std::string::npos) << r.console;
+    RisSession session(t.Server());
+    std::vector<RisIndex> indexes = SchemaTables(session.Database("pd_d")).Indexes("other");
+    ASSERT_EQ(indexes.size(), 1u);
+    EXPECT_EQ(indexes[0].name, "ut");
+}
+
+TEST_F(RisClientsTest, AnUnloadRemovesThePartFilesOfKilledRunsOnly)
+{
+    // A process that has ended, one that runs (this one), and a name that carries no process.
+    const long ended = Process::Start("/bin/true", {}, 0);
+    Process::Wait(ended);
+    const std::string orphan = host("out.dmp." + std::to_string(ended) + ".part");
+    const std::string running = host("out.dmp." + std::to_string(Process::CurrentId()) + ".part");
+    const std::string foreign = host("out.dmp.part");
+    for (const std::string& f : {orphan, running, foreign})
+        WriteHostFile(f, "half a dump");
+    ClientRun r = run("risunlod.exe", {"-m", "w", "-o", win("out.dmp"), "-s", "pd_c", "table", "with", "data", "t"});
+    EXPECT_EQ(r.exitCode, 0) << r.console;
+    EXPECT_FALSE(std::filesystem::exists(orphan));
+    EXPECT_TRUE(std::filesystem::exists(running));
+    EXPECT_TRUE(std::filesystem::exists(foreign));
+    size_t files = 0;
+    for (const auto& e : std::filesystem::directory_iterator(dir.host()))
+        files += e.path().filename().string().rfind("out.dmp", 0) == 0;
+    EXPECT_EQ(files, 3u); // the dump and the two kept; no part of this run
+}
+
+TEST_F(RisClientsTest, ADiskThatFillsDuringALoadStopsItAndLeavesTheOldTableWhole)
+{
+    // The server lives on a small file system of its own that the new rows overflow.
+    const std::string fsDir = host("smallfs");
+    SmallDisk disk(fsDir, "768k");
+    if (!disk.Mounted())
+        GTEST_SKIP() << "no tmpfs can be mounted here";
+    std::string oldDump, fullDump;
+    {
+        StandInTestServer small(fsDir + "/root");
+        small.AddSchema("pd_f");
+        RisSession session(small.Server());
+        SqliteDb& db = session.Database("pd_f");
+        std::string out;
+        session.Execute("create table pd_f.big (id int, name char(40))", out);
+        db.Exec("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 1000) "
+                "INSERT INTO big SELECT i, 'old row ' || i FROM n");
+    }
+    WriteHostFile(host("small.parms"), "ROOT=" + WinPathFromHost(fsDir + "/root") + "\r\n");
+    auto unloadBig = [&] {
+        ClientRun r = run("risunlod.exe", {"-m", "w", "-o", win("big.dmp"), "-s", "pd_f", "table", "with", "var",
+                                           "data", "big"},
+                          "small.parms");
+        EXPECT_EQ(r.exitCode, 0) << r.console;
+        return ReadHostFile(host("big.dmp"));
+    };
+    oldDump = unloadBig();
+    ASSERT_NE(oldDump.find("1000 'old row 1000' \r\n"), std::string::npos);
+    std::string rows;
+    for (int i = 1; i <= 60000; ++i)
+        rows += std::to_string(i) + " 'a new row that needs room " + std::to_string(i) + "' \r\n";
+    const std::string endTable = "***RIS*** End of Table ***RIS***";
+    const size_t firstRow = oldDump.find("1 'old row 1' ");
+    fullDump = oldDump.substr(0, firstRow) + rows + oldDump.substr(oldDump.find(endTable));
+    WriteHostFile(host("new.dmp"), fullDump);
+    ClientRun r = run("rislod.exe", {"-m", "w", "-i", win("new.dmp"), "-l", win("load.log"), "-b", win("load.bad"),
+                                     "-s", "pd_f", "clear", "table", "with", "data", "all"},
+                      "small.parms");
+    expectRisFailure(r, "disk full");
+    std::string message; // the words of the error block without its frame
+    for (const std::string& word : Split(ReplaceAll(RISErrorText(r.console), "\r\n", " "), " "))
+        if (!word.empty() && word != "*")
+            message += word + " ";
+    EXPECT_NE(message.find("disk is full"), std::string::npos) << r.console;
+    EXPECT_NE(message.find("The load was undone: no table was changed."), std::string::npos) << r.console;
+    EXPECT_EQ(r.console.find("Load complete."), std::string::npos) << r.console;
+    EXPECT_EQ(ReadHostFile(host("load.bad")), ""); // the rows were not at fault
+    EXPECT_EQ(unloadBig(), oldDump);
 }

@@ -118,6 +118,12 @@ INSTANTIATE_TEST_SUITE_P(
                               "connect system/manager\r\ncreate tablespace a datafile 'd:\\a.ora' size 1m;\r\n"
                               "create tablespace a datafile 'd:\\b.ora' size 1m;\r\n",
                               "ORA-01543"},
+                      OraCase{"TablespaceOnAMissingDrive",
+                              "connect system/manager\r\ncreate tablespace a datafile 'q:\\a.ora' size 1m;\r\n",
+                              "ORA-01119: error in creating database file 'q:\\a.ora'"},
+                      OraCase{"UserNameTooLong",
+                              "connect system/manager\r\ncreate user u234567890123456789012345678901 identified by u;\r\n",
+                              "ORA-00972"},
                       OraCase{"UnknownView", "connect system/manager\r\nselect * from v$session;\r\n", "ORA-00942"}),
     [](const ::testing::TestParamInfo<OraCase>& i) { return std::string(i.param.name); });
 

@@ -6,12 +6,21 @@
 #include "standins/dbserver/RisSession.h"
 #include "support/TestEnvironment.h"
 
+#include <filesystem>
 #include <memory>
 #include <string>
 
 class StandInTestServer {
 public:
-    StandInTestServer() : dir_("server"), server_(std::make_unique<DbServer>(dir_.host() + "/root")) {}
+    // The server's computer has the drives C: and D: (for data files), no other.
+    StandInTestServer() : StandInTestServer(std::string()) {}
+    // The server kept under the given host folder (empty: a folder of its own).
+    explicit StandInTestServer(const std::string& root)
+        : dir_("server"), server_(std::make_unique<DbServer>(root.empty() ? dir_.host() + "/root" : root))
+    {
+        for (const char* drive : {"c", "d"})
+            std::filesystem::create_directories(Root() + "/drives/" + drive);
+    }
 
     const std::string& Root() const { return server_->Root(); }
     DbServer& Server() { return *server_; }

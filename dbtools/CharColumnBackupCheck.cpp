@@ -1,0 +1,39 @@
+// Comparison of a backup dump with the live schema.
+#include "dbtools/CharColumnBackupCheck.h"
+
+#include "dbaccess/CRIS.h"
+#include "dbaccess/DumpWholeCheck.h"
+#include "platform/TextUtil.h"
+#include "platform/ado/Recordset.h"
+
+#include <map>
+
+std::vector<std::string> BackupDumpDifferences(const std::string& dumpFile, const std::string& schema,
+                                               const std::vector<std::string>& tables)
+{
+    std::vector<std::string> faults;
+    const DumpWholeness dump = CheckDumpWhole(dumpFile);
+    if (!dump.Whole())
+        faults.push_back("the dump is not whole: " + dump.problem);
+    std::map<std::string, uint64_t> dumped; // lower-case table -> rows
+    for (const DumpTableCount& t : dump.tables)
+        dumped[ToLower(t.table)] += t.rows;
+    std::map<std::string, bool> onServer;
+    for (const std::string& table : tables) {
+        if (table.empty())
+            continue;
+        onServer[ToLower(table)] = true;
+        Recordset rs = gCRIS->DBRead(schema, "SELECT count(*) FROM " + table + ";", 3);
+        const long long rows = rs.RecordCount() > 0 ? rs.Fields()[0].Value().ToLong() : -1;
+        const auto it = dumped.find(ToLower(table));
+        if (it == dumped.end())
+            faults.push_back(table + " is not in the dump");
+        else if (rows < 0 || static_cast<uint64_t>(rows) != it->second)
+            faults.push_back(table + " holds " + (rows < 0 ? std::string("an unknown number of") : std::to_string(rows)) +
+                             " rows on the server, " + std::to_string(it->second) + " in the dump");
+    }
+    for (const DumpTableCount& t : dump.tables)
+        if (!onServer.count(ToLower(t.table)))
+            faults.push_back(t.table + " is in the dump but not in the schema");
+    return faults;
+}

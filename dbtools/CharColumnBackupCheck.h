@@ -1,0 +1,14 @@
+// The proof a backup dump must pass before the column length change drops a table: the dump
+// is whole, and it holds every table of the schema with the row count the server gives.
+#pragma once
+
+#include <string>
+#include <vector>
+
+// What keeps the backup dump of the schema from being trusted, one text per difference
+// ("the dump is not whole: ...", "pdtable_34_2 is not in the dump", "pdtable_34_1 holds 3
+// rows on the server, 1 in the dump", "t9 is in the dump but not in the schema"); empty when
+// it can be trusted. The tables are the schema's as the server lists them now; each is
+// counted with "SELECT count(*)". Raises the errors of those queries.
+std::vector<std::string> BackupDumpDifferences(const std::string& dumpFile, const std::string& schema,
+                                               const std::vector<std::string>& tables);

@@ -1,0 +1,14 @@
+// Files a stand-in program writes beside their final place while it works (a dump being
+// unloaded): their names carry the writing process's id, so that a later run can tell them
+// from other files and remove those whose process is gone (killed before it cleaned up).
+#pragma once
+
+#include <string>
+
+// "<file>.<process id><suffix>" for this process (Windows path in, Windows path out).
+std::string OwnedLeftoverName(const std::string& winFile, const std::string& suffix);
+
+// Removes every "<file>.<process id><suffix>" beside the file whose process no longer runs.
+// Files of running processes and every other name stay. Failures are passed over: a leftover
+// that cannot be removed now is tried again by the next run.
+void RemoveOrphanedLeftovers(const std::string& winFile, const std::string& suffix);

@@ -1,0 +1,158 @@
+// The command-line run in the process, on the sample environment, when its surroundings are
+// not as they should be: the log folder missing or full, the settings file a folder, an empty
+// dump folder setting, two runs in one second. Each is said once, in words, and the run does
+// what it still can.
+#include "Form1Fixture.h"
+
+#include "admin/CommandLineRun.h"
+#include "platform/Environment.h"
+#include "platform/HostFiles.h"
+#include "services/AppGlobals.h"
+#include "support/TestFiles.h"
+
+#include <cerrno>
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The system's clock with the time of day held, so that runs start "in the same second".
+class HeldSecondClock : public Clock {
+public:
+    explicit HeldSecondClock(Clock& system) : system_(system), now_(system.Now()) {}
+    uint64_t TickMs() override { return system_.TickMs(); }
+    LocalTime Now() override { return now_; }
+    void SleepMs(int ms) override { system_.SleepMs(ms); }
+
+private:
+    Clock& system_;
+    LocalTime now_;
+};
+
+class CommandLineRunTest : public Form1Fixture {
+protected:
+    void SetUp() override
+    {
+        Form1Fixture::SetUp();
+        savedTmp_ = GetEnvVar("TMP");
+        ::setenv("TMP", logs.host().c_str(), 1);
+    }
+    void TearDown() override
+    {
+        SetHostFileFault(nullptr);
+        SetClock(nullptr);
+        ::setenv("TMP", savedTmp_.c_str(), 1);
+        Form1Fixture::TearDown();
+    }
+    std::vector<std::string> prompts() const
+    {
+        std::vector<std::string> all;
+        for (const auto& a : messages.asked())
+            all.push_back(a.prompt);
+        return all;
+    }
+    std::string ini() const { return programDir.host() + "/tarnwick.ini"; }
+
+    testsupport::ScopedDir logs{"logs"};
+    std::string savedTmp_;
+};
+
+std::string joined(const std::vector<std::string>& lines)
+{
+    std::string all;
+    for (const auto& l : lines)
+        all += l + "\n";
+    return all;
+}
+
+TEST_F(CommandLineRunTest, AnUnwritableLogIsSaidOnceAndTheDumpsAreStillWritten)
+{
+    struct Case {
+        const char* what;
+        std::function<void()> prepare;
+        const char* said;
+    };
+    const std::vector<Case> cases = {
+        {"TMP names a missing folder", [&] { ::setenv("TMP", (logs.host() + "/gone").c_str(), 1); },
+         "', named by TMP, does not exist); Tarnwick goes on without a log"},
+        {"the log folder is full",
+         [&] {
+             SetHostFileFault([this](const std::string& op, const std::string& host) {
+                 return host.rfind(logs.host(), 0) == 0 && (op == "write" || op == "flush") ? ENOSPC : 0;
+             });
+         },
+         "' cannot be written (Disk full); Tarnwick goes on without a log"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        fs::remove_all(dumps.host());
+        fs::create_directory(dumps.host());
+        c.prepare();
+        const size_t asked = messages.asked().size();
+        EXPECT_EQ(RunCommandLine("/risunloadall"), 0) << joined(prompts());
+        SetHostFileFault(nullptr);
+        ::setenv("TMP", logs.host().c_str(), 1);
+        ASSERT_EQ(messages.asked().size(), asked + 1) << joined(prompts());
+        const std::string said = messages.asked().back().prompt;
+        EXPECT_EQ(said.rfind("The program log '", 0), 0u) << said;
+        EXPECT_NE(said.find(c.said), std::string::npos) << said;
+        for (const char* schema : {"pd_demo", "dd_demo"})
+            EXPECT_NE(testsupport::ReadHostFile(dumps.host() + "/" + schema + ".dmp").find("End of Schema"),
+                      std::string::npos)
+                << schema;
+    }
+}
+
+TEST_F(CommandLineRunTest, SettingsThatNameNoDumpFolderAreSaidAsTheyAre)
+{
+    struct Case {
+        const char* what;
+        std::function<void()> prepare;
+        int exitCode;
+        const char* said;
+    };
+    const std::vector<Case> cases = {
+        {"an empty risdmpdir", [&] { testsupport::WriteHostFile(ini(), "[TARNWICK]\r\nrisdmpdir=\r\n"); }, 1,
+         "gives an empty dump folder (risdmpdir=) in [TARNWICK]: nothing unloaded"},
+        {"the settings file is a folder",
+         [&] {
+             fs::remove(ini());
+             fs::create_directory(ini());
+         },
+         0, "' is a folder, not a file: no setting can be read or kept, the defaults are used"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        c.prepare();
+        const size_t asked = messages.asked().size();
+        EXPECT_EQ(RunCommandLine("/risunloadall"), c.exitCode);
+        const std::vector<std::string> all = prompts();
+        const std::string said = joined(std::vector<std::string>(all.begin() + static_cast<long>(asked), all.end()));
+        EXPECT_NE(said.find(c.said), std::string::npos) << said;
+        EXPECT_EQ(said.find("has no section"), std::string::npos) << said;
+        EXPECT_EQ(said.find("the dumps go to ''"), std::string::npos) << said;
+        EXPECT_EQ(said.find("does not exist"), std::string::npos) << said;
+        fs::remove_all(ini());
+    }
+}
+
+TEST_F(CommandLineRunTest, RunsStartedInOneSecondKeepLogsOfTheirOwn)
+{
+    HeldSecondClock clock(GetClock());
+    SetClock(&clock);
+    ASSERT_EQ(RunCommandLine("/risunloadall"), 0);
+    const std::string first = gLogFile;
+    ASSERT_EQ(RunCommandLine("/risunloadall"), 0);
+    const std::string second = gLogFile;
+    ASSERT_NE(first, second);
+    EXPECT_EQ(second, first.substr(0, first.size() - 4) + "_2.log");
+    for (const std::string& log : {first, second}) {
+        const std::string text = BinaryFile::ReadAll(log);
+        EXPECT_EQ(text.rfind(std::string(50, '*'), 0), 0u) << log;
+        EXPECT_NE(text.find("LogFile = " + log), std::string::npos) << text;
+        EXPECT_NE(text.find("risunloadall ended without errors"), std::string::npos) << text;
+    }
+}
+
+} // namespace

@@ -1,0 +1,148 @@
+// The main window's unloads on the sample environment when a client or the old dump misbehaves:
+// a new dump replaces the old one only when it is whole and can be put in place, the old dump
+// stays byte for byte otherwise, and the other schemas are still unloaded.
+#include "Form1Fixture.h"
+
+#include "admin/AdminGlobals.h"
+#include "dbaccess/DumpSchemaLine.h"
+#include "services/AppGlobals.h"
+#include "support/TestFiles.h"
+#include "support/WrapperClients.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class UnloadGuardTest : public Form1Fixture {
+protected:
+    std::vector<std::string> dumpFolder()
+    {
+        std::vector<std::string> names;
+        for (const auto& e : fs::directory_iterator(dumps.host()))
+            names.push_back(e.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+};
+
+TEST_F(UnloadGuardTest, ANewDumpThatIsNotWholeNeverReplacesTheOldOne)
+{
+    using testsupport::ClientRule;
+    struct Case {
+        const char* what;
+        ClientRule rule;      // how the wrapped risunlod misbehaves
+        const char* reported; // in the closing message
+    };
+    const std::vector<Case> cases = {
+        {"the first two tables only, exit 0", ClientRule::CutAnswer(14),
+         "risunlod pd_demo: the new dump is not whole (the end-of-schema line is missing (the file ends at line 14))"},
+        {"an empty file, exit 0", ClientRule::CutAnswer(0), "risunlod pd_demo: the new dump is not whole (it is empty)"},
+        {"no file, exit 0", ClientRule::DieBefore(0), "risunlod pd_demo: wrote no dump"},
+        {"a whole dump, then exit 3", ClientRule::DieAfter(3), "risunlod pd_demo: ended with exit code 3"},
+    };
+    testsupport::WrapperClients clients;
+    const std::string dump = dumpDir + "\\pd_demo.dmp";
+    const std::string old = "default schema pd_demo\r\nold content\r\n";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        clients.Set("risunlod", c.rule);
+        auto form = startedForm();
+        writeFile(dump, old);
+        form->familyBoxes[0]->setChecked(true);
+        const size_t asked = messages.asked().size();
+        form->Unload_Auswahl_Click();
+        ASSERT_EQ(messages.asked().size(), asked + 1);
+        EXPECT_EQ(clients.Runs("risunlod"), 1);
+        const std::string& closing = messages.asked().back().prompt;
+        EXPECT_NE(closing.find("ended with errors (1), the first: " + std::string(c.reported) + ", the dump '" + dump +
+                               "' stays as it was"),
+                  std::string::npos)
+            << closing;
+        EXPECT_EQ(BinaryFile::ReadAll(dump), old);
+        EXPECT_EQ(dumpFolder(), std::vector<std::string>{"pd_demo.dmp"});
+    }
+}
+
+TEST_F(UnloadGuardTest, AnOldDumpThatCannotBeReplacedIsNamedAndTheOtherSchemasGoOn)
+{
+    const std::string pdDump = dumps.host() + "/pd_demo.dmp";
+    struct Case {
+        const char* what;
+        std::function<void()> prepare;
+        const char* reported;
+    };
+    const std::vector<Case> cases = {
+        {"a read-only old dump",
+         [&] {
+             testsupport::WriteHostFile(pdDump, "default schema pd_demo\r\nold\r\n");
+             fs::permissions(pdDump, fs::perms::owner_read);
+         },
+         "(Permission denied), the dump '"},
+        {"a folder in the dump's place", [&] { fs::create_directory(pdDump); },
+         "(a folder of that name stands there), no dump '"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        fs::remove_all(dumps.host());
+        fs::create_directory(dumps.host());
+        c.prepare();
+        const std::string before = fs::is_directory(pdDump) ? "" : testsupport::ReadHostFile(pdDump);
+        auto form = startedForm();
+        form->familyBoxes[0]->setChecked(true); // pd_demo
+        form->familyBoxes[1]->setChecked(true); // dd_demo, after it
+        const size_t asked = messages.asked().size();
+        form->Unload_Auswahl_Click();
+        ASSERT_EQ(messages.asked().size(), asked + 1);
+        const std::string& closing = messages.asked().back().prompt;
+        EXPECT_NE(closing.find("ended with errors (1), the first: risunlod pd_demo: the new dump cannot take the "
+                               "place of '" + dumpDir + "\\pd_demo.dmp' " + c.reported),
+                  std::string::npos)
+            << closing;
+        EXPECT_EQ(fs::is_directory(pdDump) ? "" : testsupport::ReadHostFile(pdDump), before);
+        EXPECT_EQ(DumpSchemaLine::ReadFirstLine(dumpDir + "\\dd_demo.dmp").rfind("default schema dd_demo", 0), 0u);
+        EXPECT_EQ(dumpFolder(), (std::vector<std::string>{"dd_demo.dmp", "pd_demo.dmp"}));
+        fs::permissions(pdDump, fs::perms::owner_all);
+    }
+}
+
+TEST_F(UnloadGuardTest, ADumpThatIsALinkStaysALinkToTheNewDump)
+{
+    testsupport::ScopedDir elsewhere{"linked"};
+    const std::string target = elsewhere.host() + "/pd_demo.dmp";
+    testsupport::WriteHostFile(target, "default schema pd_demo\r\nold\r\n");
+    fs::create_symlink(target, dumps.host() + "/pd_demo.dmp");
+    auto form = startedForm();
+    form->familyBoxes[0]->setChecked(true);
+    form->Unload_Auswahl_Click();
+    EXPECT_EQ(messages.asked().back().prompt, " Tarnwick is ready  -  See Logfile ");
+    ASSERT_TRUE(fs::is_symlink(dumps.host() + "/pd_demo.dmp"));
+    const std::string now = testsupport::ReadHostFile(target);
+    EXPECT_EQ(now.rfind("default schema pd_demo", 0), 0u);
+    EXPECT_NE(now.find("***RIS*** End of Schema ***RIS***"), std::string::npos);
+}
+
+TEST_F(UnloadGuardTest, ExitDuringUnloadAllEndsAfterTheRunningClientWithoutABox)
+{
+    auto form = startedForm();
+    int polls = 0;
+    // Esc is polled before each schema: the second poll comes after pd_demo's client ended.
+    form->dumpCommands().escPressed = [&] {
+        if (++polls == 2)
+            form->Exit_Click();
+        return false;
+    };
+    const size_t asked = messages.asked().size();
+    form->UnLoad_all_Schemen_Click();
+    EXPECT_EQ(messages.asked().size(), asked);
+    EXPECT_EQ(polls, 2);
+    EXPECT_EQ(dumpFolder(), std::vector<std::string>{gSchemaNames[0] + ".dmp"});
+    EXPECT_NE(BinaryFile::ReadAll(gLogFile).find("Exit: Tarnwick ends when the running client has finished"),
+              std::string::npos);
+}
+
+} // namespace

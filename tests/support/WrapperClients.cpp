@@ -1,0 +1,208 @@
+// Wrapper RIS clients: one shell script per client, written from its rule.
+#include "support/WrapperClients.h"
+
+#include "platform/WinPath.h"
+#include "support/TestFiles.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <stdexcept>
+
+namespace testsupport {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const char* const kClients[] = {"risbatch", "risunlod", "rislod", "risclnsr"};
+
+std::string Quoted(const std::string& text)
+{
+    std::string q = "'";
+    for (char c : text)
+        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return q + "'";
+}
+
+// The part every wrapper shares: where things are, the run's -i, -o and -f files as host paths,
+// its count of runs, and the shell functions the rules use.
+const char* const kPrologue = R"SH(ROOT="${TARNWICK_ROOT:-$HOME/.tarnwick/root}"
+host() { p=$(printf '%s' "$1" | tr '\\' '/')
+  case "$p" in
+    [A-Za-z]:*) d=$(printf '%s' "$p" | cut -c1 | tr 'A-Z' 'a-z'); p="$ROOT/drives/$d${p#??}" ;;
+    //*) p="$ROOT/unc/${p#//}" ;;
+  esac
+  printf '%s' "$p"; }
+ARGS="$*"; in=; out=; par=; prev=
+for a in "$@"; do
+  case "$prev" in -i) in=$(host "$a") ;; -o) out=$(host "$a") ;; -f) par=$(host "$a") ;; esac
+  prev=$a
+done
+echo run >> "$HERE/$n.runs"
+holds() { [ -z "$1" ] && return 0
+  { printf '%s\n' "$ARGS"; [ -f "$in" ] && cat "$in"; [ -f "$par" ] && cat "$par"; } | grep -qiF -- "$1"; }
+due() { holds "$WHEN" || return 1
+  hits=$(cat "$HERE/$n.hits" 2>/dev/null || echo 0)
+  [ "$TIMES" -gt 0 ] && [ "$hits" -ge "$TIMES" ] && return 1
+  echo $((hits + 1)) > "$HERE/$n.hits"; }
+leave_out() { awk -v t="$1" '{ l = tolower($0); sub(/\r$/, "", l) }
+    index(l, "create table " tolower(t) " ") == 1 { skip = 1 }
+    skip { if (l ~ /end of table/) skip = 0; next }
+    index(l, " on " tolower(t) " ") || index(l, " on " tolower(t) "(") { next }
+    { print }' "$2" > "$HERE/cut" && cat "$HERE/cut" > "$2" && rm -f "$HERE/cut"; }
+before() { awk -v t="$1" 'BEGIN { RS = ";"; t = tolower(t) }
+    index(tolower($0), t) { exit }
+    { printf "%s;", $0 }
+    END { printf "\r\nquit;\r\n" }' "$2" > "$HERE/cut" && cat "$HERE/cut" > "$2" && rm -f "$HERE/cut"; }
+answer() { if [ "$n" = risbatch ] && [ -n "$out" ]; then printf '%s' "$1" >> "$out"; else printf '%s' "$1"; fi; }
+)SH";
+
+} // namespace
+
+ClientRule ClientRule::PassThrough() { return ClientRule(); }
+
+ClientRule ClientRule::DieBefore(int exitCode, const std::string& answer)
+{
+    ClientRule r;
+    r.act_ = Act::DieBefore;
+    r.exitCode_ = exitCode;
+    r.answer_ = answer;
+    return r;
+}
+
+ClientRule ClientRule::DieAfter(int exitCode)
+{
+    ClientRule r;
+    r.act_ = Act::DieAfter;
+    r.exitCode_ = exitCode;
+    return r;
+}
+
+ClientRule ClientRule::CutAnswer(int keepLines)
+{
+    ClientRule r;
+    r.act_ = Act::CutAnswer;
+    r.keepLines_ = keepLines;
+    return r;
+}
+
+ClientRule ClientRule::RefuseStatement(const std::string& text, const std::string& error)
+{
+    ClientRule r;
+    r.act_ = Act::Refuse;
+    r.text_ = text;
+    r.error_ = error;
+    r.exitCode_ = 1;
+    return r;
+}
+
+ClientRule ClientRule::FailTable(const std::string& table, const std::string& error, int exitCode)
+{
+    ClientRule r;
+    r.act_ = Act::FailTable;
+    r.text_ = table;
+    r.error_ = error;
+    r.exitCode_ = exitCode;
+    return r;
+}
+
+ClientRule& ClientRule::When(const std::string& text)
+{
+    when_ = text;
+    return *this;
+}
+
+ClientRule& ClientRule::Times(int runs)
+{
+    times_ = runs;
+    return *this;
+}
+
+std::string ClientRule::Script() const
+{
+    const std::string real = "\"$REAL/$n.exe\" \"$@\"";
+    const std::string code = std::to_string(exitCode_);
+    std::string act;
+    switch (act_) {
+    case Act::PassThrough:
+        break;
+    case Act::DieBefore:
+        act = (answer_.empty() ? std::string() : "answer " + Quoted(answer_) + "; ") + "exit " + code;
+        break;
+    case Act::DieAfter:
+        act = real + "; exit " + code;
+        break;
+    case Act::CutAnswer: {
+        const std::string keep = std::to_string(keepLines_);
+        act = "if [ -n \"$out\" ]; then " + real + " > \"$HERE/console\"; cat \"$HERE/console\"; head -n " + keep +
+              " \"$out\" > \"$HERE/cut\"; cat \"$HERE/cut\" > \"$out\"; rm -f \"$HERE/cut\"\n"
+              "else " + real + " > \"$HERE/console\"; head -n " + keep + " \"$HERE/console\"; fi; exit 0";
+        break;
+    }
+    case Act::Refuse: {
+        const std::string block = Quoted(WrapperClients::ErrorBlock(error_, "Statement refused: " + text_));
+        act = "if [ \"$n\" = risbatch ] && [ -f \"$in\" ]; then before " + Quoted(text_) + " \"$in\"; " + real +
+              " > /dev/null; fi; answer " + block + "; exit " + code;
+        break;
+    }
+    case Act::FailTable: {
+        const std::string table = Quoted(text_);
+        const std::string block =
+            error_.empty() ? std::string() : "answer " + Quoted(WrapperClients::ErrorBlock(error_, "Table " + text_ + " failed")) + "; ";
+        act = "case \"$n\" in\n"
+              "  rislod) leave_out " + table + " \"$in\"; " + real + " ;;\n"
+              "  risunlod) " + real + "; [ -f \"$out\" ] && leave_out " + table + " \"$out\" ;;\n"
+              "  risbatch) [ -f \"$in\" ] && before " + table + " \"$in\"; " + real + " > /dev/null ;;\n"
+              "esac; " + block + "exit " + code;
+        break;
+    }
+    }
+    std::string s = "WHEN=" + Quoted(when_) + "; TIMES=" + std::to_string(times_) + "\n";
+    if (!act.empty())
+        s += "if " + (text_.empty() ? std::string() : "holds " + Quoted(text_) + " && ") + "due; then\n" + act + "\nfi\n";
+    return s + "exec " + real + "\n";
+}
+
+WrapperClients::WrapperClients()
+{
+    const char* path = std::getenv("PATH");
+    savedPath_ = path ? path : "";
+    ::setenv("PATH", (dir_.host() + ":" + savedPath_).c_str(), 1);
+    for (const char* client : kClients)
+        Set(client, ClientRule::PassThrough());
+}
+
+WrapperClients::~WrapperClients() { ::setenv("PATH", savedPath_.c_str(), 1); }
+
+void WrapperClients::Set(const std::string& client, const ClientRule& rule)
+{
+    if (std::find(std::begin(kClients), std::end(kClients), client) == std::end(kClients))
+        throw std::invalid_argument("not a RIS client: " + client);
+    const std::string file = dir_.host() + "/" + client + ".exe";
+    WriteHostFile(file, "#!/bin/sh\nREAL=" + Quoted(BinDir()) + "\nHERE=" + Quoted(dir_.host()) + "\nn=" + client +
+                            "\n" + kPrologue + rule.Script());
+    fs::permissions(file, fs::perms::owner_all);
+    for (const char* counter : {".runs", ".hits"})
+        fs::remove(dir_.host() + "/" + client + counter);
+}
+
+std::string WrapperClients::WinFolder() const { return WinPathFromHost(dir_.host()) + "\\"; }
+
+int WrapperClients::Runs(const std::string& client) const
+{
+    const std::string runs = ReadHostFile(dir_.host() + "/" + client + ".runs");
+    return static_cast<int>(std::count(runs.begin(), runs.end(), '\n'));
+}
+
+std::string WrapperClients::ErrorBlock(const std::string& error, const std::string& detail)
+{
+    auto frame = [](const std::string& inner) {
+        std::string line = "*" + inner;
+        line.resize(78, inner.empty() ? '*' : ' ');
+        return line + "*\r\n";
+    };
+    return frame("") + frame(" RIS Error: " + error) + frame(" " + detail) + frame("");
+}
+
+} // namespace testsupport

@@ -1,0 +1,87 @@
+// Wrapper RIS clients for failure tests: a folder holding risbatch.exe, risunlod.exe, rislod.exe
+// and risclnsr.exe, each handing its runs to the real stand-in client of the build unless the
+// test gave it a rule to misbehave by.
+//
+//     testsupport::WrapperClients clients;            // all four pass through
+//     cris.SetUseRIS(clients.WinFolder());             // the access object's client folder
+//     clients.Set("rislod", ClientRule::DieAfter(139).When("pdtable_34_1"));
+//
+// While it lives the folder is also first on PATH, so a client started by its bare name
+// ("rislod -m w ...") is the wrapper too. The destructor puts PATH back and removes the folder.
+#pragma once
+
+#include "support/TestEnvironment.h"
+
+#include <string>
+
+namespace testsupport {
+
+// How a wrapped client treats the runs its rule applies to. The client's "answer" is its -o
+// file when the run has one (risbatch's output, risunlod's dump or listing), else its console
+// output (which the program captures for rislod, risunlod and risclnsr). Error blocks a rule
+// writes go into risbatch's -o file and onto the other clients' console.
+class ClientRule {
+public:
+    // Every run goes to the real client unchanged.
+    static ClientRule PassThrough();
+    // Nothing is run: writes `answer` as the client's answer (when not empty) and ends with `exitCode`.
+    static ClientRule DieBefore(int exitCode, const std::string& answer = "");
+    // The real client does the whole run, then the wrapper ends with `exitCode` (a crash at the end).
+    static ClientRule DieAfter(int exitCode);
+    // The real client runs; its answer is cut to its first `keepLines` lines and the run ends with 0.
+    static ClientRule CutAnswer(int keepLines);
+    // The statement that holds `text` (any case) is refused with the RIS error block of `error`:
+    // risbatch runs the statements before it, then answers the block and ends with 1; the other
+    // clients run nothing of a run whose input holds the text.
+    static ClientRule RefuseStatement(const std::string& text, const std::string& error = "RIS_E_NO_PRIVILEGE");
+    // Table `table` fails: rislod loads its input dump without the table's block and its index
+    // and grant lines, risunlod writes its dump without them, risbatch refuses the statement naming
+    // it. With an `error` the run then answers that RIS error block; it ends with `exitCode`
+    // (0 with no error: the table is silently missing).
+    static ClientRule FailTable(const std::string& table, const std::string& error = "RIS_E_TABLE_NOT_FOUND",
+                                int exitCode = 1);
+
+    // Applies the rule only to runs whose arguments, -i file or -f file hold `text` (any case);
+    // other runs pass through.
+    ClientRule& When(const std::string& text);
+    // Applies the rule to the first `runs` runs it matches only; later ones pass through.
+    ClientRule& Times(int runs);
+
+    std::string Script() const;  // the shell text of the rule (used by WrapperClients)
+
+private:
+    enum class Act { PassThrough, DieBefore, DieAfter, CutAnswer, Refuse, FailTable };
+    Act act_ = Act::PassThrough;
+    int exitCode_ = 0;
+    std::string answer_;
+    int keepLines_ = 0;
+    std::string text_;   // the refused statement's text or the failing table
+    std::string error_;  // the RIS error code answered
+    std::string when_;
+    int times_ = 0;  // 0 = every matching run
+};
+
+class WrapperClients {
+public:
+    WrapperClients();
+    ~WrapperClients();
+    WrapperClients(const WrapperClients&) = delete;
+    WrapperClients& operator=(const WrapperClients&) = delete;
+
+    // Gives `client` ("risbatch", "risunlod", "rislod" or "risclnsr") its rule, replacing the
+    // one it had; its count of runs starts again.
+    void Set(const std::string& client, const ClientRule& rule);
+    // The folder in Windows form with a trailing backslash, as CRIS::SetUseRIS takes it.
+    std::string WinFolder() const;
+    // How many times `client` was started since its rule was set.
+    int Runs(const std::string& client) const;
+
+    // A RIS error block as the clients frame it, with `error` and a line of detail.
+    static std::string ErrorBlock(const std::string& error, const std::string& detail);
+
+private:
+    ScopedDir dir_{"wrapris"};
+    std::string savedPath_;
+};
+
+} // namespace testsupport
