@@ -13,8 +13,8 @@
 #include "services/CheckTree.h"
 #include "services/ScriptedMessageService.h"
 #include "support/TestFiles.h"
+#include "support/WrapperClients.h"
 
-#include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <sys/mount.h>
@@ -24,6 +24,7 @@ namespace {
 namespace fs = std::filesystem;
 using projcopytest::Rows;
 using projcopytest::TargetState;
+using testsupport::ClientRule;
 
 const char* const kCopyFolder = "\\\\PDSSRV1\\pds\\copy";
 
@@ -53,32 +54,11 @@ protected:
     void SetUp() override
     {
         TwoProjects::SetUp();
-        savedPath_ = std::getenv("PATH") ? std::getenv("PATH") : "";
-        fs::create_directories(bin_.host());
-        ::setenv("PATH", (bin_.host() + ":" + savedPath_).c_str(), 1);
         EmptyTargetPiping();
         fs::remove_all(HostPath(kCopyFolder));
         before = TargetState(targetRoot);
     }
-    void TearDown() override
-    {
-        ::setenv("PATH", savedPath_.c_str(), 1);
-        fs::remove_all(HostPath(kCopyFolder));
-    }
-    // A client found before the real one: it runs the given shell text first ($in and $out are
-    // the -i and -o files with forward slashes, "$*" the arguments, $real the real client), then
-    // hands over to the real client. Replaces every wrapper set before.
-    void wrap(const std::string& client, const std::string& check)
-    {
-        fs::remove_all(bin_.host());
-        fs::create_directories(bin_.host());
-        const std::string file = bin_.host() + "/" + client + ".exe";
-        testsupport::WriteHostFile(file, "#!/bin/sh\nreal='" + testsupport::BinDir() + "/" + client +
-                                             ".exe'\nprev=\nfor a in \"$@\"; do h=$(printf '%s' \"$a\" | tr '\\\\' '/'); "
-                                             "[ \"$prev\" = -i ] && in=$h; [ \"$prev\" = -o ] && out=$h; prev=$a; done\n" +
-                                             check + "\nexec \"$real\" \"$@\"\n");
-        fs::permissions(file, fs::perms::owner_all);
-    }
+    void TearDown() override { fs::remove_all(HostPath(kCopyFolder)); }
     int copyP1001()
     {
         CheckTree tree;
@@ -110,8 +90,8 @@ protected:
     CopyLog log;
     RisParamsAccess ris{log};
     std::string before;
-    testsupport::ScopedDir bin_{"wrapped"};
-    std::string savedPath_;
+    // The copy starts the clients by their bare names: the wrappers are first on PATH.
+    testsupport::WrapperClients clients;
 };
 
 // The target folder as the copy names it (the administrative share of drive D).
@@ -132,7 +112,7 @@ TEST_F(ModelCopyFailureTest, AFailedStepTakesOutWhatTheModelsCopyMade)
     struct Case {
         const char* name;
         const char* client;
-        const char* check;
+        ClientRule rule;
         const char* failure;  // the copy log's line of the failed step
         std::string takenOut; // what the log names as taken out again
     };
@@ -140,22 +120,22 @@ TEST_F(ModelCopyFailureTest, AFailedStepTakesOutWhatTheModelsCopyMade)
                                      "design table pdtable_12_1 of dd_demo, ";
     const std::vector<Case> cases = {
         {"row insert that crashed before its work", "risbatch",
-         "grep -q 'INSERT INTO pdtable_113' \"$in\" && { printf 'RIS batch\\r\\n' > \"$out\"; exit 134; }",
+         ClientRule::DieBefore(134, "RIS batch\r\n").When("INSERT INTO pdtable_113"),
          "P1001: model 'P1001' not added to project 'demo': risbatch ended with exit code 134",
          "area 'A1' (pdtable_112), discipline 'Piping' (pdtable_111)"},
-        {"load that crashed", "rislod", "grep -q pdtable_34_1 \"$in\" && { echo 'Loading pdtable_34_1'; exit 139; }",
+        {"load that crashed", "rislod", ClientRule::DieBefore(139, "Loading pdtable_34_1").When("pdtable_34_1"),
          "Table 'pdtable_34_1' not copied into dd_demo: rislod ended with exit code 139",
          filesAndRows("design table pdtable_34_1 of dd_demo, design table pdtable_12_1 of dd_demo, ")},
-        {"load that did its work and then crashed", "rislod",
-         "grep -q pdtable_50_1 \"$in\" && { \"$real\" \"$@\"; exit 139; }",
+        {"load that did its work and then crashed", "rislod", ClientRule::DieAfter(139).When("pdtable_50_1"),
          "Table 'pdtable_50_1' not copied into dd_demo: rislod ended with exit code 139", filesAndRows(tables12to50)},
-        {"unload that crashed", "risunlod", "case \"$*\" in *pdtable_67_1*) echo unloading; exit 134;; esac",
+        {"unload that crashed", "risunlod", ClientRule::DieBefore(134, "unloading").When("pdtable_67_1"),
          "Table 'pdtable_67_1' not copied into dd_demo: risunlod ended with exit code 134", filesAndRows(tables12to50)},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        wrap(c.client, c.check);
+        clients.Set(c.client, c.rule);
         EXPECT_EQ(copyP1001(), 1);
+        clients.Set(c.client, ClientRule::PassThrough());
         EXPECT_EQ(lastMessage(), notCopied());
         EXPECT_EQ(TargetState(targetRoot), before);
         const std::string text = CopyLogText();
@@ -171,7 +151,7 @@ TEST_F(ModelCopyFailureTest, AFailedStepTakesOutWhatTheModelsCopyMade)
 // the row and finishes the model.
 TEST_F(ModelCopyFailureTest, AnInsertWhoseClientDiedAfterItsWorkIsLookedAt)
 {
-    wrap("risbatch", "grep -q 'INSERT INTO pdtable_113' \"$in\" && { \"$real\" \"$@\"; exit 139; }");
+    clients.Set("risbatch", ClientRule::DieAfter(139).When("INSERT INTO pdtable_113"));
     EXPECT_EQ(copyP1001(), 0) << lastMessage();
     expectP1001Whole();
     std::string text = CopyLogText();
@@ -186,16 +166,18 @@ TEST_F(ModelCopyFailureTest, AnInsertWhoseClientDiedAfterItsWorkIsLookedAt)
 // takes the row out.
 TEST_F(ModelCopyFailureTest, AnInsertWhoseRowCannotBeReadAfterItsClientDiedIsTakenOut)
 {
-    const std::string flag = bin_.host() + "/read-failed";
-    wrap("risbatch", "grep -q 'INSERT INTO pdtable_113' \"$in\" && { \"$real\" \"$@\"; touch '" + flag +
-                         "'; exit 139; }\n[ -e '" + flag + "' ] && grep -q 'SELECT \\* FROM pdtable_113 WHERE "
-                         "model_index_no' \"$in\" && { rm '" + flag + "'; exit 1; }");
+    // From the INSERT on, the next two runs of risbatch on pdtable_113 (the INSERT and the read
+    // after it) do their work and then die.
+    log.SetLabel([&](const std::string& line) {
+        if (line == "P1001: adding model 'P1001' to project 'demo' ...")
+            clients.Set("risbatch", ClientRule::DieAfter(139).When("pdtable_113").Times(2));
+    });
     EXPECT_EQ(copyP1001(), 1);
     EXPECT_EQ(lastMessage(), notCopied());
     EXPECT_EQ(TargetState(targetRoot), before);
     const std::string text = CopyLogText();
     EXPECT_NE(text.find("P1001: model 'P1001' perhaps added to project 'demo': risbatch ended with exit code 139; it "
-                        "could not be read again: risbatch gave no answer"),
+                        "could not be read again: risbatch ended with exit code 139"),
               std::string::npos)
         << text;
     EXPECT_NE(text.find("P1001: taken out of project 'demo' again: " + kRowsOfTheModel + "\r\n"), std::string::npos)
@@ -205,16 +187,11 @@ TEST_F(ModelCopyFailureTest, AnInsertWhoseRowCannotBeReadAfterItsClientDiedIsTak
 // An undo step that fails is not reported as done: the log and the message name what is left.
 TEST_F(ModelCopyFailureTest, AnUndoThatFailsNamesWhatIsLeft)
 {
-    wrap("rislod", "grep -q pdtable_34_1 \"$in\" && exit 139");
-    const std::string risbatch = "#!/bin/sh\nfor a in \"$@\"; do h=$(printf '%s' \"$a\" | tr '\\\\' '/'); "
-                                 "[ \"$prev\" = -i ] && in=$h; prev=$a; done\n"
-                                 "grep -q 'DELETE FROM pdtable_113' \"$in\" && exit 1\nexec '" +
-                                 testsupport::BinDir() + "/risbatch.exe' \"$@\"\n";
-    testsupport::WriteHostFile(bin_.host() + "/risbatch.exe", risbatch);
-    fs::permissions(bin_.host() + "/risbatch.exe", fs::perms::owner_all);
+    clients.Set("rislod", ClientRule::DieBefore(139).When("pdtable_34_1"));
+    clients.Set("risbatch", ClientRule::RefuseStatement("DELETE FROM pdtable_113"));
     EXPECT_EQ(copyP1001(), 1);
-    const std::string left = "model 'P1001' (pdtable_113): it stands (risbatch gave no answer to 'DELETE FROM "
-                             "pdtable_113 WHERE model_index_no = 1')";
+    const std::string left = "model 'P1001' (pdtable_113): it stands (RIS Error: RIS_E_NO_PRIVILEGE - Statement "
+                             "refused: DELETE FROM pdtable_113)";
     EXPECT_EQ(lastMessage(), notCopied() + "\r\n'P1001' left in project 'demo': " + left);
     const std::string text = CopyLogText();
     EXPECT_NE(text.find("P1001: left in project 'demo': " + left + "\r\n"), std::string::npos) << text;
@@ -235,33 +212,34 @@ TEST_F(ModelCopyFailureTest, AFailedReadStopsTheRun)
 {
     struct Case {
         const char* name;
-        const char* check;
+        ClientRule rule;     // of risbatch
         const char* prompt;  // the message's beginning
         const char* error;   // in the message and the copy log
     };
     const std::vector<Case> cases = {
         {"model list, client crashed",
-         "grep -q 'SELECT partition_no, model_index_no FROM pdtable_113' \"$in\" && "
-         "{ printf 'RIS batch\\r\\n' > \"$out\"; exit 134; }",
+         ClientRule::DieBefore(134, "RIS batch\r\n").When("SELECT partition_no, model_index_no FROM pdtable_113"),
          "Cannot read the model list (pdtable_113) of project 'demo': ", "risbatch ended with exit code 134"},
-        {"model list, schema gone",
-         "grep -q 'SELECT partition_no, model_index_no FROM pdtable_113' \"$in\" && sed -i s/pd_demo/pd_gone/ \"$in\"",
-         "Cannot read the model list (pdtable_113) of project 'demo': ", "RIS Error:"},
-        {"partition list, no answer", "grep -q 'SELECT partition_no FROM pdtable_114' \"$in\" && exit 1",
+        {"model list, refused",
+         ClientRule::RefuseStatement("SELECT partition_no, model_index_no FROM pdtable_113", "RIS_E_UNKNOWN_SCHEMA"),
+         "Cannot read the model list (pdtable_113) of project 'demo': ", "RIS Error: RIS_E_UNKNOWN_SCHEMA"},
+        {"model list, answer cut", ClientRule::CutAnswer(5).When("SELECT partition_no, model_index_no FROM pdtable_113"),
+         "Cannot read the model list (pdtable_113) of project 'demo': ", "risbatch gave no rows and no end of data"},
+        {"partition list, no answer", ClientRule::DieBefore(1).When("SELECT partition_no FROM pdtable_114"),
          "Cannot read the partition list (pdtable_114) of project 'demo': ", "risbatch gave no answer"},
-        {"discipline list, no answer", "grep -q 'SELECT discipline_indx_no FROM pdtable_111' \"$in\" && exit 1",
+        {"discipline list, no answer", ClientRule::DieBefore(1).When("SELECT discipline_indx_no FROM pdtable_111"),
          "Cannot read the discipline list (pdtable_111) of project 'demo': ", "risbatch gave no answer"},
-        {"source model row, no answer", "grep -q 'SELECT \\* FROM pdtable_113 WHERE model_no' \"$in\" && exit 1",
+        {"source model row, no answer", ClientRule::DieBefore(1).When("SELECT * FROM pdtable_113 WHERE model_no"),
          "Cannot read the model row (pdtable_113) of project 'demo': ", "risbatch gave no answer"},
         {"source area row, no answer (after the discipline went in)",
-         "grep -q 'SELECT \\* FROM pdtable_112 WHERE' \"$in\" && exit 1",
+         ClientRule::DieBefore(1).When("SELECT * FROM pdtable_112 WHERE"),
          "Cannot read the area row (pdtable_112) of project 'demo': ", "risbatch gave no answer"},
-        {"design table of the target, no answer", "grep -q 'SELECT \\* FROM pdtable_12_1 WHERE 1 = 0' \"$in\" && exit 1",
+        {"design table of the target, no answer", ClientRule::DieBefore(1).When("SELECT * FROM pdtable_12_1 WHERE 1 = 0"),
          "Cannot read the design table pdtable_12_1 of project 'demo': ", "risbatch gave no answer"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        wrap("risbatch", c.check);
+        clients.Set("risbatch", c.rule);
         EXPECT_EQ(copyP1001(), 1);
         const std::string prompt = lastMessage();
         EXPECT_EQ(prompt.rfind(c.prompt, 0), 0u) << prompt;
@@ -272,7 +250,7 @@ TEST_F(ModelCopyFailureTest, AFailedReadStopsTheRun)
         EXPECT_NE(text.find("\tprocessing failed\r\n"), std::string::npos) << text;
     }
     // Read whole, an empty list of the target is still empty: the model goes in.
-    fs::remove_all(bin_.host());
+    clients.Set("risbatch", ClientRule::PassThrough());
     projcopytest::RunSql(targetRoot, "default schema pd_demo;\r\ndelete from pdtable_113;\r\ndelete from pdtable_114;\r\n");
     EXPECT_EQ(copyP1001(), 0);
     expectP1001Whole();
