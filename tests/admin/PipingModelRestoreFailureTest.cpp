@@ -1,142 +1,116 @@
-// Piping model restore with a load client that fails: the restore never reports success for
-// tables it cleared and could not fill.
+// Piping model restore on the sample environment with RIS clients that fail: the restore never
+// reports success for tables it cleared and could not fill, and the model list is this run's
+// whole answer or none.
 #include "admin/PipingModelRestore.h"
 
 #include "AdminTestSupport.h"
 #include "platform/AppError.h"
 #include "platform/HostFiles.h"
 #include "platform/WinPath.h"
+#include "support/SampleEnvironment.h"
+#include "support/WrapperClients.h"
 
 #include <gtest/gtest.h>
 
 #include <cerrno>
-#include <cstdlib>
 #include <filesystem>
 
 namespace {
 
-namespace fs = std::filesystem;
+using testsupport::ClientRule;
 
 class PipingModelRestoreFailureTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        // A rislod of the test's own, found first on the search path.
-        savedPath_ = std::getenv("PATH") ? std::getenv("PATH") : "";
-        fs::create_directories(folder_.host("bin"));
-        ::setenv("PATH", (folder_.host("bin") + ":" + savedPath_).c_str(), 1);
-    }
-    void TearDown() override
-    {
-        SetHostFileFault(nullptr);
-        ::setenv("PATH", savedPath_.c_str(), 1);
-    }
+    static void SetUpTestSuite() { testsupport::BuildSampleEnvironment(); }
+    void TearDown() override { SetHostFileFault(nullptr); }
 
-    void rislod(const std::string& body) { client("rislod", body); }
-    void client(const std::string& name, const std::string& body)
+    // What the call raised; empty when it went through.
+    template <class Call> static std::string failureOf(Call call)
     {
-        const std::string file = folder_.host("bin/" + name + ".exe");
-        admintest::WriteHostFile(file, "#!/bin/sh\n" + body);
-        fs::permissions(file, fs::perms::owner_all);
-    }
-    static std::string block(const std::string& error)
-    {
-        std::string errorLine = "* RIS Error: " + error;
-        errorLine.resize(78, ' ');
-        return std::string(79, '*') + "\n" + errorLine + "*\n" + std::string(79, '*') + "\n";
-    }
-    std::string dump()
-    {
-        std::string d = "default schema dd_abc\r\n";
-        for (int t : PipingModelRestore::TableNumbers())
-            d += "create table pdtable_" + std::to_string(t) + "_3 (a int)\r\ninsert into pdtable_" +
-                 std::to_string(t) + "_3 (a) values (?)\r\n***variable*** a \r\n1 \r\n***RIS*** End of Table ***RIS***\r\n";
-        admintest::WriteHostFile(folder_.host("dd_abc.dmp"), d + "***RIS*** End of Schema ***RIS***\r\n");
-        return folder_.win("dd_abc.dmp");
+        try {
+            call();
+            return {};
+        } catch (const AppError& e) {
+            return e.description();
+        }
     }
 
     admintest::AdminFolder folder_{"pipingfailure"};
-    std::string savedPath_;
+    testsupport::WrapperClients clients_;
+    const std::string dump_ = WinPathFromHost(testsupport::SourceDir() + "/tests/data/standins/dd_demo.dmp");
 };
 
-} // namespace
-
-TEST_F(PipingModelRestoreFailureTest, AClientThatDiedOrRejectedRowsIsNoRestore)
+TEST_F(PipingModelRestoreFailureTest, AClientThatDiedOrRefusedATableIsNoRestore)
 {
     struct Case {
         const char* name;
-        std::string script;
+        ClientRule rule;    // of rislod
         std::string error;  // "" = restored
     };
     const std::vector<Case> cases = {
-        {"crashed part-way", "echo 'Loading pdtable_12_3'\nexit 134\n", "rislod ended with exit code 134"},
-        {"rejected rows without a block", "echo 'Loading pdtable_12_3'\necho '1 row rejected'\nexit 1\n",
-         "rislod ended with exit code 1"},
-        {"reported a RIS error", "printf '" + block("RIS_E_TABLE_NOT_FOUND") + "'\nexit 1\n", "RIS_E_TABLE_NOT_FOUND"},
-        {"loaded", "echo 'Load complete.'\n", ""},
+        {"crashed at the end of the load", ClientRule::DieAfter(134), "rislod ended with exit code 134"},
+        {"died before loading, rows unsaid", ClientRule::DieBefore(1, "1 row rejected"), "rislod ended with exit code 1"},
+        {"refused a table", ClientRule::FailTable("pdtable_34_1", "RIS_E_TABLE_NOT_FOUND"),
+         "RIS Error: RIS_E_TABLE_NOT_FOUND - "},
+        {"loaded", ClientRule::PassThrough(), ""},
     };
-    const PipingModel model{"P1001", "3"};
+    const PipingModel model{"P1001", "1"};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        rislod(c.script);
+        clients_.Set("rislod", c.rule);
+        std::string message;
+        const std::string error = failureOf([&] { message = PipingModelRestore::Restore(dump_, "demo", model); });
+        EXPECT_EQ(clients_.Runs("rislod"), 1);
         if (c.error.empty()) {
-            EXPECT_NE(PipingModelRestore::Restore(dump(), "abc", model).find("DD schema was restored!"),
-                      std::string::npos);
+            EXPECT_EQ(error, "");
+            EXPECT_NE(message.find("DD schema was restored!"), std::string::npos);
             continue;
         }
-        try {
-            PipingModelRestore::Restore(dump(), "abc", model);
-            ADD_FAILURE() << "reported as restored";
-        } catch (const AppError& e) {
-            EXPECT_NE(e.description().find("The restore of piping model P1001 into dd_abc ended with errors"),
-                      std::string::npos) << e.description();
-            EXPECT_NE(e.description().find(c.error), std::string::npos) << e.description();
-        }
+        EXPECT_NE(error.find("The restore of piping model P1001 into dd_demo ended with errors"), std::string::npos)
+            << error;
+        EXPECT_NE(error.find(c.error), std::string::npos) << error;
+        EXPECT_EQ(error.find("*****"), std::string::npos) << error; // the error, not its frame
     }
 }
 
-// The list the restore offers is this run's answer or none: an old output that stays, a client
-// that died part-way or reported an error give an error instead of a stale or partial list.
 TEST_F(PipingModelRestoreFailureTest, AStaleOrPartialModelListIsNoList)
 {
     const std::string output = HostPath(PipingModelRestore::OutputFile());
-    const std::string list = "model_no: 'P1001'\npartition_no: 3\nmodel_no: 'P1002'\npartition_no: 4\n";
     struct Case {
         const char* name;
-        bool oldOutputStays;   // an earlier run's output that cannot be deleted
-        std::string script;    // the risbatch run
-        std::string error;     // "" = listed
+        bool oldOutputStays; // an earlier run's output that cannot be deleted
+        ClientRule rule;     // of risbatch
+        std::string error;   // "" = listed
     };
     const std::vector<Case> cases = {
-        {"old output that cannot be deleted", true, "exit 134\n", "could not be deleted"},
-        {"died part-way", false, "printf \"model_no: 'P1001'\\npartition_no: 3\\n\" > '" + output + "'\nexit 134\n",
-         "risbatch ended with exit code 134"},
-        {"reported a RIS error", false, "printf '" + block("RIS_E_TABLE_NOT_FOUND") + "' > '" + output + "'\nexit 1\n",
+        {"old output that cannot be deleted", true, ClientRule::PassThrough(), "could not be deleted"},
+        {"died after its answer", false, ClientRule::DieAfter(134), "risbatch ended with exit code 134"},
+        {"refused the query", false, ClientRule::RefuseStatement("pdtable_113", "RIS_E_TABLE_NOT_FOUND"),
          "RIS_E_TABLE_NOT_FOUND"},
-        {"listed", false, "printf \"" + list + "\" > '" + output + "'\n", ""},
+        {"listed", false, ClientRule::PassThrough(), ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        client("risbatch", c.script);
+        clients_.Set("risbatch", c.rule);
         if (c.oldOutputStays) {
             admintest::WriteHostFile(output, "model_no: 'OLD1'\npartition_no: 9\n");
             SetHostFileFault([&](const std::string& op, const std::string& host) {
                 return op == "delete" && host == output ? EACCES : 0;
             });
         }
-        try {
-            const std::vector<PipingModel> models = PipingModelRestore::ListModels("abc");
-            EXPECT_TRUE(c.error.empty()) << "listed " << models.size() << " model(s)";
-            if (c.error.empty()) {
-                ASSERT_EQ(models.size(), 2u);
-                EXPECT_EQ(models[1].modelNo, "P1002");
-                EXPECT_EQ(models[1].partitionNo, "4");
-            }
-        } catch (const AppError& e) {
-            EXPECT_FALSE(c.error.empty()) << e.description();
-            EXPECT_NE(e.description().find(c.error), std::string::npos) << e.description();
-        }
+        std::vector<PipingModel> models;
+        const std::string error = failureOf([&] { models = PipingModelRestore::ListModels("demo"); });
         SetHostFileFault(nullptr);
-        fs::remove(output);
+        std::filesystem::remove(output);
+        if (!c.error.empty()) {
+            EXPECT_NE(error.find(c.error), std::string::npos) << error;
+            continue;
+        }
+        EXPECT_EQ(error, "");
+        ASSERT_EQ(models.size(), 2u);
+        EXPECT_EQ(models[1].modelNo, "P1002");
+        EXPECT_EQ(models[1].partitionNo, "2");
     }
 }
+
+} // namespace

@@ -72,6 +72,9 @@ TEST_F(PipingModelRestoreTest, DumpCheckWantsHundredBytesAndTheDesignSchemaLine)
     EXPECT_TRUE(PipingModelRestore::IsDesignSchemaDump(dump(line + std::string(100 - line.size(), 'x')), "abc"));
     EXPECT_TRUE(PipingModelRestore::IsDesignSchemaDump(dump("create schema dd_abc on database x\r\n" + std::string(100, 'x')), "abc"));
     EXPECT_FALSE(PipingModelRestore::IsDesignSchemaDump(dump("default schema pd_abc\r\n" + std::string(100, 'x')), "abc"));
+    // Another project whose name begins like this one's: the name counts whole.
+    EXPECT_FALSE(PipingModelRestore::IsDesignSchemaDump(dump("default schema dd_abcd\r\n" + std::string(100, 'x')), "abc"));
+    EXPECT_EQ(PipingModelRestore::DumpSchemaOf(dump("create schema dd_abcd on database x\r\n")), "dd_abcd");
     EXPECT_FALSE(PipingModelRestore::IsDesignSchemaDump(folder_.win("none.dmp"), "abc"));
     EXPECT_FALSE(PipingModelRestore::IsDesignSchemaDump("", "abc"));
 }

@@ -3,11 +3,11 @@
 // stays byte for byte otherwise, and the other schemas are still unloaded.
 #include "Form1Fixture.h"
 
+#include "admin/AdminGlobals.h"
 #include "dbaccess/DumpSchemaLine.h"
-#include "platform/Environment.h"
-#include "platform/TextUtil.h"
-#include "support/DumpWholenessCases.h"
+#include "services/AppGlobals.h"
 #include "support/TestFiles.h"
+#include "support/WrapperClients.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -17,31 +17,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-// risunlod as a script first on PATH: it writes its -o file with the given shell text and ends.
-class FakeUnloadClient {
-public:
-    explicit FakeUnloadClient(const std::string& body) : savedPath_(GetEnvVar("PATH"))
-    {
-        const std::string script = folder_.host() + "/risunlod.exe";
-        testsupport::WriteHostFile(script, "#!/bin/sh\n"
-                                           "while [ \"$1\" != -o ]; do shift; done\n"
-                                           "out=$(printf '%s' \"$2\" | tr '\\\\' /)\n" + body + "\n");
-        fs::permissions(script, fs::perms::owner_all);
-        ::setenv("PATH", (folder_.host() + ":" + savedPath_).c_str(), 1);
-    }
-    ~FakeUnloadClient() { ::setenv("PATH", savedPath_.c_str(), 1); }
-    // A host file of the client's folder holding the bytes, for the client to copy.
-    std::string file(const std::string& name, const std::string& bytes)
-    {
-        testsupport::WriteHostFile(folder_.host() + "/" + name, bytes);
-        return folder_.host() + "/" + name;
-    }
-
-private:
-    testsupport::ScopedDir folder_{"fakeris"};
-    std::string savedPath_;
-};
 
 class UnloadGuardTest : public Form1Fixture {
 protected:
@@ -57,41 +32,37 @@ protected:
 
 TEST_F(UnloadGuardTest, ANewDumpThatIsNotWholeNeverReplacesTheOldOne)
 {
-    const std::string whole =
-        ReplaceAll(testsupport::WholeDump(), "default schema pd_c", "create schema pd_demo on database (oracle)");
-    const std::string cut = whole.substr(0, whole.find("create table t2"));
+    using testsupport::ClientRule;
     struct Case {
         const char* what;
-        std::string client;   // what the fake client does
+        ClientRule rule;      // how the wrapped risunlod misbehaves
         const char* reported; // in the closing message
     };
-    FakeUnloadClient none("exit 0");
     const std::vector<Case> cases = {
-        {"no file, exit 0", "exit 0", "risunlod pd_demo: wrote no dump"},
-        {"an empty file, exit 0", ": > \"$out\"; exit 0", "risunlod pd_demo: the new dump is not whole (it is empty)"},
-        {"the first table only, exit 0", "cp '" + none.file("cut.dmp", cut) + "' \"$out\"; exit 0",
-         "the new dump is not whole (the end-of-schema line is missing"},
-        {"a whole dump of another schema", "cp '" + none.file("other.dmp", ReplaceAll(whole, "pd_demo", "pd_other")) +
-                                               "' \"$out\"; exit 0",
-         "the new dump holds schema 'pd_other'"},
-        {"a schema line and exit 3", "printf 'create schema pd_demo\\r\\n' > \"$out\"; exit 3",
-         "risunlod pd_demo: ended with exit code 3"},
+        {"the first two tables only, exit 0", ClientRule::CutAnswer(14),
+         "risunlod pd_demo: the new dump is not whole (the end-of-schema line is missing (the file ends at line 14))"},
+        {"an empty file, exit 0", ClientRule::CutAnswer(0), "risunlod pd_demo: the new dump is not whole (it is empty)"},
+        {"no file, exit 0", ClientRule::DieBefore(0), "risunlod pd_demo: wrote no dump"},
+        {"a whole dump, then exit 3", ClientRule::DieAfter(3), "risunlod pd_demo: ended with exit code 3"},
     };
+    testsupport::WrapperClients clients;
     const std::string dump = dumpDir + "\\pd_demo.dmp";
     const std::string old = "default schema pd_demo\r\nold content\r\n";
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
+        clients.Set("risunlod", c.rule);
         auto form = startedForm();
         writeFile(dump, old);
-        FakeUnloadClient client(c.client);
         form->familyBoxes[0]->setChecked(true);
         const size_t asked = messages.asked().size();
         form->Unload_Auswahl_Click();
         ASSERT_EQ(messages.asked().size(), asked + 1);
+        EXPECT_EQ(clients.Runs("risunlod"), 1);
         const std::string& closing = messages.asked().back().prompt;
-        EXPECT_NE(closing.find("ended with errors (1)"), std::string::npos) << closing;
-        EXPECT_NE(closing.find(c.reported), std::string::npos) << closing;
-        EXPECT_NE(closing.find("the dump '" + dump + "' stays as it was"), std::string::npos) << closing;
+        EXPECT_NE(closing.find("ended with errors (1), the first: " + std::string(c.reported) + ", the dump '" + dump +
+                               "' stays as it was"),
+                  std::string::npos)
+            << closing;
         EXPECT_EQ(BinaryFile::ReadAll(dump), old);
         EXPECT_EQ(dumpFolder(), std::vector<std::string>{"pd_demo.dmp"});
     }
@@ -153,6 +124,25 @@ TEST_F(UnloadGuardTest, ADumpThatIsALinkStaysALinkToTheNewDump)
     const std::string now = testsupport::ReadHostFile(target);
     EXPECT_EQ(now.rfind("default schema pd_demo", 0), 0u);
     EXPECT_NE(now.find("***RIS*** End of Schema ***RIS***"), std::string::npos);
+}
+
+TEST_F(UnloadGuardTest, ExitDuringUnloadAllEndsAfterTheRunningClientWithoutABox)
+{
+    auto form = startedForm();
+    int polls = 0;
+    // Esc is polled before each schema: the second poll comes after pd_demo's client ended.
+    form->dumpCommands().escPressed = [&] {
+        if (++polls == 2)
+            form->Exit_Click();
+        return false;
+    };
+    const size_t asked = messages.asked().size();
+    form->UnLoad_all_Schemen_Click();
+    EXPECT_EQ(messages.asked().size(), asked);
+    EXPECT_EQ(polls, 2);
+    EXPECT_EQ(dumpFolder(), std::vector<std::string>{gSchemaNames[0] + ".dmp"});
+    EXPECT_NE(BinaryFile::ReadAll(gLogFile).find("Exit: Tarnwick ends when the running client has finished"),
+              std::string::npos);
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 // only proves that every window draws).
 #include "Form1Fixture.h"
 
+#include "admin/PipeFileRestoreForm.h"
 #include "ui/qt/ListForm.h"
 #include "dbtools/frmCheckDatabaseDDL.h"
 #include "dbtools/frmRISTable.h"
@@ -13,6 +14,7 @@
 #include <QCoreApplication>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPixmap>
 #include <QScrollBar>
 #include <QTabWidget>
@@ -100,6 +102,16 @@ TEST_F(WindowShotsTest, MainWindowListsTableEditorAndDdlCheck)
     frmCheckDatabaseDDL* ddl = frmCheckDatabaseDDL::ShowModeless([] { return std::string("demo"); });
     shoot(ddl, "ddl_check");
     ddl->close();
+
+    // The piping restore with a dump chosen: the dump's schema shows before Start.
+    PipeFileRestoreForm* restore = PipeFileRestoreForm::Restore_pipfile_Click();
+    ASSERT_NE(restore, nullptr);
+    restore->PipeFileListe->setCurrentRow(0);
+    restore->PipeFileListe_Click();
+    restore->chooseDumpFile = [] { return WinPathFromHost(testsupport::SourceDir() + "/tests/data/standins/dd_demo.dmp"); };
+    restore->Schemafilewahl_Click();
+    shoot(restore, "piping_restore");
+    restore->close();
 }
 
 } // namespace

@@ -8,12 +8,14 @@
 #include "standins/dbserver/RisSession.h"
 #include "standins/dbserver/StandInEnvironment.h"
 #include "support/SampleEnvironment.h"
+#include "support/WrapperClients.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sys/wait.h>
 
 namespace fs = std::filesystem;
@@ -143,6 +145,26 @@ TEST_F(RisUnloadAllTest, NothingToUnloadIsSaidAndExitsNonZero)
     EXPECT_FALSE(dumpExists("pd_demo"));
 }
 
+TEST_F(RisUnloadAllTest, ASchemaFileWithCarriageReturnsOnlyIsReadLineByLine)
+{
+    std::string schemaFile;
+    {
+        DbServer server(StandInRoot());
+        schemaFile = server.SchemaFileHostPath();
+    }
+    const std::string saved = text(schemaFile);
+    std::string crOnly = saved;
+    for (size_t at = crOnly.find("\r\n"); at != std::string::npos; at = crOnly.find("\r\n", at))
+        crOnly.erase(at + 1, 1);
+    ASSERT_EQ(crOnly.find('\n'), std::string::npos);
+    std::ofstream(schemaFile, std::ios::binary | std::ios::trunc) << crOnly;
+    const int rc = run("/risunloadall");
+    std::ofstream(schemaFile, std::ios::binary | std::ios::trunc) << saved;
+    EXPECT_EQ(rc, 0) << text(program.host() + "/err.txt");
+    EXPECT_TRUE(dumpExists("pd_demo"));
+    EXPECT_TRUE(dumpExists("dd_demo"));
+}
+
 TEST_F(RisUnloadAllTest, OtherCommandLinesUnloadNothing)
 {
     EXPECT_NE(run("/RISUNLOADALL"), 0);
@@ -151,42 +173,57 @@ TEST_F(RisUnloadAllTest, OtherCommandLinesUnloadNothing)
     EXPECT_NE(text(program.host() + "/err.txt").find("nothing done"), std::string::npos);
 }
 
-TEST_F(RisUnloadAllTest, FailingServerExitsNonZeroWithTheReasonInTheLog)
+TEST_F(RisUnloadAllTest, AFailedUnloadKeepsItsOldDumpNamesTheSchemaAndTheOthersGoOn)
 {
-    // The database user's tables become unreadable to the server.
-    std::string userDb;
-    {
-        DbServer server(StandInRoot());
-        userDb = server.UserDatabasePath(server.FindSchema("pd_demo")->dbUser);
+    using testsupport::ClientRule;
+    const std::string pdDump = dumps.host() + "/pd_demo.dmp";
+    const std::string oldDd = "default schema dd_demo\r\nearlier\r\n";
+    struct Case {
+        const char* what;
+        ClientRule rule;                // of risunlod for pd_demo
+        std::function<void()> prepare;  // of the old pd_demo dump
+        const char* said;               // on stderr
+    };
+    const auto oldDump = [&] { std::ofstream(pdDump, std::ios::binary) << "default schema pd_demo\r\nearlier\r\n"; };
+    const std::vector<Case> cases = {
+        {"a dump cut after two tables, exit 0", ClientRule::CutAnswer(14).When("pd_demo"), oldDump,
+         "Tarnwick: risunlod pd_demo: the new dump is not whole (the end-of-schema line is missing (the file ends at "
+         "line 14)), the dump '"},
+        {"a RIS error", ClientRule::DieBefore(1, testsupport::WrapperClients::ErrorBlock("RIS_E_DATABASE_ERROR", "x"))
+                            .When("pd_demo"),
+         oldDump, "Tarnwick: risunlod pd_demo: RIS Error: RIS_E_DATABASE_ERROR - x, the dump '"},
+        {"a read-only old dump", ClientRule::PassThrough(),
+         [&] {
+             oldDump();
+             fs::permissions(pdDump, fs::perms::owner_read);
+         },
+         "Tarnwick: risunlod pd_demo: the new dump cannot take the place of '"},
+        {"a folder in the dump's place", ClientRule::PassThrough(), [&] { fs::create_directory(pdDump); },
+         "(a folder of that name stands there), no dump '"},
+    };
+    testsupport::WrapperClients clients;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        fs::remove_all(dumps.host());
+        fs::create_directory(dumps.host());
+        c.prepare();
+        std::ofstream(dumps.host() + "/dd_demo.dmp", std::ios::binary) << oldDd;
+        const std::string pdBefore = fs::is_directory(pdDump) ? "" : text(pdDump);
+        clients.Set("risunlod", c.rule);
+        EXPECT_EQ(run("/risunloadall"), 1);
+        EXPECT_EQ(fs::is_directory(pdDump) ? "" : text(pdDump), pdBefore);
+        // The other schema is unloaded all the same.
+        EXPECT_NE(text(dumps.host() + "/dd_demo.dmp").find("End of Schema"), std::string::npos);
+        const std::string err = text(program.host() + "/err.txt");
+        EXPECT_NE(err.find(c.said), std::string::npos) << err;
+        EXPECT_NE(err.find("ended with errors (1), 1 dump(s) written"), std::string::npos) << err;
+        EXPECT_EQ(err.find('\r'), std::string::npos) << err;
+        EXPECT_EQ(text(program.host() + "/out.txt"), "");
+        const std::string log = lastLog();
+        EXPECT_NE(log.find("Failed: risunlod pd_demo: "), std::string::npos) << log;
+        EXPECT_NE(log.find("ended with errors"), std::string::npos) << log;
+        fs::permissions(pdDump, fs::perms::owner_all);
     }
-    std::string saved = text(userDb);
-    {
-        std::ofstream broken(userDb, std::ios::binary | std::ios::trunc);
-        broken << std::string(4096, 'x');
-    }
-    // A dump of an earlier run is kept as it was.
-    const std::string oldDump = "default schema pd_demo\r\nearlier\r\n";
-    std::ofstream(dumps.host() + "/pd_demo.dmp", std::ios::binary) << oldDump;
-    int rc = run("/risunloadall");
-    {
-        std::ofstream restore(userDb, std::ios::binary | std::ios::trunc);
-        restore << saved;
-    }
-    EXPECT_EQ(rc, 1);
-    EXPECT_EQ(text(dumps.host() + "/pd_demo.dmp"), oldDump);
-    EXPECT_TRUE(dumpExists("dd_demo"));
-    std::string log = lastLog();
-    EXPECT_NE(log.find("RIS Error:"), std::string::npos) << log;
-    EXPECT_NE(log.find("ended with errors"), std::string::npos) << log;
-    // One whole line per error, naming the client's error rather than the step after it.
-    const std::string err = text(program.host() + "/err.txt");
-    ASSERT_FALSE(err.empty());
-    EXPECT_EQ(err.back(), '\n');
-    EXPECT_EQ(err.find('\r'), std::string::npos) << err;
-    EXPECT_NE(err.find("Tarnwick: risunlod pd_demo: RIS Error: "), std::string::npos) << err;
-    EXPECT_EQ(err.find("Edrisdmp"), std::string::npos) << err;
-    EXPECT_NE(err.find("ended with errors"), std::string::npos) << err;
-    EXPECT_EQ(text(program.host() + "/out.txt"), "");
 }
 
 } // namespace
