@@ -121,7 +121,7 @@ std::string CRIS::RunRisunlodListing(const std::string& schema, const std::strin
     if (!IsFileExistsA(listFile))
         RaiseError("", RisClientNotFound("risunlod", risPath));
     // A listing cut off by a client that died would pass for a schema with fewer tables.
-    if (RisClientEndedSilently(exitCode, IsFileExists(logFile, 0) ? BinaryFile::ReadAll(logFile) : std::string()))
+    if (RisClientEndedUnexplained(exitCode, IsFileExists(logFile, 0) ? BinaryFile::ReadAll(logFile) : std::string()))
         RaiseError("", RisClientExitText("risunlod", exitCode));
     return BinaryFile::ReadAll(listFile);
 }

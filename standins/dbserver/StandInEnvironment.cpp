@@ -16,6 +16,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <set>
 
 namespace fs = std::filesystem;
 
@@ -286,14 +287,33 @@ void loadProject(DbServer& server, const std::string& project, const StandInEnvi
                  std::string& report)
 {
     if (!server.FindSchema("pd_" + project)) {
-        for (const std::string prefix : {"pd_", "dd_"}) {
-            const std::string dump = options.dataDir + "/" + prefix + project + ".dmp";
-            if (!fs::exists(dump))
-                RaiseError(kOwn, "Sample dump '" + dump + "' not found");
-            loadSchema(server, prefix + project, dump, report);
+        const char* prefixes[] = {"pd_", "dd_"};
+        for (const std::string prefix : prefixes)
+            if (!fs::is_regular_file(options.dataDir + "/" + prefix + project + ".dmp"))
+                RaiseError(kOwn, "Sample dump '" + options.dataDir + "/" + prefix + project + ".dmp' not found");
+        // The project counts as loaded once its project schema is defined, so a load that
+        // fails takes back the schemas and users it made.
+        std::vector<std::string> made;
+        try {
+            for (const std::string prefix : prefixes) {
+                made.push_back(prefix + project);
+                loadSchema(server, prefix + project, options.dataDir + "/" + prefix + project + ".dmp", report);
+            }
+            if (options.misnamedDesignFiles && project == StandInEnvironment::kProject)
+                addMisnamedDesignFiles(server, project, report);
+        } catch (...) {
+            for (const std::string& schema : made) {
+                try {
+                    if (server.FindSchema(schema))
+                        server.DropSchema(schema);
+                    if (server.FindUser(schema))
+                        server.DropUser(schema);
+                } catch (const AppError&) {
+                    // The removal of the whole root after the failure takes the rest.
+                }
+            }
+            throw;
         }
-        if (options.misnamedDesignFiles && project == StandInEnvironment::kProject)
-            addMisnamedDesignFiles(server, project, report);
     } else {
         report += "Project " + project + " is loaded already\n";
     }
@@ -325,10 +345,33 @@ void placeDdlFiles(DbServer& server, const std::string& project, const std::stri
     }
 }
 
-} // namespace
+// Every path below root, and root itself, that exists now.
+std::set<std::string> existingPaths(const std::string& root)
+{
+    std::set<std::string> paths;
+    std::error_code ec;
+    if (!fs::exists(root, ec))
+        return paths;
+    paths.insert(fs::path(root).lexically_normal().string());
+    for (fs::recursive_directory_iterator it(root, fs::directory_options::skip_permission_denied, ec), end;
+         !ec && it != end; it.increment(ec))
+        paths.insert(it->path().lexically_normal().string());
+    return paths;
+}
 
-void StandInEnvironment::Build(const std::string& hostRoot, const StandInEnvironmentOptions& options,
-                               std::string& report)
+// Removes every path below root (and root) that was not there before, deepest first.
+void removeNewPaths(const std::string& root, const std::set<std::string>& before)
+{
+    std::set<std::string> now = existingPaths(root);
+    for (auto it = now.rbegin(); it != now.rend(); ++it) {
+        if (before.count(*it))
+            continue;
+        std::error_code ec;
+        fs::remove_all(*it, ec);
+    }
+}
+
+void buildAll(const std::string& hostRoot, const StandInEnvironmentOptions& options, std::string& report)
 {
     try {
         fs::create_directories(hostRoot);
@@ -343,14 +386,14 @@ void StandInEnvironment::Build(const std::string& hostRoot, const StandInEnviron
         if (!options.sampleProject)
             return;
         DbServer server(hostRoot);
-        loadProject(server, kProject, options, report);
-        placeDdlFiles(server, kProject, options.dataDir, report);
+        loadProject(server, StandInEnvironment::kProject, options, report);
+        placeDdlFiles(server, StandInEnvironment::kProject, options.dataDir, report);
         if (options.secondEnvironment) {
             const std::string second = hostRoot + "/env2";
             DbServer other(second);
-            writeFileIfMissing(kSecondParamsFile, "ROOT=" + second + "\r\n");
-            report += "Second environment in " + second + ", parameters file " + kSecondParamsFile + "\n";
-            loadProject(other, kSecondProject, options, report);
+            writeFileIfMissing(StandInEnvironment::kSecondParamsFile, "ROOT=" + second + "\r\n");
+            report += "Second environment in " + second + ", parameters file " + StandInEnvironment::kSecondParamsFile + "\n";
+            loadProject(other, StandInEnvironment::kSecondProject, options, report);
         }
     } catch (const AppError& e) {
         throw PassOn(e, kOwn);
@@ -358,3 +401,20 @@ void StandInEnvironment::Build(const std::string& hostRoot, const StandInEnviron
         throw AppError(1, kOwn, e.what());
     }
 }
+
+} // namespace
+
+void StandInEnvironment::Build(const std::string& hostRoot, const StandInEnvironmentOptions& options,
+                               std::string& report)
+{
+    // A build that fails takes back every file and folder it made, so that the next run does
+    // not keep half an environment as if it were whole.
+    const std::set<std::string> before = existingPaths(hostRoot);
+    try {
+        buildAll(hostRoot, options, report);
+    } catch (...) {
+        removeNewPaths(hostRoot, before);
+        throw;
+    }
+}
+

@@ -39,6 +39,7 @@ public:
 
     // Builds (or completes) the environment under hostRoot; what exists already is kept, and
     // the sample project is loaded only when its project schema is not defined yet. Appends
-    // one line per step to report. Raises AppError when a step fails.
+    // one line per step to report. Raises AppError when a step fails, after removing every
+    // file and folder this run made under hostRoot (a root it made goes whole).
     static void Build(const std::string& hostRoot, const StandInEnvironmentOptions& options, std::string& report);
 };

@@ -1,4 +1,5 @@
 // The batchcmd interpreter, run as a program on batch files as the launcher runs it.
+#include "SmallDisk.h"
 #include "platform/FileAttributes.h"
 #include "platform/Process.h"
 #include "platform/WinPath.h"
@@ -10,7 +11,6 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sstream>
-#include <sys/mount.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -428,9 +428,8 @@ TEST_F(BatchInterpreterTest, MessagesNameWhatIsWrong)
     const std::string all = readAll(path("all.dat"));
     EXPECT_TRUE(all == "AB" || all == "BA") << all;
 
-    const std::string small = path("small");
-    fs::create_directories(small);
-    if (::mount("tmpfs", small.c_str(), "tmpfs", 0, "size=64k") != 0)
+    SmallDisk disk(path("small"), "64k");
+    if (!disk.Mounted())
         GTEST_SKIP() << "no tmpfs can be mounted here";
     write("big.bin", std::string(256 * 1024, 'x'));
     const struct {
@@ -448,7 +447,6 @@ TEST_F(BatchInterpreterTest, MessagesNameWhatIsWrong)
         EXPECT_EQ(readAll(path("big.bin")).size(), 256u * 1024u) << c.line;
         EXPECT_FALSE(fs::exists(path("small/big.bin"))) << c.line;
     }
-    ::umount2(small.c_str(), MNT_DETACH);
 }
 
 } // namespace

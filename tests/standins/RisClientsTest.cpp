@@ -1,6 +1,7 @@
 // The stand-in RIS clients run as programs against a test server: what they do with faulty
 // dumps, requests and outputs. A failure ends with exit code 1 and a RIS error block on the
 // console, and leaves the tables and the files as they were.
+#include "SmallDisk.h"
 #include "StandInTestServer.h"
 #include "dbaccess/RISErrorReader.h"
 #include "platform/Environment.h"
@@ -15,7 +16,6 @@
 #include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
-#include <sys/mount.h>
 #include <unistd.h>
 
 using testsupport::ReadHostFile;
@@ -504,13 +504,9 @@ TEST_F(RisClientsTest, ADiskThatFillsDuringALoadStopsItAndLeavesTheOldTableWhole
 {
     // The server lives on a small file system of its own that the new rows overflow.
     const std::string fsDir = host("smallfs");
-    std::filesystem::create_directories(fsDir);
-    if (::mount("tmpfs", fsDir.c_str(), "tmpfs", 0, "size=768k") != 0)
+    SmallDisk disk(fsDir, "768k");
+    if (!disk.Mounted())
         GTEST_SKIP() << "no tmpfs can be mounted here";
-    struct Unmount {
-        std::string dir;
-        ~Unmount() { ::umount2(dir.c_str(), MNT_DETACH); }
-    } unmount{fsDir};
     std::string oldDump, fullDump;
     {
         StandInTestServer small(fsDir + "/root");

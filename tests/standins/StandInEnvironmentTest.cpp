@@ -1,16 +1,21 @@
 // The environment builder: registry, programs, server and the sample project.
 #include "standins/dbserver/StandInEnvironment.h"
 
+#include "SmallDisk.h"
 #include "platform/Environment.h"
+#include "platform/Process.h"
 #include "platform/RegistryStore.h"
 #include "platform/WinPath.h"
 #include "standins/dbserver/DbServer.h"
 #include "standins/dbserver/RisSession.h"
 #include "standins/dbserver/SchemaTables.h"
 #include "support/TestEnvironment.h"
+#include "support/TestFiles.h"
 
+#include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -93,4 +98,42 @@ TEST(StandInEnvironmentSecond, SecondEnvironmentHoldsItsOwnProjectOnTheSameFileS
     SetEnvVar("RIS_PARAMETERS", StandInEnvironment::kSecondParamsFile);
     EXPECT_EQ(DbServer::EnvironmentRoot(), StandInRoot() + "/env2");
     ::unsetenv("RIS_PARAMETERS");
+}
+
+TEST(StandInEnvironmentFailure, AFailedBuildLeavesNothingOfItsOwnAndTheNextBuildIsWhole)
+{
+    testsupport::ScopedDir dir("twenv");
+    auto twenv = [&](const std::vector<std::string>& args) {
+        const int quiet = ::open("/dev/null", O_WRONLY);
+        const long pid = Process::Start(testsupport::BinDir() + "/twenv", args, 0, {-1, quiet, quiet});
+        ::close(quiet);
+        return Process::Wait(pid);
+    };
+    const std::string root = dir.host() + "/root";
+    EXPECT_EQ(twenv({"--root", root, "--data", dir.host() + "/nosuch"}), 1);
+    EXPECT_FALSE(fs::exists(root));
+
+    // A root that was there keeps what it held, and loses only what the failed run made.
+    fs::create_directories(root + "/mine");
+    testsupport::WriteHostFile(root + "/mine/note.txt", "kept");
+    EXPECT_EQ(twenv({"--root", root, "--data", dir.host() + "/nosuch"}), 1);
+    std::vector<std::string> left;
+    for (const auto& e : fs::recursive_directory_iterator(root))
+        left.push_back(e.path().lexically_relative(root).string());
+    EXPECT_EQ(left, (std::vector<std::string>{"mine", "mine/note.txt"}));
+
+    // A disk that fills part way.
+    {
+        const std::string small = dir.host() + "/small";
+        SmallDisk disk(small, "64k");
+        if (disk.Mounted()) {
+            EXPECT_EQ(twenv({"--root", small + "/root", "--no-second"}), 1);
+            EXPECT_FALSE(fs::exists(small + "/root"));
+        }
+    }
+
+    ASSERT_EQ(twenv({"--root", root, "--no-second"}), 0);
+    DbServer server(root);
+    EXPECT_TRUE(server.FindSchema("pd_demo"));
+    EXPECT_TRUE(server.FindSchema("dd_demo"));
 }
