@@ -111,28 +111,32 @@ TEST_F(CommandLineRunTest, SettingsThatNameNoDumpFolderAreSaidAsTheyAre)
         std::function<void()> prepare;
         int exitCode;
         const char* said;
+        const char* notSaid;
+        bool dumpsInTmp;
     };
     const std::vector<Case> cases = {
         {"an empty risdmpdir", [&] { testsupport::WriteHostFile(ini(), "[TARNWICK]\r\nrisdmpdir=\r\n"); }, 1,
-         "gives an empty dump folder (risdmpdir=) in [TARNWICK]: nothing unloaded"},
-        {"the settings file is a folder",
-         [&] {
-             fs::remove(ini());
-             fs::create_directory(ini());
-         },
-         0, "' is a folder, not a file: no setting can be read or kept, the defaults are used"},
+         "gives an empty dump folder (risdmpdir=) in [TARNWICK]: nothing unloaded", "does not exist", false},
+        {"the settings file is a folder", [&] { fs::create_directory(ini()); }, 0,
+         "' is a folder, not a file: no setting can be read or kept, the defaults are used", "has no section", true},
+        {"no settings", [&] { testsupport::WriteHostFile(ini(), ""); }, 0, "has no section [TARNWICK]: the dumps go to '",
+         "is a folder", true},
+        {"no dump folder setting", [&] { testsupport::WriteHostFile(ini(), "[TARNWICK]\r\nprojname=demo\r\n"); }, 0,
+         "has no dump folder (risdmpdir) in [TARNWICK]: the dumps go to '", "is a folder", true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
+        fs::remove_all(ini());
         c.prepare();
         const size_t asked = messages.asked().size();
         EXPECT_EQ(RunCommandLine("/risunloadall"), c.exitCode);
         const std::vector<std::string> all = prompts();
         const std::string said = joined(std::vector<std::string>(all.begin() + static_cast<long>(asked), all.end()));
         EXPECT_NE(said.find(c.said), std::string::npos) << said;
-        EXPECT_EQ(said.find("has no section"), std::string::npos) << said;
+        EXPECT_EQ(said.find(c.notSaid), std::string::npos) << said;
         EXPECT_EQ(said.find("the dumps go to ''"), std::string::npos) << said;
-        EXPECT_EQ(said.find("does not exist"), std::string::npos) << said;
+        EXPECT_EQ(fs::exists(logs.host() + "/pd_demo.dmp"), c.dumpsInTmp);
+        fs::remove(logs.host() + "/pd_demo.dmp");
         fs::remove_all(ini());
     }
 }

@@ -101,25 +101,6 @@ TEST_F(RisUnloadAllTest, UnloadsEverySchemaButMtoSilentlyAndExitsZero)
     EXPECT_EQ(text(program.host() + "/err.txt"), "");
 }
 
-TEST_F(RisUnloadAllTest, WithoutTheDumpFolderSettingItSaysWhereTheDumpsWent)
-{
-    testsupport::ScopedDir tmp{"tmp"};
-    const std::string tmpWin = WinPathFromHost(tmp.host());
-    for (const std::string ini : {"", "[TARNWICK]\r\nprojname=demo\r\n"}) {
-        std::ofstream(program.host() + "/tarnwick.ini", std::ios::binary | std::ios::trunc) << ini;
-        EXPECT_EQ(run("/risunloadall", "TMP='" + tmp.host() + "' TEMP='" + tmp.host() + "'"), 0);
-        const std::string err = text(program.host() + "/err.txt");
-        EXPECT_NE(err.find("Warning: "), std::string::npos) << err;
-        // TMP as the environment gives it, in either spelling of its separators.
-        EXPECT_TRUE(err.find("the dumps go to '" + tmpWin) != std::string::npos ||
-                    err.find("the dumps go to '" + tmp.host()) != std::string::npos)
-            << err;
-        EXPECT_EQ(err.back(), '\n');
-        EXPECT_TRUE(fs::exists(tmp.host() + "/pd_demo.dmp"));
-        EXPECT_EQ(text(program.host() + "/out.txt"), "");
-    }
-}
-
 TEST_F(RisUnloadAllTest, NothingToUnloadIsSaidAndExitsNonZero)
 {
     std::string schemaFile;
