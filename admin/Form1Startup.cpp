@@ -171,8 +171,11 @@ void Form1::closeEvent(QCloseEvent* event)
     // never stopped mid-write); the window stays until then, saying so.
     if (busy_) {
         event->ignore();
-        if (!endRequested_)
-            ShowStatus("Exit: Tarnwick ends when the running client has finished");
+        if (!endRequested_) {
+            const std::string ending = "Exit: Tarnwick ends when the running client has finished";
+            ShowStatus(ending);
+            setWindowTitle(windowTitle() + ToQ(" - " + ending));
+        }
         endRequested_ = true;
         return;
     }
