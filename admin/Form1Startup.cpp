@@ -67,6 +67,12 @@ bool Form1::Form_Load()
         }
         risdmpdir->setText(ToQ(s.dumpDir));
         scriptfile->setText(ToQ(s.scriptFile));
+        // The schema list and the project list run the RIS clients through batch files in TEMP:
+        // without it they would only fail again with a less true message.
+        if (!FolderWriteProblem(gTempDir).empty()) {
+            UnlockControls("");
+            return false;
+        }
         get_schemanamen();
         UnlockControls("");
         Timer1->start(1);

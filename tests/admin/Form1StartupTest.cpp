@@ -6,6 +6,7 @@
 #include "admin/AktuelleProj.h"
 #include "admin/FrmSplash.h"
 #include "platform/DesktopOpener.h"
+#include "platform/Environment.h"
 #include "platform/EscKey.h"
 #include "platform/WinPath.h"
 #include "services/AppGlobals.h"
@@ -41,6 +42,22 @@ TEST_F(Form1StartupTest, SplashShowsTheVersionThenTheMainWindow)
     EXPECT_TRUE(splash.mainWindow()->isVisible());
     EXPECT_FALSE(splash.isVisible());
     delete splash.mainWindow();
+}
+
+TEST_F(Form1StartupTest, AMissingTempFolderIsSaidAndNoClientIsTried)
+{
+    const std::string savedTemp = GetEnvVar("TEMP");
+    const std::string savedTempDir = gTempDir;
+    ::setenv("TEMP", (dumps.host() + "/gone").c_str(), 1);
+    Form1 form;
+    const bool loaded = form.Form_Load();
+    ::setenv("TEMP", savedTemp.c_str(), 1);
+    gTempDir = savedTempDir;
+    EXPECT_FALSE(loaded);
+    ASSERT_EQ(messages.asked().size(), 1u);
+    EXPECT_EQ(messages.asked()[0].prompt.rfind("The temporary folder (TEMP) cannot be used, the folder '", 0), 0u);
+    EXPECT_NE(messages.asked()[0].prompt.find("' does not exist: no outside program can be started"),
+              std::string::npos);
 }
 
 TEST_F(Form1StartupTest, ProjectFieldIsKeptAndTellsExistingOrNew)
