@@ -45,10 +45,11 @@ std::string RisbatchCommand(const std::string& risPath, const std::string& input
 }
 
 std::string RisunlodListCommand(const std::string& risPath, const std::string& listFile, const std::string& schema,
-                                const std::string* table)
+                                const std::string* table, bool withIndexes)
 {
-    return QuoteString(risPath + "risunlod.exe") + " -m w -o " + QuoteString(listFile) + " -s " + schema +
-           (table ? " table " + *table : std::string(" table all"));
+    const std::string tables = table ? *table : std::string("all");
+    return QuoteString(risPath + "risunlod.exe") + " -m w -o " + QuoteString(listFile) + " -s " + schema + " table " +
+           tables + (withIndexes ? " index " + tables : std::string());
 }
 
 std::string RisunlodDumpCommand(const std::string& risPath, const std::string& dumpFile,

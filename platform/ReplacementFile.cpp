@@ -4,6 +4,7 @@
 #include "platform/AppError.h"
 #include "platform/FileAttributes.h"
 #include "platform/HostFiles.h"
+#include "platform/Process.h"
 #include "platform/TextUtil.h"
 #include "platform/WinPath.h"
 
@@ -15,6 +16,7 @@
 #include <random>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -58,16 +60,52 @@ void failIfFault(const char* op, const std::string& host)
         throw HostError(err);
 }
 
-// A new, exclusively created file beside target whose name starts with "." (hidden in
-// listings) and carries a random tail.
-int createTemp(const std::string& target, std::string& temp)
+// Temporary files beside a target are named ".<name>.~<process id>.<6 hex digits>", so that a
+// later run knows those of a process that was killed before it could remove them. A backup of
+// the former content carries a further tail and is never taken for one: it may be the only
+// whole copy left.
+std::string tempPrefix(const std::string& target) { return "." + nameOf(target) + ".~"; }
+
+// Removes the temporary files of target whose process no longer runs; every other name stays,
+// and one that cannot be removed now is tried again by the next replacement.
+void removeOrphanedTemps(const std::string& target)
+{
+    const std::string folder = folderOf(target), prefix = tempPrefix(target);
+    DIR* d = ::opendir(folder.c_str());
+    if (!d)
+        return;
+    std::vector<std::string> orphans;
+    while (dirent* e = ::readdir(d)) {
+        const std::string name = e->d_name;
+        if (name.size() < prefix.size() + 8 || name.compare(0, prefix.size(), prefix) != 0)
+            continue;
+        const std::string pid = name.substr(prefix.size(), name.size() - prefix.size() - 7);
+        const std::string tail = name.substr(name.size() - 7);
+        if (pid.size() > 9 || pid.find_first_not_of("0123456789") != std::string::npos || tail[0] != '.' ||
+            tail.find_first_not_of("0123456789abcdef", 1) != std::string::npos)
+            continue;
+        if (Process::Gone(std::stol(pid)))
+            orphans.push_back(folder + "/" + name);
+    }
+    ::closedir(d);
+    for (const std::string& orphan : orphans) {
+        struct stat st;
+        if (::lstat(orphan.c_str(), &st) == 0 && S_ISREG(st.st_mode))
+            ::unlink(orphan.c_str());
+    }
+}
+
+// A new, exclusively created temporary file beside target (hidden in listings: its name starts
+// with "."), after the orphaned ones of target are gone; backupTail is "" or the backup's tail.
+int createTemp(const std::string& target, std::string& temp, const std::string& backupTail = "")
 {
     static std::mt19937 rng{std::random_device{}()};
-    const std::string base = folderOf(target) + "/." + nameOf(target) + ".~";
+    removeOrphanedTemps(target);
+    const std::string base = folderOf(target) + "/" + tempPrefix(target) + std::to_string(Process::CurrentId()) + ".";
     for (int attempt = 0; attempt < 16; ++attempt) {
         char tail[16];
         std::snprintf(tail, sizeof tail, "%06x", static_cast<unsigned>(rng() & 0xFFFFFF));
-        temp = base + tail;
+        temp = base + tail + backupTail;
         const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
         if (fd >= 0)
             return fd;
@@ -168,7 +206,7 @@ void overwriteInPlace(const std::string& source, const std::string& target)
 std::string backupOf(const std::string& target)
 {
     std::string backup;
-    Descriptor out(createTemp(target, backup));
+    Descriptor out(createTemp(target, backup, ".former"));
     try {
         Descriptor in(openOrThrow(target, O_RDONLY));
         copyDescriptor(in.get(), out.get(), "write", target);
