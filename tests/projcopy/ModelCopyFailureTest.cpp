@@ -293,6 +293,7 @@ TEST_F(ModelCopyFailureTest, AnXcopyThatFailsPartWayLeavesNoFileBehind)
         EXPECT_EQ(copyP1001(), 1);
         EXPECT_EQ(lastMessage(), notCopied());
         text = CopyLogText();
+        EXPECT_NE(text.find("Insufficient disk space"), std::string::npos) << text;
         EXPECT_NE(text.find("P1001: xcopy of the model files ended with exit code 4, model 'P1001' not copied\r\n"),
                   std::string::npos)
             << text;
