@@ -230,11 +230,10 @@ std::vector<FailingClientCase> FailingClients()
          "pdtable_12_1 holds 3 rows on the server, 1 in the dump; pdtable_34_1 is not in the dump", ""},
         {"BackupCutInAChangedTable", "risunlod", ClientRule::CutAnswer(13).When("data all"), kNothingDropped,
          "pdtable_34_1 holds 3 rows on the server, 2 in the dump; pdtable_50_1 is not in the dump", ""},
-        // The load dies before it does anything, or after it did all, or refuses a table.
+        // The load dies before it does anything, or after it did all.
         {"LoadDiesBefore", "rislod", ClientRule::DieBefore(1, "rislod: out of memory\r\n").Times(1), kLoadFailed,
          kBothRestored, ""},
         {"LoadDiesAfterItsWork", "rislod", ClientRule::DieAfter(139).Times(1), kLoadFailed, kBothRestored, ""},
-        {"LoadFailsATable", "rislod", ClientRule::FailTable("pdtable_34_2").Times(1), kLoadFailed, kBothRestored, ""},
         // The second drop is refused: the first table is gone, the second one stays.
         {"SecondDropRefused", "risbatch", ClientRule::RefuseStatement("drop table pdtable_34_2"),
          "Dropping table pdtable_34_2 of schema dd_demo failed: ",
@@ -243,8 +242,6 @@ std::vector<FailingClientCase> FailingClients()
          ""},
         // The load and the restore both fail: the message names exactly the two tables lost.
         {"LoadAndRestoreDie", "rislod", ClientRule::DieBefore(1, "rislod: out of memory\r\n"), kLoadFailed,
-         "\r\nLoading the dropped tables again from the backup failed: ", "pdtable_34_1 pdtable_34_2"},
-        {"LoadAndRestoreFailATable", "rislod", ClientRule::FailTable("pdtable_34_2"), kLoadFailed,
          "Dropped and NOT restored, their rows are kept in '%BACKUP%': pdtable_34_1 (missing), pdtable_34_2 (missing)",
          "pdtable_34_1 pdtable_34_2"},
     };

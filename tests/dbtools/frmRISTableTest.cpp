@@ -10,6 +10,7 @@
 #include "standins/dbserver/DbServer.h"
 
 #include <QComboBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -94,6 +95,13 @@ TEST_F(frmRISTableTest, FilterSortAndEditReachTheServer)
     frmRISTable* form = openModels();
     ASSERT_TRUE(prompts().empty()) << prompts()[0];
     EXPECT_EQ(form->TDBGrid->TDBGridCaption->text(), "pdtable_113 - 3 records");
+    // Narrower than its ten headings need: none of them is clipped, the grid scrolls instead.
+    form->resize(500, 300);
+    form->Form_Resize();
+    for (int c = 0; c < form->TDBGrid->TDBGrid->columnCount(); ++c)
+        EXPECT_GE(form->TDBGrid->TDBGrid->columnWidth(c),
+                  form->TDBGrid->TDBGrid->horizontalHeader()->sectionSizeHint(c))
+            << form->TDBGrid->TDBGrid->horizontalHeaderItem(c)->text().toStdString();
 
     form->TDBGrid->filterCells[3]->setText("P");  // model_no
     EXPECT_EQ(form->TDBGrid->TDBGridCaption->text(), "pdtable_113 - 2 records (filtered)");

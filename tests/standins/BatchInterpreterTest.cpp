@@ -6,6 +6,7 @@
 #include "support/TestEnvironment.h"
 #include "support/TestFiles.h"
 
+#include <csignal>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
@@ -185,6 +186,32 @@ TEST_F(BatchInterpreterTest, CopyOntoALockedFileIsDenied)
     FileLock lock(path("b.txt"));
     EXPECT_EQ(run({"copy a.txt b.txt"}), 1);
     EXPECT_EQ(readAll(path("b.txt")), "B");
+}
+
+TEST_F(BatchInterpreterTest, TheTemporaryFileOfAKilledCopyGoesWithTheNextCopy)
+{
+    // The copy waits on an input that never ends, its temporary file made; then it is killed.
+    int input[2];
+    ASSERT_EQ(::pipe(input), 0);
+    write("killed.bat", "cd " + dir.host() + "\r\ncopy con dst.txt\r\n");
+    const long pid =
+        Process::Start(testsupport::BinDir() + "/batchcmd", {path("killed.bat")}, 0, Process::Streams{input[0], -1, -1});
+    ::close(input[0]);
+    const std::string prefix = ".dst.txt.~" + std::to_string(pid) + ".";
+    std::string left;
+    for (int i = 0; i < 500 && left.empty(); ++i, ::usleep(10000))
+        for (const auto& e : fs::directory_iterator(dir.host()))
+            if (e.path().filename().string().rfind(prefix, 0) == 0)
+                left = e.path().string();
+    ::kill(static_cast<pid_t>(pid), SIGKILL);
+    Process::Wait(pid);
+    ::close(input[1]);
+    ASSERT_FALSE(left.empty()) << "no temporary file named after the copy's process";
+    ASSERT_TRUE(fs::exists(left));
+    write("a.txt", "A");
+    EXPECT_EQ(run({"copy a.txt dst.txt"}), 0) << err;
+    EXPECT_EQ(readAll(path("dst.txt")), "A");
+    EXPECT_FALSE(fs::exists(left));
 }
 
 TEST_F(BatchInterpreterTest, XcopyOverAReadOnlyFileThatCannotBeReplacedLeavesItReadOnly)
