@@ -242,6 +242,10 @@ std::vector<FailingClientCase> FailingClients()
          "\r\nDropped and restored as they were from '%BACKUP%': pdtable_34_1\r\n"
          "Not dropped, left as they were: pdtable_34_2\r\nNo other table of schema dd_demo was dropped or loaded.",
          ""},
+        // The second drop is done, but the client dies after it: the server is asked which
+        // tables are gone, and both come back.
+        {"SecondDropDiesAfterItsWork", "risbatch", ClientRule::DieAfter(139).When("drop table pdtable_34_2"),
+         "Dropping table pdtable_34_2 of schema dd_demo failed: ", kBothRestored, ""},
         // The load and the restore both fail: the message names exactly the two tables lost.
         {"LoadAndRestoreDie", "rislod", ClientRule::DieBefore(1, "rislod: out of memory\r\n"), kLoadFailed,
          "Dropped and NOT restored, their rows are kept in '%BACKUP%': pdtable_34_1 (missing), pdtable_34_2 (missing)",
