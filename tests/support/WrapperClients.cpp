@@ -107,6 +107,14 @@ ClientRule ClientRule::FailTable(const std::string& table, const std::string& er
     return r;
 }
 
+ClientRule ClientRule::DropLines(const std::string& text)
+{
+    ClientRule r;
+    r.act_ = Act::DropLines;
+    r.drop_ = text;
+    return r;
+}
+
 ClientRule& ClientRule::When(const std::string& text)
 {
     when_ = text;
@@ -157,6 +165,10 @@ std::string ClientRule::Script() const
               "esac; " + block + "exit " + code;
         break;
     }
+    case Act::DropLines:
+        act = "[ -f \"$in\" ] && { grep -viF -- " + Quoted(drop_) + " \"$in\" > \"$HERE/cut\"; cat \"$HERE/cut\" > \"$in\"; "
+              "rm -f \"$HERE/cut\"; }";
+        break;
     }
     std::string s = "WHEN=" + Quoted(when_) + "; TIMES=" + std::to_string(times_) + "\n";
     if (!act.empty())

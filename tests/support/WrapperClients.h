@@ -41,6 +41,10 @@ public:
     static ClientRule FailTable(const std::string& table, const std::string& error = "RIS_E_TABLE_NOT_FOUND",
                                 int exitCode = 1);
 
+    // The run's -i file loses every line that holds `text` (any case), then the real client runs
+    // it: a load that leaves out an index or a row and still ends well.
+    static ClientRule DropLines(const std::string& text);
+
     // Applies the rule only to runs whose arguments, -i file or -f file hold `text` (any case);
     // other runs pass through.
     ClientRule& When(const std::string& text);
@@ -50,13 +54,14 @@ public:
     std::string Script() const;  // the shell text of the rule (used by WrapperClients)
 
 private:
-    enum class Act { PassThrough, DieBefore, DieAfter, CutAnswer, Refuse, FailTable };
+    enum class Act { PassThrough, DieBefore, DieAfter, CutAnswer, Refuse, FailTable, DropLines };
     Act act_ = Act::PassThrough;
     int exitCode_ = 0;
     std::string answer_;
     int keepLines_ = 0;
     std::string text_;   // the refused statement's text or the failing table
     std::string error_;  // the RIS error code answered
+    std::string drop_;   // the text of the lines DropLines takes out
     std::string when_;
     int times_ = 0;  // 0 = every matching run
 };
