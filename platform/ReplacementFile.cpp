@@ -11,8 +11,11 @@
 #include <cerrno>
 #include <climits>
 #include <cstdio>
+#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <map>
+#include <mutex>
 #include <random>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -66,32 +69,52 @@ void failIfFault(const char* op, const std::string& host)
 // whole copy left.
 std::string tempPrefix(const std::string& target) { return "." + nameOf(target) + ".~"; }
 
+// The process id in the name of one of target's temporary files (prefix + "<pid>.<6 hex>"), or
+// 0 when the name is another (a backup's longer name included).
+long tempOwner(const std::string& name, const std::string& prefix)
+{
+    if (name.size() < prefix.size() + 8 || name.compare(0, prefix.size(), prefix) != 0)
+        return 0;
+    const std::string pid = name.substr(prefix.size(), name.size() - prefix.size() - 7);
+    const std::string tail = name.substr(name.size() - 7);
+    if (pid.size() > 9 || pid.find_first_not_of("0123456789") != std::string::npos || tail[0] != '.' ||
+        tail.find_first_not_of("0123456789abcdef", 1) != std::string::npos)
+        return 0;
+    return std::stol(pid);
+}
+
+// The hidden names of a folder that may be temporary files. A folder is read once per process:
+// a copy of many files into one folder would otherwise read it whole for every file. What a
+// process killed later leaves there is found by the next program that replaces that file.
+std::vector<std::string> tempCandidates(const std::string& folder)
+{
+    static std::mutex mutex;
+    static std::map<std::string, std::vector<std::string>> byFolder;
+    std::lock_guard<std::mutex> lock(mutex);
+    if (auto it = byFolder.find(folder); it != byFolder.end())
+        return it->second;
+    DIR* d = ::opendir(folder.c_str());
+    if (!d)
+        return {};
+    std::vector<std::string>& names = byFolder[folder];
+    while (dirent* e = ::readdir(d))
+        if (e->d_name[0] == '.' && std::strstr(e->d_name, ".~"))
+            names.push_back(e->d_name);
+    ::closedir(d);
+    return names;
+}
+
 // Removes the temporary files of target whose process no longer runs; every other name stays,
-// and one that cannot be removed now is tried again by the next replacement.
+// and one that cannot be removed now is tried again by a later program.
 void removeOrphanedTemps(const std::string& target)
 {
     const std::string folder = folderOf(target), prefix = tempPrefix(target);
-    DIR* d = ::opendir(folder.c_str());
-    if (!d)
-        return;
-    std::vector<std::string> orphans;
-    while (dirent* e = ::readdir(d)) {
-        const std::string name = e->d_name;
-        if (name.size() < prefix.size() + 8 || name.compare(0, prefix.size(), prefix) != 0)
-            continue;
-        const std::string pid = name.substr(prefix.size(), name.size() - prefix.size() - 7);
-        const std::string tail = name.substr(name.size() - 7);
-        if (pid.size() > 9 || pid.find_first_not_of("0123456789") != std::string::npos || tail[0] != '.' ||
-            tail.find_first_not_of("0123456789abcdef", 1) != std::string::npos)
-            continue;
-        if (Process::Gone(std::stol(pid)))
-            orphans.push_back(folder + "/" + name);
-    }
-    ::closedir(d);
-    for (const std::string& orphan : orphans) {
+    for (const std::string& name : tempCandidates(folder)) {
+        const long pid = tempOwner(name, prefix);
+        const std::string path = folder + "/" + name;
         struct stat st;
-        if (::lstat(orphan.c_str(), &st) == 0 && S_ISREG(st.st_mode))
-            ::unlink(orphan.c_str());
+        if (pid > 0 && Process::Gone(pid) && ::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode))
+            ::unlink(path.c_str());
     }
 }
 
