@@ -60,11 +60,11 @@ TEST(DumpReplacerFailureTest, AFailedStepLeavesTheDumpAndNoCopyBehind)
     }
 }
 
-TEST(DumpReplacerFailureTest, ADumpThatIsALinkStaysOneAndALockedDumpIsLeftAlone)
+TEST(DumpReplacerFailureTest, ALockedDumpIsLeftAloneAndALinkedOneIsEditedThroughItsLinkWithABackup)
 {
     testsupport::ScopedDir dir{"replacelink"};
     const std::string real = dir.host() + "/real.dmp", link = dir.host() + "/dd_abc.dmp";
-    const std::string old = "default schema dd_abc\r\ninsert 'SRV1' 'a'\r\n";
+    const std::string old = "default schema dd_abc\r\ninsert 'SRV1' 'a'\r\nother\r\n";
     testsupport::WriteHostFile(real, old);
     std::filesystem::create_symlink("real.dmp", link);
     const std::string dump = WinPathFromHost(link);
@@ -76,6 +76,8 @@ TEST(DumpReplacerFailureTest, ADumpThatIsALinkStaysOneAndALockedDumpIsLeftAlone)
     EXPECT_EQ(filesIn(dir.host()), (std::vector<std::string>{"dd_abc.dmp", "real.dmp"}));
     EXPECT_TRUE(ApplyReplacements(dump, {"srv1"}, {"SRV2"}));
     EXPECT_TRUE(std::filesystem::is_symlink(link));
-    EXPECT_EQ(testsupport::ReadHostFile(real), "default schema dd_abc\r\ninsert 'SRV2' 'a'\r\n\r\n");
+    // Every line ends in CR LF, so the line end the file ended with adds one empty line.
+    EXPECT_EQ(testsupport::ReadHostFile(real), "default schema dd_abc\r\ninsert 'SRV2' 'a'\r\nother\r\n\r\n");
+    EXPECT_EQ(testsupport::ReadHostFile(link + ".bak"), old);
     EXPECT_EQ(filesIn(dir.host()), (std::vector<std::string>{"dd_abc.dmp", "dd_abc.dmp.bak", "real.dmp"}));
 }
