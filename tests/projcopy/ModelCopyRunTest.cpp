@@ -1,6 +1,6 @@
 // The copy run against two stand-in environments: the rows it inserts, its preconditions, the
 // models it skips because their numbers are taken in the target, and the models it does not
-// copy because the target refuses their row or holds files of their name.
+// copy because the target holds files or design tables of their name.
 #include "projcopy/ModelCopyRun.h"
 
 #include "platform/ado/Recordset.h"
@@ -171,17 +171,6 @@ protected:
     }
     const std::string copied = HostPath("\\\\PDSSRV1\\pds\\copy\\model\\p1001.dgn");
 };
-
-TEST_F(ModelNotCopiedTest, ARowTheTargetRefusesTakesNoFilesOrTablesAlong)
-{
-    RunSql(targetRoot, "default schema pd_demo; drop table pdtable_113;"
-                       "create table pdtable_113 (model_index_no int, partition_no smallint);");
-    ExpectNothingOfP1001(run());
-    EXPECT_FALSE(std::filesystem::exists(copied));
-    const std::string text = CopyLogText();
-    EXPECT_NE(text.find("P1001: model 'P1001' not added to project 'demo': "), std::string::npos) << text;
-    EXPECT_NE(text.find("RIS Error:"), std::string::npos) << text;
-}
 
 TEST_F(ModelNotCopiedTest, AForeignFileOfTheModelsNameStaysAndNoRowNamesIt)
 {

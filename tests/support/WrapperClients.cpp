@@ -171,8 +171,11 @@ std::string ClientRule::Script() const
         break;
     }
     std::string s = "WHEN=" + Quoted(when_) + "; TIMES=" + std::to_string(times_) + "\n";
+    // An unload of all tables names none: a failing table fails it too.
+    const std::string unloadOfAll = act_ == Act::FailTable ? "[ \"$n\" = risunlod ] || " : "";
     if (!act.empty())
-        s += "if " + (text_.empty() ? std::string() : "holds " + Quoted(text_) + " && ") + "due; then\n" + act + "\nfi\n";
+        s += "if " + (text_.empty() ? std::string() : "{ " + unloadOfAll + "holds " + Quoted(text_) + "; } && ") +
+             "due; then\n" + act + "\nfi\n";
     return s + "exec " + real + "\n";
 }
 
