@@ -24,9 +24,11 @@ class ClientRule {
 public:
     // Every run goes to the real client unchanged.
     static ClientRule PassThrough();
-    // Nothing is run: writes `answer` as the client's answer (when not empty) and ends with `exitCode`.
+    // Nothing is run: writes `answer` as the client's answer (when not empty) and ends with
+    // `exitCode`.
     static ClientRule DieBefore(int exitCode, const std::string& answer = "");
-    // The real client does the whole run, then the wrapper ends with `exitCode` (a crash at the end).
+    // The real client does the whole run, then the wrapper ends with `exitCode` (a crash at the
+    // end).
     static ClientRule DieAfter(int exitCode);
     // The real client runs; its answer is cut to its first `keepLines` lines and the run ends with 0.
     static ClientRule CutAnswer(int keepLines);
@@ -36,9 +38,9 @@ public:
     static ClientRule RefuseStatement(const std::string& text, const std::string& error = "RIS_E_NO_PRIVILEGE");
     // Table `table` fails: rislod loads its input dump without the table's block and its index
     // and grant lines, risunlod writes its dump without them (also an unload of all tables, which
-    // names none; limit it with When to the dump's name, as a listing would lose its end), risbatch
-    // refuses the statement naming it. With an `error` the run then answers that RIS error block; it ends with `exitCode`
-    // (0 with no error: the table is silently missing).
+    // names none; limit it with When to the dump's name, as a listing would lose its end),
+    // risbatch refuses the statement naming it. With an `error` the run then answers that RIS
+    // error block; it ends with `exitCode` (0 with no error: the table is silently missing).
     static ClientRule FailTable(const std::string& table, const std::string& error = "RIS_E_TABLE_NOT_FOUND",
                                 int exitCode = 1);
 
@@ -52,9 +54,10 @@ public:
     // Applies the rule to the first `runs` runs it matches only; later ones pass through.
     ClientRule& Times(int runs);
 
-    std::string Script() const;  // the shell text of the rule (used by WrapperClients)
-
 private:
+    friend class WrapperClients;
+    std::string Script() const;  // the shell text of the rule
+
     enum class Act { PassThrough, DieBefore, DieAfter, CutAnswer, Refuse, FailTable, DropLines };
     Act act_ = Act::PassThrough;
     int exitCode_ = 0;
