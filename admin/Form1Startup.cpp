@@ -67,6 +67,12 @@ bool Form1::Form_Load()
         }
         risdmpdir->setText(ToQ(s.dumpDir));
         scriptfile->setText(ToQ(s.scriptFile));
+        // The schema list and the project list run the RIS clients through batch files in TEMP:
+        // without it they would only fail again with a less true message.
+        if (!FolderWriteProblem(gTempDir).empty()) {
+            UnlockControls("");
+            return false;
+        }
         get_schemanamen();
         UnlockControls("");
         Timer1->start(1);
@@ -171,8 +177,11 @@ void Form1::closeEvent(QCloseEvent* event)
     // never stopped mid-write); the window stays until then, saying so.
     if (busy_) {
         event->ignore();
-        if (!endRequested_)
-            ShowStatus("Exit: Tarnwick ends when the running client has finished");
+        if (!endRequested_) {
+            const std::string ending = "Exit: Tarnwick ends when the running client has finished";
+            ShowStatus(ending);
+            setWindowTitle(windowTitle() + ToQ(" - " + ending));
+        }
         endRequested_ = true;
         return;
     }

@@ -186,7 +186,7 @@ private:
     std::string RunRisbatch(const std::string& input, bool checkOutputSize, bool readOutput);
     // Runs risunlod into a listing of the schema's tables (all, or the one table given) and
     // gives the listing's text. Both work files are gone on return, also after an error.
-    std::string RunRisunlodListing(const std::string& schema, const std::string* table);
+    std::string RunRisunlodListing(const std::string& schema, const std::string* table, bool withIndexes = false);
 
     std::string TempDir;
     int32_t ConType = kConNotSet;

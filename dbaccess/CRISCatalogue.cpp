@@ -104,7 +104,7 @@ std::vector<std::string> CRIS::RISGetCols(const std::string& schema, const std::
     });
 }
 
-std::string CRIS::RunRisunlodListing(const std::string& schema, const std::string* table)
+std::string CRIS::RunRisunlodListing(const std::string& schema, const std::string* table, bool withIndexes)
 {
     WorkFiles work;
     const std::string dir = GetTempDir();
@@ -114,14 +114,14 @@ std::string CRIS::RunRisunlodListing(const std::string& schema, const std::strin
 
     const std::string risPath = GetRISPath();
     long pid = 0;
-    const long exitCode = ExecA(RisunlodListCommand(risPath, listFile, schema, table), logFile, 0, dir, pid, true);
+    const long exitCode = ExecA(RisunlodListCommand(risPath, listFile, schema, table, withIndexes), logFile, 0, dir, pid, true);
     const std::string error = RISGetError(logFile);
     if (!error.empty())
         RaiseError("", error);
     if (!IsFileExistsA(listFile))
         RaiseError("", RisClientNotFound("risunlod", risPath));
     // A listing cut off by a client that died would pass for a schema with fewer tables.
-    if (RisClientEndedSilently(exitCode, IsFileExists(logFile, 0) ? BinaryFile::ReadAll(logFile) : std::string()))
+    if (RisClientEndedUnexplained(exitCode, IsFileExists(logFile, 0) ? BinaryFile::ReadAll(logFile) : std::string()))
         RaiseError("", RisClientExitText("risunlod", exitCode));
     return BinaryFile::ReadAll(listFile);
 }

@@ -21,13 +21,15 @@ void CRIS::RISClean(const std::string& schema)
 
         const std::string risPath = GetRISPath();
         long pid = 0;
-        ExecA(RisclnsrCommand(risPath, schema), outputLog, 0, dir, pid, true);
+        const long exitCode = ExecA(RisclnsrCommand(risPath, schema), outputLog, 0, dir, pid, true);
         if (!IsFileExistsA(outputLog) || GetFileSize(outputLog) == 0)
             RaiseError("", RisClientNotFound("risclnsr", risPath));
         const std::string error = RISGetError(outputLog);
         if (!error.empty())
             RaiseError("", error);
         const std::string output = BinaryFile::ReadAll(outputLog);
+        if (RisClientEndedUnexplained(exitCode, output))
+            RaiseError("", RisClientExitText("risclnsr", exitCode));
         if (ToLower(output).find("success") == std::string::npos)
             RaiseError("", "risclnsr failed");
     });

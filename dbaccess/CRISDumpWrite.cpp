@@ -8,6 +8,7 @@
 #include "dbaccess/SqlLiteral.h"
 #include "platform/AppError.h"
 #include "platform/Clock.h"
+#include "platform/HostFiles.h"
 #include "platform/TextUtil.h"
 #include "services/FileOperation.h"
 
@@ -70,6 +71,7 @@ void CRIS::RISDumpCreate(const std::string& dumpFile, const std::string& schema,
                          bool indexAndGrant)
 {
     bool fileOpened = false;
+    std::string part;
     try {
         const size_t slash = dumpFile.rfind('\\');
         const std::string dir = slash == std::string::npos ? std::string() : Trim(dumpFile.substr(0, slash + 1));
@@ -89,7 +91,12 @@ void CRIS::RISDumpCreate(const std::string& dumpFile, const std::string& schema,
         } release{conn};
         conn->Open("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + accessDatabase + ";", "", "", -1);
 
-        DumpWriter writer(dumpFile);
+        // Written beside the dump under a name of its own and put in its place only when whole:
+        // a failure leaves the dump that was there as it was.
+        do
+            part = dir + GetTempName();
+        while (IsFileExists(part, 0));
+        DumpWriter writer(part);
         fileOpened = true;
         writer.WriteDefaultSchemaLine(Trim(schema));
         std::vector<std::string> indexColumns;
@@ -141,6 +148,11 @@ void CRIS::RISDumpCreate(const std::string& dumpFile, const std::string& schema,
                         // The token that once carried quotes through the text export
                         // stands for a single quote in any value.
                         row[c] = ReplaceAll(v.ToText(), "_SINGLE_QUOTE_CHAR_", "'");
+                        // A row is one line of the dump: a line break would cut it in two.
+                        if (row[c]->find_first_of("\r\n") != std::string::npos)
+                            RaiseError("", "Table '" + table + "', column '" + columns[c].name + "', row " +
+                                               std::to_string(rowNumber) +
+                                               ": the value holds a line break, which a RIS dump cannot carry");
                         // A longer value would be cut or refused by the load client: say so
                         // instead of writing a dump that does not load whole.
                         if (charLengths[c] > 0 && static_cast<long>(row[c]->size()) > charLengths[c])
@@ -164,10 +176,11 @@ void CRIS::RISDumpCreate(const std::string& dumpFile, const std::string& schema,
                 writer.WriteGrantLine(table);
         }
         writer.Finish();
+        HostMoveFile(part, dumpFile);
     } catch (const AppError& e) {
         if (fileOpened) {
             const FileOpError saved = SaveFileOpError();
-            DeleteFileA(dumpFile, false);
+            DeleteFileA(part, false);
             RestoreFileOpError(saved);
         }
         throw PassOn(e, kOwn);

@@ -119,7 +119,7 @@ void CRIS::RISLoad(const std::string& dumpFile, const OptionalNames& tables, int
             RaiseError("", error);
         // rislod ends with 1 after rejecting rows, which the log now holds; any other end
         // without an error block (a crash, an abort) leaves the schema part-loaded.
-        if (!(exitCode == 1 && rejected) && RisClientEndedSilently(exitCode, BinaryFile::ReadAll(outputLog)))
+        if (!(exitCode == 1 && rejected) && RisClientEndedUnexplained(exitCode, BinaryFile::ReadAll(outputLog)))
             RaiseError("", RisClientExitText("rislod", exitCode));
         if (rejectedUnreported)
             RaiseError("", "rislod rejected rows of RIS dump file '" + dumpFile + "'");

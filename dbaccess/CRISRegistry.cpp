@@ -7,6 +7,8 @@
 #include "services/FileOperation.h"
 #include "services/Registry.h"
 
+#include <functional>
+
 namespace {
 
 const char* const kRISKey = "Software\\Intergraph\\RIS";
@@ -19,17 +21,14 @@ std::string TextOf(const RegistryData& data)
     return nul == std::string::npos ? text : text.substr(0, nul);
 }
 
-RegistryStore LoadUserRegistry(const std::string& operation)
+// Changes this computer's registry under its lock; raises when it cannot be read or written.
+void UpdateUserRegistry(const std::string& operation, const std::function<void(RegistryStore&)>& change)
 {
-    RegistryStore store;
-    if (store.Load() == RegistryStore::LoadResult::Failed)
-        RaiseError(operation, "Registry of this computer could not be read");
-    return store;
-}
-
-void SaveUserRegistry(const RegistryStore& store, const std::string& operation)
-{
-    if (!store.Save())
+    const bool done = RegistryStore().Update([&](RegistryStore& store) {
+        change(store);
+        return true;
+    });
+    if (!done)
         RaiseError(operation, "Registry key 'Control Panel\\International' could not be written");
 }
 
@@ -59,51 +58,37 @@ std::string CRIS::FindRISPath()
 
 void CRIS::SetLanguageSettings()
 {
-    const std::string op = "CRIS::SetLanguageSettings";
-    RegistryStore store = LoadUserRegistry(op);
-    if (!separatorsSaved_) {
-        // Saved once for the object's life, with whether the value was there at all, so that
-        // a blank or missing separator comes back as it was.
-        const RegistryData* decimal = store.Value(kInternationalKey, "sDecimal");
-        const RegistryData* thousand = store.Value(kInternationalKey, "sThousand");
-        decimalWasPresent_ = decimal != nullptr;
-        thousandWasPresent_ = thousand != nullptr;
-        SavedDecimalSeparator = decimal ? TextOf(*decimal) : std::string();
-        SavedThousandSeparator = thousand ? TextOf(*thousand) : std::string();
-        separatorsSaved_ = true;
-    }
-    bool changed = false;
-    if (!decimalWasPresent_ || SavedDecimalSeparator != ".") {
-        store.SetValue(kInternationalKey, "sDecimal", RegistryData::Text("."));
-        changed = true;
-    }
-    if (!thousandWasPresent_ || SavedThousandSeparator != ",") {
-        store.SetValue(kInternationalKey, "sThousand", RegistryData::Text(","));
-        changed = true;
-    }
-    if (changed)
-        SaveUserRegistry(store, op);
+    UpdateUserRegistry("CRIS::SetLanguageSettings", [&](RegistryStore& store) {
+        if (!separatorsSaved_) {
+            // Saved once for the object's life, with whether the value was there at all, so
+            // that a blank or missing separator comes back as it was.
+            const RegistryData* decimal = store.Value(kInternationalKey, "sDecimal");
+            const RegistryData* thousand = store.Value(kInternationalKey, "sThousand");
+            decimalWasPresent_ = decimal != nullptr;
+            thousandWasPresent_ = thousand != nullptr;
+            SavedDecimalSeparator = decimal ? TextOf(*decimal) : std::string();
+            SavedThousandSeparator = thousand ? TextOf(*thousand) : std::string();
+            separatorsSaved_ = true;
+        }
+        if (!decimalWasPresent_ || SavedDecimalSeparator != ".")
+            store.SetValue(kInternationalKey, "sDecimal", RegistryData::Text("."));
+        if (!thousandWasPresent_ || SavedThousandSeparator != ",")
+            store.SetValue(kInternationalKey, "sThousand", RegistryData::Text(","));
+    });
 }
 
 void CRIS::RestoreLanguageSettings()
 {
     if (!separatorsSaved_)
         return;
-    const std::string op = "CRIS::RestoreLanguageSettings";
-    RegistryStore store = LoadUserRegistry(op);
-    bool changed = false;
-    if (!decimalWasPresent_)
-        changed |= store.RemoveValue(kInternationalKey, "sDecimal");
-    else if (SavedDecimalSeparator != ".") {
-        store.SetValue(kInternationalKey, "sDecimal", RegistryData::Text(SavedDecimalSeparator));
-        changed = true;
-    }
-    if (!thousandWasPresent_)
-        changed |= store.RemoveValue(kInternationalKey, "sThousand");
-    else if (SavedThousandSeparator != ",") {
-        store.SetValue(kInternationalKey, "sThousand", RegistryData::Text(SavedThousandSeparator));
-        changed = true;
-    }
-    if (changed)
-        SaveUserRegistry(store, op);
+    UpdateUserRegistry("CRIS::RestoreLanguageSettings", [&](RegistryStore& store) {
+        if (!decimalWasPresent_)
+            store.RemoveValue(kInternationalKey, "sDecimal");
+        else if (SavedDecimalSeparator != ".")
+            store.SetValue(kInternationalKey, "sDecimal", RegistryData::Text(SavedDecimalSeparator));
+        if (!thousandWasPresent_)
+            store.RemoveValue(kInternationalKey, "sThousand");
+        else if (SavedThousandSeparator != ",")
+            store.SetValue(kInternationalKey, "sThousand", RegistryData::Text(SavedThousandSeparator));
+    });
 }

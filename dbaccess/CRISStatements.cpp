@@ -72,6 +72,10 @@ int32_t CRIS::RISWrite(const std::string& schema, const std::string& sql)
     return WithErrorSource("CRIS::RISWrite", [&] {
         if (IsBlank(sql))
             RaiseError("", "SQL statement not defined");
+        // The schema goes unquoted into "default schema <schema>;": anything but a name would
+        // run as statements of its own.
+        if (!IsBlank(schema))
+            CheckRISName("Schema", schema);
         return rowsChanged(RunRisbatch(RisbatchStatementInput(schema, sql), true, true));
     });
 }
@@ -100,7 +104,7 @@ std::string CRIS::RunRisbatch(const std::string& input, bool checkOutputSize, bo
         RaiseError("", error);
     // Answers cut off by a client that died are no answers: the statements may have run only
     // in part.
-    if (RisClientEndedSilently(exitCode, BinaryFile::ReadAll(outputFile)))
+    if (RisClientEndedUnexplained(exitCode, BinaryFile::ReadAll(outputFile)))
         RaiseError("", RisClientExitText("risbatch", exitCode));
     if (!readOutput)
         return std::string();
@@ -110,6 +114,6 @@ std::string CRIS::RunRisbatch(const std::string& input, bool checkOutputSize, bo
 std::string CRIS::RISGetError(const std::string& outputFile)
 {
     return WithErrorSource("CRIS::RISGetError", [&] {
-        return RISErrorText(BinaryFile::ReadAll(outputFile));
+        return WholeRISErrorBlock(BinaryFile::ReadAll(outputFile));
     });
 }

@@ -3,15 +3,32 @@
 #include "dbaccess/CRIS.h"
 
 #include "dbaccess/CRISWork.h"
+#include "dbaccess/DumpReader.h"
 #include "dbaccess/DumpTableRename.h"
+#include "dbaccess/IndexNames.h"
 #include "dbaccess/RISCommandLine.h"
+#include "platform/TextUtil.h"
 #include "services/FileOperation.h"
 
 namespace {
 
-// The unload client's fixed layout.
-constexpr int32_t kFixedLayout = 1;
+// The variable layout carries every value as it is (trailing blanks, empty texts); the fixed
+// layout cuts trailing blanks and turns blank texts into NULL.
+constexpr int32_t kVariableLayout = 0;
 constexpr int16_t kCommitCount = 25;
+
+std::vector<ListedIndex> IndexesInDump(const std::string& dump)
+{
+    std::vector<ListedIndex> found;
+    DumpReader reader(dump);
+    DumpItem item;
+    while (reader.Next(item)) {
+        ListedIndex index;
+        if (item.kind == DumpItemKind::IndexLine && ParseIndexLine(item.line, index))
+            found.push_back(index);
+    }
+    return found;
+}
 
 } // namespace
 
@@ -23,12 +40,42 @@ void CRIS::RISTableCopy(const std::string& sourceSchema, const std::vector<std::
         // The new names go into the dump's statements as they stand.
         for (const std::string& t : targetTables)
             CheckRISName("Table", t);
+        // A blank target loads into the schema the dump names: the source.
+        const std::string target = Trim(IsBlank(targetSchema) ? sourceSchema : targetSchema);
+        std::map<std::string, std::string> renames;
+        for (size_t i = 0; i < sourceTables.size(); ++i)
+            renames[ToLower(Trim(sourceTables[i]))] = Trim(i < targetTables.size() ? targetTables[i] : sourceTables[i]);
+
         WorkFiles work;
         const std::string dir = GetTempDir();
         const std::string unloaded = work.add(dir + GetTempName());
         const std::string renamed = work.add(dir + GetTempName());
-        RISUnload(unloaded, sourceSchema, sourceTables, std::nullopt, "", kFixedLayout, false, true);
-        DumpTableRename(sourceTables, targetTables).Copy(unloaded, renamed);
+        RISUnload(unloaded, sourceSchema, sourceTables, std::nullopt, "", kVariableLayout, false, true);
+
+        // Each index of the copy gets a name no other table's index in the target has: the load
+        // client would otherwise drop that index or fail to make the copy's.
+        const std::vector<ListedIndex> copied = IndexesInDump(unloaded);
+        CheckRISName("Schema", target);
+        const std::map<std::string, std::string> indexNames =
+            FreeIndexNames(copied, renames, ListedIndexes(RunRisunlodListing(target, nullptr, true)));
+        DumpTableRename rename(sourceTables, targetTables);
+        rename.SetIndexNames(indexNames);
+        rename.Copy(unloaded, renamed);
         RISLoad(renamed, std::nullopt, loadMode, targetSchema, logFile, kCommitCount);
+
+        // What the load made, read back: a copy without one of its indexes is no copy.
+        if (copied.empty())
+            return;
+        const std::vector<ListedIndex> made = ListedIndexes(RunRisunlodListing(target, nullptr, true));
+        for (const ListedIndex& i : copied) {
+            const std::string& name = indexNames.at(ToLower(i.name));
+            const auto table = renames.find(ToLower(i.table));
+            const std::string& on = table == renames.end() ? i.table : table->second;
+            bool found = false;
+            for (const ListedIndex& m : made)
+                found = found || (EqualsNoCase(m.name, name) && EqualsNoCase(m.table, on));
+            if (!found)
+                RaiseError("", "Index '" + name + "' of table '" + on + "' was not made in schema '" + target + "'");
+        }
     });
 }

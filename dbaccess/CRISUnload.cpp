@@ -67,7 +67,7 @@ void CRIS::RISUnload(const std::string& dumpFile, const std::string& schema, con
         if (!error.empty())
             RaiseError("", error);
         // A client that died part-way may leave a cut dump behind: no backup either.
-        if (RisClientEndedSilently(exitCode, BinaryFile::ReadAll(outputLog)))
+        if (RisClientEndedUnexplained(exitCode, BinaryFile::ReadAll(outputLog)))
             RaiseError("", RisClientExitText("risunlod", exitCode));
         // An empty or missing dump is no backup: reloading it later would lose the data.
         if (!IsFileExists(tempDump, 0) || GetFileSize(tempDump) == 0)

@@ -41,6 +41,8 @@ public:
     static constexpr std::string_view kCreateTable = "create table ";
     static constexpr std::string_view kInsertInto = "insert into ";
     static constexpr std::string_view kVariable = "***variable***";
+    // A UTF-8 byte-order mark: no part of a dump; every reader passes over it at the start.
+    static constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
     static constexpr std::string_view kEndOfTable = "***RIS*** End of Table ***RIS***";
     static constexpr std::string_view kEndOfSchema = "***RIS*** End of Schema ***RIS***";
     static constexpr std::string_view kCreateUniqueIndex = "create unique index ";

@@ -1,6 +1,7 @@
 // Classification of dump lines and the line walk over a dump file.
 #include "dbaccess/DumpLineClassifier.h"
 
+#include "platform/AppError.h"
 #include "platform/TextUtil.h"
 
 #include <algorithm>
@@ -25,9 +26,26 @@ size_t DumpLineClassifier::SchemaKeywordLength(std::string_view line)
     return 0;
 }
 
+bool DumpLineClassifier::IsEndOfTableWithBlanks(std::string_view line)
+{
+    line = withoutCr(line);
+    const std::string_view marker = DumpFormat::kEndOfTable;
+    return line.size() > marker.size() && line.substr(0, marker.size()) == marker &&
+           line.find_first_not_of(" \t", marker.size()) == std::string_view::npos;
+}
+
+void DumpLineClassifier::RaiseEndOfTableWithBlanks(std::string_view line, long lineNumber)
+{
+    throw AppError(1, "", "Incorrect RIS dump file: line " +
+                              (lineNumber > 0 ? std::to_string(lineNumber) + " " : std::string()) + "'" +
+                              std::string(withoutCr(line)) + "' is an end-of-table line followed by blanks");
+}
+
 DumpLineKind DumpLineClassifier::Classify(std::string_view line)
 {
     line = withoutCr(line);
+    if (IsEndOfTableWithBlanks(line))
+        RaiseEndOfTableWithBlanks(line);
     if (state_ != State::Outside) {
         if (line == DumpFormat::kEndOfTable) {
             state_ = State::Outside;
@@ -72,6 +90,10 @@ size_t DumpLineClassifier::FindEndOfTableLine(std::string_view text, size_t from
         if (after == text.size() || text[after] == '\n' ||
             (text[after] == '\r' && (after + 1 == text.size() || text[after + 1] == '\n')))
             return p;
+        const size_t lf = text.find('\n', after);
+        const std::string_view line = text.substr(p, lf == std::string_view::npos ? std::string_view::npos : lf - p);
+        if (IsEndOfTableWithBlanks(line))
+            RaiseEndOfTableWithBlanks(line);
     }
     return std::string_view::npos;
 }

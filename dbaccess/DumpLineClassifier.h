@@ -23,7 +23,8 @@ enum class DumpLineKind {
 class DumpLineClassifier {
 public:
     // The kind of the next line of the file (without its line end; a CR before it is
-    // ignored). Keywords match without regard to case; the end lines only exactly.
+    // ignored). Keywords match without regard to case; the end lines only exactly. An
+    // end-of-table line followed by blanks raises (RaiseEndOfTableWithBlanks).
     // A create-table line opens a block: its insert line, then its layout line. A statement
     // line before the layout line (one that begins with "create ", "grant " or "default ",
     // or the end-of-schema line: a definition-only dump writes create-table, index and grant
@@ -38,8 +39,15 @@ public:
     static size_t SchemaKeywordLength(std::string_view line);
     // Where the first end-of-table line at or after from starts in text, from being the start
     // of a line: the marker alone on its line, ended by LF, CR LF or the text's end. npos when
-    // the text holds none.
+    // the text holds none. Raises when a line before it is the marker followed by blanks.
     static size_t FindEndOfTableLine(std::string_view text, size_t from = 0);
+    // Whether a line is the end-of-table marker followed by blanks or tabs. Such a line is
+    // neither the end of its table nor a row: every reader refuses the dump with
+    // RaiseEndOfTableWithBlanks rather than guess.
+    static bool IsEndOfTableWithBlanks(std::string_view line);
+    // Raises error 1 "Incorrect RIS dump file: line <n> '<line>' is an end-of-table line
+    // followed by blanks" (without the number when lineNumber is 0).
+    [[noreturn]] static void RaiseEndOfTableWithBlanks(std::string_view line, long lineNumber = 0);
     // The table an index or grant line outside a table block is about: the word after " on "
     // of "create [unique] index <name> on <table> (...)" and of "grant ... on <table> to ...".
     // Empty for any other line.

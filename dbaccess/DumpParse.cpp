@@ -9,6 +9,7 @@
 #include "platform/TextUtil.h"
 #include "services/FileOperation.h"
 
+#include <algorithm>
 #include <charconv>
 #include <memory>
 
@@ -41,6 +42,7 @@ bool parseWhole(std::string_view s, long& v)
 // --- the conversion ---
 
 struct TableFind {
+    std::string name;  // as the create-table line writes it
     bool schemaFound = false;
     bool tableFound = false;
     bool headerFound = false; // the block's layout line, naming the first column
@@ -87,6 +89,7 @@ TableFind findTable(DumpLines& lines, const std::string& schemaName, const std::
         if (close == std::string::npos || close < open + 2)
             throw AppError(1, "", "Incorrect RIS dump file format");
         t.tableFound = true;
+        t.name = tableName;
         t.columns = DumpFormat::ParseColumnList(Trim(std::string_view(createLine).substr(open + 2, close - open - 2)));
         if (t.columns.empty() || t.columns.front().name.empty())
             return t;
@@ -138,9 +141,21 @@ bool writeRows(DumpLines& lines, OutFile& data, const TableFind& t, bool minSmal
     std::string_view chunk;
     std::unique_ptr<char[]> converted;
     size_t convertedSize = 0;
+    long rowsBefore = 0;  // rows of the earlier chunks
     while (lines.NextText(chunk)) {
         const size_t end = DumpLineClassifier::FindEndOfTableLine(chunk);
         std::string_view rows = chunk.substr(0, end);
+        // The separator of the text table inside a value would move the row's later values
+        // into other columns.
+        const size_t separator = t.layout == DumpLayout::Variable ? rows.find(DumpTextConverter::kSeparator)
+                                                                   : std::string_view::npos;
+        if (separator != std::string_view::npos)
+            throw AppError(1, "", "Row " +
+                                      std::to_string(rowsBefore + 1 +
+                                                     std::count(rows.begin(), rows.begin() + separator, '\n')) +
+                                      " of table '" + t.name + "' holds the character with code 1, which a text "
+                                      "table cannot hold");
+        rowsBefore += std::count(rows.begin(), rows.end(), '\n');
         std::string replaced;
         if (minSmallintToZero) {
             replaced = t.layout == DumpLayout::Variable ? DumpMinSmallint::VariableRowsToZero(rows)

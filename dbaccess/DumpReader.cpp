@@ -62,6 +62,8 @@ bool DumpReader::Next(DumpItem& item)
     item.lineNumber = lineNumber_;
     item.values.clear();
     item.table = table_;
+    if (DumpLineClassifier::IsEndOfTableWithBlanks(line))
+        DumpLineClassifier::RaiseEndOfTableWithBlanks(line, lineNumber_);
     const DumpLineKind kind = classifier_.Classify(line);
 
     if (kind == DumpLineKind::EndOfTable && state_ != State::Outside) {

@@ -17,11 +17,18 @@ DumpScanner::DumpScanner(const std::string& path, size_t chunkSize) : chunkSize_
         throw AppError(e.number(), "DumpScanner", e.description() + " '" + path + "'");
     }
     size_ = static_cast<uint64_t>(file_.Size());
+    // A UTF-8 byte-order mark is no part of the dump: every reader starts after it.
+    const std::string_view mark = DumpFormat::kUtf8Mark;
+    if (size_ >= mark.size()) {
+        std::string head(mark.size(), '\0');
+        if (file_.ReadInto(0, head.data(), head.size()) == head.size() && head == mark)
+            start_ = position_ = mark.size();
+    }
 }
 
 void DumpScanner::SetPosition(uint64_t position)
 {
-    position_ = position;
+    position_ = std::max(position, start_);
 }
 
 bool DumpScanner::NextChunk(std::string& chunk)

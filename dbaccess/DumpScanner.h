@@ -10,7 +10,8 @@
 
 class DumpScanner {
 public:
-    // Opens the file (Windows path) for reading as bytes. Raises error 53 "File '<path>' not
+    // Opens the file (Windows path) for reading as bytes; a UTF-8 byte-order mark at its start
+    // is passed over (no position lies before it). Raises error 53 "File '<path>' not
     // found" when it cannot be opened. chunkSize is injectable so tests cross chunk borders.
     explicit DumpScanner(const std::string& path, size_t chunkSize = DumpFormat::kChunkSize);
     DumpScanner(const DumpScanner&) = delete;
@@ -35,6 +36,7 @@ private:
     BinaryFile file_;
     uint64_t size_ = 0;
     uint64_t position_ = 0;
+    uint64_t start_ = 0;  // after the byte-order mark
     size_t chunkSize_;
     bool first_ = true;
 };

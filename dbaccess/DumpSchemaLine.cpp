@@ -49,13 +49,21 @@ std::string firstLineWithEnd(BinaryFile& f)
     }
 }
 
+size_t markLength(std::string_view text)
+{
+    return text.substr(0, DumpFormat::kUtf8Mark.size()) == DumpFormat::kUtf8Mark ? DumpFormat::kUtf8Mark.size() : 0;
+}
+
 } // namespace
 
 bool DumpSchemaLine::RewriteInPlace(const std::string& dumpFile)
 {
     BinaryFile f;
     openExisting(f, dumpFile, BinaryFile::Mode::Update);
-    const std::string first = firstLineWithEnd(f);
+    std::string first = firstLineWithEnd(f);
+    // The line begins after a byte-order mark, which stays.
+    const size_t mark = markLength(first);
+    first.erase(0, mark);
     if (first.size() < 2 || first.compare(first.size() - 2, 2, "\r\n") != 0)
         return false;
     const std::string line = first.substr(0, first.size() - 2);
@@ -73,7 +81,7 @@ bool DumpSchemaLine::RewriteInPlace(const std::string& dumpFile)
     newLine.append(line.size() - newLine.size(), ' ');
     newLine += "\r\n";
     try {
-        f.WriteAt(0, newLine);
+        f.WriteAt(static_cast<int64_t>(mark), newLine);
         f.CloseChecked();
     } catch (const AppError& e) {
         rethrowFor(e, dumpFile);
@@ -98,7 +106,7 @@ std::string DumpSchemaLine::ReadFirstLine(const std::string& dumpFile)
     }
     if (!line.empty() && line.back() == '\r')
         line.pop_back();
-    return line;
+    return line.substr(markLength(line));
 }
 
 std::string DumpSchemaLine::SchemaNameOf(std::string_view line)

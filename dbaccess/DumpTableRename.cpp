@@ -3,6 +3,7 @@
 
 #include "dbaccess/DumpReader.h"
 #include "dbaccess/DumpWriter.h"
+#include "dbaccess/IndexNames.h"
 #include "platform/TextUtil.h"
 
 #include <cctype>
@@ -90,7 +91,17 @@ std::string DumpTableRename::RenameStatementLine(const std::string& line) const
         // Only the part before the column list names tables; the columns keep their names.
         const size_t paren = line.find('(');
         const size_t cut = paren == std::string::npos ? line.size() : paren;
-        return RenameWords(line.substr(0, cut), index) + line.substr(cut);
+        ListedIndex listed;
+        if (index && !indexNames_.empty() && ParseIndexLine(line, listed)) {
+            const auto named = indexNames_.find(ToLower(listed.name));
+            if (named != indexNames_.end()) {
+                const size_t at = line.find_first_not_of(' ', lower.rfind("create unique index ", 0) == 0 ? 20 : 13);
+                const size_t end = at + listed.name.size();
+                return line.substr(0, at) + named->second + RenameWords(line.substr(end, cut - end), false) +
+                       line.substr(cut);
+            }
+        }
+        return RenameWords(line.substr(0, cut), index && indexNames_.empty()) + line.substr(cut);
     }
     if (lower.rfind("grant ", 0) == 0 || lower.rfind("revoke ", 0) == 0 || lower.rfind("create view ", 0) == 0)
         return RenameWords(line, false);

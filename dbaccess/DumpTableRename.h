@@ -4,6 +4,7 @@
 // left as they should be.
 #pragma once
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,9 @@ public:
     // the new name is written as given. An index named "u" + old name (the name the system's
     // own writer gives) becomes "u" + new name.
     DumpTableRename(const std::vector<std::string>& oldNames, const std::vector<std::string>& newNames);
+    // Index names to give instead (keyed by the old name in lower case); an index line whose name
+    // is among them gets its new name, and the "u" rule above no longer applies.
+    void SetIndexNames(std::map<std::string, std::string> names) { indexNames_ = std::move(names); }
 
     // One line outside the table blocks' rows, renamed.
     std::string RenameStatementLine(const std::string& line) const;
@@ -27,4 +31,5 @@ private:
     std::string RenameWords(const std::string& text, bool indexNames) const;
 
     std::vector<std::pair<std::string, std::string>> pairs_;
+    std::map<std::string, std::string> indexNames_;
 };

@@ -1,9 +1,11 @@
 // Command lines, input files and parameter lines of the RIS clients.
 #include "dbaccess/RISCommandLine.h"
 
+#include "dbaccess/RISErrorReader.h"
 #include "platform/AppError.h"
 #include "platform/TextUtil.h"
 #include "services/FileOperation.h"
+#include "services/PathCharacters.h"
 
 namespace {
 
@@ -43,10 +45,11 @@ std::string RisbatchCommand(const std::string& risPath, const std::string& input
 }
 
 std::string RisunlodListCommand(const std::string& risPath, const std::string& listFile, const std::string& schema,
-                                const std::string* table)
+                                const std::string* table, bool withIndexes)
 {
-    return QuoteString(risPath + "risunlod.exe") + " -m w -o " + QuoteString(listFile) + " -s " + schema +
-           (table ? " table " + *table : std::string(" table all"));
+    const std::string tables = table ? *table : std::string("all");
+    return QuoteString(risPath + "risunlod.exe") + " -m w -o " + QuoteString(listFile) + " -s " + schema + " table " +
+           tables + (withIndexes ? " index " + tables : std::string());
 }
 
 std::string RisunlodDumpCommand(const std::string& risPath, const std::string& dumpFile,
@@ -71,8 +74,16 @@ std::string RisunlodParameterLine(const std::string& schema, const std::optional
         std::vector<std::string> entries;
         for (size_t i = 0; i < tables->size(); ++i) {
             std::string entry = Trim((*tables)[i]);
-            if (i < whereClauses->size() && !IsBlank((*whereClauses)[i]))
-                entry += " where \" " + Trim((*whereClauses)[i]) + " \"";
+            if (i < whereClauses->size() && !IsBlank((*whereClauses)[i])) {
+                const std::string where = Trim((*whereClauses)[i]);
+                // The condition stands between double quotes on the one parameter line: a quote
+                // would end it early and a line break would end the line.
+                for (char c : where)
+                    if (c == '"' || static_cast<unsigned char>(c) < 0x20)
+                        throw AppError(1, "", "Where condition '" + where + "' of table '" + entry + "' holds " +
+                                                  DescribeCharacter(c) + ", which the unload cannot pass on");
+                entry += " where \" " + where + " \"";
+            }
             entries.push_back(entry);
         }
         tablePart = Join(entries, " ");
@@ -115,6 +126,27 @@ std::string RisClientNotFound(const std::string& client, const std::string& risP
 std::string RisClientExitText(const std::string& client, long exitCode)
 {
     return client + " ended with exit code " + std::to_string(exitCode);
+}
+
+std::string WholeRISErrorBlock(const std::string& output)
+{
+    // A frame line followed by an error line that is not framed to its width reads as a block
+    // of the frame line alone: that names no error.
+    const std::string block = RISErrorText(output);
+    return block.find("RIS Error:") == std::string::npos ? std::string() : block;
+}
+
+bool RisClientEndedUnexplained(long exitCode, const std::string& output)
+{
+    if (exitCode == 0 || !WholeRISErrorBlock(output).empty())
+        return false;
+    // The reader passes over index blocks; with their code changed (same length, so the frame
+    // stays whole) a whole one reads as a block.
+    std::string masked = output;
+    const std::string code = "RIS_E_CREATE_INDEX";
+    for (size_t at = FindNoCase(masked, code); at != std::string::npos; at = FindNoCase(masked, code, at + 1))
+        masked[at + code.size() - 1] = '_';
+    return WholeRISErrorBlock(masked).empty();
 }
 
 std::string BadFileBeginBanner()

@@ -115,8 +115,12 @@ std::string CharColumnAlter::ProcessSchema(const CharColumnRequest& request, con
     // Every file the reload and its restore need is written before the first drop: the edited
     // dump, the restore dump, and room for the copies the loads make of them.
     WorkFiles work;
-    CharColumnReloadPlan plan{schema,         change.tables(), dump, work.add(gTempDir + GetTempName()), {},
-                              work.add(gTempDir + GetTempName()), {}};
+    CharColumnReloadPlan plan;
+    plan.schema = schema;
+    plan.tables = change.tables();
+    plan.backupDump = dump;
+    plan.editedDump = work.add(gTempDir + GetTempName());
+    plan.restoreDump = work.add(gTempDir + GetTempName());
     try {
         CharColumnDumpEdit::Apply(dump, plan.editedDump, plan.restoreDump, change, &plan.expectedNew, &plan.expectedOld);
     } catch (const AppError& e) {

@@ -109,7 +109,7 @@ std::vector<std::string> DroppedTables(const std::string& schema, const std::vec
     if (!lost.empty())
         text += "\r\nDropped and NOT restored, their rows are kept in '" + plan.backupDump + "': " + Join(lost, ", ");
     if (!unknown.empty())
-        text += "\r\nDropped and loaded again, but not compared with the backup (" + compareFailure +
+        text += "\r\nDropped, and not known to be back (the schema could not be read: " + compareFailure +
                 "), their rows are kept in '" + plan.backupDump + "': " + Join(unknown, ", ");
     if (!untouched.empty())
         text += "\r\nNot dropped, left as they were: " + Join(untouched, ", ");

@@ -9,6 +9,7 @@
 #include "dbtools/DdlMessageArgs.h"
 #include "platform/AppError.h"
 #include "platform/TextUtil.h"
+#include "platform/ado/Recordset.h"
 #include "platform/ado/Variant.h"
 #include "services/MessageService.h"
 #include "services/Messages.h"
@@ -79,11 +80,12 @@ std::string dropTableStatement(const CheckTreeNode& node)
 }
 
 // The two statements that delete one model: its row of pdtable_113, then its partition's row
-// of pdtable_114.
+// of pdtable_114; and the count of the rows the first one would delete.
 struct ModelDeletion {
     std::string model;
     std::string fromModels;
     std::string fromPartitions;
+    std::string countModels;
 };
 
 std::optional<ModelDeletion> modelDeletion(const CheckTreeNode& node)
@@ -101,10 +103,10 @@ std::optional<ModelDeletion> modelDeletion(const CheckTreeNode& node)
     // The tag goes into the statement as the number it stands for, the model number as a
     // quoted literal: neither is ever read as SQL.
     const std::string p = FormatNumberText(*partition);
-    return ModelDeletion{model,
-                         "DELETE FROM pdtable_113 WHERE discipline_indx_no=1 AND model_no='" + SqlEscapeQuotes(model) +
-                             "' AND partition_no=" + p + ";",
-                         "DELETE FROM pdtable_114 WHERE partition_no=" + p + ";"};
+    const std::string where =
+        " WHERE discipline_indx_no=1 AND model_no='" + SqlEscapeQuotes(model) + "' AND partition_no=" + p + ";";
+    return ModelDeletion{model, "DELETE FROM pdtable_113" + where, "DELETE FROM pdtable_114 WHERE partition_no=" + p + ";",
+                         "SELECT count(*) AS ROWCOUNTS FROM pdtable_113" + where};
 }
 
 std::vector<ModelDeletion> modelDeletions(const CheckTree& tree)
@@ -116,13 +118,35 @@ std::vector<ModelDeletion> modelDeletions(const CheckTree& tree)
     return deletions;
 }
 
-// Each model goes whole or not at all: its partition's row is deleted only after exactly its
-// own pdtable_113 row went. A model whose row was not found as written (a model number the
-// listing trimmed, a row deleted meanwhile) keeps its partition row and is named at the end.
+// The rows of pdtable_113 the model's key matches, counted before anything is deleted.
+long long modelRows(DdlDatabase& db, const std::string& schema, const ModelDeletion& d)
+{
+    try {
+        Recordset rs = db.Read(schema, d.countModels);
+        if (rs.RecordCount() < 1)
+            throw AppError(1, "", "the count of its rows of pdtable_113 gave no answer");
+        return rs.Fields()[0].Value().ToLong();
+    } catch (const AppError& e) {
+        throw AppError(e.number(), e.source(), "Model " + d.model + " not deleted: " + e.description());
+    }
+}
+
+// Each model goes whole or not at all: its rows are counted first, and only a model whose key
+// matches exactly one row of pdtable_113 is deleted; its partition's row is deleted only after
+// exactly that row went. A model registered twice (or not found as written: a model number the
+// listing trimmed, a row deleted meanwhile) is left as it is and named at the end.
 void deleteModels(DdlDatabase& db, const std::string& schema, const std::vector<ModelDeletion>& deletions)
 {
     std::vector<std::string> kept;
     for (const ModelDeletion& d : deletions) {
+        const long long found = modelRows(db, schema, d);
+        if (found != 1) {
+            const std::string why = found < 1 ? std::string("no row of pdtable_113 holds it")
+                                              : std::to_string(found) + " rows of pdtable_113 hold it";
+            ShowStatus("Error: model " + d.model + " not deleted: " + why + ", nothing was changed for it");
+            kept.push_back(d.model + " (" + why + ")");
+            continue;
+        }
         int32_t rows = 0;
         try {
             rows = db.Write(schema, d.fromModels);
@@ -130,10 +154,10 @@ void deleteModels(DdlDatabase& db, const std::string& schema, const std::vector<
             throw AppError(e.number(), e.source(), "Model " + d.model + " not deleted: " + e.description());
         }
         if (rows != 1) {
-            ShowStatus("Error: model " + d.model + " not deleted: its delete from pdtable_113 changed " +
-                       (rows < 0 ? std::string("no reported") : std::to_string(rows)) +
+            const std::string changed = rows < 0 ? std::string("no reported") : std::to_string(rows);
+            ShowStatus("Error: model " + d.model + ": its delete from pdtable_113 changed " + changed +
                        " row(s) instead of one, its row of pdtable_114 is kept");
-            kept.push_back(d.model);
+            kept.push_back(d.model + " (its delete from pdtable_113 changed " + changed + " row(s))");
             continue;
         }
         try {
@@ -145,8 +169,8 @@ void deleteModels(DdlDatabase& db, const std::string& schema, const std::vector<
         }
     }
     if (!kept.empty())
-        throw AppError(1, "", "Models not deleted: " + Join(kept, ", ") +
-                                  " (no single row of pdtable_113 matched them, see the program log)");
+        throw AppError(1, "", "Models not deleted, nothing was changed for them: " + Join(kept, ", ") +
+                                  " (see the program log)");
 }
 
 } // namespace

@@ -3,5 +3,6 @@
 
 class QTableWidget;
 
-// Gives every column of the grid the same width (RISTableFilter::ColumnWidth of the visible width).
+// Gives every column of the grid the same width (RISTableFilter::ColumnWidth of the visible
+// width), or the width its heading needs when that is more.
 void FitRISTableColumns(QTableWidget* grid);

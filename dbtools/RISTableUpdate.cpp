@@ -1,6 +1,7 @@
 // Statement building of the cell edits.
 #include "dbtools/RISTableUpdate.h"
 
+#include "dbaccess/CRIS.h"
 #include "dbaccess/SqlLiteral.h"
 #include "platform/AppError.h"
 #include "platform/TextUtil.h"
@@ -61,8 +62,27 @@ std::string RISTableUpdate::Build(const std::string& table, const std::vector<RI
                                   const RISTableRow& row, const std::string& newText)
 {
     const RISTableField& f = fields.at(column);
-    return "UPDATE " + table + " SET " + f.name + "=" + ValueLiteral(f, newText) + " WHERE " +
-           RowCondition(fields, row) + ";";
+    return "UPDATE " + table + " SET " + f.name + "=" + ValueLiteral(f, newText) + EditorCondition(fields, row);
+}
+
+std::string RISTableUpdate::EditorCondition(const std::vector<RISTableField>& fields, const RISTableRow& row)
+{
+    return " WHERE " + RowCondition(fields, row) + ";";
+}
+
+void RISTableUpdate::RequireOneRow(const std::string& schema, const std::string& table, const std::string& condition)
+{
+    Recordset rs = gCRIS->DBRead(schema, "SELECT count(*) FROM " + table + condition, 3);
+    const long long rows = rs.RecordCount() > 0 ? rs.Fields()[0].Value().ToLong() : -1;
+    if (rows == 1)
+        return;
+    if (rows == 0)
+        throw AppError(1, "TDBGrid_BeforeColUpdate",
+                       "Data was not updated: no row of table '" + table +
+                           "' matches the row as shown. Choose the table again to read it anew.");
+    throw AppError(1, "TDBGrid_BeforeColUpdate",
+                   (rows < 0 ? std::string("An unknown number of") : std::to_string(rows)) +
+                       " rows hold these values. Nothing was changed");
 }
 
 bool RISTableUpdate::HasKeyColumn(const std::vector<RISTableField>& fields)

@@ -1,5 +1,6 @@
 // The statements of a cell edit in the table editor and the table viewer: the prepared cell
-// text, the value literals, the row condition and the UPDATE and check statements.
+// text, the value literals, the row condition, the UPDATE and check statements, and the count
+// that lets an edit change only the one row it shows.
 #pragma once
 
 #include <optional>
@@ -40,9 +41,18 @@ public:
     static std::string RowCondition(const std::vector<RISTableField>& fields, const RISTableRow& row);
 
     // The table editor's statement for a change of the column to newText, the row holding the
-    // cell's old value in that column: "UPDATE t SET f=v WHERE <row condition>;".
+    // cell's old value in that column: "UPDATE t SET f=v" + EditorCondition.
     static std::string Build(const std::string& table, const std::vector<RISTableField>& fields, size_t column,
                              const RISTableRow& row, const std::string& newText);
+
+    // " WHERE " + the row condition + ";".
+    static std::string EditorCondition(const std::vector<RISTableField>& fields, const RISTableRow& row);
+
+    // Counts the rows of the table that the condition (" WHERE ...;") matches on the schema,
+    // and raises error 1 unless it is exactly one: an edit may change only the row it shows
+    // ("2 rows hold these values. Nothing was changed"; for none, that no row matches the row as
+    // shown).
+    static void RequireOneRow(const std::string& schema, const std::string& table, const std::string& condition);
 
     // Whether the first field is the table's key column (its name holds "_index", "_unique" or
     // "_indx", letter case ignored).

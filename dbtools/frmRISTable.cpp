@@ -240,14 +240,11 @@ bool frmRISTable::TDBGrid_BeforeColUpdate(int column, const Variant& oldValue, s
         RISTableRow row;
         RISTableUpdate::ReadEditedRow(TDBGrid->ListRecordset(), static_cast<size_t>(column), oldValue, fields, row);
         text = RISTableUpdate::PrepareCellText(text);
-        const std::string sql =
-            RISTableUpdate::Build(TextOf(cmbTable), fields, static_cast<size_t>(column), row, text);
-        // A row the grid shows other than it is stored (trailing blanks the read dropped) matches
-        // no row: the cell must not show a value the table does not hold. -1: the count is unknown.
-        if (gCRIS->DBWrite(TextOf(cmbSchema), sql) == 0)
-            throw AppError(1, "TDBGrid_BeforeColUpdate",
-                           "Data was not updated: no row of table '" + TextOf(cmbTable) +
-                               "' matches the row as shown. Choose the table again to read it anew.");
+        const std::string table = TextOf(cmbTable);
+        // The grid cannot tell alike rows apart (nor '' from Null), so the rows the condition
+        // matches are counted first: only an edit of exactly one row is written.
+        RISTableUpdate::RequireOneRow(TextOf(cmbSchema), table, RISTableUpdate::EditorCondition(fields, row));
+        gCRIS->DBWrite(TextOf(cmbSchema), RISTableUpdate::Build(table, fields, static_cast<size_t>(column), row, text));
         return true;
     } catch (const AppError& e) {
         ShowMessage(e.description(), MsgStyle::OkOnly);

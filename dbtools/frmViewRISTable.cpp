@@ -201,6 +201,8 @@ bool frmViewRISTable::TDBGrid_BeforeColUpdate(int column, const Variant& oldValu
         RISTableUpdate::ReadEditedRow(TDBGrid->ListRecordset(), static_cast<size_t>(column), oldValue, fields, row);
         text = RISTableUpdate::PrepareCellText(text);
         const std::string table = FromQString(cmbTables->currentText());
+        // Only an edit of exactly the one row shown is written.
+        RISTableUpdate::RequireOneRow(schema_, table, RISTableUpdate::ViewerCondition(fields, row));
         gCRIS->DBWrite(schema_, RISTableUpdate::ViewerStatement(table, fields, static_cast<size_t>(column), row, text));
         RISTableRow changed = row;
         changed[static_cast<size_t>(column)] = text;

@@ -2,6 +2,7 @@
 // table, columns, key grammar and texts.
 #include "designfiles/DesignFileNameCorrection.h"
 
+#include "dbaccess/RISErrorReader.h"
 #include "dbaccess/SqlLiteral.h"
 #include "designfiles/DesignFileNameCheck.h"
 #include "designfiles/DesignFileNameRules.h"
@@ -121,6 +122,13 @@ bool moveFile(const std::string& from, const std::string& to, std::string& failu
     if (IsFileExists(from, 0) && !EqualsNoCase(from, to))
         DeleteFileA(to, false);
     return false;
+}
+
+// A failure for a node's text and a message: a RIS error block on one line.
+std::string oneLine(const std::string& description)
+{
+    const std::string message = RISErrorMessage(description);
+    return message.empty() ? description : message;
 }
 
 // Quoted file names joined for a message: 'a', 'b'.
@@ -344,7 +352,7 @@ void DesignFileNameCorrection::correctNode(const Kind& kind, CheckTreeNode& node
         }
     } catch (const AppError& e) {
         // The client may have carried the statement out before it failed: the rows tell.
-        what = e.description();
+        what = oneLine(e.description());
         raised = e;
         ShowStatus(what);
     }
@@ -434,7 +442,7 @@ bool DesignFileNameCorrection::settle(Node& n, Moves& moves, const std::string& 
             tables_.write(schema_, "UPDATE " + kind.table + " SET " + kind.specColumn + " = " + SqlStringLiteral(n.spec) +
                                        " WHERE (" + n.target.key + ");");
         } catch (const AppError& e) {
-            text += ". The old name could not be written back: " + e.description();
+            text += ". The old name could not be written back: " + oneLine(e.description());
             raised = e;
         }
         names = namesNow(readFailure);

@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <csignal>
 #include <map>
 #include <fcntl.h>
 #include <spawn.h>
@@ -101,6 +102,8 @@ long Process::Wait(long pid)
 }
 
 long Process::CurrentId() { return static_cast<long>(::getpid()); }
+
+bool Process::Gone(long pid) { return pid > 0 && ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH; }
 
 std::string Process::ExecutablePath()
 {

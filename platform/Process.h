@@ -34,6 +34,9 @@ public:
     static long Wait(long pid);
 
     static long CurrentId();
+    // True when no process of that id runs any more, so that what it left behind may go. A
+    // process that runs under another user, or an ended child not yet waited for, has not gone.
+    static bool Gone(long pid);
 
     // The host path of the running executable.
     static std::string ExecutablePath();

@@ -97,18 +97,19 @@ Profile load(const std::string& hostPath)
         text.remove_suffix(1);
     }
     const auto unitIs = [&](size_t at, char c) { return CodeUnitAt(text, at, p.encoding) == unsigned(c); };
+    // A line ends at LF, at CR LF, or at a CR alone (a file written with CR line ends).
     size_t pos = 0;
     while (pos < text.size()) {
-        size_t lf = pos;
-        while (lf + unit <= text.size() && !unitIs(lf, '\n'))
-            lf += unit;
-        size_t end = text.size();
+        size_t end = pos;
+        while (end + unit <= text.size() && !unitIs(end, '\n') && !unitIs(end, '\r'))
+            end += unit;
         size_t next = text.size();
-        if (lf + unit <= text.size()) {
-            end = lf;
-            if (end >= pos + unit && unitIs(end - unit, '\r'))
-                end -= unit;
-            next = lf + unit;
+        if (end + unit <= text.size()) {
+            next = end + unit;
+            if (unitIs(end, '\r') && next + unit <= text.size() && unitIs(next, '\n'))
+                next += unit;
+        } else {
+            end = text.size();
         }
         Line l;
         if (p.encoding != TextEncoding::Ansi)
@@ -151,10 +152,10 @@ bool save(const std::string& hostPath, const Profile& p)
     }
 }
 
-// Index of the first section line with this name, or npos.
-size_t findSection(const Profile& p, const std::string& section)
+// Index of the first section line with this name from `from` on, or npos.
+size_t findSection(const Profile& p, const std::string& section, size_t from = 0)
 {
-    for (size_t i = 0; i < p.lines.size(); ++i)
+    for (size_t i = from; i < p.lines.size(); ++i)
         if (p.lines[i].kind == LineKind::Section && EqualsNoCase(p.lines[i].name, section))
             return i;
     return std::string::npos;
@@ -262,17 +263,24 @@ bool ProfileFile::WriteString(const std::optional<std::string>& section, const s
     if (!key || !value) {
         if (header == std::string::npos)
             return true;
-        if (!key) {
-            const size_t end = sectionEnd(p, header);
-            p.lines.erase(p.lines.begin() + static_cast<std::ptrdiff_t>(header),
-                          p.lines.begin() + static_cast<std::ptrdiff_t>(end));
-        } else {
-            const size_t k = findKey(p, header, *key);
-            if (k == std::string::npos)
-                return true;
-            p.lines.erase(p.lines.begin() + static_cast<std::ptrdiff_t>(k));
+        // Every section of the name goes (a file may hold one twice, in another letter case),
+        // or the key in each of them: what stays behind would be read back as written later.
+        bool changed = false;
+        for (size_t h = header; h != std::string::npos; h = findSection(p, *section, h)) {
+            if (!key) {
+                const size_t end = sectionEnd(p, h);
+                p.lines.erase(p.lines.begin() + static_cast<std::ptrdiff_t>(h),
+                              p.lines.begin() + static_cast<std::ptrdiff_t>(end));
+                changed = true;
+                continue;
+            }
+            for (size_t k = findKey(p, h, *key); k != std::string::npos; k = findKey(p, h, *key)) {
+                p.lines.erase(p.lines.begin() + static_cast<std::ptrdiff_t>(k));
+                changed = true;
+            }
+            ++h;
         }
-        return save(host, p);
+        return !changed || save(host, p);
     }
 
     if (header == std::string::npos) {

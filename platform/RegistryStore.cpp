@@ -1,7 +1,10 @@
 // The registry store: REGEDIT4 text files parsed into entries and written back line-preserving.
 #include "platform/RegistryStore.h"
 
+#include "platform/AppError.h"
 #include "platform/Environment.h"
+#include "platform/FileAttributes.h"
+#include "platform/ReplacementFile.h"
 #include "platform/TextUtil.h"
 #include "platform/WinPath.h"
 
@@ -308,30 +311,57 @@ RegistryStore::LoadResult RegistryStore::Load()
     return LoadResult::Loaded;
 }
 
+namespace {
+
+// The lock that keeps writers of one registry file apart: a hidden file beside it (the file
+// itself is replaced by each write, so a lock on it would not outlive one).
+std::string LockPathOf(const std::string& path)
+{
+    const size_t slash = path.rfind('/');
+    return path.substr(0, slash + 1) + "." + path.substr(slash + 1) + ".lock";
+}
+
+bool MakeRegistryFolder(const std::string& path)
+{
+    const std::string dir = path.substr(0, path.rfind('/'));
+    return ::mkdir(dir.c_str(), 0777) == 0 || errno == EEXIST;
+}
+
+} // namespace
+
+bool RegistryStore::Write(const std::string& path) const
+{
+    try {
+        ReplacementFile out(WinPathFromHost(path));
+        out.Write(Text());
+        out.Commit();
+        return true;
+    } catch (const AppError&) {
+        return false;
+    }
+}
+
 bool RegistryStore::Save() const
 {
-    std::string path = FilePath(computer_);
-    if (path.empty())
+    const std::string path = FilePath(computer_);
+    if (path.empty() || !MakeRegistryFolder(path))
         return false;
-    std::string dir = path.substr(0, path.rfind('/'));
-    if (::mkdir(dir.c_str(), 0777) != 0 && errno != EEXIST)
+    FileLock lock(WinPathFromHost(LockPathOf(path)));
+    return lock.held() && Write(path);
+}
+
+bool RegistryStore::Update(const std::function<bool(RegistryStore&)>& change)
+{
+    const std::string path = FilePath(computer_);
+    if (path.empty() || !MakeRegistryFolder(path))
         return false;
-    // Written beside the file and renamed over it, so a failed write never leaves half a registry.
-    std::string temp = path + ".tmp";
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        out << Text();
-        out.flush();
-        if (!out) {
-            ::unlink(temp.c_str());
-            return false;
-        }
-    }
-    if (::rename(temp.c_str(), path.c_str()) != 0) {
-        ::unlink(temp.c_str());
+    FileLock lock(WinPathFromHost(LockPathOf(path)));
+    if (!lock.held() || Load() == LoadResult::Failed)
         return false;
-    }
-    return true;
+    const std::string before = Text();
+    if (!change(*this))
+        return false;
+    return Text() == before || Write(path);
 }
 
 std::string RegistryStore::Text() const

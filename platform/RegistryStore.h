@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -48,8 +49,15 @@ public:
 
     // Reads the file. Missing: no such file (the store is empty); Failed: it could not be read.
     LoadResult Load();
-    // Writes the file back (creating the registry folder); false when that fails.
+    // Writes the file back (creating the registry folder), under the file's lock and through a
+    // replacement file: the new text takes the file's place only once it is whole and flushed, a
+    // symbolic link keeps pointing at the file it names, and a read-only file is not written.
+    // False when that fails.
     bool Save() const;
+    // Loads the file, lets `change` change the store and writes it back when its text changed,
+    // all under the file's lock, so that two writers never lose each other's changes. False when
+    // the file cannot be read or written or `change` returns false (nothing is written then).
+    bool Update(const std::function<bool(RegistryStore&)>& change);
 
     // The file's text, and a store parsed from a text (for the file and for tests).
     std::string Text() const;
@@ -82,6 +90,7 @@ private:
     };
 
     std::string LineEnd() const;
+    bool Write(const std::string& path) const;
     const Entry* FindValue(const std::string& keyPath, const std::string& name) const;
 
     std::string computer_;

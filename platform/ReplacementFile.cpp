@@ -4,17 +4,22 @@
 #include "platform/AppError.h"
 #include "platform/FileAttributes.h"
 #include "platform/HostFiles.h"
+#include "platform/Process.h"
 #include "platform/TextUtil.h"
 #include "platform/WinPath.h"
 
 #include <cerrno>
 #include <climits>
 #include <cstdio>
+#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <map>
+#include <mutex>
 #include <random>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -58,16 +63,72 @@ void failIfFault(const char* op, const std::string& host)
         throw HostError(err);
 }
 
-// A new, exclusively created file beside target whose name starts with "." (hidden in
-// listings) and carries a random tail.
-int createTemp(const std::string& target, std::string& temp)
+// Temporary files beside a target are named ".<name>.~<process id>.<6 hex digits>", so that a
+// later run knows those of a process that was killed before it could remove them. A backup of
+// the former content carries a further tail and is never taken for one: it may be the only
+// whole copy left.
+std::string tempPrefix(const std::string& target) { return "." + nameOf(target) + ".~"; }
+
+// The process id in the name of one of target's temporary files (prefix + "<pid>.<6 hex>"), or
+// 0 when the name is another (a backup's longer name included).
+long tempOwner(const std::string& name, const std::string& prefix)
+{
+    if (name.size() < prefix.size() + 8 || name.compare(0, prefix.size(), prefix) != 0)
+        return 0;
+    const std::string pid = name.substr(prefix.size(), name.size() - prefix.size() - 7);
+    const std::string tail = name.substr(name.size() - 7);
+    if (pid.size() > 9 || pid.find_first_not_of("0123456789") != std::string::npos || tail[0] != '.' ||
+        tail.find_first_not_of("0123456789abcdef", 1) != std::string::npos)
+        return 0;
+    return std::stol(pid);
+}
+
+// The hidden names of a folder that may be temporary files. A folder is read once per process:
+// a copy of many files into one folder would otherwise read it whole for every file. What a
+// process killed later leaves there is found by the next program that replaces that file.
+std::vector<std::string> tempCandidates(const std::string& folder)
+{
+    static std::mutex mutex;
+    static std::map<std::string, std::vector<std::string>> byFolder;
+    std::lock_guard<std::mutex> lock(mutex);
+    if (auto it = byFolder.find(folder); it != byFolder.end())
+        return it->second;
+    DIR* d = ::opendir(folder.c_str());
+    if (!d)
+        return {};
+    std::vector<std::string>& names = byFolder[folder];
+    while (dirent* e = ::readdir(d))
+        if (e->d_name[0] == '.' && std::strstr(e->d_name, ".~"))
+            names.push_back(e->d_name);
+    ::closedir(d);
+    return names;
+}
+
+// Removes the temporary files of target whose process no longer runs; every other name stays,
+// and one that cannot be removed now is tried again by a later program.
+void removeOrphanedTemps(const std::string& target)
+{
+    const std::string folder = folderOf(target), prefix = tempPrefix(target);
+    for (const std::string& name : tempCandidates(folder)) {
+        const long pid = tempOwner(name, prefix);
+        const std::string path = folder + "/" + name;
+        struct stat st;
+        if (pid > 0 && Process::Gone(pid) && ::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode))
+            ::unlink(path.c_str());
+    }
+}
+
+// A new, exclusively created temporary file beside target (hidden in listings: its name starts
+// with "."), after the orphaned ones of target are gone; backupTail is "" or the backup's tail.
+int createTemp(const std::string& target, std::string& temp, const std::string& backupTail = "")
 {
     static std::mt19937 rng{std::random_device{}()};
-    const std::string base = folderOf(target) + "/." + nameOf(target) + ".~";
+    removeOrphanedTemps(target);
+    const std::string base = folderOf(target) + "/" + tempPrefix(target) + std::to_string(Process::CurrentId()) + ".";
     for (int attempt = 0; attempt < 16; ++attempt) {
         char tail[16];
         std::snprintf(tail, sizeof tail, "%06x", static_cast<unsigned>(rng() & 0xFFFFFF));
-        temp = base + tail;
+        temp = base + tail + backupTail;
         const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
         if (fd >= 0)
             return fd;
@@ -168,7 +229,7 @@ void overwriteInPlace(const std::string& source, const std::string& target)
 std::string backupOf(const std::string& target)
 {
     std::string backup;
-    Descriptor out(createTemp(target, backup));
+    Descriptor out(createTemp(target, backup, ".former"));
     try {
         Descriptor in(openOrThrow(target, O_RDONLY));
         copyDescriptor(in.get(), out.get(), "write", target);

@@ -2,6 +2,7 @@
 #include "projcopy/DesignTableCopy.h"
 
 #include "dbaccess/DumpScanner.h"
+#include "dbaccess/DumpWholeCheck.h"
 #include "platform/BinaryFile.h"
 #include "platform/Environment.h"
 #include "platform/TextUtil.h"
@@ -134,7 +135,7 @@ bool DesignTableCopy::DumpEdit::Edit(const std::string& line, std::string& out)
 std::string DesignTableCopy::copyTable(const std::string& oldParams, const std::string& newParams,
                                        const std::string& oldSchema, const std::string& newSchema,
                                        const std::string& table, const std::string& outFile,
-                                       const std::string& tempFile) const
+                                       const std::string& tempFile, std::vector<std::string>* loaded) const
 {
     log_.WriteLog("Loading table '" + table + "' ...");
     const int64_t logBefore = sizeOf(log_.Path());
@@ -159,6 +160,12 @@ std::string DesignTableCopy::copyTable(const std::string& oldParams, const std::
     failure = clientFailure("copy", run("copy " + QuoteString(tempFile) + " " + QuoteString(outFile), ""));
     if (!failure.empty())
         return failure;
+    // A cut dump would load as a table with part of its rows.
+    const DumpWholeness whole = CheckDumpWhole(outFile);
+    if (!whole.Whole())
+        return "the dump is not whole: " + whole.problem;
+    if (loaded)
+        loaded->push_back(table);
     return clientFailure("rislod", run(withParams(newParams, "rislod -m w -i " + QuoteString(outFile) + " -s " +
                                                                  newSchema +
                                                                  " clear table with data all view all index all grant all"),
@@ -167,7 +174,7 @@ std::string DesignTableCopy::copyTable(const std::string& oldParams, const std::
 
 bool DesignTableCopy::LoadModelTable(const std::string& oldParams, const std::string& newParams,
                                      const std::string& oldSchema, const std::string& newSchema, int partitionNo,
-                                     int disciplineNo) const
+                                     int disciplineNo, std::vector<std::string>* loaded) const
 {
     const std::string tmp = ReplaceAll(GetEnvVar("TMP"), "/", "\\");
     const std::string outFile = tmp + "\\risout.txt", tempFile = tmp + "\\_temp.txt";
@@ -178,7 +185,7 @@ bool DesignTableCopy::LoadModelTable(const std::string& oldParams, const std::st
         try {
             // A dump left from an earlier table must not be loaded again when this unload fails.
             run("del " + QuoteString(outFile), "");
-            failure = copyTable(oldParams, newParams, oldSchema, newSchema, table, outFile, tempFile);
+            failure = copyTable(oldParams, newParams, oldSchema, newSchema, table, outFile, tempFile, loaded);
         } catch (const std::exception& e) {
             failure = e.what();
         } catch (...) {

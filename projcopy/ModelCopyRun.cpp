@@ -4,7 +4,9 @@
 #include "dbaccess/SqlLiteral.h"
 #include "platform/AppError.h"
 #include "platform/Clock.h"
+#include "platform/TextUtil.h"
 #include "platform/ado/Recordset.h"
+#include "projcopy/CopyJournal.h"
 #include "projcopy/CopyLog.h"
 #include "projcopy/DesignTableCopy.h"
 #include "projcopy/ModelRelocation.h"
@@ -88,15 +90,17 @@ int ModelCopyRun::Run() const
     log_.Reset();
     int number = 0;
     std::string description;
-    std::vector<std::string> failed;
+    std::vector<std::pair<std::string, std::string>> failed; // model, what it left in the target
     try {
         description = FailedPrecondition();
         if (!description.empty()) {
             number = 1;
         } else {
-            for (const CheckedModel& c : checkedModels(tree_))
-                if (!copyModel(c))
-                    failed.push_back(c.model);
+            for (const CheckedModel& c : checkedModels(tree_)) {
+                std::string left;
+                if (!copyModel(c, left))
+                    failed.emplace_back(c.model, left);
+            }
         }
     } catch (const AppError& e) {
         number = e.number() ? static_cast<int>(e.number()) : 1;
@@ -106,11 +110,14 @@ int ModelCopyRun::Run() const
         description = e.what();
     }
     if (!failed.empty()) {
-        std::string names;
-        for (const std::string& m : failed)
+        std::string names, lefts;
+        for (const auto& [m, left] : failed) {
             names += (names.empty() ? "'" : ", '") + m + "'";
+            if (!left.empty())
+                lefts += "\r\n'" + m + "' left in project '" + sides_.newProject() + "': " + left;
+        }
         log_.WriteLog("models not copied: " + names);
-        const std::string text = "Models not copied: " + names + ". See the copy log '" + log_.Path() + "'";
+        const std::string text = "Models not copied: " + names + ". See the copy log '" + log_.Path() + "'" + lefts;
         description = number == 0 ? text : description + "\r\n" + text;
         number = number == 0 ? 1 : number;
     }
@@ -123,7 +130,7 @@ int ModelCopyRun::Run() const
     return number;
 }
 
-bool ModelCopyRun::copyModel(const CheckedModel& c) const
+bool ModelCopyRun::copyModel(const CheckedModel& c, std::string& left) const
 {
     const std::string& m = c.model;
     bool free = true;
@@ -181,17 +188,28 @@ bool ModelCopyRun::copyModel(const CheckedModel& c) const
     bool copied = true;
     if (free) {
         log_.WriteLog(m + ": not found in project '" + sides_.newProject() + "'");
-        // A model goes into the target only with the discipline and area its row refers to.
-        if (c.hasDiscipline)
-            copied = addMissingRow(m, "discipline", c.discipline, "pdtable_111", "discipline_indx_no", source, reference);
-        if (copied && c.hasArea)
-            copied = addMissingRow(m, "area", c.area, "pdtable_112", "area_index_no", source, reference);
-        if (copied) {
-            DesignTableCopy tables(log_);
-            copied = ModelRelocation(sides_, ris_, log_, tables).CopyModelToTarget(m, source, reference);
-        } else {
-            log_.WriteLog(m + ": model '" + m + "' not copied");
+        CopyJournal journal(sides_, ris_, log_);
+        try {
+            copied = copyFreeModel(c, source, reference, journal);
+        } catch (const AppError& e) {
+            // The run stops here; what this model's copy made goes before it does.
+            const std::vector<std::string> stays = journal.Undo(m);
+            closeIfOpen(reference);
+            closeIfOpen(source);
+            closeIfOpen(targets);
+            if (stays.empty())
+                throw;
+            throw AppError(e.number(), e.source(),
+                           e.description() + "\r\n'" + m + "' left in project '" + sides_.newProject() +
+                               "': " + Join(stays, ", "));
+        } catch (...) {
+            journal.Undo(m);
+            throw;
         }
+        if (copied)
+            journal.Keep();
+        else
+            left = Join(journal.Undo(m), ", ");
     }
     closeIfOpen(reference);
     closeIfOpen(source);
@@ -199,9 +217,25 @@ bool ModelCopyRun::copyModel(const CheckedModel& c) const
     return copied;
 }
 
+bool ModelCopyRun::copyFreeModel(const CheckedModel& c, Recordset& source, Recordset& reference,
+                                 CopyJournal& journal) const
+{
+    const std::string& m = c.model;
+    // A model goes into the target only with the discipline and area its row refers to; they
+    // are taken out again with the model when its copy fails.
+    if ((c.hasDiscipline && !addMissingRow(m, "discipline", c.discipline, "pdtable_111", "discipline_indx_no", source,
+                                           reference, journal)) ||
+        (c.hasArea && !addMissingRow(m, "area", c.area, "pdtable_112", "area_index_no", source, reference, journal))) {
+        log_.WriteLog(m + ": model '" + m + "' not copied");
+        return false;
+    }
+    DesignTableCopy tables(log_);
+    return ModelRelocation(sides_, ris_, log_, tables).CopyModelToTarget(m, source, reference, journal);
+}
+
 bool ModelCopyRun::addMissingRow(const std::string& m, const std::string& what, const std::string& name,
                                  const std::string& table, const std::string& column, Recordset& sourceRows,
-                                 Recordset& reference) const
+                                 Recordset& reference, CopyJournal& journal) const
 {
     const std::string target = sides_.newProject();
     log_.WriteLog(m + ": checking if " + what + " '" + name + "' is already in project '" + target + "' ...");
@@ -225,7 +259,10 @@ bool ModelCopyRun::addMissingRow(const std::string& m, const std::string& what, 
                   (what == "area" ? " ..." : ""));
     closeIfOpen(reference);
     reference = ris_.GetData(sides_.oldParams(), "pd_" + sides_.oldProject(),
-                             "SELECT * FROM " + table + " WHERE " + column + " = " + number + ";");
+                             "SELECT * FROM " + table + " WHERE " + column + " = " + number + ";", failure);
+    // Unread, the row would pass for one the source does not have, and the model would go in
+    // naming a discipline or area the target lacks.
+    failUnread(m, what + " row (" + table + ")", sides_.oldProject(), failure);
     if (reference.State() != adStateOpen) {
         log_.WriteLog(m + ": no " + what + " data found (" + table + ") in project '" + sides_.oldProject() + "'");
         return true;
@@ -233,13 +270,11 @@ bool ModelCopyRun::addMissingRow(const std::string& m, const std::string& what, 
     if (reference.RecordCount() <= 0)
         return true;
     for (reference.MoveFirst(); !reference.Eof(); reference.MoveNext()) {
-        const std::string error =
-            ris_.RunStatement(sides_.newParams(), "pd_" + target, BuildInsertStatement(table, reference));
+        const bool added = journal.InsertRow(m, table, BuildInsertStatement(table, reference), column + " = " + number,
+                                             what + " '" + name + "'");
         DoEvents();
-        if (!error.empty()) {
-            log_.WriteLog(m + ": " + what + " '" + name + "' not added to project '" + target + "': " + error);
+        if (!added)
             return false;
-        }
     }
     return true;
 }

@@ -1,8 +1,10 @@
 // The copy run of the project copy window: every checked model of the model tree is copied
 // from the source project into the target, with its discipline and area when the target lacks
 // them, unless its partition or model index number is taken there already. A model whose rows
-// the target refuses, or whose files would meet files of its name there, is not copied; the run
-// then ends as failed and names it.
+// the target refuses, whose files would meet files of its name there, or whose copy fails on
+// the way, is not copied: what its copy made in the target (discipline and area rows included)
+// is taken out again, and the run ends as failed, naming it and anything that could not be
+// taken out.
 #pragma once
 
 #include "projcopy/ProjectSides.h"
@@ -10,6 +12,7 @@
 #include <string>
 
 class CheckTree;
+class CopyJournal;
 class CopyLog;
 class ModelSelectionTree;
 class Recordset;
@@ -47,12 +50,15 @@ public:
     std::string FailedPrecondition() const;
 
 private:
-    // False when the model failed (the reason is in the copy log).
-    bool copyModel(const struct CheckedModel& c) const;
+    // False when the model failed (the reason is in the copy log); left then names what its
+    // copy made in the target and could not take out again.
+    bool copyModel(const struct CheckedModel& c, std::string& left) const;
+    // Free numbers: the discipline and area when missing, then the model. False when it failed.
+    bool copyFreeModel(const CheckedModel& c, Recordset& source, Recordset& reference, CopyJournal& journal) const;
     // False when the missing row could not be added.
     bool addMissingRow(const std::string& m, const std::string& what, const std::string& name,
                        const std::string& table, const std::string& column, Recordset& sourceRows,
-                       Recordset& reference) const;
+                       Recordset& reference, CopyJournal& journal) const;
     // Logs and raises the failed read of a list of project: a list that could not be read is no
     // empty one, so nothing may be copied on the strength of it. Nothing when failure is empty.
     void failUnread(const std::string& m, const std::string& list, const std::string& project,

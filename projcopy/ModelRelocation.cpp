@@ -5,6 +5,7 @@
 #include "platform/Clock.h"
 #include "platform/TextUtil.h"
 #include "platform/ado/Recordset.h"
+#include "projcopy/CopyJournal.h"
 #include "projcopy/CopyLog.h"
 #include "projcopy/DesignTableCopy.h"
 #include "projcopy/ModelCopyRun.h"
@@ -25,6 +26,17 @@ int16_t toInt16(const Variant& v, const std::string& column)
 }
 
 std::string text(Recordset& rs, const std::string& field) { return rs.Fields()[field].Value().ToText(); }
+
+// A folder path without its closing backslash; "" when nothing but a share or a drive is left.
+std::string folderPath(const std::string& path)
+{
+    std::string p = path;
+    while (!p.empty() && p.back() == '\\')
+        p.pop_back();
+    // \\server\share and X: are no folders this copy makes.
+    const size_t shareEnd = p.rfind("\\\\", 0) == 0 ? p.find('\\', p.find('\\', 2) + 1) : p.find('\\');
+    return shareEnd == std::string::npos ? std::string() : p;
+}
 
 } // namespace
 
@@ -74,7 +86,8 @@ std::string ModelRelocation::FileMask(const std::string& folder, const std::stri
     return AddBackslash(folder) + base + "*";
 }
 
-bool ModelRelocation::CopyModelToTarget(const std::string& m, Recordset& sourceRows, Recordset& reference) const
+bool ModelRelocation::CopyModelToTarget(const std::string& m, Recordset& sourceRows, Recordset& reference,
+                                        CopyJournal& journal) const
 {
     try {
         log_.WriteLog(m + ": preparing to copy model '" + m + "' ...");
@@ -100,6 +113,7 @@ bool ModelRelocation::CopyModelToTarget(const std::string& m, Recordset& sourceR
         sourceRows.MoveFirst();
         while (!sourceRows.Eof()) {
             const std::string target = sides_.newProject();
+            const std::string notCopied = ", model '" + m + "' not copied";
             log_.WriteLog(m + ": changing path to the model '" + m + "' in project '" + target + "' ...");
             const std::string node = Trim(text(sourceRows, "network_address"));
             const std::string path = Trim(text(sourceRows, "path_name"));
@@ -112,62 +126,78 @@ bool ModelRelocation::CopyModelToTarget(const std::string& m, Recordset& sourceR
             sourceRows.Fields()["path_name"].SetValue(Variant(newPath));
             const std::string destination =
                 AddBackslash(SharePath(Trim(newNode), Trim(newPath), GetShareSuffix(Trim(newNode), Trim(newPath))));
+            const int16_t partition = toInt16(sourceRows.Fields()["partition_no"].Value(), "partition_no");
+            const int16_t discipline = toInt16(sourceRows.Fields()["discipline_indx_no"].Value(), "discipline_indx_no");
 
             // xcopy would overwrite them (or wait on a hidden question), and the row would name
-            // another model's file: the model stays out of the target.
+            // another model's file: the model stays out of the target. Every file of the pattern
+            // in the target after the copy is then this copy's own.
             const std::string pattern = GetFileName(mask);
             if (!FindFile(destination, pattern, false).empty()) {
-                log_.WriteLog(m + ": files '" + destination + pattern + "' exist already in project '" + target +
-                              "', model '" + m + "' not copied");
+                log_.WriteLog(m + ": files '" + destination + pattern + "' exist already in project '" + target + "'" +
+                              notCopied);
                 return false;
+            }
+            // The load would replace them, and a failed copy could not take them out without
+            // taking out what was there before.
+            const std::string designSchema = "dd_" + target;
+            for (int t : DesignTableCopy::TableNumbers(discipline)) {
+                const std::string table = "pdtable_" + std::to_string(t) + "_" + std::to_string(partition);
+                const int stands = journal.TableStands(designSchema, table, failure);
+                if (stands < 0) {
+                    const std::string why = "Cannot read the design table " + table + " of project '" + target +
+                                            "': " + failure;
+                    log_.WriteLog(m + ": " + why);
+                    throw AppError(1, kOwn, why);
+                }
+                if (stands == 1) {
+                    log_.WriteLog(m + ": design table " + table + " exists already in " + designSchema +
+                                  " of project '" + target + "'" + notCopied);
+                    return false;
+                }
             }
             // The row first: a row the target refuses takes no file and no table along.
             log_.WriteLog(m + ": adding model '" + m + "' to project '" + target + "' ...");
-            const std::string error = ris_.RunStatement(sides_.newParams(), "pd_" + target,
-                                                        ModelCopyRun::BuildInsertStatement("pdtable_113", sourceRows));
-            if (!error.empty()) {
-                log_.WriteLog(m + ": model '" + m + "' not added to project '" + target + "': " + error);
+            if (!journal.InsertRow(m, "pdtable_113", ModelCopyRun::BuildInsertStatement("pdtable_113", sourceRows),
+                                   "model_index_no = " + text(sourceRows, "model_index_no"), "model '" + m + "'"))
                 return false;
-            }
 
             log_.WriteLog(m + ": copying models files ...");
+            // The folders xcopy makes, outermost first, so that the undo takes the innermost first.
+            std::vector<std::string> missing;
+            for (std::string folder = folderPath(destination); !folder.empty() && !IsFileExists(folder, 1);
+                 folder = folderPath(GetPathDir(folder)))
+                missing.insert(missing.begin(), folder);
             long pid = 0;
             const long copyExit = ExecA("xcopy " + QuoteString(mask) + " " + QuoteString(destination) + " /I",
                                         log_.Path(), 0, "", pid, true);
-            // The target must not list a model that is not there whole.
-            auto takeRowOut = [&] {
-                const std::string undo = ris_.RunStatement(
-                    sides_.newParams(), "pd_" + target,
-                    "DELETE FROM pdtable_113 WHERE model_index_no = " + text(sourceRows, "model_index_no"));
-                if (!undo.empty())
-                    log_.WriteLog(m + ": " + undo);
-            };
+            for (const std::string& folder : missing)
+                if (IsFileExists(folder, 1))
+                    journal.FolderCreated(folder);
+            for (const std::string& file : FindFile(destination, pattern, false))
+                journal.FileCreated(file);
             const std::string modelFile = destination + Trim(text(sourceRows, "model_file_spec"));
             if (!IsFileExists(modelFile, 0)) {
-                log_.WriteLog(m + ": model file '" + modelFile + "' not copied, model '" + m + "' taken out of project '" +
-                              target + "' again");
-                takeRowOut();
+                log_.WriteLog(m + ": model file '" + modelFile + "' not copied" + notCopied);
                 return false;
             }
             // The model file alone is not the model: a companion file xcopy could not copy (in
             // use, disk full) leaves it incomplete in the target.
             if (copyExit != 0) {
                 log_.WriteLog(m + ": xcopy of the model files ended with exit code " + std::to_string(copyExit) +
-                              ", model '" + m + "' taken out of project '" + target + "' again; the files copied to '" +
-                              destination + "' stay");
-                takeRowOut();
+                              notCopied);
                 return false;
             }
 
             log_.WriteLog(m + ": loading data from '" + sides_.oldProject() + "' to project '" + target + "' ...");
-            const int16_t partition = toInt16(sourceRows.Fields()["partition_no"].Value(), "partition_no");
-            const int16_t discipline = toInt16(sourceRows.Fields()["discipline_indx_no"].Value(), "discipline_indx_no");
-            if (!tables_.LoadModelTable(sides_.oldParams(), sides_.newParams(), "dd_" + sides_.oldProject(),
-                                        "dd_" + sides_.newProject(), partition, discipline)) {
-                // Its files and the tables loaded so far stay for the administrator to look at.
-                log_.WriteLog(m + ": design tables not copied whole, model '" + m + "' taken out of project '" +
-                              target + "' again; its files in '" + destination + "' stay");
-                takeRowOut();
+            std::vector<std::string> loaded;
+            const bool whole = tables_.LoadModelTable(sides_.oldParams(), sides_.newParams(),
+                                                      "dd_" + sides_.oldProject(), designSchema, partition, discipline,
+                                                      &loaded);
+            for (const std::string& table : loaded)
+                journal.TableLoaded(designSchema, table);
+            if (!whole) {
+                log_.WriteLog(m + ": design tables not copied whole" + notCopied);
                 return false;
             }
             DoEvents();

@@ -1,14 +1,17 @@
 // The copy of one model whose numbers are free in the target: its rows of pdtable_113 are
 // moved to the target's storage location for the model's discipline, inserted into the target,
 // its design files are copied there with xcopy and its design tables follow. Files of the
-// model's name in the target folder stay untouched and the model is not copied; a row the
-// target refuses takes no file or table along.
+// model's name in the target folder, or design tables of its partition in the target's design
+// schema, stay untouched and the model is not copied; a row the target refuses takes no file
+// or table along. Everything the copy makes is recorded in the model's journal, which the
+// caller undoes when the copy fails.
 #pragma once
 
 #include "projcopy/ProjectSides.h"
 
 #include <string>
 
+class CopyJournal;
 class CopyLog;
 class DesignTableCopy;
 class Recordset;
@@ -23,10 +26,12 @@ public:
     }
 
     // m is the model's model_no; sourceRows all its rows of the source pdtable_113, open. The
-    // location is read into reference, which the caller closes. False when a row was not
-    // copied (the reason is in the copy log). Raises AppError for a path without drive or
-    // numbers beyond 16 bits.
-    bool CopyModelToTarget(const std::string& m, Recordset& sourceRows, Recordset& reference) const;
+    // location is read into reference, which the caller closes. What the copy makes in the
+    // target goes into journal. False when a row was not copied (the reason is in the copy
+    // log). Raises AppError for a path without drive, numbers beyond 16 bits, and a target
+    // whose design tables cannot be looked at.
+    bool CopyModelToTarget(const std::string& m, Recordset& sourceRows, Recordset& reference,
+                           CopyJournal& journal) const;
 
     // "$" when the plain share of the path's drive on node lists no file of the path's folder
     // (the administrative share is then used), else the empty text. Never throws.

@@ -256,7 +256,7 @@ Recordset RisParamsAccess::GetData(const std::string& paramsFile, const std::str
         const std::string answer = Join(lines, "\r\n");
         if (Trim(answer).empty())
             throw AppError(1, "GetData", "risbatch gave no answer to '" + sql + "'");
-        const std::string risError = RISErrorText(answer);
+        const std::string risError = RISErrorMessage(answer);
         if (!risError.empty())
             throw AppError(1, "GetData", risError);
         if (RisClientEndedSilently(exitCode, answer))
@@ -304,7 +304,7 @@ std::string RisParamsAccess::RunStatement(const std::string& paramsFile, const s
         if (Trim(answer).empty())
             failure = "risbatch gave no answer to '" + sql + "'";
         else
-            failure = RISErrorText(answer);
+            failure = RISErrorMessage(answer);
         // A client that died part-way has not run the statement for certain.
         if (failure.empty() && RisClientEndedSilently(exitCode, answer))
             failure = RisClientExitText("risbatch", exitCode);

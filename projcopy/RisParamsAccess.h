@@ -28,14 +28,14 @@ public:
     Recordset GetData(const std::string& paramsFile, const std::string& schema, const std::string& sql) const;
 
     // The same, telling a failed read from a query that found no row: failure is the empty text
-    // when risbatch answered the statement (with rows or with none), else the RIS error text or
+    // when risbatch answered the statement (with rows or with none), else the RIS error on one line or
     // why there is no answer. A check against a list of the other project must not take a list
     // it could not read for an empty one. Never throws.
     Recordset GetData(const std::string& paramsFile, const std::string& schema, const std::string& sql,
                       std::string& failure) const;
 
     // Runs one data-changing statement on the schema and reads risbatch's answer to it: the
-    // empty text when it was carried out, else the RIS error text (or why there is no answer).
+    // empty text when it was carried out, else the RIS error on one line (or why there is no answer).
     // Never throws.
     std::string RunStatement(const std::string& paramsFile, const std::string& schema, const std::string& sql) const;
 

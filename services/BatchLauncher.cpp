@@ -18,12 +18,14 @@ constexpr uint64_t kFileWaitMs = 120000;
 long gProgramId = 0;
 
 // A log path with a blank or a character the interpreter reads as an operator would split
-// the redirection; such a path is quoted, a plain one stays as it is.
+// the redirection, and a "%" would expand; such a path is quoted (QuoteString doubles the "%"),
+// a plain one stays as it is. A path given in quotes is quoted again from its inside, so that
+// a quote within it cannot end the quoting.
 std::string redirectionTarget(const std::string& logFile)
 {
-    if (!logFile.empty() && logFile.front() == '"')
-        return logFile;
-    if (logFile.find_first_of(" &|<>^()") != std::string::npos)
+    if (logFile.size() >= 2 && logFile.front() == '"' && logFile.back() == '"')
+        return QuoteString(logFile.substr(1, logFile.size() - 2));
+    if (logFile.find_first_of(" &|<>^()%\"") != std::string::npos)
         return QuoteString(logFile);
     return logFile;
 }

@@ -8,6 +8,7 @@
 #include "platform/WinPath.h"
 #include "services/AppGlobals.h"
 #include "services/BatchLauncher.h"
+#include "services/PathCharacters.h"
 
 #include <cstdio>
 #include <random>
@@ -237,6 +238,7 @@ bool CreateFolderA(const std::string& path)
     try {
         if (IsBlank(path))
             fail("Directory name not defined");
+        CheckPathCharacters("Directory", path);
         if (HostFolderExists(path))
             fail("Directory '" + path + "' exists already");
         long pid = 0;
@@ -393,6 +395,14 @@ std::string AddBackslash(const std::string& path)
     return p;
 }
 
-std::string QuoteString(const std::string& text) { return "\"" + text + "\""; }
+std::string QuoteString(const std::string& text)
+{
+    for (char c : text) {
+        const auto code = static_cast<unsigned char>(c);
+        if (c == '"' || code < 0x20 || code == 0x7f)
+            fail("The text '" + text + "' cannot be put on a command line: it holds " + DescribeCharacter(c));
+    }
+    return "\"" + ReplaceAll(text, "%", "%%") + "\"";
+}
 
 int SafeUBound(const std::vector<std::string>& list) { return static_cast<int>(list.size()) - 1; }

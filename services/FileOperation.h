@@ -66,6 +66,9 @@ std::string GetPathDir(const std::string& path);
 std::string GetFileName(const std::string& path);
 std::string GetFileBaseName(const std::string& path);
 std::string AddBackslash(const std::string& path);
+// The text between double quotes, for a line of a batch file: every "%" is doubled so that the
+// interpreter expands nothing, and a text holding a double quote (it would end the quoting) or a
+// control character (a line break would start a command of its own) raises error 1.
 std::string QuoteString(const std::string& text);
 // size() - 1: -1 for an empty list.
 int SafeUBound(const std::vector<std::string>& list);

@@ -10,7 +10,9 @@
 #include <cctype>
 #include <cmath>
 #include <cstring>
+#include <functional>
 #include <optional>
+#include <sys/stat.h>
 
 namespace {
 
@@ -47,6 +49,25 @@ std::optional<RegistryStore> Connect(RegistryRoot root, const std::string& compu
     case RegistryStore::LoadResult::Failed: return std::nullopt;
     }
     return std::nullopt;
+}
+
+// Changes the computer's registry under its lock (load, change, write as one step); the same
+// reach as Connect: a remote computer's registry only when its file exists.
+bool Change(RegistryRoot root, const std::string& computer, const std::function<bool(RegistryStore&)>& change)
+{
+    if (!RootName(root))
+        return false;
+    const bool remote = !IsBlank(computer) && !EqualsNoCase(computer, ComputerName());
+    if (remote && root != HKEY_LOCAL_MACHINE && root != HKEY_USERS)
+        return false;
+    RegistryStore store(IsBlank(computer) ? std::string() : computer);
+    if (remote) {
+        struct stat st;
+        const std::string path = RegistryStore::FilePath(computer);
+        if (path.empty() || ::stat(path.c_str(), &st) != 0)
+            return false;
+    }
+    return store.Update(change);
 }
 
 std::string FullPath(RegistryRoot root, const std::string& keyPath)
@@ -96,12 +117,10 @@ bool IsNumericText(const std::string& text)
 bool WriteData(RegistryRoot root, const std::string& keyPath, const std::string& valueName, const RegistryData& data,
                const std::string& computer)
 {
-    if (!RegistryCreateKey(root, keyPath, computer))
-        return false;
-    std::optional<RegistryStore> store = Connect(root, computer);
-    if (!store || !store->KeyExists(FullPath(root, keyPath)))
-        return false;
-    return store->SetValue(FullPath(root, keyPath), valueName, data) && store->Save();
+    const std::string path = FullPath(root, keyPath);
+    return Change(root, computer, [&](RegistryStore& store) {
+        return (store.KeyExists(path) || store.CreateKey(path)) && store.SetValue(path, valueName, data);
+    });
 }
 
 bool WriteNumber(RegistryRoot root, const std::string& keyPath, const std::string& valueName, double value,
@@ -206,12 +225,9 @@ bool RegistrySetValue(RegistryRoot root, const std::string& keyPath, const std::
 bool RegistryCreateKey(RegistryRoot root, const std::string& keyPath, const std::string& computer)
 {
     try {
-        std::optional<RegistryStore> store = Connect(root, computer);
-        if (!store)
-            return false;
-        if (store->KeyExists(FullPath(root, keyPath)))
-            return true;
-        return store->CreateKey(FullPath(root, keyPath)) && store->Save();
+        const std::string path = FullPath(root, keyPath);
+        return Change(root, computer,
+                      [&](RegistryStore& store) { return store.KeyExists(path) || store.CreateKey(path); });
     } catch (...) {
         return false;
     }

@@ -5,8 +5,6 @@
 #include "platform/TextUtil.h"
 #include "platform/WinPath.h"
 
-#include <cerrno>
-#include <csignal>
 #include <cstdio>
 #include <filesystem>
 
@@ -31,7 +29,7 @@ void RemoveOrphanedLeftovers(const std::string& winFile, const std::string& suff
         if (id.size() > 9 || id.find_first_not_of("0123456789") != std::string::npos)
             continue;
         const long pid = std::stol(id);
-        if (pid <= 0 || pid == Process::CurrentId() || ::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH)
+        if (pid == Process::CurrentId() || !Process::Gone(pid))
             continue;
         std::remove(it->path().c_str());
     }

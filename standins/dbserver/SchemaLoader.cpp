@@ -2,6 +2,7 @@
 #include "standins/dbserver/SchemaLoader.h"
 
 #include "dbaccess/DumpReader.h"
+#include "platform/Environment.h"
 #include "platform/TextUtil.h"
 #include "standins/dbserver/DumpLoadCheck.h"
 #include "standins/dbserver/LockedOutputFile.h"
@@ -10,12 +11,21 @@
 #include "standins/dbserver/SchemaTables.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <functional>
 #include <memory>
 
 namespace {
 
 const char* kCrLf = "\r\n";
+
+// For tests only, where no small file system can be mounted: the row of the load (counted from
+// 1 over all tables) from which the database file may grow no further, so that SQLite fails
+// with its own "database or disk is full" as soon as the load needs another page. 0: never.
+long long diskFullRowForTests()
+{
+    return std::atoll(GetEnvVar("TARNWICK_TEST_DISK_FULL_AT_ROW").c_str());
+}
 
 // The open table block being loaded.
 struct TableLoad {
@@ -137,6 +147,7 @@ private:
     bool stopped_ = false;
     std::vector<std::function<void()>> catalogueChanges_; // grants, made once the load is committed
     TableLoad current_;
+    const long long diskFullRow_ = diskFullRowForTests();
 };
 
 void LoadRun::report(const std::string& line)
@@ -291,6 +302,8 @@ void LoadRun::loadRow(const DumpItem& item)
         reject(item, "its fields do not line up with the columns of the table");
         return;
     }
+    if (counts_.rowsLoaded + 1 == diskFullRow_)
+        db_->Exec("PRAGMA max_page_count = 1"); // the least SQLite takes is the present size
     current_.insert->Reset();
     for (size_t i = 0; i < item.values.size(); ++i) {
         if (item.values[i])

@@ -6,6 +6,7 @@
 #include "admin/AktuelleProj.h"
 #include "admin/FrmSplash.h"
 #include "platform/DesktopOpener.h"
+#include "platform/Environment.h"
 #include "platform/EscKey.h"
 #include "platform/WinPath.h"
 #include "services/AppGlobals.h"
@@ -43,6 +44,22 @@ TEST_F(Form1StartupTest, SplashShowsTheVersionThenTheMainWindow)
     delete splash.mainWindow();
 }
 
+TEST_F(Form1StartupTest, AMissingTempFolderIsSaidAndNoClientIsTried)
+{
+    const std::string savedTemp = GetEnvVar("TEMP");
+    const std::string savedTempDir = gTempDir;
+    ::setenv("TEMP", (dumps.host() + "/gone").c_str(), 1);
+    Form1 form;
+    const bool loaded = form.Form_Load();
+    ::setenv("TEMP", savedTemp.c_str(), 1);
+    gTempDir = savedTempDir;
+    EXPECT_FALSE(loaded);
+    ASSERT_EQ(messages.asked().size(), 1u);
+    EXPECT_EQ(messages.asked()[0].prompt.rfind("The temporary folder (TEMP) cannot be used, the folder '", 0), 0u);
+    EXPECT_NE(messages.asked()[0].prompt.find("' does not exist: no outside program can be started"),
+              std::string::npos);
+}
+
 TEST_F(Form1StartupTest, ProjectFieldIsKeptAndTellsExistingOrNew)
 {
     auto form = startedForm();
@@ -69,16 +86,14 @@ TEST_F(Form1StartupTest, PickListSetsTheProject)
     EXPECT_EQ(gSelectedEntry, "demo");
 }
 
-TEST_F(Form1StartupTest, MissingManualIsReported)
+TEST_F(Form1StartupTest, TheManualBesideTheProgramIsOpenedAndAMissingOneReported)
 {
-    auto form = startedForm();
-    form->cmdHelp_Click();
-    ASSERT_EQ(messages.asked().size(), 1u);
-    EXPECT_NE(messages.asked()[0].prompt.find("Docu-Tarnwick-engl.pdf"), std::string::npos);
-}
-
-TEST_F(Form1StartupTest, ManualBesideTheProgramIsOpened)
-{
+    {
+        auto form = startedForm();
+        form->cmdHelp_Click();
+        ASSERT_EQ(messages.asked().size(), 1u);
+        EXPECT_NE(messages.asked()[0].prompt.find("Docu-Tarnwick-engl.pdf"), std::string::npos);
+    }
     testsupport::WriteHostFile(programDir.host() + "/Docs/Docu-Tarnwick-engl.pdf", "%PDF-1.4\n");
     std::string opened;
     SetDesktopOpener([&](const std::string& op, const std::string& file, const std::string&, const std::string&) {
@@ -88,7 +103,7 @@ TEST_F(Form1StartupTest, ManualBesideTheProgramIsOpened)
     auto form = startedForm();
     form->cmdHelp_Click();
     SetDesktopOpener(nullptr);
-    EXPECT_TRUE(messages.asked().empty());
+    EXPECT_EQ(messages.asked().size(), 1u);
     EXPECT_EQ(opened, "Open " + WinPathFromHost(programDir.host()) + "\\Docs\\Docu-Tarnwick-engl.pdf");
 }
 

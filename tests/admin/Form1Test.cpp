@@ -113,36 +113,6 @@ TEST_F(Form1Test, LoadProjectTakesOnlyTheWholeProjectName)
     EXPECT_EQ(BinaryFile::ReadAll(gLogFile).find("rislod"), std::string::npos);
 }
 
-TEST_F(Form1Test, FailedUnloadKeepsTheOldDumpByteForByteAndEndsWithErrors)
-{
-    auto form = startedForm();
-    const std::string dump = dumpDir + "\\pd_nosuch.dmp";
-    const std::string old = "default schema pd_nosuch\r\nold content\r\n";
-    writeFile(dump, old);
-    form->Projname->setEditText("nosuch");
-    form->familyBoxes[0]->setChecked(true); // pd_nosuch, over the old dump
-    form->familyBoxes[1]->setChecked(true); // dd_nosuch, no dump yet
-    form->Unload_Auswahl_Click();
-
-    ASSERT_EQ(messages.asked().size(), 1u);
-    const std::string& closing = messages.asked().back().prompt;
-    EXPECT_NE(closing.find("ended with errors (2), the first: risunlod pd_nosuch: RIS Error: "), std::string::npos)
-        << closing;
-    EXPECT_NE(closing.find(gLogFile), std::string::npos) << closing;
-    EXPECT_EQ(BinaryFile::ReadAll(dump), old);
-    // Neither a new dump nor the client's own file is left behind.
-    std::vector<std::string> left;
-    for (const auto& e : std::filesystem::directory_iterator(dumps.host()))
-        left.push_back(e.path().filename().string());
-    EXPECT_EQ(left, std::vector<std::string>{"pd_nosuch.dmp"});
-
-    // The script command names the client's error and keeps the dump as well.
-    const AppError e = testsupport::Raised([&] { form->RISUnload("risunload 'pd_nosuch', '" + dump + "'"); });
-    EXPECT_NE(e.description().find("RIS Error: "), std::string::npos) << e.description();
-    EXPECT_NE(e.description().find("the dump '" + dump + "' stays as it was"), std::string::npos) << e.description();
-    EXPECT_EQ(BinaryFile::ReadAll(dump), old);
-}
-
 TEST_F(Form1Test, LoadRefusesADumpWithoutSchemaLine)
 {
     auto form = startedForm();

@@ -67,15 +67,10 @@ protected:
     admintest::AdminFolder folder{"toolrun"};
 };
 
-TEST_F(ToolRunTest, NameParameterTakesTheFirstTokenWithItsPlaceholders)
+TEST_F(ToolRunTest, NameParameterTakesTheFirstTokenWithItsPlaceholdersAndNamesWhatItRefuses)
 {
     WriteIniValue(gIniFile, "TARNWICK", "projname", "p7");
     EXPECT_EQ(ToolRun::NameParameter("'pd_\xA7projname\xA7' 'other'", "Schema", "op"), "pd_p7");
-    EXPECT_EQ(ToolRun::NameParameter("'dd_p1'", "Schema", "op"), "dd_p1");
-}
-
-TEST_F(ToolRunTest, NameParameterNamesWhatItRefuses)
-{
     const AppError e = testsupport::Raised([&] { ToolRun::NameParameter("'pd_ p1'", "User", "Cre_DBUser"); });
     EXPECT_EQ(e.description(), "User 'pd_ p1' is not a valid name (letters, digits and '_' only)");
     EXPECT_EQ(e.source(), "Cre_DBUser");
@@ -97,16 +92,6 @@ TEST_F(ToolRunTest, MissingProgramCountsAsFailed)
     EXPECT_TRUE(o.failed());
     EXPECT_NE(o.exitCode, 0);
     EXPECT_NE(ReadFile2String(gLogFile).find("is not recognized"), std::string::npos);
-}
-
-TEST_F(ToolRunTest, ScratchFileIsInTmp)
-{
-    std::string old = GetEnvVar("TMP");
-    SetEnvVar("TMP", "C:\\temp");
-    EXPECT_EQ(ToolRun::ScratchFilePath(), "C:\\temp\\tarnwick.sql");
-    SetEnvVar("TMP", "");
-    EXPECT_EQ(ToolRun::ScratchFilePath(), "\\tarnwick.sql");
-    SetEnvVar("TMP", old);
 }
 
 } // namespace

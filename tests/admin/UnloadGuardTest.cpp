@@ -6,6 +6,7 @@
 #include "admin/AdminGlobals.h"
 #include "dbaccess/DumpSchemaLine.h"
 #include "services/AppGlobals.h"
+#include "support/Raised.h"
 #include "support/TestFiles.h"
 #include "support/WrapperClients.h"
 
@@ -44,6 +45,8 @@ TEST_F(UnloadGuardTest, ANewDumpThatIsNotWholeNeverReplacesTheOldOne)
         {"an empty file, exit 0", ClientRule::CutAnswer(0), "risunlod pd_demo: the new dump is not whole (it is empty)"},
         {"no file, exit 0", ClientRule::DieBefore(0), "risunlod pd_demo: wrote no dump"},
         {"a whole dump, then exit 3", ClientRule::DieAfter(3), "risunlod pd_demo: ended with exit code 3"},
+        {"a RIS error", ClientRule::DieBefore(1, testsupport::WrapperClients::ErrorBlock("RIS_E_DATABASE_ERROR", "x")),
+         "risunlod pd_demo: RIS Error: RIS_E_DATABASE_ERROR - x"},
     };
     testsupport::WrapperClients clients;
     const std::string dump = dumpDir + "\\pd_demo.dmp";
@@ -65,6 +68,13 @@ TEST_F(UnloadGuardTest, ANewDumpThatIsNotWholeNeverReplacesTheOldOne)
             << closing;
         EXPECT_EQ(BinaryFile::ReadAll(dump), old);
         EXPECT_EQ(dumpFolder(), std::vector<std::string>{"pd_demo.dmp"});
+        // The script command stops the script with the same words and keeps the dump as well.
+        clients.Set("risunlod", c.rule);
+        const AppError e = testsupport::Raised([&] { form->RISUnload("risunload 'pd_demo', '" + dump + "'"); });
+        EXPECT_NE(e.description().find(std::string(c.reported) + ", the dump '" + dump + "' stays as it was"),
+                  std::string::npos)
+            << e.description();
+        EXPECT_EQ(BinaryFile::ReadAll(dump), old);
     }
 }
 

@@ -92,15 +92,30 @@ TEST_F(CRISDumpWriteTest, RowConditionsByPositionAndNoIndexLines)
               std::string::npos);
 }
 
-TEST_F(CRISDumpWriteTest, ValueLongerThanItsColumnIsReportedAndNoDumpIsLeft)
+// A value the dump cannot carry is named and nothing is written: the dump that was there stays.
+TEST_F(CRISDumpWriteTest, AValueTheDumpCannotCarryIsNamedAndTheOldDumpStays)
 {
-    Run("CREATE TABLE notes (t MEMO)");
-    Run("INSERT INTO notes VALUES ('" + std::string(241, 'x') + "')");
-    const AppError e = Raised([&] { cris_.RISDumpCreate(dump_, "s", mdb_, {"pipes", "notes"}, std::nullopt, false); });
-    EXPECT_EQ(e.number(), 1);
-    EXPECT_EQ(e.source(), "RISDumpCreate");
-    EXPECT_EQ(e.description(), "Value of column 't' in row 1 of table 'notes' is longer than 240 characters");
-    EXPECT_FALSE(std::filesystem::exists(HostPath(dump_)));
+    Run("CREATE TABLE notes (k INTEGER, t MEMO)");
+    WriteHostFile(HostPath(dump_), "the old dump");
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {std::string(241, 'x'), "Value of column 't' in row 2 of table 'notes' is longer than 240 characters"},
+        {"first line\r\nsecond",
+         "Table 'notes', column 't', row 2: the value holds a line break, which a RIS dump cannot carry"},
+        {"cut\n***RIS*** End of Table ***RIS***",
+         "Table 'notes', column 't', row 2: the value holds a line break, which a RIS dump cannot carry"},
+    };
+    for (const auto& [value, error] : cases) {
+        SCOPED_TRACE(error);
+        Run("DELETE FROM notes");
+        Run("INSERT INTO notes VALUES (1, 'fine')");
+        Run("INSERT INTO notes VALUES (2, '" + value + "')");
+        const AppError e = Raised([&] { cris_.RISDumpCreate(dump_, "s", mdb_, {"pipes", "notes"}, std::nullopt, false); });
+        EXPECT_EQ(e.number(), 1);
+        EXPECT_EQ(e.source(), "RISDumpCreate");
+        EXPECT_EQ(e.description(), error);
+        EXPECT_EQ(Dump(), "the old dump");
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_.host()), {}), 2);  // the database and the dump
+    }
 }
 
 TEST_F(CRISDumpWriteTest, ChecksComeFirst)

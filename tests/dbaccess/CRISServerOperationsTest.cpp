@@ -12,6 +12,7 @@
 #include "services/AppGlobals.h"
 #include "standins/dbserver/DbServer.h"
 #include "standins/dbserver/RisSession.h"
+#include "standins/dbserver/SchemaTables.h"
 #include "standins/dbserver/StandInConnections.h"
 #include "standins/dbserver/StandInEnvironment.h"
 #include "support/SampleEnvironment.h"
@@ -212,6 +213,60 @@ TEST_F(CRISServerOperationsTest, TwoTablesCopiedUnderNewNamesWholeNamesOnly)
     EXPECT_EQ(e.source().rfind("CRIS::RISTableCopy: CRIS::RISUnload", 0), 0u) << e.source();
     cris.RISDropSchema({"pd_src", "pd_dst"});
     cris.ORADropUser("ORCL", kAdmin, kAdminPassword, {"pd_src", "pd_dst"});
+}
+
+// A copy never takes another table's index: each index of a copied table gets a name free in
+// the target, and the values arrive byte for byte (trailing blanks, blank and empty texts).
+TEST_F(CRISServerOperationsTest, ACopyKeepsEveryIndexWhereItWasAndEveryValueAsItWas)
+{
+    NewSchema("pd_aud1");
+    NewSchema("pd_aud2");
+    const char* table = "create table aud_v (k int, t char(12));\n"
+                        "create unique index pk_aud_v on aud_v (k);\n";
+    Ris(std::string("default schema pd_aud1;\n") + table +
+        "insert into aud_v values (1, 'tail  ');\ninsert into aud_v values (2, '   ');\n"
+        "insert into aud_v values (3, '');\ninsert into aud_v values (4, NULL);\nquit;\n");
+    Ris(std::string("default schema pd_aud2;\n") + table + "insert into aud_v values (1, 'own');\nquit;\n");
+    const auto indexes = [](const std::string& schema) {
+        DbServer server(DbServer::EnvironmentRoot());
+        auto db = server.OpenUserDatabase(server.FindSchema(schema)->dbUser);
+        SchemaTables tables(*db);
+        std::string text;
+        for (const std::string& t : tables.Tables())
+            for (const RisIndex& i : tables.Indexes(t))
+                text += i.name + " on " + t + (i.unique ? " unique" : "") + "; ";
+        return text;
+    };
+    const std::string values = "SELECT k, t, length(t), t IS NULL FROM aud_v ORDER BY k";
+    const auto source = Rows("pd_aud1", values);
+
+    struct Case {
+        const char* name;
+        const char* target;
+        const char* copy;
+        int mode;
+        const char* targetIndexes;  // afterwards
+    };
+    const Case cases[] = {
+        {"into a schema holding the index name, clear", "pd_aud2", "aud_v_copy", 0,
+         "pk_aud_v on aud_v unique; pk_aud_v_copy on aud_v_copy unique; "},
+        {"into the source schema, new", "pd_aud1", "aud_v2", 1,
+         "pk_aud_v on aud_v unique; pk_aud_v2 on aud_v2 unique; "},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        cris.RISTableCopy("pd_aud1", {"aud_v"}, c.target, {c.copy}, c.mode, Out("copy.log"));
+        EXPECT_EQ(indexes(c.target), c.targetIndexes);
+        auto copied = Rows(c.target, std::string(values).replace(values.find("aud_v"), 5, c.copy));
+        EXPECT_EQ(copied, source);
+    }
+    EXPECT_EQ(Rows("pd_aud2", "SELECT t FROM aud_v")[0][0], std::optional<std::string>("own"));
+    // The target's own table still refuses a duplicate key.
+    EXPECT_NE(Raised([&] { cris.DBWrite("pd_aud2", "insert into aud_v values (1, 'dup');"); }).description().find(
+                  "RIS_E_"),
+              std::string::npos);
+    cris.RISDropSchema({"pd_aud1", "pd_aud2"});
+    cris.ORADropUser("ORCL", kAdmin, kAdminPassword, {"pd_aud1", "pd_aud2"});
 }
 
 TEST_F(CRISServerOperationsTest, DumpWrittenFromAnAccessDatabaseLoadsWithRislod)

@@ -2,6 +2,7 @@
 #include "dbaccess/DumpLineClassifier.h"
 
 #include "dbaccess/DumpTestFiles.h"
+#include "platform/AppError.h"
 #include "support/TestEnvironment.h"
 
 #include <gtest/gtest.h>
@@ -28,7 +29,6 @@ TEST(DumpLineClassifierTest, KindsInFileOrder)
         {"1 'create table u (x int)' ", K::BlockLine},
         {"default schema pd_b", K::BlockLine},
         {kEndSchema, K::BlockLine},
-        {kEnd + " ", K::BlockLine}, // the marker counts only as the whole line
         {"'" + kEnd + "'", K::BlockLine},
         {kEnd + "\r", K::EndOfTable},
         // A definition-only table: the next keyword line closes its block before any rows.
@@ -51,6 +51,9 @@ TEST(DumpLineClassifierTest, KindsInFileOrder)
 
 TEST(DumpLineClassifierTest, EndOfTableLineIsFoundOnlyAsAWholeLine)
 {
+    // Followed by blanks it is neither the marker nor a row: the dump is refused.
+    EXPECT_THROW(DumpLineClassifier().Classify(kEnd + " \r"), AppError);
+    EXPECT_THROW(DumpLineClassifier::FindEndOfTableLine("1 'x' \r\n" + kEnd + "\t\r\n" + kEnd + "\r\n"), AppError);
     EXPECT_EQ(DumpLineClassifier::FindEndOfTableLine("1 'x " + kEnd + "' \r\n" + kEnd + "\r\nz\r\n"), 5 + kEnd.size() + 4);
     EXPECT_EQ(DumpLineClassifier::FindEndOfTableLine(kEnd + "x\n" + kEnd), kEnd.size() + 2);
     EXPECT_EQ(DumpLineClassifier::FindEndOfTableLine("a\n" + kEnd + "\n", 2), 2u);

@@ -7,6 +7,7 @@
 #include "dbaccess/DumpTestFiles.h"
 #include "dbaccess/SampleServerFixture.h"
 #include "platform/AppError.h"
+#include "platform/TextUtil.h"
 #include "platform/ado/Recordset.h"
 #include "services/FileOperation.h"
 #include "support/Raised.h"
@@ -14,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 
 namespace fs = std::filesystem;
 using namespace dumptest;
@@ -138,4 +140,69 @@ TEST_F(DumpTextsSystemTest, ABannerOfStarsIsNoError)
     cris.RISUnload(Out("banner.dmp"), "pd_marks", Names{"mk_first"}, std::nullopt, "", 0, false, false);
     EXPECT_EQ(Texts(cris.DBRead("pd_marks", "SELECT txt FROM mk_first ORDER BY id", 3)), kTexts);
     EXPECT_TRUE(fs::exists(OutHost("greeted"))); // the greeting client ran
+}
+
+// One rule for every reader (the listings, the conversion behind the queries and the load
+// client): a byte-order mark is passed over, an end-of-table line with a trailing blank is
+// refused naming the line, and a value holding the text table's separator is refused by the
+// conversion naming its table and row instead of shifting the row's columns.
+TEST_F(DumpTextsSystemTest, EveryReaderTakesAMarkATrailingBlankAndTheSeparatorAlike)
+{
+    const std::string end = "***RIS*** End of Table ***RIS***";
+    int dumps = 0;
+    const auto dump = [&](const std::string& mark, const std::string& firstEnd, const std::string& value) {
+        const std::string name = "r" + std::to_string(++dumps) + ".dmp";
+        WriteHostFile(OutHost(name), mark + "default schema pd_rd\r\n"
+                                               "create table a (k int, t char(10))\r\ninsert into a (k, t) values (?, ?)\r\n"
+                                               "***variable*** k t \r\n1 '" + value + "' \r\n2 'y' \r\n" + firstEnd +
+                                               "\r\ncreate table b (k int)\r\ninsert into b (k) values (?)\r\n"
+                                               "***variable*** k \r\n3 \r\n" + end +
+                                               "\r\n***RIS*** End of Schema ***RIS***\r\n");
+        return Out(name);
+    };
+    CreateSchema("pd_rd");
+    const std::string ordered = "SELECT k FROM a ORDER BY k";
+    struct Reader {
+        const char* name;
+        std::function<std::string(const std::string&)> read;  // what it makes of the dump
+    };
+    const std::vector<Reader> readers = {
+        {"schema listing", [&](const std::string& d) { return Join(cris.RISDumpGetSchemas(d), ","); }},
+        {"table listing", [&](const std::string& d) { return Join(cris.RISDumpGetTables(d), ","); }},
+        {"query", [&](const std::string& d) { return std::to_string(cris.RISDumpRead(d, "pd_rd", ordered).RecordCount()); }},
+        {"load", [&](const std::string& d) {
+             cris.RISLoad(d, std::nullopt, 0, "pd_rd", "", 25);
+             return std::to_string(Rows("pd_rd", "SELECT * FROM a").size() + Rows("pd_rd", "SELECT * FROM b").size());
+         }},
+    };
+    struct Case {
+        const char* name;
+        std::string file;
+        std::vector<std::string> expected;  // per reader: its answer, or "!" + a part of its error
+    };
+    const std::vector<Case> cases = {
+        {"plain", dump("", end, "x"), {"pd_rd", "pd_rd|a,pd_rd|b", "2", "3"}},
+        {"byte-order mark", dump("\xEF\xBB\xBF", end, "x"), {"pd_rd", "pd_rd|a,pd_rd|b", "2", "3"}},
+        {"end line with a trailing blank", dump("", end + " ", "x"),
+         std::vector<std::string>(4, "!followed by blanks")},
+        {"separator in a value", dump("", end, "x\x01y"),
+         {"pd_rd", "pd_rd|a,pd_rd|b", "!Row 1 of table 'a' holds the character with code 1", "3"}},
+    };
+    for (const Case& c : cases) {
+        for (size_t i = 0; i < readers.size(); ++i) {
+            SCOPED_TRACE(std::string(c.name) + ", " + readers[i].name);
+            for (const char* table : {"a", "b"})
+                try {
+                    cris.DBWrite("pd_rd", std::string("drop table ") + table);
+                } catch (const AppError&) {
+                }
+            const std::string& expected = c.expected[i];
+            if (expected[0] != '!') {
+                EXPECT_EQ(readers[i].read(c.file), expected);
+                continue;
+            }
+            const AppError e = Raised([&] { readers[i].read(c.file); });
+            EXPECT_NE(e.description().find(expected.substr(1)), std::string::npos) << e.description();
+        }
+    }
 }

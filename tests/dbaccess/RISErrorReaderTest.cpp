@@ -54,6 +54,16 @@ TEST(RISErrorReaderTest, FrameLinesOutsideABlockAreNoError)
     EXPECT_EQ(RISErrorText(Frame() + " trailing\r\n"), "");
     const std::string text = RISErrorText(banner + Block("RIS_E_X", "detail") + banner);
     EXPECT_EQ(text, Frame() + "\r\n" + Frame(" RIS Error: RIS_E_X") + "\r\n" + Frame(" detail") + "\r\n" + Frame());
+    EXPECT_EQ(RISErrorMessage(banner + Block("RIS_E_X", "detail") + banner), "RIS Error: RIS_E_X - detail");
+}
+
+TEST(RISErrorReaderTest, AMessageWrappedOverFrameLinesReadsAsOneSentence)
+{
+    const std::string out = Frame() + "\r\n" + Frame(" RIS Error: RIS_E_NO_ROWS") + "\r\n" +
+                            Frame(" The statement matched no row, so no table was") + "\r\n" + Frame(" changed.") +
+                            "\r\n" + Frame() + "\r\n";
+    EXPECT_EQ(RISErrorMessage(out), "RIS Error: RIS_E_NO_ROWS - The statement matched no row, so no table was changed.");
+    EXPECT_EQ(RISErrorMessage("no block\r\n"), "");
 }
 
 TEST(RISErrorReaderTest, A78ColumnLineIsNoFrame)

@@ -13,6 +13,8 @@ using testsupport::ClientRule;
 
 namespace {
 
+const std::string kBrokenBlock = std::string(79, '*') + "\r\n* RIS Error: RIS_E_X *\r\n";
+
 class RisClientExitFailureTest : public SampleServerFixture {
 protected:
     RisClientExitFailureTest() : SampleServerFixture("exitfailure") {}
@@ -60,6 +62,13 @@ TEST_F(RisClientExitFailureTest, AClientThatDiesOrRefusesFailsTheOperation)
          [&] { cris.DBWrite("pd_wrap", "insert into pdtable_114 values (78);"); }, "risbatch ended with exit code 137"},
         {"statement refused", "risbatch", ClientRule::RefuseStatement("delete from pdtable_116"), write,
          "RIS_E_NO_PRIVILEGE"},
+        // A frame line and an error line that is no whole block explain nothing.
+        {"statements with a broken error block", "risbatch", ClientRule::DieBefore(1, kBrokenBlock), write,
+         "risbatch ended with exit code 1"},
+        {"load with a broken error block", "rislod", ClientRule::DieBefore(1, kBrokenBlock), load,
+         "rislod ended with exit code 1"},
+        {"clean that crashed after saying success", "risclnsr", ClientRule::DieAfter(139),
+         [&] { cris.RISClean("pd_wrap"); }, "risclnsr ended with exit code 139"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -87,4 +96,26 @@ TEST_F(RisClientExitFailureTest, ARuleAppliesToTheRunsThatHoldItsTextOnly)
               std::string::npos);
     EXPECT_NO_THROW(cris.DBGetCols("pd_wrap", "pdtable_113", true, true));
     EXPECT_EQ(clients.Runs("risunlod"), 3);
+}
+
+// Values that would reshape a client's input never reach a client.
+TEST_F(RisClientExitFailureTest, ASchemaOrConditionThatWouldReshapeTheInputRunsNoClient)
+{
+    const size_t rows = Count("SELECT * FROM pdtable_113");
+    const std::vector<std::function<void()>> calls = {
+        [&] { cris.DBWrite("pd_wrap; delete from pdtable_113", "update pdtable_114 set partition_no = 1"); },
+        [&] { cris.DBWrite("pd_wrap;\r\ndelete from pdtable_113", "update pdtable_114 set partition_no = 1"); },
+        [&] {
+            cris.RISUnload(Out("w.dmp"), "pd_wrap", std::vector<std::string>{"pdtable_113"},
+                           std::vector<std::string>{"model_no = 'x\" all \"'"}, "", 0, true, true);
+        },
+    };
+    for (const auto& call : calls) {
+        const AppError e = testsupport::Raised(call);
+        EXPECT_TRUE(e.description().find("is not a valid RIS name") != std::string::npos ||
+                    e.description().find("holds the character '\"'") != std::string::npos)
+            << e.description();
+    }
+    EXPECT_EQ(clients.Runs("risbatch") + clients.Runs("risunlod"), 0);
+    EXPECT_EQ(Count("SELECT * FROM pdtable_113"), rows);
 }

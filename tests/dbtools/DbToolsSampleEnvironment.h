@@ -4,15 +4,18 @@
 
 #include "admin/AdminTestSupport.h"
 #include "dbaccess/CRIS.h"
+#include "platform/TextUtil.h"
 #include "platform/WinPath.h"
 #include "platform/ado/Recordset.h"
 #include "services/AppGlobals.h"
 #include "services/IniFile.h"
 #include "services/ScriptedMessageService.h"
+#include "standins/dbserver/SchemaTables.h"
 #include "support/SampleEnvironment.h"
 #include "support/TestEnvironment.h"
 
 #include <cstdlib>
+#include <map>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -40,6 +43,35 @@ protected:
             for (rs.MoveFirst(); !rs.Eof(); rs.MoveNext())
                 values.push_back(rs.Fields()[0].Value().ToText());
         return values;
+    }
+
+    // Every table of the schema with its column types, rows, indexes and grants, and the views,
+    // read from the stand-in server's own files, not through the program.
+    static std::map<std::string, std::string> SchemaState(const std::string& schema)
+    {
+        DbServer server(DbServer::EnvironmentRoot());
+        const std::string user = server.FindSchema(schema)->dbUser;
+        auto db = server.OpenUserDatabase(user);
+        SchemaTables tables(*db);
+        std::map<std::string, std::string> state;
+        for (const std::string& t : tables.Tables()) {
+            std::string& text = state[t];
+            for (const RisColumn& c : tables.Columns(t))
+                text += c.name + " " + c.type + ", ";
+            text += "rows:";
+            for (const auto& row : db->QueryRows("SELECT * FROM \"" + t + "\" ORDER BY 1")) {
+                for (const auto& v : row)
+                    text += " " + v.value_or("NULL");
+                text += ";";
+            }
+            text += " indexes:";
+            for (const RisIndex& i : tables.Indexes(t))
+                text += " " + i.name + "(" + Join(i.columns, ",") + ")";
+            text += " grants: " + Join(server.GrantsOn(user, t), ",");
+        }
+        for (const RisView& v : tables.Views())
+            state["view " + v.name] = v.definition;
+        return state;
     }
 
     std::vector<std::string> prompts() const

@@ -1,7 +1,9 @@
-// Deleting models without tables when a model's row of pdtable_113 is not found as the tree
-// shows it: that model keeps its pdtable_114 row, the others go, and the run ends naming it.
+// Deleting models without tables when a model's key does not match exactly one row of
+// pdtable_113 (not found as the tree shows it, or registered twice): nothing of that model is
+// deleted, the others go, and the run ends naming it with the number of its rows.
 #include "dbtools/DdlRepair.h"
 
+#include "DbToolsSampleEnvironment.h"
 #include "DdlTestDatabase.h"
 #include "admin/AdminTestSupport.h"
 #include "dbtools/DdlCheckContext.h"
@@ -56,9 +58,7 @@ TEST_P(DdlRepairDeleteModelsTest, EachModelGoesWholeOrNotAtAll)
     EXPECT_EQ(statuses.back(), c.status);
     if (std::string(c.status) != "Ready") {
         EXPECT_EQ(messages.asked().back().prompt, c.status);
-        EXPECT_NE(folder.log().find(std::string("Error: model P101 not deleted: its delete from pdtable_113 changed 0 "
-                                                "row(s) instead of one, its row of pdtable_114 is kept")),
-                  std::string::npos);
+        EXPECT_NE(folder.log().find("Error: model P101 not deleted: "), std::string::npos);
     }
 }
 
@@ -66,18 +66,50 @@ INSTANTIATE_TEST_SUITE_P(
     Rows, DdlRepairDeleteModelsTest,
     ::testing::Values(
         DeleteCase{"BothFound", {{1, "P101", 3}, {1, "P102", 4}}, {k113P101, k114P101, k113P102, k114P102}, {}, "Ready"},
-        // The listing trims the model number; the row holds it padded and the DELETE misses it.
+        // The listing trims the model number; the row holds it padded and is not found (as a row
+        // deleted meanwhile is not).
         DeleteCase{"PaddedNumberMissed",
                    {{1, "P101  ", 3}, {1, "P102", 4}},
-                   {k113P101, k113P102, k114P102},
+                   {k113P102, k114P102},
                    {{1, "P101  ", 3}},
-                   "Models not deleted: P101 (no single row of pdtable_113 matched them, see the program log)"},
-        // Deleted meanwhile by someone else: its partition row stays for the next check to show.
-        DeleteCase{"RowAlreadyGone",
-                   {{1, "P102", 4}},
-                   {k113P101, k113P102, k114P102},
-                   {},
-                   "Models not deleted: P101 (no single row of pdtable_113 matched them, see the program log)"}),
+                   "Models not deleted, nothing was changed for them: P101 (no row of pdtable_113 holds it) (see the "
+                   "program log)"},
+        // Registered twice: both rows and the partition row stay.
+        DeleteCase{"RegisteredTwice",
+                   {{1, "P101", 3}, {1, "P101", 3}, {1, "P102", 4}},
+                   {k113P102, k114P102},
+                   {{1, "P101", 3}, {1, "P101", 3}},
+                   "Models not deleted, nothing was changed for them: P101 (2 rows of pdtable_113 hold it) (see the "
+                   "program log)"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// On the stand-in server: a model registered twice in pdtable_113 keeps both rows and its
+// partition's row, and the message says why.
+using DdlRepairOnTheServerTest = DbToolsSampleEnvironment;
+
+TEST_F(DdlRepairOnTheServerTest, AModelRegisteredTwiceKeepsBothRowsAndItsPartition)
+{
+    DbServer server(DbServer::EnvironmentRoot());
+    auto pd = server.OpenUserDatabase(server.FindSchema("pd_demo")->dbUser);
+    pd->Exec("INSERT INTO pdtable_113 VALUES (9, 1, 2, 'P1002', 'again', 'PDSSRV1', 'D:\\pds\\demo\\model', "
+             "'p1002.dgn', 0, 2)");
+    const auto before = SchemaState("pd_demo");
+    CheckTree tree;
+    tree.Add("", "NoTables", "models");
+    CheckTreeNode& node = tree.Add("NoTables", "Discipline1ModelP1002", "P1002");
+    node.tag = "2";
+    node.checked = true;
+    boxes_.Answer(MsgAnswer::Yes);
+    std::vector<std::string> statuses;
+    DdlCheckContext context{tree, DdlDatabase::Program(), [] { return std::string("demo"); },
+                            [&](const std::string& t) { statuses.push_back(t); }, {}, 0};
+
+    RunRepairAction(context, DdlRepairAction::DeleteModels);
+
+    EXPECT_EQ(statuses.back(), "Models not deleted, nothing was changed for them: P1002 (2 rows of pdtable_113 hold "
+                               "it) (see the program log)");
+    EXPECT_EQ(SchemaState("pd_demo"), before);
+    pd->Exec("DELETE FROM pdtable_113 WHERE model_index_no = 9");
+}
 
 } // namespace

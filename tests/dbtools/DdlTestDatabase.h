@@ -8,6 +8,7 @@
 #include "platform/ado/AdoTypes.h"
 #include "platform/ado/Recordset.h"
 
+#include <algorithm>
 #include <map>
 #include <string>
 #include <vector>
@@ -51,7 +52,12 @@ public:
     {
         calls.push_back("Read " + schema + " " + sql);
         Recordset rs;
-        if (sql.find("FROM pdtable_113") != std::string::npos) {
+        if (sql.rfind("SELECT count(*) AS ROWCOUNTS FROM pdtable_113 WHERE ", 0) == 0) {
+            rs.Fields().Append("ROWCOUNTS", adInteger);
+            rs.Open();
+            rs.AddNew("ROWCOUNTS", Variant(static_cast<long>(std::count_if(
+                                       models.begin(), models.end(), [&](const DdlTestModel& m) { return matches(sql, m); }))));
+        } else if (sql.find("FROM pdtable_113") != std::string::npos) {
             rs.Fields().Append("discipline_indx_no", adSmallInt);
             rs.Fields().Append("model_no", adVarChar, 20);
             rs.Fields().Append("partition_no", adSmallInt);
@@ -78,14 +84,23 @@ public:
     {
         calls.push_back("Write " + schema);
         written.push_back(statements);
-        const std::string head = "DELETE FROM pdtable_113 WHERE discipline_indx_no=1 AND model_no='";
-        const size_t end = statements.find("' AND partition_no=");
-        if (statements.rfind(head, 0) != 0 || end == std::string::npos)
+        if (statements.rfind("DELETE FROM pdtable_113 ", 0) != 0)
             return statements.rfind("DELETE FROM pdtable_114", 0) == 0 ? 1 : -1;
-        const std::string model = ReplaceAll(statements.substr(head.size(), end - head.size()), "''", "'");
-        const long partition = std::stol(statements.substr(end + 19));
-        return static_cast<int32_t>(std::erase_if(models, [&](const DdlTestModel& m) {
-            return m.discipline == 1 && m.model == model && m.partition == partition;
-        }));
+        return static_cast<int32_t>(
+            std::erase_if(models, [&](const DdlTestModel& m) { return matches(statements, m); }));
+    }
+
+private:
+    // Whether the model row matches the condition "discipline_indx_no=1 AND model_no='...' AND
+    // partition_no=n" of the statement.
+    static bool matches(const std::string& statement, const DdlTestModel& m)
+    {
+        const std::string head = "WHERE discipline_indx_no=1 AND model_no='";
+        const size_t from = statement.find(head);
+        const size_t end = statement.find("' AND partition_no=");
+        if (from == std::string::npos || end == std::string::npos)
+            return false;
+        const std::string model = ReplaceAll(statement.substr(from + head.size(), end - from - head.size()), "''", "'");
+        return m.discipline == 1 && m.model == model && m.partition == std::stol(statement.substr(end + 19));
     }
 };

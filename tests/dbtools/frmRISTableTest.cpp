@@ -10,6 +10,7 @@
 #include "standins/dbserver/DbServer.h"
 
 #include <QComboBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -94,6 +95,13 @@ TEST_F(frmRISTableTest, FilterSortAndEditReachTheServer)
     frmRISTable* form = openModels();
     ASSERT_TRUE(prompts().empty()) << prompts()[0];
     EXPECT_EQ(form->TDBGrid->TDBGridCaption->text(), "pdtable_113 - 3 records");
+    // Narrower than its ten headings need: none of them is clipped, the grid scrolls instead.
+    form->resize(500, 300);
+    form->Form_Resize();
+    for (int c = 0; c < form->TDBGrid->TDBGrid->columnCount(); ++c)
+        EXPECT_GE(form->TDBGrid->TDBGrid->columnWidth(c),
+                  form->TDBGrid->TDBGrid->horizontalHeader()->sectionSizeHint(c))
+            << form->TDBGrid->TDBGrid->horizontalHeaderItem(c)->text().toStdString();
 
     form->TDBGrid->filterCells[3]->setText("P");  // model_no
     EXPECT_EQ(form->TDBGrid->TDBGridCaption->text(), "pdtable_113 - 2 records (filtered)");
@@ -227,5 +235,60 @@ TEST_F(frmRISTableTest, AnEditThatMatchesNoRowKeepsTheCellAndSaysSo)
     EXPECT_EQ(form->TDBGrid->cellText(r, 4), shown);
     EXPECT_EQ(storedDescription("P1001"), "Pumps ");
 }
+
+} // namespace
+
+namespace {
+
+// Two rows the grid shows alike: an edit of one of them is refused and changes neither.
+struct AlikeRowsCase {
+    const char* name;
+    const char* table;
+    const char* added;   // the rows added, beside or together
+    const char* removed; // the condition that takes them out again
+    const char* key;     // the text in the first column of the row to edit
+    int column;          // the edited column
+    const char* shown;   // its value
+};
+
+void PrintTo(const AlikeRowsCase& c, std::ostream* os) { *os << c.name; }
+
+class frmRISTableAlikeRowsTest : public frmRISTableTest, public ::testing::WithParamInterface<AlikeRowsCase> {};
+
+TEST_P(frmRISTableAlikeRowsTest, AnEditThatMatchesTwoRowsChangesNothing)
+{
+    const AlikeRowsCase& c = GetParam();
+    DbServer server(DbServer::EnvironmentRoot());
+    auto pd = server.OpenUserDatabase(server.FindSchema("pd_demo")->dbUser);
+    pd->Exec(std::string("INSERT INTO ") + c.table + " VALUES " + c.added);
+    struct TakeOut {
+        SqliteDb& db;
+        std::string sql;
+        ~TakeOut() { db.Exec(sql); }
+    } takeOut{*pd, std::string("DELETE FROM ") + c.table + " WHERE " + c.removed};
+    const auto before = SchemaState("pd_demo");
+
+    frmRISTable* form = openModels(c.table);
+    const int r = rowOf(form, 0, c.key);
+    ASSERT_LT(r, form->TDBGrid->rowCount());
+    ASSERT_EQ(form->TDBGrid->cellText(r, c.column).toStdString(), c.shown);
+    boxes_.Answer(MsgAnswer::Yes);
+    cell(form, r, c.column)->setText("7");
+    ASSERT_EQ(prompts().size(), 2u);
+    EXPECT_EQ(prompts()[1], "2 rows hold these values. Nothing was changed");
+    EXPECT_EQ(form->TDBGrid->cellText(r, c.column).toStdString(), c.shown);
+    EXPECT_EQ(SchemaState("pd_demo"), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, frmRISTableAlikeRowsTest,
+    ::testing::Values(
+        // Partition 3 twice.
+        AlikeRowsCase{"TwoIdenticalRows", "pdtable_114", "(3)",
+                      "partition_no = 3 AND rowid = (SELECT max(rowid) FROM pdtable_114)", "3", 0, "3"},
+        // A path that is '' beside one that is Null, which the grid shows alike.
+        AlikeRowsCase{"EmptyBesideNull", "pdtable_115", "(9, 'PDSSRV9', ''), (9, 'PDSSRV9', NULL)",
+                      "discipline_indx_no = 9", "9", 1, "PDSSRV9"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

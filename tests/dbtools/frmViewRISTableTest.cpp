@@ -76,4 +76,27 @@ TEST_F(frmViewRISTableTest, EditIsWrittenByTheKeyColumnAndReadBack)
     EXPECT_EQ(query("pd_demo", "SELECT model_no FROM pdtable_113 WHERE model_index_no=3"), Strings{"E2001"});
 }
 
+TEST_F(frmViewRISTableTest, AnEditThatMatchesTwoRowsChangesNothing)
+{
+    DbServer server(DbServer::EnvironmentRoot());
+    auto pd = server.OpenUserDatabase(server.FindSchema("pd_demo")->dbUser);
+    pd->Exec("INSERT INTO pdtable_114 VALUES (3)"); // partition 3 twice
+    struct TakeOut {
+        SqliteDb& db;
+        ~TakeOut() { db.Exec("DELETE FROM pdtable_114 WHERE rowid = (SELECT max(rowid) FROM pdtable_114)"); }
+    } takeOut{*pd};
+    const auto before = SchemaState("pd_demo");
+    chooseSchema("pd_demo");
+    chooseTable("pdtable_114");
+    int r = 0;
+    while (r < form_->TDBGrid->rowCount() && form_->TDBGrid->cellText(r, 0) != "3")
+        ++r;
+    ASSERT_LT(r, form_->TDBGrid->rowCount());
+    boxes_.Answer(MsgAnswer::Yes);
+    form_->TDBGrid->TDBGrid->item(r, 0)->setText("7");
+    EXPECT_EQ(prompts(), (Strings{"Update table ?", "2 rows hold these values. Nothing was changed"}));
+    EXPECT_EQ(form_->TDBGrid->cellText(r, 0), "3");
+    EXPECT_EQ(SchemaState("pd_demo"), before);
+}
+
 } // namespace

@@ -4,12 +4,14 @@
 #include "designfiles/DesignFileNameCorrection.h"
 
 #include "DesignFilesTestSupport.h"
+#include "dbaccess/CRIS.h"
 #include "platform/AppError.h"
 #include "platform/FileAttributes.h"
 #include "services/CheckTree.h"
 #include "support/Raised.h"
 #include "support/SampleEnvironment.h"
 #include "support/TestFiles.h"
+#include "support/WrapperClients.h"
 
 #include <filesystem>
 #include <map>
@@ -23,6 +25,7 @@ namespace {
 using designfilestest::Sql;
 using designfilestest::StatusCapture;
 using designfilestest::Stored;
+using testsupport::ClientRule;
 
 // The test's own folder on the file server, D:\pds\fix of PDSSRV1.
 const char* const kPath = "D:\\pds\\fix";
@@ -223,74 +226,58 @@ std::vector<std::string> storedSpecs(const std::string& sql)
     return out;
 }
 
-// A statement that fails (before or after it did its work), a read of the rows afterwards that
-// fails, a lock on a renamed file: the files end where the rows say, and the node's text and the
-// raised message say where they are and what the rows name.
+// A statement that the client refuses or that it carries out and then dies, a read of the rows
+// afterwards that fails, a lock on a renamed file: the files end where the rows say, and the
+// node's text and the raised message say where they are and what the rows name.
 TEST_F(DesignFileNameCorrectionTest, AfterAFailedStatementTheFilesFollowTheRows)
 {
+    testsupport::WrapperClients clients;
+    struct ClientFolder {
+        std::string saved = gCRIS->GetRISPath();
+        ~ClientFolder() { gCRIS->SetUseRIS(saved); }
+    } restore;
+    gCRIS->SetUseRIS(clients.WinFolder());
     const ProjectTables real = ProjectTables::Cris();
-    const AppError locked(1, "CRIS::DBWrite", "RIS Error: RIS_E_TABLE_LOCKED");
-    const AppError died(1, "CRIS::DBWrite", "risbatch ended with exit code 139");
     std::unique_ptr<FileLock> lock;
+    const std::string refused = "RIS Error: RIS_E_NO_PRIVILEGE - Statement refused: ";
     struct Case {
         const char* name;
-        bool drawing;  // two equal rows of drawing D-9, else one row of model P-7005
-        std::function<int32_t(const std::string&, const std::string&)> write;
-        std::function<bool(const std::string&)> readFails;
+        bool drawing;    // two equal rows of drawing D-9, else one row of model P-7005
+        ClientRule rule; // of risbatch
+        bool rereadFails;
+        bool holdNewFile;
         std::vector<std::string> files; // the folder afterwards
         const char* rowsName;           // every row of the key afterwards
-        const char* tag;                // "" for a green node and no raised error
+        std::string error;              // the beginning of the node's text; "" for a green node
+        std::string state;              // its end
     };
-    const std::string dir = kDir;
-    auto isWriteBack = [](const std::string& sql) { return sql.find("= 'w9.dgn'") != std::string::npos; };
     const std::vector<Case> cases = {
-        {"refused", false, [&](auto&, auto&) -> int32_t { throw locked; }, {}, {"a5.bak", "a5.dgn"}, "a5.dgn",
-         "RIS Error: RIS_E_TABLE_LOCKED. Files moved back to their old names"},
-        {"carried out, then the client died", false,
-         [&](const std::string& schema, const std::string& sql) -> int32_t {
-             real.write(schema, sql);
-             throw died;
-         },
-         {}, {"P-7005.bak", "P-7005.dgn"}, "P-7005.dgn", ""},
-        {"refused, and the rows cannot be read again", false, [&](auto&, auto&) -> int32_t { throw locked; },
-         [](const std::string& sql) { return sql.rfind("SELECT model_file_spec FROM pdtable_113 WHERE", 0) == 0; },
-         {"P-7005.bak", "P-7005.dgn"}, "a5.dgn",
-         "RIS Error: RIS_E_TABLE_LOCKED. The rows of pdtable_113 could not be read again (no answer). The files keep "
-         "their new names: '\\\\PDSSRV1\\pds\\fix\\P-7005.dgn', '\\\\PDSSRV1\\pds\\fix\\P-7005.bak'"},
-        {"refused, and the design file is held", false,
-         [&](auto&, auto&) -> int32_t {
-             lock = std::make_unique<FileLock>(dir + "P-7005.dgn", false);
-             throw locked;
-         },
-         {}, {"P-7005.dgn", "a5.bak"}, "a5.dgn",
-         "RIS Error: RIS_E_TABLE_LOCKED. Files not moved back: '\\\\PDSSRV1\\pds\\fix\\P-7005.dgn' keeps that name "
-         "(not moved back to 'a5.dgn': Permission denied). The row names 'a5.dgn'"},
-        {"two equal rows, write-back refused", true,
-         [&](const std::string& schema, const std::string& sql) -> int32_t {
-             if (isWriteBack(sql))
-                 throw locked;
-             return real.write(schema, sql);
-         },
-         {}, {"D-9.dgn"}, "D-9.dgn",
-         "2 rows of pdtable_121 changed for drawing_no: 'D-9' (1 expected). The old name could not be written back: "
-         "RIS Error: RIS_E_TABLE_LOCKED. The rows name 'D-9.dgn'. The files keep their new names: "
-         "'\\\\PDSSRV1\\pds\\fix\\D-9.dgn'"},
+        {"refused", false, ClientRule::RefuseStatement("UPDATE pdtable_113"), false, false, {"a5.bak", "a5.dgn"},
+         "a5.dgn", refused + "UPDATE pdtable_113", ". Files moved back to their old names"},
+        {"carried out, then the client died", false, ClientRule::DieAfter(139).When("UPDATE pdtable_113"), false,
+         false, {"P-7005.bak", "P-7005.dgn"}, "P-7005.dgn", "", ""},
+        {"refused, and the rows cannot be read again", false, ClientRule::RefuseStatement("UPDATE pdtable_113"), true,
+         false, {"P-7005.bak", "P-7005.dgn"}, "a5.dgn", refused + "UPDATE pdtable_113",
+         ". The rows of pdtable_113 could not be read again (no answer). The files keep their new names: "
+         "'\\\\PDSSRV1\\pds\\fix\\P-7005.dgn', '\\\\PDSSRV1\\pds\\fix\\P-7005.bak'"},
+        {"refused, and the design file is held", false, ClientRule::RefuseStatement("UPDATE pdtable_113"), false, true,
+         {"P-7005.dgn", "a5.bak"}, "a5.dgn", refused + "UPDATE pdtable_113",
+         ". Files not moved back: '\\\\PDSSRV1\\pds\\fix\\P-7005.dgn' keeps that name (not moved back to 'a5.dgn': "
+         "Permission denied). The row names 'a5.dgn'"},
+        {"two equal rows, write-back refused", true, ClientRule::RefuseStatement("drawing_file_spec = 'w9.dgn'"), false,
+         false, {"D-9.dgn"}, "D-9.dgn",
+         "2 rows of pdtable_121 changed for drawing_no: 'D-9' (1 expected). The old name could not be written back: " +
+             refused + "drawing_file_spec = 'w9.dgn'",
+         ". The rows name 'D-9.dgn'. The files keep their new names: '\\\\PDSSRV1\\pds\\fix\\D-9.dgn'"},
         {"two equal rows, write-back carried out, then the client died", true,
-         [&](const std::string& schema, const std::string& sql) -> int32_t {
-             const int32_t n = real.write(schema, sql);
-             if (isWriteBack(sql))
-                 throw died;
-             return n;
-         },
-         {}, {"w9.dgn"}, "w9.dgn",
-         "2 rows of pdtable_121 changed for drawing_no: 'D-9' (1 expected). The old name could not be written back: "
-         "risbatch ended with exit code 139. Files moved back to their old names"},
+         ClientRule::DieAfter(139).When("drawing_file_spec = 'w9.dgn'"), false, false, {"w9.dgn"}, "w9.dgn",
+         "2 rows of pdtable_121 changed for drawing_no: 'D-9' (1 expected). The old name could not be written back: ",
+         ". Files moved back to their old names"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         TearDown();
         tree.Clear();
-        lock.reset();
         CheckTreeNode* node = nullptr;
         if (c.drawing) {
             makeFiles({"w9.dgn"});
@@ -300,9 +287,14 @@ TEST_F(DesignFileNameCorrectionTest, AfterAFailedStatementTheFilesFollowTheRows)
             makeFiles({"a5.dgn", "a5.bak"});
             node = &model("P-7005", "a5.dgn");
         }
-        tables.write = c.write;
+        clients.Set("risbatch", c.rule);
+        tables.write = [&](const std::string& schema, const std::string& sql) {
+            if (c.holdNewFile)
+                lock = std::make_unique<FileLock>(std::string(kDir) + "P-7005.dgn", false);
+            return real.write(schema, sql);
+        };
         tables.read = [&](const std::string& schema, const std::string& sql) -> Recordset {
-            if (c.readFails && c.readFails(sql))
+            if (c.rereadFails && sql.rfind("SELECT model_file_spec FROM pdtable_113 WHERE", 0) == 0)
                 throw AppError(1, "CRIS::DBRead", "no answer");
             return real.read(schema, sql);
         };
@@ -313,6 +305,7 @@ TEST_F(DesignFileNameCorrectionTest, AfterAFailedStatementTheFilesFollowTheRows)
             raised = e.description();
         }
         lock.reset();
+        clients.Set("risbatch", ClientRule::PassThrough());
         std::map<std::string, std::string> expected;
         for (const std::string& f : c.files)
             expected[f] = "design " + (f == "P-7005.dgn" ? std::string("a5.dgn") : f == "P-7005.bak" ? "a5.bak"
@@ -322,14 +315,17 @@ TEST_F(DesignFileNameCorrectionTest, AfterAFailedStatementTheFilesFollowTheRows)
             c.drawing ? storedSpecs("SELECT drawing_file_spec FROM pdtable_121 WHERE drawing_no = 'D-9'")
                       : storedSpecs("SELECT model_file_spec FROM pdtable_113 WHERE model_no = 'P-7005'");
         EXPECT_EQ(specs, std::vector<std::string>(c.drawing ? 2 : 1, c.rowsName));
-        if (std::string(c.tag).empty()) {
+        if (c.error.empty()) {
             EXPECT_EQ(node->backColor, kTreeColorGreen) << node->tag;
             EXPECT_EQ(raised, "");
-        } else {
-            EXPECT_EQ(node->backColor, kTreeColorRed);
-            EXPECT_EQ(node->tag, c.tag);
-            EXPECT_EQ(raised, "CRIS::DBWrite: " + std::string(c.tag));
+            continue;
         }
+        EXPECT_EQ(node->backColor, kTreeColorRed);
+        EXPECT_EQ(node->tag.rfind(c.error, 0), 0u) << node->tag << "\n" << raised;
+        ASSERT_GE(node->tag.size(), c.state.size());
+        EXPECT_EQ(node->tag.substr(node->tag.size() - c.state.size()), c.state) << node->tag;
+        ASSERT_GE(raised.size(), node->tag.size());
+        EXPECT_EQ(raised.substr(raised.size() - node->tag.size()), node->tag) << raised;
     }
 }
 
@@ -342,18 +338,20 @@ TEST_F(DesignFileNameCorrectionTest, NothingMovesBeforeEverythingIsRead)
     CheckTreeNode* planNode = drawing("D-20", "plan20.dgn");
     drawing("D-30", "plan20.dgn", false);
     const auto before = folderNow();
-    const ProjectTables real = ProjectTables::Cris();
-    tables.read = [&](const std::string& schema, const std::string& sql) -> Recordset {
-        if (sql.find("FROM pdtable_121") != std::string::npos) // read only for the files it names
-            throw AppError(1, "CRIS::DBRead", "risunlod ended with exit code 139");
-        return real.read(schema, sql);
-    };
+    testsupport::WrapperClients clients;
+    struct ClientFolder {
+        std::string saved = gCRIS->GetRISPath();
+        ~ClientFolder() { gCRIS->SetUseRIS(saved); }
+    } restore;
+    gCRIS->SetUseRIS(clients.WinFolder());
+    // The model run reads pdtable_121 only for the files it names.
+    clients.Set("risunlod", ClientRule::DieBefore(139, "RIS unload utility\r\n").When("pdtable_121"));
     const AppError e = testsupport::Raised([&] { correctModels(); });
-    EXPECT_EQ(e.description(), "CRIS::DBRead: risunlod ended with exit code 139");
+    EXPECT_NE(e.description().find("risunlod ended with exit code 139"), std::string::npos) << e.description();
     EXPECT_EQ(folderNow(), before);
     EXPECT_EQ(spec("P-7008"), "pipe8.dgn");
 
-    tables = real;
+    clients.Set("risunlod", ClientRule::PassThrough());
     correctDrawings();
     EXPECT_EQ(planNode->backColor, kTreeColorRed);
     EXPECT_EQ(planNode->tag, "Drawing file: '\\\\PDSSRV1\\pds\\fix\\plan20.dgn' is named also by drawing 'D-30'. "

@@ -1,6 +1,7 @@
 // Whole-system run of the project copy: two projects in two stand-in environments, reached
 // through their RIS parameters files; piping models with their discipline, areas, design files
 // and design tables copied from the one into the other, by the copy run and from the window.
+#include "platform/Clock.h"
 #include "projcopy/CopyLog.h"
 #include "projcopy/ModelCopyRun.h"
 #include "projcopy/ModelSelectionTree.h"
@@ -12,10 +13,14 @@
 #include "services/ScriptedDialogs.h"
 #include "services/ScriptedMessageService.h"
 
+#include <QApplication>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTimer>
 #include <QTreeWidget>
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -78,6 +83,9 @@ protected:
     }
 };
 
+// The window copies the models of the list file; closing it while the copy waits for its
+// clients (reading, copying files, loading the design tables) is refused every time, the run
+// ends normally, and no client output lands in the working folder.
 TEST_F(ProjectCopyE2ETest, WindowCopiesTheModelsOfTheListFile)
 {
     ScriptedMessageService messages;
@@ -99,10 +107,39 @@ TEST_F(ProjectCopyE2ETest, WindowCopiesTheModelsOfTheListFile)
     form->cmbProj2->setCurrentIndex(0);
     form->btnSelectModels->click();
     EXPECT_TRUE(form->tree().Find("Model2")->checked);
+    const auto workingFolder = [] {
+        std::vector<std::string> names;
+        for (const auto& e : std::filesystem::directory_iterator(std::filesystem::current_path()))
+            names.push_back(e.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    };
+    const std::vector<std::string> before = workingFolder();
+    SetEventPump([] { QApplication::processEvents(); });
+    int refused = 0;
+    bool refusedWhileLoading = false;
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        if (form->btnCopyProject->isEnabled())
+            return;
+        const bool loading = form->lblLog->text().startsWith("Loading table");
+        if (!form->close()) {
+            ++refused;
+            refusedWhileLoading = refusedWhileLoading || loading;
+        }
+    });
+    closer.start(0);
     form->btnCopyProject->click();
+    closer.stop();
+    SetEventPump({});
+    EXPECT_GT(refused, 0);
+    EXPECT_TRUE(refusedWhileLoading);
+    EXPECT_TRUE(form->isVisible());
     EXPECT_TRUE(form->btnCopyProject->isEnabled());
     EXPECT_TRUE(messages.asked().empty());
     ExpectPipingCopied();
+    EXPECT_EQ(workingFolder(), before);
+    EXPECT_TRUE(form->close());
     delete form;
 }
 

@@ -7,11 +7,13 @@
 #include "standins/dbserver/DbServer.h"
 #include "standins/dbserver/RisSession.h"
 #include "standins/dbserver/StandInEnvironment.h"
+#include "standins/SmallDisk.h"
 #include "support/SampleEnvironment.h"
 #include "support/WrapperClients.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -101,25 +103,6 @@ TEST_F(RisUnloadAllTest, UnloadsEverySchemaButMtoSilentlyAndExitsZero)
     EXPECT_EQ(text(program.host() + "/err.txt"), "");
 }
 
-TEST_F(RisUnloadAllTest, WithoutTheDumpFolderSettingItSaysWhereTheDumpsWent)
-{
-    testsupport::ScopedDir tmp{"tmp"};
-    const std::string tmpWin = WinPathFromHost(tmp.host());
-    for (const std::string ini : {"", "[TARNWICK]\r\nprojname=demo\r\n"}) {
-        std::ofstream(program.host() + "/tarnwick.ini", std::ios::binary | std::ios::trunc) << ini;
-        EXPECT_EQ(run("/risunloadall", "TMP='" + tmp.host() + "' TEMP='" + tmp.host() + "'"), 0);
-        const std::string err = text(program.host() + "/err.txt");
-        EXPECT_NE(err.find("Warning: "), std::string::npos) << err;
-        // TMP as the environment gives it, in either spelling of its separators.
-        EXPECT_TRUE(err.find("the dumps go to '" + tmpWin) != std::string::npos ||
-                    err.find("the dumps go to '" + tmp.host()) != std::string::npos)
-            << err;
-        EXPECT_EQ(err.back(), '\n');
-        EXPECT_TRUE(fs::exists(tmp.host() + "/pd_demo.dmp"));
-        EXPECT_EQ(text(program.host() + "/out.txt"), "");
-    }
-}
-
 TEST_F(RisUnloadAllTest, NothingToUnloadIsSaidAndExitsNonZero)
 {
     std::string schemaFile;
@@ -163,6 +146,39 @@ TEST_F(RisUnloadAllTest, ASchemaFileWithCarriageReturnsOnlyIsReadLineByLine)
     EXPECT_EQ(rc, 0) << text(program.host() + "/err.txt");
     EXPECT_TRUE(dumpExists("pd_demo"));
     EXPECT_TRUE(dumpExists("dd_demo"));
+}
+
+TEST_F(RisUnloadAllTest, AFullLogFolderIsSaidOnceInWordsAndTheDumpsAreWritten)
+{
+    testsupport::ScopedDir tmp{"fulltmp"};
+    SmallDisk disk(tmp.host() + "/small", "64k");
+    if (!disk.Mounted())
+        GTEST_SKIP() << "no small file system can be mounted here";
+    {
+        std::ofstream fill(tmp.host() + "/small/fill", std::ios::binary);
+        const std::string block(4096, 'x');
+        for (int i = 0; i < 64 && fill.write(block.data(), block.size()); ++i)
+            fill.flush();
+    }
+    EXPECT_EQ(run("/risunloadall", "TMP='" + tmp.host() + "/small'"), 0);
+    const std::string err = text(program.host() + "/err.txt");
+    EXPECT_EQ(err.find("Tarnwick: The program log '"), 0u) << err;
+    EXPECT_NE(err.find("' cannot be written (Disk full); Tarnwick goes on without a log\n"), std::string::npos) << err;
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+    EXPECT_TRUE(dumpExists("pd_demo"));
+    EXPECT_TRUE(dumpExists("dd_demo"));
+
+    // A full TEMP as well: no batch file can be written, so no client can run.
+    fs::remove(dumps.host() + "/pd_demo.dmp");
+    const std::string full = "'" + tmp.host() + "/small'";
+    EXPECT_EQ(run("/risunloadall", "TMP=" + full + " TEMP=" + full), 1);
+    const std::string err2 = text(program.host() + "/err.txt");
+    EXPECT_NE(err2.find("Tarnwick: The temporary folder (TEMP) cannot be used, the folder '"), std::string::npos) << err2;
+    EXPECT_NE(err2.find("' cannot be written: Disk full: no outside program can be started\nTarnwick: Nothing unloaded\n"),
+              std::string::npos)
+        << err2;
+    EXPECT_EQ(err2.find("CreateFolderA"), std::string::npos) << err2;
+    EXPECT_FALSE(dumpExists("pd_demo"));
 }
 
 TEST_F(RisUnloadAllTest, OtherCommandLinesUnloadNothing)

@@ -197,3 +197,32 @@ TEST_F(ProfileFileTest, WriteIntoMissingFolderFails)
 }
 
 } // namespace
+
+// A section the file holds twice (in another letter case) is rewritten as a whole: reading it
+// back gives exactly what the program wrote, none of the second section's old entries.
+TEST_F(ProfileFileTest, ARewrittenSectionReadsBackAsWrittenWhenTheFileHeldItTwice)
+{
+    put("[SearchDirs]\r\n1=C:\\a\r\n[Other]\r\nx=1\r\n[searchdirs]\r\n2=C:\\b\r\n3=C:\\c\r\n1=C:\\old\r\n");
+    ASSERT_TRUE(ProfileFile::WriteString("SearchDirs"s, std::nullopt, std::nullopt, file));
+    ASSERT_TRUE(ProfileFile::WriteString("SearchDirs"s, "1"s, "C:\\new"s, file));
+    EXPECT_EQ(ProfileFile::GetString("SearchDirs"s, std::nullopt, ""s, 32768, file), "1\0"s);
+    EXPECT_EQ(get("searchdirs", "1"), "C:\\new");
+    EXPECT_EQ(bytes(), "[Other]\r\nx=1\r\n[SearchDirs]\r\n1=C:\\new\r\n");
+    // A removed key goes from every section of the name.
+    put("[A]\r\nk=1\r\n[a]\r\nk=2\r\n");
+    ASSERT_TRUE(ProfileFile::WriteString("a"s, "K"s, std::nullopt, file));
+    EXPECT_EQ(bytes(), "[A]\r\n[a]\r\n");
+}
+
+// A lone CR ends a line as CR LF and LF do.
+TEST_F(ProfileFileTest, CarriageReturnOnlyLinesAreLines)
+{
+    put("[TARNWICK]\rprojname=demo\rdumpdir=C:\\d\r[Other]\rx=1\r");
+    EXPECT_EQ(get("TARNWICK", "projname"), "demo");
+    EXPECT_EQ(get("Other", "x"), "1");
+    ASSERT_TRUE(ProfileFile::WriteString("TARNWICK"s, "projname"s, "demo2"s, file));
+    ASSERT_TRUE(ProfileFile::WriteString("TARNWICK"s, "new"s, "n"s, file));
+    EXPECT_EQ(bytes(), "[TARNWICK]\rprojname=demo2\rdumpdir=C:\\d\rnew=n\r\n[Other]\rx=1\r");
+    put("[S]\r\na=1\rb=2\n");
+    EXPECT_EQ(ProfileFile::GetString("S"s, std::nullopt, ""s, 32768, file), "a\0b\0"s);
+}

@@ -8,6 +8,8 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sstream>
+#include <chrono>
+#include <thread>
 
 namespace {
 
@@ -313,3 +315,44 @@ TEST(RegistryStoreTest, MissingFileAndImpossibleNames)
 }
 
 } // namespace
+
+// A registry file is written as a settings file is: through a replacement under the file's lock.
+TEST(RegistryStoreTest, WritesGoThroughAReplacementUnderTheLock)
+{
+    const std::string file = StandInRoot() + "/registry/linkpc.reg";
+    const std::string target = StandInRoot() + "/linked-registry.reg";
+    WriteHost(target, "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\A]\r\n\"x\"=\"1\"\r\n");
+    fs::create_directories(StandInRoot() + "/registry");
+    fs::create_symlink(target, file);
+    RegistryStore linked("LINKPC");
+    ASSERT_TRUE(linked.Update([](RegistryStore& s) { return s.SetValue("HKEY_LOCAL_MACHINE\\A", "x", RegistryData::Text("2")); }));
+    EXPECT_TRUE(fs::is_symlink(file));
+    EXPECT_NE(ReadHost(target).find("\"x\"=\"2\""), std::string::npos);
+
+    // A read-only file stays as it is.
+    fs::permissions(target, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    EXPECT_FALSE(linked.Update([](RegistryStore& s) { return s.SetValue("HKEY_LOCAL_MACHINE\\A", "x", RegistryData::Text("3")); }));
+    EXPECT_FALSE(linked.Save());
+    EXPECT_NE(ReadHost(target).find("\"x\"=\"2\""), std::string::npos);
+    fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write);
+
+    // Writers that overlap keep each other's changes, and leave no temporary file behind.
+    std::vector<std::thread> writers;
+    for (int i = 0; i < 8; ++i)
+        writers.emplace_back([i] {
+            RegistryStore store("LINKPC");
+            EXPECT_TRUE(store.Update([i](RegistryStore& s) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+                return s.SetValue("HKEY_LOCAL_MACHINE\\B", "v" + std::to_string(i), RegistryData::Dword(i));
+            }));
+        });
+    for (std::thread& t : writers)
+        t.join();
+    RegistryStore read("LINKPC");
+    ASSERT_EQ(read.Load(), RegistryStore::LoadResult::Loaded);
+    EXPECT_EQ(read.ValueNames("HKEY_LOCAL_MACHINE\\B").size(), 8u);
+    for (const auto& e : fs::directory_iterator(StandInRoot() + "/registry"))
+        EXPECT_EQ(e.path().filename().string().find(".tmp"), std::string::npos) << e.path();
+    fs::remove(file);
+    fs::remove(target);
+}

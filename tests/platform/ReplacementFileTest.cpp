@@ -2,9 +2,11 @@
 #include "platform/ReplacementFile.h"
 
 #include "platform/HostFiles.h"
+#include "platform/Process.h"
 #include "support/TestEnvironment.h"
 #include "support/TestFiles.h"
 
+#include <csignal>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -102,6 +104,33 @@ TEST_F(ReplacementFileTest, AWriteThatIsNeverCommittedLeavesNothing)
     }
     EXPECT_EQ(ReadHostFile(path("kept.ini")), "kept");
     EXPECT_EQ(entries(), 1u);
+}
+
+TEST_F(ReplacementFileTest, ANewReplacementRemovesOnlyTheTemporaryFilesOfEndedProcesses)
+{
+    const long ended = Process::Start("/bin/true", {}, 0);
+    Process::Wait(ended);
+    const long running = Process::Start("/bin/sleep", {"60"}, 0);
+    const std::string dead = std::to_string(ended), live = std::to_string(running);
+    WriteHostFile(path("a.ini"), "old");
+    // The temporary file a killed run left; everything else stays: a running process's, a
+    // backup of a former content, another file's, the older name without a process, a folder.
+    const std::string orphan = ".a.ini.~" + dead + ".1f2e3d";
+    const std::vector<std::string> kept = {".a.ini.~" + live + ".1f2e3d", ".a.ini.~" + dead + ".1f2e3d.former",
+                                           ".b.ini.~" + dead + ".1f2e3d", ".a.ini.~1f2e3d", ".a.ini.~" + dead + ".x"};
+    for (const std::string& name : kept)
+        WriteHostFile(path(name), "kept");
+    WriteHostFile(path(orphan), std::string(100000, 'h'));
+    fs::create_directory(path(".a.ini.~" + dead + ".abcdef"));
+    replace(path("a.ini"), "new");
+    ::kill(static_cast<pid_t>(running), SIGKILL);
+    Process::Wait(running);
+    EXPECT_EQ(ReadHostFile(path("a.ini")), "new");
+    EXPECT_FALSE(fs::exists(path(orphan)));
+    for (const std::string& name : kept)
+        EXPECT_EQ(ReadHostFile(path(name)), "kept") << name;
+    EXPECT_TRUE(fs::is_directory(path(".a.ini.~" + dead + ".abcdef")));
+    EXPECT_EQ(entries(), 1u + kept.size() + 1u);
 }
 
 TEST_F(ReplacementFileTest, SameFileFollowsCaseAndLinks)

@@ -1,6 +1,7 @@
-// The project copy with a RIS client that fails on the model's row or on one of its design
-// tables: the run never calls such a model copied, and the target lists no model that is not
-// there whole.
+// The project copy with RIS clients that fail (before their work, or after it), reads that fail
+// between two steps, undo steps that fail themselves, a held lock, a full target folder and a
+// full TMP: the target ends as it was before (or, when the model went in after all, with the
+// model whole), and the message and the copy log say what stands afterwards.
 #include "projcopy/ModelCopyRun.h"
 
 #include "platform/FileAttributes.h"
@@ -12,46 +13,54 @@
 #include "services/CheckTree.h"
 #include "services/ScriptedMessageService.h"
 #include "support/TestFiles.h"
+#include "support/WrapperClients.h"
 
-#include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <sys/mount.h>
 
 namespace {
 
 namespace fs = std::filesystem;
 using projcopytest::Rows;
+using projcopytest::TargetState;
+using testsupport::ClientRule;
+
+const char* const kCopyFolder = "\\\\PDSSRV1\\pds\\copy";
+
+// A tmpfs of the given size mounted on a host folder for the test's lifetime; mounted() is
+// false where no file system can be mounted.
+class SmallDisk {
+public:
+    SmallDisk(const std::string& hostDir, const std::string& size) : dir_(hostDir)
+    {
+        fs::create_directories(dir_);
+        mounted_ = ::mount("tmpfs", dir_.c_str(), "tmpfs", 0, ("size=" + size).c_str()) == 0;
+    }
+    ~SmallDisk()
+    {
+        if (mounted_)
+            ::umount2(dir_.c_str(), MNT_DETACH);
+    }
+    bool mounted() const { return mounted_; }
+
+private:
+    std::string dir_;
+    bool mounted_ = false;
+};
 
 class ModelCopyFailureTest : public projcopytest::TwoProjects {
 protected:
     void SetUp() override
     {
         TwoProjects::SetUp();
-        savedPath_ = std::getenv("PATH") ? std::getenv("PATH") : "";
-        fs::create_directories(bin_.host());
-        ::setenv("PATH", (bin_.host() + ":" + savedPath_).c_str(), 1);
+        EmptyTargetPiping();
+        fs::remove_all(HostPath(kCopyFolder));
+        before = TargetState(targetRoot);
     }
-    void TearDown() override
-    {
-        ::setenv("PATH", savedPath_.c_str(), 1);
-        fs::remove_all(HostPath("\\\\PDSSRV1\\pds\\copy"));
-    }
-    // A client found before the real one: it runs the given shell text first ($in and $out are
-    // the -i and -o files with forward slashes, "$*" the arguments), then hands over to the real
-    // client.
-    void wrap(const std::string& client, const std::string& check)
-    {
-        const std::string file = bin_.host() + "/" + client + ".exe";
-        testsupport::WriteHostFile(file, "#!/bin/sh\nprev=\nfor a in \"$@\"; do h=$(printf '%s' \"$a\" | tr '\\\\' '/'); "
-                                         "[ \"$prev\" = -i ] && in=$h; [ \"$prev\" = -o ] && out=$h; prev=$a; done\n" +
-                                             check + "\nexec '" + testsupport::BinDir() + "/" + client +
-                                             ".exe' \"$@\"\n");
-        fs::permissions(file, fs::perms::owner_all);
-    }
+    void TearDown() override { fs::remove_all(HostPath(kCopyFolder)); }
     int copyP1001()
     {
-        EmptyTargetPiping();
-        fs::remove_all(HostPath("\\\\PDSSRV1\\pds\\copy"));
         CheckTree tree;
         ModelSelectionTree selection(sides, ris, log, tree);
         selection.ReadProjectTree(oldProject);
@@ -62,130 +71,283 @@ protected:
             }
         return ModelCopyRun(sides, ris, log, selection, tree).Run();
     }
+    std::string lastMessage() const { return messages.asked().empty() ? "" : messages.asked().back().prompt; }
+    std::string notCopied() const { return "Models not copied: 'P1001'. See the copy log '" + log.Path() + "'"; }
+    // P1001 whole in the target: its row, its file and its five design tables with their rows.
+    void expectP1001Whole()
+    {
+        EXPECT_EQ(Rows(targetRoot, "pd_demo", "SELECT * FROM pdtable_113 WHERE model_no = 'P1001'").size(), 1u);
+        EXPECT_TRUE(fs::exists(HostPath(std::string(kCopyFolder) + "\\model\\p1001.dgn")));
+        for (int t : {12, 34, 50, 67, 80}) {
+            const std::string table = "pdtable_" + std::to_string(t) + "_1";
+            EXPECT_EQ(Rows(targetRoot, "dd_demo", "SELECT * FROM " + table).size(),
+                      Rows(StandInRoot(), "dd_demo", "SELECT * FROM " + table).size())
+                << table;
+        }
+    }
 
     ScriptedMessageService messages;
     CopyLog log;
     RisParamsAccess ris{log};
-    testsupport::ScopedDir bin_{"wrapped"};
-    std::string savedPath_;
+    std::string before;
+    // The copy starts the clients by their bare names: the wrappers are first on PATH.
+    testsupport::WrapperClients clients;
 };
+
+// The target folder as the copy names it (the administrative share of drive D).
+const std::string kFolder = "\\\\PDSSRV1\\D$\\pds\\copy\\model";
+const std::string kRowsOfTheModel = "model 'P1001' (pdtable_113), area 'A1' (pdtable_112), discipline 'Piping' (pdtable_111)";
+std::string filesAndRows(const std::string& tables)
+{
+    return tables + "file '" + kFolder + "\\p1001.dgn', folder '" + kFolder + "', folder '\\\\PDSSRV1\\D$\\pds\\copy', " +
+           kRowsOfTheModel;
+}
 
 } // namespace
 
-TEST_F(ModelCopyFailureTest, AFailedRowOrDesignTableFailsTheModel)
+// A step that fails takes out exactly what the model's copy made, the discipline and area rows
+// included; the target is as it was, and the log says so after the fact.
+TEST_F(ModelCopyFailureTest, AFailedStepTakesOutWhatTheModelsCopyMade)
 {
     struct Case {
         const char* name;
         const char* client;
-        const char* check;
-        const char* logLine;
-        const char* outcome;  // the model's closing line in the copy log
+        ClientRule rule;
+        const char* failure;  // the copy log's line of the failed step
+        std::string takenOut; // what the log names as taken out again
     };
-    const char* tablesFailed = "P1001: design tables not copied whole, model 'P1001' taken out of project 'demo' again";
+    const std::string tables12to50 = "design table pdtable_50_1 of dd_demo, design table pdtable_34_1 of dd_demo, "
+                                     "design table pdtable_12_1 of dd_demo, ";
     const std::vector<Case> cases = {
-        {"row insert that crashed", "risbatch",
-         "grep -q 'INSERT INTO pdtable_113' \"$in\" && { printf 'RIS batch\\r\\n' > \"$out\"; exit 134; }",
-         "P1001: model 'P1001' not added to project 'demo': risbatch ended with exit code 134", "models not copied"},
-        {"load that crashed", "rislod", "grep -q pdtable_34_1 \"$in\" && { echo 'Loading pdtable_34_1'; exit 139; }",
-         "Table 'pdtable_34_1' not copied into dd_demo: rislod ended with exit code 139", tablesFailed},
-        {"load that rejected rows", "rislod", "grep -q pdtable_50_1 \"$in\" && { echo '2 rows rejected'; exit 1; }",
-         "Table 'pdtable_50_1' not copied into dd_demo: rislod ended with exit code 1", tablesFailed},
-        {"unload that crashed", "risunlod", "case \"$*\" in *pdtable_67_1*) echo unloading; exit 134;; esac",
-         "Table 'pdtable_67_1' not copied into dd_demo: risunlod ended with exit code 134", tablesFailed},
+        {"row insert that crashed before its work", "risbatch",
+         ClientRule::DieBefore(134, "RIS batch\r\n").When("INSERT INTO pdtable_113"),
+         "P1001: model 'P1001' not added to project 'demo': risbatch ended with exit code 134",
+         "area 'A1' (pdtable_112), discipline 'Piping' (pdtable_111)"},
+        {"row insert refused", "risbatch", ClientRule::RefuseStatement("INSERT INTO pdtable_113"),
+         "P1001: model 'P1001' not added to project 'demo': RIS Error: RIS_E_NO_PRIVILEGE",
+         "area 'A1' (pdtable_112), discipline 'Piping' (pdtable_111)"},
+        {"load that crashed", "rislod", ClientRule::DieBefore(139, "Loading pdtable_34_1").When("pdtable_34_1"),
+         "Table 'pdtable_34_1' not copied into dd_demo: rislod ended with exit code 139",
+         filesAndRows("design table pdtable_34_1 of dd_demo, design table pdtable_12_1 of dd_demo, ")},
+        {"load that did its work and then crashed", "rislod", ClientRule::DieAfter(139).When("pdtable_50_1"),
+         "Table 'pdtable_50_1' not copied into dd_demo: rislod ended with exit code 139", filesAndRows(tables12to50)},
+        {"unload that crashed", "risunlod", ClientRule::DieBefore(134, "unloading").When("pdtable_67_1"),
+         "Table 'pdtable_67_1' not copied into dd_demo: risunlod ended with exit code 134", filesAndRows(tables12to50)},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        fs::remove_all(bin_.host());
-        fs::create_directories(bin_.host());
-        wrap(c.client, c.check);
-        const size_t asked = messages.asked().size();
+        clients.Set(c.client, c.rule);
         EXPECT_EQ(copyP1001(), 1);
-        ASSERT_EQ(messages.asked().size(), asked + 1);
-        EXPECT_EQ(messages.asked().back().prompt, "Models not copied: 'P1001'. See the copy log '" + log.Path() + "'");
-        EXPECT_TRUE(Rows(targetRoot, "pd_demo", "SELECT * FROM pdtable_113 WHERE model_no = 'P1001'").empty());
+        clients.Set(c.client, ClientRule::PassThrough());
+        EXPECT_EQ(lastMessage(), notCopied());
+        EXPECT_EQ(TargetState(targetRoot), before);
         const std::string text = CopyLogText();
-        EXPECT_NE(text.find(c.logLine), std::string::npos) << text;
-        EXPECT_NE(text.find(c.outcome), std::string::npos) << text;
-        EXPECT_EQ(text.find("processing successfully complete"), std::string::npos) << text;
+        EXPECT_NE(text.find(c.failure), std::string::npos) << text;
+        EXPECT_NE(text.find("P1001: taken out of project 'demo' again: " + c.takenOut + "\r\n"), std::string::npos)
+            << text;
+        EXPECT_EQ(text.find("left in project"), std::string::npos) << text;
+        EXPECT_NE(text.find("\tprocessing failed\r\n"), std::string::npos) << text;
     }
 }
 
-// A list of the target that cannot be read is no empty list: the model it was to be checked
-// against is not copied, the run ends failed and names what it could not read.
-TEST_F(ModelCopyFailureTest, AFailedReadOfTheTargetStopsTheRun)
+// An INSERT that the client carried out before it died is in the target: the copy looks, finds
+// the row and finishes the model.
+TEST_F(ModelCopyFailureTest, AnInsertWhoseClientDiedAfterItsWorkIsLookedAt)
+{
+    clients.Set("risbatch", ClientRule::DieAfter(139).When("INSERT INTO pdtable_113"));
+    EXPECT_EQ(copyP1001(), 0) << lastMessage();
+    expectP1001Whole();
+    std::string text = CopyLogText();
+    EXPECT_NE(text.find("P1001: model 'P1001' stands in project 'demo' although risbatch failed: risbatch ended with "
+                        "exit code 139\r\n"),
+              std::string::npos)
+        << text;
+    EXPECT_NE(text.find("\tprocessing successfully complete\r\n"), std::string::npos) << text;
+}
+
+// When the row cannot be read at that moment, the copy cannot go on; its undo looks again and
+// takes the row out.
+TEST_F(ModelCopyFailureTest, AnInsertWhoseRowCannotBeReadAfterItsClientDiedIsTakenOut)
+{
+    // From the INSERT on, the next two runs of risbatch on pdtable_113 (the INSERT and the read
+    // after it) do their work and then die.
+    log.SetLabel([&](const std::string& line) {
+        if (line == "P1001: adding model 'P1001' to project 'demo' ...")
+            clients.Set("risbatch", ClientRule::DieAfter(139).When("pdtable_113").Times(2));
+    });
+    EXPECT_EQ(copyP1001(), 1);
+    EXPECT_EQ(lastMessage(), notCopied());
+    EXPECT_EQ(TargetState(targetRoot), before);
+    const std::string text = CopyLogText();
+    EXPECT_NE(text.find("P1001: model 'P1001' perhaps added to project 'demo': risbatch ended with exit code 139; it "
+                        "could not be read again: risbatch ended with exit code 139"),
+              std::string::npos)
+        << text;
+    EXPECT_NE(text.find("P1001: taken out of project 'demo' again: " + kRowsOfTheModel + "\r\n"), std::string::npos)
+        << text;
+}
+
+// An undo step that fails is not reported as done: the log and the message name what is left.
+TEST_F(ModelCopyFailureTest, AnUndoThatFailsNamesWhatIsLeft)
+{
+    clients.Set("rislod", ClientRule::DieBefore(139).When("pdtable_34_1"));
+    clients.Set("risbatch", ClientRule::RefuseStatement("DELETE FROM pdtable_113"));
+    EXPECT_EQ(copyP1001(), 1);
+    const std::string left = "model 'P1001' (pdtable_113): it stands (RIS Error: RIS_E_NO_PRIVILEGE - Statement "
+                             "refused: DELETE FROM pdtable_113)";
+    EXPECT_EQ(lastMessage(), notCopied() + "\r\n'P1001' left in project 'demo': " + left);
+    const std::string text = CopyLogText();
+    EXPECT_NE(text.find("P1001: left in project 'demo': " + left + "\r\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("P1001: taken out of project 'demo' again: design table pdtable_34_1 of dd_demo, design table "
+                        "pdtable_12_1 of dd_demo, file '"),
+              std::string::npos)
+        << text;
+    // Everything else of the copy is gone; the row stands, as said.
+    EXPECT_EQ(Rows(targetRoot, "pd_demo", "SELECT model_no FROM pdtable_113 WHERE model_index_no = 1").size(), 1u);
+    projcopytest::RunSql(targetRoot, "default schema pd_demo;\r\ndelete from pdtable_113 where model_index_no = 1;\r\n");
+    EXPECT_EQ(TargetState(targetRoot), before);
+}
+
+// A list of the target, or a row of the source, that cannot be read is no empty one: the model
+// it was needed for is not copied, what its copy made so far goes, and the run ends failed
+// naming what it could not read.
+TEST_F(ModelCopyFailureTest, AFailedReadStopsTheRun)
 {
     struct Case {
         const char* name;
-        const char* check;
+        ClientRule rule;     // of risbatch
         const char* prompt;  // the message's beginning
         const char* error;   // in the message and the copy log
     };
     const std::vector<Case> cases = {
-        {"model list, client crashed",
-         "grep -q 'SELECT partition_no, model_index_no FROM pdtable_113' \"$in\" && "
-         "{ printf 'RIS batch\\r\\n' > \"$out\"; exit 134; }",
-         "Cannot read the model list (pdtable_113) of project 'demo': ", "risbatch ended with exit code 134"},
-        {"model list, schema gone",
-         "grep -q 'SELECT partition_no, model_index_no FROM pdtable_113' \"$in\" && sed -i s/pd_demo/pd_gone/ \"$in\"",
-         "Cannot read the model list (pdtable_113) of project 'demo': ", "RIS Error:"},
-        {"partition list, no answer", "grep -q 'SELECT partition_no FROM pdtable_114' \"$in\" && exit 1",
-         "Cannot read the partition list (pdtable_114) of project 'demo': ", "risbatch gave no answer"},
-        {"discipline list, no answer", "grep -q 'SELECT discipline_indx_no FROM pdtable_111' \"$in\" && exit 1",
+        {"model list, answer cut", ClientRule::CutAnswer(5).When("SELECT partition_no, model_index_no FROM pdtable_113"),
+         "Cannot read the model list (pdtable_113) of project 'demo': ", "risbatch gave no rows and no end of data"},
+        {"partition list, refused",
+         ClientRule::RefuseStatement("SELECT partition_no FROM pdtable_114", "RIS_E_UNKNOWN_SCHEMA"),
+         "Cannot read the partition list (pdtable_114) of project 'demo': ", "RIS Error: RIS_E_UNKNOWN_SCHEMA"},
+        {"discipline list, no answer", ClientRule::DieBefore(1).When("SELECT discipline_indx_no FROM pdtable_111"),
          "Cannot read the discipline list (pdtable_111) of project 'demo': ", "risbatch gave no answer"},
-        {"source model row, no answer", "grep -q 'SELECT \\* FROM pdtable_113 WHERE model_no' \"$in\" && exit 1",
+        {"source model row, no answer", ClientRule::DieBefore(1).When("SELECT * FROM pdtable_113 WHERE model_no"),
          "Cannot read the model row (pdtable_113) of project 'demo': ", "risbatch gave no answer"},
+        {"source area row, no answer (after the discipline went in)",
+         ClientRule::DieBefore(1).When("SELECT * FROM pdtable_112 WHERE"),
+         "Cannot read the area row (pdtable_112) of project 'demo': ", "risbatch gave no answer"},
+        {"design table of the target, no answer", ClientRule::DieBefore(1).When("SELECT * FROM pdtable_12_1 WHERE 1 = 0"),
+         "Cannot read the design table pdtable_12_1 of project 'demo': ", "risbatch gave no answer"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        fs::remove_all(bin_.host());
-        fs::create_directories(bin_.host());
-        wrap("risbatch", c.check);
-        const size_t asked = messages.asked().size();
+        clients.Set("risbatch", c.rule);
         EXPECT_EQ(copyP1001(), 1);
-        ASSERT_EQ(messages.asked().size(), asked + 1);
-        const std::string prompt = messages.asked().back().prompt;
+        const std::string prompt = lastMessage();
         EXPECT_EQ(prompt.rfind(c.prompt, 0), 0u) << prompt;
         EXPECT_NE(prompt.find(c.error), std::string::npos) << prompt;
-        EXPECT_TRUE(Rows(targetRoot, "pd_demo", "SELECT * FROM pdtable_113 WHERE model_no = 'P1001'").empty());
+        EXPECT_EQ(TargetState(targetRoot), before);
         const std::string text = CopyLogText();
         EXPECT_NE(text.find(std::string("P1001: ") + c.prompt), std::string::npos) << text;
-        EXPECT_NE(text.find(c.error), std::string::npos) << text;
-        EXPECT_NE(text.find("processing failed"), std::string::npos) << text;
+        EXPECT_NE(text.find("\tprocessing failed\r\n"), std::string::npos) << text;
     }
     // Read whole, an empty list of the target is still empty: the model goes in.
-    fs::remove_all(bin_.host());
+    clients.Set("risbatch", ClientRule::PassThrough());
     projcopytest::RunSql(targetRoot, "default schema pd_demo;\r\ndelete from pdtable_113;\r\ndelete from pdtable_114;\r\n");
     EXPECT_EQ(copyP1001(), 0);
-    EXPECT_EQ(Rows(targetRoot, "pd_demo", "SELECT * FROM pdtable_113 WHERE model_no = 'P1001'").size(), 1u);
+    expectP1001Whole();
 }
 
-// A companion file that another program holds in use: xcopy copies the model file before it and
-// then fails, so the model file alone must not make the model count as copied.
-TEST_F(ModelCopyFailureTest, AnXcopyThatFailsOnACompanionFileFailsTheModel)
+// A companion file that another program holds in use, or a target folder that fills up: xcopy
+// copies the model file before it and then fails. The files it copied go with the row; the next
+// run, with the lock gone or room on the disk, copies the model whole.
+TEST_F(ModelCopyFailureTest, AnXcopyThatFailsPartWayLeavesNoFileBehind)
 {
     std::string folder;
     for (const char* share : {"\\\\PDSSRV1\\D\\pds\\demo\\model\\", "\\\\PDSSRV1\\D$\\pds\\demo\\model\\"})
         if (fs::exists(HostPath(std::string(share) + "p1001.dgn")))
             folder = share;
     ASSERT_FALSE(folder.empty());
-    const std::string companion = folder + "p1001.zzz";   // listed after p1001.dgn
-    testsupport::WriteHostFile(HostPath(companion), "companion");
+    const std::string companion = folder + "p1001.zzz"; // listed after p1001.dgn
+    testsupport::WriteHostFile(HostPath(companion), std::string(64 * 1024, 'c'));
     struct RemoveAfter {
         std::string host;
         ~RemoveAfter() { fs::remove(host); }
     } removeCompanion{HostPath(companion)};
+    const std::string copied = filesAndRows("");
     {
         FileLock inUse(companion, false);
         ASSERT_TRUE(inUse.held());
         EXPECT_EQ(copyP1001(), 1);
     }
-    ASSERT_FALSE(messages.asked().empty());
-    EXPECT_EQ(messages.asked().back().prompt, "Models not copied: 'P1001'. See the copy log '" + log.Path() + "'");
-    EXPECT_TRUE(Rows(targetRoot, "pd_demo", "SELECT * FROM pdtable_113 WHERE model_no = 'P1001'").empty());
-    const std::string text = CopyLogText();
-    EXPECT_NE(text.find("P1001: xcopy of the model files ended with exit code 4, model 'P1001' taken out of project "
-                        "'demo' again"),
+    EXPECT_EQ(lastMessage(), notCopied());
+    EXPECT_EQ(TargetState(targetRoot), before);
+    std::string text = CopyLogText();
+    EXPECT_NE(text.find("P1001: xcopy of the model files ended with exit code 4, model 'P1001' not copied\r\n"),
               std::string::npos)
         << text;
-    EXPECT_EQ(text.find("processing successfully complete"), std::string::npos) << text;
+    EXPECT_NE(text.find("P1001: taken out of project 'demo' again: " + copied + "\r\n"), std::string::npos) << text;
+
+    {
+        SmallDisk disk(HostPath(kFolder), "32k");
+        if (!disk.mounted())
+            GTEST_SKIP() << "no tmpfs can be mounted here";
+        EXPECT_EQ(copyP1001(), 1);
+        EXPECT_EQ(lastMessage(), notCopied());
+        text = CopyLogText();
+        EXPECT_NE(text.find("Insufficient disk space"), std::string::npos) << text;
+        EXPECT_NE(text.find("P1001: xcopy of the model files ended with exit code 4, model 'P1001' not copied\r\n"),
+                  std::string::npos)
+            << text;
+        // The mounted folder itself stays: it was there before the copy.
+        EXPECT_NE(text.find("P1001: taken out of project 'demo' again: file '" + kFolder + "\\p1001.dgn', " +
+                            kRowsOfTheModel + "\r\n"),
+                  std::string::npos)
+            << text;
+        EXPECT_TRUE(fs::is_empty(HostPath(kFolder)));
+    }
+    fs::remove_all(HostPath(kCopyFolder));
+    EXPECT_EQ(TargetState(targetRoot), before);
+    EXPECT_EQ(copyP1001(), 0) << lastMessage();
+    expectP1001Whole();
+    EXPECT_EQ(fs::file_size(HostPath(kFolder + "\\p1001.zzz")), 64u * 1024);
+}
+
+// A TMP that fills while the design tables are copied (the dump of a grown pdtable_67_1 does not
+// fit): the tables loaded before it, the files and the rows go; the next run with room copies
+// the model whole.
+TEST_F(ModelCopyFailureTest, ADesignTableCopyOnAFullTmpLeavesNothingBehind)
+{
+    std::string grow = "default schema dd_demo;\r\n";
+    for (int i = 1000; i < 1300; ++i)
+        grow += "insert into pdtable_67_1 (system_unique_no, note_text) values (" + std::to_string(i) + ", '" +
+                std::string(40, 'n') + "');\r\n";
+    projcopytest::RunSql(StandInRoot(), grow);
+    struct Shrink {
+        ~Shrink()
+        {
+            projcopytest::RunSql(StandInRoot(), "default schema dd_demo;\r\n"
+                                                "delete from pdtable_67_1 where system_unique_no >= 1000;\r\n");
+        }
+    } shrink;
+    const std::string savedTmp = GetEnvVar("TMP");
+    const std::string full = testsupport::MakeTempHostDir("fulltmp");
+    {
+        SmallDisk disk(full, "12k");
+        if (!disk.mounted())
+            GTEST_SKIP() << "no tmpfs can be mounted here";
+        ::setenv("TMP", full.c_str(), 1);
+        const int result = copyP1001();
+        ::setenv("TMP", savedTmp.c_str(), 1);
+        EXPECT_EQ(result, 1);
+        EXPECT_EQ(lastMessage(), notCopied());
+        EXPECT_EQ(TargetState(targetRoot), before);
+        const std::string text = CopyLogText();
+        EXPECT_NE(text.find("Table 'pdtable_67_1' not copied into dd_demo: "), std::string::npos) << text;
+        EXPECT_NE(text.find("P1001: taken out of project 'demo' again: " +
+                            filesAndRows("design table pdtable_50_1 of dd_demo, design table pdtable_34_1 of dd_demo, "
+                                         "design table pdtable_12_1 of dd_demo, ") +
+                            "\r\n"),
+                  std::string::npos)
+            << text;
+    }
+    fs::remove_all(full);
+    EXPECT_EQ(copyP1001(), 0) << lastMessage();
+    expectP1001Whole();
 }

@@ -1,6 +1,6 @@
 // The copy run against two stand-in environments: the rows it inserts, its preconditions, the
 // models it skips because their numbers are taken in the target, and the models it does not
-// copy because the target refuses their row or holds files of their name.
+// copy because the target holds files or design tables of their name.
 #include "projcopy/ModelCopyRun.h"
 
 #include "platform/ado/Recordset.h"
@@ -119,7 +119,11 @@ TEST_F(ModelCopyRunTest, NoTargetLocationCopiesNothingAndFails)
               std::string::npos);
     EXPECT_NE(CopyLogText().find("processing failed"), std::string::npos);
     EXPECT_EQ(targetModels("P1001"), 0u);
-    EXPECT_EQ(Rows(targetRoot, "pd_demo", "SELECT 1 FROM pdtable_111 WHERE discipline_indx_no = 1").size(), 1u);
+    // The discipline and area rows added for the model go with it.
+    EXPECT_NE(CopyLogText().find("P1001: taken out of project 'demo' again: area 'A1' (pdtable_112), discipline "
+                                 "'Piping' (pdtable_111)\r\n"),
+              std::string::npos);
+    EXPECT_TRUE(Rows(targetRoot, "pd_demo", "SELECT 1 FROM pdtable_111 WHERE discipline_indx_no = 1").empty());
 }
 
 TEST_F(ModelCopyRunTest, InsertStatementCarriesQuotesAndNulls)
@@ -168,21 +172,22 @@ protected:
     const std::string copied = HostPath("\\\\PDSSRV1\\pds\\copy\\model\\p1001.dgn");
 };
 
-TEST_F(ModelNotCopiedTest, ARowTheTargetRefusesTakesNoFilesOrTablesAlong)
-{
-    RunSql(targetRoot, "default schema pd_demo; drop table pdtable_113;"
-                       "create table pdtable_113 (model_index_no int, partition_no smallint);");
-    ExpectNothingOfP1001(run());
-    EXPECT_FALSE(std::filesystem::exists(copied));
-    const std::string text = CopyLogText();
-    EXPECT_NE(text.find("P1001: model 'P1001' not added to project 'demo': "), std::string::npos) << text;
-    EXPECT_NE(text.find("RIS Error:"), std::string::npos) << text;
-}
-
 TEST_F(ModelNotCopiedTest, AForeignFileOfTheModelsNameStaysAndNoRowNamesIt)
 {
     testsupport::WriteHostFile(copied, "another model");
     ExpectNothingOfP1001(run());
     EXPECT_EQ(testsupport::ReadHostFile(copied), "another model");
     EXPECT_NE(CopyLogText().find("exist already in project 'demo', model 'P1001' not copied"), std::string::npos);
+}
+
+TEST_F(ModelNotCopiedTest, AForeignDesignTableOfThePartitionStays)
+{
+    RunSql(targetRoot, "default schema dd_demo; create table pdtable_34_1 (system_unique_no int);"
+                       "insert into pdtable_34_1 values (77);");
+    const std::string before = projcopytest::TargetState(targetRoot);
+    ExpectNothingOfP1001(run());
+    EXPECT_NE(CopyLogText().find("P1001: design table pdtable_34_1 exists already in dd_demo of project 'demo', model "
+                                 "'P1001' not copied\r\n"),
+              std::string::npos);
+    EXPECT_EQ(projcopytest::TargetState(targetRoot), before);
 }

@@ -10,10 +10,12 @@
 #include "services/FileContents.h"
 #include "standins/dbserver/DbServer.h"
 #include "standins/dbserver/RisSession.h"
+#include "standins/dbserver/SchemaTables.h"
 #include "standins/dbserver/StandInEnvironment.h"
 #include "support/SampleEnvironment.h"
 #include "support/TestEnvironment.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -50,6 +52,37 @@ inline std::vector<std::vector<std::optional<std::string>>> Rows(const std::stri
     DbServer server(hostRoot);
     RisSession session(server);
     return session.Database(schema).QueryRows(sql);
+}
+
+// What a copy can change in the target under hostRoot, as text: every row of its discipline,
+// area and model tables, every design table with its row count, and every file below the copy
+// folder \\PDSSRV1\pds\copy of the process's environment with its size.
+inline std::string TargetState(const std::string& hostRoot)
+{
+    DbServer server(hostRoot);
+    RisSession session(server);
+    std::string out;
+    for (const char* table : {"pdtable_111", "pdtable_112", "pdtable_113"})
+        for (const auto& row : session.Database("pd_demo").QueryRows(std::string("SELECT * FROM ") + table)) {
+            out += table;
+            for (const auto& v : row)
+                out += " | " + v.value_or("<null>");
+            out += "\n";
+        }
+    SchemaTables tables(session.Database("dd_demo"));
+    for (const std::string& t : tables.Tables())
+        out += "dd_demo." + t + " " + std::to_string(tables.RowCount(t)) + " rows\n";
+    const std::filesystem::path copy = HostPath("\\\\PDSSRV1\\pds\\copy");
+    std::vector<std::string> files;
+    std::error_code ec;
+    for (auto it = std::filesystem::recursive_directory_iterator(copy, ec); !ec && it != std::filesystem::end(it);
+         it.increment(ec))
+        files.push_back(it->path().lexically_relative(copy).string() +
+                        (it->is_directory() ? std::string("/") : " " + std::to_string(it->file_size())));
+    std::sort(files.begin(), files.end());
+    for (const std::string& f : files)
+        out += f + "\n";
+    return out;
 }
 
 class TwoProjects : public ::testing::Test {

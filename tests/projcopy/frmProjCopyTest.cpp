@@ -2,21 +2,17 @@
 // and its check boxes.
 #include "projcopy/frmProjCopy.h"
 
-#include "platform/Clock.h"
 #include "projcopy/ProjCopyTestSupport.h"
 #include "services/ScriptedDialogs.h"
 #include "services/ScriptedMessageService.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTreeWidget>
-#include <QTimer>
 #include <QTreeWidgetItemIterator>
-#include <filesystem>
 #include <gtest/gtest.h>
 
 namespace {
@@ -124,60 +120,3 @@ TEST_F(frmProjCopyTest, TheMainWindowsButtonKeepsOneWindow)
     EXPECT_EQ(frmProjCopy::Instance(), nullptr);
 }
 
-// Closing the window while the copy waits for its clients (reading, copying files, loading the
-// design tables) is refused every time; the run ends normally and the window closes afterwards.
-TEST_F(frmProjCopyTest, ClosingIsRefusedWhileTheCopyRuns)
-{
-    EmptyTargetPiping();
-    SetEventPump([] { QApplication::processEvents(); });
-    const auto workingFolder = [] {
-        std::vector<std::string> names;
-        for (const auto& e : std::filesystem::directory_iterator(std::filesystem::current_path()))
-            names.push_back(e.path().filename().string());
-        std::sort(names.begin(), names.end());
-        return names;
-    };
-    const std::vector<std::string> before = workingFolder();
-    form->txtOldParms->setText(QString::fromStdString(oldParams));
-    form->txtOldParms_LostFocus();
-    form->txtNewParms->setText(QString::fromStdString(newParams));
-    form->txtNewParms_LostFocus();
-    form->cmbProj1->setCurrentIndex(0);
-    form->cmbProj1_Click();
-    item(form->tvwTreeView, "P1001")->setCheckState(0, Qt::Checked);
-
-    int refused = 0;
-    bool tableCopyRefused = false;
-    QTimer closer;
-    QObject::connect(&closer, &QTimer::timeout, [&] {
-        if (!form->isVisible() || form->btnCopyProject->isEnabled())
-            return;
-        const bool loading = form->lblLog->text().startsWith("Loading table");
-        if (!form->close()) {
-            ++refused;
-            tableCopyRefused = tableCopyRefused || loading;
-        }
-    });
-    closer.start(0);
-    form->btnCopyProject->click();
-    closer.stop();
-    SetEventPump({});
-
-    EXPECT_GT(refused, 0);
-    EXPECT_TRUE(tableCopyRefused);
-    ASSERT_TRUE(form->isVisible());
-    EXPECT_TRUE(messages.asked().empty());
-    const std::string text = CopyLogText();
-    EXPECT_NE(text.find("\tprocessing successfully complete\r\n"), std::string::npos) << text;
-    EXPECT_EQ(projcopytest::Rows(targetRoot, "pd_demo", "SELECT * FROM pdtable_113 WHERE model_no = 'P1001'").size(), 1u);
-    for (int t : {12, 34, 50, 67, 80}) {
-        const std::string table = "pdtable_" + std::to_string(t) + "_1";
-        EXPECT_EQ(projcopytest::Rows(targetRoot, "dd_demo", "SELECT * FROM " + table).size(),
-                  projcopytest::Rows(StandInRoot(), "dd_demo", "SELECT * FROM " + table).size())
-            << table;
-    }
-    EXPECT_TRUE(std::filesystem::exists(HostPath("\\\\PDSSRV1\\pds\\copy\\model\\p1001.dgn")));
-    EXPECT_EQ(workingFolder(), before);
-    EXPECT_TRUE(form->close());
-    std::filesystem::remove_all(HostPath("\\\\PDSSRV1\\pds\\copy"));
-}

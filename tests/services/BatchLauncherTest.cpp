@@ -135,6 +135,18 @@ TEST_F(BatchLauncherTest, WithoutWaitingTheBatchFileStaysAndTheResultIsMinusOne)
     EXPECT_EQ(readAll(bats[0]), "exit 0 >> app.log 2>&1\r\n");
 }
 
+// A log path that would end its quoting runs nothing.
+TEST_F(BatchLauncherTest, ALogPathThatWouldEndItsQuotingRunsNothing)
+{
+    testsupport::ScopedDir folder("inject");
+    const std::string victim = folder.host() + "/victim.txt";
+    testsupport::WriteHostFile(victim, "keep");
+    long pid = 0;
+    EXPECT_EQ(ExecA("echo x", "\"C:\\a.log\" & del \"" + victim + "\" & rem \"", 0, folder.host(), pid, true), -1);
+    EXPECT_NE(gFileOpErrDescription.find("cannot be put on a command line"), std::string::npos) << gFileOpErrDescription;
+    EXPECT_EQ(testsupport::ReadHostFile(victim), "keep");
+}
+
 TEST_F(BatchLauncherTest, WritesTheLinesAsTheSystemDefinesThem)
 {
     struct Case {
@@ -146,6 +158,7 @@ TEST_F(BatchLauncherTest, WritesTheLinesAsTheSystemDefinesThem)
         {"tool.exe -x", "C:\\My Logs\\app.log", "tool.exe -x >> \"C:\\My Logs\\app.log\" 2>&1\r\n"},
         {"tool.exe -x", "C:\\a&b\\app.log", "tool.exe -x >> \"C:\\a&b\\app.log\" 2>&1\r\n"},
         {"tool.exe -x", "\"C:\\x y\\app.log\"", "tool.exe -x >> \"C:\\x y\\app.log\" 2>&1\r\n"},
+        {"tool.exe -x", "C:\\%TEMP%\\app.log", "tool.exe -x >> \"C:\\%%TEMP%%\\app.log\" 2>&1\r\n"},
         {"set RIS_PARAMETERS=x\r\ntool.exe", "app.log", "set RIS_PARAMETERS=x\r\ntool.exe >> app.log 2>&1\r\n"},
     };
     for (const Case& c : cases) {

@@ -222,6 +222,50 @@ TEST_F(FileOperationTest, CreateFolderReportsAFolderThatMkdirCouldNotMake)
     EXPECT_EQ(gFileOpErrSource, "CreateFolderA");
 }
 
+// A folder name from a table or the user never runs a command: a quote that would end the
+// quoting is refused with the other characters no path may hold, and a "%" stays a "%".
+TEST_F(FileOperationTest, CreateFolderRunsNothingAFolderNameHolds)
+{
+    const std::string victim = StandInRoot() + "/drives/c/victim.txt";
+    testsupport::WriteHostFile(victim, "keep");
+    struct Case {
+        std::string path;
+        std::string error;  // "" = made under exactly that name
+    };
+    const std::vector<Case> cases = {
+        {"C:\\newdir\" & del C:\\victim.txt & echo x> C:\\pwned.txt & rem \"", "the character '\"'"},
+        {"C:\\new<dir", "the character '<'"},
+        {"C:\\new>dir", "the character '>'"},
+        {"C:\\new|dir", "the character '|'"},
+        {"C:\\new*dir", "the character '*'"},
+        {"C:\\new?dir", "the character '?'"},
+        {"C:\\new\r\ndel C:\\victim.txt", "a control character (code 13)"},
+        {"C:\\pct\\%PATH%\\%%x", ""},
+        {"C:\\amp & del C:\\victim.txt", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path);
+        EXPECT_EQ(CreateFolderA(c.path), c.error.empty());
+        if (c.error.empty())
+            EXPECT_TRUE(fs::is_directory(HostPath(c.path)));
+        else
+            EXPECT_EQ(gFileOpErrDescription, "Directory '" + c.path + "' holds " + c.error + ", which no path may hold");
+    }
+    EXPECT_EQ(testsupport::ReadHostFile(victim), "keep");
+    EXPECT_FALSE(fs::exists(StandInRoot() + "/drives/c/pwned.txt"));
+    fs::remove(victim);
+    fs::remove_all(StandInRoot() + "/drives/c/pct");
+    fs::remove_all(HostPath("C:\\amp & del C:\\victim.txt"));
+}
+
+TEST_F(FileOperationTest, QuoteStringDoublesPercentAndRefusesWhatWouldEndTheQuoting)
+{
+    EXPECT_EQ(QuoteString("C:\\a %TEMP% b"), "\"C:\\a %%TEMP%% b\"");
+    for (const std::string& text : std::vector<std::string>{"a\"b", "a\nb", std::string("a\0b", 3)})
+        EXPECT_NE(testsupport::Raised([&] { QuoteString(text); }).description().find("cannot be put on a command line"),
+                  std::string::npos);
+}
+
 TEST_F(FileOperationTest, FolderWritable)
 {
     EXPECT_TRUE(IsFolderWritable(dir.host()));

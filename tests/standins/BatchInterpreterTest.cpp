@@ -1,16 +1,17 @@
 // The batchcmd interpreter, run as a program on batch files as the launcher runs it.
+#include "SmallDisk.h"
 #include "platform/FileAttributes.h"
 #include "platform/Process.h"
 #include "platform/WinPath.h"
 #include "support/TestEnvironment.h"
 #include "support/TestFiles.h"
 
+#include <csignal>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sstream>
-#include <sys/mount.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -185,6 +186,32 @@ TEST_F(BatchInterpreterTest, CopyOntoALockedFileIsDenied)
     FileLock lock(path("b.txt"));
     EXPECT_EQ(run({"copy a.txt b.txt"}), 1);
     EXPECT_EQ(readAll(path("b.txt")), "B");
+}
+
+TEST_F(BatchInterpreterTest, TheTemporaryFileOfAKilledCopyGoesWithTheNextCopy)
+{
+    // The copy waits on an input that never ends, its temporary file made; then it is killed.
+    int input[2];
+    ASSERT_EQ(::pipe(input), 0);
+    write("killed.bat", "cd " + dir.host() + "\r\ncopy con dst.txt\r\n");
+    const long pid =
+        Process::Start(testsupport::BinDir() + "/batchcmd", {path("killed.bat")}, 0, Process::Streams{input[0], -1, -1});
+    ::close(input[0]);
+    const std::string prefix = ".dst.txt.~" + std::to_string(pid) + ".";
+    std::string left;
+    for (int i = 0; i < 500 && left.empty(); ++i, ::usleep(10000))
+        for (const auto& e : fs::directory_iterator(dir.host()))
+            if (e.path().filename().string().rfind(prefix, 0) == 0)
+                left = e.path().string();
+    ::kill(static_cast<pid_t>(pid), SIGKILL);
+    Process::Wait(pid);
+    ::close(input[1]);
+    ASSERT_FALSE(left.empty()) << "no temporary file named after the copy's process";
+    ASSERT_TRUE(fs::exists(left));
+    write("a.txt", "A");
+    EXPECT_EQ(run({"copy a.txt dst.txt"}), 0) << err;
+    EXPECT_EQ(readAll(path("dst.txt")), "A");
+    EXPECT_FALSE(fs::exists(left));
 }
 
 TEST_F(BatchInterpreterTest, XcopyOverAReadOnlyFileThatCannotBeReplacedLeavesItReadOnly)
@@ -428,9 +455,8 @@ TEST_F(BatchInterpreterTest, MessagesNameWhatIsWrong)
     const std::string all = readAll(path("all.dat"));
     EXPECT_TRUE(all == "AB" || all == "BA") << all;
 
-    const std::string small = path("small");
-    fs::create_directories(small);
-    if (::mount("tmpfs", small.c_str(), "tmpfs", 0, "size=64k") != 0)
+    SmallDisk disk(path("small"), "64k");
+    if (!disk.Mounted())
         GTEST_SKIP() << "no tmpfs can be mounted here";
     write("big.bin", std::string(256 * 1024, 'x'));
     const struct {
@@ -448,7 +474,6 @@ TEST_F(BatchInterpreterTest, MessagesNameWhatIsWrong)
         EXPECT_EQ(readAll(path("big.bin")).size(), 256u * 1024u) << c.line;
         EXPECT_FALSE(fs::exists(path("small/big.bin"))) << c.line;
     }
-    ::umount2(small.c_str(), MNT_DETACH);
 }
 
 } // namespace

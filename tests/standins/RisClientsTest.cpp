@@ -1,6 +1,7 @@
 // The stand-in RIS clients run as programs against a test server: what they do with faulty
 // dumps, requests and outputs. A failure ends with exit code 1 and a RIS error block on the
 // console, and leaves the tables and the files as they were.
+#include "SmallDisk.h"
 #include "StandInTestServer.h"
 #include "dbaccess/RISErrorReader.h"
 #include "platform/Environment.h"
@@ -15,7 +16,6 @@
 #include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
-#include <sys/mount.h>
 #include <unistd.h>
 
 using testsupport::ReadHostFile;
@@ -502,54 +502,63 @@ TEST_F(RisClientsTest, AnUnloadRemovesThePartFilesOfKilledRunsOnly)
 
 TEST_F(RisClientsTest, ADiskThatFillsDuringALoadStopsItAndLeavesTheOldTableWhole)
 {
-    // The server lives on a small file system of its own that the new rows overflow.
-    const std::string fsDir = host("smallfs");
-    std::filesystem::create_directories(fsDir);
-    if (::mount("tmpfs", fsDir.c_str(), "tmpfs", 0, "size=768k") != 0)
-        GTEST_SKIP() << "no tmpfs can be mounted here";
-    struct Unmount {
-        std::string dir;
-        ~Unmount() { ::umount2(dir.c_str(), MNT_DETACH); }
-    } unmount{fsDir};
-    std::string oldDump, fullDump;
-    {
-        StandInTestServer small(fsDir + "/root");
-        small.AddSchema("pd_f");
-        RisSession session(small.Server());
-        SqliteDb& db = session.Database("pd_f");
-        std::string out;
-        session.Execute("create table pd_f.big (id int, name char(40))", out);
-        db.Exec("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 1000) "
-                "INSERT INTO big SELECT i, 'old row ' || i FROM n");
-    }
-    WriteHostFile(host("small.parms"), "ROOT=" + WinPathFromHost(fsDir + "/root") + "\r\n");
-    auto unloadBig = [&] {
-        ClientRun r = run("risunlod.exe", {"-m", "w", "-o", win("big.dmp"), "-s", "pd_f", "table", "with", "var",
-                                           "data", "big"},
-                          "small.parms");
-        EXPECT_EQ(r.exitCode, 0) << r.console;
-        return ReadHostFile(host("big.dmp"));
+    // The server lives on a small file system of its own that the new rows overflow; where none
+    // can be mounted, SQLite is made full from a chosen row of the load on (that case runs here
+    // in every case, so that it is proved wherever the tests run).
+    SmallDisk disk(host("smallfs"), "768k");
+    const struct {
+        const char* name;
+        bool run;
+        std::string serverDir;
+        const char* fullAtRow;
+    } disks[] = {
+        {"small file system", disk.Mounted(), host("smallfs"), ""},
+        {"injected full disk", true, host("fullfs"), "20000"},
     };
-    oldDump = unloadBig();
-    ASSERT_NE(oldDump.find("1000 'old row 1000' \r\n"), std::string::npos);
-    std::string rows;
-    for (int i = 1; i <= 60000; ++i)
-        rows += std::to_string(i) + " 'a new row that needs room " + std::to_string(i) + "' \r\n";
-    const std::string endTable = "***RIS*** End of Table ***RIS***";
-    const size_t firstRow = oldDump.find("1 'old row 1' ");
-    fullDump = oldDump.substr(0, firstRow) + rows + oldDump.substr(oldDump.find(endTable));
-    WriteHostFile(host("new.dmp"), fullDump);
-    ClientRun r = run("rislod.exe", {"-m", "w", "-i", win("new.dmp"), "-l", win("load.log"), "-b", win("load.bad"),
-                                     "-s", "pd_f", "clear", "table", "with", "data", "all"},
-                      "small.parms");
-    expectRisFailure(r, "disk full");
-    std::string message; // the words of the error block without its frame
-    for (const std::string& word : Split(ReplaceAll(RISErrorText(r.console), "\r\n", " "), " "))
-        if (!word.empty() && word != "*")
-            message += word + " ";
-    EXPECT_NE(message.find("disk is full"), std::string::npos) << r.console;
-    EXPECT_NE(message.find("The load was undone: no table was changed."), std::string::npos) << r.console;
-    EXPECT_EQ(r.console.find("Load complete."), std::string::npos) << r.console;
-    EXPECT_EQ(ReadHostFile(host("load.bad")), ""); // the rows were not at fault
-    EXPECT_EQ(unloadBig(), oldDump);
+    for (const auto& d : disks) {
+        if (!d.run)
+            continue;
+        SCOPED_TRACE(d.name);
+        {
+            StandInTestServer server(d.serverDir + "/root");
+            server.AddSchema("pd_f");
+            RisSession session(server.Server());
+            std::string out;
+            session.Execute("create table pd_f.big (id int, name char(40))", out);
+            session.Database("pd_f").Exec(
+                "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 1000) "
+                "INSERT INTO big SELECT i, 'old row ' || i FROM n");
+        }
+        WriteHostFile(host("small.parms"), "ROOT=" + WinPathFromHost(d.serverDir + "/root") + "\r\n");
+        auto unloadBig = [&] {
+            ClientRun r = run("risunlod.exe", {"-m", "w", "-o", win("big.dmp"), "-s", "pd_f", "table", "with", "var",
+                                               "data", "big"},
+                              "small.parms");
+            EXPECT_EQ(r.exitCode, 0) << r.console;
+            return ReadHostFile(host("big.dmp"));
+        };
+        const std::string oldDump = unloadBig();
+        ASSERT_NE(oldDump.find("1000 'old row 1000' \r\n"), std::string::npos);
+        std::string rows;
+        for (int i = 1; i <= 60000; ++i)
+            rows += std::to_string(i) + " 'a new row that needs room " + std::to_string(i) + "' \r\n";
+        const std::string endTable = "***RIS*** End of Table ***RIS***";
+        WriteHostFile(host("new.dmp"),
+                      oldDump.substr(0, oldDump.find("1 'old row 1' ")) + rows + oldDump.substr(oldDump.find(endTable)));
+        SetEnvVar("TARNWICK_TEST_DISK_FULL_AT_ROW", d.fullAtRow);
+        ClientRun r = run("rislod.exe", {"-m", "w", "-i", win("new.dmp"), "-l", win("load.log"), "-b", win("load.bad"),
+                                         "-s", "pd_f", "clear", "table", "with", "data", "all"},
+                          "small.parms");
+        SetEnvVar("TARNWICK_TEST_DISK_FULL_AT_ROW", "");
+        expectRisFailure(r, "disk full");
+        std::string message; // the words of the error block without its frame
+        for (const std::string& word : Split(ReplaceAll(RISErrorText(r.console), "\r\n", " "), " "))
+            if (!word.empty() && word != "*")
+                message += word + " ";
+        EXPECT_NE(message.find("disk is full"), std::string::npos) << r.console;
+        EXPECT_NE(message.find("The load was undone: no table was changed."), std::string::npos) << r.console;
+        EXPECT_EQ(r.console.find("Load complete."), std::string::npos) << r.console;
+        EXPECT_EQ(ReadHostFile(host("load.bad")), ""); // the rows were not at fault
+        EXPECT_TRUE(unloadBig() == oldDump) << "the old table changed";
+    }
 }

@@ -1,6 +1,7 @@
 // The environment builder: registry, programs, server and the sample project.
 #include "standins/dbserver/StandInEnvironment.h"
 
+#include "SmallDisk.h"
 #include "platform/Environment.h"
 #include "platform/Process.h"
 #include "platform/RegistryStore.h"
@@ -14,7 +15,6 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
-#include <sys/mount.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -123,12 +123,13 @@ TEST(StandInEnvironmentFailure, AFailedBuildLeavesNothingOfItsOwnAndTheNextBuild
     EXPECT_EQ(left, (std::vector<std::string>{"mine", "mine/note.txt"}));
 
     // A disk that fills part way.
-    const std::string small = dir.host() + "/small";
-    fs::create_directories(small);
-    if (::mount("tmpfs", small.c_str(), "tmpfs", 0, "size=64k") == 0) {
-        EXPECT_EQ(twenv({"--root", small + "/root", "--no-second"}), 1);
-        EXPECT_FALSE(fs::exists(small + "/root"));
-        ::umount2(small.c_str(), MNT_DETACH);
+    {
+        const std::string small = dir.host() + "/small";
+        SmallDisk disk(small, "64k");
+        if (disk.Mounted()) {
+            EXPECT_EQ(twenv({"--root", small + "/root", "--no-second"}), 1);
+            EXPECT_FALSE(fs::exists(small + "/root"));
+        }
     }
 
     ASSERT_EQ(twenv({"--root", root, "--no-second"}), 0);

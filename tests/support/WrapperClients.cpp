@@ -62,12 +62,12 @@ answer() { if [ "$n" = risbatch ] && [ -n "$out" ]; then printf '%s' "$1" >> "$o
 
 ClientRule ClientRule::PassThrough() { return ClientRule(); }
 
-ClientRule ClientRule::DieBefore(int exitCode, const std::string& console)
+ClientRule ClientRule::DieBefore(int exitCode, const std::string& answer)
 {
     ClientRule r;
     r.act_ = Act::DieBefore;
     r.exitCode_ = exitCode;
-    r.console_ = console;
+    r.answer_ = answer;
     return r;
 }
 
@@ -128,7 +128,7 @@ std::string ClientRule::Script() const
     case Act::PassThrough:
         break;
     case Act::DieBefore:
-        act = "printf '%s' " + Quoted(console_) + "; exit " + code;
+        act = (answer_.empty() ? std::string() : "answer " + Quoted(answer_) + "; ") + "exit " + code;
         break;
     case Act::DieAfter:
         act = real + "; exit " + code;

@@ -18,13 +18,14 @@ namespace testsupport {
 
 // How a wrapped client treats the runs its rule applies to. The client's "answer" is its -o
 // file when the run has one (risbatch's output, risunlod's dump or listing), else its console
-// output (which the program captures for rislod, risunlod and risclnsr).
+// output (which the program captures for rislod, risunlod and risclnsr). Error blocks a rule
+// writes go into risbatch's -o file and onto the other clients' console.
 class ClientRule {
 public:
     // Every run goes to the real client unchanged.
     static ClientRule PassThrough();
-    // Nothing is run: prints `console` and ends with `exitCode`.
-    static ClientRule DieBefore(int exitCode, const std::string& console = "");
+    // Nothing is run: writes `answer` as the client's answer (when not empty) and ends with `exitCode`.
+    static ClientRule DieBefore(int exitCode, const std::string& answer = "");
     // The real client does the whole run, then the wrapper ends with `exitCode` (a crash at the end).
     static ClientRule DieAfter(int exitCode);
     // The real client runs; its answer is cut to its first `keepLines` lines and the run ends with 0.
@@ -52,7 +53,7 @@ private:
     enum class Act { PassThrough, DieBefore, DieAfter, CutAnswer, Refuse, FailTable };
     Act act_ = Act::PassThrough;
     int exitCode_ = 0;
-    std::string console_;
+    std::string answer_;
     int keepLines_ = 0;
     std::string text_;   // the refused statement's text or the failing table
     std::string error_;  // the RIS error code answered
