@@ -6,11 +6,13 @@
 #include "admin/DumpReplacer.h"
 #include "admin/LoggedRun.h"
 #include "admin/ProjectSchemaRules.h"
+#include "dbaccess/CRIS.h"
 #include "dbaccess/DumpSchemaLine.h"
 #include "dbaccess/DumpWholeCheck.h"
 #include "platform/AppError.h"
 #include "platform/EscKey.h"
 #include "platform/HostFiles.h"
+#include "platform/OwnedLeftovers.h"
 #include "platform/ReplacementFile.h"
 #include "platform/WinPath.h"
 #include "platform/TextUtil.h"
@@ -20,6 +22,8 @@
 #include "services/IniFile.h"
 #include "services/Messages.h"
 #include "services/Tokens.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -43,16 +47,33 @@ void requireFile(const std::string& file, const std::string& ownName)
         RaiseError(ownName, "Dump file not given");
 }
 
-// Puts the new dump's content in the old dump's place. A dump that is a symbolic link keeps
-// being one: the file it names gets the new content. A read-only or locked old dump, or a
-// folder of the dump's name, is refused and stays as it was.
+// The file risunlod writes a new dump into, beside the dump: "<dump>.<process id>.tw.tmp". A
+// later run knows one a killed run (or a client outliving its program) left by that form, and
+// removes it once its process is gone.
+constexpr const char* kFreshSuffix = ".tw.tmp";
+
+// Puts the new dump in the old dump's place by a rename, its bytes neither read nor written
+// again (copied only when the dump is a link to a file on another file system). A dump that is
+// a symbolic link keeps being one: the file it names is replaced. A read-only or locked old
+// dump, or a folder of the dump's name, is refused and stays as it was.
 void replaceDump(const std::string& fresh, const std::string& dump)
 {
     if (HostFolderExists(dump))
         throw AppError(kErrFileExists, "", "a folder of that name stands there");
     ReplacementFile out(dump);
-    out.WriteFileContent(HostPath(fresh));
+    out.Adopt(HostPath(fresh));
     out.Commit();
+}
+
+// The schema's tables, as the access object lists them now, that the new dump holds no block of.
+std::vector<std::string> tablesNotIn(const std::string& schema, const std::vector<DumpTableCount>& dumped)
+{
+    std::vector<std::string> missing;
+    for (const std::string& table : gCRIS->DBGetTables(schema, true))
+        if (std::none_of(dumped.begin(), dumped.end(),
+                         [&](const DumpTableCount& t) { return EqualsNoCase(t.table, table); }))
+            missing.push_back(table);
+    return missing;
 }
 
 } // namespace
@@ -122,9 +143,10 @@ bool DumpCommands::unloadTo(const std::string& schema, const std::string& dump)
     CheckIdentifier(schema, "Schema", "RISUnload");
     // The client writes a file of its own in the dump folder. It takes the old dump's place
     // only when the client reported no error and the file reads as a whole dump of this
-    // schema, and with its first line already rewritten: the dump is the old one or the new
-    // one, never a cut file or one between the two.
-    const std::string fresh = dump + "." + GetTempName();
+    // schema holding every table of the schema, and with its first line already rewritten:
+    // the dump is the old one or the new one, never a cut file or one between the two.
+    RemoveOrphanedLeftovers(dump, kFreshSuffix);
+    const std::string fresh = OwnedLeftoverName(dump, kFreshSuffix);
     const std::string what = "risunlod " + schema;
     const std::string kept = IsFileExists(dump) ? "the dump '" + dump + "' stays as it was"
                                                 : "no dump '" + dump + "' written";
@@ -137,11 +159,22 @@ bool DumpCommands::unloadTo(const std::string& schema, const std::string& dump)
             noteFailure(failure + ", " + kept);
         else if (!HostFileExists(fresh))
             noteFailure(what + ": wrote no dump, " + kept);
+        else if (!whole.Whole())
+            noteFailure(what + ": the new dump is not whole (" + whole.problem + "), " + kept);
+        else if (!EqualsNoCase(whole.schema, schema))
+            noteFailure(what + ": the new dump holds schema '" + whole.schema + "', " + kept);
         else {
-            if (!whole.Whole())
-                noteFailure(what + ": the new dump is not whole (" + whole.problem + "), " + kept);
-            else if (!EqualsNoCase(whole.schema, schema))
-                noteFailure(what + ": the new dump holds schema '" + whole.schema + "', " + kept);
+            std::vector<std::string> missing;
+            try {
+                missing = tablesNotIn(schema, whole.tables);
+            } catch (const AppError& e) {
+                throw AppError(e.number(), e.source(),
+                               "the tables of the schema could not be listed to check the new dump (" +
+                                   e.description() + ")");
+            }
+            if (!missing.empty())
+                noteFailure(what + ": the new dump lacks table" + (missing.size() > 1 ? "s " : " ") +
+                            Join(missing, ", ") + " of the schema, " + kept);
             else {
                 DumpSchemaLine::RewriteInPlace(fresh);
                 try {
@@ -257,6 +290,9 @@ bool DumpCommands::LoadDumpDirectory(const std::string& project, bool pollEsc)
         if (stopRequested())
             return false;
         std::string name = GetFileName(path);
+        // A new dump an unload left unfinished is no dump to load, whatever its first line.
+        if (EndsWithNoCase(name, kFreshSuffix))
+            continue;
         std::string first = DumpSchemaLine::ReadFirstLine(path);
         if (IsLoadCandidate(first, name, SchemaWordCase::Any) && IsDefaultSchemaLine(first)) {
             std::string schema = SchemaOfSchemaLine(first);

@@ -15,11 +15,13 @@ public:
     // Parameter texts hold single-quoted tokens; "§key§" in a token is replaced from [TARNWICK].
 
     // Token 1 the schema, token 2 the dump file. risunlod (output into the program log) writes
-    // a new file beside the dump. It takes the old dump's place, its first line already
-    // rewritten to "default schema", only when the client reported no error and the file is a
-    // whole dump of the schema (CheckDumpWhole); the content goes through a symbolic link to
-    // the file it names. Otherwise the old dump stays byte for byte, the new file goes, and
-    // the failure, naming the schema, the dump and the reason, is noted and raised.
+    // a new file "<dump>.<process id>.tw.tmp" beside the dump; such files of ended processes
+    // are removed first. It is renamed into the old dump's place (through a symbolic link, onto
+    // the file it names), its first line already rewritten to "default schema", only when the
+    // client reported no error, the file is a whole dump of the schema (CheckDumpWhole) and it
+    // holds every table the access object lists for the schema. Otherwise the old dump stays
+    // byte for byte, the new file goes, and the failure, naming the schema, the dump and the
+    // reason (the missing tables), is noted and raised.
     void RISUnload(const std::string& params);
     // Token 1 the dump file: its "create schema" line becomes a "default schema" line of the
     // same length. A missing dump raises "Edrisdmp File: '<file>' does not exist".

@@ -1,11 +1,9 @@
 // The [Replace] edits of a chosen dump.
 #include "admin/DumpReplacer.h"
 
-#include "admin/DumpCommandLines.h"
 #include "dbaccess/DumpScanner.h"
 #include "platform/AppError.h"
-#include "platform/BinaryFile.h"
-#include "platform/HostFiles.h"
+#include "platform/ReplacementFile.h"
 #include "platform/TextUtil.h"
 #include "services/FileOperation.h"
 
@@ -42,51 +40,38 @@ std::string ReplaceKeysInLine(const std::string& line, const std::vector<std::st
 bool ApplyReplacements(const std::string& file, const std::vector<std::string>& keys,
                        const std::vector<std::string>& values)
 {
-    std::string temp = FileInDir(GetPathDir(file), GetTempBaseName() + ".tmp");
+    // The edited content goes straight into a replacement of the dump (a hidden file beside the
+    // file a link names, never taken for a dump), which one rename puts in place.
+    ReplacementFile out(file);
     bool changed = false;
-    try {
-        BinaryFile out;
-        out.Open(temp, BinaryFile::Mode::Write);
-        DumpScanner scanner(file);
-        std::string chunk, carry;
-        while (scanner.NextChunk(chunk)) {
-            std::string text = carry + chunk;
-            std::vector<std::string> lines = Split(ReplaceAll(std::move(text), "\r", ""), "\n");
-            carry = lines.back(); // the text after the last line end: completed by the next chunk
-            lines.pop_back();
-            for (auto& line : lines) {
-                std::string edited = ReplaceKeysInLine(line, keys, values);
-                if (edited != line) {
-                    changed = true;
-                    line = std::move(edited);
-                }
+    DumpScanner scanner(file);
+    std::string chunk, carry;
+    while (scanner.NextChunk(chunk)) {
+        std::string text = carry + chunk;
+        std::vector<std::string> lines = Split(ReplaceAll(std::move(text), "\r", ""), "\n");
+        carry = lines.back(); // the text after the last line end: completed by the next chunk
+        lines.pop_back();
+        for (auto& line : lines) {
+            std::string edited = ReplaceKeysInLine(line, keys, values);
+            if (edited != line) {
+                changed = true;
+                line = std::move(edited);
             }
-            if (!lines.empty())
-                out.Write(Join(lines, "\r\n") + "\r\n");
         }
-        // The text after the last line end is one more line, empty when the file ends with one.
-        std::string last = ReplaceKeysInLine(carry, keys, values);
-        changed = changed || last != carry;
-        out.Write(last + "\r\n");
-        out.Close();
-    } catch (const AppError&) {
-        DeleteFileA(temp);
-        throw;
+        if (!lines.empty())
+            out.Write(Join(lines, "\r\n") + "\r\n");
     }
-    if (!changed) {
-        DeleteFileA(temp);
+    // The text after the last line end is one more line, empty when the file ends with one.
+    std::string last = ReplaceKeysInLine(carry, keys, values);
+    changed = changed || last != carry;
+    out.Write(last + "\r\n");
+    if (!changed)
         return false;
-    }
-    if (!CopyFileA(file, file + ".bak")) {
-        DeleteFileA(temp);
+    if (!CopyFileA(file, file + ".bak"))
         raiseFileOp("Backup of '" + file + "' not written");
-    }
-    // One rename puts the edited copy in place: a copy and delete could fail half-way, leaving
-    // the copy in the dump folder, where loading all dumps would take it for a dump.
     try {
-        HostMoveFile(temp, file);
+        out.Commit();
     } catch (const AppError& e) {
-        DeleteFileA(temp);
         RaiseError("ApplyReplacements",
                    "'" + file + "' not replaced (its backup is '" + file + ".bak'): " + e.description());
     }

@@ -11,8 +11,8 @@ std::string ReplaceKeysInLine(const std::string& line, const std::vector<std::st
 
 // Applies the edits to the file, streaming it in chunks. When a line changed, the old file is
 // kept as "<file>.bak" (the copy is checked) and the new content, each line followed by CR LF,
-// is written to a temporary file beside it that replaces the file only once it is complete.
-// Returns whether the file changed; an unchanged file is not touched. Raises on failure, the
-// original file then being left as it was.
+// replaces the file once it is complete (ReplacementFile: through a symbolic link; a read-only
+// or locked file is refused). Returns whether the file changed; an unchanged file is not
+// touched. Raises on failure, the original file then being left as it was.
 bool ApplyReplacements(const std::string& file, const std::vector<std::string>& keys,
                        const std::vector<std::string>& values);

@@ -339,6 +339,26 @@ void ReplacementFile::WriteFileContent(const std::string& hostPath)
     copyDescriptor(in.get(), fd_, "write", target_);
 }
 
+void ReplacementFile::Adopt(const std::string& hostPath)
+{
+    if (fd_ < 0)
+        throw AppError(75, "", "Path/File access error");
+    failIfFault("write", target_);
+    if (::rename(hostPath.c_str(), temp_.c_str()) != 0) {
+        if (errno != EXDEV)
+            throw HostError(errno);
+        if (::ftruncate(fd_, 0) != 0 || ::lseek(fd_, 0, SEEK_SET) != 0)
+            throw HostError(errno);
+        WriteFileContent(hostPath);
+        return;
+    }
+    // Commit gives the mode and owner and flushes through the descriptor: it must be the
+    // adopted file's.
+    const int fd = openOrThrow(temp_, O_WRONLY);
+    ::close(fd_);
+    fd_ = fd;
+}
+
 void ReplacementFile::Commit()
 {
     if (fd_ < 0)

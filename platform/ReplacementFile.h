@@ -31,6 +31,10 @@ public:
     void Write(const std::string& bytes) { Write(bytes.data(), bytes.size()); }
     // Appends the whole content of a host file.
     void WriteFileContent(const std::string& hostPath);
+    // Takes a file already written (host path) as the whole new content, in place of anything
+    // written before: on the target's file system it is moved to the temporary name (no byte is
+    // read or written again), on another one its content is copied and it stays where it was.
+    void Adopt(const std::string& hostPath);
 
     // Flushes the new content to disk and puts it in place. A file with several hard links is
     // rewritten in place so that every name keeps seeing one file; its former content is kept

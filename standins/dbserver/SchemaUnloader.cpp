@@ -3,10 +3,10 @@
 
 #include "dbaccess/DumpWriter.h"
 #include "platform/HostFiles.h"
+#include "platform/OwnedLeftovers.h"
 #include "platform/TextUtil.h"
 #include "platform/WinPath.h"
 #include "standins/dbserver/LockedOutputFile.h"
-#include "standins/dbserver/OwnedLeftovers.h"
 #include "standins/dbserver/RisColumnType.h"
 #include "standins/dbserver/RisErrorBlock.h"
 #include "standins/dbserver/RisSqlText.h"

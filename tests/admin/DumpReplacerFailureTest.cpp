@@ -3,6 +3,7 @@
 #include "admin/DumpReplacer.h"
 
 #include "platform/AppError.h"
+#include "platform/FileAttributes.h"
 #include "platform/HostFiles.h"
 #include "platform/WinPath.h"
 #include "support/TestEnvironment.h"
@@ -36,9 +37,9 @@ TEST(DumpReplacerFailureTest, AFailedStepLeavesTheDumpAndNoCopyBehind)
         std::vector<std::string> files;  // the folder afterwards
     };
     const std::vector<Case> cases = {
-        {"edited copy not written (disk full)", "write", ".tmp", ENOSPC, {"dd_abc.dmp"}},
+        {"edited copy not written (disk full)", "write", "dd_abc.dmp", ENOSPC, {"dd_abc.dmp"}},
         {"backup not written", "copy", ".bak", EACCES, {"dd_abc.dmp"}},
-        {"edited copy not put in place", "move", ".tmp", EACCES, {"dd_abc.dmp", "dd_abc.dmp.bak"}},
+        {"edited copy not put in place", "flush", "dd_abc.dmp", EIO, {"dd_abc.dmp", "dd_abc.dmp.bak"}},
     };
     const std::string old = "default schema dd_abc\r\ninsert 'SRV1' 'a'\r\n";
     for (const Case& c : cases) {
@@ -57,4 +58,26 @@ TEST(DumpReplacerFailureTest, AFailedStepLeavesTheDumpAndNoCopyBehind)
         EXPECT_EQ(testsupport::ReadHostFile(dir.host() + "/dd_abc.dmp"), old);
         EXPECT_EQ(filesIn(dir.host()), c.files);
     }
+}
+
+TEST(DumpReplacerFailureTest, ALockedDumpIsLeftAloneAndALinkedOneIsEditedThroughItsLinkWithABackup)
+{
+    testsupport::ScopedDir dir{"replacelink"};
+    const std::string real = dir.host() + "/real.dmp", link = dir.host() + "/dd_abc.dmp";
+    const std::string old = "default schema dd_abc\r\ninsert 'SRV1' 'a'\r\nother\r\n";
+    testsupport::WriteHostFile(real, old);
+    std::filesystem::create_symlink("real.dmp", link);
+    const std::string dump = WinPathFromHost(link);
+    {
+        FileLock writer(dump);
+        EXPECT_THROW(ApplyReplacements(dump, {"srv1"}, {"SRV2"}), AppError);
+    }
+    EXPECT_EQ(testsupport::ReadHostFile(real), old);
+    EXPECT_EQ(filesIn(dir.host()), (std::vector<std::string>{"dd_abc.dmp", "real.dmp"}));
+    EXPECT_TRUE(ApplyReplacements(dump, {"srv1"}, {"SRV2"}));
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    // Every line ends in CR LF, so the line end the file ended with adds one empty line.
+    EXPECT_EQ(testsupport::ReadHostFile(real), "default schema dd_abc\r\ninsert 'SRV2' 'a'\r\nother\r\n\r\n");
+    EXPECT_EQ(testsupport::ReadHostFile(link + ".bak"), old);
+    EXPECT_EQ(filesIn(dir.host()), (std::vector<std::string>{"dd_abc.dmp", "dd_abc.dmp.bak", "real.dmp"}));
 }

@@ -31,15 +31,6 @@ TEST(ReplaceKeysInLineTest, KeysInAnyCaseValuesAsWritten)
     EXPECT_EQ(ReplaceKeysInLine("x1", {"x", "y"}, {"y", "z"}), "z1");   // later keys see earlier edits
 }
 
-TEST_F(DumpReplacerTest, ChangedFileKeepsBackupAndGainsOneEmptyLine)
-{
-    const std::string old = "default schema dd_abc\r\ninsert 'SRV1' 'a'\r\nother\r\n";
-    write(old);
-    EXPECT_TRUE(ApplyReplacements(dump, {"srv1"}, {"SRV2"}));
-    EXPECT_EQ(read(), "default schema dd_abc\r\ninsert 'SRV2' 'a'\r\nother\r\n\r\n");
-    EXPECT_EQ(read(".bak"), old);
-}
-
 TEST_F(DumpReplacerTest, UnchangedFileIsNotTouched)
 {
     write("default schema dd_abc\r\nnothing here\r\n");

@@ -5,6 +5,7 @@
 
 #include "admin/AdminGlobals.h"
 #include "dbaccess/DumpSchemaLine.h"
+#include "platform/FileAttributes.h"
 #include "services/AppGlobals.h"
 #include "support/Raised.h"
 #include "support/TestFiles.h"
@@ -14,6 +15,9 @@
 #include <QComboBox>
 
 #include <filesystem>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -39,7 +43,7 @@ TEST_F(UnloadGuardTest, ANewDumpThatIsNotWholeNeverReplacesTheOldOne)
         ClientRule rule;      // how the wrapped risunlod misbehaves
         const char* reported; // in the closing message
     };
-    const std::vector<Case> cases = {
+    std::vector<Case> cases = {
         {"the first two tables only, exit 0", ClientRule::CutAnswer(14),
          "risunlod pd_demo: the new dump is not whole (the end-of-schema line is missing (the file ends at line 14))"},
         {"an empty file, exit 0", ClientRule::CutAnswer(0), "risunlod pd_demo: the new dump is not whole (it is empty)"},
@@ -50,6 +54,9 @@ TEST_F(UnloadGuardTest, ANewDumpThatIsNotWholeNeverReplacesTheOldOne)
     };
     testsupport::WrapperClients clients;
     const std::string dump = dumpDir + "\\pd_demo.dmp";
+    // Whole in form, so only the schema's own list of tables shows what is missing.
+    cases.push_back({"a whole dump without one table, exit 0", ClientRule::FailTable("pdtable_113", "", 0).When(".tw.tmp"),
+                     "risunlod pd_demo: the new dump lacks table pdtable_113 of the schema"});
     const std::string old = "default schema pd_demo\r\nold content\r\n";
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -81,6 +88,7 @@ TEST_F(UnloadGuardTest, ANewDumpThatIsNotWholeNeverReplacesTheOldOne)
 TEST_F(UnloadGuardTest, AnOldDumpThatCannotBeReplacedIsNamedAndTheOtherSchemasGoOn)
 {
     const std::string pdDump = dumps.host() + "/pd_demo.dmp";
+    std::unique_ptr<FileLock> writer;
     struct Case {
         const char* what;
         std::function<void()> prepare;
@@ -91,6 +99,12 @@ TEST_F(UnloadGuardTest, AnOldDumpThatCannotBeReplacedIsNamedAndTheOtherSchemasGo
          [&] {
              testsupport::WriteHostFile(pdDump, "default schema pd_demo\r\nold\r\n");
              fs::permissions(pdDump, fs::perms::owner_read);
+         },
+         "(Permission denied), the dump '"},
+        {"an old dump another program is writing",
+         [&] {
+             testsupport::WriteHostFile(pdDump, "default schema pd_demo\r\nbeing written\r\n");
+             writer = std::make_unique<FileLock>(dumpDir + "\\pd_demo.dmp");
          },
          "(Permission denied), the dump '"},
         {"a folder in the dump's place", [&] { fs::create_directory(pdDump); },
@@ -117,23 +131,79 @@ TEST_F(UnloadGuardTest, AnOldDumpThatCannotBeReplacedIsNamedAndTheOtherSchemasGo
         EXPECT_EQ(DumpSchemaLine::ReadFirstLine(dumpDir + "\\dd_demo.dmp").rfind("default schema dd_demo", 0), 0u);
         EXPECT_EQ(dumpFolder(), (std::vector<std::string>{"dd_demo.dmp", "pd_demo.dmp"}));
         fs::permissions(pdDump, fs::perms::owner_all);
+        writer.reset();
     }
 }
 
-TEST_F(UnloadGuardTest, ADumpThatIsALinkStaysALinkToTheNewDump)
+TEST_F(UnloadGuardTest, ADumpThatIsALinkStaysALinkAndItsTargetGetsTheNewDumpByteForByte)
 {
+    const std::string plain = dumps.host() + "/pd_demo.dmp";
+    const auto unload = [&] {
+        auto form = startedForm();
+        form->familyBoxes[0]->setChecked(true);
+        form->Unload_Auswahl_Click();
+        EXPECT_EQ(messages.asked().back().prompt, " Tarnwick is ready  -  See Logfile ");
+    };
+    unload();
+    const std::string expected = testsupport::ReadHostFile(plain);
+    ASSERT_EQ(expected.rfind("default schema pd_demo", 0), 0u);
+    ASSERT_NE(expected.find("***RIS*** End of Schema ***RIS***"), std::string::npos);
+
     testsupport::ScopedDir elsewhere{"linked"};
-    const std::string target = elsewhere.host() + "/pd_demo.dmp";
-    testsupport::WriteHostFile(target, "default schema pd_demo\r\nold\r\n");
-    fs::create_symlink(target, dumps.host() + "/pd_demo.dmp");
+    struct Case {
+        const char* what;
+        std::string folder; // where the link's target lies
+    };
+    // The new dump is renamed onto a target on the dump folder's file system and copied onto
+    // one on another (shared memory is a file system of its own where it is mounted).
+    std::vector<Case> cases = {{"a target in another folder", elsewhere.host()}};
+    struct stat dumpFs {}, shmFs {};
+    if (::stat(dumps.host().c_str(), &dumpFs) == 0 && ::stat("/dev/shm", &shmFs) == 0 && dumpFs.st_dev != shmFs.st_dev)
+        cases.push_back({"a target on another file system", "/dev/shm/tarnwick-unload-" + std::to_string(::getpid())});
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        fs::create_directories(c.folder);
+        const std::string target = c.folder + "/pd_demo.dmp";
+        testsupport::WriteHostFile(target, "default schema pd_demo\r\nold\r\n");
+        fs::remove(plain);
+        fs::create_symlink(target, plain);
+        unload();
+        ASSERT_TRUE(fs::is_symlink(plain));
+        EXPECT_EQ(testsupport::ReadHostFile(target), expected);
+        EXPECT_EQ(dumpFolder(), std::vector<std::string>{"pd_demo.dmp"});
+        EXPECT_EQ(std::distance(fs::directory_iterator(c.folder), {}), 1);
+        if (c.folder != elsewhere.host())
+            fs::remove_all(c.folder);
+    }
+}
+
+TEST_F(UnloadGuardTest, AnUnloadRemovesOnlyTheNewDumpsThatEndedProcessesLeftBeside)
+{
+    const pid_t child = ::fork();
+    if (child == 0)
+        ::_exit(0);
+    ASSERT_GT(child, 0);
+    ::waitpid(child, nullptr, 0); // its id now names no process
+    const std::string dead = "pd_demo.dmp." + std::to_string(child) + ".tw.tmp";
+    const std::string living = "pd_demo.dmp." + std::to_string(::getppid()) + ".tw.tmp";
+    const std::vector<std::string> others = {"pd_demo.dmp.old.tw.tmp", "dd_demo.dmp." + std::to_string(child) + ".tw.tmp",
+                                             "pd_demo.dmp.bak"};
+    for (const std::string& name : others)
+        testsupport::WriteHostFile(dumps.host() + "/" + name, "x");
+    // A leftover whose first line was already rewritten: no load of the dump folder takes it.
+    testsupport::WriteHostFile(dumps.host() + "/" + dead, "default schema pd_demo\r\n");
+    testsupport::WriteHostFile(dumps.host() + "/" + living, "default schema pd_demo\r\n");
     auto form = startedForm();
     form->familyBoxes[0]->setChecked(true);
     form->Unload_Auswahl_Click();
-    EXPECT_EQ(messages.asked().back().prompt, " Tarnwick is ready  -  See Logfile ");
-    ASSERT_TRUE(fs::is_symlink(dumps.host() + "/pd_demo.dmp"));
-    const std::string now = testsupport::ReadHostFile(target);
-    EXPECT_EQ(now.rfind("default schema pd_demo", 0), 0u);
-    EXPECT_NE(now.find("***RIS*** End of Schema ***RIS***"), std::string::npos);
+    std::vector<std::string> expected = others;
+    expected.insert(expected.end(), {living, "pd_demo.dmp"});
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(dumpFolder(), expected);
+    DumpCommands& commands = form->dumpCommands();
+    commands.report().Clear();
+    EXPECT_TRUE(commands.LoadDumpDirectory("", false));
+    EXPECT_EQ(commands.report().ErrorCount(), 0) << commands.report().LastError();
 }
 
 TEST_F(UnloadGuardTest, ExitDuringUnloadAllEndsAfterTheRunningClientWithoutABox)

@@ -30,6 +30,17 @@ TEST_F(CRISClientChecksTest, WhatWouldBreakAClientsInputRunsNoClient)
         {"BlankSchemaStatement", [](CRIS& c) { c.DBWrite("  ", "delete from t"); }, "Schema name not defined",
          "CRIS::DBWrite"},
         {"BlankStatement", [](CRIS& c) { c.DBWrite("pd_abc", "   "); }, "SQL statement not defined", "CRIS::DBWrite"},
+        {"SchemaWithAStatementTail", [](CRIS& c) { c.DBWrite("pd_abc; delete from t", "update t set a = 1"); },
+         "Schema name 'pd_abc; delete from t' is not a valid RIS name", "CRIS::DBWrite: CRIS::RISWrite"},
+        {"SchemaWithALineBreak", [](CRIS& c) { c.DBWrite("pd_abc\r\ndelete from t", "update t set a = 1"); },
+         "Schema name 'pd_abc\r\ndelete from t' is not a valid RIS name", ""},
+        {"ConditionThatEndsItsQuotes",
+         [&](CRIS& c) {
+             c.RISUnload(dumptest::Win(dir_.host()) + "\\x.dmp", "pd_abc", Names{"t"}, Names{"a = 'x\" all \"'"}, "",
+                         0, false, true);
+         },
+         "Where condition 'a = 'x\" all \"'' of table 't' holds the character '\"', which the unload cannot pass on",
+         ""},
         {"BlankSchemaListing", [](CRIS& c) { c.DBGetTables(" ", false); }, "Schema name not defined",
          "CRIS::RISGetTables"},
         {"SchemaWithCommandTail", [](CRIS& c) { c.DBGetTables("pd_abc table all & del x", false); },

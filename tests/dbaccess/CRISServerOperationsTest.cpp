@@ -17,6 +17,7 @@
 #include "standins/dbserver/StandInEnvironment.h"
 #include "support/SampleEnvironment.h"
 #include "support/TestEnvironment.h"
+#include "support/WrapperClients.h"
 #include "support/Raised.h"
 
 #include <gtest/gtest.h>
@@ -259,6 +260,16 @@ TEST_F(CRISServerOperationsTest, ACopyKeepsEveryIndexWhereItWasAndEveryValueAsIt
         EXPECT_EQ(indexes(c.target), c.targetIndexes);
         auto copied = Rows(c.target, std::string(values).replace(values.find("aud_v"), 5, c.copy));
         EXPECT_EQ(copied, source);
+    }
+    // A load that leaves the index out and ends well is no copy.
+    {
+        testsupport::WrapperClients clients;
+        clients.Set("rislod", testsupport::ClientRule::DropLines("create unique index"));
+        cris.SetUseRIS(clients.WinFolder());
+        EXPECT_EQ(Raised([&] { cris.RISTableCopy("pd_aud1", {"aud_v"}, "pd_aud2", {"aud_v3"}, 1, Out("copy.log")); })
+                      .description(),
+                  "Index 'pk_aud_v3' of table 'aud_v3' was not made in schema 'pd_aud2'");
+        cris.SetUseRIS("");
     }
     EXPECT_EQ(Rows("pd_aud2", "SELECT t FROM aud_v")[0][0], std::optional<std::string>("own"));
     // The target's own table still refuses a duplicate key.

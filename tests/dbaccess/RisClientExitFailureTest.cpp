@@ -97,25 +97,3 @@ TEST_F(RisClientExitFailureTest, ARuleAppliesToTheRunsThatHoldItsTextOnly)
     EXPECT_NO_THROW(cris.DBGetCols("pd_wrap", "pdtable_113", true, true));
     EXPECT_EQ(clients.Runs("risunlod"), 3);
 }
-
-// Values that would reshape a client's input never reach a client.
-TEST_F(RisClientExitFailureTest, ASchemaOrConditionThatWouldReshapeTheInputRunsNoClient)
-{
-    const size_t rows = Count("SELECT * FROM pdtable_113");
-    const std::vector<std::function<void()>> calls = {
-        [&] { cris.DBWrite("pd_wrap; delete from pdtable_113", "update pdtable_114 set partition_no = 1"); },
-        [&] { cris.DBWrite("pd_wrap;\r\ndelete from pdtable_113", "update pdtable_114 set partition_no = 1"); },
-        [&] {
-            cris.RISUnload(Out("w.dmp"), "pd_wrap", std::vector<std::string>{"pdtable_113"},
-                           std::vector<std::string>{"model_no = 'x\" all \"'"}, "", 0, true, true);
-        },
-    };
-    for (const auto& call : calls) {
-        const AppError e = testsupport::Raised(call);
-        EXPECT_TRUE(e.description().find("is not a valid RIS name") != std::string::npos ||
-                    e.description().find("holds the character '\"'") != std::string::npos)
-            << e.description();
-    }
-    EXPECT_EQ(clients.Runs("risbatch") + clients.Runs("risunlod"), 0);
-    EXPECT_EQ(Count("SELECT * FROM pdtable_113"), rows);
-}

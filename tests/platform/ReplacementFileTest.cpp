@@ -64,6 +64,46 @@ TEST_F(ReplacementFileTest, ThroughASymbolicLinkReplacesTheTargetAndKeepsLinkAnd
     EXPECT_EQ(entries(), 2u);
 }
 
+TEST_F(ReplacementFileTest, AnAdoptedFileIsMovedOnItsFileSystemAndCopiedFromAnother)
+{
+    std::string bytes(300000, '\0');
+    for (size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = static_cast<char>(i * 7 % 256);
+    fs::create_directories(path("real"));
+    const std::string target = path("real/pd_demo.dmp");
+    WriteHostFile(target, "old");
+    ::chmod(target.c_str(), 0640);
+    fs::create_symlink("real/pd_demo.dmp", path("link.dmp"));
+    struct Case {
+        const char* what;
+        std::string fresh;
+        bool moved;
+    };
+    std::vector<Case> cases = {{"a file beside the link", path("link.dmp.new"), true}};
+    struct stat here {}, shm {};
+    if (::stat(dir.host().c_str(), &here) == 0 && ::stat("/dev/shm", &shm) == 0 && here.st_dev != shm.st_dev)
+        cases.push_back({"a file on another file system", "/dev/shm/tarnwick-adopt-" + std::to_string(::getpid()), false});
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        WriteHostFile(c.fresh, bytes);
+        struct stat fresh {};
+        ASSERT_EQ(::stat(c.fresh.c_str(), &fresh), 0);
+        ReplacementFile out(path("link.dmp"));
+        out.Write("written before");
+        out.Adopt(c.fresh);
+        out.Commit();
+        EXPECT_TRUE(fs::is_symlink(path("link.dmp")));
+        EXPECT_EQ(ReadHostFile(target), bytes);
+        EXPECT_EQ(modeOf(target), 0640u);
+        struct stat now {};
+        ASSERT_EQ(::stat(target.c_str(), &now), 0);
+        EXPECT_EQ(now.st_ino == fresh.st_ino, c.moved);
+        EXPECT_EQ(fs::exists(c.fresh), !c.moved);
+        fs::remove(c.fresh);
+        EXPECT_EQ(entries(), 2u);
+    }
+}
+
 TEST_F(ReplacementFileTest, AHardLinkedFileKeepsItsIdentityForEveryName)
 {
     const std::string a = path("a.ini"), b = path("b.ini");

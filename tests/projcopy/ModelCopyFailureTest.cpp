@@ -131,6 +131,9 @@ TEST_F(ModelCopyFailureTest, AFailedStepTakesOutWhatTheModelsCopyMade)
          filesAndRows("design table pdtable_34_1 of dd_demo, design table pdtable_12_1 of dd_demo, ")},
         {"load that did its work and then crashed", "rislod", ClientRule::DieAfter(139).When("pdtable_50_1"),
          "Table 'pdtable_50_1' not copied into dd_demo: rislod ended with exit code 139", filesAndRows(tables12to50)},
+        {"unload whose dump was cut", "risunlod", ClientRule::CutAnswer(4).When("pdtable_34_1"),
+         "Table 'pdtable_34_1' not copied into dd_demo: the dump is not whole: ",
+         filesAndRows("design table pdtable_12_1 of dd_demo, ")},
         {"unload that crashed", "risunlod", ClientRule::DieBefore(134, "unloading").When("pdtable_67_1"),
          "Table 'pdtable_67_1' not copied into dd_demo: risunlod ended with exit code 134", filesAndRows(tables12to50)},
     };

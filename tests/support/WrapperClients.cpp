@@ -107,6 +107,14 @@ ClientRule ClientRule::FailTable(const std::string& table, const std::string& er
     return r;
 }
 
+ClientRule ClientRule::DropLines(const std::string& text)
+{
+    ClientRule r;
+    r.act_ = Act::DropLines;
+    r.drop_ = text;
+    return r;
+}
+
 ClientRule& ClientRule::When(const std::string& text)
 {
     when_ = text;
@@ -157,10 +165,17 @@ std::string ClientRule::Script() const
               "esac; " + block + "exit " + code;
         break;
     }
+    case Act::DropLines:
+        act = "[ -f \"$in\" ] && { grep -viF -- " + Quoted(drop_) + " \"$in\" > \"$HERE/cut\"; cat \"$HERE/cut\" > \"$in\"; "
+              "rm -f \"$HERE/cut\"; }";
+        break;
     }
     std::string s = "WHEN=" + Quoted(when_) + "; TIMES=" + std::to_string(times_) + "\n";
+    // An unload of all tables names none: a failing table fails it too.
+    const std::string unloadOfAll = act_ == Act::FailTable ? "[ \"$n\" = risunlod ] || " : "";
     if (!act.empty())
-        s += "if " + (text_.empty() ? std::string() : "holds " + Quoted(text_) + " && ") + "due; then\n" + act + "\nfi\n";
+        s += "if " + (text_.empty() ? std::string() : "{ " + unloadOfAll + "holds " + Quoted(text_) + "; } && ") +
+             "due; then\n" + act + "\nfi\n";
     return s + "exec " + real + "\n";
 }
 

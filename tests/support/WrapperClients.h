@@ -24,9 +24,11 @@ class ClientRule {
 public:
     // Every run goes to the real client unchanged.
     static ClientRule PassThrough();
-    // Nothing is run: writes `answer` as the client's answer (when not empty) and ends with `exitCode`.
+    // Nothing is run: writes `answer` as the client's answer (when not empty) and ends with
+    // `exitCode`.
     static ClientRule DieBefore(int exitCode, const std::string& answer = "");
-    // The real client does the whole run, then the wrapper ends with `exitCode` (a crash at the end).
+    // The real client does the whole run, then the wrapper ends with `exitCode` (a crash at the
+    // end).
     static ClientRule DieAfter(int exitCode);
     // The real client runs; its answer is cut to its first `keepLines` lines and the run ends with 0.
     static ClientRule CutAnswer(int keepLines);
@@ -35,11 +37,16 @@ public:
     // clients run nothing of a run whose input holds the text.
     static ClientRule RefuseStatement(const std::string& text, const std::string& error = "RIS_E_NO_PRIVILEGE");
     // Table `table` fails: rislod loads its input dump without the table's block and its index
-    // and grant lines, risunlod writes its dump without them, risbatch refuses the statement naming
-    // it. With an `error` the run then answers that RIS error block; it ends with `exitCode`
-    // (0 with no error: the table is silently missing).
+    // and grant lines, risunlod writes its dump without them (also an unload of all tables, which
+    // names none; limit it with When to the dump's name, as a listing would lose its end),
+    // risbatch refuses the statement naming it. With an `error` the run then answers that RIS
+    // error block; it ends with `exitCode` (0 with no error: the table is silently missing).
     static ClientRule FailTable(const std::string& table, const std::string& error = "RIS_E_TABLE_NOT_FOUND",
                                 int exitCode = 1);
+
+    // The run's -i file loses every line that holds `text` (any case), then the real client runs
+    // it: a load that leaves out an index or a row and still ends well.
+    static ClientRule DropLines(const std::string& text);
 
     // Applies the rule only to runs whose arguments, -i file or -f file hold `text` (any case);
     // other runs pass through.
@@ -47,16 +54,18 @@ public:
     // Applies the rule to the first `runs` runs it matches only; later ones pass through.
     ClientRule& Times(int runs);
 
-    std::string Script() const;  // the shell text of the rule (used by WrapperClients)
-
 private:
-    enum class Act { PassThrough, DieBefore, DieAfter, CutAnswer, Refuse, FailTable };
+    friend class WrapperClients;
+    std::string Script() const;  // the shell text of the rule
+
+    enum class Act { PassThrough, DieBefore, DieAfter, CutAnswer, Refuse, FailTable, DropLines };
     Act act_ = Act::PassThrough;
     int exitCode_ = 0;
     std::string answer_;
     int keepLines_ = 0;
     std::string text_;   // the refused statement's text or the failing table
     std::string error_;  // the RIS error code answered
+    std::string drop_;   // the text of the lines DropLines takes out
     std::string when_;
     int times_ = 0;  // 0 = every matching run
 };

@@ -1,5 +1,5 @@
 // Leftover files named after their process.
-#include "standins/dbserver/OwnedLeftovers.h"
+#include "platform/OwnedLeftovers.h"
 
 #include "platform/Process.h"
 #include "platform/TextUtil.h"

@@ -1,4 +1,4 @@
-// Files a stand-in program writes beside their final place while it works (a dump being
+// Files a program writes beside their final place while it works (a dump being
 // unloaded): their names carry the writing process's id, so that a later run can tell them
 // from other files and remove those whose process is gone (killed before it cleaned up).
 #pragma once
