@@ -41,10 +41,9 @@ protected:
     CheckTree tree;
     DdlTestDatabase db;
     ScriptedMessageService messages;
-    std::string current = "p1";
     std::vector<std::string> statuses;
     std::vector<bool> enables;
-    DdlCheckContext context{tree, db, [this] { return current; },
+    DdlCheckContext context{tree, db, [] { return std::string("p1"); },
                             [this](const std::string& t) { statuses.push_back(t); },
                             [this](bool e) { enables.push_back(e); }, 0};
 };
@@ -133,27 +132,6 @@ INSTANTIATE_TEST_SUITE_P(
         FrameCase{"DeleteChecked", DdlRepairAction::DeleteModels, "Discipline1ModelP101", MsgAnswer::Yes, "pd_p1",
                   "Ready"}),
     [](const auto& info) { return std::string(info.param.name); });
-
-TEST_F(DdlRepairTest, ATreeOfAnotherProjectIsDroppedAndNothingRuns)
-{
-    check("Tablepdtable_12_9");
-    check("Discipline1ModelP101");
-    context.checkedProject = "p1";
-    current = "p2";
-    messages.Answer(MsgAnswer::Yes);
-    RunRepairAction(context, DdlRepairAction::DropTables);
-    EXPECT_TRUE(db.calls.empty());
-    EXPECT_TRUE(messages.asked().empty());
-    EXPECT_TRUE(enables.empty());
-    EXPECT_EQ(tree.Count(), 0u);
-    EXPECT_FALSE(context.checkedProject.has_value());
-    EXPECT_EQ(statuses.back(), "To start please click check button");
-
-    // What stays is an empty tree: the next action finds nothing to run on either project.
-    RunRepairAction(context, DdlRepairAction::DeleteModels);
-    EXPECT_TRUE(db.calls.empty());
-    EXPECT_EQ(statuses.back(), "No models to delete found, check the checkbox of corresponding models please");
-}
 
 TEST_F(DdlRepairTest, AWriteErrorAndNoMissingColumnsRootAreShownWithoutAmpersands)
 {

@@ -462,3 +462,22 @@ TEST_F(frmAlterDBColumnTest, ATempFolderWithRoomForOneCopyOnlyDropsNothing)
     ASSERT_EQ(backups().size(), 1u);
     EXPECT_GT(fs::file_size(folder_.host("backup/" + backups()[0])), 70'000u);
 }
+
+TEST_F(frmAlterDBColumnTest, ABackupThatCannotBeWrittenLeavesTheSchemaAndSaysSo)
+{
+    const auto before = SchemaState("dd_demo");
+    auto form = open();
+    // The backup folder's disk is full.
+    SetHostFileFault([backup = folder_.host("backup")](const std::string& op, const std::string& host) {
+        return (op == "write" || op == "create" || op == "copy") && host.rfind(backup, 0) == 0 ? ENOSPC : 0;
+    });
+    changeComponentCode(*form);
+    SetHostFileFault(nullptr);
+
+    ASSERT_EQ(prompts().size(), 2u);
+    EXPECT_NE(prompts()[1].find("No whole backup dump could be made, so these schemas were left unchanged:\r\ndd_demo: "),
+              std::string::npos)
+        << prompts()[1];
+    EXPECT_EQ(SchemaState("dd_demo"), before);
+    EXPECT_TRUE(backups().empty());
+}
