@@ -4,18 +4,12 @@
 
 #include "DdlTestDatabase.h"
 #include "admin/AdminTestSupport.h"
-#include "dbtools/DdlCheckContext.h"
-#include "platform/WinPath.h"
-#include "services/AppGlobals.h"
-#include "services/ScriptedMessageService.h"
-#include "support/TestEnvironment.h"
-#include "support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-class DdlRepairTest : public ::testing::Test {
+class DdlRepairTest : public ::testing::Test, protected DdlTestRun {
 protected:
     void SetUp() override
     {
@@ -38,14 +32,6 @@ protected:
     std::string log() const { return folder_.log(); }
 
     admintest::AdminFolder folder_{"ddlrepair"};
-    CheckTree tree;
-    DdlTestDatabase db;
-    ScriptedMessageService messages;
-    std::vector<std::string> statuses;
-    std::vector<bool> enables;
-    DdlCheckContext context{tree, db, [] { return std::string("p1"); },
-                            [this](const std::string& t) { statuses.push_back(t); },
-                            [this](bool e) { enables.push_back(e); }, 0};
 };
 
 // A column whose type differs is only reported: adding it again would fail the whole run.
@@ -135,16 +121,9 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(DdlRepairTest, AWriteErrorAndNoMissingColumnsRootAreShownWithoutAmpersands)
 {
-    class FailingDb : public DdlTestDatabase {
-        int32_t Write(const std::string&, const std::string&) override
-        {
-            throw AppError(1, "CRIS::DBWrite", "RIS Error: R&D table locked");
-        }
-    } failing;
-    DdlCheckContext failingContext{tree, failing, [] { return std::string("p1"); },
-                                   [&](const std::string& t) { statuses.push_back(t); }, {}, 0};
+    db.failWrites = "RIS Error: R&D table locked";
     messages.Answer(MsgAnswer::Yes);
-    RunRepairAction(failingContext, DdlRepairAction::AddColumns);
+    RunRepairAction(context, DdlRepairAction::AddColumns);
     EXPECT_EQ(statuses.back(), "RIS Error: RD table locked");
 
     tree.Clear();
