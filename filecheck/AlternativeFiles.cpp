@@ -1,6 +1,7 @@
 // Directory listing and alternative files of the file check.
 #include "filecheck/AlternativeFiles.h"
 
+#include "filecheck/FileCheckText.h"
 #include "platform/AppError.h"
 #include "platform/Environment.h"
 #include "platform/TextUtil.h"
@@ -103,7 +104,7 @@ std::vector<AlternativeFile> FindMissingFiles(const FileListing& listing, const 
                 file.size = std::llround(GetFileSize(path));
             }
             found.push_back(std::move(file));
-            DoEvents();
+            DoEventsBetweenRows();
         }
         SortMissingFilesByDate(found);
         return found;
@@ -119,7 +120,7 @@ void SortMissingFilesByDate(std::vector<AlternativeFile>& files)
             if (Earlier(files[i].lastModified, files[j].lastModified))
                 std::swap(files[i], files[j]);
             if ((j & 0xFF) == 0)
-                DoEvents();
+                DoEventsBetweenRows();
         }
 }
 

@@ -107,7 +107,7 @@ public:
         const std::vector<AlternativeFile> alternatives = FindMissingFiles(listing_, fileName);
         for (const AlternativeFile& alternative : alternatives) {
             Entry(alternative.path, AlternativeDescription(alternative), true);
-            DoEvents();
+            DoEventsBetweenRows();
         }
         if (alternatives.empty())
             Entry("FILE_NOT_FOUND" + fileName, "File not found (network_address: '" + server + "'; path_name: '" +
@@ -155,7 +155,7 @@ void RunTableCheck(const TableCheck& table, UpgradeCheckContext& ctx, const File
             RowCheck check(table, ctx, listing, *rows);
             for (rows->MoveFirst(); !rows->Eof(); rows->MoveNext()) {
                 check.Run();
-                DoEvents();
+                DoEventsBetweenRows();
             }
         }
     } catch (const AppError& e) {

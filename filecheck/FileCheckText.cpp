@@ -1,6 +1,7 @@
 // Text and field helpers of the file checks.
 #include "filecheck/FileCheckText.h"
 
+#include "platform/Clock.h"
 #include "platform/TextUtil.h"
 #include "platform/ado/Recordset.h"
 #include "services/FileOpError.h"
@@ -9,7 +10,12 @@
 
 std::string FieldText(Recordset& rs, const std::string& field)
 {
-    const Variant v = rs.Fields()[field].Value();
+    return FieldTextAt(rs, rs.Fields().IndexOf(field));
+}
+
+std::string FieldTextAt(Recordset& rs, int index)
+{
+    const Variant v = rs.Fields()[index].Value();
     return v.IsNull() ? std::string() : v.ToText();
 }
 
@@ -63,4 +69,15 @@ std::string RowNetworkFolder(const std::string& server, const std::string& path,
             ShowStatus(failure);
     }
     return folder;
+}
+
+void DoEventsBetweenRows()
+{
+    constexpr uint64_t kIntervalMs = 20;
+    static uint64_t last = 0;
+    const uint64_t now = GetClock().TickMs();
+    if (last != 0 && now - last < kIntervalMs && now >= last)
+        return;
+    last = now == 0 ? 1 : now;
+    DoEvents();
 }

@@ -12,6 +12,8 @@ class Recordset;
 // The current row's value of the named field as text; Null gives "". Raises when the field
 // is unknown or there is no current row.
 std::string FieldText(Recordset& rs, const std::string& field);
+// The same by the field's index (Fields().IndexOf), for walks over many rows.
+std::string FieldTextAt(Recordset& rs, int index);
 // True when the current row's value is Null or blank after trimming.
 bool FieldBlank(Recordset& rs, const std::string& field);
 bool FieldIsNull(Recordset& rs, const std::string& field);
@@ -31,6 +33,12 @@ std::string ReplaceNoCase(const std::string& text, const std::string& from, cons
 // A text as a quoted literal of a recordset criteria: 'text' with each quote doubled, so a
 // name holding an apostrophe filters for itself instead of breaking the filter.
 std::string CriteriaText(const std::string& value);
+
+// Pending interface events between the steps of a check's walk over a project's rows: run when
+// 20 ms have passed since they last ran, instead of after every row, so the window stays
+// responsive while a project of tens of thousands of rows is not checked at the pace of the
+// repaints of its status line.
+void DoEventsBetweenRows();
 
 // The error raised again by a check or restore: number kept, source its own bare name, the
 // received source and ": " in front of the description unless that source is empty or the

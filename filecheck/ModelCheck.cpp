@@ -37,23 +37,27 @@ public:
 
     void Row()
     {
-        const bool frameWorks = FieldText(models_, "discipline_indx_no") == "3";
-        if (frameWorks && FieldText(models_, "model_type") != "1")
+        const bool frameWorks = Text(discipline_) == "3";
+        if (frameWorks && Text(modelType_) != "1")
             Frozen();
         else
             Ordinary(frameWorks);
     }
 
 private:
+    // The current row's value of a column whose place was looked up once for the walk.
+    std::string Text(int column) { return FieldTextAt(models_, column); }
+    int Column(const char* name) const { return models_.Fields().IndexOf(name); }
+
     void Entry(const std::string& entry, const std::string& description, bool fileEntry)
     {
         AddMissingModel(ctx_.tree, ctx_.Sheet(), &disciplines_, &areas_, models_, entry, description, fileEntry);
     }
 
-    // An error entry for an undefined column; false when the column is blank.
-    bool Defined(const std::string& column)
+    // An error entry for an undefined column; false when its value is blank.
+    bool Defined(const std::string& column, const std::string& value)
     {
-        if (!FieldBlank(models_, column))
+        if (!IsBlank(Trim(value)))
             return true;
         const std::string message = "'" + column + "' not defined";
         ShowStatus(message);
@@ -64,22 +68,22 @@ private:
     void Ordinary(bool frameWorks)
     {
         bool allDefined = true;
-        const std::string modelNo = FieldText(models_, "model_no");
-        if (!FieldBlank(models_, "model_no")) {
+        const std::string modelNo = Text(modelNo_);
+        if (!IsBlank(Trim(modelNo))) {
             ShowStatus("Checking model: '" + modelNo + "' ...");
         } else {
             allDefined = false;
             ShowStatus("Checking model: model_no not defined ...");
             Entry("model_no", "'model_no' not defined", false);
         }
-        allDefined = Defined("network_address") && allDefined;
-        allDefined = Defined("path_name") && allDefined;
-        if (!Defined("model_file_spec") || !allDefined)
+        const std::string server = Text(server_);
+        const std::string path = Text(path_);
+        const std::string fileSpec = Text(fileSpec_);
+        allDefined = Defined("network_address", server) && allDefined;
+        allDefined = Defined("path_name", path) && allDefined;
+        if (!Defined("model_file_spec", fileSpec) || !allDefined)
             return;
 
-        const std::string server = FieldText(models_, "network_address");
-        const std::string path = FieldText(models_, "path_name");
-        const std::string fileSpec = FieldText(models_, "model_file_spec");
         std::string failure;
         const std::string directory = RowNetworkFolder(server, path, failure);
         if (directory.empty()) {
@@ -91,7 +95,7 @@ private:
             return;
         for (const std::string& extension : Split(kFrameWorksExtensions, ";")) {
             TestFile(directory, ReplaceNoCase(fileSpec, ".dgn", "." + extension), server, path);
-            DoEvents();
+            DoEventsBetweenRows();
         }
     }
 
@@ -107,7 +111,7 @@ private:
         const std::vector<AlternativeFile> alternatives = FindMissingFiles(listing_, fileName);
         for (const AlternativeFile& alternative : alternatives) {
             Entry(alternative.path, AlternativeDescription(alternative), true);
-            DoEvents();
+            DoEventsBetweenRows();
         }
         if (alternatives.empty())
             Entry("FILE_NOT_FOUND" + fileName, "File not found (network_address: '" + server + "'; path_name: '" +
@@ -142,6 +146,12 @@ private:
     Recordset& disciplines_;
     Recordset& areas_;
     Recordset& models_;
+    const int discipline_ = Column("discipline_indx_no");
+    const int modelType_ = Column("model_type");
+    const int modelNo_ = Column("model_no");
+    const int server_ = Column("network_address");
+    const int path_ = Column("path_name");
+    const int fileSpec_ = Column("model_file_spec");
 };
 
 } // namespace
@@ -167,7 +177,7 @@ void CheckModels(UpgradeCheckContext& ctx, const FileListing& listing)
             ModelWalk walk(ctx, listing, *disciplines, *areas, *models);
             for (models->MoveFirst(); !models->Eof(); models->MoveNext()) {
                 walk.Row();
-                DoEvents();
+                DoEventsBetweenRows();
             }
         }
     } catch (const AppError& e) {

@@ -10,10 +10,12 @@
 #include "filecheck/UpgradeCheckContext.h"
 #include "platform/AppError.h"
 #include "platform/Environment.h"
+#include "platform/FolderCache.h"
 #include "services/BatchLauncher.h"
 #include "services/FileOperation.h"
 #include "services/MessageService.h"
 #include "services/Messages.h"
+#include "services/ProgramLog.h"
 
 namespace {
 
@@ -51,6 +53,10 @@ std::string RestoreReportName(const std::string& project)
 
 void RunCheck(UpgradeCheckContext& ctx)
 {
+    // A large project is checked row by row: each folder is resolved once for the run and the
+    // log stays open, instead of both again for every file.
+    const FolderCacheScope folders;
+    const ProgramLogRunScope log;
     try {
         ctx.tree.Clear();
         const std::string reportName = CheckReportName(ctx.projectName);

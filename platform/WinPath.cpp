@@ -1,11 +1,13 @@
 // Windows path mapping onto the stand-in root.
 #include "platform/WinPath.h"
 
+#include "platform/FolderCache.h"
 #include "platform/TextUtil.h"
 
 #include <cctype>
 #include <cstdlib>
 #include <dirent.h>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -58,6 +60,71 @@ std::vector<std::string> components(std::string_view rest)
     return parts;
 }
 
+// The mapping of a path with "/" already turned into "\\".
+std::string mapPath(const std::string& p)
+{
+    if (p.empty())
+        return {};
+    if (p.size() >= 2 && p[1] == ':' && std::isalpha(static_cast<unsigned char>(p[0]))) {
+        std::string base = StandInRoot() + "/drives/" + ToLower(p.substr(0, 1));
+        std::string rest = p.substr(2);
+        return resolveComponents(base, components(rest));
+    }
+    if (p.rfind("\\\\", 0) == 0)
+        return resolveComponents(StandInRoot() + "/unc", components(p.substr(2)));
+    if (p[0] == '\\')
+        return resolveComponents("/", components(p.substr(1)));
+    char buf[4096];
+    std::string cwd = ::getcwd(buf, sizeof buf) ? buf : ".";
+    return resolveComponents(cwd, components(p));
+}
+
+bool hasDotComponent(const std::string& p)
+{
+    for (size_t start = 0; start <= p.size();) {
+        size_t end = p.find('\\', start);
+        if (end == std::string::npos)
+            end = p.size();
+        const std::string_view part(p.data() + start, end - start);
+        if (part == "." || part == "..")
+            return true;
+        start = end + 1;
+    }
+    return false;
+}
+
+// While a run keeps a folder cache: a file in a folder the run has resolved before is found in
+// the folder's listing instead of by a walk down its folders. Nothing when the path is not
+// absolute or its name is not listed (in any letter case): the caller then maps it as usual,
+// so a file made meanwhile is seen.
+std::optional<std::string> cachedHostPath(const std::string& p)
+{
+    const bool absolute =
+        p[0] == '\\' || (p.size() >= 3 && p[1] == ':' && p[2] == '\\' && std::isalpha(static_cast<unsigned char>(p[0])));
+    const size_t slash = p.rfind('\\');
+    if (!absolute || slash == std::string::npos || slash == 0 || slash + 1 == p.size() || hasDotComponent(p))
+        return std::nullopt;
+    if (p.rfind("\\\\", 0) == 0 && p.find('\\', 2) >= slash)
+        return std::nullopt; // the folder must be at least a server's share
+
+    const std::string key = p.substr(0, slash);
+    const std::string name = p.substr(slash + 1);
+    const std::string* folder = CachedHostFolder(key);
+    if (!folder) {
+        const std::string resolved = mapPath(p.substr(0, slash));
+        struct stat st;
+        if (resolved.empty() || ::stat(resolved.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
+            return std::nullopt;
+        KeepHostFolder(key, resolved);
+        folder = CachedHostFolder(key);
+    }
+    // A name in the folder's listing is taken as listed; the caller's own look at the file (a
+    // stat, an open) tells whether it is still there. A name not listed is looked up afresh.
+    if (const std::string* listed = ListedNameNoCase(*folder, name))
+        return *folder + "/" + *listed;
+    return std::nullopt;
+}
+
 } // namespace
 
 std::string StandInRoot()
@@ -73,18 +140,10 @@ std::string HostPath(std::string_view winPathIn)
     std::string p = ReplaceAll(std::string(winPathIn), "/", "\\");
     if (p.empty())
         return {};
-    if (p.size() >= 2 && p[1] == ':' && std::isalpha(static_cast<unsigned char>(p[0]))) {
-        std::string base = StandInRoot() + "/drives/" + ToLower(p.substr(0, 1));
-        std::string rest = p.substr(2);
-        return resolveComponents(base, components(rest));
-    }
-    if (p.rfind("\\\\", 0) == 0)
-        return resolveComponents(StandInRoot() + "/unc", components(p.substr(2)));
-    if (p[0] == '\\')
-        return resolveComponents("/", components(p.substr(1)));
-    char buf[4096];
-    std::string cwd = ::getcwd(buf, sizeof buf) ? buf : ".";
-    return resolveComponents(cwd, components(p));
+    if (FolderCacheActive())
+        if (std::optional<std::string> cached = cachedHostPath(p))
+            return *cached;
+    return mapPath(p);
 }
 
 std::string WinPathFromHost(std::string_view hostPath)

@@ -21,10 +21,10 @@ constexpr const char* kSeparator = "|||";
 
 LoadedForm* findLoaded(const std::string& name)
 {
-    const std::string wanted = ToLower(Trim(name));
+    const std::string wanted = Trim(name);
     const std::vector<LoadedForm*> forms = FormRegistry::Forms();
     for (auto it = forms.rbegin(); it != forms.rend(); ++it)
-        if (ToLower((*it)->name()) == wanted)
+        if (EqualsNoCase((*it)->name(), wanted))
             return *it;
     return nullptr;
 }

@@ -4,6 +4,7 @@
 #include "platform/AppError.h"
 #include "platform/Clock.h"
 #include "platform/Environment.h"
+#include "platform/FolderCache.h"
 #include "platform/TextUtil.h"
 #include "services/FileOpError.h"
 #include "services/Registry.h"
@@ -133,10 +134,17 @@ std::string LocalPath2UNC(const std::string& server, const std::string& localPat
         if (Trim(localPath).empty())
             RaiseError("", "Path name not defined");
         std::string path = WithBackslash(ReplaceAll(localPath, "/", "\\"));
+        // A run over a project's files asks for the same few folders for every row.
+        const std::string runKey = "LocalPath2UNC\n" + server + "\n" + path + (useMappedDrive ? "\n1" : "\n0");
+        if (const std::string* known = CachedAnswer(runKey)) {
+            ClearFileOpError();
+            return *known;
+        }
 
         std::string choice = ChooseCandidate(Candidates(server, path, useMappedDrive));
         if (Trim(choice).empty())
             RaiseError("", "Directory '" + path + "' on server '" + server + "' not existing or not accessible");
+        KeepAnswer(runKey, choice);
         ClearFileOpError();
         return choice;
     } catch (const AppError& e) {

@@ -22,7 +22,52 @@ void appendChecked(const std::string& path, const std::string& bytes)
     f.CloseChecked();
 }
 
+// The log kept open while a run scope lives.
+struct RunLog {
+    int scopes = 0;
+    std::string path;
+    BinaryFile file;
+};
+
+RunLog& runLog()
+{
+    static RunLog log;
+    return log;
+}
+
+void appendEntry(const std::string& entry)
+{
+    RunLog& log = runLog();
+    if (log.scopes == 0) {
+        appendChecked(gLogFile, entry);
+        return;
+    }
+    try {
+        if (!log.file.IsOpen() || log.path != gLogFile) {
+            log.file.Close();
+            log.file.Open(gLogFile, BinaryFile::Mode::Append);
+            log.path = gLogFile;
+        }
+        log.file.Write(entry);
+        log.file.Flush();
+    } catch (const AppError&) {
+        log.file.Close();
+        throw;
+    }
+}
+
 } // namespace
+
+ProgramLogRunScope::ProgramLogRunScope()
+{
+    ++runLog().scopes;
+}
+
+ProgramLogRunScope::~ProgramLogRunScope()
+{
+    if (--runLog().scopes == 0)
+        runLog().file.Close();
+}
 
 std::string ProgramLogTimestamp() { return FormatLocalTime(GetClock().Now(), "dd.mm.yyyy hh:nn:ss"); }
 
@@ -46,7 +91,7 @@ void WriteProgramLog(const std::string& text)
         return;
     try {
         // One write holds the whole entry, so a partial entry never lands between outputs.
-        appendChecked(gLogFile, ProgramLogTimestamp() + "\t" + text + "\r\n");
+        appendEntry(ProgramLogTimestamp() + "\t" + text + "\r\n");
         if (failedLog == gLogFile)
             failedLog.clear();
     } catch (const AppError& e) {

@@ -9,6 +9,18 @@
 // Failure) and the program goes on without it: this never throws. No log set, nothing written.
 void WriteProgramLog(const std::string& text);
 
+// While one lives, the entries go through the log file kept open for the run, for runs that
+// write entries by the ten thousand. Each entry is still one write at the end of the file,
+// flushed before the call returns, so outside programs appending meanwhile keep their place.
+// Another gLogFile is opened in its stead; a failed write closes the file and is said as above.
+class ProgramLogRunScope {
+public:
+    ProgramLogRunScope();
+    ~ProgramLogRunScope();
+    ProgramLogRunScope(const ProgramLogRunScope&) = delete;
+    ProgramLogRunScope& operator=(const ProgramLogRunScope&) = delete;
+};
+
 // Starts a new program log at gLogFile with the lines (each followed by CR LF). The file is
 // created only where no file of that name exists: when one does (another run started in the
 // same second), "_2", "_3", ... go before ".log" and gLogFile is set to the name taken, so every

@@ -10,6 +10,7 @@
 #include "platform/BinaryFile.h"
 #include "platform/Environment.h"
 #include "services/AppGlobals.h"
+#include "services/ControlsLock.h"
 #include "support/TestFiles.h"
 #include "support/Raised.h"
 
@@ -17,6 +18,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <filesystem>
 #include <gtest/gtest.h>
 
@@ -38,6 +40,17 @@ TEST_F(Form1Test, StartUpFillsTheProjectListAndTheSettings)
     EXPECT_NE(log.find("INIfile = " + gIniFile), std::string::npos);
     EXPECT_NE(log.find("1 schemas found"), std::string::npos);
     EXPECT_TRUE(messages.asked().empty());
+}
+
+TEST_F(Form1Test, TheLockOfARunLeavesOnlyExitEnabled)
+{
+    auto form = startedForm();
+    LockControls();
+    EXPECT_FALSE(form->UnLoad_all_Schemen->isEnabled());
+    EXPECT_FALSE(form->Configuration->isEnabled());
+    EXPECT_TRUE(form->Exit->isEnabled());
+    UnlockControls();
+    EXPECT_TRUE(form->UnLoad_all_Schemen->isEnabled());
 }
 
 TEST_F(Form1Test, SchemaListIsReplacedOnReread)

@@ -1,7 +1,11 @@
-// The script runner over a recording host: line numbers, dispatch, errors, Esc, unknown words.
+// The script runner over a recording host: line numbers, dispatch, errors, Esc, unknown words;
+// the command host that leaves no operation silently undone.
 #include "admin/ScriptRunner.h"
 
 #include "AdminTestSupport.h"
+#include "admin/CommandScriptHost.h"
+#include "admin/DumpCommands.h"
+#include "support/Raised.h"
 #include "platform/AppError.h"
 #include "services/IniFile.h"
 #include "services/MessageService.h"
@@ -152,6 +156,14 @@ TEST_F(ScriptRunnerTest, MessageWaitsForTheUserWithPlaceholdersFilled)
     ASSERT_EQ(boxes_.asked().size(), 1u);
     EXPECT_EQ(boxes_.asked()[0].prompt, "Night run done");
     EXPECT_EQ(boxes_.asked()[0].style, MsgStyle::OkOnly);
+}
+
+TEST(CommandScriptHostTest, AnOperationLeftUnsetIsAnError)
+{
+    DumpCommands dump;
+    CommandScriptHost host(dump, {});
+    const AppError e = testsupport::Raised([&] { host.Del_Schema("del_schema 's'"); });
+    EXPECT_NE(e.description().find("del_schema"), std::string::npos);
 }
 
 } // namespace

@@ -1,0 +1,35 @@
+// What one run of a long walk over a project's files remembers of the folders it met: the
+// host folder of each Windows folder, resolved once instead of component by component for
+// every file, each folder's listing, read once, for names written in another letter case, and
+// the network folders of table rows. A name the listing holds maps to the listed entry, and
+// the caller's own stat or open of it tells whether it is still there; a name it does not hold
+// is looked up afresh, so a file made during the run is seen. Only an entry renamed to another
+// letter case during the run is missed until the run ends.
+#pragma once
+
+#include <string>
+
+// The cache lives while at least one scope does; the last one to end forgets everything.
+class FolderCacheScope {
+public:
+    FolderCacheScope();
+    ~FolderCacheScope();
+    FolderCacheScope(const FolderCacheScope&) = delete;
+    FolderCacheScope& operator=(const FolderCacheScope&) = delete;
+};
+
+bool FolderCacheActive();
+
+// The host folder kept for a Windows folder (its text as the caller wrote it), or nullptr.
+const std::string* CachedHostFolder(const std::string& folderKey);
+void KeepHostFolder(const std::string& folderKey, const std::string& hostFolder);
+void ForgetHostFolder(const std::string& folderKey);
+
+// The name of an entry of the host folder that equals name without regard to case, from the
+// folder's listing as it was read the first time it was asked for; nullptr when none.
+const std::string* ListedNameNoCase(const std::string& hostFolder, const std::string& name);
+
+// Answers of other lookups kept for the run under a key of their owner (the network folder of
+// a server and path), or nullptr.
+const std::string* CachedAnswer(const std::string& key);
+void KeepAnswer(const std::string& key, const std::string& answer);
