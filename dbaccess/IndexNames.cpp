@@ -50,14 +50,13 @@ std::map<std::string, std::string> FreeIndexNames(const std::vector<ListedIndex>
     for (const ListedIndex& i : copied) {
         const auto rename = renames.find(ToLower(i.table));
         const std::string table = rename == renames.end() ? i.table : rename->second;
+        // A table that keeps its name lets its index keep its own too, where free.
         std::string base = i.name;
-        const size_t at = FindNoCase(base, i.table);
-        if (EqualsNoCase(i.table, table))
-            ;  // the table keeps its name: so may the index
-        else if (at != std::string::npos)
-            base = base.substr(0, at) + table + base.substr(at + i.table.size());
-        else
-            base += "_" + table;
+        if (!EqualsNoCase(i.table, table)) {
+            const size_t at = FindNoCase(base, i.table);
+            base = at == std::string::npos ? base + "_" + table
+                                           : base.substr(0, at) + table + base.substr(at + i.table.size());
+        }
         std::string name = base;
         for (int n = 2; taken.count(ToLower(name)); ++n)
             name = base + "_" + std::to_string(n);

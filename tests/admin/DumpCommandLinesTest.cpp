@@ -5,50 +5,38 @@
 #include "support/Raised.h"
 
 #include <gtest/gtest.h>
-#include <ostream>
 
 namespace {
 
-TEST(DumpCommandLinesTest, DumpFileHasOneSeparator)
+TEST(DumpCommandLinesTest, ClientCommandLinesQuoteTheDumpWhichHasOneSeparator)
 {
     EXPECT_EQ(DumpFileOf("C:\\dumps", "pd_abc"), "C:\\dumps\\pd_abc.dmp");
     EXPECT_EQ(DumpFileOf("C:\\dumps\\", "pd_abc"), "C:\\dumps\\pd_abc.dmp");
-}
-
-TEST(DumpCommandLinesTest, ClientCommandLinesQuoteTheDump)
-{
     EXPECT_EQ(UnloadCommand("pd_abc", "C:\\my dumps\\pd_abc.dmp"),
               "risunlod -m w -o \"C:\\my dumps\\pd_abc.dmp\" -s pd_abc table with var data all index all grant all view all");
     EXPECT_EQ(LoadCommand("C:\\my dumps\\pd_abc.dmp", "pd_abc"),
               "rislod -m w -i \"C:\\my dumps\\pd_abc.dmp\" -s pd_abc clear table with data all view all index all grant all");
 }
 
-struct SchemaLineCase {
-    const char* name;
-    const char* line;
-    bool isDefault;
-    const char* schema;
-    friend std::ostream& operator<<(std::ostream& os, const SchemaLineCase& c) { return os << c.name; }
-};
-
-class SchemaLineTest : public ::testing::TestWithParam<SchemaLineCase> {};
-
-TEST_P(SchemaLineTest, SchemaOfLine)
+TEST(DumpCommandLinesTest, SchemaOfTheSchemaLine)
 {
-    const auto& c = GetParam();
-    EXPECT_EQ(IsDefaultSchemaLine(c.line), c.isDefault);
-    EXPECT_EQ(SchemaOfSchemaLine(c.line), c.schema);
+    const struct {
+        const char* line;
+        bool isDefault;
+        const char* schema;
+    } cases[] = {
+        {"default schema pd_abc", true, "pd_abc"},
+        {"default schema dd_abc        ", true, "dd_abc"},
+        {"create schema pd_abc on database", false, "pd_abc on database"},
+        {"Default Schema pd_abc", false, "pd_abc"}, // capitals make no default line
+        {"default", false, ""},
+        {"default schema", true, ""},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(IsDefaultSchemaLine(c.line), c.isDefault) << c.line;
+        EXPECT_EQ(SchemaOfSchemaLine(c.line), c.schema) << c.line;
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, SchemaLineTest,
-    ::testing::Values(SchemaLineCase{"Plain", "default schema pd_abc", true, "pd_abc"},
-                      SchemaLineCase{"TrailingBlanks", "default schema dd_abc        ", true, "dd_abc"},
-                      SchemaLineCase{"CreateLineIsNoDefault", "create schema pd_abc on database", false, "pd_abc on database"},
-                      SchemaLineCase{"CapitalsAreNoDefault", "Default Schema pd_abc", false, "pd_abc"},
-                      SchemaLineCase{"Short", "default", false, ""},
-                      SchemaLineCase{"NoName", "default schema", true, ""}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(DumpCommandLinesTest, CandidatesNeedTheSchemaWordAndNoBakEnd)
 {

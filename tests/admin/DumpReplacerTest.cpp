@@ -1,26 +1,26 @@
-// The [Replace] edits of a chosen dump: line edits, checked backup, complete replacement.
+// The [Replace] edits of a chosen dump: line edits and a checked backup; when a file step fails
+// the dump stays as it was and no half-made copy stays in the dump folder, where "Load all
+// dumps" would take it for a dump.
 #include "admin/DumpReplacer.h"
 
 #include "platform/AppError.h"
+#include "platform/FileAttributes.h"
+#include "platform/HostFiles.h"
 #include "platform/WinPath.h"
 #include "support/TestEnvironment.h"
 #include "support/TestFiles.h"
 
-#include <filesystem>
 #include <gtest/gtest.h>
+
+#include <cerrno>
+#include <filesystem>
 
 namespace {
 
-class DumpReplacerTest : public ::testing::Test {
-protected:
-    testsupport::ScopedDir dir{"replace"};
-    std::string host = dir.host() + "/dd_abc.dmp";
-    std::string dump = WinPathFromHost(host);
-
-    void write(const std::string& text) { testsupport::WriteHostFile(host, text); }
-    std::string read(const std::string& suffix = "") const { return testsupport::ReadHostFile(host + suffix); }
-    bool exists(const std::string& suffix = "") const { return std::filesystem::exists(host + suffix); }
-};
+using testsupport::FilesIn;
+using testsupport::ReadHostFile;
+using testsupport::WriteHostFile;
+using Strings = std::vector<std::string>;
 
 TEST(ReplaceKeysInLineTest, KeysInAnyCaseValuesAsWritten)
 {
@@ -31,26 +31,75 @@ TEST(ReplaceKeysInLineTest, KeysInAnyCaseValuesAsWritten)
     EXPECT_EQ(ReplaceKeysInLine("x1", {"x", "y"}, {"y", "z"}), "z1");   // later keys see earlier edits
 }
 
-TEST_F(DumpReplacerTest, UnchangedFileIsNotTouched)
+TEST(DumpReplacerTest, AnUnchangedDumpIsNotTouchedAndAMissingOneLeavesNothing)
 {
-    write("default schema dd_abc\r\nnothing here\r\n");
-    EXPECT_FALSE(ApplyReplacements(dump, {"srv1"}, {"SRV2"}));
-    EXPECT_EQ(read(), "default schema dd_abc\r\nnothing here\r\n");
-    EXPECT_FALSE(exists(".bak"));
-}
-
-TEST_F(DumpReplacerTest, LastLineWithoutLineEndIsEdited)
-{
-    write("default schema dd_abc\r\nend SRV1");
-    EXPECT_TRUE(ApplyReplacements(dump, {"srv1"}, {"x"}));
-    EXPECT_EQ(read(), "default schema dd_abc\r\nend x\r\n");
-}
-
-TEST_F(DumpReplacerTest, MissingDumpRaisesAndLeavesNothing)
-{
+    testsupport::ScopedDir dir{"replace"};
+    const std::string host = dir.host() + "/dd_abc.dmp", dump = WinPathFromHost(host);
     EXPECT_THROW(ApplyReplacements(dump, {"a"}, {"b"}), AppError);
-    EXPECT_FALSE(exists());
-    EXPECT_FALSE(exists(".bak"));
+    EXPECT_EQ(FilesIn(dir.host()), Strings{});
+    WriteHostFile(host, "default schema dd_abc\r\nnothing here\r\n");
+    EXPECT_FALSE(ApplyReplacements(dump, {"srv1"}, {"SRV2"}));
+    EXPECT_EQ(ReadHostFile(host), "default schema dd_abc\r\nnothing here\r\n");
+    EXPECT_EQ(FilesIn(dir.host()), Strings{"dd_abc.dmp"});
+    // A last line without its line end is edited too.
+    WriteHostFile(host, "default schema dd_abc\r\nend SRV1");
+    EXPECT_TRUE(ApplyReplacements(dump, {"srv1"}, {"x"}));
+    EXPECT_EQ(ReadHostFile(host), "default schema dd_abc\r\nend x\r\n");
+}
+
+TEST(DumpReplacerFailureTest, AFailedStepLeavesTheDumpAndNoCopyBehind)
+{
+    struct Case {
+        const char* name;
+        const char* op;
+        const char* pathEnd;  // the fault hits this operation on paths ending so
+        int err;
+        Strings files;  // the folder afterwards
+    };
+    const std::vector<Case> cases = {
+        {"edited copy not written (disk full)", "write", "dd_abc.dmp", ENOSPC, {"dd_abc.dmp"}},
+        {"backup not written", "copy", ".bak", EACCES, {"dd_abc.dmp"}},
+        {"edited copy not put in place", "flush", "dd_abc.dmp", EIO, {"dd_abc.dmp", "dd_abc.dmp.bak"}},
+    };
+    const std::string old = "default schema dd_abc\r\ninsert 'SRV1' 'a'\r\n";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        testsupport::ScopedDir dir{"replacefail"};
+        const std::string dump = WinPathFromHost(dir.host()) + "\\dd_abc.dmp";
+        WriteHostFile(dir.host() + "/dd_abc.dmp", old);
+        SetHostFileFault([&c](const std::string& op, const std::string& host) {
+            const std::string end = c.pathEnd;
+            return op == c.op && host.size() >= end.size() && host.compare(host.size() - end.size(), end.size(), end) == 0
+                       ? c.err
+                       : 0;
+        });
+        EXPECT_THROW(ApplyReplacements(dump, {"srv1"}, {"SRV2"}), AppError);
+        SetHostFileFault(nullptr);
+        EXPECT_EQ(ReadHostFile(dir.host() + "/dd_abc.dmp"), old);
+        EXPECT_EQ(FilesIn(dir.host()), c.files);
+    }
+}
+
+TEST(DumpReplacerFailureTest, ALockedDumpIsLeftAloneAndALinkedOneIsEditedThroughItsLinkWithABackup)
+{
+    testsupport::ScopedDir dir{"replacelink"};
+    const std::string real = dir.host() + "/real.dmp", link = dir.host() + "/dd_abc.dmp";
+    const std::string old = "default schema dd_abc\r\ninsert 'SRV1' 'a'\r\nother\r\n";
+    WriteHostFile(real, old);
+    std::filesystem::create_symlink("real.dmp", link);
+    const std::string dump = WinPathFromHost(link);
+    {
+        FileLock writer(dump);
+        EXPECT_THROW(ApplyReplacements(dump, {"srv1"}, {"SRV2"}), AppError);
+    }
+    EXPECT_EQ(ReadHostFile(real), old);
+    EXPECT_EQ(FilesIn(dir.host()), (Strings{"dd_abc.dmp", "real.dmp"}));
+    EXPECT_TRUE(ApplyReplacements(dump, {"srv1"}, {"SRV2"}));
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    // Every line ends in CR LF, so the line end the file ended with adds one empty line.
+    EXPECT_EQ(ReadHostFile(real), "default schema dd_abc\r\ninsert 'SRV2' 'a'\r\nother\r\n\r\n");
+    EXPECT_EQ(ReadHostFile(link + ".bak"), old);
+    EXPECT_EQ(FilesIn(dir.host()), (Strings{"dd_abc.dmp", "dd_abc.dmp.bak", "real.dmp"}));
 }
 
 } // namespace

@@ -1,4 +1,5 @@
-// The family boxes and the loop of the family commands: order, Esc, confirmations, refusals.
+// The family boxes and the loop of the family commands: order, Esc, confirmations, a project
+// changed mid-run. (Bad project names are refused in the whole-system test of the commands.)
 #include "admin/Families.h"
 
 #include "AdminTestSupport.h"
@@ -83,20 +84,6 @@ TEST_F(FamiliesTest, EscBetweenFamiliesEndsTheLoopWithoutABox)
     EXPECT_EQ(asked, 1);
     EXPECT_TRUE(messages.asked().empty());
 }
-
-class FamiliesRefusalTest : public FamiliesTest, public ::testing::WithParamInterface<const char*> {};
-
-TEST_P(FamiliesRefusalTest, BadProjectIsRefusedBeforeAnythingIsAskedOrRun)
-{
-    project = GetParam();
-    families.selall();
-    EXPECT_EQ(families.Run(FamilyCommand::DeleteDBSchema), FamilyOutcome::Refused);
-    EXPECT_TRUE(visited.empty());
-    ASSERT_EQ(messages.asked().size(), 1u);
-    EXPECT_EQ(messages.asked()[0].prompt, "Project '" + project + "' is not a valid name (letters, digits and '_' only)");
-}
-
-INSTANTIATE_TEST_SUITE_P(Projects, FamiliesRefusalTest, ::testing::Values("p'1", "p 1", "", "p1 ", "p\"1", "p;1"));
 
 TEST_F(FamiliesTest, ProjectChangedToABadNameMidRunEndsWithTheErrorBox)
 {

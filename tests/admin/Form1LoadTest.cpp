@@ -25,7 +25,7 @@ size_t count(const std::string& text, const std::string& what)
     return n;
 }
 
-TEST_F(Form1LoadTest, ChosenRawDumpIsRewrittenEditedAndLoaded)
+TEST_F(Form1LoadTest, ChosenDumpsAreLoadedInTurnARawOneRewrittenAndEditedABackupNever)
 {
     auto form = startedForm();
     form->UnLoad_proj_schemen_Click();
@@ -38,9 +38,12 @@ TEST_F(Form1LoadTest, ChosenRawDumpIsRewrittenEditedAndLoaded)
     ASSERT_NE(raw.find("'L-100'"), std::string::npos);
     WriteIniValue(gIniFile, "Replace", "l-100", "L-900");
 
-    dialogs.Answer(dumpDir + std::string(1, '\0') + "dd_demo.dmp" + std::string(1, '\0') + "dd_demo.dmp.bak");
+    const std::string nul(1, '\0');
+    dialogs.Answer(dumpDir + nul + "pd_demo.dmp" + nul + "dd_demo.dmp" + nul + "dd_demo.dmp.bak");
     form->Load_auswahl_Click();
 
+    ASSERT_EQ(dialogs.requests().size(), 1u);
+    EXPECT_EQ(dialogs.requests()[0].kind, "open several");
     EXPECT_EQ(messages.asked().back().prompt, " Tarnwick is ready  -  See Logfile ");
     std::string now = BinaryFile::ReadAll(dd);
     EXPECT_EQ(now.rfind("default schema dd_demo ", 0), 0u);
@@ -49,26 +52,14 @@ TEST_F(Form1LoadTest, ChosenRawDumpIsRewrittenEditedAndLoaded)
     // The backup holds the dump as it was before the edits (first line already rewritten).
     std::string backup = BinaryFile::ReadAll(dd + ".bak");
     EXPECT_NE(backup.find("'L-100'"), std::string::npos);
-    EXPECT_EQ(count(logText(), "Load schema "), 1u);
-    EXPECT_EQ(gCurrentSchema, "dd_demo");
-    auto rows = tablesOf("dd_demo")["pdtable_12_1"];
-    bool edited = std::any_of(rows.begin(), rows.end(), [](const auto& r) { return r[1] && *r[1] == "L-900"; });
-    EXPECT_TRUE(edited);
-}
-
-TEST_F(Form1LoadTest, TwoChosenFilesAreBothLoaded)
-{
-    auto form = startedForm();
-    form->UnLoad_proj_schemen_Click();
-    dialogs.Answer(dumpDir + std::string(1, '\0') + "pd_demo.dmp" + std::string(1, '\0') + "dd_demo.dmp");
-    form->Load_auswahl_Click();
-    ASSERT_EQ(dialogs.requests().size(), 1u);
-    EXPECT_EQ(dialogs.requests()[0].kind, "open several");
-    EXPECT_EQ(messages.asked().back().prompt, " Tarnwick is ready  -  See Logfile ");
     const std::string log = logText();
     EXPECT_EQ(count(log, "Load schema "), 2u);
     EXPECT_LT(log.find("Load schema pd_demo from '" + dumpDir + "\\pd_demo.dmp'"),
               log.find("Load schema dd_demo from '" + dumpDir + "\\dd_demo.dmp'"));
+    EXPECT_EQ(gCurrentSchema, "dd_demo");
+    auto rows = tablesOf("dd_demo")["pdtable_12_1"];
+    bool edited = std::any_of(rows.begin(), rows.end(), [](const auto& r) { return r[1] && *r[1] == "L-900"; });
+    EXPECT_TRUE(edited);
 }
 
 TEST_F(Form1LoadTest, AFailedUserCreationEndsTheLoadWithErrors)

@@ -4,12 +4,14 @@
 
 #include "admin/AdminGlobals.h"
 #include "admin/ConfigForm.h"
+#include "admin/ConfigSettings.h"
 #include "dbaccess/CRIS.h"
 #include "dbaccess/DumpSchemaLine.h"
 #include "platform/AppError.h"
 #include "platform/BinaryFile.h"
 #include "platform/Environment.h"
 #include "services/AppGlobals.h"
+#include "services/ControlsLock.h"
 #include "support/TestFiles.h"
 #include "support/Raised.h"
 
@@ -17,6 +19,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <filesystem>
 #include <gtest/gtest.h>
 
@@ -38,6 +41,17 @@ TEST_F(Form1Test, StartUpFillsTheProjectListAndTheSettings)
     EXPECT_NE(log.find("INIfile = " + gIniFile), std::string::npos);
     EXPECT_NE(log.find("1 schemas found"), std::string::npos);
     EXPECT_TRUE(messages.asked().empty());
+}
+
+TEST_F(Form1Test, TheLockOfARunLeavesOnlyExitEnabled)
+{
+    auto form = startedForm();
+    LockControls();
+    EXPECT_FALSE(form->UnLoad_all_Schemen->isEnabled());
+    EXPECT_FALSE(form->Configuration->isEnabled());
+    EXPECT_TRUE(form->Exit->isEnabled());
+    UnlockControls();
+    EXPECT_TRUE(form->UnLoad_all_Schemen->isEnabled());
 }
 
 TEST_F(Form1Test, SchemaListIsReplacedOnReread)
@@ -131,18 +145,25 @@ TEST_F(Form1Test, EdrisdmpOnAMissingDumpRaisesInsteadOfEnding)
     EXPECT_EQ(e.description(), "Edrisdmp File: '" + dumpDir + "\\missing.dmp' does not exist");
 }
 
+// The dialog writes every key exactly as typed, read back by readers that spell the keys in other
+// cases and bring other defaults; Cancel writes nothing.
 TEST_F(Form1Test, ConfigurationDialogWritesItsKeys)
 {
     auto form = startedForm();
     ConfigForm dialog;
     dialog.Form_Load();
-    EXPECT_EQ(dialog.box("DBname")->text().toStdString(), "ORCL");
     dialog.box("DBname")->setText("PDSDB");
     dialog.box("TCPIP")->setText("10.1.2.3");
+    dialog.box("temporary_tablespace")->setText("  TEMP2  ");
+    dialog.box("seedproj")->setText("");
     dialog.OK_Click();
     EXPECT_EQ(ReadIniValue(gIniFile, "TARNWICK", "dbname", ""), "PDSDB");
     EXPECT_EQ(ReadIniValue(gIniFile, "TARNWICK", "TCPIP", ""), "10.1.2.3");
-    EXPECT_EQ(ReadIniValue(gIniFile, "TARNWICK", "svrmgr_connectString", ""), "dboper/wq4ztk9");
+    EXPECT_EQ(ReadIniValue(gIniFile, "TARNWICK", "osuser", "svcacct.k4t2p"), "acct.zq8vnrhw");
+    EXPECT_EQ(ReadIniValue(gIniFile, "TARNWICK", "temporary_tablespace", "x"), "TEMP2");
+    EXPECT_EQ(ReadIniValue(gIniFile, "TARNWICK", "seedproj", "seed"), "");
+    for (const auto& row : kConfigRows)
+        EXPECT_NE(ReadIniValue(gIniFile, "TARNWICK", std::string(row.key), "<missing>"), "<missing>") << row.key;
 
     ConfigForm again;
     again.Form_Load();

@@ -1,12 +1,10 @@
 // Script line grammar: comments, command words, argument cutting, change quoting, placeholders.
 #include "admin/ScriptLine.h"
 
+#include "AdminTestSupport.h"
 #include "platform/AppError.h"
-#include "support/Raised.h"
-#include "platform/WinPath.h"
-#include "services/AppGlobals.h"
 #include "services/IniFile.h"
-#include "support/TestEnvironment.h"
+#include "support/Raised.h"
 
 #include <gtest/gtest.h>
 
@@ -31,38 +29,26 @@ TEST(ScriptLineTest, CommandWordIsTheTextBeforeTheFirstBlank)
     EXPECT_EQ(testsupport::Raised([] { ScriptCommandWord("message'x'"); }).number(), 5);
 }
 
-struct WordCase {
-    const char* word;
-    ScriptCommand command;
-    int arguments;
-};
-
-class CommandWords : public ::testing::TestWithParam<WordCase> {};
-
-TEST_P(CommandWords, AreLookedUpExactly)
+TEST(ScriptLineTest, CommandWordsAreLookedUpExactly)
 {
-    EXPECT_EQ(LookupScriptCommand(GetParam().word), GetParam().command);
-    EXPECT_EQ(ScriptArgumentCount(GetParam().command), GetParam().arguments);
+    const struct {
+        const char* word;
+        ScriptCommand command;
+        int arguments;
+    } cases[] = {
+        {"change", ScriptCommand::Change, 3},         {"doscmd", ScriptCommand::Doscmd, 1},
+        {"risunload", ScriptCommand::RisUnload, 2},   {"risload", ScriptCommand::RisLoad, 1},
+        {"edrisdmp", ScriptCommand::Edrisdmp, 1},     {"cre_dbuser", ScriptCommand::CreDbUser, 1},
+        {"del_dbuser", ScriptCommand::DelDbUser, 1},  {"cre_schema", ScriptCommand::CreSchema, 1},
+        {"del_schema", ScriptCommand::DelSchema, 1},  {"append_text", ScriptCommand::AppendText, 2},
+        {"message", ScriptCommand::Message, 1},       {"Message", ScriptCommand::Unknown, 0},
+        {"RISLOAD", ScriptCommand::Unknown, 0},       {"message'x'", ScriptCommand::Unknown, 0},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(LookupScriptCommand(c.word), c.command) << c.word;
+        EXPECT_EQ(ScriptArgumentCount(c.command), c.arguments) << c.word;
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Table, CommandWords,
-    ::testing::Values(WordCase{"change", ScriptCommand::Change, 3}, WordCase{"doscmd", ScriptCommand::Doscmd, 1},
-                      WordCase{"risunload", ScriptCommand::RisUnload, 2},
-                      WordCase{"risload", ScriptCommand::RisLoad, 1}, WordCase{"edrisdmp", ScriptCommand::Edrisdmp, 1},
-                      WordCase{"cre_dbuser", ScriptCommand::CreDbUser, 1},
-                      WordCase{"del_dbuser", ScriptCommand::DelDbUser, 1},
-                      WordCase{"cre_schema", ScriptCommand::CreSchema, 1},
-                      WordCase{"del_schema", ScriptCommand::DelSchema, 1},
-                      WordCase{"append_text", ScriptCommand::AppendText, 2},
-                      WordCase{"message", ScriptCommand::Message, 1}, WordCase{"Message", ScriptCommand::Unknown, 0},
-                      WordCase{"RISLOAD", ScriptCommand::Unknown, 0}, WordCase{"message'x'", ScriptCommand::Unknown, 0}),
-    [](const ::testing::TestParamInfo<WordCase>& i) {
-        std::string n;
-        for (char c : std::string(i.param.word))
-            n += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
-        return n + "_" + std::to_string(i.index);
-    });
 
 TEST(ScriptLineTest, ArgumentsAreTheTextsBetweenQuotePairs)
 {
@@ -85,27 +71,18 @@ TEST(ScriptLineTest, AMissingArgumentIsAnErrorNeverTheCommandWord)
     EXPECT_EQ(testsupport::Raised([] { CutScriptArguments("risunload 'a', 'b", 2, "risunload"); }).number(), 5);
 }
 
-struct ChangeCase {
-    const char* name;
-    std::string line;
-    Strings expected;
-};
-
-class ChangeLines : public ::testing::TestWithParam<ChangeCase> {};
-
-TEST_P(ChangeLines, CutWithQuotesAndEmptyTexts)
+TEST(ScriptLineTest, ChangeArgumentsAreCutWithQuotesAndEmptyTexts)
 {
-    EXPECT_EQ(CutChangeArguments(GetParam().line), GetParam().expected);
+    const std::pair<const char*, Strings> cases[] = {
+        {"change 'f.txt', 'old', 'new'", {"f.txt", "old", "new"}},
+        {"change 'f', 'it''s', 'its'", {"f", "it's", "its"}},       // a doubled quote is one quote
+        {"change 'f', 'x', 'EMPTY_STRING'", {"f", "x", ""}},        // the empty text deletes
+        {"change 'f', 'aEMPTY_STRINGb', 'c'", {"f", "ab", "c"}},
+        {"change ' f ', ' a ', ' b '", {" f ", " a ", " b "}},      // blanks are kept
+    };
+    for (const auto& [line, expected] : cases)
+        EXPECT_EQ(CutChangeArguments(line), expected) << line;
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Lines, ChangeLines,
-    ::testing::Values(ChangeCase{"Plain", "change 'f.txt', 'old', 'new'", {"f.txt", "old", "new"}},
-                      ChangeCase{"DoubledQuoteIsOneQuote", "change 'f', 'it''s', 'its'", {"f", "it's", "its"}},
-                      ChangeCase{"EmptyStringDeletes", "change 'f', 'x', 'EMPTY_STRING'", {"f", "x", ""}},
-                      ChangeCase{"EmptyStringInside", "change 'f', 'aEMPTY_STRINGb', 'c'", {"f", "ab", "c"}},
-                      ChangeCase{"BlanksKept", "change ' f ', ' a ', ' b '", {" f ", " a ", " b "}}),
-    [](const ::testing::TestParamInfo<ChangeCase>& i) { return std::string(i.param.name); });
 
 TEST(ScriptLineTest, ChangeWithTooFewArgumentsIsAnError)
 {
@@ -115,23 +92,11 @@ TEST(ScriptLineTest, ChangeWithTooFewArgumentsIsAnError)
     EXPECT_EQ(testsupport::Raised([] { CutChangeArguments("change 'f', 'x', ''"); }).number(), 450);
 }
 
-class PlaceholderTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        savedIni_ = gIniFile;
-        gIniFile = WinPathFromHost(dir_.host() + "/tarnwick.ini");
-        WriteIniValue(gIniFile, "TARNWICK", "uservar1", "C:\\dumps");
-        WriteIniValue(gIniFile, "TARNWICK", "projname", "abc");
-    }
-    void TearDown() override { gIniFile = savedIni_; }
-
-    testsupport::ScopedDir dir_{"scriptline"};
-    std::string savedIni_;
-};
-
-TEST_F(PlaceholderTest, KeysOfTarnwickAreFilledWithoutRegardToCase)
+TEST(PlaceholderTest, KeysOfTarnwickAreFilledWithoutRegardToCase)
 {
+    admintest::AdminFolder folder{"scriptline"};
+    WriteIniValue(gIniFile, "TARNWICK", "uservar1", "C:\\dumps");
+    WriteIniValue(gIniFile, "TARNWICK", "projname", "abc");
     EXPECT_EQ(SubstituteScriptPlaceholders("\xA7uservar1\xA7\\pd_\xA7PROJNAME\xA7.dmp"), "C:\\dumps\\pd_abc.dmp");
     EXPECT_EQ(SubstituteScriptPlaceholders("\xC2\xA7projname\xC2\xA7"), "abc");
     EXPECT_EQ(SubstituteScriptPlaceholders("\xA7nokey\xA7 stays"), "\xA7nokey\xA7 stays");

@@ -1,7 +1,11 @@
-// The script runner over a recording host: line numbers, dispatch, errors, Esc, unknown words.
+// The script runner over a recording host: line numbers, dispatch, errors, Esc, unknown words;
+// the command host that leaves no operation silently undone.
 #include "admin/ScriptRunner.h"
 
 #include "AdminTestSupport.h"
+#include "admin/CommandScriptHost.h"
+#include "admin/DumpCommands.h"
+#include "support/Raised.h"
 #include "platform/AppError.h"
 #include "services/IniFile.h"
 #include "services/MessageService.h"
@@ -36,51 +40,40 @@ protected:
     Strings shown_;
 };
 
-TEST_F(ScriptRunnerTest, OnlyCommentsAndEmptyLinesFinishWithoutRunningAnything)
+TEST_F(ScriptRunnerTest, ShownLineNumbersCountCommentLinesWhichRunNothing)
 {
-    EXPECT_EQ(run("! a comment\r\n\r\n!risunload 'a', 'b'\r\n"), ScriptRunner::Outcome::Finished);
-    EXPECT_TRUE(host_.calls.empty());
-    EXPECT_EQ(shown_, (Strings{"Finished, see log file"}));
+    EXPECT_EQ(run("! one\r\n\r\n!risunload 'a', 'b'\r\nrisload 'x.dmp'\rdel_schema 'pd_a'\ncre_schema 'pd_a'"),
+              ScriptRunner::Outcome::Finished);
+    EXPECT_EQ(shown_, (Strings{"Actual Script Line: 4  =  risload 'x.dmp'", "Actual Script Line: 5  =  del_schema 'pd_a'",
+                               "Actual Script Line: 6  =  cre_schema 'pd_a'", "Finished, see log file"}));
+    EXPECT_EQ(host_.calls, (Strings{"RISLoad|risload 'x.dmp'", "Del_Schema|del_schema 'pd_a'", "cre_schema|cre_schema 'pd_a'"}));
     EXPECT_TRUE(boxes_.asked().empty());
 }
 
-TEST_F(ScriptRunnerTest, ShownLineNumbersCountCommentLines)
+// Each bad line stops the run at that line without calling its command.
+TEST_F(ScriptRunnerTest, ABadLineStopsTheRunAtThatLine)
 {
-    EXPECT_EQ(run("! one\r\n! two\r\nrisload 'x.dmp'\rdel_schema 'pd_a'\ncre_schema 'pd_a'"),
-              ScriptRunner::Outcome::Finished);
-    EXPECT_EQ(shown_, (Strings{"Actual Script Line: 3  =  risload 'x.dmp'", "Actual Script Line: 4  =  del_schema 'pd_a'",
-                               "Actual Script Line: 5  =  cre_schema 'pd_a'", "Finished, see log file"}));
-}
-
-struct BadLine {
-    const char* name;
-    std::string line;
-    std::string textInMessage;
-};
-
-class ScriptRunnerBadLines : public ScriptRunnerTest, public ::testing::WithParamInterface<BadLine> {};
-
-TEST_P(ScriptRunnerBadLines, StopTheRunAtThatLineWithoutCallingTheCommand)
-{
-    const std::string script = "cre_schema 'pd_a'\r\n" + GetParam().line + "\r\ndel_schema 'pd_a'\r\n";
-    EXPECT_EQ(run(script), ScriptRunner::Outcome::Failed);
-    EXPECT_EQ(host_.calls, (Strings{"cre_schema|cre_schema 'pd_a'"}));
-    EXPECT_EQ(runner_.lineNumber(), 2);
-    ASSERT_EQ(boxes_.asked().size(), 1u);
-    EXPECT_NE(boxes_.asked()[0].prompt.find(GetParam().textInMessage), std::string::npos) << boxes_.asked()[0].prompt;
-    EXPECT_EQ(boxes_.asked()[0].style, MsgStyle::OkOnly);
-    // The line stays shown; the run did not finish.
-    EXPECT_EQ(shown_.back(), "Actual Script Line: 2  =  " + GetParam().line);
+    const std::pair<std::string, std::string> cases[] = {
+        {"risunload 'pd_a'", "2 arguments"},
+        {"risload 'C:\\d\\x.dmp", "closing quote"},
+        {"message", "no blank"},
+        {"append_text 'C:\\f.txt'", "append_text"},
+    };
+    for (const auto& [line, textInMessage] : cases) {
+        SCOPED_TRACE(line);
+        host_.calls.clear();
+        const size_t asked = boxes_.asked().size();
+        EXPECT_EQ(run("cre_schema 'pd_a'\r\n" + line + "\r\ndel_schema 'pd_a'\r\n"), ScriptRunner::Outcome::Failed);
+        EXPECT_EQ(host_.calls, (Strings{"cre_schema|cre_schema 'pd_a'"}));
+        EXPECT_EQ(runner_.lineNumber(), 2);
+        ASSERT_EQ(boxes_.asked().size(), asked + 1);
+        EXPECT_NE(boxes_.asked().back().prompt.find(textInMessage), std::string::npos) << boxes_.asked().back().prompt;
+        EXPECT_EQ(boxes_.asked().back().style, MsgStyle::OkOnly);
+        // The line stays shown; the run did not finish.
+        EXPECT_EQ(shown_.back(), "Actual Script Line: 2  =  " + line);
+    }
     EXPECT_NE(folder_.log().find("Script stopped at line 2"), std::string::npos);
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Lines, ScriptRunnerBadLines,
-    ::testing::Values(BadLine{"MissingSecondArgument", "risunload 'pd_a'", "2 arguments"},
-                      BadLine{"UnclosedQuote", "risload 'C:\\d\\x.dmp", "closing quote"},
-                      BadLine{"NoBlank", "message", "no blank"},
-                      BadLine{"AppendTextMissingText", "append_text 'C:\\f.txt'", "append_text"}),
-    [](const ::testing::TestParamInfo<BadLine>& i) { return std::string(i.param.name); });
 
 TEST_F(ScriptRunnerTest, UnknownWordsAreLoggedAndPassedOver)
 {
@@ -115,14 +108,6 @@ TEST_F(ScriptRunnerTest, EscEndsTheRunAfterTheLineThatRan)
     EXPECT_NE(shown_.back(), "Finished, see log file");
 }
 
-TEST_F(ScriptRunnerTest, EscIsNotTestedAfterCommentLines)
-{
-    int tests = 0;
-    runner_.escPressed = [&tests] { ++tests; return false; };
-    run("! c\r\n! c\r\ncre_schema 'pd_a'\r\n");
-    EXPECT_EQ(tests, 1); // once, after the one command
-}
-
 TEST_F(ScriptRunnerTest, AMissingScriptFileIsReported)
 {
     EXPECT_EQ(runner_.Run(folder_.win("nothere.scr")), ScriptRunner::Outcome::Failed);
@@ -152,6 +137,14 @@ TEST_F(ScriptRunnerTest, MessageWaitsForTheUserWithPlaceholdersFilled)
     ASSERT_EQ(boxes_.asked().size(), 1u);
     EXPECT_EQ(boxes_.asked()[0].prompt, "Night run done");
     EXPECT_EQ(boxes_.asked()[0].style, MsgStyle::OkOnly);
+}
+
+TEST(CommandScriptHostTest, AnOperationLeftUnsetIsAnError)
+{
+    DumpCommands dump;
+    CommandScriptHost host(dump, {});
+    const AppError e = testsupport::Raised([&] { host.Del_Schema("del_schema 's'"); });
+    EXPECT_NE(e.description().find("del_schema"), std::string::npos);
 }
 
 } // namespace

@@ -110,6 +110,6 @@ TEST_F(CRISClientChecksTest, AClientThatAnswersNothingIsNotFound)
         const AppError e = Raised([&] { c.call(cris_); });
         EXPECT_EQ(e.description(), std::string(c.client) + " in '" + RisPath() + "' not found");
         if (c.emptyFile)
-            std::filesystem::remove(Host(c.emptyFile));
+            Forget(c.emptyFile);
     }
 }

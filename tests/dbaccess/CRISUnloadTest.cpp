@@ -58,7 +58,7 @@ TEST_F(CRISUnloadTest, EmptyOrMissingDumpIsAnErrorAndLeavesNoFile)
     EXPECT_EQ(e.source(), "CRIS::RISUnload");
     EXPECT_FALSE(std::filesystem::exists(targetHost()));
 
-    std::filesystem::remove(Host("risunlod.o"));
+    Forget("risunlod.o");
     e = Raised([&] { cris_.RISUnload(target(), "pd_abc", std::nullopt, std::nullopt, "", 0, false, true); });
     EXPECT_EQ(e.description(), "risunlod wrote no dump of schema 'pd_abc'");
 }

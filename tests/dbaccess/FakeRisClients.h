@@ -1,6 +1,6 @@
-// Scripted stand-ins for the four RIS clients, for the failure paths the real stand-ins do not
-// produce on request: each records its arguments and input files and answers with canned
-// files put in place by the test. Also a clock that runs the waits of the launcher at once.
+// Scripted stand-ins for the four RIS clients, for the answers the real stand-ins do not give on
+// request: each records its arguments and input files and answers with what the test put. Also
+// a clock that runs the waits of the launcher at once.
 #pragma once
 
 #include "dbaccess/CRIS.h"
@@ -10,11 +10,15 @@
 #include "platform/WinPath.h"
 #include "support/TestEnvironment.h"
 #include "support/Raised.h"
+#include "support/WrapperClients.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <map>
+#include <optional>
 #include <thread>
 
 namespace fakeris {
@@ -34,42 +38,20 @@ private:
     uint64_t tick_ = 1;
 };
 
-// One script for all four clients, told apart by its name:
-//   <name>.args     each run's arguments, one line per run
-//   <name>.input    a copy of the -i file;  <name>.param  a copy of the -f file
-//   <name>.o        when present, copied to the -o file;  <name>.b  likewise to the -b file
-//                   (the -b and -l files are always created)
-//   <name>.console  when present, the console output; else "<name> done"
-inline const char* kScript = R"SH(#!/bin/sh
-d=$(dirname "$0")
-n=$(basename "$0" .exe)
-printf '%s\n' "$*" >> "$d/$n.args"
-h() { printf '%s' "$1" | tr '\\' '/'; }
-while [ $# -gt 0 ]; do
-  case "$1" in
-    -i) cp "$(h "$2")" "$d/$n.input"; shift ;;
-    -f) cp "$(h "$2")" "$d/$n.param"; shift ;;
-    -o) if [ -f "$d/$n.o" ]; then cp "$d/$n.o" "$(h "$2")"; fi; shift ;;
-    -b) if [ -f "$d/$n.b" ]; then cp "$d/$n.b" "$(h "$2")"; else : > "$(h "$2")"; fi; shift ;;
-    -l) : > "$(h "$2")"; shift ;;
-  esac
-  shift
-done
-if [ -f "$d/$n.console" ]; then cat "$d/$n.console"; else echo "$n done"; fi
-)SH";
-
+// The four RIS clients scripted (testsupport::WrapperClients with scripted rules): nothing real
+// runs; each run's arguments and input files are kept, and it answers with what the test put:
+//   Put("<client>.o", text)        the -o file it writes (none without)
+//   Put("<client>.console", text)  its console output ("<client> done" without)
+//   Put("<client>.b", text)        the -b file it writes (an empty one without)
+//   Forget("<client>.o") and so on take an answer back.
+//   Got("<client>.args")   each run's arguments, one line per run
+//   Got("<client>.input")  the last -i file;  Got("<client>.param")  the last -f file
 class FakeRisTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        namespace fs = std::filesystem;
-        bin_ = fs::path(dir_.host()) / "BIN";
-        fs::create_directories(bin_);
-        for (const char* name : {"risbatch", "risunlod", "rislod", "risclnsr"}) {
-            const fs::path p = bin_ / (std::string(name) + ".exe");
-            dumptest::WriteHostFile(p.string(), kScript);
-            fs::permissions(p, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec);
-        }
+        for (const char* name : {"risbatch", "risunlod", "rislod", "risclnsr"})
+            Rescript(name);
         SetClock(&clock_);
         cris_.SetUseRIS(RisPath());
     }
@@ -80,11 +62,21 @@ protected:
         SetClock(nullptr);
     }
 
-    std::string RisPath() const { return dumptest::Win(bin_.string()) + "\\"; }
-    std::string Host(const std::string& file) const { return (bin_ / file).string(); }
-    void Put(const std::string& file, const std::string& text) const { dumptest::WriteHostFile(Host(file), text); }
-    std::string Got(const std::string& file) const { return dumptest::ReadHostFile(Host(file)); }
-    bool Ran(const std::string& client) const { return std::filesystem::exists(Host(client + ".args")); }
+    std::string RisPath() const { return clients_.WinFolder(); }
+    void Put(const std::string& file, const std::string& text) { Answer(file) = text; Rescript(ClientOf(file)); }
+    void Forget(const std::string& file) { Answer(file).reset(); Rescript(ClientOf(file)); }
+    std::string Got(const std::string& file) const
+    {
+        const std::string client = ClientOf(file);
+        const std::string kind = file.substr(client.size() + 1);
+        if (kind == "input")
+            return clients_.Input(client);
+        if (kind == "param")
+            return clients_.Parameters(client);
+        const auto earlier = arguments_.find(client);
+        return (earlier == arguments_.end() ? std::string() : earlier->second) + clients_.Arguments(client);
+    }
+    bool Ran(const std::string& client) const { return Runs(client) > 0; }
     int Runs(const std::string& client) const
     {
         const std::string args = Got(client + ".args");
@@ -104,18 +96,35 @@ protected:
     // A RIS error block as the clients frame it.
     static std::string ErrorBlock(const std::string& error, const std::string& detail)
     {
-        auto frame = [](const std::string& inner) {
-            std::string line = "*" + inner;
-            line.resize(78, inner.empty() ? '*' : ' ');
-            return line + "*\r\n";
-        };
-        return frame("") + frame(" RIS Error: " + error) + frame(" " + detail) + frame("");
+        return testsupport::WrapperClients::ErrorBlock(error, detail);
     }
 
     testsupport::ScopedDir dir_{"fakeris"};
-    std::filesystem::path bin_;
     QuickClock clock_;
     CRIS cris_;
+
+private:
+    struct Answers {
+        std::optional<std::string> output, console, badRows;
+    };
+    static std::string ClientOf(const std::string& file) { return file.substr(0, file.find('.')); }
+    std::optional<std::string>& Answer(const std::string& file)
+    {
+        Answers& a = answers_[ClientOf(file)];
+        const std::string kind = file.substr(file.find('.') + 1);
+        return kind == "o" ? a.output : kind == "console" ? a.console : a.badRows;
+    }
+    // A new rule starts the client's record of runs again: the earlier runs are kept here.
+    void Rescript(const std::string& client)
+    {
+        arguments_[client] += clients_.Arguments(client);
+        const Answers& a = answers_[client];
+        clients_.Set(client, testsupport::ClientRule::Scripted(a.output, a.console, a.badRows));
+    }
+
+    testsupport::WrapperClients clients_;
+    std::map<std::string, Answers> answers_;
+    std::map<std::string, std::string> arguments_;
 };
 
 using testsupport::Raised;

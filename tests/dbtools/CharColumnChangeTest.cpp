@@ -1,5 +1,5 @@
-// Inputs and lists of the column length change: length texts, backup names, affected fields,
-// the definition lists.
+// Inputs and lists of the column length change: length texts, affected fields, the definition
+// lists.
 #include "dbtools/CharColumnChange.h"
 
 #include "platform/ado/AdoTypes.h"
@@ -8,63 +8,32 @@
 
 namespace {
 
-struct LengthCase {
-    const char* name;
-    std::string text;
-    int32_t length;
-};
-
-class ParseLengthTextTest : public ::testing::TestWithParam<LengthCase> {};
-
-TEST_P(ParseLengthTextTest, LeadingNumberRoundedHalfToEven)
+TEST(CharColumnChangeTest, LengthTextIsItsLeadingNumberRoundedHalfToEven)
 {
-    EXPECT_EQ(ParseLengthText(GetParam().text), GetParam().length);
+    const std::pair<const char*, int32_t> cases[] = {{"0", 0},      {"abc", 0},   {"-5", -5},   {"40abc", 40},
+                                                     {"  30", 30},  {"12.5", 12}, {"13.5", 14}, {"", 0},
+                                                     {"99999999999", 2147483647}};
+    for (const auto& [text, length] : cases)
+        EXPECT_EQ(ParseLengthText(text), length) << text;
 }
 
-INSTANTIATE_TEST_SUITE_P(Texts, ParseLengthTextTest,
-                         ::testing::Values(LengthCase{"Zero", "0", 0}, LengthCase{"Word", "abc", 0},
-                                           LengthCase{"Negative", "-5", -5}, LengthCase{"TrailingText", "40abc", 40},
-                                           LengthCase{"LeadingBlanks", "  30", 30},
-                                           LengthCase{"HalfDown", "12.5", 12}, LengthCase{"HalfUp", "13.5", 14},
-                                           LengthCase{"Huge", "99999999999", 2147483647}, LengthCase{"Empty", "", 0}),
-                         [](const auto& info) { return std::string(info.param.name); });
-
-TEST(CharColumnChangeTest, BackupNameCarriesSchemaAndTimeWithOrWithoutFinalBackslash)
+TEST(CharColumnChangeTest, AffectedIsAStringFieldEndingWithTheSearchTextOfAnotherLength)
 {
-    const LocalTime t{2024, 3, 15, 14, 30, 5};
-    EXPECT_EQ(BackupDumpFileName("D:\\backup", "dd_abc", t), "D:\\backup\\dd_abc_2024-03-15_143005.dmp");
-    EXPECT_EQ(BackupDumpFileName("D:\\backup\\", "dd_abc", t), "D:\\backup\\dd_abc_2024-03-15_143005.dmp");
+    const struct {
+        const char* field;
+        int type;
+        long definedSize;
+        const char* search;
+        bool affected;
+    } cases[] = {{"code", adVarChar, 13, "code", true},       {"Commodity_Code", adVarChar, 13, "code", true},
+                 {"code_text", adVarChar, 13, "code", false}, {"commodity_code", adVarChar, 41, "code", false},
+                 {"code", adInteger, 4, "code", false},       {"xcode", adVarChar, 13, "?code", true},
+                 {"code1", adVarChar, 13, "code#", true},     {"codeb", adVarChar, 13, "code[a-c]", true},
+                 {"codeb", adVarChar, 13, "code[!a-c]", false}};
+    for (const auto& c : cases)
+        EXPECT_EQ(IsAffectedCharField(c.field, c.type, c.definedSize, c.search, 40), c.affected)
+            << c.field << " / " << c.search << " / " << c.definedSize;
 }
-
-struct FieldCase {
-    const char* name;
-    std::string field;
-    int type;
-    long definedSize;
-    std::string search;
-    bool affected;
-};
-
-class AffectedFieldTest : public ::testing::TestWithParam<FieldCase> {};
-
-TEST_P(AffectedFieldTest, StringEndingWithSearchTextAndOtherLength)
-{
-    const FieldCase& c = GetParam();
-    EXPECT_EQ(IsAffectedCharField(c.field, c.type, c.definedSize, c.search, 40), c.affected);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Fields, AffectedFieldTest,
-    ::testing::Values(FieldCase{"Exact", "code", adVarChar, 13, "code", true},
-                      FieldCase{"Ending", "Commodity_Code", adVarChar, 13, "code", true},
-                      FieldCase{"NotAtEnd", "code_text", adVarChar, 13, "code", false},
-                      FieldCase{"AlreadyNewLength", "commodity_code", adVarChar, 41, "code", false},
-                      FieldCase{"NumberField", "code", adInteger, 4, "code", false},
-                      FieldCase{"QuestionMark", "xcode", adVarChar, 13, "?code", true},
-                      FieldCase{"Digit", "code1", adVarChar, 13, "code#", true},
-                      FieldCase{"CharList", "codeb", adVarChar, 13, "code[a-c]", true},
-                      FieldCase{"NegatedList", "codeb", adVarChar, 13, "code[!a-c]", false}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(CharColumnChangeTest, DefinitionsOnceAndPairedTablesOnce)
 {

@@ -3,10 +3,8 @@
 
 #include "DdlTestDatabase.h"
 #include "admin/AdminTestSupport.h"
-#include "dbtools/DdlCheckContext.h"
 #include "platform/WinPath.h"
 #include "services/AppGlobals.h"
-#include "services/ScriptedMessageService.h"
 #include "support/TestEnvironment.h"
 #include "support/TestFiles.h"
 
@@ -27,7 +25,7 @@ const char* kEquipment = "table number = 21, number of columns = 2\n"
                          "1, system_unique_no, short\n"
                          "2, equip_no, char(20)\n";
 
-class DdlCheckTest : public ::testing::Test {
+class DdlCheckTest : public ::testing::Test, public DdlTestRun {
 public:
     void SetUp() override
     {
@@ -65,14 +63,6 @@ public:
     }
 
     admintest::AdminFolder folder_{"ddlcheck"};
-    ScriptedMessageService messages;
-    CheckTree tree;
-    DdlTestDatabase db;
-    std::vector<std::string> statuses;
-    std::vector<bool> enables;
-    DdlCheckContext context{tree, db, [] { return std::string("p1"); },
-                            [this](const std::string& t) { statuses.push_back(t); },
-                            [this](bool e) { enables.push_back(e); }, 0};
 };
 
 TEST_F(DdlCheckTest, FindingsOfEveryKindInTheOrderFirstNeeded)

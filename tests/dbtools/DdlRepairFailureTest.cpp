@@ -7,7 +7,6 @@
 #include "DdlTestDatabase.h"
 #include "admin/AdminTestSupport.h"
 #include "dbtools/DdlCheckContext.h"
-#include "services/ScriptedMessageService.h"
 
 #include <gtest/gtest.h>
 
@@ -34,30 +33,26 @@ TEST_P(DdlRepairDeleteModelsTest, EachModelGoesWholeOrNotAtAll)
 {
     const DeleteCase& c = GetParam();
     admintest::AdminFolder folder{"ddlrepairfail"};
-    CheckTree tree;
+    DdlTestRun run;
+    CheckTree& tree = run.tree;
     tree.Add("", "NoTables", "models");
     for (const char* model : {"P101", "P102"}) {
         CheckTreeNode& node = tree.Add("NoTables", std::string("Discipline1Model") + model, model);
         node.tag = model == std::string("P101") ? "3" : "4";
         node.checked = true;
     }
-    DdlTestDatabase db;
-    db.models = c.stored;
-    ScriptedMessageService messages;
-    messages.Answer(MsgAnswer::Yes);
-    std::vector<std::string> statuses;
-    DdlCheckContext context{tree, db, [] { return std::string("p1"); },
-                            [&](const std::string& t) { statuses.push_back(t); }, {}, 0};
+    run.db.models = c.stored;
+    run.messages.Answer(MsgAnswer::Yes);
 
-    RunRepairAction(context, DdlRepairAction::DeleteModels);
+    RunRepairAction(run.context, DdlRepairAction::DeleteModels);
 
-    EXPECT_EQ(db.written, c.written);
-    ASSERT_EQ(db.models.size(), c.left.size());
+    EXPECT_EQ(run.db.written, c.written);
+    ASSERT_EQ(run.db.models.size(), c.left.size());
     for (size_t i = 0; i < c.left.size(); ++i)
-        EXPECT_EQ(db.models[i].model, c.left[i].model);
-    EXPECT_EQ(statuses.back(), c.status);
+        EXPECT_EQ(run.db.models[i].model, c.left[i].model);
+    EXPECT_EQ(run.statuses.back(), c.status);
     if (std::string(c.status) != "Ready") {
-        EXPECT_EQ(messages.asked().back().prompt, c.status);
+        EXPECT_EQ(run.messages.asked().back().prompt, c.status);
         EXPECT_NE(folder.log().find("Error: model P101 not deleted: "), std::string::npos);
     }
 }
@@ -73,13 +68,6 @@ INSTANTIATE_TEST_SUITE_P(
                    {k113P102, k114P102},
                    {{1, "P101  ", 3}},
                    "Models not deleted, nothing was changed for them: P101 (no row of pdtable_113 holds it) (see the "
-                   "program log)"},
-        // Registered twice: both rows and the partition row stay.
-        DeleteCase{"RegisteredTwice",
-                   {{1, "P101", 3}, {1, "P101", 3}, {1, "P102", 4}},
-                   {k113P102, k114P102},
-                   {{1, "P101", 3}, {1, "P101", 3}},
-                   "Models not deleted, nothing was changed for them: P101 (2 rows of pdtable_113 hold it) (see the "
                    "program log)"}),
     [](const auto& info) { return std::string(info.param.name); });
 

@@ -4,18 +4,12 @@
 
 #include "DdlTestDatabase.h"
 #include "admin/AdminTestSupport.h"
-#include "dbtools/DdlCheckContext.h"
-#include "platform/WinPath.h"
-#include "services/AppGlobals.h"
-#include "services/ScriptedMessageService.h"
-#include "support/TestEnvironment.h"
-#include "support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-class DdlRepairTest : public ::testing::Test {
+class DdlRepairTest : public ::testing::Test, protected DdlTestRun {
 protected:
     void SetUp() override
     {
@@ -38,15 +32,6 @@ protected:
     std::string log() const { return folder_.log(); }
 
     admintest::AdminFolder folder_{"ddlrepair"};
-    CheckTree tree;
-    DdlTestDatabase db;
-    ScriptedMessageService messages;
-    std::string current = "p1";
-    std::vector<std::string> statuses;
-    std::vector<bool> enables;
-    DdlCheckContext context{tree, db, [this] { return current; },
-                            [this](const std::string& t) { statuses.push_back(t); },
-                            [this](bool e) { enables.push_back(e); }, 0};
 };
 
 // A column whose type differs is only reported: adding it again would fail the whole run.
@@ -134,39 +119,11 @@ INSTANTIATE_TEST_SUITE_P(
                   "Ready"}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(DdlRepairTest, ATreeOfAnotherProjectIsDroppedAndNothingRuns)
-{
-    check("Tablepdtable_12_9");
-    check("Discipline1ModelP101");
-    context.checkedProject = "p1";
-    current = "p2";
-    messages.Answer(MsgAnswer::Yes);
-    RunRepairAction(context, DdlRepairAction::DropTables);
-    EXPECT_TRUE(db.calls.empty());
-    EXPECT_TRUE(messages.asked().empty());
-    EXPECT_TRUE(enables.empty());
-    EXPECT_EQ(tree.Count(), 0u);
-    EXPECT_FALSE(context.checkedProject.has_value());
-    EXPECT_EQ(statuses.back(), "To start please click check button");
-
-    // What stays is an empty tree: the next action finds nothing to run on either project.
-    RunRepairAction(context, DdlRepairAction::DeleteModels);
-    EXPECT_TRUE(db.calls.empty());
-    EXPECT_EQ(statuses.back(), "No models to delete found, check the checkbox of corresponding models please");
-}
-
 TEST_F(DdlRepairTest, AWriteErrorAndNoMissingColumnsRootAreShownWithoutAmpersands)
 {
-    class FailingDb : public DdlTestDatabase {
-        int32_t Write(const std::string&, const std::string&) override
-        {
-            throw AppError(1, "CRIS::DBWrite", "RIS Error: R&D table locked");
-        }
-    } failing;
-    DdlCheckContext failingContext{tree, failing, [] { return std::string("p1"); },
-                                   [&](const std::string& t) { statuses.push_back(t); }, {}, 0};
+    db.failWrites = "RIS Error: R&D table locked";
     messages.Answer(MsgAnswer::Yes);
-    RunRepairAction(failingContext, DdlRepairAction::AddColumns);
+    RunRepairAction(context, DdlRepairAction::AddColumns);
     EXPECT_EQ(statuses.back(), "RIS Error: RD table locked");
 
     tree.Clear();

@@ -1,12 +1,15 @@
 // An in-memory twin of the design and project schemas for the DDL check's tests: tables with
-// typed columns, pdtable_113 model rows, row counts, and a record of every call.
+// typed columns, pdtable_113 model rows, row counts, and a record of every call; and a run of
+// the check over it.
 #pragma once
 
+#include "dbtools/DdlCheckContext.h"
 #include "dbtools/DdlDatabase.h"
 #include "platform/AppError.h"
 #include "platform/TextUtil.h"
 #include "platform/ado/AdoTypes.h"
 #include "platform/ado/Recordset.h"
+#include "services/ScriptedMessageService.h"
 
 #include <algorithm>
 #include <map>
@@ -27,6 +30,7 @@ public:
     std::map<std::string, long> rowCounts;
     std::vector<DdlTestModel> models;
     std::string failColumnsOf;   // a table whose column listing fails
+    std::string failWrites;      // the error every write raises, when not empty
 
     std::vector<std::string> calls;   // "Columns t fresh", "Read schema sql", "Write schema"
     std::vector<std::string> written;
@@ -83,6 +87,8 @@ public:
     int32_t Write(const std::string& schema, const std::string& statements) override
     {
         calls.push_back("Write " + schema);
+        if (!failWrites.empty())
+            throw AppError(1, "CRIS::DBWrite", failWrites);
         written.push_back(statements);
         if (statements.rfind("DELETE FROM pdtable_113 ", 0) != 0)
             return statements.rfind("DELETE FROM pdtable_114", 0) == 0 ? 1 : -1;
@@ -103,4 +109,17 @@ private:
         const std::string model = ReplaceAll(statement.substr(from + head.size(), end - from - head.size()), "''", "'");
         return m.discipline == 1 && m.model == model && m.partition == std::stol(statement.substr(end + 19));
     }
+};
+
+// A check or repair of project p1 over the twin, with scripted answers, and the status texts
+// and button states it gave.
+struct DdlTestRun {
+    CheckTree tree;
+    DdlTestDatabase db;
+    ScriptedMessageService messages;
+    std::vector<std::string> statuses;
+    std::vector<bool> enables;
+    DdlCheckContext context{tree, db, [] { return std::string("p1"); },
+                            [this](const std::string& t) { statuses.push_back(t); },
+                            [this](bool e) { enables.push_back(e); }, 0};
 };

@@ -96,6 +96,14 @@ protected:
     void correctModels() { DesignFileNameCorrection(tree, tables).CorrectModelFiles("demo"); }
     void correctDrawings() { DesignFileNameCorrection(tree, tables).CorrectDrawingFiles("demo"); }
 
+    // The access object runs the wrapper clients while it lives.
+    struct WrappedClients {
+        testsupport::WrapperClients clients;
+        std::string saved = gCRIS->GetRISPath();
+        WrappedClients() { gCRIS->SetUseRIS(clients.WinFolder()); }
+        ~WrappedClients() { gCRIS->SetUseRIS(saved); }
+    };
+
     ProjectTables tables = ProjectTables::Cris();
     CheckTree tree;
     StatusCapture status;
@@ -231,12 +239,8 @@ std::vector<std::string> storedSpecs(const std::string& sql)
 // node's text and the raised message say where they are and what the rows name.
 TEST_F(DesignFileNameCorrectionTest, AfterAFailedStatementTheFilesFollowTheRows)
 {
-    testsupport::WrapperClients clients;
-    struct ClientFolder {
-        std::string saved = gCRIS->GetRISPath();
-        ~ClientFolder() { gCRIS->SetUseRIS(saved); }
-    } restore;
-    gCRIS->SetUseRIS(clients.WinFolder());
+    WrappedClients wrapped;
+    testsupport::WrapperClients& clients = wrapped.clients;
     const ProjectTables real = ProjectTables::Cris();
     std::unique_ptr<FileLock> lock;
     const std::string refused = "RIS Error: RIS_E_NO_PRIVILEGE - Statement refused: ";
@@ -338,12 +342,8 @@ TEST_F(DesignFileNameCorrectionTest, NothingMovesBeforeEverythingIsRead)
     CheckTreeNode* planNode = drawing("D-20", "plan20.dgn");
     drawing("D-30", "plan20.dgn", false);
     const auto before = folderNow();
-    testsupport::WrapperClients clients;
-    struct ClientFolder {
-        std::string saved = gCRIS->GetRISPath();
-        ~ClientFolder() { gCRIS->SetUseRIS(saved); }
-    } restore;
-    gCRIS->SetUseRIS(clients.WinFolder());
+    WrappedClients wrapped;
+    testsupport::WrapperClients& clients = wrapped.clients;
     // The model run reads pdtable_121 only for the files it names.
     clients.Set("risunlod", ClientRule::DieBefore(139, "RIS unload utility\r\n").When("pdtable_121"));
     const AppError e = testsupport::Raised([&] { correctModels(); });

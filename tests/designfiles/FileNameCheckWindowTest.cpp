@@ -186,16 +186,4 @@ TEST_F(FileNameCheckWindowTest, ClosingWaitsForTheRunningCheck)
     EXPECT_FALSE(w);
 }
 
-TEST(frmFileSpecCheckTip, TooltipFollowsMessagesOnly)
-{
-    CheckTreeNode node;
-    node.tag = "File moved";
-    EXPECT_EQ(frmFileSpecCheck::NextToolTip("", &node), "File moved");
-    for (const char* kept : {"", "12"}) {
-        node.tag = kept;
-        EXPECT_EQ(frmFileSpecCheck::NextToolTip("old", &node), "old") << kept;
-    }
-    EXPECT_EQ(frmFileSpecCheck::NextToolTip("old", nullptr), "");
-}
-
 } // namespace

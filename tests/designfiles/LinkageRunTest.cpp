@@ -11,10 +11,10 @@
 #include "standins/mstn/DesignFileLinkage.h"
 #include "support/SampleEnvironment.h"
 #include "support/TestEnvironment.h"
+#include "support/TestFiles.h"
 
 #include <array>
 #include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
 
 namespace fs = std::filesystem;
@@ -36,8 +36,7 @@ public:
 
 void designFile(const std::string& winPath, const std::string& linkage)
 {
-    fs::create_directories(fs::path(HostPath(winPath)).parent_path());
-    std::ofstream(HostPath(winPath), std::ios::binary) << "Stand-in design file\r\n" << linkage;
+    testsupport::WriteHostFile(HostPath(winPath), "Stand-in design file\r\n" + linkage);
 }
 
 class LinkageRunTest : public ::testing::Test {

@@ -152,7 +152,7 @@ TEST_P(FamilyCommandsRefusalTest, ProjectWithAQuoteOrABlankIsRefusedBeforeAnythi
 }
 
 INSTANTIATE_TEST_SUITE_P(Projects, FamilyCommandsRefusalTest,
-                         ::testing::Values("new proj", "new'proj", "demo' or 'x", "demo ", ""));
+                         ::testing::Values("new proj", "new'proj", "demo' or 'x", "demo ", "", "new\"proj", "new;proj"));
 
 TEST_F(FamilyCommandsTest, ToolErrorsEndTheRunWithErrorsPointingToTheLog)
 {

@@ -12,12 +12,12 @@
 #include "projcopy/RisParamsAccess.h"
 #include "services/CheckTree.h"
 #include "services/ScriptedMessageService.h"
+#include "standins/SmallDisk.h"
 #include "support/TestFiles.h"
 #include "support/WrapperClients.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
-#include <sys/mount.h>
 
 namespace {
 
@@ -27,27 +27,6 @@ using projcopytest::TargetState;
 using testsupport::ClientRule;
 
 const char* const kCopyFolder = "\\\\PDSSRV1\\pds\\copy";
-
-// A tmpfs of the given size mounted on a host folder for the test's lifetime; mounted() is
-// false where no file system can be mounted.
-class SmallDisk {
-public:
-    SmallDisk(const std::string& hostDir, const std::string& size) : dir_(hostDir)
-    {
-        fs::create_directories(dir_);
-        mounted_ = ::mount("tmpfs", dir_.c_str(), "tmpfs", 0, ("size=" + size).c_str()) == 0;
-    }
-    ~SmallDisk()
-    {
-        if (mounted_)
-            ::umount2(dir_.c_str(), MNT_DETACH);
-    }
-    bool mounted() const { return mounted_; }
-
-private:
-    std::string dir_;
-    bool mounted_ = false;
-};
 
 class ModelCopyFailureTest : public projcopytest::TwoProjects {
 protected:
@@ -289,7 +268,7 @@ TEST_F(ModelCopyFailureTest, AnXcopyThatFailsPartWayLeavesNoFileBehind)
 
     {
         SmallDisk disk(HostPath(kFolder), "32k");
-        if (!disk.mounted())
+        if (!disk.Mounted())
             GTEST_SKIP() << "no tmpfs can be mounted here";
         EXPECT_EQ(copyP1001(), 1);
         EXPECT_EQ(lastMessage(), notCopied());
@@ -333,7 +312,7 @@ TEST_F(ModelCopyFailureTest, ADesignTableCopyOnAFullTmpLeavesNothingBehind)
     const std::string full = testsupport::MakeTempHostDir("fulltmp");
     {
         SmallDisk disk(full, "12k");
-        if (!disk.mounted())
+        if (!disk.Mounted())
             GTEST_SKIP() << "no tmpfs can be mounted here";
         ::setenv("TMP", full.c_str(), 1);
         const int result = copyP1001();

@@ -43,13 +43,9 @@ TEST_F(RisParamsAccessTest, ReadsRowsWithTypesAndKeepsApostrophes)
     EXPECT_EQ(rs.Fields()["partition_no"].Type(), adBigInt);
     EXPECT_EQ(rs.Fields()["partition_no"].Value().ToLong(), 2);
     EXPECT_EQ(rs.Fields()["path_name"].Type(), adLongVarWChar);
-}
-
-TEST_F(RisParamsAccessTest, ReadsAOneColumnTable)
-{
-    Recordset rs = ris.GetData(newParams, "pd_demo", "SELECT partition_no FROM pdtable_114;");
-    ASSERT_EQ(rs.State(), adStateOpen);
-    EXPECT_EQ(rs.RecordCount(), 3);
+    Recordset oneColumn = ris.GetData(newParams, "pd_demo", "SELECT partition_no FROM pdtable_114;");
+    ASSERT_EQ(oneColumn.State(), adStateOpen);
+    EXPECT_EQ(oneColumn.RecordCount(), 3);
 }
 
 TEST_F(RisParamsAccessTest, FailuresAndStatementsGiveARecordsetNotOpen)

@@ -50,16 +50,6 @@ protected:
     frmProjCopy* form = nullptr;
 };
 
-TEST_F(frmProjCopyTest, StartsEmptyWithBothListsDisabled)
-{
-    EXPECT_EQ(form->objectName(), "frmProjCopy");
-    EXPECT_EQ(form->windowTitle(), "Models copy");
-    EXPECT_FALSE(form->cmbProj1->isEnabled());
-    EXPECT_FALSE(form->cmbProj2->isEnabled());
-    EXPECT_EQ(form->tvwTreeView->topLevelItemCount(), 0);
-    EXPECT_EQ(form->btnCopyProject->text(), "Copy");
-}
-
 TEST_F(frmProjCopyTest, BothFilesEqualFillsBothSidesFromOneChoice)
 {
     form->chkBothEqual->setChecked(true);

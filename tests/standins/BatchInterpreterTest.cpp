@@ -27,11 +27,7 @@ protected:
     std::string err;
 
     std::string path(const std::string& name) const { return dir.host() + "/" + name; }
-    void write(const std::string& name, const std::string& text)
-    {
-        fs::create_directories(fs::path(path(name)).parent_path());
-        std::ofstream(path(name), std::ios::binary) << text;
-    }
+    void write(const std::string& name, const std::string& text) { testsupport::WriteHostFile(path(name), text); }
 
     // Runs the lines (joined with CR LF) as a batch file whose current folder is the test
     // folder; returns the exit code and keeps the two output streams.

@@ -10,21 +10,9 @@
 #include "support/TestFiles.h"
 
 #include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
 
-namespace {
-std::string readFile(const std::string& path) { return testsupport::ReadHostFile(path); }
-} // namespace
-
-TEST(DbServer, AFreshServerHasItsDatabaseTablespacesAndSystemUser)
-{
-    StandInTestServer t;
-    EXPECT_EQ(t.Server().DatabaseName(), "ORCL");
-    EXPECT_TRUE(t.Server().FindTablespace("user_data"));
-    EXPECT_TRUE(t.Server().IsDba("system"));
-    EXPECT_EQ(t.Server().FindUser("System")->password, "MANAGER");
-}
+using testsupport::ReadHostFile;
 
 TEST(DbServer, UsersAreKeptInUpperCaseAndDroppedWithTheirTables)
 {
@@ -45,13 +33,13 @@ TEST(DbServer, SchemaFileListsTheSchemasInOrderOfCreation)
     StandInTestServer t;
     t.AddSchema("pd_b");
     t.AddSchema("dd_b");
-    std::string text = readFile(t.Server().SchemaFileHostPath());
+    std::string text = ReadHostFile(t.Server().SchemaFileHostPath());
     size_t pd = text.find("SCHNAME=pd_b\r\n"), dd = text.find("SCHNAME=dd_b\r\n");
     ASSERT_NE(pd, std::string::npos);
     ASSERT_NE(dd, std::string::npos);
     EXPECT_LT(pd, dd);
     t.Server().DropSchema("PD_B");
-    EXPECT_EQ(readFile(t.Server().SchemaFileHostPath()).find("SCHNAME=pd_b"), std::string::npos);
+    EXPECT_EQ(ReadHostFile(t.Server().SchemaFileHostPath()).find("SCHNAME=pd_b"), std::string::npos);
 }
 
 TEST(DbServer, ASchemaFileThatCannotBeWrittenKeepsItAndTheDictionaryAsTheyWere)
@@ -59,7 +47,7 @@ TEST(DbServer, ASchemaFileThatCannotBeWrittenKeepsItAndTheDictionaryAsTheyWere)
     StandInTestServer t;
     t.AddSchema("pd_b");
     const std::string path = t.Server().SchemaFileHostPath();
-    const std::string before = readFile(path);
+    const std::string before = ReadHostFile(path);
     for (const char* op : {"write", "flush"}) {
         SetHostFileFault([&](const std::string& o, const std::string& host) {
             return o == op && host == path ? ENOSPC : 0;
@@ -67,7 +55,7 @@ TEST(DbServer, ASchemaFileThatCannotBeWrittenKeepsItAndTheDictionaryAsTheyWere)
         EXPECT_THROW(t.Server().CreateSchema({"pd_c", "PD_C", "oracle", "ORCL", ""}), AppError) << op;
         EXPECT_THROW(t.Server().DropSchema("pd_b"), AppError) << op;
         SetHostFileFault(nullptr);
-        EXPECT_EQ(readFile(path), before) << op;
+        EXPECT_EQ(ReadHostFile(path), before) << op;
         EXPECT_FALSE(t.Server().FindSchema("pd_c")) << op;
         EXPECT_TRUE(t.Server().FindSchema("pd_b")) << op;
     }
@@ -101,7 +89,7 @@ TEST(DbServer, RisParametersSelectAnotherEnvironment)
 {
     testsupport::ScopedDir other("env2");
     const std::string params = other.host() + "/ris.prm";
-    std::ofstream(params) << "# second environment\r\nROOT=" << other.host() << "/root\r\n";
+    testsupport::WriteHostFile(params, "# second environment\r\nROOT=" + other.host() + "/root\r\n");
     SetEnvVar("RIS_PARAMETERS", params);
     EXPECT_EQ(DbServer::EnvironmentRoot(), other.host() + "/root");
     SetEnvVar("RIS_PARAMETERS", other.host() + "/missing.prm");

@@ -34,12 +34,16 @@ host() { p=$(printf '%s' "$1" | tr '\\' '/')
     //*) p="$ROOT/unc/${p#//}" ;;
   esac
   printf '%s' "$p"; }
-ARGS="$*"; in=; out=; par=; prev=
+ARGS="$*"; in=; out=; par=; bad=; lg=; prev=
 for a in "$@"; do
-  case "$prev" in -i) in=$(host "$a") ;; -o) out=$(host "$a") ;; -f) par=$(host "$a") ;; esac
+  case "$prev" in
+    -i) in=$(host "$a") ;; -o) out=$(host "$a") ;; -f) par=$(host "$a") ;; -b) bad=$(host "$a") ;; -l) lg=$(host "$a") ;;
+  esac
   prev=$a
 done
-echo run >> "$HERE/$n.runs"
+printf '%s\n' "$ARGS" >> "$HERE/$n.runs"
+[ -f "$in" ] && cp "$in" "$HERE/$n.input"
+[ -f "$par" ] && cp "$par" "$HERE/$n.param"
 holds() { [ -z "$1" ] && return 0
   { printf '%s\n' "$ARGS"; [ -f "$in" ] && cat "$in"; [ -f "$par" ] && cat "$par"; } | grep -qiF -- "$1"; }
 due() { holds "$WHEN" || return 1
@@ -107,6 +111,18 @@ ClientRule ClientRule::FailTable(const std::string& table, const std::string& er
     return r;
 }
 
+ClientRule ClientRule::Scripted(const std::optional<std::string>& output, const std::optional<std::string>& console,
+                                const std::optional<std::string>& badRows, int exitCode)
+{
+    ClientRule r;
+    r.act_ = Act::Scripted;
+    r.output_ = output;
+    r.console_ = console;
+    r.badRows_ = badRows;
+    r.exitCode_ = exitCode;
+    return r;
+}
+
 ClientRule ClientRule::DropLines(const std::string& text)
 {
     ClientRule r;
@@ -165,6 +181,13 @@ std::string ClientRule::Script() const
               "esac; " + block + "exit " + code;
         break;
     }
+    case Act::Scripted:
+        act = (output_ ? "[ -n \"$out\" ] && printf '%s' " + Quoted(*output_) + " > \"$out\"\n" : std::string()) +
+              "[ -n \"$bad\" ] && printf '%s' " + Quoted(badRows_.value_or("")) + " > \"$bad\"\n" +
+              "[ -n \"$lg\" ] && : > \"$lg\"\n" +
+              (console_ ? "printf '%s' " + Quoted(*console_) : std::string("printf '%s done\\n' \"$n\"")) +
+              "\nexit " + code;
+        break;
     case Act::DropLines:
         act = "[ -f \"$in\" ] && { grep -viF -- " + Quoted(drop_) + " \"$in\" > \"$HERE/cut\"; cat \"$HERE/cut\" > \"$in\"; "
               "rm -f \"$HERE/cut\"; }";
@@ -206,8 +229,23 @@ std::string WrapperClients::WinFolder() const { return WinPathFromHost(dir_.host
 
 int WrapperClients::Runs(const std::string& client) const
 {
-    const std::string runs = ReadHostFile(dir_.host() + "/" + client + ".runs");
+    const std::string runs = Arguments(client);
     return static_cast<int>(std::count(runs.begin(), runs.end(), '\n'));
+}
+
+std::string WrapperClients::Arguments(const std::string& client) const
+{
+    return ReadHostFile(dir_.host() + "/" + client + ".runs");
+}
+
+std::string WrapperClients::Input(const std::string& client) const
+{
+    return ReadHostFile(dir_.host() + "/" + client + ".input");
+}
+
+std::string WrapperClients::Parameters(const std::string& client) const
+{
+    return ReadHostFile(dir_.host() + "/" + client + ".param");
 }
 
 std::string WrapperClients::ErrorBlock(const std::string& error, const std::string& detail)

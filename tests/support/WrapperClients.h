@@ -12,6 +12,7 @@
 
 #include "support/TestEnvironment.h"
 
+#include <optional>
 #include <string>
 
 namespace testsupport {
@@ -44,6 +45,12 @@ public:
     static ClientRule FailTable(const std::string& table, const std::string& error = "RIS_E_TABLE_NOT_FOUND",
                                 int exitCode = 1);
 
+    // A scripted client, for answers the real ones do not give on request: nothing is run; the
+    // -o file gets `output` (none is written without it), the console `console` ("<client> done"
+    // without it), the -b file `badRows` (made empty without them), the -l file is made empty;
+    // the run ends with `exitCode`.
+    static ClientRule Scripted(const std::optional<std::string>& output, const std::optional<std::string>& console,
+                               const std::optional<std::string>& badRows = std::nullopt, int exitCode = 0);
     // The run's -i file loses every line that holds `text` (any case), then the real client runs
     // it: a load that leaves out an index or a row and still ends well.
     static ClientRule DropLines(const std::string& text);
@@ -58,7 +65,7 @@ private:
     friend class WrapperClients;
     std::string Script() const;  // the shell text of the rule
 
-    enum class Act { PassThrough, DieBefore, DieAfter, CutAnswer, Refuse, FailTable, DropLines };
+    enum class Act { PassThrough, DieBefore, DieAfter, CutAnswer, Refuse, FailTable, DropLines, Scripted };
     Act act_ = Act::PassThrough;
     int exitCode_ = 0;
     std::string answer_;
@@ -66,6 +73,7 @@ private:
     std::string text_;   // the refused statement's text or the failing table
     std::string error_;  // the RIS error code answered
     std::string drop_;   // the text of the lines DropLines takes out
+    std::optional<std::string> output_, console_, badRows_;  // Scripted
     std::string when_;
     int times_ = 0;  // 0 = every matching run
 };
@@ -82,8 +90,13 @@ public:
     void Set(const std::string& client, const ClientRule& rule);
     // The folder in Windows form with a trailing backslash, as CRIS::SetUseRIS takes it.
     std::string WinFolder() const;
-    // How many times `client` was started since its rule was set.
+    // How many times `client` was started since its rule was set, and the arguments of each of
+    // these runs, one line per run.
     int Runs(const std::string& client) const;
+    std::string Arguments(const std::string& client) const;
+    // The -i and the -f file of `client`'s last run that had one, as it stood when the run began.
+    std::string Input(const std::string& client) const;
+    std::string Parameters(const std::string& client) const;
 
     // A RIS error block as the clients frame it, with `error` and a line of detail.
     static std::string ErrorBlock(const std::string& error, const std::string& detail);
