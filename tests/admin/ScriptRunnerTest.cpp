@@ -1,4 +1,5 @@
-// The script runner over a recording host: line numbers, dispatch, errors, Esc, unknown words;
+// The script runner over a recording host: line numbers, dispatch, bad lines, Esc, unknown words
+// (a failing command and a message are proved through the main window);
 // the command host that leaves no operation silently undone.
 #include "admin/ScriptRunner.h"
 
@@ -7,7 +8,6 @@
 #include "admin/DumpCommands.h"
 #include "support/Raised.h"
 #include "platform/AppError.h"
-#include "services/IniFile.h"
 #include "services/MessageService.h"
 #include "services/ScriptedMessageService.h"
 
@@ -85,19 +85,6 @@ TEST_F(ScriptRunnerTest, UnknownWordsAreLoggedAndPassedOver)
     EXPECT_NE(log.find("Script line 2: unknown command 'unloadall' passed over"), std::string::npos) << log;
 }
 
-TEST_F(ScriptRunnerTest, AnErrorOfACommandEndsTheRunWithItsDescription)
-{
-    host_.fail = [](const std::string& op) {
-        if (op == "RISLoad")
-            throw AppError(1, "RISLoad", "Dump 'C:\\d\\x.dmp' has no schema line");
-    };
-    EXPECT_EQ(run("risload 'C:\\d\\x.dmp'\r\ncre_schema 'pd_a'\r\n"), ScriptRunner::Outcome::Failed);
-    EXPECT_TRUE(host_.calls.empty());
-    ASSERT_EQ(boxes_.asked().size(), 1u);
-    EXPECT_EQ(boxes_.asked()[0].prompt, "Dump 'C:\\d\\x.dmp' has no schema line");
-    EXPECT_EQ(runner_.lastError(), "Dump 'C:\\d\\x.dmp' has no schema line");
-}
-
 TEST_F(ScriptRunnerTest, EscEndsTheRunAfterTheLineThatRan)
 {
     int tests = 0;
@@ -128,15 +115,6 @@ TEST_F(ScriptRunnerTest, StartAsksFirstAndNoRunsNothing)
     boxes_.Answer(MsgAnswer::Yes);
     EXPECT_EQ(runner_.SCRstart(folder_.win("s.scr")), ScriptRunner::Outcome::Finished);
     EXPECT_EQ(host_.calls.size(), 1u);
-}
-
-TEST_F(ScriptRunnerTest, MessageWaitsForTheUserWithPlaceholdersFilled)
-{
-    WriteIniValue(gIniFile, "TARNWICK", "uservar2", "Night run");
-    EXPECT_EQ(run("message '\xA7uservar2\xA7 done'\r\n"), ScriptRunner::Outcome::Finished);
-    ASSERT_EQ(boxes_.asked().size(), 1u);
-    EXPECT_EQ(boxes_.asked()[0].prompt, "Night run done");
-    EXPECT_EQ(boxes_.asked()[0].style, MsgStyle::OkOnly);
 }
 
 TEST(CommandScriptHostTest, AnOperationLeftUnsetIsAnError)
