@@ -3,6 +3,7 @@
 
 #include "dbaccess/CRISWork.h"
 #include "dbaccess/DumpSchemaLine.h"
+#include "dbaccess/DumpWholeCheck.h"
 #include "dbaccess/RISCommandLine.h"
 #include "dbaccess/RISErrorReader.h"
 #include "platform/BinaryFile.h"
@@ -72,6 +73,13 @@ void CRIS::RISUnload(const std::string& dumpFile, const std::string& schema, con
         // An empty or missing dump is no backup: reloading it later would lose the data.
         if (!IsFileExists(tempDump, 0) || GetFileSize(tempDump) == 0)
             RaiseError("", "risunlod wrote no dump of schema '" + schema + "'");
+        // A client that ended well may still have written a cut dump: every caller takes this
+        // file as the schema's data (a backup before a drop, a copy, a query's rows).
+        const DumpWholeness whole = CheckDumpWhole(tempDump);
+        if (!whole.Whole())
+            RaiseError("", "the dump risunlod wrote of schema '" + schema + "' is not whole: " + whole.problem);
+        if (!EqualsNoCase(whole.schema, schema))
+            RaiseError("", "the dump risunlod wrote of schema '" + schema + "' holds schema '" + whole.schema + "'");
 
         if (!IsBlank(targetSchema) || rewriteSchemaLine) {
             DumpSchemaLine::CopyWithSchemaName(tempDump, dumpFile, IsBlank(targetSchema) ? schema : targetSchema);

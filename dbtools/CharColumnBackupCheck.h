@@ -1,12 +1,13 @@
-// The proof a backup dump must pass before the column length change drops a table: the dump
-// is whole, and it holds every table of the schema with the row count the server gives.
+// The proof a backup dump must pass before the column length change drops a table: it holds
+// every table of the schema with the row count the server gives. That it is whole the unload
+// proved before it wrote the file (CRIS::RISUnload).
 #pragma once
 
 #include <string>
 #include <vector>
 
 // What keeps the backup dump of the schema from being trusted, one text per difference
-// ("the dump is not whole: ...", "pdtable_34_2 is not in the dump", "pdtable_34_1 holds 3
+// ("pdtable_34_2 is not in the dump", "pdtable_34_1 holds 3
 // rows on the server, 1 in the dump", "t9 is in the dump but not in the schema"); empty when
 // it can be trusted. The tables are the schema's as the server lists them now; each is
 // counted with "SELECT count(*)". Raises the errors of those queries.

@@ -42,11 +42,12 @@ protected:
         ::setenv("TMP", savedTmp_.c_str(), 1);
         Form1Fixture::TearDown();
     }
-    std::vector<std::string> prompts() const
+    // The prompts of the message boxes from the `from`th on, a line each.
+    std::string said(size_t from = 0) const
     {
-        std::vector<std::string> all;
-        for (const auto& a : messages.asked())
-            all.push_back(a.prompt);
+        std::string all;
+        for (size_t i = from; i < messages.asked().size(); ++i)
+            all += messages.asked()[i].prompt + "\n";
         return all;
     }
     std::string ini() const { return programDir.host() + "/tarnwick.ini"; }
@@ -55,23 +56,15 @@ protected:
     std::string savedTmp_;
 };
 
-std::string joined(const std::vector<std::string>& lines)
-{
-    std::string all;
-    for (const auto& l : lines)
-        all += l + "\n";
-    return all;
-}
-
 TEST_F(CommandLineRunTest, ALogInAMissingFolderIsSaidOnceAndTheDumpsAreStillWritten)
 {
     ::setenv("TMP", (logs.host() + "/gone").c_str(), 1);
-    EXPECT_EQ(RunCommandLine("/risunloadall"), 0) << joined(prompts());
+    EXPECT_EQ(RunCommandLine("/risunloadall"), 0) << said();
     // Said once, in words, and never pointed at as the place to look.
-    ASSERT_EQ(messages.asked().size(), 1u) << joined(prompts());
-    const std::string said = messages.asked().back().prompt;
-    EXPECT_EQ(said.rfind("The program log '", 0), 0u) << said;
-    EXPECT_NE(said.find("', named by TMP, does not exist); Tarnwick goes on without a log"), std::string::npos) << said;
+    ASSERT_EQ(messages.asked().size(), 1u) << said();
+    const std::string text = messages.asked().back().prompt;
+    EXPECT_EQ(text.rfind("The program log '", 0), 0u) << text;
+    EXPECT_NE(text.find("', named by TMP, does not exist); Tarnwick goes on without a log"), std::string::npos) << text;
     for (const char* schema : {"pd_demo", "dd_demo"})
         EXPECT_NE(testsupport::ReadHostFile(dumps.host() + "/" + schema + ".dmp").find("End of Schema"),
                   std::string::npos)
@@ -104,11 +97,10 @@ TEST_F(CommandLineRunTest, SettingsThatNameNoDumpFolderAreSaidAsTheyAre)
         c.prepare();
         const size_t asked = messages.asked().size();
         EXPECT_EQ(RunCommandLine("/risunloadall"), c.exitCode);
-        const std::vector<std::string> all = prompts();
-        const std::string said = joined(std::vector<std::string>(all.begin() + static_cast<long>(asked), all.end()));
-        EXPECT_NE(said.find(c.said), std::string::npos) << said;
-        EXPECT_EQ(said.find(c.notSaid), std::string::npos) << said;
-        EXPECT_EQ(said.find("the dumps go to ''"), std::string::npos) << said;
+        const std::string text = said(asked);
+        EXPECT_NE(text.find(c.said), std::string::npos) << text;
+        EXPECT_EQ(text.find(c.notSaid), std::string::npos) << text;
+        EXPECT_EQ(text.find("the dumps go to ''"), std::string::npos) << text;
         EXPECT_EQ(fs::exists(logs.host() + "/pd_demo.dmp"), c.dumpsInTmp);
         fs::remove(logs.host() + "/pd_demo.dmp");
         fs::remove_all(ini());

@@ -17,18 +17,10 @@
 
 namespace {
 
+using testsupport::FilesIn;
 using testsupport::ReadHostFile;
 using testsupport::WriteHostFile;
 using Strings = std::vector<std::string>;
-
-Strings filesIn(const std::string& hostDir)
-{
-    Strings names;
-    for (const auto& e : std::filesystem::directory_iterator(hostDir))
-        names.push_back(e.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 TEST(ReplaceKeysInLineTest, KeysInAnyCaseValuesAsWritten)
 {
@@ -44,11 +36,11 @@ TEST(DumpReplacerTest, AnUnchangedDumpIsNotTouchedAndAMissingOneLeavesNothing)
     testsupport::ScopedDir dir{"replace"};
     const std::string host = dir.host() + "/dd_abc.dmp", dump = WinPathFromHost(host);
     EXPECT_THROW(ApplyReplacements(dump, {"a"}, {"b"}), AppError);
-    EXPECT_EQ(filesIn(dir.host()), Strings{});
+    EXPECT_EQ(FilesIn(dir.host()), Strings{});
     WriteHostFile(host, "default schema dd_abc\r\nnothing here\r\n");
     EXPECT_FALSE(ApplyReplacements(dump, {"srv1"}, {"SRV2"}));
     EXPECT_EQ(ReadHostFile(host), "default schema dd_abc\r\nnothing here\r\n");
-    EXPECT_EQ(filesIn(dir.host()), Strings{"dd_abc.dmp"});
+    EXPECT_EQ(FilesIn(dir.host()), Strings{"dd_abc.dmp"});
     // A last line without its line end is edited too.
     WriteHostFile(host, "default schema dd_abc\r\nend SRV1");
     EXPECT_TRUE(ApplyReplacements(dump, {"srv1"}, {"x"}));
@@ -84,7 +76,7 @@ TEST(DumpReplacerFailureTest, AFailedStepLeavesTheDumpAndNoCopyBehind)
         EXPECT_THROW(ApplyReplacements(dump, {"srv1"}, {"SRV2"}), AppError);
         SetHostFileFault(nullptr);
         EXPECT_EQ(ReadHostFile(dir.host() + "/dd_abc.dmp"), old);
-        EXPECT_EQ(filesIn(dir.host()), c.files);
+        EXPECT_EQ(FilesIn(dir.host()), c.files);
     }
 }
 
@@ -101,13 +93,13 @@ TEST(DumpReplacerFailureTest, ALockedDumpIsLeftAloneAndALinkedOneIsEditedThrough
         EXPECT_THROW(ApplyReplacements(dump, {"srv1"}, {"SRV2"}), AppError);
     }
     EXPECT_EQ(ReadHostFile(real), old);
-    EXPECT_EQ(filesIn(dir.host()), (Strings{"dd_abc.dmp", "real.dmp"}));
+    EXPECT_EQ(FilesIn(dir.host()), (Strings{"dd_abc.dmp", "real.dmp"}));
     EXPECT_TRUE(ApplyReplacements(dump, {"srv1"}, {"SRV2"}));
     EXPECT_TRUE(std::filesystem::is_symlink(link));
     // Every line ends in CR LF, so the line end the file ended with adds one empty line.
     EXPECT_EQ(ReadHostFile(real), "default schema dd_abc\r\ninsert 'SRV2' 'a'\r\nother\r\n\r\n");
     EXPECT_EQ(ReadHostFile(link + ".bak"), old);
-    EXPECT_EQ(filesIn(dir.host()), (Strings{"dd_abc.dmp", "dd_abc.dmp.bak", "real.dmp"}));
+    EXPECT_EQ(FilesIn(dir.host()), (Strings{"dd_abc.dmp", "dd_abc.dmp.bak", "real.dmp"}));
 }
 
 } // namespace

@@ -1,5 +1,5 @@
-// The family boxes and the loop of the family commands: order, Esc, confirmations, a project
-// changed mid-run. (Bad project names are refused in the whole-system test of the commands.)
+// The family boxes and the loop of the family commands: order, confirmations, a project changed
+// mid-run. (Esc and bad project names are proved in the whole-system test of the commands.)
 #include "admin/Families.h"
 
 #include "AdminTestSupport.h"
@@ -72,17 +72,6 @@ TEST_F(FamiliesTest, NoToTheSecondQuestionDeletesNothing)
     EXPECT_EQ(families.Run(FamilyCommand::DeleteDBUser), FamilyOutcome::Declined);
     EXPECT_EQ(messages.asked().size(), 2u);
     EXPECT_TRUE(visited.empty());
-}
-
-TEST_F(FamiliesTest, EscBetweenFamiliesEndsTheLoopWithoutABox)
-{
-    Check({0, 1, 2});
-    int asked = 0;
-    families.escPressed = [&] { return ++asked == 1; };
-    EXPECT_EQ(families.Run(FamilyCommand::CreateSchema), FamilyOutcome::Escaped);
-    EXPECT_EQ(visited, std::vector<std::string>{"pd_p1"});
-    EXPECT_EQ(asked, 1);
-    EXPECT_TRUE(messages.asked().empty());
 }
 
 TEST_F(FamiliesTest, ProjectChangedToABadNameMidRunEndsWithTheErrorBox)

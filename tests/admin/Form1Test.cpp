@@ -4,6 +4,7 @@
 
 #include "admin/AdminGlobals.h"
 #include "admin/ConfigForm.h"
+#include "admin/ConfigSettings.h"
 #include "dbaccess/CRIS.h"
 #include "dbaccess/DumpSchemaLine.h"
 #include "platform/AppError.h"
@@ -144,18 +145,25 @@ TEST_F(Form1Test, EdrisdmpOnAMissingDumpRaisesInsteadOfEnding)
     EXPECT_EQ(e.description(), "Edrisdmp File: '" + dumpDir + "\\missing.dmp' does not exist");
 }
 
+// The dialog writes every key exactly as typed, read back by readers that spell the keys in other
+// cases and bring other defaults; Cancel writes nothing.
 TEST_F(Form1Test, ConfigurationDialogWritesItsKeys)
 {
     auto form = startedForm();
     ConfigForm dialog;
     dialog.Form_Load();
-    EXPECT_EQ(dialog.box("DBname")->text().toStdString(), "ORCL");
     dialog.box("DBname")->setText("PDSDB");
     dialog.box("TCPIP")->setText("10.1.2.3");
+    dialog.box("temporary_tablespace")->setText("  TEMP2  ");
+    dialog.box("seedproj")->setText("");
     dialog.OK_Click();
     EXPECT_EQ(ReadIniValue(gIniFile, "TARNWICK", "dbname", ""), "PDSDB");
     EXPECT_EQ(ReadIniValue(gIniFile, "TARNWICK", "TCPIP", ""), "10.1.2.3");
-    EXPECT_EQ(ReadIniValue(gIniFile, "TARNWICK", "svrmgr_connectString", ""), "dboper/wq4ztk9");
+    EXPECT_EQ(ReadIniValue(gIniFile, "TARNWICK", "osuser", "svcacct.k4t2p"), "acct.zq8vnrhw");
+    EXPECT_EQ(ReadIniValue(gIniFile, "TARNWICK", "temporary_tablespace", "x"), "TEMP2");
+    EXPECT_EQ(ReadIniValue(gIniFile, "TARNWICK", "seedproj", "seed"), "");
+    for (const auto& row : kConfigRows)
+        EXPECT_NE(ReadIniValue(gIniFile, "TARNWICK", std::string(row.key), "<missing>"), "<missing>") << row.key;
 
     ConfigForm again;
     again.Form_Load();

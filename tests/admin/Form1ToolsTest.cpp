@@ -21,41 +21,23 @@ const std::string kReady = " Tarnwick is ready  -  See Logfile ";
 
 using Form1ToolsTest = Form1Fixture;
 
-// The one top-level window of that name, or nullptr.
-QWidget* topLevel(const char* name)
-{
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (w->objectName() == name && w->isVisible())
-            return w;
-    return nullptr;
-}
-
-struct ListCase {
-    const char* button;
-    const char* caption;
-    const char* entry;
-};
-
-class Form1ListButtonTest : public Form1Fixture, public ::testing::WithParamInterface<ListCase> {};
-
-TEST_P(Form1ListButtonTest, ShowsTheListWindowWithTheEnvironmentsNames)
+TEST_F(Form1ToolsTest, ListButtonsShowTheListWindowWithTheEnvironmentsNames)
 {
     auto form = startedForm();
-    form->findChild<QPushButton*>(GetParam().button)->click();
-    ListForm* list = CurrentListForm();
-    ASSERT_NE(list, nullptr);
+    for (const auto& [button, caption, entry] : {std::tuple{"Zeigschemen", "Existing Schemas", "pd_demo"},
+                                                 std::tuple{"ShowDBuser", "Existing DB-Users", "PD_DEMO"}}) {
+        form->findChild<QPushButton*>(button)->click();
+        ListForm* list = CurrentListForm();
+        ASSERT_NE(list, nullptr) << button;
+        EXPECT_EQ(list->windowTitle().toStdString(), caption);
+        bool found = false;
+        for (int r = 0; r < list->rowCount(); ++r)
+            found = found || list->cellText(r, 0).toStdString() == entry;
+        EXPECT_TRUE(found) << entry;
+        delete list;
+    }
     EXPECT_TRUE(messages.asked().empty()) << messages.asked()[0].prompt;
-    EXPECT_EQ(list->windowTitle().toStdString(), GetParam().caption);
-    bool found = false;
-    for (int r = 0; r < list->rowCount(); ++r)
-        found = found || list->cellText(r, 0).toStdString() == GetParam().entry;
-    EXPECT_TRUE(found) << GetParam().entry;
-    delete list;
 }
-
-INSTANTIATE_TEST_SUITE_P(Buttons, Form1ListButtonTest,
-                         ::testing::Values(ListCase{"Zeigschemen", "Existing Schemas", "pd_demo"},
-                                           ListCase{"ShowDBuser", "Existing DB-Users", "PD_DEMO"}));
 
 // Each tool button opens its window without a message; the tool windows that exist once only come
 // to the front on a second click.
@@ -72,12 +54,12 @@ TEST_F(Form1ToolsTest, ToolButtonsOpenTheirWindows)
                           Case{"cmdReadLinkages", "frmReadLinkages", true}}) {
         for (int click = 0; click < (c.once ? 2 : 1); ++click)
             form->findChild<QPushButton*>(c.button)->click();
-        int windows = 0;
+        std::vector<QWidget*> windows;
         for (QWidget* w : QApplication::topLevelWidgets())
-            windows += w->objectName() == c.window && w->isVisible() ? 1 : 0;
-        EXPECT_EQ(windows, 1) << c.button;
-        QWidget* opened = topLevel(c.window);
-        ASSERT_NE(opened, nullptr) << c.button;
+            if (w->objectName() == c.window && w->isVisible())
+                windows.push_back(w);
+        ASSERT_EQ(windows.size(), 1u) << c.button;
+        QWidget* opened = windows[0];
         EXPECT_FALSE(opened->isModal()) << c.button;
         if (c.window == std::string("PipeFileRestoreForm")) {
             EXPECT_GE(opened->findChild<QListWidget*>("PipeFileListe")->count(), 1);

@@ -11,22 +11,14 @@ namespace {
 
 using Strings = std::vector<std::string>;
 
-TEST(MaintenanceSelectionTest, GrantTakesTheProjectsSchemasByWholeSuffix)
+// The grant run itself is proved on the stand-in server by the main window's test.
+TEST(MaintenanceSelectionTest, GrantTakesTheProjectsSchemasByWholeSuffixAndMscodeThePidSchemas)
 {
     const Strings list{"pd_abc", "dd_abc", "m_abc", "pd_xyz", "abc", "pd_abc10", "pd_xabc", "", "ra_abc"};
     EXPECT_EQ(Maintenance::GrantSchemas(list, "abc"), (Strings{"pd_abc", "dd_abc", "m_abc"}));
     EXPECT_EQ(Maintenance::GrantSchemas(list, "ABC"), (Strings{"pd_abc", "dd_abc", "m_abc"}));
     EXPECT_TRUE(Maintenance::GrantSchemas(list, "").empty());
-}
-
-// The grant run itself is proved on the stand-in server by the main window's test.
-TEST(MaintenanceSelectionTest, ATableNameThatWouldBreakTheGrantIsRefused)
-{
-    EXPECT_THROW(Maintenance::GrantStatements("pd_abc", {"t; drop"}), AppError);
-}
-
-TEST(MaintenanceSelectionTest, MscodeRunsForPidSchemasOnly)
-{
+    EXPECT_THROW(Maintenance::GrantStatements("pd_abc", {"t; drop"}), AppError); // would break the grant
     EXPECT_EQ(Maintenance::MscodeProjects({"pid_abc", "pidx_abc", "pd_abc", "pid_x", "", "pid_late"}),
               (Strings{"abc", "x"}));
 }

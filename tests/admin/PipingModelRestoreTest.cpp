@@ -39,30 +39,20 @@ protected:
     admintest::AdminFolder folder_{"pipingrestore"};
 };
 
-TEST_F(PipingModelRestoreTest, ModelsComeFromTheModelNoLinesAndTheNextLine)
+TEST_F(PipingModelRestoreTest, ModelsComeFromTheModelNoLinesAndTheNextLineAndBrokenListsAreRefused)
 {
     const std::string output = "model_no: 'P1001'\r\npartition_no: 1\r\n\r\nmodel_no: 'P 2'\r\npartition_no:  12 \r\n";
     const std::vector<PipingModel> models = PipingModelRestore::ParseModelList(output);
     ASSERT_EQ(models.size(), 2u);
-    EXPECT_EQ(models[0].modelNo, "P1001");
-    EXPECT_EQ(models[0].partitionNo, "1");
-    EXPECT_EQ(models[1].modelNo, "P 2");
-    EXPECT_EQ(models[1].partitionNo, "12");
+    EXPECT_EQ(models[0].modelNo + "/" + models[0].partitionNo, "P1001/1");
+    EXPECT_EQ(models[1].modelNo + "/" + models[1].partitionNo, "P 2/12");
     EXPECT_TRUE(PipingModelRestore::ParseModelList("").empty());
-}
-
-TEST_F(PipingModelRestoreTest, BrokenModelListsAreRefusedNotCut)
-{
-    EXPECT_THROW(PipingModelRestore::ParseModelList("model_no: P1001\r\npartition_no: 1\r\n"), AppError);
-    EXPECT_THROW(PipingModelRestore::ParseModelList("model_no: 'P1001'\r\n"), AppError);
-    EXPECT_THROW(PipingModelRestore::ParseModelList("model_no: 'P1001'\r\npartition_no: \r\n"), AppError);
     const std::string risError = std::string(78, '*') + "*\r\nRIS Error: RIS_E_UNKNOWN_SCHEMA\r\n" + std::string(79, '*') + "\r\n";
-    EXPECT_THROW(PipingModelRestore::ParseModelList(risError), AppError);
-}
-
-TEST_F(PipingModelRestoreTest, ABadProjectNameIsRefusedBeforeTheModelList)
-{
-    EXPECT_THROW(PipingModelRestore::ListModels("a b'c"), AppError);
+    for (const std::string& broken : {std::string("model_no: P1001\r\npartition_no: 1\r\n"),
+                                      std::string("model_no: 'P1001'\r\n"),
+                                      std::string("model_no: 'P1001'\r\npartition_no: \r\n"), risError})
+        EXPECT_THROW(PipingModelRestore::ParseModelList(broken), AppError) << broken;
+    EXPECT_THROW(PipingModelRestore::ListModels("a b'c"), AppError); // a bad project name, before the list
 }
 
 TEST_F(PipingModelRestoreTest, DumpCheckWantsHundredBytesAndTheDesignSchemaLine)

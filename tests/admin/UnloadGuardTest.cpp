@@ -25,14 +25,7 @@ namespace {
 
 class UnloadGuardTest : public Form1Fixture {
 protected:
-    std::vector<std::string> dumpFolder()
-    {
-        std::vector<std::string> names;
-        for (const auto& e : fs::directory_iterator(dumps.host()))
-            names.push_back(e.path().filename().string());
-        std::sort(names.begin(), names.end());
-        return names;
-    }
+    std::vector<std::string> dumpFolder() { return testsupport::FilesIn(dumps.host()); }
 };
 
 TEST_F(UnloadGuardTest, ANewDumpThatIsNotWholeNeverReplacesTheOldOne)

@@ -3,6 +3,7 @@
 // see what the failed run really left.
 #include "dbaccess/SampleServerFixture.h"
 #include "platform/AppError.h"
+#include "platform/ado/Recordset.h"
 #include "support/Raised.h"
 #include "support/WrapperClients.h"
 
@@ -56,6 +57,12 @@ TEST_F(RisClientExitFailureTest, AClientThatDiesOrRefusesFailsTheOperation)
         {"load that failed a table", "rislod", ClientRule::FailTable("pdtable_113"), load, "RIS_E_TABLE_NOT_FOUND"},
         {"unload that crashed after writing", "risunlod", ClientRule::DieAfter(134), unload,
          "risunlod ended with exit code 134"},
+        // A dump cut inside a table or before its end, with exit 0: no backup, no query's rows.
+        {"unload cut, exit 0", "risunlod", ClientRule::CutAnswer(14), unload,
+         "the dump risunlod wrote of schema 'pd_wrap' is not whole: table 'pdtable_102' (from line 9) ends"},
+        {"query whose extract was cut, exit 0", "risunlod", ClientRule::CutAnswer(5).When("pdtable_116"),
+         [&] { cris.DBRead("pd_wrap", "SELECT * FROM pdtable_116 WHERE sub_project_node <> 'x';", 3); },
+         "the dump risunlod wrote of schema 'pd_wrap' is not whole: "},
         {"listing cut off", "risunlod", ClientRule::DieAfter(134), [&] { cris.DBGetTables("pd_wrap", true); },
          "risunlod ended with exit code 134"},
         {"statements that crashed", "risbatch", ClientRule::DieAfter(137),
@@ -78,7 +85,7 @@ TEST_F(RisClientExitFailureTest, AClientThatDiesOrRefusesFailsTheOperation)
         EXPECT_EQ(clients.Runs(c.client), 1);
         clients.Set(c.client, ClientRule::PassThrough());
     }
-    // The unload that died left no dump that could pass for a backup; the refused statement's
+    // The unloads that died or were cut left no dump that could pass for a backup; the refused statement's
     // table kept its rows while the statement before it ran, and so did the one of the client
     // that crashed after its work.
     EXPECT_FALSE(std::filesystem::exists(OutHost("u.dmp")));

@@ -40,26 +40,23 @@ protected:
 
     std::string log() const { return folder_.log(); }
 
+    static CRIS& cris()
+    {
+        static CRIS c;
+        c.SetUseRIS("");
+        return c;
+    }
     static long rows(const std::string& schema, const std::string& table)
     {
-        CRIS cris;
-        cris.SetUseRIS("");
-        return cris.DBRead(schema, "SELECT system_unique_no FROM " + table, 3).RecordCount();
+        return cris().DBRead(schema, "SELECT system_unique_no FROM " + table, 3).RecordCount();
     }
     static std::string firstKey(const std::string& schema, const std::string& table)
     {
-        CRIS cris;
-        cris.SetUseRIS("");
-        Recordset rs = cris.DBRead(schema, "SELECT system_unique_no FROM " + table, 3);
+        Recordset rs = cris().DBRead(schema, "SELECT system_unique_no FROM " + table, 3);
         rs.MoveFirst();
         return rs.Fields()[0].Value().ToText();
     }
-    static void write(const std::string& schema, const std::string& sql)
-    {
-        CRIS cris;
-        cris.SetUseRIS("");
-        cris.DBWrite(schema, sql);
-    }
+    static void write(const std::string& schema, const std::string& sql) { cris().DBWrite(schema, sql); }
 
     admintest::AdminFolder folder_{"admintools"};
     ScriptedMessageService boxes_;

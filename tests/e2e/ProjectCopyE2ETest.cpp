@@ -12,6 +12,7 @@
 #include "services/FileOperation.h"
 #include "services/ScriptedDialogs.h"
 #include "services/ScriptedMessageService.h"
+#include "support/TestFiles.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -107,13 +108,7 @@ TEST_F(ProjectCopyE2ETest, WindowCopiesTheModelsOfTheListFile)
     form->cmbProj2->setCurrentIndex(0);
     form->btnSelectModels->click();
     EXPECT_TRUE(form->tree().Find("Model2")->checked);
-    const auto workingFolder = [] {
-        std::vector<std::string> names;
-        for (const auto& e : std::filesystem::directory_iterator(std::filesystem::current_path()))
-            names.push_back(e.path().filename().string());
-        std::sort(names.begin(), names.end());
-        return names;
-    };
+    const auto workingFolder = [] { return testsupport::FilesIn(std::filesystem::current_path()); };
     const std::vector<std::string> before = workingFolder();
     SetEventPump([] { QApplication::processEvents(); });
     int refused = 0;

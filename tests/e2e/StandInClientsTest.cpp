@@ -10,9 +10,8 @@
 #include "services/FileOperation.h"
 #include "standins/dbserver/StandInEnvironment.h"
 #include "support/SampleEnvironment.h"
+#include "support/TestFiles.h"
 
-#include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
 
 namespace {
@@ -46,10 +45,7 @@ protected:
         return after.substr(std::min(before.size(), after.size()));
     }
 
-    void write(const std::string& winPath, const std::string& text)
-    {
-        std::ofstream(HostPath(winPath), std::ios::binary) << text;
-    }
+    void write(const std::string& winPath, const std::string& text) { testsupport::WriteHostFile(HostPath(winPath), text); }
 
     // The database user and RIS schema of a new schema, with the scripts the main window writes.
     void createUserAndSchema(const std::string& s)
@@ -90,15 +86,6 @@ TEST_F(StandInClientsTest, LoadedDumpsUnloadToTheSameRowsForEveryColumnType)
         EXPECT_EQ(unloaded.rfind("create schema " + schema + " ", 0), 0u);
         EXPECT_EQ(body(unloaded), body(ReadFile2String(source))) << schema;
     }
-}
-
-TEST_F(StandInClientsTest, RisclnsrReportsSuccess)
-{
-    std::string out = run("risclnsr.exe pd_demo");
-    EXPECT_NE(ToLower(out).find("success"), std::string::npos) << out;
-    EXPECT_EQ(RISErrorText(out), "");
-    out = run("risclnsr.exe nosuch");
-    EXPECT_NE(RISErrorText(out).find("RIS_E_UNKNOWN_SCHEMA"), std::string::npos) << out;
 }
 
 TEST_F(StandInClientsTest, FailingClientsStillCreateTheirFilesAndSaySo)

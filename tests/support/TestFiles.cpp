@@ -1,6 +1,7 @@
 // Host file helpers for tests.
 #include "support/TestFiles.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -21,6 +22,15 @@ void WriteHostFile(const std::string& hostPath, const std::string& bytes)
     if (p.has_parent_path())
         std::filesystem::create_directories(p.parent_path());
     std::ofstream(hostPath, std::ios::binary) << bytes;
+}
+
+std::vector<std::string> FilesIn(const std::string& hostDir)
+{
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(hostDir))
+        names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 } // namespace testsupport

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace testsupport {
 
@@ -9,5 +10,7 @@ namespace testsupport {
 std::string ReadHostFile(const std::string& hostPath);
 // Writes the bytes, making missing parent folders.
 void WriteHostFile(const std::string& hostPath, const std::string& bytes);
+// The names of the folder's entries, sorted.
+std::vector<std::string> FilesIn(const std::string& hostDir);
 
 } // namespace testsupport

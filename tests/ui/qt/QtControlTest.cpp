@@ -59,9 +59,6 @@ TEST(QtControlTest, TextsAndIndex)
     c.setProperty("Caption", "Pr\xFC"
                              "fen");
     EXPECT_EQ(b.text(), QString::fromUtf8("Prüfen"));
-    c.setProperty("Tag", "English");
-    ASSERT_TRUE(c.property("Tag", v));
-    EXPECT_EQ(v, "English");
 
     QLineEdit e("x");
     QtControl text(&e);
