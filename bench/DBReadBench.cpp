@@ -102,7 +102,8 @@ void buildEnvironment()
     b.cris = std::make_unique<CRIS>();
     b.cris->SetUseRIS("");
     b.dump = b.cris->GetTempDir() + "bench.dmp";
-    b.cris->RISUnload(b.dump, kSchema, std::vector<std::string>{kTable}, std::nullopt, "", 1, false, false);
+    b.cris->RISUnload(b.dump, kSchema, std::vector<std::string>{kTable}, std::nullopt, "", 1, false,
+                      UnloadExtras::None);
     RISDumpParse(b.cris->GetTempDir(), b.dump, kSchema, kTable, b.textFile, b.iniFile);
 }
 
@@ -121,7 +122,8 @@ void BM_Unload(benchmark::State& state)
     Bench& b = bench();
     const std::string dump = b.cris->GetTempDir() + "unload.dmp";
     for (auto _ : state)
-        b.cris->RISUnload(dump, kSchema, std::vector<std::string>{kTable}, std::nullopt, "", 1, false, false);
+        b.cris->RISUnload(dump, kSchema, std::vector<std::string>{kTable}, std::nullopt, "", 1, false,
+                          UnloadExtras::None);
     state.counters["dump_MB"] = static_cast<double>(GetFileSize(dump)) / 1e6;
     DeleteFileA(dump);
     state.SetItemsProcessed(state.iterations() * kRows);

@@ -2,6 +2,8 @@
 // and every database operation of the program (RIS clients, Oracle and SQL Server connections).
 #pragma once
 
+#include "dbaccess/UnloadExtras.h"
+
 #include <cstdint>
 #include <map>
 #include <optional>
@@ -81,7 +83,7 @@ public:
     // rewriteSchemaLine is set. A failed call leaves no file at dumpFile.
     void RISUnload(const std::string& dumpFile, const std::string& schema, const OptionalNames& tables,
                    const OptionalNames& whereClauses, const std::string& targetSchema, int32_t dataLayout,
-                   bool rewriteSchemaLine, bool withViewsIndexesGrants);
+                   bool rewriteSchemaLine, UnloadExtras extras);
     void RISClean(const std::string& schema);
 
     // --- extraction and dump files ---
@@ -131,7 +133,9 @@ public:
     Recordset RISDumpRead(const std::string& dumpFile, const std::string& schemaName, const std::string& sql);
     void RISDumpImport2Access(const std::string& dumpFile, const std::string& schemaName, const std::string& sql,
                               const std::string& accessDatabase, const std::string& tableName, bool appendRows);
-    // loadMode as RISLoad's mode; targetTables paired by position with sourceTables.
+    // loadMode as RISLoad's mode; targetTables paired by position with sourceTables. The copy
+    // carries the tables with their own indexes (renamed to names free in the target) and
+    // grants; no view is copied and no view of the target is touched.
     void RISTableCopy(const std::string& sourceSchema, const std::vector<std::string>& sourceTables,
                       const std::string& targetSchema, const std::vector<std::string>& targetTables,
                       int32_t loadMode, const std::string& logFile);

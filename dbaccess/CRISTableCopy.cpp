@@ -1,5 +1,5 @@
-// RISTableCopy: tables with their data, views, indexes and grants copied from one RIS schema
-// into another, optionally under new names, through an unload and a load.
+// RISTableCopy: tables with their data, indexes and grants copied from one RIS schema into
+// another, optionally under new names, through an unload and a load.
 #include "dbaccess/CRIS.h"
 
 #include "dbaccess/CRISWork.h"
@@ -50,7 +50,10 @@ void CRIS::RISTableCopy(const std::string& sourceSchema, const std::vector<std::
         const std::string dir = GetTempDir();
         const std::string unloaded = work.add(dir + GetTempName());
         const std::string renamed = work.add(dir + GetTempName());
-        RISUnload(unloaded, sourceSchema, sourceTables, std::nullopt, "", kVariableLayout, false, true);
+        // No view: a view belongs to no table, and the load in clear mode would replace the
+        // target's view of the same name.
+        RISUnload(unloaded, sourceSchema, sourceTables, std::nullopt, "", kVariableLayout, false,
+                  UnloadExtras::IndexesGrants);
 
         // Each index of the copy gets a name no other table's index in the target has: the load
         // client would otherwise drop that index or fail to make the copy's.

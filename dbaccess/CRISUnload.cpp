@@ -24,7 +24,7 @@ std::string DirectoryPart(const std::string& path)
 
 void CRIS::RISUnload(const std::string& dumpFile, const std::string& schema, const OptionalNames& tables,
                      const OptionalNames& whereClauses, const std::string& targetSchema, int32_t dataLayout,
-                     bool rewriteSchemaLine, bool withViewsIndexesGrants)
+                     bool rewriteSchemaLine, UnloadExtras extras)
 {
     // A failed call leaves no file at dumpFile, so a stale dump never passes for this run's.
     WorkFiles failed;
@@ -43,7 +43,7 @@ void CRIS::RISUnload(const std::string& dumpFile, const std::string& schema, con
             RaiseError("", "Directory: '" + dumpDir + "' not exists");
 
         const std::string parameterLine =
-            RisunlodParameterLine(schema, tables, whereClauses, dataLayout, withViewsIndexesGrants);
+            RisunlodParameterLine(schema, tables, whereClauses, dataLayout, extras);
         WorkFiles work;
         const std::string dir = GetTempDir();
         const std::string outputLog = work.add(dir + GetTempName());

@@ -66,7 +66,7 @@ std::string RisTableList(const std::optional<std::vector<std::string>>& tables)
 
 std::string RisunlodParameterLine(const std::string& schema, const std::optional<std::vector<std::string>>& tables,
                                   const std::optional<std::vector<std::string>>& whereClauses, int32_t dataLayout,
-                                  bool withViewsIndexesGrants)
+                                  UnloadExtras extras)
 {
     const std::string tableList = RisTableList(tables);
     std::string tablePart = tableList;
@@ -89,8 +89,10 @@ std::string RisunlodParameterLine(const std::string& schema, const std::optional
         tablePart = Join(entries, " ");
     }
     std::string line = schema + " table with " + (dataLayout == 0 ? "var " : "") + "data " + tablePart;
-    if (withViewsIndexesGrants)
-        line += " view all index " + tableList + " grant " + tableList;
+    if (extras == UnloadExtras::ViewsIndexesGrants)
+        line += " view all";
+    if (extras != UnloadExtras::None)
+        line += " index " + tableList + " grant " + tableList;
     return line;
 }
 

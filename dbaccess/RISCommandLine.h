@@ -2,6 +2,8 @@
 // checks made before any of them is built. Pure texts, so they are tested as texts.
 #pragma once
 
+#include "dbaccess/UnloadExtras.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -26,7 +28,7 @@ std::string RisunlodDumpCommand(const std::string& risPath, const std::string& d
 // The one line of the risunlod parameter file, without its line end.
 std::string RisunlodParameterLine(const std::string& schema, const std::optional<std::vector<std::string>>& tables,
                                   const std::optional<std::vector<std::string>>& whereClauses, int32_t dataLayout,
-                                  bool withViewsIndexesGrants);
+                                  UnloadExtras extras);
 // "clear" for 0, "new" for 1, nothing for 2, "new" for any other mode.
 std::string RislodModeWord(int32_t mode);
 // The tables joined by one blank, or "all" when left out.

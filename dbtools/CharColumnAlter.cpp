@@ -68,7 +68,7 @@ std::string CharColumnAlter::ProcessSchema(const CharColumnRequest& request, con
     const std::string dump = BackupDumpFileName(request.backupDir, schema, GetClock().Now());
     ShowStatus("Unloading data from schema: '" + schema + "' to dump file: '" + dump + "' ...");
     try {
-        gCRIS->RISUnload(dump, schema, std::nullopt, std::nullopt, "", 0, true, true);
+        gCRIS->RISUnload(dump, schema, std::nullopt, std::nullopt, "", 0, true, UnloadExtras::ViewsIndexesGrants);
     } catch (const AppError& e) {
         // Without a backup nothing is changed; but the columns were not looked at either, so
         // "nothing need to be changed" would not be true.

@@ -35,7 +35,7 @@ SchemaDumpSummary TablesNow(const std::string& schema, const std::vector<std::st
         return {};
     WorkFiles work;
     const std::string dump = work.add(gTempDir + GetTempName());
-    gCRIS->RISUnload(dump, schema, there, std::nullopt, "", 0, true, true);
+    gCRIS->RISUnload(dump, schema, there, std::nullopt, "", 0, true, UnloadExtras::ViewsIndexesGrants);
     return SchemaDumpSummary::Read(dump);
 }
 

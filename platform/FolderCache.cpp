@@ -5,14 +5,25 @@
 
 #include <dirent.h>
 #include <unordered_map>
+#include <unordered_set>
+#include <vector>
 
 namespace {
+
+// The names of a folder's entries, and their lower-case forms to the names themselves, made
+// when a name is first asked for in another letter case.
+struct Listing {
+    std::vector<std::string> inOrder; // as the host lists them: the first of a case wins
+    std::unordered_set<std::string> exact;
+    std::unordered_map<std::string, std::string> byLowerCase;
+    bool lowerCaseMade = false;
+};
+
 
 struct Cache {
     int scopes = 0;
     std::unordered_map<std::string, std::string> hostFolders;
-    // Per host folder: the lower-case names of its entries to the names themselves.
-    std::unordered_map<std::string, std::unordered_map<std::string, std::string>> listings;
+    std::unordered_map<std::string, Listing> listings;
     std::unordered_map<std::string, std::string> answers;
 };
 
@@ -62,15 +73,6 @@ void KeepHostFolder(const std::string& folderKey, const std::string& hostFolder)
         cache().hostFolders[folderKey] = hostFolder;
 }
 
-void ForgetHostFolder(const std::string& folderKey)
-{
-    Cache& c = cache();
-    if (auto it = c.hostFolders.find(folderKey); it != c.hostFolders.end()) {
-        c.listings.erase(it->second);
-        c.hostFolders.erase(it);
-    }
-}
-
 const std::string* ListedNameNoCase(const std::string& hostFolder, const std::string& name)
 {
     Cache& c = cache();
@@ -78,15 +80,25 @@ const std::string* ListedNameNoCase(const std::string& hostFolder, const std::st
         return nullptr;
     auto it = c.listings.find(hostFolder);
     if (it == c.listings.end()) {
-        std::unordered_map<std::string, std::string> names;
+        Listing listing;
         if (DIR* d = ::opendir(hostFolder.c_str())) {
-            while (dirent* e = ::readdir(d))
-                names.emplace(ToLower(e->d_name), e->d_name); // the first of two that differ in case wins
+            while (dirent* e = ::readdir(d)) {
+                listing.inOrder.emplace_back(e->d_name);
+                listing.exact.emplace(e->d_name);
+            }
             ::closedir(d);
         }
-        it = c.listings.emplace(hostFolder, std::move(names)).first;
+        it = c.listings.emplace(hostFolder, std::move(listing)).first;
     }
-    return find(it->second, ToLower(name));
+    Listing& listing = it->second;
+    if (auto exact = listing.exact.find(name); exact != listing.exact.end())
+        return &*exact;
+    if (!listing.lowerCaseMade) {
+        for (const std::string& listed : listing.inOrder)
+            listing.byLowerCase.emplace(ToLower(listed), listed);
+        listing.lowerCaseMade = true;
+    }
+    return find(listing.byLowerCase, ToLower(name));
 }
 
 const std::string* CachedAnswer(const std::string& key)

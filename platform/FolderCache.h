@@ -23,10 +23,10 @@ bool FolderCacheActive();
 // The host folder kept for a Windows folder (its text as the caller wrote it), or nullptr.
 const std::string* CachedHostFolder(const std::string& folderKey);
 void KeepHostFolder(const std::string& folderKey, const std::string& hostFolder);
-void ForgetHostFolder(const std::string& folderKey);
 
-// The name of an entry of the host folder that equals name without regard to case, from the
-// folder's listing as it was read the first time it was asked for; nullptr when none.
+// The name of an entry of the host folder, from the folder's listing as it was read the first
+// time it was asked for: name itself, else the first entry that equals it without regard to
+// case; nullptr when the listing holds none (or no cache is kept).
 const std::string* ListedNameNoCase(const std::string& hostFolder, const std::string& name);
 
 // Answers of other lookups kept for the run under a key of their owner (the network folder of

@@ -93,11 +93,10 @@ bool hasDotComponent(const std::string& p)
     return false;
 }
 
-// While a run keeps a folder cache: a file in a folder the run has resolved before is found in
-// the folder's listing instead of by a walk down its folders. Nothing when the path is not
-// absolute or its name is not listed (in any letter case): the caller then maps it as usual,
-// so a file made meanwhile is seen.
-std::optional<std::string> cachedHostPath(const std::string& p)
+// While a run keeps a folder cache: the host folder of a path's folder, resolved once for the
+// run, and the path's last component. Nothing when the path is not absolute or its folder is
+// not there.
+std::optional<std::pair<std::string, std::string>> cachedFolderOf(const std::string& p)
 {
     const bool absolute =
         p[0] == '\\' || (p.size() >= 3 && p[1] == ':' && p[2] == '\\' && std::isalpha(static_cast<unsigned char>(p[0])));
@@ -106,23 +105,31 @@ std::optional<std::string> cachedHostPath(const std::string& p)
         return std::nullopt;
     if (p.rfind("\\\\", 0) == 0 && p.find('\\', 2) >= slash)
         return std::nullopt; // the folder must be at least a server's share
-
     const std::string key = p.substr(0, slash);
-    const std::string name = p.substr(slash + 1);
     const std::string* folder = CachedHostFolder(key);
     if (!folder) {
-        const std::string resolved = mapPath(p.substr(0, slash));
+        const std::string resolved = mapPath(key);
         struct stat st;
         if (resolved.empty() || ::stat(resolved.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
             return std::nullopt;
         KeepHostFolder(key, resolved);
         folder = CachedHostFolder(key);
     }
-    // A name in the folder's listing is taken as listed; the caller's own look at the file (a
-    // stat, an open) tells whether it is still there. A name not listed is looked up afresh.
-    if (const std::string* listed = ListedNameNoCase(*folder, name))
-        return *folder + "/" + *listed;
-    return std::nullopt;
+    return std::make_pair(*folder, p.substr(slash + 1));
+}
+
+// A file in a folder the run has resolved before is found in the folder's listing instead of
+// by a walk down its folders. Nothing when its name is not listed (in any letter case): the
+// caller then maps it as usual, so a file made meanwhile is seen.
+std::optional<std::string> cachedHostPath(const std::string& p)
+{
+    const auto folder = cachedFolderOf(p);
+    if (!folder)
+        return std::nullopt;
+    const std::string* listed = ListedNameNoCase(folder->first, folder->second);
+    if (!listed)
+        return std::nullopt;
+    return folder->first + "/" + *listed;
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 #include "services/ProgramLog.h"
 #include "services/Translation.h"
 
+#include <iterator>
 
 std::string gLogModuleFile;
 
@@ -83,9 +84,18 @@ void ShowStatus(const std::string& text)
     try {
         WriteProgramLog(text);
         const std::string oneLine = ReplaceAll(text, "\r\n", " ");
-        for (const char* name : kStatusWindows)
-            if (LoadedForm* f = findLoaded(name))
-                f->setStatusText(oneLine);
+        // The last loaded window of each name shows the text; each window's name is read once,
+        // as a check writes two status lines per row.
+        const std::vector<LoadedForm*> forms = FormRegistry::Forms();
+        bool shown[std::size(kStatusWindows)] = {};
+        for (auto it = forms.rbegin(); it != forms.rend(); ++it) {
+            const std::string formName = (*it)->name();
+            for (size_t i = 0; i < std::size(kStatusWindows); ++i)
+                if (!shown[i] && EqualsNoCase(formName, kStatusWindows[i])) {
+                    shown[i] = true;
+                    (*it)->setStatusText(oneLine);
+                }
+        }
     } catch (const AppError& e) {
         // An error shown to the user always says what it is, never only its number.
         ShowMessage("The status line could not be shown: " + e.description(), 0);

@@ -69,7 +69,19 @@ ProgramLogRunScope::~ProgramLogRunScope()
         runLog().file.Close();
 }
 
-std::string ProgramLogTimestamp() { return FormatLocalTime(GetClock().Now(), "dd.mm.yyyy hh:nn:ss"); }
+std::string ProgramLogTimestamp()
+{
+    // Formatted once per second: a long run writes many entries within one.
+    static LocalTime last;
+    static std::string text;
+    const LocalTime now = GetClock().Now();
+    if (text.empty() || now.second != last.second || now.minute != last.minute || now.hour != last.hour ||
+        now.day != last.day || now.month != last.month || now.year != last.year) {
+        text = FormatLocalTime(now, "dd.mm.yyyy hh:nn:ss");
+        last = now;
+    }
+    return text;
+}
 
 bool ProgramLogWritable() { return failedLog.empty() || failedLog != gLogFile; }
 

@@ -68,7 +68,8 @@ TEST_F(Form1Test, UnloadProjectWritesOneDumpPerSchemaWithDefaultLinesOfUnchanged
 {
     auto form = startedForm();
     // The client's own dump, first line untouched, to compare lengths with.
-    gCRIS->RISUnload(dumpDir + "\\raw.dmp", "dd_demo", std::nullopt, std::nullopt, "", 0, false, true);
+    gCRIS->RISUnload(dumpDir + "\\raw.dmp", "dd_demo", std::nullopt, std::nullopt, "", 0, false,
+                     UnloadExtras::ViewsIndexesGrants);
     std::string raw = BinaryFile::ReadAll(dumpDir + "\\raw.dmp");
     ASSERT_EQ(raw.rfind("create schema dd_demo", 0), 0u);
 

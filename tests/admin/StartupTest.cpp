@@ -1,11 +1,19 @@
-// The schema file lines read at start-up.
+// The schema file read at start-up: its lines, whatever ends them, and the names they give.
 #include "admin/SchemaNames.h"
+#include "admin/TextLines.h"
 
 #include "platform/AppError.h"
 
 #include <gtest/gtest.h>
 
 namespace {
+
+TEST(StartupTest, CrLfCrAndLfEachEndALine)
+{
+    using Strings = std::vector<std::string>;
+    EXPECT_EQ(TextLines("SCHNAME=a\rSCHNAME=b\r\n\nSCHNAME=c"), (Strings{"SCHNAME=a", "SCHNAME=b", "", "SCHNAME=c"}));
+    EXPECT_TRUE(TextLines("").empty());
+}
 
 TEST(StartupTest, SchemaFileLines)
 {

@@ -37,7 +37,7 @@ TEST_F(CRISClientChecksTest, WhatWouldBreakAClientsInputRunsNoClient)
         {"ConditionThatEndsItsQuotes",
          [&](CRIS& c) {
              c.RISUnload(dumptest::Win(dir_.host()) + "\\x.dmp", "pd_abc", Names{"t"}, Names{"a = 'x\" all \"'"}, "",
-                         0, false, true);
+                         0, false, UnloadExtras::ViewsIndexesGrants);
          },
          "Where condition 'a = 'x\" all \"'' of table 't' holds the character '\"', which the unload cannot pass on",
          ""},
@@ -51,13 +51,16 @@ TEST_F(CRISClientChecksTest, WhatWouldBreakAClientsInputRunsNoClient)
         {"CleanOfACommandLine", [](CRIS& c) { c.RISClean("pd_a && del x"); },
          "Schema name 'pd_a && del x' is not a valid RIS name", ""},
         {"UnloadTableWithCondition",
-         [](CRIS& c) { c.RISUnload("C:\\x.dmp", "pd_abc", Names{"t where 1=1"}, std::nullopt, "", 0, false, true); },
+         [](CRIS& c) { c.RISUnload("C:\\x.dmp", "pd_abc", Names{"t where 1=1"}, std::nullopt, "", 0, false,
+                                   UnloadExtras::ViewsIndexesGrants); },
          "Table name 't where 1=1' is not a valid RIS name", ""},
         {"UnloadIntoAMissingFolder",
-         [&](CRIS& c) { c.RISUnload(noDir, "pd_abc", std::nullopt, std::nullopt, "", 0, false, true); },
+         [&](CRIS& c) { c.RISUnload(noDir, "pd_abc", std::nullopt, std::nullopt, "", 0, false,
+                                    UnloadExtras::ViewsIndexesGrants); },
          "Directory: '" + dumptest::Win(dir_.host()) + "\\nodir\\' not exists", ""},
         {"UnloadWithoutFolder",
-         [](CRIS& c) { c.RISUnload("x.dmp", "pd_abc", std::nullopt, std::nullopt, "", 0, false, true); },
+         [](CRIS& c) { c.RISUnload("x.dmp", "pd_abc", std::nullopt, std::nullopt, "", 0, false,
+                                   UnloadExtras::ViewsIndexesGrants); },
          "Directory: '' not exists", ""},
         {"SchemaOfNoKind", [](CRIS& c) { c.RISCreateSchema({"a"}, "h", 0, "", "db", "o", "p", {"u"}, {"p"}); },
          "DB type is incorrect", "CRIS::RISCreateSchema"},

@@ -6,6 +6,7 @@
 #include "dbaccess/SampleServerFixture.h"
 #include "platform/AppError.h"
 #include "platform/RegistryStore.h"
+#include "platform/TextUtil.h"
 #include "platform/WinPath.h"
 #include "platform/ado/AccessConnection.h"
 #include "platform/ado/Connection.h"
@@ -217,7 +218,9 @@ TEST_F(CRISServerOperationsTest, TwoTablesCopiedUnderNewNamesWholeNamesOnly)
 }
 
 // A copy never takes another table's index: each index of a copied table gets a name free in
-// the target, and the values arrive byte for byte (trailing blanks, blank and empty texts).
+// the target, and the values arrive byte for byte (trailing blanks, blank and empty texts). It
+// carries the tables' own indexes and grants, never a view of the source, and never touches a
+// view of the target, not even one named like a view of the source.
 TEST_F(CRISServerOperationsTest, ACopyKeepsEveryIndexWhereItWasAndEveryValueAsItWas)
 {
     NewSchema("pd_aud1");
@@ -226,8 +229,11 @@ TEST_F(CRISServerOperationsTest, ACopyKeepsEveryIndexWhereItWasAndEveryValueAsIt
                         "create unique index pk_aud_v on aud_v (k);\n";
     Ris(std::string("default schema pd_aud1;\n") + table +
         "insert into aud_v values (1, 'tail  ');\ninsert into aud_v values (2, '   ');\n"
-        "insert into aud_v values (3, '');\ninsert into aud_v values (4, NULL);\nquit;\n");
-    Ris(std::string("default schema pd_aud2;\n") + table + "insert into aud_v values (1, 'own');\nquit;\n");
+        "insert into aud_v values (3, '');\ninsert into aud_v values (4, NULL);\n"
+        "create view v_aud as select k from aud_v;\ncreate view v_only as select t from aud_v;\n"
+        "grant select on aud_v to pd_aud2;\nquit;\n");
+    Ris(std::string("default schema pd_aud2;\n") + table + "insert into aud_v values (1, 'own');\n"
+        "create view v_aud as select t from aud_v where k = 1;\nquit;\n");
     const auto indexes = [](const std::string& schema) {
         DbServer server(DbServer::EnvironmentRoot());
         auto db = server.OpenUserDatabase(server.FindSchema(schema)->dbUser);
@@ -236,6 +242,11 @@ TEST_F(CRISServerOperationsTest, ACopyKeepsEveryIndexWhereItWasAndEveryValueAsIt
         for (const std::string& t : tables.Tables())
             for (const RisIndex& i : tables.Indexes(t))
                 text += i.name + " on " + t + (i.unique ? " unique" : "") + "; ";
+        for (const RisView& v : tables.Views())
+            text += v.definition + "; ";
+        for (const std::string& t : tables.Tables())
+            for (const std::string& grantee : server.GrantsOn(server.FindSchema(schema)->dbUser, t))
+                text += "grant on " + t + " to " + ToLower(grantee) + "; ";
         return text;
     };
     const std::string values = "SELECT k, t, length(t), t IS NULL FROM aud_v ORDER BY k";
@@ -249,10 +260,12 @@ TEST_F(CRISServerOperationsTest, ACopyKeepsEveryIndexWhereItWasAndEveryValueAsIt
         const char* targetIndexes;  // afterwards
     };
     const Case cases[] = {
-        {"into a schema holding the index name, clear", "pd_aud2", "aud_v_copy", 0,
-         "pk_aud_v on aud_v unique; pk_aud_v_copy on aud_v_copy unique; "},
+        {"into a schema holding the index and a view's name, clear", "pd_aud2", "aud_v_copy", 0,
+         "pk_aud_v on aud_v unique; pk_aud_v_copy on aud_v_copy unique; "
+         "create view v_aud as select t from aud_v where k = 1; grant on aud_v_copy to pd_aud2; "},
         {"into the source schema, new", "pd_aud1", "aud_v2", 1,
-         "pk_aud_v on aud_v unique; pk_aud_v2 on aud_v2 unique; "},
+         "pk_aud_v on aud_v unique; pk_aud_v2 on aud_v2 unique; create view v_aud as select k from aud_v; "
+         "create view v_only as select t from aud_v; grant on aud_v to pd_aud2; grant on aud_v2 to pd_aud2; "},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

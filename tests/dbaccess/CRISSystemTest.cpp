@@ -105,7 +105,8 @@ TEST_F(CRISSystemTest, SchemasAndTheSchemaFile)
 
 TEST_F(CRISSystemTest, UnloadOfASchemaAndOfTablesWithConditions)
 {
-    cris.RISUnload(Out("pd_demo.dmp"), "pd_demo", std::nullopt, std::nullopt, "", 0, true, true);
+    cris.RISUnload(Out("pd_demo.dmp"), "pd_demo", std::nullopt, std::nullopt, "", 0, true,
+                   UnloadExtras::ViewsIndexesGrants);
     const std::string dump = ReadHostFile(OutHost("pd_demo.dmp"));
     EXPECT_EQ(dump.rfind("default schema pd_demo\r\n", 0), 0u) << dump.substr(0, 80);
     EXPECT_NE(dump.find("create table pdtable_113 ("), std::string::npos);
@@ -113,7 +114,7 @@ TEST_F(CRISSystemTest, UnloadOfASchemaAndOfTablesWithConditions)
 
     const std::string first = *Rows("pd_demo", "SELECT MIN(model_index_no) FROM pdtable_113")[0][0];
     cris.RISUnload(Out("part.dmp"), "pd_demo", Names{"pdtable_113", "pdtable_111"},
-                   Names{"model_index_no = " + first}, "", 1, false, false);
+                   Names{"model_index_no = " + first}, "", 1, false, UnloadExtras::None);
     const std::string part = ReadHostFile(OutHost("part.dmp"));
     EXPECT_EQ(part.rfind("create schema pd_demo", 0), 0u) << part.substr(0, 80);
     const size_t from = part.find("create table pdtable_113");
@@ -127,7 +128,8 @@ TEST_F(CRISSystemTest, UnloadOfASchemaAndOfTablesWithConditions)
 
 TEST_F(CRISSystemTest, LoadInEachModeWithRejectedRowsReported)
 {
-    cris.RISUnload(Out("pd_demo.dmp"), "pd_demo", std::nullopt, std::nullopt, "", 0, true, true);
+    cris.RISUnload(Out("pd_demo.dmp"), "pd_demo", std::nullopt, std::nullopt, "", 0, true,
+                   UnloadExtras::ViewsIndexesGrants);
     const long models = Count("pd_demo", "pdtable_113");
     ASSERT_GT(models, 0);
 

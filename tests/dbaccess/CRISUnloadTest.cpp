@@ -27,7 +27,7 @@ protected:
 TEST_F(CRISUnloadTest, CopiesTheDumpAsWritten)
 {
     Put("risunlod.o", kDump);
-    cris_.RISUnload(target(), "pd_abc", std::nullopt, std::nullopt, "", 0, false, true);
+    cris_.RISUnload(target(), "pd_abc", std::nullopt, std::nullopt, "", 0, false, UnloadExtras::ViewsIndexesGrants);
     EXPECT_EQ(Got("risunlod.param"), "pd_abc table with var data all view all index all grant all\r\n");
     EXPECT_EQ(ReadHostFile(targetHost()), kDump);
     const std::string args = Got("risunlod.args");
@@ -39,12 +39,12 @@ TEST_F(CRISUnloadTest, TablesWithConditionsAndARewrittenSchemaLine)
 {
     Put("risunlod.o", kDump);
     cris_.RISUnload(target(), "pd_abc", Names{"pdtable_113", "t"}, Names{"model_index_no = 5"}, "dd_new", 1, false,
-                    false);
+                    UnloadExtras::None);
     EXPECT_EQ(Got("risunlod.param"),
               "pd_abc table with data pdtable_113 where \" model_index_no = 5 \" t\r\n");
     EXPECT_EQ(ReadHostFile(targetHost()), "default schema dd_new" + kDump.substr(kDump.find("\r\n")));
 
-    cris_.RISUnload(target(), "pd_abc", Names{"t"}, std::nullopt, "", 1, true, false);
+    cris_.RISUnload(target(), "pd_abc", Names{"t"}, std::nullopt, "", 1, true, UnloadExtras::None);
     EXPECT_EQ(ReadHostFile(targetHost()), "default schema pd_abc" + kDump.substr(kDump.find("\r\n")));
 }
 
@@ -52,21 +52,24 @@ TEST_F(CRISUnloadTest, EmptyOrMissingDumpIsAnErrorAndLeavesNoFile)
 {
     Put("risunlod.o", "");
     WriteHostFile(targetHost(), "an old dump");
-    AppError e = Raised([&] { cris_.RISUnload(target(), "pd_abc", std::nullopt, std::nullopt, "", 0, true, true); });
+    AppError e = Raised([&] { cris_.RISUnload(target(), "pd_abc", std::nullopt, std::nullopt, "", 0, true,
+                                              UnloadExtras::ViewsIndexesGrants); });
     EXPECT_EQ(e.number(), 1);
     EXPECT_EQ(e.description(), "risunlod wrote no dump of schema 'pd_abc'");
     EXPECT_EQ(e.source(), "CRIS::RISUnload");
     EXPECT_FALSE(std::filesystem::exists(targetHost()));
 
     Forget("risunlod.o");
-    e = Raised([&] { cris_.RISUnload(target(), "pd_abc", std::nullopt, std::nullopt, "", 0, false, true); });
+    e = Raised([&] { cris_.RISUnload(target(), "pd_abc", std::nullopt, std::nullopt, "", 0, false,
+                                     UnloadExtras::ViewsIndexesGrants); });
     EXPECT_EQ(e.description(), "risunlod wrote no dump of schema 'pd_abc'");
 }
 
 TEST_F(CRISUnloadTest, ARefusedUnloadRemovesTheStaleDump)
 {
     WriteHostFile(targetHost(), "an old dump");
-    const AppError e = Raised([&] { cris_.RISUnload(target(), " ", std::nullopt, std::nullopt, "", 0, false, true); });
+    const AppError e = Raised([&] { cris_.RISUnload(target(), " ", std::nullopt, std::nullopt, "", 0, false,
+                                                    UnloadExtras::ViewsIndexesGrants); });
     EXPECT_EQ(e.description(), "Schema name not defined");
     EXPECT_FALSE(std::filesystem::exists(targetHost()));
     EXPECT_FALSE(Ran("risunlod"));
@@ -77,7 +80,8 @@ TEST_F(CRISUnloadTest, RISErrorOfTheOutputLog)
     Put("risunlod.o", kDump);
     Put("risunlod.console", ErrorBlock("RIS_E_UNKNOWN_RELATION", "pdtable_999"));
     const AppError e =
-        Raised([&] { cris_.RISUnload(target(), "pd_abc", Names{"pdtable_999"}, std::nullopt, "", 1, false, false); });
+        Raised([&] { cris_.RISUnload(target(), "pd_abc", Names{"pdtable_999"}, std::nullopt, "", 1, false,
+                                     UnloadExtras::None); });
     EXPECT_NE(e.description().find("RIS_E_UNKNOWN_RELATION"), std::string::npos);
     EXPECT_FALSE(std::filesystem::exists(targetHost()));
 }

@@ -82,7 +82,7 @@ TEST_F(DumpTextsSystemTest, KeywordsAndMarkersInValuesSurviveEveryReader)
             << table;
 
     const std::string dump = Out("marks.dmp");
-    cris.RISUnload(dump, "pd_marks", kTables, std::nullopt, "", 0, false, true);
+    cris.RISUnload(dump, "pd_marks", kTables, std::nullopt, "", 0, false, UnloadExtras::ViewsIndexesGrants);
     EXPECT_EQ(cris.RISDumpGetSchemas(dump), Names{"pd_marks"});
     EXPECT_EQ(cris.RISDumpGetTables(dump), (Names{"pd_marks|mk_first", "pd_marks|mk_middle", "pd_marks|mk_last"}));
 
@@ -137,7 +137,7 @@ TEST_F(DumpTextsSystemTest, ABannerOfStarsIsNoError)
     fs::create_symlink(testsupport::BinDir() + "/risbatch.exe", bin + "/risbatch.exe");
     cris.SetUseRIS(Win(bin));
 
-    cris.RISUnload(Out("banner.dmp"), "pd_marks", Names{"mk_first"}, std::nullopt, "", 0, false, false);
+    cris.RISUnload(Out("banner.dmp"), "pd_marks", Names{"mk_first"}, std::nullopt, "", 0, false, UnloadExtras::None);
     EXPECT_EQ(Texts(cris.DBRead("pd_marks", "SELECT txt FROM mk_first ORDER BY id", 3)), kTexts);
     EXPECT_TRUE(fs::exists(OutHost("greeted"))); // the greeting client ran
 }

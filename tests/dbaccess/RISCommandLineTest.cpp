@@ -31,7 +31,7 @@ struct ParameterCase {
     std::optional<Names> tables;
     std::optional<Names> where;
     int32_t layout;
-    bool extras;
+    UnloadExtras extras;
     std::string line;
 };
 
@@ -46,15 +46,19 @@ TEST_P(RisunlodParameterLineTest, Line)
 INSTANTIATE_TEST_SUITE_P(
     Cases, RisunlodParameterLineTest,
     ::testing::Values(
-        ParameterCase{"AllVarWithExtras", std::nullopt, std::nullopt, 0, true,
+        ParameterCase{"AllVarWithExtras", std::nullopt, std::nullopt, 0, UnloadExtras::ViewsIndexesGrants,
                       "pd_abc table with var data all view all index all grant all"},
-        ParameterCase{"ConditionsIgnoredWithoutTables", std::nullopt, Names{"x = 1"}, 1, false,
+        ParameterCase{"ConditionsIgnoredWithoutTables", std::nullopt, Names{"x = 1"}, 1, UnloadExtras::None,
                       "pd_abc table with data all"},
-        ParameterCase{"OneTextUntrimmed", Names{" t1 "}, std::nullopt, 7, false, "pd_abc table with data  t1 "},
-        ParameterCase{"TwoTablesOneCondition", Names{"a", "b"}, Names{" x = 1 "}, 1, true,
+        ParameterCase{"OneTextUntrimmed", Names{" t1 "}, std::nullopt, 7, UnloadExtras::None,
+                      "pd_abc table with data  t1 "},
+        ParameterCase{"TwoTablesOneCondition", Names{"a", "b"}, Names{" x = 1 "}, 1, UnloadExtras::ViewsIndexesGrants,
                       "pd_abc table with data a where \" x = 1 \" b view all index a b grant a b"},
-        ParameterCase{"BlankConditionAddsNothing", Names{"a", "b"}, Names{"  ", "y > 2", "z"}, 1, false,
-                      "pd_abc table with data a b where \" y > 2 \""}),
+        ParameterCase{"BlankConditionAddsNothing", Names{"a", "b"}, Names{"  ", "y > 2", "z"}, 1, UnloadExtras::None,
+                      "pd_abc table with data a b where \" y > 2 \""},
+        // A copy of tables carries their own indexes and grants, and no view of the schema.
+        ParameterCase{"TablesWithTheirIndexesAndGrantsOnly", Names{"a", "b"}, std::nullopt, 0,
+                      UnloadExtras::IndexesGrants, "pd_abc table with var data a b index a b grant a b"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // Every command line of the clients quotes its paths one way: a "%" is doubled so that nothing

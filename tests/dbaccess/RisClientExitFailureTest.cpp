@@ -22,7 +22,8 @@ protected:
     void SetUp() override
     {
         SampleServerFixture::SetUp();
-        cris.RISUnload(Out("pd_demo.dmp"), "pd_demo", std::nullopt, std::nullopt, "", 0, true, true);
+        cris.RISUnload(Out("pd_demo.dmp"), "pd_demo", std::nullopt, std::nullopt, "", 0, true,
+                       UnloadExtras::ViewsIndexesGrants);
         CreateSchema("pd_wrap");
         cris.RISLoad(Out("pd_demo.dmp"), std::nullopt, 0, "pd_wrap", "", 25);
         cris.SetUseRIS(clients.WinFolder());
@@ -44,7 +45,8 @@ TEST_F(RisClientExitFailureTest, AClientThatDiesOrRefusesFailsTheOperation)
         std::string error;
     };
     const auto load = [&] { cris.RISLoad(Out("pd_demo.dmp"), std::nullopt, 0, "pd_wrap", "", 25); };
-    const auto unload = [&] { cris.RISUnload(Out("u.dmp"), "pd_wrap", std::nullopt, std::nullopt, "", 0, true, true); };
+    const auto unload = [&] { cris.RISUnload(Out("u.dmp"), "pd_wrap", std::nullopt, std::nullopt, "", 0, true,
+                                             UnloadExtras::ViewsIndexesGrants); };
     const auto write = [&] {
         cris.DBWrite("pd_wrap", "insert into pdtable_114 values (77); delete from pdtable_116;");
     };

@@ -52,7 +52,8 @@ protected:
         SetClock(&clock_);
         risPath_ = gCRIS->GetRISPath();
         // The design schema as the test found it, put back when it ends.
-        gCRIS->RISUnload(win("start.dmp"), "dd_demo", std::nullopt, std::nullopt, "", 0, true, true);
+        gCRIS->RISUnload(win("start.dmp"), "dd_demo", std::nullopt, std::nullopt, "", 0, true,
+                         UnloadExtras::ViewsIndexesGrants);
     }
     void TearDown() override
     {

@@ -121,21 +121,6 @@ TEST_F(RisUnloadAllTest, NothingToUnloadIsSaidAndExitsNonZero)
     EXPECT_FALSE(dumpExists("pd_demo"));
 }
 
-TEST_F(RisUnloadAllTest, ASchemaFileWithCarriageReturnsOnlyIsReadLineByLine)
-{
-    const std::string saved = text(schemaFile());
-    std::string crOnly = saved;
-    for (size_t at = crOnly.find("\r\n"); at != std::string::npos; at = crOnly.find("\r\n", at))
-        crOnly.erase(at + 1, 1);
-    ASSERT_EQ(crOnly.find('\n'), std::string::npos);
-    std::ofstream(schemaFile(), std::ios::binary | std::ios::trunc) << crOnly;
-    const int rc = run("/risunloadall");
-    std::ofstream(schemaFile(), std::ios::binary | std::ios::trunc) << saved;
-    EXPECT_EQ(rc, 0) << text(program.host() + "/err.txt");
-    EXPECT_TRUE(dumpExists("pd_demo"));
-    EXPECT_TRUE(dumpExists("dd_demo"));
-}
-
 TEST_F(RisUnloadAllTest, AFullLogFolderIsSaidOnceInWordsAndTheDumpsAreWritten)
 {
     testsupport::ScopedDir tmp{"fulltmp"};

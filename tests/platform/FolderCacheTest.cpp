@@ -1,5 +1,5 @@
-// The folder cache of a run: names found in a folder's listing read once, and files made,
-// removed or moved away during the run seen as they are.
+// The folder cache of a run: names found in a folder's listing read once, files made, removed
+// or moved away during the run seen as they are, and everything forgotten when the run ends.
 #include "platform/FolderCache.h"
 
 #include "platform/HostFiles.h"
