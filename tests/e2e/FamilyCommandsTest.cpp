@@ -5,6 +5,8 @@
 
 #include "admin/AdminGlobals.h"
 #include "admin/Families.h"
+#include "admin/SchemaNames.h"
+#include "admin/TextLines.h"
 #include "admin/ToolRun.h"
 #include "platform/EscKey.h"
 #include "platform/TextUtil.h"
@@ -34,20 +36,15 @@ protected:
             form.findChild<QCheckBox*>(name)->setChecked(true);
     }
 
+    // The names of the server's schema file as the program reads them at start-up.
     static std::vector<std::string> SchemaFileNames()
     {
-        std::vector<std::string> names;
-        for (const auto& line : Split(ReplaceAll(ReadHostFile(Server().SchemaFileHostPath()), "\r", ""), "\n"))
-            if (line.rfind("SCHNAME=", 0) == 0)
-                names.push_back(Trim(line.substr(8)));
-        return names;
+        return SchemaNamesOfLines(TextLines(ReadHostFile(Server().SchemaFileHostPath())));
     }
     static bool InSchemaFile(const std::string& schema)
     {
-        for (const auto& n : SchemaFileNames())
-            if (EqualsNoCase(n, schema))
-                return true;
-        return false;
+        const auto names = SchemaFileNames();
+        return std::any_of(names.begin(), names.end(), [&](const std::string& n) { return EqualsNoCase(n, schema); });
     }
     void ExpectAllButtonsEnabled()
     {
