@@ -9,6 +9,7 @@
 #include "admin/FormWidgets.h"
 #include "admin/ProjectSchemaRules.h"
 #include "admin/SchemaNames.h"
+#include "admin/ScriptSettings.h"
 #include "admin/Startup.h"
 #include "dbaccess/CRIS.h"
 #include "platform/AppError.h"
@@ -138,9 +139,7 @@ void Form1::risdmpdir_LostFocus()
 
 void Form1::ZeigeLogfile_Click()
 {
-    std::string editor = ReadIniValue(gIniFile, "Programm", "editor", "notepad");
-    long processId = 0;
-    ExecA(editor + " " + QuoteString(gLogFile), "", 0, "", processId, true);
+    ScriptSettings::OpenInEditor(gLogFile);
 }
 
 void Form1::Configuration_Click()

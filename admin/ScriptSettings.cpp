@@ -9,6 +9,9 @@
 #include "services/Dialog.h"
 #include "services/FileOperation.h"
 #include "services/IniFile.h"
+#include "services/MessageService.h"
+#include "services/Messages.h"
+#include "services/PathCharacters.h"
 
 std::string ScriptSettings::DialogStartFolder(const std::string& scriptBoxText)
 {
@@ -29,9 +32,28 @@ std::string ScriptSettings::Command1_Click(const std::string& scriptBoxText)
 
 void ScriptSettings::Editscript_Click()
 {
-    const std::string editor = ReadIniValue(gIniFile, "Programm", "editor", "notepad");
-    long pid = 0;
-    ExecA(editor + " " + QuoteString(gScriptFile), "", 0, "", pid, true);
+    OpenInEditor(gScriptFile);
+}
+
+std::string ScriptSettings::EditorCommand(const std::string& editor, const std::string& file)
+{
+    std::string program = Trim(editor);
+    if (program.size() >= 2 && program.front() == '"' && program.back() == '"')
+        program = Trim(program.substr(1, program.size() - 2));
+    CheckPathCharacters("Editor", program);
+    return QuoteString(program) + " " + QuoteString(file);
+}
+
+void ScriptSettings::OpenInEditor(const std::string& file)
+{
+    try {
+        const std::string command =
+            EditorCommand(ReadIniValue(gIniFile, "Programm", "editor", "notepad"), file);
+        long pid = 0;
+        ExecA(command, "", 0, "", pid, true);
+    } catch (const AppError& e) {
+        ShowMessage(e.description(), MsgStyle::Exclamation);
+    }
 }
 
 void ScriptSettings::UserVar_LostFocus(int index, const std::string& text)

@@ -16,6 +16,12 @@ public:
 
     // "Open": the editor of [Programm] editor (default "notepad") on gScriptFile, waited for.
     static void Editscript_Click();
+    // The editor of [Programm] editor (default "notepad") on `file`, waited for. The setting
+    // names the program alone: it goes on the command line quoted like a path, so a setting
+    // holding a character no path may hold is refused with a message and nothing runs.
+    static void OpenInEditor(const std::string& file);
+    // The command line of that run; raises error 1 for such a setting.
+    static std::string EditorCommand(const std::string& editor, const std::string& file);
 
     // A user variable box lost the focus: its text is stored as [TARNWICK] uservar<index>
     // (index 1 to 8).

@@ -49,8 +49,9 @@ std::string LinkageRun::CommandText(const std::string& mdlPath, const std::strin
     const size_t slash = mdlPath.rfind('\\');
     const std::string folder = Trim(mdlPath.substr(0, slash == std::string::npos ? 0 : slash + 1));
     const std::string app = Trim(slash == std::string::npos ? mdlPath : mdlPath.substr(slash + 1));
-    return "SET MS_MDL=" + folder + "\r\n" + QuoteString(mstnPath) + " -wa" + app + " " + QuoteString(designFile) +
-           " " + QuoteString(resultFile);
+    // The folder comes from where the program is installed: it must not reshape either line.
+    return SetPathVariableLine("MS_MDL", folder, "MDL folder") + "\r\n" + QuoteString(mstnPath) + " " +
+           QuoteString("-wa" + app) + " " + QuoteString(designFile) + " " + QuoteString(resultFile);
 }
 
 void LinkageRun::Run(const std::vector<std::string>& dirs, const std::string& reportFile,

@@ -22,9 +22,10 @@ public:
 
     // The MDL application beside the executable.
     static std::string MdlPath();
-    // The two command lines for one design file: "SET MS_MDL=<folder of the MDL application>"
-    // and the MicroStation program, in double quotes, with "-wa<application file name>" and the
-    // design and result files in double quotes.
+    // The two command lines for one design file: set "MS_MDL=<folder of the MDL application>"
+    // and the MicroStation program with "-wa<application file name>" and the design and result
+    // files, each in double quotes ("%" doubled). Raises error 1 when the folder holds a
+    // character no path may hold, or a text holds a double quote or a control character.
     static std::string CommandText(const std::string& mdlPath, const std::string& mstnPath,
                                    const std::string& designFile, const std::string& resultFile);
 

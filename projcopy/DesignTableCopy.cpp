@@ -3,6 +3,7 @@
 
 #include "dbaccess/DumpScanner.h"
 #include "dbaccess/DumpWholeCheck.h"
+#include "dbaccess/RISCommandLine.h"
 #include "platform/BinaryFile.h"
 #include "platform/Environment.h"
 #include "platform/TextUtil.h"
@@ -52,7 +53,7 @@ std::string clientFailure(const std::string& client, long exitCode)
 // other side's environment.
 std::string withParams(const std::string& paramsFile, const std::string& commandLine)
 {
-    return "set RIS_PARAMETERS=" + paramsFile + "\r\n" + commandLine;
+    return SetPathVariableLine("RIS_PARAMETERS", paramsFile, "RIS parameters file") + "\r\n" + commandLine;
 }
 
 // Streams the dump through the edit into tempFile, so a dump of any size is held in pieces.
@@ -138,6 +139,9 @@ std::string DesignTableCopy::copyTable(const std::string& oldParams, const std::
                                        const std::string& tempFile, std::vector<std::string>* loaded) const
 {
     log_.WriteLog("Loading table '" + table + "' ...");
+    // The schema names stand unquoted after "-s" on the clients' command lines.
+    CheckRISName("Schema", oldSchema);
+    CheckRISName("Schema", newSchema);
     const int64_t logBefore = sizeOf(log_.Path());
     const long unloaded = run(withParams(oldParams, "risunlod -mw -o " + QuoteString(outFile) + " -s " + oldSchema +
                                                         " table with data " + table + " index " + table + " grant " +

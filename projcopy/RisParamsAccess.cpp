@@ -29,7 +29,7 @@ std::string clientCommand(const std::string& paramsFile, const std::string& comm
 {
     if (paramsFile.empty())
         return commandLine;
-    return "set RIS_PARAMETERS=" + paramsFile + "\r\n" + commandLine;
+    return SetPathVariableLine("RIS_PARAMETERS", paramsFile, "RIS parameters file") + "\r\n" + commandLine;
 }
 
 // The table after the first "FROM " of a statement.
@@ -223,8 +223,12 @@ Recordset RisParamsAccess::GetData(const std::string& paramsFile, const std::str
         std::vector<std::string> layout;
         // A query begins with SELECT; an INSERT whose values hold the word ("Pipe selection")
         // must still be run, not taken for a query of its table's layout.
+        // The schema stands in risbatch's "default schema" line and, with the table, unquoted
+        // after risunlod's "-s".
+        CheckRISName("Schema", schema);
         if (StartsWithNoCase(Trim(sql), "SELECT")) {
             const std::string table = queryTableName(sql);
+            CheckRISName("Table", table);
             run("del " + QuoteString(outFile), "");
             run(clientCommand(paramsFile, "risunlod -mw -o " + QuoteString(outFile) + " -s " + schema + " table " +
                                               table),
@@ -295,6 +299,7 @@ std::string RisParamsAccess::RunStatement(const std::string& paramsFile, const s
     try {
         if (Trim(sql).empty())
             throw AppError(1, "RunStatement", "SQL statement not defined");
+        CheckRISName("Schema", schema);
         run("del " + QuoteString(outFile), "");
         HostWriteFile(sqlFile, batchInput(schema, sql));
         const long exitCode =

@@ -405,4 +405,10 @@ std::string QuoteString(const std::string& text)
     return "\"" + ReplaceAll(text, "%", "%%") + "\"";
 }
 
+std::string SetPathVariableLine(const std::string& name, const std::string& path, const std::string& kind)
+{
+    CheckPathCharacters(kind, path);
+    return "set " + QuoteString(name + "=" + path);
+}
+
 int SafeUBound(const std::vector<std::string>& list) { return static_cast<int>(list.size()) - 1; }

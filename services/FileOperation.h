@@ -70,5 +70,10 @@ std::string AddBackslash(const std::string& path);
 // interpreter expands nothing, and a text holding a double quote (it would end the quoting) or a
 // control character (a line break would start a command of its own) raises error 1.
 std::string QuoteString(const std::string& text);
+// The batch line that sets a variable to a path as it is: set "<name>=<path>", the whole
+// assignment quoted as QuoteString quotes it, so neither "&" nor "%" in the path acts. A path
+// holding a character no path may hold raises error 1 naming `kind` (CheckPathCharacters). An
+// empty path clears the variable.
+std::string SetPathVariableLine(const std::string& name, const std::string& path, const std::string& kind);
 // size() - 1: -1 for an empty list.
 int SafeUBound(const std::vector<std::string>& list);

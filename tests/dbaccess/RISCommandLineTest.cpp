@@ -1,11 +1,9 @@
 // The risbatch statement input and the risunlod parameter line: where the ";", the commit and
-// the where conditions go; and how every client command line quotes its paths. The rest of the
-// command lines is checked through the scripted clients, which record what they were given.
+// the where conditions go. How the command lines quote their paths is checked with every other
+// command line of the program (tests/admin/CommandLinePathsTest.cpp); the rest of them through
+// the scripted clients, which record what they were given.
 #include "dbaccess/RISCommandLine.h"
 
-#include "platform/AppError.h"
-
-#include <functional>
 #include <gtest/gtest.h>
 
 using Names = std::vector<std::string>;
@@ -60,24 +58,3 @@ INSTANTIATE_TEST_SUITE_P(
         ParameterCase{"TablesWithTheirIndexesAndGrantsOnly", Names{"a", "b"}, std::nullopt, 0,
                       UnloadExtras::IndexesGrants, "pd_abc table with var data a b index a b grant a b"}),
     [](const auto& info) { return std::string(info.param.name); });
-
-// Every command line of the clients quotes its paths one way: a "%" is doubled so that nothing
-// expands, and a path that would end its quoting or start a new line is refused.
-TEST(RISCommandLineTest, EveryPathOnAClientCommandLineIsQuotedAlike)
-{
-    const std::vector<std::pair<const char*, std::function<std::string(const std::string&)>>> builders = {
-        {"risbatch", [](const std::string& p) { return RisbatchCommand(p, p + "in", p + "out"); }},
-        {"risunlod listing", [](const std::string& p) { return RisunlodListCommand(p, p + "list", "pd_a", nullptr, true); }},
-        {"risunlod dump", [](const std::string& p) { return RisunlodDumpCommand(p, p + "dump", p + "param"); }},
-        {"rislod", [](const std::string& p) { return RislodCommand(p, p + "w", p + "l", p + "b", 25, "pd_a", 0, "all"); }},
-        {"risclnsr", [](const std::string& p) { return RisclnsrCommand(p, "pd_a"); }},
-    };
-    for (const auto& [name, build] : builders) {
-        SCOPED_TRACE(name);
-        const std::string line = build("C:\\%PATH%\\");
-        EXPECT_EQ(line.find("\\%PATH%\\"), std::string::npos) << line;
-        EXPECT_NE(line.find("\"C:\\%%PATH%%\\"), std::string::npos) << line;
-        for (const std::string& path : std::vector<std::string>{"C:\\a\" & del C:\\victim.txt & rem \"\\", "C:\\a\r\ndel C:\\victim.txt\\"})
-            EXPECT_THROW(build(path), AppError) << path;
-    }
-}

@@ -72,4 +72,11 @@ TEST_F(RisParamsAccessTest, StatementAnswersWithTheClientsVerdict)
     const std::string error = ris.RunStatement(newParams, "pd_demo", "INSERT INTO no_such_table (a) VALUES (1)");
     EXPECT_NE(error.find("RIS Error:"), std::string::npos) << error;
     EXPECT_NE(ris.RunStatement(newParams, "pd_demo", " "), "");
+    // A schema or table that would carry a statement or a command runs nothing.
+    EXPECT_EQ(ris.RunStatement(newParams, "pd_demo;\r\ndelete from pdtable_114", "DELETE FROM pdtable_113 WHERE 1 = 0"),
+              "Schema name 'pd_demo;\r\ndelete from pdtable_114' is not a valid RIS name");
+    std::string failure;
+    EXPECT_NE(ris.GetData(newParams, "pd_demo", "SELECT * FROM pdtable_114&del", failure).State(), adStateOpen);
+    EXPECT_EQ(failure, "Table name 'pdtable_114&del' is not a valid RIS name");
+    EXPECT_EQ(Rows(targetRoot, "pd_demo", "SELECT * FROM pdtable_114").size(), 2u);
 }
