@@ -2,6 +2,9 @@
 // so that nothing expands, "&", "|" and the like stand inside the quotes, and a path that would
 // end its quoting or start a new line is refused before anything runs. A path a setting names
 // (a folder, a file, a program) is also refused when it holds a character no path may hold.
+#include "admin/DbUsers.h"
+#include "admin/DumpCommandLines.h"
+#include "admin/RisSchemas.h"
 #include "admin/ScriptSettings.h"
 #include "dbaccess/RISCommandLine.h"
 #include "designfiles/LinkageRun.h"
@@ -50,6 +53,13 @@ TEST(CommandLinePathsTest, EveryPathOnACommandLineIsQuotedAlike)
         {"rislod",
          [](const std::string& p) { return RislodCommand(p, p + "w", p + "l", p + "b", 25, "pd_a", 0, "all"); }, false},
         {"risclnsr", [](const std::string& p) { return RisclnsrCommand(p, "pd_a"); }, false},
+        // The main window's dumps, scripts and server manager runs.
+        {"unload", [](const std::string& p) { return UnloadCommand("pd_a", p + "pd_a.dmp"); }, false},
+        {"load", [](const std::string& p) { return LoadCommand(p + "pd_a.dmp", "pd_a"); }, false},
+        {"risbatch of a script", [](const std::string& p) { return RisSchemas::RisbatchCommand(p + "in.sql"); }, false},
+        {"delete of its input", [](const std::string& p) { return RisSchemas::DeleteCommand(p + "in.sql"); }, false},
+        {"server manager",
+         [](const std::string& p) { return DbUsers::ServerManagerCommand(p + "svrmgr.exe", p + "x.sql"); }, false},
         // The MDL folder of the linkage run comes from where the program is installed.
         {"linkage run",
          [](const std::string& p) {

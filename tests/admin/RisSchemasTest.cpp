@@ -27,7 +27,6 @@ TEST_F(RisSchemasTest, CreateStatementTakesTheConfiguredDatabaseWhateverTheKeyCa
     EXPECT_EQ(RisSchemas::CreateSchemaStatement("dd_p1", RisSchemas::ConfiguredDatabase()),
               "create schema dd_p1 on database (oracle, dbname PDS, osuser ora.x , dir e:\\oracle, "
               "ostype nt, remote (tcp 10.1.2.3)) user dd_p1.dd_p1@PDS;");
-    EXPECT_EQ(RisSchemas::DeleteCommand("C:\\a&b\\tarnwick.sql"), "del \"C:\\a&b\\tarnwick.sql\"");
 }
 
 TEST_F(RisSchemasTest, TheAccountStandsInTheStatementAsTheServerReadsIt)
