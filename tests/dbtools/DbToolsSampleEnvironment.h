@@ -21,6 +21,19 @@
 #include <vector>
 
 class DbToolsSampleEnvironment : public ::testing::Test {
+public:
+    // The schema's own database on the stand-in server, past the program.
+    static std::unique_ptr<SqliteDb> UserDb(const std::string& schema)
+    {
+        DbServer server(DbServer::EnvironmentRoot());
+        return server.OpenUserDatabase(server.FindSchema(schema)->dbUser);
+    }
+    // Runs its statements on the schema's database when it goes: puts back what a test changed.
+    struct ExecAtEnd {
+        std::string schema, sql;
+        ~ExecAtEnd() { UserDb(schema)->Exec(sql); }
+    };
+
 protected:
     void SetUp() override
     {

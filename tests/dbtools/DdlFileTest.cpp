@@ -99,10 +99,9 @@ TEST_P(DdlFileTest, ReadsOrRefuses)
 INSTANTIATE_TEST_SUITE_P(Format, DdlFileTest, ::testing::ValuesIn(kCases),
                          [](const auto& info) { return ReplaceAll(info.param.name, ".", ""); });
 
-// The older reader: lines end at CR, plain messages, 16-bit counts, one header is enough.
+// The older reader, which no operation uses, where it differs: lines end at CR, plain messages,
+// 16-bit counts, one header is enough.
 const DdlCase kOlderCases[] = {
-    {"PlainTable", "table number = 12, number of columns = 2\r\n1, id, integer\r\n2, name, char(20)\r\n",
-     "12|id integer;12|name char(20)"},
     {"CrAloneEndsALine", "table number = 4, number of columns = 1\r1, na\tme, int\r", "4|name int"},
     {"LfAloneMakesOneLine", "table number = 4, number of columns = 1\n1, a, int\n",
      "Could not read table number or it is wrong.\r\nError in file: '$P'\r\nRow number: 1", true},
@@ -111,8 +110,6 @@ const DdlCase kOlderCases[] = {
      "Count of readed columns (1) does not much number of columns (3)\r\nError in file: '$P'", true},
     {"FirstColumnNumbered2", "table number = 4, number of columns = 1\r\n\r\n2, a , int\r\n",
      "Column: ' a ' has wrong number: 2. Must be: 1\r\nError in file: '$P'\r\nRow number: 3", true},
-    {"EmptyType", "table number = 4, number of columns = 1\r\n1, a, \r\n",
-     "Column type could not be empty.\r\nError in file: '$P'\r\nRow number: 2", true},
     {"EndsWithAHeaderIsAccepted", "table number = 4, number of columns = 1\r\n1, a, int\r\ntable number = 5, number of columns = 1",
      "4|a int"},
     {"CommentsOnly", "# a\r\n\r\n", "Database definition data in file: '$P' not found. Possible wrong DDL-File", true},

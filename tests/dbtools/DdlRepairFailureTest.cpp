@@ -77,10 +77,9 @@ using DdlRepairOnTheServerTest = DbToolsSampleEnvironment;
 
 TEST_F(DdlRepairOnTheServerTest, AModelRegisteredTwiceKeepsBothRowsAndItsPartition)
 {
-    DbServer server(DbServer::EnvironmentRoot());
-    auto pd = server.OpenUserDatabase(server.FindSchema("pd_demo")->dbUser);
-    pd->Exec("INSERT INTO pdtable_113 VALUES (9, 1, 2, 'P1002', 'again', 'PDSSRV1', 'D:\\pds\\demo\\model', "
-             "'p1002.dgn', 0, 2)");
+    UserDb("pd_demo")->Exec("INSERT INTO pdtable_113 VALUES (9, 1, 2, 'P1002', 'again', 'PDSSRV1', "
+                            "'D:\\pds\\demo\\model', 'p1002.dgn', 0, 2)");
+    const ExecAtEnd takeOut{"pd_demo", "DELETE FROM pdtable_113 WHERE model_index_no = 9"};
     const auto before = SchemaState("pd_demo");
     CheckTree tree;
     tree.Add("", "NoTables", "models");
@@ -97,7 +96,6 @@ TEST_F(DdlRepairOnTheServerTest, AModelRegisteredTwiceKeepsBothRowsAndItsPartiti
     EXPECT_EQ(statuses.back(), "Models not deleted, nothing was changed for them: P1002 (2 rows of pdtable_113 hold "
                                "it) (see the program log)");
     EXPECT_EQ(SchemaState("pd_demo"), before);
-    pd->Exec("DELETE FROM pdtable_113 WHERE model_index_no = 9");
 }
 
 } // namespace

@@ -36,6 +36,14 @@ protected:
         db.models = {{1, "P1", 1}};
     }
 
+    // Shows the window and runs a check, the report declined.
+    void showAndCheck()
+    {
+        messages.Answer(MsgAnswer::No);
+        window.show();
+        window.cmdCheck->click();
+        ASSERT_GT(window.tvwTreeView->topLevelItemCount(), 0);
+    }
     QTreeWidgetItem* item(const QString& text) const
     {
         const auto found = window.tvwTreeView->findItems(text, Qt::MatchStartsWith | Qt::MatchRecursive);
@@ -43,6 +51,7 @@ protected:
     }
 
     admintest::AdminFolder folder_{"ddlwindow"};
+    ScriptedMessageService messages;
     DdlTestDatabase db;
     std::string project = "p1";
     frmCheckDatabaseDDL window{[this] { return project; }, &db};
@@ -50,10 +59,7 @@ protected:
 
 TEST_F(frmCheckDatabaseDDLTest, CheckRunFillsTheTreeAndACheckBoxSpreads)
 {
-    ScriptedMessageService messages;
-    messages.Answer(MsgAnswer::No);   // no report
-    window.show();
-    window.cmdCheck->click();
+    showAndCheck();
     EXPECT_EQ(window.statusText(), "Ready");
     EXPECT_EQ(window.tvwTreeView->topLevelItemCount(), 3);   // missing column, orphan, models without tables
     QTreeWidgetItem* orphan = item("pdtable_12_4 - 2 row(s)");
@@ -73,11 +79,7 @@ TEST_F(frmCheckDatabaseDDLTest, CheckRunFillsTheTreeAndACheckBoxSpreads)
 
 TEST_F(frmCheckDatabaseDDLTest, ARepairAfterAProjectChangeTouchesNeitherProject)
 {
-    ScriptedMessageService messages;
-    messages.Answer(MsgAnswer::No);   // no report
-    window.show();
-    window.cmdCheck->click();
-    ASSERT_GT(window.tvwTreeView->topLevelItemCount(), 0);
+    showAndCheck();
     item("pdtable_12_4 - 2 row(s)")->setCheckState(0, Qt::Checked);
     item("P1 - ")->setCheckState(0, Qt::Checked);
 
@@ -109,11 +111,7 @@ TEST_F(frmCheckDatabaseDDLTest, ARepairAfterAProjectChangeTouchesNeitherProject)
 
 TEST_F(frmCheckDatabaseDDLTest, AProjectChangeWhileTheWindowIsOpenClearsTheTreeAtOnce)
 {
-    ScriptedMessageService messages;
-    messages.Answer(MsgAnswer::No);
-    window.show();
-    window.cmdCheck->click();
-    ASSERT_GT(window.tvwTreeView->topLevelItemCount(), 0);
+    showAndCheck();
     window.ProjectFieldChanged();   // the same project: nothing happens
     EXPECT_GT(window.tvwTreeView->topLevelItemCount(), 0);
     project = "p2";
@@ -124,7 +122,6 @@ TEST_F(frmCheckDatabaseDDLTest, AProjectChangeWhileTheWindowIsOpenClearsTheTreeA
 
 TEST_F(frmCheckDatabaseDDLTest, ClosingDuringACheckClosesTheWindowOnlyAfterTheRun)
 {
-    ScriptedMessageService messages;
     messages.Answer(MsgAnswer::No);
     QPointer<frmCheckDatabaseDDL> closing = new frmCheckDatabaseDDL([] { return std::string("p1"); }, &db);
     closing->setAttribute(Qt::WA_DeleteOnClose);

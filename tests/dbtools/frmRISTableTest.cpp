@@ -23,9 +23,8 @@ using Strings = std::vector<std::string>;
 // model_description of a model as the stand-in server stores it, trailing blanks and all.
 std::string storedDescription(const std::string& model)
 {
-    DbServer server(DbServer::EnvironmentRoot());
-    auto db = server.OpenUserDatabase(server.FindSchema("pd_demo")->dbUser);
-    const auto rows = db->QueryRows("SELECT model_description FROM pdtable_113 WHERE model_no = '" + model + "'");
+    const auto rows = DbToolsSampleEnvironment::UserDb("pd_demo")->QueryRows(
+        "SELECT model_description FROM pdtable_113 WHERE model_no = '" + model + "'");
     return rows.size() == 1 ? rows[0][0].value_or("<null>") : "<" + std::to_string(rows.size()) + " rows>";
 }
 
@@ -78,7 +77,7 @@ protected:
     }
 };
 
-TEST_F(frmRISTableTest, StartListsTheProjectSchemasSortedAndNoTable)
+TEST_F(frmRISTableTest, StartListsTheProjectSchemasSortedAndNoTableOrNothingForAnUnknownProject)
 {
     frmRISTable* form = frmRISTable::ShowMe("demo");
     form->Timer1_Timer();
@@ -88,6 +87,15 @@ TEST_F(frmRISTableTest, StartListsTheProjectSchemasSortedAndNoTable)
     EXPECT_EQ(form->cmbSchema->currentIndex(), -1);
     EXPECT_EQ(form->TDBGrid->TDBGridCaption->text(), "");
     EXPECT_TRUE(prompts().empty()) << prompts()[0];
+    form->close();
+    delete form;
+
+    // An unknown project leaves everything empty.
+    form = frmRISTable::ShowMe("nosuch");
+    form->Timer1_Timer();
+    EXPECT_EQ(form->cmbProject->currentIndex(), -1);
+    EXPECT_EQ(form->cmbSchema->count(), 0);
+    EXPECT_EQ(form->TDBGrid->rowCount(), 0);
 }
 
 TEST_F(frmRISTableTest, FilterSortAndEditReachTheServer)
@@ -172,19 +180,6 @@ TEST_F(frmRISTableTest, ClosingRemembersTheChoiceAndTheNextOpeningReplaysIt)
     EXPECT_EQ(form->TDBGrid->TDBGridCaption->text(), "pdtable_113 - 3 records");
 }
 
-TEST_F(frmRISTableTest, UnknownProjectLeavesEverythingEmpty)
-{
-    frmRISTable* form = frmRISTable::ShowMe("nosuch");
-    form->Timer1_Timer();
-    EXPECT_EQ(form->cmbProject->currentIndex(), -1);
-    EXPECT_EQ(form->cmbSchema->count(), 0);
-    EXPECT_EQ(form->TDBGrid->rowCount(), 0);
-}
-
-} // namespace
-
-namespace {
-
 TEST_F(frmRISTableTest, MainWindowButtonsOpenTheToolsWithItsProject)
 {
     Form1 main;
@@ -210,16 +205,9 @@ TEST_F(frmRISTableTest, AnEditThatMatchesNoRowKeepsTheCellAndSaysSo)
     const std::string original = storedDescription("P1001");
     setup.DBWrite("pd_demo", "UPDATE pdtable_113 SET model_description='Pumps ' WHERE model_no='P1001';");
     // The sample environment serves the whole test program: its row goes back as it was.
-    struct PutBack {
-        CRIS& cris;
-        std::string value;
-        ~PutBack()
-        {
-            cris.DBWrite("pd_demo", "UPDATE pdtable_113 SET model_description=" +
-                                        (value == "<null>" ? std::string("NULL") : "'" + value + "'") +
-                                        " WHERE model_no='P1001';");
-        }
-    } putBack{setup, original};
+    const ExecAtEnd putBack{"pd_demo", "UPDATE pdtable_113 SET model_description=" +
+                                           (original == "<null>" ? std::string("NULL") : "'" + original + "'") +
+                                           " WHERE model_no='P1001'"};
     ASSERT_EQ(storedDescription("P1001"), "Pumps ");
 
     frmRISTable* form = openModels();
@@ -235,10 +223,6 @@ TEST_F(frmRISTableTest, AnEditThatMatchesNoRowKeepsTheCellAndSaysSo)
     EXPECT_EQ(form->TDBGrid->cellText(r, 4), shown);
     EXPECT_EQ(storedDescription("P1001"), "Pumps ");
 }
-
-} // namespace
-
-namespace {
 
 // Two rows the grid shows alike: an edit of one of them is refused and changes neither.
 struct AlikeRowsCase {
@@ -258,14 +242,8 @@ class frmRISTableAlikeRowsTest : public frmRISTableTest, public ::testing::WithP
 TEST_P(frmRISTableAlikeRowsTest, AnEditThatMatchesTwoRowsChangesNothing)
 {
     const AlikeRowsCase& c = GetParam();
-    DbServer server(DbServer::EnvironmentRoot());
-    auto pd = server.OpenUserDatabase(server.FindSchema("pd_demo")->dbUser);
-    pd->Exec(std::string("INSERT INTO ") + c.table + " VALUES " + c.added);
-    struct TakeOut {
-        SqliteDb& db;
-        std::string sql;
-        ~TakeOut() { db.Exec(sql); }
-    } takeOut{*pd, std::string("DELETE FROM ") + c.table + " WHERE " + c.removed};
+    UserDb("pd_demo")->Exec(std::string("INSERT INTO ") + c.table + " VALUES " + c.added);
+    const ExecAtEnd takeOut{"pd_demo", std::string("DELETE FROM ") + c.table + " WHERE " + c.removed};
     const auto before = SchemaState("pd_demo");
 
     frmRISTable* form = openModels(c.table);

@@ -78,13 +78,9 @@ TEST_F(frmViewRISTableTest, EditIsWrittenByTheKeyColumnAndReadBack)
 
 TEST_F(frmViewRISTableTest, AnEditThatMatchesTwoRowsChangesNothing)
 {
-    DbServer server(DbServer::EnvironmentRoot());
-    auto pd = server.OpenUserDatabase(server.FindSchema("pd_demo")->dbUser);
-    pd->Exec("INSERT INTO pdtable_114 VALUES (3)"); // partition 3 twice
-    struct TakeOut {
-        SqliteDb& db;
-        ~TakeOut() { db.Exec("DELETE FROM pdtable_114 WHERE rowid = (SELECT max(rowid) FROM pdtable_114)"); }
-    } takeOut{*pd};
+    UserDb("pd_demo")->Exec("INSERT INTO pdtable_114 VALUES (3)"); // partition 3 twice
+    const ExecAtEnd takeOut{"pd_demo", "DELETE FROM pdtable_114 WHERE rowid = "
+                                       "(SELECT max(rowid) FROM pdtable_114)"};
     const auto before = SchemaState("pd_demo");
     chooseSchema("pd_demo");
     chooseTable("pdtable_114");

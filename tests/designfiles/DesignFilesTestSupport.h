@@ -10,9 +10,8 @@
 #include "standins/dbserver/RisSession.h"
 #include "support/SampleEnvironment.h"
 #include "support/TestEnvironment.h"
+#include "support/TestFiles.h"
 
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -72,11 +71,8 @@ public:
 
     std::vector<std::string> lines() const
     {
-        std::ifstream in(dir_.host() + "/tarnwick.log", std::ios::binary);
-        std::stringstream s;
-        s << in.rdbuf();
         std::vector<std::string> out;
-        for (const std::string& entry : Split(s.str(), "\r\n")) {
+        for (const std::string& entry : Split(testsupport::ReadHostFile(dir_.host() + "/tarnwick.log"), "\r\n")) {
             const size_t tab = entry.find('\t');
             if (tab != std::string::npos)
                 out.push_back(entry.substr(tab + 1));

@@ -1,7 +1,8 @@
 // The project copy with RIS clients that fail (before their work, or after it), reads that fail
 // between two steps, undo steps that fail themselves, a held lock, a full target folder and a
-// full TMP: the target ends as it was before (or, when the model went in after all, with the
-// model whole), and the message and the copy log say what stands afterwards.
+// full TMP, a foreign file or table of the model's name: the target ends as it was before (or,
+// when the model went in after all, with the model whole), and the message and the copy log
+// say what stands afterwards.
 #include "projcopy/ModelCopyRun.h"
 
 #include "platform/FileAttributes.h"
@@ -17,6 +18,7 @@
 #include "support/WrapperClients.h"
 
 #include <filesystem>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
@@ -332,4 +334,36 @@ TEST_F(ModelCopyFailureTest, ADesignTableCopyOnAFullTmpLeavesNothingBehind)
     fs::remove_all(full);
     EXPECT_EQ(copyP1001(), 0) << lastMessage();
     expectP1001Whole();
+}
+
+// A file or a design table of the model's name that the target holds already belongs to
+// something else: the model is not copied, and the file or table stays as it was.
+TEST_F(ModelCopyFailureTest, AForeignFileOrDesignTableOfTheModelsNameStays)
+{
+    const struct {
+        const char* name;
+        std::function<void()> arrange;
+        const char* logged;
+    } cases[] = {
+        {"file",
+         [] { testsupport::WriteHostFile(HostPath(std::string(kCopyFolder) + "\\model\\p1001.dgn"), "another model"); },
+         "exist already in project 'demo', model 'P1001' not copied"},
+        {"design table",
+         [this] {
+             projcopytest::RunSql(targetRoot, "default schema dd_demo; create table pdtable_34_1 (system_unique_no int);"
+                                              "insert into pdtable_34_1 values (77);");
+         },
+         "P1001: design table pdtable_34_1 exists already in dd_demo of project 'demo', model 'P1001' not copied\r\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove_all(HostPath(kCopyFolder));
+        c.arrange();
+        const std::string foreign = TargetState(targetRoot);
+        EXPECT_EQ(copyP1001(), 1);
+        EXPECT_EQ(lastMessage(), notCopied());
+        EXPECT_EQ(TargetState(targetRoot), foreign);
+        EXPECT_NE(CopyLogText().find(c.logged), std::string::npos) << CopyLogText();
+        EXPECT_EQ(CopyLogText().find("processing successfully complete"), std::string::npos);
+    }
 }

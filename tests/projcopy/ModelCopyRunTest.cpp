@@ -1,6 +1,5 @@
-// The copy run against two stand-in environments: the rows it inserts, its preconditions, the
-// models it skips because their numbers are taken in the target, and the models it does not
-// copy because the target holds files or design tables of their name.
+// The copy run against two stand-in environments: the rows it inserts, its preconditions, and
+// the models it skips because their numbers are taken in the target.
 #include "projcopy/ModelCopyRun.h"
 
 #include "platform/ado/Recordset.h"
@@ -10,8 +9,6 @@
 #include "projcopy/RisParamsAccess.h"
 #include "services/CheckTree.h"
 #include "services/ScriptedMessageService.h"
-#include "standins/dbserver/SchemaTables.h"
-#include "support/TestFiles.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -140,53 +137,4 @@ TEST_F(ModelCopyRunTest, InsertStatementCarriesQuotesAndNulls)
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(rows[0][0].value_or("<null>"), "Bob's");
     EXPECT_FALSE(rows[0][1].has_value());
-}
-
-class ModelNotCopiedTest : public ModelCopyRunTest {
-protected:
-    void SetUp() override
-    {
-        ModelCopyRunTest::SetUp();
-        EmptyTargetPiping();
-        checkModels = {"P1001"};
-        std::filesystem::remove_all(HostPath("\\\\PDSSRV1\\pds\\copy"));
-    }
-    // The target's model folder lies on the file server that every test shares.
-    void TearDown() override { std::filesystem::remove_all(HostPath("\\\\PDSSRV1\\pds\\copy")); }
-    // Neither row, files nor design tables of P1001 in the target; the run failed naming it.
-    void ExpectNothingOfP1001(int result)
-    {
-        EXPECT_EQ(result, 1);
-        ASSERT_EQ(messages.asked().size(), 1u);
-        EXPECT_EQ(messages.asked()[0].prompt,
-                  "Models not copied: 'P1001'. See the copy log '" + log.Path() + "'");
-        EXPECT_TRUE(Rows(targetRoot, "pd_demo", "SELECT * FROM pdtable_113 WHERE model_index_no = 1").empty());
-        DbServer server(targetRoot);
-        RisSession session(server);
-        EXPECT_FALSE(SchemaTables(session.Database("dd_demo")).HasTable("pdtable_12_1"));
-        const std::string text = CopyLogText();
-        EXPECT_NE(text.find("\tprocessing failed\r\n"), std::string::npos) << text;
-        EXPECT_EQ(text.find("processing successfully complete"), std::string::npos);
-    }
-    const std::string copied = HostPath("\\\\PDSSRV1\\pds\\copy\\model\\p1001.dgn");
-};
-
-TEST_F(ModelNotCopiedTest, AForeignFileOfTheModelsNameStaysAndNoRowNamesIt)
-{
-    testsupport::WriteHostFile(copied, "another model");
-    ExpectNothingOfP1001(run());
-    EXPECT_EQ(testsupport::ReadHostFile(copied), "another model");
-    EXPECT_NE(CopyLogText().find("exist already in project 'demo', model 'P1001' not copied"), std::string::npos);
-}
-
-TEST_F(ModelNotCopiedTest, AForeignDesignTableOfThePartitionStays)
-{
-    RunSql(targetRoot, "default schema dd_demo; create table pdtable_34_1 (system_unique_no int);"
-                       "insert into pdtable_34_1 values (77);");
-    const std::string before = projcopytest::TargetState(targetRoot);
-    ExpectNothingOfP1001(run());
-    EXPECT_NE(CopyLogText().find("P1001: design table pdtable_34_1 exists already in dd_demo of project 'demo', model "
-                                 "'P1001' not copied\r\n"),
-              std::string::npos);
-    EXPECT_EQ(projcopytest::TargetState(targetRoot), before);
 }

@@ -6,8 +6,8 @@
 #include "projcopy/ProjCopyTestSupport.h"
 #include "projcopy/RisParamsAccess.h"
 #include "services/CheckTree.h"
+#include "support/TestFiles.h"
 
-#include <fstream>
 #include <gtest/gtest.h>
 
 using projcopytest::RunSql;
@@ -23,9 +23,8 @@ protected:
     }
     std::string modelsFile(const std::string& text)
     {
-        const std::string win = "C:\\parms\\models.txt";
-        std::ofstream(HostPath(win), std::ios::binary) << text;
-        return win;
+        testsupport::WriteHostFile(HostPath("C:\\parms\\models.txt"), text);
+        return "C:\\parms\\models.txt";
     }
     CopyLog log;
     RisParamsAccess ris{log};

@@ -14,10 +14,10 @@
 #include "standins/dbserver/StandInEnvironment.h"
 #include "support/SampleEnvironment.h"
 #include "support/TestEnvironment.h"
+#include "support/TestFiles.h"
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
 #include <memory>
 #include <string>
@@ -30,8 +30,7 @@ using testsupport::SampleEnvironmentOptions;
 inline std::string WriteParams(const std::string& name, const std::string& hostRoot)
 {
     const std::string win = "C:\\parms\\" + name;
-    std::filesystem::create_directories(HostPath("C:\\parms"));
-    std::ofstream(HostPath(win), std::ios::binary) << "ROOT=" << hostRoot << "\r\n";
+    testsupport::WriteHostFile(HostPath(win), "ROOT=" + hostRoot + "\r\n");
     return win;
 }
 
