@@ -118,8 +118,8 @@ std::string CRIS::RunRisunlodListing(const std::string& schema, const std::strin
     const std::string error = RISGetError(logFile);
     if (!error.empty())
         RaiseError("", error);
-    if (!IsFileExistsA(listFile))
-        RaiseError("", RisClientNotFound("risunlod", risPath));
+    if (const std::string why = RisClientNoOutput("risunlod", risPath, exitCode, listFile, false); !why.empty())
+        RaiseError("", why);
     // A listing cut off by a client that died would pass for a schema with fewer tables.
     if (RisClientEndedUnexplained(exitCode, IsFileExists(logFile, 0) ? BinaryFile::ReadAll(logFile) : std::string()))
         RaiseError("", RisClientExitText("risunlod", exitCode));

@@ -22,8 +22,8 @@ void CRIS::RISClean(const std::string& schema)
         const std::string risPath = GetRISPath();
         long pid = 0;
         const long exitCode = ExecA(RisclnsrCommand(risPath, schema), outputLog, 0, dir, pid, true);
-        if (!IsFileExistsA(outputLog) || GetFileSize(outputLog) == 0)
-            RaiseError("", RisClientNotFound("risclnsr", risPath));
+        if (const std::string why = RisClientNoOutput("risclnsr", risPath, exitCode, outputLog, true); !why.empty())
+            RaiseError("", why);
         const std::string error = RISGetError(outputLog);
         if (!error.empty())
             RaiseError("", error);

@@ -97,8 +97,8 @@ void CRIS::RISLoad(const std::string& dumpFile, const OptionalNames& tables, int
                                     outputLog, 0, dir, pid, true);
         // Whatever the load did, the schema's held listings may no longer hold.
         ForgetSchemaListings(risTableCache_, risColumnCache_, name);
-        if ((!IsFileExistsA(outputLog) && !IsFileExistsA(outputLog)) || GetFileSize(outputLog) == 0)
-            RaiseError("", RisClientNotFound("rislod", risPath));
+        if (const std::string why = RisClientNoOutput("rislod", risPath, exitCode, outputLog, true); !why.empty())
+            RaiseError("", why);
 
         bool rejectedUnreported = false;
         // The client has ended: a bad file it did not write will not come, so no waiting for one.

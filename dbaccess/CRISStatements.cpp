@@ -96,8 +96,9 @@ std::string CRIS::RunRisbatch(const std::string& input, bool checkOutputSize, bo
     const std::string risPath = GetRISPath();
     long pid = 0;
     const long exitCode = ExecA(RisbatchCommand(risPath, inputFile, outputFile), "", 0, dir, pid, true);
-    if (!IsFileExistsA(outputFile) || (checkOutputSize && GetFileSize(outputFile) == 0))
-        RaiseError("", RisClientNotFound("risbatch", risPath));
+    if (const std::string why = RisClientNoOutput("risbatch", risPath, exitCode, outputFile, checkOutputSize);
+        !why.empty())
+        RaiseError("", why);
 
     const std::string error = RISGetError(outputFile);
     if (!error.empty())

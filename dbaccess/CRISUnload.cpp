@@ -62,8 +62,8 @@ void CRIS::RISUnload(const std::string& dumpFile, const std::string& schema, con
         long pid = 0;
         const long exitCode =
             ExecA(RisunlodDumpCommand(risPath, tempDump, parameterFile), outputLog, 0, dir, pid, true);
-        if (!IsFileExistsA(outputLog) || GetFileSize(outputLog) == 0)
-            RaiseError("", RisClientNotFound("risunlod", risPath));
+        if (const std::string why = RisClientNoOutput("risunlod", risPath, exitCode, outputLog, true); !why.empty())
+            RaiseError("", why);
         const std::string error = RISGetError(outputLog);
         if (!error.empty())
             RaiseError("", error);

@@ -4,6 +4,7 @@
 #include "dbaccess/RISErrorReader.h"
 #include "platform/AppError.h"
 #include "platform/TextUtil.h"
+#include "services/BatchLauncher.h"
 #include "services/FileOperation.h"
 #include "services/PathCharacters.h"
 
@@ -123,6 +124,16 @@ std::string RisclnsrCommand(const std::string& risPath, const std::string& schem
 std::string RisClientNotFound(const std::string& client, const std::string& risPath)
 {
     return client + " " + (risPath.empty() ? std::string() : "in '" + risPath + "' ") + "not found";
+}
+
+std::string RisClientNoOutput(const std::string& client, const std::string& risPath, long exitCode,
+                              const std::string& outputFile, bool needContent)
+{
+    if (!risPath.empty() && !IsFileExists(risPath + client + ".exe", 0))
+        return RisClientNotFound(client, risPath);
+    if (IsFileExists(outputFile, 0) && IsFileExistsA(outputFile) && (!needContent || GetFileSize(outputFile) != 0))
+        return {};
+    return RisClientExitText(client, exitCode) + " without writing its output '" + outputFile + "'";
 }
 
 std::string RisClientExitText(const std::string& client, long exitCode)

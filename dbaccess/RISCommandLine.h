@@ -41,6 +41,13 @@ std::string RisclnsrCommand(const std::string& risPath, const std::string& schem
 
 // "<client> in '<risPath>' not found", or "<client> not found" when the directory is empty.
 std::string RisClientNotFound(const std::string& client, const std::string& risPath);
+// After a client has ended: empty when its program is there and its output file stands (holding
+// something when needContent); else RisClientNotFound when the program is not in the client
+// directory, or "<client> ended with exit code <n> without writing its output '<file>'" (a full
+// or unwritable folder looks like this and must not be blamed on a missing client). Waits only
+// for an output file that exists to be free: a file the client did not write will not come.
+std::string RisClientNoOutput(const std::string& client, const std::string& risPath, long exitCode,
+                              const std::string& outputFile, bool needContent);
 // "<client> ended with exit code <n>": a client that died (a crash, an abort) writes no RIS
 // error block, so its exit code is the only sign that its work is incomplete.
 std::string RisClientExitText(const std::string& client, long exitCode);

@@ -144,6 +144,23 @@ std::string NodeFileName(const CheckTreeNode& node)
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+// The network folder of the row's file, or empty with the outcome failed: a column the folder
+// (or the file name, when fileColumn is given) needs is NULL, or the folder cannot be reached.
+std::string RowDirectory(Recordset& rows, const char* fileColumn, RowOutcome& outcome)
+{
+    for (const char* column : {"network_address", "path_name", fileColumn})
+        if (column && FieldIsNull(rows, column)) {
+            outcome.Fail("'" + std::string(column) + "' not defined");
+            return {};
+        }
+    const std::string directory =
+        LocalPath2UNC(FieldText(rows, "network_address"), FieldText(rows, "path_name"), false);
+    std::string description;
+    if (directory.empty() && LastFileError(description) != 0)
+        outcome.Fail(description);
+    return directory;
+}
+
 // A row stands for the node's item only under the very number of the node's key: the filter
 // of the recordset ignores letter case, and P1001 and p1001 are two models.
 bool SameNumber(Recordset& rows, const char* column, const std::string& number)
@@ -220,19 +237,9 @@ private:
     bool Row(const CheckTreeNode& node, const std::string& discipline, const std::string& extension,
              RowOutcome& outcome)
     {
-        for (const char* column : {"network_address", "path_name", "model_file_spec"})
-            if (FieldIsNull(models_, column)) {
-                outcome.Fail("'" + std::string(column) + "' not defined");
-                return false;
-            }
-        const std::string directory =
-            LocalPath2UNC(FieldText(models_, "network_address"), FieldText(models_, "path_name"), false);
-        std::string description;
-        if (directory.empty()) {
-            if (LastFileError(description) != 0)
-                outcome.Fail(description);
+        const std::string directory = RowDirectory(models_, "model_file_spec", outcome);
+        if (directory.empty())
             return false;
-        }
         const std::string target = directory + TargetSpec(discipline, extension);
         if (IsFileExists(target, 0)) {
             outcome.Fail("Model file: '" + target + "' already exists");
@@ -289,19 +296,9 @@ private:
 bool DrawingRow(const std::string& projectDirectory, Recordset& drawings, const CheckTreeNode& node,
                 RowOutcome& outcome)
 {
-    for (const char* column : {"network_address", "path_name"})
-        if (FieldIsNull(drawings, column)) {
-            outcome.Fail("'" + std::string(column) + "' not defined");
-            return false;
-        }
-    const std::string directory =
-        LocalPath2UNC(FieldText(drawings, "network_address"), FieldText(drawings, "path_name"), false);
-    std::string description;
-    if (directory.empty()) {
-        if (LastFileError(description) != 0)
-            outcome.Fail(description);
+    const std::string directory = RowDirectory(drawings, nullptr, outcome);
+    if (directory.empty())
         return false;
-    }
     const std::string target = directory + FieldText(drawings, "drawing_file_spec");
     if (IsFileExists(target, 0)) {
         outcome.Fail("Drawing file: '" + target + "' already exists");

@@ -4,6 +4,7 @@
 #include "FakeRisClients.h"
 
 #include "platform/AppError.h"
+#include "platform/WinPath.h"
 
 #include <functional>
 
@@ -90,9 +91,10 @@ TEST_F(CRISClientChecksTest, WhatWouldBreakAClientsInputRunsNoClient)
         EXPECT_FALSE(Ran(client)) << client;
 }
 
-// A client that writes no output file (or an empty console or statement output) did not run:
-// "not found", never an empty success.
-TEST_F(CRISClientChecksTest, AClientThatAnswersNothingIsNotFound)
+// A client that writes no output file (or an empty console or statement output) is never an
+// empty success: it is "not found" only when its program is missing, else its exit code and
+// the output it did not write are named (a full work folder looks like this).
+TEST_F(CRISClientChecksTest, AClientThatAnswersNothingFails)
 {
     struct Silent {
         const char* client;
@@ -111,8 +113,18 @@ TEST_F(CRISClientChecksTest, AClientThatAnswersNothingIsNotFound)
         if (c.emptyFile)
             Put(c.emptyFile, "");
         const AppError e = Raised([&] { c.call(cris_); });
-        EXPECT_EQ(e.description(), std::string(c.client) + " in '" + RisPath() + "' not found");
+        const std::string failed = std::string(c.client) + " ended with exit code 0 without writing its output '";
+        EXPECT_EQ(e.description().rfind(failed, 0), 0u) << e.description();
         if (c.emptyFile)
             Forget(c.emptyFile);
+    }
+    for (const Silent& c : cases) {
+        SCOPED_TRACE(std::string(c.client) + " missing");
+        const std::string program = HostPath(RisPath() + c.client + ".exe");
+        const std::string aside = program + ".aside";
+        std::filesystem::rename(program, aside);
+        const AppError e = Raised([&] { c.call(cris_); });
+        std::filesystem::rename(aside, program);
+        EXPECT_EQ(e.description(), std::string(c.client) + " in '" + RisPath() + "' not found");
     }
 }
