@@ -192,13 +192,6 @@ TEST_F(CRISServerQueriesTest, OracleSchemaThatIsNoPlainNameIsRefused)
     EXPECT_EQ(Server().statements, std::vector<std::string>{});
 }
 
-TEST_F(CRISServerQueriesTest, OracleReadWithoutSchemaKeepsTheLoginsOwn)
-{
-    cris_.SetUseOra("ORCL", "system", "manager");
-    cris_.DBRead(" ", "SELECT * FROM t", 3);
-    EXPECT_EQ(Server().statements, std::vector<std::string>{"SELECT * FROM t"});
-}
-
 TEST_F(CRISServerQueriesTest, SqlServerReadRevertsThenActsAsTheLogin)
 {
     cris_.SetUseSQL("srv", "db", "", "");

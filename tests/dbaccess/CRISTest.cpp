@@ -116,18 +116,6 @@ TEST_F(CRISTest, SetUseOraChecksBeforeChangingAnything)
     EXPECT_EQ(cris.GetDBUserName(), "scott");
 }
 
-TEST_F(CRISTest, SetUseSQLKeepsABlankUserAndSetUseRISClearsTheNames)
-{
-    CRIS cris;
-    EXPECT_EQ(Raised([&] { cris.SetUseSQL("", "db", "u", "p"); }).source(), "CRIS::SetUseSQL");
-    cris.SetUseSQL("srv", "db", "  ", "");
-    EXPECT_EQ(cris.GetDBConType(), CRIS::kConSQLServer);
-    EXPECT_EQ(cris.GetDBUserName(), "  ");
-    cris.SetUseRIS(MakeInstall("H", true, true) + "\\BIN");
-    EXPECT_EQ(cris.GetDBServerName(), "");
-    EXPECT_EQ(cris.GetDBUserName(), "");
-}
-
 TEST_F(CRISTest, WorkDirectoryUnderTempWhenTheProgramFolderIsMissing)
 {
     gTempDir = Win(dir.host()) + "\\missing\\";

@@ -1,4 +1,4 @@
-// Lines of the dump format: row parsing and the widths of the fixed layout.
+// Row parsing of the dump format.
 #include "dbaccess/DumpFormat.h"
 
 #include <gtest/gtest.h>
@@ -27,10 +27,3 @@ INSTANTIATE_TEST_SUITE_P(
                       RowParseCase{"ShortLineFillsNull", "1 ", 3, {std::string("1"), std::nullopt, std::nullopt}},
                       RowParseCase{"NoTrailingBlank", "1 'a b'", 2, {std::string("1"), std::string("a b")}}),
     [](const auto& info) { return std::string(info.param.name); });
-
-TEST(DumpFormatTest, FixedFieldsFollowTheTypes)
-{
-    const auto fields = DumpFormat::FixedFieldsFor({{"a", "smallint"}, {"b", "char(4)"}, {"c", "int"}, {"d", "date"}});
-    ASSERT_EQ(fields.size(), 4u);
-    EXPECT_EQ(DumpFormat::FixedHeaderLine(fields), "a 1 6 b 8 11 c 13 23 d 25 264");
-}

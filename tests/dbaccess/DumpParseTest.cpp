@@ -6,6 +6,7 @@
 #include "platform/TextUtil.h"
 #include "support/Raised.h"
 #include "support/TestEnvironment.h"
+#include "support/TestFiles.h"
 
 #include <filesystem>
 #include <map>
@@ -25,15 +26,6 @@ std::string variableDump(const std::string& rows, const std::string& eol = "\r\n
     return "create schema pd_abc password x" + eol + "create table t (a int, b char(10), c char)" + eol +
            "insert into t (a, b, c) values (?, ?, ?)" + eol + "***variable*** a b c " + eol + rows + kEnd + eol +
            "***RIS*** End of Schema ***RIS***" + eol;
-}
-
-std::vector<std::string> filesIn(const std::string& hostDir)
-{
-    std::vector<std::string> names;
-    for (const auto& e : fs::directory_iterator(hostDir))
-        names.push_back(e.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
 }
 
 class DumpParseFixture {
@@ -226,7 +218,7 @@ TEST_P(DumpParseFailure, RaisesAndLeavesNoFiles)
     EXPECT_EQ(e.source(), "CRIS::RISDumpParse");
     EXPECT_EQ(text, "");
     EXPECT_EQ(ini, "");
-    EXPECT_EQ(filesIn(work()), c.iniBefore ? std::vector<std::string>{"Schema.ini"} : std::vector<std::string>{});
+    EXPECT_EQ(testsupport::FilesIn(work()), c.iniBefore ? std::vector<std::string>{"Schema.ini"} : std::vector<std::string>{});
 }
 
 const std::string kHead = "default schema s\r\ncreate table t (a int, b char(2))\r\ninsert into t (a, b) values (?, ?)\r\n";

@@ -84,14 +84,7 @@ protected:
     }
 
     // The files in the object's work directory (it exists once an operation asked for it).
-    std::vector<std::string> WorkFilesLeft()
-    {
-        std::vector<std::string> left;
-        const std::string work = HostPath(cris_.GetTempDir());
-        for (const auto& e : std::filesystem::directory_iterator(work))
-            left.push_back(e.path().string());
-        return left;
-    }
+    std::vector<std::string> WorkFilesLeft() { return testsupport::FilesIn(HostPath(cris_.GetTempDir())); }
 
     // A RIS error block as the clients frame it.
     static std::string ErrorBlock(const std::string& error, const std::string& detail)

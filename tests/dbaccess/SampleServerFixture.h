@@ -33,9 +33,7 @@ protected:
     void TearDown() override
     {
         added.reset();
-        std::vector<std::string> left;
-        for (const auto& e : std::filesystem::directory_iterator(HostPath(cris.GetTempDir())))
-            left.push_back(e.path().string());
+        const std::vector<std::string> left = testsupport::FilesIn(HostPath(cris.GetTempDir()));
         EXPECT_TRUE(left.empty()) << left.front();
     }
 

@@ -1,4 +1,4 @@
-// Texts of the RIS schema and user statements, and the name checks before them.
+// The name checks before the RIS schema and user statements.
 #include "dbaccess/SchemaStatements.h"
 
 #include "platform/AppError.h"
@@ -7,31 +7,6 @@
 #include <gtest/gtest.h>
 
 using testsupport::Raised;
-
-// The definition's pieces by kind; the Oracle one with a directory is checked through the
-// scripted risbatch.
-TEST(SchemaStatementsTest, DefinitionOfEachKind)
-{
-    const std::pair<std::string, std::string> cases[] = {
-        {RisCreateSchemaStatement("s", "h", 1, "   ", "db", "o", "p", "u", "w"),
-         "CREATE SCHEMA s ON DATABASE (ORACLE, DBNAME db, OSUSER o.p, OSTYPE NT, REMOTE (TCP h)) USER u.w@db;"},
-        // SQL Server takes the directory as its query server.
-        {RisCreateSchemaStatement("s", "h", 2, " q1 ", "db", "o", "p", "u", "w"),
-         "CREATE SCHEMA s ON DATABASE (MSSQL, DBNAME db, OSUSER o.p, OSTYPE NT, option (dsquery= q1 ), "
-         "REMOTE (TCP h)) USER u.w;"},
-        {RisCreateSchemaStatement("s", "h", 2, "", "db", "o", "p", "u", "w"),
-         "CREATE SCHEMA s ON DATABASE (MSSQL, DBNAME db, OSUSER o.p, OSTYPE NT, REMOTE (TCP h)) USER u.w;"},
-        // Another kind gets no kind word and none of the kind's own pieces.
-        {RisCreateSchemaStatement("s", "h", 7, "d", "db", "o", "p", "u", "w"),
-         "CREATE SCHEMA s ON DATABASE (, DBNAME db, OSUSER o.p, OSTYPE NT, REMOTE (TCP h)) USER u.w;"},
-        // Credentials that are no plain names stand quoted, a quote doubled.
-        {RisCreateSchemaStatement("s", "h", 1, "", "db", "NT\\admin", "it's", "u", "p@ss"),
-         "CREATE SCHEMA s ON DATABASE (ORACLE, DBNAME db, OSUSER 'NT\\admin'.'it''s', OSTYPE NT, "
-         "REMOTE (TCP h)) USER u.'p@ss'@db;"},
-    };
-    for (const auto& [statement, expected] : cases)
-        EXPECT_EQ(statement, expected);
-}
 
 struct NameCase {
     const char* name;

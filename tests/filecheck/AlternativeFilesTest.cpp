@@ -91,19 +91,3 @@ TEST(FileListing, LinesEndingInTheName)
     EXPECT_TRUE(listing.LinesEndingIn("dgn").empty());
     EXPECT_TRUE(listing.LinesEndingIn("").empty());
 }
-
-TEST(SortMissingFilesByDate, ExchangeSortNewestFirst)
-{
-    auto at = [](int year, const char* path) {
-        AlternativeFile f;
-        f.path = path;
-        f.lastModified.year = year;
-        return f;
-    };
-    std::vector<AlternativeFile> files{at(2001, "a"), at(2003, "b"), at(2001, "c"), at(2002, "d")};
-    SortMissingFilesByDate(files);
-    Strings order;
-    for (const auto& f : files)
-        order.push_back(f.path);
-    EXPECT_EQ(order, (Strings{"b", "d", "c", "a"}));
-}

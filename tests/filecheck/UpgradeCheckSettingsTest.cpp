@@ -44,21 +44,3 @@ TEST_F(UpgradeCheckSettingsTest, SeedFileMustExist)
     EXPECT_EQ(LoadSeedFile(ini, kFWSeedFileKey), win("fw.dgn"));
     EXPECT_EQ(LoadSeedFile(ini, kSeedFileKey), "");
 }
-
-TEST_F(UpgradeCheckSettingsTest, AddSearchDirRefusesBlankAndListedFolders)
-{
-    Strings dirs{"C:\\Backup"};
-    auto message = [&](const std::string& folder) {
-        try {
-            AddSearchDir(dirs, folder);
-        } catch (const AppError& e) {
-            return e.description();
-        }
-        return std::string();
-    };
-    EXPECT_EQ(message("  "), "No directory is selected");
-    EXPECT_EQ(message("c:\\BACKUP"), "Directory: 'c:\\BACKUP' already in list exists");
-    // The whole texts are compared: with a trailing backslash it is another entry.
-    EXPECT_EQ(message("c:\\BACKUP\\"), "");
-    EXPECT_EQ(dirs, (Strings{"C:\\Backup", "c:\\BACKUP\\"}));
-}

@@ -42,14 +42,7 @@ long errorNumber(const std::function<void()>& f)
 }
 
 // What the folder holds besides the named files: a temporary file left behind shows here.
-std::vector<std::string> folderNames(const std::string& folder)
-{
-    std::vector<std::string> names;
-    for (const fs::directory_entry& e : fs::directory_iterator(folder))
-        names.push_back(e.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
+using testsupport::FilesIn;
 
 TEST_F(HostFilesTest, CopyOrMoveOntoTheSameFileInAnyCaseIsRefusedAndChangesNothing)
 {
@@ -62,7 +55,7 @@ TEST_F(HostFilesTest, CopyOrMoveOntoTheSameFileInAnyCaseIsRefusedAndChangesNothi
         EXPECT_EQ(errorNumber([&] { HostMoveFile(a, dst); }), kErrPermissionDenied);
         EXPECT_EQ(readAll(a), "design");
     }
-    EXPECT_EQ(folderNames(dir.host()), (std::vector<std::string>{"Model.dgn", "hard.dgn"}));
+    EXPECT_EQ(FilesIn(dir.host()), (std::vector<std::string>{"Model.dgn", "hard.dgn"}));
 }
 
 struct MidCopyFault {
@@ -93,7 +86,7 @@ TEST_P(HostCopyFaultTest, LeavesNoPartialFileAndAnExistingDestinationAsItWas)
         SetHostFileFault(nullptr);
     }
     EXPECT_EQ(readAll(old), "old content");
-    EXPECT_EQ(folderNames(dir.host()), (std::vector<std::string>{"big.dmp", "old.dmp"}));
+    EXPECT_EQ(FilesIn(dir.host()), (std::vector<std::string>{"big.dmp", "old.dmp"}));
     HostCopyFile(src, old);
     EXPECT_EQ(readAll(old), big);
 }
@@ -124,7 +117,7 @@ TEST_F(HostFilesTest, NoOverwriteCopyNeverReplacesAFileAlsoOneThatAppearsMeanwhi
 
     HostCopyFile(src, dir.host() + "/new.dgn", Overwrite::No);
     EXPECT_EQ(readAll(dir.host() + "/new.dgn"), "seed");
-    EXPECT_EQ(folderNames(dir.host()), (std::vector<std::string>{"late.dgn", "new.dgn", "seed.dgn", "there.dgn"}));
+    EXPECT_EQ(FilesIn(dir.host()), (std::vector<std::string>{"late.dgn", "new.dgn", "seed.dgn", "there.dgn"}));
 }
 
 TEST_F(HostFilesTest, DeleteWithoutForceKeepsAReadOnlyFile)

@@ -3,10 +3,10 @@
 #include "platform/ProfileFile.h"
 
 #include "support/TestEnvironment.h"
+#include "support/TestFiles.h"
 
 #include <fstream>
 #include <gtest/gtest.h>
-#include <sstream>
 
 namespace {
 
@@ -47,13 +47,7 @@ protected:
     std::string file = dir.host() + "/tarnwick.ini";
 
     void put(const std::string& bytes) { std::ofstream(file, std::ios::binary) << bytes; }
-    std::string bytes() const
-    {
-        std::ifstream in(file, std::ios::binary);
-        std::ostringstream ss;
-        ss << in.rdbuf();
-        return ss.str();
-    }
+    std::string bytes() const { return testsupport::ReadHostFile(file); }
     std::string get(const std::string& section, const std::string& key)
     {
         return ProfileFile::GetString(section, key, "dflt"s, 32768, file);
@@ -101,10 +95,7 @@ TEST(ProfileFileEncodingEdges, MarkOnlyFileTakesItsFirstKeyInItsEncoding)
     std::ofstream(file, std::ios::binary) << "\xFF\xFE";
     EXPECT_EQ(ProfileFile::GetString("S"s, "k"s, "dflt"s, 32768, file), "dflt");
     ASSERT_TRUE(ProfileFile::WriteString("S"s, "k"s, "v"s, file));
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream ss;
-    ss << in.rdbuf();
-    EXPECT_EQ(ss.str(), Utf16(u"[S]\r\nk=v\r\n", true));
+    EXPECT_EQ(testsupport::ReadHostFile(file), Utf16(u"[S]\r\nk=v\r\n", true));
 }
 
 TEST(ProfileFileEncodingEdges, BrokenUtf8AndAnOddUtf16ByteAreTakenAsWindowsTakesThem)
@@ -119,10 +110,7 @@ TEST(ProfileFileEncodingEdges, BrokenUtf8AndAnOddUtf16ByteAreTakenAsWindowsTakes
     EXPECT_EQ(ProfileFile::GetString("S"s, "k"s, ""s, 32768, file), "v");
     // The stray byte stays at the end, and what goes before it stays in step.
     ASSERT_TRUE(ProfileFile::WriteString("S"s, "n"s, "w"s, file));
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream ss;
-    ss << in.rdbuf();
-    EXPECT_EQ(ss.str(), Utf16(u"[S]\r\nk=v\r\nn=w\r\n", true) + "\x41");
+    EXPECT_EQ(testsupport::ReadHostFile(file), Utf16(u"[S]\r\nk=v\r\nn=w\r\n", true) + "\x41");
 }
 
 } // namespace

@@ -4,11 +4,10 @@
 #include "platform/FileAttributes.h"
 
 #include "support/TestEnvironment.h"
+#include "support/TestFiles.h"
 
 #include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
-#include <sstream>
 
 namespace {
 
@@ -19,17 +18,8 @@ protected:
     testsupport::ScopedDir dir{"profile"};
     std::string file = dir.host() + "/tarnwick.ini";
 
-    void put(const std::string& bytes)
-    {
-        std::ofstream(file, std::ios::binary) << bytes;
-    }
-    std::string bytes() const
-    {
-        std::ifstream in(file, std::ios::binary);
-        std::ostringstream ss;
-        ss << in.rdbuf();
-        return ss.str();
-    }
+    void put(const std::string& bytes) { testsupport::WriteHostFile(file, bytes); }
+    std::string bytes() const { return testsupport::ReadHostFile(file); }
     std::string get(const std::string& section, const std::string& key, const std::string& def = "")
     {
         return ProfileFile::GetString(section, key, def, 32768, file);

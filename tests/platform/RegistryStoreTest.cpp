@@ -3,6 +3,7 @@
 
 #include "platform/Environment.h"
 #include "platform/WinPath.h"
+#include "support/TestFiles.h"
 
 #include <filesystem>
 #include <fstream>
@@ -42,19 +43,8 @@ const std::string kHandWritten =
 const std::string kRis = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Intergraph\\RIS";
 const std::string kShares = "HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\lanmanserver\\Shares";
 
-std::string ReadHost(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-void WriteHost(const std::string& path, const std::string& text)
-{
-    fs::create_directories(fs::path(path).parent_path());
-    std::ofstream(path, std::ios::binary) << text;
-}
+using testsupport::ReadHostFile;
+using testsupport::WriteHostFile;
 
 std::string Str(const RegistryData* d)
 {
@@ -289,19 +279,19 @@ TEST(RegistryStoreTest, LoadAndSaveKeepAHandWrittenFileOtherwiseUnchanged)
 {
     const std::string computer = "HANDSEED";
     const std::string file = StandInRoot() + "/registry/handseed.reg"; // another letter case on disk
-    WriteHost(file, kHandWritten);
+    WriteHostFile(file, kHandWritten);
 
     EXPECT_EQ(RegistryStore::FilePath("HandSeed"), file);
     RegistryStore store(computer);
     ASSERT_EQ(store.Load(), RegistryStore::LoadResult::Loaded);
     ASSERT_TRUE(store.Save());
-    EXPECT_EQ(ReadHost(file), kHandWritten);
+    EXPECT_EQ(ReadHostFile(file), kHandWritten);
 
     store.SetValue(kRis + "\\05.04", "Count", RegistryData::Dword(7));
     ASSERT_TRUE(store.Save());
     std::string expected = kHandWritten;
     expected.replace(expected.find("\"Count\" = dword:0000002a"), 24, "\"Count\"=dword:00000007");
-    EXPECT_EQ(ReadHost(file), expected);
+    EXPECT_EQ(ReadHostFile(file), expected);
     EXPECT_FALSE(fs::exists(file + ".tmp"));
 }
 
@@ -321,19 +311,19 @@ TEST(RegistryStoreTest, WritesGoThroughAReplacementUnderTheLock)
 {
     const std::string file = StandInRoot() + "/registry/linkpc.reg";
     const std::string target = StandInRoot() + "/linked-registry.reg";
-    WriteHost(target, "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\A]\r\n\"x\"=\"1\"\r\n");
+    WriteHostFile(target, "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\A]\r\n\"x\"=\"1\"\r\n");
     fs::create_directories(StandInRoot() + "/registry");
     fs::create_symlink(target, file);
     RegistryStore linked("LINKPC");
     ASSERT_TRUE(linked.Update([](RegistryStore& s) { return s.SetValue("HKEY_LOCAL_MACHINE\\A", "x", RegistryData::Text("2")); }));
     EXPECT_TRUE(fs::is_symlink(file));
-    EXPECT_NE(ReadHost(target).find("\"x\"=\"2\""), std::string::npos);
+    EXPECT_NE(ReadHostFile(target).find("\"x\"=\"2\""), std::string::npos);
 
     // A read-only file stays as it is.
     fs::permissions(target, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
     EXPECT_FALSE(linked.Update([](RegistryStore& s) { return s.SetValue("HKEY_LOCAL_MACHINE\\A", "x", RegistryData::Text("3")); }));
     EXPECT_FALSE(linked.Save());
-    EXPECT_NE(ReadHost(target).find("\"x\"=\"2\""), std::string::npos);
+    EXPECT_NE(ReadHostFile(target).find("\"x\"=\"2\""), std::string::npos);
     fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write);
 
     // Writers that overlap keep each other's changes, and leave no temporary file behind.

@@ -148,7 +148,7 @@ TEST_F(FileOperationTest, DeleteEdgeCases)
     EXPECT_FALSE(IsFileExists(ro));
 }
 
-// ---- size, date, temporary names
+// ---- size and date
 
 TEST_F(FileOperationTest, SizeAndDate)
 {
@@ -161,14 +161,6 @@ TEST_F(FileOperationTest, SizeAndDate)
     EXPECT_EQ(gFileOpErrNumber, kErrFileNotFound);
     EXPECT_EQ(zero.year, 1899);
     EXPECT_EQ(zero.day, 30);
-}
-
-TEST_F(FileOperationTest, TempNamesAreEightLettersOrDigitsWithAnExtension)
-{
-    const std::string name = GetTempName();
-    ASSERT_EQ(name.size(), 12u);
-    EXPECT_EQ(name.substr(8), ".tmp");
-    EXPECT_TRUE(std::all_of(name.begin(), name.begin() + 8, ::isalnum)) << name;
 }
 
 // ---- search
@@ -333,13 +325,6 @@ TEST_F(FileOperationTest, VersionsOfTheProgramAndOfOtherFiles)
     }
     EXPECT_EQ(GetFileVersion(file("plain.dll")), "0.0.0.0");
     EXPECT_EQ(gFileOpErrNumber, 0);
-}
-
-TEST_F(FileOperationTest, AppVersionIsPaddedToTwoDigitsAPart)
-{
-    EXPECT_EQ(GetAppVersion("", false), GetFileVersion(""));
-    for (const std::string& p : Split(GetAppVersion("", true), "."))
-        EXPECT_GE(p.size(), 2u);
 }
 
 // ---- temporary folder

@@ -1,4 +1,4 @@
-// Settings values: trimming, list mode and the absent-key / absent-value deletions.
+// Settings values: trimming, list mode, and a write that fails on the way.
 #include "services/IniFile.h"
 
 #include "platform/HostFiles.h"
@@ -44,18 +44,6 @@ TEST_F(IniFileTest, ListModeJoinsNamesWithSemicolons)
     EXPECT_EQ(ReadIniValue(file, std::nullopt, std::nullopt, "", true), "SearchDirs;Empty;Other");
     // A single-mode read of a list drops the separators altogether.
     EXPECT_EQ(ReadIniValue(file, "SearchDirs", std::nullopt, ""), "ab");
-}
-
-TEST_F(IniFileTest, AbsentKeyRemovesSectionAbsentValueRemovesKey)
-{
-    put("[SearchDirs]\r\n1=a\r\n2=b\r\n[TARNWICK]\r\nx=1\r\ny=2\r\n");
-    EXPECT_TRUE(WriteIniValue(file, "TARNWICK", "x", std::nullopt));
-    EXPECT_EQ(ReadIniValue(file, "TARNWICK", std::nullopt, "", true), "y");
-    EXPECT_TRUE(WriteIniValue(file, "searchdirs", std::nullopt, std::nullopt));
-    EXPECT_EQ(ReadIniValue(file, std::nullopt, std::nullopt, "", true), "TARNWICK");
-    // An empty value is a value, not a deletion.
-    EXPECT_TRUE(WriteIniValue(file, "TARNWICK", "y", ""));
-    EXPECT_EQ(ReadIniValue(file, "TARNWICK", "y", "dflt"), "");
 }
 
 TEST_F(IniFileTest, AWriteThatFailsOnTheWayLeavesTheFileWholeAndNoTemporaryFile)
