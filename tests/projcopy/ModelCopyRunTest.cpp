@@ -41,39 +41,31 @@ protected:
     std::vector<std::string> checkModels;
 };
 
-struct PreconditionCase {
-    const char* name;
-    const char* oldProject;
-    const char* newProject;
-    bool sameParams;
-    const char* message;
-};
-
-class PreconditionTest : public ModelCopyRunTest, public ::testing::WithParamInterface<PreconditionCase> {};
-
-TEST_P(PreconditionTest, FailsWithItsMessage)
+TEST_F(ModelCopyRunTest, AMissingPreconditionFailsWithItsMessageBeforeAnyModel)
 {
-    const PreconditionCase& c = GetParam();
-    oldProject = c.oldProject;
-    newProject = c.newProject;
-    if (c.sameParams)
-        newParams = oldParams;
+    const struct {
+        const char* oldProject;
+        const char* newProject;
+        bool sameParams;
+        const char* message;
+    } cases[] = {{"", "", false, "Please select old project"},
+                 {"demo", "", false, "Please select new project"},
+                 {"demo", "other", false, "Project's version: 'demo' and 'other' is not same"},
+                 {"demo", "demo", true, "Can't copy project 'demo' to itself"}};
     checkModels = {"P1001"};
-    EXPECT_EQ(run(), 1);
-    ASSERT_EQ(messages.asked().size(), 1u);
-    EXPECT_EQ(messages.asked()[0].prompt, c.message);
-    EXPECT_NE(CopyLogText().find("\tprocessing failed\r\n"), std::string::npos);
-    EXPECT_EQ(CopyLogText().find("checking if"), std::string::npos);
+    for (const auto& c : cases) {
+        oldProject = c.oldProject;
+        newProject = c.newProject;
+        if (c.sameParams)
+            newParams = oldParams;
+        const size_t asked = messages.asked().size();
+        EXPECT_EQ(run(), 1) << c.message;
+        ASSERT_EQ(messages.asked().size(), asked + 1) << c.message;
+        EXPECT_EQ(messages.asked().back().prompt, c.message);
+        EXPECT_NE(CopyLogText().find("\tprocessing failed\r\n"), std::string::npos) << c.message;
+        EXPECT_EQ(CopyLogText().find("checking if"), std::string::npos) << c.message;
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Runs, PreconditionTest,
-    ::testing::Values(PreconditionCase{"both_empty", "", "", false, "Please select old project"},
-                      PreconditionCase{"target_empty", "demo", "", false, "Please select new project"},
-                      PreconditionCase{"itself", "demo", "demo", true, "Can't copy project 'demo' to itself"},
-                      PreconditionCase{"version", "demo", "other", false,
-                                       "Project's version: 'demo' and 'other' is not same"}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ModelCopyRunTest, NoCheckedModelLogsOnlySuccess)
 {
