@@ -115,27 +115,6 @@ INSTANTIATE_TEST_SUITE_P(
         UncCase{"BlankPath", "SRVA", " ", false, "", "Path name not defined"}),
     [](const ::testing::TestParamInfo<UncCase>& i) { return std::string(i.param.name); });
 
-TEST_F(NetworkPathsEnvironment, SharesComeInRegistryOrderWithTheirPaths)
-{
-    std::vector<ShareEntry> shares = GetLocalShares("SRVA");
-    ASSERT_EQ(shares.size(), 3u);
-    EXPECT_EQ(shares[0].ShareName, "pds");
-    EXPECT_EQ(shares[0].SharePath, "D:\\pds\\");
-    EXPECT_EQ(shares[1].ShareName, "d$");
-    EXPECT_EQ(shares[1].SharePath, "d:\\");
-    EXPECT_EQ(shares[2].SharePath, "D:\\users\\");
-
-    // Values without a path, or with empty data, are no shares.
-    shares = GetLocalShares("SRVC");
-    ASSERT_EQ(shares.size(), 2u);
-    EXPECT_EQ(shares[0].ShareName, "pd");
-    EXPECT_EQ(shares[1].ShareName, "text");
-    EXPECT_EQ(shares[1].SharePath, "E:\\data\\");
-
-    EXPECT_TRUE(GetLocalShares(" ").empty());
-    EXPECT_TRUE(GetLocalShares("NOSUCHSRV").empty());
-}
-
 // Fresh server names each run, as the cache outlives a test.
 std::string FreshServer(const std::string& stem)
 {
