@@ -12,6 +12,7 @@
 
 #include <cstdio>
 #include <random>
+#include <unordered_set>
 
 #ifndef TARNWICK_VERSION
 #define TARNWICK_VERSION "0.0.0.0"
@@ -212,9 +213,20 @@ float GetFileSize(const std::string& path)
 
 std::string GetTempName()
 {
+    // Only 2^20 names: drawn at random they meet again within a few thousand calls, and a call
+    // that takes several work files at once (an extraction's dump and its unload's own files)
+    // would then delete its own result. So a process never hands out a name twice.
+    constexpr unsigned kNames = 0x100000;
     static std::mt19937 rng{std::random_device{}()};
+    static std::unordered_set<unsigned> given;
+    if (given.size() >= kNames / 2)
+        given.clear();
+    unsigned n = 0;
+    do
+        n = static_cast<unsigned>(rng() & (kNames - 1));
+    while (!given.insert(n).second);
     char buf[16];
-    std::snprintf(buf, sizeof buf, "rad%05X.tmp", static_cast<unsigned>(rng() & 0xFFFFF));
+    std::snprintf(buf, sizeof buf, "rad%05X.tmp", n);
     return buf;
 }
 

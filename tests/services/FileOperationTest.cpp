@@ -16,6 +16,7 @@
 #include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
+#include <set>
 #include <sstream>
 
 namespace fs = std::filesystem;
@@ -404,3 +405,16 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<PathTextCase>& i) { return std::string(i.param.name); });
 
 } // namespace
+
+// An extraction takes several work names at once and deletes them afterwards: a name handed out
+// twice in one process would make it delete its own result.
+TEST(TempNameTest, NoNameTwiceInOneProcess)
+{
+    std::set<std::string> names;
+    for (int i = 0; i < 200000; ++i) {
+        const std::string name = GetTempName();
+        ASSERT_TRUE(names.insert(name).second) << name << " again after " << i << " names";
+        ASSERT_EQ(name.size(), 12u);
+        ASSERT_EQ(name.rfind("rad", 0), 0u);
+    }
+}
