@@ -84,12 +84,6 @@ TEST(JetSqlTranslatorForms, InsertInto)
     EXPECT_EQ(values.sql, " (a, \"b\") VALUES (1, '2024-02-29')");
 }
 
-TEST(JetSqlTranslatorForms, OtherStatements)
-{
-    EXPECT_EQ(JetSqlTranslator::Translate("CREATE TABLE [t] (a TEXT(20), b LONG)", Mark).kind, JetStatement::Kind::Other);
-    EXPECT_EQ(JetSqlTranslator::Translate("SELECT 1", Mark).kind, JetStatement::Kind::Select);
-}
-
 TEST(JetSqlTranslatorForms, RefusesBrokenLiterals)
 {
     for (const char* bad : {"SELECT * FROM t WHERE a = 'x", "SELECT * FROM [t", "SELECT * FROM t WHERE d = #2024-02-30#",

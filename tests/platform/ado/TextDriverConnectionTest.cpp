@@ -137,16 +137,6 @@ TEST_F(TextDriverTest, AnEmptyResultIsAnOpenRecordsetAtEof)
     EXPECT_EQ(rs.Fields()["model_no"].DefinedSize(), 21);
 }
 
-TEST_F(TextDriverTest, CallerFiltersWorkOnTheResult)
-{
-    Recordset rs = Query("SELECT * FROM C:\\work\\tw\\T1.txt AS [pdtable_113]");
-    rs.SetFilter("model_no LIKE 'A*' AND partition_no = #3#");
-    EXPECT_EQ(Column(rs, "model_no"), (std::vector<std::string>{"A100"}));
-    rs.SetFilter("");
-    rs.SetSort("[weight] Desc");
-    EXPECT_EQ(Column(rs, "model_no"), (std::vector<std::string>{"it's \"x\"", "A100", "B 100", "a200"}));
-}
-
 TEST_F(TextDriverTest, FixedLengthAndTabDelimitedTables)
 {
     WriteFile(kDir + "\\F.txt", "  12 abc        \r\n   7 de fg      \r\n");
