@@ -110,57 +110,33 @@ const std::string kHandEdited = "; settings\n"
                                 "[Replace]\r\n"
                                 "a=b";
 
-TEST_F(ProfileFileTest, ChangingValueKeepsOtherLines)
+TEST_F(ProfileFileTest, EveryEditKeepsTheOtherLinesByteForByte)
 {
-    put(kHandEdited);
-    ASSERT_TRUE(ProfileFile::WriteString("tarnwick"s, "RISDMPDIR"s, "e:\\new"s, file));
-    std::string expected = kHandEdited;
-    expected.replace(expected.find("  risdmpdir = d:\\dumps  "), 24, "risdmpdir=e:\\new");
-    EXPECT_EQ(bytes(), expected);
-}
-
-TEST_F(ProfileFileTest, NewKeyGoesBeforeBlankLinesOfItsSection)
-{
-    put(kHandEdited);
-    ASSERT_TRUE(ProfileFile::WriteString("frmRISTable"s, "Width"s, "9000"s, file));
-    std::string expected = kHandEdited;
-    expected.insert(expected.find("Left=300\r\n") + 10, "Width=9000\r\n");
-    EXPECT_EQ(bytes(), expected);
-}
-
-TEST_F(ProfileFileTest, NewKeyInLastSectionWithoutLineEnd)
-{
-    put(kHandEdited);
-    ASSERT_TRUE(ProfileFile::WriteString("Replace"s, "c"s, "d"s, file));
-    EXPECT_EQ(bytes(), kHandEdited + "\r\nc=d\r\n");
-}
-
-TEST_F(ProfileFileTest, NewSectionIsAppended)
-{
-    put(kHandEdited);
-    ASSERT_TRUE(ProfileFile::WriteString("SearchDirs"s, "1"s, "x"s, file));
-    EXPECT_EQ(bytes(), kHandEdited + "\r\n[SearchDirs]\r\n1=x\r\n");
-}
-
-TEST_F(ProfileFileTest, AbsentValueDeletesOnlyTheKey)
-{
-    put(kHandEdited);
-    ASSERT_TRUE(ProfileFile::WriteString("FRMRISTABLE"s, "top"s, std::nullopt, file));
-    std::string expected = kHandEdited;
-    expected.erase(expected.find("Top=120\r\n"), 9);
-    EXPECT_EQ(bytes(), expected);
-    EXPECT_EQ(get("frmRISTable", "Top", "none"), "none");
-    EXPECT_EQ(get("frmRISTable", "Left"), "300");
-}
-
-TEST_F(ProfileFileTest, AbsentKeyDeletesTheWholeSection)
-{
-    put(kHandEdited);
-    ASSERT_TRUE(ProfileFile::WriteString("frmRISTable"s, std::nullopt, std::nullopt, file));
-    std::string expected = kHandEdited;
-    expected.erase(expected.find("[frmRISTable]"), std::string("[frmRISTable]\r\nTop=120\r\nLeft=300\r\n\r\n").size());
-    EXPECT_EQ(bytes(), expected);
-    EXPECT_EQ(ProfileFile::GetString("frmRISTable"s, std::nullopt, ""s, 32768, file), "");
+    const auto replaced = [](const std::string& old, const std::string& by) {
+        std::string text = kHandEdited;
+        return text.replace(text.find(old), old.size(), by);
+    };
+    struct Case {
+        const char* name;
+        std::optional<std::string> section, key, value;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {"changed value", "tarnwick", "RISDMPDIR", "e:\\new", replaced("  risdmpdir = d:\\dumps  ", "risdmpdir=e:\\new")},
+        {"new key before the section's blank lines", "frmRISTable", "Width", "9000",
+         replaced("Left=300\r\n", "Left=300\r\nWidth=9000\r\n")},
+        {"new key in a last section without line end", "Replace", "c", "d", kHandEdited + "\r\nc=d\r\n"},
+        {"new section", "SearchDirs", "1", "x", kHandEdited + "\r\n[SearchDirs]\r\n1=x\r\n"},
+        {"absent value deletes the key only", "FRMRISTABLE", "top", std::nullopt, replaced("Top=120\r\n", "")},
+        {"absent key deletes the section", "frmRISTable", std::nullopt, std::nullopt,
+         replaced("[frmRISTable]\r\nTop=120\r\nLeft=300\r\n\r\n", "")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        put(kHandEdited);
+        ASSERT_TRUE(ProfileFile::WriteString(c.section, c.key, c.value, file));
+        EXPECT_EQ(bytes(), c.expected);
+    }
 }
 
 TEST_F(ProfileFileTest, DeletingFromMissingFileCreatesNothing)
