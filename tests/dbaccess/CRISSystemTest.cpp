@@ -50,6 +50,7 @@ TEST_F(CRISSystemTest, StatementsRunAndRISErrorsAreRaised)
     EXPECT_EQ(cris.DBWrite("pd_demo", "insert into tw_probe values (1, 'x');\r\ninsert into tw_probe values (2, 'y')"),
               2);
     EXPECT_EQ(Count("pd_demo", "tw_probe"), 2);
+    EXPECT_EQ(cris.DBWrite("pd_demo", "update tw_probe set b = 'z'"), 2); // "2 rows updated."
     // The sample schema is shared by the process's tests.
     cris.DBWrite("pd_demo", "drop table tw_probe");
 
