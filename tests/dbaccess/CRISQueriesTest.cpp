@@ -181,6 +181,10 @@ TEST_F(CRISServerQueriesTest, OracleReadActsInTheSchemaAndDropsSemicolons)
               (std::vector<std::string>{"ALTER SESSION SET CURRENT_SCHEMA=pd_x", "SELECT * FROM t WHERE a = ''"}));
     EXPECT_EQ(rs.RecordCount(), 2);
     EXPECT_EQ(rs.Fields()["MODEL_NO"].Value().ToText(), "P1");
+    // Without a schema the login's own stays.
+    Server().statements.clear();
+    cris_.DBRead(" ", "SELECT * FROM t", 3);
+    EXPECT_EQ(Server().statements, std::vector<std::string>{"SELECT * FROM t"});
 }
 
 TEST_F(CRISServerQueriesTest, OracleSchemaThatIsNoPlainNameIsRefused)

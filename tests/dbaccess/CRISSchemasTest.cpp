@@ -25,9 +25,11 @@ TEST_F(CRISSchemasTest, OneSchemaIsOneRunWithoutDefaultSchema)
 
 TEST_F(CRISSchemasTest, EverySchemaIsARunOfItsOwn)
 {
-    cris_.RISCreateSchema({"a", "b", "c"}, "h", 2, "", "pds", "o", "p", {"ua", "ub", "uc"}, {"pa", "pb", "pc"});
+    // SQL Server takes the directory as its query server.
+    cris_.RISCreateSchema({"a", "b", "c"}, "h", 2, " q1 ", "pds", "o", "p", {"ua", "ub", "uc"}, {"pa", "pb", "pc"});
     EXPECT_EQ(Runs("risbatch"), 3);
-    EXPECT_NE(Got("risbatch.input").find("CREATE SCHEMA c ON DATABASE (MSSQL"), std::string::npos);
+    EXPECT_EQ(Got("risbatch.input"), "CREATE SCHEMA c ON DATABASE (MSSQL, DBNAME pds, OSUSER o.p, OSTYPE NT, "
+                                     "option (dsquery= q1 ), REMOTE (TCP h)) USER uc.pc;\r\nquit;\r\n");
 }
 
 TEST_F(CRISSchemasTest, DropIsOneRunOverTheNonBlankNames)

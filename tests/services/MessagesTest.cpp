@@ -165,6 +165,17 @@ TEST(TranslateMessageTest, FillsArgumentsAndRemovesAmpersandsOnlyFromResult)
     EXPECT_EQ(TranslateMessage(plain, false, false), "R&D");
 }
 
+// Without a window the default button answers: a wrong one would confirm what the user was
+// meant to be asked about.
+TEST(MessageServiceTest, DefaultAnswersFollowTheDefaultButton)
+{
+    EXPECT_EQ(MessageService::DefaultAnswer(0), MsgAnswer::Ok);
+    EXPECT_EQ(MessageService::DefaultAnswer(292), MsgAnswer::No);
+    EXPECT_EQ(MessageService::DefaultAnswer(36), MsgAnswer::Yes);
+    EXPECT_EQ(MessageService::DefaultAnswer(3 | 512), MsgAnswer::Cancel);
+    EXPECT_EQ(MessageService::DefaultAnswer(1 | 512), MsgAnswer::Cancel); // beyond the set: its last
+}
+
 TEST_F(MessagesTest, CommandLineModeLogsAndAnswersWithoutBlocking)
 {
     CommandLineMessageService cli;
