@@ -7,6 +7,7 @@
 #include "dbaccess/RecordsetText.h"
 #include "dbaccess/ServerSession.h"
 #include "dbaccess/SqlLiteral.h"
+#include "dbaccess/SqlParse.h"
 #include "platform/BinaryFile.h"
 #include "platform/TextUtil.h"
 #include "platform/ado/Connection.h"
@@ -78,7 +79,7 @@ Recordset CRIS::DBRead(const std::string& schema, const std::string& sql, int32_
             conn->Open(TextDriverConnection(textFile), "", "");
         } else {
             OpenServerSession(*conn, ConnectString, kind, schema);
-            statement = ReplaceAll(statement, ";", "");
+            statement = WithoutStatementSemicolons(statement);
         }
         rs.emplace();
         rs->SetCursorLocation(adUseClient);
@@ -113,7 +114,7 @@ void CRIS::ADOUnloadAndParse(const std::string& schema, const std::string& sql, 
         OpenServerSession(*conn, ConnectString, GetDBConType(), schema);
         rs.emplace();
         rs->SetCursorLocation(adUseClient);
-        rs->Open(ReplaceAll(sql, ";", ""), *conn, adOpenStatic, adLockOptimistic, adCmdText);
+        rs->Open(WithoutStatementSemicolons(sql), *conn, adOpenStatic, adLockOptimistic, adCmdText);
 
         textFile = GetTempDir() + GetTempBaseName() + ".txt";
         text.Open(textFile, BinaryFile::Mode::Write);

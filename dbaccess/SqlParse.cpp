@@ -133,3 +133,14 @@ std::string RedirectSelect(const std::string& sql, const SelectParts& parts, con
     return sql.substr(0, parts.tableStart) + textFile + " AS [" + parts.table + "]"
            + sql.substr(parts.tableStart + parts.tableLength);
 }
+
+std::string WithoutStatementSemicolons(const std::string& sql)
+{
+    const std::vector<bool> outside = OutsideQuotes(sql);
+    std::string out;
+    out.reserve(sql.size());
+    for (size_t i = 0; i < sql.size(); ++i)
+        if (!(outside[i] && sql[i] == ';'))
+            out += sql[i];
+    return out;
+}

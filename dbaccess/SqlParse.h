@@ -22,6 +22,10 @@ struct SelectParts {
 // the source "CRIS::ParseSQL".
 SelectParts ParseSelect(const std::string& sql);
 
+// The statement without its semicolons outside quoted texts and names (a server takes one
+// statement without its terminator); a ';' inside a quoted value is part of the value and stays.
+std::string WithoutStatementSemicolons(const std::string& sql);
+
 // The statement with its table word replaced by textFile + " AS [" + table + "]"; everything
 // else stays as it stands. parts comes from ParseSelect of the same statement.
 std::string RedirectSelect(const std::string& sql, const SelectParts& parts, const std::string& textFile);

@@ -176,9 +176,10 @@ protected:
 TEST_F(CRISServerQueriesTest, OracleReadActsInTheSchemaAndDropsSemicolons)
 {
     cris_.SetUseOra("ORCL", "system", "manager");
-    Recordset rs = cris_.DBRead("pd_x", "SELECT * FROM t WHERE a = ';';", 3);
-    EXPECT_EQ(Server().statements,
-              (std::vector<std::string>{"ALTER SESSION SET CURRENT_SCHEMA=pd_x", "SELECT * FROM t WHERE a = ''"}));
+    // A ';' inside a quoted value is the value's: only the statement's own goes.
+    Recordset rs = cris_.DBRead("pd_x", "SELECT * FROM t WHERE a = ';' AND b = 'x;y';", 3);
+    EXPECT_EQ(Server().statements, (std::vector<std::string>{"ALTER SESSION SET CURRENT_SCHEMA=pd_x",
+                                                             "SELECT * FROM t WHERE a = ';' AND b = 'x;y'"}));
     EXPECT_EQ(rs.RecordCount(), 2);
     EXPECT_EQ(rs.Fields()["MODEL_NO"].Value().ToText(), "P1");
     // Without a schema the login's own stays.
