@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <filesystem>
@@ -117,7 +118,87 @@ AppError HostError(int err, bool forFolder)
 
 void SetHostFileFault(HostFileFault fault) { gFault = std::move(fault); }
 
-int InjectedFault(const std::string& op, const std::string& hostPath) { return gFault ? gFault(op, hostPath) : 0; }
+namespace {
+
+// For tests only: TARNWICK_TEST_FULL_DISK="<host folder>=<bytes>" makes that folder behave as a
+// small disk of its own that holds that many bytes, also in programs a test starts, where the
+// in-process hook cannot reach. Without the variable nothing changes. The value is parsed again
+// only when it changes (a test sets it around one run).
+struct TestDisk {
+    std::string raw;
+    std::string folder;
+    unsigned long long bytes = 0;
+};
+
+const TestDisk* testDisk()
+{
+    static TestDisk disk;
+    const char* raw = std::getenv(kTestFullDiskVariable);
+    if (!raw || !*raw)
+        return nullptr;
+    if (disk.raw != raw) {
+        disk = TestDisk{raw, "", 0};
+        const std::string value = raw;
+        const size_t eq = value.rfind('=');
+        if (eq != std::string::npos && eq > 0) {
+            disk.folder = value.substr(0, eq);
+            while (disk.folder.size() > 1 && disk.folder.back() == '/')
+                disk.folder.pop_back();
+            disk.bytes = std::strtoull(value.c_str() + eq + 1, nullptr, 10);
+        }
+    }
+    return disk.folder.empty() ? nullptr : &disk;
+}
+
+bool under(const std::string& hostPath, const std::string& folder)
+{
+    return hostPath.compare(0, folder.size(), folder) == 0 &&
+           (hostPath.size() == folder.size() || hostPath[folder.size()] == '/');
+}
+
+// What the folder's files take, in whole pages as a small in-memory file system counts them.
+unsigned long long bytesHeld(const std::string& folder)
+{
+    unsigned long long total = 0;
+    std::error_code ec;
+    for (fs::recursive_directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        struct stat st;
+        if (::lstat(it->path().c_str(), &st) == 0 && S_ISREG(st.st_mode))
+            total += (static_cast<unsigned long long>(st.st_size) + 4095) / 4096 * 4096;
+    }
+    return total;
+}
+
+// ENOSPC for an operation that adds bytes under the test disk once it is full; a flush fails
+// only when the bytes written went past it, as a full disk refuses the write itself.
+int testDiskFault(const std::string& op, const std::string& hostPath)
+{
+    const TestDisk* disk = testDisk();
+    if (!disk || !under(hostPath, disk->folder))
+        return 0;
+    const bool adds = op == "create" || op == "copy" || op == "write" || op == "overwrite" || op == "mkdir";
+    if (!adds && op != "flush")
+        return 0;
+    const unsigned long long held = bytesHeld(disk->folder);
+    return held > disk->bytes || (adds && held == disk->bytes) ? ENOSPC : 0;
+}
+
+// A move onto the test disk from elsewhere crosses file systems, as onto a mounted one: it
+// copies (and meets the full disk) instead of renaming.
+bool crossesTestDisk(const std::string& srcHost, const std::string& dstHost)
+{
+    const TestDisk* disk = testDisk();
+    return disk && under(srcHost, disk->folder) != under(dstHost, disk->folder);
+}
+
+} // namespace
+
+int InjectedFault(const std::string& op, const std::string& hostPath)
+{
+    if (int err = gFault ? gFault(op, hostPath) : 0)
+        return err;
+    return testDiskFault(op, hostPath);
+}
 
 bool HostFileExists(const std::string& winPath)
 {
@@ -198,10 +279,12 @@ void HostMoveFile(const std::string& src, const std::string& dst)
             throw HostError(EEXIST);
         checkWritableTarget(dst, d);
     }
-    if (::rename(s.c_str(), d.c_str()) == 0)
-        return;
-    if (errno != EXDEV)
-        throw HostError(errno);
+    if (!crossesTestDisk(s, d)) {
+        if (::rename(s.c_str(), d.c_str()) == 0)
+            return;
+        if (errno != EXDEV)
+            throw HostError(errno);
+    }
     copyBytes(s, dst, ReplacementFile::Existing::Replace);
     if (::unlink(s.c_str()) != 0)
         throw HostError(errno);

@@ -28,6 +28,11 @@ using HostFileFault = std::function<int(const std::string& op, const std::string
 void SetHostFileFault(HostFileFault fault);
 // 0 unless a fault is in place for this operation and path.
 int InjectedFault(const std::string& op, const std::string& hostPath);
+// For tests where no small file system can be mounted: "<host folder>=<bytes>" in this variable
+// makes creates, writes and copies under that folder fail with disk full (ENOSPC) once its files
+// hold that many bytes, in every program of the run that inherits it; a move into the folder
+// copies as onto another disk. Never set outside tests.
+inline constexpr const char* kTestFullDiskVariable = "TARNWICK_TEST_FULL_DISK";
 
 struct HostEntry {
     std::string name;

@@ -125,7 +125,7 @@ TEST_F(RisUnloadAllTest, AFullLogFolderIsSaidOnceInWordsAndTheDumpsAreWritten)
 {
     testsupport::ScopedDir tmp{"fulltmp"};
     SmallDisk disk(tmp.host() + "/small", "64k");
-    if (!disk.Mounted())
+    if (!disk.Full())
         GTEST_SKIP() << "no small file system can be mounted here";
     {
         std::ofstream fill(tmp.host() + "/small/fill", std::ios::binary);

@@ -126,7 +126,7 @@ TEST(StandInEnvironmentFailure, AFailedBuildLeavesNothingOfItsOwnAndTheNextBuild
     {
         const std::string small = dir.host() + "/small";
         SmallDisk disk(small, "64k");
-        if (disk.Mounted()) {
+        if (disk.Full()) {
             EXPECT_EQ(twenv({"--root", small + "/root", "--no-second"}), 1);
             EXPECT_FALSE(fs::exists(small + "/root"));
         }
