@@ -50,6 +50,14 @@ bool hasKnownExtension(const std::string& name)
     return false;
 }
 
+bool isExecutable(const std::string& host)
+{
+    struct stat st;
+    return ::stat(host.c_str(), &st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & (S_IXUSR | S_IXGRP | S_IXOTH));
+}
+
+// The Windows forms first; then a host program, which carries no extension (an editor named in
+// the settings, such as mousepad), by its exact name when it is executable.
 std::string findWithExtensions(const std::string& dir, const std::string& name)
 {
     if (hasKnownExtension(name))
@@ -58,7 +66,8 @@ std::string findWithExtensions(const std::string& dir, const std::string& name)
     for (const char* ext : kExtensions)
         if (std::string p = findInFolder(dir, name + ext); !p.empty())
             return p;
-    return {};
+    const std::string exact = (dir == "/" ? dir : dir + "/") + name;
+    return isExecutable(exact) ? exact : std::string();
 }
 
 // PATH may hold host folders (":" separated) and, after a "set PATH=C:\x;%PATH%", Windows

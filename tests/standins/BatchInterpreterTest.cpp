@@ -68,6 +68,12 @@ TEST_F(BatchInterpreterTest, UnknownCommandGivesCmdsMessageAndExit49)
 {
     EXPECT_EQ(run({"frobnicate -x"}), 49);
     EXPECT_EQ(err, "'frobnicate' is not recognized as an internal or external command,\r\noperable program or batch file.\r\n");
+    // A host program carries no extension: it runs by its exact name once it is executable.
+    write("hostprog", "#!/bin/sh\necho ran\n");
+    EXPECT_EQ(run({"hostprog"}), 49);
+    fs::permissions(path("hostprog"), fs::perms::owner_all);
+    EXPECT_EQ(run({"\"hostprog\" x"}), 0);
+    EXPECT_EQ(out, "ran\n");
 }
 
 TEST_F(BatchInterpreterTest, SetVariablesExpandInLaterLinesAndReachPrograms)
