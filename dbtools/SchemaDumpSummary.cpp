@@ -189,20 +189,18 @@ std::vector<std::string> SchemaDumpSummary::TableDifferences(const SchemaDumpSum
         const auto it = of.find(key);
         return it == of.end() ? std::set<std::string>() : it->second;
     };
-    const std::set<std::string> wantIndexes = lines(indexes_), haveIndexes = lines(found.indexes_);
-    for (const std::string& i : wantIndexes)
-        if (!haveIndexes.count(i))
-            faults.push_back("lacks index " + indexName(i));
-    for (const std::string& i : haveIndexes)
-        if (!wantIndexes.count(i))
-            faults.push_back("has index " + indexName(i) + " the backup lacks");
-    const std::set<std::string> wantGrants = lines(grants_), haveGrants = lines(found.grants_);
-    for (const std::string& g : wantGrants)
-        if (!haveGrants.count(g))
-            faults.push_back("lacks " + grantName(g));
-    for (const std::string& g : haveGrants)
-        if (!wantGrants.count(g))
-            faults.push_back("has " + grantName(g) + " the backup lacks");
+    // The lines of one kind the found table lacks, then those only it has.
+    auto compare = [&](const std::set<std::string>& want, const std::set<std::string>& have,
+                       std::string (*name)(const std::string&)) {
+        for (const std::string& l : want)
+            if (!have.count(l))
+                faults.push_back("lacks " + name(l));
+        for (const std::string& l : have)
+            if (!want.count(l))
+                faults.push_back("has " + name(l) + " the backup lacks");
+    };
+    compare(lines(indexes_), lines(found.indexes_), [](const std::string& i) { return "index " + indexName(i); });
+    compare(lines(grants_), lines(found.grants_), grantName);
     return faults;
 }
 
