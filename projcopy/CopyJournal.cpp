@@ -93,16 +93,19 @@ std::string CopyJournal::takeOut(const Entry& e) const
 {
     long pid = 0;
     std::string failure;
-    switch (e.kind) {
-    case Kind::Row: {
-        const std::string error =
-            ris_.RunStatement(sides_.newParams(), "pd_" + sides_.newProject(), "DELETE FROM " + e.name + " WHERE " + e.where);
-        // The client may have failed before or after it deleted: the row itself tells.
-        const int stands = RowStands(e.name, e.where, failure);
+    // The client may have failed before or after it took the row or table out: looked at again,
+    // the row or table itself tells (stands: 1 yes, 0 no, -1 unknown).
+    auto lookedAgain = [&failure](const std::string& error, int stands) -> std::string {
         if (stands == 0)
             return {};
         return stands == 1 ? "it stands" + (error.empty() ? std::string() : " (" + error + ")")
                            : "whether it stands is unknown: " + failure;
+    };
+    switch (e.kind) {
+    case Kind::Row: {
+        const std::string error =
+            ris_.RunStatement(sides_.newParams(), "pd_" + sides_.newProject(), "DELETE FROM " + e.name + " WHERE " + e.where);
+        return lookedAgain(error, RowStands(e.name, e.where, failure));
     }
     case Kind::File:
         if (DeleteFileA(e.name, false) && !IsFileExists(e.name, 0))
@@ -115,11 +118,7 @@ std::string CopyJournal::takeOut(const Entry& e) const
         return IsFileExists(e.name, 1) ? "it stands" : std::string();
     case Kind::Table: {
         const std::string error = ris_.RunStatement(sides_.newParams(), e.where, "DROP TABLE " + e.name);
-        const int stands = TableStands(e.where, e.name, failure);
-        if (stands == 0)
-            return {};
-        return stands == 1 ? "it stands" + (error.empty() ? std::string() : " (" + error + ")")
-                           : "whether it stands is unknown: " + failure;
+        return lookedAgain(error, TableStands(e.where, e.name, failure));
     }
     }
     return {};
