@@ -71,37 +71,19 @@ std::vector<Families::Step> Families::stepsOf(FamilyCommand command)
 {
     switch (command) {
     case FamilyCommand::CreateDBSchema:
-        return {Step::CreDBUser, Step::CreSchema};
+        return {Step::CreateUser, Step::CreateSchema};
     case FamilyCommand::CreateDBUser:
-        return {Step::CreDBUser};
+        return {Step::CreateUser};
     case FamilyCommand::CreateSchema:
-        return {Step::CreSchema};
+        return {Step::CreateSchema};
     case FamilyCommand::DeleteDBSchema:
-        return {Step::DelSchema, Step::DelDBUser};
+        return {Step::DropSchema, Step::DropUser};
     case FamilyCommand::DeleteDBUser:
-        return {Step::DelDBUser};
+        return {Step::DropUser};
     case FamilyCommand::DeleteSchema:
-        return {Step::DelSchema};
+        return {Step::DropSchema};
     }
     return {};
-}
-
-void Families::runStep(Step step, const std::string& params)
-{
-    switch (step) {
-    case Step::CreDBUser:
-        users_.Cre_DBUser(params);
-        break;
-    case Step::CreSchema:
-        schemas_.cre_schema(params);
-        break;
-    case Step::DelSchema:
-        schemas_.Del_Schema(params);
-        break;
-    case Step::DelDBUser:
-        users_.Del_DBUser(params);
-        break;
-    }
 }
 
 void Families::noteRun(const ToolOutcome& outcome)
@@ -134,7 +116,7 @@ bool Families::runFamilies(FamilyCommand command)
         if (currentSchema)
             currentSchema(schema);
         for (Step step : steps)
-            runStep(step, "'" + schema + "'");
+            RunUserSchemaStep(step, users_, schemas_, "'" + schema + "'");
         if (escPressed && escPressed())
             return false;
     }

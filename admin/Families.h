@@ -6,6 +6,7 @@
 #include "admin/RisSchemas.h"
 #include "admin/RunReport.h"
 #include "admin/SchemaFamilies.h"
+#include "admin/UserSchemaStep.h"
 
 #include <functional>
 #include <string>
@@ -65,9 +66,8 @@ public:
     const RunReport& report() const { return report_; }
 
 private:
-    enum class Step { CreDBUser, CreSchema, DelSchema, DelDBUser };
+    using Step = UserSchemaStep;
     static std::vector<Step> stepsOf(FamilyCommand command);
-    void runStep(Step step, const std::string& params);
     bool confirmTwice(FamilyCommand command);
     // Runs the loop; false when Esc ended it.
     bool runFamilies(FamilyCommand command);

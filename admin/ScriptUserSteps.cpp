@@ -56,20 +56,7 @@ CommandScriptHost::ParamOperation ScriptUserSteps::step(ScriptUserStep which, co
 {
     return [this, which, word](const std::string& params) {
         last_ = ToolOutcome();
-        switch (which) {
-        case ScriptUserStep::CreateUser:
-            users_.Cre_DBUser(params);
-            break;
-        case ScriptUserStep::DropUser:
-            users_.Del_DBUser(params);
-            break;
-        case ScriptUserStep::CreateSchema:
-            schemas_.cre_schema(params);
-            break;
-        case ScriptUserStep::DropSchema:
-            schemas_.Del_Schema(params);
-            break;
-        }
+        RunUserSchemaStep(which, users_, schemas_, params);
         if (!last_.failed())
             return;
         const std::string passed = ExpectedStepFailure(which, last_);

@@ -4,12 +4,11 @@
 #pragma once
 
 #include "admin/CommandScriptHost.h"
-#include "admin/DbUsers.h"
-#include "admin/RisSchemas.h"
+#include "admin/UserSchemaStep.h"
 
 #include <string>
 
-enum class ScriptUserStep { CreateUser, DropUser, CreateSchema, DropSchema };
+using ScriptUserStep = UserSchemaStep;
 
 // Why a failed tool run leaves what the step was to bring about in place, so that a script
 // goes on: a create whose object exists already, a drop whose object does not exist. Only

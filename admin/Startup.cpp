@@ -61,7 +61,11 @@ std::string FolderWriteProblem(const std::string& folder)
         return "no folder is given";
     if (!HostFolderExists(folder))
         return "the folder '" + folder + "' does not exist";
-    const std::string probe = AddBackslash(folder) + "tarnwick_" + GetTempBaseName() + ".tmp";
+    // A name no file has yet: the probe is deleted afterwards and must never be someone's file.
+    std::string probe;
+    do
+        probe = AddBackslash(folder) + "tarnwick_" + GetTempBaseName() + ".tmp";
+    while (HostFileExists(probe));
     try {
         BinaryFile f;
         f.Open(probe, BinaryFile::Mode::Write);

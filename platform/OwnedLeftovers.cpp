@@ -25,12 +25,14 @@ void RemoveOrphanedLeftovers(const std::string& winFile, const std::string& suff
         if (name.size() <= prefix.size() + suffix.size() || !EqualsNoCase(name.substr(0, prefix.size()), prefix) ||
             !EndsWithNoCase(name, suffix))
             continue;
-        const std::string id = name.substr(prefix.size(), name.size() - prefix.size() - suffix.size());
-        if (id.size() > 9 || id.find_first_not_of("0123456789") != std::string::npos)
-            continue;
-        const long pid = std::stol(id);
-        if (pid == Process::CurrentId() || !Process::Gone(pid))
-            continue;
-        std::remove(it->path().c_str());
+        if (LeftoverOwnerGone(std::string_view(name).substr(prefix.size(), name.size() - prefix.size() - suffix.size())))
+            std::remove(it->path().c_str());
     }
+}
+
+bool LeftoverOwnerGone(std::string_view id)
+{
+    if (id.empty() || id.size() > 9 || id.find_first_not_of("0123456789") != std::string_view::npos)
+        return false;
+    return Process::Gone(std::stol(std::string(id)));
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 // "<file>.<process id><suffix>" for this process (Windows path in, Windows path out).
 std::string OwnedLeftoverName(const std::string& winFile, const std::string& suffix);
@@ -12,3 +13,7 @@ std::string OwnedLeftoverName(const std::string& winFile, const std::string& suf
 // Files of running processes and every other name stay. Failures are passed over: a leftover
 // that cannot be removed now is tried again by the next run.
 void RemoveOrphanedLeftovers(const std::string& winFile, const std::string& suffix);
+
+// True when id, the process-id part of a leftover's name (1 to 9 digits), names a process that
+// no longer runs; false for any other text.
+bool LeftoverOwnerGone(std::string_view id);

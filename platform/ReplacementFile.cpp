@@ -4,6 +4,7 @@
 #include "platform/AppError.h"
 #include "platform/FileAttributes.h"
 #include "platform/HostFiles.h"
+#include "platform/OwnedLeftovers.h"
 #include "platform/Process.h"
 #include "platform/TextUtil.h"
 #include "platform/WinPath.h"
@@ -69,18 +70,16 @@ void failIfFault(const char* op, const std::string& host)
 // whole copy left.
 std::string tempPrefix(const std::string& target) { return "." + nameOf(target) + ".~"; }
 
-// The process id in the name of one of target's temporary files (prefix + "<pid>.<6 hex>"), or
-// 0 when the name is another (a backup's longer name included).
-long tempOwner(const std::string& name, const std::string& prefix)
+// Whether the name is one of target's temporary files (prefix + "<pid>.<6 hex>", a backup's
+// longer name not included) whose process no longer runs.
+bool tempOfEndedProcess(const std::string& name, const std::string& prefix)
 {
     if (name.size() < prefix.size() + 8 || name.compare(0, prefix.size(), prefix) != 0)
-        return 0;
-    const std::string pid = name.substr(prefix.size(), name.size() - prefix.size() - 7);
+        return false;
     const std::string tail = name.substr(name.size() - 7);
-    if (pid.size() > 9 || pid.find_first_not_of("0123456789") != std::string::npos || tail[0] != '.' ||
-        tail.find_first_not_of("0123456789abcdef", 1) != std::string::npos)
-        return 0;
-    return std::stol(pid);
+    if (tail[0] != '.' || tail.find_first_not_of("0123456789abcdef", 1) != std::string::npos)
+        return false;
+    return LeftoverOwnerGone(std::string_view(name).substr(prefix.size(), name.size() - prefix.size() - 7));
 }
 
 // The hidden names of a folder that may be temporary files. A folder is read once per process:
@@ -110,10 +109,9 @@ void removeOrphanedTemps(const std::string& target)
 {
     const std::string folder = folderOf(target), prefix = tempPrefix(target);
     for (const std::string& name : tempCandidates(folder)) {
-        const long pid = tempOwner(name, prefix);
         const std::string path = folder + "/" + name;
         struct stat st;
-        if (pid > 0 && Process::Gone(pid) && ::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode))
+        if (tempOfEndedProcess(name, prefix) && ::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode))
             ::unlink(path.c_str());
     }
 }

@@ -28,16 +28,23 @@ const char* RootName(RegistryRoot root)
     }
 }
 
+// Whether the computer is another than this one.
+bool isRemote(const std::string& computer) { return !IsBlank(computer) && !EqualsNoCase(computer, ComputerName()); }
+
+// Whether the root can be reached on the computer at all: a remote connection, as on Windows,
+// reaches only HKEY_LOCAL_MACHINE and HKEY_USERS.
+bool rootReachable(RegistryRoot root, bool remote)
+{
+    return RootName(root) && (!remote || root == HKEY_LOCAL_MACHINE || root == HKEY_USERS);
+}
+
 // The store of the computer, loaded, or nothing when it cannot be reached. This computer's
 // registry always opens (empty before anything was written); another computer's only when its
-// file exists, as a remote connection needs the computer to answer. A remote connection, as
-// on Windows, reaches only HKEY_LOCAL_MACHINE and HKEY_USERS.
+// file exists, as a remote connection needs the computer to answer.
 std::optional<RegistryStore> Connect(RegistryRoot root, const std::string& computer)
 {
-    if (!RootName(root))
-        return std::nullopt;
-    const bool remote = !IsBlank(computer) && !EqualsNoCase(computer, ComputerName());
-    if (remote && root != HKEY_LOCAL_MACHINE && root != HKEY_USERS)
+    const bool remote = isRemote(computer);
+    if (!rootReachable(root, remote))
         return std::nullopt;
     RegistryStore store(IsBlank(computer) ? std::string() : computer);
     switch (store.Load()) {
@@ -55,10 +62,8 @@ std::optional<RegistryStore> Connect(RegistryRoot root, const std::string& compu
 // reach as Connect: a remote computer's registry only when its file exists.
 bool Change(RegistryRoot root, const std::string& computer, const std::function<bool(RegistryStore&)>& change)
 {
-    if (!RootName(root))
-        return false;
-    const bool remote = !IsBlank(computer) && !EqualsNoCase(computer, ComputerName());
-    if (remote && root != HKEY_LOCAL_MACHINE && root != HKEY_USERS)
+    const bool remote = isRemote(computer);
+    if (!rootReachable(root, remote))
         return false;
     RegistryStore store(IsBlank(computer) ? std::string() : computer);
     if (remote) {
