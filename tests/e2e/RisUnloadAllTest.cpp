@@ -125,8 +125,6 @@ TEST_F(RisUnloadAllTest, AFullLogFolderIsSaidOnceInWordsAndTheDumpsAreWritten)
 {
     testsupport::ScopedDir tmp{"fulltmp"};
     SmallDisk disk(tmp.host() + "/small", "64k");
-    if (!disk.Full())
-        GTEST_SKIP() << "no small file system can be mounted here";
     {
         std::ofstream fill(tmp.host() + "/small/fill", std::ios::binary);
         const std::string block(4096, 'x');

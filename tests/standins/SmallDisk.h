@@ -3,7 +3,7 @@
 // (TARNWICK_TEST_FULL_DISK, inherited by the programs a test starts) makes the folder act as a
 // disk of that size instead: creates, writes and copies into it fail with disk full once it
 // holds that many bytes. Tests that need more than that (a real file system's own refusals)
-// ask Mounted(); the others ask Full().
+// ask Mounted().
 #pragma once
 
 #include "platform/HostFiles.h"
@@ -42,8 +42,6 @@ public:
     SmallDisk(const SmallDisk&) = delete;
     SmallDisk& operator=(const SmallDisk&) = delete;
     bool Mounted() const { return mounted_; }
-    // Mounted or simulated: the folder meets a full disk either way.
-    bool Full() const { return mounted_ || simulated_; }
 
 private:
     // "64k", "1m" or bytes, as tmpfs takes its size.
