@@ -1,0 +1,62 @@
+// The change-and-look way every data-changing call takes after a failure.
+#include "services/ChangeOutcome.h"
+
+#include "platform/AppError.h"
+
+#include <cctype>
+#include <exception>
+
+namespace {
+
+std::string Capitalised(std::string text)
+{
+    if (!text.empty())
+        text[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(text[0])));
+    return text;
+}
+
+std::string Failure(const std::exception& e)
+{
+    if (const auto* app = dynamic_cast<const AppError*>(&e))
+        return app->description();
+    return e.what();
+}
+
+} // namespace
+
+std::string ChangeOutcome::Describe(const std::string& what) const
+{
+    switch (state) {
+    case ChangeState::Done:
+        if (!CallFailed())
+            return Capitalised(what) + " was done.";
+        return Capitalised(what) + " was done although " + failure + (seen.empty() ? "" : "; " + seen) + ".";
+    case ChangeState::NotDone:
+        return Capitalised(what) + " was not done: " + failure + (seen.empty() ? "" : "; " + seen) + ".";
+    case ChangeState::NotKnown:
+        break;
+    }
+    return "Whether " + what + " was done is not known: " + failure + ". What stands: " +
+           (seen.empty() ? std::string("nothing could be read") : seen) + ".";
+}
+
+ChangeOutcome ChangeAndLook(const std::function<std::string()>& change, const ChangeLook& look)
+{
+    ChangeOutcome outcome;
+    try {
+        outcome.failure = change();
+    } catch (const std::exception& e) {
+        outcome.failure = Failure(e);
+        if (outcome.failure.empty())
+            outcome.failure = "the call failed without a message";
+    }
+    if (!outcome.CallFailed())
+        return outcome;
+    try {
+        outcome.state = look(outcome.seen);
+    } catch (const std::exception& e) {
+        outcome.state = ChangeState::NotKnown;
+        outcome.seen = "it could not be read again (" + Failure(e) + ")";
+    }
+    return outcome;
+}

@@ -1,0 +1,42 @@
+// The one answer of a call that changes data (a statement, a load, a server-manager script, a
+// schema or user created or dropped, a table copy, a file moved, copied or deleted) when it
+// fails: look at what it changed and say what stands afterwards, never the exit code alone.
+#pragma once
+
+#include <functional>
+#include <string>
+
+enum class ChangeState {
+    Done,     // the change's effect is there (also when its call failed)
+    NotDone,  // nothing of it is there: the state before the call stands
+    NotKnown, // the look could not tell, or found only part of it: `seen` says what stands
+};
+
+struct ChangeOutcome {
+    ChangeState state = ChangeState::Done;
+    std::string failure; // the call's own failure (empty when it ended without one)
+    std::string seen;    // what the look found after a failure (empty when no look ran)
+
+    bool CallFailed() const { return !failure.empty(); }
+    bool Done() const { return state == ChangeState::Done; }
+
+    // One sentence for a box, a status line or the log, "what" naming the change ("the UPDATE
+    // of pdtable_113", "the load of 'C:\pdsdump\pd_demo.dmp'"):
+    //   done:           "<What> was done."  or, after a failed call,
+    //                   "<What> was done although <failure>; <seen>."
+    //   not done:       "<What> was not done: <failure>[; <seen>]."
+    //   not known:      "Whether <what> was done is not known: <failure>. What stands: <seen>."
+    std::string Describe(const std::string& what) const;
+};
+
+// Reads what stands after the change: Done when its whole effect is there, NotDone when none
+// of it is, NotKnown when it cannot be read or only part is there. `seen` tells, in words, what
+// was found ("the row of 'P1009' is gone from pdtable_113"). A look that throws counts as
+// NotKnown with its error as what was seen.
+using ChangeLook = std::function<ChangeState(std::string& seen)>;
+
+// Runs change. When it throws (any std::exception) or returns false with a failure text, runs
+// look and returns what stands. A change that ends without failure is Done and the look does not
+// run. The caller words its message from the result; the change's exception never escapes.
+// change returns the empty text on success, else its failure in words.
+ChangeOutcome ChangeAndLook(const std::function<std::string()>& change, const ChangeLook& look);

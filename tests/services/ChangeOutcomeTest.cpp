@@ -1,0 +1,57 @@
+// The change-and-look way: the look runs only after a failure and decides what is said.
+#include "services/ChangeOutcome.h"
+
+#include "platform/AppError.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Case {
+    const char* name;
+    bool throws;
+    std::string returned;
+    ChangeState looked;
+    bool lookThrows;
+    ChangeState expected;
+    std::string sentence;
+};
+
+class ChangeAndLookTest : public ::testing::TestWithParam<Case> {};
+
+TEST_P(ChangeAndLookTest, SaysWhatStands)
+{
+    const Case& c = GetParam();
+    int looks = 0;
+    ChangeOutcome out = ChangeAndLook(
+        [&]() -> std::string {
+            if (c.throws)
+                throw AppError(1, "CRIS::DBWrite", "risbatch ended with exit code 139");
+            return c.returned;
+        },
+        [&](std::string& seen) {
+            ++looks;
+            if (c.lookThrows)
+                throw AppError(1, "CRIS::DBRead", "risunlod ended with exit code 1");
+            seen = c.looked == ChangeState::Done ? "the row is gone" : "the row stands";
+            return c.looked;
+        });
+    EXPECT_EQ(out.state, c.expected);
+    EXPECT_EQ(looks, (c.throws || !c.returned.empty()) ? 1 : 0);
+    EXPECT_EQ(out.Describe("the DELETE of 'P1009'"), c.sentence);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Outcomes, ChangeAndLookTest,
+    ::testing::Values(
+        Case{"Succeeded", false, "", ChangeState::NotDone, false, ChangeState::Done, "The DELETE of 'P1009' was done."},
+        Case{"DiedAfterTheWork", true, "", ChangeState::Done, false, ChangeState::Done,
+             "The DELETE of 'P1009' was done although risbatch ended with exit code 139; the row is gone."},
+        Case{"RefusedNothingChanged", false, "refused", ChangeState::NotDone, false, ChangeState::NotDone,
+             "The DELETE of 'P1009' was not done: refused; the row stands."},
+        Case{"LookFails", true, "", ChangeState::Done, true, ChangeState::NotKnown,
+             "Whether the DELETE of 'P1009' was done is not known: risbatch ended with exit code 139. What "
+             "stands: it could not be read again (risunlod ended with exit code 1)."}),
+    [](const ::testing::TestParamInfo<Case>& info) { return std::string(info.param.name); });
+
+} // namespace
