@@ -2,6 +2,7 @@
 // and every database operation of the program (RIS clients, Oracle and SQL Server connections).
 #pragma once
 
+#include "dbaccess/RowCountAnswer.h"
 #include "dbaccess/UnloadExtras.h"
 
 #include <cstdint>
@@ -85,6 +86,9 @@ public:
                    const OptionalNames& whereClauses, const std::string& targetSchema, int32_t dataLayout,
                    bool rewriteSchemaLine, UnloadExtras extras);
     void RISClean(const std::string& schema);
+    // The server's row count of each table (matched without regard to case), all asked in one
+    // risbatch run. Raises unless every table's count came whole (ReadRowCounts). No tables, no run.
+    RowCounts RISCountRows(const std::string& schema, const std::vector<std::string>& tables);
 
     // --- extraction and dump files ---
     // Extracts the one table a SELECT reads into a text table in the work directory and

@@ -123,5 +123,10 @@ std::string CRIS::RunRisunlodListing(const std::string& schema, const std::strin
     // A listing cut off by a client that died would pass for a schema with fewer tables.
     if (RisClientEndedUnexplained(exitCode, IsFileExists(logFile, 0) ? BinaryFile::ReadAll(logFile) : std::string()))
         RaiseError("", RisClientExitText("risunlod", exitCode));
-    return BinaryFile::ReadAll(listFile);
+    // A listing that ended well may still be cut short: it would pass for a schema with fewer
+    // tables, and every dump checked against it would lack them unnoticed.
+    std::string listing = BinaryFile::ReadAll(listFile);
+    if (const std::string problem = ListingProblem(listing); !problem.empty())
+        RaiseError("", "The listing risunlod wrote of schema '" + schema + "' is not whole: " + problem);
+    return listing;
 }

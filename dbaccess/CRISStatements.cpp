@@ -4,6 +4,7 @@
 #include "dbaccess/CRISWork.h"
 #include "dbaccess/RISCommandLine.h"
 #include "dbaccess/RISErrorReader.h"
+#include "dbaccess/RowCountAnswer.h"
 #include "platform/BinaryFile.h"
 #include "platform/TextUtil.h"
 #include "services/BatchLauncher.h"
@@ -77,6 +78,23 @@ int32_t CRIS::RISWrite(const std::string& schema, const std::string& sql)
         if (!IsBlank(schema))
             CheckRISName("Schema", schema);
         return rowsChanged(RunRisbatch(RisbatchStatementInput(schema, sql), true, true));
+    });
+}
+
+RowCounts CRIS::RISCountRows(const std::string& schema, const std::vector<std::string>& tables)
+{
+    return WithErrorSource("CRIS::RISCountRows", [&] {
+        if (IsBlank(schema))
+            RaiseError("", "Schema name not defined");
+        CheckRISName("Schema", schema);
+        for (const std::string& t : tables)
+            CheckRISName("Table", t);
+        if (tables.empty())
+            return RowCounts();
+        std::vector<std::string> names;
+        for (const std::string& t : tables)
+            names.push_back(Trim(t));
+        return ReadRowCounts(RunRisbatch(RisbatchStatementInput(schema, RowCountStatements(names)), true, true), names);
     });
 }
 

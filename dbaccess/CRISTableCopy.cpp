@@ -5,8 +5,10 @@
 #include "dbaccess/CRISWork.h"
 #include "dbaccess/DumpReader.h"
 #include "dbaccess/DumpTableRename.h"
+#include "dbaccess/DumpWholeCheck.h"
 #include "dbaccess/IndexNames.h"
 #include "dbaccess/RISCommandLine.h"
+#include "dbaccess/RISListing.h"
 #include "platform/TextUtil.h"
 #include "services/FileOperation.h"
 
@@ -28,6 +30,21 @@ std::vector<ListedIndex> IndexesInDump(const std::string& dump)
             found.push_back(index);
     }
     return found;
+}
+
+// The copy's tables in the target with the rows each must hold after the load: the source's
+// count, plus what an appending load finds there already.
+std::map<std::string, uint64_t> ExpectedRows(const RowCounts& source, const std::map<std::string, std::string>& renames,
+                                             const RowCounts& before)
+{
+    std::map<std::string, uint64_t> expected;
+    for (const auto& [table, rows] : source) {
+        const auto renamed = renames.find(ToLower(table));
+        const std::string target = renamed == renames.end() ? table : renamed->second;
+        const auto held = before.find(target);
+        expected[target] = rows + (held == before.end() ? 0 : held->second);
+    }
+    return expected;
 }
 
 } // namespace
@@ -54,17 +71,43 @@ void CRIS::RISTableCopy(const std::string& sourceSchema, const std::vector<std::
         // target's view of the same name.
         RISUnload(unloaded, sourceSchema, sourceTables, std::nullopt, "", kVariableLayout, false,
                   UnloadExtras::IndexesGrants);
+        // A dump short of rows would make a short copy that no later check tells from a whole one.
+        const RowCounts source = RISCountRows(sourceSchema, sourceTables);
+        if (const std::string short_ = RowCountDifferences(CheckDumpWhole(unloaded).tables, source); !short_.empty())
+            RaiseError("", "The dump of schema '" + sourceSchema + "' does not hold the tables' rows (" + short_ +
+                               "); nothing was loaded into schema '" + target + "'");
 
         // Each index of the copy gets a name no other table's index in the target has: the load
         // client would otherwise drop that index or fail to make the copy's.
         const std::vector<ListedIndex> copied = IndexesInDump(unloaded);
         CheckRISName("Schema", target);
+        const std::string targetListing = RunRisunlodListing(target, nullptr, true);
         const std::map<std::string, std::string> indexNames =
-            FreeIndexNames(copied, renames, ListedIndexes(RunRisunlodListing(target, nullptr, true)));
+            FreeIndexNames(copied, renames, ListedIndexes(targetListing));
+        // An appending load adds to the rows a target table holds already.
+        std::vector<std::string> appendedTo;
+        if (RislodModeWord(loadMode).empty())
+            for (const auto& [from, to] : renames)
+                for (const std::string& held : ListedTableNames(targetListing))
+                    if (EqualsNoCase(held, to))
+                        appendedTo.push_back(to);
+        const RowCounts before = RISCountRows(target, appendedTo);
         DumpTableRename rename(sourceTables, targetTables);
         rename.SetIndexNames(indexNames);
         rename.Copy(unloaded, renamed);
         RISLoad(renamed, std::nullopt, loadMode, targetSchema, logFile, kCommitCount);
+
+        // What the load made, read back: a copy short of rows is no copy.
+        const std::map<std::string, uint64_t> expected = ExpectedRows(source, renames, before);
+        std::vector<std::string> copiedTables;
+        for (const auto& [table, rows] : expected)
+            copiedTables.push_back(table);
+        const RowCounts loaded = RISCountRows(target, copiedTables);
+        for (const auto& [table, rows] : expected)
+            if (loaded.at(table) != rows)
+                RaiseError("", "Table '" + table + "' of schema '" + target + "' holds " +
+                                   std::to_string(loaded.at(table)) + " rows after the copy, " + std::to_string(rows) +
+                                   " expected");
 
         // What the load made, read back: a copy without one of its indexes is no copy.
         if (copied.empty())

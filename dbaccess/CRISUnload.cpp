@@ -11,6 +11,8 @@
 #include "services/BatchLauncher.h"
 #include "services/FileOperation.h"
 
+#include <algorithm>
+
 namespace {
 
 // The directory part of a path: up to and including its last "\", trimmed.
@@ -80,6 +82,17 @@ void CRIS::RISUnload(const std::string& dumpFile, const std::string& schema, con
             RaiseError("", "the dump risunlod wrote of schema '" + schema + "' is not whole: " + whole.problem);
         if (!EqualsNoCase(whole.schema, schema))
             RaiseError("", "the dump risunlod wrote of schema '" + schema + "' holds schema '" + whole.schema + "'");
+        // A dump whole in form may still lack an asked table: a load of it would go on without.
+        if (tables) {
+            std::vector<std::string> missing;
+            for (const std::string& t : *tables)
+                if (std::none_of(whole.tables.begin(), whole.tables.end(),
+                                 [&](const DumpTableCount& d) { return EqualsNoCase(d.table, Trim(t)); }))
+                    missing.push_back(Trim(t));
+            if (!missing.empty())
+                RaiseError("", "the dump risunlod wrote of schema '" + schema + "' lacks the asked table" +
+                                   (missing.size() > 1 ? "s " : " ") + Join(missing, ", "));
+        }
 
         if (!IsBlank(targetSchema) || rewriteSchemaLine) {
             DumpSchemaLine::CopyWithSchemaName(tempDump, dumpFile, IsBlank(targetSchema) ? schema : targetSchema);

@@ -1,6 +1,8 @@
 // Readers of risunlod listings and risbatch dictionary answers.
 #include "dbaccess/RISListing.h"
 
+#include "dbaccess/DumpLineClassifier.h"
+#include "platform/AppError.h"
 #include "platform/Clock.h"
 #include "platform/TextUtil.h"
 
@@ -29,6 +31,63 @@ std::string RemoveQuotes(std::string s)
 }
 
 } // namespace
+
+std::string ListingProblem(const std::string& listing)
+{
+    DumpLineClassifier classifier;
+    bool started = false, ended = false;
+    std::string lastTable;
+    long number = 0;
+    auto at = [&](std::string_view line) {
+        return "line " + std::to_string(number) + " '" + std::string(line) + "'";
+    };
+    try {
+        for (std::string_view rest = listing; !rest.empty();) {
+            const size_t lf = rest.find('\n');
+            std::string_view line = rest.substr(0, lf);
+            rest.remove_prefix(lf == std::string_view::npos ? rest.size() : lf + 1);
+            if (!line.empty() && line.back() == '\r')
+                line.remove_suffix(1);
+            ++number;
+            if (IsBlank(line))
+                continue;
+            const DumpLineKind kind = classifier.Classify(line);
+            if (ended)
+                return at(line) + " follows the end-of-schema line";
+            if (!started) {
+                if (kind != DumpLineKind::SchemaLine)
+                    return "it does not begin with a schema line (" + at(line) + ")";
+                started = true;
+                continue;
+            }
+            switch (kind) {
+            case DumpLineKind::SchemaLine:
+                return at(line) + " is a second schema line";
+            case DumpLineKind::CreateTable:
+                lastTable = NameAt(std::string(line), DumpFormat::kCreateTable.size());
+                break;
+            case DumpLineKind::EndOfSchema:
+                ended = true;
+                break;
+            case DumpLineKind::Other:
+                if (StartsWithNoCase(line, "create ") || StartsWithNoCase(line, "grant "))
+                    break;
+                return at(line) + " is no definition line";
+            case DumpLineKind::BlockLine:
+            case DumpLineKind::EndOfTable:
+                return at(line) + " is no definition line";
+            }
+        }
+    } catch (const AppError& e) {
+        return e.description();
+    }
+    if (!started)
+        return "it holds no schema line";
+    if (!ended)
+        return "the end-of-schema line is missing (the listing ends at line " + std::to_string(number) +
+               (lastTable.empty() ? std::string() : ", after table '" + lastTable + "'") + ")";
+    return std::string();
+}
 
 std::vector<std::string> ListedTableNames(const std::string& listing)
 {

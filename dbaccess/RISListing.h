@@ -12,6 +12,13 @@ struct ListedTable {
     std::string columnText;
 };
 
+// Why a risunlod listing is not whole, empty when it is: read through the dump-line classifier,
+// its first line (blank lines aside) is a schema line, then come definition lines only (create
+// table, index, view and grant lines), and the end-of-schema line comes last. A listing cut
+// short would pass for a schema with fewer tables; the reason names the line, and for a
+// listing that ends early the last table it defined.
+std::string ListingProblem(const std::string& listing);
+
 // The names after each "create table " (exact case), in listing order, blank names left out.
 std::vector<std::string> ListedTableNames(const std::string& listing);
 // Every table definition of the listing whose name and column text are not blank.

@@ -11,7 +11,7 @@ using CRISCatalogueTest = FakeRisTest;
 
 TEST_F(CRISCatalogueTest, MissingTableRaisesAndCachesNothing)
 {
-    Put("risunlod.o", "create schema pd_abc x\r\n");
+    Put("risunlod.o", "create schema pd_abc x\r\n***RIS*** End of Schema ***RIS***\r\n");
     AppError e = Raised([&] { cris_.DBGetCols("pd_abc", "t9", false, false); });
     EXPECT_EQ(e.description(), "Table: 't9' not in schema: 'pd_abc' exists");
     EXPECT_EQ(e.source(), "CRIS::RISGetCols");
@@ -22,7 +22,7 @@ TEST_F(CRISCatalogueTest, MissingTableRaisesAndCachesNothing)
 
 TEST_F(CRISCatalogueTest, RISErrorWinsOverTheListingAndAFailedRefreshKeepsTheList)
 {
-    Put("risunlod.o", "create table a (x int)\r\n");
+    Put("risunlod.o", "create schema pd_abc x\r\ncreate table a (x int)\r\n***RIS*** End of Schema ***RIS***\r\n");
     EXPECT_EQ(cris_.DBGetTables("pd_abc", false), (Names{"a"}));
     Put("risunlod.console", ErrorBlock("RIS_E_UNKNOWN_SCHEMA", "pd_abc"));
     const AppError e = Raised([&] { cris_.DBGetTables("pd_abc", true); });

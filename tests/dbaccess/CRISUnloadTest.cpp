@@ -37,12 +37,25 @@ TEST_F(CRISUnloadTest, CopiesTheDumpAsWritten)
 
 TEST_F(CRISUnloadTest, TablesWithConditionsAndARewrittenSchemaLine)
 {
-    Put("risunlod.o", kDump);
+    // Every asked table has its block in the dump.
+    const std::string both = kDump.substr(0, kDump.find("create table")) +
+                             "create table pdtable_113 (model_index_no int)\r\ninsert into pdtable_113 (model_index_no) "
+                             "values (?)\r\n***variable*** model_index_no \r\n5 \r\n***RIS*** End of Table ***RIS***\r\n" +
+                             kDump.substr(kDump.find("create table"));
+    Put("risunlod.o", both);
     cris_.RISUnload(target(), "pd_abc", Names{"pdtable_113", "t"}, Names{"model_index_no = 5"}, "dd_new", 1, false,
                     UnloadExtras::None);
     EXPECT_EQ(Got("risunlod.param"),
               "pd_abc table with data pdtable_113 where \" model_index_no = 5 \" t\r\n");
-    EXPECT_EQ(ReadHostFile(targetHost()), "default schema dd_new" + kDump.substr(kDump.find("\r\n")));
+    EXPECT_EQ(ReadHostFile(targetHost()), "default schema dd_new" + both.substr(both.find("\r\n")));
+
+    // A dump whole in form that lacks an asked table is no unload of it.
+    const AppError e = Raised([&] {
+        cris_.RISUnload(target(), "pd_abc", Names{"pdtable_113", "t", "u"}, std::nullopt, "", 1, false, UnloadExtras::None);
+    });
+    EXPECT_EQ(e.description(), "the dump risunlod wrote of schema 'pd_abc' lacks the asked table u");
+    EXPECT_FALSE(std::filesystem::exists(targetHost()));
+    Put("risunlod.o", kDump);
 
     cris_.RISUnload(target(), "pd_abc", Names{"t"}, std::nullopt, "", 1, true, UnloadExtras::None);
     EXPECT_EQ(ReadHostFile(targetHost()), "default schema pd_abc" + kDump.substr(kDump.find("\r\n")));

@@ -59,6 +59,14 @@ before() { awk -v t="$1" 'BEGIN { RS = ";"; t = tolower(t) }
     index(tolower($0), t) { exit }
     { printf "%s;", $0 }
     END { printf "\r\nquit;\r\n" }' "$2" > "$HERE/cut" && cat "$HERE/cut" > "$2" && rm -f "$HERE/cut"; }
+thin_rows() { awk -v t="$1" -v k="$2" '{ l = tolower($0); sub(/\r$/, "", l) }
+    index(l, "create table " tolower(t) " ") == 1 { state = 1; print; next }
+    state == 1 && (index(l, "create ") == 1 || index(l, "grant ") == 1 || l ~ /end of schema/) { state = 0 }
+    state == 1 && index(l, "insert into ") == 1 { print; next }
+    state == 1 { state = 2; n = 0; print; next }
+    state == 2 && l ~ /^\*\*\*ris\*\*\* end of table/ { state = 0; print; next }
+    state == 2 { n++; if (k > 0 && n % k == 0) print; next }
+    { print }' "$3" > "$HERE/cut" && cat "$HERE/cut" > "$3" && rm -f "$HERE/cut"; }
 answer() { if [ "$n" = risbatch ] && [ -n "$out" ]; then printf '%s' "$1" >> "$out"; else printf '%s' "$1"; fi; }
 )SH";
 
@@ -108,6 +116,15 @@ ClientRule ClientRule::FailTable(const std::string& table, const std::string& er
     r.text_ = table;
     r.error_ = error;
     r.exitCode_ = exitCode;
+    return r;
+}
+
+ClientRule ClientRule::ThinRows(const std::string& table, int keepEvery)
+{
+    ClientRule r;
+    r.act_ = Act::ThinRows;
+    r.text_ = table;
+    r.keepLines_ = keepEvery;
     return r;
 }
 
@@ -181,6 +198,10 @@ std::string ClientRule::Script() const
               "esac; " + block + "exit " + code;
         break;
     }
+    case Act::ThinRows:
+        act = real + " > \"$HERE/console\"; rc=$?; cat \"$HERE/console\"; [ -f \"$out\" ] && thin_rows " + Quoted(text_) + " " +
+              std::to_string(keepLines_) + " \"$out\"; exit $rc";
+        break;
     case Act::Scripted:
         act = (output_ ? "[ -n \"$out\" ] && printf '%s' " + Quoted(*output_) + " > \"$out\"\n" : std::string()) +
               "[ -n \"$bad\" ] && printf '%s' " + Quoted(badRows_.value_or("")) + " > \"$bad\"\n" +
@@ -195,7 +216,7 @@ std::string ClientRule::Script() const
     }
     std::string s = "WHEN=" + Quoted(when_) + "; TIMES=" + std::to_string(times_) + "\n";
     // An unload of all tables names none: a failing table fails it too.
-    const std::string unloadOfAll = act_ == Act::FailTable ? "[ \"$n\" = risunlod ] || " : "";
+    const std::string unloadOfAll = act_ == Act::FailTable || act_ == Act::ThinRows ? "[ \"$n\" = risunlod ] || " : "";
     if (!act.empty())
         s += "if " + (text_.empty() ? std::string() : "{ " + unloadOfAll + "holds " + Quoted(text_) + "; } && ") +
              "due; then\n" + act + "\nfi\n";

@@ -45,6 +45,11 @@ public:
     static ClientRule FailTable(const std::string& table, const std::string& error = "RIS_E_TABLE_NOT_FOUND",
                                 int exitCode = 1);
 
+    // risunlod writes its dump with the rows of table `table` thinned: only every `keepEvery`-th
+    // row kept (0: none, the block ends right after its layout line); the blocks stay closed and
+    // the run ends with 0. Limit it with When as FailTable.
+    static ClientRule ThinRows(const std::string& table, int keepEvery);
+
     // A scripted client, for answers the real ones do not give on request: nothing is run; the
     // -o file gets `output` (none is written without it), the console `console` ("<client> done"
     // without it), the -b file `badRows` (made empty without them), the -l file is made empty;
@@ -65,7 +70,7 @@ private:
     friend class WrapperClients;
     std::string Script() const;  // the shell text of the rule
 
-    enum class Act { PassThrough, DieBefore, DieAfter, CutAnswer, Refuse, FailTable, DropLines, Scripted };
+    enum class Act { PassThrough, DieBefore, DieAfter, CutAnswer, Refuse, FailTable, DropLines, Scripted, ThinRows };
     Act act_ = Act::PassThrough;
     int exitCode_ = 0;
     std::string answer_;
