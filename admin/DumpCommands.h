@@ -19,9 +19,10 @@ public:
     // are removed first. It is renamed into the old dump's place (through a symbolic link, onto
     // the file it names), its first line already rewritten to "default schema", only when the
     // client reported no error, the file is a whole dump of the schema (CheckDumpWhole) and it
-    // holds every table the access object lists for the schema. Otherwise the old dump stays
+    // holds every table the access object lists for the schema, each with as many rows as the
+    // server counts (one risbatch run for all). Otherwise the old dump stays
     // byte for byte, the new file goes, and the failure, naming the schema, the dump and the
-    // reason (the missing tables), is noted and raised.
+    // reason (the missing tables, or each short table with both counts), is noted and raised.
     void RISUnload(const std::string& params);
     // Token 1 the dump file: its "create schema" line becomes a "default schema" line of the
     // same length. A missing dump raises "Edrisdmp File: '<file>' does not exist".

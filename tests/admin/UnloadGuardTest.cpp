@@ -4,6 +4,7 @@
 #include "Form1Fixture.h"
 
 #include "admin/AdminGlobals.h"
+#include "dbaccess/CRIS.h"
 #include "dbaccess/DumpSchemaLine.h"
 #include "platform/FileAttributes.h"
 #include "services/AppGlobals.h"
@@ -50,6 +51,11 @@ TEST_F(UnloadGuardTest, ANewDumpThatIsNotWholeNeverReplacesTheOldOne)
     // Whole in form, so only the schema's own list of tables shows what is missing.
     cases.push_back({"a whole dump without one table, exit 0", ClientRule::FailTable("pdtable_113", "", 0).When(".tw.tmp"),
                      "risunlod pd_demo: the new dump lacks table pdtable_113 of the schema"});
+    // Blocks closed right after their layout line: only the server's counts show the rows missing.
+    cases.push_back({"a whole dump without the rows of one table, exit 0",
+                     ClientRule::ThinRows("pdtable_113", 0).When(".tw.tmp"),
+                     "risunlod pd_demo: the new dump does not hold the schema's rows (table 'pdtable_113' holds 0 rows "
+                     "in the dump, 3 on the server)"});
     const std::string old = "default schema pd_demo\r\nold content\r\n";
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -76,6 +82,29 @@ TEST_F(UnloadGuardTest, ANewDumpThatIsNotWholeNeverReplacesTheOldOne)
             << e.description();
         EXPECT_EQ(BinaryFile::ReadAll(dump), old);
     }
+}
+
+// A listing cut short with exit 0 is no list of the schema's tables to check a new dump by.
+TEST_F(UnloadGuardTest, AListingCutShortKeepsTheOldDumpAndSaysWhereItEnds)
+{
+    testsupport::WrapperClients clients;
+    auto form = startedForm();
+    const std::string registered = gCRIS->GetRISPath();
+    gCRIS->SetUseRIS(clients.WinFolder());
+    clients.Set("risunlod", testsupport::ClientRule::CutAnswer(3).When(" table all"));
+    const std::string dump = dumpDir + "\\pd_demo.dmp";
+    const std::string old = "default schema pd_demo\r\nold content\r\n";
+    writeFile(dump, old);
+    const AppError e = testsupport::Raised([&] { form->RISUnload("risunload 'pd_demo', '" + dump + "'"); });
+    gCRIS->SetUseRIS(registered);
+    EXPECT_NE(e.description().find("risunlod pd_demo: the tables of the schema could not be listed to check the new "
+                                   "dump (The listing risunlod wrote of schema 'pd_demo' is not whole: the "
+                                   "end-of-schema line is missing (the listing ends at line 3, after table "
+                                   "'pdtable_103')), the dump '" + dump + "' stays as it was"),
+              std::string::npos)
+        << e.description();
+    EXPECT_EQ(BinaryFile::ReadAll(dump), old);
+    EXPECT_EQ(dumpFolder(), std::vector<std::string>{"pd_demo.dmp"});
 }
 
 TEST_F(UnloadGuardTest, AnOldDumpThatCannotBeReplacedIsNamedAndTheOtherSchemasGoOn)
