@@ -275,6 +275,13 @@ Recordset RisParamsAccess::GetData(const std::string& paramsFile, const std::str
             if (!endOfData && !layout.empty())
                 throw AppError(1, "GetData", "risbatch gave no rows and no end of data to '" + sql + "'");
         } else {
+            // Rows without the end line are an answer cut short: the rows after the cut are
+            // missing unseen, so the read has failed as if the client had.
+            const bool endOfData = std::any_of(lines.begin(), lines.end(), [](const std::string& line) {
+                return line.rfind("End of Data Found", 0) == 0;
+            });
+            if (!endOfData)
+                throw AppError(1, "GetData", "risbatch's answer to '" + sql + "' ends without \"End of Data Found\"");
             rs.Open();
             fillRows(rs, lines);
         }

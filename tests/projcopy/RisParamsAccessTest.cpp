@@ -7,6 +7,7 @@
 #include "projcopy/CopyLog.h"
 #include "projcopy/ProjCopyTestSupport.h"
 #include "services/FileOperation.h"
+#include "support/WrapperClients.h"
 
 #include <gtest/gtest.h>
 
@@ -79,4 +80,27 @@ TEST_F(RisParamsAccessTest, StatementAnswersWithTheClientsVerdict)
     EXPECT_NE(ris.GetData(newParams, "pd_demo", "SELECT * FROM pdtable_114&del", failure).State(), adStateOpen);
     EXPECT_EQ(failure, "Table name 'pdtable_114&del' is not a valid RIS name");
     EXPECT_EQ(Rows(targetRoot, "pd_demo", "SELECT * FROM pdtable_114").size(), 2u);
+}
+
+// An answer cut short with exit 0: rows without "End of Data Found" are no answer.
+TEST_F(RisParamsAccessTest, RowsWithoutTheEndLineAreAFailedRead)
+{
+    testsupport::WrapperClients clients;
+    const std::string sql = "SELECT * FROM pdtable_113";
+    struct Case {
+        int keepLines;
+        const char* what;
+    };
+    // Four heading lines, then per row a blank line and one line per column.
+    for (const Case& c : {Case{6, "inside the first row"}, Case{16, "after the first row"}}) {
+        SCOPED_TRACE(c.what);
+        clients.Set("risbatch", testsupport::ClientRule::CutAnswer(c.keepLines));
+        std::string failure;
+        EXPECT_NE(ris.GetData(oldParams, "pd_demo", sql, failure).State(), adStateOpen);
+        EXPECT_EQ(failure, "risbatch's answer to '" + sql + "' ends without \"End of Data Found\"");
+    }
+    clients.Set("risbatch", testsupport::ClientRule::PassThrough());
+    std::string failure;
+    EXPECT_EQ(ris.GetData(oldParams, "pd_demo", sql, failure).State(), adStateOpen);
+    EXPECT_EQ(failure, "");
 }
