@@ -4,9 +4,6 @@
 #include "admin/ListSources.h"
 #include "admin/ServerManagerQuery.h"
 #include "dbaccess/CRIS.h"
-#include "dbaccess/DumpFormat.h"
-#include "dbaccess/DumpLineClassifier.h"
-#include "dbaccess/DumpScanner.h"
 #include "platform/AppError.h"
 #include "platform/TextUtil.h"
 #include "services/FileOperation.h"
@@ -45,23 +42,6 @@ std::string rowsText(uint64_t rows)
     return std::to_string(rows) + (rows == 1 ? " row" : " rows");
 }
 
-// The public grant lines of a dump, by table.
-std::vector<std::string> publicGrantsOf(const std::string& dumpFile)
-{
-    std::vector<std::string> tables;
-    DumpScanner scanner(dumpFile);
-    std::string chunk;
-    while (scanner.NextLines(chunk)) {
-        for (std::string line : Split(chunk, "\n")) {
-            if (!line.empty() && line.back() == '\r')
-                line.pop_back();
-            if (StartsWithNoCase(line, DumpFormat::kGrant) && EndsWithNoCase(Trim(line), " to public"))
-                tables.push_back(DumpLineClassifier::IndexOrGrantTable(line));
-        }
-    }
-    return tables;
-}
-
 } // namespace
 
 std::vector<std::string> StandingState::WholeUserListing(const std::vector<std::string>& linesAfterRule)
@@ -94,12 +74,11 @@ StandingState::SchemaContent StandingState::ReadSchema(const std::string& schema
     const std::string dump = gCRIS->GetTempDir() + GetTempName();
     SchemaContent content;
     try {
-        gCRIS->RISUnload(dump, schema, std::nullopt, std::nullopt, "", 0, false, UnloadExtras::IndexesGrants);
+        gCRIS->RISUnload(dump, schema, std::nullopt, std::nullopt, "", 0, false, UnloadExtras::None);
         const DumpWholeness whole = CheckDumpWhole(dump);
         if (!whole.Whole())
             RaiseError(kOwn, "The read of schema " + schema + " is not whole: " + whole.problem);
         content.tables = whole.tables;
-        content.publicGrants = publicGrantsOf(dump);
     } catch (...) {
         DeleteFileA(dump);
         throw;
@@ -167,29 +146,5 @@ ChangeLook StandingState::LoadLook(const std::string& dumpFile, const std::strin
         const ChangeState state = CompareLoad(dump.tables, standing.tables, seen);
         seen = "schema " + schema + ": " + seen;
         return state;
-    };
-}
-
-ChangeLook StandingState::GrantLook(const std::vector<std::string>& schemas)
-{
-    return [schemas](std::string& seen) {
-        std::vector<std::string> notGranted;
-        size_t tables = 0;
-        for (const std::string& schema : schemas) {
-            const SchemaContent content = ReadSchema(schema);
-            for (const DumpTableCount& t : content.tables) {
-                ++tables;
-                if (!listed(content.publicGrants, t.table))
-                    notGranted.push_back(schema + "." + t.table);
-            }
-        }
-        if (notGranted.empty()) {
-            seen = "every table of " + Join(schemas, ", ") + " is granted to public (" + std::to_string(tables) +
-                   " tables)";
-            return ChangeState::Done;
-        }
-        seen = std::to_string(notGranted.size()) + " of " + std::to_string(tables) +
-               " tables are not granted to public: " + Join(notGranted, ", ");
-        return ChangeState::NotKnown;
     };
 }

@@ -1,7 +1,6 @@
 // What stands in the database after a change of the main window, the script run or the piping
 // model restore whose call failed: the reads the change-and-look way runs (does the user
-// exist, does the schema exist, which tables and rows does the schema hold, which of its tables
-// are granted to public), each from an answer that is whole or not at all.
+// exist, does the schema exist, which tables and rows does the schema hold), each from an answer that is whole or not at all.
 #pragma once
 
 #include "dbaccess/DumpWholeCheck.h"
@@ -20,10 +19,9 @@ public:
     static std::vector<std::string> WholeUserListing(const std::vector<std::string>& linesAfterRule);
 
     struct SchemaContent {
-        std::vector<DumpTableCount> tables;    // every table with the rows it holds now
-        std::vector<std::string> publicGrants; // the tables granted to public
+        std::vector<DumpTableCount> tables; // every table with the rows it holds now
     };
-    // Unloads the whole schema with its grants into the access object's work directory and
+    // Unloads the whole schema into the access object's work directory and
     // reads it back; the work dump is gone on return. Raises when the unload fails or its dump
     // is not whole.
     static SchemaContent ReadSchema(const std::string& schema);
@@ -41,7 +39,4 @@ public:
     // The load of the dump into the schema: NotDone when the schema does not exist, else
     // CompareLoad of the dump's tables with the schema's.
     static ChangeLook LoadLook(const std::string& dumpFile, const std::string& schema);
-    // The grant of every table of each schema to public: Done when each is granted, NotKnown
-    // naming the tables that are not.
-    static ChangeLook GrantLook(const std::vector<std::string>& schemas);
 };
