@@ -1,6 +1,7 @@
 // What stands in the database after a change of the main window, the script run or the piping
 // model restore whose call failed: the reads the change-and-look way runs (does the user
-// exist, does the schema exist, which tables and rows does the schema hold), each from an answer that is whole or not at all.
+// exist, does the schema exist, which tables and rows does the schema hold), each from an
+// answer that is whole or not at all.
 #pragma once
 
 #include "dbaccess/DumpWholeCheck.h"
