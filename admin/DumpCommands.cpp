@@ -6,6 +6,7 @@
 #include "admin/DumpReplacer.h"
 #include "admin/LoggedRun.h"
 #include "admin/ProjectSchemaRules.h"
+#include "admin/StandingState.h"
 #include "dbaccess/CRIS.h"
 #include "dbaccess/DumpSchemaLine.h"
 #include "dbaccess/DumpWholeCheck.h"
@@ -18,6 +19,7 @@
 #include "platform/TextUtil.h"
 #include "services/AppGlobals.h"
 #include "services/BatchLauncher.h"
+#include "services/ChangeOutcome.h"
 #include "services/FileOperation.h"
 #include "services/IniFile.h"
 #include "services/Messages.h"
@@ -84,15 +86,6 @@ void DumpCommands::wait(double seconds)
         pause(seconds);
     else
         Pause(static_cast<float>(seconds));
-}
-
-void DumpCommands::runClient(const std::string& what, const std::string& commandLine)
-{
-    const LoggedRun run = LoggedRun::Run(commandLine);
-    int errorsBefore = report_.ErrorCount();
-    report_.NoteRun(what, run.exitCode, run.output);
-    if (report_.ErrorCount() > errorsBefore)
-        ShowStatus("Failed: " + report_.LastError());
 }
 
 void DumpCommands::noteFailure(const std::string& text)
@@ -229,7 +222,21 @@ void DumpCommands::loadFrom(const std::string& dump)
     CheckIdentifier(schema, "Schema", "RISLoad");
     gCurrentSchema = schema;
     ShowStatus("Load schema " + schema + " from '" + dump + "'");
-    runClient("rislod " + schema, LoadCommand(dump, schema));
+    // A client that failed may have loaded all, part or nothing of the dump: the schema is
+    // read again and the message says what it holds.
+    const ChangeOutcome load = ChangeAndLook(
+        [&] {
+            const LoggedRun run = LoggedRun::Run(LoadCommand(dump, schema));
+            return RunReport::RunFailure("rislod " + schema, run.exitCode, run.output);
+        },
+        StandingState::LoadLook(dump, schema));
+    const std::string what = "the load of '" + dump + "' into " + schema;
+    if (!load.CallFailed())
+        return;
+    if (load.Done())
+        ShowStatus(load.Describe(what));
+    else
+        noteFailure(load.Describe(what));
 }
 
 bool DumpCommands::UnloadSchema(const std::string& schema)

@@ -29,7 +29,9 @@ public:
     void edrisdmp(const std::string& params);
     // Token 1 the dump file: loads it with rislod into the schema its "default schema" line
     // names; a dump without that line raises, naming the file. A load the client reports as
-    // failed is noted in the report and raised, so a script stops there.
+    // failed is followed by a read of the schema's tables and rows: when they are the dump's,
+    // the status line says so and the load counts as done; otherwise what the schema holds is
+    // noted in the report and raised, so a script stops there.
     void RISLoad(const std::string& params);
 
     // RISUnload of one schema into its dump file in gDumpDir. A failed unload, or a dump that
@@ -78,9 +80,6 @@ public:
     int rewriteDelayMs = 1000;
 
 private:
-    // Runs one client command line with its output appended to the program log and notes
-    // its outcome under what.
-    void runClient(const std::string& what, const std::string& commandLine);
     void noteFailure(const std::string& text);
     // False when the unload failed (noted in the report; the old dump untouched).
     bool unloadTo(const std::string& schema, const std::string& dump);

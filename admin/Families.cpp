@@ -40,8 +40,6 @@ struct UnlockAtEnd {
 Families::Families()
 {
     escPressed = [] { return EscKey::Pressed(); };
-    users_.onRun = [this](const ToolOutcome& o) { noteRun(o); };
-    schemas_.onRun = [this](const ToolOutcome& o) { noteRun(o); };
 }
 
 std::string Families::SchemaName(const SchemaFamily& family, const std::string& project)
@@ -86,13 +84,17 @@ std::vector<Families::Step> Families::stepsOf(FamilyCommand command)
     return {};
 }
 
-void Families::noteRun(const ToolOutcome& outcome)
+void Families::noteChange(const UserSchemaChange& change)
 {
-    if (!outcome.failed())
+    if (!change.outcome.CallFailed())
         return;
-    std::string text = outcome.what + ": " + outcome.error;
-    report_.NoteFailure(text);
-    ShowStatus("Failed: " + text);
+    // What stands counts, not the tool's answer: a user the tool made before it died is made.
+    if (change.outcome.Done()) {
+        ShowStatus(change.Sentence());
+        return;
+    }
+    report_.NoteFailure(change.Sentence());
+    ShowStatus("Failed: " + change.Sentence());
 }
 
 bool Families::confirmTwice(FamilyCommand command)
@@ -116,7 +118,7 @@ bool Families::runFamilies(FamilyCommand command)
         if (currentSchema)
             currentSchema(schema);
         for (Step step : steps)
-            RunUserSchemaStep(step, users_, schemas_, "'" + schema + "'");
+            noteChange(ChangeUserOrSchema(step, users_, schemas_, "'" + schema + "'"));
         if (escPressed && escPressed())
             return false;
     }

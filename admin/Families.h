@@ -16,8 +16,8 @@ enum class FamilyCommand { CreateDBSchema, CreateDBUser, CreateSchema, DeleteDBS
 
 // How a family command ended.
 enum class FamilyOutcome {
-    Ready,           // every checked family done, the tools reported no error
-    EndedWithErrors, // every checked family done, some tool reported an error (see the log)
+    Ready,           // every checked family done; a step whose tool failed was looked at and is done
+    EndedWithErrors, // every checked family tried, some step not done or not known (see the log)
     Escaped,         // Esc between two families
     Declined,        // No to a delete confirmation
     Refused,         // the project name is not a valid name; nothing ran
@@ -62,7 +62,7 @@ public:
     // The operations the commands call, also the main window's public operations.
     DbUsers& users() { return users_; }
     RisSchemas& schemas() { return schemas_; }
-    // The tool failures of the last command.
+    // The steps of the last command that are not done or not known, each in one sentence.
     const RunReport& report() const { return report_; }
 
 private:
@@ -71,7 +71,8 @@ private:
     bool confirmTwice(FamilyCommand command);
     // Runs the loop; false when Esc ended it.
     bool runFamilies(FamilyCommand command);
-    void noteRun(const ToolOutcome& outcome);
+    // Notes a step whose call failed: in the report when it is not done, else on the status line.
+    void noteChange(const UserSchemaChange& change);
 
     DbUsers users_;
     RisSchemas schemas_;

@@ -39,18 +39,19 @@ Form1::Form1(QWidget* parent) : QWidget(parent), dump_(new DumpCommands), famili
     QtForm::Attach(this);
     dump_->escPressed = [] { return EscKey::Pressed(); };
     dump_->stopRequested = [this] { return endRequested_; };
-    // A dump is loaded into a freshly made database user and RIS schema; what their tools
-    // report as failed counts in the load's closing message.
-    auto failuresOf = [this](void (Form1::*operation)(const std::string&)) {
-        return [this, operation](const std::string& params) {
-            const size_t before = families_->report().Errors().size();
-            (this->*operation)(params);
-            const std::vector<std::string>& errors = families_->report().Errors();
-            return std::vector<std::string>(errors.begin() + static_cast<long>(before), errors.end());
+    // A dump is loaded into a freshly made database user and RIS schema; a step that is not
+    // done after its tool failed counts in the load's closing message.
+    auto failuresOf = [this](UserSchemaStep step) {
+        return [this, step](const std::string& params) {
+            const UserSchemaChange change =
+                ChangeUserOrSchema(step, families_->users(), families_->schemas(), params);
+            if (change.outcome.CallFailed())
+                ShowStatus((change.outcome.Done() ? "" : "Failed: ") + change.Sentence());
+            return change.outcome.Done() ? std::vector<std::string>() : std::vector<std::string>{change.Sentence()};
         };
     };
-    dump_->creDBUser = failuresOf(&Form1::Cre_DBUser);
-    dump_->creSchema = failuresOf(&Form1::cre_schema);
+    dump_->creDBUser = failuresOf(UserSchemaStep::CreateUser);
+    dump_->creSchema = failuresOf(UserSchemaStep::CreateSchema);
 }
 
 Form1::~Form1()

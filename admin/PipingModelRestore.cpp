@@ -2,6 +2,7 @@
 #include "admin/PipingModelRestore.h"
 
 #include "admin/LoggedRun.h"
+#include "admin/StandingState.h"
 #include "admin/ToolRun.h"
 #include "dbaccess/DumpFormat.h"
 #include "dbaccess/DumpLineClassifier.h"
@@ -17,6 +18,7 @@
 #include "platform/TextUtil.h"
 #include "services/AppGlobals.h"
 #include "services/BatchLauncher.h"
+#include "services/ChangeOutcome.h"
 #include "services/FileContents.h"
 #include "services/FileOperation.h"
 #include "services/Messages.h"
@@ -50,6 +52,20 @@ std::string createdTable(std::string_view line)
     std::string_view rest = line.substr(DumpFormat::kCreateTable.size());
     const size_t end = rest.find_first_of(" (");
     return std::string(rest.substr(0, end));
+}
+
+// The first lines of a text, CR LF after each, with a count of those left out.
+std::string FirstLines(const std::string& text, size_t count)
+{
+    std::vector<std::string> lines = Split(ReplaceAll(text, "\r", ""), "\n");
+    while (!lines.empty() && lines.back().empty())
+        lines.pop_back();
+    std::string out;
+    for (size_t i = 0; i < lines.size() && i < count; ++i)
+        out += lines[i] + kCrLf;
+    if (lines.size() > count)
+        out += "... and " + std::to_string(lines.size() - count) + " more" + kCrLf;
+    return out;
 }
 
 } // namespace
@@ -264,19 +280,32 @@ std::vector<std::string> PipingModelRestore::WritePartialDump(const std::string&
     }
 }
 
-std::string PipingModelRestore::LoadPartialDump(const std::string& partialDump, const std::string& project)
+std::string PipingModelRestore::LoadPartialDump(const std::string& partialDump, const std::string& project,
+                                                const std::string& badFile)
 {
     checkProject(project);
-    const LoggedRun run = LoggedRun::Run("rislod -m w -i " + QuoteString(partialDump) + " -s dd_" + project +
-                                         " clear table with data all view all index all grant all");
+    const LoggedRun run = LoggedRun::Run(LoadCommand(partialDump, project, badFile));
     if (run.exitCode == -1)
         return "rislod could not be started";
     const std::string error = RISErrorMessage(run.output);
-    // A client that died, or rejected rows (no bad file here, so they are gone), says so only
-    // by its exit code: the cleared tables are then not whole.
+    // A client that died says so only by its exit code: the cleared tables may not be whole.
     if (error.empty() && RisClientEndedSilently(run.exitCode, run.output))
         return RisClientExitText("rislod", run.exitCode);
     return error;
+}
+
+std::string PipingModelRestore::LoadCommand(const std::string& partialDump, const std::string& project,
+                                            const std::string& badFile)
+{
+    return "rislod -m w -i " + QuoteString(partialDump) + (badFile.empty() ? "" : " -b " + QuoteString(badFile)) +
+           " -s dd_" + project + " clear table with data all view all index all grant all";
+}
+
+std::string PipingModelRestore::BadRowsFile(const std::string& modelNo)
+{
+    // A name of its own per run: a bad file of an earlier restore is never overwritten.
+    return GetEnvVar("TMP") + "\\pipfile_" + (IsIdentifier(modelNo) ? modelNo + "_" : std::string()) +
+           GetTempBaseName() + ".bad";
 }
 
 std::string PipingModelRestore::Restore(const std::string& dumpFile, const std::string& project,
@@ -290,12 +319,42 @@ std::string PipingModelRestore::Restore(const std::string& dumpFile, const std::
         RaiseError(kOwn, "The partial dump '" + partial + "' of piping model " + model.modelNo +
                              (whole.Whole() ? " names schema '" + whole.schema + "'" : " is not whole: " + whole.problem) +
                              "; nothing was loaded, dd_" + project + " is unchanged");
+    std::vector<std::string> absent;
+    for (int t : TableNumbers()) {
+        const std::string table = "pdtable_" + std::to_string(t) + "_" + model.partitionNo;
+        if (std::none_of(tables.begin(), tables.end(), [&](const std::string& c) { return EqualsNoCase(c, table); }))
+            absent.push_back(table);
+    }
     ShowStatus("Piping model " + model.modelNo + ": restoring " + Join(tables, ", ") + " of dd_" + project +
                " from '" + dumpFile + "'");
-    const std::string error = LoadPartialDump(partial, project);
-    if (!error.empty())
-        RaiseError(kOwn, "The restore of piping model " + model.modelNo + " into dd_" + project +
-                             " ended with errors - see log file '" + gLogFile + "':\r\n" + error);
-    return std::string("DD schema was restored!") + kCrLf + kCrLf + "Please restore now piping model file (" +
-           model.modelNo + ".dgn) from backup" + kCrLf;
+    const std::string bad = BadRowsFile(model.modelNo);
+    const ChangeOutcome load = ChangeAndLook(
+        [&] {
+            std::string failure = LoadPartialDump(partial, project, bad);
+            const std::string refused = IsFileExists(bad) ? ReadFile2String(bad) : std::string();
+            if (failure.empty() && !Trim(refused).empty())
+                failure = "rislod refused rows";
+            return failure;
+        },
+        StandingState::LoadLook(partial, "dd_" + project));
+    const std::string refused = IsFileExists(bad) ? ReadFile2String(bad) : std::string();
+    // The bad file is kept only when it holds refused rows: an empty one tells nothing.
+    if (Trim(refused).empty())
+        DeleteFileA(bad);
+    const std::string what = "the restore of piping model " + model.modelNo + " into dd_" + project;
+    if (!load.Done()) {
+        std::string text = load.Describe(what);
+        if (!Trim(refused).empty())
+            text += std::string(kCrLf) + "The rows rislod refused are kept in the bad file '" + bad + "':" + kCrLf +
+                    FirstLines(refused, 10);
+        RaiseError(kOwn, text + kCrLf + "See log file '" + gLogFile + "'");
+    }
+    std::string message = absent.empty() ? "DD schema was restored!" : "DD schema was restored in part!";
+    message += std::string(kCrLf) + kCrLf;
+    if (load.CallFailed())
+        message += load.Describe(what) + kCrLf + kCrLf;
+    if (!absent.empty())
+        message += "Restored: " + Join(tables, ", ") + kCrLf + "Not in the dump '" + dumpFile +
+                   "', left as they were: " + Join(absent, ", ") + kCrLf + kCrLf;
+    return message + "Please restore now piping model file (" + model.modelNo + ".dgn) from backup" + kCrLf;
 }

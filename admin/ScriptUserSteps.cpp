@@ -45,27 +45,23 @@ std::string ExpectedStepFailure(ScriptUserStep step, const ToolOutcome& outcome)
     return onlyExpected ? expected.why : std::string();
 }
 
-ScriptUserSteps::ScriptUserSteps()
-{
-    auto remember = [this](const ToolOutcome& outcome) { last_ = outcome; };
-    users_.onRun = remember;
-    schemas_.onRun = remember;
-}
+ScriptUserSteps::ScriptUserSteps() = default;
 
 CommandScriptHost::ParamOperation ScriptUserSteps::step(ScriptUserStep which, const char* word)
 {
     return [this, which, word](const std::string& params) {
-        last_ = ToolOutcome();
-        RunUserSchemaStep(which, users_, schemas_, params);
-        if (!last_.failed())
+        const UserSchemaChange change = ChangeUserOrSchema(which, users_, schemas_, params);
+        if (!change.outcome.CallFailed())
             return;
-        const std::string passed = ExpectedStepFailure(which, last_);
-        if (!passed.empty()) {
-            ShowStatus(last_.what + ": " + last_.error + " - passed over, " + passed);
+        // The script goes on only when the user or schema stands as the step was to leave it.
+        if (change.outcome.Done()) {
+            const std::string passed = ExpectedStepFailure(which, change.run);
+            ShowStatus(passed.empty() ? change.Sentence()
+                                      : change.run.what + ": " + change.run.error + " - passed over, " + passed);
             return;
         }
-        ShowStatus("Failed: " + last_.what + ": " + last_.error);
-        RaiseError(word, last_.what + ": " + last_.error);
+        ShowStatus("Failed: " + change.Sentence());
+        RaiseError(word, change.Sentence());
     };
 }
 

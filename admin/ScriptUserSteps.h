@@ -21,9 +21,10 @@ public:
     ScriptUserSteps(const ScriptUserSteps&) = delete;
     ScriptUserSteps& operator=(const ScriptUserSteps&) = delete;
 
-    // The four operations for the script host. Each runs its tool; an expected failure is
-    // written to the program log as passed over, any other raises error 1 from the command's
-    // word with the tool's error, which ends the run.
+    // The four operations for the script host. Each runs its tool; after a failure it looks at
+    // the user or schema: when it stands as the step was to leave it the failure is written to
+    // the program log (an expected one as passed over) and the run goes on, else error 1 from
+    // the command's word says what stands, which ends the run.
     CommandScriptHost::UserAndSchemaOperations Operations();
 
 private:
@@ -31,5 +32,4 @@ private:
 
     DbUsers users_;
     RisSchemas schemas_;
-    ToolOutcome last_;
 };

@@ -27,8 +27,12 @@ bool isMessageCode(const std::string& line, size_t at)
 std::string oracleErrorLine(const std::string& line)
 {
     for (size_t at = line.find('-'); at != std::string::npos; at = line.find('-', at + 1))
-        if (at >= 3 && isMessageCode(line, at - 3))
-            return Trim(line.substr(at - 3));
+        if (at >= 3 && isMessageCode(line, at - 3)) {
+            // Inside a RIS error block the line ends with the frame's closing "*".
+            std::string message = line.substr(at - 3);
+            message.erase(message.find_last_not_of(" *\r") + 1);
+            return message;
+        }
     return {};
 }
 

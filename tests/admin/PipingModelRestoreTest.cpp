@@ -9,6 +9,11 @@
 #include "platform/WinPath.h"
 #include "support/SampleEnvironment.h"
 #include "support/WrapperClients.h"
+#include "platform/Environment.h"
+#include "platform/TextUtil.h"
+#include "standins/dbserver/DbServer.h"
+#include "standins/dbserver/RisSession.h"
+#include "standins/dbserver/StandInEnvironment.h"
 
 #include <gtest/gtest.h>
 
@@ -158,36 +163,95 @@ protected:
     const std::string dump_ = WinPathFromHost(testsupport::SourceDir() + "/tests/data/standins/dd_demo.dmp");
 };
 
-TEST_F(PipingModelRestoreFailureTest, AClientThatDiedOrRefusedATableIsNoRestore)
+// The rows of a table of dd_demo as the server holds them.
+size_t rowsOf(const std::string& table)
 {
+    DbServer server(StandInRoot());
+    RisSession session(server);
+    return session.Database("dd_demo").QueryRows("SELECT * FROM \"" + table + "\"").size();
+}
+
+void execute(const std::string& statement)
+{
+    DbServer server(StandInRoot());
+    RisSession session(server);
+    std::string out;
+    session.Execute("default schema dd_demo", out);
+    session.Execute(statement, out);
+}
+
+// Each case first takes rows out of model P1001's tables, then restores it with a client that
+// misbehaves: what the message says must match the rows that stand afterwards, and the rows a
+// table refused are kept in a named bad file.
+TEST_F(PipingModelRestoreFailureTest, WhatTheRestoreSaysIsWhatTheTablesHold)
+{
+    const std::string tmp = GetEnvVar("TMP");
+    // A copy of the dump whose last pdtable_12_1 row lacks a field: the table refuses it.
+    const std::string badRowDump = folder_.win("dd_demo_badrow.dmp");
+    WriteHostFile(HostPath(badRowDump), ReplaceAll(ReadHostFile(HostPath(dump_)), "102 'L-102' 6.5 'PW' ", "102 'L-102' 6.5 "));
+    // A dump holding three of the model's five tables.
+    std::string three = ReadHostFile(HostPath(dump_));
+    for (const char* table : {"pdtable_67_1", "pdtable_80_1"})
+        three = ReplaceAll(three, std::string("create table ") + table, std::string("create table x") + table);
+    const std::string threeDump = folder_.win("dd_demo_three.dmp");
+    WriteHostFile(HostPath(threeDump), three);
     struct Case {
         const char* name;
-        ClientRule rule;    // of rislod
-        std::string error;  // "" = restored
+        std::string dump;
+        ClientRule rule;            // of rislod
+        Strings said;               // in the message, or in the error when it raised
+        bool raises;
+        size_t rows12, rows34;      // pdtable_12_1 and pdtable_34_1 afterwards
     };
     const std::vector<Case> cases = {
-        {"crashed at the end of the load", ClientRule::DieAfter(134), "rislod ended with exit code 134"},
-        {"died before loading, rows unsaid", ClientRule::DieBefore(1, "1 row rejected"), "rislod ended with exit code 1"},
-        {"refused a table", ClientRule::FailTable("pdtable_34_1", "RIS_E_TABLE_NOT_FOUND"),
-         "RIS Error: RIS_E_TABLE_NOT_FOUND - "},
-        {"loaded", ClientRule::PassThrough(), ""},
+        {"loaded, then died", dump_, ClientRule::DieAfter(139),
+         {"DD schema was restored!\r\n\r\nThe restore of piping model P1001 into dd_demo was done although rislod ended "
+          "with exit code 139; schema dd_demo: every table of the dump is there with its rows (5 tables"},
+         false, 3, 3},
+        {"died before loading", dump_, ClientRule::DieBefore(139),
+         {"Whether the restore of piping model P1001 into dd_demo was done is not known: rislod ended with exit code "
+          "139. What stands: schema dd_demo: pdtable_12_1 holds 1 row of the dump's 3; pdtable_34_1 holds 1 row of "
+          "the dump's 3; the other 3 tables of the dump are there with their rows"},
+         true, 1, 1},
+        {"a row refused", badRowDump, ClientRule::PassThrough(),
+         {"Whether the restore of piping model P1001 into dd_demo was done is not known: ",
+          "pdtable_12_1 holds 2 rows of the dump's 3", "The rows rislod refused are kept in the bad file '" + tmp +
+          "\\pipfile_P1001_", "102 'L-102' 6.5 \r\n"},
+         true, 2, 3},
+        {"three tables in the dump", threeDump, ClientRule::PassThrough(),
+         {"DD schema was restored in part!", "Restored: pdtable_12_1, pdtable_34_1, pdtable_50_1\r\n",
+          "left as they were: pdtable_67_1, pdtable_80_1\r\n", "Please restore now piping model file (P1001.dgn)"},
+         false, 3, 3},
+        {"loaded", dump_, ClientRule::PassThrough(),
+         {"DD schema was restored!\r\n\r\nPlease restore now piping model file (P1001.dgn) from backup\r\n"}, false,
+         3, 3},
     };
     const PipingModel model{"P1001", "1"};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
+        execute("delete from pdtable_12_1 where system_unique_no <> 100");
+        execute("delete from pdtable_34_1 where system_unique_no <> 200");
+        const size_t rows67 = rowsOf("pdtable_67_1");
         clients_.Set("rislod", c.rule);
         std::string message;
-        const std::string error = failureOf([&] { message = PipingModelRestore::Restore(dump_, "demo", model); });
+        const std::string error = failureOf([&] { message = PipingModelRestore::Restore(c.dump, "demo", model); });
         EXPECT_EQ(clients_.Runs("rislod"), 1);
-        if (c.error.empty()) {
-            EXPECT_EQ(error, "");
-            EXPECT_NE(message.find("DD schema was restored!"), std::string::npos);
-            continue;
-        }
-        EXPECT_NE(error.find("The restore of piping model P1001 into dd_demo ended with errors"), std::string::npos)
-            << error;
-        EXPECT_NE(error.find(c.error), std::string::npos) << error;
-        EXPECT_EQ(error.find("*****"), std::string::npos) << error; // the error, not its frame
+        const std::string& said = c.raises ? error : message;
+        EXPECT_EQ(c.raises, !error.empty()) << error;
+        for (const std::string& text : c.said)
+            EXPECT_NE(said.find(text), std::string::npos) << text << "\n" << said;
+        EXPECT_EQ(rowsOf("pdtable_12_1"), c.rows12);
+        EXPECT_EQ(rowsOf("pdtable_34_1"), c.rows34);
+        EXPECT_EQ(rowsOf("pdtable_67_1"), rows67);
+        // A bad file stays only when it holds refused rows.
+        size_t badFiles = 0;
+        for (const auto& entry : std::filesystem::directory_iterator(HostPath(tmp)))
+            if (entry.path().filename().string().rfind("pipfile_P1001_", 0) == 0) {
+                ++badFiles;
+                EXPECT_NE(said.find(entry.path().filename().string()), std::string::npos);
+                std::filesystem::remove(entry.path());
+            }
+        EXPECT_EQ(badFiles, std::string(c.name) == "a row refused" ? 1u : 0u);
     }
 }
 

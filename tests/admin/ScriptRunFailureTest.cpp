@@ -12,6 +12,8 @@
 
 #include <QLineEdit>
 
+using testsupport::ClientRule;
+
 namespace {
 
 using ScriptRunFailureTest = Form1Fixture;
@@ -64,6 +66,65 @@ TEST_F(ScriptRunFailureTest, ExpectedFailuresArePassedOverAndOthersStopTheRun)
         EXPECT_EQ(BinaryFile::ReadAll(marker), "before");
     }
     EXPECT_EQ(tablesOf("pd_demo"), pdBefore);
+}
+
+// A load whose client dies: the schema is read again. Loaded whole, the run goes on and the log
+// says the load was done although the client died; short of rows, the run stops at the line
+// with a message naming the table and its rows, and the lines after it never run.
+TEST_F(ScriptRunFailureTest, ALoadWhoseClientDiesIsJudgedByTheSchemasRows)
+{
+    testsupport::WrapperClients clients;
+    auto form = startedForm();
+    const std::string dump = dumpDir + "\\pd_demo.dmp";
+    form->dumpCommands().RISUnload("'pd_demo', '" + dump + "'");
+    const auto before = tablesOf("pd_demo");
+    ASSERT_GE(before.at("pdtable_113").size(), 2u);
+    const std::string marker = dumpDir + "\\marker.txt";
+    const std::string script = dumpDir + "\\load.scr";
+    writeFile(script, "risload '" + dump + "'\r\nappend_text '" + marker + "', 'after'\r\n");
+    form->scriptfile->setText(QString::fromStdString(script));
+    struct Case {
+        const char* name;
+        bool shortenFirst;  // pdtable_113 loses all rows but one before the load
+        ClientRule rislod;
+        std::string said;   // in the log (run goes on) or the message (run stops)
+        bool goesOn;
+    };
+    const std::string rows = std::to_string(before.at("pdtable_113").size());
+    const std::vector<Case> cases = {
+        {"loaded, then died", true, ClientRule::DieAfter(139),
+         "The load of '" + dump + "' into pd_demo was done although rislod pd_demo: ended with exit code 139; schema "
+         "pd_demo: every table of the dump is there with its rows", true},
+        {"died before loading", true, ClientRule::DieBefore(139),
+         "Whether the load of '" + dump + "' into pd_demo was done is not known: rislod pd_demo: ended with exit code "
+         "139. What stands: schema pd_demo: pdtable_113 holds 1 row of the dump's " + rows, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        clients.Set("rislod", c.rislod);
+        writeFile(marker, "before");
+        if (c.shortenFirst)
+            execute("pd_demo", "delete from pdtable_113 where model_index_no <> 1");
+        const size_t asked = messages.asked().size();
+        messages.Answer(MsgAnswer::Yes);
+        form->SCRstart_Click();
+        EXPECT_EQ(clients.Runs("rislod"), 1);
+        if (c.goesOn) {
+            EXPECT_EQ(messages.asked().size(), asked + 1);
+            EXPECT_NE(BinaryFile::ReadAll(gLogFile).find(c.said), std::string::npos) << BinaryFile::ReadAll(gLogFile);
+            EXPECT_NE(BinaryFile::ReadAll(marker).find("after"), std::string::npos);
+            EXPECT_EQ(tablesOf("pd_demo"), before);
+            continue;
+        }
+        ASSERT_EQ(messages.asked().size(), asked + 2) << BinaryFile::ReadAll(gLogFile);
+        EXPECT_NE(messages.asked().back().prompt.find(c.said), std::string::npos) << messages.asked().back().prompt;
+        EXPECT_EQ(BinaryFile::ReadAll(marker), "before");
+        EXPECT_EQ(tablesOf("pd_demo").at("pdtable_113").size(), 1u);
+    }
+    clients.Set("rislod", ClientRule::PassThrough());
+    messages.Answer(MsgAnswer::Yes);
+    form->SCRstart_Click();
+    EXPECT_EQ(tablesOf("pd_demo"), before);
 }
 
 TEST(ScriptUserStepsTest, OnlyAnExpectedFailureAloneIsPassedOver)

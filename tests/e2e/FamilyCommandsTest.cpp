@@ -14,6 +14,7 @@
 #include "ui/qt/EscKeyFilter.h"
 #include "services/IniFile.h"
 #include "services/MessageService.h"
+#include "support/WrapperClients.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -25,6 +26,7 @@ namespace {
 
 using admintest::HostExists;
 using admintest::ReadHostFile;
+using testsupport::ClientRule;
 
 const std::string kReady = " Tarnwick is ready  -  See Logfile ";
 
@@ -151,7 +153,10 @@ TEST_P(FamilyCommandsRefusalTest, ProjectWithAQuoteOrABlankIsRefusedBeforeAnythi
 INSTANTIATE_TEST_SUITE_P(Projects, FamilyCommandsRefusalTest,
                          ::testing::Values("new proj", "new'proj", "demo' or 'x", "demo ", "", "new\"proj", "new;proj"));
 
-TEST_F(FamilyCommandsTest, ToolErrorsEndTheRunWithErrorsPointingToTheLog)
+// A tool's failure counts by what stands afterwards: drops of what is not there leave what the
+// command was to leave (ready, the log says why the tools complained); a schema that could not
+// be made is not done, and the closing box says so and points to the log.
+TEST_F(FamilyCommandsTest, ToolErrorsCountByWhatStandsAfterwards)
 {
     form.Projname->setEditText("ghostproj");
     Check({"DD_PROJNAME"});
@@ -159,18 +164,80 @@ TEST_F(FamilyCommandsTest, ToolErrorsEndTheRunWithErrorsPointingToTheLog)
     messages.Answer(MsgAnswer::Yes);
     form.Delete_DB_Schema->click();
     ASSERT_EQ(messages.asked().size(), 3u);
-    const std::string& closing = messages.asked()[2].prompt;
-    EXPECT_EQ(closing.find(kReady), std::string::npos);
-    EXPECT_NE(closing.find("ended with errors"), std::string::npos) << closing;
-    EXPECT_NE(closing.find("RIS Error:"), std::string::npos) << closing;
-    EXPECT_NE(closing.find(gLogFile), std::string::npos) << closing;
-    EXPECT_NE(folder.log().find("ORA-01918"), std::string::npos) << "the drop user failure is in the log";
+    EXPECT_EQ(messages.asked()[2].prompt, kReady);
+    const std::string log = folder.log();
+    EXPECT_NE(log.find("The removal of RIS schema dd_ghostproj was done although risbatch drop schema dd_ghostproj: "
+                       "RIS Error: RIS_E_UNKNOWN_SCHEMA"), std::string::npos) << log;
+    EXPECT_NE(log.find("The removal of database user dd_ghostproj was done although svrmgr drop user dd_ghostproj: "
+                       "ORA-01918"), std::string::npos) << log;
+    EXPECT_NE(log.find("the database user dd_ghostproj does not exist."), std::string::npos) << log;
 
-    // A schema whose user does not exist: risbatch refuses, the run says so.
+    // A schema whose user does not exist: risbatch refuses, the run says it is not done.
     form.Create_Schema->click();
     ASSERT_EQ(messages.asked().size(), 4u);
-    EXPECT_NE(messages.asked()[3].prompt.find("ended with errors"), std::string::npos);
+    const std::string& closing = messages.asked()[3].prompt;
+    EXPECT_NE(closing.find("ended with errors"), std::string::npos) << closing;
+    EXPECT_NE(closing.find("The creation of RIS schema dd_ghostproj was not done: risbatch create schema "
+                           "dd_ghostproj: ORA-01017: invalid username/password; logon denied (user DD_GHOSTPROJ); "
+                           "the RIS schema dd_ghostproj does not exist."), std::string::npos) << closing;
+    EXPECT_NE(closing.find(gLogFile), std::string::npos) << closing;
     EXPECT_FALSE(Server().FindSchema("dd_ghostproj"));
+}
+
+// Tools that do their work and then die, and tools that die before it: the closing box, the
+// status line and the log follow the user and schema that stand afterwards, not the exit code.
+TEST_F(FamilyCommandsTest, ToolsThatDieAreJudgedByTheUserAndSchemaThatStand)
+{
+    testsupport::WrapperClients clients;
+    WriteIniValue(gIniFile, "TARNWICK", "svrmgr_path", clients.WinFolder() + "svrmgr30.exe");
+    form.Projname->setEditText("dieproj");
+    Check({"PD_PROJNAME"});
+    struct Case {
+        const char* name;
+        FamilyCommand command;
+        ClientRule svrmgr, risbatch; // for the run's own create or drop, not for the looks
+        bool exists;                 // user and schema afterwards
+        std::vector<std::string> said; // in the closing box (errors) or the log (done)
+    };
+    const std::vector<Case> cases = {
+        {"create, both die after their work", FamilyCommand::CreateDBSchema,
+         ClientRule::DieAfter(139).When("grant connect"), ClientRule::DieAfter(139).When("create schema"), true,
+         {"The creation of database user pd_dieproj was done although svrmgr create user pd_dieproj: ended with exit "
+          "code 139; the database user pd_dieproj exists.",
+          "The creation of RIS schema pd_dieproj was done although risbatch create schema pd_dieproj: ended with exit "
+          "code 139; the RIS schema pd_dieproj exists."}},
+        {"delete, both die before their work", FamilyCommand::DeleteDBSchema,
+         ClientRule::DieBefore(139).When("drop user"), ClientRule::DieBefore(139).When("drop schema"), true,
+         {"Tarnwick ended with errors (2)",
+          "The removal of RIS schema pd_dieproj was not done: risbatch drop schema pd_dieproj: ended with exit code "
+          "139; the RIS schema pd_dieproj exists."}},
+        {"delete, both die after their work", FamilyCommand::DeleteDBSchema,
+         ClientRule::DieAfter(139).When("drop user"), ClientRule::DieAfter(139).When("drop schema"), false,
+         {"The removal of RIS schema pd_dieproj was done although", "the RIS schema pd_dieproj does not exist.",
+          "The removal of database user pd_dieproj was done although", "the database user pd_dieproj does not exist."}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        clients.Set("svrmgr30", c.svrmgr);
+        clients.Set("risbatch", c.risbatch);
+        const size_t asked = messages.asked().size();
+        if (c.command == FamilyCommand::DeleteDBSchema) {
+            messages.Answer(MsgAnswer::Yes);
+            messages.Answer(MsgAnswer::Yes);
+        }
+        (c.command == FamilyCommand::CreateDBSchema ? form.Create_DB_Schema : form.Delete_DB_Schema)->click();
+        ASSERT_FALSE(messages.asked().empty());
+        const std::string closing = messages.asked().back().prompt;
+        const bool errors = c.said.front().rfind("Tarnwick ended with errors", 0) == 0;
+        EXPECT_EQ(closing == kReady, !errors) << closing;
+        const std::string where = errors ? closing : folder.log();
+        for (const std::string& text : c.said)
+            EXPECT_NE(where.find(text), std::string::npos) << text << "\n" << where;
+        EXPECT_EQ(messages.asked().size(), asked + (c.command == FamilyCommand::CreateDBSchema ? 1u : 3u));
+        EXPECT_EQ(Server().FindUser("pd_dieproj").has_value(), c.exists);
+        EXPECT_EQ(Server().FindSchema("pd_dieproj").has_value(), c.exists);
+        ExpectAllButtonsEnabled();
+    }
 }
 
 // The tablespace setting names a folder, with or without its closing backslash.

@@ -15,7 +15,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const char* const kClients[] = {"risbatch", "risunlod", "rislod", "risclnsr"};
+const char* const kClients[] = {"risbatch", "risunlod", "rislod", "risclnsr", "svrmgr30"};
 
 std::string Quoted(const std::string& text)
 {
@@ -39,6 +39,7 @@ for a in "$@"; do
   case "$prev" in
     -i) in=$(host "$a") ;; -o) out=$(host "$a") ;; -f) par=$(host "$a") ;; -b) bad=$(host "$a") ;; -l) lg=$(host "$a") ;;
   esac
+  case "$a" in @*) par=$(host "${a#@}") ;; esac
   prev=$a
 done
 printf '%s\n' "$ARGS" >> "$HERE/$n.runs"
@@ -237,7 +238,7 @@ WrapperClients::~WrapperClients() { ::setenv("PATH", savedPath_.c_str(), 1); }
 void WrapperClients::Set(const std::string& client, const ClientRule& rule)
 {
     if (std::find(std::begin(kClients), std::end(kClients), client) == std::end(kClients))
-        throw std::invalid_argument("not a RIS client: " + client);
+        throw std::invalid_argument("not a wrapped client: " + client);
     const std::string file = dir_.host() + "/" + client + ".exe";
     WriteHostFile(file, "#!/bin/sh\nREAL=" + Quoted(BinDir()) + "\nHERE=" + Quoted(dir_.host()) + "\nn=" + client +
                             "\n" + kPrologue + rule.Script());

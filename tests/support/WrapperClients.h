@@ -1,5 +1,6 @@
 // Wrapper RIS clients for failure tests: a folder holding risbatch.exe, risunlod.exe, rislod.exe
-// and risclnsr.exe, each handing its runs to the real stand-in client of the build unless the
+// and risclnsr.exe, and the server manager svrmgr30.exe (its "@script" counts as its -f file, so
+// When and Parameters see the script), each handing its runs to the real stand-in client of the build unless the
 // test gave it a rule to misbehave by.
 //
 //     testsupport::WrapperClients clients;            // all four pass through
@@ -90,7 +91,7 @@ public:
     WrapperClients(const WrapperClients&) = delete;
     WrapperClients& operator=(const WrapperClients&) = delete;
 
-    // Gives `client` ("risbatch", "risunlod", "rislod" or "risclnsr") its rule, replacing the
+    // Gives `client` ("risbatch", "risunlod", "rislod", "risclnsr" or "svrmgr30") its rule, replacing the
     // one it had; its count of runs starts again.
     void Set(const std::string& client, const ClientRule& rule);
     // The folder in Windows form with a trailing backslash, as CRIS::SetUseRIS takes it.

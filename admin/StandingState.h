@@ -1,0 +1,43 @@
+// What stands in the database after a change of the main window, the script run or the piping
+// model restore whose call failed: the reads the change-and-look way runs (does the user
+// exist, does the schema exist, which tables and rows does the schema hold), each from an
+// answer that is whole or not at all.
+#pragma once
+
+#include "dbaccess/DumpWholeCheck.h"
+#include "services/ChangeOutcome.h"
+
+#include <string>
+#include <vector>
+
+class StandingState {
+public:
+    // The database users the server manager lists. Raises when its listing does not end with
+    // its own row count line ("no rows selected", "<n> rows selected.") giving as many rows
+    // as were listed: a cut listing could miss the user asked about.
+    static std::vector<std::string> DbUsers();
+    // The user names of the server manager's lines after the rule, checked as above.
+    static std::vector<std::string> WholeUserListing(const std::vector<std::string>& linesAfterRule);
+
+    struct SchemaContent {
+        std::vector<DumpTableCount> tables; // every table with the rows it holds now
+    };
+    // Unloads the whole schema into the access object's work directory and
+    // reads it back; the work dump is gone on return. Raises when the unload fails or its dump
+    // is not whole.
+    static SchemaContent ReadSchema(const std::string& schema);
+
+    // Compares the tables and rows a dump holds with those a schema holds after a load in
+    // "clear" mode: Done when every table of the dump is there with as many rows, else
+    // NotKnown; seen names each table that is missing or holds another count of rows.
+    static ChangeState CompareLoad(const std::vector<DumpTableCount>& dumped,
+                                   const std::vector<DumpTableCount>& standing, std::string& seen);
+
+    // The looks. A create's look is Done when the object is there, a drop's when it is gone,
+    // NotDone otherwise.
+    static ChangeLook UserLook(const std::string& user, bool created);
+    static ChangeLook SchemaLook(const std::string& schema, bool created);
+    // The load of the dump into the schema: NotDone when the schema does not exist, else
+    // CompareLoad of the dump's tables with the schema's.
+    static ChangeLook LoadLook(const std::string& dumpFile, const std::string& schema);
+};
