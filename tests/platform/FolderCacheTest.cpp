@@ -21,6 +21,7 @@ TEST(FolderCache, FilesMadeOrRemovedDuringTheRunAreSeenAsTheyAre)
     const std::string win = WinPathFromHost(host);
     {
         const FolderCacheScope run;
+        const FolderCacheReads reads;
         EXPECT_TRUE(HostFileExists(win + "\\p1.dgn"));
         EXPECT_EQ(HostPath(win + "\\p1.dgn"), host + "/P1.dgn");
         EXPECT_FALSE(HostFileExists(win + "\\models")); // a folder is no file
