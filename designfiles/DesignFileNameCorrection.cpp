@@ -427,27 +427,46 @@ bool DesignFileNameCorrection::correctRow(Node& n, Recordset& rows, bool several
     }
 
     ShowStatus("Writing changes to project schema ...");
-    int32_t changed = 0;
-    std::string what;
     std::optional<AppError> raised;
-    try {
-        changed = tables_.write(schema_, "UPDATE " + kind.table + " SET " + kind.specColumn + " = " +
-                                             SqlStringLiteral(n.newSpec) + " WHERE (" + n.where + ");");
-        if (changed == 1) {
-            what.clear();
-        } else {
+    std::vector<std::string> namesAfter;
+    std::string readFailure;
+    const ChangeOutcome update = ChangeAndLook(
+        [&]() -> std::string {
+            int32_t changed = 0;
+            try {
+                changed = tables_.write(schema_, "UPDATE " + kind.table + " SET " + kind.specColumn + " = " +
+                                                     SqlStringLiteral(n.newSpec) + " WHERE (" + n.where + ");");
+            } catch (const AppError& e) {
+                // The client may have carried the statement out before it failed: the rows tell.
+                raised = e;
+                ShowStatus(oneLine(e.description()));
+                return oneLine(e.description());
+            }
+            if (changed == 1)
+                return {};
             // A key stored with blanks that the read trimmed changes no row; rows the read merged
             // change together.
-            what = (changed < 0 ? std::string("An unknown number of") : std::to_string(changed)) + " rows of " +
+            return (changed < 0 ? std::string("An unknown number of") : std::to_string(changed)) + " rows of " +
                    kind.table + " changed for " + kind.numberColumn + ": '" + n.target.number + "' (1 expected)";
-        }
-    } catch (const AppError& e) {
-        // The client may have carried the statement out before it failed: the rows tell.
-        what = oneLine(e.description());
-        raised = e;
-        ShowStatus(what);
-    }
-    if (!what.empty() && !settle(n, moves, what, raised))
+        },
+        [&](std::string& seen) {
+            namesAfter = rowNames(n, readFailure);
+            if (!readFailure.empty()) {
+                seen = "the row could not be read again (" + readFailure + ")";
+                return ChangeState::NotKnown;
+            }
+            seen = "the row names " + quotedList(namesAfter);
+            const auto named = [&](const std::string& spec) {
+                return std::count_if(namesAfter.begin(), namesAfter.end(),
+                                     [&](const std::string& s) { return EqualsNoCase(s, Trim(spec)); });
+            };
+            if (namesAfter.size() == 1 && named(n.newSpec) == 1)
+                return ChangeState::Done;
+            if (named(n.newSpec) == 0)
+                return ChangeState::NotDone;
+            return ChangeState::NotKnown;
+        });
+    if (update.CallFailed() && !settle(n, moves, update.failure, raised, namesAfter, readFailure))
         return false;
     // The one row names the new file: later nodes see it under that name.
     if (namedRead_) {
@@ -501,30 +520,33 @@ DesignFileNameCorrection::Moves DesignFileNameCorrection::planFurtherFiles(Node&
     return planned;
 }
 
-bool DesignFileNameCorrection::settle(Node& n, Moves& moves, const std::string& what, std::optional<AppError> raised)
+std::vector<std::string> DesignFileNameCorrection::rowNames(const Node& n, std::string& failure)
 {
     const Kind& kind = n.kind;
-    const std::string readBack = "SELECT " + kind.specColumn + " FROM " + kind.table + " WHERE " + n.where + ";";
-    auto namesNow = [&](std::string& failure) {
-        std::vector<std::string> names;
-        try {
-            Recordset rs = tables_.read(schema_, readBack);
-            if (rs.State() == adStateOpen && rs.RecordCount() > 0)
-                for (rs.MoveFirst(); !rs.Eof(); rs.MoveNext())
-                    names.push_back(Trim(value(rs, kind.specColumn).ToText()));
-            if (rs.State() == adStateOpen)
-                rs.Close();
-        } catch (const AppError& e) {
-            failure = e.description();
-        }
-        return names;
-    };
+    std::vector<std::string> names;
+    failure.clear();
+    try {
+        Recordset rs = tables_.read(schema_, "SELECT " + kind.specColumn + " FROM " + kind.table + " WHERE " + n.where + ";");
+        if (rs.State() == adStateOpen && rs.RecordCount() > 0)
+            for (rs.MoveFirst(); !rs.Eof(); rs.MoveNext())
+                names.push_back(Trim(value(rs, kind.specColumn).ToText()));
+        if (rs.State() == adStateOpen)
+            rs.Close();
+    } catch (const AppError& e) {
+        failure = e.description();
+    }
+    return names;
+}
+
+bool DesignFileNameCorrection::settle(Node& n, Moves& moves, const std::string& what, std::optional<AppError> raised,
+                                      std::vector<std::string> names, std::string readFailure)
+{
+    const Kind& kind = n.kind;
     auto allAre = [](const std::vector<std::string>& names, const std::string& spec) {
         return !names.empty() && std::all_of(names.begin(), names.end(),
                                              [&](const std::string& s) { return EqualsNoCase(s, Trim(spec)); });
     };
-    std::string text = what, readFailure;
-    std::vector<std::string> names = namesNow(readFailure);
+    std::string text = what;
     // Several rows took the new name together: they go back to the old one, which their files
     // then keep.
     if (readFailure.empty() && names.size() > 1 &&
@@ -537,7 +559,7 @@ bool DesignFileNameCorrection::settle(Node& n, Moves& moves, const std::string& 
             text += ". The old name could not be written back: " + oneLine(e.description());
             raised = e;
         }
-        names = namesNow(readFailure);
+        names = rowNames(n, readFailure);
     }
     std::vector<std::string> newNames;
     for (const auto& m : moves)

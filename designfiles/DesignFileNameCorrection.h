@@ -63,7 +63,11 @@ private:
     // After a statement that did not change exactly the one row: the rows of the key are read
     // again and the files follow what they name. True when the new name stands in the one row.
     // A statement that raised (raised) raises again afterwards, its description saying the state.
-    bool settle(Node& n, Moves& moves, const std::string& what, std::optional<AppError> raised);
+    // names and readFailure: what the look after the statement read (rowNames).
+    bool settle(Node& n, Moves& moves, const std::string& what, std::optional<AppError> raised,
+                std::vector<std::string> names, std::string readFailure);
+    // The file names the rows of the node's row condition hold now, or failure set.
+    std::vector<std::string> rowNames(const Node& n, std::string& failure);
     // The rows (other than those of identity) that name the file dir + name, letters in any case.
     std::vector<std::string> ownersOf(const std::string& dir, const std::string& name, const std::string& identity);
     // The files every row of pdtable_113 and pdtable_121 names, once per run.
