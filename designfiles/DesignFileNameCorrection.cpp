@@ -7,9 +7,12 @@
 #include "designfiles/DesignFileNameCheck.h"
 #include "designfiles/DesignFileNameRules.h"
 #include "platform/Clock.h"
+#include "platform/HostFiles.h"
 #include "platform/TextUtil.h"
 #include "platform/ado/Recordset.h"
+#include "services/ChangeOutcome.h"
 #include "services/CheckTree.h"
+#include "services/FileContents.h"
 #include "services/FileOperation.h"
 #include "services/Messages.h"
 #include "services/NetworkPaths.h"
@@ -104,6 +107,13 @@ Variant value(Recordset& rs, const std::string& column)
     return rs.Fields()[column].Value();
 }
 
+// What tells one row of a key from the other rows of that key: its folder and its file.
+std::string rowIdentity(const std::string& keyIdentity, Recordset& rs, const std::string& specColumn)
+{
+    return keyIdentity + "|" + value(rs, "network_address").ToText() + "|" + value(rs, "path_name").ToText() + "|" +
+           Trim(value(rs, specColumn).ToText());
+}
+
 std::string lastFileErrorText(long& number)
 {
     std::string source, description;
@@ -111,16 +121,78 @@ std::string lastFileErrorText(long& number)
     return description;
 }
 
-// MoveFileA copies and then deletes the source; when the deletion fails, the copy left at the
-// destination, which did not exist before, goes again. The failure text is the file error's.
+// A file as the run's own copy left it: its size and time right after the copy.
+struct RunCopy {
+    bool made = false;
+    float size = 0;
+    LocalTime modified;
+};
+
+// Whether the file at `copy` is still the one the run's copy made of `source`: same size and
+// time as right after the copy, and the same bytes as the source, which is still there.
+bool StillRunCopy(const RunCopy& made, const std::string& source, const std::string& copy)
+{
+    if (!made.made || !IsFileExists(source, 0) || !IsFileExists(copy, 0))
+        return false;
+    const LocalTime modified = GetFileLastModifiedDate(copy);
+    if (GetFileSize(copy) != made.size || FormatLocalTime(modified, "yyyymmddhhnnss") !=
+                                              FormatLocalTime(made.modified, "yyyymmddhhnnss"))
+        return false;
+    const std::string copied = ReadFile2String(copy);
+    return gFileOpErrNumber == 0 && copied == ReadFile2String(source) && gFileOpErrNumber == 0;
+}
+
+// Moves a file: a copy that never replaces a file (one that appeared under the new name since
+// it was looked for included), then the deletion of the source without force. After a failure
+// the files are looked at: Done when the file stands under the new name alone, NotDone when
+// under the old name alone, NotKnown when under both. A copy the run made beside a source that
+// could not be deleted is taken away again, but only while it is still the run's copy: a file
+// another program put under that name is never deleted.
+ChangeOutcome moveFile(const std::string& from, const std::string& to)
+{
+    RunCopy made;
+    return ChangeAndLook(
+        [&]() -> std::string {
+            long error = 0;
+            if (!CopyFileA(from, to, false, false, false))
+                return lastFileErrorText(error);
+            made = {true, GetFileSize(to), GetFileLastModifiedDate(to)};
+            try {
+                HostDeleteFile(from, false);
+            } catch (const AppError& e) {
+                return e.description();
+            }
+            return {};
+        },
+        [&](std::string& seen) {
+            const bool source = IsFileExists(from, 0);
+            if (!source && IsFileExists(to, 0)) {
+                seen = "'" + to + "' is there and '" + from + "' is gone";
+                return ChangeState::Done;
+            }
+            if (source && StillRunCopy(made, from, to))
+                DeleteFileA(to, false);
+            if (source && (!made.made || !IsFileExists(to, 0))) {
+                seen = "'" + from + "' keeps its name";
+                if (IsFileExists(to, 0))
+                    seen += "; '" + to + "' is another file and was left as it is";
+                return ChangeState::NotDone;
+            }
+            seen = source ? "both '" + from + "' and '" + to + "' are there"
+                          : "neither '" + from + "' nor '" + to + "' is there";
+            return ChangeState::NotKnown;
+        });
+}
+
+// The failure text of a move for the node: the file error when nothing moved, else the state.
 bool moveFile(const std::string& from, const std::string& to, std::string& failure)
 {
-    if (MoveFileA(from, to, false, false))
+    const ChangeOutcome outcome = moveFile(from, to);
+    if (outcome.Done())
         return true;
-    long error = 0;
-    failure = lastFileErrorText(error);
-    if (IsFileExists(from, 0) && !EqualsNoCase(from, to))
-        DeleteFileA(to, false);
+    failure = outcome.state == ChangeState::NotDone
+                  ? outcome.failure
+                  : outcome.Describe("the move of '" + from + "' to '" + to + "'");
     return false;
 }
 
@@ -161,6 +233,8 @@ struct DesignFileNameCorrection::Node {
     const Kind& kind;
     CheckTreeNode& node;
     Target target;
+    std::string where;    // the condition that names the row in hand, and only it
+    std::string identity; // of the row in hand among the rows of the tables (rowIdentity)
     std::string dir;
     std::string number;  // of the row, as stored
     std::string spec;    // the row's file name as read
@@ -222,25 +296,34 @@ void DesignFileNameCorrection::run(const Kind& kind, const std::string& project)
 
 void DesignFileNameCorrection::correctNode(const Kind& kind, CheckTreeNode& node, Recordset& rows)
 {
-    Node n(kind, node);
-    ShowStatus("Correcting " + kind.noun + ": '" + n.target.number + "' ...");
-    rows.SetFilter(n.target.key);
+    const Target target = kind.target(node);
+    ShowStatus("Correcting " + kind.noun + ": '" + target.number + "' ...");
+    rows.SetFilter(target.key);
     if (rows.RecordCount() == 0) {
         markRed(node, kind.numberColumn + " not in " + kind.table + " found");
         return;
     }
-    // The statement changes the rows of the key; with several rows (in other folders, under
-    // other names) a file would be renamed that some of them do not name.
-    if (rows.RecordCount() > 1) {
-        markRed(node, std::to_string(rows.RecordCount()) + " rows in " + kind.table + " found for " + kind.numberColumn +
-                          ": '" + n.target.number + "'. Nothing changed");
-        return;
+    // Rows of one key in other folders or under other names are corrected one after the other,
+    // each on its own; the first that fails ends the node.
+    std::vector<long> marks;
+    for (rows.MoveFirst(); !rows.Eof(); rows.MoveNext())
+        marks.push_back(rows.Bookmark());
+    for (long mark : marks) {
+        rows.SetBookmark(mark);
+        Node n(kind, node);
+        if (!correctRow(n, rows, marks.size() > 1))
+            return;
     }
-    rows.MoveFirst();
+}
+
+bool DesignFileNameCorrection::correctRow(Node& n, Recordset& rows, bool severalRows)
+{
+    const Kind& kind = n.kind;
+    CheckTreeNode& node = n.node;
     for (const std::string& column : {std::string("network_address"), std::string("path_name"), kind.specColumn})
         if (value(rows, column).IsNull()) {
             markRed(node, "'" + column + "' not defined");
-            return;
+            return false;
         }
     n.dir = LocalPath2UNC(value(rows, "network_address").ToText(), value(rows, "path_name").ToText(), false);
     long error = 0;
@@ -248,8 +331,16 @@ void DesignFileNameCorrection::correctNode(const Kind& kind, CheckTreeNode& node
         const std::string text = lastFileErrorText(error);
         if (error != 0)
             markRed(node, text);
-        return;
+        return false;
     }
+    n.identity = rowIdentity(n.target.identity, rows, kind.specColumn);
+    // The only row of its key is named by the key, which a value stored with blanks that the
+    // read trimmed does not keep from matching; one of several is named by its folder and file too.
+    n.where = severalRows ? n.target.key + " AND network_address = " +
+                                SqlStringLiteral(value(rows, "network_address").ToText()) +
+                                " AND path_name = " + SqlStringLiteral(value(rows, "path_name").ToText()) + " AND " +
+                                kind.specColumn + " = " + SqlStringLiteral(value(rows, kind.specColumn).ToText())
+                          : n.target.key;
     n.number = value(rows, kind.numberColumn).ToText();
     n.spec = value(rows, kind.specColumn).ToText();
     n.old = DesignFileNameRules::Split(n.spec);
@@ -283,16 +374,16 @@ void DesignFileNameCorrection::correctNode(const Kind& kind, CheckTreeNode& node
         }
     // Renamed, the file would go missing for the other rows that name it. A failed read of the
     // tables raises here, before anything has moved.
-    const std::vector<std::string> owners = ownersOf(n.dir, n.old.base + n.old.extension, n.target.identity);
+    const std::vector<std::string> owners = ownersOf(n.dir, n.old.base + n.old.extension, n.identity);
     if (!owners.empty())
         refuse(fileText + oldPath + "' is named also by " + Join(owners, ", ") + ". Nothing changed");
     if (blocked)
-        return;
+        return false;
     if (!IsFolderWritable(n.dir)) {
         const std::string text = lastFileErrorText(error);
         if (error != 0) {
             markRed(node, text);
-            return;
+            return false;
         }
     }
     Moves further = planFurtherFiles(n);
@@ -302,7 +393,7 @@ void DesignFileNameCorrection::correctNode(const Kind& kind, CheckTreeNode& node
     ShowStatus("Moving " + kind.noun + " file: '" + oldPath + "' to: '" + newPath + "' ...");
     if (!moveFile(oldPath, newPath, failure)) {
         markRed(node, failure);
-        return;
+        return false;
     }
     moves.emplace_back(oldPath, newPath);
     ShowStatus(kind.Noun + " file moved successfully");
@@ -318,7 +409,7 @@ void DesignFileNameCorrection::correctNode(const Kind& kind, CheckTreeNode& node
                                   (stay.empty() ? std::string("Files moved back to their old names")
                                                 : "Files not moved back: " + Join(stay, ", ") + ". The row names '" +
                                                       n.spec + "'"));
-                return;
+                return false;
             }
             moves.emplace_back(from, to);
             ShowStatus(kind.Noun + " file moved successfully");
@@ -336,36 +427,55 @@ void DesignFileNameCorrection::correctNode(const Kind& kind, CheckTreeNode& node
     }
 
     ShowStatus("Writing changes to project schema ...");
-    int32_t changed = 0;
-    std::string what;
     std::optional<AppError> raised;
-    try {
-        changed = tables_.write(schema_, "UPDATE " + kind.table + " SET " + kind.specColumn + " = " +
-                                             SqlStringLiteral(n.newSpec) + " WHERE (" + n.target.key + ");");
-        if (changed == 1) {
-            what.clear();
-        } else {
+    std::vector<std::string> namesAfter;
+    std::string readFailure;
+    const ChangeOutcome update = ChangeAndLook(
+        [&]() -> std::string {
+            int32_t changed = 0;
+            try {
+                changed = tables_.write(schema_, "UPDATE " + kind.table + " SET " + kind.specColumn + " = " +
+                                                     SqlStringLiteral(n.newSpec) + " WHERE (" + n.where + ");");
+            } catch (const AppError& e) {
+                // The client may have carried the statement out before it failed: the rows tell.
+                raised = e;
+                ShowStatus(oneLine(e.description()));
+                return oneLine(e.description());
+            }
+            if (changed == 1)
+                return {};
             // A key stored with blanks that the read trimmed changes no row; rows the read merged
             // change together.
-            what = (changed < 0 ? std::string("An unknown number of") : std::to_string(changed)) + " rows of " +
+            return (changed < 0 ? std::string("An unknown number of") : std::to_string(changed)) + " rows of " +
                    kind.table + " changed for " + kind.numberColumn + ": '" + n.target.number + "' (1 expected)";
-        }
-    } catch (const AppError& e) {
-        // The client may have carried the statement out before it failed: the rows tell.
-        what = oneLine(e.description());
-        raised = e;
-        ShowStatus(what);
-    }
-    if (!what.empty() && !settle(n, moves, what, raised))
-        return;
+        },
+        [&](std::string& seen) {
+            namesAfter = rowNames(n, readFailure);
+            if (!readFailure.empty()) {
+                seen = "the row could not be read again (" + readFailure + ")";
+                return ChangeState::NotKnown;
+            }
+            seen = "the row names " + quotedList(namesAfter);
+            const auto named = [&](const std::string& spec) {
+                return std::count_if(namesAfter.begin(), namesAfter.end(),
+                                     [&](const std::string& s) { return EqualsNoCase(s, Trim(spec)); });
+            };
+            if (namesAfter.size() == 1 && named(n.newSpec) == 1)
+                return ChangeState::Done;
+            if (named(n.newSpec) == 0)
+                return ChangeState::NotDone;
+            return ChangeState::NotKnown;
+        });
+    if (update.CallFailed() && !settle(n, moves, update.failure, raised, namesAfter, readFailure))
+        return false;
     // The one row names the new file: later nodes see it under that name.
     if (namedRead_) {
         auto& owners = named_[ToUpper(n.dir)];
         auto& before = owners[ToUpper(n.old.base + n.old.extension)];
         before.erase(std::remove_if(before.begin(), before.end(),
-                                    [&](const auto& o) { return o.first == n.target.identity; }),
+                                    [&](const auto& o) { return o.first == n.identity; }),
                      before.end());
-        owners[ToUpper(n.newSpec)].emplace_back(n.target.identity, kind.noun + " '" + n.target.number + "'");
+        owners[ToUpper(n.newSpec)].emplace_back(n.identity, kind.noun + " '" + n.target.number + "'");
     }
     if (node.backColor != kTreeColorRed) {
         node.backColor = kTreeColorGreen;
@@ -374,6 +484,7 @@ void DesignFileNameCorrection::correctNode(const Kind& kind, CheckTreeNode& node
             node.tag += "; " + text;
         tree_.Changed();
     }
+    return true;
 }
 
 DesignFileNameCorrection::Moves DesignFileNameCorrection::planFurtherFiles(Node& n)
@@ -409,30 +520,33 @@ DesignFileNameCorrection::Moves DesignFileNameCorrection::planFurtherFiles(Node&
     return planned;
 }
 
-bool DesignFileNameCorrection::settle(Node& n, Moves& moves, const std::string& what, std::optional<AppError> raised)
+std::vector<std::string> DesignFileNameCorrection::rowNames(const Node& n, std::string& failure)
 {
     const Kind& kind = n.kind;
-    const std::string readBack = "SELECT " + kind.specColumn + " FROM " + kind.table + " WHERE " + n.target.key + ";";
-    auto namesNow = [&](std::string& failure) {
-        std::vector<std::string> names;
-        try {
-            Recordset rs = tables_.read(schema_, readBack);
-            if (rs.State() == adStateOpen && rs.RecordCount() > 0)
-                for (rs.MoveFirst(); !rs.Eof(); rs.MoveNext())
-                    names.push_back(Trim(value(rs, kind.specColumn).ToText()));
-            if (rs.State() == adStateOpen)
-                rs.Close();
-        } catch (const AppError& e) {
-            failure = e.description();
-        }
-        return names;
-    };
+    std::vector<std::string> names;
+    failure.clear();
+    try {
+        Recordset rs = tables_.read(schema_, "SELECT " + kind.specColumn + " FROM " + kind.table + " WHERE " + n.where + ";");
+        if (rs.State() == adStateOpen && rs.RecordCount() > 0)
+            for (rs.MoveFirst(); !rs.Eof(); rs.MoveNext())
+                names.push_back(Trim(value(rs, kind.specColumn).ToText()));
+        if (rs.State() == adStateOpen)
+            rs.Close();
+    } catch (const AppError& e) {
+        failure = e.description();
+    }
+    return names;
+}
+
+bool DesignFileNameCorrection::settle(Node& n, Moves& moves, const std::string& what, std::optional<AppError> raised,
+                                      std::vector<std::string> names, std::string readFailure)
+{
+    const Kind& kind = n.kind;
     auto allAre = [](const std::vector<std::string>& names, const std::string& spec) {
         return !names.empty() && std::all_of(names.begin(), names.end(),
                                              [&](const std::string& s) { return EqualsNoCase(s, Trim(spec)); });
     };
-    std::string text = what, readFailure;
-    std::vector<std::string> names = namesNow(readFailure);
+    std::string text = what;
     // Several rows took the new name together: they go back to the old one, which their files
     // then keep.
     if (readFailure.empty() && names.size() > 1 &&
@@ -440,12 +554,12 @@ bool DesignFileNameCorrection::settle(Node& n, Moves& moves, const std::string& 
         ShowStatus("Writing the old name back to project schema ...");
         try {
             tables_.write(schema_, "UPDATE " + kind.table + " SET " + kind.specColumn + " = " + SqlStringLiteral(n.spec) +
-                                       " WHERE (" + n.target.key + ");");
+                                       " WHERE (" + n.where + ");");
         } catch (const AppError& e) {
             text += ". The old name could not be written back: " + oneLine(e.description());
             raised = e;
         }
-        names = namesNow(readFailure);
+        names = rowNames(n, readFailure);
     }
     std::vector<std::string> newNames;
     for (const auto& m : moves)
@@ -511,8 +625,9 @@ void DesignFileNameCorrection::readNamedFiles()
          "model_file_spec",
          [](Recordset& rs) {
              const std::string m = value(rs, "model_no").ToText();
-             return std::make_pair(modelIdentity(value(rs, "discipline_indx_no").ToLong(), m,
-                                                 value(rs, "model_type").ToLong()),
+             return std::make_pair(rowIdentity(modelIdentity(value(rs, "discipline_indx_no").ToLong(), m,
+                                                             value(rs, "model_type").ToLong()),
+                                               rs, "model_file_spec"),
                                    "model '" + Trim(m) + "'");
          }},
         {"SELECT drawing_type, drawing_no, network_address, path_name, drawing_file_spec FROM pdtable_121 "
@@ -520,7 +635,9 @@ void DesignFileNameCorrection::readNamedFiles()
          "drawing_file_spec",
          [](Recordset& rs) {
              const std::string d = value(rs, "drawing_no").ToText();
-             return std::make_pair(drawingIdentity(value(rs, "drawing_type").ToLong(), d), "drawing '" + Trim(d) + "'");
+             return std::make_pair(rowIdentity(drawingIdentity(value(rs, "drawing_type").ToLong(), d), rs,
+                                               "drawing_file_spec"),
+                                   "drawing '" + Trim(d) + "'");
          }},
     };
     std::map<std::pair<std::string, std::string>, std::string> folders; // resolved once per location

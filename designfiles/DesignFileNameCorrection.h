@@ -5,13 +5,15 @@
 // Each node ends green with the success text in its tag, or red with the failure text.
 //
 // Files and table never part ways: everything the decision needs (the row, the files, the
-// files every row of the project names) is read before the first file moves; a node whose own
-// file another row names, or whose key names more than one row, is refused before anything
-// moves. The row is changed by its key and must be the one row changed; after any other outcome
-// the rows of the key are read again and the files follow what they name: back to their old
-// names when the old name stands, left under the new ones when the new name stands. The node's
-// text then says where the files are and what the row names. A further file that a row of
-// pdtable_113 or pdtable_121 names keeps its name.
+// files every row of the project names) is read before the first file moves; a row whose own
+// file another row names is refused before anything of it moves. Rows of one key in other
+// folders are corrected one after the other, each changed by its key, folder and file, and the
+// statement must change exactly that one row; after any other outcome the row is read again
+// and the files follow what it names: back to their old names when the old name stands, left
+// under the new ones when the new name stands. The node's text then says where the files are
+// and what the row names. A further file that a row of pdtable_113 or pdtable_121 names keeps
+// its name. A file moved is copied without replacing anything, and a copy is taken away again
+// only while it is still the run's own.
 #pragma once
 
 #include "designfiles/ProjectTables.h"
@@ -50,15 +52,22 @@ private:
     struct Node;
 
     void run(const Kind& kind, const std::string& project);
-    // The node's one row: checks, moves, the statement by the node's key.
+    // The node's rows, one after the other.
     void correctNode(const Kind& kind, CheckTreeNode& node, Recordset& rows);
+    // The current row of rows: checks, moves, the statement naming that row alone (its key, and
+    // with severalRows its folder and file too). False when the node failed and ends.
+    bool correctRow(Node& n, Recordset& rows, bool severalRows);
     // The further files of the old base name in the node's folder, listed before anything moves;
     // what is left alone is added to the node's skipped texts.
     Moves planFurtherFiles(Node& n);
     // After a statement that did not change exactly the one row: the rows of the key are read
     // again and the files follow what they name. True when the new name stands in the one row.
     // A statement that raised (raised) raises again afterwards, its description saying the state.
-    bool settle(Node& n, Moves& moves, const std::string& what, std::optional<AppError> raised);
+    // names and readFailure: what the look after the statement read (rowNames).
+    bool settle(Node& n, Moves& moves, const std::string& what, std::optional<AppError> raised,
+                std::vector<std::string> names, std::string readFailure);
+    // The file names the rows of the node's row condition hold now, or failure set.
+    std::vector<std::string> rowNames(const Node& n, std::string& failure);
     // The rows (other than those of identity) that name the file dir + name, letters in any case.
     std::vector<std::string> ownersOf(const std::string& dir, const std::string& name, const std::string& identity);
     // The files every row of pdtable_113 and pdtable_121 names, once per run.

@@ -4,6 +4,7 @@
 #include "filecheck/FileCheckText.h"
 #include "platform/AppError.h"
 #include "platform/Environment.h"
+#include "platform/FolderCache.h"
 #include "platform/TextUtil.h"
 #include "services/BatchLauncher.h"
 #include "services/FileContents.h"
@@ -99,9 +100,12 @@ std::vector<AlternativeFile> FindMissingFiles(const FileListing& listing, const 
             AlternativeFile file;
             file.path = path;
             // A folder of the same name is listed too, with the zero date and size 0.
-            if (IsFileExists(path, 0)) {
-                file.lastModified = GetFileLastModifiedDate(path);
-                file.size = std::llround(GetFileSize(path));
+            {
+                const FolderCacheReads runReads;
+                if (IsFileExists(path, 0)) {
+                    file.lastModified = GetFileLastModifiedDate(path);
+                    file.size = std::llround(GetFileSize(path));
+                }
             }
             found.push_back(std::move(file));
             DoEventsBetweenRows();

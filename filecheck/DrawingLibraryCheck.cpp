@@ -99,29 +99,33 @@ public:
             return;
         }
         const std::string full = directory + fileName;
-        if (IsFileExists(full, 0)) {
+        if (CheckedFileExists(full)) {
             ShowStatus(table_.fileText + full + "' found");
             return;
         }
         ShowStatus(table_.fileText + full + "' not exists");
         const std::vector<AlternativeFile> alternatives = FindMissingFiles(listing_, fileName);
         for (const AlternativeFile& alternative : alternatives) {
-            Entry(alternative.path, AlternativeDescription(alternative), true);
+            ctx_.NoteMissingFile(Entry(alternative.path, AlternativeDescription(alternative), true),
+                                 {server, path, fileName});
             DoEventsBetweenRows();
         }
         if (alternatives.empty())
-            Entry("FILE_NOT_FOUND" + fileName, "File not found (network_address: '" + server + "'; path_name: '" +
-                                                   path + "'; " + table_.fileColumn + ": '" + fileName + "')",
-                  true);
+            ctx_.NoteMissingFile(Entry("FILE_NOT_FOUND" + fileName, "File not found (network_address: '" + server +
+                                                                        "'; path_name: '" + path + "'; " +
+                                                                        table_.fileColumn + ": '" + fileName + "')",
+                                       true),
+                                 {server, path, fileName});
     }
 
 private:
-    void Entry(const std::string& entry, const std::string& description, bool fileEntry)
+    // The key of a drawing entry's node (only drawings are restored), else empty.
+    std::string Entry(const std::string& entry, const std::string& description, bool fileEntry)
     {
         if (table_.drawings)
-            AddMissingDrawing(ctx_.tree, ctx_.Sheet(), rows_, entry, description, fileEntry);
-        else
-            AddMissingLibrary(ctx_.tree, ctx_.Sheet(), rows_, entry, description, fileEntry);
+            return AddMissingDrawing(ctx_.tree, ctx_.Sheet(), rows_, entry, description, fileEntry);
+        AddMissingLibrary(ctx_.tree, ctx_.Sheet(), rows_, entry, description, fileEntry);
+        return {};
     }
 
     bool Defined(const std::string& column)

@@ -2,9 +2,11 @@
 #include "filecheck/FileCheckText.h"
 
 #include "platform/Clock.h"
+#include "platform/FolderCache.h"
 #include "platform/TextUtil.h"
 #include "platform/ado/Recordset.h"
 #include "services/FileOpError.h"
+#include "services/FileOperation.h"
 #include "services/Messages.h"
 #include "services/NetworkPaths.h"
 
@@ -61,7 +63,11 @@ AppError PassOnAsDescription(const AppError& e, const std::string& ownName)
 
 std::string RowNetworkFolder(const std::string& server, const std::string& path, std::string& failure)
 {
-    const std::string folder = LocalPath2UNC(server, path, false);
+    std::string folder;
+    {
+        const FolderCacheReads runReads;
+        folder = LocalPath2UNC(server, path, false);
+    }
     failure.clear();
     if (folder.empty()) {
         failure = gFileOpErrDescription;
@@ -69,6 +75,12 @@ std::string RowNetworkFolder(const std::string& server, const std::string& path,
             ShowStatus(failure);
     }
     return folder;
+}
+
+bool CheckedFileExists(const std::string& path)
+{
+    const FolderCacheReads runReads;
+    return IsFileExists(path, 0);
 }
 
 void DoEventsBetweenRows()

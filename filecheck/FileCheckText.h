@@ -20,8 +20,13 @@ bool FieldIsNull(Recordset& rs, const std::string& field);
 
 // The network folder of a table row's server and path (LocalPath2UNC). When it cannot be
 // formed the result is empty and failure holds the file services' description, which is also
-// shown on the status line when one was recorded; the checks turn it into a finding.
+// shown on the status line when one was recorded; the checks turn it into a finding. Within a
+// check run (FolderCacheScope) the answer comes from the run's memory where it can.
 std::string RowNetworkFolder(const std::string& server, const std::string& path, std::string& failure);
+
+// IsFileExists of a file the check tests: within a check run answered from the run's memory
+// of the folders it met. These two are the run's own reads; nothing else answers from it.
+bool CheckedFileExists(const std::string& path);
 
 // The wildcard match of the restores: "*" any run of characters (none included), every other
 // character itself, letter case counting.

@@ -13,6 +13,7 @@
 #include "services/Messages.h"
 #include "services/NetworkPaths.h"
 
+#include <functional>
 #include <optional>
 
 namespace {
@@ -176,6 +177,56 @@ std::string RowChanged(const char* what, const std::string& file, const char* co
            "' is no longer in the project table - the row changed since the check";
 }
 
+// Whether the current row is one the node stands for: with the check's notes, a row whose file
+// the check found missing; without them (a tree the check of this context did not fill), any
+// row naming the node's file.
+bool NotedRow(Recordset& rows, const std::vector<MissingFileRow>* noted, const std::string& fileName)
+{
+    if (!noted)
+        return true;
+    const std::string server = FieldText(rows, "network_address");
+    const std::string path = FieldText(rows, "path_name");
+    for (const MissingFileRow& row : *noted)
+        if (row.server == server && row.path == path && EqualsNoCase(row.fileName, fileName))
+            return true;
+    return false;
+}
+
+// The restore of the node's rows, in their order. A row whose file is there was no finding
+// (another folder of the same number and file name) and is passed over; only when every row
+// of the node has its file is the node failed with "already exists", and nothing is
+// overwritten. targetSpec gives the current row's file name, restoreRow copies it into place
+// (false when the node failed). False when no row of the table names the node's file.
+bool RestoreNodeRows(Recordset& rows, const char* kind, const char* fileColumn,
+                     const std::vector<MissingFileRow>* noted, RowOutcome& outcome,
+                     const std::function<bool()>& isNodeFile, const std::function<std::string()>& targetSpec,
+                     const std::function<bool(const std::string&, const std::string&)>& restoreRow)
+{
+    bool taken = false;
+    bool copied = false;
+    std::string present;
+    for (rows.MoveFirst(); !rows.Eof(); rows.MoveNext()) {
+        if (!isNodeFile() || !NotedRow(rows, noted, targetSpec()))
+            continue;
+        taken = true;
+        const std::string directory = RowDirectory(rows, fileColumn, outcome);
+        if (directory.empty())
+            return true;
+        const std::string target = directory + targetSpec();
+        if (IsFileExists(target, 0)) {
+            if (present.empty())
+                present = target;
+            continue;
+        }
+        if (!restoreRow(directory, target))
+            return true;
+        copied = true;
+    }
+    if (!copied && !present.empty())
+        outcome.Fail(std::string(kind) + " file: '" + present + "' already exists");
+    return taken;
+}
+
 class ModelRestore {
 public:
     ModelRestore(UpgradeCheckContext& ctx, const std::string& projectDirectory, Recordset& models)
@@ -216,35 +267,29 @@ public:
         // node's: models of one number in two areas share their model node, and a node must
         // never fill another row's file with its content.
         const std::string fileName = NodeFileName(node);
-        bool taken = false;
-        for (models_.MoveFirst(); !models_.Eof(); models_.MoveNext()) {
-            const std::string rowDiscipline = FieldText(models_, "discipline_indx_no");
+        std::string rowDiscipline;
+        const auto isNodeFile = [&] {
+            rowDiscipline = FieldText(models_, "discipline_indx_no");
             if (rowDiscipline == "3" && FieldText(models_, "model_type") != "1")
-                continue; // a frozen model has no file of its own
-            if (!SameNumber(models_, "model_no", modelNo) || FieldIsNull(models_, "model_file_spec") ||
-                !EqualsNoCase(TargetSpec(rowDiscipline, extension), fileName))
-                continue;
-            taken = true;
-            if (!Row(node, rowDiscipline, extension, outcome))
-                return;
-        }
-        if (!taken)
+                return false; // a frozen model has no file of its own
+            return SameNumber(models_, "model_no", modelNo) && !FieldIsNull(models_, "model_file_spec") &&
+                   EqualsNoCase(TargetSpec(rowDiscipline, extension), fileName);
+        };
+        const auto targetSpec = [&] { return TargetSpec(rowDiscipline, extension); };
+        const auto restoreRow = [&](const std::string& directory, const std::string& target) {
+            return Row(node, rowDiscipline, extension, directory, target, outcome);
+        };
+        if (!RestoreNodeRows(models_, "Model", "model_file_spec", ctx_.MissingFilesOf(node.key), outcome, isNodeFile,
+                             targetSpec, restoreRow))
             outcome.Fail(RowChanged("Model", fileName, "model_no", modelNo));
     }
 
 private:
-    // One model row; false when the node failed and its remaining rows are not taken.
+    // One model row whose file is missing; false when the node failed and its remaining rows
+    // are not taken.
     bool Row(const CheckTreeNode& node, const std::string& discipline, const std::string& extension,
-             RowOutcome& outcome)
+             const std::string& directory, const std::string& target, RowOutcome& outcome)
     {
-        const std::string directory = RowDirectory(models_, "model_file_spec", outcome);
-        if (directory.empty())
-            return false;
-        const std::string target = directory + TargetSpec(discipline, extension);
-        if (IsFileExists(target, 0)) {
-            outcome.Fail("Model file: '" + target + "' already exists");
-            return false;
-        }
         std::string seed = GetSelectedSeedFile(node);
         if (Trim(seed).empty())
             seed = DisciplineSeed(discipline, extension);
@@ -292,24 +337,6 @@ private:
     int failures_ = 0;
 };
 
-// One drawing row of a node; false when the node failed.
-bool DrawingRow(const std::string& projectDirectory, Recordset& drawings, const CheckTreeNode& node,
-                RowOutcome& outcome)
-{
-    const std::string directory = RowDirectory(drawings, nullptr, outcome);
-    if (directory.empty())
-        return false;
-    const std::string target = directory + FieldText(drawings, "drawing_file_spec");
-    if (IsFileExists(target, 0)) {
-        outcome.Fail("Drawing file: '" + target + "' already exists");
-        return false;
-    }
-    std::string source = GetSelectedSeedFile(node);
-    if (Trim(source).empty())
-        source = projectDirectory + "drwsdz.dgn";
-    return CopySeed("Drawing", source, directory, target, outcome);
-}
-
 void DrawingNode(UpgradeCheckContext& ctx, const std::string& projectDirectory, Recordset& drawings,
                  const CheckTreeNode& node, int& failures)
 {
@@ -334,16 +361,19 @@ void DrawingNode(UpgradeCheckContext& ctx, const std::string& projectDirectory, 
     // only the rows of the very number that name the node's file are restored, each under its
     // own row's file name.
     const std::string fileName = NodeFileName(node);
-    bool taken = false;
-    for (drawings.MoveFirst(); !drawings.Eof(); drawings.MoveNext()) {
-        if (!SameNumber(drawings, "drawing_no", drawingNo) || FieldIsNull(drawings, "drawing_file_spec") ||
-            !EqualsNoCase(FieldText(drawings, "drawing_file_spec"), fileName))
-            continue;
-        taken = true;
-        if (!DrawingRow(projectDirectory, drawings, node, outcome))
-            return;
-    }
-    if (!taken)
+    const auto isNodeFile = [&] {
+        return SameNumber(drawings, "drawing_no", drawingNo) && !FieldIsNull(drawings, "drawing_file_spec") &&
+               EqualsNoCase(FieldText(drawings, "drawing_file_spec"), fileName);
+    };
+    const auto targetSpec = [&] { return FieldText(drawings, "drawing_file_spec"); };
+    const auto restoreRow = [&](const std::string& directory, const std::string& target) {
+        std::string source = GetSelectedSeedFile(node);
+        if (Trim(source).empty())
+            source = projectDirectory + "drwsdz.dgn";
+        return CopySeed("Drawing", source, directory, target, outcome);
+    };
+    if (!RestoreNodeRows(drawings, "Drawing", nullptr, ctx.MissingFilesOf(node.key), outcome, isNodeFile, targetSpec,
+                         restoreRow))
         outcome.Fail(RowChanged("Drawing", fileName, "drawing_no", drawingNo));
 }
 

@@ -104,7 +104,7 @@ std::string ApprovalStatusText(const std::string& approvalStatus)
     return "Unknown";
 }
 
-void AddMissingModel(CheckTree& tree, Worksheet* sheet, Recordset* disciplines, Recordset* areas, Recordset& models,
+std::string AddMissingModel(CheckTree& tree, Worksheet* sheet, Recordset* disciplines, Recordset* areas, Recordset& models,
                      const std::string& entry, const std::string& description, bool fileEntry)
 {
     AddNode(tree, "", "Models", "Missing model files");
@@ -140,13 +140,15 @@ void AddMissingModel(CheckTree& tree, Worksheet* sheet, Recordset* disciplines, 
         Attempt([&] { SetCell(*sheet, "C", row, NodeText(tree, modelKey)); });
     }
     if (!BothSet(entry, description))
-        return;
-    AddNode(tree, modelKey, modelKey + (fileEntry ? "File" : "Error") + entry, description);
+        return {};
+    const std::string entryKey = modelKey + (fileEntry ? "File" : "Error") + entry;
+    AddNode(tree, modelKey, entryKey, description);
     if (row > 0)
         WriteEntryCells(*sheet, row, "D", "E", entry, description, fileEntry);
+    return tree.Contains(entryKey) ? entryKey : std::string();
 }
 
-void AddMissingDrawing(CheckTree& tree, Worksheet* sheet, Recordset& drawings, const std::string& entry,
+std::string AddMissingDrawing(CheckTree& tree, Worksheet* sheet, Recordset& drawings, const std::string& entry,
                        const std::string& description, bool fileEntry)
 {
     AddNode(tree, "", "Drawings", "Missing drawing files");
@@ -169,10 +171,12 @@ void AddMissingDrawing(CheckTree& tree, Worksheet* sheet, Recordset& drawings, c
         Attempt([&] { SetCell(*sheet, "B", row, NodeText(tree, drawingKey)); });
     }
     if (!BothSet(entry, description))
-        return;
-    AddNode(tree, drawingKey, drawingKey + (fileEntry ? "File" : "Error") + entry, description);
+        return {};
+    const std::string entryKey = drawingKey + (fileEntry ? "File" : "Error") + entry;
+    AddNode(tree, drawingKey, entryKey, description);
     if (row > 0)
         WriteEntryCells(*sheet, row, "C", "D", entry, description, fileEntry);
+    return tree.Contains(entryKey) ? entryKey : std::string();
 }
 
 void AddMissingLibrary(CheckTree& tree, Worksheet* sheet, Recordset& libraries, const std::string& entry,

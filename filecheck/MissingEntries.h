@@ -25,10 +25,12 @@ std::string GetDisciplineName(const std::string& disciplineIndex, Recordset* dis
 std::string GetAreaName(const std::string& areaIndex, Recordset* areas);
 
 // The finding of the models recordset's current row. fileEntry: a missing or alternative file
-// (a "File" node), else an item that could not be checked (an "Error" node).
-void AddMissingModel(CheckTree& tree, Worksheet* sheet, Recordset* disciplines, Recordset* areas, Recordset& models,
+// (a "File" node), else an item that could not be checked (an "Error" node). Both writers
+// return the key of the entry's node when the tree holds it (also when an earlier finding made
+// it), else an empty text.
+std::string AddMissingModel(CheckTree& tree, Worksheet* sheet, Recordset* disciplines, Recordset* areas, Recordset& models,
                      const std::string& entry, const std::string& description, bool fileEntry);
-void AddMissingDrawing(CheckTree& tree, Worksheet* sheet, Recordset& drawings, const std::string& entry,
+std::string AddMissingDrawing(CheckTree& tree, Worksheet* sheet, Recordset& drawings, const std::string& entry,
                        const std::string& description, bool fileEntry);
 void AddMissingLibrary(CheckTree& tree, Worksheet* sheet, Recordset& libraries, const std::string& entry,
                        const std::string& description, bool fileEntry);

@@ -49,9 +49,11 @@ private:
     std::string Text(int column) { return FieldTextAt(models_, column); }
     int Column(const char* name) const { return models_.Fields().IndexOf(name); }
 
-    void Entry(const std::string& entry, const std::string& description, bool fileEntry)
+    // The key of the entry's node, or empty.
+    std::string Entry(const std::string& entry, const std::string& description, bool fileEntry)
     {
-        AddMissingModel(ctx_.tree, ctx_.Sheet(), &disciplines_, &areas_, models_, entry, description, fileEntry);
+        return AddMissingModel(ctx_.tree, ctx_.Sheet(), &disciplines_, &areas_, models_, entry, description,
+                               fileEntry);
     }
 
     // An error entry for an undefined column; false when its value is blank.
@@ -103,20 +105,23 @@ private:
                   const std::string& path)
     {
         const std::string full = directory + fileName;
-        if (IsFileExists(full, 0)) {
+        if (CheckedFileExists(full)) {
             ShowStatus("Model file: '" + full + "' found");
             return;
         }
         ShowStatus("Model file: '" + full + "' not exists");
         const std::vector<AlternativeFile> alternatives = FindMissingFiles(listing_, fileName);
         for (const AlternativeFile& alternative : alternatives) {
-            Entry(alternative.path, AlternativeDescription(alternative), true);
+            ctx_.NoteMissingFile(Entry(alternative.path, AlternativeDescription(alternative), true),
+                                 {server, path, fileName});
             DoEventsBetweenRows();
         }
         if (alternatives.empty())
-            Entry("FILE_NOT_FOUND" + fileName, "File not found (network_address: '" + server + "'; path_name: '" +
-                                                   path + "'; model_file_spec: '" + fileName + "')",
-                  true);
+            ctx_.NoteMissingFile(Entry("FILE_NOT_FOUND" + fileName, "File not found (network_address: '" + server +
+                                                                        "'; path_name: '" + path +
+                                                                        "'; model_file_spec: '" + fileName + "')",
+                                       true),
+                                 {server, path, fileName});
     }
 
     void Frozen()

@@ -48,7 +48,7 @@ void CheckAreaMarker(UpgradeCheckContext& ctx)
                     ShowStatus("Checking area: '" + areaName + "' ...");
                     const std::string marker =
                         projectDirectory + areaName + "." + FieldText(*areas, "discipline_indx_no");
-                    if (!IsFileExists(marker, 0)) {
+                    if (!CheckedFileExists(marker)) {
                         const std::string message = "Area marker file: '" + marker + "' not exists";
                         ShowStatus(message);
                         AddMissingAreaMarker(ctx.tree, ctx.Sheet(), &*disciplines, *areas, marker, message);
@@ -103,7 +103,7 @@ void CheckProjectFile(UpgradeCheckContext& ctx)
                     if (directory.back() != '\\')
                         directory += "\\";
                     const std::string file = directory + FieldText(*rows, "rdb_file_spec");
-                    if (!IsFileExists(file, 0)) {
+                    if (!CheckedFileExists(file)) {
                         const std::string message = "Project file: '" + file + "' not exists";
                         ShowStatus(message);
                         AddMissingProjectFile(ctx.tree, ctx.Sheet(), file, message);

@@ -58,7 +58,7 @@ void RunCheck(UpgradeCheckContext& ctx)
     const FolderCacheScope folders;
     const ProgramLogRunScope log;
     try {
-        ctx.tree.Clear();
+        ctx.ClearFindings();
         const std::string reportName = CheckReportName(ctx.projectName);
         ctx.report.ReportCreateNew(reportName);
         const FileListing listing(FindInit(ctx.searchDirs));

@@ -1,6 +1,8 @@
 // The system clock and the event pump hook.
 #include "platform/Clock.h"
 
+#include "platform/FolderCache.h"
+
 #include <chrono>
 #include <ctime>
 #include <string>
@@ -75,6 +77,9 @@ void SetClock(Clock* clock) { gClock = clock ? clock : &gSystemClock; }
 
 void DoEvents()
 {
+    // Code of other windows runs in the pump: it sees the files as they are, not as a run
+    // that pumps remembers them.
+    const FolderCacheUnbound unbound;
     if (gPump)
         gPump();
 }

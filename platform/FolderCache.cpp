@@ -22,6 +22,7 @@ struct Listing {
 
 struct Cache {
     int scopes = 0;
+    int bound = 0; // open FolderCacheReads not suspended by a FolderCacheUnbound
     std::unordered_map<std::string, std::string> hostFolders;
     std::unordered_map<std::string, Listing> listings;
     std::unordered_map<std::string, std::string> answers;
@@ -57,14 +58,35 @@ FolderCacheScope::~FolderCacheScope()
     }
 }
 
+FolderCacheReads::FolderCacheReads()
+{
+    ++cache().bound;
+}
+
+FolderCacheReads::~FolderCacheReads()
+{
+    --cache().bound;
+}
+
+FolderCacheUnbound::FolderCacheUnbound() : bound_(cache().bound)
+{
+    cache().bound = 0;
+}
+
+FolderCacheUnbound::~FolderCacheUnbound()
+{
+    cache().bound = bound_;
+}
+
 bool FolderCacheActive()
 {
-    return cache().scopes > 0;
+    const Cache& c = cache();
+    return c.scopes > 0 && c.bound > 0;
 }
 
 const std::string* CachedHostFolder(const std::string& folderKey)
 {
-    return find(cache().hostFolders, folderKey);
+    return FolderCacheActive() ? find(cache().hostFolders, folderKey) : nullptr;
 }
 
 void KeepHostFolder(const std::string& folderKey, const std::string& hostFolder)
@@ -76,7 +98,7 @@ void KeepHostFolder(const std::string& folderKey, const std::string& hostFolder)
 const std::string* ListedNameNoCase(const std::string& hostFolder, const std::string& name)
 {
     Cache& c = cache();
-    if (c.scopes == 0)
+    if (!FolderCacheActive())
         return nullptr;
     auto it = c.listings.find(hostFolder);
     if (it == c.listings.end()) {
@@ -103,7 +125,7 @@ const std::string* ListedNameNoCase(const std::string& hostFolder, const std::st
 
 const std::string* CachedAnswer(const std::string& key)
 {
-    return find(cache().answers, key);
+    return FolderCacheActive() ? find(cache().answers, key) : nullptr;
 }
 
 void KeepAnswer(const std::string& key, const std::string& answer)

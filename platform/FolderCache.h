@@ -4,7 +4,12 @@
 // the network folders of table rows. A name the listing holds maps to the listed entry, and
 // the caller's own stat or open of it tells whether it is still there; a name it does not hold
 // is looked up afresh, so a file made during the run is seen. Only an entry renamed to another
-// letter case during the run is missed until the run ends.
+// letter case during the run is missed by the run's own reads until the run ends.
+//
+// The memory belongs to the run, and only the run's own reads answer from it: a read binds it
+// with FolderCacheReads for its duration. Everything else, also code of other windows that
+// runs while the walk pumps events, sees the files as they are, and no change of a file (a
+// write, copy, move or delete) ever maps its paths through it.
 #pragma once
 
 #include <string>
@@ -18,6 +23,29 @@ public:
     FolderCacheScope& operator=(const FolderCacheScope&) = delete;
 };
 
+// Binds the cache of the live run (if any) to the reads made while it lives.
+class FolderCacheReads {
+public:
+    FolderCacheReads();
+    ~FolderCacheReads();
+    FolderCacheReads(const FolderCacheReads&) = delete;
+    FolderCacheReads& operator=(const FolderCacheReads&) = delete;
+};
+
+// Unbinds the cache while it lives, inside a bound read too: around the event pump (other code
+// runs there) and around every change of a file.
+class FolderCacheUnbound {
+public:
+    FolderCacheUnbound();
+    ~FolderCacheUnbound();
+    FolderCacheUnbound(const FolderCacheUnbound&) = delete;
+    FolderCacheUnbound& operator=(const FolderCacheUnbound&) = delete;
+
+private:
+    int bound_;
+};
+
+// True while a run lives and a read of it is bound: only then do the lookups below answer.
 bool FolderCacheActive();
 
 // The host folder kept for a Windows folder (its text as the caller wrote it), or nullptr.

@@ -3,6 +3,7 @@
 
 #include "platform/Environment.h"
 #include "platform/FileAttributes.h"
+#include "platform/FolderCache.h"
 #include "platform/HostFiles.h"
 #include "platform/TextUtil.h"
 #include "platform/WinPath.h"
@@ -49,6 +50,8 @@ void checkedShellOperation(int op, const std::string& from, const std::string& t
 bool transfer(const char* name, int shellOp, const std::string& src, const std::string& dst, bool useShell,
               bool inUseCheck, Overwrite overwrite)
 {
+    // A change acts on the files as they are, never on a run's memory of its folders.
+    const FolderCacheUnbound unbound;
     try {
         if (!HostFileExists(src))
             fail("File '" + src + "' not exists");
@@ -153,6 +156,7 @@ bool MoveFileA(const std::string& src, const std::string& dst, bool useShell, bo
 
 bool DeleteFileA(const std::string& path, bool useShell)
 {
+    const FolderCacheUnbound unbound;
     try {
         if (IsBlank(path)) {
             ClearFileOpError();
@@ -182,6 +186,7 @@ bool DeleteFileA(const std::string& path, bool useShell)
 
 int ShellFileOperation(int op, const std::string& from, const std::string& to, bool& aborted)
 {
+    const FolderCacheUnbound unbound;
     return HostShellFileOperation(op, from, to, aborted);
 }
 
@@ -247,6 +252,7 @@ std::vector<std::string> FindFile(const std::string& start, const std::string& p
 
 bool CreateFolderA(const std::string& path)
 {
+    const FolderCacheUnbound unbound;
     try {
         if (IsBlank(path))
             fail("Directory name not defined");

@@ -7,12 +7,14 @@
 #include "dbaccess/CRIS.h"
 #include "platform/AppError.h"
 #include "platform/FileAttributes.h"
+#include "platform/HostFiles.h"
 #include "services/CheckTree.h"
 #include "support/Raised.h"
 #include "support/SampleEnvironment.h"
 #include "support/TestFiles.h"
 #include "support/WrapperClients.h"
 
+#include <cerrno>
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -38,6 +40,25 @@ void makeFiles(const std::vector<std::string>& names)
         testsupport::WriteHostFile(host(n), "design " + n);
 }
 bool exists(const std::string& name) { return fs::exists(host(name)); }
+
+// Every file of the test folder with its bytes.
+std::map<std::string, std::string> folderNow()
+{
+    std::map<std::string, std::string> files;
+    for (const auto& e : fs::directory_iterator(host("")))
+        files[e.path().filename().string()] = testsupport::ReadHostFile(e.path().string());
+    return files;
+}
+
+std::vector<std::string> storedSpecs(const std::string& sql)
+{
+    DbServer server(StandInRoot());
+    RisSession session(server);
+    std::vector<std::string> out;
+    for (const auto& row : session.Database("pd_demo").QueryRows(sql))
+        out.push_back(row.at(0).value_or("<null>"));
+    return out;
+}
 
 class DesignFileNameCorrectionTest : public ::testing::Test {
 protected:
@@ -138,16 +159,40 @@ TEST_F(DesignFileNameCorrectionTest, RowThatTheStatementMissesIsRolledBack)
     EXPECT_EQ(Stored("SELECT model_file_spec FROM pdtable_113 WHERE model_no = 'P-7002 '"), "a2.dgn");
 }
 
-TEST_F(DesignFileNameCorrectionTest, KeyOfSeveralRowsMovesNothing)
+// Two rows of one model number, discipline and type in two folders: each row is corrected on
+// its own, its own file in its own folder and its own row, one after the other in one node.
+// Two rows naming one file cannot be told apart by their file: neither is touched.
+TEST_F(DesignFileNameCorrectionTest, RowsOfOneKeyInTwoFoldersAreCorrectedOneAfterTheOther)
 {
-    makeFiles({"a3.dgn", "sub\\b3.dgn"});
+    makeFiles({"a3.dgn", "a3.bak", "sub\\b3.dgn", "sub\\b3.bak"});
     CheckTreeNode& node = model("P-7003", "a3.dgn");
     model("P-7003", "b3.dgn", 1, 0, std::string(kPath) + "\\sub");
     correctModels();
-    EXPECT_EQ(node.tag, "2 rows in pdtable_113 found for model_no: 'P-7003'. Nothing changed");
-    EXPECT_TRUE(exists("a3.dgn"));
-    EXPECT_TRUE(exists("sub\\b3.dgn"));
-    EXPECT_EQ(spec("P-7003"), "a3.dgn");
+    EXPECT_EQ(node.backColor, kTreeColorGreen) << node.tag;
+    EXPECT_EQ(node.tag, "Model file moved successfully");
+    for (const char* moved : {"P-7003.dgn", "P-7003.bak", "sub\\P-7003.dgn", "sub\\P-7003.bak"})
+        EXPECT_TRUE(exists(moved)) << moved;
+    for (const char* old : {"a3.dgn", "a3.bak", "sub\\b3.dgn", "sub\\b3.bak"})
+        EXPECT_FALSE(exists(old)) << old;
+    EXPECT_EQ(storedSpecs("SELECT path_name, model_file_spec FROM pdtable_113 WHERE model_no = 'P-7003' "
+                          "ORDER BY path_name"),
+              (std::vector<std::string>{kPath, std::string(kPath) + "\\sub"}));
+    EXPECT_EQ(storedSpecs("SELECT model_file_spec FROM pdtable_113 WHERE model_no = 'P-7003' ORDER BY path_name"),
+              (std::vector<std::string>{"P-7003.dgn", "P-7003.dgn"}));
+
+    // The same folder reached by two server paths: both rows name one file.
+    TearDown();
+    tree.Clear();
+    makeFiles({"c3.dgn"});
+    CheckTreeNode& shared = model("P-7004", "c3.dgn");
+    model("P-7004", "c3.dgn", 1, 0, std::string(kPath) + "\\");
+    correctModels();
+    EXPECT_EQ(shared.backColor, kTreeColorRed);
+    EXPECT_EQ(shared.tag, "Model file: '\\\\PDSSRV1\\pds\\fix\\c3.dgn' is named also by model 'P-7004'. "
+                          "Nothing changed");
+    EXPECT_TRUE(exists("c3.dgn"));
+    EXPECT_EQ(storedSpecs("SELECT model_file_spec FROM pdtable_113 WHERE model_no = 'P-7004'"),
+              (std::vector<std::string>{"c3.dgn", "c3.dgn"}));
 }
 
 TEST_F(DesignFileNameCorrectionTest, DrawingFileJustMovedIsNoFurtherFile)
@@ -213,25 +258,6 @@ TEST_F(DesignFileNameCorrectionTest, FrameWorksModelMovesItsCompanionsOrNothing)
     for (const std::string& ext : DesignFileNameCorrection::CompanionExtensions())
         EXPECT_TRUE(exists("FW1." + ext)) << ext;
     EXPECT_EQ(spec("FW1"), "FW1.dgn");
-}
-
-// Every file of the test folder with its bytes.
-std::map<std::string, std::string> folderNow()
-{
-    std::map<std::string, std::string> files;
-    for (const auto& e : fs::directory_iterator(host("")))
-        files[e.path().filename().string()] = testsupport::ReadHostFile(e.path().string());
-    return files;
-}
-
-std::vector<std::string> storedSpecs(const std::string& sql)
-{
-    DbServer server(StandInRoot());
-    RisSession session(server);
-    std::vector<std::string> out;
-    for (const auto& row : session.Database("pd_demo").QueryRows(sql))
-        out.push_back(row.at(0).value_or("<null>"));
-    return out;
 }
 
 // A statement that the client refuses or that it carries out and then dies, a read of the rows
@@ -371,6 +397,80 @@ TEST_F(DesignFileNameCorrectionTest, QuoteInNumberReachesTheRow)
     EXPECT_TRUE(exists("P'1.dgn"));
     EXPECT_EQ(spec("P''1"), "P'1.dgn");
     EXPECT_EQ(unknown.tag, "model_no not in pdtable_113 found");
+}
+
+} // namespace
+
+namespace {
+
+// A move never deletes or replaces a file the run did not make: a file another program puts
+// under the old name while the statement runs keeps its bytes when the files go back, and a copy
+// that another program replaced while the source could not be deleted is left as it is.
+TEST_F(DesignFileNameCorrectionTest, MovesNeverTouchAFileTheRunDidNotMake)
+{
+    WrappedClients wrapped;
+    const ProjectTables real = ProjectTables::Cris();
+    struct Case {
+        const char* name;
+        const char* number;
+        const char* old;
+        bool refuseUpdate;   // the statement is refused after the files moved
+        bool otherAtOldName; // another program writes the old name while the statement runs
+        bool sourceHeld;     // deleting the old file fails
+        bool otherReplaces;  // ... and another program replaces the copy meanwhile
+        std::map<std::string, std::string> folder; // afterwards
+        std::string tagStart;
+        std::string tagEnd;
+    };
+    const std::string dir = kDir;
+    const std::vector<Case> cases = {
+        {"old name made by another program before the move back", "P-7006", "a6.dgn", true, true, false, false,
+         {{"P-7006.dgn", "design a6.dgn"}, {"a6.dgn", "another program's a6.dgn"}},
+         "RIS Error: RIS_E_NO_PRIVILEGE",
+         ". Files not moved back: '" + dir + "P-7006.dgn' keeps that name (not moved back to 'a6.dgn': File already "
+         "exists). The row names 'a6.dgn'"},
+        {"source held, the run's copy taken away", "P-7007", "a7.dgn", false, false, true, false,
+         {{"a7.dgn", "design a7.dgn"}}, "Permission denied", ""},
+        {"source held, the copy replaced by another program", "P-7008", "a8.dgn", false, false, true, true,
+         {{"a8.dgn", "design a8.dgn"}, {"P-7008.dgn", "another program's P-7008.dgn"}},
+         "Whether the move of '" + dir + "a8.dgn' to '" + dir + "P-7008.dgn' was done is not known: ",
+         "both '" + dir + "a8.dgn' and '" + dir + "P-7008.dgn' are there."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TearDown();
+        tree.Clear();
+        makeFiles({c.old});
+        CheckTreeNode& node = model(c.number, c.old);
+        wrapped.clients.Set("risbatch", c.refuseUpdate ? ClientRule::RefuseStatement("UPDATE pdtable_113")
+                                                       : ClientRule::PassThrough());
+        tables.write = [&](const std::string& schema, const std::string& sql) {
+            if (c.otherAtOldName)
+                testsupport::WriteHostFile(host(c.old), std::string("another program's ") + c.old);
+            return real.write(schema, sql);
+        };
+        const std::string newName = std::string(c.number) + ".dgn";
+        SetHostFileFault([&](const std::string& op, const std::string& hostPath) {
+            if (!c.sourceHeld || op != "delete" || hostPath != host(c.old))
+                return 0;
+            if (c.otherReplaces)
+                testsupport::WriteHostFile(host(newName), "another program's " + newName);
+            return EACCES;
+        });
+        try {
+            correctModels();
+        } catch (const AppError&) {
+        }
+        SetHostFileFault(nullptr);
+        wrapped.clients.Set("risbatch", ClientRule::PassThrough());
+        EXPECT_EQ(folderNow(), c.folder);
+        EXPECT_EQ(spec(c.number), c.old);
+        EXPECT_EQ(node.backColor, kTreeColorRed);
+        EXPECT_EQ(node.tag.rfind(c.tagStart, 0), 0u) << node.tag;
+        EXPECT_TRUE(node.tag.size() >= c.tagEnd.size() &&
+                    node.tag.compare(node.tag.size() - c.tagEnd.size(), c.tagEnd.size(), c.tagEnd) == 0)
+            << node.tag;
+    }
 }
 
 } // namespace

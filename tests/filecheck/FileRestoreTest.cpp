@@ -217,3 +217,97 @@ TEST_F(FileRestoreTest, RowChangedSinceTheCheckRestoresNothing)
                             "Restoring drawing files ended with 1 file(s) not restored - see the report"})
         EXPECT_NE(log().find(end), std::string::npos) << end;
 }
+
+// One model number (and one drawing number) listed in two folders under the same file name:
+// the folder of the extra row sorts before or after the sample's own folder, and its file is
+// missing while the sample's is there, or both are missing. The ticked node restores exactly
+// the files the check found missing; a present file is passed over, not counted as a failure.
+struct TwoFoldersCase {
+    const char* name;
+    const char* folder; // "a..." sorts before the sample's folder, "z..." after it
+    bool bothMissing;
+    friend void PrintTo(const TwoFoldersCase& c, std::ostream* os) { *os << c.name; }
+};
+
+class SameFileNameInTwoFoldersTest : public FileRestoreTest, public ::testing::WithParamInterface<TwoFoldersCase> {
+protected:
+    void TearDown() override
+    {
+        execute("delete from pdtable_121 where path_name <> 'D:\\pds\\demo\\dwg'");
+        std::filesystem::remove_all(HostPath(folder()));
+        FileRestoreTest::TearDown();
+    }
+    std::string folder() const { return "\\\\PDSSRV1\\pds\\demo\\" + std::string(GetParam().folder) + "\\"; }
+    // The extra row's folder exists and holds nothing; the sample's file goes when both are missing.
+    void prepare(const std::string& ownFile)
+    {
+        std::filesystem::create_directories(HostPath(folder()));
+        if (GetParam().bothMissing)
+            std::filesystem::remove(HostPath(ownFile));
+    }
+};
+
+TEST_P(SameFileNameInTwoFoldersTest, ModelNodeRestoresOnlyTheMissingFiles)
+{
+    const std::string own = std::string(kModelDir) + "p1001.dgn";
+    prepare(own);
+    execute("insert into pdtable_113 values (16, 1, 1, 'P1001', 'Pipe rack north', 'PDSSRV1', 'D:\\pds\\demo\\" +
+            std::string(GetParam().folder) + "', 'p1001.dgn', 0, 1)");
+    CheckModels(ctx, FileListing(""));
+    EXPECT_EQ(childrenOf("Discipline1ModelP1001"), (Strings{"FileFILE_NOT_FOUNDp1001.dgn"}));
+    ctx.tree.Find("Discipline1ModelP1001FileFILE_NOT_FOUNDp1001.dgn")->checked = true;
+
+    const std::string seed = std::string(kProjectDir) + "mdlsdz.dgn";
+    auto expected = projectFiles();
+    expected[std::string(GetParam().folder) + "/p1001.dgn"] = content(seed);
+    if (GetParam().bothMissing)
+        expected["model/p1001.dgn"] = content(seed);
+    ctx.report.ReportCreateNew(RestoreReportName("demo"));
+    RestoreMissingModelFiles(ctx, kProjectDir);
+
+    EXPECT_EQ(projectFiles(), expected);
+    Worksheet& sheet = *ctx.Sheet();
+    EXPECT_EQ(UsedRows(sheet), 3);
+    // The row names the file restored last: with one missing file, that file.
+    const std::string last = GetParam().bothMissing && std::string(GetParam().folder) < "model" ? own
+                                                                                                  : folder() + "p1001.dgn";
+    EXPECT_EQ(Row(sheet, 3, 4),
+              (Strings{"Piping", "A1 - Piping area north", "P1001 - Pipe rack north", creating("model", last, seed)}));
+    EXPECT_NE(log().find("Restoring model files successfully"), std::string::npos);
+    EXPECT_EQ(log().find("already exists"), std::string::npos);
+}
+
+TEST_P(SameFileNameInTwoFoldersTest, DrawingNodeRestoresOnlyTheMissingFiles)
+{
+    const std::string own = std::string(kDrawingDir) + "d100.dwg";
+    prepare(own);
+    execute("insert into pdtable_121 values (1, 'D-100', 'General arrangement', 'PDSSRV1', 'D:\\pds\\demo\\" +
+            std::string(GetParam().folder) + "', 'd100.dwg')");
+    CheckDrawings(ctx, FileListing(""));
+    EXPECT_EQ(childrenOf("DrawingType1DrawingD-100"), (Strings{"FileFILE_NOT_FOUNDd100.dwg"}));
+    ctx.tree.Find("DrawingType1DrawingD-100FileFILE_NOT_FOUNDd100.dwg")->checked = true;
+
+    const std::string seed = std::string(kProjectDir) + "drwsdz.dgn";
+    auto expected = projectFiles();
+    expected[std::string(GetParam().folder) + "/d100.dwg"] = content(seed);
+    if (GetParam().bothMissing)
+        expected["dwg/d100.dwg"] = content(seed);
+    ctx.report.ReportCreateNew(RestoreReportName("demo"));
+    RestoreMissingModelFiles(ctx, kProjectDir);
+    RestoreMissingDrawingFiles(ctx, kProjectDir);
+
+    EXPECT_EQ(projectFiles(), expected);
+    Worksheet& sheet = *ctx.Sheet();
+    EXPECT_EQ(UsedRows(sheet), 5);
+    const std::string last = GetParam().bothMissing && std::string(GetParam().folder) < "dwg" ? own
+                                                                                                : folder() + "d100.dwg";
+    EXPECT_EQ(Row(sheet, 5, 3), (Strings{"1", "DrawingD-100 - General arrangement", creating("drawing", last, seed)}));
+    EXPECT_NE(log().find("Restoring drawing files successfully"), std::string::npos);
+    EXPECT_EQ(log().find("already exists"), std::string::npos);
+}
+
+INSTANTIATE_TEST_SUITE_P(Folders, SameFileNameInTwoFoldersTest,
+                         ::testing::Values(TwoFoldersCase{"MissingRowSortsFirst", "amodel", false},
+                                           TwoFoldersCase{"MissingRowSortsLast", "zmodel", false},
+                                           TwoFoldersCase{"BothMissing", "zmodel", true}),
+                         [](const auto& info) { return std::string(info.param.name); });

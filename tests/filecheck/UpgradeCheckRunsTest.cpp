@@ -11,6 +11,7 @@
 #include "platform/TextUtil.h"
 #include "platform/excel/ExcelApplication.h"
 #include "services/MessageService.h"
+#include "services/FakeForm.h"
 
 #include <cerrno>
 #include <set>
@@ -297,4 +298,51 @@ TEST_F(UpgradeCheckRunsTest, ExcelThatCannotStartEndsTheCheckBeforeAnyFinding)
     ASSERT_EQ(boxes.asked().size(), 1u);
     EXPECT_EQ(boxes.asked()[0].prompt, "ActiveX component can't create object");
     EXPECT_EQ(ctx.tree.Count(), 0u);
+}
+
+// While a check runs it pumps events, and code of other windows runs there. Another program
+// renames a design file the check has already listed to another letter case; then another
+// window's code tests, replaces and deletes that file by its old name: each acts on the file as
+// it is on disk, never on what the check's run remembers of the folder.
+TEST_F(UpgradeCheckRunsTest, OtherWindowsCodeDuringACheckSeesTheFilesAsTheyAre)
+{
+    namespace fs = std::filesystem;
+    const std::string name = std::string(kModelDir) + "p1002.dgn";
+    const std::string hostFolder = HostPath(kModelDir);
+    testsupport::WriteHostFile(hostFolder + "/p1002.dgn", "P1002 before the rename");
+    const std::string replacement = std::string(kBackup) + "\replacement.dgn";
+    testsupport::WriteHostFile(HostPath(replacement), "P1002 replaced");
+    const auto p1002Files = [&] {
+        std::map<std::string, std::string> found;
+        for (const auto& entry : fs::directory_iterator(hostFolder))
+            if (EqualsNoCase(entry.path().filename().string(), "p1002.dgn"))
+                found[entry.path().filename().string()] = testsupport::ReadHostFile(entry.path().string());
+        return found;
+    };
+
+    testforms::FakeForm window("frmUpgradeCheck");
+    bool done = false, existsAfterRename = false, moved = false, deleted = false;
+    std::map<std::string, std::string> afterMove, afterDelete;
+    SetEventPump([&] {
+        // Once the check has tested the models' folder (its listing is read by then).
+        if (done || window.status.find("p1001.dgn' found") == std::string::npos)
+            return;
+        done = true;
+        fs::rename(hostFolder + "/p1002.dgn", hostFolder + "/P1002.DGN");
+        existsAfterRename = IsFileExists(name, 0);
+        moved = MoveFileA(replacement, name);
+        afterMove = p1002Files();
+        deleted = DeleteFileA(name);
+        afterDelete = p1002Files();
+    });
+    check();
+    SetEventPump({});
+
+    ASSERT_TRUE(done);
+    EXPECT_TRUE(existsAfterRename);
+    EXPECT_TRUE(moved);
+    EXPECT_EQ(afterMove, (std::map<std::string, std::string>{{"P1002.DGN", "P1002 replaced"}}));
+    EXPECT_TRUE(deleted);
+    EXPECT_TRUE(afterDelete.empty());
+    EXPECT_FALSE(exists(replacement));
 }
