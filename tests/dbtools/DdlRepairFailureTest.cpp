@@ -7,9 +7,12 @@
 #include "DdlTestDatabase.h"
 #include "admin/AdminTestSupport.h"
 #include "dbtools/DdlCheckContext.h"
+#include "dbtools/DdlDatabase.h"
+#include "support/WrapperClients.h"
 
 #include "platform/TextUtil.h"
 
+#include <algorithm>
 #include <map>
 
 #include <gtest/gtest.h>
@@ -235,6 +238,66 @@ TEST_F(DdlRepairOnTheServerTest, AModelRegisteredTwiceKeepsBothRowsAndItsPartiti
     EXPECT_EQ(statuses.back(), "Models not deleted, nothing was changed for them: P1002 (2 rows of pdtable_113 hold "
                                "it) (see the program log)");
     EXPECT_EQ(SchemaState("pd_demo"), before);
+}
+
+// The same on the stand-in server with a wrapper risbatch: the model's DELETE is done and the
+// client dies, or it dies before; the second model goes in both cases.
+TEST_F(DdlRepairOnTheServerTest, ADyingClientIsLookedAfterAndTheSecondModelStillGoes)
+{
+    using testsupport::ClientRule;
+    const struct {
+        const char* name;
+        ClientRule rule;
+        const char* message;
+        size_t rowsOf1009; // of pdtable_113 and of pdtable_114 each
+    } cases[] = {
+        {"DiesAfter", ClientRule::DieAfter(139).When("model_no='P1009'"),
+         "Model P1009: The DELETE of its row of pdtable_113 was done although risbatch ended with exit code 139%; its "
+         "row of pdtable_113 is gone. Its row of pdtable_114 was deleted.",
+         0},
+        {"DiesBefore", ClientRule::DieBefore(139).When("model_no='P1009'"),
+         "Model P1009: The DELETE of its row of pdtable_113 was not done: risbatch ended with exit code 139%; its row "
+         "of pdtable_113 is still there. Its row of pdtable_114 (partition 9) was kept.",
+         1},
+    };
+    const std::string risPath = gCRIS->GetRISPath();
+    for (const auto& c : cases) {
+        auto db = UserDb("pd_demo");
+        db->Exec("INSERT INTO pdtable_113 VALUES (9, 1, 2, 'P1009', 'nine', 'PDSSRV1', 'D:\\pds\\demo\\model', "
+                 "'p1009.dgn', 0, 9)");
+        db->Exec("INSERT INTO pdtable_113 VALUES (10, 1, 2, 'P1010', 'ten', 'PDSSRV1', 'D:\\pds\\demo\\model', "
+                 "'p1010.dgn', 0, 10)");
+        db->Exec("INSERT INTO pdtable_114 VALUES (9)");
+        db->Exec("INSERT INTO pdtable_114 VALUES (10)");
+        const ExecAtEnd takeOut{"pd_demo", "DELETE FROM pdtable_113 WHERE model_index_no IN (9, 10); "
+                                           "DELETE FROM pdtable_114 WHERE partition_no IN (9, 10)"};
+        CheckTree tree;
+        tree.Add("", "NoTables", "models");
+        for (const auto& [model, partition] : {std::pair{"P1009", "9"}, std::pair{"P1010", "10"}}) {
+            CheckTreeNode& node = tree.Add("NoTables", std::string("Discipline1Model") + model, model);
+            node.tag = partition;
+            node.checked = true;
+        }
+        std::vector<std::string> statuses;
+        DdlCheckContext context{tree, DdlDatabase::Program(), [] { return std::string("demo"); },
+                                [&](const std::string& t) { statuses.push_back(t); }, {}, 0};
+        testsupport::WrapperClients clients;
+        clients.Set("risbatch", c.rule);
+        gCRIS->SetUseRIS(clients.WinFolder());
+        boxes_.Answer(MsgAnswer::Yes);
+        RunRepairAction(context, DdlRepairAction::DeleteModels);
+        gCRIS->SetUseRIS(risPath);
+
+        // % stands for what the access layer adds to the exit code (the output it lacks).
+        const std::vector<std::string> parts = Split(c.message, "%");
+        const std::string& shown = statuses.back();
+        EXPECT_EQ(shown.rfind(parts[0], 0), 0u) << shown;
+        EXPECT_EQ(shown.substr(shown.size() - std::min(shown.size(), parts[1].size())), parts[1]) << shown;
+        EXPECT_EQ(query("pd_demo", "SELECT model_no FROM pdtable_113 WHERE partition_no IN (9, 10)").size(),
+                  c.rowsOf1009) << c.name;
+        EXPECT_EQ(query("pd_demo", "SELECT partition_no FROM pdtable_114 WHERE partition_no IN (9, 10)").size(),
+                  c.rowsOf1009) << c.name;
+    }
 }
 
 } // namespace
