@@ -126,19 +126,25 @@ std::string CharColumnAlter::ProcessSchema(const CharColumnRequest& request, con
     } catch (const AppError& e) {
         throw AppError(e.number(), kSource, e.description() + unchanged);
     }
-    TempRoom room;
-    const std::string roomFolder = gCRIS->GetTempDir();
-    // The load copies its dump; the comparison after it unloads the tables and keeps a copy;
-    // the restore and its comparison do the same with the restore dump.
-    const uint64_t copies = 2 * (std::max(FileBytes(plan.editedDump), FileBytes(plan.restoreDump)) + kClientOutputRoom);
+    plan.tempFolder = gCRIS->GetTempDir();
+    plan.workFiles = &work;
+    // The reload copies its dump, and the comparison after it unloads the tables and keeps a
+    // copy; the restore and its comparison do the same with the restore dump. The restore's
+    // room stays held until the restore begins.
+    TempRoom reloadRoom, restoreRoom;
+    const uint64_t reloadBytes = 2 * (FileBytes(plan.editedDump) + kClientOutputRoom);
+    const uint64_t restoreBytes = 2 * (FileBytes(plan.restoreDump) + kClientOutputRoom);
+    const uint64_t copies = reloadBytes + restoreBytes;
     try {
-        room.Hold(roomFolder, copies);
+        reloadRoom.Hold(plan.tempFolder, reloadBytes);
+        restoreRoom.Hold(plan.tempFolder, restoreBytes);
     } catch (const AppError& e) {
+        reloadRoom.Release();
         throw AppError(e.number(), kSource,
-                       "The temporary folder '" + roomFolder + "' has no room for the " + std::to_string(copies) +
+                       "The temporary folder '" + plan.tempFolder + "' has no room for the " + std::to_string(copies) +
                            " bytes the reload of the changed tables and its restore need: " + e.description() +
                            unchanged);
     }
-    ReloadChangedTables(plan, room);
+    ReloadChangedTables(plan, {reloadRoom, restoreRoom});
     return {};
 }

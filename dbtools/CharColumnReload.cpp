@@ -3,6 +3,7 @@
 
 #include "dbaccess/CRIS.h"
 #include "dbaccess/CRISWork.h"
+#include "dbtools/RisFailureText.h"
 #include "dbtools/TempRoom.h"
 #include "platform/AppError.h"
 #include "platform/TextUtil.h"
@@ -60,21 +61,59 @@ std::vector<std::string> DroppedTables(const std::string& schema, const std::vec
     }
 }
 
+// Whether the temporary folder has no room left: a small file is tried there. A load that
+// failed while it was full failed for that, whatever its client's exit code says.
+bool TempFolderFull(const std::string& folder)
+{
+    try {
+        TempRoom probe;
+        probe.Hold(folder, 64 * 1024);
+        return false;
+    } catch (const AppError&) {
+        return true;
+    }
+}
+
+// The load's failure, with the full temporary folder named as its cause when it is full.
+std::string LoadFailure(const std::string& folder, const AppError& e)
+{
+    const std::string what = RisFailureLine(e.description());
+    if (!folder.empty() && TempFolderFull(folder))
+        return "the temporary folder '" + folder + "' is full (" + what + ")";
+    return what;
+}
+
+// The restore dump of the tables left dropped, kept where the user finds it: copied beside
+// the backup dump, else left in the temporary folder. Returns its name.
+std::string KeepRestoreDump(const CharColumnReloadPlan& plan)
+{
+    std::string kept = plan.backupDump;
+    if (kept.size() > 4 && EqualsNoCase(kept.substr(kept.size() - 4), ".dmp"))
+        kept.resize(kept.size() - 4);
+    kept += "_dropped_tables.dmp";
+    if (!IsFileExists(kept, 0) && CopyFileA(plan.restoreDump, kept) && IsFileExists(kept, 0))
+        return kept;
+    if (plan.workFiles)
+        plan.workFiles->keep(plan.restoreDump);
+    return plan.restoreDump;
+}
+
 // Loads the dropped tables again from the restore dump, compares them with the backup and
 // raises the error that tells the user what happened, table by table.
 [[noreturn]] void RestoreAndRaise(const CharColumnReloadPlan& plan, const std::string& cause,
-                                  const std::vector<std::string>& dropped)
+                                  const std::vector<std::string>& dropped, TempRoom& restoreRoom)
 {
     std::string text = cause;
     ShowStatus(cause);
     std::string restoreFailure;
+    restoreRoom.Release();
     if (!dropped.empty()) {
         ShowStatus("Restoring tables " + Join(dropped, ", ") + " of schema " + plan.schema + " from " +
                    plan.backupDump + "...");
         try {
             gCRIS->RISLoad(plan.restoreDump, dropped, 0, "", "", 25);
         } catch (const AppError& e) {
-            restoreFailure = e.description();
+            restoreFailure = LoadFailure(plan.tempFolder, e);
         }
     }
     std::optional<SchemaDumpSummary> now;
@@ -83,7 +122,7 @@ std::vector<std::string> DroppedTables(const std::string& schema, const std::vec
         try {
             now = TablesNow(plan.schema, dropped);
         } catch (const AppError& e) {
-            compareFailure = e.description();
+            compareFailure = RisFailureLine(e.description());
         }
     }
     std::vector<std::string> restored, lost, unknown, untouched;
@@ -106,11 +145,14 @@ std::vector<std::string> DroppedTables(const std::string& schema, const std::vec
         text += "\r\nLoading the dropped tables again from the backup failed: " + restoreFailure;
     if (!restored.empty())
         text += "\r\nDropped and restored as they were from '" + plan.backupDump + "': " + Join(restored, ", ");
+    const std::string keptDump = lost.empty() && unknown.empty() ? std::string() : KeepRestoreDump(plan);
+    const std::string keptIn = "their rows are kept in '" + keptDump + "' (only these tables) and in '" +
+                               plan.backupDump + "'";
     if (!lost.empty())
-        text += "\r\nDropped and NOT restored, their rows are kept in '" + plan.backupDump + "': " + Join(lost, ", ");
+        text += "\r\nDropped and NOT restored, " + keptIn + ": " + Join(lost, ", ");
     if (!unknown.empty())
-        text += "\r\nDropped, and not known to be back (the schema could not be read: " + compareFailure +
-                "), their rows are kept in '" + plan.backupDump + "': " + Join(unknown, ", ");
+        text += "\r\nDropped, and not known to be back (the schema could not be read: " + compareFailure + "), " +
+                keptIn + ": " + Join(unknown, ", ");
     if (!untouched.empty())
         text += "\r\nNot dropped, left as they were: " + Join(untouched, ", ");
     text += "\r\nNo other table of schema " + plan.schema + " was dropped or loaded.";
@@ -120,7 +162,7 @@ std::vector<std::string> DroppedTables(const std::string& schema, const std::vec
 
 } // namespace
 
-void ReloadChangedTables(const CharColumnReloadPlan& plan, TempRoom& room)
+void ReloadChangedTables(const CharColumnReloadPlan& plan, ReloadRooms rooms)
 {
     std::vector<std::string> tried;
     for (const std::string& table : plan.tables) {
@@ -130,18 +172,20 @@ void ReloadChangedTables(const CharColumnReloadPlan& plan, TempRoom& room)
         try {
             gCRIS->DBWrite(plan.schema, sql);
         } catch (const AppError& e) {
-            room.Release();
-            RestoreAndRaise(plan, "Dropping table " + table + " of schema " + plan.schema + " failed: " + e.description(),
-                            DroppedTables(plan.schema, tried, true));
+            rooms.reload.Release();
+            RestoreAndRaise(plan,
+                            "Dropping table " + table + " of schema " + plan.schema + " failed: " +
+                                RisFailureLine(e.description()),
+                            DroppedTables(plan.schema, tried, true), rooms.restore);
         }
     }
-    room.Release();
+    rooms.reload.Release();
     ShowStatus("Loading schema " + plan.schema + " from " + plan.editedDump + "...");
     std::string cause;
     try {
         gCRIS->RISLoad(plan.editedDump, plan.tables, 0, "", "", 25);
     } catch (const AppError& e) {
-        cause = "Loading the changed tables of schema " + plan.schema + " failed: " + e.description();
+        cause = "Loading the changed tables of schema " + plan.schema + " failed: " + LoadFailure(plan.tempFolder, e);
     }
     if (cause.empty()) {
         try {
@@ -152,9 +196,9 @@ void ReloadChangedTables(const CharColumnReloadPlan& plan, TempRoom& room)
                         " differ from the backup dump: " + Join(faults, "; ");
         } catch (const AppError& e) {
             cause = "The reloaded tables of schema " + plan.schema + " could not be compared with the backup dump: " +
-                    e.description();
+                    RisFailureLine(e.description());
         }
     }
     if (!cause.empty())
-        RestoreAndRaise(plan, cause, plan.tables);
+        RestoreAndRaise(plan, cause, plan.tables, rooms.restore);
 }

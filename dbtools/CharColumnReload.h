@@ -9,6 +9,7 @@
 #include <vector>
 
 class TempRoom;
+class WorkFiles;
 
 struct CharColumnReloadPlan {
     std::string schema;
@@ -18,12 +19,22 @@ struct CharColumnReloadPlan {
     SchemaDumpSummary expectedNew;   // what the reloaded tables must hold
     std::string restoreDump;         // the changed tables as they were
     SchemaDumpSummary expectedOld;   // what the restored tables must hold
+    std::string tempFolder;          // where the loads copy their dumps (the rooms are held there)
+    WorkFiles* workFiles = nullptr;  // the run's work files, the restore dump among them
 };
 
-// Drops the tables, gives back the room held for the loads' copies, loads them from the
-// edited dump and compares them (and the schema's views) with what they must hold. On any
-// failure once a drop was tried, the tables the run dropped are loaded again from the restore
-// dump and compared with the backup, and the error raised says what failed, which tables are
-// back as they were, which are lost (and where their rows are kept), and which were never
-// dropped.
-void ReloadChangedTables(const CharColumnReloadPlan& plan, TempRoom& room);
+// The room the loads need in the temporary folder, held before the first drop: the reload's
+// is given up just before the reload, the restore's only when the restore begins (or the run
+// ends), so that a folder another program fills meanwhile cannot take the way back.
+struct ReloadRooms {
+    TempRoom& reload;
+    TempRoom& restore;
+};
+
+// Drops the tables, gives back the reload's room, loads them from the edited dump and compares
+// them (and the schema's views) with what they must hold. On any failure once a drop was
+// tried, the restore's room is given back, the tables the run dropped are loaded again from the
+// restore dump and compared with the backup, and the error raised says what failed (a full
+// temporary folder named as such), which tables are back as they were, which are lost (their
+// restore dump then kept and named), and which were never dropped.
+void ReloadChangedTables(const CharColumnReloadPlan& plan, ReloadRooms rooms);

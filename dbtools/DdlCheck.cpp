@@ -75,6 +75,7 @@ private:
     void addTypeMismatch(const std::string& table, const std::string& model, const std::string& definition,
                          const std::string& text);
     void pipingCheck();
+    void leftPartitions(const std::string& tableText);
     void offerReport();
 
     DdlCheckContext& c_;
@@ -332,6 +333,55 @@ void CheckRun::pipingCheck()
             }
         }
         DoEvents();
+    }
+    leftPartitions(tableText);
+}
+
+// Partitions of pdtable_114 that no row of pdtable_113 uses and that have none of the piping
+// tables: what a delete of a model left when its partition's row could not go. They are offered
+// with the models, so the repair can finish them.
+void CheckRun::leftPartitions(const std::string& tableText)
+{
+    auto partitionsOf = [&](const char* table) {
+        std::vector<std::string> found;
+        Recordset rs = c_.db.Read("pd_" + project(), std::string("SELECT partition_no FROM ") + table + ";");
+        if (rs.RecordCount() > 0)
+            rs.MoveFirst();
+        for (; !rs.Eof(); rs.MoveNext())
+            found.push_back(Trim(rs.Fields()["partition_no"].Value().ToText()));
+        return found;
+    };
+    std::vector<std::string> left;
+    try {
+        const std::vector<std::string> used = partitionsOf("pdtable_113");
+        for (const std::string& p : partitionsOf("pdtable_114"))
+            if (!p.empty() && std::find(used.begin(), used.end(), p) == used.end() &&
+                std::find(left.begin(), left.end(), p) == left.end())
+                left.push_back(p);
+    } catch (const AppError& e) {
+        ShowStatus("Partitions of pdtable_114 without a model not looked for: " + e.description());
+        return;
+    }
+    for (const std::string& p : left) {
+        bool anyTable = false;
+        for (const char* number : kPipingTables)
+            anyTable = anyTable || tableText.find(",pdtable_" + std::string(number) + "_" + p + ",") != std::string::npos;
+        if (anyTable)
+            continue;
+        const auto known = c_.partitionsLeft.find(p);
+        const std::string model = known != c_.partitionsLeft.end() ? known->second : "(partition " + p + ")";
+        try {
+            root(DdlRoot::kNoTables,
+                 "Piping models from pdtable113, whose related tables are not found in database (dd schema)");
+            const std::string key = "Discipline1Model" + model;
+            if (c_.tree.Contains(key))
+                continue;
+            CheckTreeNode& node = c_.tree.Add(DdlRoot::kNoTables, key,
+                                              model + " - its row of pdtable_113 is gone, its row of pdtable_114 "
+                                                      "(partition " + p + ") is left");
+            node.tag = p;
+        } catch (const AppError&) {
+        }
     }
 }
 

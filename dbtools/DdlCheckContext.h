@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
 
@@ -40,4 +41,7 @@ struct DdlCheckContext {
     // The project whose check the tree holds: the repairs act on its schemas alone. Unset
     // before the first check and once the project changed.
     std::optional<std::string> checkedProject{};
+    // The models whose row of pdtable_113 a delete took while their partition's row of
+    // pdtable_114 stayed, by partition: the next check names them again.
+    std::map<std::string, std::string> partitionsLeft{};
 };

@@ -7,13 +7,16 @@
 #include "dbtools/DdlDatabase.h"
 #include "dbtools/DdlFile.h"
 #include "dbtools/DdlMessageArgs.h"
+#include "dbtools/RisFailureText.h"
 #include "platform/AppError.h"
 #include "platform/TextUtil.h"
 #include "platform/ado/Recordset.h"
 #include "platform/ado/Variant.h"
+#include "services/ChangeOutcome.h"
 #include "services/MessageService.h"
 #include "services/Messages.h"
 
+#include <algorithm>
 #include <cctype>
 #include <optional>
 #include <vector>
@@ -83,6 +86,7 @@ std::string dropTableStatement(const CheckTreeNode& node)
 // of pdtable_114; and the count of the rows the first one would delete.
 struct ModelDeletion {
     std::string model;
+    std::string partition;
     std::string fromModels;
     std::string fromPartitions;
     std::string countModels;
@@ -105,7 +109,7 @@ std::optional<ModelDeletion> modelDeletion(const CheckTreeNode& node)
     const std::string p = FormatNumberText(*partition);
     const std::string where =
         " WHERE discipline_indx_no=1 AND model_no='" + SqlEscapeQuotes(model) + "' AND partition_no=" + p + ";";
-    return ModelDeletion{model, "DELETE FROM pdtable_113" + where, "DELETE FROM pdtable_114 WHERE partition_no=" + p + ";",
+    return ModelDeletion{model, p, "DELETE FROM pdtable_113" + where, "DELETE FROM pdtable_114 WHERE partition_no=" + p + ";",
                          "SELECT count(*) AS ROWCOUNTS FROM pdtable_113" + where};
 }
 
@@ -118,59 +122,207 @@ std::vector<ModelDeletion> modelDeletions(const CheckTree& tree)
     return deletions;
 }
 
-// The rows of pdtable_113 the model's key matches, counted before anything is deleted.
-long long modelRows(DdlDatabase& db, const std::string& schema, const ModelDeletion& d)
+long long countRows(DdlDatabase& db, const std::string& schema, const std::string& sql)
+{
+    Recordset rs = db.Read(schema, sql);
+    if (rs.RecordCount() < 1)
+        throw AppError(1, "", "the count gave no answer");
+    return rs.Fields()[0].Value().ToLong();
+}
+
+std::string partitionCount(const char* table, const std::string& partition)
+{
+    return std::string("SELECT count(*) AS ROWCOUNTS FROM ") + table + " WHERE partition_no=" + partition + ";";
+}
+
+// The statements run; the client's failure on one line, empty when none.
+std::string writeOrFailure(DdlDatabase& db, const std::string& schema, const std::string& statements,
+                           int32_t* changed = nullptr)
 {
     try {
-        Recordset rs = db.Read(schema, d.countModels);
-        if (rs.RecordCount() < 1)
-            throw AppError(1, "", "the count of its rows of pdtable_113 gave no answer");
-        return rs.Fields()[0].Value().ToLong();
+        const int32_t rows = db.Write(schema, statements);
+        if (changed)
+            *changed = rows;
+        return {};
     } catch (const AppError& e) {
-        throw AppError(e.number(), e.source(), "Model " + d.model + " not deleted: " + e.description());
+        return e.description().empty() ? std::string("the client failed without a message")
+                                       : RisFailureLine(e.description());
     }
+}
+
+// One DELETE of the model's deletion through change-and-look: the look counts the rows the
+// statement takes (none left: done; as many as before: not done).
+ChangeOutcome deleteAndLook(DdlDatabase& db, const std::string& schema, const std::string& statement,
+                            const std::string& countSql, long long before, const std::string& rowsText,
+                            int32_t* changed = nullptr)
+{
+    return ChangeAndLook(
+        [&] { return writeOrFailure(db, schema, statement, changed); },
+        [&](std::string& seen) {
+            const long long left = countRows(db, schema, countSql);
+            if (left == 0) {
+                seen = rowsText + " is gone";
+                return ChangeState::Done;
+            }
+            seen = rowsText + " is still there";
+            return left == before ? ChangeState::NotDone : ChangeState::NotKnown;
+        });
+}
+
+// What became of one model, for the closing message (empty when it went without a failure).
+struct ModelResult {
+    std::string text;
+    bool leftover = false; // its row of pdtable_114 stands without its row of pdtable_113
+};
+
+// Its row of pdtable_114 only: the model's row of pdtable_113 went in an earlier run whose
+// delete of the partition failed; no row of pdtable_113 uses the partition any more.
+ModelResult deleteLeftPartition(DdlDatabase& db, const std::string& schema, const ModelDeletion& d,
+                                const std::string& partition, long long partitions)
+{
+    const std::string rowsText = "the row of partition " + partition + " in pdtable_114";
+    const ChangeOutcome o =
+        deleteAndLook(db, schema, d.fromPartitions, partitionCount("pdtable_114", partition), partitions, rowsText);
+    if (!o.CallFailed()) {
+        ShowStatus("Model " + d.model + ": the row of partition " + partition +
+                   " left in pdtable_114 was deleted");
+        return {};
+    }
+    return {"Model " + d.model + ": " + o.Describe("the DELETE of " + rowsText + " (its row of pdtable_113 was gone already)"),
+            !o.Done()};
+}
+
+ModelResult deleteModel(DdlDatabase& db, const std::string& schema, const ModelDeletion& d,
+                        std::vector<std::string>& kept)
+{
+    const std::string& partition = d.partition;
+    long long found = 0;
+    try {
+        found = countRows(db, schema, d.countModels);
+    } catch (const AppError& e) {
+        return {"Model " + d.model + " not deleted, nothing was changed for it: its rows of pdtable_113 could not be "
+                "counted: " + RisFailureLine(e.description())};
+    }
+    if (found == 0) {
+        // Not found as written: a model whose row of pdtable_113 went while its partition's row
+        // stayed is finished; any other is left alone.
+        try {
+            const long long users = countRows(db, schema, partitionCount("pdtable_113", partition));
+            const long long partitions = countRows(db, schema, partitionCount("pdtable_114", partition));
+            if (users == 0 && partitions > 0)
+                return deleteLeftPartition(db, schema, d, partition, partitions);
+        } catch (const AppError& e) {
+            ShowStatus("Model " + d.model + ": partition " + partition + " could not be looked up: " +
+                       RisFailureLine(e.description()));
+        }
+    }
+    if (found != 1) {
+        const std::string why = found < 1 ? std::string("no row of pdtable_113 holds it")
+                                          : std::to_string(found) + " rows of pdtable_113 hold it";
+        ShowStatus("Error: model " + d.model + " not deleted: " + why + ", nothing was changed for it");
+        kept.push_back(d.model + " (" + why + ")");
+        return {};
+    }
+    int32_t rows = -1;
+    const ChangeOutcome models =
+        deleteAndLook(db, schema, d.fromModels, d.countModels, 1, "its row of pdtable_113", &rows);
+    if (!models.CallFailed() && rows != 1) {
+        const std::string changed = rows < 0 ? std::string("no reported") : std::to_string(rows);
+        ShowStatus("Error: model " + d.model + ": its delete from pdtable_113 changed " + changed +
+                   " row(s) instead of one, its row of pdtable_114 is kept");
+        kept.push_back(d.model + " (its delete from pdtable_113 changed " + changed + " row(s))");
+        return {};
+    }
+    std::string text;
+    if (models.CallFailed())
+        text = "Model " + d.model + ": " + models.Describe("the DELETE of its row of pdtable_113");
+    if (!models.Done())
+        return {text + " Its row of pdtable_114 (partition " + partition + ") was kept."};
+    // The model's row is gone: its partition's row follows, also after a failed call.
+    const ChangeOutcome partitions = deleteAndLook(db, schema, d.fromPartitions, partitionCount("pdtable_114", partition),
+                                                   1, "the row of partition " + partition + " in pdtable_114");
+    if (!partitions.CallFailed())
+        return {text.empty() ? std::string() : text + " Its row of pdtable_114 was deleted."};
+    text += (text.empty() ? "Model " + d.model + ": its row of pdtable_113 was deleted; " : std::string(" ")) +
+            partitions.Describe("the DELETE of its row of pdtable_114");
+    if (!partitions.Done())
+        text += " A new check offers it again to delete what is left.";
+    return {text, !partitions.Done()};
 }
 
 // Each model goes whole or not at all: its rows are counted first, and only a model whose key
 // matches exactly one row of pdtable_113 is deleted; its partition's row is deleted only after
 // exactly that row went. A model registered twice (or not found as written: a model number the
-// listing trimmed, a row deleted meanwhile) is left as it is and named at the end.
-void deleteModels(DdlDatabase& db, const std::string& schema, const std::vector<ModelDeletion>& deletions)
+// listing trimmed, a row deleted meanwhile) is left as it is and named at the end. A failed call
+// is looked after (the rows are counted again) and the run goes on with the next model.
+void deleteModels(DdlCheckContext& c, const std::string& schema, const std::vector<ModelDeletion>& deletions)
 {
     std::vector<std::string> kept;
+    std::vector<std::string> failures;
     for (const ModelDeletion& d : deletions) {
-        const long long found = modelRows(db, schema, d);
-        if (found != 1) {
-            const std::string why = found < 1 ? std::string("no row of pdtable_113 holds it")
-                                              : std::to_string(found) + " rows of pdtable_113 hold it";
-            ShowStatus("Error: model " + d.model + " not deleted: " + why + ", nothing was changed for it");
-            kept.push_back(d.model + " (" + why + ")");
+        const ModelResult r = deleteModel(c.db, schema, d, kept);
+        if (r.leftover)
+            c.partitionsLeft[d.partition] = d.model;
+        else
+            c.partitionsLeft.erase(d.partition);
+        if (r.text.empty())
             continue;
-        }
-        int32_t rows = 0;
-        try {
-            rows = db.Write(schema, d.fromModels);
-        } catch (const AppError& e) {
-            throw AppError(e.number(), e.source(), "Model " + d.model + " not deleted: " + e.description());
-        }
-        if (rows != 1) {
-            const std::string changed = rows < 0 ? std::string("no reported") : std::to_string(rows);
-            ShowStatus("Error: model " + d.model + ": its delete from pdtable_113 changed " + changed +
-                       " row(s) instead of one, its row of pdtable_114 is kept");
-            kept.push_back(d.model + " (its delete from pdtable_113 changed " + changed + " row(s))");
-            continue;
-        }
-        try {
-            db.Write(schema, d.fromPartitions);
-        } catch (const AppError& e) {
-            throw AppError(e.number(), e.source(),
-                           "Model " + d.model + " deleted from pdtable_113 but not from pdtable_114: " +
-                               e.description());
-        }
+        ShowStatus(r.text);
+        failures.push_back(r.text);
     }
     if (!kept.empty())
-        throw AppError(1, "", "Models not deleted, nothing was changed for them: " + Join(kept, ", ") +
-                                  " (see the program log)");
+        failures.push_back("Models not deleted, nothing was changed for them: " + Join(kept, ", ") +
+                           " (see the program log)");
+    if (!failures.empty())
+        throw AppError(1, "", Join(failures, "\r\n"));
+}
+
+// The statements of drop tables or add columns in one batch. After a failed call the design
+// schema is read again: which tables are gone, which columns are there.
+void runBatch(DdlCheckContext& c, DdlRepairAction action, const std::string& schema, const std::string& statements)
+{
+    std::vector<std::pair<std::string, std::string>> items; // table, column ("" for a drop)
+    for (const std::string& line : Split(statements, "\r\n")) {
+        const std::vector<std::string> words = Split(line, " ");
+        if (action == DdlRepairAction::DropTables && words.size() >= 3)
+            items.emplace_back(words[2].substr(0, words[2].size() - 1), std::string());
+        else if (action == DdlRepairAction::AddColumns && words.size() >= 5)
+            items.emplace_back(words[2], words[4]);
+    }
+    const ChangeOutcome o = ChangeAndLook(
+        [&] { return writeOrFailure(c.db, schema, statements); },
+        [&](std::string& seen) {
+            std::vector<std::string> done, notDone;
+            const std::vector<std::string> tables = c.db.Tables(schema);
+            auto listed = [&](const std::string& t) {
+                return std::any_of(tables.begin(), tables.end(), [&](const std::string& n) { return EqualsNoCase(n, t); });
+            };
+            for (const auto& [table, column] : items) {
+                bool there = listed(table);
+                if (!column.empty() && there) {
+                    const std::vector<std::string> cols = c.db.Columns(schema, table, true);
+                    there = std::any_of(cols.begin(), cols.end(),
+                                        [&](const std::string& col) { return EqualsNoCase(GetFieldName(col), column); });
+                }
+                const std::string name = column.empty() ? table : table + "." + column;
+                (there == column.empty() ? notDone : done).push_back(name);
+            }
+            const char* doneWord = action == DdlRepairAction::DropTables ? "gone" : "added";
+            const char* notWord = action == DdlRepairAction::DropTables ? "still there" : "not added";
+            if (!done.empty())
+                seen = doneWord + std::string(": ") + Join(done, ", ");
+            if (!notDone.empty())
+                seen += (seen.empty() ? "" : "; ") + std::string(notWord) + ": " + Join(notDone, ", ");
+            return notDone.empty() ? ChangeState::Done : done.empty() ? ChangeState::NotDone : ChangeState::NotKnown;
+        });
+    if (!o.CallFailed())
+        return;
+    const std::string what = action == DdlRepairAction::DropTables ? "the drop of the checked tables from " + schema
+                                                                    : "the adding of the missing columns to " + schema;
+    std::string text = o.Describe(what);
+    if (!o.Done())
+        text += " A new check shows what is left to repair.";
+    throw AppError(1, "", text);
 }
 
 } // namespace
@@ -260,15 +412,16 @@ void RunRepairAction(DdlCheckContext& c, DdlRepairAction action)
                 throw AppError(1, "", emptyResultText(action));
             if (ShowMessage("Are you sure?", MsgStyle::YesNo | MsgStyle::Question | MsgStyle::DefaultButton2) ==
                 MsgAnswer::Yes)
-                deleteModels(c.db, "pd_" + project(), deletions);
+                deleteModels(c, "pd_" + project(), deletions);
         } else {
             const std::string statements = BuildRepairStatements(c.tree, action);
             if (statements.empty())
                 throw AppError(1, "", emptyResultText(action));
             if (ShowMessage("Are you sure?", MsgStyle::YesNo | MsgStyle::Question | MsgStyle::DefaultButton2) ==
                 MsgAnswer::Yes) {
-                c.db.Write("dd_" + project(), statements);
+                // Also a failed batch may have changed the schema.
                 c.designSchemaChanged = true;
+                runBatch(c, action, "dd_" + project(), statements);
             }
         }
     } catch (const AppError& e) {

@@ -3,6 +3,7 @@
 
 #include "dbaccess/CRIS.h"
 #include "dbaccess/SqlLiteral.h"
+#include "dbtools/RisFailureText.h"
 #include "platform/AppError.h"
 #include "platform/TextUtil.h"
 #include "platform/ado/AdoTypes.h"
@@ -83,6 +84,58 @@ void RISTableUpdate::RequireOneRow(const std::string& schema, const std::string&
     throw AppError(1, "TDBGrid_BeforeColUpdate",
                    (rows < 0 ? std::string("An unknown number of") : std::to_string(rows)) +
                        " rows hold these values. Nothing was changed");
+}
+
+namespace {
+
+long long CountRows(const std::string& schema, const std::string& table, const std::string& condition)
+{
+    Recordset rs = gCRIS->DBRead(schema, "SELECT count(*) FROM " + table + condition, 3);
+    if (rs.RecordCount() < 1)
+        throw AppError(1, "RISTableUpdate::WriteAndLook", "the count of the rows gave no answer");
+    return rs.Fields()[0].Value().ToLong();
+}
+
+std::string Shown(const std::optional<std::string>& value)
+{
+    return value && !value->empty() ? "'" + *value + "'" : std::string("no value (Null)");
+}
+
+} // namespace
+
+ChangeOutcome RISTableUpdate::WriteAndLook(const std::string& schema, const std::string& table,
+                                           const std::vector<RISTableField>& fields, size_t column,
+                                           const RISTableRow& row, const std::string& newText,
+                                           const std::string& statement)
+{
+    RISTableRow changed = row;
+    changed.at(column) = newText.empty() ? std::nullopt : std::optional<std::string>(newText);
+    const std::string& name = fields.at(column).name;
+    return ChangeAndLook(
+        [&] {
+            try {
+                gCRIS->DBWrite(schema, statement);
+                return std::string();
+            } catch (const AppError& e) {
+                return e.description().empty() ? std::string("risbatch failed without a message")
+                                               : RisFailureLine(e.description());
+            }
+        },
+        [&](std::string& seen) {
+            const long long before = CountRows(schema, table, EditorCondition(fields, row));
+            const long long after = CountRows(schema, table, EditorCondition(fields, changed));
+            if (before == 0 && after >= 1) {
+                seen = "the row holds " + name + " " + Shown(changed[column]);
+                return ChangeState::Done;
+            }
+            if (before == 1 && after == 0) {
+                seen = "the row still holds " + name + " " + Shown(row[column]);
+                return ChangeState::NotDone;
+            }
+            seen = std::to_string(before) + " row(s) hold the old values and " + std::to_string(after) +
+                   " the new; choose the table again to read it anew";
+            return ChangeState::NotKnown;
+        });
 }
 
 bool RISTableUpdate::HasKeyColumn(const std::vector<RISTableField>& fields)

@@ -3,6 +3,8 @@
 // that lets an edit change only the one row it shows.
 #pragma once
 
+#include "services/ChangeOutcome.h"
+
 #include <optional>
 #include <string>
 #include <vector>
@@ -53,6 +55,14 @@ public:
     // ("2 rows hold these values. Nothing was changed"; for none, that no row matches the row as
     // shown).
     static void RequireOneRow(const std::string& schema, const std::string& table, const std::string& condition);
+
+    // Runs the statement that changes the column of the one row shown to newText. After a failed
+    // call the table is read again: done when no row holds the old values any more and one holds
+    // the new, not done while the row holds the old ones, else not known; what is seen names the
+    // value the row holds. The client's failure is one line.
+    static ChangeOutcome WriteAndLook(const std::string& schema, const std::string& table,
+                                      const std::vector<RISTableField>& fields, size_t column, const RISTableRow& row,
+                                      const std::string& newText, const std::string& statement);
 
     // Whether the first field is the table's key column (its name holds "_index", "_unique" or
     // "_indx", letter case ignored).

@@ -244,8 +244,14 @@ bool frmRISTable::TDBGrid_BeforeColUpdate(int column, const Variant& oldValue, s
         // The grid cannot tell alike rows apart (nor '' from Null), so the rows the condition
         // matches are counted first: only an edit of exactly one row is written.
         RISTableUpdate::RequireOneRow(TextOf(cmbSchema), table, RISTableUpdate::EditorCondition(fields, row));
-        gCRIS->DBWrite(TextOf(cmbSchema), RISTableUpdate::Build(table, fields, static_cast<size_t>(column), row, text));
-        return true;
+        const ChangeOutcome outcome = RISTableUpdate::WriteAndLook(
+            TextOf(cmbSchema), table, fields, static_cast<size_t>(column), row, text,
+            RISTableUpdate::Build(table, fields, static_cast<size_t>(column), row, text));
+        if (!outcome.CallFailed())
+            return true;
+        // The cell shows what the table holds: the new value only when the row was read with it.
+        ShowMessage(outcome.Describe("the UPDATE of table '" + table + "'"), MsgStyle::OkOnly);
+        return outcome.Done();
     } catch (const AppError& e) {
         ShowMessage(e.description(), MsgStyle::OkOnly);
         return false;

@@ -203,7 +203,14 @@ bool frmViewRISTable::TDBGrid_BeforeColUpdate(int column, const Variant& oldValu
         const std::string table = FromQString(cmbTables->currentText());
         // Only an edit of exactly the one row shown is written.
         RISTableUpdate::RequireOneRow(schema_, table, RISTableUpdate::ViewerCondition(fields, row));
-        gCRIS->DBWrite(schema_, RISTableUpdate::ViewerStatement(table, fields, static_cast<size_t>(column), row, text));
+        const ChangeOutcome outcome = RISTableUpdate::WriteAndLook(
+            schema_, table, fields, static_cast<size_t>(column), row, text,
+            RISTableUpdate::ViewerStatement(table, fields, static_cast<size_t>(column), row, text));
+        if (outcome.CallFailed()) {
+            // The look has read the row: the cell shows the new value only when the row holds it.
+            Box(outcome.Describe("the UPDATE of table '" + table + "'"), MsgStyle::OkOnly);
+            return outcome.Done();
+        }
         RISTableRow changed = row;
         changed[static_cast<size_t>(column)] = text;
         Recordset check =

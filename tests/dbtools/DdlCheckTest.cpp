@@ -91,6 +91,28 @@ TEST_F(DdlCheckTest, FindingsOfEveryKindInTheOrderFirstNeeded)
               "in dd schema [8]\n");
 }
 
+// A partition whose model row a failed delete took while its own row stayed is offered with
+// the models, under the model's name when the window knows it; a partition whose tables stand,
+// or that a model row still uses, is not.
+TEST_F(DdlCheckTest, APartitionLeftWithoutItsModelIsOfferedAgain)
+{
+    db.partitions = {1, 3, 6, 7, 9};
+    db.tables.push_back("pdtable_34_9");
+    context.partitionsLeft["6"] = "P6";
+    messages.Answer(MsgAnswer::No);
+    run();
+    const std::string tree = dump();
+    EXPECT_NE(tree.find("1 Discipline1ModelP6 = P6 - its row of pdtable_113 is gone, its row of pdtable_114 "
+                        "(partition 6) is left [6]\n"),
+              std::string::npos) << tree;
+    EXPECT_NE(tree.find("1 Discipline1Model(partition 7) = (partition 7) - its row of pdtable_113 is gone, its row of "
+                        "pdtable_114 (partition 7) is left [7]\n"),
+              std::string::npos) << tree;
+    EXPECT_EQ(tree.find("partition 9"), std::string::npos) << tree;
+    EXPECT_EQ(tree.find("(partition 1)"), std::string::npos) << tree;
+    EXPECT_EQ(tree.find("(partition 3)"), std::string::npos) << tree;
+}
+
 TEST_F(DdlCheckTest, EndsReadyAfterOfferingTheReportAndListsOnlyTheFirstColumnsFresh)
 {
     messages.Answer(MsgAnswer::No);

@@ -7,6 +7,13 @@
 #include "DdlTestDatabase.h"
 #include "admin/AdminTestSupport.h"
 #include "dbtools/DdlCheckContext.h"
+#include "dbtools/DdlDatabase.h"
+#include "support/WrapperClients.h"
+
+#include "platform/TextUtil.h"
+
+#include <algorithm>
+#include <map>
 
 #include <gtest/gtest.h>
 
@@ -71,6 +78,141 @@ INSTANTIATE_TEST_SUITE_P(
                    "program log)"}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// A client that dies before or after a DELETE: the rows are counted again, the message says
+// what stands, and the next model is tried all the same.
+struct DyingClientCase {
+    const char* name;
+    const char* dieBefore;           // a text of the statement the client dies before
+    const char* dieAfter;            // ... or after
+    std::vector<std::string> models; // the models left in pdtable_113
+    std::vector<long> partitions;    // the rows left in pdtable_114
+    const char* message;             // the first line of the message
+};
+
+void PrintTo(const DyingClientCase& c, std::ostream* os) { *os << c.name; }
+
+class DdlRepairDyingClientTest : public ::testing::TestWithParam<DyingClientCase> {};
+
+TEST_P(DdlRepairDyingClientTest, WhatStandsIsSaidAndTheNextModelIsTried)
+{
+    const DyingClientCase& c = GetParam();
+    admintest::AdminFolder folder{"ddlrepairdie"};
+    DdlTestRun run;
+    run.tree.Add("", "NoTables", "models");
+    for (const auto& [model, partition] : {std::pair{"P101", "3"}, std::pair{"P102", "4"}}) {
+        CheckTreeNode& node = run.tree.Add("NoTables", std::string("Discipline1Model") + model, model);
+        node.tag = partition;
+        node.checked = true;
+    }
+    run.db.models = {{1, "P101", 3}, {1, "P102", 4}, {1, "P103", 5}};
+    run.db.partitions = {3, 4, 5};
+    run.db.dieBefore = c.dieBefore;
+    run.db.dieAfter = c.dieAfter;
+    run.messages.Answer(MsgAnswer::Yes);
+
+    RunRepairAction(run.context, DdlRepairAction::DeleteModels);
+
+    std::vector<std::string> models;
+    for (const DdlTestModel& m : run.db.models)
+        models.push_back(m.model);
+    EXPECT_EQ(models, c.models);
+    EXPECT_EQ(run.db.partitions, c.partitions);
+    ASSERT_EQ(run.messages.asked().size(), 2u);
+    const std::string shown = run.messages.asked().back().prompt;
+    EXPECT_EQ(Split(shown, "\r\n"), std::vector<std::string>{c.message}) << shown;
+    EXPECT_EQ(run.statuses.back(), shown);
+    EXPECT_NE(folder.log().find(c.message), std::string::npos);
+    // Only a partition row left without its model row is remembered, for the next check.
+    const bool left = c.models.front() != "P101" && c.partitions.front() == 3;
+    EXPECT_EQ(run.context.partitionsLeft, (left ? std::map<std::string, std::string>{{"3", "P101"}}
+                                                : std::map<std::string, std::string>{}));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Deaths, DdlRepairDyingClientTest,
+    ::testing::Values(
+        DyingClientCase{"BeforeTheModelRow", k113P101, "", {"P101", "P103"}, {3, 5},
+                        "Model P101: The DELETE of its row of pdtable_113 was not done: risbatch ended with exit code "
+                        "139; its row of pdtable_113 is still there. Its row of pdtable_114 (partition 3) was kept."},
+        DyingClientCase{"AfterTheModelRow", "", k113P101, {"P103"}, {5},
+                        "Model P101: The DELETE of its row of pdtable_113 was done although risbatch ended with exit "
+                        "code 139; its row of pdtable_113 is gone. Its row of pdtable_114 was deleted."},
+        DyingClientCase{"AfterThePartitionRow", "", k114P101, {"P103"}, {5},
+                        "Model P101: its row of pdtable_113 was deleted; The DELETE of its row of pdtable_114 was done "
+                        "although risbatch ended with exit code 139; the row of partition 3 in pdtable_114 is gone."},
+        DyingClientCase{"BeforeThePartitionRow", k114P101, "", {"P103"}, {3, 5},
+                        "Model P101: its row of pdtable_113 was deleted; The DELETE of its row of pdtable_114 was not "
+                        "done: risbatch ended with exit code 139; the row of partition 3 in pdtable_114 is still there. "
+                        "A new check offers it again to delete what is left."}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// The partition row a failed delete left is deleted by the next run, whatever the node calls
+// the model; a partition another model row still uses is not.
+TEST(DdlRepairLeftPartitionTest, TheNextRunDeletesOnlyAPartitionNoModelUses)
+{
+    admintest::AdminFolder folder{"ddlrepairleft"};
+    DdlTestRun run;
+    run.tree.Add("", "NoTables", "models");
+    for (const auto& [model, partition] : {std::pair{"(partition 3)", "3"}, std::pair{"P109", "5"}}) {
+        CheckTreeNode& node = run.tree.Add("NoTables", std::string("Discipline1Model") + model, model);
+        node.tag = partition;
+        node.checked = true;
+    }
+    run.db.models = {{1, "P103", 5}};
+    run.db.partitions = {3, 5};
+    run.context.partitionsLeft["3"] = "P101";
+    run.messages.Answer(MsgAnswer::Yes);
+
+    RunRepairAction(run.context, DdlRepairAction::DeleteModels);
+
+    EXPECT_EQ(run.db.partitions, std::vector<long>{5});
+    EXPECT_EQ(run.db.models.size(), 1u);
+    EXPECT_TRUE(run.context.partitionsLeft.empty());
+    EXPECT_EQ(run.statuses.back(), "Models not deleted, nothing was changed for them: P109 (no row of pdtable_113 "
+                                   "holds it) (see the program log)");
+}
+
+// Drop tables and add columns run as one batch: after a dying client the schema is read again.
+TEST(DdlRepairBatchDeathTest, TheSchemaIsReadAgainAfterTheClientDied)
+{
+    const struct {
+        const char* name;
+        DdlRepairAction action;
+        bool after;
+        const char* status;
+    } cases[] = {
+        {"DropDiesAfter", DdlRepairAction::DropTables, true,
+         "The drop of the checked tables from dd_p1 was done although risbatch ended with exit code 139; gone: "
+         "pdtable_12_9."},
+        {"DropDiesBefore", DdlRepairAction::DropTables, false,
+         "The drop of the checked tables from dd_p1 was not done: risbatch ended with exit code 139; still there: "
+         "pdtable_12_9. A new check shows what is left to repair."},
+        {"AddDiesBefore", DdlRepairAction::AddColumns, false,
+         "The adding of the missing columns to dd_p1 was not done: risbatch ended with exit code 139; not added: "
+         "pdtable_12_7.remarks. A new check shows what is left to repair."},
+    };
+    for (const auto& c : cases) {
+        admintest::AdminFolder folder{"ddlrepairbatch"};
+        DdlTestRun run;
+        run.tree.Add("", "NoModels", "orphans");
+        run.tree.Add("NoModels", "Tablepdtable_12_9", "pdtable_12_9").checked = true;
+        run.tree.Add("", "HasColNotInDB", "missing");
+        run.tree.Add("HasColNotInDB", "Tablepdtable_12_7", "pdtable_12_7 - P7");
+        run.tree.Add("Tablepdtable_12_7", "Tablepdtable_12_7Columnremarks char(40)", "remarks char(40)");
+        // The twin's schema as the client leaves it.
+        run.db.tables = {"pdtable_12_7"};
+        if (!c.after || c.action != DdlRepairAction::DropTables)
+            run.db.tables.push_back("pdtable_12_9");
+        run.db.columns["pdtable_12_7"] = {"system_unique_no int"};
+        (c.after ? run.db.dieAfter : run.db.dieBefore) = c.action == DdlRepairAction::DropTables ? "DROP" : "ALTER";
+        run.messages.Answer(MsgAnswer::Yes);
+        RunRepairAction(run.context, c.action);
+        EXPECT_EQ(run.statuses.back(), c.status) << c.name;
+        EXPECT_EQ(run.messages.asked().back().prompt, c.status) << c.name;
+        EXPECT_TRUE(run.context.designSchemaChanged) << c.name;
+    }
+}
+
 // On the stand-in server: a model registered twice in pdtable_113 keeps both rows and its
 // partition's row, and the message says why.
 using DdlRepairOnTheServerTest = DbToolsSampleEnvironment;
@@ -96,6 +238,66 @@ TEST_F(DdlRepairOnTheServerTest, AModelRegisteredTwiceKeepsBothRowsAndItsPartiti
     EXPECT_EQ(statuses.back(), "Models not deleted, nothing was changed for them: P1002 (2 rows of pdtable_113 hold "
                                "it) (see the program log)");
     EXPECT_EQ(SchemaState("pd_demo"), before);
+}
+
+// The same on the stand-in server with a wrapper risbatch: the model's DELETE is done and the
+// client dies, or it dies before; the second model goes in both cases.
+TEST_F(DdlRepairOnTheServerTest, ADyingClientIsLookedAfterAndTheSecondModelStillGoes)
+{
+    using testsupport::ClientRule;
+    const struct {
+        const char* name;
+        ClientRule rule;
+        const char* message;
+        size_t rowsOf1009; // of pdtable_113 and of pdtable_114 each
+    } cases[] = {
+        {"DiesAfter", ClientRule::DieAfter(139).When("model_no='P1009'"),
+         "Model P1009: The DELETE of its row of pdtable_113 was done although risbatch ended with exit code 139%; its "
+         "row of pdtable_113 is gone. Its row of pdtable_114 was deleted.",
+         0},
+        {"DiesBefore", ClientRule::DieBefore(139).When("model_no='P1009'"),
+         "Model P1009: The DELETE of its row of pdtable_113 was not done: risbatch ended with exit code 139%; its row "
+         "of pdtable_113 is still there. Its row of pdtable_114 (partition 9) was kept.",
+         1},
+    };
+    const std::string risPath = gCRIS->GetRISPath();
+    for (const auto& c : cases) {
+        auto db = UserDb("pd_demo");
+        db->Exec("INSERT INTO pdtable_113 VALUES (9, 1, 2, 'P1009', 'nine', 'PDSSRV1', 'D:\\pds\\demo\\model', "
+                 "'p1009.dgn', 0, 9)");
+        db->Exec("INSERT INTO pdtable_113 VALUES (10, 1, 2, 'P1010', 'ten', 'PDSSRV1', 'D:\\pds\\demo\\model', "
+                 "'p1010.dgn', 0, 10)");
+        db->Exec("INSERT INTO pdtable_114 VALUES (9)");
+        db->Exec("INSERT INTO pdtable_114 VALUES (10)");
+        const ExecAtEnd takeOut{"pd_demo", "DELETE FROM pdtable_113 WHERE model_index_no IN (9, 10); "
+                                           "DELETE FROM pdtable_114 WHERE partition_no IN (9, 10)"};
+        CheckTree tree;
+        tree.Add("", "NoTables", "models");
+        for (const auto& [model, partition] : {std::pair{"P1009", "9"}, std::pair{"P1010", "10"}}) {
+            CheckTreeNode& node = tree.Add("NoTables", std::string("Discipline1Model") + model, model);
+            node.tag = partition;
+            node.checked = true;
+        }
+        std::vector<std::string> statuses;
+        DdlCheckContext context{tree, DdlDatabase::Program(), [] { return std::string("demo"); },
+                                [&](const std::string& t) { statuses.push_back(t); }, {}, 0};
+        testsupport::WrapperClients clients;
+        clients.Set("risbatch", c.rule);
+        gCRIS->SetUseRIS(clients.WinFolder());
+        boxes_.Answer(MsgAnswer::Yes);
+        RunRepairAction(context, DdlRepairAction::DeleteModels);
+        gCRIS->SetUseRIS(risPath);
+
+        // % stands for what the access layer adds to the exit code (the output it lacks).
+        const std::vector<std::string> parts = Split(c.message, "%");
+        const std::string& shown = statuses.back();
+        EXPECT_EQ(shown.rfind(parts[0], 0), 0u) << shown;
+        EXPECT_EQ(shown.substr(shown.size() - std::min(shown.size(), parts[1].size())), parts[1]) << shown;
+        EXPECT_EQ(query("pd_demo", "SELECT model_no FROM pdtable_113 WHERE partition_no IN (9, 10)").size(),
+                  c.rowsOf1009) << c.name;
+        EXPECT_EQ(query("pd_demo", "SELECT partition_no FROM pdtable_114 WHERE partition_no IN (9, 10)").size(),
+                  c.rowsOf1009) << c.name;
+    }
 }
 
 } // namespace

@@ -124,7 +124,9 @@ TEST_F(DdlRepairTest, AWriteErrorAndNoMissingColumnsRootAreShownWithoutAmpersand
     db.failWrites = "RIS Error: R&D table locked";
     messages.Answer(MsgAnswer::Yes);
     RunRepairAction(context, DdlRepairAction::AddColumns);
-    EXPECT_EQ(statuses.back(), "RIS Error: RD table locked");
+    EXPECT_EQ(statuses.back(), "The adding of the missing columns to dd_p1 was not done: RIS Error: RD table locked; "
+                               "not added: pdtable_12_7.remarks, pdtable_12_7.scale. A new check shows what is left "
+                               "to repair.");
 
     tree.Clear();
     RunRepairAction(context, DdlRepairAction::AddColumns);

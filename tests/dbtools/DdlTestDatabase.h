@@ -29,8 +29,12 @@ public:
     std::map<std::string, std::vector<std::string>> columns;   // table -> "name type"
     std::map<std::string, long> rowCounts;
     std::vector<DdlTestModel> models;
+    std::vector<long> partitions;  // the rows of pdtable_114
     std::string failColumnsOf;   // a table whose column listing fails
     std::string failWrites;      // the error every write raises, when not empty
+    // A write whose statements hold the text raises "risbatch ended with exit code 139" before
+    // it changes anything, or after it did its work; once each.
+    std::string dieBefore, dieAfter;
 
     std::vector<std::string> calls;   // "Columns t fresh", "Read schema sql", "Write schema"
     std::vector<std::string> written;
@@ -56,7 +60,22 @@ public:
     {
         calls.push_back("Read " + schema + " " + sql);
         Recordset rs;
-        if (sql.rfind("SELECT count(*) AS ROWCOUNTS FROM pdtable_113 WHERE ", 0) == 0) {
+        const std::string byPartition = " WHERE partition_no=";
+        if (sql.rfind("SELECT count(*) AS ROWCOUNTS FROM pdtable_11", 0) == 0 && sql.find(byPartition) != std::string::npos) {
+            const long p = std::stol(sql.substr(sql.find(byPartition) + byPartition.size()));
+            const bool models114 = sql.find("pdtable_114") != std::string::npos;
+            rs.Fields().Append("ROWCOUNTS", adInteger);
+            rs.Open();
+            rs.AddNew("ROWCOUNTS", Variant(static_cast<long>(
+                                       models114 ? std::count(partitions.begin(), partitions.end(), p)
+                                                 : std::count_if(models.begin(), models.end(),
+                                                                 [&](const DdlTestModel& m) { return m.partition == p; }))));
+        } else if (sql == "SELECT partition_no FROM pdtable_114;") {
+            rs.Fields().Append("partition_no", adSmallInt);
+            rs.Open();
+            for (long p : partitions)
+                rs.AddNew("partition_no", Variant(p));
+        } else if (sql.rfind("SELECT count(*) AS ROWCOUNTS FROM pdtable_113 WHERE ", 0) == 0) {
             rs.Fields().Append("ROWCOUNTS", adInteger);
             rs.Open();
             rs.AddNew("ROWCOUNTS", Variant(static_cast<long>(std::count_if(
@@ -89,14 +108,28 @@ public:
         calls.push_back("Write " + schema);
         if (!failWrites.empty())
             throw AppError(1, "CRIS::DBWrite", failWrites);
+        if (dies(dieBefore, statements))
+            throw AppError(1, "CRIS::DBWrite", "risbatch ended with exit code 139");
         written.push_back(statements);
-        if (statements.rfind("DELETE FROM pdtable_113 ", 0) != 0)
-            return statements.rfind("DELETE FROM pdtable_114", 0) == 0 ? 1 : -1;
-        return static_cast<int32_t>(
-            std::erase_if(models, [&](const DdlTestModel& m) { return matches(statements, m); }));
+        int32_t rows = -1;
+        if (statements.rfind("DELETE FROM pdtable_113 ", 0) == 0)
+            rows = static_cast<int32_t>(
+                std::erase_if(models, [&](const DdlTestModel& m) { return matches(statements, m); }));
+        else if (statements.rfind("DELETE FROM pdtable_114 WHERE partition_no=", 0) == 0)
+            rows = static_cast<int32_t>(std::erase(partitions, std::stol(statements.substr(43))));
+        if (dies(dieAfter, statements))
+            throw AppError(1, "CRIS::DBWrite", "risbatch ended with exit code 139");
+        return rows;
     }
 
 private:
+    static bool dies(std::string& text, const std::string& statements)
+    {
+        if (text.empty() || statements.find(text) == std::string::npos)
+            return false;
+        text.clear();
+        return true;
+    }
     // Whether the model row matches the condition "discipline_indx_no=1 AND model_no='...' AND
     // partition_no=n" of the statement.
     static bool matches(const std::string& statement, const DdlTestModel& m)

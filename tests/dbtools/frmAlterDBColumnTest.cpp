@@ -21,6 +21,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <filesystem>
+#include <fstream>
 #include <map>
 
 namespace fs = std::filesystem;
@@ -114,10 +115,18 @@ protected:
         ASSERT_EQ(prompts().size(), 2u);
         const std::string message = prompts()[1];
         const std::string backup = win("backup") + "\\dd_demo_2024-03-15_143005.dmp";
-        const std::string cause = ReplaceAll(causeText, "%BACKUP%", backup);
-        const std::string outcome = ReplaceAll(outcomeText, "%BACKUP%", backup);
+        const std::string kept = win("backup") + "\\dd_demo_2024-03-15_143005_dropped_tables.dmp";
+        const std::string cause = ReplaceAll(ReplaceAll(causeText, "%BACKUP_DROPPED%", kept), "%BACKUP%", backup);
+        const std::string outcome = ReplaceAll(ReplaceAll(outcomeText, "%BACKUP_DROPPED%", kept), "%BACKUP%", backup);
         EXPECT_NE(message.find(cause), std::string::npos) << message << "\n---\n" << cause;
         EXPECT_NE(message.find(outcome, message.find(cause)), std::string::npos) << message << "\n---\n" << outcome;
+        // A client's RIS error is one line, never its frame of asterisks.
+        EXPECT_EQ(message.find("**********"), std::string::npos) << message;
+        if (outcomeText.find("%BACKUP_DROPPED%") != std::string::npos) {
+            const std::string dropped = testsupport::ReadHostFile(HostPath(kept));
+            EXPECT_NE(dropped.find("create table pdtable_34_1 "), std::string::npos);
+            EXPECT_EQ(dropped.find("create table pdtable_12_1 "), std::string::npos);
+        }
         auto after = SchemaState("dd_demo");
         for (const std::string& table : Split(lost, " ")) {
             if (table.empty())
@@ -232,7 +241,7 @@ std::vector<FailingClientCase> FailingClients()
          kBothRestored, ""},
         // The second drop is refused: the first table is gone, the second one stays.
         {"SecondDropRefused", "risbatch", ClientRule::RefuseStatement("drop table pdtable_34_2"),
-         "Dropping table pdtable_34_2 of schema dd_demo failed: ",
+         "Dropping table pdtable_34_2 of schema dd_demo failed: RIS Error: RIS_E_NO_PRIVILEGE",
          "\r\nDropped and restored as they were from '%BACKUP%': pdtable_34_1\r\n"
          "Not dropped, left as they were: pdtable_34_2\r\nNo other table of schema dd_demo was dropped or loaded.",
          ""},
@@ -242,7 +251,8 @@ std::vector<FailingClientCase> FailingClients()
          "Dropping table pdtable_34_2 of schema dd_demo failed: ", kBothRestored, ""},
         // The load and the restore both fail: the message names exactly the two tables lost.
         {"LoadAndRestoreDie", "rislod", ClientRule::DieBefore(1, "rislod: out of memory\r\n"), kLoadFailed,
-         "Dropped and NOT restored, their rows are kept in '%BACKUP%': pdtable_34_1 (missing), pdtable_34_2 (missing)",
+         "Dropped and NOT restored, their rows are kept in '%BACKUP_DROPPED%' (only these tables) and in '%BACKUP%': "
+         "pdtable_34_1 (missing), pdtable_34_2 (missing)",
          "pdtable_34_1 pdtable_34_2"},
     };
 }
@@ -402,4 +412,52 @@ TEST_F(frmAlterDBColumnTest, ABackupThatCannotBeWrittenLeavesTheSchemaAndSaysSo)
         << prompts()[1];
     EXPECT_EQ(SchemaState("dd_demo"), before);
     EXPECT_TRUE(backups().empty());
+}
+
+// Another program fills the temporary folder as the reload begins, and the reload fails: the
+// room held for the restore brings the tables back.
+TEST_F(frmAlterDBColumnTest, ATempFolderFilledDuringTheReloadStillGetsTheTablesBack)
+{
+    AddRows("dd_demo", "pdtable_34_1", 10000, 600, "'GATE', 1.5");
+    AddRows("dd_demo", "pdtable_34_2", 20000, 600, "'GATE', 1.5");
+    const auto before = SchemaState("dd_demo");
+    auto form = open();
+    const std::string work = HostPath(gCRIS->GetTempDir());
+    const uintmax_t limit = 600 * 1024;
+    SmallDisk temp(work, "600k");
+    const std::string filler = work + "/other_program.tmp";
+    bool filled = false;
+    // The reload's room given back, once both tables are dropped, is the moment the other
+    // program writes.
+    auto dropped = [] {
+        return UserDb("dd_demo")->QueryRows("SELECT name FROM sqlite_master WHERE name = 'pdtable_34_2'").empty();
+    };
+    SetHostFileFault([&](const std::string& op, const std::string& host) {
+        if (op == "delete" && !filled && host.rfind(work, 0) == 0 && dropped()) {
+            filled = true;
+            // Fills what the room about to be deleted leaves free, too.
+            const uintmax_t freed = fs::file_size(host);
+            const uintmax_t used = BytesIn(work);
+            std::ofstream out(filler, std::ios::binary);
+            const std::string bytes(used < limit + freed ? limit + freed - used : 0, 'x');
+            out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        }
+        return 0;
+    });
+    gTempDir = gCRIS->GetTempDir();
+    // The reload fails (as a client finding no room does); the restore runs the real client.
+    testsupport::WrapperClients clients;
+    clients.Set("rislod", testsupport::ClientRule::DieBefore(1).Times(1));
+    gCRIS->SetUseRIS(clients.WinFolder());
+    changeComponentCode(*form);
+    SetHostFileFault(nullptr);
+    fs::remove(filler);
+
+    ASSERT_TRUE(filled);
+    ASSERT_EQ(prompts().size(), 2u);
+    const std::string message = prompts()[1];
+    EXPECT_EQ(message.rfind("Loading the changed tables of schema dd_demo failed: ", 0), 0u) << message;
+    EXPECT_NE(message.find("Dropped and restored as they were from '"), std::string::npos) << message;
+    EXPECT_EQ(SchemaState("dd_demo"), before);
+    EXPECT_EQ(tempFiles(), 0u);
 }

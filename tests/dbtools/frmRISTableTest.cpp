@@ -8,6 +8,7 @@
 #include "ui/qt/ListForm.h"
 #include "services/MessageService.h"
 #include "standins/dbserver/DbServer.h"
+#include "support/WrapperClients.h"
 
 #include <QComboBox>
 #include <QHeaderView>
@@ -222,6 +223,53 @@ TEST_F(frmRISTableTest, AnEditThatMatchesNoRowKeepsTheCellAndSaysSo)
                             "Choose the table again to read it anew.");
     EXPECT_EQ(form->TDBGrid->cellText(r, 4), shown);
     EXPECT_EQ(storedDescription("P1001"), "Pumps ");
+}
+
+// A risbatch that commits the UPDATE and dies, or dies before it: the row is read again, the
+// cell shows what the table holds and the box says it.
+TEST_F(frmRISTableTest, AnUpdateWhoseClientDiesShowsWhatTheRowHolds)
+{
+    using testsupport::ClientRule;
+    const struct {
+        const char* name;
+        ClientRule rule;
+        const char* stored; // model_description afterwards
+        const char* box;    // the box's text up to the exit code, then after it
+        const char* boxEnd;
+    } cases[] = {
+        // In this order: the second edit starts from the value the first one left.
+        {"DiesBefore", ClientRule::DieBefore(139).When("UPDATE pdtable_113"), nullptr,
+         "The UPDATE of table 'pdtable_113' was not done: risbatch ended with exit code 139",
+         "; the row still holds model_description "},
+        {"DiesAfter", ClientRule::DieAfter(139).When("UPDATE pdtable_113"), "Pumps and valves",
+         "The UPDATE of table 'pdtable_113' was done although risbatch ended with exit code 139",
+         "; the row holds model_description 'Pumps and valves'."},
+    };
+    const std::string original = storedDescription("P1001");
+    const ExecAtEnd putBack{"pd_demo", "UPDATE pdtable_113 SET model_description=" +
+                                           (original == "<null>" ? std::string("NULL") : "'" + original + "'") +
+                                           " WHERE model_no='P1001'"};
+    const std::string risPath = gCRIS->GetRISPath();
+    for (const auto& c : cases) {
+        frmRISTable* form = openModels();
+        const int r = rowOf(form, 3, "P1001");
+        ASSERT_LT(r, form->TDBGrid->rowCount());
+        const QString shown = form->TDBGrid->cellText(r, 4);
+        testsupport::WrapperClients clients;
+        clients.Set("risbatch", c.rule);
+        gCRIS->SetUseRIS(clients.WinFolder());
+        const size_t asked = prompts().size();
+        boxes_.Answer(MsgAnswer::Yes);
+        cell(form, r, 4)->setText("Pumps and valves");
+        gCRIS->SetUseRIS(risPath);
+
+        ASSERT_EQ(prompts().size(), asked + 2) << c.name;
+        const std::string box = prompts().back();
+        EXPECT_EQ(box.rfind(c.box, 0), 0u) << box;
+        EXPECT_NE(box.find(c.boxEnd), std::string::npos) << box;
+        EXPECT_EQ(storedDescription("P1001"), c.stored ? std::string(c.stored) : original) << c.name;
+        EXPECT_EQ(form->TDBGrid->cellText(r, 4), c.stored ? QString(c.stored) : shown) << c.name;
+    }
 }
 
 // Two rows the grid shows alike: an edit of one of them is refused and changes neither.
