@@ -93,6 +93,10 @@ private:
             return ::open("/dev/null", (r.fd == 0 ? O_RDONLY : O_WRONLY) | O_CLOEXEC);
         case Device::Con:
             return ::fcntl(r.fd == 0 ? 0 : 1, F_DUPFD_CLOEXEC, 3);
+        case Device::Port:
+            // Nothing is attached: cmd cannot open it, and no file of that name is made.
+            errno = ENOENT;
+            return -1;
         case Device::None:
             break;
         }
@@ -315,6 +319,9 @@ int BatchInterpreter::dispatch(const BatchCommand& cmd)
     if (EqualsNoCase(name, "call")) {
         if (cmd.args.empty())
             return 0;
+        // A label belongs to the batch's own flow, which is not followed here, as for "goto".
+        if (!cmd.args.front().empty() && cmd.args.front()[0] == ':')
+            return refuse("call :label");
         BatchCommand inner = ParseBatchLine(cmd.argText);
         if (FindBuiltin(inner.name) || EqualsNoCase(inner.name, "set") || EqualsNoCase(inner.name, "cd"))
             return dispatch(inner);
