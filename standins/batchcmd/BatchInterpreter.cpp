@@ -319,9 +319,6 @@ int BatchInterpreter::dispatch(const BatchCommand& cmd)
     if (EqualsNoCase(name, "call")) {
         if (cmd.args.empty())
             return 0;
-        // A label belongs to the batch's own flow, which is not followed here, as for "goto".
-        if (!cmd.args.front().empty() && cmd.args.front()[0] == ':')
-            return refuse("call :label");
         BatchCommand inner = ParseBatchLine(cmd.argText);
         if (FindBuiltin(inner.name) || EqualsNoCase(inner.name, "set") || EqualsNoCase(inner.name, "cd"))
             return dispatch(inner);
