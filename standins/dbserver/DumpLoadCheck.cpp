@@ -2,7 +2,6 @@
 #include "standins/dbserver/DumpLoadCheck.h"
 
 #include "platform/TextUtil.h"
-#include "standins/dbserver/LockedOutputFile.h"
 #include "standins/dbserver/RisErrorBlock.h"
 
 #include <algorithm>
@@ -33,8 +32,6 @@ void DumpLoadCheck::Refuse(const std::string& dumpFile, const std::string& reaso
 std::vector<DumpTableCount> DumpLoadCheck::CheckBeforeLoad(const std::string& dumpFile,
                                                            const RisTransferRequest& request)
 {
-    if (const std::string kind = NonRegularFileKind(dumpFile); !kind.empty())
-        Refuse(dumpFile, "it is " + kind + ", not a dump file");
     DumpWholeness whole = CheckDumpWhole(dumpFile);
     if (!whole.Whole())
         Refuse(dumpFile, whole.problem);

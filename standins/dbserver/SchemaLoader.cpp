@@ -482,6 +482,8 @@ LoadCounts LoadRun::Run(DumpReader& reader, const std::string& dumpFile, const s
 LoadCounts SchemaLoader::Load(const RisTransferRequest& request, const std::string& dumpFile, std::string& console)
 {
     std::unique_ptr<DumpReader> reader;
+    if (const std::string kind = NonRegularFileKind(dumpFile); !kind.empty())
+        DumpLoadCheck::Refuse(dumpFile, "it is " + kind + ", not a dump file");
     try {
         reader = std::make_unique<DumpReader>(dumpFile);
     } catch (const AppError&) {
