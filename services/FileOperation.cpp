@@ -222,8 +222,11 @@ std::string GetTempName()
     // that takes several work files at once (an extraction's dump and its unload's own files)
     // would then delete its own result. So a process never hands out a name twice.
     constexpr unsigned kNames = 0x100000;
-    static std::mt19937 rng{std::random_device{}()};
-    static std::unordered_set<unsigned> given;
+    // Never destroyed: objects that live to the end of the process (the access object removes
+    // its work folder through a command line at exit) still draw names after the destructors
+    // of function-local statics have run.
+    static std::mt19937& rng = *new std::mt19937{std::random_device{}()};
+    static std::unordered_set<unsigned>& given = *new std::unordered_set<unsigned>;
     if (given.size() >= kNames / 2)
         given.clear();
     unsigned n = 0;

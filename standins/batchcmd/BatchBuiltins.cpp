@@ -123,6 +123,16 @@ std::string cmdMessage(const AppError& e)
     }
 }
 
+// A target that stands already and is neither a file nor a folder (a FIFO, a device node):
+// opening it could wait for ever for a reader, and it is no file to replace. Refused, named.
+void refuseOddTarget(const std::string& targetHost)
+{
+    struct stat st;
+    if (::stat(targetHost.c_str(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode))
+        throw AppError(kErrPathFileAccess, "batchcmd",
+                       winOf(targetHost) + " is not a regular file; nothing was written to it.");
+}
+
 // The folder a target file would be written into must be there: cmd names a missing one.
 void requireParentFolder(const std::string& targetHost)
 {
@@ -152,10 +162,13 @@ void joinInto(const std::vector<std::string>& hosts, const std::string& target)
             writeFileTo(stdout, h);
         std::fflush(stdout);
         return;
+    case Device::Port:
+        throw HostError(ENOENT); // nothing attached, and no file of that name is made
     case Device::None:
         break;
     }
     const std::string host = HostPath(target);
+    refuseOddTarget(host);
     requireParentFolder(host);
     if (isFile(host) && (IsReadOnlyFile(target) || IsFileLocked(target)))
         throw HostError(EACCES);
@@ -173,6 +186,8 @@ std::vector<std::string> copySources(const std::string& arg)
         return {"/dev/null"};
     case Device::Con:
         return {"/dev/stdin"};
+    case Device::Port:
+        return {};
     case Device::None:
         break;
     }
@@ -241,6 +256,7 @@ int cmdCopy(const BatchCommand& cmd)
                     ontoItself = true;
                     continue;
                 }
+                refuseOddTarget(target);
                 requireParentFolder(target);
                 HostCopyFile(winOf(h), winOf(target));
                 ++copied;
@@ -321,10 +337,17 @@ int cmdMove(const BatchCommand& cmd)
         WriteErr("The system cannot find the file specified.");
         return 1;
     }
+    // A device is no place to move a file to: the file stays, and no file of that name is made.
+    if (BatchDevice(a.paths[1]) != Device::None) {
+        WriteErr("Access is denied.");
+        WriteOut("        0 file(s) moved.");
+        return 1;
+    }
     int moved = 0;
     for (const std::string& h : hosts) {
         const std::string target = targetFor(h, a.paths[1], hosts.size() > 1);
         try {
+            refuseOddTarget(target);
             requireParentFolder(target);
             if (isDir(h)) {
                 if (::rename(h.c_str(), target.c_str()) != 0)
@@ -353,7 +376,8 @@ int cmdMkdir(const BatchCommand& cmd)
     for (const std::string& arg : cmd.args) {
         const std::string host = HostPath(arg);
         struct stat st;
-        if (::stat(host.c_str(), &st) == 0) {
+        // A device name stands in every folder, so cmd finds it there already.
+        if (BatchDevice(arg) != Device::None || ::stat(host.c_str(), &st) == 0) {
             WriteErr("A subdirectory or file " + arg + " already exists.");
             rc = 1;
             continue;
@@ -380,6 +404,14 @@ int cmdRmdir(const BatchCommand& cmd)
         if (!isDir(HostPath(arg))) {
             WriteErr("The system cannot find the file specified.");
             rc = 2;
+            continue;
+        }
+        // cmd asks "<folder>, Are you sure (Y/N)?" before it removes a tree without /Q; no one
+        // answers a batch file, so nothing goes, as for "del" of a folder.
+        if (has(a, 'S') && !has(a, 'Q')) {
+            WriteErr(arg + ", Are you sure (Y/N)? batchcmd cannot answer this question; nothing was deleted (give "
+                           "/Q to delete without it).");
+            rc = 1;
             continue;
         }
         try {
@@ -520,6 +552,7 @@ void xcopyTree(const std::string& srcDir, const std::string& pattern, const std:
             continue;
         HostMakeFolder(winOf(dstDir), true);
         const std::string target = joinHost(dstDir, e.name);
+        refuseOddTarget(target);
         // /R lifts a read-only mark only for the copy: a copy that fails leaves the mark on.
         const bool liftedReadOnly = isFile(target) && IsReadOnlyFile(winOf(target)) && has(a, 'R');
         if (liftedReadOnly)
@@ -565,6 +598,27 @@ int cmdXcopy(const BatchCommand& cmd)
     try {
         const std::string dst = HostPath(dstArg);
         const bool single = !hasWildcard(pattern) && isFile(joinHost(srcDir, pattern));
+        switch (BatchDevice(dstArg)) {
+        case Device::Nul:
+            // Copied to nothing: the files are read and named, and nothing is written.
+            if (single) {
+                WriteOut(winOf(joinHost(srcDir, pattern)));
+                copied = 1;
+            } else {
+                std::vector<std::string> sources = expand(srcArg, false);
+                for (const std::string& s : sources)
+                    WriteOut(winOf(s));
+                copied = static_cast<int>(sources.size());
+            }
+            WriteOut(std::to_string(copied) + " File(s) copied");
+            return copied == 0 ? 1 : 0;
+        case Device::Con:
+        case Device::Port:
+            throw HostError(ENOENT, true);
+        case Device::None:
+            break;
+        }
+        refuseOddTarget(dst);
         if (single && !isDir(dst) && dstArg.back() != '\\' && !has(a, 'I')) {
             if (HostSameFile(winOf(joinHost(srcDir, pattern)), winOf(dst))) {
                 WriteErr("File cannot be copied onto itself");
@@ -590,6 +644,7 @@ int cmdXcopy(const BatchCommand& cmd)
         WriteErr(e.number() == kErrPermissionDenied ? "Access denied"
                  : e.number() == kErrDiskFull       ? "Insufficient disk space"
                  : e.number() == kErrPathNotFound   ? "Invalid path"
+                 : e.number() == kErrPathFileAccess ? e.description()
                                                     : "File not found - " + srcArg);
         WriteOut(std::to_string(copied) + " File(s) copied");
         return 4;
@@ -619,7 +674,7 @@ int cmdType(const BatchCommand& cmd)
         if (BatchDevice(arg) == Device::Nul)
             continue; // "type nul" shows nothing
         const std::string host = BatchDevice(arg) == Device::Con ? std::string("/dev/stdin") : HostPath(arg);
-        if (BatchDevice(arg) == Device::None && !isFile(host)) {
+        if (BatchDevice(arg) == Device::Port || (BatchDevice(arg) == Device::None && !isFile(host))) {
             WriteErr("The system cannot find the file specified.");
             rc = 1;
             continue;

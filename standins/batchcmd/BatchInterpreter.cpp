@@ -93,6 +93,10 @@ private:
             return ::open("/dev/null", (r.fd == 0 ? O_RDONLY : O_WRONLY) | O_CLOEXEC);
         case Device::Con:
             return ::fcntl(r.fd == 0 ? 0 : 1, F_DUPFD_CLOEXEC, 3);
+        case Device::Port:
+            // Nothing is attached: cmd cannot open it, and no file of that name is made.
+            errno = ENOENT;
+            return -1;
         case Device::None:
             break;
         }

@@ -232,7 +232,13 @@ Device BatchDevice(const std::string& path)
     if (name.size() == 2 && name[1] == ':')
         return Device::None;
     name = ToLower(name.substr(0, name.find_first_of(".:")));
-    return name == "nul" ? Device::Nul : name == "con" ? Device::Con : Device::None;
+    if (name == "nul")
+        return Device::Nul;
+    if (name == "con")
+        return Device::Con;
+    const bool numbered = name.size() == 4 && (name.compare(0, 3, "com") == 0 || name.compare(0, 3, "lpt") == 0) &&
+                          name[3] >= '1' && name[3] <= '9';
+    return name == "prn" || name == "aux" || numbered ? Device::Port : Device::None;
 }
 
 std::vector<std::string> SplitWords(const std::string& text)

@@ -33,7 +33,9 @@ BatchCommand ParseBatchLine(const std::string& line);
 
 // The devices cmd knows by name in any folder and with any extension ("nul", "C:\x\NUL.txt",
 // "con:"); every other name is a file.
-enum class Device { None, Nul, Con };
+// "nul" and "con"; Port: "prn", "aux", "com1".."com9", "lpt1".."lpt9", names of ports this
+// computer has nothing attached to. Every one is a device in any folder and with any extension.
+enum class Device { None, Nul, Con, Port };
 Device BatchDevice(const std::string& path);
 
 // The words of a text, double quotes grouping and removed.

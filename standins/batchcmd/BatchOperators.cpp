@@ -98,6 +98,13 @@ private:
         for (const char* unsupported : {"if", "for", "goto"})
             if (EqualsNoCase(word, unsupported))
                 result_.refused = word;
+        // "call :label" jumps within the batch as "goto" does.
+        if (EqualsNoCase(word, "call")) {
+            const size_t start = current_.find_first_not_of(" \t@");
+            const size_t arg = current_.find_first_not_of(" \t", start + word.size());
+            if (arg != std::string::npos && current_[arg] == ':')
+                result_.refused = "call :label";
+        }
     }
 
     void endCommand(const std::string& op)

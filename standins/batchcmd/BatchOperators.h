@@ -1,5 +1,5 @@
 // The command operators of a batch line as cmd reads them: "&", "&&", "||", "|" and the "^"
-// escape; and the cmd syntax this interpreter does not run ("if", "for", "goto", blocks).
+// escape; and the cmd syntax this interpreter does not run ("if", "for", "goto", "call :label", blocks).
 #pragma once
 
 #include <string>

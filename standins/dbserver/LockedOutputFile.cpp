@@ -13,6 +13,7 @@
 #include <fstream>
 #include <sstream>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 LockedOutputFile::LockedOutputFile(const std::string& winPath, bool append) : winPath_(winPath)
@@ -50,8 +51,28 @@ void LockedOutputFile::Close()
     fd_ = -1;
 }
 
+std::string NonRegularFileKind(const std::string& winPath)
+{
+    struct stat st;
+    if (::stat(HostPath(winPath).c_str(), &st) != 0 || S_ISREG(st.st_mode))
+        return {};
+    if (S_ISDIR(st.st_mode))
+        return "a folder";
+    if (S_ISCHR(st.st_mode))
+        return "a character device";
+    if (S_ISBLK(st.st_mode))
+        return "a block device";
+    if (S_ISFIFO(st.st_mode))
+        return "a FIFO (named pipe)";
+    if (S_ISSOCK(st.st_mode))
+        return "a socket";
+    return "no regular file";
+}
+
 std::string ReadClientInputFile(const std::string& winPath)
 {
+    if (const std::string kind = NonRegularFileKind(winPath); !kind.empty())
+        RaiseRisError("RIS_E_CANT_OPEN_FILE", "The file '" + winPath + "' is " + kind + ", not a text file. Nothing was done.");
     std::ifstream in(HostPath(winPath), std::ios::binary);
     if (!in)
         RaiseRisError("RIS_E_CANT_OPEN_FILE", "Cannot open file '" + winPath + "'.");

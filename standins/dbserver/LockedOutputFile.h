@@ -24,8 +24,13 @@ private:
     int fd_ = -1;
 };
 
+// What a file (Windows path) is when it is no regular file ("a folder", "a character device",
+// "a FIFO", ...); empty for a regular file and for a path where nothing stands. A reader of such
+// a file would wait for ever or read without end, and an empty answer would hide what it is.
+std::string NonRegularFileKind(const std::string& winPath);
+
 // The whole content of an input text file given on a command line (Windows path); raises
-// RIS_E_CANT_OPEN_FILE when it cannot be read, and RIS_E_BAD_TEXT_FILE as CheckClientText does.
+// RIS_E_CANT_OPEN_FILE when it cannot be read or is no regular file, and RIS_E_BAD_TEXT_FILE as CheckClientText does.
 std::string ReadClientInputFile(const std::string& winPath);
 // Raises RIS_E_BAD_TEXT_FILE naming the file when the text holds a NUL byte: UTF-16 text (the
 // clients read ANSI text), or a NUL that would end a statement early and run its first part.

@@ -108,7 +108,9 @@ std::string RisColumnType::CheckExpression(const std::string& c) const
         // and time gives itself again.
         const std::string full = "CASE length(" + c + ") WHEN 10 THEN " + c + " || ' 00:00:00' WHEN 19 THEN substr(" +
                                  c + ", 1, 10) || ' ' || substr(" + c + ", 12) END";
-        return "typeof(" + c + ") = 'text' AND coalesce(length(" + c + ") = 10 OR substr(" + c +
+        // The database knows no year 0 (the year before 1 is -1).
+        return "typeof(" + c + ") = 'text' AND substr(" + c + ", 1, 4) <> '0000' AND coalesce(length(" + c +
+               ") = 10 OR substr(" + c +
                ", 11, 1) IN (':', ' '), 0) AND coalesce(strftime('%Y-%m-%d %H:%M:%S', julianday(" + full + ")) = " + full + ", 0)";
     }
     }

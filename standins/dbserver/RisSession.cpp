@@ -1,6 +1,7 @@
 // Statement execution of the stand-in RIS clients.
 #include "standins/dbserver/RisSession.h"
 
+#include "dbaccess/DumpFormat.h"
 #include "platform/TextUtil.h"
 #include "standins/dbserver/RisColumnType.h"
 #include "standins/dbserver/RisErrorBlock.h"
@@ -101,6 +102,9 @@ RisSession::~RisSession() = default;
 int RisSession::RunBatch(std::string_view text, std::string& out)
 {
     int failed = 0;
+    // A UTF-8 byte-order mark is no part of the first statement, as for the dump readers.
+    if (text.substr(0, DumpFormat::kUtf8Mark.size()) == DumpFormat::kUtf8Mark)
+        text.remove_prefix(DumpFormat::kUtf8Mark.size());
     for (const std::string& statement : RisSqlText::SplitStatements(text)) {
         try {
             Execute(statement, out);
@@ -130,7 +134,12 @@ void RisSession::setAutocommit(bool on, std::string& out)
 void RisSession::commitOpen()
 {
     while (!open_work_.empty()) {
-        open_work_.front()->Exec("COMMIT");
+        try {
+            open_work_.front()->Exec("COMMIT");
+        } catch (const AppError& e) {
+            // Named as the same cause is named at every other step (a full disk, a lock).
+            SchemaTables::RaiseTranslated(e, "");
+        }
         open_work_.erase(open_work_.begin());
     }
 }
@@ -161,11 +170,14 @@ void RisSession::Execute(const std::string& statement, std::string& out)
 {
     const std::string two = leadingWords(statement, 2);
     const std::string one = leadingWords(statement, 1);
-    const bool changesData = one == "insert" || one == "update" || one == "delete";
-    const bool keepsWork = changesData || one == "select" || one == "commit" || one == "rollback" || one == "set" ||
-                           one == "quit" || one == "exit" || two == "default schema" || one == "show";
-    if (!keepsWork && !open_work_.empty())
-        commitOpen(); // a definition commits the open work first, as the database does
+    // A definition commits the open work first, as the database does; only a statement known
+    // to be one, so that a mistyped or unknown statement fails with the work still open.
+    const bool definition = two == "create schema" || two == "drop schema" || two == "create table" ||
+                            two == "alter table" || two == "drop table" || one == "grant" || one == "revoke" ||
+                            two == "create index" || two == "create unique" || two == "create view" ||
+                            two == "drop view" || two == "drop index";
+    if (definition && !open_work_.empty())
+        commitOpen();
     if (one == "quit" || one == "exit") {
         quit_ = true;
     } else if (two == "default schema") {
@@ -360,7 +372,12 @@ void RisSession::createTable(const std::string& statement, std::string& out)
     size_t close = open == std::string::npos ? open : RisSqlText::MatchingParen(rest, open);
     if (close == std::string::npos || !TrimWhite(rest.substr(close + 1)).empty())
         RaiseRisError("RIS_E_SYNTAX_ERROR", "\"create table <name> (<columns>)\" expected.");
-    auto [schema, table] = qualified(TrimWhite(rest.substr(0, open)));
+    // One name before the column list: "create table t as select ... (...)" is no definition.
+    const std::string name = TrimWhite(rest.substr(0, open));
+    if (name.empty() || name.find_first_of(" \t\r\n") != std::string::npos)
+        RaiseRisError("RIS_E_SYNTAX_ERROR", "\"create table <name> (<columns>)\" expected; a table is not made "
+                                            "from a query.");
+    auto [schema, table] = qualified(name);
     std::vector<RisColumn> columns = SchemaTables::ParseColumnDefinitions(rest.substr(open + 1, close - open - 1));
     SchemaTables(Database(schema)).CreateTable(table, columns);
     out += std::string("Table created.") + kCrLf;

@@ -64,6 +64,10 @@ RisTableList readList(const std::vector<std::string>& w, size_t& i, bool withCon
     size_t last = 0;
     while (i < w.size() && !isSection(w[i])) {
         std::string word = w[i++];
+        // A second request after the first ("... all pd_b table ..."): one run moves one schema.
+        if (EqualsNoCase(word, "table"))
+            RaiseRisError("RIS_E_SYNTAX_ERROR", "\"" + word + "\" stands in a table list: a request names one schema "
+                                                "and one \"table\" section.");
         if (EqualsNoCase(word, "all")) {
             list.all = true;
             continue;

@@ -333,6 +333,11 @@ void LoadRun::grantLine(const DumpItem& item)
         return;
     if (!SchemaTables(*db_).HasTable(table))
         RaiseRisError("RIS_E_UNKNOWN_RELATION", "Grant on table '" + table + "', which does not exist.");
+    if (!EqualsNoCase(grantee, "public") && !session_.Server().FindUser(grantee))
+        RaiseRisError("RIS_E_UNKNOWN_USER", "Line " + std::to_string(item.lineNumber) + " of the dump grants table '" +
+                                                table + "' to '" + ToUpper(grantee) +
+                                                "', a user the database does not know (ORA-01917: user or role '" +
+                                                ToUpper(grantee) + "' does not exist); that grant was not made.");
     catalogueChanges_.push_back(
         [this, owner = owner_, table, grantee]() { session_.Server().AddGrant(owner, table, grantee); });
 }
@@ -368,6 +373,8 @@ void LoadRun::otherLine(const DumpItem& item)
             SchemaTables(*db_).CreateView(TrimWhite(item.line));
         });
         report("View " + view + " created.");
+    } else if (StartsWithNoCase(TrimWhite(item.line), "grant ")) {
+        grantLine(item); // a grant of other privileges than the unload writes
     } else if (!TrimWhite(item.line).empty()) {
         notUnderstood(item);
     }
@@ -475,6 +482,8 @@ LoadCounts LoadRun::Run(DumpReader& reader, const std::string& dumpFile, const s
 LoadCounts SchemaLoader::Load(const RisTransferRequest& request, const std::string& dumpFile, std::string& console)
 {
     std::unique_ptr<DumpReader> reader;
+    if (const std::string kind = NonRegularFileKind(dumpFile); !kind.empty())
+        DumpLoadCheck::Refuse(dumpFile, "it is " + kind + ", not a dump file");
     try {
         reader = std::make_unique<DumpReader>(dumpFile);
     } catch (const AppError&) {

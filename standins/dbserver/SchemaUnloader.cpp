@@ -15,6 +15,8 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <sys/stat.h>
 
 namespace {
 
@@ -94,6 +96,35 @@ void refuseLineBreaks(const TablePlan& plan, const DumpRow& row, long long rowNu
     }
 }
 
+// The file the dump replaces: a symbolic link is followed to the file it names, which is
+// written while the link stays; a read-only file, or one that is no regular file (a folder, a
+// FIFO, a device), is refused before anything is written.
+std::string dumpTarget(const std::string& dumpFile)
+{
+    namespace fs = std::filesystem;
+    const std::string given = HostPath(dumpFile);
+    fs::path p = given;
+    std::error_code ec;
+    for (int hops = 0; fs::is_symlink(fs::symlink_status(p, ec)); ++hops) {
+        const fs::path to = fs::read_symlink(p, ec);
+        if (hops == 40 || ec)
+            RaiseRisError("RIS_E_CANT_OPEN_FILE", "The dump file '" + dumpFile +
+                                                      "' is a symbolic link that leads to no file; nothing was done.");
+        p = to.is_absolute() ? to : p.parent_path() / to;
+    }
+    p = p.lexically_normal();
+    struct stat st;
+    if (::stat(p.c_str(), &st) == 0) {
+        const std::string named = "The dump file '" + dumpFile + "'" +
+                                  (p.string() == given ? std::string() : " (" + WinPathFromHost(p.string()) + ")");
+        if (!S_ISREG(st.st_mode))
+            RaiseRisError("RIS_E_CANT_OPEN_FILE", named + " is not a regular file; nothing was done.");
+        if ((st.st_mode & S_IWUSR) == 0)
+            RaiseRisError("RIS_E_CANT_OPEN_FILE", named + " is read-only; nothing was done.");
+    }
+    return p.string() == given ? dumpFile : WinPathFromHost(p.string());
+}
+
 // The dump is written to a file beside its place and moved there when whole.
 class PartFile {
 public:
@@ -109,6 +140,10 @@ public:
     const std::string& Path() const { return part_; }
     void Place()
     {
+        // A dump that replaces a file keeps that file's mode.
+        struct stat old;
+        if (::stat(HostPath(dumpFile_).c_str(), &old) == 0)
+            ::chmod(HostPath(part_).c_str(), old.st_mode & 07777);
         if (std::rename(HostPath(part_).c_str(), HostPath(dumpFile_).c_str()) != 0)
             RaiseRisError("RIS_E_CANT_WRITE_FILE", "Cannot write file '" + dumpFile_ + "': " + std::strerror(errno));
         placed_ = true;
@@ -132,8 +167,9 @@ private:
 
 } // namespace
 
-void SchemaUnloader::Unload(const RisTransferRequest& request, const std::string& dumpFile, std::string& console)
+void SchemaUnloader::Unload(const RisTransferRequest& request, const std::string& dumpOutput, std::string& console)
 {
+    const std::string dumpFile = dumpTarget(dumpOutput);
     const RisSchemaEntry schema = session_.Schema(request.schema);
     SqliteDb& db = session_.Database(request.schema);
     SchemaTables catalogue(db);

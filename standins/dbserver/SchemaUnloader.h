@@ -15,7 +15,8 @@ public:
 
     // Checks the whole request first (schema, tables, row conditions), then writes the dump
     // beside the Windows path dumpFile and puts it in place only when it is whole: after any
-    // failure the file at dumpFile is as it was. Appends progress lines to console. Raises
+    // failure the file at dumpFile is as it was. A symbolic link is followed (the file it names
+    // is replaced, keeping its mode); a read-only file or one that is no regular file is refused. Appends progress lines to console. Raises
     // the RIS error that stops the unload (unknown schema or table, a condition that is not a
     // filter of its table's rows, a value a dump cannot carry, a file that cannot be written).
     void Unload(const RisTransferRequest& request, const std::string& dumpFile, std::string& console);

@@ -279,11 +279,25 @@ bool ServerManagerSession::createUser(const std::string& command, std::string& o
         out += "ORA-01920: user name '" + user + "' conflicts with another user or role name" + kCrLf;
         return false;
     }
+    // Every tablespace named must exist before the user is made: a refused statement makes nothing.
+    std::vector<std::pair<std::string, bool>> tablespaces; // name, temporary
+    for (size_t i = 6; i < w.size(); ++i) {
+        if (!(EqualsNoCase(w[i], "default") || EqualsNoCase(w[i], "temporary")))
+            continue;
+        if (i + 2 >= w.size() || !EqualsNoCase(w[i + 1], "tablespace")) {
+            out += std::string("ORA-00922: missing or invalid option") + kCrLf;
+            return false;
+        }
+        if (!server_.FindTablespace(w[i + 2])) {
+            out += "ORA-00959: tablespace '" + ToUpper(w[i + 2]) + "' does not exist" + kCrLf;
+            return false;
+        }
+        tablespaces.emplace_back(w[i + 2], EqualsNoCase(w[i], "temporary"));
+        i += 2;
+    }
     server_.SetUserPassword(user, unquote(w[5]));
-    for (size_t i = 6; i + 2 < w.size(); ++i)
-        if ((EqualsNoCase(w[i], "default") || EqualsNoCase(w[i], "temporary")) && EqualsNoCase(w[i + 1], "tablespace") &&
-            server_.FindTablespace(w[i + 2]))
-            server_.SetUserTablespace(user, w[i + 2], EqualsNoCase(w[i], "temporary"));
+    for (const auto& [ts, temporary] : tablespaces)
+        server_.SetUserTablespace(user, ts, temporary);
     out += std::string("Statement processed.") + kCrLf;
     return true;
 }

@@ -24,6 +24,10 @@ namespace {
 
 const char* kOwn = "StandInEnvironment::Build";
 
+// Set while a root without its "built" mark is built again: what a killed build may have left
+// half made is made anew (the files written again, the project schemas loaded again).
+bool gRedo = false;
+
 // Runs the builder's steps with the root as the process's stand-in root, so that every
 // Windows path and the registry store land below it.
 class RootScope {
@@ -45,16 +49,33 @@ private:
     bool had_;
 };
 
+// Writes the whole file under a name of its own and moves it in place, so that a kill leaves
+// the file whole or missing, never cut; a temporary a killed run left goes with the next write.
+void writeHostFileWhole(const std::string& host, const std::string& content, const std::string& named)
+{
+    fs::create_directories(fs::path(host).parent_path());
+    const std::string temp = host + ".twenv.tmp";
+    {
+        std::ofstream f(temp, std::ios::binary | std::ios::trunc);
+        f << content;
+        f.flush();
+        if (!f)
+            RaiseError(kOwn, "Cannot write '" + named + "'");
+    }
+    std::error_code ec;
+    fs::rename(temp, host, ec);
+    if (ec) {
+        fs::remove(temp, ec);
+        RaiseError(kOwn, "Cannot write '" + named + "'");
+    }
+}
+
 void writeFileIfMissing(const std::string& winPath, const std::string& content)
 {
     const std::string host = HostPath(winPath);
-    if (fs::exists(host))
+    if (fs::exists(host) && !gRedo)
         return;
-    fs::create_directories(fs::path(host).parent_path());
-    std::ofstream f(host, std::ios::binary);
-    f << content;
-    if (!f)
-        RaiseError(kOwn, "Cannot write '" + winPath + "'");
+    writeHostFileWhole(host, content, winPath);
 }
 
 // A program of the environment: a link to the built stand-in, so that a rebuild is seen.
@@ -286,8 +307,18 @@ void addMisnamedDesignFiles(DbServer& server, const std::string& project, std::s
 void loadProject(DbServer& server, const std::string& project, const StandInEnvironmentOptions& options,
                  std::string& report)
 {
+    const char* prefixes[] = {"pd_", "dd_"};
+    if (gRedo) {
+        // A build stopped part way may have defined a schema whose tables or file are missing.
+        for (const std::string prefix : prefixes) {
+            if (server.FindSchema(prefix + project))
+                server.DropSchema(prefix + project);
+            if (server.FindUser(prefix + project))
+                server.DropUser(prefix + project);
+        }
+        report += "Project " + project + ": loaded again, as the last build of this root did not finish\n";
+    }
     if (!server.FindSchema("pd_" + project)) {
-        const char* prefixes[] = {"pd_", "dd_"};
         for (const std::string prefix : prefixes)
             if (!fs::is_regular_file(options.dataDir + "/" + prefix + project + ".dmp"))
                 RaiseError(kOwn, "Sample dump '" + options.dataDir + "/" + prefix + project + ".dmp' not found");
@@ -407,11 +438,23 @@ void buildAll(const std::string& hostRoot, const StandInEnvironmentOptions& opti
 void StandInEnvironment::Build(const std::string& hostRoot, const StandInEnvironmentOptions& options,
                                std::string& report)
 {
+    // The mark goes before the first change and comes back after the last, so a root without
+    // it is one whose last build was stopped (killed, a power cut): that build is done again
+    // rather than trusting what it left.
+    const std::string mark = (fs::path(hostRoot) / kBuiltMark).string();
+    std::error_code ec;
+    const bool stopped = fs::exists(hostRoot, ec) && !fs::is_empty(hostRoot, ec) && !fs::exists(mark, ec);
     // A build that fails takes back every file and folder it made, so that the next run does
     // not keep half an environment as if it were whole.
     const std::set<std::string> before = existingPaths(hostRoot);
+    fs::remove(mark, ec);
+    struct Redo {
+        explicit Redo(bool on) { gRedo = on; }
+        ~Redo() { gRedo = false; }
+    } redo(stopped);
     try {
         buildAll(hostRoot, options, report);
+        writeHostFileWhole(mark, "Built by twenv.\n", mark);
     } catch (...) {
         removeNewPaths(hostRoot, before);
         throw;

@@ -37,9 +37,13 @@ public:
     static constexpr const char* kSecondProject = "demo2";
     static constexpr const char* kSecondParamsFile = "C:\\win32app\\ingr\\share\\env2.prm";
 
+    // The file in the root written when a build is through, and removed when one begins.
+    static constexpr const char* kBuiltMark = "twenv.built";
+
     // Builds (or completes) the environment under hostRoot; what exists already is kept, and
-    // the sample project is loaded only when its project schema is not defined yet. Appends
-    // one line per step to report. Raises AppError when a step fails, after removing every
+    // the sample project is loaded only when its project schema is not defined yet. A root
+    // that holds anything but not the built mark is one whose build was stopped: its files are
+    // written again and its project schemas loaded again. Appends one line per step to report. Raises AppError when a step fails, after removing every
     // file and folder this run made under hostRoot (a root it made goes whole).
     static void Build(const std::string& hostRoot, const StandInEnvironmentOptions& options, std::string& report);
 };

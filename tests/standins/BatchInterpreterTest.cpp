@@ -12,6 +12,7 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sstream>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -345,7 +346,9 @@ INSTANTIATE_TEST_SUITE_P(
                       RefusedCase{"GotoAfterADelete", "del keep.txt & goto:end", "goto"},
                       RefusedCase{"Block", "(del keep.txt & echo x)", "("},
                       RefusedCase{"BlockAfterOperator", "echo x && (del keep.txt)", "("},
-                      RefusedCase{"OperatorWithoutCommand", "del keep.txt & && echo x", "&&"}),
+                      RefusedCase{"OperatorWithoutCommand", "del keep.txt & && echo x", "&&"},
+                      RefusedCase{"CallOfALabel", "call :wipe keep.txt", "call :label"},
+                      RefusedCase{"CallOfALabelAfterADelete", "del keep.txt & call :end", "call :label"}),
     [](const ::testing::TestParamInfo<RefusedCase>& i) { return std::string(i.param.name); });
 
 TEST_F(BatchInterpreterTest, ErrorLevelExpandsToTheLastExitCode)
@@ -477,3 +480,76 @@ TEST_F(BatchInterpreterTest, MessagesNameWhatIsWrong)
 }
 
 } // namespace
+
+TEST_F(BatchInterpreterTest, RemovingATreeNeedsQ)
+{
+    write("tree/sub/a.txt", "A");
+    EXPECT_EQ(run({"rd /S tree"}), 1);
+    EXPECT_NE(err.find("tree, Are you sure (Y/N)?"), std::string::npos) << err;
+    EXPECT_EQ(readAll(path("tree/sub/a.txt")), "A");
+    EXPECT_EQ(run({"rmdir /s /q tree"}), 0) << err;
+    EXPECT_FALSE(fs::exists(path("tree")));
+}
+
+TEST_F(BatchInterpreterTest, DeviceNamesAsTargetsMakeNoFiles)
+{
+    const struct {
+        const char* line;
+        int code;
+        const char* err;
+        const char* out;
+    } cases[] = {
+        {"move a.txt nul", 1, "Access is denied.\r\n", "        0 file(s) moved.\r\n"},
+        {"move a.txt lpt1.txt", 1, "Access is denied.\r\n", "        0 file(s) moved.\r\n"},
+        {"md nul", 1, "A subdirectory or file nul already exists.\r\n", ""},
+        {"mkdir aux", 1, "A subdirectory or file aux already exists.\r\n", ""},
+        {"xcopy a.txt nul", 0, "", "a.txt 1 File(s) copied\r\n"},
+        {"echo x > prn", 1, "The system cannot find the path specified.\r\n", ""},
+        {"echo x > aux", 1, "The system cannot find the path specified.\r\n", ""},
+        {"echo x >> COM1", 1, "The system cannot find the path specified.\r\n", ""},
+        {"echo x 2> lpt1", 1, "The system cannot find the path specified.\r\n", ""},
+        {"copy a.txt com3", 1, "The system cannot find the file specified.\r\n", "        0 file(s) copied.\r\n"},
+    };
+    for (const auto& c : cases) {
+        write("a.txt", "A");
+        EXPECT_EQ(run({c.line}), c.code) << c.line;
+        EXPECT_EQ(err, c.err) << c.line;
+        // xcopy names the source by its full path; only the name is compared.
+        std::string shown = out;
+        if (const size_t at = shown.find("a.txt\r\n"); at != std::string::npos)
+            shown = "a.txt " + shown.substr(at + 7);
+        EXPECT_EQ(shown, c.out) << c.line;
+        EXPECT_EQ(readAll(path("a.txt")), "A") << c.line;
+        std::vector<std::string> names;
+        for (const auto& e : fs::directory_iterator(dir.host()))
+            names.push_back(e.path().filename().string());
+        EXPECT_EQ(names, std::vector<std::string>{"a.txt"}) << c.line;
+    }
+}
+
+TEST_F(BatchInterpreterTest, ACopyOntoAFifoIsRefusedByNameAndDoesNotWait)
+{
+    write("a.txt", "A");
+    fs::create_directories(path("dst"));
+    ASSERT_EQ(::mkfifo(path("pipe").c_str(), 0644), 0);
+    ASSERT_EQ(::mkfifo(path("dst/a.txt").c_str(), 0644), 0);
+    // No reader ever opens the FIFOs: a command that opened one for writing would wait for ever
+    // (the test would hang), one that replaced it would leave a plain file.
+    const struct {
+        const char* line;
+        const char* named;
+    } cases[] = {
+        {"copy a.txt pipe", "\\pipe "},         {"copy a.txt+a.txt pipe", "\\pipe "},
+        {"copy a.txt dst", "\\dst\\a.txt "},    {"xcopy a.txt pipe", "\\pipe "},
+        {"xcopy a.txt dst\\", "\\dst\\a.txt "}, {"move a.txt pipe", "\\pipe "},
+    };
+    for (const auto& c : cases) {
+        const std::string line = c.line;
+        EXPECT_NE(run({line}), 0) << line;
+        EXPECT_NE(err.find(std::string(c.named) + "is not a regular file; nothing was written to it."), std::string::npos)
+            << line << "\n" << err;
+        EXPECT_TRUE(fs::is_fifo(path("pipe"))) << line;
+        EXPECT_TRUE(fs::is_fifo(path("dst/a.txt"))) << line;
+        EXPECT_EQ(readAll(path("a.txt")), "A") << line;
+    }
+}

@@ -41,6 +41,17 @@ std::string twice(const std::string& dump, const std::string& table, const std::
     return dump.substr(0, end) + ReplaceAll(dump.substr(begin, end - begin), from, to) + dump.substr(end);
 }
 
+// The words of a console's error blocks without their frames, so that a message wrapped over
+// lines of the box is found whole.
+std::string messageOf(const std::string& console)
+{
+    std::string message;
+    for (const std::string& word : Split(ReplaceAll(RISErrorText(console), "\r\n", " "), " "))
+        if (!word.empty() && word != "*")
+            message += word + " ";
+    return message;
+}
+
 std::string cut(const std::string& text, const std::string& from)
 {
     const size_t at = text.find(from);
@@ -77,8 +88,8 @@ protected:
     std::string host(const std::string& name) const { return dir.host() + "/" + name; }
     std::string win(const std::string& name) const { return WinPathFromHost(host(name)); }
 
-    // Runs the stand-in program with RIS_PARAMETERS naming the test server (or the server
-    // the parameter file names).
+    // Runs the stand-in program (or a host program given by its full path) with RIS_PARAMETERS
+    // naming the test server (or the server the parameter file names).
     ClientRun run(const std::string& program, const std::vector<std::string>& args,
                   const std::string& parms = "ris.parms")
     {
@@ -88,7 +99,8 @@ protected:
         SetEnvVar("RIS_PARAMETERS", win(parms));
         long pid = -1;
         try {
-            pid = Process::Start(testsupport::BinDir() + "/" + program, args, 0, {-1, fd, fd});
+            pid = Process::Start(program.front() == '/' ? program : testsupport::BinDir() + "/" + program, args, 0,
+                                 {-1, fd, fd});
         } catch (...) {
         }
         SetEnvVar("RIS_PARAMETERS", saved);
@@ -430,6 +442,10 @@ TEST_F(RisClientsTest, TheServerRefusesWhatTheDatabaseRefuses)
         {"insert into stamps values ('yesterday')", "RIS_E_INV_VALUE"},
         {"insert into stamps values ('2023-02-29:12:00:00')", "RIS_E_INV_VALUE"},
         {"insert into stamps values ('2024-01-02:03:04')", "RIS_E_INV_VALUE"},
+        {"insert into stamps values ('0000-01-01:00:00:00')", "RIS_E_INV_VALUE"},
+        {"insert into stamps values ('0000-12-31')", "RIS_E_INV_VALUE"},
+        {"create table copied as select id from t where id in (1, 2)", "RIS_E_SYNTAX_ERROR"},
+        {"create table copied (id) as select id from t", "RIS_E_SYNTAX_ERROR"},
         {"create view v1 as select nosuch from t", "RIS_E_UNKNOWN_COLUMN"},
         {"create view v1 as select id from nosuch", "RIS_E_UNKNOWN_RELATION"},
         {"create table a234567890123456789012345678901 (a int)", "RIS_E_INV_NAME"},
@@ -560,5 +576,166 @@ TEST_F(RisClientsTest, ADiskThatFillsDuringALoadStopsItAndLeavesTheOldTableWhole
         EXPECT_EQ(r.console.find("Load complete."), std::string::npos) << r.console;
         EXPECT_EQ(ReadHostFile(host("load.bad")), ""); // the rows were not at fault
         EXPECT_TRUE(unloadBig() == oldDump) << "the old table changed";
+    }
+}
+
+TEST_F(RisClientsTest, WithAutocommitOffAnUnknownStatementFailsAndLeavesTheWorkOpen)
+{
+    for (const char* wrong : {"foo bar;", "creat table t3 (a int);", "drop tabel t2;", "grnt all on t to public;"}) {
+        WriteHostFile(host("s.sql"), "default schema pd_c;\r\nset transaction autocommit off;\r\ndelete from t;\r\n" +
+                                         std::string(wrong) + "\r\nrollback;\r\n");
+        ClientRun r = run("risbatch.exe", {"-i", win("s.sql"), "-o", win("out.txt")});
+        EXPECT_EQ(r.exitCode, 1) << wrong;
+        const std::string answers = ReadHostFile(host("out.txt"));
+        EXPECT_NE(RISErrorText(answers).find("Unknown statement"), std::string::npos) << wrong << "\n" << answers;
+        EXPECT_NE(answers.find("Rollback complete."), std::string::npos) << answers;
+        EXPECT_EQ(unloadAll("pd_c"), good) << wrong << ": the deleted rows must come back";
+    }
+}
+
+TEST_F(RisClientsTest, AFullDiskAtCommitIsADatabaseErrorAndKeepsNothingOfTheWork)
+{
+    // The file size limit of the client's process stands for a full disk: the rows wait in
+    // SQLite's page cache until the commit, whose writes then fail.
+    const std::string dbFile = t.Server().UserDatabasePath("PD_C");
+    const auto limitKb = std::filesystem::file_size(dbFile) / 1024 + 16;
+    std::string script = "default schema pd_c;\r\nset transaction autocommit off;\r\n";
+    for (int i = 0; i < 14; ++i)
+        script += "insert into t2 select k from t2;\r\n"; // 2^14 rows, far beyond the limit
+    WriteHostFile(host("s.sql"), script + "commit;\r\n");
+    ClientRun r = run("/bin/bash", {"-c", "trap '' XFSZ; ulimit -f " + std::to_string(limitKb) + "; exec \"$0\" \"$@\"",
+                                    testsupport::BinDir() + "/risbatch.exe", "-i", win("s.sql"), "-o", win("out.txt")});
+    EXPECT_EQ(r.exitCode, 1) << r.console;
+    const std::string answers = ReadHostFile(host("out.txt"));
+    EXPECT_NE(answers.find("8192 rows inserted."), std::string::npos) << answers;
+    const std::string error = RISErrorText(answers);
+    EXPECT_NE(error.find("RIS_E_DATABASE_ERROR"), std::string::npos) << answers;
+    EXPECT_EQ(error.find("RIS_E_INTERNAL_ERROR"), std::string::npos) << answers;
+    EXPECT_EQ(answers.find("Commit complete."), std::string::npos) << answers;
+    EXPECT_EQ(unloadAll("pd_c"), good);
+}
+
+TEST_F(RisClientsTest, AByteOrderMarkBeforeAScriptIsPassedOver)
+{
+    WriteHostFile(host("s.sql"), "\xEF\xBB\xBF" "default schema pd_c;\r\nselect k from t2;\r\n");
+    ClientRun r = run("risbatch.exe", {"-i", win("s.sql"), "-o", win("out.txt")});
+    EXPECT_EQ(r.exitCode, 0) << ReadHostFile(host("out.txt"));
+    EXPECT_NE(ReadHostFile(host("out.txt")).find("k: 7\r\n"), std::string::npos) << ReadHostFile(host("out.txt"));
+}
+
+TEST_F(RisClientsTest, AnInputThatIsNoFileIsNamedForWhatItIs)
+{
+    // An endless device would be read without end, a folder read as an empty file.
+    std::filesystem::create_directories(host("afolder"));
+    const struct {
+        std::string input;
+        const char* says;
+    } cases[] = {{"\\dev\\zero", "is a character device"}, {win("afolder"), "is a folder"}};
+    for (const auto& c : cases) {
+        ClientRun r = run("rislod.exe", {"-m", "w", "-i", c.input, "-l", win("load.log"), "-b", win("load.bad"), "-s",
+                                         "pd_d", "clear", "table", "with", "data", "all"});
+        expectRisFailure(r, c.input);
+        EXPECT_NE(messageOf(r.console).find(c.says), std::string::npos) << r.console;
+        EXPECT_EQ(messageOf(r.console).find("empty"), std::string::npos) << r.console;
+        r = run("risbatch.exe", {"-i", c.input, "-o", win("out.txt")});
+        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_NE(messageOf(ReadHostFile(host("out.txt"))).find(c.says), std::string::npos) << ReadHostFile(host("out.txt"));
+    }
+    EXPECT_EQ(unloadAll("pd_d").find("create table"), std::string::npos); // nothing was loaded
+}
+
+TEST_F(RisClientsTest, AGrantToAnUnknownUserIsNamed)
+{
+    std::string dump = good;
+    dump.insert(dump.find("***RIS*** End of Schema"), "grant select on t to nosuch\r\n"
+                                                      "grant select, insert, delete, update on t2 to pd_c\r\n");
+    WriteHostFile(host("c.dmp"), dump);
+    ClientRun r = load("c.dmp", "pd_d");
+    expectRisFailure(r, "unknown grantee");
+    EXPECT_NE(r.console.find("RIS_E_UNKNOWN_USER"), std::string::npos) << r.console;
+    EXPECT_NE(r.console.find("'NOSUCH'"), std::string::npos) << r.console;
+    EXPECT_EQ(r.console.find("not understood"), std::string::npos) << r.console;
+    EXPECT_EQ(t.Server().GrantsOn("PD_D", "t"), std::vector<std::string>{"PUBLIC"});
+    EXPECT_EQ(t.Server().GrantsOn("PD_D", "t2"), std::vector<std::string>{"PD_C"});
+}
+
+TEST_F(RisClientsTest, UnloadRefusesWhatItCannotDoAndLeavesNoFileBehind)
+{
+    const std::string request = "pd_c table with var data all view all index all grant all";
+    WriteHostFile(host("one.txt"), request + "\r\n");
+    WriteHostFile(host("two.txt"), request + "\r\npd_d table with var data all\r\n");
+    WriteHostFile(host("twoInOne.txt"), request + " pd_d table with var data all\r\n");
+    const struct {
+        const char* what;
+        std::vector<std::string> args;
+        const char* says;
+    } cases[] = {
+        {"a mode other than w", {"-m", "a", "-o", win("new.dmp"), "-f", win("one.txt")}, "Unknown mode 'a'"},
+        {"-m without its mode", {"-o", win("new.dmp"), "-f", win("one.txt"), "-m"}, "Unknown mode ''"},
+        {"two requests on two lines", {"-m", "w", "-o", win("new.dmp"), "-f", win("two.txt")}, "more than one line"},
+        {"two requests on one line", {"-m", "w", "-o", win("new.dmp"), "-f", win("twoInOne.txt")}, "\"table\""},
+        {"an unknown schema", {"-m", "w", "-o", win("new.dmp"), "-s", "pd_nosuch", "table", "all"}, "pd_nosuch"},
+    };
+    for (const auto& c : cases) {
+        ClientRun r = run("risunlod.exe", c.args);
+        expectRisFailure(r, c.what);
+        EXPECT_NE(r.console.find(c.says), std::string::npos) << c.what << "\n" << r.console;
+        EXPECT_EQ(r.console.find("Unload complete."), std::string::npos) << c.what;
+        EXPECT_FALSE(std::filesystem::exists(host("new.dmp"))) << c.what;
+    }
+    ClientRun r = run("risunlod.exe", {"-m", "W", "-o", win("new.dmp"), "-f", win("one.txt")});
+    EXPECT_EQ(r.exitCode, 0) << r.console;
+    EXPECT_EQ(ReadHostFile(host("new.dmp")), good);
+}
+
+TEST_F(RisClientsTest, UnloadOntoALinkWritesTheFileItNamesAndARefusedOutputStaysAsItWas)
+{
+    namespace fs = std::filesystem;
+    auto unloadTo = [&](const std::string& name) {
+        return run("risunlod.exe", {"-m", "w", "-o", win(name), "-s", "pd_c", "table", "with", "var", "data", "all",
+                                    "view", "all", "index", "all", "grant", "all"});
+    };
+    fs::create_directories(host("real"));
+    WriteHostFile(host("real/old.dmp"), "previous dump");
+    fs::permissions(host("real/old.dmp"), fs::perms(0640));
+    fs::create_symlink("real/old.dmp", host("link.dmp"));
+    fs::create_symlink("real/new.dmp", host("dangling.dmp"));
+    for (const char* link : {"link.dmp", "dangling.dmp"}) {
+        ClientRun r = unloadTo(link);
+        EXPECT_EQ(r.exitCode, 0) << link << r.console;
+        EXPECT_TRUE(fs::is_symlink(host(link))) << link;
+        EXPECT_EQ(ReadHostFile(host(link)), good) << link;
+    }
+    EXPECT_EQ(fs::status(host("real/old.dmp")).permissions(), fs::perms(0640));
+
+    WriteHostFile(host("ro.dmp"), "previous dump");
+    fs::permissions(host("ro.dmp"), fs::perms(0444));
+    fs::create_symlink("ro.dmp", host("ro-link.dmp"));
+    ASSERT_EQ(::mkfifo(host("pipe.dmp").c_str(), 0644), 0);
+    const struct {
+        const char* name;
+        const char* says;
+    } refused[] = {{"ro.dmp", "is read-only"}, {"ro-link.dmp", "is read-only"}, {"pipe.dmp", "is not a regular file"}};
+    for (const auto& c : refused) {
+        ClientRun r = unloadTo(c.name);
+        expectRisFailure(r, c.name);
+        EXPECT_NE(messageOf(r.console).find(c.says), std::string::npos) << c.name << "\n" << r.console;
+    }
+    EXPECT_EQ(ReadHostFile(host("ro.dmp")), "previous dump");
+    EXPECT_EQ(fs::status(host("ro.dmp")).permissions(), fs::perms(0444));
+    EXPECT_TRUE(fs::is_symlink(host("ro-link.dmp")));
+    EXPECT_TRUE(fs::is_fifo(host("pipe.dmp")));
+}
+
+TEST_F(RisClientsTest, TheServerManagerRefusesAUserOnAMissingTablespaceAndMakesNone)
+{
+    for (const char* clause : {"default tablespace nosuch", "temporary tablespace nosuch",
+                               "default tablespace USER_DATA temporary tablespace nosuch"}) {
+        WriteHostFile(host("u.sql"), "connect system/manager\r\ncreate user pd_new identified by pd_new " +
+                                         std::string(clause) + ";\r\nexit;\r\n");
+        ClientRun r = run("svrmgr30.exe", {"@" + win("u.sql")});
+        EXPECT_EQ(r.exitCode, 1) << clause << r.console;
+        EXPECT_NE(r.console.find("ORA-00959: tablespace 'NOSUCH' does not exist"), std::string::npos) << r.console;
+        EXPECT_FALSE(t.Server().FindUser("PD_NEW")) << clause;
     }
 }

@@ -9,12 +9,18 @@
 #include "standins/dbserver/DbServer.h"
 #include "standins/dbserver/RisSession.h"
 #include "standins/dbserver/SchemaTables.h"
+#include "standins/dbserver/SqliteDb.h"
+#include "platform/TextUtil.h"
 #include "support/TestEnvironment.h"
 #include "support/TestFiles.h"
 
+#include <chrono>
+#include <csignal>
 #include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <map>
+#include <thread>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -134,4 +140,68 @@ TEST(StandInEnvironmentFailure, AFailedBuildLeavesNothingOfItsOwnAndTheNextBuild
     DbServer server(root);
     EXPECT_TRUE(server.FindSchema("pd_demo"));
     EXPECT_TRUE(server.FindSchema("dd_demo"));
+}
+
+namespace {
+
+// What a root holds, as later builds and the program see it: every path below it, a link's
+// target, a file's bytes (the root's own path written as "<root>"), and of a database file its
+// tables with their row counts.
+std::map<std::string, std::string> rootContent(const std::string& root)
+{
+    std::map<std::string, std::string> content;
+    for (const auto& e : fs::recursive_directory_iterator(root)) {
+        const std::string rel = e.path().lexically_relative(root).string();
+        if (e.is_symlink()) {
+            content[rel] = "link to " + fs::read_symlink(e.path()).string();
+        } else if (e.is_directory()) {
+            content[rel] = "folder";
+        } else if (e.path().extension() == ".db") {
+            SqliteDb db(e.path().string());
+            std::string tables;
+            for (auto& r : db.QueryRows("SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY name"))
+                tables += *r[0] + " " + db.QueryText("SELECT count(*) FROM \"" + *r[0] + "\"").value_or("") + "\n";
+            content[rel] = tables;
+        } else if (rel.find(".lock") == std::string::npos) {
+            content[rel] = ReplaceAll(testsupport::ReadHostFile(e.path().string()), root, "<root>");
+        }
+    }
+    return content;
+}
+
+} // namespace
+
+TEST(StandInEnvironmentFailure, ABuildKilledAtAnyMomentIsMadeWholeByTheNextBuild)
+{
+    testsupport::ScopedDir dir("twenv-kill");
+    auto start = [&](const std::string& root) {
+        const int quiet = ::open("/dev/null", O_WRONLY);
+        const long pid = Process::Start(testsupport::BinDir() + "/twenv", {"--root", root}, 0, {-1, quiet, quiet});
+        ::close(quiet);
+        return pid;
+    };
+    const std::string whole = dir.host() + "/whole";
+    const auto began = std::chrono::steady_clock::now();
+    ASSERT_EQ(Process::Wait(start(whole)), 0);
+    const auto took = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - began);
+    const std::map<std::string, std::string> expected = rootContent(whole);
+    ASSERT_TRUE(expected.count(StandInEnvironment::kBuiltMark));
+
+    // Kills spread over the whole run, from its first moments to its last.
+    int killedPartWay = 0;
+    for (int step = 1; step <= 16; ++step) {
+        const std::string root = dir.host() + "/root" + std::to_string(step);
+        const long pid = start(root);
+        std::this_thread::sleep_for(took * step / 16);
+        ::kill(static_cast<pid_t>(pid), SIGKILL);
+        Process::Wait(pid);
+        killedPartWay += fs::exists(root) && !fs::exists(root + "/" + StandInEnvironment::kBuiltMark);
+        ASSERT_EQ(Process::Wait(start(root)), 0) << "step " << step;
+        std::map<std::string, std::string> got = rootContent(root);
+        for (auto& [path, text] : expected)
+            EXPECT_EQ(got[path], text) << "step " << step << ": " << path;
+        for (auto& [path, text] : got)
+            EXPECT_TRUE(expected.count(path)) << "step " << step << ": left over " << path;
+    }
+    EXPECT_GT(killedPartWay, 0) << "no kill met the build part way";
 }
