@@ -97,6 +97,7 @@ TEST_F(ModelCopyFailureTest, AFailedStepTakesOutWhatTheModelsCopyMade)
         ClientRule rule;
         const char* failure;  // the copy log's line of the failed step
         std::string takenOut; // what the log names as taken out again
+        const char* looked = ""; // what the log says stood after the failed step
     };
     const std::string tables12to50 = "design table pdtable_50_1 of dd_demo, design table pdtable_34_1 of dd_demo, "
                                      "design table pdtable_12_1 of dd_demo, ";
@@ -111,9 +112,13 @@ TEST_F(ModelCopyFailureTest, AFailedStepTakesOutWhatTheModelsCopyMade)
         // The table it never made is not named as taken out.
         {"load that crashed", "rislod", ClientRule::DieBefore(139, "Loading pdtable_34_1").When("pdtable_34_1"),
          "Table 'pdtable_34_1' not copied into dd_demo: rislod ended with exit code 139",
-         filesAndRows("design table pdtable_12_1 of dd_demo, ")},
+         filesAndRows("design table pdtable_12_1 of dd_demo, "),
+         "The load of pdtable_34_1 into dd_demo was not done: rislod ended with exit code 139; pdtable_34_1 is not "
+         "in dd_demo.\r\n"},
         {"load that did its work and then crashed", "rislod", ClientRule::DieAfter(139).When("pdtable_50_1"),
-         "Table 'pdtable_50_1' not copied into dd_demo: rislod ended with exit code 139", filesAndRows(tables12to50)},
+         "Table 'pdtable_50_1' not copied into dd_demo: rislod ended with exit code 139", filesAndRows(tables12to50),
+         "The load of pdtable_50_1 into dd_demo was done although rislod ended with exit code 139; pdtable_50_1 "
+         "stands in dd_demo with "},
         {"unload whose dump was cut", "risunlod", ClientRule::CutAnswer(4).When("pdtable_34_1"),
          "Table 'pdtable_34_1' not copied into dd_demo: the dump is not whole: ",
          filesAndRows("design table pdtable_12_1 of dd_demo, ")},
@@ -129,6 +134,7 @@ TEST_F(ModelCopyFailureTest, AFailedStepTakesOutWhatTheModelsCopyMade)
         EXPECT_EQ(TargetState(targetRoot), before);
         const std::string text = CopyLogText();
         EXPECT_NE(text.find(c.failure), std::string::npos) << text;
+        EXPECT_NE(text.find(c.looked), std::string::npos) << text;
         EXPECT_NE(text.find("P1001: taken out of project 'demo' again: " + c.takenOut + "\r\n"), std::string::npos)
             << text;
         EXPECT_EQ(text.find("left in project"), std::string::npos) << text;
@@ -383,6 +389,10 @@ TEST_F(ModelCopyFailureTest, AnXcopyThatFailsPartWayLeavesNoFileBehind)
     EXPECT_EQ(TargetState(targetRoot), before);
     std::string text = CopyLogText();
     EXPECT_NE(text.find("P1001: xcopy of the model files ended with exit code 4, model 'P1001' not copied\r\n"),
+              std::string::npos)
+        << text;
+    EXPECT_NE(text.find("P1001: Whether the copy of the model files was done is not known: xcopy ended with exit "
+                        "code 4. What stands: 1 of 2 files stand in '" + kFolder + "\\', missing: p1001.zzz.\r\n"),
               std::string::npos)
         << text;
     EXPECT_NE(text.find("P1001: taken out of project 'demo' again: " + copied + "\r\n"), std::string::npos) << text;
