@@ -303,7 +303,10 @@ std::string CopyJournal::takeOut(const Entry& e) const
         if (!used.empty())
             return used;
         return leftBecause(undoStep(
-            [&] { return ris_.RunStatement(e.params, e.schema, "DELETE FROM " + e.name + " WHERE " + rowCondition(e.key, e.row)); },
+            [&] {
+                return ris_.RunStatement(e.params, e.schema,
+                                         "DELETE FROM " + e.name + " WHERE " + rowCondition(e.key, e.row));
+            },
             [&](std::string& seen) {
                 std::string looked;
                 switch (rowState(e, looked)) {

@@ -312,7 +312,8 @@ TEST_F(ModelCopyFailureTest, AKeyAnotherModelHoldsIsNotTakenForTheCopys)
         ASSERT_EQ(rows.size(), 1u);
         EXPECT_EQ(rows[0][0].value_or(""), "E9001");
         EXPECT_EQ(rows[0][1].value_or(""), "9");
-        projcopytest::RunSql(targetRoot, "default schema pd_demo;\r\ndelete from pdtable_113 where model_index_no = 1;\r\n");
+        projcopytest::RunSql(targetRoot,
+                             "default schema pd_demo;\r\ndelete from pdtable_113 where model_index_no = 1;\r\n");
         EXPECT_EQ(BothProjects(), bothBefore);
     }
 }
