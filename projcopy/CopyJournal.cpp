@@ -1,77 +1,281 @@
 // The journal of one model's copy and its undo.
 #include "projcopy/CopyJournal.h"
 
+#include "dbaccess/SqlLiteral.h"
 #include "platform/TextUtil.h"
+#include "platform/ado/Recordset.h"
 #include "projcopy/CopyLog.h"
 #include "projcopy/RisParamsAccess.h"
 #include "services/BatchLauncher.h"
 #include "services/FileOperation.h"
 
-bool CopyJournal::InsertRow(const std::string& m, const std::string& table, const std::string& statement,
-                            const std::string& where, const std::string& what)
+#include <algorithm>
+#include <cstdlib>
+
+namespace {
+
+void closeIfOpen(Recordset& rs)
 {
-    const std::string schema = "pd_" + sides_.newProject();
-    const std::string project = "project '" + sides_.newProject() + "'";
-    const std::string error = ris_.RunStatement(sides_.newParams(), schema, statement);
-    if (error.empty()) {
-        RowInserted(table, where, what);
-        return true;
+    if (rs.State() == adStateOpen)
+        rs.Close();
+}
+
+bool isInteger(const std::string& text)
+{
+    const std::string t = Trim(text);
+    size_t i = !t.empty() && (t[0] == '-' || t[0] == '+') ? 1 : 0;
+    return i < t.size() && std::all_of(t.begin() + static_cast<long>(i), t.end(), [](char c) {
+               return c >= '0' && c <= '9';
+           });
+}
+
+// Two printed values of one column: texts as stored (a char column may come back padded),
+// numbers by value (1 and 1.0 are one number).
+bool sameValue(const std::optional<std::string>& a, const std::optional<std::string>& b, bool text)
+{
+    const std::string x = Trim(a.value_or("")), y = Trim(b.value_or(""));
+    if (text || x.empty() || y.empty())
+        return x == y;
+    char* endX = nullptr;
+    char* endY = nullptr;
+    const double dx = std::strtod(x.c_str(), &endX), dy = std::strtod(y.c_str(), &endY);
+    if (*endX || *endY)
+        return x == y;
+    return dx == dy;
+}
+
+std::string shown(const std::optional<std::string>& v) { return v ? "'" + Trim(*v) + "'" : std::string("Null"); }
+
+// The DELETE's condition: the key and every column that names the row exactly (texts, whole
+// numbers, Nulls), so that a row of the same key that is not the copy's is never hit.
+std::string rowCondition(const std::string& key, const RowImage& row)
+{
+    std::string where = "(" + key + ")";
+    for (const RowValue& v : row) {
+        if (!v.value)
+            where += " AND " + v.column + " IS NULL";
+        else if (v.text)
+            where += " AND " + v.column + " = " + SqlStringLiteral(*v.value);
+        else if (isInteger(*v.value))
+            where += " AND " + v.column + " = " + Trim(*v.value);
     }
-    // A client that dies after its work has carried the INSERT out: the row tells.
+    return where;
+}
+
+// An undo step: the change, then always a look, as an undo must say what stands afterwards
+// also when its client ended well.
+ChangeOutcome undoStep(const std::function<std::string()>& change, const ChangeLook& look)
+{
+    ChangeOutcome out = ChangeAndLook(change, look);
+    if (!out.CallFailed()) {
+        try {
+            out.state = look(out.seen);
+        } catch (const std::exception& e) {
+            out.state = ChangeState::NotKnown;
+            out.seen = e.what();
+        }
+    }
+    return out;
+}
+
+std::string leftBecause(const ChangeOutcome& out)
+{
+    switch (out.state) {
+    case ChangeState::Done:
+        return {};
+    case ChangeState::NotDone:
+        return "it stands" + (out.failure.empty() ? std::string() : " (" + out.failure + ")");
+    case ChangeState::NotKnown:
+        break;
+    }
+    return "whether it stands is unknown: " + out.seen;
+}
+
+} // namespace
+
+RowImage CopyJournal::ImageOf(Recordset& rs)
+{
+    RowImage row;
+    ::Fields fields = rs.Fields();
+    for (int i = 0; i < fields.Count(); ++i) {
+        Field f = fields[i];
+        const Variant v = f.Value();
+        RowValue value;
+        value.column = f.Name();
+        value.text = f.Type() == adLongVarWChar;
+        if (!v.IsNull() && !v.IsEmpty())
+            value.value = v.ToText();
+        row.push_back(value);
+    }
+    return row;
+}
+
+CopyJournal::Entry CopyJournal::entry(Kind kind, const std::string& schema, const std::string& name) const
+{
+    Entry e;
+    e.kind = kind;
+    e.params = target_.params;
+    e.schema = schema;
+    e.project = target_.project;
+    e.name = name;
+    return e;
+}
+
+ChangeState CopyJournal::rowState(const Entry& e, std::string& seen) const
+{
     std::string failure;
-    switch (RowStands(table, where, failure)) {
-    case 1:
-        log_.WriteLog(m + ": " + what + " stands in " + project + " although risbatch failed: " + error);
-        RowInserted(table, where, what);
-        return true;
-    case 0:
-        log_.WriteLog(m + ": " + what + " not added to " + project + ": " + error);
-        return false;
-    default:
-        log_.WriteLog(m + ": " + what + " perhaps added to " + project + ": " + error +
-                      "; it could not be read again: " + failure);
-        RowInserted(table, where, what);
-        return false;
+    Recordset rs = ris_.GetData(e.params, e.schema, "SELECT * FROM " + e.name + " WHERE " + e.key + ";", failure);
+    if (!failure.empty()) {
+        closeIfOpen(rs);
+        seen = failure;
+        return ChangeState::NotKnown;
     }
+    if (rs.State() != adStateOpen)
+        return ChangeState::NotDone;
+    std::string other;
+    bool ours = false;
+    for (rs.MoveFirst(); !rs.Eof() && !ours; rs.MoveNext()) {
+        const RowImage found = ImageOf(rs);
+        std::vector<std::string> differs;
+        for (const RowValue& want : e.row) {
+            const auto it = std::find_if(found.begin(), found.end(),
+                                         [&](const RowValue& f) { return EqualsNoCase(f.column, want.column); });
+            const std::optional<std::string> got = it == found.end() ? std::nullopt : it->value;
+            if (!sameValue(got, want.value, want.text))
+                differs.push_back(want.column + " " + shown(got) + ", not " + shown(want.value));
+        }
+        ours = differs.empty();
+        if (!ours && other.empty()) {
+            if (differs.size() > 3)
+                differs.resize(3);
+            other = "the row of " + e.key + " in " + e.name + " is another's (" + Join(differs, "; ") + ")";
+        }
+    }
+    closeIfOpen(rs);
+    if (ours)
+        return ChangeState::Done;
+    seen = other;
+    return ChangeState::NotDone;
 }
 
-void CopyJournal::RowInserted(const std::string& table, const std::string& where, const std::string& what)
+bool CopyJournal::InsertRow(const std::string& m, const std::string& table, const std::string& statement,
+                            const std::string& key, const RowImage& row, const std::string& what,
+                            const std::vector<RowUser>& users)
 {
-    entries_.push_back({Kind::Row, table, where, what});
+    Entry e = entry(Kind::Row, "pd_" + target_.project, table);
+    e.key = key;
+    e.row = row;
+    e.what = what;
+    e.users = users;
+    RisParamsAccess::StatementRun how;
+    const ChangeOutcome out = ChangeAndLook(
+        [&] { return ris_.RunStatement(e.params, e.schema, statement, how); },
+        [&](std::string& seen) {
+            // Refused by the server, the INSERT changed nothing: a row of its key there now is
+            // another's, whatever it holds.
+            return how.refused ? ChangeState::NotDone : rowState(e, seen);
+        });
+    const std::string project = "project '" + e.project + "'";
+    if (!out.CallFailed()) {
+        entries_.push_back(e);
+        return true;
+    }
+    switch (out.state) {
+    case ChangeState::Done:
+        // A client that died after its work has carried the INSERT out: the row tells.
+        log_.WriteLog(m + ": " + what + " stands in " + project + " although risbatch failed: " + out.failure);
+        entries_.push_back(e);
+        return true;
+    case ChangeState::NotDone:
+        log_.WriteLog(m + ": " + what + " not added to " + project + ": " + out.failure +
+                      (out.seen.empty() ? std::string() : "; " + out.seen));
+        return false;
+    case ChangeState::NotKnown:
+        break;
+    }
+    log_.WriteLog(m + ": " + what + " perhaps added to " + project + ": " + out.failure +
+                  "; it could not be read again: " + out.seen);
+    entries_.push_back(e);
+    return false;
 }
 
-void CopyJournal::FileCreated(const std::string& path) { entries_.push_back({Kind::File, path, "", ""}); }
+void CopyJournal::FileCreated(const std::string& path) { entries_.push_back(entry(Kind::File, "", path)); }
 
-void CopyJournal::FolderCreated(const std::string& path) { entries_.push_back({Kind::Folder, path, "", ""}); }
+void CopyJournal::FolderCreated(const std::string& path) { entries_.push_back(entry(Kind::Folder, "", path)); }
 
-void CopyJournal::TableLoaded(const std::string& schema, const std::string& table)
+void CopyJournal::TableLoaded(const std::string& table)
 {
-    entries_.push_back({Kind::Table, table, schema, ""});
+    entries_.push_back(entry(Kind::Table, "dd_" + target_.project, table));
 }
 
-int CopyJournal::TableStands(const std::string& schema, const std::string& table, std::string& failure) const
+int CopyJournal::TableStands(const std::string& table, std::string& failure) const
 {
-    // Answered without rows by risbatch itself: the table's layout is not needed to ask.
-    failure = ris_.RunStatement(sides_.newParams(), schema, "SELECT * FROM " + table + " WHERE 1 = 0");
+    return tableStands(target_.params, "dd_" + target_.project, table, failure);
+}
+
+int CopyJournal::tableStands(const std::string& params, const std::string& schema, const std::string& table,
+                             std::string& failure) const
+{
+    // Answered without rows by risbatch itself: the table's layout is not needed to ask. Its
+    // "no" is a RIS error that would read as a failure among the copy's lines: kept out of the
+    // log, the caller words the answer.
+    RisParamsAccess::StatementRun how;
+    how.logAnswer = false;
+    failure = ris_.RunStatement(params, schema, "SELECT * FROM " + table + " WHERE 1 = 0", how);
     if (failure.empty())
         return 1;
-    if (failure.find("RIS_E_UNKNOWN_RELATION") != std::string::npos) {
+    if (how.refused && failure.find("RIS_E_UNKNOWN_RELATION") != std::string::npos) {
         failure.clear();
         return 0;
     }
     return -1;
 }
 
-int CopyJournal::RowStands(const std::string& table, const std::string& where, std::string& failure) const
+ChangeState CopyJournal::LoadState(const std::string& table, uint64_t rows, std::string& seen) const
 {
-    Recordset rs = ris_.GetData(sides_.newParams(), "pd_" + sides_.newProject(),
-                                "SELECT * FROM " + table + " WHERE " + where + ";", failure);
-    if (!failure.empty())
-        return -1;
-    const bool stands = rs.State() == adStateOpen && rs.RecordCount() > 0;
-    if (rs.State() == adStateOpen)
+    const std::string schema = "dd_" + target_.project;
+    std::string failure;
+    switch (TableStands(table, failure)) {
+    case 0:
+        seen = table + " is not in " + schema;
+        return ChangeState::NotDone;
+    case 1:
+        break;
+    default:
+        seen = "whether " + table + " is in " + schema + " could not be read: " + failure;
+        return ChangeState::NotKnown;
+    }
+    Recordset rs = ris_.GetData(target_.params, schema, "SELECT * FROM " + table + ";", failure);
+    const uint64_t count = rs.State() == adStateOpen ? static_cast<uint64_t>(std::max(0L, rs.RecordCount())) : 0;
+    closeIfOpen(rs);
+    if (!failure.empty()) {
+        seen = table + " stands in " + schema + "; its rows could not be read: " + failure;
+        return ChangeState::NotKnown;
+    }
+    seen = table + " stands in " + schema + " with " + std::to_string(count) + " of " + std::to_string(rows) +
+           " rows";
+    return count == rows ? ChangeState::Done : ChangeState::NotKnown;
+}
+
+std::string CopyJournal::usedBy(const Entry& e) const
+{
+    std::vector<std::string> names;
+    for (const RowUser& u : e.users) {
+        std::string failure;
+        Recordset rs = ris_.GetData(e.params, e.schema, "SELECT " + u.name + " FROM " + u.table + " WHERE " + u.where +
+                                                            ";",
+                                    failure);
+        if (!failure.empty()) {
+            closeIfOpen(rs);
+            return "it stays: whether a " + u.noun + " still uses it could not be read (" + failure + ")";
+        }
+        if (rs.State() != adStateOpen)
+            continue;
+        for (rs.MoveFirst(); !rs.Eof(); rs.MoveNext())
+            names.push_back(u.noun + " '" + Trim(rs.Fields()[u.name].Value().ToText()) + "'");
         rs.Close();
-    return stands ? 1 : 0;
+    }
+    return names.empty() ? std::string() : "it stays: still used by " + Join(names, ", ");
 }
 
 std::string CopyJournal::describe(const Entry& e)
@@ -84,61 +288,98 @@ std::string CopyJournal::describe(const Entry& e)
     case Kind::Folder:
         return "folder '" + e.name + "'";
     case Kind::Table:
-        return "design table " + e.name + " of " + e.where;
+        return "design table " + e.name + " of " + e.schema;
     }
     return e.name;
 }
 
 std::string CopyJournal::takeOut(const Entry& e) const
 {
-    long pid = 0;
-    std::string failure;
-    // The client may have failed before or after it took the row or table out: looked at again,
-    // the row or table itself tells (stands: 1 yes, 0 no, -1 unknown).
-    auto lookedAgain = [&failure](const std::string& error, int stands) -> std::string {
-        if (stands == 0)
-            return {};
-        return stands == 1 ? "it stands" + (error.empty() ? std::string() : " (" + error + ")")
-                           : "whether it stands is unknown: " + failure;
-    };
     switch (e.kind) {
     case Kind::Row: {
-        const std::string error =
-            ris_.RunStatement(sides_.newParams(), "pd_" + sides_.newProject(), "DELETE FROM " + e.name + " WHERE " + e.where);
-        return lookedAgain(error, RowStands(e.name, e.where, failure));
+        // A discipline or area that a remaining row refers to stays, or that row would name
+        // one the project lacks.
+        const std::string used = usedBy(e);
+        if (!used.empty())
+            return used;
+        return leftBecause(undoStep(
+            [&] {
+                return ris_.RunStatement(e.params, e.schema,
+                                         "DELETE FROM " + e.name + " WHERE " + rowCondition(e.key, e.row));
+            },
+            [&](std::string& seen) {
+                std::string looked;
+                switch (rowState(e, looked)) {
+                case ChangeState::Done:
+                    return ChangeState::NotDone; // the copy's row stands
+                case ChangeState::NotDone:
+                    return ChangeState::Done;
+                case ChangeState::NotKnown:
+                    break;
+                }
+                seen = looked;
+                return ChangeState::NotKnown;
+            }));
     }
     case Kind::File:
-        if (DeleteFileA(e.name, false) && !IsFileExists(e.name, 0))
-            return {};
-        failure = gFileOpErrDescription;
-        return "it stands" + (failure.empty() ? std::string() : " (" + failure + ")");
+        return leftBecause(undoStep(
+            [&] { return DeleteFileA(e.name, false) ? std::string() : "the delete failed: " + gFileOpErrDescription; },
+            [&](std::string&) { return IsFileExists(e.name, 0) ? ChangeState::NotDone : ChangeState::Done; }));
     case Kind::Folder:
         // Only when empty: whatever else is in it now is not this copy's.
-        ExecA("rmdir " + QuoteString(e.name), "", 0, "", pid, true);
-        return IsFileExists(e.name, 1) ? "it stands" : std::string();
-    case Kind::Table: {
-        const std::string error = ris_.RunStatement(sides_.newParams(), e.where, "DROP TABLE " + e.name);
-        return lookedAgain(error, TableStands(e.where, e.name, failure));
-    }
+        return leftBecause(undoStep(
+            [&] {
+                long pid = 0;
+                const long exitCode = ExecA("rmdir " + QuoteString(e.name), "", 0, "", pid, true);
+                return exitCode == 0 ? std::string() : "rmdir ended with exit code " + std::to_string(exitCode);
+            },
+            [&](std::string&) { return IsFileExists(e.name, 1) ? ChangeState::NotDone : ChangeState::Done; }));
+    case Kind::Table:
+        return leftBecause(undoStep([&] { return ris_.RunStatement(e.params, e.schema, "DROP TABLE " + e.name); },
+                                    [&](std::string& seen) {
+                                        std::string failure;
+                                        switch (tableStands(e.params, e.schema, e.name, failure)) {
+                                        case 0:
+                                            return ChangeState::Done;
+                                        case 1:
+                                            return ChangeState::NotDone;
+                                        default:
+                                            seen = failure;
+                                            return ChangeState::NotKnown;
+                                        }
+                                    }));
     }
     return {};
 }
 
 std::vector<std::string> CopyJournal::Undo(const std::string& m)
 {
-    std::vector<std::string> gone, left;
+    // By project, in the order first met: each line names where its entries were made.
+    std::vector<std::string> projects, left;
+    std::vector<std::vector<std::string>> gone, stays;
     for (auto it = entries_.rbegin(); it != entries_.rend(); ++it) {
         const std::string why = takeOut(*it);
-        if (why.empty())
-            gone.push_back(describe(*it));
-        else
-            left.push_back(describe(*it) + ": " + why);
+        const auto at = std::find(projects.begin(), projects.end(), it->project);
+        const size_t p = static_cast<size_t>(at - projects.begin());
+        if (at == projects.end()) {
+            projects.push_back(it->project);
+            gone.emplace_back();
+            stays.emplace_back();
+        }
+        if (why.empty()) {
+            gone[p].push_back(describe(*it));
+        } else {
+            stays[p].push_back(describe(*it) + ": " + why);
+            left.push_back(stays[p].back());
+        }
     }
     entries_.clear();
-    const std::string project = "project '" + sides_.newProject() + "'";
-    if (!gone.empty())
-        log_.WriteLog(m + ": taken out of " + project + " again: " + Join(gone, ", "));
-    if (!left.empty())
-        log_.WriteLog(m + ": left in " + project + ": " + Join(left, ", "));
+    for (size_t p = 0; p < projects.size(); ++p) {
+        const std::string project = "project '" + projects[p] + "'";
+        if (!gone[p].empty())
+            log_.WriteLog(m + ": taken out of " + project + " again: " + Join(gone[p], ", "));
+        if (!stays[p].empty())
+            log_.WriteLog(m + ": left in " + project + ": " + Join(stays[p], ", "));
+    }
     return left;
 }

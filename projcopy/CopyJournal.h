@@ -1,41 +1,73 @@
 // What the copy of one model has made in the target project (rows inserted, files and a folder
 // created, design tables loaded), so that a copy that fails takes out exactly that and nothing
-// that was there before. Each step of the undo is checked by looking again: a row or table
-// read anew, a file tested; what stays is named.
+// that was there before. Every entry keeps the project, schema and parameters file it was made
+// in: the undo goes there, whatever the window shows by then. Each step of the undo is checked
+// by looking again (a row or table read anew, a file tested); a row another row still uses
+// stays; what stays is named.
 #pragma once
 
-#include "projcopy/ProjectSides.h"
+#include "services/ChangeOutcome.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
 class CopyLog;
+class Recordset;
 class RisParamsAccess;
+
+// The target a copy writes to, taken when the copy starts.
+struct CopyTarget {
+    std::string project; // without "pd_"/"dd_"
+    std::string params;  // its RIS parameters file
+};
+
+// One column of a row as the copy inserts it.
+struct RowValue {
+    std::string column;
+    std::optional<std::string> value; // nullopt: Null
+    bool text = true;                 // a text column (written as a literal), else a number
+};
+using RowImage = std::vector<RowValue>;
+
+// Rows of another table that use a row by its number: while one of them stands, the row stays.
+struct RowUser {
+    std::string table;  // "pdtable_113"
+    std::string where;  // "area_index_no = 2"
+    std::string name;   // the column that names such a row: "model_no"
+    std::string noun;   // how such a row is named: "model"
+};
 
 class CopyJournal {
 public:
-    CopyJournal(const ProjectSides& sides, const RisParamsAccess& ris, const CopyLog& log)
-        : sides_(sides), ris_(ris), log_(log)
+    CopyJournal(CopyTarget target, const RisParamsAccess& ris, const CopyLog& log)
+        : target_(std::move(target)), ris_(ris), log_(log)
     {
     }
 
-    // Runs the INSERT of a row on the target's project schema; where finds the row by its key,
-    // which the target did not hold before. When the client fails, the row is read again: one
-    // that stands was inserted all the same and counts (the copy goes on), one that cannot be
-    // read is recorded so that the undo looks for it. False when the row is not in for certain;
-    // the copy log says why (what names the row: "model 'P1001'").
-    bool InsertRow(const std::string& m, const std::string& table, const std::string& statement,
-                   const std::string& where, const std::string& what);
+    const CopyTarget& Target() const { return target_; }
 
-    // A row of the target's project schema that this copy inserted (or may have: its client
-    // failed and the row could not be read again), found by where (a condition on its key).
-    void RowInserted(const std::string& table, const std::string& where, const std::string& what);
+    // The current row of rs, column by column, as BuildInsertStatement writes it.
+    static RowImage ImageOf(Recordset& rs);
+
+    // Runs the INSERT of row into table of the target's project schema; key (a condition on
+    // its key) finds it, and it is the copy's own only when every column equals row. A statement
+    // the server refused changed nothing and is not looked after; after any other failure the
+    // row is read again: one that stands as inserted counts (the copy goes on), a row of that
+    // key that differs is another's and is never taken for the copy's, one that cannot be read
+    // is recorded so that the undo looks for it. users are the rows that keep this one in
+    // place at the undo. False when the row is not in for certain; the copy log says why (what
+    // names the row: "model 'P1001'").
+    bool InsertRow(const std::string& m, const std::string& table, const std::string& statement,
+                   const std::string& key, const RowImage& row, const std::string& what,
+                   const std::vector<RowUser>& users = {});
+
     // A file of the target that did not exist before this copy.
     void FileCreated(const std::string& path);
     // A folder of the target that did not exist before this copy; removed only when empty.
     void FolderCreated(const std::string& path);
-    // A design table of the target's design schema for which this copy ran the load client.
-    void TableLoaded(const std::string& schema, const std::string& table);
+    // A design table of the target's design schema that this copy's load made (or may have).
+    void TableLoaded(const std::string& table);
 
     bool Empty() const { return entries_.empty(); }
     // The model went in whole: what it made stays.
@@ -46,25 +78,39 @@ public:
     // left, empty when everything went. Never throws.
     std::vector<std::string> Undo(const std::string& m);
 
-    // Whether a design table stands in the target's schema: 1 yes, 0 no, -1 unknown (failure
-    // says why). A table without rows stands too.
-    int TableStands(const std::string& schema, const std::string& table, std::string& failure) const;
-    // Whether rows of the target's project schema match where: 1 yes, 0 no, -1 unknown.
-    int RowStands(const std::string& table, const std::string& where, std::string& failure) const;
+    // Whether a design table stands in the target's design schema: 1 yes, 0 no, -1 unknown
+    // (failure says why). A table without rows stands too. Asked so that a "no" is no failure
+    // in the copy log.
+    int TableStands(const std::string& table, std::string& failure) const;
+    // What stands of a load of table that should have brought rows rows.
+    ChangeState LoadState(const std::string& table, uint64_t rows, std::string& seen) const;
 
 private:
     enum class Kind { Row, File, Folder, Table };
     struct Entry {
         Kind kind;
-        std::string name;  // table of a row or design table, path of a file or folder
-        std::string where; // row: condition; design table: schema
-        std::string what;  // row: how it is named in the log
+        std::string params;  // the target's parameters file when the entry was made
+        std::string schema;  // the schema of a row or design table
+        std::string project; // the target project, for the log
+        std::string name;    // table of a row or design table, path of a file or folder
+        std::string key;     // row: the condition on its key
+        RowImage row;        // row: its columns as inserted
+        std::string what;    // row: how it is named in the log
+        std::vector<RowUser> users;
     };
+    Entry entry(Kind kind, const std::string& schema, const std::string& name) const;
+    // Whether the row the entry inserted stands: Done when a row of its key equals it, NotDone
+    // when none does (seen names another row of that key), NotKnown when it cannot be read.
+    ChangeState rowState(const Entry& e, std::string& seen) const;
+    int tableStands(const std::string& params, const std::string& schema, const std::string& table,
+                    std::string& failure) const;
+    // Empty when no row uses the entry's row, else why it stays.
+    std::string usedBy(const Entry& e) const;
     // Empty when the entry is gone afterwards, else why it is left.
     std::string takeOut(const Entry& e) const;
     static std::string describe(const Entry& e);
 
-    const ProjectSides& sides_;
+    CopyTarget target_;
     const RisParamsAccess& ris_;
     const CopyLog& log_;
     std::vector<Entry> entries_;

@@ -136,7 +136,8 @@ bool DesignTableCopy::DumpEdit::Edit(const std::string& line, std::string& out)
 std::string DesignTableCopy::copyTable(const std::string& oldParams, const std::string& newParams,
                                        const std::string& oldSchema, const std::string& newSchema,
                                        const std::string& table, const std::string& outFile,
-                                       const std::string& tempFile, std::vector<std::string>* loaded) const
+                                       const std::string& tempFile, std::vector<std::string>* loaded,
+                                       const LoadLook& look) const
 {
     log_.WriteLog("Loading table '" + table + "' ...");
     // The schema names stand unquoted after "-s" on the clients' command lines.
@@ -168,17 +169,35 @@ std::string DesignTableCopy::copyTable(const std::string& oldParams, const std::
     const DumpWholeness whole = CheckDumpWhole(outFile);
     if (!whole.Whole())
         return "the dump is not whole: " + whole.problem;
-    if (loaded)
+    uint64_t rows = 0;
+    for (const DumpTableCount& t : whole.tables)
+        if (EqualsNoCase(t.table, table))
+            rows = t.rows;
+    const ChangeOutcome out = ChangeAndLook(
+        [&] {
+            return clientFailure("rislod", run(withParams(newParams, "rislod -m w -i " + QuoteString(outFile) + " -s " +
+                                                                         newSchema +
+                                                                         " clear table with data all view all index "
+                                                                         "all grant all"),
+                                               log_.Path()));
+        },
+        [&](std::string& seen) {
+            if (look)
+                return look(table, rows, seen);
+            seen = "the target was not looked at";
+            return ChangeState::NotKnown;
+        });
+    // What the load did not make is not the copy's to take out.
+    if (loaded && out.state != ChangeState::NotDone)
         loaded->push_back(table);
-    return clientFailure("rislod", run(withParams(newParams, "rislod -m w -i " + QuoteString(outFile) + " -s " +
-                                                                 newSchema +
-                                                                 " clear table with data all view all index all grant all"),
-                                       log_.Path()));
+    if (out.CallFailed())
+        log_.WriteLog(out.Describe("the load of " + table + " into " + newSchema));
+    return out.failure;
 }
 
 bool DesignTableCopy::LoadModelTable(const std::string& oldParams, const std::string& newParams,
                                      const std::string& oldSchema, const std::string& newSchema, int partitionNo,
-                                     int disciplineNo, std::vector<std::string>* loaded) const
+                                     int disciplineNo, std::vector<std::string>* loaded, const LoadLook& look) const
 {
     const std::string tmp = ReplaceAll(GetEnvVar("TMP"), "/", "\\");
     const std::string outFile = tmp + "\\risout.txt", tempFile = tmp + "\\_temp.txt";
@@ -189,7 +208,7 @@ bool DesignTableCopy::LoadModelTable(const std::string& oldParams, const std::st
         try {
             // A dump left from an earlier table must not be loaded again when this unload fails.
             run("del " + QuoteString(outFile), "");
-            failure = copyTable(oldParams, newParams, oldSchema, newSchema, table, outFile, tempFile, loaded);
+            failure = copyTable(oldParams, newParams, oldSchema, newSchema, table, outFile, tempFile, loaded, look);
         } catch (const std::exception& e) {
             failure = e.what();
         } catch (...) {

@@ -4,7 +4,10 @@
 #pragma once
 
 #include "dbaccess/DumpLineClassifier.h"
+#include "services/ChangeOutcome.h"
 
+#include <cstdint>
+#include <functional>
 #include <set>
 #include <string>
 #include <vector>
@@ -19,12 +22,15 @@ public:
     // "No data to load"). Stops at the first failure: a client that ends with a failure exit
     // code, an unload that wrote no dump, a dump that cannot be edited; the copy log gets a line
     // naming the table and why, after the clients' own messages. The temporary files in TMP are
-    // deleted at the end. A dump that is not whole after its edit is not loaded. loaded, when
-    // given, gets every table for which the load client was started (also when it failed), so
-    // that a copy that fails can take out what it loaded. False after a failure; never throws.
+    // deleted at the end. A dump that is not whole after its edit is not loaded. After a load
+    // client that failed, look tells what stands of the table (given the rows its dump holds),
+    // and the copy log says it. loaded, when given, gets every table the load made or may have
+    // made (all but those the look found absent), so that a copy that fails can take out what
+    // it loaded. False after a failure; never throws.
+    using LoadLook = std::function<ChangeState(const std::string& table, uint64_t rows, std::string& seen)>;
     bool LoadModelTable(const std::string& oldParams, const std::string& newParams, const std::string& oldSchema,
                         const std::string& newSchema, int partitionNo, int disciplineNo,
-                        std::vector<std::string>* loaded = nullptr) const;
+                        std::vector<std::string>* loaded = nullptr, const LoadLook& look = {}) const;
 
     // The design table numbers of a discipline, in load order.
     static std::vector<int> TableNumbers(int disciplineNo);
@@ -54,7 +60,7 @@ private:
     // Empty when the table was copied, else why not.
     std::string copyTable(const std::string& oldParams, const std::string& newParams, const std::string& oldSchema,
                    const std::string& newSchema, const std::string& table, const std::string& outFile,
-                   const std::string& tempFile, std::vector<std::string>* loaded) const;
+                   const std::string& tempFile, std::vector<std::string>* loaded, const LoadLook& look) const;
 
     const CopyLog& log_;
 };

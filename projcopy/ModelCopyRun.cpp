@@ -188,7 +188,7 @@ bool ModelCopyRun::copyModel(const CheckedModel& c, std::string& left) const
     bool copied = true;
     if (free) {
         log_.WriteLog(m + ": not found in project '" + sides_.newProject() + "'");
-        CopyJournal journal(sides_, ris_, log_);
+        CopyJournal journal(CopyTarget{sides_.newProject(), sides_.newParams()}, ris_, log_);
         try {
             copied = copyFreeModel(c, source, reference, journal);
         } catch (const AppError& e) {
@@ -269,9 +269,15 @@ bool ModelCopyRun::addMissingRow(const std::string& m, const std::string& what, 
     }
     if (reference.RecordCount() <= 0)
         return true;
+    // The rows that refer to it by its number keep it in place when the copy is undone.
+    std::vector<RowUser> users;
+    if (table == "pdtable_111")
+        users.push_back({"pdtable_112", column + " = " + number, "area_name", "area"});
+    users.push_back({"pdtable_113", column + " = " + number, "model_no", "model"});
     for (reference.MoveFirst(); !reference.Eof(); reference.MoveNext()) {
-        const bool added = journal.InsertRow(m, table, BuildInsertStatement(table, reference), column + " = " + number,
-                                             what + " '" + name + "'");
+        const bool added =
+            journal.InsertRow(m, table, BuildInsertStatement(table, reference), column + " = " + number,
+                              CopyJournal::ImageOf(reference), what + " '" + name + "'", users);
         DoEvents();
         if (!added)
             return false;

@@ -30,9 +30,11 @@ struct CheckedModel {
 
 class ModelCopyRun {
 public:
+    // The run works on the sides as they are when it is made: a project or parameters file
+    // picked in the window while it waits for a client changes nothing of it.
     ModelCopyRun(const ProjectSides& sides, const RisParamsAccess& ris, const CopyLog& log,
                  const ModelSelectionTree& selection, const CheckTree& tree)
-        : sides_(sides), ris_(ris), log_(log), selection_(selection), tree_(tree)
+        : sides_(FixedSides(sides)), ris_(ris), log_(log), selection_(selection), tree_(tree)
     {
     }
 
@@ -64,7 +66,7 @@ private:
     void failUnread(const std::string& m, const std::string& list, const std::string& project,
                     const std::string& failure) const;
 
-    const ProjectSides& sides_;
+    const ProjectSides sides_;
     const RisParamsAccess& ris_;
     const CopyLog& log_;
     const ModelSelectionTree& selection_;

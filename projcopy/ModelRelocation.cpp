@@ -11,6 +11,7 @@
 #include "projcopy/ModelCopyRun.h"
 #include "projcopy/RisParamsAccess.h"
 #include "services/BatchLauncher.h"
+#include "services/ChangeOutcome.h"
 #include "services/FileOperation.h"
 
 namespace {
@@ -36,6 +37,34 @@ std::string folderPath(const std::string& path)
     // \\server\share and X: are no folders this copy makes.
     const size_t shareEnd = p.rfind("\\\\", 0) == 0 ? p.find('\\', p.find('\\', 2) + 1) : p.find('\\');
     return shareEnd == std::string::npos ? std::string() : p;
+}
+
+// What stands of xcopy's work: Done when every file of the mask stands in destination with its
+// size, NotDone when none does, NotKnown in between.
+ChangeState copiedFiles(const std::string& mask, const std::string& destination, std::string& seen)
+{
+    const std::string pattern = GetFileName(mask);
+    const std::vector<std::string> sources = FindFile(GetPathDir(mask), pattern, false);
+    std::vector<std::string> there, missing;
+    size_t present = 0; // whole or not
+    for (const std::string& source : sources) {
+        const std::string copy = AddBackslash(destination) + GetFileName(source);
+        const bool exists = IsFileExists(copy, 0);
+        present += exists ? 1 : 0;
+        if (exists && GetFileSize(copy) == GetFileSize(source))
+            there.push_back(GetFileName(source));
+        else
+            missing.push_back(GetFileName(source));
+    }
+    if (sources.empty()) {
+        seen = "no file of '" + mask + "' to compare with";
+        return ChangeState::NotKnown;
+    }
+    seen = std::to_string(there.size()) + " of " + std::to_string(sources.size()) + " files stand in '" + destination +
+           "'" + (missing.empty() ? std::string() : ", missing: " + Join(missing, ", "));
+    if (missing.empty())
+        return ChangeState::Done;
+    return present == 0 ? ChangeState::NotDone : ChangeState::NotKnown;
 }
 
 } // namespace
@@ -98,12 +127,15 @@ bool ModelRelocation::CopyModelToTarget(const std::string& m, Recordset& sourceR
                       : std::string("SELECT sub_project_node, sub_project_path FROM pdtable_116;");
         if (reference.State() == adStateOpen)
             reference.Close();
+        // The target the journal records: every step goes to the same one.
+        const CopyTarget& into = journal.Target();
+        const std::string target = into.project;
         std::string failure;
-        reference = ris_.GetData(sides_.newParams(), "pd_" + sides_.newProject(), statement, failure);
+        reference = ris_.GetData(into.params, "pd_" + target, statement, failure);
         // Without a location in the target nothing can be copied: the model is not copied, which
         // the run must say rather than count it as done.
         if (reference.State() != adStateOpen || reference.RecordCount() <= 0) {
-            log_.WriteLog(m + ": no path found (pdtable_115, pdtable_116) in project '" + sides_.newProject() + "'" +
+            log_.WriteLog(m + ": no path found (pdtable_115, pdtable_116) in project '" + target + "'" +
                           (failure.empty() ? std::string() : ": " + failure) + ", model '" + m + "' not copied");
             return false;
         }
@@ -112,7 +144,6 @@ bool ModelRelocation::CopyModelToTarget(const std::string& m, Recordset& sourceR
         reference.MoveFirst();
         sourceRows.MoveFirst();
         while (!sourceRows.Eof()) {
-            const std::string target = sides_.newProject();
             const std::string notCopied = ", model '" + m + "' not copied";
             log_.WriteLog(m + ": changing path to the model '" + m + "' in project '" + target + "' ...");
             const std::string node = Trim(text(sourceRows, "network_address"));
@@ -143,7 +174,7 @@ bool ModelRelocation::CopyModelToTarget(const std::string& m, Recordset& sourceR
             const std::string designSchema = "dd_" + target;
             for (int t : DesignTableCopy::TableNumbers(discipline)) {
                 const std::string table = "pdtable_" + std::to_string(t) + "_" + std::to_string(partition);
-                const int stands = journal.TableStands(designSchema, table, failure);
+                const int stands = journal.TableStands(table, failure);
                 if (stands < 0) {
                     const std::string why = "Cannot read the design table " + table + " of project '" + target +
                                             "': " + failure;
@@ -155,11 +186,13 @@ bool ModelRelocation::CopyModelToTarget(const std::string& m, Recordset& sourceR
                                   " of project '" + target + "'" + notCopied);
                     return false;
                 }
+                log_.WriteLog(m + ": " + table + " is not in " + designSchema + " yet");
             }
             // The row first: a row the target refuses takes no file and no table along.
             log_.WriteLog(m + ": adding model '" + m + "' to project '" + target + "' ...");
             if (!journal.InsertRow(m, "pdtable_113", ModelCopyRun::BuildInsertStatement("pdtable_113", sourceRows),
-                                   "model_index_no = " + text(sourceRows, "model_index_no"), "model '" + m + "'"))
+                                   "model_index_no = " + text(sourceRows, "model_index_no"),
+                                   CopyJournal::ImageOf(sourceRows), "model '" + m + "'"))
                 return false;
 
             log_.WriteLog(m + ": copying models files ...");
@@ -168,9 +201,17 @@ bool ModelRelocation::CopyModelToTarget(const std::string& m, Recordset& sourceR
             for (std::string folder = folderPath(destination); !folder.empty() && !IsFileExists(folder, 1);
                  folder = folderPath(GetPathDir(folder)))
                 missing.insert(missing.begin(), folder);
-            long pid = 0;
-            const long copyExit = ExecA("xcopy " + QuoteString(mask) + " " + QuoteString(destination) + " /I",
-                                        log_.Path(), 0, "", pid, true);
+            long copyExit = 0;
+            const ChangeOutcome copied = ChangeAndLook(
+                [&] {
+                    long pid = 0;
+                    copyExit = ExecA("xcopy " + QuoteString(mask) + " " + QuoteString(destination) + " /I",
+                                     log_.Path(), 0, "", pid, true);
+                    return copyExit == 0 ? std::string() : "xcopy ended with exit code " + std::to_string(copyExit);
+                },
+                [&](std::string& seen) { return copiedFiles(mask, destination, seen); });
+            if (copied.CallFailed())
+                log_.WriteLog(m + ": " + copied.Describe("the copy of the model files"));
             for (const std::string& folder : missing)
                 if (IsFileExists(folder, 1))
                     journal.FolderCreated(folder);
@@ -191,11 +232,13 @@ bool ModelRelocation::CopyModelToTarget(const std::string& m, Recordset& sourceR
 
             log_.WriteLog(m + ": loading data from '" + sides_.oldProject() + "' to project '" + target + "' ...");
             std::vector<std::string> loaded;
-            const bool whole = tables_.LoadModelTable(sides_.oldParams(), sides_.newParams(),
-                                                      "dd_" + sides_.oldProject(), designSchema, partition, discipline,
-                                                      &loaded);
+            const bool whole = tables_.LoadModelTable(
+                sides_.oldParams(), into.params, "dd_" + sides_.oldProject(), designSchema, partition, discipline,
+                &loaded, [&journal](const std::string& table, uint64_t rows, std::string& seen) {
+                    return journal.LoadState(table, rows, seen);
+                });
             for (const std::string& table : loaded)
-                journal.TableLoaded(designSchema, table);
+                journal.TableLoaded(table);
             if (!whole) {
                 log_.WriteLog(m + ": design tables not copied whole" + notCopied);
                 return false;

@@ -301,22 +301,34 @@ Recordset RisParamsAccess::GetData(const std::string& paramsFile, const std::str
 std::string RisParamsAccess::RunStatement(const std::string& paramsFile, const std::string& schema,
                                           const std::string& sql) const
 {
+    StatementRun how;
+    return RunStatement(paramsFile, schema, sql, how);
+}
+
+std::string RisParamsAccess::RunStatement(const std::string& paramsFile, const std::string& schema,
+                                          const std::string& sql, StatementRun& how) const
+{
+    how.refused = false;
     const std::string sqlFile = tmpFile("sql.txt"), outFile = tmpFile("risout.txt");
     std::string failure;
+    bool started = false;
     try {
         if (Trim(sql).empty())
             throw AppError(1, "RunStatement", "SQL statement not defined");
         CheckRISName("Schema", schema);
         run("del " + QuoteString(outFile), "");
         HostWriteFile(sqlFile, batchInput(schema, sql));
+        started = true;
         const long exitCode =
             run(clientCommand(paramsFile, "risbatch -i " + QuoteString(sqlFile) + " -o " + QuoteString(outFile)),
-                log_.Path());
+                how.logAnswer ? log_.Path() : std::string());
         const std::string answer = IsFileExists(outFile, 0) ? ReadFile2String(outFile) : std::string();
-        if (Trim(answer).empty())
+        if (Trim(answer).empty()) {
             failure = "risbatch gave no answer to '" + sql + "'";
-        else
+        } else {
             failure = RISErrorMessage(answer);
+            how.refused = !failure.empty();
+        }
         // A client that died part-way has not run the statement for certain.
         if (failure.empty() && RisClientEndedSilently(exitCode, answer))
             failure = RisClientExitText("risbatch", exitCode);
@@ -325,6 +337,9 @@ std::string RisParamsAccess::RunStatement(const std::string& paramsFile, const s
     } catch (const std::exception& e) {
         failure = e.what();
     }
+    // Refused before any client ran (no statement, a name that would carry another): nothing changed.
+    if (!started)
+        how.refused = true;
     deleteFiles(sqlFile, outFile);
     return failure;
 }

@@ -34,10 +34,23 @@ public:
     Recordset GetData(const std::string& paramsFile, const std::string& schema, const std::string& sql,
                       std::string& failure) const;
 
+    // How a statement's run ended, beyond its failure text.
+    struct StatementRun {
+        // risbatch answered with a RIS error block: the server refused the statement, which
+        // then changed nothing. False for a client that died or gave no answer: what it did
+        // is not known until looked at.
+        bool refused = false;
+        // risbatch's console output goes to the copy log; false keeps it out, for a question
+        // whose "no" is a RIS error (the caller words the answer in the log itself).
+        bool logAnswer = true;
+    };
+
     // Runs one data-changing statement on the schema and reads risbatch's answer to it: the
     // empty text when it was carried out, else the RIS error on one line (or why there is no answer).
     // Never throws.
     std::string RunStatement(const std::string& paramsFile, const std::string& schema, const std::string& sql) const;
+    std::string RunStatement(const std::string& paramsFile, const std::string& schema, const std::string& sql,
+                             StatementRun& how) const;
 
 private:
     const CopyLog& log_;

@@ -23,6 +23,8 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include <vector>
+
 namespace {
 
 QPointer<frmProjCopy> gInstance;
@@ -195,6 +197,8 @@ void frmProjCopy::FillProjectCombo(const std::string& path, QComboBox* box, QCom
 
 void frmProjCopy::browseParams(QLineEdit* own, QComboBox* ownBox, QLineEdit* other, QComboBox* otherBox)
 {
+    if (busy_)
+        return;
     const std::string file = GetDialog().OpenFile("PARAMS-File (*.*)|*.*", "");
     if (file.empty())
         return;
@@ -219,7 +223,7 @@ void frmProjCopy::btnOpenFileWithModels_Click()
 
 void frmProjCopy::chkBothEqual_Click()
 {
-    if (!chkBothEqual->isChecked())
+    if (!chkBothEqual->isChecked() || busy_)
         return;
     if (!txtOldParms->text().isEmpty()) {
         txtNewParms->setText(txtOldParms->text());
@@ -261,7 +265,15 @@ void frmProjCopy::btnCopyProject_Click()
 {
     if (busy_)
         return;
-    btnCopyProject->setEnabled(false);
+    // The run copies into the target it started with, and undoes there: the projects and
+    // parameters files stay as they are until it ends.
+    const std::vector<QWidget*> held = {btnCopyProject, cmbProj1,        cmbProj2,        txtOldParms,
+                                        txtNewParms,    btnOpenOldParms, btnOpenNewParms, chkBothEqual};
+    std::vector<bool> enabled;
+    for (QWidget* w : held) {
+        enabled.push_back(w->isEnabled());
+        w->setEnabled(false);
+    }
     busy_ = true;
     {
         WaitCursor wait;
@@ -269,6 +281,8 @@ void frmProjCopy::btnCopyProject_Click()
     }
     mirror_->Sync();
     busy_ = false;
+    for (size_t i = 0; i < held.size(); ++i)
+        held[i]->setEnabled(enabled[i]);
     btnCopyProject->setEnabled(true);
 }
 

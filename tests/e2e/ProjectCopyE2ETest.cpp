@@ -15,6 +15,7 @@
 #include "support/TestFiles.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -81,6 +82,9 @@ protected:
                                  "\tprocessing successfully complete\r\n"})
             EXPECT_NE(log.find(line), std::string::npos) << line << "\n" << log;
         EXPECT_NE(log.find("1 File(s) copied"), std::string::npos) << log;
+        // The test whether a design table is already in the target is no failure: answered in words.
+        EXPECT_NE(log.find("P1001: pdtable_12_1 is not in dd_demo yet\r\n"), std::string::npos) << log;
+        EXPECT_EQ(log.find("failed"), std::string::npos) << log;
     }
 };
 
@@ -113,10 +117,17 @@ TEST_F(ProjectCopyE2ETest, WindowCopiesTheModelsOfTheListFile)
     SetEventPump([] { QApplication::processEvents(); });
     int refused = 0;
     bool refusedWhileLoading = false;
+    // While the copy runs, neither project nor parameters file can be picked.
+    const std::vector<QWidget*> held = {form->cmbProj1,        form->cmbProj2,        form->txtOldParms,
+                                        form->txtNewParms,     form->btnOpenOldParms, form->btnOpenNewParms,
+                                        form->chkBothEqual};
+    int heldTicks = 0, openTicks = 0;
     QTimer closer;
     QObject::connect(&closer, &QTimer::timeout, [&] {
         if (form->btnCopyProject->isEnabled())
             return;
+        for (QWidget* w : held)
+            ++(w->isEnabled() ? openTicks : heldTicks);
         const bool loading = form->lblLog->text().startsWith("Loading table");
         if (!form->close()) {
             ++refused;
@@ -129,6 +140,10 @@ TEST_F(ProjectCopyE2ETest, WindowCopiesTheModelsOfTheListFile)
     SetEventPump({});
     EXPECT_GT(refused, 0);
     EXPECT_TRUE(refusedWhileLoading);
+    EXPECT_GT(heldTicks, 0);
+    EXPECT_EQ(openTicks, 0);
+    for (QWidget* w : held)
+        EXPECT_TRUE(w->isEnabled()) << w->objectName().toStdString();
     EXPECT_TRUE(form->isVisible());
     EXPECT_TRUE(form->btnCopyProject->isEnabled());
     EXPECT_TRUE(messages.asked().empty());

@@ -38,6 +38,7 @@ protected:
         EmptyTargetPiping();
         fs::remove_all(HostPath(kCopyFolder));
         before = TargetState(targetRoot);
+        bothBefore = BothProjects();
     }
     void TearDown() override { fs::remove_all(HostPath(kCopyFolder)); }
     int copyP1001()
@@ -70,7 +71,7 @@ protected:
     ScriptedMessageService messages;
     CopyLog log;
     RisParamsAccess ris{log};
-    std::string before;
+    std::string before, bothBefore;
     // The copy starts the clients by their bare names: the wrappers are first on PATH.
     testsupport::WrapperClients clients;
 };
@@ -96,6 +97,7 @@ TEST_F(ModelCopyFailureTest, AFailedStepTakesOutWhatTheModelsCopyMade)
         ClientRule rule;
         const char* failure;  // the copy log's line of the failed step
         std::string takenOut; // what the log names as taken out again
+        const char* looked = ""; // what the log says stood after the failed step
     };
     const std::string tables12to50 = "design table pdtable_50_1 of dd_demo, design table pdtable_34_1 of dd_demo, "
                                      "design table pdtable_12_1 of dd_demo, ";
@@ -107,11 +109,16 @@ TEST_F(ModelCopyFailureTest, AFailedStepTakesOutWhatTheModelsCopyMade)
         {"row insert refused", "risbatch", ClientRule::RefuseStatement("INSERT INTO pdtable_113"),
          "P1001: model 'P1001' not added to project 'demo': RIS Error: RIS_E_NO_PRIVILEGE",
          "area 'A1' (pdtable_112), discipline 'Piping' (pdtable_111)"},
+        // The table it never made is not named as taken out.
         {"load that crashed", "rislod", ClientRule::DieBefore(139, "Loading pdtable_34_1").When("pdtable_34_1"),
          "Table 'pdtable_34_1' not copied into dd_demo: rislod ended with exit code 139",
-         filesAndRows("design table pdtable_34_1 of dd_demo, design table pdtable_12_1 of dd_demo, ")},
+         filesAndRows("design table pdtable_12_1 of dd_demo, "),
+         "The load of pdtable_34_1 into dd_demo was not done: rislod ended with exit code 139; pdtable_34_1 is not "
+         "in dd_demo.\r\n"},
         {"load that did its work and then crashed", "rislod", ClientRule::DieAfter(139).When("pdtable_50_1"),
-         "Table 'pdtable_50_1' not copied into dd_demo: rislod ended with exit code 139", filesAndRows(tables12to50)},
+         "Table 'pdtable_50_1' not copied into dd_demo: rislod ended with exit code 139", filesAndRows(tables12to50),
+         "The load of pdtable_50_1 into dd_demo was done although rislod ended with exit code 139; pdtable_50_1 "
+         "stands in dd_demo with "},
         {"unload whose dump was cut", "risunlod", ClientRule::CutAnswer(4).When("pdtable_34_1"),
          "Table 'pdtable_34_1' not copied into dd_demo: the dump is not whole: ",
          filesAndRows("design table pdtable_12_1 of dd_demo, ")},
@@ -127,6 +134,7 @@ TEST_F(ModelCopyFailureTest, AFailedStepTakesOutWhatTheModelsCopyMade)
         EXPECT_EQ(TargetState(targetRoot), before);
         const std::string text = CopyLogText();
         EXPECT_NE(text.find(c.failure), std::string::npos) << text;
+        EXPECT_NE(text.find(c.looked), std::string::npos) << text;
         EXPECT_NE(text.find("P1001: taken out of project 'demo' again: " + c.takenOut + "\r\n"), std::string::npos)
             << text;
         EXPECT_EQ(text.find("left in project"), std::string::npos) << text;
@@ -171,25 +179,143 @@ TEST_F(ModelCopyFailureTest, AnInsertWhoseRowCannotBeReadAfterItsClientDiedIsTak
         << text;
 }
 
-// An undo step that fails is not reported as done: the log and the message name what is left.
-TEST_F(ModelCopyFailureTest, AnUndoThatFailsNamesWhatIsLeft)
+// A model row that cannot be taken out keeps the area and discipline it uses: the target never
+// holds a model in an area it lacks. The log and the message name what is left, and why.
+TEST_F(ModelCopyFailureTest, AFailedRowRemovalKeepsTheRowsItUses)
 {
     clients.Set("rislod", ClientRule::DieBefore(139).When("pdtable_34_1"));
     clients.Set("risbatch", ClientRule::RefuseStatement("DELETE FROM pdtable_113"));
     EXPECT_EQ(copyP1001(), 1);
     const std::string left = "model 'P1001' (pdtable_113): it stands (RIS Error: RIS_E_NO_PRIVILEGE - Statement "
-                             "refused: DELETE FROM pdtable_113)";
+                             "refused: DELETE FROM pdtable_113), area 'A1' (pdtable_112): it stays: still used by "
+                             "model 'P1001', discipline 'Piping' (pdtable_111): it stays: still used by area 'A1', "
+                             "model 'P1001'";
     EXPECT_EQ(lastMessage(), notCopied() + "\r\n'P1001' left in project 'demo': " + left);
     const std::string text = CopyLogText();
     EXPECT_NE(text.find("P1001: left in project 'demo': " + left + "\r\n"), std::string::npos) << text;
-    EXPECT_NE(text.find("P1001: taken out of project 'demo' again: design table pdtable_34_1 of dd_demo, design table "
-                        "pdtable_12_1 of dd_demo, file '"),
+    EXPECT_NE(text.find("P1001: taken out of project 'demo' again: design table pdtable_12_1 of dd_demo, file '" +
+                        kFolder + "\\p1001.dgn', folder '" + kFolder + "', folder '\\\\PDSSRV1\\D$\\pds\\copy'\r\n"),
               std::string::npos)
         << text;
-    // Everything else of the copy is gone; the row stands, as said.
-    EXPECT_EQ(Rows(targetRoot, "pd_demo", "SELECT model_no FROM pdtable_113 WHERE model_index_no = 1").size(), 1u);
-    projcopytest::RunSql(targetRoot, "default schema pd_demo;\r\ndelete from pdtable_113 where model_index_no = 1;\r\n");
-    EXPECT_EQ(TargetState(targetRoot), before);
+    // Everything else of the copy is gone; the three rows stand, as said, in the target only.
+    for (const char* table : {"pdtable_111", "pdtable_112", "pdtable_113"})
+        EXPECT_EQ(Rows(targetRoot, "pd_demo", std::string("SELECT * FROM ") + table + " WHERE discipline_indx_no = 1")
+                      .size(),
+                  1u)
+            << table;
+    projcopytest::RunSql(targetRoot, "default schema pd_demo;\r\ndelete from pdtable_113 where model_index_no = 1;\r\n"
+                                     "delete from pdtable_112 where area_index_no = 1;\r\n"
+                                     "delete from pdtable_111 where discipline_indx_no = 1;\r\n");
+    EXPECT_EQ(BothProjects(), bothBefore);
+}
+
+// The undo's DROP of a design table is looked after too: one whose client did its work and then
+// died counts as taken out, one the server refused is named as left.
+TEST_F(ModelCopyFailureTest, AnUndoDropIsLookedAfter)
+{
+    const struct {
+        const char* name;
+        ClientRule rule; // of risbatch
+        const char* left;
+    } cases[] = {
+        {"did its work and then died", ClientRule::DieAfter(139).When("DROP TABLE pdtable_12_1"), ""},
+        {"refused", ClientRule::RefuseStatement("DROP TABLE pdtable_12_1"),
+         "design table pdtable_12_1 of dd_demo: it stands (RIS Error: RIS_E_NO_PRIVILEGE - Statement refused: DROP "
+         "TABLE pdtable_12_1)"},
+    };
+    clients.Set("rislod", ClientRule::DieBefore(139).When("pdtable_34_1"));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        clients.Set("risbatch", c.rule);
+        EXPECT_EQ(copyP1001(), 1);
+        const std::string text = CopyLogText();
+        if (*c.left) {
+            EXPECT_EQ(lastMessage(), notCopied() + "\r\n'P1001' left in project 'demo': " + c.left);
+            EXPECT_NE(text.find(std::string("P1001: left in project 'demo': ") + c.left + "\r\n"), std::string::npos)
+                << text;
+            EXPECT_EQ(Rows(targetRoot, "dd_demo", "SELECT * FROM pdtable_12_1").size(),
+                      Rows(StandInRoot(), "dd_demo", "SELECT * FROM pdtable_12_1").size());
+            projcopytest::RunSql(targetRoot, "default schema dd_demo;\r\ndrop table pdtable_12_1;\r\n");
+        } else {
+            EXPECT_EQ(lastMessage(), notCopied());
+            EXPECT_NE(text.find("P1001: taken out of project 'demo' again: " +
+                                filesAndRows("design table pdtable_12_1 of dd_demo, ") + "\r\n"),
+                      std::string::npos)
+                << text;
+        }
+        EXPECT_EQ(BothProjects(), bothBefore);
+    }
+}
+
+// Another project picked in the window while a copy waits for its clients (here the source
+// itself, through its parameters file): the failing copy is undone in the target it started
+// with, and the source keeps every row and file.
+TEST_F(ModelCopyFailureTest, ATargetSwitchedDuringAFailingCopyIsNotTouched)
+{
+    log.SetLabel([&](const std::string& line) {
+        if (line.rfind("P1001: loading data from", 0) == 0)
+            newParams = oldParams;
+    });
+    clients.Set("rislod", ClientRule::DieBefore(139).When("pdtable_34_1"));
+    EXPECT_EQ(copyP1001(), 1);
+    EXPECT_EQ(newParams, oldParams); // the switch happened
+    EXPECT_EQ(lastMessage(), notCopied());
+    EXPECT_EQ(BothProjects(), bothBefore);
+    const std::string text = CopyLogText();
+    EXPECT_NE(text.find("P1001: taken out of project 'demo' again: " +
+                        filesAndRows("design table pdtable_12_1 of dd_demo, ") + "\r\n"),
+              std::string::npos)
+        << text;
+    EXPECT_EQ(text.find("left in project"), std::string::npos) << text;
+}
+
+// A row of the model's key that another program put into the target after the clash test: the
+// INSERT the server refuses, or whose client dies, never takes it for the copy's own. No file
+// and no design table follow; the foreign row stays as it is.
+TEST_F(ModelCopyFailureTest, AKeyAnotherModelHoldsIsNotTakenForTheCopys)
+{
+    const std::string foreign = "insert into pdtable_113 (model_index_no, discipline_indx_no, area_index_no, model_no, "
+                                "model_description, network_address, path_name, model_file_spec, model_type, "
+                                "partition_no) values (1, 2, 3, 'E9001', 'Put in by another program', 'PDSSRV1', "
+                                "'D:\\pds\\other\\', 'e9001.dgn', 0, 9);";
+    const struct {
+        const char* name;
+        ClientRule rule; // of risbatch
+        const char* logged;
+    } cases[] = {
+        {"refused by the unique index", ClientRule::PassThrough(),
+         "P1001: model 'P1001' not added to project 'demo': RIS Error: RIS_E_DUP_KEY"},
+        {"client died without a word", ClientRule::DieBefore(134, "RIS batch\r\n").When("INSERT INTO pdtable_113"),
+         "P1001: model 'P1001' not added to project 'demo': risbatch ended with exit code 134; the row of "
+         "model_index_no = 1 in pdtable_113 is another's (discipline_indx_no '2', not '1'; area_index_no '3', not '1'; "
+         "model_no 'E9001', not 'P1001')\r\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        clients.Set("risbatch", c.rule);
+        log.SetLabel([&](const std::string& line) {
+            if (line == "P1001: adding model 'P1001' to project 'demo' ...")
+                projcopytest::RunSql(targetRoot, "default schema pd_demo;\r\n" + foreign + "\r\n");
+        });
+        EXPECT_EQ(copyP1001(), 1);
+        log.SetLabel({});
+        EXPECT_EQ(lastMessage(), notCopied());
+        const std::string text = CopyLogText();
+        EXPECT_NE(text.find(c.logged), std::string::npos) << text;
+        EXPECT_EQ(text.find("Loading table"), std::string::npos) << text;
+        EXPECT_NE(text.find("P1001: taken out of project 'demo' again: area 'A1' (pdtable_112), discipline 'Piping' "
+                            "(pdtable_111)\r\n"),
+                  std::string::npos)
+            << text;
+        const auto rows = Rows(targetRoot, "pd_demo", "SELECT model_no, partition_no FROM pdtable_113 WHERE "
+                                                      "model_index_no = 1");
+        ASSERT_EQ(rows.size(), 1u);
+        EXPECT_EQ(rows[0][0].value_or(""), "E9001");
+        EXPECT_EQ(rows[0][1].value_or(""), "9");
+        projcopytest::RunSql(targetRoot,
+                             "default schema pd_demo;\r\ndelete from pdtable_113 where model_index_no = 1;\r\n");
+        EXPECT_EQ(BothProjects(), bothBefore);
+    }
 }
 
 // A list of the target, or a row of the source, that cannot be read is no empty one: the model
@@ -264,6 +390,10 @@ TEST_F(ModelCopyFailureTest, AnXcopyThatFailsPartWayLeavesNoFileBehind)
     EXPECT_EQ(TargetState(targetRoot), before);
     std::string text = CopyLogText();
     EXPECT_NE(text.find("P1001: xcopy of the model files ended with exit code 4, model 'P1001' not copied\r\n"),
+              std::string::npos)
+        << text;
+    EXPECT_NE(text.find("P1001: Whether the copy of the model files was done is not known: xcopy ended with exit "
+                        "code 4. What stands: 1 of 2 files stand in '" + kFolder + "\\', missing: p1001.zzz.\r\n"),
               std::string::npos)
         << text;
     EXPECT_NE(text.find("P1001: taken out of project 'demo' again: " + copied + "\r\n"), std::string::npos) << text;

@@ -84,6 +84,46 @@ inline std::string TargetState(const std::string& hostRoot)
     return out;
 }
 
+// Everything a copy could touch in the project demo under hostRoot: every row of every table
+// of its project and design schemas, rows sorted, as text.
+inline std::string ProjectState(const std::string& hostRoot)
+{
+    DbServer server(hostRoot);
+    RisSession session(server);
+    std::string out;
+    for (const char* schema : {"pd_demo", "dd_demo"}) {
+        SqliteDb& db = session.Database(schema);
+        for (const std::string& t : SchemaTables(db).Tables()) {
+            std::vector<std::string> rows;
+            for (const auto& row : db.QueryRows("SELECT * FROM " + t)) {
+                std::string line = std::string(schema) + "." + t;
+                for (const auto& v : row)
+                    line += " | " + v.value_or("<null>");
+                rows.push_back(line);
+            }
+            std::sort(rows.begin(), rows.end());
+            out += std::string(schema) + "." + t + " (" + std::to_string(rows.size()) + " rows)\n";
+            for (const std::string& r : rows)
+                out += r + "\n";
+        }
+    }
+    return out;
+}
+
+// Every file and folder of the file server (both projects' design files) with its size.
+inline std::string FileServerState()
+{
+    const std::filesystem::path root = HostPath("\\\\PDSSRV1");
+    std::vector<std::string> files;
+    std::error_code ec;
+    for (auto it = std::filesystem::recursive_directory_iterator(root, ec); !ec && it != std::filesystem::end(it);
+         it.increment(ec))
+        files.push_back(it->path().lexically_relative(root).string() +
+                        (it->is_directory() ? std::string("/") : " " + std::to_string(it->file_size())));
+    std::sort(files.begin(), files.end());
+    return Join(files, "\n");
+}
+
 class TwoProjects : public ::testing::Test {
 protected:
     void SetUp() override
@@ -121,6 +161,13 @@ protected:
             for (int t : {12, 34, 50, 67, 80})
                 sql += "drop table pdtable_" + std::to_string(t) + "_" + std::to_string(p) + ";\r\n";
         RunSql(targetRoot, sql);
+    }
+
+    // Both projects, their rows and the files of the file server.
+    std::string BothProjects() const
+    {
+        return "source:\n" + ProjectState(StandInRoot()) + "target:\n" + ProjectState(targetRoot) + "files:\n" +
+               FileServerState();
     }
 
     std::string CopyLogText() const

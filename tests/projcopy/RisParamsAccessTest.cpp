@@ -6,6 +6,7 @@
 #include "platform/ado/Recordset.h"
 #include "projcopy/CopyLog.h"
 #include "projcopy/ProjCopyTestSupport.h"
+#include "services/FileContents.h"
 #include "services/FileOperation.h"
 #include "support/WrapperClients.h"
 
@@ -13,6 +14,7 @@
 
 using projcopytest::Rows;
 using projcopytest::TwoProjects;
+using testsupport::ClientRule;
 
 class RisParamsAccessTest : public TwoProjects {
 protected:
@@ -103,4 +105,36 @@ TEST_F(RisParamsAccessTest, RowsWithoutTheEndLineAreAFailedRead)
     std::string failure;
     EXPECT_EQ(ris.GetData(oldParams, "pd_demo", sql, failure).State(), adStateOpen);
     EXPECT_EQ(failure, "");
+}
+
+// Whether a failed statement changed nothing for certain: only a RIS error block (or a run that
+// never started) says so; a client that died without a word may have done its work.
+TEST_F(RisParamsAccessTest, AStatementTellsARefusalFromADeadClient)
+{
+    testsupport::WrapperClients clients;
+    clients.Set("risbatch", ClientRule::DieBefore(139).When("partition_no = 3"));
+    const struct {
+        const char* name;
+        std::string schema, sql;
+        bool failed, refused;
+    } cases[] = {
+        {"carried out", "pd_demo", "DELETE FROM pdtable_114 WHERE partition_no = 2", false, false},
+        {"refused by the server", "pd_demo", "INSERT INTO no_such_table (a) VALUES (1)", true, true},
+        {"never started", "pd_demo&x", "DELETE FROM pdtable_114 WHERE 1 = 0", true, true},
+        {"client died without a word", "pd_demo", "DELETE FROM pdtable_114 WHERE partition_no = 3", true, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        RisParamsAccess::StatementRun how;
+        how.refused = !c.refused; // set by the call either way
+        EXPECT_EQ(!ris.RunStatement(newParams, c.schema, c.sql, how).empty(), c.failed);
+        EXPECT_EQ(how.refused, c.refused);
+    }
+    // A question whose "no" is a RIS error keeps the client's words out of the copy log.
+    log.Reset();
+    RisParamsAccess::StatementRun quiet;
+    quiet.logAnswer = false;
+    EXPECT_NE(ris.RunStatement(newParams, "dd_demo", "SELECT * FROM pdtable_12_9 WHERE 1 = 0", quiet), "");
+    EXPECT_TRUE(quiet.refused);
+    EXPECT_FALSE(IsFileExists(log.Path()) && ReadFile2String(log.Path()).find("failed") != std::string::npos);
 }
