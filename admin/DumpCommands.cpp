@@ -200,7 +200,12 @@ void DumpCommands::rewriteFirstLine(const std::string& dump)
     DoEvents();
     if (!IsFileExists(dump))
         RaiseError("edrisdmp", "Edrisdmp File: '" + dump + "' does not exist");
-    DumpSchemaLine::RewriteInPlace(dump);
+    std::string leftAsItIs;
+    DumpSchemaLine::RewriteInPlace(dump, &leftAsItIs);
+    // Read as the loaders read it, such a file is not what the rewrite can mend in place.
+    if (!leftAsItIs.empty())
+        RaiseError("edrisdmp", "Edrisdmp File: '" + dump + "' is left as it is: " + leftAsItIs +
+                                   ", so its first line cannot be rewritten in place");
 }
 
 void DumpCommands::loadFrom(const std::string& dump)

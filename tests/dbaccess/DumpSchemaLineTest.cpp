@@ -55,6 +55,9 @@ INSTANTIATE_TEST_SUITE_P(
         InPlaceCase{"NewLineWouldBeLonger", "create schema pd_abc\r\n" + kRest, "create schema pd_abc\r\n" + kRest},
         InPlaceCase{"AlreadyDefault", "default schema pd_abc   \r\n" + kRest, "default schema pd_abc   \r\n" + kRest},
         InPlaceCase{"LfOnlyFile", "create schema pd_abc on database x\nrest\n", "create schema pd_abc on database x\nrest\n"},
+        // The first CR LF ends the second line: nothing of that line may be overwritten.
+        InPlaceCase{"FirstLineEndsWithLfAlone", "create schema pd_abc on database (ora, dbname x)\n" + kRest,
+                    "create schema pd_abc on database (ora, dbname x)\n" + kRest},
         InPlaceCase{"NoLineEndAtAll", "create schema pd_abc on database x", "create schema pd_abc on database x"},
         InPlaceCase{"EmptyFile", "", ""},
         InPlaceCase{"OnlyTheFirstLine", "create schema a b c d e\r\ncreate schema x y z w v\r\n",
@@ -62,6 +65,28 @@ INSTANTIATE_TEST_SUITE_P(
         InPlaceCase{"LongFirstLine", "create schema pd_abc " + std::string(10000, 'x') + "\r\n" + kRest,
                     "default schema pd_abc" + std::string(10000, ' ') + "\r\n" + kRest}),
     [](const auto& info) { return std::string(info.param.name); });
+
+TEST(DumpSchemaLineLeftAsItIs, SaysSoOnlyForAFirstLineEndedByLfAlone)
+{
+    testsupport::ScopedDir dir("schemalinelf");
+    const struct {
+        std::string text;
+        bool said;
+    } cases[] = {
+        {"create schema pd_abc on database x\nrest\r\n", true},
+        {"\xEF\xBB\xBF" "create schema pd_abc on database x\nrest\r\n", true},
+        {"default schema pd_abc\nrest\r\n", false}, // already in the loaders' form
+        {"create schema pd_abc on database x\r\nrest\n", false},
+        {"create schema pd_abc on database x", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        WriteHostFile(dir.host() + "/d.dmp", c.text);
+        std::string why;
+        DumpSchemaLine::RewriteInPlace(Win(dir.host() + "/d.dmp"), &why);
+        EXPECT_EQ(!why.empty(), c.said) << why;
+    }
+}
 
 struct CopyCase {
     const char* name;
