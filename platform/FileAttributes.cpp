@@ -35,7 +35,7 @@ bool IsFileLocked(const std::string& winPath)
     const std::string h = HostPath(winPath);
     if (InjectedFault("lock", h) != 0)
         return true;
-    int fd = ::open(h.c_str(), O_RDONLY | O_CLOEXEC);
+    int fd = ::open(h.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK); // a FIFO's open must not wait for a writer
     if (fd < 0)
         return false;
     bool locked = ::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
@@ -43,12 +43,19 @@ bool IsFileLocked(const std::string& winPath)
     return locked;
 }
 
+bool IsSpecialFile(const std::string& winPath)
+{
+    struct stat st;
+    const std::string h = HostPath(winPath);
+    return !h.empty() && ::stat(h.c_str(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode);
+}
+
 void CheckOpenExclusive(const std::string& winPath)
 {
     const std::string h = HostPath(winPath);
     if (int err = InjectedFault("lock", h))
         throw HostError(err);
-    int fd = ::open(h.c_str(), O_RDONLY | O_CLOEXEC);
+    int fd = ::open(h.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK); // a FIFO's open must not wait for a writer
     if (fd < 0)
         throw HostError(errno);
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {

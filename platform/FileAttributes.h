@@ -15,6 +15,11 @@ void SetReadOnlyFile(const std::string& winPath, bool readOnly);
 // A missing file is not locked.
 bool IsFileLocked(const std::string& winPath);
 
+// True when the name (links followed) stands for something that is neither a regular file nor
+// a folder: a FIFO, a device, a socket. Such a thing holds no file content, and an open of it
+// may wait for ever.
+bool IsSpecialFile(const std::string& winPath);
+
 // Opens the file for reading and takes it for this caller alone, then lets it go: what an
 // open "with a read lock" does. Throws AppError (53 missing, 70 held by another open).
 void CheckOpenExclusive(const std::string& winPath);
