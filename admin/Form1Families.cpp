@@ -82,4 +82,3 @@ void Form1::Delete_Schema_Click()
 {
     runEndable([this] { families_->Run(FamilyCommand::DeleteSchema); });
 }
-

@@ -118,13 +118,4 @@ TEST_F(ExitDuringRunTest, ScriptStopsAfterTheRunningLineAndEndsWithoutABox)
     EXPECT_NE(BinaryFile::ReadAll(gLogFile).find("Exit: script stopped after line 1"), std::string::npos);
 }
 
-TEST_F(ExitDuringRunTest, ExitWithNothingRunningEndsAtOnce)
-{
-    auto form = startedForm();
-    int quits = 0;
-    form->quitProgram = [&] { ++quits; };
-    form->Exit_Click();
-    EXPECT_EQ(quits, 1);
-}
-
 } // namespace

@@ -66,28 +66,6 @@ INSTANTIATE_TEST_SUITE_P(
                     "default schema pd_abc" + std::string(10000, ' ') + "\r\n" + kRest}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(DumpSchemaLineLeftAsItIs, SaysSoOnlyForAFirstLineEndedByLfAlone)
-{
-    testsupport::ScopedDir dir("schemalinelf");
-    const struct {
-        std::string text;
-        bool said;
-    } cases[] = {
-        {"create schema pd_abc on database x\nrest\r\n", true},
-        {"\xEF\xBB\xBF" "create schema pd_abc on database x\nrest\r\n", true},
-        {"default schema pd_abc\nrest\r\n", false}, // already in the loaders' form
-        {"create schema pd_abc on database x\r\nrest\n", false},
-        {"create schema pd_abc on database x", false},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.text);
-        WriteHostFile(dir.host() + "/d.dmp", c.text);
-        std::string why;
-        DumpSchemaLine::RewriteInPlace(Win(dir.host() + "/d.dmp"), &why);
-        EXPECT_EQ(!why.empty(), c.said) << why;
-    }
-}
-
 struct CopyCase {
     const char* name;
     std::string source;
