@@ -5,7 +5,6 @@
 #include "admin/Families.h"
 #include "admin/FormWidgets.h"
 #include "admin/SchemaFamilies.h"
-#include "admin/ScriptUserSteps.h"
 #include "dbtools/frmAlterDBColumn.h"
 #include "dbtools/frmRISTable.h"
 #include "platform/EscKey.h"
@@ -40,11 +39,18 @@ Form1::Form1(QWidget* parent) : QWidget(parent), dump_(new DumpCommands), famili
     QtForm::Attach(this);
     dump_->escPressed = [] { return EscKey::Pressed(); };
     dump_->stopRequested = [this] { return endRequested_; };
-    // A dump is loaded into a freshly made database user and RIS schema, or into those an
-    // earlier load made (passed over as a script passes them over); what their tools report
-    // as failed otherwise counts in the load's closing message.
-    dump_->creDBUser = [](const std::string& params) { return RunExpectingStep(UserSchemaStep::CreateUser, params); };
-    dump_->creSchema = [](const std::string& params) { return RunExpectingStep(UserSchemaStep::CreateSchema, params); };
+    // A dump is loaded into a freshly made database user and RIS schema; what their tools
+    // report as failed counts in the load's closing message.
+    auto failuresOf = [this](void (Form1::*operation)(const std::string&)) {
+        return [this, operation](const std::string& params) {
+            const size_t before = families_->report().Errors().size();
+            (this->*operation)(params);
+            const std::vector<std::string>& errors = families_->report().Errors();
+            return std::vector<std::string>(errors.begin() + static_cast<long>(before), errors.end());
+        };
+    };
+    dump_->creDBUser = failuresOf(&Form1::Cre_DBUser);
+    dump_->creSchema = failuresOf(&Form1::cre_schema);
 }
 
 Form1::~Form1()

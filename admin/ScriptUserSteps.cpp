@@ -45,34 +45,27 @@ std::string ExpectedStepFailure(ScriptUserStep step, const ToolOutcome& outcome)
     return onlyExpected ? expected.why : std::string();
 }
 
-std::vector<std::string> RunExpectingStep(ScriptUserStep step, const std::string& params)
+ScriptUserSteps::ScriptUserSteps()
 {
-    DbUsers users;
-    RisSchemas schemas;
-    ToolOutcome last;
-    auto remember = [&last](const ToolOutcome& outcome) { last = outcome; };
-    users.onRun = remember;
-    schemas.onRun = remember;
-    RunUserSchemaStep(step, users, schemas, params);
-    if (!last.failed())
-        return {};
-    const std::string passed = ExpectedStepFailure(step, last);
-    if (!passed.empty()) {
-        ShowStatus(last.what + ": " + last.error + " - passed over, " + passed);
-        return {};
-    }
-    ShowStatus("Failed: " + last.what + ": " + last.error);
-    return {last.what + ": " + last.error};
+    auto remember = [this](const ToolOutcome& outcome) { last_ = outcome; };
+    users_.onRun = remember;
+    schemas_.onRun = remember;
 }
-
-ScriptUserSteps::ScriptUserSteps() = default;
 
 CommandScriptHost::ParamOperation ScriptUserSteps::step(ScriptUserStep which, const char* word)
 {
-    return [which, word](const std::string& params) {
-        const std::vector<std::string> failure = RunExpectingStep(which, params);
-        if (!failure.empty())
-            RaiseError(word, failure.front());
+    return [this, which, word](const std::string& params) {
+        last_ = ToolOutcome();
+        RunUserSchemaStep(which, users_, schemas_, params);
+        if (!last_.failed())
+            return;
+        const std::string passed = ExpectedStepFailure(which, last_);
+        if (!passed.empty()) {
+            ShowStatus(last_.what + ": " + last_.error + " - passed over, " + passed);
+            return;
+        }
+        ShowStatus("Failed: " + last_.what + ": " + last_.error);
+        RaiseError(word, last_.what + ": " + last_.error);
     };
 }
 

@@ -7,7 +7,6 @@
 #include "admin/UserSchemaStep.h"
 
 #include <string>
-#include <vector>
 
 using ScriptUserStep = UserSchemaStep;
 
@@ -15,12 +14,6 @@ using ScriptUserStep = UserSchemaStep;
 // goes on: a create whose object exists already, a drop whose object does not exist. Only
 // when every error line of the output says so; empty otherwise (and for a run without error).
 std::string ExpectedStepFailure(ScriptUserStep step, const ToolOutcome& outcome);
-
-// Runs one step as a script line runs it, yet gives its failure instead of raising: empty when
-// the tool went through or failed as expected (logged as passed over), else the one failure
-// ("<tool and object>: <error>", logged as failed). The dump loads make their user and schema
-// this way.
-std::vector<std::string> RunExpectingStep(ScriptUserStep step, const std::string& params);
 
 class ScriptUserSteps {
 public:
@@ -35,4 +28,8 @@ public:
 
 private:
     CommandScriptHost::ParamOperation step(ScriptUserStep which, const char* word);
+
+    DbUsers users_;
+    RisSchemas schemas_;
+    ToolOutcome last_;
 };
