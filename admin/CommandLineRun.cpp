@@ -5,6 +5,7 @@
 #include "admin/DumpCommands.h"
 #include "admin/SchemaNames.h"
 #include "admin/Startup.h"
+#include "dbaccess/CRIS.h"
 #include "platform/AppError.h"
 #include "platform/HostFiles.h"
 #include "platform/TextUtil.h"
@@ -77,7 +78,7 @@ bool checkDumpFolder(DumpFolderSetting setting)
         return false;
     }
     if (!IsFileExists(gDumpDir, 1)) {
-        report("The dump folder '" + gDumpDir + "' does not exist: nothing unloaded");
+        report("The dump folder '" + gDumpDir + "' " + MissingFolderWords(gDumpDir) + ": nothing unloaded");
         return false;
     }
     return true;
@@ -106,6 +107,10 @@ std::string whyNothing(const DumpCommands::UnloadAllResult& result)
 
 int RunCommandLine(const std::string& commandLine)
 {
+    // The access object's work folder stays only when the run left files in it.
+    struct RemoveEmptyWorkFolder {
+        ~RemoveEmptyWorkFolder() { gCRIS->RemoveEmptyTempDir(); }
+    } removeEmptyWorkFolder;
     CommandLine kind = ParseCommandLine(commandLine);
     try {
         LocalTime start = GetClock().Now();

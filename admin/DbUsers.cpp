@@ -1,6 +1,7 @@
 // Oracle database users through the server-manager program.
 #include "admin/DbUsers.h"
 
+#include "dbaccess/SchemaStatements.h"
 #include "platform/AppError.h"
 #include "platform/TextUtil.h"
 #include "services/AppGlobals.h"
@@ -73,8 +74,19 @@ void DbUsers::Cre_DBUser(const std::string& params)
 {
     std::string userTablespace = setting("user_tablespace", "USER_DATA");
     std::string user = ToolRun::NameParameter(params, "User", "Cre_DBUser");
-    std::string script = CreateUserScript(user, connectString(), userTablespace,
-                                          setting("temporary_tablespace", "TEMPORARY_DATA"));
+    const std::string temporaryTablespace = setting("temporary_tablespace", "TEMPORARY_DATA");
+    // The settings go into the statements unquoted (a folder into a quoted file name): refuse
+    // what would change their shape before anything is written or run.
+    try {
+        if (userTablespace.find('\\') != std::string::npos)
+            CheckDefinitionPart("Tablespace folder (user_tablespace)", userTablespace);
+        else
+            CheckStatementName("User tablespace (user_tablespace)", userTablespace);
+        CheckStatementName("Temporary tablespace (temporary_tablespace)", temporaryTablespace);
+    } catch (const AppError& e) {
+        throw AppError(e.number(), "Cre_DBUser", e.description());
+    }
+    std::string script = CreateUserScript(user, connectString(), userTablespace, temporaryTablespace);
     runScript(script, "svrmgr create user " + user, true, onRun);
 }
 

@@ -12,6 +12,7 @@
 #include "dbaccess/DumpWholeCheck.h"
 #include "platform/AppError.h"
 #include "platform/EscKey.h"
+#include "platform/FileAttributes.h"
 #include "platform/HostFiles.h"
 #include "platform/OwnedLeftovers.h"
 #include "platform/ReplacementFile.h"
@@ -139,8 +140,17 @@ bool DumpCommands::unloadTo(const std::string& schema, const std::string& dump)
     // schema holding every table of the schema, and with its first line already rewritten:
     // the dump is the old one or the new one, never a cut file or one between the two.
     RemoveOrphanedLeftovers(dump, kFreshSuffix);
+    // The stand-in client writes "<fresh>.<its id>.part" first: when it died together with the
+    // run that started it, no later run of its own would ever name that file again.
+    RemoveOrphanedLeftoverParts(dump, kFreshSuffix, ".part");
+    // A hard-linked dump that a killed run was rewriting in place is made the old one again.
+    MendInterruptedReplacement(dump);
     const std::string fresh = OwnedLeftoverName(dump, kFreshSuffix);
     const std::string what = "risunlod " + schema;
+    if (IsSpecialFile(dump)) {
+        noteFailure(what + ": '" + dump + "' is not a regular file (a FIFO or a device), nothing unloaded");
+        return false;
+    }
     const std::string kept = IsFileExists(dump) ? "the dump '" + dump + "' stays as it was"
                                                 : "no dump '" + dump + "' written";
     bool placed = false;
@@ -207,12 +217,20 @@ void DumpCommands::rewriteFirstLine(const std::string& dump)
     DoEvents();
     if (!IsFileExists(dump))
         RaiseError("edrisdmp", "Edrisdmp File: '" + dump + "' does not exist");
-    DumpSchemaLine::RewriteInPlace(dump);
+    std::string leftAsItIs;
+    DumpSchemaLine::RewriteInPlace(dump, &leftAsItIs);
+    // Read as the loaders read it, such a file is not what the rewrite can mend in place.
+    if (!leftAsItIs.empty())
+        RaiseError("edrisdmp", "Edrisdmp File: '" + dump + "' is left as it is: " + leftAsItIs +
+                                   ", so its first line cannot be rewritten in place");
 }
 
 void DumpCommands::loadFrom(const std::string& dump)
 {
     requireFile(dump, "RISLoad");
+    if (IsSpecialFile(dump))
+        RaiseError("RISLoad", "'" + dump + "' is not a regular file (a FIFO or a device)");
+    MendInterruptedReplacement(dump);
     std::string first = DumpSchemaLine::ReadFirstLine(dump);
     // Loading in "clear" mode into whatever schema an earlier command left behind would
     // wipe the wrong schema: a dump must name its own.

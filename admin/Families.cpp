@@ -31,6 +31,17 @@ bool isDelete(FamilyCommand command)
     return !confirmLead(command).empty();
 }
 
+const char* stepName(UserSchemaStep step)
+{
+    switch (step) {
+    case UserSchemaStep::CreateUser: return "Cre_DBUser";
+    case UserSchemaStep::DropUser: return "Del_DBUser";
+    case UserSchemaStep::CreateSchema: return "cre_schema";
+    case UserSchemaStep::DropSchema: return "Del_Schema";
+    }
+    return "";
+}
+
 struct UnlockAtEnd {
     ~UnlockAtEnd() { UnlockControls(""); }
 };
@@ -105,7 +116,7 @@ bool Families::confirmTwice(FamilyCommand command)
     return true;
 }
 
-bool Families::runFamilies(FamilyCommand command)
+FamilyOutcome Families::runFamilies(FamilyCommand command)
 {
     const std::vector<Step> steps = stepsOf(command);
     for (size_t i = 0; i < kSchemaFamilies.size(); ++i) {
@@ -117,12 +128,18 @@ bool Families::runFamilies(FamilyCommand command)
         std::string schema = SchemaName(kSchemaFamilies[i], project);
         if (currentSchema)
             currentSchema(schema);
-        for (Step step : steps)
+        for (Step step : steps) {
             noteChange(ChangeUserOrSchema(step, users_, schemas_, "'" + schema + "'"));
+            // A tool is never stopped while it writes; the program ends between two of them.
+            if (ending()) {
+                ShowStatus(std::string("Exit: stopped after ") + stepName(step) + " of " + schema);
+                return FamilyOutcome::Ended;
+            }
+        }
         if (escPressed && escPressed())
-            return false;
+            return FamilyOutcome::Escaped;
     }
-    return true;
+    return FamilyOutcome::Ready;
 }
 
 FamilyOutcome Families::Run(FamilyCommand command)
@@ -144,10 +161,13 @@ FamilyOutcome Families::Run(FamilyCommand command)
             return FamilyOutcome::Declined;
         // An Esc pressed before (a dialog cancelled with it, say) must not cut this run short.
         EscKey::ForgetEarlierPress();
-        if (!runFamilies(command))
-            return FamilyOutcome::Escaped;
+        const FamilyOutcome cut = runFamilies(command);
+        if (cut != FamilyOutcome::Ready)
+            return cut;
     } catch (const AppError& e) {
         ShowStatus(e.description());
+        if (ending())
+            return FamilyOutcome::Ended;
         ShowMessage(e.description(), MsgStyle::OkOnly);
         return FamilyOutcome::Failed;
     }

@@ -19,6 +19,7 @@ enum class FamilyOutcome {
     Ready,           // every checked family done; a step whose tool failed was looked at and is done
     EndedWithErrors, // every checked family tried, some step not done or not known (see the log)
     Escaped,         // Esc between two families
+    Ended,           // the program was asked to end: stopped after the running step, no box
     Declined,        // No to a delete confirmation
     Refused,         // the project name is not a valid name; nothing ran
     Failed,          // an operation raised an error, shown in a box
@@ -45,6 +46,8 @@ public:
     std::function<std::string()> projectText;
     // Whether Esc is down or was pressed since the last question; the Esc latch by default.
     std::function<bool()> escPressed;
+    // Whether the program was asked to end; asked after every step. Never by default.
+    std::function<bool()> stopRequested;
     // Told the schema of a family just before its operations run (the window's current schema).
     std::function<void(const std::string&)> currentSchema;
 
@@ -56,7 +59,8 @@ public:
     // before anything is asked or run), asks twice before a delete, locks the interface, runs
     // the command's operations for every checked family in family order with Esc asked between
     // families, and ends with the ready box, or a box saying the run ended with errors, or the
-    // description of a raised error. The interface is unlocked in every case.
+    // description of a raised error. Asked to end, it stops after the running step and shows no
+    // box. The interface is unlocked in every case.
     FamilyOutcome Run(FamilyCommand command);
 
     // The operations the commands call, also the main window's public operations.
@@ -69,8 +73,9 @@ private:
     using Step = UserSchemaStep;
     static std::vector<Step> stepsOf(FamilyCommand command);
     bool confirmTwice(FamilyCommand command);
-    // Runs the loop; false when Esc ended it.
-    bool runFamilies(FamilyCommand command);
+    // Runs the loop: Ready when it went through, Escaped or Ended when it was cut short.
+    FamilyOutcome runFamilies(FamilyCommand command);
+    bool ending() const { return stopRequested && stopRequested(); }
     // Notes a step whose call failed: in the report when it is not done, else on the status line.
     void noteChange(const UserSchemaChange& change);
 

@@ -42,6 +42,9 @@ public:
     void get_schemanamen();
     void ShowCurrentProjects();
 
+    // Ends the program's event loop (QCoreApplication::quit); tests put a recorder here.
+    std::function<void()> quitProgram;
+
     // The dump commands behind the buttons, shared with the script runner.
     DumpCommands& dumpCommands() { return *dump_; }
 
@@ -180,12 +183,15 @@ private:
     // Runs one multi-schema command inside the interface lock and ends it with the closing
     // message (ready, ended with errors, or the raised error's description).
     template <class Body> void runLocked(Body body);
+    // Runs a command that Exit does not cut short (a family command, a script): Exit during it
+    // asks the command to stop after its running step, and the program ends when it has.
+    void runEndable(const std::function<void()>& body);
     // Ends the program's event loop.
     void endProgram();
 
     DumpCommands* dump_ = nullptr;
     Families* families_ = nullptr;
-    // A dump command runs (runLocked); the program was asked to end during it.
+    // A command runs (runLocked, runEndable); the program was asked to end during it.
     bool busy_ = false;
     bool endRequested_ = false;
 };

@@ -26,6 +26,7 @@ template <class Body> void Form1::runLocked(Body body)
 {
     LockControls();
     dump_->report().Clear();
+    const bool outer = !busy_;
     busy_ = true;
     try {
         const bool whole = body();
@@ -37,9 +38,9 @@ template <class Body> void Form1::runLocked(Body body)
         if (!endRequested_)
             ShowMessage(e.description(), 0);
     }
-    busy_ = false;
+    busy_ = !outer;
     UnlockControls("");
-    if (endRequested_)
+    if (endRequested_ && outer)
         endProgram();
 }
 

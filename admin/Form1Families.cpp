@@ -34,6 +34,7 @@ void Form1::connectFamilies()
     families_->setBoxValue = [this](size_t i, int v) { familyBoxes[i]->setCheckState(checkStateOf(v)); };
     families_->projectText = [this] { return projectName(); };
     families_->currentSchema = [](const std::string& schema) { gCurrentSchema = schema; };
+    families_->stopRequested = [this] { return endRequested_; };
 
     connect(selall, &QPushButton::clicked, this, &Form1::selall_Click);
     connect(deselall, &QPushButton::clicked, this, &Form1::deselall_Click);
@@ -52,9 +53,32 @@ void Form1::Del_Schema(const std::string& params) { families_->schemas().Del_Sch
 
 void Form1::selall_Click() { families_->selall(); }
 void Form1::deselall_Click() { families_->deselall(); }
-void Form1::Create_DB_Schema_Click() { families_->Run(FamilyCommand::CreateDBSchema); }
-void Form1::Create_DBUser_Click() { families_->Run(FamilyCommand::CreateDBUser); }
-void Form1::Create_Schema_Click() { families_->Run(FamilyCommand::CreateSchema); }
-void Form1::Delete_DB_Schema_Click() { families_->Run(FamilyCommand::DeleteDBSchema); }
-void Form1::Delete_DBUser_Click() { families_->Run(FamilyCommand::DeleteDBUser); }
-void Form1::Delete_Schema_Click() { families_->Run(FamilyCommand::DeleteSchema); }
+void Form1::Create_DB_Schema_Click()
+{
+    runEndable([this] { families_->Run(FamilyCommand::CreateDBSchema); });
+}
+
+void Form1::Create_DBUser_Click()
+{
+    runEndable([this] { families_->Run(FamilyCommand::CreateDBUser); });
+}
+
+void Form1::Create_Schema_Click()
+{
+    runEndable([this] { families_->Run(FamilyCommand::CreateSchema); });
+}
+
+void Form1::Delete_DB_Schema_Click()
+{
+    runEndable([this] { families_->Run(FamilyCommand::DeleteDBSchema); });
+}
+
+void Form1::Delete_DBUser_Click()
+{
+    runEndable([this] { families_->Run(FamilyCommand::DeleteDBUser); });
+}
+
+void Form1::Delete_Schema_Click()
+{
+    runEndable([this] { families_->Run(FamilyCommand::DeleteSchema); });
+}

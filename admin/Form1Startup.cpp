@@ -188,7 +188,27 @@ void Form1::closeEvent(QCloseEvent* event)
     endProgram();
 }
 
+void Form1::runEndable(const std::function<void()>& body)
+{
+    // A command started from inside another (a button pressed while a script runs) leaves the
+    // ending to the outer one.
+    const bool outer = !busy_;
+    busy_ = true;
+    try {
+        body();
+    } catch (...) {
+        busy_ = !outer;
+        throw;
+    }
+    busy_ = !outer;
+    if (endRequested_ && outer)
+        endProgram();
+}
+
 void Form1::endProgram()
 {
-    QCoreApplication::quit();
+    if (quitProgram)
+        quitProgram();
+    else
+        QCoreApplication::quit();
 }

@@ -48,7 +48,8 @@ void Form1::SCRstart_Click()
         aktuellescrzeile->setText(QString::fromStdString(text));
         aktuellescrzeile->repaint();
     };
-    runner.SCRstart(scriptfile->text().toStdString());
+    runner.stopRequested = [this] { return endRequested_; };
+    runEndable([&] { runner.SCRstart(scriptfile->text().toStdString()); });
 }
 
 void Form1::Command1_Click()

@@ -49,7 +49,16 @@ ScriptRunner::Outcome ScriptRunner::Run(const std::string& scriptFile)
             if (showLine)
                 showLine(ScriptLineCaption(lineNumber_, line));
             DoEvents();
+            if (ending()) {
+                ShowStatus("Exit: script stopped before line " + std::to_string(lineNumber_));
+                return Outcome::Ended;
+            }
             RunLine(line, lineNumber_);
+            // A line's client is never stopped while it writes; the program ends between lines.
+            if (ending()) {
+                ShowStatus("Exit: script stopped after line " + std::to_string(lineNumber_));
+                return Outcome::Ended;
+            }
             if (escPressed()) {
                 ShowStatus("Script stopped by Esc after line " + std::to_string(lineNumber_));
                 return Outcome::Stopped;
@@ -61,6 +70,8 @@ ScriptRunner::Outcome ScriptRunner::Run(const std::string& scriptFile)
     } catch (const AppError& e) {
         lastError_ = e.description();
         ShowStatus("Script stopped at line " + std::to_string(lineNumber_) + ": " + e.description());
+        if (ending())
+            return Outcome::Ended;
         ShowMessage(e.description(), MsgStyle::OkOnly);
         return Outcome::Failed;
     }

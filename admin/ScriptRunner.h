@@ -13,6 +13,7 @@ public:
         Finished,  // every line ran
         Stopped,   // Esc ended the run after a line
         Failed,    // an error ended the run; its description was shown
+        Ended,     // the program was asked to end: stopped after the running line, no box
     };
 
     explicit ScriptRunner(ScriptHost& host);
@@ -39,10 +40,14 @@ public:
     // --- seams -------------------------------------------------------------------------------
     // Whether Esc is down or was pressed since the last test; the platform latch by default.
     std::function<bool()> escPressed;
+    // Whether the program was asked to end; asked after every line. Never by default.
+    std::function<bool()> stopRequested;
     // Shows the text in aktuellescrzeile and redraws at once; nothing by default.
     std::function<void(const std::string&)> showLine;
 
 private:
+    bool ending() const { return stopRequested && stopRequested(); }
+
     ScriptHost& host_;
     int lineNumber_ = 0;
     std::string lastError_;

@@ -57,7 +57,8 @@ std::vector<std::string> ServerManagerQuery::Run(const std::string& select, cons
                                                  const std::string& failText)
 {
     const std::string script = ToolRun::ScratchFilePath();
-    const std::string output = GetEnvVar("TMP") + "\\dummy.txt";
+    // The answer file is the instance's own as well.
+    const std::string output = script.substr(0, script.size() - 4) + ".txt";
     try {
         const std::string program = ReadIniValue(gIniFile, "TARNWICK", "svrmgr_path", defaultProgram);
         if (Trim(program).empty())

@@ -18,8 +18,9 @@ public:
     // when the output holds no rule.
     static std::optional<std::vector<std::string>> LinesAfterRule(const std::string& output);
 
-    // Writes the script to TMP\tarnwick.sql, runs `[TARNWICK] svrmgr_path` (default
-    // defaultProgram) on it with the output in TMP\dummy.txt, and gives the lines after the rule.
+    // Writes the script to ToolRun::ScratchFilePath(), runs `[TARNWICK] svrmgr_path` (default
+    // defaultProgram) on it with the output in the same name ending ".txt", and gives the lines
+    // after the rule.
     // Raises error 1 with failText when the program path is empty, or the output file is missing
     // or holds no rule. Both temporary files are removed at the end, also after a failure.
     static std::vector<std::string> Run(const std::string& select, const std::string& defaultProgram,

@@ -44,7 +44,7 @@ void StartProgramLog(const LocalTime& start)
 {
     const std::string folder = GetPathDir(gLogFile);
     if (!HostFolderExists(folder)) {
-        ReportProgramLogFailure("its folder '" + folder + "', named by TMP, does not exist");
+        ReportProgramLogFailure("its folder '" + folder + "', named by TMP, " + MissingFolderWords(folder));
         return;
     }
     // Two starts within one second would share the log name: the second takes a name of its own.
@@ -55,12 +55,17 @@ void StartProgramLog(const LocalTime& start)
     ShowStatus("LogFile = " + gLogFile);
 }
 
+std::string MissingFolderWords(const std::string& folder)
+{
+    return HostFileExists(folder) ? "is a file, not a folder" : "does not exist";
+}
+
 std::string FolderWriteProblem(const std::string& folder)
 {
     if (IsBlank(folder))
         return "no folder is given";
     if (!HostFolderExists(folder))
-        return "the folder '" + folder + "' does not exist";
+        return "the folder '" + folder + "' " + MissingFolderWords(folder);
     // A name no file has yet: the probe is deleted afterwards and must never be someone's file.
     std::string probe;
     do

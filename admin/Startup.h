@@ -25,6 +25,10 @@ void InitProcessValues(const LocalTime& start);
 // in words and the program goes on without it.
 void StartProgramLog(const LocalTime& start);
 
+// Why a folder that HostFolderExists does not find is none: "does not exist", or "is a file,
+// not a folder" when a file stands under that name.
+std::string MissingFolderWords(const std::string& folder);
+
 // Why nothing can be written into the folder (Windows path): not given, missing, or a write
 // that fails (with the error's description); empty when a file can be written there.
 std::string FolderWriteProblem(const std::string& folder);

@@ -7,6 +7,7 @@
 #include "platform/AppError.h"
 #include "platform/BinaryFile.h"
 #include "platform/Environment.h"
+#include "platform/OwnedLeftovers.h"
 #include "platform/TextUtil.h"
 #include "services/AppGlobals.h"
 #include "services/Tokens.h"
@@ -40,7 +41,12 @@ std::string oracleErrorLine(const std::string& line)
 
 std::string ToolRun::ScratchFilePath()
 {
-    return GetEnvVar("TMP") + "\\tarnwick.sql";
+    // Two instances at once must not run each other's statements: the name carries the process
+    // id, and the files that ended (killed) instances left are removed.
+    const std::string stem = GetEnvVar("TMP") + "\\tarnwick";
+    RemoveOrphanedLeftovers(stem, ".sql");
+    RemoveOrphanedLeftovers(stem, ".txt"); // the answer file of a server-manager query
+    return OwnedLeftoverName(stem, ".sql");
 }
 
 void ToolRun::WriteScratchFile(const std::string& path, const std::string& text)

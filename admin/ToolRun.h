@@ -1,5 +1,5 @@
-// The main window's runs of outside tools (server manager, risbatch): the shared scratch
-// script "tarnwick.sql", one logged run with the output it appended to the program log, and
+// The main window's runs of outside tools (server manager, risbatch): the scratch script
+// "tarnwick.<process id>.sql", one logged run with the output it appended to the program log, and
 // the error lines that output holds.
 #pragma once
 
@@ -17,8 +17,9 @@ struct ToolOutcome {
 
 class ToolRun {
 public:
-    // TMP + "\tarnwick.sql" ("\tarnwick.sql" on the current drive when TMP is unset). One file
-    // for every tool run of the main window, which follow one another on the one thread.
+    // TMP + "\tarnwick.<process id>.sql" ("\tarnwick.<id>.sql" on the current drive when TMP
+    // is unset): one file for every tool run of this instance, which follow one another on the
+    // one thread, and another for each other instance. Removes those of ended instances.
     static std::string ScratchFilePath();
 
     // Writes text to the file, replacing what it held. Throws AppError when it cannot.

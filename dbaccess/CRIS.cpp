@@ -7,6 +7,7 @@
 #include "dbaccess/SchemaStatements.h"
 #include "platform/Clock.h"
 #include "platform/Environment.h"
+#include "platform/HostFiles.h"
 #include "platform/TextUtil.h"
 #include "services/AppGlobals.h"
 #include "services/BatchLauncher.h"
@@ -158,6 +159,18 @@ std::string CRIS::GetTempDir()
     if (IsBlank(TempDir))
         SetTempDir();
     return TempDir;
+}
+
+void CRIS::RemoveEmptyTempDir()
+{
+    if (IsBlank(TempDir))
+        return;
+    try {
+        // Only an empty folder: a non-recursive removal fails on anything in it.
+        HostRemoveFolder(TempDir, false);
+        TempDir.clear();
+    } catch (const AppError&) {
+    }
 }
 
 bool CRIS::HasError() const

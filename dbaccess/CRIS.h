@@ -43,6 +43,9 @@ public:
     std::string GetRISPath();
     // The object's work directory, ending in "\", made when not yet there.
     std::string GetTempDir();
+    // Removes the work directory when nothing is in it (a run that needed none of its files),
+    // so that the next GetTempDir makes another; a directory with files stays.
+    void RemoveEmptyTempDir();
 
     // --- queries and statements ---
     // A SELECT as a disconnected client-side recordset; lockType as ADO numbers it (callers pass 3).

@@ -31,21 +31,20 @@ void openExisting(BinaryFile& f, const std::string& path, BinaryFile::Mode mode)
     throw AppError(e.number(), "DumpSchemaLine", e.description() + " '" + path + "'");
 }
 
-// The text from the file's start up to and including the first CR LF, read in growing
-// prefixes; the whole file when it holds no CR LF.
+// The text from the file's start up to and including the first LF, read in growing
+// prefixes; the whole file when it holds no LF.
 std::string firstLineWithEnd(BinaryFile& f)
 {
     std::string prefix;
-    size_t searchFrom = 0;
     for (;;) {
+        const size_t searchFrom = prefix.size();
         const std::string piece = f.ReadAt(static_cast<int64_t>(prefix.size()), kFirstLineStep);
         if (piece.empty())
             return prefix;
         prefix += piece;
-        const size_t crlf = prefix.find("\r\n", searchFrom);
-        if (crlf != std::string::npos)
-            return prefix.substr(0, crlf + 2);
-        searchFrom = prefix.size() - 1;
+        const size_t lf = prefix.find('\n', searchFrom);
+        if (lf != std::string::npos)
+            return prefix.substr(0, lf + 1);
     }
 }
 
@@ -56,7 +55,7 @@ size_t markLength(std::string_view text)
 
 } // namespace
 
-bool DumpSchemaLine::RewriteInPlace(const std::string& dumpFile)
+bool DumpSchemaLine::RewriteInPlace(const std::string& dumpFile, std::string* leftAsItIs)
 {
     BinaryFile f;
     openExisting(f, dumpFile, BinaryFile::Mode::Update);
@@ -64,8 +63,15 @@ bool DumpSchemaLine::RewriteInPlace(const std::string& dumpFile)
     // The line begins after a byte-order mark, which stays.
     const size_t mark = markLength(first);
     first.erase(0, mark);
-    if (first.size() < 2 || first.compare(first.size() - 2, 2, "\r\n") != 0)
+    if (first.empty() || first.back() != '\n')
         return false;
+    // A first line ended by LF alone (the rest may end CR LF) is left as it is: the line that
+    // ends at the first CR LF would reach into the next line, and its bytes must stay.
+    if (first.size() < 2 || first[first.size() - 2] != '\r') {
+        if (leftAsItIs && first.rfind("default ", 0) != 0)
+            *leftAsItIs = "its first line ends with LF alone";
+        return false;
+    }
     const std::string line = first.substr(0, first.size() - 2);
     if (line.rfind("default ", 0) == 0 || first.size() <= 18)
         return false;

@@ -12,10 +12,11 @@ public:
     // not begin with "default " and, with its CR LF, is longer than 18 characters becomes
     // "default schema " + the name from character 15 up to the next blank (or the line end),
     // padded with blanks to the old length. The file keeps its length and every later byte.
-    // Nothing changes when the new line would be longer, when the first line has no CR LF,
-    // or when the file is empty. Returns true when the file was changed. Raises error 53
+    // Nothing changes when the new line would be longer, when the file holds no line end,
+    // when the first line ends with LF alone (leftAsItIs, when given, then says so), or when
+    // the file is empty. Returns true when the file was changed. Raises error 53
     // "File '<path>' not found" when the file cannot be opened for reading and writing.
-    static bool RewriteInPlace(const std::string& dumpFile);
+    static bool RewriteInPlace(const std::string& dumpFile, std::string* leftAsItIs = nullptr);
 
     // The first line of the file up to its first line end (CR removed); empty for an empty
     // file. Reads only as much as needed.

@@ -14,6 +14,11 @@ std::string OwnedLeftoverName(const std::string& winFile, const std::string& suf
 // that cannot be removed now is tried again by the next run.
 void RemoveOrphanedLeftovers(const std::string& winFile, const std::string& suffix);
 
+// Removes every "<file>.<id1><suffix>.<id2><partSuffix>" beside the file whose two processes
+// (the program that named "<file>.<id1><suffix>" and the client that wrote its part file) no
+// longer run: the part file a client leaves when both die together. Failures passed over.
+void RemoveOrphanedLeftoverParts(const std::string& winFile, const std::string& suffix, const std::string& partSuffix);
+
 // True when id, the process-id part of a leftover's name (1 to 9 digits), names a process that
 // no longer runs; false for any other text.
 bool LeftoverOwnerGone(std::string_view id);

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <climits>
 #include <csignal>
+#include <cstdlib>
 #include <map>
 #include <fcntl.h>
 #include <spawn.h>
@@ -103,7 +104,29 @@ long Process::Wait(long pid)
 
 long Process::CurrentId() { return static_cast<long>(::getpid()); }
 
-bool Process::Gone(long pid) { return pid > 0 && ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH; }
+bool Process::Gone(long pid)
+{
+    if (pid <= 0)
+        return false;
+    if (::kill(static_cast<pid_t>(pid), 0) != 0)
+        return errno == ESRCH;
+    // A killed process whose parent died too stays a zombie until the system's first process
+    // reaps it, which may take a while: it runs no more and writes nothing. An ended child of
+    // this process is left to the wait for it.
+    char stat[64] = {};
+    const int fd = ::open(("/proc/" + std::to_string(pid) + "/stat").c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const ssize_t n = ::read(fd, stat, sizeof stat - 1);
+    ::close(fd);
+    // "<pid> (<name>) <state> ...": the state follows the name's last ")".
+    const std::string_view text(stat, n > 0 ? static_cast<size_t>(n) : 0);
+    const size_t close = text.rfind(')');
+    if (close == std::string_view::npos || close + 2 >= text.size() || text[close + 2] != 'Z')
+        return false;
+    const long parent = std::strtol(std::string(text.substr(close + 3)).c_str(), nullptr, 10);
+    return parent != static_cast<long>(::getpid());
+}
 
 std::string Process::ExecutablePath()
 {

@@ -35,7 +35,9 @@ public:
 
     static long CurrentId();
     // True when no process of that id runs any more, so that what it left behind may go. A
-    // process that runs under another user, or an ended child not yet waited for, has not gone.
+    // process that runs under another user, or an ended child of this process not yet waited
+    // for, has not gone; an ended process that nobody has waited for yet (its parent died
+    // with it) has.
     static bool Gone(long pid);
 
     // The host path of the running executable.

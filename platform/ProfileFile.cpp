@@ -138,8 +138,15 @@ std::string fileBytes(const Profile& p)
     return out + p.strayByte;
 }
 
+thread_local std::string gLockFailure;
+
 bool save(const std::string& hostPath, const Profile& p)
 {
+    // A file another program writes just now is waited for a while, not refused at once.
+    if (!WaitUntilUnlocked(hostPath)) {
+        gLockFailure = "The settings file " + LockedFileText(WinPathFromHost(hostPath));
+        return false;
+    }
     // The new text replaces the file only once it is whole and flushed, so a failed write never
     // leaves half a file; a linked settings file keeps its link, and the file its mode and owner.
     try {
@@ -248,9 +255,12 @@ std::string ProfileFile::GetString(const std::optional<std::string>& section, co
     return value;
 }
 
+const std::string& ProfileFile::LastLockFailure() { return gLockFailure; }
+
 bool ProfileFile::WriteString(const std::optional<std::string>& section, const std::optional<std::string>& key,
                               const std::optional<std::string>& value, const std::string& file)
 {
+    gLockFailure.clear();
     if (!section)
         return !key && !value; // the platform's "flush the cache" call
     const std::string host = HostPath(file);

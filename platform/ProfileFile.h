@@ -29,4 +29,7 @@ public:
     // Returns false when the file cannot be written (or the section is absent).
     static bool WriteString(const std::optional<std::string>& section, const std::optional<std::string>& key,
                             const std::optional<std::string>& value, const std::string& file);
+    // Why this thread's last WriteString failed when another program held the file's lock
+    // longer than a writer waits (kLockWaitMs, the event pump running); empty otherwise.
+    static const std::string& LastLockFailure();
 };

@@ -346,7 +346,8 @@ bool RegistryStore::Save() const
     const std::string path = FilePath(computer_);
     if (path.empty() || !MakeRegistryFolder(path))
         return false;
-    FileLock lock(WinPathFromHost(LockPathOf(path)));
+    FileLock lock(WinPathFromHost(LockPathOf(path)), true, kLockWaitMs);
+    lockFailure_ = lock.held() ? std::string() : "The registry file " + LockedFileText(WinPathFromHost(path));
     return lock.held() && Write(path);
 }
 
@@ -355,7 +356,10 @@ bool RegistryStore::Update(const std::function<bool(RegistryStore&)>& change)
     const std::string path = FilePath(computer_);
     if (path.empty() || !MakeRegistryFolder(path))
         return false;
-    FileLock lock(WinPathFromHost(LockPathOf(path)));
+    // Another program's write takes a moment; one that holds the lock for longer is reported,
+    // not waited for with the window standing still.
+    FileLock lock(WinPathFromHost(LockPathOf(path)), true, kLockWaitMs);
+    lockFailure_ = lock.held() ? std::string() : "The registry file " + LockedFileText(WinPathFromHost(path));
     if (!lock.held() || Load() == LoadResult::Failed)
         return false;
     const std::string before = Text();

@@ -58,6 +58,9 @@ public:
     // all under the file's lock, so that two writers never lose each other's changes. False when
     // the file cannot be read or written or `change` returns false (nothing is written then).
     bool Update(const std::function<bool(RegistryStore&)>& change);
+    // Why the last Save or Update failed when another program held the file's lock longer than
+    // a writer waits (kLockWaitMs, the event pump running); empty otherwise.
+    const std::string& LockFailure() const { return lockFailure_; }
 
     // The file's text, and a store parsed from a text (for the file and for tests).
     std::string Text() const;
@@ -95,4 +98,5 @@ private:
 
     std::string computer_;
     std::vector<Entry> entries_;
+    mutable std::string lockFailure_;
 };

@@ -65,21 +65,47 @@ void failIfFault(const char* op, const std::string& host)
 }
 
 // Temporary files beside a target are named ".<name>.~<process id>.<6 hex digits>", so that a
-// later run knows those of a process that was killed before it could remove them. A backup of
-// the former content carries a further tail and is never taken for one: it may be the only
-// whole copy left.
+// later run knows those of a process that was killed before it could remove them. The backup of
+// a hard-linked target's former content is written under that name with ".partial" added and
+// renamed to ".former" once whole and flushed; only then is the target rewritten in place.
 std::string tempPrefix(const std::string& target) { return "." + nameOf(target) + ".~"; }
 
-// Whether the name is one of target's temporary files (prefix + "<pid>.<6 hex>", a backup's
-// longer name not included) whose process no longer runs.
-bool tempOfEndedProcess(const std::string& name, const std::string& prefix)
+constexpr const char* kPartialTail = ".partial";
+constexpr const char* kFormerTail = ".former";
+
+enum class TempKind { None, Content, PartialBackup, Backup };
+
+// What kind of target's temporary file the name is when its process no longer runs; None for
+// every other name and for the files of running processes.
+TempKind tempOfEndedProcess(const std::string& name, const std::string& prefix)
 {
-    if (name.size() < prefix.size() + 8 || name.compare(0, prefix.size(), prefix) != 0)
-        return false;
-    const std::string tail = name.substr(name.size() - 7);
+    if (name.compare(0, prefix.size(), prefix) != 0)
+        return TempKind::None;
+    std::string rest = name.substr(prefix.size());
+    TempKind kind = TempKind::Content;
+    for (const auto& [tail, k] : {std::pair{kPartialTail, TempKind::PartialBackup}, {kFormerTail, TempKind::Backup}})
+        if (rest.size() > std::strlen(tail) && EndsWithNoCase(rest, tail)) {
+            rest.erase(rest.size() - std::strlen(tail));
+            kind = k;
+        }
+    if (rest.size() < 8)
+        return TempKind::None;
+    const std::string tail = rest.substr(rest.size() - 7);
     if (tail[0] != '.' || tail.find_first_not_of("0123456789abcdef", 1) != std::string::npos)
-        return false;
-    return LeftoverOwnerGone(std::string_view(name).substr(prefix.size(), name.size() - prefix.size() - 7));
+        return TempKind::None;
+    return LeftoverOwnerGone(std::string_view(rest).substr(0, rest.size() - 7)) ? kind : TempKind::None;
+}
+
+std::vector<std::string> hiddenTempNames(const std::string& folder)
+{
+    std::vector<std::string> names;
+    if (DIR* d = ::opendir(folder.c_str())) {
+        while (dirent* e = ::readdir(d))
+            if (e->d_name[0] == '.' && std::strstr(e->d_name, ".~"))
+                names.push_back(e->d_name);
+        ::closedir(d);
+    }
+    return names;
 }
 
 // The hidden names of a folder that may be temporary files. A folder is read once per process:
@@ -92,29 +118,40 @@ std::vector<std::string> tempCandidates(const std::string& folder)
     std::lock_guard<std::mutex> lock(mutex);
     if (auto it = byFolder.find(folder); it != byFolder.end())
         return it->second;
-    DIR* d = ::opendir(folder.c_str());
-    if (!d)
-        return {};
-    std::vector<std::string>& names = byFolder[folder];
-    while (dirent* e = ::readdir(d))
-        if (e->d_name[0] == '.' && std::strstr(e->d_name, ".~"))
-            names.push_back(e->d_name);
-    ::closedir(d);
-    return names;
+    return byFolder[folder] = hiddenTempNames(folder);
 }
 
+void overwriteInPlace(const std::string& source, const std::string& target);
+
 // Removes the temporary files of target whose process no longer runs; every other name stays,
-// and one that cannot be removed now is tried again by a later program.
-void removeOrphanedTemps(const std::string& target)
+// and one that cannot be removed now is tried again by a later program. A whole backup of an
+// ended process means its in-place rewrite of the hard-linked target may have been cut: the
+// former content is written back first (the target is then old, never a mix), and the backup
+// goes only when that succeeded.
+void removeOrphanedTemps(const std::string& target, const std::vector<std::string>& names)
 {
     const std::string folder = folderOf(target), prefix = tempPrefix(target);
-    for (const std::string& name : tempCandidates(folder)) {
+    for (const std::string& name : names) {
         const std::string path = folder + "/" + name;
         struct stat st;
-        if (tempOfEndedProcess(name, prefix) && ::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode))
-            ::unlink(path.c_str());
+        const TempKind kind = tempOfEndedProcess(name, prefix);
+        if (kind == TempKind::None || ::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+            continue;
+        if (kind == TempKind::Backup) {
+            struct stat t;
+            if (::lstat(target.c_str(), &t) != 0 || !S_ISREG(t.st_mode) || IsFileLocked(target))
+                continue;
+            try {
+                overwriteInPlace(path, target);
+            } catch (const AppError&) {
+                continue;
+            }
+        }
+        ::unlink(path.c_str());
     }
 }
+
+void removeOrphanedTemps(const std::string& target) { removeOrphanedTemps(target, tempCandidates(folderOf(target))); }
 
 // A new, exclusively created temporary file beside target (hidden in listings: its name starts
 // with "."), after the orphaned ones of target are gone; backupTail is "" or the backup's tail.
@@ -223,21 +260,35 @@ void overwriteInPlace(const std::string& source, const std::string& target)
     out.close();
 }
 
+void flushFolder(const std::string& folder)
+{
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
 // A flushed copy of a host file under a fresh temporary name beside target.
 std::string backupOf(const std::string& target)
 {
-    std::string backup;
-    Descriptor out(createTemp(target, backup, ".former"));
+    std::string partial;
+    Descriptor out(createTemp(target, partial, kPartialTail));
+    const std::string backup = partial.substr(0, partial.size() - std::strlen(kPartialTail)) + kFormerTail;
     try {
         Descriptor in(openOrThrow(target, O_RDONLY));
         copyDescriptor(in.get(), out.get(), "write", target);
         if (::fsync(out.get()) != 0)
             throw HostError(errno);
         out.close();
+        // Only a whole backup carries the name that a later run writes back from.
+        if (::rename(partial.c_str(), backup.c_str()) != 0)
+            throw HostError(errno);
     } catch (...) {
-        ::unlink(backup.c_str());
+        ::unlink(partial.c_str());
         throw;
     }
+    flushFolder(folderOf(target));
     return backup;
 }
 
@@ -278,15 +329,6 @@ void putInPlaceWithoutOverwrite(const std::string& temp, const std::string& targ
     }
 }
 
-void flushFolder(const std::string& folder)
-{
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-}
-
 } // namespace
 
 ReplacementFile::ReplacementFile(const std::string& winPath, Existing existing, ModeRule rule, mode_t mode)
@@ -297,6 +339,9 @@ ReplacementFile::ReplacementFile(const std::string& winPath, Existing existing, 
     if (::stat(target_.c_str(), &st) == 0) {
         if (S_ISDIR(st.st_mode))
             throw HostError(EACCES);
+        // A FIFO, device or socket: its open may wait for ever, and it holds no content to keep.
+        if (!S_ISREG(st.st_mode))
+            throw AppError(75, "", "'" + winPath + "' is not a regular file");
         if (existing == Existing::NoOverwrite)
             throw HostError(EEXIST);
         // Windows replaces neither a read-only file nor one another program is writing; a
@@ -398,6 +443,17 @@ void ReplacementFile::Commit()
     }
     committed_ = true;
     flushFolder(folderOf(target_));
+}
+
+void MendInterruptedReplacement(const std::string& winPath)
+{
+    std::string target;
+    try {
+        target = followLinks(HostPath(winPath));
+    } catch (const AppError&) {
+        return;
+    }
+    removeOrphanedTemps(target, hiddenTempNames(folderOf(target)));
 }
 
 bool HostSameFile(const std::string& winPathA, const std::string& winPathB)

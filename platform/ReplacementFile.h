@@ -17,8 +17,8 @@ public:
 
     // winPath names the file (Windows form, mapped with HostPath). A symbolic link is followed to
     // the file it names, which is the one replaced; the link stays. A read-only or locked (in
-    // use) file is permission denied (70), a missing folder 76 "Path not found". Throws AppError
-    // (HostError numbers).
+    // use) file is permission denied (70), a missing folder 76 "Path not found", a file that is
+    // not a regular file (a FIFO, a device) 75 naming it. Throws AppError (HostError numbers).
     explicit ReplacementFile(const std::string& winPath, Existing existing = Existing::Replace,
                              ModeRule rule = ModeRule::KeepOld, mode_t mode = 0644);
     // Removes the temporary file unless Commit succeeded.
@@ -38,7 +38,9 @@ public:
 
     // Flushes the new content to disk and puts it in place. A file with several hard links is
     // rewritten in place so that every name keeps seeing one file; its former content is kept
-    // in a second temporary file until the rewrite is through, and written back if it fails.
+    // in a second temporary file until the rewrite is through, and written back if it fails
+    // (or, when the process is killed meanwhile, by the next replacement of the file or
+    // MendInterruptedReplacement).
     // Injected host faults: "flush" before the flush, "overwrite" before an in-place rewrite,
     // each on the target's host path.
     void Commit();
@@ -58,6 +60,12 @@ private:
     nlink_t links_ = 0;
     bool committed_ = false;
 };
+
+// Removes the temporary files that ended processes left beside the file (Windows path; links
+// followed); where one of them was cut in the middle of an in-place rewrite, writes the former
+// content back first, so that the file is the old one or the new one, never a mix. Failures are
+// passed over: what cannot be done now is tried again later.
+void MendInterruptedReplacement(const std::string& winPath);
 
 // True when both Windows paths name one existing file (the same device and inode after the
 // case-insensitive lookup; hard links and symbolic links to one file included).

@@ -15,8 +15,6 @@ namespace {
 constexpr int kPollMs = 50;
 constexpr uint64_t kFileWaitMs = 120000;
 
-long gProgramId = 0;
-
 // A log path with a blank or a character the interpreter reads as an operator would split
 // the redirection, and a "%" would expand; such a path is quoted (QuoteString doubles the "%"),
 // a plain one stays as it is. A path given in quotes is quoted again from its inside, so that
@@ -61,9 +59,8 @@ long ExecA(const std::string& command, const std::string& logFile, int windowSty
         std::string folder = batchFolder;
         if (IsBlank(folder))
             folder = HostFolderExists(gTempDir) ? gTempDir : GetEnvVar("TEMP");
-        if (gProgramId == 0)
-            gProgramId = Process::CurrentId();
-        batchFile = AddBackslash(folder) + std::to_string(gProgramId) + GetTempBaseName() + ".bat";
+        // The process's own id, asked each time: a forked copy is another instance.
+        batchFile = AddBackslash(folder) + std::to_string(Process::CurrentId()) + GetTempBaseName() + ".bat";
         std::string line = command;
         if (!logFile.empty())
             line += " >> " + redirectionTarget(logFile) + " 2>&1";

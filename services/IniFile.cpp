@@ -4,6 +4,7 @@
 #include "platform/ProfileFile.h"
 #include "platform/TextUtil.h"
 #include "services/AppGlobals.h"
+#include "services/Messages.h"
 
 #include <algorithm>
 
@@ -38,11 +39,15 @@ std::string ReadIniValue(const std::string& file, const std::optional<std::strin
 bool WriteIniValue(const std::string& file, const std::optional<std::string>& section,
                    const std::optional<std::string>& key, const std::optional<std::string>& value)
 {
+    bool written = false;
     try {
-        return ProfileFile::WriteString(section, key, value, file);
+        written = ProfileFile::WriteString(section, key, value, file);
     } catch (...) {
         return false;
     }
+    if (!written && !ProfileFile::LastLockFailure().empty())
+        ShowStatus(ProfileFile::LastLockFailure());
+    return written;
 }
 
 std::string GetIniFileName() { return gIniFile; }

@@ -5,6 +5,7 @@
 #include "platform/Environment.h"
 #include "platform/RegistryStore.h"
 #include "platform/TextUtil.h"
+#include "services/Messages.h"
 
 #include <algorithm>
 #include <cctype>
@@ -72,7 +73,12 @@ bool Change(RegistryRoot root, const std::string& computer, const std::function<
         if (path.empty() || ::stat(path.c_str(), &st) != 0)
             return false;
     }
-    return store.Update(change);
+    if (store.Update(change))
+        return true;
+    // The six registry operations raise nothing; a lock another program keeps is said in the log.
+    if (!store.LockFailure().empty())
+        ShowStatus(store.LockFailure());
+    return false;
 }
 
 std::string FullPath(RegistryRoot root, const std::string& keyPath)

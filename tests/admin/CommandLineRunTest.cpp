@@ -6,10 +6,15 @@
 
 #include "admin/CommandLineRun.h"
 #include "platform/Environment.h"
+#include "platform/TextUtil.h"
+#include "platform/WinPath.h"
 #include "services/AppGlobals.h"
+#include "services/FileOperation.h"
 #include "support/TestFiles.h"
 
+#include <algorithm>
 #include <filesystem>
+#include <set>
 
 namespace fs = std::filesystem;
 
@@ -105,6 +110,47 @@ TEST_F(CommandLineRunTest, SettingsThatNameNoDumpFolderAreSaidAsTheyAre)
         fs::remove(logs.host() + "/pd_demo.dmp");
         fs::remove_all(ini());
     }
+}
+
+// A path that names a file where a folder is wanted is said to be a file, not a missing folder.
+TEST_F(CommandLineRunTest, AFileWhereAFolderIsWantedIsSaidToBeAFile)
+{
+    const std::string file = logs.host() + "/plain.txt";
+    testsupport::WriteHostFile(file, "x");
+    ::setenv("TMP", file.c_str(), 1);
+    EXPECT_EQ(RunCommandLine("/risunloadall"), 0) << said();
+    EXPECT_NE(said().find("', named by TMP, is a file, not a folder); Tarnwick goes on without a log"),
+              std::string::npos)
+        << said();
+    ::setenv("TMP", logs.host().c_str(), 1);
+
+    const std::string dumpFile = dumpDir + "\\pd_demo.dmp";
+    testsupport::WriteHostFile(dumps.host() + "/pd_demo.dmp", "default schema pd_demo\r\n");
+    testsupport::WriteHostFile(ini(), "[TARNWICK]\r\nrisdmpdir=" + dumpFile + "\r\n");
+    const size_t asked = messages.asked().size();
+    EXPECT_EQ(RunCommandLine("/risunloadall"), 1);
+    EXPECT_NE(said(asked).find("The dump folder '" + dumpFile + "' is a file, not a folder: nothing unloaded"),
+              std::string::npos)
+        << said(asked);
+    EXPECT_EQ(testsupport::ReadHostFile(dumps.host() + "/pd_demo.dmp"), "default schema pd_demo\r\n");
+}
+
+// The access object's work folder, which a plain unload leaves empty, does not stay behind.
+TEST_F(CommandLineRunTest, AnUnloadLeavesNoEmptyWorkFolder)
+{
+    const std::string temp = HostPath(AddBackslash(GetEnvVar("TEMP")));
+    auto emptyWorkFolders = [&] {
+        std::set<std::string> names;
+        for (const auto& e : fs::directory_iterator(temp))
+            if (e.is_directory() && e.path().filename().string().rfind("rad", 0) == 0 && fs::is_empty(e.path()))
+                names.insert(e.path().filename().string());
+        return names;
+    };
+    const std::set<std::string> before = emptyWorkFolders();
+    EXPECT_EQ(RunCommandLine("/risunloadall"), 0) << said();
+    EXPECT_TRUE(fs::exists(dumps.host() + "/pd_demo.dmp"));
+    const std::set<std::string> after = emptyWorkFolders();
+    EXPECT_TRUE(std::includes(before.begin(), before.end(), after.begin(), after.end()));
 }
 
 TEST_F(CommandLineRunTest, RunsStartedInOneSecondKeepLogsOfTheirOwn)

@@ -146,6 +146,28 @@ TEST_F(Form1Test, EdrisdmpOnAMissingDumpRaisesInsteadOfEnding)
     EXPECT_EQ(e.description(), "Edrisdmp File: '" + dumpDir + "\\missing.dmp' does not exist");
 }
 
+TEST_F(Form1Test, AFirstLineEndedByLfAloneIsLeftWholeAndSaidSo)
+{
+    auto form = startedForm();
+    const std::string dump = dumpDir + "\\pd_lf.dmp";
+    const std::string text = "create schema pd_lf on database (ora, dbname x)\ncreate table t (a int)\r\n"
+                             "***RIS*** End of Table ***RIS***\r\n***RIS*** End of Schema ***RIS***\r\n";
+    writeFile(dump, text);
+    const AppError e = testsupport::Raised([&] { form->edrisdmp("'" + dump + "'"); });
+    EXPECT_NE(e.description().find("'" + dump + "' is left as it is: its first line ends with LF alone"),
+              std::string::npos)
+        << e.description();
+    EXPECT_EQ(BinaryFile::ReadAll(dump), text);
+    // "Load selected files" rewrites the same way before it loads: it stops with the same words.
+    dialogs.Answer(dump);
+    messages.Answer(MsgAnswer::Ok);
+    form->Load_auswahl_Click();
+    EXPECT_NE(messages.asked().back().prompt.find("ends with LF alone"), std::string::npos)
+        << messages.asked().back().prompt;
+    EXPECT_EQ(BinaryFile::ReadAll(dump), text);
+    EXPECT_EQ(BinaryFile::ReadAll(gLogFile).find("rislod"), std::string::npos);
+}
+
 // The dialog writes every key exactly as typed, read back by readers that spell the keys in other
 // cases and bring other defaults; Cancel writes nothing.
 TEST_F(Form1Test, ConfigurationDialogWritesItsKeys)

@@ -3,6 +3,8 @@
 
 #include "AdminTestSupport.h"
 #include "admin/ServerManagerQuery.h"
+#include "admin/ToolRun.h"
+#include "platform/WinPath.h"
 #include "platform/AppError.h"
 #include "platform/ado/AdoTypes.h"
 #include "services/IniFile.h"
@@ -58,8 +60,8 @@ protected:
     }
     bool tempFilesGone() const
     {
-        const std::string tmp = std::getenv("TMP");
-        return !admintest::HostExists(tmp + "/tarnwick.sql") && !admintest::HostExists(tmp + "/dummy.txt");
+        const std::string script = HostPath(ToolRun::ScratchFilePath());
+        return !admintest::HostExists(script) && !admintest::HostExists(script.substr(0, script.size() - 4) + ".txt");
     }
 
     admintest::AdminFolder folder_{"svrmgr"};

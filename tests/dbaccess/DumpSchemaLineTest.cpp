@@ -55,6 +55,9 @@ INSTANTIATE_TEST_SUITE_P(
         InPlaceCase{"NewLineWouldBeLonger", "create schema pd_abc\r\n" + kRest, "create schema pd_abc\r\n" + kRest},
         InPlaceCase{"AlreadyDefault", "default schema pd_abc   \r\n" + kRest, "default schema pd_abc   \r\n" + kRest},
         InPlaceCase{"LfOnlyFile", "create schema pd_abc on database x\nrest\n", "create schema pd_abc on database x\nrest\n"},
+        // The first CR LF ends the second line: nothing of that line may be overwritten.
+        InPlaceCase{"FirstLineEndsWithLfAlone", "create schema pd_abc on database (ora, dbname x)\n" + kRest,
+                    "create schema pd_abc on database (ora, dbname x)\n" + kRest},
         InPlaceCase{"NoLineEndAtAll", "create schema pd_abc on database x", "create schema pd_abc on database x"},
         InPlaceCase{"EmptyFile", "", ""},
         InPlaceCase{"OnlyTheFirstLine", "create schema a b c d e\r\ncreate schema x y z w v\r\n",

@@ -3,6 +3,7 @@
 #include "dbaccess/DumpSchemaLine.h"
 #include "platform/AppError.h"
 #include "platform/BinaryFile.h"
+#include "platform/ReplacementFile.h"
 #include "platform/WinPath.h"
 #include "standins/dbserver/DbServer.h"
 #include "standins/dbserver/RisSession.h"
@@ -19,7 +20,12 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <chrono>
+#include <csignal>
+#include <set>
 #include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -202,6 +208,73 @@ TEST_F(RisUnloadAllTest, AFailedUnloadKeepsItsOldDumpNamesTheSchemaAndTheOthersG
         EXPECT_NE(log.find("Failed: risunlod pd_demo: "), std::string::npos) << log;
         EXPECT_NE(log.find("ended with errors"), std::string::npos) << log;
     }
+}
+
+// "/risunloadall" killed with every process of its group (its clients too, as a closed terminal
+// does) at moments spread over a run, over a dump that has a second (hard) link: the dump and
+// its link are then the old dump or the new one, and after the next run the new one, with no
+// file left beside them.
+TEST_F(RisUnloadAllTest, KilledWithItsClientsLeavesTheOldOrTheNewDumpAndTheNextRunNoLeftover)
+{
+    const std::string pdDump = dumps.host() + "/pd_demo.dmp", link = program.host() + "/pd_demo_link.dmp";
+    const auto started = std::chrono::steady_clock::now();
+    ASSERT_EQ(run("/risunloadall"), 0) << text(program.host() + "/err.txt");
+    const auto runTime = std::chrono::steady_clock::now() - started;
+    const std::string fresh = text(pdDump);
+    std::set<std::string> dumpNames;
+    for (const auto& e : fs::directory_iterator(dumps.host()))
+        dumpNames.insert(e.path().filename().string());
+    // Large enough that its backup takes a while.
+    const std::string old = "default schema pd_demo\r\n" + std::string(8 << 20, 'o') + "\r\n";
+    const int kills = 10;
+    for (int k = 0; k < kills; ++k) {
+        SCOPED_TRACE("kill " + std::to_string(k));
+        fs::remove(pdDump);
+        fs::remove(link);
+        std::ofstream(pdDump, std::ios::binary) << old;
+        fs::create_hard_link(pdDump, link);
+        const pid_t child = ::fork();
+        if (child == 0) {
+            ::setpgid(0, 0);
+            for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+                ::unsetenv(name);
+            std::freopen("/dev/null", "w", stdout);
+            std::freopen("/dev/null", "w", stderr);
+            const std::string program_ = program.host() + "/tarnwick";
+            ::execl(program_.c_str(), program_.c_str(), "/risunloadall", static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        ::setpgid(child, child);
+        std::this_thread::sleep_for(runTime * (k + 1) / (kills + 1));
+        ::kill(-child, SIGKILL);
+        ::waitpid(child, nullptr, 0);
+        // What the next run does first for the dump it replaces.
+        MendInterruptedReplacement(dumpDir + "\\pd_demo.dmp");
+        const std::string now = text(pdDump);
+        EXPECT_TRUE(now == old || now == fresh) << now.size() << " bytes, neither the old nor the new dump";
+        EXPECT_EQ(fs::hard_link_count(pdDump), 2u);
+
+        ASSERT_EQ(run("/risunloadall"), 0) << text(program.host() + "/err.txt");
+        EXPECT_EQ(text(pdDump), fresh);
+        EXPECT_EQ(text(link), fresh);
+        std::set<std::string> names;
+        for (const auto& e : fs::directory_iterator(dumps.host()))
+            names.insert(e.path().filename().string());
+        EXPECT_EQ(names, dumpNames);
+    }
+}
+
+// A FIFO where the old dump stands: the run neither hangs nor touches it, names it, and goes on.
+TEST_F(RisUnloadAllTest, AFifoInTheDumpsPlaceIsRefusedByName)
+{
+    const std::string pdDump = dumps.host() + "/pd_demo.dmp";
+    ASSERT_EQ(::mkfifo(pdDump.c_str(), 0644), 0);
+    EXPECT_EQ(run("/risunloadall"), 1);
+    EXPECT_TRUE(fs::is_fifo(pdDump));
+    const std::string err = text(program.host() + "/err.txt");
+    EXPECT_NE(err.find("risunlod pd_demo: '" + dumpDir + "\\pd_demo.dmp' is not a regular file"), std::string::npos)
+        << err;
+    EXPECT_NE(text(dumps.host() + "/dd_demo.dmp").find("End of Schema"), std::string::npos);
 }
 
 } // namespace

@@ -8,6 +8,8 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sstream>
+#include <csignal>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -65,3 +67,38 @@ TEST(ProcessTest, PollOfAStrangerFails)
 }
 
 } // namespace
+
+// A process killed together with its parent stays a zombie until the system reaps it: it has
+// gone. An ended child of this process has not, until it is waited for.
+TEST(ProcessTest, AZombieIsGoneUnlessItIsOurOwnChild)
+{
+    int pipeFds[2];
+    ASSERT_EQ(::pipe(pipeFds), 0);
+    const pid_t parent = ::fork();
+    if (parent == 0) {
+        const pid_t grandchild = ::fork();
+        if (grandchild == 0)
+            ::_exit(0);
+        (void)!::write(pipeFds[1], &grandchild, sizeof grandchild);
+        ::pause(); // never waits for it
+        ::_exit(0);
+    }
+    pid_t zombie = 0;
+    ASSERT_EQ(::read(pipeFds[0], &zombie, sizeof zombie), static_cast<ssize_t>(sizeof zombie));
+    for (int i = 0; i < 200 && !Process::Gone(zombie); ++i)
+        ::usleep(10000);
+    EXPECT_TRUE(Process::Gone(zombie));
+    EXPECT_FALSE(Process::Gone(parent));
+
+    const pid_t own = ::fork();
+    if (own == 0)
+        ::_exit(0);
+    ::usleep(100000);
+    EXPECT_FALSE(Process::Gone(own));
+    ::waitpid(own, nullptr, 0);
+    EXPECT_TRUE(Process::Gone(own));
+    ::kill(parent, SIGKILL);
+    ::waitpid(parent, nullptr, 0);
+    ::close(pipeFds[0]);
+    ::close(pipeFds[1]);
+}

@@ -6,10 +6,16 @@
 #include "support/TestEnvironment.h"
 #include "support/TestFiles.h"
 
+#include "platform/FileAttributes.h"
+#include "platform/OwnedLeftovers.h"
+
+#include <chrono>
 #include <csignal>
 #include <filesystem>
+#include <future>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -156,7 +162,7 @@ TEST_F(ReplacementFileTest, ANewReplacementRemovesOnlyTheTemporaryFilesOfEndedPr
     // The temporary file a killed run left; everything else stays: a running process's, a
     // backup of a former content, another file's, the older name without a process, a folder.
     const std::string orphan = ".a.ini.~" + dead + ".1f2e3d";
-    const std::vector<std::string> kept = {".a.ini.~" + live + ".1f2e3d", ".a.ini.~" + dead + ".1f2e3d.former",
+    const std::vector<std::string> kept = {".a.ini.~" + live + ".1f2e3d", ".a.ini.~" + live + ".1f2e3d.former",
                                            ".b.ini.~" + dead + ".1f2e3d", ".a.ini.~1f2e3d", ".a.ini.~" + dead + ".x"};
     for (const std::string& name : kept)
         WriteHostFile(path(name), "kept");
@@ -171,6 +177,101 @@ TEST_F(ReplacementFileTest, ANewReplacementRemovesOnlyTheTemporaryFilesOfEndedPr
         EXPECT_EQ(ReadHostFile(path(name)), "kept") << name;
     EXPECT_TRUE(fs::is_directory(path(".a.ini.~" + dead + ".abcdef")));
     EXPECT_EQ(entries(), 1u + kept.size() + 1u);
+}
+
+// A process killed in the middle of replacing a hard-linked file: the next replacement (or the
+// mend at a program's start) leaves the old content or the new one, never a mix, and no file
+// beside it.
+TEST_F(ReplacementFileTest, AKilledRewriteOfAHardLinkedFileLeavesTheOldOrTheNewContent)
+{
+    const std::string a = path("a.dmp"), b = path("b.dmp");
+    std::string old(3 << 20, 'o'), fresh(3 << 20, 'n');
+    old[0] = 'O';
+    const struct {
+        const char* op; // the host operation at which the process is killed
+        int call;       // its how-manieth call
+        bool mixed;     // the file is part old, part new before the mend
+    } cases[] = {
+        {"write", 2, false},     // while the backup is being written
+        {"overwrite", 1, false}, // backup not yet begun
+        {"overwrite", 3, true},  // a few blocks of the new content over the old
+        {"overwrite", 40, true}, // most of them
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.op) + " " + std::to_string(c.call));
+        fs::remove(a), fs::remove(b);
+        WriteHostFile(a, old);
+        fs::create_hard_link(a, b);
+        const pid_t child = ::fork();
+        if (child == 0) {
+            int calls = 0;
+            SetHostFileFault([&](const std::string& op, const std::string&) {
+                if (op == c.op && ++calls == c.call)
+                    ::raise(SIGKILL);
+                return 0;
+            });
+            replace(b, fresh);
+            ::_exit(0);
+        }
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        ASSERT_TRUE(WIFSIGNALED(status));
+        const std::string cut = ReadHostFile(a);
+        EXPECT_EQ(cut != old && cut != fresh, c.mixed);
+        MendInterruptedReplacement(b);
+        EXPECT_EQ(ReadHostFile(a), old);
+        EXPECT_EQ(fs::hard_link_count(a), 2u);
+        EXPECT_EQ(entries(), 2u); // neither backup nor temporary file stays
+        replace(a, fresh);
+        EXPECT_EQ(ReadHostFile(b), fresh);
+        EXPECT_EQ(entries(), 2u);
+    }
+}
+
+// A FIFO (or a device) where the file stands holds no content to replace, and an open of it
+// would wait for a writer for ever: it is refused at once, by name.
+TEST_F(ReplacementFileTest, AFifoIsRefusedByNameWithoutWaiting)
+{
+    const std::string fifo = path("pd_demo.dmp");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+    auto outcome = std::async(std::launch::async, [&] {
+        std::string said;
+        EXPECT_FALSE(IsFileLocked(fifo));
+        EXPECT_TRUE(IsSpecialFile(fifo));
+        try {
+            replace(fifo, "new");
+        } catch (const AppError& e) {
+            said = e.description();
+        }
+        return said;
+    });
+    ASSERT_EQ(outcome.wait_for(std::chrono::seconds(10)), std::future_status::ready) << "waits on the FIFO";
+    EXPECT_EQ(outcome.get(), "'" + fifo + "' is not a regular file");
+    EXPECT_TRUE(fs::is_fifo(fifo));
+    EXPECT_EQ(entries(), 1u);
+}
+
+// The part file a client writes beside the run's own new dump goes when both processes ended.
+TEST_F(ReplacementFileTest, APartFileGoesOnlyWhenItsRunAndItsClientHaveEnded)
+{
+    const long ended = Process::Start("/bin/true", {}, 0);
+    Process::Wait(ended);
+    const long running = Process::Start("/bin/sleep", {"60"}, 0);
+    const std::string dead = std::to_string(ended), live = std::to_string(running);
+    const std::string gone = "pd.dmp." + dead + ".tw.tmp." + dead + ".part";
+    const std::vector<std::string> kept = {"pd.dmp." + dead + ".tw.tmp." + live + ".part", // its client still writes
+                                           "pd.dmp." + live + ".tw.tmp." + dead + ".part", // its run goes on
+                                           "dd.dmp." + dead + ".tw.tmp." + dead + ".part", // another dump's
+                                           "pd.dmp.x.tw.tmp." + dead + ".part", "pd.dmp." + dead + ".tw.tmp.part"};
+    for (const std::string& name : kept)
+        WriteHostFile(path(name), "kept");
+    WriteHostFile(path(gone), "cut");
+    RemoveOrphanedLeftoverParts(path("pd.dmp"), ".tw.tmp", ".part");
+    ::kill(static_cast<pid_t>(running), SIGKILL);
+    Process::Wait(running);
+    EXPECT_FALSE(fs::exists(path(gone)));
+    for (const std::string& name : kept)
+        EXPECT_TRUE(fs::exists(path(name))) << name;
 }
 
 TEST_F(ReplacementFileTest, SameFileFollowsCaseAndLinks)
