@@ -51,12 +51,9 @@ std::string RisClientNoOutput(const std::string& client, const std::string& risP
 // "<client> ended with exit code <n>": a client that died (a crash, an abort) writes no RIS
 // error block, so its exit code is the only sign that its work is incomplete.
 std::string RisClientExitText(const std::string& client, long exitCode);
-// The first counting RIS error block of a client's output (RISErrorText) when it is whole, that
-// is holds its "RIS Error:" line; else empty.
-std::string WholeRISErrorBlock(const std::string& output);
 // Whether a client that ended with a non-zero exit code left no RIS error block that explains it:
-// neither a counting one nor a whole RIS_E_CREATE_INDEX block. A line that merely holds
-// "RIS Error:" without its frame explains nothing; the run may have stopped anywhere.
+// neither a counting one nor a RIS_E_CREATE_INDEX block. A line that merely holds "RIS Error:"
+// without a frame line before it explains nothing; the run may have stopped anywhere.
 bool RisClientEndedUnexplained(long exitCode, const std::string& output);
 
 // The banner lines around rejected rows in a load's log (120 characters, no line end).
