@@ -23,7 +23,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <map>
 
 namespace fs = std::filesystem;
 using namespace dumptest;
@@ -317,6 +319,47 @@ TEST_F(CRISServerOperationsTest, DumpWrittenFromAnAccessDatabaseLoadsWithRislod)
     EXPECT_EQ(*rows[1][0], "P-200");
     EXPECT_FALSE(rows[1][2].has_value());
     EXPECT_EQ(ReadHostFile(OutHost("load.log")).find("Begin of RIS bad file"), std::string::npos);
+}
+
+// Tables of a RIS dump taken into Access and written out as a dump again keep every column's
+// type and width, and the dump loads back into a schema with the same rows.
+TEST_F(CRISServerOperationsTest, DumpToAccessToDumpKeepsEveryWidthAndRow)
+{
+    const std::string source = Win(testsupport::SourceDir() + "/tests/data/standins/pd_demo.dmp");
+    const Names tables = {"pdtable_111", "pdtable_112", "pdtable_113", "pdtable_115", "pdtable_116", "pdtable_121"};
+    const std::string mdb = Out("roundtrip.mdb");
+    AccessConnection::CreateDatabase(mdb);
+    for (const std::string& table : tables)
+        cris.RISDumpImport2Access(source, "pd_demo", "SELECT * FROM " + table + ";", mdb, "", false);
+    cris.RISDumpCreate(Out("back.dmp"), "pd_back", mdb, tables, std::nullopt, false);
+
+    const auto createLines = [](const std::string& dump) {
+        std::map<std::string, std::string> lines;
+        for (const std::string& line : Split(ReadHostFile(dump), "\r\n"))
+            if (line.rfind("create table ", 0) == 0)
+                lines[line.substr(13, line.find(' ', 13) - 13)] = line;
+        return lines;
+    };
+    const auto before = createLines(HostPath(source));
+    const auto after = createLines(OutHost("back.dmp"));
+    for (const std::string& table : tables) {
+        ASSERT_TRUE(before.count(table) && after.count(table)) << table;
+        EXPECT_EQ(after.at(table), before.at(table));
+    }
+
+    NewSchema("pd_back");
+    cris.RISLoad(Out("back.dmp"), std::nullopt, 1, "pd_back", Out("load.log"), 25);
+    NewSchema("pd_orig");
+    cris.RISLoad(source, tables, 1, "pd_orig", Out("load2.log"), 25);
+    for (const std::string& table : tables) {
+        SCOPED_TRACE(table);
+        auto orig = Rows("pd_orig", "SELECT * FROM " + table);
+        auto back = Rows("pd_back", "SELECT * FROM " + table);
+        ASSERT_FALSE(orig.empty());
+        std::sort(orig.begin(), orig.end());
+        std::sort(back.begin(), back.end());
+        EXPECT_EQ(back, orig);
+    }
 }
 
 TEST_F(CRISServerOperationsTest, DumpTableImportedIntoAccessNewThenAppended)
