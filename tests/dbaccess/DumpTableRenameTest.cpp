@@ -89,20 +89,3 @@ TEST(DumpTableRenameTest, ShorterListPairsAsFarAsItGoes)
     EXPECT_EQ(rename.RenameStatementLine("create table a (a int)"), "create table x (a int)");
 }
 
-// Views left out are the target's own: their lines go, every other view is renamed as before.
-TEST(DumpTableRenameTest, LeftOutViewsAreNotCopied)
-{
-    testsupport::ScopedDir dir("rename");
-    const std::string src = dir.host() + "/in.dmp";
-    const std::string dst = dir.host() + "/out.dmp";
-    WriteHostFile(src, "default schema s\r\n"
-                       "create view V_Kept as select n from a\r\n"
-                       "create view v_new as select n from a\r\n"
-                       "***RIS*** End of Schema ***RIS***\r\n");
-    DumpTableRename rename({"a"}, {"b"});
-    rename.SetLeftOutViews({"v_kept"});
-    rename.Copy(Win(src), Win(dst));
-    EXPECT_EQ(ReadHostFile(dst), "default schema s\r\n"
-                                 "create view v_new as select n from b\r\n"
-                                 "***RIS*** End of Schema ***RIS***\r\n");
-}
