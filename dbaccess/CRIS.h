@@ -141,9 +141,12 @@ public:
     void RISDumpImport2Access(const std::string& dumpFile, const std::string& schemaName, const std::string& sql,
                               const std::string& accessDatabase, const std::string& tableName, bool appendRows);
     // loadMode as RISLoad's mode; targetTables paired by position with sourceTables. The copy
-    // carries the tables with their own indexes (renamed to names free in the target) and
-    // grants; no view is copied and no view of the target is touched.
-    void RISTableCopy(const std::string& sourceSchema, const std::vector<std::string>& sourceTables,
+    // carries the tables with their own indexes (renamed to names free in the target), their
+    // grants and the source's views; a view the target already has is left as it is. Gives what
+    // the caller should be told although the copy stands (views left as they were, a load that
+    // failed after doing all its work), CR LF between sentences; empty when there is nothing.
+    // A failed load raises what stands afterwards: not done, or not known with each table's rows.
+    std::string RISTableCopy(const std::string& sourceSchema, const std::vector<std::string>& sourceTables,
                       const std::string& targetSchema, const std::vector<std::string>& targetTables,
                       int32_t loadMode, const std::string& logFile);
 
@@ -197,7 +200,8 @@ private:
     std::string RunRisbatch(const std::string& input, bool checkOutputSize, bool readOutput);
     // Runs risunlod into a listing of the schema's tables (all, or the one table given) and
     // gives the listing's text. Both work files are gone on return, also after an error.
-    std::string RunRisunlodListing(const std::string& schema, const std::string* table, bool withIndexes = false);
+    std::string RunRisunlodListing(const std::string& schema, const std::string* table, bool withIndexes = false,
+                                   bool withViews = false);
 
     std::string TempDir;
     int32_t ConType = kConNotSet;

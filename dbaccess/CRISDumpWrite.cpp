@@ -12,6 +12,8 @@
 #include "platform/TextUtil.h"
 #include "services/FileOperation.h"
 
+#include <algorithm>
+
 namespace {
 
 const char* kOwn = "RISDumpCreate";
@@ -26,8 +28,10 @@ std::string Template(const std::string& text, const std::string& arg)
 }
 
 // The RIS type of a column and, for a character column, the longest value it takes (0 for
-// numbers). Values are written in their text form, so a column that is not text is as wide as
-// that form, and a text column as wide as its defined size.
+// numbers). Values are written in their text form, so a date, Boolean or currency column is as
+// wide as that form. A text column is one narrower than its defined size: a dump table read
+// into Access gets its char(n) columns one wider (n + 1) as text table fields, so without the
+// step back every dump -> Access -> dump pass would widen them.
 DumpColumn RisColumnOf(const FieldInfo& f, long& charLength)
 {
     charLength = 0;
@@ -51,9 +55,10 @@ DumpColumn RisColumnOf(const FieldInfo& f, long& charLength)
         charLength = 38; // "{xxxxxxxx-xxxx-xxxx-xxxx-xxxxxxxxxxxx}"
         break;
     default:
-        charLength = IsAdoDataTypeString(static_cast<int16_t>(f.type)) && f.definedSize > 0
-                         ? std::min(f.definedSize, kMaxCharLength)
-                         : kMaxCharLength;
+        if (!IsAdoDataTypeString(static_cast<int16_t>(f.type)) || f.definedSize <= 0 || f.definedSize >= 255)
+            charLength = kMaxCharLength;
+        else // a Text(1) still takes its one character
+            charLength = std::clamp(f.definedSize - 1, 1L, kMaxCharLength);
         break;
     }
     return {f.name, "char(" + std::to_string(charLength) + ")"};

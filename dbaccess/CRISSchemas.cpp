@@ -18,16 +18,17 @@ void CRIS::RISCreateSchema(const std::vector<std::string>& schemas, const std::s
         if (dbUsers.size() != schemas.size() || schemas.size() != dbPasswords.size())
             RaiseError("", "Schema count does not match user or password count");
         // Every piece goes into the statement as it stands, so all are checked before the
-        // first schema is defined.
+        // first schema is defined, and only for what would change the statement's shape: a
+        // database name may be a net service name ("orcl.world"), and a password may be empty.
         CheckDefinitionPart("Server host", serverHost);
         CheckDefinitionPart("Directory", directory);
-        CheckStatementName("Database name", database);
+        CheckDefinitionPart("Database name", database);
         CheckCredential("Operating system user", osUser);
-        CheckCredential("Operating system password", osPassword);
+        CheckSchemaPassword("Operating system password", osPassword);
         for (size_t i = 0; i < schemas.size(); ++i) {
             CheckStatementName("Schema name", schemas[i]);
             CheckStatementName("User name", dbUsers[i]);
-            CheckCredential("Password", dbPasswords[i]);
+            CheckSchemaPassword("Password", dbPasswords[i]);
         }
         for (size_t i = 0; i < schemas.size(); ++i) {
             RISWrite("", RisCreateSchemaStatement(schemas[i], serverHost, dbType, directory, database, osUser,

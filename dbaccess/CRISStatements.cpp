@@ -133,6 +133,6 @@ std::string CRIS::RunRisbatch(const std::string& input, bool checkOutputSize, bo
 std::string CRIS::RISGetError(const std::string& outputFile)
 {
     return WithErrorSource("CRIS::RISGetError", [&] {
-        return WholeRISErrorBlock(BinaryFile::ReadAll(outputFile));
+        return RISErrorText(BinaryFile::ReadAll(outputFile));
     });
 }

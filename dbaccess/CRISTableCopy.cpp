@@ -1,5 +1,5 @@
-// RISTableCopy: tables with their data, indexes and grants copied from one RIS schema into
-// another, optionally under new names, through an unload and a load.
+// RISTableCopy: tables with their data, views, indexes and grants copied from one RIS schema
+// into another, optionally under new names, through an unload and a load.
 #include "dbaccess/CRIS.h"
 
 #include "dbaccess/CRISWork.h"
@@ -8,9 +8,14 @@
 #include "dbaccess/DumpWholeCheck.h"
 #include "dbaccess/IndexNames.h"
 #include "dbaccess/RISCommandLine.h"
+#include "dbaccess/RISErrorReader.h"
 #include "dbaccess/RISListing.h"
+#include "dbaccess/TableCopyCheck.h"
 #include "platform/TextUtil.h"
+#include "services/ChangeOutcome.h"
 #include "services/FileOperation.h"
+
+#include <set>
 
 namespace {
 
@@ -32,28 +37,42 @@ std::vector<ListedIndex> IndexesInDump(const std::string& dump)
     return found;
 }
 
-// The copy's tables in the target with the rows each must hold after the load: the source's
-// count, plus what an appending load finds there already.
-std::map<std::string, uint64_t> ExpectedRows(const RowCounts& source, const std::map<std::string, std::string>& renames,
-                                             const RowCounts& before)
+std::vector<std::string> ViewsInDump(const std::string& dump)
 {
-    std::map<std::string, uint64_t> expected;
-    for (const auto& [table, rows] : source) {
-        const auto renamed = renames.find(ToLower(table));
-        const std::string target = renamed == renames.end() ? table : renamed->second;
-        const auto held = before.find(target);
-        expected[target] = rows + (held == before.end() ? 0 : held->second);
-    }
-    return expected;
+    std::vector<std::string> found;
+    DumpReader reader(dump);
+    DumpItem item;
+    while (reader.Next(item))
+        if (item.kind == DumpItemKind::OtherLine)
+            if (std::string name = ViewNameOf(item.line); !name.empty())
+                found.push_back(std::move(name));
+    return found;
+}
+
+std::string Quoted(const std::vector<std::string>& names)
+{
+    std::string text;
+    for (const std::string& n : names)
+        text += (text.empty() ? "'" : ", '") + n + "'";
+    return text;
+}
+
+bool Contains(const std::vector<std::string>& names, const std::string& name)
+{
+    for (const std::string& n : names)
+        if (EqualsNoCase(n, name))
+            return true;
+    return false;
 }
 
 } // namespace
 
-void CRIS::RISTableCopy(const std::string& sourceSchema, const std::vector<std::string>& sourceTables,
-                        const std::string& targetSchema, const std::vector<std::string>& targetTables,
-                        int32_t loadMode, const std::string& logFile)
+std::string CRIS::RISTableCopy(const std::string& sourceSchema, const std::vector<std::string>& sourceTables,
+                               const std::string& targetSchema, const std::vector<std::string>& targetTables,
+                               int32_t loadMode, const std::string& logFile)
 {
-    WithErrorSource("CRIS::RISTableCopy", [&] {
+    return WithErrorSource("CRIS::RISTableCopy", [&] {
+        std::vector<std::string> report;
         // The new names go into the dump's statements as they stand.
         for (const std::string& t : targetTables)
             CheckRISName("Table", t);
@@ -67,10 +86,10 @@ void CRIS::RISTableCopy(const std::string& sourceSchema, const std::vector<std::
         const std::string dir = GetTempDir();
         const std::string unloaded = work.add(dir + GetTempName());
         const std::string renamed = work.add(dir + GetTempName());
-        // No view: a view belongs to no table, and the load in clear mode would replace the
-        // target's view of the same name.
+        // Every view of the source comes along ("view all"); a view that names no copied table
+        // fails in the load and is reported there.
         RISUnload(unloaded, sourceSchema, sourceTables, std::nullopt, "", kVariableLayout, false,
-                  UnloadExtras::IndexesGrants);
+                  UnloadExtras::ViewsIndexesGrants);
         // A dump short of rows would make a short copy that no later check tells from a whole one.
         const RowCounts source = RISCountRows(sourceSchema, sourceTables);
         if (const std::string short_ = RowCountDifferences(CheckDumpWhole(unloaded).tables, source); !short_.empty())
@@ -81,47 +100,81 @@ void CRIS::RISTableCopy(const std::string& sourceSchema, const std::vector<std::
         // client would otherwise drop that index or fail to make the copy's.
         const std::vector<ListedIndex> copied = IndexesInDump(unloaded);
         CheckRISName("Schema", target);
-        const std::string targetListing = RunRisunlodListing(target, nullptr, true);
+        const std::string targetListing = RunRisunlodListing(target, nullptr, true, true);
         const std::map<std::string, std::string> indexNames =
             FreeIndexNames(copied, renames, ListedIndexes(targetListing));
-        // An appending load adds to the rows a target table holds already.
-        std::vector<std::string> appendedTo;
-        if (RislodModeWord(loadMode).empty())
-            for (const auto& [from, to] : renames)
-                for (const std::string& held : ListedTableNames(targetListing))
-                    if (EqualsNoCase(held, to))
-                        appendedTo.push_back(to);
-        const RowCounts before = RISCountRows(target, appendedTo);
+        // A view the target already has stays as it is: the load would replace it (clear) or
+        // fail on it (new). The source's view of that name is left out and named.
+        const std::vector<std::string> targetViews = ListedViewNames(targetListing);
+        std::set<std::string> keptViews;
+        std::vector<std::string> copiedViews;
+        for (const std::string& view : ViewsInDump(unloaded)) {
+            if (Contains(targetViews, view))
+                keptViews.insert(view);
+            else
+                copiedViews.push_back(view);
+        }
+        if (!keptViews.empty())
+            report.push_back("Schema '" + target + "' already has the views " +
+                             Quoted({keptViews.begin(), keptViews.end()}) +
+                             ": they were left as they were, and the source's views of these names were not copied.");
         DumpTableRename rename(sourceTables, targetTables);
         rename.SetIndexNames(indexNames);
+        rename.SetLeftOutViews(keptViews);
         rename.Copy(unloaded, renamed);
-        RISLoad(renamed, std::nullopt, loadMode, targetSchema, logFile, kCommitCount);
 
-        // What the load made, read back: a copy short of rows is no copy.
-        const std::map<std::string, uint64_t> expected = ExpectedRows(source, renames, before);
+        // A load that fails may have committed all, part or none of the rows: what stands is
+        // read and said, never the client's exit code alone.
+        const std::vector<DumpTableCount> dumped = CheckDumpWhole(renamed).tables;
         std::vector<std::string> copiedTables;
-        for (const auto& [table, rows] : expected)
-            copiedTables.push_back(table);
-        const RowCounts loaded = RISCountRows(target, copiedTables);
-        for (const auto& [table, rows] : expected)
-            if (loaded.at(table) != rows)
-                RaiseError("", "Table '" + table + "' of schema '" + target + "' holds " +
-                                   std::to_string(loaded.at(table)) + " rows after the copy, " + std::to_string(rows) +
-                                   " expected");
+        for (const DumpTableCount& t : dumped)
+            copiedTables.push_back(t.table);
+        const std::vector<CopiedTable> before =
+            ReadCopiedTables(*this, target, copiedTables, ListedTableNames(targetListing));
+        const ChangeOutcome load = ChangeAndLook(
+            [&] {
+                try {
+                    RISLoad(renamed, std::nullopt, loadMode, targetSchema, logFile, kCommitCount);
+                } catch (const AppError& e) {
+                    // A RIS error block is said as one line within the sentence.
+                    const std::string line = RISErrorMessage(e.description());
+                    return line.empty() ? e.description() : line;
+                }
+                return std::string();
+            },
+            [&](std::string& seen) {
+                const std::vector<CopiedTable> after =
+                    ReadCopiedTables(*this, target, copiedTables, DBGetTables(target, true));
+                return CompareCopiedTables(dumped, before, after, loadMode, seen);
+            });
+        const std::string what = "the copy of " + Quoted(copiedTables) + " into schema '" + target + "'";
+        if (!load.Done())
+            RaiseError("", load.Describe(what));
+        if (load.CallFailed())
+            report.push_back(load.Describe(what));
+        else
+            RequireCopiedRows(ReadCopiedTables(*this, target, copiedTables, DBGetTables(target, true)), dumped, before,
+                              loadMode, target);
 
-        // What the load made, read back: a copy without one of its indexes is no copy.
-        if (copied.empty())
-            return;
-        const std::vector<ListedIndex> made = ListedIndexes(RunRisunlodListing(target, nullptr, true));
+        // What the load made, read back: a copy without one of its indexes or views is no copy.
+        if (copied.empty() && copiedViews.empty())
+            return Join(report, "\r\n");
+        const std::string made = RunRisunlodListing(target, nullptr, true, true);
+        const std::vector<ListedIndex> madeIndexes = ListedIndexes(made);
         for (const ListedIndex& i : copied) {
             const std::string& name = indexNames.at(ToLower(i.name));
             const auto table = renames.find(ToLower(i.table));
             const std::string& on = table == renames.end() ? i.table : table->second;
             bool found = false;
-            for (const ListedIndex& m : made)
+            for (const ListedIndex& m : madeIndexes)
                 found = found || (EqualsNoCase(m.name, name) && EqualsNoCase(m.table, on));
             if (!found)
                 RaiseError("", "Index '" + name + "' of table '" + on + "' was not made in schema '" + target + "'");
         }
+        const std::vector<std::string> madeViews = ListedViewNames(made);
+        for (const std::string& view : copiedViews)
+            if (!Contains(madeViews, view))
+                RaiseError("", "View '" + view + "' was not made in schema '" + target + "'");
+        return Join(report, "\r\n");
     });
 }

@@ -4,6 +4,7 @@
 #include "dbaccess/DumpReader.h"
 #include "dbaccess/DumpWriter.h"
 #include "dbaccess/IndexNames.h"
+#include "dbaccess/RISListing.h"
 #include "platform/TextUtil.h"
 
 #include <cctype>
@@ -119,7 +120,11 @@ void DumpTableRename::Copy(const std::string& sourceDump, const std::string& tar
         case DumpItemKind::InsertLine:
         case DumpItemKind::IndexLine:
         case DumpItemKind::GrantLine:
+            writer.WriteLine(RenameStatementLine(item.line));
+            break;
         case DumpItemKind::OtherLine:
+            if (!leftOutViews_.empty() && leftOutViews_.count(ViewNameOf(item.line)))
+                break;
             writer.WriteLine(RenameStatementLine(item.line));
             break;
         default:

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,8 @@ public:
     // Index names to give instead (keyed by the old name in lower case); an index line whose name
     // is among them gets its new name, and the "u" rule above no longer applies.
     void SetIndexNames(std::map<std::string, std::string> names) { indexNames_ = std::move(names); }
+    // Views (names in lower case) whose "create view" lines the copy leaves out.
+    void SetLeftOutViews(std::set<std::string> views) { leftOutViews_ = std::move(views); }
 
     // One line outside the table blocks' rows, renamed.
     std::string RenameStatementLine(const std::string& line) const;
@@ -32,4 +35,5 @@ private:
 
     std::vector<std::pair<std::string, std::string>> pairs_;
     std::map<std::string, std::string> indexNames_;
+    std::set<std::string> leftOutViews_;
 };

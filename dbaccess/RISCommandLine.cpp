@@ -46,11 +46,12 @@ std::string RisbatchCommand(const std::string& risPath, const std::string& input
 }
 
 std::string RisunlodListCommand(const std::string& risPath, const std::string& listFile, const std::string& schema,
-                                const std::string* table, bool withIndexes)
+                                const std::string* table, bool withIndexes, bool withViews)
 {
     const std::string tables = table ? *table : std::string("all");
     return QuoteString(risPath + "risunlod.exe") + " -m w -o " + QuoteString(listFile) + " -s " + schema + " table " +
-           tables + (withIndexes ? " index " + tables : std::string());
+           tables + (withViews ? std::string(" view all") : std::string()) +
+           (withIndexes ? " index " + tables : std::string());
 }
 
 std::string RisunlodDumpCommand(const std::string& risPath, const std::string& dumpFile,
@@ -141,17 +142,9 @@ std::string RisClientExitText(const std::string& client, long exitCode)
     return client + " ended with exit code " + std::to_string(exitCode);
 }
 
-std::string WholeRISErrorBlock(const std::string& output)
-{
-    // A frame line followed by an error line that is not framed to its width reads as a block
-    // of the frame line alone: that names no error.
-    const std::string block = RISErrorText(output);
-    return block.find("RIS Error:") == std::string::npos ? std::string() : block;
-}
-
 bool RisClientEndedUnexplained(long exitCode, const std::string& output)
 {
-    if (exitCode == 0 || !WholeRISErrorBlock(output).empty())
+    if (exitCode == 0 || !RISErrorText(output).empty())
         return false;
     // The reader passes over index blocks; with their code changed (same length, so the frame
     // stays whole) a whole one reads as a block.
@@ -159,7 +152,7 @@ bool RisClientEndedUnexplained(long exitCode, const std::string& output)
     const std::string code = "RIS_E_CREATE_INDEX";
     for (size_t at = FindNoCase(masked, code); at != std::string::npos; at = FindNoCase(masked, code, at + 1))
         masked[at + code.size() - 1] = '_';
-    return WholeRISErrorBlock(masked).empty();
+    return RISErrorText(masked).empty();
 }
 
 std::string BadFileBeginBanner()

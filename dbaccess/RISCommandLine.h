@@ -18,10 +18,11 @@ std::string RisbatchCommandInput(const std::string& command);
 
 // "<risPath>risbatch.exe" -i "<input>" -o "<output>"
 std::string RisbatchCommand(const std::string& risPath, const std::string& inputFile, const std::string& outputFile);
-// "<risPath>risunlod.exe" -m w -o "<list>" -s <schema> table all   (or table <table>), and with
-// withIndexes " index all" (or index <table>): the index lines of the listed tables as well.
+// "<risPath>risunlod.exe" -m w -o "<list>" -s <schema> table all   (or table <table>), with
+// withViews " view all" (the schema's view definitions) and with withIndexes " index all" (or
+// index <table>): the index lines of the listed tables as well.
 std::string RisunlodListCommand(const std::string& risPath, const std::string& listFile, const std::string& schema,
-                                const std::string* table, bool withIndexes = false);
+                                const std::string* table, bool withIndexes = false, bool withViews = false);
 // "<risPath>risunlod.exe" -m w -o "<dump>" -f "<parameter file>"
 std::string RisunlodDumpCommand(const std::string& risPath, const std::string& dumpFile,
                                 const std::string& parameterFile);
@@ -51,12 +52,9 @@ std::string RisClientNoOutput(const std::string& client, const std::string& risP
 // "<client> ended with exit code <n>": a client that died (a crash, an abort) writes no RIS
 // error block, so its exit code is the only sign that its work is incomplete.
 std::string RisClientExitText(const std::string& client, long exitCode);
-// The first counting RIS error block of a client's output (RISErrorText) when it is whole, that
-// is holds its "RIS Error:" line; else empty.
-std::string WholeRISErrorBlock(const std::string& output);
 // Whether a client that ended with a non-zero exit code left no RIS error block that explains it:
-// neither a counting one nor a whole RIS_E_CREATE_INDEX block. A line that merely holds
-// "RIS Error:" without its frame explains nothing; the run may have stopped anywhere.
+// neither a counting one nor a RIS_E_CREATE_INDEX block. A line that merely holds "RIS Error:"
+// without a frame line before it explains nothing; the run may have stopped anywhere.
 bool RisClientEndedUnexplained(long exitCode, const std::string& output);
 
 // The banner lines around rejected rows in a load's log (120 characters, no line end).

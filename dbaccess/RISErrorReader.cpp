@@ -48,8 +48,10 @@ bool firstCountingBlock(const std::string& output, std::vector<std::string>& lin
         if (!opensBlock(lines, i))
             continue;
         const bool counts = ToUpper(lines[i + 1]).find("RIS_E_CREATE_INDEX") == std::string::npos;
-        size_t j = i + 1;
-        size_t end = i;
+        // The error line belongs to the block whether the client framed it or not (a long code
+        // and text push the closing "*" out of column 79); the frame lines after it explain it.
+        size_t j = i + 2;
+        size_t end = i + 1;
         for (; j < lines.size() && isFrameLine(lines[j]) && !opensBlock(lines, j); ++j) {
             end = j;
             if (isStarLine(lines[j]))
@@ -90,7 +92,7 @@ std::string RISErrorMessage(const std::string& output)
     const std::string& error = lines[first + 1];
     std::string message = unframed(error.substr(error.find("RIS Error:")));
     std::string explanation;
-    for (size_t k = first + 2; k < lines.size() && !lines[k].empty() && lines[k][0] == '*'; ++k) {
+    for (size_t k = first + 2; k <= last; ++k) {
         const std::string text = unframed(lines[k]);
         if (text.find_first_not_of('*') == std::string::npos)
             break;

@@ -3,12 +3,12 @@
 
 #include <string>
 
-// The frame lines (first character "*", last "*" at column 79) of the first counting error
-// block, joined by CR LF. A block begins with a frame line whose next line holds "RIS Error:"
-// and runs over the frame lines that follow, up to and including the closing line of stars;
-// a block whose "RIS Error:" line names RIS_E_CREATE_INDEX does not count. Frame lines outside
-// a block (a client's banner) are no error. Empty when the text holds no run of ten "*" or no
-// counting block.
+// The lines of the first counting error block, joined by CR LF. A block begins with a frame line
+// (first character "*", last "*" at column 79) whose next line holds "RIS Error:", framed or
+// not; it is that frame line, the error line and the frame lines that follow, up to and
+// including the closing line of stars. A block whose "RIS Error:" line names RIS_E_CREATE_INDEX
+// does not count. Frame lines outside a block (a client's banner) are no error. Empty when the
+// text holds no run of ten "*" or no counting block.
 std::string RISErrorText(const std::string& output);
 
 // The first counting error block as one line: its "RIS Error: ..." line and, after " - ",

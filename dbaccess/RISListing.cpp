@@ -102,6 +102,28 @@ std::vector<std::string> ListedTableNames(const std::string& listing)
     return names;
 }
 
+std::string ViewNameOf(const std::string& line)
+{
+    const std::string text = TrimWhite(line);
+    constexpr std::string_view kCreateView = "create view ";
+    if (text.size() <= kCreateView.size() || !EqualsNoCase(text.substr(0, kCreateView.size()), kCreateView))
+        return {};
+    const size_t at = text.find_first_not_of(' ', kCreateView.size());
+    if (at == std::string::npos)
+        return {};
+    // "create view v as ..." or "create view v(a, b) as ...".
+    return ToLower(text.substr(at, text.find_first_of(" (\t", at) - at));
+}
+
+std::vector<std::string> ListedViewNames(const std::string& text)
+{
+    std::vector<std::string> names;
+    for (const std::string& line : Split(ReplaceAll(text, "\r", ""), "\n"))
+        if (std::string name = ViewNameOf(line); !name.empty())
+            names.push_back(std::move(name));
+    return names;
+}
+
 std::vector<ListedTable> ListedTableColumns(const std::string& listing)
 {
     std::vector<ListedTable> tables;

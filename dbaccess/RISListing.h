@@ -26,6 +26,12 @@ std::vector<ListedTable> ListedTableColumns(const std::string& listing);
 // The entries of a column text; without types each entry is cut before its first blank.
 std::vector<std::string> ColumnEntries(const std::string& columnText, bool withTypes);
 
+// The view name of a "create view <name> ..." line (any case, blanks before it allowed), in lower
+// case; empty for any other line.
+std::string ViewNameOf(const std::string& line);
+// The view names of a listing or dump text (lower case), in their order.
+std::vector<std::string> ListedViewNames(const std::string& text);
+
 // The names of the "Schema name:" lines (exact case): the text after the first ":", trimmed,
 // without "'", first occurrence kept. onlyProjects keeps the names that begin with "pd_" and
 // gives them without that prefix.

@@ -34,6 +34,12 @@ void CheckCredential(const std::string& kind, const std::string& value, bool ora
         throw AppError(1, "", kind + " is not valid: it must not contain a double quote");
 }
 
+void CheckSchemaPassword(const std::string& kind, const std::string& value)
+{
+    if (!value.empty())
+        CheckCredential(kind, value);
+}
+
 std::string CredentialText(const std::string& value)
 {
     return IsIdentifier(value) ? value : SqlStringLiteral(value);
@@ -60,13 +66,15 @@ std::string RisCreateSchemaStatement(const std::string& schema, const std::strin
         s += "ORACLE";
     else if (dbType == 2)
         s += "MSSQL";
-    s += ", DBNAME " + database + ", OSUSER " + CredentialText(osUser) + "." + CredentialText(osPassword);
+    // An empty password stays empty: quoted it would be a password of its own.
+    const auto passwordText = [](const std::string& p) { return p.empty() ? p : CredentialText(p); };
+    s += ", DBNAME " + database + ", OSUSER " + CredentialText(osUser) + "." + passwordText(osPassword);
     if (dbType == 1 && !IsBlank(directory))
         s += ", DIR " + directory;
     s += ", OSTYPE NT, ";
     if (dbType == 2 && !IsBlank(directory))
         s += "option (dsquery=" + directory + "), ";
-    s += "REMOTE (TCP " + host + ")) USER " + user + "." + CredentialText(password);
+    s += "REMOTE (TCP " + host + ")) USER " + user + "." + passwordText(password);
     if (dbType == 1)
         s += "@" + database;
     return s + ";";

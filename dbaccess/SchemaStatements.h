@@ -26,6 +26,9 @@ void CheckDefinitionPart(const std::string& kind, const std::string& value);
 // statement files, or, with oracleQuoted, a double quote, which Oracle's quoted password
 // cannot hold.
 void CheckCredential(const std::string& kind, const std::string& value, bool oracleQuoted = false);
+// A password of a RIS schema definition: as CheckCredential, except that an empty one is
+// passed (the definition then holds nothing after the "." of its pair).
+void CheckSchemaPassword(const std::string& kind, const std::string& value);
 // A credential as the RIS and SQL Server statements take it: a plain name (letters, digits,
 // underscore) unchanged, anything else as a string literal with its quotes doubled.
 std::string CredentialText(const std::string& value);
@@ -36,7 +39,7 @@ std::string OraclePasswordText(const std::string& password);
 // "CREATE SCHEMA <schema> ON DATABASE (ORACLE|MSSQL, DBNAME <db>, OSUSER <osUser>.<osPassword>
 // [, DIR <dir>], OSTYPE NT, [option (dsquery=<dir>), ]REMOTE (TCP <host>)) USER <user>.<password>
 // [@<db>];" with the DIR piece for Oracle (type 1) and the dsquery piece for SQL Server (type 2),
-// each only when the directory is not blank.
+// each only when the directory is not blank. An empty password is written as nothing.
 std::string RisCreateSchemaStatement(const std::string& schema, const std::string& host, int32_t dbType,
                                      const std::string& directory, const std::string& database,
                                      const std::string& osUser, const std::string& osPassword,

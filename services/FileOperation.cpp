@@ -370,8 +370,8 @@ void CheckTempDir()
         const std::string temp = GetEnvVar("TEMP");
         if (temp.empty())
             fail("Environment variable 'Temp' not defined");
-        // A blank breaks every command line the temporary folder goes into later.
-        if (temp.find_first_of("~,. ") != std::string::npos)
+        // A blank is let through: every command line quotes the paths it is given.
+        if (temp.find_first_of("~,.") != std::string::npos)
             fail("TEMP directory '" + temp +
                  "' is not correct. Any special characters ('.', '~', ',') in path are not allowed");
     } catch (const AppError& e) {

@@ -58,7 +58,7 @@ std::string GetFileVersion(const std::string& path);
 // GetFileVersion, cached; with pad every part at least two digits (04.03.00.10).
 std::string GetAppVersion(const std::string& path, bool pad);
 
-// Throws AppError (source "CheckTempDir") when TEMP is unset or holds ".", "~", "," or a blank.
+// Throws AppError (source "CheckTempDir") when TEMP is unset or holds ".", "~" or ",".
 void CheckTempDir();
 
 // Path texts; "/" counts as "\".

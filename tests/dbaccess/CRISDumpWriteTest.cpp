@@ -55,7 +55,7 @@ TEST_F(CRISDumpWriteTest, WritesTypesQuotingAndIndexAndGrantLines)
     cris_.RISDumpCreate(dump_, "dd_demo", mdb_, {"pipes", "empty_t"}, std::nullopt, true);
     EXPECT_EQ(Dump(),
               "default schema dd_demo\r\n"
-              "create table pipes (name char(10), n int, d double, laid char(19), ok char(5), price char(24), "
+              "create table pipes (name char(9), n int, d double, laid char(19), ok char(5), price char(24), "
               "note char(240), s smallint)\r\n"
               "insert into pipes (name, n, d, laid, ok, price, note, s) values (?, ?, ?, ?, ?, ?, ?, ?)\r\n"
               "***variable*** name n d laid ok price note s \r\n"
@@ -141,4 +141,20 @@ TEST_F(CRISDumpWriteTest, ProviderErrorsPassOnAndThePartialDumpIsDeleted)
     });
     EXPECT_EQ(e.description(), "Row condition not defined for table 'empty_t'");
     EXPECT_FALSE(std::filesystem::exists(HostPath(dump_)));
+}
+
+// A text column is declared one narrower than its defined size, which is what a dump column of
+// that width becomes in Access; a value that does not fit is named rather than cut.
+TEST_F(CRISDumpWriteTest, ATextColumnIsDeclaredOneNarrowerThanItsDefinedSize)
+{
+    Run("CREATE TABLE widths (a TEXT(20), b TEXT(1), c TEXT(255), d TEXT(250))");
+    Run("INSERT INTO widths VALUES ('" + std::string(19, 'a') + "', 'b', 'c', 'd')");
+    cris_.RISDumpCreate(dump_, "s", mdb_, {"widths"}, std::nullopt, false);
+    EXPECT_NE(Dump().find("create table widths (a char(19), b char(1), c char(240), d char(240))\r\n"),
+              std::string::npos)
+        << Dump();
+
+    Run("INSERT INTO widths (a) VALUES ('" + std::string(20, 'a') + "')");
+    const AppError e = Raised([&] { cris_.RISDumpCreate(dump_, "s", mdb_, {"widths"}, std::nullopt, false); });
+    EXPECT_EQ(e.description(), "Value of column 'a' in row 2 of table 'widths' is longer than 19 characters");
 }

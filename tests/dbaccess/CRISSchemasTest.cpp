@@ -2,6 +2,7 @@
 #include "FakeRisClients.h"
 
 #include "platform/AppError.h"
+#include "support/Raised.h"
 
 using namespace fakeris;
 
@@ -30,6 +31,32 @@ TEST_F(CRISSchemasTest, EverySchemaIsARunOfItsOwn)
     EXPECT_EQ(Runs("risbatch"), 3);
     EXPECT_EQ(Got("risbatch.input"), "CREATE SCHEMA c ON DATABASE (MSSQL, DBNAME pds, OSUSER o.p, OSTYPE NT, "
                                      "option (dsquery= q1 ), REMOTE (TCP h)) USER uc.pc;\r\nquit;\r\n");
+}
+
+// Empty passwords and a net service name as database go into the statement as passed; what
+// would change the statement's shape is refused before any run.
+TEST_F(CRISSchemasTest, PiecesArePassedUnlessTheyWouldReshapeTheStatement)
+{
+    cris_.RISCreateSchema({"pd_x"}, "h", 1, "", "orcl.world", "svc", "", {"pd_x"}, {""});
+    EXPECT_EQ(Got("risbatch.input"), "CREATE SCHEMA pd_x ON DATABASE (ORACLE, DBNAME orcl.world, OSUSER svc., "
+                                     "OSTYPE NT, REMOTE (TCP h)) USER pd_x.@orcl.world;\r\nquit;\r\n");
+    EXPECT_EQ(Runs("risbatch"), 1);
+    struct Refused {
+        const char* database;
+        const char* password;
+        std::string error;
+    };
+    const Refused refused[] = {
+        {"orcl;drop", "pw", "Database name 'orcl;drop' is not valid: it must not contain any of ; , ( ) ' \""},
+        {"ORCL", "p\r\nw", "Password is not valid: it must not contain a line break or a NUL character"},
+    };
+    for (const Refused& r : refused) {
+        SCOPED_TRACE(r.database);
+        const AppError e = testsupport::Raised(
+            [&] { cris_.RISCreateSchema({"pd_x"}, "h", 1, "", r.database, "svc", "pw", {"pd_x"}, {r.password}); });
+        EXPECT_EQ(e.description(), r.error);
+    }
+    EXPECT_EQ(Runs("risbatch"), 1);
 }
 
 TEST_F(CRISSchemasTest, DropIsOneRunOverTheNonBlankNames)

@@ -23,7 +23,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <map>
 
 namespace fs = std::filesystem;
 using namespace dumptest;
@@ -217,10 +219,79 @@ TEST_F(CRISServerOperationsTest, TwoTablesCopiedUnderNewNamesWholeNamesOnly)
     cris.ORADropUser("ORCL", kAdmin, kAdminPassword, {"pd_src", "pd_dst"});
 }
 
+// A load that fails is followed by a look at the target: all rows there is a copy (said, not
+// raised), none is no copy, part of them is not known, and each says every table's rows.
+TEST_F(CRISServerOperationsTest, ACopyWhoseLoadFailsSaysWhatTheTargetHolds)
+{
+    NewSchema("pd_src");
+    NewSchema("pd_dst");
+    Ris("default schema pd_src;\n"
+        "create table pipe (name char(20), n int);\n"
+        "create table valve (name char(20));\n"
+        "insert into pipe values ('a', 1);\ninsert into pipe values ('b', 2);\n"
+        "insert into valve values ('v');\nquit;\n");
+    Ris("default schema pd_dst;\ncreate table valve_n (name char(20));\ninsert into valve_n values ('old');\nquit;\n");
+    testsupport::WrapperClients clients;
+    cris.SetUseRIS(clients.WinFolder());
+    using testsupport::ClientRule;
+    struct Case {
+        const char* name;
+        ClientRule rule;
+        const char* pipe;  // the copy of pipe
+        int mode;
+        std::string outcome;  // the report, or the raised description: its beginning
+        std::string end;      // and its end
+        bool raised;
+        const char* pipeRows;   // count of the copy of pipe afterwards, "" when not there
+        const char* valveRows;  // valve_n afterwards
+    };
+    const std::vector<Case> cases = {
+        {"load done, then died", ClientRule::DieAfter(139), "pipe_a", 0,
+         "The copy of 'pipe_a', 'valve_n' into schema 'pd_dst' was done although rislod ended with exit code 139; "
+         "table 'pipe_a' holds 2 rows of the 2 copied, table 'valve_n' holds 1 row of the 1 copied (1 row before "
+         "the load).",
+         "", false, "2", "1"},
+        {"died before loading", ClientRule::DieBefore(139, "rislod: Segmentation fault\r\n"), "pipe_b", 2,
+         "The copy of 'pipe_b', 'valve_n' into schema 'pd_dst' was not done: rislod ended with exit code 139; "
+         "table 'pipe_b' is not there, table 'valve_n' holds 1 row of the 1 copied (1 row before the load).",
+         "", true, "", "1"},
+        {"one table refused, then died", ClientRule::FailTable("pipe_c", "RIS_E_TABLE_NOT_FOUND", 139), "pipe_c", 2,
+         "Whether the copy of 'pipe_c', 'valve_n' into schema 'pd_dst' was done is not known: RIS Error: "
+         "RIS_E_TABLE_NOT_FOUND - ",
+         ". What stands: table 'pipe_c' is not there, table 'valve_n' holds 2 rows of the 1 copied (1 row before the "
+         "load).",
+         true, "", "2"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        clients.Set("rislod", c.rule);
+        std::string said;
+        if (c.raised)
+            said = Raised([&] {
+                       cris.RISTableCopy("pd_src", {"pipe", "valve"}, "pd_dst", {c.pipe, "valve_n"}, c.mode,
+                                         Out("copy.log"));
+                   }).description();
+        else
+            said = cris.RISTableCopy("pd_src", {"pipe", "valve"}, "pd_dst", {c.pipe, "valve_n"}, c.mode,
+                                     Out("copy.log"));
+        EXPECT_EQ(said.substr(0, c.outcome.size()), c.outcome);
+        EXPECT_EQ(said.substr(said.size() - std::min(said.size(), c.end.size())), c.end);
+        EXPECT_EQ(clients.Runs("rislod"), 1);
+        // What was said holds: the rows are as the message says.
+        const Names tables = cris.DBGetTables("pd_dst", true);
+        const bool there = std::find(tables.begin(), tables.end(), c.pipe) != tables.end();
+        EXPECT_EQ(there ? *Rows("pd_dst", std::string("SELECT COUNT(*) FROM ") + c.pipe)[0][0] : "", c.pipeRows);
+        EXPECT_EQ(*Rows("pd_dst", "SELECT COUNT(*) FROM valve_n")[0][0], c.valveRows);
+    }
+    cris.SetUseRIS("");
+    cris.RISDropSchema({"pd_src", "pd_dst"});
+    cris.ORADropUser("ORCL", kAdmin, kAdminPassword, {"pd_src", "pd_dst"});
+}
+
 // A copy never takes another table's index: each index of a copied table gets a name free in
 // the target, and the values arrive byte for byte (trailing blanks, blank and empty texts). It
-// carries the tables' own indexes and grants, never a view of the source, and never touches a
-// view of the target, not even one named like a view of the source.
+// carries the tables' own indexes and grants and the source's views (naming the copied tables by
+// their new names); a view the target already has is left untouched and named in the report.
 TEST_F(CRISServerOperationsTest, ACopyKeepsEveryIndexWhereItWasAndEveryValueAsItWas)
 {
     NewSchema("pd_aud1");
@@ -258,18 +329,24 @@ TEST_F(CRISServerOperationsTest, ACopyKeepsEveryIndexWhereItWasAndEveryValueAsIt
         const char* copy;
         int mode;
         const char* targetIndexes;  // afterwards
+        const char* report;
     };
     const Case cases[] = {
         {"into a schema holding the index and a view's name, clear", "pd_aud2", "aud_v_copy", 0,
          "pk_aud_v on aud_v unique; pk_aud_v_copy on aud_v_copy unique; "
-         "create view v_aud as select t from aud_v where k = 1; grant on aud_v_copy to pd_aud2; "},
+         "create view v_aud as select t from aud_v where k = 1; create view v_only as select t from aud_v_copy; "
+         "grant on aud_v_copy to pd_aud2; ",
+         "Schema 'pd_aud2' already has the views 'v_aud': they were left as they were, and the source's views of "
+         "these names were not copied."},
         {"into the source schema, new", "pd_aud1", "aud_v2", 1,
          "pk_aud_v on aud_v unique; pk_aud_v2 on aud_v2 unique; create view v_aud as select k from aud_v; "
-         "create view v_only as select t from aud_v; grant on aud_v to pd_aud2; grant on aud_v2 to pd_aud2; "},
+         "create view v_only as select t from aud_v; grant on aud_v to pd_aud2; grant on aud_v2 to pd_aud2; ",
+         "Schema 'pd_aud1' already has the views 'v_aud', 'v_only': they were left as they were, and the source's "
+         "views of these names were not copied."},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        cris.RISTableCopy("pd_aud1", {"aud_v"}, c.target, {c.copy}, c.mode, Out("copy.log"));
+        EXPECT_EQ(cris.RISTableCopy("pd_aud1", {"aud_v"}, c.target, {c.copy}, c.mode, Out("copy.log")), c.report);
         EXPECT_EQ(indexes(c.target), c.targetIndexes);
         auto copied = Rows(c.target, std::string(values).replace(values.find("aud_v"), 5, c.copy));
         EXPECT_EQ(copied, source);
@@ -317,6 +394,47 @@ TEST_F(CRISServerOperationsTest, DumpWrittenFromAnAccessDatabaseLoadsWithRislod)
     EXPECT_EQ(*rows[1][0], "P-200");
     EXPECT_FALSE(rows[1][2].has_value());
     EXPECT_EQ(ReadHostFile(OutHost("load.log")).find("Begin of RIS bad file"), std::string::npos);
+}
+
+// Tables of a RIS dump taken into Access and written out as a dump again keep every column's
+// type and width, and the dump loads back into a schema with the same rows.
+TEST_F(CRISServerOperationsTest, DumpToAccessToDumpKeepsEveryWidthAndRow)
+{
+    const std::string source = Win(testsupport::SourceDir() + "/tests/data/standins/pd_demo.dmp");
+    const Names tables = {"pdtable_111", "pdtable_112", "pdtable_113", "pdtable_115", "pdtable_116", "pdtable_121"};
+    const std::string mdb = Out("roundtrip.mdb");
+    AccessConnection::CreateDatabase(mdb);
+    for (const std::string& table : tables)
+        cris.RISDumpImport2Access(source, "pd_demo", "SELECT * FROM " + table + ";", mdb, "", false);
+    cris.RISDumpCreate(Out("back.dmp"), "pd_back", mdb, tables, std::nullopt, false);
+
+    const auto createLines = [](const std::string& dump) {
+        std::map<std::string, std::string> lines;
+        for (const std::string& line : Split(ReadHostFile(dump), "\r\n"))
+            if (line.rfind("create table ", 0) == 0)
+                lines[line.substr(13, line.find(' ', 13) - 13)] = line;
+        return lines;
+    };
+    const auto before = createLines(HostPath(source));
+    const auto after = createLines(OutHost("back.dmp"));
+    for (const std::string& table : tables) {
+        ASSERT_TRUE(before.count(table) && after.count(table)) << table;
+        EXPECT_EQ(after.at(table), before.at(table));
+    }
+
+    NewSchema("pd_back");
+    cris.RISLoad(Out("back.dmp"), std::nullopt, 1, "pd_back", Out("load.log"), 25);
+    NewSchema("pd_orig");
+    cris.RISLoad(source, tables, 1, "pd_orig", Out("load2.log"), 25);
+    for (const std::string& table : tables) {
+        SCOPED_TRACE(table);
+        auto orig = Rows("pd_orig", "SELECT * FROM " + table);
+        auto back = Rows("pd_back", "SELECT * FROM " + table);
+        ASSERT_FALSE(orig.empty());
+        std::sort(orig.begin(), orig.end());
+        std::sort(back.begin(), back.end());
+        EXPECT_EQ(back, orig);
+    }
 }
 
 TEST_F(CRISServerOperationsTest, DumpTableImportedIntoAccessNewThenAppended)

@@ -88,3 +88,4 @@ TEST(DumpTableRenameTest, ShorterListPairsAsFarAsItGoes)
     EXPECT_EQ(rename.RenameStatementLine("create table b (a int)"), "create table b (a int)");
     EXPECT_EQ(rename.RenameStatementLine("create table a (a int)"), "create table x (a int)");
 }
+

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 namespace {
 
 // A frame line: "*" at column 1 and its last "*" at column 79.
@@ -79,4 +81,32 @@ TEST(RISErrorReaderTest, BareLineFeedsAreRead)
     std::string out = Block("RIS_E_X", "detail");
     std::erase(out, '\r');
     EXPECT_NE(RISErrorText(out).find("RIS_E_X"), std::string::npos);
+}
+
+// The error line after the opening frame line makes the block whether it is framed or not: a
+// client that writes a long code and text past column 79 still reports an error.
+TEST(RISErrorReaderTest, AnUnframedErrorLineAfterAFrameLineStartsABlock)
+{
+    const std::string stars = Frame();
+    struct Case {
+        const char* name;
+        std::string output;
+        std::string text;     // RISErrorText
+        std::string message;  // RISErrorMessage
+    };
+    const std::string longLine = "* RIS Error: RIS_E_TABLE_NOT_FOUND table 'pdtable_999' is not defined in schema 'pd_x'";
+    const std::vector<Case> cases = {
+        {"unframed, closed by stars", stars + "\r\n" + longLine + "\r\n" + stars + "\r\n", stars + "\r\n" + longLine + "\r\n" + stars,
+         "RIS Error: RIS_E_TABLE_NOT_FOUND table 'pdtable_999' is not defined in schema 'pd_x'"},
+        {"bare, then a framed detail", "progress\r\n" + stars + "\r\nRIS Error: RIS_E_X\r\n" + Frame(" detail") + "\r\n" + stars +
+             "\r\nLoad complete\r\n",
+         stars + "\r\nRIS Error: RIS_E_X\r\n" + Frame(" detail") + "\r\n" + stars, "RIS Error: RIS_E_X - detail"},
+        {"unframed index block passed over", stars + "\r\nRIS Error: RIS_E_CREATE_INDEX\r\n" + stars + "\r\n", "", ""},
+        {"error line without a frame line before it", "progress\r\n* RIS Error: RIS_E_X\r\n" + stars + "\r\n", "", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(RISErrorText(c.output), c.text);
+        EXPECT_EQ(RISErrorMessage(c.output), c.message);
+    }
 }

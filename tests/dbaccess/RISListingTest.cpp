@@ -36,3 +36,13 @@ TEST(RISListingTest, SchemaFileLocation)
     EXPECT_EQ(SchemaFileFromOutput({"SCHEMA FILE NAME: a", "SCHEMA FILE NAME:  d:\\x\\schemas "}), "d:\\x\\schemas");
     EXPECT_EQ(SchemaFileFromOutput({"SCHEMA FILE NAME without colon", "nothing"}), "");
 }
+
+TEST(RISListingTest, ViewNamesOfAListing)
+{
+    EXPECT_EQ(ListedViewNames("create table t (k int)\r\ncreate view V_Models as select k from t\r\n"
+                              "  CREATE VIEW v2(a, b) as select k, k from t\ncreate view  v3\tas select 1\r\n"
+                              "create unique index ut on t (k)\r\ncreate viewer x\r\n"),
+              (Names{"v_models", "v2", "v3"}));
+    EXPECT_EQ(ViewNameOf("create view "), "");
+    EXPECT_EQ(ViewNameOf("'create view x as select 1' 3"), "");
+}

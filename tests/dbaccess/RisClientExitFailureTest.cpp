@@ -14,7 +14,9 @@ using testsupport::ClientRule;
 
 namespace {
 
-const std::string kBrokenBlock = std::string(79, '*') + "\r\n* RIS Error: RIS_E_X *\r\n";
+// A frame line and an error line the client did not frame to column 79.
+const std::string kUnframedBlock = std::string(79, '*') +
+                                   "\r\n* RIS Error: RIS_E_TABLE_NOT_FOUND table 'pdtable_999' is not defined *\r\n";
 
 class RisClientExitFailureTest : public SampleServerFixture {
 protected:
@@ -71,11 +73,19 @@ TEST_F(RisClientExitFailureTest, AClientThatDiesOrRefusesFailsTheOperation)
          [&] { cris.DBWrite("pd_wrap", "insert into pdtable_114 values (78);"); }, "risbatch ended with exit code 137"},
         {"statement refused", "risbatch", ClientRule::RefuseStatement("delete from pdtable_116"), write,
          "RIS_E_NO_PRIVILEGE"},
-        // A frame line and an error line that is no whole block explain nothing.
-        {"statements with a broken error block", "risbatch", ClientRule::DieBefore(1, kBrokenBlock), write,
+        // A frame line followed by an unframed error line is an error block, whatever the exit code.
+        {"statements with an unframed error", "risbatch", ClientRule::DieBefore(1, kUnframedBlock), write,
+         "* RIS Error: RIS_E_TABLE_NOT_FOUND table 'pdtable_999'"},
+        {"statements with an unframed error, exit 0", "risbatch", ClientRule::DieBefore(0, kUnframedBlock), write,
+         "RIS_E_TABLE_NOT_FOUND"},
+        {"schema list with an unframed error, exit 0", "risbatch", ClientRule::DieBefore(0, kUnframedBlock),
+         [&] { cris.RISGetSchemas(false, true); }, "RIS_E_TABLE_NOT_FOUND"},
+        {"load with an unframed error, exit 0", "rislod", ClientRule::DieBefore(0, kUnframedBlock), load,
+         "RIS_E_TABLE_NOT_FOUND"},
+        // An error line without a frame line before it explains nothing.
+        {"statements with a bare error line", "risbatch",
+         ClientRule::DieBefore(1, "* RIS Error: RIS_E_X *\r\n" + std::string(79, '*') + "\r\n"), write,
          "risbatch ended with exit code 1"},
-        {"load with a broken error block", "rislod", ClientRule::DieBefore(1, kBrokenBlock), load,
-         "rislod ended with exit code 1"},
         {"clean that crashed after saying success", "risclnsr", ClientRule::DieAfter(139),
          [&] { cris.RISClean("pd_wrap"); }, "risclnsr ended with exit code 139"},
     };

@@ -70,7 +70,7 @@ const Entry kInventory[] = {
     {"dbaccess/CRISQueries.cpp", "DeleteFileA", 4, "none: the access object's own work files"},
     {"dbaccess/CRISStatements.cpp", "DeleteFileA", 1, "none: the access object's own work files"},
     {"dbaccess/CRISStatements.cpp", "RisbatchCommand", 1, "none here: DBWrite raises every failure to its caller, which looks"},
-    {"dbaccess/CRISTableCopy.cpp", "RISLoad", 1, "to be set when the other helpers' branches merge"},
+    {"dbaccess/CRISTableCopy.cpp", "RISLoad", 1, "the target's tables and their row counts against the dump's and those before the load"},
     {"dbaccess/CRISUnload.cpp", "CopyFileA", 1, "none: a copy into the work directory"},
     {"dbaccess/CRISUnload.cpp", "DeleteFileA", 3, "none: the access object's own work files"},
     {"dbaccess/CRISWork.cpp", "DeleteFileA", 1, "none: the access object's own work files"},
