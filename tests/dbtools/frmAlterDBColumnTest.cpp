@@ -589,3 +589,80 @@ TEST_F(frmAlterDBColumnTest, ATempFolderFilledAlsoForTheRestoreLeavesTheRowsInTh
     EXPECT_EQ(after, before);
     EXPECT_EQ(tempFiles(), 0u);
 }
+
+// A database that drops a table's views with the table: the view on a changed table is gone once
+// its table is dropped. The run creates it again from the backup dump's own line, after the
+// reload or after the restore, and says so when it cannot.
+TEST_F(frmAlterDBColumnTest, AViewDroppedWithItsTableIsCreatedAgainFromTheBackup)
+{
+    const struct {
+        const char* name;
+        const char* client; // "" for the real clients
+        ClientRule rule;
+        const char* message; // "" when the run ends without a box
+        bool viewBack;
+        bool tablesChanged;
+    } cases[] = {
+        {"reload", "", ClientRule::PassThrough(), "", true, true},
+        {"restore", "rislod", ClientRule::DieBefore(1, "rislod: out of memory\r\n").Times(1),
+         "View v_gate, lost with its table, was created again from '%BACKUP%'.", true, false},
+        {"refused", "risbatch", ClientRule::RefuseStatement("create view v_gate"),
+         "but not every view of the schema is back:\r\nView v_gate was lost with its table. The creation of view "
+         "v_gate in schema dd_demo was not done: RIS Error: RIS_E_NO_PRIVILEGE",
+         false, true},
+    };
+    const std::string backup = win("backup") + "\\dd_demo_2024-03-15_143005.dmp";
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        gCRIS->RISLoad(win("start.dmp"), std::nullopt, 0, "dd_demo", "", 25);
+        ExecAtEnd dropView{"dd_demo", "DROP VIEW IF EXISTS v_gate"};
+        DdlDatabase::Program().Write("dd_demo", "create view v_gate as select system_unique_no, component_code from "
+                                                "pdtable_34_1 where component_code = 'GATE';");
+        const auto before = SchemaState("dd_demo");
+        ASSERT_EQ(before.count("view v_gate"), 1u);
+        bool viewDropped = false;
+        SetHostFileFault([&](const std::string&, const std::string&) {
+            if (!viewDropped && UserDb("dd_demo")
+                                    ->QueryRows("SELECT name FROM sqlite_master WHERE name = 'pdtable_34_1'")
+                                    .empty()) {
+                UserDb("dd_demo")->Exec("DROP VIEW v_gate");
+                viewDropped = true;
+            }
+            return 0;
+        });
+        testsupport::WrapperClients clients;
+        if (*c.client)
+            clients.Set(c.client, c.rule);
+        gCRIS->SetUseRIS(clients.WinFolder());
+        auto form = open();
+        const size_t asked = prompts().size();
+        changeComponentCode(*form);
+        SetHostFileFault(nullptr);
+        gCRIS->SetUseRIS(risPath_);
+
+        EXPECT_TRUE(viewDropped);
+        if (*c.message) {
+            ASSERT_EQ(prompts().size(), asked + 2);
+            EXPECT_NE(prompts().back().find(ReplaceAll(c.message, "%BACKUP%", backup)), std::string::npos)
+                << prompts().back();
+            if (!c.viewBack)
+                EXPECT_NE(prompts().back().find("Its create view line is in '" + backup + "'."), std::string::npos);
+        } else {
+            EXPECT_EQ(prompts().size(), asked + 1) << prompts().back();
+            EXPECT_NE(folder_.log().find("View v_gate, lost with its table, was created again from '" + backup + "'."),
+                      std::string::npos);
+        }
+        auto after = SchemaState("dd_demo");
+        EXPECT_EQ(after.count("view v_gate"), c.viewBack ? 1u : 0u);
+        if (c.viewBack && after.count("view v_gate"))
+            EXPECT_EQ(after.at("view v_gate"), before.at("view v_gate"));
+        after["view v_gate"] = before.at("view v_gate");
+        for (const char* table : {"pdtable_34_1", "pdtable_34_2"}) {
+            EXPECT_EQ(after.at(table).find("component_code char(30)") != std::string::npos, c.tablesChanged);
+            after[table] = before.at(table);
+        }
+        EXPECT_EQ(after, before);
+        fs::remove_all(folder_.host("backup"));
+        fs::create_directories(folder_.host("backup"));
+    }
+}
