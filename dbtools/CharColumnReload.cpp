@@ -158,6 +158,7 @@ std::string LoadDump(const CharColumnReloadPlan& plan, const std::string& dump, 
             try {
                 readBack(restore.seen);
             } catch (const AppError&) {
+                // readFailure says why; the tables are then told as not known to be back.
             }
         } else {
             text += "\r\n" + restore.Describe("the load of the dropped tables from the backup");
