@@ -31,8 +31,9 @@ public:
     // tells the user which schemas kept their columns); "" when the schema was done or needed
     // nothing. Only the tables with affected columns are dropped and loaded again, once the
     // edited dump, the restore dump and room for their copies are on disk; any failure before
-    // the first drop raises with nothing dropped, and any failure after it raises once the
-    // dropped tables were restored, naming table by table what happened (ReloadChangedTables).
+    // the first drop raises with nothing dropped, and any failure after it that the read of the
+    // schema does not find done raises once the dropped tables were restored, naming table by
+    // table (and view by view) what happened (ReloadChangedTables).
     // The work files are gone on return; the backup dump stays.
     static std::string ProcessSchema(const CharColumnRequest& request, const std::string& schema);
 };

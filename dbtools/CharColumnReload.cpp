@@ -3,11 +3,13 @@
 
 #include "dbaccess/CRIS.h"
 #include "dbaccess/CRISWork.h"
+#include "dbtools/CharColumnViews.h"
 #include "dbtools/RisFailureText.h"
 #include "dbtools/TempRoom.h"
 #include "platform/AppError.h"
 #include "platform/TextUtil.h"
 #include "services/AppGlobals.h"
+#include "services/ChangeOutcome.h"
 #include "services/FileOperation.h"
 #include "services/Messages.h"
 
@@ -40,25 +42,39 @@ SchemaDumpSummary TablesNow(const std::string& schema, const std::vector<std::st
     return SchemaDumpSummary::Read(dump);
 }
 
-// Which of the tables the run tried to drop are gone: after a refused or failed DROP the
-// server is asked; when it cannot tell, each tried table counts as dropped, so a restore is
-// tried for it rather than taking it for whole.
-std::vector<std::string> DroppedTables(const std::string& schema, const std::vector<std::string>& tried,
-                                       bool lastFailed)
+// Which of the tables are gone from the schema after a DROP whose client failed: Done when
+// every one is, NotDone when none is. A listing that cannot be read raises (the change-and-look
+// way then counts the drop as not known, and a restore is tried for the table rather than
+// taking it for whole).
+ChangeState DroppedTables(const std::string& schema, const std::vector<std::string>& tables, std::string& seen)
 {
-    if (!lastFailed)
-        return tried;
-    try {
-        const std::vector<std::string> present = gCRIS->DBGetTables(schema, true);
-        std::vector<std::string> gone;
-        for (const std::string& t : tried)
-            if (!Contains(present, t))
-                gone.push_back(t);
-        return gone;
-    } catch (const AppError& e) {
-        ShowStatus("The tables of schema " + schema + " could not be listed after the failed drop: " + e.description());
-        return tried;
+    const std::vector<std::string> present = gCRIS->DBGetTables(schema, true);
+    std::vector<std::string> gone, still;
+    for (const std::string& t : tables)
+        (Contains(present, t) ? still : gone).push_back(t);
+    if (!gone.empty())
+        seen = Join(gone, ", ") + (gone.size() == 1 ? " is" : " are") + " gone from schema " + schema;
+    if (!still.empty())
+        seen += (seen.empty() ? "" : ", ") + Join(still, ", ") + (still.size() == 1 ? " is" : " are") +
+                " still in schema " + schema;
+    return still.empty() ? ChangeState::Done : gone.empty() ? ChangeState::NotDone : ChangeState::NotKnown;
+}
+
+// How the tables as read compare with what the dump summary says they must hold: Done when
+// alike, NotDone when every one is missing, NotKnown otherwise (the faults are what was seen).
+ChangeState CompareTables(const SchemaDumpSummary& now, const std::vector<std::string>& tables,
+                          const SchemaDumpSummary& expected, std::string& seen)
+{
+    const std::vector<std::string> faults = expected.TablesDifferences(now, tables);
+    if (faults.empty()) {
+        seen = "the tables hold what the dump holds";
+        return ChangeState::Done;
     }
+    seen = Join(faults, "; ");
+    const bool allMissing = std::all_of(faults.begin(), faults.end(), [](const std::string& f) {
+        return f.size() > 8 && f.compare(f.size() - 8, 8, " missing") == 0;
+    });
+    return allMissing && faults.size() == tables.size() ? ChangeState::NotDone : ChangeState::NotKnown;
 }
 
 // Whether the temporary folder has no room left: a small file is tried there. A load that
@@ -74,8 +90,9 @@ bool TempFolderFull(const std::string& folder)
     }
 }
 
-// The load's failure, with the full temporary folder named as its cause when it is full.
-std::string LoadFailure(const std::string& folder, const AppError& e)
+// A client's failure in one line, with the full temporary folder named as its cause when it is
+// full (a load, or a read that needs work files there).
+std::string ClientFailure(const std::string& folder, const AppError& e)
 {
     const std::string what = RisFailureLine(e.description());
     if (!folder.empty() && TempFolderFull(folder))
@@ -98,31 +115,53 @@ std::string KeepRestoreDump(const CharColumnReloadPlan& plan)
     return plan.restoreDump;
 }
 
-// Loads the dropped tables again from the restore dump, compares them with the backup and
-// raises the error that tells the user what happened, table by table.
+// A load of a dump into the schema: "" when its client ended well, else its failure in one line
+// (a full temporary folder named as its cause).
+std::string LoadDump(const CharColumnReloadPlan& plan, const std::string& dump, const std::vector<std::string>& tables)
+{
+    try {
+        gCRIS->RISLoad(dump, tables, 0, "", "", 25);
+    } catch (const AppError& e) {
+        return ClientFailure(plan.tempFolder, e);
+    }
+    return {};
+}
+
+// Loads the dropped tables again from the restore dump, compares them with the backup, creates
+// again the views lost with them, and raises the error that tells the user what happened, table
+// by table.
 [[noreturn]] void RestoreAndRaise(const CharColumnReloadPlan& plan, const std::string& cause,
                                   const std::vector<std::string>& dropped, TempRoom& restoreRoom)
 {
     std::string text = cause;
     ShowStatus(cause);
-    std::string restoreFailure;
     restoreRoom.Release();
-    if (!dropped.empty()) {
-        ShowStatus("Restoring tables " + Join(dropped, ", ") + " of schema " + plan.schema + " from " +
-                   plan.backupDump + "...");
-        try {
-            gCRIS->RISLoad(plan.restoreDump, dropped, 0, "", "", 25);
-        } catch (const AppError& e) {
-            restoreFailure = LoadFailure(plan.tempFolder, e);
-        }
-    }
     std::optional<SchemaDumpSummary> now;
-    std::string compareFailure;
-    if (!dropped.empty()) {
+    std::string readFailure;
+    // The restore is the way back: also a load that ended well is read again and compared.
+    auto readBack = [&](std::string& seen) {
         try {
             now = TablesNow(plan.schema, dropped);
         } catch (const AppError& e) {
-            compareFailure = RisFailureLine(e.description());
+            now.reset();
+            readFailure = ClientFailure(plan.tempFolder, e);
+            throw AppError(e.number(), e.source(), readFailure);
+        }
+        return CompareTables(*now, dropped, plan.expectedOld, seen);
+    };
+    if (!dropped.empty()) {
+        ShowStatus("Restoring tables " + Join(dropped, ", ") + " of schema " + plan.schema + " from " +
+                   plan.backupDump + "...");
+        ChangeOutcome restore =
+            ChangeAndLook([&] { return LoadDump(plan, plan.restoreDump, dropped); }, readBack);
+        if (!restore.CallFailed()) {
+            try {
+                readBack(restore.seen);
+            } catch (const AppError&) {
+                // readFailure says why; the tables are then told as not known to be back.
+            }
+        } else {
+            text += "\r\n" + restore.Describe("the load of the dropped tables from the backup");
         }
     }
     std::vector<std::string> restored, lost, unknown, untouched;
@@ -141,8 +180,6 @@ std::string KeepRestoreDump(const CharColumnReloadPlan& plan)
         else
             lost.push_back(table + " (" + Join(faults, ", ") + ")");
     }
-    if (!restoreFailure.empty())
-        text += "\r\nLoading the dropped tables again from the backup failed: " + restoreFailure;
     if (!restored.empty())
         text += "\r\nDropped and restored as they were from '" + plan.backupDump + "': " + Join(restored, ", ");
     const std::string keptDump = lost.empty() && unknown.empty() ? std::string() : KeepRestoreDump(plan);
@@ -151,10 +188,13 @@ std::string KeepRestoreDump(const CharColumnReloadPlan& plan)
     if (!lost.empty())
         text += "\r\nDropped and NOT restored, " + keptIn + ": " + Join(lost, ", ");
     if (!unknown.empty())
-        text += "\r\nDropped, and not known to be back (the schema could not be read: " + compareFailure + "), " +
+        text += "\r\nDropped, and not known to be back (the schema could not be read: " + readFailure + "), " +
                 keptIn + ": " + Join(unknown, ", ");
     if (!untouched.empty())
         text += "\r\nNot dropped, left as they were: " + Join(untouched, ", ");
+    if (!dropped.empty())
+        for (const std::string& line : RecreateLostViews(plan.schema, plan.expectedOld, plan.backupDump).lines)
+            text += "\r\n" + line;
     text += "\r\nNo other table of schema " + plan.schema + " was dropped or loaded.";
     ShowStatus(text);
     throw AppError(1, kSource, text);
@@ -169,36 +209,66 @@ void ReloadChangedTables(const CharColumnReloadPlan& plan, ReloadRooms rooms)
         const std::string sql = "DROP TABLE " + table + ";";
         ShowStatus(sql);
         tried.push_back(table);
-        try {
-            gCRIS->DBWrite(plan.schema, sql);
-        } catch (const AppError& e) {
-            rooms.reload.Release();
-            RestoreAndRaise(plan,
-                            "Dropping table " + table + " of schema " + plan.schema + " failed: " +
-                                RisFailureLine(e.description()),
-                            DroppedTables(plan.schema, tried, true), rooms.restore);
+        const ChangeOutcome drop = ChangeAndLook(
+            [&] {
+                try {
+                    gCRIS->DBWrite(plan.schema, sql);
+                } catch (const AppError& e) {
+                    return RisFailureLine(e.description());
+                }
+                return std::string();
+            },
+            [&](std::string& seen) { return DroppedTables(plan.schema, {table}, seen); });
+        const std::string what = "the drop of table " + table + " of schema " + plan.schema;
+        if (drop.Done()) {
+            if (drop.CallFailed())
+                ShowStatus(drop.Describe(what));
+            continue;
         }
+        rooms.reload.Release();
+        // A drop not known to be done counts as done: the restore is tried rather than the
+        // table taken for whole.
+        std::vector<std::string> dropped = tried;
+        if (drop.state == ChangeState::NotDone)
+            dropped.pop_back();
+        RestoreAndRaise(plan, drop.Describe(what), dropped, rooms.restore);
     }
     rooms.reload.Release();
     ShowStatus("Loading schema " + plan.schema + " from " + plan.editedDump + "...");
-    std::string cause;
-    try {
-        gCRIS->RISLoad(plan.editedDump, plan.tables, 0, "", "", 25);
-    } catch (const AppError& e) {
-        cause = "Loading the changed tables of schema " + plan.schema + " failed: " + LoadFailure(plan.tempFolder, e);
-    }
-    if (cause.empty()) {
+    const std::string what = "the load of the changed tables of schema " + plan.schema;
+    auto compareNew = [&](std::string& seen) {
+        SchemaDumpSummary now;
         try {
-            const std::vector<std::string> faults = plan.expectedNew.Differences(TablesNow(plan.schema, plan.tables),
-                                                                                 &plan.tables);
-            if (!faults.empty())
+            now = TablesNow(plan.schema, plan.tables);
+        } catch (const AppError& e) {
+            throw AppError(e.number(), e.source(), ClientFailure(plan.tempFolder, e));
+        }
+        return CompareTables(now, plan.tables, plan.expectedNew, seen);
+    };
+    const ChangeOutcome load = ChangeAndLook([&] { return LoadDump(plan, plan.editedDump, plan.tables); }, compareNew);
+    std::string cause;
+    if (load.CallFailed()) {
+        if (!load.Done())
+            cause = load.Describe(what);
+        else
+            ShowStatus(load.Describe(what));
+    } else {
+        // A load that ended well may still have left something out: the tables are compared.
+        try {
+            std::string seen;
+            if (compareNew(seen) != ChangeState::Done)
                 cause = "After the reload the changed tables of schema " + plan.schema +
-                        " differ from the backup dump: " + Join(faults, "; ");
+                        " differ from the backup dump: " + seen;
         } catch (const AppError& e) {
             cause = "The reloaded tables of schema " + plan.schema + " could not be compared with the backup dump: " +
-                    RisFailureLine(e.description());
+                    e.description();
         }
     }
     if (!cause.empty())
         RestoreAndRaise(plan, cause, plan.tables, rooms.restore);
+    const ViewsAfterReload views = RecreateLostViews(plan.schema, plan.expectedNew, plan.backupDump);
+    if (!views.allBack)
+        throw AppError(1, kSource,
+                       "The changed tables of schema " + plan.schema + " were loaded with their new lengths, but not "
+                       "every view of the schema is back:\r\n" + Join(views.lines, "\r\n"));
 }

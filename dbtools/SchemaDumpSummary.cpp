@@ -141,6 +141,7 @@ void SchemaDumpSummary::Add(const DumpItem& item)
         const std::string words = normalisedWords(item.line);
         if (words.rfind("create view ", 0) == 0) {
             views_[viewName(words)] = words;
+            viewLines_[viewName(words)] = TrimWhite(item.line);
             break;
         }
         const bool index = isIndexLine(words);
@@ -220,13 +221,42 @@ std::vector<std::string> SchemaDumpSummary::ViewDifferences(const SchemaDumpSumm
     return faults;
 }
 
+std::vector<std::string> SchemaDumpSummary::ViewsMissingIn(const SchemaDumpSummary& found) const
+{
+    std::vector<std::string> missing;
+    for (const auto& [name, definition] : views_)
+        if (!found.views_.count(name))
+            missing.push_back(name);
+    return missing;
+}
+
+bool SchemaDumpSummary::SameView(const SchemaDumpSummary& found, const std::string& view) const
+{
+    const auto want = views_.find(ToLower(view));
+    const auto have = found.views_.find(ToLower(view));
+    return want != views_.end() && have != found.views_.end() && want->second == have->second;
+}
+
+std::string SchemaDumpSummary::ViewLine(const std::string& view) const
+{
+    const auto it = viewLines_.find(ToLower(view));
+    return it == viewLines_.end() ? std::string() : it->second;
+}
+
+std::vector<std::string> SchemaDumpSummary::TablesDifferences(const SchemaDumpSummary& found,
+                                                              const std::vector<std::string>& tables) const
+{
+    std::vector<std::string> faults;
+    for (const std::string& table : tables)
+        for (const std::string& f : TableDifferences(found, table))
+            faults.push_back(table + (f == "missing" || f == "is not in the backup" ? " " : ": ") + f);
+    return faults;
+}
+
 std::vector<std::string> SchemaDumpSummary::Differences(const SchemaDumpSummary& found,
                                                         const std::vector<std::string>* only) const
 {
-    std::vector<std::string> faults;
-    for (const std::string& table : only ? *only : tables_)
-        for (const std::string& f : TableDifferences(found, table))
-            faults.push_back(table + (f == "missing" || f == "is not in the backup" ? " " : ": ") + f);
+    std::vector<std::string> faults = TablesDifferences(found, only ? *only : tables_);
     for (const std::string& f : ViewDifferences(found))
         faults.push_back(f);
     if (!only)

@@ -34,12 +34,22 @@ public:
     // The views of this dump that the found one lacks or defines otherwise, and the views only
     // the found one has.
     std::vector<std::string> ViewDifferences(const SchemaDumpSummary& found) const;
+    // The names (lower case) of this dump's views that the found one lacks.
+    std::vector<std::string> ViewsMissingIn(const SchemaDumpSummary& found) const;
+    // Whether the found dump defines the view as this one does.
+    bool SameView(const SchemaDumpSummary& found, const std::string& view) const;
+    bool HasViews() const { return !views_.empty(); }
+    // The view's create line as the dump writes it (its texts in their own letter case), or "".
+    std::string ViewLine(const std::string& view) const;
 
     // Every fault, each led by its table's name ("t1 missing", "t1: 1 row differs in its
     // values"), in this summary's table order (or of only, when given), then the views, then
     // (without only) the tables found that this one lacks ("t9 is not in the backup").
     std::vector<std::string> Differences(const SchemaDumpSummary& found,
                                          const std::vector<std::string>* only = nullptr) const;
+    // The faults of the listed tables only, each led by its table's name, without the views.
+    std::vector<std::string> TablesDifferences(const SchemaDumpSummary& found,
+                                               const std::vector<std::string>& tables) const;
 
 private:
     struct Table {
@@ -56,4 +66,5 @@ private:
     std::map<std::string, std::set<std::string>> indexes_; // normalised index lines per table
     std::map<std::string, std::set<std::string>> grants_;  // normalised grant lines per table
     std::map<std::string, std::string> views_;             // lower-case name -> normalised definition
+    std::map<std::string, std::string> viewLines_;         // lower-case name -> the line as written
 };

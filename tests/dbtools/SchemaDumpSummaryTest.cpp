@@ -73,4 +73,30 @@ TEST(SchemaDumpSummaryTest, DifferencesFromTheExpectedDump)
         EXPECT_EQ(expected.Differences(read("found.dmp", c.found)), c.differences) << c.name;
 }
 
+// The views a found dump lacks are created again from the expected dump's lines: the line keeps
+// its texts as written (a lower-cased 'GATE' would select other rows), and a view defined
+// otherwise is not taken for lost.
+TEST(SchemaDumpSummaryTest, LostViewsAndTheirLinesAsWritten)
+{
+    testsupport::ScopedDir dir("summary");
+    auto read = [&](const std::string& name, const std::string& text) {
+        testsupport::WriteHostFile(dir.host() + "/" + name, text);
+        return SchemaDumpSummary::Read(WinPathFromHost(dir.host() + "/" + name));
+    };
+    const std::string gate = "create view V_Gate (id) as select id from t1 where code = 'GATE'";
+    const SchemaDumpSummary expected =
+        read("expected.dmp", "default schema dd_x\r\n" + table("t1", 3) + "create view v1 (id) as select id from t1\r\n" +
+                                 gate + "  \r\n");
+    const SchemaDumpSummary found = read("found.dmp", "default schema dd_x\r\n" + table("t1", 3) +
+                                                          "create view v1 (id) as select code from t1\r\n");
+    EXPECT_TRUE(expected.HasViews());
+    EXPECT_FALSE(found.SameView(found, "v_gate"));
+    EXPECT_EQ(expected.ViewsMissingIn(found), std::vector<std::string>{"v_gate"});
+    EXPECT_EQ(expected.ViewLine("V_GATE"), gate);
+    EXPECT_FALSE(expected.SameView(found, "v1"));
+    EXPECT_TRUE(expected.SameView(expected, "V1"));
+    // The tables alone compare alike; the views are not among their faults.
+    EXPECT_TRUE(expected.TablesDifferences(found, {"t1"}).empty());
+}
+
 } // namespace

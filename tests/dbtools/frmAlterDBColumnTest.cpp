@@ -5,6 +5,7 @@
 
 #include "DbToolsSampleEnvironment.h"
 #include "dbtools/DdlDatabase.h"
+#include "dbtools/SchemaDumpSummary.h"
 #include "platform/Clock.h"
 #include "platform/HostFiles.h"
 #include "platform/TextUtil.h"
@@ -218,7 +219,7 @@ const char* kNoBackup = "No whole backup dump could be made, so these schemas we
                         "dd_demo: the dump risunlod wrote of schema 'dd_demo' ";
 const char* kBothRestored = "\r\nDropped and restored as they were from '%BACKUP%': pdtable_34_1, pdtable_34_2\r\n"
                             "No other table of schema dd_demo was dropped or loaded.";
-const char* kLoadFailed = "Loading the changed tables of schema dd_demo failed: ";
+const char* kLoadFailed = "The load of the changed tables of schema dd_demo was not done: ";
 
 std::vector<FailingClientCase> FailingClients()
 {
@@ -232,7 +233,6 @@ std::vector<FailingClientCase> FailingClients()
         // The load dies before it does anything, or after it did all.
         {"LoadDiesBefore", "rislod", ClientRule::DieBefore(1, "rislod: out of memory\r\n").Times(1), kLoadFailed,
          kBothRestored, ""},
-        {"LoadDiesAfterItsWork", "rislod", ClientRule::DieAfter(139).Times(1), kLoadFailed, kBothRestored, ""},
         // The reload ends well but leaves out the grants: the check against the backup dump
         // catches it (it tells any value, type or grant apart) and restores both tables.
         {"ReloadLosesTheGrants", "rislod", ClientRule::DropLines("grant ").Times(1),
@@ -241,14 +241,10 @@ std::vector<FailingClientCase> FailingClients()
          kBothRestored, ""},
         // The second drop is refused: the first table is gone, the second one stays.
         {"SecondDropRefused", "risbatch", ClientRule::RefuseStatement("drop table pdtable_34_2"),
-         "Dropping table pdtable_34_2 of schema dd_demo failed: RIS Error: RIS_E_NO_PRIVILEGE",
+         "The drop of table pdtable_34_2 of schema dd_demo was not done: RIS Error: RIS_E_NO_PRIVILEGE",
          "\r\nDropped and restored as they were from '%BACKUP%': pdtable_34_1\r\n"
          "Not dropped, left as they were: pdtable_34_2\r\nNo other table of schema dd_demo was dropped or loaded.",
          ""},
-        // The second drop is done, but the client dies after it: the server is asked which
-        // tables are gone, and both come back.
-        {"SecondDropDiesAfterItsWork", "risbatch", ClientRule::DieAfter(139).When("drop table pdtable_34_2"),
-         "Dropping table pdtable_34_2 of schema dd_demo failed: ", kBothRestored, ""},
         // The load and the restore both fail: the message names exactly the two tables lost.
         {"LoadAndRestoreDie", "rislod", ClientRule::DieBefore(1, "rislod: out of memory\r\n"), kLoadFailed,
          "Dropped and NOT restored, their rows are kept in '%BACKUP_DROPPED%' (only these tables) and in '%BACKUP%': "
@@ -272,6 +268,45 @@ TEST_P(frmAlterDBColumnFailingClientTest, TheMessageTellsTableByTableWhatHappene
 
 INSTANTIATE_TEST_SUITE_P(Clients, frmAlterDBColumnFailingClientTest, ::testing::ValuesIn(FailingClients()),
                          [](const auto& info) { return info.param.name; });
+
+// A client that dies after it did its work: the schema is read, the change is there, and the run
+// goes on to its end instead of undoing it; the log says what failed and what was found.
+TEST_F(frmAlterDBColumnTest, AClientDyingAfterItsWorkIsReadAgainAndTheRunGoesOn)
+{
+    const struct {
+        const char* client;
+        ClientRule rule;
+        const char* logged;
+    } cases[] = {
+        {"risbatch", ClientRule::DieAfter(139).When("drop table pdtable_34_2"),
+         "The drop of table pdtable_34_2 of schema dd_demo was done although "},
+        {"rislod", ClientRule::DieAfter(139).Times(1), "The load of the changed tables of schema dd_demo was done although "},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.client);
+        gCRIS->RISLoad(win("start.dmp"), std::nullopt, 0, "dd_demo", "", 25);
+        const auto before = SchemaState("dd_demo");
+        testsupport::WrapperClients clients;
+        clients.Set(c.client, c.rule);
+        gCRIS->SetUseRIS(clients.WinFolder());
+        auto form = open();
+        const size_t asked = prompts().size();
+        changeComponentCode(*form);
+        gCRIS->SetUseRIS(risPath_);
+
+        ASSERT_EQ(prompts().size(), asked + 1) << prompts().back();
+        EXPECT_NE(folder_.log().find(c.logged), std::string::npos) << folder_.log();
+        auto after = SchemaState("dd_demo");
+        for (const char* table : {"pdtable_34_1", "pdtable_34_2"}) {
+            EXPECT_NE(after.at(table).find("component_code char(30)"), std::string::npos) << after.at(table);
+            after[table] = before.at(table);
+        }
+        EXPECT_EQ(after, before);
+        EXPECT_EQ(form->StatusBar1->currentMessage(), "Ready.");
+        fs::remove_all(folder_.host("backup"));
+        fs::create_directories(folder_.host("backup"));
+    }
+}
 
 TEST_F(frmAlterDBColumnTest, ValuesLongerThanTheNewLengthStopTheRunBeforeAnyDrop)
 {
@@ -414,50 +449,220 @@ TEST_F(frmAlterDBColumnTest, ABackupThatCannotBeWrittenLeavesTheSchemaAndSaysSo)
     EXPECT_TRUE(backups().empty());
 }
 
-// Another program fills the temporary folder as the reload begins, and the reload fails: the
-// room held for the restore brings the tables back.
-TEST_F(frmAlterDBColumnTest, ATempFolderFilledDuringTheReloadStillGetsTheTablesBack)
+// Another program that fills the temporary folder whenever the run gives back room it held
+// there (its placeholder file of zero bytes): at the run's next file operation in the folder,
+// once the room is gone, the folder is filled to its last page. Gives back the room it took
+// when it goes.
+class TempFolderFiller {
+public:
+    TempFolderFiller(const std::string& folder, uintmax_t limit, int fills)
+        : folder_(folder), limit_(limit), left_(fills)
+    {
+        SetHostFileFault([this](const std::string& op, const std::string& host) {
+            if (host.rfind(folder_, 0) != 0)
+                return 0;
+            // The delete looks at its own file once more before it takes it away.
+            if (!room_.empty() && host != room_) {
+                room_.clear();
+                fill();
+            }
+            if (op == "delete" && left_ > 0 && room_.empty() && isHeldRoom(host)) {
+                --left_;
+                room_ = host;
+            }
+            return 0;
+        });
+    }
+    ~TempFolderFiller()
+    {
+        SetHostFileFault(nullptr);
+        for (const std::string& f : files_)
+            fs::remove(f);
+    }
+    size_t fills() const { return files_.size(); }
+
+private:
+    static bool isHeldRoom(const std::string& host)
+    {
+        std::error_code ec;
+        if (fs::file_size(host, ec) < 32 * 1024 || ec)
+            return false;
+        std::ifstream in(host, std::ios::binary);
+        std::string head(4096, 'x');
+        in.read(head.data(), static_cast<std::streamsize>(head.size()));
+        return std::all_of(head.begin(), head.end(), [](char c) { return c == '\0'; });
+    }
+    // Whole pages, as a small in-memory file system counts them.
+    uintmax_t pagesHeld() const
+    {
+        uintmax_t n = 0;
+        std::error_code ec;
+        for (const auto& e : fs::recursive_directory_iterator(folder_, ec))
+            n += e.is_regular_file(ec) ? (e.file_size(ec) + 4095) / 4096 * 4096 : 0;
+        return n;
+    }
+    void fill()
+    {
+        const uintmax_t held = pagesHeld();
+        files_.push_back(folder_ + "/other_program_" + std::to_string(files_.size()) + ".tmp");
+        std::ofstream out(files_.back(), std::ios::binary);
+        const std::string block(4096, 'x');
+        for (uintmax_t n = held; n < limit_ && out; n += block.size())
+            out.write(block.data(), static_cast<std::streamsize>(block.size()));
+    }
+
+    std::string folder_;
+    uintmax_t limit_;
+    int left_;
+    std::string room_; // the room being deleted, until the next operation on another file
+    std::vector<std::string> files_;
+};
+
+// Another program fills the temporary folder once the reload's room is given back, and the
+// reload fails for want of room: the full folder is named as the cause, and the room held for
+// the restore brings the tables back.
+TEST_F(frmAlterDBColumnTest, ATempFolderFilledDuringTheReloadIsNamedAndTheTablesComeBack)
 {
     AddRows("dd_demo", "pdtable_34_1", 10000, 600, "'GATE', 1.5");
     AddRows("dd_demo", "pdtable_34_2", 20000, 600, "'GATE', 1.5");
     const auto before = SchemaState("dd_demo");
     auto form = open();
     const std::string work = HostPath(gCRIS->GetTempDir());
-    const uintmax_t limit = 600 * 1024;
     SmallDisk temp(work, "600k");
-    const std::string filler = work + "/other_program.tmp";
-    bool filled = false;
-    // The reload's room given back, once both tables are dropped, is the moment the other
-    // program writes.
-    auto dropped = [] {
-        return UserDb("dd_demo")->QueryRows("SELECT name FROM sqlite_master WHERE name = 'pdtable_34_2'").empty();
-    };
-    SetHostFileFault([&](const std::string& op, const std::string& host) {
-        if (op == "delete" && !filled && host.rfind(work, 0) == 0 && dropped()) {
-            filled = true;
-            // Fills what the room about to be deleted leaves free, too.
-            const uintmax_t freed = fs::file_size(host);
-            const uintmax_t used = BytesIn(work);
-            std::ofstream out(filler, std::ios::binary);
-            const std::string bytes(used < limit + freed ? limit + freed - used : 0, 'x');
-            out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        }
-        return 0;
-    });
     gTempDir = gCRIS->GetTempDir();
-    // The reload fails (as a client finding no room does); the restore runs the real client.
-    testsupport::WrapperClients clients;
-    clients.Set("rislod", testsupport::ClientRule::DieBefore(1).Times(1));
-    gCRIS->SetUseRIS(clients.WinFolder());
-    changeComponentCode(*form);
-    SetHostFileFault(nullptr);
-    fs::remove(filler);
+    {
+        TempFolderFiller other(work, 600 * 1024, 1);
+        changeComponentCode(*form);
+        ASSERT_EQ(other.fills(), 1u);
+    }
 
-    ASSERT_TRUE(filled);
     ASSERT_EQ(prompts().size(), 2u);
     const std::string message = prompts()[1];
-    EXPECT_EQ(message.rfind("Loading the changed tables of schema dd_demo failed: ", 0), 0u) << message;
+    EXPECT_NE(message.find("the load of the changed tables of schema dd_demo"), std::string::npos) << message;
+    EXPECT_NE(message.find("the temporary folder '" + gCRIS->GetTempDir() + "' is full ("), std::string::npos)
+        << message;
+    EXPECT_EQ(message.find("exit code"), std::string::npos) << message;
     EXPECT_NE(message.find("Dropped and restored as they were from '"), std::string::npos) << message;
     EXPECT_EQ(SchemaState("dd_demo"), before);
     EXPECT_EQ(tempFiles(), 0u);
+}
+
+// The folder is filled again when the restore's room is given back: the restore fails too. The
+// message names the full folder and the kept restore dump, which holds every row of the tables.
+TEST_F(frmAlterDBColumnTest, ATempFolderFilledAlsoForTheRestoreLeavesTheRowsInTheNamedDump)
+{
+    AddRows("dd_demo", "pdtable_34_1", 10000, 600, "'GATE', 1.5");
+    AddRows("dd_demo", "pdtable_34_2", 20000, 600, "'GATE', 1.5");
+    const auto before = SchemaState("dd_demo");
+    auto rows = [](const char* table) {
+        return std::stoll(UserDb("dd_demo")->QueryText(std::string("SELECT COUNT(*) FROM \"") + table + "\"").value());
+    };
+    const long long rows1 = rows("pdtable_34_1"), rows2 = rows("pdtable_34_2");
+    auto form = open();
+    const std::string work = HostPath(gCRIS->GetTempDir());
+    SmallDisk temp(work, "600k");
+    gTempDir = gCRIS->GetTempDir();
+    {
+        TempFolderFiller other(work, 600 * 1024, 2);
+        changeComponentCode(*form);
+        ASSERT_EQ(other.fills(), 2u);
+    }
+
+    ASSERT_EQ(prompts().size(), 2u);
+    const std::string message = prompts()[1];
+    const std::string full = "the temporary folder '" + gCRIS->GetTempDir() + "' is full (";
+    const size_t restore = message.find("the load of the dropped tables from the backup");
+    ASSERT_NE(restore, std::string::npos) << message;
+    EXPECT_NE(message.find(full, restore), std::string::npos) << message;
+    const std::string kept = win("backup") + "\\dd_demo_2024-03-15_143005_dropped_tables.dmp";
+    EXPECT_NE(message.find("their rows are kept in '" + kept + "' (only these tables)"), std::string::npos)
+        << message;
+    EXPECT_NE(message.find("pdtable_34_1"), std::string::npos) << message;
+    const SchemaDumpSummary dump = SchemaDumpSummary::Read(kept);
+    EXPECT_EQ(dump.Rows("pdtable_34_1"), rows1);
+    EXPECT_EQ(dump.Rows("pdtable_34_2"), rows2);
+    auto after = SchemaState("dd_demo");
+    for (const char* table : {"pdtable_34_1", "pdtable_34_2"}) {
+        EXPECT_EQ(after.count(table), 0u) << table;
+        after[table] = before.at(table);
+    }
+    EXPECT_EQ(after, before);
+    EXPECT_EQ(tempFiles(), 0u);
+}
+
+// A database that drops a table's views with the table: the view on a changed table is gone once
+// its table is dropped. The run creates it again from the backup dump's own line, after the
+// reload or after the restore, and says so when it cannot.
+TEST_F(frmAlterDBColumnTest, AViewDroppedWithItsTableIsCreatedAgainFromTheBackup)
+{
+    const struct {
+        const char* name;
+        const char* client; // "" for the real clients
+        ClientRule rule;
+        const char* message; // "" when the run ends without a box
+        bool viewBack;
+        bool tablesChanged;
+    } cases[] = {
+        {"reload", "", ClientRule::PassThrough(), "", true, true},
+        {"restore", "rislod", ClientRule::DieBefore(1, "rislod: out of memory\r\n").Times(1),
+         "View v_gate, lost with its table, was created again from '%BACKUP%'.", true, false},
+        {"refused", "risbatch", ClientRule::RefuseStatement("create view v_gate"),
+         "but not every view of the schema is back:\r\nView v_gate was lost with its table. The creation of view "
+         "v_gate in schema dd_demo was not done: RIS Error: RIS_E_NO_PRIVILEGE",
+         false, true},
+    };
+    const std::string backup = win("backup") + "\\dd_demo_2024-03-15_143005.dmp";
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        gCRIS->RISLoad(win("start.dmp"), std::nullopt, 0, "dd_demo", "", 25);
+        ExecAtEnd dropView{"dd_demo", "DROP VIEW IF EXISTS v_gate"};
+        DdlDatabase::Program().Write("dd_demo", "create view v_gate as select system_unique_no, component_code from "
+                                                "pdtable_34_1 where component_code = 'GATE';");
+        const auto before = SchemaState("dd_demo");
+        ASSERT_EQ(before.count("view v_gate"), 1u);
+        bool viewDropped = false;
+        SetHostFileFault([&](const std::string&, const std::string&) {
+            if (!viewDropped && UserDb("dd_demo")
+                                    ->QueryRows("SELECT name FROM sqlite_master WHERE name = 'pdtable_34_1'")
+                                    .empty()) {
+                UserDb("dd_demo")->Exec("DROP VIEW v_gate");
+                viewDropped = true;
+            }
+            return 0;
+        });
+        testsupport::WrapperClients clients;
+        if (*c.client)
+            clients.Set(c.client, c.rule);
+        gCRIS->SetUseRIS(clients.WinFolder());
+        auto form = open();
+        const size_t asked = prompts().size();
+        changeComponentCode(*form);
+        SetHostFileFault(nullptr);
+        gCRIS->SetUseRIS(risPath_);
+
+        EXPECT_TRUE(viewDropped);
+        if (*c.message) {
+            ASSERT_EQ(prompts().size(), asked + 2);
+            EXPECT_NE(prompts().back().find(ReplaceAll(c.message, "%BACKUP%", backup)), std::string::npos)
+                << prompts().back();
+            if (!c.viewBack)
+                EXPECT_NE(prompts().back().find("Its create view line is in '" + backup + "'."), std::string::npos);
+        } else {
+            EXPECT_EQ(prompts().size(), asked + 1) << prompts().back();
+            EXPECT_NE(folder_.log().find("View v_gate, lost with its table, was created again from '" + backup + "'."),
+                      std::string::npos);
+        }
+        auto after = SchemaState("dd_demo");
+        EXPECT_EQ(after.count("view v_gate"), c.viewBack ? 1u : 0u);
+        if (c.viewBack && after.count("view v_gate"))
+            EXPECT_EQ(after.at("view v_gate"), before.at("view v_gate"));
+        after["view v_gate"] = before.at("view v_gate");
+        for (const char* table : {"pdtable_34_1", "pdtable_34_2"}) {
+            EXPECT_EQ(after.at(table).find("component_code char(30)") != std::string::npos, c.tablesChanged);
+            after[table] = before.at(table);
+        }
+        EXPECT_EQ(after, before);
+        fs::remove_all(folder_.host("backup"));
+        fs::create_directories(folder_.host("backup"));
+    }
 }
