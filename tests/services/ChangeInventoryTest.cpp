@@ -22,7 +22,7 @@ const char* const kChangingCalls[] = {
     "DBWrite", "RISLoad", "RISTableCopy", "RISCreateSchema", "RISDropSchema", "ORACreateUser", "ORADropUser",
     "SQLCreateUser", "SQLDropUser", "RISClean", "RISDumpCreate", "CopyFileA", "MoveFileA", "DeleteFileA",
     "ShellFileOperation", "ServerManagerCommand", "LoadCommand", "RisbatchCommand", "ChangeUserOrSchema",
-    "RunUserSchemaStep",
+    "RunUserSchemaStep", "MakeWholeBackup",
 };
 
 // The program's source folders (the stand-ins, the platform layer beneath the file services and
@@ -45,7 +45,7 @@ const Entry kInventory[] = {
     {"admin/DbUsers.cpp", "ServerManagerCommand", 2, "the database user listing (is the user there?)"},
     {"admin/DumpCommands.cpp", "DeleteFileA", 1, "none: the unload's own new dump file"},
     {"admin/DumpCommands.cpp", "LoadCommand", 1, "the schema's tables and rows against the dump"},
-    {"admin/DumpReplacer.cpp", "CopyFileA", 1, "not looked at yet: the .bak copy before the replacements"},
+    {"admin/DumpReplacer.cpp", "MakeWholeBackup", 1, "the .bak against the dump (same size and bytes); no edit without it"},
     {"admin/Families.cpp", "ChangeUserOrSchema", 1, "the user listing / the RIS schema list"},
     {"admin/Form1.cpp", "ChangeUserOrSchema", 1, "the user listing / the RIS schema list (load buttons)"},
     {"admin/Form1Dump.cpp", "RISLoad", 1, "the schema's tables and rows against the dump (script risload)"},
@@ -54,7 +54,7 @@ const Entry kInventory[] = {
     {"admin/PipingModelRestore.cpp", "DeleteFileA", 7, "none: the run's own statement, output, part and empty bad files"},
     {"admin/PipingModelRestore.cpp", "LoadCommand", 1, "dd_<project>'s tables and rows against the partial dump; the bad file"},
     {"admin/RisSchemas.cpp", "RisbatchCommand", 1, "the RIS schema list (is the schema there?)"},
-    {"admin/ScriptFileEdit.cpp", "CopyFileA", 1, "not looked at yet: the .bak copy of change and append_text"},
+    {"admin/ScriptFileEdit.cpp", "MakeWholeBackup", 1, "the .bak against the file (same size and bytes); no edit without it"},
     {"admin/ScriptRunner.cpp", "RISLoad", 1, "the schema's tables and rows against the dump (script risload)"},
     {"admin/ScriptUserSteps.cpp", "ChangeUserOrSchema", 1, "the user listing / the RIS schema list (script steps)"},
     {"admin/ServerManagerQuery.cpp", "DeleteFileA", 5, "none: the query's own script and output"},
@@ -93,6 +93,7 @@ const Entry kInventory[] = {
     {"services/FileContents.cpp", "DeleteFileA", 1, "none: the service's own temporary file"},
     {"services/FileOperation.cpp", "DeleteFileA", 1, "none: the file service's own steps"},
     {"services/FileOperation.cpp", "ShellFileOperation", 1, "none: the file service's own steps"},
+    {"services/WholeBackup.cpp", "CopyFileA", 1, "the backup against the file: same size and bytes (CompareCopy)"},
 };
 
 using Key = std::pair<std::string, std::string>;
