@@ -46,11 +46,12 @@ std::string RisbatchCommand(const std::string& risPath, const std::string& input
 }
 
 std::string RisunlodListCommand(const std::string& risPath, const std::string& listFile, const std::string& schema,
-                                const std::string* table, bool withIndexes)
+                                const std::string* table, bool withIndexes, bool withGrants)
 {
     const std::string tables = table ? *table : std::string("all");
     return QuoteString(risPath + "risunlod.exe") + " -m w -o " + QuoteString(listFile) + " -s " + schema + " table " +
-           tables + (withIndexes ? " index " + tables : std::string());
+           tables + (withIndexes ? " index " + tables : std::string()) +
+           (withGrants ? " grant " + tables : std::string());
 }
 
 std::string RisunlodDumpCommand(const std::string& risPath, const std::string& dumpFile,

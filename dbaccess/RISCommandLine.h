@@ -19,9 +19,10 @@ std::string RisbatchCommandInput(const std::string& command);
 // "<risPath>risbatch.exe" -i "<input>" -o "<output>"
 std::string RisbatchCommand(const std::string& risPath, const std::string& inputFile, const std::string& outputFile);
 // "<risPath>risunlod.exe" -m w -o "<list>" -s <schema> table all   (or table <table>), and with
-// withIndexes " index all" (or index <table>): the index lines of the listed tables as well.
+// withIndexes " index all" (or index <table>): the index lines of the listed tables as well;
+// with withGrants " grant all" (or grant <table>): their grant lines.
 std::string RisunlodListCommand(const std::string& risPath, const std::string& listFile, const std::string& schema,
-                                const std::string* table, bool withIndexes = false);
+                                const std::string* table, bool withIndexes = false, bool withGrants = false);
 // "<risPath>risunlod.exe" -m w -o "<dump>" -f "<parameter file>"
 std::string RisunlodDumpCommand(const std::string& risPath, const std::string& dumpFile,
                                 const std::string& parameterFile);
