@@ -5,19 +5,7 @@
 #include "platform/AppError.h"
 #include "platform/ReplacementFile.h"
 #include "platform/TextUtil.h"
-#include "services/FileOperation.h"
-
-namespace {
-
-void raiseFileOp(const std::string& what)
-{
-    long number = 0;
-    std::string source, description;
-    GetFileOpError(number, source, description);
-    RaiseError("ApplyReplacements", what + (description.empty() ? std::string() : ": " + description));
-}
-
-} // namespace
+#include "services/WholeBackup.h"
 
 std::string ReplaceKeysInLine(const std::string& line, const std::vector<std::string>& keys,
                               const std::vector<std::string>& values)
@@ -67,8 +55,10 @@ bool ApplyReplacements(const std::string& file, const std::vector<std::string>& 
     out.Write(last + "\r\n");
     if (!changed)
         return false;
-    if (!CopyFileA(file, file + ".bak"))
-        raiseFileOp("Backup of '" + file + "' not written");
+    // Never edit without a whole backup: after a failed copy the backup is looked at.
+    const std::string backup = file + ".bak";
+    if (const ChangeOutcome copied = MakeWholeBackup(file, backup); !copied.Done())
+        RaiseError("ApplyReplacements", BackupRefusal(copied, file, backup));
     try {
         out.Commit();
     } catch (const AppError& e) {

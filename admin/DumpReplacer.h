@@ -10,7 +10,7 @@ std::string ReplaceKeysInLine(const std::string& line, const std::vector<std::st
                               const std::vector<std::string>& values);
 
 // Applies the edits to the file, streaming it in chunks. When a line changed, the old file is
-// kept as "<file>.bak" (the copy is checked) and the new content, each line followed by CR LF,
+// kept as "<file>.bak" (the edit goes on only when it holds the same bytes) and the new content, each line followed by CR LF,
 // replaces the file once it is complete (ReplacementFile: through a symbolic link; a read-only
 // or locked file is refused). Returns whether the file changed; an unchanged file is not
 // touched. Raises on failure, the original file then being left as it was.

@@ -4,6 +4,7 @@
 #include "admin/LoggedRun.h"
 #include "admin/ProjectSchemaRules.h"
 #include "admin/RunReport.h"
+#include "admin/StandingState.h"
 #include "dbaccess/CRIS.h"
 #include "platform/AppError.h"
 #include "platform/Clock.h"
@@ -38,6 +39,18 @@ void requireName(const std::string& what, const std::string& name)
 {
     if (!IsIdentifier(name))
         RaiseError("Maintenance", what + " name '" + name + "' is not a valid name");
+}
+
+// After a failed run the sentence of what stands goes to the log; the run counts as failed
+// unless the look found its work done.
+void noteOutcome(RunReport& report, const ChangeOutcome& outcome, const std::string& what)
+{
+    if (!outcome.CallFailed())
+        return;
+    const std::string said = outcome.Describe(what);
+    AppendToFile(said, gLogFile);
+    if (!outcome.Done())
+        report.NoteFailure(said);
 }
 
 
@@ -95,18 +108,28 @@ std::string Maintenance::btnGrantAll_Click(const std::vector<std::string>& schem
     try {
         std::string statements;
         bool escaped = false;
+        StandingState::SchemaTables granted;
         for (const std::string& schema : GrantSchemas(schemaNames, project)) {
             if (escPressed()) {
                 escaped = true;
                 break;
             }
             requireName("Schema", schema);
-            statements += GrantStatements(schema, getTables(schema));
+            granted.emplace_back(schema, getTables(schema));
+            statements += GrantStatements(schema, granted.back().second);
         }
         if (!escaped) {
             HostWriteFile(file, statements + "quit;" + kCrLf);
-            const LoggedRun run = LoggedRun::Run("risbatch -i " + QuoteString(file));
-            report.NoteRun("risbatch grant all", run.exitCode, run.output);
+            std::vector<std::string> names;
+            for (const auto& g : granted)
+                names.push_back(g.first);
+            const ChangeOutcome grant = ChangeAndLook(
+                [&] {
+                    const LoggedRun run = LoggedRun::Run("risbatch -i " + QuoteString(file));
+                    return RunReport::RunFailure("risbatch grant all", run.exitCode, run.output);
+                },
+                StandingState::GrantLook(granted));
+            noteOutcome(report, grant, "the grant of the tables of " + Join(names, ", ") + " to public");
         }
     } catch (const AppError& e) {
         report.NoteFailure(e.description());
@@ -145,8 +168,17 @@ std::string Maintenance::btnRISClean_Click(const std::vector<std::string>& schem
                 break;
             requireName("Schema", schema);
             AppendToFile("Cleaning RIS dictionary tables for schema: '" + schema + "' ...", gLogFile);
-            const LoggedRun run = LoggedRun::Run("risclnsr.exe " + schema);
-            report.NoteRun("risclnsr " + schema, run.exitCode, run.output);
+            const ChangeOutcome clean = ChangeAndLook(
+                [&] {
+                    const LoggedRun run = LoggedRun::Run("risclnsr.exe " + schema);
+                    std::string failure = RunReport::RunFailure("risclnsr " + schema, run.exitCode, run.output);
+                    // The cleaner's answer counts only when it ends with its word of success.
+                    if (failure.empty() && FindNoCase(run.output, "success") == std::string::npos)
+                        failure = "risclnsr " + schema + ": its output does not report success";
+                    return failure;
+                },
+                StandingState::CleanLook(schema));
+            noteOutcome(report, clean, "the RIS clean of schema " + schema);
             DoEvents();
         }
     } catch (const AppError& e) {

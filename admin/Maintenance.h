@@ -26,13 +26,17 @@ public:
     // risbatch on it with its output in the program log, removes the file and shows the closing
     // message. Esc before a schema ends the run without risbatch; a failure (a table list that
     // cannot be read, a name that is not an identifier) is shown and risbatch does not run.
+    // A risbatch that fails is followed by a read of the grants the tables carry; the log and
+    // the closing message say whether the grants were done, not done or what stands.
     // Gives the closing message shown.
     std::string btnGrantAll_Click(const std::vector<std::string>& schemaNames, const std::string& project);
     // "PDS2D - MS Code for all projects": runs "mscode.bat" for every "pid_" schema's project;
     // Esc between schemas stops. No closing message; failures go to the program log.
     void btnMscode_Click(const std::vector<std::string>& schemaNames);
     // "RIS clean all schemas": logs a line and runs risclnsr for each schema; Esc between
-    // schemas stops. Gives the closing message shown.
+    // schemas stops. A run that fails or does not report success is followed by a read of the
+    // RIS schema list and the database users; the log and the closing message say what stands.
+    // Gives the closing message shown.
     std::string btnRISClean_Click(const std::vector<std::string>& schemaNames);
 
     // --- seams ---------------------------------------------------------------------------

@@ -6,6 +6,7 @@
 #include "platform/TextUtil.h"
 #include "services/FileContents.h"
 #include "services/FileOperation.h"
+#include "services/WholeBackup.h"
 
 
 namespace {
@@ -15,16 +16,6 @@ constexpr size_t kSearchChunk = 4 * 1024 * 1024;
 size_t find(const std::string& hay, const std::string& needle, bool ignoreCase)
 {
     return ignoreCase ? FindNoCase(hay, needle) : hay.find(needle);
-}
-
-void raiseLastFileError(const std::string& operation)
-{
-    long number = 0;
-    std::string source, description;
-    GetFileOpError(number, source, description);
-    if (number == 0)
-        throw AppError(1, operation, "File operation failed");
-    throw AppError(number, ComposeErrorSource(operation, 0, source), description);
 }
 
 } // namespace
@@ -52,10 +43,8 @@ bool FileContainsText(const std::string& path, const std::string& text, bool ign
 void BackupScriptFile(const std::string& path)
 {
     const std::string backup = path + ".bak";
-    if (!CopyFileA(path, backup))
-        raiseLastFileError("BackupScriptFile");
-    if (!IsFileExists(backup) || GetFileSize(backup) != GetFileSize(path))
-        throw AppError(1, "BackupScriptFile", "Backup '" + backup + "' of '" + path + "' not written completely");
+    if (const ChangeOutcome copied = MakeWholeBackup(path, backup); !copied.Done())
+        throw AppError(1, "BackupScriptFile", BackupRefusal(copied, path, backup));
 }
 
 bool ChangeTextInFile(const std::string& path, const std::string& search, const std::string& replacement)

@@ -8,8 +8,8 @@
 // so a file of any size is searched without being held whole. Raises when it cannot be read.
 bool FileContainsText(const std::string& path, const std::string& text, bool ignoreCase);
 
-// Copies path to path + ".bak" and checks the copy (it exists and has the original's size).
-// Raises the copy's error when it fails.
+// Copies path to path + ".bak" and checks the copy: the same size and bytes as the file, also
+// after a failed copy. Raises, saying what stands, when no whole backup is there.
 void BackupScriptFile(const std::string& path);
 
 // Replaces every occurrence of search (found without regard to case) by replacement. When the

@@ -129,6 +129,55 @@ ChangeLook StandingState::SchemaLook(const std::string& schema, bool created)
     };
 }
 
+ChangeLook StandingState::GrantLook(const SchemaTables& granted)
+{
+    return [granted](std::string& seen) {
+        std::vector<std::string> without;
+        size_t tables = 0;
+        for (const auto& [schema, names] : granted) {
+            const std::vector<ListedGrant> grants = gCRIS->RISGetGrants(schema);
+            for (const std::string& table : names) {
+                if (table.empty())
+                    continue;
+                ++tables;
+                const bool toPublic = std::any_of(grants.begin(), grants.end(), [&](const ListedGrant& g) {
+                    return EqualsNoCase(g.table, table) && EqualsNoCase(g.grantee, "public");
+                });
+                if (!toPublic)
+                    without.push_back(schema + "." + table);
+            }
+        }
+        if (without.empty()) {
+            seen = "each of the " + std::to_string(tables) + " tables carries its grant to public";
+            return ChangeState::Done;
+        }
+        if (without.size() == tables) {
+            seen = "none of the " + std::to_string(tables) + " tables carries a grant to public";
+            return ChangeState::NotDone;
+        }
+        seen = Join(without, ", ") + (without.size() == 1 ? " carries" : " carry") + " no grant to public; the other " +
+               std::to_string(tables - without.size()) + " tables do";
+        return ChangeState::NotKnown;
+    };
+}
+
+ChangeLook StandingState::CleanLook(const std::string& schema)
+{
+    return [schema](std::string& seen) {
+        if (!gCRIS->IsRISSchemaExists(schema, true)) {
+            seen = "the RIS schema " + schema + " is no longer defined";
+            return ChangeState::Done;
+        }
+        if (!listed(DbUsers(), schema)) {
+            seen = "the RIS schema " + schema + " is still defined although its database user is gone";
+            return ChangeState::NotDone;
+        }
+        seen = "the RIS schema " + schema + " and its database user stand; whether stale entries of dropped tables "
+               "are left cannot be read";
+        return ChangeState::NotKnown;
+    };
+}
+
 ChangeLook StandingState::LoadLook(const std::string& dumpFile, const std::string& schema)
 {
     return [dumpFile, schema](std::string& seen) {

@@ -8,6 +8,7 @@
 #include "services/ChangeOutcome.h"
 
 #include <string>
+#include <utility>
 #include <vector>
 
 class StandingState {
@@ -40,4 +41,15 @@ public:
     // The load of the dump into the schema: NotDone when the schema does not exist, else
     // CompareLoad of the dump's tables with the schema's.
     static ChangeLook LoadLook(const std::string& dumpFile, const std::string& schema);
+
+    // The grant of every listed table of each schema to public: Done when each carries a grant
+    // to PUBLIC, NotDone when none does, NotKnown otherwise; seen names the tables without one.
+    using SchemaTables = std::vector<std::pair<std::string, std::vector<std::string>>>;
+    static ChangeLook GrantLook(const SchemaTables& granted);
+    // The RIS dictionary clean of a schema. What the clean removes is an entry that points at
+    // nothing: the schema's own entry when its database user (the schema's name) is gone, stale
+    // entries of dropped tables, which no listing shows. Done when the schema is no longer
+    // defined; NotDone when it is still defined although its database user is gone; NotKnown
+    // when both stand, seen saying so.
+    static ChangeLook CleanLook(const std::string& schema);
 };

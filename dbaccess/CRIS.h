@@ -2,6 +2,7 @@
 // and every database operation of the program (RIS clients, Oracle and SQL Server connections).
 #pragma once
 
+#include "dbaccess/RISListing.h"
 #include "dbaccess/RowCountAnswer.h"
 #include "dbaccess/UnloadExtras.h"
 
@@ -89,6 +90,8 @@ public:
                    const OptionalNames& whereClauses, const std::string& targetSchema, int32_t dataLayout,
                    bool rewriteSchemaLine, UnloadExtras extras);
     void RISClean(const std::string& schema);
+    // The grants the schema's tables carry, read from a whole listing every time (never cached).
+    std::vector<ListedGrant> RISGetGrants(const std::string& schema);
     // The server's row count of each table (matched without regard to case), all asked in one
     // risbatch run. Raises unless every table's count came whole (ReadRowCounts). No tables, no run.
     RowCounts RISCountRows(const std::string& schema, const std::vector<std::string>& tables);
@@ -201,7 +204,7 @@ private:
     // Runs risunlod into a listing of the schema's tables (all, or the one table given) and
     // gives the listing's text. Both work files are gone on return, also after an error.
     std::string RunRisunlodListing(const std::string& schema, const std::string* table, bool withIndexes = false,
-                                   bool withViews = false);
+                                   bool withViews = false, bool withGrants = false);
 
     std::string TempDir;
     int32_t ConType = kConNotSet;

@@ -104,8 +104,18 @@ std::vector<std::string> CRIS::RISGetCols(const std::string& schema, const std::
     });
 }
 
+std::vector<ListedGrant> CRIS::RISGetGrants(const std::string& schema)
+{
+    return WithErrorSource("CRIS::RISGetGrants", [&] {
+        if (IsBlank(schema))
+            RaiseError("", "Schema name not defined");
+        CheckRISName("Schema", schema);
+        return ListedGrants(RunRisunlodListing(schema, nullptr, false, false, true));
+    });
+}
+
 std::string CRIS::RunRisunlodListing(const std::string& schema, const std::string* table, bool withIndexes,
-                                     bool withViews)
+                                     bool withViews, bool withGrants)
 {
     WorkFiles work;
     const std::string dir = GetTempDir();
@@ -115,7 +125,8 @@ std::string CRIS::RunRisunlodListing(const std::string& schema, const std::strin
 
     const std::string risPath = GetRISPath();
     long pid = 0;
-    const long exitCode = ExecA(RisunlodListCommand(risPath, listFile, schema, table, withIndexes, withViews), logFile, 0, dir, pid, true);
+    const long exitCode = ExecA(RisunlodListCommand(risPath, listFile, schema, table, withIndexes, withViews, withGrants),
+                                logFile, 0, dir, pid, true);
     const std::string error = RISGetError(logFile);
     if (!error.empty())
         RaiseError("", error);

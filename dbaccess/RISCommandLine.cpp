@@ -46,12 +46,12 @@ std::string RisbatchCommand(const std::string& risPath, const std::string& input
 }
 
 std::string RisunlodListCommand(const std::string& risPath, const std::string& listFile, const std::string& schema,
-                                const std::string* table, bool withIndexes, bool withViews)
+                                const std::string* table, bool withIndexes, bool withViews, bool withGrants)
 {
     const std::string tables = table ? *table : std::string("all");
     return QuoteString(risPath + "risunlod.exe") + " -m w -o " + QuoteString(listFile) + " -s " + schema + " table " +
            tables + (withViews ? std::string(" view all") : std::string()) +
-           (withIndexes ? " index " + tables : std::string());
+           (withIndexes ? " index " + tables : std::string()) + (withGrants ? " grant " + tables : std::string());
 }
 
 std::string RisunlodDumpCommand(const std::string& risPath, const std::string& dumpFile,

@@ -19,10 +19,12 @@ std::string RisbatchCommandInput(const std::string& command);
 // "<risPath>risbatch.exe" -i "<input>" -o "<output>"
 std::string RisbatchCommand(const std::string& risPath, const std::string& inputFile, const std::string& outputFile);
 // "<risPath>risunlod.exe" -m w -o "<list>" -s <schema> table all   (or table <table>), with
-// withViews " view all" (the schema's view definitions) and with withIndexes " index all" (or
-// index <table>): the index lines of the listed tables as well.
+// withViews " view all" (the schema's view definitions), with withIndexes " index all" (or
+// index <table>): the index lines of the listed tables as well, and with withGrants " grant all"
+// (or grant <table>): their grant lines.
 std::string RisunlodListCommand(const std::string& risPath, const std::string& listFile, const std::string& schema,
-                                const std::string* table, bool withIndexes = false, bool withViews = false);
+                                const std::string* table, bool withIndexes = false, bool withViews = false,
+                                bool withGrants = false);
 // "<risPath>risunlod.exe" -m w -o "<dump>" -f "<parameter file>"
 std::string RisunlodDumpCommand(const std::string& risPath, const std::string& dumpFile,
                                 const std::string& parameterFile);

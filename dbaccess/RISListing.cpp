@@ -89,6 +89,22 @@ std::string ListingProblem(const std::string& listing)
     return std::string();
 }
 
+std::vector<ListedGrant> ListedGrants(const std::string& listing)
+{
+    std::vector<ListedGrant> grants;
+    DumpLineClassifier classifier;
+    for (const std::string& raw : Split(ReplaceAll(listing, "\r", ""), "\n")) {
+        if (IsBlank(raw) || classifier.Classify(raw) != DumpLineKind::Other || !StartsWithNoCase(raw, "grant "))
+            continue;
+        const std::string table = DumpLineClassifier::IndexOrGrantTable(raw);
+        const size_t to = FindNoCase(raw, " to ");
+        if (table.empty() || to == std::string::npos)
+            continue;
+        grants.push_back({table, Trim(raw.substr(to + 4))});
+    }
+    return grants;
+}
+
 std::vector<std::string> ListedTableNames(const std::string& listing)
 {
     std::vector<std::string> names;

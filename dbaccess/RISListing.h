@@ -19,6 +19,14 @@ struct ListedTable {
 // listing that ends early the last table it defined.
 std::string ListingProblem(const std::string& listing);
 
+// One grant line of a listing, "grant <privileges> on <table> to <grantee>".
+struct ListedGrant {
+    std::string table;
+    std::string grantee;
+};
+// The grant lines of the listing outside table blocks, in listing order.
+std::vector<ListedGrant> ListedGrants(const std::string& listing);
+
 // The names after each "create table " (exact case), in listing order, blank names left out.
 std::vector<std::string> ListedTableNames(const std::string& listing);
 // Every table definition of the listing whose name and column text are not blank.

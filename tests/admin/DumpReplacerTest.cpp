@@ -80,6 +80,33 @@ TEST(DumpReplacerFailureTest, AFailedStepLeavesTheDumpAndNoCopyBehind)
     }
 }
 
+// A backup copy that fails beside an older backup of another content: the dump is not edited,
+// the older backup stays, and the error says what stands.
+TEST(DumpReplacerFailureTest, WithoutAWholeBackupTheDumpIsNotEdited)
+{
+    testsupport::ScopedDir dir{"replacebak"};
+    const std::string host = dir.host() + "/dd_abc.dmp", dump = WinPathFromHost(host);
+    const std::string old = "default schema dd_abc\r\ninsert 'SRV1' 'a'\r\n";
+    WriteHostFile(host, old);
+    WriteHostFile(host + ".bak", "default schema dd_abc\r\ninsert 'SRV0' 'a'\r\n");
+    SetHostFileFault([](const std::string& op, const std::string& h) {
+        return op == "copy" && h.size() > 4 && h.compare(h.size() - 4, 4, ".bak") == 0 ? ENOSPC : 0;
+    });
+    std::string said;
+    try {
+        ApplyReplacements(dump, {"srv1"}, {"SRV2"});
+    } catch (const AppError& e) {
+        said = e.description();
+    }
+    SetHostFileFault(nullptr);
+    EXPECT_EQ(ReadHostFile(host), old);
+    EXPECT_EQ(ReadHostFile(host + ".bak"), "default schema dd_abc\r\ninsert 'SRV0' 'a'\r\n");
+    EXPECT_EQ(FilesIn(dir.host()), (Strings{"dd_abc.dmp", "dd_abc.dmp.bak"}));
+    EXPECT_NE(said.find("What stands: '" + dump + ".bak' differs from '" + dump + "' at byte 35"), std::string::npos)
+        << said;
+    EXPECT_NE(said.find("'" + dump + "' was left unchanged."), std::string::npos) << said;
+}
+
 TEST(DumpReplacerFailureTest, ALockedDumpIsLeftAloneAndALinkedOneIsEditedThroughItsLinkWithABackup)
 {
     testsupport::ScopedDir dir{"replacelink"};

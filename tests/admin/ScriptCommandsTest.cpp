@@ -61,7 +61,7 @@ TEST_F(ScriptCommandsTest, AChangeThatCannotBeMadeLeavesTheFileAsItWas)
         {"a missing argument", "'old'", nullptr, "3 arguments"},
         {"the backup fails", "'old', 'new'",
          [&](const std::string& op, const std::string& host) { return op == "copy" && endsWith(host, ".bak") ? ENOSPC : 0; },
-         ""},
+         ".bak' is not there. "},
         // The work file in the temporary folder cannot be created.
         {"the work file fails", "'old', 'new'",
          [](const std::string& op, const std::string& host) {
@@ -100,6 +100,29 @@ TEST_F(ScriptCommandsTest, AppendTextAppendsOnceAndAlwaysBacksUp)
     // The test for the text counts letter case.
     ScriptCommands::append_text("append_text '" + f + "', 'SECOND'");
     EXPECT_EQ(content(), "first\r\nsecond\r\nSECOND\r\n");
+}
+
+// A failed backup beside an older one of other content: the file is not edited, the older
+// backup stays as it was, and the error says what stands.
+TEST_F(ScriptCommandsTest, AppendTextWithoutAWholeBackupLeavesTheFileAndTheOlderBackup)
+{
+    const std::string f = file("first\r\n");
+    WriteHostFile(folder_.host("f.txt.bak"), "older\r\n");
+    SetHostFileFault([](const std::string& op, const std::string& host) {
+        return op == "copy" && host.size() > 4 && host.compare(host.size() - 4, 4, ".bak") == 0 ? ENOSPC : 0;
+    });
+    std::string said;
+    try {
+        ScriptCommands::append_text("append_text '" + f + "', 'second'");
+    } catch (const AppError& e) {
+        said = e.description();
+    }
+    SetHostFileFault(nullptr);
+    EXPECT_EQ(content(), "first\r\n");
+    EXPECT_EQ(ReadHostFile(folder_.host("f.txt.bak")), "older\r\n");
+    EXPECT_NE(said.find("Whether the backup of '" + f + "'"), std::string::npos) << said;
+    EXPECT_NE(said.find(".bak' differs from '" + f + "' at byte 1. '" + f + "' was left unchanged."),
+              std::string::npos) << said;
 }
 
 TEST_F(ScriptCommandsTest, AppendTextOnAMissingFileShowsItsMessage)

@@ -17,12 +17,13 @@ namespace fs = std::filesystem;
 
 // The operations whose calls change data: statements, loads, copies, schemas and users, the
 // dictionary clean, dumps written, files copied, moved or deleted, server-manager scripts,
-// rislod command lines, and the user and schema steps.
+// rislod command lines, the user and schema steps, and every direct start of an outside program
+// (a copy, del, mkdir, rmdir, xcopy or client run outside the access object changes data too).
 const char* const kChangingCalls[] = {
     "DBWrite", "RISLoad", "RISTableCopy", "RISCreateSchema", "RISDropSchema", "ORACreateUser", "ORADropUser",
     "SQLCreateUser", "SQLDropUser", "RISClean", "RISDumpCreate", "CopyFileA", "MoveFileA", "DeleteFileA",
     "ShellFileOperation", "ServerManagerCommand", "LoadCommand", "RisbatchCommand", "ChangeUserOrSchema",
-    "RunUserSchemaStep",
+    "RunUserSchemaStep", "MakeWholeBackup", "ExecA", "LoggedRun::Run",
 };
 
 // The program's source folders (the stand-ins, the platform layer beneath the file services and
@@ -45,34 +46,50 @@ const Entry kInventory[] = {
     {"admin/DbUsers.cpp", "ServerManagerCommand", 2, "the database user listing (is the user there?)"},
     {"admin/DumpCommands.cpp", "DeleteFileA", 1, "none: the unload's own new dump file"},
     {"admin/DumpCommands.cpp", "LoadCommand", 1, "the schema's tables and rows against the dump"},
-    {"admin/DumpReplacer.cpp", "CopyFileA", 1, "not looked at yet: the .bak copy before the replacements"},
+    {"admin/DumpCommands.cpp", "LoggedRun::Run", 2, "unload: the new dump is checked whole against the listing and the server's counts before it replaces the old; load: in ChangeAndLook (LoadLook)"},
+    {"admin/DumpReplacer.cpp", "MakeWholeBackup", 1, "the .bak against the dump (same size and bytes); no edit without it"},
     {"admin/Families.cpp", "ChangeUserOrSchema", 1, "the user listing / the RIS schema list"},
     {"admin/Form1.cpp", "ChangeUserOrSchema", 1, "the user listing / the RIS schema list (load buttons)"},
     {"admin/Form1Dump.cpp", "RISLoad", 1, "the schema's tables and rows against the dump (script risload)"},
     {"admin/LoggedRun.cpp", "DeleteFileA", 1, "none: the run's own temporary log"},
+    {"admin/LoggedRun.cpp", "ExecA", 1, "none here: the run's exit code and output go to its callers, which look"},
     {"admin/Maintenance.cpp", "DeleteFileA", 1, "none: the grant run's own statement file"},
+    {"admin/Maintenance.cpp", "LoggedRun::Run", 3, "grant: the grants the tables carry (GrantLook); clean: the RIS schema list and the users (CleanLook); mscode.bat: not knowable, the design system's own work"},
     {"admin/PipingModelRestore.cpp", "DeleteFileA", 7, "none: the run's own statement, output, part and empty bad files"},
+    {"admin/PipingModelRestore.cpp", "ExecA", 1, "none: a read, changes nothing (the model listing's select)"},
     {"admin/PipingModelRestore.cpp", "LoadCommand", 1, "dd_<project>'s tables and rows against the partial dump; the bad file"},
+    {"admin/PipingModelRestore.cpp", "LoggedRun::Run", 1, "dd_<project>'s tables and rows against the partial dump; the bad file"},
+    {"admin/RisSchemas.cpp", "ExecA", 1, "none: the run's own scratch statement file"},
     {"admin/RisSchemas.cpp", "RisbatchCommand", 1, "the RIS schema list (is the schema there?)"},
-    {"admin/ScriptFileEdit.cpp", "CopyFileA", 1, "not looked at yet: the .bak copy of change and append_text"},
+    {"admin/ScriptCommands.cpp", "ExecA", 1, "not knowable: the script's own doscmd; its output is in the log, a start failure on the status line"},
+    {"admin/ScriptFileEdit.cpp", "MakeWholeBackup", 1, "the .bak against the file (same size and bytes); no edit without it"},
     {"admin/ScriptRunner.cpp", "RISLoad", 1, "the schema's tables and rows against the dump (script risload)"},
+    {"admin/ScriptSettings.cpp", "ExecA", 1, "none: the text editor the user works in"},
     {"admin/ScriptUserSteps.cpp", "ChangeUserOrSchema", 1, "the user listing / the RIS schema list (script steps)"},
     {"admin/ServerManagerQuery.cpp", "DeleteFileA", 5, "none: the query's own script and output"},
+    {"admin/ServerManagerQuery.cpp", "ExecA", 1, "none: a read, changes nothing (its output is checked whole)"},
     {"admin/StandingState.cpp", "DeleteFileA", 2, "none: the look's own work dump"},
     {"admin/Startup.cpp", "DeleteFileA", 1, "none: the start-up probe's own file"},
+    {"admin/ToolRun.cpp", "LoggedRun::Run", 1, "the user listing / the RIS schema list (ChangeUserOrSchema looks after the tool)"},
     {"admin/UserSchemaStep.cpp", "RunUserSchemaStep", 1, "the user listing / the RIS schema list"},
+    {"dbaccess/CRIS.cpp", "ExecA", 1, "the work directory: tested again until it is gone or the time is up"},
     {"dbaccess/CRISCatalogue.cpp", "DeleteFileA", 1, "none: the access object's own work files"},
+    {"dbaccess/CRISCatalogue.cpp", "ExecA", 1, "none: a read, changes nothing (the listing is checked whole)"},
     {"dbaccess/CRISClean.cpp", "DeleteFileA", 1, "none: the access object's own work files"},
+    {"dbaccess/CRISClean.cpp", "ExecA", 1, "none here: RISClean raises every failure to its caller (the main window's clean looks itself)"},
     {"dbaccess/CRISDumpWrite.cpp", "DeleteFileA", 1, "none: the access object's own work files"},
     {"dbaccess/CRISExtract.cpp", "DeleteFileA", 4, "none: the access object's own work files"},
     {"dbaccess/CRISLoad.cpp", "CopyFileA", 1, "none: a copy into the work directory"},
     {"dbaccess/CRISLoad.cpp", "DeleteFileA", 1, "none: the access object's own work files"},
+    {"dbaccess/CRISLoad.cpp", "ExecA", 1, "none here: RISLoad raises every failure to its caller, which looks"},
     {"dbaccess/CRISQueries.cpp", "DeleteFileA", 4, "none: the access object's own work files"},
     {"dbaccess/CRISStatements.cpp", "DeleteFileA", 1, "none: the access object's own work files"},
+    {"dbaccess/CRISStatements.cpp", "ExecA", 1, "none here: DBWrite raises every failure to its caller, which looks"},
     {"dbaccess/CRISStatements.cpp", "RisbatchCommand", 1, "none here: DBWrite raises every failure to its caller, which looks"},
     {"dbaccess/CRISTableCopy.cpp", "RISLoad", 1, "the target's tables and their row counts against the dump's and those before the load"},
     {"dbaccess/CRISUnload.cpp", "CopyFileA", 1, "none: a copy into the work directory"},
     {"dbaccess/CRISUnload.cpp", "DeleteFileA", 3, "none: the access object's own work files"},
+    {"dbaccess/CRISUnload.cpp", "ExecA", 1, "the dump: whole, every asked table, the server's row counts, or no dump at all"},
     {"dbaccess/CRISWork.cpp", "DeleteFileA", 1, "none: the access object's own work files"},
     {"dbaccess/DumpParse.cpp", "DeleteFileA", 2, "none: the access object's own work files"},
     {"dbaccess/SchemaLists.cpp", "DBWrite", 1, "none here: DBExecute hands the statement on; no caller in the program"},
@@ -86,14 +103,23 @@ const Entry kInventory[] = {
     {"designfiles/DesignFileNameCorrection.cpp", "CopyFileA", 1, "both files: the copy never replaces; a failed move looks at source and copy"},
     {"designfiles/DesignFileNameCorrection.cpp", "DeleteFileA", 1, "both files: the run deletes only its own copy, unchanged since it made it"},
     {"designfiles/LinkageRun.cpp", "DeleteFileA", 2, "none: the run's own result file; a result that cannot be deleted stops the file"},
+    {"designfiles/LinkageRun.cpp", "ExecA", 1, "none: a read of the design file into the run's own result file"},
     {"designfiles/ProjectTables.cpp", "DBWrite", 1, "the correction reads the rows its UPDATE names (settle)"},
     {"filecheck/AlternativeFiles.cpp", "DeleteFileA", 2, "none: the search's own listing file"},
+    {"filecheck/AlternativeFiles.cpp", "ExecA", 1, "none: a read, changes nothing (dir into the search's own listing)"},
     {"filecheck/FileRestore.cpp", "CopyFileA", 1, "the copy is whole or not there and never replaces; the report row says which"},
     {"projcopy/CopyJournal.cpp", "DeleteFileA", 1, "the file is tested again: the undo names what stands"},
+    {"projcopy/CopyJournal.cpp", "ExecA", 1, "the folder is tested again: the undo names it when it stands"},
+    {"projcopy/CopyLog.cpp", "ExecA", 1, "none: the run's own copy log, made anew"},
+    {"projcopy/DesignTableCopy.cpp", "ExecA", 1, "the load: does the table stand, with the dump's rows (CopyJournal::LoadState); copy and del: the run's own files"},
+    {"projcopy/ModelRelocation.cpp", "ExecA", 1, "the model file and the folders and files xcopy left are looked for and journalled"},
+    {"projcopy/RisParamsAccess.cpp", "ExecA", 1, "a statement: refused (a RIS error block) or the row read back whole by the caller; del: its own files"},
     {"services/BatchLauncher.cpp", "DeleteFileA", 1, "none: the service's own temporary file"},
     {"services/FileContents.cpp", "DeleteFileA", 1, "none: the service's own temporary file"},
     {"services/FileOperation.cpp", "DeleteFileA", 1, "none: the file service's own steps"},
+    {"services/FileOperation.cpp", "ExecA", 1, "the folder: mkdir counts only when the folder is there afterwards"},
     {"services/FileOperation.cpp", "ShellFileOperation", 1, "none: the file service's own steps"},
+    {"services/WholeBackup.cpp", "CopyFileA", 1, "the backup against the file: same size and bytes (CompareCopy)"},
 };
 
 using Key = std::pair<std::string, std::string>;
@@ -175,11 +201,15 @@ TEST(ChangeInventoryTest, TheFinderCountsCallsNotDefinitions)
                              "    return MoveFileA(a, b);\n"
                              "    else DeleteFileA(c);\n"
                              "    MyDeleteFileA(x); CopyFileAll(y);\n"
-                             "    const std::string c = LoadCommand(d, s);\n";
-    const std::map<Key, int> expected{{{"f.cpp", "DBWrite"}, 1},
-                                      {{"f.cpp", "DeleteFileA"}, 3},
-                                      {{"f.cpp", "MoveFileA"}, 1},
-                                      {{"f.cpp", "LoadCommand"}, 1}};
+                             "    const std::string c = LoadCommand(d, s);\n"
+                             "long ExecA(const std::string& command, const std::string& logFile,\n"
+                             "LoggedRun LoggedRun::Run(const std::string& command)\n"
+                             "    const LoggedRun run = LoggedRun::Run(UnloadCommand(s, f));\n"
+                             "    return ExecA(command, log, 0, \"\", pid, true);\n"
+                             "    MyExecA(x); ToolRun::Run(y);\n";
+    const std::map<Key, int> expected{{{"f.cpp", "DBWrite"}, 1},     {{"f.cpp", "DeleteFileA"}, 3},
+                                      {{"f.cpp", "MoveFileA"}, 1},   {{"f.cpp", "LoadCommand"}, 1},
+                                      {{"f.cpp", "ExecA"}, 1},       {{"f.cpp", "LoggedRun::Run"}, 1}};
     EXPECT_EQ(callsIn("f.cpp", code), expected);
 }
 
