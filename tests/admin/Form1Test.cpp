@@ -206,4 +206,30 @@ TEST_F(Form1Test, CancelledSchemaFileBrowsePutsTheStoredValueBack)
     EXPECT_EQ(dialog.box("Schemafile")->text().toStdString(), "w:\\pdsdef\\schema");
 }
 
+// A second load of the dump folder with a tablespace folder in the settings: the user's own
+// tablespace (and the user) are there from the first load, which the load passes over and says
+// so, as a script does; the load then ends as ready.
+TEST_F(Form1Test, ASecondLoadWithATablespaceFolderPassesOverWhatIsThereAlready)
+{
+    auto form = startedForm();
+    WriteIniValue(gIniFile, "TARNWICK", "user_tablespace", "d:\\oradata\\");
+    writeFile(dumpDir + "\\pd_tsld.dmp", "default schema pd_tsld\r\ncreate table t (a int)\r\n"
+                                         "***RIS*** End of Table ***RIS***\r\n***RIS*** End of Schema ***RIS***\r\n");
+    for (int load = 1; load <= 2; ++load) {
+        SCOPED_TRACE(load);
+        messages.Answer(MsgAnswer::Yes);
+        messages.Answer(MsgAnswer::Ok);
+        form->Load_all_dmp_files_Click();
+        EXPECT_EQ(messages.asked().back().prompt, " Tarnwick is ready  -  See Logfile ");
+    }
+    const std::string log = BinaryFile::ReadAll(gLogFile);
+    EXPECT_NE(log.find("The creation of database user pd_tsld was done although svrmgr create user pd_tsld: ORA-01543"),
+              std::string::npos)
+        << log;
+    EXPECT_EQ(log.find("Failed: "), std::string::npos) << log;
+    EXPECT_NE(log.find("The creation of RIS schema pd_tsld was done although"), std::string::npos) << log;
+    form->Del_Schema("'pd_tsld'");
+    form->Del_DBUser("'pd_tsld'");
+}
+
 } // namespace
