@@ -332,6 +332,10 @@ bool DumpCommands::LoadDumpDirectory(const std::string& project, bool pollEsc)
         // A new dump an unload left unfinished is no dump to load, whatever its first line.
         if (EndsWithNoCase(name, kFreshSuffix))
             continue;
+        if (IsSpecialFile(path)) {
+            ShowStatus("Not a regular file (a FIFO or a device), skipped: '" + path + "'");
+            continue;
+        }
         std::string first = DumpSchemaLine::ReadFirstLine(path);
         if (IsLoadCandidate(first, name, SchemaWordCase::Any) && IsDefaultSchemaLine(first)) {
             std::string schema = SchemaOfSchemaLine(first);

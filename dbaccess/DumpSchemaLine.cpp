@@ -5,6 +5,7 @@
 #include "dbaccess/DumpScanner.h"
 #include "platform/AppError.h"
 #include "platform/BinaryFile.h"
+#include "platform/FileAttributes.h"
 #include "platform/HostFiles.h"
 #include "platform/TextUtil.h"
 
@@ -19,6 +20,9 @@ void openExisting(BinaryFile& f, const std::string& path, BinaryFile::Mode mode)
 {
     if (!HostFileExists(path))
         throw AppError(53, "DumpSchemaLine", "File '" + path + "' not found");
+    // An open of a FIFO or a device waits for a writer that may never come.
+    if (IsSpecialFile(path))
+        throw AppError(75, "DumpSchemaLine", "'" + path + "' is not a regular file (a FIFO or a device)");
     try {
         f.Open(path, mode);
     } catch (const AppError& e) {

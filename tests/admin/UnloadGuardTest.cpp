@@ -222,6 +222,8 @@ TEST_F(UnloadGuardTest, AnUnloadRemovesOnlyTheNewDumpsThatEndedProcessesLeftBesi
     expected.insert(expected.end(), {living, "pd_demo.dmp"});
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(dumpFolder(), expected);
+    // A FIFO in the dump folder is passed over, never opened: an open would wait for a writer.
+    ASSERT_EQ(::mkfifo((dumps.host() + "/pd_fifo.dmp").c_str(), 0644), 0);
     DumpCommands& commands = form->dumpCommands();
     commands.report().Clear();
     EXPECT_TRUE(commands.LoadDumpDirectory("", false));
