@@ -34,7 +34,8 @@ struct ReloadRooms {
 // Drops the tables, gives back the reload's room, loads them from the edited dump and compares
 // them (and the schema's views) with what they must hold. On any failure once a drop was
 // tried, the restore's room is given back, the tables the run dropped are loaded again from the
-// restore dump and compared with the backup, and the error raised says what failed (a full
+// restore dump and their rows counted by the server against the backup, and the error raised
+// says what failed (a full
 // temporary folder named as such), which tables are back as they were, which are lost (their
 // restore dump then kept and named), and which were never dropped.
 void ReloadChangedTables(const CharColumnReloadPlan& plan, ReloadRooms rooms);

@@ -77,7 +77,7 @@ const Entry kInventory[] = {
     {"dbaccess/DumpParse.cpp", "DeleteFileA", 2, "none: the access object's own work files"},
     {"dbaccess/SchemaLists.cpp", "DBWrite", 1, "none here: DBExecute hands the statement on; no caller in the program"},
     {"dbtools/CharColumnReload.cpp", "DBWrite", 1, "the table listing: which tables are dropped (DroppedTables)"},
-    {"dbtools/CharColumnReload.cpp", "RISLoad", 2, "the tables unloaded again and compared with the dumps (TablesNow)"},
+    {"dbtools/CharColumnReload.cpp", "RISLoad", 2, "the reload: the tables unloaded again and compared with the edited dump (TablesNow); the restore: the server's row counts in one run (RowCountsNow)"},
     {"dbtools/DdlDatabase.cpp", "DBWrite", 1, "the DDL repair counts the rows, lists the tables and columns again"},
     {"dbtools/TempRoom.cpp", "DeleteFileA", 1, "none: the room file the run itself wrote"},
     {"dbtools/CharColumnReload.cpp", "CopyFileA", 1, "the kept restore dump is tested; else it stays in TEMP and is named there"},
