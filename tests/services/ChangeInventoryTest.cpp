@@ -52,7 +52,7 @@ const Entry kInventory[] = {
     {"admin/LoggedRun.cpp", "DeleteFileA", 1, "none: the run's own temporary log"},
     {"admin/Maintenance.cpp", "DeleteFileA", 1, "none: the grant run's own statement file"},
     {"admin/PipingModelRestore.cpp", "DeleteFileA", 7, "none: the run's own statement, output, part and empty bad files"},
-    {"admin/PipingModelRestore.cpp", "LoadCommand", 1, "dd_<project>'s tables and rows against the partial dump; the bad file"},
+    {"admin/PipingModelRestore.cpp", "LoadCommand", 1, "the server's row counts of dd_<project>'s tables (one run) against the partial dump as written, also after a load that ended well; the bad file"},
     {"admin/RisSchemas.cpp", "RisbatchCommand", 1, "the RIS schema list (is the schema there?)"},
     {"admin/ScriptFileEdit.cpp", "CopyFileA", 1, "not looked at yet: the .bak copy of change and append_text"},
     {"admin/ScriptRunner.cpp", "RISLoad", 1, "the schema's tables and rows against the dump (script risload)"},
