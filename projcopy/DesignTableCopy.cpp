@@ -193,6 +193,8 @@ std::string DesignTableCopy::copyTable(const std::string& oldParams, const std::
     const DumpWholeness whole = CheckDumpWhole(outFile);
     if (!whole.Whole())
         return "the dump is not whole: " + whole.problem;
+    // The edit's copy has served; its room in TMP goes to the count's small files.
+    run("del " + QuoteString(tempFile), "");
     // Rows cut from inside a closed block leave a dump whole in form: the source's count tells.
     if (const std::string difference =
             sourceCountDifference(oldParams, oldSchema, table, whole.tables, tempFile, log_.Path());
