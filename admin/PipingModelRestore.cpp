@@ -4,6 +4,7 @@
 #include "admin/LoggedRun.h"
 #include "admin/StandingState.h"
 #include "admin/ToolRun.h"
+#include "dbaccess/CRIS.h"
 #include "dbaccess/DumpFormat.h"
 #include "dbaccess/DumpLineClassifier.h"
 #include "dbaccess/DumpScanner.h"
@@ -328,15 +329,41 @@ std::string PipingModelRestore::Restore(const std::string& dumpFile, const std::
     ShowStatus("Piping model " + model.modelNo + ": restoring " + Join(tables, ", ") + " of dd_" + project +
                " from '" + dumpFile + "'");
     const std::string bad = BadRowsFile(model.modelNo);
+    const std::string schema = "dd_" + project;
+    // The server's count of each table of the partial dump, against the rows the dump held
+    // when it was written: one client call, nothing unloaded.
+    const auto compareWithServer = [&](std::string& seen) {
+        const std::vector<std::string> present = gCRIS->DBGetTables(schema, true);
+        std::vector<std::string> there;
+        for (const DumpTableCount& t : whole.tables)
+            if (std::any_of(present.begin(), present.end(), [&](const std::string& p) { return EqualsNoCase(p, t.table); }))
+                there.push_back(t.table);
+        std::vector<DumpTableCount> standing;
+        for (const auto& [table, rows] : gCRIS->RISCountRows(schema, there))
+            standing.push_back({table, rows});
+        const ChangeState state = StandingState::CompareLoad(whole.tables, standing, seen);
+        seen = "schema " + schema + ": " + seen;
+        return state;
+    };
     const ChangeOutcome load = ChangeAndLook(
         [&] {
             std::string failure = LoadPartialDump(partial, project, bad);
             const std::string refused = IsFileExists(bad) ? ReadFile2String(bad) : std::string();
             if (failure.empty() && !Trim(refused).empty())
                 failure = "rislod refused rows";
+            // A load that ended well is trusted only with the server's counts.
+            std::string seen;
+            if (failure.empty() && compareWithServer(seen) != ChangeState::Done)
+                failure = "rislod ended well, but the tables do not hold the partial dump's rows";
             return failure;
         },
-        StandingState::LoadLook(partial, "dd_" + project));
+        [&](std::string& seen) {
+            if (!gCRIS->IsRISSchemaExists(schema, true)) {
+                seen = "the RIS schema " + schema + " does not exist";
+                return ChangeState::NotDone;
+            }
+            return compareWithServer(seen);
+        });
     const std::string refused = IsFileExists(bad) ? ReadFile2String(bad) : std::string();
     // The bad file is kept only when it holds refused rows: an empty one tells nothing.
     if (Trim(refused).empty())

@@ -49,6 +49,22 @@ void AppendBadRows(const std::string& badFile, const std::string& logPath)
     log.Close();
 }
 
+// rislod names the file it was given: the load's work copy, which is gone once the load has
+// ended. A message that names it is worded on one line with the user's dump in its place.
+std::string NamingTheUsersDump(const std::string& error, const std::string& workCopy, const std::string& dumpFile)
+{
+    const std::string line = RISErrorMessage(error);
+    if (FindNoCase(line, workCopy) == std::string::npos)
+        return error;
+    std::string named;
+    size_t from = 0;
+    for (size_t at = FindNoCase(line, workCopy); at != std::string::npos; at = FindNoCase(line, workCopy, from)) {
+        named += line.substr(from, at - from) + dumpFile;
+        from = at + workCopy.size();
+    }
+    return named + line.substr(from);
+}
+
 } // namespace
 
 void CRIS::RISLoad(const std::string& dumpFile, const OptionalNames& tables, int32_t mode, const std::string& schema,
@@ -116,7 +132,7 @@ void CRIS::RISLoad(const std::string& dumpFile, const OptionalNames& tables, int
 
         const std::string error = RISGetError(outputLog);
         if (!error.empty())
-            RaiseError("", error);
+            RaiseError("", NamingTheUsersDump(error, workCopy, dumpFile));
         // rislod ends with 1 after rejecting rows, which the log now holds; any other end
         // without an error block (a crash, an abort) leaves the schema part-loaded.
         if (!(exitCode == 1 && rejected) && RisClientEndedUnexplained(exitCode, BinaryFile::ReadAll(outputLog)))

@@ -3,6 +3,7 @@
 
 #include "platform/TextUtil.h"
 
+#include <algorithm>
 #include <charconv>
 
 namespace {
@@ -246,6 +247,13 @@ std::vector<DumpColumn> DumpFormat::ParseColumnList(std::string_view list)
         columns.push_back(std::move(c));
     }
     return columns;
+}
+
+std::string DumpFormat::TableOfCreateLine(std::string_view line)
+{
+    std::string_view rest = line.substr(std::min(line.size(), kCreateTable.size()));
+    rest.remove_prefix(std::min(rest.size(), rest.find_first_not_of(' ')));
+    return std::string(rest.substr(0, std::min(rest.size(), rest.find_first_of(" ("))));
 }
 
 std::string DumpFormat::NameAfterKeyword(std::string_view text, size_t pos)

@@ -89,6 +89,9 @@ public:
     // the last non-empty word as type.
     static std::vector<DumpColumn> ParseColumnList(std::string_view list);
 
+    // The table a create-table line names: the word after "create table ", up to a blank or "(".
+    static std::string TableOfCreateLine(std::string_view line);
+
     // The name after a schema keyword at pos: up to the next blank or line end, trimmed.
     static std::string NameAfterKeyword(std::string_view text, size_t pos);
 

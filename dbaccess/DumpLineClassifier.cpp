@@ -34,9 +34,32 @@ bool DumpLineClassifier::IsEndOfTableWithBlanks(std::string_view line)
            line.find_first_not_of(" \t", marker.size()) == std::string_view::npos;
 }
 
+bool DumpLineClassifier::IsMarkerLookalike(std::string_view line)
+{
+    line = withoutCr(line);
+    const size_t first = line.find_first_not_of(" \t");
+    // Most lines are rows that do not begin with a star: they are passed at once.
+    if (first == std::string_view::npos || line[first] != '*')
+        return false;
+    if (line == DumpFormat::kEndOfTable || line == DumpFormat::kEndOfSchema)
+        return false;
+    const size_t last = line.find_last_not_of(" \t");
+    const std::string_view core = line.substr(first, last + 1 - first);
+    return EqualsNoCase(core, DumpFormat::kEndOfTable) || EqualsNoCase(core, DumpFormat::kEndOfSchema);
+}
+
+void DumpLineClassifier::RaiseMarkerLookalike(std::string_view line, long lineNumber)
+{
+    if (IsEndOfTableWithBlanks(line))
+        RaiseEndOfTableWithBlanks(line, lineNumber);
+    throw AppError(1, "", std::string(kIncorrectDump) + "line " +
+                              (lineNumber > 0 ? std::to_string(lineNumber) + " " : std::string()) + "'" +
+                              std::string(withoutCr(line)) + "' is neither an end line nor a row");
+}
+
 void DumpLineClassifier::RaiseEndOfTableWithBlanks(std::string_view line, long lineNumber)
 {
-    throw AppError(1, "", "Incorrect RIS dump file: line " +
+    throw AppError(1, "", std::string(kIncorrectDump) + "line " +
                               (lineNumber > 0 ? std::to_string(lineNumber) + " " : std::string()) + "'" +
                               std::string(withoutCr(line)) + "' is an end-of-table line followed by blanks");
 }
@@ -44,8 +67,8 @@ void DumpLineClassifier::RaiseEndOfTableWithBlanks(std::string_view line, long l
 DumpLineKind DumpLineClassifier::Classify(std::string_view line)
 {
     line = withoutCr(line);
-    if (IsEndOfTableWithBlanks(line))
-        RaiseEndOfTableWithBlanks(line);
+    if (IsMarkerLookalike(line))
+        RaiseMarkerLookalike(line);
     if (state_ != State::Outside) {
         if (line == DumpFormat::kEndOfTable) {
             state_ = State::Outside;
@@ -80,22 +103,38 @@ DumpLineKind DumpLineClassifier::Classify(std::string_view line)
     return DumpLineKind::Other;
 }
 
-size_t DumpLineClassifier::FindEndOfTableLine(std::string_view text, size_t from)
+size_t DumpLineClassifier::FindEndOfTableOrLookalike(std::string_view text, size_t from)
 {
-    const std::string_view marker = DumpFormat::kEndOfTable;
-    for (size_t p = text.find(marker, from); p != std::string_view::npos; p = text.find(marker, p + 1)) {
-        if (p > from && text[p - 1] != '\n')
-            continue;
-        const size_t after = p + marker.size();
-        if (after == text.size() || text[after] == '\n' ||
-            (text[after] == '\r' && (after + 1 == text.size() || text[after + 1] == '\n')))
-            return p;
-        const size_t lf = text.find('\n', after);
-        const std::string_view line = text.substr(p, lf == std::string_view::npos ? std::string_view::npos : lf - p);
-        if (IsEndOfTableWithBlanks(line))
-            RaiseEndOfTableWithBlanks(line);
+    // Every marker and lookalike holds three stars after the blanks it may begin with: only the
+    // lines holding them are looked at, and each such line once.
+    for (size_t p = text.find("***", from); p != std::string_view::npos;) {
+        size_t start = p;
+        while (start > from && (text[start - 1] == ' ' || text[start - 1] == '\t'))
+            --start;
+        const size_t lf = text.find('\n', p);
+        if (start == from || text[start - 1] == '\n') {
+            const std::string_view line =
+                text.substr(start, (lf == std::string_view::npos ? text.size() : lf) - start);
+            if (withoutCr(line) == DumpFormat::kEndOfTable || IsMarkerLookalike(line))
+                return start;
+        }
+        if (lf == std::string_view::npos)
+            break;
+        p = text.find("***", lf + 1);
     }
     return std::string_view::npos;
+}
+
+size_t DumpLineClassifier::FindEndOfTableLine(std::string_view text, size_t from)
+{
+    const size_t at = FindEndOfTableOrLookalike(text, from);
+    if (at != std::string_view::npos) {
+        const size_t lf = text.find('\n', at);
+        const std::string_view line = text.substr(at, lf == std::string_view::npos ? std::string_view::npos : lf - at);
+        if (IsMarkerLookalike(line))
+            RaiseMarkerLookalike(line);
+    }
+    return at;
 }
 
 std::string DumpLineClassifier::IndexOrGrantTable(std::string_view line)
@@ -134,6 +173,9 @@ bool DumpLines::Next(std::string_view& line, DumpLineKind& kind)
     const size_t end = lf == std::string::npos ? chunk_.size() : lf;
     line = withoutCr(std::string_view(chunk_).substr(pos_, end - pos_));
     pos_ = lf == std::string::npos ? chunk_.size() : lf + 1;
+    ++lineNumber_;
+    if (DumpLineClassifier::IsMarkerLookalike(line))
+        DumpLineClassifier::RaiseMarkerLookalike(line, static_cast<long>(lineNumber_));
     kind = classifier_.Classify(line);
     return true;
 }
@@ -153,18 +195,23 @@ bool DumpLines::SkipBlock()
         if (kind != DumpLineKind::BlockLine && kind != DumpLineKind::EndOfTable) {
             pos_ = lineStart;
             classifier_ = before;
+            --lineNumber_;
             return true;
         }
     }
     if (!classifier_.InRows())
         return true;
     while (fill()) {
-        const size_t at = DumpLineClassifier::FindEndOfTableLine(chunk_, pos_);
+        // A lookalike line is given to Next too, which refuses it naming its number.
+        const size_t at = DumpLineClassifier::FindEndOfTableOrLookalike(chunk_, pos_);
         if (at != std::string::npos) {
+            lineNumber_ += static_cast<uint64_t>(std::count(chunk_.begin() + static_cast<long>(pos_),
+                                                            chunk_.begin() + static_cast<long>(at), '\n'));
             pos_ = at;
             Next(line, kind);
             return true;
         }
+        lineNumber_ += static_cast<uint64_t>(std::count(chunk_.begin() + static_cast<long>(pos_), chunk_.end(), '\n'));
         pos_ = chunk_.size();
     }
     return false;
@@ -177,4 +224,24 @@ bool DumpLines::NextText(std::string_view& text)
     text = std::string_view(chunk_).substr(pos_);
     pos_ = chunk_.size();
     return true;
+}
+
+void RequireDumpBlocksClosed(const std::string& path, size_t chunkSize)
+{
+    DumpLines lines(path, chunkSize);
+    std::string_view line;
+    DumpLineKind kind;
+    while (lines.Next(line, kind)) {
+        if (kind != DumpLineKind::CreateTable)
+            continue;
+        const std::string table = DumpFormat::TableOfCreateLine(line);
+        const uint64_t from = lines.LineNumber();
+        // A create-table line that is the file's last line is a table of a definition-only
+        // dump; once its insert line has come, the block must be closed.
+        if (!lines.SkipBlock() && lines.LineNumber() != from)
+            throw AppError(1, "", std::string(DumpLineClassifier::kIncorrectDump) + "table '" + table +
+                                      "' (from line " + std::to_string(from) +
+                                      ") ends without its end-of-table line at line " +
+                                      std::to_string(lines.LineNumber()));
+    }
 }

@@ -22,6 +22,9 @@ enum class DumpLineKind {
 
 class DumpLineClassifier {
 public:
+    // The start of the message of every refusal of a line that is neither a marker nor a row.
+    static constexpr std::string_view kIncorrectDump = "Incorrect RIS dump file: ";
+
     // The kind of the next line of the file (without its line end; a CR before it is
     // ignored). Keywords match without regard to case; the end lines only exactly. An
     // end-of-table line followed by blanks raises (RaiseEndOfTableWithBlanks).
@@ -41,13 +44,25 @@ public:
     // of a line: the marker alone on its line, ended by LF, CR LF or the text's end. npos when
     // the text holds none. Raises when a line before it is the marker followed by blanks.
     static size_t FindEndOfTableLine(std::string_view text, size_t from = 0);
+    // The same search, stopping also at a line that is a marker lookalike (IsMarkerLookalike)
+    // instead of raising: the start of that line, for a caller that names it.
+    static size_t FindEndOfTableOrLookalike(std::string_view text, size_t from = 0);
     // Whether a line is the end-of-table marker followed by blanks or tabs. Such a line is
     // neither the end of its table nor a row: every reader refuses the dump with
     // RaiseEndOfTableWithBlanks rather than guess.
     static bool IsEndOfTableWithBlanks(std::string_view line);
+    // Whether a line reads as an end-of-table or end-of-schema line once blanks and tabs at
+    // its ends are dropped and case is ignored, without being that line exactly (a leading
+    // blank, lower case, a trailing blank). The load client takes only the exact lines, so
+    // such a line is neither a marker nor a row: every reader and the load refuse the dump
+    // (RaiseMarkerLookalike) rather than read on with the next table's lines as rows.
+    static bool IsMarkerLookalike(std::string_view line);
     // Raises error 1 "Incorrect RIS dump file: line <n> '<line>' is an end-of-table line
     // followed by blanks" (without the number when lineNumber is 0).
     [[noreturn]] static void RaiseEndOfTableWithBlanks(std::string_view line, long lineNumber = 0);
+    // Raises as RaiseEndOfTableWithBlanks for that case; for any other lookalike error 1
+    // "Incorrect RIS dump file: line <n> '<line>' is neither an end line nor a row".
+    [[noreturn]] static void RaiseMarkerLookalike(std::string_view line, long lineNumber = 0);
     // The table an index or grant line outside a table block is about: the word after " on "
     // of "create [unique] index <name> on <table> (...)" and of "grant ... on <table> to ...".
     // Empty for any other line.
@@ -56,6 +71,12 @@ public:
 private:
     enum class State { Outside, Head, Rows } state_ = State::Outside;
 };
+
+// Walks the whole dump as every reader walks it (the rows of a block passed over) and raises
+// error 1 "Incorrect RIS dump file: ..." naming the line at a line that is neither a marker nor
+// a row, and naming the table when the file ends inside a table block. Every reader runs it
+// before it hands anything out, so that no reader takes what the load client would refuse.
+void RequireDumpBlocksClosed(const std::string& path, size_t chunkSize = DumpFormat::kChunkSize);
 
 // The lines of a dump file with their kinds, read in chunks of whole lines; the rows of a
 // table block can be passed over without looking at each.
@@ -76,6 +97,9 @@ public:
     bool NextText(std::string_view& text);
     // Byte offset (0-based) of the line after the last one given.
     uint64_t Position() const { return chunkStart_ + pos_; }
+    // The 1-based number of the last line given by Next (lines passed over by SkipBlock
+    // counted; not kept up after NextText).
+    uint64_t LineNumber() const { return lineNumber_; }
 
 private:
     bool fill();
@@ -85,4 +109,5 @@ private:
     std::string chunk_;
     size_t pos_ = 0;
     uint64_t chunkStart_ = 0;
+    uint64_t lineNumber_ = 0;
 };

@@ -265,6 +265,8 @@ void RISDumpParse(const std::string& workDir, const std::string& dumpFile, const
             throw AppError(1, "", "Table name not defined");
         if (!IsFileExists(dumpFile, 0))
             throw AppError(1, "", "RIS dump file '" + dumpFile + "' not found");
+        // Nothing is taken out of a dump the load client would refuse for its markers.
+        RequireDumpBlocksClosed(dumpFile, chunkSize);
 
         DumpLines lines(dumpFile, chunkSize);
         const TableFind t = findTable(lines, Trim(schemaName), Trim(tableName));
@@ -316,6 +318,7 @@ std::vector<std::string> RISDumpGetSchemas(const std::string& dumpFile, size_t c
     try {
         if (!IsFileExists(dumpFile, 0))
             throw AppError(1, "", "RIS dump file: '" + dumpFile + "' not found");
+        RequireDumpBlocksClosed(dumpFile, chunkSize);
         std::vector<std::string> names;
         DumpLines lines(dumpFile, chunkSize);
         std::string_view line;
@@ -341,6 +344,7 @@ std::vector<std::string> RISDumpGetTables(const std::string& dumpFile, size_t ch
     try {
         if (!IsFileExists(dumpFile, 0))
             throw AppError(1, "", "RIS dump file '" + dumpFile + "' not found");
+        RequireDumpBlocksClosed(dumpFile, chunkSize);
         const std::string noSchema = "Schema name not found in dump file: '" + dumpFile + "'";
         std::vector<std::string> tables;
         std::string schema;

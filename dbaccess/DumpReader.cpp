@@ -18,7 +18,10 @@ bool startsWith(std::string_view s, std::string_view p)
 
 } // namespace
 
-DumpReader::DumpReader(const std::string& path, size_t chunkSize) : scanner_(path, chunkSize) {}
+DumpReader::DumpReader(const std::string& path, size_t chunkSize)
+    : scanner_(path, chunkSize), path_(path), chunkSize_(chunkSize)
+{
+}
 
 bool DumpReader::nextLine(std::string_view& line)
 {
@@ -55,6 +58,15 @@ bool DumpReader::nextLine(std::string_view& line)
 
 bool DumpReader::Next(DumpItem& item)
 {
+    if (!walked_) {
+        // No item of a dump the load client would refuse for its markers is handed out.
+        try {
+            RequireDumpBlocksClosed(path_, chunkSize_);
+        } catch (const AppError& e) {
+            throw AppError(e.number(), "DumpReader", e.description());
+        }
+        walked_ = true;
+    }
     std::string_view line;
     if (!nextLine(line))
         return false;
@@ -62,8 +74,8 @@ bool DumpReader::Next(DumpItem& item)
     item.lineNumber = lineNumber_;
     item.values.clear();
     item.table = table_;
-    if (DumpLineClassifier::IsEndOfTableWithBlanks(line))
-        DumpLineClassifier::RaiseEndOfTableWithBlanks(line, lineNumber_);
+    if (DumpLineClassifier::IsMarkerLookalike(line))
+        DumpLineClassifier::RaiseMarkerLookalike(line, lineNumber_);
     const DumpLineKind kind = classifier_.Classify(line);
 
     if (kind == DumpLineKind::EndOfTable && state_ != State::Outside) {

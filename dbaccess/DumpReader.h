@@ -43,13 +43,17 @@ public:
     // The next item; false at the end of the file. Inside a table block the line after the
     // insert line is its layout line and the lines up to the end-of-table line are rows.
     // Raises error 1 "Incorrect RIS dump file format (line n)" for a create-table line
-    // without its parentheses or a fixed header that is not name/first/last triples.
+    // without its parentheses or a fixed header that is not name/first/last triples. The
+    // first call walks the whole dump first and raises as RequireDumpBlocksClosed.
     bool Next(DumpItem& item);
 
 private:
     bool nextLine(std::string_view& line);
 
     DumpScanner scanner_;
+    std::string path_;
+    size_t chunkSize_;
+    bool walked_ = false;
     DumpLineClassifier classifier_;
     std::string chunk_;
     size_t pos_ = 0;

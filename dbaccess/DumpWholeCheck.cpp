@@ -16,13 +16,6 @@ std::string atLine(uint64_t line)
     return " (line " + std::to_string(line) + ")";
 }
 
-std::string tableOf(std::string_view createTableLine)
-{
-    std::string_view rest = createTableLine.substr(DumpFormat::kCreateTable.size());
-    rest.remove_prefix(std::min(rest.size(), rest.find_first_not_of(' ')));
-    return std::string(rest.substr(0, std::min(rest.size(), rest.find_first_of(" ("))));
-}
-
 // Follows one dump line by line and says at the first line that cannot stand where it stands.
 class WholenessWalk {
 public:
@@ -93,7 +86,7 @@ bool WholenessWalk::Take(std::string_view line, DumpLineKind kind)
     case DumpLineKind::CreateTable:
         block_ = Block::Head;
         blockStart_ = line_;
-        result_.tables.push_back({tableOf(line), 0});
+        result_.tables.push_back({DumpFormat::TableOfCreateLine(line), 0});
         return true;
     case DumpLineKind::EndOfTable:
         return refuse("an end-of-table line stands outside a table block" + atLine(line_));
@@ -122,7 +115,7 @@ void WholenessWalk::Finish()
 
 } // namespace
 
-DumpWholeness CheckDumpWhole(const std::string& dumpFile)
+DumpWholeness CheckDumpWhole(const std::string& dumpFile, size_t chunkSize)
 {
     DumpWholeness result;
     if (HostFolderExists(dumpFile)) {
@@ -130,7 +123,7 @@ DumpWholeness CheckDumpWhole(const std::string& dumpFile)
         return result;
     }
     try {
-        DumpLines lines(dumpFile);
+        DumpLines lines(dumpFile, chunkSize);
         WholenessWalk walk(result);
         std::string_view line;
         DumpLineKind kind;
@@ -139,7 +132,11 @@ DumpWholeness CheckDumpWhole(const std::string& dumpFile)
                 break;
         walk.Finish();
     } catch (const AppError& e) {
-        result.problem = e.description();
+        // A line that is neither a marker nor a row: the reason as the other reasons read.
+        std::string_view reason = e.description();
+        if (reason.substr(0, DumpLineClassifier::kIncorrectDump.size()) == DumpLineClassifier::kIncorrectDump)
+            reason.remove_prefix(DumpLineClassifier::kIncorrectDump.size());
+        result.problem = std::string(reason);
     } catch (const std::exception& e) {
         result.problem = "the file '" + dumpFile + "' cannot be read: " + e.what();
     }

@@ -2,6 +2,8 @@
 // dump replaces an older one, before a partial dump is loaded, and by the load client itself.
 #pragma once
 
+#include "dbaccess/DumpFormat.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -22,4 +24,5 @@ struct DumpWholeness {
 // when a schema line comes first, every table block is closed by its own end-of-table line,
 // and the end-of-schema line comes last (blank lines aside). A missing or unreadable file is
 // a problem, not an exception.
-DumpWholeness CheckDumpWhole(const std::string& dumpFile);
+DumpWholeness CheckDumpWhole(const std::string& dumpFile, size_t chunkSize = DumpFormat::kChunkSize);
+

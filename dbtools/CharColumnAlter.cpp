@@ -129,11 +129,11 @@ std::string CharColumnAlter::ProcessSchema(const CharColumnRequest& request, con
     plan.tempFolder = gCRIS->GetTempDir();
     plan.workFiles = &work;
     // The reload copies its dump, and the comparison after it unloads the tables and keeps a
-    // copy; the restore and its comparison do the same with the restore dump. The restore's
-    // room stays held until the restore begins.
+    // copy; the restore copies the restore dump, and the server counts the rows after it. The
+    // restore's room stays held until the restore begins.
     TempRoom reloadRoom, restoreRoom;
     const uint64_t reloadBytes = 2 * (FileBytes(plan.editedDump) + kClientOutputRoom);
-    const uint64_t restoreBytes = 2 * (FileBytes(plan.restoreDump) + kClientOutputRoom);
+    const uint64_t restoreBytes = FileBytes(plan.restoreDump) + kClientOutputRoom;
     const uint64_t copies = reloadBytes + restoreBytes;
     try {
         reloadRoom.Hold(plan.tempFolder, reloadBytes);

@@ -4,6 +4,7 @@
 #include "dbaccess/CRIS.h"
 #include "dbaccess/CRISWork.h"
 #include "dbtools/CharColumnViews.h"
+#include "dbaccess/RowCountAnswer.h"
 #include "dbtools/RisFailureText.h"
 #include "dbtools/TempRoom.h"
 #include "platform/AppError.h"
@@ -40,6 +41,53 @@ SchemaDumpSummary TablesNow(const std::string& schema, const std::vector<std::st
     const std::string dump = work.add(gTempDir + GetTempName());
     gCRIS->RISUnload(dump, schema, there, std::nullopt, "", 0, true, UnloadExtras::ViewsIndexesGrants);
     return SchemaDumpSummary::Read(dump);
+}
+
+// The row count of each of the tables the schema holds now, all asked of the server in one
+// run: nothing is unloaded, so it needs no room in the temporary folder. A table the schema
+// lacks is missing from the result.
+RowCounts RowCountsNow(const std::string& schema, const std::vector<std::string>& tables)
+{
+    const std::vector<std::string> present = gCRIS->DBGetTables(schema, true);
+    std::vector<std::string> there;
+    for (const std::string& t : tables)
+        if (Contains(present, t))
+            there.push_back(t);
+    return gCRIS->RISCountRows(schema, there);
+}
+
+// Whether a restored table is back: "missing", or "holds 1 of 3 rows" against the dump it was
+// loaded from; empty when it holds every row.
+std::vector<std::string> RestoreFaults(const SchemaDumpSummary& expected, const RowCounts& now, const std::string& table)
+{
+    const auto it = now.find(table);
+    if (it == now.end())
+        return {"missing"};
+    const uint64_t want = static_cast<uint64_t>(std::max(expected.Rows(table), 0LL));
+    if (it->second == want)
+        return {};
+    return {"holds " + std::to_string(it->second) + " of " + std::to_string(want) + " rows"};
+}
+
+// How the rows the server counts compare with what the dump summary says the tables must hold:
+// Done when alike, NotDone when every table is missing, NotKnown otherwise (the faults are
+// what was seen).
+ChangeState CompareCounts(const RowCounts& now, const std::vector<std::string>& tables,
+                          const SchemaDumpSummary& expected, std::string& seen)
+{
+    std::vector<std::string> faults;
+    size_t missing = 0;
+    for (const std::string& table : tables)
+        for (const std::string& fault : RestoreFaults(expected, now, table)) {
+            faults.push_back(table + " " + fault);
+            missing += fault == "missing" ? 1 : 0;
+        }
+    if (faults.empty()) {
+        seen = "the tables hold the dump's rows";
+        return ChangeState::Done;
+    }
+    seen = Join(faults, "; ");
+    return missing == tables.size() ? ChangeState::NotDone : ChangeState::NotKnown;
 }
 
 // Which of the tables are gone from the schema after a DROP whose client failed: Done when
@@ -136,18 +184,20 @@ std::string LoadDump(const CharColumnReloadPlan& plan, const std::string& dump, 
     std::string text = cause;
     ShowStatus(cause);
     restoreRoom.Release();
-    std::optional<SchemaDumpSummary> now;
+    // Whether the tables are back is told by the server's counts, which need no room in the
+    // temporary folder.
+    std::optional<RowCounts> now;
     std::string readFailure;
     // The restore is the way back: also a load that ended well is read again and compared.
     auto readBack = [&](std::string& seen) {
         try {
-            now = TablesNow(plan.schema, dropped);
+            now = RowCountsNow(plan.schema, dropped);
         } catch (const AppError& e) {
             now.reset();
             readFailure = ClientFailure(plan.tempFolder, e);
             throw AppError(e.number(), e.source(), readFailure);
         }
-        return CompareTables(*now, dropped, plan.expectedOld, seen);
+        return CompareCounts(*now, dropped, plan.expectedOld, seen);
     };
     if (!dropped.empty()) {
         ShowStatus("Restoring tables " + Join(dropped, ", ") + " of schema " + plan.schema + " from " +
@@ -174,7 +224,7 @@ std::string LoadDump(const CharColumnReloadPlan& plan, const std::string& dump, 
             unknown.push_back(table);
             continue;
         }
-        const std::vector<std::string> faults = plan.expectedOld.TableDifferences(*now, table);
+        const std::vector<std::string> faults = RestoreFaults(plan.expectedOld, *now, table);
         if (faults.empty())
             restored.push_back(table);
         else

@@ -36,7 +36,7 @@ struct ReloadRooms {
 // DROP and load whose client fails is followed by a read of the schema (the change-and-look
 // way): a change found done lets the run go on. On any failure once a drop was tried, the
 // restore's room is given back, the tables the run dropped are loaded again from the restore
-// dump and compared with the backup, the lost views are created again, and the error raised
+// dump and their rows counted by the server against the backup, the lost views are created again, and the error raised
 // says what failed (a full temporary folder named as such), which tables are back as they
 // were, which are lost (their restore dump then kept and named), which were never dropped, and
 // which views are back or still missing.

@@ -4,8 +4,10 @@
 #include "dbaccess/DumpScanner.h"
 #include "dbaccess/DumpWholeCheck.h"
 #include "dbaccess/RISCommandLine.h"
+#include "dbaccess/RowCountAnswer.h"
 #include "platform/BinaryFile.h"
 #include "platform/Environment.h"
+#include "platform/HostFiles.h"
 #include "platform/TextUtil.h"
 #include "projcopy/CopyLog.h"
 #include "services/BatchLauncher.h"
@@ -54,6 +56,29 @@ std::string clientFailure(const std::string& client, long exitCode)
 std::string withParams(const std::string& paramsFile, const std::string& commandLine)
 {
     return SetPathVariableLine("RIS_PARAMETERS", paramsFile, "RIS parameters file") + "\r\n" + commandLine;
+}
+
+// How the dump's rows of the table differ from the source server's count of them, asked with
+// risbatch under the source's parameters ("" when they agree). A count that cannot be read
+// whole is a difference too: the dump is then not proved.
+std::string sourceCountDifference(const std::string& params, const std::string& schema, const std::string& table,
+                                  const std::vector<DumpTableCount>& dumped, const std::string& workFile,
+                                  const std::string& log)
+{
+    const std::string input = workFile + ".cnt", output = workFile + ".out";
+    std::string difference;
+    try {
+        HostWriteFile(input, RisbatchStatementInput(schema, RowCountStatements({table})));
+        run("del " + QuoteString(output), "");
+        run(withParams(params, "risbatch -i " + QuoteString(input) + " -o " + QuoteString(output)), log);
+        const std::string answer = IsFileExists(output, 0) ? BinaryFile::ReadAll(output) : std::string();
+        difference = RowCountDifferences(dumped, ReadRowCounts(answer, {table}));
+    } catch (const AppError& e) {
+        difference = "the source's row count could not be read: " + e.description();
+    }
+    run("del " + QuoteString(input), "");
+    run("del " + QuoteString(output), "");
+    return difference;
 }
 
 // Streams the dump through the edit into tempFile, so a dump of any size is held in pieces.
@@ -169,6 +194,13 @@ std::string DesignTableCopy::copyTable(const std::string& oldParams, const std::
     const DumpWholeness whole = CheckDumpWhole(outFile);
     if (!whole.Whole())
         return "the dump is not whole: " + whole.problem;
+    // The edit's copy has served; its room in TMP goes to the count's small files.
+    run("del " + QuoteString(tempFile), "");
+    // Rows cut from inside a closed block leave a dump whole in form: the source's count tells.
+    if (const std::string difference =
+            sourceCountDifference(oldParams, oldSchema, table, whole.tables, tempFile, log_.Path());
+        !difference.empty())
+        return difference;
     uint64_t rows = 0;
     for (const DumpTableCount& t : whole.tables)
         if (EqualsNoCase(t.table, table))

@@ -59,6 +59,12 @@ TEST(DumpLineClassifierTest, EndOfTableLineIsFoundOnlyAsAWholeLine)
     EXPECT_EQ(DumpLineClassifier::FindEndOfTableLine("a\n" + kEnd + "\n", 2), 2u);
     EXPECT_EQ(DumpLineClassifier::FindEndOfTableLine("a" + kEnd + "\r\n"), std::string::npos);
     EXPECT_EQ(DumpLineClassifier::FindEndOfTableLine(kEnd + "\rx\n"), std::string::npos);
+    // A blank before it, or other case, makes a lookalike: refused, not passed over as a row.
+    EXPECT_THROW(DumpLineClassifier::FindEndOfTableLine("1 '***' \r\n " + kEnd + "\r\n" + kEnd + "\r\n"), AppError);
+    EXPECT_THROW(DumpLineClassifier::FindEndOfTableLine("1 \n***ris*** END OF TABLE ***ris***\n" + kEnd), AppError);
+    EXPECT_EQ(DumpLineClassifier::FindEndOfTableOrLookalike("1 '***' ***\r\n\t" + kEnd + "\r\n"), 13u);
+    EXPECT_THROW(DumpLineClassifier().Classify(" " + kEndSchema), AppError);
+    EXPECT_EQ(DumpLineClassifier().Classify("x " + kEnd), K::Other);
 }
 
 TEST(DumpLineClassifierTest, LinesOfAFileSkipBlocksAtAnyChunkSize)

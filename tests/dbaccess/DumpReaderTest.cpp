@@ -153,7 +153,7 @@ TEST(DumpReaderTest, FixedRowsThatReadLikeKeywordsStayRowsAndDefinitionsNeedNoRo
                                          "b 1 34\r\n"
                                          "create table u (a int)             \r\n"
                                          "default schema q                   \r\n"
-                                         "***RIS*** End of Schema ***RIS***  \r\n"
+                                         "x   ***RIS*** End of Schema ***RIS***\r\n"
                                          "***RIS*** End of Table ***RIS***\r\n"
                                          "***RIS*** End of Schema ***RIS***\r\n");
     const ReadBack r = readAll(Win(dir.host() + "/k.dmp"), 20);

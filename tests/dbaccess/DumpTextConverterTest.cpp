@@ -64,3 +64,40 @@ TEST(DumpTextConverterTest, AgreesWithTheRowParserAcrossBlocks)
         ASSERT_EQ(DumpTextConverter::ConvertVariableRows(dump), expectedText(rows)) << dump;
     }
 }
+
+// Long values without a blank, quote or line end are copied sixteen or thirty-two bytes at a
+// time: the random values above seldom hold such a stretch. Every length and place of the
+// stretch, and a text short enough to leave the whole-block copy to the sixteen-byte loop (32
+// to 63 bytes) or long enough for the wide one, must give the same text as the row parser.
+TEST(DumpTextConverterTest, LongPlainValuesAtEveryLengthAndOffset)
+{
+    const std::vector<bool> quoted = {true, false, true};
+    for (size_t lead = 0; lead < 18; ++lead) {
+        for (size_t length = 14; length < 100; ++length) {
+            struct Shape {
+                const char* what;
+                DumpRow row;
+            };
+            const std::string plain(length, 'p');
+            const std::vector<Shape> shapes = {
+                {"quoted", {std::string(lead, 'x'), "7", plain}},
+                {"unquoted number", {std::string(lead, 'x'), std::string(length, '9'), std::nullopt}},
+                // A double quote sends the block the byte-by-byte way between plain stretches.
+                {"with a double quote", {std::string(lead, 'x'), "7", plain + "\"" + plain.substr(length / 2)}},
+                {"with a doubled quote", {std::string(lead, 'x') + "'" + plain, "7", std::string()}},
+            };
+            for (const Shape& shape : shapes) {
+                for (size_t rowsInText : {size_t{1}, size_t{3}}) {
+                    std::string dump;
+                    std::vector<DumpRow> rows(rowsInText, shape.row);
+                    for (const DumpRow& row : rows) {
+                        DumpFormat::AppendVariableRow(dump, row, quoted);
+                        dump += "\r\n";
+                    }
+                    ASSERT_EQ(DumpTextConverter::ConvertVariableRows(dump), expectedText(rows))
+                        << shape.what << ", lead " << lead << ", length " << length << ", rows " << rowsInText;
+                }
+            }
+        }
+    }
+}

@@ -230,6 +230,11 @@ std::vector<FailingClientCase> FailingClients()
          "is not whole: table 'pdtable_34_1' (from line 9) ends without its end-of-table line at line 13", ""},
         {"BackupSilentlyLacksAChangedTable", "risunlod", ClientRule::FailTable("pdtable_34_1", "", 0).When("data all"),
          kNothingDropped, "pdtable_34_1 is not in the dump)", ""},
+        // The blocks are closed, but rows are cut from inside one: the server's count shows it.
+        {"BackupRowsThinnedInsideAClosedBlock", "risunlod", ClientRule::ThinRows("pdtable_34_1", 2).When("data all"),
+         kNothingDropped, "pdtable_34_1 holds 3 rows on the server, 1 in the dump)", ""},
+        {"BackupBlockEndsAfterItsColumnLine", "risunlod", ClientRule::ThinRows("pdtable_34_2", 0).When("data all"),
+         kNothingDropped, "pdtable_34_2 holds 2 rows on the server, 0 in the dump)", ""},
         // The load dies before it does anything, or after it did all.
         {"LoadDiesBefore", "rislod", ClientRule::DieBefore(1, "rislod: out of memory\r\n").Times(1), kLoadFailed,
          kBothRestored, ""},
@@ -428,6 +433,47 @@ TEST_F(frmAlterDBColumnTest, ATempFolderWithRoomForOneCopyOnlyDropsNothing)
     EXPECT_EQ(tempFiles(), 0u);
     ASSERT_EQ(backups().size(), 1u);
     EXPECT_GT(fs::file_size(folder_.host("backup/" + backups()[0])), 70'000u);
+}
+
+// The backup is proved by the server's counts, not by extracts of its tables: a temporary
+// folder of three times the largest table is room enough for a run over a 75 KB dump.
+TEST_F(frmAlterDBColumnTest, ATempFolderOfThreeTimesTheLargestTableIsRoomEnough)
+{
+    // About 75 KB of dump, a third of it in its largest table.
+    AddRows("dd_demo", "pdtable_34_1", 10000, 150, "'GATE', 1.5");
+    AddRows("dd_demo", "pdtable_34_2", 20000, 150, "'GATE', 1.5");
+    AddRows("dd_demo", "pdtable_67_1", 30000, 1350, "'Note of model 1'");
+    AddRows("dd_demo", "pdtable_67_2", 40000, 850, "'Note of model 2'");
+    AddRows("dd_demo", "pdtable_12_2", 50000, 450, "'L-9', 2, 'PW'");
+    const Strings rowsBefore = query("dd_demo", "SELECT component_code FROM pdtable_34_1");
+    // The size of each table's block in a dump of the schema.
+    gCRIS->RISUnload(win("sizes.dmp"), "dd_demo", std::nullopt, std::nullopt, "", 0, true, UnloadExtras::None);
+    const std::string dump = testsupport::ReadHostFile(folder_.host("sizes.dmp"));
+    ASSERT_GT(dump.size(), 70'000u);
+    ASSERT_LT(dump.size(), 80'000u);
+    size_t largest = 0;
+    for (size_t at = dump.find("\ncreate table "); at != std::string::npos; at = dump.find("\ncreate table ", at + 1))
+        largest = std::max(largest, dump.find("***RIS*** End of Table ***RIS***", at) - at);
+    auto form = open();
+    const std::string work = HostPath(gCRIS->GetTempDir());
+    const uintmax_t limit = 3 * largest;
+    SmallDisk temp(work, std::to_string(limit));
+    if (!temp.Mounted())
+        SetHostFileFault([work, limit](const std::string& op, const std::string& host) {
+            const bool writes = op == "write" || op == "copy" || op == "create";
+            return writes && host.rfind(work, 0) == 0 && BytesIn(work) >= limit ? ENOSPC : 0;
+        });
+    gTempDir = gCRIS->GetTempDir();
+    changeComponentCode(*form);
+    SetHostFileFault(nullptr);
+
+    ASSERT_EQ(prompts().size(), 1u) << prompts().back() << "\n(room " << limit << " bytes)";
+    CRIS cris;
+    cris.SetUseRIS("");
+    const Strings cols = cris.DBGetCols("dd_demo", "pdtable_34_1", true, true);
+    EXPECT_NE(std::find(cols.begin(), cols.end(), "component_code char(30)"), cols.end());
+    EXPECT_EQ(query("dd_demo", "SELECT component_code FROM pdtable_34_1"), rowsBefore);
+    EXPECT_EQ(tempFiles(), 0u);
 }
 
 TEST_F(frmAlterDBColumnTest, ABackupThatCannotBeWrittenLeavesTheSchemaAndSaysSo)
@@ -645,8 +691,9 @@ TEST_F(frmAlterDBColumnTest, AViewDroppedWithItsTableIsCreatedAgainFromTheBackup
             ASSERT_EQ(prompts().size(), asked + 2);
             EXPECT_NE(prompts().back().find(ReplaceAll(c.message, "%BACKUP%", backup)), std::string::npos)
                 << prompts().back();
-            if (!c.viewBack)
+            if (!c.viewBack) {
                 EXPECT_NE(prompts().back().find("Its create view line is in '" + backup + "'."), std::string::npos);
+            }
         } else {
             EXPECT_EQ(prompts().size(), asked + 1) << prompts().back();
             EXPECT_NE(folder_.log().find("View v_gate, lost with its table, was created again from '" + backup + "'."),
@@ -654,8 +701,9 @@ TEST_F(frmAlterDBColumnTest, AViewDroppedWithItsTableIsCreatedAgainFromTheBackup
         }
         auto after = SchemaState("dd_demo");
         EXPECT_EQ(after.count("view v_gate"), c.viewBack ? 1u : 0u);
-        if (c.viewBack && after.count("view v_gate"))
+        if (c.viewBack && after.count("view v_gate")) {
             EXPECT_EQ(after.at("view v_gate"), before.at("view v_gate"));
+        }
         after["view v_gate"] = before.at("view v_gate");
         for (const char* table : {"pdtable_34_1", "pdtable_34_2"}) {
             EXPECT_EQ(after.at(table).find("component_code char(30)") != std::string::npos, c.tablesChanged);

@@ -183,6 +183,13 @@ TEST_F(RisUnloadAllTest, AFailedUnloadKeepsItsOldDumpNamesTheSchemaAndTheOthersG
         {"a dump cut after two tables, exit 0", ClientRule::CutAnswer(14).When("pd_demo"), oldDump,
          "Tarnwick: risunlod pd_demo: the new dump is not whole (the end-of-schema line is missing (the file ends at "
          "line 14)), the dump '"},
+        // The listing loses pdtable_121 and its end line, the dump the table's block, exit 0.
+        {"a cut listing and a dump without one table, exit 0", ClientRule::FailTable("pdtable_121", "", 0), oldDump,
+         "Tarnwick: risunlod pd_demo: the new dump lacks table pdtable_121 of the schema, the dump '"},
+        // The blocks stay closed, but the rows of a table are cut from inside its block.
+        {"rows cut inside a closed block, exit 0", ClientRule::ThinRows("pdtable_113", 0).When("pd_demo"), oldDump,
+         "Tarnwick: risunlod pd_demo: the new dump does not hold the schema's rows (table 'pdtable_113' holds 0 rows "
+         "in the dump, 3 on the server), the dump '"},
         {"a folder in the dump's place", ClientRule::PassThrough(), [&] { fs::create_directory(pdDump); },
          "(a folder of that name stands there), no dump '"},
     };

@@ -122,6 +122,10 @@ TEST_F(ModelCopyFailureTest, AFailedStepTakesOutWhatTheModelsCopyMade)
         {"unload whose dump was cut", "risunlod", ClientRule::CutAnswer(4).When("pdtable_34_1"),
          "Table 'pdtable_34_1' not copied into dd_demo: the dump is not whole: ",
          filesAndRows("design table pdtable_12_1 of dd_demo, ")},
+        // The blocks are closed and the client ends with 0, but the rows are gone from one.
+        {"unload whose rows were cut inside a closed block", "risunlod", ClientRule::ThinRows("pdtable_34_1", 0).When("pdtable_34_1"),
+         "Table 'pdtable_34_1' not copied into dd_demo: table 'pdtable_34_1' holds 0 rows in the dump, ",
+         filesAndRows("design table pdtable_12_1 of dd_demo, ")},
         {"unload that crashed", "risunlod", ClientRule::DieBefore(134, "unloading").When("pdtable_67_1"),
          "Table 'pdtable_67_1' not copied into dd_demo: risunlod ended with exit code 134", filesAndRows(tables12to50)},
     };

@@ -100,6 +100,17 @@ inline std::vector<DumpWholenessCase> DumpWholenessCases()
         {"a line after the end-of-schema line", good + "create table t3 (id int)\r\n",
          "a line follows the end-of-schema line (line 20)"},
         {"two dumps one after the other", good + good, "a line follows the end-of-schema line (line 20)"},
+        // Read as rows, these would take the next table's lines into the block, or the dump
+        // would pass for whole with an end line the load client does not take.
+        {"an end-of-table line with a leading blank",
+         WholeDumpWith("'d' \r\n" + endTable, "'d' \r\n " + endTable),
+         "line 9 ' ***RIS*** End of Table ***RIS***' is neither an end line nor a row"},
+        {"an end-of-table line in lower case",
+         WholeDumpWith("'d' \r\n" + endTable, "'d' \r\n***ris*** end of table ***ris***\r\n"),
+         "line 9 '***ris*** end of table ***ris***' is neither an end line nor a row"},
+        {"an end-of-schema line with a trailing blank",
+         WholeDumpWith("***RIS*** End of Schema ***RIS***", "***RIS*** End of Schema ***RIS***\t"),
+         "line 19 '***RIS*** End of Schema ***RIS***\t' is neither an end line nor a row"},
         {"a second schema line", WholeDumpWith("create unique index", "default schema pd_d\r\ncreate unique index"),
          "a second schema line stands in it (line 16)"},
     };
