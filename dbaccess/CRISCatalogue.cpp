@@ -24,11 +24,6 @@ std::vector<std::string> SplitCached(const std::string& value, const std::string
     return Split(value, sep);
 }
 
-bool ContainsNoCase(const std::vector<std::string>& list, const std::string& name)
-{
-    return std::any_of(list.begin(), list.end(), [&](const std::string& s) { return EqualsNoCase(s, name); });
-}
-
 } // namespace
 
 std::vector<std::string> CRIS::DBGetTables(const std::string& schema, bool refresh)

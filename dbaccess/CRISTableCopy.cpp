@@ -57,14 +57,6 @@ std::string Quoted(const std::vector<std::string>& names)
     return text;
 }
 
-bool Contains(const std::vector<std::string>& names, const std::string& name)
-{
-    for (const std::string& n : names)
-        if (EqualsNoCase(n, name))
-            return true;
-    return false;
-}
-
 } // namespace
 
 std::string CRIS::RISTableCopy(const std::string& sourceSchema, const std::vector<std::string>& sourceTables,
@@ -109,7 +101,7 @@ std::string CRIS::RISTableCopy(const std::string& sourceSchema, const std::vecto
         std::set<std::string> keptViews;
         std::vector<std::string> copiedViews;
         for (const std::string& view : ViewsInDump(unloaded)) {
-            if (Contains(targetViews, view))
+            if (ContainsNoCase(targetViews, view))
                 keptViews.insert(view);
             else
                 copiedViews.push_back(view);
@@ -173,7 +165,7 @@ std::string CRIS::RISTableCopy(const std::string& sourceSchema, const std::vecto
         }
         const std::vector<std::string> madeViews = ListedViewNames(made);
         for (const std::string& view : copiedViews)
-            if (!Contains(madeViews, view))
+            if (!ContainsNoCase(madeViews, view))
                 RaiseError("", "View '" + view + "' was not made in schema '" + target + "'");
         return Join(report, "\r\n");
     });

@@ -26,14 +26,6 @@ std::map<std::string, std::vector<std::string>, NoCaseLess>& ProjectSchemaCache(
     return cache;
 }
 
-bool ContainsNoCase(const std::vector<std::string>& names, const std::string& name)
-{
-    for (const std::string& n : names)
-        if (EqualsNoCase(n, name))
-            return true;
-    return false;
-}
-
 // The values of one column, from the first row to the last.
 std::vector<std::string> ColumnTexts(Recordset& rs, const std::string& column)
 {

@@ -13,11 +13,6 @@
 
 namespace {
 
-bool ContainsNoCase(const std::vector<std::string>& names, const std::string& name)
-{
-    return std::any_of(names.begin(), names.end(), [&](const std::string& n) { return EqualsNoCase(n, name); });
-}
-
 bool IsOwnSchemaOf(const std::string& schema, const std::string& project)
 {
     const std::string lower = ToLower(schema);

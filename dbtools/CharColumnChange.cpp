@@ -12,11 +12,6 @@
 
 namespace {
 
-bool ContainsNoCase(const std::vector<std::string>& list, const std::string& text)
-{
-    return std::any_of(list.begin(), list.end(), [&](const std::string& s) { return EqualsNoCase(s, text); });
-}
-
 // The pattern operator of the system's language: "*" any run, "?" one character, "#" one
 // digit, "[abc]", "[a-z]" and "[!abc]" one character of (or not of) the list.
 bool PatternMatch(std::string_view pattern, std::string_view text)

@@ -21,20 +21,22 @@ namespace {
 
 constexpr const char* kSource = "CharColumnAlter::ProcessSchema";
 
-bool Contains(const std::vector<std::string>& list, const std::string& name)
+// Those of the tables the server lists in the schema now.
+std::vector<std::string> TablesThere(const std::string& schema, const std::vector<std::string>& tables)
 {
-    return std::any_of(list.begin(), list.end(), [&](const std::string& s) { return EqualsNoCase(s, name); });
+    const std::vector<std::string> present = gCRIS->DBGetTables(schema, true);
+    std::vector<std::string> there;
+    for (const std::string& t : tables)
+        if (ContainsNoCase(present, t))
+            there.push_back(t);
+    return there;
 }
 
 // The tables as they stand in the schema now, unloaded into a work file; a table the schema
 // lacks is missing from the result (the unload is asked only for those the server lists).
 SchemaDumpSummary TablesNow(const std::string& schema, const std::vector<std::string>& tables)
 {
-    const std::vector<std::string> present = gCRIS->DBGetTables(schema, true);
-    std::vector<std::string> there;
-    for (const std::string& t : tables)
-        if (Contains(present, t))
-            there.push_back(t);
+    const std::vector<std::string> there = TablesThere(schema, tables);
     if (there.empty())
         return {};
     WorkFiles work;
@@ -48,12 +50,7 @@ SchemaDumpSummary TablesNow(const std::string& schema, const std::vector<std::st
 // lacks is missing from the result.
 RowCounts RowCountsNow(const std::string& schema, const std::vector<std::string>& tables)
 {
-    const std::vector<std::string> present = gCRIS->DBGetTables(schema, true);
-    std::vector<std::string> there;
-    for (const std::string& t : tables)
-        if (Contains(present, t))
-            there.push_back(t);
-    return gCRIS->RISCountRows(schema, there);
+    return gCRIS->RISCountRows(schema, TablesThere(schema, tables));
 }
 
 // Whether a restored table is back: "missing", or "holds 1 of 3 rows" against the dump it was
@@ -99,7 +96,7 @@ ChangeState DroppedTables(const std::string& schema, const std::vector<std::stri
     const std::vector<std::string> present = gCRIS->DBGetTables(schema, true);
     std::vector<std::string> gone, still;
     for (const std::string& t : tables)
-        (Contains(present, t) ? still : gone).push_back(t);
+        (ContainsNoCase(present, t) ? still : gone).push_back(t);
     if (!gone.empty())
         seen = Join(gone, ", ") + (gone.size() == 1 ? " is" : " are") + " gone from schema " + schema;
     if (!still.empty())
@@ -216,7 +213,7 @@ std::string LoadDump(const CharColumnReloadPlan& plan, const std::string& dump, 
     }
     std::vector<std::string> restored, lost, unknown, untouched;
     for (const std::string& table : plan.tables) {
-        if (!Contains(dropped, table)) {
+        if (!ContainsNoCase(dropped, table)) {
             untouched.push_back(table);
             continue;
         }

@@ -33,6 +33,14 @@ bool EqualsNoCase(std::string_view a, std::string_view b)
     return true;
 }
 
+bool ContainsNoCase(const std::vector<std::string>& names, std::string_view name)
+{
+    for (const std::string& n : names)
+        if (EqualsNoCase(n, name))
+            return true;
+    return false;
+}
+
 bool StartsWithNoCase(std::string_view s, std::string_view prefix)
 {
     return s.size() >= prefix.size() && EqualsNoCase(s.substr(0, prefix.size()), prefix);
