@@ -265,15 +265,10 @@ TEST_F(CRISServerOperationsTest, ACopyWhoseLoadFailsSaysWhatTheTargetHolds)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         clients.Set("rislod", c.rule);
-        std::string said;
-        if (c.raised)
-            said = Raised([&] {
-                       cris.RISTableCopy("pd_src", {"pipe", "valve"}, "pd_dst", {c.pipe, "valve_n"}, c.mode,
-                                         Out("copy.log"));
-                   }).description();
-        else
-            said = cris.RISTableCopy("pd_src", {"pipe", "valve"}, "pd_dst", {c.pipe, "valve_n"}, c.mode,
-                                     Out("copy.log"));
+        const auto copy = [&] {
+            return cris.RISTableCopy("pd_src", {"pipe", "valve"}, "pd_dst", {c.pipe, "valve_n"}, c.mode, Out("copy.log"));
+        };
+        const std::string said = c.raised ? Raised([&] { copy(); }).description() : copy();
         EXPECT_EQ(said.substr(0, c.outcome.size()), c.outcome);
         EXPECT_EQ(said.substr(said.size() - std::min(said.size(), c.end.size())), c.end);
         EXPECT_EQ(clients.Runs("rislod"), 1);

@@ -19,6 +19,17 @@
 
 namespace {
 
+// Checked nodes under "NoTables" for each model and its partition.
+void CheckModels(CheckTree& tree, std::initializer_list<std::pair<const char*, const char*>> models)
+{
+    tree.Add("", "NoTables", "models");
+    for (const auto& [model, partition] : models) {
+        CheckTreeNode& node = tree.Add("NoTables", std::string("Discipline1Model") + model, model);
+        node.tag = partition;
+        node.checked = true;
+    }
+}
+
 struct DeleteCase {
     const char* name;
     std::vector<DdlTestModel> stored;       // the rows of pdtable_113 before the run
@@ -41,13 +52,7 @@ TEST_P(DdlRepairDeleteModelsTest, EachModelGoesWholeOrNotAtAll)
     const DeleteCase& c = GetParam();
     admintest::AdminFolder folder{"ddlrepairfail"};
     DdlTestRun run;
-    CheckTree& tree = run.tree;
-    tree.Add("", "NoTables", "models");
-    for (const char* model : {"P101", "P102"}) {
-        CheckTreeNode& node = tree.Add("NoTables", std::string("Discipline1Model") + model, model);
-        node.tag = model == std::string("P101") ? "3" : "4";
-        node.checked = true;
-    }
+    CheckModels(run.tree, {{"P101", "3"}, {"P102", "4"}});
     run.db.models = c.stored;
     run.messages.Answer(MsgAnswer::Yes);
 
@@ -98,12 +103,7 @@ TEST_P(DdlRepairDyingClientTest, WhatStandsIsSaidAndTheNextModelIsTried)
     const DyingClientCase& c = GetParam();
     admintest::AdminFolder folder{"ddlrepairdie"};
     DdlTestRun run;
-    run.tree.Add("", "NoTables", "models");
-    for (const auto& [model, partition] : {std::pair{"P101", "3"}, std::pair{"P102", "4"}}) {
-        CheckTreeNode& node = run.tree.Add("NoTables", std::string("Discipline1Model") + model, model);
-        node.tag = partition;
-        node.checked = true;
-    }
+    CheckModels(run.tree, {{"P101", "3"}, {"P102", "4"}});
     run.db.models = {{1, "P101", 3}, {1, "P102", 4}, {1, "P103", 5}};
     run.db.partitions = {3, 4, 5};
     run.db.dieBefore = c.dieBefore;
@@ -152,12 +152,7 @@ TEST(DdlRepairLeftPartitionTest, TheNextRunDeletesOnlyAPartitionNoModelUses)
 {
     admintest::AdminFolder folder{"ddlrepairleft"};
     DdlTestRun run;
-    run.tree.Add("", "NoTables", "models");
-    for (const auto& [model, partition] : {std::pair{"(partition 3)", "3"}, std::pair{"P109", "5"}}) {
-        CheckTreeNode& node = run.tree.Add("NoTables", std::string("Discipline1Model") + model, model);
-        node.tag = partition;
-        node.checked = true;
-    }
+    CheckModels(run.tree, {{"(partition 3)", "3"}, {"P109", "5"}});
     run.db.models = {{1, "P103", 5}};
     run.db.partitions = {3, 5};
     run.context.partitionsLeft["3"] = "P101";
@@ -215,7 +210,21 @@ TEST(DdlRepairBatchDeathTest, TheSchemaIsReadAgainAfterTheClientDied)
 
 // On the stand-in server: a model registered twice in pdtable_113 keeps both rows and its
 // partition's row, and the message says why.
-using DdlRepairOnTheServerTest = DbToolsSampleEnvironment;
+class DdlRepairOnTheServerTest : public DbToolsSampleEnvironment {
+protected:
+    // Deletes the checked models of pd_demo; returns the last status.
+    std::string deleteModels(std::initializer_list<std::pair<const char*, const char*>> models)
+    {
+        CheckTree tree;
+        CheckModels(tree, models);
+        std::vector<std::string> statuses;
+        DdlCheckContext context{tree, DdlDatabase::Program(), [] { return std::string("demo"); },
+                                [&](const std::string& t) { statuses.push_back(t); }, {}, 0};
+        boxes_.Answer(MsgAnswer::Yes);
+        RunRepairAction(context, DdlRepairAction::DeleteModels);
+        return statuses.back();
+    }
+};
 
 TEST_F(DdlRepairOnTheServerTest, AModelRegisteredTwiceKeepsBothRowsAndItsPartition)
 {
@@ -223,19 +232,7 @@ TEST_F(DdlRepairOnTheServerTest, AModelRegisteredTwiceKeepsBothRowsAndItsPartiti
                             "'D:\\pds\\demo\\model', 'p1002.dgn', 0, 2)");
     const ExecAtEnd takeOut{"pd_demo", "DELETE FROM pdtable_113 WHERE model_index_no = 9"};
     const auto before = SchemaState("pd_demo");
-    CheckTree tree;
-    tree.Add("", "NoTables", "models");
-    CheckTreeNode& node = tree.Add("NoTables", "Discipline1ModelP1002", "P1002");
-    node.tag = "2";
-    node.checked = true;
-    boxes_.Answer(MsgAnswer::Yes);
-    std::vector<std::string> statuses;
-    DdlCheckContext context{tree, DdlDatabase::Program(), [] { return std::string("demo"); },
-                            [&](const std::string& t) { statuses.push_back(t); }, {}, 0};
-
-    RunRepairAction(context, DdlRepairAction::DeleteModels);
-
-    EXPECT_EQ(statuses.back(), "Models not deleted, nothing was changed for them: P1002 (2 rows of pdtable_113 hold "
+    EXPECT_EQ(deleteModels({{"P1002", "2"}}), "Models not deleted, nothing was changed for them: P1002 (2 rows of pdtable_113 hold "
                                "it) (see the program log)");
     EXPECT_EQ(SchemaState("pd_demo"), before);
 }
@@ -262,35 +259,19 @@ TEST_F(DdlRepairOnTheServerTest, ADyingClientIsLookedAfterAndTheSecondModelStill
     };
     const std::string risPath = gCRIS->GetRISPath();
     for (const auto& c : cases) {
-        auto db = UserDb("pd_demo");
-        db->Exec("INSERT INTO pdtable_113 VALUES (9, 1, 2, 'P1009', 'nine', 'PDSSRV1', 'D:\\pds\\demo\\model', "
-                 "'p1009.dgn', 0, 9)");
-        db->Exec("INSERT INTO pdtable_113 VALUES (10, 1, 2, 'P1010', 'ten', 'PDSSRV1', 'D:\\pds\\demo\\model', "
-                 "'p1010.dgn', 0, 10)");
-        db->Exec("INSERT INTO pdtable_114 VALUES (9)");
-        db->Exec("INSERT INTO pdtable_114 VALUES (10)");
+        UserDb("pd_demo")->Exec("INSERT INTO pdtable_113 VALUES (9, 1, 2, 'P1009', 'nine', 'PDSSRV1', "
+                                "'D:\\pds\\demo\\model', 'p1009.dgn', 0, 9), (10, 1, 2, 'P1010', 'ten', 'PDSSRV1', "
+                                "'D:\\pds\\demo\\model', 'p1010.dgn', 0, 10); INSERT INTO pdtable_114 VALUES (9), (10)");
         const ExecAtEnd takeOut{"pd_demo", "DELETE FROM pdtable_113 WHERE model_index_no IN (9, 10); "
                                            "DELETE FROM pdtable_114 WHERE partition_no IN (9, 10)"};
-        CheckTree tree;
-        tree.Add("", "NoTables", "models");
-        for (const auto& [model, partition] : {std::pair{"P1009", "9"}, std::pair{"P1010", "10"}}) {
-            CheckTreeNode& node = tree.Add("NoTables", std::string("Discipline1Model") + model, model);
-            node.tag = partition;
-            node.checked = true;
-        }
-        std::vector<std::string> statuses;
-        DdlCheckContext context{tree, DdlDatabase::Program(), [] { return std::string("demo"); },
-                                [&](const std::string& t) { statuses.push_back(t); }, {}, 0};
         testsupport::WrapperClients clients;
         clients.Set("risbatch", c.rule);
         gCRIS->SetUseRIS(clients.WinFolder());
-        boxes_.Answer(MsgAnswer::Yes);
-        RunRepairAction(context, DdlRepairAction::DeleteModels);
+        const std::string shown = deleteModels({{"P1009", "9"}, {"P1010", "10"}});
         gCRIS->SetUseRIS(risPath);
 
         // % stands for what the access layer adds to the exit code (the output it lacks).
         const std::vector<std::string> parts = Split(c.message, "%");
-        const std::string& shown = statuses.back();
         EXPECT_EQ(shown.rfind(parts[0], 0), 0u) << shown;
         EXPECT_EQ(shown.substr(shown.size() - std::min(shown.size(), parts[1].size())), parts[1]) << shown;
         EXPECT_EQ(query("pd_demo", "SELECT model_no FROM pdtable_113 WHERE partition_no IN (9, 10)").size(),

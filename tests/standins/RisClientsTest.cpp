@@ -618,8 +618,7 @@ TEST_F(RisClientsTest, AFullDiskAtCommitIsADatabaseErrorAndKeepsNothingOfTheWork
 TEST_F(RisClientsTest, AByteOrderMarkBeforeAScriptIsPassedOver)
 {
     WriteHostFile(host("s.sql"), "\xEF\xBB\xBF" "default schema pd_c;\r\nselect k from t2;\r\n");
-    ClientRun r = run("risbatch.exe", {"-i", win("s.sql"), "-o", win("out.txt")});
-    EXPECT_EQ(r.exitCode, 0) << ReadHostFile(host("out.txt"));
+    EXPECT_EQ(run("risbatch.exe", {"-i", win("s.sql"), "-o", win("out.txt")}).exitCode, 0);
     EXPECT_NE(ReadHostFile(host("out.txt")).find("k: 7\r\n"), std::string::npos) << ReadHostFile(host("out.txt"));
 }
 
