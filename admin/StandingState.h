@@ -23,9 +23,8 @@ public:
     struct SchemaContent {
         std::vector<DumpTableCount> tables; // every table with the rows it holds now
     };
-    // Unloads the whole schema into the access object's work directory and
-    // reads it back; the work dump is gone on return. Raises when the unload fails or its dump
-    // is not whole.
+    // The schema's tables as listed and the rows the server counts in each (one client run).
+    // Raises when the listing or the counts do not come whole.
     static SchemaContent ReadSchema(const std::string& schema);
 
     // Compares the tables and rows a dump holds with those a schema holds after a load in

@@ -68,7 +68,6 @@ const Entry kInventory[] = {
     {"admin/ScriptUserSteps.cpp", "ChangeUserOrSchema", 1, "the user listing / the RIS schema list (script steps)"},
     {"admin/ServerManagerQuery.cpp", "DeleteFileA", 5, "none: the query's own script and output"},
     {"admin/ServerManagerQuery.cpp", "ExecA", 1, "none: a read, changes nothing (its output is checked whole)"},
-    {"admin/StandingState.cpp", "DeleteFileA", 2, "none: the look's own work dump"},
     {"admin/Startup.cpp", "DeleteFileA", 1, "none: the start-up probe's own file"},
     {"admin/ToolRun.cpp", "LoggedRun::Run", 1, "the user listing / the RIS schema list (ChangeUserOrSchema looks after the tool)"},
     {"admin/UserSchemaStep.cpp", "RunUserSchemaStep", 1, "the user listing / the RIS schema list"},
