@@ -14,6 +14,7 @@
 #include "services/FileOperation.h"
 
 #include <algorithm>
+#include <initializer_list>
 
 namespace {
 
@@ -96,11 +97,13 @@ long run(const std::string& command, const std::string& log)
     return ExecA(command, log, 0, "", pid, true);
 }
 
-// The temporary files go whatever happened; quoted, so only they are deleted.
-void deleteFiles(const std::string& a, const std::string& b)
+// The temporary files go whatever happened, in one run; quoted, so only they are deleted.
+void deleteFiles(std::initializer_list<std::string> files)
 {
-    run("del " + QuoteString(a), "");
-    run("del " + QuoteString(b), "");
+    std::string command = "del";
+    for (const std::string& file : files)
+        command += " " + QuoteString(file);
+    run(command, "");
 }
 
 // Why a client left nothing to read: its RIS error, else its failing exit code (one that could
@@ -209,7 +212,7 @@ std::vector<std::string> RisParamsAccess::GetProjects(const std::string& paramsF
     } catch (...) {
         projects = {""};
     }
-    deleteFiles(sqlFile, outFile);
+    deleteFiles({sqlFile, outFile});
     return projects;
 }
 
@@ -230,7 +233,7 @@ Recordset RisParamsAccess::GetData(const std::string& paramsFile, const std::str
     const std::string sqlFile = tmpFile("sql.txt"), outFile = tmpFile("risout.txt");
     const std::string consoleFile = tmpFile("risunlod.txt");
     if (sql.empty()) {
-        deleteFiles(sqlFile, outFile);
+        deleteFiles({sqlFile, outFile});
         failure = "No statement";
         return rs;
     }
@@ -244,10 +247,9 @@ Recordset RisParamsAccess::GetData(const std::string& paramsFile, const std::str
         if (StartsWithNoCase(Trim(sql), "SELECT")) {
             const std::string table = queryTableName(sql);
             CheckRISName("Table", table);
-            run("del " + QuoteString(outFile), "");
             // risunlod says why it failed on its console: kept, so that a missing layout is named
             // with its cause (an unknown table, a client that could not be started).
-            DeleteFileA(consoleFile);
+            deleteFiles({outFile, consoleFile});
             const long unloadExit = run(
                 clientCommand(paramsFile, "risunlod -mw -o " + QuoteString(outFile) + " -s " + schema + " table " + table),
                 consoleFile);
@@ -314,8 +316,7 @@ Recordset RisParamsAccess::GetData(const std::string& paramsFile, const std::str
     }
     if (!failure.empty() && rs.State() == adStateOpen)
         rs.Close();
-    deleteFiles(sqlFile, outFile);
-    DeleteFileA(consoleFile);
+    deleteFiles({sqlFile, outFile, consoleFile});
     return rs;
 }
 
@@ -361,6 +362,6 @@ std::string RisParamsAccess::RunStatement(const std::string& paramsFile, const s
     // Refused before any client ran (no statement, a name that would carry another): nothing changed.
     if (!started)
         how.refused = true;
-    deleteFiles(sqlFile, outFile);
+    deleteFiles({sqlFile, outFile});
     return failure;
 }
