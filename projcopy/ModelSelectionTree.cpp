@@ -39,11 +39,23 @@ bool ModelSelectionTree::ReadProjectTree(const std::string& project) const
 {
     bool result = false;
     const std::string schema = "pd_" + project;
+    // A list that cannot be read is no empty one: the reading stops there and the log says why.
+    auto read = [&](const std::string& list, const std::string& table, const std::string& columns) {
+        std::string failure;
+        Recordset rs = ris_.GetData(sides_.oldParams(), schema, "SELECT " + columns + " FROM " + table + ";", failure);
+        // A list without rows is answered with a recordset not open and no failure.
+        if (!failure.empty()) {
+            const std::string text =
+                "Cannot read the " + list + " list (" + table + ") of project '" + project + "': " + failure;
+            log_.WriteLog(text);
+            throw AppError(1, "ReadProjectTree", text);
+        }
+        return rs;
+    };
     try {
         tree_.Clear();
         log_.WriteLog(project + ": read disciplines ...");
-        Recordset rs = ris_.GetData(sides_.oldParams(), schema,
-                                    "SELECT discipline_indx_no, discipline_name FROM pdtable_111;");
+        Recordset rs = read("discipline", "pdtable_111", "discipline_indx_no, discipline_name");
         if (rs.State() == adStateOpen) {
             log_.WriteLog(project + ": " + std::to_string(rs.RecordCount()) + " disciplines found");
             for (; !rs.Eof(); rs.MoveNext()) {
@@ -57,8 +69,7 @@ bool ModelSelectionTree::ReadProjectTree(const std::string& project) const
             }
         }
         log_.WriteLog(project + ": read areas ...");
-        rs = ris_.GetData(sides_.oldParams(), schema,
-                          "SELECT discipline_indx_no, area_index_no, area_name FROM pdtable_112;");
+        rs = read("area", "pdtable_112", "discipline_indx_no, area_index_no, area_name");
         if (rs.State() == adStateOpen) {
             log_.WriteLog(project + ": " + std::to_string(rs.RecordCount()) + " areas found");
             for (; !rs.Eof(); rs.MoveNext()) {
@@ -70,8 +81,7 @@ bool ModelSelectionTree::ReadProjectTree(const std::string& project) const
             }
         }
         log_.WriteLog(project + ": read models ...");
-        rs = ris_.GetData(sides_.oldParams(), schema,
-                          "SELECT discipline_indx_no, area_index_no, model_index_no, model_no FROM pdtable_113;");
+        rs = read("model", "pdtable_113", "discipline_indx_no, area_index_no, model_index_no, model_no");
         if (rs.State() == adStateOpen) {
             log_.WriteLog(project + ": " + std::to_string(rs.RecordCount()) + " models found");
             for (; !rs.Eof(); rs.MoveNext()) {

@@ -14,6 +14,7 @@
 #include "services/FileOperation.h"
 
 #include <algorithm>
+#include <initializer_list>
 
 namespace {
 
@@ -96,11 +97,27 @@ long run(const std::string& command, const std::string& log)
     return ExecA(command, log, 0, "", pid, true);
 }
 
-// The temporary files go whatever happened; quoted, so only they are deleted.
-void deleteFiles(const std::string& a, const std::string& b)
+// The temporary files go whatever happened, in one run; quoted, so only they are deleted.
+void deleteFiles(std::initializer_list<std::string> files)
 {
-    run("del " + QuoteString(a), "");
-    run("del " + QuoteString(b), "");
+    std::string command = "del";
+    for (const std::string& file : files)
+        command += " " + QuoteString(file);
+    run(command, "");
+}
+
+// Why a client left nothing to read: its RIS error, else its failing exit code (one that could
+// not be started, or died, says no word of its own), else nothing.
+std::string clientSilence(const std::string& client, long exitCode, const std::string& said)
+{
+    if (const std::string error = RISErrorMessage(said); !error.empty())
+        return error;
+    return exitCode == 0 ? std::string() : RisClientExitText(client, exitCode);
+}
+
+std::string withReason(const std::string& text, const std::string& reason)
+{
+    return reason.empty() ? text : text + ": " + reason;
 }
 
 // A printed value: the quotes around a text go, what is inside stays (an apostrophe in a text
@@ -195,7 +212,7 @@ std::vector<std::string> RisParamsAccess::GetProjects(const std::string& paramsF
     } catch (...) {
         projects = {""};
     }
-    deleteFiles(sqlFile, outFile);
+    deleteFiles({sqlFile, outFile});
     return projects;
 }
 
@@ -214,8 +231,9 @@ Recordset RisParamsAccess::GetData(const std::string& paramsFile, const std::str
     Recordset rs;
     rs.SetCursorLocation(adUseClient);
     const std::string sqlFile = tmpFile("sql.txt"), outFile = tmpFile("risout.txt");
+    const std::string consoleFile = tmpFile("risunlod.txt");
     if (sql.empty()) {
-        deleteFiles(sqlFile, outFile);
+        deleteFiles({sqlFile, outFile});
         failure = "No statement";
         return rs;
     }
@@ -229,10 +247,12 @@ Recordset RisParamsAccess::GetData(const std::string& paramsFile, const std::str
         if (StartsWithNoCase(Trim(sql), "SELECT")) {
             const std::string table = queryTableName(sql);
             CheckRISName("Table", table);
-            run("del " + QuoteString(outFile), "");
-            run(clientCommand(paramsFile, "risunlod -mw -o " + QuoteString(outFile) + " -s " + schema + " table " +
-                                              table),
-                "");
+            // risunlod says why it failed on its console: kept, so that a missing layout is named
+            // with its cause (an unknown table, a client that could not be started).
+            deleteFiles({outFile, consoleFile});
+            const long unloadExit = run(
+                clientCommand(paramsFile, "risunlod -mw -o " + QuoteString(outFile) + " -s " + schema + " table " + table),
+                consoleFile);
             const std::vector<std::string> unloaded = ReadFile2Array(outFile);
             std::string createLine;
             for (const std::string& line : unloaded)
@@ -240,11 +260,12 @@ Recordset RisParamsAccess::GetData(const std::string& paramsFile, const std::str
                     createLine = line;
                     break;
                 }
-            if (createLine.empty()) {
-                const std::string risError = RISErrorText(Join(unloaded, "\r\n"));
+            if (createLine.empty())
                 throw AppError(1, "GetData",
-                               "No layout of table '" + table + "'" + (risError.empty() ? "" : ":\r\n" + risError));
-            }
+                               withReason("No layout of table '" + table + "'",
+                                          clientSilence("risunlod", unloadExit,
+                                                        Join(unloaded, "\r\n") + "\r\n" +
+                                                            ReadFile2String(consoleFile))));
             layout = layoutColumns(createLine);
             // A table of one column (pdtable_114) is a layout too.
             if (layout.empty())
@@ -259,7 +280,8 @@ Recordset RisParamsAccess::GetData(const std::string& paramsFile, const std::str
         const std::vector<std::string> lines = ReadFile2Array(outFile);
         const std::string answer = Join(lines, "\r\n");
         if (Trim(answer).empty())
-            throw AppError(1, "GetData", "risbatch gave no answer to '" + sql + "'");
+            throw AppError(1, "GetData",
+                           withReason("risbatch gave no answer to '" + sql + "'", clientSilence("risbatch", exitCode, "")));
         const std::string risError = RISErrorMessage(answer);
         if (!risError.empty())
             throw AppError(1, "GetData", risError);
@@ -294,7 +316,7 @@ Recordset RisParamsAccess::GetData(const std::string& paramsFile, const std::str
     }
     if (!failure.empty() && rs.State() == adStateOpen)
         rs.Close();
-    deleteFiles(sqlFile, outFile);
+    deleteFiles({sqlFile, outFile, consoleFile});
     return rs;
 }
 
@@ -324,7 +346,7 @@ std::string RisParamsAccess::RunStatement(const std::string& paramsFile, const s
                 how.logAnswer ? log_.Path() : std::string());
         const std::string answer = IsFileExists(outFile, 0) ? ReadFile2String(outFile) : std::string();
         if (Trim(answer).empty()) {
-            failure = "risbatch gave no answer to '" + sql + "'";
+            failure = withReason("risbatch gave no answer to '" + sql + "'", clientSilence("risbatch", exitCode, ""));
         } else {
             failure = RISErrorMessage(answer);
             how.refused = !failure.empty();
@@ -340,6 +362,6 @@ std::string RisParamsAccess::RunStatement(const std::string& paramsFile, const s
     // Refused before any client ran (no statement, a name that would carry another): nothing changed.
     if (!started)
         how.refused = true;
-    deleteFiles(sqlFile, outFile);
+    deleteFiles({sqlFile, outFile});
     return failure;
 }

@@ -11,6 +11,11 @@ logs="$(mktemp -d)"
 trap 'rm -rf "$logs"' EXIT
 programs=("$BUILD"/bin/test_*)
 [ -e "${programs[0]}" ] || { echo "no test programs in $BUILD/bin" >&2; exit 1; }
+# A program of the build relinked while the tests run (a build in this folder at the same time)
+# cannot be started for a while: every client run of that moment fails. Noted, so that such
+# failures are not taken for faults of the code.
+binaries() { find "$BUILD/bin" -maxdepth 1 -type f -printf '%f %i %T@ %s\n' | sort; }
+binaries > "$logs/bin.before"
 # The programs run side by side, each into its own log; a failing one's log is shown whole.
 printf '%s\n' "${programs[@]}" |
   xargs -P "$(nproc)" -I{} sh -c '"$1" --gtest_brief=1 > "$2/$(basename "$1").log" 2>&1; echo $? > "$2/$(basename "$1").rc"' _ {} "$logs"
@@ -26,4 +31,10 @@ for p in "${programs[@]}"; do
     failed=1
   fi
 done
+binaries > "$logs/bin.after"
+if ! cmp -s "$logs/bin.before" "$logs/bin.after"; then
+  echo "whole process: programs of $BUILD/bin changed while the tests ran (a build at the same time?);" \
+       "failures of their client runs may come from that:"
+  diff "$logs/bin.before" "$logs/bin.after" | sed -n 's/^[<>] \([^ ]*\) .*/  \1/p' | sort -u
+fi
 exit $failed

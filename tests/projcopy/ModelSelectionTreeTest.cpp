@@ -7,6 +7,7 @@
 #include "projcopy/RisParamsAccess.h"
 #include "services/CheckTree.h"
 #include "support/TestFiles.h"
+#include "support/WrapperClients.h"
 
 #include <gtest/gtest.h>
 
@@ -49,6 +50,36 @@ TEST_F(ModelSelectionTreeTest, AnAreaNumberUnderTwoDisciplinesStopsTheReading)
     EXPECT_FALSE(selection.ReadProjectTree("demo"));
     EXPECT_EQ(tree.Count(), 5u); // two disciplines, three areas; no model was read
     EXPECT_NE(CopyLogText().find("demo: reading data complete"), std::string::npos);
+}
+
+// A list whose read fails is no empty one: the reading stops there, the log names the list and
+// why, and the lists read before it stay in the tree. A list without rows is no failure.
+TEST_F(ModelSelectionTreeTest, AListThatCannotBeReadStopsTheReading)
+{
+    testsupport::WrapperClients clients;
+    const struct {
+        const char* table;
+        std::string logged;
+        size_t nodes;
+    } cases[] = {
+        {"pdtable_111", "Cannot read the discipline list (pdtable_111) of project 'demo': ", 0},
+        {"pdtable_112", "Cannot read the area list (pdtable_112) of project 'demo': ", 2},
+        {"pdtable_113", "Cannot read the model list (pdtable_113) of project 'demo': ", 5},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.table);
+        log.Reset();
+        clients.Set("risbatch", testsupport::ClientRule::DieBefore(1).When(std::string("FROM ") + c.table));
+        EXPECT_FALSE(selection.ReadProjectTree("demo"));
+        EXPECT_EQ(tree.Count(), c.nodes);
+        const std::string text = CopyLogText();
+        EXPECT_NE(text.find(c.logged + "risbatch gave no answer"), std::string::npos) << text;
+    }
+    clients.Set("risbatch", testsupport::ClientRule::PassThrough());
+    oldParams = newParams;
+    RunSql(targetRoot, "default schema pd_demo; delete from pdtable_113;");
+    EXPECT_TRUE(selection.ReadProjectTree("demo"));
+    EXPECT_EQ(tree.Count(), 5u);
 }
 
 TEST_F(ModelSelectionTreeTest, ModelsListChecksModelsAndSpreadsUpward)

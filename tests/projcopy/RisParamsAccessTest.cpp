@@ -23,6 +23,7 @@ protected:
         const std::string tmp = ReplaceAll(GetEnvVar("TMP"), "/", "\\");
         EXPECT_FALSE(IsFileExists(tmp + "\\sql.txt"));
         EXPECT_FALSE(IsFileExists(tmp + "\\risout.txt"));
+        EXPECT_FALSE(IsFileExists(tmp + "\\risunlod.txt"));
     }
     CopyLog log;
     RisParamsAccess ris{log};
@@ -137,4 +138,38 @@ TEST_F(RisParamsAccessTest, AStatementTellsARefusalFromADeadClient)
     EXPECT_NE(ris.RunStatement(newParams, "dd_demo", "SELECT * FROM pdtable_12_9 WHERE 1 = 0", quiet), "");
     EXPECT_TRUE(quiet.refused);
     EXPECT_FALSE(IsFileExists(log.Path()) && ReadFile2String(log.Path()).find("failed") != std::string::npos);
+}
+
+// A read that found nothing to read names why: the client's RIS error, or the exit code of a
+// client that said nothing (one that died, or could not be started at all).
+TEST_F(RisParamsAccessTest, AMissingLayoutOrAnswerNamesItsCause)
+{
+    testsupport::WrapperClients clients;
+    const std::string sql = "SELECT partition_no FROM pdtable_114";
+    const struct {
+        const char* name;
+        const char* client;
+        ClientRule rule;
+        std::string query, failure;  // the whole failure, or its part after the table's layout
+    } cases[] = {
+        {"table unknown to the server", "risunlod", ClientRule::PassThrough(), "SELECT * FROM no_such_table",
+         "No layout of table 'no_such_table': RIS Error: RIS_E_UNKNOWN_RELATION"},
+        {"layout refused", "risunlod", ClientRule::RefuseStatement("pdtable_114", "RIS_E_NO_PRIVILEGE"), sql,
+         "No layout of table 'pdtable_114': RIS Error: RIS_E_NO_PRIVILEGE - Statement refused: pdtable_114"},
+        {"listing client not started", "risunlod", ClientRule::DieBefore(126), sql,
+         "No layout of table 'pdtable_114': risunlod ended with exit code 126"},
+        {"query client died", "risbatch", ClientRule::DieBefore(139), sql,
+         "risbatch gave no answer to '" + sql + "': risbatch ended with exit code 139"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        clients.Set(c.client, c.rule);
+        std::string failure;
+        EXPECT_NE(ris.GetData(newParams, "pd_demo", c.query, failure).State(), adStateOpen);
+        EXPECT_EQ(failure.rfind(c.failure, 0), 0u) << failure;
+        clients.Set(c.client, ClientRule::PassThrough());
+    }
+    clients.Set("risbatch", ClientRule::DieBefore(139));
+    EXPECT_EQ(ris.RunStatement(newParams, "pd_demo", "DELETE FROM pdtable_114 WHERE 1 = 0"),
+              "risbatch gave no answer to 'DELETE FROM pdtable_114 WHERE 1 = 0': risbatch ended with exit code 139");
 }
