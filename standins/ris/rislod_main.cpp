@@ -1,4 +1,4 @@
-// rislod.exe: the RIS load client. "-i <dump> [-l <log>] [-b <bad file>] [-c <commit count>]
+// rislod.exe: the RIS load client. "[-m w] -i <dump> [-l <log>] [-b <bad file>] [-c <commit count>]
 // -s <schema> [clear|new] table with data <tables> ...": loads the dump into the schema.
 #include "platform/TextUtil.h"
 #include "standins/dbserver/DbServer.h"
@@ -10,11 +10,13 @@
 
 #include <iostream>
 #include <memory>
+#include <optional>
 
 int main(int argc, char** argv)
 {
     std::string input, logFile, badFile;
     std::vector<std::string> words;
+    std::optional<std::string> mode;
     bool haveS = false;
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
@@ -26,8 +28,10 @@ int main(int argc, char** argv)
             logFile = argv[++i];
         else if (EqualsNoCase(a, "-b") && i + 1 < argc)
             badFile = argv[++i];
-        else if ((EqualsNoCase(a, "-c") || EqualsNoCase(a, "-m")) && i + 1 < argc)
+        else if (EqualsNoCase(a, "-c") && i + 1 < argc)
             ++i; // the load is one transaction, so the commit count has nothing to say
+        else if (EqualsNoCase(a, "-m"))
+            mode = i + 1 < argc ? argv[++i] : "";
         else if (EqualsNoCase(a, "-s"))
             haveS = true;
         else if (a.rfind("-", 0) != 0)
@@ -39,12 +43,18 @@ int main(int argc, char** argv)
     int rc = 0;
     std::unique_ptr<LockedOutputFile> log, bad;
     try {
+        // The mode "w" writes the log and the bad file (anew); no other is known, so a run asking
+        // for another cannot say how its files would be written and writes none.
+        if (mode && !EqualsNoCase(*mode, "w"))
+            RaiseRisError("RIS_E_SYNTAX_ERROR", "Unknown mode '" + *mode +
+                                                    "' (-m): \"w\" (write the log and bad files) is the only mode. "
+                                                    "Nothing was done.");
         // An output that is the dump or the other output would empty the dump before it is
         // read, or wait on its own lock.
         RefuseOutputOnto(logFile, "log file", input, "dump file");
         RefuseOutputOnto(badFile, "bad file", input, "dump file");
         RefuseOutputOnto(badFile, "bad file", logFile, "log file");
-        // Both files exist after every run, also when the load cannot start.
+        // Both files exist after every run that gets this far, also when the load cannot start.
         if (!logFile.empty())
             log = std::make_unique<LockedOutputFile>(logFile);
         if (!badFile.empty())
