@@ -123,16 +123,6 @@ std::string cmdMessage(const AppError& e)
     }
 }
 
-// A target that stands already and is neither a file nor a folder (a FIFO, a device node):
-// opening it could wait for ever for a reader, and it is no file to replace. Refused, named.
-void refuseOddTarget(const std::string& targetHost)
-{
-    struct stat st;
-    if (::stat(targetHost.c_str(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode))
-        throw AppError(kErrPathFileAccess, "batchcmd",
-                       winOf(targetHost) + " is not a regular file; nothing was written to it.");
-}
-
 // The folder a target file would be written into must be there: cmd names a missing one.
 void requireParentFolder(const std::string& targetHost)
 {
@@ -168,7 +158,7 @@ void joinInto(const std::vector<std::string>& hosts, const std::string& target)
         break;
     }
     const std::string host = HostPath(target);
-    refuseOddTarget(host);
+    RefuseOddTarget(host);
     requireParentFolder(host);
     if (isFile(host) && (IsReadOnlyFile(target) || IsFileLocked(target)))
         throw HostError(EACCES);
@@ -256,7 +246,7 @@ int cmdCopy(const BatchCommand& cmd)
                     ontoItself = true;
                     continue;
                 }
-                refuseOddTarget(target);
+                RefuseOddTarget(target);
                 requireParentFolder(target);
                 HostCopyFile(winOf(h), winOf(target));
                 ++copied;
@@ -347,7 +337,7 @@ int cmdMove(const BatchCommand& cmd)
     for (const std::string& h : hosts) {
         const std::string target = targetFor(h, a.paths[1], hosts.size() > 1);
         try {
-            refuseOddTarget(target);
+            RefuseOddTarget(target);
             requireParentFolder(target);
             if (isDir(h)) {
                 if (::rename(h.c_str(), target.c_str()) != 0)
@@ -552,7 +542,7 @@ void xcopyTree(const std::string& srcDir, const std::string& pattern, const std:
             continue;
         HostMakeFolder(winOf(dstDir), true);
         const std::string target = joinHost(dstDir, e.name);
-        refuseOddTarget(target);
+        RefuseOddTarget(target);
         // /R lifts a read-only mark only for the copy: a copy that fails leaves the mark on.
         const bool liftedReadOnly = isFile(target) && IsReadOnlyFile(winOf(target)) && has(a, 'R');
         if (liftedReadOnly)
@@ -618,7 +608,7 @@ int cmdXcopy(const BatchCommand& cmd)
         case Device::None:
             break;
         }
-        refuseOddTarget(dst);
+        RefuseOddTarget(dst);
         if (single && !isDir(dst) && dstArg.back() != '\\' && !has(a, 'I')) {
             if (HostSameFile(winOf(joinHost(srcDir, pattern)), winOf(dst))) {
                 WriteErr("File cannot be copied onto itself");
@@ -716,4 +706,12 @@ void WriteErr(const std::string& line)
 {
     std::fputs((line + "\r\n").c_str(), stderr);
     std::fflush(stderr);
+}
+
+void RefuseOddTarget(const std::string& targetHost)
+{
+    struct stat st;
+    if (::stat(targetHost.c_str(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode))
+        throw AppError(kErrPathFileAccess, "batchcmd",
+                       WinPathFromHost(targetHost) + " is not a regular file; nothing was written to it.");
 }

@@ -13,3 +13,8 @@ BuiltinCommand FindBuiltin(const std::string& name);
 // Writes a line with CR LF to standard output / standard error.
 void WriteOut(const std::string& line);
 void WriteErr(const std::string& line);
+
+// A target that stands already and is neither a file nor a folder (a FIFO, a device node):
+// opening it could wait for ever for a reader, and it is no file to replace. Throws an
+// AppError naming it.
+void RefuseOddTarget(const std::string& targetHost);

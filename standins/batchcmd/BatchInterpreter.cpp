@@ -36,6 +36,18 @@ class StreamRedirect {
 public:
     explicit StreamRedirect(const std::vector<Redirection>& redirections)
     {
+        // Every output target is looked at before any is opened, so that a refused line
+        // empties no file of its other redirections either.
+        for (const Redirection& r : redirections) {
+            if (r.fd == 0 || r.dupFd >= 0 || BatchDevice(r.target) != Device::None)
+                continue;
+            try {
+                RefuseOddTarget(HostPath(r.target));
+            } catch (const AppError& e) {
+                error_ = "Access is denied.\r\n" + e.description();
+                return;
+            }
+        }
         for (const Redirection& r : redirections) {
             std::fflush(stdout);
             std::fflush(stderr);
@@ -110,8 +122,22 @@ private:
             errno = EACCES;
             return -1;
         }
-        int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (r.append ? O_APPEND : O_TRUNC);
-        return ::open(host.c_str(), flags, 0644);
+        // Without waiting: a FIFO put there since the look above fails (no reader) or is
+        // refused here instead of blocking the line for ever.
+        int flags = O_WRONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK | (r.append ? O_APPEND : O_TRUNC);
+        const int fd = ::open(host.c_str(), flags, 0644);
+        if (fd < 0) {
+            if (errno == ENXIO) // a FIFO no reader holds
+                errno = EACCES;
+            return -1;
+        }
+        if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+            ::close(fd);
+            errno = EACCES;
+            return -1;
+        }
+        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+        return fd;
     }
 
     std::vector<std::pair<int, int>> saved_;

@@ -31,7 +31,9 @@ protected:
     void write(const std::string& name, const std::string& text) { testsupport::WriteHostFile(path(name), text); }
 
     // Runs the lines (joined with CR LF) as a batch file whose current folder is the test
-    // folder; returns the exit code and keeps the two output streams.
+    // folder; returns the exit code and keeps the two output streams. A run that has not ended
+    // after a minute (one waiting on a FIFO, say) is killed and fails the test instead of
+    // hanging it.
     int run(const std::vector<std::string>& lines, const std::vector<std::string>& args = {})
     {
         std::string text = "cd " + dir.host() + "\r\n";
@@ -46,7 +48,17 @@ protected:
         long pid = Process::Start(testsupport::BinDir() + "/batchcmd", argv, 0, Process::Streams{-1, o, e});
         ::close(o);
         ::close(e);
-        long code = Process::Wait(pid);
+        long code = -1;
+        for (int waited = 0; !Process::Poll(pid, code); waited += 10) {
+            if (waited >= 60 * 1000) {
+                ::kill(static_cast<pid_t>(pid), SIGKILL);
+                Process::Wait(pid);
+                ADD_FAILURE() << "batchcmd did not end within a minute: " << text;
+                code = -1;
+                break;
+            }
+            ::usleep(10 * 1000);
+        }
         out = readAll(outFile);
         err = readAll(errFile);
         fs::remove(outFile);
@@ -552,4 +564,40 @@ TEST_F(BatchInterpreterTest, ACopyOntoAFifoIsRefusedByNameAndDoesNotWait)
         EXPECT_TRUE(fs::is_fifo(path("dst/a.txt"))) << line;
         EXPECT_EQ(readAll(path("a.txt")), "A") << line;
     }
+}
+
+TEST_F(BatchInterpreterTest, ARedirectionOntoAFifoOrDeviceNodeIsRefusedByNameAndRunsNothing)
+{
+    write("kept.txt", "kept");
+    ASSERT_EQ(::mkfifo(path("pipe").c_str(), 0644), 0);
+    fs::create_symlink("pipe", path("pipe-link"));
+    // No reader ever opens the FIFO: a redirection that opened it would wait for ever (run ends
+    // it after a minute and fails), one that replaced it would leave a plain file. The other
+    // target on the line is looked at before either is opened, so it is not emptied.
+    const struct {
+        std::string line;
+        std::string named; // host path
+    } cases[] = {
+        {"echo ran> pipe", path("pipe")},
+        {"echo ran>> pipe", path("pipe")},
+        {"echo ran 2> pipe", path("pipe")},
+        {"echo ran 2>> pipe-link", path("pipe-link")},
+        {"echo ran> kept.txt 2> pipe", path("pipe")},
+        {"> pipe", path("pipe")},
+        {"echo ran> \\dev\\null", "/dev/null"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(run({c.line, "echo after"}), 0) << c.line; // the next line runs
+        EXPECT_EQ(out, "after\r\n") << c.line;                  // and nothing of the refused one
+        EXPECT_EQ(err, "Access is denied.\r\n" + WinPathFromHost(c.named) +
+                           " is not a regular file; nothing was written to it.\r\n")
+            << c.line;
+        EXPECT_TRUE(fs::is_fifo(path("pipe"))) << c.line;
+        EXPECT_TRUE(fs::is_symlink(path("pipe-link"))) << c.line;
+        EXPECT_EQ(readAll(path("kept.txt")), "kept") << c.line;
+    }
+    // The devices stay what they are, and a plain file is written as before.
+    EXPECT_EQ(run({"echo gone> nul", "echo kept>> kept.txt", "echo shown> con"}), 0) << err;
+    EXPECT_EQ(out, "shown\r\n");
+    EXPECT_EQ(readAll(path("kept.txt")), "keptkept\r\n");
 }
