@@ -173,12 +173,14 @@ void buildPrograms(const StandInEnvironmentOptions& options, std::string& report
 void buildServer(const std::string& hostRoot, std::string& report)
 {
     DbServer server(hostRoot);
-    for (auto [user, password] : {std::pair{"DBOPER", "WQ4ZTK9"}, std::pair{"DBADMIN", "TPXW9KA2"}})
-        if (!server.FindUser(user)) {
+    // The grants are given also to a user that is there already: a build killed between the
+    // user and its grants left it without them. Giving a grant twice keeps one.
+    for (auto [user, password] : {std::pair{"DBOPER", "WQ4ZTK9"}, std::pair{"DBADMIN", "TPXW9KA2"}}) {
+        if (!server.FindUser(user))
             server.SetUserPassword(user, password);
-            server.GrantPrivilege(user, "DBA");
-            server.GrantPrivilege(user, "CONNECT");
-        }
+        server.GrantPrivilege(user, "DBA");
+        server.GrantPrivilege(user, "CONNECT");
+    }
     writeFileIfMissing(StandInEnvironment::kParamsFile, "ROOT=" + hostRoot + "\r\n");
     report += "Database " + server.DatabaseName() + ": administrators DBOPER and DBADMIN, parameters file " +
               StandInEnvironment::kParamsFile + "\n";
