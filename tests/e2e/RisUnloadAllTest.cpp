@@ -189,11 +189,12 @@ TEST_F(RisUnloadAllTest, AFailedUnloadKeepsItsOldDumpNamesTheSchemaAndTheOthersG
         // The listing ends after its first nine lines, before pdtable_121 and the end-of-schema
         // line, and the dump lacks the same table: the one dump cannot vouch for the other.
         {"a cut listing and a dump without the table it lost, exit 0",
-         {ClientRule::CutAnswer(9).When("-s pd_demo table all"), ClientRule::FailTable("pdtable_121", "", 0).When(".dmp")},
+         {ClientRule::CutAnswer(9).When("-s pd_demo table all"),
+          ClientRule::FailTable("pdtable_121", "", 0).When(".dmp")},
          oldDump,
-         "Tarnwick: risunlod pd_demo: the tables of the schema could not be listed to check the new dump (The listing "
-         "risunlod wrote of schema 'pd_demo' is not whole: the end-of-schema line is missing (the listing ends at line 9, "
-         "after table 'pdtable_116')), the dump '"},
+         "Tarnwick: risunlod pd_demo: the tables of the schema could not be listed to check the new dump (The "
+         "listing risunlod wrote of schema 'pd_demo' is not whole: the end-of-schema line is missing (the listing "
+         "ends at line 9, after table 'pdtable_116')), the dump '"},
         // The blocks stay closed, but the rows of a table are cut from inside its block.
         {"rows cut inside a closed block, exit 0", {ClientRule::ThinRows("pdtable_113", 0).When("pd_demo")}, oldDump,
          "Tarnwick: risunlod pd_demo: the new dump does not hold the schema's rows (table 'pdtable_113' holds 0 rows "

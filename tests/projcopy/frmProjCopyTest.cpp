@@ -138,8 +138,8 @@ TEST_F(frmProjCopyTest, ATreeReadingThatStopsIsSaidOnTheWindow)
         form->txtOldParms_LostFocus();
         form->cmbProj1->setCurrentIndex(0);
         form->cmbProj1_Click();
-        const std::string said = "The model tree of project 'demo' shows only what was read before the reading stopped: " +
-                                 c.why + ". See the copy log '" + form->copyLog().Path() + "'";
+        const std::string said = "The model tree of project 'demo' shows only what was read before the reading "
+                                 "stopped: " + c.why + ". See the copy log '" + form->copyLog().Path() + "'";
         ASSERT_EQ(messages.asked().size(), boxes + 1);
         EXPECT_EQ(messages.asked().back().prompt, said);
         EXPECT_EQ(messages.asked().back().style, MsgStyle::Exclamation);
