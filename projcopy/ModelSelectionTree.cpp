@@ -11,6 +11,8 @@
 #include "services/FileContents.h"
 #include "services/FileOperation.h"
 
+#include <exception>
+
 namespace {
 
 std::string field(Recordset& rs, const char* name) { return rs.Fields()[name].Value().ToText(); }
@@ -35,9 +37,11 @@ CheckTreeNode* childOfText(CheckTree& tree, const std::string& parentText, Match
 
 } // namespace
 
-bool ModelSelectionTree::ReadProjectTree(const std::string& project) const
+bool ModelSelectionTree::ReadProjectTree(const std::string& project, std::string* failure) const
 {
     bool result = false;
+    std::string why;
+    bool logged = false;
     const std::string schema = "pd_" + project;
     // A list that cannot be read is no empty one: the reading stops there and the log says why.
     auto read = [&](const std::string& list, const std::string& table, const std::string& columns) {
@@ -48,6 +52,7 @@ bool ModelSelectionTree::ReadProjectTree(const std::string& project) const
             const std::string text =
                 "Cannot read the " + list + " list (" + table + ") of project '" + project + "': " + failure;
             log_.WriteLog(text);
+            logged = true;
             throw AppError(1, "ReadProjectTree", text);
         }
         return rs;
@@ -97,9 +102,18 @@ bool ModelSelectionTree::ReadProjectTree(const std::string& project) const
             }
         }
         result = true;
+    } catch (const AppError& e) {
+        why = e.description();
+    } catch (const std::exception& e) {
+        why = e.what();
     } catch (...) {
-        result = false;
+        why = "unknown failure";
     }
+    // A list read fails with its own log line; anything else (a key twice in the tree) is named here.
+    if (!result && !logged)
+        log_.WriteLog(project + ": reading stopped: " + why);
+    if (failure)
+        *failure = result ? std::string() : why;
     tree_.Changed();
     log_.WriteLog(project + ": reading data complete");
     return result;

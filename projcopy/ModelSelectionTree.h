@@ -21,8 +21,9 @@ public:
     // Empties the tree and fills it from pdtable_111, 112 and 113 of "pd_" & project through
     // the source parameters file. Nodes are keyed "Discipline<n>", "Area<n>", "Model<n>". False
     // when the reading stopped at a failure (a list that could not be read, which the copy log
-    // names, or a key already in the tree); the nodes added so far stay. Never throws.
-    bool ReadProjectTree(const std::string& project) const;
+    // names, or a key already in the tree); the nodes added so far stay, and `failure` (when
+    // given) gets what stopped it. Never throws.
+    bool ReadProjectTree(const std::string& project, std::string* failure = nullptr) const;
 
     // A check mark on node: its subtree takes it, and it spreads upward.
     static void NodeCheck(CheckTreeNode& node);

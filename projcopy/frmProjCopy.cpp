@@ -6,6 +6,8 @@
 #include "ui/qt/QtText.h"
 #include "projcopy/ModelCopyRun.h"
 #include "services/Dialog.h"
+#include "services/MessageService.h"
+#include "services/Messages.h"
 #include "services/FileOperation.h"
 
 #include <QApplication>
@@ -241,13 +243,23 @@ void frmProjCopy::cmbProj1_Click()
         return;
     setEnabled(false);
     busy_ = true;
+    std::string failure;
+    bool whole = false;
     {
         WaitCursor wait;
-        selection_.ReadProjectTree(project);
+        whole = selection_.ReadProjectTree(project, &failure);
     }
     mirror_->Sync();
     busy_ = false;
     setEnabled(true);
+    // A tree cut short looks like a project with fewer models: say so where the user looks.
+    if (!whole) {
+        const std::string text = "The model tree of project '" + project +
+                                 "' shows only what was read before the reading stopped: " + failure +
+                                 ". See the copy log '" + log_.Path() + "'";
+        log_.WriteLog(text);
+        ShowMessage(text, MsgStyle::Exclamation);
+    }
 }
 
 void frmProjCopy::txtOldParms_LostFocus() { FillProjectCombo(FromQString(txtOldParms->text()), cmbProj1); }

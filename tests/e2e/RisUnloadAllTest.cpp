@@ -173,27 +173,38 @@ TEST_F(RisUnloadAllTest, AFailedUnloadKeepsItsOldDumpNamesTheSchemaAndTheOthersG
     const std::string oldDd = "default schema dd_demo\r\nearlier\r\n";
     struct Case {
         const char* what;
-        ClientRule rule;                // of risunlod for pd_demo
+        std::vector<ClientRule> rules;  // of risunlod for pd_demo
         std::function<void()> prepare;  // of the old pd_demo dump
         const char* said;               // on stderr
     };
     const auto oldDump = [&] { std::ofstream(pdDump, std::ios::binary) << "default schema pd_demo\r\nearlier\r\n"; };
     // One failed run and one failed replacement; the window's unload test goes through every other kind.
     const std::vector<Case> cases = {
-        {"a dump cut after two tables, exit 0", ClientRule::CutAnswer(14).When("pd_demo"), oldDump,
+        {"a dump cut after two tables, exit 0", {ClientRule::CutAnswer(14).When("pd_demo")}, oldDump,
          "Tarnwick: risunlod pd_demo: the new dump is not whole (the end-of-schema line is missing (the file ends at "
          "line 14)), the dump '"},
-        // The listing loses pdtable_121 and its end line, the dump the table's block, exit 0.
-        {"a cut listing and a dump without one table, exit 0", ClientRule::FailTable("pdtable_121", "", 0), oldDump,
+        // The listing of the schema's tables is whole; the dump lacks a table's block.
+        {"a dump without one table, exit 0", {ClientRule::FailTable("pdtable_121", "", 0).When(".dmp")}, oldDump,
          "Tarnwick: risunlod pd_demo: the new dump lacks table pdtable_121 of the schema, the dump '"},
+        // The listing ends after its first nine lines, before pdtable_121 and the end-of-schema
+        // line, and the dump lacks the same table: the one dump cannot vouch for the other.
+        {"a cut listing and a dump without the table it lost, exit 0",
+         {ClientRule::CutAnswer(9).When("-s pd_demo table all"),
+          ClientRule::FailTable("pdtable_121", "", 0).When(".dmp")},
+         oldDump,
+         "Tarnwick: risunlod pd_demo: the tables of the schema could not be listed to check the new dump (The "
+         "listing risunlod wrote of schema 'pd_demo' is not whole: the end-of-schema line is missing (the listing "
+         "ends at line 9, after table 'pdtable_116')), the dump '"},
         // The blocks stay closed, but the rows of a table are cut from inside its block.
-        {"rows cut inside a closed block, exit 0", ClientRule::ThinRows("pdtable_113", 0).When("pd_demo"), oldDump,
+        {"rows cut inside a closed block, exit 0", {ClientRule::ThinRows("pdtable_113", 0).When("pd_demo")}, oldDump,
          "Tarnwick: risunlod pd_demo: the new dump does not hold the schema's rows (table 'pdtable_113' holds 0 rows "
          "in the dump, 3 on the server), the dump '"},
-        {"a folder in the dump's place", ClientRule::PassThrough(), [&] { fs::create_directory(pdDump); },
+        {"a folder in the dump's place", {ClientRule::PassThrough()}, [&] { fs::create_directory(pdDump); },
          "(a folder of that name stands there), no dump '"},
     };
     testsupport::WrapperClients clients;
+    // The program finds the client that lists a schema's tables through the registry.
+    clients.Register();
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         fs::remove_all(dumps.host());
@@ -201,7 +212,7 @@ TEST_F(RisUnloadAllTest, AFailedUnloadKeepsItsOldDumpNamesTheSchemaAndTheOthersG
         c.prepare();
         std::ofstream(dumps.host() + "/dd_demo.dmp", std::ios::binary) << oldDd;
         const std::string pdBefore = fs::is_directory(pdDump) ? "" : text(pdDump);
-        clients.Set("risunlod", c.rule);
+        clients.Set("risunlod", c.rules);
         EXPECT_EQ(run("/risunloadall"), 1);
         EXPECT_EQ(fs::is_directory(pdDump) ? "" : text(pdDump), pdBefore);
         // The other schema is unloaded all the same.

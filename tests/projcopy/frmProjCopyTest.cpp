@@ -5,6 +5,7 @@
 #include "projcopy/ProjCopyTestSupport.h"
 #include "services/ScriptedDialogs.h"
 #include "services/ScriptedMessageService.h"
+#include "support/WrapperClients.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -14,6 +15,8 @@
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
 #include <gtest/gtest.h>
+
+#include <functional>
 
 namespace {
 
@@ -34,6 +37,8 @@ QTreeWidgetItem* item(QTreeWidget* tree, const QString& text)
 }
 
 } // namespace
+
+using projcopytest::RunSql;
 
 class frmProjCopyTest : public projcopytest::TwoProjects {
 protected:
@@ -97,6 +102,60 @@ TEST_F(frmProjCopyTest, PickingTheSourceFillsTheTreeAndClicksSpread)
     EXPECT_TRUE(item(form->tvwTreeView, "Piping")->isExpanded());
     item(form->tvwTreeView, "Piping")->setCheckState(0, Qt::Unchecked);
     EXPECT_FALSE(form->tree().Find("Model1")->checked);
+}
+
+// A tree cut short by a failure is no project with fewer models: the window says so in its log
+// line and in a box, and the nodes read before it stay. A whole reading afterwards says nothing.
+TEST_F(frmProjCopyTest, ATreeReadingThatStopsIsSaidOnTheWindow)
+{
+    testsupport::WrapperClients clients;
+    const struct {
+        const char* what;
+        std::function<void()> prepare;
+        std::string why;
+        int topLevel;
+        int nodes;
+    } cases[] = {
+        {"risbatch dies on the model list",
+         [&] { clients.Set("risbatch", testsupport::ClientRule::DieBefore(1).When("FROM pdtable_113")); },
+         "Cannot read the model list (pdtable_113) of project 'demo': risbatch gave no answer to 'SELECT "
+         "discipline_indx_no, area_index_no, model_index_no, model_no FROM pdtable_113;': risbatch ended with exit "
+         "code 1",
+         2, 5},
+        {"an area number under two disciplines",
+         [&] {
+             clients.Set("risbatch", testsupport::ClientRule::PassThrough());
+             RunSql(targetRoot, "default schema pd_demo; insert into pdtable_112 values (2, 1, 'E9', 'twin', 0);");
+             oldParams = newParams;
+         },
+         "Key is not unique in collection", 2, 5},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        c.prepare();
+        const size_t boxes = messages.asked().size();
+        form->txtOldParms->setText(QString::fromStdString(oldParams));
+        form->txtOldParms_LostFocus();
+        form->cmbProj1->setCurrentIndex(0);
+        form->cmbProj1_Click();
+        const std::string said = "The model tree of project 'demo' shows only what was read before the reading "
+                                 "stopped: " + c.why + ". See the copy log '" + form->copyLog().Path() + "'";
+        ASSERT_EQ(messages.asked().size(), boxes + 1);
+        EXPECT_EQ(messages.asked().back().prompt, said);
+        EXPECT_EQ(messages.asked().back().style, MsgStyle::Exclamation);
+        EXPECT_EQ(form->lblLog->text().toStdString(), said);
+        EXPECT_NE(CopyLogText().find(said), std::string::npos);
+        EXPECT_EQ(form->tvwTreeView->topLevelItemCount(), c.topLevel);
+        EXPECT_EQ(static_cast<int>(form->tree().Count()), c.nodes);
+        EXPECT_TRUE(form->isEnabled());
+    }
+
+    RunSql(targetRoot, "default schema pd_demo; delete from pdtable_112 where area_name = 'E9';");
+    const size_t boxes = messages.asked().size();
+    form->cmbProj1_Click();
+    EXPECT_EQ(messages.asked().size(), boxes);
+    EXPECT_EQ(form->lblLog->text(), "demo: reading data complete");
+    EXPECT_EQ(form->tree().Count(), 8u);
 }
 
 TEST_F(frmProjCopyTest, TheMainWindowsButtonKeepsOneWindow)

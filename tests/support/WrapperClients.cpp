@@ -16,6 +16,7 @@ namespace {
 namespace fs = std::filesystem;
 
 const char* const kClients[] = {"risbatch", "risunlod", "rislod", "risclnsr", "svrmgr30"};
+const std::string kRisKey = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Intergraph\\RIS";
 
 std::string Quoted(const std::string& text)
 {
@@ -48,9 +49,9 @@ printf '%s\n' "$ARGS" >> "$HERE/$n.runs"
 holds() { [ -z "$1" ] && return 0
   { printf '%s\n' "$ARGS"; [ -f "$in" ] && cat "$in"; [ -f "$par" ] && cat "$par"; } | grep -qiF -- "$1"; }
 due() { holds "$WHEN" || return 1
-  hits=$(cat "$HERE/$n.hits" 2>/dev/null || echo 0)
+  hits=$(cat "$HITS" 2>/dev/null || echo 0)
   [ "$TIMES" -gt 0 ] && [ "$hits" -ge "$TIMES" ] && return 1
-  echo $((hits + 1)) > "$HERE/$n.hits"; }
+  echo $((hits + 1)) > "$HITS"; }
 leave_out() { awk -v t="$1" '{ l = tolower($0); sub(/\r$/, "", l) }
     index(l, "create table " tolower(t) " ") == 1 { skip = 1 }
     skip { if (l ~ /end of table/) skip = 0; next }
@@ -161,7 +162,7 @@ ClientRule& ClientRule::Times(int runs)
     return *this;
 }
 
-std::string ClientRule::Script() const
+std::string ClientRule::Script(size_t index) const
 {
     const std::string real = "\"$REAL/$n.exe\" \"$@\"";
     const std::string code = std::to_string(exitCode_);
@@ -215,13 +216,14 @@ std::string ClientRule::Script() const
               "rm -f \"$HERE/cut\"; }";
         break;
     }
-    std::string s = "WHEN=" + Quoted(when_) + "; TIMES=" + std::to_string(times_) + "\n";
+    std::string s = "WHEN=" + Quoted(when_) + "; TIMES=" + std::to_string(times_) + "; HITS=\"$HERE/$n.hits" +
+                    std::to_string(index) + "\"\n";
     // An unload of all tables names none: a failing table fails it too.
     const std::string unloadOfAll = act_ == Act::FailTable || act_ == Act::ThinRows ? "[ \"$n\" = risunlod ] || " : "";
     if (!act.empty())
         s += "if " + (text_.empty() ? std::string() : "{ " + unloadOfAll + "holds " + Quoted(text_) + "; } && ") +
              "due; then\n" + act + "\nfi\n";
-    return s + "exec " + real + "\n";
+    return s;
 }
 
 WrapperClients::WrapperClients()
@@ -233,18 +235,63 @@ WrapperClients::WrapperClients()
         Set(client, ClientRule::PassThrough());
 }
 
-WrapperClients::~WrapperClients() { ::setenv("PATH", savedPath_.c_str(), 1); }
+WrapperClients::~WrapperClients()
+{
+    ::setenv("PATH", savedPath_.c_str(), 1);
+    if (registeredBefore_.empty())
+        return;
+    RegistryStore().Update([&](RegistryStore& store) {
+        for (const auto& [version, path] : registeredBefore_) {
+            if (path)
+                store.SetValue(kRisKey + ("\\" + version), "PathName", *path);
+            else
+                store.RemoveValue(kRisKey + ("\\" + version), "PathName");
+        }
+        return true;
+    });
+}
 
-void WrapperClients::Set(const std::string& client, const ClientRule& rule)
+void WrapperClients::Set(const std::string& client, const ClientRule& rule) { Set(client, std::vector{rule}); }
+
+void WrapperClients::Set(const std::string& client, const std::vector<ClientRule>& rules)
 {
     if (std::find(std::begin(kClients), std::end(kClients), client) == std::end(kClients))
         throw std::invalid_argument("not a wrapped client: " + client);
     const std::string file = dir_.host() + "/" + client + ".exe";
-    WriteHostFile(file, "#!/bin/sh\nREAL=" + Quoted(BinDir()) + "\nHERE=" + Quoted(dir_.host()) + "\nn=" + client +
-                            "\n" + kPrologue + rule.Script());
+    std::string script = "#!/bin/sh\nREAL=" + Quoted(BinDir()) + "\nHERE=" + Quoted(dir_.host()) + "\nn=" + client +
+                         "\n" + kPrologue;
+    for (size_t i = 0; i < rules.size(); ++i)
+        script += rules[i].Script(i);
+    WriteHostFile(file, script + "exec \"$REAL/$n.exe\" \"$@\"\n");
     fs::permissions(file, fs::perms::owner_all);
-    for (const char* counter : {".runs", ".hits"})
-        fs::remove(dir_.host() + "/" + client + counter);
+    for (const auto& e : fs::directory_iterator(dir_.host())) {
+        const std::string name = e.path().filename().string();
+        if (name == client + ".runs" || name.rfind(client + ".hits", 0) == 0)
+            fs::remove(e.path());
+    }
+}
+
+void WrapperClients::Register()
+{
+    if (!registeredBefore_.empty())
+        return;
+    // The registry names the installation folder, whose clients stand in its BIN folder.
+    if (!fs::exists(fs::symlink_status(dir_.host() + "/BIN")))
+        fs::create_directory_symlink(".", dir_.host() + "/BIN");
+    const RegistryData folder = RegistryData::Text(WinPathFromHost(dir_.host()));
+    std::vector<std::pair<std::string, std::optional<RegistryData>>> before;
+    const bool written = RegistryStore().Update([&](RegistryStore& store) {
+        before.clear();
+        for (const std::string& version : store.SubKeyNames(kRisKey)) {
+            const RegistryData* path = store.Value(kRisKey + ("\\" + version), "PathName");
+            before.emplace_back(version, path ? std::optional<RegistryData>(*path) : std::nullopt);
+            store.SetValue(kRisKey + ("\\" + version), "PathName", folder);
+        }
+        return !before.empty();
+    });
+    if (!written)
+        throw std::runtime_error("no RIS client registered to put the wrappers in place of");
+    registeredBefore_ = before;
 }
 
 std::string WrapperClients::WinFolder() const { return WinPathFromHost(dir_.host()) + "\\"; }

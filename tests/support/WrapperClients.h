@@ -9,12 +9,21 @@
 //
 // While it lives the folder is also first on PATH, so a client started by its bare name
 // ("rislod -m w ...") is the wrapper too. The destructor puts PATH back and removes the folder.
+//
+// A client may have several rules, each limited to its runs: the listing of a schema cut, its
+// dump without a table.
+//
+//     clients.Set("risunlod", {ClientRule::CutAnswer(9).When("table all"),
+//                              ClientRule::FailTable("pdtable_121", "", 0).When(".dmp")});
 #pragma once
 
+#include "platform/RegistryStore.h"
 #include "support/TestEnvironment.h"
 
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace testsupport {
 
@@ -69,7 +78,7 @@ public:
 
 private:
     friend class WrapperClients;
-    std::string Script() const;  // the shell text of the rule
+    std::string Script(size_t index) const;  // the shell text of the rule, counting its runs in hits file `index`
 
     enum class Act { PassThrough, DieBefore, DieAfter, CutAnswer, Refuse, FailTable, DropLines, Scripted, ThinRows };
     Act act_ = Act::PassThrough;
@@ -92,8 +101,16 @@ public:
     WrapperClients& operator=(const WrapperClients&) = delete;
 
     // Gives `client` ("risbatch", "risunlod", "rislod", "risclnsr" or "svrmgr30") its rule, replacing the
-    // one it had; its count of runs starts again.
+    // ones it had; its count of runs starts again.
     void Set(const std::string& client, const ClientRule& rule);
+    // The same with several rules, tried in their order on each run: the first that applies to
+    // the run acts on it (a DropLines rule leaves the run to the rules after it); each counts
+    // its own Times.
+    void Set(const std::string& client, const std::vector<ClientRule>& rules);
+    // Registers the folder as the installed RIS client (the registry's RIS path), so that a
+    // program finding its clients there, as the program run as a process does, runs the
+    // wrappers too. The destructor registers the former path again.
+    void Register();
     // The folder in Windows form with a trailing backslash, as CRIS::SetUseRIS takes it.
     std::string WinFolder() const;
     // How many times `client` was started since its rule was set, and the arguments of each of
@@ -110,6 +127,8 @@ public:
 private:
     ScopedDir dir_{"wrapris"};
     std::string savedPath_;
+    // The registry's RIS client paths before Register, by version key; empty when not registered.
+    std::vector<std::pair<std::string, std::optional<RegistryData>>> registeredBefore_;
 };
 
 } // namespace testsupport
