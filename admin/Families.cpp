@@ -31,17 +31,6 @@ bool isDelete(FamilyCommand command)
     return !confirmLead(command).empty();
 }
 
-const char* stepName(UserSchemaStep step)
-{
-    switch (step) {
-    case UserSchemaStep::CreateUser: return "Cre_DBUser";
-    case UserSchemaStep::DropUser: return "Del_DBUser";
-    case UserSchemaStep::CreateSchema: return "cre_schema";
-    case UserSchemaStep::DropSchema: return "Del_Schema";
-    }
-    return "";
-}
-
 struct UnlockAtEnd {
     ~UnlockAtEnd() { UnlockControls(""); }
 };
@@ -132,7 +121,7 @@ FamilyOutcome Families::runFamilies(FamilyCommand command)
             noteChange(ChangeUserOrSchema(step, users_, schemas_, "'" + schema + "'"));
             // A tool is never stopped while it writes; the program ends between two of them.
             if (ending()) {
-                ShowStatus(std::string("Exit: stopped after ") + stepName(step) + " of " + schema);
+                ShowStatus(std::string("Exit: stopped after ") + UserSchemaStepName(step) + " of " + schema);
                 return FamilyOutcome::Ended;
             }
         }

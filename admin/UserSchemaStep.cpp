@@ -15,21 +15,6 @@ bool creates(UserSchemaStep step)
     return step == UserSchemaStep::CreateUser || step == UserSchemaStep::CreateSchema;
 }
 
-const char* operationName(UserSchemaStep step)
-{
-    switch (step) {
-    case UserSchemaStep::CreateUser:
-        return "Cre_DBUser";
-    case UserSchemaStep::DropUser:
-        return "Del_DBUser";
-    case UserSchemaStep::CreateSchema:
-        return "cre_schema";
-    case UserSchemaStep::DropSchema:
-        return "Del_Schema";
-    }
-    return "";
-}
-
 // Hands the tool's outcome to the caller for one step, the hooks the objects had put back after.
 class RunCapture {
 public:
@@ -56,6 +41,21 @@ private:
 
 } // namespace
 
+const char* UserSchemaStepName(UserSchemaStep step)
+{
+    switch (step) {
+    case UserSchemaStep::CreateUser:
+        return "Cre_DBUser";
+    case UserSchemaStep::DropUser:
+        return "Del_DBUser";
+    case UserSchemaStep::CreateSchema:
+        return "cre_schema";
+    case UserSchemaStep::DropSchema:
+        return "Del_Schema";
+    }
+    return "";
+}
+
 void RunUserSchemaStep(UserSchemaStep step, DbUsers& users, RisSchemas& schemas, const std::string& params)
 {
     switch (step) {
@@ -78,7 +78,7 @@ UserSchemaChange ChangeUserOrSchema(UserSchemaStep step, DbUsers& users, RisSche
                                     const std::string& params)
 {
     // The same name the operation takes; a bad one raises here before anything runs.
-    const std::string name = ToolRun::NameParameter(params, onUser(step) ? "User" : "Schema", operationName(step));
+    const std::string name = ToolRun::NameParameter(params, onUser(step) ? "User" : "Schema", UserSchemaStepName(step));
     UserSchemaChange change;
     change.what = std::string(creates(step) ? "the creation of " : "the removal of ") +
                   (onUser(step) ? "database user " : "RIS schema ") + name;

@@ -10,6 +10,9 @@
 
 enum class UserSchemaStep { CreateUser, DropUser, CreateSchema, DropSchema };
 
+// The operation's own name ("Cre_DBUser", "Del_DBUser", "cre_schema", "Del_Schema").
+const char* UserSchemaStepName(UserSchemaStep step);
+
 // Runs the step's operation (Cre_DBUser, Del_DBUser, cre_schema or Del_Schema) with the params.
 void RunUserSchemaStep(UserSchemaStep step, DbUsers& users, RisSchemas& schemas, const std::string& params);
 
