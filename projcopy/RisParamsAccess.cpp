@@ -288,20 +288,17 @@ Recordset RisParamsAccess::GetData(const std::string& paramsFile, const std::str
         if (RisClientEndedSilently(exitCode, answer))
             throw AppError(1, "GetData", RisClientExitText("risbatch", exitCode));
         defineFields(rs, lines, layout);
+        const bool endOfData = std::any_of(lines.begin(), lines.end(), [](const std::string& line) {
+            return line.rfind("End of Data Found", 0) == 0;
+        });
         if (rs.Fields().Count() == 0) {
             // A query that found no row is answered by "End of Data Found" alone; any other
             // statement has no rows to give.
-            const bool endOfData = std::any_of(lines.begin(), lines.end(), [](const std::string& line) {
-                return line.rfind("End of Data Found", 0) == 0;
-            });
             if (!endOfData && !layout.empty())
                 throw AppError(1, "GetData", "risbatch gave no rows and no end of data to '" + sql + "'");
         } else {
             // Rows without the end line are an answer cut short: the rows after the cut are
             // missing unseen, so the read has failed as if the client had.
-            const bool endOfData = std::any_of(lines.begin(), lines.end(), [](const std::string& line) {
-                return line.rfind("End of Data Found", 0) == 0;
-            });
             if (!endOfData)
                 throw AppError(1, "GetData", "risbatch's answer to '" + sql + "' ends without \"End of Data Found\"");
             rs.Open();
