@@ -323,7 +323,7 @@ std::string PipingModelRestore::Restore(const std::string& dumpFile, const std::
     std::vector<std::string> absent;
     for (int t : TableNumbers()) {
         const std::string table = "pdtable_" + std::to_string(t) + "_" + model.partitionNo;
-        if (std::none_of(tables.begin(), tables.end(), [&](const std::string& c) { return EqualsNoCase(c, table); }))
+        if (!ContainsNoCase(tables, table))
             absent.push_back(table);
     }
     ShowStatus("Piping model " + model.modelNo + ": restoring " + Join(tables, ", ") + " of dd_" + project +
@@ -336,7 +336,7 @@ std::string PipingModelRestore::Restore(const std::string& dumpFile, const std::
         const std::vector<std::string> present = gCRIS->DBGetTables(schema, true);
         std::vector<std::string> there;
         for (const DumpTableCount& t : whole.tables)
-            if (std::any_of(present.begin(), present.end(), [&](const std::string& p) { return EqualsNoCase(p, t.table); }))
+            if (ContainsNoCase(present, t.table))
                 there.push_back(t.table);
         std::vector<DumpTableCount> standing;
         for (const auto& [table, rows] : gCRIS->RISCountRows(schema, there))
