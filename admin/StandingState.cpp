@@ -31,11 +31,6 @@ long rowCountOf(const std::string& line)
     return std::stol(digits);
 }
 
-bool listed(const std::vector<std::string>& names, const std::string& name)
-{
-    return std::any_of(names.begin(), names.end(), [&](const std::string& n) { return EqualsNoCase(n, name); });
-}
-
 std::string rowsText(uint64_t rows)
 {
     return std::to_string(rows) + (rows == 1 ? " row" : " rows");
@@ -107,7 +102,7 @@ ChangeState StandingState::CompareLoad(const std::vector<DumpTableCount>& dumped
 ChangeLook StandingState::UserLook(const std::string& user, bool created)
 {
     return [user, created](std::string& seen) {
-        const bool exists = listed(DbUsers(), user);
+        const bool exists = ContainsNoCase(DbUsers(), user);
         seen = "the database user " + user + (exists ? " exists" : " does not exist");
         return exists == created ? ChangeState::Done : ChangeState::NotDone;
     };
@@ -161,7 +156,7 @@ ChangeLook StandingState::CleanLook(const std::string& schema)
             seen = "the RIS schema " + schema + " is no longer defined";
             return ChangeState::Done;
         }
-        if (!listed(DbUsers(), schema)) {
+        if (!ContainsNoCase(DbUsers(), schema)) {
             seen = "the RIS schema " + schema + " is still defined although its database user is gone";
             return ChangeState::NotDone;
         }

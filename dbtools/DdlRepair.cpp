@@ -294,11 +294,8 @@ void runBatch(DdlCheckContext& c, DdlRepairAction action, const std::string& sch
         [&](std::string& seen) {
             std::vector<std::string> done, notDone;
             const std::vector<std::string> tables = c.db.Tables(schema);
-            auto listed = [&](const std::string& t) {
-                return std::any_of(tables.begin(), tables.end(), [&](const std::string& n) { return EqualsNoCase(n, t); });
-            };
             for (const auto& [table, column] : items) {
-                bool there = listed(table);
+                bool there = ContainsNoCase(tables, table);
                 if (!column.empty() && there) {
                     const std::vector<std::string> cols = c.db.Columns(schema, table, true);
                     there = std::any_of(cols.begin(), cols.end(),

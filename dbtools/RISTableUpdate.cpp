@@ -23,6 +23,13 @@ bool IsEmpty(const std::optional<std::string>& v)
     return !v || v->empty();
 }
 
+// The rows of the table the condition matches; -1 when the count gave no answer.
+long long MatchingRows(const std::string& schema, const std::string& table, const std::string& condition)
+{
+    Recordset rs = gCRIS->DBRead(schema, "SELECT count(*) FROM " + table + condition, 3);
+    return rs.RecordCount() > 0 ? rs.Fields()[0].Value().ToLong() : -1;
+}
+
 } // namespace
 
 std::string RISTableUpdate::PrepareCellText(const std::string& typed)
@@ -73,8 +80,7 @@ std::string RISTableUpdate::EditorCondition(const std::vector<RISTableField>& fi
 
 void RISTableUpdate::RequireOneRow(const std::string& schema, const std::string& table, const std::string& condition)
 {
-    Recordset rs = gCRIS->DBRead(schema, "SELECT count(*) FROM " + table + condition, 3);
-    const long long rows = rs.RecordCount() > 0 ? rs.Fields()[0].Value().ToLong() : -1;
+    const long long rows = MatchingRows(schema, table, condition);
     if (rows == 1)
         return;
     if (rows == 0)
@@ -90,10 +96,10 @@ namespace {
 
 long long CountRows(const std::string& schema, const std::string& table, const std::string& condition)
 {
-    Recordset rs = gCRIS->DBRead(schema, "SELECT count(*) FROM " + table + condition, 3);
-    if (rs.RecordCount() < 1)
+    const long long rows = MatchingRows(schema, table, condition);
+    if (rows < 0)
         throw AppError(1, "RISTableUpdate::WriteAndLook", "the count of the rows gave no answer");
-    return rs.Fields()[0].Value().ToLong();
+    return rows;
 }
 
 std::string Shown(const std::optional<std::string>& value)
