@@ -13,22 +13,12 @@
 #include "services/BatchLauncher.h"
 #include "services/FileOperation.h"
 
-#include <algorithm>
-#include <cctype>
-
 namespace {
 
 // Kept after the work directory's removal has been tried this long.
 constexpr uint64_t kRemoveTimeoutMs = 60000;
 
 } // namespace
-
-bool CRIS::NoCaseLess::operator()(const std::string& a, const std::string& b) const
-{
-    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return std::tolower(static_cast<unsigned char>(x)) < std::tolower(static_cast<unsigned char>(y));
-    });
-}
 
 CRIS::CRIS() = default;
 

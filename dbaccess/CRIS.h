@@ -5,6 +5,7 @@
 #include "dbaccess/RISListing.h"
 #include "dbaccess/RowCountAnswer.h"
 #include "dbaccess/UnloadExtras.h"
+#include "platform/TextUtil.h"
 
 #include <cstdint>
 #include <map>
@@ -163,9 +164,6 @@ public:
 
 private:
     // Keys of the caches compare without regard to letter case.
-    struct NoCaseLess {
-        bool operator()(const std::string& a, const std::string& b) const;
-    };
     using Cache = std::map<std::string, std::string, NoCaseLess>;
 
     void SetRISPath(const std::string& path);

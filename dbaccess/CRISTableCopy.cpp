@@ -24,28 +24,25 @@ namespace {
 constexpr int32_t kVariableLayout = 0;
 constexpr int16_t kCommitCount = 25;
 
-std::vector<ListedIndex> IndexesInDump(const std::string& dump)
+// The index and view definitions of a dump, read in one pass over it.
+struct DumpDefinitions {
+    std::vector<ListedIndex> indexes;
+    std::vector<std::string> views; // lower case
+};
+
+DumpDefinitions DefinitionsInDump(const std::string& dump)
 {
-    std::vector<ListedIndex> found;
+    DumpDefinitions found;
     DumpReader reader(dump);
     DumpItem item;
     while (reader.Next(item)) {
         ListedIndex index;
         if (item.kind == DumpItemKind::IndexLine && ParseIndexLine(item.line, index))
-            found.push_back(index);
-    }
-    return found;
-}
-
-std::vector<std::string> ViewsInDump(const std::string& dump)
-{
-    std::vector<std::string> found;
-    DumpReader reader(dump);
-    DumpItem item;
-    while (reader.Next(item))
-        if (item.kind == DumpItemKind::OtherLine)
+            found.indexes.push_back(index);
+        else if (item.kind == DumpItemKind::OtherLine)
             if (std::string name = ViewNameOf(item.line); !name.empty())
-                found.push_back(std::move(name));
+                found.views.push_back(std::move(name));
+    }
     return found;
 }
 
@@ -90,7 +87,8 @@ std::string CRIS::RISTableCopy(const std::string& sourceSchema, const std::vecto
 
         // Each index of the copy gets a name no other table's index in the target has: the load
         // client would otherwise drop that index or fail to make the copy's.
-        const std::vector<ListedIndex> copied = IndexesInDump(unloaded);
+        const DumpDefinitions definitions = DefinitionsInDump(unloaded);
+        const std::vector<ListedIndex>& copied = definitions.indexes;
         CheckRISName("Schema", target);
         const std::string targetListing = RunRisunlodListing(target, nullptr, true, true);
         const std::map<std::string, std::string> indexNames =
@@ -100,7 +98,7 @@ std::string CRIS::RISTableCopy(const std::string& sourceSchema, const std::vecto
         const std::vector<std::string> targetViews = ListedViewNames(targetListing);
         std::set<std::string> keptViews;
         std::vector<std::string> copiedViews;
-        for (const std::string& view : ViewsInDump(unloaded)) {
+        for (const std::string& view : definitions.views) {
             if (ContainsNoCase(targetViews, view))
                 keptViews.insert(view);
             else

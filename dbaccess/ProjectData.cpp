@@ -15,10 +15,6 @@
 
 namespace {
 
-struct NoCaseLess {
-    bool operator()(const std::string& a, const std::string& b) const { return ToLower(a) < ToLower(b); }
-};
-
 // Lists built by GetProjectSchemas, by "k_" + project; entries go only with a refresh.
 std::map<std::string, std::vector<std::string>, NoCaseLess>& ProjectSchemaCache()
 {

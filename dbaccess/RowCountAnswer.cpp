@@ -33,11 +33,6 @@ bool isCount(const std::string& text)
 
 } // namespace
 
-bool NoCaseLessName::operator()(const std::string& a, const std::string& b) const
-{
-    return ToLower(a) < ToLower(b);
-}
-
 std::string RowCountStatements(const std::vector<std::string>& tables)
 {
     std::string sql;

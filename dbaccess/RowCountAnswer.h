@@ -2,15 +2,14 @@
 // them all in one run, and the reader of its answer, which takes only a complete answer.
 #pragma once
 
+#include "platform/TextUtil.h"
+
 #include <cstdint>
 #include <map>
 #include <string>
 #include <vector>
 
-struct NoCaseLessName {
-    bool operator()(const std::string& a, const std::string& b) const;
-};
-using RowCounts = std::map<std::string, uint64_t, NoCaseLessName>;
+using RowCounts = std::map<std::string, uint64_t, NoCaseLess>;
 
 // One "select count(*) from <table>;" statement per table, in the order given.
 std::string RowCountStatements(const std::vector<std::string>& tables);

@@ -22,6 +22,14 @@ const CopiedTable* Find(const std::vector<CopiedTable>& tables, const std::strin
     return nullptr;
 }
 
+// The rows a table of the copy holds once its copy is there: the dump's, added to those it had
+// before for load mode 2 (which neither clears nor replaces).
+uint64_t RowsWhenCopied(const DumpTableCount& dumped, const CopiedTable* before, int32_t loadMode)
+{
+    const uint64_t had = before && before->exists ? before->rows : 0;
+    return dumped.rows + (loadMode == kAppendMode ? had : 0);
+}
+
 } // namespace
 
 std::vector<CopiedTable> ReadCopiedTables(CRIS& cris, const std::string& schema,
@@ -50,10 +58,8 @@ void RequireCopiedRows(const std::vector<CopiedTable>& after, const std::vector<
                        const std::vector<CopiedTable>& before, int32_t loadMode, const std::string& schema)
 {
     for (const DumpTableCount& d : dumped) {
-        const CopiedTable* was = Find(before, d.table);
+        const uint64_t goal = RowsWhenCopied(d, Find(before, d.table), loadMode);
         const CopiedTable* now = Find(after, d.table);
-        const uint64_t had = was && was->exists ? was->rows : 0;
-        const uint64_t goal = d.rows + (loadMode == kAppendMode ? had : 0);
         const uint64_t held = now && now->exists ? now->rows : 0;
         if (held != goal)
             RaiseError("", "Table '" + d.table + "' of schema '" + schema + "' holds " + std::to_string(held) +
@@ -72,7 +78,7 @@ ChangeState CompareCopiedTables(const std::vector<DumpTableCount>& dumped, const
         const CopiedTable* now = Find(after, d.table);
         const bool existed = was && was->exists;
         const uint64_t had = existed ? was->rows : 0;
-        const uint64_t goal = d.rows + (loadMode == kAppendMode ? had : 0);
+        const uint64_t goal = RowsWhenCopied(d, was, loadMode);
         const bool exists = now && now->exists;
         allCopied = allCopied && exists && now->rows == goal;
         allAsBefore = allAsBefore && exists == existed && (!exists || now->rows == had);

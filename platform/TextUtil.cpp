@@ -33,6 +33,13 @@ bool EqualsNoCase(std::string_view a, std::string_view b)
     return true;
 }
 
+bool NoCaseLess::operator()(std::string_view a, std::string_view b) const
+{
+    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        return static_cast<unsigned char>(low(x)) < static_cast<unsigned char>(low(y));
+    });
+}
+
 bool ContainsNoCase(const std::vector<std::string>& names, std::string_view name)
 {
     for (const std::string& n : names)

@@ -13,6 +13,10 @@ bool StartsWithNoCase(std::string_view s, std::string_view prefix);
 bool EndsWithNoCase(std::string_view s, std::string_view suffix);
 // Whether one of the names equals name without regard to case.
 bool ContainsNoCase(const std::vector<std::string>& names, std::string_view name);
+// Orders names without regard to case: the comparison of maps keyed by RIS or project names.
+struct NoCaseLess {
+    bool operator()(std::string_view a, std::string_view b) const;
+};
 // Position of needle in hay without regard to case, or npos.
 size_t FindNoCase(std::string_view hay, std::string_view needle, size_t from = 0);
 // Blanks (spaces only, like the original's Trim) removed at both ends / one end.
