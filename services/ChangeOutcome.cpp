@@ -26,6 +26,10 @@ std::string Failure(const std::exception& e)
 
 std::string ChangeOutcome::Describe(const std::string& what) const
 {
+    if (!CallFailed() && state != ChangeState::Done)
+        return Capitalised(what) + " ended without an error, but " +
+               (state == ChangeState::NotDone ? "nothing of it stands" : "it is not whole") +
+               (seen.empty() ? std::string() : ": " + seen) + ".";
     switch (state) {
     case ChangeState::Done:
         if (!CallFailed())
@@ -40,7 +44,7 @@ std::string ChangeOutcome::Describe(const std::string& what) const
            (seen.empty() ? std::string("nothing could be read") : seen) + ".";
 }
 
-ChangeOutcome ChangeAndLook(const std::function<std::string()>& change, const ChangeLook& look)
+ChangeOutcome ChangeAndLook(const std::function<std::string()>& change, const ChangeLook& look, LookAfter when)
 {
     ChangeOutcome outcome;
     try {
@@ -50,7 +54,7 @@ ChangeOutcome ChangeAndLook(const std::function<std::string()>& change, const Ch
         if (outcome.failure.empty())
             outcome.failure = "the call failed without a message";
     }
-    if (!outcome.CallFailed())
+    if (!outcome.CallFailed() && when == LookAfter::Failure)
         return outcome;
     try {
         outcome.state = look(outcome.seen);

@@ -19,6 +19,9 @@ struct ChangeOutcome {
 
     bool CallFailed() const { return !failure.empty(); }
     bool Done() const { return state == ChangeState::Done; }
+    // The call failed, or it ended without failure and the look that followed it found its
+    // effect missing or only in part (LookAfter::EveryCall).
+    bool Failed() const { return CallFailed() || !Done(); }
 
     // One sentence for a box, a status line or the log, "what" naming the change ("the UPDATE
     // of pdtable_113", "the load of 'C:\pdsdump\pd_demo.dmp'"):
@@ -26,6 +29,9 @@ struct ChangeOutcome {
     //                   "<What> was done although <failure>; <seen>."
     //   not done:       "<What> was not done: <failure>[; <seen>]."
     //   not known:      "Whether <what> was done is not known: <failure>. What stands: <seen>."
+    // after a call that ended without failure whose look found the effect missing or partial:
+    //   not done:       "<What> ended without an error, but nothing of it stands: <seen>."
+    //   not known:      "<What> ended without an error, but it is not whole: <seen>."
     std::string Describe(const std::string& what) const;
 };
 
@@ -35,8 +41,15 @@ struct ChangeOutcome {
 // NotKnown with its error as what was seen.
 using ChangeLook = std::function<ChangeState(std::string& seen)>;
 
-// Runs change. When it throws (any std::exception) or returns false with a failure text, runs
-// look and returns what stands. A change that ends without failure is Done and the look does not
-// run. The caller words its message from the result; the change's exception never escapes.
-// change returns the empty text on success, else its failure in words.
-ChangeOutcome ChangeAndLook(const std::function<std::string()>& change, const ChangeLook& look);
+// When the look runs: only after a failed call, or after every call. A client that can end
+// with exit 0 having done only part of its work (a load, a copy of rows) is looked at after
+// every call, with a look that can tell the new state from the old.
+enum class LookAfter { Failure, EveryCall };
+
+// Runs change. When it throws (any std::exception) or returns a failure text, runs look and
+// returns what stands. A change that ends without failure is Done and the look does not run,
+// unless `when` is EveryCall: then the look's answer decides. The caller words its message from
+// the result; the change's exception never escapes. change returns the empty text on success,
+// else its failure in words.
+ChangeOutcome ChangeAndLook(const std::function<std::string()>& change, const ChangeLook& look,
+                            LookAfter when = LookAfter::Failure);

@@ -1,4 +1,5 @@
-// The change-and-look way: the look runs only after a failure and decides what is said.
+// The change-and-look way: the look runs after a failure (or after every call when asked) and
+// decides what is said.
 #include "services/ChangeOutcome.h"
 
 #include "platform/AppError.h"
@@ -15,6 +16,7 @@ struct Case {
     bool lookThrows;
     ChangeState expected;
     std::string sentence;
+    LookAfter when = LookAfter::Failure;
 };
 
 class ChangeAndLookTest : public ::testing::TestWithParam<Case> {};
@@ -35,9 +37,10 @@ TEST_P(ChangeAndLookTest, SaysWhatStands)
                 throw AppError(1, "CRIS::DBRead", "risunlod ended with exit code 1");
             seen = c.looked == ChangeState::Done ? "the row is gone" : "the row stands";
             return c.looked;
-        });
+        },
+        c.when);
     EXPECT_EQ(out.state, c.expected);
-    EXPECT_EQ(looks, (c.throws || !c.returned.empty()) ? 1 : 0);
+    EXPECT_EQ(looks, (c.throws || !c.returned.empty() || c.when == LookAfter::EveryCall) ? 1 : 0);
     EXPECT_EQ(out.Describe("the DELETE of 'P1009'"), c.sentence);
 }
 
@@ -51,7 +54,16 @@ INSTANTIATE_TEST_SUITE_P(
              "The DELETE of 'P1009' was not done: refused; the row stands."},
         Case{"LookFails", true, "", ChangeState::Done, true, ChangeState::NotKnown,
              "Whether the DELETE of 'P1009' was done is not known: risbatch ended with exit code 139. What "
-             "stands: it could not be read again (risunlod ended with exit code 1)."}),
+             "stands: it could not be read again (risunlod ended with exit code 1)."},
+        // A client that ends well having done part of its work: the look decides.
+        Case{"EveryCallCleanButMissing", false, "", ChangeState::NotDone, false, ChangeState::NotDone,
+             "The DELETE of 'P1009' ended without an error, but nothing of it stands: the row stands.",
+             LookAfter::EveryCall},
+        Case{"EveryCallCleanButPartial", false, "", ChangeState::NotKnown, false, ChangeState::NotKnown,
+             "The DELETE of 'P1009' ended without an error, but it is not whole: the row stands.",
+             LookAfter::EveryCall},
+        Case{"EveryCallCleanAndThere", false, "", ChangeState::Done, false, ChangeState::Done,
+             "The DELETE of 'P1009' was done.", LookAfter::EveryCall}),
     [](const ::testing::TestParamInfo<Case>& info) { return std::string(info.param.name); });
 
 } // namespace
