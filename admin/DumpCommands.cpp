@@ -68,15 +68,83 @@ void replaceDump(const std::string& fresh, const std::string& dump)
     out.Commit();
 }
 
-// The schema's tables, as the access object lists them now, that the new dump holds no block of.
-std::vector<std::string> tablesNotIn(const std::vector<std::string>& listed, const std::vector<DumpTableCount>& dumped)
+// The names of `tables` that `dumped` holds no block of.
+std::vector<std::string> tablesNotIn(const std::vector<std::string>& tables, const std::vector<DumpTableCount>& dumped)
 {
     std::vector<std::string> missing;
-    for (const std::string& table : listed)
+    for (const std::string& table : tables)
         if (std::none_of(dumped.begin(), dumped.end(),
                          [&](const DumpTableCount& t) { return EqualsNoCase(t.table, table); }))
             missing.push_back(table);
     return missing;
+}
+
+std::vector<std::string> namesNotIn(const std::vector<std::string>& names, const std::vector<std::string>& in)
+{
+    std::vector<std::string> missing;
+    for (const std::string& name : names)
+        if (!ContainsNoCase(in, name))
+            missing.push_back(name);
+    return missing;
+}
+
+std::string tablesWord(const std::vector<std::string>& tables)
+{
+    return std::string(tables.size() > 1 ? "tables " : "table ") + Join(tables, ", ");
+}
+
+// A question of the server made to check the new dump; its failure says what it was for.
+template <typename F>
+auto askForCheck(const std::string& what, F ask)
+{
+    try {
+        return ask();
+    } catch (const AppError& e) {
+        throw AppError(e.number(), e.source(), what + " to check the new dump (" + e.description() + ")");
+    }
+}
+
+// Why the new dump (whole in form, of this schema) must not replace the old dump for what it
+// holds, or empty. The schema's tables are taken from two sources that share no client, the
+// unload client's listing and the dictionary (risbatch), since a listing whole in form may
+// leave out a table the dump leaves out too; the server's counts show a table short of rows;
+// and a table the old dump holds is never lost unsaid, even one the server no longer lists.
+std::string dumpShortfall(const std::string& schema, const std::vector<DumpTableCount>& dumped,
+                          const std::string& dump)
+{
+    const std::vector<std::string> listed =
+        askForCheck("the tables of the schema could not be listed", [&] { return gCRIS->DBGetTables(schema, true); });
+    const std::vector<std::string> known = askForCheck("the dictionary could not be asked for the schema's tables",
+                                                       [&] { return gCRIS->RISDictionaryTables(schema); });
+    std::vector<std::string> tables = listed;
+    for (const std::string& t : namesNotIn(known, listed))
+        tables.push_back(t);
+    if (const std::vector<std::string> missing = tablesNotIn(tables, dumped); !missing.empty()) {
+        const std::vector<std::string> unlisted = namesNotIn(missing, listed);
+        return "the new dump lacks " + tablesWord(missing) + " of the schema" +
+               (unlisted.empty() ? std::string()
+                                 : " (the dictionary lists " + tablesWord(unlisted) +
+                                       ", the unload client's listing of the schema leaves " +
+                                       (unlisted.size() > 1 ? "them" : "it") + " out)");
+    }
+    if (IsFileExists(dump) && !IsSpecialFile(dump)) {
+        const DumpWholeness old = CheckDumpWhole(dump);
+        std::vector<std::string> oldTables;
+        for (const DumpTableCount& t : old.tables)
+            oldTables.push_back(t.table);
+        if (EqualsNoCase(old.schema, schema))
+            if (const std::vector<std::string> lost = tablesNotIn(oldTables, dumped); !lost.empty())
+                return "the new dump lacks " + tablesWord(lost) + " that the old dump holds and the server lists no "
+                       "more (move the old dump aside to unload the schema without " +
+                       (lost.size() > 1 ? "them" : "it") + ")";
+    }
+    // Blocks closed in good form may still lack rows: the server's counts show it.
+    const std::string shortOf = RowCountDifferences(
+        dumped, askForCheck("the rows of the schema could not be counted",
+                            [&] { return gCRIS->RISCountRows(schema, tables); }));
+    if (!shortOf.empty())
+        return "the new dump does not hold the schema's rows (" + shortOf + ")";
+    return {};
 }
 
 } // namespace
@@ -166,41 +234,16 @@ bool DumpCommands::unloadTo(const std::string& schema, const std::string& dump)
             noteFailure(what + ": the new dump is not whole (" + whole.problem + "), " + kept);
         else if (!EqualsNoCase(whole.schema, schema))
             noteFailure(what + ": the new dump holds schema '" + whole.schema + "', " + kept);
+        else if (const std::string shortfall = dumpShortfall(schema, whole.tables, dump); !shortfall.empty())
+            noteFailure(what + ": " + shortfall + ", " + kept);
         else {
-            std::vector<std::string> listed;
+            DumpSchemaLine::RewriteInPlace(fresh);
             try {
-                listed = gCRIS->DBGetTables(schema, true);
+                replaceDump(fresh, dump);
+                placed = true;
             } catch (const AppError& e) {
-                throw AppError(e.number(), e.source(),
-                               "the tables of the schema could not be listed to check the new dump (" +
-                                   e.description() + ")");
-            }
-            const std::vector<std::string> missing = tablesNotIn(listed, whole.tables);
-            // Blocks closed in good form may still lack rows: the server's counts show it.
-            std::string shortOf;
-            if (missing.empty()) {
-                try {
-                    shortOf = RowCountDifferences(whole.tables, gCRIS->RISCountRows(schema, listed));
-                } catch (const AppError& e) {
-                    throw AppError(e.number(), e.source(),
-                                   "the rows of the schema could not be counted to check the new dump (" +
-                                       e.description() + ")");
-                }
-            }
-            if (!missing.empty())
-                noteFailure(what + ": the new dump lacks table" + (missing.size() > 1 ? "s " : " ") +
-                            Join(missing, ", ") + " of the schema, " + kept);
-            else if (!shortOf.empty())
-                noteFailure(what + ": the new dump does not hold the schema's rows (" + shortOf + "), " + kept);
-            else {
-                DumpSchemaLine::RewriteInPlace(fresh);
-                try {
-                    replaceDump(fresh, dump);
-                    placed = true;
-                } catch (const AppError& e) {
-                    noteFailure(what + ": the new dump cannot take the place of '" + dump + "' (" + e.description() +
-                                "), " + kept);
-                }
+                noteFailure(what + ": the new dump cannot take the place of '" + dump + "' (" + e.description() +
+                            "), " + kept);
             }
         }
     } catch (const AppError& e) {

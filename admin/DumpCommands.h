@@ -19,8 +19,9 @@ public:
     // are removed first. It is renamed into the old dump's place (through a symbolic link, onto
     // the file it names), its first line already rewritten to "default schema", only when the
     // client reported no error, the file is a whole dump of the schema (CheckDumpWhole) and it
-    // holds every table the access object lists for the schema, each with as many rows as the
-    // server counts (one risbatch run for all). Otherwise the old dump stays
+    // holds every table of the schema, as the access object's listing and the dictionary
+    // (risbatch) each list them, and every table of the old dump (a whole dump of the schema),
+    // each with as many rows as the server counts (one risbatch run for all). Otherwise the old dump stays
     // byte for byte, the new file goes, and the failure, naming the schema, the dump and the
     // reason (the missing tables, or each short table with both counts), is noted and raised.
     void RISUnload(const std::string& params);

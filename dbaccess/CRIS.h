@@ -96,6 +96,10 @@ public:
     // The server's row count of each table (matched without regard to case), all asked in one
     // risbatch run. Raises unless every table's count came whole (ReadRowCounts). No tables, no run.
     RowCounts RISCountRows(const std::string& schema, const std::vector<std::string>& tables);
+    // The schema's tables as the RIS dictionary lists them (one risbatch run, never cached), a
+    // second source beside the unload client's listing. Raises unless the answer came whole
+    // (ReadDictionaryTables).
+    std::vector<std::string> RISDictionaryTables(const std::string& schema);
 
     // --- extraction and dump files ---
     // Extracts the one table a SELECT reads into a text table in the work directory and

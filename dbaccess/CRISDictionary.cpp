@@ -1,7 +1,9 @@
-// RIS dictionary queries: the schema names RIS knows and the location of its schema file.
+// RIS dictionary queries: the schema names RIS knows, the location of its schema file and the
+// tables of a schema.
 #include "dbaccess/CRIS.h"
 
 #include "dbaccess/CRISWork.h"
+#include "dbaccess/DictionaryTables.h"
 #include "dbaccess/RISCommandLine.h"
 #include "dbaccess/RISListing.h"
 #include "platform/TextUtil.h"
@@ -44,5 +46,16 @@ std::string CRIS::RISGetSchemaFilePath()
     return WithErrorSource("CRIS::RISGetSchemaFilePath", [&] {
         const std::string output = RunRisbatch(RisbatchCommandInput("show schema file location;"), false, true);
         return SchemaFileFromOutput(OutputLines(output));
+    });
+}
+
+std::vector<std::string> CRIS::RISDictionaryTables(const std::string& schema)
+{
+    return WithErrorSource("CRIS::RISDictionaryTables", [&] {
+        if (IsBlank(schema))
+            RaiseError("", "Schema name not defined");
+        CheckRISName("Schema", schema);
+        return ReadDictionaryTables(
+            RunRisbatch(RisbatchStatementInput(schema, DictionaryTablesStatement()), true, true));
     });
 }

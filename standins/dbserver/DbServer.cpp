@@ -152,8 +152,10 @@ void DbServer::SetUserPassword(const std::string& name, const std::string& passw
     const std::string u = ToUpper(Trim(name));
     if (FindUser(u))
         catalogue_->Run("UPDATE users SET password = ?2 WHERE name = ?1", {u, ToUpper(password)});
-    else
+    else {
         catalogue_->Run("INSERT INTO users VALUES (?1, ?2, 'SYSTEM', 'SYSTEM')", {u, ToUpper(password)});
+        OpenUserDatabase(u); // a new user's (empty) data file: from now on its absence is a loss
+    }
 }
 
 void DbServer::SetUserTablespace(const std::string& name, const std::string& tablespace, bool temporary)

@@ -9,6 +9,7 @@
 #include "standins/dbserver/SchemaTables.h"
 
 #include <algorithm>
+#include <filesystem>
 
 namespace {
 
@@ -246,7 +247,18 @@ SqliteDb& RisSession::Database(const std::string& schema)
     if (it != open_.end())
         return *it->second;
     RisSchemaEntry entry = Schema(name);
+    // A schema's user got its file with the schema: a file gone is data lost, never an empty
+    // schema, as a database refuses a user whose data file it cannot find.
+    const std::string file = server_.UserDatabasePath(entry.dbUser);
+    if (!std::filesystem::exists(file))
+        RaiseRisError("RIS_E_DATABASE_ERROR", "Schema '" + name + "': ORA-01157: cannot identify/lock data file '" +
+                                                  file + "' of database user " + entry.dbUser);
     auto db = server_.OpenUserDatabase(entry.dbUser);
+    // The dictionary's list of the schema's tables (T) and views (V), as a second source beside
+    // the unload client's listing.
+    db->Exec("CREATE TEMP VIEW IF NOT EXISTS ris5tables AS SELECT lower(name) AS table_name, "
+             "CASE type WHEN 'view' THEN 'V' ELSE 'T' END AS table_type FROM main.sqlite_master "
+             "WHERE type IN ('table', 'view') AND name NOT LIKE 'sqlite%'");
     SqliteDb& ref = *db;
     open_[name] = std::move(db);
     return ref;

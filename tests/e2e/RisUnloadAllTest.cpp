@@ -176,8 +176,17 @@ TEST_F(RisUnloadAllTest, AFailedUnloadKeepsItsOldDumpNamesTheSchemaAndTheOthersG
         std::vector<ClientRule> rules;  // of risunlod for pd_demo
         std::function<void()> prepare;  // of the old pd_demo dump
         const char* said;               // on stderr
+        std::vector<ClientRule> batch = {ClientRule::PassThrough()};  // of risbatch
     };
     const auto oldDump = [&] { std::ofstream(pdDump, std::ios::binary) << "default schema pd_demo\r\nearlier\r\n"; };
+    // A good dump of the schema, the only backup of its tables.
+    ASSERT_EQ(run("/risunloadall"), 0) << text(program.host() + "/err.txt");
+    const std::string good = text(pdDump);
+    const auto goodDump = [&] { std::ofstream(pdDump, std::ios::binary) << good; };
+    const std::string userFile = DbServer(StandInRoot()).UserDatabasePath("PD_DEMO");
+    const std::string userData = text(userFile);
+    const std::string dropped = "create table pdtable_999 (a int)\r\ninsert into pdtable_999 (a) values (?)\r\n"
+                                "***variable*** a \r\n7 \r\n***RIS*** End of Table ***RIS***\r\n";
     // One failed run and one failed replacement; the window's unload test goes through every other kind.
     const std::vector<Case> cases = {
         {"a dump cut after two tables, exit 0", {ClientRule::CutAnswer(14).When("pd_demo")}, oldDump,
@@ -201,6 +210,23 @@ TEST_F(RisUnloadAllTest, AFailedUnloadKeepsItsOldDumpNamesTheSchemaAndTheOthersG
          "in the dump, 3 on the server), the dump '"},
         {"a folder in the dump's place", {ClientRule::PassThrough()}, [&] { fs::create_directory(pdDump); },
          "(a folder of that name stands there), no dump '"},
+        // The listing whole in form, and the dump, leave out the same table: the dictionary names it.
+        {"a listing and a dump without one table, exit 0", {ClientRule::FailTable("pdtable_121", "", 0)}, goodDump,
+         "Tarnwick: risunlod pd_demo: the new dump lacks table pdtable_121 of the schema (the dictionary lists table "
+         "pdtable_121, the unload client's listing of the schema leaves it out), the dump '"},
+        {"a dictionary answer cut short, exit 0", {ClientRule::PassThrough()}, goodDump,
+         "Tarnwick: risunlod pd_demo: the dictionary could not be asked for the schema's tables to check the new dump "
+         "(The dictionary's list of the schema's tables is incomplete: the answer has no \"End of Data Found\" line",
+         {ClientRule::CutAnswer(8).When("ris5tables").Times(1)}},
+        {"the schema's database file gone", {ClientRule::PassThrough()},
+         [&] { goodDump(); fs::remove(userFile); },
+         "Tarnwick: risunlod pd_demo: RIS Error: RIS_E_DATABASE_ERROR - Schema 'pd_demo': ORA-01157"},
+        // A table the server lists no more is still the old dump's to lose only when told.
+        {"a table only the old dump holds", {ClientRule::PassThrough()},
+         [&] { std::ofstream(pdDump, std::ios::binary) << good.substr(0, good.find("create unique")) + dropped +
+                                                                 good.substr(good.find("create unique")); },
+         "Tarnwick: risunlod pd_demo: the new dump lacks table pdtable_999 that the old dump holds and the server lists "
+         "no more (move the old dump aside to unload the schema without it), the dump '"},
     };
     testsupport::WrapperClients clients;
     // The program finds the client that lists a schema's tables through the registry.
@@ -213,7 +239,10 @@ TEST_F(RisUnloadAllTest, AFailedUnloadKeepsItsOldDumpNamesTheSchemaAndTheOthersG
         std::ofstream(dumps.host() + "/dd_demo.dmp", std::ios::binary) << oldDd;
         const std::string pdBefore = fs::is_directory(pdDump) ? "" : text(pdDump);
         clients.Set("risunlod", c.rules);
+        clients.Set("risbatch", c.batch);
         EXPECT_EQ(run("/risunloadall"), 1);
+        if (!fs::exists(userFile))
+            std::ofstream(userFile, std::ios::binary) << userData;
         EXPECT_EQ(fs::is_directory(pdDump) ? "" : text(pdDump), pdBefore);
         // The other schema is unloaded all the same.
         EXPECT_NE(text(dumps.host() + "/dd_demo.dmp").find("End of Schema"), std::string::npos);

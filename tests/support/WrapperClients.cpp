@@ -53,7 +53,9 @@ due() { holds "$WHEN" || return 1
   [ "$TIMES" -gt 0 ] && [ "$hits" -ge "$TIMES" ] && return 1
   echo $((hits + 1)) > "$HITS"; }
 leave_out() { awk -v t="$1" '{ l = tolower($0); sub(/\r$/, "", l) }
-    index(l, "create table " tolower(t) " ") == 1 { skip = 1 }
+    index(l, "create table " tolower(t) " ") == 1 { skip = 1; rows = 0; next }
+    skip && index(l, "insert into ") == 1 { rows = 1 }
+    skip && !rows && (index(l, "create ") == 1 || index(l, "grant ") == 1 || l ~ /end of schema/) { skip = 0 }
     skip { if (l ~ /end of table/) skip = 0; next }
     index(l, " on " tolower(t) " ") || index(l, " on " tolower(t) "(") { next }
     { print }' "$2" > "$HERE/cut" && cat "$HERE/cut" > "$2" && rm -f "$HERE/cut"; }

@@ -48,8 +48,8 @@ public:
     // clients run nothing of a run whose input holds the text.
     static ClientRule RefuseStatement(const std::string& text, const std::string& error = "RIS_E_NO_PRIVILEGE");
     // Table `table` fails: rislod loads its input dump without the table's block and its index
-    // and grant lines, risunlod writes its dump without them (also an unload of all tables, which
-    // names none; limit it with When to the dump's name, as a listing would lose its end),
+    // and grant lines, risunlod writes its dump or its listing without them (also an unload of
+    // all tables, which names none; limit it with When to the dump's name or to "table all"),
     // risbatch refuses the statement naming it. With an `error` the run then answers that RIS
     // error block; it ends with `exitCode` (0 with no error: the table is silently missing).
     static ClientRule FailTable(const std::string& table, const std::string& error = "RIS_E_TABLE_NOT_FOUND",
