@@ -124,6 +124,7 @@ int RunCommandLine(const std::string& commandLine)
             report("Nothing unloaded");
             return 1;
         }
+        RemoveEndedRunsWorkFiles();
         ReadStartupSettings();
         get_schemanamen();
         if (kind != CommandLine::UnloadAll) {

@@ -74,6 +74,7 @@ bool Form1::Form_Load()
             UnlockControls("");
             return false;
         }
+        RemoveEndedRunsWorkFiles();
         get_schemanamen();
         UnlockControls("");
         Timer1->start(1);

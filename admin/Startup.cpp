@@ -6,6 +6,7 @@
 #include "platform/AppError.h"
 #include "platform/BinaryFile.h"
 #include "platform/HostFiles.h"
+#include "platform/OwnedLeftovers.h"
 #include "platform/TextUtil.h"
 #include "services/AppGlobals.h"
 #include "services/FileOperation.h"
@@ -95,6 +96,14 @@ std::vector<std::string> StartupProblems()
         problems.push_back("The temporary folder (TEMP) cannot be used, " + why +
                            ": no outside program can be started");
     return problems;
+}
+
+void RemoveEndedRunsWorkFiles()
+{
+    const std::string temp = GetEnvVar("TEMP");
+    RemoveOrphanedWorkFiles(gTempDir);
+    if (!IsBlank(temp) && !EqualsNoCase(AddBackslash(temp), AddBackslash(gTempDir)))
+        RemoveOrphanedWorkFiles(temp);
 }
 
 StartupSettings ReadStartupSettings()

@@ -38,6 +38,10 @@ std::string FolderWriteProblem(const std::string& folder);
 // missing or cannot be written.
 std::vector<std::string> StartupProblems();
 
+// Removes the work folders and batch files that runs killed before their clean-up left in the
+// temporary folders (gTempDir and TEMP): those of processes that no longer run.
+void RemoveEndedRunsWorkFiles();
+
 struct StartupSettings {
     std::array<std::string, 8> userVarCaptions; // [Programm] uservartext1..8
     std::array<std::string, 8> userVars;        // [TARNWICK] uservar1..8

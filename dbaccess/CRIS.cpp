@@ -8,6 +8,7 @@
 #include "platform/Clock.h"
 #include "platform/Environment.h"
 #include "platform/HostFiles.h"
+#include "platform/Process.h"
 #include "platform/TextUtil.h"
 #include "services/AppGlobals.h"
 #include "services/BatchLauncher.h"
@@ -117,7 +118,9 @@ void CRIS::SetTempDir()
         if (!IsFileExists(base, 1))
             RaiseError("", "TEMP directory not defined or not existing. Please first set operating system "
                            "environment variable TEMP to correct folder");
-        const std::string dir = AddBackslash(base) + GetFileBaseName(GetTempName());
+        // Named after the process, as its batch files are: a start after a killed run knows the
+        // folder as left by a process that is gone (RemoveOrphanedWorkFiles).
+        const std::string dir = AddBackslash(base) + std::to_string(Process::CurrentId()) + GetTempBaseName();
         if (!CreateFolderA(dir)) {
             RaiseFileOpError();
             RaiseError("", "Directory '" + dir + "' could not be created");

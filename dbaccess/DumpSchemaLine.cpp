@@ -10,6 +10,7 @@
 #include "platform/TextUtil.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -79,13 +80,15 @@ bool DumpSchemaLine::RewriteInPlace(const std::string& dumpFile, std::string* le
     const std::string line = first.substr(0, first.size() - 2);
     if (line.rfind("default ", 0) == 0 || first.size() <= 18)
         return false;
-    // The name starts at character 15, right after "create schema ". A line that ends after
-    // the name (no blank follows) gives the name up to the line end.
-    constexpr size_t kNameStart = 14;
-    size_t blank = line.find(' ', kNameStart);
-    if (blank == std::string::npos)
-        blank = line.size();
-    std::string newLine = DumpFormat::DefaultSchemaLine(line.substr(kNameStart, blank - kNameStart));
+    // The name is read as the third word, wherever blanks put it: taken at a fixed column, a
+    // leading or doubled blank would make the name a blank, lost for good.
+    const std::string name = SchemaWordOf(line);
+    if (name.empty()) {
+        if (leftAsItIs)
+            *leftAsItIs = "its first line is not a \"create schema <name>\" line";
+        return false;
+    }
+    std::string newLine = DumpFormat::DefaultSchemaLine(name);
     if (newLine.size() > line.size())
         return false;
     newLine.append(line.size() - newLine.size(), ' ');
@@ -117,6 +120,23 @@ std::string DumpSchemaLine::ReadFirstLine(const std::string& dumpFile)
     if (!line.empty() && line.back() == '\r')
         line.pop_back();
     return line.substr(markLength(line));
+}
+
+std::string DumpSchemaLine::SchemaWordOf(std::string_view line)
+{
+    std::vector<std::string> words;
+    for (size_t at = 0; words.size() < 3;) {
+        at = line.find_first_not_of(" \t", at);
+        if (at == std::string_view::npos)
+            break;
+        const size_t end = std::min(line.find_first_of(" \t", at), line.size());
+        words.emplace_back(line.substr(at, end - at));
+        at = end;
+    }
+    if (words.size() < 3 || !EqualsNoCase(words[1], "schema") ||
+        !(EqualsNoCase(words[0], "create") || EqualsNoCase(words[0], "default")))
+        return {};
+    return words[2];
 }
 
 std::string DumpSchemaLine::SchemaNameOf(std::string_view line)

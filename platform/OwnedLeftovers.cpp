@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -49,6 +50,45 @@ void RemoveOrphanedLeftoverParts(const std::string& winFile, const std::string& 
         if (fs::is_regular_file(fs::symlink_status(it->path(), ec)))
             std::remove(it->path().c_str());
     }
+}
+
+namespace {
+
+// The process-id part of "<id>rad<five hex digits><ext>", empty for any other name.
+std::string_view workNameOwner(std::string_view name, std::string_view ext)
+{
+    if (name.size() <= ext.size() || !EqualsNoCase(name.substr(name.size() - ext.size()), ext))
+        return {};
+    name.remove_suffix(ext.size());
+    const size_t digits = name.find_first_not_of("0123456789");
+    if (digits == 0 || digits == std::string_view::npos || name.size() != digits + 8 ||
+        !EqualsNoCase(name.substr(digits, 3), "rad") ||
+        name.substr(digits + 3).find_first_not_of("0123456789abcdefABCDEF") != std::string_view::npos)
+        return {};
+    return name.substr(0, digits);
+}
+
+} // namespace
+
+void RemoveOrphanedWorkFiles(const std::string& winFolder)
+{
+    std::vector<fs::path> folders, files;
+    std::error_code ec;
+    for (fs::directory_iterator it(HostPath(winFolder), ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        std::error_code statusError;
+        const fs::file_status status = fs::symlink_status(it->path(), statusError);
+        if (statusError)
+            continue;
+        if (fs::is_directory(status) && LeftoverOwnerGone(workNameOwner(name, "")))
+            folders.push_back(it->path());
+        else if (fs::is_regular_file(status) && LeftoverOwnerGone(workNameOwner(name, ".bat")))
+            files.push_back(it->path());
+    }
+    for (const fs::path& folder : folders)
+        fs::remove_all(folder, ec);
+    for (const fs::path& file : files)
+        fs::remove(file, ec);
 }
 
 bool LeftoverOwnerGone(std::string_view id)

@@ -22,3 +22,9 @@ void RemoveOrphanedLeftoverParts(const std::string& winFile, const std::string& 
 // True when id, the process-id part of a leftover's name (1 to 9 digits), names a process that
 // no longer runs; false for any other text.
 bool LeftoverOwnerGone(std::string_view id);
+
+// Removes from the folder every work folder "<process id>radXXXXX" and batch file
+// "<process id>radXXXXX.bat" (XXXXX five hex digits) whose process no longer runs: what a run
+// killed before its clean-up leaves in TEMP. Those of running processes, symbolic links and every
+// other name stay. Failures are passed over: the next start tries again.
+void RemoveOrphanedWorkFiles(const std::string& winFolder);

@@ -15,6 +15,8 @@
 #include <algorithm>
 #include <filesystem>
 #include <set>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -142,7 +144,8 @@ TEST_F(CommandLineRunTest, AnUnloadLeavesNoEmptyWorkFolder)
     auto emptyWorkFolders = [&] {
         std::set<std::string> names;
         for (const auto& e : fs::directory_iterator(temp))
-            if (e.is_directory() && e.path().filename().string().rfind("rad", 0) == 0 && fs::is_empty(e.path()))
+            if (e.is_directory() && e.path().filename().string().find("rad") != std::string::npos &&
+                fs::is_empty(e.path()))
                 names.insert(e.path().filename().string());
         return names;
     };
@@ -151,6 +154,50 @@ TEST_F(CommandLineRunTest, AnUnloadLeavesNoEmptyWorkFolder)
     EXPECT_TRUE(fs::exists(dumps.host() + "/pd_demo.dmp"));
     const std::set<std::string> after = emptyWorkFolders();
     EXPECT_TRUE(std::includes(before.begin(), before.end(), after.begin(), after.end()));
+}
+
+// The work folders and batch files of runs killed before their clean-up go at the next start;
+// those of a running process and every other name stay.
+TEST_F(CommandLineRunTest, AStartRemovesTheWorkFilesOfEndedRunsOnly)
+{
+    const pid_t child = ::fork();
+    if (child == 0)
+        ::_exit(0);
+    ::waitpid(child, nullptr, 0);
+    const std::string gone = std::to_string(child), running = std::to_string(::getpid());
+    testsupport::ScopedDir elsewhere{"linked"};
+    const std::string temp = HostPath(AddBackslash(GetEnvVar("TEMP")));
+    struct Case {
+        std::string name;
+        char kind;   // 'd' a folder holding a file, 'f' a file, 'l' a link to a folder
+        bool stays;
+    };
+    const std::vector<Case> cases = {
+        {gone + "radA1B2C", 'd', false},     {gone + "rad0F3E1.bat", 'f', false},
+        {running + "radA1B2D", 'd', true},   {running + "radA1B2D.bat", 'f', true},
+        {"radA1B2E", 'd', true},             {gone + "radA1B2F.txt", 'f', true},
+        {gone + "radA1B2A", 'l', true},      {gone + "radXYZ12", 'd', true},
+        {gone + "rad1234", 'd', true},       {gone + "radA1B2B", 'f', true},
+    };
+    for (const Case& c : cases) {
+        const std::string path = temp + "/" + c.name;
+        if (c.kind == 'd') {
+            fs::create_directory(path);
+            testsupport::WriteHostFile(path + "/work.tmp", "x");
+        } else if (c.kind == 'f') {
+            testsupport::WriteHostFile(path, "x");
+        } else {
+            fs::create_directory_symlink(elsewhere.host(), path);
+        }
+    }
+    testsupport::WriteHostFile(elsewhere.host() + "/kept.txt", "x");
+    EXPECT_EQ(RunCommandLine("/risunloadall"), 0) << said();
+    for (const Case& c : cases) {
+        EXPECT_EQ(fs::exists(fs::symlink_status(temp + "/" + c.name)), c.stays) << c.name;
+        std::error_code ec;
+        fs::remove_all(temp + "/" + c.name, ec); // a link goes, not what it names
+    }
+    EXPECT_TRUE(fs::exists(elsewhere.host() + "/kept.txt"));
 }
 
 TEST_F(CommandLineRunTest, RunsStartedInOneSecondKeepLogsOfTheirOwn)

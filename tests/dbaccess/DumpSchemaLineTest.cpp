@@ -24,6 +24,7 @@ struct InPlaceCase {
     const char* name;
     std::string before;
     std::string after; // equal to before when nothing may change
+    std::string left = {}; // why the file is left as it is, when that is said
 };
 
 } // namespace
@@ -38,7 +39,9 @@ TEST_P(DumpSchemaLineInPlace, KeepsLengthAndIsIdempotent)
     const InPlaceCase& c = GetParam();
     const std::string host = dir_.host() + "/d.dmp";
     WriteHostFile(host, c.before);
-    EXPECT_EQ(DumpSchemaLine::RewriteInPlace(Win(host)), c.before != c.after);
+    std::string left;
+    EXPECT_EQ(DumpSchemaLine::RewriteInPlace(Win(host), &left), c.before != c.after);
+    EXPECT_EQ(left, c.left);
     const std::string once = ReadHostFile(host);
     EXPECT_EQ(once, c.after);
     EXPECT_EQ(once.size(), c.before.size());
@@ -54,10 +57,20 @@ INSTANTIATE_TEST_SUITE_P(
         InPlaceCase{"NameAndOneMoreCharacter", "create schema pd_ab x\r\n" + kRest, "default schema pd_ab \r\n" + kRest},
         InPlaceCase{"NewLineWouldBeLonger", "create schema pd_abc\r\n" + kRest, "create schema pd_abc\r\n" + kRest},
         InPlaceCase{"AlreadyDefault", "default schema pd_abc   \r\n" + kRest, "default schema pd_abc   \r\n" + kRest},
-        InPlaceCase{"LfOnlyFile", "create schema pd_abc on database x\nrest\n", "create schema pd_abc on database x\nrest\n"},
+        InPlaceCase{"LfOnlyFile", "create schema pd_abc on database x\nrest\n", "create schema pd_abc on database x\nrest\n",
+                    "its first line ends with LF alone"},
         // The first CR LF ends the second line: nothing of that line may be overwritten.
         InPlaceCase{"FirstLineEndsWithLfAlone", "create schema pd_abc on database (ora, dbname x)\n" + kRest,
-                    "create schema pd_abc on database (ora, dbname x)\n" + kRest},
+                    "create schema pd_abc on database (ora, dbname x)\n" + kRest, "its first line ends with LF alone"},
+        // The name is a word wherever the blanks put it.
+        InPlaceCase{"LeadingBlank", " create schema pd_abc on database x\r\n" + kRest,
+                    padded("pd_abc", " create schema pd_abc on database x") + "\r\n" + kRest},
+        InPlaceCase{"DoubledBlanks", "create  schema\t pd_abc  on database x\r\n" + kRest,
+                    padded("pd_abc", "create  schema\t pd_abc  on database x") + "\r\n" + kRest},
+        InPlaceCase{"NoSchemaName", "create schema    \r\n" + kRest, "create schema    \r\n" + kRest,
+                    "its first line is not a \"create schema <name>\" line"},
+        InPlaceCase{"NotASchemaLine", "create table t (a int) on x\r\n" + kRest, "create table t (a int) on x\r\n" + kRest,
+                    "its first line is not a \"create schema <name>\" line"},
         InPlaceCase{"NoLineEndAtAll", "create schema pd_abc on database x", "create schema pd_abc on database x"},
         InPlaceCase{"EmptyFile", "", ""},
         InPlaceCase{"OnlyTheFirstLine", "create schema a b c d e\r\ncreate schema x y z w v\r\n",
