@@ -83,16 +83,18 @@ void CRIS::RISUnload(const std::string& dumpFile, const std::string& schema, con
         if (!EqualsNoCase(whole.schema, schema))
             RaiseError("", "the dump risunlod wrote of schema '" + schema + "' holds schema '" + whole.schema + "'");
         // A dump whole in form may still lack an asked table: a load of it would go on without.
-        if (tables) {
-            std::vector<std::string> missing;
-            for (const std::string& t : *tables)
-                if (std::none_of(whole.tables.begin(), whole.tables.end(),
-                                 [&](const DumpTableCount& d) { return EqualsNoCase(d.table, Trim(t)); }))
-                    missing.push_back(Trim(t));
-            if (!missing.empty())
-                RaiseError("", "the dump risunlod wrote of schema '" + schema + "' lacks the asked table" +
-                                   (missing.size() > 1 ? "s " : " ") + Join(missing, ", "));
-        }
+        // Asked for all, the schema's tables come from a second source, the dictionary: the
+        // client that left a table out of the dump would leave it out of its own listing too.
+        const std::vector<std::string> asked = tables ? *tables : RISDictionaryTables(schema);
+        std::vector<std::string> missing;
+        for (const std::string& t : asked)
+            if (std::none_of(whole.tables.begin(), whole.tables.end(),
+                             [&](const DumpTableCount& d) { return EqualsNoCase(d.table, Trim(t)); }))
+                missing.push_back(Trim(t));
+        if (!missing.empty())
+            RaiseError("", "the dump risunlod wrote of schema '" + schema + "' lacks the " +
+                               (tables ? "asked " : "") + (missing.size() > 1 ? "tables " : "table ") +
+                               Join(missing, ", ") + (tables ? "" : " that the dictionary lists"));
 
         if (!IsBlank(targetSchema) || rewriteSchemaLine) {
             DumpSchemaLine::CopyWithSchemaName(tempDump, dumpFile, IsBlank(targetSchema) ? schema : targetSchema);

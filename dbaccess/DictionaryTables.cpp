@@ -20,7 +20,7 @@ const std::string kEndOfData = "End of Data Found";
 
 std::string DictionaryTablesStatement()
 {
-    return kAsked + " where table_type = 'T';\r\n";
+    return kAsked + " where table_type = 'T'";
 }
 
 std::vector<std::string> ReadDictionaryTables(const std::string& answer)
