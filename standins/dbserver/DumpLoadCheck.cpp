@@ -51,7 +51,8 @@ std::optional<std::vector<std::string>> insertColumns(const std::string& line, c
         return std::nullopt;
     std::vector<std::string> list = RisSqlText::SplitTopLevel(line.substr(open + 1, close - open - 1));
     const std::vector<std::string> values = RisSqlText::SplitTopLevel(marks.substr(1, marks.size() - 2));
-    if (values.size() != list.size() || std::any_of(values.begin(), values.end(), [](const std::string& v) { return v != "?"; }))
+    const auto notMark = [](const std::string& v) { return v != "?"; };
+    if (values.size() != list.size() || std::any_of(values.begin(), values.end(), notMark))
         return std::nullopt;
     return list;
 }

@@ -111,7 +111,8 @@ std::string RisColumnType::CheckExpression(const std::string& c) const
         // The database knows no year 0 (the year before 1 is -1).
         return "typeof(" + c + ") = 'text' AND substr(" + c + ", 1, 4) <> '0000' AND coalesce(length(" + c +
                ") = 10 OR substr(" + c +
-               ", 11, 1) = ':', 0) AND coalesce(strftime('%Y-%m-%d %H:%M:%S', julianday(" + full + ")) = " + full + ", 0)";
+               ", 11, 1) = ':', 0) AND coalesce(strftime('%Y-%m-%d %H:%M:%S', julianday(" + full + ")) = " + full +
+               ", 0)";
     }
     }
     return "1";

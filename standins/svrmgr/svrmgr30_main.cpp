@@ -24,18 +24,16 @@ int main(int argc, char** argv)
             if (StartsWithNoCase(a, "command="))
                 a = a.substr(8);
             if (a.size() < 2 || a[0] != '@')
-                throw AppError(1, "svrmgr30", "Unknown option '" + std::string(argv[i]) +
-                                                  "'; the server manager takes \"@<script>\" (or \"command=@<script>\") "
-                                                  "alone. Nothing was run.");
-            if (fromFile)
-                throw AppError(1, "svrmgr30", "More than one script given ('" + scriptFile + "', '" + a.substr(1) +
-                                                  "'). Nothing was run.");
+                throw AppError(1, "svrmgr30",
+                               "Unknown option '" + std::string(argv[i]) +
+                                   "'; the server manager takes \"@<script>\" (or \"command=@<script>\") alone. "
+                                   "Nothing was run.");
             scriptFile = a.substr(1);
             fromFile = true;
         }
         if (fromFile)
             script = ReadClientInputFile(scriptFile);
-        if (!fromFile)
+        else
             script.assign(std::istreambuf_iterator<char>(std::cin), {});
         DbServer server(DbServer::EnvironmentRoot());
         ServerManagerSession session(server);

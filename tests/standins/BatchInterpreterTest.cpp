@@ -564,7 +564,7 @@ TEST_F(BatchInterpreterTest, ACopyOntoOrFromAFifoIsRefusedByNameAndDoesNotWait)
         {"copy a.txt dst", "\\dst\\a.txt ", written},    {"xcopy a.txt pipe", "\\pipe ", written},
         {"xcopy a.txt dst\\", "\\dst\\a.txt ", written}, {"move a.txt pipe", "\\pipe ", written},
         {"type pipe", "\\pipe ", read},                  {"copy pipe g.txt", "\\pipe ", read},
-        {"copy a.txt+pipe g.txt", "\\pipe ", read},      {"copy dst\\a.txt g.txt", "\\dst\\a.txt ", read},
+        {"copy a.txt+pipe g.txt", "\\pipe ", read},
     };
     for (const auto& c : cases) {
         const std::string line = c.line;
@@ -579,29 +579,25 @@ TEST_F(BatchInterpreterTest, ACopyOntoOrFromAFifoIsRefusedByNameAndDoesNotWait)
 
 TEST_F(BatchInterpreterTest, AMoveInOtherLetterCaseRenamesAndAFolderNeverMovesIntoItself)
 {
+    using Files = std::map<std::string, std::string>; // every file, by its exact name, and its content
+    const Files untouched = {{"a.txt", "A"}, {"sub/f.txt", "F"}};
     const std::string intoItself = "The system cannot move a folder into itself.\r\n";
     const struct {
         const char* line;
-        int exitCode;
-        const std::string err;
-        std::map<std::string, std::string> after; // every file, by its exact name, and its content
-    } cases[] = {
-        {"move a.txt A.TXT", 0, "", {{"A.TXT", "A"}, {"sub/f.txt", "F"}}},
-        {"move sub SUB", 0, "", {{"a.txt", "A"}, {"SUB/f.txt", "F"}}},
-        {"move a.txt a.txt", 1, "Access is denied.\r\n", {{"a.txt", "A"}, {"sub/f.txt", "F"}}},
-        {"move sub sub\\deep", 1, intoItself, {{"a.txt", "A"}, {"sub/f.txt", "F"}}},
-        {"move sub SUB\\", 1, intoItself, {{"a.txt", "A"}, {"sub/f.txt", "F"}}},
-        {"move sub sub", 1, intoItself, {{"a.txt", "A"}, {"sub/f.txt", "F"}}},
-    };
+        std::string err; // empty: moved, exit code 0
+        Files after;
+    } cases[] = {{"move a.txt A.TXT", "", {{"A.TXT", "A"}, {"sub/f.txt", "F"}}},
+                 {"move sub SUB", "", {{"a.txt", "A"}, {"SUB/f.txt", "F"}}},
+                 {"move sub sub\\deep", intoItself, untouched},
+                 {"move sub SUB\\", intoItself, untouched}};
     for (const auto& c : cases) {
-        fs::remove_all(path("sub"));
-        fs::remove_all(path("SUB"));
-        fs::remove(path("A.TXT"));
+        for (const char* name : {"sub", "SUB", "A.TXT"})
+            fs::remove_all(path(name));
         write("a.txt", "A");
         write("sub/f.txt", "F");
-        EXPECT_EQ(run({c.line}), c.exitCode) << c.line << "\n" << err;
+        EXPECT_EQ(run({c.line}), c.err.empty() ? 0 : 1) << c.line;
         EXPECT_EQ(err, c.err) << c.line;
-        std::map<std::string, std::string> files;
+        Files files;
         for (const auto& e : fs::recursive_directory_iterator(dir.host()))
             if (e.is_regular_file())
                 files[fs::relative(e.path(), dir.host()).string()] = readAll(e.path().string());
