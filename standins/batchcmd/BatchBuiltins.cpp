@@ -8,6 +8,8 @@
 #include "platform/TextUtil.h"
 #include "platform/WinPath.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -181,7 +183,12 @@ std::vector<std::string> copySources(const std::string& arg)
     case Device::None:
         break;
     }
-    return expand(arg, false);
+    std::vector<std::string> hosts = expand(arg, false);
+    if (hosts.empty())
+        RefuseOddSource(HostPath(arg));
+    for (const std::string& h : hosts)
+        RefuseOddSource(h);
+    return hosts;
 }
 
 int cmdCopy(const BatchCommand& cmd)
@@ -315,6 +322,31 @@ int cmdDel(const BatchCommand& cmd)
     return rc;
 }
 
+// A move onto the same file or folder under a name that differs only in letter case ("move
+// a.txt A.TXT") finds the source itself through the case-insensitive lookup; cmd gives it the
+// new spelling. True when that rename was done.
+bool renameInCase(const std::string& srcHost, const std::string& dstArg)
+{
+    const std::string dst = ReplaceAll(dstArg, "/", "\\");
+    const size_t cut = dst.find_last_of("\\:");
+    const std::string given = cut == std::string::npos ? dst : dst.substr(cut + 1);
+    const fs::path src(srcHost);
+    const std::string own = src.filename().string();
+    if (given == own || !EqualsNoCase(given, own) || !HostSameFile(winOf(srcHost), dstArg))
+        return false;
+    if (::rename(srcHost.c_str(), (src.parent_path() / given).c_str()) != 0)
+        throw HostError(errno, true);
+    return true;
+}
+
+// Whether the host path is the folder itself or lies inside it.
+bool isInside(const std::string& host, const std::string& folder)
+{
+    std::error_code ec;
+    const fs::path f = fs::weakly_canonical(folder, ec), h = fs::weakly_canonical(host, ec);
+    return std::mismatch(f.begin(), f.end(), h.begin(), h.end()).first == f.end();
+}
+
 int cmdMove(const BatchCommand& cmd)
 {
     Args a = splitArgs(cmd, "Y");
@@ -337,8 +369,17 @@ int cmdMove(const BatchCommand& cmd)
     for (const std::string& h : hosts) {
         const std::string target = targetFor(h, a.paths[1], hosts.size() > 1);
         try {
+            if (hosts.size() == 1 && renameInCase(h, a.paths[1])) {
+                ++moved;
+                break;
+            }
             RefuseOddTarget(target);
             requireParentFolder(target);
+            if (isDir(h) && isInside(target, h)) {
+                WriteErr("The system cannot move a folder into itself.");
+                WriteOut("        " + std::to_string(moved) + " file(s) moved.");
+                return 1;
+            }
             if (isDir(h)) {
                 if (::rename(h.c_str(), target.c_str()) != 0)
                     throw HostError(errno, true);
@@ -587,12 +628,14 @@ int cmdXcopy(const BatchCommand& cmd)
     int copied = 0;
     try {
         const std::string dst = HostPath(dstArg);
-        const bool single = !hasWildcard(pattern) && isFile(joinHost(srcDir, pattern));
+        // The one file a name without wildcards gives, found as Windows finds it (in any case).
+        const std::string srcFile = hasWildcard(pattern) ? std::string() : HostPath(srcArg);
+        const bool single = !srcFile.empty() && isFile(srcFile);
         switch (BatchDevice(dstArg)) {
         case Device::Nul:
             // Copied to nothing: the files are read and named, and nothing is written.
             if (single) {
-                WriteOut(winOf(joinHost(srcDir, pattern)));
+                WriteOut(winOf(srcFile));
                 copied = 1;
             } else {
                 std::vector<std::string> sources = expand(srcArg, false);
@@ -610,14 +653,14 @@ int cmdXcopy(const BatchCommand& cmd)
         }
         RefuseOddTarget(dst);
         if (single && !isDir(dst) && dstArg.back() != '\\' && !has(a, 'I')) {
-            if (HostSameFile(winOf(joinHost(srcDir, pattern)), winOf(dst))) {
+            if (HostSameFile(winOf(srcFile), winOf(dst))) {
                 WriteErr("File cannot be copied onto itself");
                 WriteOut("0 File(s) copied");
                 return 4;
             }
             HostMakeFolder(winOf(fs::path(dst).parent_path().string()), true);
-            HostCopyFile(winOf(joinHost(srcDir, pattern)), winOf(dst));
-            WriteOut(winOf(joinHost(srcDir, pattern)));
+            HostCopyFile(winOf(srcFile), winOf(dst));
+            WriteOut(winOf(srcFile));
             copied = 1;
         } else {
             if (!isDir(srcDir))
@@ -665,7 +708,13 @@ int cmdType(const BatchCommand& cmd)
             continue; // "type nul" shows nothing
         const std::string host = BatchDevice(arg) == Device::Con ? std::string("/dev/stdin") : HostPath(arg);
         if (BatchDevice(arg) == Device::Port || (BatchDevice(arg) == Device::None && !isFile(host))) {
-            WriteErr("The system cannot find the file specified.");
+            try {
+                if (BatchDevice(arg) == Device::None)
+                    RefuseOddSource(host);
+                WriteErr("The system cannot find the file specified.");
+            } catch (const AppError& e) {
+                WriteErr(e.description());
+            }
             rc = 1;
             continue;
         }
@@ -706,6 +755,14 @@ void WriteErr(const std::string& line)
 {
     std::fputs((line + "\r\n").c_str(), stderr);
     std::fflush(stderr);
+}
+
+void RefuseOddSource(const std::string& sourceHost)
+{
+    struct stat st;
+    if (::stat(sourceHost.c_str(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode))
+        throw AppError(kErrPathFileAccess, "batchcmd",
+                       WinPathFromHost(sourceHost) + " is not a regular file; nothing was read from it.");
 }
 
 void RefuseOddTarget(const std::string& targetHost)

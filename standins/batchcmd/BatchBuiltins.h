@@ -18,3 +18,6 @@ void WriteErr(const std::string& line);
 // opening it could wait for ever for a reader, and it is no file to replace. Throws an
 // AppError naming it.
 void RefuseOddTarget(const std::string& targetHost);
+// A source that stands and is neither a file nor a folder (a FIFO, a device node): reading it
+// could wait for ever for a writer, or never end. Throws an AppError naming it.
+void RefuseOddSource(const std::string& sourceHost);

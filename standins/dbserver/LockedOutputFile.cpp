@@ -69,6 +69,22 @@ std::string NonRegularFileKind(const std::string& winPath)
     return "no regular file";
 }
 
+void RefuseOddOutput(const std::string& output, const std::string& role)
+{
+    if (output.empty())
+        return;
+    struct stat st;
+    if (::stat(HostPath(output).c_str(), &st) != 0 || S_ISREG(st.st_mode) || S_ISCHR(st.st_mode))
+        return;
+    for (int fd : {STDOUT_FILENO, STDERR_FILENO}) {
+        struct stat own;
+        if (::fstat(fd, &own) == 0 && own.st_dev == st.st_dev && own.st_ino == st.st_ino)
+            return;
+    }
+    RaiseRisError("RIS_E_CANT_OPEN_FILE", "The " + role + " '" + output + "' is " + NonRegularFileKind(output) +
+                                              ", not a regular file; nothing was done.");
+}
+
 std::string ReadClientInputFile(const std::string& winPath)
 {
     if (const std::string kind = NonRegularFileKind(winPath); !kind.empty())

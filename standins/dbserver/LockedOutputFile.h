@@ -29,6 +29,13 @@ private:
 // a file would wait for ever or read without end, and an empty answer would hide what it is.
 std::string NonRegularFileKind(const std::string& winPath);
 
+// Raises RIS_E_CANT_OPEN_FILE naming the output file (Windows path) of that role and what it is
+// when it stands and is no regular file a client could write and leave: a FIFO or a socket (whose
+// opening waits for ever for a reader), a folder, a block device. A character device (a
+// terminal, /dev/null) and the program's own standard output or error take an output as they
+// are, and stay allowed.
+void RefuseOddOutput(const std::string& output, const std::string& role);
+
 // The whole content of an input text file given on a command line (Windows path); raises
 // RIS_E_CANT_OPEN_FILE when it cannot be read or is no regular file, and RIS_E_BAD_TEXT_FILE as CheckClientText does.
 std::string ReadClientInputFile(const std::string& winPath);

@@ -103,15 +103,16 @@ std::string RisColumnType::CheckExpression(const std::string& c) const
         return "typeof(" + c + ") IN ('integer', 'real')";
     case Kind::Timestamp:
     case Kind::Date: {
-        // "yyyy-mm-dd:hh:mm:ss" as RIS writes it (a blank in place of the ":" after the date,
-        // and the date alone, too), each part within its range: the text read back as a date
-        // and time gives itself again.
+        // "yyyy-mm-dd:hh:mm:ss" as RIS writes it, or the date alone, each part within its
+        // range: the text read back as a date and time gives itself again. The database takes a
+        // time only after a ":", so "yyyy-mm-dd hh:mm:ss" is refused as it would be there.
         const std::string full = "CASE length(" + c + ") WHEN 10 THEN " + c + " || ' 00:00:00' WHEN 19 THEN substr(" +
                                  c + ", 1, 10) || ' ' || substr(" + c + ", 12) END";
         // The database knows no year 0 (the year before 1 is -1).
         return "typeof(" + c + ") = 'text' AND substr(" + c + ", 1, 4) <> '0000' AND coalesce(length(" + c +
                ") = 10 OR substr(" + c +
-               ", 11, 1) IN (':', ' '), 0) AND coalesce(strftime('%Y-%m-%d %H:%M:%S', julianday(" + full + ")) = " + full + ", 0)";
+               ", 11, 1) = ':', 0) AND coalesce(strftime('%Y-%m-%d %H:%M:%S', julianday(" + full + ")) = " + full +
+               ", 0)";
     }
     }
     return "1";

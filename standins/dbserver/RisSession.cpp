@@ -102,24 +102,37 @@ RisSession::~RisSession() = default;
 
 int RisSession::RunBatch(std::string_view text, std::string& out)
 {
+    return RunBatch(text, [&out](const std::string& answer) { out += answer; });
+}
+
+int RisSession::RunBatch(std::string_view text, const std::function<void(const std::string&)>& answer)
+{
     int failed = 0;
     // A UTF-8 byte-order mark is no part of the first statement, as for the dump readers.
     if (text.substr(0, DumpFormat::kUtf8Mark.size()) == DumpFormat::kUtf8Mark)
         text.remove_prefix(DumpFormat::kUtf8Mark.size());
-    for (const std::string& statement : RisSqlText::SplitStatements(text)) {
-        try {
-            Execute(statement, out);
-        } catch (const AppError& e) {
-            out += FormatRisErrorBlock(e);
-            ++failed;
-            noteLostWork(out);
+    try {
+        for (const std::string& statement : RisSqlText::SplitStatements(text)) {
+            std::string out;
+            try {
+                Execute(statement, out);
+            } catch (const AppError& e) {
+                out += FormatRisErrorBlock(e);
+                ++failed;
+                noteLostWork(out);
+            }
+            if (!out.empty())
+                answer(out);
+            if (quit_)
+                break;
         }
-        if (quit_)
-            break;
+    } catch (const AppError&) {
+        rollbackOpen();
+        throw;
     }
     if (!open_work_.empty()) {
         rollbackOpen();
-        out += std::string("Uncommitted work rolled back.") + kCrLf;
+        answer(std::string("Uncommitted work rolled back.") + kCrLf);
     }
     return failed;
 }

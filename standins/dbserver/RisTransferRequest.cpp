@@ -4,22 +4,26 @@
 #include "platform/TextUtil.h"
 #include "standins/dbserver/RisErrorBlock.h"
 
-bool RisTableList::Contains(const std::string& table) const
+const size_t* RisTableList::find(const std::string& table) const
 {
-    if (all)
-        return true;
-    for (const std::string& n : names)
-        if (EqualsNoCase(n, table))
-            return true;
-    return false;
+    const auto it = positions_.find(ToLower(table));
+    return it == positions_.end() ? nullptr : &it->second;
 }
+
+bool RisTableList::Contains(const std::string& table) const { return all || find(table); }
 
 std::string RisTableList::ConditionFor(const std::string& table) const
 {
-    for (size_t i = 0; i < names.size(); ++i)
-        if (EqualsNoCase(names[i], table))
-            return i < conditions.size() ? conditions[i] : std::string();
-    return {};
+    const size_t* at = find(table);
+    return at && *at < conditions.size() ? conditions[*at] : std::string();
+}
+
+size_t RisTableList::Add(const std::string& name)
+{
+    const auto [it, added] = positions_.emplace(name, names.size());
+    if (added)
+        names.push_back(name);
+    return it->second;
 }
 
 std::vector<std::string> RisTransferRequest::SplitWords(std::string_view line)
@@ -79,14 +83,9 @@ RisTableList readList(const std::vector<std::string>& w, size_t& i, bool withCon
             mentions[last].back() = Trim(cond);
             continue;
         }
-        const std::string name = ToLower(word);
-        last = 0;
-        while (last < list.names.size() && list.names[last] != name)
-            ++last;
-        if (last == list.names.size()) {
-            list.names.push_back(name);
+        last = list.Add(ToLower(word));
+        if (last == mentions.size())
             mentions.emplace_back();
-        }
         mentions[last].emplace_back();
     }
     if (!list.all && list.names.empty())

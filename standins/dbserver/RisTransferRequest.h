@@ -6,6 +6,7 @@
 
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 struct RisTableList {
@@ -15,6 +16,13 @@ struct RisTableList {
     std::vector<std::string> conditions; // per name; empty when none
     bool Contains(const std::string& table) const;
     std::string ConditionFor(const std::string& table) const;
+    // Adds a name (lower case) unless it is there; returns its position in names. A request may
+    // name hundreds of thousands of tables, so a name is found by its hash, not by a search.
+    size_t Add(const std::string& name);
+
+private:
+    std::unordered_map<std::string, size_t> positions_; // lower-case name -> position in names
+    const size_t* find(const std::string& table) const;
 };
 
 class RisTransferRequest {

@@ -30,6 +30,7 @@ long long diskFullRowForTests()
 // The open table block being loaded.
 struct TableLoad {
     std::string table;
+    std::vector<DumpColumn> columns; // of the create-table line
     bool skip = true;
     std::unique_ptr<SqliteStatement> insert;
     DumpLayout layout = DumpLayout::Variable;
@@ -92,6 +93,17 @@ bool isIndexLine(const DumpItem& item)
            (item.kind == DumpItemKind::OtherLine && StartsWithNoCase(TrimWhite(item.line), "create index "));
 }
 
+// Why the database refused a row, in the words a client reports it with (a number beyond the
+// range of a number as the database's numeric overflow).
+std::string refusalText(const AppError& e)
+{
+    try {
+        SchemaTables::RaiseTranslated(e, "");
+    } catch (const AppError& translated) {
+        return translated.description();
+    }
+}
+
 std::string viewName(const std::string& line)
 {
     std::vector<SqlToken> t = RisSqlText::Significant(line);
@@ -124,6 +136,9 @@ private:
     void commitAll();
     // What the databases hold after a load that stopped, for its message.
     std::string stateAfterStop();
+    // Refuses the whole load for a line that cannot be loaded as it stands (a NUL byte, a column
+    // list of a loaded table's insert or layout line that is not the table's).
+    void checkLine(const std::string& dumpFile, const DumpItem& item);
     void take(const DumpItem& item);
     void beginTable(const DumpItem& item);
     void loadRow(const DumpItem& item);
@@ -260,6 +275,7 @@ void LoadRun::beginTable(const DumpItem& item)
 {
     finishTable();
     current_.table = ToLower(item.table);
+    current_.columns = item.columns;
     if (!request_.tables.Contains(current_.table))
         return;
     std::vector<RisColumn> columns;
@@ -316,7 +332,7 @@ void LoadRun::loadRow(const DumpItem& item)
         }
     } catch (const AppError& e) {
         checkStillLoading(e);
-        reject(item, e.description()); // the table refuses the row; the bad file keeps it
+        reject(item, refusalText(e)); // the table refuses the row; the bad file keeps it
         return;
     }
     ++current_.loaded;
@@ -380,6 +396,15 @@ void LoadRun::otherLine(const DumpItem& item)
     }
 }
 
+void LoadRun::checkLine(const std::string& dumpFile, const DumpItem& item)
+{
+    DumpLoadCheck::RefuseNul(dumpFile, item);
+    if (current_.skip || (item.kind != DumpItemKind::InsertLine && item.kind != DumpItemKind::LayoutLine))
+        return;
+    if (const std::string fault = DumpLoadCheck::ColumnListFault(item, current_.columns); !fault.empty())
+        DumpLoadCheck::RefuseLine(dumpFile, item.lineNumber, fault);
+}
+
 void LoadRun::take(const DumpItem& item)
 {
     switch (item.kind) {
@@ -432,6 +457,7 @@ LoadCounts LoadRun::Run(DumpReader& reader, const std::string& dumpFile, const s
             } catch (const AppError& e) {
                 DumpLoadCheck::Refuse(dumpFile, e.description());
             }
+            checkLine(dumpFile, item);
             if (item.kind == DumpItemKind::CreateTable)
                 read.push_back({item.table, 0});
             else if (item.kind == DumpItemKind::Row && !read.empty())

@@ -7,9 +7,38 @@
 #include "standins/dbserver/RisErrorBlock.h"
 #include "standins/dbserver/RisSqlText.h"
 
+#include <algorithm>
+#include <iterator>
+#include <string_view>
+
 namespace {
 
 std::string checkName(const std::string& column) { return "ck_" + column; }
+
+// The words the database reserves, in order: no table, column, index, view or schema takes one
+// as its name.
+constexpr std::string_view kReservedWords[] = {
+    "access", "add", "all", "alter", "and", "any", "as", "asc", "audit", "between", "by", "char", "check", "cluster",
+    "column", "comment", "compress", "connect", "create", "current", "date", "decimal", "default", "delete", "desc",
+    "distinct", "drop", "else", "exclusive", "exists", "file", "float", "for", "from", "grant", "group", "having",
+    "identified", "immediate", "in", "increment", "index", "initial", "insert", "integer", "intersect", "into", "is",
+    "level", "like", "lock", "long", "maxextents", "minus", "mlslabel", "mode", "modify", "noaudit", "nocompress",
+    "not", "nowait", "null", "number", "of", "offline", "on", "online", "option", "or", "order", "pctfree", "prior",
+    "privileges", "public", "raw", "rename", "resource", "revoke", "row", "rowid", "rownum", "rows", "select",
+    "session", "set", "share", "size", "smallint", "start", "successful", "synonym", "sysdate", "table", "then",
+    "to", "trigger", "uid", "union", "unique", "update", "user", "validate", "values", "varchar", "varchar2", "view",
+    "whenever", "where", "with"};
+
+bool isReservedWord(const std::string& name)
+{
+    const std::string lower = ToLower(name);
+    return std::binary_search(std::begin(kReservedWords), std::end(kReservedWords), std::string_view(lower));
+}
+
+// The constraint that refuses a number beyond the range of a double, which SQLite would keep as
+// an infinity: the database stores no such number (it overflows), so no unload or query has to
+// give one back.
+std::string overflowName(const std::string& column) { return "ov_" + column; }
 
 std::string columnSql(const RisColumn& c)
 {
@@ -18,6 +47,10 @@ std::string columnSql(const RisColumn& c)
     std::string sql = q + " " + c.type;
     if (c.notNull)
         sql += " NOT NULL";
+    // Checked first, so that an overflowing number is named as that in any numeric column.
+    if (type->IsNumeric())
+        sql += " CONSTRAINT " + RisSqlText::QuoteName(overflowName(c.name)) + " CHECK (" + q + " IS NULL OR typeof(" +
+               q + ") <> 'real' OR abs(" + q + ") <= 1.7976931348623157e308)";
     sql += " CONSTRAINT " + RisSqlText::QuoteName(checkName(c.name)) + " CHECK (" + q + " IS NULL OR (" +
            type->CheckExpression(q) + "))";
     return sql;
@@ -75,6 +108,10 @@ void SchemaTables::RequireName(const std::string& name, const std::string& what)
                                             std::to_string(kMaxNameLength) + " characters.");
     if (!IsIdentifier(name))
         RaiseRisError("RIS_E_INV_NAME", "Invalid " + what + " name '" + name + "'.");
+    if (isReservedWord(name))
+        RaiseRisError("RIS_E_INV_NAME", "The " + what + " name '" + name + "' is a reserved word (" +
+                                            (what == "table" ? "ORA-00903: invalid table name"
+                                                             : "ORA-00904: invalid identifier") + ").");
 }
 
 bool SchemaTables::HasTable(const std::string& table)
@@ -213,6 +250,11 @@ void SchemaTables::CreateView(const std::string& statement)
     db_.Exec("RELEASE new_view");
 }
 
+std::string SchemaTables::NumericOverflowText(const std::string& column)
+{
+    return "ORA-01426: numeric overflow (a value for column '" + column + "' lies beyond the range of a number).";
+}
+
 void SchemaTables::RaiseTranslated(const AppError& e, const std::string& schema)
 {
     const std::string& m = e.description();
@@ -224,6 +266,8 @@ void SchemaTables::RaiseTranslated(const AppError& e, const std::string& schema)
         RaiseRisError("RIS_E_UNKNOWN_COLUMN", "Column '" + after("no such column: ") + "' does not exist" + in + ".");
     if (m.find("already exists") != std::string::npos)
         RaiseRisError("RIS_E_TABLE_EXISTS", m + ".");
+    if (m.find("CHECK constraint failed: ov_") != std::string::npos)
+        RaiseRisError("RIS_E_DATABASE_ERROR", NumericOverflowText(after("CHECK constraint failed: ov_")));
     if (m.find("CHECK constraint failed: ck_") != std::string::npos)
         RaiseRisError("RIS_E_INV_VALUE",
                       "A value does not fit the type of column '" + after("CHECK constraint failed: ck_") + "'.");

@@ -56,6 +56,8 @@ public:
     static void RequireName(const std::string& name, const std::string& what);
     static constexpr size_t kMaxNameLength = 30;
 
+    // The database's own text for a number beyond its range (an infinity) in that column.
+    static std::string NumericOverflowText(const std::string& column);
     // A SQLite failure as the RIS error a client reports (raises).
     [[noreturn]] static void RaiseTranslated(const AppError& sqliteError, const std::string& schema);
 

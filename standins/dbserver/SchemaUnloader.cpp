@@ -12,11 +12,15 @@
 #include "standins/dbserver/RisSqlText.h"
 #include "standins/dbserver/SchemaTables.h"
 
+#include <sqlite3.h>
+
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <sys/stat.h>
+#include <unordered_set>
 
 namespace {
 
@@ -82,17 +86,36 @@ std::string filterOf(const std::string& table, const std::string& condition, con
 // A value holding a line break would split its row over two lines of the dump, and the
 // format has no way to carry it: the unload refuses it rather than write a row that loads
 // cut short.
+// "Table 't', column 'c', row n (<first column> <its value>)": where a refused value stands.
+std::string valuePlace(const TablePlan& plan, const DumpRow& row, size_t c, long long rowNumber)
+{
+    std::string key;
+    if (c > 0 && row[0])
+        key = " (" + plan.columns[0].name + " " + *row[0] + ")";
+    return "Table '" + plan.table + "', column '" + plan.columns[c].name + "', row " + std::to_string(rowNumber) + key;
+}
+
 void refuseLineBreaks(const TablePlan& plan, const DumpRow& row, long long rowNumber)
 {
     for (size_t c = 0; c < row.size(); ++c) {
         if (!row[c] || row[c]->find_first_of("\r\n") == std::string::npos)
             continue;
-        std::string key;
-        if (c > 0 && row[0])
-            key = " (" + plan.columns[0].name + " " + *row[0] + ")";
-        RaiseRisError("RIS_E_LINE_BREAK_IN_VALUE", "Table '" + plan.table + "', column '" + plan.columns[c].name +
-                                                       "', row " + std::to_string(rowNumber) + key +
+        RaiseRisError("RIS_E_LINE_BREAK_IN_VALUE", valuePlace(plan, row, c, rowNumber) +
                                                        ": the value holds a line break, which a RIS dump cannot carry.");
+    }
+}
+
+// An infinity, kept by a table made before the database refused numbers beyond its range, would
+// be written as "inf", which no load takes back: the unload refuses it as the overflow it is.
+void refuseNonFinite(const TablePlan& plan, const SqliteStatement& st, const DumpRow& row, long long rowNumber)
+{
+    for (size_t c = 0; c < row.size(); ++c) {
+        const int col = static_cast<int>(c);
+        if (st.ColumnStorage(col) != SQLITE_FLOAT || std::isfinite(st.ColumnDouble(col)))
+            continue;
+        RaiseRisError("RIS_E_DATABASE_ERROR", valuePlace(plan, row, c, rowNumber) + ": the stored value " + *row[c] +
+                                                  " cannot be unloaded: " +
+                                                  SchemaTables::NumericOverflowText(plan.columns[c].name));
     }
 }
 
@@ -179,8 +202,12 @@ void SchemaUnloader::Unload(const RisTransferRequest& request, const std::string
     if (request.tables.all) {
         tables = catalogue.Tables();
     } else {
+        // One look at the catalogue for every name, however many the request holds.
+        std::unordered_set<std::string> standing;
+        for (const std::string& table : catalogue.Tables())
+            standing.insert(ToLower(table));
         for (const std::string& name : request.tables.names) {
-            if (!catalogue.HasTable(name))
+            if (!standing.count(ToLower(name)))
                 RaiseRisError("RIS_E_UNKNOWN_RELATION",
                               "Table '" + name + "' does not exist in schema '" + schema.name + "'.");
             tables.push_back(ToLower(name));
@@ -220,6 +247,7 @@ void SchemaUnloader::Unload(const RisTransferRequest& request, const std::string
                     row[c] = RisColumnType::StoredValueText(st, static_cast<int>(c), quoted);
                 }
                 refuseLineBreaks(plan, row, ++count);
+                refuseNonFinite(plan, st, row, count);
                 writer.WriteRow(row);
             }
             writer.EndTable();

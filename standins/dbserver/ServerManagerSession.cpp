@@ -75,7 +75,9 @@ int ServerManagerSession::RunScript(std::string_view script, std::string& out)
     out += std::string("Oracle Server Manager stand-in Release 3.0") + kCrLf + kCrLf;
     int failed = 0;
     std::string pending;
-    for (const std::string& raw : Split(ReplaceAll(std::string(script), "\r", ""), "\n")) {
+    // CR LF, LF and a CR alone each end a line, as in the system's other script and schema files.
+    const std::string text = ReplaceAll(ReplaceAll(std::string(script), "\r\n", "\n"), "\r", "\n");
+    for (const std::string& raw : Split(text, "\n")) {
         std::string line = TrimWhite(raw);
         if (line.empty() && pending.empty())
             continue;

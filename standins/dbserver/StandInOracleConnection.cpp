@@ -131,6 +131,12 @@ Recordset StandInOracleConnection::ExecuteCounted(const std::string& sqlText, lo
         return StandInQuery::OverTables({users}, sql, OracleDialect());
     }
     // Anything else reads or changes the tables of the current schema's user.
-    return StandInQuery::OnUserDatabase(server_->UserDatabasePath(currentSchema_), sql, OracleDialect(),
-                                        &recordsAffected);
+    try {
+        return StandInQuery::OnUserDatabase(server_->UserDatabasePath(currentSchema_), sql, OracleDialect(),
+                                            &recordsAffected);
+    } catch (const AppError& e) {
+        if (StandInQuery::IsNumericOverflow(e))
+            RaiseOra("ORA-01426: numeric overflow");
+        throw;
+    }
 }

@@ -3,6 +3,7 @@
 // tables.
 #pragma once
 
+#include "platform/AppError.h"
 #include "platform/ado/JetEngine.h"
 #include "platform/ado/Recordset.h"
 
@@ -25,4 +26,7 @@ public:
     // receives the rows the statement changed, or -1 for a statement that returns rows.
     static Recordset OnUserDatabase(const std::string& hostPath, const std::string& sql,
                                     const JetEngine::Dialect& dialect, long* recordsAffected = nullptr);
+    // Whether a failure of OnUserDatabase is a table's refusal of a number beyond the range of a
+    // number (an infinity), which each connection names as its database's numeric overflow.
+    static bool IsNumericOverflow(const AppError& e);
 };

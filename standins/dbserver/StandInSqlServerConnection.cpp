@@ -227,6 +227,12 @@ Recordset StandInSqlServerConnection::ExecuteCounted(const std::string& sqlText,
         recordsAffected = -1;
         return StandInQuery::OverTables({users}, sql, SqlServerDialect());
     }
-    return StandInQuery::OnUserDatabase(server_->UserDatabasePath(actingAs_), sql, SqlServerDialect(),
-                                        &recordsAffected);
+    try {
+        return StandInQuery::OnUserDatabase(server_->UserDatabasePath(actingAs_), sql, SqlServerDialect(),
+                                            &recordsAffected);
+    } catch (const AppError& e) {
+        if (StandInQuery::IsNumericOverflow(e))
+            RaiseSql("Arithmetic overflow error converting expression to data type float.");
+        throw;
+    }
 }

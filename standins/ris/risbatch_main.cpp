@@ -1,5 +1,6 @@
 // risbatch.exe: the RIS batch client. Runs the statements of the input file (-i, else the
-// standard input) and writes the answers to the output file (-o, else the console).
+// standard input) and writes the answer of each to the output file (-o, else the console) as
+// it ends.
 #include "platform/TextUtil.h"
 #include "standins/dbserver/DbServer.h"
 #include "standins/dbserver/LockedOutputFile.h"
@@ -19,10 +20,26 @@ int main(int argc, char** argv)
             (EqualsNoCase(a, "-i") ? input : output) = argv[++i];
     }
     std::unique_ptr<LockedOutputFile> outFile;
-    std::string answers;
     int failed = 0;
+    bool outputLost = false;
+    // Each answer is written as its statement ends: a client killed half way has written the
+    // answers of every statement that ran.
+    auto answer = [&](const std::string& text) {
+        if (!outFile) {
+            std::cout << text << std::flush;
+            return;
+        }
+        try {
+            outFile->Write(text);
+        } catch (const AppError&) {
+            outputLost = true;
+            throw;
+        }
+    };
     try {
         RefuseOutputOnto(output, "output file", input, "input file");
+        // A FIFO would hold the run at its opening for ever.
+        RefuseOddOutput(output, "output file");
         if (!output.empty())
             outFile = std::make_unique<LockedOutputFile>(output);
         std::string text = input.empty() ? std::string(std::istreambuf_iterator<char>(std::cin), {})
@@ -31,23 +48,24 @@ int main(int argc, char** argv)
             CheckClientText(text, "standard input");
         DbServer server(DbServer::EnvironmentRoot());
         RisSession session(server);
-        failed = session.RunBatch(text, answers);
+        failed = session.RunBatch(text, answer);
     } catch (const AppError& e) {
-        answers += FormatRisErrorBlock(e);
         ++failed;
-    }
-    if (outFile) {
-        try {
-            outFile->Write(answers);
-        } catch (const AppError& e) {
-            // The statements ran, but their answers are lost: the console says so.
-            std::cout << FormatRisErrorBlock(e);
-            ++failed;
+        if (outputLost) {
+            // The statements before ran and stand, but their answers are lost: the console says so.
+            std::cout << FormatRisErrorBlock(RisErrorName(e), e.description() +
+                                                                  " The statements before ran; no later statement "
+                                                                  "was run.");
+        } else {
+            try {
+                answer(FormatRisErrorBlock(e));
+            } catch (const AppError& lost) {
+                std::cout << FormatRisErrorBlock(e) << FormatRisErrorBlock(lost);
+            }
         }
-        outFile->Close();
-    } else {
-        std::cout << answers;
     }
+    if (outFile)
+        outFile->Close();
     std::cout << "risbatch: " << (failed ? std::to_string(failed) + " statement(s) failed" : "done") << "\r\n";
     return failed ? 1 : 0;
 }

@@ -17,18 +17,23 @@ int main(int argc, char** argv)
     std::string input, logFile, badFile;
     std::vector<std::string> words;
     std::optional<std::string> mode;
+    std::string badOption; // an option the client does not know, or one without its value
     bool haveS = false;
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
+        const bool valued = EqualsNoCase(a, "-i") || EqualsNoCase(a, "-l") || EqualsNoCase(a, "-b") ||
+                            EqualsNoCase(a, "-c");
         if (haveS)
             words.push_back(a);
-        else if (EqualsNoCase(a, "-i") && i + 1 < argc)
+        else if (valued && i + 1 >= argc)
+            badOption = badOption.empty() ? "Option '" + a + "' is given without its value." : badOption;
+        else if (EqualsNoCase(a, "-i"))
             input = argv[++i];
-        else if (EqualsNoCase(a, "-l") && i + 1 < argc)
+        else if (EqualsNoCase(a, "-l"))
             logFile = argv[++i];
-        else if (EqualsNoCase(a, "-b") && i + 1 < argc)
+        else if (EqualsNoCase(a, "-b"))
             badFile = argv[++i];
-        else if (EqualsNoCase(a, "-c") && i + 1 < argc)
+        else if (EqualsNoCase(a, "-c"))
             ++i; // the load is one transaction, so the commit count has nothing to say
         else if (EqualsNoCase(a, "-m"))
             mode = i + 1 < argc ? argv[++i] : "";
@@ -36,6 +41,8 @@ int main(int argc, char** argv)
             haveS = true;
         else if (a.rfind("-", 0) != 0)
             words.push_back(a);
+        else if (badOption.empty())
+            badOption = "Unknown option '" + a + "'; the options are -m, -i, -l, -b, -c and -s.";
     }
     if (!haveS)
         words.insert(words.begin(), std::string()); // the schema comes from the dump
@@ -43,6 +50,10 @@ int main(int argc, char** argv)
     int rc = 0;
     std::unique_ptr<LockedOutputFile> log, bad;
     try {
+        // A run with an option it cannot follow would load otherwise than asked: it reads and
+        // writes nothing.
+        if (!badOption.empty())
+            RaiseRisError("RIS_E_SYNTAX_ERROR", badOption + " Nothing was done.");
         // The mode "w" writes the log and the bad file (anew); no other is known, so a run asking
         // for another cannot say how its files would be written and writes none.
         if (mode && !EqualsNoCase(*mode, "w"))
@@ -54,6 +65,9 @@ int main(int argc, char** argv)
         RefuseOutputOnto(logFile, "log file", input, "dump file");
         RefuseOutputOnto(badFile, "bad file", input, "dump file");
         RefuseOutputOnto(badFile, "bad file", logFile, "log file");
+        // A FIFO would hold the run at its opening for ever.
+        RefuseOddOutput(logFile, "log file");
+        RefuseOddOutput(badFile, "bad file");
         // Both files exist after every run that gets this far, also when the load cannot start.
         if (!logFile.empty())
             log = std::make_unique<LockedOutputFile>(logFile);

@@ -1,6 +1,7 @@
 // svrmgr30.exe: the Oracle server manager. Runs the script given as "@<file>" (else the
 // standard input) and writes its console text.
 #include "platform/AppError.h"
+#include "platform/TextUtil.h"
 #include "standins/dbserver/DbServer.h"
 #include "standins/dbserver/LockedOutputFile.h"
 #include "standins/dbserver/ServerManagerSession.h"
@@ -15,16 +16,24 @@ int main(int argc, char** argv)
     std::string out;
     int failed = 0;
     try {
+        // Every argument is checked before the script is read: a run with an argument it cannot
+        // follow runs nothing.
+        std::string scriptFile;
         for (int i = 1; i < argc; ++i) {
             std::string a = argv[i];
-            if (a.rfind("command=", 0) == 0)
+            if (StartsWithNoCase(a, "command="))
                 a = a.substr(8);
-            if (!a.empty() && a[0] == '@') {
-                script = ReadClientInputFile(a.substr(1));
-                fromFile = true;
-            }
+            if (a.size() < 2 || a[0] != '@')
+                throw AppError(1, "svrmgr30",
+                               "Unknown option '" + std::string(argv[i]) +
+                                   "'; the server manager takes \"@<script>\" (or \"command=@<script>\") alone. "
+                                   "Nothing was run.");
+            scriptFile = a.substr(1);
+            fromFile = true;
         }
-        if (!fromFile)
+        if (fromFile)
+            script = ReadClientInputFile(scriptFile);
+        else
             script.assign(std::istreambuf_iterator<char>(std::cin), {});
         DbServer server(DbServer::EnvironmentRoot());
         ServerManagerSession session(server);

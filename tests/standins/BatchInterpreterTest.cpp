@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <map>
 #include <sstream>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -387,10 +388,14 @@ TEST_F(BatchInterpreterTest, CopyOntoItselfInAnyCaseIsRefused)
     EXPECT_EQ(err, "The file cannot be copied onto itself.\r\n");
     EXPECT_EQ(out, "        0 file(s) copied.\r\n");
     EXPECT_EQ(readAll(path("a.txt")), "content");
-    EXPECT_EQ(run({"move a.txt A.txt"}), 1);
+    // A move in other letter case is no copy: cmd renames the file.
+    EXPECT_EQ(run({"move a.txt A.txt"}), 0);
     EXPECT_EQ(run({"xcopy a.txt A.TXT /Y"}), 4);
     EXPECT_EQ(err, "File cannot be copied onto itself\r\n");
-    EXPECT_EQ(readAll(path("a.txt")), "content");
+    EXPECT_EQ(readAll(path("A.txt")), "content");
+    // A source named in other letter case than its file is that one file, not a folder's mask.
+    EXPECT_EQ(run({"xcopy a.txt b.txt /Y"}), 0) << err;
+    EXPECT_EQ(readAll(path("b.txt")), "content");
 }
 
 TEST_F(BatchInterpreterTest, ARefusedLineEndsTheBatchFile)
@@ -539,7 +544,7 @@ TEST_F(BatchInterpreterTest, DeviceNamesAsTargetsMakeNoFiles)
     }
 }
 
-TEST_F(BatchInterpreterTest, ACopyOntoAFifoIsRefusedByNameAndDoesNotWait)
+TEST_F(BatchInterpreterTest, ACopyOntoOrFromAFifoIsRefusedByNameAndDoesNotWait)
 {
     write("a.txt", "A");
     fs::create_directories(path("dst"));
@@ -547,22 +552,56 @@ TEST_F(BatchInterpreterTest, ACopyOntoAFifoIsRefusedByNameAndDoesNotWait)
     ASSERT_EQ(::mkfifo(path("dst/a.txt").c_str(), 0644), 0);
     // No reader ever opens the FIFOs: a command that opened one for writing would wait for ever
     // (the test would hang), one that replaced it would leave a plain file.
+    // Nor does a writer ever open them: a command that read one would wait for ever as well.
+    const std::string written = "is not a regular file; nothing was written to it.";
+    const std::string read = "is not a regular file; nothing was read from it.";
     const struct {
         const char* line;
         const char* named;
+        const std::string& says;
     } cases[] = {
-        {"copy a.txt pipe", "\\pipe "},         {"copy a.txt+a.txt pipe", "\\pipe "},
-        {"copy a.txt dst", "\\dst\\a.txt "},    {"xcopy a.txt pipe", "\\pipe "},
-        {"xcopy a.txt dst\\", "\\dst\\a.txt "}, {"move a.txt pipe", "\\pipe "},
+        {"copy a.txt pipe", "\\pipe ", written},         {"copy a.txt+a.txt pipe", "\\pipe ", written},
+        {"copy a.txt dst", "\\dst\\a.txt ", written},    {"xcopy a.txt pipe", "\\pipe ", written},
+        {"xcopy a.txt dst\\", "\\dst\\a.txt ", written}, {"move a.txt pipe", "\\pipe ", written},
+        {"type pipe", "\\pipe ", read},                  {"copy pipe g.txt", "\\pipe ", read},
+        {"copy a.txt+pipe g.txt", "\\pipe ", read},
     };
     for (const auto& c : cases) {
         const std::string line = c.line;
         EXPECT_NE(run({line}), 0) << line;
-        EXPECT_NE(err.find(std::string(c.named) + "is not a regular file; nothing was written to it."), std::string::npos)
-            << line << "\n" << err;
+        EXPECT_NE(err.find(std::string(c.named) + c.says), std::string::npos) << line << "\n" << err;
         EXPECT_TRUE(fs::is_fifo(path("pipe"))) << line;
         EXPECT_TRUE(fs::is_fifo(path("dst/a.txt"))) << line;
         EXPECT_EQ(readAll(path("a.txt")), "A") << line;
+        EXPECT_FALSE(fs::exists(path("g.txt"))) << line;
+    }
+}
+
+TEST_F(BatchInterpreterTest, AMoveInOtherLetterCaseRenamesAndAFolderNeverMovesIntoItself)
+{
+    using Files = std::map<std::string, std::string>; // every file, by its exact name, and its content
+    const Files untouched = {{"a.txt", "A"}, {"sub/f.txt", "F"}};
+    const std::string intoItself = "The system cannot move a folder into itself.\r\n";
+    const struct {
+        const char* line;
+        std::string err; // empty: moved, exit code 0
+        Files after;
+    } cases[] = {{"move a.txt A.TXT", "", {{"A.TXT", "A"}, {"sub/f.txt", "F"}}},
+                 {"move sub SUB", "", {{"a.txt", "A"}, {"SUB/f.txt", "F"}}},
+                 {"move sub sub\\deep", intoItself, untouched},
+                 {"move sub SUB\\", intoItself, untouched}};
+    for (const auto& c : cases) {
+        for (const char* name : {"sub", "SUB", "A.TXT"})
+            fs::remove_all(path(name));
+        write("a.txt", "A");
+        write("sub/f.txt", "F");
+        EXPECT_EQ(run({c.line}), c.err.empty() ? 0 : 1) << c.line;
+        EXPECT_EQ(err, c.err) << c.line;
+        Files files;
+        for (const auto& e : fs::recursive_directory_iterator(dir.host()))
+            if (e.is_regular_file())
+                files[fs::relative(e.path(), dir.host()).string()] = readAll(e.path().string());
+        EXPECT_EQ(files, c.after) << c.line;
     }
 }
 

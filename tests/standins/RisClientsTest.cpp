@@ -12,10 +12,12 @@
 #include "support/DumpWholenessCases.h"
 #include "support/TestFiles.h"
 
+#include <csignal>
 #include <fcntl.h>
 #include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using testsupport::ReadHostFile;
@@ -451,9 +453,18 @@ TEST_F(RisClientsTest, TheServerRefusesWhatTheDatabaseRefuses)
         {"create table a234567890123456789012345678901 (a int)", "RIS_E_INV_NAME"},
         {"create table a (a234567890123456789012345678901 int)", "RIS_E_INV_NAME"},
         {"create index a234567890123456789012345678901 on t (id)", "RIS_E_INV_NAME"},
+        // The time follows the date after a ":", as the dumps and the system's statements write it.
+        {"insert into stamps values ('2024-03-01 08:00:00')", "RIS_E_INV_VALUE"},
+        {"create table select (c int)", "RIS_E_INV_NAME"},
+        {"create table sel (from int)", "RIS_E_INV_NAME"},
+        {"create view order as select id from t", "RIS_E_INV_NAME"},
+        {"insert into nums values (2, 1e400)", "ORA-01426: numeric overflow"},
+        {"insert into nums (k) values (-1e999)", "ORA-01426: numeric overflow"},
+        {"update nums set x = x * 1e308", "ORA-01426: numeric overflow"},
     };
     t.Batch("default schema pd_c;\ncreate table stamps (at timestamp);\n"
-            "insert into stamps values ('2024-02-29:23:59:59');\n");
+            "insert into stamps values ('2024-02-29:23:59:59');\n"
+            "create table nums (k int, x double);\ninsert into nums values (1, 2.5);\n");
     for (const auto& c : cases) {
         WriteHostFile(host("s.sql"), "default schema pd_c;\r\n" + std::string(c.statement) + ";\r\n");
         ClientRun r = run("risbatch.exe", {"-i", win("s.sql"), "-o", win("out.txt")});
@@ -465,8 +476,10 @@ TEST_F(RisClientsTest, TheServerRefusesWhatTheDatabaseRefuses)
         EXPECT_EQ(db.QueryRows("SELECT at FROM stamps"),
                   (std::vector<std::vector<std::optional<std::string>>>{{"2024-02-29:23:59:59"}}))
             << c.statement;
+        EXPECT_EQ(db.QueryRows("SELECT k, x FROM nums"),
+                  (std::vector<std::vector<std::optional<std::string>>>{{"1", "2.5"}}));
         EXPECT_EQ(db.QueryRows("SELECT name FROM sqlite_master WHERE name NOT IN ('t', 't2', 'ut', 'it_name', "
-                               "'stamps')"),
+                               "'stamps', 'nums')"),
                   (std::vector<std::vector<std::optional<std::string>>>{}))
             << c.statement;
     }
@@ -779,4 +792,115 @@ TEST_F(RisClientsTest, TheServerManagerRefusesAUserOnAMissingTablespaceAndMakesN
         EXPECT_NE(r.console.find("ORA-00959: tablespace 'NOSUCH' does not exist"), std::string::npos) << r.console;
         EXPECT_FALSE(t.Server().FindUser("PD_NEW")) << clause;
     }
+}
+
+TEST_F(RisClientsTest, ALineOrAnOptionAClientCannotFollowOrAnOutputThatIsNoFileIsRefusedBeforeAnythingChanges)
+{
+    ASSERT_EQ(::mkfifo(host("pipe").c_str(), 0644), 0); // no reader ever opens it: a writer would wait for ever
+    std::filesystem::create_directories(host("afolder"));
+    WriteHostFile(host("s.sql"), "default schema pd_c;\r\ndelete from t2;\r\n");
+    const std::string layout = "***variable*** id name note ";
+    const std::string insert = "insert into t (id, name, note) values (?, ?, ?)";
+    const std::vector<std::string> files = {"-i", win("d.dmp"), "-l", win("load.log"), "-b", win("load.bad")};
+    const struct {
+        const char* what;
+        std::string dump;
+        std::vector<std::string> args; // rislod's before "-s"; risbatch's all
+        const char* says;
+    } cases[] = {
+        {"a NUL byte in a value", ReplaceAll(good, "'one'", std::string("'o\0ne'", 7)), files,
+         "Line 5 of the dump file"},
+        {"a layout line naming a column the table lacks", ReplaceAll(good, layout, "***variable*** id name zz "), files,
+         "Line 4 of the dump file"},
+        {"a layout line in another order", ReplaceAll(good, layout, "***variable*** id note name "), files,
+         "names the columns (id, note, name)"},
+        {"an insert line naming fewer columns", ReplaceAll(good, insert, "insert into t (id, note) values (?, ?)"),
+         files, "Line 3 of the dump file"},
+        {"an unknown option", good, {"-z", "-i", win("d.dmp")}, "Unknown option '-z'"},
+        {"rislod log onto a FIFO", good, {"-i", win("d.dmp"), "-l", win("pipe")}, "is a FIFO (named pipe)"},
+        {"rislod bad file onto a FIFO", good, {"-i", win("d.dmp"), "-b", win("pipe")}, "is a FIFO (named pipe)"},
+        {"rislod log onto a folder", good, {"-i", win("d.dmp"), "-l", win("afolder")}, "is a folder"},
+        {"risbatch output onto a FIFO", "", {"-i", win("s.sql"), "-o", win("pipe")}, "is a FIFO (named pipe)"},
+    };
+    for (const auto& c : cases) {
+        WriteHostFile(host("d.dmp"), c.dump);
+        std::vector<std::string> args = c.args;
+        if (!c.dump.empty())
+            args.insert(args.end(), {"-s", "pd_d", "clear", "table", "with", "data", "all"});
+        ClientRun r = run(c.dump.empty() ? "risbatch.exe" : "rislod.exe", args);
+        expectRisFailure(r, c.what);
+        EXPECT_NE(messageOf(r.console).find(c.says), std::string::npos) << c.what << "\n" << r.console;
+        EXPECT_EQ(unloadAll("pd_d").find("create table"), std::string::npos) << c.what;
+        EXPECT_EQ(unloadAll("pd_c"), good) << c.what;
+    }
+}
+
+TEST_F(RisClientsTest, RisbatchWritesEachAnswerAsItsStatementEndsSoAKilledRunLeavesThem)
+{
+    std::string script = "default schema pd_c;\r\ncreate table many (n int);\r\n";
+    for (int i = 0; i < 100000; ++i)
+        script += "insert into many values (" + std::to_string(i) + ");\r\n";
+    WriteHostFile(host("many.sql"), script);
+    SetEnvVar("RIS_PARAMETERS", win("ris.parms"));
+    const int console = ::open(host("console.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const long pid = Process::Start(testsupport::BinDir() + "/risbatch.exe",
+                                    {"-i", win("many.sql"), "-o", win("many.txt")}, 0, {-1, console, console});
+    ::close(console);
+    SetEnvVar("RIS_PARAMETERS", "");
+    RisSession session(t.Server());
+    auto rows = [&]() { return std::stoll(*session.Database("pd_c").QueryText("SELECT count(*) FROM many")); };
+    long code = -1; // the table stands once its answer is written
+    while ((ReadHostFile(host("many.txt")).empty() || rows() < 500) && !Process::Poll(pid, code))
+        ::usleep(1000);
+    ASSERT_EQ(code, -1) << "risbatch ended before the test could stop it";
+    ::kill(static_cast<pid_t>(pid), SIGKILL);
+    Process::Wait(pid);
+    // Every committed insert has its answer, but for one that may have ended right at the kill.
+    const auto answered = static_cast<long long>(Split(ReadHostFile(host("many.txt")), "1 row inserted.").size()) - 1;
+    const long long committed = rows();
+    EXPECT_GE(committed, 500);
+    EXPECT_TRUE(committed == answered || committed == answered + 1) << committed << " rows, " << answered << " answers";
+}
+
+TEST_F(RisClientsTest, TheServerManagerRefusesAnUnknownOptionAndEndsALineAtACarriageReturn)
+{
+    const std::string create = "create user pd_new identified by pd_new default tablespace USER_DATA;";
+    const struct {
+        std::vector<std::string> args;
+        std::string lineEnd;
+        long exitCode;
+        const char* says;
+    } cases[] = {{{"-zz", "@" + win("u.sql")}, "\r\n", 1, "Unknown option '-zz'"},
+                 {{"@" + win("u.sql")}, "\r", 0, "Statement processed"},
+                 {{"command=@" + win("u.sql")}, "\n", 0, "Statement processed"}};
+    for (const auto& c : cases) {
+        WriteHostFile(host("u.sql"), "connect system/manager" + c.lineEnd + create + c.lineEnd + "exit;" + c.lineEnd);
+        ClientRun r = run("svrmgr30.exe", c.args);
+        EXPECT_EQ(r.exitCode, c.exitCode) << c.args[0] << "\n" << r.console;
+        EXPECT_NE(r.console.find(c.says), std::string::npos) << c.args[0] << "\n" << r.console;
+        EXPECT_EQ(t.Server().FindUser("PD_NEW").has_value(), c.exitCode == 0) << c.args[0];
+        if (t.Server().FindUser("PD_NEW"))
+            t.Server().DropUser("PD_NEW");
+    }
+}
+
+TEST_F(RisClientsTest, AnOverflowingNumberIsNeitherLoadedNorUnloaded)
+{
+    t.Batch("default schema pd_c;\ncreate table nums (k int, x double);\ninsert into nums values (1, 2.5);\n");
+    const std::string nums = ReplaceAll(unloadAll("pd_c"), "1 2.5 \r\n", "1 2.5 \r\n2 1e400 \r\n");
+    WriteHostFile(host("c.dmp"), nums);
+    ClientRun r = load("c.dmp", "pd_d");
+    expectRisFailure(r, "a row holding 1e400");
+    EXPECT_NE(messageOf(r.console).find("ORA-01426: numeric overflow"), std::string::npos) << r.console;
+    EXPECT_EQ(ReadHostFile(host("load.bad")), "2 1e400 \r\n");
+    EXPECT_EQ(body(unloadAll("pd_d")), body(ReplaceAll(nums, "2 1e400 \r\n", "")));
+    // An infinity kept by a table made before the server refused them is not unloaded: "inf" loads nowhere.
+    RisSession session(t.Server());
+    session.Database("pd_d").Exec("PRAGMA ignore_check_constraints = 1; INSERT INTO nums VALUES (2, 9e999)");
+    WriteHostFile(host("all.dmp"), "previous dump");
+    r = run("risunlod.exe", {"-m", "w", "-o", win("all.dmp"), "-s", "pd_d", "table", "with", "var", "data", "all"});
+    expectRisFailure(r, "an unload of an infinity");
+    EXPECT_NE(messageOf(r.console).find("Table 'nums', column 'x', row 2 (k 2): the stored value inf cannot be"),
+              std::string::npos) << r.console;
+    EXPECT_EQ(ReadHostFile(host("all.dmp")), "previous dump");
 }

@@ -155,3 +155,16 @@ TEST_F(StandInConnectionsTest, SqlServerActsAsAnotherLoginUntilRevert)
     admin.Execute("REVERT");
     EXPECT_THROW(admin.Execute("SELECT model_no FROM models"), AppError);
 }
+
+TEST_F(StandInConnectionsTest, ANumberBeyondTheRangeOfANumberIsTheDatabasesOverflowAndStoresNothing)
+{
+    RisSession session(*server_);
+    std::string out;
+    session.Execute("create table pd_t.nums (k int, x double)", out);
+    for (const auto& [cs, says] : {std::pair{kOracle + "User Id=pd_t;Password=pd_t;", "ORA-01426: numeric overflow"},
+                                   std::pair{kSql + "Uid=pd_t;Pwd=pd_t;", "Arithmetic overflow error"}}) {
+        const AppError e = Raised([&] { Open(cs).Execute("INSERT INTO nums VALUES (1, -1e400)"); });
+        EXPECT_NE(e.description().find(says), std::string::npos) << e.description();
+        EXPECT_EQ(session.Database("pd_t").QueryText("SELECT count(*) FROM nums"), "0");
+    }
+}
