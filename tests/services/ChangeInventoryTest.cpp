@@ -85,7 +85,7 @@ const Entry kInventory[] = {
     {"dbaccess/CRISStatements.cpp", "DeleteFileA", 1, "none: the access object's own work files"},
     {"dbaccess/CRISStatements.cpp", "ExecA", 1, "none here: DBWrite raises every failure to its caller, which looks"},
     {"dbaccess/CRISStatements.cpp", "RisbatchCommand", 1, "none here: DBWrite raises every failure to its caller, which looks"},
-    {"dbaccess/CRISTableCopy.cpp", "RISLoad", 1, "the target's tables and their row counts against the dump's and those before the load"},
+    {"dbaccess/CRISTableCopy.cpp", "RISLoad", 1, "after every load (ChangeAndLook, EveryCall): the target's tables, their counts and their rows' values (one unload) against the dump's and those before the load; a failed load never done by a count"},
     {"dbaccess/CRISUnload.cpp", "CopyFileA", 1, "none: a copy into the work directory"},
     {"dbaccess/CRISUnload.cpp", "DeleteFileA", 3, "none: the access object's own work files"},
     {"dbaccess/CRISUnload.cpp", "ExecA", 1, "the dump: whole, every asked table, the server's row counts, or no dump at all"},
