@@ -84,8 +84,8 @@ ChangeState CompareCounts(const RowCounts& now, const std::vector<std::string>& 
     return !faults.empty() && missing == tables.size() ? ChangeState::NotDone : ChangeState::NotKnown;
 }
 
-// Which of the tables are gone from the schema after a DROP whose client failed: Done when
-// every one is, NotDone when none is. A listing that cannot be read raises (the change-and-look
+// Which of the tables are gone from the schema after a DROP, whatever its client said: Done
+// when every one is, NotDone when none is. A listing that cannot be read raises (the change-and-look
 // way then counts the drop as not known, and a restore is tried for the table rather than
 // taking it for whole).
 ChangeState DroppedTables(const std::string& schema, const std::vector<std::string>& tables, std::string& seen)
@@ -286,7 +286,7 @@ void ReloadChangedTables(const CharColumnReloadPlan& plan, ReloadRooms rooms)
                 }
                 return std::string();
             },
-            [&](std::string& seen) { return DroppedTables(plan.schema, {table}, seen); });
+            [&](std::string& seen) { return DroppedTables(plan.schema, {table}, seen); }, LookAfter::EveryCall);
         const std::string what = "the drop of table " + table + " of schema " + plan.schema;
         if (drop.Done()) {
             if (drop.CallFailed())

@@ -36,9 +36,10 @@ struct ReloadRooms {
 };
 
 // Drops the tables, gives back the reload's room, loads them from the edited dump and compares
-// them with what they must hold, then creates again the views the drop took with them. Each
-// DROP and load whose client fails is followed by a read of the schema (the change-and-look
-// way): a change found done lets the run go on. On any failure once a drop was tried, the
+// them with what they must hold, then creates again the views the drop took with them. Every
+// DROP and load, whatever its client said, is followed by a read of the schema (the
+// change-and-look way): only a change found done lets the run go on, also after a client that
+// failed. On any failure once a drop was tried, the
 // restore's room is given back, the tables the run dropped are loaded again from the restore
 // dump and, whatever the load's client said, unloaded again and compared whole with the backup
 // (columns, rows, values, indexes and grants; only counted by the server when they cannot be

@@ -256,6 +256,14 @@ std::vector<FailingClientCase> FailingClients()
          "\r\nDropped and restored as they were from '%BACKUP%': pdtable_34_1\r\n"
          "Not dropped, left as they were: pdtable_34_2\r\nNo other table of schema dd_demo was dropped or loaded.",
          ""},
+        // The second drop ends well but leaves its table: it is read after every call.
+        {"SecondDropLeavesItsTable", "risbatch",
+         {ClientRule::Scripted(std::string("\r\n"), std::nullopt).When("drop table pdtable_34_2")},
+         "The drop of table pdtable_34_2 of schema dd_demo ended without an error, but nothing of it stands: "
+         "pdtable_34_2 is still in schema dd_demo.",
+         "\r\nDropped and restored as they were from '%BACKUP%': pdtable_34_1\r\n"
+         "Not dropped, left as they were: pdtable_34_2\r\n",
+         ""},
         // The load and the restore both fail: the message names exactly the two tables lost.
         {"LoadAndRestoreDie", "rislod", {ClientRule::DieBefore(1, "rislod: out of memory\r\n")}, kLoadFailed,
          "Dropped and NOT restored, their rows are kept in '%BACKUP_DROPPED%' (only these tables) and in '%BACKUP%': "
