@@ -242,7 +242,6 @@ TEST_F(CRISServerOperationsTest, ACopyWhoseLoadFailsSaysWhatTheTargetHolds)
     struct Case {
         const char* name;
         ClientRule rule;
-        bool clientMissing;
         const char* pipe;  // the copy of pipe
         int mode;
         std::string outcome;  // the report, or the raised description: its beginning
@@ -250,38 +249,37 @@ TEST_F(CRISServerOperationsTest, ACopyWhoseLoadFailsSaysWhatTheTargetHolds)
         bool raised;
         const char* pipeValues;   // names in the copy of pipe afterwards, "-" when not there
         const char* valveValues;  // in valve_n afterwards
+        bool clientMissing = false;
     };
     const std::string refused = "The copy of 'pipe_old', 'valve_n' into schema 'pd_dst' was not done: RIS Error: "
                                 "RIS_E_TABLE_EXISTS";
     const std::string oldRows = "table 'pipe_old' holds 2 rows (the same as before the load), table 'valve_n' holds 2 "
                                 "rows (the same as before the load).";
     const std::vector<Case> cases = {
-        {"load done, then died", ClientRule::DieAfter(139), false, "pipe_a", 0,
+        {"load done, then died", ClientRule::DieAfter(139), "pipe_a", 0,
          "The copy of 'pipe_a', 'valve_n' into schema 'pd_dst' was done although rislod ended with exit code 139; "
          "table 'pipe_a' holds 2 rows (the 2 copied), table 'valve_n' holds 1 row (the 1 copied).",
          "", false, "a,b", "v"},
-        {"died before loading", ClientRule::DieBefore(139, "rislod: Segmentation fault\r\n"), false, "pipe_b", 2,
+        {"died before loading", ClientRule::DieBefore(139, "rislod: Segmentation fault\r\n"), "pipe_b", 2,
          "The copy of 'pipe_b', 'valve_n' into schema 'pd_dst' was not done: rislod ended with exit code 139; "
          "table 'pipe_b' is not there, table 'valve_n' holds 1 row (the same as before the load).",
          "", true, "-", "v"},
-        {"one table refused, then died", ClientRule::FailTable("pipe_c", "RIS_E_TABLE_NOT_FOUND", 139), false, "pipe_c",
-         2,
+        {"one table refused, then died", ClientRule::FailTable("pipe_c", "RIS_E_TABLE_NOT_FOUND", 139), "pipe_c", 2,
          "Whether the copy of 'pipe_c', 'valve_n' into schema 'pd_dst' was done is not known: RIS Error: "
          "RIS_E_TABLE_NOT_FOUND - ",
          ". What stands: table 'pipe_c' is not there, table 'valve_n' holds 2 rows (its 1 from before the load and "
          "the 1 copied).",
          true, "-", "v,v"},
-        {"new onto tables that stand, as many rows", ClientRule::PassThrough(), false, "pipe_old", 1, refused, oldRows,
-         true, "x,y", "v,v"},
-        {"clear, the load loads nothing and ends with 0", ClientRule::Scripted(std::nullopt, std::nullopt), false,
-         "pipe_old", 0,
+        {"new onto tables that stand, as many rows", ClientRule::PassThrough(), "pipe_old", 1, refused, oldRows, true,
+         "x,y", "v,v"},
+        {"clear, the load loads nothing and ends with 0", ClientRule::Scripted(std::nullopt, std::nullopt), "pipe_old", 0,
          "The copy of 'pipe_old', 'valve_n' into schema 'pd_dst' ended without an error, but nothing of it stands: " +
              oldRows,
          "", true, "x,y", "v,v"},
-        {"clear, no load client", ClientRule::PassThrough(), true, "pipe_old", 0,
-         "The copy of 'pipe_old', 'valve_n' into schema 'pd_dst' was not done: rislod in '", oldRows, true, "x,y",
-         "v,v"},
-        {"clear over as many rows, loaded", ClientRule::PassThrough(), false, "pipe_old", 0, "", "", false, "a,b", "v"},
+        {"clear, no load client", ClientRule::PassThrough(), "pipe_old", 0,
+         "The copy of 'pipe_old', 'valve_n' into schema 'pd_dst' was not done: rislod in '", oldRows, true, "x,y", "v,v",
+         true},
+        {"clear over as many rows, loaded", ClientRule::PassThrough(), "pipe_old", 0, "", "", false, "a,b", "v"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -292,18 +290,18 @@ TEST_F(CRISServerOperationsTest, ACopyWhoseLoadFailsSaysWhatTheTargetHolds)
             return cris.RISTableCopy("pd_src", {"pipe", "valve"}, "pd_dst", {c.pipe, "valve_n"}, c.mode, Out("copy.log"));
         };
         const std::string said = c.raised ? Raised([&] { copy(); }).description() : copy();
-        EXPECT_EQ(said.substr(0, c.outcome.size()), c.outcome) << said;
-        EXPECT_EQ(said.substr(said.size() - std::min(said.size(), c.end.size())), c.end) << said;
+        EXPECT_EQ(said.substr(0, c.outcome.size()), c.outcome);
+        EXPECT_EQ(said.substr(said.size() - std::min(said.size(), c.end.size())), c.end);
         EXPECT_EQ(clients.Runs("rislod"), c.clientMissing ? 0 : 1);
         // What was said holds: the rows are as the message says.
         const auto names = [&](const std::string& table) {
             const Names tables = cris.DBGetTables("pd_dst", true);
             if (std::find(tables.begin(), tables.end(), table) == tables.end())
                 return std::string("-");
-            std::vector<std::string> values;
+            std::string values;
             for (const auto& row : Rows("pd_dst", "SELECT name FROM " + table + " ORDER BY name"))
-                values.push_back(row[0].value_or("NULL"));
-            return Join(values, ",");
+                values += (values.empty() ? "" : ",") + row[0].value_or("NULL");
+            return values;
         };
         EXPECT_EQ(names(c.pipe), c.pipeValues);
         EXPECT_EQ(names("valve_n"), c.valveValues);
@@ -377,33 +375,22 @@ TEST_F(CRISServerOperationsTest, ACopyKeepsEveryIndexWhereItWasAndEveryValueAsIt
         EXPECT_EQ(copied, source);
     }
     // A load that leaves the index out and ends well is no copy; nor is one whose view over a
-    // table not copied cannot be made. Either names what was copied and stays.
+    // table not copied cannot be made. The message names what was copied and stays.
     Ris("default schema pd_aud1;\ncreate table aud_w (k int);\ncreate view v_w as select k from aud_w;\nquit;\n");
-    const struct {
-        const char* name;
-        testsupport::ClientRule rule;
-        const char* copy;
-        std::string said; // the beginning of the message
-    } notMade[] = {
-        {"index left out", testsupport::ClientRule::DropLines("create unique index"), "aud_v3",
-         "Index 'pk_aud_v3' of table 'aud_v3' was not made in schema 'pd_aud2'\r\nView 'v_w' was not made in schema "
-         "'pd_aud2'; the table 'aud_v3' was copied into it with all its rows and stays there.\r\n"},
-        {"view over a table not copied", testsupport::ClientRule::PassThrough(), "aud_v4",
-         "View 'v_w' was not made in schema 'pd_aud2'; the table 'aud_v4' was copied into it with all its rows and "
-         "stays there.\r\n"},
-    };
-    for (const auto& c : notMade) {
-        SCOPED_TRACE(c.name);
+    {
         testsupport::WrapperClients clients;
-        clients.Set("rislod", c.rule);
+        clients.Set("rislod", testsupport::ClientRule::DropLines("create unique index"));
         cris.SetUseRIS(clients.WinFolder());
-        const std::string said =
-            Raised([&] { cris.RISTableCopy("pd_aud1", {"aud_v"}, "pd_aud2", {c.copy}, 1, Out("copy.log")); })
-                .description();
+        EXPECT_EQ(Raised([&] { cris.RISTableCopy("pd_aud1", {"aud_v"}, "pd_aud2", {"aud_v3"}, 1, Out("copy.log")); })
+                      .description(),
+                  "Index 'pk_aud_v3' of table 'aud_v3' was not made in schema 'pd_aud2'\r\nView 'v_w' was not made in "
+                  "schema 'pd_aud2'; the table 'aud_v3' was copied into it with all its rows and stays there.\r\n"
+                  "Schema 'pd_aud2' already has the views 'v_aud', 'v_only': they were left as they were, and the "
+                  "source's views of these names were not copied.\r\nThe copy of 'aud_v3' into schema 'pd_aud2' was "
+                  "done although RIS Error: RIS_E_UNKNOWN_RELATION - Table or view 'main.aud_w' does not exist.; table "
+                  "'aud_v3' holds 4 rows (the 4 copied).");
         cris.SetUseRIS("");
-        EXPECT_EQ(said.substr(0, c.said.size()), c.said) << said;
-        EXPECT_NE(said.find("Schema 'pd_aud2' already has the views 'v_aud', 'v_only'"), std::string::npos) << said;
-        EXPECT_EQ(Rows("pd_aud2", std::string(values).replace(values.find("aud_v"), 5, c.copy)), source);
+        EXPECT_EQ(Rows("pd_aud2", std::string(values).replace(values.find("aud_v"), 5, "aud_v3")), source);
     }
     EXPECT_EQ(Rows("pd_aud2", "SELECT t FROM aud_v")[0][0], std::optional<std::string>("own"));
     // The target's own table still refuses a duplicate key.

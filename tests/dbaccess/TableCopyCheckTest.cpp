@@ -48,21 +48,9 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"ClearOverAsManyOldRowsLeftThem", 0, false, kOldRows, kOldRows, ChangeState::NotDone,
              "table 'tube' holds 2 rows (the same as before the load), table 'valve' holds 0 rows (the same as before "
              "the load, which are also the 0 copied)"},
-        Case{"ClearOverAsManyOldRowsReplacedThem", 0, true, kOldRows,
-             {{"tube", true, 2, {1, 2}}, {"valve", true, 0, {}}}, ChangeState::Done,
-             "table 'tube' holds 2 rows (the 2 copied), table 'valve' holds 0 rows (the same as before the load, "
-             "which are also the 0 copied)"},
-        Case{"OneValueOtherThanCopied", 0, false, kOldRows, {{"tube", true, 2, {1, 3}}, {"valve", true, 0, {}}},
-             ChangeState::NotKnown,
-             "table 'tube' holds 2 rows (not the 2 copied, nor the 2 it held before the load), table 'valve' holds 0 "
-             "rows (the same as before the load, which are also the 0 copied)"},
         // Old rows that are the copy's own: the load's end decides, a failure stands.
         Case{"RefusedOverTheCopysOwnRows", 1, true, {{"tube", true, 2, {1, 2}}, {"valve", true, 0, {}}},
              {{"tube", true, 2, {1, 2}}, {"valve", true, 0, {}}}, ChangeState::NotDone,
-             "table 'tube' holds 2 rows (the same as before the load, which are also the 2 copied), table 'valve' "
-             "holds 0 rows (the same as before the load, which are also the 0 copied)"},
-        Case{"LoadedOverTheCopysOwnRows", 0, false, {{"tube", true, 2, {1, 2}}, {"valve", true, 0, {}}},
-             {{"tube", true, 2, {1, 2}}, {"valve", true, 0, {}}}, ChangeState::Done,
              "table 'tube' holds 2 rows (the same as before the load, which are also the 2 copied), table 'valve' "
              "holds 0 rows (the same as before the load, which are also the 0 copied)"},
         // A table the load dropped and did not make again.

@@ -210,10 +210,11 @@ using testsupport::ClientRule;
 struct FailingClientCase {
     std::string name;
     std::string client;
-    std::vector<ClientRule> rules;
+    ClientRule rule;
     std::string cause;   // a part of the message that names the failure (%BACKUP%: the backup dump)
     std::string outcome; // a part of the message after the cause
     std::string lost;    // the tables gone or not as they were afterwards, joined by blanks
+    std::vector<ClientRule> later = {}; // rules for the client's runs the first rule leaves
 };
 
 const char* kNothingDropped = "No whole backup dump could be made, so these schemas were left unchanged:\r\n"
@@ -223,8 +224,9 @@ const char* kNoBackup = "No whole backup dump could be made, so these schemas we
 const char* kBothRestored = "\r\nDropped and restored as they were from '%BACKUP%': pdtable_34_1, pdtable_34_2\r\n"
                             "No other table of schema dd_demo was dropped or loaded.";
 const char* kLoadFailed = "The load of the changed tables of schema dd_demo was not done: ";
-const char* kRestoredOtherwise = "\r\nDropped and restored from '%BACKUP%', but NOT as they were (as they were, they "
-                                 "are kept in '%BACKUP_DROPPED%' (only these tables) and in '%BACKUP%'): ";
+const std::string kRestoredOtherwise = "\r\nDropped and restored from '%BACKUP%', but NOT as they were (as they "
+                                       "were, they are kept in '%BACKUP_DROPPED%' (only these tables) and in "
+                                       "'%BACKUP%'): ";
 const ClientRule kReloadDies = ClientRule::DieBefore(1, "rislod: out of memory\r\n").Times(1);
 
 std::vector<FailingClientCase> FailingClients()
@@ -232,57 +234,52 @@ std::vector<FailingClientCase> FailingClients()
     return {
         // The backup's unload is cut inside a changed table and the client ends with 0 all the
         // same; or the client leaves a changed table out of a dump that is whole by its form.
-        {"BackupCutInAChangedTable", "risunlod", {ClientRule::CutAnswer(13).When("data all")}, kNoBackup,
+        {"BackupCutInAChangedTable", "risunlod", ClientRule::CutAnswer(13).When("data all"), kNoBackup,
          "is not whole: table 'pdtable_34_1' (from line 9) ends without its end-of-table line at line 13", ""},
-        {"BackupSilentlyLacksAChangedTable", "risunlod", {ClientRule::FailTable("pdtable_34_1", "", 0).When("data all")},
+        {"BackupSilentlyLacksAChangedTable", "risunlod", ClientRule::FailTable("pdtable_34_1", "", 0).When("data all"),
          kNothingDropped, "pdtable_34_1 is not in the dump)", ""},
         // The blocks are closed, but rows are cut from inside one: the server's count shows it.
-        {"BackupRowsThinnedInsideAClosedBlock", "risunlod", {ClientRule::ThinRows("pdtable_34_1", 2).When("data all")},
+        {"BackupRowsThinnedInsideAClosedBlock", "risunlod", ClientRule::ThinRows("pdtable_34_1", 2).When("data all"),
          kNothingDropped, "pdtable_34_1 holds 3 rows on the server, 1 in the dump)", ""},
-        {"BackupBlockEndsAfterItsColumnLine", "risunlod", {ClientRule::ThinRows("pdtable_34_2", 0).When("data all")},
+        {"BackupBlockEndsAfterItsColumnLine", "risunlod", ClientRule::ThinRows("pdtable_34_2", 0).When("data all"),
          kNothingDropped, "pdtable_34_2 holds 2 rows on the server, 0 in the dump)", ""},
         // The load dies before it does anything, or after it did all.
-        {"LoadDiesBefore", "rislod", {ClientRule::DieBefore(1, "rislod: out of memory\r\n").Times(1)}, kLoadFailed,
+        {"LoadDiesBefore", "rislod", ClientRule::DieBefore(1, "rislod: out of memory\r\n").Times(1), kLoadFailed,
          kBothRestored, ""},
         // The reload ends well but leaves out the grants: the check against the backup dump
         // catches it (it tells any value, type or grant apart) and restores both tables.
-        {"ReloadLosesTheGrants", "rislod", {ClientRule::DropLines("grant ").Times(1)},
+        {"ReloadLosesTheGrants", "rislod", ClientRule::DropLines("grant ").Times(1),
          "After the reload the changed tables of schema dd_demo differ from the backup dump: "
          "pdtable_34_1: lacks grant to public; pdtable_34_2: lacks grant to public\r\n",
          kBothRestored, ""},
         // The second drop is refused: the first table is gone, the second one stays.
-        {"SecondDropRefused", "risbatch", {ClientRule::RefuseStatement("drop table pdtable_34_2")},
+        {"SecondDropRefused", "risbatch", ClientRule::RefuseStatement("drop table pdtable_34_2"),
          "The drop of table pdtable_34_2 of schema dd_demo was not done: RIS Error: RIS_E_NO_PRIVILEGE",
          "\r\nDropped and restored as they were from '%BACKUP%': pdtable_34_1\r\n"
          "Not dropped, left as they were: pdtable_34_2\r\nNo other table of schema dd_demo was dropped or loaded.",
          ""},
         // The second drop ends well but leaves its table: it is read after every call.
         {"SecondDropLeavesItsTable", "risbatch",
-         {ClientRule::Scripted(std::string("\r\n"), std::nullopt).When("drop table pdtable_34_2")},
+         ClientRule::Scripted("\r\n", std::nullopt).When("drop table pdtable_34_2"),
          "The drop of table pdtable_34_2 of schema dd_demo ended without an error, but nothing of it stands: "
-         "pdtable_34_2 is still in schema dd_demo.",
-         "\r\nDropped and restored as they were from '%BACKUP%': pdtable_34_1\r\n"
-         "Not dropped, left as they were: pdtable_34_2\r\n",
-         ""},
+         "pdtable_34_2 is still in schema dd_demo.", "\r\nNot dropped, left as they were: pdtable_34_2\r\n", ""},
         // The load and the restore both fail: the message names exactly the two tables lost.
-        {"LoadAndRestoreDie", "rislod", {ClientRule::DieBefore(1, "rislod: out of memory\r\n")}, kLoadFailed,
+        {"LoadAndRestoreDie", "rislod", ClientRule::DieBefore(1, "rislod: out of memory\r\n"), kLoadFailed,
          "Dropped and NOT restored, their rows are kept in '%BACKUP_DROPPED%' (only these tables) and in '%BACKUP%': "
          "pdtable_34_1 (missing), pdtable_34_2 (missing)",
          "pdtable_34_1 pdtable_34_2"},
         // The load dies, and the restore ends well but not as the backup holds the tables: it is
         // compared whole, and the message names what differs and where the tables are kept.
-        {"RestoreLosesTheGrants", "rislod", {kReloadDies, ClientRule::DropLines("grant ")}, kLoadFailed,
-         std::string(kRestoredOtherwise) + "pdtable_34_1 (lacks grant to public), pdtable_34_2 (lacks grant to public)",
-         "pdtable_34_1 pdtable_34_2"},
-        {"RestoreChangesAValue", "rislod", {kReloadDies, ClientRule::EditLines("'GATE2'", "'GATX2'")}, kLoadFailed,
-         "\r\nDropped and restored as they were from '%BACKUP%': pdtable_34_2" + std::string(kRestoredOtherwise) +
-             "pdtable_34_1 (1 row differs in its values)",
-         "pdtable_34_1"},
-        {"RestoreChangesAColumnType", "rislod",
-         {kReloadDies, ClientRule::EditLines("component_code char(12)", "component_code char(14)")}, kLoadFailed,
-         std::string(kRestoredOtherwise) + "pdtable_34_1 (column component_code char(14), not component_code "
-         "char(12)), pdtable_34_2 (column component_code char(14), not component_code char(12))",
-         "pdtable_34_1 pdtable_34_2"},
+        {"RestoreLosesTheGrants", "rislod", kReloadDies, kLoadFailed,
+         kRestoredOtherwise + "pdtable_34_1 (lacks grant to public), pdtable_34_2 (lacks grant to public)",
+         "pdtable_34_1 pdtable_34_2", {ClientRule::DropLines("grant ")}},
+        {"RestoreChangesAValue", "rislod", kReloadDies, kLoadFailed,
+         kRestoredOtherwise + "pdtable_34_1 (1 row differs in its values)", "pdtable_34_1",
+         {ClientRule::EditLines("'GATE2'", "'GATX2'")}},
+        {"RestoreChangesAColumnType", "rislod", kReloadDies, kLoadFailed, kRestoredOtherwise + "pdtable_34_1 (column "
+         "component_code char(14), not component_code char(12)), pdtable_34_2 (column component_code char(14), not "
+         "component_code char(12))", "pdtable_34_1 pdtable_34_2",
+         {ClientRule::EditLines("component_code char(12)", "component_code char(14)")}},
     };
 }
 
@@ -294,7 +291,9 @@ class frmAlterDBColumnFailingClientTest : public frmAlterDBColumnTest,
 TEST_P(frmAlterDBColumnFailingClientTest, TheMessageTellsTableByTableWhatHappened)
 {
     testsupport::WrapperClients clients;
-    clients.Set(GetParam().client, GetParam().rules);
+    std::vector<ClientRule> rules = {GetParam().rule};
+    rules.insert(rules.end(), GetParam().later.begin(), GetParam().later.end());
+    clients.Set(GetParam().client, rules);
     gCRIS->SetUseRIS(clients.WinFolder());
     runAndCompare(GetParam().cause, GetParam().outcome, GetParam().lost);
 }
@@ -594,9 +593,8 @@ private:
 
 // Another program fills the temporary folder once the reload's room is given back, and the
 // reload fails for want of room: the full folder is named as the cause, and the room held for
-// the restore brings the tables back. So also when the folder keeps room for the load's copy of
-// its dump but none for the client's output, and that copy is gone again once the load has
-// failed. When the folder is filled again as the restore's room is given back, the restore
+// the restore brings the tables back, also when the folder was left room for the load's copy of
+// its dump (gone once the load failed) but none for the output. When the folder is filled again as the restore's room is given back, the restore
 // fails too: the message names the full folder and the kept restore dump, which holds every row
 // of the tables.
 TEST_F(frmAlterDBColumnTest, ATempFolderFilledDuringTheRunIsNamedAndTheTablesComeBackOrStayInTheDump)
@@ -614,13 +612,9 @@ TEST_F(frmAlterDBColumnTest, ATempFolderFilledDuringTheRunIsNamedAndTheTablesCom
     const uintmax_t copyRoom = (fs::file_size(folder_.host("changed.dmp")) + 1024 + 4095) / 4096 * 4096;
     ASSERT_GT(copyRoom, 64u * 1024);
     const std::string kept = win("backup") + "\\dd_demo_2024-03-15_143005_dropped_tables.dmp";
-    const struct {
-        int fills;
-        uintmax_t leave; // the room the other program leaves free
-    } cases[] = {{1, 0}, {1, copyRoom}, {2, 0}};
-    for (const auto& c : cases) {
-        const int fills = c.fills;
-        SCOPED_TRACE(std::to_string(fills) + " fills, " + std::to_string(c.leave) + " bytes left");
+    // How often the other program fills the folder, and the room it leaves free.
+    for (const auto& [fills, leave] : std::vector<std::pair<int, uintmax_t>>{{1, 0}, {1, copyRoom}, {2, 0}}) {
+        SCOPED_TRACE(std::to_string(fills) + " fills, " + std::to_string(leave) + " bytes left");
         const long long rows1 = rows("pdtable_34_1"), rows2 = rows("pdtable_34_2");
         auto form = open();
         const size_t asked = prompts().size();
@@ -628,7 +622,7 @@ TEST_F(frmAlterDBColumnTest, ATempFolderFilledDuringTheRunIsNamedAndTheTablesCom
         SmallDisk temp(work, "800k");
         gTempDir = gCRIS->GetTempDir();
         {
-            TempFolderFiller other(work, 800 * 1024, fills, c.leave);
+            TempFolderFiller other(work, 800 * 1024, fills, leave);
             changeComponentCode(*form);
             ASSERT_EQ(other.fills(), static_cast<size_t>(fills));
         }
@@ -638,7 +632,7 @@ TEST_F(frmAlterDBColumnTest, ATempFolderFilledDuringTheRunIsNamedAndTheTablesCom
         const std::string full = "the temporary folder '" + gCRIS->GetTempDir() + "' is full (";
         EXPECT_EQ(tempFiles(), 0u);
         if (fills == 1) {
-            if (c.leave == 0)
+            if (leave == 0)
                 EXPECT_EQ(message.find("exit code"), std::string::npos) << message;
             EXPECT_NE(message.find(full, message.find("load of the changed tables of schema dd_demo")),
                       std::string::npos) << message;

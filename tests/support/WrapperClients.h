@@ -69,9 +69,8 @@ public:
     // The run's -i file loses every line that holds `text` (any case), then the real client runs
     // it: a load that leaves out an index or a row and still ends well.
     static ClientRule DropLines(const std::string& text);
-    // The run's -i file has every `text` (exact case) replaced by `replacement`, then the real
-    // client runs it: a load that changes a value or a column type and still ends well. Like
-    // DropLines it leaves the run to the rules after it.
+    // As DropLines, but every `text` (exact case) of the -i file becomes `replacement`: a load
+    // that changes a value or a column type and still ends well.
     static ClientRule EditLines(const std::string& text, const std::string& replacement);
 
     // Applies the rule only to runs whose arguments, -i file or -f file hold `text` (any case);
