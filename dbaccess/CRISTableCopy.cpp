@@ -130,9 +130,9 @@ std::string CRIS::RISTableCopy(const std::string& sourceSchema, const std::vecto
         std::vector<CopiedTable> dumped = definitions.tables;
         std::vector<std::string> copiedTables;
         for (CopiedTable& t : dumped) {
-            const auto renamed = renames.find(ToLower(t.table));
-            if (renamed != renames.end())
-                t.table = renamed->second;
+            const auto newName = renames.find(ToLower(t.table));
+            if (newName != renames.end())
+                t.table = newName->second;
             copiedTables.push_back(t.table);
         }
         const std::vector<CopiedTable> before =

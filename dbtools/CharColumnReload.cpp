@@ -85,9 +85,9 @@ ChangeState CompareCounts(const RowCounts& now, const std::vector<std::string>& 
 }
 
 // Which of the tables are gone from the schema after a DROP, whatever its client said: Done
-// when every one is, NotDone when none is. A listing that cannot be read raises (the change-and-look
-// way then counts the drop as not known, and a restore is tried for the table rather than
-// taking it for whole).
+// when every one is, NotDone when none is. A listing that cannot be read raises (the
+// change-and-look way then counts the drop as not known, and a restore is tried for the table
+// rather than taking it for whole).
 ChangeState DroppedTables(const std::string& schema, const std::vector<std::string>& tables, std::string& seen)
 {
     const std::vector<std::string> present = gCRIS->DBGetTables(schema, true);
