@@ -153,7 +153,11 @@ public:
     // grants and the source's views; a view the target already has is left as it is. Gives what
     // the caller should be told although the copy stands (views left as they were, a load that
     // failed after doing all its work), CR LF between sentences; empty when there is nothing.
-    // A failed load raises what stands afterwards: not done, or not known with each table's rows.
+    // Every load is followed by a read of the target, row by row against the dump and against
+    // what the target held before: a load that did not leave every table's copy (also one that
+    // ended well, and one whose client refused by name) raises what stands afterwards, not done
+    // or not known, with each table's rows. An index or view not made raises naming the tables
+    // that were copied all the same.
     std::string RISTableCopy(const std::string& sourceSchema, const std::vector<std::string>& sourceTables,
                       const std::string& targetSchema, const std::vector<std::string>& targetTables,
                       int32_t loadMode, const std::string& logFile);

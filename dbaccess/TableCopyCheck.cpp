@@ -1,13 +1,22 @@
-// The look at a table copy's target after its load failed.
+// The look at a table copy's target after its load.
 #include "dbaccess/TableCopyCheck.h"
 
 #include "dbaccess/CRIS.h"
+#include "dbaccess/CRISWork.h"
+#include "dbaccess/DumpReader.h"
+#include "dbaccess/DumpRowHash.h"
+#include "dbaccess/RowCountAnswer.h"
 #include "platform/AppError.h"
 #include "platform/TextUtil.h"
+#include "services/FileOperation.h"
+
+#include <algorithm>
+#include <map>
 
 namespace {
 
 constexpr int32_t kAppendMode = 2;
+constexpr int32_t kVariableLayout = 0;
 
 std::string Rows(uint64_t n)
 {
@@ -22,12 +31,31 @@ const CopiedTable* Find(const std::vector<CopiedTable>& tables, const std::strin
     return nullptr;
 }
 
-// The rows a table of the copy holds once its copy is there: the dump's, added to those it had
-// before for load mode 2 (which neither clears nor replaces).
-uint64_t RowsWhenCopied(const DumpTableCount& dumped, const CopiedTable* before, int32_t loadMode)
+// The rows' hashes of each table of the dump, keyed by the table's name in lower case.
+std::map<std::string, std::vector<uint64_t>> RowHashesOf(const std::string& dumpFile)
 {
-    const uint64_t had = before && before->exists ? before->rows : 0;
-    return dumped.rows + (loadMode == kAppendMode ? had : 0);
+    std::map<std::string, std::vector<uint64_t>> hashes;
+    DumpReader reader(dumpFile);
+    DumpItem item;
+    while (reader.Next(item)) {
+        if (item.kind == DumpItemKind::Row)
+            hashes[ToLower(item.table)].push_back(DumpRowHash(item.values));
+    }
+    for (auto& [table, rows] : hashes)
+        std::sort(rows.begin(), rows.end());
+    return hashes;
+}
+
+// The rows a table of the copy holds once its copy is there: the dump's, added to those it had
+// before for load mode 2.
+std::vector<uint64_t> RowsWhenCopied(const CopiedTable& dumped, const CopiedTable* before, int32_t loadMode)
+{
+    std::vector<uint64_t> goal = dumped.rowHashes;
+    if (loadMode == kAppendMode && before && before->exists) {
+        goal.insert(goal.end(), before->rowHashes.begin(), before->rowHashes.end());
+        std::sort(goal.begin(), goal.end());
+    }
+    return goal;
 }
 
 } // namespace
@@ -39,7 +67,7 @@ std::vector<CopiedTable> ReadCopiedTables(CRIS& cris, const std::string& schema,
     std::vector<CopiedTable> found;
     std::vector<std::string> standing;
     for (const std::string& table : tables) {
-        CopiedTable t{table, false, 0};
+        CopiedTable t{table, false, 0, {}};
         for (const std::string& e : existing)
             t.exists = t.exists || EqualsNoCase(e, table);
         if (t.exists)
@@ -48,50 +76,75 @@ std::vector<CopiedTable> ReadCopiedTables(CRIS& cris, const std::string& schema,
     }
     // One client run counts every table that stands.
     const RowCounts counts = cris.RISCountRows(schema, standing);
+    std::vector<std::string> holding;
     for (CopiedTable& t : found)
-        if (t.exists)
-            t.rows = counts.at(t.table);
+        if (t.exists && (t.rows = counts.at(t.table)) > 0)
+            holding.push_back(t.table);
+    if (holding.empty())
+        return found;
+
+    // Equal counts cannot tell old rows from new ones: the values are read as well.
+    WorkFiles work;
+    const std::string dump = work.add(cris.GetTempDir() + GetTempName());
+    cris.RISUnload(dump, schema, holding, std::nullopt, "", kVariableLayout, false, UnloadExtras::None);
+    const DumpWholeness whole = CheckDumpWhole(dump);
+    if (!whole.Whole())
+        RaiseError("", "The unload of the tables of schema '" + schema + "' is not whole: " + whole.problem);
+    if (const std::string short_ = RowCountDifferences(whole.tables, counts); !short_.empty())
+        RaiseError("", "The unload of the tables of schema '" + schema + "' does not hold their rows (" + short_ + ")");
+    std::map<std::string, std::vector<uint64_t>> hashes = RowHashesOf(dump);
+    for (CopiedTable& t : found)
+        if (t.rows > 0)
+            t.rowHashes = std::move(hashes[ToLower(t.table)]);
     return found;
 }
 
-void RequireCopiedRows(const std::vector<CopiedTable>& after, const std::vector<DumpTableCount>& dumped,
-                       const std::vector<CopiedTable>& before, int32_t loadMode, const std::string& schema)
-{
-    for (const DumpTableCount& d : dumped) {
-        const uint64_t goal = RowsWhenCopied(d, Find(before, d.table), loadMode);
-        const CopiedTable* now = Find(after, d.table);
-        const uint64_t held = now && now->exists ? now->rows : 0;
-        if (held != goal)
-            RaiseError("", "Table '" + d.table + "' of schema '" + schema + "' holds " + std::to_string(held) +
-                               " rows after the copy, " + std::to_string(goal) + " expected");
-    }
-}
-
-ChangeState CompareCopiedTables(const std::vector<DumpTableCount>& dumped, const std::vector<CopiedTable>& before,
-                                const std::vector<CopiedTable>& after, int32_t loadMode, std::string& seen)
+ChangeState CompareCopiedTables(const std::vector<CopiedTable>& dumped, const std::vector<CopiedTable>& before,
+                                const std::vector<CopiedTable>& after, int32_t loadMode, bool loadFailed,
+                                std::string& seen)
 {
     bool allCopied = true;
     bool allAsBefore = true;
     seen.clear();
-    for (const DumpTableCount& d : dumped) {
+    for (const CopiedTable& d : dumped) {
         const CopiedTable* was = Find(before, d.table);
         const CopiedTable* now = Find(after, d.table);
         const bool existed = was && was->exists;
-        const uint64_t had = existed ? was->rows : 0;
-        const uint64_t goal = RowsWhenCopied(d, was, loadMode);
         const bool exists = now && now->exists;
-        allCopied = allCopied && exists && now->rows == goal;
-        allAsBefore = allAsBefore && exists == existed && (!exists || now->rows == had);
-
+        const uint64_t had = existed ? was->rows : 0;
+        const bool appended = loadMode == kAppendMode && had > 0;
+        const bool copied = exists && now->rowHashes == RowsWhenCopied(d, was, loadMode);
+        const bool asBefore = exists == existed && (!exists || now->rowHashes == was->rowHashes);
         std::string clause = "table '" + d.table + "' ";
-        if (!exists)
-            clause += "is not there";
-        else
-            clause += "holds " + Rows(now->rows) + " of the " + std::to_string(d.rows) + " copied";
-        if (existed)
-            clause += " (" + Rows(had) + " before the load)";
+        if (!exists) {
+            clause += "is not there" + (existed ? " (it held " + Rows(had) + " before the load)" : std::string());
+        } else {
+            clause += "holds " + Rows(now->rows) + " (";
+            if (copied && asBefore) {
+                clause += "the same as before the load, which are also the " + std::to_string(d.rows) + " copied";
+            } else if (copied) {
+                clause += appended ? "its " + std::to_string(had) + " from before the load and the " +
+                                         std::to_string(d.rows) + " copied"
+                                   : "the " + std::to_string(d.rows) + " copied";
+            } else if (asBefore) {
+                clause += "the same as before the load";
+            } else if (appended) {
+                clause += "not its " + std::to_string(had) + " from before the load and the " +
+                          std::to_string(d.rows) + " copied";
+            } else {
+                clause += "not the " + std::to_string(d.rows) + " copied" +
+                          (existed ? ", nor the " + std::to_string(had) + " it held before the load" : std::string());
+            }
+            clause += ")";
+        }
+        allCopied = allCopied && copied;
+        allAsBefore = allAsBefore && asBefore;
         seen += (seen.empty() ? "" : ", ") + clause;
     }
+    // A table whose old rows are the copy's fits either; when every table does, nothing tells
+    // the copy from the old rows, and the load's own end decides: its failure stands.
+    if (allCopied && allAsBefore)
+        return loadFailed ? ChangeState::NotDone : ChangeState::Done;
     if (allCopied)
         return ChangeState::Done;
     return allAsBefore ? ChangeState::NotDone : ChangeState::NotKnown;

@@ -23,8 +23,6 @@
 namespace {
 
 constexpr const char* kSource = "CharColumnAlter::ProcessSchema";
-// Room for the output of the clients beside each copy of the changed tables.
-constexpr uint64_t kClientOutputRoom = 16 * 1024;
 
 uint64_t FileBytes(const std::string& path)
 {
@@ -129,11 +127,12 @@ std::string CharColumnAlter::ProcessSchema(const CharColumnRequest& request, con
     plan.tempFolder = gCRIS->GetTempDir();
     plan.workFiles = &work;
     // The reload copies its dump, and the comparison after it unloads the tables and keeps a
-    // copy; the restore copies the restore dump, and the server counts the rows after it. The
-    // restore's room stays held until the restore begins.
+    // copy; so do the restore and its comparison with the restore dump, one after the other
+    // (the load's copy is gone before the unload begins). The restore's room stays held until
+    // the restore begins.
     TempRoom reloadRoom, restoreRoom;
-    const uint64_t reloadBytes = 2 * (FileBytes(plan.editedDump) + kClientOutputRoom);
-    const uint64_t restoreBytes = FileBytes(plan.restoreDump) + kClientOutputRoom;
+    const uint64_t reloadBytes = 2 * (FileBytes(plan.editedDump) + kCharColumnClientOutputRoom);
+    const uint64_t restoreBytes = 2 * FileBytes(plan.restoreDump) + kCharColumnClientOutputRoom;
     const uint64_t copies = reloadBytes + restoreBytes;
     try {
         reloadRoom.Hold(plan.tempFolder, reloadBytes);

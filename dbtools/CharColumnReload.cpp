@@ -8,6 +8,7 @@
 #include "dbtools/RisFailureText.h"
 #include "dbtools/TempRoom.h"
 #include "platform/AppError.h"
+#include "platform/HostFiles.h"
 #include "platform/TextUtil.h"
 #include "services/AppGlobals.h"
 #include "services/ChangeOutcome.h"
@@ -67,8 +68,8 @@ std::vector<std::string> RestoreFaults(const SchemaDumpSummary& expected, const 
 }
 
 // How the rows the server counts compare with what the dump summary says the tables must hold:
-// Done when alike, NotDone when every table is missing, NotKnown otherwise (the faults are
-// what was seen).
+// NotDone when every table is missing, else NotKnown: equal counts cannot tell a table whose
+// values, types or grants differ (the faults, or that the counts agree, are what was seen).
 ChangeState CompareCounts(const RowCounts& now, const std::vector<std::string>& tables,
                           const SchemaDumpSummary& expected, std::string& seen)
 {
@@ -79,18 +80,14 @@ ChangeState CompareCounts(const RowCounts& now, const std::vector<std::string>& 
             faults.push_back(table + " " + fault);
             missing += fault == "missing" ? 1 : 0;
         }
-    if (faults.empty()) {
-        seen = "the tables hold the dump's rows";
-        return ChangeState::Done;
-    }
-    seen = Join(faults, "; ");
-    return missing == tables.size() ? ChangeState::NotDone : ChangeState::NotKnown;
+    seen = faults.empty() ? "the tables hold as many rows as the dump, their values not compared" : Join(faults, "; ");
+    return !faults.empty() && missing == tables.size() ? ChangeState::NotDone : ChangeState::NotKnown;
 }
 
-// Which of the tables are gone from the schema after a DROP whose client failed: Done when
-// every one is, NotDone when none is. A listing that cannot be read raises (the change-and-look
-// way then counts the drop as not known, and a restore is tried for the table rather than
-// taking it for whole).
+// Which of the tables are gone from the schema after a DROP, whatever its client said: Done
+// when every one is, NotDone when none is. A listing that cannot be read raises (the
+// change-and-look way then counts the drop as not known, and a restore is tried for the table
+// rather than taking it for whole).
 ChangeState DroppedTables(const std::string& schema, const std::vector<std::string>& tables, std::string& seen)
 {
     const std::vector<std::string> present = gCRIS->DBGetTables(schema, true);
@@ -122,27 +119,28 @@ ChangeState CompareTables(const SchemaDumpSummary& now, const std::vector<std::s
     return allMissing && faults.size() == tables.size() ? ChangeState::NotDone : ChangeState::NotKnown;
 }
 
-// Whether the temporary folder has no room left: a small file is tried there. A load that
-// failed while it was full failed for that, whatever its client's exit code says.
-bool TempFolderFull(const std::string& folder)
-{
-    try {
-        TempRoom probe;
-        probe.Hold(folder, 64 * 1024);
-        return false;
-    } catch (const AppError&) {
-        return true;
-    }
-}
-
-// A client's failure in one line, with the full temporary folder named as its cause when it is
-// full (a load, or a read that needs work files there).
-std::string ClientFailure(const std::string& folder, const AppError& e)
+// A client's failure in one line, with the full temporary folder named as its cause when it
+// has no room now for what the client had to write there (`needed` bytes: a load's copy of its
+// dump and the client's output). Once a failed load has ended its copy is gone again, so a
+// folder that was full during the load can have a little room afterwards.
+std::string ClientFailure(const std::string& folder, const AppError& e, uint64_t needed = kCharColumnClientOutputRoom)
 {
     const std::string what = RisFailureLine(e.description());
-    if (!folder.empty() && TempFolderFull(folder))
+    if (!folder.empty() && !TempRoom::Fits(folder, needed))
         return "the temporary folder '" + folder + "' is full (" + what + ")";
     return what;
+}
+
+// What a client writes into the temporary folder for a dump: its copy and the client's output.
+uint64_t RoomFor(const std::string& dump)
+{
+    long long bytes = 0;
+    try {
+        bytes = HostFileSize(dump);
+    } catch (const AppError&) {
+        // A dump that cannot be measured is asked no more room than the output's.
+    }
+    return static_cast<uint64_t>(std::max(bytes, 0LL)) + kCharColumnClientOutputRoom;
 }
 
 // The restore dump of the tables left dropped, kept where the user finds it: copied beside
@@ -167,76 +165,99 @@ std::string LoadDump(const CharColumnReloadPlan& plan, const std::string& dump, 
     try {
         gCRIS->RISLoad(dump, tables, 0, "", "", 25);
     } catch (const AppError& e) {
-        return ClientFailure(plan.tempFolder, e);
+        return ClientFailure(plan.tempFolder, e, RoomFor(dump));
     }
     return {};
 }
 
-// Loads the dropped tables again from the restore dump, compares them with the backup, creates
-// again the views lost with them, and raises the error that tells the user what happened, table
-// by table.
+// What the look after the restore read of the dropped tables: the tables unloaded whole, or,
+// when they could not be unloaded, only the server's counts; why not, when neither.
+struct RestoreRead {
+    std::optional<SchemaDumpSummary> whole;
+    std::optional<RowCounts> counts;
+    std::string wholeFailure; // why the tables could not be unloaded
+    std::string countFailure; // why they could not be counted either
+};
+
+// Loads the dropped tables again from the restore dump, compares them whole with the backup,
+// creates again the views lost with them, and raises the error that tells the user what
+// happened, table by table.
 [[noreturn]] void RestoreAndRaise(const CharColumnReloadPlan& plan, const std::string& cause,
                                   const std::vector<std::string>& dropped, TempRoom& restoreRoom)
 {
     std::string text = cause;
     ShowStatus(cause);
     restoreRoom.Release();
-    // Whether the tables are back is told by the server's counts, which need no room in the
-    // temporary folder.
-    std::optional<RowCounts> now;
-    std::string readFailure;
-    // The restore is the way back: also a load that ended well is read again and compared.
+    // The restore is the last way back: whatever its client said, the tables are unloaded again
+    // and compared with the backup as the reload is. Only when they cannot be unloaded (a full
+    // temporary folder) are their rows counted by the server, which needs no room there; counts
+    // alone never call a table restored as it was.
+    RestoreRead read;
     auto readBack = [&](std::string& seen) {
+        read = RestoreRead{};
         try {
-            now = RowCountsNow(plan.schema, dropped);
+            read.whole = TablesNow(plan.schema, dropped);
+            return CompareTables(*read.whole, dropped, plan.expectedOld, seen);
         } catch (const AppError& e) {
-            now.reset();
-            readFailure = ClientFailure(plan.tempFolder, e);
-            throw AppError(e.number(), e.source(), readFailure);
+            read.whole.reset();
+            read.wholeFailure = ClientFailure(plan.tempFolder, e, RoomFor(plan.restoreDump));
         }
-        return CompareCounts(*now, dropped, plan.expectedOld, seen);
+        try {
+            read.counts = RowCountsNow(plan.schema, dropped);
+        } catch (const AppError& e) {
+            read.countFailure = ClientFailure(plan.tempFolder, e);
+            throw AppError(e.number(), e.source(), read.countFailure);
+        }
+        return CompareCounts(*read.counts, dropped, plan.expectedOld, seen);
     };
     if (!dropped.empty()) {
         ShowStatus("Restoring tables " + Join(dropped, ", ") + " of schema " + plan.schema + " from " +
                    plan.backupDump + "...");
-        ChangeOutcome restore =
-            ChangeAndLook([&] { return LoadDump(plan, plan.restoreDump, dropped); }, readBack);
-        if (!restore.CallFailed()) {
-            try {
-                readBack(restore.seen);
-            } catch (const AppError&) {
-                // readFailure says why; the tables are then told as not known to be back.
-            }
-        } else {
+        const ChangeOutcome restore =
+            ChangeAndLook([&] { return LoadDump(plan, plan.restoreDump, dropped); }, readBack, LookAfter::EveryCall);
+        if (restore.CallFailed())
             text += "\r\n" + restore.Describe("the load of the dropped tables from the backup");
-        }
     }
-    std::vector<std::string> restored, lost, unknown, untouched;
+    std::vector<std::string> restored, otherwise, lost, counted, unknown, untouched;
     for (const std::string& table : plan.tables) {
         if (!ContainsNoCase(dropped, table)) {
             untouched.push_back(table);
             continue;
         }
-        if (!now) {
+        std::vector<std::string> faults;
+        if (read.whole)
+            faults = plan.expectedOld.TableDifferences(*read.whole, table);
+        else if (read.counts)
+            faults = RestoreFaults(plan.expectedOld, *read.counts, table);
+        else {
             unknown.push_back(table);
             continue;
         }
-        const std::vector<std::string> faults = RestoreFaults(plan.expectedOld, *now, table);
+        const std::string named = table + " (" + Join(faults, ", ") + ")";
         if (faults.empty())
-            restored.push_back(table);
+            (read.whole ? restored : counted).push_back(table);
+        else if (faults == std::vector<std::string>{"missing"})
+            lost.push_back(named);
         else
-            lost.push_back(table + " (" + Join(faults, ", ") + ")");
+            otherwise.push_back(named);
     }
     if (!restored.empty())
         text += "\r\nDropped and restored as they were from '" + plan.backupDump + "': " + Join(restored, ", ");
-    const std::string keptDump = lost.empty() && unknown.empty() ? std::string() : KeepRestoreDump(plan);
-    const std::string keptIn = "their rows are kept in '" + keptDump + "' (only these tables) and in '" +
-                               plan.backupDump + "'";
+    const bool keep = !otherwise.empty() || !lost.empty() || !counted.empty() || !unknown.empty();
+    const std::string keptDump = keep ? KeepRestoreDump(plan) : std::string();
+    const std::string keptIn = "kept in '" + keptDump + "' (only these tables) and in '" + plan.backupDump + "'";
+    if (!otherwise.empty())
+        text += "\r\nDropped and restored from '" + plan.backupDump + "', but NOT as they were (as they were, they "
+                "are " + keptIn + "): " + Join(otherwise, ", ");
     if (!lost.empty())
-        text += "\r\nDropped and NOT restored, " + keptIn + ": " + Join(lost, ", ");
+        text += "\r\nDropped and NOT restored, their rows are " + keptIn + ": " + Join(lost, ", ");
+    if (!counted.empty())
+        text += "\r\nDropped and restored with as many rows as the backup holds, but not known to be as they were "
+                "(they could not be unloaded to compare them: " + read.wholeFailure + "), their rows are " + keptIn +
+                ": " + Join(counted, ", ");
     if (!unknown.empty())
-        text += "\r\nDropped, and not known to be back (the schema could not be read: " + readFailure + "), " +
-                keptIn + ": " + Join(unknown, ", ");
+        text += "\r\nDropped, and not known to be back (the schema could not be read: " + read.countFailure +
+                "), their rows are " + keptIn + ": " + Join(unknown, ", ");
     if (!untouched.empty())
         text += "\r\nNot dropped, left as they were: " + Join(untouched, ", ");
     if (!dropped.empty())
@@ -265,7 +286,7 @@ void ReloadChangedTables(const CharColumnReloadPlan& plan, ReloadRooms rooms)
                 }
                 return std::string();
             },
-            [&](std::string& seen) { return DroppedTables(plan.schema, {table}, seen); });
+            [&](std::string& seen) { return DroppedTables(plan.schema, {table}, seen); }, LookAfter::EveryCall);
         const std::string what = "the drop of table " + table + " of schema " + plan.schema;
         if (drop.Done()) {
             if (drop.CallFailed())
@@ -283,34 +304,32 @@ void ReloadChangedTables(const CharColumnReloadPlan& plan, ReloadRooms rooms)
     rooms.reload.Release();
     ShowStatus("Loading schema " + plan.schema + " from " + plan.editedDump + "...");
     const std::string what = "the load of the changed tables of schema " + plan.schema;
+    // A load may leave something out and still end well: the tables are compared after every
+    // load, whatever its client said.
+    std::string compareFailure;
     auto compareNew = [&](std::string& seen) {
         SchemaDumpSummary now;
         try {
             now = TablesNow(plan.schema, plan.tables);
         } catch (const AppError& e) {
-            throw AppError(e.number(), e.source(), ClientFailure(plan.tempFolder, e));
+            compareFailure = ClientFailure(plan.tempFolder, e, RoomFor(plan.editedDump));
+            throw AppError(e.number(), e.source(), compareFailure);
         }
         return CompareTables(now, plan.tables, plan.expectedNew, seen);
     };
-    const ChangeOutcome load = ChangeAndLook([&] { return LoadDump(plan, plan.editedDump, plan.tables); }, compareNew);
+    const ChangeOutcome load = ChangeAndLook([&] { return LoadDump(plan, plan.editedDump, plan.tables); }, compareNew,
+                                             LookAfter::EveryCall);
     std::string cause;
-    if (load.CallFailed()) {
-        if (!load.Done())
-            cause = load.Describe(what);
-        else
-            ShowStatus(load.Describe(what));
-    } else {
-        // A load that ended well may still have left something out: the tables are compared.
-        try {
-            std::string seen;
-            if (compareNew(seen) != ChangeState::Done)
-                cause = "After the reload the changed tables of schema " + plan.schema +
-                        " differ from the backup dump: " + seen;
-        } catch (const AppError& e) {
-            cause = "The reloaded tables of schema " + plan.schema + " could not be compared with the backup dump: " +
-                    e.description();
-        }
-    }
+    if (load.CallFailed() && load.Done())
+        ShowStatus(load.Describe(what));
+    else if (load.CallFailed())
+        cause = load.Describe(what);
+    else if (!compareFailure.empty())
+        cause = "The reloaded tables of schema " + plan.schema + " could not be compared with the backup dump: " +
+                compareFailure;
+    else if (!load.Done())
+        cause = "After the reload the changed tables of schema " + plan.schema + " differ from the backup dump: " +
+                load.seen;
     if (!cause.empty())
         RestoreAndRaise(plan, cause, plan.tables, rooms.restore);
     const ViewsAfterReload views = RecreateLostViews(plan.schema, plan.expectedNew, plan.backupDump);

@@ -5,8 +5,12 @@
 
 #include "dbtools/SchemaDumpSummary.h"
 
+#include <cstdint>
 #include <string>
 #include <vector>
+
+// Room for a client's output beside each copy of the changed tables in the temporary folder.
+constexpr uint64_t kCharColumnClientOutputRoom = 16 * 1024;
 
 class TempRoom;
 class WorkFiles;
@@ -32,12 +36,15 @@ struct ReloadRooms {
 };
 
 // Drops the tables, gives back the reload's room, loads them from the edited dump and compares
-// them with what they must hold, then creates again the views the drop took with them. Each
-// DROP and load whose client fails is followed by a read of the schema (the change-and-look
-// way): a change found done lets the run go on. On any failure once a drop was tried, the
+// them with what they must hold, then creates again the views the drop took with them. Every
+// DROP and load, whatever its client said, is followed by a read of the schema (the
+// change-and-look way): only a change found done lets the run go on, also after a client that
+// failed. On any failure once a drop was tried, the
 // restore's room is given back, the tables the run dropped are loaded again from the restore
-// dump and their rows counted by the server against the backup, the lost views are created again, and the error raised
-// says what failed (a full temporary folder named as such), which tables are back as they
-// were, which are lost (their restore dump then kept and named), which were never dropped, and
-// which views are back or still missing.
+// dump and, whatever the load's client said, unloaded again and compared whole with the backup
+// (columns, rows, values, indexes and grants; only counted by the server when they cannot be
+// unloaded), the lost views are created again, and the error raised says what failed (a full
+// temporary folder named as such), which tables are back as they were, which are back otherwise
+// (what differs), which are lost (their restore dump then kept and named beside the backup),
+// which were never dropped, and which views are back or still missing.
 void ReloadChangedTables(const CharColumnReloadPlan& plan, ReloadRooms rooms);

@@ -64,7 +64,12 @@ ViewsAfterReload RecreateLostViews(const std::string& schema, const SchemaDumpSu
         ShowStatus(sql);
         // A statement that ends well is read again too: the view must stand as the backup has it.
         auto look = [&](std::string& seen) {
-            const SchemaDumpSummary after = ViewsNow(schema);
+            SchemaDumpSummary after;
+            try {
+                after = ViewsNow(schema);
+            } catch (const AppError& e) {
+                throw AppError(e.number(), e.source(), RisFailureLine(e.description()));
+            }
             if (backup.SameView(after, view)) {
                 seen = "view " + view + " is in schema " + schema;
                 return ChangeState::Done;
@@ -74,7 +79,7 @@ ViewsAfterReload RecreateLostViews(const std::string& schema, const SchemaDumpSu
             seen = "view " + view + (missing ? " is not in schema " : " is defined otherwise in schema ") + schema;
             return missing ? ChangeState::NotDone : ChangeState::NotKnown;
         };
-        ChangeOutcome created = ChangeAndLook(
+        const ChangeOutcome created = ChangeAndLook(
             [&] {
                 try {
                     gCRIS->DBWrite(schema, sql);
@@ -83,17 +88,7 @@ ViewsAfterReload RecreateLostViews(const std::string& schema, const SchemaDumpSu
                 }
                 return std::string();
             },
-            look);
-        if (!created.CallFailed()) {
-            try {
-                created.state = look(created.seen);
-            } catch (const AppError& e) {
-                created.state = ChangeState::NotKnown;
-                created.seen = "it could not be read again (" + RisFailureLine(e.description()) + ")";
-            }
-            if (!created.Done())
-                created.failure = "the view is not there as the backup defines it";
-        }
+            look, LookAfter::EveryCall);
         const std::string what = "the creation of view " + view + " in schema " + schema;
         if (created.Done()) {
             result.lines.push_back("View " + view + ", lost with its table, was created again from '" + backupDump +

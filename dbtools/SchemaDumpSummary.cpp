@@ -2,6 +2,7 @@
 #include "dbtools/SchemaDumpSummary.h"
 
 #include "dbaccess/DumpReader.h"
+#include "dbaccess/DumpRowHash.h"
 #include "platform/TextUtil.h"
 
 #include <algorithm>
@@ -51,36 +52,6 @@ std::string viewName(const std::string& words)
 {
     const std::vector<std::string> w = Split(words, " ");
     return w.size() > 2 ? w[2] : words;
-}
-
-// FNV-1a over the values, each marked as Null or as a text with its end, so that ('a', 'b')
-// and ('ab', '') differ.
-uint64_t rowHash(const DumpRow& values)
-{
-    uint64_t h = 1469598103934665603ull;
-    auto mix = [&h](unsigned char c) {
-        h ^= c;
-        h *= 1099511628211ull;
-    };
-    for (const DumpValue& v : values) {
-        if (!v) {
-            mix(1);
-            continue;
-        }
-        mix(2);
-        for (char c : *v)
-            mix(static_cast<unsigned char>(c));
-        mix(0);
-    }
-    return h;
-}
-
-// How many entries of a are not matched by one of b (both sorted), counting repeats.
-size_t unmatched(const std::vector<uint64_t>& a, const std::vector<uint64_t>& b)
-{
-    std::vector<uint64_t> rest;
-    std::set_difference(a.begin(), a.end(), b.begin(), b.end(), std::back_inserter(rest));
-    return rest.size();
 }
 
 std::string rowsText(size_t n) { return std::to_string(n) + (n == 1 ? " row" : " rows"); }
@@ -133,7 +104,7 @@ void SchemaDumpSummary::Add(const DumpItem& item)
         break;
     }
     case DumpItemKind::Row:
-        tableFor(item.table).rowHashes.push_back(rowHash(item.values));
+        tableFor(item.table).rowHashes.push_back(DumpRowHash(item.values));
         break;
     case DumpItemKind::IndexLine:
     case DumpItemKind::GrantLine:
@@ -183,7 +154,7 @@ std::vector<std::string> SchemaDumpSummary::TableDifferences(const SchemaDumpSum
     std::sort(a.begin(), a.end());
     std::sort(b.begin(), b.end());
     // Rows of the found table that no row of the backup matches: lost rows show in the count.
-    if (const size_t differing = unmatched(b, a))
+    if (const size_t differing = UnmatchedRowHashes(b, a))
         faults.push_back(rowsText(differing) + (differing == 1 ? " differs" : " differ") + " in its values");
     const std::string key = ToLower(table);
     auto lines = [key](const std::map<std::string, std::set<std::string>>& of) {

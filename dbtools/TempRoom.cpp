@@ -36,3 +36,14 @@ void TempRoom::Release()
     DeleteFileA(file_);
     file_.clear();
 }
+
+bool TempRoom::Fits(const std::string& folder, uint64_t bytes)
+{
+    try {
+        TempRoom probe;
+        probe.Hold(folder, bytes);
+        return true;
+    } catch (const AppError&) {
+        return false;
+    }
+}

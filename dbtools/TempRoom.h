@@ -19,6 +19,11 @@ public:
     // Gives the room back; never raises.
     void Release();
 
+    // Whether the folder has room for bytes more now: a file of that size is written there and
+    // removed again. A client that failed in a folder without room for what it had to write
+    // there failed for that, whatever its exit code says.
+    static bool Fits(const std::string& folder, uint64_t bytes);
+
 private:
     std::string file_;
 };

@@ -219,8 +219,11 @@ TEST_F(CRISServerOperationsTest, TwoTablesCopiedUnderNewNamesWholeNamesOnly)
     cris.ORADropUser("ORCL", kAdmin, kAdminPassword, {"pd_src", "pd_dst"});
 }
 
-// A load that fails is followed by a look at the target: all rows there is a copy (said, not
-// raised), none is no copy, part of them is not known, and each says every table's rows.
+// Every load is followed by a look at the target, row by row: all the copy's rows there is a
+// copy (said, not raised, when the client failed), none is no copy, part of them is not known,
+// and each says every table's rows. A count equal before and after tells nothing: a refusal the
+// client names, a load that loaded nothing with exit 0 and a missing client leave the old rows,
+// and the copy is said not done.
 TEST_F(CRISServerOperationsTest, ACopyWhoseLoadFailsSaysWhatTheTargetHolds)
 {
     NewSchema("pd_src");
@@ -230,7 +233,9 @@ TEST_F(CRISServerOperationsTest, ACopyWhoseLoadFailsSaysWhatTheTargetHolds)
         "create table valve (name char(20));\n"
         "insert into pipe values ('a', 1);\ninsert into pipe values ('b', 2);\n"
         "insert into valve values ('v');\nquit;\n");
-    Ris("default schema pd_dst;\ncreate table valve_n (name char(20));\ninsert into valve_n values ('old');\nquit;\n");
+    Ris("default schema pd_dst;\ncreate table valve_n (name char(20));\ninsert into valve_n values ('old');\n"
+        "create table pipe_old (name char(20), n int);\ninsert into pipe_old values ('x', 8);\n"
+        "insert into pipe_old values ('y', 9);\nquit;\n");
     testsupport::WrapperClients clients;
     cris.SetUseRIS(clients.WinFolder());
     using testsupport::ClientRule;
@@ -242,41 +247,64 @@ TEST_F(CRISServerOperationsTest, ACopyWhoseLoadFailsSaysWhatTheTargetHolds)
         std::string outcome;  // the report, or the raised description: its beginning
         std::string end;      // and its end
         bool raised;
-        const char* pipeRows;   // count of the copy of pipe afterwards, "" when not there
-        const char* valveRows;  // valve_n afterwards
+        const char* pipeValues;   // names in the copy of pipe afterwards, "-" when not there
+        const char* valveValues;  // in valve_n afterwards
+        bool clientMissing = false;
     };
+    const std::string refused = "The copy of 'pipe_old', 'valve_n' into schema 'pd_dst' was not done: RIS Error: "
+                                "RIS_E_TABLE_EXISTS";
+    const std::string oldRows = "table 'pipe_old' holds 2 rows (the same as before the load), table 'valve_n' holds 2 "
+                                "rows (the same as before the load).";
     const std::vector<Case> cases = {
         {"load done, then died", ClientRule::DieAfter(139), "pipe_a", 0,
          "The copy of 'pipe_a', 'valve_n' into schema 'pd_dst' was done although rislod ended with exit code 139; "
-         "table 'pipe_a' holds 2 rows of the 2 copied, table 'valve_n' holds 1 row of the 1 copied (1 row before "
-         "the load).",
-         "", false, "2", "1"},
+         "table 'pipe_a' holds 2 rows (the 2 copied), table 'valve_n' holds 1 row (the 1 copied).",
+         "", false, "a,b", "v"},
         {"died before loading", ClientRule::DieBefore(139, "rislod: Segmentation fault\r\n"), "pipe_b", 2,
          "The copy of 'pipe_b', 'valve_n' into schema 'pd_dst' was not done: rislod ended with exit code 139; "
-         "table 'pipe_b' is not there, table 'valve_n' holds 1 row of the 1 copied (1 row before the load).",
-         "", true, "", "1"},
+         "table 'pipe_b' is not there, table 'valve_n' holds 1 row (the same as before the load).",
+         "", true, "-", "v"},
         {"one table refused, then died", ClientRule::FailTable("pipe_c", "RIS_E_TABLE_NOT_FOUND", 139), "pipe_c", 2,
          "Whether the copy of 'pipe_c', 'valve_n' into schema 'pd_dst' was done is not known: RIS Error: "
          "RIS_E_TABLE_NOT_FOUND - ",
-         ". What stands: table 'pipe_c' is not there, table 'valve_n' holds 2 rows of the 1 copied (1 row before the "
-         "load).",
-         true, "", "2"},
+         ". What stands: table 'pipe_c' is not there, table 'valve_n' holds 2 rows (its 1 from before the load and "
+         "the 1 copied).",
+         true, "-", "v,v"},
+        {"new onto tables that stand, as many rows", ClientRule::PassThrough(), "pipe_old", 1, refused, oldRows, true,
+         "x,y", "v,v"},
+        {"clear, the load loads nothing and ends with 0", ClientRule::Scripted(std::nullopt, std::nullopt), "pipe_old", 0,
+         "The copy of 'pipe_old', 'valve_n' into schema 'pd_dst' ended without an error, but nothing of it stands: " +
+             oldRows,
+         "", true, "x,y", "v,v"},
+        {"clear, no load client", ClientRule::PassThrough(), "pipe_old", 0,
+         "The copy of 'pipe_old', 'valve_n' into schema 'pd_dst' was not done: rislod in '", oldRows, true, "x,y", "v,v",
+         true},
+        {"clear over as many rows, loaded", ClientRule::PassThrough(), "pipe_old", 0, "", "", false, "a,b", "v"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         clients.Set("rislod", c.rule);
+        if (c.clientMissing)
+            fs::remove(HostPath(clients.WinFolder() + "rislod.exe"));
         const auto copy = [&] {
             return cris.RISTableCopy("pd_src", {"pipe", "valve"}, "pd_dst", {c.pipe, "valve_n"}, c.mode, Out("copy.log"));
         };
         const std::string said = c.raised ? Raised([&] { copy(); }).description() : copy();
         EXPECT_EQ(said.substr(0, c.outcome.size()), c.outcome);
         EXPECT_EQ(said.substr(said.size() - std::min(said.size(), c.end.size())), c.end);
-        EXPECT_EQ(clients.Runs("rislod"), 1);
+        EXPECT_EQ(clients.Runs("rislod"), c.clientMissing ? 0 : 1);
         // What was said holds: the rows are as the message says.
-        const Names tables = cris.DBGetTables("pd_dst", true);
-        const bool there = std::find(tables.begin(), tables.end(), c.pipe) != tables.end();
-        EXPECT_EQ(there ? *Rows("pd_dst", std::string("SELECT COUNT(*) FROM ") + c.pipe)[0][0] : "", c.pipeRows);
-        EXPECT_EQ(*Rows("pd_dst", "SELECT COUNT(*) FROM valve_n")[0][0], c.valveRows);
+        const auto names = [&](const std::string& table) {
+            const Names tables = cris.DBGetTables("pd_dst", true);
+            if (std::find(tables.begin(), tables.end(), table) == tables.end())
+                return std::string("-");
+            std::string values;
+            for (const auto& row : Rows("pd_dst", "SELECT name FROM " + table + " ORDER BY name"))
+                values += (values.empty() ? "" : ",") + row[0].value_or("NULL");
+            return values;
+        };
+        EXPECT_EQ(names(c.pipe), c.pipeValues);
+        EXPECT_EQ(names("valve_n"), c.valveValues);
     }
     cris.SetUseRIS("");
     cris.RISDropSchema({"pd_src", "pd_dst"});
@@ -346,15 +374,23 @@ TEST_F(CRISServerOperationsTest, ACopyKeepsEveryIndexWhereItWasAndEveryValueAsIt
         auto copied = Rows(c.target, std::string(values).replace(values.find("aud_v"), 5, c.copy));
         EXPECT_EQ(copied, source);
     }
-    // A load that leaves the index out and ends well is no copy.
+    // A load that leaves the index out and ends well is no copy; nor is one whose view over a
+    // table not copied cannot be made. The message names what was copied and stays.
+    Ris("default schema pd_aud1;\ncreate table aud_w (k int);\ncreate view v_w as select k from aud_w;\nquit;\n");
     {
         testsupport::WrapperClients clients;
         clients.Set("rislod", testsupport::ClientRule::DropLines("create unique index"));
         cris.SetUseRIS(clients.WinFolder());
         EXPECT_EQ(Raised([&] { cris.RISTableCopy("pd_aud1", {"aud_v"}, "pd_aud2", {"aud_v3"}, 1, Out("copy.log")); })
                       .description(),
-                  "Index 'pk_aud_v3' of table 'aud_v3' was not made in schema 'pd_aud2'");
+                  "Index 'pk_aud_v3' of table 'aud_v3' was not made in schema 'pd_aud2'\r\nView 'v_w' was not made in "
+                  "schema 'pd_aud2'; the table 'aud_v3' was copied into it with all its rows and stays there.\r\n"
+                  "Schema 'pd_aud2' already has the views 'v_aud', 'v_only': they were left as they were, and the "
+                  "source's views of these names were not copied.\r\nThe copy of 'aud_v3' into schema 'pd_aud2' was "
+                  "done although RIS Error: RIS_E_UNKNOWN_RELATION - Table or view 'main.aud_w' does not exist.; table "
+                  "'aud_v3' holds 4 rows (the 4 copied).");
         cris.SetUseRIS("");
+        EXPECT_EQ(Rows("pd_aud2", std::string(values).replace(values.find("aud_v"), 5, "aud_v3")), source);
     }
     EXPECT_EQ(Rows("pd_aud2", "SELECT t FROM aud_v")[0][0], std::optional<std::string>("own"));
     // The target's own table still refuses a duplicate key.

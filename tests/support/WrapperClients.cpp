@@ -71,6 +71,9 @@ thin_rows() { awk -v t="$1" -v k="$2" '{ l = tolower($0); sub(/\r$/, "", l) }
     state == 2 && l ~ /^\*\*\*ris\*\*\* end of table/ { state = 0; print; next }
     state == 2 { n++; if (k > 0 && n % k == 0) print; next }
     { print }' "$3" > "$HERE/cut" && cat "$HERE/cut" > "$3" && rm -f "$HERE/cut"; }
+edit_lines() { awk -v f="$1" -v t="$2" '{ out = ""; rest = $0
+      while ((i = index(rest, f)) > 0) { out = out substr(rest, 1, i - 1) t; rest = substr(rest, i + length(f)) }
+      print out rest }' "$3" > "$HERE/cut" && cat "$HERE/cut" > "$3" && rm -f "$HERE/cut"; }
 answer() { if [ "$n" = risbatch ] && [ -n "$out" ]; then printf '%s' "$1" >> "$out"; else printf '%s' "$1"; fi; }
 )SH";
 
@@ -152,6 +155,15 @@ ClientRule ClientRule::DropLines(const std::string& text)
     return r;
 }
 
+ClientRule ClientRule::EditLines(const std::string& text, const std::string& replacement)
+{
+    ClientRule r;
+    r.act_ = Act::EditLines;
+    r.drop_ = text;
+    r.replacement_ = replacement;
+    return r;
+}
+
 ClientRule& ClientRule::When(const std::string& text)
 {
     when_ = text;
@@ -216,6 +228,9 @@ std::string ClientRule::Script(size_t index) const
     case Act::DropLines:
         act = "[ -f \"$in\" ] && { grep -viF -- " + Quoted(drop_) + " \"$in\" > \"$HERE/cut\"; cat \"$HERE/cut\" > \"$in\"; "
               "rm -f \"$HERE/cut\"; }";
+        break;
+    case Act::EditLines:
+        act = "[ -f \"$in\" ] && edit_lines " + Quoted(drop_) + " " + Quoted(replacement_) + " \"$in\"";
         break;
     }
     std::string s = "WHEN=" + Quoted(when_) + "; TIMES=" + std::to_string(times_) + "; HITS=\"$HERE/$n.hits" +

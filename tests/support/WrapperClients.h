@@ -69,6 +69,9 @@ public:
     // The run's -i file loses every line that holds `text` (any case), then the real client runs
     // it: a load that leaves out an index or a row and still ends well.
     static ClientRule DropLines(const std::string& text);
+    // As DropLines, but every `text` (exact case) of the -i file becomes `replacement`: a load
+    // that changes a value or a column type and still ends well.
+    static ClientRule EditLines(const std::string& text, const std::string& replacement);
 
     // Applies the rule only to runs whose arguments, -i file or -f file hold `text` (any case);
     // other runs pass through.
@@ -80,14 +83,16 @@ private:
     friend class WrapperClients;
     std::string Script(size_t index) const;  // the shell text of the rule, counting its runs in hits file `index`
 
-    enum class Act { PassThrough, DieBefore, DieAfter, CutAnswer, Refuse, FailTable, DropLines, Scripted, ThinRows };
+    enum class Act { PassThrough, DieBefore, DieAfter, CutAnswer, Refuse, FailTable, DropLines, EditLines, Scripted,
+                     ThinRows };
     Act act_ = Act::PassThrough;
     int exitCode_ = 0;
     std::string answer_;
     int keepLines_ = 0;
     std::string text_;   // the refused statement's text or the failing table
     std::string error_;  // the RIS error code answered
-    std::string drop_;   // the text of the lines DropLines takes out
+    std::string drop_;   // the text of the lines DropLines takes out, or that EditLines replaces
+    std::string replacement_;  // EditLines
     std::optional<std::string> output_, console_, badRows_;  // Scripted
     std::string when_;
     int times_ = 0;  // 0 = every matching run
