@@ -134,8 +134,9 @@ protected:
         for (const std::string& table : Split(lost, " ")) {
             if (table.empty())
                 continue;
-            if (after.count(table))
+            if (after.count(table)) {
                 EXPECT_NE(after.at(table), before.at(table)) << table;
+            }
             after[table] = before.at(table);
         }
         EXPECT_EQ(after, before);
@@ -632,8 +633,9 @@ TEST_F(frmAlterDBColumnTest, ATempFolderFilledDuringTheRunIsNamedAndTheTablesCom
         const std::string full = "the temporary folder '" + gCRIS->GetTempDir() + "' is full (";
         EXPECT_EQ(tempFiles(), 0u);
         if (fills == 1) {
-            if (leave == 0)
+            if (leave == 0) {
                 EXPECT_EQ(message.find("exit code"), std::string::npos) << message;
+            }
             EXPECT_NE(message.find(full, message.find("load of the changed tables of schema dd_demo")),
                       std::string::npos) << message;
             EXPECT_NE(message.find("Dropped and restored as they were from '"), std::string::npos) << message;
