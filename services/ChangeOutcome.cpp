@@ -26,6 +26,10 @@ std::string Failure(const std::exception& e)
 
 std::string ChangeOutcome::Describe(const std::string& what) const
 {
+    // A client's error line often ends with its own period; the sentence adds its punctuation.
+    std::string failure = this->failure;
+    while (!failure.empty() && failure.back() == '.')
+        failure.pop_back();
     if (!CallFailed() && state != ChangeState::Done)
         return Capitalised(what) + " ended without an error, but " +
                (state == ChangeState::NotDone ? "nothing of it stands" : "it is not whole") +

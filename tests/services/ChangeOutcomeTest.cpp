@@ -52,6 +52,8 @@ INSTANTIATE_TEST_SUITE_P(
              "The DELETE of 'P1009' was done although risbatch ended with exit code 139; the row is gone."},
         Case{"RefusedNothingChanged", false, "refused", ChangeState::NotDone, false, ChangeState::NotDone,
              "The DELETE of 'P1009' was not done: refused; the row stands."},
+        Case{"RefusalEndsWithItsOwnPeriod", false, "refused.", ChangeState::NotDone, false, ChangeState::NotDone,
+             "The DELETE of 'P1009' was not done: refused; the row stands."},
         Case{"LookFails", true, "", ChangeState::Done, true, ChangeState::NotKnown,
              "Whether the DELETE of 'P1009' was done is not known: risbatch ended with exit code 139. What "
              "stands: it could not be read again (risunlod ended with exit code 1)."},
