@@ -160,4 +160,63 @@ TEST(ScriptUserStepsTest, OnlyAnExpectedFailureAloneIsPassedOver)
     }
 }
 
+// A tool that refused a step because its object stood already, or was not there, is worded
+// from what it found; any other failure keeps the change's own sentence.
+TEST(UserSchemaChangeTest, ARefusalForWhatStoodIsWordedFromWhatWasFound)
+{
+    using S = UserSchemaStep;
+    const std::string unknown = testsupport::WrapperClients::ErrorBlock("RIS_E_UNKNOWN_SCHEMA", "not there");
+    const std::string exists = testsupport::WrapperClients::ErrorBlock("RIS_E_SCHEMA_EXISTS", "there");
+    const struct {
+        S step;
+        std::string output;
+        ChangeState state;
+        const char* seen;
+        std::string sentence;
+    } cases[] = {
+        {S::DropSchema, unknown, ChangeState::Done, "the RIS schema pd_x does not exist",
+         "The RIS schema pd_x was not there: tool: RIS Error: RIS_E_UNKNOWN_SCHEMA - not there; the RIS schema pd_x "
+         "does not exist."},
+        {S::CreateSchema, exists, ChangeState::Done, "the RIS schema pd_x exists",
+         "The RIS schema pd_x stood already: tool: RIS Error: RIS_E_SCHEMA_EXISTS - there; the RIS schema pd_x exists."},
+        {S::CreateUser, "ORA-01920: user name 'PD_X' conflicts with another user or role name\r\n", ChangeState::Done,
+         "the database user pd_x exists",
+         "The database user pd_x stood already: tool: ORA-01920: user name 'PD_X' conflicts with another user or role "
+         "name; the database user pd_x exists."},
+        {S::CreateUser, "ORA-01543: tablespace 'PD_X' already exists\r\n", ChangeState::Done,
+         "the database user pd_x exists",
+         "The own tablespace of database user pd_x stood already: tool: ORA-01543: tablespace 'PD_X' already exists; "
+         "the database user pd_x exists."},
+        {S::DropUser, "ORA-01918: user 'PD_X' does not exist\r\n", ChangeState::Done,
+         "the database user pd_x does not exist",
+         "The database user pd_x was not there: tool: ORA-01918: user 'PD_X' does not exist; the database user pd_x "
+         "does not exist."},
+        // Another error besides, or a look that disagrees: the change's own sentence.
+        {S::DropUser, "ORA-01017: invalid username/password; logon denied\r\nORA-01918: user 'PD_X' does not exist\r\n",
+         ChangeState::Done, "the database user pd_x does not exist",
+         "The removal of database user pd_x was done although tool: ORA-01017: invalid username/password; logon "
+         "denied; the database user pd_x does not exist."},
+        {S::DropSchema, unknown, ChangeState::NotDone, "the RIS schema pd_x exists",
+         "The removal of RIS schema pd_x was not done: tool: RIS Error: RIS_E_UNKNOWN_SCHEMA - not there; the RIS "
+         "schema pd_x exists."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.sentence);
+        UserSchemaChange change;
+        const bool onUser = c.step == S::CreateUser || c.step == S::DropUser;
+        const bool creates = c.step == S::CreateUser || c.step == S::CreateSchema;
+        change.what = std::string(creates ? "the creation of " : "the removal of ") +
+                      (onUser ? "database user " : "RIS schema ") + "pd_x";
+        change.run.what = "tool";
+        change.run.exitCode = 1;
+        change.run.output = c.output;
+        change.run.error = ToolRun::FirstErrorLine(c.output);
+        change.outcome.state = c.state;
+        change.outcome.failure = change.run.what + ": " + change.run.error;
+        change.outcome.seen = c.seen;
+        change.found = FoundInstead(c.step, "pd_x", change.run);
+        EXPECT_EQ(change.Sentence(), c.sentence);
+    }
+}
+
 } // namespace
