@@ -50,7 +50,8 @@ std::string FoundInstead(UserSchemaStep step, const std::string& name, const Too
     const std::vector<std::string> errors = ToolRun::ErrorLines(run.output);
     auto every = [&](std::initializer_list<const char*> codes) {
         return !errors.empty() && std::all_of(errors.begin(), errors.end(), [&](const std::string& e) {
-            return std::any_of(codes.begin(), codes.end(), [&](const char* c) { return e.find(c) != std::string::npos; });
+            return std::any_of(codes.begin(), codes.end(),
+                               [&](const char* c) { return e.find(c) != std::string::npos; });
         });
     };
     switch (step) {
