@@ -5,7 +5,6 @@
 
 #include "admin/AdminGlobals.h"
 #include "dbaccess/CRIS.h"
-#include "services/AppGlobals.h"
 #include "admin/Families.h"
 #include "admin/SchemaNames.h"
 #include "admin/TextLines.h"
@@ -16,7 +15,6 @@
 #include "ui/qt/EscKeyFilter.h"
 #include "services/IniFile.h"
 #include "services/MessageService.h"
-#include "support/TestFiles.h"
 #include "support/WrapperClients.h"
 
 #include <QCheckBox>
@@ -245,9 +243,8 @@ TEST_F(FamilyCommandsTest, ToolsThatDieAreJudgedByTheUserAndSchemaThatStand)
     }
 }
 
-// A failed schema drop is followed by a direct question for the schema, never by the schema
-// list, which has no end line. The user (with the schema's tables) is dropped only when the
-// schema is known to be gone; a script stops at the failed drop, before its del_dbuser line.
+// After a failed schema drop the schema is asked for directly, never read from the schema list
+// (no end line); its user is dropped only when it is known gone. A script stops at the drop.
 TEST_F(FamilyCommandsTest, AFailedSchemaDropNeverLetsTheUserBeDropped)
 {
     testsupport::WrapperClients clients;
@@ -259,7 +256,7 @@ TEST_F(FamilyCommandsTest, AFailedSchemaDropNeverLetsTheUserBeDropped)
     messages.Answer(MsgAnswer::Ok);
     form.Create_DB_Schema->click();
     form.scriptfile->setText(QString::fromStdString(folder.win("del.scr")));
-    testsupport::WriteHostFile(folder.host("del.scr"), "del_schema 'pd_cutproj'\r\ndel_dbuser 'pd_cutproj'\r\n");
+    admintest::WriteHostFile(folder.host("del.scr"), "del_schema 'pd_cutproj'\r\ndel_dbuser 'pd_cutproj'\r\n");
     const ClientRule refused = ClientRule::RefuseStatement("drop schema").When("drop schema");
     const ClientRule listCut = ClientRule::CutAnswer(0).When("show schema");
     const ClientRule entryCut = ClientRule::CutAnswer(3).When("ris5");
