@@ -59,8 +59,8 @@ public:
     // before anything is asked or run), asks twice before a delete, locks the interface, runs
     // the command's operations for every checked family in family order with Esc asked between
     // families (a family's database user is not dropped when the drop of its schema did not
-    // leave the schema gone), and ends with the ready box, or a box saying the run ended with errors, or the
-    // description of a raised error. Asked to end, it stops after the running step and shows no
+    // leave the schema gone), and ends with the ready box, or a box saying the run ended with
+    // errors, or the description of a raised error. Asked to end, it stops after the running step and shows no
     // box. The interface is unlocked in every case.
     FamilyOutcome Run(FamilyCommand command);
 
