@@ -166,6 +166,8 @@ void Maintenance::btnMscode_Click(const std::vector<std::string>& schemaNames)
         const LoggedRun run = LoggedRun::Run(MscodeCommand(project));
         if (run.exitCode == -1)
             ShowStatus("mscode.bat for project '" + project + "' could not be started");
+        // A batch that ends before its wait looked at the window leaves Exit to be seen here.
+        DoEvents();
         if (ending()) {
             ShowStatus("Exit: mscode run stopped after project " + project);
             return;

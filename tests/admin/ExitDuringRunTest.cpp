@@ -137,8 +137,10 @@ TEST_F(ExitDuringRunTest, MaintenanceRunStopsAfterTheRunningClientAndEndsWithout
     const std::vector<std::string> savedNames = gSchemaNames;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.stopped);
-        testsupport::WrapperClients clients; // the grants are answered, not made: the sample keeps its own
-        clients.Set("risbatch", testsupport::ClientRule::Scripted(std::nullopt, std::string("done\r\n")).When("sql"));
+        using testsupport::ClientRule; // slowed; the grants answered, not made: the sample keeps its own
+        testsupport::WrapperClients clients;
+        clients.Set("risclnsr", ClientRule::PassThrough().Slowed(300));
+        clients.Set("risbatch", ClientRule::Scripted(std::nullopt, std::string("done\r\n")).When("sql").Slowed(300));
         auto form = startedForm();
         int quits = 0;
         form->quitProgram = [&] { ++quits; };
