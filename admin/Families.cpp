@@ -10,6 +10,8 @@
 #include "services/MessageService.h"
 #include "services/Messages.h"
 
+#include <optional>
+
 namespace {
 
 std::string confirmLead(FamilyCommand command)
@@ -97,6 +99,18 @@ void Families::noteChange(const UserSchemaChange& change)
     ShowStatus("Failed: " + change.Sentence());
 }
 
+void Families::keepUserUnderSchema(const std::string& schema, ChangeState schemaLeft)
+{
+    // Dropping the user would take the schema's tables with it while RIS keeps the schema.
+    const std::string sentence = "The removal of database user " + schema + " was not run: " +
+                                 (schemaLeft == ChangeState::NotDone
+                                      ? "its RIS schema " + schema + " still stands, and the user keeps its tables."
+                                      : "whether its RIS schema " + schema +
+                                            " is gone is not known, and the user keeps its tables.");
+    report_.NoteFailure(sentence);
+    ShowStatus("Failed: " + sentence);
+}
+
 bool Families::confirmTwice(FamilyCommand command)
 {
     for (int ask = 0; ask < 2; ++ask)
@@ -117,8 +131,17 @@ FamilyOutcome Families::runFamilies(FamilyCommand command)
         std::string schema = SchemaName(kSchemaFamilies[i], project);
         if (currentSchema)
             currentSchema(schema);
+        // What the drop of the family's schema left standing, when not its removal.
+        std::optional<ChangeState> schemaLeft;
         for (Step step : steps) {
-            noteChange(ChangeUserOrSchema(step, users_, schemas_, "'" + schema + "'"));
+            if (step == Step::DropUser && schemaLeft) {
+                keepUserUnderSchema(schema, *schemaLeft);
+                continue;
+            }
+            const UserSchemaChange change = ChangeUserOrSchema(step, users_, schemas_, "'" + schema + "'");
+            noteChange(change);
+            if (step == Step::DropSchema && !change.outcome.Done())
+                schemaLeft = change.outcome.state;
             // A tool is never stopped while it writes; the program ends between two of them.
             if (ending()) {
                 ShowStatus(std::string("Exit: stopped after ") + UserSchemaStepName(step) + " of " + schema);

@@ -58,8 +58,9 @@ public:
     // Runs a command: checks the project name (a bad one is refused with a message naming it,
     // before anything is asked or run), asks twice before a delete, locks the interface, runs
     // the command's operations for every checked family in family order with Esc asked between
-    // families, and ends with the ready box, or a box saying the run ended with errors, or the
-    // description of a raised error. Asked to end, it stops after the running step and shows no
+    // families (a family's database user is not dropped when the drop of its schema did not
+    // leave the schema gone), and ends with the ready box, or a box saying the run ended with
+    // errors, or the description of a raised error. Asked to end, it stops after the running step and shows no
     // box. The interface is unlocked in every case.
     FamilyOutcome Run(FamilyCommand command);
 
@@ -78,6 +79,9 @@ private:
     bool ending() const { return stopRequested && stopRequested(); }
     // Notes a step whose call failed: in the report when it is not done, else on the status line.
     void noteChange(const UserSchemaChange& change);
+    // Notes the database user of a family kept because the drop of its schema left the schema
+    // standing (NotDone) or its state unknown (NotKnown).
+    void keepUserUnderSchema(const std::string& schema, ChangeState schemaLeft);
 
     DbUsers users_;
     RisSchemas schemas_;

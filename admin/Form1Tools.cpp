@@ -80,8 +80,31 @@ void Form1::show_free_ts_Click() { FreeSpaceForm::show_free_ts_Click(); }
 
 void Form1::Restore_pipfile_Click() { PipeFileRestoreForm::Restore_pipfile_Click(); }
 
-void Form1::btnGrantAll_Click() { Maintenance().btnGrantAll_Click(gSchemaNames, projectName()); }
+// The maintenance runs, like the family commands, mark the window busy: Exit pressed while a
+// client runs ends the program after that client, without a further box.
+void Form1::btnGrantAll_Click()
+{
+    runEndable([this] {
+        Maintenance run;
+        run.stopRequested = [this] { return endRequested_; };
+        run.btnGrantAll_Click(gSchemaNames, projectName());
+    });
+}
 
-void Form1::btnMscode_Click() { Maintenance().btnMscode_Click(gSchemaNames); }
+void Form1::btnMscode_Click()
+{
+    runEndable([this] {
+        Maintenance run;
+        run.stopRequested = [this] { return endRequested_; };
+        run.btnMscode_Click(gSchemaNames);
+    });
+}
 
-void Form1::btnRISClean_Click() { Maintenance().btnRISClean_Click(gSchemaNames); }
+void Form1::btnRISClean_Click()
+{
+    runEndable([this] {
+        Maintenance run;
+        run.stopRequested = [this] { return endRequested_; };
+        run.btnRISClean_Click(gSchemaNames);
+    });
+}

@@ -107,18 +107,25 @@ std::string Maintenance::btnGrantAll_Click(const std::vector<std::string>& schem
     RunReport report;
     try {
         std::string statements;
-        bool escaped = false;
+        bool cut = false;
         StandingState::SchemaTables granted;
         for (const std::string& schema : GrantSchemas(schemaNames, project)) {
             if (escPressed()) {
-                escaped = true;
+                cut = true;
                 break;
             }
             requireName("Schema", schema);
             granted.emplace_back(schema, getTables(schema));
             statements += GrantStatements(schema, granted.back().second);
+            // The table list may have come from a client run; the grants are not begun once
+            // the program is to end.
+            if (ending()) {
+                ShowStatus("Exit: grant run stopped after the table list of " + schema + "; no grant was run");
+                cut = true;
+                break;
+            }
         }
-        if (!escaped) {
+        if (!cut) {
             HostWriteFile(file, statements + "quit;" + kCrLf);
             std::vector<std::string> names;
             for (const auto& g : granted)
@@ -130,12 +137,17 @@ std::string Maintenance::btnGrantAll_Click(const std::vector<std::string>& schem
                 },
                 StandingState::GrantLook(granted));
             noteOutcome(report, grant, "the grant of the tables of " + Join(names, ", ") + " to public");
+            if (ending())
+                ShowStatus("Exit: grant run stopped after its risbatch run");
         }
     } catch (const AppError& e) {
         report.NoteFailure(e.description());
-        ShowMessage(e.description(), MsgStyle::OkOnly);
+        if (!ending())
+            ShowMessage(e.description(), MsgStyle::OkOnly);
     }
     DeleteFileA(file);
+    if (ending())
+        return {};
     const std::string closing = report.ClosingMessage(gLogFile);
     ShowMessage(closing, MsgStyle::OkOnly);
     return closing;
@@ -154,6 +166,12 @@ void Maintenance::btnMscode_Click(const std::vector<std::string>& schemaNames)
         const LoggedRun run = LoggedRun::Run(MscodeCommand(project));
         if (run.exitCode == -1)
             ShowStatus("mscode.bat for project '" + project + "' could not be started");
+        // A batch that ends before its wait looked at the window leaves Exit to be seen here.
+        DoEvents();
+        if (ending()) {
+            ShowStatus("Exit: mscode run stopped after project " + project);
+            return;
+        }
     }
 }
 
@@ -180,9 +198,16 @@ std::string Maintenance::btnRISClean_Click(const std::vector<std::string>& schem
                 StandingState::CleanLook(schema));
             noteOutcome(report, clean, "the RIS clean of schema " + schema);
             DoEvents();
+            // The cleaner is never stopped while it writes; the program ends between two runs.
+            if (ending()) {
+                ShowStatus("Exit: RIS clean stopped after schema " + schema);
+                return {};
+            }
         }
     } catch (const AppError& e) {
         report.NoteFailure(e.description());
+        if (ending())
+            return {};
     }
     const std::string closing = report.ClosingMessage(gLogFile);
     ShowMessage(closing, MsgStyle::OkOnly);

@@ -28,15 +28,19 @@ public:
     // cannot be read, a name that is not an identifier) is shown and risbatch does not run.
     // A risbatch that fails is followed by a read of the grants the tables carry; the log and
     // the closing message say whether the grants were done, not done or what stands.
-    // Gives the closing message shown.
+    // Asked to end while a table list is read, it stops after that read without risbatch;
+    // asked while risbatch runs, it lets it finish. Either way no box follows.
+    // Gives the closing message shown, empty when none is.
     std::string btnGrantAll_Click(const std::vector<std::string>& schemaNames, const std::string& project);
     // "PDS2D - MS Code for all projects": runs "mscode.bat" for every "pid_" schema's project;
-    // Esc between schemas stops. No closing message; failures go to the program log.
+    // Esc between schemas, or a request to end, stops after the running batch. No closing
+    // message; failures go to the program log.
     void btnMscode_Click(const std::vector<std::string>& schemaNames);
     // "RIS clean all schemas": logs a line and runs risclnsr for each schema; Esc between
-    // schemas stops. A run that fails or does not report success is followed by a read of the
-    // RIS schema list and the database users; the log and the closing message say what stands.
-    // Gives the closing message shown.
+    // schemas stops. A run that fails or does not report success is followed by a look at the
+    // schema and the database users; the log and the closing message say what stands. Asked to
+    // end, it stops after the running cleaner and shows no box.
+    // Gives the closing message shown, empty when none is.
     std::string btnRISClean_Click(const std::vector<std::string>& schemaNames);
 
     // --- seams ---------------------------------------------------------------------------
@@ -44,6 +48,11 @@ public:
     std::function<bool()> escPressed;
     // The table names of a schema; the database access object's cached list by default.
     std::function<std::vector<std::string>(const std::string& schema)> getTables;
+    // Whether the program was asked to end; asked after every client run. Never by default.
+    std::function<bool()> stopRequested;
+
+private:
+    bool ending() const { return stopRequested && stopRequested(); }
 };
 
 inline constexpr const char* kPds2dDir = "C:\\win32app\\ingr\\PDS2D\\binnt";

@@ -35,6 +35,8 @@ public:
 
     // The looks. A create's look is Done when the object is there, a drop's when it is gone,
     // NotDone otherwise.
+    // The schema is asked for by its own dictionary entry, never read from the schema list,
+    // which has no end line: cut short, it would show a schema gone that stands.
     static ChangeLook UserLook(const std::string& user, bool created);
     static ChangeLook SchemaLook(const std::string& schema, bool created);
     // The load of the dump into the schema: NotDone when the schema does not exist, else

@@ -3,6 +3,8 @@
 
 #include "admin/StandingState.h"
 
+#include <algorithm>
+
 namespace {
 
 bool onUser(UserSchemaStep step)
@@ -40,6 +42,44 @@ private:
 };
 
 } // namespace
+
+std::string FoundInstead(UserSchemaStep step, const std::string& name, const ToolOutcome& run)
+{
+    if (!run.failed() || run.exitCode == -1)
+        return {};
+    const std::vector<std::string> errors = ToolRun::ErrorLines(run.output);
+    auto every = [&](std::initializer_list<const char*> codes) {
+        return !errors.empty() && std::all_of(errors.begin(), errors.end(), [&](const std::string& e) {
+            return std::any_of(codes.begin(), codes.end(),
+                               [&](const char* c) { return e.find(c) != std::string::npos; });
+        });
+    };
+    switch (step) {
+    case UserSchemaStep::CreateUser:
+        // The user's own tablespace may outlive a dropped user: it alone does not show the user.
+        if (!every({"ORA-01920", "ORA-01543"}))
+            return {};
+        return every({"ORA-01543"}) ? "The own tablespace of database user " + name + " stood already"
+                                    : "The database user " + name + " stood already";
+    case UserSchemaStep::DropUser:
+        return every({"ORA-01918"}) ? "The database user " + name + " was not there" : std::string();
+    case UserSchemaStep::CreateSchema:
+        return every({"RIS_E_SCHEMA_EXISTS"}) ? "The RIS schema " + name + " stood already" : std::string();
+    case UserSchemaStep::DropSchema:
+        return every({"RIS_E_UNKNOWN_SCHEMA"}) ? "The RIS schema " + name + " was not there" : std::string();
+    }
+    return {};
+}
+
+std::string UserSchemaChange::Sentence() const
+{
+    if (found.empty() || !outcome.CallFailed() || !outcome.Done())
+        return outcome.Describe(what);
+    std::string failure = outcome.failure;
+    if (!failure.empty() && failure.back() == '.')
+        failure.pop_back();
+    return found + ": " + failure + (outcome.seen.empty() ? "" : "; " + outcome.seen) + ".";
+}
 
 const char* UserSchemaStepName(UserSchemaStep step)
 {
@@ -92,5 +132,6 @@ UserSchemaChange ChangeUserOrSchema(UserSchemaStep step, DbUsers& users, RisSche
             onUser(step) ? StandingState::UserLook(name, creates(step))
                          : StandingState::SchemaLook(name, creates(step)));
     }
+    change.found = FoundInstead(step, name, change.run);
     return change;
 }

@@ -16,13 +16,21 @@ const char* UserSchemaStepName(UserSchemaStep step);
 // Runs the step's operation (Cre_DBUser, Del_DBUser, cre_schema or Del_Schema) with the params.
 void RunUserSchemaStep(UserSchemaStep step, DbUsers& users, RisSchemas& schemas, const std::string& params);
 
+// What the tool of a failed step found instead of doing it, when every error line of its
+// output names it: "The database user pd_p1 stood already" (a create), "The RIS schema pd_p1
+// was not there" (a drop). Empty otherwise, also for a run without error.
+std::string FoundInstead(UserSchemaStep step, const std::string& name, const ToolOutcome& run);
+
 // What a step did, looked at after a failure.
 struct UserSchemaChange {
     std::string what;      // "the creation of database user pd_p1"
     ToolOutcome run;       // the tool's run (empty when it did not come to run)
     ChangeOutcome outcome; // Done / NotDone / NotKnown with what stands
-    // The sentence for the status line, the log, a box or stderr.
-    std::string Sentence() const { return outcome.Describe(what); }
+    std::string found;     // FoundInstead of the run
+    // The sentence for the status line, the log, a box or stderr. A step whose tool refused it
+    // because its object stood already (or was not there), with the look agreeing, is worded
+    // from what was found, not as a change "done although" it failed.
+    std::string Sentence() const;
 };
 
 // Runs the step through the change-and-look way: a tool that reports an error, or an error

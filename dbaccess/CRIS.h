@@ -142,6 +142,8 @@ public:
                          const std::string& user);
     bool IsSQLUserExists(const std::string& server, const std::string& database, const std::string& adminUser,
                          const std::string& adminPassword, const std::string& user);
+    // Asks risbatch for the schema's dictionary entry (one run each call) and raises unless its
+    // answer is whole; refresh also drops the cached schema lists.
     bool IsRISSchemaExists(const std::string& schema, bool refresh);
 
     // --- dump queries and table copy ---

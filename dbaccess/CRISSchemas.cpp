@@ -3,6 +3,8 @@
 #include "dbaccess/CRIS.h"
 
 #include "dbaccess/CRISWork.h"
+#include "dbaccess/RISCommandLine.h"
+#include "dbaccess/SchemaEntryAnswer.h"
 #include "dbaccess/SchemaStatements.h"
 #include "platform/Clock.h"
 #include "platform/TextUtil.h"
@@ -56,9 +58,11 @@ void CRIS::RISDropSchema(const std::vector<std::string>& schemas)
 bool CRIS::IsRISSchemaExists(const std::string& schema, bool refresh)
 {
     return WithErrorSource("CRIS::IsRISSchemaExists", [&] {
-        for (const std::string& known : RISGetSchemas(false, refresh))
-            if (EqualsNoCase(known, schema))
-                return true;
-        return false;
+        // Asked for the one schema: the schema list has no end line, so a list cut short would
+        // pass for a whole one without the schema. refresh still drops the cached lists.
+        CheckRISName("Schema", schema);
+        if (refresh)
+            schemaListCache_.clear();
+        return ReadSchemaEntry(RunRisbatch(RisbatchCommandInput(SchemaEntryQuery(schema)), false, true), schema);
     });
 }

@@ -4,6 +4,7 @@
 #include "dbaccess/DumpFormat.h"
 #include "platform/TextUtil.h"
 #include "standins/dbserver/RisColumnType.h"
+#include "standins/dbserver/RisDictionaryQuery.h"
 #include "standins/dbserver/RisErrorBlock.h"
 #include "standins/dbserver/RisSqlText.h"
 #include "standins/dbserver/SchemaTables.h"
@@ -231,6 +232,8 @@ void RisSession::Execute(const std::string& statement, std::string& out)
         showSchemaNames(out);
     } else if (leadingWords(statement, 4) == "show schema file location" || two == "show schema") {
         out += "SCHEMA FILE NAME: " + server_.SchemaFileWinPath() + kCrLf;
+    } else if (one == "select" && IsDictionaryQuery(statement)) {
+        AnswerDictionaryQuery(server_, statement, default_, out);
     } else if (one == "select" || one == "insert" || one == "update" || one == "delete" || two == "create index" ||
                two == "create unique" || two == "create view" || two == "drop view" || two == "drop index") {
         runSql(statement, one == "create" || one == "drop" ? two : one, out);

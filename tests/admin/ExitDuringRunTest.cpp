@@ -5,7 +5,10 @@
 #include "admin/AdminGlobals.h"
 #include "admin/Families.h"
 #include "platform/Clock.h"
+#include "platform/Environment.h"
+#include "platform/HostFiles.h"
 #include "services/AppGlobals.h"
+#include "support/WrapperClients.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -116,6 +119,49 @@ TEST_F(ExitDuringRunTest, ScriptStopsAfterTheRunningLineAndEndsWithoutABox)
     EXPECT_EQ(form->aktuellescrzeile->text().toStdString().rfind("Actual Script Line: 1", 0), 0u);
     expectEndAnnounced(*form);
     EXPECT_NE(BinaryFile::ReadAll(gLogFile).find("Exit: script stopped after line 1"), std::string::npos);
+}
+
+TEST_F(ExitDuringRunTest, MaintenanceRunStopsAfterTheRunningClientAndEndsWithoutABox)
+{
+    const std::string statements = GetEnvVar("TMP") + "\\sql.txt";
+    const struct {
+        QPushButton* Form1::*button;
+        bool atGrantClient; // Exit while risbatch grants, else at the first wait
+        const char *stopped, *neverRun; // in the log; in neither the log nor risbatch's arguments
+    } cases[] = {
+        {&Form1::btnRISClean, false, "Exit: RIS clean stopped after schema pd_demo", "'dd_demo'"},
+        {&Form1::btnGrantAll, false, "Exit: grant run stopped after the table list of pd_demo; no grant", "sql.txt"},
+        {&Form1::btnGrantAll, true, "Exit: grant run stopped after its risbatch run", "after the table list"},
+        {&Form1::btnMscode, false, "Exit: mscode run stopped after project p1", "project p2"},
+    };
+    const std::vector<std::string> savedNames = gSchemaNames;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.stopped);
+        using testsupport::ClientRule; // slowed; the grants answered, not made: the sample keeps its own
+        testsupport::WrapperClients clients;
+        clients.Set("risclnsr", ClientRule::PassThrough().Slowed(300));
+        clients.Set("risbatch", ClientRule::Scripted(std::nullopt, std::string("done\r\n")).When("sql").Slowed(300));
+        auto form = startedForm();
+        int quits = 0;
+        form->quitProgram = [&] { ++quits; };
+        gSchemaNames = {"pd_demo", "dd_demo", "pid_p1", "pid_p2"};
+        const size_t asked = messages.asked().size();
+        SetEventPump([&, f = form.get(), done = false]() mutable {
+            if (!done && (!c.atGrantClient || HostFileExists(statements))) {
+                done = true;
+                f->Exit_Click();
+            }
+        });
+        ((*form).*(c.button))->click();
+        SetEventPump(nullptr);
+        EXPECT_EQ(messages.asked().size(), asked); // no box
+        EXPECT_EQ(quits, 1);
+        const std::string log = BinaryFile::ReadAll(gLogFile);
+        EXPECT_NE(log.find(c.stopped), std::string::npos) << log;
+        EXPECT_EQ((log + clients.Arguments("risbatch")).find(c.neverRun), std::string::npos);
+        expectEndAnnounced(*form);
+    }
+    gSchemaNames = savedNames;
 }
 
 } // namespace

@@ -223,11 +223,16 @@ TEST_F(Form1Test, ASecondLoadWithATablespaceFolderPassesOverWhatIsThereAlready)
         EXPECT_EQ(messages.asked().back().prompt, " Tarnwick is ready  -  See Logfile ");
     }
     const std::string log = BinaryFile::ReadAll(gLogFile);
-    EXPECT_NE(log.find("The creation of database user pd_tsld was done although svrmgr create user pd_tsld: ORA-01543"),
+    EXPECT_NE(log.find("The own tablespace of database user pd_tsld stood already: svrmgr create user pd_tsld: "
+                       "ORA-01543: tablespace 'PD_TSLD' already exists; the database user pd_tsld exists."),
               std::string::npos)
         << log;
     EXPECT_EQ(log.find("Failed: "), std::string::npos) << log;
-    EXPECT_NE(log.find("The creation of RIS schema pd_tsld was done although"), std::string::npos) << log;
+    EXPECT_NE(log.find("The RIS schema pd_tsld stood already: risbatch create schema pd_tsld: RIS Error: "
+                       "RIS_E_SCHEMA_EXISTS"),
+              std::string::npos)
+        << log;
+    EXPECT_EQ(log.find("was done although"), std::string::npos) << log;
     form->Del_Schema("'pd_tsld'");
     form->Del_DBUser("'pd_tsld'");
 }

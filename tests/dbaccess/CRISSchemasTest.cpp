@@ -66,11 +66,20 @@ TEST_F(CRISSchemasTest, DropIsOneRunOverTheNonBlankNames)
     EXPECT_EQ(Got("risbatch.input"), "DROP SCHEMA a FORCE;\r\nDROP SCHEMA b FORCE;\r\nquit;\r\n");
 }
 
-TEST_F(CRISSchemasTest, SchemaIsKnownByItsWholeNameInAnyCase)
+TEST_F(CRISSchemasTest, SchemaIsAskedForDirectlyAndKnownOnlyFromAWholeAnswer)
 {
-    Put("risbatch.o", "Schema name: pd_demo\r\nSchema name: dd_demo\r\n");
-    EXPECT_TRUE(cris_.IsRISSchemaExists("PD_Demo", true));
-    EXPECT_FALSE(cris_.IsRISSchemaExists("pd_dem", false));
-    EXPECT_FALSE(cris_.IsRISSchemaExists("demo", false));
-    EXPECT_EQ(Runs("risbatch"), 1); // the second and third answered from the cached list
+    const std::string head = "Query select schema_name from ris5schemas where schema_name = 'pd_demo'\r\nColumns 1\r\n";
+    const std::string row = "\r\nschema_name: 'pd_demo'\r\n", end = "\r\nEnd of Data Found\r\n";
+    const std::pair<std::string, std::optional<bool>> cases[] = {
+        {head + row + end, true}, {head + end, false}, {head + row, std::nullopt}, // cut: not known
+        {"Schema name: pd_demo\r\n", std::nullopt}, {head + "schema_name: 'pd_dem'\r\n" + end, std::nullopt}};
+    for (const auto& [answer, exists] : cases) {
+        Put("risbatch.o", answer);
+        if (exists)
+            EXPECT_EQ(cris_.IsRISSchemaExists("PD_Demo", false), *exists) << answer;
+        else
+            EXPECT_THROW(cris_.IsRISSchemaExists("PD_Demo", false), AppError) << answer;
+    }
+    EXPECT_EQ(Runs("risbatch"), 5); // asked every time, never from a cached list
+    EXPECT_EQ(Got("risbatch.input"), "select schema_name from ris5schemas where schema_name = 'pd_demo';\r\nquit;\r\n");
 }

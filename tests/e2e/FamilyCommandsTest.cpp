@@ -4,6 +4,7 @@
 #include "e2e/SampleForm1Test.h"
 
 #include "admin/AdminGlobals.h"
+#include "dbaccess/CRIS.h"
 #include "admin/Families.h"
 #include "admin/SchemaNames.h"
 #include "admin/TextLines.h"
@@ -18,6 +19,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -166,10 +168,11 @@ TEST_F(FamilyCommandsTest, ToolErrorsCountByWhatStandsAfterwards)
     ASSERT_EQ(messages.asked().size(), 3u);
     EXPECT_EQ(messages.asked()[2].prompt, kReady);
     const std::string log = folder.log();
-    EXPECT_NE(log.find("The removal of RIS schema dd_ghostproj was done although risbatch drop schema dd_ghostproj: "
+    EXPECT_NE(log.find("The RIS schema dd_ghostproj was not there: risbatch drop schema dd_ghostproj: "
                        "RIS Error: RIS_E_UNKNOWN_SCHEMA"), std::string::npos) << log;
-    EXPECT_NE(log.find("The removal of database user dd_ghostproj was done although svrmgr drop user dd_ghostproj: "
+    EXPECT_NE(log.find("The database user dd_ghostproj was not there: svrmgr drop user dd_ghostproj: "
                        "ORA-01918"), std::string::npos) << log;
+    EXPECT_EQ(log.find("was done although"), std::string::npos) << log;
     EXPECT_NE(log.find("the database user dd_ghostproj does not exist."), std::string::npos) << log;
 
     // A schema whose user does not exist: risbatch refuses, the run says it is not done.
@@ -238,6 +241,50 @@ TEST_F(FamilyCommandsTest, ToolsThatDieAreJudgedByTheUserAndSchemaThatStand)
         EXPECT_EQ(Server().FindSchema("pd_dieproj").has_value(), c.exists);
         ExpectAllButtonsEnabled();
     }
+}
+
+// After a failed schema drop the schema is asked for directly, never read from the schema list
+// (no end line); its user is dropped only when it is known gone. A script stops at the drop.
+TEST_F(FamilyCommandsTest, AFailedSchemaDropNeverLetsTheUserBeDropped)
+{
+    testsupport::WrapperClients clients;
+    WriteIniValue(gIniFile, "TARNWICK", "svrmgr_path", clients.WinFolder() + "svrmgr30.exe");
+    const std::string registered = gCRIS->GetRISPath();
+    gCRIS->SetUseRIS(clients.WinFolder()); // the looks ask through the access object
+    form.Projname->setEditText("cutproj");
+    Check({"PD_PROJNAME"});
+    messages.Answer(MsgAnswer::Ok);
+    form.Create_DB_Schema->click();
+    form.scriptfile->setText(QString::fromStdString(folder.win("del.scr")));
+    admintest::WriteHostFile(folder.host("del.scr"), "del_schema 'pd_cutproj'\r\ndel_dbuser 'pd_cutproj'\r\n");
+    const ClientRule refused = ClientRule::RefuseStatement("drop schema").When("drop schema");
+    const ClientRule listCut = ClientRule::CutAnswer(0).When("show schema");
+    const ClientRule entryCut = ClientRule::CutAnswer(3).When("ris5");
+    const struct {
+        bool script; // the script's two lines, else the family delete
+        std::vector<ClientRule> risbatch;
+        bool stands;      // user and schema afterwards
+        std::string said; // in the last box or the log
+    } cases[] = {
+        {false, {refused, listCut}, true, "user pd_cutproj was not run: its RIS schema pd_cutproj still stands"},
+        {false, {refused, entryCut}, true, "whether its RIS schema pd_cutproj is gone is not known"},
+        {true, {refused, listCut}, true, "schema pd_cutproj was not done: risbatch drop schema pd_cutproj: RIS Error"},
+        {true, {refused, entryCut}, true, "Whether the removal of RIS schema pd_cutproj was done is not known"},
+        {false, {ClientRule::DieAfter(139).When("drop schema"), listCut}, false, kReady},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.said);
+        clients.Set("risbatch", c.risbatch);
+        const size_t asked = messages.asked().size();
+        for (int yes = c.script ? 1 : 2; yes > 0; --yes)
+            messages.Answer(MsgAnswer::Yes);
+        (c.script ? form.SCRstart : form.Delete_DB_Schema)->click();
+        EXPECT_EQ(messages.asked().size(), asked + (c.script ? 2u : 3u));
+        EXPECT_NE((messages.asked().back().prompt + folder.log()).find(c.said), std::string::npos) << folder.log();
+        EXPECT_EQ(Server().FindUser("pd_cutproj").has_value(), c.stands);
+        EXPECT_EQ(Server().FindSchema("pd_cutproj").has_value(), c.stands);
+    }
+    gCRIS->SetUseRIS(registered);
 }
 
 // The tablespace setting names a folder, with or without its closing backslash.

@@ -176,6 +176,12 @@ ClientRule& ClientRule::Times(int runs)
     return *this;
 }
 
+ClientRule& ClientRule::Slowed(int ms)
+{
+    slowMs_ = ms;
+    return *this;
+}
+
 std::string ClientRule::Script(size_t index) const
 {
     const std::string real = "\"$REAL/$n.exe\" \"$@\"";
@@ -233,6 +239,9 @@ std::string ClientRule::Script(size_t index) const
         act = "[ -f \"$in\" ] && edit_lines " + Quoted(drop_) + " " + Quoted(replacement_) + " \"$in\"";
         break;
     }
+    if (slowMs_ > 0)
+        act = "sleep " + std::to_string(slowMs_ / 1000) + "." + std::to_string(1000 + slowMs_ % 1000).substr(1) +
+              (act.empty() ? "" : "\n" + act);
     std::string s = "WHEN=" + Quoted(when_) + "; TIMES=" + std::to_string(times_) + "; HITS=\"$HERE/$n.hits" +
                     std::to_string(index) + "\"\n";
     // An unload of all tables names none: a failing table fails it too.

@@ -78,6 +78,9 @@ public:
     ClientRule& When(const std::string& text);
     // Applies the rule to the first `runs` runs it matches only; later ones pass through.
     ClientRule& Times(int runs);
+    // The runs the rule applies to begin `ms` milliseconds late: a slow client, with time to
+    // press a button while it runs.
+    ClientRule& Slowed(int ms);
 
 private:
     friend class WrapperClients;
@@ -96,6 +99,7 @@ private:
     std::optional<std::string> output_, console_, badRows_;  // Scripted
     std::string when_;
     int times_ = 0;  // 0 = every matching run
+    int slowMs_ = 0;
 };
 
 class WrapperClients {
