@@ -95,23 +95,28 @@ TEST_F(CRISDumpWriteTest, RowConditionsByPositionAndNoIndexLines)
 // A value the dump cannot carry is named and nothing is written: the dump that was there stays.
 TEST_F(CRISDumpWriteTest, AValueTheDumpCannotCarryIsNamedAndTheOldDumpStays)
 {
-    Run("CREATE TABLE notes (k INTEGER, t MEMO)");
+    Run("CREATE TABLE notes (k INTEGER, t MEMO, r DOUBLE)");
     WriteHostFile(HostPath(dump_), "the old dump");
     const std::vector<std::pair<std::string, std::string>> cases = {
-        {std::string(241, 'x'), "Value of column 't' in row 2 of table 'notes' is longer than 240 characters"},
-        {"first line\r\nsecond",
+        {"'" + std::string(241, 'x') + "', 1",
+         "Value of column 't' in row 2 of table 'notes' is longer than 240 characters"},
+        {"'first line\r\nsecond', 1",
          "Table 'notes', column 't', row 2: the value holds a line break, which a RIS dump cannot carry"},
-        {"cut\n***RIS*** End of Table ***RIS***",
+        {"'cut\n***RIS*** End of Table ***RIS***', 1",
          "Table 'notes', column 't', row 2: the value holds a line break, which a RIS dump cannot carry"},
+        {"'x', 1e999",
+         "Table 'notes', column 'r', row 2: the value 'inf' is not a finite number, which a RIS dump cannot carry"},
+        {"'x', -1e999",
+         "Table 'notes', column 'r', row 2: the value '-inf' is not a finite number, which a RIS dump cannot carry"},
     };
-    for (const auto& [value, error] : cases) {
+    for (const auto& [values, error] : cases) {
         SCOPED_TRACE(error);
         Run("DELETE FROM notes");
-        Run("INSERT INTO notes VALUES (1, 'fine')");
-        Run("INSERT INTO notes VALUES (2, '" + value + "')");
+        Run("INSERT INTO notes VALUES (1, 'fine', 2.5)");
+        Run("INSERT INTO notes VALUES (2, " + values + ")");
         const AppError e = Raised([&] { cris_.RISDumpCreate(dump_, "s", mdb_, {"pipes", "notes"}, std::nullopt, false); });
         EXPECT_EQ(e.number(), 1);
-        EXPECT_EQ(e.source(), "RISDumpCreate");
+        EXPECT_EQ(e.source().rfind("RISDumpCreate", 0), 0u) << e.source();
         EXPECT_EQ(e.description(), error);
         EXPECT_EQ(Dump(), "the old dump");
         EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_.host()), {}), 2);  // the database and the dump
