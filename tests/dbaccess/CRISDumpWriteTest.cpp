@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 
 using namespace dumptest;
 
@@ -162,4 +163,39 @@ TEST_F(CRISDumpWriteTest, ATextColumnIsDeclaredOneNarrowerThanItsDefinedSize)
     Run("INSERT INTO widths (a) VALUES ('" + std::string(20, 'a') + "')");
     const AppError e = Raised([&] { cris_.RISDumpCreate(dump_, "s", mdb_, {"widths"}, std::nullopt, false); });
     EXPECT_EQ(e.description(), "Value of column 'a' in row 2 of table 'widths' is longer than 19 characters");
+}
+
+// What stands in the dump's place: a link is written through onto the file it names and stays a
+// link; a folder is refused by name and stays.
+TEST_F(CRISDumpWriteTest, ALinkedDumpIsWrittenThroughAndAFolderInItsPlaceIsNamed)
+{
+    namespace fs = std::filesystem;
+    const std::string dump = dir_.host() + "/out.dmp";
+    const std::string real = dir_.host() + "/elsewhere/real.dmp";
+    struct Case {
+        std::function<void()> place;
+        std::string error; // empty: written
+    };
+    const std::vector<Case> cases = {
+        {[&] { fs::create_directories(dir_.host() + "/elsewhere");
+               WriteHostFile(real, "the old dump");
+               fs::create_symlink(real, dump); }, ""},
+        {[&] { fs::create_directories(dump); }, "File already exists '" + dump_ + "'"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.error);
+        fs::remove_all(dir_.host() + "/elsewhere");
+        fs::remove_all(dump);
+        c.place();
+        if (c.error.empty()) {
+            cris_.RISDumpCreate(dump_, "s", mdb_, {"empty_t"}, std::nullopt, false);
+            EXPECT_TRUE(fs::is_symlink(dump));
+            EXPECT_EQ(ReadHostFile(real).rfind("default schema s\r\ncreate table empty_t (k int)\r\n", 0), 0u);
+        } else {
+            const AppError e = Raised([&] { cris_.RISDumpCreate(dump_, "s", mdb_, {"empty_t"}, std::nullopt, false); });
+            EXPECT_EQ(e.number(), 58);
+            EXPECT_EQ(e.description(), c.error);
+            EXPECT_TRUE(fs::is_directory(dump));
+        }
+    }
 }
