@@ -75,11 +75,11 @@ void DumpWriter::BeginTable(const std::string& table, const std::vector<DumpColu
 std::string DumpWriter::unwritable(const std::string& value, size_t c) const
 {
     const bool quoted = c < quoted_.size() && quoted_[c];
-    const size_t bad = value.find_first_of(std::string_view("\r\n\0\x01", 4));
-    if (bad != std::string::npos) {
-        if (value[bad] == '\r' || value[bad] == '\n')
+    // Most values hold none of these: one search passes them.
+    if (value.find_first_of(std::string_view("\r\n\0\x01", 4)) != std::string::npos) {
+        if (value.find_first_of("\r\n") != std::string::npos)
             return "the value holds a line break, which a RIS dump cannot carry";
-        if (value[bad] == '\0')
+        if (value.find('\0') != std::string::npos)
             return "the value holds a NUL character, which a RIS dump cannot carry";
         // The fixed layout is converted as it stands; only the variable one is split there.
         if (layout_ == DumpLayout::Variable)

@@ -21,7 +21,7 @@ CC=clang CXX=clang++ cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithD
   -DTARNWICK_BUILD_BENCH=OFF
 TARGETS=("$@")
 if [ "${#TARGETS[@]}" -eq 0 ]; then
-  TARGETS=(dump profile_file registry_store batch_line ris_error sql ddl_file script_line)
+  TARGETS=(dump dump_round_trip profile_file registry_store batch_line ris_error sql ddl_file script_line)
 fi
 cmake --build "$BUILD" -j"$JOBS" --target "${TARGETS[@]/#/fuzz_}"
 

@@ -162,7 +162,7 @@ TEST(DumpWriterTest, WritesOnlyRowsThatReadBackAndNamesTheValueItRefuses)
         {V, {{"c", "char(9)"}}, {v(std::string("a\0b", 3))}, "column 'c', row 2: the value holds a NUL"},
         {V, {{"c", "char(9)"}}, {v("a\x01" "b")}, "column 'c', row 2: the value holds the character with code 1"},
         {F, {{"c", "char(9)"}}, {v("a\x01" "b")}, ""},
-        {F, {{"c", "char(9)"}}, {v("a\rb")}, "column 'c', row 2: the value holds a line break"},
+        {F, {{"c", "char(9)"}}, {v("\x01\r" "b")}, "column 'c', row 2: the value holds a line break"},
     };
     testsupport::ScopedDir dir("dumpw");
     const std::string path = Win(dir.host() + "/w.dmp");
