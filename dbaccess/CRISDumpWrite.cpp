@@ -137,10 +137,12 @@ void CRIS::RISDumpCreate(const std::string& dumpFile, const std::string& schema,
         } release{conn};
         conn->Open("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + accessDatabase + ";", "", "", -1);
 
-        // Written beside the dump under a name of its own and put in its place only when whole:
-        // a failure leaves the dump that was there as it was.
+        // Written beside the dump (the file a link names) under a name of its own and put in its
+        // place by one rename, only when whole: a failure leaves the dump that was there as it was.
+        const std::string& targetHost = target->target();
+        const std::string partDir = WinPathFromHost(targetHost.substr(0, targetHost.rfind('/') + 1));
         do
-            part = dir + GetTempName();
+            part = partDir + GetTempName();
         while (IsFileExists(part, 0));
         DumpWriter writer(part);
         fileOpened = true;

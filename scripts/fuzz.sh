@@ -15,6 +15,9 @@ if ! command -v clang++ >/dev/null || ! ls /usr/lib/llvm-*/lib/clang/*/lib/linux
   echo "Installing clang and its libFuzzer runtime"
   SUDO=""
   if [ "$(id -u)" != 0 ]; then SUDO=sudo; fi
+  export DEBIAN_FRONTEND=noninteractive
+  # A fresh machine may not have the package lists yet.
+  $SUDO apt-get update
   $SUDO apt-get install -y --no-install-recommends clang libclang-rt-dev
 fi
 CC=clang CXX=clang++ cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARNWICK_FUZZ=ON \

@@ -191,6 +191,7 @@ TEST_F(CRISDumpWriteTest, ALinkedDumpIsWrittenThroughAndAFolderInItsPlaceIsNamed
             cris_.RISDumpCreate(dump_, "s", mdb_, {"empty_t"}, std::nullopt, false);
             EXPECT_TRUE(fs::is_symlink(dump));
             EXPECT_EQ(ReadHostFile(real).rfind("default schema s\r\ncreate table empty_t (k int)\r\n", 0), 0u);
+            EXPECT_EQ(std::distance(fs::directory_iterator(dir_.host() + "/elsewhere"), {}), 1);
         } else {
             const AppError e = Raised([&] { cris_.RISDumpCreate(dump_, "s", mdb_, {"empty_t"}, std::nullopt, false); });
             EXPECT_EQ(e.number(), 58);
