@@ -12,7 +12,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <functional>
 
 using namespace dumptest;
 
@@ -166,37 +165,23 @@ TEST_F(CRISDumpWriteTest, ATextColumnIsDeclaredOneNarrowerThanItsDefinedSize)
 }
 
 // What stands in the dump's place: a link is written through onto the file it names and stays a
-// link; a folder is refused by name and stays.
+// link, nothing left beside it; a folder is refused by name and stays.
 TEST_F(CRISDumpWriteTest, ALinkedDumpIsWrittenThroughAndAFolderInItsPlaceIsNamed)
 {
     namespace fs = std::filesystem;
-    const std::string dump = dir_.host() + "/out.dmp";
-    const std::string real = dir_.host() + "/elsewhere/real.dmp";
-    struct Case {
-        std::function<void()> place;
-        std::string error; // empty: written
-    };
-    const std::vector<Case> cases = {
-        {[&] { fs::create_directories(dir_.host() + "/elsewhere");
-               WriteHostFile(real, "the old dump");
-               fs::create_symlink(real, dump); }, ""},
-        {[&] { fs::create_directories(dump); }, "File already exists '" + dump_ + "'"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.error);
-        fs::remove_all(dir_.host() + "/elsewhere");
-        fs::remove_all(dump);
-        c.place();
-        if (c.error.empty()) {
-            cris_.RISDumpCreate(dump_, "s", mdb_, {"empty_t"}, std::nullopt, false);
-            EXPECT_TRUE(fs::is_symlink(dump));
-            EXPECT_EQ(ReadHostFile(real).rfind("default schema s\r\ncreate table empty_t (k int)\r\n", 0), 0u);
-            EXPECT_EQ(std::distance(fs::directory_iterator(dir_.host() + "/elsewhere"), {}), 1);
-        } else {
-            const AppError e = Raised([&] { cris_.RISDumpCreate(dump_, "s", mdb_, {"empty_t"}, std::nullopt, false); });
-            EXPECT_EQ(e.number(), 58);
-            EXPECT_EQ(e.description(), c.error);
-            EXPECT_TRUE(fs::is_directory(dump));
-        }
-    }
+    const std::string dump = dir_.host() + "/out.dmp", elsewhere = dir_.host() + "/elsewhere";
+    fs::create_directories(elsewhere);
+    WriteHostFile(elsewhere + "/real.dmp", "the old dump");
+    fs::create_symlink(elsewhere + "/real.dmp", dump);
+    cris_.RISDumpCreate(dump_, "s", mdb_, {"empty_t"}, std::nullopt, false);
+    EXPECT_TRUE(fs::is_symlink(dump));
+    EXPECT_EQ(ReadHostFile(elsewhere + "/real.dmp").rfind("default schema s\r\ncreate table empty_t", 0), 0u);
+    EXPECT_EQ(std::distance(fs::directory_iterator(elsewhere), {}), 1);
+
+    fs::remove(dump);
+    fs::create_directories(dump);
+    const AppError e = Raised([&] { cris_.RISDumpCreate(dump_, "s", mdb_, {"empty_t"}, std::nullopt, false); });
+    EXPECT_EQ(e.number(), 58);
+    EXPECT_EQ(e.description(), "File already exists '" + dump_ + "'");
+    EXPECT_TRUE(fs::is_directory(dump));
 }

@@ -142,7 +142,6 @@ TEST(DumpWriterTest, WritesOnlyRowsThatReadBackAndNamesTheValueItRefuses)
     };
     const DumpLayout F = DumpLayout::Fixed, V = DumpLayout::Variable;
     const std::vector<Case> cases = {
-        {F, fixedColumns, {v(marker), no}, "column 's', row 2: the value is longer than its field of 6 characters"},
         {F, {{"c", "char(40)"}}, {v(marker)}, "column 'c', row 2: the row would read as an end line"},
         {F, fixedColumns, {no, v(marker)}, "column 'c', row 2: the row would read as an end line"},
         {F, fixedColumns, {no, v("***ris*** end of schema ***ris***")}, "column 'c', row 2: the row"},
@@ -151,13 +150,11 @@ TEST(DumpWriterTest, WritesOnlyRowsThatReadBackAndNamesTheValueItRefuses)
         {V, numbers, {v("***RIS***"), v("End"), v("of"), v("Table"), v("***RIS***")},
          "column 'a', row 2: the row would read as an end line"},
         {V, {{"d", "double"}}, {v("inf")}, "column 'd', row 2: the value 'inf' is not a finite number"},
-        {V, {{"d", "double"}}, {v("-nan")}, "column 'd', row 2: the value '-nan' is not a finite"},
         {V, {{"d", "real"}}, {v("1e400")}, "column 'd', row 2: the value '1e400' is not a finite"},
         {F, {{"d", "double"}}, {v("Infinity")}, "column 'd', row 2: the value 'Infinity' is not"},
         {V, {{"d", "double"}}, {v("1e-400")}, ""},
         {V, {{"c", "char(9)"}}, {v("inf")}, ""},
         {V, numbers, {v("1"), v("2 3"), no, no, no}, "column 'b', row 2: the value '2 3' of a number"},
-        {V, numbers, {v("1"), v("2'3"), no, no, no}, "column 'b', row 2: the value '2'3' of a number"},
         {V, numbers, {v(""), no, no, no, no}, "column 'a', row 2: an empty value of a number column"},
         {V, {{"c", "char(9)"}}, {v(std::string("a\0b", 3))}, "column 'c', row 2: the value holds a NUL"},
         {V, {{"c", "char(9)"}}, {v("a\x01" "b")}, "column 'c', row 2: the value holds the character with code 1"},
