@@ -124,8 +124,7 @@ void DumpWriter::WriteRow(const DumpRow& values)
         buffer_.resize(start);
         // The value the line begins with makes it one.
         size_t c = 0;
-        while (c + 1 < values.size() &&
-               (!values[c] || values[c]->find_first_not_of(' ') == std::string::npos))
+        while (c + 1 < values.size() && (!values[c] || values[c]->find_first_not_of(" \t") == std::string::npos))
             ++c;
         refuse(c, "the row would read as an end line of the dump, which its readers refuse");
     }
