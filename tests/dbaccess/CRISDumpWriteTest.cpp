@@ -106,8 +106,6 @@ TEST_F(CRISDumpWriteTest, AValueTheDumpCannotCarryIsNamedAndTheOldDumpStays)
          "Table 'notes', column 't', row 2: the value holds a line break, which a RIS dump cannot carry"},
         {"'x', 1e999",
          "Table 'notes', column 'r', row 2: the value 'inf' is not a finite number, which a RIS dump cannot carry"},
-        {"'x', -1e999",
-         "Table 'notes', column 'r', row 2: the value '-inf' is not a finite number, which a RIS dump cannot carry"},
     };
     for (const auto& [values, error] : cases) {
         SCOPED_TRACE(error);
