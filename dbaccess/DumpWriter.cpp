@@ -18,6 +18,13 @@ bool readsAsEndLine(std::string_view line)
            DumpLineClassifier::IsMarkerLookalike(line);
 }
 
+// Whether a table or column name reads back from the create-table line as written: a blank,
+// a comma or a parenthesis would end it there, and a line break cut the line.
+bool nameReadsBack(const std::string& name)
+{
+    return !name.empty() && name.find_first_of(std::string_view(" ,()\r\n\0", 7)) == std::string::npos;
+}
+
 } // namespace
 
 DumpWriter::DumpWriter(const std::string& path) : path_(path)
@@ -52,6 +59,12 @@ void DumpWriter::WriteDefaultSchemaLine(const std::string& schema)
 void DumpWriter::BeginTable(const std::string& table, const std::vector<DumpColumn>& columns, DumpLayout layout,
                             std::vector<DumpFixedField> fields)
 {
+    const char* const unreadable = "the name holds a character that a create-table line cannot carry";
+    if (!nameReadsBack(table))
+        throw AppError(1, "DumpWriter", "Table '" + table + "': " + unreadable);
+    for (const DumpColumn& c : columns)
+        if (!nameReadsBack(c.name))
+            throw AppError(1, "DumpWriter", "Table '" + table + "', column '" + c.name + "': " + unreadable);
     table_ = table;
     layout_ = layout;
     quoted_.clear();

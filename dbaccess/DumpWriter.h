@@ -24,7 +24,9 @@ public:
     void WriteDefaultSchemaLine(const std::string& schema);
 
     // Create-table, insert and layout lines. In the fixed layout the fields are consecutive,
-    // each as wide as its column's type (DumpFormat::FixedFieldsFor) unless given.
+    // each as wide as its column's type (DumpFormat::FixedFieldsFor) unless given. A table or
+    // column name that would not read back from the create-table line (empty, or holding a
+    // blank, comma, parenthesis, line break or NUL) raises error 1 naming it; nothing is written.
     void BeginTable(const std::string& table, const std::vector<DumpColumn>& columns,
                     DumpLayout layout = DumpLayout::Variable, std::vector<DumpFixedField> fields = {});
     // One data row in the open table's layout; quoting by the columns' types. Every row it

@@ -143,6 +143,10 @@ TEST_F(CRISDumpWriteTest, ProviderErrorsPassOnAndThePartialDumpIsDeleted)
         cris_.RISDumpCreate(dump_, "s", mdb_, {"pipes", "empty_t"}, std::vector<std::string>{"n = 3"}, false);
     });
     EXPECT_EQ(e.description(), "Row condition not defined for table 'empty_t'");
+    Run("CREATE TABLE spaced (k INTEGER, [my col] INTEGER)");
+    e = Raised([&] { cris_.RISDumpCreate(dump_, "s", mdb_, {"spaced"}, std::nullopt, false); });
+    EXPECT_EQ(e.description(), "Table 'spaced', column 'my col': the name holds a character that a create-table "
+                               "line cannot carry");
     EXPECT_FALSE(std::filesystem::exists(HostPath(dump_)));
 }
 
