@@ -3,13 +3,16 @@
 #include "dbaccess/CRIS.h"
 
 #include "dbaccess/DbBase.h"
+#include "dbaccess/DumpWholeCheck.h"
 #include "dbaccess/DumpWriter.h"
 #include "dbaccess/SchemaStatements.h"
 #include "dbaccess/SqlLiteral.h"
 #include "platform/AppError.h"
 #include "platform/Clock.h"
 #include "platform/HostFiles.h"
+#include "platform/ReplacementFile.h"
 #include "platform/TextUtil.h"
+#include "platform/WinPath.h"
 #include "services/FileOperation.h"
 
 #include <algorithm>
@@ -69,6 +72,34 @@ std::string Bracketed(const std::string& name)
     return "[" + name + "]";
 }
 
+// What a file error says, with the dump it is about named when the text does not name it yet.
+AppError NamingDump(const AppError& e, const std::string& dumpFile)
+{
+    if (e.description().find(dumpFile) != std::string::npos)
+        return e;
+    return AppError(e.number(), e.source(), e.description() + " '" + dumpFile + "'");
+}
+
+// Differences between the tables and rows written and those the written dump reads back with.
+std::string ReadBackDifferences(const std::vector<DumpTableCount>& written, const DumpWholeness& read)
+{
+    if (!read.Whole())
+        return read.problem;
+    std::vector<std::string> differences;
+    for (size_t t = 0; t < std::max(written.size(), read.tables.size()); ++t) {
+        const std::string wrote = t < written.size() ? "table '" + written[t].table + "' with " +
+                                                           std::to_string(written[t].rows) + " rows"
+                                                     : std::string("no table");
+        const std::string reads = t < read.tables.size() ? "table '" + read.tables[t].table + "' with " +
+                                                               std::to_string(read.tables[t].rows) + " rows"
+                                                         : std::string("no table");
+        if (wrote != reads)
+            differences.push_back("block " + std::to_string(t + 1) + " was written as " + wrote + " and reads as " +
+                                  reads);
+    }
+    return Join(differences, "; ");
+}
+
 } // namespace
 
 void CRIS::RISDumpCreate(const std::string& dumpFile, const std::string& schema, const std::string& accessDatabase,
@@ -87,6 +118,16 @@ void CRIS::RISDumpCreate(const std::string& dumpFile, const std::string& schema,
         if (IsBlank(schema))
             RaiseError("", "Schema name not defined");
         CheckStatementName("Schema name", schema);
+        // The dump is replaced through a link onto the file it names; a folder, a read-only or
+        // locked dump or one that is not a file at all is refused before anything is written.
+        if (HostFolderExists(dumpFile))
+            throw AppError(kErrFileExists, "", "File already exists '" + dumpFile + "'");
+        std::optional<ReplacementFile> target;
+        try {
+            target.emplace(dumpFile);
+        } catch (const AppError& e) {
+            throw NamingDump(e, dumpFile);
+        }
 
         std::optional<Connection> conn;
         conn.emplace();
@@ -96,15 +137,18 @@ void CRIS::RISDumpCreate(const std::string& dumpFile, const std::string& schema,
         } release{conn};
         conn->Open("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + accessDatabase + ";", "", "", -1);
 
-        // Written beside the dump under a name of its own and put in its place only when whole:
-        // a failure leaves the dump that was there as it was.
+        // Written beside the dump (the file a link names) under a name of its own and put in its
+        // place by one rename, only when whole: a failure leaves the dump that was there as it was.
+        const std::string& targetHost = target->target();
+        const std::string partDir = WinPathFromHost(targetHost.substr(0, targetHost.rfind('/') + 1));
         do
-            part = dir + GetTempName();
+            part = partDir + GetTempName();
         while (IsFileExists(part, 0));
         DumpWriter writer(part);
         fileOpened = true;
         writer.WriteDefaultSchemaLine(Trim(schema));
         std::vector<std::string> indexColumns;
+        std::vector<DumpTableCount> written;
         for (size_t t = 0; t < tables.size(); ++t) {
             const std::string& table = tables[t];
             if (IsBlank(table))
@@ -153,11 +197,6 @@ void CRIS::RISDumpCreate(const std::string& dumpFile, const std::string& schema,
                         // The token that once carried quotes through the text export
                         // stands for a single quote in any value.
                         row[c] = ReplaceAll(v.ToText(), "_SINGLE_QUOTE_CHAR_", "'");
-                        // A row is one line of the dump: a line break would cut it in two.
-                        if (row[c]->find_first_of("\r\n") != std::string::npos)
-                            RaiseError("", "Table '" + table + "', column '" + columns[c].name + "', row " +
-                                               std::to_string(rowNumber) +
-                                               ": the value holds a line break, which a RIS dump cannot carry");
                         // A longer value would be cut or refused by the load client: say so
                         // instead of writing a dump that does not load whole.
                         if (charLengths[c] > 0 && static_cast<long>(row[c]->size()) > charLengths[c])
@@ -165,12 +204,14 @@ void CRIS::RISDumpCreate(const std::string& dumpFile, const std::string& schema,
                                                std::to_string(rowNumber) + " of table '" + table + "' is longer than " +
                                                std::to_string(charLengths[c]) + " characters");
                     }
+                    // The writer refuses, naming it, a value that would not read back.
                     writer.WriteRow(row);
                     if (rowNumber % kRowsPerSlice == 0)
                         DoEvents();
                 }
             }
             writer.EndTable();
+            written.push_back({table, static_cast<uint64_t>(rowNumber)});
             indexColumns.push_back(columns.front().name);
             rows.Close();
         }
@@ -181,7 +222,17 @@ void CRIS::RISDumpCreate(const std::string& dumpFile, const std::string& schema,
                 writer.WriteGrantLine(table);
         }
         writer.Finish();
-        HostMoveFile(part, dumpFile);
+        // Put in place only when it reads back as written: every table block closed, with the
+        // rows written.
+        if (const std::string differences = ReadBackDifferences(written, CheckDumpWhole(part)); !differences.empty())
+            RaiseError("", "The dump written for '" + dumpFile + "' does not read back as written (" + differences +
+                               "); the file that was there stays as it was");
+        try {
+            target->Adopt(HostPath(part));
+            target->Commit();
+        } catch (const AppError& e) {
+            throw NamingDump(e, dumpFile);
+        }
     } catch (const AppError& e) {
         if (fileOpened) {
             const FileOpError saved = SaveFileOpError();

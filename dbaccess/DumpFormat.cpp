@@ -5,6 +5,9 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
+#include <cstdlib>
+#include <locale.h>
 
 namespace {
 
@@ -262,6 +265,20 @@ std::string DumpFormat::NameAfterKeyword(std::string_view text, size_t pos)
     while (e < text.size() && text[e] != ' ' && text[e] != '\r' && text[e] != '\n')
         ++e;
     return Trim(text.substr(pos, e - pos));
+}
+
+bool DumpFormat::IsNonFiniteNumber(std::string_view text)
+{
+    const std::string t = Trim(text);
+    // Only a word (inf, nan), an exponent or more digits than a finite double has can leave the
+    // range: the plain numbers of a large dump are passed without reading them.
+    if (t.size() <= 300 && t.find_first_of("eEiInNpP") == std::string::npos)
+        return false;
+    // The C locale's decimal point, whatever the program's locale is.
+    static const locale_t c = ::newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
+    char* end = nullptr;
+    const double v = ::strtod_l(t.c_str(), &end, c);
+    return !t.empty() && end == t.c_str() + t.size() && !std::isfinite(v);
 }
 
 bool DumpFormat::IsQuotedType(std::string_view type)

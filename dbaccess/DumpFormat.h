@@ -95,6 +95,11 @@ public:
     // The name after a schema keyword at pos: up to the next blank or line end, trimmed.
     static std::string NameAfterKeyword(std::string_view text, size_t pos);
 
+    // Whether the text of a number reads as an infinity or not-a-number, or overflows the range
+    // of a double ("inf", "-Infinity", "nan", "1e400"; blanks at both ends ignored). No server
+    // holds such a value, so a dump that carries one does not load.
+    static bool IsNonFiniteNumber(std::string_view text);
+
     // Whether values of this type are written in quotes: every type the numeric words
     // ("smallint", "int", "decimal", "real", "double") do not describe.
     static bool IsQuotedType(std::string_view type);

@@ -24,11 +24,21 @@ public:
     void WriteDefaultSchemaLine(const std::string& schema);
 
     // Create-table, insert and layout lines. In the fixed layout the fields are consecutive,
-    // each as wide as its column's type (DumpFormat::FixedFieldsFor) unless given.
+    // each as wide as its column's type (DumpFormat::FixedFieldsFor) unless given. A table or
+    // column name that would not read back from the create-table line (empty, or holding a
+    // blank, comma, parenthesis, line break or NUL) raises error 1 naming it; nothing is written.
     void BeginTable(const std::string& table, const std::vector<DumpColumn>& columns,
                     DumpLayout layout = DumpLayout::Variable, std::vector<DumpFixedField> fields = {});
-    // One data row in the open table's layout; quoting by the columns' types. Raises error 1
-    // when a value does not fit its fixed field.
+    // One data row in the open table's layout; quoting by the columns' types. Every row it
+    // writes reads back through the readers of dumps as the values given (in the fixed layout a
+    // value without its trailing blanks, and one of blanks only as NULL, which is all that
+    // layout keeps). A row that would not is not written: error 1 "Table '<t>', column '<c>',
+    // row <n>: ..." (source "DumpWriter") names the value, the row being counted from 1 in
+    // its table. Refused are a line break, NUL or the character with code 1 (the separator of
+    // the text table a dump table is converted to) in a value, a number that is not finite
+    // (IsNonFiniteNumber), an unquoted value that is empty or holds a blank or a quote, a
+    // value longer than its fixed field, and a row that would read as an end-of-table or
+    // end-of-schema line (or a lookalike of one, which the readers refuse).
     void WriteRow(const DumpRow& values);
     // "***RIS*** End of Table ***RIS***".
     void EndTable();
@@ -47,6 +57,9 @@ public:
 
 private:
     void flushIfFull();
+    // Why the value of column c cannot be written so that it reads back; empty when it can.
+    std::string unwritable(const std::string& value, size_t c) const;
+    [[noreturn]] void refuse(size_t column, const std::string& why) const;
 
     std::string path_;
     BinaryFile file_;
@@ -54,5 +67,7 @@ private:
     std::string table_;
     DumpLayout layout_ = DumpLayout::Variable;
     std::vector<bool> quoted_;
+    std::vector<std::string> names_;
+    long rowNumber_ = 0;
     std::vector<DumpFixedField> fields_;
 };

@@ -89,7 +89,10 @@ RowCounts ReadRowCounts(const std::string& answer, const std::vector<std::string
 std::string RowCountDifferences(const std::vector<DumpTableCount>& dumped, const RowCounts& server)
 {
     std::vector<std::string> differences;
-    for (const auto& [table, rows] : server) {
+    // Plain names, not a structured binding: clang before 16 does not let a lambda capture one.
+    for (const auto& entry : server) {
+        const std::string& table = entry.first;
+        const uint64_t rows = entry.second;
         const auto in = std::find_if(dumped.begin(), dumped.end(),
                                      [&](const DumpTableCount& t) { return EqualsNoCase(t.table, table); });
         const uint64_t there = in == dumped.end() ? 0 : in->rows;

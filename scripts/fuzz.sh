@@ -15,13 +15,16 @@ if ! command -v clang++ >/dev/null || ! ls /usr/lib/llvm-*/lib/clang/*/lib/linux
   echo "Installing clang and its libFuzzer runtime"
   SUDO=""
   if [ "$(id -u)" != 0 ]; then SUDO=sudo; fi
+  export DEBIAN_FRONTEND=noninteractive
+  # A fresh machine may not have the package lists yet.
+  $SUDO apt-get update
   $SUDO apt-get install -y --no-install-recommends clang libclang-rt-dev
 fi
 CC=clang CXX=clang++ cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARNWICK_FUZZ=ON \
   -DTARNWICK_BUILD_BENCH=OFF
 TARGETS=("$@")
 if [ "${#TARGETS[@]}" -eq 0 ]; then
-  TARGETS=(dump profile_file registry_store batch_line ris_error sql ddl_file script_line)
+  TARGETS=(dump dump_round_trip profile_file registry_store batch_line ris_error sql ddl_file script_line)
 fi
 cmake --build "$BUILD" -j"$JOBS" --target "${TARGETS[@]/#/fuzz_}"
 

@@ -95,23 +95,26 @@ TEST_F(CRISDumpWriteTest, RowConditionsByPositionAndNoIndexLines)
 // A value the dump cannot carry is named and nothing is written: the dump that was there stays.
 TEST_F(CRISDumpWriteTest, AValueTheDumpCannotCarryIsNamedAndTheOldDumpStays)
 {
-    Run("CREATE TABLE notes (k INTEGER, t MEMO)");
+    Run("CREATE TABLE notes (k INTEGER, t MEMO, r DOUBLE)");
     WriteHostFile(HostPath(dump_), "the old dump");
     const std::vector<std::pair<std::string, std::string>> cases = {
-        {std::string(241, 'x'), "Value of column 't' in row 2 of table 'notes' is longer than 240 characters"},
-        {"first line\r\nsecond",
+        {"'" + std::string(241, 'x') + "', 1",
+         "Value of column 't' in row 2 of table 'notes' is longer than 240 characters"},
+        {"'first line\r\nsecond', 1",
          "Table 'notes', column 't', row 2: the value holds a line break, which a RIS dump cannot carry"},
-        {"cut\n***RIS*** End of Table ***RIS***",
+        {"'cut\n***RIS*** End of Table ***RIS***', 1",
          "Table 'notes', column 't', row 2: the value holds a line break, which a RIS dump cannot carry"},
+        {"'x', 1e999",
+         "Table 'notes', column 'r', row 2: the value 'inf' is not a finite number, which a RIS dump cannot carry"},
     };
-    for (const auto& [value, error] : cases) {
+    for (const auto& [values, error] : cases) {
         SCOPED_TRACE(error);
         Run("DELETE FROM notes");
-        Run("INSERT INTO notes VALUES (1, 'fine')");
-        Run("INSERT INTO notes VALUES (2, '" + value + "')");
+        Run("INSERT INTO notes VALUES (1, 'fine', 2.5)");
+        Run("INSERT INTO notes VALUES (2, " + values + ")");
         const AppError e = Raised([&] { cris_.RISDumpCreate(dump_, "s", mdb_, {"pipes", "notes"}, std::nullopt, false); });
         EXPECT_EQ(e.number(), 1);
-        EXPECT_EQ(e.source(), "RISDumpCreate");
+        EXPECT_EQ(e.source().rfind("RISDumpCreate", 0), 0u) << e.source();
         EXPECT_EQ(e.description(), error);
         EXPECT_EQ(Dump(), "the old dump");
         EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_.host()), {}), 2);  // the database and the dump
@@ -140,6 +143,10 @@ TEST_F(CRISDumpWriteTest, ProviderErrorsPassOnAndThePartialDumpIsDeleted)
         cris_.RISDumpCreate(dump_, "s", mdb_, {"pipes", "empty_t"}, std::vector<std::string>{"n = 3"}, false);
     });
     EXPECT_EQ(e.description(), "Row condition not defined for table 'empty_t'");
+    Run("CREATE TABLE spaced (k INTEGER, [my col] INTEGER)");
+    e = Raised([&] { cris_.RISDumpCreate(dump_, "s", mdb_, {"spaced"}, std::nullopt, false); });
+    EXPECT_EQ(e.description(), "Table 'spaced', column 'my col': the name holds a character that a create-table "
+                               "line cannot carry");
     EXPECT_FALSE(std::filesystem::exists(HostPath(dump_)));
 }
 
@@ -157,4 +164,26 @@ TEST_F(CRISDumpWriteTest, ATextColumnIsDeclaredOneNarrowerThanItsDefinedSize)
     Run("INSERT INTO widths (a) VALUES ('" + std::string(20, 'a') + "')");
     const AppError e = Raised([&] { cris_.RISDumpCreate(dump_, "s", mdb_, {"widths"}, std::nullopt, false); });
     EXPECT_EQ(e.description(), "Value of column 'a' in row 2 of table 'widths' is longer than 19 characters");
+}
+
+// What stands in the dump's place: a link is written through onto the file it names and stays a
+// link, nothing left beside it; a folder is refused by name and stays.
+TEST_F(CRISDumpWriteTest, ALinkedDumpIsWrittenThroughAndAFolderInItsPlaceIsNamed)
+{
+    namespace fs = std::filesystem;
+    const std::string dump = dir_.host() + "/out.dmp", elsewhere = dir_.host() + "/elsewhere";
+    fs::create_directories(elsewhere);
+    WriteHostFile(elsewhere + "/real.dmp", "the old dump");
+    fs::create_symlink(elsewhere + "/real.dmp", dump);
+    cris_.RISDumpCreate(dump_, "s", mdb_, {"empty_t"}, std::nullopt, false);
+    EXPECT_TRUE(fs::is_symlink(dump));
+    EXPECT_EQ(ReadHostFile(elsewhere + "/real.dmp").rfind("default schema s\r\ncreate table empty_t", 0), 0u);
+    EXPECT_EQ(std::distance(fs::directory_iterator(elsewhere), {}), 1);
+
+    fs::remove(dump);
+    fs::create_directories(dump);
+    const AppError e = Raised([&] { cris_.RISDumpCreate(dump_, "s", mdb_, {"empty_t"}, std::nullopt, false); });
+    EXPECT_EQ(e.number(), 58);
+    EXPECT_EQ(e.description(), "File already exists '" + dump_ + "'");
+    EXPECT_TRUE(fs::is_directory(dump));
 }

@@ -27,6 +27,7 @@ std::string ScratchFolder();
 std::string ReadWholeFile(const std::string& winPath);
 
 int FuzzDump(const uint8_t* data, size_t size);
+int FuzzDumpRoundTrip(const uint8_t* data, size_t size);
 int FuzzProfileFile(const uint8_t* data, size_t size);
 int FuzzRegistryStore(const uint8_t* data, size_t size);
 int FuzzBatchLine(const uint8_t* data, size_t size);
@@ -42,6 +43,7 @@ struct FuzzTarget {
 
 inline constexpr FuzzTarget kFuzzTargets[] = {
     {"dump", FuzzDump},
+    {"dump_round_trip", FuzzDumpRoundTrip},
     {"profile_file", FuzzProfileFile},
     {"registry_store", FuzzRegistryStore},
     {"batch_line", FuzzBatchLine},
