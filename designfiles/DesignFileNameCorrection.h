@@ -19,6 +19,7 @@
 #include "designfiles/ProjectTables.h"
 
 #include "platform/AppError.h"
+#include "services/ChangeOutcome.h"
 
 #include <map>
 #include <optional>
@@ -60,14 +61,17 @@ private:
     // The further files of the old base name in the node's folder, listed before anything moves;
     // what is left alone is added to the node's skipped texts.
     Moves planFurtherFiles(Node& n);
-    // After a statement that did not change exactly the one row: the rows of the key are read
-    // again and the files follow what they name. True when the new name stands in the one row.
-    // A statement that raised (raised) raises again afterwards, its description saying the state.
-    // names and readFailure: what the look after the statement read (rowNames).
+    // After a statement that failed or whose look did not find exactly the one row changed: the
+    // files follow what the rows name. True when the new name stands in the one row. A statement
+    // that raised (raised) raises again afterwards, its description saying the state. names and
+    // readFailure: what the look after the statement read (rowNames).
     bool settle(Node& n, Moves& moves, const std::string& what, std::optional<AppError> raised,
                 std::vector<std::string> names, std::string readFailure);
-    // The file names the rows of the node's row condition hold now, or failure set.
+    // The file names the rows of the node's look condition hold now, or failure set.
     std::vector<std::string> rowNames(const Node& n, std::string& failure);
+    // Done when names are the names read before with the row's old name replaced by its new
+    // one, NotDone when they are the names read before, else NotKnown.
+    static ChangeState judgeRows(const Node& n, const std::vector<std::string>& names);
     // The rows (other than those of identity) that name the file dir + name, letters in any case.
     std::vector<std::string> ownersOf(const std::string& dir, const std::string& name, const std::string& identity);
     // The files every row of pdtable_113 and pdtable_121 names, once per run.

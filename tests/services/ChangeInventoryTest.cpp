@@ -103,7 +103,7 @@ const Entry kInventory[] = {
     {"designfiles/DesignFileNameCorrection.cpp", "DeleteFileA", 1, "both files: the run deletes only its own copy, unchanged since it made it"},
     {"designfiles/LinkageRun.cpp", "DeleteFileA", 2, "none: the run's own result file; a result that cannot be deleted stops the file"},
     {"designfiles/LinkageRun.cpp", "ExecA", 1, "none: a read of the design file into the run's own result file"},
-    {"designfiles/ProjectTables.cpp", "DBWrite", 1, "the correction reads the rows its UPDATE names (settle)"},
+    {"designfiles/ProjectTables.cpp", "DBWrite", 1, "the correction reads the file names of the row its UPDATE names, by its key and folder, before and after every call (judgeRows)"},
     {"filecheck/AlternativeFiles.cpp", "DeleteFileA", 2, "none: the search's own listing file"},
     {"filecheck/AlternativeFiles.cpp", "ExecA", 1, "none: a read, changes nothing (dir into the search's own listing)"},
     {"filecheck/FileRestore.cpp", "CopyFileA", 1, "the copy is whole or not there and never replaces; the report row says which"},
