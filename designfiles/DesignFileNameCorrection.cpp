@@ -143,8 +143,8 @@ bool StillRunCopy(const RunCopy& made, const std::string& source, const std::str
 }
 
 // Moves a file: a copy that never replaces a file (one that appeared under the new name since
-// it was looked for included), then the deletion of the source without force. After a failure
-// the files are looked at: Done when the file stands under the new name alone, NotDone when
+// it was looked for included), then the deletion of the source without force. Afterwards, also
+// after a move that ended well, the files are looked at: Done when the file stands under the new name alone, NotDone when
 // under the old name alone, NotKnown when under both. A copy the run made beside a source that
 // could not be deleted is taken away again, but only while it is still the run's copy: a file
 // another program put under that name is never deleted.
@@ -181,7 +181,8 @@ ChangeOutcome moveFile(const std::string& from, const std::string& to)
             seen = source ? "both '" + from + "' and '" + to + "' are there"
                           : "neither '" + from + "' nor '" + to + "' is there";
             return ChangeState::NotKnown;
-        });
+        },
+        LookAfter::EveryCall);
 }
 
 // The failure text of a move for the node: the file error when nothing moved, else the state.
@@ -190,7 +191,7 @@ bool moveFile(const std::string& from, const std::string& to, std::string& failu
     const ChangeOutcome outcome = moveFile(from, to);
     if (outcome.Done())
         return true;
-    failure = outcome.state == ChangeState::NotDone
+    failure = outcome.state == ChangeState::NotDone && outcome.CallFailed()
                   ? outcome.failure
                   : outcome.Describe("the move of '" + from + "' to '" + to + "'");
     return false;
