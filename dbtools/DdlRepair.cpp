@@ -51,7 +51,7 @@ bool isPlainColumnType(const std::string& type)
     return true;
 }
 
-std::string addColumnStatement(const CheckTreeNode& node)
+std::string addColumnStatement(const CheckTreeNode& node, std::vector<std::string>* refused)
 {
     if (!IsColumnNode(&node) || !node.parent || !node.parent->parent ||
         node.parent->parent->key != DdlRoot::kHasColNotInDB)
@@ -63,12 +63,14 @@ std::string addColumnStatement(const CheckTreeNode& node)
     const std::string type = Trim(node.text).substr(name.size());
     if (!IsIdentifier(table) || !IsIdentifier(name) || !isPlainColumnType(type)) {
         ShowStatus("Error: column '" + node.text + "' of table '" + table + "' cannot be added, its name or type is not valid");
+        if (refused)
+            refused->push_back("'" + node.text + "' of " + table);
         return {};
     }
     return "ALTER TABLE " + table + " ADD " + node.text + ";";
 }
 
-std::string dropTableStatement(const CheckTreeNode& node)
+std::string dropTableStatement(const CheckTreeNode& node, std::vector<std::string>* refused)
 {
     if (!node.checked || !parentKeyIs(node, DdlRoot::kNoModels))
         return {};
@@ -77,6 +79,8 @@ std::string dropTableStatement(const CheckTreeNode& node)
         return {};
     if (!IsIdentifier(table)) {
         ShowStatus("Error: table '" + table + "' cannot be dropped, its name is not valid");
+        if (refused)
+            refused->push_back("'" + table + "'");
         return {};
     }
     return "DROP TABLE " + table + ";";
@@ -238,7 +242,19 @@ ModelResult deleteModel(DdlDatabase& db, const std::string& schema, const ModelD
         text = "Model " + d.model + ": " + models.Describe("the DELETE of its row of pdtable_113");
     if (!models.Done())
         return {text + " Its row of pdtable_114 (partition " + partition + ") was kept."};
-    // The model's row is gone: its partition's row follows, also after a failed call.
+    // The model's row is gone. Its partition's row follows, also after a failed call, unless
+    // another model row still uses the partition, or whether one does cannot be told.
+    std::string users;
+    try {
+        const long long others = countRows(db, schema, partitionCount("pdtable_113", partition));
+        if (others > 0)
+            users = std::to_string(others) + " other row(s) of pdtable_113 use it";
+    } catch (const AppError& e) {
+        users = "whether another row of pdtable_113 uses it could not be told: " + RisFailureLine(e.description());
+    }
+    if (!users.empty())
+        return {(text.empty() ? "Model " + d.model + ": its row of pdtable_113 was deleted." : text) +
+                " Its row of pdtable_114 (partition " + partition + ") was kept: " + users + "."};
     const ChangeOutcome partitions = deleteAndLook(db, schema, d.fromPartitions, partitionCount("pdtable_114", partition),
                                                    1, "the row of partition " + partition + " in pdtable_114");
     if (!partitions.CallFailed())
@@ -277,8 +293,8 @@ void deleteModels(DdlCheckContext& c, const std::string& schema, const std::vect
         throw AppError(1, "", Join(failures, "\r\n"));
 }
 
-// The statements of drop tables or add columns in one batch. After a failed call the design
-// schema is read again: which tables are gone, which columns are there.
+// The statements of drop tables or add columns in one batch. After the call, also one that ended
+// well, the design schema is read again: which tables are gone, which columns are there.
 void runBatch(DdlCheckContext& c, DdlRepairAction action, const std::string& schema, const std::string& statements)
 {
     std::vector<std::pair<std::string, std::string>> items; // table, column ("" for a drop)
@@ -311,8 +327,9 @@ void runBatch(DdlCheckContext& c, DdlRepairAction action, const std::string& sch
             if (!notDone.empty())
                 seen += (seen.empty() ? "" : "; ") + std::string(notWord) + ": " + Join(notDone, ", ");
             return notDone.empty() ? ChangeState::Done : done.empty() ? ChangeState::NotDone : ChangeState::NotKnown;
-        });
-    if (!o.CallFailed())
+        },
+        LookAfter::EveryCall);
+    if (!o.Failed())
         return;
     const std::string what = action == DdlRepairAction::DropTables ? "the drop of the checked tables from " + schema
                                                                     : "the adding of the missing columns to " + schema;
@@ -348,17 +365,17 @@ void ParseModelNodeKey(const CheckTreeNode& node, long& discipline, std::string&
     model = Trim(key.substr(at + 5));
 }
 
-std::string BuildRepairStatements(const CheckTree& tree, DdlRepairAction action)
+std::string BuildRepairStatements(const CheckTree& tree, DdlRepairAction action, std::vector<std::string>* refused)
 {
     std::string statements;
     for (const CheckTreeNode* node : tree.Nodes()) {
         std::string s;
         switch (action) {
         case DdlRepairAction::AddColumns:
-            s = addColumnStatement(*node);
+            s = addColumnStatement(*node, refused);
             break;
         case DdlRepairAction::DropTables:
-            s = dropTableStatement(*node);
+            s = dropTableStatement(*node, refused);
             break;
         case DdlRepairAction::DeleteModels:
             if (const std::optional<ModelDeletion> d = modelDeletion(*node))
@@ -411,14 +428,31 @@ void RunRepairAction(DdlCheckContext& c, DdlRepairAction action)
                 MsgAnswer::Yes)
                 deleteModels(c, "pd_" + project(), deletions);
         } else {
-            const std::string statements = BuildRepairStatements(c.tree, action);
+            std::vector<std::string> refused;
+            const std::string statements = BuildRepairStatements(c.tree, action, &refused);
+            // What the names refused leave out is said in the box, whatever becomes of the rest.
+            const std::string left =
+                refused.empty() ? std::string()
+                                : (action == DdlRepairAction::AddColumns
+                                       ? "Not added, its name or type is not valid: "
+                                       : "Not dropped, its name is not valid: ") +
+                                      Join(refused, ", ") + " (see the program log).";
             if (statements.empty())
-                throw AppError(1, "", emptyResultText(action));
+                throw AppError(1, "", refused.empty() ? emptyResultText(action) : left);
             if (ShowMessage("Are you sure?", MsgStyle::YesNo | MsgStyle::Question | MsgStyle::DefaultButton2) ==
                 MsgAnswer::Yes) {
                 // Also a failed batch may have changed the schema.
                 c.designSchemaChanged = true;
-                runBatch(c, action, "dd_" + project(), statements);
+                try {
+                    runBatch(c, action, "dd_" + project(), statements);
+                } catch (const AppError& e) {
+                    throw AppError(e.number(), e.source(), left.empty() ? e.description() : e.description() + " " + left);
+                }
+                if (!left.empty())
+                    throw AppError(1, "", (action == DdlRepairAction::AddColumns
+                                               ? "The other missing columns were added to dd_"
+                                               : "The other checked tables were dropped from dd_") +
+                                              project() + ". " + left);
             }
         }
     } catch (const AppError& e) {
