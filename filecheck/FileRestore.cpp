@@ -88,13 +88,13 @@ bool PrepareDirectory(const std::string& directory, std::string& message)
         ShowStatus("Creating directory: '" + directory + "' ...");
         CreateFolderA(directory);
         if (LastFileError(description) != 0) {
-            message = description;
+            message = description + ": '" + directory + "'";
             return false;
         }
         ShowStatus("Directory created successfully");
     }
     if (!IsFolderWritable(directory) && LastFileError(description) != 0) {
-        message = description;
+        message = description + ": '" + directory + "'";
         return false;
     }
     return true;
@@ -118,8 +118,9 @@ bool CopySeed(const std::string& kind, const std::string& seed, const std::strin
     const std::string creating = "Creating " + ToLower(kind) + " file: '" + target + "' from seed file: '" + seed + "'";
     ShowStatus(creating + " ...");
     if (!CopyFileA(seed, target, false, false, kNoOverwrite)) {
+        // The file error alone ("File already exists") does not say which file.
         LastFileError(message);
-        outcome.Fail(message);
+        outcome.Fail(message + ": '" + target + "'");
         return false;
     }
     outcome.Write(creating);

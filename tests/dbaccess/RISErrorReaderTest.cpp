@@ -110,3 +110,17 @@ TEST(RISErrorReaderTest, AnUnframedErrorLineAfterAFrameLineStartsABlock)
         EXPECT_EQ(RISErrorMessage(c.output), c.message);
     }
 }
+
+// A failure's description as one line: the block after what the program said, on its line or
+// on lines of its own, and a description without a block as it is.
+TEST(RISErrorReaderTest, ADescriptionReadsAsOneLine)
+{
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"CRIS::DBRead: " + Block("RIS_E_X", "detail"), "CRIS::DBRead: RIS Error: RIS_E_X - detail"},
+        {"Loading failed:\r\n" + Block("RIS_E_X", "detail"), "Loading failed: RIS Error: RIS_E_X - detail"},
+        {Block("RIS_E_X", "detail"), "RIS Error: RIS_E_X - detail"},
+        {"File already exists", "File already exists"},
+    };
+    for (const auto& [description, line] : cases)
+        EXPECT_EQ(RISErrorLine(description), line) << description;
+}
