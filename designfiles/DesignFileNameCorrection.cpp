@@ -144,8 +144,8 @@ bool StillRunCopy(const RunCopy& made, const std::string& source, const std::str
 
 // Moves a file: a copy that never replaces a file (one that appeared under the new name since
 // it was looked for included), then the deletion of the source without force. Afterwards, also
-// after a move that ended well, the files are looked at: Done when the file stands under the new name alone, NotDone when
-// under the old name alone, NotKnown when under both. A copy the run made beside a source that
+// after a move that ended well, the files are looked at: Done when the file stands under the
+// new name alone, NotDone when under the old name alone, NotKnown when under both. A copy the run made beside a source that
 // could not be deleted is taken away again, but only while it is still the run's copy: a file
 // another program put under that name is never deleted.
 ChangeOutcome moveFile(const std::string& from, const std::string& to)

@@ -108,7 +108,9 @@ TEST_F(WindowShotsTest, MainWindowListsTableEditorAndDdlCheck)
     ASSERT_NE(schemas, nullptr);
     schemas->filterCells[0]->setText("pd");
     shoot(schemas, "list_schemas",
-          {{"the grid", schemas->TDBGrid}, {"the caption", schemas->TDBGridCaption}, {"the filter cell", schemas->filterCells[0]}});
+          {{"the grid", schemas->TDBGrid},
+           {"the caption", schemas->TDBGridCaption},
+           {"the filter cell", schemas->filterCells[0]}});
     form->ShowDBuser_Click();
     ListForm* users = CurrentListForm();
     ASSERT_NE(users, nullptr);
@@ -152,8 +154,10 @@ TEST_F(WindowShotsTest, MainWindowListsTableEditorAndDdlCheck)
     restore->chooseDumpFile = [] { return WinPathFromHost(testsupport::SourceDir() + "/tests/data/standins/dd_demo.dmp"); };
     restore->Schemafilewahl_Click();
     EXPECT_FALSE(restore->lblDumpSchema->text().isEmpty());
-    shoot(restore, "piping_restore", {{"the model list", restore->PipeFileListe}, {"the dump's schema", restore->lblDumpSchema},
-                                      {"the start button", restore->Start}});
+    shoot(restore, "piping_restore",
+          {{"the model list", restore->PipeFileListe},
+           {"the dump's schema", restore->lblDumpSchema},
+           {"the start button", restore->Start}});
     restore->close();
 }
 

@@ -406,8 +406,8 @@ TEST_F(DesignFileNameCorrectionTest, RowsOfOneKeyInTwoFoldersEndInStepWithTheirF
             wrapped.clients.Set("risbatch", ClientRule::PassThrough());
             const std::string first = c.firstDone ? number + ".dgn" : "w1.dgn";
             const std::string second = c.secondDone ? number + ".dgn" : "w2.dgn";
-            EXPECT_EQ(storedSpecs(drawings ? "SELECT drawing_file_spec FROM pdtable_121 WHERE drawing_type = 9 AND drawing_no = 'D-200' "
-                                             "ORDER BY path_name"
+            EXPECT_EQ(storedSpecs(drawings ? "SELECT drawing_file_spec FROM pdtable_121 WHERE drawing_type = 9 AND "
+                                             "drawing_no = 'D-200' ORDER BY path_name"
                                            : "SELECT model_file_spec FROM pdtable_113 WHERE model_no = 'P-7200' "
                                              "ORDER BY path_name"),
                       (std::vector<std::string>{first, second}));
@@ -416,7 +416,9 @@ TEST_F(DesignFileNameCorrectionTest, RowsOfOneKeyInTwoFoldersEndInStepWithTheirF
             EXPECT_EQ(fs::exists(host("w1.dgn")) + fs::exists(host(number + ".dgn")), 1);
             EXPECT_EQ(node->backColor, c.secondDone ? kTreeColorGreen : kTreeColorRed);
             EXPECT_EQ(raised.empty(), c.secondDone) << raised;
-            EXPECT_EQ(raised.substr(raised.size() - std::min(raised.size(), node->tag.size())), raised.empty() ? "" : node->tag);
+            // The message raised ends with the node's text.
+            EXPECT_EQ(raised.substr(raised.size() - std::min(raised.size(), node->tag.size())),
+                      raised.empty() ? "" : node->tag);
             for (const std::string& part : c.said)
                 EXPECT_NE(node->tag.find(part), std::string::npos) << node->tag;
         }
