@@ -287,9 +287,14 @@ TEST_F(UpgradeCheckRunsTest, ShowReportOpensTheSavedCheckReport)
 // frame of stars, and the status bar and the log end on it.
 TEST_F(UpgradeCheckRunsTest, FailingQueryEndsTheCheckWithItsMessage)
 {
-    testsupport::WrapperClients clients;
-    const std::string risPath = gCRIS->GetRISPath();
-    gCRIS->SetUseRIS(clients.WinFolder());
+    // The access object runs the wrapper clients while they live.
+    struct Wrapped {
+        testsupport::WrapperClients clients;
+        std::string saved = gCRIS->GetRISPath();
+        Wrapped() { gCRIS->SetUseRIS(clients.WinFolder()); }
+        ~Wrapped() { gCRIS->SetUseRIS(saved); }
+    } wrapped;
+    testsupport::WrapperClients& clients = wrapped.clients;
     const struct {
         const char* project;
         testsupport::ClientRule rule; // of risunlod
@@ -315,7 +320,6 @@ TEST_F(UpgradeCheckRunsTest, FailingQueryEndsTheCheckWithItsMessage)
         const std::string logged = TrimWhite(log());
         EXPECT_EQ(logged.substr(logged.size() - std::min(logged.size(), shown.size())), shown) << logged;
     }
-    gCRIS->SetUseRIS(risPath);
 }
 
 TEST_F(UpgradeCheckRunsTest, ExcelThatCannotStartEndsTheCheckBeforeAnyFinding)
