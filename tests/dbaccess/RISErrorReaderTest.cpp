@@ -66,6 +66,10 @@ TEST(RISErrorReaderTest, AMessageWrappedOverFrameLinesReadsAsOneSentence)
                             "\r\n" + Frame() + "\r\n";
     EXPECT_EQ(RISErrorMessage(out), "RIS Error: RIS_E_NO_ROWS - The statement matched no row, so no table was changed.");
     EXPECT_EQ(RISErrorMessage("no block\r\n"), "");
+    // A description keeps what the program said before the block, on the block's line or not.
+    EXPECT_EQ(RISErrorLine("CRIS::DBRead: " + out), "CRIS::DBRead: " + RISErrorMessage(out));
+    EXPECT_EQ(RISErrorLine("Loading failed:\r\n" + out), "Loading failed: " + RISErrorMessage(out));
+    EXPECT_EQ(RISErrorLine("File already exists"), "File already exists");
 }
 
 TEST(RISErrorReaderTest, A78ColumnLineIsNoFrame)
@@ -109,18 +113,4 @@ TEST(RISErrorReaderTest, AnUnframedErrorLineAfterAFrameLineStartsABlock)
         EXPECT_EQ(RISErrorText(c.output), c.text);
         EXPECT_EQ(RISErrorMessage(c.output), c.message);
     }
-}
-
-// A failure's description as one line: the block after what the program said, on its line or
-// on lines of its own, and a description without a block as it is.
-TEST(RISErrorReaderTest, ADescriptionReadsAsOneLine)
-{
-    const std::vector<std::pair<std::string, std::string>> cases = {
-        {"CRIS::DBRead: " + Block("RIS_E_X", "detail"), "CRIS::DBRead: RIS Error: RIS_E_X - detail"},
-        {"Loading failed:\r\n" + Block("RIS_E_X", "detail"), "Loading failed: RIS Error: RIS_E_X - detail"},
-        {Block("RIS_E_X", "detail"), "RIS Error: RIS_E_X - detail"},
-        {"File already exists", "File already exists"},
-    };
-    for (const auto& [description, line] : cases)
-        EXPECT_EQ(RISErrorLine(description), line) << description;
 }
