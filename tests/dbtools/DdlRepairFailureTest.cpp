@@ -63,10 +63,12 @@ TEST_P(DdlRepairDeleteModelsTest, EachModelGoesWholeOrNotAtAll)
     for (size_t i = 0; i < c.left.size(); ++i)
         EXPECT_EQ(run.db.models[i].model, c.left[i].model);
     EXPECT_EQ(run.statuses.back(), c.status);
-    if (std::string(c.status) != "Ready")
+    if (std::string(c.status) != "Ready") {
         EXPECT_EQ(run.messages.asked().back().prompt, c.status);
-    if (std::string(c.status).rfind("Models not deleted", 0) == 0)
+    }
+    if (std::string(c.status).rfind("Models not deleted", 0) == 0) {
         EXPECT_NE(folder.log().find("Error: model P101 not deleted: "), std::string::npos);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -99,6 +101,7 @@ struct DyingClientCase {
     std::vector<std::string> models; // the models left in pdtable_113
     std::vector<long> partitions;    // the rows left in pdtable_114
     const char* message;             // the first line of the message
+    const char* doesNothing = "";    // a text of the statement the client answers well without doing it
 };
 
 void PrintTo(const DyingClientCase& c, std::ostream* os) { *os << c.name; }
@@ -115,6 +118,7 @@ TEST_P(DdlRepairDyingClientTest, WhatStandsIsSaidAndTheNextModelIsTried)
     run.db.partitions = {3, 4, 5};
     run.db.dieBefore = c.dieBefore;
     run.db.dieAfter = c.dieAfter;
+    run.db.doesNothing = c.doesNothing;
     run.messages.Answer(MsgAnswer::Yes);
 
     RunRepairAction(run.context, DdlRepairAction::DeleteModels);
@@ -141,6 +145,10 @@ INSTANTIATE_TEST_SUITE_P(
         DyingClientCase{"BeforeTheModelRow", k113P101, "", {"P101", "P103"}, {3, 5},
                         "Model P101: The DELETE of its row of pdtable_113 was not done: risbatch ended with exit code "
                         "139; its row of pdtable_113 is still there. Its row of pdtable_114 (partition 3) was kept."},
+        DyingClientCase{"ModelRowAnsweredButKept", "", "", {"P101", "P103"}, {3, 5},
+                        "Model P101: The DELETE of its row of pdtable_113 ended without an error, but nothing of it "
+                        "stands: its row of pdtable_113 is still there. Its row of pdtable_114 (partition 3) was kept.",
+                        k113P101},
         DyingClientCase{"AfterTheModelRow", "", k113P101, {"P103"}, {5},
                         "Model P101: The DELETE of its row of pdtable_113 was done although risbatch ended with exit "
                         "code 139; its row of pdtable_113 is gone. Its row of pdtable_114 was deleted."},

@@ -111,10 +111,13 @@ TEST_P(DdlRepairFrameTest, AsksRunsAndReports)
     const size_t writes = std::string(c.written).empty() ? 0 : c.action == DdlRepairAction::DeleteModels ? 2 : 1;
     std::vector<std::string> calls(writes, std::string("Write ") + c.written);
     if (writes == 2) {
-        calls.insert(calls.begin(), "Read pd_p1 SELECT count(*) AS ROWCOUNTS FROM pdtable_113 WHERE "
-                                    "discipline_indx_no=1 AND model_no='P101' AND partition_no=3;");
-        // Whether another model row uses the partition, before its row goes.
-        calls.insert(calls.begin() + 2, "Read pd_p1 SELECT count(*) AS ROWCOUNTS FROM pdtable_113 WHERE partition_no=3;");
+        // The model's row counted before and after its DELETE, whether another model row uses the
+        // partition, and the partition's row after its DELETE.
+        const std::string model = "Read pd_p1 SELECT count(*) AS ROWCOUNTS FROM pdtable_113 WHERE discipline_indx_no=1 "
+                                  "AND model_no='P101' AND partition_no=3;";
+        calls = {model, "Write pd_p1", model,
+                 "Read pd_p1 SELECT count(*) AS ROWCOUNTS FROM pdtable_113 WHERE partition_no=3;", "Write pd_p1",
+                 "Read pd_p1 SELECT count(*) AS ROWCOUNTS FROM pdtable_114 WHERE partition_no=3;"};
     } else if (writes == 1) {
         // The batch, then the look at what stands: the tables, and the columns of each added one.
         calls.push_back("Tables dd_p1");

@@ -35,6 +35,8 @@ public:
     // A write whose statements hold the text raises "risbatch ended with exit code 139" before
     // it changes anything, or after it did its work; once each.
     std::string dieBefore, dieAfter;
+    // A write whose statements hold the text changes nothing and still reports one row; once.
+    std::string doesNothing;
 
     std::vector<std::string> calls;   // "Columns t fresh", "Read schema sql", "Write schema"
     std::vector<std::string> written;
@@ -111,6 +113,8 @@ public:
         if (dies(dieBefore, statements))
             throw AppError(1, "CRIS::DBWrite", "risbatch ended with exit code 139");
         written.push_back(statements);
+        if (dies(doesNothing, statements))
+            return 1;
         int32_t rows = -1;
         if (statements.rfind("DELETE FROM pdtable_113 ", 0) == 0)
             rows = static_cast<int32_t>(
