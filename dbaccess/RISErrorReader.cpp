@@ -106,3 +106,16 @@ bool RisClientEndedSilently(long exitCode, const std::string& output)
     return exitCode != 0 && output.find("RIS Error:") == std::string::npos;
 }
 
+std::string RISErrorLine(const std::string& description)
+{
+    // The block may begin on the line of what the program said before it ("Loading ... failed: ",
+    // "CRIS::DBRead: "), which stays.
+    const size_t frame = description.find("**********");
+    if (frame == std::string::npos)
+        return description;
+    const std::string message = RISErrorMessage(description.substr(frame));
+    if (message.empty())
+        return description;
+    const std::string before = TrimWhite(description.substr(0, frame));
+    return before.empty() ? message : before + " " + message;
+}

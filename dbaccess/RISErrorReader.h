@@ -17,6 +17,11 @@ std::string RISErrorText(const std::string& output);
 // no counting block.
 std::string RISErrorMessage(const std::string& output);
 
+// A failure's description for a box, a status bar or the log: a framed RIS error block in it
+// becomes its one line (RISErrorMessage), what the program said before the block stays. A
+// description without a counting block is returned as it is.
+std::string RISErrorLine(const std::string& description);
+
 // Whether a client ended with a failure exit code without a word of why: its output holds no
 // "RIS Error:" line, not even one of a block that does not count. A client that crashed or was
 // killed writes none, and what it did may be incomplete.

@@ -51,7 +51,7 @@ bool isPlainColumnType(const std::string& type)
     return true;
 }
 
-std::string addColumnStatement(const CheckTreeNode& node)
+std::string addColumnStatement(const CheckTreeNode& node, std::vector<std::string>* refused)
 {
     if (!IsColumnNode(&node) || !node.parent || !node.parent->parent ||
         node.parent->parent->key != DdlRoot::kHasColNotInDB)
@@ -63,12 +63,14 @@ std::string addColumnStatement(const CheckTreeNode& node)
     const std::string type = Trim(node.text).substr(name.size());
     if (!IsIdentifier(table) || !IsIdentifier(name) || !isPlainColumnType(type)) {
         ShowStatus("Error: column '" + node.text + "' of table '" + table + "' cannot be added, its name or type is not valid");
+        if (refused)
+            refused->push_back("'" + node.text + "' of " + table);
         return {};
     }
     return "ALTER TABLE " + table + " ADD " + node.text + ";";
 }
 
-std::string dropTableStatement(const CheckTreeNode& node)
+std::string dropTableStatement(const CheckTreeNode& node, std::vector<std::string>* refused)
 {
     if (!node.checked || !parentKeyIs(node, DdlRoot::kNoModels))
         return {};
@@ -77,6 +79,8 @@ std::string dropTableStatement(const CheckTreeNode& node)
         return {};
     if (!IsIdentifier(table)) {
         ShowStatus("Error: table '" + table + "' cannot be dropped, its name is not valid");
+        if (refused)
+            refused->push_back("'" + table + "'");
         return {};
     }
     return "DROP TABLE " + table + ";";
@@ -136,13 +140,10 @@ std::string partitionCount(const char* table, const std::string& partition)
 }
 
 // The statements run; the client's failure on one line, empty when none.
-std::string writeOrFailure(DdlDatabase& db, const std::string& schema, const std::string& statements,
-                           int32_t* changed = nullptr)
+std::string writeOrFailure(DdlDatabase& db, const std::string& schema, const std::string& statements)
 {
     try {
-        const int32_t rows = db.Write(schema, statements);
-        if (changed)
-            *changed = rows;
+        db.Write(schema, statements);
         return {};
     } catch (const AppError& e) {
         return e.description().empty() ? std::string("the client failed without a message")
@@ -150,14 +151,14 @@ std::string writeOrFailure(DdlDatabase& db, const std::string& schema, const std
     }
 }
 
-// One DELETE of the model's deletion through change-and-look: the look counts the rows the
-// statement takes (none left: done; as many as before: not done).
+// One DELETE of the model's deletion through change-and-look: after every call, also one that
+// ended well, the look counts the rows the statement takes (none left: done; as many as before:
+// not done).
 ChangeOutcome deleteAndLook(DdlDatabase& db, const std::string& schema, const std::string& statement,
-                            const std::string& countSql, long long before, const std::string& rowsText,
-                            int32_t* changed = nullptr)
+                            const std::string& countSql, long long before, const std::string& rowsText)
 {
     return ChangeAndLook(
-        [&] { return writeOrFailure(db, schema, statement, changed); },
+        [&] { return writeOrFailure(db, schema, statement); },
         [&](std::string& seen) {
             const long long left = countRows(db, schema, countSql);
             if (left == 0) {
@@ -166,7 +167,8 @@ ChangeOutcome deleteAndLook(DdlDatabase& db, const std::string& schema, const st
             }
             seen = rowsText + " is still there";
             return left == before ? ChangeState::NotDone : ChangeState::NotKnown;
-        });
+        },
+        LookAfter::EveryCall);
 }
 
 // What became of one model, for the closing message (empty when it went without a failure).
@@ -183,7 +185,7 @@ ModelResult deleteLeftPartition(DdlDatabase& db, const std::string& schema, cons
     const std::string rowsText = "the row of partition " + partition + " in pdtable_114";
     const ChangeOutcome o =
         deleteAndLook(db, schema, d.fromPartitions, partitionCount("pdtable_114", partition), partitions, rowsText);
-    if (!o.CallFailed()) {
+    if (!o.Failed()) {
         ShowStatus("Model " + d.model + ": the row of partition " + partition +
                    " left in pdtable_114 was deleted");
         return {};
@@ -223,25 +225,29 @@ ModelResult deleteModel(DdlDatabase& db, const std::string& schema, const ModelD
         kept.push_back(d.model + " (" + why + ")");
         return {};
     }
-    int32_t rows = -1;
-    const ChangeOutcome models =
-        deleteAndLook(db, schema, d.fromModels, d.countModels, 1, "its row of pdtable_113", &rows);
-    if (!models.CallFailed() && rows != 1) {
-        const std::string changed = rows < 0 ? std::string("no reported") : std::to_string(rows);
-        ShowStatus("Error: model " + d.model + ": its delete from pdtable_113 changed " + changed +
-                   " row(s) instead of one, its row of pdtable_114 is kept");
-        kept.push_back(d.model + " (its delete from pdtable_113 changed " + changed + " row(s))");
-        return {};
-    }
+    // The count the client reports cannot tell more than the rows counted again afterwards.
+    const ChangeOutcome models = deleteAndLook(db, schema, d.fromModels, d.countModels, 1, "its row of pdtable_113");
     std::string text;
-    if (models.CallFailed())
+    if (models.Failed())
         text = "Model " + d.model + ": " + models.Describe("the DELETE of its row of pdtable_113");
     if (!models.Done())
         return {text + " Its row of pdtable_114 (partition " + partition + ") was kept."};
-    // The model's row is gone: its partition's row follows, also after a failed call.
+    // The model's row is gone. Its partition's row follows, also after a failed call, unless
+    // another model row still uses the partition, or whether one does cannot be told.
+    std::string users;
+    try {
+        const long long others = countRows(db, schema, partitionCount("pdtable_113", partition));
+        if (others > 0)
+            users = std::to_string(others) + " other row(s) of pdtable_113 use it";
+    } catch (const AppError& e) {
+        users = "whether another row of pdtable_113 uses it could not be told: " + RisFailureLine(e.description());
+    }
+    if (!users.empty())
+        return {(text.empty() ? "Model " + d.model + ": its row of pdtable_113 was deleted." : text) +
+                " Its row of pdtable_114 (partition " + partition + ") was kept: " + users + "."};
     const ChangeOutcome partitions = deleteAndLook(db, schema, d.fromPartitions, partitionCount("pdtable_114", partition),
                                                    1, "the row of partition " + partition + " in pdtable_114");
-    if (!partitions.CallFailed())
+    if (!partitions.Failed())
         return {text.empty() ? std::string() : text + " Its row of pdtable_114 was deleted."};
     text += (text.empty() ? "Model " + d.model + ": its row of pdtable_113 was deleted; " : std::string(" ")) +
             partitions.Describe("the DELETE of its row of pdtable_114");
@@ -277,8 +283,8 @@ void deleteModels(DdlCheckContext& c, const std::string& schema, const std::vect
         throw AppError(1, "", Join(failures, "\r\n"));
 }
 
-// The statements of drop tables or add columns in one batch. After a failed call the design
-// schema is read again: which tables are gone, which columns are there.
+// The statements of drop tables or add columns in one batch. After the call, also one that ended
+// well, the design schema is read again: which tables are gone, which columns are there.
 void runBatch(DdlCheckContext& c, DdlRepairAction action, const std::string& schema, const std::string& statements)
 {
     std::vector<std::pair<std::string, std::string>> items; // table, column ("" for a drop)
@@ -311,8 +317,9 @@ void runBatch(DdlCheckContext& c, DdlRepairAction action, const std::string& sch
             if (!notDone.empty())
                 seen += (seen.empty() ? "" : "; ") + std::string(notWord) + ": " + Join(notDone, ", ");
             return notDone.empty() ? ChangeState::Done : done.empty() ? ChangeState::NotDone : ChangeState::NotKnown;
-        });
-    if (!o.CallFailed())
+        },
+        LookAfter::EveryCall);
+    if (!o.Failed())
         return;
     const std::string what = action == DdlRepairAction::DropTables ? "the drop of the checked tables from " + schema
                                                                     : "the adding of the missing columns to " + schema;
@@ -348,17 +355,17 @@ void ParseModelNodeKey(const CheckTreeNode& node, long& discipline, std::string&
     model = Trim(key.substr(at + 5));
 }
 
-std::string BuildRepairStatements(const CheckTree& tree, DdlRepairAction action)
+std::string BuildRepairStatements(const CheckTree& tree, DdlRepairAction action, std::vector<std::string>* refused)
 {
     std::string statements;
     for (const CheckTreeNode* node : tree.Nodes()) {
         std::string s;
         switch (action) {
         case DdlRepairAction::AddColumns:
-            s = addColumnStatement(*node);
+            s = addColumnStatement(*node, refused);
             break;
         case DdlRepairAction::DropTables:
-            s = dropTableStatement(*node);
+            s = dropTableStatement(*node, refused);
             break;
         case DdlRepairAction::DeleteModels:
             if (const std::optional<ModelDeletion> d = modelDeletion(*node))
@@ -411,14 +418,31 @@ void RunRepairAction(DdlCheckContext& c, DdlRepairAction action)
                 MsgAnswer::Yes)
                 deleteModels(c, "pd_" + project(), deletions);
         } else {
-            const std::string statements = BuildRepairStatements(c.tree, action);
+            std::vector<std::string> refused;
+            const std::string statements = BuildRepairStatements(c.tree, action, &refused);
+            // What the names refused leave out is said in the box, whatever becomes of the rest.
+            const std::string left =
+                refused.empty() ? std::string()
+                                : (action == DdlRepairAction::AddColumns
+                                       ? "Not added, its name or type is not valid: "
+                                       : "Not dropped, its name is not valid: ") +
+                                      Join(refused, ", ") + " (see the program log).";
             if (statements.empty())
-                throw AppError(1, "", emptyResultText(action));
+                throw AppError(1, "", refused.empty() ? emptyResultText(action) : left);
             if (ShowMessage("Are you sure?", MsgStyle::YesNo | MsgStyle::Question | MsgStyle::DefaultButton2) ==
                 MsgAnswer::Yes) {
                 // Also a failed batch may have changed the schema.
                 c.designSchemaChanged = true;
-                runBatch(c, action, "dd_" + project(), statements);
+                try {
+                    runBatch(c, action, "dd_" + project(), statements);
+                } catch (const AppError& e) {
+                    throw AppError(e.number(), e.source(), left.empty() ? e.description() : e.description() + " " + left);
+                }
+                if (!left.empty())
+                    throw AppError(1, "", (action == DdlRepairAction::AddColumns
+                                               ? "The other missing columns were added to dd_"
+                                               : "The other checked tables were dropped from dd_") +
+                                              project() + ". " + left);
             }
         }
     } catch (const AppError& e) {

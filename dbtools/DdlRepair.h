@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 class CheckTree;
 struct CheckTreeNode;
@@ -12,8 +13,10 @@ struct DdlCheckContext;
 enum class DdlRepairAction { AddColumns, DropTables, DeleteModels };
 
 // The action's statements, one per line (CR LF between them), from the tree's nodes in the
-// order they were added. Nodes whose names could not be run safely are logged and skipped.
-std::string BuildRepairStatements(const CheckTree& tree, DdlRepairAction action);
+// order they were added. Nodes whose names could not be run safely are logged and skipped, and
+// named in refused when given.
+std::string BuildRepairStatements(const CheckTree& tree, DdlRepairAction action,
+                                  std::vector<std::string>* refused = nullptr);
 
 // The button's run: builds the statements, asks "Are you sure?", runs them in one batch on
 // the action's schema; models are deleted one by one, each whole or not at all. Errors (a

@@ -143,9 +143,9 @@ bool StillRunCopy(const RunCopy& made, const std::string& source, const std::str
 }
 
 // Moves a file: a copy that never replaces a file (one that appeared under the new name since
-// it was looked for included), then the deletion of the source without force. After a failure
-// the files are looked at: Done when the file stands under the new name alone, NotDone when
-// under the old name alone, NotKnown when under both. A copy the run made beside a source that
+// it was looked for included), then the deletion of the source without force. Afterwards, also
+// after a move that ended well, the files are looked at: Done when the file stands under the
+// new name alone, NotDone when under the old name alone, NotKnown when under both. A copy the run made beside a source that
 // could not be deleted is taken away again, but only while it is still the run's copy: a file
 // another program put under that name is never deleted.
 ChangeOutcome moveFile(const std::string& from, const std::string& to)
@@ -181,7 +181,8 @@ ChangeOutcome moveFile(const std::string& from, const std::string& to)
             seen = source ? "both '" + from + "' and '" + to + "' are there"
                           : "neither '" + from + "' nor '" + to + "' is there";
             return ChangeState::NotKnown;
-        });
+        },
+        LookAfter::EveryCall);
 }
 
 // The failure text of a move for the node: the file error when nothing moved, else the state.
@@ -190,7 +191,7 @@ bool moveFile(const std::string& from, const std::string& to, std::string& failu
     const ChangeOutcome outcome = moveFile(from, to);
     if (outcome.Done())
         return true;
-    failure = outcome.state == ChangeState::NotDone
+    failure = outcome.state == ChangeState::NotDone && outcome.CallFailed()
                   ? outcome.failure
                   : outcome.Describe("the move of '" + from + "' to '" + to + "'");
     return false;
@@ -234,6 +235,11 @@ struct DesignFileNameCorrection::Node {
     CheckTreeNode& node;
     Target target;
     std::string where;    // the condition that names the row in hand, and only it
+    // The rows the look after the statement reads: the row in hand named without the column the
+    // statement changes (its key, and with several rows its folder), and their file names before
+    // anything moved.
+    std::string lookWhere;
+    std::vector<std::string> before;
     std::string identity; // of the row in hand among the rows of the tables (rowIdentity)
     std::string dir;
     std::string number;  // of the row, as stored
@@ -241,7 +247,7 @@ struct DesignFileNameCorrection::Node {
     std::string newSpec;
     DesignFileNameRules::Parts old;
     bool frameWorks = false;
-    std::vector<std::string> skipped;
+    std::vector<std::string> skipped; // what the node's text adds to its success
 };
 
 std::vector<std::string> DesignFileNameCorrection::CompanionExtensions()
@@ -304,15 +310,61 @@ void DesignFileNameCorrection::correctNode(const Kind& kind, CheckTreeNode& node
         return;
     }
     // Rows of one key in other folders or under other names are corrected one after the other,
-    // each on its own; the first that fails ends the node.
+    // each on its own; the first that fails ends the node, whose text then says what became of
+    // every row.
     std::vector<long> marks;
     for (rows.MoveFirst(); !rows.Eof(); rows.MoveNext())
         marks.push_back(rows.Bookmark());
-    for (long mark : marks) {
-        rows.SetBookmark(mark);
+    const bool severalRows = marks.size() > 1;
+    std::vector<std::string> corrected, notes;
+    auto rowName = [&](size_t i, const char* the) {
+        rows.SetBookmark(marks[i]);
+        return the + std::string(" row of '") + value(rows, "path_name").ToText() + "' naming '" +
+               Trim(value(rows, kind.specColumn).ToText()) + "'";
+    };
+    // The failure of one row among several: which row, the rows corrected before it and those
+    // after it that were not worked on.
+    auto rowsSaid = [&](size_t failed, const std::string& failure) {
+        std::string text = rowName(failed, "The") + ": " + failure;
+        if (!corrected.empty())
+            text += ". Corrected before it: " + Join(corrected, ", ");
+        std::vector<std::string> left;
+        for (size_t j = failed + 1; j < marks.size(); ++j)
+            left.push_back(rowName(j, "the"));
+        if (!left.empty())
+            text += ". Not worked on: " + Join(left, ", ");
+        return text;
+    };
+    for (size_t i = 0; i < marks.size(); ++i) {
+        rows.SetBookmark(marks[i]);
         Node n(kind, node);
-        if (!correctRow(n, rows, marks.size() > 1))
+        bool done = false;
+        try {
+            done = correctRow(n, rows, severalRows);
+        } catch (const AppError& e) {
+            if (!severalRows)
+                throw;
+            // A statement that failed left its row's text as the description.
+            const bool rowText = node.backColor == kTreeColorRed && node.tag == e.description();
+            const std::string said = rowsSaid(i, e.description());
+            if (rowText)
+                markRed(node, said);
+            throw AppError(e.number(), e.source(), said);
+        }
+        if (!done) {
+            if (severalRows)
+                markRed(node, rowsSaid(i, node.tag));
             return;
+        }
+        corrected.push_back("'" + n.dir + n.newSpec + "' (was '" + Trim(n.spec) + "')");
+        notes.insert(notes.end(), n.skipped.begin(), n.skipped.end());
+    }
+    if (node.backColor != kTreeColorRed) {
+        node.backColor = kTreeColorGreen;
+        node.tag = kind.Noun + " file moved successfully";
+        for (const std::string& text : notes)
+            node.tag += "; " + text;
+        tree_.Changed();
     }
 }
 
@@ -341,6 +393,10 @@ bool DesignFileNameCorrection::correctRow(Node& n, Recordset& rows, bool several
                                 " AND path_name = " + SqlStringLiteral(value(rows, "path_name").ToText()) + " AND " +
                                 kind.specColumn + " = " + SqlStringLiteral(value(rows, kind.specColumn).ToText())
                           : n.target.key;
+    n.lookWhere = severalRows ? n.target.key + " AND network_address = " +
+                                    SqlStringLiteral(value(rows, "network_address").ToText()) +
+                                    " AND path_name = " + SqlStringLiteral(value(rows, "path_name").ToText())
+                              : n.target.key;
     n.number = value(rows, kind.numberColumn).ToText();
     n.spec = value(rows, kind.specColumn).ToText();
     n.old = DesignFileNameRules::Split(n.spec);
@@ -379,6 +435,15 @@ bool DesignFileNameCorrection::correctRow(Node& n, Recordset& rows, bool several
         refuse(fileText + oldPath + "' is named also by " + Join(owners, ", ") + ". Nothing changed");
     if (blocked)
         return false;
+    // What the look after the statement compares with; a failed read raises before anything moved.
+    std::string readFailure;
+    n.before = rowNames(n, readFailure);
+    if (!readFailure.empty()) {
+        const std::string text = "The rows of " + kind.table + " for " + kind.numberColumn + ": '" + n.target.number +
+                                 "' could not be read: " + oneLine(readFailure) + ". Nothing of the row changed";
+        markRed(node, text);
+        throw AppError(1, "", text);
+    }
     if (!IsFolderWritable(n.dir)) {
         const std::string text = lastFileErrorText(error);
         if (error != 0) {
@@ -429,7 +494,6 @@ bool DesignFileNameCorrection::correctRow(Node& n, Recordset& rows, bool several
     ShowStatus("Writing changes to project schema ...");
     std::optional<AppError> raised;
     std::vector<std::string> namesAfter;
-    std::string readFailure;
     const ChangeOutcome update = ChangeAndLook(
         [&]() -> std::string {
             int32_t changed = 0;
@@ -455,19 +519,22 @@ bool DesignFileNameCorrection::correctRow(Node& n, Recordset& rows, bool several
                 seen = "the row could not be read again (" + readFailure + ")";
                 return ChangeState::NotKnown;
             }
-            seen = "the row names " + quotedList(namesAfter);
-            const auto named = [&](const std::string& spec) {
-                return std::count_if(namesAfter.begin(), namesAfter.end(),
-                                     [&](const std::string& s) { return EqualsNoCase(s, Trim(spec)); });
-            };
-            if (namesAfter.size() == 1 && named(n.newSpec) == 1)
-                return ChangeState::Done;
-            if (named(n.newSpec) == 0)
-                return ChangeState::NotDone;
-            return ChangeState::NotKnown;
-        });
-    if (update.CallFailed() && !settle(n, moves, update.failure, raised, namesAfter, readFailure))
-        return false;
+            seen = (namesAfter.size() == 1 ? "the row names " : "the rows name ") + quotedList(namesAfter);
+            return judgeRows(n, namesAfter);
+        },
+        LookAfter::EveryCall);
+    if (update.Failed()) {
+        const std::string what =
+            update.CallFailed() ? update.failure : "The UPDATE of " + kind.table + " ended without an error";
+        if (!settle(n, moves, what, raised, namesAfter, readFailure))
+            return false;
+        if (update.CallFailed()) {
+            std::string note = update.Describe("the UPDATE of " + kind.table + " for '" + n.dir + n.newSpec + "'");
+            if (!note.empty() && note.back() == '.')
+                note.pop_back();
+            n.skipped.push_back(note);
+        }
+    }
     // The one row names the new file: later nodes see it under that name.
     if (namedRead_) {
         auto& owners = named_[ToUpper(n.dir)];
@@ -476,13 +543,6 @@ bool DesignFileNameCorrection::correctRow(Node& n, Recordset& rows, bool several
                                     [&](const auto& o) { return o.first == n.identity; }),
                      before.end());
         owners[ToUpper(n.newSpec)].emplace_back(n.identity, kind.noun + " '" + n.target.number + "'");
-    }
-    if (node.backColor != kTreeColorRed) {
-        node.backColor = kTreeColorGreen;
-        node.tag = kind.Noun + " file moved successfully";
-        for (const std::string& text : n.skipped)
-            node.tag += "; " + text;
-        tree_.Changed();
     }
     return true;
 }
@@ -526,7 +586,8 @@ std::vector<std::string> DesignFileNameCorrection::rowNames(const Node& n, std::
     std::vector<std::string> names;
     failure.clear();
     try {
-        Recordset rs = tables_.read(schema_, "SELECT " + kind.specColumn + " FROM " + kind.table + " WHERE " + n.where + ";");
+        Recordset rs =
+            tables_.read(schema_, "SELECT " + kind.specColumn + " FROM " + kind.table + " WHERE " + n.lookWhere + ";");
         if (rs.State() == adStateOpen && rs.RecordCount() > 0)
             for (rs.MoveFirst(); !rs.Eof(); rs.MoveNext())
                 names.push_back(Trim(value(rs, kind.specColumn).ToText()));
@@ -538,42 +599,62 @@ std::vector<std::string> DesignFileNameCorrection::rowNames(const Node& n, std::
     return names;
 }
 
+ChangeState DesignFileNameCorrection::judgeRows(const Node& n, const std::vector<std::string>& names)
+{
+    const auto sorted = [](std::vector<std::string> specs) {
+        for (std::string& spec : specs)
+            spec = ToUpper(Trim(spec));
+        std::sort(specs.begin(), specs.end());
+        return specs;
+    };
+    std::vector<std::string> expected = n.before;
+    const auto old = std::find_if(expected.begin(), expected.end(),
+                                  [&](const std::string& s) { return EqualsNoCase(Trim(s), Trim(n.spec)); });
+    if (old != expected.end()) {
+        *old = n.newSpec;
+        if (sorted(names) == sorted(expected))
+            return ChangeState::Done;
+    }
+    return sorted(names) == sorted(n.before) ? ChangeState::NotDone : ChangeState::NotKnown;
+}
+
 bool DesignFileNameCorrection::settle(Node& n, Moves& moves, const std::string& what, std::optional<AppError> raised,
                                       std::vector<std::string> names, std::string readFailure)
 {
     const Kind& kind = n.kind;
-    auto allAre = [](const std::vector<std::string>& names, const std::string& spec) {
-        return !names.empty() && std::all_of(names.begin(), names.end(),
-                                             [&](const std::string& s) { return EqualsNoCase(s, Trim(spec)); });
+    const auto count = [](const std::vector<std::string>& specs, const std::string& spec) {
+        return std::count_if(specs.begin(), specs.end(), [&](const std::string& s) { return EqualsNoCase(s, Trim(spec)); });
     };
     std::string text = what;
-    // Several rows took the new name together: they go back to the old one, which their files
-    // then keep.
-    if (readFailure.empty() && names.size() > 1 &&
-        std::any_of(names.begin(), names.end(), [&](const std::string& s) { return EqualsNoCase(s, n.newSpec); })) {
+    ChangeState state = readFailure.empty() ? judgeRows(n, names) : ChangeState::NotKnown;
+    // Several rows took the new name together, none of which held it before: they go back to the
+    // old one, which their files then keep.
+    if (readFailure.empty() && state == ChangeState::NotKnown && count(names, n.newSpec) > 1 &&
+        count(n.before, n.newSpec) == 0) {
         ShowStatus("Writing the old name back to project schema ...");
         try {
             tables_.write(schema_, "UPDATE " + kind.table + " SET " + kind.specColumn + " = " + SqlStringLiteral(n.spec) +
-                                       " WHERE (" + n.where + ");");
+                                       " WHERE (" + n.lookWhere + " AND " + kind.specColumn + " = " +
+                                       SqlStringLiteral(n.newSpec) + ");");
         } catch (const AppError& e) {
             text += ". The old name could not be written back: " + oneLine(e.description());
             raised = e;
         }
         names = rowNames(n, readFailure);
+        state = readFailure.empty() ? judgeRows(n, names) : ChangeState::NotKnown;
     }
     std::vector<std::string> newNames;
     for (const auto& m : moves)
         newNames.push_back(m.second);
     const std::string rowText = names.size() == 1 ? "The row names " : "The rows name ";
-    bool done = false;
     if (!readFailure.empty()) {
         // Whether the new name stands is not known: the files stay where they are, and say so.
         text += ". The rows of " + kind.table + " could not be read again (" + readFailure +
                 "). The files keep their new names: " + quotedList(newNames);
-    } else if (names.size() == 1 && allAre(names, n.newSpec)) {
+    } else if (state == ChangeState::Done) {
         ShowStatus(rowText + "'" + n.newSpec + "' although: " + what);
-        done = true;
-    } else if (names.empty() || allAre(names, n.spec)) {
+        return true;
+    } else if (state == ChangeState::NotDone) {
         const std::vector<std::string> stay = moveBack(moves);
         text += stay.empty() ? ". Files moved back to their old names"
                              : ". Files not moved back: " + Join(stay, ", ") + ". " + rowText + "'" + Trim(n.spec) + "'";
@@ -584,8 +665,6 @@ bool DesignFileNameCorrection::settle(Node& n, Moves& moves, const std::string& 
                 distinct.push_back(name);
         text += ". " + rowText + quotedList(distinct) + ". The files keep their new names: " + quotedList(newNames);
     }
-    if (done)
-        return true;
     markRed(n.node, text);
     // A statement that failed ends the run, with what stands afterwards.
     if (raised)

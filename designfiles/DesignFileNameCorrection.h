@@ -5,13 +5,15 @@
 // Each node ends green with the success text in its tag, or red with the failure text.
 //
 // Files and table never part ways: everything the decision needs (the row, the files, the
-// files every row of the project names) is read before the first file moves; a row whose own
-// file another row names is refused before anything of it moves. Rows of one key in other
-// folders are corrected one after the other, each changed by its key, folder and file, and the
-// statement must change exactly that one row; after any other outcome the row is read again
-// and the files follow what it names: back to their old names when the old name stands, left
-// under the new ones when the new name stands. The node's text then says where the files are
-// and what the row names. A further file that a row of pdtable_113 or pdtable_121 names keeps
+// files every row of the project names, the file names the rows of its key and folder hold) is
+// read before the first file moves; a row whose own file another row names is refused before
+// anything of it moves. Rows of one key in other folders are corrected one after the other,
+// each changed by its key, folder and file. After every statement, also one that ended well,
+// the rows of its key and folder are read again (not by the file name the statement changes)
+// and compared with what they held before: the one row naming the new file is done, whatever
+// the client answered; otherwise the files follow what the rows name: back to their old names
+// when the old names stand, left under the new ones when not. The node's text then says where
+// the files are and what the rows name, and, for a key of several rows, what became of each. A further file that a row of pdtable_113 or pdtable_121 names keeps
 // its name. A file moved is copied without replacing anything, and a copy is taken away again
 // only while it is still the run's own.
 #pragma once
@@ -19,6 +21,7 @@
 #include "designfiles/ProjectTables.h"
 
 #include "platform/AppError.h"
+#include "services/ChangeOutcome.h"
 
 #include <map>
 #include <optional>
@@ -60,14 +63,17 @@ private:
     // The further files of the old base name in the node's folder, listed before anything moves;
     // what is left alone is added to the node's skipped texts.
     Moves planFurtherFiles(Node& n);
-    // After a statement that did not change exactly the one row: the rows of the key are read
-    // again and the files follow what they name. True when the new name stands in the one row.
-    // A statement that raised (raised) raises again afterwards, its description saying the state.
-    // names and readFailure: what the look after the statement read (rowNames).
+    // After a statement that failed or whose look did not find exactly the one row changed: the
+    // files follow what the rows name. True when the new name stands in the one row. A statement
+    // that raised (raised) raises again afterwards, its description saying the state. names and
+    // readFailure: what the look after the statement read (rowNames).
     bool settle(Node& n, Moves& moves, const std::string& what, std::optional<AppError> raised,
                 std::vector<std::string> names, std::string readFailure);
-    // The file names the rows of the node's row condition hold now, or failure set.
+    // The file names the rows of the node's look condition hold now, or failure set.
     std::vector<std::string> rowNames(const Node& n, std::string& failure);
+    // Done when names are the names read before with the row's old name replaced by its new
+    // one, NotDone when they are the names read before, else NotKnown.
+    static ChangeState judgeRows(const Node& n, const std::vector<std::string>& names);
     // The rows (other than those of identity) that name the file dir + name, letters in any case.
     std::vector<std::string> ownersOf(const std::string& dir, const std::string& name, const std::string& identity);
     // The files every row of pdtable_113 and pdtable_121 names, once per run.

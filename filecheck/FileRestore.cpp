@@ -9,6 +9,7 @@
 #include "filecheck/UpgradeCheckContext.h"
 #include "platform/TextUtil.h"
 #include "platform/ado/Recordset.h"
+#include "services/ChangeOutcome.h"
 #include "services/FileOperation.h"
 #include "services/Messages.h"
 #include "services/NetworkPaths.h"
@@ -88,13 +89,13 @@ bool PrepareDirectory(const std::string& directory, std::string& message)
         ShowStatus("Creating directory: '" + directory + "' ...");
         CreateFolderA(directory);
         if (LastFileError(description) != 0) {
-            message = description;
+            message = description + ": '" + directory + "'";
             return false;
         }
         ShowStatus("Directory created successfully");
     }
     if (!IsFolderWritable(directory) && LastFileError(description) != 0) {
-        message = description;
+        message = description + ": '" + directory + "'";
         return false;
     }
     return true;
@@ -117,9 +118,32 @@ bool CopySeed(const std::string& kind, const std::string& seed, const std::strin
     }
     const std::string creating = "Creating " + ToLower(kind) + " file: '" + target + "' from seed file: '" + seed + "'";
     ShowStatus(creating + " ...");
-    if (!CopyFileA(seed, target, false, false, kNoOverwrite)) {
-        LastFileError(message);
-        outcome.Fail(message);
+    // The copy is judged by the file that stands, also when it ended well.
+    bool copied = false;
+    const ChangeOutcome copy = ChangeAndLook(
+        [&]() -> std::string {
+            copied = CopyFileA(seed, target, false, false, kNoOverwrite);
+            if (copied)
+                return {};
+            // The file error alone ("File already exists") does not say which file.
+            std::string error;
+            LastFileError(error);
+            return error + ": '" + target + "'";
+        },
+        [&](std::string& seen) {
+            if (!copied) {
+                seen = IsFileExists(target, 0) ? "'" + target + "' is another file and was left as it is"
+                                               : "'" + target + "' is not there";
+                return ChangeState::NotDone;
+            }
+            if (IsFileExists(target, 0) && GetFileSize(target) == GetFileSize(seed))
+                return ChangeState::Done;
+            seen = "'" + target + "' does not stand with the size of '" + seed + "'";
+            return ChangeState::NotKnown;
+        },
+        LookAfter::EveryCall);
+    if (copy.Failed()) {
+        outcome.Fail(copy.CallFailed() ? copy.failure : copy.Describe("the copy to '" + target + "'"));
         return false;
     }
     outcome.Write(creating);

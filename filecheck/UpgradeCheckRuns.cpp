@@ -2,6 +2,7 @@
 #include "filecheck/UpgradeCheckRuns.h"
 
 #include "dbaccess/ProjectData.h"
+#include "dbaccess/RISErrorReader.h"
 #include "filecheck/AlternativeFiles.h"
 #include "filecheck/DrawingLibraryCheck.h"
 #include "filecheck/FileRestore.h"
@@ -39,6 +40,15 @@ void SaveReportAfterError(UpgradeCheckContext& ctx)
     }
 }
 
+// How a run ended on an error: the last word of the status bar and the log, and the box. A RIS
+// error block the error carries is shown as its own text.
+void ShowRunError(const AppError& e)
+{
+    const std::string text = RISErrorLine(e.description());
+    ShowStatus(text);
+    ShowMessage(text, MsgStyle::Exclamation);
+}
+
 } // namespace
 
 std::string CheckReportName(const std::string& project)
@@ -71,7 +81,7 @@ void RunCheck(UpgradeCheckContext& ctx)
         ShowStatus(std::string("'") + kCheckCaption + "' finished");
         OfferReport(ctx, reportName);
     } catch (const AppError& e) {
-        ShowMessage(e.description(), MsgStyle::Exclamation);
+        ShowRunError(e);
     }
     ctx.report.ReportClose();
 }
@@ -102,8 +112,7 @@ bool RunRestore(UpgradeCheckContext& ctx)
         if (!saved && ctx.Sheet())
             SaveReportAfterError(ctx);
         // The status bar's last word is how the run ended, not the save of its report.
-        ShowStatus(e.description());
-        ShowMessage(e.description(), MsgStyle::Exclamation);
+        ShowRunError(e);
     }
     ctx.report.ReportClose();
     return true;

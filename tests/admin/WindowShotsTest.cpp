@@ -1,8 +1,9 @@
 // Offscreen pictures of the windows a user sees most: the main window (each tab), the schema and
 // user lists, the table editor and the DDL check window, for a look by eye after a change to a
 // window. The pictures go to a fresh folder whose path is printed: below the folder named by
-// TARNWICK_SHOTS_DIR, where they are kept, or else in the test's TMP, removed with it (the run then
-// only proves that every window draws).
+// TARNWICK_SHOTS_DIR, where they are kept, or else in the test's TMP, removed with it. Each picture
+// is checked for the controls it is taken to show: each one shown, inside the picture, and drawn
+// there (its area not of one colour).
 #include "Form1Fixture.h"
 
 #include "admin/PipeFileRestoreForm.h"
@@ -13,9 +14,14 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QHeaderView>
+#include <QImage>
+#include <QLabel>
+#include <QStatusBar>
+#include <QTreeWidget>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPixmap>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QTabWidget>
 #include <QTableWidget>
@@ -48,8 +54,11 @@ protected:
         Form1Fixture::TearDown();
     }
 
-    // Lays the window out as shown and saves its picture.
-    void shoot(QWidget* window, const std::string& name)
+    using Controls = std::vector<std::pair<const char*, QWidget*>>;
+
+    // Lays the window out as shown, saves its picture, and checks that the picture shows each of
+    // the named controls drawn.
+    void shoot(QWidget* window, const std::string& name, const Controls& controls)
     {
         ASSERT_NE(window, nullptr) << name;
         window->show();
@@ -58,7 +67,26 @@ protected:
         ASSERT_FALSE(picture.isNull()) << name;
         const fs::path file = folder_ / (name + ".png");
         EXPECT_TRUE(picture.save(QString::fromStdString(file.string()))) << file;
-        EXPECT_GT(fs::file_size(file), 1000u) << file;
+        const QImage image = picture.toImage();
+        const qreal scale = picture.devicePixelRatio();
+        for (const auto& [what, control] : controls) {
+            ASSERT_NE(control, nullptr) << name << ": " << what;
+            EXPECT_TRUE(control->isVisible()) << name << ": " << what;
+            const QRect placed(control->mapTo(window, QPoint(0, 0)) * scale, control->size() * scale);
+            const QRect area = placed.intersected(image.rect());
+            ASSERT_FALSE(area.isEmpty()) << name << ": " << what << " lies outside the picture";
+            EXPECT_TRUE(drawn(image, area)) << name << ": " << what << " is blank in the picture";
+        }
+    }
+    // Whether the area holds more than one colour.
+    static bool drawn(const QImage& image, const QRect& area)
+    {
+        const QRgb first = image.pixel(area.topLeft());
+        for (int y = area.top(); y <= area.bottom(); ++y)
+            for (int x = area.left(); x <= area.right(); ++x)
+                if (image.pixel(x, y) != first)
+                    return true;
+        return false;
     }
 
     fs::path folder_;
@@ -71,18 +99,22 @@ TEST_F(WindowShotsTest, MainWindowListsTableEditorAndDdlCheck)
     form->resize(760, 560);
     for (int i = 0; i < form->SSTab1->count(); ++i) {
         form->SSTab1->setCurrentIndex(i);
-        shoot(form.get(), "main_tab" + std::to_string(i + 1));
+        shoot(form.get(), "main_tab" + std::to_string(i + 1),
+              {{"the tab's page", form->SSTab1->currentWidget()}, {"the project field", form->Projname}});
     }
 
     form->Zeigschemen_Click();
     ListForm* schemas = CurrentListForm();
     ASSERT_NE(schemas, nullptr);
     schemas->filterCells[0]->setText("pd");
-    shoot(schemas, "list_schemas");
+    shoot(schemas, "list_schemas",
+          {{"the grid", schemas->TDBGrid},
+           {"the caption", schemas->TDBGridCaption},
+           {"the filter cell", schemas->filterCells[0]}});
     form->ShowDBuser_Click();
     ListForm* users = CurrentListForm();
     ASSERT_NE(users, nullptr);
-    shoot(users, "list_users");
+    shoot(users, "list_users", {{"the grid", users->TDBGrid}, {"the caption", users->TDBGridCaption}});
     users->close();
 
     frmRISTable* editor = frmRISTable::ShowMe("demo");
@@ -93,14 +125,25 @@ TEST_F(WindowShotsTest, MainWindowListsTableEditorAndDdlCheck)
     editor->cmbTable_Click();
     editor->resize(760, 420);
     // A narrow first column and the grid scrolled sideways: the filter cells must follow.
-    editor->TDBGrid->TDBGrid->horizontalHeader()->resizeSection(0, 60);
-    shoot(editor, "table_editor");
-    editor->TDBGrid->TDBGrid->horizontalScrollBar()->setValue(editor->TDBGrid->TDBGrid->horizontalScrollBar()->maximum());
-    shoot(editor, "table_editor_scrolled");
+    QTableWidget* grid = editor->TDBGrid->TDBGrid;
+    grid->horizontalHeader()->resizeSection(0, 60);
+    ASSERT_FALSE(editor->TDBGrid->filterCells.empty());
+    shoot(editor, "table_editor",
+          {{"the schema list", editor->cmbSchema}, {"the table list", editor->cmbTable}, {"the grid", grid},
+           {"the first filter cell", editor->TDBGrid->filterCells.front()}});
+    grid->horizontalScrollBar()->setValue(grid->horizontalScrollBar()->maximum());
+    QCoreApplication::processEvents();
+    // Scrolled sideways, the last column's filter cell stands over that column.
+    const int last = grid->columnCount() - 1;
+    QLineEdit* lastCell = editor->TDBGrid->filterCells.back();
+    shoot(editor, "table_editor_scrolled", {{"the grid", grid}, {"the last filter cell", lastCell}});
+    EXPECT_EQ(lastCell->mapTo(editor, QPoint(0, 0)).x(),
+              grid->horizontalHeader()->mapTo(editor, QPoint(grid->horizontalHeader()->sectionViewportPosition(last), 0)).x());
     editor->close();
 
     frmCheckDatabaseDDL* ddl = frmCheckDatabaseDDL::ShowModeless([] { return std::string("demo"); });
-    shoot(ddl, "ddl_check");
+    shoot(ddl, "ddl_check", {{"the result tree", ddl->tvwTreeView}, {"the check button", ddl->cmdCheck},
+                             {"the status bar", ddl->StatusBar}});
     ddl->close();
 
     // The piping restore with a dump chosen: the dump's schema shows before Start.
@@ -110,7 +153,11 @@ TEST_F(WindowShotsTest, MainWindowListsTableEditorAndDdlCheck)
     restore->PipeFileListe_Click();
     restore->chooseDumpFile = [] { return WinPathFromHost(testsupport::SourceDir() + "/tests/data/standins/dd_demo.dmp"); };
     restore->Schemafilewahl_Click();
-    shoot(restore, "piping_restore");
+    EXPECT_FALSE(restore->lblDumpSchema->text().isEmpty());
+    shoot(restore, "piping_restore",
+          {{"the model list", restore->PipeFileListe},
+           {"the dump's schema", restore->lblDumpSchema},
+           {"the start button", restore->Start}});
     restore->close();
 }
 

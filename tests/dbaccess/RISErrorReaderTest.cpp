@@ -66,6 +66,10 @@ TEST(RISErrorReaderTest, AMessageWrappedOverFrameLinesReadsAsOneSentence)
                             "\r\n" + Frame() + "\r\n";
     EXPECT_EQ(RISErrorMessage(out), "RIS Error: RIS_E_NO_ROWS - The statement matched no row, so no table was changed.");
     EXPECT_EQ(RISErrorMessage("no block\r\n"), "");
+    // A description keeps what the program said before the block, on the block's line or not.
+    EXPECT_EQ(RISErrorLine("CRIS::DBRead: " + out), "CRIS::DBRead: " + RISErrorMessage(out));
+    EXPECT_EQ(RISErrorLine("Loading failed:\r\n" + out), "Loading failed: " + RISErrorMessage(out));
+    EXPECT_EQ(RISErrorLine("File already exists"), "File already exists");
 }
 
 TEST(RISErrorReaderTest, A78ColumnLineIsNoFrame)

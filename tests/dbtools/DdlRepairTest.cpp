@@ -27,6 +27,7 @@ protected:
         tree.Add("NoTables", "Discipline1ModelP101", "P101 - ...").tag = "3";
         tree.Add("NoTables", "Discipline1ModelO'Neil", "O'Neil - ...").tag = "4";
         tree.Add("NoTables", "Discipline1ModelX", "X - ...").tag = "";
+        db.tables = {"pdtable_12_7", "pdtable_12_9", "pdtable_99_1"};
     }
     void check(const char* key) { tree.Find(key)->checked = true; }
     std::string log() const { return folder_.log(); }
@@ -49,6 +50,16 @@ TEST_F(DdlRepairTest, ColumnsWhoseTextWouldBreakTheStatementAreLoggedAndSkipped)
     EXPECT_EQ(s.find("drop"), std::string::npos);
     EXPECT_EQ(s.find("bad-name"), std::string::npos);
     EXPECT_NE(log().find("Error: column 'bad-name int' of table 'pdtable_12_7' cannot be added"), std::string::npos);
+
+    // The run adds the others and says in the box which were left out.
+    messages.Answer(MsgAnswer::Yes);
+    RunRepairAction(context, DdlRepairAction::AddColumns);
+    EXPECT_EQ(db.calls, (std::vector<std::string>{"Write dd_p1", "Tables dd_p1", "Columns pdtable_12_7 fresh",
+                                                  "Columns pdtable_12_7 fresh"}));
+    EXPECT_EQ(messages.asked().back().prompt,
+              "The other missing columns were added to dd_p1. Not added, its name or type is not valid: 'x char(1); "
+              "drop table t' of pdtable_12_7, 'bad-name int' of pdtable_12_7 (see the program log).");
+    EXPECT_EQ(statuses.back(), messages.asked().back().prompt);
 }
 
 TEST_F(DdlRepairTest, DropTablesTakesOnlyCheckedOrphans)
@@ -99,9 +110,20 @@ TEST_P(DdlRepairFrameTest, AsksRunsAndReports)
     // Models are counted and deleted one by one: every write goes to the action's schema.
     const size_t writes = std::string(c.written).empty() ? 0 : c.action == DdlRepairAction::DeleteModels ? 2 : 1;
     std::vector<std::string> calls(writes, std::string("Write ") + c.written);
-    if (writes == 2)
-        calls.insert(calls.begin(), "Read pd_p1 SELECT count(*) AS ROWCOUNTS FROM pdtable_113 WHERE "
-                                    "discipline_indx_no=1 AND model_no='P101' AND partition_no=3;");
+    if (writes == 2) {
+        // The model's row counted before and after its DELETE, whether another model row uses the
+        // partition, and the partition's row after its DELETE.
+        const std::string model = "Read pd_p1 SELECT count(*) AS ROWCOUNTS FROM pdtable_113 WHERE discipline_indx_no=1 "
+                                  "AND model_no='P101' AND partition_no=3;";
+        calls = {model, "Write pd_p1", model,
+                 "Read pd_p1 SELECT count(*) AS ROWCOUNTS FROM pdtable_113 WHERE partition_no=3;", "Write pd_p1",
+                 "Read pd_p1 SELECT count(*) AS ROWCOUNTS FROM pdtable_114 WHERE partition_no=3;"};
+    } else if (writes == 1) {
+        // The batch, then the look at what stands: the tables, and the columns of each added one.
+        calls.push_back("Tables dd_p1");
+        if (c.action == DdlRepairAction::AddColumns)
+            calls.insert(calls.end(), 2, "Columns pdtable_12_7 fresh");
+    }
     EXPECT_EQ(db.calls, calls);
 }
 

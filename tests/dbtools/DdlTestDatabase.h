@@ -35,6 +35,8 @@ public:
     // A write whose statements hold the text raises "risbatch ended with exit code 139" before
     // it changes anything, or after it did its work; once each.
     std::string dieBefore, dieAfter;
+    // A write whose statements hold the text changes nothing and still reports one row; once.
+    std::string doesNothing;
 
     std::vector<std::string> calls;   // "Columns t fresh", "Read schema sql", "Write schema"
     std::vector<std::string> written;
@@ -111,12 +113,22 @@ public:
         if (dies(dieBefore, statements))
             throw AppError(1, "CRIS::DBWrite", "risbatch ended with exit code 139");
         written.push_back(statements);
+        if (dies(doesNothing, statements))
+            return 1;
         int32_t rows = -1;
         if (statements.rfind("DELETE FROM pdtable_113 ", 0) == 0)
             rows = static_cast<int32_t>(
                 std::erase_if(models, [&](const DdlTestModel& m) { return matches(statements, m); }));
         else if (statements.rfind("DELETE FROM pdtable_114 WHERE partition_no=", 0) == 0)
             rows = static_cast<int32_t>(std::erase(partitions, std::stol(statements.substr(43))));
+        // Tables dropped and columns added, as the repair's look then finds them.
+        for (const std::string& line : Split(statements, "\r\n")) {
+            const std::vector<std::string> words = Split(ReplaceAll(line, ";", ""), " ");
+            if (line.rfind("DROP TABLE ", 0) == 0 && words.size() == 3)
+                std::erase(tables, words[2]);
+            else if (line.rfind("ALTER TABLE ", 0) == 0 && words.size() >= 5)
+                columns[words[2]].push_back(Trim(ReplaceAll(line.substr(line.find(" ADD ") + 5), ";", "")));
+        }
         if (dies(dieAfter, statements))
             throw AppError(1, "CRIS::DBWrite", "risbatch ended with exit code 139");
         return rows;

@@ -94,10 +94,11 @@ protected:
         return fault;
     }
     // A row of pdtable_121 of drawing type 9, with its checked mismatch node when checked.
-    CheckTreeNode* drawing(const std::string& n, const std::string& spec, bool checked = true)
+    CheckTreeNode* drawing(const std::string& n, const std::string& spec, bool checked = true,
+                           const std::string& path = kPath)
     {
         Sql("default schema pd_demo; insert into pdtable_121 (drawing_type, drawing_no, network_address, path_name, "
-            "drawing_file_spec) values (9, '" + n + "', 'PDSSRV1', '" + std::string(kPath) + "', '" + spec + "');");
+            "drawing_file_spec) values (9, '" + n + "', 'PDSSRV1', '" + path + "', '" + spec + "');");
         if (!checked)
             return nullptr;
         if (!tree.Contains("Drawings"))
@@ -188,8 +189,9 @@ TEST_F(DesignFileNameCorrectionTest, RowsOfOneKeyInTwoFoldersAreCorrectedOneAfte
     model("P-7004", "c3.dgn", 1, 0, std::string(kPath) + "\\");
     correctModels();
     EXPECT_EQ(shared.backColor, kTreeColorRed);
-    EXPECT_EQ(shared.tag, "Model file: '\\\\PDSSRV1\\pds\\fix\\c3.dgn' is named also by model 'P-7004'. "
-                          "Nothing changed");
+    EXPECT_EQ(shared.tag, "The row of 'D:\\pds\\fix' naming 'c3.dgn': Model file: '\\\\PDSSRV1\\pds\\fix\\c3.dgn' "
+                          "is named also by model 'P-7004'. "
+                          "Nothing changed. Not worked on: the row of 'D:\\pds\\fix\\' naming 'c3.dgn'");
     EXPECT_TRUE(exists("c3.dgn"));
     EXPECT_EQ(storedSpecs("SELECT model_file_spec FROM pdtable_113 WHERE model_no = 'P-7004'"),
               (std::vector<std::string>{"c3.dgn", "c3.dgn"}));
@@ -323,8 +325,9 @@ TEST_F(DesignFileNameCorrectionTest, AfterAFailedStatementTheFilesFollowTheRows)
                 lock = std::make_unique<FileLock>(std::string(kDir) + "P-7005.dgn", false);
             return real.write(schema, sql);
         };
+        int rowReads = 0; // the first is made before anything moves
         tables.read = [&](const std::string& schema, const std::string& sql) -> Recordset {
-            if (c.rereadFails && sql.rfind("SELECT model_file_spec FROM pdtable_113 WHERE", 0) == 0)
+            if (c.rereadFails && sql.rfind("SELECT model_file_spec FROM pdtable_113 WHERE", 0) == 0 && ++rowReads > 1)
                 throw AppError(1, "CRIS::DBRead", "no answer");
             return real.read(schema, sql);
         };
@@ -357,6 +360,71 @@ TEST_F(DesignFileNameCorrectionTest, AfterAFailedStatementTheFilesFollowTheRows)
         ASSERT_GE(raised.size(), node->tag.size());
         EXPECT_EQ(raised.substr(raised.size() - node->tag.size()), node->tag) << raised;
     }
+}
+
+// A key stored in two folders whose UPDATE client dies after its work, answers an error block
+// with exit 0, or refuses one row's statement: each row ends naming the file that stands, and
+// the node's text says what became of every row.
+TEST_F(DesignFileNameCorrectionTest, RowsOfOneKeyInTwoFoldersEndInStepWithTheirFiles)
+{
+    WrappedClients wrapped;
+    const std::string sub = std::string(kPath) + "\\sub";
+    struct Case {
+        const char* name;
+        ClientRule rule; // of risbatch
+        bool firstDone, secondDone, raises;
+        std::vector<std::string> said; // parts of the node's text
+    };
+    const std::vector<Case> cases = {
+        {"died after its work", ClientRule::DieAfter(139).When("UPDATE pdtable_1"), true, true, false,
+         {"file moved successfully; The UPDATE of ", " was done although risbatch ended with exit code 139"}},
+        {"error block with exit 0", ClientRule::DieAfter(0, "RIS_E_NET_READ_ERROR").When("UPDATE pdtable_1"), true,
+         true, false, {"was done although RIS Error: RIS_E_NET_READ_ERROR"}},
+        {"second row refused", ClientRule::RefuseStatement("= 'w2.dgn'"), true, false, true,
+         {"The row of 'D:\\pds\\fix\\sub' naming 'w2.dgn': RIS Error: RIS_E_NO_PRIVILEGE",
+          ". Files moved back to their old names. Corrected before it: '\\\\PDSSRV1\\pds\\fix\\", "' (was 'w1.dgn')"}},
+        {"answered well, changed nothing",
+         ClientRule::Scripted(std::string("1 row updated.\r\n"), std::nullopt).When("UPDATE pdtable_1"), false, false,
+         false, {"The UPDATE of ", " ended without an error. Files moved back to their old names. Not worked on: "}},
+        {"first row refused", ClientRule::RefuseStatement("= 'w1.dgn'"), false, false, true,
+         {"The row of 'D:\\pds\\fix' naming 'w1.dgn': RIS Error: RIS_E_NO_PRIVILEGE",
+          ". Files moved back to their old names. Not worked on: the row of 'D:\\pds\\fix\\sub' naming 'w2.dgn'"}},
+    };
+    for (const bool drawings : {true, false})
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(c.name) + (drawings ? ", drawing" : ", model"));
+            TearDown();
+            tree.Clear();
+            makeFiles({"w1.dgn", "sub\\w2.dgn"});
+            const std::string number = drawings ? "D-200" : "P-7200";
+            CheckTreeNode* node = drawings ? drawing(number, "w1.dgn") : &model(number, "w1.dgn");
+            drawings ? (void)drawing(number, "w2.dgn", false, sub) : (void)model(number, "w2.dgn", 1, 0, sub);
+            wrapped.clients.Set("risbatch", c.rule);
+            std::string raised;
+            try {
+                drawings ? correctDrawings() : correctModels();
+            } catch (const AppError& e) {
+                raised = e.description();
+            }
+            wrapped.clients.Set("risbatch", ClientRule::PassThrough());
+            const std::string first = c.firstDone ? number + ".dgn" : "w1.dgn";
+            const std::string second = c.secondDone ? number + ".dgn" : "w2.dgn";
+            EXPECT_EQ(storedSpecs(drawings ? "SELECT drawing_file_spec FROM pdtable_121 WHERE drawing_type = 9 AND "
+                                             "drawing_no = 'D-200' ORDER BY path_name"
+                                           : "SELECT model_file_spec FROM pdtable_113 WHERE model_no = 'P-7200' "
+                                             "ORDER BY path_name"),
+                      (std::vector<std::string>{first, second}));
+            EXPECT_EQ(testsupport::ReadHostFile(host(first)), "design w1.dgn");
+            EXPECT_EQ(testsupport::ReadHostFile(host("sub\\" + second)), "design sub\\w2.dgn");
+            EXPECT_EQ(fs::exists(host("w1.dgn")) + fs::exists(host(number + ".dgn")), 1);
+            EXPECT_EQ(node->backColor, c.secondDone ? kTreeColorGreen : kTreeColorRed);
+            EXPECT_EQ(raised.empty(), !c.raises) << raised;
+            // The message raised ends with the node's text.
+            EXPECT_EQ(raised.substr(raised.size() - std::min(raised.size(), node->tag.size())),
+                      raised.empty() ? "" : node->tag);
+            for (const std::string& part : c.said)
+                EXPECT_NE(node->tag.find(part), std::string::npos) << node->tag;
+        }
 }
 
 // What decides the node is read before its first file moves: a failed read of the files the

@@ -6,12 +6,14 @@
 #include "SampleProjectFixture.h"
 #include "filecheck/FileRestore.h"
 #include "filecheck/UpgradeTreeRules.h"
+#include "dbaccess/CRIS.h"
 #include "platform/DesktopOpener.h"
 #include "platform/HostFiles.h"
 #include "platform/TextUtil.h"
 #include "platform/excel/ExcelApplication.h"
 #include "services/MessageService.h"
 #include "services/FakeForm.h"
+#include "support/WrapperClients.h"
 
 #include <cerrno>
 #include <set>
@@ -170,8 +172,8 @@ TEST_F(UpgradeCheckRunsTest, FailedCopyLeavesNoFileAndAFileMadeMeanwhileStays)
     EXPECT_EQ(names(kModelDir), expected);
     EXPECT_EQ(content(std::string(kModelDir) + "e2001.dgn"), "made meanwhile");
     const Worksheet& sheet = *ctx.report.LastSheet();
-    EXPECT_EQ(Row(sheet, 3, 4).at(3), "Disk full");
-    EXPECT_EQ(Row(sheet, 4, 4).at(3), "File already exists");
+    EXPECT_EQ(Row(sheet, 3, 4).at(3), "Disk full: '" + std::string(kModelDir) + "p1002.dgn'");
+    EXPECT_EQ(Row(sheet, 4, 4).at(3), "File already exists: '" + std::string(kModelDir) + "e2001.dgn'");
     // The end of the model restore says that it was not whole.
     EXPECT_EQ(log().find("Restoring model files successfully"), std::string::npos);
     EXPECT_NE(log().find("Restoring model files ended with 2 file(s) not restored - see the report"),
@@ -199,7 +201,8 @@ TEST_F(UpgradeCheckRunsTest, FileOfOtherLetterCaseSavedDuringTheCopyIsKept)
 
     EXPECT_EQ(projectFiles(), expected); // no d101.dwg, and no temporary file left
     EXPECT_EQ(rowWith(*ctx.report.LastSheet(), 2, "DrawingD-101 - Piping plan north", 3),
-              (Strings{"1", "DrawingD-101 - Piping plan north", "File already exists"}));
+              (Strings{"1", "DrawingD-101 - Piping plan north",
+                       "File already exists: '" + std::string(kDrawingDir) + "d101.dwg'"}));
     EXPECT_NE(log().find("Restoring drawing files ended with 1 file(s) not restored - see the report"),
               std::string::npos);
 }
@@ -280,14 +283,43 @@ TEST_F(UpgradeCheckRunsTest, ShowReportOpensTheSavedCheckReport)
     EXPECT_EQ(opened, "Open " + CheckReportName("demo"));
 }
 
+// A table read that fails ends the check: the box shows the error's own text, not the client's
+// frame of stars, and the status bar and the log end on it.
 TEST_F(UpgradeCheckRunsTest, FailingQueryEndsTheCheckWithItsMessage)
 {
-    ctx.projectName = "nosuchproject";
-    RunCheck(ctx);
-    ASSERT_EQ(boxes.asked().size(), 1u);
-    EXPECT_EQ(boxes.asked()[0].style, MsgStyle::Exclamation);
-    EXPECT_EQ(boxes.asked()[0].prompt.rfind("CRIS::DBRead", 0), 0u) << boxes.asked()[0].prompt;
-    EXPECT_TRUE(ctx.tree.Count() == 0);
+    // The access object runs the wrapper clients while they live.
+    struct Wrapped {
+        testsupport::WrapperClients clients;
+        std::string saved = gCRIS->GetRISPath();
+        Wrapped() { gCRIS->SetUseRIS(clients.WinFolder()); }
+        ~Wrapped() { gCRIS->SetUseRIS(saved); }
+    } wrapped;
+    testsupport::WrapperClients& clients = wrapped.clients;
+    const struct {
+        const char* project;
+        testsupport::ClientRule rule; // of risunlod
+        const char* said;
+    } cases[] = {
+        {"nosuchproject", testsupport::ClientRule::PassThrough(), "CRIS::DBRead"},
+        {"demo", testsupport::ClientRule::RefuseStatement("pdtable_113", "RIS_E_TABLE_NOT_FOUND"),
+         "RIS Error: RIS_E_TABLE_NOT_FOUND - Statement refused: pdtable_113"},
+        {"demo", testsupport::ClientRule::RefuseStatement("pdtable_121"),
+         "RIS Error: RIS_E_NO_PRIVILEGE - Statement refused: pdtable_121"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.said);
+        const size_t asked = boxes.asked().size();
+        ctx.projectName = c.project;
+        clients.Set("risunlod", c.rule);
+        RunCheck(ctx);
+        ASSERT_EQ(boxes.asked().size(), asked + 1);
+        const std::string shown = boxes.asked().back().prompt;
+        EXPECT_EQ(boxes.asked().back().style, MsgStyle::Exclamation);
+        EXPECT_NE(shown.find(c.said), std::string::npos) << shown;
+        EXPECT_EQ(shown.find("*****"), std::string::npos) << shown;
+        const std::string logged = TrimWhite(log());
+        EXPECT_EQ(logged.substr(logged.size() - std::min(logged.size(), shown.size())), shown) << logged;
+    }
 }
 
 TEST_F(UpgradeCheckRunsTest, ExcelThatCannotStartEndsTheCheckBeforeAnyFinding)
@@ -310,7 +342,7 @@ TEST_F(UpgradeCheckRunsTest, OtherWindowsCodeDuringACheckSeesTheFilesAsTheyAre)
     const std::string name = std::string(kModelDir) + "p1002.dgn";
     const std::string hostFolder = HostPath(kModelDir);
     testsupport::WriteHostFile(hostFolder + "/p1002.dgn", "P1002 before the rename");
-    const std::string replacement = std::string(kBackup) + "\replacement.dgn";
+    const std::string replacement = std::string(kBackup) + "\\replacement.dgn";
     testsupport::WriteHostFile(HostPath(replacement), "P1002 replaced");
     const auto p1002Files = [&] {
         std::map<std::string, std::string> found;

@@ -86,14 +86,25 @@ TEST_F(ModelSelectionTreeTest, ModelsListChecksModelsAndSpreadsUpward)
 {
     selection.ReadProjectTree("demo");
     selection.SelectModels(modelsFile("\r\n  p1001  \r\nE2001\r\nnot-a-model\r\n"));
+    // Each node's text, check mark and colour.
+    const auto marks = [&] {
+        std::vector<std::string> out;
+        for (const CheckTreeNode* n : tree.Nodes())
+            out.push_back(n->text + (n->checked ? " checked " : " ") + std::to_string(n->backColor));
+        return out;
+    };
     std::vector<std::string> checked;
     for (const CheckTreeNode* n : tree.Nodes())
         if (n->checked)
             checked.push_back(n->text);
     EXPECT_EQ(checked, (std::vector<std::string>{"Piping", "Equipment", "A1", "E1", "P1001", "E2001"}));
     EXPECT_EQ(tree.Find("Discipline1")->backColor, kTreeColorButtonFace); // A2 is unchecked
-    selection.SelectModels("C:\\parms\\none.txt");
-    selection.SelectModels("");
+    // A missing file and no file at all change nothing and raise nothing.
+    const std::vector<std::string> before = marks();
+    for (const char* file : {"C:\\parms\\none.txt", ""}) {
+        EXPECT_NO_THROW(selection.SelectModels(file)) << file;
+        EXPECT_EQ(marks(), before) << file;
+    }
 }
 
 TEST_F(ModelSelectionTreeTest, VersionsMustBeReadAndEqual)

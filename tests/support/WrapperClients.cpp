@@ -90,11 +90,12 @@ ClientRule ClientRule::DieBefore(int exitCode, const std::string& answer)
     return r;
 }
 
-ClientRule ClientRule::DieAfter(int exitCode)
+ClientRule ClientRule::DieAfter(int exitCode, const std::string& error)
 {
     ClientRule r;
     r.act_ = Act::DieAfter;
     r.exitCode_ = exitCode;
+    r.error_ = error;
     return r;
 }
 
@@ -194,7 +195,10 @@ std::string ClientRule::Script(size_t index) const
         act = (answer_.empty() ? std::string() : "answer " + Quoted(answer_) + "; ") + "exit " + code;
         break;
     case Act::DieAfter:
-        act = real + "; exit " + code;
+        act = real + "; " +
+              (error_.empty() ? std::string()
+                              : "answer " + Quoted(WrapperClients::ErrorBlock(error_, "Statement failed")) + "; ") +
+              "exit " + code;
         break;
     case Act::CutAnswer: {
         const std::string keep = std::to_string(keepLines_);
