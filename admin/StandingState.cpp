@@ -1,13 +1,19 @@
-// The reads that show what stands after a failed change: users, schemas, tables, rows, grants.
+// The reads that show what stands after a change: users, schemas, tables, rows, grants.
 #include "admin/StandingState.h"
 
 #include "admin/ListSources.h"
 #include "admin/ServerManagerQuery.h"
 #include "dbaccess/CRIS.h"
+#include "dbaccess/CRISWork.h"
+#include "dbaccess/RISListing.h"
+#include "dbtools/SchemaDumpSummary.h"
 #include "platform/AppError.h"
 #include "platform/TextUtil.h"
+#include "services/FileOperation.h"
+#include "services/Messages.h"
 
 #include <algorithm>
+#include <cctype>
 
 namespace {
 
@@ -34,6 +40,46 @@ long rowCountOf(const std::string& line)
 std::string rowsText(uint64_t rows)
 {
     return std::to_string(rows) + (rows == 1 ? " row" : " rows");
+}
+
+std::string Capitalised(std::string text)
+{
+    if (!text.empty())
+        text[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(text[0])));
+    return text;
+}
+
+// A client's message often ends with its own period; a sentence built around it gets one.
+std::string withoutEndingPeriods(std::string text)
+{
+    text = Trim(text);
+    while (!text.empty() && text.back() == '.')
+        text.pop_back();
+    return text;
+}
+
+// The tables whose counts cannot tell are unloaded (one run) and compared with the dump value
+// by value, as they stand: what differs goes to off; when they cannot be compared, they go to
+// notTold. Grants are left to the grant look.
+void compareValues(const std::string& dumpFile, const std::string& schema, const std::vector<std::string>& tables,
+                   bool beforeRead, std::vector<std::string>& off, std::vector<std::string>& notTold)
+{
+    try {
+        WorkFiles work;
+        const std::string unloaded = work.add(gCRIS->GetTempDir() + GetTempName());
+        gCRIS->RISUnload(unloaded, schema, tables, std::nullopt, "", 0, true, UnloadExtras::ViewsIndexesGrants);
+        const SchemaDumpSummary now = SchemaDumpSummary::Read(unloaded);
+        const SchemaDumpSummary wanted = SchemaDumpSummary::Read(dumpFile);
+        for (const std::string& table : tables)
+            for (const std::string& fault : wanted.TableDifferences(now, table))
+                if (fault.find("grant") == std::string::npos)
+                    off.push_back(table + " " + ReplaceAll(fault, "the backup", "the dump"));
+    } catch (const AppError& e) {
+        notTold.push_back(Join(tables, ", ") + (tables.size() == 1 ? " holds" : " hold") + " as many rows as the dump" +
+                          (beforeRead ? " and as before the load" : " (what stood before the load could not be read)") +
+                          ", and could not be compared with it value by value (" + withoutEndingPeriods(e.description()) +
+                          ")");
+    }
 }
 
 } // namespace
@@ -73,30 +119,6 @@ StandingState::SchemaContent StandingState::ReadSchema(const std::string& schema
     for (const std::string& table : tables)
         content.tables.push_back({table, counts.at(table)});
     return content;
-}
-
-ChangeState StandingState::CompareLoad(const std::vector<DumpTableCount>& dumped,
-                                       const std::vector<DumpTableCount>& standing, std::string& seen)
-{
-    std::vector<std::string> off;
-    uint64_t rows = 0;
-    for (const DumpTableCount& d : dumped) {
-        rows += d.rows;
-        const auto there = std::find_if(standing.begin(), standing.end(),
-                                        [&](const DumpTableCount& s) { return EqualsNoCase(s.table, d.table); });
-        if (there == standing.end())
-            off.push_back(d.table + " is missing");
-        else if (there->rows != d.rows)
-            off.push_back(d.table + " holds " + rowsText(there->rows) + " of the dump's " + std::to_string(d.rows));
-    }
-    if (off.empty()) {
-        seen = "every table of the dump is there with its rows (" + std::to_string(dumped.size()) +
-               (dumped.size() == 1 ? " table, " : " tables, ") + rowsText(rows) + ")";
-        return ChangeState::Done;
-    }
-    seen = Join(off, "; ") + "; the other " + std::to_string(dumped.size() - off.size()) +
-           " tables of the dump are there with their rows";
-    return ChangeState::NotKnown;
 }
 
 ChangeLook StandingState::UserLook(const std::string& user, bool created)
@@ -166,22 +188,120 @@ ChangeLook StandingState::CleanLook(const std::string& schema)
     };
 }
 
-ChangeLook StandingState::LoadLook(const std::string& dumpFile, const std::string& schema)
+StandingState::LoadBaseline StandingState::ReadBeforeLoad(const std::string& schema, DumpWholeness dump)
 {
-    return [dumpFile, schema](std::string& seen) {
+    LoadBaseline before;
+    before.dump = std::move(dump);
+    try {
+        if (gCRIS->IsRISSchemaExists(schema, true))
+            before.tables = ReadSchema(schema).tables;
+        before.read = true;
+    } catch (const AppError& e) {
+        ShowStatus("What schema " + schema + " holds before the load could not be read: " + e.description());
+    }
+    return before;
+}
+
+ChangeLook StandingState::LoadLook(const std::string& dumpFile, const std::string& schema, const LoadBaseline& before,
+                                   LoadFindings* findings)
+{
+    return [dumpFile, schema, before, findings](std::string& seen) {
+        if (findings)
+            *findings = LoadFindings();
         if (!gCRIS->IsRISSchemaExists(schema, true)) {
             seen = "the RIS schema " + schema + " does not exist";
             return ChangeState::NotDone;
         }
-        const DumpWholeness dump = CheckDumpWhole(dumpFile);
-        const SchemaContent standing = ReadSchema(schema);
+        const DumpWholeness& dump = before.dump;
         if (!dump.Whole()) {
-            seen = "the dump '" + dumpFile + "' is not whole (" + dump.problem + "); schema " + schema + " holds " +
-                   std::to_string(standing.tables.size()) + " tables";
+            seen = "the dump '" + dumpFile + "' is not whole (" + dump.problem + "), so what schema " + schema +
+                   " holds cannot be compared with it";
             return ChangeState::NotKnown;
         }
-        const ChangeState state = CompareLoad(dump.tables, standing.tables, seen);
-        seen = "schema " + schema + ": " + seen;
-        return state;
+        const std::vector<std::string> listed = gCRIS->DBGetTables(schema, true);
+        std::vector<std::string> there;
+        for (const DumpTableCount& d : dump.tables)
+            if (ContainsNoCase(listed, d.table))
+                there.push_back(d.table);
+        const RowCounts counts = gCRIS->RISCountRows(schema, there);
+        std::vector<std::string> off;     // what stands otherwise than the dump has it
+        std::vector<std::string> untold;  // tables whose count cannot tell the load's rows from older ones
+        uint64_t rows = 0;
+        for (const DumpTableCount& d : dump.tables) {
+            rows += d.rows;
+            const auto now = counts.find(d.table);
+            if (now == counts.end()) {
+                off.push_back(d.table + " is missing");
+            } else if (now->second != d.rows) {
+                off.push_back(d.table + " holds " + rowsText(now->second) + " of the dump's " + std::to_string(d.rows));
+            } else {
+                // A clear-mode load makes each table anew: a table absent before, or holding
+                // another count, shows the load's rows; one that held as many already does not.
+                const auto was = std::find_if(before.tables.begin(), before.tables.end(),
+                                              [&](const DumpTableCount& b) { return EqualsNoCase(b.table, d.table); });
+                if (!before.read || (was != before.tables.end() && was->rows == d.rows))
+                    untold.push_back(d.table);
+            }
+        }
+        if (there.empty() && !dump.tables.empty()) {
+            seen = "schema " + schema + " holds none of the dump's " + std::to_string(dump.tables.size()) + " tables";
+            return ChangeState::NotDone;
+        }
+        if (!dump.grants.empty()) {
+            const std::vector<ListedGrant> grants = gCRIS->RISGetGrants(schema);
+            for (const DumpGrant& g : dump.grants) {
+                if (!ContainsNoCase(there, g.table))
+                    continue;
+                const bool granted = std::any_of(grants.begin(), grants.end(), [&](const ListedGrant& l) {
+                    return EqualsNoCase(l.table, g.table) && EqualsNoCase(l.grantee, g.grantee);
+                });
+                if (!granted)
+                    off.push_back(g.table + " lacks its grant to " + g.grantee);
+            }
+        }
+        std::vector<std::string> notTold;
+        if (!untold.empty())
+            compareValues(dumpFile, schema, untold, before.read, off, notTold);
+        const size_t alike = dump.tables.size() - std::min(dump.tables.size(), off.size() + notTold.size());
+        if (off.empty() && notTold.empty()) {
+            seen = "schema " + schema + ": every table of the dump is there with its rows (" +
+                   std::to_string(dump.tables.size()) + (dump.tables.size() == 1 ? " table, " : " tables, ") +
+                   rowsText(rows) + (dump.grants.empty() ? ")" : ") and its grants");
+            return ChangeState::Done;
+        }
+        off.insert(off.end(), notTold.begin(), notTold.end());
+        seen = "schema " + schema + ": " + Join(off, "; ") +
+               (alike == 0 ? std::string() : "; the other " + std::to_string(alike) +
+                                                 (alike == 1 ? " table of the dump is there with its rows"
+                                                             : " tables of the dump are there with their rows"));
+        if (findings)
+            findings->onlyUntold = off.size() == notTold.size();
+        return ChangeState::NotKnown;
     };
+}
+
+void StandingState::KeepRefusal(ChangeOutcome& load, bool refusalNamed)
+{
+    if (refusalNamed && load.CallFailed() && load.Done())
+        load.state = ChangeState::NotDone;
+}
+
+std::string StandingState::DescribeLoad(const ChangeOutcome& load, const std::string& what,
+                                        const LoadFindings& findings)
+{
+    const std::string failure = withoutEndingPeriods(load.failure);
+    const std::string seen = withoutEndingPeriods(load.seen);
+    switch (load.state) {
+    case ChangeState::Done:
+        return load.Describe(what);
+    case ChangeState::NotDone:
+        return Capitalised(what) + " was not done" + (failure.empty() ? "" : ": " + failure) +
+               (seen.empty() ? "" : ". What stands: " + seen) + ".";
+    case ChangeState::NotKnown:
+        break;
+    }
+    if (findings.onlyUntold)
+        return "Whether " + what + " was done is not known: " + seen + (failure.empty() ? "" : "; " + failure) + ".";
+    return Capitalised(what) + " is not whole: " + (seen.empty() ? "nothing could be read" : seen) +
+           (failure.empty() ? "" : " (" + failure + ")") + ".";
 }

@@ -27,19 +27,47 @@ public:
     // Raises when the listing or the counts do not come whole.
     static SchemaContent ReadSchema(const std::string& schema);
 
-    // Compares the tables and rows a dump holds with those a schema holds after a load in
-    // "clear" mode: Done when every table of the dump is there with as many rows, else
-    // NotKnown; seen names each table that is missing or holds another count of rows.
-    static ChangeState CompareLoad(const std::vector<DumpTableCount>& dumped,
-                                   const std::vector<DumpTableCount>& standing, std::string& seen);
-
     // The looks. A create's look is Done when the object is there, a drop's when it is gone,
     // NotDone otherwise.
     static ChangeLook UserLook(const std::string& user, bool created);
     static ChangeLook SchemaLook(const std::string& schema, bool created);
-    // The load of the dump into the schema: NotDone when the schema does not exist, else
-    // CompareLoad of the dump's tables with the schema's.
-    static ChangeLook LoadLook(const std::string& dumpFile, const std::string& schema);
+    // What a schema and the dump held before a load, so that the look after it compares the
+    // schema with the dump as it was loaded and can tell a table the load filled from one that
+    // held as many rows already. read is false when the schema could not be read: then no
+    // count tells.
+    struct LoadBaseline {
+        DumpWholeness dump;                 // CheckDumpWhole of the dump before the load
+        bool read = false;
+        std::vector<DumpTableCount> tables; // the schema's tables with their rows
+    };
+    // The schema's tables with their rows (none when the schema is not defined), with the
+    // dump's check made before the load. Never raises.
+    static LoadBaseline ReadBeforeLoad(const std::string& schema, DumpWholeness dump);
+
+    // What the look after a load found besides its state: set when the only thing it could not
+    // confirm is tables whose rows it could not tell from those before the load.
+    struct LoadFindings {
+        bool onlyUntold = false;
+    };
+    // The load of the dump into the schema, looked at after every call: NotDone when the schema
+    // does not exist or holds none of the dump's tables; else each table of the dump is counted
+    // by the server (one run) against the dump's rows, and the grants the dump gives are read
+    // (one run). A table with as many rows as the dump that held as many before the load is
+    // unloaded and compared with the dump value by value (one run): equal counts cannot tell
+    // old rows from new. Done when every table holds the dump's rows and grants; NotKnown
+    // otherwise, seen naming each table that is missing, short (with both counts), without its
+    // grant, different in its values, or that could not be told.
+    static ChangeLook LoadLook(const std::string& dumpFile, const std::string& schema, const LoadBaseline& before,
+                               LoadFindings* findings = nullptr);
+    // A refusal the client named stands whatever the look found: a refused load that the look
+    // finds whole is not done.
+    static void KeepRefusal(ChangeOutcome& load, bool refusalNamed);
+    // The sentence for a load's outcome, worded from what stands, ending with one period:
+    //   "<What> was done." / "<What> was done although <failure>; <seen>."
+    //   "<What> was not done: <failure>. What stands: <seen>."
+    //   "<What> is not whole: <seen>" [" (<failure>)"] "."
+    //   "Whether <what> was done is not known: <seen>" ["; <failure>"] "."  (tables not told only)
+    static std::string DescribeLoad(const ChangeOutcome& load, const std::string& what, const LoadFindings& findings);
 
     // The grant of every listed table of each schema to public: Done when each carries a grant
     // to PUBLIC, NotDone when none does, NotKnown otherwise; seen names the tables without one.

@@ -32,6 +32,7 @@ private:
         return false;
     }
     bool takeInBlock(std::string_view line, DumpLineKind kind);
+    void takeGrant(std::string_view line);
 
     enum class Block { None, Head, Rows };
     DumpWholeness& result_;
@@ -93,11 +94,23 @@ bool WholenessWalk::Take(std::string_view line, DumpLineKind kind)
     case DumpLineKind::EndOfSchema:
         complete_ = true;
         return true;
-    case DumpLineKind::BlockLine:
     case DumpLineKind::Other:
+        takeGrant(line);
+        return true;
+    case DumpLineKind::BlockLine:
         return true;
     }
     return true;
+}
+
+void WholenessWalk::takeGrant(std::string_view line)
+{
+    if (!StartsWithNoCase(line, "grant "))
+        return;
+    const std::string table = DumpLineClassifier::IndexOrGrantTable(line);
+    const size_t to = FindNoCase(line, " to ");
+    if (!table.empty() && to != std::string_view::npos)
+        result_.grants.push_back({table, std::string(TrimWhite(line.substr(to + 4)))});
 }
 
 void WholenessWalk::Finish()

@@ -96,8 +96,8 @@ TEST_F(ScriptRunFailureTest, ALoadWhoseClientDiesIsJudgedByTheSchemasRows)
          "The load of '" + dump + "' into pd_demo was done although rislod pd_demo: ended with exit code 139; schema "
          "pd_demo: every table of the dump is there with its rows", true},
         {"died before loading", true, ClientRule::DieBefore(139),
-         "Whether the load of '" + dump + "' into pd_demo was done is not known: rislod pd_demo: ended with exit code "
-         "139. What stands: schema pd_demo: pdtable_113 holds 1 row of the dump's " + rows, false},
+         "The load of '" + dump + "' into pd_demo is not whole: schema pd_demo: pdtable_113 holds 1 row of the dump's " +
+         rows, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
