@@ -243,7 +243,7 @@ void DumpCommands::loadFrom(const std::string& dump)
     // A client may end well having loaded part of the dump, or fail having loaded all of it:
     // the schema is read again after every load and the message says what it holds. What it
     // held before lets the look tell a table the load filled from one that held as many rows.
-    const StandingState::LoadBaseline before = StandingState::ReadBeforeLoad(schema, CheckDumpWhole(dump));
+    const StandingState::LoadBaseline before = StandingState::ReadBeforeLoad(schema, dump, CheckDumpWhole(dump));
     StandingState::LoadFindings findings;
     bool refusalNamed = false;
     ChangeOutcome load = ChangeAndLook(

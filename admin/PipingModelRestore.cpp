@@ -336,7 +336,7 @@ std::string PipingModelRestore::Restore(const std::string& dumpFile, const std::
     // The look after the load, whatever its end, compares the server's tables with the partial
     // dump as written; what they held before tells a table the load filled from one that held
     // as many rows already.
-    const StandingState::LoadBaseline before = StandingState::ReadBeforeLoad(schema, whole);
+    const StandingState::LoadBaseline before = StandingState::ReadBeforeLoad(schema, partial, whole);
     StandingState::LoadFindings findings;
     bool refusalNamed = false;
     ChangeOutcome load = ChangeAndLook(

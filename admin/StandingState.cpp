@@ -61,17 +61,19 @@ std::string withoutEndingPeriods(std::string text)
 // The tables whose counts cannot tell are unloaded (one run) and compared with the dump value
 // by value, as they stand: what differs goes to off; when they cannot be compared, they go to
 // notTold. Grants are left to the grant look.
-void compareValues(const std::string& dumpFile, const std::string& schema, const std::vector<std::string>& tables,
-                   bool beforeRead, std::vector<std::string>& off, std::vector<std::string>& notTold)
+void compareValues(const SchemaDumpSummary* wanted, const std::string& wantedProblem, const std::string& schema,
+                   const std::vector<std::string>& tables, bool beforeRead, std::vector<std::string>& off,
+                   std::vector<std::string>& notTold)
 {
     try {
+        if (!wanted)
+            RaiseError("StandingState", "the dump's values could not be read: " + wantedProblem);
         WorkFiles work;
         const std::string unloaded = work.add(gCRIS->GetTempDir() + GetTempName());
         gCRIS->RISUnload(unloaded, schema, tables, std::nullopt, "", 0, true, UnloadExtras::ViewsIndexesGrants);
         const SchemaDumpSummary now = SchemaDumpSummary::Read(unloaded);
-        const SchemaDumpSummary wanted = SchemaDumpSummary::Read(dumpFile);
         for (const std::string& table : tables)
-            for (const std::string& fault : wanted.TableDifferences(now, table))
+            for (const std::string& fault : wanted->TableDifferences(now, table))
                 if (fault.find("grant") == std::string::npos)
                     off.push_back(table + " " + ReplaceAll(fault, "the backup", "the dump"));
     } catch (const AppError& e) {
@@ -188,7 +190,8 @@ ChangeLook StandingState::CleanLook(const std::string& schema)
     };
 }
 
-StandingState::LoadBaseline StandingState::ReadBeforeLoad(const std::string& schema, DumpWholeness dump)
+StandingState::LoadBaseline StandingState::ReadBeforeLoad(const std::string& schema, const std::string& dumpFile,
+                                                          DumpWholeness dump)
 {
     LoadBaseline before;
     before.dump = std::move(dump);
@@ -198,6 +201,23 @@ StandingState::LoadBaseline StandingState::ReadBeforeLoad(const std::string& sch
         before.read = true;
     } catch (const AppError& e) {
         ShowStatus("What schema " + schema + " holds before the load could not be read: " + e.description());
+    }
+    if (!before.dump.Whole())
+        return before;
+    // Only a table that holds as many rows as the dump already needs its values compared after
+    // the load: the dump is read for them before the load, as it is loaded.
+    const bool countsMayNotTell =
+        !before.read || std::any_of(before.dump.tables.begin(), before.dump.tables.end(), [&](const DumpTableCount& d) {
+            return std::any_of(before.tables.begin(), before.tables.end(), [&](const DumpTableCount& b) {
+                return EqualsNoCase(b.table, d.table) && b.rows == d.rows;
+            });
+        });
+    if (!countsMayNotTell)
+        return before;
+    try {
+        before.values = std::make_shared<const SchemaDumpSummary>(SchemaDumpSummary::Read(dumpFile));
+    } catch (const AppError& e) {
+        before.valuesProblem = e.description();
     }
     return before;
 }
@@ -261,7 +281,7 @@ ChangeLook StandingState::LoadLook(const std::string& dumpFile, const std::strin
         }
         std::vector<std::string> notTold;
         if (!untold.empty())
-            compareValues(dumpFile, schema, untold, before.read, off, notTold);
+            compareValues(before.values.get(), before.valuesProblem, schema, untold, before.read, off, notTold);
         const size_t alike = dump.tables.size() - std::min(dump.tables.size(), off.size() + notTold.size());
         if (off.empty() && notTold.empty()) {
             seen = "schema " + schema + ": every table of the dump is there with its rows (" +

@@ -7,9 +7,12 @@
 #include "dbaccess/DumpWholeCheck.h"
 #include "services/ChangeOutcome.h"
 
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
+
+class SchemaDumpSummary;
 
 class StandingState {
 public:
@@ -39,10 +42,14 @@ public:
         DumpWholeness dump;                 // CheckDumpWhole of the dump before the load
         bool read = false;
         std::vector<DumpTableCount> tables; // the schema's tables with their rows
+        // The dump's values, read before the load only when a table of the schema holds as
+        // many rows as the dump's (or the schema could not be read); else why not read.
+        std::shared_ptr<const SchemaDumpSummary> values;
+        std::string valuesProblem;
     };
     // The schema's tables with their rows (none when the schema is not defined), with the
-    // dump's check made before the load. Never raises.
-    static LoadBaseline ReadBeforeLoad(const std::string& schema, DumpWholeness dump);
+    // dump's check made before the load (the dump's values read as said above). Never raises.
+    static LoadBaseline ReadBeforeLoad(const std::string& schema, const std::string& dumpFile, DumpWholeness dump);
 
     // What the look after a load found besides its state: set when the only thing it could not
     // confirm is tables whose rows it could not tell from those before the load.
