@@ -5,6 +5,7 @@
 #include "admin/ServerManagerQuery.h"
 #include "dbaccess/CRIS.h"
 #include "dbaccess/CRISWork.h"
+#include "dbaccess/RISErrorReader.h"
 #include "dbaccess/RISListing.h"
 #include "dbtools/SchemaDumpSummary.h"
 #include "platform/AppError.h"
@@ -58,11 +59,14 @@ std::string withoutEndingPeriods(std::string text)
     return text;
 }
 
+// What a look found of one table: the table and the words.
+using TableFaults = std::vector<std::pair<std::string, std::string>>;
+
 // The tables whose counts cannot tell are unloaded (one run) and compared with the dump value
 // by value, as they stand: what differs goes to off; when they cannot be compared, they go to
 // notTold. Grants are left to the grant look.
 void compareValues(const SchemaDumpSummary* wanted, const std::string& wantedProblem, const std::string& schema,
-                   const std::vector<std::string>& tables, bool beforeRead, std::vector<std::string>& off,
+                   const std::vector<std::string>& tables, bool beforeRead, TableFaults& off,
                    std::vector<std::string>& notTold)
 {
     try {
@@ -75,11 +79,16 @@ void compareValues(const SchemaDumpSummary* wanted, const std::string& wantedPro
         for (const std::string& table : tables)
             for (const std::string& fault : wanted->TableDifferences(now, table))
                 if (fault.find("grant") == std::string::npos)
-                    off.push_back(table + " " + ReplaceAll(fault, "the backup", "the dump"));
+                    off.emplace_back(table, table + " " + ReplaceAll(fault, "the backup", "the dump"));
     } catch (const AppError& e) {
+        // A client's error comes in its frame of asterisks: its message is what the sentence needs.
+        std::string why = RISErrorMessage(e.description());
+        if (why.empty())
+            why = e.description();
+        notTold = tables;
         notTold.push_back(Join(tables, ", ") + (tables.size() == 1 ? " holds" : " hold") + " as many rows as the dump" +
                           (beforeRead ? " and as before the load" : " (what stood before the load could not be read)") +
-                          ", and could not be compared with it value by value (" + withoutEndingPeriods(e.description()) +
+                          ", and could not be compared with it value by value (" + withoutEndingPeriods(why) +
                           ")");
     }
 }
@@ -244,16 +253,17 @@ ChangeLook StandingState::LoadLook(const std::string& dumpFile, const std::strin
             if (ContainsNoCase(listed, d.table))
                 there.push_back(d.table);
         const RowCounts counts = gCRIS->RISCountRows(schema, there);
-        std::vector<std::string> off;     // what stands otherwise than the dump has it
+        TableFaults off;                  // what stands otherwise than the dump has it
         std::vector<std::string> untold;  // tables whose count cannot tell the load's rows from older ones
         uint64_t rows = 0;
         for (const DumpTableCount& d : dump.tables) {
             rows += d.rows;
             const auto now = counts.find(d.table);
             if (now == counts.end()) {
-                off.push_back(d.table + " is missing");
+                off.emplace_back(d.table, d.table + " is missing");
             } else if (now->second != d.rows) {
-                off.push_back(d.table + " holds " + rowsText(now->second) + " of the dump's " + std::to_string(d.rows));
+                off.emplace_back(d.table, d.table + " holds " + rowsText(now->second) + " of the dump's " +
+                                              std::to_string(d.rows));
             } else {
                 // A clear-mode load makes each table anew: a table absent before, or holding
                 // another count, shows the load's rows; one that held as many already does not.
@@ -276,26 +286,39 @@ ChangeLook StandingState::LoadLook(const std::string& dumpFile, const std::strin
                     return EqualsNoCase(l.table, g.table) && EqualsNoCase(l.grantee, g.grantee);
                 });
                 if (!granted)
-                    off.push_back(g.table + " lacks its grant to " + g.grantee);
+                    off.emplace_back(g.table, g.table + " lacks its grant to " + g.grantee);
             }
         }
-        std::vector<std::string> notTold;
+        std::vector<std::string> notTold; // the tables not told, then the words
         if (!untold.empty())
             compareValues(before.values.get(), before.valuesProblem, schema, untold, before.read, off, notTold);
-        const size_t alike = dump.tables.size() - std::min(dump.tables.size(), off.size() + notTold.size());
         if (off.empty() && notTold.empty()) {
             seen = "schema " + schema + ": every table of the dump is there with its rows (" +
                    std::to_string(dump.tables.size()) + (dump.tables.size() == 1 ? " table, " : " tables, ") +
-                   rowsText(rows) + (dump.grants.empty() ? ")" : ") and its grants");
+                   rowsText(rows) +
+                   (untold.empty() ? std::string()
+                                   : "; " + std::to_string(untold.size()) + " of them held as many rows before the load "
+                                     "and were compared value by value") +
+                   (dump.grants.empty() ? ")" : ") and its grants");
             return ChangeState::Done;
         }
-        off.insert(off.end(), notTold.begin(), notTold.end());
-        seen = "schema " + schema + ": " + Join(off, "; ") +
+        std::vector<std::string> faulty, words;
+        for (const auto& [table, text] : off) {
+            if (!ContainsNoCase(faulty, table))
+                faulty.push_back(table);
+            words.push_back(text);
+        }
+        if (!notTold.empty()) {
+            faulty.insert(faulty.end(), notTold.begin(), notTold.end() - 1);
+            words.push_back(notTold.back());
+        }
+        const size_t alike = dump.tables.size() - std::min(dump.tables.size(), faulty.size());
+        seen = "schema " + schema + ": " + Join(words, "; ") +
                (alike == 0 ? std::string() : "; the other " + std::to_string(alike) +
                                                  (alike == 1 ? " table of the dump is there with its rows"
                                                              : " tables of the dump are there with their rows"));
         if (findings)
-            findings->onlyUntold = off.size() == notTold.size();
+            findings->partial = !off.empty();
         return ChangeState::NotKnown;
     };
 }
@@ -313,15 +336,18 @@ std::string StandingState::DescribeLoad(const ChangeOutcome& load, const std::st
     const std::string seen = withoutEndingPeriods(load.seen);
     switch (load.state) {
     case ChangeState::Done:
-        return load.Describe(what);
+        if (!load.CallFailed())
+            return load.Describe(what);
+        return Capitalised(what) + " was done although " + failure + (seen.empty() ? "" : "; " + seen) + ".";
     case ChangeState::NotDone:
         return Capitalised(what) + " was not done" + (failure.empty() ? "" : ": " + failure) +
                (seen.empty() ? "" : ". What stands: " + seen) + ".";
     case ChangeState::NotKnown:
         break;
     }
-    if (findings.onlyUntold)
-        return "Whether " + what + " was done is not known: " + seen + (failure.empty() ? "" : "; " + failure) + ".";
+    if (!findings.partial)
+        return "Whether " + what + " was done is not known: " + (seen.empty() ? "nothing could be read" : seen) +
+               (failure.empty() ? "" : "; " + failure) + ".";
     return Capitalised(what) + " is not whole: " + (seen.empty() ? "nothing could be read" : seen) +
            (failure.empty() ? "" : " (" + failure + ")") + ".";
 }

@@ -51,10 +51,11 @@ public:
     // dump's check made before the load (the dump's values read as said above). Never raises.
     static LoadBaseline ReadBeforeLoad(const std::string& schema, const std::string& dumpFile, DumpWholeness dump);
 
-    // What the look after a load found besides its state: set when the only thing it could not
-    // confirm is tables whose rows it could not tell from those before the load.
+    // What the look after a load found besides its state: set when it found a table of the
+    // dump missing, short, without its grant or different in its values (else a NotKnown
+    // means it could not tell).
     struct LoadFindings {
-        bool onlyUntold = false;
+        bool partial = false;
     };
     // The load of the dump into the schema, looked at after every call: NotDone when the schema
     // does not exist or holds none of the dump's tables; else each table of the dump is counted
@@ -72,8 +73,8 @@ public:
     // The sentence for a load's outcome, worded from what stands, ending with one period:
     //   "<What> was done." / "<What> was done although <failure>; <seen>."
     //   "<What> was not done: <failure>. What stands: <seen>."
-    //   "<What> is not whole: <seen>" [" (<failure>)"] "."
-    //   "Whether <what> was done is not known: <seen>" ["; <failure>"] "."  (tables not told only)
+    //   "<What> is not whole: <seen>" [" (<failure>)"] "."                 (findings.partial)
+    //   "Whether <what> was done is not known: <seen>" ["; <failure>"] "."  (the look could not tell)
     static std::string DescribeLoad(const ChangeOutcome& load, const std::string& what, const LoadFindings& findings);
 
     // The grant of every listed table of each schema to public: Done when each carries a grant
