@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <optional>
 
 namespace {
 
@@ -57,6 +58,20 @@ std::string withoutEndingPeriods(std::string text)
     while (!text.empty() && text.back() == '.')
         text.pop_back();
     return text;
+}
+
+// The schema's tables from its listing, which comes whole or answers the schema's unknown-schema
+// error: nothing when the server does not know the schema. The schema list, which has no end
+// line, cannot show that a schema is absent.
+std::optional<std::vector<std::string>> tablesOfSchema(const std::string& schema)
+{
+    try {
+        return gCRIS->DBGetTables(schema, true);
+    } catch (const AppError& e) {
+        if (e.description().find("RIS_E_UNKNOWN_SCHEMA") != std::string::npos)
+            return std::nullopt;
+        throw;
+    }
 }
 
 // What a look found of one table: the table and the words.
@@ -118,18 +133,6 @@ std::vector<std::string> StandingState::DbUsers()
 {
     return WholeUserListing(ServerManagerQuery::Run("select username from dba_users group by username;",
                                                     kDefaultServerManagerPath, "Could not get database users"));
-}
-
-StandingState::SchemaContent StandingState::ReadSchema(const std::string& schema)
-{
-    // The listing and the counts are each used only whole, and they need no room in TEMP for a
-    // copy of the schema's rows.
-    const std::vector<std::string> tables = gCRIS->DBGetTables(schema, true);
-    const RowCounts counts = gCRIS->RISCountRows(schema, tables);
-    SchemaContent content;
-    for (const std::string& table : tables)
-        content.tables.push_back({table, counts.at(table)});
-    return content;
 }
 
 ChangeLook StandingState::UserLook(const std::string& user, bool created)
@@ -205,8 +208,15 @@ StandingState::LoadBaseline StandingState::ReadBeforeLoad(const std::string& sch
     LoadBaseline before;
     before.dump = std::move(dump);
     try {
-        if (gCRIS->IsRISSchemaExists(schema, true))
-            before.tables = ReadSchema(schema).tables;
+        // The listing and the counts are each used only whole, and they need no room in TEMP
+        // for a copy of the schema's rows: the dump's tables only are counted.
+        std::vector<std::string> loaded; // the dump's tables the schema lists
+        if (const auto listed = tablesOfSchema(schema))
+            for (const DumpTableCount& d : before.dump.tables)
+                if (ContainsNoCase(*listed, d.table))
+                    loaded.push_back(d.table);
+        for (const auto& [table, rows] : gCRIS->RISCountRows(schema, loaded))
+            before.tables.push_back({table, rows});
         before.read = true;
     } catch (const AppError& e) {
         ShowStatus("What schema " + schema + " holds before the load could not be read: " + e.description());
@@ -237,7 +247,8 @@ ChangeLook StandingState::LoadLook(const std::string& dumpFile, const std::strin
     return [dumpFile, schema, before, findings](std::string& seen) {
         if (findings)
             *findings = LoadFindings();
-        if (!gCRIS->IsRISSchemaExists(schema, true)) {
+        const auto listed = tablesOfSchema(schema);
+        if (!listed) {
             seen = "the RIS schema " + schema + " does not exist";
             return ChangeState::NotDone;
         }
@@ -247,10 +258,9 @@ ChangeLook StandingState::LoadLook(const std::string& dumpFile, const std::strin
                    " holds cannot be compared with it";
             return ChangeState::NotKnown;
         }
-        const std::vector<std::string> listed = gCRIS->DBGetTables(schema, true);
         std::vector<std::string> there;
         for (const DumpTableCount& d : dump.tables)
-            if (ContainsNoCase(listed, d.table))
+            if (ContainsNoCase(*listed, d.table))
                 there.push_back(d.table);
         const RowCounts counts = gCRIS->RISCountRows(schema, there);
         TableFaults off;                  // what stands otherwise than the dump has it

@@ -23,13 +23,6 @@ public:
     // The user names of the server manager's lines after the rule, checked as above.
     static std::vector<std::string> WholeUserListing(const std::vector<std::string>& linesAfterRule);
 
-    struct SchemaContent {
-        std::vector<DumpTableCount> tables; // every table with the rows it holds now
-    };
-    // The schema's tables as listed and the rows the server counts in each (one client run).
-    // Raises when the listing or the counts do not come whole.
-    static SchemaContent ReadSchema(const std::string& schema);
-
     // The looks. A create's look is Done when the object is there, a drop's when it is gone,
     // NotDone otherwise.
     static ChangeLook UserLook(const std::string& user, bool created);
@@ -47,8 +40,9 @@ public:
         std::shared_ptr<const SchemaDumpSummary> values;
         std::string valuesProblem;
     };
-    // The schema's tables with their rows (none when the schema is not defined), with the
-    // dump's check made before the load (the dump's values read as said above). Never raises.
+    // The dump's tables the schema holds, with their rows (none when the server does not know
+    // the schema), with the dump's check made before the load (the dump's values read as said
+    // above). Never raises.
     static LoadBaseline ReadBeforeLoad(const std::string& schema, const std::string& dumpFile, DumpWholeness dump);
 
     // What the look after a load found besides its state: set when it found a table of the
@@ -57,8 +51,9 @@ public:
     struct LoadFindings {
         bool partial = false;
     };
-    // The load of the dump into the schema, looked at after every call: NotDone when the schema
-    // does not exist or holds none of the dump's tables; else each table of the dump is counted
+    // The load of the dump into the schema, looked at after every call: NotDone when the
+    // schema's listing answers that the server does not know it (asked directly, never read
+    // from the schema list), or the schema holds none of the dump's tables; else each table of the dump is counted
     // by the server (one run) against the dump's rows, and the grants the dump gives are read
     // (one run). A table with as many rows as the dump that held as many before the load is
     // unloaded and compared with the dump value by value (one run): equal counts cannot tell

@@ -39,7 +39,8 @@ TEST_F(ScriptRunFailureTest, ExpectedFailuresArePassedOverAndOthersStopTheRun)
         {"drops of a schema and a user that are not there", "del_schema 'pd_nosuch'\r\ndel_dbuser 'pd_nosuch'", "",
          "svrmgr drop user pd_nosuch: ORA-01918: user 'PD_NOSUCH' does not exist - passed over, the database user "
          "does not exist"},
-        {"load into a schema that is not there", "risload '" + missingSchemaDump + "'", "rislod pd_nosuch", "Failed: "},
+        {"load into a schema that is not there", "risload '" + missingSchemaDump + "'", "rislod pd_nosuch",
+         "into pd_nosuch was not done: rislod pd_nosuch: RIS Error: RIS_E_UNKNOWN_SCHEMA"},
     };
     auto form = startedForm();
     const auto pdBefore = tablesOf("pd_demo");
