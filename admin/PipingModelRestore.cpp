@@ -103,9 +103,15 @@ std::vector<PipingModel> PipingModelRestore::ParseModelList(const std::string& o
     text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
     const std::vector<std::string> lines = Split(text, "\n");
     std::vector<PipingModel> models;
+    // An answer cut short could pass for a project with fewer models: the list counts only when
+    // its end-of-data line follows the last model.
+    bool ended = false;
     for (size_t i = 0; i < lines.size(); ++i) {
+        if (lines[i].rfind("End of Data Found", 0) == 0)
+            ended = true;
         if (lines[i].compare(0, 8, "model_no") != 0)
             continue;
+        ended = false;
         const size_t open = lines[i].find('\'');
         const size_t close = open == std::string::npos ? open : lines[i].find('\'', open + 1);
         if (close == std::string::npos)
@@ -120,6 +126,9 @@ std::vector<PipingModel> PipingModelRestore::ParseModelList(const std::string& o
         models.push_back(m);
         ++i;
     }
+    if (!ended)
+        RaiseError(kOwn, "The risbatch answer listing the piping models ends without its \"End of Data Found\" line: "
+                         "it may lack models");
     return models;
 }
 

@@ -21,7 +21,8 @@ public:
     // The models of risbatch's output: a line beginning with "model_no" holds the model number
     // between single quotes, the next line the partition number after its first ":". Raises
     // when a model line has no quoted value or its partition line is missing or not a number,
-    // and when the output holds a RIS error.
+    // when no "End of Data Found" line follows the last model (an answer cut short), and when
+    // the output holds a RIS error.
     static std::vector<PipingModel> ParseModelList(const std::string& output);
     // Runs risbatch on the statement and gives the models, in output order. Raises when the
     // project name is not an identifier, an old output cannot be deleted first, risbatch

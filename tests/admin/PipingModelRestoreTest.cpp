@@ -56,16 +56,18 @@ protected:
 
 TEST_F(PipingModelRestoreTest, ModelsComeFromTheModelNoLinesAndTheNextLineAndBrokenListsAreRefused)
 {
-    const std::string output = "model_no: 'P1001'\r\npartition_no: 1\r\n\r\nmodel_no: 'P 2'\r\npartition_no:  12 \r\n";
+    const std::string output =
+        "model_no: 'P1001'\r\npartition_no: 1\r\n\r\nmodel_no: 'P 2'\r\npartition_no:  12 \r\n\r\nEnd of Data Found\r\n";
     const std::vector<PipingModel> models = PipingModelRestore::ParseModelList(output);
     ASSERT_EQ(models.size(), 2u);
     EXPECT_EQ(models[0].modelNo + "/" + models[0].partitionNo, "P1001/1");
     EXPECT_EQ(models[1].modelNo + "/" + models[1].partitionNo, "P 2/12");
-    EXPECT_TRUE(PipingModelRestore::ParseModelList("").empty());
+    EXPECT_TRUE(PipingModelRestore::ParseModelList("End of Data Found\r\n").empty());
     const std::string risError = std::string(78, '*') + "*\r\nRIS Error: RIS_E_UNKNOWN_SCHEMA\r\n" + std::string(79, '*') + "\r\n";
     for (const std::string& broken : {std::string("model_no: P1001\r\npartition_no: 1\r\n"),
                                       std::string("model_no: 'P1001'\r\n"),
-                                      std::string("model_no: 'P1001'\r\npartition_no: \r\n"), risError})
+                                      std::string("model_no: 'P1001'\r\npartition_no: \r\n"), risError,
+                                      output.substr(0, output.find("\r\nmodel_no: 'P 2'")), std::string()})
         EXPECT_THROW(PipingModelRestore::ParseModelList(broken), AppError) << broken;
     EXPECT_THROW(PipingModelRestore::ListModels("a b'c"), AppError); // a bad project name, before the list
 }
@@ -274,6 +276,7 @@ TEST_F(PipingModelRestoreFailureTest, AStaleOrPartialModelListIsNoList)
     const std::vector<Case> cases = {
         {"old output that cannot be deleted", true, ClientRule::PassThrough(), "could not be deleted"},
         {"died after its answer", false, ClientRule::DieAfter(134), "risbatch ended with exit code 134"},
+        {"cut after a model, exit 0", false, ClientRule::CutAnswer(8), "ends without its \"End of Data Found\" line"},
         {"refused the query", false, ClientRule::RefuseStatement("pdtable_113", "RIS_E_TABLE_NOT_FOUND"),
          "RIS_E_TABLE_NOT_FOUND"},
         {"listed", false, ClientRule::PassThrough(), ""},
