@@ -317,7 +317,8 @@ std::string PipingModelRestore::LoadCommand(const std::string& partialDump, cons
 std::string PipingModelRestore::BadRowsFile(const std::string& modelNo)
 {
     // A name of its own per run: a bad file of an earlier restore is never overwritten.
-    return ReplaceAll(GetEnvVar("TMP"), "/", "\\") + "\\pipfile_" + (IsIdentifier(modelNo) ? modelNo + "_" : std::string()) +
+    return ReplaceAll(GetEnvVar("TMP"), "/", "\\") + "\\pipfile_" +
+           (IsIdentifier(modelNo) ? modelNo + "_" : std::string()) +
            GetTempBaseName() + ".bad";
 }
 

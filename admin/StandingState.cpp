@@ -307,8 +307,8 @@ ChangeLook StandingState::LoadLook(const std::string& dumpFile, const std::strin
                    std::to_string(dump.tables.size()) + (dump.tables.size() == 1 ? " table, " : " tables, ") +
                    rowsText(rows) +
                    (untold.empty() ? std::string()
-                                   : "; " + std::to_string(untold.size()) + " of them held as many rows before the load "
-                                     "and were compared value by value") +
+                                   : "; " + std::to_string(untold.size()) +
+                                         " of them held as many rows before the load and were compared value by value") +
                    (dump.grants.empty() ? ")" : ") and its grants");
             return ChangeState::Done;
         }

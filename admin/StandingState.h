@@ -1,7 +1,7 @@
 // What stands in the database after a change of the main window, the script run or the piping
-// model restore whose call failed: the reads the change-and-look way runs (does the user
-// exist, does the schema exist, which tables and rows does the schema hold), each from an
-// answer that is whole or not at all.
+// model restore whose call failed, and after every load: the reads the change-and-look way runs
+// (does the user exist, does the schema exist, which tables, rows and grants does the schema
+// hold), each from an answer that is whole or not at all.
 #pragma once
 
 #include "dbaccess/DumpWholeCheck.h"
@@ -53,9 +53,9 @@ public:
     };
     // The load of the dump into the schema, looked at after every call: NotDone when the
     // schema's listing answers that the server does not know it (asked directly, never read
-    // from the schema list), or the schema holds none of the dump's tables; else each table of the dump is counted
-    // by the server (one run) against the dump's rows, and the grants the dump gives are read
-    // (one run). A table with as many rows as the dump that held as many before the load is
+    // from the schema list), or the schema holds none of the dump's tables; else each table of
+    // the dump is counted by the server (one run) against the dump's rows, and the grants the
+    // dump gives are read (one run). A table with as many rows as the dump that held as many before the load is
     // unloaded and compared with the dump value by value (one run): equal counts cannot tell
     // old rows from new. Done when every table holds the dump's rows and grants; NotKnown
     // otherwise, seen naming each table that is missing, short (with both counts), without its

@@ -49,8 +49,8 @@ TEST_F(LoadRoadsTest, ALoadIsJudgedByWhatTheSchemaHoldsOnEveryRoad)
         {Road::AllDumps, leave113, short113, "pdtable_113 holds 1 row of the dump's 3", true, 1, true},
         {Road::ProjectDumps, leave113, short113, "pdtable_113 holds 1 row of the dump's 3", true, 1, true},
         {Road::ChosenFile, leave113, short113, "pdtable_113 holds 1 row of the dump's 3", true, 1, true},
-        {Road::Script, leave113, short113, "is not whole: schema pd_demo: pdtable_113 holds 1 row of the dump's 3", true,
-         1, true},
+        {Road::Script, leave113, short113, "is not whole: schema pd_demo: pdtable_113 holds 1 row of the dump's 3",
+         true, 1, true},
         {Road::PipingRestore, ClientRule::FailTable("pdtable_34_1", "", 0),
          "delete from pdtable_34_1 where system_unique_no <> 200", "pdtable_34_1 holds 1 row of the dump's 3", true, 1,
          true},
@@ -64,8 +64,8 @@ TEST_F(LoadRoadsTest, ALoadIsJudgedByWhatTheSchemaHoldsOnEveryRoad)
         {Road::Script, ClientRule::RefuseStatement("pdtable_113", "RIS_E_NO_PRIVILEGE"), "",
          "into pd_demo was not done: rislod pd_demo: RIS Error: RIS_E_NO_PRIVILEGE", true, 3, true},
         {Road::Script, leave113, "", "into pd_demo was done is not known: schema pd_demo: pdtable_102, pdtable_103, "
-         "pdtable_111, pdtable_112, pdtable_113, pdtable_114, pdtable_115, pdtable_116, pdtable_121 hold as many rows as "
-         "the dump and as before the load, and could not be compared with it value by value (RIS Error: "
+         "pdtable_111, pdtable_112, pdtable_113, pdtable_114, pdtable_115, pdtable_116, pdtable_121 hold as many rows "
+         "as the dump and as before the load, and could not be compared with it value by value (RIS Error: "
          "RIS_E_NO_PRIVILEGE", true, 3, true, ClientRule::RefuseStatement("pdtable_113", "RIS_E_NO_PRIVILEGE")},
         {Road::ChosenFile, ClientRule::PassThrough(), "", kReadyMessage, false, 3, true},
         {Road::Script, ClientRule::PassThrough(), short113, "into pd_demo was done.", false, 3, true},
@@ -96,7 +96,8 @@ TEST_F(LoadRoadsTest, ALoadIsJudgedByWhatTheSchemaHoldsOnEveryRoad)
         else if (c.road == Road::Script)
             form->SCRstart_Click();
         else
-            said = testsupport::Raised([&] { PipingModelRestore::Restore(ddDump, "demo", {"P1001", "1"}); }).description();
+            said = testsupport::Raised([&] { PipingModelRestore::Restore(ddDump, "demo", {"P1001", "1"}); })
+                       .description();
         if (!design) // a script that ran through shows only its question: the log says what was done
             said = c.road == Road::Script && !c.failed ? BinaryFile::ReadAll(gLogFile) : messages.asked().back().prompt;
         clients.Set("risunlod", ClientRule::PassThrough());

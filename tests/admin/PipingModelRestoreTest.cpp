@@ -56,8 +56,8 @@ protected:
 
 TEST_F(PipingModelRestoreTest, ModelsComeFromTheModelNoLinesAndTheNextLineAndBrokenListsAreRefused)
 {
-    const std::string output =
-        "model_no: 'P1001'\r\npartition_no: 1\r\n\r\nmodel_no: 'P 2'\r\npartition_no:  12 \r\n\r\nEnd of Data Found\r\n";
+    const std::string output = "model_no: 'P1001'\r\npartition_no: 1\r\n\r\nmodel_no: 'P 2'\r\npartition_no:  12 \r\n"
+                               "\r\nEnd of Data Found\r\n";
     const std::vector<PipingModel> models = PipingModelRestore::ParseModelList(output);
     ASSERT_EQ(models.size(), 2u);
     EXPECT_EQ(models[0].modelNo + "/" + models[0].partitionNo, "P1001/1");
