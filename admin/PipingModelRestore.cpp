@@ -56,6 +56,12 @@ std::string createdTable(std::string_view line)
     return std::string(rest.substr(0, end));
 }
 
+// A path shown in a box or the log is in Windows form, also when TMP names a host folder.
+std::string windowsForm(const std::string& path)
+{
+    return ReplaceAll(path, "/", "\\");
+}
+
 // The first lines of a text, CR LF after each, with a count of those left out.
 std::string FirstLines(const std::string& text, size_t count)
 {
@@ -80,12 +86,12 @@ const std::vector<int>& PipingModelRestore::TableNumbers()
 
 std::string PipingModelRestore::StatementFile()
 {
-    return ToolRun::ScratchFilePath();
+    return windowsForm(ToolRun::ScratchFilePath());
 }
 
 std::string PipingModelRestore::OutputFile()
 {
-    return GetEnvVar("TMP") + "\\risbatch.txt";
+    return windowsForm(GetEnvVar("TMP")) + "\\risbatch.txt";
 }
 
 std::string PipingModelRestore::ModelListStatement(const std::string& project)
@@ -317,7 +323,7 @@ std::string PipingModelRestore::LoadCommand(const std::string& partialDump, cons
 std::string PipingModelRestore::BadRowsFile(const std::string& modelNo)
 {
     // A name of its own per run: a bad file of an earlier restore is never overwritten.
-    return ReplaceAll(GetEnvVar("TMP"), "/", "\\") + "\\pipfile_" +
+    return windowsForm(GetEnvVar("TMP")) + "\\pipfile_" +
            (IsIdentifier(modelNo) ? modelNo + "_" : std::string()) +
            GetTempBaseName() + ".bad";
 }

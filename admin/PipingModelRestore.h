@@ -69,7 +69,7 @@ public:
     // kept bad file (in Windows form) with its refused rows.
     static std::string Restore(const std::string& dumpFile, const std::string& project, const PipingModel& model);
 
-    // TMP\tarnwick.sql: the statement file and later the partial dump.
+    // TMP\tarnwick.sql: the statement file and later the partial dump. Both in Windows form.
     static std::string StatementFile();
     // TMP\risbatch.txt.
     static std::string OutputFile();
