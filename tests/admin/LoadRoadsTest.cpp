@@ -82,7 +82,8 @@ TEST_F(LoadRoadsTest, ALoadIsJudgedByWhatTheSchemaHoldsOnEveryRoad)
         clients.Set("rislod", c.rislod);
         clients.Set("risunlod", c.risunlod);
         std::string said;
-        messages.Answer(MsgAnswer::Yes);
+        if (c.road != Road::ChosenFile && !design) // "Are you sure?"
+            messages.Answer(MsgAnswer::Yes);
         if (c.road == Road::AllDumps)
             form->Load_all_dmp_files_Click();
         else if (c.road == Road::ProjectDumps)
