@@ -289,7 +289,7 @@ ChangeLook StandingState::LoadLook(const std::string& dumpFile, const std::strin
         }
         if (!dump.grants.empty()) {
             const std::vector<ListedGrant> grants = gCRIS->RISGetGrants(schema);
-            for (const DumpGrant& g : dump.grants) {
+            for (const ListedGrant& g : dump.grants) {
                 if (!ContainsNoCase(there, g.table))
                     continue;
                 const bool granted = std::any_of(grants.begin(), grants.end(), [&](const ListedGrant& l) {

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <utility>
 
 namespace {
 
@@ -105,12 +106,10 @@ bool WholenessWalk::Take(std::string_view line, DumpLineKind kind)
 
 void WholenessWalk::takeGrant(std::string_view line)
 {
-    if (!StartsWithNoCase(line, "grant "))
-        return;
-    const std::string table = DumpLineClassifier::IndexOrGrantTable(line);
-    const size_t to = FindNoCase(line, " to ");
-    if (!table.empty() && to != std::string_view::npos)
-        result_.grants.push_back({table, std::string(TrimWhite(line.substr(to + 4)))});
+    // A grant line reads as a listing's does.
+    if (StartsWithNoCase(line, "grant "))
+        for (ListedGrant& grant : ListedGrants(std::string(line)))
+            result_.grants.push_back(std::move(grant));
 }
 
 void WholenessWalk::Finish()
