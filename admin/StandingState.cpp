@@ -77,12 +77,17 @@ std::optional<std::vector<std::string>> tablesOfSchema(const std::string& schema
 // What a look found of one table: the table and the words.
 using TableFaults = std::vector<std::pair<std::string, std::string>>;
 
+// Tables the look could not tell, and why in words.
+struct NotTold {
+    std::vector<std::string> tables;
+    std::string words;
+};
+
 // The tables whose counts cannot tell are unloaded (one run) and compared with the dump value
 // by value, as they stand: what differs goes to off; when they cannot be compared, they go to
 // notTold. Grants are left to the grant look.
 void compareValues(const SchemaDumpSummary* wanted, const std::string& wantedProblem, const std::string& schema,
-                   const std::vector<std::string>& tables, bool beforeRead, TableFaults& off,
-                   std::vector<std::string>& notTold)
+                   const std::vector<std::string>& tables, bool beforeRead, TableFaults& off, NotTold& notTold)
 {
     try {
         if (!wanted)
@@ -100,11 +105,10 @@ void compareValues(const SchemaDumpSummary* wanted, const std::string& wantedPro
         std::string why = RISErrorMessage(e.description());
         if (why.empty())
             why = e.description();
-        notTold = tables;
-        notTold.push_back(Join(tables, ", ") + (tables.size() == 1 ? " holds" : " hold") + " as many rows as the dump" +
-                          (beforeRead ? " and as before the load" : " (what stood before the load could not be read)") +
-                          ", and could not be compared with it value by value (" + withoutEndingPeriods(why) +
-                          ")");
+        notTold.tables = tables;
+        notTold.words = Join(tables, ", ") + (tables.size() == 1 ? " holds" : " hold") + " as many rows as the dump" +
+                        (beforeRead ? " and as before the load" : " (what stood before the load could not be read)") +
+                        ", and could not be compared with it value by value (" + withoutEndingPeriods(why) + ")";
     }
 }
 
@@ -299,10 +303,10 @@ ChangeLook StandingState::LoadLook(const std::string& dumpFile, const std::strin
                     off.emplace_back(g.table, g.table + " lacks its grant to " + g.grantee);
             }
         }
-        std::vector<std::string> notTold; // the tables not told, then the words
+        NotTold notTold;
         if (!untold.empty())
             compareValues(before.values.get(), before.valuesProblem, schema, untold, before.read, off, notTold);
-        if (off.empty() && notTold.empty()) {
+        if (off.empty() && notTold.tables.empty()) {
             seen = "schema " + schema + ": every table of the dump is there with its rows (" +
                    std::to_string(dump.tables.size()) + (dump.tables.size() == 1 ? " table, " : " tables, ") +
                    rowsText(rows) +
@@ -318,9 +322,9 @@ ChangeLook StandingState::LoadLook(const std::string& dumpFile, const std::strin
                 faulty.push_back(table);
             words.push_back(text);
         }
-        if (!notTold.empty()) {
-            faulty.insert(faulty.end(), notTold.begin(), notTold.end() - 1);
-            words.push_back(notTold.back());
+        if (!notTold.tables.empty()) {
+            faulty.insert(faulty.end(), notTold.tables.begin(), notTold.tables.end());
+            words.push_back(notTold.words);
         }
         const size_t alike = dump.tables.size() - std::min(dump.tables.size(), faulty.size());
         seen = "schema " + schema + ": " + Join(words, "; ") +
