@@ -240,10 +240,17 @@ void DumpCommands::loadFrom(const std::string& dump)
     CheckIdentifier(schema, "Schema", "RISLoad");
     gCurrentSchema = schema;
     ShowStatus("Load schema " + schema + " from '" + dump + "'");
+    DumpWholeness whole = CheckDumpWhole(dump);
+    // Loaded in "clear" mode, a cut dump would empty tables it cannot fill again.
+    if (!whole.Whole()) {
+        noteFailure("The load of '" + dump + "' into " + schema + " was not done: the dump is not whole (" +
+                    whole.problem + "); schema " + schema + " is as it was");
+        return;
+    }
     // A client may end well having loaded part of the dump, or fail having loaded all of it:
     // the schema is read again after every load and the message says what it holds. What it
     // held before lets the look tell a table the load filled from one that held as many rows.
-    const StandingState::LoadBaseline before = StandingState::ReadBeforeLoad(schema, dump, CheckDumpWhole(dump));
+    const StandingState::LoadBaseline before = StandingState::ReadBeforeLoad(schema, dump, std::move(whole));
     StandingState::LoadFindings findings;
     bool refusalNamed = false;
     ChangeOutcome load = ChangeAndLook(
