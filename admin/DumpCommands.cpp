@@ -283,21 +283,32 @@ void DumpCommands::loadFrom(const std::string& dump)
     CheckIdentifier(schema, "Schema", "RISLoad");
     gCurrentSchema = schema;
     ShowStatus("Load schema " + schema + " from '" + dump + "'");
-    // A client that failed may have loaded all, part or nothing of the dump: the schema is
-    // read again and the message says what it holds.
-    const ChangeOutcome load = ChangeAndLook(
+    DumpWholeness whole = CheckDumpWhole(dump);
+    // Loaded in "clear" mode, a cut dump would empty tables it cannot fill again.
+    if (!whole.Whole()) {
+        noteFailure("The load of '" + dump + "' into " + schema + " was not done: the dump is not whole (" +
+                    whole.problem + "); schema " + schema + " is as it was");
+        return;
+    }
+    // A client may end well having loaded part of the dump, or fail having loaded all of it:
+    // the schema is read again after every load and the message says what it holds. What it
+    // held before lets the look tell a table the load filled from one that held as many rows.
+    const StandingState::LoadBaseline before = StandingState::ReadBeforeLoad(schema, dump, std::move(whole));
+    StandingState::LoadFindings findings;
+    bool refusalNamed = false;
+    ChangeOutcome load = ChangeAndLook(
         [&] {
             const LoggedRun run = LoggedRun::Run(LoadCommand(dump, schema));
+            refusalNamed = !FirstRISError(run.output).empty();
             return RunReport::RunFailure("rislod " + schema, run.exitCode, run.output);
         },
-        StandingState::LoadLook(dump, schema));
-    const std::string what = "the load of '" + dump + "' into " + schema;
-    if (!load.CallFailed())
-        return;
-    if (load.Done())
-        ShowStatus(load.Describe(what));
+        StandingState::LoadLook(dump, schema, before, &findings), LookAfter::EveryCall);
+    StandingState::KeepRefusal(load, refusalNamed);
+    const std::string said = StandingState::DescribeLoad(load, "the load of '" + dump + "' into " + schema, findings);
+    if (!load.Done())
+        noteFailure(said);
     else
-        noteFailure(load.Describe(what));
+        ShowStatus(said);
 }
 
 bool DumpCommands::UnloadSchema(const std::string& schema)

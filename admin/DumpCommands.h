@@ -29,10 +29,12 @@ public:
     // same length. A missing dump raises "Edrisdmp File: '<file>' does not exist".
     void edrisdmp(const std::string& params);
     // Token 1 the dump file: loads it with rislod into the schema its "default schema" line
-    // names; a dump without that line raises, naming the file. A load the client reports as
-    // failed is followed by a read of the schema's tables and rows: when they are the dump's,
-    // the status line says so and the load counts as done; otherwise what the schema holds is
-    // noted in the report and raised, so a script stops there.
+    // names; a dump without that line raises, naming the file, and one that is not whole
+    // (CheckDumpWhole) is not loaded, the failure noted. Every load, whatever the client's end,
+    // is followed by a read of the schema (StandingState::LoadLook): when its tables hold the
+    // dump's rows and grants, the status line says so and the load counts as done (also after
+    // a client that died at its end); otherwise, and always after a refusal the client named,
+    // what the schema holds is noted in the report and raised, so a script stops there.
     void RISLoad(const std::string& params);
 
     // RISUnload of one schema into its dump file in gDumpDir. A failed unload, or a dump that

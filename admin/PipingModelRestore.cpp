@@ -28,7 +28,6 @@
 #include <algorithm>
 #include <map>
 #include <memory>
-#include <optional>
 #include <utility>
 
 namespace {
@@ -57,6 +56,12 @@ std::string createdTable(std::string_view line)
     return std::string(rest.substr(0, end));
 }
 
+// A path shown in a box or the log is in Windows form, also when TMP names a host folder.
+std::string windowsForm(const std::string& path)
+{
+    return ReplaceAll(path, "/", "\\");
+}
+
 // The first lines of a text, CR LF after each, with a count of those left out.
 std::string FirstLines(const std::string& text, size_t count)
 {
@@ -81,12 +86,12 @@ const std::vector<int>& PipingModelRestore::TableNumbers()
 
 std::string PipingModelRestore::StatementFile()
 {
-    return ToolRun::ScratchFilePath();
+    return windowsForm(ToolRun::ScratchFilePath());
 }
 
 std::string PipingModelRestore::OutputFile()
 {
-    return GetEnvVar("TMP") + "\\risbatch.txt";
+    return windowsForm(GetEnvVar("TMP")) + "\\risbatch.txt";
 }
 
 std::string PipingModelRestore::ModelListStatement(const std::string& project)
@@ -104,9 +109,15 @@ std::vector<PipingModel> PipingModelRestore::ParseModelList(const std::string& o
     text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
     const std::vector<std::string> lines = Split(text, "\n");
     std::vector<PipingModel> models;
+    // An answer cut short could pass for a project with fewer models: the list counts only when
+    // its end-of-data line follows the last model.
+    bool ended = false;
     for (size_t i = 0; i < lines.size(); ++i) {
+        if (lines[i].rfind("End of Data Found", 0) == 0)
+            ended = true;
         if (lines[i].compare(0, 8, "model_no") != 0)
             continue;
+        ended = false;
         const size_t open = lines[i].find('\'');
         const size_t close = open == std::string::npos ? open : lines[i].find('\'', open + 1);
         if (close == std::string::npos)
@@ -121,6 +132,9 @@ std::vector<PipingModel> PipingModelRestore::ParseModelList(const std::string& o
         models.push_back(m);
         ++i;
     }
+    if (!ended)
+        RaiseError(kOwn, "The risbatch answer listing the piping models ends without its \"End of Data Found\" line: "
+                         "it may lack models");
     return models;
 }
 
@@ -284,13 +298,15 @@ std::vector<std::string> PipingModelRestore::WritePartialDump(const std::string&
 }
 
 std::string PipingModelRestore::LoadPartialDump(const std::string& partialDump, const std::string& project,
-                                                const std::string& badFile)
+                                                const std::string& badFile, bool* refusalNamed)
 {
     checkProject(project);
     const LoggedRun run = LoggedRun::Run(LoadCommand(partialDump, project, badFile));
     if (run.exitCode == -1)
         return "rislod could not be started";
     const std::string error = RISErrorMessage(run.output);
+    if (refusalNamed)
+        *refusalNamed = !error.empty();
     // A client that died says so only by its exit code: the cleared tables may not be whole.
     if (error.empty() && RisClientEndedSilently(run.exitCode, run.output))
         return RisClientExitText("rislod", run.exitCode);
@@ -307,7 +323,8 @@ std::string PipingModelRestore::LoadCommand(const std::string& partialDump, cons
 std::string PipingModelRestore::BadRowsFile(const std::string& modelNo)
 {
     // A name of its own per run: a bad file of an earlier restore is never overwritten.
-    return GetEnvVar("TMP") + "\\pipfile_" + (IsIdentifier(modelNo) ? modelNo + "_" : std::string()) +
+    return windowsForm(GetEnvVar("TMP")) + "\\pipfile_" +
+           (IsIdentifier(modelNo) ? modelNo + "_" : std::string()) +
            GetTempBaseName() + ".bad";
 }
 
@@ -332,59 +349,29 @@ std::string PipingModelRestore::Restore(const std::string& dumpFile, const std::
                " from '" + dumpFile + "'");
     const std::string bad = BadRowsFile(model.modelNo);
     const std::string schema = "dd_" + project;
-    // The server's count of each table of the partial dump, against the rows the dump held
-    // when it was written: one client call, nothing unloaded.
-    const auto compareWithServer = [&](std::string& seen) {
-        const std::vector<std::string> present = gCRIS->DBGetTables(schema, true);
-        std::vector<std::string> there;
-        for (const DumpTableCount& t : whole.tables)
-            if (ContainsNoCase(present, t.table))
-                there.push_back(t.table);
-        std::vector<DumpTableCount> standing;
-        for (const auto& [table, rows] : gCRIS->RISCountRows(schema, there))
-            standing.push_back({table, rows});
-        const ChangeState state = StandingState::CompareLoad(whole.tables, standing, seen);
-        seen = "schema " + schema + ": " + seen;
-        return state;
-    };
-    // What the counts after a load that ended well found: the look after that failure takes it
-    // rather than asking the server for the same counts again.
-    std::optional<std::pair<ChangeState, std::string>> countedAfterLoad;
-    const ChangeOutcome load = ChangeAndLook(
+    // The look after the load, whatever its end, compares the server's tables with the partial
+    // dump as written; what they held before tells a table the load filled from one that held
+    // as many rows already.
+    const StandingState::LoadBaseline before = StandingState::ReadBeforeLoad(schema, partial, whole);
+    StandingState::LoadFindings findings;
+    bool refusalNamed = false;
+    ChangeOutcome load = ChangeAndLook(
         [&] {
-            std::string failure = LoadPartialDump(partial, project, bad);
+            std::string failure = LoadPartialDump(partial, project, bad, &refusalNamed);
             const std::string refused = IsFileExists(bad) ? ReadFile2String(bad) : std::string();
             if (failure.empty() && !Trim(refused).empty())
                 failure = "rislod refused rows";
-            // A load that ended well is trusted only with the server's counts.
-            if (failure.empty()) {
-                std::string seen;
-                const ChangeState counted = compareWithServer(seen);
-                if (counted != ChangeState::Done) {
-                    countedAfterLoad.emplace(counted, seen);
-                    failure = "rislod ended well, but the tables do not hold the partial dump's rows";
-                }
-            }
             return failure;
         },
-        [&](std::string& seen) {
-            if (!gCRIS->IsRISSchemaExists(schema, true)) {
-                seen = "the RIS schema " + schema + " does not exist";
-                return ChangeState::NotDone;
-            }
-            if (countedAfterLoad) {
-                seen = countedAfterLoad->second;
-                return countedAfterLoad->first;
-            }
-            return compareWithServer(seen);
-        });
+        StandingState::LoadLook(partial, schema, before, &findings), LookAfter::EveryCall);
+    StandingState::KeepRefusal(load, refusalNamed);
     const std::string refused = IsFileExists(bad) ? ReadFile2String(bad) : std::string();
     // The bad file is kept only when it holds refused rows: an empty one tells nothing.
     if (Trim(refused).empty())
         DeleteFileA(bad);
     const std::string what = "the restore of piping model " + model.modelNo + " into dd_" + project;
     if (!load.Done()) {
-        std::string text = load.Describe(what);
+        std::string text = StandingState::DescribeLoad(load, what, findings);
         if (!Trim(refused).empty())
             text += std::string(kCrLf) + "The rows rislod refused are kept in the bad file '" + bad + "':" + kCrLf +
                     FirstLines(refused, 10);
@@ -393,7 +380,7 @@ std::string PipingModelRestore::Restore(const std::string& dumpFile, const std::
     std::string message = absent.empty() ? "DD schema was restored!" : "DD schema was restored in part!";
     message += std::string(kCrLf) + kCrLf;
     if (load.CallFailed())
-        message += load.Describe(what) + kCrLf + kCrLf;
+        message += StandingState::DescribeLoad(load, what, findings) + kCrLf + kCrLf;
     if (!absent.empty())
         message += "Restored: " + Join(tables, ", ") + kCrLf + "Not in the dump '" + dumpFile +
                    "', left as they were: " + Join(absent, ", ") + kCrLf + kCrLf;

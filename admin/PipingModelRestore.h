@@ -21,7 +21,8 @@ public:
     // The models of risbatch's output: a line beginning with "model_no" holds the model number
     // between single quotes, the next line the partition number after its first ":". Raises
     // when a model line has no quoted value or its partition line is missing or not a number,
-    // and when the output holds a RIS error.
+    // when no "End of Data Found" line follows the last model (an answer cut short), and when
+    // the output holds a RIS error.
     static std::vector<PipingModel> ParseModelList(const std::string& output);
     // Runs risbatch on the statement and gives the models, in output order. Raises when the
     // project name is not an identifier, an old output cannot be deleted first, risbatch
@@ -48,9 +49,10 @@ public:
     // Loads the partial dump into dd_<project> with rislod in "clear" mode, the output appended
     // to the program log, the rows the tables refuse written to badFile (none when empty).
     // Gives the RIS error the output holds (one line, without its frame), or why rislod could
-    // not run or that it died; empty when the load went through.
+    // not run or that it died; empty when the load went through. refusalNamed, when given, is
+    // set when the failure is a RIS error the client named.
     static std::string LoadPartialDump(const std::string& partialDump, const std::string& project,
-                                       const std::string& badFile = std::string());
+                                       const std::string& badFile = std::string(), bool* refusalNamed = nullptr);
     static std::string LoadCommand(const std::string& partialDump, const std::string& project,
                                    const std::string& badFile);
     // TMP\pipfile_<model>_<unique>.bad: the bad file of one restore.
@@ -59,13 +61,15 @@ public:
     // The whole restore of the model from the dump; gives the closing message ("DD schema was
     // restored!" and the reminder of the design file; "restored in part" naming the tables the
     // dump does not hold, which stay as they were). The partial dump is loaded only when it
-    // reads as a whole dump of dd_<project> (CheckDumpWhole). A load that failed or refused
-    // rows is followed by a read of dd_<project>: when its tables hold the partial dump's rows
-    // the restore counts as done and the message says what failed; otherwise it raises saying
-    // which tables are missing or short, naming the kept bad file with its refused rows.
+    // reads as a whole dump of dd_<project> (CheckDumpWhole). Every load, whatever the client's
+    // end, is followed by a read of dd_<project> (StandingState::LoadLook): when its tables hold
+    // the partial dump's rows and grants the restore counts as done, and the message says what
+    // failed, if anything; otherwise, and always after a refusal the client named, it raises
+    // saying what stands (tables missing, short, without their grant, or not told), naming the
+    // kept bad file (in Windows form) with its refused rows.
     static std::string Restore(const std::string& dumpFile, const std::string& project, const PipingModel& model);
 
-    // TMP\tarnwick.sql: the statement file and later the partial dump.
+    // TMP\tarnwick.sql: the statement file and later the partial dump. Both in Windows form.
     static std::string StatementFile();
     // TMP\risbatch.txt.
     static std::string OutputFile();

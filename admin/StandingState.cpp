@@ -1,13 +1,21 @@
-// The reads that show what stands after a failed change: users, schemas, tables, rows, grants.
+// The reads that show what stands after a change: users, schemas, tables, rows, grants.
 #include "admin/StandingState.h"
 
 #include "admin/ListSources.h"
 #include "admin/ServerManagerQuery.h"
 #include "dbaccess/CRIS.h"
+#include "dbaccess/CRISWork.h"
+#include "dbaccess/RISErrorReader.h"
+#include "dbaccess/RISListing.h"
+#include "dbtools/SchemaDumpSummary.h"
 #include "platform/AppError.h"
 #include "platform/TextUtil.h"
+#include "services/FileOperation.h"
+#include "services/Messages.h"
 
 #include <algorithm>
+#include <cctype>
+#include <optional>
 
 namespace {
 
@@ -36,6 +44,74 @@ std::string rowsText(uint64_t rows)
     return std::to_string(rows) + (rows == 1 ? " row" : " rows");
 }
 
+std::string Capitalised(std::string text)
+{
+    if (!text.empty())
+        text[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(text[0])));
+    return text;
+}
+
+// A client's message often ends with its own period; a sentence built around it gets one.
+std::string withoutEndingPeriods(std::string text)
+{
+    text = Trim(text);
+    while (!text.empty() && text.back() == '.')
+        text.pop_back();
+    return text;
+}
+
+// The schema's tables from its listing, which comes whole or answers the schema's unknown-schema
+// error: nothing when the server does not know the schema. The schema list, which has no end
+// line, cannot show that a schema is absent.
+std::optional<std::vector<std::string>> tablesOfSchema(const std::string& schema)
+{
+    try {
+        return gCRIS->DBGetTables(schema, true);
+    } catch (const AppError& e) {
+        if (e.description().find("RIS_E_UNKNOWN_SCHEMA") != std::string::npos)
+            return std::nullopt;
+        throw;
+    }
+}
+
+// What a look found of one table: the table and the words.
+using TableFaults = std::vector<std::pair<std::string, std::string>>;
+
+// Tables the look could not tell, and why in words.
+struct NotTold {
+    std::vector<std::string> tables;
+    std::string words;
+};
+
+// The tables whose counts cannot tell are unloaded (one run) and compared with the dump value
+// by value, as they stand: what differs goes to off; when they cannot be compared, they go to
+// notTold. Grants are left to the grant look.
+void compareValues(const SchemaDumpSummary* wanted, const std::string& wantedProblem, const std::string& schema,
+                   const std::vector<std::string>& tables, bool beforeRead, TableFaults& off, NotTold& notTold)
+{
+    try {
+        if (!wanted)
+            RaiseError("StandingState", "the dump's values could not be read: " + wantedProblem);
+        WorkFiles work;
+        const std::string unloaded = work.add(gCRIS->GetTempDir() + GetTempName());
+        gCRIS->RISUnload(unloaded, schema, tables, std::nullopt, "", 0, true, UnloadExtras::ViewsIndexesGrants);
+        const SchemaDumpSummary now = SchemaDumpSummary::Read(unloaded);
+        for (const std::string& table : tables)
+            for (const std::string& fault : wanted->TableDifferences(now, table))
+                if (fault.find("grant") == std::string::npos)
+                    off.emplace_back(table, table + " " + ReplaceAll(fault, "the backup", "the dump"));
+    } catch (const AppError& e) {
+        // A client's error comes in its frame of asterisks: its message is what the sentence needs.
+        std::string why = RISErrorMessage(e.description());
+        if (why.empty())
+            why = e.description();
+        notTold.tables = tables;
+        notTold.words = Join(tables, ", ") + (tables.size() == 1 ? " holds" : " hold") + " as many rows as the dump" +
+                        (beforeRead ? " and as before the load" : " (what stood before the load could not be read)") +
+                        ", and could not be compared with it value by value (" + withoutEndingPeriods(why) + ")";
+    }
+}
+
 } // namespace
 
 std::vector<std::string> StandingState::WholeUserListing(const std::vector<std::string>& linesAfterRule)
@@ -61,42 +137,6 @@ std::vector<std::string> StandingState::DbUsers()
 {
     return WholeUserListing(ServerManagerQuery::Run("select username from dba_users group by username;",
                                                     kDefaultServerManagerPath, "Could not get database users"));
-}
-
-StandingState::SchemaContent StandingState::ReadSchema(const std::string& schema)
-{
-    // The listing and the counts are each used only whole, and they need no room in TEMP for a
-    // copy of the schema's rows.
-    const std::vector<std::string> tables = gCRIS->DBGetTables(schema, true);
-    const RowCounts counts = gCRIS->RISCountRows(schema, tables);
-    SchemaContent content;
-    for (const std::string& table : tables)
-        content.tables.push_back({table, counts.at(table)});
-    return content;
-}
-
-ChangeState StandingState::CompareLoad(const std::vector<DumpTableCount>& dumped,
-                                       const std::vector<DumpTableCount>& standing, std::string& seen)
-{
-    std::vector<std::string> off;
-    uint64_t rows = 0;
-    for (const DumpTableCount& d : dumped) {
-        rows += d.rows;
-        const auto there = std::find_if(standing.begin(), standing.end(),
-                                        [&](const DumpTableCount& s) { return EqualsNoCase(s.table, d.table); });
-        if (there == standing.end())
-            off.push_back(d.table + " is missing");
-        else if (there->rows != d.rows)
-            off.push_back(d.table + " holds " + rowsText(there->rows) + " of the dump's " + std::to_string(d.rows));
-    }
-    if (off.empty()) {
-        seen = "every table of the dump is there with its rows (" + std::to_string(dumped.size()) +
-               (dumped.size() == 1 ? " table, " : " tables, ") + rowsText(rows) + ")";
-        return ChangeState::Done;
-    }
-    seen = Join(off, "; ") + "; the other " + std::to_string(dumped.size() - off.size()) +
-           " tables of the dump are there with their rows";
-    return ChangeState::NotKnown;
 }
 
 ChangeLook StandingState::UserLook(const std::string& user, bool created)
@@ -166,22 +206,162 @@ ChangeLook StandingState::CleanLook(const std::string& schema)
     };
 }
 
-ChangeLook StandingState::LoadLook(const std::string& dumpFile, const std::string& schema)
+StandingState::LoadBaseline StandingState::ReadBeforeLoad(const std::string& schema, const std::string& dumpFile,
+                                                          DumpWholeness dump)
 {
-    return [dumpFile, schema](std::string& seen) {
-        if (!gCRIS->IsRISSchemaExists(schema, true)) {
+    LoadBaseline before;
+    before.dump = std::move(dump);
+    try {
+        // The listing and the counts are each used only whole, and they need no room in TEMP
+        // for a copy of the schema's rows: the dump's tables only are counted.
+        std::vector<std::string> loaded; // the dump's tables the schema lists
+        if (const auto listed = tablesOfSchema(schema))
+            for (const DumpTableCount& d : before.dump.tables)
+                if (ContainsNoCase(*listed, d.table))
+                    loaded.push_back(d.table);
+        for (const auto& [table, rows] : gCRIS->RISCountRows(schema, loaded))
+            before.tables.push_back({table, rows});
+        before.read = true;
+    } catch (const AppError& e) {
+        ShowStatus("What schema " + schema + " holds before the load could not be read: " + e.description());
+    }
+    if (!before.dump.Whole())
+        return before;
+    // Only a table that holds as many rows as the dump already needs its values compared after
+    // the load: the dump is read for them before the load, as it is loaded.
+    const bool countsMayNotTell =
+        !before.read || std::any_of(before.dump.tables.begin(), before.dump.tables.end(), [&](const DumpTableCount& d) {
+            return std::any_of(before.tables.begin(), before.tables.end(), [&](const DumpTableCount& b) {
+                return EqualsNoCase(b.table, d.table) && b.rows == d.rows;
+            });
+        });
+    if (!countsMayNotTell)
+        return before;
+    try {
+        before.values = std::make_shared<const SchemaDumpSummary>(SchemaDumpSummary::Read(dumpFile));
+    } catch (const AppError& e) {
+        before.valuesProblem = e.description();
+    }
+    return before;
+}
+
+ChangeLook StandingState::LoadLook(const std::string& dumpFile, const std::string& schema, const LoadBaseline& before,
+                                   LoadFindings* findings)
+{
+    return [dumpFile, schema, before, findings](std::string& seen) {
+        if (findings)
+            *findings = LoadFindings();
+        const auto listed = tablesOfSchema(schema);
+        if (!listed) {
             seen = "the RIS schema " + schema + " does not exist";
             return ChangeState::NotDone;
         }
-        const DumpWholeness dump = CheckDumpWhole(dumpFile);
-        const SchemaContent standing = ReadSchema(schema);
+        const DumpWholeness& dump = before.dump;
         if (!dump.Whole()) {
-            seen = "the dump '" + dumpFile + "' is not whole (" + dump.problem + "); schema " + schema + " holds " +
-                   std::to_string(standing.tables.size()) + " tables";
+            seen = "the dump '" + dumpFile + "' is not whole (" + dump.problem + "), so what schema " + schema +
+                   " holds cannot be compared with it";
             return ChangeState::NotKnown;
         }
-        const ChangeState state = CompareLoad(dump.tables, standing.tables, seen);
-        seen = "schema " + schema + ": " + seen;
-        return state;
+        std::vector<std::string> there;
+        for (const DumpTableCount& d : dump.tables)
+            if (ContainsNoCase(*listed, d.table))
+                there.push_back(d.table);
+        const RowCounts counts = gCRIS->RISCountRows(schema, there);
+        TableFaults off;                  // what stands otherwise than the dump has it
+        std::vector<std::string> untold;  // tables whose count cannot tell the load's rows from older ones
+        uint64_t rows = 0;
+        for (const DumpTableCount& d : dump.tables) {
+            rows += d.rows;
+            const auto now = counts.find(d.table);
+            if (now == counts.end()) {
+                off.emplace_back(d.table, d.table + " is missing");
+            } else if (now->second != d.rows) {
+                off.emplace_back(d.table, d.table + " holds " + rowsText(now->second) + " of the dump's " +
+                                              std::to_string(d.rows));
+            } else {
+                // A clear-mode load makes each table anew: a table absent before, or holding
+                // another count, shows the load's rows; one that held as many already does not.
+                const auto was = std::find_if(before.tables.begin(), before.tables.end(),
+                                              [&](const DumpTableCount& b) { return EqualsNoCase(b.table, d.table); });
+                if (!before.read || (was != before.tables.end() && was->rows == d.rows))
+                    untold.push_back(d.table);
+            }
+        }
+        if (there.empty() && !dump.tables.empty()) {
+            seen = "schema " + schema + " holds none of the dump's " + std::to_string(dump.tables.size()) + " tables";
+            return ChangeState::NotDone;
+        }
+        if (!dump.grants.empty()) {
+            const std::vector<ListedGrant> grants = gCRIS->RISGetGrants(schema);
+            for (const ListedGrant& g : dump.grants) {
+                if (!ContainsNoCase(there, g.table))
+                    continue;
+                const bool granted = std::any_of(grants.begin(), grants.end(), [&](const ListedGrant& l) {
+                    return EqualsNoCase(l.table, g.table) && EqualsNoCase(l.grantee, g.grantee);
+                });
+                if (!granted)
+                    off.emplace_back(g.table, g.table + " lacks its grant to " + g.grantee);
+            }
+        }
+        NotTold notTold;
+        if (!untold.empty())
+            compareValues(before.values.get(), before.valuesProblem, schema, untold, before.read, off, notTold);
+        if (off.empty() && notTold.tables.empty()) {
+            seen = "schema " + schema + ": every table of the dump is there with its rows (" +
+                   std::to_string(dump.tables.size()) + (dump.tables.size() == 1 ? " table, " : " tables, ") +
+                   rowsText(rows) +
+                   (untold.empty() ? std::string()
+                                   : "; " + std::to_string(untold.size()) +
+                                         " of them held as many rows before the load and were compared value by value") +
+                   (dump.grants.empty() ? ")" : ") and its grants");
+            return ChangeState::Done;
+        }
+        std::vector<std::string> faulty, words;
+        for (const auto& [table, text] : off) {
+            if (!ContainsNoCase(faulty, table))
+                faulty.push_back(table);
+            words.push_back(text);
+        }
+        if (!notTold.tables.empty()) {
+            faulty.insert(faulty.end(), notTold.tables.begin(), notTold.tables.end());
+            words.push_back(notTold.words);
+        }
+        const size_t alike = dump.tables.size() - std::min(dump.tables.size(), faulty.size());
+        seen = "schema " + schema + ": " + Join(words, "; ") +
+               (alike == 0 ? std::string() : "; the other " + std::to_string(alike) +
+                                                 (alike == 1 ? " table of the dump is there with its rows"
+                                                             : " tables of the dump are there with their rows"));
+        if (findings)
+            findings->partial = !off.empty();
+        return ChangeState::NotKnown;
     };
+}
+
+void StandingState::KeepRefusal(ChangeOutcome& load, bool refusalNamed)
+{
+    if (refusalNamed && load.CallFailed() && load.Done())
+        load.state = ChangeState::NotDone;
+}
+
+std::string StandingState::DescribeLoad(const ChangeOutcome& load, const std::string& what,
+                                        const LoadFindings& findings)
+{
+    const std::string failure = withoutEndingPeriods(load.failure);
+    const std::string seen = withoutEndingPeriods(load.seen);
+    switch (load.state) {
+    case ChangeState::Done:
+        if (!load.CallFailed())
+            return load.Describe(what);
+        return Capitalised(what) + " was done although " + failure + (seen.empty() ? "" : "; " + seen) + ".";
+    case ChangeState::NotDone:
+        return Capitalised(what) + " was not done" + (failure.empty() ? "" : ": " + failure) +
+               (seen.empty() ? "" : ". What stands: " + seen) + ".";
+    case ChangeState::NotKnown:
+        break;
+    }
+    if (!findings.partial)
+        return "Whether " + what + " was done is not known: " + (seen.empty() ? "nothing could be read" : seen) +
+               (failure.empty() ? "" : "; " + failure) + ".";
+    return Capitalised(what) + " is not whole: " + (seen.empty() ? "nothing could be read" : seen) +
+           (failure.empty() ? "" : " (" + failure + ")") + ".";
 }

@@ -1,15 +1,18 @@
 // What stands in the database after a change of the main window, the script run or the piping
-// model restore whose call failed: the reads the change-and-look way runs (does the user
-// exist, does the schema exist, which tables and rows does the schema hold), each from an
-// answer that is whole or not at all.
+// model restore whose call failed, and after every load: the reads the change-and-look way runs
+// (does the user exist, does the schema exist, which tables, rows and grants does the schema
+// hold), each from an answer that is whole or not at all.
 #pragma once
 
 #include "dbaccess/DumpWholeCheck.h"
 #include "services/ChangeOutcome.h"
 
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
+
+class SchemaDumpSummary;
 
 class StandingState {
 public:
@@ -20,28 +23,56 @@ public:
     // The user names of the server manager's lines after the rule, checked as above.
     static std::vector<std::string> WholeUserListing(const std::vector<std::string>& linesAfterRule);
 
-    struct SchemaContent {
-        std::vector<DumpTableCount> tables; // every table with the rows it holds now
-    };
-    // The schema's tables as listed and the rows the server counts in each (one client run).
-    // Raises when the listing or the counts do not come whole.
-    static SchemaContent ReadSchema(const std::string& schema);
-
-    // Compares the tables and rows a dump holds with those a schema holds after a load in
-    // "clear" mode: Done when every table of the dump is there with as many rows, else
-    // NotKnown; seen names each table that is missing or holds another count of rows.
-    static ChangeState CompareLoad(const std::vector<DumpTableCount>& dumped,
-                                   const std::vector<DumpTableCount>& standing, std::string& seen);
-
     // The looks. A create's look is Done when the object is there, a drop's when it is gone,
     // NotDone otherwise.
     // The schema is asked for by its own dictionary entry, never read from the schema list,
     // which has no end line: cut short, it would show a schema gone that stands.
     static ChangeLook UserLook(const std::string& user, bool created);
     static ChangeLook SchemaLook(const std::string& schema, bool created);
-    // The load of the dump into the schema: NotDone when the schema does not exist, else
-    // CompareLoad of the dump's tables with the schema's.
-    static ChangeLook LoadLook(const std::string& dumpFile, const std::string& schema);
+    // What a schema and the dump held before a load, so that the look after it compares the
+    // schema with the dump as it was loaded and can tell a table the load filled from one that
+    // held as many rows already. read is false when the schema could not be read: then no
+    // count tells.
+    struct LoadBaseline {
+        DumpWholeness dump;                 // CheckDumpWhole of the dump before the load
+        bool read = false;
+        std::vector<DumpTableCount> tables; // the schema's tables with their rows
+        // The dump's values, read before the load only when a table of the schema holds as
+        // many rows as the dump's (or the schema could not be read); else why not read.
+        std::shared_ptr<const SchemaDumpSummary> values;
+        std::string valuesProblem;
+    };
+    // The dump's tables the schema holds, with their rows (none when the server does not know
+    // the schema), with the dump's check made before the load (the dump's values read as said
+    // above). Never raises.
+    static LoadBaseline ReadBeforeLoad(const std::string& schema, const std::string& dumpFile, DumpWholeness dump);
+
+    // What the look after a load found besides its state: set when it found a table of the
+    // dump missing, short, without its grant or different in its values (else a NotKnown
+    // means it could not tell).
+    struct LoadFindings {
+        bool partial = false;
+    };
+    // The load of the dump into the schema, looked at after every call: NotDone when the
+    // schema's listing answers that the server does not know it (asked directly, never read
+    // from the schema list), or the schema holds none of the dump's tables; else each table of
+    // the dump is counted by the server (one run) against the dump's rows, and the grants the
+    // dump gives are read (one run). A table with as many rows as the dump that held as many before the load is
+    // unloaded and compared with the dump value by value (one run): equal counts cannot tell
+    // old rows from new. Done when every table holds the dump's rows and grants; NotKnown
+    // otherwise, seen naming each table that is missing, short (with both counts), without its
+    // grant, different in its values, or that could not be told.
+    static ChangeLook LoadLook(const std::string& dumpFile, const std::string& schema, const LoadBaseline& before,
+                               LoadFindings* findings = nullptr);
+    // A refusal the client named stands whatever the look found: a refused load that the look
+    // finds whole is not done.
+    static void KeepRefusal(ChangeOutcome& load, bool refusalNamed);
+    // The sentence for a load's outcome, worded from what stands, ending with one period:
+    //   "<What> was done." / "<What> was done although <failure>; <seen>."
+    //   "<What> was not done: <failure>. What stands: <seen>."
+    //   "<What> is not whole: <seen>" [" (<failure>)"] "."                 (findings.partial)
+    //   "Whether <what> was done is not known: <seen>" ["; <failure>"] "."  (the look could not tell)
+    static std::string DescribeLoad(const ChangeOutcome& load, const std::string& what, const LoadFindings& findings);
 
     // The grant of every listed table of each schema to public: Done when each carries a grant
     // to PUBLIC, NotDone when none does, NotKnown otherwise; seen names the tables without one.

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <utility>
 
 namespace {
 
@@ -32,6 +33,7 @@ private:
         return false;
     }
     bool takeInBlock(std::string_view line, DumpLineKind kind);
+    void takeGrant(std::string_view line);
 
     enum class Block { None, Head, Rows };
     DumpWholeness& result_;
@@ -93,11 +95,21 @@ bool WholenessWalk::Take(std::string_view line, DumpLineKind kind)
     case DumpLineKind::EndOfSchema:
         complete_ = true;
         return true;
-    case DumpLineKind::BlockLine:
     case DumpLineKind::Other:
+        takeGrant(line);
+        return true;
+    case DumpLineKind::BlockLine:
         return true;
     }
     return true;
+}
+
+void WholenessWalk::takeGrant(std::string_view line)
+{
+    // A grant line reads as a listing's does.
+    if (StartsWithNoCase(line, "grant "))
+        for (ListedGrant& grant : ListedGrants(std::string(line)))
+            result_.grants.push_back(std::move(grant));
 }
 
 void WholenessWalk::Finish()

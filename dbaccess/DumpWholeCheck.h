@@ -3,6 +3,7 @@
 #pragma once
 
 #include "dbaccess/DumpFormat.h"
+#include "dbaccess/RISListing.h"
 
 #include <cstdint>
 #include <string>
@@ -17,6 +18,7 @@ struct DumpWholeness {
     std::string problem;                // empty when the dump is whole; else the reason (naming the line number)
     std::string schema;                 // the schema name of the schema line
     std::vector<DumpTableCount> tables; // the table blocks in file order with their row counts
+    std::vector<ListedGrant> grants;    // the grant lines outside the table blocks, in file order
     bool Whole() const { return problem.empty(); }
 };
 

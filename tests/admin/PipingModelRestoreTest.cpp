@@ -56,16 +56,18 @@ protected:
 
 TEST_F(PipingModelRestoreTest, ModelsComeFromTheModelNoLinesAndTheNextLineAndBrokenListsAreRefused)
 {
-    const std::string output = "model_no: 'P1001'\r\npartition_no: 1\r\n\r\nmodel_no: 'P 2'\r\npartition_no:  12 \r\n";
+    const std::string output = "model_no: 'P1001'\r\npartition_no: 1\r\n\r\nmodel_no: 'P 2'\r\npartition_no:  12 \r\n"
+                               "\r\nEnd of Data Found\r\n";
     const std::vector<PipingModel> models = PipingModelRestore::ParseModelList(output);
     ASSERT_EQ(models.size(), 2u);
     EXPECT_EQ(models[0].modelNo + "/" + models[0].partitionNo, "P1001/1");
     EXPECT_EQ(models[1].modelNo + "/" + models[1].partitionNo, "P 2/12");
-    EXPECT_TRUE(PipingModelRestore::ParseModelList("").empty());
+    EXPECT_TRUE(PipingModelRestore::ParseModelList("End of Data Found\r\n").empty());
     const std::string risError = std::string(78, '*') + "*\r\nRIS Error: RIS_E_UNKNOWN_SCHEMA\r\n" + std::string(79, '*') + "\r\n";
     for (const std::string& broken : {std::string("model_no: P1001\r\npartition_no: 1\r\n"),
                                       std::string("model_no: 'P1001'\r\n"),
-                                      std::string("model_no: 'P1001'\r\npartition_no: \r\n"), risError})
+                                      std::string("model_no: 'P1001'\r\npartition_no: \r\n"), risError,
+                                      output.substr(0, output.find("\r\nmodel_no: 'P 2'")), std::string()})
         EXPECT_THROW(PipingModelRestore::ParseModelList(broken), AppError) << broken;
     EXPECT_THROW(PipingModelRestore::ListModels("a b'c"), AppError); // a bad project name, before the list
 }
@@ -209,20 +211,19 @@ TEST_F(PipingModelRestoreFailureTest, WhatTheRestoreSaysIsWhatTheTablesHold)
           "with exit code 139; schema dd_demo: every table of the dump is there with its rows (5 tables"},
          false, 3, 3},
         {"died before loading", dump_, ClientRule::DieBefore(139),
-         {"Whether the restore of piping model P1001 into dd_demo was done is not known: rislod ended with exit code "
-          "139. What stands: schema dd_demo: pdtable_12_1 holds 1 row of the dump's 3; pdtable_34_1 holds 1 row of "
-          "the dump's 3; the other 3 tables of the dump are there with their rows"},
+         {"The restore of piping model P1001 into dd_demo is not whole: schema dd_demo: pdtable_12_1 holds 1 row of "
+          "the dump's 3; pdtable_34_1 holds 1 row of the dump's 3; the other 3 tables of the dump are there with their "
+          "rows (rislod ended with exit code 139).\r\n"},
          true, 1, 1},
         {"a row refused", badRowDump, ClientRule::PassThrough(),
-         {"Whether the restore of piping model P1001 into dd_demo was done is not known: ",
-          "pdtable_12_1 holds 2 rows of the dump's 3", "The rows rislod refused are kept in the bad file '" + tmp +
+         {"The restore of piping model P1001 into dd_demo is not whole: ", "pdtable_12_1 holds 2 rows of the dump's 3",
+          "see the bad file).\r\n", "The rows rislod refused are kept in the bad file '" + ReplaceAll(tmp, "/", "\\") +
           "\\pipfile_P1001_", "102 'L-102' 6.5 \r\n"},
          true, 2, 3},
         // The load leaves a row out and ends well: the server's count shows it.
         {"a row left out, ended well", dump_, ClientRule::DropLines("'L-102'"),
-         {"Whether the restore of piping model P1001 into dd_demo was done is not known: rislod ended well, but the "
-          "tables do not hold the partial dump's rows. What stands: schema dd_demo: pdtable_12_1 holds 2 rows of the "
-          "dump's 3; the other 4 tables of the dump are there with their rows"},
+         {"The restore of piping model P1001 into dd_demo is not whole: schema dd_demo: pdtable_12_1 holds 2 rows of "
+          "the dump's 3; the other 4 tables of the dump are there with their rows.\r\n"},
          true, 2, 3},
         {"three tables in the dump", threeDump, ClientRule::PassThrough(),
          {"DD schema was restored in part!", "Restored: pdtable_12_1, pdtable_34_1, pdtable_50_1\r\n",
@@ -246,6 +247,9 @@ TEST_F(PipingModelRestoreFailureTest, WhatTheRestoreSaysIsWhatTheTablesHold)
         EXPECT_EQ(c.raises, !error.empty()) << error;
         for (const std::string& text : c.said)
             EXPECT_NE(said.find(text), std::string::npos) << text << "\n" << said;
+        EXPECT_EQ(said.find(".."), std::string::npos) << said;
+        EXPECT_EQ(said.find('/'), std::string::npos) << said; // every path in Windows form
+        EXPECT_EQ(said.find("not known"), std::string::npos) << said;
         EXPECT_EQ(rowsOf("pdtable_12_1"), c.rows12);
         EXPECT_EQ(rowsOf("pdtable_34_1"), c.rows34);
         EXPECT_EQ(rowsOf("pdtable_67_1"), rows67);
@@ -273,6 +277,7 @@ TEST_F(PipingModelRestoreFailureTest, AStaleOrPartialModelListIsNoList)
     const std::vector<Case> cases = {
         {"old output that cannot be deleted", true, ClientRule::PassThrough(), "could not be deleted"},
         {"died after its answer", false, ClientRule::DieAfter(134), "risbatch ended with exit code 134"},
+        {"cut after a model, exit 0", false, ClientRule::CutAnswer(8), "ends without its \"End of Data Found\" line"},
         {"refused the query", false, ClientRule::RefuseStatement("pdtable_113", "RIS_E_TABLE_NOT_FOUND"),
          "RIS_E_TABLE_NOT_FOUND"},
         {"listed", false, ClientRule::PassThrough(), ""},

@@ -23,7 +23,8 @@ TEST_F(ScriptRunFailureTest, ExpectedFailuresArePassedOverAndOthersStopTheRun)
     const std::string missingSchemaDump = dumpDir + "\\pd_nosuch.dmp";
     writeFile(missingSchemaDump, "default schema pd_nosuch\r\ncreate table t (a int)\r\n"
                                  "***RIS*** End of Table ***RIS***\r\n***RIS*** End of Schema ***RIS***\r\n");
-    const std::string reload = dumpDir + "\\pd_demo.dmp";
+    const std::string reload = dumpDir + "\\pd_demo.dmp", cutDump = dumpDir + "\\pd_cut.dmp";
+    writeFile(cutDump, "default schema pd_demo\r\ncreate table pdtable_113 (a int)\r\n");
     struct Case {
         const char* name;
         std::string lines;
@@ -39,7 +40,9 @@ TEST_F(ScriptRunFailureTest, ExpectedFailuresArePassedOverAndOthersStopTheRun)
         {"drops of a schema and a user that are not there", "del_schema 'pd_nosuch'\r\ndel_dbuser 'pd_nosuch'", "",
          "svrmgr drop user pd_nosuch: ORA-01918: user 'PD_NOSUCH' does not exist - passed over, the database user "
          "does not exist"},
-        {"load into a schema that is not there", "risload '" + missingSchemaDump + "'", "rislod pd_nosuch", "Failed: "},
+        {"load of a cut dump", "risload '" + cutDump + "'", "the dump is not whole (table 'pdtable_113'", "Failed: "},
+        {"load into a schema that is not there", "risload '" + missingSchemaDump + "'", "rislod pd_nosuch",
+         "into pd_nosuch was not done: rislod pd_nosuch: RIS Error: RIS_E_UNKNOWN_SCHEMA"},
     };
     auto form = startedForm();
     const auto pdBefore = tablesOf("pd_demo");
@@ -96,8 +99,8 @@ TEST_F(ScriptRunFailureTest, ALoadWhoseClientDiesIsJudgedByTheSchemasRows)
          "The load of '" + dump + "' into pd_demo was done although rislod pd_demo: ended with exit code 139; schema "
          "pd_demo: every table of the dump is there with its rows", true},
         {"died before loading", true, ClientRule::DieBefore(139),
-         "Whether the load of '" + dump + "' into pd_demo was done is not known: rislod pd_demo: ended with exit code "
-         "139. What stands: schema pd_demo: pdtable_113 holds 1 row of the dump's " + rows, false},
+         "The load of '" + dump + "' into pd_demo is not whole: schema pd_demo: pdtable_113 holds 1 row of the dump's " +
+         rows, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

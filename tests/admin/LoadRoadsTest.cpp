@@ -1,0 +1,112 @@
+// Every road that loads a dump, with a load client that ends well having done part of its work
+// or names its refusal: what the program says must match the rows and grants that stand.
+#include "Form1Fixture.h"
+
+#include "admin/PipingModelRestore.h"
+#include "dbaccess/CRIS.h"
+#include "services/AppGlobals.h"
+#include "services/MessageService.h"
+#include "support/Raised.h"
+#include "support/WrapperClients.h"
+
+#include <QLineEdit>
+
+using testsupport::ClientRule;
+
+namespace {
+
+using LoadRoadsTest = Form1Fixture;
+
+enum class Road { AllDumps, ProjectDumps, ChosenFile, Script, PipingRestore };
+
+TEST_F(LoadRoadsTest, ALoadIsJudgedByWhatTheSchemaHoldsOnEveryRoad)
+{
+    testsupport::WrapperClients clients;
+    auto form = startedForm();
+    const std::string registered = gCRIS->GetRISPath();
+    gCRIS->SetUseRIS(clients.WinFolder()); // the access object's counts, listings and unloads too
+    form->UnLoad_proj_schemen_Click();
+    const std::string pdDump = dumpDir + "\\pd_demo.dmp", ddDump = dumpDir + "\\dd_demo.dmp";
+    const std::string pdText = BinaryFile::ReadAll(pdDump), ddText = BinaryFile::ReadAll(ddDump);
+    const auto pdBefore = tablesOf("pd_demo"), ddBefore = tablesOf("dd_demo");
+    const std::string short113 = "delete from pdtable_113 where model_index_no <> 1";
+    const ClientRule leave113 = ClientRule::FailTable("pdtable_113", "", 0);
+    struct Case {
+        Road road;
+        ClientRule rislod;
+        std::string before; // run on the schema before the load
+        std::string said;   // in the closing box, the script's box or log, or the restore's message
+        bool failed;
+        size_t rows;        // of pdtable_113 (pdtable_34_1 for the restore) afterwards
+        bool granted;
+        ClientRule risunlod = ClientRule::PassThrough();
+    };
+    const std::vector<Case> cases = {
+        {Road::AllDumps, leave113, short113, "pdtable_113 holds 1 row of the dump's 3", true, 1, true},
+        {Road::ProjectDumps, leave113, short113, "pdtable_113 holds 1 row of the dump's 3", true, 1, true},
+        {Road::ChosenFile, leave113, short113, "pdtable_113 holds 1 row of the dump's 3", true, 1, true},
+        {Road::Script, leave113, short113, "is not whole: schema pd_demo: pdtable_113 holds 1 row of the dump's 3",
+         true, 1, true},
+        {Road::PipingRestore, ClientRule::FailTable("pdtable_34_1", "", 0),
+         "delete from pdtable_34_1 where system_unique_no <> 200", "pdtable_34_1 holds 1 row of the dump's 3", true, 1,
+         true},
+        {Road::ProjectDumps, ClientRule::DropLines("'P1002'"), "", "pdtable_113 holds 2 rows of the dump's 3", true, 2,
+         true},
+        {Road::AllDumps, ClientRule::DropLines("update on pdtable_113 to"), "", "pdtable_113 lacks its grant to PUBLIC",
+         true, 3, false},
+        // Counts alike before and after: the values tell, the refusal stands, or it is not known.
+        {Road::AllDumps, leave113, "update pdtable_113 set model_description = 'x' where model_index_no = 2",
+         "pdtable_113 1 row differs in its values", true, 3, true},
+        {Road::Script, ClientRule::RefuseStatement("pdtable_113", "RIS_E_NO_PRIVILEGE"), "",
+         "into pd_demo was not done: rislod pd_demo: RIS Error: RIS_E_NO_PRIVILEGE", true, 3, true},
+        {Road::Script, leave113, "", "into pd_demo was done is not known: schema pd_demo: pdtable_102, pdtable_103, "
+         "pdtable_111, pdtable_112, pdtable_113, pdtable_114, pdtable_115, pdtable_116, pdtable_121 hold as many rows "
+         "as the dump and as before the load, and could not be compared with it value by value (RIS Error: "
+         "RIS_E_NO_PRIVILEGE", true, 3, true, ClientRule::RefuseStatement("pdtable_113", "RIS_E_NO_PRIVILEGE")},
+        {Road::ChosenFile, ClientRule::PassThrough(), "", kReadyMessage, false, 3, true},
+        {Road::Script, ClientRule::PassThrough(), short113, "into pd_demo was done.", false, 3, true},
+    };
+    writeFile(dumpDir + "\\load.scr", "risload '" + pdDump + "'\r\n");
+    form->scriptfile->setText(QString::fromStdString(dumpDir + "\\load.scr"));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.said);
+        const bool design = c.road == Road::PipingRestore;
+        const std::string schema = design ? "dd_demo" : "pd_demo", table = design ? "pdtable_34_1" : "pdtable_113";
+        clients.Set("rislod", ClientRule::PassThrough());
+        writeFile(pdDump, pdText);
+        writeFile(ddDump, ddText);
+        form->dumpCommands().RISLoad("'" + (design ? ddDump : pdDump) + "'");
+        EXPECT_EQ(tablesOf(schema), design ? ddBefore : pdBefore);
+        if (!c.before.empty())
+            execute(schema, c.before);
+        clients.Set("rislod", c.rislod);
+        clients.Set("risunlod", c.risunlod);
+        std::string said;
+        if (c.road != Road::ChosenFile && !design) // "Are you sure?"
+            messages.Answer(MsgAnswer::Yes);
+        if (c.road == Road::AllDumps)
+            form->Load_all_dmp_files_Click();
+        else if (c.road == Road::ProjectDumps)
+            form->Load_proj_schemen_Click();
+        else if (c.road == Road::ChosenFile)
+            dialogs.Answer(pdDump), form->Load_auswahl_Click();
+        else if (c.road == Road::Script)
+            form->SCRstart_Click();
+        else
+            said = testsupport::Raised([&] { PipingModelRestore::Restore(ddDump, "demo", {"P1001", "1"}); })
+                       .description();
+        if (!design) // a script that ran through shows only its question: the log says what was done
+            said = c.road == Road::Script && !c.failed ? BinaryFile::ReadAll(gLogFile) : messages.asked().back().prompt;
+        clients.Set("risunlod", ClientRule::PassThrough());
+        EXPECT_NE(said.find(c.said), std::string::npos) << said;
+        EXPECT_EQ(said.find(kReadyMessage) != std::string::npos, !c.failed && c.road != Road::Script) << said;
+        EXPECT_EQ(tablesOf(schema).at(table).size(), c.rows);
+        const std::vector<ListedGrant> grants = gCRIS->RISGetGrants(schema);
+        EXPECT_EQ(c.granted, std::any_of(grants.begin(), grants.end(), [&](const ListedGrant& g) {
+                      return EqualsNoCase(g.table, table) && EqualsNoCase(g.grantee, "public");
+                  }));
+    }
+    gCRIS->SetUseRIS(registered);
+}
+
+} // namespace
