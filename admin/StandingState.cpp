@@ -7,7 +7,7 @@
 #include "dbaccess/CRISWork.h"
 #include "dbaccess/RISErrorReader.h"
 #include "dbaccess/RISListing.h"
-#include "dbtools/SchemaDumpSummary.h"
+#include "dbaccess/SchemaDumpSummary.h"
 #include "platform/AppError.h"
 #include "platform/TextUtil.h"
 #include "services/FileOperation.h"

@@ -7,7 +7,7 @@
 #include "dbtools/CharColumnDumpEdit.h"
 #include "dbtools/CharColumnBackupCheck.h"
 #include "dbtools/CharColumnReload.h"
-#include "dbtools/SchemaDumpSummary.h"
+#include "dbaccess/SchemaDumpSummary.h"
 #include "dbtools/TempRoom.h"
 #include "platform/AppError.h"
 #include "platform/Clock.h"

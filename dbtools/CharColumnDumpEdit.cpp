@@ -4,7 +4,7 @@
 #include "dbaccess/DumpReader.h"
 #include "dbaccess/DumpWriter.h"
 #include "dbtools/CharColumnChange.h"
-#include "dbtools/SchemaDumpSummary.h"
+#include "dbaccess/SchemaDumpSummary.h"
 #include "platform/AppError.h"
 #include "platform/TextUtil.h"
 

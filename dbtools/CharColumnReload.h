@@ -3,7 +3,7 @@
 // restore of the tables the run dropped, told table by table.
 #pragma once
 
-#include "dbtools/SchemaDumpSummary.h"
+#include "dbaccess/SchemaDumpSummary.h"
 
 #include <cstdint>
 #include <string>

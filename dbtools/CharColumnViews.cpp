@@ -4,7 +4,7 @@
 #include "dbaccess/CRIS.h"
 #include "dbaccess/CRISWork.h"
 #include "dbtools/RisFailureText.h"
-#include "dbtools/SchemaDumpSummary.h"
+#include "dbaccess/SchemaDumpSummary.h"
 #include "platform/AppError.h"
 #include "platform/TextUtil.h"
 #include "services/AppGlobals.h"

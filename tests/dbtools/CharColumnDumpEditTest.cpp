@@ -5,7 +5,7 @@
 #include "dbtools/CharColumnDumpEdit.h"
 
 #include "dbtools/CharColumnChange.h"
-#include "dbtools/SchemaDumpSummary.h"
+#include "dbaccess/SchemaDumpSummary.h"
 #include "platform/WinPath.h"
 #include "support/TestEnvironment.h"
 #include "support/TestFiles.h"

@@ -5,7 +5,7 @@
 
 #include "DbToolsSampleEnvironment.h"
 #include "dbtools/DdlDatabase.h"
-#include "dbtools/SchemaDumpSummary.h"
+#include "dbaccess/SchemaDumpSummary.h"
 #include "platform/Clock.h"
 #include "platform/HostFiles.h"
 #include "platform/TextUtil.h"

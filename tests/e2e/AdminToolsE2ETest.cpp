@@ -168,8 +168,9 @@ TEST_F(AdminToolsE2ETest, PipingRestoreTakesOnlyADumpOfTheProjectsDesignSchema)
         EXPECT_NE(form->lblDumpSchema->text().toStdString().find(c.shown), std::string::npos)
             << form->lblDumpSchema->text().toStdString();
         ASSERT_EQ(boxes_.asked().size(), asked + (c.accepted ? 0 : 1));
-        if (!c.accepted)
+        if (!c.accepted) {
             EXPECT_EQ(boxes_.asked().back().prompt.rfind("RIS-DMP-File ist falsch\r\n'" + dump + "'", 0), 0u);
+        }
         delete form;
     }
 }

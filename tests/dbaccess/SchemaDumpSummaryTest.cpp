@@ -1,6 +1,6 @@
 // The summary of a schema dump and what the comparison of two reports: missing tables, column
 // definitions, rows and their values, indexes, grants, views, and tables the expected dump lacks.
-#include "dbtools/SchemaDumpSummary.h"
+#include "dbaccess/SchemaDumpSummary.h"
 
 #include "platform/TextUtil.h"
 #include "platform/WinPath.h"

@@ -1,5 +1,5 @@
 // The content of a schema dump, table by table, and the comparison of two.
-#include "dbtools/SchemaDumpSummary.h"
+#include "dbaccess/SchemaDumpSummary.h"
 
 #include "dbaccess/DumpReader.h"
 #include "dbaccess/DumpRowHash.h"
