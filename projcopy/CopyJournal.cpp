@@ -66,16 +66,7 @@ std::string rowCondition(const std::string& key, const RowImage& row)
 // also when its client ended well.
 ChangeOutcome undoStep(const std::function<std::string()>& change, const ChangeLook& look)
 {
-    ChangeOutcome out = ChangeAndLook(change, look);
-    if (!out.CallFailed()) {
-        try {
-            out.state = look(out.seen);
-        } catch (const std::exception& e) {
-            out.state = ChangeState::NotKnown;
-            out.seen = e.what();
-        }
-    }
-    return out;
+    return ChangeAndLook(change, look, LookAfter::EveryCall);
 }
 
 std::string leftBecause(const ChangeOutcome& out)
@@ -168,44 +159,68 @@ bool CopyJournal::InsertRow(const std::string& m, const std::string& table, cons
     e.what = what;
     e.users = users;
     RisParamsAccess::StatementRun how;
+    // Read back after every run, whatever the client said: the clash test has just found the
+    // key free, so a row of the key equal to the statement's whole row is the copy's own, also
+    // when the client committed it and then reported an error.
     const ChangeOutcome out = ChangeAndLook(
         [&] { return ris_.RunStatement(e.params, e.schema, statement, how); },
-        [&](std::string& seen) {
-            // Refused by the server, the INSERT changed nothing: a row of its key there now is
-            // another's, whatever it holds.
-            return how.refused ? ChangeState::NotDone : rowState(e, seen);
-        });
+        [&](std::string& seen) { return how.ran ? rowState(e, seen) : ChangeState::NotDone; }, LookAfter::EveryCall);
     const std::string project = "project '" + e.project + "'";
-    if (!out.CallFailed()) {
-        entries_.push_back(e);
-        return true;
-    }
+    const std::string failure = out.CallFailed() ? out.failure : std::string("risbatch reported no error");
     switch (out.state) {
     case ChangeState::Done:
+        entries_.push_back(e);
+        if (!out.CallFailed())
+            return true;
+        if (how.refused) {
+            // The refusal the client named stands: the row goes with what the copy made.
+            log_.WriteLog(m + ": " + what + " stands in " + project + " although risbatch refused it: " +
+                          out.failure + "; it is taken out with what the copy made");
+            return false;
+        }
         // A client that died after its work has carried the INSERT out: the row tells.
         log_.WriteLog(m + ": " + what + " stands in " + project + " although risbatch failed: " + out.failure);
-        entries_.push_back(e);
         return true;
     case ChangeState::NotDone:
-        log_.WriteLog(m + ": " + what + " not added to " + project + ": " + out.failure +
+        log_.WriteLog(m + ": " + what + " not added to " + project + ": " + failure +
                       (out.seen.empty() ? std::string() : "; " + out.seen));
         return false;
     case ChangeState::NotKnown:
         break;
     }
-    log_.WriteLog(m + ": " + what + " perhaps added to " + project + ": " + out.failure +
+    log_.WriteLog(m + ": " + what + " perhaps added to " + project + ": " + failure +
                   "; it could not be read again: " + out.seen);
     entries_.push_back(e);
     return false;
 }
 
-void CopyJournal::FileCreated(const std::string& path) { entries_.push_back(entry(Kind::File, "", path)); }
-
-void CopyJournal::FolderCreated(const std::string& path) { entries_.push_back(entry(Kind::Folder, "", path)); }
-
-void CopyJournal::TableLoaded(const std::string& table)
+void CopyJournal::record(Kind kind, const std::string& schema, const std::string& name)
 {
-    entries_.push_back(entry(Kind::Table, "dd_" + target_.project, table));
+    // A second row of the model copies into the same folder: what the first row made is
+    // recorded once, and taken out once.
+    if (!made(kind, schema, name))
+        entries_.push_back(entry(kind, schema, name));
+}
+
+bool CopyJournal::made(Kind kind, const std::string& schema, const std::string& name) const
+{
+    return std::any_of(entries_.begin(), entries_.end(), [&](const Entry& e) {
+        return e.kind == kind && e.params == target_.params && EqualsNoCase(e.schema, schema) &&
+               EqualsNoCase(e.name, name);
+    });
+}
+
+void CopyJournal::FileCreated(const std::string& path) { record(Kind::File, "", path); }
+
+void CopyJournal::FolderCreated(const std::string& path) { record(Kind::Folder, "", path); }
+
+void CopyJournal::TableLoaded(const std::string& table) { record(Kind::Table, "dd_" + target_.project, table); }
+
+bool CopyJournal::MadeFile(const std::string& path) const { return made(Kind::File, "", path); }
+
+bool CopyJournal::MadeTable(const std::string& table) const
+{
+    return made(Kind::Table, "dd_" + target_.project, table);
 }
 
 int CopyJournal::TableStands(const std::string& table, std::string& failure) const

@@ -328,16 +328,16 @@ std::string RisParamsAccess::RunStatement(const std::string& paramsFile, const s
                                           const std::string& sql, StatementRun& how) const
 {
     how.refused = false;
+    how.ran = false;
     const std::string sqlFile = tmpFile("sql.txt"), outFile = tmpFile("risout.txt");
     std::string failure;
-    bool started = false;
     try {
         if (Trim(sql).empty())
             throw AppError(1, "RunStatement", "SQL statement not defined");
         CheckRISName("Schema", schema);
         run("del " + QuoteString(outFile), "");
         HostWriteFile(sqlFile, batchInput(schema, sql));
-        started = true;
+        how.ran = true;
         const long exitCode =
             run(clientCommand(paramsFile, "risbatch -i " + QuoteString(sqlFile) + " -o " + QuoteString(outFile)),
                 how.logAnswer ? log_.Path() : std::string());
@@ -357,7 +357,7 @@ std::string RisParamsAccess::RunStatement(const std::string& paramsFile, const s
         failure = e.what();
     }
     // Refused before any client ran (no statement, a name that would carry another): nothing changed.
-    if (!started)
+    if (!how.ran)
         how.refused = true;
     deleteFiles({sqlFile, outFile});
     return failure;

@@ -36,10 +36,14 @@ public:
 
     // How a statement's run ended, beyond its failure text.
     struct StatementRun {
-        // risbatch answered with a RIS error block: the server refused the statement, which
-        // then changed nothing. False for a client that died or gave no answer: what it did
-        // is not known until looked at.
+        // risbatch answered with a RIS error block (or no client ran): the refusal is named and
+        // stands. Whether the statement changed anything is still known only by looking when
+        // the client ran, as a client can commit its work and then report an error. False for
+        // a client that died or gave no answer.
         bool refused = false;
+        // The client was started on the statement: what it did is known only by looking. False
+        // when the statement was refused before any client ran, which then changed nothing.
+        bool ran = false;
         // risbatch's console output goes to the copy log; false keeps it out, for a question
         // whose "no" is a RIS error (the caller words the answer in the log itself).
         bool logAnswer = true;

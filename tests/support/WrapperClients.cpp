@@ -85,11 +85,12 @@ ClientRule ClientRule::DieBefore(int exitCode, const std::string& answer)
     return r;
 }
 
-ClientRule ClientRule::DieAfter(int exitCode)
+ClientRule ClientRule::DieAfter(int exitCode, const std::string& answer)
 {
     ClientRule r;
     r.act_ = Act::DieAfter;
     r.exitCode_ = exitCode;
+    r.answer_ = answer;
     return r;
 }
 
@@ -174,7 +175,7 @@ std::string ClientRule::Script(size_t index) const
         act = (answer_.empty() ? std::string() : "answer " + Quoted(answer_) + "; ") + "exit " + code;
         break;
     case Act::DieAfter:
-        act = real + "; exit " + code;
+        act = real + "; " + (answer_.empty() ? std::string() : "answer " + Quoted(answer_) + "; ") + "exit " + code;
         break;
     case Act::CutAnswer: {
         const std::string keep = std::to_string(keepLines_);

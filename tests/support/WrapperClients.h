@@ -39,8 +39,9 @@ public:
     // `exitCode`.
     static ClientRule DieBefore(int exitCode, const std::string& answer = "");
     // The real client does the whole run, then the wrapper ends with `exitCode` (a crash at the
-    // end).
-    static ClientRule DieAfter(int exitCode);
+    // end). With an `answer` (an error block) it adds that to the client's answer first: a
+    // client that committed its work and then reported an error.
+    static ClientRule DieAfter(int exitCode, const std::string& answer = "");
     // The real client runs; its answer is cut to its first `keepLines` lines and the run ends with 0.
     static ClientRule CutAnswer(int keepLines);
     // The statement that holds `text` (any case) is refused with the RIS error block of `error`:
