@@ -19,6 +19,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <utility>
 #include <gtest/gtest.h>
 
 namespace {
@@ -52,6 +53,19 @@ protected:
                 ModelSelectionTree::NodeCheck(*n);
             }
         return ModelCopyRun(sides, ris, log, selection, tree).Run();
+    }
+    // Takes the piping discipline out of the target again, as the fixture began: its rows,
+    // its design tables and the copy folder.
+    void takeOutPiping()
+    {
+        std::string sql = "default schema pd_demo;\r\ndelete from pdtable_113 where discipline_indx_no = 1;\r\n"
+                          "delete from pdtable_112 where discipline_indx_no = 1;\r\n"
+                          "delete from pdtable_111 where discipline_indx_no = 1;\r\ndefault schema dd_demo;\r\n";
+        for (int p : {1, 2})
+            for (int t : {12, 34, 50, 67, 80})
+                sql += "drop table pdtable_" + std::to_string(t) + "_" + std::to_string(p) + ";\r\n";
+        projcopytest::RunSql(targetRoot, sql);
+        fs::remove_all(HostPath(kCopyFolder));
     }
     std::string lastMessage() const { return messages.asked().empty() ? "" : messages.asked().back().prompt; }
     std::string notCopied() const { return "Models not copied: 'P1001'. See the copy log '" + log.Path() + "'"; }
@@ -99,8 +113,8 @@ TEST_F(ModelCopyFailureTest, AFailedStepTakesOutWhatTheModelsCopyMade)
         std::string takenOut; // what the log names as taken out again
         const char* looked = ""; // what the log says stood after the failed step
     };
-    const std::string tables12to50 = "design table pdtable_50_1 of dd_demo, design table pdtable_34_1 of dd_demo, "
-                                     "design table pdtable_12_1 of dd_demo, ";
+    const std::string tables12and34 = "design table pdtable_34_1 of dd_demo, design table pdtable_12_1 of dd_demo, ";
+    const std::string tables12to50 = "design table pdtable_50_1 of dd_demo, " + tables12and34;
     const std::vector<Case> cases = {
         {"row insert that crashed before its work", "risbatch",
          ClientRule::DieBefore(134, "RIS batch\r\n").When("INSERT INTO pdtable_113"),
@@ -109,16 +123,33 @@ TEST_F(ModelCopyFailureTest, AFailedStepTakesOutWhatTheModelsCopyMade)
         {"row insert refused", "risbatch", ClientRule::RefuseStatement("INSERT INTO pdtable_113"),
          "P1001: model 'P1001' not added to project 'demo': RIS Error: RIS_E_NO_PRIVILEGE",
          "area 'A1' (pdtable_112), discipline 'Piping' (pdtable_111)"},
+        // The row went in, but the refusal the client named stands: the row goes with the rest.
+        {"row insert committed, then a RIS error with exit 0", "risbatch",
+         ClientRule::DieAfter(0, testsupport::WrapperClients::ErrorBlock("RIS_E_NET_READ_ERROR", "Connection lost"))
+             .When("INSERT INTO pdtable_113"),
+         "P1001: model 'P1001' stands in project 'demo' although risbatch refused it: RIS Error: RIS_E_NET_READ_ERROR "
+         "- Connection lost; it is taken out with what the copy made\r\n",
+         kRowsOfTheModel},
         // The table it never made is not named as taken out.
         {"load that crashed", "rislod", ClientRule::DieBefore(139, "Loading pdtable_34_1").When("pdtable_34_1"),
          "Table 'pdtable_34_1' not copied into dd_demo: rislod ended with exit code 139",
          filesAndRows("design table pdtable_12_1 of dd_demo, "),
          "The load of pdtable_34_1 into dd_demo was not done: rislod ended with exit code 139; pdtable_34_1 is not "
          "in dd_demo.\r\n"},
-        {"load that did its work and then crashed", "rislod", ClientRule::DieAfter(139).When("pdtable_50_1"),
-         "Table 'pdtable_50_1' not copied into dd_demo: rislod ended with exit code 139", filesAndRows(tables12to50),
-         "The load of pdtable_50_1 into dd_demo was done although rislod ended with exit code 139; pdtable_50_1 "
-         "stands in dd_demo with "},
+        // Ended well, judged by what stands: a row short.
+        {"load short with exit 0", "rislod", ClientRule::DropLines("GATE1").When("pdtable_34_1"),
+         "Table 'pdtable_34_1' not copied into dd_demo: pdtable_34_1 stands in dd_demo with 2 of 3 rows\r\n",
+         filesAndRows(tables12and34),
+         "The load of pdtable_34_1 into dd_demo ended without an error, but it is not whole: pdtable_34_1 stands in "
+         "dd_demo with 2 of 3 rows.\r\n"},
+        // Whole by its count, but refused by name: the count does not overrule the refusal.
+        {"load whole by count but refused with exit 0", "rislod",
+         ClientRule::DieAfter(0, testsupport::WrapperClients::ErrorBlock("RIS_E_TABLE_EXISTS", "pdtable_34_1"))
+             .When("pdtable_34_1"),
+         "Table 'pdtable_34_1' not copied into dd_demo: RIS Error: RIS_E_TABLE_EXISTS - pdtable_34_1\r\n",
+         filesAndRows(tables12and34),
+         "Whether the load of pdtable_34_1 into dd_demo was done is not known: RIS Error: RIS_E_TABLE_EXISTS - "
+         "pdtable_34_1. What stands: pdtable_34_1 stands in dd_demo with 3 of 3 rows.\r\n"},
         {"unload whose dump was cut", "risunlod", ClientRule::CutAnswer(4).When("pdtable_34_1"),
          "Table 'pdtable_34_1' not copied into dd_demo: the dump is not whole: ",
          filesAndRows("design table pdtable_12_1 of dd_demo, ")},
@@ -135,7 +166,7 @@ TEST_F(ModelCopyFailureTest, AFailedStepTakesOutWhatTheModelsCopyMade)
         EXPECT_EQ(copyP1001(), 1);
         clients.Set(c.client, ClientRule::PassThrough());
         EXPECT_EQ(lastMessage(), notCopied());
-        EXPECT_EQ(TargetState(targetRoot), before);
+        EXPECT_EQ(BothProjects(), bothBefore);
         const std::string text = CopyLogText();
         EXPECT_NE(text.find(c.failure), std::string::npos) << text;
         EXPECT_NE(text.find(c.looked), std::string::npos) << text;
@@ -146,19 +177,91 @@ TEST_F(ModelCopyFailureTest, AFailedStepTakesOutWhatTheModelsCopyMade)
     }
 }
 
-// An INSERT that the client carried out before it died is in the target: the copy looks, finds
-// the row and finishes the model.
-TEST_F(ModelCopyFailureTest, AnInsertWhoseClientDiedAfterItsWorkIsLookedAt)
+// A step whose client did its work and then died is looked at: the row or the design table
+// found whole is a step done, and the copy finishes the model.
+TEST_F(ModelCopyFailureTest, AStepWhoseClientDiedAfterItsWorkIsLookedAt)
 {
-    clients.Set("risbatch", ClientRule::DieAfter(139).When("INSERT INTO pdtable_113"));
-    EXPECT_EQ(copyP1001(), 0) << lastMessage();
-    expectP1001Whole();
-    std::string text = CopyLogText();
-    EXPECT_NE(text.find("P1001: model 'P1001' stands in project 'demo' although risbatch failed: risbatch ended with "
-                        "exit code 139\r\n"),
-              std::string::npos)
-        << text;
-    EXPECT_NE(text.find("\tprocessing successfully complete\r\n"), std::string::npos) << text;
+    const struct {
+        const char* name;
+        const char* client;
+        ClientRule rule;
+        const char* logged;
+    } cases[] = {
+        {"row insert", "risbatch", ClientRule::DieAfter(139).When("INSERT INTO pdtable_113"),
+         "P1001: model 'P1001' stands in project 'demo' although risbatch failed: risbatch ended with exit code "
+         "139\r\n"},
+        {"design table load", "rislod", ClientRule::DieAfter(139).When("pdtable_50_1"),
+         "The load of pdtable_50_1 into dd_demo was done although rislod ended with exit code 139; pdtable_50_1 "
+         "stands in dd_demo with 3 of 3 rows.\r\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        clients.Set(c.client, c.rule);
+        EXPECT_EQ(copyP1001(), 0) << lastMessage();
+        clients.Set(c.client, ClientRule::PassThrough());
+        expectP1001Whole();
+        const std::string text = CopyLogText();
+        EXPECT_NE(text.find(c.logged), std::string::npos) << text;
+        EXPECT_EQ(text.find("taken out of project"), std::string::npos) << text;
+        EXPECT_NE(text.find("\tprocessing successfully complete\r\n"), std::string::npos) << text;
+        takeOutPiping();
+        EXPECT_EQ(BothProjects(), bothBefore);
+    }
+}
+
+// Two rows of the source under one model number: both go into the model's folder of the
+// target, both rows go in with the design tables of their partitions; the file and the tables
+// the first row's copy made are the copy's own, not another's.
+TEST_F(ModelCopyFailureTest, TwoRowsOfOneModelNumberAreCopiedWhole)
+{
+    for (const int partition : {2, 1}) {
+        SCOPED_TRACE("second row in partition " + std::to_string(partition));
+        projcopytest::RunSql(StandInRoot(),
+                             "default schema pd_demo;\r\ninsert into pdtable_113 (model_index_no, discipline_indx_no, "
+                             "area_index_no, model_no, model_description, network_address, path_name, model_file_spec, "
+                             "model_type, partition_no) values (9, 1, 1, 'P1001', 'Second row', 'PDSSRV1', "
+                             "'D:\\pds\\demo\\model', 'p1001.dgn', 0, " + std::to_string(partition) + ");\r\n");
+        struct Restore {
+            bool done = false;
+            void now()
+            {
+                if (!std::exchange(done, true))
+                    projcopytest::RunSql(StandInRoot(), "default schema pd_demo;\r\n"
+                                                        "delete from pdtable_113 where model_index_no = 9;\r\n");
+            }
+            ~Restore() { now(); }
+        } restore;
+        EXPECT_EQ(copyP1001(), 0) << lastMessage();
+        const auto rows = Rows(targetRoot, "pd_demo", "SELECT model_index_no, network_address, path_name, "
+                                                      "partition_no FROM pdtable_113 WHERE model_no = 'P1001' "
+                                                      "ORDER BY model_index_no");
+        ASSERT_EQ(rows.size(), 2u);
+        for (size_t r = 0; r < 2; ++r) {
+            EXPECT_EQ(rows[r][0].value_or(""), r == 0 ? "1" : "9");
+            EXPECT_EQ(rows[r][1].value_or(""), "PDSSRV1");
+            EXPECT_EQ(rows[r][2].value_or(""), "D:\\pds\\copy\\model\\");
+            EXPECT_EQ(rows[r][3].value_or(""), r == 0 ? "1" : std::to_string(partition));
+        }
+        EXPECT_TRUE(fs::exists(HostPath(std::string(kCopyFolder) + "\\model\\p1001.dgn")));
+        for (int p : {1, partition})
+            for (int t : {12, 34, 50, 67, 80}) {
+                const std::string table = "pdtable_" + std::to_string(t) + "_" + std::to_string(p);
+                EXPECT_EQ(Rows(targetRoot, "dd_demo", "SELECT * FROM " + table),
+                          Rows(StandInRoot(), "dd_demo", "SELECT * FROM " + table))
+                    << table;
+            }
+        const std::string text = CopyLogText();
+        EXPECT_EQ(text.find("exist already"), std::string::npos) << text;
+        EXPECT_EQ(text.find("taken out of project"), std::string::npos) << text;
+        if (partition == 1)
+            EXPECT_NE(text.find("P1001: pdtable_12_1 was copied for an earlier row of model 'P1001'\r\n"),
+                      std::string::npos)
+                << text;
+        EXPECT_NE(text.find("\tprocessing successfully complete\r\n"), std::string::npos) << text;
+        takeOutPiping();
+        restore.now();
+        EXPECT_EQ(BothProjects(), bothBefore);
+    }
 }
 
 // When the row cannot be read at that moment, the copy cannot go on; its undo looks again and
