@@ -87,7 +87,10 @@ public:
     // (failure says why). A table without rows stands too. Asked so that a "no" is no failure
     // in the copy log.
     int TableStands(const std::string& table, std::string& failure) const;
-    // What stands of a load of table that should have brought rows rows.
+    // What stands of a load of table that should have brought rows rows: Done when it stands
+    // with them all, NotDone when it is not there, NotKnown when short or unreadable. The count
+    // tells only because the table did not stand before the load: the copy loads no table that
+    // stands, and does not load again one it made itself.
     ChangeState LoadState(const std::string& table, uint64_t rows, std::string& seen) const;
 
 private:
