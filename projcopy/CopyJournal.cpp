@@ -121,8 +121,10 @@ ChangeState CopyJournal::rowState(const Entry& e, std::string& seen) const
         seen = failure;
         return ChangeState::NotKnown;
     }
-    if (rs.State() != adStateOpen)
+    if (rs.State() != adStateOpen) {
+        seen = "no row of " + e.key + " in " + e.name;
         return ChangeState::NotDone;
+    }
     std::string other;
     bool ours = false;
     for (rs.MoveFirst(); !rs.Eof() && !ours; rs.MoveNext()) {
@@ -166,7 +168,8 @@ bool CopyJournal::InsertRow(const std::string& m, const std::string& table, cons
         [&] { return ris_.RunStatement(e.params, e.schema, statement, how); },
         [&](std::string& seen) { return how.ran ? rowState(e, seen) : ChangeState::NotDone; }, LookAfter::EveryCall);
     const std::string project = "project '" + e.project + "'";
-    const std::string failure = out.CallFailed() ? out.failure : std::string("risbatch reported no error");
+    // After a run that ended well, what was looked at says why the row is not (for certain) in.
+    const std::string failure = out.CallFailed() ? out.failure : std::string("risbatch ended without an error");
     switch (out.state) {
     case ChangeState::Done:
         entries_.push_back(e);
