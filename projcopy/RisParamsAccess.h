@@ -5,6 +5,7 @@
 
 #include "platform/ado/Recordset.h"
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -56,6 +57,18 @@ public:
     std::string RunStatement(const std::string& paramsFile, const std::string& schema, const std::string& sql,
                              StatementRun& how) const;
 
+    // The server's count of table's rows on the schema, asked in one risbatch run without
+    // fetching the rows: 1 with count set; 0 when the schema has no such table (the server's
+    // unknown-relation error); -1 when the answer is missing, cut short or another error
+    // (failure says which). Never throws.
+    int CountRows(const std::string& paramsFile, const std::string& schema, const std::string& table,
+                  uint64_t& count, std::string& failure) const;
+
 private:
+    // Runs sql through risbatch on the schema: its answer (empty when it wrote none) and exit
+    // code. False when no client was started; failure says why no answer could be read.
+    bool runBatch(const std::string& paramsFile, const std::string& schema, const std::string& sql, bool logAnswer,
+                  long& exitCode, std::string& answer, std::string& failure) const;
+
     const CopyLog& log_;
 };
