@@ -180,16 +180,15 @@ TEST_F(RisParamsAccessTest, ARowCountIsTakenOnlyFromAWholeAnswer)
 {
     testsupport::WrapperClients clients;
     const struct {
-        const char* name;
+        const char *name, *table;
         ClientRule rule;
-        std::string table;
         int result;
         uint64_t count;
     } cases[] = {
-        {"counted", ClientRule::PassThrough(), "pdtable_114", 1, 3},
-        {"no such table", ClientRule::PassThrough(), "no_such_table", 0, 0},
-        {"answer cut", ClientRule::CutAnswer(2), "pdtable_114", -1, 0},
-        {"client died", ClientRule::DieBefore(139), "pdtable_114", -1, 0},
+        {"counted", "pdtable_114", ClientRule::PassThrough(), 1, 3},
+        {"no such table", "no_such_table", ClientRule::PassThrough(), 0, 0},
+        {"answer cut", "pdtable_114", ClientRule::CutAnswer(2), -1, 0},
+        {"client died", "pdtable_114", ClientRule::DieBefore(139), -1, 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
