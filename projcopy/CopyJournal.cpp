@@ -66,16 +66,7 @@ std::string rowCondition(const std::string& key, const RowImage& row)
 // also when its client ended well.
 ChangeOutcome undoStep(const std::function<std::string()>& change, const ChangeLook& look)
 {
-    ChangeOutcome out = ChangeAndLook(change, look);
-    if (!out.CallFailed()) {
-        try {
-            out.state = look(out.seen);
-        } catch (const std::exception& e) {
-            out.state = ChangeState::NotKnown;
-            out.seen = e.what();
-        }
-    }
-    return out;
+    return ChangeAndLook(change, look, LookAfter::EveryCall);
 }
 
 std::string leftBecause(const ChangeOutcome& out)
@@ -130,8 +121,10 @@ ChangeState CopyJournal::rowState(const Entry& e, std::string& seen) const
         seen = failure;
         return ChangeState::NotKnown;
     }
-    if (rs.State() != adStateOpen)
+    if (rs.State() != adStateOpen) {
+        seen = "no row of " + e.key + " in " + e.name;
         return ChangeState::NotDone;
+    }
     std::string other;
     bool ours = false;
     for (rs.MoveFirst(); !rs.Eof() && !ours; rs.MoveNext()) {
@@ -168,44 +161,69 @@ bool CopyJournal::InsertRow(const std::string& m, const std::string& table, cons
     e.what = what;
     e.users = users;
     RisParamsAccess::StatementRun how;
+    // Read back after every run, whatever the client said: the clash test has just found the
+    // key free, so a row of the key equal to the statement's whole row is the copy's own, also
+    // when the client committed it and then reported an error.
     const ChangeOutcome out = ChangeAndLook(
         [&] { return ris_.RunStatement(e.params, e.schema, statement, how); },
-        [&](std::string& seen) {
-            // Refused by the server, the INSERT changed nothing: a row of its key there now is
-            // another's, whatever it holds.
-            return how.refused ? ChangeState::NotDone : rowState(e, seen);
-        });
+        [&](std::string& seen) { return how.ran ? rowState(e, seen) : ChangeState::NotDone; }, LookAfter::EveryCall);
     const std::string project = "project '" + e.project + "'";
-    if (!out.CallFailed()) {
-        entries_.push_back(e);
-        return true;
-    }
+    // After a run that ended well, what was looked at says why the row is not (for certain) in.
+    const std::string failure = out.CallFailed() ? out.failure : std::string("risbatch ended without an error");
     switch (out.state) {
     case ChangeState::Done:
+        entries_.push_back(e);
+        if (!out.CallFailed())
+            return true;
+        if (how.refused) {
+            // The refusal the client named stands: the row goes with what the copy made.
+            log_.WriteLog(m + ": " + what + " stands in " + project + " although risbatch refused it: " +
+                          out.failure + "; it is taken out with what the copy made");
+            return false;
+        }
         // A client that died after its work has carried the INSERT out: the row tells.
         log_.WriteLog(m + ": " + what + " stands in " + project + " although risbatch failed: " + out.failure);
-        entries_.push_back(e);
         return true;
     case ChangeState::NotDone:
-        log_.WriteLog(m + ": " + what + " not added to " + project + ": " + out.failure +
+        log_.WriteLog(m + ": " + what + " not added to " + project + ": " + failure +
                       (out.seen.empty() ? std::string() : "; " + out.seen));
         return false;
     case ChangeState::NotKnown:
         break;
     }
-    log_.WriteLog(m + ": " + what + " perhaps added to " + project + ": " + out.failure +
+    log_.WriteLog(m + ": " + what + " perhaps added to " + project + ": " + failure +
                   "; it could not be read again: " + out.seen);
     entries_.push_back(e);
     return false;
 }
 
-void CopyJournal::FileCreated(const std::string& path) { entries_.push_back(entry(Kind::File, "", path)); }
-
-void CopyJournal::FolderCreated(const std::string& path) { entries_.push_back(entry(Kind::Folder, "", path)); }
-
-void CopyJournal::TableLoaded(const std::string& table)
+void CopyJournal::record(Kind kind, const std::string& schema, const std::string& name)
 {
-    entries_.push_back(entry(Kind::Table, "dd_" + target_.project, table));
+    // A second row of the model copies into the same folder: what the first row made is
+    // recorded once, and taken out once.
+    if (!made(kind, schema, name))
+        entries_.push_back(entry(kind, schema, name));
+}
+
+bool CopyJournal::made(Kind kind, const std::string& schema, const std::string& name) const
+{
+    return std::any_of(entries_.begin(), entries_.end(), [&](const Entry& e) {
+        return e.kind == kind && e.params == target_.params && EqualsNoCase(e.schema, schema) &&
+               EqualsNoCase(e.name, name);
+    });
+}
+
+void CopyJournal::FileCreated(const std::string& path) { record(Kind::File, "", path); }
+
+void CopyJournal::FolderCreated(const std::string& path) { record(Kind::Folder, "", path); }
+
+void CopyJournal::TableLoaded(const std::string& table) { record(Kind::Table, "dd_" + target_.project, table); }
+
+bool CopyJournal::MadeFile(const std::string& path) const { return made(Kind::File, "", path); }
+
+bool CopyJournal::MadeTable(const std::string& table) const
+{
+    return made(Kind::Table, "dd_" + target_.project, table);
 }
 
 int CopyJournal::TableStands(const std::string& table, std::string& failure) const
@@ -233,23 +251,18 @@ int CopyJournal::tableStands(const std::string& params, const std::string& schem
 
 ChangeState CopyJournal::LoadState(const std::string& table, uint64_t rows, std::string& seen) const
 {
+    // Counted by the server: the rows themselves are not fetched after every load.
     const std::string schema = "dd_" + target_.project;
     std::string failure;
-    switch (TableStands(table, failure)) {
+    uint64_t count = 0;
+    switch (ris_.CountRows(target_.params, schema, table, count, failure)) {
     case 0:
         seen = table + " is not in " + schema;
         return ChangeState::NotDone;
     case 1:
         break;
     default:
-        seen = "whether " + table + " is in " + schema + " could not be read: " + failure;
-        return ChangeState::NotKnown;
-    }
-    Recordset rs = ris_.GetData(target_.params, schema, "SELECT * FROM " + table + ";", failure);
-    const uint64_t count = rs.State() == adStateOpen ? static_cast<uint64_t>(std::max(0L, rs.RecordCount())) : 0;
-    closeIfOpen(rs);
-    if (!failure.empty()) {
-        seen = table + " stands in " + schema + "; its rows could not be read: " + failure;
+        seen = "the rows of " + table + " in " + schema + " could not be counted: " + failure;
         return ChangeState::NotKnown;
     }
     seen = table + " stands in " + schema + " with " + std::to_string(count) + " of " + std::to_string(rows) +

@@ -51,13 +51,14 @@ public:
     static RowImage ImageOf(Recordset& rs);
 
     // Runs the INSERT of row into table of the target's project schema; key (a condition on
-    // its key) finds it, and it is the copy's own only when every column equals row. A statement
-    // the server refused changed nothing and is not looked after; after any other failure the
-    // row is read again: one that stands as inserted counts (the copy goes on), a row of that
-    // key that differs is another's and is never taken for the copy's, one that cannot be read
-    // is recorded so that the undo looks for it. users are the rows that keep this one in
-    // place at the undo. False when the row is not in for certain; the copy log says why (what
-    // names the row: "model 'P1001'").
+    // its key, found free by the caller) finds it, and it is the copy's own only when every
+    // column equals row. After every run, whatever the client said, the row is read again: one
+    // that stands as inserted is recorded, and counts (the copy goes on) unless the client
+    // named a refusal, which stands: the row then goes with the rest at the undo. A row of that
+    // key that differs is another's and is never taken for the copy's; one that cannot be read
+    // is recorded so that the undo looks for it. users are the rows that keep this one in place
+    // at the undo. False when the row is not in for certain; the copy log says why and what
+    // stands (what names the row: "model 'P1001'").
     bool InsertRow(const std::string& m, const std::string& table, const std::string& statement,
                    const std::string& key, const RowImage& row, const std::string& what,
                    const std::vector<RowUser>& users = {});
@@ -68,6 +69,10 @@ public:
     void FolderCreated(const std::string& path);
     // A design table of the target's design schema that this copy's load made (or may have).
     void TableLoaded(const std::string& table);
+    // Whether this copy made the file, or loaded the design table: a second row of the model
+    // finds them standing, and they are no one else's.
+    bool MadeFile(const std::string& path) const;
+    bool MadeTable(const std::string& table) const;
 
     bool Empty() const { return entries_.empty(); }
     // The model went in whole: what it made stays.
@@ -82,7 +87,10 @@ public:
     // (failure says why). A table without rows stands too. Asked so that a "no" is no failure
     // in the copy log.
     int TableStands(const std::string& table, std::string& failure) const;
-    // What stands of a load of table that should have brought rows rows.
+    // What stands of a load of table that should have brought rows rows: Done when it stands
+    // with them all, NotDone when it is not there, NotKnown when short or unreadable. The count
+    // tells only because the table did not stand before the load: the copy loads no table that
+    // stands, and does not load again one it made itself.
     ChangeState LoadState(const std::string& table, uint64_t rows, std::string& seen) const;
 
 private:
@@ -99,6 +107,8 @@ private:
         std::vector<RowUser> users;
     };
     Entry entry(Kind kind, const std::string& schema, const std::string& name) const;
+    void record(Kind kind, const std::string& schema, const std::string& name);
+    bool made(Kind kind, const std::string& schema, const std::string& name) const;
     // Whether the row the entry inserted stands: Done when a row of its key equals it, NotDone
     // when none does (seen names another row of that key), NotKnown when it cannot be read.
     ChangeState rowState(const Entry& e, std::string& seen) const;

@@ -4,6 +4,7 @@
 #include "dbaccess/DumpScanner.h"
 #include "dbaccess/DumpWholeCheck.h"
 #include "dbaccess/RISCommandLine.h"
+#include "dbaccess/RISErrorReader.h"
 #include "dbaccess/RowCountAnswer.h"
 #include "platform/BinaryFile.h"
 #include "platform/Environment.h"
@@ -179,7 +180,10 @@ std::string DesignTableCopy::copyTable(const std::string& oldParams, const std::
         log_.WriteLog("Table '" + table + "' is not in " + oldSchema + ": nothing to copy");
         return {};
     }
-    std::string failure = clientFailure("risunlod", unloaded);
+    // A refusal risunlod names stands, whatever its exit code.
+    std::string failure = RISErrorMessage(appendedSince(log_.Path(), logBefore));
+    if (failure.empty())
+        failure = clientFailure("risunlod", unloaded);
     if (!failure.empty())
         return failure;
     // An empty dump would load as an empty table in clear mode: no copy of the data.
@@ -205,31 +209,45 @@ std::string DesignTableCopy::copyTable(const std::string& oldParams, const std::
     for (const DumpTableCount& t : whole.tables)
         if (EqualsNoCase(t.table, table))
             rows = t.rows;
-    const ChangeOutcome out = ChangeAndLook(
+    // Judged by what the target holds afterwards, whatever rislod's exit code: a load that ends
+    // well may have loaded part of the rows, one that died may have done all its work.
+    std::string refusal; // the RIS error rislod named
+    const int64_t logBeforeLoad = sizeOf(log_.Path());
+    ChangeOutcome out = ChangeAndLook(
         [&] {
-            return clientFailure("rislod", run(withParams(newParams, "rislod -m w -i " + QuoteString(outFile) + " -s " +
-                                                                         newSchema +
-                                                                         " clear table with data all view all index "
-                                                                         "all grant all"),
-                                               log_.Path()));
+            const long exitCode = run(withParams(newParams, "rislod -m w -i " + QuoteString(outFile) + " -s " +
+                                                                newSchema +
+                                                                " clear table with data all view all index all "
+                                                                "grant all"),
+                                      log_.Path());
+            refusal = RISErrorMessage(appendedSince(log_.Path(), logBeforeLoad));
+            return refusal.empty() ? clientFailure("rislod", exitCode) : refusal;
         },
         [&](std::string& seen) {
             if (look)
                 return look(table, rows, seen);
             seen = "the target was not looked at";
             return ChangeState::NotKnown;
-        });
+        },
+        LookAfter::EveryCall);
+    // A refusal rislod named stands: a count that looks right does not overrule it.
+    if (!refusal.empty() && out.state == ChangeState::Done)
+        out.state = ChangeState::NotKnown;
     // What the load did not make is not the copy's to take out.
     if (loaded && out.state != ChangeState::NotDone)
         loaded->push_back(table);
-    if (out.CallFailed())
+    if (out.Failed())
         log_.WriteLog(out.Describe("the load of " + table + " into " + newSchema));
-    return out.failure;
+    // A table found whole is a step done, also after a client that died at its end.
+    if (out.Done())
+        return {};
+    return out.CallFailed() ? out.failure : out.seen;
 }
 
 bool DesignTableCopy::LoadModelTable(const std::string& oldParams, const std::string& newParams,
                                      const std::string& oldSchema, const std::string& newSchema, int partitionNo,
-                                     int disciplineNo, std::vector<std::string>* loaded, const LoadLook& look) const
+                                     int disciplineNo, std::vector<std::string>* loaded, const LoadLook& look,
+                                     const std::function<bool(const std::string&)>& copiedAlready) const
 {
     const std::string tmp = ReplaceAll(GetEnvVar("TMP"), "/", "\\");
     const std::string outFile = tmp + "\\risout.txt", tempFile = tmp + "\\_temp.txt";
@@ -237,6 +255,11 @@ bool DesignTableCopy::LoadModelTable(const std::string& oldParams, const std::st
     std::string table, failure;
     for (int t : numbers) {
         table = "pdtable_" + std::to_string(t) + "_" + std::to_string(partitionNo);
+        // Loaded for another row of the model from the same source table: it stands as copied.
+        if (copiedAlready && copiedAlready(table)) {
+            log_.WriteLog("Table '" + table + "' is copied already");
+            continue;
+        }
         try {
             // A dump left from an earlier table must not be loaded again when this unload fails.
             run("del " + QuoteString(outFile), "");

@@ -19,18 +19,22 @@ public:
     explicit DesignTableCopy(const CopyLog& log) : log_(log) {}
 
     // Copies the tables of the model's discipline (1 piping, 2 equipment; others have none:
-    // "No data to load"). Stops at the first failure: a client that ends with a failure exit
-    // code, an unload that wrote no dump, a dump that cannot be edited; the copy log gets a line
-    // naming the table and why, after the clients' own messages. The temporary files in TMP are
-    // deleted at the end. A dump that is not whole after its edit is not loaded. After a load
-    // client that failed, look tells what stands of the table (given the rows its dump holds),
-    // and the copy log says it. loaded, when given, gets every table the load made or may have
-    // made (all but those the look found absent), so that a copy that fails can take out what
-    // it loaded. False after a failure; never throws.
+    // "No data to load"). Stops at the first failure: an unload client that ends with a failure
+    // exit code or names a RIS error, an unload that wrote no dump, a dump that cannot be edited,
+    // a load the target does not hold whole; the copy log gets a line naming the table and why,
+    // after the clients' own messages. The temporary files in TMP are deleted at the end. A dump
+    // that is not whole after its edit is not loaded. After every load, whatever rislod's exit
+    // code, look tells what stands of the table (given the rows its dump holds): a table found
+    // whole is copied, also after a client that died at its end; a short or missing one fails
+    // the copy, named with its counts; a RIS error rislod names fails it whatever the look
+    // finds. loaded, when given, gets every table the load made or may have made (all but those
+    // the look found absent), so that a copy that fails can take out what it loaded. A table
+    // copiedAlready names is not loaded again. False after a failure; never throws.
     using LoadLook = std::function<ChangeState(const std::string& table, uint64_t rows, std::string& seen)>;
     bool LoadModelTable(const std::string& oldParams, const std::string& newParams, const std::string& oldSchema,
                         const std::string& newSchema, int partitionNo, int disciplineNo,
-                        std::vector<std::string>* loaded = nullptr, const LoadLook& look = {}) const;
+                        std::vector<std::string>* loaded = nullptr, const LoadLook& look = {},
+                        const std::function<bool(const std::string&)>& copiedAlready = {}) const;
 
     // The design table numbers of a discipline, in load order.
     static std::vector<int> TableNumbers(int disciplineNo);

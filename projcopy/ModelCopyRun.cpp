@@ -50,6 +50,18 @@ void closeIfOpen(Recordset& rs)
 
 std::string valueText(Recordset& rs, const std::string& field) { return rs.Fields()[field].Value().ToText(); }
 
+// The message's line on what of a failed model's copy stands in the target: left names what
+// could not be taken out again; empty, all that was made (if anything) went again.
+std::string whatStands(const std::string& m, bool made, const std::vector<std::string>& left,
+                       const std::string& project)
+{
+    if (!left.empty())
+        return "'" + m + "' left in project '" + project + "': " + Join(left, ", ");
+    if (made)
+        return "'" + m + "': what its copy made is taken out of project '" + project + "' again";
+    return "'" + m + "': nothing of it was made in project '" + project + "'";
+}
+
 } // namespace
 
 std::string ModelCopyRun::BuildInsertStatement(const std::string& table, Recordset& rs)
@@ -90,16 +102,17 @@ int ModelCopyRun::Run() const
     log_.Reset();
     int number = 0;
     std::string description;
-    std::vector<std::pair<std::string, std::string>> failed; // model, what it left in the target
+    std::vector<std::pair<std::string, std::string>> failed; // model, what of it stands in the target
     try {
         description = FailedPrecondition();
         if (!description.empty()) {
             number = 1;
         } else {
             for (const CheckedModel& c : checkedModels(tree_)) {
-                std::string left;
-                if (!copyModel(c, left))
-                    failed.emplace_back(c.model, left);
+                std::string stands;
+                if (!copyModel(c, stands))
+                    failed.emplace_back(c.model, stands.empty() ? whatStands(c.model, false, {}, sides_.newProject())
+                                                                : stands);
             }
         }
     } catch (const AppError& e) {
@@ -110,14 +123,13 @@ int ModelCopyRun::Run() const
         description = e.what();
     }
     if (!failed.empty()) {
-        std::string names, lefts;
-        for (const auto& [m, left] : failed) {
+        std::string names, stands;
+        for (const auto& [m, stand] : failed) {
             names += (names.empty() ? "'" : ", '") + m + "'";
-            if (!left.empty())
-                lefts += "\r\n'" + m + "' left in project '" + sides_.newProject() + "': " + left;
+            stands += "\r\n" + stand;
         }
         log_.WriteLog("models not copied: " + names);
-        const std::string text = "Models not copied: " + names + ". See the copy log '" + log_.Path() + "'" + lefts;
+        const std::string text = "Models not copied: " + names + ". See the copy log '" + log_.Path() + "'" + stands;
         description = number == 0 ? text : description + "\r\n" + text;
         number = number == 0 ? 1 : number;
     }
@@ -130,7 +142,7 @@ int ModelCopyRun::Run() const
     return number;
 }
 
-bool ModelCopyRun::copyModel(const CheckedModel& c, std::string& left) const
+bool ModelCopyRun::copyModel(const CheckedModel& c, std::string& stands) const
 {
     const std::string& m = c.model;
     bool free = true;
@@ -193,23 +205,25 @@ bool ModelCopyRun::copyModel(const CheckedModel& c, std::string& left) const
             copied = copyFreeModel(c, source, reference, journal);
         } catch (const AppError& e) {
             // The run stops here; what this model's copy made goes before it does.
+            const bool made = !journal.Empty();
             const std::vector<std::string> stays = journal.Undo(m);
             closeIfOpen(reference);
             closeIfOpen(source);
             closeIfOpen(targets);
-            if (stays.empty())
+            if (!made)
                 throw;
             throw AppError(e.number(), e.source(),
-                           e.description() + "\r\n'" + m + "' left in project '" + sides_.newProject() +
-                               "': " + Join(stays, ", "));
+                           e.description() + "\r\n" + whatStands(m, made, stays, journal.Target().project));
         } catch (...) {
             journal.Undo(m);
             throw;
         }
-        if (copied)
+        if (copied) {
             journal.Keep();
-        else
-            left = Join(journal.Undo(m), ", ");
+        } else {
+            const bool made = !journal.Empty();
+            stands = whatStands(m, made, journal.Undo(m), journal.Target().project);
+        }
     }
     closeIfOpen(reference);
     closeIfOpen(source);

@@ -3,8 +3,8 @@
 // them, unless its partition or model index number is taken there already. A model whose rows
 // the target refuses, whose files would meet files of its name there, or whose copy fails on
 // the way, is not copied: what its copy made in the target (discipline and area rows included)
-// is taken out again, and the run ends as failed, naming it and anything that could not be
-// taken out.
+// is taken out again, and the run ends as failed, naming it and saying what of it stands in
+// the target: what could not be taken out, or that it was all taken out again.
 #pragma once
 
 #include "projcopy/ProjectSides.h"
@@ -52,9 +52,9 @@ public:
     std::string FailedPrecondition() const;
 
 private:
-    // False when the model failed (the reason is in the copy log); left then names what its
-    // copy made in the target and could not take out again.
-    bool copyModel(const struct CheckedModel& c, std::string& left) const;
+    // False when the model failed (the reason is in the copy log); stands then says what of its
+    // copy stands in the target: what could not be taken out again, or that all of it was.
+    bool copyModel(const struct CheckedModel& c, std::string& stands) const;
     // Free numbers: the discipline and area when missing, then the model. False when it failed.
     bool copyFreeModel(const CheckedModel& c, Recordset& source, Recordset& reference, CopyJournal& journal) const;
     // False when the missing row could not be added.

@@ -160,11 +160,13 @@ bool ModelRelocation::CopyModelToTarget(const std::string& m, Recordset& sourceR
             const int16_t partition = toInt16(sourceRows.Fields()["partition_no"].Value(), "partition_no");
             const int16_t discipline = toInt16(sourceRows.Fields()["discipline_indx_no"].Value(), "discipline_indx_no");
 
-            // xcopy would overwrite them (or wait on a hidden question), and the row would name
-            // another model's file: the model stays out of the target. Every file of the pattern
-            // in the target after the copy is then this copy's own.
+            // xcopy would overwrite them, and the row would name another model's file: the model
+            // stays out of the target. Files this copy made for an earlier row of the model are
+            // its own; every file of the pattern in the target after the copy is then the copy's.
             const std::string pattern = GetFileName(mask);
-            if (!FindFile(destination, pattern, false).empty()) {
+            std::vector<std::string> standing = FindFile(destination, pattern, false);
+            std::erase_if(standing, [&journal](const std::string& file) { return journal.MadeFile(file); });
+            if (!standing.empty()) {
                 log_.WriteLog(m + ": files '" + destination + pattern + "' exist already in project '" + target + "'" +
                               notCopied);
                 return false;
@@ -180,6 +182,10 @@ bool ModelRelocation::CopyModelToTarget(const std::string& m, Recordset& sourceR
                                             "': " + failure;
                     log_.WriteLog(m + ": " + why);
                     throw AppError(1, kOwn, why);
+                }
+                if (stands == 1 && journal.MadeTable(table)) {
+                    log_.WriteLog(m + ": " + table + " was copied for an earlier row of model '" + m + "'");
+                    continue;
                 }
                 if (stands == 1) {
                     log_.WriteLog(m + ": design table " + table + " exists already in " + designSchema +
@@ -205,12 +211,15 @@ bool ModelRelocation::CopyModelToTarget(const std::string& m, Recordset& sourceR
             const ChangeOutcome copied = ChangeAndLook(
                 [&] {
                     long pid = 0;
-                    copyExit = ExecA("xcopy " + QuoteString(mask) + " " + QuoteString(destination) + " /I",
+                    // /Y: the files standing are this copy's own (see above), and no question
+                    // may wait in a hidden window.
+                    copyExit = ExecA("xcopy " + QuoteString(mask) + " " + QuoteString(destination) + " /I /Y",
                                      log_.Path(), 0, "", pid, true);
                     return copyExit == 0 ? std::string() : "xcopy ended with exit code " + std::to_string(copyExit);
                 },
-                [&](std::string& seen) { return copiedFiles(mask, destination, seen); });
-            if (copied.CallFailed())
+                // Looked at after every run: an xcopy that ends well may have copied part.
+                [&](std::string& seen) { return copiedFiles(mask, destination, seen); }, LookAfter::EveryCall);
+            if (copied.Failed())
                 log_.WriteLog(m + ": " + copied.Describe("the copy of the model files"));
             for (const std::string& folder : missing)
                 if (IsFileExists(folder, 1))
@@ -229,6 +238,10 @@ bool ModelRelocation::CopyModelToTarget(const std::string& m, Recordset& sourceR
                               notCopied);
                 return false;
             }
+            if (copied.Failed()) {
+                log_.WriteLog(m + ": model files not copied whole" + notCopied);
+                return false;
+            }
 
             log_.WriteLog(m + ": loading data from '" + sides_.oldProject() + "' to project '" + target + "' ...");
             std::vector<std::string> loaded;
@@ -236,7 +249,8 @@ bool ModelRelocation::CopyModelToTarget(const std::string& m, Recordset& sourceR
                 sides_.oldParams(), into.params, "dd_" + sides_.oldProject(), designSchema, partition, discipline,
                 &loaded, [&journal](const std::string& table, uint64_t rows, std::string& seen) {
                     return journal.LoadState(table, rows, seen);
-                });
+                },
+                [&journal](const std::string& table) { return journal.MadeTable(table); });
             for (const std::string& table : loaded)
                 journal.TableLoaded(table);
             if (!whole) {

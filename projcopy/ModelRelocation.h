@@ -27,8 +27,10 @@ public:
 
     // m is the model's model_no; sourceRows all its rows of the source pdtable_113, open. The
     // location is read into reference, which the caller closes. What the copy makes in the
-    // target goes into journal. False when a row was not copied (the reason is in the copy
-    // log). Raises AppError for a path without drive, numbers beyond 16 bits, and a target
+    // target goes into journal. Every row goes to the one location; the files and design tables
+    // that the journal shows this copy made for an earlier row are the copy's own, any other
+    // file or table of the model's name in the target keeps the model out. False when a row was
+    // not copied (the reason is in the copy log). Raises AppError for a path without drive, numbers beyond 16 bits, and a target
     // whose design tables cannot be looked at.
     bool CopyModelToTarget(const std::string& m, Recordset& sourceRows, Recordset& reference,
                            CopyJournal& journal) const;

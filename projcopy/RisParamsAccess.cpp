@@ -3,6 +3,7 @@
 
 #include "dbaccess/RISCommandLine.h"
 #include "dbaccess/RISErrorReader.h"
+#include "dbaccess/RowCountAnswer.h"
 #include "platform/AppError.h"
 #include "platform/Clock.h"
 #include "platform/Environment.h"
@@ -324,41 +325,76 @@ std::string RisParamsAccess::RunStatement(const std::string& paramsFile, const s
     return RunStatement(paramsFile, schema, sql, how);
 }
 
-std::string RisParamsAccess::RunStatement(const std::string& paramsFile, const std::string& schema,
-                                          const std::string& sql, StatementRun& how) const
+bool RisParamsAccess::runBatch(const std::string& paramsFile, const std::string& schema, const std::string& sql,
+                               bool logAnswer, long& exitCode, std::string& answer, std::string& failure) const
 {
-    how.refused = false;
     const std::string sqlFile = tmpFile("sql.txt"), outFile = tmpFile("risout.txt");
-    std::string failure;
-    bool started = false;
+    bool ran = false;
+    answer.clear();
+    failure.clear();
     try {
         if (Trim(sql).empty())
             throw AppError(1, "RunStatement", "SQL statement not defined");
         CheckRISName("Schema", schema);
         run("del " + QuoteString(outFile), "");
         HostWriteFile(sqlFile, batchInput(schema, sql));
-        started = true;
-        const long exitCode =
-            run(clientCommand(paramsFile, "risbatch -i " + QuoteString(sqlFile) + " -o " + QuoteString(outFile)),
-                how.logAnswer ? log_.Path() : std::string());
-        const std::string answer = IsFileExists(outFile, 0) ? ReadFile2String(outFile) : std::string();
-        if (Trim(answer).empty()) {
-            failure = withReason("risbatch gave no answer to '" + sql + "'", clientSilence("risbatch", exitCode, ""));
-        } else {
-            failure = RISErrorMessage(answer);
-            how.refused = !failure.empty();
-        }
-        // A client that died part-way has not run the statement for certain.
-        if (failure.empty() && RisClientEndedSilently(exitCode, answer))
-            failure = RisClientExitText("risbatch", exitCode);
+        ran = true;
+        exitCode = run(clientCommand(paramsFile, "risbatch -i " + QuoteString(sqlFile) + " -o " + QuoteString(outFile)),
+                       logAnswer ? log_.Path() : std::string());
+        answer = IsFileExists(outFile, 0) ? ReadFile2String(outFile) : std::string();
     } catch (const AppError& e) {
         failure = e.description();
     } catch (const std::exception& e) {
         failure = e.what();
     }
-    // Refused before any client ran (no statement, a name that would carry another): nothing changed.
-    if (!started)
-        how.refused = true;
     deleteFiles({sqlFile, outFile});
+    return ran;
+}
+
+std::string RisParamsAccess::RunStatement(const std::string& paramsFile, const std::string& schema,
+                                          const std::string& sql, StatementRun& how) const
+{
+    long exitCode = 0;
+    std::string answer, failure;
+    how.ran = runBatch(paramsFile, schema, sql, how.logAnswer, exitCode, answer, failure);
+    how.refused = !how.ran;
+    if (!failure.empty())
+        return failure;
+    if (Trim(answer).empty())
+        return withReason("risbatch gave no answer to '" + sql + "'", clientSilence("risbatch", exitCode, ""));
+    failure = RISErrorMessage(answer);
+    how.refused = !failure.empty();
+    // A client that died part-way has not run the statement for certain.
+    if (failure.empty() && RisClientEndedSilently(exitCode, answer))
+        failure = RisClientExitText("risbatch", exitCode);
     return failure;
+}
+
+int RisParamsAccess::CountRows(const std::string& paramsFile, const std::string& schema, const std::string& table,
+                               uint64_t& count, std::string& failure) const
+{
+    long exitCode = 0;
+    std::string answer;
+    if (!runBatch(paramsFile, schema, Trim(RowCountStatements({table})), false, exitCode, answer, failure) ||
+        !failure.empty())
+        return -1;
+    const std::string error = RISErrorMessage(answer);
+    if (error.find("RIS_E_UNKNOWN_RELATION") != std::string::npos)
+        return 0;
+    failure = !error.empty()         ? error
+              : Trim(answer).empty() ? withReason("risbatch gave no answer", clientSilence("risbatch", exitCode, ""))
+              : RisClientEndedSilently(exitCode, answer) ? RisClientExitText("risbatch", exitCode)
+                                                         : std::string();
+    if (!failure.empty())
+        return -1;
+    try {
+        count = ReadRowCounts(answer, {table}).at(table);
+    } catch (const AppError& e) {
+        failure = e.description();
+        return -1;
+    } catch (const std::exception& e) {
+        failure = e.what();
+        return -1;
+    }
+    return 1;
 }

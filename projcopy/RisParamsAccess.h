@@ -5,6 +5,7 @@
 
 #include "platform/ado/Recordset.h"
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -36,10 +37,14 @@ public:
 
     // How a statement's run ended, beyond its failure text.
     struct StatementRun {
-        // risbatch answered with a RIS error block: the server refused the statement, which
-        // then changed nothing. False for a client that died or gave no answer: what it did
-        // is not known until looked at.
+        // risbatch answered with a RIS error block (or no client ran): the refusal is named and
+        // stands. Whether the statement changed anything is still known only by looking when
+        // the client ran, as a client can commit its work and then report an error. False for
+        // a client that died or gave no answer.
         bool refused = false;
+        // The client was started on the statement: what it did is known only by looking. False
+        // when the statement was refused before any client ran, which then changed nothing.
+        bool ran = false;
         // risbatch's console output goes to the copy log; false keeps it out, for a question
         // whose "no" is a RIS error (the caller words the answer in the log itself).
         bool logAnswer = true;
@@ -52,6 +57,18 @@ public:
     std::string RunStatement(const std::string& paramsFile, const std::string& schema, const std::string& sql,
                              StatementRun& how) const;
 
+    // The server's count of table's rows on the schema, asked in one risbatch run without
+    // fetching the rows: 1 with count set; 0 when the schema has no such table (the server's
+    // unknown-relation error); -1 when the answer is missing, cut short or another error
+    // (failure says which). Never throws.
+    int CountRows(const std::string& paramsFile, const std::string& schema, const std::string& table,
+                  uint64_t& count, std::string& failure) const;
+
 private:
+    // Runs sql through risbatch on the schema: its answer (empty when it wrote none) and exit
+    // code. False when no client was started; failure says why no answer could be read.
+    bool runBatch(const std::string& paramsFile, const std::string& schema, const std::string& sql, bool logAnswer,
+                  long& exitCode, std::string& answer, std::string& failure) const;
+
     const CopyLog& log_;
 };

@@ -54,7 +54,10 @@ protected:
         return ModelCopyRun(sides, ris, log, selection, tree).Run();
     }
     std::string lastMessage() const { return messages.asked().empty() ? "" : messages.asked().back().prompt; }
-    std::string notCopied() const { return "Models not copied: 'P1001'. See the copy log '" + log.Path() + "'"; }
+    std::string notCopied(const std::string& stands = ": what its copy made is taken out of project 'demo' again") const
+    {
+        return "Models not copied: 'P1001'. See the copy log '" + log.Path() + "'\r\n'P1001'" + stands;
+    }
     // P1001 whole in the target: its row, its file and its five design tables with their rows.
     void expectP1001Whole()
     {
@@ -99,8 +102,8 @@ TEST_F(ModelCopyFailureTest, AFailedStepTakesOutWhatTheModelsCopyMade)
         std::string takenOut; // what the log names as taken out again
         const char* looked = ""; // what the log says stood after the failed step
     };
-    const std::string tables12to50 = "design table pdtable_50_1 of dd_demo, design table pdtable_34_1 of dd_demo, "
-                                     "design table pdtable_12_1 of dd_demo, ";
+    const std::string tables12and34 = "design table pdtable_34_1 of dd_demo, design table pdtable_12_1 of dd_demo, ";
+    const std::string tables12to50 = "design table pdtable_50_1 of dd_demo, " + tables12and34;
     const std::vector<Case> cases = {
         {"row insert that crashed before its work", "risbatch",
          ClientRule::DieBefore(134, "RIS batch\r\n").When("INSERT INTO pdtable_113"),
@@ -109,16 +112,33 @@ TEST_F(ModelCopyFailureTest, AFailedStepTakesOutWhatTheModelsCopyMade)
         {"row insert refused", "risbatch", ClientRule::RefuseStatement("INSERT INTO pdtable_113"),
          "P1001: model 'P1001' not added to project 'demo': RIS Error: RIS_E_NO_PRIVILEGE",
          "area 'A1' (pdtable_112), discipline 'Piping' (pdtable_111)"},
+        // The row went in, but the refusal the client named stands: the row goes with the rest.
+        {"row insert committed, then a RIS error with exit 0", "risbatch",
+         ClientRule::DieAfter(0, "RIS_E_NET_READ_ERROR")
+             .When("INSERT INTO pdtable_113"),
+         "P1001: model 'P1001' stands in project 'demo' although risbatch refused it: RIS Error: RIS_E_NET_READ_ERROR "
+         "- Statement failed; it is taken out with what the copy made\r\n",
+         kRowsOfTheModel},
         // The table it never made is not named as taken out.
         {"load that crashed", "rislod", ClientRule::DieBefore(139, "Loading pdtable_34_1").When("pdtable_34_1"),
          "Table 'pdtable_34_1' not copied into dd_demo: rislod ended with exit code 139",
          filesAndRows("design table pdtable_12_1 of dd_demo, "),
          "The load of pdtable_34_1 into dd_demo was not done: rislod ended with exit code 139; pdtable_34_1 is not "
          "in dd_demo.\r\n"},
-        {"load that did its work and then crashed", "rislod", ClientRule::DieAfter(139).When("pdtable_50_1"),
-         "Table 'pdtable_50_1' not copied into dd_demo: rislod ended with exit code 139", filesAndRows(tables12to50),
-         "The load of pdtable_50_1 into dd_demo was done although rislod ended with exit code 139; pdtable_50_1 "
-         "stands in dd_demo with "},
+        // Ended well, judged by what stands: a row short.
+        {"load short with exit 0", "rislod", ClientRule::DropLines("GATE1").When("pdtable_34_1"),
+         "Table 'pdtable_34_1' not copied into dd_demo: pdtable_34_1 stands in dd_demo with 2 of 3 rows\r\n",
+         filesAndRows(tables12and34),
+         "The load of pdtable_34_1 into dd_demo ended without an error, but it is not whole: pdtable_34_1 stands in "
+         "dd_demo with 2 of 3 rows.\r\n"},
+        // Whole by its count, but refused by name: the count does not overrule the refusal.
+        {"load whole by count but refused with exit 0", "rislod",
+         ClientRule::DieAfter(0, "RIS_E_TABLE_EXISTS")
+             .When("pdtable_34_1"),
+         "Table 'pdtable_34_1' not copied into dd_demo: RIS Error: RIS_E_TABLE_EXISTS - Statement failed\r\n",
+         filesAndRows(tables12and34),
+         "Whether the load of pdtable_34_1 into dd_demo was done is not known: RIS Error: RIS_E_TABLE_EXISTS - "
+         "Statement failed. What stands: pdtable_34_1 stands in dd_demo with 3 of 3 rows.\r\n"},
         {"unload whose dump was cut", "risunlod", ClientRule::CutAnswer(4).When("pdtable_34_1"),
          "Table 'pdtable_34_1' not copied into dd_demo: the dump is not whole: ",
          filesAndRows("design table pdtable_12_1 of dd_demo, ")},
@@ -135,7 +155,7 @@ TEST_F(ModelCopyFailureTest, AFailedStepTakesOutWhatTheModelsCopyMade)
         EXPECT_EQ(copyP1001(), 1);
         clients.Set(c.client, ClientRule::PassThrough());
         EXPECT_EQ(lastMessage(), notCopied());
-        EXPECT_EQ(TargetState(targetRoot), before);
+        EXPECT_EQ(BothProjects(), bothBefore);
         const std::string text = CopyLogText();
         EXPECT_NE(text.find(c.failure), std::string::npos) << text;
         EXPECT_NE(text.find(c.looked), std::string::npos) << text;
@@ -146,19 +166,63 @@ TEST_F(ModelCopyFailureTest, AFailedStepTakesOutWhatTheModelsCopyMade)
     }
 }
 
-// An INSERT that the client carried out before it died is in the target: the copy looks, finds
-// the row and finishes the model.
-TEST_F(ModelCopyFailureTest, AnInsertWhoseClientDiedAfterItsWorkIsLookedAt)
+// A step whose client did its work and then died is looked at: the row or the design table
+// found whole is a step done, and the copy finishes the model.
+TEST_F(ModelCopyFailureTest, AStepWhoseClientDiedAfterItsWorkIsLookedAt)
 {
-    clients.Set("risbatch", ClientRule::DieAfter(139).When("INSERT INTO pdtable_113"));
-    EXPECT_EQ(copyP1001(), 0) << lastMessage();
-    expectP1001Whole();
-    std::string text = CopyLogText();
-    EXPECT_NE(text.find("P1001: model 'P1001' stands in project 'demo' although risbatch failed: risbatch ended with "
-                        "exit code 139\r\n"),
-              std::string::npos)
-        << text;
-    EXPECT_NE(text.find("\tprocessing successfully complete\r\n"), std::string::npos) << text;
+    const struct {
+        const char *name, *client;
+        ClientRule rule;
+        const char* logged;
+    } cases[] = {
+        {"row insert", "risbatch", ClientRule::DieAfter(139).When("INSERT INTO pdtable_113"),
+         "P1001: model 'P1001' stands in project 'demo' although risbatch failed: risbatch ended with exit code "
+         "139\r\n"},
+        {"design table load", "rislod", ClientRule::DieAfter(139).When("pdtable_50_1"),
+         "The load of pdtable_50_1 into dd_demo was done although rislod ended with exit code 139; pdtable_50_1 "
+         "stands in dd_demo with 3 of 3 rows.\r\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        clients.Set(c.client, c.rule);
+        EXPECT_EQ(copyP1001(), 0) << lastMessage();
+        clients.Set(c.client, ClientRule::PassThrough());
+        expectP1001Whole();
+        EXPECT_NE(CopyLogText().find(c.logged), std::string::npos) << CopyLogText();
+        EmptyTargetPiping();
+        fs::remove_all(HostPath(kCopyFolder));
+        EXPECT_EQ(BothProjects(), bothBefore);
+    }
+}
+
+// Two rows of the source under one model number: both go into the model's folder of the
+// target, both rows go in with the design tables of their partitions; the file and the tables
+// the first row's copy made are the copy's own, not another's.
+TEST_F(ModelCopyFailureTest, TwoRowsOfOneModelNumberAreCopiedWhole)
+{
+    for (const std::string partition : {"2", "1"}) {
+        SCOPED_TRACE("second row in partition " + partition);
+        projcopytest::RunSql(StandInRoot(), "default schema pd_demo;\r\ninsert into pdtable_113 values (9, 1, 1, "
+                                            "'P1001', 'Second row', 'PDSSRV1', 'D:\\pds\\demo\\model', "
+                                            "'p1001.dgn', 0, " + partition + ");\r\n");
+        EXPECT_EQ(copyP1001(), 0) << lastMessage();
+        projcopytest::RunSql(StandInRoot(), "default schema pd_demo;\r\ndelete from pdtable_113 where model_index_no = 9;");
+        const std::string path = "D:\\pds\\copy\\model\\";
+        EXPECT_EQ(Rows(targetRoot, "pd_demo", "SELECT model_index_no, path_name, partition_no FROM pdtable_113 WHERE "
+                                              "model_no = 'P1001' ORDER BY model_index_no"),
+                  (projcopytest::Table{{"1", path, "1"}, {"9", path, partition}}));
+        EXPECT_TRUE(fs::exists(HostPath(std::string(kCopyFolder) + "\\model\\p1001.dgn")));
+        for (const std::string p : {"1", partition.c_str()})
+            for (int t : {12, 34, 50, 67, 80}) {
+                const std::string table = "SELECT * FROM pdtable_" + std::to_string(t) + "_" + p;
+                EXPECT_EQ(Rows(targetRoot, "dd_demo", table), Rows(StandInRoot(), "dd_demo", table)) << table;
+            }
+        EXPECT_EQ(CopyLogText().find("P1001: pdtable_12_1 was copied for an earlier row") != std::string::npos,
+                  partition == "1");
+        EmptyTargetPiping();
+        fs::remove_all(HostPath(kCopyFolder));
+        EXPECT_EQ(BothProjects(), bothBefore);
+    }
 }
 
 // When the row cannot be read at that moment, the copy cannot go on; its undo looks again and
@@ -194,7 +258,7 @@ TEST_F(ModelCopyFailureTest, AFailedRowRemovalKeepsTheRowsItUses)
                              "refused: DELETE FROM pdtable_113), area 'A1' (pdtable_112): it stays: still used by "
                              "model 'P1001', discipline 'Piping' (pdtable_111): it stays: still used by area 'A1', "
                              "model 'P1001'";
-    EXPECT_EQ(lastMessage(), notCopied() + "\r\n'P1001' left in project 'demo': " + left);
+    EXPECT_EQ(lastMessage(), notCopied(" left in project 'demo': " + left));
     const std::string text = CopyLogText();
     EXPECT_NE(text.find("P1001: left in project 'demo': " + left + "\r\n"), std::string::npos) << text;
     EXPECT_NE(text.find("P1001: taken out of project 'demo' again: design table pdtable_12_1 of dd_demo, file '" +
@@ -234,7 +298,7 @@ TEST_F(ModelCopyFailureTest, AnUndoDropIsLookedAfter)
         EXPECT_EQ(copyP1001(), 1);
         const std::string text = CopyLogText();
         if (*c.left) {
-            EXPECT_EQ(lastMessage(), notCopied() + "\r\n'P1001' left in project 'demo': " + c.left);
+            EXPECT_EQ(lastMessage(), notCopied(std::string(" left in project 'demo': ") + c.left));
             EXPECT_NE(text.find(std::string("P1001: left in project 'demo': ") + c.left + "\r\n"), std::string::npos)
                 << text;
             EXPECT_EQ(Rows(targetRoot, "dd_demo", "SELECT * FROM pdtable_12_1").size(),

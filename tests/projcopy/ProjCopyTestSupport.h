@@ -45,8 +45,9 @@ inline std::string RunSql(const std::string& hostRoot, const std::string& statem
     return out;
 }
 
-inline std::vector<std::vector<std::optional<std::string>>> Rows(const std::string& hostRoot,
-                                                                  const std::string& schema, const std::string& sql)
+using Table = std::vector<std::vector<std::optional<std::string>>>;
+
+inline Table Rows(const std::string& hostRoot, const std::string& schema, const std::string& sql)
 {
     DbServer server(hostRoot);
     RisSession session(server);

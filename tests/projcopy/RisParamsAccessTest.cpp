@@ -173,3 +173,30 @@ TEST_F(RisParamsAccessTest, AMissingLayoutOrAnswerNamesItsCause)
     EXPECT_EQ(ris.RunStatement(newParams, "pd_demo", "DELETE FROM pdtable_114 WHERE 1 = 0"),
               "risbatch gave no answer to 'DELETE FROM pdtable_114 WHERE 1 = 0': risbatch ended with exit code 139");
 }
+
+// A row count is taken only from a whole answer: a table the schema lacks is told apart from an
+// answer cut short and from a client that died.
+TEST_F(RisParamsAccessTest, ARowCountIsTakenOnlyFromAWholeAnswer)
+{
+    testsupport::WrapperClients clients;
+    const struct {
+        const char *name, *table;
+        ClientRule rule;
+        int result;
+        uint64_t count;
+    } cases[] = {
+        {"counted", "pdtable_114", ClientRule::PassThrough(), 1, 3},
+        {"no such table", "no_such_table", ClientRule::PassThrough(), 0, 0},
+        {"answer cut", "pdtable_114", ClientRule::CutAnswer(2), -1, 0},
+        {"client died", "pdtable_114", ClientRule::DieBefore(139), -1, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        clients.Set("risbatch", c.rule);
+        uint64_t count = 0;
+        std::string failure;
+        EXPECT_EQ(ris.CountRows(oldParams, "pd_demo", c.table, count, failure), c.result) << failure;
+        EXPECT_EQ(count, c.count);
+        EXPECT_EQ(failure.empty(), c.result >= 0) << failure;
+    }
+}
