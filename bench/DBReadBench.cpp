@@ -2,6 +2,7 @@
 // unload through risunlod, the dump conversion into a text table, and the text driver's query.
 // The environment is built in a temporary folder and removed at the end of the run.
 #include "BenchEnvironment.h"
+#include "TimesReporter.h"
 #include "dbaccess/CRIS.h"
 #include "dbaccess/DumpParse.h"
 #include "dbaccess/DumpWholeCheck.h"
@@ -187,18 +188,6 @@ BENCHMARK(BM_UnloadWithRowCounts)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_Conversion)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_TextDriverQuery)->Unit(benchmark::kMillisecond)->Iterations(5);
 
-// Keeps the time of every stage so the shares can be printed at the end.
-class ShareReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& r : runs)
-            ms[r.run_name.function_name] = r.GetAdjustedRealTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-    std::map<std::string, double> ms;
-};
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -207,7 +196,7 @@ int main(int argc, char** argv)
     int rc = 0;
     try {
         buildEnvironment();
-        ShareReporter reporter;
+        TimesReporter reporter;
         benchmark::RunSpecifiedBenchmarks(&reporter);
         const double total = reporter.ms["BM_DBReadEndToEnd"];
         const double unload = reporter.ms["BM_Unload"];

@@ -5,6 +5,7 @@
 // difference is the price of those checks. The environment is built in a temporary folder and
 // removed at the end of the run.
 #include "BenchEnvironment.h"
+#include "TimesReporter.h"
 #include "admin/AdminGlobals.h"
 #include "admin/DumpCommands.h"
 #include "dbaccess/CRIS.h"
@@ -126,17 +127,6 @@ void BM_UnloadRoad(benchmark::State& state)
 BENCHMARK(BM_PlainUnload)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_UnloadRoad)->Unit(benchmark::kMillisecond)->Iterations(5);
 
-class ShareReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& r : runs)
-            ms[r.run_name.function_name] = r.GetAdjustedRealTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-    std::map<std::string, double> ms;
-};
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -145,7 +135,7 @@ int main(int argc, char** argv)
     int rc = 0;
     try {
         buildEnvironment();
-        ShareReporter reporter;
+        TimesReporter reporter;
         benchmark::RunSpecifiedBenchmarks(&reporter);
         const double plain = reporter.ms["BM_PlainUnload"];
         const double road = reporter.ms["BM_UnloadRoad"];
