@@ -43,34 +43,31 @@ TEST_F(CRISDictionaryTest, EmptyListIsCachedAndErrorsCacheNothing)
 // The schema's tables are taken from the dictionary's answer only when it is whole.
 TEST_F(CRISDictionaryTest, TablesOfASchemaOnlyFromAWholeAnswer)
 {
-    const std::string head = "Default schema pd_abc\r\nQuery select table_name from ris5tables where table_type = 'T';\r\n"
-                             "Columns 1\r\n----\r\n";
-    struct Case {
+    const std::string end = "End of Data Found\r\n", head = "Default schema pd_abc\r\nQuery select table_name from "
+                                                          "ris5tables where table_type = 'T';\r\nColumns 1\r\n----\r\n\r\n";
+    const struct {
         const char* what;
         std::string answer;
         Names tables;         // when the answer is taken
         const char* refusal;  // else the end of the error's description
-    };
-    const std::vector<Case> cases = {
-        {"two tables", head + "\r\ntable_name: 'T1'\r\n\r\ntable_name: 't2'\r\n\r\nEnd of Data Found\r\n", {"t1", "t2"}, ""},
-        {"no table", head + "\r\nEnd of Data Found\r\n", {}, ""},
-        {"cut before its end", head + "\r\ntable_name: 't1'\r\n", {},
+    } cases[] = {
+        {"two tables", head + "table_name: 'T1'\r\n\r\ntable_name: 't2'\r\n\r\n" + end, {"t1", "t2"}, ""},
+        {"no table", head + end, {}, ""},
+        {"cut before its end", head + "table_name: 't1'\r\n", {},
          "the answer has no \"End of Data Found\" line after 1 table(s)"},
         {"no query answered", "Default schema pd_abc\r\n", {}, "the query is not answered"},
-        {"answered twice", head + "\r\nEnd of Data Found\r\n" + head + "\r\nEnd of Data Found\r\n", {},
-         "the query is answered twice"},
-        {"a row without a name", head + "\r\ntable_name: ''\r\n\r\nEnd of Data Found\r\n", {}, "a row holds no table name"},
+        {"answered twice", head + end + head + end, {}, "the query is answered twice"},
+        {"a row without a name", head + "table_name: ''\r\n\r\n" + end, {}, "a row holds no table name"},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         Put("risbatch.o", c.answer);
-        if (*c.refusal == '\0') {
+        if (*c.refusal)
+            EXPECT_EQ(Raised([&] { cris_.RISDictionaryTables("pd_abc"); }).description(),
+                      std::string("The dictionary's list of the schema's tables is incomplete: ") + c.refusal);
+        else
             EXPECT_EQ(cris_.RISDictionaryTables("pd_abc"), c.tables);
-            EXPECT_EQ(Got("risbatch.input"), "default schema pd_abc;\r\n"
-                                             "select table_name from ris5tables where table_type = 'T';\r\ncommit;\r\nquit;\r\n");
-            continue;
-        }
-        const AppError e = Raised([&] { cris_.RISDictionaryTables("pd_abc"); });
-        EXPECT_EQ(e.description(), std::string("The dictionary's list of the schema's tables is incomplete: ") + c.refusal);
+        EXPECT_EQ(Got("risbatch.input"), "default schema pd_abc;\r\n"
+                                         "select table_name from ris5tables where table_type = 'T';\r\ncommit;\r\nquit;\r\n");
     }
 }

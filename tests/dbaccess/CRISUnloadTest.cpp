@@ -24,26 +24,18 @@ protected:
 
 } // namespace
 
-// The dictionary's answer naming the tables.
-std::string dictionary(const Names& tables)
-{
-    std::string answer = "Query select table_name from ris5tables where table_type = 'T';\r\n";
-    for (const std::string& t : tables)
-        answer += "table_name: '" + t + "'\r\n";
-    return answer + "End of Data Found\r\n";
-}
-
 TEST_F(CRISUnloadTest, CopiesTheDumpAsWritten)
 {
     Put("risunlod.o", kDump);
     // An unload of all tables holds every table the dictionary lists.
-    Put("risbatch.o", dictionary({"t", "u"}));
+    const std::string listsT = "Query select table_name from ris5tables where table_type = 'T';\r\ntable_name: 't'\r\n";
+    Put("risbatch.o", listsT + "table_name: 'u'\r\nEnd of Data Found\r\n");
     const AppError e = Raised([&] {
         cris_.RISUnload(target(), "pd_abc", std::nullopt, std::nullopt, "", 0, false, UnloadExtras::ViewsIndexesGrants);
     });
     EXPECT_EQ(e.description(), "the dump risunlod wrote of schema 'pd_abc' lacks the table u that the dictionary lists");
     EXPECT_FALSE(std::filesystem::exists(targetHost()));
-    Put("risbatch.o", dictionary({"t"}));
+    Put("risbatch.o", listsT + "End of Data Found\r\n");
     cris_.RISUnload(target(), "pd_abc", std::nullopt, std::nullopt, "", 0, false, UnloadExtras::ViewsIndexesGrants);
     EXPECT_EQ(Got("risunlod.param"), "pd_abc table with var data all view all index all grant all\r\n");
     EXPECT_EQ(ReadHostFile(targetHost()), kDump);

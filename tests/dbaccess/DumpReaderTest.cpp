@@ -129,38 +129,35 @@ TEST(DumpWriterTest, FixedLayoutPlacesEachValueAtItsPositions)
 // leaves nothing of itself in the dump, whose other rows still read.
 TEST(DumpWriterTest, WritesOnlyRowsThatReadBackAndNamesTheValueItRefuses)
 {
-    const std::string marker(DumpFormat::kEndOfTable);
-    const std::vector<DumpColumn> fixedColumns = {{"s", "smallint"}, {"c", "char(40)"}};
+    const std::string end(DumpFormat::kEndOfTable);
+    const std::vector<DumpColumn> sc = {{"s", "smallint"}, {"c", "char(40)"}}, c9 = {{"c", "char(9)"}};
     const std::vector<DumpColumn> numbers = {{"a", "int"}, {"b", "int"}, {"c", "int"}, {"d", "int"}, {"e", "int"}};
     const DumpValue no;
-    auto v = [](const std::string& text) { return DumpValue(text); };
-    struct Case {
+    const DumpLayout F = DumpLayout::Fixed, V = DumpLayout::Variable;
+    const struct {
         DumpLayout layout;
         std::vector<DumpColumn> columns;
         DumpRow row;
-        std::string refusal; // empty: written and read back
-    };
-    const DumpLayout F = DumpLayout::Fixed, V = DumpLayout::Variable;
-    const std::vector<Case> cases = {
-        {F, {{"c", "char(40)"}}, {v(marker)}, "column 'c', row 2: the row would read as an end line"},
-        {F, fixedColumns, {no, v(marker)}, "column 'c', row 2: the row would read as an end line"},
-        {F, fixedColumns, {no, v("***ris*** end of schema ***ris***")}, "column 'c', row 2: the row"},
-        {F, fixedColumns, {v("7"), v(marker)}, ""},
-        {V, fixedColumns, {no, v(marker)}, ""},
-        {V, numbers, {v("***RIS***"), v("End"), v("of"), v("Table"), v("***RIS***")},
-         "column 'a', row 2: the row would read as an end line"},
-        {V, {{"d", "double"}}, {v("inf")}, "column 'd', row 2: the value 'inf' is not a finite number"},
-        {V, {{"d", "real"}}, {v("1e400")}, "column 'd', row 2: the value '1e400' is not a finite"},
-        {V, {{"d", "double"}}, {v("1e-400")}, ""},
-        {V, numbers, {v("1"), v("2 3"), no, no, no}, "column 'b', row 2: the value '2 3' of a number"},
-        {V, {{"c", "char(9)"}}, {v(std::string("a\0b", 3))}, "column 'c', row 2: the value holds a NUL"},
-        {V, {{"c", "char(9)"}}, {v("a\x01" "b")}, "column 'c', row 2: the value holds the character with code 1"},
-        {F, {{"c", "char(9)"}}, {v("a\x01" "b")}, ""},
-        {F, {{"c", "char(9)"}}, {v("\x01\r" "b")}, "column 'c', row 2: the value holds a line break"},
+        std::string refusal; // after "Table 't', column "; empty: written and read back
+    } cases[] = {
+        {F, {{"c", "char(40)"}}, {end}, "'c', row 2: the row would read as an end line"},
+        {F, sc, {no, end}, "'c', row 2: the row would read as an end line"},
+        {F, sc, {no, "***ris*** end of schema ***ris***"}, "'c', row 2: the row"},
+        {F, sc, {"7", end}, ""},
+        {V, sc, {no, end}, ""},
+        {V, numbers, {"***RIS***", "End", "of", "Table", "***RIS***"}, "'a', row 2: the row would read as an end line"},
+        {V, {{"d", "double"}}, {"inf"}, "'d', row 2: the value 'inf' is not a finite number"},
+        {V, {{"d", "real"}}, {"1e400"}, "'d', row 2: the value '1e400' is not a finite"},
+        {V, {{"d", "double"}}, {"1e-400"}, ""},
+        {V, numbers, {"1", "2 3", no, no, no}, "'b', row 2: the value '2 3' of a number"},
+        {V, c9, {std::string("a\0b", 3)}, "'c', row 2: the value holds a NUL"},
+        {V, c9, {"a\x01" "b"}, "'c', row 2: the value holds the character with code 1"},
+        {F, c9, {"a\x01" "b"}, ""},
+        {F, c9, {"\x01\r" "b"}, "'c', row 2: the value holds a line break"},
     };
     testsupport::ScopedDir dir("dumpw");
     const std::string path = Win(dir.host() + "/w.dmp");
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(DumpFormat::CreateTableLine("t", c.columns) + " row " + testing::PrintToString(c.row));
         const DumpRow good(c.columns.size(), DumpValue("1"));
         std::string refusal;
@@ -178,13 +175,10 @@ TEST(DumpWriterTest, WritesOnlyRowsThatReadBackAndNamesTheValueItRefuses)
             w.EndTable();
             w.Finish();
         }
-        if (c.refusal.empty())
-            EXPECT_EQ(refusal, "");
-        else
-            EXPECT_EQ(refusal.rfind("Table 't', " + c.refusal, 0), 0u) << refusal;
-        const std::vector<DumpRow> expected =
-            c.refusal.empty() ? std::vector<DumpRow>{good, c.row, good} : std::vector<DumpRow>{good, good};
-        EXPECT_EQ(readAll(path, DumpFormat::kChunkSize).rows, expected);
+        EXPECT_TRUE(c.refusal.empty() ? refusal.empty() : refusal.rfind("Table 't', column " + c.refusal, 0) == 0)
+            << refusal;
+        EXPECT_EQ(readAll(path, DumpFormat::kChunkSize).rows,
+                  (c.refusal.empty() ? std::vector<DumpRow>{good, c.row, good} : std::vector<DumpRow>{good, good}));
     }
 }
 
