@@ -166,19 +166,16 @@ TEST_F(CRISDumpWriteTest, ATextColumnIsDeclaredOneNarrowerThanItsDefinedSize)
     EXPECT_EQ(e.description(), "Value of column 'a' in row 2 of table 'widths' is longer than 19 characters");
 }
 
-// What stands in the dump's place: a link is written through onto the file it names and stays a
-// link, nothing left beside it; a folder is refused by name and stays.
 TEST_F(CRISDumpWriteTest, ALinkedDumpIsWrittenThroughAndAFolderInItsPlaceIsNamed)
 {
     namespace fs = std::filesystem;
-    const std::string dump = dir_.host() + "/out.dmp", elsewhere = dir_.host() + "/elsewhere";
-    fs::create_directories(elsewhere);
-    WriteHostFile(elsewhere + "/real.dmp", "the old dump");
-    fs::create_symlink(elsewhere + "/real.dmp", dump);
+    const std::string dump = HostPath(dump_), real = dir_.host() + "/real.dmp";
+    WriteHostFile(real, "the old dump");
+    fs::create_symlink(real, dump);
     cris_.RISDumpCreate(dump_, "s", mdb_, {"empty_t"}, std::nullopt, false);
     EXPECT_TRUE(fs::is_symlink(dump));
-    EXPECT_EQ(ReadHostFile(elsewhere + "/real.dmp").rfind("default schema s\r\ncreate table empty_t", 0), 0u);
-    EXPECT_EQ(std::distance(fs::directory_iterator(elsewhere), {}), 1);
+    EXPECT_EQ(ReadHostFile(real).rfind("default schema s\r\ncreate table empty_t", 0), 0u);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir_.host()), {}), 3); // the database, the link and its file
 
     fs::remove(dump);
     fs::create_directories(dump);
