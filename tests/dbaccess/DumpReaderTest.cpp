@@ -130,7 +130,7 @@ TEST(DumpWriterTest, FixedLayoutPlacesEachValueAtItsPositions)
 TEST(DumpWriterTest, WritesOnlyRowsThatReadBackAndNamesTheValueItRefuses)
 {
     const std::string end(DumpFormat::kEndOfTable);
-    const std::vector<DumpColumn> sc = {{"s", "smallint"}, {"c", "char(40)"}}, c9 = {{"c", "char(9)"}};
+    const std::vector<DumpColumn> twoColumns = {{"s", "smallint"}, {"c", "char(40)"}}, c9 = {{"c", "char(9)"}};
     const std::vector<DumpColumn> numbers = {{"a", "int"}, {"b", "int"}, {"c", "int"}, {"d", "int"}, {"e", "int"}};
     const DumpValue no;
     const DumpLayout F = DumpLayout::Fixed, V = DumpLayout::Variable;
@@ -141,10 +141,10 @@ TEST(DumpWriterTest, WritesOnlyRowsThatReadBackAndNamesTheValueItRefuses)
         std::string refusal; // after "Table 't', column "; empty: written and read back
     } cases[] = {
         {F, {{"c", "char(40)"}}, {end}, "'c', row 2: the row would read as an end line"},
-        {F, sc, {no, end}, "'c', row 2: the row would read as an end line"},
-        {F, sc, {no, "***ris*** end of schema ***ris***"}, "'c', row 2: the row"},
-        {F, sc, {"7", end}, ""},
-        {V, sc, {no, end}, ""},
+        {F, twoColumns, {no, end}, "'c', row 2: the row would read as an end line"},
+        {F, twoColumns, {no, "***ris*** end of schema ***ris***"}, "'c', row 2: the row"},
+        {F, twoColumns, {"7", end}, ""},
+        {V, twoColumns, {no, end}, ""},
         {V, numbers, {"***RIS***", "End", "of", "Table", "***RIS***"}, "'a', row 2: the row would read as an end line"},
         {V, {{"d", "double"}}, {"inf"}, "'d', row 2: the value 'inf' is not a finite number"},
         {V, {{"d", "real"}}, {"1e400"}, "'d', row 2: the value '1e400' is not a finite"},
