@@ -181,14 +181,12 @@ TEST_F(CommandLineRunTest, AStartRemovesTheWorkFilesOfEndedRunsOnly)
     };
     for (const Case& c : cases) {
         const std::string path = temp + "/" + c.name;
-        if (c.kind == 'd') {
+        if (c.kind == 'd')
             fs::create_directory(path);
-            testsupport::WriteHostFile(path + "/work.tmp", "x");
-        } else if (c.kind == 'f') {
-            testsupport::WriteHostFile(path, "x");
-        } else {
+        if (c.kind == 'l')
             fs::create_directory_symlink(elsewhere.host(), path);
-        }
+        else
+            testsupport::WriteHostFile(c.kind == 'd' ? path + "/work.tmp" : path, "x");
     }
     testsupport::WriteHostFile(elsewhere.host() + "/kept.txt", "x");
     EXPECT_EQ(RunCommandLine("/risunloadall"), 0) << said();
