@@ -173,11 +173,10 @@ TEST_F(CommandLineRunTest, AStartRemovesTheWorkFilesOfEndedRunsOnly)
         bool stays;
     };
     const std::vector<Case> cases = {
-        {gone + "radA1B2C", 'd', false},     {gone + "rad0F3E1.bat", 'f', false},
-        {running + "radA1B2D", 'd', true},   {running + "radA1B2D.bat", 'f', true},
-        {"radA1B2E", 'd', true},             {gone + "radA1B2F.txt", 'f', true},
-        {gone + "radA1B2A", 'l', true},      {gone + "radXYZ12", 'd', true},
-        {gone + "rad1234", 'd', true},       {gone + "radA1B2B", 'f', true},
+        {gone + "radA1B2C", 'd', false},   {gone + "rad0F3E1.bat", 'f', false},    {"radA1B2E", 'd', true},
+        {running + "radA1B2D", 'd', true}, {running + "radA1B2D.bat", 'f', true}, {gone + "radA1B2F.txt", 'f', true},
+        {gone + "radA1B2A", 'l', true},    {gone + "radXYZ12", 'd', true},        {gone + "rad1234", 'd', true},
+        {gone + "radA1B2B", 'f', true},
     };
     for (const Case& c : cases) {
         const std::string path = temp + "/" + c.name;

@@ -54,11 +54,8 @@ protected:
         Form1Fixture::TearDown();
     }
 
-    using Controls = std::vector<std::pair<const char*, QWidget*>>;
-
-    // Lays the window out as shown, saves its picture, and checks that the picture shows each of
-    // the named controls drawn.
-    void shoot(QWidget* window, const std::string& name, const Controls& controls)
+    // Lays the window out as shown, saves its picture and checks the named controls in it.
+    void shoot(QWidget* window, const std::string& name, const std::vector<std::pair<const char*, QWidget*>>& controls)
     {
         ASSERT_NE(window, nullptr) << name;
         window->show();
