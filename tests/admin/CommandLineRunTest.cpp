@@ -173,29 +173,25 @@ TEST_F(CommandLineRunTest, AStartRemovesTheWorkFilesOfEndedRunsOnly)
         bool stays;
     };
     const std::vector<Case> cases = {
-        {gone + "radA1B2C", 'd', false},     {gone + "rad0F3E1.bat", 'f', false},
-        {running + "radA1B2D", 'd', true},   {running + "radA1B2D.bat", 'f', true},
-        {"radA1B2E", 'd', true},             {gone + "radA1B2F.txt", 'f', true},
-        {gone + "radA1B2A", 'l', true},      {gone + "radXYZ12", 'd', true},
-        {gone + "rad1234", 'd', true},       {gone + "radA1B2B", 'f', true},
+        {gone + "radA1B2C", 'd', false},   {gone + "rad0F3E1.bat", 'f', false},    {"radA1B2E", 'd', true},
+        {running + "radA1B2D", 'd', true}, {running + "radA1B2D.bat", 'f', true}, {gone + "radA1B2F.txt", 'f', true},
+        {gone + "radA1B2A", 'l', true},    {gone + "radXYZ12", 'd', true},        {gone + "rad1234", 'd', true},
+        {gone + "radA1B2B", 'f', true},
     };
     for (const Case& c : cases) {
         const std::string path = temp + "/" + c.name;
-        if (c.kind == 'd') {
+        if (c.kind == 'd')
             fs::create_directory(path);
-            testsupport::WriteHostFile(path + "/work.tmp", "x");
-        } else if (c.kind == 'f') {
-            testsupport::WriteHostFile(path, "x");
-        } else {
+        if (c.kind == 'l')
             fs::create_directory_symlink(elsewhere.host(), path);
-        }
+        else
+            testsupport::WriteHostFile(c.kind == 'd' ? path + "/work.tmp" : path, "x");
     }
     testsupport::WriteHostFile(elsewhere.host() + "/kept.txt", "x");
     EXPECT_EQ(RunCommandLine("/risunloadall"), 0) << said();
     for (const Case& c : cases) {
         EXPECT_EQ(fs::exists(fs::symlink_status(temp + "/" + c.name)), c.stays) << c.name;
-        std::error_code ec;
-        fs::remove_all(temp + "/" + c.name, ec); // a link goes, not what it names
+        fs::remove_all(temp + "/" + c.name); // a link goes, not what it names
     }
     EXPECT_TRUE(fs::exists(elsewhere.host() + "/kept.txt"));
 }

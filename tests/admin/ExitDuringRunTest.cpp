@@ -147,10 +147,8 @@ TEST_F(ExitDuringRunTest, MaintenanceRunStopsAfterTheRunningClientAndEndsWithout
         gSchemaNames = {"pd_demo", "dd_demo", "pid_p1", "pid_p2"};
         const size_t asked = messages.asked().size();
         SetEventPump([&, f = form.get(), done = false]() mutable {
-            if (!done && (!c.atGrantClient || HostFileExists(statements))) {
-                done = true;
-                f->Exit_Click();
-            }
+            if (!done && (!c.atGrantClient || HostFileExists(statements)))
+                done = true, f->Exit_Click();
         });
         ((*form).*(c.button))->click();
         SetEventPump(nullptr);

@@ -47,9 +47,8 @@ TEST_F(LoadRoadsTest, ALoadIsJudgedByWhatTheSchemaHoldsOnEveryRoad)
         {Road::ChosenFile, leave113, short113, "pdtable_113 holds 1 row of the dump's 3", true, 1, true},
         {Road::Script, leave113, short113, "is not whole: schema pd_demo: pdtable_113 holds 1 row of the dump's 3",
          true, 1, true},
-        {Road::PipingRestore, ClientRule::FailTable("pdtable_34_1", "", 0),
-         "delete from pdtable_34_1 where system_unique_no <> 200", "pdtable_34_1 holds 1 row of the dump's 3", true, 1,
-         true},
+        {Road::PipingRestore, ClientRule::FailTable("pdtable_34_1", "", 0), "delete from pdtable_34_1 where "
+         "system_unique_no <> 200", "pdtable_34_1 holds 1 row of the dump's 3", true, 1, true},
         {Road::ProjectDumps, ClientRule::DropLines("'P1002'"), "", "pdtable_113 holds 2 rows of the dump's 3", true, 2,
          true},
         {Road::AllDumps, ClientRule::DropLines("update on pdtable_113 to"), "", "pdtable_113 lacks its grant to PUBLIC",
@@ -84,25 +83,22 @@ TEST_F(LoadRoadsTest, ALoadIsJudgedByWhatTheSchemaHoldsOnEveryRoad)
         std::string said;
         if (c.road != Road::ChosenFile && !design) // "Are you sure?"
             messages.Answer(MsgAnswer::Yes);
-        if (c.road == Road::AllDumps)
-            form->Load_all_dmp_files_Click();
-        else if (c.road == Road::ProjectDumps)
-            form->Load_proj_schemen_Click();
-        else if (c.road == Road::ChosenFile)
-            dialogs.Answer(pdDump), form->Load_auswahl_Click();
-        else if (c.road == Road::Script)
-            form->SCRstart_Click();
-        else
+        switch (c.road) {
+        case Road::AllDumps: form->Load_all_dmp_files_Click(); break;
+        case Road::ProjectDumps: form->Load_proj_schemen_Click(); break;
+        case Road::ChosenFile: dialogs.Answer(pdDump), form->Load_auswahl_Click(); break;
+        case Road::Script: form->SCRstart_Click(); break;
+        case Road::PipingRestore:
             said = testsupport::Raised([&] { PipingModelRestore::Restore(ddDump, "demo", {"P1001", "1"}); })
                        .description();
+        }
         if (!design) // a script that ran through shows only its question: the log says what was done
             said = c.road == Road::Script && !c.failed ? BinaryFile::ReadAll(gLogFile) : messages.asked().back().prompt;
         clients.Set("risunlod", ClientRule::PassThrough());
         EXPECT_NE(said.find(c.said), std::string::npos) << said;
         EXPECT_EQ(said.find(kReadyMessage) != std::string::npos, !c.failed && c.road != Road::Script) << said;
         EXPECT_EQ(tablesOf(schema).at(table).size(), c.rows);
-        const std::vector<ListedGrant> grants = gCRIS->RISGetGrants(schema);
-        EXPECT_EQ(c.granted, std::any_of(grants.begin(), grants.end(), [&](const ListedGrant& g) {
+        EXPECT_EQ(c.granted, std::ranges::any_of(gCRIS->RISGetGrants(schema), [&](const ListedGrant& g) {
                       return EqualsNoCase(g.table, table) && EqualsNoCase(g.grantee, "public");
                   }));
     }

@@ -247,9 +247,8 @@ TEST_F(PipingModelRestoreFailureTest, WhatTheRestoreSaysIsWhatTheTablesHold)
         EXPECT_EQ(c.raises, !error.empty()) << error;
         for (const std::string& text : c.said)
             EXPECT_NE(said.find(text), std::string::npos) << text << "\n" << said;
-        EXPECT_EQ(said.find(".."), std::string::npos) << said;
-        EXPECT_EQ(said.find('/'), std::string::npos) << said; // every path in Windows form
-        EXPECT_EQ(said.find("not known"), std::string::npos) << said;
+        for (const char* never : {"..", "/", "not known"}) // "/": every path in Windows form
+            EXPECT_EQ(said.find(never), std::string::npos) << never << "\n" << said;
         EXPECT_EQ(rowsOf("pdtable_12_1"), c.rows12);
         EXPECT_EQ(rowsOf("pdtable_34_1"), c.rows34);
         EXPECT_EQ(rowsOf("pdtable_67_1"), rows67);

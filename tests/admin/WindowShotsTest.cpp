@@ -54,11 +54,8 @@ protected:
         Form1Fixture::TearDown();
     }
 
-    using Controls = std::vector<std::pair<const char*, QWidget*>>;
-
-    // Lays the window out as shown, saves its picture, and checks that the picture shows each of
-    // the named controls drawn.
-    void shoot(QWidget* window, const std::string& name, const Controls& controls)
+    // Lays the window out as shown, saves its picture and checks the named controls in it.
+    void shoot(QWidget* window, const std::string& name, const std::vector<std::pair<const char*, QWidget*>>& controls)
     {
         ASSERT_NE(window, nullptr) << name;
         window->show();
@@ -70,21 +67,21 @@ protected:
         const QImage image = picture.toImage();
         const qreal scale = picture.devicePixelRatio();
         for (const auto& [what, control] : controls) {
-            ASSERT_NE(control, nullptr) << name << ": " << what;
-            EXPECT_TRUE(control->isVisible()) << name << ": " << what;
-            const QRect placed(control->mapTo(window, QPoint(0, 0)) * scale, control->size() * scale);
-            const QRect area = placed.intersected(image.rect());
-            ASSERT_FALSE(area.isEmpty()) << name << ": " << what << " lies outside the picture";
-            EXPECT_TRUE(drawn(image, area)) << name << ": " << what << " is blank in the picture";
+            SCOPED_TRACE(name + ": " + what);
+            ASSERT_NE(control, nullptr);
+            EXPECT_TRUE(control->isVisible());
+            const QRect area = QRect(control->mapTo(window, QPoint(0, 0)) * scale, control->size() * scale)
+                                   .intersected(image.rect());
+            ASSERT_FALSE(area.isEmpty()) << "lies outside the picture";
+            EXPECT_TRUE(drawn(image, area)) << "is blank in the picture";
         }
     }
     // Whether the area holds more than one colour.
     static bool drawn(const QImage& image, const QRect& area)
     {
-        const QRgb first = image.pixel(area.topLeft());
         for (int y = area.top(); y <= area.bottom(); ++y)
             for (int x = area.left(); x <= area.right(); ++x)
-                if (image.pixel(x, y) != first)
+                if (image.pixel(x, y) != image.pixel(area.topLeft()))
                     return true;
         return false;
     }
@@ -107,10 +104,8 @@ TEST_F(WindowShotsTest, MainWindowListsTableEditorAndDdlCheck)
     ListForm* schemas = CurrentListForm();
     ASSERT_NE(schemas, nullptr);
     schemas->filterCells[0]->setText("pd");
-    shoot(schemas, "list_schemas",
-          {{"the grid", schemas->TDBGrid},
-           {"the caption", schemas->TDBGridCaption},
-           {"the filter cell", schemas->filterCells[0]}});
+    shoot(schemas, "list_schemas", {{"the grid", schemas->TDBGrid}, {"the caption", schemas->TDBGridCaption},
+                                    {"the filter cell", schemas->filterCells[0]}});
     form->ShowDBuser_Click();
     ListForm* users = CurrentListForm();
     ASSERT_NE(users, nullptr);
@@ -128,17 +123,15 @@ TEST_F(WindowShotsTest, MainWindowListsTableEditorAndDdlCheck)
     QTableWidget* grid = editor->TDBGrid->TDBGrid;
     grid->horizontalHeader()->resizeSection(0, 60);
     ASSERT_FALSE(editor->TDBGrid->filterCells.empty());
-    shoot(editor, "table_editor",
-          {{"the schema list", editor->cmbSchema}, {"the table list", editor->cmbTable}, {"the grid", grid},
-           {"the first filter cell", editor->TDBGrid->filterCells.front()}});
+    shoot(editor, "table_editor", {{"the schema list", editor->cmbSchema}, {"the table list", editor->cmbTable},
+                                   {"the grid", grid}, {"the first filter cell", editor->TDBGrid->filterCells[0]}});
     grid->horizontalScrollBar()->setValue(grid->horizontalScrollBar()->maximum());
-    QCoreApplication::processEvents();
     // Scrolled sideways, the last column's filter cell stands over that column.
-    const int last = grid->columnCount() - 1;
     QLineEdit* lastCell = editor->TDBGrid->filterCells.back();
     shoot(editor, "table_editor_scrolled", {{"the grid", grid}, {"the last filter cell", lastCell}});
+    const QHeaderView* header = grid->horizontalHeader();
     EXPECT_EQ(lastCell->mapTo(editor, QPoint(0, 0)).x(),
-              grid->horizontalHeader()->mapTo(editor, QPoint(grid->horizontalHeader()->sectionViewportPosition(last), 0)).x());
+              header->mapTo(editor, QPoint(header->sectionViewportPosition(grid->columnCount() - 1), 0)).x());
     editor->close();
 
     frmCheckDatabaseDDL* ddl = frmCheckDatabaseDDL::ShowModeless([] { return std::string("demo"); });
@@ -154,10 +147,8 @@ TEST_F(WindowShotsTest, MainWindowListsTableEditorAndDdlCheck)
     restore->chooseDumpFile = [] { return WinPathFromHost(testsupport::SourceDir() + "/tests/data/standins/dd_demo.dmp"); };
     restore->Schemafilewahl_Click();
     EXPECT_FALSE(restore->lblDumpSchema->text().isEmpty());
-    shoot(restore, "piping_restore",
-          {{"the model list", restore->PipeFileListe},
-           {"the dump's schema", restore->lblDumpSchema},
-           {"the start button", restore->Start}});
+    shoot(restore, "piping_restore", {{"the model list", restore->PipeFileListe}, {"the start button", restore->Start},
+                                      {"the dump's schema", restore->lblDumpSchema}});
     restore->close();
 }
 

@@ -218,8 +218,7 @@ TEST_F(RisUnloadAllTest, AFailedUnloadKeepsItsOldDumpNamesTheSchemaAndTheOthersG
          "Tarnwick: risunlod pd_demo: the dictionary could not be asked for the schema's tables to check the new dump "
          "(The dictionary's list of the schema's tables is incomplete: the answer has no \"End of Data Found\" line",
          {ClientRule::CutAnswer(8).When("ris5tables").Times(1)}},
-        {"the schema's database file gone", {ClientRule::PassThrough()},
-         [&] { goodDump(); fs::remove(userFile); },
+        {"the schema's database file gone", {ClientRule::PassThrough()}, [&] { goodDump(); fs::remove(userFile); },
          "Tarnwick: risunlod pd_demo: RIS Error: RIS_E_DATABASE_ERROR - Schema 'pd_demo': ORA-01157"},
         // A table the server lists no more is still the old dump's to lose only when told.
         {"a table only the old dump holds", {ClientRule::PassThrough()},
