@@ -30,18 +30,18 @@ TEST_P(CompareCopiedTablesTest, SaysWhatStands)
 
 const std::vector<CopiedTable> kNoneBefore = {{"tube", false, 0, {}}, {"valve", false, 0, {}}};
 const std::vector<CopiedTable> kOldRows = {{"tube", true, 2, {7, 8}}, {"valve", true, 0, {}}};
+const std::vector<CopiedTable> kOneRowEach = {{"tube", true, 1, {5}}, {"valve", true, 1, {9}}};
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, CompareCopiedTablesTest,
     ::testing::Values(
         Case{"OnlyAnEmptyTableMade", 1, true, kNoneBefore, {{"tube", false, 0, {}}, {"valve", true, 0, {}}},
              ChangeState::NotKnown, "table 'tube' is not there, table 'valve' holds 0 rows (the 0 copied)"},
-        Case{"AppendDone", 2, false, {{"tube", true, 1, {5}}, {"valve", true, 1, {9}}},
-             {{"tube", true, 3, {1, 2, 5}}, {"valve", true, 1, {9}}}, ChangeState::Done,
+        Case{"AppendDone", 2, false, kOneRowEach, {{"tube", true, 3, {1, 2, 5}}, {"valve", true, 1, {9}}},
+             ChangeState::Done,
              "table 'tube' holds 3 rows (its 1 from before the load and the 2 copied), table 'valve' holds 1 row (the "
              "same as before the load, which are also the 0 copied)"},
-        Case{"AppendNotDone", 2, true, {{"tube", true, 1, {5}}, {"valve", true, 1, {9}}},
-             {{"tube", true, 1, {5}}, {"valve", true, 1, {9}}}, ChangeState::NotDone,
+        Case{"AppendNotDone", 2, true, kOneRowEach, kOneRowEach, ChangeState::NotDone,
              "table 'tube' holds 1 row (the same as before the load), table 'valve' holds 1 row (the same as before "
              "the load, which are also the 0 copied)"},
         // As many rows before and after: the values tell the old rows from the copy's.
@@ -49,8 +49,7 @@ INSTANTIATE_TEST_SUITE_P(
              "table 'tube' holds 2 rows (the same as before the load), table 'valve' holds 0 rows (the same as before "
              "the load, which are also the 0 copied)"},
         // Old rows that are the copy's own: the load's end decides, a failure stands.
-        Case{"RefusedOverTheCopysOwnRows", 1, true, {{"tube", true, 2, {1, 2}}, {"valve", true, 0, {}}},
-             {{"tube", true, 2, {1, 2}}, {"valve", true, 0, {}}}, ChangeState::NotDone,
+        Case{"RefusedOverTheCopysOwnRows", 1, true, kDumped, kDumped, ChangeState::NotDone,
              "table 'tube' holds 2 rows (the same as before the load, which are also the 2 copied), table 'valve' "
              "holds 0 rows (the same as before the load, which are also the 0 copied)"},
         // A table the load dropped and did not make again.

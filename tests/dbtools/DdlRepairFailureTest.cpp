@@ -83,7 +83,6 @@ INSTANTIATE_TEST_SUITE_P(
                    {{1, "P101  ", 3}},
                    "Models not deleted, nothing was changed for them: P101 (no row of pdtable_113 holds it) (see the "
                    "program log)"},
-        // Another model row uses P101's partition: the partition stays, and the message says so.
         DeleteCase{"PartitionUsedByAnotherModel",
                    {{1, "P101", 3}, {2, "E2009", 3}, {1, "P102", 4}},
                    {k113P101, k113P102, k114P102},

@@ -35,6 +35,11 @@ protected:
     admintest::AdminFolder folder_{"ddlrepair"};
 };
 
+// The batch that adds columns, then the look at what stands: the tables, and the columns of each
+// added one.
+const std::vector<std::string> kAddColumnsCalls = {"Write dd_p1", "Tables dd_p1", "Columns pdtable_12_7 fresh",
+                                                   "Columns pdtable_12_7 fresh"};
+
 // A column whose type differs is only reported: adding it again would fail the whole run.
 TEST_F(DdlRepairTest, AddColumnsTakesEveryMissingColumnCheckedOrNotAndNoMismatch)
 {
@@ -54,8 +59,7 @@ TEST_F(DdlRepairTest, ColumnsWhoseTextWouldBreakTheStatementAreLoggedAndSkipped)
     // The run adds the others and says in the box which were left out.
     messages.Answer(MsgAnswer::Yes);
     RunRepairAction(context, DdlRepairAction::AddColumns);
-    EXPECT_EQ(db.calls, (std::vector<std::string>{"Write dd_p1", "Tables dd_p1", "Columns pdtable_12_7 fresh",
-                                                  "Columns pdtable_12_7 fresh"}));
+    EXPECT_EQ(db.calls, kAddColumnsCalls);
     EXPECT_EQ(messages.asked().back().prompt,
               "The other missing columns were added to dd_p1. Not added, its name or type is not valid: 'x char(1); "
               "drop table t' of pdtable_12_7, 'bad-name int' of pdtable_12_7 (see the program log).");
@@ -90,7 +94,11 @@ struct FrameCase {
     int answer;
     const char* written;    // schema written, or "" for nothing
     const char* status;
+    std::vector<std::string> calls = {}; // to the database, in their order
 };
+
+const std::string kCount = "Read pd_p1 SELECT count(*) AS ROWCOUNTS FROM ";
+const std::string kCountP101 = kCount + "pdtable_113 WHERE discipline_indx_no=1 AND model_no='P101' AND partition_no=3;";
 
 void PrintTo(const FrameCase& c, std::ostream* os) { *os << c.name; }
 
@@ -107,38 +115,26 @@ TEST_P(DdlRepairFrameTest, AsksRunsAndReports)
     EXPECT_EQ(statuses.back(), c.status);
     EXPECT_EQ(enables, (std::vector<bool>{false, true}));
     EXPECT_EQ(context.designSchemaChanged, std::string(c.written) == "dd_p1");
-    // Models are counted and deleted one by one: every write goes to the action's schema.
-    const size_t writes = std::string(c.written).empty() ? 0 : c.action == DdlRepairAction::DeleteModels ? 2 : 1;
-    std::vector<std::string> calls(writes, std::string("Write ") + c.written);
-    if (writes == 2) {
-        // The model's row counted before and after its DELETE, whether another model row uses the
-        // partition, and the partition's row after its DELETE.
-        const std::string model = "Read pd_p1 SELECT count(*) AS ROWCOUNTS FROM pdtable_113 WHERE discipline_indx_no=1 "
-                                  "AND model_no='P101' AND partition_no=3;";
-        calls = {model, "Write pd_p1", model,
-                 "Read pd_p1 SELECT count(*) AS ROWCOUNTS FROM pdtable_113 WHERE partition_no=3;", "Write pd_p1",
-                 "Read pd_p1 SELECT count(*) AS ROWCOUNTS FROM pdtable_114 WHERE partition_no=3;"};
-    } else if (writes == 1) {
-        // The batch, then the look at what stands: the tables, and the columns of each added one.
-        calls.push_back("Tables dd_p1");
-        if (c.action == DdlRepairAction::AddColumns)
-            calls.insert(calls.end(), 2, "Columns pdtable_12_7 fresh");
-    }
-    EXPECT_EQ(db.calls, calls);
+    EXPECT_EQ(db.calls, c.calls);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Actions, DdlRepairFrameTest,
     ::testing::Values(
-        FrameCase{"AddColumnsYes", DdlRepairAction::AddColumns, nullptr, MsgAnswer::Yes, "dd_p1", "Ready"},
+        FrameCase{"AddColumnsYes", DdlRepairAction::AddColumns, nullptr, MsgAnswer::Yes, "dd_p1", "Ready",
+                  kAddColumnsCalls},
         FrameCase{"AddColumnsNo", DdlRepairAction::AddColumns, nullptr, MsgAnswer::No, "", "Ready"},
         FrameCase{"DropNothingChecked", DdlRepairAction::DropTables, nullptr, MsgAnswer::Yes, "",
                   "No tables to drop found, check the checkbox of corresponding tables please"},
-        FrameCase{"DropChecked", DdlRepairAction::DropTables, "Tablepdtable_12_9", MsgAnswer::Yes, "dd_p1", "Ready"},
+        FrameCase{"DropChecked", DdlRepairAction::DropTables, "Tablepdtable_12_9", MsgAnswer::Yes, "dd_p1", "Ready",
+                  {"Write dd_p1", "Tables dd_p1"}},
         FrameCase{"DeleteOnlyModelWithoutPartition", DdlRepairAction::DeleteModels, "Discipline1ModelX", MsgAnswer::Yes,
                   "", "No models to delete found, check the checkbox of corresponding models please"},
+        // Models are counted and deleted one by one: the model's row before and after its DELETE,
+        // whether another model row uses the partition, and the partition's row after its DELETE.
         FrameCase{"DeleteChecked", DdlRepairAction::DeleteModels, "Discipline1ModelP101", MsgAnswer::Yes, "pd_p1",
-                  "Ready"}),
+                  "Ready", {kCountP101, "Write pd_p1", kCountP101, kCount + "pdtable_113 WHERE partition_no=3;",
+                            "Write pd_p1", kCount + "pdtable_114 WHERE partition_no=3;"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(DdlRepairTest, AWriteErrorAndNoMissingColumnsRootAreShownWithoutAmpersands)

@@ -7,6 +7,7 @@
 #include "projcopy/RisParamsAccess.h"
 #include "projcopy/ProjCopyTestSupport.h"
 
+#include <functional>
 #include <gtest/gtest.h>
 
 using projcopytest::Rows;
@@ -68,11 +69,8 @@ TEST_F(DesignTableCopyClientsTest, ValuesArriveUnchangedAndTheTableKeepsItsIndex
     RisParamsAccess ris(log);
     CopyJournal journal(CopyTarget{"demo", newParams}, ris, log);
     // Judged after every load by what the target holds: the four empty tables count too.
-    EXPECT_TRUE(DesignTableCopy(log).LoadModelTable(
-        oldParams, newParams, "dd_demo", "dd_demo", 9, 1, nullptr,
-        [&journal](const std::string& table, uint64_t rows, std::string& seen) {
-            return journal.LoadState(table, rows, seen);
-        }))
+    EXPECT_TRUE(DesignTableCopy(log).LoadModelTable(oldParams, newParams, "dd_demo", "dd_demo", 9, 1, nullptr,
+                                                    std::bind_front(&CopyJournal::LoadState, &journal)))
         << CopyLogText();
 
     EXPECT_EQ(target(), source()) << CopyLogText();

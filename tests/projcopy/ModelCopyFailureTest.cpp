@@ -58,17 +58,17 @@ protected:
     {
         return "Models not copied: 'P1001'. See the copy log '" + log.Path() + "'\r\n'P1001'" + stands;
     }
-    // P1001 whole in the target: its row, its file and its five design tables with their rows.
-    void expectP1001Whole()
+    // P1001 whole in the target: its rows, its file and the five design tables of its partitions
+    // with their rows.
+    void expectP1001Whole(size_t rows = 1, const std::string& partition = "1")
     {
-        EXPECT_EQ(Rows(targetRoot, "pd_demo", "SELECT * FROM pdtable_113 WHERE model_no = 'P1001'").size(), 1u);
+        EXPECT_EQ(Rows(targetRoot, "pd_demo", "SELECT * FROM pdtable_113 WHERE model_no = 'P1001'").size(), rows);
         EXPECT_TRUE(fs::exists(HostPath(std::string(kCopyFolder) + "\\model\\p1001.dgn")));
-        for (int t : {12, 34, 50, 67, 80}) {
-            const std::string table = "pdtable_" + std::to_string(t) + "_1";
-            EXPECT_EQ(Rows(targetRoot, "dd_demo", "SELECT * FROM " + table).size(),
-                      Rows(StandInRoot(), "dd_demo", "SELECT * FROM " + table).size())
-                << table;
-        }
+        for (const std::string& p : {std::string("1"), partition})
+            for (int t : {12, 34, 50, 67, 80}) {
+                const std::string table = "SELECT * FROM pdtable_" + std::to_string(t) + "_" + p;
+                EXPECT_EQ(Rows(targetRoot, "dd_demo", table), Rows(StandInRoot(), "dd_demo", table)) << table;
+            }
     }
 
     ScriptedMessageService messages;
@@ -112,10 +112,8 @@ TEST_F(ModelCopyFailureTest, AFailedStepTakesOutWhatTheModelsCopyMade)
         {"row insert refused", "risbatch", ClientRule::RefuseStatement("INSERT INTO pdtable_113"),
          "P1001: model 'P1001' not added to project 'demo': RIS Error: RIS_E_NO_PRIVILEGE",
          "area 'A1' (pdtable_112), discipline 'Piping' (pdtable_111)"},
-        // The row went in, but the refusal the client named stands: the row goes with the rest.
         {"row insert committed, then a RIS error with exit 0", "risbatch",
-         ClientRule::DieAfter(0, "RIS_E_NET_READ_ERROR")
-             .When("INSERT INTO pdtable_113"),
+         ClientRule::DieAfter(0, "RIS_E_NET_READ_ERROR").When("INSERT INTO pdtable_113"),
          "P1001: model 'P1001' stands in project 'demo' although risbatch refused it: RIS Error: RIS_E_NET_READ_ERROR "
          "- Statement failed; it is taken out with what the copy made\r\n",
          kRowsOfTheModel},
@@ -125,16 +123,13 @@ TEST_F(ModelCopyFailureTest, AFailedStepTakesOutWhatTheModelsCopyMade)
          filesAndRows("design table pdtable_12_1 of dd_demo, "),
          "The load of pdtable_34_1 into dd_demo was not done: rislod ended with exit code 139; pdtable_34_1 is not "
          "in dd_demo.\r\n"},
-        // Ended well, judged by what stands: a row short.
         {"load short with exit 0", "rislod", ClientRule::DropLines("GATE1").When("pdtable_34_1"),
          "Table 'pdtable_34_1' not copied into dd_demo: pdtable_34_1 stands in dd_demo with 2 of 3 rows\r\n",
          filesAndRows(tables12and34),
          "The load of pdtable_34_1 into dd_demo ended without an error, but it is not whole: pdtable_34_1 stands in "
          "dd_demo with 2 of 3 rows.\r\n"},
-        // Whole by its count, but refused by name: the count does not overrule the refusal.
         {"load whole by count but refused with exit 0", "rislod",
-         ClientRule::DieAfter(0, "RIS_E_TABLE_EXISTS")
-             .When("pdtable_34_1"),
+         ClientRule::DieAfter(0, "RIS_E_TABLE_EXISTS").When("pdtable_34_1"),
          "Table 'pdtable_34_1' not copied into dd_demo: RIS Error: RIS_E_TABLE_EXISTS - Statement failed\r\n",
          filesAndRows(tables12and34),
          "Whether the load of pdtable_34_1 into dd_demo was done is not known: RIS Error: RIS_E_TABLE_EXISTS - "
@@ -211,12 +206,7 @@ TEST_F(ModelCopyFailureTest, TwoRowsOfOneModelNumberAreCopiedWhole)
         EXPECT_EQ(Rows(targetRoot, "pd_demo", "SELECT model_index_no, path_name, partition_no FROM pdtable_113 WHERE "
                                               "model_no = 'P1001' ORDER BY model_index_no"),
                   (projcopytest::Table{{"1", path, "1"}, {"9", path, partition}}));
-        EXPECT_TRUE(fs::exists(HostPath(std::string(kCopyFolder) + "\\model\\p1001.dgn")));
-        for (const std::string p : {"1", partition.c_str()})
-            for (int t : {12, 34, 50, 67, 80}) {
-                const std::string table = "SELECT * FROM pdtable_" + std::to_string(t) + "_" + p;
-                EXPECT_EQ(Rows(targetRoot, "dd_demo", table), Rows(StandInRoot(), "dd_demo", table)) << table;
-            }
+        expectP1001Whole(2, partition);
         EXPECT_EQ(CopyLogText().find("P1001: pdtable_12_1 was copied for an earlier row") != std::string::npos,
                   partition == "1");
         EmptyTargetPiping();
