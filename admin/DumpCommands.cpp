@@ -422,7 +422,9 @@ bool DumpCommands::LoadChosenFiles(const std::vector<std::string>& files)
         if (!IsLoadCandidate(first, GetFileName(file), SchemaWordCase::Exact)) {
             ShowStatus("Not a RIS dump file, skipped: '" + file + "'");
         } else {
-            if (first.find("create schema ") != std::string::npos) {
+            // The schema line is read word by word, as the rewrite reads it: a leading or doubled
+            // blank does not keep a "create schema" line from becoming a "default schema" line.
+            if (!IsDefaultSchemaLine(first) && !DumpSchemaLine::SchemaWordOf(first).empty()) {
                 rewriteFirstLine(file);
                 wait(1);
             }

@@ -168,6 +168,28 @@ TEST_F(Form1Test, AFirstLineEndedByLfAloneIsLeftWholeAndSaidSo)
     EXPECT_EQ(BinaryFile::ReadAll(gLogFile).find("rislod"), std::string::npos);
 }
 
+// "Load selected files" reads the schema line word by word: a leading or doubled blank keeps the
+// name, the line becomes a "default schema" line of the same length and the load names the schema.
+TEST_F(Form1Test, LoadSelectedFilesReadsTheSchemaNameAsAWord)
+{
+    auto form = startedForm();
+    for (const std::string first : {"create  schema pd_ws on database (ora, dbname x)",
+                                    " create schema pd_ws on database (ora, dbname x)"}) {
+        const std::string dump = dumpDir + "\\pd_ws.dmp";
+        const std::string rest = "\r\ncreate table t (a int)\r\n***RIS*** End of Table ***RIS***\r\n"
+                                 "***RIS*** End of Schema ***RIS***\r\n";
+        writeFile(dump, first + rest);
+        dialogs.Answer(dump);
+        messages.Answer(MsgAnswer::Ok);
+        form->Load_auswahl_Click();
+        const std::string now = BinaryFile::ReadAll(dump);
+        EXPECT_EQ(now.size(), first.size() + rest.size()) << first;
+        EXPECT_EQ(now.rfind("default schema pd_ws ", 0), 0u) << now;
+        EXPECT_NE(BinaryFile::ReadAll(gLogFile).find("Loading into schema pd_ws."), std::string::npos) << first;
+        EXPECT_EQ(messages.asked().back().prompt, " Tarnwick is ready  -  See Logfile ") << first;
+    }
+}
+
 // The dialog writes every key exactly as typed, read back by readers that spell the keys in other
 // cases and bring other defaults; Cancel writes nothing.
 TEST_F(Form1Test, ConfigurationDialogWritesItsKeys)
