@@ -14,7 +14,6 @@
 #include "services/Messages.h"
 
 #include <algorithm>
-#include <cctype>
 #include <optional>
 
 namespace {
@@ -44,20 +43,10 @@ std::string rowsText(uint64_t rows)
     return std::to_string(rows) + (rows == 1 ? " row" : " rows");
 }
 
-std::string Capitalised(std::string text)
+// A client's message without its blanks and periods at the end: the sentence adds its own.
+std::string withoutEndingPeriods(const std::string& text)
 {
-    if (!text.empty())
-        text[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(text[0])));
-    return text;
-}
-
-// A client's message often ends with its own period; a sentence built around it gets one.
-std::string withoutEndingPeriods(std::string text)
-{
-    text = Trim(text);
-    while (!text.empty() && text.back() == '.')
-        text.pop_back();
-    return text;
+    return WithoutEndingPeriods(Trim(text));
 }
 
 // The schema's tables from its listing, which comes whole or answers the schema's unknown-schema

@@ -2,6 +2,7 @@
 #include "admin/UserSchemaStep.h"
 
 #include "admin/StandingState.h"
+#include "platform/TextUtil.h"
 
 #include <algorithm>
 
@@ -75,10 +76,7 @@ std::string UserSchemaChange::Sentence() const
 {
     if (found.empty() || !outcome.CallFailed() || !outcome.Done())
         return outcome.Describe(what);
-    std::string failure = outcome.failure;
-    if (!failure.empty() && failure.back() == '.')
-        failure.pop_back();
-    return found + ": " + failure + (outcome.seen.empty() ? "" : "; " + outcome.seen) + ".";
+    return found + ": " + WithoutEndingPeriods(outcome.failure) + (outcome.seen.empty() ? "" : "; " + outcome.seen) + ".";
 }
 
 const char* UserSchemaStepName(UserSchemaStep step)

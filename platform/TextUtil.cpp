@@ -84,6 +84,21 @@ std::string TrimRight(std::string_view s)
 
 std::string Trim(std::string_view s) { return TrimRight(TrimLeft(s)); }
 
+std::string Capitalised(std::string_view s)
+{
+    std::string text(s);
+    if (!text.empty())
+        text[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(text[0])));
+    return text;
+}
+
+std::string WithoutEndingPeriods(std::string_view s)
+{
+    while (!s.empty() && s.back() == '.')
+        s.remove_suffix(1);
+    return std::string(s);
+}
+
 std::string TrimWhite(std::string_view s)
 {
     const char* ws = " \t\r\n";

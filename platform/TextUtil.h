@@ -28,6 +28,11 @@ std::string TrimWhite(std::string_view s);
 bool IsBlank(std::string_view s);
 std::vector<std::string> Split(std::string_view s, std::string_view sep);
 std::string Join(const std::vector<std::string>& parts, std::string_view sep);
+// The text with its first letter in upper case, as a sentence begins.
+std::string Capitalised(std::string_view s);
+// The text without the periods it ends with: a client's message often ends with its own, and a
+// sentence built around it adds its own punctuation.
+std::string WithoutEndingPeriods(std::string_view s);
 // Every occurrence of from replaced by to (exact case).
 std::string ReplaceAll(std::string s, std::string_view from, std::string_view to);
 // Wildcard rules of a glob match: the characters that stand for any run of characters (none

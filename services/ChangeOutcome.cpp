@@ -2,18 +2,11 @@
 #include "services/ChangeOutcome.h"
 
 #include "platform/AppError.h"
+#include "platform/TextUtil.h"
 
-#include <cctype>
 #include <exception>
 
 namespace {
-
-std::string Capitalised(std::string text)
-{
-    if (!text.empty())
-        text[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(text[0])));
-    return text;
-}
 
 std::string Failure(const std::exception& e)
 {
@@ -26,10 +19,7 @@ std::string Failure(const std::exception& e)
 
 std::string ChangeOutcome::Describe(const std::string& what) const
 {
-    // A client's error line often ends with its own period; the sentence adds its punctuation.
-    std::string failure = this->failure;
-    while (!failure.empty() && failure.back() == '.')
-        failure.pop_back();
+    const std::string failure = WithoutEndingPeriods(this->failure);
     if (!CallFailed() && state != ChangeState::Done)
         return Capitalised(what) + " ended without an error, but " +
                (state == ChangeState::NotDone ? "nothing of it stands" : "it is not whole") +
