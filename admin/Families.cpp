@@ -88,7 +88,7 @@ std::vector<Families::Step> Families::stepsOf(FamilyCommand command)
 
 void Families::noteChange(const UserSchemaChange& change)
 {
-    if (!change.outcome.CallFailed())
+    if (!change.outcome.Failed())
         return;
     // What stands counts, not the tool's answer: a user the tool made before it died is made.
     if (change.outcome.Done()) {

@@ -45,7 +45,7 @@ Form1::Form1(QWidget* parent) : QWidget(parent), dump_(new DumpCommands), famili
         return [this, step](const std::string& params) {
             const UserSchemaChange change =
                 ChangeUserOrSchema(step, families_->users(), families_->schemas(), params);
-            if (change.outcome.CallFailed())
+            if (change.outcome.Failed())
                 ShowStatus((change.outcome.Done() ? "" : "Failed: ") + change.Sentence());
             return change.outcome.Done() ? std::vector<std::string>() : std::vector<std::string>{change.Sentence()};
         };

@@ -41,11 +41,11 @@ void requireName(const std::string& what, const std::string& name)
         RaiseError("Maintenance", what + " name '" + name + "' is not a valid name");
 }
 
-// After a failed run the sentence of what stands goes to the log; the run counts as failed
-// unless the look found its work done.
+// After a failed run, or one whose look found its work missing, the sentence of what stands goes
+// to the log; the run counts as failed unless the look found its work done.
 void noteOutcome(RunReport& report, const ChangeOutcome& outcome, const std::string& what)
 {
-    if (!outcome.CallFailed())
+    if (!outcome.Failed())
         return;
     const std::string said = outcome.Describe(what);
     AppendToFile(said, gLogFile);
@@ -135,7 +135,8 @@ std::string Maintenance::btnGrantAll_Click(const std::vector<std::string>& schem
                     const LoggedRun run = LoggedRun::Run("risbatch -i " + QuoteString(file));
                     return RunReport::RunFailure("risbatch grant all", run.exitCode, run.output);
                 },
-                StandingState::GrantLook(granted));
+                // A run that ends well may still have left tables without their grant.
+                StandingState::GrantLook(granted), LookAfter::EveryCall);
             noteOutcome(report, grant, "the grant of the tables of " + Join(names, ", ") + " to public");
             if (ending())
                 ShowStatus("Exit: grant run stopped after its risbatch run");

@@ -51,7 +51,7 @@ CommandScriptHost::ParamOperation ScriptUserSteps::step(ScriptUserStep which, co
 {
     return [this, which, word](const std::string& params) {
         const UserSchemaChange change = ChangeUserOrSchema(which, users_, schemas_, params);
-        if (!change.outcome.CallFailed())
+        if (!change.outcome.Failed())
             return;
         // The script goes on only when the user or schema stands as the step was to leave it.
         if (change.outcome.Done()) {

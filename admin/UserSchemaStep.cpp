@@ -127,8 +127,11 @@ UserSchemaChange ChangeUserOrSchema(UserSchemaStep step, DbUsers& users, RisSche
                 RunUserSchemaStep(step, users, schemas, params);
                 return change.run.failed() ? change.run.what + ": " + change.run.error : std::string();
             },
+            // A tool that ends well is looked at too: a drop that left its schema standing must
+            // never let the user's drop (and with it the schema's tables) follow.
             onUser(step) ? StandingState::UserLook(name, creates(step))
-                         : StandingState::SchemaLook(name, creates(step)));
+                         : StandingState::SchemaLook(name, creates(step)),
+            LookAfter::EveryCall);
     }
     change.found = FoundInstead(step, name, change.run);
     return change;
