@@ -130,7 +130,9 @@ ChangeOutcome RISTableUpdate::WriteAndLook(const std::string& schema, const std:
         [&](std::string& seen) {
             const long long before = CountRows(schema, table, EditorCondition(fields, row));
             const long long after = CountRows(schema, table, EditorCondition(fields, changed));
-            if (before == 0 && after >= 1) {
+            // An edit to the value the cell held already leaves the row as it was: done.
+            const bool sameValue = changed[column] == row[column];
+            if ((before == 0 || sameValue) && after >= 1) {
                 seen = "the row holds " + name + " " + Shown(changed[column]);
                 return ChangeState::Done;
             }
@@ -141,7 +143,9 @@ ChangeOutcome RISTableUpdate::WriteAndLook(const std::string& schema, const std:
             seen = std::to_string(before) + " row(s) hold the old values and " + std::to_string(after) +
                    " the new; choose the table again to read it anew";
             return ChangeState::NotKnown;
-        });
+        },
+        // risbatch can end well having changed no row: the rows are counted after every write.
+        LookAfter::EveryCall);
 }
 
 bool RISTableUpdate::HasKeyColumn(const std::vector<RISTableField>& fields)

@@ -247,7 +247,7 @@ bool frmRISTable::TDBGrid_BeforeColUpdate(int column, const Variant& oldValue, s
         const ChangeOutcome outcome = RISTableUpdate::WriteAndLook(
             TextOf(cmbSchema), table, fields, static_cast<size_t>(column), row, text,
             RISTableUpdate::Build(table, fields, static_cast<size_t>(column), row, text));
-        if (!outcome.CallFailed())
+        if (!outcome.Failed())
             return true;
         // The cell shows what the table holds: the new value only when the row was read with it.
         ShowMessage(outcome.Describe("the UPDATE of table '" + table + "'"), MsgStyle::OkOnly);

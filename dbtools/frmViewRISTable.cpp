@@ -206,7 +206,7 @@ bool frmViewRISTable::TDBGrid_BeforeColUpdate(int column, const Variant& oldValu
         const ChangeOutcome outcome = RISTableUpdate::WriteAndLook(
             schema_, table, fields, static_cast<size_t>(column), row, text,
             RISTableUpdate::ViewerStatement(table, fields, static_cast<size_t>(column), row, text));
-        if (outcome.CallFailed()) {
+        if (outcome.Failed()) {
             // The look has read the row: the cell shows the new value only when the row holds it.
             Box(outcome.Describe("the UPDATE of table '" + table + "'"), MsgStyle::OkOnly);
             return outcome.Done();

@@ -225,8 +225,8 @@ TEST_F(frmRISTableTest, AnEditThatMatchesNoRowKeepsTheCellAndSaysSo)
     EXPECT_EQ(storedDescription("P1001"), "Pumps ");
 }
 
-// A risbatch that commits the UPDATE and dies, or dies before it: the row is read again, the
-// cell shows what the table holds and the box says it.
+// A risbatch that commits the UPDATE and dies, dies before it, or ends well having changed
+// nothing: the row is read again, the cell shows what the table holds and the box says it.
 TEST_F(frmRISTableTest, AnUpdateWhoseClientDiesShowsWhatTheRowHolds)
 {
     using testsupport::ClientRule;
@@ -237,10 +237,14 @@ TEST_F(frmRISTableTest, AnUpdateWhoseClientDiesShowsWhatTheRowHolds)
         const char* box;    // the box's text up to the exit code, then after it
         const char* boxEnd;
     } cases[] = {
-        // In this order: the second edit starts from the value the first one left.
+        // In this order: the last edit starts from the value the ones before left.
         {"DiesBefore", ClientRule::DieBefore(139).When("UPDATE pdtable_113"), nullptr,
          "The UPDATE of table 'pdtable_113' was not done: risbatch ended with exit code 139",
          "; the row still holds model_description "},
+        {"EndsWellHavingChangedNothing",
+         ClientRule::Scripted(std::string("1 row updated.\r\n"), std::nullopt).When("UPDATE pdtable_113"), nullptr,
+         "The UPDATE of table 'pdtable_113' ended without an error, but nothing of it stands",
+         ": the row still holds model_description "},
         {"DiesAfter", ClientRule::DieAfter(139).When("UPDATE pdtable_113"), "Pumps and valves",
          "The UPDATE of table 'pdtable_113' was done although risbatch ended with exit code 139",
          "; the row holds model_description 'Pumps and valves'."},

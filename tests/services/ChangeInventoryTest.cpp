@@ -97,7 +97,7 @@ const Entry kInventory[] = {
     {"dbtools/CharColumnReload.cpp", "RISLoad", 1, "ChangeAndLook after every load: the reloaded and the restored tables unloaded again and compared whole with the edited and the restore dump (TablesNow: columns, rows, values, indexes, grants); a restore that cannot be unloaded only counted (RowCountsNow), never called as it was"},
     {"dbtools/CharColumnViews.cpp", "DBWrite", 1, "ChangeAndLook after every call: the schema's views read again, is the view there as in the backup"},
     {"dbtools/DdlDatabase.cpp", "DBWrite", 1, "the DDL repair counts the rows (and the partition's other users before its row goes), lists the tables and columns again after every batch"},
-    {"dbtools/RISTableUpdate.cpp", "DBWrite", 1, "the rows holding the old and the new value are counted (WriteAndLook)"},
+    {"dbtools/RISTableUpdate.cpp", "DBWrite", 1, "the rows holding the old and the new value are counted after every write (WriteAndLook)"},
     {"dbtools/TempRoom.cpp", "DeleteFileA", 1, "none: the room file the run itself wrote"},
     {"designfiles/DesignFileNameCorrection.cpp", "CopyFileA", 1, "both files: the copy never replaces; every move, also one that ended well, looks at source and copy"},
     {"designfiles/DesignFileNameCorrection.cpp", "DeleteFileA", 1, "both files: the run deletes only its own copy, unchanged since it made it"},
