@@ -24,12 +24,6 @@ namespace {
 
 constexpr const char* kSource = "CharColumnAlter::ProcessSchema";
 
-uint64_t FileBytes(const std::string& path)
-{
-    const float n = GetFileSize(path);
-    return n > 0 ? static_cast<uint64_t>(n) : 0;
-}
-
 } // namespace
 
 CharColumnRequest CharColumnAlter::Validate(const std::string& columnText, const std::string& lengthText,
@@ -131,8 +125,8 @@ std::string CharColumnAlter::ProcessSchema(const CharColumnRequest& request, con
     // (the load's copy is gone before the unload begins). The restore's room stays held until
     // the restore begins.
     TempRoom reloadRoom, restoreRoom;
-    const uint64_t reloadBytes = 2 * (FileBytes(plan.editedDump) + kCharColumnClientOutputRoom);
-    const uint64_t restoreBytes = 2 * FileBytes(plan.restoreDump) + kCharColumnClientOutputRoom;
+    const uint64_t reloadBytes = 2 * (CharColumnDumpBytes(plan.editedDump) + kCharColumnClientOutputRoom);
+    const uint64_t restoreBytes = 2 * CharColumnDumpBytes(plan.restoreDump) + kCharColumnClientOutputRoom;
     const uint64_t copies = reloadBytes + restoreBytes;
     try {
         reloadRoom.Hold(plan.tempFolder, reloadBytes);

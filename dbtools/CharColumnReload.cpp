@@ -18,6 +18,15 @@
 #include <algorithm>
 #include <optional>
 
+uint64_t CharColumnDumpBytes(const std::string& path)
+{
+    try {
+        return static_cast<uint64_t>(std::max(HostFileSize(path), 0LL));
+    } catch (const AppError&) {
+        return 0;
+    }
+}
+
 namespace {
 
 constexpr const char* kSource = "CharColumnAlter::ProcessSchema";
@@ -132,15 +141,10 @@ std::string ClientFailure(const std::string& folder, const AppError& e, uint64_t
 }
 
 // What a client writes into the temporary folder for a dump: its copy and the client's output.
+// A dump that cannot be measured is asked no more room than the output's.
 uint64_t RoomFor(const std::string& dump)
 {
-    long long bytes = 0;
-    try {
-        bytes = HostFileSize(dump);
-    } catch (const AppError&) {
-        // A dump that cannot be measured is asked no more room than the output's.
-    }
-    return static_cast<uint64_t>(std::max(bytes, 0LL)) + kCharColumnClientOutputRoom;
+    return CharColumnDumpBytes(dump) + kCharColumnClientOutputRoom;
 }
 
 // The restore dump of the tables left dropped, kept where the user finds it: copied beside

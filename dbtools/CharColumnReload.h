@@ -12,6 +12,9 @@
 // Room for a client's output beside each copy of the changed tables in the temporary folder.
 constexpr uint64_t kCharColumnClientOutputRoom = 16 * 1024;
 
+// The exact size of a dump in bytes, for the rooms the loads ask; 0 when it cannot be measured.
+uint64_t CharColumnDumpBytes(const std::string& path);
+
 class TempRoom;
 class WorkFiles;
 

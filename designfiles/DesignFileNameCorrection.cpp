@@ -388,15 +388,13 @@ bool DesignFileNameCorrection::correctRow(Node& n, Recordset& rows, bool several
     n.identity = rowIdentity(n.target.identity, rows, kind.specColumn);
     // The only row of its key is named by the key, which a value stored with blanks that the
     // read trimmed does not keep from matching; one of several is named by its folder and file too.
-    n.where = severalRows ? n.target.key + " AND network_address = " +
-                                SqlStringLiteral(value(rows, "network_address").ToText()) +
-                                " AND path_name = " + SqlStringLiteral(value(rows, "path_name").ToText()) + " AND " +
-                                kind.specColumn + " = " + SqlStringLiteral(value(rows, kind.specColumn).ToText())
-                          : n.target.key;
     n.lookWhere = severalRows ? n.target.key + " AND network_address = " +
                                     SqlStringLiteral(value(rows, "network_address").ToText()) +
                                     " AND path_name = " + SqlStringLiteral(value(rows, "path_name").ToText())
                               : n.target.key;
+    n.where = n.lookWhere + (severalRows ? " AND " + kind.specColumn + " = " +
+                                               SqlStringLiteral(value(rows, kind.specColumn).ToText())
+                                         : std::string());
     n.number = value(rows, kind.numberColumn).ToText();
     n.spec = value(rows, kind.specColumn).ToText();
     n.old = DesignFileNameRules::Split(n.spec);
@@ -529,10 +527,8 @@ bool DesignFileNameCorrection::correctRow(Node& n, Recordset& rows, bool several
         if (!settle(n, moves, what, raised, namesAfter, readFailure))
             return false;
         if (update.CallFailed()) {
-            std::string note = update.Describe("the UPDATE of " + kind.table + " for '" + n.dir + n.newSpec + "'");
-            if (!note.empty() && note.back() == '.')
-                note.pop_back();
-            n.skipped.push_back(note);
+            n.skipped.push_back(WithoutEndingPeriods(
+                update.Describe("the UPDATE of " + kind.table + " for '" + n.dir + n.newSpec + "'")));
         }
     }
     // The one row names the new file: later nodes see it under that name.

@@ -131,11 +131,9 @@ bool CopySeed(const std::string& kind, const std::string& seed, const std::strin
             return error + ": '" + target + "'";
         },
         [&](std::string& seen) {
-            if (!copied) {
-                seen = IsFileExists(target, 0) ? "'" + target + "' is another file and was left as it is"
-                                               : "'" + target + "' is not there";
+            // A copy that failed is told by its own error.
+            if (!copied)
                 return ChangeState::NotDone;
-            }
             if (IsFileExists(target, 0) && GetFileSize(target) == GetFileSize(seed))
                 return ChangeState::Done;
             seen = "'" + target + "' does not stand with the size of '" + seed + "'";

@@ -20,6 +20,16 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// Why a file (host path) that stands as no regular file and no folder cannot be used by a
+// command that would have read or written it (verb: "read from", "written to"); "" when it can.
+std::string oddFileText(const std::string& host, const std::string& verb)
+{
+    struct stat st;
+    if (::stat(host.c_str(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode))
+        return WinPathFromHost(host) + " is not a regular file; nothing was " + verb + " it.";
+    return {};
+}
+
 struct Args {
     std::vector<std::string> paths;
     std::string switches; // upper-case letters of the switches given
@@ -708,13 +718,8 @@ int cmdType(const BatchCommand& cmd)
             continue; // "type nul" shows nothing
         const std::string host = BatchDevice(arg) == Device::Con ? std::string("/dev/stdin") : HostPath(arg);
         if (BatchDevice(arg) == Device::Port || (BatchDevice(arg) == Device::None && !isFile(host))) {
-            try {
-                if (BatchDevice(arg) == Device::None)
-                    RefuseOddSource(host);
-                WriteErr("The system cannot find the file specified.");
-            } catch (const AppError& e) {
-                WriteErr(e.description());
-            }
+            const std::string odd = BatchDevice(arg) == Device::None ? oddFileText(host, "read from") : "";
+            WriteErr(odd.empty() ? "The system cannot find the file specified." : odd);
             rc = 1;
             continue;
         }
@@ -759,16 +764,12 @@ void WriteErr(const std::string& line)
 
 void RefuseOddSource(const std::string& sourceHost)
 {
-    struct stat st;
-    if (::stat(sourceHost.c_str(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode))
-        throw AppError(kErrPathFileAccess, "batchcmd",
-                       WinPathFromHost(sourceHost) + " is not a regular file; nothing was read from it.");
+    if (const std::string odd = oddFileText(sourceHost, "read from"); !odd.empty())
+        throw AppError(kErrPathFileAccess, "batchcmd", odd);
 }
 
 void RefuseOddTarget(const std::string& targetHost)
 {
-    struct stat st;
-    if (::stat(targetHost.c_str(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode))
-        throw AppError(kErrPathFileAccess, "batchcmd",
-                       WinPathFromHost(targetHost) + " is not a regular file; nothing was written to it.");
+    if (const std::string odd = oddFileText(targetHost, "written to"); !odd.empty())
+        throw AppError(kErrPathFileAccess, "batchcmd", odd);
 }

@@ -16,8 +16,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-LockedOutputFile::LockedOutputFile(const std::string& winPath, bool append) : winPath_(winPath)
+LockedOutputFile::LockedOutputFile(const std::string& winPath, bool append, const std::string& role)
+    : winPath_(winPath)
 {
+    // A FIFO would hold the opening for ever.
+    RefuseOddOutput(winPath, role);
     const std::string host = HostPath(winPath);
     fd_ = ::open(host.c_str(), O_WRONLY | O_CREAT | (append ? O_APPEND : O_TRUNC), 0666);
     if (fd_ < 0)

@@ -8,8 +8,10 @@
 class LockedOutputFile {
 public:
     // Opens the Windows path for writing (truncating, or appending when append is set) and
-    // locks it. Raises RIS_E_CANT_OPEN_FILE when it cannot be created.
-    explicit LockedOutputFile(const std::string& winPath, bool append = false);
+    // locks it. Raises RIS_E_CANT_OPEN_FILE when it cannot be created, and, before opening it,
+    // when it stands as no file a client could write (RefuseOddOutput, naming it by its role).
+    explicit LockedOutputFile(const std::string& winPath, bool append = false,
+                              const std::string& role = "output file");
     ~LockedOutputFile();
     LockedOutputFile(const LockedOutputFile&) = delete;
     LockedOutputFile& operator=(const LockedOutputFile&) = delete;

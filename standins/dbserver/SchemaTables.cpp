@@ -38,7 +38,10 @@ bool isReservedWord(const std::string& name)
 // The constraint that refuses a number beyond the range of a double, which SQLite would keep as
 // an infinity: the database stores no such number (it overflows), so no unload or query has to
 // give one back.
-std::string overflowName(const std::string& column) { return "ov_" + column; }
+constexpr std::string_view kOverflowPrefix = "ov_";
+std::string overflowName(const std::string& column) { return std::string(kOverflowPrefix) + column; }
+// How SQLite names the refusal of that constraint; the column's name follows.
+std::string overflowFailure() { return "CHECK constraint failed: " + std::string(kOverflowPrefix); }
 
 std::string columnSql(const RisColumn& c)
 {
@@ -255,6 +258,11 @@ std::string SchemaTables::NumericOverflowText(const std::string& column)
     return "ORA-01426: numeric overflow (a value for column '" + column + "' lies beyond the range of a number).";
 }
 
+bool SchemaTables::IsNumericOverflow(const AppError& e)
+{
+    return e.description().find(overflowFailure()) != std::string::npos;
+}
+
 void SchemaTables::RaiseTranslated(const AppError& e, const std::string& schema)
 {
     const std::string& m = e.description();
@@ -266,8 +274,8 @@ void SchemaTables::RaiseTranslated(const AppError& e, const std::string& schema)
         RaiseRisError("RIS_E_UNKNOWN_COLUMN", "Column '" + after("no such column: ") + "' does not exist" + in + ".");
     if (m.find("already exists") != std::string::npos)
         RaiseRisError("RIS_E_TABLE_EXISTS", m + ".");
-    if (m.find("CHECK constraint failed: ov_") != std::string::npos)
-        RaiseRisError("RIS_E_DATABASE_ERROR", NumericOverflowText(after("CHECK constraint failed: ov_")));
+    if (IsNumericOverflow(e))
+        RaiseRisError("RIS_E_DATABASE_ERROR", NumericOverflowText(after(overflowFailure())));
     if (m.find("CHECK constraint failed: ck_") != std::string::npos)
         RaiseRisError("RIS_E_INV_VALUE",
                       "A value does not fit the type of column '" + after("CHECK constraint failed: ck_") + "'.");

@@ -58,6 +58,9 @@ public:
 
     // The database's own text for a number beyond its range (an infinity) in that column.
     static std::string NumericOverflowText(const std::string& column);
+    // Whether a SQLite failure is a table's refusal of a number beyond the range of a number (an
+    // infinity), which each connection names as its database's numeric overflow.
+    static bool IsNumericOverflow(const AppError& e);
     // A SQLite failure as the RIS error a client reports (raises).
     [[noreturn]] static void RaiseTranslated(const AppError& sqliteError, const std::string& schema);
 

@@ -6,6 +6,7 @@
 #include "platform/ado/AdoTypes.h"
 #include "platform/ado/Connection.h"
 #include "standins/dbserver/ServerManagerSession.h"
+#include "standins/dbserver/SchemaTables.h"
 #include "standins/dbserver/StandInQuery.h"
 #include "standins/dbserver/StandInSchemaRowset.h"
 
@@ -135,7 +136,7 @@ Recordset StandInOracleConnection::ExecuteCounted(const std::string& sqlText, lo
         return StandInQuery::OnUserDatabase(server_->UserDatabasePath(currentSchema_), sql, OracleDialect(),
                                             &recordsAffected);
     } catch (const AppError& e) {
-        if (StandInQuery::IsNumericOverflow(e))
+        if (SchemaTables::IsNumericOverflow(e))
             RaiseOra("ORA-01426: numeric overflow");
         throw;
     }

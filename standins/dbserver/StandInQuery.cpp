@@ -61,8 +61,3 @@ Recordset StandInQuery::OnUserDatabase(const std::string& hostPath, const std::s
         *recordsAffected = rs.State() == adStateOpen ? -1 : sqlite3_total_changes(engine.Handle());
     return rs;
 }
-
-bool StandInQuery::IsNumericOverflow(const AppError& e)
-{
-    return e.description().find("CHECK constraint failed: ov_") != std::string::npos;
-}

@@ -26,7 +26,4 @@ public:
     // receives the rows the statement changed, or -1 for a statement that returns rows.
     static Recordset OnUserDatabase(const std::string& hostPath, const std::string& sql,
                                     const JetEngine::Dialect& dialect, long* recordsAffected = nullptr);
-    // Whether a failure of OnUserDatabase is a table's refusal of a number beyond the range of a
-    // number (an infinity), which each connection names as its database's numeric overflow.
-    static bool IsNumericOverflow(const AppError& e);
 };

@@ -7,6 +7,7 @@
 #include "platform/TextUtil.h"
 #include "platform/ado/AdoTypes.h"
 #include "platform/ado/Connection.h"
+#include "standins/dbserver/SchemaTables.h"
 #include "standins/dbserver/StandInQuery.h"
 #include "standins/dbserver/StandInSchemaRowset.h"
 
@@ -231,7 +232,7 @@ Recordset StandInSqlServerConnection::ExecuteCounted(const std::string& sqlText,
         return StandInQuery::OnUserDatabase(server_->UserDatabasePath(actingAs_), sql, SqlServerDialect(),
                                             &recordsAffected);
     } catch (const AppError& e) {
-        if (StandInQuery::IsNumericOverflow(e))
+        if (SchemaTables::IsNumericOverflow(e))
             RaiseSql("Arithmetic overflow error converting expression to data type float.");
         throw;
     }

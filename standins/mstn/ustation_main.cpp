@@ -99,7 +99,7 @@ int main(int argc, char** argv)
         return fail("read_linkage needs a design file and a result file");
     std::cout << "MDL application " << appFile << " loaded\n";
     try {
-        LockedOutputFile result(files[1]);
+        LockedOutputFile result(files[1], false, "result file");
         std::string design;
         if (!readHostFile(files[0], design))
             return fail("Design file '" + files[0] + "' not found");

@@ -38,8 +38,6 @@ int main(int argc, char** argv)
     };
     try {
         RefuseOutputOnto(output, "output file", input, "input file");
-        // A FIFO would hold the run at its opening for ever.
-        RefuseOddOutput(output, "output file");
         if (!output.empty())
             outFile = std::make_unique<LockedOutputFile>(output);
         std::string text = input.empty() ? std::string(std::istreambuf_iterator<char>(std::cin), {})

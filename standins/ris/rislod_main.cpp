@@ -65,14 +65,15 @@ int main(int argc, char** argv)
         RefuseOutputOnto(logFile, "log file", input, "dump file");
         RefuseOutputOnto(badFile, "bad file", input, "dump file");
         RefuseOutputOnto(badFile, "bad file", logFile, "log file");
-        // A FIFO would hold the run at its opening for ever.
+        // A FIFO would hold the run at its opening for ever; both are looked at before either
+        // is created.
         RefuseOddOutput(logFile, "log file");
         RefuseOddOutput(badFile, "bad file");
         // Both files exist after every run that gets this far, also when the load cannot start.
         if (!logFile.empty())
-            log = std::make_unique<LockedOutputFile>(logFile);
+            log = std::make_unique<LockedOutputFile>(logFile, false, "log file");
         if (!badFile.empty())
-            bad = std::make_unique<LockedOutputFile>(badFile);
+            bad = std::make_unique<LockedOutputFile>(badFile, false, "bad file");
         if (input.empty())
             RaiseRisError("RIS_E_SYNTAX_ERROR", "No dump file given (-i).");
         RisTransferRequest request = RisTransferRequest::Parse(words);

@@ -830,6 +830,21 @@ TEST_F(RisClientsTest, ALineOrAnOptionAClientCannotFollowOrAnOutputThatIsNoFileI
     }
 }
 
+TEST_F(RisClientsTest, MicroStationRefusesAResultFileThatIsAFifoRatherThanWaitForAReader)
+{
+    ASSERT_EQ(::mkfifo(host("result").c_str(), 0644), 0);
+    std::filesystem::create_directories(host("mdl"));
+    WriteHostFile(host("mdl/read_linkage.ma"), "MDL-APPLICATION read_linkage\r\n");
+    const std::string saved = GetEnvVar("MS_MDL");
+    SetEnvVar("MS_MDL", win("mdl"));
+    ClientRun r = run("ustation.exe", {"-waread_linkage", win("a.dgn"), win("result")});
+    SetEnvVar("MS_MDL", saved);
+    EXPECT_EQ(r.exitCode, 1) << r.console;
+    EXPECT_NE(r.console.find("The result file '" + win("result") + "' is a FIFO (named pipe)"), std::string::npos)
+        << r.console;
+    EXPECT_TRUE(std::filesystem::is_fifo(host("result")));
+}
+
 TEST_F(RisClientsTest, RisbatchWritesEachAnswerAsItsStatementEndsSoAKilledRunLeavesThem)
 {
     std::string script = "default schema pd_c;\r\ncreate table many (n int);\r\n";
