@@ -280,22 +280,18 @@ void DumpCommands::loadFrom(const std::string& dump)
     // A client may end well having loaded part of the dump, or fail having loaded all of it:
     // the schema is read again after every load and the message says what it holds. What it
     // held before lets the look tell a table the load filled from one that held as many rows.
-    const StandingState::LoadBaseline before = StandingState::ReadBeforeLoad(schema, dump, std::move(whole));
-    StandingState::LoadFindings findings;
-    bool refusalNamed = false;
-    ChangeOutcome load = ChangeAndLook(
-        [&] {
+    const StandingState::LoadOutcome load = StandingState::LoadAndLook(
+        schema, dump, std::move(whole),
+        [&](bool& refusalNamed) {
             const LoggedRun run = LoggedRun::Run(LoadCommand(dump, schema));
             refusalNamed = !FirstRISError(run.output).empty();
             return RunReport::RunFailure("rislod " + schema, run.exitCode, run.output);
         },
-        StandingState::LoadLook(dump, schema, before, &findings), LookAfter::EveryCall);
-    StandingState::KeepRefusal(load, refusalNamed);
-    const std::string said = StandingState::DescribeLoad(load, "the load of '" + dump + "' into " + schema, findings);
-    if (!load.Done())
-        noteFailure(said);
+        "the load of '" + dump + "' into " + schema);
+    if (!load.outcome.Done())
+        noteFailure(load.sentence);
     else
-        ShowStatus(said);
+        ShowStatus(load.sentence);
 }
 
 bool DumpCommands::UnloadSchema(const std::string& schema)
