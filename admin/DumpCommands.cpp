@@ -26,8 +26,6 @@
 #include "services/Messages.h"
 #include "services/Tokens.h"
 
-#include <algorithm>
-
 namespace {
 
 // Token n of a parameter text with its "§key§" placeholders replaced from [TARNWICK].
@@ -66,17 +64,6 @@ void replaceDump(const std::string& fresh, const std::string& dump)
     ReplacementFile out(dump);
     out.Adopt(HostPath(fresh));
     out.Commit();
-}
-
-// The names of `tables` that `dumped` holds no block of.
-std::vector<std::string> tablesNotIn(const std::vector<std::string>& tables, const std::vector<DumpTableCount>& dumped)
-{
-    std::vector<std::string> missing;
-    for (const std::string& table : tables)
-        if (std::none_of(dumped.begin(), dumped.end(),
-                         [&](const DumpTableCount& t) { return EqualsNoCase(t.table, table); }))
-            missing.push_back(table);
-    return missing;
 }
 
 std::vector<std::string> namesNotIn(const std::vector<std::string>& names, const std::vector<std::string>& in)
@@ -119,7 +106,7 @@ std::string dumpShortfall(const std::string& schema, const std::vector<DumpTable
     std::vector<std::string> tables = listed;
     for (const std::string& t : namesNotIn(known, listed))
         tables.push_back(t);
-    if (const std::vector<std::string> missing = tablesNotIn(tables, dumped); !missing.empty()) {
+    if (const std::vector<std::string> missing = TablesNotInDump(tables, dumped); !missing.empty()) {
         const std::vector<std::string> unlisted = namesNotIn(missing, listed);
         return "the new dump lacks " + tablesWord(missing) + " of the schema" +
                (unlisted.empty() ? std::string()
@@ -133,7 +120,7 @@ std::string dumpShortfall(const std::string& schema, const std::vector<DumpTable
         for (const DumpTableCount& t : old.tables)
             oldTables.push_back(t.table);
         if (EqualsNoCase(old.schema, schema))
-            if (const std::vector<std::string> lost = tablesNotIn(oldTables, dumped); !lost.empty())
+            if (const std::vector<std::string> lost = TablesNotInDump(oldTables, dumped); !lost.empty())
                 return "the new dump lacks " + tablesWord(lost) + " that the old dump holds and the server lists no "
                        "more (move the old dump aside to unload the schema without " +
                        (lost.size() > 1 ? "them" : "it") + ")";
@@ -293,22 +280,18 @@ void DumpCommands::loadFrom(const std::string& dump)
     // A client may end well having loaded part of the dump, or fail having loaded all of it:
     // the schema is read again after every load and the message says what it holds. What it
     // held before lets the look tell a table the load filled from one that held as many rows.
-    const StandingState::LoadBaseline before = StandingState::ReadBeforeLoad(schema, dump, std::move(whole));
-    StandingState::LoadFindings findings;
-    bool refusalNamed = false;
-    ChangeOutcome load = ChangeAndLook(
-        [&] {
+    const StandingState::LoadOutcome load = StandingState::LoadAndLook(
+        schema, dump, std::move(whole),
+        [&](bool& refusalNamed) {
             const LoggedRun run = LoggedRun::Run(LoadCommand(dump, schema));
             refusalNamed = !FirstRISError(run.output).empty();
             return RunReport::RunFailure("rislod " + schema, run.exitCode, run.output);
         },
-        StandingState::LoadLook(dump, schema, before, &findings), LookAfter::EveryCall);
-    StandingState::KeepRefusal(load, refusalNamed);
-    const std::string said = StandingState::DescribeLoad(load, "the load of '" + dump + "' into " + schema, findings);
-    if (!load.Done())
-        noteFailure(said);
+        "the load of '" + dump + "' into " + schema);
+    if (!load.outcome.Done())
+        noteFailure(load.sentence);
     else
-        ShowStatus(said);
+        ShowStatus(load.sentence);
 }
 
 bool DumpCommands::UnloadSchema(const std::string& schema)

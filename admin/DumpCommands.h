@@ -31,7 +31,7 @@ public:
     // Token 1 the dump file: loads it with rislod into the schema its "default schema" line
     // names; a dump without that line raises, naming the file, and one that is not whole
     // (CheckDumpWhole) is not loaded, the failure noted. Every load, whatever the client's end,
-    // is followed by a read of the schema (StandingState::LoadLook): when its tables hold the
+    // is followed by a read of the schema (StandingState::LoadAndLook): when its tables hold the
     // dump's rows and grants, the status line says so and the load counts as done (also after
     // a client that died at its end); otherwise, and always after a refusal the client named,
     // what the schema holds is noted in the report and raised, so a script stops there.

@@ -18,6 +18,7 @@ class QTabWidget;
 class QTimer;
 class DumpCommands;
 class Families;
+class Maintenance;
 
 class Form1 : public QWidget {
     Q_OBJECT
@@ -186,6 +187,9 @@ private:
     // Runs a command that Exit does not cut short (a family command, a script): Exit during it
     // asks the command to stop after its running step, and the program ends when it has.
     void runEndable(const std::function<void()>& body);
+    // Runs one maintenance run over the schema list as an endable command, Exit asking it to
+    // stop after its running client.
+    void runMaintenance(const std::function<void(Maintenance&)>& body);
     // Ends the program's event loop.
     void endProgram();
 

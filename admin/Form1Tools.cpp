@@ -82,29 +82,26 @@ void Form1::Restore_pipfile_Click() { PipeFileRestoreForm::Restore_pipfile_Click
 
 // The maintenance runs, like the family commands, mark the window busy: Exit pressed while a
 // client runs ends the program after that client, without a further box.
-void Form1::btnGrantAll_Click()
+void Form1::runMaintenance(const std::function<void(Maintenance&)>& body)
 {
-    runEndable([this] {
+    runEndable([this, &body] {
         Maintenance run;
         run.stopRequested = [this] { return endRequested_; };
-        run.btnGrantAll_Click(gSchemaNames, projectName());
+        body(run);
     });
+}
+
+void Form1::btnGrantAll_Click()
+{
+    runMaintenance([this](Maintenance& run) { run.btnGrantAll_Click(gSchemaNames, projectName()); });
 }
 
 void Form1::btnMscode_Click()
 {
-    runEndable([this] {
-        Maintenance run;
-        run.stopRequested = [this] { return endRequested_; };
-        run.btnMscode_Click(gSchemaNames);
-    });
+    runMaintenance([](Maintenance& run) { run.btnMscode_Click(gSchemaNames); });
 }
 
 void Form1::btnRISClean_Click()
 {
-    runEndable([this] {
-        Maintenance run;
-        run.stopRequested = [this] { return endRequested_; };
-        run.btnRISClean_Click(gSchemaNames);
-    });
+    runMaintenance([](Maintenance& run) { run.btnRISClean_Click(gSchemaNames); });
 }

@@ -352,26 +352,22 @@ std::string PipingModelRestore::Restore(const std::string& dumpFile, const std::
     // The look after the load, whatever its end, compares the server's tables with the partial
     // dump as written; what they held before tells a table the load filled from one that held
     // as many rows already.
-    const StandingState::LoadBaseline before = StandingState::ReadBeforeLoad(schema, partial, whole);
-    StandingState::LoadFindings findings;
-    bool refusalNamed = false;
-    ChangeOutcome load = ChangeAndLook(
-        [&] {
+    const StandingState::LoadOutcome load = StandingState::LoadAndLook(
+        schema, partial, whole,
+        [&](bool& refusalNamed) {
             std::string failure = LoadPartialDump(partial, project, bad, &refusalNamed);
             const std::string refused = IsFileExists(bad) ? ReadFile2String(bad) : std::string();
             if (failure.empty() && !Trim(refused).empty())
                 failure = "rislod refused rows";
             return failure;
         },
-        StandingState::LoadLook(partial, schema, before, &findings), LookAfter::EveryCall);
-    StandingState::KeepRefusal(load, refusalNamed);
+        "the restore of piping model " + model.modelNo + " into dd_" + project);
     const std::string refused = IsFileExists(bad) ? ReadFile2String(bad) : std::string();
     // The bad file is kept only when it holds refused rows: an empty one tells nothing.
     if (Trim(refused).empty())
         DeleteFileA(bad);
-    const std::string what = "the restore of piping model " + model.modelNo + " into dd_" + project;
-    if (!load.Done()) {
-        std::string text = StandingState::DescribeLoad(load, what, findings);
+    if (!load.outcome.Done()) {
+        std::string text = load.sentence;
         if (!Trim(refused).empty())
             text += std::string(kCrLf) + "The rows rislod refused are kept in the bad file '" + bad + "':" + kCrLf +
                     FirstLines(refused, 10);
@@ -379,8 +375,8 @@ std::string PipingModelRestore::Restore(const std::string& dumpFile, const std::
     }
     std::string message = absent.empty() ? "DD schema was restored!" : "DD schema was restored in part!";
     message += std::string(kCrLf) + kCrLf;
-    if (load.CallFailed())
-        message += StandingState::DescribeLoad(load, what, findings) + kCrLf + kCrLf;
+    if (load.outcome.CallFailed())
+        message += load.sentence + kCrLf + kCrLf;
     if (!absent.empty())
         message += "Restored: " + Join(tables, ", ") + kCrLf + "Not in the dump '" + dumpFile +
                    "', left as they were: " + Join(absent, ", ") + kCrLf + kCrLf;

@@ -62,7 +62,7 @@ public:
     // restored!" and the reminder of the design file; "restored in part" naming the tables the
     // dump does not hold, which stay as they were). The partial dump is loaded only when it
     // reads as a whole dump of dd_<project> (CheckDumpWhole). Every load, whatever the client's
-    // end, is followed by a read of dd_<project> (StandingState::LoadLook): when its tables hold
+    // end, is followed by a read of dd_<project> (StandingState::LoadAndLook): when its tables hold
     // the partial dump's rows and grants the restore counts as done, and the message says what
     // failed, if anything; otherwise, and always after a refusal the client named, it raises
     // saying what stands (tables missing, short, without their grant, or not told), naming the

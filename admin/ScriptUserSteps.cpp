@@ -1,48 +1,33 @@
 // Script steps on database users and RIS schemas, with the failures a script expects.
 #include "admin/ScriptUserSteps.h"
 
-#include "admin/ToolRun.h"
 #include "platform/AppError.h"
 #include "services/Messages.h"
 
-#include <algorithm>
-
 namespace {
 
-struct Expected {
-    std::vector<const char*> codes; // every error line must hold one of these
-    const char* why;
-};
-
-Expected expectedFor(ScriptUserStep step)
+// Why a step whose tool refused it with only StandsAlreadyCodes may be passed over.
+const char* passedOverBecause(ScriptUserStep step)
 {
     switch (step) {
     case ScriptUserStep::CreateUser:
         // The user, or the tablespace of its own, is there from an earlier run.
-        return {{"ORA-01920", "ORA-01543"}, "the database user exists already"};
+        return "the database user exists already";
     case ScriptUserStep::DropUser:
-        return {{"ORA-01918"}, "the database user does not exist"};
+        return "the database user does not exist";
     case ScriptUserStep::CreateSchema:
-        return {{"RIS_E_SCHEMA_EXISTS"}, "the schema exists already"};
+        return "the schema exists already";
     case ScriptUserStep::DropSchema:
-        return {{"RIS_E_UNKNOWN_SCHEMA"}, "the schema does not exist"};
+        return "the schema does not exist";
     }
-    return {{}, ""};
+    return "";
 }
 
 } // namespace
 
 std::string ExpectedStepFailure(ScriptUserStep step, const ToolOutcome& outcome)
 {
-    if (!outcome.failed() || outcome.exitCode == -1)
-        return {};
-    const std::vector<std::string> errors = ToolRun::ErrorLines(outcome.output);
-    const Expected expected = expectedFor(step);
-    const bool onlyExpected = !errors.empty() && std::all_of(errors.begin(), errors.end(), [&](const std::string& e) {
-        return std::any_of(expected.codes.begin(), expected.codes.end(),
-                           [&](const char* code) { return e.find(code) != std::string::npos; });
-    });
-    return onlyExpected ? expected.why : std::string();
+    return FailedOnlyWith(outcome, StandsAlreadyCodes(step)) ? passedOverBecause(step) : std::string();
 }
 
 ScriptUserSteps::ScriptUserSteps() = default;

@@ -326,10 +326,22 @@ ChangeLook StandingState::LoadLook(const std::string& dumpFile, const std::strin
     };
 }
 
-void StandingState::KeepRefusal(ChangeOutcome& load, bool refusalNamed)
+StandingState::LoadOutcome StandingState::LoadAndLook(const std::string& schema, const std::string& dumpFile,
+                                                      DumpWholeness dump,
+                                                      const std::function<std::string(bool& refusalNamed)>& run,
+                                                      const std::string& what)
 {
-    if (refusalNamed && load.CallFailed() && load.Done())
-        load.state = ChangeState::NotDone;
+    const LoadBaseline before = ReadBeforeLoad(schema, dumpFile, std::move(dump));
+    LoadFindings findings;
+    bool refusalNamed = false;
+    LoadOutcome load;
+    load.outcome = ChangeAndLook([&] { return run(refusalNamed); }, LoadLook(dumpFile, schema, before, &findings),
+                                 LookAfter::EveryCall);
+    // A refusal the client named stands, even when the look finds the schema holding the dump.
+    if (refusalNamed && load.outcome.CallFailed() && load.outcome.Done())
+        load.outcome.state = ChangeState::NotDone;
+    load.sentence = DescribeLoad(load.outcome, what, findings);
+    return load;
 }
 
 std::string StandingState::DescribeLoad(const ChangeOutcome& load, const std::string& what,

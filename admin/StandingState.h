@@ -7,6 +7,7 @@
 #include "dbaccess/DumpWholeCheck.h"
 #include "services/ChangeOutcome.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
@@ -29,6 +30,33 @@ public:
     // which has no end line: cut short, it would show a schema gone that stands.
     static ChangeLook UserLook(const std::string& user, bool created);
     static ChangeLook SchemaLook(const std::string& schema, bool created);
+    // A load of the dump into the schema, looked at after every call, whatever the client's end
+    // (the look: LoadLook below). What the schema and the dump held before the load is read
+    // first, so that the look compares the schema with the dump as it was loaded; dump is
+    // CheckDumpWhole of the dump, made before. run does the load and gives its failure (empty
+    // when the client ended well), setting refusalNamed when the client named a refusal (a RIS
+    // error block): such a refusal stands whatever the look found, a refused load that the
+    // look finds whole is not done. what names the load in the sentence ("the load of ...").
+    struct LoadOutcome {
+        ChangeOutcome outcome;
+        std::string sentence; // DescribeLoad below
+    };
+    static LoadOutcome LoadAndLook(const std::string& schema, const std::string& dumpFile, DumpWholeness dump,
+                                   const std::function<std::string(bool& refusalNamed)>& run,
+                                   const std::string& what);
+
+    // The grant of every listed table of each schema to public: Done when each carries a grant
+    // to PUBLIC, NotDone when none does, NotKnown otherwise; seen names the tables without one.
+    using SchemaTables = std::vector<std::pair<std::string, std::vector<std::string>>>;
+    static ChangeLook GrantLook(const SchemaTables& granted);
+    // The RIS dictionary clean of a schema. What the clean removes is an entry that points at
+    // nothing: the schema's own entry when its database user (the schema's name) is gone, stale
+    // entries of dropped tables, which no listing shows. Done when the schema is no longer
+    // defined; NotDone when it is still defined although its database user is gone; NotKnown
+    // when both stand, seen saying so.
+    static ChangeLook CleanLook(const std::string& schema);
+
+private:
     // What a schema and the dump held before a load, so that the look after it compares the
     // schema with the dump as it was loaded and can tell a table the load filled from one that
     // held as many rows already. read is false when the schema could not be read: then no
@@ -64,24 +92,10 @@ public:
     // grant, different in its values, or that could not be told.
     static ChangeLook LoadLook(const std::string& dumpFile, const std::string& schema, const LoadBaseline& before,
                                LoadFindings* findings = nullptr);
-    // A refusal the client named stands whatever the look found: a refused load that the look
-    // finds whole is not done.
-    static void KeepRefusal(ChangeOutcome& load, bool refusalNamed);
     // The sentence for a load's outcome, worded from what stands, ending with one period:
     //   "<What> was done." / "<What> was done although <failure>; <seen>."
     //   "<What> was not done: <failure>. What stands: <seen>."
     //   "<What> is not whole: <seen>" [" (<failure>)"] "."                 (findings.partial)
     //   "Whether <what> was done is not known: <seen>" ["; <failure>"] "."  (the look could not tell)
     static std::string DescribeLoad(const ChangeOutcome& load, const std::string& what, const LoadFindings& findings);
-
-    // The grant of every listed table of each schema to public: Done when each carries a grant
-    // to PUBLIC, NotDone when none does, NotKnown otherwise; seen names the tables without one.
-    using SchemaTables = std::vector<std::pair<std::string, std::vector<std::string>>>;
-    static ChangeLook GrantLook(const SchemaTables& granted);
-    // The RIS dictionary clean of a schema. What the clean removes is an entry that points at
-    // nothing: the schema's own entry when its database user (the schema's name) is gone, stale
-    // entries of dropped tables, which no listing shows. Done when the schema is no longer
-    // defined; NotDone when it is still defined although its database user is gone; NotKnown
-    // when both stand, seen saying so.
-    static ChangeLook CleanLook(const std::string& schema);
 };

@@ -44,30 +44,51 @@ private:
 
 } // namespace
 
-std::string FoundInstead(UserSchemaStep step, const std::string& name, const ToolOutcome& run)
+const std::vector<const char*>& StandsAlreadyCodes(UserSchemaStep step)
+{
+    static const std::vector<const char*> userStands{"ORA-01920", "ORA-01543"};
+    static const std::vector<const char*> userGone{"ORA-01918"};
+    static const std::vector<const char*> schemaStands{"RIS_E_SCHEMA_EXISTS"};
+    static const std::vector<const char*> schemaGone{"RIS_E_UNKNOWN_SCHEMA"};
+    switch (step) {
+    case UserSchemaStep::CreateUser:
+        return userStands;
+    case UserSchemaStep::DropUser:
+        return userGone;
+    case UserSchemaStep::CreateSchema:
+        return schemaStands;
+    case UserSchemaStep::DropSchema:
+        return schemaGone;
+    }
+    static const std::vector<const char*> none;
+    return none;
+}
+
+bool FailedOnlyWith(const ToolOutcome& run, const std::vector<const char*>& codes)
 {
     if (!run.failed() || run.exitCode == -1)
-        return {};
+        return false;
     const std::vector<std::string> errors = ToolRun::ErrorLines(run.output);
-    auto every = [&](std::initializer_list<const char*> codes) {
-        return !errors.empty() && std::all_of(errors.begin(), errors.end(), [&](const std::string& e) {
-            return std::any_of(codes.begin(), codes.end(),
-                               [&](const char* c) { return e.find(c) != std::string::npos; });
-        });
-    };
+    return !errors.empty() && std::all_of(errors.begin(), errors.end(), [&](const std::string& e) {
+        return std::any_of(codes.begin(), codes.end(), [&](const char* c) { return e.find(c) != std::string::npos; });
+    });
+}
+
+std::string FoundInstead(UserSchemaStep step, const std::string& name, const ToolOutcome& run)
+{
+    if (!FailedOnlyWith(run, StandsAlreadyCodes(step)))
+        return {};
     switch (step) {
     case UserSchemaStep::CreateUser:
         // The user's own tablespace may outlive a dropped user: it alone does not show the user.
-        if (!every({"ORA-01920", "ORA-01543"}))
-            return {};
-        return every({"ORA-01543"}) ? "The own tablespace of database user " + name + " stood already"
-                                    : "The database user " + name + " stood already";
+        return FailedOnlyWith(run, {"ORA-01543"}) ? "The own tablespace of database user " + name + " stood already"
+                                                  : "The database user " + name + " stood already";
     case UserSchemaStep::DropUser:
-        return every({"ORA-01918"}) ? "The database user " + name + " was not there" : std::string();
+        return "The database user " + name + " was not there";
     case UserSchemaStep::CreateSchema:
-        return every({"RIS_E_SCHEMA_EXISTS"}) ? "The RIS schema " + name + " stood already" : std::string();
+        return "The RIS schema " + name + " stood already";
     case UserSchemaStep::DropSchema:
-        return every({"RIS_E_UNKNOWN_SCHEMA"}) ? "The RIS schema " + name + " was not there" : std::string();
+        return "The RIS schema " + name + " was not there";
     }
     return {};
 }

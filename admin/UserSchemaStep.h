@@ -7,6 +7,7 @@
 #include "services/ChangeOutcome.h"
 
 #include <string>
+#include <vector>
 
 enum class UserSchemaStep { CreateUser, DropUser, CreateSchema, DropSchema };
 
@@ -15,6 +16,15 @@ const char* UserSchemaStepName(UserSchemaStep step);
 
 // Runs the step's operation (Cre_DBUser, Del_DBUser, cre_schema or Del_Schema) with the params.
 void RunUserSchemaStep(UserSchemaStep step, DbUsers& users, RisSchemas& schemas, const std::string& params);
+
+// The error codes with which a step's tool refuses it because what the step was to bring about
+// stands already: a create's object is there, a drop's object is not. A create of a user counts
+// its own tablespace being there as well.
+const std::vector<const char*>& StandsAlreadyCodes(UserSchemaStep step);
+
+// Whether the run failed (having started: not exit -1) with error lines only, each holding one
+// of the codes.
+bool FailedOnlyWith(const ToolOutcome& run, const std::vector<const char*>& codes);
 
 // What the tool of a failed step found instead of doing it, when every error line of its
 // output names it: "The database user pd_p1 stood already" (a create), "The RIS schema pd_p1

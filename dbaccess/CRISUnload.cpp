@@ -11,8 +11,6 @@
 #include "services/BatchLauncher.h"
 #include "services/FileOperation.h"
 
-#include <algorithm>
-
 namespace {
 
 // The directory part of a path: up to and including its last "\", trimmed.
@@ -86,11 +84,7 @@ void CRIS::RISUnload(const std::string& dumpFile, const std::string& schema, con
         // Asked for all, the schema's tables come from a second source, the dictionary: the
         // client that left a table out of the dump would leave it out of its own listing too.
         const std::vector<std::string> asked = tables ? *tables : RISDictionaryTables(schema);
-        std::vector<std::string> missing;
-        for (const std::string& t : asked)
-            if (std::none_of(whole.tables.begin(), whole.tables.end(),
-                             [&](const DumpTableCount& d) { return EqualsNoCase(d.table, Trim(t)); }))
-                missing.push_back(Trim(t));
+        const std::vector<std::string> missing = TablesNotInDump(asked, whole.tables);
         if (!missing.empty())
             RaiseError("", "the dump risunlod wrote of schema '" + schema + "' lacks the " +
                                (tables ? "asked " : "") + (missing.size() > 1 ? "tables " : "table ") +

@@ -154,3 +154,15 @@ DumpWholeness CheckDumpWhole(const std::string& dumpFile, size_t chunkSize)
     }
     return result;
 }
+
+std::vector<std::string> TablesNotInDump(const std::vector<std::string>& names, const std::vector<DumpTableCount>& dumped)
+{
+    std::vector<std::string> missing;
+    for (const std::string& name : names) {
+        const std::string table = Trim(name);
+        if (std::none_of(dumped.begin(), dumped.end(),
+                         [&](const DumpTableCount& d) { return EqualsNoCase(d.table, table); }))
+            missing.push_back(table);
+    }
+    return missing;
+}

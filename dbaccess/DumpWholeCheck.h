@@ -28,3 +28,6 @@ struct DumpWholeness {
 // a problem, not an exception.
 DumpWholeness CheckDumpWhole(const std::string& dumpFile, size_t chunkSize = DumpFormat::kChunkSize);
 
+// The names of `names` (blanks trimmed) that `dumped` holds no table block of, compared without
+// case, in the order of `names`.
+std::vector<std::string> TablesNotInDump(const std::vector<std::string>& names, const std::vector<DumpTableCount>& dumped);

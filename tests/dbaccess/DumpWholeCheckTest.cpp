@@ -52,3 +52,21 @@ TEST(DumpWholeCheckTest, AFileThatIsNoDumpIsAProblemNamingIt)
     }
     SetHostFileFault(nullptr);
 }
+
+TEST(DumpWholeCheckTest, TablesNotInDumpNamesTheTrimmedNamesWithoutABlock)
+{
+    const std::vector<DumpTableCount> dumped{{"pdtable_1", 3}, {"PDTABLE_2", 0}};
+    const struct {
+        std::vector<std::string> names;
+        std::vector<std::string> missing;
+    } cases[] = {
+        {{}, {}},
+        {{"pdtable_1", "pdtable_2"}, {}},
+        {{" PDtable_1 ", "pdtable_2  "}, {}},
+        {{"pdtable_3", " pdtable_1", "  pdtable_4 "}, {"pdtable_3", "pdtable_4"}},
+        {{"pdtable_"}, {"pdtable_"}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(TablesNotInDump(c.names, dumped), c.missing) << ::testing::PrintToString(c.names);
+    EXPECT_EQ(TablesNotInDump({"t"}, {}), std::vector<std::string>{"t"});
+}
