@@ -87,12 +87,13 @@ std::vector<CopiedTable> ReadCopiedTables(CRIS& cris, const std::string& schema,
     WorkFiles work;
     const std::string dump = work.add(cris.GetTempDir() + GetTempName());
     cris.RISUnload(dump, schema, holding, std::nullopt, "", kVariableLayout, false, UnloadExtras::None);
-    const DumpWholeness whole = CheckDumpWhole(dump);
-    if (!whole.Whole())
-        RaiseError("", "The unload of the tables of schema '" + schema + "' is not whole: " + whole.problem);
-    if (const std::string short_ = RowCountDifferences(whole.tables, counts); !short_.empty())
-        RaiseError("", "The unload of the tables of schema '" + schema + "' does not hold their rows (" + short_ + ")");
+    // The unload raises on a dump that is not whole; its rows are read once, and counted from there.
     std::map<std::string, std::vector<uint64_t>> hashes = RowHashesOf(dump);
+    std::vector<DumpTableCount> dumped;
+    for (const auto& [table, rows] : hashes)
+        dumped.push_back({table, rows.size()});
+    if (const std::string short_ = RowCountDifferences(dumped, counts); !short_.empty())
+        RaiseError("", "The unload of the tables of schema '" + schema + "' does not hold their rows (" + short_ + ")");
     for (CopiedTable& t : found)
         if (t.rows > 0)
             t.rowHashes = std::move(hashes[ToLower(t.table)]);
