@@ -92,13 +92,16 @@ std::string CRIS::RISTableCopy(const std::string& sourceSchema, const std::vecto
                   UnloadExtras::ViewsIndexesGrants);
         // A dump short of rows would make a short copy that no later check tells from a whole one.
         const RowCounts source = RISCountRows(sourceSchema, sourceTables);
-        if (const std::string short_ = RowCountDifferences(CheckDumpWhole(unloaded).tables, source); !short_.empty())
+        const DumpDefinitions definitions = DefinitionsInDump(unloaded);
+        std::vector<DumpTableCount> dumpedCounts;
+        for (const CopiedTable& t : definitions.tables)
+            dumpedCounts.push_back({t.table, t.rows});
+        if (const std::string short_ = RowCountDifferences(dumpedCounts, source); !short_.empty())
             RaiseError("", "The dump of schema '" + sourceSchema + "' does not hold the tables' rows (" + short_ +
                                "); nothing was loaded into schema '" + target + "'");
 
         // Each index of the copy gets a name no other table's index in the target has: the load
         // client would otherwise drop that index or fail to make the copy's.
-        const DumpDefinitions definitions = DefinitionsInDump(unloaded);
         const std::vector<ListedIndex>& copied = definitions.indexes;
         CheckRISName("Schema", target);
         const std::string targetListing = RunRisunlodListing(target, nullptr, true, true);
