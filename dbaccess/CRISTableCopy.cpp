@@ -4,13 +4,13 @@
 
 #include "dbaccess/CRISWork.h"
 #include "dbaccess/DumpReader.h"
-#include "dbaccess/DumpRowHash.h"
 #include "dbaccess/DumpTableRename.h"
 #include "dbaccess/DumpWholeCheck.h"
 #include "dbaccess/IndexNames.h"
 #include "dbaccess/RISCommandLine.h"
 #include "dbaccess/RISErrorReader.h"
 #include "dbaccess/RISListing.h"
+#include "dbaccess/SchemaDumpSummary.h"
 #include "dbaccess/TableCopyCheck.h"
 #include "platform/TextUtil.h"
 #include "services/ChangeOutcome.h"
@@ -36,24 +36,24 @@ struct DumpDefinitions {
 DumpDefinitions DefinitionsInDump(const std::string& dump)
 {
     DumpDefinitions found;
+    SchemaDumpSummary rows;
     DumpReader reader(dump);
     DumpItem item;
     while (reader.Next(item)) {
+        rows.Add(item);
         ListedIndex index;
-        if (item.kind == DumpItemKind::CreateTable) {
-            found.tables.push_back({item.table, true, 0, {}});
-        } else if (item.kind == DumpItemKind::Row && !found.tables.empty()) {
-            found.tables.back().rowHashes.push_back(DumpRowHash(item.values));
-            ++found.tables.back().rows;
-        } else if (item.kind == DumpItemKind::IndexLine && ParseIndexLine(item.line, index)) {
+        if (item.kind == DumpItemKind::IndexLine && ParseIndexLine(item.line, index)) {
             found.indexes.push_back(index);
         } else if (item.kind == DumpItemKind::OtherLine) {
             if (std::string name = ViewNameOf(item.line); !name.empty())
                 found.views.push_back(std::move(name));
         }
     }
-    for (CopiedTable& t : found.tables)
-        std::sort(t.rowHashes.begin(), t.rowHashes.end());
+    for (const std::string& table : rows.tables()) {
+        std::vector<uint64_t> hashes = rows.SortedRowHashes(table);
+        const uint64_t count = hashes.size();
+        found.tables.push_back({table, true, count, std::move(hashes)});
+    }
     return found;
 }
 
@@ -92,13 +92,16 @@ std::string CRIS::RISTableCopy(const std::string& sourceSchema, const std::vecto
                   UnloadExtras::ViewsIndexesGrants);
         // A dump short of rows would make a short copy that no later check tells from a whole one.
         const RowCounts source = RISCountRows(sourceSchema, sourceTables);
-        if (const std::string short_ = RowCountDifferences(CheckDumpWhole(unloaded).tables, source); !short_.empty())
+        const DumpDefinitions definitions = DefinitionsInDump(unloaded);
+        std::vector<DumpTableCount> dumpedCounts;
+        for (const CopiedTable& t : definitions.tables)
+            dumpedCounts.push_back({t.table, t.rows});
+        if (const std::string short_ = RowCountDifferences(dumpedCounts, source); !short_.empty())
             RaiseError("", "The dump of schema '" + sourceSchema + "' does not hold the tables' rows (" + short_ +
                                "); nothing was loaded into schema '" + target + "'");
 
         // Each index of the copy gets a name no other table's index in the target has: the load
         // client would otherwise drop that index or fail to make the copy's.
-        const DumpDefinitions definitions = DefinitionsInDump(unloaded);
         const std::vector<ListedIndex>& copied = definitions.indexes;
         CheckRISName("Schema", target);
         const std::string targetListing = RunRisunlodListing(target, nullptr, true, true);

@@ -93,6 +93,14 @@ long long SchemaDumpSummary::Rows(const std::string& table) const
     return t ? static_cast<long long>(t->rowHashes.size()) : -1;
 }
 
+std::vector<uint64_t> SchemaDumpSummary::SortedRowHashes(const std::string& table) const
+{
+    const Table* t = find(table);
+    std::vector<uint64_t> hashes = t ? t->rowHashes : std::vector<uint64_t>();
+    std::sort(hashes.begin(), hashes.end());
+    return hashes;
+}
+
 void SchemaDumpSummary::Add(const DumpItem& item)
 {
     switch (item.kind) {
@@ -150,9 +158,7 @@ std::vector<std::string> SchemaDumpSummary::TableDifferences(const SchemaDumpSum
     if (have->rowHashes.size() != want->rowHashes.size())
         faults.push_back("holds " + std::to_string(have->rowHashes.size()) + " of " +
                          std::to_string(want->rowHashes.size()) + " rows");
-    std::vector<uint64_t> a = want->rowHashes, b = have->rowHashes;
-    std::sort(a.begin(), a.end());
-    std::sort(b.begin(), b.end());
+    const std::vector<uint64_t> a = SortedRowHashes(table), b = found.SortedRowHashes(table);
     // Rows of the found table that no row of the backup matches: lost rows show in the count.
     if (const size_t differing = UnmatchedRowHashes(b, a))
         faults.push_back(rowsText(differing) + (differing == 1 ? " differs" : " differ") + " in its values");

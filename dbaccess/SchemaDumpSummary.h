@@ -25,6 +25,8 @@ public:
     bool HasTable(const std::string& table) const;
     // The table's row count, -1 for a table the dump lacks.
     long long Rows(const std::string& table) const;
+    // The DumpRowHash of each of the table's rows, sorted; empty for a table the dump lacks.
+    std::vector<uint64_t> SortedRowHashes(const std::string& table) const;
 
     // What the found dump's table lacks or holds otherwise than this one's, one text per fault
     // ("missing", "column x is char(80), not char(40)", "holds 1 of 3 rows", "1 row differs in

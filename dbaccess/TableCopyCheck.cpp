@@ -3,15 +3,13 @@
 
 #include "dbaccess/CRIS.h"
 #include "dbaccess/CRISWork.h"
-#include "dbaccess/DumpReader.h"
-#include "dbaccess/DumpRowHash.h"
 #include "dbaccess/RowCountAnswer.h"
+#include "dbaccess/SchemaDumpSummary.h"
 #include "platform/AppError.h"
 #include "platform/TextUtil.h"
 #include "services/FileOperation.h"
 
 #include <algorithm>
-#include <map>
 
 namespace {
 
@@ -29,21 +27,6 @@ const CopiedTable* Find(const std::vector<CopiedTable>& tables, const std::strin
         if (EqualsNoCase(t.table, name))
             return &t;
     return nullptr;
-}
-
-// The rows' hashes of each table of the dump, keyed by the table's name in lower case.
-std::map<std::string, std::vector<uint64_t>> RowHashesOf(const std::string& dumpFile)
-{
-    std::map<std::string, std::vector<uint64_t>> hashes;
-    DumpReader reader(dumpFile);
-    DumpItem item;
-    while (reader.Next(item)) {
-        if (item.kind == DumpItemKind::Row)
-            hashes[ToLower(item.table)].push_back(DumpRowHash(item.values));
-    }
-    for (auto& [table, rows] : hashes)
-        std::sort(rows.begin(), rows.end());
-    return hashes;
 }
 
 // The rows a table of the copy holds once its copy is there: the dump's, added to those it had
@@ -87,15 +70,16 @@ std::vector<CopiedTable> ReadCopiedTables(CRIS& cris, const std::string& schema,
     WorkFiles work;
     const std::string dump = work.add(cris.GetTempDir() + GetTempName());
     cris.RISUnload(dump, schema, holding, std::nullopt, "", kVariableLayout, false, UnloadExtras::None);
-    const DumpWholeness whole = CheckDumpWhole(dump);
-    if (!whole.Whole())
-        RaiseError("", "The unload of the tables of schema '" + schema + "' is not whole: " + whole.problem);
-    if (const std::string short_ = RowCountDifferences(whole.tables, counts); !short_.empty())
+    // The unload raises on a dump that is not whole; its rows are read once, and counted from there.
+    const SchemaDumpSummary unloaded = SchemaDumpSummary::Read(dump);
+    std::vector<DumpTableCount> dumped;
+    for (const std::string& table : unloaded.tables())
+        dumped.push_back({table, static_cast<uint64_t>(unloaded.Rows(table))});
+    if (const std::string short_ = RowCountDifferences(dumped, counts); !short_.empty())
         RaiseError("", "The unload of the tables of schema '" + schema + "' does not hold their rows (" + short_ + ")");
-    std::map<std::string, std::vector<uint64_t>> hashes = RowHashesOf(dump);
     for (CopiedTable& t : found)
         if (t.rows > 0)
-            t.rowHashes = std::move(hashes[ToLower(t.table)]);
+            t.rowHashes = unloaded.SortedRowHashes(t.table);
     return found;
 }
 

@@ -174,14 +174,15 @@ std::string DesignTableCopy::copyTable(const std::string& oldParams, const std::
                                                         " table with data " + table + " index " + table + " grant " +
                                                         table + " view " + table),
                               log_.Path());
+    const std::string said = appendedSince(log_.Path(), logBefore);
     // Not every design table of a discipline exists for every model: one the source schema
     // does not hold has nothing to copy.
-    if (unloaded != 0 && appendedSince(log_.Path(), logBefore).find("RIS_E_UNKNOWN_RELATION") != std::string::npos) {
+    if (unloaded != 0 && said.find("RIS_E_UNKNOWN_RELATION") != std::string::npos) {
         log_.WriteLog("Table '" + table + "' is not in " + oldSchema + ": nothing to copy");
         return {};
     }
     // A refusal risunlod names stands, whatever its exit code.
-    std::string failure = RISErrorMessage(appendedSince(log_.Path(), logBefore));
+    std::string failure = RISErrorMessage(said);
     if (failure.empty())
         failure = clientFailure("risunlod", unloaded);
     if (!failure.empty())

@@ -14,6 +14,8 @@
 #include "services/ChangeOutcome.h"
 #include "services/FileOperation.h"
 
+#include <set>
+
 namespace {
 
 const char* kOwn = "CopyModelToTarget";
@@ -174,6 +176,9 @@ bool ModelRelocation::CopyModelToTarget(const std::string& m, Recordset& sourceR
             // The load would replace them, and a failed copy could not take them out without
             // taking out what was there before.
             const std::string designSchema = "dd_" + target;
+            // The tables this run made for an earlier row that still stand: only these are not
+            // loaded again. One it made that is gone since is loaded like any missing table.
+            std::set<std::string> copiedBefore;
             for (int t : DesignTableCopy::TableNumbers(discipline)) {
                 const std::string table = "pdtable_" + std::to_string(t) + "_" + std::to_string(partition);
                 const int stands = journal.TableStands(table, failure);
@@ -185,6 +190,7 @@ bool ModelRelocation::CopyModelToTarget(const std::string& m, Recordset& sourceR
                 }
                 if (stands == 1 && journal.MadeTable(table)) {
                     log_.WriteLog(m + ": " + table + " was copied for an earlier row of model '" + m + "'");
+                    copiedBefore.insert(table);
                     continue;
                 }
                 if (stands == 1) {
@@ -250,7 +256,7 @@ bool ModelRelocation::CopyModelToTarget(const std::string& m, Recordset& sourceR
                 &loaded, [&journal](const std::string& table, uint64_t rows, std::string& seen) {
                     return journal.LoadState(table, rows, seen);
                 },
-                [&journal](const std::string& table) { return journal.MadeTable(table); });
+                [&copiedBefore](const std::string& table) { return copiedBefore.count(table) > 0; });
             for (const std::string& table : loaded)
                 journal.TableLoaded(table);
             if (!whole) {

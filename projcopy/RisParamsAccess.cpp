@@ -121,6 +121,19 @@ std::string withReason(const std::string& text, const std::string& reason)
     return reason.empty() ? text : text + ": " + reason;
 }
 
+// What is wrong with risbatch's answer to sql, in this order: no answer at all, the RIS error it
+// names, a client that ended without a word of its own; empty when the answer can be read. A
+// blank sql leaves the statement unnamed.
+std::string batchAnswerFailure(const std::string& sql, long exitCode, const std::string& answer)
+{
+    if (Trim(answer).empty())
+        return withReason("risbatch gave no answer" + (sql.empty() ? std::string() : " to '" + sql + "'"),
+                          clientSilence("risbatch", exitCode, ""));
+    if (std::string risError = RISErrorMessage(answer); !risError.empty())
+        return risError;
+    return RisClientEndedSilently(exitCode, answer) ? RisClientExitText("risbatch", exitCode) : std::string();
+}
+
 // A printed value: the quotes around a text go, what is inside stays (an apostrophe in a text
 // is data). An unquoted empty value is a Null.
 Variant valueOf(const std::string& printed)
@@ -280,14 +293,8 @@ Recordset RisParamsAccess::GetData(const std::string& paramsFile, const std::str
                 log_.Path());
         const std::vector<std::string> lines = ReadFile2Array(outFile);
         const std::string answer = Join(lines, "\r\n");
-        if (Trim(answer).empty())
-            throw AppError(1, "GetData",
-                           withReason("risbatch gave no answer to '" + sql + "'", clientSilence("risbatch", exitCode, "")));
-        const std::string risError = RISErrorMessage(answer);
-        if (!risError.empty())
-            throw AppError(1, "GetData", risError);
-        if (RisClientEndedSilently(exitCode, answer))
-            throw AppError(1, "GetData", RisClientExitText("risbatch", exitCode));
+        if (const std::string unread = batchAnswerFailure(sql, exitCode, answer); !unread.empty())
+            throw AppError(1, "GetData", unread);
         defineFields(rs, lines, layout);
         const bool endOfData = std::any_of(lines.begin(), lines.end(), [](const std::string& line) {
             return line.rfind("End of Data Found", 0) == 0;
@@ -360,14 +367,10 @@ std::string RisParamsAccess::RunStatement(const std::string& paramsFile, const s
     how.refused = !how.ran;
     if (!failure.empty())
         return failure;
-    if (Trim(answer).empty())
-        return withReason("risbatch gave no answer to '" + sql + "'", clientSilence("risbatch", exitCode, ""));
-    failure = RISErrorMessage(answer);
-    how.refused = !failure.empty();
-    // A client that died part-way has not run the statement for certain.
-    if (failure.empty() && RisClientEndedSilently(exitCode, answer))
-        failure = RisClientExitText("risbatch", exitCode);
-    return failure;
+    // Only a RIS error the client names is a refusal; a client that died part-way has not run
+    // the statement for certain, and is no refusal either.
+    how.refused = !Trim(answer).empty() && !RISErrorMessage(answer).empty();
+    return batchAnswerFailure(sql, exitCode, answer);
 }
 
 int RisParamsAccess::CountRows(const std::string& paramsFile, const std::string& schema, const std::string& table,
@@ -378,13 +381,9 @@ int RisParamsAccess::CountRows(const std::string& paramsFile, const std::string&
     if (!runBatch(paramsFile, schema, Trim(RowCountStatements({table})), false, exitCode, answer, failure) ||
         !failure.empty())
         return -1;
-    const std::string error = RISErrorMessage(answer);
-    if (error.find("RIS_E_UNKNOWN_RELATION") != std::string::npos)
+    if (RISErrorMessage(answer).find("RIS_E_UNKNOWN_RELATION") != std::string::npos)
         return 0;
-    failure = !error.empty()         ? error
-              : Trim(answer).empty() ? withReason("risbatch gave no answer", clientSilence("risbatch", exitCode, ""))
-              : RisClientEndedSilently(exitCode, answer) ? RisClientExitText("risbatch", exitCode)
-                                                         : std::string();
+    failure = batchAnswerFailure("", exitCode, answer);
     if (!failure.empty())
         return -1;
     try {
