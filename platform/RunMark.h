@@ -1,0 +1,76 @@
+// The mark of a change under way on one object (a schema, a project, an environment root, a
+// dump): a file of the stand-in environment that names the program running the change and what
+// it does, held by an advisory lock while that program lives. A second program finds the mark
+// held and is refused by name; a program that dies lets go of the lock with its process but
+// leaves the file, so that the next run finds what the dead one was doing.
+//
+// Marks play the part of Windows' machine-wide named objects: every program of one environment
+// sees them (<root>/marks), and no program of another environment does.
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+class RunMark {
+public:
+    // What a mark says, as "name=value" lines in the order given. Every mark also says who
+    // runs it: "program", "process", "computer" and "started" (yyyy-mm-dd hh:nn:ss).
+    using Fields = std::vector<std::pair<std::string, std::string>>;
+
+    enum class State {
+        Free, // no mark
+        Held, // a running program holds it
+        Left, // a program that ended without taking it out left it: a dead run's
+    };
+    struct Seen {
+        State state = State::Free;
+        Fields fields; // what the mark says (empty when Free, or when a mark's text is unreadable)
+    };
+
+    // Takes the mark of object ("schema dd_demo"; letter case does not count), writing fields.
+    // Never waits: when another running program holds it, held() is false and Holder() says who.
+    // A mark a dead run left is taken over; Left() then holds what it said, for the caller to
+    // name or mend. Throws AppError when the marks folder cannot be written.
+    RunMark(const std::string& object, const Fields& fields);
+    // Takes the mark out (as Release) unless Keep was called.
+    ~RunMark();
+    RunMark(const RunMark&) = delete;
+    RunMark& operator=(const RunMark&) = delete;
+
+    bool held() const { return fd_ >= 0; }
+    // When not held: the fields of the program that holds it.
+    const Fields& Holder() const { return other_; }
+    // When held: what a dead run's mark of this object said before this one took it over
+    // (empty when there was none).
+    const Fields& Left() const { return left_; }
+
+    // Rewrites the mark's fields (who runs it is kept). Throws AppError when it cannot.
+    void Update(const Fields& fields);
+    // Removes the mark: the change is over and its look has spoken.
+    void Release();
+    // Lets go of the lock but leaves the mark standing, as a dead run would: for a change whose
+    // outcome is not known, so that the next run still finds it.
+    void Keep();
+
+    // What stands under the mark of object now, without taking it.
+    static Seen Look(const std::string& object);
+    // The marks whose object begins with prefix ("load "), with their objects, in name order.
+    static std::vector<std::pair<std::string, Seen>> List(const std::string& prefix);
+    // Removes a mark a dead run left, once it has been named or mended. False when it is held
+    // by a running program (it stays) or when it cannot be removed.
+    static bool RemoveLeft(const std::string& object);
+
+    // The value of name in fields; empty when absent.
+    static std::string Field(const Fields& fields, const std::string& name);
+    // "process 1234 (tarnwick) on PC1, started 2026-12-07 16:41:02": who holds or left a mark.
+    static std::string WhoText(const Fields& fields);
+
+private:
+    std::string object_;
+    std::string path_;
+    int fd_ = -1;
+    Fields own_;
+    Fields other_;
+    Fields left_;
+};
