@@ -314,3 +314,11 @@ std::string RunMark::WhoText(const Fields& fields)
         text += ", started " + started;
     return text;
 }
+
+std::string RunMark::RunningText(const Fields& fields)
+{
+    std::string what = Field(fields, "what");
+    if (what.empty())
+        what = "another change";
+    return what + " (" + WhoText(fields) + ")";
+}

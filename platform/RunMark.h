@@ -65,6 +65,9 @@ public:
     static std::string Field(const Fields& fields, const std::string& name);
     // "process 1234 (tarnwick) on PC1, started 2026-12-07 16:41:02": who holds or left a mark.
     static std::string WhoText(const Fields& fields);
+    // "<what> (<WhoText>)": the change a mark stands for, by its field "what", and who runs it.
+    // A refusal names the running change with it: "... is refused: " + RunningText(Holder()).
+    static std::string RunningText(const Fields& fields);
 
 private:
     std::string object_;
