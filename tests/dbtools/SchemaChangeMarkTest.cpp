@@ -226,7 +226,8 @@ TEST_P(SchemaChangeCutOffTest, TheNextChangeNamesWhatTheFirstLeftAndNeverTakesIt
 {
     const CutOffCase& c = GetParam();
     const auto before = SchemaState("dd_demo");
-    const std::set<std::string> temps = FilesIn(HostPath(gCRIS->GetTempDir()));
+    const std::string work = HostPath(gCRIS->GetTempDir()), temp = HostPath(gTempDir);
+    const std::set<std::string> workBefore = FilesIn(work), tempBefore = FilesIn(temp);
     testsupport::WrapperClients clients;
     clients.Set("risunlod", c.unloads);
     clients.Set("rislod", c.loads);
@@ -239,7 +240,8 @@ TEST_P(SchemaChangeCutOffTest, TheNextChangeNamesWhatTheFirstLeftAndNeverTakesIt
     EXPECT_EQ(first.Reached(), *c.stop != '\0');
     const std::string outcome = first.Finish();
     EXPECT_EQ(outcome == "killed", *c.stop != '\0') << outcome;
-    RemoveFilesNotIn(HostPath(gCRIS->GetTempDir()), temps);
+    RemoveFilesNotIn(work, workBefore);
+    RemoveFilesNotIn(temp, tempBefore);
     ASSERT_EQ(backups(), c.backupsLeft);
 
     const auto cut = SchemaState("dd_demo");
