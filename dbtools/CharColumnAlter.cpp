@@ -7,6 +7,8 @@
 #include "dbtools/CharColumnDumpEdit.h"
 #include "dbtools/CharColumnBackupCheck.h"
 #include "dbtools/CharColumnReload.h"
+#include "dbtools/RisFailureText.h"
+#include "dbtools/SchemaChangeMark.h"
 #include "dbaccess/SchemaDumpSummary.h"
 #include "dbtools/TempRoom.h"
 #include "platform/AppError.h"
@@ -18,11 +20,33 @@
 #include "services/Messages.h"
 
 #include <algorithm>
+#include <memory>
 #include <optional>
 
 namespace {
 
 constexpr const char* kSource = "CharColumnAlter::ProcessSchema";
+
+// The system's name of the backup dump (the schema and the time its turn began); when a file of
+// that name is there already (a run of the same second), the first free one with "_2", "_3", ...
+// before ".dmp": the unload replaces the file it writes to, and another run's backup is never it.
+std::string OwnBackupDumpFileName(const std::string& backupDir, const std::string& schema, const LocalTime& at)
+{
+    const std::string name = BackupDumpFileName(backupDir, schema, at);
+    std::string own = name;
+    for (int n = 2; IsFileExists(own, 0); ++n)
+        own = name.substr(0, name.size() - 4) + "_" + std::to_string(n) + ".dmp";
+    return own;
+}
+
+// Removes a backup dump that was not found whole, so that no later restore takes it for good;
+// says what became of it.
+std::string RemoveRefusedBackup(const std::string& dump)
+{
+    if (DeleteFileA(dump))
+        return "it was removed";
+    return "it could not be removed (" + gFileOpErrDescription + "), do not load it";
+}
 
 } // namespace
 
@@ -53,22 +77,54 @@ std::string CharColumnAlter::Question(const CharColumnRequest& request)
            ") (column: " + request.searchText + ", length=" + std::to_string(request.newLength) + ")?";
 }
 
-std::string CharColumnAlter::ProcessSchema(const CharColumnRequest& request, const std::string& schema)
+std::string CharColumnAlter::What(const CharColumnRequest& request, const std::string& schema)
+{
+    return "the change of character column lengths of " + schema + " to " + std::to_string(request.newLength);
+}
+
+void CharColumnAlter::Run(const CharColumnRequest& request, std::string& notChanged)
+{
+    std::vector<std::unique_ptr<SchemaChangeMark>> marks;
+    for (const std::string& schema : request.schemas) {
+        auto mark = std::make_unique<SchemaChangeMark>(
+            schema, What(request, schema), RunMark::Fields{{"schemas", Join(request.schemas, ", ")}});
+        if (!mark->Refusal().empty())
+            throw AppError(1, "cmdProcess_Click",
+                           SchemaChangeMark::RefusedText(
+                               "the change of character column lengths of " + Join(request.schemas, ", "),
+                               mark->Refusal()));
+        marks.push_back(std::move(mark));
+    }
+    for (size_t i = 0; i < request.schemas.size(); ++i) {
+        const std::string failure = ProcessSchema(request, request.schemas[i], *marks[i]);
+        if (!failure.empty())
+            notChanged += "\r\n" + request.schemas[i] + ": " + failure;
+        // The turn ended with the schema changed whole, or left as it was.
+        marks[i]->Release();
+    }
+}
+
+std::string CharColumnAlter::ProcessSchema(const CharColumnRequest& request, const std::string& schema,
+                                           SchemaChangeMark& mark)
 {
     ShowStatus("Processing schema " + schema + "...");
     CharColumnChange change(request.newLength);
-    const std::string dump = BackupDumpFileName(request.backupDir, schema, GetClock().Now());
+    const std::string dump = OwnBackupDumpFileName(request.backupDir, schema, GetClock().Now());
+    const std::string untouched = "nothing of schema " + schema + " was changed yet";
+    mark.Step("the unload of the backup dump", true, {{"backup", dump}, {"backup proven", "no"}, {"if cut off", untouched}});
     ShowStatus("Unloading data from schema: '" + schema + "' to dump file: '" + dump + "' ...");
     try {
+        // A failed unload leaves no file under the dump's name.
         gCRIS->RISUnload(dump, schema, std::nullopt, std::nullopt, "", 0, true, UnloadExtras::ViewsIndexesGrants);
     } catch (const AppError& e) {
         // Without a backup nothing is changed; but the columns were not looked at either, so
         // "nothing need to be changed" would not be true.
-        const std::string why = e.description().empty() ? std::string("unknown error") : e.description();
+        const std::string why = e.description().empty() ? std::string("unknown error") : RisFailureLine(e.description());
         ShowStatus("Unload data from schema: '" + schema + "' to dump file: '" + dump + "' failed: " + why);
         return why;
     }
     ShowStatus("Unloaded data from schema: '" + schema + "' to dump file: '" + dump + "' successfully");
+    mark.Step("the reading of the column definitions", true);
     for (const std::string& table : gCRIS->DBGetTables(schema, false)) {
         if (table.empty())
             continue;
@@ -85,23 +141,26 @@ std::string CharColumnAlter::ProcessSchema(const CharColumnRequest& request, con
     const std::string unchanged = " - nothing was dropped, schema " + schema + " is unchanged";
 
     // The backup is the only way back: before anything is dropped it must be whole and hold
-    // every table with the rows the server counts.
+    // every table with the rows the server counts. One that is not is no backup: it goes.
+    mark.Step("the check of the backup dump", true);
     ShowStatus("Checking dump file '" + dump + "' against schema " + schema + "...");
     std::vector<std::string> differences;
     try {
         differences = BackupDumpDifferences(dump, schema, gCRIS->DBGetTables(schema, true));
     } catch (const AppError& e) {
         throw AppError(e.number(), kSource,
-                       "The backup dump '" + dump + "' could not be checked against the schema: " + e.description() +
-                           unchanged);
+                       "The backup dump '" + dump + "' could not be checked against the schema: " +
+                           RisFailureLine(e.description()) + "; " + RemoveRefusedBackup(dump) + unchanged);
     }
     if (!differences.empty()) {
         const std::string why = "the backup dump '" + dump + "' does not hold the schema as it is (" +
-                                Join(differences, "; ") + ")";
+                                Join(differences, "; ") + "); " + RemoveRefusedBackup(dump);
         ShowStatus("Schema " + schema + " left unchanged: " + why);
         return why;
     }
 
+    mark.Step("the edit of the dump", true,
+              {{"backup proven", "yes"}, {"if cut off", untouched + ", its backup dump '" + dump + "' is whole"}});
     ShowStatus(change.StatusText());
     ShowStatus("Find & Replace in file...");
     // Every file the reload and its restore need is written before the first drop: the edited
@@ -120,6 +179,7 @@ std::string CharColumnAlter::ProcessSchema(const CharColumnRequest& request, con
     }
     plan.tempFolder = gCRIS->GetTempDir();
     plan.workFiles = &work;
+    plan.mark = &mark;
     // The reload copies its dump, and the comparison after it unloads the tables and keeps a
     // copy; so do the restore and its comparison with the restore dump, one after the other
     // (the load's copy is gone before the unload begins). The restore's room stays held until

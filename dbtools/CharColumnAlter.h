@@ -1,11 +1,13 @@
-// The column length change of whole schemas: the checks of the input, the question, and one
-// schema's turn (unload to the kept backup dump, column survey, proof of the backup, dump
-// edit, drop, reload).
+// The column length change of whole schemas: the checks of the input, the question, the run
+// under the marks of its schemas, and one schema's turn (unload to the kept backup dump, column
+// survey, proof of the backup, dump edit, drop, reload).
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
+
+class SchemaChangeMark;
 
 struct CharColumnRequest {
     std::string searchText; // lower case
@@ -25,15 +27,32 @@ public:
     // "Are you sure that you want process the selected schemas (a, b) (column: x, length=n)?"
     static std::string Question(const CharColumnRequest& request);
 
-    // One schema's turn, reported on the status line. A backup that fails to unload, or that
-    // is not whole or does not hold every table with the rows the server counts, leaves the
-    // schema as it was and gives why (the run goes on with the next schema, and the caller
-    // tells the user which schemas kept their columns); "" when the schema was done or needed
-    // nothing. Only the tables with affected columns are dropped and loaded again, once the
-    // edited dump, the restore dump and room for their copies are on disk; any failure before
-    // the first drop raises with nothing dropped, and any failure after it that the read of the
-    // schema does not find done raises once the dropped tables were restored, naming table by
-    // table (and view by view) what happened (ReloadChangedTables).
-    // The work files are gone on return; the backup dump stays.
-    static std::string ProcessSchema(const CharColumnRequest& request, const std::string& schema);
+    // The run over the request's schemas, in their order. The mark of every schema is taken
+    // before the first backup: when one of them is not free (another change runs on it, here or
+    // in another program, or one that did not end left it not known to be whole), the run
+    // raises naming that change, with nothing changed. Each schema's mark is given up once its
+    // turn has ended with the schema whole. notChanged receives the schemas left unchanged since
+    // no whole backup dump could be made, one "\r\n<schema>: <why>" each, also those before a
+    // schema whose turn raised (as ProcessSchema).
+    static void Run(const CharColumnRequest& request, std::string& notChanged);
+
+    // One schema's turn under its mark, reported on the status line; the mark says before each
+    // step what it is and where the backup dump is. A backup that fails to unload, or that is
+    // not whole or does not hold every table with the rows the server counts, leaves the schema
+    // as it was and gives why (the run goes on with the next schema, and the caller tells the
+    // user which schemas kept their columns); a backup dump found not whole is removed, so that
+    // no later restore takes it for good. "" when the schema was done or needed nothing. The
+    // backup dump's name is the system's, with a number added when a file of that name is
+    // there already. Only the tables with affected columns are dropped and loaded again, once
+    // the edited dump, the restore dump and room for their copies are on disk; any failure
+    // before the first drop raises with nothing dropped, and any failure after it that the read
+    // of the schema does not find done raises once the dropped tables were restored, naming
+    // table by table (and view by view) what happened (ReloadChangedTables); tables not back as
+    // they were leave the mark standing. The work files are gone on return; the backup stays.
+    static std::string ProcessSchema(const CharColumnRequest& request, const std::string& schema,
+                                     SchemaChangeMark& mark);
+
+    // "the change of character column lengths of <schema> to <length>": the change as its mark
+    // and the refusals of other changes name it.
+    static std::string What(const CharColumnRequest& request, const std::string& schema);
 };

@@ -6,6 +6,7 @@
 #include "dbtools/CharColumnViews.h"
 #include "dbaccess/RowCountAnswer.h"
 #include "dbtools/RisFailureText.h"
+#include "dbtools/SchemaChangeMark.h"
 #include "dbtools/TempRoom.h"
 #include "platform/AppError.h"
 #include "platform/HostFiles.h"
@@ -162,6 +163,14 @@ std::string KeepRestoreDump(const CharColumnReloadPlan& plan)
     return plan.restoreDump;
 }
 
+// Tells the schema's mark the step about to begin.
+void MarkStep(const CharColumnReloadPlan& plan, const std::string& step, bool wholeIfCutOff,
+              const RunMark::Fields& more = {})
+{
+    if (plan.mark)
+        plan.mark->Step(step, wholeIfCutOff, more);
+}
+
 // A load of a dump into the schema: "" when its client ended well, else its failure in one line
 // (a full temporary folder named as its cause).
 std::string LoadDump(const CharColumnReloadPlan& plan, const std::string& dump, const std::vector<std::string>& tables)
@@ -191,6 +200,7 @@ struct RestoreRead {
 {
     std::string text = cause;
     ShowStatus(cause);
+    MarkStep(plan, "the restore of the dropped tables", false, {{"dropped", Join(dropped, ", ")}});
     restoreRoom.Release();
     // The restore is the last way back: whatever its client said, the tables are unloaded again
     // and compared with the backup as the reload is. Only when they cannot be unloaded (a full
@@ -264,6 +274,21 @@ struct RestoreRead {
                 "), their rows are " + keptIn + ": " + Join(unknown, ", ");
     if (!untouched.empty())
         text += "\r\nNot dropped, left as they were: " + Join(untouched, ", ");
+    // Tables not back as they were keep the schema's mark standing: no later change takes the
+    // schema for whole, and the message of the one refused says where the rows are.
+    if (keep && plan.mark) {
+        std::vector<std::string> notBack = lost;
+        notBack.insert(notBack.end(), otherwise.begin(), otherwise.end());
+        notBack.insert(notBack.end(), counted.begin(), counted.end());
+        notBack.insert(notBack.end(), unknown.begin(), unknown.end());
+        plan.mark->LeaveStanding("the dropped tables " + Join(notBack, ", ") + " are not known to be back as they "
+                                 "were, their rows are " + keptIn);
+        text += "\r\nSchema " + plan.schema + " stays marked as not whole: every later change of it is refused "
+                "until a load of the schema (of '" + plan.backupDump + "') brings it back.";
+    } else {
+        MarkStep(plan, "the re-creation of the views lost with the dropped tables", true,
+                 {{"if cut off", "the dropped tables are back as they were"}});
+    }
     if (!dropped.empty())
         for (const std::string& line : RecreateLostViews(plan.schema, plan.expectedOld, plan.backupDump).lines)
             text += "\r\n" + line;
@@ -276,6 +301,7 @@ struct RestoreRead {
 
 void ReloadChangedTables(const CharColumnReloadPlan& plan, ReloadRooms rooms)
 {
+    MarkStep(plan, "the drop of the changed tables", false, {{"tables", Join(plan.tables, ", ")}});
     std::vector<std::string> tried;
     for (const std::string& table : plan.tables) {
         const std::string sql = "DROP TABLE " + table + ";";
@@ -305,6 +331,7 @@ void ReloadChangedTables(const CharColumnReloadPlan& plan, ReloadRooms rooms)
             dropped.pop_back();
         RestoreAndRaise(plan, drop.Describe(what), dropped, rooms.restore);
     }
+    MarkStep(plan, "the load of the changed tables", false);
     rooms.reload.Release();
     ShowStatus("Loading schema " + plan.schema + " from " + plan.editedDump + "...");
     const std::string what = "the load of the changed tables of schema " + plan.schema;
@@ -336,6 +363,8 @@ void ReloadChangedTables(const CharColumnReloadPlan& plan, ReloadRooms rooms)
                 load.seen;
     if (!cause.empty())
         RestoreAndRaise(plan, cause, plan.tables, rooms.restore);
+    MarkStep(plan, "the re-creation of the views lost with the dropped tables", true,
+             {{"if cut off", "the changed tables stand with their new lengths"}});
     const ViewsAfterReload views = RecreateLostViews(plan.schema, plan.expectedNew, plan.backupDump);
     if (!views.allBack)
         throw AppError(1, kSource,

@@ -15,6 +15,7 @@ constexpr uint64_t kCharColumnClientOutputRoom = 16 * 1024;
 // The exact size of a dump in bytes, for the rooms the loads ask; 0 when it cannot be measured.
 uint64_t CharColumnDumpBytes(const std::string& path);
 
+class SchemaChangeMark;
 class TempRoom;
 class WorkFiles;
 
@@ -28,6 +29,7 @@ struct CharColumnReloadPlan {
     SchemaDumpSummary expectedOld;   // what the restored tables must hold
     std::string tempFolder;          // where the loads copy their dumps (the rooms are held there)
     WorkFiles* workFiles = nullptr;  // the run's work files, the restore dump among them
+    SchemaChangeMark* mark = nullptr; // the schema's mark, told each step before it begins
 };
 
 // The room the loads need in the temporary folder, held before the first drop: the reload's
@@ -49,5 +51,7 @@ struct ReloadRooms {
 // unloaded), the lost views are created again, and the error raised says what failed (a full
 // temporary folder named as such), which tables are back as they were, which are back otherwise
 // (what differs), which are lost (their restore dump then kept and named beside the backup),
-// which were never dropped, and which views are back or still missing.
+// which were never dropped, and which views are back or still missing. The mark says before the
+// first drop which tables the run drops and that the schema is not whole until their reload or
+// restore has been read; tables that are not back as they were leave it standing.
 void ReloadChangedTables(const CharColumnReloadPlan& plan, ReloadRooms rooms);

@@ -8,6 +8,7 @@
 #include "dbtools/DdlFile.h"
 #include "dbtools/DdlMessageArgs.h"
 #include "dbtools/RisFailureText.h"
+#include "dbtools/SchemaChangeMark.h"
 #include "platform/AppError.h"
 #include "platform/TextUtil.h"
 #include "platform/ado/Recordset.h"
@@ -283,6 +284,16 @@ void deleteModels(DdlCheckContext& c, const std::string& schema, const std::vect
         throw AppError(1, "", Join(failures, "\r\n"));
 }
 
+// The mark of the schema a repair changes is held until its look has spoken: raises, with
+// nothing changed, when it could not be taken (another change runs on the schema, or one that
+// did not end left it not whole). A repair cut off leaves what a new check shows.
+void holdMark(SchemaChangeMark& mark, const std::string& what)
+{
+    if (!mark.Refusal().empty())
+        throw AppError(1, "", SchemaChangeMark::RefusedText(what, mark.Refusal()));
+    mark.Step("its statements", true, {{"if cut off", "a new check shows what is left to repair"}});
+}
+
 // The statements of drop tables or add columns in one batch. After the call, also one that ended
 // well, the design schema is read again: which tables are gone, which columns are there.
 void runBatch(DdlCheckContext& c, DdlRepairAction action, const std::string& schema, const std::string& statements)
@@ -415,8 +426,13 @@ void RunRepairAction(DdlCheckContext& c, DdlRepairAction action)
             if (deletions.empty())
                 throw AppError(1, "", emptyResultText(action));
             if (ShowMessage("Are you sure?", MsgStyle::YesNo | MsgStyle::Question | MsgStyle::DefaultButton2) ==
-                MsgAnswer::Yes)
-                deleteModels(c, "pd_" + project(), deletions);
+                MsgAnswer::Yes) {
+                const std::string schema = "pd_" + project();
+                const std::string what = "the deletion of the checked models from " + schema;
+                SchemaChangeMark mark(schema, what);
+                holdMark(mark, what);
+                deleteModels(c, schema, deletions);
+            }
         } else {
             std::vector<std::string> refused;
             const std::string statements = BuildRepairStatements(c.tree, action, &refused);
@@ -431,10 +447,16 @@ void RunRepairAction(DdlCheckContext& c, DdlRepairAction action)
                 throw AppError(1, "", refused.empty() ? emptyResultText(action) : left);
             if (ShowMessage("Are you sure?", MsgStyle::YesNo | MsgStyle::Question | MsgStyle::DefaultButton2) ==
                 MsgAnswer::Yes) {
+                const std::string schema = "dd_" + project();
+                const std::string what = action == DdlRepairAction::AddColumns
+                                             ? "the adding of the missing columns to " + schema
+                                             : "the drop of the checked tables from " + schema;
+                SchemaChangeMark mark(schema, what);
+                holdMark(mark, what);
                 // Also a failed batch may have changed the schema.
                 c.designSchemaChanged = true;
                 try {
-                    runBatch(c, action, "dd_" + project(), statements);
+                    runBatch(c, action, schema, statements);
                 } catch (const AppError& e) {
                     throw AppError(e.number(), e.source(), left.empty() ? e.description() : e.description() + " " + left);
                 }
@@ -452,7 +474,7 @@ void RunRepairAction(DdlCheckContext& c, DdlRepairAction action)
     }
     if (failure) {
         std::string description = failure->description();
-        const std::string text = ddl::ReplaceMessageArgs(description, true);
+        const std::string text = RisFailureLine(ddl::ReplaceMessageArgs(description, true));
         setStatus(text);
         ShowMessage(text, MsgStyle::OkOnly);
         ShowStatus(text);

@@ -4,6 +4,7 @@
 #include "dbaccess/CRIS.h"
 #include "dbaccess/SqlLiteral.h"
 #include "dbtools/RisFailureText.h"
+#include "dbtools/SchemaChangeMark.h"
 #include "platform/AppError.h"
 #include "platform/TextUtil.h"
 #include "platform/ado/AdoTypes.h"
@@ -117,6 +118,13 @@ ChangeOutcome RISTableUpdate::WriteAndLook(const std::string& schema, const std:
     RISTableRow changed = row;
     changed.at(column) = newText.empty() ? std::nullopt : std::optional<std::string>(newText);
     const std::string& name = fields.at(column).name;
+    // An edit made while another change rewrites the schema's tables (a reload from its backup)
+    // would be lost under it: the schema's mark is held until the row has been read again.
+    const std::string what = "the UPDATE of table '" + table + "' of schema " + schema;
+    SchemaChangeMark mark(schema, what);
+    if (!mark.Refusal().empty())
+        throw AppError(1, "RISTableUpdate::WriteAndLook", SchemaChangeMark::RefusedText(what, mark.Refusal()));
+    mark.Step("its statement", true, {{"if cut off", "the table shows whether the row was changed"}});
     return ChangeAndLook(
         [&] {
             try {

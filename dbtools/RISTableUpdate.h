@@ -59,7 +59,9 @@ public:
     // Runs the statement that changes the column of the one row shown to newText. After a failed
     // call the table is read again: done when no row holds the old values any more and one holds
     // the new, not done while the row holds the old ones, else not known; what is seen names the
-    // value the row holds. The client's failure is one line.
+    // value the row holds. The client's failure is one line. The schema's mark is held from the
+    // statement until the look has spoken; raises error 1, with nothing written, when another
+    // change runs on the schema (named) or one that did not end left it not whole.
     static ChangeOutcome WriteAndLook(const std::string& schema, const std::string& table,
                                       const std::vector<RISTableField>& fields, size_t column, const RISTableRow& row,
                                       const std::string& newText, const std::string& statement);

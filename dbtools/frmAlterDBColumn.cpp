@@ -4,6 +4,7 @@
 #include "dbaccess/ProjectData.h"
 #include "dbtools/CharColumnAlter.h"
 #include "dbtools/CharColumnChange.h"
+#include "dbtools/RisFailureText.h"
 #include "platform/AppError.h"
 #include "platform/TextUtil.h"
 #include "platform/ado/Variant.h"
@@ -186,11 +187,7 @@ void frmAlterDBColumn::cmdProcess_Click()
                                                                     FromQString(txtBackup->text()), schemas);
         if (ShowErrorMessage(CharColumnAlter::Question(request),
                              MsgStyle::YesNo | MsgStyle::Question | MsgStyle::DefaultButton2) != MsgAnswer::No)
-            for (const std::string& schema : request.schemas) {
-                const std::string failure = CharColumnAlter::ProcessSchema(request, schema);
-                if (!failure.empty())
-                    notChanged += "\r\n" + schema + ": " + failure;
-            }
+            CharColumnAlter::Run(request, notChanged);
     } catch (const AppError& e) {
         error = e;
     }
@@ -199,8 +196,10 @@ void frmAlterDBColumn::cmdProcess_Click()
         error = error ? AppError(error->number(), error->source(), error->description() + "\r\n" + text)
                       : AppError(1, "cmdProcess_Click", text);
     }
+    // A client's failure is shown as its one line, never as the frame of its error block.
     if (error)
-        ShowErrorMessage(*error, MsgStyle::Exclamation);
+        ShowErrorMessage(AppError(error->number(), error->source(), RisFailureLine(error->description())),
+                         MsgStyle::Exclamation);
     UnlockForms(key, {}, form_);
     ShowStatus("Ready.");
 }

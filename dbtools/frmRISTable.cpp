@@ -8,6 +8,7 @@
 #include "dbtools/RISTableColumns.h"
 #include "dbtools/RISTableFilter.h"
 #include "dbtools/RISTableUpdate.h"
+#include "dbtools/RisFailureText.h"
 #include "platform/AppError.h"
 #include "platform/TextUtil.h"
 #include "ui/qt/QtForm.h"
@@ -139,7 +140,7 @@ void frmRISTable::Form_Load()
         RestoreWindowPos(this);
         Timer1->start(1);
     } catch (const AppError& e) {
-        ShowMessage(e.description(), MsgStyle::OkOnly);
+        ShowMessage(RisFailureLine(e.description()), MsgStyle::OkOnly);
     }
 }
 
@@ -152,7 +153,7 @@ void frmRISTable::Timer1_Timer()
         FillSorted(cmbSchema, {});
         FillSorted(cmbTable, {});
     } catch (const AppError& e) {
-        ShowMessage(e.description(), MsgStyle::OkOnly);
+        ShowMessage(RisFailureLine(e.description()), MsgStyle::OkOnly);
         return;
     }
     const std::string section = FromQString(objectName()) + "_PST";
@@ -176,7 +177,7 @@ void frmRISTable::cmbProject_Click()
         }
         ClearGrid();
     } catch (const AppError& e) {
-        ShowMessage(e.description(), MsgStyle::OkOnly);
+        ShowMessage(RisFailureLine(e.description()), MsgStyle::OkOnly);
     }
 }
 
@@ -194,7 +195,7 @@ void frmRISTable::cmbSchema_Click()
         }
         ClearGrid();
     } catch (const AppError& e) {
-        ShowMessage(e.description(), MsgStyle::OkOnly);
+        ShowMessage(RisFailureLine(e.description()), MsgStyle::OkOnly);
     }
 }
 
@@ -208,7 +209,7 @@ void frmRISTable::cmbTable_Click()
         TDBGrid->Bind(DBReadRecordset(TextOf(cmbSchema), "SELECT * FROM " + table + ";"));
     } catch (const AppError& e) {
         TDBGrid->Unbind();
-        ShowMessage(e.description(), MsgStyle::OkOnly);
+        ShowMessage(RisFailureLine(e.description()), MsgStyle::OkOnly);
     }
     TDBGrid_FilterChange();
     Form_Resize();
@@ -253,7 +254,7 @@ bool frmRISTable::TDBGrid_BeforeColUpdate(int column, const Variant& oldValue, s
         ShowMessage(outcome.Describe("the UPDATE of table '" + table + "'"), MsgStyle::OkOnly);
         return outcome.Done();
     } catch (const AppError& e) {
-        ShowMessage(e.description(), MsgStyle::OkOnly);
+        ShowMessage(RisFailureLine(e.description()), MsgStyle::OkOnly);
         return false;
     }
 }

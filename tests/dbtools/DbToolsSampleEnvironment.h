@@ -4,6 +4,7 @@
 
 #include "admin/AdminTestSupport.h"
 #include "dbaccess/CRIS.h"
+#include "platform/RunMark.h"
 #include "platform/TextUtil.h"
 #include "platform/WinPath.h"
 #include "platform/ado/Recordset.h"
@@ -41,7 +42,16 @@ protected:
         savedTemp_ = gTempDir;
         gTempDir = WinPathFromHost(std::getenv("TEMP")) + "\\";
     }
-    void TearDown() override { gTempDir = savedTemp_; }
+    void TearDown() override
+    {
+        gTempDir = savedTemp_;
+        // No change of a schema outlives its test; the mark of one that lost tables goes with the
+        // tables the test put back.
+        for (const auto& [object, seen] : RunMark::List("schema ")) {
+            EXPECT_NE(seen.state, RunMark::State::Held) << object;
+            RunMark::RemoveLeft(object);
+        }
+    }
 
     std::string win(const std::string& name) const { return folder_.win(name); }
 

@@ -1,0 +1,169 @@
+// The mark of a change of a schema's tables: taken, stepped, given up or left standing.
+#include "dbtools/SchemaChangeMark.h"
+
+#include "platform/AppError.h"
+#include "platform/TextUtil.h"
+#include "services/FileOperation.h"
+#include "services/Messages.h"
+
+namespace {
+
+// The fields every mark begins with that say who runs it (RunMark writes them itself).
+bool IsWhoField(const std::string& name)
+{
+    return name == "object" || name == "program" || name == "process" || name == "computer" || name == "started";
+}
+
+void Put(RunMark::Fields& fields, const std::string& name, const std::string& value)
+{
+    for (auto& [n, v] : fields)
+        if (n == name) {
+            v = value;
+            return;
+        }
+    fields.emplace_back(name, value);
+}
+
+// Who ran the change a mark stands for: the program that left it, also when a later taker
+// had to carry it on.
+std::string LeftBy(const RunMark::Fields& left)
+{
+    const std::string by = RunMark::Field(left, "left by");
+    return by.empty() ? RunMark::WhoText(left) : by;
+}
+
+std::string WhatOf(const RunMark::Fields& left)
+{
+    const std::string what = RunMark::Field(left, "what");
+    return (what.empty() ? std::string("another change") : what) + " (" + LeftBy(left) + ")";
+}
+
+std::string DuringStep(const RunMark::Fields& left)
+{
+    const std::string step = RunMark::Field(left, "step");
+    return step.empty() ? std::string() : " during " + step;
+}
+
+// Why a change may not begin over a mark a change left that did not leave the schema whole.
+std::string LeftRefusal(const RunMark::Fields& left, const std::string& schema)
+{
+    const std::string stands = RunMark::Field(left, "stands");
+    std::string text = WhatOf(left) + (stands.empty() ? " was cut off by the end of its program" + DuringStep(left) +
+                                                            ", so schema " + schema + " may not be whole"
+                                                      : " ended with schema " + schema + " not whole: " + stands);
+    const std::string backup = RunMark::Field(left, "backup");
+    if (!backup.empty() && RunMark::Field(left, "backup proven") == "yes")
+        text += "; its backup dump '" + backup + "' holds the schema as it was before that change: a load of it "
+                "brings the schema back";
+    return text;
+}
+
+// Names a change its program left that had not changed the schema in part, and removes the
+// backup dump it named but had not proven whole: under its usual name a later restore would
+// take it for good.
+void TakeOverHarmless(const RunMark::Fields& left, const std::string& schema)
+{
+    std::string text = Capitalised(WhatOf(left)) + " was cut off by the end of its program" + DuringStep(left);
+    const std::string ifCutOff = RunMark::Field(left, "if cut off");
+    text += ifCutOff.empty() ? ", which left schema " + schema + " whole" : "; " + ifCutOff;
+    const std::string backup = RunMark::Field(left, "backup");
+    if (!backup.empty() && RunMark::Field(left, "backup proven") != "yes" && IsFileExists(backup, 0)) {
+        if (DeleteFileA(backup))
+            text += ". Its backup dump '" + backup + "', not proven whole, was removed";
+        else
+            text += ". Its backup dump '" + backup + "' is not proven whole and could not be removed (" +
+                    gFileOpErrDescription + "): do not load it";
+    }
+    ShowStatus(text + ".");
+}
+
+} // namespace
+
+SchemaChangeMark::SchemaChangeMark(const std::string& schema, const std::string& what, const RunMark::Fields& fields)
+    : schema_(schema)
+{
+    fields_ = {{"what", what}, {"schema", schema}, {"step", "its wait for its first step"}, {"whole if cut off", "yes"}};
+    for (const auto& [name, value] : fields)
+        Put(fields_, name, value);
+    mark_.emplace("schema " + ToLower(schema), fields_);
+    if (!mark_->held()) {
+        refusal_ = RunMark::RunningText(mark_->Holder()) + " is under way on schema " + schema;
+        mark_.reset();
+        return;
+    }
+    const RunMark::Fields left = mark_->Left();
+    if (left.empty())
+        return;
+    if (RunMark::Field(left, "whole if cut off") == "yes") {
+        TakeOverHarmless(left, schema);
+        return;
+    }
+    refusal_ = LeftRefusal(left, schema);
+    // The mark goes on saying what the change that left it said, and who that was.
+    RunMark::Fields carried;
+    for (const auto& [name, value] : left)
+        if (!IsWhoField(name))
+            carried.emplace_back(name, value);
+    Put(carried, "left by", LeftBy(left));
+    try {
+        mark_->Update(carried);
+    } catch (const AppError&) {
+        mark_->Keep();
+        mark_.reset();
+        throw;
+    }
+    mark_->Keep();
+    mark_.reset();
+}
+
+SchemaChangeMark::~SchemaChangeMark()
+{
+    if (!mark_)
+        return;
+    if (wholeIfCutOff_)
+        mark_->Release();
+    else
+        mark_->Keep();
+}
+
+void SchemaChangeMark::Step(const std::string& step, bool wholeIfCutOff, const RunMark::Fields& more)
+{
+    if (!mark_)
+        return;
+    Put(fields_, "step", step);
+    Put(fields_, "whole if cut off", wholeIfCutOff ? "yes" : "no");
+    for (const auto& [name, value] : more)
+        Put(fields_, name, value);
+    // Written before the step begins: a step that may leave the schema in part never runs
+    // unmarked.
+    mark_->Update(fields_);
+    wholeIfCutOff_ = wholeIfCutOff;
+}
+
+void SchemaChangeMark::Release()
+{
+    if (!mark_)
+        return;
+    mark_->Release();
+    mark_.reset();
+}
+
+void SchemaChangeMark::LeaveStanding(const std::string& stands)
+{
+    if (!mark_)
+        return;
+    Put(fields_, "whole if cut off", "no");
+    Put(fields_, "stands", stands);
+    try {
+        mark_->Update(fields_);
+    } catch (const AppError&) {
+        // What stands is in the change's own message; the mark still says the schema is not whole.
+    }
+    mark_->Keep();
+    mark_.reset();
+}
+
+std::string SchemaChangeMark::RefusedText(const std::string& what, const std::string& refusal)
+{
+    return Capitalised(what) + " was not started: " + refusal + ". Nothing was changed.";
+}
