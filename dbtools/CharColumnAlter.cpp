@@ -39,15 +39,6 @@ std::string OwnBackupDumpFileName(const std::string& backupDir, const std::strin
     return own;
 }
 
-// Removes a backup dump that was not found whole, so that no later restore takes it for good;
-// says what became of it.
-std::string RemoveRefusedBackup(const std::string& dump)
-{
-    if (DeleteFileA(dump))
-        return "it was removed";
-    return "it could not be removed (" + gFileOpErrDescription + "), do not load it";
-}
-
 } // namespace
 
 CharColumnRequest CharColumnAlter::Validate(const std::string& columnText, const std::string& lengthText,
@@ -141,7 +132,7 @@ std::string CharColumnAlter::ProcessSchema(const CharColumnRequest& request, con
     const std::string unchanged = " - nothing was dropped, schema " + schema + " is unchanged";
 
     // The backup is the only way back: before anything is dropped it must be whole and hold
-    // every table with the rows the server counts. One that is not is no backup: it goes.
+    // every table with the rows the server counts. One that is not is no backup: it is set aside.
     mark.Step("the check of the backup dump", true);
     ShowStatus("Checking dump file '" + dump + "' against schema " + schema + "...");
     std::vector<std::string> differences;
@@ -150,11 +141,11 @@ std::string CharColumnAlter::ProcessSchema(const CharColumnRequest& request, con
     } catch (const AppError& e) {
         throw AppError(e.number(), kSource,
                        "The backup dump '" + dump + "' could not be checked against the schema: " +
-                           RisFailureLine(e.description()) + "; " + RemoveRefusedBackup(dump) + unchanged);
+                           RisFailureLine(e.description()) + "; " + SetAsideRefusedBackup(dump) + unchanged);
     }
     if (!differences.empty()) {
         const std::string why = "the backup dump '" + dump + "' does not hold the schema as it is (" +
-                                Join(differences, "; ") + "); " + RemoveRefusedBackup(dump);
+                                Join(differences, "; ") + "); " + SetAsideRefusedBackup(dump);
         ShowStatus("Schema " + schema + " left unchanged: " + why);
         return why;
     }

@@ -40,7 +40,7 @@ public:
     // step what it is and where the backup dump is. A backup that fails to unload, or that is
     // not whole or does not hold every table with the rows the server counts, leaves the schema
     // as it was and gives why (the run goes on with the next schema, and the caller tells the
-    // user which schemas kept their columns); a backup dump found not whole is removed, so that
+    // user which schemas kept their columns); a backup dump found not whole is set aside, so that
     // no later restore takes it for good. "" when the schema was done or needed nothing. The
     // backup dump's name is the system's, with a number added when a file of that name is
     // there already. Only the tables with affected columns are dropped and loaded again, once

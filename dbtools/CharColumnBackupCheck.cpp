@@ -4,6 +4,7 @@
 #include "dbaccess/CRIS.h"
 #include "dbaccess/DumpWholeCheck.h"
 #include "platform/TextUtil.h"
+#include "services/FileOperation.h"
 
 #include <map>
 
@@ -38,4 +39,12 @@ std::vector<std::string> BackupDumpDifferences(const std::string& dumpFile, cons
         if (!onServer.count(ToLower(t.table)))
             faults.push_back(t.table + " is in the dump but not in the schema");
     return faults;
+}
+
+std::string SetAsideRefusedBackup(const std::string& dumpFile)
+{
+    const std::string refused = dumpFile + ".refused";
+    if (MoveFileA(dumpFile, refused))
+        return "it was kept as '" + refused + "', which no restore takes for a backup";
+    return "it could not be set aside as '" + refused + "' (" + gFileOpErrDescription + "): do not load it";
 }

@@ -13,3 +13,8 @@
 // counted with "SELECT count(*)". Raises the errors of those queries.
 std::vector<std::string> BackupDumpDifferences(const std::string& dumpFile, const std::string& schema,
                                                const std::vector<std::string>& tables);
+
+// Sets a backup dump that was not found whole aside under "<dump>.refused", in the backup folder
+// still, where no restore takes it for a backup; says what became of it ("it was kept as
+// '...'", or why it could not be and that it must not be loaded).
+std::string SetAsideRefusedBackup(const std::string& dumpFile);

@@ -1,6 +1,8 @@
 // The mark of a change of a schema's tables: taken, stepped, given up or left standing.
 #include "dbtools/SchemaChangeMark.h"
 
+#include "dbtools/CharColumnBackupCheck.h"
+
 #include "platform/AppError.h"
 #include "platform/TextUtil.h"
 #include "services/FileOperation.h"
@@ -58,7 +60,7 @@ std::string LeftRefusal(const RunMark::Fields& left, const std::string& schema)
     return text;
 }
 
-// Names a change its program left that had not changed the schema in part, and removes the
+// Names a change its program left that had not changed the schema in part, and sets aside the
 // backup dump it named but had not proven whole: under its usual name a later restore would
 // take it for good.
 void TakeOverHarmless(const RunMark::Fields& left, const std::string& schema)
@@ -68,11 +70,7 @@ void TakeOverHarmless(const RunMark::Fields& left, const std::string& schema)
     text += ifCutOff.empty() ? ", which left schema " + schema + " whole" : "; " + ifCutOff;
     const std::string backup = RunMark::Field(left, "backup");
     if (!backup.empty() && RunMark::Field(left, "backup proven") != "yes" && IsFileExists(backup, 0)) {
-        if (DeleteFileA(backup))
-            text += ". Its backup dump '" + backup + "', not proven whole, was removed";
-        else
-            text += ". Its backup dump '" + backup + "' is not proven whole and could not be removed (" +
-                    gFileOpErrDescription + "): do not load it";
+        text += ". Its backup dump '" + backup + "' is not proven whole: " + SetAsideRefusedBackup(backup);
     }
     ShowStatus(text + ".");
 }

@@ -25,6 +25,7 @@ using Strings = std::vector<std::string>;
 using testsupport::ClientRule;
 
 const char* const kBackup = "dd_demo_2024-03-15_143005.dmp";
+const char* const kRefusedBackup = "dd_demo_2024-03-15_143005.dmp.refused";
 const char* const kChange30 = "the change of character column lengths of dd_demo to 30";
 const char* const kForeignLoad = "the load of 'C:\\pdsdump\\dd_demo.dmp' into dd_demo";
 
@@ -285,16 +286,19 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         // The backup lacks rows: it is no backup, and does not stay under the name of one.
         CutOffCase{"BackupRefusedForRowsMissing", {ClientRule::ThinRows("pdtable_34_1", 2).When("data all")}, {}, "",
-                   {}, true, "Schema dd_demo left unchanged: the backup dump '", "' does not hold the schema as it "
-                   "is (pdtable_34_1 holds 3 rows on the server, 1 in the dump); it was removed", {kBackup}},
+                   {kRefusedBackup}, true, "Schema dd_demo left unchanged: the backup dump '", "' does not hold the "
+                   "schema as it is (pdtable_34_1 holds 3 rows on the server, 1 in the dump); it was kept as "
+                   "'%BACKUP%.refused', which no restore takes for a backup", {kBackup, kRefusedBackup}},
         CutOffCase{"KilledWritingTheBackup", {}, {}, "backup", {kBackup}, true, kCutOff,
                    ") was cut off by the end of its program during the unload of the backup dump; nothing of schema "
-                   "dd_demo was changed yet. Its backup dump '%BACKUP%', not proven whole, was removed.",
-                   {kBackup}},
+                   "dd_demo was changed yet. Its backup dump '%BACKUP%' is not proven whole: it was kept as "
+                   "'%BACKUP%.refused', which no restore takes for a backup.",
+                   {kBackup, kRefusedBackup}},
         CutOffCase{"KilledCheckingTheBackup", {}, {}, "the check of the backup dump", {kBackup}, true, kCutOff,
                    ") was cut off by the end of its program during the check of the backup dump; nothing of schema "
-                   "dd_demo was changed yet. Its backup dump '%BACKUP%', not proven whole, was removed.",
-                   {kBackup}},
+                   "dd_demo was changed yet. Its backup dump '%BACKUP%' is not proven whole: it was kept as "
+                   "'%BACKUP%.refused', which no restore takes for a backup.",
+                   {kBackup, kRefusedBackup}},
         CutOffCase{"KilledEditingTheDump", {}, {}, "the edit of the dump", {kBackup}, true, kCutOff,
                    ") was cut off by the end of its program during the edit of the dump; nothing of schema dd_demo "
                    "was changed yet, its backup dump '%BACKUP%' is whole.",
