@@ -160,6 +160,21 @@ std::string targetFor(const std::string& srcHost, const std::string& dstArg, boo
     return folderTarget ? joinHost(dst, sourceName) : dst;
 }
 
+// A drive's or a share's own folder (also reached through ".."): Windows neither removes nor
+// moves it, and without it the drive or share would be gone.
+bool isDriveOrShareRoot(const std::string& winPath)
+{
+    const std::string full = FullWinPath(winPath);
+    if (full.size() == 3 && full[1] == ':' && full[2] == '\\')
+        return true;
+    if (full.rfind("\\\\", 0) != 0)
+        return false;
+    std::vector<std::string> parts = Split(std::string_view(full).substr(2), "\\");
+    while (!parts.empty() && parts.back().empty())
+        parts.pop_back();
+    return parts.size() <= 2;
+}
+
 // A target Windows would refuse to create, by its name: a name with a character no name may
 // hold (a mask's "*" and "?" become the source's characters before this is asked).
 void refuseBadName(const std::string& winTarget)
@@ -435,6 +450,11 @@ int cmdMove(const BatchCommand& cmd)
     }
     int moved = 0;
     for (const std::string& h : hosts) {
+        if (isDir(h) && isDriveOrShareRoot(winOf(h))) {
+            WriteErr("Access is denied.");
+            WriteOut("        " + std::to_string(moved) + " file(s) moved.");
+            return 1;
+        }
         const std::string target = targetFor(h, a.paths[1], hosts.size() > 1);
         try {
             refuseBadName(winOf(target));
@@ -509,6 +529,11 @@ int cmdRmdir(const BatchCommand& cmd)
         if (!isDir(HostPath(arg))) {
             WriteErr("The system cannot find the file specified.");
             rc = 2;
+            continue;
+        }
+        if (isDriveOrShareRoot(arg)) {
+            WriteErr("Access is denied.");
+            rc = 1;
             continue;
         }
         // cmd asks "<folder>, Are you sure (Y/N)?" before it removes a tree without /Q; no one

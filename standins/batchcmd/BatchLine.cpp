@@ -47,16 +47,20 @@ std::string fullWinPath(const std::string& arg)
     return !p.empty() && p[0] == '/' ? WinPathFromHost(p) : FullWinPath(p);
 }
 
-// A whole decimal number with an optional sign, as the offsets of "%NAME:~start,length%".
-std::optional<long> wholeNumber(const std::string& text)
+// A whole decimal number with an optional sign, as the offsets of "%NAME:~start,length%",
+// held within +-limit (an offset beyond the value's length says no more than its length).
+std::optional<long> wholeNumber(const std::string& text, long limit)
 {
-    if (text.empty())
+    if (text.empty() || std::isspace(static_cast<unsigned char>(text[0])))
         return std::nullopt;
     size_t used = 0;
     try {
         const long n = std::stol(text, &used, 10);
-        if (used == text.size() && !std::isspace(static_cast<unsigned char>(text[0])))
-            return n;
+        if (used == text.size())
+            return std::clamp(n, -limit, limit);
+    } catch (const std::out_of_range&) {
+        if (text.find_first_not_of("+-0123456789") == std::string::npos)
+            return text[0] == '-' ? -limit : limit;
     } catch (const std::exception&) {
     }
     return std::nullopt;
@@ -68,15 +72,15 @@ std::optional<std::string> substringOf(const std::string& value, const std::stri
 {
     const size_t comma = spec.find(',');
     const std::string startText = spec.substr(1, comma == std::string::npos ? std::string::npos : comma - 1);
-    const std::optional<long> start = startText.empty() ? std::optional<long>(0) : wholeNumber(startText);
+    const long size = static_cast<long>(value.size());
+    const std::optional<long> start = startText.empty() ? std::optional<long>(0) : wholeNumber(startText, size);
     if (!start)
         return std::nullopt;
-    const long size = static_cast<long>(value.size());
     const long from = *start < 0 ? std::max(0L, size + *start) : std::min(*start, size);
     if (comma == std::string::npos)
         return value.substr(static_cast<size_t>(from));
     const std::string lengthText = spec.substr(comma + 1);
-    const std::optional<long> length = lengthText.empty() ? std::optional<long>(0) : wholeNumber(lengthText);
+    const std::optional<long> length = lengthText.empty() ? std::optional<long>(0) : wholeNumber(lengthText, size);
     if (!length)
         return std::nullopt;
     const long to = *length < 0 ? size + *length : std::min(size, from + *length);
