@@ -4,7 +4,9 @@
 #include "platform/FolderCache.h"
 #include "platform/TextUtil.h"
 
+#include <algorithm>
 #include <cctype>
+#include <climits>
 #include <cstdlib>
 #include <dirent.h>
 #include <optional>
@@ -14,27 +16,195 @@
 
 namespace {
 
+// Where a path of a server or share no server can have leads: below a device file, where
+// every open, listing and creation fails (ENOTDIR), for root too.
+constexpr const char* kNowhere = "/dev/null/unreachable";
+
+// What a full path stands on, and the names below it.
+enum class Anchor { Drive, Unc, Rooted, Nowhere };
+
+struct PathParts {
+    Anchor anchor = Anchor::Rooted;
+    std::string drive;              // the letter as written
+    std::string server, share;      // share empty for "\\server" alone
+    std::vector<std::string> names; // below the anchor: never "", "." or ".."
+    bool trailingSlash = false;
+};
+
+bool isDriveLetter(char c) { return std::isalpha(static_cast<unsigned char>(c)) != 0; }
+
+// Takes the names of rest (separated by sep) into parts, "." and ".." as Windows takes them:
+// ".." above the anchor stays at the anchor.
+void appendNames(PathParts& parts, std::string_view rest, std::string_view sep)
+{
+    for (std::string& name : Split(rest, sep)) {
+        if (name.empty() || name == ".")
+            continue;
+        if (name == "..") {
+            if (!parts.names.empty())
+                parts.names.pop_back();
+            continue;
+        }
+        parts.names.push_back(std::move(name));
+    }
+}
+
+// The names of an absolute host path below folder (an absolute host path without a trailing
+// "/"), or nothing when the path does not lie below it.
+std::optional<std::vector<std::string>> namesBelow(const std::vector<std::string>& host,
+                                                   const std::vector<std::string>& folder)
+{
+    if (host.size() < folder.size() || !std::equal(folder.begin(), folder.end(), host.begin()))
+        return std::nullopt;
+    return std::vector<std::string>(host.begin() + static_cast<long>(folder.size()), host.end());
+}
+
+std::vector<std::string> hostNames(std::string_view absoluteHost)
+{
+    PathParts parts;
+    appendNames(parts, absoluteHost, "/");
+    return parts.names;
+}
+
+// The root's names as given and, when that differs, as resolved: a current folder read back
+// from the host is resolved, so a link in the root's path must not hide it.
+std::vector<std::vector<std::string>> rootForms()
+{
+    const std::string root = StandInRoot();
+    std::vector<std::vector<std::string>> forms;
+    if (root.empty() || root[0] != '/')
+        return forms;
+    forms.push_back(hostNames(root));
+    static std::string resolvedFor, resolved;
+    if (resolvedFor != root) {
+        char buf[PATH_MAX];
+        if (!::realpath(root.c_str(), buf))
+            return forms; // not there yet: nothing below it can be a current folder either
+        resolvedFor = root;
+        resolved = buf;
+    }
+    std::vector<std::string> names = hostNames(resolved);
+    if (names != forms.front())
+        forms.push_back(std::move(names));
+    return forms;
+}
+
+// The Windows parts of an absolute host path: a drive or share of the root, else rooted.
+PathParts partsOfHost(std::string_view host)
+{
+    PathParts parts;
+    parts.names = hostNames(host);
+    parts.trailingSlash = host.size() > 1 && host.back() == '/';
+    for (std::vector<std::string> root : rootForms()) {
+        root.push_back("drives");
+        if (auto below = namesBelow(parts.names, root); below && !below->empty() && below->front().size() == 1 &&
+                                                        isDriveLetter(below->front()[0])) {
+            parts.anchor = Anchor::Drive;
+            parts.drive = ToUpper(below->front());
+            parts.names.assign(below->begin() + 1, below->end());
+            return parts;
+        }
+        root.back() = "unc";
+        if (auto below = namesBelow(parts.names, root); below && !below->empty()) {
+            parts.anchor = Anchor::Unc;
+            parts.server = below->front();
+            parts.share = below->size() > 1 ? (*below)[1] : std::string();
+            parts.names.assign(below->begin() + std::min<long>(2, static_cast<long>(below->size())), below->end());
+            return parts;
+        }
+    }
+    return parts;
+}
+
+// The current folder as it was reached: PWD when it still names the folder we are in (a link
+// inside a drive that points elsewhere stays on that drive, as a junction does on Windows),
+// else the resolved one.
+PathParts currentFolder()
+{
+    char* cwd = ::get_current_dir_name();
+    const PathParts parts = partsOfHost(cwd ? cwd : "/");
+    std::free(cwd);
+    return parts;
+}
+
+bool noServerName(const std::string& name) { return name.empty() || name == "." || name == ".."; }
+
+// The full parts of a path with "/" already turned into "\".
+PathParts parse(const std::string& p)
+{
+    PathParts parts;
+    if (p.size() >= 2 && p[1] == ':' && isDriveLetter(p[0])) {
+        const std::string_view rest = std::string_view(p).substr(2);
+        // "C:x" goes on from the current folder when that is on drive C, else from its root.
+        if (rest.empty() || rest[0] != '\\') {
+            PathParts cwd = currentFolder();
+            if (cwd.anchor == Anchor::Drive && EqualsNoCase(cwd.drive, p.substr(0, 1)))
+                parts.names = std::move(cwd.names);
+        }
+        parts.anchor = Anchor::Drive;
+        parts.drive = p.substr(0, 1);
+        appendNames(parts, rest, "\\");
+    } else if (p.rfind("\\\\", 0) == 0) {
+        std::vector<std::string> words = Split(std::string_view(p).substr(2), "\\");
+        parts.anchor = Anchor::Unc;
+        parts.server = words[0];
+        parts.share = words.size() > 1 ? words[1] : std::string();
+        // The server and share are the root of the path, never names ".." could leave.
+        const bool moreAfterNoShare = parts.share.empty() && words.size() > 2;
+        if (noServerName(parts.server) || parts.share == "." || parts.share == ".." || moreAfterNoShare)
+            parts.anchor = Anchor::Nowhere;
+        for (size_t k = 2; k < words.size(); ++k)
+            appendNames(parts, words[k], "\\");
+    } else if (p[0] == '\\') {
+        appendNames(parts, std::string_view(p).substr(1), "\\");
+    } else {
+        parts = currentFolder();
+        appendNames(parts, p, "\\");
+    }
+    parts.trailingSlash = p.back() == '\\';
+    return parts;
+}
+
+std::string winText(const PathParts& parts)
+{
+    std::string text;
+    switch (parts.anchor) {
+    case Anchor::Drive:
+        text = parts.drive + ":";
+        break;
+    case Anchor::Unc:
+        text = "\\\\" + parts.server + (parts.share.empty() ? std::string() : "\\" + parts.share);
+        break;
+    case Anchor::Rooted:
+    case Anchor::Nowhere:
+        break;
+    }
+    for (const std::string& name : parts.names)
+        text += "\\" + name;
+    if (parts.names.empty() ? parts.anchor != Anchor::Unc || parts.trailingSlash : parts.trailingSlash)
+        text += "\\";
+    return text;
+}
+
 bool hostExists(const std::string& p)
 {
     struct stat st;
     return ::lstat(p.c_str(), &st) == 0;
 }
 
-// Appends the components to base, finding each one without regard to case when the exact
-// name is not there.
-std::string resolveComponents(std::string base, const std::vector<std::string>& parts)
+// Appends the names to base, finding each one without regard to case when the exact name is
+// not there.
+std::string resolveComponents(std::string base, const std::vector<std::string>& names)
 {
     bool lookup = true;
-    for (const std::string& part : parts) {
-        if (part.empty())
-            continue;
+    for (const std::string& name : names) {
         std::string next = (base == "/" ? base : base + "/");
-        std::string candidate = next + part;
-        if (lookup && part != "." && part != ".." && !hostExists(candidate)) {
+        std::string candidate = next + name;
+        if (lookup && !hostExists(candidate)) {
             std::string found;
             if (DIR* d = ::opendir(base.c_str())) {
                 while (dirent* e = ::readdir(d)) {
-                    if (EqualsNoCase(e->d_name, part)) {
+                    if (EqualsNoCase(e->d_name, name)) {
                         found = e->d_name;
                         break;
                     }
@@ -51,85 +221,55 @@ std::string resolveComponents(std::string base, const std::vector<std::string>& 
     return base;
 }
 
+std::string hostOf(const PathParts& parts)
+{
+    switch (parts.anchor) {
+    case Anchor::Drive:
+        return resolveComponents(StandInRoot() + "/drives/" + ToLower(parts.drive), parts.names);
+    case Anchor::Unc: {
+        std::vector<std::string> names{parts.server};
+        if (!parts.share.empty())
+            names.push_back(parts.share);
+        names.insert(names.end(), parts.names.begin(), parts.names.end());
+        return resolveComponents(StandInRoot() + "/unc", names);
+    }
+    case Anchor::Rooted:
+        return resolveComponents("/", parts.names);
+    case Anchor::Nowhere:
+        break;
+    }
+    return kNowhere;
+}
+
 // File name wildcards as Windows matches them: "*" any run, "?" one character, case ignored.
 const GlobRules kFileNameGlob{"*", "?", true};
 
-std::vector<std::string> components(std::string_view rest)
+// While a run keeps a folder cache: a file in a folder the run has resolved before is found
+// in the folder's listing instead of by a walk down its folders. Nothing when its name is not
+// listed (in any letter case): the caller then maps it as usual, so a file made meanwhile is
+// seen. The folder must be at least a drive's root or a server's share.
+std::optional<std::string> cachedHostPath(const PathParts& parts)
 {
-    std::vector<std::string> parts = Split(rest, "\\");
-    return parts;
-}
-
-// The mapping of a path with "/" already turned into "\\".
-std::string mapPath(const std::string& p)
-{
-    if (p.empty())
-        return {};
-    if (p.size() >= 2 && p[1] == ':' && std::isalpha(static_cast<unsigned char>(p[0]))) {
-        std::string base = StandInRoot() + "/drives/" + ToLower(p.substr(0, 1));
-        std::string rest = p.substr(2);
-        return resolveComponents(base, components(rest));
-    }
-    if (p.rfind("\\\\", 0) == 0)
-        return resolveComponents(StandInRoot() + "/unc", components(p.substr(2)));
-    if (p[0] == '\\')
-        return resolveComponents("/", components(p.substr(1)));
-    char buf[4096];
-    std::string cwd = ::getcwd(buf, sizeof buf) ? buf : ".";
-    return resolveComponents(cwd, components(p));
-}
-
-bool hasDotComponent(const std::string& p)
-{
-    for (size_t start = 0; start <= p.size();) {
-        size_t end = p.find('\\', start);
-        if (end == std::string::npos)
-            end = p.size();
-        const std::string_view part(p.data() + start, end - start);
-        if (part == "." || part == "..")
-            return true;
-        start = end + 1;
-    }
-    return false;
-}
-
-// While a run keeps a folder cache: the host folder of a path's folder, resolved once for the
-// run, and the path's last component. Nothing when the path is not absolute or its folder is
-// not there.
-std::optional<std::pair<std::string, std::string>> cachedFolderOf(const std::string& p)
-{
-    const bool absolute =
-        p[0] == '\\' || (p.size() >= 3 && p[1] == ':' && p[2] == '\\' && std::isalpha(static_cast<unsigned char>(p[0])));
-    const size_t slash = p.rfind('\\');
-    if (!absolute || slash == std::string::npos || slash == 0 || slash + 1 == p.size() || hasDotComponent(p))
+    if (parts.anchor == Anchor::Nowhere || parts.names.empty() || (parts.anchor == Anchor::Unc && parts.share.empty()) ||
+        (parts.anchor == Anchor::Rooted && parts.names.size() < 2))
         return std::nullopt;
-    if (p.rfind("\\\\", 0) == 0 && p.find('\\', 2) >= slash)
-        return std::nullopt; // the folder must be at least a server's share
-    const std::string key = p.substr(0, slash);
+    PathParts folderParts = parts;
+    folderParts.names.pop_back();
+    folderParts.trailingSlash = false;
+    const std::string key = winText(folderParts);
     const std::string* folder = CachedHostFolder(key);
     if (!folder) {
-        const std::string resolved = mapPath(key);
+        const std::string resolved = hostOf(folderParts);
         struct stat st;
-        if (resolved.empty() || ::stat(resolved.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
+        if (::stat(resolved.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
             return std::nullopt;
         KeepHostFolder(key, resolved);
         folder = CachedHostFolder(key);
     }
-    return std::make_pair(*folder, p.substr(slash + 1));
-}
-
-// A file in a folder the run has resolved before is found in the folder's listing instead of
-// by a walk down its folders. Nothing when its name is not listed (in any letter case): the
-// caller then maps it as usual, so a file made meanwhile is seen.
-std::optional<std::string> cachedHostPath(const std::string& p)
-{
-    const auto folder = cachedFolderOf(p);
-    if (!folder)
-        return std::nullopt;
-    const std::string* listed = ListedNameNoCase(folder->first, folder->second);
+    const std::string* listed = ListedNameNoCase(*folder, parts.names.back());
     if (!listed)
         return std::nullopt;
-    return folder->first + "/" + *listed;
+    return *folder + "/" + *listed;
 }
 
 } // namespace
@@ -142,32 +282,43 @@ std::string StandInRoot()
     return std::string(home && *home ? home : "/tmp") + "/.tarnwick/root";
 }
 
-std::string HostPath(std::string_view winPathIn)
+std::string FullWinPath(std::string_view winPathIn)
 {
-    std::string p = ReplaceAll(std::string(winPathIn), "/", "\\");
+    const std::string p = ReplaceAll(std::string(winPathIn), "/", "\\");
     if (p.empty())
         return {};
+    const PathParts parts = parse(p);
+    return parts.anchor == Anchor::Nowhere ? p : winText(parts);
+}
+
+std::string HostPath(std::string_view winPathIn)
+{
+    const std::string p = ReplaceAll(std::string(winPathIn), "/", "\\");
+    if (p.empty())
+        return {};
+    const PathParts parts = parse(p);
     if (FolderCacheActive())
-        if (std::optional<std::string> cached = cachedHostPath(p))
+        if (std::optional<std::string> cached = cachedHostPath(parts))
             return *cached;
-    return mapPath(p);
+    return hostOf(parts);
 }
 
 std::string WinPathFromHost(std::string_view hostPath)
 {
-    std::string h(hostPath);
-    const std::string root = StandInRoot();
-    const std::string drives = root + "/drives/";
-    const std::string unc = root + "/unc/";
-    if (h.rfind(drives, 0) == 0 && h.size() > drives.size()) {
-        std::string rest = h.substr(drives.size());
-        std::string letter = ToUpper(rest.substr(0, 1));
-        std::string tail = rest.size() > 1 ? rest.substr(1) : std::string();
-        return letter + ":" + (tail.empty() ? std::string("\\") : ReplaceAll(tail, "/", "\\"));
+    if (hostPath.empty() || hostPath[0] != '/')
+        return ReplaceAll(std::string(hostPath), "/", "\\");
+    return winText(partsOfHost(hostPath));
+}
+
+bool HasRefusedNameCharacter(std::string_view winPath)
+{
+    const size_t start = winPath.size() >= 2 && winPath[1] == ':' && isDriveLetter(winPath[0]) ? 2 : 0;
+    for (const char c : winPath.substr(start)) {
+        const auto code = static_cast<unsigned char>(c);
+        if (code < 0x20 || c == '<' || c == '>' || c == ':' || c == '"' || c == '|' || c == '?' || c == '*')
+            return true;
     }
-    if (h.rfind(unc, 0) == 0)
-        return "\\\\" + ReplaceAll(h.substr(unc.size()), "/", "\\");
-    return ReplaceAll(h, "/", "\\");
+    return false;
 }
 
 bool WildcardMatch(std::string_view pattern, std::string_view name)

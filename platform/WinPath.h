@@ -8,18 +8,33 @@
 // The stand-in environment's root folder: TARNWICK_ROOT, or ~/.tarnwick/root when unset.
 std::string StandInRoot();
 
-// Maps a Windows path to a host path:
+// The full Windows form of a path, as Windows completes it: "/" counts as "\", a relative path
+// is joined to the current folder, a drive-relative one ("C:x") to the current folder of that
+// drive (its root when the current folder is elsewhere), and "." and ".." are taken out without
+// ever climbing above the drive, "\\server\share" or the host's "\" ("C:\..\x" is "C:\x"). A
+// trailing "\" stays. A network path whose server or share is no name a server can have ("",
+// "." or "..") comes back as given: it names no place.
+std::string FullWinPath(std::string_view winPath);
+
+// Maps a Windows path to a host path, after FullWinPath:
 //   X:\rest        -> <root>/drives/x/rest
 //   \\srv\sh\rest  -> <root>/unc/srv/sh/rest
 //   \rest          -> /rest            (what a host path becomes after "/" turned into "\")
-//   rest           -> <cwd>/rest
-// "/" counts as "\". Components that do not exist with their exact case are looked up without
-// regard to case in their folder, as Windows finds them.
+// so that no path of a drive or share maps outside that drive's or share's folder. Components
+// that do not exist with their exact case are looked up without regard to case in their
+// folder, as Windows finds them. A network path that names no place maps to a host path below
+// a device file, where every open, listing or creation fails as on an unreachable server.
 std::string HostPath(std::string_view winPath);
 
 // The reverse: a host path under the root's drives or unc folders gives the drive or UNC
-// form; any other absolute host path gives its rooted form with "\".
+// form; any other absolute host path gives its rooted form with "\". "." and ".." are taken
+// out first; the root is also recognised by its resolved form (a link in its path).
 std::string WinPathFromHost(std::string_view hostPath);
+
+// Whether a name of the path after its drive holds a character Windows refuses in a name it
+// creates: '<', '>', ':', '"', '|', '?', '*' or a control character. Separators and the
+// drive's ":" are no part of a name.
+bool HasRefusedNameCharacter(std::string_view winPath);
 
 // Windows wildcard match ("*" any run, "?" one character) without regard to case. "*.*"
 // matches every name, also one without a dot.

@@ -20,6 +20,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// The number of the file-system object's "Bad file name" for a name Windows refuses.
+constexpr long kErrBadName = 64;
+
 // Why a file (host path) that stands as no regular file and no folder cannot be used by a
 // command that would have read or written it (verb: "read from", "written to"); "" when it can.
 std::string oddFileText(const std::string& host, const std::string& verb)
@@ -110,11 +113,74 @@ std::vector<std::string> expand(const std::string& arg, bool withFolders)
     return out;
 }
 
+// The name a copy gives a source under a target mask ("*.bak", "new.*", "x?.txt"): "?" keeps
+// the source's character at its place, "*" the rest of the source's part, any other character
+// stands for itself; the parts before and after the last "." are matched apart when the mask
+// has one, and a name left with an empty extension loses its ".".
+std::string maskedName(const std::string& name, const std::string& mask)
+{
+    auto apply = [](const std::string& part, const std::string& partMask) {
+        std::string out;
+        size_t j = 0;
+        for (char c : partMask) {
+            if (c == '*') {
+                out += j < part.size() ? part.substr(j) : std::string();
+                j = part.size();
+            } else {
+                if (c == '?')
+                    out += j < part.size() ? std::string(1, part[j]) : std::string();
+                else
+                    out += c;
+                ++j;
+            }
+        }
+        return out;
+    };
+    const size_t maskDot = mask.rfind('.');
+    if (maskDot == std::string::npos)
+        return apply(name, mask);
+    const size_t dot = name.rfind('.');
+    const std::string base = dot == std::string::npos ? name : name.substr(0, dot);
+    const std::string ext = dot == std::string::npos ? std::string() : name.substr(dot + 1);
+    const std::string newExt = apply(ext, mask.substr(maskDot + 1));
+    return apply(base, mask.substr(0, maskDot)) + (newExt.empty() ? std::string() : "." + newExt);
+}
+
+// The host file a source goes to: into a folder target under its own name, under a target mask
+// the masked name, else the target itself.
 std::string targetFor(const std::string& srcHost, const std::string& dstArg, bool multiple)
 {
+    const std::string sourceName = fs::path(srcHost).filename().string();
+    std::string folderHost, mask;
+    splitPattern(dstArg, folderHost, mask);
+    if (hasWildcard(mask))
+        return joinHost(folderHost, maskedName(sourceName, mask));
     const std::string dst = HostPath(dstArg);
     const bool folderTarget = isDir(dst) || (!dstArg.empty() && (dstArg.back() == '\\' || dstArg.back() == '/')) || multiple;
-    return folderTarget ? joinHost(dst, fs::path(srcHost).filename().string()) : dst;
+    return folderTarget ? joinHost(dst, sourceName) : dst;
+}
+
+// A drive's or a share's own folder (also reached through ".."): Windows neither removes nor
+// moves it, and without it the drive or share would be gone.
+bool isDriveOrShareRoot(const std::string& winPath)
+{
+    const std::string full = FullWinPath(winPath);
+    if (full.size() == 3 && full[1] == ':' && full[2] == '\\')
+        return true;
+    if (full.rfind("\\\\", 0) != 0)
+        return false;
+    std::vector<std::string> parts = Split(std::string_view(full).substr(2), "\\");
+    while (!parts.empty() && parts.back().empty())
+        parts.pop_back();
+    return parts.size() <= 2;
+}
+
+// A target Windows would refuse to create, by its name: a name with a character no name may
+// hold (a mask's "*" and "?" become the source's characters before this is asked).
+void refuseBadName(const std::string& winTarget)
+{
+    if (HasRefusedNameCharacter(winTarget))
+        throw AppError(kErrBadName, "batchcmd", kRefusedNameText);
 }
 
 // cmd's text for a failed file operation.
@@ -130,6 +196,8 @@ std::string cmdMessage(const AppError& e)
         return "Access is denied.";
     case kErrDiskFull:
         return "There is not enough space on the disk.";
+    case kErrBadName:
+        return kRefusedNameText;
     default:
         return e.description();
     }
@@ -169,6 +237,7 @@ void joinInto(const std::vector<std::string>& hosts, const std::string& target)
     case Device::None:
         break;
     }
+    refuseBadName(target);
     const std::string host = HostPath(target);
     RefuseOddTarget(host);
     requireParentFolder(host);
@@ -238,8 +307,11 @@ int cmdCopy(const BatchCommand& cmd)
                 hosts.push_back(h);
         if (hosts.empty())
             throw HostError(ENOENT);
-        // Several sources (a join, or a mask) into one file, or into a device, are joined.
-        const bool joined = sources.size() > 1 || (hasWildcard(sources.front()) && !dstIsFolder) ||
+        // Several sources (a join, or a mask) into one file, or into a device, are joined; a mask
+        // onto a target mask ("*.txt *.bak") gives each file its own copy.
+        std::string dstFolder, dstMask;
+        splitPattern(dstArg, dstFolder, dstMask);
+        const bool joined = sources.size() > 1 || (hasWildcard(sources.front()) && !dstIsFolder && !hasWildcard(dstMask)) ||
                             BatchDevice(dstArg) != Device::None;
         if (joined) {
             const std::string target = BatchDevice(dstArg) != Device::None ? dstArg : winOf(targetFor(hosts.front(), dstArg, false));
@@ -263,6 +335,7 @@ int cmdCopy(const BatchCommand& cmd)
                     ontoItself = true;
                     continue;
                 }
+                refuseBadName(winOf(target));
                 RefuseOddTarget(target);
                 requireParentFolder(target);
                 HostCopyFile(winOf(h), winOf(target));
@@ -377,8 +450,14 @@ int cmdMove(const BatchCommand& cmd)
     }
     int moved = 0;
     for (const std::string& h : hosts) {
+        if (isDir(h) && isDriveOrShareRoot(winOf(h))) {
+            WriteErr("Access is denied.");
+            WriteOut("        " + std::to_string(moved) + " file(s) moved.");
+            return 1;
+        }
         const std::string target = targetFor(h, a.paths[1], hosts.size() > 1);
         try {
+            refuseBadName(winOf(target));
             if (hosts.size() == 1 && renameInCase(h, a.paths[1])) {
                 ++moved;
                 break;
@@ -415,6 +494,11 @@ int cmdMkdir(const BatchCommand& cmd)
     }
     int rc = 0;
     for (const std::string& arg : cmd.args) {
+        if (HasRefusedNameCharacter(arg)) {
+            WriteErr(kRefusedNameText);
+            rc = 1;
+            continue;
+        }
         const std::string host = HostPath(arg);
         struct stat st;
         // A device name stands in every folder, so cmd finds it there already.
@@ -445,6 +529,11 @@ int cmdRmdir(const BatchCommand& cmd)
         if (!isDir(HostPath(arg))) {
             WriteErr("The system cannot find the file specified.");
             rc = 2;
+            continue;
+        }
+        if (isDriveOrShareRoot(arg)) {
+            WriteErr("Access is denied.");
+            rc = 1;
             continue;
         }
         // cmd asks "<folder>, Are you sure (Y/N)?" before it removes a tree without /Q; no one
@@ -661,6 +750,7 @@ int cmdXcopy(const BatchCommand& cmd)
         case Device::None:
             break;
         }
+        refuseBadName(dstArg);
         RefuseOddTarget(dst);
         if (single && !isDir(dst) && dstArg.back() != '\\' && !has(a, 'I')) {
             if (HostSameFile(winOf(srcFile), winOf(dst))) {
@@ -687,7 +777,7 @@ int cmdXcopy(const BatchCommand& cmd)
         WriteErr(e.number() == kErrPermissionDenied ? "Access denied"
                  : e.number() == kErrDiskFull       ? "Insufficient disk space"
                  : e.number() == kErrPathNotFound   ? "Invalid path"
-                 : e.number() == kErrPathFileAccess ? e.description()
+                 : e.number() == kErrPathFileAccess || e.number() == kErrBadName ? e.description()
                                                     : "File not found - " + srcArg);
         WriteOut(std::to_string(copied) + " File(s) copied");
         return 4;
@@ -719,7 +809,10 @@ int cmdType(const BatchCommand& cmd)
         const std::string host = BatchDevice(arg) == Device::Con ? std::string("/dev/stdin") : HostPath(arg);
         if (BatchDevice(arg) == Device::Port || (BatchDevice(arg) == Device::None && !isFile(host))) {
             const std::string odd = BatchDevice(arg) == Device::None ? oddFileText(host, "read from") : "";
-            WriteErr(odd.empty() ? "The system cannot find the file specified." : odd);
+            // A folder is no file to read: cmd is denied its contents, it does not miss it.
+            WriteErr(isDir(host)     ? "Access is denied."
+                     : odd.empty() ? "The system cannot find the file specified."
+                                   : odd);
             rc = 1;
             continue;
         }

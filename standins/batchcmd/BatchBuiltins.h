@@ -10,6 +10,9 @@ using BuiltinCommand = int (*)(const BatchCommand& cmd);
 // The built-in of that name (any letter case), or nullptr.
 BuiltinCommand FindBuiltin(const std::string& name);
 
+// cmd's answer to a file or folder name Windows refuses to create (HasRefusedNameCharacter).
+inline constexpr const char* kRefusedNameText = "The filename, directory name, or volume label syntax is incorrect.";
+
 // Writes a line with CR LF to standard output / standard error.
 void WriteOut(const std::string& line);
 void WriteErr(const std::string& line);

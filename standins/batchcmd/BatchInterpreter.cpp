@@ -41,6 +41,10 @@ public:
         for (const Redirection& r : redirections) {
             if (r.fd == 0 || r.dupFd >= 0 || BatchDevice(r.target) != Device::None)
                 continue;
+            if (HasRefusedNameCharacter(r.target)) {
+                error_ = kRefusedNameText;
+                return;
+            }
             try {
                 RefuseOddTarget(HostPath(r.target));
             } catch (const AppError& e) {
@@ -170,6 +174,18 @@ std::string existingName(const std::string& name)
     return name;
 }
 
+// Makes the folder (a Windows path) the current one as it was named, and says so in PWD: a
+// later ".." leaves it the way it was entered, also when it is a link to a folder elsewhere,
+// as Windows leaves a junction. False when it is no folder.
+bool EnterFolder(const std::string& winFolder)
+{
+    const std::string host = HostPath(winFolder);
+    if (::chdir(host.c_str()) != 0)
+        return false;
+    SetEnvVar("PWD", host);
+    return true;
+}
+
 bool isDriveSwitch(const std::string& name)
 {
     return name.size() == 2 && name[1] == ':' && std::isalpha(static_cast<unsigned char>(name[0]));
@@ -217,7 +233,16 @@ int BatchInterpreter::execute(const std::string& rawLine, const std::vector<std:
     if (line.empty() || line[0] == ':')
         return lastCode_; // blank lines, labels and "::" comments
     // As in cmd, the variables of the whole line are expanded before any of its commands runs.
-    const SplitBatchLine split = SplitOperators(ExpandVariables(line, args, lastCode_));
+    bool syntaxError = false;
+    const std::string expanded = ExpandVariables(line, args, lastCode_, &syntaxError);
+    if (syntaxError) {
+        // cmd ends the batch at a substitution it cannot read, before anything of the line runs.
+        WriteErr("The syntax of the command is incorrect.");
+        lastCode_ = 1;
+        exitAll_ = true;
+        return lastCode_;
+    }
+    const SplitBatchLine split = SplitOperators(expanded);
     if (!split.refused.empty())
         return refuse(split.refused);
     for (const LineStep& step : split.steps) {
@@ -326,8 +351,7 @@ int BatchInterpreter::dispatch(const BatchCommand& cmd)
     if (EqualsNoCase(name, "cd") || EqualsNoCase(name, "chdir"))
         return changeFolder(cmd);
     if (isDriveSwitch(name)) {
-        const std::string host = HostPath(name + "\\");
-        if (::chdir(host.c_str()) != 0) {
+        if (!EnterFolder(name)) { // the drive's current folder: this one when it is on that drive
             WriteErr("The system cannot find the drive specified.");
             return 1;
         }
@@ -419,12 +443,11 @@ int BatchInterpreter::changeFolder(const BatchCommand& cmd)
     if (!words.empty() && EqualsNoCase(words.front(), "/d"))
         words.erase(words.begin());
     if (words.empty()) {
-        char buf[4096];
-        WriteOut(::getcwd(buf, sizeof buf) ? WinPathFromHost(buf) : std::string());
+        WriteOut(FullWinPath("."));
         return 0;
     }
     const std::string target = Join(words, " "); // cd accepts a path with blanks unquoted
-    if (::chdir(HostPath(target).c_str()) != 0) {
+    if (!EnterFolder(target)) {
         WriteErr("The system cannot find the path specified.");
         return 1;
     }

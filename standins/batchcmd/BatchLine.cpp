@@ -5,8 +5,10 @@
 #include "platform/TextUtil.h"
 #include "platform/WinPath.h"
 
+#include <algorithm>
 #include <cctype>
-#include <unistd.h>
+#include <optional>
+#include <stdexcept>
 
 namespace {
 
@@ -41,16 +43,88 @@ std::string readWord(const std::string& line, size_t& i)
 // folder or not).
 std::string fullWinPath(const std::string& arg)
 {
-    std::string p = ReplaceAll(arg, "\"", "");
-    if (!p.empty() && p[0] == '/')
-        return WinPathFromHost(p);
-    p = ReplaceAll(p, "/", "\\");
-    const bool absolute = (p.size() >= 2 && p[1] == ':') || p.rfind("\\", 0) == 0;
-    if (absolute)
-        return p;
-    char buf[4096];
-    const std::string cwd = ::getcwd(buf, sizeof buf) ? WinPathFromHost(buf) : std::string();
-    return cwd + (!cwd.empty() && cwd.back() == '\\' ? "" : "\\") + p;
+    const std::string p = ReplaceAll(arg, "\"", "");
+    return !p.empty() && p[0] == '/' ? WinPathFromHost(p) : FullWinPath(p);
+}
+
+// A whole decimal number with an optional sign, as the offsets of "%NAME:~start,length%",
+// held within +-limit (an offset beyond the value's length says no more than its length).
+std::optional<long> wholeNumber(const std::string& text, long limit)
+{
+    if (text.empty() || std::isspace(static_cast<unsigned char>(text[0])))
+        return std::nullopt;
+    size_t used = 0;
+    try {
+        const long n = std::stol(text, &used, 10);
+        if (used == text.size())
+            return std::clamp(n, -limit, limit);
+    } catch (const std::out_of_range&) {
+        if (text.find_first_not_of("+-0123456789") == std::string::npos)
+            return text[0] == '-' ? -limit : limit;
+    } catch (const std::exception&) {
+    }
+    return std::nullopt;
+}
+
+// "~start,length": the part of value cmd gives; a negative start counts from the end, a
+// negative length leaves that many characters off the end. Nothing when spec is no such form.
+std::optional<std::string> substringOf(const std::string& value, const std::string& spec)
+{
+    const size_t comma = spec.find(',');
+    const std::string startText = spec.substr(1, comma == std::string::npos ? std::string::npos : comma - 1);
+    const long size = static_cast<long>(value.size());
+    const std::optional<long> start = startText.empty() ? std::optional<long>(0) : wholeNumber(startText, size);
+    if (!start)
+        return std::nullopt;
+    const long from = *start < 0 ? std::max(0L, size + *start) : std::min(*start, size);
+    if (comma == std::string::npos)
+        return value.substr(static_cast<size_t>(from));
+    const std::string lengthText = spec.substr(comma + 1);
+    const std::optional<long> length = lengthText.empty() ? std::optional<long>(0) : wholeNumber(lengthText, size);
+    if (!length)
+        return std::nullopt;
+    const long to = *length < 0 ? size + *length : std::min(size, from + *length);
+    return to <= from ? std::string() : value.substr(static_cast<size_t>(from), static_cast<size_t>(to - from));
+}
+
+// "find=replace": every find (any letter case) replaced; "*find=replace" replaces everything up
+// to and with the first find. Nothing when spec holds no "="; a "find" that is empty is cmd's
+// syntax error (syntaxError set).
+std::optional<std::string> substitutionOf(const std::string& value, const std::string& spec, bool& syntaxError)
+{
+    const size_t eq = spec.find('=');
+    if (eq == std::string::npos)
+        return std::nullopt;
+    const bool upToFirst = spec[0] == '*';
+    const std::string find = spec.substr(upToFirst ? 1 : 0, eq - (upToFirst ? 1 : 0));
+    const std::string replace = spec.substr(eq + 1);
+    if (find.empty()) {
+        syntaxError = true;
+        return std::string();
+    }
+    if (upToFirst) {
+        const size_t at = FindNoCase(value, find);
+        return at == std::string::npos ? value : replace + value.substr(at + find.size());
+    }
+    std::string out;
+    size_t from = 0;
+    for (size_t at; (at = FindNoCase(value, find, from)) != std::string::npos; from = at + find.size())
+        out += value.substr(from, at - from) + replace;
+    return out + value.substr(from);
+}
+
+// The value of a variable as "%NAME%" gives it; nothing when it is not defined. ERRORLEVEL and
+// CD are the last exit code and the current folder unless a variable of that name is set.
+std::optional<std::string> variableValue(const std::string& name, int errorLevel)
+{
+    std::string value = GetEnvVar(name);
+    if (!value.empty())
+        return value;
+    if (EqualsNoCase(name, "ERRORLEVEL"))
+        return std::to_string(errorLevel);
+    if (EqualsNoCase(name, "CD"))
+        return FullWinPath(".");
+    return std::nullopt;
 }
 
 // "%~dp0" and its kin: the letters (f, d, p, n, x) applied to the argument.
@@ -99,8 +173,10 @@ size_t commandWordEnd(const std::string& clean, size_t start)
 
 } // namespace
 
-std::string ExpandVariables(const std::string& line, const std::vector<std::string>& batchArgs, int errorLevel)
+std::string ExpandVariables(const std::string& line, const std::vector<std::string>& batchArgs, int errorLevel,
+                            bool* syntaxError)
 {
+    bool badEdit = false;
     std::string out;
     for (size_t i = 0; i < line.size(); ++i) {
         char c = line[i];
@@ -137,18 +213,38 @@ std::string ExpandVariables(const std::string& line, const std::vector<std::stri
                 out += (k > 1 ? " " : "") + batchArgs[k];
             ++i;
         } else {
-            size_t close = line.find('%', i + 1);
-            if (close == std::string::npos)
+            // The name runs to the next "%" or ":" ("%a:%" names "a:").
+            size_t stop = line.find_first_of("%:", i + 1);
+            if (stop == std::string::npos)
                 continue; // an unmatched "%" is dropped
-            const std::string name = line.substr(i + 1, close - i - 1);
-            std::string value = GetEnvVar(name);
-            // ERRORLEVEL is the last exit code unless a variable of that name was set.
-            if (value.empty() && EqualsNoCase(name, "ERRORLEVEL"))
-                value = std::to_string(errorLevel);
-            out += value;
+            if (line[stop] == ':' && stop + 1 < line.size() && line[stop + 1] == '%')
+                ++stop;
+            const std::string name = line.substr(i + 1, stop - i - 1);
+            const std::optional<std::string> value = variableValue(name, errorLevel);
+            if (line[stop] == '%') {
+                out += value.value_or(std::string()); // an undefined one gives nothing, as in a batch file
+                i = stop;
+                continue;
+            }
+            // "%NAME:" and an edit up to the next "%". Of an undefined variable "%NAME:" goes and
+            // the rest is read on, as cmd reads a batch file.
+            if (!value) {
+                i = stop;
+                continue;
+            }
+            const size_t close = line.find('%', stop + 1);
+            const std::string spec = close == std::string::npos ? std::string() : line.substr(stop + 1, close - stop - 1);
+            const std::optional<std::string> edited = spec.empty()   ? std::nullopt
+                                                      : spec[0] == '~' ? substringOf(*value, spec)
+                                                                       : substitutionOf(*value, spec, badEdit);
+            if (!edited)
+                continue; // no edit cmd knows: the "%" is dropped and the rest read on
+            out += *edited;
             i = close;
         }
     }
+    if (syntaxError)
+        *syntaxError = badEdit;
     return out;
 }
 

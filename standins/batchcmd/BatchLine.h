@@ -20,11 +20,16 @@ struct BatchCommand {
 };
 
 // Replaces %NAME% by the variable's value (case-insensitive; an unset one gives nothing, as in
-// a batch file), %ERRORLEVEL% (when no variable of that name is set) by errorLevel, %0..%9 by
-// the batch arguments, %* by all of them and %% by %. %~<letters><digit> gives parts of an
-// argument's full Windows path: f (the full path), d (drive), p (folder, with its "\"),
-// n (name), x (extension); %~<digit> the argument without its quotes.
-std::string ExpandVariables(const std::string& line, const std::vector<std::string>& batchArgs, int errorLevel);
+// a batch file), %ERRORLEVEL% and %CD% (when no variable of that name is set) by errorLevel and
+// the current folder, %0..%9 by the batch arguments, %* by all of them and %% by %.
+// %NAME:~start,length% gives a part of the value (negative numbers count from its end) and
+// %NAME:find=replace% the value with every find replaced (any letter case; "*find" replaces up
+// to the first one); of an undefined NAME only "%NAME:" goes. %~<letters><digit> gives parts of
+// an argument's full Windows path: f (the full path), d (drive), p (folder, with its "\"),
+// n (name), x (extension); %~<digit> the argument without its quotes. An empty find is cmd's
+// syntax error: *syntaxError is set (when given), and the line must not run.
+std::string ExpandVariables(const std::string& line, const std::vector<std::string>& batchArgs, int errorLevel,
+                            bool* syntaxError = nullptr);
 
 // Splits one expanded command (without a leading "@" and without command operators, see
 // SplitOperators) into command, arguments and redirections. Double quotes group words and hide

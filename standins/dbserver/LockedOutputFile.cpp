@@ -1,6 +1,7 @@
 // Locked output files of the stand-in programs.
 #include "standins/dbserver/LockedOutputFile.h"
 
+#include "platform/HostFiles.h"
 #include "platform/ReplacementFile.h"
 #include "platform/WinPath.h"
 #include "standins/dbserver/RisErrorBlock.h"
@@ -34,6 +35,9 @@ void LockedOutputFile::Write(std::string_view text)
 {
     if (fd_ < 0)
         return;
+    // A test's full disk (the platform's hook) meets these writes as it meets every other.
+    if (int err = text.empty() ? 0 : InjectedFault("write", HostPath(winPath_)))
+        RaiseRisError("RIS_E_CANT_WRITE_FILE", "Cannot write file '" + winPath_ + "': " + std::strerror(err));
     while (!text.empty()) {
         ssize_t n = ::write(fd_, text.data(), text.size());
         if (n < 0) {

@@ -103,10 +103,11 @@ RisSession::~RisSession() = default;
 
 int RisSession::RunBatch(std::string_view text, std::string& out)
 {
-    return RunBatch(text, [&out](const std::string& answer) { out += answer; });
+    return RunBatch(text, [&out](const std::string& answer, const std::string&) { out += answer; });
 }
 
-int RisSession::RunBatch(std::string_view text, const std::function<void(const std::string&)>& answer)
+int RisSession::RunBatch(std::string_view text,
+                         const std::function<void(const std::string& answer, const std::string& statement)>& answer)
 {
     int failed = 0;
     // A UTF-8 byte-order mark is no part of the first statement, as for the dump readers.
@@ -123,7 +124,7 @@ int RisSession::RunBatch(std::string_view text, const std::function<void(const s
                 noteLostWork(out);
             }
             if (!out.empty())
-                answer(out);
+                answer(out, statement);
             if (quit_)
                 break;
         }
@@ -133,7 +134,7 @@ int RisSession::RunBatch(std::string_view text, const std::function<void(const s
     }
     if (!open_work_.empty()) {
         rollbackOpen();
-        answer(std::string("Uncommitted work rolled back.") + kCrLf);
+        answer(std::string("Uncommitted work rolled back.") + kCrLf, std::string());
     }
     return failed;
 }

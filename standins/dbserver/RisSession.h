@@ -24,14 +24,18 @@ public:
     // "quit" or "exit". Work left uncommitted (autocommit off) is rolled back at the end, and
     // out says so. Returns the number of failed statements.
     int RunBatch(std::string_view text, std::string& out);
-    // The same, handing each statement's answer to answer as soon as the statement has ended,
-    // so that what a client writes stands for every statement that ran, also when it is killed
-    // before the end. When answer raises, no later statement runs, the uncommitted work is
+    // The same, handing each statement's answer, with the statement, to answer as soon as the
+    // statement has ended, so that what a client writes stands for every statement that ran,
+    // also when it is killed before the end (the closing note of rolled-back work comes with an
+    // empty statement). When answer raises, no later statement runs, the uncommitted work is
     // rolled back and the error passes on.
-    int RunBatch(std::string_view text, const std::function<void(const std::string&)>& answer);
+    int RunBatch(std::string_view text,
+                 const std::function<void(const std::string& answer, const std::string& statement)>& answer);
     // Runs one statement (without its ";"); raises its RIS error.
     void Execute(const std::string& statement, std::string& out);
     bool QuitSeen() const { return quit_; }
+    // Changes wait uncommitted (autocommit off, no commit since them).
+    bool WorkOpen() const { return !open_work_.empty(); }
 
     void SetDefaultSchema(const std::string& schema);
     const std::string& DefaultSchema() const { return default_; }

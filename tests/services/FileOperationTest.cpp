@@ -234,7 +234,7 @@ TEST_F(FileOperationTest, CreateFolderRunsNothingAFolderNameHolds)
         {"C:\\new?dir", "the character '?'"},
         {"C:\\new\r\ndel C:\\victim.txt", "a control character (code 13)"},
         {"C:\\pct\\%PATH%\\%%x", ""},
-        {"C:\\amp & del C:\\victim.txt", ""},
+        {"C:\\amp & del victim.txt", ""}, // a name holds no ":", Windows refuses it
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.path);
@@ -248,7 +248,7 @@ TEST_F(FileOperationTest, CreateFolderRunsNothingAFolderNameHolds)
     EXPECT_FALSE(fs::exists(StandInRoot() + "/drives/c/pwned.txt"));
     fs::remove(victim);
     fs::remove_all(StandInRoot() + "/drives/c/pct");
-    fs::remove_all(HostPath("C:\\amp & del C:\\victim.txt"));
+    fs::remove_all(HostPath("C:\\amp & del victim.txt"));
 }
 
 TEST_F(FileOperationTest, QuoteStringRefusesWhatWouldEndTheQuoting)

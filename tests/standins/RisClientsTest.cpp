@@ -816,6 +816,10 @@ TEST_F(RisClientsTest, ALineOrAnOptionAClientCannotFollowOrAnOutputThatIsNoFileI
         {"rislod bad file onto a FIFO", good, {"-i", win("d.dmp"), "-b", win("pipe")}, "is a FIFO (named pipe)"},
         {"rislod log onto a folder", good, {"-i", win("d.dmp"), "-l", win("afolder")}, "is a folder"},
         {"risbatch output onto a FIFO", "", {"-i", win("s.sql"), "-o", win("pipe")}, "is a FIFO (named pipe)"},
+        {"risbatch an unknown option", "", {"-q", "-i", win("s.sql"), "-o", win("out.txt")}, "Unknown option '-q'"},
+        {"risbatch -i without its value", "", {"-o", win("out.txt"), "-i"}, "Option '-i' is given without its value."},
+        {"risbatch -o without its value", "", {"-i", win("s.sql"), "-o"}, "Option '-o' is given without its value."},
+        {"risbatch a word that is no option", "", {"-i", win("s.sql"), "now"}, "Unexpected argument 'now'"},
     };
     for (const auto& c : cases) {
         WriteHostFile(host("d.dmp"), c.dump);
@@ -828,6 +832,49 @@ TEST_F(RisClientsTest, ALineOrAnOptionAClientCannotFollowOrAnOutputThatIsNoFileI
         EXPECT_EQ(unloadAll("pd_d").find("create table"), std::string::npos) << c.what;
         EXPECT_EQ(unloadAll("pd_c"), good) << c.what;
     }
+}
+
+// An answer that cannot be written after its statement ran is said on the console with the
+// statement and what of its work stands. /dev/full fails every write as a full disk does; the
+// test disk of the platform fills once the folder holds the answers before the statement's.
+TEST_F(RisClientsTest, RisbatchSaysWhichStatementRanWhenItsAnswerIsLost)
+{
+    std::filesystem::create_directories(host("disk"));
+    const std::string processed = "Statement processed.\r\n"; // the answer of "set transaction ..."
+    const struct {
+        const char* what;
+        std::string script;
+        std::string output;
+        const char* says;
+        bool stands; // the row of 8 is in t2 afterwards
+    } cases[] = {
+        {"committed", "default schema pd_c;\r\ninsert into t2 values (8);\r\ninsert into t2 values (9);\r\n", "/dev/full",
+         "The statement 'insert into t2 values (8)' ran, and all work up to it is committed; its answer is lost.", true},
+        {"not committed", "default schema pd_c;\r\nset transaction autocommit off;\r\ninsert into t2 values (8);\r\n",
+         win("disk") + "\\out.txt", "The statement 'insert into t2 values (8)' ran, but its answer is lost and its work, "
+         "which was not committed yet, was rolled back", false},
+        {"failed", "default schema pd_c;\r\ninsert into nosuch values (8);\r\ninsert into t2 values (8);\r\n",
+         "/dev/full", "The statement 'insert into nosuch values (8)' ran and failed", false},
+    };
+    const std::string saved = GetEnvVar(kTestFullDiskVariable);
+    SetEnvVar(kTestFullDiskVariable, host("disk") + "=" + std::to_string(processed.size()));
+    for (const auto& c : cases) {
+        WriteHostFile(host("s.sql"), c.script);
+        std::filesystem::remove(host("disk/out.txt"));
+        ClientRun r = run("risbatch.exe", {"-i", win("s.sql"), "-o", c.output});
+        expectRisFailure(r, c.what);
+        EXPECT_NE(messageOf(r.console).find(c.says), std::string::npos) << c.what << "\n" << r.console;
+        EXPECT_NE(messageOf(r.console).find("no later statement was run"), std::string::npos) << r.console;
+        EXPECT_EQ(unloadAll("pd_c") != good, c.stands) << c.what;
+        if (c.output != "/dev/full") // the answers before the lost one stand
+            EXPECT_EQ(ReadHostFile(host("disk/out.txt")), processed);
+        EXPECT_EQ(t.Batch("default schema pd_c;\nselect k from t2 where k = 9;\n").find("k: 9"), std::string::npos);
+        t.Batch("default schema pd_c;\ndelete from t2 where k = 8;\n");
+    }
+    if (saved.empty())
+        ::unsetenv(kTestFullDiskVariable);
+    else
+        SetEnvVar(kTestFullDiskVariable, saved);
 }
 
 TEST_F(RisClientsTest, MicroStationRefusesAResultFileThatIsAFifoRatherThanWaitForAReader)
