@@ -3,6 +3,7 @@
 
 #include "dbaccess/CRIS.h"
 #include "dbaccess/DbBase.h"
+#include "dbaccess/WholeTableRead.h"
 #include "filecheck/FileCheckText.h"
 #include "filecheck/ReportSheet.h"
 #include "filecheck/SeedFileChoice.h"
@@ -411,11 +412,11 @@ void RestoreMissingModelFiles(UpgradeCheckContext& ctx, const std::string& proje
             WriteSectionStart(*sheet, TitlePlace::UsedRow, "Restore model files",
                               {"Discipline", "Area", "Model", "Description"});
         ShowStatus("Reading models ...");
-        models = gCRIS->DBRead(ctx.ProjectSchema(),
-                               "SELECT discipline_indx_no, model_no, network_address, path_name, model_file_spec, "
-                               "model_type FROM pdtable_113 GROUP BY discipline_indx_no, model_no, network_address, "
-                               "path_name, model_file_spec, model_type;",
-                               3);
+        models = DBReadWhole(*gCRIS, ctx.ProjectSchema(),
+                             "SELECT discipline_indx_no, model_no, network_address, path_name, model_file_spec, "
+                             "model_type FROM pdtable_113 GROUP BY discipline_indx_no, model_no, network_address, "
+                             "path_name, model_file_spec, model_type;",
+                             3);
         ShowStatus(std::to_string(models->RecordCount()) + " models found");
         ModelRestore restore(ctx, projectDirectory, *models);
         const std::vector<CheckTreeNode*> nodes = ctx.tree.Nodes();
@@ -443,11 +444,11 @@ void RestoreMissingDrawingFiles(UpgradeCheckContext& ctx, const std::string& pro
             WriteSectionStart(*sheet, TitlePlace::BelowUsedRows, "Restore drawing files",
                               {"Drawing Type", "Drawing", "Description"});
         ShowStatus("Reading drawings ...");
-        drawings = gCRIS->DBRead(ctx.ProjectSchema(),
-                                 "SELECT drawing_type, drawing_no, network_address, path_name, drawing_file_spec "
-                                 "FROM pdtable_121 GROUP BY drawing_type, drawing_no, network_address, path_name, "
-                                 "drawing_file_spec;",
-                                 3);
+        drawings = DBReadWhole(*gCRIS, ctx.ProjectSchema(),
+                               "SELECT drawing_type, drawing_no, network_address, path_name, drawing_file_spec "
+                               "FROM pdtable_121 GROUP BY drawing_type, drawing_no, network_address, path_name, "
+                               "drawing_file_spec;",
+                               3);
         ShowStatus(std::to_string(drawings->RecordCount()) + " drawings found");
         const std::vector<CheckTreeNode*> nodes = ctx.tree.Nodes();
         for (const CheckTreeNode* node : nodes) {

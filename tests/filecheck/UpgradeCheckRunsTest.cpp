@@ -283,8 +283,10 @@ TEST_F(UpgradeCheckRunsTest, ShowReportOpensTheSavedCheckReport)
     EXPECT_EQ(opened, "Open " + CheckReportName("demo"));
 }
 
-// A table read that fails ends the check: the box shows the error's own text, not the client's
-// frame of stars, and the status bar and the log end on it.
+// A table read that fails ends the check or the restore: the box shows the error's own text, not
+// the client's frame of stars, and the status bar and the log end on it. A read is used only when
+// it holds as many rows as the server counts: an unload that leaves rows out and still ends well
+// would hide their missing files, or restore from a table that lacks them.
 TEST_F(UpgradeCheckRunsTest, FailingQueryEndsTheCheckWithItsMessage)
 {
     testsupport::WrapperClients clients;
@@ -293,29 +295,66 @@ TEST_F(UpgradeCheckRunsTest, FailingQueryEndsTheCheckWithItsMessage)
         ~PutBack() { gCRIS->SetUseRIS(risPath); }
     } putBack;
     gCRIS->SetUseRIS(clients.WinFolder());
+    using testsupport::ClientRule;
     const struct {
         const char* project;
-        testsupport::ClientRule rule; // of risunlod
+        ClientRule rule; // of risunlod
         const char* said;
+        bool restore = false; // the rule meets the restore after a whole check
     } cases[] = {
-        {"nosuchproject", testsupport::ClientRule::PassThrough(), "CRIS::DBRead"},
-        {"demo", testsupport::ClientRule::RefuseStatement("pdtable_113", "RIS_E_TABLE_NOT_FOUND"),
+        {"nosuchproject", ClientRule::PassThrough(), "CRIS::DBRead"},
+        {"demo", ClientRule::RefuseStatement("pdtable_113", "RIS_E_TABLE_NOT_FOUND"),
          "RIS Error: RIS_E_TABLE_NOT_FOUND - Statement refused: pdtable_113"},
-        {"demo", testsupport::ClientRule::RefuseStatement("pdtable_121"),
+        {"demo", ClientRule::RefuseStatement("pdtable_121"),
          "RIS Error: RIS_E_NO_PRIVILEGE - Statement refused: pdtable_121"},
+        {"demo", ClientRule::ThinRows("pdtable_113", 2).When("pdtable_113"),
+         "CRIS::DBRead: The read of pdtable_113 of schema pd_demo is not whole: table 'pdtable_113' "
+         "holds 1 rows in the dump, 3 on the server"},
+        {"demo", ClientRule::ThinRows("pdtable_121", 2).When("pdtable_121"),
+         "CRIS::DBRead: The read of pdtable_121 of schema pd_demo is not whole: table 'pdtable_121' "
+         "holds 1 rows in the dump, 2 on the server"},
+        {"demo", ClientRule::ThinRows("pdtable_102", 2).When("pdtable_102"),
+         "CRIS::DBRead: The read of pdtable_102 of schema pd_demo is not whole"},
+        {"demo", ClientRule::ThinRows("pdtable_112", 0).When("pdtable_112"),
+         "CRIS::DBRead: The read of pdtable_112 of schema pd_demo is not whole: table 'pdtable_112' "
+         "holds 0 rows in the dump"},
+        {"demo", ClientRule::ThinRows("pdtable_113", 2).When("pdtable_113"),
+         "CRIS::DBRead: The read of pdtable_113 of schema pd_demo is not whole", true},
+        {"demo", ClientRule::ThinRows("pdtable_121", 2).When("pdtable_121"),
+         "CRIS::DBRead: The read of pdtable_121 of schema pd_demo is not whole", true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.said);
-        const size_t asked = boxes.asked().size();
         ctx.projectName = c.project;
-        clients.Set("risunlod", c.rule);
-        RunCheck(ctx);
-        ASSERT_EQ(boxes.asked().size(), asked + 1);
+        clients.Set("risunlod", c.restore ? ClientRule::PassThrough() : c.rule);
+        if (c.restore) {
+            check();
+            ASSERT_FALSE(ctx.tree.Nodes().empty());
+            for (CheckTreeNode* node : ctx.tree.Nodes())
+                node->checked = true;
+            clients.Set("risunlod", c.rule);
+            boxes.Answer(MsgAnswer::Yes); // Are you sure?
+        }
+        // The files of the cut table's folder (the model restore comes before the drawings').
+        const auto filesOfTable = [&] {
+            const std::string folder = std::string(c.said).find("pdtable_121") != std::string::npos ? "dwg/" : "model/";
+            auto files = projectFiles();
+            std::erase_if(files, [&](const auto& f) { return f.first.rfind(folder, 0) != 0; });
+            return files;
+        };
+        const auto before = filesOfTable();
+        const size_t asked = boxes.asked().size();
+        if (c.restore)
+            RunRestore(ctx);
+        else
+            RunCheck(ctx);
+        ASSERT_EQ(boxes.asked().size(), asked + (c.restore ? 2 : 1));
         const std::string shown = boxes.asked().back().prompt;
         EXPECT_EQ(boxes.asked().back().style, MsgStyle::Exclamation);
         EXPECT_NE(shown.find(c.said), std::string::npos) << shown;
         EXPECT_EQ(shown.find("*****"), std::string::npos) << shown;
         EXPECT_TRUE(TrimWhite(log()).ends_with(shown)) << log();
+        EXPECT_EQ(filesOfTable(), before); // nothing restored from a read that is not whole
     }
 }
 
