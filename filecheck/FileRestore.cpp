@@ -81,6 +81,13 @@ long LastFileError(std::string& description)
     return number;
 }
 
+// A file service's failure about the directory, naming it once: the services' own texts name
+// it already ("Directory '...': write permission denied"), a platform text ("Disk full") not.
+std::string AboutDirectory(const std::string& description, const std::string& directory)
+{
+    return description.find(directory) != std::string::npos ? description : description + ": '" + directory + "'";
+}
+
 // Makes the directory when missing and tests it for writing. False with the message to fail
 // the node with, or with an empty message to go on all the same.
 bool PrepareDirectory(const std::string& directory, std::string& message)
@@ -90,13 +97,13 @@ bool PrepareDirectory(const std::string& directory, std::string& message)
         ShowStatus("Creating directory: '" + directory + "' ...");
         CreateFolderA(directory);
         if (LastFileError(description) != 0) {
-            message = description + ": '" + directory + "'";
+            message = AboutDirectory(description, directory);
             return false;
         }
         ShowStatus("Directory created successfully");
     }
     if (!IsFolderWritable(directory) && LastFileError(description) != 0) {
-        message = description + ": '" + directory + "'";
+        message = AboutDirectory(description, directory);
         return false;
     }
     return true;

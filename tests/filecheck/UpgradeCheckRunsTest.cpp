@@ -13,12 +13,17 @@
 #include "platform/excel/ExcelApplication.h"
 #include "services/MessageService.h"
 #include "services/FakeForm.h"
+#include "standins/SmallDisk.h"
+#include "standins/dbserver/DbServer.h"
+#include "standins/dbserver/SqliteDb.h"
 #include "support/WrapperClients.h"
 
 #include <cerrno>
+#include <optional>
 #include <set>
 
 using filechecktest::Row;
+using testsupport::ClientRule;
 using Strings = std::vector<std::string>;
 
 class UpgradeCheckRunsTest : public SampleProjectFixture {
@@ -295,7 +300,6 @@ TEST_F(UpgradeCheckRunsTest, FailingQueryEndsTheCheckWithItsMessage)
         ~PutBack() { gCRIS->SetUseRIS(risPath); }
     } putBack;
     gCRIS->SetUseRIS(clients.WinFolder());
-    using testsupport::ClientRule;
     const struct {
         const char* project;
         ClientRule rule; // of risunlod
@@ -413,4 +417,75 @@ TEST_F(UpgradeCheckRunsTest, OtherWindowsCodeDuringACheckSeesTheFilesAsTheyAre)
     EXPECT_TRUE(deleted);
     EXPECT_TRUE(afterDelete.empty());
     EXPECT_FALSE(exists(replacement));
+}
+
+
+// What a restore says when it cannot go on points at the cause, once: a folder without write
+// permission, a folder on a full disk, and a full TEMP while the project table is read, which
+// the unload client names in its own words.
+TEST_F(UpgradeCheckRunsTest, RestoreMessagesPointTheRightWay)
+{
+    enum class Meets { NoPermission, FullFolder, FullTemp };
+    const std::string model = kModelDir;
+    const struct {
+        const char* what;
+        Meets meets;
+        std::string said; // the first model row's outcome, or in the box
+    } cases[] = {
+        {"no write permission", Meets::NoPermission, "Directory '" + model + "': write permission denied"},
+        {"a full disk", Meets::FullFolder, "Directory '" + model + "': no file can be created in it: Disk full"},
+        {"a full TEMP during the read", Meets::FullTemp, "CRIS::DBRead: CRIS::RISUnload: "},
+    };
+    const std::string modelHost = HostPath(model);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        check();
+        click("Models");
+        const auto probeFails = [&](int err) {
+            SetHostFileFault([modelHost, err](const std::string& op, const std::string& host) {
+                return op == "create" && host.rfind(modelHost, 0) == 0 ? err : 0;
+            });
+        };
+        // The table outgrows what TEMP has left, while the client's few lines still fit.
+        struct MoreModels {
+            std::unique_ptr<SqliteDb> db;
+            explicit MoreModels(bool add) : db(add ? DbServer(StandInRoot()).OpenUserDatabase("pd_demo") : nullptr)
+            {
+                for (int id = 1000; db && id < 2000; ++id)
+                    db->Exec("INSERT INTO pdtable_113 (model_index_no, discipline_indx_no, area_index_no, model_no) "
+                             "VALUES (" + std::to_string(id) + ", 1, 1, 'X" + std::to_string(id) + "')");
+            }
+            ~MoreModels()
+            {
+                if (db)
+                    db->Exec("DELETE FROM pdtable_113 WHERE model_index_no >= 1000");
+            }
+        } more(c.meets == Meets::FullTemp);
+        std::optional<SmallDisk> temp;
+        switch (c.meets) {
+        case Meets::NoPermission: probeFails(EACCES); break;
+        case Meets::FullFolder: probeFails(ENOSPC); break;
+        case Meets::FullTemp: temp.emplace(HostPath(gCRIS->GetTempDir()), "16k"); break;
+        }
+        const auto before = projectFiles();
+        const size_t asked = boxes.asked().size();
+        boxes.Answer(MsgAnswer::Yes); // Are you sure?
+        boxes.Answer(MsgAnswer::No);  // Show report now?
+        RunRestore(ctx);
+        SetHostFileFault(nullptr);
+        // Only a mounted small disk is full for the client too; the platform's stand-in for one
+        // fails this program's own writes alone.
+        const bool clientMeetsIt = temp && temp->Mounted();
+        temp.reset();
+        EXPECT_EQ(projectFiles(), before);
+        if (c.meets == Meets::FullTemp) {
+            ASSERT_EQ(boxes.asked().size(), asked + 2);
+            const std::string shown = boxes.asked().back().prompt;
+            EXPECT_NE(shown.find(c.said + std::string(clientMeetsIt ? "RIS Error: " : "")), std::string::npos) << shown;
+            EXPECT_NE(shown.find("Disk full"), std::string::npos) << shown;
+            EXPECT_EQ(shown.find("*****"), std::string::npos) << shown;
+        } else {
+            EXPECT_EQ(Row(*ctx.report.LastSheet(), 3, 4).at(3), c.said);
+        }
+    }
 }
