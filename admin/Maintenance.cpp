@@ -6,6 +6,7 @@
 #include "admin/RunReport.h"
 #include "admin/StandingState.h"
 #include "dbaccess/CRIS.h"
+#include "dbaccess/RisFailureText.h"
 #include "platform/AppError.h"
 #include "platform/Clock.h"
 #include "platform/Environment.h"
@@ -47,7 +48,7 @@ void noteOutcome(RunReport& report, const ChangeOutcome& outcome, const std::str
 {
     if (!outcome.Failed())
         return;
-    const std::string said = outcome.Describe(what);
+    const std::string said = RisFailureLine(outcome.Describe(what));
     AppendToFile(said, gLogFile);
     if (!outcome.Done())
         report.NoteFailure(said);
@@ -156,7 +157,7 @@ std::string Maintenance::btnGrantAll_Click(const std::vector<std::string>& schem
     } catch (const AppError& e) {
         report.NoteFailure(e.description());
         if (!ending())
-            ShowMessage(e.description(), MsgStyle::OkOnly);
+            ShowMessage(RisFailureLine(e.description()), MsgStyle::OkOnly);
     }
     DeleteFileA(file);
     if (ending())
