@@ -304,7 +304,8 @@ TEST_F(UpgradeCheckRunsTest, FailingQueryEndsTheCheckWithItsMessage)
         const char* project;
         ClientRule rule; // of risunlod
         const char* said;
-        bool restore = false; // the rule meets the restore after a whole check
+        bool restore = false;  // the rule meets the restore after a whole check
+        bool tempFull = false; // TEMP has room for the report, not for the listing of the search directory
     } cases[] = {
         {"nosuchproject", ClientRule::PassThrough(), "CRIS::DBRead"},
         {"demo", ClientRule::RefuseStatement("pdtable_113", "RIS_E_TABLE_NOT_FOUND"),
@@ -326,6 +327,8 @@ TEST_F(UpgradeCheckRunsTest, FailingQueryEndsTheCheckWithItsMessage)
          "CRIS::DBRead: The read of pdtable_113 of schema pd_demo is not whole", true},
         {"demo", ClientRule::ThinRows("pdtable_121", 2).When("pdtable_121"),
          "CRIS::DBRead: The read of pdtable_121 of schema pd_demo is not whole", true},
+        {"demo", ClientRule::PassThrough(), "The listing of 'C:\\backup' is not whole: it lacks ", false,
+         true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.said);
@@ -348,10 +351,25 @@ TEST_F(UpgradeCheckRunsTest, FailingQueryEndsTheCheckWithItsMessage)
         };
         const auto before = filesOfTable();
         const size_t asked = boxes.asked().size();
+        testsupport::ScopedDir small("smalltemp");
+        std::optional<SmallDisk> disk;
+        const std::string temp = GetEnvVar("TEMP");
+        if (c.tempFull) {
+            for (int i = 0; i < 600; ++i)
+                place("many\\candidate_with_a_long_name_" + std::to_string(i) + ".dgn", "x", 2000);
+            disk.emplace(small.host(), "32k");
+            // The listing is written by the command interpreter, which only a mounted small disk
+            // refuses: the platform's stand-in for one fails this program's own writes alone.
+            if (!disk->Mounted())
+                continue;
+            ::setenv("TEMP", WinPathFromHost(small.host()).c_str(), 1);
+        }
         if (c.restore)
             RunRestore(ctx);
         else
             RunCheck(ctx);
+        ::setenv("TEMP", temp.c_str(), 1);
+        disk.reset();
         ASSERT_EQ(boxes.asked().size(), asked + (c.restore ? 2 : 1));
         const std::string shown = boxes.asked().back().prompt;
         EXPECT_EQ(boxes.asked().back().style, MsgStyle::Exclamation);
