@@ -258,7 +258,9 @@ TEST_F(ScriptCommandsTest, AnEditIsWholeOrNotAtAllAndSaysWhatStands)
         if (other) {
             ::kill(other, SIGKILL);
             ::waitpid(other, nullptr, 0);
+            EXPECT_TRUE(RunMark::RemoveLeft("file " + HostPath(f)));
         }
+        EXPECT_EQ(RunMark::Look("file " + HostPath(f)).state, RunMark::State::Free);
         EXPECT_EQ(ReadHostFile(hostFile), c.content ? c.content : original);
         EXPECT_EQ(HostExists(hostFile + ".bak"), c.backedUp);
         if (c.backedUp)
