@@ -12,6 +12,7 @@
 #include "admin/ScriptSettings.h"
 #include "admin/Startup.h"
 #include "dbaccess/CRIS.h"
+#include "dbaccess/RisFailureText.h"
 #include "platform/AppError.h"
 #include "services/AppGlobals.h"
 #include "services/BatchLauncher.h"
@@ -104,7 +105,7 @@ void Form1::Timer1_Timer()
             Projname->addItem(ToQ(p));
         Projname->setEditText(ToQ(ReadIniValue(gIniFile, "TARNWICK", "projname", "testproj")));
     } catch (const AppError& e) {
-        ShowMessage(e.description(), 0);
+        ShowMessage(RisFailureLine(e.description()), 0);
     }
     UnlockControls("");
 }

@@ -6,6 +6,7 @@
 #include "admin/RunReport.h"
 #include "admin/StandingState.h"
 #include "dbaccess/CRIS.h"
+#include "dbaccess/RisFailureText.h"
 #include "platform/AppError.h"
 #include "platform/Clock.h"
 #include "platform/Environment.h"
@@ -47,20 +48,32 @@ void noteOutcome(RunReport& report, const ChangeOutcome& outcome, const std::str
 {
     if (!outcome.Failed())
         return;
-    const std::string said = outcome.Describe(what);
+    const std::string said = RisFailureLine(outcome.Describe(what));
     AppendToFile(said, gLogFile);
     if (!outcome.Done())
         report.NoteFailure(said);
 }
 
+// The tables the grant run grants and looks at: the access object's list (the unload client's
+// listing, cached) and the dictionary's own list, asked of another client. A listing whole in
+// form may still leave a table out, which would then stay without its grant while the look,
+// asking only after the listed ones, found the run done.
+std::vector<std::string> grantTables(const std::string& schema)
+{
+    std::vector<std::string> tables = gCRIS->DBGetTables(schema, false);
+    for (const std::string& table : gCRIS->RISDictionaryTables(schema)) {
+        if (ContainsNoCase(tables, table))
+            continue;
+        ShowStatus(schema + "." + table + ": the dictionary lists it, the unload client's listing of " + schema +
+                   " leaves it out; it is granted all the same");
+        tables.push_back(table);
+    }
+    return tables;
+}
 
 } // namespace
 
-Maintenance::Maintenance()
-    : escPressed([] { return EscKey::Pressed(); }),
-      getTables([](const std::string& schema) { return gCRIS->DBGetTables(schema, false); })
-{
-}
+Maintenance::Maintenance() : escPressed([] { return EscKey::Pressed(); }), getTables(grantTables) {}
 
 std::vector<std::string> Maintenance::GrantSchemas(const std::vector<std::string>& schemaNames,
                                                    const std::string& project)
@@ -144,7 +157,7 @@ std::string Maintenance::btnGrantAll_Click(const std::vector<std::string>& schem
     } catch (const AppError& e) {
         report.NoteFailure(e.description());
         if (!ending())
-            ShowMessage(e.description(), MsgStyle::OkOnly);
+            ShowMessage(RisFailureLine(e.description()), MsgStyle::OkOnly);
     }
     DeleteFileA(file);
     if (ending())

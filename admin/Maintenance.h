@@ -46,7 +46,9 @@ public:
     // --- seams ---------------------------------------------------------------------------
     // Whether Esc is down or was pressed since the last test; the Esc latch by default.
     std::function<bool()> escPressed;
-    // The table names of a schema; the database access object's cached list by default.
+    // The table names of a schema: by default the database access object's cached list together
+    // with the tables the RIS dictionary lists and that list leaves out (each answer used only
+    // whole).
     std::function<std::vector<std::string>(const std::string& schema)> getTables;
     // Whether the program was asked to end; asked after every client run. Never by default.
     std::function<bool()> stopRequested;

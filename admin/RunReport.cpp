@@ -2,6 +2,7 @@
 #include "admin/RunReport.h"
 
 #include "dbaccess/RISErrorReader.h"
+#include "dbaccess/RisFailureText.h"
 #include "platform/TextUtil.h"
 
 std::string RunReport::RunFailure(const std::string& what, long exitCode, const std::string& output)
@@ -25,8 +26,9 @@ void RunReport::NoteRun(const std::string& what, long exitCode, const std::strin
 
 void RunReport::NoteFailure(const std::string& text)
 {
-    // One line each: a failure text goes to stderr line by line in a command-line run.
-    errors_.push_back(ReplaceAll(ReplaceAll(text, "\r\n", " "), "\n", " "));
+    // One line each: a failure text goes to stderr line by line in a command-line run. A RIS
+    // error block in it is read as its own line first: flattened, its frame would stay.
+    errors_.push_back(ReplaceAll(ReplaceAll(RisFailureLine(text), "\r\n", " "), "\n", " "));
 }
 
 std::string RunReport::ClosingMessage(const std::string& logFile) const

@@ -4,6 +4,7 @@
 #include "admin/ScriptFileEdit.h"
 #include "admin/ScriptLine.h"
 #include "platform/AppError.h"
+#include "platform/FileAttributes.h"
 #include "platform/TextUtil.h"
 #include "services/AppGlobals.h"
 #include "services/BatchLauncher.h"
@@ -55,6 +56,13 @@ void ScriptCommands::append_text(const std::string& params)
     const std::string text = SubstituteScriptPlaceholders(args[1]);
     if (!IsFileExists(file)) {
         ShowMessage("Appendfile does not exist - " + file, MsgStyle::OkOnly);
+        return;
+    }
+    // The file services pass over hidden files; a silent run would look as if the line were there.
+    if (IsHiddenName(GetFileName(file))) {
+        ShowMessage("Appendfile is hidden (its name begins with \".\") and is passed over - " + file +
+                        "; nothing was appended, the file was left unchanged",
+                    MsgStyle::OkOnly);
         return;
     }
     try {

@@ -21,7 +21,8 @@ public:
     // the run goes on.
     static void changetxt(const std::string& params);
     // Backs file argument 1 up to "<file>.bak" and appends argument 2 as a new last line unless
-    // the file holds it already. A missing file is shown in a message box and the run goes on;
-    // other failures are raised.
+    // the file holds it already; the file is the old or the new one, never a part. A missing
+    // file, and a hidden one (which the file services pass over), is shown in a message box and
+    // the run goes on; other failures are raised, naming the file and what stands.
     static void append_text(const std::string& params);
 };

@@ -3,6 +3,7 @@
 
 #include "platform/TextUtil.h"
 
+#include <cctype>
 #include <vector>
 
 namespace {
@@ -67,6 +68,49 @@ bool firstCountingBlock(const std::string& output, std::vector<std::string>& lin
     return false;
 }
 
+// The line of text that begins at `at`, without its line break; next is where the following
+// line begins (the end of the text after the last).
+std::string lineAt(const std::string& text, size_t at, size_t& next)
+{
+    size_t end = text.find('\n', at);
+    next = end == std::string::npos ? text.size() : end + 1;
+    if (end == std::string::npos)
+        end = text.size();
+    if (end > at && text[end - 1] == '\r')
+        --end;
+    return text.substr(at, end - at);
+}
+
+// The length of the counting block whose opening frame line begins at `at` of text (maybe after
+// other words on that line), up to its closing line of stars (the frame's 79 columns, not what
+// follows them on that line) or its last frame line; 0 when no counting block begins there.
+size_t countingBlockLength(const std::string& text, size_t at)
+{
+    size_t next = 0, after = 0;
+    const std::string opening = lineAt(text, at, next);
+    const std::string error = lineAt(text, next, after);
+    if (!isFrameLine(opening) || next >= text.size() || error.find("RIS Error:") == std::string::npos ||
+        ToUpper(error).find("RIS_E_CREATE_INDEX") != std::string::npos)
+        return 0;
+    size_t end = next + error.size();
+    for (size_t p = after; p < text.size();) {
+        size_t following = 0;
+        // The frame's own 79 columns: what the program wrote after a closing line is not its.
+        const std::string line = lineAt(text, p, following).substr(0, kFrameWidth);
+        if (!isFrameLine(line))
+            break;
+        if (isStarLine(line))
+            return p + kFrameWidth - at;
+        // A frame line followed by an error line opens the next block.
+        size_t ignored = 0;
+        if (following < text.size() && lineAt(text, following, ignored).find("RIS Error:") != std::string::npos)
+            break;
+        end = p + line.size();
+        p = following;
+    }
+    return end - at;
+}
+
 } // namespace
 
 std::string RISErrorText(const std::string& output)
@@ -108,14 +152,29 @@ bool RisClientEndedSilently(long exitCode, const std::string& output)
 
 std::string RISErrorLine(const std::string& description)
 {
-    // The block may begin on the line of what the program said before it ("Loading ... failed: ",
-    // "CRIS::DBRead: "), which stays.
-    const size_t frame = description.find("**********");
-    if (frame == std::string::npos)
-        return description;
-    const std::string message = RISErrorMessage(description.substr(frame));
-    if (message.empty())
-        return description;
-    const std::string before = TrimWhite(description.substr(0, frame));
-    return before.empty() ? message : before + " " + message;
+    std::string out;
+    size_t from = 0;
+    for (size_t at = description.find("**********"); at != std::string::npos;
+         at = description.find("**********", at + 1)) {
+        // A block may begin on the line of what the program said before it ("Loading ... failed: ",
+        // "CRIS::DBRead: ", "could not be read again ("), which stays; so does what follows it.
+        const size_t length = countingBlockLength(description, at);
+        if (length == 0)
+            continue;
+        std::string before = description.substr(from, at - from);
+        while (!before.empty() && std::isspace(static_cast<unsigned char>(before.back())))
+            before.pop_back();
+        out += before;
+        // "failed:" and the block's line stand one blank apart, "(" and the block's line together.
+        const bool apart = at > from && std::isspace(static_cast<unsigned char>(description[at - 1]));
+        out += (apart && !out.empty() ? " " : "") + RISErrorMessage(description.substr(at, length));
+        from = at + length;
+        while (from < description.size() && (description[from] == '\r' || description[from] == '\n'))
+            ++from;
+        // Text that came on a line of its own after the block is set apart by a blank.
+        if (from > at + length && from < description.size())
+            out += " ";
+        at = from - 1;
+    }
+    return from == 0 ? description : out + description.substr(from);
 }

@@ -17,9 +17,10 @@ std::string RISErrorText(const std::string& output);
 // no counting block.
 std::string RISErrorMessage(const std::string& output);
 
-// A failure's description for a box, a status bar or the log: a framed RIS error block in it
-// becomes its one line (RISErrorMessage), what the program said before the block stays. A
-// description without a counting block is returned as it is.
+// A failure's description for a box, a status bar or the log: every framed RIS error block in
+// it becomes its one line (RISErrorMessage) where it stands; what the program said before and
+// after a block stays, set apart from it by one blank where a line break stood. A description
+// without a counting block is returned as it is.
 std::string RISErrorLine(const std::string& description);
 
 // Whether a client ended with a failure exit code without a word of why: its output holds no

@@ -3,7 +3,7 @@
 
 #include "dbaccess/DbBase.h"
 #include "dbaccess/SchemaLists.h"
-#include "dbtools/RisFailureText.h"
+#include "dbaccess/RisFailureText.h"
 #include "platform/AppError.h"
 #include "platform/Clock.h"
 #include "platform/TextUtil.h"

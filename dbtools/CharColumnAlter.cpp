@@ -7,7 +7,7 @@
 #include "dbtools/CharColumnDumpEdit.h"
 #include "dbtools/CharColumnBackupCheck.h"
 #include "dbtools/CharColumnReload.h"
-#include "dbtools/RisFailureText.h"
+#include "dbaccess/RisFailureText.h"
 #include "dbtools/SchemaChangeMark.h"
 #include "dbaccess/SchemaDumpSummary.h"
 #include "dbtools/TempRoom.h"

@@ -5,7 +5,7 @@
 #include "dbaccess/CRISWork.h"
 #include "dbtools/CharColumnViews.h"
 #include "dbaccess/RowCountAnswer.h"
-#include "dbtools/RisFailureText.h"
+#include "dbaccess/RisFailureText.h"
 #include "dbtools/SchemaChangeMark.h"
 #include "dbtools/TempRoom.h"
 #include "platform/AppError.h"

@@ -3,7 +3,7 @@
 
 #include "dbaccess/CRIS.h"
 #include "dbaccess/CRISWork.h"
-#include "dbtools/RisFailureText.h"
+#include "dbaccess/RisFailureText.h"
 #include "dbaccess/SchemaDumpSummary.h"
 #include "platform/AppError.h"
 #include "platform/TextUtil.h"

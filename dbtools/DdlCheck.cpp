@@ -7,7 +7,7 @@
 #include "dbtools/DdlFile.h"
 #include "dbtools/DdlMessageArgs.h"
 #include "dbtools/DdlReport.h"
-#include "dbtools/RisFailureText.h"
+#include "dbaccess/RisFailureText.h"
 #include "platform/AppError.h"
 #include "platform/Clock.h"
 #include "platform/TextUtil.h"

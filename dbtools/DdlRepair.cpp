@@ -7,7 +7,7 @@
 #include "dbtools/DdlDatabase.h"
 #include "dbtools/DdlFile.h"
 #include "dbtools/DdlMessageArgs.h"
-#include "dbtools/RisFailureText.h"
+#include "dbaccess/RisFailureText.h"
 #include "dbtools/SchemaChangeMark.h"
 #include "platform/AppError.h"
 #include "platform/TextUtil.h"

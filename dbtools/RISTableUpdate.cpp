@@ -3,7 +3,7 @@
 
 #include "dbaccess/CRIS.h"
 #include "dbaccess/SqlLiteral.h"
-#include "dbtools/RisFailureText.h"
+#include "dbaccess/RisFailureText.h"
 #include "dbtools/SchemaChangeMark.h"
 #include "platform/AppError.h"
 #include "platform/TextUtil.h"

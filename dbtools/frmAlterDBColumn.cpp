@@ -4,7 +4,7 @@
 #include "dbaccess/ProjectData.h"
 #include "dbtools/CharColumnAlter.h"
 #include "dbtools/CharColumnChange.h"
-#include "dbtools/RisFailureText.h"
+#include "dbaccess/RisFailureText.h"
 #include "platform/AppError.h"
 #include "platform/TextUtil.h"
 #include "platform/ado/Variant.h"

@@ -8,7 +8,7 @@
 #include "dbtools/RISTableColumns.h"
 #include "dbtools/RISTableFilter.h"
 #include "dbtools/RISTableUpdate.h"
-#include "dbtools/RisFailureText.h"
+#include "dbaccess/RisFailureText.h"
 #include "platform/AppError.h"
 #include "platform/TextUtil.h"
 #include "ui/qt/QtForm.h"

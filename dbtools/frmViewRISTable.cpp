@@ -7,7 +7,7 @@
 #include "dbtools/RISTableFilter.h"
 #include "dbtools/RISTableUpdate.h"
 #include "dbtools/SchemaHistory.h"
-#include "dbtools/RisFailureText.h"
+#include "dbaccess/RisFailureText.h"
 #include "platform/AppError.h"
 #include "ui/qt/QtForm.h"
 #include "ui/qt/QtText.h"

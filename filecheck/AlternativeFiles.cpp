@@ -12,6 +12,7 @@
 #include "services/FileOperation.h"
 
 #include <cmath>
+#include <unordered_set>
 
 namespace {
 
@@ -30,6 +31,31 @@ bool IsZeroDate(const LocalTime& t)
     return t.year == 1899 && t.month == 12 && t.day == 30;
 }
 
+// The listing decides which copies a missing file is offered and the restore takes: one cut
+// short (a full TEMP under the redirected output, a folder that could not be read) would hide a
+// copy and leave the seed file as the only choice. Every file the file services find below the
+// directory, a second reader, must be in it.
+void requireWholeListing(const std::string& dir, const std::string& listing)
+{
+    // A doubled backslash (a directory given with its trailing one) names the same file.
+    const auto key = [](const std::string& path) { return ToLower(ReplaceAll(Trim(path), "\\\\", "\\")); };
+    std::unordered_set<std::string> listed;
+    for (const std::string& line : Split(listing, "\r\n"))
+        listed.insert(key(line));
+    // A folder that is not there lists nothing; one that is must be read whole a second time.
+    if (!IsFileExists(dir, 1))
+        return;
+    const std::vector<std::string> files = FindFile(dir, "*", true);
+    RaiseFileOpError();
+    std::vector<std::string> missing;
+    for (const std::string& file : files)
+        if (!listed.count(key(file)))
+            missing.push_back(file);
+    if (!missing.empty())
+        RaiseError("", "The listing of '" + dir + "' is not whole: it lacks " + std::to_string(missing.size()) +
+                           " of the files below the folder, the first '" + missing.front() + "'");
+}
+
 } // namespace
 
 std::string FindInit(const std::vector<std::string>& searchDirs)
@@ -43,6 +69,7 @@ std::string FindInit(const std::vector<std::string>& searchDirs)
             ExecA("dir " + QuoteString(dir) + " /S /B > " + QuoteString(listFile), "", 0, "", processId, true);
             const std::string text = ReadFile2String(listFile);
             RaiseFileOpError();
+            requireWholeListing(dir, text);
             if (!listing.empty())
                 listing += "\r\n";
             listing += text;

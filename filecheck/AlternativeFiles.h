@@ -19,8 +19,9 @@ struct AlternativeFile {
 
 // The listings of the directories in order, joined by CR LF; each lists every file and folder
 // below its directory, one full path per CR LF line. The empty text for no directory. Raises
-// (source "FindInit: ...") when a listing file cannot be read; the listing file in TEMP is
-// deleted in every case.
+// (source "FindInit: ...") when a listing file cannot be read, or when a listing lacks a file
+// that the file services find below its directory (a listing cut short); the listing file in
+// TEMP is deleted in every case.
 std::string FindInit(const std::vector<std::string>& searchDirs);
 
 // FindInit's listing, made once per check run and searched for every missing file: its lines

@@ -3,6 +3,7 @@
 
 #include "dbaccess/CRIS.h"
 #include "dbaccess/DbBase.h"
+#include "dbaccess/WholeTableRead.h"
 #include "filecheck/AlternativeFiles.h"
 #include "filecheck/FileCheckText.h"
 #include "filecheck/MissingEntries.h"
@@ -153,7 +154,7 @@ void RunTableCheck(const TableCheck& table, UpgradeCheckContext& ctx, const File
             WriteSectionStart(*sheet, TitlePlace::BelowUsedRows, table.title, table.headers);
         if (table.readingStatus)
             ShowStatus(table.readingStatus);
-        rows = gCRIS->DBRead(ctx.ProjectSchema(), table.query, 3);
+        rows = DBReadWhole(*gCRIS, ctx.ProjectSchema(), table.query, 3);
         ShowStatus(std::to_string(rows->RecordCount()) + table.countText);
         if (rows->RecordCount() > 0) {
             RowCheck check(table, ctx, listing, *rows);

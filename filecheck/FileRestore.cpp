@@ -3,6 +3,7 @@
 
 #include "dbaccess/CRIS.h"
 #include "dbaccess/DbBase.h"
+#include "dbaccess/WholeTableRead.h"
 #include "filecheck/FileCheckText.h"
 #include "filecheck/ReportSheet.h"
 #include "filecheck/SeedFileChoice.h"
@@ -80,6 +81,13 @@ long LastFileError(std::string& description)
     return number;
 }
 
+// A file service's failure about the directory, naming it once: the services' own texts name
+// it already ("Directory '...': write permission denied"), a platform text ("Disk full") not.
+std::string AboutDirectory(const std::string& description, const std::string& directory)
+{
+    return description.find(directory) != std::string::npos ? description : description + ": '" + directory + "'";
+}
+
 // Makes the directory when missing and tests it for writing. False with the message to fail
 // the node with, or with an empty message to go on all the same.
 bool PrepareDirectory(const std::string& directory, std::string& message)
@@ -89,13 +97,13 @@ bool PrepareDirectory(const std::string& directory, std::string& message)
         ShowStatus("Creating directory: '" + directory + "' ...");
         CreateFolderA(directory);
         if (LastFileError(description) != 0) {
-            message = description + ": '" + directory + "'";
+            message = AboutDirectory(description, directory);
             return false;
         }
         ShowStatus("Directory created successfully");
     }
     if (!IsFolderWritable(directory) && LastFileError(description) != 0) {
-        message = description + ": '" + directory + "'";
+        message = AboutDirectory(description, directory);
         return false;
     }
     return true;
@@ -411,11 +419,11 @@ void RestoreMissingModelFiles(UpgradeCheckContext& ctx, const std::string& proje
             WriteSectionStart(*sheet, TitlePlace::UsedRow, "Restore model files",
                               {"Discipline", "Area", "Model", "Description"});
         ShowStatus("Reading models ...");
-        models = gCRIS->DBRead(ctx.ProjectSchema(),
-                               "SELECT discipline_indx_no, model_no, network_address, path_name, model_file_spec, "
-                               "model_type FROM pdtable_113 GROUP BY discipline_indx_no, model_no, network_address, "
-                               "path_name, model_file_spec, model_type;",
-                               3);
+        models = DBReadWhole(*gCRIS, ctx.ProjectSchema(),
+                             "SELECT discipline_indx_no, model_no, network_address, path_name, model_file_spec, "
+                             "model_type FROM pdtable_113 GROUP BY discipline_indx_no, model_no, network_address, "
+                             "path_name, model_file_spec, model_type;",
+                             3);
         ShowStatus(std::to_string(models->RecordCount()) + " models found");
         ModelRestore restore(ctx, projectDirectory, *models);
         const std::vector<CheckTreeNode*> nodes = ctx.tree.Nodes();
@@ -443,11 +451,11 @@ void RestoreMissingDrawingFiles(UpgradeCheckContext& ctx, const std::string& pro
             WriteSectionStart(*sheet, TitlePlace::BelowUsedRows, "Restore drawing files",
                               {"Drawing Type", "Drawing", "Description"});
         ShowStatus("Reading drawings ...");
-        drawings = gCRIS->DBRead(ctx.ProjectSchema(),
-                                 "SELECT drawing_type, drawing_no, network_address, path_name, drawing_file_spec "
-                                 "FROM pdtable_121 GROUP BY drawing_type, drawing_no, network_address, path_name, "
-                                 "drawing_file_spec;",
-                                 3);
+        drawings = DBReadWhole(*gCRIS, ctx.ProjectSchema(),
+                               "SELECT drawing_type, drawing_no, network_address, path_name, drawing_file_spec "
+                               "FROM pdtable_121 GROUP BY drawing_type, drawing_no, network_address, path_name, "
+                               "drawing_file_spec;",
+                               3);
         ShowStatus(std::to_string(drawings->RecordCount()) + " drawings found");
         const std::vector<CheckTreeNode*> nodes = ctx.tree.Nodes();
         for (const CheckTreeNode* node : nodes) {

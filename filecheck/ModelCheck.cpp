@@ -3,6 +3,7 @@
 
 #include "dbaccess/CRIS.h"
 #include "dbaccess/DbBase.h"
+#include "dbaccess/WholeTableRead.h"
 #include "filecheck/AlternativeFiles.h"
 #include "filecheck/FileCheckText.h"
 #include "filecheck/MissingEntries.h"
@@ -170,13 +171,13 @@ void CheckModels(UpgradeCheckContext& ctx, const FileListing& listing)
             WriteSectionStart(*sheet, TitlePlace::UsedRow, "Missing model files",
                               {"Discipline", "Area", "Model", "Description", "Alternative files"});
         ShowStatus("Reading disciplines ...");
-        disciplines = gCRIS->DBRead(ctx.ProjectSchema(), kDisciplinesSql, 3);
+        disciplines = DBReadWhole(*gCRIS, ctx.ProjectSchema(), kDisciplinesSql, 3);
         ShowStatus(std::to_string(disciplines->RecordCount()) + " disciplines found");
         ShowStatus("Reading areas ...");
-        areas = gCRIS->DBRead(ctx.ProjectSchema(), kAreasSql, 3);
+        areas = DBReadWhole(*gCRIS, ctx.ProjectSchema(), kAreasSql, 3);
         ShowStatus(std::to_string(areas->RecordCount()) + " areas found");
         ShowStatus("Reading models ...");
-        models = gCRIS->DBRead(ctx.ProjectSchema(), kModelsSql, 3);
+        models = DBReadWhole(*gCRIS, ctx.ProjectSchema(), kModelsSql, 3);
         ShowStatus(std::to_string(models->RecordCount()) + " models found");
         if (models->RecordCount() > 0) {
             ModelWalk walk(ctx, listing, *disciplines, *areas, *models);

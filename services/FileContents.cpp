@@ -156,3 +156,11 @@ void AppendToFile(const std::string& text, const std::string& path)
         return;
     BinaryFile::AppendText(path, text + "\r\n");
 }
+
+void AppendLineWhole(const std::string& path, const std::string& text)
+{
+    ReplacementFile out(path);
+    out.WriteFileContent(out.target());
+    out.Write(text + "\r\n");
+    out.Commit();
+}

@@ -31,3 +31,9 @@ void ReplaceInFile(const std::string& path, const std::string& search, const std
 // Appends text and CR LF to an existing ordinary (not hidden) file; does nothing when the path
 // is empty or names no such file. Throws AppError when the file cannot be written.
 void AppendToFile(const std::string& text, const std::string& path);
+
+// Appends text and CR LF to the file whole or not at all: the file's bytes and the new line are
+// written beside it and put in its place only once flushed, so a full disk or a killed program
+// leaves the file as it was, never cut in the line. A linked file keeps its link, the file its
+// mode. Throws AppError (the platform's number and text) with the file unchanged.
+void AppendLineWhole(const std::string& path, const std::string& text);

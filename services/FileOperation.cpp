@@ -1,6 +1,7 @@
 // The file services over the host file layer, each keeping its failure in the last file error.
 #include "services/FileOperation.h"
 
+#include "platform/BinaryFile.h"
 #include "platform/Environment.h"
 #include "platform/FileAttributes.h"
 #include "platform/FolderCache.h"
@@ -284,18 +285,28 @@ bool IsFolderWritable(const std::string& path)
         // The probe is made only under a name no file has, and only a probe made here is
         // removed again: a file of that name is someone else's.
         bool created = false;
+        std::string refused; // why the last probe could not be made
+        long refusedNumber = 0;
         for (int attempt = 0; attempt < 16 && result && !created; ++attempt) {
             const std::string name = AddBackslash(path) + GetTempName();
             try {
                 HostCreateFile(name, Overwrite::No);
                 testFile = name;
+                // An empty file takes no room: only a byte written shows a full disk.
+                BinaryFile::AppendText(name, "0");
                 created = true;
             } catch (const AppError& e) {
-                result = e.number() == kErrFileExists;
+                result = testFile.empty() && e.number() == kErrFileExists;
+                refused = e.description();
+                refusedNumber = e.number();
             }
         }
         if (!created)
             result = false;
+        // A full disk or another fault is named as it is: "permission denied" would send the
+        // user to the folder's rights.
+        if (!result && refusedNumber != 0 && refusedNumber != kErrPermissionDenied && refusedNumber != kErrFileExists)
+            fail("Directory '" + path + "': no file can be created in it: " + refused);
         if (!result)
             fail("Directory '" + path + "': write permission denied");
         ClearFileOpError();

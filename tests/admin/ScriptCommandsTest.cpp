@@ -6,11 +6,17 @@
 #include "admin/ScriptRunner.h"
 #include "platform/AppError.h"
 #include "platform/HostFiles.h"
+#include "platform/RunMark.h"
+#include "platform/TextUtil.h"
 #include "services/MessageService.h"
 #include "services/ScriptedMessageService.h"
 
 #include <cerrno>
+#include <csignal>
+#include <filesystem>
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -154,6 +160,121 @@ TEST(ScriptFileEditTest, SearchFindsTextAcrossPieceBorders)
     EXPECT_FALSE(FileContainsText(f, "needle", false));
     EXPECT_TRUE(FileContainsText(f, "NeEdLe", false));
     EXPECT_FALSE(FileContainsText(f, "haystack", true));
+}
+
+// A script edit leaves the file whole, the old or the new, whatever meets it on the way: a full
+// disk at the write or the flush (run twice, as a user would), a hidden file the file services
+// pass over, another program editing the same file, the program killed before the new content is
+// in place. The box names the file and what stands; the backup is never replaced by a part.
+TEST_F(ScriptCommandsTest, AnEditIsWholeOrNotAtAllAndSaysWhatStands)
+{
+    enum class Meets { FullAtWrite, FullAtFlush, Nothing, OtherProgramEdits, KilledAtFlush };
+    const std::string original = "first\r\nsecond\r\n";
+    const struct {
+        const char* what;
+        const char* name;    // of the file
+        const char* line;    // "%F" stands for the file
+        Meets meets;
+        int runs;
+        ScriptRunner::Outcome outcome; // of every run
+        const char* said;    // the end of the last box; nullptr = no box
+        const char* content; // afterwards
+        bool backedUp;       // the backup holds the original
+    } cases[] = {
+        {"append, disk full at the write", "f.txt", "append_text '%F', 'third'", Meets::FullAtWrite, 2,
+         ScriptRunner::Outcome::Failed,
+         "was not done: Disk full; '%F' stands as it was, with the same bytes as its backup '%F.bak'.", nullptr, true},
+        {"append, disk full at the flush", "f.txt", "append_text '%F', 'third'", Meets::FullAtFlush, 1,
+         ScriptRunner::Outcome::Failed, "stands as it was, with the same bytes as its backup '%F.bak'.", nullptr, true},
+        {"change, disk full at the write", "f.txt", "change '%F', 'second', 'other'", Meets::FullAtWrite, 2,
+         ScriptRunner::Outcome::Finished,
+         "The change of '%F' was not done: Disk full; '%F' stands as it was, with the same bytes as its backup '%F.bak'.",
+         nullptr, true},
+        {"append to a hidden file", ".f.txt", "append_text '%F', 'third'", Meets::Nothing, 1,
+         ScriptRunner::Outcome::Finished, "passed over - %F; nothing was appended, the file was left unchanged", nullptr,
+         false},
+        {"append while another program edits the file", "f.txt", "append_text '%F', 'third'",
+         Meets::OtherProgramEdits, 1, ScriptRunner::Outcome::Failed,
+         "The append of 'third' to '%F' was not started: the change of '%F' (process ", nullptr, false},
+        {"append killed at the flush, then run again", "f.txt", "append_text '%F', 'third'", Meets::KilledAtFlush, 1,
+         ScriptRunner::Outcome::Finished, nullptr, "first\r\nsecond\r\nthird\r\n", true},
+    };
+    admintest::RecordingHost host;
+    ScriptRunner runner(host);
+    runner.escPressed = [] { return false; };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        testsupport::ScopedDir dir("scriptedit");
+        const std::string hostFile = dir.host() + "/" + c.name;
+        const std::string f = WinPathFromHost(hostFile);
+        const auto filled = [&](const std::string& text) { return ReplaceAll(text, "%F", f); };
+        WriteHostFile(hostFile, original);
+        WriteHostFile(dir.host() + "/s.scr", filled(c.line) + "\r\n");
+        const auto faultAt = [&](const char* step) {
+            return [&hostFile, step](const std::string& op, const std::string& host) {
+                return op == step && host == hostFile ? ENOSPC : 0;
+            };
+        };
+        pid_t other = 0;
+        int ready[2] = {-1, -1};
+        switch (c.meets) {
+        case Meets::FullAtWrite: SetHostFileFault(faultAt("write")); break;
+        case Meets::FullAtFlush: SetHostFileFault(faultAt("flush")); break;
+        case Meets::Nothing: break;
+        case Meets::OtherProgramEdits:
+            ASSERT_EQ(::pipe(ready), 0);
+            other = ::fork();
+            if (other == 0) {
+                RunMark mark("file " + HostPath(f), {{"what", "the change of '" + f + "'"}});
+                (void)!::write(ready[1], "y", 1);
+                ::pause();
+                ::_exit(0);
+            }
+            char c1;
+            ASSERT_EQ(::read(ready[0], &c1, 1), 1);
+            break;
+        case Meets::KilledAtFlush: {
+            const pid_t child = ::fork();
+            if (child == 0) {
+                SetHostFileFault([&hostFile](const std::string& op, const std::string& host) {
+                    if (op == "flush" && host == hostFile)
+                        ::raise(SIGKILL);
+                    return 0;
+                });
+                AppendTextOnce(f, "third");
+                ::_exit(0);
+            }
+            int status = 0;
+            ::waitpid(child, &status, 0);
+            ASSERT_TRUE(WIFSIGNALED(status));
+            EXPECT_EQ(ReadHostFile(hostFile), original); // the dead run left the old file
+            break;
+        }
+        }
+        const size_t asked = boxes_.asked().size();
+        for (int run = 0; run < c.runs; ++run)
+            EXPECT_EQ(runner.Run(WinPathFromHost(dir.host() + "/s.scr")), c.outcome) << "run " << run + 1;
+        SetHostFileFault(nullptr);
+        if (other) {
+            ::kill(other, SIGKILL);
+            ::waitpid(other, nullptr, 0);
+            EXPECT_TRUE(RunMark::RemoveLeft("file " + HostPath(f)));
+        }
+        EXPECT_EQ(RunMark::Look("file " + HostPath(f)).state, RunMark::State::Free);
+        EXPECT_EQ(ReadHostFile(hostFile), c.content ? c.content : original);
+        EXPECT_EQ(HostExists(hostFile + ".bak"), c.backedUp);
+        if (c.backedUp)
+            EXPECT_EQ(ReadHostFile(hostFile + ".bak"), original);
+        // Nothing but the file, its backup and the script: no part of a new content is left.
+        size_t files = 0;
+        for (const auto& entry : std::filesystem::directory_iterator(dir.host()))
+            files += entry.path().filename() != "tarnwick.log" ? 1 : 0;
+        EXPECT_EQ(files, c.backedUp ? 3u : 2u);
+        ASSERT_EQ(boxes_.asked().size(), asked + (c.said ? c.runs : 0));
+        if (c.said)
+            EXPECT_NE(boxes_.asked().back().prompt.find(filled(c.said)), std::string::npos)
+                << boxes_.asked().back().prompt;
+    }
 }
 
 TEST_F(ScriptCommandsTest, RunnerGoesOnAfterAFailedChange)

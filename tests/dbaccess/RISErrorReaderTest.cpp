@@ -1,6 +1,8 @@
 // Reading RIS error blocks out of client output.
 #include "dbaccess/RISErrorReader.h"
 
+#include "dbaccess/RisFailureText.h"
+
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -113,4 +115,22 @@ TEST(RISErrorReaderTest, AnUnframedErrorLineAfterAFrameLineStartsABlock)
         EXPECT_EQ(RISErrorText(c.output), c.text);
         EXPECT_EQ(RISErrorMessage(c.output), c.message);
     }
+}
+
+// A client failure as one line: every block where it stands, the words around it kept.
+TEST(RISErrorReaderTest, EveryBlockOfADescriptionBecomesItsLineWhereItStands)
+{
+    const std::string one = Block("RIS_E_ONE", "first"), two = Block("RIS_E_TWO", "second");
+    const std::string line1 = "RIS Error: RIS_E_ONE - first", line2 = "RIS Error: RIS_E_TWO - second";
+    const struct {
+        std::string description, line;
+    } cases[] = {
+        {"it could not be read again (" + one.substr(0, one.size() - 2) + ").\r\nSee Logfile 'x.log'",
+         "it could not be read again (" + line1 + ").\r\nSee Logfile 'x.log'"},
+        {"load: " + one.substr(0, one.size() - 2) + "; look: " + two, "load: " + line1 + "; look: " + line2},
+        {"done\r\n" + one + "next", "done " + line1 + " next"},
+        {"x " + Block("RIS_E_CREATE_INDEX", "exists"), "x " + Block("RIS_E_CREATE_INDEX", "exists")},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(RisFailureLine(c.description), c.line) << c.description;
 }

@@ -13,12 +13,17 @@
 #include "platform/excel/ExcelApplication.h"
 #include "services/MessageService.h"
 #include "services/FakeForm.h"
+#include "standins/SmallDisk.h"
+#include "standins/dbserver/DbServer.h"
+#include "standins/dbserver/SqliteDb.h"
 #include "support/WrapperClients.h"
 
 #include <cerrno>
+#include <optional>
 #include <set>
 
 using filechecktest::Row;
+using testsupport::ClientRule;
 using Strings = std::vector<std::string>;
 
 class UpgradeCheckRunsTest : public SampleProjectFixture {
@@ -283,8 +288,10 @@ TEST_F(UpgradeCheckRunsTest, ShowReportOpensTheSavedCheckReport)
     EXPECT_EQ(opened, "Open " + CheckReportName("demo"));
 }
 
-// A table read that fails ends the check: the box shows the error's own text, not the client's
-// frame of stars, and the status bar and the log end on it.
+// A table read that fails ends the check or the restore: the box shows the error's own text, not
+// the client's frame of stars, and the status bar and the log end on it. A read is used only when
+// it holds as many rows as the server counts: an unload that leaves rows out and still ends well
+// would hide their missing files, or restore from a table that lacks them.
 TEST_F(UpgradeCheckRunsTest, FailingQueryEndsTheCheckWithItsMessage)
 {
     testsupport::WrapperClients clients;
@@ -295,27 +302,81 @@ TEST_F(UpgradeCheckRunsTest, FailingQueryEndsTheCheckWithItsMessage)
     gCRIS->SetUseRIS(clients.WinFolder());
     const struct {
         const char* project;
-        testsupport::ClientRule rule; // of risunlod
+        ClientRule rule; // of risunlod
         const char* said;
+        bool restore = false;  // the rule meets the restore after a whole check
+        bool tempFull = false; // TEMP has room for the report, not for the listing of the search directory
     } cases[] = {
-        {"nosuchproject", testsupport::ClientRule::PassThrough(), "CRIS::DBRead"},
-        {"demo", testsupport::ClientRule::RefuseStatement("pdtable_113", "RIS_E_TABLE_NOT_FOUND"),
+        {"nosuchproject", ClientRule::PassThrough(), "CRIS::DBRead"},
+        {"demo", ClientRule::RefuseStatement("pdtable_113", "RIS_E_TABLE_NOT_FOUND"),
          "RIS Error: RIS_E_TABLE_NOT_FOUND - Statement refused: pdtable_113"},
-        {"demo", testsupport::ClientRule::RefuseStatement("pdtable_121"),
+        {"demo", ClientRule::RefuseStatement("pdtable_121"),
          "RIS Error: RIS_E_NO_PRIVILEGE - Statement refused: pdtable_121"},
+        {"demo", ClientRule::ThinRows("pdtable_113", 2).When("pdtable_113"),
+         "CRIS::DBRead: The read of pdtable_113 of schema pd_demo is not whole: table 'pdtable_113' "
+         "holds 1 rows in the dump, 3 on the server"},
+        {"demo", ClientRule::ThinRows("pdtable_121", 2).When("pdtable_121"),
+         "CRIS::DBRead: The read of pdtable_121 of schema pd_demo is not whole: table 'pdtable_121' "
+         "holds 1 rows in the dump, 2 on the server"},
+        {"demo", ClientRule::ThinRows("pdtable_102", 2).When("pdtable_102"),
+         "CRIS::DBRead: The read of pdtable_102 of schema pd_demo is not whole"},
+        {"demo", ClientRule::ThinRows("pdtable_112", 0).When("pdtable_112"),
+         "CRIS::DBRead: The read of pdtable_112 of schema pd_demo is not whole: table 'pdtable_112' "
+         "holds 0 rows in the dump"},
+        {"demo", ClientRule::ThinRows("pdtable_113", 2).When("pdtable_113"),
+         "CRIS::DBRead: The read of pdtable_113 of schema pd_demo is not whole", true},
+        {"demo", ClientRule::ThinRows("pdtable_121", 2).When("pdtable_121"),
+         "CRIS::DBRead: The read of pdtable_121 of schema pd_demo is not whole", true},
+        {"demo", ClientRule::PassThrough(), "The listing of 'C:\\backup' is not whole: it lacks ", false,
+         true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.said);
-        const size_t asked = boxes.asked().size();
         ctx.projectName = c.project;
-        clients.Set("risunlod", c.rule);
-        RunCheck(ctx);
-        ASSERT_EQ(boxes.asked().size(), asked + 1);
+        clients.Set("risunlod", c.restore ? ClientRule::PassThrough() : c.rule);
+        if (c.restore) {
+            check();
+            ASSERT_FALSE(ctx.tree.Nodes().empty());
+            for (CheckTreeNode* node : ctx.tree.Nodes())
+                node->checked = true;
+            clients.Set("risunlod", c.rule);
+            boxes.Answer(MsgAnswer::Yes); // Are you sure?
+        }
+        // The files of the cut table's folder (the model restore comes before the drawings').
+        const auto filesOfTable = [&] {
+            const std::string folder = std::string(c.said).find("pdtable_121") != std::string::npos ? "dwg/" : "model/";
+            auto files = projectFiles();
+            std::erase_if(files, [&](const auto& f) { return f.first.rfind(folder, 0) != 0; });
+            return files;
+        };
+        const auto before = filesOfTable();
+        const size_t asked = boxes.asked().size();
+        testsupport::ScopedDir small("smalltemp");
+        std::optional<SmallDisk> disk;
+        const std::string temp = GetEnvVar("TEMP");
+        if (c.tempFull) {
+            for (int i = 0; i < 600; ++i)
+                place("many\\candidate_with_a_long_name_" + std::to_string(i) + ".dgn", "x", 2000);
+            disk.emplace(small.host(), "32k");
+            // The listing is written by the command interpreter, which only a mounted small disk
+            // refuses: the platform's stand-in for one fails this program's own writes alone.
+            if (!disk->Mounted())
+                continue;
+            ::setenv("TEMP", WinPathFromHost(small.host()).c_str(), 1);
+        }
+        if (c.restore)
+            RunRestore(ctx);
+        else
+            RunCheck(ctx);
+        ::setenv("TEMP", temp.c_str(), 1);
+        disk.reset();
+        ASSERT_EQ(boxes.asked().size(), asked + (c.restore ? 2 : 1));
         const std::string shown = boxes.asked().back().prompt;
         EXPECT_EQ(boxes.asked().back().style, MsgStyle::Exclamation);
         EXPECT_NE(shown.find(c.said), std::string::npos) << shown;
         EXPECT_EQ(shown.find("*****"), std::string::npos) << shown;
         EXPECT_TRUE(TrimWhite(log()).ends_with(shown)) << log();
+        EXPECT_EQ(filesOfTable(), before); // nothing restored from a read that is not whole
     }
 }
 
@@ -374,4 +435,75 @@ TEST_F(UpgradeCheckRunsTest, OtherWindowsCodeDuringACheckSeesTheFilesAsTheyAre)
     EXPECT_TRUE(deleted);
     EXPECT_TRUE(afterDelete.empty());
     EXPECT_FALSE(exists(replacement));
+}
+
+
+// What a restore says when it cannot go on points at the cause, once: a folder without write
+// permission, a folder on a full disk, and a full TEMP while the project table is read, which
+// the unload client names in its own words.
+TEST_F(UpgradeCheckRunsTest, RestoreMessagesPointTheRightWay)
+{
+    enum class Meets { NoPermission, FullFolder, FullTemp };
+    const std::string model = kModelDir;
+    const struct {
+        const char* what;
+        Meets meets;
+        std::string said; // the first model row's outcome, or in the box
+    } cases[] = {
+        {"no write permission", Meets::NoPermission, "Directory '" + model + "': write permission denied"},
+        {"a full disk", Meets::FullFolder, "Directory '" + model + "': no file can be created in it: Disk full"},
+        {"a full TEMP during the read", Meets::FullTemp, "CRIS::DBRead: CRIS::RISUnload: "},
+    };
+    const std::string modelHost = HostPath(model);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        check();
+        click("Models");
+        const auto probeFails = [&](int err) {
+            SetHostFileFault([modelHost, err](const std::string& op, const std::string& host) {
+                return op == "create" && host.rfind(modelHost, 0) == 0 ? err : 0;
+            });
+        };
+        // The table outgrows what TEMP has left, while the client's few lines still fit.
+        struct MoreModels {
+            std::unique_ptr<SqliteDb> db;
+            explicit MoreModels(bool add) : db(add ? DbServer(StandInRoot()).OpenUserDatabase("pd_demo") : nullptr)
+            {
+                for (int id = 1000; db && id < 2000; ++id)
+                    db->Exec("INSERT INTO pdtable_113 (model_index_no, discipline_indx_no, area_index_no, model_no) "
+                             "VALUES (" + std::to_string(id) + ", 1, 1, 'X" + std::to_string(id) + "')");
+            }
+            ~MoreModels()
+            {
+                if (db)
+                    db->Exec("DELETE FROM pdtable_113 WHERE model_index_no >= 1000");
+            }
+        } more(c.meets == Meets::FullTemp);
+        std::optional<SmallDisk> temp;
+        switch (c.meets) {
+        case Meets::NoPermission: probeFails(EACCES); break;
+        case Meets::FullFolder: probeFails(ENOSPC); break;
+        case Meets::FullTemp: temp.emplace(HostPath(gCRIS->GetTempDir()), "16k"); break;
+        }
+        const auto before = projectFiles();
+        const size_t asked = boxes.asked().size();
+        boxes.Answer(MsgAnswer::Yes); // Are you sure?
+        boxes.Answer(MsgAnswer::No);  // Show report now?
+        RunRestore(ctx);
+        SetHostFileFault(nullptr);
+        // Only a mounted small disk is full for the client too; the platform's stand-in for one
+        // fails this program's own writes alone.
+        const bool clientMeetsIt = temp && temp->Mounted();
+        temp.reset();
+        EXPECT_EQ(projectFiles(), before);
+        if (c.meets == Meets::FullTemp) {
+            ASSERT_EQ(boxes.asked().size(), asked + 2);
+            const std::string shown = boxes.asked().back().prompt;
+            EXPECT_NE(shown.find(c.said + std::string(clientMeetsIt ? "RIS Error: " : "")), std::string::npos) << shown;
+            EXPECT_NE(shown.find("Disk full"), std::string::npos) << shown;
+            EXPECT_EQ(shown.find("*****"), std::string::npos) << shown;
+        } else {
+            EXPECT_EQ(Row(*ctx.report.LastSheet(), 3, 4).at(3), c.said);
+        }
+    }
 }

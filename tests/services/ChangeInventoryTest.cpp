@@ -23,7 +23,7 @@ const char* const kChangingCalls[] = {
     "DBWrite", "RISLoad", "RISTableCopy", "RISCreateSchema", "RISDropSchema", "ORACreateUser", "ORADropUser",
     "SQLCreateUser", "SQLDropUser", "RISClean", "RISDumpCreate", "CopyFileA", "MoveFileA", "DeleteFileA",
     "ShellFileOperation", "ServerManagerCommand", "LoadCommand", "RisbatchCommand", "ChangeUserOrSchema",
-    "RunUserSchemaStep", "MakeWholeBackup", "ExecA", "LoggedRun::Run",
+    "RunUserSchemaStep", "MakeWholeBackup", "ExecA", "LoggedRun::Run", "AppendLineWhole",
 };
 
 // The program's source folders (the stand-ins, the platform layer beneath the file services and
@@ -62,6 +62,7 @@ const Entry kInventory[] = {
     {"admin/RisSchemas.cpp", "ExecA", 1, "none: the run's own scratch statement file"},
     {"admin/RisSchemas.cpp", "RisbatchCommand", 1, "the RIS schema's own dictionary entry (is the schema there?)"},
     {"admin/ScriptCommands.cpp", "ExecA", 1, "not knowable: the script's own doscmd; its output is in the log, a start failure on the status line"},
+    {"admin/ScriptFileEdit.cpp", "AppendLineWhole", 1, "the file against its whole .bak: as it was (not done) or not known"},
     {"admin/ScriptFileEdit.cpp", "MakeWholeBackup", 1, "the .bak against the file (same size and bytes); no edit without it"},
     {"admin/ScriptRunner.cpp", "RISLoad", 1, "after every load (LookAfter::EveryCall, LoadLook): the server's counts of the dump's tables against the dump as loaded, its grants read back, tables that held as many rows before unloaded and compared by value (script risload)"},
     {"admin/ScriptSettings.cpp", "ExecA", 1, "none: the text editor the user works in"},
@@ -90,6 +91,7 @@ const Entry kInventory[] = {
     {"dbaccess/CRISUnload.cpp", "DeleteFileA", 3, "none: the access object's own work files"},
     {"dbaccess/CRISUnload.cpp", "ExecA", 1, "the dump: whole, every asked table (asked for all: every table the dictionary lists), the server's row counts, or no dump at all"},
     {"dbaccess/CRISWork.cpp", "DeleteFileA", 1, "none: the access object's own work files"},
+    {"dbaccess/WholeTableRead.cpp", "DeleteFileA", 2, "none: the read's own dump in the work directory"},
     {"dbaccess/DumpParse.cpp", "DeleteFileA", 2, "none: the access object's own work files"},
     {"dbaccess/SchemaLists.cpp", "DBWrite", 1, "none here: DBExecute hands the statement on; no caller in the program"},
     {"dbtools/CharColumnBackupCheck.cpp", "MoveFileA", 1, "MoveFileA says whether the file moved: a backup dump not found whole is called kept under its refused name only then, else named as standing, not to be loaded"},

@@ -1,5 +1,5 @@
 // Framed RIS errors put on one line.
-#include "dbtools/RisFailureText.h"
+#include "dbaccess/RisFailureText.h"
 
 #include "dbaccess/RISErrorReader.h"
 
