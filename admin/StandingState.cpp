@@ -94,16 +94,18 @@ struct NotTold {
 // The tables whose counts cannot tell are unloaded with their rows only (one run) and compared
 // with the dump value by value, as they stand: what differs goes to off; when they cannot be
 // compared, they go to notTold. Their definitions are compared from the listing.
-void compareValues(const SchemaDumpSummary& wanted, const std::string& schema, const std::vector<std::string>& tables,
-                   bool beforeRead, TableFaults& off, NotTold& notTold)
+void compareValues(const SchemaDumpSummary* wanted, const std::string& wantedProblem, const std::string& schema,
+                   const std::vector<std::string>& tables, bool beforeRead, TableFaults& off, NotTold& notTold)
 {
     try {
+        if (!wanted)
+            RaiseError("StandingState", "the dump's values could not be read: " + wantedProblem);
         WorkFiles work;
         const std::string unloaded = work.add(gCRIS->GetTempDir() + GetTempName());
         gCRIS->RISUnload(unloaded, schema, tables, std::nullopt, "", 0, true, UnloadExtras::None);
         const SchemaDumpSummary now = SchemaDumpSummary::Read(unloaded);
         for (const std::string& table : tables)
-            for (const std::string& fault : wanted.RowDifferences(now, table))
+            for (const std::string& fault : wanted->RowDifferences(now, table))
                 off.emplace_back(table, table + " " + ofTheDump(fault));
     } catch (const AppError& e) {
         // A client's error comes in its frame of asterisks: its message is what the sentence needs.
@@ -232,13 +234,21 @@ StandingState::LoadBaseline StandingState::ReadBeforeLoad(const std::string& sch
     }
     if (!before.dump.Whole())
         return before;
-    // What the dump makes (every table's columns, indexes and grants, its views, and the values
-    // of its rows) is read once, before the load, as it is loaded: the look compares the schema
-    // with it and never reads the dump again.
+    // Only a table that holds as many rows as the dump already needs its values compared after
+    // the load: the dump is read for them before the load, as it is loaded. Its definitions came
+    // with the whole-dump check.
+    const bool countsMayNotTell =
+        !before.read || std::any_of(before.dump.tables.begin(), before.dump.tables.end(), [&](const DumpTableCount& d) {
+            return std::any_of(before.tables.begin(), before.tables.end(), [&](const DumpTableCount& b) {
+                return EqualsNoCase(b.table, d.table) && b.rows == d.rows;
+            });
+        });
+    if (!countsMayNotTell)
+        return before;
     try {
-        before.made = std::make_shared<const SchemaDumpSummary>(SchemaDumpSummary::Read(dumpFile));
+        before.values = std::make_shared<const SchemaDumpSummary>(SchemaDumpSummary::Read(dumpFile));
     } catch (const AppError& e) {
-        before.madeProblem = e.description();
+        before.valuesProblem = e.description();
     }
     return before;
 }
@@ -261,10 +271,8 @@ ChangeLook StandingState::LoadLook(const std::string& dumpFile, const std::strin
                    " holds cannot be compared with it";
             return ChangeState::NotKnown;
         }
-        if (!before.made)
-            CouldNotRead("the dump '" + dumpFile + "' could not be read to compare schema " + schema + " with it (" +
-                         WithoutEndingPeriods(before.madeProblem) + ")");
-        const SchemaDumpSummary& made = *before.made;
+        // What the dump makes besides rows, from the whole-dump check made before the load.
+        const SchemaDumpSummary made = SchemaDumpSummary::FromListing(Join(dump.definitions, "\n"));
         std::vector<std::string> there;
         for (const DumpTableCount& d : dump.tables)
             if (defined->HasTable(d.table))
@@ -302,7 +310,7 @@ ChangeLook StandingState::LoadLook(const std::string& dumpFile, const std::strin
         std::vector<std::string> views = made.ViewDifferences(*defined, SchemaDumpSummary::Extras::PassOver);
         NotTold notTold;
         if (!untold.empty())
-            compareValues(made, schema, untold, before.read, off, notTold);
+            compareValues(before.values.get(), before.valuesProblem, schema, untold, before.read, off, notTold);
         if (off.empty() && views.empty() && notTold.tables.empty()) {
             seen = "schema " + schema + ": every table of the dump is there with its rows (" +
                    std::to_string(dump.tables.size()) + (dump.tables.size() == 1 ? " table, " : " tables, ") +

@@ -65,14 +65,15 @@ private:
         DumpWholeness dump;                 // CheckDumpWhole of the dump before the load
         bool read = false;
         std::vector<DumpTableCount> tables; // the schema's tables with their rows
-        // What the dump makes (definitions, views, the values of its rows), read once before the
-        // load when the dump is whole; else why it could not be read.
-        std::shared_ptr<const SchemaDumpSummary> made;
-        std::string madeProblem;
+        // The dump's values, read before the load only when a table of the schema holds as
+        // many rows as the dump's (or the schema could not be read); else why not read. What
+        // the dump makes besides rows comes with its whole-dump check.
+        std::shared_ptr<const SchemaDumpSummary> values;
+        std::string valuesProblem;
     };
     // The dump's tables the schema holds, with their rows (none when the server does not know
-    // the schema), with the dump's check made before the load and what the dump makes. Never
-    // raises.
+    // the schema), with the dump's check made before the load (the dump's values read as said
+    // above). Never raises.
     static LoadBaseline ReadBeforeLoad(const std::string& schema, const std::string& dumpFile, DumpWholeness dump);
 
     // What the look after a load found besides its state: set when it found a table of the

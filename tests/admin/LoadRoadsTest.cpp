@@ -155,6 +155,15 @@ TEST_F(LoadRoadsTest, ALoadIsJudgedByWhatTheSchemaHoldsOnEveryRoad)
                       return EqualsNoCase(g.table, table) && EqualsNoCase(g.grantee, "public");
                   }));
     }
+    // Both schemas as they were, for the tests after this one.
+    clients.Set("rislod", ClientRule::PassThrough());
+    writeFile(pdDump, pdText);
+    writeFile(ddDump, ddText);
+    form->dumpCommands().RISLoad("'" + pdDump + "'");
+    form->dumpCommands().RISLoad("'" + ddDump + "'");
+    EXPECT_EQ(tablesOf("pd_demo"), pdBefore);
+    EXPECT_EQ(tableOfIndex("dd_demo", "updtable_34_1"), "pdtable_34_1");
+    EXPECT_EQ(tableOfIndex("pd_demo", "updtable_113"), "pdtable_113");
     gCRIS->SetUseRIS(registered);
 }
 

@@ -88,6 +88,11 @@ TEST_F(UnreadableLooksTest, ALookThatCannotReadSaysNotKnown)
         for (const char* never : {"was not done", "but it is not whole", "demo is not whole", "could not be read again"})
             EXPECT_EQ(said.find(never), std::string::npos) << never << "\n" << said;
     }
+    // The user the script made goes again.
+    writeFile(script, "del_dbuser 'pd_unread'\r\n");
+    messages.Answer(MsgAnswer::Yes);
+    form->SCRstart_Click();
+    EXPECT_EQ(form->aktuellescrzeile->text().toStdString(), "Finished, see log file");
     gCRIS->SetUseRIS(registered);
 }
 
