@@ -63,6 +63,25 @@ std::optional<std::vector<std::string>> tablesOfSchema(const std::string& schema
     }
 }
 
+// What the schema defines, from one listing that comes whole or answers the schema's
+// unknown-schema error: nothing when the server does not know the schema.
+std::optional<SchemaDumpSummary> definitionsOfSchema(const std::string& schema)
+{
+    try {
+        return SchemaDumpSummary::FromListing(gCRIS->RISGetDefinitions(schema));
+    } catch (const AppError& e) {
+        if (e.description().find("RIS_E_UNKNOWN_SCHEMA") != std::string::npos)
+            return std::nullopt;
+        throw;
+    }
+}
+
+// A fault of the summary's comparison, said of the dump rather than of a backup.
+std::string ofTheDump(const std::string& fault)
+{
+    return ReplaceAll(fault, "the backup", "the dump");
+}
+
 // What a look found of one table: the table and the words.
 using TableFaults = std::vector<std::pair<std::string, std::string>>;
 
@@ -72,9 +91,9 @@ struct NotTold {
     std::string words;
 };
 
-// The tables whose counts cannot tell are unloaded (one run) and compared with the dump value
-// by value, as they stand: what differs goes to off; when they cannot be compared, they go to
-// notTold. Grants are left to the grant look.
+// The tables whose counts cannot tell are unloaded with their rows only (one run) and compared
+// with the dump value by value, as they stand: what differs goes to off; when they cannot be
+// compared, they go to notTold. Their definitions are compared from the listing.
 void compareValues(const SchemaDumpSummary* wanted, const std::string& wantedProblem, const std::string& schema,
                    const std::vector<std::string>& tables, bool beforeRead, TableFaults& off, NotTold& notTold)
 {
@@ -83,12 +102,11 @@ void compareValues(const SchemaDumpSummary* wanted, const std::string& wantedPro
             RaiseError("StandingState", "the dump's values could not be read: " + wantedProblem);
         WorkFiles work;
         const std::string unloaded = work.add(gCRIS->GetTempDir() + GetTempName());
-        gCRIS->RISUnload(unloaded, schema, tables, std::nullopt, "", 0, true, UnloadExtras::ViewsIndexesGrants);
+        gCRIS->RISUnload(unloaded, schema, tables, std::nullopt, "", 0, true, UnloadExtras::None);
         const SchemaDumpSummary now = SchemaDumpSummary::Read(unloaded);
         for (const std::string& table : tables)
-            for (const std::string& fault : wanted->TableDifferences(now, table))
-                if (fault.find("grant") == std::string::npos)
-                    off.emplace_back(table, table + " " + ReplaceAll(fault, "the backup", "the dump"));
+            for (const std::string& fault : wanted->RowDifferences(now, table))
+                off.emplace_back(table, table + " " + ofTheDump(fault));
     } catch (const AppError& e) {
         // A client's error comes in its frame of asterisks: its message is what the sentence needs.
         std::string why = RISErrorMessage(e.description());
@@ -217,7 +235,8 @@ StandingState::LoadBaseline StandingState::ReadBeforeLoad(const std::string& sch
     if (!before.dump.Whole())
         return before;
     // Only a table that holds as many rows as the dump already needs its values compared after
-    // the load: the dump is read for them before the load, as it is loaded.
+    // the load: the dump is read for them before the load, as it is loaded. Its definitions came
+    // with the whole-dump check.
     const bool countsMayNotTell =
         !before.read || std::any_of(before.dump.tables.begin(), before.dump.tables.end(), [&](const DumpTableCount& d) {
             return std::any_of(before.tables.begin(), before.tables.end(), [&](const DumpTableCount& b) {
@@ -240,8 +259,9 @@ ChangeLook StandingState::LoadLook(const std::string& dumpFile, const std::strin
     return [dumpFile, schema, before, findings](std::string& seen) {
         if (findings)
             *findings = LoadFindings();
-        const auto listed = tablesOfSchema(schema);
-        if (!listed) {
+        // One listing gives every table with its columns, and every index, view and grant.
+        const std::optional<SchemaDumpSummary> defined = definitionsOfSchema(schema);
+        if (!defined) {
             seen = "the RIS schema " + schema + " does not exist";
             return ChangeState::NotDone;
         }
@@ -251,10 +271,16 @@ ChangeLook StandingState::LoadLook(const std::string& dumpFile, const std::strin
                    " holds cannot be compared with it";
             return ChangeState::NotKnown;
         }
+        // What the dump makes besides rows, from the whole-dump check made before the load.
+        const SchemaDumpSummary made = SchemaDumpSummary::FromListing(Join(dump.definitions, "\n"));
         std::vector<std::string> there;
         for (const DumpTableCount& d : dump.tables)
-            if (ContainsNoCase(*listed, d.table))
+            if (defined->HasTable(d.table))
                 there.push_back(d.table);
+        if (there.empty() && !dump.tables.empty()) {
+            seen = "schema " + schema + " holds none of the dump's " + std::to_string(dump.tables.size()) + " tables";
+            return ChangeState::NotDone;
+        }
         const RowCounts counts = gCRIS->RISCountRows(schema, there);
         TableFaults off;                  // what stands otherwise than the dump has it
         std::vector<std::string> untold;  // tables whose count cannot tell the load's rows from older ones
@@ -264,7 +290,9 @@ ChangeLook StandingState::LoadLook(const std::string& dumpFile, const std::strin
             const auto now = counts.find(d.table);
             if (now == counts.end()) {
                 off.emplace_back(d.table, d.table + " is missing");
-            } else if (now->second != d.rows) {
+                continue;
+            }
+            if (now->second != d.rows) {
                 off.emplace_back(d.table, d.table + " holds " + rowsText(now->second) + " of the dump's " +
                                               std::to_string(d.rows));
             } else {
@@ -275,34 +303,22 @@ ChangeLook StandingState::LoadLook(const std::string& dumpFile, const std::strin
                 if (!before.read || (was != before.tables.end() && was->rows == d.rows))
                     untold.push_back(d.table);
             }
+            // Whatever its count: the table's columns, indexes and grants as the dump makes them.
+            for (const std::string& fault : made.MadeDifferences(*defined, d.table))
+                off.emplace_back(d.table, d.table + " " + ofTheDump(fault));
         }
-        if (there.empty() && !dump.tables.empty()) {
-            seen = "schema " + schema + " holds none of the dump's " + std::to_string(dump.tables.size()) + " tables";
-            return ChangeState::NotDone;
-        }
-        if (!dump.grants.empty()) {
-            const std::vector<ListedGrant> grants = gCRIS->RISGetGrants(schema);
-            for (const ListedGrant& g : dump.grants) {
-                if (!ContainsNoCase(there, g.table))
-                    continue;
-                const bool granted = std::any_of(grants.begin(), grants.end(), [&](const ListedGrant& l) {
-                    return EqualsNoCase(l.table, g.table) && EqualsNoCase(l.grantee, g.grantee);
-                });
-                if (!granted)
-                    off.emplace_back(g.table, g.table + " lacks its grant to " + g.grantee);
-            }
-        }
+        std::vector<std::string> views = made.ViewDifferences(*defined, SchemaDumpSummary::Extras::PassOver);
         NotTold notTold;
         if (!untold.empty())
             compareValues(before.values.get(), before.valuesProblem, schema, untold, before.read, off, notTold);
-        if (off.empty() && notTold.tables.empty()) {
+        if (off.empty() && views.empty() && notTold.tables.empty()) {
             seen = "schema " + schema + ": every table of the dump is there with its rows (" +
                    std::to_string(dump.tables.size()) + (dump.tables.size() == 1 ? " table, " : " tables, ") +
                    rowsText(rows) +
                    (untold.empty() ? std::string()
                                    : "; " + std::to_string(untold.size()) +
                                          " of them held as many rows before the load and were compared value by value") +
-                   (dump.grants.empty() ? ")" : ") and its grants");
+                   "), its columns, indexes and grants" + (made.HasViews() ? ", and the dump's views" : "");
             return ChangeState::Done;
         }
         std::vector<std::string> faulty, words;
@@ -311,8 +327,11 @@ ChangeLook StandingState::LoadLook(const std::string& dumpFile, const std::strin
                 faulty.push_back(table);
             words.push_back(text);
         }
+        words.insert(words.end(), views.begin(), views.end());
         if (!notTold.tables.empty()) {
-            faulty.insert(faulty.end(), notTold.tables.begin(), notTold.tables.end());
+            for (const std::string& table : notTold.tables)
+                if (!ContainsNoCase(faulty, table))
+                    faulty.push_back(table);
             words.push_back(notTold.words);
         }
         const size_t alike = dump.tables.size() - std::min(dump.tables.size(), faulty.size());
@@ -321,7 +340,7 @@ ChangeLook StandingState::LoadLook(const std::string& dumpFile, const std::strin
                                                  (alike == 1 ? " table of the dump is there with its rows"
                                                              : " tables of the dump are there with their rows"));
         if (findings)
-            findings->partial = !off.empty();
+            findings->partial = !off.empty() || !views.empty();
         return ChangeState::NotKnown;
     };
 }
@@ -360,6 +379,8 @@ std::string StandingState::DescribeLoad(const ChangeOutcome& load, const std::st
     case ChangeState::NotKnown:
         break;
     }
+    if (load.unread)
+        return load.Describe(what);
     if (!findings.partial)
         return "Whether " + what + " was done is not known: " + (seen.empty() ? "nothing could be read" : seen) +
                (failure.empty() ? "" : "; " + failure) + ".";

@@ -66,7 +66,8 @@ private:
         bool read = false;
         std::vector<DumpTableCount> tables; // the schema's tables with their rows
         // The dump's values, read before the load only when a table of the schema holds as
-        // many rows as the dump's (or the schema could not be read); else why not read.
+        // many rows as the dump's (or the schema could not be read); else why not read. What
+        // the dump makes besides rows comes with its whole-dump check.
         std::shared_ptr<const SchemaDumpSummary> values;
         std::string valuesProblem;
     };
@@ -76,20 +77,23 @@ private:
     static LoadBaseline ReadBeforeLoad(const std::string& schema, const std::string& dumpFile, DumpWholeness dump);
 
     // What the look after a load found besides its state: set when it found a table of the
-    // dump missing, short, without its grant or different in its values (else a NotKnown
-    // means it could not tell).
+    // dump missing, short, different in its columns, an index, a grant or its values, or a view
+    // of the dump missing or defined otherwise (else a NotKnown means it could not tell).
     struct LoadFindings {
         bool partial = false;
     };
     // The load of the dump into the schema, looked at after every call: NotDone when the
     // schema's listing answers that the server does not know it (asked directly, never read
-    // from the schema list), or the schema holds none of the dump's tables; else each table of
-    // the dump is counted by the server (one run) against the dump's rows, and the grants the
-    // dump gives are read (one run). A table with as many rows as the dump that held as many before the load is
-    // unloaded and compared with the dump value by value (one run): equal counts cannot tell
-    // old rows from new. Done when every table holds the dump's rows and grants; NotKnown
-    // otherwise, seen naming each table that is missing, short (with both counts), without its
-    // grant, different in its values, or that could not be told.
+    // from the schema list), or the schema holds none of the dump's tables. Else one listing
+    // of the schema's definitions (whole or raised) is compared with what the dump makes, for
+    // every table whatever its count: its columns, each index with its columns and uniqueness,
+    // each grant, and the dump's views; each table of the dump is counted by the server (one
+    // run) against the dump's rows. A table with as many rows as the dump that held as many
+    // before the load is unloaded with its rows (one run) and compared with the dump value by
+    // value: equal counts cannot tell old rows from new. Done when all of it is there; NotKnown
+    // otherwise, seen naming each table that is missing, short (with both counts), different
+    // in a column, index, grant or its values, each view missing or defined otherwise, or what
+    // could not be told. A read that fails raises (the outcome is then not read).
     static ChangeLook LoadLook(const std::string& dumpFile, const std::string& schema, const LoadBaseline& before,
                                LoadFindings* findings = nullptr);
     // The sentence for a load's outcome, worded from what stands, ending with one period:
@@ -97,5 +101,6 @@ private:
     //   "<What> was not done: <failure>. What stands: <seen>."
     //   "<What> is not whole: <seen>" [" (<failure>)"] "."                 (findings.partial)
     //   "Whether <what> was done is not known: <seen>" ["; <failure>"] "."  (the look could not tell)
+    //   as ChangeOutcome::Describe when the look could not read what stands (unread)
     static std::string DescribeLoad(const ChangeOutcome& load, const std::string& what, const LoadFindings& findings);
 };

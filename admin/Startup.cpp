@@ -2,6 +2,7 @@
 #include "admin/Startup.h"
 
 #include "admin/AdminGlobals.h"
+#include "dbaccess/DumpWriteLeftovers.h"
 #include "platform/Environment.h"
 #include "platform/AppError.h"
 #include "platform/BinaryFile.h"
@@ -104,6 +105,7 @@ void RemoveEndedRunsWorkFiles()
     RemoveOrphanedWorkFiles(gTempDir);
     if (!IsBlank(temp) && !EqualsNoCase(AddBackslash(temp), AddBackslash(gTempDir)))
         RemoveOrphanedWorkFiles(temp);
+    RemoveLeftDumpWriteParts();
 }
 
 StartupSettings ReadStartupSettings()

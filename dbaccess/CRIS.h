@@ -93,6 +93,9 @@ public:
     void RISClean(const std::string& schema);
     // The grants the schema's tables carry, read from a whole listing every time (never cached).
     std::vector<ListedGrant> RISGetGrants(const std::string& schema);
+    // What the schema defines, as one risunlod listing made whole (raised otherwise; never
+    // cached): every table with its columns, and every index, view and grant line.
+    std::string RISGetDefinitions(const std::string& schema);
     // The server's row count of each table (matched without regard to case), all asked in one
     // risbatch run. Raises unless every table's count came whole (ReadRowCounts). No tables, no run.
     RowCounts RISCountRows(const std::string& schema, const std::vector<std::string>& tables);

@@ -109,6 +109,16 @@ std::vector<ListedGrant> CRIS::RISGetGrants(const std::string& schema)
     });
 }
 
+std::string CRIS::RISGetDefinitions(const std::string& schema)
+{
+    return WithErrorSource("CRIS::RISGetDefinitions", [&] {
+        if (IsBlank(schema))
+            RaiseError("", "Schema name not defined");
+        CheckRISName("Schema", schema);
+        return RunRisunlodListing(schema, nullptr, true, true, true);
+    });
+}
+
 std::string CRIS::RunRisunlodListing(const std::string& schema, const std::string* table, bool withIndexes,
                                      bool withViews, bool withGrants)
 {

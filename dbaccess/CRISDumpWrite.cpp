@@ -4,6 +4,7 @@
 
 #include "dbaccess/DbBase.h"
 #include "dbaccess/DumpWholeCheck.h"
+#include "dbaccess/DumpWriteLeftovers.h"
 #include "dbaccess/DumpWriter.h"
 #include "dbaccess/SchemaStatements.h"
 #include "dbaccess/SqlLiteral.h"
@@ -11,6 +12,7 @@
 #include "platform/Clock.h"
 #include "platform/HostFiles.h"
 #include "platform/ReplacementFile.h"
+#include "platform/RunMark.h"
 #include "platform/TextUtil.h"
 #include "platform/WinPath.h"
 #include "services/FileOperation.h"
@@ -108,6 +110,8 @@ void CRIS::RISDumpCreate(const std::string& dumpFile, const std::string& schema,
 {
     bool fileOpened = false;
     std::string part;
+    // Taken out only once the part is gone or in the dump's place.
+    std::optional<RunMark> mark;
     try {
         const size_t slash = dumpFile.rfind('\\');
         const std::string dir = slash == std::string::npos ? std::string() : Trim(dumpFile.substr(0, slash + 1));
@@ -118,6 +122,11 @@ void CRIS::RISDumpCreate(const std::string& dumpFile, const std::string& schema,
         if (IsBlank(schema))
             RaiseError("", "Schema name not defined");
         CheckStatementName("Schema name", schema);
+        // The dump would take the place of the database while it is read (a link, another
+        // letter case or another path to one file included).
+        if (HostSameFile(dumpFile, accessDatabase))
+            RaiseError("", "The dump file '" + dumpFile + "' is the Access database '" + accessDatabase +
+                               "' it is written from: nothing was written, the database is as it was");
         // The dump is replaced through a link onto the file it names; a folder, a read-only or
         // locked dump or one that is not a file at all is refused before anything is written.
         if (HostFolderExists(dumpFile))
@@ -128,6 +137,20 @@ void CRIS::RISDumpCreate(const std::string& dumpFile, const std::string& schema,
         } catch (const AppError& e) {
             throw NamingDump(e, dumpFile);
         }
+        // The part file is written beside the dump (the file a link names) under a name of its
+        // own and put in its place by one rename, only when whole: a failure leaves the dump that
+        // was there as it was. The mark names the part before it exists, so that a writer killed
+        // meanwhile leaves it to the next start to remove; a second writer of this dump is
+        // refused by the first one's name.
+        const std::string& targetHost = target->target();
+        part = DumpWritePartName(targetHost);
+        const std::string what = "the writing of the dump '" + dumpFile + "' from '" + accessDatabase + "'";
+        mark.emplace(DumpWriteMarkObject(targetHost), RunMark::Fields{{"what", what}, {"part", part}});
+        if (!mark->held())
+            RaiseError("", Capitalised(what) + " was not started: " + RunMark::RunningText(mark->Holder()) +
+                               " is under way on that dump; nothing was changed");
+        if (!mark->Left().empty())
+            RemoveDumpWritePart(targetHost, RunMark::Field(mark->Left(), "part"));
 
         std::optional<Connection> conn;
         conn.emplace();
@@ -137,13 +160,6 @@ void CRIS::RISDumpCreate(const std::string& dumpFile, const std::string& schema,
         } release{conn};
         conn->Open("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + accessDatabase + ";", "", "", -1);
 
-        // Written beside the dump (the file a link names) under a name of its own and put in its
-        // place by one rename, only when whole: a failure leaves the dump that was there as it was.
-        const std::string& targetHost = target->target();
-        const std::string partDir = WinPathFromHost(targetHost.substr(0, targetHost.rfind('/') + 1));
-        do
-            part = partDir + GetTempName();
-        while (IsFileExists(part, 0));
         DumpWriter writer(part);
         fileOpened = true;
         writer.WriteDefaultSchemaLine(Trim(schema));

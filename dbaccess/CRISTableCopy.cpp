@@ -176,11 +176,14 @@ std::string CRIS::RISTableCopy(const std::string& sourceSchema, const std::vecto
             const std::string& name = indexNames.at(ToLower(i.name));
             const auto table = renames.find(ToLower(i.table));
             const std::string& on = table == renames.end() ? i.table : table->second;
-            bool found = false;
-            for (const ListedIndex& m : madeIndexes)
-                found = found || (EqualsNoCase(m.name, name) && EqualsNoCase(m.table, on));
-            if (!found)
+            const auto made = std::find_if(madeIndexes.begin(), madeIndexes.end(), [&](const ListedIndex& m) {
+                return EqualsNoCase(m.name, name) && EqualsNoCase(m.table, on);
+            });
+            if (made == madeIndexes.end())
                 missing.push_back("Index '" + name + "' of table '" + on + "' was not made in schema '" + target + "'");
+            else if (made->unique != i.unique || made->columns != i.columns)
+                missing.push_back("Index '" + name + "' of table '" + on + "' stands " + IndexShapeText(*made) +
+                                  " in schema '" + target + "', where the copy has it " + IndexShapeText(i));
         }
         const std::vector<std::string> madeViews = ListedViewNames(made);
         for (const std::string& view : copiedViews)

@@ -89,6 +89,7 @@ bool WholenessWalk::Take(std::string_view line, DumpLineKind kind)
         block_ = Block::Head;
         blockStart_ = line_;
         result_.tables.push_back({DumpFormat::TableOfCreateLine(line), 0});
+        result_.definitions.emplace_back(line);
         return true;
     case DumpLineKind::EndOfTable:
         return refuse("an end-of-table line stands outside a table block" + atLine(line_));
@@ -97,6 +98,7 @@ bool WholenessWalk::Take(std::string_view line, DumpLineKind kind)
         return true;
     case DumpLineKind::Other:
         takeGrant(line);
+        result_.definitions.emplace_back(line);
         return true;
     case DumpLineKind::BlockLine:
         return true;

@@ -19,6 +19,9 @@ struct DumpWholeness {
     std::string schema;                 // the schema name of the schema line
     std::vector<DumpTableCount> tables; // the table blocks in file order with their row counts
     std::vector<ListedGrant> grants;    // the grant lines outside the table blocks, in file order
+    // What the dump makes besides rows, as a listing would show it: its create-table lines and
+    // the lines outside the table blocks (index, view and grant lines), in file order.
+    std::vector<std::string> definitions;
     bool Whole() const { return problem.empty(); }
 };
 

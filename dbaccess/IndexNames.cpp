@@ -21,7 +21,19 @@ bool ParseIndexLine(const std::string& line, ListedIndex& index)
     const size_t tableEnd = lower.find_first_of(" (", on + 4);
     index.name = Trim(line.substr(at, on - at));
     index.table = Trim(line.substr(on + 4, tableEnd == std::string::npos ? std::string::npos : tableEnd - on - 4));
+    index.unique = at == 20;
+    const size_t open = lower.find('(', on), close = lower.rfind(')');
+    std::vector<std::string> columns;
+    if (open != std::string::npos && close != std::string::npos && close > open)
+        for (const std::string& c : Split(lower.substr(open + 1, close - open - 1), ","))
+            columns.push_back(Trim(c));
+    index.columns = Join(columns, ", ");
     return !index.name.empty() && !index.table.empty();
+}
+
+std::string IndexShapeText(const ListedIndex& index)
+{
+    return (index.unique ? "unique on (" : "on (") + index.columns + ")";
 }
 
 std::vector<ListedIndex> ListedIndexes(const std::string& text)

@@ -7,11 +7,16 @@
 #include <string>
 #include <vector>
 
-// One "create [unique] index <name> on <table> (" line of a dump or listing.
+// One "create [unique] index <name> on <table> (<columns>)" line of a dump or listing.
 struct ListedIndex {
     std::string name;
     std::string table;
+    bool unique = false;
+    std::string columns; // lower case, ", " between them
 };
+
+// "unique on (a, b)" or "on (a)": what an index is made of, for a message.
+std::string IndexShapeText(const ListedIndex& index);
 
 // The index lines of a listing or dump text, in their order.
 std::vector<ListedIndex> ListedIndexes(const std::string& text);

@@ -2,6 +2,7 @@
 #include "dbaccess/SchemaDumpSummary.h"
 
 #include "dbaccess/DumpReader.h"
+#include "dbaccess/DumpFormat.h"
 #include "dbaccess/DumpRowHash.h"
 #include "platform/TextUtil.h"
 
@@ -46,6 +47,80 @@ std::string grantName(const std::string& words)
 {
     const size_t to = words.rfind(" to ");
     return to == std::string::npos ? words : "grant" + words.substr(to);
+}
+
+// An index by its normalised line: its name, whether it is unique, and its columns ("a, b").
+struct IndexShape {
+    std::string name;
+    bool unique = false;
+    std::string columns;
+};
+
+IndexShape indexShape(const std::string& words)
+{
+    IndexShape shape;
+    shape.name = indexName(words);
+    shape.unique = words.rfind("create unique ", 0) == 0;
+    const size_t open = words.find('('), close = words.rfind(')');
+    if (open != std::string::npos && close != std::string::npos && close > open) {
+        std::vector<std::string> columns;
+        for (const std::string& c : Split(words.substr(open + 1, close - open - 1), ","))
+            columns.push_back(TrimWhite(c));
+        shape.columns = Join(columns, ", ");
+    }
+    return shape;
+}
+
+std::string shapeText(const IndexShape& shape)
+{
+    return (shape.unique ? "unique on (" : "on (") + shape.columns + ")";
+}
+
+// The columns a found table lacks, has more, or has otherwise, by position.
+void compareColumns(const std::vector<std::string>& want, const std::vector<std::string>& have,
+                    std::vector<std::string>& faults)
+{
+    for (size_t i = 0; i < std::max(want.size(), have.size()); ++i) {
+        if (i >= have.size())
+            faults.push_back("lacks column " + want[i]);
+        else if (i >= want.size())
+            faults.push_back("has column " + have[i] + " the backup lacks");
+        else if (want[i] != have[i])
+            faults.push_back("column " + have[i] + ", not " + want[i]);
+    }
+}
+
+// The indexes of one table compared by name: one the found table lacks (naming the table whose
+// index holds that name now, from elsewhere: index name -> table), one it has with other
+// columns or uniqueness, and, when extras count, one only it has.
+void compareIndexes(const std::set<std::string>& want, const std::set<std::string>& have,
+                    const std::map<std::string, std::string>& elsewhere, bool extrasCount,
+                    std::vector<std::string>& faults)
+{
+    std::map<std::string, IndexShape> found;
+    for (const std::string& line : have) {
+        IndexShape shape = indexShape(line);
+        found.emplace(shape.name, std::move(shape));
+    }
+    std::set<std::string> wanted;
+    for (const std::string& line : want) {
+        const IndexShape shape = indexShape(line);
+        wanted.insert(shape.name);
+        const auto it = found.find(shape.name);
+        if (it == found.end()) {
+            const auto other = elsewhere.find(shape.name);
+            faults.push_back("lacks index " + shape.name +
+                             (other == elsewhere.end() ? std::string()
+                                                       : " (the name is an index's on " + other->second + ")"));
+        } else if (it->second.unique != shape.unique || it->second.columns != shape.columns) {
+            faults.push_back("has index " + shape.name + " " + shapeText(it->second) + " where the backup has it " +
+                             shapeText(shape));
+        }
+    }
+    if (extrasCount)
+        for (const auto& [name, shape] : found)
+            if (!wanted.count(name))
+                faults.push_back("has index " + name + " the backup lacks");
 }
 
 std::string viewName(const std::string& words)
@@ -116,24 +191,47 @@ void SchemaDumpSummary::Add(const DumpItem& item)
         break;
     case DumpItemKind::IndexLine:
     case DumpItemKind::GrantLine:
-    case DumpItemKind::OtherLine: {
-        const std::string words = normalisedWords(item.line);
-        if (words.rfind("create view ", 0) == 0) {
-            views_[viewName(words)] = words;
-            viewLines_[viewName(words)] = TrimWhite(item.line);
-            break;
-        }
-        const bool index = isIndexLine(words);
-        if (!index && words.rfind("grant ", 0) != 0)
-            break;
-        const std::string table = tableAfterOn(words);
-        if (!table.empty())
-            (index ? indexes_ : grants_)[table].insert(words);
+    case DumpItemKind::OtherLine:
+        addDefinition(item.line);
         break;
-    }
     default:
         break;
     }
+}
+
+void SchemaDumpSummary::addDefinition(const std::string& line)
+{
+    const std::string words = normalisedWords(line);
+    if (words.rfind("create view ", 0) == 0) {
+        views_[viewName(words)] = words;
+        viewLines_[viewName(words)] = TrimWhite(line);
+        return;
+    }
+    const bool index = isIndexLine(words);
+    if (!index && words.rfind("grant ", 0) != 0)
+        return;
+    const std::string table = tableAfterOn(words);
+    if (!table.empty())
+        (index ? indexes_ : grants_)[table].insert(words);
+}
+
+SchemaDumpSummary SchemaDumpSummary::FromListing(const std::string& listing)
+{
+    SchemaDumpSummary summary;
+    for (const std::string& raw : Split(ReplaceAll(listing, "\r", ""), "\n")) {
+        std::string table;
+        std::vector<DumpColumn> columns;
+        if (!DumpFormat::ParseCreateTableLine(raw, table, columns)) {
+            summary.addDefinition(raw);
+            continue;
+        }
+        DumpItem item;
+        item.kind = DumpItemKind::CreateTable;
+        item.table = table;
+        item.columns = std::move(columns);
+        summary.Add(item);
+    }
+    return summary;
 }
 
 std::vector<std::string> SchemaDumpSummary::TableDifferences(const SchemaDumpSummary& found,
@@ -146,15 +244,34 @@ std::vector<std::string> SchemaDumpSummary::TableDifferences(const SchemaDumpSum
     if (!want)
         return {"is not in the backup"};
     std::vector<std::string> faults;
-    const size_t columns = std::max(want->columns.size(), have->columns.size());
-    for (size_t i = 0; i < columns; ++i) {
-        if (i >= have->columns.size())
-            faults.push_back("lacks column " + want->columns[i]);
-        else if (i >= want->columns.size())
-            faults.push_back("has column " + have->columns[i] + " the backup lacks");
-        else if (want->columns[i] != have->columns[i])
-            faults.push_back("column " + have->columns[i] + ", not " + want->columns[i]);
-    }
+    compareColumns(want->columns, have->columns, faults);
+    for (std::string& fault : RowDifferences(found, table))
+        faults.push_back(std::move(fault));
+    const std::string key = ToLower(table);
+    auto lines = [key](const std::map<std::string, std::set<std::string>>& of) {
+        const auto it = of.find(key);
+        return it == of.end() ? std::set<std::string>() : it->second;
+    };
+    // The lines of one kind the found table lacks, then those only it has.
+    compareIndexes(lines(indexes_), lines(found.indexes_), found.indexTables(), true, faults);
+    const std::set<std::string> wantGrants = lines(grants_), haveGrants = lines(found.grants_);
+    for (const std::string& l : wantGrants)
+        if (!haveGrants.count(l))
+            faults.push_back("lacks " + grantName(l));
+    for (const std::string& l : haveGrants)
+        if (!wantGrants.count(l))
+            faults.push_back("has " + grantName(l) + " the backup lacks");
+    return faults;
+}
+
+std::vector<std::string> SchemaDumpSummary::RowDifferences(const SchemaDumpSummary& found,
+                                                           const std::string& table) const
+{
+    const Table* want = find(table);
+    const Table* have = found.find(table);
+    if (!want || !have)
+        return {};
+    std::vector<std::string> faults;
     if (have->rowHashes.size() != want->rowHashes.size())
         faults.push_back("holds " + std::to_string(have->rowHashes.size()) + " of " +
                          std::to_string(want->rowHashes.size()) + " rows");
@@ -162,27 +279,46 @@ std::vector<std::string> SchemaDumpSummary::TableDifferences(const SchemaDumpSum
     // Rows of the found table that no row of the backup matches: lost rows show in the count.
     if (const size_t differing = UnmatchedRowHashes(b, a))
         faults.push_back(rowsText(differing) + (differing == 1 ? " differs" : " differ") + " in its values");
-    const std::string key = ToLower(table);
-    auto lines = [key](const std::map<std::string, std::set<std::string>>& of) {
-        const auto it = of.find(key);
-        return it == of.end() ? std::set<std::string>() : it->second;
-    };
-    // The lines of one kind the found table lacks, then those only it has.
-    auto compare = [&](const std::set<std::string>& want, const std::set<std::string>& have,
-                       std::string (*name)(const std::string&)) {
-        for (const std::string& l : want)
-            if (!have.count(l))
-                faults.push_back("lacks " + name(l));
-        for (const std::string& l : have)
-            if (!want.count(l))
-                faults.push_back("has " + name(l) + " the backup lacks");
-    };
-    compare(lines(indexes_), lines(found.indexes_), [](const std::string& i) { return "index " + indexName(i); });
-    compare(lines(grants_), lines(found.grants_), grantName);
     return faults;
 }
 
-std::vector<std::string> SchemaDumpSummary::ViewDifferences(const SchemaDumpSummary& found) const
+std::map<std::string, std::string> SchemaDumpSummary::indexTables() const
+{
+    std::map<std::string, std::string> tables;
+    for (const auto& [table, lines] : indexes_)
+        for (const std::string& line : lines)
+            tables[indexName(line)] = table;
+    return tables;
+}
+
+std::vector<std::string> SchemaDumpSummary::MadeDifferences(const SchemaDumpSummary& found,
+                                                            const std::string& table) const
+{
+    const Table* want = find(table);
+    if (!want)
+        return {};
+    const Table* have = found.find(table);
+    if (!have)
+        return {"missing"};
+    std::vector<std::string> faults;
+    compareColumns(want->columns, have->columns, faults);
+    const std::string key = ToLower(table);
+    auto lines = [&key](const std::map<std::string, std::set<std::string>>& of) {
+        const auto it = of.find(key);
+        return it == of.end() ? std::set<std::string>() : it->second;
+    };
+    compareIndexes(lines(indexes_), lines(found.indexes_), found.indexTables(), false, faults);
+    // A grant by its grantee: the server lists each grant with the privileges it keeps.
+    std::set<std::string> granted;
+    for (const std::string& line : lines(found.grants_))
+        granted.insert(grantName(line));
+    for (const std::string& line : lines(grants_))
+        if (!granted.count(grantName(line)))
+            faults.push_back("lacks " + grantName(line));
+    return faults;
+}
+
+std::vector<std::string> SchemaDumpSummary::ViewDifferences(const SchemaDumpSummary& found, Extras extras) const
 {
     std::vector<std::string> faults;
     for (const auto& [name, definition] : views_) {
@@ -192,9 +328,10 @@ std::vector<std::string> SchemaDumpSummary::ViewDifferences(const SchemaDumpSumm
         else if (have->second != definition)
             faults.push_back("view " + name + " is defined otherwise");
     }
-    for (const auto& [name, definition] : found.views_)
-        if (!views_.count(name))
-            faults.push_back("view " + name + " is not in the backup");
+    if (extras == Extras::Count)
+        for (const auto& [name, definition] : found.views_)
+            if (!views_.count(name))
+                faults.push_back("view " + name + " is not in the backup");
     return faults;
 }
 

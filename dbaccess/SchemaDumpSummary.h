@@ -1,6 +1,7 @@
 // What a schema dump holds, table by table: column definitions, rows (each row's values as a
 // hash), index and grant lines, and the schema's views. The column length change compares the
-// reloaded (or restored) tables with the backup dump by it.
+// reloaded (or restored) tables with the backup dump by it; the look after a load compares a
+// schema's definitions (a risunlod listing) with the loaded dump's.
 #pragma once
 
 #include <cstdint>
@@ -15,6 +16,9 @@ class SchemaDumpSummary {
 public:
     // Reads the dump (Windows path) through once; raises the reader's errors.
     static SchemaDumpSummary Read(const std::string& dumpFile);
+    // The definitions of a risunlod listing (create table, index, view and grant lines, as a
+    // listing made whole holds them): its tables hold no rows.
+    static SchemaDumpSummary FromListing(const std::string& listing);
 
     // Takes one item of a dump read in order (so a reader that streams the dump for another
     // purpose gathers the summary on the way).
@@ -33,9 +37,20 @@ public:
     // its values", "lacks index u1", "has index i9 the backup lacks", "lacks grant to PUBLIC",
     // ...); empty when the table is alike in both.
     std::vector<std::string> TableDifferences(const SchemaDumpSummary& found, const std::string& table) const;
+    // How the found table's rows differ from this one's: "holds 1 of 3 rows", "1 row differs in
+    // its values"; empty when alike (also when either lacks the table).
+    std::vector<std::string> RowDifferences(const SchemaDumpSummary& found, const std::string& table) const;
+    // What this dump makes of the table that the found one lacks or has otherwise, rows aside:
+    // its columns (the found table's whole column list must be this one's), each index by its
+    // name with its columns and uniqueness ("lacks index u1", "lacks index u1 (the name is an
+    // index's on t9)", "has index u1 on (b) where the backup has it unique on (a)"), and each
+    // grant by its grantee ("lacks grant to public"). Indexes and grants only the found one has
+    // are passed over: the dump does not make them. {"missing"} when the found one lacks the table.
+    std::vector<std::string> MadeDifferences(const SchemaDumpSummary& found, const std::string& table) const;
     // The views of this dump that the found one lacks or defines otherwise, and the views only
-    // the found one has.
-    std::vector<std::string> ViewDifferences(const SchemaDumpSummary& found) const;
+    // the found one has (unless extras are passed over: the views a dump makes).
+    enum class Extras { Count, PassOver };
+    std::vector<std::string> ViewDifferences(const SchemaDumpSummary& found, Extras extras = Extras::Count) const;
     // The names (lower case) of this dump's views that the found one lacks.
     std::vector<std::string> ViewsMissingIn(const SchemaDumpSummary& found) const;
     // Whether the found dump defines the view as this one does.
@@ -54,6 +69,10 @@ public:
                                                const std::vector<std::string>& tables) const;
 
 private:
+    void addDefinition(const std::string& line);
+    // Every index name of the dump (lower case) with its table.
+    std::map<std::string, std::string> indexTables() const;
+
     struct Table {
         std::string name;                 // as the dump names it
         std::vector<std::string> columns; // "name type", lower case, blanks taken out of the type

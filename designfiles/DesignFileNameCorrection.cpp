@@ -513,10 +513,8 @@ bool DesignFileNameCorrection::correctRow(Node& n, Recordset& rows, bool several
         },
         [&](std::string& seen) {
             namesAfter = rowNames(n, readFailure);
-            if (!readFailure.empty()) {
-                seen = "the row could not be read again (" + readFailure + ")";
-                return ChangeState::NotKnown;
-            }
+            if (!readFailure.empty())
+                CouldNotRead(readFailure);
             seen = (namesAfter.size() == 1 ? "the row names " : "the rows name ") + quotedList(namesAfter);
             return judgeRows(n, namesAfter);
         },

@@ -118,8 +118,7 @@ ChangeState CopyJournal::rowState(const Entry& e, std::string& seen) const
     Recordset rs = ris_.GetData(e.params, e.schema, "SELECT * FROM " + e.name + " WHERE " + e.key + ";", failure);
     if (!failure.empty()) {
         closeIfOpen(rs);
-        seen = failure;
-        return ChangeState::NotKnown;
+        CouldNotRead(failure);
     }
     if (rs.State() != adStateOpen) {
         seen = "no row of " + e.key + " in " + e.name;
@@ -262,8 +261,7 @@ ChangeState CopyJournal::LoadState(const std::string& table, uint64_t rows, std:
     case 1:
         break;
     default:
-        seen = "the rows of " + table + " in " + schema + " could not be counted: " + failure;
-        return ChangeState::NotKnown;
+        CouldNotRead("the rows of " + table + " in " + schema + " could not be counted: " + failure);
     }
     seen = table + " stands in " + schema + " with " + std::to_string(count) + " of " + std::to_string(rows) +
            " rows";
@@ -357,8 +355,7 @@ std::string CopyJournal::takeOut(const Entry& e) const
                                         case 1:
                                             return ChangeState::NotDone;
                                         default:
-                                            seen = failure;
-                                            return ChangeState::NotKnown;
+                                            CouldNotRead(failure);
                                         }
                                     }));
     }

@@ -88,9 +88,9 @@ public:
     // in the copy log.
     int TableStands(const std::string& table, std::string& failure) const;
     // What stands of a load of table that should have brought rows rows: Done when it stands
-    // with them all, NotDone when it is not there, NotKnown when short or unreadable. The count
-    // tells only because the table did not stand before the load: the copy loads no table that
-    // stands, and does not load again one it made itself.
+    // with them all, NotDone when it is not there, NotKnown when short; raises (CouldNotRead)
+    // when it cannot be counted. The count tells only because the table did not stand before the
+    // load: the copy loads no table that stands, and does not load again one it made itself.
     ChangeState LoadState(const std::string& table, uint64_t rows, std::string& seen) const;
 
 private:
@@ -110,7 +110,8 @@ private:
     void record(Kind kind, const std::string& schema, const std::string& name);
     bool made(Kind kind, const std::string& schema, const std::string& name) const;
     // Whether the row the entry inserted stands: Done when a row of its key equals it, NotDone
-    // when none does (seen names another row of that key), NotKnown when it cannot be read.
+    // when none does (seen names another row of that key); raises (CouldNotRead) when it cannot
+    // be read.
     ChangeState rowState(const Entry& e, std::string& seen) const;
     int tableStands(const std::string& params, const std::string& schema, const std::string& table,
                     std::string& failure) const;

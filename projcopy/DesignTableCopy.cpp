@@ -227,8 +227,7 @@ std::string DesignTableCopy::copyTable(const std::string& oldParams, const std::
         [&](std::string& seen) {
             if (look)
                 return look(table, rows, seen);
-            seen = "the target was not looked at";
-            return ChangeState::NotKnown;
+            CouldNotRead("the target was not looked at");
         },
         LookAfter::EveryCall);
     // A refusal rislod named stands: a count that looks right does not overrule it.

@@ -58,10 +58,8 @@ ChangeState copiedFiles(const std::string& mask, const std::string& destination,
         else
             missing.push_back(GetFileName(source));
     }
-    if (sources.empty()) {
-        seen = "no file of '" + mask + "' to compare with";
-        return ChangeState::NotKnown;
-    }
+    if (sources.empty())
+        CouldNotRead("no file of '" + mask + "' is there to compare with");
     seen = std::to_string(there.size()) + " of " + std::to_string(sources.size()) + " files stand in '" + destination +
            "'" + (missing.empty() ? std::string() : ", missing: " + Join(missing, ", "));
     if (missing.empty())

@@ -17,9 +17,21 @@ std::string Failure(const std::exception& e)
 
 } // namespace
 
+void CouldNotRead(const std::string& why)
+{
+    throw AppError(1, "", why);
+}
+
 std::string ChangeOutcome::Describe(const std::string& what) const
 {
     const std::string failure = WithoutEndingPeriods(this->failure);
+    if (state == ChangeState::NotKnown && unread) {
+        const std::string notRead = "what stands could not be read (" + WithoutEndingPeriods(seen) + ")";
+        if (!CallFailed())
+            return Capitalised(what) + " ended without an error, but whether it was done is not known: " + notRead +
+                   ".";
+        return "Whether " + what + " was done is not known: " + failure + "; " + notRead + ".";
+    }
     if (!CallFailed() && state != ChangeState::Done)
         return Capitalised(what) + " ended without an error, but " +
                (state == ChangeState::NotDone ? "nothing of it stands" : "it is not whole") +
@@ -54,7 +66,10 @@ ChangeOutcome ChangeAndLook(const std::function<std::string()>& change, const Ch
         outcome.state = look(outcome.seen);
     } catch (const std::exception& e) {
         outcome.state = ChangeState::NotKnown;
-        outcome.seen = "it could not be read again (" + Failure(e) + ")";
+        outcome.unread = true;
+        outcome.seen = Failure(e);
+        if (outcome.seen.empty())
+            outcome.seen = "the read failed without a message";
     }
     return outcome;
 }

@@ -1,5 +1,5 @@
 // Every road that loads a dump, with a load client that ends well having done part of its work
-// or names its refusal: what the program says must match the rows and grants that stand.
+// or names its refusal: what the program says must match the rows, indexes and grants that stand.
 #include "Form1Fixture.h"
 
 #include "admin/PipingModelRestore.h"
@@ -18,6 +18,25 @@ namespace {
 using LoadRoadsTest = Form1Fixture;
 
 enum class Road { AllDumps, ProjectDumps, ChosenFile, Script, PipingRestore };
+
+// The dump as a hand edit leaves it: each row of the table's block twice (two dumps merged).
+std::string withRowsTwice(const std::string& dump, const std::string& table)
+{
+    const size_t create = dump.find("create table " + table + " ");
+    const size_t first = dump.find("\r\n", dump.find("***variable***", create)) + 2;
+    const size_t end = dump.find("***RIS*** End of Table", first);
+    return dump.substr(0, end) + dump.substr(first, end - first) + dump.substr(end);
+}
+
+// The table whose index has the name, empty when no index has it.
+std::string tableOfIndex(const std::string& schema, const std::string& index)
+{
+    DbServer server(StandInRoot());
+    RisSession session(server);
+    const auto rows = session.Database(schema).QueryRows(
+        "SELECT tbl_name FROM sqlite_master WHERE type = 'index' AND name = ?1", {index});
+    return rows.empty() ? std::string() : rows.front()[0].value_or("");
+}
 
 TEST_F(LoadRoadsTest, ALoadIsJudgedByWhatTheSchemaHoldsOnEveryRoad)
 {
@@ -40,7 +59,13 @@ TEST_F(LoadRoadsTest, ALoadIsJudgedByWhatTheSchemaHoldsOnEveryRoad)
         size_t rows;        // of pdtable_113 (pdtable_34_1 for the restore) afterwards
         bool granted;
         ClientRule risunlod = ClientRule::PassThrough();
+        bool rowsTwice = false;   // the dump holds the table's rows twice
+        std::string indexOn = ""; // the table its unique index stands on afterwards: "" its own, "-" none
     };
+    const std::string twice113 = "pdtable_113 lacks index updtable_113";
+    // A table the dump does not make, so that the load does not take the name back with it.
+    const std::string take113 = "drop index updtable_113;create table pdtable_999 (model_index_no int);"
+                                "create index updtable_113 on pdtable_999 (model_index_no)";
     const std::vector<Case> cases = {
         {Road::AllDumps, leave113, short113, "pdtable_113 holds 1 row of the dump's 3", true, 1, true},
         {Road::ProjectDumps, leave113, short113, "pdtable_113 holds 1 row of the dump's 3", true, 1, true},
@@ -51,7 +76,7 @@ TEST_F(LoadRoadsTest, ALoadIsJudgedByWhatTheSchemaHoldsOnEveryRoad)
          "system_unique_no <> 200", "pdtable_34_1 holds 1 row of the dump's 3", true, 1, true},
         {Road::ProjectDumps, ClientRule::DropLines("'P1002'"), "", "pdtable_113 holds 2 rows of the dump's 3", true, 2,
          true},
-        {Road::AllDumps, ClientRule::DropLines("update on pdtable_113 to"), "", "pdtable_113 lacks its grant to PUBLIC",
+        {Road::AllDumps, ClientRule::DropLines("update on pdtable_113 to"), "", "pdtable_113 lacks grant to public",
          true, 3, false},
         // Counts alike before and after: the values tell, the refusal stands, or it is not known.
         {Road::AllDumps, leave113, "update pdtable_113 set model_description = 'x' where model_index_no = 2",
@@ -64,6 +89,28 @@ TEST_F(LoadRoadsTest, ALoadIsJudgedByWhatTheSchemaHoldsOnEveryRoad)
          "RIS_E_NO_PRIVILEGE", true, 3, true, ClientRule::RefuseStatement("pdtable_113", "RIS_E_NO_PRIVILEGE")},
         {Road::ChosenFile, ClientRule::PassThrough(), "", kReadyMessage, false, 3, true},
         {Road::Script, ClientRule::PassThrough(), short113, "into pd_demo was done.", false, 3, true},
+        // The client refuses the dump's index and ends with 1: whatever the counts, every table's
+        // indexes are compared, and the road ends with the failure.
+        {Road::ChosenFile, ClientRule::PassThrough(), "", twice113, true, 6, true, ClientRule::PassThrough(), true,
+         "-"},
+        {Road::ProjectDumps, ClientRule::PassThrough(), "", twice113, true, 6, true, ClientRule::PassThrough(), true,
+         "-"},
+        {Road::Script, ClientRule::PassThrough(), short113, "is not whole: schema pd_demo: " + twice113, true, 6, true,
+         ClientRule::PassThrough(), true, "-"},
+        {Road::PipingRestore, ClientRule::PassThrough(), "", "pdtable_34_1 lacks index updtable_34_1", true, 6, true,
+         ClientRule::PassThrough(), true, "-"},
+        // The index's name went to another table's index since the dump was written.
+        {Road::AllDumps, ClientRule::PassThrough(), take113,
+         twice113 + " (the name is an index's on pdtable_999); the other 8 tables", true, 3, true,
+         ClientRule::PassThrough(), false, "pdtable_999"},
+        {Road::PipingRestore, ClientRule::PassThrough(),
+         "drop index updtable_34_1;create index updtable_34_1 on pdtable_34_2 (system_unique_no)",
+         "pdtable_34_1 lacks index updtable_34_1 (the name is an index's on pdtable_34_2)", true, 3, true,
+         ClientRule::PassThrough(), false, "pdtable_34_2"},
+        // A client that ends well with the index on other columns: said as such.
+        {Road::Script, ClientRule::EditLines("pdtable_113 (model_index_no)", "pdtable_113 (model_no)"), "",
+         "pdtable_113 has index updtable_113 unique on (model_no) where the dump has it unique on (model_index_no)",
+         true, 3, true},
     };
     writeFile(dumpDir + "\\load.scr", "risload '" + pdDump + "'\r\n");
     form->scriptfile->setText(QString::fromStdString(dumpDir + "\\load.scr"));
@@ -76,8 +123,11 @@ TEST_F(LoadRoadsTest, ALoadIsJudgedByWhatTheSchemaHoldsOnEveryRoad)
         writeFile(ddDump, ddText);
         form->dumpCommands().RISLoad("'" + (design ? ddDump : pdDump) + "'");
         EXPECT_EQ(tablesOf(schema), design ? ddBefore : pdBefore);
-        if (!c.before.empty())
-            execute(schema, c.before);
+        for (const std::string& statement : Split(c.before, ";"))
+            if (!statement.empty())
+                execute(schema, statement);
+        if (c.rowsTwice)
+            writeFile(design ? ddDump : pdDump, withRowsTwice(design ? ddText : pdText, table));
         clients.Set("rislod", c.rislod);
         clients.Set("risunlod", c.risunlod);
         std::string said;
@@ -98,10 +148,22 @@ TEST_F(LoadRoadsTest, ALoadIsJudgedByWhatTheSchemaHoldsOnEveryRoad)
         EXPECT_NE(said.find(c.said), std::string::npos) << said;
         EXPECT_EQ(said.find(kReadyMessage) != std::string::npos, !c.failed && c.road != Road::Script) << said;
         EXPECT_EQ(tablesOf(schema).at(table).size(), c.rows);
+        EXPECT_EQ(tableOfIndex(schema, "u" + table), c.indexOn.empty() ? table : c.indexOn == "-" ? "" : c.indexOn);
+        if (c.indexOn == "pdtable_999")
+            execute(schema, "drop table pdtable_999");
         EXPECT_EQ(c.granted, std::ranges::any_of(gCRIS->RISGetGrants(schema), [&](const ListedGrant& g) {
                       return EqualsNoCase(g.table, table) && EqualsNoCase(g.grantee, "public");
                   }));
     }
+    // Both schemas as they were, for the tests after this one.
+    clients.Set("rislod", ClientRule::PassThrough());
+    writeFile(pdDump, pdText);
+    writeFile(ddDump, ddText);
+    form->dumpCommands().RISLoad("'" + pdDump + "'");
+    form->dumpCommands().RISLoad("'" + ddDump + "'");
+    EXPECT_EQ(tablesOf("pd_demo"), pdBefore);
+    EXPECT_EQ(tableOfIndex("dd_demo", "updtable_34_1"), "pdtable_34_1");
+    EXPECT_EQ(tableOfIndex("pd_demo", "updtable_113"), "pdtable_113");
     gCRIS->SetUseRIS(registered);
 }
 

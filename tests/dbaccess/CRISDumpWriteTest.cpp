@@ -3,7 +3,10 @@
 #include "dbaccess/CRIS.h"
 
 #include "dbaccess/DumpTestFiles.h"
+#include "dbaccess/DumpWriteLeftovers.h"
 #include "platform/AppError.h"
+#include "platform/HostFiles.h"
+#include "platform/RunMark.h"
 #include "platform/ado/AccessConnection.h"
 #include "platform/ado/Connection.h"
 #include "support/TestEnvironment.h"
@@ -11,7 +14,10 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <filesystem>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace dumptest;
 
@@ -183,4 +189,86 @@ TEST_F(CRISDumpWriteTest, ALinkedDumpIsWrittenThroughAndAFolderInItsPlaceIsNamed
     EXPECT_EQ(e.number(), 58);
     EXPECT_EQ(e.description(), "File already exists '" + dump_ + "'");
     EXPECT_TRUE(fs::is_directory(dump));
+}
+
+// The writer never writes over the database it reads, by any of its names; a second writer of
+// one dump is refused by the first one's name; a writer killed while it writes its part leaves
+// the part named in its mark, and the next start (or the next writer of that dump) removes it.
+TEST_F(CRISDumpWriteTest, TheDatabaseStaysAndNoPartOfAKilledWriterOutlivesTheNextStart)
+{
+    namespace fs = std::filesystem;
+    testsupport::ScopedStandInRoot root; // the marks
+    const std::string database = ReadHostFile(HostPath(mdb_));
+    const std::string link = Win(dir_.host()) + "\\link.mdb";
+    fs::create_symlink(HostPath(mdb_), HostPath(link));
+    const std::string refusedOwn = "is the Access database '" + mdb_ + "' it is written from: nothing was written";
+    enum class Then { Nothing, HoldMark, KillAtPartWrite };
+    struct Case {
+        const char* name;
+        std::string dump;  // the dump path given
+        Then then;
+        std::string said;  // in the error; empty: none raised
+        bool partAfterRun; // a part file stands beside the dump after the run
+        bool nextStart = true; // the next start cleans up, else the next writer of the dump
+    };
+    const std::vector<Case> cases = {
+        {"the database itself", mdb_, Then::Nothing, refusedOwn, false},
+        {"the database in other letter case", ToUpper(mdb_.substr(0, mdb_.size() - 4)) + ".MDB", Then::Nothing,
+         refusedOwn, false},
+        {"a link to the database", link, Then::Nothing, refusedOwn, false},
+        {"a dump another writer writes", dump_, Then::HoldMark,
+         "was not started: the writing of the dump '" + dump_ + "' from 'elsewhere.mdb' (process", false},
+        {"killed while it writes the part", dump_, Then::KillAtPartWrite, "", true},
+        {"killed, then written again", dump_, Then::KillAtPartWrite, "", true, false},
+        {"written", dump_, Then::Nothing, "", false},
+    };
+    auto parts = [&] {
+        size_t n = 0;
+        for (const auto& entry : fs::directory_iterator(dir_.host()))
+            n += entry.path().extension() == ".part" ? 1 : 0;
+        return n;
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        WriteHostFile(HostPath(dump_), "the old dump");
+        std::string said;
+        if (c.then == Then::KillAtPartWrite) {
+            const pid_t child = ::fork();
+            if (child == 0) {
+                SetHostFileFault([](const std::string& op, const std::string& host) {
+                    if (op == "write" && host.size() > 5 && host.compare(host.size() - 5, 5, ".part") == 0)
+                        ::raise(SIGKILL);
+                    return 0;
+                });
+                cris_.RISDumpCreate(c.dump, "s", mdb_, {"pipes"}, std::nullopt, true);
+                ::_exit(0);
+            }
+            int status = 0;
+            ::waitpid(child, &status, 0);
+            ASSERT_TRUE(WIFSIGNALED(status));
+        } else {
+            std::optional<RunMark> other;
+            if (c.then == Then::HoldMark)
+                other.emplace(DumpWriteMarkObject(HostPath(dump_)),
+                              RunMark::Fields{{"what", "the writing of the dump '" + dump_ + "' from 'elsewhere.mdb'"}});
+            try {
+                cris_.RISDumpCreate(c.dump, "s", mdb_, {"pipes"}, std::nullopt, true);
+            } catch (const AppError& e) {
+                said = e.description();
+            }
+        }
+        EXPECT_EQ(said.empty(), c.said.empty()) << said;
+        EXPECT_NE(said.find(c.said), std::string::npos) << said;
+        EXPECT_EQ(ReadHostFile(HostPath(mdb_)), database);
+        EXPECT_TRUE(fs::is_symlink(HostPath(link)));
+        EXPECT_EQ(parts(), c.partAfterRun ? 1u : 0u);
+        EXPECT_EQ(ReadHostFile(HostPath(dump_)).rfind("default schema s\r\n", 0) == 0, c.name == std::string("written"));
+        EXPECT_EQ(RunMark::List("dump write ").size(), c.partAfterRun ? 1u : 0u);
+        if (c.nextStart)
+            RemoveLeftDumpWriteParts(); // what the next start does
+        else
+            cris_.RISDumpCreate(dump_, "s", mdb_, {"pipes"}, std::nullopt, true);
+        EXPECT_EQ(parts(), 0u);
+        EXPECT_TRUE(RunMark::List("dump write ").empty());
+    }
 }

@@ -384,6 +384,13 @@ TEST_F(CRISServerOperationsTest, ACopyKeepsEveryIndexWhereItWasAndEveryValueAsIt
                   "source's views of these names were not copied.\r\nThe copy of 'aud_v3' into schema 'pd_aud2' was "
                   "done although RIS Error: RIS_E_UNKNOWN_RELATION - Table or view 'main.aud_w' does not exist; table "
                   "'aud_v3' holds 4 rows (the 4 copied).");
+        // One made on other columns is named with both.
+        clients.Set("rislod", testsupport::ClientRule::EditLines("aud_v4 (k)", "aud_v4 (t)"));
+        EXPECT_NE(Raised([&] { cris.RISTableCopy("pd_aud1", {"aud_v"}, "pd_aud2", {"aud_v4"}, 1, Out("copy.log")); })
+                      .description()
+                      .find("Index 'pk_aud_v4' of table 'aud_v4' stands unique on (t) in schema 'pd_aud2', where the "
+                            "copy has it unique on (k)\r\n"),
+                  std::string::npos);
         cris.SetUseRIS("");
         EXPECT_EQ(Rows("pd_aud2", std::string(values).replace(values.find("aud_v"), 5, "aud_v3")), source);
     }

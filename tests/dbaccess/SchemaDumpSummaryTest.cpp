@@ -65,6 +65,14 @@ TEST(SchemaDumpSummaryTest, DifferencesFromTheExpectedDump)
              "create view v1 (id) as select code from t1\r\n",
          {"t1: 1 row differs in its values", "t1: lacks grant to public",
           "T2: column code char(8), not code char(4)", "view v1 is defined otherwise"}},
+        // An index of the name stands with other columns, or on another table: said as such.
+        {"AnIndexOnOtherColumnsAndANameTakenElsewhere",
+         "default schema dd_x\r\n" + table("t1", 3) + table("t2", 0) + table("t9", 0) +
+             "create index u1 on t1 (code)\r\ncreate index i2 on t9 (code)\r\n"
+             "create view v1 (id) as select id from t1\r\n"
+             "grant select, insert, delete, update on t1 to PUBLIC\r\n",
+         {"t1: has index u1 on (code) where the backup has it unique on (id)",
+          "T2: lacks index i2 (the name is an index's on t9)", "t9 is not in the backup"}},
         // Two alike rows where the backup has two different ones: the count alone would pass.
         {"ARowTwiceForTwoRows",
          "default schema dd_x\r\n" + ReplaceAll(table("t1", 3), "3 'c'", "2 'c'") + table("t2", 0) + kLines,
