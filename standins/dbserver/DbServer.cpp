@@ -6,6 +6,7 @@
 #include "platform/TextUtil.h"
 #include "platform/WinPath.h"
 #include "standins/dbserver/RisErrorBlock.h"
+#include "standins/dbserver/ServerSqlFunctions.h"
 
 #include <filesystem>
 #include <fstream>
@@ -154,7 +155,7 @@ void DbServer::SetUserPassword(const std::string& name, const std::string& passw
         catalogue_->Run("UPDATE users SET password = ?2 WHERE name = ?1", {u, ToUpper(password)});
     else {
         catalogue_->Run("INSERT INTO users VALUES (?1, ?2, 'SYSTEM', 'SYSTEM')", {u, ToUpper(password)});
-        OpenUserDatabase(u); // a new user's (empty) data file: from now on its absence is a loss
+        SqliteDb made(UserDatabasePath(u)); // a new user's (empty) data file: from now on its absence is a loss
     }
 }
 
@@ -216,6 +217,11 @@ void DbServer::CreateTablespace(const DbTablespace& ts)
     catalogue_->Run("INSERT INTO tablespaces VALUES (?1, ?2, ?3, ?4, ?5)",
                     {ToUpper(Trim(ts.name)), ts.datafile, std::to_string(ts.sizeBytes),
                      std::to_string(ts.nextBytes), std::to_string(ts.maxBytes)});
+}
+
+void DbServer::DropTablespace(const std::string& name)
+{
+    catalogue_->Run("DELETE FROM tablespaces WHERE name = ?1", {ToUpper(Trim(name))});
 }
 
 long long DbServer::FreeBytes(const DbTablespace& ts)
@@ -341,9 +347,20 @@ std::string DbServer::UserDatabasePath(const std::string& user) const
     return root_ + "/db/users/" + ToLower(Trim(user)) + ".db";
 }
 
+std::string DbServer::RequireUserDatabase(const std::string& user) const
+{
+    const std::string file = UserDatabasePath(user);
+    if (!fs::exists(file))
+        RaiseRisError("RIS_E_DATABASE_ERROR", "ORA-01157: cannot identify/lock data file '" + file +
+                                                  "' of database user " + ToUpper(Trim(user)) +
+                                                  "; its tables are lost, and nothing was read or changed.");
+    return file;
+}
+
 std::unique_ptr<SqliteDb> DbServer::OpenUserDatabase(const std::string& user)
 {
-    auto db = std::make_unique<SqliteDb>(UserDatabasePath(user));
+    auto db = std::make_unique<SqliteDb>(RequireUserDatabase(user), false);
+    ServerSqlFunctions::Register(db->Handle());
     // A stand-in needs no protection against power loss; the clients run statement by statement.
     db->Exec("PRAGMA synchronous = OFF");
     return db;

@@ -225,7 +225,13 @@ void LoadRun::checkStillLoading(const AppError& e)
 void LoadRun::commitAll()
 {
     while (!begun_.empty()) {
-        begun_.front().first->Exec("COMMIT");
+        try {
+            begun_.front().first->Exec("COMMIT");
+        } catch (const AppError& e) {
+            // Named as the database's failure it is (a full disk, a lock), like one at any row.
+            RaiseRisError("RIS_E_DATABASE_ERROR", "The commit of the load into schema '" + begun_.front().second +
+                                                      "' failed: " + e.description() + ".");
+        }
         committed_.push_back(begun_.front().second);
         begun_.erase(begun_.begin());
     }
@@ -322,7 +328,9 @@ void LoadRun::loadRow(const DumpItem& item)
         db_->Exec("PRAGMA max_page_count = 1"); // the least SQLite takes is the present size
     current_.insert->Reset();
     for (size_t i = 0; i < item.values.size(); ++i) {
-        if (item.values[i])
+        // The database keeps no empty text: it stores NULL, as for '' through any other way in.
+        const bool empty = item.values[i] && item.values[i]->empty() && i < current_.quoted.size() && current_.quoted[i];
+        if (item.values[i] && !empty)
             current_.insert->BindText(static_cast<int>(i) + 1, *item.values[i]);
         else
             current_.insert->BindNull(static_cast<int>(i) + 1);
