@@ -328,9 +328,7 @@ void LoadRun::loadRow(const DumpItem& item)
         db_->Exec("PRAGMA max_page_count = 1"); // the least SQLite takes is the present size
     current_.insert->Reset();
     for (size_t i = 0; i < item.values.size(); ++i) {
-        // The database keeps no empty text: it stores NULL, as for '' through any other way in.
-        const bool empty = item.values[i] && item.values[i]->empty() && i < current_.quoted.size() && current_.quoted[i];
-        if (item.values[i] && !empty)
+        if (item.values[i])
             current_.insert->BindText(static_cast<int>(i) + 1, *item.values[i]);
         else
             current_.insert->BindNull(static_cast<int>(i) + 1);

@@ -61,11 +61,9 @@ std::string columnSql(const RisColumn& c)
     std::string sql = q + " " + c.type;
     if (c.notNull)
         sql += " NOT NULL";
-    if (type->kind() == RisColumnType::Kind::Char) {
-        // The database compares character values blank-padded: trailing blanks do not count.
-        sql += " COLLATE RTRIM CONSTRAINT " + RisSqlText::QuoteName(std::string(kLineFeedPrefix) + c.name) +
-               " CHECK (" + q + " IS NULL OR instr(" + q + ", char(10)) = 0)";
-    }
+    if (type->kind() == RisColumnType::Kind::Char)
+        sql += " CONSTRAINT " + RisSqlText::QuoteName(std::string(kLineFeedPrefix) + c.name) + " CHECK (" + q +
+               " IS NULL OR instr(" + q + ", char(10)) = 0)";
     // Checked first, so that an overflowing number is named as that in any numeric column.
     if (type->IsNumeric())
         sql += " CONSTRAINT " + RisSqlText::QuoteName(overflowName(c.name)) + " CHECK (" + q + " IS NULL OR typeof(" +
@@ -76,6 +74,32 @@ std::string columnSql(const RisColumn& c)
 }
 
 } // namespace
+
+void SchemaTables::keepNoEmptyText(const std::string& table)
+{
+    // The database keeps no empty text: '' stored by any way in (a statement, a load, a
+    // connection, a computed value) is NULL, as a NOT NULL column then refuses it.
+    const std::string t = RisSqlText::QuoteName(table);
+    const std::string inserted = RisSqlText::QuoteName("ris_no_empty_text_i_" + table);
+    const std::string updated = RisSqlText::QuoteName("ris_no_empty_text_u_" + table);
+    db_.Exec("DROP TRIGGER IF EXISTS " + inserted + "; DROP TRIGGER IF EXISTS " + updated);
+    std::vector<std::string> names, when, set;
+    for (const RisColumn& c : Columns(table)) {
+        auto type = RisColumnType::Parse(c.type);
+        if (!type || type->kind() != RisColumnType::Kind::Char)
+            continue;
+        const std::string q = RisSqlText::QuoteName(c.name);
+        names.push_back(q);
+        when.push_back("length(NEW." + q + ") = 0");
+        set.push_back(q + " = CASE WHEN length(" + q + ") = 0 THEN NULL ELSE " + q + " END");
+    }
+    if (names.empty())
+        return;
+    const std::string action = " FOR EACH ROW WHEN " + Join(when, " OR ") + " BEGIN UPDATE " + t + " SET " +
+                               Join(set, ", ") + " WHERE rowid = NEW.rowid; END";
+    db_.Exec("CREATE TRIGGER " + inserted + " AFTER INSERT ON " + t + action);
+    db_.Exec("CREATE TRIGGER " + updated + " AFTER UPDATE OF " + Join(names, ", ") + " ON " + t + action);
+}
 
 std::vector<RisColumn> SchemaTables::ParseColumnDefinitions(std::string_view list)
 {
@@ -167,11 +191,16 @@ void SchemaTables::CreateTable(const std::string& table, const std::vector<RisCo
     for (size_t i = 0; i < columns.size(); ++i)
         sql += (i ? ", " : "") + columnSql(columns[i]);
     sql += ")";
+    db_.Exec("SAVEPOINT new_table");
     try {
         db_.Exec(sql);
+        keepNoEmptyText(t);
     } catch (const AppError& e) {
+        db_.Exec("ROLLBACK TO new_table");
+        db_.Exec("RELEASE new_table");
         RaiseTranslated(e, "");
     }
+    db_.Exec("RELEASE new_table");
 }
 
 void SchemaTables::AddColumn(const std::string& table, const RisColumn& column)
@@ -180,11 +209,16 @@ void SchemaTables::AddColumn(const std::string& table, const RisColumn& column)
         RaiseRisError("RIS_E_UNKNOWN_RELATION", "Table '" + table + "' does not exist.");
     if (column.notNull)
         RaiseRisError("RIS_E_NOT_NULL_ADD", "A column added to a table cannot be NOT NULL.");
+    db_.Exec("SAVEPOINT new_column");
     try {
         db_.Exec("ALTER TABLE " + RisSqlText::QuoteName(table) + " ADD COLUMN " + columnSql(column));
+        keepNoEmptyText(table);
     } catch (const AppError& e) {
+        db_.Exec("ROLLBACK TO new_column");
+        db_.Exec("RELEASE new_column");
         RaiseTranslated(e, "");
     }
+    db_.Exec("RELEASE new_column");
 }
 
 void SchemaTables::DropTable(const std::string& table)

@@ -69,5 +69,8 @@ public:
     [[noreturn]] static void RaiseTranslated(const AppError& sqliteError, const std::string& schema);
 
 private:
+    // (Re)makes the triggers that store NULL for an empty text in the table's character columns.
+    void keepNoEmptyText(const std::string& table);
+
     SqliteDb& db_;
 };
