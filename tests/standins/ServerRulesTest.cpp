@@ -1,6 +1,7 @@
 // The stand-in server computes and keeps values as the database behind it does, on every way
 // in: the RIS clients run as programs, and the Oracle and SQL Server connections.
 #include "RisClientsFixture.h"
+#include "platform/ado/AdoTypes.h"
 #include "platform/ado/Connection.h"
 #include "standins/dbserver/StandInConnections.h"
 #include "support/Raised.h"
@@ -11,17 +12,66 @@
 using testsupport::ReadHostFile;
 using testsupport::WriteHostFile;
 
+namespace {
+
+const std::string kOracle = "Provider=MSDAORA.1;Data Source=ORCL;User Id=pd_c;Password=pd_c;";
+const std::string kSqlServer = "Driver={SQL Server};Server=(local);Uid=pd_c;Pwd=pd_c;";
+
 class ServerRulesTest : public RisClientsTest {
 protected:
+    void SetUp() override
+    {
+        RisClientsTest::SetUp();
+        t.Server().CreateSqlDatabase("master");
+        StandInConnections::Register();
+    }
+    void TearDown() override
+    {
+        Connection::RegisterProvider(ProviderKind::Oracle, nullptr);
+        Connection::RegisterProvider(ProviderKind::SqlServer, nullptr);
+    }
+
     std::optional<std::string> stored(const std::string& schema, const std::string& query)
     {
         RisSession session(t.Server());
         return session.Database(schema).QueryText(query);
     }
+
+    // Runs the statement on a connection to the test server: the first value it answers ("" for
+    // none, "(null)" for NULL), or the refusal.
+    std::string onConnection(const std::string& connectionString, const std::string& statement)
+    {
+        const std::string saved = GetEnvVar("RIS_PARAMETERS");
+        SetEnvVar("RIS_PARAMETERS", win("ris.parms"));
+        std::string answer;
+        try {
+            Connection c;
+            c.Open(connectionString);
+            Recordset rs = c.Execute(statement);
+            if (rs.State() == adStateOpen && rs.RecordCount() > 0)
+                answer = rs.Fields()[0].Value().IsNull() ? "(null)" : rs.Fields()[0].Value().ToText();
+        } catch (const AppError& e) {
+            answer = e.description();
+        }
+        SetEnvVar("RIS_PARAMETERS", saved);
+        return answer;
+    }
+
+    // Runs the statement through risbatch on schema pd_c: its answer file.
+    std::string throughRisbatch(const std::string& statement, long* exitCode = nullptr)
+    {
+        WriteHostFile(host("s.sql"), "default schema pd_c;\r\n" + statement + ";\r\n");
+        const ClientRun r = run("risbatch.exe", {"-i", win("s.sql"), "-o", win("out.txt")});
+        if (exitCode)
+            *exitCode = r.exitCode;
+        return ReadHostFile(host("out.txt"));
+    }
 };
 
-// Each statement runs through risbatch on the same rows; what the table holds afterwards is read
-// from the server's own files.
+} // namespace
+
+// Each statement runs on the same rows through risbatch or a connection (Oracle's rules, or SQL
+// Server's on its connection); what the table holds afterwards is read from the server's files.
 TEST_F(ServerRulesTest, StatementsComputeAsTheDatabaseDoes)
 {
     t.AddSchema("pd_lost");
@@ -35,6 +85,7 @@ TEST_F(ServerRulesTest, StatementsComputeAsTheDatabaseDoes)
         const char* says; // in the answer; an ORA- or RIS_E_ error fails the run
         const char* query;
         const char* stands;
+        const std::string* connection = nullptr; // none: through risbatch
     } cases[] = {
         {"update nums set d = 7 / 2", "1 row updated.", "SELECT d FROM nums", "3.5"},
         {"update nums set k = 6 / 2", "1 row updated.", "SELECT typeof(k) || k FROM nums", "integer3"},
@@ -59,17 +110,32 @@ TEST_F(ServerRulesTest, StatementsComputeAsTheDatabaseDoes)
         {"create index bad on nums (nosuch)", "ORA-00904: invalid identifier",
          "SELECT count(*) FROM sqlite_master WHERE name = 'bad'", "0"},
         {"select k from pd_lost.t", "ORA-01157", "SELECT k FROM nums", "7"},
+        {"SELECT 7/2 FROM nums", "3.5", "SELECT k FROM nums", "7", &kOracle},
+        {"UPDATE nums SET x = k / (k - 7)", "ORA-01476: divisor is equal to zero", "SELECT x FROM nums", "2.5", &kOracle},
+        {"UPDATE words SET w = w & NULL", "", "SELECT w FROM words", "pad  ", &kOracle},
+        {"INSERT INTO words VALUES ('', 3)", "", "SELECT count(*) FROM words WHERE w IS NULL", "1", &kOracle},
+        {"SELECT 7/2 FROM nums", "3", "SELECT k FROM nums", "7", &kSqlServer},
+        {"SELECT 7.0/2 FROM nums", "3.5", "SELECT k FROM nums", "7", &kSqlServer},
+        {"UPDATE nums SET x = k / 0", "Divide by zero error encountered.", "SELECT x FROM nums", "2.5", &kSqlServer},
+        {"UPDATE nums SET k = k % 0", "Divide by zero error encountered.", "SELECT k FROM nums", "7", &kSqlServer},
+        {"UPDATE words SET w = 'a' + 'b'", "", "SELECT w FROM words", "ab", &kSqlServer},
+        {"SELECT w + NULL FROM words", "(null)", "SELECT w FROM words", "pad  ", &kSqlServer},
+        {"UPDATE nums SET x = k + 'a'", "Conversion failed when converting the varchar value 'a' to data type int.",
+         "SELECT x FROM nums", "2.5", &kSqlServer},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.statement);
         t.Batch("default schema pd_c;\ndelete from nums;\ninsert into nums values (7, 2.5, 1);\n"
                 "delete from words;\ninsert into words values ('pad  ', 1);\ndrop view half;\n");
-        WriteHostFile(host("s.sql"), "default schema pd_c;\r\n" + std::string(c.statement) + ";\r\n");
-        const ClientRun r = run("risbatch.exe", {"-i", win("s.sql"), "-o", win("out.txt")});
-        const std::string answer = ReadHostFile(host("out.txt"));
-        const bool refused = std::string(c.says).rfind("ORA-", 0) == 0;
-        EXPECT_EQ(r.exitCode, refused ? 1 : 0) << answer;
-        EXPECT_NE((refused ? messageOf(answer) : answer).find(c.says), std::string::npos) << answer;
+        if (c.connection) {
+            EXPECT_NE(onConnection(*c.connection, c.statement).find(c.says), std::string::npos);
+        } else {
+            long exitCode = -1;
+            const std::string answer = throughRisbatch(c.statement, &exitCode);
+            const bool refused = std::string(c.says).rfind("ORA-", 0) == 0;
+            EXPECT_EQ(exitCode, refused ? 1 : 0) << answer;
+            EXPECT_NE((refused ? messageOf(answer) : answer).find(c.says), std::string::npos) << answer;
+        }
         EXPECT_EQ(stored("pd_c", c.query).value_or(kNull), c.stands);
         EXPECT_FALSE(std::filesystem::exists(lost)) << "a lost schema was read as an empty one";
     }
@@ -82,27 +148,7 @@ TEST_F(ServerRulesTest, EveryWayInKeepsOnlyWhatTheUnloadCanWriteAndTheLoadReadsB
 {
     t.Batch("default schema pd_c;\ncreate table notes (id int, note char(20));\n"
             "create view doubled as select id * 2 twice, note || '!' loud from notes;\n");
-    t.Server().CreateSqlDatabase("master");
-    StandInConnections::Register();
-    const auto connection = [&](const std::string& cs, const std::string& statement) {
-        const std::string saved = GetEnvVar("RIS_PARAMETERS");
-        SetEnvVar("RIS_PARAMETERS", win("ris.parms"));
-        std::string refusal;
-        try {
-            Connection c;
-            c.Open(cs);
-            c.Execute(statement);
-        } catch (const AppError& e) {
-            refusal = e.description();
-        }
-        SetEnvVar("RIS_PARAMETERS", saved);
-        return refusal;
-    };
-    const auto batch = [&](const std::string& statement) {
-        WriteHostFile(host("s.sql"), "default schema pd_c;\r\n" + statement + ";\r\n");
-        run("risbatch.exe", {"-i", win("s.sql"), "-o", win("out.txt")});
-        return messageOf(ReadHostFile(host("out.txt")));
-    };
+    const auto batch = [&](const std::string& statement) { return messageOf(throughRisbatch(statement)); };
     const struct {
         const char* way;
         std::function<std::string(const std::string& value)> put; // the refusal it answers
@@ -127,16 +173,10 @@ TEST_F(ServerRulesTest, EveryWayInKeepsOnlyWhatTheUnloadCanWriteAndTheLoadReadsB
          },
          "RIS_E_ROWS_REJECTED"},
         {"Oracle connection",
-         [&](const std::string& v) {
-             return connection("Provider=MSDAORA.1;Data Source=ORCL;User Id=pd_c;Password=pd_c;",
-                               "INSERT INTO notes VALUES (1, '" + v + "')");
-         },
+         [&](const std::string& v) { return onConnection(kOracle, "INSERT INTO notes VALUES (1, '" + v + "')"); },
          "ORA-02290: check constraint (PD_C.LF_NOTE) violated"},
         {"SQL Server connection",
-         [&](const std::string& v) {
-             return connection("Driver={SQL Server};Server=(local);Uid=pd_c;Pwd=pd_c;",
-                               "INSERT INTO notes VALUES (1, '" + v + "')");
-         },
+         [&](const std::string& v) { return onConnection(kSqlServer, "INSERT INTO notes VALUES (1, '" + v + "')"); },
          "CHECK constraint \"lf_note\""},
     };
     for (const auto& way : ways) {
@@ -161,6 +201,4 @@ TEST_F(ServerRulesTest, EveryWayInKeepsOnlyWhatTheUnloadCanWriteAndTheLoadReadsB
             EXPECT_EQ(body(unloadAll("pd_d")), body(dump));
         }
     }
-    Connection::RegisterProvider(ProviderKind::Oracle, nullptr);
-    Connection::RegisterProvider(ProviderKind::SqlServer, nullptr);
 }
