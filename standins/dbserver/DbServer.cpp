@@ -151,12 +151,18 @@ std::vector<DbUser> DbServer::Users()
 void DbServer::SetUserPassword(const std::string& name, const std::string& password)
 {
     const std::string u = ToUpper(Trim(name));
-    if (FindUser(u))
+    if (FindUser(u)) {
         catalogue_->Run("UPDATE users SET password = ?2 WHERE name = ?1", {u, ToUpper(password)});
-    else {
-        catalogue_->Run("INSERT INTO users VALUES (?1, ?2, 'SYSTEM', 'SYSTEM')", {u, ToUpper(password)});
-        SqliteDb made(UserDatabasePath(u)); // a new user's (empty) data file: from now on its absence is a loss
+        return;
     }
+    // A new user's (empty) data file, made before the user: from then on its absence is a loss.
+    // A file that stands without its user was left by a drop that did not end; its tables are
+    // not the new user's.
+    const std::string file = UserDatabasePath(u);
+    std::error_code ec;
+    fs::remove(file, ec);
+    { SqliteDb made(file); }
+    catalogue_->Run("INSERT INTO users VALUES (?1, ?2, 'SYSTEM', 'SYSTEM')", {u, ToUpper(password)});
 }
 
 void DbServer::SetUserTablespace(const std::string& name, const std::string& tablespace, bool temporary)
@@ -169,12 +175,22 @@ void DbServer::SetUserTablespace(const std::string& name, const std::string& tab
 void DbServer::DropUser(const std::string& name)
 {
     const std::string u = ToUpper(Trim(name));
-    catalogue_->Run("DELETE FROM users WHERE name = ?1", {u});
-    catalogue_->Run("DELETE FROM privileges WHERE user = ?1", {u});
-    catalogue_->Run("DELETE FROM grants WHERE db_user = ?1", {u});
-    catalogue_->Run("DELETE FROM sql_database_users WHERE user = ?1", {u});
+    // The tables go first: a drop that does not end leaves a user whose tables are gone, which
+    // every road names as lost and a second drop ends, never a file that a new user would find.
     std::error_code ec;
     fs::remove(UserDatabasePath(u), ec);
+    catalogue_->Exec("SAVEPOINT drop_user");
+    try {
+        catalogue_->Run("DELETE FROM users WHERE name = ?1", {u});
+        catalogue_->Run("DELETE FROM privileges WHERE user = ?1", {u});
+        catalogue_->Run("DELETE FROM grants WHERE db_user = ?1", {u});
+        catalogue_->Run("DELETE FROM sql_database_users WHERE user = ?1", {u});
+    } catch (const AppError&) {
+        catalogue_->Exec("ROLLBACK TO drop_user");
+        catalogue_->Exec("RELEASE drop_user");
+        throw;
+    }
+    catalogue_->Exec("RELEASE drop_user");
 }
 
 void DbServer::GrantPrivilege(const std::string& user, const std::string& privilege)
