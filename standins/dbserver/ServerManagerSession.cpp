@@ -56,7 +56,25 @@ std::optional<std::string> passwordOf(const std::string& word, std::string& out)
 }
 
 // "40m", "2000M", "512k", "1g" or plain bytes; -1 for anything else.
-long long parseSize(const std::string& text);
+long long parseSize(const std::string& text)
+{
+    if (text.empty())
+        return -1;
+    char unit = static_cast<char>(std::tolower(static_cast<unsigned char>(text.back())));
+    std::string digits = std::isdigit(static_cast<unsigned char>(text.back())) ? text : text.substr(0, text.size() - 1);
+    for (char c : digits)
+        if (!std::isdigit(static_cast<unsigned char>(c)))
+            return -1;
+    if (digits.empty())
+        return -1;
+    long long n = std::stoll(digits);
+    switch (unit) {
+    case 'k': return n * 1024;
+    case 'm': return n * 1024 * 1024;
+    case 'g': return n * 1024 * 1024 * 1024;
+    default: return n;
+    }
+}
 
 // The clauses of "create user" and "alter user" after the user's name, all checked before any
 // is applied, so that a refused statement changes nothing.
@@ -123,26 +141,6 @@ std::string unquote(std::string s)
     return s;
 }
 
-long long parseSize(const std::string& text)
-{
-    if (text.empty())
-        return -1;
-    char unit = static_cast<char>(std::tolower(static_cast<unsigned char>(text.back())));
-    std::string digits = std::isdigit(static_cast<unsigned char>(text.back())) ? text : text.substr(0, text.size() - 1);
-    for (char c : digits)
-        if (!std::isdigit(static_cast<unsigned char>(c)))
-            return -1;
-    if (digits.empty())
-        return -1;
-    long long n = std::stoll(digits);
-    switch (unit) {
-    case 'k': return n * 1024;
-    case 'm': return n * 1024 * 1024;
-    case 'g': return n * 1024 * 1024 * 1024;
-    default: return n;
-    }
-}
-
 std::string padRight(const std::string& s, size_t width) { return s.size() >= width ? s : s + std::string(width - s.size(), ' '); }
 std::string padLeft(const std::string& s, size_t width) { return s.size() >= width ? s : std::string(width - s.size(), ' ') + s; }
 
@@ -162,7 +160,9 @@ int ServerManagerSession::RunScript(std::string_view script, std::string& out)
     const std::string text = ReplaceAll(ReplaceAll(std::string(script), "\r\n", "\n"), "\r", "\n");
     for (const std::string& raw : Split(text, "\n")) {
         std::string line = TrimWhite(raw);
-        if (line.empty() && pending.empty())
+        // A comment line is no part of the statement it stands in or before: the lines of a
+        // statement are joined into one, where it would run on over the rest.
+        if ((line.empty() && pending.empty()) || line.rfind("--", 0) == 0)
             continue;
         std::string lower = ToLower(line);
         bool lineCommand = pending.empty() && (lower.rfind("connect", 0) == 0 || lower.rfind("exit", 0) == 0 ||

@@ -156,6 +156,10 @@ INSTANTIATE_TEST_SUITE_P(
                               "connect system/manager\r\ncreate user pd_q identified by pd_q default tablespace "
                               "USER_DATA quota 10m on nosuch;\r\n",
                               "ORA-00959: tablespace 'NOSUCH' does not exist", "PD_Q"},
+                      OraCase{"StatementAfterACommentLine",
+                              "connect system/manager\r\n-- a user of its own\r\ncreate user pd_k identified by "
+                              "9x;\r\n",
+                              "ORA-00988", "PD_K"},
                       OraCase{"DropAMissingTablespace", "connect system/manager\r\ndrop tablespace nosuch;\r\n",
                               "ORA-00959: tablespace 'NOSUCH' does not exist"},
                       OraCase{"DropTheSystemTablespace",
