@@ -110,12 +110,19 @@ private:
     std::string combine(const std::string& op, const std::string& between, const std::string& l,
                         const std::string& r) const;
 
+    static constexpr int kMaxDepth = 1000;
+
     std::vector<SqlToken> t_;
     ServerDialect dialect_;
+    int depth_ = 0;
 };
 
 std::string Rewriter::sequence(size_t i, size_t end)
 {
+    // Each level of parentheses is a level of this reading; SQLite takes no deeper statement.
+    if (++depth_ > kMaxDepth)
+        throw AppError(1, "ServerSqlRules", "Expression tree is too large (maximum depth " +
+                                                std::to_string(kMaxDepth) + ")");
     std::string out;
     while (i < end) {
         if (blank(i)) {
@@ -138,6 +145,7 @@ std::string Rewriter::sequence(size_t i, size_t end)
             throw AppError(1, "ServerSqlRules", "ORA-00911: invalid character");
         out += t_[i++].text;
     }
+    --depth_;
     return out;
 }
 
@@ -169,10 +177,14 @@ std::string Rewriter::selectList(size_t& i, size_t end)
         size_t k = first;
         std::string e;
         const std::string written = raw(first, last);
-        if (first < last && expression(k, last, e) && k == last && e != written)
-            out += raw(item, first) + e + " AS " + RisSqlText::QuoteName(written) + raw(last, itemEnd);
-        else
+        if (first < last && expression(k, last, e)) {
+            // Each part is read once: what follows the expression (an alias) goes on from there.
+            out += raw(item, first) + e;
+            out += k == last && e != written ? " AS " + RisSqlText::QuoteName(written) + raw(last, itemEnd)
+                                             : sequence(k, itemEnd);
+        } else {
             out += sequence(item, itemEnd);
+        }
         if (itemEnd < listEnd)
             out += t_[itemEnd].text; // the comma
         item = itemEnd + 1;

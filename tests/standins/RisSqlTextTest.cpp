@@ -56,4 +56,13 @@ TEST(ServerSqlRules, RewritesArithmeticByTheDatabasesPrecedenceAndLeavesTheRestA
     for (const auto& c : cases)
         EXPECT_EQ(ServerSqlRules::Rewrite(c.sql, c.dialect), *c.rewritten ? c.rewritten : c.sql) << c.sql;
     EXPECT_THROW(ServerSqlRules::Rewrite("select a % b from t", ServerDialect::Oracle), AppError);
+    // Nested subqueries are read once each, and a nesting no database takes is refused, not followed.
+    std::string nested = "1";
+    for (int i = 0; i < 40; ++i)
+        nested = "(select " + nested + " x from t)";
+    EXPECT_EQ(ServerSqlRules::Rewrite("select " + nested + " y from t", ServerDialect::Oracle),
+              "select " + nested + " y from t");
+    EXPECT_THROW(ServerSqlRules::Rewrite(std::string(2000, '(') + "1" + std::string(2000, ')'),
+                                         ServerDialect::Oracle),
+                 AppError);
 }
