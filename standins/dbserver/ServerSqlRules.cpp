@@ -110,7 +110,7 @@ private:
     std::string combine(const std::string& op, const std::string& between, const std::string& l,
                         const std::string& r) const;
 
-    static constexpr int kMaxDepth = 1000;
+    static constexpr int kMaxDepth = 200;
 
     std::vector<SqlToken> t_;
     ServerDialect dialect_;
@@ -119,10 +119,11 @@ private:
 
 std::string Rewriter::sequence(size_t i, size_t end)
 {
-    // Each level of parentheses is a level of this reading; SQLite takes no deeper statement.
+    // Each level of parentheses is a level of this reading, which a statement nested without end
+    // would take to the end of the stack; no statement of the system comes near the limit.
     if (++depth_ > kMaxDepth)
-        throw AppError(1, "ServerSqlRules", "Expression tree is too large (maximum depth " +
-                                                std::to_string(kMaxDepth) + ")");
+        throw AppError(1, "ServerSqlRules", "The statement is nested too deeply (more than " +
+                                                std::to_string(kMaxDepth) + " levels of parentheses).");
     std::string out;
     while (i < end) {
         if (blank(i)) {

@@ -62,7 +62,7 @@ TEST(ServerSqlRules, RewritesArithmeticByTheDatabasesPrecedenceAndLeavesTheRestA
         nested = "(select " + nested + " x from t)";
     EXPECT_EQ(ServerSqlRules::Rewrite("select " + nested + " y from t", ServerDialect::Oracle),
               "select " + nested + " y from t");
-    EXPECT_THROW(ServerSqlRules::Rewrite(std::string(2000, '(') + "1" + std::string(2000, ')'),
+    EXPECT_THROW(ServerSqlRules::Rewrite(std::string(500, '(') + "1" + std::string(500, ')'),
                                          ServerDialect::Oracle),
                  AppError);
 }
