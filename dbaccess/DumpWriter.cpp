@@ -88,15 +88,14 @@ void DumpWriter::BeginTable(const std::string& table, const std::vector<DumpColu
 std::string DumpWriter::unwritable(const std::string& value, size_t c) const
 {
     const bool quoted = c < quoted_.size() && quoted_[c];
-    // Most values hold none of these: one search passes them.
-    if (value.find_first_of(std::string_view("\r\n\0\x01", 4)) != std::string::npos) {
-        if (value.find_first_of("\r\n") != std::string::npos)
+    // A line feed ends a line of the dump and a NUL a text. A carriage return alone ends no line
+    // of any reader, and the character with code 1 is a byte like any other in a dump (only the
+    // text table a query converts a dump table to cannot hold it): both are written as they are,
+    // so that whatever the database holds is unloaded and loaded back whole.
+    if (value.find_first_of(std::string_view("\n\0", 2)) != std::string::npos) {
+        if (value.find('\n') != std::string::npos)
             return "the value holds a line break, which a RIS dump cannot carry";
-        if (value.find('\0') != std::string::npos)
-            return "the value holds a NUL character, which a RIS dump cannot carry";
-        // The fixed layout is converted as it stands; only the variable one is split there.
-        if (layout_ == DumpLayout::Variable)
-            return "the value holds the character with code 1, which the text table of a dump table cannot hold";
+        return "the value holds a NUL character, which a RIS dump cannot carry";
     }
     if (!quoted && DumpFormat::IsNonFiniteNumber(value))
         return "the value '" + value + "' is not a finite number, which a RIS dump cannot carry";

@@ -34,8 +34,8 @@ public:
     // value without its trailing blanks, and one of blanks only as NULL, which is all that
     // layout keeps). A row that would not is not written: error 1 "Table '<t>', column '<c>',
     // row <n>: ..." (source "DumpWriter") names the value, the row being counted from 1 in
-    // its table. Refused are a line break, NUL or the character with code 1 (the separator of
-    // the text table a dump table is converted to) in a value, a number that is not finite
+    // its table. Refused are a line feed or NUL in a value (a carriage return alone and the
+    // character with code 1 are written as they are), a number that is not finite
     // (IsNonFiniteNumber), an unquoted value that is empty or holds a blank or a quote, a
     // value longer than its fixed field, and a row that would read as an end-of-table or
     // end-of-schema line (or a lookalike of one, which the readers refuse).

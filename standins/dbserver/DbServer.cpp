@@ -6,6 +6,7 @@
 #include "platform/TextUtil.h"
 #include "platform/WinPath.h"
 #include "standins/dbserver/RisErrorBlock.h"
+#include "standins/dbserver/ServerSqlFunctions.h"
 
 #include <filesystem>
 #include <fstream>
@@ -150,12 +151,18 @@ std::vector<DbUser> DbServer::Users()
 void DbServer::SetUserPassword(const std::string& name, const std::string& password)
 {
     const std::string u = ToUpper(Trim(name));
-    if (FindUser(u))
+    if (FindUser(u)) {
         catalogue_->Run("UPDATE users SET password = ?2 WHERE name = ?1", {u, ToUpper(password)});
-    else {
-        catalogue_->Run("INSERT INTO users VALUES (?1, ?2, 'SYSTEM', 'SYSTEM')", {u, ToUpper(password)});
-        OpenUserDatabase(u); // a new user's (empty) data file: from now on its absence is a loss
+        return;
     }
+    // A new user's (empty) data file, made before the user: from then on its absence is a loss.
+    // A file that stands without its user was left by a drop that did not end; its tables are
+    // not the new user's.
+    const std::string file = UserDatabasePath(u);
+    std::error_code ec;
+    fs::remove(file, ec);
+    { SqliteDb made(file); }
+    catalogue_->Run("INSERT INTO users VALUES (?1, ?2, 'SYSTEM', 'SYSTEM')", {u, ToUpper(password)});
 }
 
 void DbServer::SetUserTablespace(const std::string& name, const std::string& tablespace, bool temporary)
@@ -168,12 +175,22 @@ void DbServer::SetUserTablespace(const std::string& name, const std::string& tab
 void DbServer::DropUser(const std::string& name)
 {
     const std::string u = ToUpper(Trim(name));
-    catalogue_->Run("DELETE FROM users WHERE name = ?1", {u});
-    catalogue_->Run("DELETE FROM privileges WHERE user = ?1", {u});
-    catalogue_->Run("DELETE FROM grants WHERE db_user = ?1", {u});
-    catalogue_->Run("DELETE FROM sql_database_users WHERE user = ?1", {u});
+    // The tables go first: a drop that does not end leaves a user whose tables are gone, which
+    // every road names as lost and a second drop ends, never a file that a new user would find.
     std::error_code ec;
     fs::remove(UserDatabasePath(u), ec);
+    catalogue_->Exec("SAVEPOINT drop_user");
+    try {
+        catalogue_->Run("DELETE FROM users WHERE name = ?1", {u});
+        catalogue_->Run("DELETE FROM privileges WHERE user = ?1", {u});
+        catalogue_->Run("DELETE FROM grants WHERE db_user = ?1", {u});
+        catalogue_->Run("DELETE FROM sql_database_users WHERE user = ?1", {u});
+    } catch (const AppError&) {
+        catalogue_->Exec("ROLLBACK TO drop_user");
+        catalogue_->Exec("RELEASE drop_user");
+        throw;
+    }
+    catalogue_->Exec("RELEASE drop_user");
 }
 
 void DbServer::GrantPrivilege(const std::string& user, const std::string& privilege)
@@ -216,6 +233,11 @@ void DbServer::CreateTablespace(const DbTablespace& ts)
     catalogue_->Run("INSERT INTO tablespaces VALUES (?1, ?2, ?3, ?4, ?5)",
                     {ToUpper(Trim(ts.name)), ts.datafile, std::to_string(ts.sizeBytes),
                      std::to_string(ts.nextBytes), std::to_string(ts.maxBytes)});
+}
+
+void DbServer::DropTablespace(const std::string& name)
+{
+    catalogue_->Run("DELETE FROM tablespaces WHERE name = ?1", {ToUpper(Trim(name))});
 }
 
 long long DbServer::FreeBytes(const DbTablespace& ts)
@@ -341,9 +363,20 @@ std::string DbServer::UserDatabasePath(const std::string& user) const
     return root_ + "/db/users/" + ToLower(Trim(user)) + ".db";
 }
 
+std::string DbServer::RequireUserDatabase(const std::string& user) const
+{
+    const std::string file = UserDatabasePath(user);
+    if (!fs::exists(file))
+        RaiseRisError("RIS_E_DATABASE_ERROR", "ORA-01157: cannot identify/lock data file '" + file +
+                                                  "' of database user " + ToUpper(Trim(user)) +
+                                                  "; its tables are lost, and nothing was read or changed.");
+    return file;
+}
+
 std::unique_ptr<SqliteDb> DbServer::OpenUserDatabase(const std::string& user)
 {
-    auto db = std::make_unique<SqliteDb>(UserDatabasePath(user));
+    auto db = std::make_unique<SqliteDb>(RequireUserDatabase(user), false);
+    ServerSqlFunctions::Register(db->Handle());
     // A stand-in needs no protection against power loss; the clients run statement by statement.
     db->Exec("PRAGMA synchronous = OFF");
     return db;

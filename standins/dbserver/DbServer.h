@@ -65,6 +65,8 @@ public:
     std::optional<DbTablespace> FindTablespace(const std::string& name);
     std::vector<DbTablespace> Tablespaces();
     void CreateTablespace(const DbTablespace& ts);
+    // Takes the tablespace out of the catalogue; the tables in it are the caller's to drop.
+    void DropTablespace(const std::string& name);
     // Free bytes: the current size (grown by its steps up to the limit while the users' files
     // need it) less the bytes of the users' files that live in it.
     long long FreeBytes(const DbTablespace& ts);
@@ -92,8 +94,14 @@ public:
     void AddSqlDatabaseUser(const std::string& database, const std::string& user);
     void DropSqlDatabaseUser(const std::string& database, const std::string& user);
 
-    // The SQLite file of a user's tables, and a connection to it (created when missing).
+    // The SQLite file of a user's tables (host path), whether it stands or not.
     std::string UserDatabasePath(const std::string& user) const;
+    // The same, raising RIS_E_DATABASE_ERROR (ORA-01157, naming the file and the user) when the
+    // file is gone: every user got its file when it was made, so a missing one holds tables that
+    // are lost, and no road may read them as none.
+    std::string RequireUserDatabase(const std::string& user) const;
+    // A connection to the user's file with the server's functions (ServerSqlFunctions); raises
+    // as RequireUserDatabase, and never makes a file.
     std::unique_ptr<SqliteDb> OpenUserDatabase(const std::string& user);
 
     // The RIS schema file: host path and the Windows path risbatch reports.

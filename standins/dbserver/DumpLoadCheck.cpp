@@ -2,10 +2,12 @@
 #include "standins/dbserver/DumpLoadCheck.h"
 
 #include "platform/TextUtil.h"
+#include "platform/WinPath.h"
 #include "standins/dbserver/RisErrorBlock.h"
 #include "standins/dbserver/RisSqlText.h"
 
 #include <algorithm>
+#include <fstream>
 #include <optional>
 #include <unordered_set>
 
@@ -108,10 +110,23 @@ void DumpLoadCheck::Refuse(const std::string& dumpFile, const std::string& reaso
     RaiseRisError("RIS_E_BAD_DUMP_FILE", "The file '" + dumpFile + "' is no whole RIS dump: " + reason + ".");
 }
 
+bool DumpLoadCheck::HasOnlyCarriageReturnLineEnds(const std::string& dumpFile)
+{
+    // A dump's first line is short: its first mebibyte shows how its lines end.
+    std::ifstream in(HostPath(dumpFile), std::ios::binary);
+    std::string head(1 << 20, '\0');
+    in.read(head.data(), static_cast<std::streamsize>(head.size()));
+    head.resize(static_cast<size_t>(in.gcount()));
+    return head.find('\n') == std::string::npos && head.find('\r') != std::string::npos;
+}
+
 std::vector<DumpTableCount> DumpLoadCheck::CheckBeforeLoad(const std::string& dumpFile,
                                                            const RisTransferRequest& request)
 {
     DumpWholeness whole = CheckDumpWhole(dumpFile);
+    if (!whole.Whole() && HasOnlyCarriageReturnLineEnds(dumpFile))
+        Refuse(dumpFile, "its lines end with a carriage return alone (CR-only line ends), so it reads as one line; "
+                         "a RIS dump ends its lines with CR LF");
     if (!whole.Whole())
         Refuse(dumpFile, whole.problem);
     // Names are looked up by hash: a request may name hundreds of thousands of tables.

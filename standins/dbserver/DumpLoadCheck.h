@@ -32,6 +32,10 @@ public:
     // into the wrong columns. Empty when the list is the table's.
     static std::string ColumnListFault(const DumpItem& item, const std::vector<DumpColumn>& tableColumns);
 
+    // Whether the file's lines end with a carriage return alone: it holds carriage returns and
+    // no line feed, so that every reader takes it for one line.
+    static bool HasOnlyCarriageReturnLineEnds(const std::string& dumpFile);
+
     // Raises RIS_E_BAD_DUMP_FILE naming the line of the dump and its fault.
     [[noreturn]] static void RefuseLine(const std::string& dumpFile, long lineNumber, const std::string& fault);
     // Raises RIS_E_BAD_TEXT_FILE naming the line when the item's line holds a NUL byte: every

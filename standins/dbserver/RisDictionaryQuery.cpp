@@ -6,6 +6,8 @@
 #include "standins/dbserver/RisErrorBlock.h"
 #include "standins/dbserver/RisSession.h"
 #include "standins/dbserver/RisSqlText.h"
+#include "standins/dbserver/ServerSqlFunctions.h"
+#include "standins/dbserver/ServerSqlRules.h"
 #include "standins/dbserver/SqliteDb.h"
 
 namespace {
@@ -28,13 +30,14 @@ void AnswerDictionaryQuery(DbServer& server, const std::string& statement, const
 {
     // The view is built afresh for each query in memory: the catalogue is the one truth.
     SqliteDb view(":memory:");
+    ServerSqlFunctions::Register(view.Handle());
     view.Exec(std::string("CREATE TABLE ") + kView +
               " (schema_name TEXT, schema_owner TEXT, database_type TEXT, database_name TEXT)");
     for (const RisSchemaEntry& s : server.Schemas())
         view.Run(std::string("INSERT INTO ") + kView + " VALUES (?1, ?2, ?3, ?4)",
                  {s.name, ToLower(s.dbUser), s.dbType, s.dbName});
     try {
-        SqliteStatement st(view, statement);
+        SqliteStatement st(view, ServerSqlRules::Rewrite(statement, ServerDialect::Oracle));
         RisSession::WriteQueryResult(st, defaultSchema, statement, out);
     } catch (const AppError& e) {
         RaiseRisError("RIS_E_SYNTAX_ERROR", "The dictionary view " + std::string(kView) +

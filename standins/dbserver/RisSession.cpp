@@ -8,9 +8,9 @@
 #include "standins/dbserver/RisErrorBlock.h"
 #include "standins/dbserver/RisSqlText.h"
 #include "standins/dbserver/SchemaTables.h"
+#include "standins/dbserver/ServerSqlRules.h"
 
 #include <algorithm>
-#include <filesystem>
 
 namespace {
 
@@ -264,12 +264,7 @@ SqliteDb& RisSession::Database(const std::string& schema)
     if (it != open_.end())
         return *it->second;
     RisSchemaEntry entry = Schema(name);
-    // A schema's user got its file with the schema: a file gone is data lost, never an empty
-    // schema, as a database refuses a user whose data file it cannot find.
-    const std::string file = server_.UserDatabasePath(entry.dbUser);
-    if (!std::filesystem::exists(file))
-        RaiseRisError("RIS_E_DATABASE_ERROR", "Schema '" + name + "': ORA-01157: cannot identify/lock data file '" +
-                                                  file + "' of database user " + entry.dbUser);
+    userFile(name, entry.dbUser);
     auto db = server_.OpenUserDatabase(entry.dbUser);
     // The dictionary's list of the schema's tables (T) and views (V), as a second source beside
     // the unload client's listing.
@@ -279,6 +274,17 @@ SqliteDb& RisSession::Database(const std::string& schema)
     SqliteDb& ref = *db;
     open_[name] = std::move(db);
     return ref;
+}
+
+std::string RisSession::userFile(const std::string& schema, const std::string& dbUser)
+{
+    // A schema's user got its file with the schema: a file gone is data lost, never an empty
+    // schema, as a database refuses a user whose data file it cannot find.
+    try {
+        return server_.RequireUserDatabase(dbUser);
+    } catch (const AppError& e) {
+        RaiseRisError(RisErrorName(e), "Schema '" + schema + "': " + e.description());
+    }
 }
 
 void RisSession::SetDefaultSchema(const std::string& schema)
@@ -368,7 +374,7 @@ void RisSession::createSchema(const std::string& statement, std::string& out)
     entry.dbUser = dbUser->name;
     // The definition is kept without the password, as the unload writes it again.
     entry.definition = TrimWhite(clauses.substr(0, user)) + " user " + ToLower(dbUser->name);
-    server_.OpenUserDatabase(entry.dbUser); // the user's file exists from now on
+    userFile(name, entry.dbUser); // a user whose tables are lost gets no schema that reads them as none
     server_.CreateSchema(entry);
     out += "Schema " + name + " created." + kCrLf;
 }
@@ -382,6 +388,7 @@ void RisSession::dropSchema(const std::string& statement, std::string& out)
     if (!entry)
         RaiseRisError("RIS_E_UNKNOWN_SCHEMA", "Schema '" + name + "' is not defined.");
     if (!force && server_.FindUser(entry->dbUser)) {
+        userFile(name, entry->dbUser);
         auto db = server_.OpenUserDatabase(entry->dbUser);
         if (!SchemaTables(*db).Tables().empty())
             RaiseRisError("RIS_E_SCHEMA_NOT_EMPTY", "Schema '" + name + "' still has tables; use \"force\".");
@@ -484,7 +491,8 @@ void RisSession::runSql(const std::string& statement, const std::string& verb, s
         if (!server_.FindSchema(s))
             return w + ".";
         if (!attached_[connSchema][s]) {
-            db.Run("ATTACH DATABASE ?1 AS " + RisSqlText::QuoteName(s), {server_.UserDatabasePath(Schema(s).dbUser)});
+            // Attached only while its user's file stands: SQLite would make a lost one anew, empty.
+            db.Run("ATTACH DATABASE ?1 AS " + RisSqlText::QuoteName(s), {userFile(s, Schema(s).dbUser)});
             attached_[connSchema][s] = true;
         }
         return RisSqlText::QuoteName(s) + ".";
@@ -522,6 +530,8 @@ void RisSession::runSql(const std::string& statement, const std::string& verb, s
         return;
     }
     try {
+        // Computed as the database computes, not as SQLite would.
+        sql = ServerSqlRules::Rewrite(sql, ServerDialect::Oracle);
         SqliteStatement st(db, sql);
         if (verb == "select") {
             WriteQueryResult(st, connSchema, statement, out);

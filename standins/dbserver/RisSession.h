@@ -70,6 +70,8 @@ private:
     // The schema and table of a possibly qualified name ("s.t" or "t" in the default schema).
     std::pair<std::string, std::string> qualified(const std::string& name);
     std::string requireDefault();
+    // The file of the schema's database user; raises, naming the schema, when it is gone.
+    std::string userFile(const std::string& schema, const std::string& dbUser);
 
     DbServer& server_;
     std::string default_;

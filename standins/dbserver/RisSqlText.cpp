@@ -82,7 +82,12 @@ std::vector<SqlToken> RisSqlText::Tokenize(std::string_view sql)
     while (i < sql.size()) {
         char c = sql[i];
         size_t start = i;
-        if (std::isspace(static_cast<unsigned char>(c))) {
+        if ((c == '-' || c == '/') && i + 1 < sql.size() && sql[i + 1] == (c == '-' ? '-' : '*')) {
+            // A comment is white space to the database: what it holds is no part of the statement.
+            const size_t end = c == '-' ? sql.find('\n', i) : sql.find("*/", i + 2);
+            i = end == std::string_view::npos ? sql.size() : end + (c == '-' ? 0 : 2);
+            tokens.push_back({SqlToken::Kind::Comment, std::string(sql.substr(start, i - start))});
+        } else if (std::isspace(static_cast<unsigned char>(c))) {
             while (i < sql.size() && std::isspace(static_cast<unsigned char>(sql[i])))
                 ++i;
             tokens.push_back({SqlToken::Kind::Space, std::string(sql.substr(start, i - start))});
@@ -131,7 +136,7 @@ std::vector<SqlToken> RisSqlText::Significant(std::string_view sql)
 {
     std::vector<SqlToken> out;
     for (SqlToken& t : Tokenize(sql))
-        if (t.kind != SqlToken::Kind::Space)
+        if (t.kind != SqlToken::Kind::Space && t.kind != SqlToken::Kind::Comment)
             out.push_back(std::move(t));
     return out;
 }

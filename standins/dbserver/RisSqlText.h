@@ -8,7 +8,7 @@
 #include <vector>
 
 struct SqlToken {
-    enum class Kind { Word, String, Number, Symbol, Space };
+    enum class Kind { Word, String, Number, Symbol, Space, Comment };
     Kind kind;
     std::string text;
 };
@@ -19,12 +19,12 @@ public:
     // line ends; empty ones are left out. A last statement without ";" counts too.
     static std::vector<std::string> SplitStatements(std::string_view text);
 
-    // Words, quoted strings ('...' with '' inside, "..." as one word), numbers, symbols and
-    // runs of white space.
+    // Words, quoted strings ('...' with '' inside, "..." as one word), numbers, symbols, runs
+    // of white space and comments ("--" to the line end, "/* ... */").
     static std::vector<SqlToken> Tokenize(std::string_view sql);
     static std::string Join(const std::vector<SqlToken>& tokens);
 
-    // The tokens without white space.
+    // The tokens without white space and comments.
     static std::vector<SqlToken> Significant(std::string_view sql);
 
     // Replaces every qualifier word followed by "." and a word: replace(word) gives the text

@@ -225,7 +225,13 @@ void LoadRun::checkStillLoading(const AppError& e)
 void LoadRun::commitAll()
 {
     while (!begun_.empty()) {
-        begun_.front().first->Exec("COMMIT");
+        try {
+            begun_.front().first->Exec("COMMIT");
+        } catch (const AppError& e) {
+            // Named as the database's failure it is (a full disk, a lock), like one at any row.
+            RaiseRisError("RIS_E_DATABASE_ERROR", "The commit of the load into schema '" + begun_.front().second +
+                                                      "' failed: " + e.description() + ".");
+        }
         committed_.push_back(begun_.front().second);
         begun_.erase(begun_.begin());
     }

@@ -3,9 +3,11 @@
 
 #include "platform/AppError.h"
 #include "platform/TextUtil.h"
+#include "standins/dbserver/ReservedWords.h"
 #include "standins/dbserver/RisColumnType.h"
 #include "standins/dbserver/RisErrorBlock.h"
 #include "standins/dbserver/RisSqlText.h"
+#include "standins/dbserver/ServerSqlRules.h"
 
 #include <algorithm>
 #include <iterator>
@@ -15,26 +17,6 @@ namespace {
 
 std::string checkName(const std::string& column) { return "ck_" + column; }
 
-// The words the database reserves, in order: no table, column, index, view or schema takes one
-// as its name.
-constexpr std::string_view kReservedWords[] = {
-    "access", "add", "all", "alter", "and", "any", "as", "asc", "audit", "between", "by", "char", "check", "cluster",
-    "column", "comment", "compress", "connect", "create", "current", "date", "decimal", "default", "delete", "desc",
-    "distinct", "drop", "else", "exclusive", "exists", "file", "float", "for", "from", "grant", "group", "having",
-    "identified", "immediate", "in", "increment", "index", "initial", "insert", "integer", "intersect", "into", "is",
-    "level", "like", "lock", "long", "maxextents", "minus", "mlslabel", "mode", "modify", "noaudit", "nocompress",
-    "not", "nowait", "null", "number", "of", "offline", "on", "online", "option", "or", "order", "pctfree", "prior",
-    "privileges", "public", "raw", "rename", "resource", "revoke", "row", "rowid", "rownum", "rows", "select",
-    "session", "set", "share", "size", "smallint", "start", "successful", "synonym", "sysdate", "table", "then",
-    "to", "trigger", "uid", "union", "unique", "update", "user", "validate", "values", "varchar", "varchar2", "view",
-    "whenever", "where", "with"};
-
-bool isReservedWord(const std::string& name)
-{
-    const std::string lower = ToLower(name);
-    return std::binary_search(std::begin(kReservedWords), std::end(kReservedWords), std::string_view(lower));
-}
-
 // The constraint that refuses a number beyond the range of a double, which SQLite would keep as
 // an infinity: the database stores no such number (it overflows), so no unload or query has to
 // give one back.
@@ -43,6 +25,35 @@ std::string overflowName(const std::string& column) { return std::string(kOverfl
 // How SQLite names the refusal of that constraint; the column's name follows.
 std::string overflowFailure() { return "CHECK constraint failed: " + std::string(kOverflowPrefix); }
 
+// The constraint that refuses a line feed in a character value: a dump ends its row there and
+// has no way to carry one, so a value the unload could not write is never stored.
+constexpr std::string_view kLineFeedPrefix = "lf_";
+std::string lineFeedFailure() { return "CHECK constraint failed: " + std::string(kLineFeedPrefix); }
+
+// The text of a view as it was given, kept after the statement SQLite runs for it when the two
+// differ, so that an unload writes the view as the database was given it.
+constexpr std::string_view kViewTextMark = "/*ris-view-text:";
+
+std::string hexOf(const std::string& text)
+{
+    static const char digits[] = "0123456789abcdef";
+    std::string hex;
+    for (unsigned char c : text) {
+        hex += digits[c >> 4];
+        hex += digits[c & 15];
+    }
+    return hex;
+}
+
+std::string textOfHex(std::string_view hex)
+{
+    const auto value = [](char c) { return c <= '9' ? c - '0' : c - 'a' + 10; };
+    std::string text;
+    for (size_t i = 0; i + 1 < hex.size(); i += 2)
+        text += static_cast<char>(value(hex[i]) * 16 + value(hex[i + 1]));
+    return text;
+}
+
 std::string columnSql(const RisColumn& c)
 {
     auto type = RisColumnType::Parse(c.type);
@@ -50,6 +61,9 @@ std::string columnSql(const RisColumn& c)
     std::string sql = q + " " + c.type;
     if (c.notNull)
         sql += " NOT NULL";
+    if (type->kind() == RisColumnType::Kind::Char)
+        sql += " CONSTRAINT " + RisSqlText::QuoteName(std::string(kLineFeedPrefix) + c.name) + " CHECK (" + q +
+               " IS NULL OR instr(" + q + ", char(10)) = 0)";
     // Checked first, so that an overflowing number is named as that in any numeric column.
     if (type->IsNumeric())
         sql += " CONSTRAINT " + RisSqlText::QuoteName(overflowName(c.name)) + " CHECK (" + q + " IS NULL OR typeof(" +
@@ -60,6 +74,32 @@ std::string columnSql(const RisColumn& c)
 }
 
 } // namespace
+
+void SchemaTables::keepNoEmptyText(const std::string& table)
+{
+    // The database keeps no empty text: '' stored by any way in (a statement, a load, a
+    // connection, a computed value) is NULL, as a NOT NULL column then refuses it.
+    const std::string t = RisSqlText::QuoteName(table);
+    const std::string inserted = RisSqlText::QuoteName("ris_no_empty_text_i_" + table);
+    const std::string updated = RisSqlText::QuoteName("ris_no_empty_text_u_" + table);
+    db_.Exec("DROP TRIGGER IF EXISTS " + inserted + "; DROP TRIGGER IF EXISTS " + updated);
+    std::vector<std::string> names, when, set;
+    for (const RisColumn& c : Columns(table)) {
+        auto type = RisColumnType::Parse(c.type);
+        if (!type || type->kind() != RisColumnType::Kind::Char)
+            continue;
+        const std::string q = RisSqlText::QuoteName(c.name);
+        names.push_back(q);
+        when.push_back("length(NEW." + q + ") = 0");
+        set.push_back(q + " = CASE WHEN length(" + q + ") = 0 THEN NULL ELSE " + q + " END");
+    }
+    if (names.empty())
+        return;
+    const std::string action = " FOR EACH ROW WHEN " + Join(when, " OR ") + " BEGIN UPDATE " + t + " SET " +
+                               Join(set, ", ") + " WHERE rowid = NEW.rowid; END";
+    db_.Exec("CREATE TRIGGER " + inserted + " AFTER INSERT ON " + t + action);
+    db_.Exec("CREATE TRIGGER " + updated + " AFTER UPDATE OF " + Join(names, ", ") + " ON " + t + action);
+}
 
 std::vector<RisColumn> SchemaTables::ParseColumnDefinitions(std::string_view list)
 {
@@ -111,7 +151,7 @@ void SchemaTables::RequireName(const std::string& name, const std::string& what)
                                             std::to_string(kMaxNameLength) + " characters.");
     if (!IsIdentifier(name))
         RaiseRisError("RIS_E_INV_NAME", "Invalid " + what + " name '" + name + "'.");
-    if (isReservedWord(name))
+    if (IsReservedWord(name))
         RaiseRisError("RIS_E_INV_NAME", "The " + what + " name '" + name + "' is a reserved word (" +
                                             (what == "table" ? "ORA-00903: invalid table name"
                                                              : "ORA-00904: invalid identifier") + ").");
@@ -151,11 +191,16 @@ void SchemaTables::CreateTable(const std::string& table, const std::vector<RisCo
     for (size_t i = 0; i < columns.size(); ++i)
         sql += (i ? ", " : "") + columnSql(columns[i]);
     sql += ")";
+    db_.Exec("SAVEPOINT new_table");
     try {
         db_.Exec(sql);
+        keepNoEmptyText(t);
     } catch (const AppError& e) {
+        db_.Exec("ROLLBACK TO new_table");
+        db_.Exec("RELEASE new_table");
         RaiseTranslated(e, "");
     }
+    db_.Exec("RELEASE new_table");
 }
 
 void SchemaTables::AddColumn(const std::string& table, const RisColumn& column)
@@ -164,11 +209,16 @@ void SchemaTables::AddColumn(const std::string& table, const RisColumn& column)
         RaiseRisError("RIS_E_UNKNOWN_RELATION", "Table '" + table + "' does not exist.");
     if (column.notNull)
         RaiseRisError("RIS_E_NOT_NULL_ADD", "A column added to a table cannot be NOT NULL.");
+    db_.Exec("SAVEPOINT new_column");
     try {
         db_.Exec("ALTER TABLE " + RisSqlText::QuoteName(table) + " ADD COLUMN " + columnSql(column));
+        keepNoEmptyText(table);
     } catch (const AppError& e) {
+        db_.Exec("ROLLBACK TO new_column");
+        db_.Exec("RELEASE new_column");
         RaiseTranslated(e, "");
     }
+    db_.Exec("RELEASE new_column");
 }
 
 void SchemaTables::DropTable(const std::string& table)
@@ -202,6 +252,14 @@ std::vector<RisIndex> SchemaTables::Indexes(const std::string& table)
 void SchemaTables::CreateIndex(const RisIndex& index)
 {
     RequireName(ToLower(index.name), "index");
+    // A name the table lacks is refused: SQLite would index the quoted name as a constant text.
+    const std::vector<RisColumn> columns = Columns(index.table);
+    for (const std::string& name : index.columns)
+        if (!columns.empty() && std::none_of(columns.begin(), columns.end(),
+                                             [&](const RisColumn& c) { return EqualsNoCase(c.name, name); }))
+            RaiseRisError("RIS_E_UNKNOWN_COLUMN", "Column '" + name + "' does not exist in table '" + index.table +
+                                                      "' (ORA-00904: invalid identifier); index '" + index.name +
+                                                      "' was not created.");
     std::string sql = std::string("CREATE ") + (index.unique ? "UNIQUE " : "") + "INDEX " +
                       RisSqlText::QuoteName(ToLower(index.name)) + " ON " + RisSqlText::QuoteName(index.table) + " (";
     for (size_t i = 0; i < index.columns.size(); ++i)
@@ -221,6 +279,10 @@ std::vector<RisView> SchemaTables::Views()
     std::vector<RisView> list;
     for (auto& r : db_.QueryRows("SELECT name, sql FROM sqlite_master WHERE type = 'view' ORDER BY rowid")) {
         std::string sql = r[1].value_or("");
+        if (const size_t mark = sql.rfind(kViewTextMark); mark != std::string::npos) {
+            const size_t hex = mark + kViewTextMark.size();
+            sql = textOfHex(std::string_view(sql).substr(hex, sql.find("*/", hex) - hex));
+        }
         sql = ReplaceAll(ReplaceAll(sql, "\r", " "), "\n", " ");
         if (StartsWithNoCase(sql, "create view "))
             sql = "create view " + sql.substr(12); // the database keeps its own spelling of the keywords
@@ -243,7 +305,10 @@ void SchemaTables::CreateView(const std::string& statement)
     // does not exist is refused, not kept to fail at its first use.
     db_.Exec("SAVEPOINT new_view");
     try {
-        db_.Exec(statement);
+        // The view computes as the database does; the unload gives it back as it was given.
+        const std::string computed = ServerSqlRules::Rewrite(statement, ServerDialect::Oracle);
+        db_.Exec(computed == statement ? statement
+                                       : computed + " " + std::string(kViewTextMark) + hexOf(statement) + "*/");
         SqliteStatement check(db_, "SELECT * FROM " + nameText);
     } catch (const AppError& e) {
         db_.Exec("ROLLBACK TO new_view");
@@ -263,6 +328,23 @@ bool SchemaTables::IsNumericOverflow(const AppError& e)
     return e.description().find(overflowFailure()) != std::string::npos;
 }
 
+std::string SchemaTables::LineFeedColumn(const AppError& e)
+{
+    const std::string& m = e.description();
+    const size_t at = m.find(lineFeedFailure());
+    if (at == std::string::npos)
+        return {};
+    // The column's name ends the constraint's; an engine may add the statement after a blank.
+    const size_t name = at + lineFeedFailure().size();
+    return m.substr(name, m.find_first_of(" \r\n", name) - name);
+}
+
+std::string SchemaTables::LineFeedText(const std::string& column)
+{
+    return "a value of column '" + column + "' holds a line feed, which a RIS dump cannot carry, so the database " +
+           "keeps none; nothing was stored.";
+}
+
 void SchemaTables::RaiseTranslated(const AppError& e, const std::string& schema)
 {
     const std::string& m = e.description();
@@ -276,6 +358,8 @@ void SchemaTables::RaiseTranslated(const AppError& e, const std::string& schema)
         RaiseRisError("RIS_E_TABLE_EXISTS", m + ".");
     if (IsNumericOverflow(e))
         RaiseRisError("RIS_E_DATABASE_ERROR", NumericOverflowText(after(overflowFailure())));
+    if (const std::string column = LineFeedColumn(e); !column.empty())
+        RaiseRisError("RIS_E_LINE_BREAK_IN_VALUE", "Refused" + in + ": " + LineFeedText(column));
     if (m.find("CHECK constraint failed: ck_") != std::string::npos)
         RaiseRisError("RIS_E_INV_VALUE",
                       "A value does not fit the type of column '" + after("CHECK constraint failed: ck_") + "'.");

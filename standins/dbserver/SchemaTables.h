@@ -61,9 +61,16 @@ public:
     // Whether a SQLite failure is a table's refusal of a number beyond the range of a number (an
     // infinity), which each connection names as its database's numeric overflow.
     static bool IsNumericOverflow(const AppError& e);
+    // The column whose line feed refusal a SQLite failure is (every way in refuses a line feed in a
+    // character value); empty for any other failure. LineFeedText words the refusal.
+    static std::string LineFeedColumn(const AppError& e);
+    static std::string LineFeedText(const std::string& column);
     // A SQLite failure as the RIS error a client reports (raises).
     [[noreturn]] static void RaiseTranslated(const AppError& sqliteError, const std::string& schema);
 
 private:
+    // (Re)makes the triggers that store NULL for an empty text in the table's character columns.
+    void keepNoEmptyText(const std::string& table);
+
     SqliteDb& db_;
 };

@@ -11,6 +11,7 @@
 #include "standins/dbserver/RisErrorBlock.h"
 #include "standins/dbserver/RisSqlText.h"
 #include "standins/dbserver/SchemaTables.h"
+#include "standins/dbserver/ServerSqlRules.h"
 
 #include <sqlite3.h>
 
@@ -62,13 +63,12 @@ std::string filterOf(const std::string& table, const std::string& condition, con
         if (t.kind == SqlToken::Kind::Word &&
             (EqualsNoCase(t.text, "union") || EqualsNoCase(t.text, "intersect") || EqualsNoCase(t.text, "except")))
             refuse("\"" + t.text + "\"");
+        if (t.kind == SqlToken::Kind::Comment)
+            refuse("a comment");
         if (t.kind != SqlToken::Kind::Symbol)
             continue;
-        const std::string next = i + 1 < tokens.size() ? tokens[i + 1].text : std::string();
         if (t.text == ";")
             refuse("a \";\"");
-        if ((t.text == "-" && next == "-") || (t.text == "/" && next == "*"))
-            refuse("a comment");
         if (t.text == "(")
             ++depth;
         if (t.text == ")" && --depth < 0)
@@ -76,16 +76,17 @@ std::string filterOf(const std::string& table, const std::string& condition, con
     }
     if (depth != 0)
         refuse("a \"(\" without its \")\"");
+    // Computed as every statement of the server is.
     return "(" +
-           RisSqlText::RewriteQualifiers(condition, [&](const std::string& w) {
-               return EqualsNoCase(w, schema) ? std::string() : w + ".";
-           }) +
+           ServerSqlRules::Rewrite(RisSqlText::RewriteQualifiers(condition,
+                                                                 [&](const std::string& w) {
+                                                                     return EqualsNoCase(w, schema) ? std::string()
+                                                                                                    : w + ".";
+                                                                 }),
+                                   ServerDialect::Oracle) +
            ")";
 }
 
-// A value holding a line break would split its row over two lines of the dump, and the
-// format has no way to carry it: the unload refuses it rather than write a row that loads
-// cut short.
 // "Table 't', column 'c', row n (<first column> <its value>)": where a refused value stands.
 std::string valuePlace(const TablePlan& plan, const DumpRow& row, size_t c, long long rowNumber)
 {
@@ -95,10 +96,14 @@ std::string valuePlace(const TablePlan& plan, const DumpRow& row, size_t c, long
     return "Table '" + plan.table + "', column '" + plan.columns[c].name + "', row " + std::to_string(rowNumber) + key;
 }
 
-void refuseLineBreaks(const TablePlan& plan, const DumpRow& row, long long rowNumber)
+// A value holding a line feed would split its row over two lines of the dump, and the format has
+// no way to carry it: the unload refuses it rather than write a row that loads cut short. Every
+// way in refuses one; a table made before that may still hold one. A carriage return alone ends
+// no line of a dump and is written as it is.
+void refuseLineFeeds(const TablePlan& plan, const DumpRow& row, long long rowNumber)
 {
     for (size_t c = 0; c < row.size(); ++c) {
-        if (!row[c] || row[c]->find_first_of("\r\n") == std::string::npos)
+        if (!row[c] || row[c]->find('\n') == std::string::npos)
             continue;
         RaiseRisError("RIS_E_LINE_BREAK_IN_VALUE", valuePlace(plan, row, c, rowNumber) +
                                                        ": the value holds a line break, which a RIS dump cannot carry.");
@@ -218,11 +223,13 @@ void SchemaUnloader::Unload(const RisTransferRequest& request, const std::string
     for (const std::string& table : tables) {
         TablePlan plan{table, dumpColumns(catalogue.Columns(table)), "SELECT * FROM " + RisSqlText::QuoteName(table)};
         const std::string condition = request.tables.ConditionFor(table);
-        if (!condition.empty())
-            plan.select += " WHERE " + filterOf(table, condition, schema.name);
         try {
+            if (!condition.empty())
+                plan.select += " WHERE " + filterOf(table, condition, schema.name);
             SqliteStatement check(db, plan.select);
         } catch (const AppError& e) {
+            if (e.source().rfind("RIS_E_", 0) == 0)
+                throw;
             SchemaTables::RaiseTranslated(e, schema.name);
         }
         plans.push_back(std::move(plan));
@@ -246,7 +253,7 @@ void SchemaUnloader::Unload(const RisTransferRequest& request, const std::string
                     bool quoted = false;
                     row[c] = RisColumnType::StoredValueText(st, static_cast<int>(c), quoted);
                 }
-                refuseLineBreaks(plan, row, ++count);
+                refuseLineFeeds(plan, row, ++count);
                 refuseNonFinite(plan, st, row, count);
                 writer.WriteRow(row);
             }
@@ -276,6 +283,12 @@ void SchemaUnloader::Unload(const RisTransferRequest& request, const std::string
     } catch (const AppError& e) {
         if (e.source().rfind("RIS_E_", 0) == 0)
             throw;
+        // A full disk is named as what it is, with the file the caller asked for, so that a
+        // reader quoting this error line can say why the dump is not there.
+        if (e.source() == "DumpWriter" && e.number() == kErrDiskFull)
+            RaiseRisError("RIS_E_WRITE_DUMP", "The dump file '" + dumpFile +
+                                                  "' could not be written: the disk is full. Nothing was unloaded "
+                                                  "into it; the file is as it was.");
         if (e.source() == "DumpWriter")
             RaiseRisError("RIS_E_WRITE_DUMP", e.description());
         SchemaTables::RaiseTranslated(e, schema.name);

@@ -2,44 +2,60 @@
 #include "standins/dbserver/ServerManagerSession.h"
 
 #include "platform/TextUtil.h"
+#include "standins/dbserver/ReservedWords.h"
 #include "standins/dbserver/RisSqlText.h"
+#include "standins/dbserver/SchemaTables.h"
 
 #include <cctype>
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 
 namespace {
 
 const char* kCrLf = "\r\n";
 
-// Oracle's names (users, tablespaces) hold at most 30 bytes.
-bool nameFits(const std::string& name, std::string& out)
+// Oracle's names (users, tablespaces) and passwords hold at most 30 bytes.
+constexpr size_t kMaxIdentifier = 30;
+
+// A user or tablespace name Oracle takes: at most 30 bytes and no reserved word (refused with
+// the statement's own error, reservedError).
+bool nameFits(const std::string& name, const char* reservedError, std::string& out)
 {
-    if (name.size() <= 30)
-        return true;
-    out += std::string("ORA-00972: identifier is too long") + kCrLf;
-    return false;
+    if (name.size() > kMaxIdentifier) {
+        out += std::string("ORA-00972: identifier is too long") + kCrLf;
+        return false;
+    }
+    if (IsReservedWord(name)) {
+        out += std::string(reservedError) + kCrLf;
+        return false;
+    }
+    return true;
 }
 
-std::vector<std::string> words(const std::string& s)
+// The password of "identified by <word>": a name of letters, digits, "_", "$" and "#" that
+// begins with a letter and is no reserved word, or any text in double quotes; at most 30 bytes
+// either way. Nothing on a refusal (ORA-00972 or ORA-00988 added to out).
+std::optional<std::string> passwordOf(const std::string& word, std::string& out)
 {
-    std::vector<std::string> w;
-    for (const SqlToken& t : RisSqlText::Significant(s))
-        w.push_back(t.text);
-    return w;
+    const bool quoted = word.size() >= 2 && word.front() == '"' && word.back() == '"';
+    const std::string password = quoted ? word.substr(1, word.size() - 2) : word;
+    if (password.size() > kMaxIdentifier) {
+        out += std::string("ORA-00972: identifier is too long") + kCrLf;
+        return std::nullopt;
+    }
+    const bool name = !password.empty() && std::isalpha(static_cast<unsigned char>(password[0])) &&
+                      password.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789_$#") ==
+                          std::string::npos &&
+                      !IsReservedWord(password);
+    if (quoted ? password.empty() || password.find('"') != std::string::npos : !name) {
+        out += std::string("ORA-00988: missing or invalid password(s)") + kCrLf;
+        return std::nullopt;
+    }
+    return password;
 }
 
-// A quoted word without its quotes; inside single quotes a doubled quote is one.
-std::string unquote(std::string s)
-{
-    if (s.size() >= 2 && s.front() == '\'' && s.back() == '\'')
-        return ReplaceAll(s.substr(1, s.size() - 2), "''", "'");
-    if (s.size() >= 2 && s.front() == '"' && s.back() == '"')
-        return s.substr(1, s.size() - 2);
-    return s;
-}
-
-// "40m", "2000M", "512k", "1g" or plain bytes.
+// "40m", "2000M", "512k", "1g" or plain bytes; -1 for anything else.
 long long parseSize(const std::string& text)
 {
     if (text.empty())
@@ -58,6 +74,71 @@ long long parseSize(const std::string& text)
     case 'g': return n * 1024 * 1024 * 1024;
     default: return n;
     }
+}
+
+// The clauses of "create user" and "alter user" after the user's name, all checked before any
+// is applied, so that a refused statement changes nothing.
+struct UserClauses {
+    std::optional<std::string> password;
+    std::optional<std::string> defaultTablespace;
+    std::optional<std::string> temporaryTablespace;
+};
+
+bool parseUserClauses(DbServer& server, const std::vector<std::string>& w, size_t from, UserClauses& clauses,
+                      std::string& out)
+{
+    const auto word = [&](size_t i) { return i < w.size() ? ToLower(w[i]) : std::string(); };
+    const auto tablespace = [&](const std::string& name) {
+        if (server.FindTablespace(name))
+            return true;
+        out += "ORA-00959: tablespace '" + ToUpper(name) + "' does not exist" + kCrLf;
+        return false;
+    };
+    if (from >= w.size()) {
+        out += std::string("ORA-00922: missing or invalid option") + kCrLf;
+        return false;
+    }
+    for (size_t i = from; i < w.size();) {
+        const std::string k = word(i);
+        if (k == "identified" && word(i + 1) == "by" && i + 2 < w.size()) {
+            clauses.password = passwordOf(w[i + 2], out);
+            if (!clauses.password)
+                return false;
+            i += 3;
+        } else if ((k == "default" || k == "temporary") && word(i + 1) == "tablespace" && i + 2 < w.size()) {
+            if (!tablespace(w[i + 2]))
+                return false;
+            (k == "default" ? clauses.defaultTablespace : clauses.temporaryTablespace) = w[i + 2];
+            i += 3;
+        } else if (k == "quota" && (word(i + 1) == "unlimited" || parseSize(w.size() > i + 1 ? w[i + 1] : "") >= 0) &&
+                   word(i + 2) == "on" && i + 3 < w.size()) {
+            if (!tablespace(w[i + 3]))
+                return false;
+            i += 4; // the stand-in keeps no quotas: a user may fill its tablespace
+        } else {
+            out += std::string("ORA-00922: missing or invalid option") + kCrLf;
+            return false;
+        }
+    }
+    return true;
+}
+
+std::vector<std::string> words(const std::string& s)
+{
+    std::vector<std::string> w;
+    for (const SqlToken& t : RisSqlText::Significant(s))
+        w.push_back(t.text);
+    return w;
+}
+
+// A quoted word without its quotes; inside single quotes a doubled quote is one.
+std::string unquote(std::string s)
+{
+    if (s.size() >= 2 && s.front() == '\'' && s.back() == '\'')
+        return ReplaceAll(s.substr(1, s.size() - 2), "''", "'");
+    if (s.size() >= 2 && s.front() == '"' && s.back() == '"')
+        return s.substr(1, s.size() - 2);
+    return s;
 }
 
 std::string padRight(const std::string& s, size_t width) { return s.size() >= width ? s : s + std::string(width - s.size(), ' '); }
@@ -79,7 +160,9 @@ int ServerManagerSession::RunScript(std::string_view script, std::string& out)
     const std::string text = ReplaceAll(ReplaceAll(std::string(script), "\r\n", "\n"), "\r", "\n");
     for (const std::string& raw : Split(text, "\n")) {
         std::string line = TrimWhite(raw);
-        if (line.empty() && pending.empty())
+        // A comment line is no part of the statement it stands in or before: the lines of a
+        // statement are joined into one, where it would run on over the rest.
+        if ((line.empty() && pending.empty()) || line.rfind("--", 0) == 0)
             continue;
         std::string lower = ToLower(line);
         bool lineCommand = pending.empty() && (lower.rfind("connect", 0) == 0 || lower.rfind("exit", 0) == 0 ||
@@ -145,6 +228,8 @@ bool ServerManagerSession::Execute(const std::string& command, std::string& out)
         return dropUser(command, out);
     if (first == "create" && second == "tablespace")
         return createTablespace(command, out);
+    if (first == "drop" && second == "tablespace")
+        return dropTablespace(command, out);
     if (first == "select")
         return select(command, out);
     out += std::string("ORA-00900: invalid SQL statement") + kCrLf;
@@ -209,10 +294,19 @@ bool ServerManagerSession::grant(const std::string& command, std::string& out)
         return false;
     }
     const std::string user = ToUpper(w[to + 1]);
-    if (!nameFits(user, out))
+    if (!nameFits(user, "ORA-00987: missing or invalid username(s)", out))
         return false;
-    if (to + 4 < w.size() && EqualsNoCase(w[to + 2], "identified") && EqualsNoCase(w[to + 3], "by"))
-        server_.SetUserPassword(user, unquote(w[to + 4]));
+    std::optional<std::string> password;
+    if (to + 2 < w.size()) {
+        if (!(to + 5 == w.size() && EqualsNoCase(w[to + 2], "identified") && EqualsNoCase(w[to + 3], "by"))) {
+            out += std::string("ORA-00922: missing or invalid option") + kCrLf;
+            return false;
+        }
+        if (!(password = passwordOf(w[to + 4], out)))
+            return false;
+    }
+    if (password)
+        server_.SetUserPassword(user, *password);
     else if (!server_.FindUser(user)) {
         out += "ORA-01917: user or role '" + user + "' does not exist" + kCrLf;
         return false;
@@ -232,35 +326,26 @@ bool ServerManagerSession::alterUser(const std::string& command, std::string& ou
     if (!requireDba(out))
         return false;
     std::vector<std::string> w = words(command);
-    if (w.size() < 4) {
-        out += std::string("ORA-00922: missing or invalid option") + kCrLf;
+    if (w.size() < 3) {
+        out += std::string("ORA-01935: missing user or role name") + kCrLf;
         return false;
     }
     const std::string user = ToUpper(w[2]);
+    if (!nameFits(user, "ORA-01935: missing user or role name", out))
+        return false;
     if (!server_.FindUser(user)) {
         out += "ORA-01918: user '" + user + "' does not exist" + kCrLf;
         return false;
     }
-    const std::string what = ToLower(w[3]);
-    auto tablespaceFor = [&](const std::string& ts) {
-        if (server_.FindTablespace(ts))
-            return true;
-        out += "ORA-00959: tablespace '" + ToUpper(ts) + "' does not exist" + kCrLf;
+    UserClauses clauses;
+    if (!parseUserClauses(server_, w, 3, clauses, out))
         return false;
-    };
-    if ((what == "default" || what == "temporary") && w.size() >= 6 && EqualsNoCase(w[4], "tablespace")) {
-        if (!tablespaceFor(w[5]))
-            return false;
-        server_.SetUserTablespace(user, w[5], what == "temporary");
-    } else if (what == "quota" && w.size() >= 7 && EqualsNoCase(w[5], "on")) {
-        if (!tablespaceFor(w[6]))
-            return false;
-    } else if (what == "identified" && w.size() >= 6 && EqualsNoCase(w[4], "by")) {
-        server_.SetUserPassword(user, unquote(w[5]));
-    } else {
-        out += std::string("ORA-00922: missing or invalid option") + kCrLf;
-        return false;
-    }
+    if (clauses.password)
+        server_.SetUserPassword(user, *clauses.password);
+    if (clauses.defaultTablespace)
+        server_.SetUserTablespace(user, *clauses.defaultTablespace, false);
+    if (clauses.temporaryTablespace)
+        server_.SetUserTablespace(user, *clauses.temporaryTablespace, true);
     out += std::string("Statement processed.") + kCrLf;
     return true;
 }
@@ -270,36 +355,31 @@ bool ServerManagerSession::createUser(const std::string& command, std::string& o
     if (!requireDba(out))
         return false;
     std::vector<std::string> w = words(command);
-    if (w.size() < 6 || !EqualsNoCase(w[3], "identified") || !EqualsNoCase(w[4], "by")) {
-        out += std::string("ORA-00922: missing or invalid option") + kCrLf;
+    if (w.size() < 3) {
+        out += std::string("ORA-01935: missing user or role name") + kCrLf;
         return false;
     }
     const std::string user = ToUpper(w[2]);
-    if (!nameFits(user, out))
+    if (!nameFits(user, "ORA-01935: missing user or role name", out))
         return false;
+    // Every clause is checked (its password, every tablespace named) before the user is made: a
+    // refused statement makes nothing.
+    UserClauses clauses;
+    if (!parseUserClauses(server_, w, 3, clauses, out))
+        return false;
+    if (!clauses.password) {
+        out += std::string("ORA-00922: missing or invalid option") + kCrLf;
+        return false;
+    }
     if (server_.FindUser(user)) {
         out += "ORA-01920: user name '" + user + "' conflicts with another user or role name" + kCrLf;
         return false;
     }
-    // Every tablespace named must exist before the user is made: a refused statement makes nothing.
-    std::vector<std::pair<std::string, bool>> tablespaces; // name, temporary
-    for (size_t i = 6; i < w.size(); ++i) {
-        if (!(EqualsNoCase(w[i], "default") || EqualsNoCase(w[i], "temporary")))
-            continue;
-        if (i + 2 >= w.size() || !EqualsNoCase(w[i + 1], "tablespace")) {
-            out += std::string("ORA-00922: missing or invalid option") + kCrLf;
-            return false;
-        }
-        if (!server_.FindTablespace(w[i + 2])) {
-            out += "ORA-00959: tablespace '" + ToUpper(w[i + 2]) + "' does not exist" + kCrLf;
-            return false;
-        }
-        tablespaces.emplace_back(w[i + 2], EqualsNoCase(w[i], "temporary"));
-        i += 2;
-    }
-    server_.SetUserPassword(user, unquote(w[5]));
-    for (const auto& [ts, temporary] : tablespaces)
-        server_.SetUserTablespace(user, ts, temporary);
+    server_.SetUserPassword(user, *clauses.password);
+    if (clauses.defaultTablespace)
+        server_.SetUserTablespace(user, *clauses.defaultTablespace, false);
+    if (clauses.temporaryTablespace)
+        server_.SetUserTablespace(user, *clauses.temporaryTablespace, true);
     out += std::string("Statement processed.") + kCrLf;
     return true;
 }
@@ -314,15 +394,23 @@ bool ServerManagerSession::dropUser(const std::string& command, std::string& out
         return false;
     }
     const std::string user = ToUpper(w[2]);
+    if (!nameFits(user, "ORA-01935: missing user or role name", out))
+        return false;
     if (!server_.FindUser(user)) {
         out += "ORA-01918: user '" + user + "' does not exist" + kCrLf;
         return false;
     }
     bool cascade = w.size() > 3 && EqualsNoCase(w[3], "cascade");
     if (!cascade) {
-        auto db = server_.OpenUserDatabase(user);
-        if (db->QueryText("SELECT 1 FROM sqlite_master WHERE type = 'table' LIMIT 1")) {
-            out += "ORA-01922: CASCADE must be specified to drop '" + user + "'" + kCrLf;
+        try {
+            auto db = server_.OpenUserDatabase(user);
+            if (db->QueryText("SELECT 1 FROM sqlite_master WHERE type = 'table' LIMIT 1")) {
+                out += "ORA-01922: CASCADE must be specified to drop '" + user + "'" + kCrLf;
+                return false;
+            }
+        } catch (const AppError& e) {
+            // Tables that are lost cannot be told from none.
+            out += e.description() + kCrLf;
             return false;
         }
     }
@@ -343,7 +431,7 @@ bool ServerManagerSession::createTablespace(const std::string& command, std::str
         return false;
     }
     ts.name = ToUpper(w[2]);
-    if (!nameFits(ts.name, out))
+    if (!nameFits(ts.name, "ORA-02216: tablespace name expected", out))
         return false;
     for (size_t i = 3; i + 1 < w.size(); ++i) {
         const std::string k = ToLower(w[i]);
@@ -381,6 +469,68 @@ bool ServerManagerSession::createTablespace(const std::string& command, std::str
     if (ts.maxBytes < ts.sizeBytes)
         ts.maxBytes = ts.sizeBytes;
     server_.CreateTablespace(ts);
+    out += std::string("Statement processed.") + kCrLf;
+    return true;
+}
+
+bool ServerManagerSession::dropTablespace(const std::string& command, std::string& out)
+{
+    if (!requireDba(out))
+        return false;
+    // drop tablespace <name> [including contents [and datafiles] [cascade constraints]]
+    std::vector<std::string> w = words(command);
+    if (w.size() < 3) {
+        out += std::string("ORA-02216: tablespace name expected") + kCrLf;
+        return false;
+    }
+    const std::string name = ToUpper(w[2]);
+    if (!nameFits(name, "ORA-02216: tablespace name expected", out))
+        return false;
+    std::string options;
+    for (size_t i = 3; i < w.size(); ++i)
+        options += (i > 3 ? " " : "") + ToLower(w[i]);
+    const bool including = options.rfind("including contents", 0) == 0;
+    if (!options.empty() && options != "including contents" && options != "including contents and datafiles" &&
+        options != "including contents cascade constraints" &&
+        options != "including contents and datafiles cascade constraints") {
+        out += std::string("ORA-00922: missing or invalid option") + kCrLf;
+        return false;
+    }
+    if (!server_.FindTablespace(name)) {
+        out += "ORA-00959: tablespace '" + name + "' does not exist" + kCrLf;
+        return false;
+    }
+    if (name == "SYSTEM") {
+        out += std::string("ORA-01550: cannot drop system tablespace") + kCrLf;
+        return false;
+    }
+    // A user's tables live in its default tablespace.
+    std::vector<std::pair<std::string, std::vector<std::string>>> contents; // user, tables
+    for (const DbUser& u : server_.Users()) {
+        if (!EqualsNoCase(u.defaultTablespace, name))
+            continue;
+        try {
+            auto db = server_.OpenUserDatabase(u.name);
+            std::vector<std::string> tables = SchemaTables(*db).Tables();
+            if (!tables.empty())
+                contents.emplace_back(u.name, std::move(tables));
+        } catch (const AppError& e) {
+            out += e.description() + kCrLf;
+            return false;
+        }
+    }
+    if (!contents.empty() && !including) {
+        out += std::string("ORA-01549: tablespace not empty, use INCLUDING CONTENTS option") + kCrLf;
+        return false;
+    }
+    for (const auto& [user, tables] : contents) {
+        auto db = server_.OpenUserDatabase(user);
+        for (const std::string& table : tables) {
+            SchemaTables(*db).DropTable(table);
+            server_.DropGrants(user, table);
+        }
+    }
+    server_.DropTablespace(name);
     out += std::string("Statement processed.") + kCrLf;
     return true;
 }

@@ -1,5 +1,5 @@
 // One run of the stand-in Oracle server manager on the server's catalogue: connect, users,
-// grants, tablespaces, quotas and the dictionary queries on dba_users and dba_free_space,
+// grants, tablespaces (made and dropped), quotas and the dictionary queries on dba_users and dba_free_space,
 // answered in the server manager's text form (echoed commands, rows under a rule of dashes,
 // "n rows selected.", ORA- error lines).
 #pragma once
@@ -31,6 +31,7 @@ private:
     bool createUser(const std::string& command, std::string& out);
     bool dropUser(const std::string& command, std::string& out);
     bool createTablespace(const std::string& command, std::string& out);
+    bool dropTablespace(const std::string& command, std::string& out);
     bool select(const std::string& command, std::string& out);
     bool requireDba(std::string& out);
 

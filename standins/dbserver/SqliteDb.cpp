@@ -5,9 +5,9 @@
 
 #include <sqlite3.h>
 
-SqliteDb::SqliteDb(const std::string& hostPath) : path_(hostPath)
+SqliteDb::SqliteDb(const std::string& hostPath, bool create) : path_(hostPath)
 {
-    int rc = sqlite3_open_v2(hostPath.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    int rc = sqlite3_open_v2(hostPath.c_str(), &db_, SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0), nullptr);
     if (rc != SQLITE_OK) {
         std::string msg = db_ ? sqlite3_errmsg(db_) : "out of memory";
         sqlite3_close(db_);

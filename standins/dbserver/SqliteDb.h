@@ -13,9 +13,9 @@ class SqliteStatement;
 
 class SqliteDb {
 public:
-    // Opens (and creates) the database file at the host path. Raises AppError(sqlite code,
-    // "SqliteDb", message) when it cannot be opened.
-    explicit SqliteDb(const std::string& hostPath);
+    // Opens the database file at the host path, creating it when missing unless create is
+    // false. Raises AppError(sqlite code, "SqliteDb", message) when it cannot be opened.
+    explicit SqliteDb(const std::string& hostPath, bool create = true);
     ~SqliteDb();
     SqliteDb(const SqliteDb&) = delete;
     SqliteDb& operator=(const SqliteDb&) = delete;

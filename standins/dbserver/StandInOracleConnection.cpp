@@ -40,7 +40,7 @@ std::string FirstWords(const std::string& sql, size_t count)
 // The statements the server manager's code answers: users, grants, tablespaces.
 bool IsServerManagerStatement(const std::string& head)
 {
-    for (const char* s : {"create user", "drop user", "alter user", "create tablespace"})
+    for (const char* s : {"create user", "drop user", "alter user", "create tablespace", "drop tablespace"})
         if (head == s)
             return true;
     return head.rfind("grant ", 0) == 0;
@@ -129,15 +129,25 @@ Recordset StandInOracleConnection::ExecuteCounted(const std::string& sqlText, lo
         for (const DbUser& u : server_->Users())
             users.rows.push_back({u.name, u.defaultTablespace, u.temporaryTablespace});
         recordsAffected = -1;
-        return StandInQuery::OverTables({users}, sql, OracleDialect());
+        return StandInQuery::OverTables({users}, sql, OracleDialect(), ServerDialect::Oracle);
     }
     // Anything else reads or changes the tables of the current schema's user.
+    std::string file;
     try {
-        return StandInQuery::OnUserDatabase(server_->UserDatabasePath(currentSchema_), sql, OracleDialect(),
-                                            &recordsAffected);
+        file = server_->RequireUserDatabase(currentSchema_);
+    } catch (const AppError& e) {
+        RaiseOra(e.description());
+    }
+    try {
+        return StandInQuery::OnUserDatabase(file, sql, OracleDialect(), ServerDialect::Oracle, &recordsAffected);
     } catch (const AppError& e) {
         if (SchemaTables::IsNumericOverflow(e))
             RaiseOra("ORA-01426: numeric overflow");
+        if (const std::string column = SchemaTables::LineFeedColumn(e); !column.empty())
+            RaiseOra("ORA-02290: check constraint (" + ToUpper(currentSchema_) + ".LF_" + ToUpper(column) +
+                     ") violated: " + SchemaTables::LineFeedText(column));
+        if (e.source() == "ServerSqlRules")
+            RaiseOra(e.description());
         throw;
     }
 }

@@ -3,14 +3,18 @@
 
 #include "platform/ado/JetSqlTranslator.h"
 #include "platform/TextUtil.h"
+#include "standins/dbserver/ServerSqlFunctions.h"
 
 #include <sqlite3.h>
 
 namespace {
 
-JetStatement Translated(const std::string& sql)
+JetStatement Translated(const std::string& sql, ServerDialect server)
 {
-    return JetSqlTranslator::Translate(sql, [](const std::string& name) { return JetSqlTranslator::QuoteIdent(name); });
+    JetStatement st =
+        JetSqlTranslator::Translate(sql, [](const std::string& name) { return JetSqlTranslator::QuoteIdent(name); });
+    st.sql = ServerSqlRules::Rewrite(st.sql, server);
+    return st;
 }
 
 void Exec(JetEngine& engine, const std::string& sql)
@@ -22,9 +26,10 @@ void Exec(JetEngine& engine, const std::string& sql)
 } // namespace
 
 Recordset StandInQuery::OverTables(const std::vector<MemoryTable>& tables, const std::string& sql,
-                                   const JetEngine::Dialect& dialect)
+                                   const JetEngine::Dialect& dialect, ServerDialect server)
 {
     JetEngine engine(":memory:", true, dialect);
+    ServerSqlFunctions::Register(engine.Handle());
     for (const MemoryTable& t : tables) {
         Exec(engine, "CREATE TABLE " + JetSqlTranslator::QuoteIdent(t.name) + " (" + Join(t.columns, ", ") + ")");
         std::vector<std::string> marks(t.columns.size(), "?");
@@ -48,14 +53,16 @@ Recordset StandInQuery::OverTables(const std::vector<MemoryTable>& tables, const
         }
         sqlite3_finalize(st);
     }
-    return engine.Run(Translated(sql));
+    return engine.Run(Translated(sql, server));
 }
 
 Recordset StandInQuery::OnUserDatabase(const std::string& hostPath, const std::string& sql,
-                                       const JetEngine::Dialect& dialect, long* recordsAffected)
+                                       const JetEngine::Dialect& dialect, ServerDialect server,
+                                       long* recordsAffected)
 {
-    JetEngine engine(hostPath, true, dialect);
-    Recordset rs = engine.Run(Translated(sql));
+    JetEngine engine(hostPath, false, dialect);
+    ServerSqlFunctions::Register(engine.Handle());
+    Recordset rs = engine.Run(Translated(sql, server));
     // The engine is opened for this one statement, so its total is the statement's own count.
     if (recordsAffected)
         *recordsAffected = rs.State() == adStateOpen ? -1 : sqlite3_total_changes(engine.Handle());

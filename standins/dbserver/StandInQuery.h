@@ -6,6 +6,7 @@
 #include "platform/AppError.h"
 #include "platform/ado/JetEngine.h"
 #include "platform/ado/Recordset.h"
+#include "standins/dbserver/ServerSqlRules.h"
 
 #include <optional>
 #include <string>
@@ -19,11 +20,14 @@ struct MemoryTable {
 
 class StandInQuery {
 public:
-    // Runs sql on the tables, made in an empty database in memory.
+    // Runs sql on the tables, made in an empty database in memory, computing as the server of
+    // the connection does (ServerSqlRules).
     static Recordset OverTables(const std::vector<MemoryTable>& tables, const std::string& sql,
-                                const JetEngine::Dialect& dialect);
-    // Runs sql on the SQLite file of a database user (host path). recordsAffected, when given,
-    // receives the rows the statement changed, or -1 for a statement that returns rows.
+                                const JetEngine::Dialect& dialect, ServerDialect server);
+    // Runs sql on the SQLite file of a database user (host path, which must stand: a missing
+    // one is not made). recordsAffected, when given, receives the rows the statement changed, or
+    // -1 for a statement that returns rows.
     static Recordset OnUserDatabase(const std::string& hostPath, const std::string& sql,
-                                    const JetEngine::Dialect& dialect, long* recordsAffected = nullptr);
+                                    const JetEngine::Dialect& dialect, ServerDialect server,
+                                    long* recordsAffected = nullptr);
 };

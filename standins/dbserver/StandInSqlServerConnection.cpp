@@ -226,14 +226,22 @@ Recordset StandInSqlServerConnection::ExecuteCounted(const std::string& sqlText,
         for (const std::string& u : server_->SqlDatabaseUsers(database_))
             users.rows.push_back({std::to_string(uid++), u});
         recordsAffected = -1;
-        return StandInQuery::OverTables({users}, sql, SqlServerDialect());
+        return StandInQuery::OverTables({users}, sql, SqlServerDialect(), ServerDialect::SqlServer);
+    }
+    std::string file;
+    try {
+        file = server_->RequireUserDatabase(actingAs_);
+    } catch (const AppError& e) {
+        RaiseSql("Cannot open the tables of login '" + actingAs_ + "': " + e.description());
     }
     try {
-        return StandInQuery::OnUserDatabase(server_->UserDatabasePath(actingAs_), sql, SqlServerDialect(),
-                                            &recordsAffected);
+        return StandInQuery::OnUserDatabase(file, sql, SqlServerDialect(), ServerDialect::SqlServer, &recordsAffected);
     } catch (const AppError& e) {
         if (SchemaTables::IsNumericOverflow(e))
             RaiseSql("Arithmetic overflow error converting expression to data type float.");
+        if (const std::string column = SchemaTables::LineFeedColumn(e); !column.empty())
+            RaiseSql("The statement conflicted with the CHECK constraint \"lf_" + column + "\": " +
+                     SchemaTables::LineFeedText(column));
         throw;
     }
 }

@@ -41,7 +41,7 @@ const std::vector<std::string> kTypes = {"smallint", "int",      "double",   "re
 const std::vector<std::string> kPieces = {
     std::string(DumpFormat::kEndOfTable), std::string(DumpFormat::kEndOfSchema), "***ris*** end of table ***ris***",
     "***RIS***", "End of Table", "'", "''", " ", "   ", "\t", "\"", "inf", "-nan", "1e400", "1e-400", "-32768",
-    "2.5", "0", std::string(1, '\0'), "\x01", "\r\n", "\n", "create table ", "default schema ", "***variable*** ",
+    "2.5", "0", std::string(1, '\0'), "\x01", "\r\n", "\n", "\r", "create table ", "default schema ", "***variable*** ",
 };
 
 struct Table {
@@ -155,12 +155,20 @@ std::vector<std::string> convertedRows(std::string data, const Table& table)
 
 void checkConversion(const std::string& dump, const Table& table)
 {
+    // The dump carries the character with code 1; the delimited text table cannot, and says so.
+    bool separator = false;
+    for (const DumpRow& row : table.rows)
+        for (const DumpValue& v : row)
+            separator = separator || (table.layout == DumpLayout::Variable && v && v->find('\x01') != std::string::npos);
     std::string textFile, schemaIni;
     try {
         RISDumpParse(ScratchFolder(), dump, "s", table.name, textFile, schemaIni);
     } catch (const AppError& e) {
-        FuzzCheck(false, "table " + table.name + " written but not converted: " + e.description());
+        FuzzCheck(separator && e.description().find("code 1") != std::string::npos,
+                  "table " + table.name + " written but not converted: " + e.description());
+        return;
     }
+    FuzzCheck(!separator, "table " + table.name + " converted with the character with code 1 in a value");
     const std::string data = ReadWholeFile(textFile);
     std::remove(HostPath(textFile).c_str());
     std::remove(HostPath(schemaIni).c_str());

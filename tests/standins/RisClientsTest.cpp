@@ -1,8 +1,8 @@
 // The stand-in RIS clients run as programs against a test server: what they do with faulty
 // dumps, requests and outputs. A failure ends with exit code 1 and a RIS error block on the
 // console, and leaves the tables and the files as they were.
+#include "RisClientsFixture.h"
 #include "SmallDisk.h"
-#include "StandInTestServer.h"
 #include "dbaccess/RISErrorReader.h"
 #include "platform/Environment.h"
 #include "platform/Process.h"
@@ -25,14 +25,6 @@ using testsupport::WriteHostFile;
 
 namespace {
 
-struct ClientRun {
-    long exitCode = -1;
-    std::string console;
-};
-
-// The dump without its schema line, which names the schema.
-std::string body(const std::string& dump) { return dump.substr(dump.find("\r\n")); }
-
 // The dump with the block of table appearing a second time right after the first, the row
 // text from replaced by to in the copy.
 std::string twice(const std::string& dump, const std::string& table, const std::string& from, const std::string& to)
@@ -43,17 +35,6 @@ std::string twice(const std::string& dump, const std::string& table, const std::
     return dump.substr(0, end) + ReplaceAll(dump.substr(begin, end - begin), from, to) + dump.substr(end);
 }
 
-// The words of a console's error blocks without their frames, so that a message wrapped over
-// lines of the box is found whole.
-std::string messageOf(const std::string& console)
-{
-    std::string message;
-    for (const std::string& word : Split(ReplaceAll(RISErrorText(console), "\r\n", " "), " "))
-        if (!word.empty() && word != "*")
-            message += word + " ";
-    return message;
-}
-
 std::string cut(const std::string& text, const std::string& from)
 {
     const size_t at = text.find(from);
@@ -62,85 +43,6 @@ std::string cut(const std::string& text, const std::string& from)
 }
 
 } // namespace
-
-class RisClientsTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        t.AddSchema("pd_c");
-        t.AddSchema("pd_d");
-        int failed = 0;
-        t.Batch("default schema pd_c;\n"
-                "create table t (id int, name char(10), note char(10));\n"
-                "insert into t values (1, 'one', 'a');\n"
-                "insert into t values (2, 'two''s', null);\n"
-                "insert into t values (3, 'three', 'c');\n"
-                "insert into t values (4, 'four', 'd');\n"
-                "create unique index ut on t (id);\n"
-                "create index it_name on t (name);\n"
-                "create table t2 (k smallint);\n"
-                "insert into t2 values (7);\n"
-                "grant all on t to public;\n",
-                &failed);
-        ASSERT_EQ(failed, 0);
-        WriteHostFile(host("ris.parms"), "ROOT=" + WinPathFromHost(t.Root()) + "\r\n");
-        good = unloadAll("pd_c");
-    }
-
-    std::string host(const std::string& name) const { return dir.host() + "/" + name; }
-    std::string win(const std::string& name) const { return WinPathFromHost(host(name)); }
-
-    // Runs the stand-in program (or a host program given by its full path) with RIS_PARAMETERS
-    // naming the test server (or the server the parameter file names).
-    ClientRun run(const std::string& program, const std::vector<std::string>& args,
-                  const std::string& parms = "ris.parms")
-    {
-        const std::string consoleFile = host("console.txt");
-        const int fd = ::open(consoleFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        const std::string saved = GetEnvVar("RIS_PARAMETERS");
-        SetEnvVar("RIS_PARAMETERS", win(parms));
-        long pid = -1;
-        try {
-            pid = Process::Start(program.front() == '/' ? program : testsupport::BinDir() + "/" + program, args, 0,
-                                 {-1, fd, fd});
-        } catch (...) {
-        }
-        SetEnvVar("RIS_PARAMETERS", saved);
-        ::close(fd);
-        ClientRun r;
-        if (pid > 0)
-            r.exitCode = Process::Wait(pid);
-        r.console = ReadHostFile(consoleFile);
-        return r;
-    }
-
-    ClientRun load(const std::string& dumpName, const std::string& schema, const std::string& mode = "clear")
-    {
-        return run("rislod.exe", {"-m", "w", "-i", win(dumpName), "-l", win("load.log"), "-b", win("load.bad"), "-c",
-                                  "25", "-s", schema, mode, "table", "with", "data", "all", "view", "all", "index",
-                                  "all", "grant", "all"});
-    }
-
-    // The whole schema as the unload client writes it.
-    std::string unloadAll(const std::string& schema)
-    {
-        ClientRun r = run("risunlod.exe", {"-m", "w", "-o", win("all.dmp"), "-s", schema, "table", "with", "var",
-                                           "data", "all", "view", "all", "index", "all", "grant", "all"});
-        EXPECT_EQ(r.exitCode, 0) << r.console;
-        return ReadHostFile(host("all.dmp"));
-    }
-
-    // The failure every faulty run must end in.
-    void expectRisFailure(const ClientRun& r, const std::string& what)
-    {
-        EXPECT_EQ(r.exitCode, 1) << what << "\n" << r.console;
-        EXPECT_NE(RISErrorText(r.console), "") << what << "\n" << r.console;
-    }
-
-    StandInTestServer t;
-    testsupport::ScopedDir dir{"clients"};
-    std::string good; // the dump of pd_c before each test changes anything
-};
 
 TEST_F(RisClientsTest, EveryIndexSurvivesUnloadAndLoad)
 {
@@ -173,6 +75,8 @@ TEST_F(RisClientsTest, AValueWithALineBreakIsRefusedAtUnloadNamingTableColumnAnd
 {
     for (const std::string lineBreak : {"\r\n", "\n"}) {
         RisSession session(t.Server());
+        // Kept by a table made before every way in refused a line feed.
+        session.Database("pd_c").Exec("PRAGMA ignore_check_constraints = 1");
         session.Database("pd_c").Run("UPDATE t SET note = ?1 WHERE id = 3", {"up" + lineBreak + "down"});
         WriteHostFile(host("out.dmp"), "previous dump");
         ClientRun r = run("risunlod.exe", {"-m", "w", "-o", win("out.dmp"), "-s", "pd_c", "table", "with", "var",
@@ -218,6 +122,7 @@ TEST_F(RisClientsTest, OnlyAWholeDumpIsLoadedAndACutOrForeignOneLeavesEveryTable
     std::vector<testsupport::DumpWholenessCase> cases = testsupport::DumpWholenessCases();
     cases.push_back({"schema and create-table line", cut(good, "insert into t "), "end-of-table"});
     cases.push_back({"a table block twice, the second with other rows", twice(good, "t2", "7 ", "8 "), "appears twice"});
+    cases.push_back({"CR-only line ends", ReplaceAll(good, "\r\n", "\r"), "carriage return alone"});
     for (const auto& c : cases) {
         const std::string before = unloadAll("pd_c");
         WriteHostFile(host("c.dmp"), c.dump);
@@ -232,6 +137,10 @@ TEST_F(RisClientsTest, OnlyAWholeDumpIsLoadedAndACutOrForeignOneLeavesEveryTable
         }
         expectRisFailure(r, c.what);
         EXPECT_NE(r.console.find("RIS_E_BAD_DUMP_FILE"), std::string::npos) << c.what << "\n" << r.console;
+        // What is wrong is named: a file of carriage returns alone reads as one line for any other reason.
+        const bool crOnly = c.dump.find('\r') != std::string::npos && c.dump.find('\n') == std::string::npos;
+        EXPECT_NE(messageOf(r.console).find(crOnly ? "carriage return alone" : c.problem), std::string::npos)
+            << c.what << "\n" << r.console;
         EXPECT_EQ(r.console.find("Load complete."), std::string::npos) << c.what;
         EXPECT_EQ(unloadAll("pd_c"), before) << c.what;
     }
@@ -478,8 +387,8 @@ TEST_F(RisClientsTest, TheServerRefusesWhatTheDatabaseRefuses)
             << c.statement;
         EXPECT_EQ(db.QueryRows("SELECT k, x FROM nums"),
                   (std::vector<std::vector<std::optional<std::string>>>{{"1", "2.5"}}));
-        EXPECT_EQ(db.QueryRows("SELECT name FROM sqlite_master WHERE name NOT IN ('t', 't2', 'ut', 'it_name', "
-                               "'stamps', 'nums')"),
+        EXPECT_EQ(db.QueryRows("SELECT name FROM sqlite_master WHERE type <> 'trigger' AND name NOT IN ('t', 't2', "
+                               "'ut', 'it_name', 'stamps', 'nums')"),
                   (std::vector<std::vector<std::optional<std::string>>>{}))
             << c.statement;
     }
@@ -616,16 +525,39 @@ TEST_F(RisClientsTest, AFullDiskAtCommitIsADatabaseErrorAndKeepsNothingOfTheWork
     for (int i = 0; i < 14; ++i)
         script += "insert into t2 select k from t2;\r\n"; // 2^14 rows, far beyond the limit
     WriteHostFile(host("s.sql"), script + "commit;\r\n");
-    ClientRun r = run("/bin/bash", {"-c", "trap '' XFSZ; ulimit -f " + std::to_string(limitKb) + "; exec \"$0\" \"$@\"",
-                                    testsupport::BinDir() + "/risbatch.exe", "-i", win("s.sql"), "-o", win("out.txt")});
-    EXPECT_EQ(r.exitCode, 1) << r.console;
-    const std::string answers = ReadHostFile(host("out.txt"));
-    EXPECT_NE(answers.find("8192 rows inserted."), std::string::npos) << answers;
-    const std::string error = RISErrorText(answers);
-    EXPECT_NE(error.find("RIS_E_DATABASE_ERROR"), std::string::npos) << answers;
-    EXPECT_EQ(error.find("RIS_E_INTERNAL_ERROR"), std::string::npos) << answers;
-    EXPECT_EQ(answers.find("Commit complete."), std::string::npos) << answers;
-    EXPECT_EQ(unloadAll("pd_c"), good);
+    std::string rows;
+    for (int i = 0; i < 16384; ++i)
+        rows += std::to_string(i % 30000) + " \r\n";
+    WriteHostFile(host("big.dmp"), ReplaceAll(good, "\r\n7 \r\n***RIS***", "\r\n" + rows + "***RIS***"));
+    const struct {
+        const char* client;
+        std::vector<std::string> args;
+        const char* answerFile; // empty: the console
+        const char* before;     // the work that ran up to the commit
+        const char* after;      // what only a whole run says
+    } cases[] = {
+        {"risbatch.exe", {"-i", win("s.sql"), "-o", win("out.txt")}, "out.txt", "8192 rows inserted.",
+         "Commit complete."},
+        {"rislod.exe",
+         {"-m", "w", "-i", win("big.dmp"), "-l", win("load.log"), "-b", win("load.bad"), "-s", "pd_c", "clear", "table",
+          "with", "data", "all"},
+         "", "Table t2: 16384 rows loaded", "Load complete."},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> args = {"-c", "trap '' XFSZ; ulimit -f " + std::to_string(limitKb) +
+                                                   "; exec \"$0\" \"$@\"",
+                                         testsupport::BinDir() + "/" + c.client};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        ClientRun r = run("/bin/bash", args);
+        EXPECT_EQ(r.exitCode, 1) << r.console;
+        const std::string answers = *c.answerFile ? ReadHostFile(host(c.answerFile)) : r.console;
+        EXPECT_NE(answers.find(c.before), std::string::npos) << answers;
+        const std::string error = RISErrorText(answers);
+        EXPECT_NE(error.find("RIS_E_DATABASE_ERROR"), std::string::npos) << answers;
+        EXPECT_EQ(error.find("RIS_E_INTERNAL_ERROR"), std::string::npos) << answers;
+        EXPECT_EQ(answers.find(c.after), std::string::npos) << answers;
+        EXPECT_EQ(unloadAll("pd_c"), good) << c.client;
+    }
 }
 
 TEST_F(RisClientsTest, AByteOrderMarkBeforeAScriptIsPassedOver)

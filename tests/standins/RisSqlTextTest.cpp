@@ -1,6 +1,9 @@
 // Splitting and rewriting of RIS statement texts.
 #include "standins/dbserver/RisSqlText.h"
 
+#include "platform/AppError.h"
+#include "standins/dbserver/ServerSqlRules.h"
+
 #include <gtest/gtest.h>
 
 TEST(RisSqlText, SplitsAtSemicolonsOutsideQuotes)
@@ -26,4 +29,40 @@ TEST(RisSqlText, SplitsTopLevelListsKeepingParenthesesTogether)
     ASSERT_EQ(parts.size(), 3u);
     EXPECT_EQ(parts[1], "b decimal(10,2)");
     EXPECT_EQ(RisSqlText::MatchingParen("f(a(b)c) x", 1), 7u);
+}
+
+// Only what SQLite would compute otherwise is rewritten; the rest of a statement stays as written.
+TEST(ServerSqlRules, RewritesArithmeticByTheDatabasesPrecedenceAndLeavesTheRestAsWritten)
+{
+    const struct {
+        ServerDialect dialect;
+        const char* sql;
+        const char* rewritten; // empty: unchanged
+    } cases[] = {
+        {ServerDialect::Oracle, "select * from t where a = 'x / y' -- a / b\n", ""},
+        {ServerDialect::Oracle, "select count (*), t.* from s.t where b in (select c from u)", ""},
+        {ServerDialect::Oracle, "insert into t (a, b) values (1, -2)", ""},
+        {ServerDialect::Oracle, "update t set a = b /* c / d */ where x = \"q/r\"", ""},
+        {ServerDialect::Oracle, "select a / b x, -c * d + e || f from t",
+         "select ris_div(a, b) x, ris_concat(ris_add(ris_mul(-c, d), e), f) AS \"-c * d + e || f\" from t"},
+        {ServerDialect::Oracle, "update t set a = (b - c) / 2 where d = ''",
+         "update t set a = ris_div((ris_sub(b, c)), 2) where d = NULL"},
+        {ServerDialect::Oracle, "update t set a = substr(b, 2) || trim(c)",
+         "update t set a = ris_concat(ris_substr(b, 2), ris_trim(c))"},
+        {ServerDialect::SqlServer, "update t set a = b - c * d + e / f % g",
+         "update t set a = mss_add(b - c * d, mss_mod(mss_div(e, f), g))"},
+        {ServerDialect::SqlServer, "select a - b from t where c = ''", ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ServerSqlRules::Rewrite(c.sql, c.dialect), *c.rewritten ? c.rewritten : c.sql) << c.sql;
+    EXPECT_THROW(ServerSqlRules::Rewrite("select a % b from t", ServerDialect::Oracle), AppError);
+    // Nested subqueries are read once each, and a nesting no database takes is refused, not followed.
+    std::string nested = "1";
+    for (int i = 0; i < 40; ++i)
+        nested = "(select " + nested + " x from t)";
+    EXPECT_EQ(ServerSqlRules::Rewrite("select " + nested + " y from t", ServerDialect::Oracle),
+              "select " + nested + " y from t");
+    EXPECT_THROW(ServerSqlRules::Rewrite(std::string(500, '(') + "1" + std::string(500, ')'),
+                                         ServerDialect::Oracle),
+                 AppError);
 }

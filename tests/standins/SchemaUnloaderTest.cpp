@@ -115,6 +115,11 @@ TEST_F(SchemaUnloaderTest, AFullDiskLeavesTheEarlierDumpInPlace)
         FAIL();
     } catch (const AppError& e) {
         EXPECT_EQ(e.source(), "RIS_E_WRITE_DUMP");
+        // Said as what it is, with the file asked for, for a reader that quotes the error line.
+        EXPECT_NE(e.description().find("The dump file '" + WinPathFromHost(dir.host() + "/out.dmp") +
+                                       "' could not be written: the disk is full."),
+                  std::string::npos)
+            << e.description();
     }
     EXPECT_EQ(testsupport::ReadHostFile(dir.host() + "/out.dmp"), "earlier dump");
     EXPECT_FALSE(std::filesystem::exists(dir.host() + "/out.dmp.part"));

@@ -87,8 +87,10 @@ TEST_F(ServerManagerSessionTest, FreeSpaceRowsCarryNameAndBytes)
 
 struct OraCase {
     const char* name;
-    const char* script;
+    std::string script;
     const char* error;
+    const char* noUser = nullptr;     // a user the refused script must not have made
+    const char* tablespace = nullptr; // a tablespace that must still stand
 };
 
 class ServerManagerFailure : public ServerManagerSessionTest, public ::testing::WithParamInterface<OraCase> {};
@@ -98,7 +100,11 @@ TEST_P(ServerManagerFailure, PrintsItsOraLine)
     int failed = 0;
     std::string out = run(GetParam().script, &failed);
     EXPECT_GE(failed, 1);
-    EXPECT_NE(out.find(GetParam().error), std::string::npos) << out;
+    EXPECT_NE(out.find(GetParam().error), std::string::npos) << out.substr(0, 2000);
+    if (GetParam().noUser)
+        EXPECT_FALSE(t.Server().FindUser(GetParam().noUser));
+    if (GetParam().tablespace)
+        EXPECT_TRUE(t.Server().FindTablespace(GetParam().tablespace));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -124,7 +130,41 @@ INSTANTIATE_TEST_SUITE_P(
                       OraCase{"UserNameTooLong",
                               "connect system/manager\r\ncreate user u234567890123456789012345678901 identified by u;\r\n",
                               "ORA-00972"},
-                      OraCase{"UnknownView", "connect system/manager\r\nselect * from v$session;\r\n", "ORA-00942"}),
+                      OraCase{"UnknownView", "connect system/manager\r\nselect * from v$session;\r\n", "ORA-00942"},
+                      OraCase{"ReservedUserName", "connect system/manager\r\ngrant connect to select identified by x;\r\n",
+                              "ORA-00987", "SELECT"},
+                      OraCase{"ReservedUserNameCreated",
+                              "connect system/manager\r\ncreate user table identified by x;\r\n", "ORA-01935", "TABLE"},
+                      OraCase{"PasswordOfFiveMillionCharacters",
+                              "connect system/manager\r\ngrant connect to pd_p identified by " + std::string(5000000, 'p') +
+                                  ";\r\n",
+                              "ORA-00972: identifier is too long", "PD_P"},
+                      OraCase{"PasswordThatIsNoName",
+                              "connect system/manager\r\ncreate user pd_p identified by 9lives;\r\n",
+                              "ORA-00988: missing or invalid password(s)", "PD_P"},
+                      OraCase{"PasswordInSingleQuotes",
+                              "connect system/manager\r\ngrant connect to pd_p identified by 'pw';\r\n", "ORA-00988",
+                              "PD_P"},
+                      OraCase{"PasswordCutAtAnOddCharacter",
+                              "connect system/manager\r\ngrant connect to pd_p identified by p@ss;\r\n", "ORA-00922",
+                              "PD_P"},
+                      OraCase{"QuotaOnAMissingTablespace",
+                              "connect system/manager\r\ngrant connect to pd_q identified by pd_q;\r\n"
+                              "alter user pd_q quota unlimited on users quota 5m on nosuch;\r\n",
+                              "ORA-00959: tablespace 'USERS' does not exist"},
+                      OraCase{"UserWithAQuotaOnAMissingTablespace",
+                              "connect system/manager\r\ncreate user pd_q identified by pd_q default tablespace "
+                              "USER_DATA quota 10m on nosuch;\r\n",
+                              "ORA-00959: tablespace 'NOSUCH' does not exist", "PD_Q"},
+                      OraCase{"StatementAfterACommentLine",
+                              "connect system/manager\r\n-- a user of its own\r\ncreate user pd_k identified by "
+                              "9x;\r\n",
+                              "ORA-00988", "PD_K"},
+                      OraCase{"DropAMissingTablespace", "connect system/manager\r\ndrop tablespace nosuch;\r\n",
+                              "ORA-00959: tablespace 'NOSUCH' does not exist"},
+                      OraCase{"DropTheSystemTablespace",
+                              "connect system/manager\r\ndrop tablespace system including contents;\r\n",
+                              "ORA-01550", nullptr, "SYSTEM"}),
     [](const ::testing::TestParamInfo<OraCase>& i) { return std::string(i.param.name); });
 
 TEST_F(ServerManagerSessionTest, DropScriptRemovesUserAndTables)
@@ -135,4 +175,21 @@ TEST_F(ServerManagerSessionTest, DropScriptRemovesUserAndTables)
     run("connect system/manager\r\ndrop user pd_z cascade;\r\ncommit;\r\nexit;\r\n", &failed);
     EXPECT_EQ(failed, 0);
     EXPECT_FALSE(t.Server().FindUser("PD_Z"));
+}
+
+TEST_F(ServerManagerSessionTest, ATablespaceThatHoldsTablesIsDroppedWithThemOnlyWhenToldSo)
+{
+    t.AddSchema("pd_r");
+    t.Batch("default schema pd_r; create table a (x int);");
+    int failed = 0;
+    std::string out = run("connect system/manager\r\nalter user pd_r default tablespace USER_DATA;\r\n"
+                          "drop tablespace USER_DATA;\r\n",
+                          &failed);
+    EXPECT_NE(out.find("ORA-01549: tablespace not empty, use INCLUDING CONTENTS option"), std::string::npos) << out;
+    EXPECT_TRUE(t.Server().FindTablespace("USER_DATA"));
+    out = run("connect system/manager\r\ndrop tablespace USER_DATA including contents and datafiles;\r\n", &failed);
+    EXPECT_EQ(failed, 0) << out;
+    EXPECT_FALSE(t.Server().FindTablespace("USER_DATA"));
+    EXPECT_EQ(t.Batch("default schema pd_r; select x from a;").find("RIS_E_UNKNOWN_RELATION") != std::string::npos,
+              true);
 }

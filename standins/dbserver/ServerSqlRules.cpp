@@ -1,0 +1,339 @@
+// Rewriting of statements into the stand-in server's own functions.
+#include "standins/dbserver/ServerSqlRules.h"
+
+#include "platform/AppError.h"
+#include "platform/TextUtil.h"
+#include "standins/dbserver/RisSqlText.h"
+
+#include <optional>
+#include <vector>
+
+namespace {
+
+using Kind = SqlToken::Kind;
+constexpr size_t npos = std::string::npos;
+
+// Words that begin, join or end clauses: none of them is an operand, so an operator next to one
+// belongs to something else ("select *").
+bool isClauseWord(const std::string& upper)
+{
+    static const char* const words[] = {
+        "SELECT", "FROM", "WHERE", "AND", "OR", "NOT", "AS", "ON", "BY", "GROUP", "ORDER", "HAVING", "SET", "VALUES",
+        "INTO", "IN", "IS", "LIKE", "GLOB", "BETWEEN", "DISTINCT", "ALL", "ANY", "SOME", "UNION", "INTERSECT",
+        "MINUS", "EXCEPT", "WHEN", "THEN", "ELSE", "END", "JOIN", "INNER", "LEFT", "RIGHT", "FULL", "OUTER", "CROSS",
+        "NATURAL", "USING", "ESCAPE", "ASC", "DESC", "UPDATE", "DELETE", "INSERT", "CREATE", "DROP", "VIEW", "TABLE",
+        "INDEX", "UNIQUE", "EXISTS", "COLLATE", "LIMIT", "OFFSET", "WITH"};
+    for (const char* w : words)
+        if (upper == w)
+            return true;
+    return false;
+}
+
+// Words after which a name followed by "(" is a table or view with its column list, not a call.
+bool namesTableBefore(const std::string& upper)
+{
+    return upper == "INTO" || upper == "TABLE" || upper == "VIEW" || upper == "UPDATE" || upper == "FROM" ||
+           upper == "JOIN" || upper == "INDEX" || upper == "ON";
+}
+
+// The end of a select list: the clause after it at the same depth.
+bool endsSelectList(const std::string& upper)
+{
+    return upper == "FROM" || upper == "INTO" || upper == "WHERE" || upper == "GROUP" || upper == "ORDER" ||
+           upper == "HAVING" || upper == "UNION" || upper == "INTERSECT" || upper == "MINUS" || upper == "EXCEPT" ||
+           upper == "LIMIT";
+}
+
+class Rewriter {
+public:
+    Rewriter(std::string_view sql, ServerDialect dialect) : t_(RisSqlText::Tokenize(sql)), dialect_(dialect) {}
+
+    std::string Run() { return sequence(0, t_.size()); }
+
+private:
+    bool oracle() const { return dialect_ == ServerDialect::Oracle; }
+    bool blank(size_t i) const { return t_[i].kind == Kind::Space || t_[i].kind == Kind::Comment; }
+    bool symbol(size_t i, std::string_view s) const
+    {
+        return i < t_.size() && t_[i].kind == Kind::Symbol && t_[i].text == s;
+    }
+    std::string upper(size_t i) const { return i < t_.size() && t_[i].kind == Kind::Word ? ToUpper(t_[i].text) : ""; }
+    size_t next(size_t i, size_t end) const
+    {
+        while (i < end && blank(i))
+            ++i;
+        return i;
+    }
+    std::string raw(size_t from, size_t to) const
+    {
+        std::string s;
+        for (size_t i = from; i < to; ++i)
+            s += t_[i].text;
+        return s;
+    }
+    size_t closing(size_t open, size_t end) const
+    {
+        int depth = 0;
+        for (size_t i = open; i < end; ++i) {
+            if (symbol(i, "("))
+                ++depth;
+            else if (symbol(i, ")") && --depth == 0)
+                return i;
+        }
+        return npos;
+    }
+    size_t caseEnd(size_t at, size_t end) const
+    {
+        int depth = 0;
+        for (size_t i = at; i < end; ++i) {
+            const std::string w = upper(i);
+            if (w == "CASE")
+                ++depth;
+            else if (w == "END" && --depth == 0)
+                return i;
+        }
+        return npos;
+    }
+    std::string previousWord(size_t i) const
+    {
+        while (i > 0 && blank(i - 1))
+            --i;
+        return i > 0 ? upper(i - 1) : std::string();
+    }
+
+    std::string sequence(size_t i, size_t end);
+    std::string selectList(size_t& i, size_t end);
+    bool expression(size_t& i, size_t end, std::string& out);
+    bool operand(size_t& i, size_t end, std::string& out);
+    std::optional<std::string> binaryOperator(size_t& i, size_t end) const;
+    std::string functionName(const std::string& name, size_t at) const;
+    std::string combine(const std::string& op, const std::string& between, const std::string& l,
+                        const std::string& r) const;
+
+    static constexpr int kMaxDepth = 200;
+
+    std::vector<SqlToken> t_;
+    ServerDialect dialect_;
+    int depth_ = 0;
+};
+
+std::string Rewriter::sequence(size_t i, size_t end)
+{
+    // Each level of parentheses is a level of this reading, which a statement nested without end
+    // would take to the end of the stack; no statement of the system comes near the limit.
+    if (++depth_ > kMaxDepth)
+        throw AppError(1, "ServerSqlRules", "The statement is nested too deeply (more than " +
+                                                std::to_string(kMaxDepth) + " levels of parentheses).");
+    std::string out;
+    while (i < end) {
+        if (blank(i)) {
+            out += t_[i++].text;
+            continue;
+        }
+        if (upper(i) == "SELECT") {
+            out += t_[i++].text;
+            out += selectList(i, end);
+            continue;
+        }
+        size_t j = i;
+        std::string e;
+        if (expression(j, end, e)) {
+            out += e;
+            i = j;
+            continue;
+        }
+        if (oracle() && symbol(i, "%"))
+            throw AppError(1, "ServerSqlRules", "ORA-00911: invalid character");
+        out += t_[i++].text;
+    }
+    --depth_;
+    return out;
+}
+
+std::string Rewriter::selectList(size_t& i, size_t end)
+{
+    std::string out;
+    size_t j = next(i, end);
+    if (upper(j) == "DISTINCT" || upper(j) == "ALL" || upper(j) == "UNIQUE") {
+        out += raw(i, j + 1);
+        i = j + 1;
+    }
+    size_t listEnd = i;
+    for (int depth = 0; listEnd < end; ++listEnd) {
+        if (symbol(listEnd, "("))
+            ++depth;
+        else if (symbol(listEnd, ")") && --depth < 0)
+            break;
+        else if (depth == 0 && endsSelectList(upper(listEnd)))
+            break;
+    }
+    for (size_t item = i; item < listEnd;) {
+        size_t itemEnd = item;
+        for (int depth = 0; itemEnd < listEnd && !(depth == 0 && symbol(itemEnd, ",")); ++itemEnd)
+            depth += symbol(itemEnd, "(") ? 1 : symbol(itemEnd, ")") ? -1 : 0;
+        const size_t first = next(item, itemEnd);
+        size_t last = itemEnd;
+        while (last > first && blank(last - 1))
+            --last;
+        size_t k = first;
+        std::string e;
+        const std::string written = raw(first, last);
+        if (first < last && expression(k, last, e)) {
+            // Each part is read once: what follows the expression (an alias) goes on from there.
+            out += raw(item, first) + e;
+            out += k == last && e != written ? " AS " + RisSqlText::QuoteName(written) + raw(last, itemEnd)
+                                             : sequence(k, itemEnd);
+        } else {
+            out += sequence(item, itemEnd);
+        }
+        if (itemEnd < listEnd)
+            out += t_[itemEnd].text; // the comma
+        item = itemEnd + 1;
+    }
+    i = listEnd;
+    return out;
+}
+
+std::optional<std::string> Rewriter::binaryOperator(size_t& i, size_t end) const
+{
+    if (i >= end || t_[i].kind != Kind::Symbol)
+        return std::nullopt;
+    const std::string& s = t_[i].text;
+    if (s == "+" || s == "-" || s == "*" || s == "/" || (s == "%" && !oracle())) {
+        ++i;
+        return s;
+    }
+    if (oracle() && s == "|" && symbol(i + 1, "|") && i + 1 < end) {
+        i += 2;
+        return std::string("||");
+    }
+    return std::nullopt;
+}
+
+bool Rewriter::expression(size_t& i, size_t end, std::string& out)
+{
+    std::vector<std::string> parts, ops, betweens;
+    std::string first;
+    if (!operand(i, end, first))
+        return false;
+    parts.push_back(first);
+    for (;;) {
+        size_t k = next(i, end);
+        const auto op = binaryOperator(k, end);
+        std::string right;
+        size_t m = k;
+        if (!op || !operand(m, end, right))
+            break;
+        ops.push_back(*op);
+        betweens.push_back(raw(i, next(k, end)));
+        parts.push_back(right);
+        i = m;
+    }
+    // Multiplying operators bind first; the adding ones (and "||", as Oracle has it) then from
+    // the left.
+    const auto multiplying = [&](const std::string& op) { return op == "*" || op == "/" || op == "%"; };
+    std::string done, pendingOp, pendingBetween;
+    std::string term = parts[0];
+    for (size_t k = 0; k < ops.size(); ++k) {
+        if (multiplying(ops[k])) {
+            term = combine(ops[k], betweens[k], term, parts[k + 1]);
+            continue;
+        }
+        done = pendingOp.empty() ? term : combine(pendingOp, pendingBetween, done, term);
+        pendingOp = ops[k];
+        pendingBetween = betweens[k];
+        term = parts[k + 1];
+    }
+    out = pendingOp.empty() ? term : combine(pendingOp, pendingBetween, done, term);
+    return true;
+}
+
+bool Rewriter::operand(size_t& i, size_t end, std::string& out)
+{
+    const size_t start = next(i, end);
+    size_t at = start;
+    while (symbol(at, "+") || symbol(at, "-"))
+        at = next(at + 1, end);
+    if (at >= end)
+        return false;
+    std::string primary;
+    const SqlToken& t = t_[at];
+    size_t after = at + 1;
+    if (t.kind == Kind::Number || symbol(at, "?")) {
+        primary = t.text;
+    } else if (t.kind == Kind::String) {
+        primary = oracle() && t.text == "''" ? "NULL" : t.text; // Oracle keeps no empty string
+    } else if (symbol(at, "(")) {
+        const size_t close = closing(at, end);
+        if (close == npos)
+            return false;
+        primary = "(" + sequence(at + 1, close) + ")";
+        after = close + 1;
+    } else if (t.kind == Kind::Word && upper(at) == "CASE") {
+        const size_t close = caseEnd(at, end);
+        if (close == npos)
+            return false;
+        primary = t.text + sequence(at + 1, close) + t_[close].text;
+        after = close + 1;
+    } else if (t.kind == Kind::Word && !isClauseWord(upper(at))) {
+        // A name, qualified ("s.t.c", "t.*"), or a function called with its arguments.
+        std::string name = t.text;
+        for (;;) {
+            const size_t dot = next(after, end);
+            const size_t part = next(dot + 1, end);
+            if (!symbol(dot, ".") || part >= end || (t_[part].kind != Kind::Word && !symbol(part, "*")))
+                break;
+            name += raw(after, part + 1);
+            after = part + 1;
+            if (symbol(part, "*"))
+                break;
+        }
+        const size_t open = next(after, end);
+        if (symbol(open, "(")) {
+            const size_t close = closing(open, end);
+            if (close == npos)
+                return false;
+            primary = functionName(name, at) + raw(after, open) + "(" + sequence(open + 1, close) + ")";
+            after = close + 1;
+        } else {
+            primary = name;
+        }
+    } else {
+        return false;
+    }
+    out = raw(start, at) + primary;
+    i = after;
+    return true;
+}
+
+std::string Rewriter::functionName(const std::string& name, size_t at) const
+{
+    if (!oracle() || namesTableBefore(previousWord(at)))
+        return name;
+    const std::string lower = ToLower(name);
+    for (const char* f : {"substr", "trim", "ltrim", "rtrim", "replace", "concat"})
+        if (lower == f)
+            return "ris_" + lower;
+    return name;
+}
+
+std::string Rewriter::combine(const std::string& op, const std::string& between, const std::string& l,
+                              const std::string& r) const
+{
+    const char* function = nullptr;
+    if (oracle())
+        function = op == "+" ? "ris_add" : op == "-" ? "ris_sub" : op == "*" ? "ris_mul" : op == "/" ? "ris_div"
+                                                                                               : "ris_concat";
+    else
+        function = op == "+" ? "mss_add" : op == "/" ? "mss_div" : op == "%" ? "mss_mod" : nullptr;
+    if (!function)
+        return l + between + r; // computed as the database does already
+    return std::string(function) + "(" + l + ", " + r + ")";
+}
+
+} // namespace
+
+std::string ServerSqlRules::Rewrite(std::string_view sql, ServerDialect dialect)
+{
+    return Rewriter(sql, dialect).Run();
+}

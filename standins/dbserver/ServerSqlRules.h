@@ -1,0 +1,28 @@
+// The statements of the stand-in server's clients and connections turned into SQLite text that
+// computes as the database behind them does: every arithmetic operator, concatenation, empty
+// string and string function that SQLite would evaluate by its own rules becomes a call of the
+// server's functions (ServerSqlFunctions), which the connection must have registered.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+enum class ServerDialect {
+    Oracle,    // the RIS clients and the Oracle connection
+    SqlServer, // the SQL Server connection
+};
+
+class ServerSqlRules {
+public:
+    // Oracle: "+", "-", "*", "/" and "||" become ris_add, ris_sub, ris_mul, ris_div and
+    // ris_concat by Oracle's precedence ("||" binds as "+"); '' becomes NULL; substr, trim,
+    // ltrim, rtrim, replace and concat become their ris_ functions. A "%" outside a string
+    // raises AppError "ORA-00911: invalid character" (source "ServerSqlRules"): Oracle has no
+    // such operator.
+    // SQL Server: "/", "%" and "+" become mss_div, mss_mod and mss_add.
+    // An expression of a select list that changes and has no alias is given its own text as
+    // its alias, so that the result column is named as the statement wrote it. Strings,
+    // quoted names and comments stay as they are; a statement without any of these is returned
+    // unchanged.
+    static std::string Rewrite(std::string_view sql, ServerDialect dialect);
+};
