@@ -26,7 +26,7 @@ TEST_F(ClientFailureBoxesTest, AFramedRisErrorIsShownAsItsLine)
         {"the project list", Action::ProjectList, "schema names",
          "CRIS::RISGetSchemas: RIS Error: RIS_E_NO_PRIVILEGE - Statement refused: schema names"},
         {"the look after a load", Action::LoadChosenDump, "count(*)",
-         "it could not be read again (RIS Error: RIS_E_NO_PRIVILEGE - Statement refused: count(*)).\r\nSee Logfile '"},
+         "what stands could not be read (RIS Error: RIS_E_NO_PRIVILEGE - Statement refused: count(*)).\r\nSee Logfile '"},
         {"the dictionary's tables of the grant run", Action::GrantRun, "ris5tables",
          "RIS Error: RIS_E_NO_PRIVILEGE - Statement refused: ris5tables"},
     };
