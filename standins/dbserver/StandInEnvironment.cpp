@@ -378,7 +378,24 @@ void placeDdlFiles(DbServer& server, const std::string& project, const std::stri
     }
 }
 
-// Every path below root, and root itself, that exists now.
+// The marks of the programs that run against the root (the builder's own among them): they
+// neither make a root a used one nor go with a failed build.
+bool isMarksFolder(const std::string& root, const fs::path& path)
+{
+    return path.lexically_normal() == (fs::path(root) / "marks").lexically_normal();
+}
+
+// True when the root holds anything but its marks.
+bool holdsAnything(const std::string& root)
+{
+    std::error_code ec;
+    for (fs::directory_iterator it(root, ec), end; !ec && it != end; it.increment(ec))
+        if (!isMarksFolder(root, it->path()))
+            return true;
+    return false;
+}
+
+// Every path below root, and root itself, that exists now; the marks left out.
 std::set<std::string> existingPaths(const std::string& root)
 {
     std::set<std::string> paths;
@@ -387,20 +404,30 @@ std::set<std::string> existingPaths(const std::string& root)
         return paths;
     paths.insert(fs::path(root).lexically_normal().string());
     for (fs::recursive_directory_iterator it(root, fs::directory_options::skip_permission_denied, ec), end;
-         !ec && it != end; it.increment(ec))
+         !ec && it != end; it.increment(ec)) {
+        if (isMarksFolder(root, it->path())) {
+            it.disable_recursion_pending();
+            continue;
+        }
         paths.insert(it->path().lexically_normal().string());
+    }
     return paths;
 }
 
-// Removes every path below root (and root) that was not there before, deepest first.
+// Removes every path below root (and root, when nothing else stays in it) that was not there
+// before, deepest first.
 void removeNewPaths(const std::string& root, const std::set<std::string>& before)
 {
+    const std::string rootPath = fs::path(root).lexically_normal().string();
     std::set<std::string> now = existingPaths(root);
     for (auto it = now.rbegin(); it != now.rend(); ++it) {
         if (before.count(*it))
             continue;
         std::error_code ec;
-        fs::remove_all(*it, ec);
+        if (*it == rootPath)
+            fs::remove(*it, ec);
+        else
+            fs::remove_all(*it, ec);
     }
 }
 
@@ -445,7 +472,7 @@ void StandInEnvironment::Build(const std::string& hostRoot, const StandInEnviron
     // rather than trusting what it left.
     const std::string mark = (fs::path(hostRoot) / kBuiltMark).string();
     std::error_code ec;
-    const bool stopped = fs::exists(hostRoot, ec) && !fs::is_empty(hostRoot, ec) && !fs::exists(mark, ec);
+    const bool stopped = holdsAnything(hostRoot) && !fs::exists(mark, ec);
     // A build that fails takes back every file and folder it made, so that the next run does
     // not keep half an environment as if it were whole.
     const std::set<std::string> before = existingPaths(hostRoot);
