@@ -12,7 +12,8 @@
 
 namespace {
 
-constexpr int kPollMs = 50;
+// A rewrite takes a few milliseconds: a waiter looks again soon.
+constexpr int kPollMs = 5;
 
 // True when fd is still the file the path names: a holder removes the lock file before it lets
 // go, so a waiter may get the lock of a file no longer there.
