@@ -66,7 +66,8 @@ int main(int argc, char** argv)
             return 2;
         }
     }
-    const bool rootExisted = fs::exists(root, ec);
+    const fs::path marks = fs::path(root) / "marks";
+    const bool rootExisted = fs::exists(root, ec), marksExisted = fs::exists(marks, ec);
     std::unique_ptr<RunMark> mark;
     try {
         mark = takeRootMark(root);
@@ -81,11 +82,12 @@ int main(int argc, char** argv)
         StandInEnvironment::Build(root, options, report);
     } catch (const AppError& e) {
         mark.reset();
-        // A root this run made goes whole, unless another program marks something in it now.
-        if (!rootExisted) {
-            fs::remove(fs::path(root) / "marks", ec);
+        // The marks folder and the root go too when this run made them, unless another program
+        // marks something in the root now.
+        if (!marksExisted)
+            fs::remove(marks, ec);
+        if (!rootExisted)
             fs::remove(root, ec);
-        }
         std::cout << report;
         std::cerr << "twenv: " << e.description() << " (" << e.source() << ")\n";
         return 1;
