@@ -1,207 +1,208 @@
 // Programs at once on one settings file, one registry file and one environment root, started
 // together again and again with different offsets: every value a program wrote stands, or the
-// program said that its write failed; a build that ends well leaves a whole root.
+// program said that its write failed; a build that ends well leaves a whole root. And a run
+// killed in a dump's rewrite whose id another program got since.
+#include "platform/FileAttributes.h"
 #include "platform/ProfileFile.h"
+#include "platform/Process.h"
 #include "platform/RegistryStore.h"
-#include "platform/WinPath.h"
 #include "services/IniFile.h"
-#include "standins/dbserver/DbServer.h"
-#include "standins/dbserver/StandInEnvironment.h"
 #include "support/OtherProcesses.h"
 #include "support/SampleEnvironment.h"
 #include "support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <functional>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
 namespace {
 
-class TwoProgramsTest;
 using Steps = std::vector<std::function<int()>>;
+const std::string kKey = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Tarnwick\\TwoPrograms";
 
-struct TwoProgramsCase {
-    const char* name;
-    int rounds;
-    // The programs of one round, each a step that ends with its exit code or runs a program.
-    std::function<Steps(TwoProgramsTest&, int round)> programs;
-    // What must stand after a round, given every program's exit code.
-    std::function<void(TwoProgramsTest&, int round, const std::vector<int>& codes)> check;
-};
-
-class TwoProgramsTest : public ::testing::TestWithParam<TwoProgramsCase> {
+class TwoProgramsTest : public ::testing::Test {
 public:
     static void SetUpTestSuite() { testsupport::BuildSampleEnvironment(); }
+    void SetUp() override { fs::copy_file(testsupport::BinDir() + "/tarnwick", program.host() + "/tarnwick"); }
 
-    testsupport::ScopedDir work{"two"};
-    testsupport::ScopedDir program{"prog"};
-    testsupport::ScopedDir dumps{"dumps"};
+    // A program of the build run without a display, its output into a file; its exit code.
+    static int run(const std::string& program, const std::vector<std::string>& args, const std::string& out)
+    {
+        const int fd = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        std::vector<std::string> line{"-u", "DISPLAY", "-u", "WAYLAND_DISPLAY", "-u", "QT_QPA_PLATFORM", program};
+        line.insert(line.end(), args.begin(), args.end());
+        const long pid = Process::Start("/usr/bin/env", line, 0, {-1, fd, fd});
+        ::close(fd);
+        return static_cast<int>(Process::Wait(pid));
+    }
+    int unloadAll(int n) { return run(program.host() + "/tarnwick", {"/risunloadall"}, out(n)); }
+    std::string out(int n) const { return work.host() + "/out" + std::to_string(n) + ".txt"; }
+    std::string ini() const { return WinPathFromHost(program.host() + "/tarnwick.ini"); }
 
-    std::string ini() const { return WinPathFromHost(work.host() + "/tarnwick.ini"); }
-    std::string programIni() const { return WinPathFromHost(program.host() + "/tarnwick.ini"); }
-    std::string failedList(const std::string& writer) const { return work.host() + "/failed-" + writer + ".txt"; }
-
-    // A writer of `count` keys "<prefix><n>" into [section] of the file. A write that fails must
-    // say so; the keys it could not write are listed. Exit code: the failures that said nothing.
-    std::function<int()> settingsWriter(const std::string& file, const std::string& section, const std::string& prefix,
-                                        int count)
+    // A writer of `count` keys "<prefix><n>" through `write`, which says whether it wrote and,
+    // when not, whether it said why. Exit code: the failures that said nothing; the keys it
+    // could not write are listed.
+    std::function<int()> writer(const std::string& prefix, int count,
+                                const std::function<bool(const std::string& key, bool& said)>& write)
     {
         return [=] {
             int silent = 0;
-            std::ofstream failed(failedList(prefix));
+            std::string failed;
             for (int n = 0; n < count; ++n) {
-                const std::string key = prefix + std::to_string(n);
-                if (WriteIniValue(file, section, key, "v" + std::to_string(n)))
-                    continue;
-                failed << key << "\n";
-                silent += ProfileFile::LastLockFailure().empty() ? 1 : 0;
+                bool said = false;
+                if (!write(prefix + std::to_string(n), said))
+                    failed += prefix + std::to_string(n) + "\n", silent += said ? 0 : 1;
             }
+            testsupport::WriteHostFile(work.host() + "/failed-" + prefix, failed);
             return silent;
         };
     }
-    // The same for values of the registry of the computer "TWOPROGS".
+    std::function<int()> settingsWriter(const std::string& prefix, int count)
+    {
+        return writer(prefix, count, [this](const std::string& key, bool& said) {
+            const bool ok = WriteIniValue(ini(), "W", key, "v");
+            said = !ProfileFile::LastLockFailure().empty();
+            return ok;
+        });
+    }
     std::function<int()> registryWriter(const std::string& prefix, int count)
     {
-        return [=] {
-            int silent = 0;
-            std::ofstream failed(failedList(prefix));
-            for (int n = 0; n < count; ++n) {
-                RegistryStore store("TWOPROGS");
-                const std::string name = prefix + std::to_string(n);
-                if (store.Update([&](RegistryStore& s) { return s.SetValue(kKey, name, RegistryData::Dword(n)); }))
-                    continue;
-                failed << name << "\n";
-                silent += store.LockFailure().empty() ? 1 : 0;
-            }
-            return silent;
-        };
+        return writer(prefix, count, [](const std::string& name, bool& said) {
+            RegistryStore store("TWOPROGS");
+            const bool ok = store.Update([&](RegistryStore& s) { return s.SetValue(kKey, name, RegistryData::Dword(1)); });
+            said = !store.LockFailure().empty();
+            return ok;
+        });
     }
     // Every key a writer wrote is there, or listed as failed by a writer that said so.
-    void expectWritten(const std::function<bool(const std::string&)>& there, const std::string& prefix, int count)
+    void expectWritten(const std::string& prefix, int count, const std::function<bool(const std::string&)>& there)
     {
-        const std::string failed = testsupport::ReadHostFile(failedList(prefix));
+        const std::string failed = testsupport::ReadHostFile(work.host() + "/failed-" + prefix);
         for (int n = 0; n < count; ++n) {
             const std::string key = prefix + std::to_string(n);
             EXPECT_TRUE(there(key) || failed.find(key + "\n") != std::string::npos) << key << " lost";
         }
     }
 
-    static constexpr const char* kKey = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Tarnwick\\TwoPrograms";
+    testsupport::ScopedDir work{"two"};
+    testsupport::ScopedDir program{"prog"};
+    testsupport::ScopedDir dumps{"dumps"};
 };
 
-// Program i of a round starts (i * round) milliseconds, give or take, after the gate opens.
-std::vector<useconds_t> offsets(size_t programs, int round)
-{
-    std::vector<useconds_t> us;
-    for (size_t i = 0; i < programs; ++i)
-        us.push_back(static_cast<useconds_t>((i * static_cast<size_t>(round) * 1300) % 45000));
-    return us;
-}
+struct TwoProgramsCase {
+    const char* name;
+    int rounds;
+    std::function<Steps(TwoProgramsTest&, const std::string& root)> programs; // of one round
+    std::function<void(TwoProgramsTest&, const std::string& root, const std::vector<int>& codes)> check;
+};
 
-TEST_P(TwoProgramsTest, NothingOneWroteIsLostToTheOther)
+class TwoPrograms : public TwoProgramsTest, public ::testing::WithParamInterface<TwoProgramsCase> {};
+
+TEST_P(TwoPrograms, NothingOneWroteIsLostToTheOther)
 {
-    const TwoProgramsCase& c = GetParam();
-    for (int round = 0; round < c.rounds; ++round) {
+    for (int round = 0; round < GetParam().rounds; ++round) {
         SCOPED_TRACE("round " + std::to_string(round));
-        const Steps steps = c.programs(*this, round);
-        const std::vector<int> codes = testsupport::RunTogether(steps, offsets(steps.size(), round));
-        c.check(*this, round, codes);
+        const std::string root = work.host() + "/root" + std::to_string(round);
+        testsupport::WriteHostFile(HostPath(ini()), "[TARNWICK]\r\nrisdmpdir=" + WinPathFromHost(dumps.host()) + "\r\n");
+        fs::remove(RegistryStore::FilePath("TWOPROGS"));
+        const Steps steps = GetParam().programs(*this, root);
+        std::vector<unsigned> offsets; // program i starts i * round * 1.3 ms after the others, give or take
+        for (size_t i = 0; i < steps.size(); ++i)
+            offsets.push_back(static_cast<unsigned>(i * static_cast<size_t>(round) * 1300 % 45000));
+        GetParam().check(*this, root, testsupport::RunTogether(steps, offsets));
     }
+    fs::remove(RegistryStore::FilePath("TWOPROGS"));
 }
 
-std::string rootOf(TwoProgramsTest& t, int round) { return t.work.host() + "/root" + std::to_string(round); }
-
-// tarnwick with a command line, without a display, from the folder of its own settings.
-std::function<int()> tarnwickRun(TwoProgramsTest& t, const std::string& commandLine, int n)
-{
-    const auto exec = testsupport::ExecStep(t.program.host() + "/tarnwick", {commandLine},
-                                            t.work.host() + "/tarnwick" + std::to_string(n) + ".out");
-    return [exec] {
-        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
-            ::unsetenv(name);
-        return exec();
-    };
-}
+const auto settingsThere = [](TwoProgramsTest& t) {
+    return [&t](const std::string& key) { return !ReadIniValue(t.ini(), "W", key, "").empty(); };
+};
 
 INSTANTIATE_TEST_SUITE_P(
-    Programs, TwoProgramsTest,
+    Programs, TwoPrograms,
     ::testing::Values(
         TwoProgramsCase{"SettingsWriters", 6,
-                        [](TwoProgramsTest& t, int) {
-                            fs::remove(HostPath(t.ini()));
-                            return Steps{t.settingsWriter(t.ini(), "TWO", "a", 50),
-                                         t.settingsWriter(t.ini(), "TWO", "b", 50)};
+                        [](TwoProgramsTest& t, const std::string&) {
+                            return Steps{t.settingsWriter("a", 50), t.settingsWriter("b", 50)};
                         },
-                        [](TwoProgramsTest& t, int, const std::vector<int>& codes) {
+                        [](TwoProgramsTest& t, const std::string&, const std::vector<int>& codes) {
                             EXPECT_EQ(codes, std::vector<int>({0, 0})) << "a write failed without a word";
-                            const auto there = [&](const std::string& key) {
-                                return !ReadIniValue(t.ini(), "TWO", key, "").empty();
-                            };
-                            t.expectWritten(there, "a", 50);
-                            t.expectWritten(there, "b", 50);
+                            t.expectWritten("a", 50, settingsThere(t));
+                            t.expectWritten("b", 50, settingsThere(t));
                         }},
         TwoProgramsCase{"RegistryWriters", 4,
-                        [](TwoProgramsTest& t, int) {
-                            fs::remove(RegistryStore::FilePath("TWOPROGS"));
+                        [](TwoProgramsTest& t, const std::string&) {
                             return Steps{t.registryWriter("a", 50), t.registryWriter("b", 50)};
                         },
-                        [](TwoProgramsTest& t, int, const std::vector<int>& codes) {
+                        [](TwoProgramsTest& t, const std::string&, const std::vector<int>& codes) {
                             EXPECT_EQ(codes, std::vector<int>({0, 0})) << "a write failed without a word";
                             RegistryStore store("TWOPROGS");
                             ASSERT_EQ(store.Load(), RegistryStore::LoadResult::Loaded);
-                            const auto there = [&](const std::string& name) {
-                                return store.Value(TwoProgramsTest::kKey, name) != nullptr;
-                            };
-                            t.expectWritten(there, "a", 50);
-                            t.expectWritten(there, "b", 50);
-                            fs::remove(RegistryStore::FilePath("TWOPROGS"));
+                            const auto there = [&](const std::string& name) { return store.Value(kKey, name) != nullptr; };
+                            t.expectWritten("a", 50, there);
+                            t.expectWritten("b", 50, there);
                         }},
         TwoProgramsCase{"EnvironmentBuilders", 8,
-                        [](TwoProgramsTest& t, int round) {
-                            const std::string twenv = testsupport::BinDir() + "/twenv";
-                            const std::vector<std::string> args{"--root", rootOf(t, round), "--no-second"};
-                            return Steps{testsupport::ExecStep(twenv, args, rootOf(t, round) + ".1.out"),
-                                         testsupport::ExecStep(twenv, args, rootOf(t, round) + ".2.out")};
+                        [](TwoProgramsTest& t, const std::string& root) {
+                            const std::vector<std::string> args{"--root", root, "--no-second"};
+                            return Steps{[=, &t] { return TwoProgramsTest::run(testsupport::BinDir() + "/twenv", args, t.out(1)); },
+                                         [=, &t] { return TwoProgramsTest::run(testsupport::BinDir() + "/twenv", args, t.out(2)); }};
                         },
-                        [](TwoProgramsTest& t, int round, const std::vector<int>& codes) {
+                        [](TwoProgramsTest& t, const std::string& root, const std::vector<int>& codes) {
                             // The second waits for the first and finds the root built.
-                            EXPECT_EQ(codes, std::vector<int>({0, 0})) << testsupport::ReadHostFile(rootOf(t, round) + ".2.out");
-                            const std::string root = rootOf(t, round);
+                            EXPECT_EQ(codes, std::vector<int>({0, 0})) << testsupport::ReadHostFile(t.out(2));
                             EXPECT_TRUE(fs::exists(root + "/" + StandInEnvironment::kBuiltMark));
                             DbServer server(root);
-                            for (const char* schema : {"pd_demo", "dd_demo"})
-                                EXPECT_TRUE(server.FindSchema(schema)) << schema;
-                            EXPECT_TRUE(fs::exists(server.SchemaFileHostPath()));
+                            EXPECT_TRUE(server.FindSchema("pd_demo") && server.FindSchema("dd_demo"));
                             std::error_code ec;
                             EXPECT_TRUE(fs::is_empty(root + "/marks", ec)) << "a mark stayed behind";
                         }},
         TwoProgramsCase{"UnloadAllStartsAndASettingsWriter", 2,
-                        [](TwoProgramsTest& t, int round) {
-                            if (round == 0) {
-                                fs::copy_file(testsupport::BinDir() + "/tarnwick", t.program.host() + "/tarnwick");
-                            }
-                            testsupport::WriteHostFile(HostPath(t.programIni()),
-                                                       "[TARNWICK]\r\nrisdmpdir=" + WinPathFromHost(t.dumps.host()) + "\r\n");
-                            Steps steps{t.settingsWriter(t.programIni(), "W", "k", 300)};
+                        [](TwoProgramsTest& t, const std::string&) {
+                            Steps steps{t.settingsWriter("k", 300)};
                             for (int n = 0; n < 6; ++n)
-                                steps.push_back(tarnwickRun(t, "/risunloadall", n));
+                                steps.push_back([&t, n] { return t.unloadAll(n); });
                             return steps;
                         },
-                        [](TwoProgramsTest& t, int, const std::vector<int>& codes) {
+                        [](TwoProgramsTest& t, const std::string&, const std::vector<int>& codes) {
                             EXPECT_EQ(codes[0], 0) << "a write failed without a word";
-                            const auto there = [&](const std::string& key) {
-                                return !ReadIniValue(t.programIni(), "W", key, "").empty();
-                            };
-                            t.expectWritten(there, "k", 300);
-                            EXPECT_EQ(ReadIniValue(t.programIni(), "TARNWICK", "risdmpdir", ""),
-                                      WinPathFromHost(t.dumps.host()));
-                            EXPECT_NE(ReadIniValue(t.programIni(), "TARNWICK", "scriptfile", ""), "");
+                            t.expectWritten("k", 300, settingsThere(t));
+                            EXPECT_EQ(ReadIniValue(t.ini(), "TARNWICK", "risdmpdir", ""), WinPathFromHost(t.dumps.host()));
+                            EXPECT_NE(ReadIniValue(t.ini(), "TARNWICK", "scriptfile", ""), "");
                         }}),
     [](const ::testing::TestParamInfo<TwoProgramsCase>& i) { return std::string(i.param.name); });
+
+// The old content of a hard-linked dump whose rewrite was cut, its run's id now a sleeping
+// program's that started later: written back and said by the next run, or, while the dump is
+// in use, named where it waits.
+TEST_F(TwoProgramsTest, TheOldDumpOfAReusedIdIsWrittenBackOrNamed)
+{
+    testsupport::WriteHostFile(HostPath(ini()), "[TARNWICK]\r\nrisdmpdir=" + WinPathFromHost(dumps.host()) + "\r\n");
+    const std::string dump = dumps.host() + "/pd_demo.dmp", link = work.host() + "/pd_demo_link.dmp";
+    testsupport::WriteHostFile(dump, "default schema pd_demo\r\nthe old dump cut by the ne");
+    fs::create_hard_link(dump, link);
+    testsupport::LiveProcess sleeper(testsupport::LiveProcess::Program::Foreign);
+    const std::string former = dumps.host() + "/.pd_demo.dmp.~" + sleeper.id() + ".0a1b2c.former";
+    testsupport::WriteHostFile(former, "default schema pd_demo\r\nthe old dump\r\n");
+    testsupport::AgeHostFile(former);
+    const std::string named = "'" + WinPathFromHost(dump) + "' was cut in its rewrite by process " + sleeper.id() +
+                              ", which has ended: its former content ";
+    {
+        FileLock inUse(WinPathFromHost(dump), false);
+        EXPECT_EQ(unloadAll(0), 1);
+        EXPECT_NE(testsupport::ReadHostFile(out(0)).find(named + "waits in '" + WinPathFromHost(former) + "'"),
+                  std::string::npos)
+            << testsupport::ReadHostFile(out(0));
+    }
+    EXPECT_EQ(unloadAll(1), 0) << testsupport::ReadHostFile(out(1));
+    EXPECT_FALSE(fs::exists(former));
+    const std::string fresh = testsupport::ReadHostFile(link);
+    EXPECT_NE(fresh.find("End of Schema"), std::string::npos);
+    EXPECT_EQ(testsupport::ReadHostFile(dump), fresh);
+}
 
 } // namespace

@@ -1,11 +1,9 @@
-// Other programs a test needs: one that stays alive while the test looks (a program of this
-// system or a foreign one), and programs started together behind one gate.
+// Other programs a test needs: one alive while the test looks, one that has ended, and several
+// started together behind one gate.
 #pragma once
 
-#include <chrono>
 #include <functional>
 #include <string>
-#include <sys/types.h>
 #include <vector>
 
 namespace testsupport {
@@ -21,26 +19,20 @@ public:
     ~LiveProcess();
     LiveProcess(const LiveProcess&) = delete;
     LiveProcess& operator=(const LiveProcess&) = delete;
-    pid_t pid() const { return pid_; }
     std::string id() const { return std::to_string(pid_); }
 
 private:
-    pid_t pid_ = -1;
+    long pid_ = -1;
 };
 
-// The id of a process that has ended (and been reaped).
+// The id of a process that has ended.
 std::string EndedProcessId();
 
-// Sets a file's or folder's last write back by `age`: what a run long gone wrote.
-void AgeHostFile(const std::string& hostPath, std::chrono::seconds age = std::chrono::hours(1));
+// Sets a file's (or folder's) last write an hour back: what a run long gone wrote.
+void AgeHostFile(const std::string& hostPath);
 
-// Forks one child per step; they all wait at one gate, and step i starts offsetsUs[i]
-// microseconds after it opens. A step returns the child's exit code, or execs a program.
-// Returns every child's exit code (128 + signal for a killed one), in step order.
-std::vector<int> RunTogether(const std::vector<std::function<int()>>& steps, const std::vector<useconds_t>& offsetsUs);
-
-// A step that runs a program (host path) with its arguments, its output sent to outFile.
-std::function<int()> ExecStep(const std::string& program, const std::vector<std::string>& args,
-                              const std::string& outFile);
+// Runs each step in a child of its own; all wait at one gate, and step i starts offsetsUs[i]
+// microseconds after it opens. Returns the steps' exit codes, in order.
+std::vector<int> RunTogether(const std::vector<std::function<int()>>& steps, const std::vector<unsigned>& offsetsUs);
 
 } // namespace testsupport
