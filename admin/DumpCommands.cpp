@@ -66,6 +66,19 @@ void replaceDump(const std::string& fresh, const std::string& dump)
     out.Commit();
 }
 
+// Mends a dump a dead run cut in its in-place rewrite. Its old content written back is said on
+// the status line; one that waits beside it (its run still at work, or not to be written back
+// now) is a failure that names both files.
+void mendCutRewrite(const std::string& dump, const std::function<void(const std::string&)>& noteWaiting)
+{
+    for (const CutRewrite& cut : MendInterruptedReplacement(dump)) {
+        if (cut.waiting)
+            noteWaiting(cut.said);
+        else
+            ShowStatus(cut.said);
+    }
+}
+
 std::vector<std::string> namesNotIn(const std::vector<std::string>& names, const std::vector<std::string>& in)
 {
     std::vector<std::string> missing;
@@ -199,7 +212,7 @@ bool DumpCommands::unloadTo(const std::string& schema, const std::string& dump)
     // run that started it, no later run of its own would ever name that file again.
     RemoveOrphanedLeftoverParts(dump, kFreshSuffix, ".part");
     // A hard-linked dump that a killed run was rewriting in place is made the old one again.
-    MendInterruptedReplacement(dump);
+    mendCutRewrite(dump, [this](const std::string& text) { noteFailure(text); });
     const std::string fresh = OwnedLeftoverName(dump, kFreshSuffix);
     const std::string what = "risunlod " + schema;
     if (IsSpecialFile(dump)) {
@@ -260,7 +273,7 @@ void DumpCommands::loadFrom(const std::string& dump)
     requireFile(dump, "RISLoad");
     if (IsSpecialFile(dump))
         RaiseError("RISLoad", "'" + dump + "' is not a regular file (a FIFO or a device)");
-    MendInterruptedReplacement(dump);
+    mendCutRewrite(dump, [this](const std::string& text) { noteFailure(text); });
     std::string first = DumpSchemaLine::ReadFirstLine(dump);
     // Loading in "clear" mode into whatever schema an earlier command left behind would
     // wipe the wrong schema: a dump must name its own.

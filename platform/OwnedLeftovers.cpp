@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <sys/stat.h>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -26,7 +27,8 @@ void RemoveOrphanedLeftovers(const std::string& winFile, const std::string& suff
         if (name.size() <= prefix.size() + suffix.size() || !EqualsNoCase(name.substr(0, prefix.size()), prefix) ||
             !EndsWithNoCase(name, suffix))
             continue;
-        if (LeftoverOwnerGone(std::string_view(name).substr(prefix.size(), name.size() - prefix.size() - suffix.size())))
+        if (LeftoverOwnerGone(std::string_view(name).substr(prefix.size(), name.size() - prefix.size() - suffix.size()),
+                              it->path().string()))
             std::remove(it->path().c_str());
     }
 }
@@ -44,8 +46,8 @@ void RemoveOrphanedLeftoverParts(const std::string& winFile, const std::string& 
         // "<id1><suffix>.<id2>" between the prefix and the part suffix.
         const std::string middle = name.substr(prefix.size(), name.size() - prefix.size() - partSuffix.size());
         const size_t at = FindNoCase(middle, suffix + ".");
-        if (at == std::string::npos || !LeftoverOwnerGone(std::string_view(middle).substr(0, at)) ||
-            !LeftoverOwnerGone(std::string_view(middle).substr(at + suffix.size() + 1)))
+        if (at == std::string::npos || !LeftoverOwnerGone(std::string_view(middle).substr(0, at), it->path().string()) ||
+            !LeftoverOwnerGone(std::string_view(middle).substr(at + suffix.size() + 1), it->path().string()))
             continue;
         if (fs::is_regular_file(fs::symlink_status(it->path(), ec)))
             std::remove(it->path().c_str());
@@ -80,9 +82,9 @@ void RemoveOrphanedWorkFiles(const std::string& winFolder)
         const fs::file_status status = fs::symlink_status(it->path(), statusError);
         if (statusError)
             continue;
-        if (fs::is_directory(status) && LeftoverOwnerGone(workNameOwner(name, "")))
+        if (fs::is_directory(status) && LeftoverOwnerGone(workNameOwner(name, ""), it->path().string()))
             folders.push_back(it->path());
-        else if (fs::is_regular_file(status) && LeftoverOwnerGone(workNameOwner(name, ".bat")))
+        else if (fs::is_regular_file(status) && LeftoverOwnerGone(workNameOwner(name, ".bat"), it->path().string()))
             files.push_back(it->path());
     }
     for (const fs::path& folder : folders)
@@ -91,9 +93,15 @@ void RemoveOrphanedWorkFiles(const std::string& winFolder)
         fs::remove(file, ec);
 }
 
-bool LeftoverOwnerGone(std::string_view id)
+bool LeftoverOwnerGone(std::string_view id, const std::string& hostLeftover)
 {
     if (id.empty() || id.size() > 9 || id.find_first_not_of("0123456789") != std::string_view::npos)
         return false;
-    return Process::Gone(std::stol(std::string(id)));
+    struct stat st;
+    if (::lstat(hostLeftover.c_str(), &st) != 0)
+        return false;
+    const auto written = std::chrono::system_clock::time_point(
+        std::chrono::duration_cast<std::chrono::system_clock::duration>(
+            std::chrono::seconds(st.st_mtim.tv_sec) + std::chrono::nanoseconds(st.st_mtim.tv_nsec)));
+    return !Process::MayHaveWritten(std::stol(std::string(id)), written);
 }

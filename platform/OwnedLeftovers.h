@@ -9,7 +9,8 @@
 // "<file>.<process id><suffix>" for this process (Windows path in, Windows path out).
 std::string OwnedLeftoverName(const std::string& winFile, const std::string& suffix);
 
-// Removes every "<file>.<process id><suffix>" beside the file whose process no longer runs.
+// Removes every "<file>.<process id><suffix>" beside the file whose process no longer runs (an id
+// a later process got does not keep it).
 // Files of running processes and every other name stay. Failures are passed over: a leftover
 // that cannot be removed now is tried again by the next run.
 void RemoveOrphanedLeftovers(const std::string& winFile, const std::string& suffix);
@@ -19,9 +20,11 @@ void RemoveOrphanedLeftovers(const std::string& winFile, const std::string& suff
 // longer run: the part file a client leaves when both die together. Failures passed over.
 void RemoveOrphanedLeftoverParts(const std::string& winFile, const std::string& suffix, const std::string& partSuffix);
 
-// True when id, the process-id part of a leftover's name (1 to 9 digits), names a process that
-// no longer runs; false for any other text.
-bool LeftoverOwnerGone(std::string_view id);
+// True when id, the process-id part of a leftover's name (1 to 9 digits), no longer names the
+// process that wrote the leftover (host path, links not followed): no process of that id runs,
+// or the one that does is another program that got the id later (Process::MayHaveWritten, by
+// the leftover's last write). False for any other text, and for a leftover that is not there.
+bool LeftoverOwnerGone(std::string_view id, const std::string& hostLeftover);
 
 // Removes from the folder every work folder "<process id>radXXXXX" and batch file
 // "<process id>radXXXXX.bat" (XXXXX five hex digits) whose process no longer runs: what a run

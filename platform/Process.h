@@ -2,6 +2,8 @@
 // exit code.
 #pragma once
 
+#include <chrono>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -39,6 +41,23 @@ public:
     // for, has not gone; an ended process that nobody has waited for yet (its parent died
     // with it) has.
     static bool Gone(long pid);
+
+    // When the process of that id started, on the wall clock (to the system's tick, 1/100 s);
+    // nullopt when no such process runs or its start cannot be read.
+    static std::optional<std::chrono::system_clock::time_point> StartTime(long pid);
+    // The host path of the executable the process of that id runs; empty when that cannot be
+    // read (the process is gone, a kernel thread, another user's).
+    static std::string ExecutableOf(long pid);
+    // True when an executable is a program of this system: one in the folder of the running
+    // executable or of TARNWICK_BIN_DIR, or one of the running executable's name.
+    static bool IsOwnProgram(const std::string& hostExecutable);
+    // Whether the process that id names now may be the one that wrote a file last written at
+    // `writtenAt`: a process id is used again once its process has ended, so the id alone does
+    // not tell. Not the writer: a process that is Gone, one that started after the file was
+    // written (later than kStartSlack, for the coarse clocks), one that runs an executable that
+    // is no program of this system. What cannot be read is not held against the process.
+    static bool MayHaveWritten(long pid, std::chrono::system_clock::time_point writtenAt);
+    static constexpr std::chrono::seconds kStartSlack{2};
 
     // The host path of the running executable.
     static std::string ExecutablePath();

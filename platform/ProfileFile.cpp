@@ -4,6 +4,7 @@
 #include "platform/AppError.h"
 #include "platform/FileAttributes.h"
 #include "platform/ReplacementFile.h"
+#include "platform/RewriteLock.h"
 #include "platform/TextEncoding.h"
 #include "platform/TextUtil.h"
 #include "platform/WinPath.h"
@@ -264,6 +265,13 @@ bool ProfileFile::WriteString(const std::optional<std::string>& section, const s
     if (!section)
         return !key && !value; // the platform's "flush the cache" call
     const std::string host = HostPath(file);
+    // Read, change and rename under one lock: another program's write between our read and our
+    // rename would otherwise be lost without a word.
+    const RewriteLock lock(host);
+    if (lock.busy()) {
+        gLockFailure = "The settings file " + LockedFileText(WinPathFromHost(host));
+        return false;
+    }
     Profile p = load(host);
     // Renaming over a read-only file would succeed where Windows refuses the write.
     if (p.exists && IsReadOnlyFile(file))

@@ -26,10 +26,13 @@ public:
 
     // WritePrivateProfileString: stores key=value in the section, creating file, section and
     // key as needed. An absent key removes the whole section, an absent value removes the key.
-    // Returns false when the file cannot be written (or the section is absent).
+    // The read, the change and the rename run under the file's RewriteLock, so that two
+    // programs writing one file keep each other's values. Returns false when the file cannot be
+    // written (or the section is absent), or when the lock stayed another's (LastLockFailure).
     static bool WriteString(const std::optional<std::string>& section, const std::optional<std::string>& key,
                             const std::optional<std::string>& value, const std::string& file);
-    // Why this thread's last WriteString failed when another program held the file's lock
-    // longer than a writer waits (kLockWaitMs, the event pump running); empty otherwise.
+    // Why this thread's last WriteString failed when another program held the file's lock (or
+    // the file itself open with a lock) longer than a writer waits (kLockWaitMs, the event pump
+    // running); empty otherwise.
     static const std::string& LastLockFailure();
 };

@@ -5,6 +5,7 @@
 #include "platform/Environment.h"
 #include "platform/FileAttributes.h"
 #include "platform/ReplacementFile.h"
+#include "platform/RewriteLock.h"
 #include "platform/TextUtil.h"
 #include "platform/WinPath.h"
 
@@ -313,14 +314,6 @@ RegistryStore::LoadResult RegistryStore::Load()
 
 namespace {
 
-// The lock that keeps writers of one registry file apart: a hidden file beside it (the file
-// itself is replaced by each write, so a lock on it would not outlive one).
-std::string LockPathOf(const std::string& path)
-{
-    const size_t slash = path.rfind('/');
-    return path.substr(0, slash + 1) + "." + path.substr(slash + 1) + ".lock";
-}
-
 bool MakeRegistryFolder(const std::string& path)
 {
     const std::string dir = path.substr(0, path.rfind('/'));
@@ -346,8 +339,8 @@ bool RegistryStore::Save() const
     const std::string path = FilePath(computer_);
     if (path.empty() || !MakeRegistryFolder(path))
         return false;
-    FileLock lock(WinPathFromHost(LockPathOf(path)), true, kLockWaitMs);
-    lockFailure_ = lock.held() ? std::string() : "The registry file " + LockedFileText(WinPathFromHost(path));
+    const RewriteLock lock(path);
+    lockFailure_ = lock.busy() ? "The registry file " + LockedFileText(WinPathFromHost(path)) : std::string();
     return lock.held() && Write(path);
 }
 
@@ -358,8 +351,8 @@ bool RegistryStore::Update(const std::function<bool(RegistryStore&)>& change)
         return false;
     // Another program's write takes a moment; one that holds the lock for longer is reported,
     // not waited for with the window standing still.
-    FileLock lock(WinPathFromHost(LockPathOf(path)), true, kLockWaitMs);
-    lockFailure_ = lock.held() ? std::string() : "The registry file " + LockedFileText(WinPathFromHost(path));
+    const RewriteLock lock(path);
+    lockFailure_ = lock.busy() ? "The registry file " + LockedFileText(WinPathFromHost(path)) : std::string();
     if (!lock.held() || Load() == LoadResult::Failed)
         return false;
     const std::string before = Text();

@@ -52,7 +52,8 @@ public:
     // Writes the file back (creating the registry folder), under the file's lock and through a
     // replacement file: the new text takes the file's place only once it is whole and flushed, a
     // symbolic link keeps pointing at the file it names, and a read-only file is not written.
-    // False when that fails.
+    // False when that fails. The text written is this store's whole: a store loaded earlier and
+    // changed since would take back what another program wrote meanwhile, which Update does not.
     bool Save() const;
     // Loads the file, lets `change` change the store and writes it back when its text changed,
     // all under the file's lock, so that two writers never lose each other's changes. False when

@@ -75,12 +75,17 @@ constexpr const char* kFormerTail = ".former";
 
 enum class TempKind { None, Content, PartialBackup, Backup };
 
-// What kind of target's temporary file the name is when its process no longer runs; None for
-// every other name and for the files of running processes.
-TempKind tempOfEndedProcess(const std::string& name, const std::string& prefix)
+// A temporary file of a target: its kind and the id of the process that named it.
+struct TempName {
+    TempKind kind = TempKind::None;
+    std::string owner;
+};
+
+// What kind of target's temporary file the name is; None for every other name.
+TempName parseTempName(const std::string& name, const std::string& prefix)
 {
     if (name.compare(0, prefix.size(), prefix) != 0)
-        return TempKind::None;
+        return {};
     std::string rest = name.substr(prefix.size());
     TempKind kind = TempKind::Content;
     for (const auto& [tail, k] : {std::pair{kPartialTail, TempKind::PartialBackup}, {kFormerTail, TempKind::Backup}})
@@ -89,11 +94,11 @@ TempKind tempOfEndedProcess(const std::string& name, const std::string& prefix)
             kind = k;
         }
     if (rest.size() < 8)
-        return TempKind::None;
+        return {};
     const std::string tail = rest.substr(rest.size() - 7);
     if (tail[0] != '.' || tail.find_first_not_of("0123456789abcdef", 1) != std::string::npos)
-        return TempKind::None;
-    return LeftoverOwnerGone(std::string_view(rest).substr(0, rest.size() - 7)) ? kind : TempKind::None;
+        return {};
+    return {kind, rest.substr(0, rest.size() - 7)};
 }
 
 std::vector<std::string> hiddenTempNames(const std::string& folder)
@@ -123,35 +128,85 @@ std::vector<std::string> tempCandidates(const std::string& folder)
 
 void overwriteInPlace(const std::string& source, const std::string& target);
 
+// Why the former content a dead run kept cannot be written back over target now; empty when it can.
+std::string writeBackBlocked(const std::string& target)
+{
+    struct stat t;
+    if (::lstat(target.c_str(), &t) != 0)
+        return "'" + WinPathFromHost(target) + "' is missing";
+    if (!S_ISREG(t.st_mode))
+        return "'" + WinPathFromHost(target) + "' is not a regular file";
+    if (IsFileLocked(target))
+        return "'" + WinPathFromHost(target) + "' is in use by another program";
+    return {};
+}
+
 // Removes the temporary files of target whose process no longer runs; every other name stays,
 // and one that cannot be removed now is tried again by a later program. A whole backup of an
 // ended process means its in-place rewrite of the hard-linked target may have been cut: the
 // former content is written back first (the target is then old, never a mix), and the backup
-// goes only when that succeeded.
-void removeOrphanedTemps(const std::string& target, const std::vector<std::string>& names)
+// goes only when that succeeded. Each backup found is told in the result.
+std::vector<CutRewrite> removeOrphanedTemps(const std::string& target, const std::vector<std::string>& names)
 {
+    std::vector<CutRewrite> cuts;
     const std::string folder = folderOf(target), prefix = tempPrefix(target);
+    const std::string file = "'" + WinPathFromHost(target) + "'";
     for (const std::string& name : names) {
         const std::string path = folder + "/" + name;
+        const TempName temp = parseTempName(name, prefix);
         struct stat st;
-        const TempKind kind = tempOfEndedProcess(name, prefix);
-        if (kind == TempKind::None || ::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+        if (temp.kind == TempKind::None || ::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
             continue;
-        if (kind == TempKind::Backup) {
-            struct stat t;
-            if (::lstat(target.c_str(), &t) != 0 || !S_ISREG(t.st_mode) || IsFileLocked(target))
-                continue;
-            try {
-                overwriteInPlace(path, target);
-            } catch (const AppError&) {
+        const bool ended = LeftoverOwnerGone(temp.owner, path);
+        const std::string backup = "'" + WinPathFromHost(path) + "'";
+        if (temp.kind == TempKind::Backup && !ended) {
+            cuts.push_back({file + " is being rewritten in place by process " + temp.owner +
+                                ", which runs: its former content stays in " + backup +
+                                " until that rewrite is through, and " + file + " may hold part of the new content meanwhile",
+                            true});
+            continue;
+        }
+        if (!ended)
+            continue;
+        if (temp.kind == TempKind::Backup) {
+            const std::string cut = file + " was cut in its rewrite by process " + temp.owner + ", which has ended: ";
+            std::string blocked = writeBackBlocked(target);
+            if (blocked.empty()) {
+                try {
+                    overwriteInPlace(path, target);
+                } catch (const AppError& e) {
+                    blocked = e.description();
+                }
+            }
+            if (!blocked.empty()) {
+                cuts.push_back({cut + "its former content waits in " + backup + " and was not written back (" + blocked +
+                                    "), so " + file + " stands as the cut rewrite left it",
+                                true});
                 continue;
             }
+            cuts.push_back({cut + "its former content was written back from " + backup + ", and " + file +
+                                " holds it again",
+                            false});
         }
         ::unlink(path.c_str());
     }
+    return cuts;
 }
 
 void removeOrphanedTemps(const std::string& target) { removeOrphanedTemps(target, tempCandidates(folderOf(target))); }
+
+// Once a whole new content stands in target, the former content a dead run could not write back
+// is superseded: written back later, it would take the place of the newer file.
+void removeSupersededBackups(const std::string& target)
+{
+    const std::string folder = folderOf(target), prefix = tempPrefix(target);
+    for (const std::string& name : tempCandidates(folder)) {
+        const std::string path = folder + "/" + name;
+        const TempName temp = parseTempName(name, prefix);
+        if (temp.kind == TempKind::Backup && LeftoverOwnerGone(temp.owner, path))
+            ::unlink(path.c_str());
+    }
+}
 
 // A new, exclusively created temporary file beside target (hidden in listings: its name starts
 // with "."), after the orphaned ones of target are gone; backupTail is "" or the backup's tail.
@@ -442,19 +497,22 @@ void ReplacementFile::Commit()
         throw HostError(errno);
     }
     committed_ = true;
+    removeSupersededBackups(target_);
     flushFolder(folderOf(target_));
 }
 
-void MendInterruptedReplacement(const std::string& winPath)
+std::vector<CutRewrite> MendInterruptedReplacement(const std::string& winPath)
 {
     std::string target;
     try {
         target = followLinks(HostPath(winPath));
     } catch (const AppError&) {
-        return;
+        return {};
     }
-    removeOrphanedTemps(target, hiddenTempNames(folderOf(target)));
+    return removeOrphanedTemps(target, hiddenTempNames(folderOf(target)));
 }
+
+std::string HostFileBehindLinks(const std::string& hostPath) { return followLinks(hostPath); }
 
 bool HostSameFile(const std::string& winPathA, const std::string& winPathB)
 {

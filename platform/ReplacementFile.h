@@ -4,6 +4,7 @@
 
 #include <string>
 #include <sys/types.h>
+#include <vector>
 
 class ReplacementFile {
 public:
@@ -40,7 +41,8 @@ public:
     // rewritten in place so that every name keeps seeing one file; its former content is kept
     // in a second temporary file until the rewrite is through, and written back if it fails
     // (or, when the process is killed meanwhile, by the next replacement of the file or
-    // MendInterruptedReplacement).
+    // MendInterruptedReplacement). A former content a dead run left that could not be written
+    // back goes once the new content stands: it is older than what stands.
     // Injected host faults: "flush" before the flush, "overwrite" before an in-place rewrite,
     // each on the target's host path.
     void Commit();
@@ -61,11 +63,23 @@ private:
     bool committed_ = false;
 };
 
+// A former content found beside a file whose in-place rewrite was cut or still runs.
+struct CutRewrite {
+    std::string said;     // what stands, naming the file and the file its former content is in
+    bool waiting = false; // the former content still waits beside the file, not written back
+};
+
 // Removes the temporary files that ended processes left beside the file (Windows path; links
-// followed); where one of them was cut in the middle of an in-place rewrite, writes the former
-// content back first, so that the file is the old one or the new one, never a mix. Failures are
-// passed over: what cannot be done now is tried again later.
-void MendInterruptedReplacement(const std::string& winPath);
+// followed); an id that a later process got counts as ended (LeftoverOwnerGone). Where one of
+// them was cut in the middle of an in-place rewrite, writes the former content back first, so
+// that the file is the old one or the new one, never a mix. Failures are passed over: what
+// cannot be done now is tried again later. Tells every former content found: written back, or
+// waiting (its run still at work, or the write back not possible now, with why).
+std::vector<CutRewrite> MendInterruptedReplacement(const std::string& winPath);
+
+// The host path of the file a chain of symbolic links ends at (which need not exist yet); the
+// path itself when it is no link. Throws AppError for a loop of links.
+std::string HostFileBehindLinks(const std::string& hostPath);
 
 // True when both Windows paths name one existing file (the same device and inode after the
 // case-insensitive lookup; hard links and symbolic links to one file included).

@@ -15,6 +15,7 @@
 #include "standins/mstn/DesignFileLinkage.h"
 
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <set>
 
@@ -93,33 +94,40 @@ void linkProgram(const std::string& winPath, const std::string& target)
     }
 }
 
+// Each registry file is read, changed and written back under its lock: a program writing it
+// meanwhile loses nothing.
+void updateRegistry(const std::string& computer, const std::string& whose,
+                    const std::function<void(RegistryStore&)>& change)
+{
+    RegistryStore store(computer);
+    if (!store.Update([&](RegistryStore& s) {
+            change(s);
+            return true;
+        }))
+        RaiseError(kOwn, "Cannot write the registry of " + whose +
+                             (store.LockFailure().empty() ? std::string() : ": " + store.LockFailure()));
+}
+
 void buildRegistry(std::string& report)
 {
-    RegistryStore local;
-    if (local.Load() == RegistryStore::LoadResult::Failed)
-        RaiseError(kOwn, "Cannot read the registry of this computer");
-    const std::string ris = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Intergraph\\RIS\\05.04";
-    local.SetValue(ris, "PathName", RegistryData::Text(StandInEnvironment::kRisDir));
-    local.SetValue(ris, "Version", RegistryData::Text("05.04.00.00"));
-    const std::string mstn = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Bentley\\MicroStation\\07.01";
-    local.SetValue(mstn, "PathName", RegistryData::Text(StandInEnvironment::kMicroStation));
-    local.SetValue(mstn, "Version", RegistryData::Text("07.01.05.03"));
-    const std::string intl = "HKEY_CURRENT_USER\\Control Panel\\International";
-    if (!local.Value(intl, "sDecimal"))
-        local.SetValue(intl, "sDecimal", RegistryData::Text("."));
-    if (!local.Value(intl, "sThousand"))
-        local.SetValue(intl, "sThousand", RegistryData::Text(","));
-    if (!local.Save())
-        RaiseError(kOwn, "Cannot write the registry of this computer");
-
-    RegistryStore server(StandInEnvironment::kFileServer);
-    if (server.Load() == RegistryStore::LoadResult::Failed)
-        RaiseError(kOwn, "Cannot read the registry of the file server");
-    server.SetValue("HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\lanmanserver\\Shares", "pds",
-                    RegistryData::MultiText({"CSCFlags=0", "MaxUses=4294967295", "Path=D:\\pds", "Permissions=0",
-                                             "Remark=PDS projects", "Type=0"}));
-    if (!server.Save())
-        RaiseError(kOwn, "Cannot write the registry of the file server");
+    updateRegistry("", "this computer", [](RegistryStore& local) {
+        const std::string ris = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Intergraph\\RIS\\05.04";
+        local.SetValue(ris, "PathName", RegistryData::Text(StandInEnvironment::kRisDir));
+        local.SetValue(ris, "Version", RegistryData::Text("05.04.00.00"));
+        const std::string mstn = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Bentley\\MicroStation\\07.01";
+        local.SetValue(mstn, "PathName", RegistryData::Text(StandInEnvironment::kMicroStation));
+        local.SetValue(mstn, "Version", RegistryData::Text("07.01.05.03"));
+        const std::string intl = "HKEY_CURRENT_USER\\Control Panel\\International";
+        if (!local.Value(intl, "sDecimal"))
+            local.SetValue(intl, "sDecimal", RegistryData::Text("."));
+        if (!local.Value(intl, "sThousand"))
+            local.SetValue(intl, "sThousand", RegistryData::Text(","));
+    });
+    updateRegistry(StandInEnvironment::kFileServer, "the file server", [](RegistryStore& server) {
+        server.SetValue("HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\lanmanserver\\Shares", "pds",
+                        RegistryData::MultiText({"CSCFlags=0", "MaxUses=4294967295", "Path=D:\\pds", "Permissions=0",
+                                                 "Remark=PDS projects", "Type=0"}));
+    });
     report += "Registry: RIS client, MicroStation, regional settings; shares of " +
               std::string(StandInEnvironment::kFileServer) + "\n";
 }
@@ -190,17 +198,14 @@ void buildServer(const std::string& hostRoot, std::string& report)
 // net service names, the SQL Server alias list, and the databases of the SQL Server side.
 void buildClientLists(const std::string& hostRoot, std::string& report)
 {
-    RegistryStore local;
-    if (local.Load() == RegistryStore::LoadResult::Failed)
-        RaiseError(kOwn, "Cannot read the registry of this computer");
-    const std::string oracle = "HKEY_LOCAL_MACHINE\\SOFTWARE\\ORACLE";
-    local.SetValue(oracle + "\\ALL_HOMES", "HOME_COUNTER", RegistryData::Text("1"));
-    local.SetValue(oracle + "\\HOME0", "ORACLE_HOME", RegistryData::Text(StandInEnvironment::kOracleHome));
-    local.SetValue(oracle + "\\HOME0", "ORACLE_HOME_NAME", RegistryData::Text("DEFAULT_HOME"));
-    local.SetValue("HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\MSSQLServer\\Client\\ConnectTo",
-                   StandInEnvironment::kSqlServer, RegistryData::Text("DBMSSOCN,127.0.0.1,1433"));
-    if (!local.Save())
-        RaiseError(kOwn, "Cannot write the registry of this computer");
+    updateRegistry("", "this computer", [](RegistryStore& local) {
+        const std::string oracle = "HKEY_LOCAL_MACHINE\\SOFTWARE\\ORACLE";
+        local.SetValue(oracle + "\\ALL_HOMES", "HOME_COUNTER", RegistryData::Text("1"));
+        local.SetValue(oracle + "\\HOME0", "ORACLE_HOME", RegistryData::Text(StandInEnvironment::kOracleHome));
+        local.SetValue(oracle + "\\HOME0", "ORACLE_HOME_NAME", RegistryData::Text("DEFAULT_HOME"));
+        local.SetValue("HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\MSSQLServer\\Client\\ConnectTo",
+                       StandInEnvironment::kSqlServer, RegistryData::Text("DBMSSOCN,127.0.0.1,1433"));
+    });
 
     DbServer server(hostRoot);
     const std::string db = server.DatabaseName();
@@ -378,7 +383,24 @@ void placeDdlFiles(DbServer& server, const std::string& project, const std::stri
     }
 }
 
-// Every path below root, and root itself, that exists now.
+// The marks of the programs that run against the root (the builder's own among them): they
+// neither make a root a used one nor go with a failed build.
+bool isMarksFolder(const std::string& root, const fs::path& path)
+{
+    return path.lexically_normal() == (fs::path(root) / "marks").lexically_normal();
+}
+
+// True when the root holds anything but its marks.
+bool holdsAnything(const std::string& root)
+{
+    std::error_code ec;
+    for (fs::directory_iterator it(root, ec), end; !ec && it != end; it.increment(ec))
+        if (!isMarksFolder(root, it->path()))
+            return true;
+    return false;
+}
+
+// Every path below root, and root itself, that exists now; the marks left out.
 std::set<std::string> existingPaths(const std::string& root)
 {
     std::set<std::string> paths;
@@ -387,20 +409,30 @@ std::set<std::string> existingPaths(const std::string& root)
         return paths;
     paths.insert(fs::path(root).lexically_normal().string());
     for (fs::recursive_directory_iterator it(root, fs::directory_options::skip_permission_denied, ec), end;
-         !ec && it != end; it.increment(ec))
+         !ec && it != end; it.increment(ec)) {
+        if (isMarksFolder(root, it->path())) {
+            it.disable_recursion_pending();
+            continue;
+        }
         paths.insert(it->path().lexically_normal().string());
+    }
     return paths;
 }
 
-// Removes every path below root (and root) that was not there before, deepest first.
+// Removes every path below root (and root, when nothing else stays in it) that was not there
+// before, deepest first.
 void removeNewPaths(const std::string& root, const std::set<std::string>& before)
 {
+    const std::string rootPath = fs::path(root).lexically_normal().string();
     std::set<std::string> now = existingPaths(root);
     for (auto it = now.rbegin(); it != now.rend(); ++it) {
         if (before.count(*it))
             continue;
         std::error_code ec;
-        fs::remove_all(*it, ec);
+        if (*it == rootPath)
+            fs::remove(*it, ec);
+        else
+            fs::remove_all(*it, ec);
     }
 }
 
@@ -445,7 +477,7 @@ void StandInEnvironment::Build(const std::string& hostRoot, const StandInEnviron
     // rather than trusting what it left.
     const std::string mark = (fs::path(hostRoot) / kBuiltMark).string();
     std::error_code ec;
-    const bool stopped = fs::exists(hostRoot, ec) && !fs::is_empty(hostRoot, ec) && !fs::exists(mark, ec);
+    const bool stopped = holdsAnything(hostRoot) && !fs::exists(mark, ec);
     // A build that fails takes back every file and folder it made, so that the next run does
     // not keep half an environment as if it were whole.
     const std::set<std::string> before = existingPaths(hostRoot);

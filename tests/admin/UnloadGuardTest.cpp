@@ -8,6 +8,7 @@
 #include "dbaccess/DumpSchemaLine.h"
 #include "platform/FileAttributes.h"
 #include "services/AppGlobals.h"
+#include "support/OtherProcesses.h"
 #include "support/Raised.h"
 #include "support/TestFiles.h"
 #include "support/WrapperClients.h"
@@ -207,7 +208,10 @@ TEST_F(UnloadGuardTest, AnUnloadRemovesOnlyTheNewDumpsThatEndedProcessesLeftBesi
     ASSERT_GT(child, 0);
     ::waitpid(child, nullptr, 0); // its id now names no process
     const std::string dead = "pd_demo.dmp." + std::to_string(child) + ".tw.tmp";
-    const std::string living = "pd_demo.dmp." + std::to_string(::getppid()) + ".tw.tmp";
+    // A program of this system still at work: another executable's process holding an id is
+    // not the one that wrote the file.
+    const testsupport::LiveProcess running(testsupport::LiveProcess::Program::Own);
+    const std::string living = "pd_demo.dmp." + running.id() + ".tw.tmp";
     const std::vector<std::string> others = {"pd_demo.dmp.old.tw.tmp", "dd_demo.dmp." + std::to_string(child) + ".tw.tmp",
                                              "pd_demo.dmp.bak"};
     for (const std::string& name : others)

@@ -3,6 +3,7 @@
 
 #include "platform/HostFiles.h"
 #include "platform/Process.h"
+#include "support/OtherProcesses.h"
 #include "support/TestEnvironment.h"
 #include "support/TestFiles.h"
 
@@ -154,10 +155,8 @@ TEST_F(ReplacementFileTest, AWriteThatIsNeverCommittedLeavesNothing)
 
 TEST_F(ReplacementFileTest, ANewReplacementRemovesOnlyTheTemporaryFilesOfEndedProcesses)
 {
-    const long ended = Process::Start("/bin/true", {}, 0);
-    Process::Wait(ended);
-    const long running = Process::Start("/bin/sleep", {"60"}, 0);
-    const std::string dead = std::to_string(ended), live = std::to_string(running);
+    testsupport::LiveProcess running(testsupport::LiveProcess::Program::Own);
+    const std::string dead = testsupport::EndedProcessId(), live = running.id();
     WriteHostFile(path("a.ini"), "old");
     // The temporary file a killed run left; everything else stays: a running process's, a
     // backup of a former content, another file's, the older name without a process, a folder.
@@ -169,8 +168,6 @@ TEST_F(ReplacementFileTest, ANewReplacementRemovesOnlyTheTemporaryFilesOfEndedPr
     WriteHostFile(path(orphan), std::string(100000, 'h'));
     fs::create_directory(path(".a.ini.~" + dead + ".abcdef"));
     replace(path("a.ini"), "new");
-    ::kill(static_cast<pid_t>(running), SIGKILL);
-    Process::Wait(running);
     EXPECT_EQ(ReadHostFile(path("a.ini")), "new");
     EXPECT_FALSE(fs::exists(path(orphan)));
     for (const std::string& name : kept)
@@ -254,10 +251,8 @@ TEST_F(ReplacementFileTest, AFifoIsRefusedByNameWithoutWaiting)
 // The part file a client writes beside the run's own new dump goes when both processes ended.
 TEST_F(ReplacementFileTest, APartFileGoesOnlyWhenItsRunAndItsClientHaveEnded)
 {
-    const long ended = Process::Start("/bin/true", {}, 0);
-    Process::Wait(ended);
-    const long running = Process::Start("/bin/sleep", {"60"}, 0);
-    const std::string dead = std::to_string(ended), live = std::to_string(running);
+    testsupport::LiveProcess running(testsupport::LiveProcess::Program::Own);
+    const std::string dead = testsupport::EndedProcessId(), live = running.id();
     const std::string gone = "pd.dmp." + dead + ".tw.tmp." + dead + ".part";
     const std::vector<std::string> kept = {"pd.dmp." + dead + ".tw.tmp." + live + ".part", // its client still writes
                                            "pd.dmp." + live + ".tw.tmp." + dead + ".part", // its run goes on
@@ -267,8 +262,6 @@ TEST_F(ReplacementFileTest, APartFileGoesOnlyWhenItsRunAndItsClientHaveEnded)
         WriteHostFile(path(name), "kept");
     WriteHostFile(path(gone), "cut");
     RemoveOrphanedLeftoverParts(path("pd.dmp"), ".tw.tmp", ".part");
-    ::kill(static_cast<pid_t>(running), SIGKILL);
-    Process::Wait(running);
     EXPECT_FALSE(fs::exists(path(gone)));
     for (const std::string& name : kept)
         EXPECT_TRUE(fs::exists(path(name))) << name;
