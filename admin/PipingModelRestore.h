@@ -58,7 +58,10 @@ public:
     // TMP\pipfile_<model>_<unique>.bad: the bad file of one restore.
     static std::string BadRowsFile(const std::string& modelNo);
 
-    // The whole restore of the model from the dump; gives the closing message ("DD schema was
+    // The whole restore of the model from the dump, under the mark of dd_<project> (LoadMarks,
+    // naming the dump) from its start until the look after the load has spoken: while another
+    // program changes that schema it raises the refusal, naming the running change, and changes
+    // nothing. Gives the closing message ("DD schema was
     // restored!" and the reminder of the design file; "restored in part" naming the tables the
     // dump does not hold, which stay as they were). The partial dump is loaded only when it
     // reads as a whole dump of dd_<project> (CheckDumpWhole). Every load, whatever the client's
