@@ -126,13 +126,14 @@ std::vector<std::string> LoadMarks::LeftTexts()
 
 std::string LoadMarks::KeptFor(const std::string& dump)
 {
-    for (const std::string& prefix : {kSchemaPrefix, kRecordPrefix})
-        for (const auto& [object, seen] : RunMark::List(prefix)) {
-            if (!namesDump(seen, dump))
-                continue;
-            if (seen.state == RunMark::State::Held)
-                return RunMark::RunningText(seen.fields) + " is under way from it";
-            return leftReason(seen);
-        }
+    // A change running from the dump, of whatever kind; a dead one's schema mark tells nothing
+    // more than its load record does, and a load cut off before its client started harmed nothing.
+    for (const auto& [object, seen] : RunMark::List(kSchemaPrefix))
+        if (seen.state == RunMark::State::Held && namesDump(seen, dump))
+            return RunMark::RunningText(seen.fields) + " is under way from it";
+    for (const auto& [object, seen] : RunMark::List(kRecordPrefix))
+        if (namesDump(seen, dump))
+            return seen.state == RunMark::State::Held ? RunMark::RunningText(seen.fields) + " is under way from it"
+                                                      : leftReason(seen);
     return {};
 }

@@ -44,7 +44,8 @@ public:
     // off by the end of its program, or not found whole, and that its dump is kept.
     static std::vector<std::string> LeftTexts();
     // Why the file at dump (Windows path) must not be replaced by an unload: a change under way
-    // from it, or a load record naming it (the same file, links followed); empty otherwise.
+    // from it (a held schema mark naming it), or a load record naming it (the same file, links
+    // followed); empty otherwise.
     static std::string KeptFor(const std::string& dump);
 
 private:
