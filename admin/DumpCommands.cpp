@@ -320,14 +320,12 @@ void DumpCommands::loadFrom(const std::string& dump, std::optional<LoadMarks>* t
     std::string schema = SchemaOfSchemaLine(first);
     CheckIdentifier(schema, "Schema", "RISLoad");
     gCurrentSchema = schema;
-    // The mark stands from here until the look after the load has spoken.
+    // The mark stands from here until the look after the load has spoken. The caller's marks
+    // are another schema's when the [Replace] edits renamed the dump's schema.
     std::optional<LoadMarks> own;
-    std::optional<LoadMarks>& marks = taken ? *taken : own;
+    std::optional<LoadMarks>& marks = taken && *taken && EqualsNoCase((*taken)->schema(), schema) ? *taken : own;
     if (!marks && !takeMarks(marks, schema, dump))
         return;
-    if (!EqualsNoCase(marks->schema(), schema))
-        RaiseError("RISLoad", "RIS dump file '" + dump + "' names schema " + schema + " now, no more " +
-                                  marks->schema() + ": nothing loaded");
     ShowStatus("Load schema " + schema + " from '" + dump + "'");
     DumpWholeness whole = CheckDumpWhole(dump);
     // Loaded in "clear" mode, a cut dump would empty tables it cannot fill again.
@@ -405,11 +403,13 @@ void DumpCommands::setUp(const SetupOperation& operation, const std::string& par
             report_.NoteFailure(failure);
 }
 
-void DumpCommands::loadOne(const std::string& file, const std::string& schema, double pauseSeconds)
+void DumpCommands::loadOne(const std::string& file, const std::string& schema, double pauseSeconds,
+                           std::optional<LoadMarks>* taken)
 {
     // Making the user and the schema is part of the change of the schema.
-    std::optional<LoadMarks> marks;
-    if (!takeMarks(marks, schema, file))
+    std::optional<LoadMarks> own;
+    std::optional<LoadMarks>& marks = taken && *taken && EqualsNoCase((*taken)->schema(), schema) ? *taken : own;
+    if (!marks && !takeMarks(marks, schema, file))
         return;
     std::string param = "'" + schema + "'";
     if (creDBUser) {
@@ -491,6 +491,15 @@ bool DumpCommands::LoadChosenFiles(const std::vector<std::string>& files)
         if (!IsLoadCandidate(first, GetFileName(file), SchemaWordCase::Exact)) {
             ShowStatus("Not a RIS dump file, skipped: '" + file + "'");
         } else {
+            // The schema's mark comes before the file is edited: a program loading the same
+            // dump into that schema finds it refused untouched.
+            std::optional<LoadMarks> marks;
+            if (const std::string named = DumpSchemaLine::SchemaWordOf(first);
+                !named.empty() && !takeMarks(marks, named, file)) {
+                if (escPressed())
+                    return false;
+                continue;
+            }
             // The schema line is read word by word, as the rewrite reads it: a leading or doubled
             // blank does not keep a "create schema" line from becoming a "default schema" line.
             if (!IsDefaultSchemaLine(first) && !DumpSchemaLine::SchemaWordOf(first).empty()) {
@@ -504,7 +513,7 @@ bool DumpCommands::LoadChosenFiles(const std::vector<std::string>& files)
             gCurrentSchema = schema;
             if (schema.find('_') != std::string::npos && !keys.empty())
                 ApplyReplacements(file, keys, values);
-            loadOne(file, schema, 1);
+            loadOne(file, schema, 1, &marks);
         }
         if (escPressed())
             return false;

@@ -97,9 +97,10 @@ private:
     bool unloadTo(const std::string& schema, const std::string& dump);
     void rewriteFirstLine(const std::string& dump);
     bool takeMarks(std::optional<LoadMarks>& marks, const std::string& schema, const std::string& dump);
-    // Loads the dump under the marks taken (the schema's, taken here when none are given).
+    // Loads the dump under the marks taken (taken here when none of its schema are given).
     void loadFrom(const std::string& dump, std::optional<LoadMarks>* taken = nullptr);
-    void loadOne(const std::string& file, const std::string& schema, double pauseSeconds);
+    void loadOne(const std::string& file, const std::string& schema, double pauseSeconds,
+                 std::optional<LoadMarks>* taken = nullptr);
     void setUp(const SetupOperation& operation, const std::string& params);
     void wait(double seconds);
 

@@ -215,6 +215,8 @@ TEST_F(LoadMarksTest, AChangeOfASchemaWhileAnotherProgramChangesItIsRefusedByNam
     const std::vector<Case> cases = {
         {Road::Script, "pd_demo", pdLoad, "T" + pdLoad.substr(1) + " was not started: " + pdLoad, 0},
         {Road::AllDumps, "pd_demo", columns, "T" + pdLoad.substr(1) + " was not started: " + columns, 1},
+        // A raw dump is refused before its first line is rewritten.
+        {Road::ChosenFile, "pd_demo", pdLoad, "T" + pdLoad.substr(1) + " was not started: " + pdLoad, 0},
         {Road::PipingRestore, "dd_demo", "the load of '" + ddDump + "' into dd_demo",
          "The restore of piping model P1001 into dd_demo from '" + ddDump + "' was not started: the load of '" + ddDump +
              "' into dd_demo",
@@ -230,6 +232,9 @@ TEST_F(LoadMarksTest, AChangeOfASchemaWhileAnotherProgramChangesItIsRefusedByNam
         writeFile(ddDump, ddText);
         if (c.road != Road::Unload && c.road != Road::UnloadAll)
             writeFile(pdDump, pdText);
+        if (c.road == Road::ChosenFile)
+            writeFile(pdDump, "create schema pd_demo on database (ORACLE, dbname orcl) user pd_demo" +
+                                  pdText.substr(pdText.find("\r\n")));
         const std::string pdFile = BinaryFile::ReadAll(pdDump);
         OtherProgram other("schema " + c.schema, {{"what", c.running}, {"dump", c.schema == "dd_demo" ? ddDump : pdDump}});
         const std::string said = c.said + " (process " + std::to_string(other.pid());
@@ -239,6 +244,7 @@ TEST_F(LoadMarksTest, AChangeOfASchemaWhileAnotherProgramChangesItIsRefusedByNam
         switch (c.road) {
         case Road::Script: messages.Answer(MsgAnswer::Yes), form->SCRstart_Click(); break;
         case Road::AllDumps: messages.Answer(MsgAnswer::Yes), form->Load_all_dmp_files_Click(); break;
+        case Road::ChosenFile: dialogs.Answer(pdDump), form->Load_auswahl_Click(); break;
         case Road::PipingRestore:
             text = testsupport::Raised([&] { PipingModelRestore::Restore(ddDump, "demo", {"P1001", "1"}); })
                        .description();
