@@ -51,25 +51,29 @@ protected:
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
 
-    // Runs the load road as a program of its own, a process group the wrapper clients may kill.
-    // The script road's script and the chosen file's answer are set by then.
+    // Runs a load road of the window, answering its question or its file dialog.
+    void runRoad(Form1& form, Road road, const std::string& dump)
+    {
+        if (road == Road::ChosenFile)
+            dialogs.Answer(dump);
+        else
+            messages.Answer(MsgAnswer::Yes); // "Are you sure?"
+        switch (road) {
+        case Road::Script: form.SCRstart_Click(); break;
+        case Road::AllDumps: form.Load_all_dmp_files_Click(); break;
+        case Road::ProjectDumps: form.Load_proj_schemen_Click(); break;
+        default: form.Load_auswahl_Click(); break;
+        }
+    }
+
+    // The load road as a program of its own, a process group the wrapper clients may kill.
     pid_t startRoad(Form1& form, Road road, const std::string& dump)
     {
-        if (road != Road::ChosenFile)
-            messages.Answer(MsgAnswer::Yes); // "Are you sure?"
-        else
-            dialogs.Answer(dump);
         const pid_t child = ::fork();
         if (child == 0) {
             ::setpgid(0, 0);
             ::setenv("TW_KILLABLE_GROUP", std::to_string(::getpid()).c_str(), 1);
-            switch (road) {
-            case Road::Script: form.SCRstart_Click(); break;
-            case Road::AllDumps: form.Load_all_dmp_files_Click(); break;
-            case Road::ProjectDumps: form.Load_proj_schemen_Click(); break;
-            case Road::ChosenFile: form.Load_auswahl_Click(); break;
-            default: break;
-            }
+            runRoad(form, road, dump);
             ::_exit(0);
         }
         return child;
@@ -242,9 +246,6 @@ TEST_F(LoadMarksTest, AChangeOfASchemaWhileAnotherProgramChangesItIsRefusedByNam
         std::string text;
         const size_t asked = messages.asked().size();
         switch (c.road) {
-        case Road::Script: messages.Answer(MsgAnswer::Yes), form->SCRstart_Click(); break;
-        case Road::AllDumps: messages.Answer(MsgAnswer::Yes), form->Load_all_dmp_files_Click(); break;
-        case Road::ChosenFile: dialogs.Answer(pdDump), form->Load_auswahl_Click(); break;
         case Road::PipingRestore:
             text = testsupport::Raised([&] { PipingModelRestore::Restore(ddDump, "demo", {"P1001", "1"}); })
                        .description();
@@ -254,7 +255,8 @@ TEST_F(LoadMarksTest, AChangeOfASchemaWhileAnotherProgramChangesItIsRefusedByNam
             form->Unload_Auswahl_Click();
             form->familyBoxes[0]->setChecked(false);
             break;
-        default: EXPECT_EQ(runUnloadAll(text), 1); break;
+        case Road::UnloadAll: EXPECT_EQ(runUnloadAll(text), 1); break;
+        default: runRoad(*form, c.road, pdDump); break;
         }
         if (text.empty() && messages.asked().size() > asked)
             text = messages.asked().back().prompt;

@@ -92,34 +92,4 @@ TEST_F(ScriptRunE2ETest, EveryCommandWordLeavesItsDumpsSchemasAndFiles)
     EXPECT_FALSE(form.dumpCommands().report().HasErrors()) << form.dumpCommands().report().FirstError();
 }
 
-// A script's unload onto a file that is not the schema's dump stops the script there, naming the
-// file, which stays as it was; the line after it never runs.
-TEST_F(ScriptRunE2ETest, AnUnloadOntoAnotherSchemasDumpOrATextFileStopsTheScriptAndKeepsTheFile)
-{
-    struct Case {
-        std::string file;
-        std::string content;
-        std::string said; // after "risunlod pd_demo: '<file>'"
-    };
-    const std::vector<Case> cases = {
-        {"dd_demo.dmp", "default schema dd_demo\r\nits only copy\r\n",
-         " is a dump of schema dd_demo: it stays as it was, and no dump of pd_demo takes its place (move it aside to "
-         "unload pd_demo there)"},
-        {"minutes.txt", "minutes of the meeting\r\n",
-         " is no RIS dump (its first line names no schema): it stays as it was, and no new dump takes its place (move "
-         "it aside to unload pd_demo there)"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.file);
-        WriteHostFile(folder.host("dumps/" + c.file), c.content);
-        const size_t asked = messages.asked().size();
-        start("risunload 'pd_demo', '\xA7uservar1\xA7\\" + c.file + "'\r\nmessage 'not reached'\r\n");
-        ASSERT_EQ(messages.asked().size(), asked + 2);
-        EXPECT_EQ(messages.asked().back().prompt,
-                  "risunlod pd_demo: '" + folder.win("dumps") + "\\" + c.file + "'" + c.said);
-        EXPECT_EQ(dump(c.file), c.content);
-        EXPECT_EQ(shownLine().rfind("Actual Script Line: 1  =  risunload", 0), 0u) << shownLine();
-    }
-}
-
 } // namespace
