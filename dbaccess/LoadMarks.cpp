@@ -2,6 +2,7 @@
 #include "dbaccess/LoadMarks.h"
 
 #include "platform/AppError.h"
+#include "platform/HostFiles.h"
 #include "platform/ReplacementFile.h"
 #include "platform/TextUtil.h"
 
@@ -112,8 +113,10 @@ std::vector<std::string> LoadMarks::LeftTexts()
         const std::string schema = field(seen.fields, "schema");
         const std::string look = field(seen.fields, "look");
         const std::string step = field(seen.fields, "step");
-        const std::string kept = "no unload replaces the dump '" + field(seen.fields, "dump") +
-                                 "' until a load of " + schema + " is found whole";
+        const std::string dump = field(seen.fields, "dump");
+        const std::string kept = HostFileExists(dump) ? "no unload replaces the dump '" + dump + "' until a load of " +
+                                                            schema + " is found whole"
+                                                      : "the dump '" + dump + "' is no longer there";
         if (!look.empty())
             texts.push_back(WithoutEndingPeriods(look) + " (" + RunMark::WhoText(seen.fields) + "); " + kept);
         else
