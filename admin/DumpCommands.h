@@ -34,15 +34,15 @@ public:
     // Token 1 the dump file: its "create schema" line becomes a "default schema" line of the
     // same length. A missing dump raises "Edrisdmp File: '<file>' does not exist".
     void edrisdmp(const std::string& params);
-    // Token 1 the dump file: loads it with rislod into the schema its "default schema" line
-    // names; a dump without that line raises, naming the file, and one that is not whole
-    // (CheckDumpWhole) is not loaded, the failure noted. The load holds the schema's mark
-    // (LoadMarks) until its look has spoken: while another program changes the schema it is
-    // refused, naming the running change, and the refusal is noted. Every load, whatever the client's end,
-    // is followed by a read of the schema (StandingState::LoadAndLook): when its tables hold the
-    // dump's rows and grants, the status line says so and the load counts as done (also after
-    // a client that died at its end); otherwise, and always after a refusal the client named,
-    // what the schema holds is noted in the report and raised, so a script stops there.
+    // Token 1 the dump file: loads it with rislod into the schema its "default schema" line names; a dump
+    // without that line raises, naming the file, and one that is not whole (CheckDumpWhole) is not loaded,
+    // the failure noted. The load holds the schema's mark (LoadMarks) until its look has spoken: while
+    // another program changes the schema it is refused, naming the running change, and the refusal is noted.
+    // Every load, whatever the client's end, is followed by a read of the schema
+    // (StandingState::LoadAndLook): when its tables hold the dump's rows and grants, the status line says so
+    // and the load counts as done (also after a client that died at its end); otherwise, and always after a
+    // refusal the client named, what the schema holds is noted in the report and raised, so a script stops
+    // there.
     void RISLoad(const std::string& params);
 
     // RISUnload of one schema into its dump file in gDumpDir. A failed unload, or a dump that
