@@ -6,6 +6,7 @@
 #include "admin/SchemaNames.h"
 #include "admin/Startup.h"
 #include "dbaccess/CRIS.h"
+#include "dbaccess/LoadMarks.h"
 #include "platform/AppError.h"
 #include "platform/HostFiles.h"
 #include "platform/TextUtil.h"
@@ -120,6 +121,9 @@ int RunCommandLine(const std::string& commandLine)
         const std::vector<std::string> problems = StartupProblems();
         for (const std::string& problem : problems)
             report(problem);
+        // Loads a program cut off, or a look found not whole: their dumps are not replaced.
+        for (const std::string& load : LoadMarks::LeftTexts())
+            report("Warning: " + load);
         if (!FolderWriteProblem(gTempDir).empty()) {
             report("Nothing unloaded");
             return 1;

@@ -7,15 +7,19 @@
 #include "admin/LoggedRun.h"
 #include "admin/ProjectSchemaRules.h"
 #include "admin/StandingState.h"
+#include "admin/Startup.h"
 #include "dbaccess/CRIS.h"
 #include "dbaccess/DumpSchemaLine.h"
+#include "dbaccess/DumpTargetGuard.h"
 #include "dbaccess/DumpWholeCheck.h"
+#include "dbaccess/LoadMarks.h"
 #include "platform/AppError.h"
 #include "platform/EscKey.h"
 #include "platform/FileAttributes.h"
 #include "platform/HostFiles.h"
 #include "platform/OwnedLeftovers.h"
 #include "platform/ReplacementFile.h"
+#include "platform/RunMark.h"
 #include "platform/WinPath.h"
 #include "platform/TextUtil.h"
 #include "services/AppGlobals.h"
@@ -77,6 +81,24 @@ void mendCutRewrite(const std::string& dump, const std::function<void(const std:
         else
             ShowStatus(cut.said);
     }
+}
+
+// Why no new dump of the schema may take the place of the file at dump now, or empty: a file that
+// is no dump of the schema, a change of the schema under way in a program (the schema may be
+// half changed), or a load that runs from the dump, was cut off or was not found whole (the dump
+// may be all there is of rows the schema lacks).
+std::string placeRefusal(const std::string& schema, const std::string& dump)
+{
+    if (std::string refusal = DumpTargetRefusal(dump, schema); !refusal.empty())
+        return refusal;
+    const std::string kept = IsFileExists(dump) ? "the dump '" + dump + "' stays as it was"
+                                                : "no dump '" + dump + "' written";
+    const RunMark::Seen running = RunMark::Look("schema " + ToLower(schema));
+    if (running.state == RunMark::State::Held)
+        return "not unloaded, " + kept + ": " + RunMark::RunningText(running.fields) + " is under way on that schema";
+    if (const std::string load = LoadMarks::KeptFor(dump); !load.empty())
+        return "not unloaded, " + kept + ": " + load;
+    return {};
 }
 
 std::vector<std::string> namesNotIn(const std::vector<std::string>& names, const std::vector<std::string>& in)
@@ -221,6 +243,10 @@ bool DumpCommands::unloadTo(const std::string& schema, const std::string& dump)
     }
     const std::string kept = IsFileExists(dump) ? "the dump '" + dump + "' stays as it was"
                                                 : "no dump '" + dump + "' written";
+    if (const std::string refusal = placeRefusal(schema, dump); !refusal.empty()) {
+        noteFailure(what + ": " + refusal);
+        return false;
+    }
     bool placed = false;
     try {
         const LoggedRun run = LoggedRun::Run(UnloadCommand(schema, fresh));
@@ -236,6 +262,8 @@ bool DumpCommands::unloadTo(const std::string& schema, const std::string& dump)
             noteFailure(what + ": the new dump holds schema '" + whole.schema + "', " + kept);
         else if (const std::string shortfall = dumpShortfall(schema, whole.tables, dump); !shortfall.empty())
             noteFailure(what + ": " + shortfall + ", " + kept);
+        else if (const std::string refusal = placeRefusal(schema, dump); !refusal.empty())
+            noteFailure(what + ": " + refusal); // a load or a file that came while the client ran
         else {
             DumpSchemaLine::RewriteInPlace(fresh);
             try {
@@ -268,7 +296,30 @@ void DumpCommands::rewriteFirstLine(const std::string& dump)
                                    ", so its first line cannot be rewritten in place");
 }
 
-void DumpCommands::loadFrom(const std::string& dump)
+// The schema's mark for the load of the dump (see LoadMarks); when another program holds it, the
+// refusal is noted and nothing is loaded (then false).
+bool DumpCommands::takeMarks(std::optional<LoadMarks>& marks, const std::string& schema, const std::string& dump)
+{
+    const std::string what = "the load of '" + dump + "' into " + schema;
+    try {
+        marks.emplace(schema, dump, what);
+    } catch (const AppError& e) {
+        noteFailure(Capitalised(what) + " was not started: its mark could not be written (" + e.description() +
+                    "); schema " + schema + " is as it was");
+        marks.reset();
+        return false;
+    }
+    if (!marks->held()) {
+        noteFailure(marks->Refusal());
+        marks.reset();
+        return false;
+    }
+    if (const std::string left = marks->LeftBehind(); !left.empty())
+        ShowStatus(left);
+    return true;
+}
+
+void DumpCommands::loadFrom(const std::string& dump, std::optional<LoadMarks>* taken)
 {
     requireFile(dump, "RISLoad");
     if (IsSpecialFile(dump))
@@ -282,6 +333,12 @@ void DumpCommands::loadFrom(const std::string& dump)
     std::string schema = SchemaOfSchemaLine(first);
     CheckIdentifier(schema, "Schema", "RISLoad");
     gCurrentSchema = schema;
+    // The mark stands from here until the look after the load has spoken. The caller's marks
+    // are another schema's when the [Replace] edits renamed the dump's schema.
+    std::optional<LoadMarks> own;
+    std::optional<LoadMarks>& marks = taken && *taken && EqualsNoCase((*taken)->schema(), schema) ? *taken : own;
+    if (!marks && !takeMarks(marks, schema, dump))
+        return;
     ShowStatus("Load schema " + schema + " from '" + dump + "'");
     DumpWholeness whole = CheckDumpWhole(dump);
     // Loaded in "clear" mode, a cut dump would empty tables it cannot fill again.
@@ -293,14 +350,25 @@ void DumpCommands::loadFrom(const std::string& dump)
     // A client may end well having loaded part of the dump, or fail having loaded all of it:
     // the schema is read again after every load and the message says what it holds. What it
     // held before lets the look tell a table the load filled from one that held as many rows.
+    // The load's record stands from here until a look finds a load of the schema whole.
+    try {
+        marks->Starting("the schema was read before the load");
+    } catch (const AppError& e) {
+        noteFailure("The load of '" + dump + "' into " + schema + " was not started: its record could not be written (" +
+                    e.description() + "); schema " + schema + " is as it was");
+        return;
+    }
     const StandingState::LoadOutcome load = StandingState::LoadAndLook(
         schema, dump, std::move(whole),
         [&](bool& refusalNamed) {
+            marks->Step("the load client rislod ran");
             const LoggedRun run = LoggedRun::Run(LoadCommand(dump, schema));
+            marks->Step("the schema was read after the load");
             refusalNamed = !FirstRISError(run.output).empty();
             return RunReport::RunFailure("rislod " + schema, run.exitCode, run.output);
         },
         "the load of '" + dump + "' into " + schema);
+    marks->Spoken(load.outcome.Done(), load.sentence);
     if (!load.outcome.Done())
         noteFailure(load.sentence);
     else
@@ -348,8 +416,14 @@ void DumpCommands::setUp(const SetupOperation& operation, const std::string& par
             report_.NoteFailure(failure);
 }
 
-void DumpCommands::loadOne(const std::string& file, const std::string& schema, double pauseSeconds)
+void DumpCommands::loadOne(const std::string& file, const std::string& schema, double pauseSeconds,
+                           std::optional<LoadMarks>* taken)
 {
+    // Making the user and the schema is part of the change of the schema.
+    std::optional<LoadMarks> own;
+    std::optional<LoadMarks>& marks = taken && *taken && EqualsNoCase((*taken)->schema(), schema) ? *taken : own;
+    if (!marks && !takeMarks(marks, schema, file))
+        return;
     std::string param = "'" + schema + "'";
     if (creDBUser) {
         setUp(creDBUser, param);
@@ -359,13 +433,17 @@ void DumpCommands::loadOne(const std::string& file, const std::string& schema, d
         setUp(creSchema, param);
         wait(pauseSeconds);
     }
-    loadFrom(file);
+    loadFrom(file, &marks);
     wait(pauseSeconds);
 }
 
 bool DumpCommands::LoadDumpDirectory(const std::string& project, bool pollEsc)
 {
     requireDumpDir("LoadDumpDirectory");
+    // A folder mistyped must not end as a load that found nothing to do.
+    if (!HostFolderExists(gDumpDir))
+        RaiseError("LoadDumpDirectory", "The dump folder '" + gDumpDir + "' " + MissingFolderWords(gDumpDir) +
+                                            ": nothing loaded");
     EscKey::ForgetEarlierPress();
     std::vector<std::string> files;
     for (const auto& path : FindFile(gDumpDir, "*.*", false)) {
@@ -375,6 +453,7 @@ bool DumpCommands::LoadDumpDirectory(const std::string& project, bool pollEsc)
         if (pollEsc && escPressed())
             return false;
     }
+    int dumps = 0;
     for (const auto& path : files) {
         if (stopRequested())
             return false;
@@ -391,12 +470,19 @@ bool DumpCommands::LoadDumpDirectory(const std::string& project, bool pollEsc)
             std::string schema = SchemaOfSchemaLine(first);
             if (project.empty() || IsSchemaOfProject(schema, project)) {
                 gCurrentSchema = schema;
+                ++dumps;
                 loadOne(path, schema, 2);
             }
         }
         if (pollEsc && escPressed())
             return false;
     }
+    if (dumps == 0)
+        RaiseError("LoadDumpDirectory",
+                   "The dump folder '" + gDumpDir + "' holds no RIS dump" +
+                       (project.empty() ? std::string() : " of project " + project) +
+                       " (a file whose first line is a 'default schema' line" +
+                       (project.empty() ? std::string() : " naming one of its schemas") + "): nothing loaded");
     return true;
 }
 
@@ -418,6 +504,15 @@ bool DumpCommands::LoadChosenFiles(const std::vector<std::string>& files)
         if (!IsLoadCandidate(first, GetFileName(file), SchemaWordCase::Exact)) {
             ShowStatus("Not a RIS dump file, skipped: '" + file + "'");
         } else {
+            // The schema's mark comes before the file is edited: a program loading the same
+            // dump into that schema finds it refused untouched.
+            std::optional<LoadMarks> marks;
+            if (const std::string named = DumpSchemaLine::SchemaWordOf(first);
+                !named.empty() && !takeMarks(marks, named, file)) {
+                if (escPressed())
+                    return false;
+                continue;
+            }
             // The schema line is read word by word, as the rewrite reads it: a leading or doubled
             // blank does not keep a "create schema" line from becoming a "default schema" line.
             if (!IsDefaultSchemaLine(first) && !DumpSchemaLine::SchemaWordOf(first).empty()) {
@@ -431,7 +526,7 @@ bool DumpCommands::LoadChosenFiles(const std::vector<std::string>& files)
             gCurrentSchema = schema;
             if (schema.find('_') != std::string::npos && !keys.empty())
                 ApplyReplacements(file, keys, values);
-            loadOne(file, schema, 1);
+            loadOne(file, schema, 1, &marks);
         }
         if (escPressed())
             return false;

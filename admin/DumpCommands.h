@@ -3,8 +3,10 @@
 #pragma once
 
 #include "admin/RunReport.h"
+#include "dbaccess/LoadMarks.h"
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,17 +26,23 @@ public:
     // each with as many rows as the server counts (one risbatch run for all). Otherwise the old dump stays
     // byte for byte, the new file goes, and the failure, naming the schema, the dump and the
     // reason (the missing tables, or each short table with both counts), is noted and raised.
+    // Nothing is unloaded, and the file stays, when it is no dump of the schema
+    // (DumpTargetRefusal), while a change of the schema runs in a program, or while a load runs
+    // from it or has left its record (LoadMarks::KeptFor): asked before the client runs and
+    // again before the new dump takes the old one's place.
     void RISUnload(const std::string& params);
     // Token 1 the dump file: its "create schema" line becomes a "default schema" line of the
     // same length. A missing dump raises "Edrisdmp File: '<file>' does not exist".
     void edrisdmp(const std::string& params);
-    // Token 1 the dump file: loads it with rislod into the schema its "default schema" line
-    // names; a dump without that line raises, naming the file, and one that is not whole
-    // (CheckDumpWhole) is not loaded, the failure noted. Every load, whatever the client's end,
-    // is followed by a read of the schema (StandingState::LoadAndLook): when its tables hold the
-    // dump's rows and grants, the status line says so and the load counts as done (also after
-    // a client that died at its end); otherwise, and always after a refusal the client named,
-    // what the schema holds is noted in the report and raised, so a script stops there.
+    // Token 1 the dump file: loads it with rislod into the schema its "default schema" line names; a dump
+    // without that line raises, naming the file, and one that is not whole (CheckDumpWhole) is not loaded,
+    // the failure noted. The load holds the schema's mark (LoadMarks) until its look has spoken: while
+    // another program changes the schema it is refused, naming the running change, and the refusal is noted.
+    // Every load, whatever the client's end, is followed by a read of the schema
+    // (StandingState::LoadAndLook): when its tables hold the dump's rows and grants, the status line says so
+    // and the load counts as done (also after a client that died at its end); otherwise, and always after a
+    // refusal the client named, what the schema holds is noted in the report and raised, so a script stops
+    // there.
     void RISLoad(const std::string& params);
 
     // RISUnload of one schema into its dump file in gDumpDir. A failed unload, or a dump that
@@ -55,7 +63,8 @@ public:
 
     // Loads every "default schema" dump of gDumpDir (project empty), or those whose schema
     // belongs to the project. pollEsc: Esc pressed during the run ends the loop between files
-    // (then false).
+    // (then false). Raises, naming the folder, when it does not exist or holds no such dump.
+    // Each dump is loaded under its schema's mark, taken before its user and schema are made.
     bool LoadDumpDirectory(const std::string& project, bool pollEsc);
     // Loads chosen files: a raw dump's first line is rewritten first, then the [Replace]
     // edits are applied, then it is loaded. Esc pressed during the run ends the loop between
@@ -87,8 +96,11 @@ private:
     // False when the unload failed (noted in the report; the old dump untouched).
     bool unloadTo(const std::string& schema, const std::string& dump);
     void rewriteFirstLine(const std::string& dump);
-    void loadFrom(const std::string& dump);
-    void loadOne(const std::string& file, const std::string& schema, double pauseSeconds);
+    bool takeMarks(std::optional<LoadMarks>& marks, const std::string& schema, const std::string& dump);
+    // Loads the dump under the marks taken (taken here when none of its schema are given).
+    void loadFrom(const std::string& dump, std::optional<LoadMarks>* taken = nullptr);
+    void loadOne(const std::string& file, const std::string& schema, double pauseSeconds,
+                 std::optional<LoadMarks>* taken = nullptr);
     void setUp(const SetupOperation& operation, const std::string& params);
     void wait(double seconds);
 

@@ -12,6 +12,7 @@
 #include "admin/ScriptSettings.h"
 #include "admin/Startup.h"
 #include "dbaccess/CRIS.h"
+#include "dbaccess/LoadMarks.h"
 #include "dbaccess/RisFailureText.h"
 #include "platform/AppError.h"
 #include "services/AppGlobals.h"
@@ -61,6 +62,12 @@ bool Form1::Form_Load()
         StartProgramLog(start);
         for (const std::string& problem : StartupProblems())
             ShowMessage(problem, MsgStyle::Critical);
+        // Loads a program cut off, or a look found not whole: their dumps are kept until then.
+        if (const std::vector<std::string> loads = LoadMarks::LeftTexts(); !loads.empty()) {
+            for (const std::string& load : loads)
+                ShowStatus(load);
+            ShowMessage(Join(loads, "\r\n\r\n"), MsgStyle::Exclamation);
+        }
         aktuellescrzeile->clear();
         StartupSettings s = ReadStartupSettings();
         for (int i = 0; i < 8; ++i) {

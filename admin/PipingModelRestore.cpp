@@ -10,6 +10,7 @@
 #include "dbaccess/DumpScanner.h"
 #include "dbaccess/DumpSchemaLine.h"
 #include "dbaccess/DumpWholeCheck.h"
+#include "dbaccess/LoadMarks.h"
 #include "dbaccess/RISCommandLine.h"
 #include "dbaccess/RISErrorReader.h"
 #include "platform/AppError.h"
@@ -331,6 +332,14 @@ std::string PipingModelRestore::BadRowsFile(const std::string& modelNo)
 std::string PipingModelRestore::Restore(const std::string& dumpFile, const std::string& project,
                                         const PipingModel& model)
 {
+    checkProject(project);
+    // Held until the look after the load has spoken: a second change of the schema is refused.
+    const std::string restore = "the restore of piping model " + model.modelNo + " into dd_" + project;
+    const LoadMarks marks("dd_" + project, dumpFile, restore + " from '" + dumpFile + "'");
+    if (!marks.held())
+        RaiseError(kOwn, marks.Refusal());
+    if (const std::string left = marks.LeftBehind(); !left.empty())
+        ShowStatus(left);
     const std::string partial = StatementFile();
     const std::vector<std::string> tables = WritePartialDump(dumpFile, project, model.partitionNo, partial);
     // Loaded in "clear" mode, a cut partial dump would empty tables it cannot fill again.
@@ -361,7 +370,7 @@ std::string PipingModelRestore::Restore(const std::string& dumpFile, const std::
                 failure = "rislod refused rows";
             return failure;
         },
-        "the restore of piping model " + model.modelNo + " into dd_" + project);
+        restore);
     const std::string refused = IsFileExists(bad) ? ReadFile2String(bad) : std::string();
     // The bad file is kept only when it holds refused rows: an empty one tells nothing.
     if (Trim(refused).empty())

@@ -58,15 +58,16 @@ public:
     // TMP\pipfile_<model>_<unique>.bad: the bad file of one restore.
     static std::string BadRowsFile(const std::string& modelNo);
 
-    // The whole restore of the model from the dump; gives the closing message ("DD schema was
-    // restored!" and the reminder of the design file; "restored in part" naming the tables the
-    // dump does not hold, which stay as they were). The partial dump is loaded only when it
-    // reads as a whole dump of dd_<project> (CheckDumpWhole). Every load, whatever the client's
-    // end, is followed by a read of dd_<project> (StandingState::LoadAndLook): when its tables hold
-    // the partial dump's rows and grants the restore counts as done, and the message says what
-    // failed, if anything; otherwise, and always after a refusal the client named, it raises
-    // saying what stands (tables missing, short, without their grant, or not told), naming the
-    // kept bad file (in Windows form) with its refused rows.
+    // The whole restore of the model from the dump, under the mark of dd_<project> (LoadMarks, naming the
+    // dump) from its start until the look after the load has spoken: while another program changes that
+    // schema it raises the refusal, naming the running change, and changes nothing. Gives the closing message
+    // ("DD schema was restored!" and the reminder of the design file; "restored in part" naming the tables
+    // the dump does not hold, which stay as they were). The partial dump is loaded only when it reads as a
+    // whole dump of dd_<project> (CheckDumpWhole). Every load, whatever the client's end, is followed by a
+    // read of dd_<project> (StandingState::LoadAndLook): when its tables hold the partial dump's rows and
+    // grants the restore counts as done, and the message says what failed, if anything; otherwise, and always
+    // after a refusal the client named, it raises saying what stands (tables missing, short, without their
+    // grant, or not told), naming the kept bad file (in Windows form) with its refused rows.
     static std::string Restore(const std::string& dumpFile, const std::string& project, const PipingModel& model);
 
     // TMP\tarnwick.sql: the statement file and later the partial dump. Both in Windows form.

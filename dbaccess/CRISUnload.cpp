@@ -3,6 +3,7 @@
 
 #include "dbaccess/CRISWork.h"
 #include "dbaccess/DumpSchemaLine.h"
+#include "dbaccess/DumpTargetGuard.h"
 #include "dbaccess/DumpWholeCheck.h"
 #include "dbaccess/RISCommandLine.h"
 #include "dbaccess/RISErrorReader.h"
@@ -26,13 +27,17 @@ void CRIS::RISUnload(const std::string& dumpFile, const std::string& schema, con
                      const OptionalNames& whereClauses, const std::string& targetSchema, int32_t dataLayout,
                      bool rewriteSchemaLine, UnloadExtras extras)
 {
-    // A failed call leaves no file at dumpFile, so a stale dump never passes for this run's.
     WorkFiles failed;
-    failed.add(dumpFile);
     WithErrorSource("CRIS::RISUnload", [&] {
         if (IsBlank(schema))
             RaiseError("", "Schema name not defined");
         CheckRISName("Schema", schema);
+        // Only a dump of the schema is written over: another schema's dump, or a file that is
+        // no dump at all, may be all there is of what it holds.
+        if (const std::string kept = DumpTargetRefusal(dumpFile, schema, targetSchema); !kept.empty())
+            RaiseError("", kept);
+        // A failed call leaves no file at dumpFile, so a stale dump never passes for this run's.
+        failed.add(dumpFile);
         if (tables)
             for (const std::string& t : *tables)
                 CheckRISName("Table", t);

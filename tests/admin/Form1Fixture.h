@@ -5,6 +5,7 @@
 #include "admin/DumpCommands.h"
 #include "admin/Form1.h"
 #include "admin/Startup.h"
+#include "platform/RunMark.h"
 #include "platform/BinaryFile.h"
 #include "platform/WinPath.h"
 #include "services/IniFile.h"
@@ -21,6 +22,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 
 using Rows = std::vector<std::vector<std::optional<std::string>>>;
 
@@ -35,8 +37,17 @@ protected:
         std::string ini = WinPathFromHost(programDir.host()) + "\\tarnwick.ini";
         WriteIniValue(ini, "TARNWICK", "risdmpdir", dumpDir);
         WriteIniValue(ini, "TARNWICK", "projname", "demo");
+        for (const auto& [object, seen] : RunMark::List("load "))
+            loadRecordsBefore_.insert(object);
     }
-    void TearDown() override { SetProgramFolder(""); }
+    void TearDown() override
+    {
+        SetProgramFolder("");
+        // The records of loads the test left not whole go with it.
+        for (const auto& [object, seen] : RunMark::List("load "))
+            if (!loadRecordsBefore_.count(object))
+                RunMark::RemoveLeft(object);
+    }
 
     // Form1 after its start-up and deferred project list, with waits shortened.
     std::unique_ptr<Form1> startedForm()
@@ -87,4 +98,7 @@ protected:
     std::string dumpDir;
     ScriptedMessageService messages;
     ScriptedDialogs dialogs;
+
+private:
+    std::set<std::string> loadRecordsBefore_;
 };

@@ -123,8 +123,10 @@ TEST_F(Form1Test, LoadProjectTakesOnlyTheWholeProjectName)
     writeFile(dumpDir + "\\pd_demo2.dmp", "default schema pd_demo2\r\n");
     messages.Answer(6);
     form->Load_proj_schemen_Click();
-    // Nothing of the project was unloaded, and pd_demo2 is another project: no client ran.
-    EXPECT_EQ(messages.asked().back().prompt, " Tarnwick is ready  -  See Logfile ");
+    // Nothing of the project was unloaded, and pd_demo2 is another project: no client ran, and
+    // the folder is named as holding no dump of the project.
+    EXPECT_EQ(messages.asked().back().prompt, "The dump folder '" + dumpDir + "' holds no RIS dump of project demo (a "
+              "file whose first line is a 'default schema' line naming one of its schemas): nothing loaded");
     EXPECT_EQ(BinaryFile::ReadAll(gLogFile).find("rislod"), std::string::npos);
 }
 

@@ -2,8 +2,10 @@
 // or names its refusal: what the program says must match the rows, indexes and grants that stand.
 #include "Form1Fixture.h"
 
+#include "admin/AdminGlobals.h"
 #include "admin/PipingModelRestore.h"
 #include "dbaccess/CRIS.h"
+#include "platform/HostFiles.h"
 #include "services/AppGlobals.h"
 #include "services/MessageService.h"
 #include "support/Raised.h"
@@ -165,6 +167,54 @@ TEST_F(LoadRoadsTest, ALoadIsJudgedByWhatTheSchemaHoldsOnEveryRoad)
     EXPECT_EQ(tableOfIndex("dd_demo", "updtable_34_1"), "pdtable_34_1");
     EXPECT_EQ(tableOfIndex("pd_demo", "updtable_113"), "pdtable_113");
     gCRIS->SetUseRIS(registered);
+}
+
+} // namespace
+
+namespace {
+
+// The two loads of the dump folder name a folder that does not exist, is a file, or holds no
+// dump to load, and load nothing; the settings keep the folder as typed.
+TEST_F(LoadRoadsTest, ADumpFolderWithoutDumpsToLoadIsAnErrorThatNamesIt)
+{
+    struct Case {
+        Road road;
+        std::string folder; // below the test's dump folder
+        std::string file;   // made in it first, when given, with its first line
+        std::string line;
+        std::string said;   // after "The dump folder '<folder>' "
+    };
+    const std::vector<Case> cases = {
+        {Road::AllDumps, "pdsdumps", "", "", "does not exist: nothing loaded"},
+        {Road::ProjectDumps, "pdsdumps", "", "", "does not exist: nothing loaded"},
+        {Road::AllDumps, "afile", "", "", "is a file, not a folder: nothing loaded"},
+        {Road::AllDumps, "notes", "notes.txt", "minutes of the meeting",
+         "holds no RIS dump (a file whose first line is a 'default schema' line): nothing loaded"},
+        {Road::ProjectDumps, "other", "pd_demo2.dmp", "default schema pd_demo2",
+         "holds no RIS dump of project demo (a file whose first line is a 'default schema' line naming one of its "
+         "schemas): nothing loaded"},
+    };
+    testsupport::WrapperClients clients;
+    auto form = startedForm();
+    writeFile(dumpDir + "\\afile", "x");
+    const std::string typed = gDumpDir;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.folder + " " + c.said);
+        const std::string folder = dumpDir + "\\" + c.folder;
+        if (!c.file.empty()) {
+            HostMakeFolder(folder, true);
+            writeFile(folder + "\\" + c.file, c.line + "\r\n");
+        }
+        gDumpDir = folder;
+        messages.Answer(MsgAnswer::Yes); // "Are you sure?"
+        if (c.road == Road::AllDumps)
+            form->Load_all_dmp_files_Click();
+        else
+            form->Load_proj_schemen_Click();
+        EXPECT_EQ(messages.asked().back().prompt, "The dump folder '" + folder + "' " + c.said);
+        EXPECT_EQ(clients.Runs("rislod"), 0);
+    }
+    gDumpDir = typed;
 }
 
 } // namespace

@@ -57,6 +57,7 @@ TEST_F(CRISUnloadTest, TablesWithConditionsAndARewrittenSchemaLine)
     EXPECT_EQ(Got("risunlod.param"),
               "pd_abc table with data pdtable_113 where \" model_index_no = 5 \" t\r\n");
     EXPECT_EQ(ReadHostFile(targetHost()), "default schema dd_new" + both.substr(both.find("\r\n")));
+    std::filesystem::remove(targetHost()); // another schema's dump is never written over
 
     // A dump whole in form that lacks an asked table is no unload of it.
     const AppError e = Raised([&] {
@@ -73,7 +74,7 @@ TEST_F(CRISUnloadTest, TablesWithConditionsAndARewrittenSchemaLine)
 TEST_F(CRISUnloadTest, EmptyOrMissingDumpIsAnErrorAndLeavesNoFile)
 {
     Put("risunlod.o", "");
-    WriteHostFile(targetHost(), "an old dump");
+    WriteHostFile(targetHost(), "default schema pd_abc\r\nan old dump\r\n");
     AppError e = Raised([&] { cris_.RISUnload(target(), "pd_abc", std::nullopt, std::nullopt, "", 0, true,
                                               UnloadExtras::ViewsIndexesGrants); });
     EXPECT_EQ(e.number(), 1);
@@ -87,13 +88,14 @@ TEST_F(CRISUnloadTest, EmptyOrMissingDumpIsAnErrorAndLeavesNoFile)
     EXPECT_EQ(e.description(), "risunlod wrote no dump of schema 'pd_abc'");
 }
 
-TEST_F(CRISUnloadTest, ARefusedUnloadRemovesTheStaleDump)
+// Without a schema no file can be told to be its dump: the file there is not touched.
+TEST_F(CRISUnloadTest, ARefusedUnloadRunsNoClientAndLeavesTheFileThere)
 {
-    WriteHostFile(targetHost(), "an old dump");
+    WriteHostFile(targetHost(), "default schema pd_abc\r\nan old dump\r\n");
     const AppError e = Raised([&] { cris_.RISUnload(target(), " ", std::nullopt, std::nullopt, "", 0, false,
                                                     UnloadExtras::ViewsIndexesGrants); });
     EXPECT_EQ(e.description(), "Schema name not defined");
-    EXPECT_FALSE(std::filesystem::exists(targetHost()));
+    EXPECT_EQ(ReadHostFile(targetHost()), "default schema pd_abc\r\nan old dump\r\n");
     EXPECT_FALSE(Ran("risunlod"));
 }
 

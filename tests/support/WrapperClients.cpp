@@ -165,6 +165,14 @@ ClientRule ClientRule::EditLines(const std::string& text, const std::string& rep
     return r;
 }
 
+ClientRule ClientRule::KillProgram(bool afterRun)
+{
+    ClientRule r;
+    r.act_ = Act::KillProgram;
+    r.exitCode_ = afterRun ? 1 : 0;
+    return r;
+}
+
 ClientRule& ClientRule::When(const std::string& text)
 {
     when_ = text;
@@ -241,6 +249,13 @@ std::string ClientRule::Script(size_t index) const
         break;
     case Act::EditLines:
         act = "[ -f \"$in\" ] && edit_lines " + Quoted(drop_) + " " + Quoted(replacement_) + " \"$in\"";
+        break;
+    case Act::KillProgram:
+        // The fifth field of the stat line is the process group (the name before it has no blank).
+        act = "group=$(cut -d' ' -f5 /proc/$$/stat)\n"
+              "if [ -z \"$TW_KILLABLE_GROUP\" ] || [ \"$group\" != \"$TW_KILLABLE_GROUP\" ]; then\n"
+              "  echo \"$n: not in the group the test may kill\" >&2; exit 99; fi\n" +
+              (exitCode_ ? real + "\n" : std::string()) + "kill -KILL 0; exit 99";
         break;
     }
     if (slowMs_ > 0)

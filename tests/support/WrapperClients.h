@@ -74,6 +74,13 @@ public:
     // that changes a value or a column type and still ends well.
     static ClientRule EditLines(const std::string& text, const std::string& replacement);
 
+    // The program that started the client is killed with SIGKILL together with the client, as a
+    // closed terminal kills every process of its group: before the client runs anything, or
+    // after the real client did its whole run (afterRun). It acts only in the process group that
+    // the environment variable TW_KILLABLE_GROUP names: a test sets it in a child it made the
+    // leader of a group of its own. Elsewhere the run ends with 99, killing nothing.
+    static ClientRule KillProgram(bool afterRun);
+
     // Applies the rule only to runs whose arguments, -i file or -f file hold `text` (any case);
     // other runs pass through.
     ClientRule& When(const std::string& text);
@@ -88,7 +95,7 @@ private:
     std::string Script(size_t index) const;  // the shell text of the rule, counting its runs in hits file `index`
 
     enum class Act { PassThrough, DieBefore, DieAfter, CutAnswer, Refuse, FailTable, DropLines, EditLines, Scripted,
-                     ThinRows };
+                     ThinRows, KillProgram };
     Act act_ = Act::PassThrough;
     int exitCode_ = 0;
     std::string answer_;
