@@ -38,12 +38,13 @@ bool RemoveDumpWritePart(const std::string& targetHost, const std::string& part)
 {
     // Only the writer's own kind of part, of a process that no longer runs, beside the dump the
     // mark is about: a mark edited by hand never takes another file with it.
+    if (part.empty() || !HostFileExists(part))
+        return true;
     const std::string owner = partOwner(part);
-    if (part.empty() || !LeftoverOwnerGone(owner) ||
-        !EqualsNoCase(HostPath(part), targetHost + "." + owner + kPartSuffix))
-        return part.empty();
-    if (HostFileExists(part))
-        HostDeleteFile(part, true);
+    const std::string host = HostPath(part);
+    if (!LeftoverOwnerGone(owner, host) || !EqualsNoCase(host, targetHost + "." + owner + kPartSuffix))
+        return false;
+    HostDeleteFile(part, true);
     return !HostFileExists(part);
 }
 
