@@ -8,6 +8,7 @@
 #include "platform/HostFiles.h"
 #include "platform/OwnedLeftovers.h"
 #include "platform/TextUtil.h"
+#include "projcopy/UnfinishedCopies.h"
 #include "services/AppGlobals.h"
 #include "services/FileOperation.h"
 #include "services/IniFile.h"
@@ -104,6 +105,7 @@ void RemoveEndedRunsWorkFiles()
     RemoveOrphanedWorkFiles(gTempDir);
     if (!IsBlank(temp) && !EqualsNoCase(AddBackslash(temp), AddBackslash(gTempDir)))
         RemoveOrphanedWorkFiles(temp);
+    LookAfterUnfinishedCopies();
 }
 
 StartupSettings ReadStartupSettings()

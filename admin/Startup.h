@@ -39,7 +39,8 @@ std::string FolderWriteProblem(const std::string& folder);
 std::vector<std::string> StartupProblems();
 
 // Removes the work folders and batch files that runs killed before their clean-up left in the
-// temporary folders (gTempDir and TEMP): those of processes that no longer run.
+// temporary folders (gTempDir and TEMP): those of processes that no longer run; and looks after
+// the project copies that did not finish (LookAfterUnfinishedCopies).
 void RemoveEndedRunsWorkFiles();
 
 struct StartupSettings {

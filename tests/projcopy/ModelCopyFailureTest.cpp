@@ -40,7 +40,11 @@ protected:
         before = TargetState(targetRoot);
         bothBefore = BothProjects();
     }
-    void TearDown() override { fs::remove_all(HostPath(kCopyFolder)); }
+    void TearDown() override
+    {
+        fs::remove_all(HostPath(kCopyFolder));
+        TwoProjects::TearDown();
+    }
     int copyP1001()
     {
         CheckTree tree;
