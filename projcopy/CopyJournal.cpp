@@ -287,15 +287,23 @@ void CopyJournal::WillCopyFiles(const std::vector<std::pair<std::string, std::st
 {
     // A second row of the model copies into the same folder: what the first row made is
     // recorded once, and taken out once.
+    const size_t before = entries_.size();
     for (const std::string& folder : folders)
         if (!made(Kind::Folder, "", folder))
-            intend(entry(Kind::Folder, "", folder));
+            entries_.push_back(entry(Kind::Folder, "", folder));
     for (const auto& [source, copy] : files)
         if (!made(Kind::File, "", copy)) {
             Entry e = entry(Kind::File, "", copy);
             e.source = source;
-            intend(e);
+            entries_.push_back(e);
         }
+    // One write for all of them, before xcopy runs.
+    try {
+        save();
+    } catch (...) {
+        entries_.resize(before);
+        throw;
+    }
 }
 
 void CopyJournal::FilesCopied(const std::vector<std::string>& found)

@@ -3,96 +3,17 @@
 // full TMP, a foreign file or table of the model's name: the target ends as it was before (or,
 // when the model went in after all, with the model whole), and the message and the copy log
 // say what stands afterwards.
-#include "projcopy/ModelCopyRun.h"
+#include "projcopy/ModelCopyFixture.h"
 
 #include "platform/FileAttributes.h"
-#include "platform/ado/Recordset.h"
-#include "projcopy/CopyLog.h"
-#include "projcopy/ModelSelectionTree.h"
-#include "projcopy/ProjCopyTestSupport.h"
-#include "projcopy/RisParamsAccess.h"
-#include "services/CheckTree.h"
-#include "services/ScriptedMessageService.h"
 #include "standins/SmallDisk.h"
 #include "support/TestFiles.h"
-#include "support/WrapperClients.h"
 
-#include <filesystem>
 #include <functional>
-#include <gtest/gtest.h>
 
-namespace {
-
-namespace fs = std::filesystem;
-using projcopytest::Rows;
-using projcopytest::TargetState;
+using namespace projcopytest;
 using testsupport::ClientRule;
-
-const char* const kCopyFolder = "\\\\PDSSRV1\\pds\\copy";
-
-class ModelCopyFailureTest : public projcopytest::TwoProjects {
-protected:
-    void SetUp() override
-    {
-        TwoProjects::SetUp();
-        EmptyTargetPiping();
-        fs::remove_all(HostPath(kCopyFolder));
-        before = TargetState(targetRoot);
-        bothBefore = BothProjects();
-    }
-    void TearDown() override
-    {
-        fs::remove_all(HostPath(kCopyFolder));
-        TwoProjects::TearDown();
-    }
-    int copyP1001()
-    {
-        CheckTree tree;
-        ModelSelectionTree selection(sides, ris, log, tree);
-        selection.ReadProjectTree(oldProject);
-        for (CheckTreeNode* n : tree.Nodes())
-            if (n->text == "P1001") {
-                n->checked = true;
-                ModelSelectionTree::NodeCheck(*n);
-            }
-        return ModelCopyRun(sides, ris, log, selection, tree).Run();
-    }
-    std::string lastMessage() const { return messages.asked().empty() ? "" : messages.asked().back().prompt; }
-    std::string notCopied(const std::string& stands = ": what its copy made is taken out of project 'demo' again") const
-    {
-        return "Models not copied: 'P1001'. See the copy log '" + log.Path() + "'\r\n'P1001'" + stands;
-    }
-    // P1001 whole in the target: its rows, its file and the five design tables of its partitions
-    // with their rows.
-    void expectP1001Whole(size_t rows = 1, const std::string& partition = "1")
-    {
-        EXPECT_EQ(Rows(targetRoot, "pd_demo", "SELECT * FROM pdtable_113 WHERE model_no = 'P1001'").size(), rows);
-        EXPECT_TRUE(fs::exists(HostPath(std::string(kCopyFolder) + "\\model\\p1001.dgn")));
-        for (const std::string& p : {std::string("1"), partition})
-            for (int t : {12, 34, 50, 67, 80}) {
-                const std::string table = "SELECT * FROM pdtable_" + std::to_string(t) + "_" + p;
-                EXPECT_EQ(Rows(targetRoot, "dd_demo", table), Rows(StandInRoot(), "dd_demo", table)) << table;
-            }
-    }
-
-    ScriptedMessageService messages;
-    CopyLog log;
-    RisParamsAccess ris{log};
-    std::string before, bothBefore;
-    // The copy starts the clients by their bare names: the wrappers are first on PATH.
-    testsupport::WrapperClients clients;
-};
-
-// The target folder as the copy names it (the administrative share of drive D).
-const std::string kFolder = "\\\\PDSSRV1\\D$\\pds\\copy\\model";
-const std::string kRowsOfTheModel = "model 'P1001' (pdtable_113), area 'A1' (pdtable_112), discipline 'Piping' (pdtable_111)";
-std::string filesAndRows(const std::string& tables)
-{
-    return tables + "file '" + kFolder + "\\p1001.dgn', folder '" + kFolder + "', folder '\\\\PDSSRV1\\D$\\pds\\copy', " +
-           kRowsOfTheModel;
-}
-
-} // namespace
+using ModelCopyFailureTest = ModelCopyFixture;
 
 // A step that fails takes out exactly what the model's copy made, the discipline and area rows
 // included; the target is as it was, and the log says so after the fact.
