@@ -118,16 +118,22 @@ TEST_F(ModelCopyFailureTest, AStepWhoseClientDiedAfterItsWorkIsLookedAt)
 // Two rows of the source under one model number: both go into the model's folder of the
 // target, both rows go in with the design tables of their partitions; the file and the tables
 // the first row's copy made are the copy's own, not another's. A table the first row's copy made
-// that is gone before the second row is loaded again.
+// that is gone before the second row is loaded again. A second row in another source folder
+// whose file has the first's name replaces the first's copy, and the log says so.
 TEST_F(ModelCopyFailureTest, TwoRowsOfOneModelNumberAreCopiedWhole)
 {
     const struct {
         std::string partition;
         bool goneBeforeSecondRow;
-    } cases[] = {{"2", false}, {"1", false}, {"1", true}};
+        std::string folder; // the second row's folder in D:\pds\demo
+    } cases[] = {{"2", false, "model2"}, {"1", false, "model"}, {"1", true, "model"}};
     for (const auto& c : cases) {
         const std::string& partition = c.partition;
-        SCOPED_TRACE("second row in partition " + partition + (c.goneBeforeSecondRow ? ", pdtable_12_1 gone" : ""));
+        SCOPED_TRACE("second row in partition " + partition + (c.goneBeforeSecondRow ? ", pdtable_12_1 gone" : "") +
+                     " in folder " + c.folder);
+        const std::string secondFolder = "\\\\PDSSRV1\\pds\\demo\\" + c.folder;
+        if (c.folder != "model")
+            testsupport::WriteHostFile(HostPath(secondFolder) + "/p1001.dgn", "the second row's model");
         int rowsStarted = 0;
         if (c.goneBeforeSecondRow)
             log.SetLabel([&](const std::string& line) {
@@ -135,9 +141,19 @@ TEST_F(ModelCopyFailureTest, TwoRowsOfOneModelNumberAreCopiedWhole)
                     projcopytest::RunSql(targetRoot, "default schema dd_demo;\r\ndrop table pdtable_12_1;\r\n");
             });
         projcopytest::RunSql(StandInRoot(), "default schema pd_demo;\r\ninsert into pdtable_113 values (9, 1, 1, "
-                                            "'P1001', 'Second row', 'PDSSRV1', 'D:\\pds\\demo\\model', "
+                                            "'P1001', 'Second row', 'PDSSRV1', 'D:\\pds\\demo\\" + c.folder + "', "
                                             "'p1001.dgn', 0, " + partition + ");\r\n");
         EXPECT_EQ(copyP1001(), 0) << lastMessage();
+        const std::string text = CopyLogText();
+        const size_t replaces = text.find("p1001.dgn' replaces '" + kFolder + "\\p1001.dgn', the copy of '");
+        EXPECT_EQ(replaces != std::string::npos, c.folder != "model") << text;
+        if (c.folder != "model") {
+            EXPECT_NE(text.find("\\demo\\model\\p1001.dgn' made for an earlier row of model 'P1001'\r\n", replaces),
+                      std::string::npos)
+                << text;
+            EXPECT_EQ(ReadFile2String(kFolder + "\\p1001.dgn"), "the second row's model");
+            fs::remove_all(HostPath(secondFolder));
+        }
         projcopytest::RunSql(StandInRoot(), "default schema pd_demo;\r\ndelete from pdtable_113 where model_index_no = 9;");
         const std::string path = "D:\\pds\\copy\\model\\";
         EXPECT_EQ(Rows(targetRoot, "pd_demo", "SELECT model_index_no, path_name, partition_no FROM pdtable_113 WHERE "

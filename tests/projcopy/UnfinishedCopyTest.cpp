@@ -9,6 +9,7 @@
 #include "platform/RunMark.h"
 #include "projcopy/CopyJournalFile.h"
 #include "projcopy/CopyWorkFiles.h"
+#include "projcopy/UnfinishedCopies.h"
 #include "services/AppGlobals.h"
 #include "standins/dbserver/StandInEnvironment.h"
 #include "support/TestFiles.h"
@@ -114,6 +115,26 @@ TEST_F(UnfinishedCopyTest, ACopyKilledAtAnyStepIsTakenOutByTheNextRun)
         killed.push_back(child.pid());
     }
     clients.Set("rislod", ClientRule::PassThrough());
+    // A start names what the last killed copy may have left, and leaves it to the next copy.
+    {
+        const std::string savedLog = gLogFile;
+        gLogFile = WinPathFromHost(dir.host()) + "\\start.log";
+        LookAfterUnfinishedCopies();
+        const std::string started = ReadFile2String(gLogFile);
+        gLogFile = savedLog;
+        EXPECT_NE(started.find("The copy of model 'P1001' into project 'demo' by process " + std::to_string(previous) +
+                               " ("),
+                  std::string::npos)
+            << started;
+        // The last row was killed before its undo recorded that pdtable_34_1 went.
+        EXPECT_NE(started.find(" did not finish: discipline 'Piping' (pdtable_111), area 'A1' (pdtable_112), model "
+                               "'P1001' (pdtable_113), folder '\\\\PDSSRV1\\D$\\pds\\copy', folder '" + kFolder +
+                               "', file '" + kFolder + "\\p1001.dgn', design table pdtable_12_1 of dd_demo, design table "
+                               "pdtable_34_1 of dd_demo may stand there, half made; the next copy into project 'demo' "
+                               "takes it out\r\n"),
+                  std::string::npos)
+            << started;
+    }
     EXPECT_EQ(copyP1001(), 0) << lastMessage();
     const std::string text = CopyLogText();
     expectTakenOut(text);
