@@ -142,9 +142,8 @@ void CopyJournal::saveQuietly() const
     try {
         save();
     } catch (const AppError& e) {
-        log_.WriteLog("The journal '" + file_->Path() + "' could not be written: " + e.description() +
-                      "; it lists more than stands, which the next copy into project '" + file_->Project() +
-                      "' looks at first");
+        log_.WriteLog(e.description() + "; it lists more than stands, which the next copy into project '" +
+                      file_->Project() + "' looks at first");
     }
 }
 

@@ -165,19 +165,25 @@ CopyJournalFile::CopyJournalFile(const std::string& project)
 
 void CopyJournalFile::Save(const std::vector<JournalEntry>& entries) const
 {
-    if (entries.empty()) {
-        if (HostFileExists(path_))
-            HostDeleteFile(path_, true);
-        return;
+    try {
+        if (entries.empty()) {
+            if (HostFileExists(path_))
+                HostDeleteFile(path_, true);
+            return;
+        }
+        if (!HostFolderExists(marksFolder()))
+            HostMakeFolder(marksFolder(), true);
+        std::string text = std::string(kFirstLine) + "\nproject=" + escaped(project_) + "\n";
+        for (const auto& [name, value] : who_)
+            text += name + "=" + escaped(value) + "\n";
+        for (const JournalEntry& e : entries)
+            text += entryText(e);
+        HostWriteFile(path_, text + kLastLine + "\n");
+    } catch (const AppError& e) {
+        throw AppError(e.number(), "CopyJournalFile",
+                       "The journal of the copy into project '" + project_ + "' ('" + path_ +
+                           "') could not be written: " + e.description());
     }
-    if (!HostFolderExists(marksFolder()))
-        HostMakeFolder(marksFolder(), true);
-    std::string text = std::string(kFirstLine) + "\nproject=" + escaped(project_) + "\n";
-    for (const auto& [name, value] : who_)
-        text += name + "=" + escaped(value) + "\n";
-    for (const JournalEntry& e : entries)
-        text += entryText(e);
-    HostWriteFile(path_, text + kLastLine + "\n");
 }
 
 bool CopyJournalFile::Load(std::vector<JournalEntry>& entries, RunMark::Fields& who) const

@@ -23,7 +23,8 @@ CopyRunMark::~CopyRunMark()
     if (!mark_.held())
         return;
     try {
-        if (journal_.NothingLeft()) {
+        // A journal this run could not read is not its to remove.
+        if (journalRead_ && journal_.NothingLeft()) {
             file_.Save({});
             mark_.Release();
             return;
@@ -43,7 +44,15 @@ std::vector<std::pair<std::string, std::string>> CopyRunMark::TakeOutLeft()
 {
     std::vector<JournalEntry> left;
     RunMark::Fields who;
-    const bool had = file_.Load(left, who);
+    bool had = false;
+    try {
+        had = file_.Load(left, who);
+    } catch (const AppError& e) {
+        throw AppError(e.number(), "CopyRunMark",
+                       "The copy into project '" + project_ + "' was not started: " + e.description() +
+                           ". What a copy that did not finish made there is not known; nothing was changed");
+    }
+    journalRead_ = true;
     const std::string by = RunMark::WhoText(who.empty() ? mark_.Left() : who);
     if (!had || left.empty()) {
         if (!mark_.Left().empty())

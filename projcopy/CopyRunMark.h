@@ -34,7 +34,8 @@ public:
     // Takes out what earlier copies left recorded in the journal file, model by model, with the
     // undo's lines in the copy log. Returns, per model, what of it is still left in the target
     // ("'P1001' left half copied in project 'demo' ..."): those models are not copied by this
-    // run. Throws AppError when the journal file stands but cannot be read whole.
+    // run. Throws AppError when the journal file stands but cannot be read whole: nothing may be
+    // copied then, and the journal stays as it is.
     std::vector<std::pair<std::string, std::string>> TakeOutLeft();
 
     // The run's journal, kept in the journal file.
@@ -50,4 +51,5 @@ private:
     RunMark mark_;
     CopyJournal journal_;
     std::string refusal_;
+    bool journalRead_ = false;
 };

@@ -135,6 +135,32 @@ TEST_F(UnfinishedCopyTest, ACopyKilledAtAnyStepIsTakenOutByTheNextRun)
                   std::string::npos)
             << started;
     }
+    // A row the next run cannot take out leaves the model named as half copied, never taken for
+    // one the target holds already; the run after it takes out the rest.
+    clients.Set("risbatch", ClientRule::RefuseStatement("DELETE FROM pdtable_113"));
+    EXPECT_EQ(copyP1001(), 1);
+    clients.Set("risbatch", ClientRule::PassThrough());
+    const std::string refused = CopyLogText();
+    const std::string files = "file '" + kFolder + "\\p1001.dgn', folder '" + kFolder + "', folder '\\\\PDSSRV1\\D$\\pds\\copy'";
+    EXPECT_NE(refused.find("P1001: taken out of project 'demo' again: design table pdtable_12_1 of dd_demo, " + files +
+                           "\r\n"),
+              std::string::npos)
+        << refused;
+    EXPECT_NE(refused.find("P1001: left in project 'demo': model 'P1001' (pdtable_113): it stands (RIS Error: "
+                           "RIS_E_NO_PRIVILEGE"),
+              std::string::npos)
+        << refused;
+    EXPECT_NE(lastMessage().find("\r\n'P1001' left half copied in project 'demo' by process " +
+                                 std::to_string(previous) + " ("),
+              std::string::npos)
+        << lastMessage();
+    EXPECT_NE(refused.find("P1001: left half copied in project 'demo' by a copy that did not finish, model 'P1001' "
+                           "not copied\r\n"),
+              std::string::npos)
+        << refused;
+    EXPECT_EQ(refused.find("is already in project"), std::string::npos) << refused;
+    previous = ::getpid();
+    expected = kRowsOfTheModel;
     EXPECT_EQ(copyP1001(), 0) << lastMessage();
     const std::string text = CopyLogText();
     expectTakenOut(text);
