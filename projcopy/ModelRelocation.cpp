@@ -2,8 +2,8 @@
 #include "projcopy/ModelRelocation.h"
 
 #include "platform/AppError.h"
-#include "platform/ReplacementFile.h"
 #include "platform/Clock.h"
+#include "platform/ReplacementFile.h"
 #include "platform/TextUtil.h"
 #include "platform/ado/Recordset.h"
 #include "projcopy/CopyJournal.h"
