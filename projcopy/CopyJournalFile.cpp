@@ -10,6 +10,7 @@
 #include "platform/TextUtil.h"
 #include "platform/WinPath.h"
 
+#include <array>
 #include <cctype>
 
 namespace {
@@ -87,14 +88,20 @@ const char* kindName(JournalEntry::Kind kind)
     return "row";
 }
 
+// The text fields of an entry by their names in the file.
+template <typename Entry>
+auto textFields(Entry& e)
+{
+    return std::array{std::pair{"model", &e.model}, std::pair{"params", &e.params}, std::pair{"schema", &e.schema},
+                      std::pair{"target", &e.project}, std::pair{"name", &e.name}, std::pair{"key", &e.key},
+                      std::pair{"what", &e.what}, std::pair{"source", &e.source}};
+}
+
 std::string entryText(const JournalEntry& e)
 {
     std::string text = std::string("entry=") + kindName(e.kind) + "\n";
     text += std::string("state=") + (e.state == JournalEntry::State::Made ? "made" : "intended") + "\n";
-    const std::pair<const char*, const std::string*> fields[] = {
-        {"model", &e.model}, {"params", &e.params}, {"schema", &e.schema}, {"target", &e.project},
-        {"name", &e.name},   {"key", &e.key},       {"what", &e.what},     {"source", &e.source}};
-    for (const auto& [name, value] : fields)
+    for (const auto& [name, value] : textFields(e))
         if (!value->empty())
             text += std::string(name) + "=" + escaped(*value) + "\n";
     for (const RowValue& v : e.row) {
@@ -112,15 +119,15 @@ std::string entryText(const JournalEntry& e)
     throw AppError(1, "CopyJournalFile", "The journal of a project copy '" + path + "' cannot be read: " + why);
 }
 
-// Sets the entry's field name from value; false for a name no entry has.
-bool setField(JournalEntry& e, const std::string& name, const std::string& value, const std::string& path)
+// Sets the entry's field name from value; a name no entry has is passed over.
+void setField(JournalEntry& e, const std::string& name, const std::string& value, const std::string& path)
 {
-    std::string* const text = name == "model" ? &e.model : name == "params" ? &e.params : name == "schema" ? &e.schema
-                            : name == "target" ? &e.project : name == "name" ? &e.name : name == "key" ? &e.key
-                            : name == "what" ? &e.what : name == "source" ? &e.source : nullptr;
-    if (text) {
-        *text = unescaped(value);
-    } else if (name == "state") {
+    for (const auto& [field, text] : textFields(e))
+        if (name == field) {
+            *text = unescaped(value);
+            return;
+        }
+    if (name == "state") {
         e.state = value == "made" ? JournalEntry::State::Made : JournalEntry::State::Intended;
     } else if (name == "value") {
         const std::vector<std::string> p = partsOf(value);
@@ -137,10 +144,7 @@ bool setField(JournalEntry& e, const std::string& name, const std::string& value
         if (p.size() != 4)
             unreadable(path, "a user line is not whole");
         e.users.push_back({p[0], p[1], p[2], p[3]});
-    } else {
-        return false;
     }
-    return true;
 }
 
 JournalEntry::Kind kindOf(const std::string& name, const std::string& path)
