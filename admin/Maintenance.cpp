@@ -116,7 +116,7 @@ std::string Maintenance::btnGrantAll_Click(const std::vector<std::string>& schem
 {
     HourglassPointer wait;
     EscKey::ForgetEarlierPress();
-    const std::string file = GetEnvVar("TMP") + "\\sql.txt";
+    const std::string file = TmpFile("sql.txt");
     RunReport report;
     try {
         std::string statements;

@@ -92,7 +92,7 @@ std::string PipingModelRestore::StatementFile()
 
 std::string PipingModelRestore::OutputFile()
 {
-    return windowsForm(GetEnvVar("TMP")) + "\\risbatch.txt";
+    return TmpFile("risbatch.txt");
 }
 
 std::string PipingModelRestore::ModelListStatement(const std::string& project)
@@ -324,9 +324,7 @@ std::string PipingModelRestore::LoadCommand(const std::string& partialDump, cons
 std::string PipingModelRestore::BadRowsFile(const std::string& modelNo)
 {
     // A name of its own per run: a bad file of an earlier restore is never overwritten.
-    return windowsForm(GetEnvVar("TMP")) + "\\pipfile_" +
-           (IsIdentifier(modelNo) ? modelNo + "_" : std::string()) +
-           GetTempBaseName() + ".bad";
+    return TmpFile("pipfile_" + (IsIdentifier(modelNo) ? modelNo + "_" : std::string()) + GetTempBaseName() + ".bad");
 }
 
 std::string PipingModelRestore::Restore(const std::string& dumpFile, const std::string& project,

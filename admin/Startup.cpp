@@ -9,6 +9,7 @@
 #include "platform/HostFiles.h"
 #include "platform/OwnedLeftovers.h"
 #include "platform/TextUtil.h"
+#include "projcopy/UnfinishedCopies.h"
 #include "services/AppGlobals.h"
 #include "services/FileOperation.h"
 #include "services/IniFile.h"
@@ -106,6 +107,7 @@ void RemoveEndedRunsWorkFiles()
     if (!IsBlank(temp) && !EqualsNoCase(AddBackslash(temp), AddBackslash(gTempDir)))
         RemoveOrphanedWorkFiles(temp);
     RemoveLeftDumpWriteParts();
+    LookAfterUnfinishedCopies();
 }
 
 StartupSettings ReadStartupSettings()

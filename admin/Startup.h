@@ -40,7 +40,8 @@ std::vector<std::string> StartupProblems();
 
 // Removes the work folders and batch files that runs killed before their clean-up left in the
 // temporary folders (gTempDir and TEMP), and the part files killed dump writers left beside
-// their dumps: those of processes that no longer run.
+// their dumps: those of processes that no longer run; and looks after the project copies that
+// did not finish (LookAfterUnfinishedCopies).
 void RemoveEndedRunsWorkFiles();
 
 struct StartupSettings {

@@ -43,7 +43,7 @@ std::string ToolRun::ScratchFilePath()
 {
     // Two instances at once must not run each other's statements: the name carries the process
     // id, and the files that ended (killed) instances left are removed.
-    const std::string stem = GetEnvVar("TMP") + "\\tarnwick";
+    const std::string stem = TmpFile("tarnwick");
     RemoveOrphanedLeftovers(stem, ".sql");
     RemoveOrphanedLeftovers(stem, ".txt"); // the answer file of a server-manager query
     return OwnedLeftoverName(stem, ".sql");

@@ -2,8 +2,10 @@
 #include "projcopy/CopyJournal.h"
 
 #include "dbaccess/SqlLiteral.h"
+#include "platform/AppError.h"
 #include "platform/TextUtil.h"
 #include "platform/ado/Recordset.h"
+#include "projcopy/CopyJournalFile.h"
 #include "projcopy/CopyLog.h"
 #include "projcopy/RisParamsAccess.h"
 #include "services/BatchLauncher.h"
@@ -109,7 +111,75 @@ CopyJournal::Entry CopyJournal::entry(Kind kind, const std::string& schema, cons
     e.schema = schema;
     e.project = target_.project;
     e.name = name;
+    e.model = model_;
     return e;
+}
+
+void CopyJournal::Adopt(std::vector<JournalEntry> left)
+{
+    for (Entry& e : left)
+        e.state = Entry::State::Intended;
+    entries_.insert(entries_.begin(), left.begin(), left.end());
+}
+
+std::vector<std::string> CopyJournal::Models() const
+{
+    std::vector<std::string> models;
+    for (const Entry& e : entries_)
+        if (std::find(models.begin(), models.end(), e.model) == models.end())
+            models.push_back(e.model);
+    return models;
+}
+
+void CopyJournal::save() const
+{
+    if (file_)
+        file_->Save(entries_);
+}
+
+void CopyJournal::saveQuietly() const
+{
+    try {
+        save();
+    } catch (const AppError& e) {
+        log_.WriteLog(e.description() + "; it lists more than stands, which the next copy into project '" +
+                      file_->Project() + "' looks at first");
+    }
+}
+
+size_t CopyJournal::intend(Entry e)
+{
+    e.state = Entry::State::Intended;
+    entries_.push_back(std::move(e));
+    try {
+        save();
+    } catch (...) {
+        // Not recorded, so not done: the step does not run.
+        entries_.pop_back();
+        throw;
+    }
+    return entries_.size() - 1;
+}
+
+void CopyJournal::settle(size_t index, ChangeState state)
+{
+    switch (state) {
+    case ChangeState::Done:
+        entries_[index].state = Entry::State::Made;
+        break;
+    case ChangeState::NotDone:
+        entries_.erase(entries_.begin() + static_cast<long>(index));
+        break;
+    case ChangeState::NotKnown:
+        return; // stays intended: the undo looks first
+    }
+    saveQuietly();
+}
+
+void CopyJournal::erase(size_t index)
+{
+    entries_.erase(entries_.begin() + static_cast<long>(index));
+    saveQuietly();
 }
 
 ChangeState CopyJournal::rowState(const Entry& e, std::string& seen) const
@@ -159,6 +229,7 @@ bool CopyJournal::InsertRow(const std::string& m, const std::string& table, cons
     e.row = row;
     e.what = what;
     e.users = users;
+    const size_t at = intend(e);
     RisParamsAccess::StatementRun how;
     // Read back after every run, whatever the client said: the clash test has just found the
     // key free, so a row of the key equal to the statement's whole row is the copy's own, also
@@ -166,12 +237,12 @@ bool CopyJournal::InsertRow(const std::string& m, const std::string& table, cons
     const ChangeOutcome out = ChangeAndLook(
         [&] { return ris_.RunStatement(e.params, e.schema, statement, how); },
         [&](std::string& seen) { return how.ran ? rowState(e, seen) : ChangeState::NotDone; }, LookAfter::EveryCall);
+    settle(at, out.state);
     const std::string project = "project '" + e.project + "'";
     // After a run that ended well, what was looked at says why the row is not (for certain) in.
     const std::string failure = out.CallFailed() ? out.failure : std::string("risbatch ended without an error");
     switch (out.state) {
     case ChangeState::Done:
-        entries_.push_back(e);
         if (!out.CallFailed())
             return true;
         if (how.refused) {
@@ -192,37 +263,113 @@ bool CopyJournal::InsertRow(const std::string& m, const std::string& table, cons
     }
     log_.WriteLog(m + ": " + what + " perhaps added to " + project + ": " + failure +
                   "; it could not be read again: " + out.seen);
-    entries_.push_back(e);
     return false;
-}
-
-void CopyJournal::record(Kind kind, const std::string& schema, const std::string& name)
-{
-    // A second row of the model copies into the same folder: what the first row made is
-    // recorded once, and taken out once.
-    if (!made(kind, schema, name))
-        entries_.push_back(entry(kind, schema, name));
 }
 
 bool CopyJournal::made(Kind kind, const std::string& schema, const std::string& name) const
 {
-    return std::any_of(entries_.begin(), entries_.end(), [&](const Entry& e) {
+    return find(kind, schema, name) != nullptr;
+}
+
+const CopyJournal::Entry* CopyJournal::find(Kind kind, const std::string& schema, const std::string& name) const
+{
+    const auto it = std::find_if(entries_.begin(), entries_.end(), [&](const Entry& e) {
         return e.kind == kind && e.params == target_.params && EqualsNoCase(e.schema, schema) &&
                EqualsNoCase(e.name, name);
     });
+    return it == entries_.end() ? nullptr : &*it;
 }
 
-void CopyJournal::FileCreated(const std::string& path) { record(Kind::File, "", path); }
+void CopyJournal::WillCopyFiles(const std::vector<std::pair<std::string, std::string>>& files,
+                                const std::vector<std::string>& folders)
+{
+    // A second row of the model copies into the same folder: what the first row made is
+    // recorded once, and taken out once.
+    const size_t before = entries_.size();
+    for (const std::string& folder : folders)
+        if (!made(Kind::Folder, "", folder))
+            entries_.push_back(entry(Kind::Folder, "", folder));
+    for (const auto& [source, copy] : files)
+        if (!made(Kind::File, "", copy)) {
+            Entry e = entry(Kind::File, "", copy);
+            e.source = source;
+            entries_.push_back(e);
+        }
+    // One write for all of them, before xcopy runs.
+    try {
+        save();
+    } catch (...) {
+        entries_.resize(before);
+        throw;
+    }
+}
 
-void CopyJournal::FolderCreated(const std::string& path) { record(Kind::Folder, "", path); }
+void CopyJournal::FilesCopied(const std::vector<std::string>& found)
+{
+    for (const std::string& file : found)
+        if (!made(Kind::File, "", file)) {
+            Entry e = entry(Kind::File, "", file);
+            e.state = Entry::State::Made;
+            entries_.push_back(e);
+        }
+    for (size_t i = entries_.size(); i-- > 0;) {
+        Entry& e = entries_[i];
+        if (e.model != model_ || e.state != Entry::State::Intended || (e.kind != Kind::File && e.kind != Kind::Folder))
+            continue;
+        if (IsFileExists(e.name, e.kind == Kind::File ? 0 : 1))
+            e.state = Entry::State::Made;
+        else
+            entries_.erase(entries_.begin() + static_cast<long>(i));
+    }
+    saveQuietly();
+}
 
-void CopyJournal::TableLoaded(const std::string& table) { record(Kind::Table, "dd_" + target_.project, table); }
+void CopyJournal::WillLoadTable(const std::string& table)
+{
+    if (!MadeTable(table))
+        intend(entry(Kind::Table, "dd_" + target_.project, table));
+}
+
+void CopyJournal::TableLoaded(const std::string& table, ChangeState state)
+{
+    const std::string schema = "dd_" + target_.project;
+    for (size_t i = 0; i < entries_.size(); ++i) {
+        const Entry& e = entries_[i];
+        if (e.kind == Kind::Table && e.state == Entry::State::Intended && e.params == target_.params &&
+            EqualsNoCase(e.schema, schema) && EqualsNoCase(e.name, table)) {
+            settle(i, state);
+            return;
+        }
+    }
+}
 
 bool CopyJournal::MadeFile(const std::string& path) const { return made(Kind::File, "", path); }
 
 bool CopyJournal::MadeTable(const std::string& table) const
 {
     return made(Kind::Table, "dd_" + target_.project, table);
+}
+
+std::string CopyJournal::SourceOf(const std::string& path) const
+{
+    const Entry* e = find(Kind::File, "", path);
+    return e ? e->source : std::string();
+}
+
+bool CopyJournal::Empty() const
+{
+    return std::none_of(entries_.begin(), entries_.end(), [&](const Entry& e) { return e.model == model_; });
+}
+
+void CopyJournal::Keep()
+{
+    std::vector<Entry> rest;
+    std::copy_if(entries_.begin(), entries_.end(), std::back_inserter(rest),
+                 [&](const Entry& e) { return e.model != model_; });
+    // Written first: a journal that still lists the model lets the undo take it out.
+    if (file_)
+        file_->Save(rest);
+    entries_ = std::move(rest);
 }
 
 int CopyJournal::TableStands(const std::string& table, std::string& failure) const
@@ -268,17 +415,18 @@ ChangeState CopyJournal::LoadState(const std::string& table, uint64_t rows, std:
     return count == rows ? ChangeState::Done : ChangeState::NotKnown;
 }
 
-std::string CopyJournal::usedBy(const Entry& e) const
+std::vector<std::string> CopyJournal::usedBy(const Entry& e, std::string& failure) const
 {
     std::vector<std::string> names;
+    failure.clear();
     for (const RowUser& u : e.users) {
-        std::string failure;
         Recordset rs = ris_.GetData(e.params, e.schema, "SELECT " + u.name + " FROM " + u.table + " WHERE " + u.where +
                                                             ";",
                                     failure);
         if (!failure.empty()) {
             closeIfOpen(rs);
-            return "it stays: whether a " + u.noun + " still uses it could not be read (" + failure + ")";
+            failure = "whether a " + u.noun + " still uses it could not be read (" + failure + ")";
+            return names;
         }
         if (rs.State() != adStateOpen)
             continue;
@@ -286,10 +434,32 @@ std::string CopyJournal::usedBy(const Entry& e) const
             names.push_back(u.noun + " '" + Trim(rs.Fields()[u.name].Value().ToText()) + "'");
         rs.Close();
     }
-    return names.empty() ? std::string() : "it stays: still used by " + Join(names, ", ");
+    return names;
 }
 
-std::string CopyJournal::describe(const Entry& e)
+ChangeState CopyJournal::stands(const Entry& e) const
+{
+    std::string seen;
+    switch (e.kind) {
+    case Kind::Row:
+        return rowState(e, seen);
+    case Kind::File:
+    case Kind::Folder:
+        return IsFileExists(e.name, e.kind == Kind::File ? 0 : 1) ? ChangeState::Done : ChangeState::NotDone;
+    case Kind::Table:
+        switch (tableStands(e.params, e.schema, e.name, seen)) {
+        case 0:
+            return ChangeState::NotDone;
+        case 1:
+            return ChangeState::Done;
+        default:
+            return ChangeState::NotKnown;
+        }
+    }
+    return ChangeState::NotKnown;
+}
+
+std::string CopyJournal::Describe(const JournalEntry& e)
 {
     switch (e.kind) {
     case Kind::Row:
@@ -304,16 +474,29 @@ std::string CopyJournal::describe(const Entry& e)
     return e.name;
 }
 
-std::string CopyJournal::takeOut(const Entry& e) const
+CopyJournal::TakeOut CopyJournal::takeOut(const Entry& e) const
 {
+    TakeOut result;
     switch (e.kind) {
     case Kind::Row: {
         // A discipline or area that a remaining row refers to stays, or that row would name
         // one the project lacks.
-        const std::string used = usedBy(e);
-        if (!used.empty())
-            return used;
-        return leftBecause(undoStep(
+        std::string failure;
+        const std::vector<std::string> users = usedBy(e, failure);
+        if (!failure.empty()) {
+            result.why = "it stays: " + failure;
+            return result;
+        }
+        if (!users.empty()) {
+            result.why = "it stays: still used by " + Join(users, ", ");
+            // Used only by rows that are not the journal's own, it is no longer the copy's.
+            result.settled = std::none_of(entries_.begin(), entries_.end(), [&](const Entry& other) {
+                return &other != &e && other.kind == Kind::Row &&
+                       std::find(users.begin(), users.end(), other.what) != users.end();
+            });
+            return result;
+        }
+        result.why = leftBecause(undoStep(
             [&] {
                 return ris_.RunStatement(e.params, e.schema,
                                          "DELETE FROM " + e.name + " WHERE " + rowCondition(e.key, e.row));
@@ -331,22 +514,25 @@ std::string CopyJournal::takeOut(const Entry& e) const
                 seen = looked;
                 return ChangeState::NotKnown;
             }));
+        break;
     }
     case Kind::File:
-        return leftBecause(undoStep(
+        result.why = leftBecause(undoStep(
             [&] { return DeleteFileA(e.name, false) ? std::string() : "the delete failed: " + gFileOpErrDescription; },
             [&](std::string&) { return IsFileExists(e.name, 0) ? ChangeState::NotDone : ChangeState::Done; }));
+        break;
     case Kind::Folder:
         // Only when empty: whatever else is in it now is not this copy's.
-        return leftBecause(undoStep(
+        result.why = leftBecause(undoStep(
             [&] {
                 long pid = 0;
                 const long exitCode = ExecA("rmdir " + QuoteString(e.name), "", 0, "", pid, true);
                 return exitCode == 0 ? std::string() : "rmdir ended with exit code " + std::to_string(exitCode);
             },
             [&](std::string&) { return IsFileExists(e.name, 1) ? ChangeState::NotDone : ChangeState::Done; }));
+        break;
     case Kind::Table:
-        return leftBecause(undoStep([&] { return ris_.RunStatement(e.params, e.schema, "DROP TABLE " + e.name); },
+        result.why = leftBecause(undoStep([&] { return ris_.RunStatement(e.params, e.schema, "DROP TABLE " + e.name); },
                                     [&](std::string& seen) {
                                         std::string failure;
                                         switch (tableStands(e.params, e.schema, e.name, failure)) {
@@ -358,8 +544,10 @@ std::string CopyJournal::takeOut(const Entry& e) const
                                             CouldNotRead(failure);
                                         }
                                     }));
+        break;
     }
-    return {};
+    result.gone = result.why.empty();
+    return result;
 }
 
 std::vector<std::string> CopyJournal::Undo(const std::string& m)
@@ -367,23 +555,33 @@ std::vector<std::string> CopyJournal::Undo(const std::string& m)
     // By project, in the order first met: each line names where its entries were made.
     std::vector<std::string> projects, left;
     std::vector<std::vector<std::string>> gone, stays;
-    for (auto it = entries_.rbegin(); it != entries_.rend(); ++it) {
-        const std::string why = takeOut(*it);
-        const auto at = std::find(projects.begin(), projects.end(), it->project);
+    for (size_t i = entries_.size(); i-- > 0;) {
+        const Entry& e = entries_[i];
+        if (e.model != m)
+            continue;
+        // A step recorded before it ran may never have run: nothing of it to take out or name.
+        if (e.state == Entry::State::Intended && stands(e) == ChangeState::NotDone) {
+            erase(i);
+            continue;
+        }
+        const TakeOut out = takeOut(e);
+        const auto at = std::find(projects.begin(), projects.end(), e.project);
         const size_t p = static_cast<size_t>(at - projects.begin());
         if (at == projects.end()) {
-            projects.push_back(it->project);
+            projects.push_back(e.project);
             gone.emplace_back();
             stays.emplace_back();
         }
-        if (why.empty()) {
-            gone[p].push_back(describe(*it));
+        if (out.gone) {
+            gone[p].push_back(Describe(e));
         } else {
-            stays[p].push_back(describe(*it) + ": " + why);
+            stays[p].push_back(Describe(e) + ": " + out.why);
             left.push_back(stays[p].back());
         }
+        // Written after the look: a program killed before finds the entry again, and looks.
+        if (out.gone || out.settled)
+            erase(i);
     }
-    entries_.clear();
     for (size_t p = 0; p < projects.size(); ++p) {
         const std::string project = "project '" + projects[p] + "'";
         if (!gone[p].empty())

@@ -1,17 +1,22 @@
-// What the copy of one model has made in the target project (rows inserted, files and a folder
+// What the copy of a model has made in the target project (rows inserted, files and a folder
 // created, design tables loaded), so that a copy that fails takes out exactly that and nothing
 // that was there before. Every entry keeps the project, schema and parameters file it was made
-// in: the undo goes there, whatever the window shows by then. Each step of the undo is checked
-// by looking again (a row or table read anew, a file tested); a row another row still uses
-// stays; what stays is named.
+// in: the undo goes there, whatever the window shows by then. Each entry is recorded before its
+// step runs, in the journal file when there is one (see CopyJournalFile), and kept, marked made
+// or dropped after the step's look; so a program killed at any step leaves on disk what it may
+// have made. Each step of the undo looks first whether what an entry names stands, takes it
+// out, and looks again (a row or table read anew, a file tested); the journal shrinks only
+// after that look. A row another row still uses stays; what stays is named.
 #pragma once
 
+#include "projcopy/CopyJournalEntry.h"
 #include "services/ChangeOutcome.h"
 
-#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
+class CopyJournalFile;
 class CopyLog;
 class Recordset;
 class RisParamsAccess;
@@ -22,66 +27,81 @@ struct CopyTarget {
     std::string params;  // its RIS parameters file
 };
 
-// One column of a row as the copy inserts it.
-struct RowValue {
-    std::string column;
-    std::optional<std::string> value; // nullopt: Null
-    bool text = true;                 // a text column (written as a literal), else a number
-};
-using RowImage = std::vector<RowValue>;
-
-// Rows of another table that use a row by its number: while one of them stands, the row stays.
-struct RowUser {
-    std::string table;  // "pdtable_113"
-    std::string where;  // "area_index_no = 2"
-    std::string name;   // the column that names such a row: "model_no"
-    std::string noun;   // how such a row is named: "model"
-};
-
 class CopyJournal {
 public:
-    CopyJournal(CopyTarget target, const RisParamsAccess& ris, const CopyLog& log)
-        : target_(std::move(target)), ris_(ris), log_(log)
+    // file, when given, keeps the entries on disk; it outlives the journal.
+    CopyJournal(CopyTarget target, const RisParamsAccess& ris, const CopyLog& log,
+                const CopyJournalFile* file = nullptr)
+        : target_(std::move(target)), ris_(ris), log_(log), file_(file)
     {
     }
 
     const CopyTarget& Target() const { return target_; }
+
+    // The model whose copy the entries recorded from now on belong to.
+    void Begin(const std::string& m) { model_ = m; }
+    // Entries a program that was killed left in the journal file, put before this run's: each
+    // is taken for intended (looked at before it is taken out).
+    void Adopt(std::vector<JournalEntry> left);
+    // The models that entries name, in the order first recorded.
+    std::vector<std::string> Models() const;
 
     // The current row of rs, column by column, as BuildInsertStatement writes it.
     static RowImage ImageOf(Recordset& rs);
 
     // Runs the INSERT of row into table of the target's project schema; key (a condition on
     // its key, found free by the caller) finds it, and it is the copy's own only when every
-    // column equals row. After every run, whatever the client said, the row is read again: one
-    // that stands as inserted is recorded, and counts (the copy goes on) unless the client
-    // named a refusal, which stands: the row then goes with the rest at the undo. A row of that
-    // key that differs is another's and is never taken for the copy's; one that cannot be read
-    // is recorded so that the undo looks for it. users are the rows that keep this one in place
-    // at the undo. False when the row is not in for certain; the copy log says why and what
-    // stands (what names the row: "model 'P1001'").
+    // column equals row. The row is recorded before the client runs; after every run, whatever
+    // the client said, the row is read again: one that stands as inserted stays recorded, and
+    // counts (the copy goes on) unless the client named a refusal, which stands: the row then
+    // goes with the rest at the undo. A row of that key that differs is another's and is never
+    // taken for the copy's; one that cannot be read stays recorded so that the undo looks for
+    // it. users are the rows that keep this one in place at the undo. False when the row is not
+    // in for certain; the copy log says why and what stands (what names the row: "model
+    // 'P1001'"). Throws AppError when the row cannot be recorded: the INSERT does not run then.
     bool InsertRow(const std::string& m, const std::string& table, const std::string& statement,
                    const std::string& key, const RowImage& row, const std::string& what,
                    const std::vector<RowUser>& users = {});
 
-    // A file of the target that did not exist before this copy.
-    void FileCreated(const std::string& path);
-    // A folder of the target that did not exist before this copy; removed only when empty.
-    void FolderCreated(const std::string& path);
-    // A design table of the target's design schema that this copy's load made (or may have).
-    void TableLoaded(const std::string& table);
+    // Before xcopy runs: the files it may make (source file, copy in the target) and the
+    // folders of the target that are missing, outermost first. Throws AppError when they cannot
+    // be recorded: the copy does not run then.
+    void WillCopyFiles(const std::vector<std::pair<std::string, std::string>>& files,
+                       const std::vector<std::string>& folders);
+    // After xcopy: what stands of them stays recorded, the rest is dropped; found are the files
+    // of the model's name in the target folder now, the copy's own as no other stood there.
+    void FilesCopied(const std::vector<std::string>& found);
+    // Before a design table of the target's design schema is loaded (it did not stand before).
+    // Throws AppError when it cannot be recorded: the load does not run then.
+    void WillLoadTable(const std::string& table);
+    // After the load's look: a table the load did not make is dropped.
+    void TableLoaded(const std::string& table, ChangeState state);
+
     // Whether this copy made the file, or loaded the design table: a second row of the model
     // finds them standing, and they are no one else's.
     bool MadeFile(const std::string& path) const;
     bool MadeTable(const std::string& table) const;
+    // The source file the copy made path from; empty when it did not make it.
+    std::string SourceOf(const std::string& path) const;
 
-    bool Empty() const { return entries_.empty(); }
-    // The model went in whole: what it made stays.
-    void Keep() { entries_.clear(); }
+    // No entry of the current model.
+    bool Empty() const;
+    // No entry at all: nothing of any copy is left to take out.
+    bool NothingLeft() const { return entries_.empty(); }
+    // The current model went in whole: what it made stays, and is no longer recorded. Throws
+    // AppError when the journal file cannot be written: the model is then not known for whole.
+    void Keep();
 
-    // Takes out what was recorded, last first, and looks whether each is gone. Logs after the
-    // fact, once, what was taken out and what is left (and why). Returns the texts of what is
-    // left, empty when everything went. Never throws.
+    // Takes out what was recorded for model m, last first, and looks whether each is gone; what
+    // was recorded but is not there (its step never ran) is dropped without a word. Logs after
+    // the fact, once, what was taken out and what is left (and why). What is left stays
+    // recorded for a later run, unless only rows outside the journal keep it in place. Returns
+    // the texts of what is left, empty when everything went. Never throws.
     std::vector<std::string> Undo(const std::string& m);
+
+    // How an entry is named in the log: "model 'P1001' (pdtable_113)", "file '<path>'",
+    // "folder '<path>'", "design table pdtable_12_1 of dd_demo".
+    static std::string Describe(const JournalEntry& e);
 
     // Whether a design table stands in the target's design schema: 1 yes, 0 no, -1 unknown
     // (failure says why). A table without rows stands too. Asked so that a "no" is no failure
@@ -94,35 +114,42 @@ public:
     ChangeState LoadState(const std::string& table, uint64_t rows, std::string& seen) const;
 
 private:
-    enum class Kind { Row, File, Folder, Table };
-    struct Entry {
-        Kind kind;
-        std::string params;  // the target's parameters file when the entry was made
-        std::string schema;  // the schema of a row or design table
-        std::string project; // the target project, for the log
-        std::string name;    // table of a row or design table, path of a file or folder
-        std::string key;     // row: the condition on its key
-        RowImage row;        // row: its columns as inserted
-        std::string what;    // row: how it is named in the log
-        std::vector<RowUser> users;
+    using Entry = JournalEntry;
+    using Kind = JournalEntry::Kind;
+    // How an undo step ended.
+    struct TakeOut {
+        bool gone = false;    // not there afterwards
+        bool settled = false; // left, but only because rows outside the journal use it
+        std::string why;      // why it is left
     };
     Entry entry(Kind kind, const std::string& schema, const std::string& name) const;
-    void record(Kind kind, const std::string& schema, const std::string& name);
+    // Records e before its step: the journal file is written first. Returns its index.
+    size_t intend(Entry e);
+    // The entry at index is made (Made) or was not (dropped); written as best it can be.
+    void settle(size_t index, ChangeState state);
+    void erase(size_t index);
+    // Writes the journal file; save throws, saveQuietly passes a failure over (the file then
+    // lists more than stands, which a later undo looks at first).
+    void save() const;
+    void saveQuietly() const;
     bool made(Kind kind, const std::string& schema, const std::string& name) const;
+    const Entry* find(Kind kind, const std::string& schema, const std::string& name) const;
     // Whether the row the entry inserted stands: Done when a row of its key equals it, NotDone
     // when none does (seen names another row of that key); raises (CouldNotRead) when it cannot
     // be read.
     ChangeState rowState(const Entry& e, std::string& seen) const;
     int tableStands(const std::string& params, const std::string& schema, const std::string& table,
                     std::string& failure) const;
-    // Empty when no row uses the entry's row, else why it stays.
-    std::string usedBy(const Entry& e) const;
-    // Empty when the entry is gone afterwards, else why it is left.
-    std::string takeOut(const Entry& e) const;
-    static std::string describe(const Entry& e);
+    // Whether what the entry names stands now: Done yes, NotDone no, NotKnown unknown.
+    ChangeState stands(const Entry& e) const;
+    // The names of the rows that use the entry's row; failure when they cannot be read.
+    std::vector<std::string> usedBy(const Entry& e, std::string& failure) const;
+    TakeOut takeOut(const Entry& e) const;
 
     CopyTarget target_;
     const RisParamsAccess& ris_;
     const CopyLog& log_;
+    const CopyJournalFile* file_;
+    std::string model_;
     std::vector<Entry> entries_;
 };

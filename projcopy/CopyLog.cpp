@@ -2,13 +2,15 @@
 #include "projcopy/CopyLog.h"
 
 #include "platform/BinaryFile.h"
-#include "platform/Environment.h"
+#include "platform/Process.h"
+#include "platform/RunMark.h"
 #include "platform/TextUtil.h"
+#include "services/AppGlobals.h"
 #include "services/BatchLauncher.h"
 #include "services/FileOperation.h"
 #include "services/ProgramLog.h"
 
-CopyLog::CopyLog() : path_(ReplaceAll(GetEnvVar("TMP"), "/", "\\") + "\\projcopy.log") {}
+CopyLog::CopyLog() : path_(TmpFile("projcopy.log")) {}
 
 void CopyLog::WriteLog(const std::string& message) const
 {
@@ -23,9 +25,23 @@ void CopyLog::WriteLog(const std::string& message) const
     }
 }
 
+bool CopyLog::writtenByAnotherCopy() const
+{
+    const std::string own = std::to_string(Process::CurrentId());
+    for (const auto& [object, seen] : RunMark::List("project "))
+        if (seen.state == RunMark::State::Held && RunMark::Field(seen.fields, "process") != own &&
+            EqualsNoCase(RunMark::Field(seen.fields, kMarkField), path_))
+            return true;
+    return false;
+}
+
 void CopyLog::Reset() const
 {
     if (path_.empty())
+        return;
+    // Another program's copy run with the same TMP writes into this log: what it wrote stays, and
+    // this run's lines follow.
+    if (writtenByAnotherCopy())
         return;
     long pid = 0;
     // Quoted, so a TMP with blanks deletes the log and nothing else.

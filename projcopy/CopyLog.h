@@ -8,7 +8,7 @@
 
 class CopyLog {
 public:
-    // The log path: TMP & "\projcopy.log" (Windows form), read when the log is made.
+    // The log path: TmpFile("projcopy.log"), read when the log is made.
     CopyLog();
     explicit CopyLog(std::string path) : path_(std::move(path)) {}
 
@@ -19,10 +19,16 @@ public:
     // Shows the message and appends "<date time> TAB <message> CR LF CR LF". Never throws: a
     // line that cannot be written is lost, the label keeps it.
     void WriteLog(const std::string& message) const;
-    // Deletes the file through the batch launcher ("del"), so a run starts with an empty log.
+    // Deletes the file through the batch launcher ("del"), so a run starts with an empty log;
+    // not while a copy run of another program writes into it (its mark names this log).
     void Reset() const;
 
+    // The field of a copy run's mark that names the copy log it writes into.
+    static constexpr const char* kMarkField = "log";
+
 private:
+    bool writtenByAnotherCopy() const;
+
     std::string path_;
     std::function<void(const std::string&)> label_;
 };

@@ -7,10 +7,10 @@
 #include "dbaccess/RISErrorReader.h"
 #include "dbaccess/RowCountAnswer.h"
 #include "platform/BinaryFile.h"
-#include "platform/Environment.h"
 #include "platform/HostFiles.h"
 #include "platform/TextUtil.h"
 #include "projcopy/CopyLog.h"
+#include "projcopy/CopyWorkFiles.h"
 #include "services/BatchLauncher.h"
 #include "services/FileOperation.h"
 
@@ -22,24 +22,37 @@ long run(const std::string& command, const std::string& log)
     return ExecA(command, log, 0, "", pid, true);
 }
 
-// What a client run appended to the copy log (read from its size before the run).
-std::string appendedSince(const std::string& log, int64_t sizeBefore)
+// Removes one of the run's own work files; one that is not there is gone already.
+void removeOwn(const std::string& file)
 {
-    if (log.empty() || !IsFileExists(log, 0))
-        return {};
-    BinaryFile file;
-    file.Open(log, BinaryFile::Mode::Read);
-    const int64_t size = file.Size();
-    return size <= sizeBefore ? std::string() : file.ReadAt(sizeBefore, static_cast<size_t>(size - sizeBefore));
+    try {
+        if (HostFileExists(file))
+            HostDeleteFile(file, true);
+    } catch (const AppError&) {
+        // Left for the next run's removal of ended runs' files; its content is never read again
+        // before this run writes it anew.
+    }
 }
 
-int64_t sizeOf(const std::string& path)
+// Runs a client with its console output caught in the program's own console file, and then
+// appends that output to the copy log: what the client said is read from there, never from the
+// copy log, which another program's copy may append to at the same time.
+long runClient(const std::string& command, const std::string& copyLog, std::string& said)
 {
-    if (path.empty() || !IsFileExists(path, 0))
-        return 0;
-    BinaryFile file;
-    file.Open(path, BinaryFile::Mode::Read);
-    return file.Size();
+    const std::string console = CopyWorkFile(kCopyConsole);
+    removeOwn(console);
+    const long exitCode = run(command, console);
+    said.clear();
+    try {
+        if (HostFileExists(console))
+            said = BinaryFile::ReadAll(console);
+        if (!said.empty() && !Trim(copyLog).empty())
+            BinaryFile::AppendText(copyLog, said);
+    } catch (const AppError&) {
+        // A console that cannot be read says nothing; the exit code still tells.
+    }
+    removeOwn(console);
+    return exitCode;
 }
 
 // Why a client run failed ("" when it ended with 0): its RIS error, if any, is in the log.
@@ -63,10 +76,9 @@ std::string withParams(const std::string& paramsFile, const std::string& command
 // risbatch under the source's parameters ("" when they agree). A count that cannot be read
 // whole is a difference too: the dump is then not proved.
 std::string sourceCountDifference(const std::string& params, const std::string& schema, const std::string& table,
-                                  const std::vector<DumpTableCount>& dumped, const std::string& workFile,
-                                  const std::string& log)
+                                  const std::vector<DumpTableCount>& dumped, const std::string& log)
 {
-    const std::string input = workFile + ".cnt", output = workFile + ".out";
+    const std::string input = CopyWorkFile(kCopyCountInput), output = CopyWorkFile(kCopyCountAnswer);
     std::string difference;
     try {
         HostWriteFile(input, RisbatchStatementInput(schema, RowCountStatements({table})));
@@ -162,19 +174,17 @@ bool DesignTableCopy::DumpEdit::Edit(const std::string& line, std::string& out)
 std::string DesignTableCopy::copyTable(const std::string& oldParams, const std::string& newParams,
                                        const std::string& oldSchema, const std::string& newSchema,
                                        const std::string& table, const std::string& outFile,
-                                       const std::string& tempFile, std::vector<std::string>* loaded,
-                                       const LoadLook& look) const
+                                       const std::string& tempFile, const LoadJournal& journal) const
 {
     log_.WriteLog("Loading table '" + table + "' ...");
     // The schema names stand unquoted after "-s" on the clients' command lines.
     CheckRISName("Schema", oldSchema);
     CheckRISName("Schema", newSchema);
-    const int64_t logBefore = sizeOf(log_.Path());
-    const long unloaded = run(withParams(oldParams, "risunlod -mw -o " + QuoteString(outFile) + " -s " + oldSchema +
-                                                        " table with data " + table + " index " + table + " grant " +
-                                                        table + " view " + table),
-                              log_.Path());
-    const std::string said = appendedSince(log_.Path(), logBefore);
+    std::string said;
+    const long unloaded = runClient(withParams(oldParams, "risunlod -mw -o " + QuoteString(outFile) + " -s " +
+                                                              oldSchema + " table with data " + table + " index " +
+                                                              table + " grant " + table + " view " + table),
+                                    log_.Path(), said);
     // Not every design table of a discipline exists for every model: one the source schema
     // does not hold has nothing to copy.
     if (unloaded != 0 && said.find("RIS_E_UNKNOWN_RELATION") != std::string::npos) {
@@ -203,7 +213,7 @@ std::string DesignTableCopy::copyTable(const std::string& oldParams, const std::
     run("del " + QuoteString(tempFile), "");
     // Rows cut from inside a closed block leave a dump whole in form: the source's count tells.
     if (const std::string difference =
-            sourceCountDifference(oldParams, oldSchema, table, whole.tables, tempFile, log_.Path());
+            sourceCountDifference(oldParams, oldSchema, table, whole.tables, log_.Path());
         !difference.empty())
         return difference;
     uint64_t rows = 0;
@@ -213,20 +223,24 @@ std::string DesignTableCopy::copyTable(const std::string& oldParams, const std::
     // Judged by what the target holds afterwards, whatever rislod's exit code: a load that ends
     // well may have loaded part of the rows, one that died may have done all its work.
     std::string refusal; // the RIS error rislod named
-    const int64_t logBeforeLoad = sizeOf(log_.Path());
+    // Recorded before the load runs: a copy killed while it loads leaves the table named where
+    // the next run looks.
+    if (journal.willLoad)
+        journal.willLoad(table);
     ChangeOutcome out = ChangeAndLook(
         [&] {
-            const long exitCode = run(withParams(newParams, "rislod -m w -i " + QuoteString(outFile) + " -s " +
-                                                                newSchema +
-                                                                " clear table with data all view all index all "
-                                                                "grant all"),
-                                      log_.Path());
-            refusal = RISErrorMessage(appendedSince(log_.Path(), logBeforeLoad));
+            std::string loadSaid;
+            const long exitCode = runClient(withParams(newParams, "rislod -m w -i " + QuoteString(outFile) + " -s " +
+                                                                      newSchema +
+                                                                      " clear table with data all view all index all "
+                                                                      "grant all"),
+                                            log_.Path(), loadSaid);
+            refusal = RISErrorMessage(loadSaid);
             return refusal.empty() ? clientFailure("rislod", exitCode) : refusal;
         },
         [&](std::string& seen) {
-            if (look)
-                return look(table, rows, seen);
+            if (journal.look)
+                return journal.look(table, rows, seen);
             CouldNotRead("the target was not looked at");
         },
         LookAfter::EveryCall);
@@ -234,8 +248,8 @@ std::string DesignTableCopy::copyTable(const std::string& oldParams, const std::
     if (!refusal.empty() && out.state == ChangeState::Done)
         out.state = ChangeState::NotKnown;
     // What the load did not make is not the copy's to take out.
-    if (loaded && out.state != ChangeState::NotDone)
-        loaded->push_back(table);
+    if (journal.loaded)
+        journal.loaded(table, out.state);
     if (out.Failed())
         log_.WriteLog(out.Describe("the load of " + table + " into " + newSchema));
     // A table found whole is a step done, also after a client that died at its end.
@@ -246,24 +260,22 @@ std::string DesignTableCopy::copyTable(const std::string& oldParams, const std::
 
 bool DesignTableCopy::LoadModelTable(const std::string& oldParams, const std::string& newParams,
                                      const std::string& oldSchema, const std::string& newSchema, int partitionNo,
-                                     int disciplineNo, std::vector<std::string>* loaded, const LoadLook& look,
-                                     const std::function<bool(const std::string&)>& copiedAlready) const
+                                     int disciplineNo, const LoadJournal& journal) const
 {
-    const std::string tmp = ReplaceAll(GetEnvVar("TMP"), "/", "\\");
-    const std::string outFile = tmp + "\\risout.txt", tempFile = tmp + "\\_temp.txt";
+    const std::string outFile = CopyWorkFile(kCopyAnswer), tempFile = CopyWorkFile(kCopyEditedDump);
     const std::vector<int> numbers = TableNumbers(disciplineNo);
     std::string table, failure;
     for (int t : numbers) {
         table = "pdtable_" + std::to_string(t) + "_" + std::to_string(partitionNo);
         // Loaded for another row of the model from the same source table: it stands as copied.
-        if (copiedAlready && copiedAlready(table)) {
+        if (journal.copiedAlready && journal.copiedAlready(table)) {
             log_.WriteLog("Table '" + table + "' is copied already");
             continue;
         }
         try {
             // A dump left from an earlier table must not be loaded again when this unload fails.
             run("del " + QuoteString(outFile), "");
-            failure = copyTable(oldParams, newParams, oldSchema, newSchema, table, outFile, tempFile, loaded, look);
+            failure = copyTable(oldParams, newParams, oldSchema, newSchema, table, outFile, tempFile, journal);
         } catch (const std::exception& e) {
             failure = e.what();
         } catch (...) {

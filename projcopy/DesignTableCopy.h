@@ -18,23 +18,34 @@ class DesignTableCopy {
 public:
     explicit DesignTableCopy(const CopyLog& log) : log_(log) {}
 
+    // What the copy of the tables tells its caller, and asks of it; every part may be left out.
+    using LoadLook = std::function<ChangeState(const std::string& table, uint64_t rows, std::string& seen)>;
+    struct LoadJournal {
+        // Called before a table's load runs, with the table the load may make: the caller records
+        // it where a later run finds it. A throw stops the copy before the load.
+        std::function<void(const std::string& table)> willLoad;
+        // What stands of a table after its load (given the rows its dump holds).
+        LoadLook look;
+        // Called after every load with what the look found: a table found NotDone was not made
+        // by the load; any other the load made, or may have made.
+        std::function<void(const std::string& table, ChangeState state)> loaded;
+        // True for a table that stands as copied already: it is not loaded again.
+        std::function<bool(const std::string& table)> copiedAlready;
+    };
+
     // Copies the tables of the model's discipline (1 piping, 2 equipment; others have none:
     // "No data to load"). Stops at the first failure: an unload client that ends with a failure
     // exit code or names a RIS error, an unload that wrote no dump, a dump that cannot be edited,
-    // a load the target does not hold whole; the copy log gets a line naming the table and why,
-    // after the clients' own messages. The temporary files in TMP are deleted at the end. A dump
-    // that is not whole after its edit is not loaded. After every load, whatever rislod's exit
-    // code, look tells what stands of the table (given the rows its dump holds): a table found
-    // whole is copied, also after a client that died at its end; a short or missing one fails
-    // the copy, named with its counts; a RIS error rislod names fails it whatever the look
-    // finds. loaded, when given, gets every table the load made or may have made (all but those
-    // the look found absent), so that a copy that fails can take out what it loaded. A table
-    // copiedAlready names is not loaded again. False after a failure; never throws.
-    using LoadLook = std::function<ChangeState(const std::string& table, uint64_t rows, std::string& seen)>;
+    // a load the target does not hold whole, a table the caller could not record; the copy log
+    // gets a line naming the table and why, after the clients' own messages. The work files in
+    // TMP are the program's own and are deleted at the end. A dump that is not whole after its
+    // edit is not loaded. After every load, whatever rislod's exit code, journal.look tells what
+    // stands of the table: a table found whole is copied, also after a client that died at its
+    // end; a short or missing one fails the copy, named with its counts; a RIS error rislod names
+    // fails it whatever the look finds. False after a failure; never throws.
     bool LoadModelTable(const std::string& oldParams, const std::string& newParams, const std::string& oldSchema,
                         const std::string& newSchema, int partitionNo, int disciplineNo,
-                        std::vector<std::string>* loaded = nullptr, const LoadLook& look = {},
-                        const std::function<bool(const std::string&)>& copiedAlready = {}) const;
+                        const LoadJournal& journal = {}) const;
 
     // The design table numbers of a discipline, in load order.
     static std::vector<int> TableNumbers(int disciplineNo);
@@ -64,7 +75,7 @@ private:
     // Empty when the table was copied, else why not.
     std::string copyTable(const std::string& oldParams, const std::string& newParams, const std::string& oldSchema,
                    const std::string& newSchema, const std::string& table, const std::string& outFile,
-                   const std::string& tempFile, std::vector<std::string>* loaded, const LoadLook& look) const;
+                   const std::string& tempFile, const LoadJournal& journal) const;
 
     const CopyLog& log_;
 };

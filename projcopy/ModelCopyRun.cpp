@@ -8,6 +8,8 @@
 #include "platform/ado/Recordset.h"
 #include "projcopy/CopyJournal.h"
 #include "projcopy/CopyLog.h"
+#include "projcopy/CopyRunMark.h"
+#include "projcopy/CopyWorkFiles.h"
 #include "projcopy/DesignTableCopy.h"
 #include "projcopy/ModelRelocation.h"
 #include "projcopy/ModelSelectionTree.h"
@@ -16,6 +18,7 @@
 #include "services/MessageService.h"
 #include "services/Messages.h"
 
+#include <algorithm>
 #include <exception>
 #include <vector>
 
@@ -100,6 +103,7 @@ std::string ModelCopyRun::FailedPrecondition() const
 int ModelCopyRun::Run() const
 {
     log_.Reset();
+    RemoveEndedCopiesWorkFiles();
     int number = 0;
     std::string description;
     std::vector<std::pair<std::string, std::string>> failed; // model, what of it stands in the target
@@ -108,11 +112,29 @@ int ModelCopyRun::Run() const
         if (!description.empty()) {
             number = 1;
         } else {
-            for (const CheckedModel& c : checkedModels(tree_)) {
-                std::string stands;
-                if (!copyModel(c, stands))
-                    failed.emplace_back(c.model, stands.empty() ? whatStands(c.model, false, {}, sides_.newProject())
-                                                                : stands);
+            // Held until the run ends: a second copy into the target waits for none of it.
+            CopyRunMark hold(sides_, ris_, log_);
+            if (!hold.Refusal().empty()) {
+                number = 1;
+                description = hold.Refusal();
+                log_.WriteLog(description);
+            } else {
+                // What a copy that did not finish left goes first; a model it left half copied is
+                // named, never taken for one that is in the target already.
+                const std::vector<std::pair<std::string, std::string>> left = hold.TakeOutLeft();
+                failed = left;
+                for (const CheckedModel& c : checkedModels(tree_)) {
+                    if (std::any_of(left.begin(), left.end(), [&](const auto& l) { return l.first == c.model; })) {
+                        log_.WriteLog(c.model + ": left half copied in project '" + sides_.newProject() +
+                                      "' by a copy that did not finish, model '" + c.model + "' not copied");
+                        continue;
+                    }
+                    std::string stands;
+                    if (!copyModel(c, hold.Journal(), stands))
+                        failed.emplace_back(c.model, stands.empty()
+                                                         ? whatStands(c.model, false, {}, sides_.newProject())
+                                                         : stands);
+                }
             }
         }
     } catch (const AppError& e) {
@@ -142,7 +164,7 @@ int ModelCopyRun::Run() const
     return number;
 }
 
-bool ModelCopyRun::copyModel(const CheckedModel& c, std::string& stands) const
+bool ModelCopyRun::copyModel(const CheckedModel& c, CopyJournal& journal, std::string& stands) const
 {
     const std::string& m = c.model;
     bool free = true;
@@ -200,7 +222,7 @@ bool ModelCopyRun::copyModel(const CheckedModel& c, std::string& stands) const
     bool copied = true;
     if (free) {
         log_.WriteLog(m + ": not found in project '" + sides_.newProject() + "'");
-        CopyJournal journal(CopyTarget{sides_.newProject(), sides_.newParams()}, ris_, log_);
+        journal.Begin(m);
         try {
             copied = copyFreeModel(c, source, reference, journal);
         } catch (const AppError& e) {
@@ -219,8 +241,16 @@ bool ModelCopyRun::copyModel(const CheckedModel& c, std::string& stands) const
             throw;
         }
         if (copied) {
-            journal.Keep();
-        } else {
+            try {
+                journal.Keep();
+            } catch (const AppError& e) {
+                // Still listed in the journal, the model would be taken out by the next run.
+                log_.WriteLog(m + ": the journal could not be written: " + e.description() + ", model '" + m +
+                              "' not copied");
+                copied = false;
+            }
+        }
+        if (!copied) {
             const bool made = !journal.Empty();
             stands = whatStands(m, made, journal.Undo(m), journal.Target().project);
         }

@@ -54,7 +54,7 @@ public:
 private:
     // False when the model failed (the reason is in the copy log); stands then says what of its
     // copy stands in the target: what could not be taken out again, or that all of it was.
-    bool copyModel(const struct CheckedModel& c, std::string& stands) const;
+    bool copyModel(const struct CheckedModel& c, CopyJournal& journal, std::string& stands) const;
     // Free numbers: the discipline and area when missing, then the model. False when it failed.
     bool copyFreeModel(const CheckedModel& c, Recordset& source, Recordset& reference, CopyJournal& journal) const;
     // False when the missing row could not be added.

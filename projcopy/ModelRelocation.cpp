@@ -3,6 +3,7 @@
 
 #include "platform/AppError.h"
 #include "platform/Clock.h"
+#include "platform/ReplacementFile.h"
 #include "platform/TextUtil.h"
 #include "platform/ado/Recordset.h"
 #include "projcopy/CopyJournal.h"
@@ -211,6 +212,18 @@ bool ModelRelocation::CopyModelToTarget(const std::string& m, Recordset& sourceR
             for (std::string folder = folderPath(destination); !folder.empty() && !IsFileExists(folder, 1);
                  folder = folderPath(GetPathDir(folder)))
                 missing.insert(missing.begin(), folder);
+            std::vector<std::pair<std::string, std::string>> files;
+            for (const std::string& source : FindFile(GetPathDir(mask), pattern, false)) {
+                const std::string copy = destination + GetFileName(source);
+                // Two rows of the model in different folders whose files share a name meet in the
+                // one target folder: the later row's file replaces the copy the earlier row made.
+                if (const std::string earlier = journal.SourceOf(copy); !earlier.empty() && !HostSameFile(earlier, source))
+                    log_.WriteLog(m + ": '" + source + "' replaces '" + copy + "', the copy of '" + earlier +
+                                  "' made for an earlier row of model '" + m + "'");
+                files.emplace_back(source, copy);
+            }
+            // Recorded before xcopy runs: a copy killed while it runs leaves them named.
+            journal.WillCopyFiles(files, missing);
             long copyExit = 0;
             const ChangeOutcome copied = ChangeAndLook(
                 [&] {
@@ -225,11 +238,7 @@ bool ModelRelocation::CopyModelToTarget(const std::string& m, Recordset& sourceR
                 [&](std::string& seen) { return copiedFiles(mask, destination, seen); }, LookAfter::EveryCall);
             if (copied.Failed())
                 log_.WriteLog(m + ": " + copied.Describe("the copy of the model files"));
-            for (const std::string& folder : missing)
-                if (IsFileExists(folder, 1))
-                    journal.FolderCreated(folder);
-            for (const std::string& file : FindFile(destination, pattern, false))
-                journal.FileCreated(file);
+            journal.FilesCopied(FindFile(destination, pattern, false));
             const std::string modelFile = destination + Trim(text(sourceRows, "model_file_spec"));
             if (!IsFileExists(modelFile, 0)) {
                 log_.WriteLog(m + ": model file '" + modelFile + "' not copied" + notCopied);
@@ -248,15 +257,17 @@ bool ModelRelocation::CopyModelToTarget(const std::string& m, Recordset& sourceR
             }
 
             log_.WriteLog(m + ": loading data from '" + sides_.oldProject() + "' to project '" + target + "' ...");
-            std::vector<std::string> loaded;
-            const bool whole = tables_.LoadModelTable(
-                sides_.oldParams(), into.params, "dd_" + sides_.oldProject(), designSchema, partition, discipline,
-                &loaded, [&journal](const std::string& table, uint64_t rows, std::string& seen) {
-                    return journal.LoadState(table, rows, seen);
-                },
-                [&copiedBefore](const std::string& table) { return copiedBefore.count(table) > 0; });
-            for (const std::string& table : loaded)
-                journal.TableLoaded(table);
+            DesignTableCopy::LoadJournal recorded;
+            recorded.willLoad = [&journal](const std::string& table) { journal.WillLoadTable(table); };
+            recorded.look = [&journal](const std::string& table, uint64_t rows, std::string& seen) {
+                return journal.LoadState(table, rows, seen);
+            };
+            recorded.loaded = [&journal](const std::string& table, ChangeState state) {
+                journal.TableLoaded(table, state);
+            };
+            recorded.copiedAlready = [&copiedBefore](const std::string& table) { return copiedBefore.count(table) > 0; };
+            const bool whole = tables_.LoadModelTable(sides_.oldParams(), into.params, "dd_" + sides_.oldProject(),
+                                                      designSchema, partition, discipline, recorded);
             if (!whole) {
                 log_.WriteLog(m + ": design tables not copied whole" + notCopied);
                 return false;

@@ -6,10 +6,10 @@
 #include "dbaccess/RowCountAnswer.h"
 #include "platform/AppError.h"
 #include "platform/Clock.h"
-#include "platform/Environment.h"
 #include "platform/HostFiles.h"
 #include "platform/TextUtil.h"
 #include "projcopy/CopyLog.h"
+#include "projcopy/CopyWorkFiles.h"
 #include "services/BatchLauncher.h"
 #include "services/FileContents.h"
 #include "services/FileOperation.h"
@@ -89,8 +89,6 @@ int columnType(const std::vector<std::string>& layout, const std::string& column
         return adDouble;
     return adLongVarWChar;
 }
-
-std::string tmpFile(const std::string& name) { return ReplaceAll(GetEnvVar("TMP"), "/", "\\") + "\\" + name; }
 
 long run(const std::string& command, const std::string& log)
 {
@@ -210,7 +208,7 @@ std::vector<std::string> RisParamsAccess::GetProjects(const std::string& paramsF
     std::vector<std::string> projects{""};
     if (paramsFile.empty() || !IsFileExists(paramsFile, 0))
         return projects;
-    const std::string sqlFile = tmpFile("sql.txt"), outFile = tmpFile("risout.txt");
+    const std::string sqlFile = CopyWorkFile(kCopyStatements), outFile = CopyWorkFile(kCopyAnswer);
     try {
         HostWriteFile(sqlFile, "show schema names;\r\n");
         run(clientCommand(paramsFile, "risbatch -i " + QuoteString(sqlFile) + " -o " + QuoteString(outFile)),
@@ -244,8 +242,8 @@ Recordset RisParamsAccess::GetData(const std::string& paramsFile, const std::str
     failure.clear();
     Recordset rs;
     rs.SetCursorLocation(adUseClient);
-    const std::string sqlFile = tmpFile("sql.txt"), outFile = tmpFile("risout.txt");
-    const std::string consoleFile = tmpFile("risunlod.txt");
+    const std::string sqlFile = CopyWorkFile(kCopyStatements), outFile = CopyWorkFile(kCopyAnswer);
+    const std::string consoleFile = CopyWorkFile(kCopyConsole);
     if (sql.empty()) {
         deleteFiles({sqlFile, outFile});
         failure = "No statement";
@@ -335,7 +333,7 @@ std::string RisParamsAccess::RunStatement(const std::string& paramsFile, const s
 bool RisParamsAccess::runBatch(const std::string& paramsFile, const std::string& schema, const std::string& sql,
                                bool logAnswer, long& exitCode, std::string& answer, std::string& failure) const
 {
-    const std::string sqlFile = tmpFile("sql.txt"), outFile = tmpFile("risout.txt");
+    const std::string sqlFile = CopyWorkFile(kCopyStatements), outFile = CopyWorkFile(kCopyAnswer);
     bool ran = false;
     answer.clear();
     failure.clear();

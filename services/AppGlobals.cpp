@@ -11,7 +11,6 @@ std::string gTempDir;
 std::string gIniFile;
 std::string gLogFile;
 
-
 void InitAppGlobals(const std::string& programDir, const LocalTime& start)
 {
     gTempDir = AddBackslash(GetEnvVar("TEMP"));
@@ -19,8 +18,16 @@ void InitAppGlobals(const std::string& programDir, const LocalTime& start)
     while (!dir.empty() && dir.back() == '\\')
         dir.pop_back();
     gIniFile = dir + "\\tarnwick.ini";
-    std::string log = ReplaceAll(GetEnvVar("TMP"), "/", "\\") + "\\tarnwick" + FormatLocalTime(start, "_yy_mm_dd_hh_nn_ss") + ".log";
+    std::string log = TmpFile("tarnwick" + FormatLocalTime(start, "_yy_mm_dd_hh_nn_ss") + ".log");
     gLogFile = log.size() < 15 ? "c:\\temp\\tarnwick.log" : log;
+}
+
+std::string TmpFile(const std::string& name)
+{
+    std::string folder = ReplaceAll(GetEnvVar("TMP"), "/", "\\");
+    while (!folder.empty() && folder.back() == '\\')
+        folder.pop_back();
+    return folder + "\\" + name;
 }
 
 std::string ProgramDir()

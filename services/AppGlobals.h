@@ -17,5 +17,10 @@ extern std::string gLogFile;
 // folder in Windows form, start the start time of the run.
 void InitAppGlobals(const std::string& programDir, const LocalTime& start);
 
+// The file name in the folder the environment variable TMP names, in Windows form: TMP (a host
+// "/" turned into "\", a closing "\" left out), "\" and name; "\" and name on the current drive
+// when TMP is unset. Read anew at every call.
+std::string TmpFile(const std::string& name);
+
 // The folder of the running executable, in Windows form with a final "\".
 std::string ProgramDir();

@@ -51,6 +51,7 @@ protected:
         for (int t : DesignTableCopy::TableNumbers(1))
             sql += "drop table pdtable_" + std::to_string(t) + "_9;\r\n";
         RunSql(StandInRoot(), sql);
+        TwoProjects::TearDown();
     }
     static Table rowsOf(const std::string& root)
     {
@@ -69,8 +70,9 @@ TEST_F(DesignTableCopyClientsTest, ValuesArriveUnchangedAndTheTableKeepsItsIndex
     RisParamsAccess ris(log);
     CopyJournal journal(CopyTarget{"demo", newParams}, ris, log);
     // Judged after every load by what the target holds: the four empty tables count too.
-    EXPECT_TRUE(DesignTableCopy(log).LoadModelTable(oldParams, newParams, "dd_demo", "dd_demo", 9, 1, nullptr,
-                                                    std::bind_front(&CopyJournal::LoadState, &journal)))
+    DesignTableCopy::LoadJournal looked;
+    looked.look = std::bind_front(&CopyJournal::LoadState, &journal);
+    EXPECT_TRUE(DesignTableCopy(log).LoadModelTable(oldParams, newParams, "dd_demo", "dd_demo", 9, 1, looked))
         << CopyLogText();
 
     EXPECT_EQ(target(), source()) << CopyLogText();

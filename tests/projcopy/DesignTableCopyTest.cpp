@@ -1,9 +1,9 @@
 // The dump edit of the design table copy, and the run of a discipline without design tables.
 #include "projcopy/DesignTableCopy.h"
 
-#include "platform/Environment.h"
 #include "platform/TextUtil.h"
 #include "projcopy/CopyLog.h"
+#include "projcopy/CopyWorkFiles.h"
 #include "services/FileContents.h"
 #include "services/FileOperation.h"
 
@@ -50,11 +50,10 @@ TEST(DesignTableCopy, ADisciplineWithoutTablesRunsNoClient)
 {
     CopyLog log;
     log.Reset();
-    const std::string tmp = ReplaceAll(GetEnvVar("TMP"), "/", "\\");
     DesignTableCopy(log).LoadModelTable("", "", "dd_a", "dd_b", 7, 3);
     const std::string text = ReadFile2String(log.Path());
     EXPECT_NE(text.find("\tNo data to load\r\n"), std::string::npos);
     EXPECT_EQ(text.find("Loading table"), std::string::npos);
-    EXPECT_FALSE(IsFileExists(tmp + "\\_temp.txt"));
-    EXPECT_FALSE(IsFileExists(tmp + "\\risout.txt"));
+    EXPECT_FALSE(IsFileExists(CopyWorkFile(kCopyEditedDump)));
+    EXPECT_FALSE(IsFileExists(CopyWorkFile(kCopyAnswer)));
 }

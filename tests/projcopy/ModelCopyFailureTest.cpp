@@ -3,92 +3,17 @@
 // full TMP, a foreign file or table of the model's name: the target ends as it was before (or,
 // when the model went in after all, with the model whole), and the message and the copy log
 // say what stands afterwards.
-#include "projcopy/ModelCopyRun.h"
+#include "projcopy/ModelCopyFixture.h"
 
 #include "platform/FileAttributes.h"
-#include "platform/ado/Recordset.h"
-#include "projcopy/CopyLog.h"
-#include "projcopy/ModelSelectionTree.h"
-#include "projcopy/ProjCopyTestSupport.h"
-#include "projcopy/RisParamsAccess.h"
-#include "services/CheckTree.h"
-#include "services/ScriptedMessageService.h"
 #include "standins/SmallDisk.h"
 #include "support/TestFiles.h"
-#include "support/WrapperClients.h"
 
-#include <filesystem>
 #include <functional>
-#include <gtest/gtest.h>
 
-namespace {
-
-namespace fs = std::filesystem;
-using projcopytest::Rows;
-using projcopytest::TargetState;
+using namespace projcopytest;
 using testsupport::ClientRule;
-
-const char* const kCopyFolder = "\\\\PDSSRV1\\pds\\copy";
-
-class ModelCopyFailureTest : public projcopytest::TwoProjects {
-protected:
-    void SetUp() override
-    {
-        TwoProjects::SetUp();
-        EmptyTargetPiping();
-        fs::remove_all(HostPath(kCopyFolder));
-        before = TargetState(targetRoot);
-        bothBefore = BothProjects();
-    }
-    void TearDown() override { fs::remove_all(HostPath(kCopyFolder)); }
-    int copyP1001()
-    {
-        CheckTree tree;
-        ModelSelectionTree selection(sides, ris, log, tree);
-        selection.ReadProjectTree(oldProject);
-        for (CheckTreeNode* n : tree.Nodes())
-            if (n->text == "P1001") {
-                n->checked = true;
-                ModelSelectionTree::NodeCheck(*n);
-            }
-        return ModelCopyRun(sides, ris, log, selection, tree).Run();
-    }
-    std::string lastMessage() const { return messages.asked().empty() ? "" : messages.asked().back().prompt; }
-    std::string notCopied(const std::string& stands = ": what its copy made is taken out of project 'demo' again") const
-    {
-        return "Models not copied: 'P1001'. See the copy log '" + log.Path() + "'\r\n'P1001'" + stands;
-    }
-    // P1001 whole in the target: its rows, its file and the five design tables of its partitions
-    // with their rows.
-    void expectP1001Whole(size_t rows = 1, const std::string& partition = "1")
-    {
-        EXPECT_EQ(Rows(targetRoot, "pd_demo", "SELECT * FROM pdtable_113 WHERE model_no = 'P1001'").size(), rows);
-        EXPECT_TRUE(fs::exists(HostPath(std::string(kCopyFolder) + "\\model\\p1001.dgn")));
-        for (const std::string& p : {std::string("1"), partition})
-            for (int t : {12, 34, 50, 67, 80}) {
-                const std::string table = "SELECT * FROM pdtable_" + std::to_string(t) + "_" + p;
-                EXPECT_EQ(Rows(targetRoot, "dd_demo", table), Rows(StandInRoot(), "dd_demo", table)) << table;
-            }
-    }
-
-    ScriptedMessageService messages;
-    CopyLog log;
-    RisParamsAccess ris{log};
-    std::string before, bothBefore;
-    // The copy starts the clients by their bare names: the wrappers are first on PATH.
-    testsupport::WrapperClients clients;
-};
-
-// The target folder as the copy names it (the administrative share of drive D).
-const std::string kFolder = "\\\\PDSSRV1\\D$\\pds\\copy\\model";
-const std::string kRowsOfTheModel = "model 'P1001' (pdtable_113), area 'A1' (pdtable_112), discipline 'Piping' (pdtable_111)";
-std::string filesAndRows(const std::string& tables)
-{
-    return tables + "file '" + kFolder + "\\p1001.dgn', folder '" + kFolder + "', folder '\\\\PDSSRV1\\D$\\pds\\copy', " +
-           kRowsOfTheModel;
-}
-
-} // namespace
+using ModelCopyFailureTest = ModelCopyFixture;
 
 // A step that fails takes out exactly what the model's copy made, the discipline and area rows
 // included; the target is as it was, and the log says so after the fact.
@@ -193,16 +118,22 @@ TEST_F(ModelCopyFailureTest, AStepWhoseClientDiedAfterItsWorkIsLookedAt)
 // Two rows of the source under one model number: both go into the model's folder of the
 // target, both rows go in with the design tables of their partitions; the file and the tables
 // the first row's copy made are the copy's own, not another's. A table the first row's copy made
-// that is gone before the second row is loaded again.
+// that is gone before the second row is loaded again. A second row in another source folder
+// whose file has the first's name replaces the first's copy, and the log says so.
 TEST_F(ModelCopyFailureTest, TwoRowsOfOneModelNumberAreCopiedWhole)
 {
     const struct {
         std::string partition;
         bool goneBeforeSecondRow;
-    } cases[] = {{"2", false}, {"1", false}, {"1", true}};
+        std::string folder; // the second row's folder in D:\pds\demo
+    } cases[] = {{"2", false, "model2"}, {"1", false, "model"}, {"1", true, "model"}};
     for (const auto& c : cases) {
         const std::string& partition = c.partition;
-        SCOPED_TRACE("second row in partition " + partition + (c.goneBeforeSecondRow ? ", pdtable_12_1 gone" : ""));
+        SCOPED_TRACE("second row in partition " + partition + (c.goneBeforeSecondRow ? ", pdtable_12_1 gone" : "") +
+                     " in folder " + c.folder);
+        const std::string secondFolder = "\\\\PDSSRV1\\pds\\demo\\" + c.folder;
+        if (c.folder != "model")
+            testsupport::WriteHostFile(HostPath(secondFolder) + "/p1001.dgn", "the second row's model");
         int rowsStarted = 0;
         if (c.goneBeforeSecondRow)
             log.SetLabel([&](const std::string& line) {
@@ -210,9 +141,19 @@ TEST_F(ModelCopyFailureTest, TwoRowsOfOneModelNumberAreCopiedWhole)
                     projcopytest::RunSql(targetRoot, "default schema dd_demo;\r\ndrop table pdtable_12_1;\r\n");
             });
         projcopytest::RunSql(StandInRoot(), "default schema pd_demo;\r\ninsert into pdtable_113 values (9, 1, 1, "
-                                            "'P1001', 'Second row', 'PDSSRV1', 'D:\\pds\\demo\\model', "
+                                            "'P1001', 'Second row', 'PDSSRV1', 'D:\\pds\\demo\\" + c.folder + "', "
                                             "'p1001.dgn', 0, " + partition + ");\r\n");
         EXPECT_EQ(copyP1001(), 0) << lastMessage();
+        const std::string text = CopyLogText();
+        const size_t replaces = text.find("p1001.dgn' replaces '" + kFolder + "\\p1001.dgn', the copy of '");
+        EXPECT_EQ(replaces != std::string::npos, c.folder != "model") << text;
+        if (c.folder != "model") {
+            EXPECT_NE(text.find("\\demo\\model\\p1001.dgn' made for an earlier row of model 'P1001'\r\n", replaces),
+                      std::string::npos)
+                << text;
+            EXPECT_EQ(ReadFile2String(kFolder + "\\p1001.dgn"), "the second row's model");
+            fs::remove_all(HostPath(secondFolder));
+        }
         projcopytest::RunSql(StandInRoot(), "default schema pd_demo;\r\ndelete from pdtable_113 where model_index_no = 9;");
         const std::string path = "D:\\pds\\copy\\model\\";
         EXPECT_EQ(Rows(targetRoot, "pd_demo", "SELECT model_index_no, path_name, partition_no FROM pdtable_113 WHERE "

@@ -6,7 +6,10 @@
 #include "platform/Environment.h"
 #include "platform/TextUtil.h"
 #include "platform/WinPath.h"
+#include "platform/RunMark.h"
+#include "projcopy/CopyJournalFile.h"
 #include "projcopy/ProjectSides.h"
+#include "services/AppGlobals.h"
 #include "services/FileContents.h"
 #include "standins/dbserver/DbServer.h"
 #include "standins/dbserver/RisSession.h"
@@ -125,8 +128,22 @@ inline std::string FileServerState()
     return Join(files, "\n");
 }
 
+// A copy that did not finish leaves its journal and its project's mark in the marks folder of
+// the environment all tests share: taken away when a test ends.
+inline void ForgetUnfinishedCopies()
+{
+    std::vector<std::string> projects = CopyJournalFile::Projects();
+    projects.push_back("demo");
+    for (const std::string& project : projects) {
+        CopyJournalFile(project).Save({});
+        RunMark::RemoveLeft("project " + project);
+    }
+}
+
 class TwoProjects : public ::testing::Test {
 protected:
+    void TearDown() override { ForgetUnfinishedCopies(); }
+
     void SetUp() override
     {
         static bool built = false;
@@ -173,7 +190,7 @@ protected:
 
     std::string CopyLogText() const
     {
-        return ReadFile2String(ReplaceAll(GetEnvVar("TMP"), "/", "\\") + "\\projcopy.log");
+        return ReadFile2String(TmpFile("projcopy.log"));
     }
 
     std::string targetRoot, oldParams, newParams;

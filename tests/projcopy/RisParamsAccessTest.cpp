@@ -5,6 +5,7 @@
 #include "platform/ado/AdoTypes.h"
 #include "platform/ado/Recordset.h"
 #include "projcopy/CopyLog.h"
+#include "projcopy/CopyWorkFiles.h"
 #include "projcopy/ProjCopyTestSupport.h"
 #include "services/FileContents.h"
 #include "services/FileOperation.h"
@@ -20,10 +21,9 @@ class RisParamsAccessTest : public TwoProjects {
 protected:
     void TearDown() override
     {
-        const std::string tmp = ReplaceAll(GetEnvVar("TMP"), "/", "\\");
-        EXPECT_FALSE(IsFileExists(tmp + "\\sql.txt"));
-        EXPECT_FALSE(IsFileExists(tmp + "\\risout.txt"));
-        EXPECT_FALSE(IsFileExists(tmp + "\\risunlod.txt"));
+        for (const char* stem : {kCopyStatements, kCopyAnswer, kCopyConsole})
+            EXPECT_FALSE(IsFileExists(CopyWorkFile(stem))) << stem;
+        TwoProjects::TearDown();
     }
     CopyLog log;
     RisParamsAccess ris{log};

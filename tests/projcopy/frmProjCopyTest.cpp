@@ -49,7 +49,11 @@ protected:
         form->Form_Load();
         form->show();
     }
-    void TearDown() override { delete form; }
+    void TearDown() override
+    {
+        delete form;
+        TwoProjects::TearDown();
+    }
     ScriptedDialogs dialogs;
     ScriptedMessageService messages;
     frmProjCopy* form = nullptr;

@@ -1,0 +1,45 @@
+// Unfinished project copies, looked after at a start.
+#include "projcopy/UnfinishedCopies.h"
+
+#include "platform/AppError.h"
+#include "platform/RunMark.h"
+#include "platform/TextUtil.h"
+#include "projcopy/CopyJournal.h"
+#include "projcopy/CopyJournalFile.h"
+#include "projcopy/CopyWorkFiles.h"
+#include "services/Messages.h"
+
+#include <algorithm>
+
+void LookAfterUnfinishedCopies()
+{
+    RemoveEndedCopiesWorkFiles();
+    for (const std::string& project : CopyJournalFile::Projects()) {
+        // A copy that runs now keeps its journal itself.
+        if (RunMark::Look("project " + project).state == RunMark::State::Held)
+            continue;
+        const CopyJournalFile file(project);
+        std::vector<JournalEntry> entries;
+        RunMark::Fields who;
+        try {
+            if (!file.Load(entries, who))
+                continue;
+        } catch (const AppError& e) {
+            ShowStatus(e.description());
+            continue;
+        }
+        std::vector<std::string> models;
+        for (const JournalEntry& e : entries)
+            if (std::find(models.begin(), models.end(), e.model) == models.end())
+                models.push_back(e.model);
+        for (const std::string& m : models) {
+            std::vector<std::string> named;
+            for (const JournalEntry& e : entries)
+                if (e.model == m)
+                    named.push_back(CopyJournal::Describe(e));
+            ShowStatus("The copy of model '" + m + "' into project '" + project + "' by " + RunMark::WhoText(who) +
+                       " did not finish: " + Join(named, ", ") + " may stand there, half made; the next copy into "
+                       "project '" + project + "' takes it out");
+        }
+    }
+}
