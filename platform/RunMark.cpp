@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstdint>
 #include <dirent.h>
@@ -22,6 +23,39 @@
 namespace {
 
 const char* const kSuffix = ".mark";
+
+// The marks this program holds, and the client it waits for ("<pid> <start in seconds>").
+std::vector<RunMark*>& heldMarks()
+{
+    static std::vector<RunMark*> marks;
+    return marks;
+}
+std::string gClient;
+
+std::string clientText(long pid)
+{
+    const auto started = Process::StartTime(pid);
+    if (!started)
+        return {};
+    const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(started->time_since_epoch()).count();
+    return std::to_string(pid) + " " + std::to_string(seconds);
+}
+
+// Whether the client a mark names still runs: the same id, started at the same time (to a
+// second's slack: the start is worked out anew at each reading), so a reused id is no client.
+bool clientRuns(const RunMark::Fields& fields)
+{
+    const std::string client = RunMark::Field(fields, "client");
+    long pid = 0;
+    long long seconds = 0;
+    if (std::sscanf(client.c_str(), "%ld %lld", &pid, &seconds) != 2 || pid <= 0 || Process::Gone(pid))
+        return false;
+    const auto started = Process::StartTime(pid);
+    if (!started)
+        return false;
+    const auto now = std::chrono::duration_cast<std::chrono::seconds>(started->time_since_epoch()).count();
+    return now >= seconds - 1 && now <= seconds + 1;
+}
 
 std::string marksFolder() { return StandInRoot() + "/marks"; }
 
@@ -154,7 +188,7 @@ RunMark::Seen lookAt(const std::string& path)
     ::close(fd);
     // A file without text and without a lock is one that a taker has just made and not yet
     // locked, or one left empty: nobody's either way.
-    if (held)
+    if (held || clientRuns(seen.fields))
         seen.state = RunMark::State::Held;
     else if (!seen.fields.empty())
         seen.state = RunMark::State::Left;
@@ -201,6 +235,13 @@ RunMark::RunMark(const std::string& object, const Fields& fields) : object_(obje
             continue;
         }
         left_ = parse(readAll(fd));
+        if (clientRuns(left_)) {
+            // Its program died, but the outside program it waited for still works.
+            other_ = std::move(left_);
+            left_.clear();
+            ::close(fd);
+            return;
+        }
         try {
             writeAll(fd, format(own_), path_);
         } catch (...) {
@@ -208,6 +249,9 @@ RunMark::RunMark(const std::string& object, const Fields& fields) : object_(obje
             throw;
         }
         fd_ = fd;
+        heldMarks().push_back(this);
+        if (!gClient.empty())
+            rewrite();
         return;
     }
     throw AppError(1, "RunMark", "The mark '" + path_ + "' could not be taken");
@@ -227,8 +271,16 @@ void RunMark::Update(const Fields& fields)
         return;
     Fields all(own_.begin(), own_.begin() + 5);
     all.insert(all.end(), fields.begin(), fields.end());
-    writeAll(fd_, format(all), path_);
     own_ = std::move(all);
+    rewrite();
+}
+
+void RunMark::rewrite()
+{
+    Fields all = own_;
+    if (!gClient.empty())
+        all.emplace_back("client", gClient);
+    writeAll(fd_, format(all), path_);
 }
 
 void RunMark::Release()
@@ -236,8 +288,7 @@ void RunMark::Release()
     if (fd_ < 0)
         return;
     ::unlink(path_.c_str()); // still holding the lock, so no one takes the file we remove
-    ::close(fd_);
-    fd_ = -1;
+    Keep();
 }
 
 void RunMark::Keep()
@@ -246,6 +297,34 @@ void RunMark::Keep()
         return;
     ::close(fd_);
     fd_ = -1;
+    auto& held = heldMarks();
+    held.erase(std::remove(held.begin(), held.end(), this), held.end());
+}
+
+void RunMark::ClientStarted(long pid)
+{
+    gClient = clientText(pid);
+    for (RunMark* mark : heldMarks()) {
+        try {
+            mark->rewrite();
+        } catch (...) {
+            // The mark stays as it was: the next run may then look before the client is done,
+            // as it would have without this field.
+        }
+    }
+}
+
+void RunMark::ClientEnded()
+{
+    if (gClient.empty())
+        return;
+    gClient.clear();
+    for (RunMark* mark : heldMarks()) {
+        try {
+            mark->rewrite();
+        } catch (...) {
+        }
+    }
 }
 
 RunMark::Seen RunMark::Look(const std::string& object) { return lookAt(marksFolder() + "/" + markFileName(object)); }
@@ -283,7 +362,7 @@ bool RunMark::RemoveLeft(const std::string& object)
     if (fd < 0)
         return errno == ENOENT;
     bool removed = false;
-    if (tryLock(fd) && stillNamed(fd, path))
+    if (tryLock(fd) && stillNamed(fd, path) && !clientRuns(parse(readAll(fd))))
         removed = ::unlink(path.c_str()) == 0;
     ::close(fd);
     return removed;
@@ -312,6 +391,9 @@ std::string RunMark::WhoText(const Fields& fields)
     const std::string started = Field(fields, "started");
     if (!started.empty())
         text += ", started " + started;
+    if (clientRuns(fields))
+        text += "; its outside program, process " + Field(fields, "client").substr(0, Field(fields, "client").find(' ')) +
+                ", still runs";
     return text;
 }
 

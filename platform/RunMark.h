@@ -65,11 +65,20 @@ public:
     static std::string Field(const Fields& fields, const std::string& name);
     // "process 1234 (tarnwick) on PC1, started 2026-12-07 16:41:02": who holds or left a mark.
     static std::string WhoText(const Fields& fields);
+    // The outside program this program now waits for (its process id), written into every mark
+    // it holds, and its end: a mark whose program died while such a client runs stays held
+    // until the client ends too, so that no later run looks at work the client has not finished
+    // (or undoes it under the client's hands). Never throws.
+    static void ClientStarted(long pid);
+    static void ClientEnded();
+
     // "<what> (<WhoText>)": the change a mark stands for, by its field "what", and who runs it.
     // A refusal names the running change with it: "... is refused: " + RunningText(Holder()).
     static std::string RunningText(const Fields& fields);
 
 private:
+    void rewrite();
+
     std::string object_;
     std::string path_;
     int fd_ = -1;

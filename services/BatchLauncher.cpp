@@ -5,6 +5,7 @@
 #include "platform/Environment.h"
 #include "platform/HostFiles.h"
 #include "platform/Process.h"
+#include "platform/RunMark.h"
 #include "platform/TextUtil.h"
 #include "services/AppGlobals.h"
 #include "services/FileOperation.h"
@@ -74,6 +75,12 @@ long ExecA(const std::string& command, const std::string& logFile, int windowSty
         streams.discardOutput = windowStyle == 0 && logFile.empty();
         processId = Process::Start(interpreter, {batchFile}, windowStyle, streams);
         if (wait) {
+            // The marks of the changes under way name the client while it runs: should this
+            // program die, they stay held until the client has ended too.
+            struct ClientNamed {
+                explicit ClientNamed(long pid) { RunMark::ClientStarted(pid); }
+                ~ClientNamed() { RunMark::ClientEnded(); }
+            } named(processId);
             long code = -1;
             try {
                 while (!Process::Poll(processId, code)) {

@@ -1,6 +1,7 @@
 // Marks of changes under way: held by one program at a time, left by a dead one.
 #include "platform/RunMark.h"
 
+#include "platform/Process.h"
 #include "platform/TextUtil.h"
 #include "tests/support/TestEnvironment.h"
 
@@ -15,9 +16,12 @@ namespace {
 
 using State = RunMark::State;
 
-// A second program: a child that takes the mark and then either holds it until killed or dies
-// at once without taking it out. Returns its process id once it holds the mark.
-pid_t otherProgramTakes(const std::string& object, bool dieHolding)
+enum class Other { None, Holds, Died, DiedWithClientRunning, SameProgram };
+
+// A second program: a child that takes the mark and then holds it until killed, or dies at once
+// without taking it out (while an outside program it started still runs, when asked). Returns
+// its process id once it holds the mark, and the client's id in client.
+pid_t otherProgramTakes(const std::string& object, Other how, pid_t& client)
 {
     int ready[2];
     EXPECT_EQ(::pipe(ready), 0);
@@ -25,27 +29,36 @@ pid_t otherProgramTakes(const std::string& object, bool dieHolding)
     if (pid == 0) {
         ::close(ready[0]);
         RunMark mark(object, {{"what", "the other's change"}});
-        char c = mark.held() ? 'y' : 'n';
-        (void)!::write(ready[1], &c, 1);
-        if (dieHolding)
+        pid_t started = 0;
+        if (how == Other::DiedWithClientRunning) {
+            started = static_cast<pid_t>(Process::Start("/bin/sleep", {"60"}, 0));
+            RunMark::ClientStarted(started);
+        }
+        const pid_t answer = mark.held() ? started : -1;
+        (void)!::write(ready[1], &answer, sizeof answer);
+        if (how != Other::Holds)
             ::_exit(0); // no destructor: the mark stays as a dead run's
         ::pause();
         ::_exit(0);
     }
     ::close(ready[1]);
-    char c = 0;
-    EXPECT_EQ(::read(ready[0], &c, 1), 1);
+    client = -1;
+    EXPECT_EQ(::read(ready[0], &client, sizeof client), static_cast<ssize_t>(sizeof client));
     ::close(ready[0]);
-    EXPECT_EQ(c, 'y');
-    if (dieHolding)
+    EXPECT_GE(client, 0);
+    if (how != Other::Holds)
         ::waitpid(pid, nullptr, 0);
     return pid;
 }
 
-void endProgram(pid_t pid)
+void endProgram(pid_t pid, bool child = true)
 {
     ::kill(pid, SIGKILL);
-    ::waitpid(pid, nullptr, 0);
+    if (child)
+        ::waitpid(pid, nullptr, 0);
+    else
+        while (!Process::Gone(pid))
+            ::usleep(1000);
 }
 
 TEST(RunMarkTest, OneHolderAtATimeAndADeadRunsMarkIsFound)
@@ -53,44 +66,45 @@ TEST(RunMarkTest, OneHolderAtATimeAndADeadRunsMarkIsFound)
     testsupport::ScopedStandInRoot root;
     struct Case {
         const char* name;
-        bool otherHolds;   // another program holds the mark while we try
-        bool otherDied;    // another program died holding it
-        bool sameProgram;  // a second taker in this very program
+        Other other;
+        State seen;        // before we try
+        bool refused;      // our taker is refused, naming the other
     };
     const Case cases[] = {
-        {"free", false, false, false},
-        {"held by a running program", true, false, false},
-        {"left by a dead run", false, true, false},
-        {"held by this program already", false, false, true},
+        {"free", Other::None, State::Free, false},
+        {"held by a running program", Other::Holds, State::Held, true},
+        {"left by a dead run", Other::Died, State::Left, false},
+        {"left by a dead run whose client still runs", Other::DiedWithClientRunning, State::Held, true},
+        {"held by this program already", Other::SameProgram, State::Held, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const std::string object = std::string("schema DD_Demo ") + c.name;
-        pid_t other = 0;
-        if (c.otherHolds || c.otherDied)
-            other = otherProgramTakes(object, c.otherDied);
+        pid_t other = 0, client = 0;
+        if (c.other != Other::None && c.other != Other::SameProgram)
+            other = otherProgramTakes(object, c.other, client);
         std::optional<RunMark> first;
-        if (c.sameProgram)
+        if (c.other == Other::SameProgram)
             first.emplace(object, RunMark::Fields{{"what", "first"}});
 
-        EXPECT_EQ(RunMark::Look(object).state,
-                  c.otherHolds || c.sameProgram ? State::Held : c.otherDied ? State::Left : State::Free);
+        EXPECT_EQ(RunMark::Look(object).state, c.seen);
         {
             RunMark mark(ToLower(object), {{"what", "ours"}});
-            const bool refused = c.otherHolds || c.sameProgram;
-            EXPECT_EQ(mark.held(), !refused);
-            if (refused) {
-                EXPECT_EQ(RunMark::Field(mark.Holder(), "what"), c.sameProgram ? "first" : "the other's change");
+            EXPECT_EQ(mark.held(), !c.refused);
+            if (c.refused) {
+                EXPECT_EQ(RunMark::Field(mark.Holder(), "what"), first ? "first" : "the other's change");
                 EXPECT_NE(RunMark::WhoText(mark.Holder()).find("process "), std::string::npos);
+                EXPECT_EQ(RunMark::WhoText(mark.Holder()).find("still runs") != std::string::npos, client > 0);
             } else {
-                EXPECT_EQ(RunMark::Field(mark.Left(), "what"), c.otherDied ? "the other's change" : "");
+                EXPECT_EQ(RunMark::Field(mark.Left(), "what"), other ? "the other's change" : "");
                 EXPECT_EQ(RunMark::Look(object).state, State::Held);
                 EXPECT_EQ(RunMark::Field(RunMark::Look(object).fields, "what"), "ours");
             }
         }
-        if (c.otherHolds) {
+        if (c.refused && !first) {
             EXPECT_EQ(RunMark::Look(object).state, State::Held); // a refused taker takes nothing out
-            endProgram(other);
+            EXPECT_FALSE(RunMark::RemoveLeft(object));
+            endProgram(client > 0 ? client : other, client <= 0);
             EXPECT_EQ(RunMark::Look(object).state, State::Left);
             EXPECT_TRUE(RunMark::RemoveLeft(object));
         }
