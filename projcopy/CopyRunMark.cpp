@@ -13,15 +13,40 @@ CopyRunMark::CopyRunMark(const ProjectSides& sides, const RisParamsAccess& ris, 
                                              {CopyLog::kMarkField, log.Path()}}),
       journal_(CopyTarget{project_, sides.newParams()}, ris, log, &file_)
 {
-    if (!mark_.held())
-        refusal_ = "The copy into project '" + project_ + "' was not started: another copy runs into that project: " +
-                   RunMark::RunningText(mark_.Holder()) + ". Nothing was changed.";
+    const std::string refused = "The copy into project '" + project_ + "' was not started: ";
+    if (!mark_.held()) {
+        refusal_ = refused + "another copy runs into that project: " + RunMark::RunningText(mark_.Holder()) +
+                   ". Nothing was changed.";
+        return;
+    }
+    // The schemas' marks go with the run, not with its journal: what a copy left unfinished is
+    // the project mark's and its journal's to tell.
+    const RunMark::Fields fields = {{"what", What(sides.oldProject(), project_)}};
+    for (const auto& [schemaMark, prefix] : {std::pair{&pdMark_, "pd_"}, std::pair{&ddMark_, "dd_"}}) {
+        const std::string schema = prefix + ToLower(project_);
+        schemaMark->emplace("schema " + schema, fields);
+        if (!(*schemaMark)->held()) {
+            refusal_ = refused + RunMark::RunningText((*schemaMark)->Holder()) + " is under way on schema " + schema +
+                       ". Nothing was changed.";
+            return;
+        }
+    }
 }
 
 CopyRunMark::~CopyRunMark()
 {
+    pdMark_.reset();
+    ddMark_.reset();
     if (!mark_.held())
         return;
+    if (!refusal_.empty()) {
+        // Refused for a schema's change: nothing was done; a dead copy's mark stays for the next.
+        if (mark_.Left().empty())
+            mark_.Release();
+        else
+            mark_.Keep();
+        return;
+    }
     try {
         // A journal this run could not read is not its to remove.
         if (journalRead_ && journal_.NothingLeft()) {

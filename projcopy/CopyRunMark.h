@@ -1,5 +1,7 @@
 // The hold of one copy run on its target project: the mark "project <name>" for the whole run,
-// so that a second copy into that project, from this program or another, is refused by name;
+// so that a second copy into that project, from this program or another, is refused by name
+// (and the marks of the project's two schemas, so that no load or other change of them runs
+// under the copy's rows and design tables);
 // and the run's journal file, in which a copy that did not finish (a program killed on the way,
 // an undo that could not take everything out) left what it may have made: taken out, or named,
 // before this run copies anything.
@@ -10,6 +12,7 @@
 #include "projcopy/CopyJournalFile.h"
 #include "projcopy/ProjectSides.h"
 
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -49,6 +52,7 @@ private:
     std::string project_;
     CopyJournalFile file_;
     RunMark mark_;
+    std::optional<RunMark> pdMark_, ddMark_;
     CopyJournal journal_;
     std::string refusal_;
     bool journalRead_ = false;
