@@ -7,6 +7,7 @@
 #include "admin/Startup.h"
 #include "dbaccess/CRIS.h"
 #include "dbaccess/LoadMarks.h"
+#include "dbtools/SchemaChangeMark.h"
 #include "platform/AppError.h"
 #include "platform/HostFiles.h"
 #include "platform/TextUtil.h"
@@ -124,6 +125,8 @@ int RunCommandLine(const std::string& commandLine)
         // Loads a program cut off, or a look found not whole: their dumps are not replaced.
         for (const std::string& load : LoadMarks::LeftTexts())
             report("Warning: " + load);
+        for (const std::string& change : SchemaChangeMark::LeftTexts())
+            report("Warning: " + change);
         if (!FolderWriteProblem(gTempDir).empty()) {
             report("Nothing unloaded");
             return 1;

@@ -13,6 +13,7 @@
 #include "dbaccess/DumpTargetGuard.h"
 #include "dbaccess/DumpWholeCheck.h"
 #include "dbaccess/LoadMarks.h"
+#include "dbtools/SchemaChangeMark.h"
 #include "platform/AppError.h"
 #include "platform/EscKey.h"
 #include "platform/FileAttributes.h"
@@ -98,6 +99,9 @@ std::string placeRefusal(const std::string& schema, const std::string& dump)
         return "not unloaded, " + kept + ": " + RunMark::RunningText(running.fields) + " is under way on that schema";
     if (const std::string load = LoadMarks::KeptFor(dump); !load.empty())
         return "not unloaded, " + kept + ": " + load;
+    // A change its program left unfinished may have left the schema in part: its dump is better.
+    if (const std::string left = SchemaChangeMark::LeftUnfinished(schema); !left.empty())
+        return "not unloaded, " + kept + ": " + left;
     return {};
 }
 

@@ -13,6 +13,7 @@
 #include "admin/Startup.h"
 #include "dbaccess/CRIS.h"
 #include "dbaccess/LoadMarks.h"
+#include "dbtools/SchemaChangeMark.h"
 #include "dbaccess/RisFailureText.h"
 #include "platform/AppError.h"
 #include "services/AppGlobals.h"
@@ -62,8 +63,12 @@ bool Form1::Form_Load()
         StartProgramLog(start);
         for (const std::string& problem : StartupProblems())
             ShowMessage(problem, MsgStyle::Critical);
-        // Loads a program cut off, or a look found not whole: their dumps are kept until then.
-        if (const std::vector<std::string> loads = LoadMarks::LeftTexts(); !loads.empty()) {
+        // Loads a program cut off, or a look found not whole: their dumps are kept until then; and
+        // the other changes of a schema a program left in part.
+        std::vector<std::string> loads = LoadMarks::LeftTexts();
+        for (std::string& change : SchemaChangeMark::LeftTexts())
+            loads.push_back(std::move(change));
+        if (!loads.empty()) {
             for (const std::string& load : loads)
                 ShowStatus(load);
             ShowMessage(Join(loads, "\r\n\r\n"), MsgStyle::Exclamation);

@@ -165,3 +165,32 @@ std::string SchemaChangeMark::RefusedText(const std::string& what, const std::st
 {
     return Capitalised(what) + " was not started: " + refusal + ". Nothing was changed.";
 }
+
+namespace {
+
+// Whether a mark left behind may have left its schema in part: a change that said so before
+// its step, not a load (whose record tells) nor one cut off before it touched the schema.
+bool LeftInPart(const RunMark::Seen& seen)
+{
+    return seen.state == RunMark::State::Left && RunMark::Field(seen.fields, "dump").empty() &&
+           RunMark::Field(seen.fields, "whole if cut off") != "yes";
+}
+
+} // namespace
+
+std::string SchemaChangeMark::LeftUnfinished(const std::string& schema)
+{
+    const RunMark::Seen seen = RunMark::Look("schema " + ToLower(schema));
+    return LeftInPart(seen) ? LeftRefusal(seen.fields, schema) : std::string();
+}
+
+std::vector<std::string> SchemaChangeMark::LeftTexts()
+{
+    std::vector<std::string> texts;
+    for (const auto& [object, seen] : RunMark::List("schema "))
+        if (LeftInPart(seen) && RunMark::Field(seen.fields, "journal").empty()) {
+            const std::string schema = object.substr(7);
+            texts.push_back("Schema " + schema + ": " + LeftRefusal(seen.fields, schema) + ".");
+        }
+    return texts;
+}

@@ -8,6 +8,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 class SchemaChangeMark {
 public:
@@ -41,6 +42,14 @@ public:
     // back is): the mark stays, and every later change of the schema is refused by it until a
     // load of the schema takes it over.
     void LeaveStanding(const std::string& stands);
+
+    // What a change of the schema that its program left unfinished says, when it may have left the
+    // schema in part (the way back with it, where it names one); empty when no such mark stands.
+    // A load's own mark is left out: its record tells (LoadMarks).
+    static std::string LeftUnfinished(const std::string& schema);
+    // The same for every schema, one text each ("Schema dd_demo: ..."), for the start to name;
+    // a model copy's marks are left out, as its journal tells.
+    static std::vector<std::string> LeftTexts();
 
     // "<What> was not started: <refusal>. Nothing was changed."
     static std::string RefusedText(const std::string& what, const std::string& refusal);

@@ -21,7 +21,7 @@ CopyRunMark::CopyRunMark(const ProjectSides& sides, const RisParamsAccess& ris, 
     }
     // The schemas' marks go with the run, not with its journal: what a copy left unfinished is
     // the project mark's and its journal's to tell.
-    const RunMark::Fields fields = {{"what", What(sides.oldProject(), project_)}};
+    const RunMark::Fields fields = {{"what", What(sides.oldProject(), project_)}, {"journal", file_.Path()}};
     for (const auto& [schemaMark, prefix] : {std::pair{&pdMark_, "pd_"}, std::pair{&ddMark_, "dd_"}}) {
         const std::string schema = prefix + ToLower(project_);
         schemaMark->emplace("schema " + schema, fields);
