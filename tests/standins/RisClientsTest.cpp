@@ -524,23 +524,22 @@ TEST_F(RisClientsTest, AFullDiskAtCommitIsADatabaseErrorAndKeepsNothingOfTheWork
     for (int i = 0; i < 16384; ++i)
         rows += std::to_string(i) + " \r\n";
     WriteHostFile(host("big.dmp"), ReplaceAll(good, "\r\n7 \r\n***RIS***", "\r\n" + rows + "***RIS***"));
+    const std::string limited = "trap '' XFSZ; ulimit -f " + std::to_string(limitKb) + "; exec \"$0\" \"$@\"";
+    const std::string bin = testsupport::BinDir() + "/";
     const struct {
-        std::vector<std::string> run; // the client and its arguments
+        std::vector<std::string> bash; // the client under the limit
         std::string answerFile;        // "": the console
         const char* work;              // what ran up to the commit
         const char* done;              // what only a whole run says
     } cases[] = {
-        {{"risbatch.exe", "-i", win("s.sql"), "-o", win("out.txt")}, "out.txt", "8192 rows inserted.",
-         "Commit complete."},
-        {{"rislod.exe", "-m", "w", "-i", win("big.dmp"), "-l", win("load.log"), "-b", win("load.bad"), "-s", "pd_c",
-          "clear", "table", "with", "data", "all"},
+        {{"-c", limited, bin + "risbatch.exe", "-i", win("s.sql"), "-o", win("out.txt")}, "out.txt",
+         "8192 rows inserted.", "Commit complete."},
+        {{"-c", limited, bin + "rislod.exe", "-m", "w", "-i", win("big.dmp"), "-l", win("load.log"), "-b",
+          win("load.bad"), "-s", "pd_c", "clear", "table", "with", "data", "all"},
          "", "Table t2: 16384 rows loaded", "Load complete."},
     };
     for (const auto& c : cases) {
-        std::vector<std::string> args = {"-c", "trap '' XFSZ; ulimit -f " + std::to_string(limitKb) +
-                                                   "; exec \"$0\" \"$@\"", testsupport::BinDir() + "/" + c.run[0]};
-        args.insert(args.end(), c.run.begin() + 1, c.run.end());
-        ClientRun r = run("/bin/bash", args);
+        ClientRun r = run("/bin/bash", c.bash);
         EXPECT_EQ(r.exitCode, 1) << r.console;
         const std::string answers = c.answerFile.empty() ? r.console : ReadHostFile(host(c.answerFile));
         EXPECT_NE(answers.find(c.work), std::string::npos) << answers;
@@ -548,7 +547,7 @@ TEST_F(RisClientsTest, AFullDiskAtCommitIsADatabaseErrorAndKeepsNothingOfTheWork
         EXPECT_NE(error.find("RIS_E_DATABASE_ERROR"), std::string::npos) << answers;
         EXPECT_EQ(error.find("RIS_E_INTERNAL_ERROR"), std::string::npos) << answers;
         EXPECT_EQ(answers.find(c.done), std::string::npos) << answers;
-        EXPECT_EQ(unloadAll("pd_c"), good) << c.run[0];
+        EXPECT_EQ(unloadAll("pd_c"), good) << c.bash[2];
     }
 }
 
