@@ -366,16 +366,15 @@ INSTANTIATE_TEST_SUITE_P(
 
 struct PlaceCase {
     const char* name;
-    std::vector<std::string> lines;
+    std::vector<std::string> lines; // run in C:\tw_esc
     int code;
-    std::vector<std::string> present; // host paths below the root that stand afterwards
-    std::vector<std::string> absent;  // and that do not
-    std::string says;                 // in the output or the errors
+    std::string says;                   // in the output or the errors
+    std::vector<std::string> absent;    // below C:\tw_esc (below the root when it begins with "/")
+    std::vector<std::string> present{}; // and that stand afterwards
 };
 
-// Paths never leave their drive or share, whatever ".." they hold, and the interpreter takes
-// names, variable edits and folders as cmd does. Outside the drive, beside it in the root,
-// stands a file every row must leave alone.
+// What batchcmd itself does with paths and names (where ".." leads is the path table's): beside
+// the drive, in the root, stands a file no row may reach.
 class BatchPlacesTest : public BatchInterpreterTest, public ::testing::WithParamInterface<PlaceCase> {
 protected:
     void SetUp() override
@@ -383,81 +382,51 @@ protected:
         testsupport::WriteHostFile(root + "/tw_esc/victim.reg", "keep");
         testsupport::WriteHostFile(root + "/drives/c/tw_esc/a.reg", "a");
         fs::create_directories(root + "/unc/twescsrv/pds/tw_esc");
-        fs::create_directories(root + "/tw_esc/inner");
-        fs::create_symlink(root + "/tw_esc/inner", root + "/drives/c/tw_esc/out");
+        fs::create_symlink(root + "/tw_esc", root + "/drives/c/tw_esc/out");
     }
-    void TearDown() override
-    {
-        for (const char* made : {"/tw_esc", "/drives/c/tw_esc", "/unc/twescsrv", "/drives/c/r.txt", "/drives/c/d.txt"})
-            fs::remove_all(root + made);
-    }
+    testsupport::ScopedStandInRoot ownRoot;
     const std::string root = StandInRoot();
 };
 
 TEST_P(BatchPlacesTest, StayOnTheirDriveAndAnswerAsCmd)
 {
     const PlaceCase& c = GetParam();
-    EXPECT_EQ(run(c.lines), c.code) << out << err;
+    std::vector<std::string> lines{"cd C:\\tw_esc"};
+    lines.insert(lines.end(), c.lines.begin(), c.lines.end());
+    EXPECT_EQ(run(lines), c.code) << out << err;
     EXPECT_NE((out + err).find(c.says), std::string::npos) << out << err;
     EXPECT_EQ(readAll(root + "/tw_esc/victim.reg"), "keep");
-    EXPECT_EQ(out.find("victim"), std::string::npos) << out;
+    const auto at = [&](const std::string& p) { return p[0] == '/' ? root + p : root + "/drives/c/tw_esc/" + p; };
     for (const std::string& p : c.present)
-        EXPECT_TRUE(fs::exists(root + "/" + p)) << p;
+        EXPECT_TRUE(fs::exists(at(p))) << p;
     for (const std::string& p : c.absent)
-        EXPECT_FALSE(fs::exists(root + "/" + p)) << p;
+        EXPECT_FALSE(fs::exists(at(p))) << p;
 }
+
+// Each command that would make a name Windows refuses says so in cmd's words, one after the other.
+const std::string kBadName = "The filename, directory name, or volume label syntax is incorrect.\r\n";
 
 INSTANTIATE_TEST_SUITE_P(
     Lines, BatchPlacesTest,
     ::testing::Values(
-        PlaceCase{"DeleteAboveTheDrive", {"del /Q C:\\..\\..\\tw_esc\\*.reg"}, 0, {}, {"drives/c/tw_esc/a.reg"}, ""},
-        PlaceCase{"ListAboveTheDrive", {"dir /B C:\\..\\..\\tw_esc"}, 0, {}, {}, "a.reg"},
-        PlaceCase{"WriteFarAboveTheDrive", {"echo x > C:\\..\\..\\..\\..\\tw_esc\\e1.txt"}, 0,
-                  {"drives/c/tw_esc/e1.txt"}, {"tw_esc/e1.txt"}, ""},
-        PlaceCase{"WriteWithForwardSlashesAndDots", {"echo x > C:/./tw_esc/../../tw_esc/f.txt"}, 0,
-                  {"drives/c/tw_esc/f.txt"}, {"tw_esc/f.txt"}, ""},
-        PlaceCase{"WriteAboveTheShare", {"echo unc > \\\\TWESCSRV\\pds\\..\\..\\..\\tw_esc\\u.txt"}, 0,
-                  {"unc/twescsrv/pds/tw_esc/u.txt"}, {"tw_esc/u.txt", "unc/tw_esc/u.txt"}, ""},
-        PlaceCase{"ServerNamedDotDot", {"echo x > \\\\..\\tw_esc\\s.txt"}, 1, {}, {"tw_esc/s.txt"},
-                  "The system cannot find the path specified."},
-        PlaceCase{"ShareNamedDotDot", {"echo x > \\\\TWESCSRV\\..\\tw_esc\\s.txt"}, 1, {}, {"unc/tw_esc/s.txt"},
-                  "The system cannot find the path specified."},
-        PlaceCase{"RelativeAboveTheDrive", {"cd C:\\tw_esc", "echo x > ..\\..\\..\\r.txt"}, 0, {"drives/c/r.txt"},
-                  {"r.txt"}, ""},
-        PlaceCase{"DriveRelativeAboveTheDrive", {"cd C:\\tw_esc", "echo x > C:..\\..\\d.txt"}, 0, {"drives/c/d.txt"},
-                  {"d.txt"}, ""},
-        PlaceCase{"CdAboveTheDriveStaysOnIt", {"cd C:\\tw_esc", "cd ..\\..\\..", "cd"}, 0, {}, {}, "C:\\\r\n"},
-        PlaceCase{"UpFromALinkThatPointsOut", {"cd C:\\tw_esc\\out", "echo x > ..\\l.txt"}, 0,
-                  {"drives/c/tw_esc/l.txt"}, {"tw_esc/l.txt"}, ""},
-        PlaceCase{"CopyAboveTheDrive", {"copy C:\\tw_esc\\a.reg C:\\..\\..\\tw_esc\\c.reg"}, 0,
-                  {"drives/c/tw_esc/c.reg"}, {"tw_esc/c.reg"}, "1 file(s) copied."},
-        PlaceCase{"RemoveTheDriveThroughDotDot", {"rd /S /Q C:\\tw_esc\\..\\.."}, 1, {"drives/c/tw_esc/a.reg"}, {},
-                  "Access is denied."},
-        PlaceCase{"MoveTheShareAway", {"move \\\\TWESCSRV\\pds\\tw_esc\\.. C:\\tw_esc\\moved"}, 1,
-                  {"unc/twescsrv/pds/tw_esc"}, {"drives/c/tw_esc/moved"}, "Access is denied."},
-        PlaceCase{"MakeAboveTheDrive", {"md C:\\..\\..\\tw_esc\\made"}, 0, {"drives/c/tw_esc/made"}, {"tw_esc/made"}, ""},
-        PlaceCase{"RedirectionToARefusedName", {"cd C:\\tw_esc", "echo x > q?*.txt"}, 1, {}, {"drives/c/tw_esc/q?*.txt"},
-                  "The filename, directory name, or volume label syntax is incorrect."},
-        PlaceCase{"CopyToARefusedName", {"cd C:\\tw_esc", "copy a.reg \"c|d.reg\""}, 1, {}, {"drives/c/tw_esc/c|d.reg"},
-                  "The filename, directory name, or volume label syntax is incorrect."},
-        PlaceCase{"MoveToARefusedName", {"cd C:\\tw_esc", "move a.reg \"m<n.reg\""}, 1, {"drives/c/tw_esc/a.reg"},
-                  {"drives/c/tw_esc/m<n.reg"}, "The filename, directory name, or volume label syntax is incorrect."},
-        PlaceCase{"MakeARefusedName", {"cd C:\\tw_esc", "md q*"}, 1, {}, {"drives/c/tw_esc/q*"},
-                  "The filename, directory name, or volume label syntax is incorrect."},
-        PlaceCase{"XcopyToARefusedName", {"cd C:\\tw_esc", "xcopy a.reg x?.reg"}, 4, {}, {"drives/c/tw_esc/x?.reg"},
-                  "The filename, directory name, or volume label syntax is incorrect."},
-        PlaceCase{"CopyOntoAMask", {"cd C:\\tw_esc", "copy a.reg *.bak"}, 0, {"drives/c/tw_esc/a.bak"},
-                  {"drives/c/tw_esc/*.bak"}, "1 file(s) copied."},
-        PlaceCase{"PartsOfAVariable",
-                  {"set TW=abcdefgh", "echo [%TW:~0,5%][%TW:~-3%][%TW:~2,-2%][%TW:~-3,2%][%TW:~,2%][%TW:~10%][%TW:~x%]"}, 0,
-                  {}, {}, "[abcde][fgh][cdef][fg][ab][][TW:~x]\r\n"},
-        PlaceCase{"PartOfPath", {"set PATH=C:\\tools;%PATH%", "echo [%PATH:~0,5%]"}, 0, {}, {}, "[C:\\to]\r\n"},
-        PlaceCase{"SubstitutionsOfAVariable", {"set TW=a-b-A", "echo [%TW:a=x%][%TW:*-=%][%TW:-=%]"}, 0, {}, {},
-                  "[x-b-x][b-A][abA]\r\n"},
-        PlaceCase{"EditOfAnUndefinedVariable", {"echo [%TW_UNSET:~0,5%]"}, 0, {}, {}, "[~0,5]\r\n"},
-        PlaceCase{"EmptySearchEndsTheBatch", {"set TW=abc", "echo [%TW:=x%] & md C:\\tw_esc\\never"}, 1, {},
-                  {"drives/c/tw_esc/never"}, "The syntax of the command is incorrect."},
-        PlaceCase{"TypeOfAFolder", {"type C:\\tw_esc"}, 1, {}, {}, "Access is denied."}),
+        PlaceCase{"DeleteAboveTheDrive", {"del /Q C:\\..\\..\\tw_esc\\*.reg"}, 0, "", {"a.reg"}},
+        PlaceCase{"CdAboveTheDriveStaysOnIt", {"cd ..\\..\\..", "cd"}, 0, "C:\\\r\n", {}},
+        PlaceCase{"UpFromALinkThatPointsOut", {"cd out", "echo x > ..\\l.txt"}, 0, "", {"/l.txt"}, {"l.txt"}},
+        PlaceCase{"RemoveTheDriveThroughDotDot", {"rd /S /Q ..\\.."}, 1, "Access is denied.", {}, {"a.reg"}},
+        PlaceCase{"MoveTheShareAway", {"move \\\\TWESCSRV\\pds\\tw_esc\\.. moved"}, 1, "Access is denied.", {"moved"},
+                  {"/unc/twescsrv/pds/tw_esc"}},
+        PlaceCase{"NamesWindowsRefuses",
+                  {"echo x > q?.txt", "copy a.reg \"c|d.reg\"", "move a.reg \"m<n.reg\"", "md q*", "xcopy a.reg x?"}, 4,
+                  kBadName + kBadName + kBadName + kBadName + kBadName, {"q?.txt", "c|d.reg", "m<n.reg", "q*", "x?"},
+                  {"a.reg"}},
+        PlaceCase{"CopyOntoAMask", {"copy a.reg *.bak"}, 0, "1 file(s) copied.", {"*.bak"}, {"a.bak"}},
+        PlaceCase{"EditsOfVariables",
+                  {"set TW=abcdefgh", "echo [%TW:~0,5%][%TW:~-3%][%TW:~2,-2%][%TW:~-3,2%][%TW:~,2%][%TW:~10%][%TW:~x%]",
+                   "set TW=a-b-A", "echo [%TW:a=x%][%TW:*-=%][%TW:-=%][%TW_UNSET:~0,5%]"},
+                  0, "[abcde][fgh][cdef][fg][ab][][TW:~x]\r\n[x-b-x][b-A][abA][~0,5]\r\n", {}},
+        PlaceCase{"EmptySearchEndsTheBatch", {"set TW=abc", "echo [%TW:=x%] & md never"}, 1,
+                  "The syntax of the command is incorrect.", {"never"}},
+        PlaceCase{"TypeOfAFolder", {"type C:\\tw_esc"}, 1, "Access is denied.", {}}),
     [](const ::testing::TestParamInfo<PlaceCase>& i) { return std::string(i.param.name); });
 
 TEST_F(BatchInterpreterTest, ErrorLevelExpandsToTheLastExitCode)

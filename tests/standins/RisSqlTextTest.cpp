@@ -35,23 +35,20 @@ TEST(RisSqlText, SplitsTopLevelListsKeepingParenthesesTogether)
 TEST(ServerSqlRules, RewritesArithmeticByTheDatabasesPrecedenceAndLeavesTheRestAsWritten)
 {
     const struct {
-        ServerDialect dialect;
         const char* sql;
-        const char* rewritten; // empty: unchanged
+        const char* rewritten = ""; // empty: unchanged
+        ServerDialect dialect = ServerDialect::Oracle;
     } cases[] = {
-        {ServerDialect::Oracle, "select * from t where a = 'x / y' -- a / b\n", ""},
-        {ServerDialect::Oracle, "select count (*), t.* from s.t where b in (select c from u)", ""},
-        {ServerDialect::Oracle, "insert into t (a, b) values (1, -2)", ""},
-        {ServerDialect::Oracle, "update t set a = b /* c / d */ where x = \"q/r\"", ""},
-        {ServerDialect::Oracle, "select a / b x, -c * d + e || f from t",
+        {"select * from t where a = 'x / y' /* c / d */ and b = \"q/r\" -- a / b\n"},
+        {"select count (*), t.* from s.t where b in (select c from u)"},
+        {"insert into t (a, b) values (1, -2)"},
+        {"select a / b x, -c * d + e || f from t",
          "select ris_div(a, b) x, ris_concat(ris_add(ris_mul(-c, d), e), f) AS \"-c * d + e || f\" from t"},
-        {ServerDialect::Oracle, "update t set a = (b - c) / 2 where d = ''",
-         "update t set a = ris_div((ris_sub(b, c)), 2) where d = NULL"},
-        {ServerDialect::Oracle, "update t set a = substr(b, 2) || trim(c)",
-         "update t set a = ris_concat(ris_substr(b, 2), ris_trim(c))"},
-        {ServerDialect::SqlServer, "update t set a = b - c * d + e / f % g",
-         "update t set a = mss_add(b - c * d, mss_mod(mss_div(e, f), g))"},
-        {ServerDialect::SqlServer, "select a - b from t where c = ''", ""},
+        {"update t set a = (b - c) / 2 where d = ''", "update t set a = ris_div((ris_sub(b, c)), 2) where d = NULL"},
+        {"update t set a = substr(b, 2) || trim(c)", "update t set a = ris_concat(ris_substr(b, 2), ris_trim(c))"},
+        {"update t set a = b - c * d + e / f % g", "update t set a = mss_add(b - c * d, mss_mod(mss_div(e, f), g))",
+         ServerDialect::SqlServer},
+        {"select a - b from t where c = ''", "", ServerDialect::SqlServer},
     };
     for (const auto& c : cases)
         EXPECT_EQ(ServerSqlRules::Rewrite(c.sql, c.dialect), *c.rewritten ? c.rewritten : c.sql) << c.sql;
@@ -62,7 +59,6 @@ TEST(ServerSqlRules, RewritesArithmeticByTheDatabasesPrecedenceAndLeavesTheRestA
         nested = "(select " + nested + " x from t)";
     EXPECT_EQ(ServerSqlRules::Rewrite("select " + nested + " y from t", ServerDialect::Oracle),
               "select " + nested + " y from t");
-    EXPECT_THROW(ServerSqlRules::Rewrite(std::string(500, '(') + "1" + std::string(500, ')'),
-                                         ServerDialect::Oracle),
+    EXPECT_THROW(ServerSqlRules::Rewrite(std::string(500, '(') + "1" + std::string(500, ')'), ServerDialect::Oracle),
                  AppError);
 }

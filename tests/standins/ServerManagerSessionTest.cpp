@@ -85,6 +85,9 @@ TEST_F(ServerManagerSessionTest, FreeSpaceRowsCarryNameAndBytes)
     EXPECT_EQ(rows[1].substr(rows[1].rfind(' ') + 1), std::to_string(100LL * 1024 * 1024));
 }
 
+// A script of the system's administrator: connected as the DBA, then the lines.
+std::string asDba(const std::string& lines) { return "connect system/manager\r\n" + lines + "\r\n"; }
+
 struct OraCase {
     const char* name;
     std::string script;
@@ -101,10 +104,8 @@ TEST_P(ServerManagerFailure, PrintsItsOraLine)
     std::string out = run(GetParam().script, &failed);
     EXPECT_GE(failed, 1);
     EXPECT_NE(out.find(GetParam().error), std::string::npos) << out.substr(0, 2000);
-    if (GetParam().noUser)
-        EXPECT_FALSE(t.Server().FindUser(GetParam().noUser));
-    if (GetParam().tablespace)
-        EXPECT_TRUE(t.Server().FindTablespace(GetParam().tablespace));
+    EXPECT_FALSE(GetParam().noUser && t.Server().FindUser(GetParam().noUser));
+    EXPECT_TRUE(!GetParam().tablespace || t.Server().FindTablespace(GetParam().tablespace));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -131,39 +132,24 @@ INSTANTIATE_TEST_SUITE_P(
                               "connect system/manager\r\ncreate user u234567890123456789012345678901 identified by u;\r\n",
                               "ORA-00972"},
                       OraCase{"UnknownView", "connect system/manager\r\nselect * from v$session;\r\n", "ORA-00942"},
-                      OraCase{"ReservedUserName", "connect system/manager\r\ngrant connect to select identified by x;\r\n",
-                              "ORA-00987", "SELECT"},
-                      OraCase{"ReservedUserNameCreated",
-                              "connect system/manager\r\ncreate user table identified by x;\r\n", "ORA-01935", "TABLE"},
+                      OraCase{"ReservedUserName", asDba("grant connect to select identified by x;"), "ORA-00987",
+                              "SELECT"},
+                      OraCase{"ReservedUserNameCreated", asDba("create user table identified by x;"), "ORA-01935",
+                              "TABLE"},
                       OraCase{"PasswordOfFiveMillionCharacters",
-                              "connect system/manager\r\ngrant connect to pd_p identified by " + std::string(5000000, 'p') +
-                                  ";\r\n",
-                              "ORA-00972: identifier is too long", "PD_P"},
-                      OraCase{"PasswordThatIsNoName",
-                              "connect system/manager\r\ncreate user pd_p identified by 9lives;\r\n",
-                              "ORA-00988: missing or invalid password(s)", "PD_P"},
-                      OraCase{"PasswordInSingleQuotes",
-                              "connect system/manager\r\ngrant connect to pd_p identified by 'pw';\r\n", "ORA-00988",
+                              asDba("grant connect to pd_p identified by " + std::string(5000000, 'p') + ";"),
+                              "ORA-00972", "PD_P"},
+                      OraCase{"PasswordThatIsNoNameAfterACommentLine",
+                              asDba("-- a user of its own\r\ncreate user pd_p identified by 9lives;"), "ORA-00988",
                               "PD_P"},
-                      OraCase{"PasswordCutAtAnOddCharacter",
-                              "connect system/manager\r\ngrant connect to pd_p identified by p@ss;\r\n", "ORA-00922",
-                              "PD_P"},
+                      OraCase{"PasswordCutAtAnOddCharacter", asDba("grant connect to pd_p identified by p@ss;"),
+                              "ORA-00922", "PD_P"},
                       OraCase{"QuotaOnAMissingTablespace",
-                              "connect system/manager\r\ngrant connect to pd_q identified by pd_q;\r\n"
-                              "alter user pd_q quota unlimited on users quota 5m on nosuch;\r\n",
-                              "ORA-00959: tablespace 'USERS' does not exist"},
-                      OraCase{"UserWithAQuotaOnAMissingTablespace",
-                              "connect system/manager\r\ncreate user pd_q identified by pd_q default tablespace "
-                              "USER_DATA quota 10m on nosuch;\r\n",
+                              asDba("create user pd_q identified by pd_q default tablespace USER_DATA quota 10m on "
+                                    "nosuch;"),
                               "ORA-00959: tablespace 'NOSUCH' does not exist", "PD_Q"},
-                      OraCase{"StatementAfterACommentLine",
-                              "connect system/manager\r\n-- a user of its own\r\ncreate user pd_k identified by "
-                              "9x;\r\n",
-                              "ORA-00988", "PD_K"},
-                      OraCase{"DropAMissingTablespace", "connect system/manager\r\ndrop tablespace nosuch;\r\n",
-                              "ORA-00959: tablespace 'NOSUCH' does not exist"},
-                      OraCase{"DropTheSystemTablespace",
-                              "connect system/manager\r\ndrop tablespace system including contents;\r\n",
+                      OraCase{"DropAMissingTablespace", asDba("drop tablespace nosuch;"), "ORA-00959"},
+                      OraCase{"DropTheSystemTablespace", asDba("drop tablespace system including contents;"),
                               "ORA-01550", nullptr, "SYSTEM"}),
     [](const ::testing::TestParamInfo<OraCase>& i) { return std::string(i.param.name); });
 
@@ -182,14 +168,12 @@ TEST_F(ServerManagerSessionTest, ATablespaceThatHoldsTablesIsDroppedWithThemOnly
     t.AddSchema("pd_r");
     t.Batch("default schema pd_r; create table a (x int);");
     int failed = 0;
-    std::string out = run("connect system/manager\r\nalter user pd_r default tablespace USER_DATA;\r\n"
-                          "drop tablespace USER_DATA;\r\n",
-                          &failed);
+    std::string out =
+        run(asDba("alter user pd_r default tablespace USER_DATA;\r\ndrop tablespace USER_DATA;"), &failed);
     EXPECT_NE(out.find("ORA-01549: tablespace not empty, use INCLUDING CONTENTS option"), std::string::npos) << out;
     EXPECT_TRUE(t.Server().FindTablespace("USER_DATA"));
-    out = run("connect system/manager\r\ndrop tablespace USER_DATA including contents and datafiles;\r\n", &failed);
+    out = run(asDba("drop tablespace USER_DATA including contents and datafiles;"), &failed);
     EXPECT_EQ(failed, 0) << out;
     EXPECT_FALSE(t.Server().FindTablespace("USER_DATA"));
-    EXPECT_EQ(t.Batch("default schema pd_r; select x from a;").find("RIS_E_UNKNOWN_RELATION") != std::string::npos,
-              true);
+    EXPECT_NE(t.Batch("default schema pd_r; select x from a;").find("RIS_E_UNKNOWN_RELATION"), std::string::npos);
 }
