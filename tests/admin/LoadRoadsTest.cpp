@@ -90,8 +90,8 @@ TEST_F(LoadRoadsTest, ALoadIsJudgedByWhatTheSchemaHoldsOnEveryRoad)
         {Road::Script, ClientRule::PassThrough(), short113, "into pd_demo was done.", false, 3, true},
         // The client refuses the dump's index and ends with 1: whatever the counts, every table's
         // indexes are compared, and the road ends with the failure.
-        {Road::Script, ClientRule::PassThrough(), short113, "is not whole: schema pd_demo: " + lacksIndex, true, 6, true,
-         ClientRule::PassThrough(), true, "-"},
+        {Road::Script, ClientRule::PassThrough(), short113, "is not whole: schema pd_demo: " + lacksIndex, true, 6,
+         true, ClientRule::PassThrough(), true, "-"},
         // The index's name went to an index on a table the dump does not make since it was written.
         {Road::AllDumps, ClientRule::PassThrough(), "drop index updtable_113;create table pdtable_999 (model_index_no "
          "int);create index updtable_113 on pdtable_999 (model_index_no)",

@@ -76,7 +76,7 @@ TEST_F(ScriptCommandsTest, AChangeThatCannotBeMadeLeavesTheFileAsItWas)
          },
          ""},
         {"the write fails", "'old', 'new'",
-         [](const std::string& op, const std::string& host) { return op == "write" && host.ends_with("/f.txt") ? ENOSPC : 0; },
+         [](const std::string& op, const std::string& h) { return op == "write" && h.ends_with("f.txt") ? ENOSPC : 0; },
          "was not done: Disk full; '"},
     };
     for (const auto& c : cases) {
@@ -189,7 +189,7 @@ TEST_F(ScriptCommandsTest, AnAppendIsWholeOrNotAtAllAndSaysWhatStands)
     ScriptRunner runner(host);
     runner.escPressed = [] { return false; };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.step + std::to_string(static_cast<int>(c.meets)));
+        SCOPED_TRACE("row " + std::to_string(&c - cases));
         testsupport::ScopedDir dir("scriptedit");
         const std::string hostFile = dir.host() + (c.meets == Meets::Hidden ? "/.f.txt" : "/f.txt");
         const std::string f = WinPathFromHost(hostFile);
