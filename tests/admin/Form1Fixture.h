@@ -22,7 +22,6 @@
 #include <map>
 #include <memory>
 #include <optional>
-#include <set>
 
 using Rows = std::vector<std::vector<std::optional<std::string>>>;
 
@@ -37,16 +36,12 @@ protected:
         std::string ini = WinPathFromHost(programDir.host()) + "\\tarnwick.ini";
         WriteIniValue(ini, "TARNWICK", "risdmpdir", dumpDir);
         WriteIniValue(ini, "TARNWICK", "projname", "demo");
-        for (const auto& [object, seen] : RunMark::List("load "))
-            loadRecordsBefore_.insert(object);
     }
     void TearDown() override
     {
         SetProgramFolder("");
-        // The records of loads the test left not whole go with it.
-        for (const auto& [object, seen] : RunMark::List("load "))
-            if (!loadRecordsBefore_.count(object))
-                RunMark::RemoveLeft(object);
+        for (const auto& [object, seen] : RunMark::List("load ")) // records of loads the test left not whole
+            RunMark::RemoveLeft(object);
     }
 
     // Form1 after its start-up and deferred project list, with waits shortened.
@@ -98,7 +93,4 @@ protected:
     std::string dumpDir;
     ScriptedMessageService messages;
     ScriptedDialogs dialogs;
-
-private:
-    std::set<std::string> loadRecordsBefore_;
 };

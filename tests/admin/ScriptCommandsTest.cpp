@@ -15,6 +15,7 @@
 #include <csignal>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <optional>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -74,6 +75,9 @@ TEST_F(ScriptCommandsTest, AChangeThatCannotBeMadeLeavesTheFileAsItWas)
              return op == "create" && host.find("f.txt") == std::string::npos ? ENOSPC : 0;
          },
          ""},
+        {"the write fails", "'old', 'new'",
+         [](const std::string& op, const std::string& h) { return op == "write" && h.ends_with("f.txt") ? ENOSPC : 0; },
+         "was not done: Disk full; '"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -162,118 +166,71 @@ TEST(ScriptFileEditTest, SearchFindsTextAcrossPieceBorders)
     EXPECT_FALSE(FileContainsText(f, "haystack", true));
 }
 
-// A script edit leaves the file whole, the old or the new, whatever meets it on the way: a full
-// disk at the write or the flush (run twice, as a user would), a hidden file the file services
-// pass over, another program editing the same file, the program killed before the new content is
-// in place. The box names the file and what stands; the backup is never replaced by a part.
-TEST_F(ScriptCommandsTest, AnEditIsWholeOrNotAtAllAndSaysWhatStands)
+// An append by a script leaves the file whole, the old or the new: a full disk at the write or the
+// flush, a hidden file, another program editing it, the program killed before the new content is
+// in place. Each of two runs says what stands; the backup is never a part, and no part is left.
+TEST_F(ScriptCommandsTest, AnAppendIsWholeOrNotAtAllAndSaysWhatStands)
 {
-    enum class Meets { FullAtWrite, FullAtFlush, Nothing, OtherProgramEdits, KilledAtFlush };
+    enum class Meets { FullDisk, Hidden, OtherProgram, Killed };
     const std::string original = "first\r\nsecond\r\n";
     const struct {
-        const char* what;
-        const char* name;    // of the file
-        const char* line;    // "%F" stands for the file
         Meets meets;
-        int runs;
-        ScriptRunner::Outcome outcome; // of every run
-        const char* said;    // the end of the last box; nullptr = no box
-        const char* content; // afterwards
-        bool backedUp;       // the backup holds the original
+        const char* step; // of the file services where the disk is full or the program is killed
+        const char* said; // in the box of each run ("%F": the file); nullptr: none
     } cases[] = {
-        {"append, disk full at the write", "f.txt", "append_text '%F', 'third'", Meets::FullAtWrite, 2,
-         ScriptRunner::Outcome::Failed,
-         "was not done: Disk full; '%F' stands as it was, with the same bytes as its backup '%F.bak'.", nullptr, true},
-        {"append, disk full at the flush", "f.txt", "append_text '%F', 'third'", Meets::FullAtFlush, 1,
-         ScriptRunner::Outcome::Failed, "stands as it was, with the same bytes as its backup '%F.bak'.", nullptr, true},
-        {"change, disk full at the write", "f.txt", "change '%F', 'second', 'other'", Meets::FullAtWrite, 2,
-         ScriptRunner::Outcome::Finished,
-         "The change of '%F' was not done: Disk full; '%F' stands as it was, with the same bytes as its backup '%F.bak'.",
-         nullptr, true},
-        {"append to a hidden file", ".f.txt", "append_text '%F', 'third'", Meets::Nothing, 1,
-         ScriptRunner::Outcome::Finished, "passed over - %F; nothing was appended, the file was left unchanged", nullptr,
-         false},
-        {"append while another program edits the file", "f.txt", "append_text '%F', 'third'",
-         Meets::OtherProgramEdits, 1, ScriptRunner::Outcome::Failed,
-         "The append of 'third' to '%F' was not started: the change of '%F' (process ", nullptr, false},
-        {"append killed at the flush, then run again", "f.txt", "append_text '%F', 'third'", Meets::KilledAtFlush, 1,
-         ScriptRunner::Outcome::Finished, nullptr, "first\r\nsecond\r\nthird\r\n", true},
+        {Meets::FullDisk, "write", "was not done: Disk full; '%F' stands as it was, with the same bytes as its backup "
+                                   "'%F.bak'."},
+        {Meets::FullDisk, "flush", "stands as it was, with the same bytes as its backup"},
+        {Meets::Hidden, "", "passed over - %F; nothing was appended"},
+        {Meets::OtherProgram, "", "The append of 'third' to '%F' was not started: the change of '%F' (process "},
+        {Meets::Killed, "flush", nullptr},
     };
     admintest::RecordingHost host;
     ScriptRunner runner(host);
     runner.escPressed = [] { return false; };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
+        SCOPED_TRACE("row " + std::to_string(&c - cases));
         testsupport::ScopedDir dir("scriptedit");
-        const std::string hostFile = dir.host() + "/" + c.name;
+        const std::string hostFile = dir.host() + (c.meets == Meets::Hidden ? "/.f.txt" : "/f.txt");
         const std::string f = WinPathFromHost(hostFile);
-        const auto filled = [&](const std::string& text) { return ReplaceAll(text, "%F", f); };
         WriteHostFile(hostFile, original);
-        WriteHostFile(dir.host() + "/s.scr", filled(c.line) + "\r\n");
-        const auto faultAt = [&](const char* step) {
-            return [&hostFile, step](const std::string& op, const std::string& host) {
-                return op == step && host == hostFile ? ENOSPC : 0;
-            };
-        };
-        pid_t other = 0;
-        int ready[2] = {-1, -1};
-        switch (c.meets) {
-        case Meets::FullAtWrite: SetHostFileFault(faultAt("write")); break;
-        case Meets::FullAtFlush: SetHostFileFault(faultAt("flush")); break;
-        case Meets::Nothing: break;
-        case Meets::OtherProgramEdits:
-            ASSERT_EQ(::pipe(ready), 0);
-            other = ::fork();
-            if (other == 0) {
-                RunMark mark("file " + HostPath(f), {{"what", "the change of '" + f + "'"}});
-                (void)!::write(ready[1], "y", 1);
-                ::pause();
-                ::_exit(0);
-            }
-            char c1;
-            ASSERT_EQ(::read(ready[0], &c1, 1), 1);
-            break;
-        case Meets::KilledAtFlush: {
+        WriteHostFile(dir.host() + "/s.scr", "append_text '" + f + "', 'third'\r\n");
+        SetHostFileFault([&](const std::string& op, const std::string& at) {
+            if (op == c.step && at == hostFile && c.meets == Meets::Killed)
+                ::raise(SIGKILL);
+            return op == c.step && at == hostFile ? ENOSPC : 0;
+        });
+        if (c.meets == Meets::Killed) {
             const pid_t child = ::fork();
-            if (child == 0) {
-                SetHostFileFault([&hostFile](const std::string& op, const std::string& host) {
-                    if (op == "flush" && host == hostFile)
-                        ::raise(SIGKILL);
-                    return 0;
-                });
-                AppendTextOnce(f, "third");
-                ::_exit(0);
-            }
+            if (child == 0)
+                ::_exit(AppendTextOnce(f, "third") ? 0 : 1);
             int status = 0;
             ::waitpid(child, &status, 0);
             ASSERT_TRUE(WIFSIGNALED(status));
             EXPECT_EQ(ReadHostFile(hostFile), original); // the dead run left the old file
-            break;
+            SetHostFileFault(nullptr);
         }
-        }
+        std::optional<RunMark> other; // an OFD lock: refused in this process as in another
+        if (c.meets == Meets::OtherProgram)
+            other.emplace("file " + HostPath(f), RunMark::Fields{{"what", "the change of '" + f + "'"}});
         const size_t asked = boxes_.asked().size();
-        for (int run = 0; run < c.runs; ++run)
-            EXPECT_EQ(runner.Run(WinPathFromHost(dir.host() + "/s.scr")), c.outcome) << "run " << run + 1;
+        const bool fails = c.meets == Meets::FullDisk || c.meets == Meets::OtherProgram;
+        for (int run = 0; run < 2; ++run)
+            EXPECT_EQ(runner.Run(WinPathFromHost(dir.host() + "/s.scr")),
+                      fails ? ScriptRunner::Outcome::Failed : ScriptRunner::Outcome::Finished);
         SetHostFileFault(nullptr);
-        if (other) {
-            ::kill(other, SIGKILL);
-            ::waitpid(other, nullptr, 0);
-            EXPECT_TRUE(RunMark::RemoveLeft("file " + HostPath(f)));
-        }
+        other.reset();
         EXPECT_EQ(RunMark::Look("file " + HostPath(f)).state, RunMark::State::Free);
-        EXPECT_EQ(ReadHostFile(hostFile), c.content ? c.content : original);
-        EXPECT_EQ(HostExists(hostFile + ".bak"), c.backedUp);
-        if (c.backedUp)
-            EXPECT_EQ(ReadHostFile(hostFile + ".bak"), original);
-        // Nothing but the file, its backup and the script: no part of a new content is left.
-        size_t files = 0;
-        for (const auto& entry : std::filesystem::directory_iterator(dir.host()))
-            files += entry.path().filename() != "tarnwick.log" ? 1 : 0;
-        EXPECT_EQ(files, c.backedUp ? 3u : 2u);
-        ASSERT_EQ(boxes_.asked().size(), asked + (c.said ? c.runs : 0));
-        if (c.said)
-            EXPECT_NE(boxes_.asked().back().prompt.find(filled(c.said)), std::string::npos)
-                << boxes_.asked().back().prompt;
+        const std::string after = original + (c.meets == Meets::Killed ? "third\r\n" : "");
+        EXPECT_EQ(ReadHostFile(hostFile), after);
+        const bool backedUp = c.meets == Meets::FullDisk || c.meets == Meets::Killed;
+        EXPECT_EQ(HostExists(hostFile + ".bak") ? ReadHostFile(hostFile + ".bak") : "", backedUp ? after : "");
+        EXPECT_EQ(std::ranges::distance(std::filesystem::directory_iterator(dir.host())), backedUp ? 3 : 2);
+        ASSERT_EQ(boxes_.asked().size(), asked + (c.said ? 2 : 0));
+        if (c.said) {
+            const std::string& shown = boxes_.asked().back().prompt;
+            EXPECT_NE(shown.find(ReplaceAll(c.said, "%F", f)), std::string::npos) << shown;
+        }
     }
 }
 

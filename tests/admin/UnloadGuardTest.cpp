@@ -236,49 +236,35 @@ TEST_F(UnloadGuardTest, AnUnloadRemovesOnlyTheNewDumpsThatEndedProcessesLeftBesi
 }
 
 // Only a dump of the same schema that no load names is written over: any other file at the
-// target stays byte for byte and is named, on every road that replaces a file.
+// target stays byte for byte and is named, by the window's commands and by the access object.
 TEST_F(UnloadGuardTest, AFileThatIsNoDumpOfTheSchemaOrThatALoadNamesIsNeverReplaced)
 {
-    enum class Road { Script, Families, AccessObject };
-    struct Case {
-        const char* what;
-        Road road;
-        std::string target;    // the file written over, in the dump folder
-        std::string content;   // it holds before
-        std::string recordOf;  // the dump a load record left behind names (in the dump folder), if any
-        std::string said;      // empty: replaced
-    };
-    const std::string ddText = "default schema dd_demo\r\nthe only copy of dd_demo\r\n";
-    const std::string notes = "minutes of the meeting\r\n";
-    const std::vector<Case> cases = {
-        {"another schema's dump, by a script", Road::Script, "dd_demo.dmp", ddText, "",
-         "' is a dump of schema dd_demo: it stays as it was, and no dump of pd_demo takes its place (move it aside to "
-         "unload pd_demo there)"},
-        {"a text file, by a script", Road::Script, "notes.txt", notes, "",
+    const std::string ddText = "default schema dd_demo\r\nthe only copy of dd_demo\r\n",
+                      old = "default schema pd_demo\r\nold\r\n";
+    const struct {
+        std::string target, content; // the file written over, in the dump folder, and what it holds
+        std::string recordOf;        // the dump a load record left behind names, if any
+        std::string said;            // empty: replaced
+        bool byAccessObject = false; // else by a script's unload
+    } cases[] = {
+        {"dd_demo.dmp", ddText, "", "' is a dump of schema dd_demo: it stays as it was, and no dump of pd_demo takes "
+                                    "its place (move it aside to unload pd_demo there)"},
+        {"pd_demo.dmp", "minutes\r\n", "",
          "' is no RIS dump (its first line names no schema): it stays as it was, and no new dump takes its place"},
-        {"a text file in the dump's place, by the family unload", Road::Families, "pd_demo.dmp", notes, "",
-         "' is no RIS dump (its first line names no schema)"},
-        {"another schema's dump, by the access object", Road::AccessObject, "dd_demo.dmp", ddText, "",
-         "' is a dump of schema dd_demo: it stays as it was"},
-        {"a dump a load cut off named, by the family unload", Road::Families, "pd_demo.dmp",
-         "default schema pd_demo\r\nold\r\n", "pd_demo.dmp",
-         "' stays as it was: the load of '%' into pd_demo (process #"},
-        {"a dump a load cut off named, by a script", Road::Script, "pd_demo.dmp", "default schema pd_demo\r\nold\r\n",
-         "pd_demo.dmp", "' stays as it was: the load of '%' into pd_demo (process #"},
-        {"a load cut off from another dump", Road::Families, "pd_demo.dmp", "default schema pd_demo\r\nold\r\n",
-         "pd_demo_old.dmp", ""},
-        {"an empty file", Road::Script, "pd_demo.dmp", "", "", ""},
+        {"dd_demo.dmp", ddText, "", "' is a dump of schema dd_demo: it stays as it was", true},
+        {"pd_demo.dmp", old, "pd_demo.dmp", "' stays as it was: the load of '%' into pd_demo (process #"},
+        {"pd_demo.dmp", old, "pd_demo_old.dmp", ""}, // a load of another dump
+        {"pd_demo.dmp", "", "", ""},
     };
     testsupport::WrapperClients clients;
     auto form = startedForm();
     const std::string registered = gCRIS->GetRISPath();
     gCRIS->SetUseRIS(clients.WinFolder());
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.target + " " + c.content + " " + c.recordOf);
         fs::remove_all(dumps.host());
         fs::create_directory(dumps.host());
-        const std::string target = dumpDir + "\\" + c.target;
-        const std::string recorded = dumpDir + "\\" + c.recordOf;
+        const std::string target = dumpDir + "\\" + c.target, recorded = dumpDir + "\\" + c.recordOf;
         if (!c.recordOf.empty()) {
             writeFile(recorded, "default schema pd_demo\r\n");
             // As a program cut off in the load's client leaves it.
@@ -287,42 +273,25 @@ TEST_F(UnloadGuardTest, AFileThatIsNoDumpOfTheSchemaOrThatALoadNamesIsNeverRepla
                 .Keep();
         }
         writeFile(target, c.content);
-        clients.Set("risunlod", testsupport::ClientRule::PassThrough());
         std::string text;
-        switch (c.road) {
-        case Road::Script:
-            try {
+        try {
+            if (c.byAccessObject)
+                gCRIS->RISUnload(target, "pd_demo", std::nullopt, std::nullopt, "", 0, true,
+                                 UnloadExtras::ViewsIndexesGrants);
+            else
                 form->RISUnload("risunload 'pd_demo', '" + target + "'");
-            } catch (const AppError& e) {
-                text = e.description();
-            }
-            break;
-        case Road::Families: {
-            form->familyBoxes[0]->setChecked(true);
-            form->Unload_Auswahl_Click();
-            form->familyBoxes[0]->setChecked(false);
-            text = messages.asked().back().prompt;
-            break;
-        }
-        case Road::AccessObject:
-            text = testsupport::Raised([&] {
-                       gCRIS->RISUnload(target, "pd_demo", std::nullopt, std::nullopt, "", 0, true,
-                                        UnloadExtras::ViewsIndexesGrants);
-                   }).description();
-            break;
+        } catch (const AppError& e) {
+            text = e.description();
         }
         RunMark::RemoveLeft("load pd_demo " + recorded);
         if (c.said.empty()) {
             EXPECT_NE(BinaryFile::ReadAll(target).find("End of Schema"), std::string::npos) << text;
             continue;
         }
-        std::string said = ReplaceAll(ReplaceAll(c.said, "%", recorded), "#", std::to_string(::getpid()));
-        if (!c.recordOf.empty())
-            EXPECT_NE(text.find(") was cut off by the end of its program, so the dump may hold the only copy of rows "
-                                "the schema lacks"),
-                      std::string::npos)
-                << text;
+        const std::string said = ReplaceAll(ReplaceAll(c.said, "%", recorded), "#", std::to_string(::getpid()));
         EXPECT_NE(text.find("'" + target + said), std::string::npos) << text;
+        EXPECT_EQ(text.find(") was cut off by the end of its program, so the dump may hold the only copy") !=
+                      std::string::npos, !c.recordOf.empty()) << text;
         EXPECT_EQ(BinaryFile::ReadAll(target), c.content);
         EXPECT_EQ(clients.Runs("risunlod"), 0); // refused before the client ran
     }
