@@ -155,8 +155,7 @@ struct CutOffCase {
     const char* stop;     // the step at which the first run is killed; "backup": its backup's write; "": not killed
     Strings backupsLeft;  // in the backup folder after the first run
     bool nextGoesOn;      // else refused with nothing changed
-    std::string named;    // what the next change says of the first, up to its process (%PID%)
-    std::string stands;   // and after it (%BACKUP%: the first run's backup dump)
+    std::string stands;   // what the next change says of the first after its process (%BACKUP%: its backup)
     Strings backupsAfter; // after the next change
 };
 
@@ -199,13 +198,17 @@ TEST_P(SchemaChangeCutOffTest, TheNextChangeNamesWhatTheFirstLeftAndNeverTakesIt
 
     const auto cut = SchemaState("dd_demo");
     const std::string message = windowChange();
-    const std::string backup = win("backup") + "\\" + kBackup;
-    const std::string named = ReplaceAll(c.named, "%PID%", std::to_string(first.pid()));
-    const std::string stands = ReplaceAll(c.stands, "%BACKUP%", backup);
+    // The next change names a killed first run by its process (in the log, or in its refusal),
+    // then what it left; a backup refused by the first run is named by that run.
     const std::string said = c.nextGoesOn ? folder_.log() : message;
+    const std::string by = " (process " + std::to_string(first.pid()) + " ";
+    const std::string named = !c.nextGoesOn ? kColumnSubject + std::string(" was not started: ") + kChange30 + by
+                              : killed      ? kColumnSubject + std::string(" to 30") + by
+                                            : "Schema dd_demo left unchanged: the backup dump '";
     const size_t at = said.find(named);
-    EXPECT_NE(at, std::string::npos) << said << "\n---\n" << named;
-    EXPECT_NE(said.find(stands, at), std::string::npos) << said << "\n---\n" << stands;
+    EXPECT_NE(at, std::string::npos) << said;
+    EXPECT_NE(said.find(ReplaceAll(c.stands, "%BACKUP%", win("backup") + "\\" + kBackup), at), std::string::npos)
+        << said << "\n---\n" << c.stands;
     EXPECT_EQ(backups(), c.backupsAfter);
     if (c.nextGoesOn) {
         EXPECT_EQ(message, "");
@@ -217,7 +220,7 @@ TEST_P(SchemaChangeCutOffTest, TheNextChangeNamesWhatTheFirstLeftAndNeverTakesIt
     // names holds the tables the schema may lack, with every row.
     EXPECT_EQ(SchemaState("dd_demo"), cut);
     EXPECT_EQ(RunMark::Look("schema dd_demo").state, RunMark::State::Left);
-    const SchemaDumpSummary kept = SchemaDumpSummary::Read(backup);
+    const SchemaDumpSummary kept = SchemaDumpSummary::Read(win("backup") + "\\" + kBackup);
     for (const char* table : {"pdtable_34_1", "pdtable_34_2"}) {
         const std::string rows = before.at(table).substr(before.at(table).find("rows:"));
         EXPECT_EQ(kept.Rows(table), static_cast<long long>(std::count(rows.begin(), rows.end(), ';'))) << table;
@@ -225,8 +228,6 @@ TEST_P(SchemaChangeCutOffTest, TheNextChangeNamesWhatTheFirstLeftAndNeverTakesIt
 }
 
 const ClientRule kLoadDies = ClientRule::DieBefore(1, "rislod: out of memory\r\n");
-const std::string kCutOff = std::string(kColumnSubject) + " to 30 (process %PID% ";
-const std::string kRefused = std::string(kColumnSubject) + " was not started: " + kChange30 + " (process %PID% ";
 std::string notProven(const std::string& step)
 {
     return "during " + step + "; nothing of schema dd_demo was changed yet. Its backup dump '%BACKUP%' is not proven "
@@ -234,38 +235,37 @@ std::string notProven(const std::string& step)
 }
 std::string wayBack(const std::string& step)
 {
-    return " was cut off by the end of its program during " + step + ", so schema dd_demo may not be whole; its "
-           "backup dump '%BACKUP%' holds the schema as it was before that change";
+    return "during " + step + ", so schema dd_demo may not be whole; its backup dump '%BACKUP%' holds the schema as "
+           "it was before that change";
 }
 const Strings kSetAside = {kBackup, kRefusedBackup};
+const Strings kDropped = {kBackup, "dd_demo_2024-03-15_143005_dropped_tables.dmp"};
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, SchemaChangeCutOffTest,
     ::testing::Values(
         // The backup lacks rows: it is no backup, and does not stay under the name of one.
         CutOffCase{"BackupRefusedForRowsMissing", {ClientRule::ThinRows("pdtable_34_1", 2).When("data all")}, {}, "",
-                   {kRefusedBackup}, true, "Schema dd_demo left unchanged: the backup dump '",
+                   {kRefusedBackup}, true,
                    "(pdtable_34_1 holds 3 rows on the server, 1 in the dump); it was kept as '%BACKUP%.refused'",
                    kSetAside},
-        CutOffCase{"KilledWritingTheBackup", {}, {}, "backup", {kBackup}, true, kCutOff,
+        CutOffCase{"KilledWritingTheBackup", {}, {}, "backup", {kBackup}, true,
                    notProven("the unload of the backup dump"), kSetAside},
-        CutOffCase{"KilledCheckingTheBackup", {}, {}, "the check of the backup dump", {kBackup}, true, kCutOff,
+        CutOffCase{"KilledCheckingTheBackup", {}, {}, "the check of the backup dump", {kBackup}, true,
                    notProven("the check of the backup dump"), kSetAside},
-        CutOffCase{"KilledEditingTheDump", {}, {}, "the edit of the dump", {kBackup}, true, kCutOff,
+        CutOffCase{"KilledEditingTheDump", {}, {}, "the edit of the dump", {kBackup}, true,
                    "during the edit of the dump; nothing of schema dd_demo was changed yet, its backup dump "
                    "'%BACKUP%' is whole.",
                    {kBackup, "dd_demo_2024-03-15_143005_2.dmp"}},
-        CutOffCase{"KilledWithItsTablesDropped", {}, {}, kAtReload, {kBackup}, false, kRefused, wayBack(kAtReload),
-                   {kBackup}},
+        CutOffCase{"KilledWithItsTablesDropped", {}, {}, kAtReload, {kBackup}, false, wayBack(kAtReload), {kBackup}},
         CutOffCase{"KilledRestoringTheTables", {}, {ClientRule(kLoadDies).Times(1)},
-                   "the restore of the dropped tables", {kBackup}, false, kRefused,
+                   "the restore of the dropped tables", {kBackup}, false,
                    wayBack("the restore of the dropped tables"), {kBackup}},
         // Not killed: the reload and the restore fail, and the run ends with the tables lost.
-        CutOffCase{"EndedWithItsTablesLost", {}, {kLoadDies}, "",
-                   {kBackup, "dd_demo_2024-03-15_143005_dropped_tables.dmp"}, false, kRefused,
+        CutOffCase{"EndedWithItsTablesLost", {}, {kLoadDies}, "", kDropped, false,
                    ") ended with schema dd_demo not whole: the dropped tables pdtable_34_1 (missing), pdtable_34_2 "
                    "(missing) are not known to be back as they were, their rows are kept in '",
-                   {kBackup, "dd_demo_2024-03-15_143005_dropped_tables.dmp"}}),
+                   kDropped}),
     [](const auto& info) { return info.param.name; });
 
 } // namespace
