@@ -19,10 +19,12 @@
 #include <QLineEdit>
 
 #include <csignal>
+#include <gmock/gmock.h>
 #include <filesystem>
 
 using testsupport::ClientRule;
 using testsupport::ForkedProgram;
+using ::testing::HasSubstr;
 
 namespace {
 
@@ -128,19 +130,17 @@ TEST_F(LoadMarksTest, ALoadCutOffOrNotWholeIsNamedAtTheNextStartAndItsDumpOutliv
         EXPECT_EQ(BinaryFile::ReadAll(pdDump), pdText);
         EXPECT_EQ(DumpSchemaLine::ReadFirstLine(ddDump).rfind("default schema dd_demo", 0), 0u);
         const std::string who = " (process " + std::to_string(run.pid());
-        EXPECT_NE(err.find("Warning: T" + load + (c.killed ? " was cut off by the end of the program" + who : "")),
-                  std::string::npos)
-            << err;
-        EXPECT_NE(err.find(c.named), std::string::npos) << err;
-        EXPECT_NE(err.find("risunlod pd_demo: not unloaded, the dump '" + pdDump + "' stays as it was: t" + load + who),
-                  std::string::npos)
-            << err;
+        EXPECT_THAT(err,
+                    HasSubstr("Warning: T" + load + (c.killed ? " was cut off by the end of the program" + who : "")));
+        EXPECT_THAT(err, HasSubstr(c.named));
+        EXPECT_THAT(err, HasSubstr("risunlod pd_demo: not unloaded, the dump '" + pdDump + "' stays as it was: t" +
+                                   load + who));
 
         // The window's start names it as well; a load found whole ends the record.
         const size_t asked = messages.asked().size();
         auto started = startedForm();
         ASSERT_GT(messages.asked().size(), asked);
-        EXPECT_NE(messages.asked()[asked].prompt.find(c.named), std::string::npos) << messages.asked()[asked].prompt;
+        EXPECT_THAT(messages.asked()[asked].prompt, HasSubstr(c.named));
         started->dumpCommands().RISLoad("'" + pdDump + "'");
         EXPECT_EQ(tablesOf("pd_demo"), pdBefore);
         EXPECT_TRUE(LoadMarks::LeftTexts().empty());
@@ -209,8 +209,8 @@ TEST_F(LoadMarksTest, AChangeOfASchemaWhileAnotherProgramChangesItIsRefusedByNam
         }
         if (text.empty() && messages.asked().size() > asked)
             text = messages.asked().back().prompt;
-        EXPECT_NE(text.find(c.said + " (process " + std::to_string(other.pid())), std::string::npos) << text;
-        EXPECT_NE(text.find(") is under way on that schema"), std::string::npos) << text;
+        EXPECT_THAT(text, HasSubstr(c.said + " (process " + std::to_string(other.pid())));
+        EXPECT_THAT(text, HasSubstr(") is under way on that schema"));
         EXPECT_EQ(clients.Runs("rislod"), c.rislod);
         EXPECT_EQ(BinaryFile::ReadAll(pdDump), pdFile);
         EXPECT_EQ(tablesOf("pd_demo"), pdBefore);

@@ -16,12 +16,14 @@
 
 #include <csignal>
 #include <cstdio>
+#include <gmock/gmock.h>
 
 namespace {
 
 using Strings = std::vector<std::string>;
 using testsupport::ClientRule;
 using testsupport::ForkedProgram;
+using ::testing::HasSubstr;
 
 const char* const kBackup = "dd_demo_2024-03-15_143005.dmp";
 const char* const kRefusedBackup = "dd_demo_2024-03-15_143005.dmp.refused";
@@ -117,7 +119,7 @@ TEST_P(SchemaChangeTwoProgramsTest, TheSecondIsRefusedByNameAndTheFirstEndsWhole
                                                                  : cellEdit();
     const std::string holding = std::string(c.step ? kChange30 : kDrop) + " (process " + std::to_string(other.pid());
     EXPECT_EQ(message.rfind(std::string(c.refused) + " was not started: " + holding + " ", 0), 0u) << message;
-    EXPECT_NE(message.find(" is under way on schema dd_demo. Nothing was changed."), std::string::npos) << message;
+    EXPECT_THAT(message, HasSubstr(" is under way on schema dd_demo. Nothing was changed."));
     EXPECT_EQ(SchemaState("dd_demo"), during);
     EXPECT_EQ(backups(), backupsDuring);
 

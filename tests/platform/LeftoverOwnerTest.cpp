@@ -9,6 +9,7 @@
 #include "support/TestFiles.h"
 
 #include <filesystem>
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <optional>
 
@@ -19,6 +20,7 @@ namespace {
 using testsupport::LiveProcess;
 using testsupport::ReadHostFile;
 using testsupport::WriteHostFile;
+using ::testing::HasSubstr;
 
 enum class Owner { Ended, Own, Foreign };
 
@@ -78,12 +80,12 @@ TEST_P(LeftoverOwner, OnlyTheWriterKeepsItsLeftovers)
     // What the mend found is said, naming the dump and the file its former content is in.
     ASSERT_EQ(cuts.size(), 1u);
     EXPECT_EQ(cuts[0].waiting, !writtenBack);
-    EXPECT_NE(cuts[0].said.find("'" + WinPathFromHost(path("dd.dmp")) + "'"), std::string::npos) << cuts[0].said;
-    EXPECT_NE(cuts[0].said.find("'" + WinPathFromHost(path(former)) + "'"), std::string::npos) << cuts[0].said;
+    EXPECT_THAT(cuts[0].said, HasSubstr("'" + WinPathFromHost(path("dd.dmp")) + "'"));
+    EXPECT_THAT(cuts[0].said, HasSubstr("'" + WinPathFromHost(path(former)) + "'"));
     const char* const stands = c.writerRuns ? "which runs"
                                : c.dumpInUse ? "stands as the cut rewrite left it"
                                              : "holds it again";
-    EXPECT_NE(cuts[0].said.find(stands), std::string::npos) << cuts[0].said;
+    EXPECT_THAT(cuts[0].said, HasSubstr(stands));
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -103,8 +103,7 @@ ForkedProgram::~ForkedProgram()
         ::kill(static_cast<pid_t>(pid_), SIGKILL);
     Release();
     Wait();
-    if (reached_ >= 0)
-        ::close(reached_);
+    ::close(reached_);
 }
 
 bool ForkedProgram::Reached()
@@ -115,8 +114,7 @@ bool ForkedProgram::Reached()
 
 void ForkedProgram::Release()
 {
-    if (go_ >= 0)
-        ::close(go_);
+    ::close(go_); // its read at the stop ends
     go_ = -1;
 }
 
