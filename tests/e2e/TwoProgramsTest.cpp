@@ -29,6 +29,8 @@ struct TwoProgramsCase {
     int rounds;
 };
 
+void PrintTo(const TwoProgramsCase& c, std::ostream* os) { *os << c.name; }
+
 class TwoProgramsTest : public ::testing::Test {
 public:
     static void SetUpTestSuite() { testsupport::BuildSampleEnvironment(); }
