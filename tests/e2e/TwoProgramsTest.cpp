@@ -9,6 +9,7 @@
 #include "support/SampleEnvironment.h"
 #include "support/TestFiles.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -17,6 +18,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
+using ::testing::HasSubstr;
 using Steps = std::vector<std::function<int()>>;
 using KeyCheck = std::function<bool(const std::string& key)>;
 const std::string kKey = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Tarnwick\\TwoPrograms";
@@ -157,11 +159,9 @@ TEST_F(TwoProgramsTest, TheOldDumpOfAReusedIdIsWrittenBackOrNamed)
     {
         FileLock inUse(WinPathFromHost(dump), false);
         EXPECT_EQ(unloadAll(0), 1);
-        EXPECT_NE(testsupport::ReadHostFile(out(0)).find("'" + WinPathFromHost(dump) + "' was cut in its rewrite by "
-                                                         "process " + sleeper.id() + ", which has ended: its former "
-                                                         "content waits in '" + WinPathFromHost(former) + "'"),
-                  std::string::npos)
-            << testsupport::ReadHostFile(out(0));
+        EXPECT_THAT(testsupport::ReadHostFile(out(0)),
+                    HasSubstr("'" + WinPathFromHost(dump) + "' was cut in its rewrite by process " + sleeper.id() +
+                              ", which has ended: its former content waits in '" + WinPathFromHost(former) + "'"));
     }
     EXPECT_EQ(unloadAll(1), 0) << testsupport::ReadHostFile(out(1));
     EXPECT_FALSE(fs::exists(former));
