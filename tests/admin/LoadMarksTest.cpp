@@ -155,28 +155,29 @@ TEST_F(LoadMarksTest, AChangeOfASchemaWhileAnotherProgramChangesItIsRefusedByNam
     const std::string pdLoad = "the load of '" + pdDump + "' into pd_demo";
     const std::string ddLoad = "the load of '" + ddDump + "' into dd_demo";
     const std::string columns = "the change of character column lengths of pd_demo to 40";
-    const std::string loadRefused = "T" + pdLoad.substr(1) + " was not started: ";
-    const std::string notUnloaded = "risunlod pd_demo: not unloaded, the dump '" + pdDump + "' stays as it was: ";
     const struct {
         Road road;
-        std::string schema;  // the other program's
-        std::string running; // its change
-        std::string said;    // by this one, before the running change's "(process ..."
+        std::string running; // the other program's change
         int rislod;          // runs of this one's load client
     } cases[] = {
-        {Road::Script, "pd_demo", pdLoad, loadRefused + pdLoad, 0},
-        {Road::AllDumps, "pd_demo", columns, loadRefused + columns, 1},
-        // A raw dump is refused before its first line is rewritten.
-        {Road::ChosenFile, "pd_demo", pdLoad, loadRefused + pdLoad, 0},
-        {Road::PipingRestore, "dd_demo", ddLoad,
-         "The restore of piping model P1001 into dd_demo from '" + ddDump + "' was not started: " + ddLoad, 0},
-        {Road::Unload, "pd_demo", pdLoad, notUnloaded + pdLoad, 0},
-        {Road::UnloadAll, "pd_demo", columns, notUnloaded + columns, 0},
+        {Road::Script, pdLoad, 0},
+        {Road::AllDumps, columns, 1},
+        {Road::ChosenFile, pdLoad, 0}, // a raw dump, refused before its first line is rewritten
+        {Road::PipingRestore, ddLoad, 0},
+        {Road::Unload, pdLoad, 0},
+        {Road::UnloadAll, columns, 0},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.said);
+        const bool unload = c.road == Road::Unload || c.road == Road::UnloadAll;
+        const bool restore = c.road == Road::PipingRestore;
+        // What this one says, before the running change and its "(process ...".
+        const std::string said =
+            unload    ? "risunlod pd_demo: not unloaded, the dump '" + pdDump + "' stays as it was: "
+            : restore ? "The restore of piping model P1001 into dd_demo from '" + ddDump + "' was not started: "
+                      : "T" + pdLoad.substr(1) + " was not started: ";
+        SCOPED_TRACE(said + c.running);
         writeFile(ddDump, ddText);
-        if (c.road == Road::Unload || c.road == Road::UnloadAll)
+        if (unload)
             writeFile(pdDump, "default schema pd_demo\r\nan older dump\r\n");
         else if (c.road == Road::ChosenFile)
             writeFile(pdDump, "create schema pd_demo on database (ORACLE, dbname orcl) user pd_demo" +
@@ -186,7 +187,8 @@ TEST_F(LoadMarksTest, AChangeOfASchemaWhileAnotherProgramChangesItIsRefusedByNam
         const std::string pdFile = BinaryFile::ReadAll(pdDump);
         ForkedProgram other(
             [&] {
-                RunMark mark("schema " + c.schema, {{"what", c.running}, {"dump", c.schema == "dd_demo" ? ddDump : pdDump}});
+                RunMark mark(restore ? "schema dd_demo" : "schema pd_demo",
+                             {{"what", c.running}, {"dump", restore ? ddDump : pdDump}});
                 return mark.held() ? 0 : 1;
             },
             testsupport::MarkWritten());
@@ -209,7 +211,7 @@ TEST_F(LoadMarksTest, AChangeOfASchemaWhileAnotherProgramChangesItIsRefusedByNam
         }
         if (text.empty() && messages.asked().size() > asked)
             text = messages.asked().back().prompt;
-        EXPECT_THAT(text, HasSubstr(c.said + " (process " + std::to_string(other.pid())));
+        EXPECT_THAT(text, HasSubstr(said + c.running + " (process " + std::to_string(other.pid())));
         EXPECT_THAT(text, HasSubstr(") is under way on that schema"));
         EXPECT_EQ(clients.Runs("rislod"), c.rislod);
         EXPECT_EQ(BinaryFile::ReadAll(pdDump), pdFile);
