@@ -1,38 +1,39 @@
 // Changes of one schema's tables against each other and against the end of their program: a
-// second change (the column length change, the DDL repair, a cell edit) started while another
-// program's change holds the schema is refused by name and changes nothing, and the first ends
-// whole; a change killed at a step, or one that ended with tables lost, is named by the next
-// change of the schema, which goes on only when the schema was left whole.
+// second change started while another program's change holds the schema is refused by name and
+// changes nothing, and the first ends whole; a change killed at a step, or one that ended with
+// tables lost, is named by the next change of the schema, which goes on only over a whole schema.
 #include "dbtools/SchemaChangeMark.h"
 
 #include "AlterDBColumnFixture.h"
 #include "DdlTestDatabase.h"
-#include "OtherProgram.h"
 #include "dbaccess/SchemaDumpSummary.h"
 #include "dbtools/CharColumnAlter.h"
 #include "dbtools/DdlRepair.h"
 #include "dbtools/RISTableUpdate.h"
 #include "platform/RunMark.h"
+#include "support/OtherProcesses.h"
 #include "support/WrapperClients.h"
 
-#include <filesystem>
-#include <optional>
-#include <set>
+#include <csignal>
+#include <cstdio>
+#include <gmock/gmock.h>
 
 namespace {
 
 using Strings = std::vector<std::string>;
 using testsupport::ClientRule;
+using testsupport::ForkedProgram;
+using ::testing::HasSubstr;
 
 const char* const kBackup = "dd_demo_2024-03-15_143005.dmp";
 const char* const kRefusedBackup = "dd_demo_2024-03-15_143005.dmp.refused";
 const char* const kChange30 = "the change of character column lengths of dd_demo to 30";
-const char* const kForeignLoad = "the load of 'C:\\pdsdump\\dd_demo.dmp' into dd_demo";
+const char* const kDrop = "the drop of the checked tables from dd_demo";
 
 class SchemaChangeMarkTest : public AlterDBColumnFixture {
 protected:
     // The column change to 30 over dd_demo as another program runs it, with the clients given.
-    std::function<std::string()> columnChange(const std::string& clientFolder = "")
+    std::function<int()> columnChange(const std::string& clientFolder = "")
     {
         return [this, clientFolder] {
             if (!clientFolder.empty())
@@ -40,7 +41,9 @@ protected:
             CharColumnRequest request{"component_code", 30, win("backup"), {"dd_demo"}};
             std::string notChanged;
             CharColumnAlter::Run(request, notChanged);
-            return notChanged;
+            if (!notChanged.empty())
+                std::fprintf(stderr, "%s\n", notChanged.c_str());
+            return notChanged.empty() ? 0 : 1;
         };
     }
     // The window's change of dd_demo to 40; the box it showed, "" when none.
@@ -85,16 +88,13 @@ protected:
     }
 };
 
-enum class Holder { ColumnChange, DdlRepair, ForeignLoad, ThisProgram };
 enum class Second { ColumnChange, DdlRepair, CellEdit };
 
 struct TwoProgramsCase {
     const char* name;
-    Holder holder;
-    const char* step;    // where the holder's column change waits
+    const char* step;    // the step at which the other program's column change stands; null: its DDL repair runs
     Second second;
-    const char* refused; // the start of the refusal, up to the holder's change
-    const char* holding; // the holder's change as the refusal names it
+    const char* refused; // the refused change, as its refusal begins
 };
 
 void PrintTo(const TwoProgramsCase& c, std::ostream* os) { *os << c.name; }
@@ -106,55 +106,26 @@ TEST_P(SchemaChangeTwoProgramsTest, TheSecondIsRefusedByNameAndTheFirstEndsWhole
 {
     const TwoProgramsCase& c = GetParam();
     const auto before = SchemaState("dd_demo");
-    std::optional<OtherProgram> other;
-    std::optional<SchemaChangeMark> ownWindow;
     DdlTestDatabase twin;
     twin.tables = {"pdtable_22_3"};
-    switch (c.holder) {
-    case Holder::ColumnChange:
-        other.emplace(columnChange(), OtherProgram::AtMarkStep(c.step), OtherProgram::AtStop::Wait);
-        break;
-    case Holder::DdlRepair:
-        other.emplace([&] { return ddlRepair(twin); }, OtherProgram::AtMarkStep("its statements"),
-                      OtherProgram::AtStop::Wait);
-        break;
-    case Holder::ForeignLoad:
-        other.emplace([] { RunMark load("schema dd_demo", {{"what", kForeignLoad}}); return std::string(); },
-                      OtherProgram::AtMarkWritten(), OtherProgram::AtStop::Wait);
-        break;
-    case Holder::ThisProgram:
-        ownWindow.emplace("dd_demo", "the drop of the checked tables from dd_demo");
-        break;
-    }
-    if (other) {
-        ASSERT_TRUE(other->Reached());
-    }
+    ForkedProgram other(c.step ? columnChange() : [&] { return ddlRepair(twin).empty() ? 0 : 1; },
+                        testsupport::MarkWritten(c.step ? c.step : "its statements"));
+    ASSERT_TRUE(other.Reached());
     const auto during = SchemaState("dd_demo");
     const Strings backupsDuring = backups();
 
-    std::string message;
-    switch (c.second) {
-    case Second::ColumnChange:
-        message = windowChange();
-        break;
-    case Second::DdlRepair:
-        message = ddlRepair(DdlDatabase::Program());
-        break;
-    case Second::CellEdit:
-        message = cellEdit();
-        break;
-    }
-    const std::string pid = std::to_string(other ? other->pid() : ::getpid());
-    EXPECT_EQ(message.rfind(std::string(c.refused) + " was not started: " + c.holding + " (process " + pid + " ", 0), 0u)
-        << message;
-    EXPECT_NE(message.find(" is under way on schema dd_demo. Nothing was changed."), std::string::npos) << message;
+    const std::string message = c.second == Second::ColumnChange ? windowChange()
+                                : c.second == Second::DdlRepair  ? ddlRepair(DdlDatabase::Program())
+                                                                 : cellEdit();
+    const std::string holding = std::string(c.step ? kChange30 : kDrop) + " (process " + std::to_string(other.pid());
+    EXPECT_EQ(message.rfind(std::string(c.refused) + " was not started: " + holding + " ", 0), 0u) << message;
+    EXPECT_THAT(message, HasSubstr(" is under way on schema dd_demo. Nothing was changed."));
     EXPECT_EQ(SchemaState("dd_demo"), during);
     EXPECT_EQ(backups(), backupsDuring);
 
-    if (!other)
-        return;
-    EXPECT_EQ(other->Finish(), "");
-    if (c.holder != Holder::ColumnChange) {
+    other.Release();
+    EXPECT_EQ(other.Wait(), 0);
+    if (!c.step) {
         EXPECT_EQ(SchemaState("dd_demo"), before);
         return;
     }
@@ -165,95 +136,81 @@ TEST_P(SchemaChangeTwoProgramsTest, TheSecondIsRefusedByNameAndTheFirstEndsWhole
 }
 
 const char* const kColumnSubject = "The change of character column lengths of dd_demo";
-const char* const kAtCheck = "the check of the backup dump";
 const char* const kAtReload = "the load of the changed tables";
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, SchemaChangeTwoProgramsTest,
     ::testing::Values(
-        TwoProgramsCase{"ColumnChangeWhileAnotherUnloadsItsBackup", Holder::ColumnChange,
-                        "the unload of the backup dump", Second::ColumnChange, kColumnSubject, kChange30},
-        TwoProgramsCase{"ColumnChangeWhileAnotherChecksItsBackup", Holder::ColumnChange, kAtCheck,
-                        Second::ColumnChange, kColumnSubject, kChange30},
-        TwoProgramsCase{"ColumnChangeWhileAnotherDrops", Holder::ColumnChange, "the drop of the changed tables",
-                        Second::ColumnChange, kColumnSubject, kChange30},
-        TwoProgramsCase{"ColumnChangeWhileAnotherReloads", Holder::ColumnChange, kAtReload, Second::ColumnChange,
-                        kColumnSubject, kChange30},
-        TwoProgramsCase{"DdlRepairWhileAColumnChangeReloads", Holder::ColumnChange, kAtReload, Second::DdlRepair,
-                        "The drop of the checked tables from dd_demo", kChange30},
-        TwoProgramsCase{"CellEditWhileAColumnChangeReloads", Holder::ColumnChange, kAtReload, Second::CellEdit,
-                        "The UPDATE of table 'pdtable_34_1' of schema dd_demo", kChange30},
-        TwoProgramsCase{"ColumnChangeWhileADdlRepairRuns", Holder::DdlRepair, "", Second::ColumnChange,
-                        kColumnSubject, "the drop of the checked tables from dd_demo"},
-        TwoProgramsCase{"ColumnChangeWhileALoadRuns", Holder::ForeignLoad, "", Second::ColumnChange, kColumnSubject,
-                        kForeignLoad},
-        TwoProgramsCase{"ColumnChangeWhileAnotherWindowRepairs", Holder::ThisProgram, "", Second::ColumnChange,
-                        kColumnSubject, "the drop of the checked tables from dd_demo"}),
+        TwoProgramsCase{"ColumnChangeWhileAnotherUnloadsItsBackup", "the unload of the backup dump",
+                        Second::ColumnChange, kColumnSubject},
+        TwoProgramsCase{"ColumnChangeWhileAnotherReloads", kAtReload, Second::ColumnChange, kColumnSubject},
+        TwoProgramsCase{"DdlRepairWhileAColumnChangeReloads", kAtReload, Second::DdlRepair,
+                        "The drop of the checked tables from dd_demo"},
+        TwoProgramsCase{"CellEditWhileAColumnChangeReloads", kAtReload, Second::CellEdit,
+                        "The UPDATE of table 'pdtable_34_1' of schema dd_demo"},
+        TwoProgramsCase{"ColumnChangeWhileADdlRepairRuns", nullptr, Second::ColumnChange, kColumnSubject}),
     [](const auto& info) { return info.param.name; });
-
-// The files of the folder that were not there before: what a killed program left behind.
-void RemoveFilesNotIn(const std::string& hostFolder, const std::set<std::string>& before)
-{
-    for (const auto& e : std::filesystem::directory_iterator(hostFolder))
-        if (e.is_regular_file() && !before.count(e.path().string()))
-            std::filesystem::remove(e.path());
-}
-
-std::set<std::string> FilesIn(const std::string& hostFolder)
-{
-    std::set<std::string> files;
-    for (const auto& e : std::filesystem::directory_iterator(hostFolder))
-        files.insert(e.path().string());
-    return files;
-}
 
 struct CutOffCase {
     const char* name;
     std::vector<ClientRule> unloads, loads; // the first run's risunlod and rislod rules
-    const char* stop;      // the mark's step at which the first run is killed; "backup" its backup's
-                           // write; "" not killed
-    Strings backupsLeft;   // in the backup folder after the first run
-    bool nextGoesOn;       // else refused with nothing changed
-    std::string named;     // what the next change says of the first, up to its process (%PID%)
-    std::string stands;    // and after it (%BACKUP%: the first run's backup dump)
-    Strings backupsAfter;  // after the next change
+    const char* stop;     // the step at which the first run is killed; "backup": its backup's write; "": not killed
+    Strings backupsLeft;  // in the backup folder after the first run
+    bool nextGoesOn;      // else refused with nothing changed
+    std::string stands;   // what the next change says of the first after its process (%BACKUP%: its backup)
+    Strings backupsAfter; // after the next change
 };
 
 void PrintTo(const CutOffCase& c, std::ostream* os) { *os << c.name; }
 
 class SchemaChangeCutOffTest : public SchemaChangeMarkTest, public ::testing::WithParamInterface<CutOffCase> {};
 
+// Takes out the files a killed run left in the host folder: those not in before.
+void RemoveNew(const std::string& folder, const Strings& before)
+{
+    std::error_code ec;
+    for (const std::string& name : testsupport::FilesIn(folder))
+        if (std::find(before.begin(), before.end(), name) == before.end())
+            std::filesystem::remove(folder + "/" + name, ec);
+}
+
 TEST_P(SchemaChangeCutOffTest, TheNextChangeNamesWhatTheFirstLeftAndNeverTakesItForWhole)
 {
     const CutOffCase& c = GetParam();
     const auto before = SchemaState("dd_demo");
     const std::string work = HostPath(gCRIS->GetTempDir()), temp = HostPath(gTempDir);
-    const std::set<std::string> workBefore = FilesIn(work), tempBefore = FilesIn(temp);
+    const Strings workBefore = testsupport::FilesIn(work), tempBefore = testsupport::FilesIn(temp);
     testsupport::WrapperClients clients;
     clients.Set("risunlod", c.unloads);
     clients.Set("rislod", c.loads);
-    OtherProgram::Stop stop;
+    const bool killed = *c.stop != '\0';
+    testsupport::FileOpMatch stop;
     if (std::string(c.stop) == "backup")
-        stop = OtherProgram::Writing(folder_.host("backup"));
-    else if (*c.stop)
-        stop = OtherProgram::AtMarkStep(c.stop);
-    OtherProgram first(columnChange(clients.WinFolder()), stop, OtherProgram::AtStop::Die);
-    EXPECT_EQ(first.Reached(), *c.stop != '\0');
-    const std::string outcome = first.Finish();
-    EXPECT_EQ(outcome == "killed", *c.stop != '\0') << outcome;
-    RemoveFilesNotIn(work, workBefore);
-    RemoveFilesNotIn(temp, tempBefore);
+        stop = [folder = folder_.host("backup")](const std::string& op, const std::string& host) {
+            return op == "write" && host.rfind(folder, 0) == 0;
+        };
+    else if (killed)
+        stop = testsupport::MarkWritten(c.stop);
+    ForkedProgram first(columnChange(clients.WinFolder()), stop, ForkedProgram::AtStop::Kill);
+    EXPECT_EQ(first.Reached(), killed);
+    EXPECT_EQ(first.Wait() == -SIGKILL, killed);
+    RemoveNew(work, workBefore);
+    RemoveNew(temp, tempBefore);
     ASSERT_EQ(backups(), c.backupsLeft);
 
     const auto cut = SchemaState("dd_demo");
     const std::string message = windowChange();
-    const std::string backup = win("backup") + "\\" + kBackup;
-    const std::string named = ReplaceAll(c.named, "%PID%", std::to_string(first.pid()));
-    const std::string stands = ReplaceAll(c.stands, "%BACKUP%", backup);
+    // The next change names a killed first run by its process (in the log, or in its refusal),
+    // then what it left; a backup refused by the first run is named by that run.
     const std::string said = c.nextGoesOn ? folder_.log() : message;
+    const std::string by = " (process " + std::to_string(first.pid()) + " ";
+    const std::string named = !c.nextGoesOn ? kColumnSubject + std::string(" was not started: ") + kChange30 + by
+                              : killed      ? kColumnSubject + std::string(" to 30") + by
+                                            : "Schema dd_demo left unchanged: the backup dump '";
     const size_t at = said.find(named);
-    EXPECT_NE(at, std::string::npos) << said << "\n---\n" << named;
-    EXPECT_NE(said.find(stands, at), std::string::npos) << said << "\n---\n" << stands;
+    EXPECT_NE(at, std::string::npos) << said;
+    EXPECT_NE(said.find(ReplaceAll(c.stands, "%BACKUP%", win("backup") + "\\" + kBackup), at), std::string::npos)
+        << said << "\n---\n" << c.stands;
     EXPECT_EQ(backups(), c.backupsAfter);
     if (c.nextGoesOn) {
         EXPECT_EQ(message, "");
@@ -265,7 +222,7 @@ TEST_P(SchemaChangeCutOffTest, TheNextChangeNamesWhatTheFirstLeftAndNeverTakesIt
     // names holds the tables the schema may lack, with every row.
     EXPECT_EQ(SchemaState("dd_demo"), cut);
     EXPECT_EQ(RunMark::Look("schema dd_demo").state, RunMark::State::Left);
-    const SchemaDumpSummary kept = SchemaDumpSummary::Read(backup);
+    const SchemaDumpSummary kept = SchemaDumpSummary::Read(win("backup") + "\\" + kBackup);
     for (const char* table : {"pdtable_34_1", "pdtable_34_2"}) {
         const std::string rows = before.at(table).substr(before.at(table).find("rows:"));
         EXPECT_EQ(kept.Rows(table), static_cast<long long>(std::count(rows.begin(), rows.end(), ';'))) << table;
@@ -273,47 +230,44 @@ TEST_P(SchemaChangeCutOffTest, TheNextChangeNamesWhatTheFirstLeftAndNeverTakesIt
 }
 
 const ClientRule kLoadDies = ClientRule::DieBefore(1, "rislod: out of memory\r\n");
-const std::string kCutOff = "The change of character column lengths of dd_demo to 30 (process %PID% ";
-const std::string kRefused = "The change of character column lengths of dd_demo was not started: " +
-                             std::string(kChange30) + " (process %PID% ";
-const std::string kUntouched = ", nothing of schema dd_demo was changed yet";
-const std::string kWayBack = " was cut off by the end of its program during %STEP%, so schema dd_demo may not be "
-                             "whole; its backup dump '%BACKUP%' holds the schema as it was before that change: a "
-                             "load of it brings the schema back. Nothing was changed.";
+std::string notProven(const std::string& step)
+{
+    return "during " + step + "; nothing of schema dd_demo was changed yet. Its backup dump '%BACKUP%' is not proven "
+           "whole";
+}
+std::string wayBack(const std::string& step)
+{
+    return "during " + step + ", so schema dd_demo may not be whole; its backup dump '%BACKUP%' holds the schema as "
+           "it was before that change";
+}
+const Strings kSetAside = {kBackup, kRefusedBackup};
+const Strings kDropped = {kBackup, "dd_demo_2024-03-15_143005_dropped_tables.dmp"};
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, SchemaChangeCutOffTest,
     ::testing::Values(
         // The backup lacks rows: it is no backup, and does not stay under the name of one.
         CutOffCase{"BackupRefusedForRowsMissing", {ClientRule::ThinRows("pdtable_34_1", 2).When("data all")}, {}, "",
-                   {kRefusedBackup}, true, "Schema dd_demo left unchanged: the backup dump '", "' does not hold the "
-                   "schema as it is (pdtable_34_1 holds 3 rows on the server, 1 in the dump); it was kept as "
-                   "'%BACKUP%.refused', which no restore takes for a backup", {kBackup, kRefusedBackup}},
-        CutOffCase{"KilledWritingTheBackup", {}, {}, "backup", {kBackup}, true, kCutOff,
-                   ") was cut off by the end of its program during the unload of the backup dump; nothing of schema "
-                   "dd_demo was changed yet. Its backup dump '%BACKUP%' is not proven whole: it was kept as "
-                   "'%BACKUP%.refused', which no restore takes for a backup.",
-                   {kBackup, kRefusedBackup}},
-        CutOffCase{"KilledCheckingTheBackup", {}, {}, "the check of the backup dump", {kBackup}, true, kCutOff,
-                   ") was cut off by the end of its program during the check of the backup dump; nothing of schema "
-                   "dd_demo was changed yet. Its backup dump '%BACKUP%' is not proven whole: it was kept as "
-                   "'%BACKUP%.refused', which no restore takes for a backup.",
-                   {kBackup, kRefusedBackup}},
-        CutOffCase{"KilledEditingTheDump", {}, {}, "the edit of the dump", {kBackup}, true, kCutOff,
-                   ") was cut off by the end of its program during the edit of the dump; nothing of schema dd_demo "
-                   "was changed yet, its backup dump '%BACKUP%' is whole.",
+                   {kRefusedBackup}, true,
+                   "(pdtable_34_1 holds 3 rows on the server, 1 in the dump); it was kept as '%BACKUP%.refused'",
+                   kSetAside},
+        CutOffCase{"KilledWritingTheBackup", {}, {}, "backup", {kBackup}, true,
+                   notProven("the unload of the backup dump"), kSetAside},
+        CutOffCase{"KilledCheckingTheBackup", {}, {}, "the check of the backup dump", {kBackup}, true,
+                   notProven("the check of the backup dump"), kSetAside},
+        CutOffCase{"KilledEditingTheDump", {}, {}, "the edit of the dump", {kBackup}, true,
+                   "during the edit of the dump; nothing of schema dd_demo was changed yet, its backup dump "
+                   "'%BACKUP%' is whole.",
                    {kBackup, "dd_demo_2024-03-15_143005_2.dmp"}},
-        CutOffCase{"KilledWithItsTablesDropped", {}, {}, "the load of the changed tables", {kBackup}, false, kRefused,
-                   ReplaceAll(kWayBack, "%STEP%", "the load of the changed tables"), {kBackup}},
+        CutOffCase{"KilledWithItsTablesDropped", {}, {}, kAtReload, {kBackup}, false, wayBack(kAtReload), {kBackup}},
         CutOffCase{"KilledRestoringTheTables", {}, {ClientRule(kLoadDies).Times(1)},
-                   "the restore of the dropped tables", {kBackup}, false, kRefused,
-                   ReplaceAll(kWayBack, "%STEP%", "the restore of the dropped tables"), {kBackup}},
+                   "the restore of the dropped tables", {kBackup}, false,
+                   wayBack("the restore of the dropped tables"), {kBackup}},
         // Not killed: the reload and the restore fail, and the run ends with the tables lost.
-        CutOffCase{"EndedWithItsTablesLost", {}, {kLoadDies}, "",
-                   {kBackup, "dd_demo_2024-03-15_143005_dropped_tables.dmp"}, false, kRefused,
+        CutOffCase{"EndedWithItsTablesLost", {}, {kLoadDies}, "", kDropped, false,
                    ") ended with schema dd_demo not whole: the dropped tables pdtable_34_1 (missing), pdtable_34_2 "
                    "(missing) are not known to be back as they were, their rows are kept in '",
-                   {kBackup, "dd_demo_2024-03-15_143005_dropped_tables.dmp"}}),
+                   kDropped}),
     [](const auto& info) { return info.param.name; });
 
 } // namespace

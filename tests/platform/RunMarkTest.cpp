@@ -3,13 +3,14 @@
 
 #include "platform/Process.h"
 #include "platform/TextUtil.h"
+#include "support/OtherProcesses.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstdlib>
 #include <optional>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -18,74 +19,44 @@ using State = RunMark::State;
 
 enum class Other { None, Holds, Died, DiedWithClientRunning, SameProgram };
 
-// A second program: a child that takes the mark and then holds it until killed, or dies at once
-// without taking it out (while an outside program it started still runs, when asked). Returns
-// its process id once it holds the mark, and the client's id in client.
-pid_t otherProgramTakes(const std::string& object, Other how, pid_t& client)
-{
-    int ready[2];
-    EXPECT_EQ(::pipe(ready), 0);
-    pid_t pid = ::fork();
-    if (pid == 0) {
-        ::close(ready[0]);
-        RunMark mark(object, {{"what", "the other's change"}});
-        pid_t started = 0;
-        if (how == Other::DiedWithClientRunning) {
-            started = static_cast<pid_t>(Process::Start("/bin/sleep", {"60"}, 0));
-            RunMark::ClientStarted(started);
-        }
-        const pid_t answer = mark.held() ? started : -1;
-        (void)!::write(ready[1], &answer, sizeof answer);
-        if (how != Other::Holds)
-            ::_exit(0); // no destructor: the mark stays as a dead run's
-        ::pause();
-        ::_exit(0);
-    }
-    ::close(ready[1]);
-    client = -1;
-    EXPECT_EQ(::read(ready[0], &client, sizeof client), static_cast<ssize_t>(sizeof client));
-    ::close(ready[0]);
-    EXPECT_GE(client, 0);
-    if (how != Other::Holds)
-        ::waitpid(pid, nullptr, 0);
-    return pid;
-}
-
-void endProgram(pid_t pid, bool child = true)
-{
-    ::kill(pid, SIGKILL);
-    if (child)
-        ::waitpid(pid, nullptr, 0);
-    else
-        while (!Process::Gone(pid))
-            ::usleep(1000);
-}
-
 TEST(RunMarkTest, OneHolderAtATimeAndADeadRunsMarkIsFound)
 {
     testsupport::ScopedStandInRoot root;
-    struct Case {
+    const struct {
         const char* name;
         Other other;
-        State seen;        // before we try
-        bool refused;      // our taker is refused, naming the other
-    };
-    const Case cases[] = {
+        State seen;   // before we try
+        bool refused; // our taker is refused, naming the other
+    } cases[] = {
         {"free", Other::None, State::Free, false},
         {"held by a running program", Other::Holds, State::Held, true},
         {"left by a dead run", Other::Died, State::Left, false},
         {"left by a dead run whose client still runs", Other::DiedWithClientRunning, State::Held, true},
         {"held by this program already", Other::SameProgram, State::Held, true},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         const std::string object = std::string("schema DD_Demo ") + c.name;
-        pid_t other = 0, client = 0;
-        if (c.other != Other::None && c.other != Other::SameProgram)
-            other = otherProgramTakes(object, c.other, client);
+        std::optional<testsupport::ForkedProgram> other;
         std::optional<RunMark> first;
         if (c.other == Other::SameProgram)
             first.emplace(object, RunMark::Fields{{"what", "first"}});
+        else if (c.other != Other::None) {
+            const bool holds = c.other == Other::Holds;
+            other.emplace(
+                [&]() -> int {
+                    RunMark mark(object, {{"what", "the other's change"}});
+                    if (c.other == Other::DiedWithClientRunning)
+                        RunMark::ClientStarted(Process::Start("/bin/sleep", {"60"}, 0));
+                    ::_exit(mark.held() ? 0 : 1); // no destructor: the mark stays as a dead run's
+                },
+                holds ? testsupport::MarkWritten() : testsupport::FileOpMatch{});
+            if (holds)
+                ASSERT_TRUE(other->Reached());
+            else
+                ASSERT_EQ(other->Wait(), 0);
+        }
+        const long client = std::atol(RunMark::Field(RunMark::Look(object).fields, "client").c_str());
 
         EXPECT_EQ(RunMark::Look(object).state, c.seen);
         {
@@ -104,7 +75,12 @@ TEST(RunMarkTest, OneHolderAtATimeAndADeadRunsMarkIsFound)
         if (c.refused && !first) {
             EXPECT_EQ(RunMark::Look(object).state, State::Held); // a refused taker takes nothing out
             EXPECT_FALSE(RunMark::RemoveLeft(object));
-            endProgram(client > 0 ? client : other, client <= 0);
+            if (client > 0) {
+                ::kill(static_cast<pid_t>(client), SIGKILL);
+                while (!Process::Gone(client))
+                    ::usleep(1000);
+            }
+            other.reset(); // killed where it holds the mark
             EXPECT_EQ(RunMark::Look(object).state, State::Left);
             EXPECT_TRUE(RunMark::RemoveLeft(object));
         }

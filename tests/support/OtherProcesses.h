@@ -1,5 +1,6 @@
-// Other programs a test needs: one alive while the test looks, one that has ended, and several
-// started together behind one gate.
+// Other programs a test needs: one alive while the test looks, one that has ended, a forked
+// program of this system stopped or killed at a file operation, several started behind one gate,
+// and the built program run without a display.
 #pragma once
 
 #include <functional>
@@ -31,8 +32,42 @@ std::string EndedProcessId();
 // Sets a file's (or folder's) last write an hour back: what a run long gone wrote.
 void AgeHostFile(const std::string& hostPath);
 
+// Picks a host file operation ("write", "flush", "delete", ...) by its name and host path.
+using FileOpMatch = std::function<bool(const std::string& op, const std::string& hostPath)>;
+// The flush of a mark's fields; with step, of those that announce "step=<step>".
+FileOpMatch MarkWritten(const std::string& step = "");
+
+// Another program of this system: a forked child, the leader of a process group of its own
+// (which ClientRule::KillProgram may end), that runs work and exits with what it returns. At the
+// first file operation stop picks it holds until Release, or is killed there with SIGKILL.
+class ForkedProgram {
+public:
+    enum class AtStop { Hold, Kill };
+    explicit ForkedProgram(const std::function<int()>& work, const FileOpMatch& stop = {}, AtStop at = AtStop::Hold);
+    ~ForkedProgram(); // kills it when it still runs
+    ForkedProgram(const ForkedProgram&) = delete;
+    ForkedProgram& operator=(const ForkedProgram&) = delete;
+
+    long pid() const { return pid_; }
+    // Waits until it stands at its stop (true), or has ended without reaching it (false).
+    bool Reached();
+    void Release();
+    // Waits for its end: its exit code, or minus the signal that ended it.
+    int Wait();
+
+private:
+    long pid_ = -1;
+    int reached_ = -1, go_ = -1;
+    bool ended_ = false;
+    int status_ = 0;
+};
+
 // Runs each step in a child of its own; all wait at one gate, and step i starts offsetsUs[i]
 // microseconds after it opens. Returns the steps' exit codes, in order.
 std::vector<int> RunTogether(const std::vector<std::function<int()>>& steps, const std::vector<unsigned>& offsetsUs);
+
+// A program of the build run without a display, its standard output and errors into outFile:
+// its exit code.
+int RunHeadless(const std::string& program, const std::vector<std::string>& args, const std::string& outFile);
 
 } // namespace testsupport
