@@ -161,8 +161,8 @@ std::string CharColumnAlter::ProcessSchema(const CharColumnRequest& request, con
     plan.schema = schema;
     plan.tables = change.tables();
     plan.backupDump = dump;
-    plan.editedDump = work.add(gTempDir + GetTempName());
-    plan.restoreDump = work.add(gTempDir + GetTempName());
+    plan.editedDump = work.add(gTempDir + GetOwnedTempName());
+    plan.restoreDump = work.add(gTempDir + GetOwnedTempName());
     try {
         CharColumnDumpEdit::Apply(dump, plan.editedDump, plan.restoreDump, change, &plan.expectedNew, &plan.expectedOld);
     } catch (const AppError& e) {

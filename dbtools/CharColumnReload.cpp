@@ -51,7 +51,7 @@ SchemaDumpSummary TablesNow(const std::string& schema, const std::vector<std::st
     if (there.empty())
         return {};
     WorkFiles work;
-    const std::string dump = work.add(gTempDir + GetTempName());
+    const std::string dump = work.add(gTempDir + GetOwnedTempName());
     gCRIS->RISUnload(dump, schema, there, std::nullopt, "", 0, true, UnloadExtras::ViewsIndexesGrants);
     return SchemaDumpSummary::Read(dump);
 }

@@ -30,7 +30,7 @@ SchemaDumpSummary ViewsNow(const std::string& schema)
     if (table.empty())
         return {};
     WorkFiles work;
-    const std::string dump = work.add(gTempDir + GetTempName());
+    const std::string dump = work.add(gTempDir + GetOwnedTempName());
     gCRIS->RISUnload(dump, schema, std::vector<std::string>{table}, std::vector<std::string>{"1=0"}, "", 0, true,
                      UnloadExtras::ViewsIndexesGrants);
     return SchemaDumpSummary::Read(dump);

@@ -10,7 +10,7 @@
 void TempRoom::Hold(const std::string& folder, uint64_t bytes)
 {
     Release();
-    file_ = folder + GetTempName();
+    file_ = folder + GetOwnedTempName();
     try {
         BinaryFile f;
         f.Open(file_, BinaryFile::Mode::Write);

@@ -84,7 +84,9 @@ void RemoveOrphanedWorkFiles(const std::string& winFolder)
             continue;
         if (fs::is_directory(status) && LeftoverOwnerGone(workNameOwner(name, ""), it->path().string()))
             folders.push_back(it->path());
-        else if (fs::is_regular_file(status) && LeftoverOwnerGone(workNameOwner(name, ".bat"), it->path().string()))
+        else if (fs::is_regular_file(status) &&
+                 (LeftoverOwnerGone(workNameOwner(name, ".bat"), it->path().string()) ||
+                  LeftoverOwnerGone(workNameOwner(name, ".tmp"), it->path().string())))
             files.push_back(it->path());
     }
     for (const fs::path& folder : folders)

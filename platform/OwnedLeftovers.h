@@ -26,8 +26,8 @@ void RemoveOrphanedLeftoverParts(const std::string& winFile, const std::string& 
 // the leftover's last write). False for any other text, and for a leftover that is not there.
 bool LeftoverOwnerGone(std::string_view id, const std::string& hostLeftover);
 
-// Removes from the folder every work folder "<process id>radXXXXX" and batch file
-// "<process id>radXXXXX.bat" (XXXXX five hex digits) whose process no longer runs: what a run
-// killed before its clean-up leaves in TEMP. Those of running processes, symbolic links and every
-// other name stay. Failures are passed over: the next start tries again.
+// Removes from the folder every work folder "<process id>radXXXXX", batch file
+// "<process id>radXXXXX.bat" and work file "<process id>radXXXXX.tmp" (XXXXX five hex digits)
+// whose process no longer runs: what a run killed before its clean-up leaves in TEMP. Those of
+// running processes, symbolic links and every other name stay. Failures are passed over: the next start tries again.
 void RemoveOrphanedWorkFiles(const std::string& winFolder);

@@ -1,6 +1,8 @@
 // The file services over the host file layer, each keeping its failure in the last file error.
 #include "services/FileOperation.h"
 
+#include "platform/Process.h"
+
 #include "platform/BinaryFile.h"
 #include "platform/Environment.h"
 #include "platform/FileAttributes.h"
@@ -240,6 +242,8 @@ std::string GetTempName()
 }
 
 std::string GetTempBaseName() { return GetFileBaseName(GetTempName()); }
+
+std::string GetOwnedTempName() { return std::to_string(Process::CurrentId()) + GetTempName(); }
 
 std::vector<std::string> FindFile(const std::string& start, const std::string& pattern, bool recurse)
 {

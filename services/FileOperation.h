@@ -39,6 +39,10 @@ float GetFileSize(const std::string& path);
 std::string GetTempName();
 // The same without its extension; does not touch the record.
 std::string GetTempBaseName();
+// A fresh work file name without folder that carries this process's id ("<id>radXXXXX.tmp"): a
+// large work file in TEMP, which the next start removes once its process is gone
+// (RemoveOrphanedWorkFiles) should this one be killed before its clean-up.
+std::string GetOwnedTempName();
 
 // Full paths of the files below start matching pattern (wildcards without regard to case);
 // with recurse the sub-folders' trees come first, then the folder's own files.

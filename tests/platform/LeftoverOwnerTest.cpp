@@ -47,10 +47,11 @@ TEST_P(LeftoverOwner, OnlyTheWriterKeepsItsLeftovers)
     const std::string id = process ? process->id() : testsupport::EndedProcessId();
 
     // Each kind of leftover, with that id: a new dump of a run, a client's part file, a work
-    // folder with its batch file, a replacement's temporary file, and the former content of a
-    // hard-linked dump whose in-place rewrite was cut.
+    // folder with its batch file, a work file, a replacement's temporary file, and the former
+    // content of a hard-linked dump whose in-place rewrite was cut.
     const std::vector<std::string> leftovers = {"pd.dmp." + id + ".tw.tmp", "pd.dmp." + id + ".tw.tmp." + id + ".part",
-                                                id + "radabcde", id + "radabcde.bat", ".a.ini.~" + id + ".1f2e3d"};
+                                                id + "radabcde", id + "radabcde.bat", id + "rad12345.tmp",
+                                                ".a.ini.~" + id + ".1f2e3d"};
     for (const std::string& name : leftovers)
         name == id + "radabcde" ? (void)fs::create_directory(path(name)) : WriteHostFile(path(name), "left");
     WriteHostFile(path("a.ini"), "[S]\r\n");
