@@ -16,6 +16,7 @@
 #include <cstdio>
 #include <cstdint>
 #include <dirent.h>
+#include <filesystem>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -202,10 +203,12 @@ RunMark::Seen lookAt(const std::string& path)
 RunMark::RunMark(const std::string& object, const Fields& fields) : object_(object)
 {
     const std::string folder = marksFolder();
-    if (::mkdir(StandInRoot().c_str(), 0755) != 0 && errno != EEXIST)
-        throw HostError(errno, true);
-    if (::mkdir(folder.c_str(), 0755) != 0 && errno != EEXIST)
-        throw HostError(errno, true);
+    // The root too, with its parents: the first mark of a new environment may come before
+    // anything else has made it (the builder takes the root's mark first of all).
+    std::error_code made;
+    std::filesystem::create_directories(folder, made);
+    if (made)
+        throw HostError(made.value(), true);
     path_ = folder + "/" + markFileName(object);
 
     own_ = {{"object", object},

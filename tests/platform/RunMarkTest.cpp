@@ -1,8 +1,10 @@
 // Marks of changes under way: held by one program at a time, left by a dead one.
 #include "platform/RunMark.h"
 
+#include "platform/Environment.h"
 #include "platform/Process.h"
 #include "platform/TextUtil.h"
+#include "platform/WinPath.h"
 #include "support/OtherProcesses.h"
 #include "tests/support/TestEnvironment.h"
 
@@ -92,6 +94,13 @@ TEST(RunMarkTest, OneHolderAtATimeAndADeadRunsMarkIsFound)
 TEST(RunMarkTest, KeptMarksAreListedUntilRemoved)
 {
     testsupport::ScopedStandInRoot root;
+    {
+        // A new environment's first mark makes the root and its parents.
+        const std::string made = StandInRoot();
+        SetEnvVar("TARNWICK_ROOT", made + "/new/root");
+        EXPECT_TRUE(RunMark("root", {}).held());
+        SetEnvVar("TARNWICK_ROOT", made);
+    }
     {
         RunMark a("load C:\\pdsdump\\pd_demo.dmp", {{"schema", "pd_demo"}});
         a.Update({{"schema", "pd_demo"}, {"step", "rislod"}});
