@@ -84,6 +84,12 @@ void mendCutRewrite(const std::string& dump, const std::function<void(const std:
     }
 }
 
+// What stands of the dump file after an unload that did not replace it.
+std::string keptText(const std::string& dump)
+{
+    return IsFileExists(dump) ? "the dump '" + dump + "' stays as it was" : "no dump '" + dump + "' written";
+}
+
 // Why no new dump of the schema may take the place of the file at dump now, or empty: a file that
 // is no dump of the schema, a change of the schema under way in a program (the schema may be
 // half changed), or a load that runs from the dump, was cut off or was not found whole (the dump
@@ -92,8 +98,7 @@ std::string placeRefusal(const std::string& schema, const std::string& dump)
 {
     if (std::string refusal = DumpTargetRefusal(dump, schema); !refusal.empty())
         return refusal;
-    const std::string kept = IsFileExists(dump) ? "the dump '" + dump + "' stays as it was"
-                                                : "no dump '" + dump + "' written";
+    const std::string kept = keptText(dump);
     const RunMark::Seen running = RunMark::Look("schema " + ToLower(schema));
     if (running.state == RunMark::State::Held)
         return "not unloaded, " + kept + ": " + RunMark::RunningText(running.fields) + " is under way on that schema";
@@ -245,8 +250,7 @@ bool DumpCommands::unloadTo(const std::string& schema, const std::string& dump)
         noteFailure(what + ": '" + dump + "' is not a regular file (a FIFO or a device), nothing unloaded");
         return false;
     }
-    const std::string kept = IsFileExists(dump) ? "the dump '" + dump + "' stays as it was"
-                                                : "no dump '" + dump + "' written";
+    const std::string kept = keptText(dump);
     if (const std::string refusal = placeRefusal(schema, dump); !refusal.empty()) {
         noteFailure(what + ": " + refusal);
         return false;

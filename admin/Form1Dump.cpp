@@ -7,7 +7,7 @@
 #include "admin/FormWidgets.h"
 #include "admin/ProjectSchemaRules.h"
 #include "admin/SchemaFamilies.h"
-#include "dbaccess/RisFailureText.h"
+#include "dbaccess/RISErrorReader.h"
 #include "platform/AppError.h"
 #include "services/AppGlobals.h"
 #include "services/Dialog.h"
@@ -37,7 +37,7 @@ template <class Body> void Form1::runLocked(Body body)
             ShowMessage(dump_->report().ClosingMessage(gLogFile), 0);
     } catch (const AppError& e) {
         if (!endRequested_)
-            ShowMessage(RisFailureLine(e.description()), 0);
+            ShowMessage(RISErrorLine(e.description()), 0);
     }
     busy_ = !outer;
     UnlockControls("");

@@ -14,7 +14,7 @@
 #include "dbaccess/CRIS.h"
 #include "dbaccess/LoadMarks.h"
 #include "dbtools/SchemaChangeMark.h"
-#include "dbaccess/RisFailureText.h"
+#include "dbaccess/RISErrorReader.h"
 #include "platform/AppError.h"
 #include "services/AppGlobals.h"
 #include "services/BatchLauncher.h"
@@ -117,7 +117,7 @@ void Form1::Timer1_Timer()
             Projname->addItem(ToQ(p));
         Projname->setEditText(ToQ(ReadIniValue(gIniFile, "TARNWICK", "projname", "testproj")));
     } catch (const AppError& e) {
-        ShowMessage(RisFailureLine(e.description()), 0);
+        ShowMessage(RISErrorLine(e.description()), 0);
     }
     UnlockControls("");
 }

@@ -6,7 +6,7 @@
 #include "admin/RunReport.h"
 #include "admin/StandingState.h"
 #include "dbaccess/CRIS.h"
-#include "dbaccess/RisFailureText.h"
+#include "dbaccess/RISErrorReader.h"
 #include "platform/AppError.h"
 #include "platform/Clock.h"
 #include "platform/Environment.h"
@@ -48,7 +48,7 @@ void noteOutcome(RunReport& report, const ChangeOutcome& outcome, const std::str
 {
     if (!outcome.Failed())
         return;
-    const std::string said = RisFailureLine(outcome.Describe(what));
+    const std::string said = RISErrorLine(outcome.Describe(what));
     AppendToFile(said, gLogFile);
     if (!outcome.Done())
         report.NoteFailure(said);
@@ -157,7 +157,7 @@ std::string Maintenance::btnGrantAll_Click(const std::vector<std::string>& schem
     } catch (const AppError& e) {
         report.NoteFailure(e.description());
         if (!ending())
-            ShowMessage(RisFailureLine(e.description()), MsgStyle::OkOnly);
+            ShowMessage(RISErrorLine(e.description()), MsgStyle::OkOnly);
     }
     DeleteFileA(file);
     if (ending())

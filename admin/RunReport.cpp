@@ -2,7 +2,6 @@
 #include "admin/RunReport.h"
 
 #include "dbaccess/RISErrorReader.h"
-#include "dbaccess/RisFailureText.h"
 #include "platform/TextUtil.h"
 
 std::string RunReport::RunFailure(const std::string& what, long exitCode, const std::string& output)
@@ -28,7 +27,7 @@ void RunReport::NoteFailure(const std::string& text)
 {
     // One line each: a failure text goes to stderr line by line in a command-line run. A RIS
     // error block in it is read as its own line first: flattened, its frame would stay.
-    errors_.push_back(ReplaceAll(ReplaceAll(RisFailureLine(text), "\r\n", " "), "\n", " "));
+    errors_.push_back(ReplaceAll(ReplaceAll(RISErrorLine(text), "\r\n", " "), "\n", " "));
 }
 
 std::string RunReport::ClosingMessage(const std::string& logFile) const

@@ -4,6 +4,7 @@
 #include "dbaccess/DumpReader.h"
 #include "dbaccess/DumpFormat.h"
 #include "dbaccess/DumpRowHash.h"
+#include "dbaccess/IndexNames.h"
 #include "platform/TextUtil.h"
 
 #include <algorithm>
@@ -49,31 +50,11 @@ std::string grantName(const std::string& words)
     return to == std::string::npos ? words : "grant" + words.substr(to);
 }
 
-// An index by its normalised line: its name, whether it is unique, and its columns ("a, b").
-struct IndexShape {
-    std::string name;
-    bool unique = false;
-    std::string columns;
-};
-
-IndexShape indexShape(const std::string& words)
+// The index or grant lines of one table (any letter case).
+std::set<std::string> linesOf(const std::map<std::string, std::set<std::string>>& of, const std::string& table)
 {
-    IndexShape shape;
-    shape.name = indexName(words);
-    shape.unique = words.rfind("create unique ", 0) == 0;
-    const size_t open = words.find('('), close = words.rfind(')');
-    if (open != std::string::npos && close != std::string::npos && close > open) {
-        std::vector<std::string> columns;
-        for (const std::string& c : Split(words.substr(open + 1, close - open - 1), ","))
-            columns.push_back(TrimWhite(c));
-        shape.columns = Join(columns, ", ");
-    }
-    return shape;
-}
-
-std::string shapeText(const IndexShape& shape)
-{
-    return (shape.unique ? "unique on (" : "on (") + shape.columns + ")";
+    const auto it = of.find(ToLower(table));
+    return it == of.end() ? std::set<std::string>() : it->second;
 }
 
 // The columns a found table lacks, has more, or has otherwise, by position.
@@ -97,24 +78,27 @@ void compareIndexes(const std::set<std::string>& want, const std::set<std::strin
                     const std::map<std::string, std::string>& elsewhere, bool extrasCount,
                     std::vector<std::string>& faults)
 {
-    std::map<std::string, IndexShape> found;
+    std::map<std::string, ListedIndex> found;
     for (const std::string& line : have) {
-        IndexShape shape = indexShape(line);
-        found.emplace(shape.name, std::move(shape));
+        ListedIndex index;
+        if (ParseIndexLine(line, index))
+            found.emplace(index.name, std::move(index));
     }
     std::set<std::string> wanted;
     for (const std::string& line : want) {
-        const IndexShape shape = indexShape(line);
-        wanted.insert(shape.name);
-        const auto it = found.find(shape.name);
+        ListedIndex index;
+        if (!ParseIndexLine(line, index))
+            continue;
+        wanted.insert(index.name);
+        const auto it = found.find(index.name);
         if (it == found.end()) {
-            const auto other = elsewhere.find(shape.name);
-            faults.push_back("lacks index " + shape.name +
+            const auto other = elsewhere.find(index.name);
+            faults.push_back("lacks index " + index.name +
                              (other == elsewhere.end() ? std::string()
                                                        : " (the name is an index's on " + other->second + ")"));
-        } else if (it->second.unique != shape.unique || it->second.columns != shape.columns) {
-            faults.push_back("has index " + shape.name + " " + shapeText(it->second) + " where the backup has it " +
-                             shapeText(shape));
+        } else if (it->second.unique != index.unique || it->second.columns != index.columns) {
+            faults.push_back("has index " + index.name + " " + IndexShapeText(it->second) +
+                             " where the backup has it " + IndexShapeText(index));
         }
     }
     if (extrasCount)
@@ -247,14 +231,9 @@ std::vector<std::string> SchemaDumpSummary::TableDifferences(const SchemaDumpSum
     compareColumns(want->columns, have->columns, faults);
     for (std::string& fault : RowDifferences(found, table))
         faults.push_back(std::move(fault));
-    const std::string key = ToLower(table);
-    auto lines = [key](const std::map<std::string, std::set<std::string>>& of) {
-        const auto it = of.find(key);
-        return it == of.end() ? std::set<std::string>() : it->second;
-    };
     // The lines of one kind the found table lacks, then those only it has.
-    compareIndexes(lines(indexes_), lines(found.indexes_), found.indexTables(), true, faults);
-    const std::set<std::string> wantGrants = lines(grants_), haveGrants = lines(found.grants_);
+    compareIndexes(linesOf(indexes_, table), linesOf(found.indexes_, table), found.indexTables(), true, faults);
+    const std::set<std::string> wantGrants = linesOf(grants_, table), haveGrants = linesOf(found.grants_, table);
     for (const std::string& l : wantGrants)
         if (!haveGrants.count(l))
             faults.push_back("lacks " + grantName(l));
@@ -302,17 +281,12 @@ std::vector<std::string> SchemaDumpSummary::MadeDifferences(const SchemaDumpSumm
         return {"missing"};
     std::vector<std::string> faults;
     compareColumns(want->columns, have->columns, faults);
-    const std::string key = ToLower(table);
-    auto lines = [&key](const std::map<std::string, std::set<std::string>>& of) {
-        const auto it = of.find(key);
-        return it == of.end() ? std::set<std::string>() : it->second;
-    };
-    compareIndexes(lines(indexes_), lines(found.indexes_), found.indexTables(), false, faults);
+    compareIndexes(linesOf(indexes_, table), linesOf(found.indexes_, table), found.indexTables(), false, faults);
     // A grant by its grantee: the server lists each grant with the privileges it keeps.
     std::set<std::string> granted;
-    for (const std::string& line : lines(found.grants_))
+    for (const std::string& line : linesOf(found.grants_, table))
         granted.insert(grantName(line));
-    for (const std::string& line : lines(grants_))
+    for (const std::string& line : linesOf(grants_, table))
         if (!granted.count(grantName(line)))
             faults.push_back("lacks " + grantName(line));
     return faults;

@@ -3,7 +3,7 @@
 
 #include "dbaccess/DbBase.h"
 #include "dbaccess/SchemaLists.h"
-#include "dbaccess/RisFailureText.h"
+#include "dbaccess/RISErrorReader.h"
 #include "platform/AppError.h"
 #include "platform/Clock.h"
 #include "platform/TextUtil.h"
@@ -59,13 +59,13 @@ std::vector<std::string> GetAllProjectSchemas(const std::string& project)
                 for (rs.MoveFirst(); !rs.Eof(); rs.MoveNext())
                     pathNames.push_back(GetDBvalue(rs.Fields()["path_name"].Value()).ToText());
         } catch (const AppError& e) {
-            ShowStatus("Getting schemas for PDS-Project: '" + project + "' failed: " + RisFailureLine(e.description()));
+            ShowStatus("Getting schemas for PDS-Project: '" + project + "' failed: " + RISErrorLine(e.description()));
         }
         std::vector<std::string> result = SelectAllProjectSchemas(project, all, pathNames);
         ShowStatus(std::to_string(result.size()) + " schemas in PDS-Project: '" + project + "' found");
         return result;
     } catch (const AppError& e) {
-        ShowStatus("Getting all project schemas failed: " + RisFailureLine(e.description()));
+        ShowStatus("Getting all project schemas failed: " + RISErrorLine(e.description()));
         return {};
     }
 }

@@ -7,7 +7,7 @@
 #include "dbtools/CharColumnDumpEdit.h"
 #include "dbtools/CharColumnBackupCheck.h"
 #include "dbtools/CharColumnReload.h"
-#include "dbaccess/RisFailureText.h"
+#include "dbaccess/RISErrorReader.h"
 #include "dbtools/SchemaChangeMark.h"
 #include "dbaccess/SchemaDumpSummary.h"
 #include "dbtools/TempRoom.h"
@@ -110,7 +110,7 @@ std::string CharColumnAlter::ProcessSchema(const CharColumnRequest& request, con
     } catch (const AppError& e) {
         // Without a backup nothing is changed; but the columns were not looked at either, so
         // "nothing need to be changed" would not be true.
-        const std::string why = e.description().empty() ? std::string("unknown error") : RisFailureLine(e.description());
+        const std::string why = e.description().empty() ? std::string("unknown error") : RISErrorLine(e.description());
         ShowStatus("Unload data from schema: '" + schema + "' to dump file: '" + dump + "' failed: " + why);
         return why;
     }
@@ -141,7 +141,7 @@ std::string CharColumnAlter::ProcessSchema(const CharColumnRequest& request, con
     } catch (const AppError& e) {
         throw AppError(e.number(), kSource,
                        "The backup dump '" + dump + "' could not be checked against the schema: " +
-                           RisFailureLine(e.description()) + "; " + SetAsideRefusedBackup(dump) + unchanged);
+                           RISErrorLine(e.description()) + "; " + SetAsideRefusedBackup(dump) + unchanged);
     }
     if (!differences.empty()) {
         const std::string why = "the backup dump '" + dump + "' does not hold the schema as it is (" +

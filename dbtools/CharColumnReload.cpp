@@ -5,7 +5,7 @@
 #include "dbaccess/CRISWork.h"
 #include "dbtools/CharColumnViews.h"
 #include "dbaccess/RowCountAnswer.h"
-#include "dbaccess/RisFailureText.h"
+#include "dbaccess/RISErrorReader.h"
 #include "dbtools/SchemaChangeMark.h"
 #include "dbtools/TempRoom.h"
 #include "platform/AppError.h"
@@ -135,7 +135,7 @@ ChangeState CompareTables(const SchemaDumpSummary& now, const std::vector<std::s
 // folder that was full during the load can have a little room afterwards.
 std::string ClientFailure(const std::string& folder, const AppError& e, uint64_t needed = kCharColumnClientOutputRoom)
 {
-    const std::string what = RisFailureLine(e.description());
+    const std::string what = RISErrorLine(e.description());
     if (!folder.empty() && !TempRoom::Fits(folder, needed))
         return "the temporary folder '" + folder + "' is full (" + what + ")";
     return what;
@@ -312,7 +312,7 @@ void ReloadChangedTables(const CharColumnReloadPlan& plan, ReloadRooms rooms)
                 try {
                     gCRIS->DBWrite(plan.schema, sql);
                 } catch (const AppError& e) {
-                    return RisFailureLine(e.description());
+                    return RISErrorLine(e.description());
                 }
                 return std::string();
             },

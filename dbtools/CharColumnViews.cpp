@@ -3,7 +3,7 @@
 
 #include "dbaccess/CRIS.h"
 #include "dbaccess/CRISWork.h"
-#include "dbaccess/RisFailureText.h"
+#include "dbaccess/RISErrorReader.h"
 #include "dbaccess/SchemaDumpSummary.h"
 #include "platform/AppError.h"
 #include "platform/TextUtil.h"
@@ -55,7 +55,7 @@ ViewsAfterReload RecreateLostViews(const std::string& schema, const SchemaDumpSu
     } catch (const AppError& e) {
         result.allBack = false;
         result.lines.push_back("The views of schema " + schema + " could not be read (" +
-                               RisFailureLine(e.description()) + "); their create view lines are in '" + backupDump +
+                               RISErrorLine(e.description()) + "); their create view lines are in '" + backupDump +
                                "'.");
         return result;
     }
@@ -68,7 +68,7 @@ ViewsAfterReload RecreateLostViews(const std::string& schema, const SchemaDumpSu
             try {
                 after = ViewsNow(schema);
             } catch (const AppError& e) {
-                throw AppError(e.number(), e.source(), RisFailureLine(e.description()));
+                throw AppError(e.number(), e.source(), RISErrorLine(e.description()));
             }
             if (backup.SameView(after, view)) {
                 seen = "view " + view + " is in schema " + schema;
@@ -84,7 +84,7 @@ ViewsAfterReload RecreateLostViews(const std::string& schema, const SchemaDumpSu
                 try {
                     gCRIS->DBWrite(schema, sql);
                 } catch (const AppError& e) {
-                    return RisFailureLine(e.description());
+                    return RISErrorLine(e.description());
                 }
                 return std::string();
             },

@@ -7,7 +7,7 @@
 #include "dbtools/DdlFile.h"
 #include "dbtools/DdlMessageArgs.h"
 #include "dbtools/DdlReport.h"
-#include "dbaccess/RisFailureText.h"
+#include "dbaccess/RISErrorReader.h"
 #include "platform/AppError.h"
 #include "platform/Clock.h"
 #include "platform/TextUtil.h"
@@ -109,7 +109,7 @@ void CheckRun::Run()
         c_.normalNodeColor = c_.tree.Nodes().front()->backColor;
     if (failure) {
         std::string description = failure->description();
-        statusLine(RisFailureLine(ddl::ReplaceMessageArgs(description, true)));
+        statusLine(RISErrorLine(ddl::ReplaceMessageArgs(description, true)));
         ShowMessage(statusText_, MsgStyle::OkOnly);
     } else {
         statusLine(c_.tree.Count() == 0 ? "Database is correct" : "Ready");
@@ -204,7 +204,7 @@ void CheckRun::tableWithoutModel(const std::string& table)
             rowCount = counts_->Fields()["ROWCOUNTS"].Value().ToText();
         }
     } catch (const AppError& e) {
-        ShowStatus("Row count of table '" + table + "' failed: " + RisFailureLine(e.description()));
+        ShowStatus("Row count of table '" + table + "' failed: " + RISErrorLine(e.description()));
     }
     try {
         c_.tree.Add(DdlRoot::kNoModels, "Table" + table, table + " - " + rowCount + " row(s)");
@@ -360,7 +360,7 @@ void CheckRun::leftPartitions(const std::string& tableText)
                 std::find(left.begin(), left.end(), p) == left.end())
                 left.push_back(p);
     } catch (const AppError& e) {
-        ShowStatus("Partitions of pdtable_114 without a model not looked for: " + RisFailureLine(e.description()));
+        ShowStatus("Partitions of pdtable_114 without a model not looked for: " + RISErrorLine(e.description()));
         return;
     }
     for (const std::string& p : left) {

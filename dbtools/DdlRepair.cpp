@@ -7,7 +7,7 @@
 #include "dbtools/DdlDatabase.h"
 #include "dbtools/DdlFile.h"
 #include "dbtools/DdlMessageArgs.h"
-#include "dbaccess/RisFailureText.h"
+#include "dbaccess/RISErrorReader.h"
 #include "dbtools/SchemaChangeMark.h"
 #include "platform/AppError.h"
 #include "platform/TextUtil.h"
@@ -148,7 +148,7 @@ std::string writeOrFailure(DdlDatabase& db, const std::string& schema, const std
         return {};
     } catch (const AppError& e) {
         return e.description().empty() ? std::string("the client failed without a message")
-                                       : RisFailureLine(e.description());
+                                       : RISErrorLine(e.description());
     }
 }
 
@@ -204,7 +204,7 @@ ModelResult deleteModel(DdlDatabase& db, const std::string& schema, const ModelD
         found = countRows(db, schema, d.countModels);
     } catch (const AppError& e) {
         return {"Model " + d.model + " not deleted, nothing was changed for it: its rows of pdtable_113 could not be "
-                "counted: " + RisFailureLine(e.description())};
+                "counted: " + RISErrorLine(e.description())};
     }
     if (found == 0) {
         // Not found as written: a model whose row of pdtable_113 went while its partition's row
@@ -216,7 +216,7 @@ ModelResult deleteModel(DdlDatabase& db, const std::string& schema, const ModelD
                 return deleteLeftPartition(db, schema, d, partition, partitions);
         } catch (const AppError& e) {
             ShowStatus("Model " + d.model + ": partition " + partition + " could not be looked up: " +
-                       RisFailureLine(e.description()));
+                       RISErrorLine(e.description()));
         }
     }
     if (found != 1) {
@@ -241,7 +241,7 @@ ModelResult deleteModel(DdlDatabase& db, const std::string& schema, const ModelD
         if (others > 0)
             users = std::to_string(others) + " other row(s) of pdtable_113 use it";
     } catch (const AppError& e) {
-        users = "whether another row of pdtable_113 uses it could not be told: " + RisFailureLine(e.description());
+        users = "whether another row of pdtable_113 uses it could not be told: " + RISErrorLine(e.description());
     }
     if (!users.empty())
         return {(text.empty() ? "Model " + d.model + ": its row of pdtable_113 was deleted." : text) +
@@ -474,7 +474,7 @@ void RunRepairAction(DdlCheckContext& c, DdlRepairAction action)
     }
     if (failure) {
         std::string description = failure->description();
-        const std::string text = RisFailureLine(ddl::ReplaceMessageArgs(description, true));
+        const std::string text = RISErrorLine(ddl::ReplaceMessageArgs(description, true));
         setStatus(text);
         ShowMessage(text, MsgStyle::OkOnly);
         ShowStatus(text);

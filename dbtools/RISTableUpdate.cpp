@@ -3,7 +3,7 @@
 
 #include "dbaccess/CRIS.h"
 #include "dbaccess/SqlLiteral.h"
-#include "dbaccess/RisFailureText.h"
+#include "dbaccess/RISErrorReader.h"
 #include "dbtools/SchemaChangeMark.h"
 #include "platform/AppError.h"
 #include "platform/TextUtil.h"
@@ -132,7 +132,7 @@ ChangeOutcome RISTableUpdate::WriteAndLook(const std::string& schema, const std:
                 return std::string();
             } catch (const AppError& e) {
                 return e.description().empty() ? std::string("risbatch failed without a message")
-                                               : RisFailureLine(e.description());
+                                               : RISErrorLine(e.description());
             }
         },
         [&](std::string& seen) {

@@ -4,7 +4,7 @@
 #include "dbaccess/ProjectData.h"
 #include "dbtools/CharColumnAlter.h"
 #include "dbtools/CharColumnChange.h"
-#include "dbaccess/RisFailureText.h"
+#include "dbaccess/RISErrorReader.h"
 #include "platform/AppError.h"
 #include "platform/TextUtil.h"
 #include "platform/ado/Variant.h"
@@ -198,7 +198,7 @@ void frmAlterDBColumn::cmdProcess_Click()
     }
     // A client's failure is shown as its one line, never as the frame of its error block.
     if (error)
-        ShowErrorMessage(AppError(error->number(), error->source(), RisFailureLine(error->description())),
+        ShowErrorMessage(AppError(error->number(), error->source(), RISErrorLine(error->description())),
                          MsgStyle::Exclamation);
     UnlockForms(key, {}, form_);
     ShowStatus("Ready.");

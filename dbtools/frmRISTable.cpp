@@ -8,7 +8,7 @@
 #include "dbtools/RISTableColumns.h"
 #include "dbtools/RISTableFilter.h"
 #include "dbtools/RISTableUpdate.h"
-#include "dbaccess/RisFailureText.h"
+#include "dbaccess/RISErrorReader.h"
 #include "platform/AppError.h"
 #include "platform/TextUtil.h"
 #include "ui/qt/QtForm.h"
@@ -140,7 +140,7 @@ void frmRISTable::Form_Load()
         RestoreWindowPos(this);
         Timer1->start(1);
     } catch (const AppError& e) {
-        ShowMessage(RisFailureLine(e.description()), MsgStyle::OkOnly);
+        ShowMessage(RISErrorLine(e.description()), MsgStyle::OkOnly);
     }
 }
 
@@ -153,7 +153,7 @@ void frmRISTable::Timer1_Timer()
         FillSorted(cmbSchema, {});
         FillSorted(cmbTable, {});
     } catch (const AppError& e) {
-        ShowMessage(RisFailureLine(e.description()), MsgStyle::OkOnly);
+        ShowMessage(RISErrorLine(e.description()), MsgStyle::OkOnly);
         return;
     }
     const std::string section = FromQString(objectName()) + "_PST";
@@ -177,7 +177,7 @@ void frmRISTable::cmbProject_Click()
         }
         ClearGrid();
     } catch (const AppError& e) {
-        ShowMessage(RisFailureLine(e.description()), MsgStyle::OkOnly);
+        ShowMessage(RISErrorLine(e.description()), MsgStyle::OkOnly);
     }
 }
 
@@ -195,7 +195,7 @@ void frmRISTable::cmbSchema_Click()
         }
         ClearGrid();
     } catch (const AppError& e) {
-        ShowMessage(RisFailureLine(e.description()), MsgStyle::OkOnly);
+        ShowMessage(RISErrorLine(e.description()), MsgStyle::OkOnly);
     }
 }
 
@@ -209,7 +209,7 @@ void frmRISTable::cmbTable_Click()
         TDBGrid->Bind(DBReadRecordset(TextOf(cmbSchema), "SELECT * FROM " + table + ";"));
     } catch (const AppError& e) {
         TDBGrid->Unbind();
-        ShowMessage(RisFailureLine(e.description()), MsgStyle::OkOnly);
+        ShowMessage(RISErrorLine(e.description()), MsgStyle::OkOnly);
     }
     TDBGrid_FilterChange();
     Form_Resize();
@@ -254,7 +254,7 @@ bool frmRISTable::TDBGrid_BeforeColUpdate(int column, const Variant& oldValue, s
         ShowMessage(outcome.Describe("the UPDATE of table '" + table + "'"), MsgStyle::OkOnly);
         return outcome.Done();
     } catch (const AppError& e) {
-        ShowMessage(RisFailureLine(e.description()), MsgStyle::OkOnly);
+        ShowMessage(RISErrorLine(e.description()), MsgStyle::OkOnly);
         return false;
     }
 }

@@ -7,7 +7,7 @@
 #include "dbtools/RISTableFilter.h"
 #include "dbtools/RISTableUpdate.h"
 #include "dbtools/SchemaHistory.h"
-#include "dbaccess/RisFailureText.h"
+#include "dbaccess/RISErrorReader.h"
 #include "platform/AppError.h"
 #include "ui/qt/QtForm.h"
 #include "ui/qt/QtText.h"
@@ -157,7 +157,7 @@ void frmViewRISTable::cmbSchema_LostFocus()
         cmbTables->setCurrentIndex(-1);
         SchemaHistory::Remember(gIniFile, text);
     } catch (const AppError& e) {
-        Box(RisFailureLine(e.description()), MsgStyle::OkOnly);
+        Box(RISErrorLine(e.description()), MsgStyle::OkOnly);
     }
 }
 
@@ -173,7 +173,7 @@ void frmViewRISTable::cmbTables_Click()
         } catch (const AppError& e) {
             TDBGrid->Unbind();
             // Every failure is shown: an unexplained empty grid would read as an empty table.
-            Box(RisFailureLine(e.description()), MsgStyle::OkOnly);
+            Box(RISErrorLine(e.description()), MsgStyle::OkOnly);
         }
     }
     TDBGrid_FilterChange();
@@ -223,7 +223,7 @@ bool frmViewRISTable::TDBGrid_BeforeColUpdate(int column, const Variant& oldValu
             throw AppError(1, "TDBGrid_BeforeColUpdate", "Data was not updated");
         return true;
     } catch (const AppError& e) {
-        Box(RisFailureLine(e.description()), MsgStyle::OkOnly);
+        Box(RISErrorLine(e.description()), MsgStyle::OkOnly);
         return false;
     }
 }

@@ -2,7 +2,7 @@
 #include "filecheck/UpgradeCheckRuns.h"
 
 #include "dbaccess/ProjectData.h"
-#include "dbaccess/RisFailureText.h"
+#include "dbaccess/RISErrorReader.h"
 #include "filecheck/AlternativeFiles.h"
 #include "filecheck/DrawingLibraryCheck.h"
 #include "filecheck/FileRestore.h"
@@ -44,7 +44,7 @@ void SaveReportAfterError(UpgradeCheckContext& ctx)
 // error block the error carries is shown as its own text.
 void ShowRunError(const AppError& e)
 {
-    const std::string text = RisFailureLine(e.description());
+    const std::string text = RISErrorLine(e.description());
     ShowStatus(text);
     ShowMessage(text, MsgStyle::Exclamation);
 }

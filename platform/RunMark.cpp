@@ -211,11 +211,9 @@ RunMark::RunMark(const std::string& object, const Fields& fields) : object_(obje
         throw HostError(made.value(), true);
     path_ = folder + "/" + markFileName(object);
 
-    own_ = {{"object", object},
-            {"program", Process::ExecutablePath()},
-            {"process", std::to_string(Process::CurrentId())},
-            {"computer", ComputerName()},
-            {"started", FormatLocalTime(GetClock().Now(), "yyyy-mm-dd hh:nn:ss")}};
+    own_ = {{"object", object}};
+    for (auto& who : WhoFields())
+        own_.push_back(std::move(who));
     own_.insert(own_.end(), fields.begin(), fields.end());
 
     // A mark removed by its holder between our open and our lock is taken again, anew.
@@ -370,6 +368,16 @@ bool RunMark::RemoveLeft(const std::string& object)
     ::close(fd);
     return removed;
 }
+
+RunMark::Fields RunMark::WhoFields()
+{
+    return {{"program", Process::ExecutablePath()},
+            {"process", std::to_string(Process::CurrentId())},
+            {"computer", ComputerName()},
+            {"started", FormatLocalTime(GetClock().Now(), "yyyy-mm-dd hh:nn:ss")}};
+}
+
+std::string RunMark::Folder() { return marksFolder(); }
 
 std::string RunMark::Field(const Fields& fields, const std::string& name)
 {

@@ -61,6 +61,12 @@ public:
     // by a running program (it stays) or when it cannot be removed.
     static bool RemoveLeft(const std::string& object);
 
+    // Who this program is, as every mark says it: "program", "process", "computer" and "started"
+    // (now). A record of a change kept beside its mark names its writer with them.
+    static Fields WhoFields();
+    // The environment's marks folder (host path): records that belong with the marks live there.
+    static std::string Folder();
+
     // The value of name in fields; empty when absent.
     static std::string Field(const Fields& fields, const std::string& name);
     // "process 1234 (tarnwick) on PC1, started 2026-12-07 16:41:02": who holds or left a mark.

@@ -3,10 +3,7 @@
 
 #include "platform/AppError.h"
 #include "platform/BinaryFile.h"
-#include "platform/Clock.h"
-#include "platform/Environment.h"
 #include "platform/HostFiles.h"
-#include "platform/Process.h"
 #include "platform/TextUtil.h"
 #include "platform/WinPath.h"
 
@@ -20,7 +17,7 @@ const char* const kLastLine = "end of journal";
 const char* const kPrefix = "project_";
 const char* const kSuffix = ".journal";
 
-std::string marksFolder() { return WinPathFromHost(StandInRoot() + "/marks"); }
+std::string marksFolder() { return WinPathFromHost(RunMark::Folder()); }
 
 // A file name for the project: letters, digits, "_" and "-" kept, anything else "_".
 std::string fileNameOf(const std::string& project)
@@ -161,10 +158,7 @@ JournalEntry::Kind kindOf(const std::string& name, const std::string& path)
 CopyJournalFile::CopyJournalFile(const std::string& project)
     : project_(project), path_(marksFolder() + "\\" + fileNameOf(project))
 {
-    who_ = {{"program", Process::ExecutablePath()},
-            {"process", std::to_string(Process::CurrentId())},
-            {"computer", ComputerName()},
-            {"started", FormatLocalTime(GetClock().Now(), "yyyy-mm-dd hh:nn:ss")}};
+    who_ = RunMark::WhoFields();
 }
 
 void CopyJournalFile::Save(const std::vector<JournalEntry>& entries) const

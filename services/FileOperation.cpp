@@ -1,13 +1,12 @@
 // The file services over the host file layer, each keeping its failure in the last file error.
 #include "services/FileOperation.h"
 
-#include "platform/Process.h"
-
 #include "platform/BinaryFile.h"
 #include "platform/Environment.h"
 #include "platform/FileAttributes.h"
 #include "platform/FolderCache.h"
 #include "platform/HostFiles.h"
+#include "platform/Process.h"
 #include "platform/TextUtil.h"
 #include "platform/WinPath.h"
 #include "services/AppGlobals.h"

@@ -50,10 +50,10 @@ std::vector<std::string> FindFile(const std::string& start, const std::string& p
 
 // Makes the folder and any missing parents through the command interpreter's mkdir.
 bool CreateFolderA(const std::string& path);
-// True when a file can be created and written (and is then removed) in the folder. Else false with the last
-// file error "Directory '<path>' not exists", "Directory '<path>': write permission denied", or,
-// when the probe failed for another cause (a full disk), "Directory '<path>': no file can be
-// created in it: <the platform's text>".
+// True when a file can be created and written (and is then removed) in the folder. Else false
+// with the last file error "Directory '<path>' not exists", "Directory '<path>': write permission
+// denied", or, when the probe failed for another cause (a full disk), "Directory '<path>': no
+// file can be created in it: <the platform's text>".
 bool IsFolderWritable(const std::string& path);
 // True when the file cannot be opened for this caller alone (a missing file included).
 bool IsFileAlreadyInUse(const std::string& path);

@@ -65,16 +65,10 @@ long long fileSize(const std::string& path)
 template <typename Change>
 void changeWithSchemaFile(SqliteDb& catalogue, DbServer& server, Change change)
 {
-    catalogue.Exec("SAVEPOINT schema_file");
-    try {
+    catalogue.InSavepoint("schema_file", [&] {
         change();
         server.WriteSchemaFile();
-    } catch (...) {
-        catalogue.Exec("ROLLBACK TO schema_file");
-        catalogue.Exec("RELEASE schema_file");
-        throw;
-    }
-    catalogue.Exec("RELEASE schema_file");
+    });
 }
 
 } // namespace
@@ -179,18 +173,12 @@ void DbServer::DropUser(const std::string& name)
     // every road names as lost and a second drop ends, never a file that a new user would find.
     std::error_code ec;
     fs::remove(UserDatabasePath(u), ec);
-    catalogue_->Exec("SAVEPOINT drop_user");
-    try {
+    catalogue_->InSavepoint("drop_user", [&] {
         catalogue_->Run("DELETE FROM users WHERE name = ?1", {u});
         catalogue_->Run("DELETE FROM privileges WHERE user = ?1", {u});
         catalogue_->Run("DELETE FROM grants WHERE db_user = ?1", {u});
         catalogue_->Run("DELETE FROM sql_database_users WHERE user = ?1", {u});
-    } catch (const AppError&) {
-        catalogue_->Exec("ROLLBACK TO drop_user");
-        catalogue_->Exec("RELEASE drop_user");
-        throw;
-    }
-    catalogue_->Exec("RELEASE drop_user");
+    });
 }
 
 void DbServer::GrantPrivilege(const std::string& user, const std::string& privilege)

@@ -191,16 +191,14 @@ void SchemaTables::CreateTable(const std::string& table, const std::vector<RisCo
     for (size_t i = 0; i < columns.size(); ++i)
         sql += (i ? ", " : "") + columnSql(columns[i]);
     sql += ")";
-    db_.Exec("SAVEPOINT new_table");
     try {
-        db_.Exec(sql);
-        keepNoEmptyText(t);
+        db_.InSavepoint("new_table", [&] {
+            db_.Exec(sql);
+            keepNoEmptyText(t);
+        });
     } catch (const AppError& e) {
-        db_.Exec("ROLLBACK TO new_table");
-        db_.Exec("RELEASE new_table");
         RaiseTranslated(e, "");
     }
-    db_.Exec("RELEASE new_table");
 }
 
 void SchemaTables::AddColumn(const std::string& table, const RisColumn& column)
@@ -209,16 +207,14 @@ void SchemaTables::AddColumn(const std::string& table, const RisColumn& column)
         RaiseRisError("RIS_E_UNKNOWN_RELATION", "Table '" + table + "' does not exist.");
     if (column.notNull)
         RaiseRisError("RIS_E_NOT_NULL_ADD", "A column added to a table cannot be NOT NULL.");
-    db_.Exec("SAVEPOINT new_column");
     try {
-        db_.Exec("ALTER TABLE " + RisSqlText::QuoteName(table) + " ADD COLUMN " + columnSql(column));
-        keepNoEmptyText(table);
+        db_.InSavepoint("new_column", [&] {
+            db_.Exec("ALTER TABLE " + RisSqlText::QuoteName(table) + " ADD COLUMN " + columnSql(column));
+            keepNoEmptyText(table);
+        });
     } catch (const AppError& e) {
-        db_.Exec("ROLLBACK TO new_column");
-        db_.Exec("RELEASE new_column");
         RaiseTranslated(e, "");
     }
-    db_.Exec("RELEASE new_column");
 }
 
 void SchemaTables::DropTable(const std::string& table)
@@ -303,19 +299,17 @@ void SchemaTables::CreateView(const std::string& statement)
     RequireName(ToLower(name), "view");
     // The database takes a view only when its query can run: a view on a column or table that
     // does not exist is refused, not kept to fail at its first use.
-    db_.Exec("SAVEPOINT new_view");
     try {
-        // The view computes as the database does; the unload gives it back as it was given.
-        const std::string computed = ServerSqlRules::Rewrite(statement, ServerDialect::Oracle);
-        db_.Exec(computed == statement ? statement
-                                       : computed + " " + std::string(kViewTextMark) + hexOf(statement) + "*/");
-        SqliteStatement check(db_, "SELECT * FROM " + nameText);
+        db_.InSavepoint("new_view", [&] {
+            // The view computes as the database does; the unload gives it back as it was given.
+            const std::string computed = ServerSqlRules::Rewrite(statement, ServerDialect::Oracle);
+            db_.Exec(computed == statement ? statement
+                                           : computed + " " + std::string(kViewTextMark) + hexOf(statement) + "*/");
+            SqliteStatement check(db_, "SELECT * FROM " + nameText);
+        });
     } catch (const AppError& e) {
-        db_.Exec("ROLLBACK TO new_view");
-        db_.Exec("RELEASE new_view");
         RaiseTranslated(e, "");
     }
-    db_.Exec("RELEASE new_view");
 }
 
 std::string SchemaTables::NumericOverflowText(const std::string& column)

@@ -40,6 +40,19 @@ void SqliteDb::Exec(const std::string& sql)
     }
 }
 
+void SqliteDb::InSavepoint(const std::string& name, const std::function<void()>& step)
+{
+    Exec("SAVEPOINT " + name);
+    try {
+        step();
+    } catch (...) {
+        Exec("ROLLBACK TO " + name);
+        Exec("RELEASE " + name);
+        throw;
+    }
+    Exec("RELEASE " + name);
+}
+
 long long SqliteDb::Changes() const { return sqlite3_changes64(db_); }
 
 bool IsStorageFault(const AppError& e)

@@ -2,6 +2,7 @@
 // prepared queries and errors as AppError with SQLite's own message.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -22,6 +23,9 @@ public:
 
     // Runs one or more statements without results. Raises on failure.
     void Exec(const std::string& sql);
+    // Runs step inside the savepoint name: what it changed stays when it ends, and is taken back
+    // when it throws, which then goes on.
+    void InSavepoint(const std::string& name, const std::function<void()>& step);
     // Rows changed by the last INSERT, UPDATE or DELETE.
     long long Changes() const;
     // Whether a transaction is open. SQLite ends one by itself on some failures (a full disk,

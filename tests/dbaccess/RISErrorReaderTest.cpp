@@ -1,7 +1,6 @@
 // Reading RIS error blocks out of client output.
 #include "dbaccess/RISErrorReader.h"
 
-#include "dbaccess/RisFailureText.h"
 
 #include <gtest/gtest.h>
 
@@ -132,5 +131,5 @@ TEST(RISErrorReaderTest, EveryBlockOfADescriptionBecomesItsLineWhereItStands)
         {"x " + Block("RIS_E_CREATE_INDEX", "exists"), "x " + Block("RIS_E_CREATE_INDEX", "exists")},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(RisFailureLine(c.description), c.line) << c.description;
+        EXPECT_EQ(RISErrorLine(c.description), c.line) << c.description;
 }
