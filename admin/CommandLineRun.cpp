@@ -16,6 +16,7 @@
 #include "services/IniFile.h"
 #include "services/Messages.h"
 #include "services/ProgramLog.h"
+#include "services/SettingsWriteFailures.h"
 
 namespace {
 constexpr int kCriticalOk = 16;
@@ -135,17 +136,27 @@ int RunCommandLine(const std::string& commandLine)
         ReadStartupSettings();
         get_schemanamen();
         if (kind != CommandLine::UnloadAll) {
+            for (const std::string& failure : TakeSettingsWriteFailures())
+                report(failure);
             report("Unknown command line '" + commandLine + "': nothing done (the only option is /risunloadall)");
             return 2;
         }
-        if (!checkDumpFolder(setting))
+        if (!checkDumpFolder(setting)) {
+            for (const std::string& failure : TakeSettingsWriteFailures())
+                report(failure);
             return 1;
+        }
         DumpCommands dump;
         const DumpCommands::UnloadAllResult result = dump.risunloadall();
-        for (const std::string& error : dump.report().Errors())
+        // A setting or registry value that was not stored (at the start or on the way) is an
+        // error of the run like a failed unload.
+        std::vector<std::string> errors = dump.report().Errors();
+        for (const std::string& failure : TakeSettingsWriteFailures())
+            errors.push_back(failure);
+        for (const std::string& error : errors)
             report(error);
-        if (dump.report().HasErrors()) {
-            report("Tarnwick ended with errors (" + std::to_string(dump.report().ErrorCount()) + "), " +
+        if (!errors.empty()) {
+            report("Tarnwick ended with errors (" + std::to_string(errors.size()) + "), " +
                    std::to_string(result.unloaded) + " dump(s) written" + seeLog());
             return 1;
         }
@@ -158,6 +169,8 @@ int RunCommandLine(const std::string& commandLine)
                    gDumpDir + "'");
         return 0;
     } catch (const AppError& e) {
+        for (const std::string& failure : TakeSettingsWriteFailures())
+            report(failure);
         std::string source = e.source().empty() ? "" : e.source() + ": ";
         report(source + e.description() + seeLog());
         return 1;

@@ -39,6 +39,20 @@ std::string OwnBackupDumpFileName(const std::string& backupDir, const std::strin
     return own;
 }
 
+// Tells the mark the step about to begin, before anything of the schema is changed; one that
+// cannot be written ends the schema's turn saying so.
+void StepBeforeChange(SchemaChangeMark& mark, const std::string& schema, const std::string& step,
+                      const RunMark::Fields& more = {})
+{
+    try {
+        mark.Step(step, true, more);
+    } catch (const AppError& e) {
+        throw AppError(e.number(), kSource,
+                       "The mark of schema " + schema + " could not be written before " + step + " (" +
+                           e.description() + "): nothing of schema " + schema + " was changed");
+    }
+}
+
 } // namespace
 
 CharColumnRequest CharColumnAlter::Validate(const std::string& columnText, const std::string& lengthText,
@@ -102,7 +116,8 @@ std::string CharColumnAlter::ProcessSchema(const CharColumnRequest& request, con
     CharColumnChange change(request.newLength);
     const std::string dump = OwnBackupDumpFileName(request.backupDir, schema, GetClock().Now());
     const std::string untouched = "nothing of schema " + schema + " was changed yet";
-    mark.Step("the unload of the backup dump", true, {{"backup", dump}, {"backup proven", "no"}, {"if cut off", untouched}});
+    StepBeforeChange(mark, schema, "the unload of the backup dump",
+                     {{"backup", dump}, {"backup proven", "no"}, {"if cut off", untouched}});
     ShowStatus("Unloading data from schema: '" + schema + "' to dump file: '" + dump + "' ...");
     try {
         // A failed unload leaves no file under the dump's name.
@@ -115,7 +130,7 @@ std::string CharColumnAlter::ProcessSchema(const CharColumnRequest& request, con
         return why;
     }
     ShowStatus("Unloaded data from schema: '" + schema + "' to dump file: '" + dump + "' successfully");
-    mark.Step("the reading of the column definitions", true);
+    StepBeforeChange(mark, schema, "the reading of the column definitions");
     for (const std::string& table : gCRIS->DBGetTables(schema, false)) {
         if (table.empty())
             continue;
@@ -133,15 +148,17 @@ std::string CharColumnAlter::ProcessSchema(const CharColumnRequest& request, con
 
     // The backup is the only way back: before anything is dropped it must be whole and hold
     // every table with the rows the server counts. One that is not is no backup: it is set aside.
-    mark.Step("the check of the backup dump", true);
+    StepBeforeChange(mark, schema, "the check of the backup dump");
     ShowStatus("Checking dump file '" + dump + "' against schema " + schema + "...");
     std::vector<std::string> differences;
     try {
         differences = BackupDumpDifferences(dump, schema, gCRIS->DBGetTables(schema, true));
     } catch (const AppError& e) {
+        // A check that could not run found nothing wrong: the dump keeps its name.
         throw AppError(e.number(), kSource,
                        "The backup dump '" + dump + "' could not be checked against the schema: " +
-                           RISErrorLine(e.description()) + "; " + SetAsideRefusedBackup(dump) + unchanged);
+                           RISErrorLine(e.description()) + "; whether it holds the schema as it is is not known, "
+                           "and it stays under its name" + unchanged);
     }
     if (!differences.empty()) {
         const std::string why = "the backup dump '" + dump + "' does not hold the schema as it is (" +
@@ -150,8 +167,8 @@ std::string CharColumnAlter::ProcessSchema(const CharColumnRequest& request, con
         return why;
     }
 
-    mark.Step("the edit of the dump", true,
-              {{"backup proven", "yes"}, {"if cut off", untouched + ", its backup dump '" + dump + "' is whole"}});
+    StepBeforeChange(mark, schema, "the edit of the dump",
+                     {{"backup proven", "yes"}, {"if cut off", untouched + ", its backup dump '" + dump + "' is whole"}});
     ShowStatus(change.StatusText());
     ShowStatus("Find & Replace in file...");
     // Every file the reload and its restore need is written before the first drop: the edited

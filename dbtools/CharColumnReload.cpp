@@ -163,12 +163,26 @@ std::string KeepRestoreDump(const CharColumnReloadPlan& plan)
     return plan.restoreDump;
 }
 
-// Tells the schema's mark the step about to begin.
-void MarkStep(const CharColumnReloadPlan& plan, const std::string& step, bool wholeIfCutOff,
-              const RunMark::Fields& more = {})
+// Tells the schema's mark the step about to begin: "" when the mark says it, else why it could
+// not be written (the mark then still says the step before, and the schema not whole).
+std::string MarkStep(const CharColumnReloadPlan& plan, const std::string& step, bool wholeIfCutOff,
+                     const RunMark::Fields& more = {})
 {
-    if (plan.mark)
-        plan.mark->Step(step, wholeIfCutOff, more);
+    try {
+        if (plan.mark)
+            plan.mark->Step(step, wholeIfCutOff, more);
+    } catch (const AppError& e) {
+        return e.description().empty() ? std::string("unknown error") : e.description();
+    }
+    return {};
+}
+
+// What stands of the mark when it could not be written before a step.
+std::string MarkNotWritten(const CharColumnReloadPlan& plan, const std::string& step, const std::string& why)
+{
+    return "The mark of schema " + plan.schema + " could not be written before " + step + " (" + why +
+           "): it stays as it was, saying the schema may not be whole, so every later change of the schema is "
+           "refused until a load of the schema";
 }
 
 // A load of a dump into the schema: "" when its client ended well, else its failure in one line
@@ -200,7 +214,11 @@ struct RestoreRead {
 {
     std::string text = cause;
     ShowStatus(cause);
-    MarkStep(plan, "the restore of the dropped tables", false, {{"dropped", Join(dropped, ", ")}});
+    // The restore runs whatever the mark's write did: the dropped tables come first.
+    const std::string restoreStep = "the restore of the dropped tables";
+    std::string unmarked = MarkStep(plan, restoreStep, false, {{"dropped", Join(dropped, ", ")}});
+    if (!unmarked.empty())
+        unmarked = MarkNotWritten(plan, restoreStep, unmarked);
     restoreRoom.Release();
     // The restore is the last way back: whatever its client said, the tables are unloaded again
     // and compared with the backup as the reload is. Only when they cannot be unloaded (a full
@@ -285,14 +303,18 @@ struct RestoreRead {
                                  "were, their rows are " + keptIn);
         text += "\r\nSchema " + plan.schema + " stays marked as not whole: every later change of it is refused "
                 "until a load of the schema (of '" + plan.backupDump + "') brings it back.";
-    } else {
-        MarkStep(plan, "the re-creation of the views lost with the dropped tables", true,
-                 {{"if cut off", "the dropped tables are back as they were"}});
+    } else if (unmarked.empty()) {
+        const std::string viewsStep = "the re-creation of the views lost with the dropped tables";
+        const std::string why = MarkStep(plan, viewsStep, true, {{"if cut off", "the dropped tables are back as they were"}});
+        if (!why.empty())
+            unmarked = MarkNotWritten(plan, viewsStep, why);
     }
     if (!dropped.empty())
         for (const std::string& line : RecreateLostViews(plan.schema, plan.expectedOld, plan.backupDump).lines)
             text += "\r\n" + line;
     text += "\r\nNo other table of schema " + plan.schema + " was dropped or loaded.";
+    if (!unmarked.empty())
+        text += "\r\n" + unmarked + ".";
     ShowStatus(text);
     throw AppError(1, kSource, text);
 }
@@ -301,7 +323,10 @@ struct RestoreRead {
 
 void ReloadChangedTables(const CharColumnReloadPlan& plan, ReloadRooms rooms)
 {
-    MarkStep(plan, "the drop of the changed tables", false, {{"tables", Join(plan.tables, ", ")}});
+    const std::string dropStep = "the drop of the changed tables";
+    if (const std::string why = MarkStep(plan, dropStep, false, {{"tables", Join(plan.tables, ", ")}}); !why.empty())
+        throw AppError(1, kSource, "The mark of schema " + plan.schema + " could not be written before " + dropStep +
+                                       " (" + why + "): nothing was dropped, schema " + plan.schema + " is unchanged");
     std::vector<std::string> tried;
     for (const std::string& table : plan.tables) {
         const std::string sql = "DROP TABLE " + table + ";";
@@ -331,7 +356,13 @@ void ReloadChangedTables(const CharColumnReloadPlan& plan, ReloadRooms rooms)
             dropped.pop_back();
         RestoreAndRaise(plan, drop.Describe(what), dropped, rooms.restore);
     }
-    MarkStep(plan, "the load of the changed tables", false);
+    const std::string loadStep = "the load of the changed tables";
+    if (const std::string why = MarkStep(plan, loadStep, false); !why.empty()) {
+        rooms.reload.Release();
+        RestoreAndRaise(plan, MarkNotWritten(plan, loadStep, why) + "; the changed tables were dropped and are not "
+                                  "loaded with their new lengths",
+                        plan.tables, rooms.restore);
+    }
     rooms.reload.Release();
     ShowStatus("Loading schema " + plan.schema + " from " + plan.editedDump + "...");
     const std::string what = "the load of the changed tables of schema " + plan.schema;
@@ -363,8 +394,11 @@ void ReloadChangedTables(const CharColumnReloadPlan& plan, ReloadRooms rooms)
                 load.seen;
     if (!cause.empty())
         RestoreAndRaise(plan, cause, plan.tables, rooms.restore);
-    MarkStep(plan, "the re-creation of the views lost with the dropped tables", true,
-             {{"if cut off", "the changed tables stand with their new lengths"}});
+    const std::string viewsStep = "the re-creation of the views lost with the dropped tables";
+    const std::string unmarked =
+        MarkStep(plan, viewsStep, true, {{"if cut off", "the changed tables stand with their new lengths"}});
+    if (!unmarked.empty())
+        ShowStatus(MarkNotWritten(plan, viewsStep, unmarked) + "; the changed tables stand with their new lengths.");
     const ViewsAfterReload views = RecreateLostViews(plan.schema, plan.expectedNew, plan.backupDump);
     if (!views.allBack)
         throw AppError(1, kSource,

@@ -140,12 +140,13 @@ std::string fileBytes(const Profile& p)
 }
 
 thread_local std::string gLockFailure;
+thread_local std::string gWriteFailure;
 
 bool save(const std::string& hostPath, const Profile& p)
 {
     // A file another program writes just now is waited for a while, not refused at once.
     if (!WaitUntilUnlocked(hostPath)) {
-        gLockFailure = "The settings file " + LockedFileText(WinPathFromHost(hostPath));
+        gLockFailure = gWriteFailure = "The settings file " + LockedFileText(WinPathFromHost(hostPath));
         return false;
     }
     // The new text replaces the file only once it is whole and flushed, so a failed write never
@@ -155,7 +156,11 @@ bool save(const std::string& hostPath, const Profile& p)
         out.Write(fileBytes(p));
         out.Commit();
         return true;
-    } catch (const AppError&) {
+    } catch (const AppError& e) {
+        gWriteFailure = "The settings file '" + WinPathFromHost(hostPath) + "' could not be written (" +
+                        (e.description().empty() ? std::string("error ") + std::to_string(e.number())
+                                                 : e.description()) +
+                        ")";
         return false;
     }
 }
@@ -257,25 +262,32 @@ std::string ProfileFile::GetString(const std::optional<std::string>& section, co
 }
 
 const std::string& ProfileFile::LastLockFailure() { return gLockFailure; }
+const std::string& ProfileFile::LastWriteFailure() { return gWriteFailure; }
 
 bool ProfileFile::WriteString(const std::optional<std::string>& section, const std::optional<std::string>& key,
                               const std::optional<std::string>& value, const std::string& file)
 {
     gLockFailure.clear();
-    if (!section)
+    gWriteFailure.clear();
+    if (!section) {
+        if (key || value)
+            gWriteFailure = "A settings write without a section was refused";
         return !key && !value; // the platform's "flush the cache" call
+    }
     const std::string host = HostPath(file);
     // Read, change and rename under one lock: another program's write between our read and our
     // rename would otherwise be lost without a word.
     const RewriteLock lock(host);
     if (lock.busy()) {
-        gLockFailure = "The settings file " + LockedFileText(WinPathFromHost(host));
+        gLockFailure = gWriteFailure = "The settings file " + LockedFileText(WinPathFromHost(host));
         return false;
     }
     Profile p = load(host);
     // Renaming over a read-only file would succeed where Windows refuses the write.
-    if (p.exists && IsReadOnlyFile(file))
+    if (p.exists && IsReadOnlyFile(file)) {
+        gWriteFailure = "The settings file '" + WinPathFromHost(host) + "' is read-only";
         return false;
+    }
     const size_t header = findSection(p, *section);
 
     if (!key || !value) {

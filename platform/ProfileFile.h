@@ -35,4 +35,7 @@ public:
     // the file itself open with a lock) longer than a writer waits (kLockWaitMs, the event pump
     // running); empty otherwise.
     static const std::string& LastLockFailure();
+    // Why this thread's last WriteString failed, whatever the cause ("The settings file '...'
+    // could not be written (Disk full)", the lock's text, ...); empty after one that succeeded.
+    static const std::string& LastWriteFailure();
 };

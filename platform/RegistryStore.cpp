@@ -329,32 +329,51 @@ bool RegistryStore::Write(const std::string& path) const
         out.Write(Text());
         out.Commit();
         return true;
-    } catch (const AppError&) {
+    } catch (const AppError& e) {
+        writeFailure_ = "The registry file '" + WinPathFromHost(path) + "' could not be written (" +
+                        (e.description().empty() ? "error " + std::to_string(e.number()) : e.description()) + ")";
         return false;
     }
+}
+
+bool RegistryStore::Locked(const RewriteLock& lock, const std::string& path) const
+{
+    lockFailure_ = lock.busy() ? "The registry file " + LockedFileText(WinPathFromHost(path)) : std::string();
+    writeFailure_ = lockFailure_;
+    if (!lock.held() && writeFailure_.empty())
+        writeFailure_ = "The registry file '" + WinPathFromHost(path) + "' could not be locked for its write";
+    return lock.held();
 }
 
 bool RegistryStore::Save() const
 {
     const std::string path = FilePath(computer_);
-    if (path.empty() || !MakeRegistryFolder(path))
+    writeFailure_.clear();
+    if (path.empty() || !MakeRegistryFolder(path)) {
+        writeFailure_ = "The registry folder of computer '" + computer_ + "' cannot be made";
         return false;
+    }
     const RewriteLock lock(path);
-    lockFailure_ = lock.busy() ? "The registry file " + LockedFileText(WinPathFromHost(path)) : std::string();
-    return lock.held() && Write(path);
+    return Locked(lock, path) && Write(path);
 }
 
 bool RegistryStore::Update(const std::function<bool(RegistryStore&)>& change)
 {
     const std::string path = FilePath(computer_);
-    if (path.empty() || !MakeRegistryFolder(path))
+    writeFailure_.clear();
+    if (path.empty() || !MakeRegistryFolder(path)) {
+        writeFailure_ = "The registry folder of computer '" + computer_ + "' cannot be made";
         return false;
+    }
     // Another program's write takes a moment; one that holds the lock for longer is reported,
     // not waited for with the window standing still.
     const RewriteLock lock(path);
-    lockFailure_ = lock.busy() ? "The registry file " + LockedFileText(WinPathFromHost(path)) : std::string();
-    if (!lock.held() || Load() == LoadResult::Failed)
+    if (!Locked(lock, path))
         return false;
+    if (Load() == LoadResult::Failed) {
+        writeFailure_ = "The registry file '" + WinPathFromHost(path) + "' could not be read";
+        return false;
+    }
     const std::string before = Text();
     if (!change(*this))
         return false;

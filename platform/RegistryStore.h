@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+class RewriteLock;
+
 // Registry value types, numbered as the platform numbers them.
 inline constexpr uint32_t kRegNone = 0;
 inline constexpr uint32_t kRegText = 1;       // "name"="text"      (data ends with one NUL)
@@ -62,6 +64,9 @@ public:
     // Why the last Save or Update failed when another program held the file's lock longer than
     // a writer waits (kLockWaitMs, the event pump running); empty otherwise.
     const std::string& LockFailure() const { return lockFailure_; }
+    // Why the last Save or Update could not write the file (its lock, its folder, the write
+    // itself); empty when it wrote, or when `change` refused (a value that cannot be stored).
+    const std::string& WriteFailure() const { return writeFailure_; }
 
     // The file's text, and a store parsed from a text (for the file and for tests).
     std::string Text() const;
@@ -95,9 +100,11 @@ private:
 
     std::string LineEnd() const;
     bool Write(const std::string& path) const;
+    bool Locked(const RewriteLock& lock, const std::string& path) const;
     const Entry* FindValue(const std::string& keyPath, const std::string& name) const;
 
     std::string computer_;
     std::vector<Entry> entries_;
     mutable std::string lockFailure_;
+    mutable std::string writeFailure_;
 };

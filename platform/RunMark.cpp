@@ -5,6 +5,7 @@
 #include "platform/Clock.h"
 #include "platform/Environment.h"
 #include "platform/HostFiles.h"
+#include "platform/OwnedLeftovers.h"
 #include "platform/Process.h"
 #include "platform/TextUtil.h"
 #include "platform/WinPath.h"
@@ -15,10 +16,12 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdint>
+#include <cstring>
 #include <dirent.h>
 #include <filesystem>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <random>
 #include <unistd.h>
 
 namespace {
@@ -151,13 +154,51 @@ std::string format(const RunMark::Fields& fields)
     return text;
 }
 
-void writeAll(int fd, const std::string& text, const std::string& path)
+// Whether text is a mark as a program of this system writes it: "name=value" lines, each ended,
+// that say at least which process wrote it. Anything else (an empty file, a half one, another
+// program's text) is no mark, and never read as none.
+bool isMarkText(const std::string& text, RunMark::Fields& fields)
 {
-    if (::ftruncate(fd, 0) != 0)
-        throw HostError(errno);
+    fields = parse(text);
+    if (text.empty() || text.back() != '\n')
+        return false;
+    const size_t lines = static_cast<size_t>(std::count(text.begin(), text.end(), '\n'));
+    return fields.size() == lines && !RunMark::Field(fields, "process").empty();
+}
+
+// The host file's name without its folder.
+std::string nameOf(const std::string& path) { return path.substr(path.rfind('/') + 1); }
+
+// A mark's new text is written under ".<mark file>.~<process id>.<6 hex digits>" beside it, so
+// that the name never holds half a text, and a later run can tell a temporary file of a killed
+// program by its process id.
+std::string tempPrefix(const std::string& path) { return "." + nameOf(path) + ".~"; }
+
+void removeOrphanedTemps(const std::string& path)
+{
+    const std::string folder = path.substr(0, path.rfind('/')), prefix = tempPrefix(path);
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir)
+        return;
+    std::vector<std::string> gone;
+    while (dirent* e = ::readdir(dir)) {
+        const std::string name = e->d_name;
+        if (name.compare(0, prefix.size(), prefix) != 0 || name.size() < prefix.size() + 8)
+            continue;
+        const std::string id = name.substr(prefix.size(), name.size() - prefix.size() - 7);
+        if (LeftoverOwnerGone(id, folder + "/" + name))
+            gone.push_back(folder + "/" + name);
+    }
+    ::closedir(dir);
+    for (const std::string& temp : gone)
+        ::unlink(temp.c_str());
+}
+
+void writeAll(int fd, const std::string& text)
+{
     size_t done = 0;
     while (done < text.size()) {
-        ssize_t n = ::pwrite(fd, text.data() + done, text.size() - done, static_cast<off_t>(done));
+        ssize_t n = ::write(fd, text.data() + done, text.size() - done);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
@@ -165,36 +206,156 @@ void writeAll(int fd, const std::string& text, const std::string& path)
         }
         done += static_cast<size_t>(n);
     }
-    if (int err = InjectedFault("flush", path))
-        throw HostError(err);
-    if (::fsync(fd) != 0)
-        throw HostError(errno);
+}
+
+void flushFolder(const std::string& path)
+{
+    const int fd = ::open(path.substr(0, path.rfind('/')).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+enum class Placing { Replace, OnlyNew };
+
+// Puts text in place as the mark at path, whole, with this program's lock already on it: the
+// text is written and flushed under a temporary name, locked there, and then renamed over the
+// mark (Replace), or linked to its name only when no mark is there (OnlyNew). So the name holds
+// the old text or the new one, each locked while its program lives, at every moment. Returns the
+// locked descriptor of the new file; -1 with OnlyNew when a mark stood there already. Injected
+// host faults: "write" and "flush" on the temporary file; then "marked" on the mark once its new
+// text stands (a point a test stops at; its result is not used).
+int placeLocked(const std::string& path, const std::string& text, Placing placing)
+{
+    static std::mt19937 rng{std::random_device{}()};
+    removeOrphanedTemps(path);
+    std::string temp;
+    int fd = -1;
+    for (int attempt = 0; attempt < 16 && fd < 0; ++attempt) {
+        char tail[16];
+        std::snprintf(tail, sizeof tail, ".%06x", static_cast<unsigned>(rng() & 0xFFFFFF));
+        temp = path.substr(0, path.rfind('/') + 1) + tempPrefix(path) + std::to_string(Process::CurrentId()) + tail;
+        fd = ::open(temp.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+        if (fd < 0 && errno != EEXIST)
+            throw HostError(errno);
+    }
+    if (fd < 0)
+        throw HostError(EEXIST);
+    bool placed = false;
+    try {
+        if (int err = InjectedFault("write", temp))
+            throw HostError(err);
+        writeAll(fd, text);
+        if (!tryLock(fd))
+            throw HostError(EAGAIN);
+        if (int err = InjectedFault("flush", temp))
+            throw HostError(err);
+        if (::fsync(fd) != 0)
+            throw HostError(errno);
+        if (placing == Placing::OnlyNew) {
+            if (::link(temp.c_str(), path.c_str()) == 0)
+                placed = true;
+            else if (errno != EEXIST)
+                throw HostError(errno);
+            ::unlink(temp.c_str());
+        } else {
+            if (::rename(temp.c_str(), path.c_str()) != 0)
+                throw HostError(errno);
+            placed = true;
+        }
+    } catch (...) {
+        ::close(fd);
+        ::unlink(temp.c_str());
+        throw;
+    }
+    if (!placed) {
+        ::close(fd);
+        return -1;
+    }
+    flushFolder(path);
+    (void)InjectedFault("marked", path);
+    return fd;
 }
 
 // True when fd is still the file the path names (a mark removed and made anew meanwhile is not).
 bool stillNamed(int fd, const std::string& path)
 {
     struct stat a, b;
-    return ::fstat(fd, &a) == 0 && ::stat(path.c_str(), &b) == 0 && a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+    return ::fstat(fd, &a) == 0 && ::lstat(path.c_str(), &b) == 0 && a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// The object a mark file stands for, as far as its name tells it (letters and digits kept).
+std::string objectOfName(const std::string& name)
+{
+    const size_t dot = name.rfind('.', name.size() - std::strlen(kSuffix) - 1);
+    return dot == std::string::npos ? name : name.substr(0, dot);
+}
+
+// What a mark file that is no mark means, and how it goes: "The mark file '...' of schema
+// dd_demo is empty; ...". object as its program named it, else as the file's name tells it.
+std::string damageText(const std::string& path, const std::string& fault, std::string object)
+{
+    if (object.empty())
+        object = objectOfName(nameOf(path));
+    return "The mark file '" + WinPathFromHost(path) + "' of " + object + " " + fault +
+           ", so no program can tell whether a change of " + object + " is under way or was cut off: once no "
+           "program of this environment works on " + object + ", remove that file, and the next run takes the mark "
+           "afresh";
+}
+
+// Opens the mark at path without following a link and without waiting on a FIFO; -1 with fault
+// set when it is there but is no regular file, -1 with fault empty when there is none.
+int openMark(const std::string& path, int flags, std::string& fault)
+{
+    fault.clear();
+    const int fd = ::open(path.c_str(), flags | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == ELOOP)
+            fault = "is a symbolic link, which no program follows";
+        else if (errno != ENOENT)
+            fault = "cannot be opened (" + HostError(errno).description() + ")";
+        return -1;
+    }
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        fault = "is no regular file";
+        return -1;
+    }
+    return fd;
+}
+
+// Why a mark's text is no mark.
+std::string textFault(const std::string& text)
+{
+    return text.empty() ? "is empty" : "holds no mark that a program of this system wrote";
+}
+
+RunMark::Seen damaged(const std::string& path, const std::string& fault)
+{
+    RunMark::Seen seen;
+    seen.state = RunMark::State::Held;
+    seen.fields = {{"damaged", damageText(path, fault, {})}};
+    return seen;
 }
 
 RunMark::Seen lookAt(const std::string& path)
 {
     RunMark::Seen seen;
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    std::string fault;
+    int fd = openMark(path, O_RDONLY, fault);
     if (fd < 0)
-        return seen;
+        return fault.empty() ? seen : damaged(path, fault);
     const bool held = lockedByOther(fd);
-    seen.fields = parse(readAll(fd));
+    const std::string text = readAll(fd);
     ::close(fd);
-    // A file without text and without a lock is one that a taker has just made and not yet
-    // locked, or one left empty: nobody's either way.
+    if (!isMarkText(text, seen.fields))
+        return damaged(path, textFault(text));
     if (held || clientRuns(seen.fields))
         seen.state = RunMark::State::Held;
-    else if (!seen.fields.empty())
-        seen.state = RunMark::State::Left;
     else
-        seen.fields.clear();
+        seen.state = RunMark::State::Left;
     return seen;
 }
 
@@ -218,44 +379,49 @@ RunMark::RunMark(const std::string& object, const Fields& fields) : object_(obje
 
     // A mark removed by its holder between our open and our lock is taken again, anew.
     for (int attempt = 0; attempt < 100; ++attempt) {
-        int fd = ::open(path_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-        if (fd < 0)
-            throw HostError(errno);
-        if (!tryLock(fd)) {
-            // The holder writes its text right after it takes the lock: give it that moment.
-            for (int i = 0; i < 20 && other_.empty(); ++i) {
-                other_ = parse(readAll(fd));
-                if (other_.empty())
-                    ::usleep(5000);
-            }
-            ::close(fd);
+        std::string fault;
+        int fd = openMark(path_, O_RDWR, fault);
+        if (fd < 0) {
+            if (!fault.empty())
+                throw AppError(1, "RunMark", damageText(path_, fault, object));
+            // None there: ours is put in place whole and locked, unless another's came first.
+            fd_ = placeLocked(path_, text(), Placing::OnlyNew);
+            if (fd_ < 0)
+                continue;
+            heldMarks().push_back(this);
             return;
         }
+        const bool locked = tryLock(fd);
+        // A mark taken over by another taker since our open: its new file now bears the name.
         if (!stillNamed(fd, path_)) {
             ::close(fd);
             continue;
         }
-        left_ = parse(readAll(fd));
-        if (clientRuns(left_)) {
-            // Its program died, but the outside program it waited for still works.
-            other_ = std::move(left_);
-            left_.clear();
+        const std::string was = readAll(fd);
+        Fields fields;
+        if (!isMarkText(was, fields)) {
+            ::close(fd);
+            throw AppError(1, "RunMark", damageText(path_, textFault(was), object));
+        }
+        if (!locked || clientRuns(fields)) {
+            // Held by a running program, or its program died but the outside program it waited
+            // for still works.
+            other_ = std::move(fields);
             ::close(fd);
             return;
         }
         try {
-            writeAll(fd, format(own_), path_);
+            fd_ = placeLocked(path_, text(), Placing::Replace);
         } catch (...) {
             ::close(fd);
             throw;
         }
-        fd_ = fd;
+        ::close(fd); // the dead run's file, no longer named
+        left_ = std::move(fields);
         heldMarks().push_back(this);
-        if (!gClient.empty())
-            rewrite();
         return;
     }
-    throw AppError(1, "RunMark", "The mark '" + path_ + "' could not be taken");
+    throw AppError(1, "RunMark", "The mark '" + WinPathFromHost(path_) + "' could not be taken");
 }
 
 RunMark::~RunMark()
@@ -276,19 +442,29 @@ void RunMark::Update(const Fields& fields)
     rewrite();
 }
 
-void RunMark::rewrite()
+std::string RunMark::text() const
 {
     Fields all = own_;
     if (!gClient.empty())
         all.emplace_back("client", gClient);
-    writeAll(fd_, format(all), path_);
+    return format(all);
+}
+
+void RunMark::rewrite()
+{
+    const int fd = placeLocked(path_, text(), Placing::Replace);
+    ::close(fd_); // the former text's file, no longer named
+    fd_ = fd;
 }
 
 void RunMark::Release()
 {
     if (fd_ < 0)
         return;
-    ::unlink(path_.c_str()); // still holding the lock, so no one takes the file we remove
+    // Still holding the lock, so no one takes the file we remove; a file that took its name
+    // meanwhile (the mark removed by hand and taken anew) is another's and stays.
+    if (stillNamed(fd_, path_))
+        ::unlink(path_.c_str());
     Keep();
 }
 
@@ -350,7 +526,13 @@ std::vector<std::pair<std::string, RunMark::Seen>> RunMark::List(const std::stri
         if (seen.state == State::Free)
             continue;
         std::string object = Field(seen.fields, "object");
-        if (ToLower(object).rfind(lowerPrefix, 0) == 0)
+        std::string compared = ToLower(object), wanted = lowerPrefix;
+        if (!Field(seen.fields, "damaged").empty()) {
+            // Its object is known only as far as the file's name tells it.
+            object = compared = objectOfName(name);
+            wanted = markFileName(prefix).substr(0, std::min(lowerPrefix.size(), size_t{120}));
+        }
+        if (compared.rfind(wanted, 0) == 0)
             marks.emplace_back(std::move(object), std::move(seen));
     }
     return marks;
@@ -359,11 +541,13 @@ std::vector<std::pair<std::string, RunMark::Seen>> RunMark::List(const std::stri
 bool RunMark::RemoveLeft(const std::string& object)
 {
     const std::string path = marksFolder() + "/" + markFileName(object);
-    int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+    std::string fault;
+    int fd = openMark(path, O_RDWR, fault);
     if (fd < 0)
-        return errno == ENOENT;
+        return fault.empty(); // a file that is no mark stays for the user, who is told how it goes
     bool removed = false;
-    if (tryLock(fd) && stillNamed(fd, path) && !clientRuns(parse(readAll(fd))))
+    Fields fields;
+    if (tryLock(fd) && stillNamed(fd, path) && isMarkText(readAll(fd), fields) && !clientRuns(fields))
         removed = ::unlink(path.c_str()) == 0;
     ::close(fd);
     return removed;
@@ -389,6 +573,9 @@ std::string RunMark::Field(const Fields& fields, const std::string& name)
 
 std::string RunMark::WhoText(const Fields& fields)
 {
+    const std::string damage = Field(fields, "damaged");
+    if (!damage.empty())
+        return "a program not known: " + damage;
     std::string program = Field(fields, "program");
     const size_t slash = program.find_last_of("/\\");
     if (slash != std::string::npos)
@@ -410,6 +597,9 @@ std::string RunMark::WhoText(const Fields& fields)
 
 std::string RunMark::RunningText(const Fields& fields)
 {
+    const std::string damage = Field(fields, "damaged");
+    if (!damage.empty())
+        return "a change not known (" + damage + ")";
     std::string what = Field(fields, "what");
     if (what.empty())
         what = "another change";

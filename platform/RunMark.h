@@ -23,15 +23,23 @@ public:
         Held, // a running program holds it
         Left, // a program that ended without taking it out left it: a dead run's
     };
+    // A mark file that is no mark (a symbolic link, no regular file, empty, half written, or a
+    // text no program of this system wrote) is seen as Held, with the one field "damaged" that
+    // names the file and says how it goes: nobody can tell what it stands for, so no change
+    // goes on over it and nothing removes it but the user.
     struct Seen {
         State state = State::Free;
-        Fields fields; // what the mark says (empty when Free, or when a mark's text is unreadable)
+        Fields fields; // what the mark says (empty when Free)
     };
 
     // Takes the mark of object ("schema dd_demo"; letter case does not count), writing fields.
     // Never waits: when another running program holds it, held() is false and Holder() says who.
     // A mark a dead run left is taken over; Left() then holds what it said, for the caller to
-    // name or mend. Throws AppError when the marks folder cannot be written.
+    // name or mend. Throws AppError when the marks folder cannot be written, and, naming the
+    // file and how it goes, when the mark file is no mark (see Seen). The mark file is never
+    // followed through a link, and each text of it is written whole under another name, locked,
+    // and renamed into place: the name holds a whole text at every moment, locked while its
+    // program lives.
     RunMark(const std::string& object, const Fields& fields);
     // Takes the mark out (as Release) unless Keep was called.
     ~RunMark();
@@ -58,7 +66,8 @@ public:
     // The marks whose object begins with prefix ("load "), with their objects, in name order.
     static std::vector<std::pair<std::string, Seen>> List(const std::string& prefix);
     // Removes a mark a dead run left, once it has been named or mended. False when it is held
-    // by a running program (it stays) or when it cannot be removed.
+    // by a running program (it stays), when it is no mark (it stays for the user) or when it
+    // cannot be removed.
     static bool RemoveLeft(const std::string& object);
 
     // Who this program is, as every mark says it: "program", "process", "computer" and "started"
@@ -78,11 +87,13 @@ public:
     static void ClientStarted(long pid);
     static void ClientEnded();
 
-    // "<what> (<WhoText>)": the change a mark stands for, by its field "what", and who runs it.
+    // "<what> (<WhoText>)": the change a mark stands for, by its field "what", and who runs it;
+    // for a mark file that is no mark, "a change not known (<what the file is, how it goes>)".
     // A refusal names the running change with it: "... is refused: " + RunningText(Holder()).
     static std::string RunningText(const Fields& fields);
 
 private:
+    std::string text() const;
     void rewrite();
 
     std::string object_;

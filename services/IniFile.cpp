@@ -1,10 +1,11 @@
 // Settings values on top of the private-profile engine.
 #include "services/IniFile.h"
 
+#include "platform/AppError.h"
 #include "platform/ProfileFile.h"
 #include "platform/TextUtil.h"
 #include "services/AppGlobals.h"
-#include "services/Messages.h"
+#include "services/SettingsWriteFailures.h"
 
 #include <algorithm>
 
@@ -40,13 +41,22 @@ bool WriteIniValue(const std::string& file, const std::optional<std::string>& se
                    const std::optional<std::string>& key, const std::optional<std::string>& value)
 {
     bool written = false;
+    std::string why;
     try {
         written = ProfileFile::WriteString(section, key, value, file);
+        why = ProfileFile::LastWriteFailure();
+    } catch (const AppError& e) {
+        why = e.description();
     } catch (...) {
-        return false;
+        why = "internal error";
     }
-    if (!written && !ProfileFile::LastLockFailure().empty())
-        ShowStatus(ProfileFile::LastLockFailure());
+    if (!written) {
+        const std::string what = !key     ? "The removal of section [" + section.value_or("") + "]"
+                                 : !value ? "The removal of key " + *key + " of [" + section.value_or("") + "]"
+                                          : "The setting " + *key + "=" + *value + " of [" + section.value_or("") + "]";
+        NoteSettingsWriteFailure(what + " was not stored in '" + file + "': " +
+                                 (why.empty() ? std::string("the write failed") : why));
+    }
     return written;
 }
 

@@ -15,8 +15,9 @@ std::string ReadIniValue(const std::string& file, const std::optional<std::strin
 
 // Stores value under key in section, creating file, section and key as needed. An absent key
 // removes the whole section, an absent value removes the key. False when the file cannot be
-// written, or when another program's write held it longer than a writer waits (which the status
-// line says). Never throws.
+// written, or when another program's write held it longer than a writer waits; either is said
+// on the status line and in the log, naming the file and why, and kept for the run's end
+// (NoteSettingsWriteFailure). Never throws.
 bool WriteIniValue(const std::string& file, const std::optional<std::string>& section,
                    const std::optional<std::string>& key, const std::optional<std::string>& value);
 

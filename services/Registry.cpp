@@ -5,7 +5,7 @@
 #include "platform/Environment.h"
 #include "platform/RegistryStore.h"
 #include "platform/TextUtil.h"
-#include "services/Messages.h"
+#include "services/SettingsWriteFailures.h"
 
 #include <algorithm>
 #include <cctype>
@@ -75,9 +75,10 @@ bool Change(RegistryRoot root, const std::string& computer, const std::function<
     }
     if (store.Update(change))
         return true;
-    // The six registry operations raise nothing; a lock another program keeps is said in the log.
-    if (!store.LockFailure().empty())
-        ShowStatus(store.LockFailure());
+    // The six registry operations raise nothing; a write that failed (a lock another program
+    // keeps, a folder that cannot be written) is said in the log and kept for the run's end.
+    if (!store.WriteFailure().empty())
+        NoteSettingsWriteFailure(store.WriteFailure());
     return false;
 }
 

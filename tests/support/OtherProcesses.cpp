@@ -53,7 +53,7 @@ void AgeHostFile(const std::string& hostPath)
 FileOpMatch MarkWritten(const std::string& step)
 {
     return [step](const std::string& op, const std::string& host) {
-        return op == "flush" && host.find("/marks/") != std::string::npos &&
+        return op == "marked" && host.find("/marks/") != std::string::npos &&
                (step.empty() || ReadHostFile(host).find("\nstep=" + step + "\n") != std::string::npos);
     };
 }

@@ -34,7 +34,7 @@ void AgeHostFile(const std::string& hostPath);
 
 // Picks a host file operation ("write", "flush", "delete", ...) by its name and host path.
 using FileOpMatch = std::function<bool(const std::string& op, const std::string& hostPath)>;
-// The flush of a mark's fields; with step, of those that announce "step=<step>".
+// A mark's fields standing whole under its name; with step, those that announce "step=<step>".
 FileOpMatch MarkWritten(const std::string& step = "");
 
 // Another program of this system: a forked child, the leader of a process group of its own
