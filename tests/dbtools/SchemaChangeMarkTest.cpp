@@ -6,6 +6,7 @@
 
 #include "AlterDBColumnFixture.h"
 #include "DdlTestDatabase.h"
+#include "admin/DumpCommands.h"
 #include "dbaccess/SchemaDumpSummary.h"
 #include "dbtools/CharColumnAlter.h"
 #include "dbtools/DdlRepair.h"
@@ -13,9 +14,13 @@
 #include "platform/RunMark.h"
 #include "support/OtherProcesses.h"
 #include "support/WrapperClients.h"
+#include "platform/Environment.h"
+#include "standins/dbserver/StandInEnvironment.h"
+#include "support/Raised.h"
 
 #include <csignal>
 #include <cstdio>
+#include <sys/stat.h>
 #include <gmock/gmock.h>
 
 namespace {
@@ -268,6 +273,91 @@ INSTANTIATE_TEST_SUITE_P(
                    ") ended with schema dd_demo not whole: the dropped tables pdtable_34_1 (missing), pdtable_34_2 "
                    "(missing) are not known to be back as they were, their rows are kept in '",
                    kDropped}),
+    [](const auto& info) { return info.param.name; });
+
+enum class NoMark { LinkToAUsersFile, Empty, Garbage };
+enum class Road { Builder, Load, ColumnChange };
+
+struct NoMarkCase {
+    const char* name;
+    NoMark file;
+    Road road;
+};
+
+void PrintTo(const NoMarkCase& c, std::ostream* os) { *os << c.name; }
+
+class MarkFileThatIsNoMarkTest : public SchemaChangeMarkTest, public ::testing::WithParamInterface<NoMarkCase> {};
+
+// The mark file of what a road takes, replaced by a link to a file of the user's, an empty file or
+// garbage: the environment builder, a load and the column change each stop, naming the file and
+// how it goes, and change nothing: not the file, not the user's file behind the link, not the
+// schema, and the builder builds nothing.
+TEST_P(MarkFileThatIsNoMarkTest, EachRoadNamesTheFileAndChangesNothing)
+{
+    const NoMarkCase& c = GetParam();
+    const bool builder = c.road == Road::Builder;
+    const std::string root = folder_.host("newroot"), object = builder ? "root" : "schema dd_demo";
+    const std::string ownRoot = StandInRoot();
+    if (builder)
+        SetEnvVar("TARNWICK_ROOT", root);
+    {
+        RunMark made(object, {});
+        made.Keep();
+    }
+    std::string file;
+    for (const auto& e : std::filesystem::directory_iterator(RunMark::Folder()))
+        if (testsupport::ReadHostFile(e.path().string()).find("object=" + object + "\n") != std::string::npos)
+            file = e.path().string();
+    SetEnvVar("TARNWICK_ROOT", ownRoot);
+    ASSERT_FALSE(file.empty());
+    const std::string users = folder_.host("users_file.txt"), content = c.file == NoMark::Empty ? "" : "\x01garbage\r\n";
+    testsupport::WriteHostFile(users, "the user's own text\n");
+    std::filesystem::remove(file);
+    if (c.file == NoMark::LinkToAUsersFile)
+        std::filesystem::create_symlink(users, file);
+    else
+        testsupport::WriteHostFile(file, content);
+    const auto before = SchemaState("dd_demo");
+
+    std::string said;
+    switch (c.road) {
+    case Road::Builder:
+        EXPECT_EQ(testsupport::RunHeadless(testsupport::BinDir() + "/twenv", {"--root", root, "--no-second"},
+                                           folder_.host("twenv.txt")),
+                  1);
+        said = testsupport::ReadHostFile(folder_.host("twenv.txt"));
+        EXPECT_FALSE(std::filesystem::exists(root + "/" + StandInEnvironment::kBuiltMark));
+        break;
+    case Road::Load: said = testsupport::Raised([&] { DumpCommands().RISLoad("'" + win("start.dmp") + "'"); }).description(); break;
+    case Road::ColumnChange:
+        said = testsupport::Raised([&] { columnChange()(); }).description();
+        EXPECT_TRUE(backups().empty());
+        break;
+    }
+    const std::string fault = c.file == NoMark::LinkToAUsersFile ? "is a symbolic link"
+                              : c.file == NoMark::Empty         ? "is empty"
+                                                                : "holds no mark that a program of this system wrote";
+    EXPECT_THAT(said, HasSubstr("The mark file '" + WinPathFromHost(file) + "' of " + object + " " + fault));
+    EXPECT_THAT(said, HasSubstr("remove that file"));
+    EXPECT_EQ(testsupport::ReadHostFile(users), "the user's own text\n");
+    EXPECT_EQ(std::filesystem::is_symlink(file), c.file == NoMark::LinkToAUsersFile);
+    if (c.file != NoMark::LinkToAUsersFile)
+        EXPECT_EQ(testsupport::ReadHostFile(file), content);
+    EXPECT_EQ(SchemaState("dd_demo"), before);
+    std::filesystem::remove(file);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, MarkFileThatIsNoMarkTest,
+    ::testing::Values(NoMarkCase{"BuilderMeetsALink", NoMark::LinkToAUsersFile, Road::Builder},
+                      NoMarkCase{"BuilderMeetsAnEmptyMark", NoMark::Empty, Road::Builder},
+                      NoMarkCase{"BuilderMeetsGarbage", NoMark::Garbage, Road::Builder},
+                      NoMarkCase{"LoadMeetsALink", NoMark::LinkToAUsersFile, Road::Load},
+                      NoMarkCase{"LoadMeetsAnEmptyMark", NoMark::Empty, Road::Load},
+                      NoMarkCase{"LoadMeetsGarbage", NoMark::Garbage, Road::Load},
+                      NoMarkCase{"ColumnChangeMeetsALink", NoMark::LinkToAUsersFile, Road::ColumnChange},
+                      NoMarkCase{"ColumnChangeMeetsAnEmptyMark", NoMark::Empty, Road::ColumnChange},
+                      NoMarkCase{"ColumnChangeMeetsGarbage", NoMark::Garbage, Road::ColumnChange}),
     [](const auto& info) { return info.param.name; });
 
 } // namespace

@@ -107,7 +107,19 @@ struct FailingClientCase {
     std::string outcome; // a part of the message after the cause
     std::string lost;    // the tables gone or not as they were afterwards, joined by blanks
     std::vector<ClientRule> later = {}; // rules for the client's runs the first rule leaves
+    HostFileFault fault = nullptr;      // a failure of the host put in place for the run
 };
+
+// The write of the schema's mark before the step fails as on a full disk.
+HostFileFault MarkWriteFails(const std::string& step)
+{
+    return [step](const std::string& op, const std::string& host) {
+        return op == "flush" && host.find("/marks/") != std::string::npos &&
+                       testsupport::ReadHostFile(host).find("\nstep=" + step + "\n") != std::string::npos
+                   ? ENOSPC
+                   : 0;
+    };
+}
 
 const char* kNothingDropped = "No whole backup dump could be made, so these schemas were left unchanged:\r\n"
                               "dd_demo: the backup dump '%BACKUP%' does not hold the schema as it is (";
@@ -174,6 +186,15 @@ std::vector<FailingClientCase> FailingClients()
          "component_code char(14), not component_code char(12)), pdtable_34_2 (column component_code char(14), not "
          "component_code char(12))", "pdtable_34_1 pdtable_34_2",
          {ClientRule::EditLines("component_code char(12)", "component_code char(14)")}},
+        // The server cannot be asked for the counts the backup is checked against: the backup is
+        // not known to be wrong, so it keeps its name, and nothing is dropped.
+        {"BackupCheckCannotRun", "risbatch", ClientRule::RefuseStatement("select count(*)"),
+         "The backup dump '%BACKUP%' could not be checked against the schema: RIS Error: RIS_E_NO_PRIVILEGE",
+         "whether it holds the schema as it is is not known, and it stays under its name - nothing was dropped", ""},
+        // The mark cannot say the reload before it begins: the dropped tables are restored all the same.
+        {"MarkNotWrittenAfterTheDrops", "rislod", ClientRule::PassThrough(),
+         "The mark of schema dd_demo could not be written before the load of the changed tables (Disk full)",
+         kBothRestored, "", {}, MarkWriteFails("the load of the changed tables")},
     };
 }
 
@@ -189,7 +210,13 @@ TEST_P(frmAlterDBColumnFailingClientTest, TheMessageTellsTableByTableWhatHappene
     rules.insert(rules.end(), GetParam().later.begin(), GetParam().later.end());
     clients.Set(GetParam().client, rules);
     gCRIS->SetUseRIS(clients.WinFolder());
+    SetHostFileFault(GetParam().fault);
     runAndCompare(GetParam().cause, GetParam().outcome, GetParam().lost);
+    SetHostFileFault(nullptr);
+    // Only a backup found wrong is set aside, and the message says so.
+    const std::vector<std::string> kept = backups();
+    const bool setAside = std::count(kept.begin(), kept.end(), "dd_demo_2024-03-15_143005.dmp.refused") == 1;
+    EXPECT_EQ(setAside, prompts().back().find(".refused'") != std::string::npos) << prompts().back();
 }
 
 INSTANTIATE_TEST_SUITE_P(Clients, frmAlterDBColumnFailingClientTest, ::testing::ValuesIn(FailingClients()),

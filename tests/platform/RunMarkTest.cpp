@@ -5,13 +5,17 @@
 #include "platform/Process.h"
 #include "platform/TextUtil.h"
 #include "platform/WinPath.h"
+#include "platform/AppError.h"
 #include "support/OtherProcesses.h"
+#include "support/TestFiles.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <gtest/gtest.h>
 
 #include <csignal>
 #include <cstdlib>
+#include <filesystem>
+#include <sys/stat.h>
 #include <optional>
 #include <unistd.h>
 
@@ -19,7 +23,17 @@ namespace {
 
 using State = RunMark::State;
 
-enum class Other { None, Holds, Died, DiedWithClientRunning, SameProgram };
+enum class Other { None, Holds, Died, DiedWithClientRunning, DiedRewriting, SameProgram };
+
+// The temporary files of marks in the marks folder: a killed rewrite's is taken out by the next taker.
+size_t TempFilesInMarks()
+{
+    size_t n = 0;
+    std::error_code ec;
+    for (const auto& e : std::filesystem::directory_iterator(RunMark::Folder(), ec))
+        n += e.path().filename().string().find(".mark.~") != std::string::npos ? 1 : 0;
+    return n;
+}
 
 TEST(RunMarkTest, OneHolderAtATimeAndADeadRunsMarkIsFound)
 {
@@ -34,6 +48,8 @@ TEST(RunMarkTest, OneHolderAtATimeAndADeadRunsMarkIsFound)
         {"held by a running program", Other::Holds, State::Held, true},
         {"left by a dead run", Other::Died, State::Left, false},
         {"left by a dead run whose client still runs", Other::DiedWithClientRunning, State::Held, true},
+        // Killed between the write of its new text and the rename: the name holds the old text whole.
+        {"left by a run killed in its rewrite", Other::DiedRewriting, State::Left, false},
         {"held by this program already", Other::SameProgram, State::Held, true},
     };
     for (const auto& c : cases) {
@@ -44,19 +60,27 @@ TEST(RunMarkTest, OneHolderAtATimeAndADeadRunsMarkIsFound)
         if (c.other == Other::SameProgram)
             first.emplace(object, RunMark::Fields{{"what", "first"}});
         else if (c.other != Other::None) {
-            const bool holds = c.other == Other::Holds;
+            const bool holds = c.other == Other::Holds, rewriting = c.other == Other::DiedRewriting;
+            const testsupport::FileOpMatch inRewrite = [](const std::string& op, const std::string& host) {
+                return op == "flush" && host.find("/marks/") != std::string::npos &&
+                       testsupport::ReadHostFile(host).find("step=two") != std::string::npos;
+            };
             other.emplace(
                 [&]() -> int {
                     RunMark mark(object, {{"what", "the other's change"}});
                     if (c.other == Other::DiedWithClientRunning)
                         RunMark::ClientStarted(Process::Start("/bin/sleep", {"60"}, 0));
+                    if (rewriting)
+                        mark.Update({{"what", "the other's change"}, {"step", "two"}});
                     ::_exit(mark.held() ? 0 : 1); // no destructor: the mark stays as a dead run's
                 },
-                holds ? testsupport::MarkWritten() : testsupport::FileOpMatch{});
-            if (holds)
+                holds ? testsupport::MarkWritten() : rewriting ? inRewrite : testsupport::FileOpMatch{},
+                rewriting ? testsupport::ForkedProgram::AtStop::Kill : testsupport::ForkedProgram::AtStop::Hold);
+            if (holds || rewriting)
                 ASSERT_TRUE(other->Reached());
-            else
-                ASSERT_EQ(other->Wait(), 0);
+            if (!holds)
+                ASSERT_EQ(other->Wait(), rewriting ? -SIGKILL : 0);
+            EXPECT_EQ(TempFilesInMarks(), rewriting ? 1u : 0u);
         }
         const long client = std::atol(RunMark::Field(RunMark::Look(object).fields, "client").c_str());
 
@@ -70,6 +94,8 @@ TEST(RunMarkTest, OneHolderAtATimeAndADeadRunsMarkIsFound)
                 EXPECT_EQ(RunMark::WhoText(mark.Holder()).find("still runs") != std::string::npos, client > 0);
             } else {
                 EXPECT_EQ(RunMark::Field(mark.Left(), "what"), other ? "the other's change" : "");
+                EXPECT_EQ(RunMark::Field(mark.Left(), "step"), "");
+                EXPECT_EQ(TempFilesInMarks(), 0u);
                 EXPECT_EQ(RunMark::Look(object).state, State::Held);
                 EXPECT_EQ(RunMark::Field(RunMark::Look(object).fields, "what"), "ours");
             }
@@ -88,6 +114,67 @@ TEST(RunMarkTest, OneHolderAtATimeAndADeadRunsMarkIsFound)
         }
         first.reset();
         EXPECT_EQ(RunMark::Look(object).state, State::Free);
+    }
+}
+
+// A mark file that is no mark is named with how it goes, and left as it is: no taker follows a
+// link (its target, the user's file, stays unchanged), nor takes an empty or garbled file for
+// none, nor removes it.
+TEST(RunMarkTest, AMarkFileThatIsNoMarkIsNamedAndLeftAsItIs)
+{
+    testsupport::ScopedStandInRoot root;
+    testsupport::ScopedDir outside{"outside"};
+    const std::string users = outside.host() + "/users_file.txt";
+    const struct {
+        const char* name;
+        const char* content; // null: a link to the user's file; "fifo": a FIFO
+        const char* fault;
+    } cases[] = {
+        {"a link to a user's file", nullptr, "is a symbolic link, which no program follows"},
+        {"a FIFO", "fifo", "is no regular file"},
+        {"empty", "", "is empty"},
+        {"garbage", "\x01\x02 no mark\r\n", "holds no mark that a program of this system wrote"},
+        {"half a mark", "object=schema dd_demo\nprogram=tarnwick\nprocess=12", "holds no mark"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        testsupport::WriteHostFile(users, "the user's own text\n");
+        const std::string object = "schema dd_demo";
+        {
+            RunMark made(object, {});
+            made.Keep();
+        }
+        std::string file;
+        for (const auto& e : std::filesystem::directory_iterator(RunMark::Folder()))
+            file = e.path().string();
+        std::filesystem::remove(file);
+        if (!c.content)
+            std::filesystem::create_symlink(users, file);
+        else if (std::string(c.content) == "fifo")
+            ASSERT_EQ(::mkfifo(file.c_str(), 0644), 0);
+        else
+            testsupport::WriteHostFile(file, c.content);
+
+        const RunMark::Seen seen = RunMark::Look(object);
+        EXPECT_EQ(seen.state, State::Held);
+        const std::string named = "The mark file '" + WinPathFromHost(file) + "' of ";
+        EXPECT_NE(RunMark::RunningText(seen.fields).find(named), std::string::npos) << RunMark::RunningText(seen.fields);
+        ASSERT_EQ(RunMark::List("schema ").size(), 1u);
+        std::string said;
+        try {
+            RunMark taker(object, {{"what", "ours"}});
+            ADD_FAILURE() << "taken";
+        } catch (const AppError& e) {
+            said = e.description();
+        }
+        EXPECT_NE(said.find(named + object + " " + c.fault), std::string::npos) << said;
+        EXPECT_NE(said.find("remove that file"), std::string::npos) << said;
+        EXPECT_FALSE(RunMark::RemoveLeft(object));
+        EXPECT_EQ(testsupport::ReadHostFile(users), "the user's own text\n");
+        EXPECT_TRUE(std::filesystem::is_symlink(file) || std::filesystem::exists(file));
+        if (c.content && std::string(c.content) != "fifo")
+            EXPECT_EQ(testsupport::ReadHostFile(file), c.content);
+        std::filesystem::remove(file);
     }
 }
 
