@@ -115,6 +115,8 @@ int RunCommandLine(const std::string& commandLine)
         ~RemoveEmptyWorkFolder() { gCRIS->RemoveEmptyTempDir(); }
     } removeEmptyWorkFolder;
     CommandLine kind = ParseCommandLine(commandLine);
+    // Only the settings writes of this run count for its outcome.
+    TakeSettingsWriteFailures();
     try {
         LocalTime start = GetClock().Now();
         InitProcessValues(start);

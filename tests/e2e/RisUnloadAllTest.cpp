@@ -3,6 +3,8 @@
 #include "dbaccess/DumpSchemaLine.h"
 #include "platform/AppError.h"
 #include "platform/BinaryFile.h"
+#include "platform/FileAttributes.h"
+#include "platform/HostFiles.h"
 #include "platform/ReplacementFile.h"
 #include "platform/WinPath.h"
 #include "standins/dbserver/DbServer.h"
@@ -20,6 +22,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <optional>
 #include <chrono>
 #include <csignal>
 #include <set>
@@ -308,6 +311,42 @@ TEST_F(RisUnloadAllTest, KilledWithItsClientsLeavesTheOldOrTheNewDumpAndTheNextR
             names.insert(e.path().filename().string());
         EXPECT_EQ(names, dumpNames);
     }
+}
+
+// A setting the run writes (the script file, written back at the start) that cannot be stored,
+// its folder full or its lock held by another program past the writer's wait: said on stderr and
+// in the log, naming the file and why, and the run ends with errors; the dumps are written.
+TEST_F(RisUnloadAllTest, ASettingNotStoredIsSaidAndTheRunEndsWithErrors)
+{
+    const std::string ini = WinPathFromHost(program.host() + "/tarnwick.ini");
+    const struct {
+        const char* name;
+        bool lockHeld; // else the folder is a full disk
+        const char* why;
+    } cases[] = {
+        {"folder full", false, "could not be written (Disk full)"},
+        {"lock held", true, "is in use by another program"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string iniBefore = text(program.host() + "/tarnwick.ini");
+        std::optional<FileLock> other;
+        if (c.lockHeld)
+            other.emplace(WinPathFromHost(program.host() + "/.tarnwick.ini.lock"));
+        const std::string full = c.lockHeld ? "" : std::string(kTestFullDiskVariable) + "='" + program.host() + "=1'";
+        EXPECT_EQ(run("/risunloadall", full), 1);
+        other.reset();
+        const std::string err = text(program.host() + "/err.txt");
+        const std::string said = "The setting scriptfile=";
+        EXPECT_NE(err.find(said), std::string::npos) << err;
+        EXPECT_NE(err.find("was not stored in '" + ini + "': "), std::string::npos) << err;
+        EXPECT_NE(err.find(c.why, err.find(said)), std::string::npos) << err;
+        EXPECT_NE(err.find("Tarnwick ended with errors (1), 2 dump(s) written"), std::string::npos) << err;
+        EXPECT_NE(lastLog().find(said), std::string::npos);
+        EXPECT_EQ(text(program.host() + "/tarnwick.ini"), iniBefore);
+        EXPECT_TRUE(dumpExists("pd_demo") && dumpExists("dd_demo"));
+    }
+    EXPECT_EQ(run("/risunloadall"), 0) << text(program.host() + "/err.txt");
 }
 
 // A FIFO where the old dump stands: the run neither hangs nor touches it, names it, and goes on.
