@@ -3,7 +3,9 @@
 
 #include "platform/AppError.h"
 #include "platform/BinaryFile.h"
+#include "platform/FileAttributes.h"
 #include "platform/HostFiles.h"
+#include "platform/ReplacementFile.h"
 #include "platform/TextUtil.h"
 #include "platform/WinPath.h"
 
@@ -153,6 +155,25 @@ JournalEntry::Kind kindOf(const std::string& name, const std::string& path)
     unreadable(path, "an entry of an unknown kind '" + name + "'");
 }
 
+// A journal is a regular file of the marks folder, never followed through a link: what stands
+// behind a link (or a FIFO) is no journal, and writing it would overwrite another's file.
+void refuseNoJournal(const std::string& path, const std::string& project)
+{
+    std::string what;
+    try {
+        if (HostFileBehindLinks(HostPath(path)) != HostPath(path))
+            what = "is a symbolic link, which no program follows";
+        else if (IsSpecialFile(path))
+            what = "is no regular file";
+    } catch (const AppError&) {
+        what = "is a loop of symbolic links";
+    }
+    if (!what.empty())
+        throw AppError(75, "CopyJournalFile",
+                       "The journal file '" + path + "' of the copies into project '" + project + "' " + what +
+                           ": once no copy into that project runs, remove that file");
+}
+
 } // namespace
 
 CopyJournalFile::CopyJournalFile(const std::string& project)
@@ -163,6 +184,7 @@ CopyJournalFile::CopyJournalFile(const std::string& project)
 
 void CopyJournalFile::Save(const std::vector<JournalEntry>& entries) const
 {
+    refuseNoJournal(path_, project_);
     try {
         if (entries.empty()) {
             if (HostFileExists(path_))
@@ -188,6 +210,7 @@ bool CopyJournalFile::Load(std::vector<JournalEntry>& entries, RunMark::Fields& 
 {
     entries.clear();
     who.clear();
+    refuseNoJournal(path_, project_);
     if (!HostFileExists(path_))
         return false;
     std::vector<std::string> lines = Split(ReplaceAll(BinaryFile::ReadAll(path_), "\r", ""), "\n");
