@@ -24,12 +24,14 @@ std::string TextOf(const RegistryData& data)
 // Changes this computer's registry under its lock; raises when it cannot be read or written.
 void UpdateUserRegistry(const std::string& operation, const std::function<void(RegistryStore&)>& change)
 {
-    const bool done = RegistryStore().Update([&](RegistryStore& store) {
+    RegistryStore user;
+    const bool done = user.Update([&](RegistryStore& store) {
         change(store);
         return true;
     });
     if (!done)
-        RaiseError(operation, "Registry key 'Control Panel\\International' could not be written");
+        RaiseError(operation, "Registry key 'Control Panel\\International' could not be written" +
+                                  (user.WriteFailure().empty() ? std::string() : ": " + user.WriteFailure()));
 }
 
 } // namespace

@@ -16,6 +16,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <dirent.h>
 #include <filesystem>
@@ -402,6 +403,14 @@ RunMark::RunMark(const std::string& object, const Fields& fields) : object_(obje
         if (!isMarkText(was, fields)) {
             ::close(fd);
             throw AppError(1, "RunMark", damageText(path_, textFault(was), object));
+        }
+        // Locked, but by no program of the process it names: a taker is putting its own text in
+        // place over a dead run's just now. Its text is the one to name.
+        const long writer = std::atol(Field(fields, "process").c_str());
+        if (!locked && writer > 0 && Process::Gone(writer) && !clientRuns(fields) && attempt < 99) {
+            ::close(fd);
+            ::usleep(2000);
+            continue;
         }
         if (!locked || clientRuns(fields)) {
             // Held by a running program, or its program died but the outside program it waited

@@ -105,7 +105,7 @@ void updateRegistry(const std::string& computer, const std::string& whose,
             return true;
         }))
         RaiseError(kOwn, "Cannot write the registry of " + whose +
-                             (store.LockFailure().empty() ? std::string() : ": " + store.LockFailure()));
+                             (store.WriteFailure().empty() ? std::string() : ": " + store.WriteFailure()));
 }
 
 void buildRegistry(std::string& report)
