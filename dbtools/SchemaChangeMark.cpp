@@ -3,6 +3,8 @@
 
 #include "dbtools/CharColumnBackupCheck.h"
 
+#include "dbaccess/DumpWholeCheck.h"
+
 #include "platform/AppError.h"
 #include "platform/TextUtil.h"
 #include "services/FileOperation.h"
@@ -60,9 +62,10 @@ std::string LeftRefusal(const RunMark::Fields& left, const std::string& schema)
     return text;
 }
 
-// Names a change its program left that had not changed the schema in part, and sets aside the
-// backup dump it named but had not proven whole: under its usual name a later restore would
-// take it for good.
+// Names a change its program left that had not changed the schema in part, and what became of
+// the backup dump it named but had not proven: one found not whole is set aside (under its usual
+// name a later restore would take it for good); one whole by its form keeps its name, its
+// agreement with the schema not known.
 void TakeOverHarmless(const RunMark::Fields& left, const std::string& schema)
 {
     std::string text = Capitalised(WhatOf(left)) + " was cut off by the end of its program" + DuringStep(left);
@@ -70,7 +73,11 @@ void TakeOverHarmless(const RunMark::Fields& left, const std::string& schema)
     text += ifCutOff.empty() ? ", which left schema " + schema + " whole" : "; " + ifCutOff;
     const std::string backup = RunMark::Field(left, "backup");
     if (!backup.empty() && RunMark::Field(left, "backup proven") != "yes" && IsFileExists(backup, 0)) {
-        text += ". Its backup dump '" + backup + "' is not proven whole: " + SetAsideRefusedBackup(backup);
+        const DumpWholeness dump = CheckDumpWhole(backup);
+        text += ". Its backup dump '" + backup + "' is not proven whole: " +
+                (dump.Whole() ? "it is whole by its form, but whether it holds the schema as it was is not known "
+                                "(it was never checked against the schema); it keeps its name"
+                              : "it is not whole (" + dump.problem + "); " + SetAsideRefusedBackup(backup));
     }
     ShowStatus(text + ".");
 }

@@ -15,8 +15,9 @@ public:
     // Takes the mark of the schema for the change `what` ("the change of character column
     // lengths of dd_demo to 40"), with fields the next run needs besides. Never waits: when the
     // schema is not free, Refusal() says why. A change its program left that did not leave the
-    // schema changed is taken over: a backup dump it named and had not yet proven whole is
-    // set aside (SetAsideRefusedBackup), and it is told on the status line. Throws AppError when the marks folder cannot
+    // schema changed is taken over: a backup dump it named and had not yet proven is set aside
+    // (SetAsideRefusedBackup) when it is found not whole, and keeps its name, said not known,
+    // otherwise; it is told on the status line. Throws AppError when the marks folder cannot
     // be written.
     SchemaChangeMark(const std::string& schema, const std::string& what, const RunMark::Fields& fields = {});
     // Gives the mark up as Release does, unless the step under way may leave the schema in part
