@@ -159,7 +159,7 @@ TEST_F(UnfinishedCopyTest, ACopyKilledAtAnyStepIsTakenOutByTheNextRun)
                                        std::to_string(killed.back()) + " ("));
         // The last row was killed before its undo recorded that pdtable_34_1 went.
         EXPECT_THAT(started, HasSubstr(t12 + "design table pdtable_34_1 of dd_demo may stand there, half made; the "
-                                             "next copy into project 'demo' takes it out\r\n"));
+                                             "next copy into project 'demo' takes out what is still as it was made and names the rest\r\n"));
     }
     // A row the next run cannot take out leaves the model named as half copied, never taken for
     // one the target holds already; the run after it takes out the rest.
