@@ -75,7 +75,9 @@ CopyRunMark::Left CopyRunMark::TakeOutLeft()
     } catch (const AppError& e) {
         throw AppError(e.number(), "CopyRunMark",
                        "The copy into project '" + project_ + "' was not started: " + e.description() +
-                           ". What a copy that did not finish made there is not known; nothing was changed");
+                           ". What a copy that did not finish made there is not known; nothing was changed. Once "
+                           "what stands in project '" + project_ + "' is looked after, removing '" + file_.Path() +
+                           "' lets copies into it run again");
     }
     journalRead_ = true;
     const std::string by = RunMark::WhoText(who.empty() ? mark_.Left() : who);

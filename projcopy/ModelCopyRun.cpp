@@ -163,7 +163,7 @@ int ModelCopyRun::Run() const
         for (const std::string& l : leftToUser)
             log_.WriteLog(l);
         const std::string text = "A copy that did not finish left models half made; what stands of them is left to "
-                                 "you as it is. See the copy log '" + log_.Path() + "'\r\n" + Join(leftToUser, "\r\n");
+                                 "the user as it is. See the copy log '" + log_.Path() + "'\r\n" + Join(leftToUser, "\r\n");
         description = number == 0 ? text : description + "\r\n" + text;
         if (number == 0)
             ShowMessage(description, MsgStyle::Exclamation);
