@@ -126,8 +126,10 @@ CopyJournal::Look CopyJournal::lookAt(const Entry& e) const
                 names.push_back("'" + in.name + "'");
             if (names.empty())
                 return {State::AsMade, {}};
-            if (names.size() > 3)
-                names.resize(3), names.push_back("...");
+            if (names.size() > 3) {
+                names.resize(3);
+                names.push_back("...");
+            }
             return {State::Changed, "it holds what the copy did not take out: " + Join(names, ", ")};
         }
         case Kind::Table:
