@@ -22,15 +22,6 @@ void closeIfOpen(Recordset& rs)
         rs.Close();
 }
 
-bool isInteger(const std::string& text)
-{
-    const std::string t = Trim(text);
-    size_t i = !t.empty() && (t[0] == '-' || t[0] == '+') ? 1 : 0;
-    return i < t.size() && std::all_of(t.begin() + static_cast<long>(i), t.end(), [](char c) {
-               return c >= '0' && c <= '9';
-           });
-}
-
 // Two printed values of one column: texts as stored (a char column may come back padded),
 // numbers by value (1 and 1.0 are one number).
 bool sameValue(const std::optional<std::string>& a, const std::optional<std::string>& b, bool text)
@@ -47,42 +38,6 @@ bool sameValue(const std::optional<std::string>& a, const std::optional<std::str
 }
 
 std::string shown(const std::optional<std::string>& v) { return v ? "'" + Trim(*v) + "'" : std::string("Null"); }
-
-// The DELETE's condition: the key and every column that names the row exactly (texts, whole
-// numbers, Nulls), so that a row of the same key that is not the copy's is never hit.
-std::string rowCondition(const std::string& key, const RowImage& row)
-{
-    std::string where = "(" + key + ")";
-    for (const RowValue& v : row) {
-        if (!v.value)
-            where += " AND " + v.column + " IS NULL";
-        else if (v.text)
-            where += " AND " + v.column + " = " + SqlStringLiteral(*v.value);
-        else if (isInteger(*v.value))
-            where += " AND " + v.column + " = " + Trim(*v.value);
-    }
-    return where;
-}
-
-// An undo step: the change, then always a look, as an undo must say what stands afterwards
-// also when its client ended well.
-ChangeOutcome undoStep(const std::function<std::string()>& change, const ChangeLook& look)
-{
-    return ChangeAndLook(change, look, LookAfter::EveryCall);
-}
-
-std::string leftBecause(const ChangeOutcome& out)
-{
-    switch (out.state) {
-    case ChangeState::Done:
-        return {};
-    case ChangeState::NotDone:
-        return "it stands" + (out.failure.empty() ? std::string() : " (" + out.failure + ")");
-    case ChangeState::NotKnown:
-        break;
-    }
-    return "whether it stands is unknown: " + out.seen;
-}
 
 } // namespace
 
@@ -118,7 +73,7 @@ CopyJournal::Entry CopyJournal::entry(Kind kind, const std::string& schema, cons
 void CopyJournal::Adopt(std::vector<JournalEntry> left)
 {
     for (Entry& e : left)
-        e.state = Entry::State::Intended;
+        e.adopted = true;
     entries_.insert(entries_.begin(), left.begin(), left.end());
 }
 
@@ -182,8 +137,10 @@ void CopyJournal::erase(size_t index)
     saveQuietly();
 }
 
-ChangeState CopyJournal::rowState(const Entry& e, std::string& seen) const
+ChangeState CopyJournal::rowState(const Entry& e, std::string& seen, bool* another) const
 {
+    if (another)
+        *another = false;
     std::string failure;
     Recordset rs = ris_.GetData(e.params, e.schema, "SELECT * FROM " + e.name + " WHERE " + e.key + ";", failure);
     if (!failure.empty()) {
@@ -216,6 +173,8 @@ ChangeState CopyJournal::rowState(const Entry& e, std::string& seen) const
     closeIfOpen(rs);
     if (ours)
         return ChangeState::Done;
+    if (another)
+        *another = true;
     seen = other;
     return ChangeState::NotDone;
 }
@@ -285,21 +244,30 @@ void CopyJournal::WillCopyFiles(const std::vector<std::pair<std::string, std::st
 {
     // A second row of the model copies into the same folder: what the first row made is
     // recorded once, and taken out once.
-    const size_t before = entries_.size();
+    const std::vector<Entry> before = entries_;
     for (const std::string& folder : folders)
         if (!made(Kind::Folder, "", folder))
             entries_.push_back(entry(Kind::Folder, "", folder));
-    for (const auto& [source, copy] : files)
-        if (!made(Kind::File, "", copy)) {
-            Entry e = entry(Kind::File, "", copy);
-            e.source = source;
-            entries_.push_back(e);
+    for (const auto& [source, copy] : files) {
+        // What xcopy will make of the file: its source's bytes (its last write is the copy's own).
+        MadeImage image = MadeImage::OfFile(source);
+        image.time.clear();
+        const Entry* found = find(Kind::File, "", copy);
+        Entry* e = found ? &entries_[static_cast<size_t>(found - entries_.data())] : nullptr;
+        if (!e) {
+            entries_.push_back(entry(Kind::File, "", copy));
+            e = &entries_.back();
         }
+        // A later row's file replaces the copy an earlier row made: it is looked at anew.
+        e->source = source;
+        e->image = image;
+        e->state = Entry::State::Intended;
+    }
     // One write for all of them, before xcopy runs.
     try {
         save();
     } catch (...) {
-        entries_.resize(before);
+        entries_ = before;
         throw;
     }
 }
@@ -310,24 +278,45 @@ void CopyJournal::FilesCopied(const std::vector<std::string>& found)
         if (!made(Kind::File, "", file)) {
             Entry e = entry(Kind::File, "", file);
             e.state = Entry::State::Made;
+            e.image = MadeImage::OfFile(file);
             entries_.push_back(e);
         }
     for (size_t i = entries_.size(); i-- > 0;) {
         Entry& e = entries_[i];
         if (e.model != model_ || e.state != Entry::State::Intended || (e.kind != Kind::File && e.kind != Kind::Folder))
             continue;
-        if (IsFileExists(e.name, e.kind == Kind::File ? 0 : 1))
-            e.state = Entry::State::Made;
-        else
+        if (!IsFileExists(e.name, e.kind == Kind::File ? 0 : 1)) {
             entries_.erase(entries_.begin() + static_cast<long>(i));
+            continue;
+        }
+        e.state = Entry::State::Made;
+        // As it stands now, size, last write and bytes: the undo takes out only this. One that
+        // cannot be read keeps the image of its source, which the copy was to be.
+        if (e.kind == Kind::File)
+            if (const MadeImage now = MadeImage::OfFile(e.name); now.Known())
+                e.image = now;
     }
     saveQuietly();
 }
 
-void CopyJournal::WillLoadTable(const std::string& table)
+void CopyJournal::WillLoadTable(const std::string& table, const MadeImage& source)
 {
-    if (!MadeTable(table))
-        intend(entry(Kind::Table, "dd_" + target_.project, table));
+    if (MadeTable(table))
+        return;
+    Entry e = entry(Kind::Table, "dd_" + target_.project, table);
+    e.image = source;
+    intend(e);
+}
+
+MadeImage CopyJournal::TableImage(const std::string& params, const std::string& schema, const std::string& table) const
+{
+    std::string failure;
+    Recordset rs = ris_.GetData(params, schema, "SELECT * FROM " + table + ";", failure);
+    MadeImage image;
+    if (failure.empty())
+        image = MadeImage::OfRows(rs);
+    closeIfOpen(rs);
+    return image;
 }
 
 void CopyJournal::TableLoaded(const std::string& table, ChangeState state)
@@ -337,6 +326,12 @@ void CopyJournal::TableLoaded(const std::string& table, ChangeState state)
         const Entry& e = entries_[i];
         if (e.kind == Kind::Table && e.state == Entry::State::Intended && e.params == target_.params &&
             EqualsNoCase(e.schema, schema) && EqualsNoCase(e.name, table)) {
+            // Its rows as the load left them (whole or not): the undo takes out only these.
+            if (state != ChangeState::NotDone)
+                if (const MadeImage now = TableImage(e.params, e.schema, e.name); now.Known())
+                    entries_[i].image = now;
+            if (state == ChangeState::NotKnown)
+                saveQuietly(); // stays intended: the undo looks first
             settle(i, state);
             return;
         }
@@ -356,9 +351,11 @@ std::string CopyJournal::SourceOf(const std::string& path) const
     return e ? e->source : std::string();
 }
 
-bool CopyJournal::Empty() const
+bool CopyJournal::Empty() const { return !Holds(model_); }
+
+bool CopyJournal::Holds(const std::string& m) const
 {
-    return std::none_of(entries_.begin(), entries_.end(), [&](const Entry& e) { return e.model == model_; });
+    return std::any_of(entries_.begin(), entries_.end(), [&](const Entry& e) { return e.model == m; });
 }
 
 void CopyJournal::Keep()
@@ -413,181 +410,4 @@ ChangeState CopyJournal::LoadState(const std::string& table, uint64_t rows, std:
     seen = table + " stands in " + schema + " with " + std::to_string(count) + " of " + std::to_string(rows) +
            " rows";
     return count == rows ? ChangeState::Done : ChangeState::NotKnown;
-}
-
-std::vector<std::string> CopyJournal::usedBy(const Entry& e, std::string& failure) const
-{
-    std::vector<std::string> names;
-    failure.clear();
-    for (const RowUser& u : e.users) {
-        Recordset rs = ris_.GetData(e.params, e.schema, "SELECT " + u.name + " FROM " + u.table + " WHERE " + u.where +
-                                                            ";",
-                                    failure);
-        if (!failure.empty()) {
-            closeIfOpen(rs);
-            failure = "whether a " + u.noun + " still uses it could not be read (" + failure + ")";
-            return names;
-        }
-        if (rs.State() != adStateOpen)
-            continue;
-        for (rs.MoveFirst(); !rs.Eof(); rs.MoveNext())
-            names.push_back(u.noun + " '" + Trim(rs.Fields()[u.name].Value().ToText()) + "'");
-        rs.Close();
-    }
-    return names;
-}
-
-ChangeState CopyJournal::stands(const Entry& e) const
-{
-    std::string seen;
-    switch (e.kind) {
-    case Kind::Row:
-        return rowState(e, seen);
-    case Kind::File:
-    case Kind::Folder:
-        return IsFileExists(e.name, e.kind == Kind::File ? 0 : 1) ? ChangeState::Done : ChangeState::NotDone;
-    case Kind::Table:
-        switch (tableStands(e.params, e.schema, e.name, seen)) {
-        case 0:
-            return ChangeState::NotDone;
-        case 1:
-            return ChangeState::Done;
-        default:
-            return ChangeState::NotKnown;
-        }
-    }
-    return ChangeState::NotKnown;
-}
-
-std::string CopyJournal::Describe(const JournalEntry& e)
-{
-    switch (e.kind) {
-    case Kind::Row:
-        return e.what + " (" + e.name + ")";
-    case Kind::File:
-        return "file '" + e.name + "'";
-    case Kind::Folder:
-        return "folder '" + e.name + "'";
-    case Kind::Table:
-        return "design table " + e.name + " of " + e.schema;
-    }
-    return e.name;
-}
-
-CopyJournal::TakeOut CopyJournal::takeOut(const Entry& e) const
-{
-    TakeOut result;
-    switch (e.kind) {
-    case Kind::Row: {
-        // A discipline or area that a remaining row refers to stays, or that row would name
-        // one the project lacks.
-        std::string failure;
-        const std::vector<std::string> users = usedBy(e, failure);
-        if (!failure.empty()) {
-            result.why = "it stays: " + failure;
-            return result;
-        }
-        if (!users.empty()) {
-            result.why = "it stays: still used by " + Join(users, ", ");
-            // Used only by rows that are not the journal's own, it is no longer the copy's.
-            result.settled = std::none_of(entries_.begin(), entries_.end(), [&](const Entry& other) {
-                return &other != &e && other.kind == Kind::Row &&
-                       std::find(users.begin(), users.end(), other.what) != users.end();
-            });
-            return result;
-        }
-        result.why = leftBecause(undoStep(
-            [&] {
-                return ris_.RunStatement(e.params, e.schema,
-                                         "DELETE FROM " + e.name + " WHERE " + rowCondition(e.key, e.row));
-            },
-            [&](std::string& seen) {
-                std::string looked;
-                switch (rowState(e, looked)) {
-                case ChangeState::Done:
-                    return ChangeState::NotDone; // the copy's row stands
-                case ChangeState::NotDone:
-                    return ChangeState::Done;
-                case ChangeState::NotKnown:
-                    break;
-                }
-                seen = looked;
-                return ChangeState::NotKnown;
-            }));
-        break;
-    }
-    case Kind::File:
-        result.why = leftBecause(undoStep(
-            [&] { return DeleteFileA(e.name, false) ? std::string() : "the delete failed: " + gFileOpErrDescription; },
-            [&](std::string&) { return IsFileExists(e.name, 0) ? ChangeState::NotDone : ChangeState::Done; }));
-        break;
-    case Kind::Folder:
-        // Only when empty: whatever else is in it now is not this copy's.
-        result.why = leftBecause(undoStep(
-            [&] {
-                long pid = 0;
-                const long exitCode = ExecA("rmdir " + QuoteString(e.name), "", 0, "", pid, true);
-                return exitCode == 0 ? std::string() : "rmdir ended with exit code " + std::to_string(exitCode);
-            },
-            [&](std::string&) { return IsFileExists(e.name, 1) ? ChangeState::NotDone : ChangeState::Done; }));
-        break;
-    case Kind::Table:
-        result.why = leftBecause(undoStep([&] { return ris_.RunStatement(e.params, e.schema, "DROP TABLE " + e.name); },
-                                    [&](std::string& seen) {
-                                        std::string failure;
-                                        switch (tableStands(e.params, e.schema, e.name, failure)) {
-                                        case 0:
-                                            return ChangeState::Done;
-                                        case 1:
-                                            return ChangeState::NotDone;
-                                        default:
-                                            CouldNotRead(failure);
-                                        }
-                                    }));
-        break;
-    }
-    result.gone = result.why.empty();
-    return result;
-}
-
-std::vector<std::string> CopyJournal::Undo(const std::string& m)
-{
-    // By project, in the order first met: each line names where its entries were made.
-    std::vector<std::string> projects, left;
-    std::vector<std::vector<std::string>> gone, stays;
-    for (size_t i = entries_.size(); i-- > 0;) {
-        const Entry& e = entries_[i];
-        if (e.model != m)
-            continue;
-        // A step recorded before it ran may never have run: nothing of it to take out or name.
-        if (e.state == Entry::State::Intended && stands(e) == ChangeState::NotDone) {
-            erase(i);
-            continue;
-        }
-        const TakeOut out = takeOut(e);
-        const auto at = std::find(projects.begin(), projects.end(), e.project);
-        const size_t p = static_cast<size_t>(at - projects.begin());
-        if (at == projects.end()) {
-            projects.push_back(e.project);
-            gone.emplace_back();
-            stays.emplace_back();
-        }
-        if (out.gone) {
-            gone[p].push_back(Describe(e));
-        } else {
-            stays[p].push_back(Describe(e) + ": " + out.why);
-            left.push_back(stays[p].back());
-        }
-        // Written after the look: a program killed before finds the entry again, and looks.
-        if (out.gone || out.settled)
-            erase(i);
-    }
-    for (size_t p = 0; p < projects.size(); ++p) {
-        const std::string project = "project '" + projects[p] + "'";
-        if (!gone[p].empty())
-            log_.WriteLog(m + ": taken out of " + project + " again: " + Join(gone[p], ", "));
-        if (!stays[p].empty())
-            log_.WriteLog(m + ": left in " + project + ": " + Join(stays[p], ", "));
-    }
-    return left;
 }

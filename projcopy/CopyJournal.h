@@ -4,9 +4,13 @@
 // in: the undo goes there, whatever the window shows by then. Each entry is recorded before its
 // step runs, in the journal file when there is one (see CopyJournalFile), and kept, marked made
 // or dropped after the step's look; so a program killed at any step leaves on disk what it may
-// have made. Each step of the undo looks first whether what an entry names stands, takes it
-// out, and looks again (a row or table read anew, a file tested); the journal shrinks only
-// after that look. A row another row still uses stays; what stays is named.
+// have made. Each step of the undo looks first whether what an entry names stands, and is still
+// as the copy made it (a row column by column, a file by its size, last write and digest, a
+// design table by its rows), takes it out, and looks again; the journal shrinks only after that
+// look. A row another row still uses stays; what stays is named. What is no longer as made (the
+// user changed it, or put files into a folder the copy made), or what a dead copy left that
+// cannot be looked at (its parameters file gone), is named and left to the user: its entry goes,
+// so it never holds later copies up.
 #pragma once
 
 #include "projcopy/CopyJournalEntry.h"
@@ -41,7 +45,7 @@ public:
     // The model whose copy the entries recorded from now on belong to.
     void Begin(const std::string& m) { model_ = m; }
     // Entries a program that was killed left in the journal file, put before this run's: each
-    // is taken for intended (looked at before it is taken out).
+    // is looked at before it is taken out.
     void Adopt(std::vector<JournalEntry> left);
     // The models that entries name, in the order first recorded.
     std::vector<std::string> Models() const;
@@ -71,11 +75,15 @@ public:
     // After xcopy: what stands of them stays recorded, the rest is dropped; found are the files
     // of the model's name in the target folder now, the copy's own as no other stood there.
     void FilesCopied(const std::vector<std::string>& found);
-    // Before a design table of the target's design schema is loaded (it did not stand before).
-    // Throws AppError when it cannot be recorded: the load does not run then.
-    void WillLoadTable(const std::string& table);
-    // After the load's look: a table the load did not make is dropped.
+    // Before a design table of the target's design schema is loaded (it did not stand before);
+    // source is what the load will make (the source table's rows, see TableImage). Throws
+    // AppError when it cannot be recorded: the load does not run then.
+    void WillLoadTable(const std::string& table, const MadeImage& source);
+    // After the load's look: a table the load did not make is dropped; one it made, or may have
+    // made, is recorded with its rows as they stand now.
     void TableLoaded(const std::string& table, ChangeState state);
+    // The rows of a design table as they stand (not known when they cannot be read).
+    MadeImage TableImage(const std::string& params, const std::string& schema, const std::string& table) const;
 
     // Whether this copy made the file, or loaded the design table: a second row of the model
     // finds them standing, and they are no one else's.
@@ -86,6 +94,8 @@ public:
 
     // No entry of the current model.
     bool Empty() const;
+    // Entries of model m stand: something of its copy is kept to be taken out later.
+    bool Holds(const std::string& m) const;
     // No entry at all: nothing of any copy is left to take out.
     bool NothingLeft() const { return entries_.empty(); }
     // The current model went in whole: what it made stays, and is no longer recorded. Throws
@@ -93,9 +103,12 @@ public:
     void Keep();
 
     // Takes out what was recorded for model m, last first, and looks whether each is gone; what
-    // was recorded but is not there (its step never ran) is dropped without a word. Logs after
-    // the fact, once, what was taken out and what is left (and why). What is left stays
-    // recorded for a later run, unless only rows outside the journal keep it in place. Returns
+    // was recorded but is not there (its step never ran) is dropped without a word, and so is
+    // an intended row whose key holds a row that is not the copy's. Only what is still as the
+    // copy made it is taken out. Logs after the fact, once, what was taken out and what is left
+    // (and why). What is left because its take-out failed stays recorded for a later run; what
+    // is left because it is no longer as made, is used by rows outside the journal, or (left by
+    // a dead program) cannot be looked at, is left to the user and no longer recorded. Returns
     // the texts of what is left, empty when everything went. Never throws.
     std::vector<std::string> Undo(const std::string& m);
 
@@ -116,10 +129,16 @@ public:
 private:
     using Entry = JournalEntry;
     using Kind = JournalEntry::Kind;
+    // What an undo finds of an entry before it takes it out.
+    struct Look {
+        enum class State { Gone, AsMade, Changed, Unknown } state = State::Gone;
+        std::string why; // Changed, Unknown: why it is left
+    };
     // How an undo step ended.
     struct TakeOut {
         bool gone = false;    // not there afterwards
-        bool settled = false; // left, but only because rows outside the journal use it
+        bool settled = false; // left to the user: the entry goes
+        bool unknown = false; // what stands could not be told
         std::string why;      // why it is left
     };
     Entry entry(Kind kind, const std::string& schema, const std::string& name) const;
@@ -137,11 +156,14 @@ private:
     // Whether the row the entry inserted stands: Done when a row of its key equals it, NotDone
     // when none does (seen names another row of that key); raises (CouldNotRead) when it cannot
     // be read.
-    ChangeState rowState(const Entry& e, std::string& seen) const;
+    // another: a row of its key stands that is not the one inserted.
+    ChangeState rowState(const Entry& e, std::string& seen, bool* another = nullptr) const;
     int tableStands(const std::string& params, const std::string& schema, const std::string& table,
                     std::string& failure) const;
-    // Whether what the entry names stands now: Done yes, NotDone no, NotKnown unknown.
-    ChangeState stands(const Entry& e) const;
+    // Whether what the entry names stands now, and as the copy made it. Never throws.
+    Look lookAt(const Entry& e) const;
+    Look lookAtFile(const Entry& e) const;
+    Look lookAtTable(const Entry& e) const;
     // The names of the rows that use the entry's row; failure when they cannot be read.
     std::vector<std::string> usedBy(const Entry& e, std::string& failure) const;
     TakeOut takeOut(const Entry& e) const;

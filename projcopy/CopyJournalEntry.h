@@ -2,6 +2,8 @@
 // folder, a design table), as its journal keeps it in memory and on disk.
 #pragma once
 
+#include "projcopy/MadeImage.h"
+
 #include <optional>
 #include <string>
 #include <vector>
@@ -40,4 +42,12 @@ struct JournalEntry {
     std::string what;    // row: how it is named in the log ("model 'P1001'")
     std::vector<RowUser> users; // row: the rows that keep it in place
     std::string source;  // file: the source file it is a copy of
+    // File or design table: before its step, what the step will make (a file: its source's size
+    // and digest; a table: the source table's rows); after the step's look, what it made. Not
+    // known in a journal of an earlier version: such an entry is taken out only when it is shown
+    // as made otherwise (a file equal to its source), else left and named.
+    MadeImage image;
+    // In memory only: left by a program that did not finish. What of it cannot be looked at now
+    // is named and left to the user rather than kept for ever.
+    bool adopted = false;
 };

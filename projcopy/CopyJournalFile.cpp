@@ -110,6 +110,8 @@ std::string entryText(const JournalEntry& e)
     }
     for (const RowUser& u : e.users)
         text += "user=" + parts({u.table, u.where, u.name, u.noun}) + "\n";
+    if (e.image.Known())
+        text += "image=" + parts({std::to_string(e.image.size), e.image.time, e.image.digest}) + "\n";
     return text + "end\n";
 }
 
@@ -143,6 +145,13 @@ void setField(JournalEntry& e, const std::string& name, const std::string& value
         if (p.size() != 4)
             unreadable(path, "a user line is not whole");
         e.users.push_back({p[0], p[1], p[2], p[3]});
+    } else if (name == "image") {
+        const std::vector<std::string> p = partsOf(value);
+        if (p.size() != 3 || p[0].empty() || p[0].size() > 18 || p[0].find_first_not_of("0123456789") != std::string::npos)
+            unreadable(path, "an image line is not whole");
+        e.image.size = std::stoll(p[0]);
+        e.image.time = p[1];
+        e.image.digest = p[2];
     }
 }
 

@@ -65,35 +65,40 @@ std::string CopyRunMark::What(const std::string& oldProject, const std::string& 
     return "the copy of models from project '" + oldProject + "' into project '" + newProject + "'";
 }
 
-std::vector<std::pair<std::string, std::string>> CopyRunMark::TakeOutLeft()
+CopyRunMark::Left CopyRunMark::TakeOutLeft()
 {
-    std::vector<JournalEntry> left;
+    std::vector<JournalEntry> entries;
     RunMark::Fields who;
     bool had = false;
     try {
-        had = file_.Load(left, who);
+        had = file_.Load(entries, who);
     } catch (const AppError& e) {
         throw AppError(e.number(), "CopyRunMark",
                        "The copy into project '" + project_ + "' was not started: " + e.description() +
-                           ". What a copy that did not finish made there is not known; nothing was changed");
+                           ". What a copy that did not finish made there is not known; nothing was changed. Once "
+                           "what stands in project '" + project_ + "' is looked after, removing '" + file_.Path() +
+                           "' lets copies into it run again");
     }
     journalRead_ = true;
     const std::string by = RunMark::WhoText(who.empty() ? mark_.Left() : who);
-    if (!had || left.empty()) {
+    Left left;
+    if (!had || entries.empty()) {
         if (!mark_.Left().empty())
             log_.WriteLog("The copy into project '" + project_ + "' by " + by +
                           " did not finish; nothing it made is left there");
-        return {};
+        return left;
     }
-    journal_.Adopt(std::move(left));
-    std::vector<std::pair<std::string, std::string>> halfCopied;
+    journal_.Adopt(std::move(entries));
     for (const std::string& m : journal_.Models()) {
         log_.WriteLog(m + ": the copy of model '" + m + "' into project '" + project_ + "' by " + by +
                       " did not finish; what it made there is taken out");
         const std::vector<std::string> stays = journal_.Undo(m);
-        if (!stays.empty())
-            halfCopied.emplace_back(m, "'" + m + "' left half copied in project '" + project_ + "' by " + by + ": " +
-                                           Join(stays, ", "));
+        if (journal_.Holds(m))
+            left.halfCopied.emplace_back(m, "'" + m + "' left half copied in project '" + project_ + "' by " + by +
+                                                ": " + Join(stays, ", "));
+        else if (!stays.empty())
+            left.leftToUser.push_back("'" + m + "' left half made in project '" + project_ + "' by " + by + ": " +
+                                      Join(stays, ", "));
     }
-    return halfCopied;
+    return left;
 }

@@ -34,12 +34,20 @@ public:
     // Empty when this run holds the mark; else the refusal, naming the copy that runs.
     const std::string& Refusal() const { return refusal_; }
 
+    // What copies that did not finish left in the target, after TakeOutLeft.
+    struct Left {
+        // Per model, what of it is still recorded to be taken out by a later run ("'P1001' left
+        // half copied in project 'demo' ..."): those models are not copied by this run.
+        std::vector<std::pair<std::string, std::string>> halfCopied;
+        // What stands of models whose remains are left to the user, no longer recorded ("'P1001'
+        // left half made in project 'demo' ...: file '...': it changed since ..."): named once.
+        std::vector<std::string> leftToUser;
+    };
     // Takes out what earlier copies left recorded in the journal file, model by model, with the
-    // undo's lines in the copy log. Returns, per model, what of it is still left in the target
-    // ("'P1001' left half copied in project 'demo' ..."): those models are not copied by this
-    // run. Throws AppError when the journal file stands but cannot be read whole: nothing may be
-    // copied then, and the journal stays as it is.
-    std::vector<std::pair<std::string, std::string>> TakeOutLeft();
+    // undo's lines in the copy log; only what is still as they made it goes. Throws AppError
+    // when the journal file stands but cannot be read whole: nothing may be copied then, and the
+    // journal stays as it is.
+    Left TakeOutLeft();
 
     // The run's journal, kept in the journal file.
     CopyJournal& Journal() { return journal_; }

@@ -107,6 +107,7 @@ int ModelCopyRun::Run() const
     int number = 0;
     std::string description;
     std::vector<std::pair<std::string, std::string>> failed; // model, what of it stands in the target
+    std::vector<std::string> leftToUser; // what dead copies left half made that is the user's now
     try {
         description = FailedPrecondition();
         if (!description.empty()) {
@@ -121,8 +122,10 @@ int ModelCopyRun::Run() const
             } else {
                 // What a copy that did not finish left goes first; a model it left half copied is
                 // named, never taken for one that is in the target already.
-                const std::vector<std::pair<std::string, std::string>> left = hold.TakeOutLeft();
+                const CopyRunMark::Left dead = hold.TakeOutLeft();
+                const std::vector<std::pair<std::string, std::string>>& left = dead.halfCopied;
                 failed = left;
+                leftToUser = dead.leftToUser;
                 for (const CheckedModel& c : checkedModels(tree_)) {
                     if (std::any_of(left.begin(), left.end(), [&](const auto& l) { return l.first == c.model; })) {
                         log_.WriteLog(c.model + ": left half copied in project '" + sides_.newProject() +
@@ -154,6 +157,16 @@ int ModelCopyRun::Run() const
         const std::string text = "Models not copied: " + names + ". See the copy log '" + log_.Path() + "'" + stands;
         description = number == 0 ? text : description + "\r\n" + text;
         number = number == 0 ? 1 : number;
+    }
+    if (!leftToUser.empty()) {
+        // Said once, here: the journal no longer lists it, and no later copy will name it.
+        for (const std::string& l : leftToUser)
+            log_.WriteLog(l);
+        const std::string text = "A copy that did not finish left models half made; what stands of them is left to "
+                                 "the user as it is. See the copy log '" + log_.Path() + "'\r\n" + Join(leftToUser, "\r\n");
+        description = number == 0 ? text : description + "\r\n" + text;
+        if (number == 0)
+            ShowMessage(description, MsgStyle::Exclamation);
     }
     if (number != 0) {
         ShowMessage(description, MsgStyle::Exclamation);

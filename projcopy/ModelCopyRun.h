@@ -40,8 +40,10 @@ public:
 
     // Runs to its end: empties the copy log, tests the preconditions, copies the models and
     // ends with "processing successfully complete", or with "processing failed" and a message
-    // box with the description or the models not copied. Returns the error number (0 on
-    // success, 1 when a model failed). Never throws.
+    // box with the description or the models not copied. What a copy that did not finish left
+    // half made and is the user's now (no longer as that copy made it, or out of reach) is named
+    // in a message box also when every model went in. Returns the error number (0 on success, 1
+    // when a model failed or one is still left half copied). Never throws.
     int Run() const;
 
     // "INSERT INTO <table> (<fields>) VALUES (<values>);" of the current row: texts (type 203)

@@ -15,6 +15,7 @@
 #include "services/ChangeOutcome.h"
 #include "services/FileOperation.h"
 
+#include <map>
 #include <set>
 
 namespace {
@@ -257,8 +258,19 @@ bool ModelRelocation::CopyModelToTarget(const std::string& m, Recordset& sourceR
             }
 
             log_.WriteLog(m + ": loading data from '" + sides_.oldProject() + "' to project '" + target + "' ...");
+            // What each load will make, read from the source before any client of the copy runs
+            // (they share the work files): recorded with the table before its load, so that the
+            // undo of a copy killed during a load takes the table out only when it holds these rows.
+            std::map<std::string, MadeImage> willMake;
+            for (int t : DesignTableCopy::TableNumbers(discipline)) {
+                const std::string table = "pdtable_" + std::to_string(t) + "_" + std::to_string(partition);
+                if (!copiedBefore.count(table))
+                    willMake[table] = journal.TableImage(sides_.oldParams(), "dd_" + sides_.oldProject(), table);
+            }
             DesignTableCopy::LoadJournal recorded;
-            recorded.willLoad = [&journal](const std::string& table) { journal.WillLoadTable(table); };
+            recorded.willLoad = [&journal, &willMake](const std::string& table) {
+                journal.WillLoadTable(table, willMake[table]);
+            };
             recorded.look = [&journal](const std::string& table, uint64_t rows, std::string& seen) {
                 return journal.LoadState(table, rows, seen);
             };

@@ -11,9 +11,9 @@
 
 #include <algorithm>
 
-void LookAfterUnfinishedCopies()
+std::vector<std::string> UnfinishedCopies()
 {
-    RemoveEndedCopiesWorkFiles();
+    std::vector<std::string> texts;
     for (const std::string& project : CopyJournalFile::Projects()) {
         // A copy that runs now keeps its journal itself.
         if (RunMark::Look("project " + project).state == RunMark::State::Held)
@@ -25,7 +25,7 @@ void LookAfterUnfinishedCopies()
             if (!file.Load(entries, who))
                 continue;
         } catch (const AppError& e) {
-            ShowStatus(e.description());
+            texts.push_back(e.description());
             continue;
         }
         std::vector<std::string> models;
@@ -37,9 +37,18 @@ void LookAfterUnfinishedCopies()
             for (const JournalEntry& e : entries)
                 if (e.model == m)
                     named.push_back(CopyJournal::Describe(e));
-            ShowStatus("The copy of model '" + m + "' into project '" + project + "' by " + RunMark::WhoText(who) +
-                       " did not finish: " + Join(named, ", ") + " may stand there, half made; the next copy into "
-                       "project '" + project + "' takes it out");
+            texts.push_back("The copy of model '" + m + "' into project '" + project + "' by " +
+                            RunMark::WhoText(who) + " did not finish: " + Join(named, ", ") +
+                            " may stand there, half made; the next copy into project '" + project +
+                            "' takes out what is still as it was made and names the rest");
         }
     }
+    return texts;
+}
+
+void LookAfterUnfinishedCopies()
+{
+    RemoveEndedCopiesWorkFiles();
+    for (const std::string& text : UnfinishedCopies())
+        ShowStatus(text);
 }

@@ -5,6 +5,8 @@
 #include "ui/qt/QtForm.h"
 #include "ui/qt/QtText.h"
 #include "projcopy/ModelCopyRun.h"
+#include "projcopy/UnfinishedCopies.h"
+#include "platform/TextUtil.h"
 #include "services/Dialog.h"
 #include "services/MessageService.h"
 #include "services/Messages.h"
@@ -174,6 +176,10 @@ void frmProjCopy::Form_Load()
     log_.Reset();
     FillProjectCombo(FromQString(txtOldParms->text()), cmbProj1);
     FillProjectCombo(FromQString(txtNewParms->text()), cmbProj2);
+    // Said where the user looks before copying: a model a dead copy left half made.
+    const std::vector<std::string> unfinished = UnfinishedCopies();
+    if (!unfinished.empty())
+        ShowMessage(Join(unfinished, "\r\n"), MsgStyle::Exclamation);
 }
 
 void frmProjCopy::FillProjectCombo(const std::string& path, QComboBox* box, QComboBox* other)

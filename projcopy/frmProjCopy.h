@@ -35,7 +35,8 @@ public:
     // The open window, or nullptr.
     static frmProjCopy* Instance();
 
-    // Sets the copy log path, deletes the log of an earlier opening, fills both project lists.
+    // Sets the copy log path, deletes the log of an earlier opening, fills both project lists,
+    // and names in a box every model a copy that did not finish may have left half made.
     void Form_Load();
 
     // Fills box with the projects of the parameters file path, or, with other given, copies

@@ -222,31 +222,44 @@ TEST_F(ModelCopyFailureTest, AFailedRowRemovalKeepsTheRowsItUses)
 }
 
 // The undo's DROP of a design table is looked after too: one whose client did its work and then
-// died counts as taken out, one the server refused is named as left.
+// died counts as taken out, one the server refused is named as left. A table the user added a
+// row to while the copy ran is no longer as the copy made it: it is not dropped, and is named
+// as left to the user.
 TEST_F(ModelCopyFailureTest, AnUndoDropIsLookedAfter)
 {
     const struct {
         const char* name;
         ClientRule rule; // of risbatch
         const char* left;
+        bool userAddsRow = false;
     } cases[] = {
         {"did its work and then died", ClientRule::DieAfter(139).When("DROP TABLE pdtable_12_1"), ""},
         {"refused", ClientRule::RefuseStatement("DROP TABLE pdtable_12_1"),
          "design table pdtable_12_1 of dd_demo: it stands (RIS Error: RIS_E_NO_PRIVILEGE - Statement refused: DROP "
          "TABLE pdtable_12_1)"},
+        {"the user added a row", ClientRule::PassThrough(),
+         "design table pdtable_12_1 of dd_demo: its rows changed since the copy made them (4 rows, the copy made 3); "
+         "it is left to the user",
+         true},
     };
     clients.Set("rislod", ClientRule::DieBefore(139).When("pdtable_34_1"));
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         clients.Set("risbatch", c.rule);
+        log.SetLabel([&](const std::string& line) {
+            if (c.userAddsRow && line == "Loading table 'pdtable_34_1' ...")
+                projcopytest::RunSql(targetRoot, "default schema dd_demo;\r\ninsert into pdtable_12_1 "
+                                                 "(system_unique_no) values (999);\r\n");
+        });
         EXPECT_EQ(copyP1001(), 1);
+        log.SetLabel({});
         const std::string text = CopyLogText();
         if (*c.left) {
             EXPECT_EQ(lastMessage(), notCopied(std::string(" left in project 'demo': ") + c.left));
             EXPECT_NE(text.find(std::string("P1001: left in project 'demo': ") + c.left + "\r\n"), std::string::npos)
                 << text;
             EXPECT_EQ(Rows(targetRoot, "dd_demo", "SELECT * FROM pdtable_12_1").size(),
-                      Rows(StandInRoot(), "dd_demo", "SELECT * FROM pdtable_12_1").size());
+                      Rows(StandInRoot(), "dd_demo", "SELECT * FROM pdtable_12_1").size() + (c.userAddsRow ? 1 : 0));
             projcopytest::RunSql(targetRoot, "default schema dd_demo;\r\ndrop table pdtable_12_1;\r\n");
         } else {
             EXPECT_EQ(lastMessage(), notCopied());
@@ -257,6 +270,10 @@ TEST_F(ModelCopyFailureTest, AnUndoDropIsLookedAfter)
         }
         EXPECT_EQ(BothProjects(), bothBefore);
     }
+    // What was left to the user is no longer recorded: it holds no later copy back.
+    clients.Set("rislod", ClientRule::PassThrough());
+    EXPECT_EQ(copyP1001(), 0) << lastMessage();
+    expectP1001Whole();
 }
 
 // Another project picked in the window while a copy waits for its clients (here the source

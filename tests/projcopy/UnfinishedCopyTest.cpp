@@ -18,6 +18,7 @@
 #include <gmock/gmock.h>
 
 #include <csignal>
+#include <fstream>
 #include <memory>
 #include <optional>
 
@@ -159,7 +160,7 @@ TEST_F(UnfinishedCopyTest, ACopyKilledAtAnyStepIsTakenOutByTheNextRun)
                                        std::to_string(killed.back()) + " ("));
         // The last row was killed before its undo recorded that pdtable_34_1 went.
         EXPECT_THAT(started, HasSubstr(t12 + "design table pdtable_34_1 of dd_demo may stand there, half made; the "
-                                             "next copy into project 'demo' takes it out\r\n"));
+                                             "next copy into project 'demo' takes out what is still as it was made and names the rest\r\n"));
     }
     // A row the next run cannot take out leaves the model named as half copied, never taken for
     // one the target holds already; the run after it takes out the rest.
@@ -190,6 +191,137 @@ TEST_F(UnfinishedCopyTest, ACopyKilledAtAnyStepIsTakenOutByTheNextRun)
         for (const char* stem : {kCopyStatements, kCopyAnswer, kCopyConsole, kCopyEditedDump})
             EXPECT_FALSE(HostFileExists(TmpFile(std::string(stem) + "." + std::to_string(pid) + ".txt")))
                 << stem << " of " << pid;
+}
+
+// A copy killed with every step done, then what the user does before the next copy: only what
+// is still as the dead copy made it is taken out; what the user changed or added, and what can
+// no longer be looked at, stays, is named in the copy log and in the next run's message, and is
+// left to the user: that run ends, and the run after it is not held up by it.
+TEST_F(UnfinishedCopyTest, WhatADeadCopyLeftIsTakenOutOnlyWhereUntouched)
+{
+    const std::string modelFile = std::string(kCopyFolder) + "\\model\\p1001.dgn";
+    const std::string userRow = "SELECT * FROM pdtable_12_1 WHERE system_unique_no = 999";
+    const std::string otherParams = "C:\\parms\\new2.prm";
+    const std::string savedParams = newParams;
+    const std::string tables = "design table pdtable_80_1 of dd_demo, design table pdtable_67_1 of dd_demo, "
+                               "design table pdtable_50_1 of dd_demo, design table pdtable_34_1 of dd_demo";
+    const struct {
+        const char* name;
+        std::function<void()> after; // what the user does after the kill
+        std::vector<std::string> models; // the next run's
+        std::vector<std::string> named;  // in the next run's message
+        std::string takenOut;            // by the next run
+        std::function<void()> stands;    // what stands after the next run
+    } rows[] = {
+        {"the user edited its file and added a row to its design table",
+         [&] {
+             std::ofstream(HostPath(modelFile), std::ios::app | std::ios::binary) << "the user's edit";
+             RunSql(targetRoot, "default schema dd_demo;\r\ninsert into pdtable_12_1 (system_unique_no) values (999);\r\n");
+         },
+         {"P1002"},
+         {"file '" + kFolder + "\\p1001.dgn': it changed since the copy made it (",
+          "design table pdtable_12_1 of dd_demo: its rows changed since the copy made them (",
+          "folder '" + kFolder + "': it holds what the copy did not take out: 'p1001.dgn'; it is left to the user"},
+         tables + ", " + kRowsOfTheModel,
+         [&] {
+             EXPECT_EQ(Rows(targetRoot, "dd_demo", userRow).size(), 1u);
+             EXPECT_THAT(ReadFile2String(modelFile), HasSubstr("the user's edit"));
+             EXPECT_EQ(Rows(targetRoot, "pd_demo", "SELECT * FROM pdtable_113 WHERE model_no = 'P1002'").size(), 1u);
+         }},
+        {"its folder gained a user's file",
+         [&] { testsupport::WriteHostFile(HostPath(std::string(kCopyFolder) + "\\model\\notes.txt"), "mine"); },
+         {"P1001"},
+         {"folder '" + kFolder + "': it holds what the copy did not take out: 'notes.txt'; it is left to the user"},
+         "design table pdtable_80_1 of dd_demo, design table pdtable_67_1 of dd_demo, design table pdtable_50_1 of "
+         "dd_demo, design table pdtable_34_1 of dd_demo, design table pdtable_12_1 of dd_demo, file '" +
+             kFolder + "\\p1001.dgn', " + kRowsOfTheModel,
+         [&] {
+             expectP1001Whole();
+             EXPECT_EQ(ReadFile2String(std::string(kCopyFolder) + "\\model\\notes.txt"), "mine");
+         }},
+        {"its parameters file is gone",
+         [&] {
+             WriteParams("new2.prm", targetRoot);
+             fs::remove(HostPath(savedParams));
+             newParams = otherParams;
+         },
+         {"P1002"},
+         {"model 'P1001' (pdtable_113): whether it stands as the copy made it is not known: the RIS parameters file '" +
+              savedParams + "' it was made through is gone; it is left to the user",
+          "design table pdtable_12_1 of dd_demo: whether it stands as the copy made it is not known"},
+         "file '" + kFolder + "\\p1001.dgn', folder '" + kFolder + "', folder '\\\\PDSSRV1\\D$\\pds\\copy'",
+         [&] {
+             EXPECT_EQ(Rows(targetRoot, "pd_demo", "SELECT * FROM pdtable_113 WHERE model_no = 'P1002'").size(), 1u);
+             WriteParams("new.prm", targetRoot);
+             fs::remove(HostPath(otherParams));
+             newParams = savedParams;
+         }},
+        {"its journal was written by the earlier version, without images",
+         [&] {
+             const std::string journal = HostPath(CopyJournalFile("demo").Path());
+             std::string text;
+             for (const std::string& line : Split(testsupport::ReadHostFile(journal), "\n"))
+                 if (line.rfind("image=", 0) != 0)
+                     text += line + "\n";
+             testsupport::WriteHostFile(journal, text.substr(0, text.size() - 1));
+         },
+         {"P1002"},
+         {"design table pdtable_12_1 of dd_demo: it is not shown to be as the copy made it: the journal of an earlier "
+          "version holds no record of its rows; it is left to the user"},
+         "file '" + kFolder + "\\p1001.dgn', folder '" + kFolder + "', folder '\\\\PDSSRV1\\D$\\pds\\copy', " +
+             kRowsOfTheModel,
+         [&] {
+             EXPECT_EQ(Rows(targetRoot, "dd_demo", "SELECT * FROM pdtable_12_1").size(),
+                       Rows(StandInRoot(), "dd_demo", "SELECT * FROM pdtable_12_1").size());
+         }},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const auto child = copyAt({"Loading table 'pdtable_80_1'", 3}, ForkedProgram::AtStop::Kill);
+        EXPECT_EQ(child->Wait(), -SIGKILL);
+        row.after();
+        EXPECT_EQ(copyModels(sides, row.models), 0) << lastMessage();
+        const std::string message = lastMessage(), text = CopyLogText();
+        EXPECT_EQ(message.rfind("A copy that did not finish left models half made; what stands of them is left to "
+                                "the user as it is.", 0),
+                  0u)
+            << message;
+        EXPECT_THAT(message, HasSubstr("\r\n'P1001' left half made in project 'demo' by process " +
+                                       std::to_string(child->pid()) + " ("));
+        for (const std::string& named : row.named) {
+            EXPECT_THAT(message, HasSubstr(named));
+            EXPECT_THAT(text, HasSubstr(named));
+        }
+        EXPECT_THAT(text, HasSubstr("P1001: taken out of project 'demo' again: " + row.takenOut + "\r\n"));
+        EXPECT_THAT(text, HasSubstr("\tprocessing successfully complete\r\n"));
+        row.stands();
+        // Named once and left to the user: the next run neither names it again nor fails on it.
+        const size_t asked = messages.asked().size();
+        EXPECT_EQ(copyModels(sides, {"P1002"}), 0) << lastMessage();
+        EXPECT_EQ(messages.asked().size(), asked);
+        EXPECT_THAT(CopyLogText(), Not(HasSubstr("did not finish")));
+        EXPECT_FALSE(HostFileExists(CopyJournalFile("demo").Path()));
+        EXPECT_EQ(RunMark::Look("project demo").state, RunMark::State::Free);
+        EmptyTargetPiping();
+        fs::remove_all(HostPath(kCopyFolder));
+        EXPECT_EQ(BothProjects(), bothBefore);
+    }
+}
+
+// A journal that cannot be read holds copies into its project back: the refusal names the file
+// and what lets copies run again, and once the user has removed it, they do.
+TEST_F(UnfinishedCopyTest, AJournalThatCannotBeReadIsNamedWithWhatClearsIt)
+{
+    const std::string journal = CopyJournalFile("demo").Path();
+    testsupport::WriteHostFile(HostPath(journal), "not a journal\n");
+    EXPECT_EQ(copyP1001(), 1);
+    EXPECT_THAT(lastMessage(), HasSubstr("The copy into project 'demo' was not started: The journal of a project copy '" +
+                                         journal + "' cannot be read: it does not begin as a journal does."));
+    EXPECT_THAT(lastMessage(), HasSubstr("removing '" + journal + "' lets copies into it run again"));
+    EXPECT_EQ(TargetState(targetRoot), before);
+    fs::remove(HostPath(journal));
+    EXPECT_EQ(copyP1001(), 0) << lastMessage();
+    expectP1001Whole();
 }
 
 // The first copy stands at its point while a second runs to its end; then the first goes on.

@@ -17,6 +17,8 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <optional>
+#include <unistd.h>
 
 namespace {
 
@@ -173,3 +175,39 @@ TEST_F(frmProjCopyTest, TheMainWindowsButtonKeepsOneWindow)
     EXPECT_EQ(frmProjCopy::Instance(), nullptr);
 }
 
+
+// A copy that did not finish is said at the window's start, in a box: its model, where, by whom
+// and what may stand half made; a copy that holds its mark now is not named.
+TEST_F(frmProjCopyTest, TheStartSaysWhichModelADeadCopyLeftHalfMade)
+{
+    JournalEntry e;
+    e.kind = JournalEntry::Kind::Table;
+    e.model = "P1001";
+    e.schema = "dd_demo";
+    e.project = "demo";
+    e.name = "pdtable_12_1";
+    CopyJournalFile("demo").Save({e});
+    for (const bool running : {false, true}) {
+        SCOPED_TRACE(running ? "the copy runs" : "the copy is dead");
+        std::optional<RunMark> mark;
+        if (running)
+            mark.emplace("project demo", RunMark::Fields{});
+        const size_t boxes = messages.asked().size();
+        frmProjCopy window;
+        window.Form_Load();
+        if (running) {
+            EXPECT_EQ(messages.asked().size(), boxes);
+            continue;
+        }
+        ASSERT_EQ(messages.asked().size(), boxes + 1);
+        EXPECT_EQ(messages.asked().back().style, MsgStyle::Exclamation);
+        EXPECT_EQ(messages.asked().back().prompt.rfind("The copy of model 'P1001' into project 'demo' by process " +
+                                                           std::to_string(::getpid()) + " (",
+                                                       0),
+                  0u);
+        EXPECT_NE(messages.asked().back().prompt.find(": design table pdtable_12_1 of dd_demo may stand there, half "
+                                                      "made; the next copy into project 'demo' takes out what is still "
+                                                      "as it was made and names the rest"),
+                  std::string::npos);
+    }
+}
