@@ -9,6 +9,7 @@
 #include "standins/dbserver/RisSqlText.h"
 #include "standins/dbserver/SchemaTables.h"
 #include "standins/dbserver/ServerSqlRules.h"
+#include "standins/dbserver/StoredValueSql.h"
 
 #include <algorithm>
 
@@ -459,8 +460,11 @@ void RisSession::grant(const std::string& statement, bool revoke, std::string& o
         out += std::string("Revoke succeeded.") + kCrLf;
         return;
     }
+    // Each grantee holds what was granted, no more: an unload writes it so, and a load gives it back.
+    const size_t grantWord = statement.find_first_not_of(" \t\r\n");
+    const std::string privileges = DbServer::TablePrivileges(statement.substr(grantWord + 5, on - grantWord - 5));
     for (const std::string& g : RisSqlText::SplitTopLevel(statement.substr(to + 2)))
-        server_.AddGrant(owner, table, g);
+        server_.AddGrant(owner, table, g, privileges);
     out += std::string("Grant succeeded.") + kCrLf;
 }
 
@@ -532,6 +536,9 @@ void RisSession::runSql(const std::string& statement, const std::string& verb, s
     try {
         // Computed as the database computes, not as SQLite would.
         sql = ServerSqlRules::Rewrite(sql, ServerDialect::Oracle);
+        // Every value stored is kept as its column keeps it.
+        if (verb == "insert" || verb == "update")
+            sql = StoredValueSql::Statement(sql, db.Handle(), ServerDialect::Oracle);
         SqliteStatement st(db, sql);
         if (verb == "select") {
             WriteQueryResult(st, connSchema, statement, out);
