@@ -320,6 +320,22 @@ void DbServer::AddGrant(const std::string& dbUser, const std::string& table, con
                     {ToUpper(dbUser), ToLower(table), ToUpper(grantee), now});
 }
 
+void DbServer::RevokeGrant(const std::string& dbUser, const std::string& table, const std::string& grantee,
+                           const std::string& privileges)
+{
+    const std::vector<std::string> taken = Split(TablePrivileges(privileges), ", ");
+    std::vector<std::string> left;
+    for (const std::string& p : Split(GrantedPrivileges(dbUser, table, grantee), ", "))
+        if (!p.empty() && std::find(taken.begin(), taken.end(), p) == taken.end())
+            left.push_back(p);
+    if (left.empty())
+        catalogue_->Run("DELETE FROM grants WHERE db_user = ?1 AND table_name = ?2 AND grantee = ?3",
+                        {ToUpper(dbUser), ToLower(table), ToUpper(grantee)});
+    else
+        catalogue_->Run("UPDATE grants SET privileges = ?4 WHERE db_user = ?1 AND table_name = ?2 AND grantee = ?3",
+                        {ToUpper(dbUser), ToLower(table), ToUpper(grantee), Join(left, ", ")});
+}
+
 std::string DbServer::GrantedPrivileges(const std::string& dbUser, const std::string& table, const std::string& grantee)
 {
     const auto rows = catalogue_->QueryRows("SELECT privileges FROM grants WHERE db_user = ?1 AND table_name = ?2 AND "

@@ -82,6 +82,9 @@ public:
     static constexpr const char* kAllTablePrivileges = "select, insert, delete, update";
     void AddGrant(const std::string& dbUser, const std::string& table, const std::string& grantee,
                   const std::string& privileges = kAllTablePrivileges);
+    // Takes the privileges from the grantee; a grantee left with none holds no grant.
+    void RevokeGrant(const std::string& dbUser, const std::string& table, const std::string& grantee,
+                     const std::string& privileges);
     std::vector<std::string> GrantsOn(const std::string& dbUser, const std::string& table);
     // The privileges the grantee holds on the table as a grant writes them, in the order
     // "select, insert, delete, update" and then any other; empty when it holds none.

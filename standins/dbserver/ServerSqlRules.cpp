@@ -394,7 +394,7 @@ void Rewriter::refuseEngineForms() const
                        "'" + name + "' is not a recognized built-in function name.");
             if (engineName)
                 refuse("ORA-00942: table or view does not exist", "Invalid object name '" + name + "'.");
-            if (!call && (name == "glob" || name == "regexp" || name == "match"))
+            if (!call && name == "glob")
                 refuse("ORA-00920: invalid relational operator", "Incorrect syntax near '" + t.text + "'.");
             if (oracle() && name == "collate")
                 refuse("ORA-00933: SQL command not properly ended", "");

@@ -184,12 +184,16 @@ TEST_F(ServerRulesTest, StatementsComputeAsTheDatabaseDoes)
         {"grant select on words to public", "Grant succeeded.", "grants on words", "PUBLIC: select;"},
         {"grant insert, select on words to pd_d", "Grant succeeded.", "grants on words", "PD_D: select, insert;"},
         {"grant select, drop on words to public", "ORA-00990", "grants on words", ""},
+        {"grant all on words to public, pd_d; revoke insert, update on words from pd_d", "Revoke succeeded.",
+         "grants on words", "PD_D: select, delete;PUBLIC: select, insert, delete, update;"},
+        {"revoke select on words from pd_d", "ORA-01927", "grants on words", ""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.statement);
         t.Batch("default schema pd_c;\ndelete from nums;\ninsert into nums values (7, 2.5, 1);\n"
                 "delete from words;\ninsert into words values ('pad  ', 1);\ndrop view half;\n"
-                "delete from vals;\ninsert into vals values (1, 1, 1, 'x');\nrevoke all on words from public;\n");
+                "delete from vals;\ninsert into vals values (1, 1, 1, 'x');\ngrant all on words to public, pd_d;\n"
+                "revoke all on words from public, pd_d;\n");
         if (c.connection) {
             EXPECT_NE(onConnection(*c.connection, c.statement).find(c.says), std::string::npos);
         } else {
@@ -228,5 +232,50 @@ TEST_F(ServerRulesTest, TheLoadKeepsWhatTheUnloadWritesAndReadsBack)
         EXPECT_EQ(load("back.dmp", "pd_d").exitCode, 0);
         EXPECT_EQ(stored("pd_d", "SELECT name FROM t WHERE id = 1"), kept);
         EXPECT_EQ(unloadAll("pd_d"), dump);
+    }
+}
+
+// A load stores each value of a dump as its column keeps it, as a statement does: a decimal
+// rounded to its scale, half away from zero, a whole number rounded; a value beyond its
+// precision or a text that is no number goes to the bad file, naming the database's refusal.
+// What was stored unloads as it stands and loads back the same.
+TEST_F(ServerRulesTest, TheLoadStoresValuesAsTheirColumnsKeepThem)
+{
+    t.Batch("default schema pd_c;\ncreate table vals (d3 decimal(12,3), d0 decimal(10), d2 decimal(8,2), i int, "
+            "c char(20));\ninsert into vals values (1, 1, 1, 1, 'x');\n");
+    const std::string dump = unloadAll("pd_c");
+    const std::string row = "1.000 1 1.00 1 'x' \r\n";
+    ASSERT_NE(dump.find(row), std::string::npos) << dump;
+    const struct {
+        const char* row;
+        const char* unloaded; // empty: refused
+        const char* refusal = "";
+    } cases[] = {
+        {"0.33333 2.5 1.005 7.5 '.5' ", "0.333 3 1.01 8 '.5' "},
+        {"-0.0005 -2.5 -1.005 -7.5 'a' ", "-0.001 -3 -1.01 -8 'a' "},
+        {"1e2 1234567890 999999.994 -2147483648.4 'x' ", "100.000 1234567890 999999.99 -2147483648 'x' "},
+        {"1 12345678901 1 1 'x' ", "", "ORA-01438"},
+        {"1 1 999999.995 1 'x' ", "", "ORA-01438: value larger than specified precision allowed for this column"},
+        {"abc 1 1 1 'x' ", "", "ORA-01722: invalid number (column 'd3')"},
+        {"1 1 1 2147483647.5 'x' ", "", "does not fit the type of column 'i'"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.row);
+        testsupport::WriteHostFile(host("v.dmp"), ReplaceAll(dump, row, std::string(c.row) + "\r\n"));
+        const ClientRun r = load("v.dmp", "pd_d");
+        const std::string unloaded = unloadAll("pd_d");
+        if (*c.unloaded) {
+            EXPECT_EQ(r.exitCode, 0) << r.console;
+            EXPECT_NE(unloaded.find("\r\n" + std::string(c.unloaded) + "\r\n"), std::string::npos) << unloaded;
+            testsupport::WriteHostFile(host("back.dmp"), unloaded);
+            EXPECT_EQ(load("back.dmp", "pd_d").exitCode, 0);
+            EXPECT_EQ(unloadAll("pd_d"), unloaded);
+        } else {
+            expectRisFailure(r, c.row);
+            EXPECT_NE(messageOf(r.console).find(c.refusal), std::string::npos) << r.console;
+            EXPECT_EQ(testsupport::ReadHostFile(host("load.bad")), std::string(c.row) + "\r\n");
+            EXPECT_NE(unloaded.find("***variable*** d3 d0 d2 i c \r\n***RIS*** End of Table ***RIS***"),
+                      std::string::npos) << unloaded; // the table, without the row
+        }
     }
 }
