@@ -13,7 +13,9 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -92,17 +94,24 @@ std::string textOf(sqlite3_value* v)
     return t ? std::string(reinterpret_cast<const char*>(t), static_cast<size_t>(n)) : std::string();
 }
 
-// The declared type of a column, read once per statement: the type argument is a constant of
-// the statement, so SQLite keeps what was read with it for every row.
-const RisColumnType* typeArgument(sqlite3_context* ctx, sqlite3_value** argv)
+// The declared type of a column, read once per program and type: a load calls this for every
+// value of every row, and a statement's own memory of it goes with each reset.
+const RisColumnType* typeArgument(sqlite3_value** argv)
 {
-    if (auto* kept = static_cast<const RisColumnType*>(sqlite3_get_auxdata(ctx, 1)))
-        return kept;
-    auto type = RisColumnType::Parse(textOf(argv[1]));
-    if (!type)
-        return nullptr;
-    sqlite3_set_auxdata(ctx, 1, new RisColumnType(*type), [](void* p) { delete static_cast<RisColumnType*>(p); });
-    return static_cast<const RisColumnType*>(sqlite3_get_auxdata(ctx, 1));
+    struct Known {
+        std::string text;
+        std::optional<RisColumnType> type;
+    };
+    thread_local std::vector<Known> known;
+    const std::string_view text(reinterpret_cast<const char*>(sqlite3_value_text(argv[1])),
+                                static_cast<size_t>(sqlite3_value_bytes(argv[1])));
+    for (const Known& k : known)
+        if (k.text == text)
+            return k.type ? &*k.type : nullptr;
+    if (known.size() == 64)
+        known.clear(); // not kept without end for a program that makes tables of ever new types
+    known.push_back({std::string(text), RisColumnType::Parse(text)});
+    return known.back().type ? &*known.back().type : nullptr;
 }
 
 // The digits of a whole number (none for 0, which fits every precision).
@@ -129,7 +138,7 @@ void storeAs(sqlite3_context* ctx, int argc, sqlite3_value** argv)
 {
     sqlite3_value* v = argv[0];
     const int storage = sqlite3_value_type(v);
-    const RisColumnType* type = storage == SQLITE_NULL ? nullptr : typeArgument(ctx, argv);
+    const RisColumnType* type = storage == SQLITE_NULL ? nullptr : typeArgument(argv);
     if (!type || storage == SQLITE_BLOB) {
         sqlite3_result_value(ctx, v);
         return;
@@ -185,6 +194,24 @@ void storeAs(sqlite3_context* ctx, int argc, sqlite3_value** argv)
         else
             sqlite3_result_double(ctx, n.d);
         return;
+    }
+    // A value that has no more decimals than the scale stays as it is (what a load of a dump
+    // reads in every row), found without reading its digits: it is the double nearest to its
+    // scaled whole number divided back.
+    static constexpr double kPowers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7, 1e8,
+                                         1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15, 1e16};
+    constexpr int kLast = static_cast<int>(std::size(kPowers)) - 1;
+    if (scale <= kLast) {
+        const double scaled = std::round(n.d * kPowers[scale]);
+        const int precision = kind == RisColumnType::Kind::Decimal && type->precision() > 0 ? type->precision() : kLast;
+        if (std::fabs(scaled) < 9e15 && scaled / kPowers[scale] == n.d &&
+            std::fabs(scaled) < kPowers[std::min(precision, kLast)]) {
+            if (scale == 0)
+                sqlite3_result_int64(ctx, static_cast<long long>(scaled));
+            else
+                sqlite3_result_double(ctx, n.d);
+            return;
+        }
     }
     const Decimal rounded = roundTo(decimalOf(n.d), scale, !oracle && wholeColumn);
     if (kind == RisColumnType::Kind::Decimal && type->precision() > 0 &&
