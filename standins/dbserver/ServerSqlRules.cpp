@@ -124,6 +124,10 @@ private:
     std::string castCall(size_t open, size_t close);
     // The comparison operator at i ("=", "<>", "<=" ...), i moved past it; empty for none.
     std::string comparison(size_t& i, size_t end) const;
+    // After the expression e that ends at i: a comparison with a next expression is read into e
+    // (i moves past it), a number compared with a text literal comparing with the number the
+    // text reads as, as the database converts it.
+    void compared(size_t& i, size_t end, std::string& e);
     static std::string numberOfLiteral(const std::string& literal);
 
     static constexpr int kMaxDepth = 200;
@@ -159,21 +163,7 @@ std::string Rewriter::sequence(size_t i, size_t end)
         size_t j = i;
         std::string e;
         if (expression(j, end, e)) {
-            // A number compared with a text: the database converts the text to a number.
-            const Sort left = sort_;
-            size_t k = next(j, end);
-            const std::string op = comparison(k, end);
-            size_t m = k;
-            std::string right;
-            if (oracle() && !op.empty() && expression(m, end, right)) {
-                if (left == Sort::Number && sort_ == Sort::Text)
-                    right = numberOfLiteral(right);
-                else if (left == Sort::Text && sort_ == Sort::Number)
-                    e = numberOfLiteral(e);
-                out += e + raw(j, next(k, end)) + right;
-                i = m;
-                continue;
-            }
+            compared(j, end, e);
             out += e;
             i = j;
             continue;
@@ -214,7 +204,7 @@ std::string Rewriter::selectList(size_t& i, size_t end)
         size_t k = first;
         std::string e;
         const std::string written = raw(first, last);
-        if (first < last && expression(k, last, e)) {
+        if (first < last && expression(k, last, e) && (compared(k, last, e), true)) {
             // Each part is read once: what follows the expression (an alias) goes on from there.
             out += raw(item, first) + e;
             out += k == last && e != written ? " AS " + RisSqlText::QuoteName(written) + raw(last, itemEnd)
@@ -460,6 +450,27 @@ std::string Rewriter::comparison(size_t& i, size_t end) const
         return {};
     ++i;
     return c;
+}
+
+void Rewriter::compared(size_t& i, size_t end, std::string& e)
+{
+    if (!oracle())
+        return;
+    const Sort left = sort_;
+    size_t k = next(i, end);
+    if (comparison(k, end).empty())
+        return;
+    size_t m = k;
+    std::string right;
+    if (!expression(m, end, right))
+        return;
+    if (left == Sort::Number && sort_ == Sort::Text)
+        right = numberOfLiteral(right);
+    else if (left == Sort::Text && sort_ == Sort::Number)
+        e = numberOfLiteral(e);
+    e += raw(i, next(k, end)) + right;
+    i = m;
+    sort_ = Sort::Other;
 }
 
 std::string Rewriter::numberOfLiteral(const std::string& literal)

@@ -164,6 +164,8 @@ TEST_F(ServerRulesTest, StatementsComputeAsTheDatabaseDoes)
         {"update nums set k = 8 where 1 = '1' and '2.0' = 2 and k + 0 = ' 7 '", "1 row updated.",
          "SELECT k FROM nums", "8"},
         {"update nums set k = 8 where 1 = 'a'", "ORA-01722", "SELECT k FROM nums", "7"},
+        {"select case when 10 > '9' then 'number' else 'text' end c, 1.0 = '1' from nums",
+         "c: 'number'\r\n1.0 = '1': 1", "SELECT k FROM nums", "7"},
         // The engine's own forms are refused, as the database does not know them.
         {"select sqlite_version() from nums", "ORA-00904", "SELECT k FROM nums", "7"},
         {"select typeof(k) from nums", "ORA-00904", "SELECT k FROM nums", "7"},
