@@ -150,6 +150,11 @@ void storeAs(sqlite3_context* ctx, int argc, sqlite3_value** argv)
         return;
     }
     if (!type->IsNumeric()) {
+        if (type->kind() == RisColumnType::Kind::Char && oracle && storage == SQLITE_FLOAT &&
+            !std::isfinite(sqlite3_value_double(v))) {
+            fail(ctx, "ORA-01426: numeric overflow" + columnPart(argc, argv)); // no number the database holds
+            return;
+        }
         if (type->kind() == RisColumnType::Kind::Char && oracle && storage != SQLITE_TEXT) {
             const std::string text = storage == SQLITE_INTEGER ? std::to_string(sqlite3_value_int64(v))
                                                                : ServerValues::OracleNumberText(sqlite3_value_double(v));

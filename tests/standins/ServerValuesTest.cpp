@@ -41,6 +41,7 @@ TEST(ServerValues, AStoredValueIsWhatItsColumnKeeps)
         {"''", "int", "null "},                       {"''", "char(5)", "null "},
         {"0.5", "char(5)", "text .5"},                {"42", "char(5)", "text 42"},
         {"'0.5'", "char(5)", "text 0.5"},             {"1e400", "double", "real Inf"},
+        {"-1e400", "char(5)", "!ORA-01426: numeric overflow (column 'c')"},
         {"'2024-01-02'", "date", "text 2024-01-02"},  {"0.1", "decimal", "real 0.1"},
     };
     for (const auto& c : cases) {
