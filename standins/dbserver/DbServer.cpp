@@ -8,7 +8,9 @@
 #include "standins/dbserver/RisErrorBlock.h"
 #include "standins/dbserver/ServerSqlFunctions.h"
 
+#include <algorithm>
 #include <filesystem>
+#include <iterator>
 #include <fstream>
 #include <sstream>
 
@@ -33,7 +35,7 @@ CREATE TABLE IF NOT EXISTS sql_databases(seq INTEGER PRIMARY KEY AUTOINCREMENT,
 CREATE TABLE IF NOT EXISTS sql_database_users(db TEXT NOT NULL COLLATE NOCASE, user TEXT NOT NULL,
   PRIMARY KEY(db, user));
 CREATE TABLE IF NOT EXISTS grants(db_user TEXT NOT NULL, table_name TEXT NOT NULL, grantee TEXT NOT NULL,
-  PRIMARY KEY(db_user, table_name, grantee));
+  privileges TEXT, PRIMARY KEY(db_user, table_name, grantee));
 )";
 
 DbUser userFromRow(const std::vector<std::optional<std::string>>& r)
@@ -102,6 +104,15 @@ DbServer::DbServer(const std::string& hostRoot) : root_(hostRoot)
     catalogue_ = std::make_unique<SqliteDb>(root_ + "/db/catalogue.db");
     catalogue_->Exec("PRAGMA synchronous = OFF");
     catalogue_->Exec(kCatalogueSchema);
+    // A catalogue made before grants kept their privileges: those grants were of every one.
+    if (!catalogue_->QueryText("SELECT 1 FROM pragma_table_info('grants') WHERE name = 'privileges'")) {
+        try {
+            catalogue_->Exec("ALTER TABLE grants ADD COLUMN privileges TEXT");
+        } catch (const AppError&) {
+            if (!catalogue_->QueryText("SELECT 1 FROM pragma_table_info('grants') WHERE name = 'privileges'"))
+                throw; // not another program that added it at the same time
+        }
+    }
     if (!catalogue_->QueryText("SELECT value FROM settings WHERE key = 'dbname'")) {
         catalogue_->Exec("BEGIN IMMEDIATE");
         if (!catalogue_->QueryText("SELECT value FROM settings WHERE key = 'dbname'")) {
@@ -272,10 +283,67 @@ void DbServer::DropSchema(const std::string& name)
     changeWithSchemaFile(*catalogue_, *this, [&] { catalogue_->Run("DELETE FROM schemas WHERE name = ?1", {ToLower(Trim(name))}); });
 }
 
-void DbServer::AddGrant(const std::string& dbUser, const std::string& table, const std::string& grantee)
+std::string DbServer::TablePrivileges(const std::string& written)
 {
-    catalogue_->Run("INSERT OR IGNORE INTO grants VALUES (?1, ?2, ?3)",
-                    {ToUpper(dbUser), ToLower(table), ToUpper(grantee)});
+    static const char* const known[] = {"select", "insert", "delete", "update", "alter", "index", "references"};
+    std::vector<bool> held(std::size(known), false);
+    for (const std::string& part : Split(written, ",")) {
+        std::string word;
+        for (const std::string& w : Split(ReplaceAll(ReplaceAll(ToLower(TrimWhite(part)), "\t", " "), "\r\n", " "), " "))
+            if (!w.empty())
+                word += (word.empty() ? "" : " ") + w;
+        if (word == "all" || word == "all privileges") {
+            for (size_t k = 0; k < 4; ++k)
+                held[k] = true;
+            continue;
+        }
+        const auto at = std::find_if(std::begin(known), std::end(known), [&](const char* k) { return word == k; });
+        if (at == std::end(known))
+            RaiseRisError("RIS_E_DATABASE_ERROR", "ORA-00990: missing or invalid privilege ('" + Trim(part) + "')");
+        held[static_cast<size_t>(at - std::begin(known))] = true;
+    }
+    std::vector<std::string> list;
+    for (size_t k = 0; k < held.size(); ++k)
+        if (held[k])
+            list.push_back(known[k]);
+    if (list.empty())
+        RaiseRisError("RIS_E_DATABASE_ERROR", "ORA-00990: missing or invalid privilege");
+    return Join(list, ", ");
+}
+
+void DbServer::AddGrant(const std::string& dbUser, const std::string& table, const std::string& grantee,
+                        const std::string& privileges)
+{
+    const std::string had = GrantedPrivileges(dbUser, table, grantee);
+    const std::string now = TablePrivileges(had.empty() ? privileges : had + ", " + privileges);
+    catalogue_->Run("INSERT OR REPLACE INTO grants(db_user, table_name, grantee, privileges) VALUES (?1, ?2, ?3, ?4)",
+                    {ToUpper(dbUser), ToLower(table), ToUpper(grantee), now});
+}
+
+void DbServer::RevokeGrant(const std::string& dbUser, const std::string& table, const std::string& grantee,
+                           const std::string& privileges)
+{
+    const std::vector<std::string> taken = Split(TablePrivileges(privileges), ", ");
+    std::vector<std::string> left;
+    for (const std::string& p : Split(GrantedPrivileges(dbUser, table, grantee), ", "))
+        if (!p.empty() && std::find(taken.begin(), taken.end(), p) == taken.end())
+            left.push_back(p);
+    if (left.empty())
+        catalogue_->Run("DELETE FROM grants WHERE db_user = ?1 AND table_name = ?2 AND grantee = ?3",
+                        {ToUpper(dbUser), ToLower(table), ToUpper(grantee)});
+    else
+        catalogue_->Run("UPDATE grants SET privileges = ?4 WHERE db_user = ?1 AND table_name = ?2 AND grantee = ?3",
+                        {ToUpper(dbUser), ToLower(table), ToUpper(grantee), Join(left, ", ")});
+}
+
+std::string DbServer::GrantedPrivileges(const std::string& dbUser, const std::string& table, const std::string& grantee)
+{
+    const auto rows = catalogue_->QueryRows("SELECT privileges FROM grants WHERE db_user = ?1 AND table_name = ?2 AND "
+                                            "grantee = ?3",
+                                            {ToUpper(dbUser), ToLower(table), ToUpper(grantee)});
+    if (rows.empty())
+        return {};
+    return rows[0][0].value_or(kAllTablePrivileges);
 }
 
 std::vector<std::string> DbServer::GrantsOn(const std::string& dbUser, const std::string& table)

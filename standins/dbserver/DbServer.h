@@ -77,9 +77,21 @@ public:
     void CreateSchema(const RisSchemaEntry& schema);
     void DropSchema(const std::string& name);
 
-    // Table grants (kept for unloads): per database user and table.
-    void AddGrant(const std::string& dbUser, const std::string& table, const std::string& grantee);
+    // Table grants (kept for unloads): per database user and table, each grantee with the
+    // privileges granted to it. A second grant to the same grantee adds its privileges.
+    static constexpr const char* kAllTablePrivileges = "select, insert, delete, update";
+    void AddGrant(const std::string& dbUser, const std::string& table, const std::string& grantee,
+                  const std::string& privileges = kAllTablePrivileges);
+    // Takes the privileges from the grantee; a grantee left with none holds no grant.
+    void RevokeGrant(const std::string& dbUser, const std::string& table, const std::string& grantee,
+                     const std::string& privileges);
     std::vector<std::string> GrantsOn(const std::string& dbUser, const std::string& table);
+    // The privileges the grantee holds on the table as a grant writes them, in the order
+    // "select, insert, delete, update" and then any other; empty when it holds none.
+    std::string GrantedPrivileges(const std::string& dbUser, const std::string& table, const std::string& grantee);
+    // The privileges of a grant statement ("select, insert", "all", "all privileges") in that
+    // order; raises RIS_E_DATABASE_ERROR (ORA-00990) for a word that is no table privilege.
+    static std::string TablePrivileges(const std::string& written);
     void DropGrants(const std::string& dbUser, const std::string& table);
     // The tables of the user that have grants recorded.
     std::vector<std::string> GrantedTables(const std::string& dbUser);

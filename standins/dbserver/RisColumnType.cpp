@@ -56,10 +56,12 @@ std::optional<RisColumnType> RisColumnType::Parse(std::string_view text)
         type.kind_ = Kind::Real;
     } else if (word == "decimal") {
         type.kind_ = Kind::Decimal;
-        int precision = 0;
-        if (parts.size() > 2 || (!parts.empty() && !parseInt(parts[0], precision)) ||
+        if (parts.size() > 2 || (!parts.empty() && !parseInt(parts[0], type.precision_)) ||
             (parts.size() == 2 && !parseInt(parts[1], type.scale_)))
             return std::nullopt;
+        // A precision alone is a scale of 0, as the database has it: decimal(10) keeps whole numbers.
+        if (parts.size() == 1)
+            type.scale_ = 0;
     } else if (word == "timestamp") {
         type.kind_ = Kind::Timestamp;
     } else if (word == "date") {

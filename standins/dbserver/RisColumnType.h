@@ -21,7 +21,8 @@ public:
     Kind kind() const { return kind_; }
     const std::string& declared() const { return declared_; }
     int length() const { return length_; } // char(n): n; char: 1
-    int scale() const { return scale_; }   // decimal(p,s): s; -1 when not given
+    int scale() const { return scale_; }   // decimal(p,s): s; decimal(p): 0; -1 when neither is given
+    int precision() const { return precision_; } // decimal(p,s): p; 0 when not given
 
     bool IsNumeric() const;
     // Character and date/time values are written between single quotes.
@@ -49,4 +50,5 @@ private:
     std::string declared_;
     int length_ = 1;
     int scale_ = -1;
+    int precision_ = 0;
 };

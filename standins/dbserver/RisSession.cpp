@@ -9,6 +9,7 @@
 #include "standins/dbserver/RisSqlText.h"
 #include "standins/dbserver/SchemaTables.h"
 #include "standins/dbserver/ServerSqlRules.h"
+#include "standins/dbserver/StoredValueSql.h"
 
 #include <algorithm>
 
@@ -454,13 +455,23 @@ void RisSession::grant(const std::string& statement, bool revoke, std::string& o
     if (!tables.HasTable(table) && !isView)
         RaiseRisError("RIS_E_UNKNOWN_RELATION", "Table or view '" + table + "' does not exist in schema '" + schema + "'.");
     const std::string owner = Schema(schema).dbUser;
+    // Each grantee holds what was granted, no more: an unload writes it so, and a load gives it
+    // back; a revoke takes only the privileges it names from the grantees it names.
+    const size_t verb = statement.find_first_not_of(" \t\r\n") + (revoke ? 6 : 5);
+    const std::string privileges = DbServer::TablePrivileges(statement.substr(verb, on - verb));
+    const std::vector<std::string> grantees = RisSqlText::SplitTopLevel(statement.substr(to + (revoke ? 4 : 2)));
     if (revoke) {
-        server_.DropGrants(owner, table);
+        for (const std::string& g : grantees)
+            if (server_.GrantedPrivileges(owner, table, g).empty())
+                RaiseRisError("RIS_E_DATABASE_ERROR", "ORA-01927: cannot REVOKE privileges you did not grant (" +
+                                                          ToUpper(g) + " holds none on '" + table + "')");
+        for (const std::string& g : grantees)
+            server_.RevokeGrant(owner, table, g, privileges);
         out += std::string("Revoke succeeded.") + kCrLf;
         return;
     }
-    for (const std::string& g : RisSqlText::SplitTopLevel(statement.substr(to + 2)))
-        server_.AddGrant(owner, table, g);
+    for (const std::string& g : grantees)
+        server_.AddGrant(owner, table, g, privileges);
     out += std::string("Grant succeeded.") + kCrLf;
 }
 
@@ -532,6 +543,9 @@ void RisSession::runSql(const std::string& statement, const std::string& verb, s
     try {
         // Computed as the database computes, not as SQLite would.
         sql = ServerSqlRules::Rewrite(sql, ServerDialect::Oracle);
+        // Every value stored is kept as its column keeps it.
+        if (verb == "insert" || verb == "update")
+            sql = StoredValueSql::Statement(sql, db.Handle(), ServerDialect::Oracle);
         SqliteStatement st(db, sql);
         if (verb == "select") {
             WriteQueryResult(st, connSchema, statement, out);

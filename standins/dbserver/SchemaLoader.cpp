@@ -9,6 +9,7 @@
 #include "standins/dbserver/RisErrorBlock.h"
 #include "standins/dbserver/RisSqlText.h"
 #include "standins/dbserver/SchemaTables.h"
+#include "standins/dbserver/StoredValueSql.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -41,15 +42,14 @@ struct TableLoad {
     std::string firstRejection;
 };
 
-std::string insertSql(const std::string& table, const std::vector<DumpColumn>& columns)
+// Each value goes in as its column keeps it (a decimal rounded to its scale), by a function of
+// the prepared statement: nothing more per row than that call.
+std::string insertSql(SqliteDb& db, const std::string& table, const std::vector<DumpColumn>& columns)
 {
-    std::string sql = "INSERT INTO " + RisSqlText::QuoteName(table) + " (";
-    std::string values;
-    for (size_t i = 0; i < columns.size(); ++i) {
-        sql += (i ? ", " : "") + RisSqlText::QuoteName(ToLower(columns[i].name));
-        values += (i ? ", ?" : "?") + std::to_string(i + 1);
-    }
-    return sql + ") VALUES (" + values + ")";
+    std::vector<std::string> names;
+    for (const DumpColumn& c : columns)
+        names.push_back(ToLower(c.name));
+    return StoredValueSql::InsertSql(table, names, db.Handle());
 }
 
 // "create [unique] index <name> on <table> (<columns>)"
@@ -73,12 +73,15 @@ bool parseIndexLine(const std::string& line, RisIndex& idx)
     return !idx.columns.empty();
 }
 
-// The table of "grant ... on <table> to <grantee>" and its grantee.
-bool parseGrantLine(const std::string& line, std::string& table, std::string& grantee)
+// The privileges, table and grantee of "grant <privileges> on <table> to <grantee>".
+bool parseGrantLine(const std::string& line, std::string& privileges, std::string& table, std::string& grantee)
 {
     std::vector<SqlToken> t = RisSqlText::Significant(line);
-    for (size_t i = 0; i + 3 < t.size(); ++i)
+    for (size_t i = 1; i + 3 < t.size(); ++i)
         if (EqualsNoCase(t[i].text, "on") && EqualsNoCase(t[i + 2].text, "to")) {
+            privileges.clear();
+            for (size_t p = 1; p < i; ++p)
+                privileges += (t[p].text == "," || privileges.empty() ? "" : " ") + t[p].text;
             table = ToLower(t[i + 1].text);
             grantee = t[i + 3].text;
             return true;
@@ -297,7 +300,7 @@ void LoadRun::beginTable(const DumpItem& item)
             tables.DropTable(current_.table);
         if (!exists || request_.mode == "clear")
             tables.CreateTable(current_.table, columns);
-        current_.insert = std::make_unique<SqliteStatement>(*db_, insertSql(current_.table, item.columns));
+        current_.insert = std::make_unique<SqliteStatement>(*db_, insertSql(*db_, current_.table, item.columns));
     });
     if (request_.mode == "clear")
         catalogueChanges_.push_back(
@@ -348,9 +351,10 @@ void LoadRun::loadRow(const DumpItem& item)
 void LoadRun::grantLine(const DumpItem& item)
 {
     finishTable();
-    std::string table, grantee;
-    if (!parseGrantLine(item.line, table, grantee))
+    std::string privileges, table, grantee;
+    if (!parseGrantLine(item.line, privileges, table, grantee))
         notUnderstood(item);
+    privileges = DbServer::TablePrivileges(privileges); // the grant as written, no more
     if (!request_.grants.given || !request_.grants.Contains(table))
         return;
     if (!SchemaTables(*db_).HasTable(table))
@@ -361,7 +365,9 @@ void LoadRun::grantLine(const DumpItem& item)
                                                 "', a user the database does not know (ORA-01917: user or role '" +
                                                 ToUpper(grantee) + "' does not exist); that grant was not made.");
     catalogueChanges_.push_back(
-        [this, owner = owner_, table, grantee]() { session_.Server().AddGrant(owner, table, grantee); });
+        [this, owner = owner_, table, grantee, privileges]() {
+            session_.Server().AddGrant(owner, table, grantee, privileges);
+        });
 }
 
 // Index and view lines; any other line that is not blank is reported.

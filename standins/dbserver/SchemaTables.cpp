@@ -8,6 +8,7 @@
 #include "standins/dbserver/RisErrorBlock.h"
 #include "standins/dbserver/RisSqlText.h"
 #include "standins/dbserver/ServerSqlRules.h"
+#include "standins/dbserver/ServerValues.h"
 
 #include <algorithm>
 #include <iterator>
@@ -344,8 +345,18 @@ void SchemaTables::RaiseTranslated(const AppError& e, const std::string& schema)
     const std::string& m = e.description();
     const std::string in = schema.empty() ? std::string() : " in schema '" + schema + "'";
     auto after = [&](std::string_view prefix) { return Trim(m.substr(m.find(prefix) + prefix.size())); };
-    if (m.find("no such table: ") != std::string::npos)
-        RaiseRisError("RIS_E_UNKNOWN_RELATION", "Table or view '" + after("no such table: ") + "' does not exist" + in + ".");
+    if (m.find("no such table: ") != std::string::npos) {
+        // Named as the statement wrote it: the engine puts its own name of the schema's file
+        // before a table that a view names.
+        std::string table = after("no such table: ");
+        if (StartsWithNoCase(table, "main."))
+            table.erase(0, 5);
+        RaiseRisError("RIS_E_UNKNOWN_RELATION", "Table or view '" + table + "' does not exist" + in + ".");
+    }
+    // A value its column refuses (a decimal beyond its precision, a text that is no number in a
+    // numeric column), in the database's words.
+    if (m.find(ServerValues::kColumnMark) != std::string::npos && m.rfind("ORA-", 0) == 0)
+        RaiseRisError("RIS_E_INV_VALUE", m + ".");
     if (m.find("no such column: ") != std::string::npos)
         RaiseRisError("RIS_E_UNKNOWN_COLUMN", "Column '" + after("no such column: ") + "' does not exist" + in + ".");
     if (m.find("already exists") != std::string::npos)

@@ -274,10 +274,13 @@ void SchemaUnloader::Unload(const RisTransferRequest& request, const std::string
             for (const std::string& table : tables)
                 if (request.grants.Contains(table))
                     for (const std::string& grantee : session_.Server().GrantsOn(schema.dbUser, table)) {
-                        if (EqualsNoCase(grantee, "public"))
+                        // Each grant as it was made: a load of the dump grants no more.
+                        const std::string privileges =
+                            session_.Server().GrantedPrivileges(schema.dbUser, table, grantee);
+                        if (EqualsNoCase(grantee, "public") && privileges == DbServer::kAllTablePrivileges)
                             writer.WriteGrantLine(table);
                         else
-                            writer.WriteLine(std::string(DumpFormat::kGrant) + table + " to " + grantee);
+                            writer.WriteLine("grant " + privileges + " on " + table + " to " + grantee);
                     }
         writer.Finish();
     } catch (const AppError& e) {

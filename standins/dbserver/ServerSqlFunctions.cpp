@@ -1,7 +1,7 @@
 // Arithmetic, concatenation and string functions of the stand-in server's databases.
 #include "standins/dbserver/ServerSqlFunctions.h"
 
-#include "standins/dbserver/RisColumnType.h"
+#include "standins/dbserver/ServerValues.h"
 
 #include <sqlite3.h>
 
@@ -19,14 +19,7 @@ namespace {
 
 enum class Db { Oracle, SqlServer };
 
-// A number as the functions compute with it: whole while it stays within 64 bits.
-struct Number {
-    bool whole = true;
-    long long i = 0;
-    double d = 0;
-    double Real() const { return whole ? static_cast<double>(i) : d; }
-    bool IsZero() const { return whole ? i == 0 : d == 0.0; }
-};
+using Number = ServerNumber;
 
 Number whole(long long v) { return Number{true, v, 0}; }
 Number real(double v) { return Number{false, 0, v}; }
@@ -36,50 +29,6 @@ std::string textOf(sqlite3_value* v)
     const unsigned char* t = sqlite3_value_text(v);
     const int n = sqlite3_value_bytes(v);
     return t ? std::string(reinterpret_cast<const char*>(t), static_cast<size_t>(n)) : std::string();
-}
-
-// A text that is a number as a whole (blanks at both ends allowed): digits with an optional
-// sign, point and exponent. Anything else, hexadecimal included, is none.
-std::optional<Number> numberInText(std::string_view text)
-{
-    const size_t first = text.find_first_not_of(' ');
-    if (first == std::string_view::npos)
-        return std::nullopt;
-    text = text.substr(first, text.find_last_not_of(' ') - first + 1);
-    size_t p = 0, digits = 0;
-    bool plain = true;
-    if (p < text.size() && (text[p] == '+' || text[p] == '-'))
-        ++p;
-    for (; p < text.size() && std::isdigit(static_cast<unsigned char>(text[p])); ++p)
-        ++digits;
-    if (p < text.size() && text[p] == '.') {
-        plain = false;
-        for (++p; p < text.size() && std::isdigit(static_cast<unsigned char>(text[p])); ++p)
-            ++digits;
-    }
-    if (digits == 0)
-        return std::nullopt;
-    if (p < text.size() && (text[p] == 'e' || text[p] == 'E')) {
-        plain = false;
-        ++p;
-        if (p < text.size() && (text[p] == '+' || text[p] == '-'))
-            ++p;
-        const size_t exponent = p;
-        while (p < text.size() && std::isdigit(static_cast<unsigned char>(text[p])))
-            ++p;
-        if (p == exponent)
-            return std::nullopt;
-    }
-    if (p != text.size())
-        return std::nullopt;
-    const std::string s(text);
-    if (plain) {
-        errno = 0;
-        const long long v = std::strtoll(s.c_str(), nullptr, 10);
-        if (errno == 0)
-            return whole(v);
-    }
-    return real(std::strtod(s.c_str(), nullptr));
 }
 
 // The number of an argument that is not NULL. A text is taken as the number it reads as, as
@@ -98,7 +47,7 @@ bool numberOf(sqlite3_context* ctx, sqlite3_value* v, Db db, const Number* other
         break;
     }
     const std::string text = textOf(v);
-    if (auto n = numberInText(text)) {
+    if (auto n = ServerValues::NumberInText(text)) {
         out = *n;
         return true;
     }
@@ -244,21 +193,12 @@ void sqlServerPlus(sqlite3_context* ctx, int, sqlite3_value** argv)
                                [](double x, double y) { return x + y; }));
 }
 
-// A number as Oracle writes it into a text: whole numbers plainly, others without the zero
-// before the point (".5").
+// A number as Oracle writes it into a text (".5").
 std::string oracleNumberText(sqlite3_value* v)
 {
     if (sqlite3_value_type(v) == SQLITE_INTEGER)
         return std::to_string(sqlite3_value_int64(v));
-    const double d = sqlite3_value_double(v);
-    if (d == std::trunc(d) && std::fabs(d) < 1e15)
-        return std::to_string(static_cast<long long>(d));
-    std::string s = RisColumnType::ShortestDouble(d);
-    if (s.rfind("0.", 0) == 0)
-        s.erase(0, 1);
-    else if (s.rfind("-0.", 0) == 0)
-        s.erase(1, 1);
-    return s;
+    return ServerValues::OracleNumberText(sqlite3_value_double(v));
 }
 
 std::string oracleTextOf(sqlite3_value* v)
@@ -387,4 +327,5 @@ void ServerSqlFunctions::Register(sqlite3* db)
     for (const auto& f : functions)
         sqlite3_create_function_v2(db, f.name, f.arguments, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, f.function,
                                    nullptr, nullptr, nullptr);
+    ServerValues::Register(db);
 }

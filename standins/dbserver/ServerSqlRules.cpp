@@ -3,8 +3,12 @@
 
 #include "platform/AppError.h"
 #include "platform/TextUtil.h"
+#include "standins/dbserver/RisColumnType.h"
 #include "standins/dbserver/RisSqlText.h"
+#include "standins/dbserver/ServerSqlFunctions.h"
+#include "standins/dbserver/ServerValues.h"
 
+#include <algorithm>
 #include <optional>
 #include <vector>
 
@@ -48,7 +52,11 @@ class Rewriter {
 public:
     Rewriter(std::string_view sql, ServerDialect dialect) : t_(RisSqlText::Tokenize(sql)), dialect_(dialect) {}
 
-    std::string Run() { return sequence(0, t_.size()); }
+    std::string Run()
+    {
+        refuseEngineForms();
+        return sequence(0, t_.size());
+    }
 
 private:
     bool oracle() const { return dialect_ == ServerDialect::Oracle; }
@@ -110,7 +118,24 @@ private:
     std::string combine(const std::string& op, const std::string& between, const std::string& l,
                         const std::string& r) const;
 
+    // Refuses the forms of the engine below that the database does not know.
+    void refuseEngineForms() const;
+    [[noreturn]] void refuse(const std::string& oracleText, const std::string& sqlServerText) const;
+    std::string castCall(size_t open, size_t close);
+    // The comparison operator at i ("=", "<>", "<=" ...), i moved past it; empty for none.
+    std::string comparison(size_t& i, size_t end) const;
+    // After the expression e that ends at i: a comparison with a next expression is read into e
+    // (i moves past it), a number compared with a text literal comparing with the number the
+    // text reads as, as the database converts it.
+    void compared(size_t& i, size_t end, std::string& e);
+    static std::string numberOfLiteral(const std::string& literal);
+
     static constexpr int kMaxDepth = 200;
+
+    // What the expression read last is: a number (a numeric literal or arithmetic), a string
+    // literal, or anything else.
+    enum class Sort { Number, Text, Other };
+    Sort sort_ = Sort::Other;
 
     std::vector<SqlToken> t_;
     ServerDialect dialect_;
@@ -138,6 +163,7 @@ std::string Rewriter::sequence(size_t i, size_t end)
         size_t j = i;
         std::string e;
         if (expression(j, end, e)) {
+            compared(j, end, e);
             out += e;
             i = j;
             continue;
@@ -178,7 +204,7 @@ std::string Rewriter::selectList(size_t& i, size_t end)
         size_t k = first;
         std::string e;
         const std::string written = raw(first, last);
-        if (first < last && expression(k, last, e)) {
+        if (first < last && expression(k, last, e) && (compared(k, last, e), true)) {
             // Each part is read once: what follows the expression (an alias) goes on from there.
             out += raw(item, first) + e;
             out += k == last && e != written ? " AS " + RisSqlText::QuoteName(written) + raw(last, itemEnd)
@@ -216,6 +242,7 @@ bool Rewriter::expression(size_t& i, size_t end, std::string& out)
     std::string first;
     if (!operand(i, end, first))
         return false;
+    const Sort firstSort = sort_;
     parts.push_back(first);
     for (;;) {
         size_t k = next(i, end);
@@ -245,6 +272,8 @@ bool Rewriter::expression(size_t& i, size_t end, std::string& out)
         term = parts[k + 1];
     }
     out = pendingOp.empty() ? term : combine(pendingOp, pendingBetween, done, term);
+    sort_ = ops.empty() ? firstSort
+            : std::find(ops.begin(), ops.end(), "||") == ops.end() ? Sort::Number : Sort::Other;
     return true;
 }
 
@@ -259,10 +288,13 @@ bool Rewriter::operand(size_t& i, size_t end, std::string& out)
     std::string primary;
     const SqlToken& t = t_[at];
     size_t after = at + 1;
+    Sort sort = Sort::Other;
     if (t.kind == Kind::Number || symbol(at, "?")) {
         primary = t.text;
+        sort = t.kind == Kind::Number ? Sort::Number : Sort::Other;
     } else if (t.kind == Kind::String) {
         primary = oracle() && t.text == "''" ? "NULL" : t.text; // Oracle keeps no empty string
+        sort = primary == t.text && at == start ? Sort::Text : Sort::Other;
     } else if (symbol(at, "(")) {
         const size_t close = closing(at, end);
         if (close == npos)
@@ -293,7 +325,9 @@ bool Rewriter::operand(size_t& i, size_t end, std::string& out)
             const size_t close = closing(open, end);
             if (close == npos)
                 return false;
-            primary = functionName(name, at) + raw(after, open) + "(" + sequence(open + 1, close) + ")";
+            primary = oracle() && EqualsNoCase(name, "cast") ? castCall(open, close) : std::string();
+            if (primary.empty())
+                primary = functionName(name, at) + raw(after, open) + "(" + sequence(open + 1, close) + ")";
             after = close + 1;
         } else {
             primary = name;
@@ -303,6 +337,7 @@ bool Rewriter::operand(size_t& i, size_t end, std::string& out)
     }
     out = raw(start, at) + primary;
     i = after;
+    sort_ = sort;
     return true;
 }
 
@@ -311,10 +346,140 @@ std::string Rewriter::functionName(const std::string& name, size_t at) const
     if (!oracle() || namesTableBefore(previousWord(at)))
         return name;
     const std::string lower = ToLower(name);
-    for (const char* f : {"substr", "trim", "ltrim", "rtrim", "replace", "concat"})
+    for (const char* f : {"substr", "trim", "ltrim", "rtrim", "replace", "concat", "mod"})
         if (lower == f)
             return "ris_" + lower;
     return name;
+}
+
+void Rewriter::refuse(const std::string& oracleText, const std::string& sqlServerText) const
+{
+    throw AppError(1, "ServerSqlRules", oracle() ? oracleText : sqlServerText);
+}
+
+void Rewriter::refuseEngineForms() const
+{
+    for (size_t i = 0; i < t_.size(); ++i) {
+        const SqlToken& t = t_[i];
+        const size_t after = next(i + 1, t_.size());
+        const bool call = symbol(after, "(");
+        if (t.kind == Kind::Word) {
+            const std::string name = ToLower(t.text.front() == '"' ? t.text.substr(1, t.text.size() - 2) : t.text);
+            const std::string shown = ToUpper(name);
+            // A blob literal (x'41'): the database knows no such form.
+            if ((name == "x") && i + 1 < t_.size() && t_[i + 1].kind == Kind::String)
+                refuse("ORA-00933: SQL command not properly ended", "Incorrect syntax near '" + t_[i + 1].text + "'.");
+            if (name.rfind("ris_no_empty_text_", 0) == 0)
+                refuse("ORA-04080: trigger '" + shown + "' does not exist",
+                       "Cannot drop the trigger '" + t.text + "', because it does not exist.");
+            // The engine's own functions and tables, and the server's own functions, which no
+            // statement may call by name.
+            const bool engineName = name.rfind("sqlite_", 0) == 0;
+            const bool ownFunction = call && (name.rfind("ris_", 0) == 0 || name.rfind("mss_", 0) == 0);
+            const bool engineFunction = call && (name == "typeof" || name == "glob" || name == "zeroblob" ||
+                                                 name == "randomblob" || name == "printf" || name == "unlikely" ||
+                                                 name == "likely" || name == "likelihood");
+            if ((engineName && call) || ownFunction || engineFunction)
+                refuse("ORA-00904: \"" + shown + "\": invalid identifier",
+                       "'" + name + "' is not a recognized built-in function name.");
+            if (engineName)
+                refuse("ORA-00942: table or view does not exist", "Invalid object name '" + name + "'.");
+            if (!call && name == "glob")
+                refuse("ORA-00920: invalid relational operator", "Incorrect syntax near '" + t.text + "'.");
+            if (oracle() && name == "collate")
+                refuse("ORA-00933: SQL command not properly ended", "");
+        } else if (t.kind == Kind::Symbol) {
+            const std::string& c = t.text;
+            const bool twice = i + 1 < t_.size() && t_[i + 1].kind == Kind::Symbol && t_[i + 1].text == c;
+            if ((c == "<" || c == ">" || c == "=") && twice)
+                refuse("ORA-00936: missing expression", "Incorrect syntax near '" + c + c + "'.");
+            // Bit operators: Oracle has none ("||" joins texts).
+            if (oracle() && (c == "&" || c == "~" || (c == "|" && !twice && !(i > 0 && t_[i - 1].text == "|"))))
+                refuse("ORA-00911: invalid character", "");
+        }
+    }
+}
+
+// CAST(x AS type) as Oracle converts: a number into a whole-number type rounds (7.5 gives 8), a
+// decimal keeps its scale, a number into a character type takes Oracle's text. A type the
+// server does not store is left to the engine.
+std::string Rewriter::castCall(size_t open, size_t close)
+{
+    size_t as = npos;
+    for (size_t k = open + 1, depth = 0; k < close; ++k) {
+        if (symbol(k, "("))
+            ++depth;
+        else if (symbol(k, ")"))
+            --depth;
+        else if (depth == 0 && upper(k) == "AS")
+            as = k;
+    }
+    if (as == npos)
+        return {};
+    std::string type = ToLower(ReplaceAll(Trim(raw(as + 1, close)), " ", ""));
+    const size_t paren = type.find('(');
+    const std::string word = type.substr(0, paren), args = paren == npos ? "" : type.substr(paren);
+    if (word == "number" || word == "numeric")
+        type = "decimal" + args;
+    else if (word == "varchar2" || word == "varchar" || word == "nchar" || word == "nvarchar2")
+        type = "char" + args;
+    else if (word == "float" || word == "doubleprecision")
+        type = "double";
+    const auto parsed = RisColumnType::Parse(type);
+    if (!parsed)
+        return {};
+    return "ris_cast(" + sequence(open + 1, as) + ", '" + parsed->declared() + "')";
+}
+
+std::string Rewriter::comparison(size_t& i, size_t end) const
+{
+    if (i >= end || t_[i].kind != Kind::Symbol)
+        return {};
+    const std::string& c = t_[i].text;
+    if (c == "=") {
+        ++i;
+        return c;
+    }
+    if (c != "<" && c != ">" && c != "!")
+        return {};
+    if (symbol(i + 1, "=") || (c == "<" && symbol(i + 1, ">"))) {
+        i += 2;
+        return c + t_[i - 1].text;
+    }
+    if (c == "!")
+        return {};
+    ++i;
+    return c;
+}
+
+void Rewriter::compared(size_t& i, size_t end, std::string& e)
+{
+    if (!oracle())
+        return;
+    const Sort left = sort_;
+    size_t k = next(i, end);
+    if (comparison(k, end).empty())
+        return;
+    size_t m = k;
+    std::string right;
+    if (!expression(m, end, right))
+        return;
+    if (left == Sort::Number && sort_ == Sort::Text)
+        right = numberOfLiteral(right);
+    else if (left == Sort::Text && sort_ == Sort::Number)
+        e = numberOfLiteral(e);
+    e += raw(i, next(k, end)) + right;
+    i = m;
+    sort_ = Sort::Other;
+}
+
+std::string Rewriter::numberOfLiteral(const std::string& literal)
+{
+    const std::string text = ReplaceAll(literal.substr(1, literal.size() - 2), "''", "'");
+    const auto n = ServerValues::NumberInText(text);
+    if (!n)
+        throw AppError(1, "ServerSqlRules", ServerSqlFunctions::kOracleInvalidNumber);
+    return Trim(text);
 }
 
 std::string Rewriter::combine(const std::string& op, const std::string& between, const std::string& l,

@@ -19,7 +19,14 @@ public:
     // ltrim, rtrim, replace and concat become their ris_ functions. A "%" outside a string
     // raises AppError "ORA-00911: invalid character" (source "ServerSqlRules"): Oracle has no
     // such operator.
+    // mod() becomes ris_mod and CAST(x AS <type the server stores>) ris_cast(x, '<type>'); a
+    // number literal or arithmetic compared with a string literal compares with the number the
+    // text reads as (ORA-01722 when it reads as none).
     // SQL Server: "/", "%" and "+" become mss_div, mss_mod and mss_add.
+    // Both refuse the engine's own forms, which the databases do not know, with their texts: its
+    // functions and tables (sqlite_..., typeof, glob), the server's own functions called by name,
+    // the triggers it keeps and x'..' literals; Oracle also "collate" and the bit operators "&",
+    // "|", "~", "<<" and ">>".
     // An expression of a select list that changes and has no alias is given its own text as
     // its alias, so that the result column is named as the statement wrote it. Strings,
     // quoted names and comments stay as they are; a statement without any of these is returned

@@ -4,6 +4,7 @@
 #include "platform/ado/JetSqlTranslator.h"
 #include "platform/TextUtil.h"
 #include "standins/dbserver/ServerSqlFunctions.h"
+#include "standins/dbserver/StoredValueSql.h"
 
 #include <sqlite3.h>
 
@@ -62,7 +63,16 @@ Recordset StandInQuery::OnUserDatabase(const std::string& hostPath, const std::s
 {
     JetEngine engine(hostPath, false, dialect);
     ServerSqlFunctions::Register(engine.Handle());
-    Recordset rs = engine.Run(Translated(sql, server));
+    JetStatement st = Translated(sql, server);
+    // Every value stored is kept as its column keeps it; an INSERT is given here without its
+    // target, which the engine puts before it.
+    if (st.kind == JetStatement::Kind::InsertInto && st.targetDatabase.empty()) {
+        const std::string target = "INSERT INTO " + JetSqlTranslator::QuoteIdent(st.targetTable) + " ";
+        st.sql = StoredValueSql::Statement(target + st.sql, engine.Handle(), server).substr(target.size());
+    } else if (st.kind == JetStatement::Kind::Other) {
+        st.sql = StoredValueSql::Statement(st.sql, engine.Handle(), server);
+    }
+    Recordset rs = engine.Run(st);
     // The engine is opened for this one statement, so its total is the statement's own count.
     if (recordsAffected)
         *recordsAffected = rs.State() == adStateOpen ? -1 : sqlite3_total_changes(engine.Handle());

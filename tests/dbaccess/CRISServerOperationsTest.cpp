@@ -382,7 +382,7 @@ TEST_F(CRISServerOperationsTest, ACopyKeepsEveryIndexWhereItWasAndEveryValueAsIt
                   "schema 'pd_aud2'; the table 'aud_v3' was copied into it with all its rows and stays there.\r\n"
                   "Schema 'pd_aud2' already has the views 'v_aud', 'v_only': they were left as they were, and the "
                   "source's views of these names were not copied.\r\nThe copy of 'aud_v3' into schema 'pd_aud2' was "
-                  "done although RIS Error: RIS_E_UNKNOWN_RELATION - Table or view 'main.aud_w' does not exist; table "
+                  "done although RIS Error: RIS_E_UNKNOWN_RELATION - Table or view 'aud_w' does not exist; table "
                   "'aud_v3' holds 4 rows (the 4 copied).");
         // One made on other columns is named with both.
         clients.Set("rislod", testsupport::ClientRule::EditLines("aud_v4 (k)", "aud_v4 (t)"));

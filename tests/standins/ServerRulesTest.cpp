@@ -36,6 +36,19 @@ protected:
         return session.Database(schema).QueryText(query);
     }
 
+    // What stands: a query's first value, or for "grants on <table>" the privileges each grantee
+    // holds on that table in the server's catalogue.
+    std::string standing(const std::string& query)
+    {
+        if (query.rfind("grants on ", 0) != 0)
+            return stored("pd_c", query).value_or(kNull);
+        const std::string table = query.substr(10);
+        std::string grants;
+        for (const std::string& grantee : t.Server().GrantsOn("PD_C", table))
+            grants += grantee + ": " + t.Server().GrantedPrivileges("PD_C", table, grantee) + ";";
+        return grants;
+    }
+
     // The statement on a connection to the test server: the first value it answers ("" for none),
     // or the refusal.
     static std::string onConnection(const std::string& connectionString, const std::string& statement)
@@ -74,7 +87,8 @@ TEST_F(ServerRulesTest, StatementsComputeAsTheDatabaseDoes)
 {
     t.AddSchema("pd_lost");
     t.Batch("create table pd_lost.t (k int);\ndefault schema pd_c;\n"
-            "create table nums (k int, x double, d decimal(10,2));\ncreate table words (w char(10), n int);\n");
+            "create table nums (k int, x double, d decimal(10,2));\ncreate table words (w char(10), n int);\n"
+            "create table vals (d3 decimal(12,3), d0 decimal(10), d2 decimal(8,2), c char(20));\n");
     const std::string lost = t.Server().UserDatabasePath("PD_LOST");
     std::filesystem::remove(lost);
     const struct {
@@ -116,11 +130,77 @@ TEST_F(ServerRulesTest, StatementsComputeAsTheDatabaseDoes)
         {"SELECT w + NULL FROM words", kNull, "SELECT w FROM words", "pad  ", &kSqlServer},
         {"UPDATE nums SET x = k + 'a'", "converting the varchar value 'a' to data type int.", "SELECT x FROM nums",
          "2.5", &kSqlServer},
+        // A decimal keeps its scale, rounded half away from zero, and refuses a value beyond its
+        // precision; a whole-number column and a cast round.
+        {"update vals set d3 = 1/3", "1 row updated.", "SELECT count(*) FROM vals WHERE d3 = 0.333", "1"},
+        {"update vals set d0 = 1/2, d2 = 2.675", "1 row updated.", "SELECT d0 || ' ' || d2 FROM vals", "1 2.68"},
+        {"update vals set d0 = -1/2", "1 row updated.", "SELECT d0 FROM vals", "-1"},
+        {"update pd_c.vals set d0 = 2.5, c = 0.25 where d0 = 1", "1 row updated.", "SELECT d0 || c FROM vals",
+         "3.25"},
+        {"insert into pd_c.vals (c, d0) values (1.5, 1.5), (2.5, -2.5)", "2 rows inserted.",
+         "SELECT group_concat(c || d0, ' ') FROM vals WHERE d3 IS NULL", "1.52 2.5-3"},
+        {"update vals set d2 = 999999.995", "ORA-01438", "SELECT d2 FROM vals", "1"},
+        {"insert into vals (d2) values (999999.994)", "1 row inserted.", "SELECT max(d2) FROM vals", "999999.99"},
+        {"insert into vals select d3 / 3, 12.5, 1e5, null from vals", "1 row inserted.",
+         "SELECT d3 || ' ' || d0 FROM vals WHERE c IS NULL", "0.333 13"},
+        {"update nums set k = 7.5", "1 row updated.", "SELECT typeof(k) || k FROM nums", "integer8"},
+        {"select cast(7.5 as smallint), cast(2.675 as number(5,2)) from nums",
+         "cast(7.5 as smallint): 8\r\ncast(2.675 as number(5,2)): 2.68", "SELECT k FROM nums", "7"},
+        {"UPDATE vals SET d3 = 1/3, d0 = 2.5", "", "SELECT d3 || ' ' || d0 FROM vals", "0.333 3", &kOracle},
+        {"INSERT INTO vals (d2) VALUES (999999.995)", "ORA-01438", "SELECT count(*) FROM vals", "1", &kOracle},
+        {"UPDATE vals SET d2 = 999999.995", "Arithmetic overflow", "SELECT d2 FROM vals", "1", &kSqlServer},
+        {"UPDATE vals SET d3 = 1.0/3, d0 = 2.5", "", "SELECT d3 || ' ' || d0 FROM vals", "0.333 3", &kSqlServer},
+        {"UPDATE nums SET k = -7.9", "", "SELECT k FROM nums", "-7", &kSqlServer}, // cut, as SQL Server does
+        // A number into a character column takes the database's text, or is refused as too long.
+        {"update vals set c = 0.5", "1 row updated.", "SELECT c FROM vals", ".5"},
+        {"update vals set c = 1e25", "1 row updated.", "SELECT c FROM vals", "1.0000E+25"},
+        {"update vals set c = -0.0", "1 row updated.", "SELECT c FROM vals", "0"},
+        {"update vals set c = -2.25 * 1", "1 row updated.", "SELECT c FROM vals", "-2.25"},
+        {"update vals set c = 12345678901234567890123", "RIS_E_INV_VALUE", "SELECT c FROM vals", "x"},
+        {"UPDATE vals SET c = 0.5", "", "SELECT c FROM vals", ".5", &kOracle},
+        {"update vals set d3 = 'abc'", "ORA-01722", "SELECT d3 FROM vals", "1"},
+        // MOD and mixed comparisons as the database computes them.
+        {"select mod(7, 0), mod(-7, 2) from nums", "mod(7, 0): 7\r\nmod(-7, 2): -1", "SELECT k FROM nums", "7"},
+        {"update nums set k = 8 where 1 = '1' and '2.0' = 2 and k + 0 = ' 7 '", "1 row updated.",
+         "SELECT k FROM nums", "8"},
+        {"update nums set k = 8 where 1 = 'a'", "ORA-01722", "SELECT k FROM nums", "7"},
+        {"select case when 10 > '9' then 'number' else 'text' end c, 1.0 = '1' from nums",
+         "c: 'number'\r\n1.0 = '1': 1", "SELECT k FROM nums", "7"},
+        // The engine's own forms are refused, as the database does not know them.
+        {"select sqlite_version() from nums", "ORA-00904", "SELECT k FROM nums", "7"},
+        {"select typeof(k) from nums", "ORA-00904", "SELECT k FROM nums", "7"},
+        {"select name from sqlite_master", "ORA-00942", "SELECT k FROM nums", "7"},
+        {"select name from \"SQLITE_SCHEMA\"", "ORA-00942", "SELECT k FROM nums", "7"},
+        {"update nums set k = 1 where 'a' glob 'a'", "ORA-00920", "SELECT k FROM nums", "7"},
+        {"update words set w = 'b' where w = 'PAD  ' collate nocase", "ORA-00933", "SELECT w FROM words", "pad  "},
+        {"update nums set k = k & 1", "ORA-00911", "SELECT k FROM nums", "7"},
+        {"update nums set k = k | 1", "ORA-00911", "SELECT k FROM nums", "7"},
+        {"update nums set k = ~k", "ORA-00911", "SELECT k FROM nums", "7"},
+        {"update nums set k = k << 1", "ORA-00936", "SELECT k FROM nums", "7"},
+        {"update nums set k = k >> 1", "ORA-00936", "SELECT k FROM nums", "7"},
+        {"update words set w = x'41'", "ORA-00933", "SELECT w FROM words", "pad  "},
+        {"update nums set k = ris_add(k, 1)", "ORA-00904", "SELECT k FROM nums", "7"},
+        {"SELECT name FROM sqlite_master", "ORA-00942", "SELECT k FROM nums", "7", &kOracle},
+        {"DROP TRIGGER ris_no_empty_text_i_words", "ORA-04080",
+         "SELECT count(*) FROM sqlite_master WHERE type = 'trigger'", "6", &kOracle},
+        {"SELECT sqlite_version() FROM nums", "is not a recognized built-in function name", "SELECT k FROM nums",
+         "7", &kSqlServer},
+        // A view on a table that does not exist names the table as the statement wrote it.
+        {"create view v2 as select * from Missing", "RIS_E_UNKNOWN_RELATION Table or view 'Missing' does not", "SELECT k FROM nums", "7"},
+        // Each grant keeps its own privileges.
+        {"grant select on words to public", "Grant succeeded.", "grants on words", "PUBLIC: select;"},
+        {"grant insert, select on words to pd_d", "Grant succeeded.", "grants on words", "PD_D: select, insert;"},
+        {"grant select, drop on words to public", "ORA-00990", "grants on words", ""},
+        {"grant all on words to public, pd_d; revoke insert, update on words from pd_d", "Revoke succeeded.",
+         "grants on words", "PD_D: select, delete;PUBLIC: select, insert, delete, update;"},
+        {"revoke select on words from pd_d", "ORA-01927", "grants on words", ""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.statement);
         t.Batch("default schema pd_c;\ndelete from nums;\ninsert into nums values (7, 2.5, 1);\n"
-                "delete from words;\ninsert into words values ('pad  ', 1);\ndrop view half;\n");
+                "delete from words;\ninsert into words values ('pad  ', 1);\ndrop view half;\n"
+                "delete from vals;\ninsert into vals values (1, 1, 1, 'x');\ngrant all on words to public, pd_d;\n"
+                "revoke all on words from public, pd_d;\n");
         if (c.connection) {
             EXPECT_NE(onConnection(*c.connection, c.statement).find(c.says), std::string::npos);
         } else {
@@ -130,8 +210,16 @@ TEST_F(ServerRulesTest, StatementsComputeAsTheDatabaseDoes)
             EXPECT_EQ(r.exitCode, refused ? 1 : 0) << r.console;
             EXPECT_NE((refused ? messageOf(r.console) : r.console).find(says), std::string::npos) << r.console;
         }
-        EXPECT_EQ(stored("pd_c", c.query).value_or(kNull), c.stands);
+        const std::string stands = standing(c.query);
+        EXPECT_EQ(stands, c.stands);
         EXPECT_FALSE(std::filesystem::exists(lost)) << "a lost schema was read as an empty one";
+        // What stands comes back as it stood through an unload and a load.
+        const std::string dump = unloadAll("pd_c");
+        testsupport::WriteHostFile(host("back.dmp"), dump);
+        const ClientRun loaded = load("back.dmp", "pd_c");
+        EXPECT_EQ(loaded.exitCode, 0) << loaded.console;
+        EXPECT_EQ(standing(c.query), stands);
+        EXPECT_EQ(unloadAll("pd_c"), dump);
     }
 }
 
@@ -151,5 +239,50 @@ TEST_F(ServerRulesTest, TheLoadKeepsWhatTheUnloadWritesAndReadsBack)
         EXPECT_EQ(load("back.dmp", "pd_d").exitCode, 0);
         EXPECT_EQ(stored("pd_d", "SELECT name FROM t WHERE id = 1"), kept);
         EXPECT_EQ(unloadAll("pd_d"), dump);
+    }
+}
+
+// A load stores each value of a dump as its column keeps it, as a statement does: a decimal
+// rounded to its scale, half away from zero, a whole number rounded; a value beyond its
+// precision or a text that is no number goes to the bad file, naming the database's refusal.
+// What was stored unloads as it stands and loads back the same.
+TEST_F(ServerRulesTest, TheLoadStoresValuesAsTheirColumnsKeepThem)
+{
+    t.Batch("default schema pd_c;\ncreate table vals (d3 decimal(12,3), d0 decimal(10), d2 decimal(8,2), i int, "
+            "c char(20));\ninsert into vals values (1, 1, 1, 1, 'x');\n");
+    const std::string dump = unloadAll("pd_c");
+    const std::string row = "1.000 1 1.00 1 'x' \r\n";
+    ASSERT_NE(dump.find(row), std::string::npos) << dump;
+    const struct {
+        const char* row;
+        const char* unloaded; // empty: refused
+        const char* refusal = "";
+    } cases[] = {
+        {"0.33333 2.5 1.005 7.5 '.5' ", "0.333 3 1.01 8 '.5' "},
+        {"-0.0005 -2.5 -1.005 -7.5 'a' ", "-0.001 -3 -1.01 -8 'a' "},
+        {"1e2 1234567890 999999.994 -2147483648.4 'x' ", "100.000 1234567890 999999.99 -2147483648 'x' "},
+        {"1 12345678901 1 1 'x' ", "", "ORA-01438"},
+        {"1 1 999999.995 1 'x' ", "", "ORA-01438: value larger than specified precision allowed for this column"},
+        {"abc 1 1 1 'x' ", "", "ORA-01722: invalid number (column 'd3')"},
+        {"1 1 1 2147483647.5 'x' ", "", "does not fit the type of column 'i'"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.row);
+        testsupport::WriteHostFile(host("v.dmp"), ReplaceAll(dump, row, std::string(c.row) + "\r\n"));
+        const ClientRun r = load("v.dmp", "pd_d");
+        const std::string unloaded = unloadAll("pd_d");
+        if (*c.unloaded) {
+            EXPECT_EQ(r.exitCode, 0) << r.console;
+            EXPECT_NE(unloaded.find("\r\n" + std::string(c.unloaded) + "\r\n"), std::string::npos) << unloaded;
+            testsupport::WriteHostFile(host("back.dmp"), unloaded);
+            EXPECT_EQ(load("back.dmp", "pd_d").exitCode, 0);
+            EXPECT_EQ(unloadAll("pd_d"), unloaded);
+        } else {
+            expectRisFailure(r, c.row);
+            EXPECT_NE(messageOf(r.console).find(c.refusal), std::string::npos) << r.console;
+            EXPECT_EQ(testsupport::ReadHostFile(host("load.bad")), std::string(c.row) + "\r\n");
+            EXPECT_NE(unloaded.find("***variable*** d3 d0 d2 i c \r\n***RIS*** End of Table ***RIS***"),
+                      std::string::npos) << unloaded; // the table, without the row
+        }
     }
 }

@@ -1,0 +1,91 @@
+// Values as the stand-in server keeps them: the text of a number in a character value, the
+// store of each value into its column's type, and the statements that store through it.
+#include "standins/dbserver/ServerValues.h"
+
+#include "platform/AppError.h"
+#include "standins/dbserver/ServerSqlFunctions.h"
+#include "standins/dbserver/SqliteDb.h"
+#include "standins/dbserver/StoredValueSql.h"
+
+#include <gtest/gtest.h>
+
+TEST(ServerValues, ANumberTakesTheDatabasesText)
+{
+    const struct {
+        double value;
+        const char* text;
+    } cases[] = {{0.5, ".5"},       {-0.25, "-.25"},          {-0.0, "0"},           {7.0, "7"},
+                 {1.5, "1.5"},      {1e25, "1.0000E+25"},     {-1.5e300, "-1.5000E+300"}, {1e-7, ".0000001"},
+                 {123.0625, "123.0625"}, {1.2345678901234568e22, "1.2345678901234568E+22"}, {1e-50, "1.0000E-50"}};
+    for (const auto& c : cases)
+        EXPECT_EQ(ServerValues::OracleNumberText(c.value), c.text) << c.value;
+}
+
+// Each value as a column of its type keeps it, read back with the engine's own type name.
+TEST(ServerValues, AStoredValueIsWhatItsColumnKeeps)
+{
+    SqliteDb db(":memory:");
+    ServerSqlFunctions::Register(db.Handle());
+    const struct {
+        const char* value;
+        const char* type;
+        const char* kept; // "!" + a part of the refusal
+    } cases[] = {
+        {"1.0/3", "decimal(12,3)", "real 0.333"},     {"0.5", "decimal(10)", "integer 1"},
+        {"-0.5", "decimal(10,0)", "integer -1"},      {"2.675", "decimal(8,2)", "real 2.68"},
+        {"'2.675'", "decimal(8,2)", "real 2.68"},     {"999999.995", "decimal(8,2)", "!ORA-01438"},
+        {"-999999.99", "decimal(8,2)", "real -999999.99"}, {"123456789", "decimal(8,2)", "!ORA-01438"},
+        {"0", "decimal(2,2)", "integer 0"},           {"0.999", "decimal(2,2)", "!ORA-01438"},
+        {"7.5", "smallint", "integer 8"},             {"-7.5", "int", "integer -8"},
+        {"' 12 '", "int", "integer 12"},              {"'abc'", "double", "!ORA-01722: invalid number (column 'c')"},
+        {"''", "int", "null "},                       {"''", "char(5)", "null "},
+        {"0.5", "char(5)", "text .5"},                {"42", "char(5)", "text 42"},
+        {"'0.5'", "char(5)", "text 0.5"},             {"1e400", "double", "real Inf"},
+        {"-1e400", "char(5)", "!ORA-01426: numeric overflow (column 'c')"},
+        {"'2024-01-02'", "date", "text 2024-01-02"},  {"0.1", "decimal", "real 0.1"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.value) + " into " + c.type);
+        const std::string v = StoredValueSql::Value(c.value, c.type, "c", ServerDialect::Oracle);
+        try {
+            EXPECT_EQ(db.QueryText("SELECT typeof(" + v + ") || ' ' || coalesce(" + v + ", '')").value_or(""),
+                      c.kept);
+        } catch (const AppError& e) {
+            EXPECT_EQ(*c.kept, '!') << e.description();
+            EXPECT_NE(e.description().find(c.kept + 1), std::string::npos) << e.description();
+        }
+    }
+}
+
+// Every value an INSERT or UPDATE stores goes through its column's store; anything else, and
+// a table the database does not know, stays as written.
+TEST(StoredValueSql, EveryStoredValueGoesThroughItsColumn)
+{
+    SqliteDb db(":memory:");
+    db.Exec("CREATE TABLE t (n decimal(8,2), c char(9))");
+    const std::string n = "ris_store(1, 'decimal(8,2)', 'n')", c = "ris_store(2, 'char(9)', 'c')";
+    const struct {
+        const char* sql;
+        std::string wrapped;
+    } cases[] = {
+        {"insert into t values (1, 2)", "insert into t values (" + n + ", " + c + ")"},
+        {"insert into t (c, n) values (2, 1)", "insert into t (c, n) values (" + c + ", " + n + ")"},
+        {"INSERT INTO \"T\" (n) VALUES (1), (2)",
+         "INSERT INTO \"T\" (n) VALUES (" + n + "), (ris_store(2, 'decimal(8,2)', 'n'))"},
+        {"insert into t select 1, 2 from u",
+         "insert into t WITH ris_q(c1, c2) AS (select 1, 2 from u) SELECT ris_store(ris_q.c1, 'decimal(8,2)', 'n'), "
+         "ris_store(ris_q.c2, 'char(9)', 'c') FROM ris_q"},
+        {"update t set n = 1, c = 2 where n = 3", "update t set n = " + n + ", c = " + c + " where n = 3"},
+        {"update main.t set c = (select 2) where 1 = 1", "update main.t set c = ris_store((select 2), 'char(9)', 'c') "
+                                                         "where 1 = 1"},
+        {"insert into t values (1)", "insert into t values (1)"}, // the database names the missing value
+        {"insert into u values (1)", "insert into u values (1)"},
+        {"insert into t (x) values (1)", "insert into t (x) values (1)"},
+        {"delete from t where n = 1", "delete from t where n = 1"},
+        {"select n from t", "select n from t"},
+    };
+    for (const auto& k : cases)
+        EXPECT_EQ(StoredValueSql::Statement(k.sql, db.Handle(), ServerDialect::Oracle), k.wrapped) << k.sql;
+    EXPECT_EQ(StoredValueSql::InsertSql("t", {"c", "n"}, db.Handle()),
+              "INSERT INTO \"t\" (\"c\", \"n\") VALUES (?1, ris_store(?2, 'decimal(8,2)', 'n'))");
+}
