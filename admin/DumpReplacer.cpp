@@ -36,10 +36,13 @@ bool ApplyReplacements(const std::string& file, const std::vector<std::string>& 
     std::string chunk, carry;
     while (scanner.NextChunk(chunk)) {
         std::string text = carry + chunk;
-        std::vector<std::string> lines = Split(ReplaceAll(std::move(text), "\r", ""), "\n");
+        std::vector<std::string> lines = Split(text, "\n");
         carry = lines.back(); // the text after the last line end: completed by the next chunk
         lines.pop_back();
         for (auto& line : lines) {
+            // Only the CR of the line end goes: a CR inside a row's text is the value's.
+            if (!line.empty() && line.back() == '\r')
+                line.pop_back();
             std::string edited = ReplaceKeysInLine(line, keys, values);
             if (edited != line) {
                 changed = true;
@@ -50,6 +53,8 @@ bool ApplyReplacements(const std::string& file, const std::vector<std::string>& 
             out.Write(Join(lines, "\r\n") + "\r\n");
     }
     // The text after the last line end is one more line, empty when the file ends with one.
+    if (!carry.empty() && carry.back() == '\r')
+        carry.pop_back();
     std::string last = ReplaceKeysInLine(carry, keys, values);
     changed = changed || last != carry;
     out.Write(last + "\r\n");

@@ -4,6 +4,7 @@
 #include "admin/LoggedRun.h"
 #include "admin/StandingState.h"
 #include "admin/ToolRun.h"
+#include "dbaccess/AnswerLines.h"
 #include "dbaccess/CRIS.h"
 #include "dbaccess/DumpFormat.h"
 #include "dbaccess/DumpLineClassifier.h"
@@ -106,9 +107,8 @@ std::vector<PipingModel> PipingModelRestore::ParseModelList(const std::string& o
     const std::string risError = RISErrorMessage(output);
     if (!risError.empty())
         RaiseError(kOwn, "The piping models could not be listed:\r\n" + risError);
-    std::string text = output;
-    text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
-    const std::vector<std::string> lines = Split(text, "\n");
+    // A model number holding a CR is read with it.
+    const std::vector<std::string> lines = AnswerLines(output);
     std::vector<PipingModel> models;
     // An answer cut short could pass for a project with fewer models: the list counts only when
     // its end-of-data line follows the last model.
@@ -120,8 +120,9 @@ std::vector<PipingModel> PipingModelRestore::ParseModelList(const std::string& o
             continue;
         ended = false;
         const size_t open = lines[i].find('\'');
-        const size_t close = open == std::string::npos ? open : lines[i].find('\'', open + 1);
-        if (close == std::string::npos)
+        // The value stands between the first and the last quote: an apostrophe inside it is data.
+        const size_t close = open == std::string::npos ? open : lines[i].rfind('\'');
+        if (close == std::string::npos || close == open)
             RaiseError(kOwn, "Model line without a quoted model number in the risbatch output: " + lines[i]);
         PipingModel m;
         m.modelNo = lines[i].substr(open + 1, close - open - 1);

@@ -2,6 +2,7 @@
 // tables of a schema.
 #include "dbaccess/CRIS.h"
 
+#include "dbaccess/AnswerLines.h"
 #include "dbaccess/CRISWork.h"
 #include "dbaccess/DictionaryTables.h"
 #include "dbaccess/RISCommandLine.h"
@@ -11,14 +12,6 @@
 namespace {
 
 const char kNul = '\0';
-
-// The output's lines as the file services read them: CR removed, split at LF.
-std::vector<std::string> OutputLines(const std::string& text)
-{
-    if (text.empty())
-        return {};
-    return Split(ReplaceAll(text, "\r", ""), "\n");
-}
 
 } // namespace
 
@@ -35,7 +28,7 @@ std::vector<std::string> CRIS::RISGetSchemas(bool onlyProjects, bool refresh)
             return Split(hit->second, std::string(1, kNul));
         }
         const std::string output = RunRisbatch(RisbatchCommandInput("show schema names;"), false, true);
-        std::vector<std::string> names = SchemaNamesFromOutput(OutputLines(output), onlyProjects);
+        std::vector<std::string> names = SchemaNamesFromOutput(AnswerLines(output), onlyProjects);
         schemaListCache_[key] = Join(names, std::string(1, kNul));
         return names;
     });
@@ -45,7 +38,7 @@ std::string CRIS::RISGetSchemaFilePath()
 {
     return WithErrorSource("CRIS::RISGetSchemaFilePath", [&] {
         const std::string output = RunRisbatch(RisbatchCommandInput("show schema file location;"), false, true);
-        return SchemaFileFromOutput(OutputLines(output));
+        return SchemaFileFromOutput(AnswerLines(output));
     });
 }
 

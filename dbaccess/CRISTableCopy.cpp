@@ -30,6 +30,7 @@ constexpr int16_t kCommitCount = 25;
 struct DumpDefinitions {
     std::vector<CopiedTable> tables; // in block order, each with its rows' hashes
     std::vector<ListedIndex> indexes;
+    std::vector<ListedGrant> grants;
     std::vector<std::string> views; // lower case
 };
 
@@ -44,6 +45,9 @@ DumpDefinitions DefinitionsInDump(const std::string& dump)
         ListedIndex index;
         if (item.kind == DumpItemKind::IndexLine && ParseIndexLine(item.line, index)) {
             found.indexes.push_back(index);
+        } else if (item.kind == DumpItemKind::GrantLine) {
+            for (ListedGrant& grant : ListedGrants(item.line))
+                found.grants.push_back(std::move(grant));
         } else if (item.kind == DumpItemKind::OtherLine) {
             if (std::string name = ViewNameOf(item.line); !name.empty())
                 found.views.push_back(std::move(name));
@@ -166,10 +170,11 @@ std::string CRIS::RISTableCopy(const std::string& sourceSchema, const std::vecto
         if (load.CallFailed())
             report.push_back(load.Describe(what));
 
-        // What the load made, read back: a copy without one of its indexes or views is no copy.
-        if (copied.empty() && copiedViews.empty())
+        // What the load made, read back: a copy without one of its indexes, grants or views is no
+        // copy.
+        if (copied.empty() && copiedViews.empty() && definitions.grants.empty())
             return Join(report, "\r\n");
-        const std::string made = RunRisunlodListing(target, nullptr, true, true);
+        const std::string made = RunRisunlodListing(target, nullptr, true, true, true);
         const std::vector<ListedIndex> madeIndexes = ListedIndexes(made);
         std::vector<std::string> missing;
         for (const ListedIndex& i : copied) {
@@ -184,6 +189,16 @@ std::string CRIS::RISTableCopy(const std::string& sourceSchema, const std::vecto
             else if (made->unique != i.unique || made->columns != i.columns)
                 missing.push_back("Index '" + name + "' of table '" + on + "' stands " + IndexShapeText(*made) +
                                   " in schema '" + target + "', where the copy has it " + IndexShapeText(i));
+        }
+        const std::vector<ListedGrant> madeGrants = ListedGrants(made);
+        for (const ListedGrant& g : definitions.grants) {
+            const auto table = renames.find(ToLower(g.table));
+            const std::string& on = table == renames.end() ? g.table : table->second;
+            if (std::none_of(madeGrants.begin(), madeGrants.end(), [&](const ListedGrant& m) {
+                    return EqualsNoCase(m.table, on) && EqualsNoCase(m.grantee, g.grantee);
+                }))
+                missing.push_back("The grant of table '" + on + "' to " + g.grantee + " was not made in schema '" +
+                                  target + "'");
         }
         const std::vector<std::string> madeViews = ListedViewNames(made);
         for (const std::string& view : copiedViews)

@@ -1,6 +1,7 @@
 // Readers of risunlod listings and risbatch dictionary answers.
 #include "dbaccess/RISListing.h"
 
+#include "dbaccess/AnswerLines.h"
 #include "dbaccess/DumpLineClassifier.h"
 #include "platform/AppError.h"
 #include "platform/Clock.h"
@@ -93,7 +94,7 @@ std::vector<ListedGrant> ListedGrants(const std::string& listing)
 {
     std::vector<ListedGrant> grants;
     DumpLineClassifier classifier;
-    for (const std::string& raw : Split(ReplaceAll(listing, "\r", ""), "\n")) {
+    for (const std::string& raw : AnswerLines(listing)) {
         if (IsBlank(raw) || classifier.Classify(raw) != DumpLineKind::Other || !StartsWithNoCase(raw, "grant "))
             continue;
         const std::string table = DumpLineClassifier::IndexOrGrantTable(raw);
@@ -134,7 +135,7 @@ std::string ViewNameOf(const std::string& line)
 std::vector<std::string> ListedViewNames(const std::string& text)
 {
     std::vector<std::string> names;
-    for (const std::string& line : Split(ReplaceAll(text, "\r", ""), "\n"))
+    for (const std::string& line : AnswerLines(text))
         if (std::string name = ViewNameOf(line); !name.empty())
             names.push_back(std::move(name));
     return names;

@@ -10,14 +10,18 @@
 namespace {
 
 // Every field of the chunk that is exactly `value` becomes `replacement`; fields are separated
-// by TAB and rows end with CR LF, so a longer number or a text holding the digits stays.
+// by TAB and rows end with CR LF, so a longer number or a text holding the digits stays, and so
+// does a text holding a CR that ends no row ("x<CR>-32768").
 std::string ReplaceWholeFields(const std::string& chunk, const std::string& value, const std::string& replacement)
 {
     std::string out;
     out.reserve(chunk.size());
     size_t start = 0;
     while (start <= chunk.size()) {
-        size_t end = chunk.find_first_of("\t\r", start);
+        size_t end = chunk.find('\t', start);
+        const size_t rowEnd = chunk.find("\r\n", start);
+        if (rowEnd < end)
+            end = rowEnd;
         if (end == std::string::npos)
             end = chunk.size();
         if (chunk.compare(start, end - start, value) == 0)
@@ -26,7 +30,7 @@ std::string ReplaceWholeFields(const std::string& chunk, const std::string& valu
             out.append(chunk, start, end - start);
         if (end == chunk.size())
             break;
-        const size_t sepLength = chunk[end] == '\r' && end + 1 < chunk.size() && chunk[end + 1] == '\n' ? 2 : 1;
+        const size_t sepLength = chunk[end] == '\r' ? 2 : 1;
         out.append(chunk, end, sepLength);
         start = end + sepLength;
     }

@@ -6,6 +6,7 @@
 #include "dbaccess/RISCommandLine.h"
 #include "dbaccess/RISErrorReader.h"
 #include "dbaccess/RowCountAnswer.h"
+#include "dbaccess/SchemaDumpSummary.h"
 #include "platform/BinaryFile.h"
 #include "platform/HostFiles.h"
 #include "platform/TextUtil.h"
@@ -13,6 +14,8 @@
 #include "projcopy/CopyWorkFiles.h"
 #include "services/BatchLauncher.h"
 #include "services/FileOperation.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -92,6 +95,54 @@ std::string sourceCountDifference(const std::string& params, const std::string& 
     run("del " + QuoteString(input), "");
     run("del " + QuoteString(output), "");
     return difference;
+}
+
+// What risunlod is asked for of one design table: its rows with its index, grant and view, in
+// the source as in the look at the target.
+std::string unloadRequest(const std::string& schema, const std::string& table)
+{
+    return "-s " + schema + " table with data " + table + " index " + table + " grant " + table + " view " + table;
+}
+
+// The look at every object of a table whose rows the server counts as the dump's (counted, the
+// words that say so): the table is unloaded from the target into file (one run, under the
+// target's parameters) and compared with the dump it was loaded from, as the loads' look does,
+// rows by their values as stored, and its columns, index, grant and view. Done when all of it is
+// there; NotKnown naming what is missing or stands otherwise. An unload that fails, is not whole
+// or holds other rows than the server counted cannot tell: CouldNotRead.
+ChangeState lookAtEveryObject(const std::string& params, const std::string& schema, const std::string& table,
+                              const SchemaDumpSummary& loaded, const std::string& file, const std::string& counted,
+                              std::string& seen)
+{
+    run("del " + QuoteString(file), "");
+    std::string said;
+    const long exitCode =
+        runClient(withParams(params, "risunlod -mw -o " + QuoteString(file) + " " + unloadRequest(schema, table)), "",
+                  said);
+    std::string failure = RISErrorMessage(said);
+    if (failure.empty())
+        failure = clientFailure("risunlod", exitCode);
+    if (!failure.empty())
+        CouldNotRead(counted + ", but it could not be unloaded to compare it with the dump: " + failure);
+    const DumpWholeness whole = CheckDumpWhole(file);
+    if (!whole.Whole())
+        CouldNotRead(counted + ", but its unload to compare it with the dump is not whole: " + whole.problem);
+    const SchemaDumpSummary found = SchemaDumpSummary::Read(file);
+    run("del " + QuoteString(file), "");
+    if (found.Rows(table) != loaded.Rows(table))
+        CouldNotRead(counted + ", but its unload holds " + std::to_string(std::max(found.Rows(table), 0LL)) +
+                     " rows: it cannot be compared with the dump");
+    std::vector<std::string> faults = loaded.RowDifferences(found, table);
+    for (std::string& fault : loaded.MadeDifferences(found, table))
+        faults.push_back(ReplaceAll(fault, "the backup", "the dump"));
+    for (std::string& fault : loaded.ViewDifferences(found, SchemaDumpSummary::Extras::PassOver))
+        faults.push_back(std::move(fault));
+    if (faults.empty()) {
+        seen = counted + ", its values, columns, index and grant as the dump has them";
+        return ChangeState::Done;
+    }
+    seen = counted + ", but not as the dump has it: " + Join(faults, "; ");
+    return ChangeState::NotKnown;
 }
 
 // Streams the dump through the edit into tempFile, so a dump of any size is held in pieces.
@@ -181,10 +232,9 @@ std::string DesignTableCopy::copyTable(const std::string& oldParams, const std::
     CheckRISName("Schema", oldSchema);
     CheckRISName("Schema", newSchema);
     std::string said;
-    const long unloaded = runClient(withParams(oldParams, "risunlod -mw -o " + QuoteString(outFile) + " -s " +
-                                                              oldSchema + " table with data " + table + " index " +
-                                                              table + " grant " + table + " view " + table),
-                                    log_.Path(), said);
+    const long unloaded = runClient(
+        withParams(oldParams, "risunlod -mw -o " + QuoteString(outFile) + " " + unloadRequest(oldSchema, table)),
+        log_.Path(), said);
     // Not every design table of a discipline exists for every model: one the source schema
     // does not hold has nothing to copy.
     if (unloaded != 0 && said.find("RIS_E_UNKNOWN_RELATION") != std::string::npos) {
@@ -220,6 +270,8 @@ std::string DesignTableCopy::copyTable(const std::string& oldParams, const std::
     for (const DumpTableCount& t : whole.tables)
         if (EqualsNoCase(t.table, table))
             rows = t.rows;
+    // What the load makes, read before it runs: its rows' values and its definitions.
+    const SchemaDumpSummary loaded = SchemaDumpSummary::Read(outFile);
     // Judged by what the target holds afterwards, whatever rislod's exit code: a load that ends
     // well may have loaded part of the rows, one that died may have done all its work.
     std::string refusal; // the RIS error rislod named
@@ -239,9 +291,15 @@ std::string DesignTableCopy::copyTable(const std::string& oldParams, const std::
             return refusal.empty() ? clientFailure("rislod", exitCode) : refusal;
         },
         [&](std::string& seen) {
-            if (journal.look)
-                return journal.look(table, rows, seen);
-            CouldNotRead("the target was not looked at");
+            if (!journal.look)
+                CouldNotRead("the target was not looked at");
+            // The server's count first; a table that holds the dump's rows by count is then
+            // compared with the dump over every object: a load that left out its index or
+            // grant, or changed a value, ends well all the same.
+            if (const ChangeState byCount = journal.look(table, rows, seen); byCount != ChangeState::Done)
+                return byCount;
+            const std::string counted = seen;
+            return lookAtEveryObject(newParams, newSchema, table, loaded, outFile, counted, seen);
         },
         LookAfter::EveryCall);
     // A refusal rislod named stands: a count that looks right does not overrule it.

@@ -40,9 +40,13 @@ public:
     // gets a line naming the table and why, after the clients' own messages. The work files in
     // TMP are the program's own and are deleted at the end. A dump that is not whole after its
     // edit is not loaded. After every load, whatever rislod's exit code, journal.look tells what
-    // stands of the table: a table found whole is copied, also after a client that died at its
-    // end; a short or missing one fails the copy, named with its counts; a RIS error rislod names
-    // fails it whatever the look finds. False after a failure; never throws.
+    // stands of the table by the server's count; a table that holds the dump's rows by count is
+    // then unloaded from the target and compared with the dump over every object: its rows by
+    // their values as stored, its columns, index, grant and view. A table found whole is copied,
+    // also after a client that died at its end; a short or missing one fails the copy, named with
+    // its counts, and so does one that lacks its index or grant or holds other values, named
+    // with what is missing; a RIS error rislod names fails it whatever the look finds. False
+    // after a failure; never throws.
     bool LoadModelTable(const std::string& oldParams, const std::string& newParams, const std::string& oldSchema,
                         const std::string& newSchema, int partitionNo, int disciplineNo,
                         const LoadJournal& journal = {}) const;

@@ -1,6 +1,7 @@
 // RIS access of the project copy through parameter files.
 #include "projcopy/RisParamsAccess.h"
 
+#include "dbaccess/AnswerLines.h"
 #include "dbaccess/RISCommandLine.h"
 #include "dbaccess/RISErrorReader.h"
 #include "dbaccess/RowCountAnswer.h"
@@ -213,7 +214,7 @@ std::vector<std::string> RisParamsAccess::GetProjects(const std::string& paramsF
         HostWriteFile(sqlFile, "show schema names;\r\n");
         run(clientCommand(paramsFile, "risbatch -i " + QuoteString(sqlFile) + " -o " + QuoteString(outFile)),
             log_.Path());
-        for (const std::string& line : ReadFile2Array(outFile)) {
+        for (const std::string& line : AnswerLines(ReadFile2String(outFile))) {
             DoEvents();
             if (line.rfind("Schema name:'pd_", 0) != 0)
                 continue;
@@ -265,7 +266,7 @@ Recordset RisParamsAccess::GetData(const std::string& paramsFile, const std::str
             const long unloadExit = run(
                 clientCommand(paramsFile, "risunlod -mw -o " + QuoteString(outFile) + " -s " + schema + " table " + table),
                 consoleFile);
-            const std::vector<std::string> unloaded = ReadFile2Array(outFile);
+            const std::vector<std::string> unloaded = AnswerLines(ReadFile2String(outFile));
             std::string createLine;
             for (const std::string& line : unloaded)
                 if (line.find("create table ") != std::string::npos) {
@@ -289,8 +290,9 @@ Recordset RisParamsAccess::GetData(const std::string& paramsFile, const std::str
         const long exitCode =
             run(clientCommand(paramsFile, "risbatch -i " + QuoteString(sqlFile) + " -o " + QuoteString(outFile)),
                 log_.Path());
-        const std::vector<std::string> lines = ReadFile2Array(outFile);
-        const std::string answer = Join(lines, "\r\n");
+        // Split at its line ends only: a CR inside a text value is data and goes into the row.
+        const std::string answer = ReadFile2String(outFile);
+        const std::vector<std::string> lines = AnswerLines(answer);
         if (const std::string unread = batchAnswerFailure(sql, exitCode, answer); !unread.empty())
             throw AppError(1, "GetData", unread);
         defineFields(rs, lines, layout);

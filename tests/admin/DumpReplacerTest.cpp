@@ -41,10 +41,10 @@ TEST(DumpReplacerTest, AnUnchangedDumpIsNotTouchedAndAMissingOneLeavesNothing)
     EXPECT_FALSE(ApplyReplacements(dump, {"srv1"}, {"SRV2"}));
     EXPECT_EQ(ReadHostFile(host), "default schema dd_abc\r\nnothing here\r\n");
     EXPECT_EQ(FilesIn(dir.host()), Strings{"dd_abc.dmp"});
-    // A last line without its line end is edited too.
-    WriteHostFile(host, "default schema dd_abc\r\nend SRV1");
+    // A last line without its line end is edited too; a CR in a row's value stays.
+    WriteHostFile(host, "default schema dd_abc\r\n1 'a\rb' 'srv1\r' \r\nend SRV1");
     EXPECT_TRUE(ApplyReplacements(dump, {"srv1"}, {"x"}));
-    EXPECT_EQ(ReadHostFile(host), "default schema dd_abc\r\nend x\r\n");
+    EXPECT_EQ(ReadHostFile(host), "default schema dd_abc\r\n1 'a\rb' 'x\r' \r\nend x\r\n");
 }
 
 TEST(DumpReplacerFailureTest, AFailedStepLeavesTheDumpAndNoCopyBehind)

@@ -57,11 +57,12 @@ protected:
 TEST_F(PipingModelRestoreTest, ModelsComeFromTheModelNoLinesAndTheNextLineAndBrokenListsAreRefused)
 {
     const std::string output = "model_no: 'P1001'\r\npartition_no: 1\r\n\r\nmodel_no: 'P 2'\r\npartition_no:  12 \r\n"
-                               "\r\nEnd of Data Found\r\n";
+                               "\r\nmodel_no: 'P\r'3'\r\npartition_no: 3\r\n\r\nEnd of Data Found\r\n";
     const std::vector<PipingModel> models = PipingModelRestore::ParseModelList(output);
-    ASSERT_EQ(models.size(), 2u);
+    ASSERT_EQ(models.size(), 3u);
     EXPECT_EQ(models[0].modelNo + "/" + models[0].partitionNo, "P1001/1");
     EXPECT_EQ(models[1].modelNo + "/" + models[1].partitionNo, "P 2/12");
+    EXPECT_EQ(models[2].modelNo + "/" + models[2].partitionNo, "P\r'3/3"); // a CR and a quote are the number's
     EXPECT_TRUE(PipingModelRestore::ParseModelList("End of Data Found\r\n").empty());
     const std::string risError = std::string(78, '*') + "*\r\nRIS Error: RIS_E_UNKNOWN_SCHEMA\r\n" + std::string(79, '*') + "\r\n";
     for (const std::string& broken : {std::string("model_no: P1001\r\npartition_no: 1\r\n"),

@@ -8,6 +8,7 @@
 #include "dbaccess/RISErrorReader.h"
 #include "dbaccess/DumpTestFiles.h"
 #include "dbaccess/SampleServerFixture.h"
+#include "dbaccess/SqlLiteral.h"
 #include "platform/AppError.h"
 #include "platform/TextUtil.h"
 #include "platform/ado/Recordset.h"
@@ -34,6 +35,9 @@ const Names kTexts = {
     "create table mk_z (a int)",
     "***RIS*** End of Schema ***RIS***",
     "a 1 4 b 6 10",
+    // A CR ends no line of a dump or an answer: it is the value's, inside it or at its end.
+    "cr\rinside, a quote ' and a backslash \\",
+    "ends in cr\r",
     "last",
 };
 const Names kTables = {"mk_first", "mk_middle", "mk_last"};
@@ -49,7 +53,8 @@ protected:
         for (const std::string& table : kTables) {
             std::string sql = "create table " + table + " (id int, txt char(60))";
             for (size_t i = 0; i < kTexts.size(); ++i)
-                sql += ";\r\ninsert into " + table + " values (" + std::to_string(i + 1) + ", '" + kTexts[i] + "')";
+                sql += ";\r\ninsert into " + table + " values (" + std::to_string(i + 1) + ", " +
+                       SqlStringLiteral(kTexts[i]) + ")";
             cris.DBWrite("pd_marks", sql);
         }
     }

@@ -2,6 +2,8 @@
 // plain listings, column entries and schema lists are checked through the scripted clients.
 #include "dbaccess/RISListing.h"
 
+#include "dbaccess/AnswerLines.h"
+
 #include <gtest/gtest.h>
 
 using Names = std::vector<std::string>;
@@ -45,4 +47,20 @@ TEST(RISListingTest, ViewNamesOfAListing)
               (Names{"v_models", "v2", "v3"}));
     EXPECT_EQ(ViewNameOf("create view "), "");
     EXPECT_EQ(ViewNameOf("'create view x as select 1' 3"), "");
+}
+
+TEST(RISListingTest, AnAnswerIsSplitAtItsLineEndsOnly)
+{
+    const struct {
+        const char* answer;
+        Names lines;
+    } cases[] = {
+        {"", {}},
+        {"a\r\nb\nc", {"a", "b", "c"}},
+        {"\r\n\r\n", {"", ""}},
+        // A CR not before a LF is a value's: inside it, at its end, and at the answer's end.
+        {"v: 'a\rb'\r\nw: 'ends\r'\r\nx\r", {"v: 'a\rb'", "w: 'ends\r'", "x\r"}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(AnswerLines(c.answer), c.lines) << c.answer;
 }

@@ -48,8 +48,9 @@ TEST_F(WriteRecordsetTextTest, MinSmallintReplacedOnlyAsWholeValue)
     rs_.AddNew({"n", "s"}, {Variant(-32768), Variant("-32768")});
     rs_.AddNew({"n", "s"}, {Variant(-327680), Variant("x-32768")});
     rs_.AddNew({"n", "s"}, {Variant(5), Variant("-32768")});
-    EXPECT_EQ(Write(true), "0\t0\r\n-327680\tx-32768\r\n5\t0\r\n");
-    EXPECT_EQ(Write(false), "-32768\t-32768\r\n-327680\tx-32768\r\n5\t-32768\r\n");
+    rs_.AddNew({"n", "s"}, {Variant(6), Variant("x\r-32768")}); // a CR ends no field
+    EXPECT_EQ(Write(true), "0\t0\r\n-327680\tx-32768\r\n5\t0\r\n6\tx\r-32768\r\n");
+    EXPECT_EQ(Write(false), "-32768\t-32768\r\n-327680\tx-32768\r\n5\t-32768\r\n6\tx\r-32768\r\n");
 }
 
 TEST_F(WriteRecordsetTextTest, LargeResultInChunksWithEventsBetween)

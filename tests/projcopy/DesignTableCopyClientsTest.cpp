@@ -2,6 +2,7 @@
 // when the source table's values hold the texts of dump statements.
 #include "projcopy/DesignTableCopy.h"
 
+#include "dbaccess/SqlLiteral.h"
 #include "projcopy/CopyJournal.h"
 #include "projcopy/CopyLog.h"
 #include "projcopy/RisParamsAccess.h"
@@ -25,6 +26,8 @@ const std::vector<std::string> kNotes = {
     "default schema dd_demo",
     "grant select, insert, delete, update on pdtable_12_9 to PUBLIC",
     "create unique index updtable_12_9 on pdtable_12_9 (system_unique_no)",
+    // Bytes a reader could lose: a CR inside a text and at its end, code 1, quote, backslash.
+    "create schema dd_demo\ron database\x01" "'\\\r",
 };
 
 // Partition 9 of the source's design schema: the five piping tables, the first with the rows
@@ -38,8 +41,8 @@ protected:
         for (int t : DesignTableCopy::TableNumbers(1))
             sql += "create table pdtable_" + std::to_string(t) + "_9 (note_text char(80), system_unique_no int);\r\n";
         for (size_t i = 0; i < kNotes.size(); ++i)
-            sql += "insert into pdtable_12_9 (note_text, system_unique_no) values ('" + kNotes[i] + "', " +
-                   std::to_string(900 + i) + ");\r\n";
+            sql += "insert into pdtable_12_9 (note_text, system_unique_no) values (" + SqlStringLiteral(kNotes[i]) +
+                   ", " + std::to_string(900 + i) + ");\r\n";
         sql += "create unique index updtable_12_9 on pdtable_12_9 (system_unique_no);\r\n"
                "grant select, insert, delete, update on pdtable_12_9 to PUBLIC;\r\n";
         RunSql(StandInRoot(), sql);

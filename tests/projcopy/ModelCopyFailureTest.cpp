@@ -53,12 +53,28 @@ TEST_F(ModelCopyFailureTest, AFailedStepTakesOutWhatTheModelsCopyMade)
          filesAndRows(tables12and34),
          "The load of pdtable_34_1 into dd_demo ended without an error, but it is not whole: pdtable_34_1 stands in "
          "dd_demo with 2 of 3 rows.\r\n"},
+        // Whole by count, with exit 0: the look over every object names what is missing.
+        {"load that left out the index, exit 0", "rislod", ClientRule::DropLines("create unique index").When("pdtable_34_1"),
+         "Table 'pdtable_34_1' not copied into dd_demo: pdtable_34_1 stands in dd_demo with 3 of 3 rows, but not as the "
+         "dump has it: lacks index updtable_34_1\r\n",
+         filesAndRows(tables12and34),
+         "The load of pdtable_34_1 into dd_demo ended without an error, but it is not whole: pdtable_34_1 stands in "
+         "dd_demo with 3 of 3 rows, but not as the dump has it: lacks index updtable_34_1.\r\n"},
+        {"load that left out the grant, exit 0", "rislod", ClientRule::DropLines("grant select").When("pdtable_34_1"),
+         "Table 'pdtable_34_1' not copied into dd_demo: pdtable_34_1 stands in dd_demo with 3 of 3 rows, but not as the "
+         "dump has it: lacks grant to public\r\n",
+         filesAndRows(tables12and34)},
+        {"load that changed a value, exit 0", "rislod", ClientRule::EditLines("GATE1", "GATE9").When("pdtable_34_1"),
+         "Table 'pdtable_34_1' not copied into dd_demo: pdtable_34_1 stands in dd_demo with 3 of 3 rows, but not as the "
+         "dump has it: 1 row differs in its values\r\n",
+         filesAndRows(tables12and34)},
         {"load whole by count but refused with exit 0", "rislod",
          ClientRule::DieAfter(0, "RIS_E_TABLE_EXISTS").When("pdtable_34_1"),
          "Table 'pdtable_34_1' not copied into dd_demo: RIS Error: RIS_E_TABLE_EXISTS - Statement failed\r\n",
          filesAndRows(tables12and34),
          "Whether the load of pdtable_34_1 into dd_demo was done is not known: RIS Error: RIS_E_TABLE_EXISTS - "
-         "Statement failed. What stands: pdtable_34_1 stands in dd_demo with 3 of 3 rows.\r\n"},
+         "Statement failed. What stands: pdtable_34_1 stands in dd_demo with 3 of 3 rows, its values, columns, index "
+         "and grant as the dump has them.\r\n"},
         {"unload whose dump was cut", "risunlod", ClientRule::CutAnswer(4).When("pdtable_34_1"),
          "Table 'pdtable_34_1' not copied into dd_demo: the dump is not whole: ",
          filesAndRows("design table pdtable_12_1 of dd_demo, ")},
@@ -100,7 +116,7 @@ TEST_F(ModelCopyFailureTest, AStepWhoseClientDiedAfterItsWorkIsLookedAt)
          "139\r\n"},
         {"design table load", "rislod", ClientRule::DieAfter(139).When("pdtable_50_1"),
          "The load of pdtable_50_1 into dd_demo was done although rislod ended with exit code 139; pdtable_50_1 "
-         "stands in dd_demo with 3 of 3 rows.\r\n"},
+         "stands in dd_demo with 3 of 3 rows, its values, columns, index and grant as the dump has them.\r\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

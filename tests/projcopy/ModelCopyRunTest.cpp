@@ -2,6 +2,7 @@
 // the models it skips because their numbers are taken in the target.
 #include "projcopy/ModelCopyRun.h"
 
+#include "dbaccess/SqlLiteral.h"
 #include "platform/ado/Recordset.h"
 #include "projcopy/CopyLog.h"
 #include "projcopy/ModelSelectionTree.h"
@@ -129,4 +130,42 @@ TEST_F(ModelCopyRunTest, InsertStatementCarriesQuotesAndNulls)
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(rows[0][0].value_or("<null>"), "Bob's");
     EXPECT_FALSE(rows[0][1].has_value());
+}
+
+// The discipline, area and model rows of a copy arrive byte for byte: a CR inside a text or at
+// its end, code 1, a quote and a backslash are values, read and inserted as they are stored.
+TEST_F(ModelCopyRunTest, RowsArriveByteForByte)
+{
+    struct Case {
+        std::string table, column, key, value;
+        std::string select(const std::string& what) const { return "SELECT " + what + " FROM " + table + " WHERE " + key; }
+        std::string update(const std::string& to) const
+        {
+            return "update " + table + " set " + column + " = " + SqlStringLiteral(to) + " where " + key + ";\r\n";
+        }
+    };
+    const std::vector<Case> cases = {
+        {"pdtable_111", "discipline_name", "discipline_indx_no = 1", "Pi\rping"},
+        {"pdtable_112", "area_description", "area_index_no = 1", "ends in CR\r"},
+        {"pdtable_113", "model_description", "model_no = 'P1001'", "a\rb\x01" "c'd\\e"},
+    };
+    std::string set = "default schema pd_demo;\r\n", back = set;
+    for (const Case& c : cases) {
+        set += c.update(c.value);
+        back += c.update(*Rows(StandInRoot(), "pd_demo", c.select(c.column))[0][0]);
+    }
+    RunSql(StandInRoot(), set);
+    struct Restore {
+        std::string sql;
+        ~Restore() { RunSql(StandInRoot(), sql); }
+    } restore{back};
+    EmptyTargetPiping();
+    checkModels = {"P1001"};
+    EXPECT_EQ(run(), 0) << CopyLogText();
+    EXPECT_NE(CopyLogText().find("\tprocessing successfully complete\r\n"), std::string::npos) << CopyLogText();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.table);
+        EXPECT_EQ(Rows(StandInRoot(), "pd_demo", c.select(c.column))[0][0].value_or("<null>"), c.value);
+        EXPECT_EQ(Rows(targetRoot, "pd_demo", c.select(c.column)), Rows(StandInRoot(), "pd_demo", c.select(c.column)));
+    }
 }
