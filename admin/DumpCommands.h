@@ -6,6 +6,7 @@
 #include "dbaccess/LoadMarks.h"
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -71,6 +72,18 @@ public:
     // files (then false).
     bool LoadChosenFiles(const std::vector<std::string>& files);
 
+    // Writes, before a command's first step, the record of the load of each of the dumps (those
+    // whose first line names a schema) that it will load (LoadMarks, LoadRecords): a program cut
+    // off before it reaches a dump leaves that dump kept from every unload. The loads take their
+    // records over; EndLoadsAhead gives back those of loads that never began. Raises when a record
+    // cannot be written or another program loads from that dump.
+    void RecordLoadsAhead(const std::vector<std::string>& dumps);
+    // The same for a script, from the parameter texts of its "risload" lines; a dump that an
+    // earlier "risunload" line of the script writes is the script's own to replace and gets none.
+    void RecordScriptLoadsAhead(const std::vector<std::string>& loadParams,
+                                const std::vector<std::string>& unloadParams);
+    void EndLoadsAhead();
+
     // Outcome of the outside programs since the last Clear.
     RunReport& report() { return report_; }
 
@@ -101,8 +114,14 @@ private:
     void loadFrom(const std::string& dump, std::optional<LoadMarks>* taken = nullptr);
     void loadOne(const std::string& file, const std::string& schema, double pauseSeconds,
                  std::optional<LoadMarks>* taken = nullptr);
+    // Writes the load's record before its first step (taking over the one written ahead), or the
+    // step when it is written; false (the failure noted) when it cannot be written.
+    bool startRecord(LoadMarks& marks, const std::string& dump, const std::string& step);
+    // What became of a dead change's mark the load carried, on the status line.
+    void sayCarried(const LoadMarks& marks);
     void setUp(const SetupOperation& operation, const std::string& params);
     void wait(double seconds);
 
     RunReport report_;
+    std::unique_ptr<LoadRecords> ahead_;
 };
