@@ -53,11 +53,6 @@ void requireFile(const std::string& file, const std::string& ownName)
         RaiseError(ownName, "Dump file not given");
 }
 
-// The file risunlod writes a new dump into, beside the dump: "<dump>.<process id>.tw.tmp". A
-// later run knows one a killed run (or a client outliving its program) left by that form, and
-// removes it once its process is gone.
-constexpr const char* kFreshSuffix = ".tw.tmp";
-
 // Puts the new dump in the old dump's place by a rename, its bytes neither read nor written
 // again (copied only when the dump is a link to a file on another file system). A dump that is
 // a symbolic link keeps being one: the file it names is replaced. A read-only or locked old
@@ -238,13 +233,13 @@ bool DumpCommands::unloadTo(const std::string& schema, const std::string& dump)
     // only when the client reported no error and the file reads as a whole dump of this
     // schema holding every table of the schema, and with its first line already rewritten:
     // the dump is the old one or the new one, never a cut file or one between the two.
-    RemoveOrphanedLeftovers(dump, kFreshSuffix);
+    RemoveOrphanedLeftovers(dump, kNewDumpSuffix);
     // The stand-in client writes "<fresh>.<its id>.part" first: when it died together with the
     // run that started it, no later run of its own would ever name that file again.
-    RemoveOrphanedLeftoverParts(dump, kFreshSuffix, ".part");
+    RemoveOrphanedLeftoverParts(dump, kNewDumpSuffix, ".part");
     // A hard-linked dump that a killed run was rewriting in place is made the old one again.
     mendCutRewrite(dump, [this](const std::string& text) { noteFailure(text); });
-    const std::string fresh = OwnedLeftoverName(dump, kFreshSuffix);
+    const std::string fresh = OwnedLeftoverName(dump, kNewDumpSuffix);
     const std::string what = "risunlod " + schema;
     if (IsSpecialFile(dump)) {
         noteFailure(what + ": '" + dump + "' is not a regular file (a FIFO or a device), nothing unloaded");
@@ -558,7 +553,7 @@ bool DumpCommands::LoadDumpDirectory(const std::string& project, bool pollEsc)
     for (const auto& path : files) {
         std::string name = GetFileName(path);
         // A new dump an unload left unfinished is no dump to load, whatever its first line.
-        if (EndsWithNoCase(name, kFreshSuffix))
+        if (EndsWithNoCase(name, kNewDumpSuffix))
             continue;
         if (IsSpecialFile(path)) {
             ShowStatus("Not a regular file (a FIFO or a device), skipped: '" + path + "'");

@@ -39,11 +39,13 @@ public:
     // without that line raises, naming the file, and one that is not whole (CheckDumpWhole) is not loaded,
     // the failure noted. The load holds the schema's mark (LoadMarks) until its look has spoken: while
     // another program changes the schema it is refused, naming the running change, and the refusal is noted.
+    // Its record keeps the dump from every unload from before the dump's check until a look finds it whole.
     // Every load, whatever the client's end, is followed by a read of the schema
-    // (StandingState::LoadAndLook): when its tables hold the dump's rows and grants, the status line says so
-    // and the load counts as done (also after a client that died at its end); otherwise, and always after a
-    // refusal the client named, what the schema holds is noted in the report and raised, so a script stops
-    // there.
+    // (StandingState::LoadAndLook): when its tables hold the dump's rows, columns, indexes and grants, the
+    // status line says so and the load counts as done (also after a client that died at its end or named
+    // a refusal, which the sentence then names); otherwise what the schema holds is noted in the report and
+    // raised, so a script stops there. A dead change's mark on the schema stays unless that look found
+    // every table of the schema whole.
     void RISLoad(const std::string& params);
 
     // RISUnload of one schema into its dump file in gDumpDir. A failed unload, or a dump that

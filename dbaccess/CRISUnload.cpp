@@ -18,10 +18,6 @@
 
 namespace {
 
-// The new dump beside the caller's path while it is written: "<dump>.<process id>.tw.tmp", the
-// form by which a later run knows one a killed run left.
-constexpr const char* kFreshSuffix = ".tw.tmp";
-
 // The directory part of a path: up to and including its last "\", trimmed.
 std::string DirectoryPart(const std::string& path)
 {
@@ -64,8 +60,8 @@ void CRIS::RISUnload(const std::string& dumpFile, const std::string& schema, con
         DeleteFileA(tempDump, false);
         // The dump already at dumpFile stays until the new one is whole and takes its place: an
         // unload that fails leaves it as it was. The new one is written beside it first.
-        RemoveOrphanedLeftovers(dumpFile, kFreshSuffix);
-        const std::string fresh = failed.add(OwnedLeftoverName(dumpFile, kFreshSuffix));
+        RemoveOrphanedLeftovers(dumpFile, kNewDumpSuffix);
+        const std::string fresh = failed.add(OwnedLeftoverName(dumpFile, kNewDumpSuffix));
         DeleteFileA(fresh, false);
 
         BinaryFile parameters;

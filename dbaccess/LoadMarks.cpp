@@ -127,8 +127,9 @@ LoadMarks::LoadMarks(const std::string& schema, const std::string& dump, const s
     if (leftmark::LeftInPart(left) && leftmark::LeftWhat(left) != field(carried_, "what")) {
         carried_ = deadChange(left);
         schemaMark_.Update(schemaFields(what, dump, carried_));
-    } else if (!leftmark::LeftInPart(left)) {
+    } else if (!leftmark::LeftInPart(left) && !carried_.empty()) {
         carried_.clear();
+        schemaMark_.Update(schemaFields(what, dump, carried_));
     }
 }
 
@@ -236,9 +237,11 @@ void LoadMarks::Spoken(bool whole, bool wholeSchema, const std::string& sentence
         return;
     if (whole) {
         record_.mark->Release();
-        for (const auto& [object, seen] : RunMark::List(kRecordPrefix + ToLower(schema_) + " "))
-            if (seen.state == RunMark::State::Left)
-                RunMark::RemoveLeft(object);
+        // The records of earlier loads of the schema wait for the schema whole, not for a part.
+        if (wholeSchema)
+            for (const auto& [object, seen] : RunMark::List(kRecordPrefix + ToLower(schema_) + " "))
+                if (seen.state == RunMark::State::Left)
+                    RunMark::RemoveLeft(object);
     } else {
         try {
             write("", true, sentence);

@@ -59,10 +59,10 @@ public:
     // The load ended before anything touched the schema (its dump refused): the record this run
     // wrote goes, one a dead run left stands as it said.
     void NotStarted();
-    // After the look has spoken: a load found whole removes every record of the schema's loads;
-    // any other outcome keeps this one, with the look's sentence in it. wholeSchema: the look
-    // found every table of the schema whole (the dump held them all), which alone ends a dead
-    // change's mark carried by this load.
+    // After the look has spoken: a load found whole removes its record, and when the look found
+    // every table of the schema whole (wholeSchema: the dump held them all) every record of the
+    // schema's loads and a dead change's mark carried by this load as well; any other outcome
+    // keeps its record, with the look's sentence in it.
     void Spoken(bool whole, bool wholeSchema, const std::string& sentence);
     // What became of the dead change's mark this load carried, once spoken ("The mark of <change>
     // (<run>) ... goes/stays ..."); empty when it carried none.

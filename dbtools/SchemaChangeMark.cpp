@@ -3,7 +3,9 @@
 
 #include "dbtools/CharColumnBackupCheck.h"
 
+#include "dbaccess/DumpTargetGuard.h"
 #include "dbaccess/LeftMarkFields.h"
+#include "platform/OwnedLeftovers.h"
 
 #include "platform/AppError.h"
 #include "platform/TextUtil.h"
@@ -51,8 +53,13 @@ void TakeOverHarmless(const RunMark::Fields& left, const std::string& schema)
     const std::string ifCutOff = RunMark::Field(left, "if cut off");
     text += ifCutOff.empty() ? ", which left schema " + schema + " whole" : "; " + ifCutOff;
     const std::string backup = RunMark::Field(left, "backup");
-    if (!backup.empty() && RunMark::Field(left, "backup proven") != "yes" && IsFileExists(backup, 0)) {
-        text += ". Its backup dump '" + backup + "' is not proven whole: " + SetAsideRefusedBackup(backup);
+    if (!backup.empty() && RunMark::Field(left, "backup proven") != "yes") {
+        // An unload cut off leaves its part beside the backup's name, never under it.
+        RemoveOrphanedLeftovers(backup, kNewDumpSuffix);
+        if (IsFileExists(backup, 0))
+            text += ". Its backup dump '" + backup + "' is not proven whole: " + SetAsideRefusedBackup(backup);
+        else
+            text += ". Its backup dump '" + backup + "' was not written whole";
     }
     ShowStatus(text + ".");
 }
