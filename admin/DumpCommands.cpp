@@ -33,14 +33,6 @@
 
 namespace {
 
-// Token n of a parameter text with its "§key§" placeholders replaced from [TARNWICK].
-std::string paramToken(const std::string& params, int n)
-{
-    std::vector<std::string> tokens = GetTokens(params, "'", n);
-    ReplaceTokensFromIni(tokens, gIniFile, "TARNWICK", "\xA7");
-    return tokens[static_cast<size_t>(n)];
-}
-
 void requireDumpDir(const std::string& ownName)
 {
     if (IsBlank(gDumpDir))
@@ -191,10 +183,10 @@ void DumpCommands::noteFailure(const std::string& text)
 
 void DumpCommands::RISUnload(const std::string& params)
 {
-    const std::string dump = paramToken(params, 2);
+    const std::string dump = DumpParamToken(params, 2);
     bool placed = false;
     try {
-        placed = unloadTo(paramToken(params, 1), dump);
+        placed = unloadTo(DumpParamToken(params, 1), dump);
     } catch (const AppError& e) {
         throw PassOn(e, "RISUnload");
     }
@@ -206,7 +198,7 @@ void DumpCommands::RISUnload(const std::string& params)
 void DumpCommands::edrisdmp(const std::string& params)
 {
     try {
-        rewriteFirstLine(paramToken(params, 1));
+        rewriteFirstLine(DumpParamToken(params, 1));
     } catch (const AppError& e) {
         throw PassOn(e, "edrisdmp");
     }
@@ -216,7 +208,7 @@ void DumpCommands::RISLoad(const std::string& params)
 {
     const int errorsBefore = report_.ErrorCount();
     try {
-        loadFrom(paramToken(params, 1));
+        loadFrom(DumpParamToken(params, 1));
     } catch (const AppError& e) {
         throw PassOn(e, "RISLoad");
     }
@@ -394,75 +386,6 @@ void DumpCommands::loadFrom(const std::string& dump, std::optional<LoadMarks>* t
         ShowStatus(load.sentence);
     sayCarried(*marks);
 }
-
-bool DumpCommands::startRecord(LoadMarks& marks, const std::string& dump, const std::string& step)
-{
-    if (marks.Recording()) {
-        marks.Step(step, false);
-        return true;
-    }
-    try {
-        marks.Starting(step, ahead_ ? ahead_->Take(marks.schema(), dump) : LoadRecord{});
-    } catch (const AppError& e) {
-        noteFailure("The load of '" + dump + "' into " + marks.schema() +
-                    " was not started: its record could not be written (" + e.description() + "); schema " +
-                    marks.schema() + " is as it was");
-        return false;
-    }
-    return true;
-}
-
-void DumpCommands::sayCarried(const LoadMarks& marks)
-{
-    if (const std::string carried = marks.CarriedOutcome(); !carried.empty())
-        ShowStatus(carried);
-}
-
-void DumpCommands::RecordLoadsAhead(const std::vector<std::string>& dumps)
-{
-    auto records = std::make_unique<LoadRecords>();
-    for (const std::string& dump : dumps) {
-        if (IsBlank(dump) || !HostFileExists(dump) || IsSpecialFile(dump))
-            continue; // the load, when it comes, names what it finds
-        std::string first;
-        try {
-            first = DumpSchemaLine::ReadFirstLine(dump);
-        } catch (const AppError&) {
-            continue;
-        }
-        if (!IsDefaultSchemaLine(first) && DumpSchemaLine::SchemaWordOf(first).empty())
-            continue;
-        const std::string schema =
-            IsDefaultSchemaLine(first) ? SchemaOfSchemaLine(first) : DumpSchemaLine::SchemaWordOf(first);
-        if (!IsIdentifier(schema))
-            continue;
-        records->Add(schema, dump, "the load of '" + dump + "' into " + schema);
-    }
-    ahead_ = std::move(records);
-}
-
-void DumpCommands::RecordScriptLoadsAhead(const std::vector<std::string>& loadParams,
-                                          const std::vector<std::string>& unloadParams)
-{
-    // A dump the script writes itself before its load is the script's to replace.
-    std::vector<std::string> written, dumps;
-    for (const std::string& params : unloadParams)
-        try {
-            written.push_back(paramToken(params, 2));
-        } catch (const AppError&) {
-            // The line names no dump: it fails when it runs.
-        }
-    for (const std::string& params : loadParams)
-        try {
-            const std::string dump = paramToken(params, 1);
-            if (!ContainsNoCase(written, dump))
-                dumps.push_back(dump);
-        } catch (const AppError&) {
-        }
-    RecordLoadsAhead(dumps);
-}
-
-void DumpCommands::EndLoadsAhead() { ahead_.reset(); }
 
 bool DumpCommands::UnloadSchema(const std::string& schema)
 {
