@@ -128,6 +128,7 @@ TEST_F(LoadMarksTest, ALoadCutOffOrNotWholeIsNamedAtTheNextStartAndItsDumpOutliv
         bool movedAside = false; // the user then moves the dump aside, and three unloads follow
         std::string deadChange = {}; // the schema a dead column change left not whole before the road ran
         bool cutDump = false;    // the dump is cut, so the load is refused before its client runs
+        bool twoLoads = false;   // the script loads dd_demo's dump after pd_demo's
     } cases[] = {
         {"killed as rislod starts", Road::Script, "rislod", ClientRule::KillProgram(false).When("-s pd_demo"), true,
          "; schema pd_demo may hold part of it, and no unload replaces the dump '" + pdDump + "'"},
@@ -153,6 +154,9 @@ TEST_F(LoadMarksTest, ALoadCutOffOrNotWholeIsNamedAtTheNextStartAndItsDumpOutliv
          " while it waited for its turn; schema ", "", {}, true},
         {"the project's load killed in its first schema", Road::ProjectDumps, "rislod", ClientRule::KillProgram(false),
          true, " while it waited for its turn; schema ", "", {}, true},
+        {"the script's two loads killed in the first", Road::Script, "rislod",
+         ClientRule::KillProgram(false).When("-s pd_demo"), true,
+         " while it waited for its turn; schema dd_demo was not touched by it", "", {}, true, false, "", false, true},
         {"a cut load's dump moved aside", Road::Script, "rislod", ClientRule::KillProgram(false).When("-s pd_demo"),
          true, "", "", {}, false, true},
         // A dead change's mark goes only with a load found whole over the whole schema.
@@ -181,6 +185,8 @@ TEST_F(LoadMarksTest, ALoadCutOffOrNotWholeIsNamedAtTheNextStartAndItsDumpOutliv
             EXPECT_EQ(change.Wait(), 0);
             dead = change.pid();
         }
+        writeFile(dumpDir + "\\load.scr",
+                  "risload '" + pdDump + "'\r\n" + (c.twoLoads ? "risload '" + ddDump + "'\r\n" : ""));
         clients.Set(c.client, c.rule);
         ForkedProgram run(
             [&] {
@@ -254,7 +260,7 @@ TEST_F(LoadMarksTest, ALoadCutOffOrNotWholeIsNamedAtTheNextStartAndItsDumpOutliv
         ASSERT_GT(messages.asked().size(), asked);
         EXPECT_THAT(messages.asked()[asked].prompt, HasSubstr(c.named));
         started->dumpCommands().RISLoad("'" + pdDump + "'");
-        if (folder)
+        if (folder || c.bothKept)
             started->dumpCommands().RISLoad("'" + ddDump + "'");
         EXPECT_EQ(tablesOf("pd_demo"), pdBefore);
         EXPECT_TRUE(LoadMarks::LeftTexts().empty());
