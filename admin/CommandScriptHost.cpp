@@ -2,6 +2,7 @@
 #include "admin/CommandScriptHost.h"
 
 #include "admin/DumpCommands.h"
+#include "admin/ScriptLine.h"
 #include "platform/AppError.h"
 
 namespace {
@@ -19,6 +20,29 @@ CommandScriptHost::CommandScriptHost(DumpCommands& dump, UserAndSchemaOperations
     : dump_(dump), operations_(std::move(operations))
 {
 }
+
+void CommandScriptHost::ScriptStarting(const std::vector<std::string>& lines)
+{
+    std::vector<std::string> loads, unloads;
+    for (const std::string& line : lines) {
+        // A line without a blank ends the run when it is reached; the lines before it run.
+        if (IsScriptCommentLine(line) || line.find(' ') == std::string::npos)
+            continue;
+        const ScriptCommand command = LookupScriptCommand(ScriptCommandWord(line));
+        if (command == ScriptCommand::RisLoad)
+            loads.push_back(line);
+        else if (command == ScriptCommand::RisUnload)
+            unloads.push_back(line);
+    }
+    try {
+        dump_.RecordScriptLoadsAhead(loads, unloads);
+    } catch (const AppError& e) {
+        RaiseError("ScriptRunner", "The script was not started: the record of a load could not be written (" +
+                                       e.description() + ")");
+    }
+}
+
+void CommandScriptHost::ScriptEnded() { dump_.EndLoadsAhead(); }
 
 void CommandScriptHost::RISUnload(const std::string& params) { dump_.RISUnload(params); }
 void CommandScriptHost::RISLoad(const std::string& params) { dump_.RISLoad(params); }

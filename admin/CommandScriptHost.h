@@ -24,6 +24,9 @@ public:
 
     CommandScriptHost(DumpCommands& dump, UserAndSchemaOperations operations);
 
+    // Records the load of every dump the script's "risload" lines name, before its first line.
+    void ScriptStarting(const std::vector<std::string>& lines) override;
+    void ScriptEnded() override;
     void RISUnload(const std::string& params) override;
     void RISLoad(const std::string& params) override;
     void edrisdmp(const std::string& params) override;

@@ -3,7 +3,17 @@
 
 #include "platform/AppError.h"
 #include "platform/TextUtil.h"
+#include "services/AppGlobals.h"
 #include "services/FileOperation.h"
+#include "services/IniFile.h"
+#include "services/Tokens.h"
+
+std::string DumpParamToken(const std::string& params, int n)
+{
+    std::vector<std::string> tokens = GetTokens(params, "'", n);
+    ReplaceTokensFromIni(tokens, gIniFile, "TARNWICK", "\xA7");
+    return tokens[static_cast<size_t>(n)];
+}
 
 std::string FileInDir(const std::string& dir, const std::string& name)
 {

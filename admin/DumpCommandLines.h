@@ -4,6 +4,10 @@
 
 #include <string>
 
+// Token n of a parameter text (single-quoted tokens) with its "§key§" placeholders replaced
+// from [TARNWICK].
+std::string DumpParamToken(const std::string& params, int n);
+
 // A file in a directory: <dir>\<name>, with one separator whether dir ends in one or not.
 std::string FileInDir(const std::string& dir, const std::string& name);
 

@@ -33,14 +33,6 @@
 
 namespace {
 
-// Token n of a parameter text with its "§key§" placeholders replaced from [TARNWICK].
-std::string paramToken(const std::string& params, int n)
-{
-    std::vector<std::string> tokens = GetTokens(params, "'", n);
-    ReplaceTokensFromIni(tokens, gIniFile, "TARNWICK", "\xA7");
-    return tokens[static_cast<size_t>(n)];
-}
-
 void requireDumpDir(const std::string& ownName)
 {
     if (IsBlank(gDumpDir))
@@ -52,11 +44,6 @@ void requireFile(const std::string& file, const std::string& ownName)
     if (IsBlank(file))
         RaiseError(ownName, "Dump file not given");
 }
-
-// The file risunlod writes a new dump into, beside the dump: "<dump>.<process id>.tw.tmp". A
-// later run knows one a killed run (or a client outliving its program) left by that form, and
-// removes it once its process is gone.
-constexpr const char* kFreshSuffix = ".tw.tmp";
 
 // Puts the new dump in the old dump's place by a rename, its bytes neither read nor written
 // again (copied only when the dump is a link to a file on another file system). A dump that is
@@ -196,10 +183,10 @@ void DumpCommands::noteFailure(const std::string& text)
 
 void DumpCommands::RISUnload(const std::string& params)
 {
-    const std::string dump = paramToken(params, 2);
+    const std::string dump = DumpParamToken(params, 2);
     bool placed = false;
     try {
-        placed = unloadTo(paramToken(params, 1), dump);
+        placed = unloadTo(DumpParamToken(params, 1), dump);
     } catch (const AppError& e) {
         throw PassOn(e, "RISUnload");
     }
@@ -211,7 +198,7 @@ void DumpCommands::RISUnload(const std::string& params)
 void DumpCommands::edrisdmp(const std::string& params)
 {
     try {
-        rewriteFirstLine(paramToken(params, 1));
+        rewriteFirstLine(DumpParamToken(params, 1));
     } catch (const AppError& e) {
         throw PassOn(e, "edrisdmp");
     }
@@ -221,7 +208,7 @@ void DumpCommands::RISLoad(const std::string& params)
 {
     const int errorsBefore = report_.ErrorCount();
     try {
-        loadFrom(paramToken(params, 1));
+        loadFrom(DumpParamToken(params, 1));
     } catch (const AppError& e) {
         throw PassOn(e, "RISLoad");
     }
@@ -238,13 +225,13 @@ bool DumpCommands::unloadTo(const std::string& schema, const std::string& dump)
     // only when the client reported no error and the file reads as a whole dump of this
     // schema holding every table of the schema, and with its first line already rewritten:
     // the dump is the old one or the new one, never a cut file or one between the two.
-    RemoveOrphanedLeftovers(dump, kFreshSuffix);
+    RemoveOrphanedLeftovers(dump, kNewDumpSuffix);
     // The stand-in client writes "<fresh>.<its id>.part" first: when it died together with the
     // run that started it, no later run of its own would ever name that file again.
-    RemoveOrphanedLeftoverParts(dump, kFreshSuffix, ".part");
+    RemoveOrphanedLeftoverParts(dump, kNewDumpSuffix, ".part");
     // A hard-linked dump that a killed run was rewriting in place is made the old one again.
     mendCutRewrite(dump, [this](const std::string& text) { noteFailure(text); });
-    const std::string fresh = OwnedLeftoverName(dump, kFreshSuffix);
+    const std::string fresh = OwnedLeftoverName(dump, kNewDumpSuffix);
     const std::string what = "risunlod " + schema;
     if (IsSpecialFile(dump)) {
         noteFailure(what + ": '" + dump + "' is not a regular file (a FIFO or a device), nothing unloaded");
@@ -347,25 +334,37 @@ void DumpCommands::loadFrom(const std::string& dump, std::optional<LoadMarks>* t
     std::optional<LoadMarks>& marks = taken && *taken && EqualsNoCase((*taken)->schema(), schema) ? *taken : own;
     if (!marks && !takeMarks(marks, schema, dump))
         return;
+    // The load's record stands from before its first step, the check of its dump, until a look
+    // finds a load of the schema whole: a program cut off in the check leaves the dump kept.
+    if (!startRecord(*marks, dump, "its dump was checked whole"))
+        return;
     ShowStatus("Load schema " + schema + " from '" + dump + "'");
-    DumpWholeness whole = CheckDumpWhole(dump);
+    DumpWholeness whole;
+    try {
+        whole = CheckDumpWhole(dump);
+    } catch (const AppError&) {
+        marks->NotStarted();
+        sayCarried(*marks);
+        throw;
+    }
     // Loaded in "clear" mode, a cut dump would empty tables it cannot fill again.
     if (!whole.Whole()) {
+        marks->NotStarted();
         noteFailure("The load of '" + dump + "' into " + schema + " was not done: the dump is not whole (" +
                     whole.problem + "); schema " + schema + " is as it was");
+        sayCarried(*marks);
         return;
     }
     // A client may end well having loaded part of the dump, or fail having loaded all of it:
     // the schema is read again after every load and the message says what it holds. What it
     // held before lets the look tell a table the load filled from one that held as many rows.
-    // The load's record stands from here until a look finds a load of the schema whole.
-    try {
-        marks->Starting("the schema was read before the load");
-    } catch (const AppError& e) {
-        noteFailure("The load of '" + dump + "' into " + schema + " was not started: its record could not be written (" +
-                    e.description() + "); schema " + schema + " is as it was");
-        return;
-    }
+    marks->Step("the schema was read before the load", false);
+    const std::vector<std::string> dumped = [&] {
+        std::vector<std::string> names;
+        for (const DumpTableCount& t : whole.tables)
+            names.push_back(t.table);
+        return names;
+    }();
     const StandingState::LoadOutcome load = StandingState::LoadAndLook(
         schema, dump, std::move(whole),
         [&](bool& refusalNamed) {
@@ -376,11 +375,16 @@ void DumpCommands::loadFrom(const std::string& dump, std::optional<LoadMarks>* t
             return RunReport::RunFailure("rislod " + schema, run.exitCode, run.output);
         },
         "the load of '" + dump + "' into " + schema);
-    marks->Spoken(load.outcome.Done(), load.sentence);
+    // A dead change's mark goes only when every table it named stands whole with the schema.
+    bool changedTablesThere = true;
+    for (const std::string& table : marks->CarriedTables())
+        changedTablesThere = changedTablesThere && ContainsNoCase(dumped, table);
+    marks->Spoken(load.outcome.Done(), load.wholeSchema && changedTablesThere, load.sentence);
     if (!load.outcome.Done())
         noteFailure(load.sentence);
     else
         ShowStatus(load.sentence);
+    sayCarried(*marks);
 }
 
 bool DumpCommands::UnloadSchema(const std::string& schema)
@@ -432,6 +436,10 @@ void DumpCommands::loadOne(const std::string& file, const std::string& schema, d
     std::optional<LoadMarks>& marks = taken && *taken && EqualsNoCase((*taken)->schema(), schema) ? *taken : own;
     if (!marks && !takeMarks(marks, schema, file))
         return;
+    if ((creDBUser || creSchema) && !startRecord(*marks, file, "the user and the schema were made"))
+        return;
+    if (creDBUser || creSchema)
+        marks->Step("the user and the schema were made"); // they may make the schema anew
     std::string param = "'" + schema + "'";
     if (creDBUser) {
         setUp(creDBUser, param);
@@ -461,13 +469,14 @@ bool DumpCommands::LoadDumpDirectory(const std::string& project, bool pollEsc)
         if (pollEsc && escPressed())
             return false;
     }
-    int dumps = 0;
+    // Which files are dumps to load is known before the first: each one's record is written
+    // before the first step, so that a program cut off in the first schema leaves every dump it
+    // would have loaded kept from the unloads.
+    std::vector<std::pair<std::string, std::string>> loads; // file, schema
     for (const auto& path : files) {
-        if (stopRequested())
-            return false;
         std::string name = GetFileName(path);
         // A new dump an unload left unfinished is no dump to load, whatever its first line.
-        if (EndsWithNoCase(name, kFreshSuffix))
+        if (EndsWithNoCase(name, kNewDumpSuffix))
             continue;
         if (IsSpecialFile(path)) {
             ShowStatus("Not a regular file (a FIFO or a device), skipped: '" + path + "'");
@@ -476,12 +485,31 @@ bool DumpCommands::LoadDumpDirectory(const std::string& project, bool pollEsc)
         std::string first = DumpSchemaLine::ReadFirstLine(path);
         if (IsLoadCandidate(first, name, SchemaWordCase::Any) && IsDefaultSchemaLine(first)) {
             std::string schema = SchemaOfSchemaLine(first);
-            if (project.empty() || IsSchemaOfProject(schema, project)) {
-                gCurrentSchema = schema;
-                ++dumps;
-                loadOne(path, schema, 2);
-            }
+            if (project.empty() || IsSchemaOfProject(schema, project))
+                loads.emplace_back(path, schema);
         }
+    }
+    const int dumps = static_cast<int>(loads.size());
+    if (dumps > 0) {
+        std::vector<std::string> paths;
+        for (const auto& [path, schema] : loads)
+            paths.push_back(path);
+        try {
+            RecordLoadsAhead(paths);
+        } catch (const AppError& e) {
+            RaiseError("LoadDumpDirectory", "Nothing was loaded: the record of a load could not be written (" +
+                                                e.description() + ")");
+        }
+    }
+    struct EndAhead {
+        DumpCommands& commands;
+        ~EndAhead() { commands.EndLoadsAhead(); }
+    } endAhead{*this};
+    for (const auto& [path, schema] : loads) {
+        if (stopRequested())
+            return false;
+        gCurrentSchema = schema;
+        loadOne(path, schema, 2);
         if (pollEsc && escPressed())
             return false;
     }
@@ -505,6 +533,22 @@ bool DumpCommands::LoadChosenFiles(const std::vector<std::string>& files)
     for (const auto& key : keys)
         values.push_back(ReadIniValue(gIniFile, "Replace", key, ""));
 
+    // Every chosen dump's record is written before the first step: the edits and the loads.
+    std::vector<std::string> dumps;
+    for (const auto& file : files)
+        if (HostFileExists(file) && !IsSpecialFile(file) &&
+            IsLoadCandidate(DumpSchemaLine::ReadFirstLine(file), GetFileName(file), SchemaWordCase::Exact))
+            dumps.push_back(file);
+    try {
+        RecordLoadsAhead(dumps);
+    } catch (const AppError& e) {
+        RaiseError("LoadChosenFiles",
+                   "Nothing was loaded: the record of a load could not be written (" + e.description() + ")");
+    }
+    struct EndAhead {
+        DumpCommands& commands;
+        ~EndAhead() { commands.EndLoadsAhead(); }
+    } endAhead{*this};
     for (const auto& file : files) {
         if (stopRequested())
             return false;
@@ -517,6 +561,12 @@ bool DumpCommands::LoadChosenFiles(const std::vector<std::string>& files)
             std::optional<LoadMarks> marks;
             if (const std::string named = DumpSchemaLine::SchemaWordOf(first);
                 !named.empty() && !takeMarks(marks, named, file)) {
+                if (escPressed())
+                    return false;
+                continue;
+            }
+            // The first-line rewrite and the [Replace] edits are the load's first steps.
+            if (marks && !startRecord(*marks, file, "its first line and the [Replace] edits were made")) {
                 if (escPressed())
                     return false;
                 continue;
@@ -535,6 +585,10 @@ bool DumpCommands::LoadChosenFiles(const std::vector<std::string>& files)
             if (schema.find('_') != std::string::npos && !keys.empty())
                 ApplyReplacements(file, keys, values);
             loadOne(file, schema, 1, &marks);
+            // The edits renamed the dump's schema: the record of the first name kept the file
+            // until the load under the new name recorded it.
+            if (marks && marks->Recording())
+                marks->NotStarted();
         }
         if (escPressed())
             return false;

@@ -6,6 +6,7 @@
 #include "dbaccess/LoadMarks.h"
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -38,11 +39,13 @@ public:
     // without that line raises, naming the file, and one that is not whole (CheckDumpWhole) is not loaded,
     // the failure noted. The load holds the schema's mark (LoadMarks) until its look has spoken: while
     // another program changes the schema it is refused, naming the running change, and the refusal is noted.
+    // Its record keeps the dump from every unload from before the dump's check until a look finds it whole.
     // Every load, whatever the client's end, is followed by a read of the schema
-    // (StandingState::LoadAndLook): when its tables hold the dump's rows and grants, the status line says so
-    // and the load counts as done (also after a client that died at its end); otherwise, and always after a
-    // refusal the client named, what the schema holds is noted in the report and raised, so a script stops
-    // there.
+    // (StandingState::LoadAndLook): when its tables hold the dump's rows, columns, indexes and grants, the
+    // status line says so and the load counts as done (also after a client that died at its end or named
+    // a refusal, which the sentence then names); otherwise what the schema holds is noted in the report and
+    // raised, so a script stops there. A dead change's mark on the schema stays unless that look found
+    // every table of the schema whole.
     void RISLoad(const std::string& params);
 
     // RISUnload of one schema into its dump file in gDumpDir. A failed unload, or a dump that
@@ -70,6 +73,18 @@ public:
     // edits are applied, then it is loaded. Esc pressed during the run ends the loop between
     // files (then false).
     bool LoadChosenFiles(const std::vector<std::string>& files);
+
+    // Writes, before a command's first step, the record of the load of each of the dumps (those
+    // whose first line names a schema) that it will load (LoadMarks, LoadRecords): a program cut
+    // off before it reaches a dump leaves that dump kept from every unload. The loads take their
+    // records over; EndLoadsAhead gives back those of loads that never began. Raises when a record
+    // cannot be written or another program loads from that dump.
+    void RecordLoadsAhead(const std::vector<std::string>& dumps);
+    // The same for a script, from the parameter texts of its "risload" lines; a dump that an
+    // earlier "risunload" line of the script writes is the script's own to replace and gets none.
+    void RecordScriptLoadsAhead(const std::vector<std::string>& loadParams,
+                                const std::vector<std::string>& unloadParams);
+    void EndLoadsAhead();
 
     // Outcome of the outside programs since the last Clear.
     RunReport& report() { return report_; }
@@ -101,8 +116,14 @@ private:
     void loadFrom(const std::string& dump, std::optional<LoadMarks>* taken = nullptr);
     void loadOne(const std::string& file, const std::string& schema, double pauseSeconds,
                  std::optional<LoadMarks>* taken = nullptr);
+    // Writes the load's record before its first step (taking over the one written ahead), or the
+    // step when it is written; false (the failure noted) when it cannot be written.
+    bool startRecord(LoadMarks& marks, const std::string& dump, const std::string& step);
+    // What became of a dead change's mark the load carried, on the status line.
+    void sayCarried(const LoadMarks& marks);
     void setUp(const SetupOperation& operation, const std::string& params);
     void wait(double seconds);
 
     RunReport report_;
+    std::unique_ptr<LoadRecords> ahead_;
 };

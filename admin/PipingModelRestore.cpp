@@ -334,19 +334,32 @@ std::string PipingModelRestore::Restore(const std::string& dumpFile, const std::
     checkProject(project);
     // Held until the look after the load has spoken: a second change of the schema is refused.
     const std::string restore = "the restore of piping model " + model.modelNo + " into dd_" + project;
-    const LoadMarks marks("dd_" + project, dumpFile, restore + " from '" + dumpFile + "'");
+    LoadMarks marks("dd_" + project, dumpFile, restore + " from '" + dumpFile + "'");
     if (!marks.held())
         RaiseError(kOwn, marks.Refusal());
     if (const std::string left = marks.LeftBehind(); !left.empty())
         ShowStatus(left);
+    // The record keeps the user's dump from every unload from before the first step on.
+    marks.Starting("the partial dump was cut out of the dump");
     const std::string partial = StatementFile();
-    const std::vector<std::string> tables = WritePartialDump(dumpFile, project, model.partitionNo, partial);
-    // Loaded in "clear" mode, a cut partial dump would empty tables it cannot fill again.
-    const DumpWholeness whole = CheckDumpWhole(partial);
-    if (!whole.Whole() || !EqualsNoCase(whole.schema, "dd_" + project))
-        RaiseError(kOwn, "The partial dump '" + partial + "' of piping model " + model.modelNo +
-                             (whole.Whole() ? " names schema '" + whole.schema + "'" : " is not whole: " + whole.problem) +
-                             "; nothing was loaded, dd_" + project + " is unchanged");
+    std::vector<std::string> tables;
+    DumpWholeness whole;
+    try {
+        tables = WritePartialDump(dumpFile, project, model.partitionNo, partial);
+        // Loaded in "clear" mode, a cut partial dump would empty tables it cannot fill again.
+        whole = CheckDumpWhole(partial);
+        if (!whole.Whole() || !EqualsNoCase(whole.schema, "dd_" + project))
+            RaiseError(kOwn, "The partial dump '" + partial + "' of piping model " + model.modelNo +
+                                 (whole.Whole() ? " names schema '" + whole.schema + "'"
+                                                : " is not whole: " + whole.problem) +
+                                 "; nothing was loaded, dd_" + project + " is unchanged");
+    } catch (const AppError& e) {
+        marks.NotStarted();
+        const std::string carried = marks.CarriedOutcome();
+        if (carried.empty())
+            throw;
+        throw AppError(e.number(), e.source(), e.description() + std::string(kCrLf) + carried);
+    }
     std::vector<std::string> absent;
     for (int t : TableNumbers()) {
         const std::string table = "pdtable_" + std::to_string(t) + "_" + model.partitionNo;
@@ -363,6 +376,7 @@ std::string PipingModelRestore::Restore(const std::string& dumpFile, const std::
     const StandingState::LoadOutcome load = StandingState::LoadAndLook(
         schema, partial, whole,
         [&](bool& refusalNamed) {
+            marks.Step("the load client rislod ran");
             std::string failure = LoadPartialDump(partial, project, bad, &refusalNamed);
             const std::string refused = IsFileExists(bad) ? ReadFile2String(bad) : std::string();
             if (failure.empty() && !Trim(refused).empty())
@@ -370,6 +384,10 @@ std::string PipingModelRestore::Restore(const std::string& dumpFile, const std::
             return failure;
         },
         restore);
+    // The model's tables are a part of the schema: the restore never ends a dead change's mark
+    // unless the schema holds those tables only.
+    marks.Spoken(load.outcome.Done(), load.wholeSchema, load.sentence);
+    const std::string carried = marks.CarriedOutcome();
     const std::string refused = IsFileExists(bad) ? ReadFile2String(bad) : std::string();
     // The bad file is kept only when it holds refused rows: an empty one tells nothing.
     if (Trim(refused).empty())
@@ -379,12 +397,16 @@ std::string PipingModelRestore::Restore(const std::string& dumpFile, const std::
         if (!Trim(refused).empty())
             text += std::string(kCrLf) + "The rows rislod refused are kept in the bad file '" + bad + "':" + kCrLf +
                     FirstLines(refused, 10);
+        if (!carried.empty())
+            text += std::string(kCrLf) + carried;
         RaiseError(kOwn, text + kCrLf + "See log file '" + gLogFile + "'");
     }
     std::string message = absent.empty() ? "DD schema was restored!" : "DD schema was restored in part!";
     message += std::string(kCrLf) + kCrLf;
     if (load.outcome.CallFailed())
         message += load.sentence + kCrLf + kCrLf;
+    if (!carried.empty())
+        message += carried + kCrLf + kCrLf;
     if (!absent.empty())
         message += "Restored: " + Join(tables, ", ") + kCrLf + "Not in the dump '" + dumpFile +
                    "', left as they were: " + Join(absent, ", ") + kCrLf + kCrLf;

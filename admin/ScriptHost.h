@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 class ScriptHost {
 public:
@@ -12,6 +13,12 @@ public:
     // is the text between the (2k-1)-th and the 2k-th single quote, with "§key§" placeholders
     // still in it. The runner has checked that every argument the command reads is present.
     // Errors are raised as AppError and end the run.
+
+    // Before the script's first line, with its lines, and after its run has ended however it
+    // ended: what the whole run will touch is recorded first (the dumps its loads load). Raising
+    // in ScriptStarting ends the run before its first line.
+    virtual void ScriptStarting(const std::vector<std::string>& lines) { (void)lines; }
+    virtual void ScriptEnded() {}
 
     // 'schema', 'dump file': unloads the schema into the dump file.
     virtual void RISUnload(const std::string& params) = 0;

@@ -42,7 +42,13 @@ ScriptRunner::Outcome ScriptRunner::Run(const std::string& scriptFile)
         RaiseFileOpError();
         // A press before the start (to cancel a dialog, say) does not stop the run.
         EscKey::ForgetEarlierPress();
-        for (const std::string& line : TextLines(text)) {
+        const std::vector<std::string> lines = TextLines(text);
+        host_.ScriptStarting(lines);
+        struct Ended {
+            ScriptHost& host;
+            ~Ended() { host.ScriptEnded(); }
+        } ended{host_};
+        for (const std::string& line : lines) {
             ++lineNumber_;
             if (IsScriptCommentLine(line))
                 continue;

@@ -312,6 +312,9 @@ ChangeLook StandingState::LoadLook(const std::string& dumpFile, const std::strin
         if (!untold.empty())
             compareValues(before.values.get(), before.valuesProblem, schema, untold, before.read, off, notTold);
         if (off.empty() && views.empty() && notTold.tables.empty()) {
+            if (findings)
+                findings->coversSchema = std::all_of(defined->tables().begin(), defined->tables().end(),
+                                                     [&](const std::string& t) { return ContainsNoCase(there, t); });
             seen = "schema " + schema + ": every table of the dump is there with its rows (" +
                    std::to_string(dump.tables.size()) + (dump.tables.size() == 1 ? " table, " : " tables, ") +
                    rowsText(rows) +
@@ -356,10 +359,13 @@ StandingState::LoadOutcome StandingState::LoadAndLook(const std::string& schema,
     LoadOutcome load;
     load.outcome = ChangeAndLook([&] { return run(refusalNamed); }, LoadLook(dumpFile, schema, before, &findings),
                                  LookAfter::EveryCall);
-    // A refusal the client named stands, even when the look finds the schema holding the dump.
-    if (refusalNamed && load.outcome.CallFailed() && load.outcome.Done())
+    // A refusal the client named stands unless the look shows the dump's whole effect: the
+    // schema then holds all the load was to make, and the sentence names what the client said.
+    // Short of that, what the client refused stands: not done, whatever else the look could not tell.
+    if (refusalNamed && load.outcome.CallFailed() && load.outcome.state == ChangeState::NotKnown && !findings.partial)
         load.outcome.state = ChangeState::NotDone;
     load.sentence = DescribeLoad(load.outcome, what, findings);
+    load.wholeSchema = load.outcome.Done() && findings.coversSchema;
     return load;
 }
 

@@ -35,11 +35,14 @@ public:
     // first, so that the look compares the schema with the dump as it was loaded; dump is
     // CheckDumpWhole of the dump, made before. run does the load and gives its failure (empty
     // when the client ended well), setting refusalNamed when the client named a refusal (a RIS
-    // error block): such a refusal stands whatever the look found, a refused load that the
-    // look finds whole is not done. what names the load in the sentence ("the load of ...").
+    // error block): such a refusal stands unless the look shows the dump's whole effect (every
+    // table with its rows, columns, indexes and grants); then the load is done, and its sentence
+    // names what the client said. what names the load in the sentence ("the load of ...").
     struct LoadOutcome {
         ChangeOutcome outcome;
         std::string sentence; // DescribeLoad below
+        // Done, and the dump held every table the schema holds: the look saw the whole schema.
+        bool wholeSchema = false;
     };
     static LoadOutcome LoadAndLook(const std::string& schema, const std::string& dumpFile, DumpWholeness dump,
                                    const std::function<std::string(bool& refusalNamed)>& run,
@@ -81,6 +84,7 @@ private:
     // of the dump missing or defined otherwise (else a NotKnown means it could not tell).
     struct LoadFindings {
         bool partial = false;
+        bool coversSchema = false; // every table the schema lists is one of the dump's
     };
     // The load of the dump into the schema, looked at after every call: NotDone when the
     // schema's listing answers that the server does not know it (asked directly, never read

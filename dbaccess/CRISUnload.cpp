@@ -8,6 +8,10 @@
 #include "dbaccess/RISCommandLine.h"
 #include "dbaccess/RISErrorReader.h"
 #include "platform/BinaryFile.h"
+#include "platform/HostFiles.h"
+#include "platform/OwnedLeftovers.h"
+#include "platform/ReplacementFile.h"
+#include "platform/WinPath.h"
 #include "platform/TextUtil.h"
 #include "services/BatchLauncher.h"
 #include "services/FileOperation.h"
@@ -36,8 +40,6 @@ void CRIS::RISUnload(const std::string& dumpFile, const std::string& schema, con
         // no dump at all, may be all there is of what it holds.
         if (const std::string kept = DumpTargetRefusal(dumpFile, schema, targetSchema); !kept.empty())
             RaiseError("", kept);
-        // A failed call leaves no file at dumpFile, so a stale dump never passes for this run's.
-        failed.add(dumpFile);
         if (tables)
             for (const std::string& t : *tables)
                 CheckRISName("Table", t);
@@ -56,7 +58,11 @@ void CRIS::RISUnload(const std::string& dumpFile, const std::string& schema, con
         const std::string tempDump = work.add(dir + GetTempName());
         DeleteFileA(outputLog, false);
         DeleteFileA(tempDump, false);
-        DeleteFileA(dumpFile, false);
+        // The dump already at dumpFile stays until the new one is whole and takes its place: an
+        // unload that fails leaves it as it was. The new one is written beside it first.
+        RemoveOrphanedLeftovers(dumpFile, kNewDumpSuffix);
+        const std::string fresh = failed.add(OwnedLeftoverName(dumpFile, kNewDumpSuffix));
+        DeleteFileA(fresh, false);
 
         BinaryFile parameters;
         parameters.Open(parameterFile, BinaryFile::Mode::Write);
@@ -96,11 +102,18 @@ void CRIS::RISUnload(const std::string& dumpFile, const std::string& schema, con
                                Join(missing, ", ") + (tables ? "" : " that the dictionary lists"));
 
         if (!IsBlank(targetSchema) || rewriteSchemaLine) {
-            DumpSchemaLine::CopyWithSchemaName(tempDump, dumpFile, IsBlank(targetSchema) ? schema : targetSchema);
-        } else if (!CopyFileA(tempDump, dumpFile, false, false)) {
+            DumpSchemaLine::CopyWithSchemaName(tempDump, fresh, IsBlank(targetSchema) ? schema : targetSchema);
+        } else if (!CopyFileA(tempDump, fresh, false, false)) {
             RaiseFileOpError();
             RaiseError("", "RIS dump file '" + dumpFile + "' could not be written");
         }
-        failed.keep(dumpFile);
+        // A file that came to dumpFile while the client ran is asked about again.
+        if (const std::string kept = DumpTargetRefusal(dumpFile, schema, targetSchema); !kept.empty())
+            RaiseError("", kept);
+        if (HostFolderExists(dumpFile))
+            RaiseError("", "RIS dump file '" + dumpFile + "' could not be written: a folder of that name stands there");
+        ReplacementFile placed(dumpFile);
+        placed.Adopt(HostPath(fresh));
+        placed.Commit();
     });
 }

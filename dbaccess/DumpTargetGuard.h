@@ -4,6 +4,10 @@
 
 #include <string>
 
+// A new dump is written beside the place it goes to, as "<dump>.<process id>.tw.tmp", and takes
+// that place by a rename once it is whole: a later run knows one a killed run left by this form.
+inline constexpr const char* kNewDumpSuffix = ".tw.tmp";
+
 // Why the unload of schema must leave the file at dump (Windows path) as it is, in words that
 // name the file and say that it stays; empty when the new dump may take its place: no file
 // there, an empty file, or a dump of schema (or of alsoSchema, when given: the schema the new

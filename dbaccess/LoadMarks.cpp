@@ -1,10 +1,15 @@
 // Marks of loads: the schema's mark while a load runs, and the record of a load not found whole.
 #include "dbaccess/LoadMarks.h"
 
+#include "dbaccess/LeftMarkFields.h"
 #include "platform/AppError.h"
 #include "platform/HostFiles.h"
 #include "platform/ReplacementFile.h"
 #include "platform/TextUtil.h"
+#include "platform/WinPath.h"
+#include "services/Messages.h"
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -13,36 +18,134 @@ const std::string kRecordPrefix = "load ";
 
 std::string field(const RunMark::Fields& fields, const char* name) { return RunMark::Field(fields, name); }
 
+std::string recordObject(const std::string& schema, const std::string& dump)
+{
+    return kRecordPrefix + ToLower(schema) + " " + dump;
+}
+
+// The change a left mark stands for, with the run that left it.
+std::string leftRun(const RunMark::Fields& fields)
+{
+    return leftmark::LeftWhat(fields) + " (" + leftmark::LeftBy(fields) + ")";
+}
+
 bool namesDump(const RunMark::Seen& seen, const std::string& dump)
 {
     const std::string named = field(seen.fields, "dump");
     return !named.empty() && HostSameFile(named, dump);
 }
 
-// The reason a left mark naming the dump gives: the dump may be all there is of rows the
-// schema lacks.
-std::string leftReason(const RunMark::Seen& seen)
+// The reason a left record kept for the dump gives: the dump may be all there is of rows the
+// schema lacks; and what ends the record.
+std::string leftReason(const RunMark::Seen& seen, bool byIdentity)
 {
     const bool looked = !field(seen.fields, "look").empty();
-    return RunMark::RunningText(seen.fields) +
-           (looked ? " was not found whole" : " was cut off by the end of its program") +
-           ", so the dump may hold the only copy of rows the schema lacks (load it again until its load is found "
-           "whole, or move it aside)";
+    return leftRun(seen.fields) + (looked ? " was not found whole" : " was cut off by the end of its program") +
+           ", so the dump may hold the only copy of rows the schema lacks " +
+           (byIdentity ? "(its record goes once a load of it is found whole, or once this file is moved aside or "
+                         "removed)"
+                       : "(load it again until its load is found whole, or move it aside)");
+}
+
+// A left record made for a file that is no longer at its path (moved aside, removed, or another
+// file in its place): it keeps nothing any more.
+bool fileGone(const RunMark::Seen& seen)
+{
+    const std::string made = field(seen.fields, "file");
+    return !made.empty() && LoadMarks::FileIdentity(field(seen.fields, "dump")) != made;
+}
+
+std::string goneText(const RunMark::Seen& seen)
+{
+    return "The record of " + leftRun(seen.fields) + " kept the dump '" + field(seen.fields, "dump") +
+           "' from every unload; that file is no longer there (moved aside, removed or replaced), so the record goes";
+}
+
+RunMark::Fields recordFields(const std::string& what, const std::string& schema, const std::string& dump,
+                             const std::string& step, bool touched, const std::string& look)
+{
+    RunMark::Fields fields{{"what", what},
+                           {"schema", schema},
+                           {"dump", dump},
+                           {"file", LoadMarks::FileIdentity(dump)},
+                           {"schema touched", touched ? "yes" : "no"}};
+    if (!step.empty())
+        fields.emplace_back("step", step);
+    if (!look.empty())
+        fields.emplace_back("look", look);
+    return fields;
+}
+
+// A dead change's mark as it stands for that change, whoever carried it since: its own what and
+// who, without a carrying load's dump.
+RunMark::Fields deadChange(const RunMark::Fields& left)
+{
+    const bool carriedByLoad = !field(left, "left what").empty();
+    RunMark::Fields fields;
+    for (const auto& [name, value] : left)
+        if (!leftmark::IsWhoField(name) && name != "left what" && !(carriedByLoad && name == "dump"))
+            fields.emplace_back(name, value);
+    leftmark::Put(fields, "what", leftmark::LeftWhat(left));
+    leftmark::Put(fields, "left by", leftmark::LeftBy(left));
+    return fields;
+}
+
+// The schema's mark of a load; a dead change's mark that may have left the schema in part goes on
+// in it (under "left what"), so that a load cut off too leaves it named.
+RunMark::Fields schemaFields(const std::string& what, const std::string& dump, const RunMark::Fields& carried)
+{
+    RunMark::Fields fields;
+    for (const auto& [name, value] : carried)
+        if (name != "what")
+            fields.emplace_back(name, value);
+    if (!carried.empty())
+        leftmark::Put(fields, "left what", field(carried, "what"));
+    leftmark::Put(fields, "what", what);
+    leftmark::Put(fields, "dump", dump);
+    return fields;
+}
+
+RunMark::Fields carriedOf(const std::string& schema)
+{
+    const RunMark::Seen seen = RunMark::Look(kSchemaPrefix + ToLower(schema));
+    return seen.state == RunMark::State::Left && leftmark::LeftInPart(seen.fields) ? deadChange(seen.fields)
+                                                                                   : RunMark::Fields{};
 }
 
 } // namespace
 
 LoadMarks::LoadMarks(const std::string& schema, const std::string& dump, const std::string& what)
-    : schema_(schema), dump_(dump), what_(what),
-      schemaMark_(kSchemaPrefix + ToLower(schema), {{"what", what}, {"dump", dump}})
+    : schema_(schema), dump_(dump), what_(what), carried_(carriedOf(schema)),
+      schemaMark_(kSchemaPrefix + ToLower(schema), schemaFields(what, dump, carried_))
 {
+    if (!held()) {
+        carried_.clear();
+        return;
+    }
+    // Another program may have left a mark between the look and the taking.
+    const RunMark::Fields left = schemaMark_.Left();
+    if (leftmark::LeftInPart(left) && leftmark::LeftWhat(left) != field(carried_, "what")) {
+        carried_ = deadChange(left);
+        schemaMark_.Update(schemaFields(what, dump, carried_));
+    } else if (!leftmark::LeftInPart(left) && !carried_.empty()) {
+        carried_.clear();
+        schemaMark_.Update(schemaFields(what, dump, carried_));
+    }
 }
 
 LoadMarks::~LoadMarks()
 {
     // A load that ends without its look having spoken (an error on the way) is not known whole.
-    if (record_)
-        record_->Keep();
+    if (record_.mark)
+        record_.mark->Keep();
+    if (!carried_.empty() && !carriedEnds_) {
+        try {
+            schemaMark_.Update(carried_);
+        } catch (const AppError&) {
+            // The mark still names the dead change under "left what".
+        }
+        schemaMark_.Keep();
+    }
 }
 
 std::string LoadMarks::Refusal() const
@@ -53,55 +156,126 @@ std::string LoadMarks::Refusal() const
 
 std::string LoadMarks::LeftBehind() const
 {
+    if (!carried_.empty())
+        return "Schema " + schema_ + ": " + leftRun(carried_) +
+               " did not end, so the schema may not be whole; its mark stays until a load finds every table of the "
+               "schema whole";
     if (schemaMark_.Left().empty())
         return {};
-    return "Schema " + schema_ + ": " + RunMark::RunningText(schemaMark_.Left()) +
-           " was cut off by the end of its program";
+    return "Schema " + schema_ + ": " + leftRun(schemaMark_.Left()) + " was cut off by the end of its program";
 }
 
-void LoadMarks::Starting(const std::string& step)
+LoadRecord LoadMarks::Record(const std::string& schema, const std::string& dump, const std::string& what,
+                             const std::string& step, bool touched)
 {
-    record_ = std::make_unique<RunMark>(kRecordPrefix + ToLower(schema_) + " " + dump_,
-                                        RunMark::Fields{{"what", what_}, {"schema", schema_}, {"dump", dump_},
-                                                        {"step", step}});
-    // Only a program that took the schema's mark starts a load: the record can be held by
-    // no one else, unless a program of an older kind runs beside this one.
-    if (!record_->held()) {
-        const std::string running = RunMark::RunningText(record_->Holder());
-        record_.reset();
-        RaiseError("LoadMarks", Capitalised(what_) + " was not started: " + running + " is under way from that dump.");
+    LoadRecord record;
+    record.mark = std::make_unique<RunMark>(recordObject(schema, dump),
+                                            recordFields(what, schema, dump, step, touched, {}));
+    // Only a program that took the schema's mark (or will, in its turn) records a load: the
+    // record is held by no one else, unless a program of an older kind runs beside this one.
+    if (!record.mark->held())
+        RaiseError("LoadMarks", Capitalised(what) + " was not started: " +
+                                    RunMark::RunningText(record.mark->Holder()) + " is under way from that dump.");
+    record.left = record.mark->Left();
+    return record;
+}
+
+void LoadMarks::GiveBack(LoadRecord& record)
+{
+    if (!record.mark)
+        return;
+    if (record.left.empty()) {
+        record.mark->Release();
+    } else {
+        try {
+            record.mark->Update(leftmark::Carried(record.left));
+        } catch (const AppError&) {
+            // The record as it stands still keeps the dump.
+        }
+        record.mark->Keep();
     }
+    record.mark.reset();
 }
 
-void LoadMarks::Step(const std::string& step)
+void LoadMarks::Starting(const std::string& step, LoadRecord ahead)
 {
-    if (!record_)
+    if (ahead.mark) {
+        record_ = std::move(ahead);
+        write(step, false);
+        return;
+    }
+    record_ = Record(schema_, dump_, what_, step, false);
+}
+
+void LoadMarks::write(const std::string& step, bool touched, const std::string& look)
+{
+    record_.mark->Update(recordFields(what_, schema_, dump_, step, touched, look));
+}
+
+void LoadMarks::Step(const std::string& step, bool touched)
+{
+    if (!record_.mark)
         return;
     try {
-        record_->Update({{"what", what_}, {"schema", schema_}, {"dump", dump_}, {"step", step}});
+        write(step, touched);
     } catch (const AppError&) {
         // The record stands as it was: it still keeps the dump, naming an earlier step.
     }
 }
 
-void LoadMarks::Spoken(bool whole, const std::string& sentence)
+void LoadMarks::NotStarted()
 {
-    if (!record_)
+    GiveBack(record_);
+    spoken_ = true;
+}
+
+void LoadMarks::Spoken(bool whole, bool wholeSchema, const std::string& sentence)
+{
+    spoken_ = true;
+    carriedEnds_ = !carried_.empty() && whole && wholeSchema;
+    if (!record_.mark)
         return;
     if (whole) {
-        record_->Release();
-        for (const auto& [object, seen] : RunMark::List(kRecordPrefix + ToLower(schema_) + " "))
-            if (seen.state == RunMark::State::Left)
-                RunMark::RemoveLeft(object);
+        record_.mark->Release();
+        // The records of earlier loads of the schema wait for the schema whole, not for a part.
+        if (wholeSchema)
+            for (const auto& [object, seen] : RunMark::List(kRecordPrefix + ToLower(schema_) + " "))
+                if (seen.state == RunMark::State::Left)
+                    RunMark::RemoveLeft(object);
     } else {
         try {
-            record_->Update({{"what", what_}, {"schema", schema_}, {"dump", dump_}, {"look", sentence}});
+            write("", true, sentence);
         } catch (const AppError&) {
             // The record as it stands still keeps the dump; it then reads as cut off.
         }
-        record_->Keep();
+        record_.mark->Keep();
     }
-    record_.reset();
+    record_.mark.reset();
+}
+
+std::string LoadMarks::CarriedOutcome() const
+{
+    if (carried_.empty() || !spoken_)
+        return {};
+    if (carriedEnds_)
+        return "The mark of " + leftRun(carried_) + ", which said schema " + schema_ +
+               " may not be whole, goes: the load found every table of the schema whole.";
+    std::string text = "The mark of " + leftRun(carried_) + " stays: schema " + schema_ +
+                       " may not be whole until a load finds every table of it whole";
+    const std::string backup = field(carried_, "backup");
+    if (!backup.empty() && field(carried_, "backup proven") == "yes")
+        text += " (its backup dump '" + backup + "' holds the schema as it was before that change)";
+    return text + ".";
+}
+
+std::vector<std::string> LoadMarks::CarriedTables() const
+{
+    std::vector<std::string> tables;
+    for (const char* name : {"tables", "dropped"})
+        for (const std::string& table : Split(field(carried_, name), ","))
+            if (!Trim(table).empty())
+                tables.push_back(Trim(table));
+    return tables;
 }
 
 std::vector<std::string> LoadMarks::LeftTexts()
@@ -110,19 +284,29 @@ std::vector<std::string> LoadMarks::LeftTexts()
     for (const auto& [object, seen] : RunMark::List(kRecordPrefix)) {
         if (seen.state != RunMark::State::Left)
             continue;
+        if (fileGone(seen)) {
+            texts.push_back(goneText(seen));
+            RunMark::RemoveLeft(object);
+            continue;
+        }
         const std::string schema = field(seen.fields, "schema");
         const std::string look = field(seen.fields, "look");
         const std::string step = field(seen.fields, "step");
         const std::string dump = field(seen.fields, "dump");
-        const std::string kept = HostFileExists(dump) ? "no unload replaces the dump '" + dump + "' until a load of " +
-                                                            schema + " is found whole"
-                                                      : "the dump '" + dump + "' is no longer there";
+        const bool byIdentity = !field(seen.fields, "file").empty();
+        const std::string kept =
+            HostFileExists(dump) ? "no unload replaces the dump '" + dump + "' until a load of " + schema +
+                                       " is found whole" + (byIdentity ? " or the file is moved aside" : "")
+                                 : "the dump '" + dump + "' is no longer there";
+        const std::string by = leftmark::LeftBy(seen.fields);
         if (!look.empty())
-            texts.push_back(WithoutEndingPeriods(look) + " (" + RunMark::WhoText(seen.fields) + "); " + kept);
+            texts.push_back(WithoutEndingPeriods(look) + " (" + by + "); " + kept);
         else
-            texts.push_back(Capitalised(field(seen.fields, "what")) + " was cut off by the end of the program (" +
-                            RunMark::WhoText(seen.fields) + ")" + (step.empty() ? "" : " while " + step) +
-                            "; schema " + schema + " may hold part of it, and " + kept);
+            texts.push_back(Capitalised(leftmark::LeftWhat(seen.fields)) + " was cut off by the end of the program (" +
+                            by + ")" + (step.empty() ? "" : " while " + step) + "; schema " + schema +
+                            (field(seen.fields, "schema touched") == "no" ? " was not touched by it, and "
+                                                                          : " may hold part of it, and ") +
+                            kept);
     }
     return texts;
 }
@@ -130,13 +314,68 @@ std::vector<std::string> LoadMarks::LeftTexts()
 std::string LoadMarks::KeptFor(const std::string& dump)
 {
     // A change running from the dump, of whatever kind; a dead one's schema mark tells nothing
-    // more than its load record does, and a load cut off before its client started harmed nothing.
+    // more than its load record does, which every load writes before its first step.
     for (const auto& [object, seen] : RunMark::List(kSchemaPrefix))
         if (seen.state == RunMark::State::Held && namesDump(seen, dump))
             return RunMark::RunningText(seen.fields) + " is under way from it";
-    for (const auto& [object, seen] : RunMark::List(kRecordPrefix))
-        if (namesDump(seen, dump))
-            return seen.state == RunMark::State::Held ? RunMark::RunningText(seen.fields) + " is under way from it"
-                                                      : leftReason(seen);
+    const std::string here = FileIdentity(dump);
+    for (const auto& [object, seen] : RunMark::List(kRecordPrefix)) {
+        if (seen.state == RunMark::State::Held) {
+            if (namesDump(seen, dump))
+                return RunMark::RunningText(seen.fields) + " is under way from it";
+            continue;
+        }
+        if (seen.state != RunMark::State::Left)
+            continue;
+        const std::string made = field(seen.fields, "file");
+        if (made.empty()) {
+            // A record of an older version names a path only: it keeps whatever file stands there.
+            if (namesDump(seen, dump))
+                return leftReason(seen, false);
+            continue;
+        }
+        if (fileGone(seen)) {
+            if (RunMark::RemoveLeft(object))
+                ShowStatus(goneText(seen));
+            continue;
+        }
+        if (!here.empty() && here == made)
+            return leftReason(seen, true);
+    }
     return {};
+}
+
+std::string LoadMarks::FileIdentity(const std::string& dump)
+{
+    const std::string host = HostPath(dump);
+    struct stat st {};
+    if (host.empty() || ::stat(host.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+        return {};
+    return std::to_string(st.st_dev) + ":" + std::to_string(st.st_ino) + ":" + std::to_string(st.st_size) + ":" +
+           std::to_string(st.st_mtim.tv_sec) + "." + std::to_string(st.st_mtim.tv_nsec);
+}
+
+LoadRecords::~LoadRecords()
+{
+    // Loads that never began touched nothing: their records go (a dead run's stands as it said).
+    for (auto& [object, record] : records_)
+        LoadMarks::GiveBack(record);
+}
+
+void LoadRecords::Add(const std::string& schema, const std::string& dump, const std::string& what)
+{
+    const std::string object = recordObject(schema, dump);
+    if (records_.count(object) != 0)
+        return;
+    records_.emplace(object, LoadMarks::Record(schema, dump, what, "it waited for its turn", false));
+}
+
+LoadRecord LoadRecords::Take(const std::string& schema, const std::string& dump)
+{
+    const auto it = records_.find(recordObject(schema, dump));
+    if (it == records_.end())
+        return {};
+    LoadRecord record = std::move(it->second);
+    records_.erase(it);
+    return record;
 }

@@ -3,7 +3,10 @@
 
 #include "dbtools/CharColumnBackupCheck.h"
 
+#include "dbaccess/DumpTargetGuard.h"
 #include "dbaccess/DumpWholeCheck.h"
+#include "dbaccess/LeftMarkFields.h"
+#include "platform/OwnedLeftovers.h"
 
 #include "platform/AppError.h"
 #include "platform/TextUtil.h"
@@ -12,33 +15,13 @@
 
 namespace {
 
-// The fields every mark begins with that say who runs it (RunMark writes them itself).
-bool IsWhoField(const std::string& name)
-{
-    return name == "object" || name == "program" || name == "process" || name == "computer" || name == "started";
-}
-
-void Put(RunMark::Fields& fields, const std::string& name, const std::string& value)
-{
-    for (auto& [n, v] : fields)
-        if (n == name) {
-            v = value;
-            return;
-        }
-    fields.emplace_back(name, value);
-}
-
-// Who ran the change a mark stands for: the program that left it, also when a later taker
-// had to carry it on.
-std::string LeftBy(const RunMark::Fields& left)
-{
-    const std::string by = RunMark::Field(left, "left by");
-    return by.empty() ? RunMark::WhoText(left) : by;
-}
+using leftmark::IsWhoField;
+using leftmark::LeftBy;
+using leftmark::Put;
 
 std::string WhatOf(const RunMark::Fields& left)
 {
-    const std::string what = RunMark::Field(left, "what");
+    const std::string what = leftmark::LeftWhat(left);
     return (what.empty() ? std::string("another change") : what) + " (" + LeftBy(left) + ")";
 }
 
@@ -72,12 +55,18 @@ void TakeOverHarmless(const RunMark::Fields& left, const std::string& schema)
     const std::string ifCutOff = RunMark::Field(left, "if cut off");
     text += ifCutOff.empty() ? ", which left schema " + schema + " whole" : "; " + ifCutOff;
     const std::string backup = RunMark::Field(left, "backup");
-    if (!backup.empty() && RunMark::Field(left, "backup proven") != "yes" && IsFileExists(backup, 0)) {
-        const DumpWholeness dump = CheckDumpWhole(backup);
-        text += ". Its backup dump '" + backup + "' is not proven whole: " +
-                (dump.Whole() ? "it is whole by its form, but whether it holds the schema as it was is not known "
-                                "(it was never checked against the schema); it keeps its name"
-                              : "it is not whole (" + dump.problem + "); " + SetAsideRefusedBackup(backup));
+    if (!backup.empty() && RunMark::Field(left, "backup proven") != "yes") {
+        // An unload cut off leaves its part beside the backup's name, never under it.
+        RemoveOrphanedLeftovers(backup, kNewDumpSuffix);
+        if (IsFileExists(backup, 0)) {
+            const DumpWholeness dump = CheckDumpWhole(backup);
+            text += ". Its backup dump '" + backup + "' is not proven whole: " +
+                    (dump.Whole() ? "it is whole by its form, but whether it holds the schema as it was is not known "
+                                    "(it was never checked against the schema); it keeps its name"
+                                  : "it is not whole (" + dump.problem + "); " + SetAsideRefusedBackup(backup));
+        } else {
+            text += ". Its backup dump '" + backup + "' was not written whole";
+        }
     }
     ShowStatus(text + ".");
 }
@@ -105,11 +94,7 @@ SchemaChangeMark::SchemaChangeMark(const std::string& schema, const std::string&
     }
     refusal_ = LeftRefusal(left, schema);
     // The mark goes on saying what the change that left it said, and who that was.
-    RunMark::Fields carried;
-    for (const auto& [name, value] : left)
-        if (!IsWhoField(name))
-            carried.emplace_back(name, value);
-    Put(carried, "left by", LeftBy(left));
+    RunMark::Fields carried = leftmark::Carried(left);
     try {
         mark_->Update(carried);
     } catch (const AppError&) {
@@ -176,11 +161,11 @@ std::string SchemaChangeMark::RefusedText(const std::string& what, const std::st
 namespace {
 
 // Whether a mark left behind may have left its schema in part: a change that said so before
-// its step, not a load (whose record tells) nor one cut off before it touched the schema.
+// its step, also when a load carried its mark since, not a load's own (whose record tells) nor
+// one cut off before it touched the schema.
 bool LeftInPart(const RunMark::Seen& seen)
 {
-    return seen.state == RunMark::State::Left && RunMark::Field(seen.fields, "dump").empty() &&
-           RunMark::Field(seen.fields, "whole if cut off") != "yes";
+    return seen.state == RunMark::State::Left && leftmark::LeftInPart(seen.fields);
 }
 
 } // namespace

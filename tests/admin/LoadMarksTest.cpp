@@ -8,6 +8,7 @@
 #include "dbaccess/DumpSchemaLine.h"
 #include "dbaccess/LoadMarks.h"
 #include "platform/RunMark.h"
+#include "platform/WinPath.h"
 #include "services/AppGlobals.h"
 #include "services/MessageService.h"
 #include "support/OtherProcesses.h"
@@ -21,6 +22,7 @@
 #include <csignal>
 #include <gmock/gmock.h>
 #include <filesystem>
+#include <memory>
 
 using testsupport::ClientRule;
 using testsupport::ForkedProgram;
@@ -65,14 +67,25 @@ protected:
     // Runs a load road of the window, answering its question or its file dialog.
     void runRoad(Road road)
     {
+        // The folder loads find the project's two dumps only, whatever schemas earlier tests made
+        // (and "/risunloadall" unloaded since).
+        for (const std::string& name : testsupport::FilesIn(HostPath(dumpDir)))
+            if (EndsWithNoCase(name, ".dmp") && name != "pd_demo.dmp" && name != "dd_demo.dmp")
+                std::filesystem::remove(HostPath(dumpDir) + "/" + name);
         if (road == Road::ChosenFile)
             dialogs.Answer(pdDump);
-        else
+        else if (road != Road::PipingRestore)
             messages.Answer(MsgAnswer::Yes); // "Are you sure?"
         switch (road) {
         case Road::Script: form->SCRstart_Click(); break;
         case Road::AllDumps: form->Load_all_dmp_files_Click(); break;
         case Road::ProjectDumps: form->Load_proj_schemen_Click(); break;
+        case Road::PipingRestore:
+            try {
+                PipingModelRestore::Restore(ddDump, "demo", {"P1001", "1"});
+            } catch (const AppError&) {
+            }
+            break;
         default: form->Load_auswahl_Click(); break;
         }
     }
@@ -82,11 +95,26 @@ protected:
     std::string pdDump, ddDump, pdText, ddText;
 };
 
+// The change a dead program left on the schema, as the column length change leaves its mark
+// when it is cut off after its drops.
+std::string columnsChange(const std::string& schema) { return "the change of character column lengths of " + schema + " to 40"; }
+
 TEST_F(LoadMarksTest, ALoadCutOffOrNotWholeIsNamedAtTheNextStartAndItsDumpOutlivesEveryUnload)
 {
     const std::string registered = gCRIS->GetRISPath();
     gCRIS->SetUseRIS(clients.WinFolder()); // the look's listings go through the wrappers too
     const auto pdBefore = tablesOf("pd_demo");
+    // The check's opening of the dump, once the record says that the check runs.
+    const auto inDumpCheck = [&] {
+        auto checking = std::make_shared<bool>(false);
+        const testsupport::FileOpMatch recorded = testsupport::MarkWritten("its dump was checked whole");
+        return testsupport::FileOpMatch([=, host = HostPath(pdDump)](const std::string& op, const std::string& path) {
+            if (recorded(op, path))
+                *checking = true;
+            return *checking && op == "read" && path == host;
+        });
+    };
+    const std::string untouched = "; schema pd_demo was not touched by it, and no unload replaces the dump '" + pdDump + "'";
     const struct {
         const char* what;
         Road road;
@@ -95,6 +123,12 @@ TEST_F(LoadMarksTest, ALoadCutOffOrNotWholeIsNamedAtTheNextStartAndItsDumpOutliv
         bool killed;
         std::string named;  // by the next start, after the load's words
         std::string before = {}; // run on pd_demo before the load
+        testsupport::FileOpMatch stop = {}; // the file operation the program is killed at
+        bool bothKept = false;   // the dump of dd_demo, not reached, is kept as well
+        bool movedAside = false; // the user then moves the dump aside, and three unloads follow
+        std::string deadChange = {}; // the schema a dead column change left not whole before the road ran
+        bool cutDump = false;    // the dump is cut, so the load is refused before its client runs
+        bool twoLoads = false;   // the script loads dd_demo's dump after pd_demo's
     } cases[] = {
         {"killed as rislod starts", Road::Script, "rislod", ClientRule::KillProgram(false).When("-s pd_demo"), true,
          "; schema pd_demo may hold part of it, and no unload replaces the dump '" + pdDump + "'"},
@@ -107,34 +141,118 @@ TEST_F(LoadMarksTest, ALoadCutOffOrNotWholeIsNamedAtTheNextStartAndItsDumpOutliv
          ClientRule::DieBefore(0).When("-s pd_demo"), false,
          "is not whole: schema pd_demo: pdtable_113 holds 1 row of the dump's 3",
          "delete from pdtable_113 where model_index_no <> 1"},
+        // Every moment of a load's start: its record stands before the check of its dump.
+        {"killed before the dump check", Road::Script, "rislod", ClientRule::PassThrough(), true,
+         " while its dump was checked whole" + untouched, "", testsupport::MarkWritten("its dump was checked whole")},
+        {"killed in the dump check", Road::ChosenFile, "rislod", ClientRule::PassThrough(), true,
+         " while its dump was checked whole" + untouched, "", inDumpCheck()},
+        {"killed after the dump check", Road::Script, "rislod", ClientRule::PassThrough(), true,
+         " while the schema was read before the load" + untouched, "",
+         testsupport::MarkWritten("the schema was read before the load")},
+        // A folder load writes the record of every dump before its first: the one not reached is kept too.
+        {"the folder load killed in its first schema", Road::AllDumps, "rislod", ClientRule::KillProgram(false), true,
+         " while it waited for its turn; schema ", "", {}, true},
+        {"the project's load killed in its first schema", Road::ProjectDumps, "rislod", ClientRule::KillProgram(false),
+         true, " while it waited for its turn; schema ", "", {}, true},
+        {"the script's two loads killed in the first", Road::Script, "rislod",
+         ClientRule::KillProgram(false).When("-s pd_demo"), true,
+         " while it waited for its turn; schema dd_demo was not touched by it", "", {}, true, false, "", false, true},
+        {"a cut load's dump moved aside", Road::Script, "rislod", ClientRule::KillProgram(false).When("-s pd_demo"),
+         true, "", "", {}, false, true},
+        // A dead change's mark goes only with a load found whole over the whole schema.
+        {"a dead column change, then a load refused", Road::Script, "rislod", ClientRule::PassThrough(), false, "", "",
+         {}, false, false, "pd_demo", true},
+        {"a dead column change, then a piping model restore", Road::PipingRestore, "rislod", ClientRule::PassThrough(),
+         false, "", "", {}, false, false, "dd_demo"},
     };
     const std::string load = "he load of '" + pdDump + "' into pd_demo";
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        writeFile(pdDump, pdText);
+        writeFile(pdDump, c.cutDump ? pdText.substr(0, pdText.size() / 2) : pdText);
         writeFile(ddDump, ddText);
         if (!c.before.empty())
             execute("pd_demo", c.before);
+        long dead = 0;
+        if (!c.deadChange.empty()) {
+            ForkedProgram change([&] {
+                RunMark mark("schema " + c.deadChange,
+                             {{"what", columnsChange(c.deadChange)}, {"schema", c.deadChange},
+                              {"step", "the drop of the changed tables"}, {"whole if cut off", "no"},
+                              {"tables", c.deadChange == "pd_demo" ? "pdtable_113" : "pdtable_34_1"}});
+                mark.Keep();
+                return 0;
+            });
+            EXPECT_EQ(change.Wait(), 0);
+            dead = change.pid();
+        }
+        writeFile(dumpDir + "\\load.scr",
+                  "risload '" + pdDump + "'\r\n" + (c.twoLoads ? "risload '" + ddDump + "'\r\n" : ""));
         clients.Set(c.client, c.rule);
-        ForkedProgram run([&] {
-            runRoad(c.road);
-            return 0;
-        });
+        ForkedProgram run(
+            [&] {
+                runRoad(c.road);
+                return 0;
+            },
+            c.stop, ForkedProgram::AtStop::Kill);
         EXPECT_EQ(run.Wait() == -SIGKILL, c.killed);
         clients.Set(c.client, ClientRule::PassThrough());
-        // A change of another kind on the schema since takes over the schema's mark, and ends.
-        RunMark("schema pd_demo", {{"what", "the change of character column lengths of pd_demo to 40"}}).Release();
-
+        const std::string who = " (process " + std::to_string(run.pid());
         std::string err;
+        if (!c.deadChange.empty()) {
+            // The refused load and the restore of a part leave the mark, naming the dead run.
+            const std::string schema = c.deadChange, dump = schema == "pd_demo" ? pdDump : ddDump;
+            const std::string kept = BinaryFile::ReadAll(dump);
+            const std::string deadRun = columnsChange(schema) + " (process " + std::to_string(dead);
+            EXPECT_EQ(runUnloadAll(err), 1) << err;
+            EXPECT_EQ(BinaryFile::ReadAll(dump), kept);
+            EXPECT_THAT(err, HasSubstr("risunlod " + schema + ": not unloaded, the dump '" + dump +
+                                       "' stays as it was: " + deadRun));
+            const size_t asked = messages.asked().size();
+            auto started = startedForm();
+            ASSERT_GT(messages.asked().size(), asked);
+            EXPECT_THAT(messages.asked()[asked].prompt, HasSubstr("Schema " + schema + ": " + deadRun));
+            // A load of the whole dump ends it, naming the run that left it.
+            writeFile(dump, schema == "pd_demo" ? pdText : ddText);
+            started->dumpCommands().RISLoad("'" + dump + "'");
+            EXPECT_THAT(BinaryFile::ReadAll(gLogFile), HasSubstr("The mark of " + deadRun));
+            EXPECT_EQ(RunMark::Look("schema " + schema).state, RunMark::State::Free);
+            EXPECT_EQ(runUnloadAll(err), 0) << err;
+            continue;
+        }
+        // A change of another kind on the schema since takes over the schema's mark, and ends.
+        RunMark("schema pd_demo", {{"what", columnsChange("pd_demo")}}).Release();
+        if (c.movedAside) {
+            // Moved aside, the file the record was made for is gone: the record goes, once said.
+            std::filesystem::rename(HostPath(pdDump), HostPath(pdDump) + ".aside");
+            for (int n = 0; n < 3; ++n) {
+                EXPECT_EQ(runUnloadAll(err), 0) << err;
+                EXPECT_EQ(BinaryFile::ReadAll(pdDump), pdText);
+                EXPECT_EQ(err.find("kept the dump '" + pdDump + "' from every unload; that file is no longer there") !=
+                              std::string::npos,
+                          n == 0)
+                    << err;
+            }
+            std::filesystem::remove(HostPath(pdDump) + ".aside");
+            EXPECT_TRUE(LoadMarks::LeftTexts().empty());
+            continue;
+        }
+
         EXPECT_EQ(runUnloadAll(err), 1) << err;
         EXPECT_EQ(BinaryFile::ReadAll(pdDump), pdText);
-        EXPECT_EQ(DumpSchemaLine::ReadFirstLine(ddDump).rfind("default schema dd_demo", 0), 0u);
-        const std::string who = " (process " + std::to_string(run.pid());
+        // A folder load cut off in pd_demo keeps dd_demo's dump too when it had not reached it.
+        const bool folder = c.road == Road::AllDumps || c.road == Road::ProjectDumps;
+        if (c.bothKept)
+            EXPECT_EQ(BinaryFile::ReadAll(ddDump), ddText);
+        else if (!folder)
+            EXPECT_EQ(DumpSchemaLine::ReadFirstLine(ddDump).rfind("default schema dd_demo", 0), 0u);
         EXPECT_THAT(err,
                     HasSubstr("Warning: T" + load + (c.killed ? " was cut off by the end of the program" + who : "")));
         EXPECT_THAT(err, HasSubstr(c.named));
         EXPECT_THAT(err, HasSubstr("risunlod pd_demo: not unloaded, the dump '" + pdDump + "' stays as it was: t" +
                                    load + who));
+        if (c.bothKept)
+            EXPECT_THAT(err, HasSubstr("risunlod dd_demo: not unloaded, the dump '" + ddDump +
+                                       "' stays as it was: the load of '" + ddDump + "' into dd_demo" + who));
 
         // The window's start names it as well; a load found whole ends the record.
         const size_t asked = messages.asked().size();
@@ -142,6 +260,8 @@ TEST_F(LoadMarksTest, ALoadCutOffOrNotWholeIsNamedAtTheNextStartAndItsDumpOutliv
         ASSERT_GT(messages.asked().size(), asked);
         EXPECT_THAT(messages.asked()[asked].prompt, HasSubstr(c.named));
         started->dumpCommands().RISLoad("'" + pdDump + "'");
+        if (folder || c.bothKept)
+            started->dumpCommands().RISLoad("'" + ddDump + "'");
         EXPECT_EQ(tablesOf("pd_demo"), pdBefore);
         EXPECT_TRUE(LoadMarks::LeftTexts().empty());
         EXPECT_EQ(runUnloadAll(err), 0) << err;
@@ -159,6 +279,7 @@ TEST_F(LoadMarksTest, AChangeOfASchemaWhileAnotherProgramChangesItIsRefusedByNam
         Road road;
         std::string running; // the other program's change
         int rislod;          // runs of this one's load client
+        std::string record = {}; // the other program holds this load record, not the schema's mark
     } cases[] = {
         {Road::Script, pdLoad, 0},
         {Road::AllDumps, columns, 1},
@@ -166,6 +287,8 @@ TEST_F(LoadMarksTest, AChangeOfASchemaWhileAnotherProgramChangesItIsRefusedByNam
         {Road::PipingRestore, ddLoad, 0},
         {Road::Unload, pdLoad, 0},
         {Road::UnloadAll, columns, 0},
+        // A folder load writes every record before its first step: nothing is loaded.
+        {Road::AllDumps, pdLoad, 0, "load pd_demo " + pdDump},
     };
     for (const auto& c : cases) {
         const bool unload = c.road == Road::Unload || c.road == Road::UnloadAll;
@@ -187,7 +310,7 @@ TEST_F(LoadMarksTest, AChangeOfASchemaWhileAnotherProgramChangesItIsRefusedByNam
         const std::string pdFile = BinaryFile::ReadAll(pdDump);
         ForkedProgram other(
             [&] {
-                RunMark mark(restore ? "schema dd_demo" : "schema pd_demo",
+                RunMark mark(!c.record.empty() ? c.record : restore ? "schema dd_demo" : "schema pd_demo",
                              {{"what", c.running}, {"dump", restore ? ddDump : pdDump}});
                 return mark.held() ? 0 : 1;
             },
@@ -212,7 +335,7 @@ TEST_F(LoadMarksTest, AChangeOfASchemaWhileAnotherProgramChangesItIsRefusedByNam
         if (text.empty() && messages.asked().size() > asked)
             text = messages.asked().back().prompt;
         EXPECT_THAT(text, HasSubstr(said + c.running + " (process " + std::to_string(other.pid())));
-        EXPECT_THAT(text, HasSubstr(") is under way on that schema"));
+        EXPECT_THAT(text, HasSubstr(c.record.empty() ? ") is under way on that schema" : ") is under way from that dump"));
         EXPECT_EQ(clients.Runs("rislod"), c.rislod);
         EXPECT_EQ(BinaryFile::ReadAll(pdDump), pdFile);
         EXPECT_EQ(tablesOf("pd_demo"), pdBefore);

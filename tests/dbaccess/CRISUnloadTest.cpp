@@ -71,21 +71,28 @@ TEST_F(CRISUnloadTest, TablesWithConditionsAndARewrittenSchemaLine)
     EXPECT_EQ(ReadHostFile(targetHost()), "default schema pd_abc" + kDump.substr(kDump.find("\r\n")));
 }
 
-TEST_F(CRISUnloadTest, EmptyOrMissingDumpIsAnErrorAndLeavesNoFile)
+// The dump already there stays until the new one is whole: a failed unload keeps it byte for
+// byte and leaves nothing beside it.
+TEST_F(CRISUnloadTest, EmptyOrMissingDumpIsAnErrorAndKeepsTheOldDump)
 {
     Put("risunlod.o", "");
-    WriteHostFile(targetHost(), "default schema pd_abc\r\nan old dump\r\n");
+    const std::string old = "default schema pd_abc\r\nan old dump\r\n";
+    WriteHostFile(targetHost(), old);
     AppError e = Raised([&] { cris_.RISUnload(target(), "pd_abc", std::nullopt, std::nullopt, "", 0, true,
                                               UnloadExtras::ViewsIndexesGrants); });
     EXPECT_EQ(e.number(), 1);
     EXPECT_EQ(e.description(), "risunlod wrote no dump of schema 'pd_abc'");
     EXPECT_EQ(e.source(), "CRIS::RISUnload");
-    EXPECT_FALSE(std::filesystem::exists(targetHost()));
+    EXPECT_EQ(ReadHostFile(targetHost()), old);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(std::filesystem::path(targetHost()).parent_path()),
+                            std::filesystem::directory_iterator()),
+              1);
 
     Forget("risunlod.o");
     e = Raised([&] { cris_.RISUnload(target(), "pd_abc", std::nullopt, std::nullopt, "", 0, false,
                                      UnloadExtras::ViewsIndexesGrants); });
     EXPECT_EQ(e.description(), "risunlod wrote no dump of schema 'pd_abc'");
+    EXPECT_EQ(ReadHostFile(targetHost()), old);
 }
 
 // Without a schema no file can be told to be its dump: the file there is not touched.

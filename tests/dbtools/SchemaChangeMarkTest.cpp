@@ -201,7 +201,10 @@ TEST_P(SchemaChangeCutOffTest, TheNextChangeNamesWhatTheFirstLeftAndNeverTakesIt
     EXPECT_EQ(first.Wait() == -SIGKILL, killed);
     RemoveNew(work, workBefore);
     RemoveNew(temp, tempBefore);
-    ASSERT_EQ(backups(), c.backupsLeft);
+    Strings left = c.backupsLeft;
+    for (std::string& name : left)
+        name = ReplaceAll(name, "%PID%", std::to_string(first.pid()));
+    ASSERT_EQ(backups(), left);
 
     const auto cut = SchemaState("dd_demo");
     const std::string message = windowChange();
@@ -256,8 +259,11 @@ INSTANTIATE_TEST_SUITE_P(
                    {kRefusedBackup}, true,
                    "(pdtable_34_1 holds 3 rows on the server, 1 in the dump); it was kept as '%BACKUP%.refused'",
                    kSetAside},
-        CutOffCase{"KilledWritingTheBackup", {}, {}, "backup", {kBackup}, true,
-                   notProven("the unload of the backup dump") + ": it is not whole (", kSetAside},
+        // The unload writes beside the backup's name: its part never passes for the backup.
+        CutOffCase{"KilledWritingTheBackup", {}, {}, "backup", {kBackup + std::string(".%PID%.tw.tmp")}, true,
+                   "during the unload of the backup dump; nothing of schema dd_demo was changed yet. Its backup dump "
+                   "'%BACKUP%' was not written whole",
+                   {kBackup}},
         // Its backup is whole by its form, its agreement with the schema not known: it keeps its name.
         CutOffCase{"KilledCheckingTheBackup", {}, {}, "the check of the backup dump", {kBackup}, true,
                    notProven("the check of the backup dump") + ": it is whole by its form, but whether it holds the "
