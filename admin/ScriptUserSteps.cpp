@@ -1,6 +1,7 @@
 // Script steps on database users and RIS schemas, with the failures a script expects.
 #include "admin/ScriptUserSteps.h"
 
+#include "dbtools/SchemaChangeMark.h"
 #include "platform/AppError.h"
 #include "services/Messages.h"
 
@@ -35,6 +36,20 @@ ScriptUserSteps::ScriptUserSteps() = default;
 CommandScriptHost::ParamOperation ScriptUserSteps::step(ScriptUserStep which, const char* word)
 {
     return [this, which, word](const std::string& params) {
+        // Under the mark of the schema of its name, as the family commands run it: a user's
+        // removal takes the schema's tables with it.
+        const bool onUser = which == ScriptUserStep::CreateUser || which == ScriptUserStep::DropUser;
+        const bool creates = which == ScriptUserStep::CreateUser || which == ScriptUserStep::CreateSchema;
+        const std::string name = ToolRun::NameParameter(params, onUser ? "User" : "Schema", UserSchemaStepName(which));
+        const std::string what = std::string(creates ? "the creation of " : "the removal of ") +
+                                 (onUser ? "database user " : "RIS schema ") + name;
+        SchemaChangeMark mark(name, what);
+        if (!mark.Refusal().empty()) {
+            const std::string refused = SchemaChangeMark::RefusedText(what, mark.Refusal());
+            ShowStatus("Failed: " + refused);
+            RaiseError(word, refused);
+        }
+        mark.Step(word, true, {{"if cut off", "the lists of database users and RIS schemas show what stands of " + name}});
         const UserSchemaChange change = ChangeUserOrSchema(which, users_, schemas_, params);
         if (!change.outcome.Failed())
             return;

@@ -95,7 +95,57 @@ struct ModelDeletion {
     std::string fromModels;
     std::string fromPartitions;
     std::string countModels;
+    std::vector<std::string> missing; // the model's piping tables the check did not find
 };
+
+const char* const kPipingTableNumbers[] = {"12", "34", "50", "67", "80"};
+const char* const kNotFoundInDd = " not found in dd schema";
+
+// The tables the check found missing, from the node's text "<model> - <tables> not found in dd
+// schema"; a model whose row went before (its partition left) had none of them.
+std::vector<std::string> missingTablesOf(const CheckTreeNode& node, const std::string& partition)
+{
+    const std::string& text = node.text;
+    const size_t dash = text.rfind(" - ");
+    if (text.ends_with(kNotFoundInDd) && dash != std::string::npos)
+        return Split(text.substr(dash + 3, text.size() - dash - 3 - std::string(kNotFoundInDd).size()), ",");
+    std::vector<std::string> all;
+    for (const char* number : kPipingTableNumbers)
+        all.push_back("pdtable_" + std::string(number) + "_" + partition);
+    return all;
+}
+
+// Looked at right before the model goes, under the design schema's mark: why it must stay when
+// its tables do not stand missing as the check found them (another program's change had them
+// dropped for a moment, or the schema changed since); empty when they do.
+std::string tablesNotAsChecked(DdlDatabase& db, const std::string& designSchema, const ModelDeletion& d)
+{
+    std::vector<std::string> tables;
+    try {
+        tables = db.Tables(designSchema);
+    } catch (const AppError& e) {
+        return "the tables of " + designSchema + " could not be listed again: " + RISErrorLine(e.description());
+    }
+    std::vector<std::string> standing, missingNow;
+    for (const char* number : kPipingTableNumbers) {
+        const std::string table = "pdtable_" + std::string(number) + "_" + d.partition;
+        (ContainsNoCase(tables, table) ? standing : missingNow).push_back(table);
+    }
+    const auto sameSet = [](std::vector<std::string> a, std::vector<std::string> b) {
+        for (auto* v : {&a, &b}) {
+            for (std::string& t : *v)
+                t = ToLower(Trim(t));
+            std::sort(v->begin(), v->end());
+        }
+        return a == b;
+    };
+    if (missingNow.empty())
+        return "its tables stand in " + designSchema + " again: " + Join(standing, ", ");
+    if (!sameSet(missingNow, d.missing))
+        return "its tables in " + designSchema + " changed since the check (missing now: " + Join(missingNow, ", ") +
+               "), check again";
+    return {};
+}
 
 std::optional<ModelDeletion> modelDeletion(const CheckTreeNode& node)
 {
@@ -114,8 +164,12 @@ std::optional<ModelDeletion> modelDeletion(const CheckTreeNode& node)
     const std::string p = FormatNumberText(*partition);
     const std::string where =
         " WHERE discipline_indx_no=1 AND model_no='" + SqlEscapeQuotes(model) + "' AND partition_no=" + p + ";";
-    return ModelDeletion{model, p, "DELETE FROM pdtable_113" + where, "DELETE FROM pdtable_114 WHERE partition_no=" + p + ";",
-                         "SELECT count(*) AS ROWCOUNTS FROM pdtable_113" + where};
+    return ModelDeletion{model,
+                         p,
+                         "DELETE FROM pdtable_113" + where,
+                         "DELETE FROM pdtable_114 WHERE partition_no=" + p + ";",
+                         "SELECT count(*) AS ROWCOUNTS FROM pdtable_113" + where,
+                         missingTablesOf(node, p)};
 }
 
 std::vector<ModelDeletion> modelDeletions(const CheckTree& tree)
@@ -262,11 +316,17 @@ ModelResult deleteModel(DdlDatabase& db, const std::string& schema, const ModelD
 // exactly that row went. A model registered twice (or not found as written: a model number the
 // listing trimmed, a row deleted meanwhile) is left as it is and named at the end. A failed call
 // is looked after (the rows are counted again) and the run goes on with the next model.
-void deleteModels(DdlCheckContext& c, const std::string& schema, const std::vector<ModelDeletion>& deletions)
+void deleteModels(DdlCheckContext& c, const std::string& schema, const std::string& designSchema,
+                  const std::vector<ModelDeletion>& deletions)
 {
     std::vector<std::string> kept;
     std::vector<std::string> failures;
     for (const ModelDeletion& d : deletions) {
+        if (const std::string why = tablesNotAsChecked(c.db, designSchema, d); !why.empty()) {
+            ShowStatus("Error: model " + d.model + " not deleted: " + why + ", nothing was changed for it");
+            kept.push_back(d.model + " (" + why + ")");
+            continue;
+        }
         const ModelResult r = deleteModel(c.db, schema, d, kept);
         if (r.leftover)
             c.partitionsLeft[d.partition] = d.model;
@@ -427,11 +487,15 @@ void RunRepairAction(DdlCheckContext& c, DdlRepairAction action)
                 throw AppError(1, "", emptyResultText(action));
             if (ShowMessage("Are you sure?", MsgStyle::YesNo | MsgStyle::Question | MsgStyle::DefaultButton2) ==
                 MsgAnswer::Yes) {
-                const std::string schema = "pd_" + project();
+                const std::string schema = "pd_" + project(), designSchema = "dd_" + project();
                 const std::string what = "the deletion of the checked models from " + schema;
+                // The design schema's mark too: no change may drop or bring back its tables
+                // between the look at them and the delete.
+                SchemaChangeMark designMark(designSchema, what);
+                holdMark(designMark, what);
                 SchemaChangeMark mark(schema, what);
                 holdMark(mark, what);
-                deleteModels(c, schema, deletions);
+                deleteModels(c, schema, designSchema, deletions);
             }
         } else {
             std::vector<std::string> refused;

@@ -31,6 +31,7 @@
 #include <vector>
 
 class CheckTree;
+class FileNameCorrectionRecord;
 struct CheckTreeNode;
 class Recordset;
 
@@ -85,6 +86,7 @@ private:
 
     CheckTree& tree_;
     ProjectTables tables_;
+    FileNameCorrectionRecord* record_ = nullptr; // the run's, while it runs
     std::string schema_;
     // The files the project tables name: upper-case folder, upper-case name, the rows naming it
     // (identity of the row's key, and how it is named to the user).
