@@ -125,19 +125,6 @@ void CheckRun::Run()
 
 void CheckRun::steps()
 {
-    status("Getting project directory for project: '" + project() + "' ...");
-    const std::string directory = c_.db.ProjectDirectory(project());
-    if (!IsFileExists(directory, 1))
-        fail("Project directory: '" + directory + "' not found");
-
-    status("Reading database definition from: '" + directory + "design.ddl' ...");
-    ddlColumns_ = ReadDDLFile(directory + "design.ddl");
-    status("Reading database definition from: '" + directory + "eqp.ddl' ...");
-    const std::vector<std::string> equipment = ReadDDLFile(directory + "eqp.ddl");
-    ddlColumns_.insert(ddlColumns_.end(), equipment.begin(), equipment.end());
-    if (ddlColumns_.empty() || ddlColumns_.front().empty())
-        fail("No database definition data in ddl-files found");
-
     // A change of either schema under way in another program (a column change has its tables
     // dropped until it loads them again) would be read as tables or models missing.
     const std::vector<std::string> schemas = {designSchema(), "pd_" + project()};
@@ -153,6 +140,19 @@ void CheckRun::steps()
             notes.push_back("Schema " + schema + ": " + left + ". What the check finds there may be that change's "
                             "half work");
     }
+
+    status("Getting project directory for project: '" + project() + "' ...");
+    const std::string directory = c_.db.ProjectDirectory(project());
+    if (!IsFileExists(directory, 1))
+        fail("Project directory: '" + directory + "' not found");
+
+    status("Reading database definition from: '" + directory + "design.ddl' ...");
+    ddlColumns_ = ReadDDLFile(directory + "design.ddl");
+    status("Reading database definition from: '" + directory + "eqp.ddl' ...");
+    const std::vector<std::string> equipment = ReadDDLFile(directory + "eqp.ddl");
+    ddlColumns_.insert(ddlColumns_.end(), equipment.begin(), equipment.end());
+    if (ddlColumns_.empty() || ddlColumns_.front().empty())
+        fail("No database definition data in ddl-files found");
 
     status("Getting list of tables from design schema: '" + designSchema() + "' ...");
     tables_ = c_.db.Tables(designSchema());

@@ -249,9 +249,18 @@ ModelResult deleteLeftPartition(DdlDatabase& db, const std::string& schema, cons
             !o.Done()};
 }
 
-ModelResult deleteModel(DdlDatabase& db, const std::string& schema, const ModelDeletion& d,
-                        std::vector<std::string>& kept)
+ModelResult deleteModel(DdlDatabase& db, const std::string& schema, const std::string& designSchema,
+                        const ModelDeletion& d, std::vector<std::string>& kept)
 {
+    // Looked at right before anything of the model goes.
+    const auto tablesStand = [&] {
+        const std::string why = tablesNotAsChecked(db, designSchema, d);
+        if (!why.empty()) {
+            ShowStatus("Error: model " + d.model + " not deleted: " + why + ", nothing was changed for it");
+            kept.push_back(d.model + " (" + why + ")");
+        }
+        return !why.empty();
+    };
     const std::string& partition = d.partition;
     long long found = 0;
     try {
@@ -267,7 +276,7 @@ ModelResult deleteModel(DdlDatabase& db, const std::string& schema, const ModelD
             const long long users = countRows(db, schema, partitionCount("pdtable_113", partition));
             const long long partitions = countRows(db, schema, partitionCount("pdtable_114", partition));
             if (users == 0 && partitions > 0)
-                return deleteLeftPartition(db, schema, d, partition, partitions);
+                return tablesStand() ? ModelResult{} : deleteLeftPartition(db, schema, d, partition, partitions);
         } catch (const AppError& e) {
             ShowStatus("Model " + d.model + ": partition " + partition + " could not be looked up: " +
                        RISErrorLine(e.description()));
@@ -280,6 +289,8 @@ ModelResult deleteModel(DdlDatabase& db, const std::string& schema, const ModelD
         kept.push_back(d.model + " (" + why + ")");
         return {};
     }
+    if (tablesStand())
+        return {};
     // The count the client reports cannot tell more than the rows counted again afterwards.
     const ChangeOutcome models = deleteAndLook(db, schema, d.fromModels, d.countModels, 1, "its row of pdtable_113");
     std::string text;
@@ -322,12 +333,7 @@ void deleteModels(DdlCheckContext& c, const std::string& schema, const std::stri
     std::vector<std::string> kept;
     std::vector<std::string> failures;
     for (const ModelDeletion& d : deletions) {
-        if (const std::string why = tablesNotAsChecked(c.db, designSchema, d); !why.empty()) {
-            ShowStatus("Error: model " + d.model + " not deleted: " + why + ", nothing was changed for it");
-            kept.push_back(d.model + " (" + why + ")");
-            continue;
-        }
-        const ModelResult r = deleteModel(c.db, schema, d, kept);
+        const ModelResult r = deleteModel(c.db, schema, designSchema, d, kept);
         if (r.leftover)
             c.partitionsLeft[d.partition] = d.model;
         else

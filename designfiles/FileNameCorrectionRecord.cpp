@@ -92,12 +92,21 @@ RowOutcome settleRow(const Fields& row, const std::string& schema, const Project
         return std::any_of(names.begin(), names.end(), [&](const std::string& n) { return EqualsNoCase(n, Trim(spec)); });
     };
     const bool isNew = holds(newSpec) && !holds(oldSpec), isOld = holds(oldSpec) && !holds(newSpec);
+    // Nothing moved (or all moved back) while no row took the new name: nothing to put in step,
+    // also for rows the look cannot find by their key (a number stored with blanks).
+    const int count = std::atoi(field(row, "moves").c_str());
+    bool allOld = true;
+    for (int i = 1; i <= count; ++i) {
+        const std::string at = "move " + std::to_string(i);
+        allOld = allOld && IsFileExists(field(row, at + " from"), 0) && !IsFileExists(field(row, at + " to"), 0);
+    }
+    if (allOld && !holds(newSpec))
+        return {true, named + ": its files keep their old names, and no row names '" + newSpec + "'"};
     if (!isNew && !isOld)
         return {false, named + ": the rows of " + field(row, "table") + " name " +
                            (names.empty() ? std::string("no file") : quoted(names)) + ", neither '" + oldSpec +
                            "' alone nor '" + newSpec + "' alone, so its files stay as they are"};
     std::vector<std::string> moved, off;
-    const int count = std::atoi(field(row, "moves").c_str());
     for (int i = 1; i <= count; ++i) {
         const std::string at = "move " + std::to_string(i);
         const std::string from = field(row, at + " from"), to = field(row, at + " to");

@@ -133,7 +133,7 @@ INSTANTIATE_TEST_SUITE_P(
         // Models are counted and deleted one by one: the model's row before and after its DELETE,
         // whether another model row uses the partition, and the partition's row after its DELETE.
         FrameCase{"DeleteChecked", DdlRepairAction::DeleteModels, "Discipline1ModelP101", MsgAnswer::Yes, "pd_p1",
-                  "Ready", {kCountP101, "Write pd_p1", kCountP101, kCount + "pdtable_113 WHERE partition_no=3;",
+                  "Ready", {kCountP101, "Tables dd_p1", "Write pd_p1", kCountP101, kCount + "pdtable_113 WHERE partition_no=3;",
                             "Write pd_p1", kCount + "pdtable_114 WHERE partition_no=3;"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
