@@ -20,6 +20,7 @@
 #include <algorithm>
 #include <cctype>
 #include <optional>
+#include <set>
 #include <vector>
 
 namespace {
@@ -350,6 +351,41 @@ void deleteModels(DdlCheckContext& c, const std::string& schema, const std::stri
         throw AppError(1, "", Join(failures, "\r\n"));
 }
 
+// The drop's statements without those of tables whose model stands in the project schema now,
+// each named in modelled. Raises when the models cannot be read: nothing is dropped then.
+std::string withoutTablesOfModels(DdlDatabase& db, const std::string& projectSchema, const std::string& statements,
+                                  std::vector<std::string>& modelled)
+{
+    std::set<std::pair<long, long>> models; // discipline, partition
+    try {
+        Recordset rs = db.Read(projectSchema, "SELECT discipline_indx_no, model_no, partition_no FROM pdtable_113 WHERE "
+                                              "discipline_indx_no=1 or discipline_indx_no=2 GROUP BY "
+                                              "discipline_indx_no, model_no, partition_no;");
+        if (rs.RecordCount() > 0)
+            for (rs.MoveFirst(); !rs.Eof(); rs.MoveNext())
+                models.emplace(rs.Fields()["discipline_indx_no"].Value().ToLong(),
+                               rs.Fields()["partition_no"].Value().ToLong());
+    } catch (const AppError& e) {
+        throw AppError(1, "", "The models of " + projectSchema + " could not be read again before the drop: " +
+                                  RISErrorLine(e.description()) + ". Nothing was dropped.");
+    }
+    std::vector<std::string> run;
+    for (const std::string& line : Split(statements, "\r\n")) {
+        const std::string table = line.substr(11, line.size() - 12); // "DROP TABLE <table>;"
+        const std::vector<std::string> parts = Split(table, "_");
+        const std::optional<double> number = parts.size() == 3 ? ParseNumberText(parts[1]) : std::nullopt;
+        const std::optional<double> partition = parts.size() == 3 ? ParseNumberText(parts[2]) : std::nullopt;
+        if (number && partition &&
+            models.count({DisciplineOfTableNumber(*number), static_cast<long>(*partition)})) {
+            ShowStatus("Error: table '" + table + "' not dropped: its model stands in " + projectSchema + " now");
+            modelled.push_back(table);
+            continue;
+        }
+        run.push_back(line);
+    }
+    return Join(run, "\r\n");
+}
+
 // The mark of the schema a repair changes is held until its look has spoken: raises, with
 // nothing changed, when it could not be taken (another change runs on the schema, or one that
 // did not end left it not whole). A repair cut off leaves what a new check shows.
@@ -523,18 +559,34 @@ void RunRepairAction(DdlCheckContext& c, DdlRepairAction action)
                                              : "the drop of the checked tables from " + schema;
                 SchemaChangeMark mark(schema, what);
                 holdMark(mark, what);
+                std::string toRun = statements, notRun = left;
+                std::optional<SchemaChangeMark> projectMark;
+                if (action == DdlRepairAction::DropTables) {
+                    // The models too stay as they are until the drop has been looked at, and a
+                    // table whose model stands now (a load brought it back since the check) stays.
+                    projectMark.emplace("pd_" + project(), what);
+                    holdMark(*projectMark, what);
+                    std::vector<std::string> modelled;
+                    toRun = withoutTablesOfModels(c.db, "pd_" + project(), statements, modelled);
+                    if (!modelled.empty())
+                        notRun += (notRun.empty() ? "" : " ") + std::string("Not dropped, its model stands in pd_") +
+                                  project() + " now: " + Join(modelled, ", ") + " (check again).";
+                    if (toRun.empty())
+                        throw AppError(1, "", notRun);
+                }
                 // Also a failed batch may have changed the schema.
                 c.designSchemaChanged = true;
                 try {
-                    runBatch(c, action, schema, statements);
+                    runBatch(c, action, schema, toRun);
                 } catch (const AppError& e) {
-                    throw AppError(e.number(), e.source(), left.empty() ? e.description() : e.description() + " " + left);
+                    throw AppError(e.number(), e.source(),
+                                   notRun.empty() ? e.description() : e.description() + " " + notRun);
                 }
-                if (!left.empty())
+                if (!notRun.empty())
                     throw AppError(1, "", (action == DdlRepairAction::AddColumns
                                                ? "The other missing columns were added to dd_"
                                                : "The other checked tables were dropped from dd_") +
-                                              project() + ". " + left);
+                                              project() + ". " + notRun);
             }
         }
     } catch (const AppError& e) {

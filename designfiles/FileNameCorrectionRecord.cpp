@@ -171,6 +171,10 @@ FileNameCorrectionRecord::FileNameCorrectionRecord(const std::string& schema, Pr
     if (seen.state == RunMark::State::Held)
         throw AppError(1, "", refused + RunMark::RunningText(seen.fields) + " is under way in that schema. Nothing "
                               "was changed.");
+    const std::string schemaObject = "schema " + ToLower(schema);
+    if (const RunMark::Seen change = RunMark::Look(schemaObject); change.state == RunMark::State::Held)
+        throw AppError(1, "", refused + RunMark::RunningText(change.fields) + " is under way on schema " + schema +
+                                  ". Nothing was changed.");
     if (seen.state == RunMark::State::Left) {
         std::string text;
         if (!settleLeft(seen.fields, tables_, text))
@@ -183,6 +187,22 @@ FileNameCorrectionRecord::FileNameCorrectionRecord(const std::string& schema, Pr
     if (!mark_->held())
         throw AppError(1, "", refused + RunMark::RunningText(mark_->Holder()) +
                                   " is under way in that schema. Nothing was changed.");
+    // The rows change under the schema's mark, like every change of the schema: a load or another
+    // change of it refuses the correction by name, and so does one a dead program left in part.
+    const RunMark::Seen change = RunMark::Look(schemaObject);
+    if (change.state == RunMark::State::Left && RunMark::Field(change.fields, "dump").empty() &&
+        RunMark::Field(change.fields, "whole if cut off") != "yes")
+        throw AppError(1, "", refused + RunMark::RunningText(change.fields) + " was cut off by the end of its " +
+                                  "program, so schema " + schema + " may not be whole. Nothing was changed.");
+    schemaMark_ = std::make_unique<RunMark>(
+        schemaObject, RunMark::Fields{{"what", "the correction of file names in " + schema},
+                                      {"schema", schema},
+                                      {"step", "its renames"},
+                                      {"whole if cut off", "yes"},
+                                      {"if cut off", "the record of the correction names the renames it left"}});
+    if (!schemaMark_->held())
+        throw AppError(1, "", refused + RunMark::RunningText(schemaMark_->Holder()) + " is under way on schema " +
+                                  schema + ". Nothing was changed.");
 }
 
 FileNameCorrectionRecord::~FileNameCorrectionRecord()
@@ -247,6 +267,14 @@ std::vector<FileNameCorrectionRecord::Left> FileNameCorrectionRecord::MendLeft(c
         if (seen.state != RunMark::State::Left)
             continue;
         std::string text;
+        const std::string schema = RunMark::Field(seen.fields, "schema");
+        if (const RunMark::Seen change = RunMark::Look("schema " + ToLower(schema)); change.state == RunMark::State::Held) {
+            out.push_back({"The correction of file names in " + schema + " (" + RunMark::WhoText(seen.fields) +
+                               ") was cut off by the end of its program; what it left is looked at when " +
+                               RunMark::RunningText(change.fields) + " has ended",
+                           false});
+            continue;
+        }
         const bool mended = settleLeft(seen.fields, tables, text);
         if (mended)
             RunMark::RemoveLeft(object);

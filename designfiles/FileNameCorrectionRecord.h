@@ -29,9 +29,10 @@ public:
         std::vector<std::pair<std::string, std::string>> moves; // from, to (full Windows names)
     };
 
-    // Takes the record of schema's corrections. One that a killed run left is mended first.
-    // Throws AppError, with nothing changed, when another program's correction in the schema
-    // runs, or when what a killed one left cannot be put in step (the text says what stands).
+    // Takes the record of schema's corrections, and the schema's mark. One that a killed run left
+    // is mended first. Throws AppError, with nothing changed, when another program's correction
+    // or change of the schema runs (or a dead one left the schema in part), or when what a killed
+    // correction left cannot be put in step (the text says what stands).
     FileNameCorrectionRecord(const std::string& schema, ProjectTables tables);
     // Goes with the run; a row not seen in step keeps it standing for the next start.
     ~FileNameCorrectionRecord();
@@ -58,5 +59,6 @@ private:
     std::string schema_;
     ProjectTables tables_;
     std::unique_ptr<RunMark> mark_;
+    std::unique_ptr<RunMark> schemaMark_; // "schema <name>", held while the run lives
     std::vector<std::vector<std::pair<std::string, std::string>>> rows_; // the fields of each pending row
 };
