@@ -36,20 +36,8 @@ ScriptUserSteps::ScriptUserSteps() = default;
 CommandScriptHost::ParamOperation ScriptUserSteps::step(ScriptUserStep which, const char* word)
 {
     return [this, which, word](const std::string& params) {
-        // Under the mark of the schema of its name, as the family commands run it: a user's
-        // removal takes the schema's tables with it.
-        const bool onUser = which == ScriptUserStep::CreateUser || which == ScriptUserStep::DropUser;
-        const bool creates = which == ScriptUserStep::CreateUser || which == ScriptUserStep::CreateSchema;
-        const std::string name = ToolRun::NameParameter(params, onUser ? "User" : "Schema", UserSchemaStepName(which));
-        const std::string what = std::string(creates ? "the creation of " : "the removal of ") +
-                                 (onUser ? "database user " : "RIS schema ") + name;
-        SchemaChangeMark mark(name, what);
-        if (!mark.Refusal().empty()) {
-            const std::string refused = SchemaChangeMark::RefusedText(what, mark.Refusal());
-            ShowStatus("Failed: " + refused);
-            RaiseError(word, refused);
-        }
-        mark.Step(word, true, {{"if cut off", "the lists of database users and RIS schemas show what stands of " + name}});
+        // Under the mark of the schema of its name, as the family commands run it.
+        const std::unique_ptr<SchemaChangeMark> mark = TakeUserSchemaMark(which, params, word);
         const UserSchemaChange change = ChangeUserOrSchema(which, users_, schemas_, params);
         if (!change.outcome.Failed())
             return;

@@ -29,7 +29,7 @@ using ::testing::HasSubstr;
 namespace {
 
 enum class Road { Script, AllDumps, ProjectDumps, ChosenFile, PipingRestore, Unload, UnloadAll, FamilyCreate, FamilyDelete,
-                  ScriptUserDrop };
+                  ScriptUserDrop, SchemaDropOperation };
 
 class LoadMarksTest : public Form1Fixture {
 protected:
@@ -172,6 +172,7 @@ TEST_F(LoadMarksTest, AChangeOfASchemaWhileAnotherProgramChangesItIsRefusedByNam
         {Road::FamilyCreate, pdLoad, 0, "The creation of database user and RIS schema pd_demo was not started: "},
         {Road::FamilyDelete, columns, 0, "The removal of RIS schema and database user pd_demo was not started: "},
         {Road::ScriptUserDrop, pdLoad, 0, "The removal of database user pd_demo was not started: "},
+        {Road::SchemaDropOperation, columns, 0, "The removal of RIS schema pd_demo was not started: "},
     };
     for (const auto& c : cases) {
         const bool unload = c.road == Road::Unload || c.road == Road::UnloadAll;
@@ -225,6 +226,9 @@ TEST_F(LoadMarksTest, AChangeOfASchemaWhileAnotherProgramChangesItIsRefusedByNam
                 form->Create_DB_Schema_Click();
             }
             form->familyBoxes[0]->setChecked(false);
+            break;
+        case Road::SchemaDropOperation:
+            text = testsupport::Raised([&] { form->Del_Schema("'pd_demo'"); }).description();
             break;
         case Road::ScriptUserDrop:
             writeFile(dumpDir + "\\users.scr", "del_dbuser 'pd_demo'\r\n");
