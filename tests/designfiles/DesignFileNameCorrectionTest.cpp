@@ -620,3 +620,31 @@ TEST_F(DesignFileNameCorrectionTest, ACorrectionKilledMidWayIsPutInStepByTheNext
         RunMark::RemoveLeft("file name correction pd_demo");
     }
 }
+
+// Two programs correcting one project at once: the second is refused by name and moves nothing;
+// the first ends with its files and row in step.
+TEST_F(DesignFileNameCorrectionTest, ACorrectionWhileAnotherProgramCorrectsIsRefusedByName)
+{
+    makeFiles({"a8.dgn"});
+    model("P-7008", "a8.dgn");
+    testsupport::ForkedProgram first(
+        [&] {
+            correctModels();
+            return 0;
+        },
+        [](const std::string& op, const std::string& h) { return op == "delete" && h == host("a8.dgn"); });
+    ASSERT_TRUE(first.Reached());
+    const auto during = folderNow();
+    const std::string refused = testsupport::Raised([&] { correctModels(); }).description();
+    EXPECT_EQ(refused.rfind("The correction of file names in pd_demo was not started: the correction of file names in "
+                            "pd_demo (process " + std::to_string(first.pid()) + " ",
+                            0),
+              0u) << refused;
+    EXPECT_NE(refused.find(") is under way in that schema. Nothing was changed."), std::string::npos) << refused;
+    EXPECT_EQ(folderNow(), during);
+    first.Release();
+    EXPECT_EQ(first.Wait(), 0);
+    EXPECT_EQ(folderNow(), (std::map<std::string, std::string>{{"P-7008.dgn", "design a8.dgn"}}));
+    EXPECT_EQ(spec("P-7008"), "P-7008.dgn");
+    EXPECT_EQ(RunMark::Look("file name correction pd_demo").state, RunMark::State::Free);
+}
