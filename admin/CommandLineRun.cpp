@@ -2,6 +2,7 @@
 #include "admin/CommandLineRun.h"
 
 #include "admin/AdminGlobals.h"
+#include "admin/DeadRunTraces.h"
 #include "admin/DumpCommands.h"
 #include "admin/SchemaNames.h"
 #include "admin/Startup.h"
@@ -130,6 +131,8 @@ int RunCommandLine(const std::string& commandLine)
             report("Warning: " + load);
         for (const std::string& change : SchemaChangeMark::LeftTexts())
             report("Warning: " + change);
+        for (const std::string& trace : MendDeadRunTraces())
+            report("Warning: " + trace);
         if (!FolderWriteProblem(gTempDir).empty()) {
             report("Nothing unloaded");
             return 1;

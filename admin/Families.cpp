@@ -2,6 +2,7 @@
 #include "admin/Families.h"
 
 #include "admin/DumpCommandLines.h"
+#include "dbtools/SchemaChangeMark.h"
 #include "platform/AppError.h"
 #include "platform/EscKey.h"
 #include "platform/TextUtil.h"
@@ -31,6 +32,26 @@ std::string confirmLead(FamilyCommand command)
 bool isDelete(FamilyCommand command)
 {
     return !confirmLead(command).empty();
+}
+
+// The command's change of one family, as its schema's mark names it to other programs.
+std::string familyChange(FamilyCommand command, const std::string& schema)
+{
+    switch (command) {
+    case FamilyCommand::CreateDBSchema:
+        return "the creation of database user and RIS schema " + schema;
+    case FamilyCommand::CreateDBUser:
+        return "the creation of database user " + schema;
+    case FamilyCommand::CreateSchema:
+        return "the creation of RIS schema " + schema;
+    case FamilyCommand::DeleteDBSchema:
+        return "the removal of RIS schema and database user " + schema;
+    case FamilyCommand::DeleteDBUser:
+        return "the removal of database user " + schema;
+    case FamilyCommand::DeleteSchema:
+        break;
+    }
+    return "the removal of RIS schema " + schema;
 }
 
 struct UnlockAtEnd {
@@ -131,9 +152,21 @@ FamilyOutcome Families::runFamilies(FamilyCommand command)
         std::string schema = SchemaName(kSchemaFamilies[i], project);
         if (currentSchema)
             currentSchema(schema);
+        // The family's user and schema change under the schema's mark, like every change of it:
+        // a change of it another program runs refuses this family by name, and the run goes on.
+        const std::string what = familyChange(command, schema);
+        SchemaChangeMark mark(schema, what);
+        if (!mark.Refusal().empty()) {
+            const std::string refused = SchemaChangeMark::RefusedText(what, mark.Refusal());
+            report_.NoteFailure(refused);
+            ShowStatus("Failed: " + refused);
+            continue;
+        }
         // What the drop of the family's schema left standing, when not its removal.
         std::optional<ChangeState> schemaLeft;
         for (Step step : steps) {
+            mark.Step(UserSchemaStepName(step), true,
+                      {{"if cut off", "the lists of database users and RIS schemas show what stands of " + schema}});
             if (step == Step::DropUser && schemaLeft) {
                 keepUserUnderSchema(schema, *schemaLeft);
                 continue;

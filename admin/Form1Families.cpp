@@ -3,6 +3,7 @@
 
 #include "admin/AdminGlobals.h"
 #include "admin/Families.h"
+#include "dbtools/SchemaChangeMark.h"
 
 #include <QCheckBox>
 #include <QPushButton>
@@ -46,10 +47,28 @@ void Form1::connectFamilies()
     connect(Delete_Schema, &QPushButton::clicked, this, &Form1::Delete_Schema_Click);
 }
 
-void Form1::Cre_DBUser(const std::string& params) { families_->users().Cre_DBUser(params); }
-void Form1::Del_DBUser(const std::string& params) { families_->users().Del_DBUser(params); }
-void Form1::cre_schema(const std::string& params) { families_->schemas().cre_schema(params); }
-void Form1::Del_Schema(const std::string& params) { families_->schemas().Del_Schema(params); }
+// The public operations change a schema's user or schema under the schema's mark, as the
+// commands do.
+void Form1::Cre_DBUser(const std::string& params)
+{
+    const auto mark = TakeUserSchemaMark(UserSchemaStep::CreateUser, params, "Cre_DBUser");
+    families_->users().Cre_DBUser(params);
+}
+void Form1::Del_DBUser(const std::string& params)
+{
+    const auto mark = TakeUserSchemaMark(UserSchemaStep::DropUser, params, "Del_DBUser");
+    families_->users().Del_DBUser(params);
+}
+void Form1::cre_schema(const std::string& params)
+{
+    const auto mark = TakeUserSchemaMark(UserSchemaStep::CreateSchema, params, "cre_schema");
+    families_->schemas().cre_schema(params);
+}
+void Form1::Del_Schema(const std::string& params)
+{
+    const auto mark = TakeUserSchemaMark(UserSchemaStep::DropSchema, params, "Del_Schema");
+    families_->schemas().Del_Schema(params);
+}
 
 void Form1::selall_Click() { families_->selall(); }
 void Form1::deselall_Click() { families_->deselall(); }

@@ -4,6 +4,7 @@
 #include "admin/AdminGlobals.h"
 #include "admin/AktuelleProj.h"
 #include "admin/ConfigForm.h"
+#include "admin/DeadRunTraces.h"
 #include "admin/DumpCommandLines.h"
 #include "admin/DumpCommands.h"
 #include "admin/FormWidgets.h"
@@ -68,6 +69,8 @@ bool Form1::Form_Load()
         std::vector<std::string> loads = LoadMarks::LeftTexts();
         for (std::string& change : SchemaChangeMark::LeftTexts())
             loads.push_back(std::move(change));
+        for (std::string& trace : MendDeadRunTraces())
+            loads.push_back(std::move(trace));
         if (!loads.empty()) {
             for (const std::string& load : loads)
                 ShowStatus(load);

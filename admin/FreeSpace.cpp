@@ -2,9 +2,10 @@
 #include "admin/FreeSpace.h"
 
 #include "admin/ServerManagerQuery.h"
+#include "dbaccess/NumberFormatRecord.h"
 #include "platform/Clock.h"
+#include "platform/RegistryStore.h"
 #include "platform/TextUtil.h"
-#include "services/Registry.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -20,11 +21,9 @@ bool numeric(const std::string& text, double& value)
     return end == text.c_str() + text.size() && std::isfinite(value);
 }
 
-char separatorOf(const std::string& name, char fallback)
+char separatorOf(const std::optional<std::string>& text, char fallback)
 {
-    const std::string text = RegistryValueText(
-        RegistryGetValue(HKEY_CURRENT_USER, "Control Panel\\International", name, "", true));
-    return text.empty() ? fallback : text[0];
+    return !text || text->empty() ? fallback : (*text)[0];
 }
 
 } // namespace
@@ -69,8 +68,13 @@ std::string FreeSpace::FormatGigabytes(double bytes, char decimalSeparator, char
 
 void FreeSpace::RegionalSeparators(char& decimalSeparator, char& thousandSeparator)
 {
-    decimalSeparator = separatorOf("sDecimal", '.');
-    thousandSeparator = separatorOf("sThousand", ',');
+    // The user's own: while a table read (of this program or another, running or killed) has
+    // them forced, its record says what they are.
+    RegistryStore store;
+    store.Load();
+    const NumberSeparators own = NumberFormatRecord::UsersOwn(store);
+    decimalSeparator = separatorOf(own.decimal, '.');
+    thousandSeparator = separatorOf(own.thousand, ',');
 }
 
 std::vector<FreeSpaceRow> FreeSpace::Query()

@@ -1,6 +1,7 @@
 // Script steps on database users and RIS schemas, with the failures a script expects.
 #include "admin/ScriptUserSteps.h"
 
+#include "dbtools/SchemaChangeMark.h"
 #include "platform/AppError.h"
 #include "services/Messages.h"
 
@@ -35,6 +36,8 @@ ScriptUserSteps::ScriptUserSteps() = default;
 CommandScriptHost::ParamOperation ScriptUserSteps::step(ScriptUserStep which, const char* word)
 {
     return [this, which, word](const std::string& params) {
+        // Under the mark of the schema of its name, as the family commands run it.
+        const std::unique_ptr<SchemaChangeMark> mark = TakeUserSchemaMark(which, params, word);
         const UserSchemaChange change = ChangeUserOrSchema(which, users_, schemas_, params);
         if (!change.outcome.Failed())
             return;

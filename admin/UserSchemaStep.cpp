@@ -2,7 +2,10 @@
 #include "admin/UserSchemaStep.h"
 
 #include "admin/StandingState.h"
+#include "dbtools/SchemaChangeMark.h"
+#include "platform/AppError.h"
 #include "platform/TextUtil.h"
+#include "services/Messages.h"
 
 #include <algorithm>
 
@@ -16,6 +19,13 @@ bool onUser(UserSchemaStep step)
 bool creates(UserSchemaStep step)
 {
     return step == UserSchemaStep::CreateUser || step == UserSchemaStep::CreateSchema;
+}
+
+// "the creation of database user pd_p1", "the removal of RIS schema pd_p1".
+std::string whatOf(UserSchemaStep step, const std::string& name)
+{
+    return std::string(creates(step) ? "the creation of " : "the removal of ") +
+           (onUser(step) ? "database user " : "RIS schema ") + name;
 }
 
 // Hands the tool's outcome to the caller for one step, the hooks the objects had put back after.
@@ -133,14 +143,29 @@ void RunUserSchemaStep(UserSchemaStep step, DbUsers& users, RisSchemas& schemas,
     }
 }
 
+std::unique_ptr<SchemaChangeMark> TakeUserSchemaMark(UserSchemaStep step, const std::string& params,
+                                                     const std::string& ownName)
+{
+    const std::string name = ToolRun::NameParameter(params, onUser(step) ? "User" : "Schema", UserSchemaStepName(step));
+    const std::string what = whatOf(step, name);
+    auto mark = std::make_unique<SchemaChangeMark>(name, what);
+    if (!mark->Refusal().empty()) {
+        const std::string refused = SchemaChangeMark::RefusedText(what, mark->Refusal());
+        ShowStatus("Failed: " + refused);
+        RaiseError(ownName, refused);
+    }
+    mark->Step(UserSchemaStepName(step), true,
+               {{"if cut off", "the lists of database users and RIS schemas show what stands of " + name}});
+    return mark;
+}
+
 UserSchemaChange ChangeUserOrSchema(UserSchemaStep step, DbUsers& users, RisSchemas& schemas,
                                     const std::string& params)
 {
     // The same name the operation takes; a bad one raises here before anything runs.
     const std::string name = ToolRun::NameParameter(params, onUser(step) ? "User" : "Schema", UserSchemaStepName(step));
     UserSchemaChange change;
-    change.what = std::string(creates(step) ? "the creation of " : "the removal of ") +
-                  (onUser(step) ? "database user " : "RIS schema ") + name;
+    change.what = whatOf(step, name);
     {
         RunCapture capture(users, schemas, change.run);
         change.outcome = ChangeAndLook(

@@ -6,8 +6,11 @@
 #include "admin/RisSchemas.h"
 #include "services/ChangeOutcome.h"
 
+#include <memory>
 #include <string>
 #include <vector>
+
+class SchemaChangeMark;
 
 enum class UserSchemaStep { CreateUser, DropUser, CreateSchema, DropSchema };
 
@@ -16,6 +19,13 @@ const char* UserSchemaStepName(UserSchemaStep step);
 
 // Runs the step's operation (Cre_DBUser, Del_DBUser, cre_schema or Del_Schema) with the params.
 void RunUserSchemaStep(UserSchemaStep step, DbUsers& users, RisSchemas& schemas, const std::string& params);
+
+// The mark "schema <name>" of the user or schema the step's params name (a user's removal takes
+// the schema's tables with it), taken before the step, as every change of a schema takes it.
+// Raises error 1 from ownName, saying what was refused and which change runs, when another
+// program changes that schema (nothing runs then); raises for a name that is not valid.
+std::unique_ptr<SchemaChangeMark> TakeUserSchemaMark(UserSchemaStep step, const std::string& params,
+                                                     const std::string& ownName);
 
 // The error codes with which a step's tool refuses it because what the step was to bring about
 // stands already: a create's object is there, a drop's object is not. A create of a user counts

@@ -9,10 +9,12 @@
 
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+class NumberFormatRecord;
 class Recordset;
 
 // A list argument that may be left out ("all tables", "no row conditions"). One name is a
@@ -230,6 +232,8 @@ private:
     bool separatorsSaved_ = false;
     bool decimalWasPresent_ = false;
     bool thousandWasPresent_ = false;
+    // The user's values, in the marks folder from before they are forced until they are seen back.
+    std::shared_ptr<NumberFormatRecord> separatorRecord_;
 
     Cache risTableCache_;
     Cache adoTableCache_;

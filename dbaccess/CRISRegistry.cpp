@@ -2,6 +2,7 @@
 // the user's number separators around text-driver queries.
 #include "dbaccess/CRIS.h"
 
+#include "dbaccess/NumberFormatRecord.h"
 #include "platform/RegistryStore.h"
 #include "platform/TextUtil.h"
 #include "services/FileOperation.h"
@@ -14,24 +15,17 @@ namespace {
 const char* const kRISKey = "Software\\Intergraph\\RIS";
 const char* const kInternationalKey = "HKEY_CURRENT_USER\\Control Panel\\International";
 
-std::string TextOf(const RegistryData& data)
-{
-    std::string text(data.bytes.begin(), data.bytes.end());
-    const size_t nul = text.find('\0');
-    return nul == std::string::npos ? text : text.substr(0, nul);
-}
-
 // Changes this computer's registry under its lock; raises when it cannot be read or written.
 void UpdateUserRegistry(const std::string& operation, const std::function<void(RegistryStore&)>& change)
 {
-    RegistryStore user;
-    const bool done = user.Update([&](RegistryStore& store) {
+    RegistryStore registry;
+    const bool done = registry.Update([&](RegistryStore& store) {
         change(store);
         return true;
     });
     if (!done)
         RaiseError(operation, "Registry key 'Control Panel\\International' could not be written" +
-                                  (user.WriteFailure().empty() ? std::string() : ": " + user.WriteFailure()));
+                                  (registry.WriteFailure().empty() ? std::string() : ": " + registry.WriteFailure()));
 }
 
 } // namespace
@@ -60,37 +54,69 @@ std::string CRIS::FindRISPath()
 
 void CRIS::SetLanguageSettings()
 {
+    if (!separatorRecord_)
+        separatorRecord_ = std::make_shared<NumberFormatRecord>();
     UpdateUserRegistry("CRIS::SetLanguageSettings", [&](RegistryStore& store) {
-        if (!separatorsSaved_) {
-            // Saved once for the object's life, with whether the value was there at all, so
-            // that a blank or missing separator comes back as it was.
-            const RegistryData* decimal = store.Value(kInternationalKey, "sDecimal");
-            const RegistryData* thousand = store.Value(kInternationalKey, "sThousand");
-            decimalWasPresent_ = decimal != nullptr;
-            thousandWasPresent_ = thousand != nullptr;
-            SavedDecimalSeparator = decimal ? TextOf(*decimal) : std::string();
-            SavedThousandSeparator = thousand ? TextOf(*thousand) : std::string();
+        const NumberSeparators& forced = NumberFormatRecord::Forced();
+        const NumberSeparators now = NumberFormatRecord::InStore(store);
+        // Saved with whether the value was there at all, so that a blank or missing separator
+        // comes back as it was; read again only when the store holds others than the forced,
+        // which are then the user's. A forced pair a dead or running read left is never taken
+        // for the user's own: its record says what the user's were.
+        if (!separatorsSaved_ || now.decimal != forced.decimal || now.thousand != forced.thousand) {
+            const NumberSeparators own = NumberFormatRecord::UsersOwn(store);
+            decimalWasPresent_ = own.decimal.has_value();
+            thousandWasPresent_ = own.thousand.has_value();
+            SavedDecimalSeparator = own.decimal.value_or("");
+            SavedThousandSeparator = own.thousand.value_or("");
             separatorsSaved_ = true;
         }
-        if (!decimalWasPresent_ || SavedDecimalSeparator != ".")
+        const bool decimal = !decimalWasPresent_ || SavedDecimalSeparator != ".";
+        const bool thousand = !thousandWasPresent_ || SavedThousandSeparator != ",";
+        if (!decimal && !thousand)
+            return;
+        // The user's values are on disk before the store changes; raises when they cannot be.
+        separatorRecord_->Write(
+            {decimalWasPresent_ ? std::optional<std::string>(SavedDecimalSeparator) : std::nullopt,
+             thousandWasPresent_ ? std::optional<std::string>(SavedThousandSeparator) : std::nullopt});
+        if (decimal)
             store.SetValue(kInternationalKey, "sDecimal", RegistryData::Text("."));
-        if (!thousandWasPresent_ || SavedThousandSeparator != ",")
+        if (thousand)
             store.SetValue(kInternationalKey, "sThousand", RegistryData::Text(","));
     });
 }
 
 void CRIS::RestoreLanguageSettings()
 {
-    if (!separatorsSaved_)
-        return;
+    if (!separatorsSaved_ || !separatorRecord_ || !separatorRecord_->written())
+        return; // nothing was forced
+    bool otherReads = false;
     UpdateUserRegistry("CRIS::RestoreLanguageSettings", [&](RegistryStore& store) {
-        if (!decimalWasPresent_)
-            store.RemoveValue(kInternationalKey, "sDecimal");
-        else if (SavedDecimalSeparator != ".")
-            store.SetValue(kInternationalKey, "sDecimal", RegistryData::Text(SavedDecimalSeparator));
-        if (!thousandWasPresent_)
-            store.RemoveValue(kInternationalKey, "sThousand");
-        else if (SavedThousandSeparator != ",")
-            store.SetValue(kInternationalKey, "sThousand", RegistryData::Text(SavedThousandSeparator));
+        // Another program of this computer in its read puts them back when it ends.
+        otherReads = NumberFormatRecord::OtherReadRuns();
+        if (otherReads)
+            return;
+        // Only a value still as the read set it goes back: one the user set meanwhile stays.
+        const NumberSeparators now = NumberFormatRecord::InStore(store);
+        if (now.decimal == std::optional<std::string>(".")) {
+            if (!decimalWasPresent_)
+                store.RemoveValue(kInternationalKey, "sDecimal");
+            else if (SavedDecimalSeparator != ".")
+                store.SetValue(kInternationalKey, "sDecimal", RegistryData::Text(SavedDecimalSeparator));
+        }
+        if (now.thousand == std::optional<std::string>(",")) {
+            if (!thousandWasPresent_)
+                store.RemoveValue(kInternationalKey, "sThousand");
+            else if (SavedThousandSeparator != ",")
+                store.SetValue(kInternationalKey, "sThousand", RegistryData::Text(SavedThousandSeparator));
+        }
     });
+    if (otherReads) {
+        separatorRecord_->Handover();
+        return;
+    }
+    // The record goes only when the store is seen without the forced values.
+    RegistryStore after;
+    if (after.Load() != RegistryStore::LoadResult::Failed)
+        separatorRecord_->Seen(after);
 }

@@ -7,9 +7,11 @@
 #include "dbtools/DdlFile.h"
 #include "dbtools/DdlMessageArgs.h"
 #include "dbtools/DdlReport.h"
+#include "dbtools/SchemaChangeMark.h"
 #include "dbaccess/RISErrorReader.h"
 #include "platform/AppError.h"
 #include "platform/Clock.h"
+#include "platform/RunMark.h"
 #include "platform/TextUtil.h"
 #include "platform/ado/Recordset.h"
 #include "services/BatchLauncher.h"
@@ -123,6 +125,22 @@ void CheckRun::Run()
 
 void CheckRun::steps()
 {
+    // A change of either schema under way in another program (a column change has its tables
+    // dropped until it loads them again) would be read as tables or models missing.
+    const std::vector<std::string> schemas = {designSchema(), "pd_" + project()};
+    std::vector<RunMark::Seen> marksBefore;
+    std::vector<std::string> notes;
+    for (const std::string& schema : schemas) {
+        marksBefore.push_back(RunMark::Look("schema " + ToLower(schema)));
+        if (marksBefore.back().state == RunMark::State::Held)
+            fail(SchemaChangeMark::RefusedText("the check of " + designSchema(),
+                                               RunMark::RunningText(marksBefore.back().fields) +
+                                                   " is under way on schema " + schema));
+        if (const std::string left = SchemaChangeMark::LeftUnfinished(schema); !left.empty())
+            notes.push_back("Schema " + schema + ": " + left + ". What the check finds there may be that change's "
+                            "half work");
+    }
+
     status("Getting project directory for project: '" + project() + "' ...");
     const std::string directory = c_.db.ProjectDirectory(project());
     if (!IsFileExists(directory, 1))
@@ -158,6 +176,21 @@ void CheckRun::steps()
     }
     c_.designSchemaChanged = false;
     pipingCheck();
+    // A change that began meanwhile may have had tables dropped while they were listed.
+    for (size_t i = 0; i < schemas.size(); ++i) {
+        const RunMark::Seen after = RunMark::Look("schema " + ToLower(schemas[i]));
+        if (after.state != RunMark::State::Free &&
+            (after.state != marksBefore[i].state ||
+             RunMark::Field(after.fields, "process") != RunMark::Field(marksBefore[i].fields, "process") ||
+             RunMark::Field(after.fields, "started") != RunMark::Field(marksBefore[i].fields, "started")))
+            notes.push_back(RunMark::RunningText(after.fields) + " began on schema " + schemas[i] +
+                            " during the check: its findings may not stand, check again when it has ended");
+    }
+    if (!notes.empty()) {
+        const std::string text = Join(notes, ".\r\n") + ".";
+        ShowStatus(text);
+        ShowMessage(text, MsgStyle::OkOnly | MsgStyle::Exclamation);
+    }
     offerReport();
 }
 

@@ -20,6 +20,7 @@
 #include <algorithm>
 #include <cctype>
 #include <optional>
+#include <set>
 #include <vector>
 
 namespace {
@@ -95,7 +96,57 @@ struct ModelDeletion {
     std::string fromModels;
     std::string fromPartitions;
     std::string countModels;
+    std::vector<std::string> missing; // the model's piping tables the check did not find
 };
+
+const char* const kPipingTableNumbers[] = {"12", "34", "50", "67", "80"};
+const char* const kNotFoundInDd = " not found in dd schema";
+
+// The tables the check found missing, from the node's text "<model> - <tables> not found in dd
+// schema"; a model whose row went before (its partition left) had none of them.
+std::vector<std::string> missingTablesOf(const CheckTreeNode& node, const std::string& partition)
+{
+    const std::string& text = node.text;
+    const size_t dash = text.rfind(" - ");
+    if (text.ends_with(kNotFoundInDd) && dash != std::string::npos)
+        return Split(text.substr(dash + 3, text.size() - dash - 3 - std::string(kNotFoundInDd).size()), ",");
+    std::vector<std::string> all;
+    for (const char* number : kPipingTableNumbers)
+        all.push_back("pdtable_" + std::string(number) + "_" + partition);
+    return all;
+}
+
+// Looked at right before the model goes, under the design schema's mark: why it must stay when
+// its tables do not stand missing as the check found them (another program's change had them
+// dropped for a moment, or the schema changed since); empty when they do.
+std::string tablesNotAsChecked(DdlDatabase& db, const std::string& designSchema, const ModelDeletion& d)
+{
+    std::vector<std::string> tables;
+    try {
+        tables = db.Tables(designSchema);
+    } catch (const AppError& e) {
+        return "the tables of " + designSchema + " could not be listed again: " + RISErrorLine(e.description());
+    }
+    std::vector<std::string> standing, missingNow;
+    for (const char* number : kPipingTableNumbers) {
+        const std::string table = "pdtable_" + std::string(number) + "_" + d.partition;
+        (ContainsNoCase(tables, table) ? standing : missingNow).push_back(table);
+    }
+    const auto sameSet = [](std::vector<std::string> a, std::vector<std::string> b) {
+        for (auto* v : {&a, &b}) {
+            for (std::string& t : *v)
+                t = ToLower(Trim(t));
+            std::sort(v->begin(), v->end());
+        }
+        return a == b;
+    };
+    if (missingNow.empty())
+        return "its tables stand in " + designSchema + " again: " + Join(standing, ", ");
+    if (!sameSet(missingNow, d.missing))
+        return "its tables in " + designSchema + " changed since the check (missing now: " + Join(missingNow, ", ") +
+               "), check again";
+    return {};
+}
 
 std::optional<ModelDeletion> modelDeletion(const CheckTreeNode& node)
 {
@@ -114,8 +165,12 @@ std::optional<ModelDeletion> modelDeletion(const CheckTreeNode& node)
     const std::string p = FormatNumberText(*partition);
     const std::string where =
         " WHERE discipline_indx_no=1 AND model_no='" + SqlEscapeQuotes(model) + "' AND partition_no=" + p + ";";
-    return ModelDeletion{model, p, "DELETE FROM pdtable_113" + where, "DELETE FROM pdtable_114 WHERE partition_no=" + p + ";",
-                         "SELECT count(*) AS ROWCOUNTS FROM pdtable_113" + where};
+    return ModelDeletion{model,
+                         p,
+                         "DELETE FROM pdtable_113" + where,
+                         "DELETE FROM pdtable_114 WHERE partition_no=" + p + ";",
+                         "SELECT count(*) AS ROWCOUNTS FROM pdtable_113" + where,
+                         missingTablesOf(node, p)};
 }
 
 std::vector<ModelDeletion> modelDeletions(const CheckTree& tree)
@@ -195,9 +250,18 @@ ModelResult deleteLeftPartition(DdlDatabase& db, const std::string& schema, cons
             !o.Done()};
 }
 
-ModelResult deleteModel(DdlDatabase& db, const std::string& schema, const ModelDeletion& d,
-                        std::vector<std::string>& kept)
+ModelResult deleteModel(DdlDatabase& db, const std::string& schema, const std::string& designSchema,
+                        const ModelDeletion& d, std::vector<std::string>& kept)
 {
+    // Looked at right before anything of the model goes.
+    const auto tablesStand = [&] {
+        const std::string why = tablesNotAsChecked(db, designSchema, d);
+        if (!why.empty()) {
+            ShowStatus("Error: model " + d.model + " not deleted: " + why + ", nothing was changed for it");
+            kept.push_back(d.model + " (" + why + ")");
+        }
+        return !why.empty();
+    };
     const std::string& partition = d.partition;
     long long found = 0;
     try {
@@ -213,7 +277,7 @@ ModelResult deleteModel(DdlDatabase& db, const std::string& schema, const ModelD
             const long long users = countRows(db, schema, partitionCount("pdtable_113", partition));
             const long long partitions = countRows(db, schema, partitionCount("pdtable_114", partition));
             if (users == 0 && partitions > 0)
-                return deleteLeftPartition(db, schema, d, partition, partitions);
+                return tablesStand() ? ModelResult{} : deleteLeftPartition(db, schema, d, partition, partitions);
         } catch (const AppError& e) {
             ShowStatus("Model " + d.model + ": partition " + partition + " could not be looked up: " +
                        RISErrorLine(e.description()));
@@ -226,6 +290,8 @@ ModelResult deleteModel(DdlDatabase& db, const std::string& schema, const ModelD
         kept.push_back(d.model + " (" + why + ")");
         return {};
     }
+    if (tablesStand())
+        return {};
     // The count the client reports cannot tell more than the rows counted again afterwards.
     const ChangeOutcome models = deleteAndLook(db, schema, d.fromModels, d.countModels, 1, "its row of pdtable_113");
     std::string text;
@@ -262,12 +328,13 @@ ModelResult deleteModel(DdlDatabase& db, const std::string& schema, const ModelD
 // exactly that row went. A model registered twice (or not found as written: a model number the
 // listing trimmed, a row deleted meanwhile) is left as it is and named at the end. A failed call
 // is looked after (the rows are counted again) and the run goes on with the next model.
-void deleteModels(DdlCheckContext& c, const std::string& schema, const std::vector<ModelDeletion>& deletions)
+void deleteModels(DdlCheckContext& c, const std::string& schema, const std::string& designSchema,
+                  const std::vector<ModelDeletion>& deletions)
 {
     std::vector<std::string> kept;
     std::vector<std::string> failures;
     for (const ModelDeletion& d : deletions) {
-        const ModelResult r = deleteModel(c.db, schema, d, kept);
+        const ModelResult r = deleteModel(c.db, schema, designSchema, d, kept);
         if (r.leftover)
             c.partitionsLeft[d.partition] = d.model;
         else
@@ -282,6 +349,41 @@ void deleteModels(DdlCheckContext& c, const std::string& schema, const std::vect
                            " (see the program log)");
     if (!failures.empty())
         throw AppError(1, "", Join(failures, "\r\n"));
+}
+
+// The drop's statements without those of tables whose model stands in the project schema now,
+// each named in modelled. Raises when the models cannot be read: nothing is dropped then.
+std::string withoutTablesOfModels(DdlDatabase& db, const std::string& projectSchema, const std::string& statements,
+                                  std::vector<std::string>& modelled)
+{
+    std::set<std::pair<long, long>> models; // discipline, partition
+    try {
+        Recordset rs = db.Read(projectSchema, "SELECT discipline_indx_no, model_no, partition_no FROM pdtable_113 WHERE "
+                                              "discipline_indx_no=1 or discipline_indx_no=2 GROUP BY "
+                                              "discipline_indx_no, model_no, partition_no;");
+        if (rs.RecordCount() > 0)
+            for (rs.MoveFirst(); !rs.Eof(); rs.MoveNext())
+                models.emplace(rs.Fields()["discipline_indx_no"].Value().ToLong(),
+                               rs.Fields()["partition_no"].Value().ToLong());
+    } catch (const AppError& e) {
+        throw AppError(1, "", "The models of " + projectSchema + " could not be read again before the drop: " +
+                                  RISErrorLine(e.description()) + ". Nothing was dropped.");
+    }
+    std::vector<std::string> run;
+    for (const std::string& line : Split(statements, "\r\n")) {
+        const std::string table = line.substr(11, line.size() - 12); // "DROP TABLE <table>;"
+        const std::vector<std::string> parts = Split(table, "_");
+        const std::optional<double> number = parts.size() == 3 ? ParseNumberText(parts[1]) : std::nullopt;
+        const std::optional<double> partition = parts.size() == 3 ? ParseNumberText(parts[2]) : std::nullopt;
+        if (number && partition &&
+            models.count({DisciplineOfTableNumber(*number), static_cast<long>(*partition)})) {
+            ShowStatus("Error: table '" + table + "' not dropped: its model stands in " + projectSchema + " now");
+            modelled.push_back(table);
+            continue;
+        }
+        run.push_back(line);
+    }
+    return Join(run, "\r\n");
 }
 
 // The mark of the schema a repair changes is held until its look has spoken: raises, with
@@ -427,11 +529,15 @@ void RunRepairAction(DdlCheckContext& c, DdlRepairAction action)
                 throw AppError(1, "", emptyResultText(action));
             if (ShowMessage("Are you sure?", MsgStyle::YesNo | MsgStyle::Question | MsgStyle::DefaultButton2) ==
                 MsgAnswer::Yes) {
-                const std::string schema = "pd_" + project();
+                const std::string schema = "pd_" + project(), designSchema = "dd_" + project();
                 const std::string what = "the deletion of the checked models from " + schema;
+                // The design schema's mark too: no change may drop or bring back its tables
+                // between the look at them and the delete.
+                SchemaChangeMark designMark(designSchema, what);
+                holdMark(designMark, what);
                 SchemaChangeMark mark(schema, what);
                 holdMark(mark, what);
-                deleteModels(c, schema, deletions);
+                deleteModels(c, schema, designSchema, deletions);
             }
         } else {
             std::vector<std::string> refused;
@@ -453,18 +559,34 @@ void RunRepairAction(DdlCheckContext& c, DdlRepairAction action)
                                              : "the drop of the checked tables from " + schema;
                 SchemaChangeMark mark(schema, what);
                 holdMark(mark, what);
+                std::string toRun = statements, notRun = left;
+                std::optional<SchemaChangeMark> projectMark;
+                if (action == DdlRepairAction::DropTables) {
+                    // The models too stay as they are until the drop has been looked at, and a
+                    // table whose model stands now (a load brought it back since the check) stays.
+                    projectMark.emplace("pd_" + project(), what);
+                    holdMark(*projectMark, what);
+                    std::vector<std::string> modelled;
+                    toRun = withoutTablesOfModels(c.db, "pd_" + project(), statements, modelled);
+                    if (!modelled.empty())
+                        notRun += (notRun.empty() ? "" : " ") + std::string("Not dropped, its model stands in pd_") +
+                                  project() + " now: " + Join(modelled, ", ") + " (check again).";
+                    if (toRun.empty())
+                        throw AppError(1, "", notRun);
+                }
                 // Also a failed batch may have changed the schema.
                 c.designSchemaChanged = true;
                 try {
-                    runBatch(c, action, schema, statements);
+                    runBatch(c, action, schema, toRun);
                 } catch (const AppError& e) {
-                    throw AppError(e.number(), e.source(), left.empty() ? e.description() : e.description() + " " + left);
+                    throw AppError(e.number(), e.source(),
+                                   notRun.empty() ? e.description() : e.description() + " " + notRun);
                 }
-                if (!left.empty())
+                if (!notRun.empty())
                     throw AppError(1, "", (action == DdlRepairAction::AddColumns
                                                ? "The other missing columns were added to dd_"
                                                : "The other checked tables were dropped from dd_") +
-                                              project() + ". " + left);
+                                              project() + ". " + notRun);
             }
         }
     } catch (const AppError& e) {

@@ -6,6 +6,7 @@
 #include "dbaccess/SqlLiteral.h"
 #include "designfiles/DesignFileNameCheck.h"
 #include "designfiles/DesignFileNameRules.h"
+#include "designfiles/FileNameCorrectionRecord.h"
 #include "platform/Clock.h"
 #include "platform/HostFiles.h"
 #include "platform/TextUtil.h"
@@ -279,8 +280,12 @@ void DesignFileNameCorrection::run(const Kind& kind, const std::string& project)
     schema_ = "pd_" + project;
     namedRead_ = false;
     named_.clear();
+    std::optional<FileNameCorrectionRecord> record;
     try {
         ShowStatus("Correcting " + kind.noun + " files for PDS-Project: '" + project + "' ...");
+        // What a killed correction in the schema left is put in step first, or refuses the run.
+        record.emplace(schema_, tables_);
+        record_ = &*record;
         ShowStatus("Reading " + kind.noun + "s ...");
         rows = tables_.read(schema_, kind.readSql);
         ShowStatus(std::to_string(rows.RecordCount()) + " " + kind.noun + "s found");
@@ -450,6 +455,27 @@ bool DesignFileNameCorrection::correctRow(Node& n, Recordset& rows, bool several
         }
     }
     Moves further = planFurtherFiles(n);
+
+    // Every rename of the row, with the rows that name the file, is on disk before the first
+    // file moves: a program killed before the rows follow leaves it for the next start.
+    FileNameCorrectionRecord::RowPlan plan{kind.noun + " '" + n.target.number + "'", kind.table, kind.specColumn,
+                                           n.lookWhere, n.spec, n.newSpec, {{oldPath, newPath}}};
+    if (n.frameWorks)
+        for (const std::string& ext : CompanionExtensions())
+            plan.moves.emplace_back(n.dir + n.old.base + "." + ext, n.dir + n.number + "." + ext);
+    plan.moves.insert(plan.moves.end(), further.begin(), further.end());
+    try {
+        record_->RowStarting(plan);
+    } catch (const AppError& e) {
+        const std::string text = "The renames of '" + oldPath + "' could not be recorded before they began (" +
+                                 e.description() + "). Nothing of the row changed";
+        markRed(node, text);
+        throw AppError(1, "", text);
+    }
+    struct Settled {
+        FileNameCorrectionRecord& record;
+        ~Settled() { record.RowSettled(); }
+    } settled{*record_};
 
     Moves moves;
     std::string failure;

@@ -15,7 +15,9 @@
 // when the old names stand, left under the new ones when not. The node's text then says where
 // the files are and what the rows name, and, for a key of several rows, what became of each. A further file that a row of pdtable_113 or pdtable_121 names keeps
 // its name. A file moved is copied without replacing anything, and a copy is taken away again
-// only while it is still the run's own.
+// only while it is still the run's own. Every rename of a row is recorded before its first move
+// (FileNameCorrectionRecord), so that a run killed before its rows follow is put in step by the
+// next start or correction; the run holds the project schema's mark.
 #pragma once
 
 #include "designfiles/ProjectTables.h"
@@ -31,6 +33,7 @@
 #include <vector>
 
 class CheckTree;
+class FileNameCorrectionRecord;
 struct CheckTreeNode;
 class Recordset;
 
@@ -85,6 +88,7 @@ private:
 
     CheckTree& tree_;
     ProjectTables tables_;
+    FileNameCorrectionRecord* record_ = nullptr; // the run's, while it runs
     std::string schema_;
     // The files the project tables name: upper-case folder, upper-case name, the rows naming it
     // (identity of the row's key, and how it is named to the user).

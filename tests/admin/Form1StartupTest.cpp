@@ -8,8 +8,11 @@
 #include "platform/DesktopOpener.h"
 #include "platform/Environment.h"
 #include "platform/EscKey.h"
+#include "platform/RegistryStore.h"
+#include "platform/RunMark.h"
 #include "platform/WinPath.h"
 #include "services/AppGlobals.h"
+#include "services/Registry.h"
 #include "support/TestFiles.h"
 
 #include <QApplication>
@@ -183,3 +186,46 @@ TEST_F(Form1StartupTest, DumpFolderBrowseRepeatsUntilChosen)
 }
 
 } // namespace
+
+// What killed runs left that a start can put right: the user's number separators a table read
+// left forced go back without a box; a file name correction whose files are not as it left them
+// is named in the start's box, and its record stays.
+TEST_F(Form1StartupTest, TheStartPutsBackWhatKilledReadsLeftAndNamesWhatItCannot)
+{
+    const std::string intl = "Control Panel\\International";
+    RegistryStore registry;
+    registry.Load();
+    const std::string registryBefore = registry.Text();
+    const struct {
+        const char* name;
+        std::string object;
+        RunMark::Fields fields;
+        std::string decimal; // after the start
+        std::string box;     // named in the start's box; "" for none
+    } rows[] = {
+        {"a read killed with the separators forced", "number format 1.1",
+         {{"decimal present", "yes"}, {"decimal", ","}, {"thousand present", "yes"}, {"thousand", "."}}, ",", ""},
+        {"a correction killed, its file gone since", "file name correction pd_demo",
+         {{"schema", "pd_demo"}, {"row 1 named", "model 'P9'"}, {"row 1 table", "pdtable_113"},
+          {"row 1 column", "model_file_spec"}, {"row 1 where", "model_no = 'P1001'"}, {"row 1 old", "x9.dgn"},
+          {"row 1 new", "P9.dgn"}, {"row 1 moves", "1"}, {"row 1 move 1 from", "\\\\PDSSRV1\\pds\\x9.dgn"},
+          {"row 1 move 1 to", "\\\\PDSSRV1\\pds\\P9.dgn"}, {"row 1 move 1 content", "4 0123"}},
+         ".", "model 'P9': the rows of pdtable_113 name "},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        ASSERT_TRUE(RegistrySetValue(HKEY_CURRENT_USER, intl, "sDecimal", ".", ""));
+        ASSERT_TRUE(RegistrySetValue(HKEY_CURRENT_USER, intl, "sThousand", ",", ""));
+        RunMark(row.object, row.fields).Keep(); // as a killed program leaves it
+        const size_t asked = messages.asked().size();
+        auto form = startedForm();
+        EXPECT_EQ(RegistryValueText(RegistryGetValue(HKEY_CURRENT_USER, intl, "sDecimal", "", true)), row.decimal);
+        const bool boxed = messages.asked().size() > asked &&
+                           messages.asked()[asked].prompt.find(row.box) != std::string::npos;
+        EXPECT_EQ(boxed, !row.box.empty()) << (messages.asked().size() > asked ? messages.asked()[asked].prompt : "");
+        EXPECT_EQ(RunMark::Look(row.object).state, row.box.empty() ? RunMark::State::Free : RunMark::State::Left);
+        RunMark::RemoveLeft(row.object);
+    }
+    registry.SetText(registryBefore);
+    registry.Save();
+}

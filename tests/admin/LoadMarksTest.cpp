@@ -30,7 +30,8 @@ using ::testing::HasSubstr;
 
 namespace {
 
-enum class Road { Script, AllDumps, ProjectDumps, ChosenFile, PipingRestore, Unload, UnloadAll };
+enum class Road { Script, AllDumps, ProjectDumps, ChosenFile, PipingRestore, Unload, UnloadAll, FamilyCreate, FamilyDelete,
+                  ScriptUserDrop, SchemaDropOperation };
 
 class LoadMarksTest : public Form1Fixture {
 protected:
@@ -280,6 +281,7 @@ TEST_F(LoadMarksTest, AChangeOfASchemaWhileAnotherProgramChangesItIsRefusedByNam
         std::string running; // the other program's change
         int rislod;          // runs of this one's load client
         std::string record = {}; // the other program holds this load record, not the schema's mark
+        std::string said = {};   // what this one says before the running change, when no load or unload
     } cases[] = {
         {Road::Script, pdLoad, 0},
         {Road::AllDumps, columns, 1},
@@ -289,15 +291,21 @@ TEST_F(LoadMarksTest, AChangeOfASchemaWhileAnotherProgramChangesItIsRefusedByNam
         {Road::UnloadAll, columns, 0},
         // A folder load writes every record before its first step: nothing is loaded.
         {Road::AllDumps, pdLoad, 0, "load pd_demo " + pdDump},
+        // The user and schema families change the schema under its mark like every other change.
+        {Road::FamilyCreate, pdLoad, 0, "", "The creation of database user and RIS schema pd_demo was not started: "},
+        {Road::FamilyDelete, columns, 0, "", "The removal of RIS schema and database user pd_demo was not started: "},
+        {Road::ScriptUserDrop, pdLoad, 0, "", "The removal of database user pd_demo was not started: "},
+        {Road::SchemaDropOperation, columns, 0, "", "The removal of RIS schema pd_demo was not started: "},
     };
     for (const auto& c : cases) {
         const bool unload = c.road == Road::Unload || c.road == Road::UnloadAll;
         const bool restore = c.road == Road::PipingRestore;
         // What this one says, before the running change and its "(process ...".
         const std::string said =
-            unload    ? "risunlod pd_demo: not unloaded, the dump '" + pdDump + "' stays as it was: "
-            : restore ? "The restore of piping model P1001 into dd_demo from '" + ddDump + "' was not started: "
-                      : "T" + pdLoad.substr(1) + " was not started: ";
+            !c.said.empty() ? c.said
+            : unload        ? "risunlod pd_demo: not unloaded, the dump '" + pdDump + "' stays as it was: "
+            : restore       ? "The restore of piping model P1001 into dd_demo from '" + ddDump + "' was not started: "
+                            : "T" + pdLoad.substr(1) + " was not started: ";
         SCOPED_TRACE(said + c.running);
         writeFile(ddDump, ddText);
         if (unload)
@@ -330,12 +338,35 @@ TEST_F(LoadMarksTest, AChangeOfASchemaWhileAnotherProgramChangesItIsRefusedByNam
             form->familyBoxes[0]->setChecked(false);
             break;
         case Road::UnloadAll: EXPECT_EQ(runUnloadAll(text), 1); break;
+        case Road::FamilyCreate:
+        case Road::FamilyDelete:
+            form->familyBoxes[0]->setChecked(true);
+            if (c.road == Road::FamilyDelete) {
+                messages.Answer(MsgAnswer::Yes); // asked twice
+                messages.Answer(MsgAnswer::Yes);
+                form->Delete_DB_Schema_Click();
+            } else {
+                form->Create_DB_Schema_Click();
+            }
+            form->familyBoxes[0]->setChecked(false);
+            break;
+        case Road::SchemaDropOperation:
+            text = testsupport::Raised([&] { form->Del_Schema("'pd_demo'"); }).description();
+            break;
+        case Road::ScriptUserDrop:
+            writeFile(dumpDir + "\\users.scr", "del_dbuser 'pd_demo'\r\n");
+            form->scriptfile->setText(QString::fromStdString(dumpDir + "\\users.scr"));
+            runRoad(Road::Script);
+            form->scriptfile->setText(QString::fromStdString(dumpDir + "\\load.scr"));
+            break;
         default: runRoad(c.road); break;
         }
         if (text.empty() && messages.asked().size() > asked)
             text = messages.asked().back().prompt;
         EXPECT_THAT(text, HasSubstr(said + c.running + " (process " + std::to_string(other.pid())));
-        EXPECT_THAT(text, HasSubstr(c.record.empty() ? ") is under way on that schema" : ") is under way from that dump"));
+        EXPECT_THAT(text, HasSubstr(!c.said.empty()     ? ") is under way on schema pd_demo. Nothing was changed."
+                                    : c.record.empty() ? ") is under way on that schema"
+                                                       : ") is under way from that dump"));
         EXPECT_EQ(clients.Runs("rislod"), c.rislod);
         EXPECT_EQ(BinaryFile::ReadAll(pdDump), pdFile);
         EXPECT_EQ(tablesOf("pd_demo"), pdBefore);

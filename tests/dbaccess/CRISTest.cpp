@@ -1,20 +1,25 @@
 // The access object's configuration: connection kinds, the RIS client directory, the work
 // directory and its removal at release.
 #include "dbaccess/CRIS.h"
+#include "dbaccess/NumberFormatRecord.h"
 
 #include "dbaccess/DumpTestFiles.h"
 #include "dbaccess/RegistryAside.h"
 #include "platform/AppError.h"
 #include "platform/Environment.h"
+#include "platform/Process.h"
 #include "platform/RegistryStore.h"
+#include "platform/RunMark.h"
 #include "services/AppGlobals.h"
 #include "services/Registry.h"
 #include "support/TestEnvironment.h"
+#include "support/OtherProcesses.h"
 #include "support/Raised.h"
 
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <csignal>
 #include <filesystem>
 
 namespace fs = std::filesystem;
@@ -247,4 +252,67 @@ TEST_F(CRISTest, ConnectionTestsCheckTheServerAndChangeNothing)
     EXPECT_EQ(e.source().rfind("CRIS::ORAConnTest: ", 0), 0u) << e.source();
     EXPECT_EQ(e.description().find('\n'), std::string::npos);
     EXPECT_EQ(cris.GetDBServerName(), "");
+}
+
+// A table read killed around its forcing of the separators (killed at the registry's first
+// write: before the forced values stand; at its second: before the user's go back), then the
+// start's mending: the user's values stand again, a value the user set since stays, and the
+// record goes.
+TEST_F(CRISSeparatorTest, AReadKilledMidWayLeavesTheUsersSeparatorsToTheNextStart)
+{
+    const struct {
+        const char* name;
+        int killedAtWrite;
+        std::optional<std::string> decimalSince; // set by the user after the kill
+        std::string decimal, thousand;           // after the start
+        const char* said;
+    } rows[] = {
+        {"before forcing", 1, std::nullopt, ",", ".", "the user's own stand (decimal separator ',' and thousands "
+                                                      "separator '.')"},
+        {"before putting back", 2, std::nullopt, ",", ".", "the user's own were put back (decimal separator ',' "
+                                                           "and thousands separator '.')"},
+        {"before putting back, the user set another since", 2, ";", ";", ".",
+         "the user has set others since, which stand (decimal separator ';' and thousands separator '.'); the "
+         "user's own before that read were decimal separator ',' and thousands separator '.'"},
+    };
+    const std::string registry = RegistryStore::FilePath("");
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        ASSERT_TRUE(RegistryStore().Update([](RegistryStore& s) {
+            s.SetValue(kIntl, "sDecimal", RegistryData::Text(","));
+            return s.SetValue(kIntl, "sThousand", RegistryData::Text("."));
+        }));
+        testsupport::ForkedProgram read(
+            [] {
+                CRIS cris;
+                cris.SetLanguageSettings();
+                cris.RestoreLanguageSettings();
+                return 0;
+            },
+            [&, writes = 0](const std::string& op, const std::string& host) mutable {
+                return op == "flush" && host == registry && ++writes == row.killedAtWrite;
+            },
+            testsupport::ForkedProgram::AtStop::Kill);
+        ASSERT_TRUE(read.Reached());
+        EXPECT_EQ(read.Wait(), -SIGKILL);
+        if (row.decimalSince)
+            ASSERT_TRUE(RegistrySetValue(HKEY_CURRENT_USER, "Control Panel\\International", "sDecimal",
+                                         *row.decimalSince, ""));
+
+        const std::vector<NumberFormatRecord::Left> said = NumberFormatRecord::MendLeft();
+        ASSERT_EQ(said.size(), 1u);
+        EXPECT_EQ(said[0].text, "A table read of process " + std::to_string(read.pid()) + " (" +
+                                    fs::path(Process::ExecutablePath()).filename().string() + ") on " +
+                                    ComputerName() + said[0].text.substr(said[0].text.find(", started")));
+        EXPECT_NE(said[0].text.find(row.said), std::string::npos) << said[0].text;
+        EXPECT_EQ(said[0].mended, !row.decimalSince);
+        EXPECT_EQ(Read("sDecimal"), row.decimal);
+        EXPECT_EQ(Read("sThousand"), row.thousand);
+        EXPECT_TRUE(RunMark::List("number format ").empty());
+        // A read after the start takes the values that stand for the user's own.
+        CRIS cris;
+        cris.SetLanguageSettings();
+        cris.RestoreLanguageSettings();
+        EXPECT_EQ(Read("sDecimal"), row.decimal);
+    }
 }

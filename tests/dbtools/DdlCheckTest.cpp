@@ -3,12 +3,15 @@
 
 #include "DdlTestDatabase.h"
 #include "admin/AdminTestSupport.h"
+#include "platform/RunMark.h"
 #include "platform/WinPath.h"
 #include "services/AppGlobals.h"
 #include "support/TestEnvironment.h"
 #include "support/TestFiles.h"
 
 #include <gtest/gtest.h>
+
+#include <memory>
 
 namespace {
 
@@ -47,6 +50,15 @@ public:
         testsupport::WriteHostFile(folder_.host(name), text);
     }
     void run() { RunDdlCheck(context); }
+
+    // A change of a schema of the project ("schema dd_p1") under way while the check runs.
+    void changing(const std::string& object)
+    {
+        changed = object;
+        change = std::make_unique<RunMark>(object, RunMark::Fields{{"what", "the load of 'x.dmp' into " + object.substr(7)}});
+    }
+    std::string changed;
+    std::unique_ptr<RunMark> change;
 
     // The tree as "depth key = text [tag]" lines in insertion order.
     std::string dump() const
@@ -160,6 +172,10 @@ TEST_P(DdlCheckFailureTest, EndsTheRunWithTheMessageShown)
     const size_t d = want.find("$D");
     if (d != std::string::npos)
         want.replace(d, 2, db.directory);
+    const size_t m = want.find("$M");
+    if (m != std::string::npos)
+        want.replace(m, 2, RunMark::RunningText(RunMark::Look(changed).fields));
+    change.reset();
     EXPECT_EQ(statuses.back(), want);
     ASSERT_FALSE(messages.asked().empty());
     EXPECT_EQ(messages.asked().back().prompt, want);
@@ -181,7 +197,37 @@ INSTANTIATE_TEST_SUITE_P(
                     "No tables in design schema: 'dd_p1' found"},
         FailureCase{"NoPipingOrEquipmentModel", [](DdlCheckTest& t) { t.db.models.clear(); }, "Could not get model data"},
         FailureCase{"ColumnListingFails", [](DdlCheckTest& t) { t.db.failColumnsOf = "pdtable_34_1"; },
-                    "No columns in table: 'pdtable_34_1' found"}),
+                    "No columns in table: 'pdtable_34_1' found"},
+        // A change under way would show its dropped tables or its half-loaded models as findings.
+        FailureCase{"DesignSchemaChangeUnderWay", [](DdlCheckTest& t) { t.changing("schema dd_p1"); },
+                    "The check of dd_p1 was not started: $M is under way on schema dd_p1. Nothing was changed."},
+        FailureCase{"ProjectSchemaChangeUnderWay", [](DdlCheckTest& t) { t.changing("schema pd_p1"); },
+                    "The check of dd_p1 was not started: $M is under way on schema pd_p1. Nothing was changed."}),
     [](const auto& info) { return std::string(info.param.name); });
+
+} // namespace
+
+namespace {
+
+// A change that a dead program left in part is named before the findings, which may be its half work.
+TEST_F(DdlCheckTest, AChangeADeadProgramLeftInPartIsNamed)
+{
+    RunMark("schema dd_p1", {{"what", "the change of character column lengths of dd_p1 to 40"},
+                             {"step", "the load of the changed tables"},
+                             {"whole if cut off", "no"}})
+        .Keep();
+    messages.Answer(MsgAnswer::Ok);
+    messages.Answer(MsgAnswer::No);
+    run();
+    RunMark::RemoveLeft("schema dd_p1");
+    ASSERT_FALSE(messages.asked().empty());
+    EXPECT_NE(messages.asked()[0].prompt.find("Schema dd_p1: the change of character column lengths of dd_p1 to 40 "
+                                              "(process "),
+              std::string::npos) << messages.asked()[0].prompt;
+    EXPECT_NE(messages.asked()[0].prompt.find("during the load of the changed tables, so schema dd_p1 may not be whole. "
+                                              "What the check finds there may be that change's half work."),
+              std::string::npos) << messages.asked()[0].prompt;
+    EXPECT_EQ(statuses.back(), "Ready");
+}
 
 } // namespace

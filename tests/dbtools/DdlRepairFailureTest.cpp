@@ -36,6 +36,7 @@ struct DeleteCase {
     std::vector<std::string> written;       // the statements run, in order
     std::vector<DdlTestModel> left;         // the rows of pdtable_113 after the run
     const char* status;
+    std::vector<std::string> tables = {};   // of the design schema when the delete looks again
 };
 
 void PrintTo(const DeleteCase& c, std::ostream* os) { *os << c.name; }
@@ -54,6 +55,7 @@ TEST_P(DdlRepairDeleteModelsTest, EachModelGoesWholeOrNotAtAll)
     DdlTestRun run;
     CheckModels(run.tree, {{"P101", "3"}, {"P102", "4"}});
     run.db.models = c.stored;
+    run.db.tables = c.tables;
     run.messages.Answer(MsgAnswer::Yes);
 
     RunRepairAction(run.context, DdlRepairAction::DeleteModels);
@@ -88,7 +90,22 @@ INSTANTIATE_TEST_SUITE_P(
                    {k113P101, k113P102, k114P102},
                    {{2, "E2009", 3}},
                    "Model P101: its row of pdtable_113 was deleted. Its row of pdtable_114 (partition 3) was kept: 1 "
-                   "other row(s) of pdtable_113 use it."}),
+                   "other row(s) of pdtable_113 use it."},
+        // Another program's change had the tables dropped while the check listed them.
+        DeleteCase{"TablesStandAgain",
+                   {{1, "P101", 3}, {1, "P102", 4}},
+                   {k113P102, k114P102},
+                   {{1, "P101", 3}},
+                   "Models not deleted, nothing was changed for them: P101 (its tables stand in dd_p1 again: "
+                   "pdtable_12_3, pdtable_34_3, pdtable_50_3, pdtable_67_3, pdtable_80_3) (see the program log)",
+                   {"pdtable_12_3", "pdtable_34_3", "pdtable_50_3", "pdtable_67_3", "pdtable_80_3"}},
+        DeleteCase{"TablesChangedSinceTheCheck",
+                   {{1, "P101", 3}, {1, "P102", 4}},
+                   {k113P102, k114P102},
+                   {{1, "P101", 3}},
+                   "Models not deleted, nothing was changed for them: P101 (its tables in dd_p1 changed since the "
+                   "check (missing now: pdtable_50_3, pdtable_67_3, pdtable_80_3), check again) (see the program log)",
+                   {"pdtable_12_3", "pdtable_34_3"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // A client that dies before or after a DELETE: the rows are counted again, the message says

@@ -95,9 +95,14 @@ struct FrameCase {
     const char* written;    // schema written, or "" for nothing
     const char* status;
     std::vector<std::string> calls = {}; // to the database, in their order
+    std::vector<DdlTestModel> models = {{1, "P101", 3}}; // pdtable_113 of the project schema
 };
 
 const std::string kCount = "Read pd_p1 SELECT count(*) AS ROWCOUNTS FROM ";
+// The models, read again right before a drop.
+const std::string kModels = "Read pd_p1 SELECT discipline_indx_no, model_no, partition_no FROM pdtable_113 WHERE "
+                            "discipline_indx_no=1 or discipline_indx_no=2 GROUP BY discipline_indx_no, model_no, "
+                            "partition_no;";
 const std::string kCountP101 = kCount + "pdtable_113 WHERE discipline_indx_no=1 AND model_no='P101' AND partition_no=3;";
 
 void PrintTo(const FrameCase& c, std::ostream* os) { *os << c.name; }
@@ -109,7 +114,7 @@ TEST_P(DdlRepairFrameTest, AsksRunsAndReports)
     const FrameCase& c = GetParam();
     if (c.checkKey)
         check(c.checkKey);
-    db.models = {{1, "P101", 3}};
+    db.models = c.models;
     messages.Answer(c.answer);
     RunRepairAction(context, c.action);
     EXPECT_EQ(statuses.back(), c.status);
@@ -127,13 +132,17 @@ INSTANTIATE_TEST_SUITE_P(
         FrameCase{"DropNothingChecked", DdlRepairAction::DropTables, nullptr, MsgAnswer::Yes, "",
                   "No tables to drop found, check the checkbox of corresponding tables please"},
         FrameCase{"DropChecked", DdlRepairAction::DropTables, "Tablepdtable_12_9", MsgAnswer::Yes, "dd_p1", "Ready",
-                  {"Write dd_p1", "Tables dd_p1"}},
+                  {kModels, "Write dd_p1", "Tables dd_p1"}},
+        // A load brought the table's model back since the check: the table stays.
+        FrameCase{"DropCheckedWhoseModelStandsNow", DdlRepairAction::DropTables, "Tablepdtable_12_9", MsgAnswer::Yes,
+                  "", "Not dropped, its model stands in pd_p1 now: pdtable_12_9 (check again).", {kModels},
+                  {{1, "P109", 9}}},
         FrameCase{"DeleteOnlyModelWithoutPartition", DdlRepairAction::DeleteModels, "Discipline1ModelX", MsgAnswer::Yes,
                   "", "No models to delete found, check the checkbox of corresponding models please"},
         // Models are counted and deleted one by one: the model's row before and after its DELETE,
         // whether another model row uses the partition, and the partition's row after its DELETE.
         FrameCase{"DeleteChecked", DdlRepairAction::DeleteModels, "Discipline1ModelP101", MsgAnswer::Yes, "pd_p1",
-                  "Ready", {kCountP101, "Write pd_p1", kCountP101, kCount + "pdtable_113 WHERE partition_no=3;",
+                  "Ready", {kCountP101, "Tables dd_p1", "Write pd_p1", kCountP101, kCount + "pdtable_113 WHERE partition_no=3;",
                             "Write pd_p1", kCount + "pdtable_114 WHERE partition_no=3;"}}),
     [](const auto& info) { return std::string(info.param.name); });
 

@@ -9,6 +9,7 @@
 #include "admin/DumpCommands.h"
 #include "dbaccess/SchemaDumpSummary.h"
 #include "dbtools/CharColumnAlter.h"
+#include "dbtools/DdlCheck.h"
 #include "dbtools/DdlRepair.h"
 #include "dbtools/RISTableUpdate.h"
 #include "platform/RunMark.h"
@@ -73,6 +74,30 @@ protected:
         RunRepairAction(context, DdlRepairAction::DropTables);
         return prompts().size() > asked + 1 ? prompts().back() : std::string();
     }
+    // The DDL check of demo, and the delete of model P1001 that a check found without its table
+    // pdtable_34_1; the box each showed last, "" when none.
+    std::string ddlCheck()
+    {
+        CheckTree tree;
+        DdlCheckContext context{tree, DdlDatabase::Program(), [] { return std::string("demo"); }, {}, {}, 0};
+        const size_t asked = prompts().size();
+        RunDdlCheck(context);
+        return prompts().size() > asked ? prompts().back() : std::string();
+    }
+    std::string modelDelete()
+    {
+        CheckTree tree;
+        DdlCheckContext context{tree, DdlDatabase::Program(), [] { return std::string("demo"); }, {}, {}, 0};
+        context.checkedProject = "demo";
+        tree.Add("", "NoTables", "models");
+        CheckTreeNode& model = tree.Add("NoTables", "Discipline1ModelP1001", "P1001 - pdtable_34_1 not found in dd schema");
+        model.tag = "1";
+        model.checked = true;
+        boxes_.Answer(MsgAnswer::Yes);
+        const size_t asked = prompts().size();
+        RunRepairAction(context, DdlRepairAction::DeleteModels);
+        return prompts().size() > asked + 1 ? prompts().back() : std::string();
+    }
     // A cell edit of pdtable_34_1 as the table editor writes it; the refusal, "" when none.
     static std::string cellEdit()
     {
@@ -93,7 +118,7 @@ protected:
     }
 };
 
-enum class Second { ColumnChange, DdlRepair, CellEdit };
+enum class Second { ColumnChange, DdlRepair, CellEdit, DdlCheck, ModelDelete };
 
 struct TwoProgramsCase {
     const char* name;
@@ -119,9 +144,11 @@ TEST_P(SchemaChangeTwoProgramsTest, TheSecondIsRefusedByNameAndTheFirstEndsWhole
     const auto during = SchemaState("dd_demo");
     const Strings backupsDuring = backups();
 
-    const std::string message = c.second == Second::ColumnChange ? windowChange()
-                                : c.second == Second::DdlRepair  ? ddlRepair(DdlDatabase::Program())
-                                                                 : cellEdit();
+    const std::string message = c.second == Second::ColumnChange  ? windowChange()
+                                : c.second == Second::DdlRepair   ? ddlRepair(DdlDatabase::Program())
+                                : c.second == Second::DdlCheck    ? ddlCheck()
+                                : c.second == Second::ModelDelete ? modelDelete()
+                                                                  : cellEdit();
     const std::string holding = std::string(c.step ? kChange30 : kDrop) + " (process " + std::to_string(other.pid());
     EXPECT_EQ(message.rfind(std::string(c.refused) + " was not started: " + holding + " ", 0), 0u) << message;
     EXPECT_THAT(message, HasSubstr(" is under way on schema dd_demo. Nothing was changed."));
@@ -153,7 +180,11 @@ INSTANTIATE_TEST_SUITE_P(
                         "The drop of the checked tables from dd_demo"},
         TwoProgramsCase{"CellEditWhileAColumnChangeReloads", kAtReload, Second::CellEdit,
                         "The UPDATE of table 'pdtable_34_1' of schema dd_demo"},
-        TwoProgramsCase{"ColumnChangeWhileADdlRepairRuns", nullptr, Second::ColumnChange, kColumnSubject}),
+        TwoProgramsCase{"ColumnChangeWhileADdlRepairRuns", nullptr, Second::ColumnChange, kColumnSubject},
+        TwoProgramsCase{"DdlCheckWhileAColumnChangeHasItsTablesDropped", kAtReload, Second::DdlCheck,
+                        "The check of dd_demo"},
+        TwoProgramsCase{"ModelDeleteWhileAColumnChangeHasItsTablesDropped", kAtReload, Second::ModelDelete,
+                        "The deletion of the checked models from pd_demo"}),
     [](const auto& info) { return info.param.name; });
 
 struct CutOffCase {

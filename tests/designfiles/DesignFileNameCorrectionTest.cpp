@@ -2,6 +2,9 @@
 // are renamed, what is refused, and that a row and its files always end in step. (A further
 // file that another row names is the window test's case.)
 #include "designfiles/DesignFileNameCorrection.h"
+#include "designfiles/FileNameCorrectionRecord.h"
+#include "platform/RunMark.h"
+#include "support/OtherProcesses.h"
 
 #include "DesignFilesTestSupport.h"
 #include "dbaccess/CRIS.h"
@@ -15,6 +18,7 @@
 #include "support/WrapperClients.h"
 
 #include <cerrno>
+#include <csignal>
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -73,6 +77,8 @@ protected:
         Sql("default schema pd_demo; delete from pdtable_113 where model_index_no >= 900;"
             "delete from pdtable_121 where drawing_type = 9;");
         fs::remove_all(host(""));
+        // What a run left unsettled in the record went with those rows and files.
+        RunMark::RemoveLeft("file name correction pd_demo");
     }
 
     // A row of pdtable_113 (values as stored, blanks kept) and its checked mismatch node.
@@ -534,3 +540,111 @@ TEST_F(DesignFileNameCorrectionTest, MovesNeverTouchAFileTheRunDidNotMake)
 }
 
 } // namespace
+
+// A correction killed between its file moves and its UPDATE (or in a move, or after the UPDATE
+// ran): the next start, or the next correction, puts the files under the names the row gives,
+// each only while it is as the killed run made it; what it cannot put in step it names, and the
+// next correction is refused by that text until it is in step.
+TEST_F(DesignFileNameCorrectionTest, ACorrectionKilledMidWayIsPutInStepByTheNextStartOrCorrection)
+{
+    WrappedClients wrapped;
+    const std::string named = "model 'P-7006': its row names '";
+    const struct {
+        const char* name;
+        ClientRule rule;          // of risbatch
+        bool killedInMove;        // killed at the removal of a6.dgn after its copy was made
+        bool userEdits;           // the user writes into P-7006.dgn after the kill
+        bool byCorrection;        // mended by the next correction, else by the start
+        std::vector<std::string> files; // the folder afterwards
+        std::string row;          // the row's file afterwards
+        std::string said;         // by the mending
+    } rows[] = {
+        {"killed before the UPDATE", ClientRule::KillProgram(false).When("UPDATE pdtable_113"), false, false, false,
+         {"a6.bak", "a6.dgn"}, "a6.dgn", named + "a6.dgn' and its files stand under the names it gives; renamed "
+                                                "back now: 'P-7006.dgn' to 'a6.dgn', 'P-7006.bak' to 'a6.bak'"},
+        {"killed after the UPDATE ran", ClientRule::KillProgram(true).When("UPDATE pdtable_113"), false, false, false,
+         {"P-7006.bak", "P-7006.dgn"}, "P-7006.dgn", named + "P-7006.dgn' and its files stand under the names it gives"},
+        {"killed in the move of the design file", ClientRule::PassThrough(), true, false, false, {"a6.bak", "a6.dgn"},
+         "a6.dgn", named + "a6.dgn' and its files stand under the names it gives"},
+        {"killed before the UPDATE, then corrected again", ClientRule::KillProgram(false).When("UPDATE pdtable_113"),
+         false, false, true, {"P-7006.bak", "P-7006.dgn"}, "P-7006.dgn",
+         named + "a6.dgn' and its files stand under the names it gives; renamed back now"},
+        {"killed before the UPDATE, then the user edited the file", ClientRule::KillProgram(false).When("UPDATE "
+                                                                                                         "pdtable_113"),
+         false, true, true, {"P-7006.dgn", "a6.bak"}, "a6.dgn",
+         named + "a6.dgn', but '\\\\PDSSRV1\\pds\\fix\\a6.dgn' is not there; '\\\\PDSSRV1\\pds\\fix\\P-7006.dgn' is "
+                 "not as the correction left it, and left as it is"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        TearDown();
+        tree.Clear();
+        makeFiles({"a6.dgn", "a6.bak"});
+        CheckTreeNode& node = model("P-7006", "a6.dgn");
+        wrapped.clients.Set("risbatch", row.rule);
+        testsupport::FileOpMatch stop;
+        if (row.killedInMove)
+            stop = [](const std::string& op, const std::string& h) { return op == "delete" && h == host("a6.dgn"); };
+        testsupport::ForkedProgram killed(
+            [&] {
+                correctModels();
+                return 0;
+            },
+            stop, testsupport::ForkedProgram::AtStop::Kill);
+        EXPECT_EQ(killed.Wait(), -SIGKILL);
+        wrapped.clients.Set("risbatch", ClientRule::PassThrough());
+        if (row.userEdits)
+            testsupport::WriteHostFile(host("P-7006.dgn"), "design a6.dgn, edited");
+
+        std::string said;
+        if (row.byCorrection) {
+            node.backColor = kTreeColorHighlightText;
+            said = row.userEdits ? testsupport::Raised([&] { correctModels(); }).description()
+                                 : (correctModels(), Join(status.lines(), "\n"));
+        } else {
+            for (const auto& left : FileNameCorrectionRecord::MendLeft(tables))
+                said += left.text;
+        }
+        EXPECT_NE(said.find("The correction of file names in pd_demo (process " + std::to_string(killed.pid())),
+                  std::string::npos) << said;
+        EXPECT_NE(said.find(row.said), std::string::npos) << said;
+        std::vector<std::string> files;
+        for (const auto& [file, content] : folderNow())
+            files.push_back(file);
+        EXPECT_EQ(files, row.files);
+        EXPECT_EQ(spec("P-7006"), row.row);
+        EXPECT_EQ(RunMark::Look("file name correction pd_demo").state,
+                  row.userEdits ? RunMark::State::Left : RunMark::State::Free);
+        if (row.byCorrection && !row.userEdits)
+            EXPECT_EQ(node.backColor, kTreeColorGreen) << node.tag;
+        RunMark::RemoveLeft("file name correction pd_demo");
+    }
+}
+
+// Two programs correcting one project at once: the second is refused by name and moves nothing;
+// the first ends with its files and row in step.
+TEST_F(DesignFileNameCorrectionTest, ACorrectionWhileAnotherProgramCorrectsIsRefusedByName)
+{
+    makeFiles({"a8.dgn"});
+    model("P-7008", "a8.dgn");
+    testsupport::ForkedProgram first(
+        [&] {
+            correctModels();
+            return 0;
+        },
+        [](const std::string& op, const std::string& h) { return op == "delete" && h == host("a8.dgn"); });
+    ASSERT_TRUE(first.Reached());
+    const auto during = folderNow();
+    const std::string refused = testsupport::Raised([&] { correctModels(); }).description();
+    EXPECT_EQ(refused.rfind("The correction of file names in pd_demo was not started: the correction of file names in "
+                            "pd_demo (process " + std::to_string(first.pid()) + " ",
+                            0),
+              0u) << refused;
+    EXPECT_NE(refused.find(") is under way in that schema. Nothing was changed."), std::string::npos) << refused;
+    EXPECT_EQ(folderNow(), during);
+    first.Release();
+    EXPECT_EQ(first.Wait(), 0);
+    EXPECT_EQ(folderNow(), (std::map<std::string, std::string>{{"P-7008.dgn", "design a8.dgn"}}));
+    EXPECT_EQ(spec("P-7008"), "P-7008.dgn");
+    EXPECT_EQ(RunMark::Look("file name correction pd_demo").state, RunMark::State::Free);
+}

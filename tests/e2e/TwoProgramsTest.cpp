@@ -2,8 +2,12 @@
 // together again and again with different offsets: every value a program wrote stands, or the
 // program said that its write failed; a build that ends well leaves a whole root. And a run
 // killed in a dump's rewrite whose id another program got since.
+#include "dbaccess/CRIS.h"
+#include "platform/AppError.h"
 #include "platform/FileAttributes.h"
 #include "platform/RegistryStore.h"
+#include "platform/RunMark.h"
+#include "services/Registry.h"
 #include "services/IniFile.h"
 #include "support/OtherProcesses.h"
 #include "support/SampleEnvironment.h"
@@ -22,8 +26,14 @@ using ::testing::HasSubstr;
 using Steps = std::vector<std::function<int()>>;
 using KeyCheck = std::function<bool(const std::string& key)>;
 const std::string kKey = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Tarnwick\\TwoPrograms";
+const char* const kIntl = "Control Panel\\International";
 
-enum class Programs { SettingsWriters, RegistryWriters, EnvironmentBuilders, UnloadAllStartsAndASettingsWriter };
+std::string separator(const char* name)
+{
+    return RegistryValueText(RegistryGetValue(HKEY_CURRENT_USER, kIntl, name, "", true));
+}
+
+enum class Programs { SettingsWriters, RegistryWriters, EnvironmentBuilders, UnloadAllStartsAndASettingsWriter, TableReaders };
 
 struct TwoProgramsCase {
     const char* name;
@@ -79,6 +89,9 @@ TEST_P(TwoPrograms, NothingOneWroteIsLostToTheOther)
         return RegistryStore("TWOPROGS").Update(
             [&](RegistryStore& s) { return s.SetValue(kKey, name, RegistryData::Dword(1)); });
     };
+    RegistryStore userRegistry; // this computer's, as it stood before
+    userRegistry.Load();
+    const std::string userRegistryBefore = userRegistry.Text();
     for (int round = 0; round < GetParam().rounds; ++round) {
         SCOPED_TRACE("round " + std::to_string(round));
         const std::string root = work.host() + "/root" + std::to_string(round);
@@ -93,6 +106,28 @@ TEST_P(TwoPrograms, NothingOneWroteIsLostToTheOther)
                 steps.push_back([this, root, n] {
                     return testsupport::RunHeadless(testsupport::BinDir() + "/twenv", {"--root", root, "--no-second"},
                                                     out(n));
+                });
+            break;
+        case Programs::TableReaders:
+            // Each program's access object forces the separators for each read and puts them
+            // back: neither takes the other's forced ones for the user's, so each of its reads
+            // has them forced, and the user's stand at the end.
+            RegistrySetValue(HKEY_CURRENT_USER, kIntl, "sDecimal", ",", "");
+            RegistrySetValue(HKEY_CURRENT_USER, kIntl, "sThousand", ".", "");
+            for (int reads : {10, 40}) // the second reads on after the first has ended
+                steps.push_back([reads] {
+                    int failed = 0;
+                    CRIS cris;
+                    for (int read = 0; read < reads; ++read) {
+                        try {
+                            cris.SetLanguageSettings();
+                            failed += separator("sDecimal") == "." && separator("sThousand") == "," ? 0 : 1;
+                            cris.RestoreLanguageSettings();
+                        } catch (const AppError&) {
+                            ++failed;
+                        }
+                    }
+                    return failed > 0 ? 1 : 0;
                 });
             break;
         case Programs::UnloadAllStartsAndASettingsWriter:
@@ -117,6 +152,10 @@ TEST_P(TwoPrograms, NothingOneWroteIsLostToTheOther)
         if (programs == Programs::SettingsWriters) {
             expectWritten("a", 50, hasSetting);
             expectWritten("b", 50, hasSetting);
+        } else if (programs == Programs::TableReaders) {
+            EXPECT_EQ(separator("sDecimal"), ",");
+            EXPECT_EQ(separator("sThousand"), ".");
+            EXPECT_TRUE(RunMark::List("number format ").empty()) << "a record stayed behind";
         } else if (programs == Programs::RegistryWriters) {
             RegistryStore store("TWOPROGS");
             ASSERT_EQ(store.Load(), RegistryStore::LoadResult::Loaded);
@@ -133,6 +172,8 @@ TEST_P(TwoPrograms, NothingOneWroteIsLostToTheOther)
         }
     }
     fs::remove(RegistryStore::FilePath("TWOPROGS"));
+    userRegistry.SetText(userRegistryBefore);
+    userRegistry.Save();
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -140,7 +181,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(TwoProgramsCase{"SettingsWriters", Programs::SettingsWriters, 6},
                       TwoProgramsCase{"RegistryWriters", Programs::RegistryWriters, 4},
                       TwoProgramsCase{"EnvironmentBuilders", Programs::EnvironmentBuilders, 8},
-                      TwoProgramsCase{"UnloadAllStartsAndASettingsWriter", Programs::UnloadAllStartsAndASettingsWriter, 2}),
+                      TwoProgramsCase{"UnloadAllStartsAndASettingsWriter", Programs::UnloadAllStartsAndASettingsWriter, 2},
+                      TwoProgramsCase{"TableReaders", Programs::TableReaders, 6}),
     [](const auto& i) { return std::string(i.param.name); });
 
 // The old content of a hard-linked dump whose rewrite was cut, its run's id now a sleeping

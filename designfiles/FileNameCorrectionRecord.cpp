@@ -1,0 +1,284 @@
+// The file name correction's record of the renames of its rows, and their mending after a kill.
+#include "designfiles/FileNameCorrectionRecord.h"
+
+#include "platform/AppError.h"
+#include "platform/HostFiles.h"
+#include "platform/RunMark.h"
+#include "platform/TextUtil.h"
+#include "platform/ado/Recordset.h"
+#include "services/FileOperation.h"
+#include "services/MD5.h"
+#include "services/Messages.h"
+
+#include <algorithm>
+#include <map>
+
+namespace {
+
+using Fields = std::vector<std::pair<std::string, std::string>>;
+
+const char* const kPrefix = "file name correction ";
+
+std::string field(const Fields& fields, const std::string& name)
+{
+    for (const auto& [n, v] : fields)
+        if (n == name)
+            return v;
+    return {};
+}
+
+// What a file is as its bytes: size and digest ("" when it is not there or cannot be read).
+std::string contentOf(const std::string& path)
+{
+    try {
+        if (!HostFileExists(path))
+            return {};
+        return std::to_string(HostFileSize(path)) + " " + CMD5().DigestFileToHexStr(path, 0);
+    } catch (const AppError&) {
+        return {};
+    }
+}
+
+std::string quoted(const std::vector<std::string>& names)
+{
+    std::string out;
+    for (const std::string& n : names)
+        out += (out.empty() ? "'" : ", '") + n + "'";
+    return out;
+}
+
+// The pending rows of a record's fields: "row <n> <name>" grouped by n, in order.
+std::vector<Fields> rowsOf(const RunMark::Fields& fields)
+{
+    std::map<int, Fields> rows;
+    for (const auto& [name, value] : fields) {
+        if (name.rfind("row ", 0) != 0)
+            continue;
+        const size_t blank = name.find(' ', 4);
+        if (blank == std::string::npos)
+            continue;
+        rows[std::atoi(name.substr(4, blank - 4).c_str())].emplace_back(name.substr(blank + 1), value);
+    }
+    std::vector<Fields> out;
+    for (auto& [n, row] : rows)
+        out.push_back(std::move(row));
+    return out;
+}
+
+struct RowOutcome {
+    bool inStep = false;
+    std::string text;
+};
+
+// Looks at one recorded row: which name its rows hold, and where its files stand. With act, a
+// file the run left under the other name goes to the name the rows give (finishing or undoing
+// its rename), and a copy beside its source goes, each only while the file is as the run made it.
+RowOutcome settleRow(const Fields& row, const std::string& schema, const ProjectTables& tables, bool act)
+{
+    const std::string named = field(row, "named");
+    const std::string oldSpec = field(row, "old"), newSpec = field(row, "new");
+    std::vector<std::string> names;
+    try {
+        Recordset rs = tables.read(schema, "SELECT " + field(row, "column") + " FROM " + field(row, "table") +
+                                               " WHERE " + field(row, "where") + ";");
+        if (rs.State() == adStateOpen && rs.RecordCount() > 0)
+            for (rs.MoveFirst(); !rs.Eof(); rs.MoveNext())
+                names.push_back(Trim(rs.Fields()[field(row, "column")].Value().ToText()));
+    } catch (const AppError& e) {
+        return {false, named + ": the rows of " + field(row, "table") + " could not be read (" + e.description() +
+                           "), so the files of '" + oldSpec + "' renamed to '" + newSpec + "' stay as they are"};
+    }
+    const auto holds = [&](const std::string& spec) {
+        return std::any_of(names.begin(), names.end(), [&](const std::string& n) { return EqualsNoCase(n, Trim(spec)); });
+    };
+    const bool isNew = holds(newSpec) && !holds(oldSpec), isOld = holds(oldSpec) && !holds(newSpec);
+    // Nothing moved (or all moved back) while no row took the new name: nothing to put in step,
+    // also for rows the look cannot find by their key (a number stored with blanks).
+    const int count = std::atoi(field(row, "moves").c_str());
+    bool allOld = true;
+    for (int i = 1; i <= count; ++i) {
+        const std::string at = "move " + std::to_string(i);
+        allOld = allOld && IsFileExists(field(row, at + " from"), 0) && !IsFileExists(field(row, at + " to"), 0);
+    }
+    if (allOld && !holds(newSpec))
+        return {true, named + ": its files keep their old names, and no row names '" + newSpec + "'"};
+    if (!isNew && !isOld)
+        return {false, named + ": the rows of " + field(row, "table") + " name " +
+                           (names.empty() ? std::string("no file") : quoted(names)) + ", neither '" + oldSpec +
+                           "' alone nor '" + newSpec + "' alone, so its files stay as they are"};
+    std::vector<std::string> moved, off;
+    for (int i = 1; i <= count; ++i) {
+        const std::string at = "move " + std::to_string(i);
+        const std::string from = field(row, at + " from"), to = field(row, at + " to");
+        const std::string made = field(row, at + " content");
+        const std::string& target = isNew ? to : from;
+        const std::string& other = isNew ? from : to;
+        bool targetThere = IsFileExists(target, 0), otherThere = IsFileExists(other, 0);
+        const bool otherAsMade = otherThere && !made.empty() && contentOf(other) == made;
+        if (act && otherAsMade && !targetThere) {
+            if (MoveFileA(other, target, false, false))
+                moved.push_back(GetFileName(other) + "' to '" + GetFileName(target));
+        } else if (act && otherAsMade && targetThere && contentOf(target) == made) {
+            // Killed between the copy and the removal of its source: the two are one file.
+            DeleteFileA(other, false);
+        }
+        targetThere = IsFileExists(target, 0);
+        otherThere = IsFileExists(other, 0);
+        if (!targetThere || otherThere)
+            off.push_back("'" + target + "' " +
+                          (!targetThere && !otherThere ? "is not there, nor '" + other + "'"
+                           : !targetThere              ? "is not there; '" + other + "' is" +
+                                                (otherAsMade ? "" : " not as the correction left it, and") + " left as it is"
+                                                       : "is there, and so is '" + other + "', which is left as it is"));
+    }
+    const std::string rows = "its row names '" + (isNew ? newSpec : oldSpec) + "'";
+    if (!off.empty())
+        return {false, named + ": " + rows + ", but " + Join(off, "; ")};
+    std::string text = named + ": " + rows + " and its files stand under the names it gives";
+    if (!moved.empty())
+        text += std::string(isNew ? "; renamed now as the correction meant: '" : "; renamed back now: '") +
+                Join(moved, "', '") + "'";
+    return {true, text};
+}
+
+// Settles every pending row of a left record; true when all are in step (the record may go).
+bool settleLeft(const RunMark::Fields& fields, const ProjectTables& tables, std::string& text)
+{
+    const std::string schema = field(fields, "schema");
+    std::vector<std::string> said;
+    bool inStep = true;
+    for (const Fields& row : rowsOf(fields)) {
+        const RowOutcome o = settleRow(row, schema, tables, true);
+        inStep = inStep && o.inStep;
+        said.push_back(o.text);
+    }
+    text = "The correction of file names in " + schema + " (" + RunMark::WhoText(fields) +
+           ") was cut off by the end of its program" + (said.empty() ? std::string() : ". " + Join(said, ". "));
+    if (!inStep)
+        text += ". Put the files under the names the rows give, or the row to the file's name; the next start or "
+                "correction in " + schema + " looks again";
+    return inStep;
+}
+
+} // namespace
+
+FileNameCorrectionRecord::FileNameCorrectionRecord(const std::string& schema, ProjectTables tables)
+    : schema_(schema), tables_(std::move(tables))
+{
+    const std::string object = kPrefix + ToLower(schema);
+    const RunMark::Seen seen = RunMark::Look(object);
+    const std::string refused = "The correction of file names in " + schema + " was not started: ";
+    if (seen.state == RunMark::State::Held)
+        throw AppError(1, "", refused + RunMark::RunningText(seen.fields) + " is under way in that schema. Nothing "
+                              "was changed.");
+    const std::string schemaObject = "schema " + ToLower(schema);
+    if (const RunMark::Seen change = RunMark::Look(schemaObject); change.state == RunMark::State::Held)
+        throw AppError(1, "", refused + RunMark::RunningText(change.fields) + " is under way on schema " + schema +
+                                  ". Nothing was changed.");
+    if (seen.state == RunMark::State::Left) {
+        std::string text;
+        if (!settleLeft(seen.fields, tables_, text))
+            throw AppError(1, "", refused + text + ".");
+        ShowStatus(text + ".");
+        RunMark::RemoveLeft(object);
+    }
+    mark_ = std::make_unique<RunMark>(
+        object, RunMark::Fields{{"what", "the correction of file names in " + schema}, {"schema", schema}});
+    if (!mark_->held())
+        throw AppError(1, "", refused + RunMark::RunningText(mark_->Holder()) +
+                                  " is under way in that schema. Nothing was changed.");
+    // The rows change under the schema's mark, like every change of the schema: a load or another
+    // change of it refuses the correction by name, and so does one a dead program left in part.
+    const RunMark::Seen change = RunMark::Look(schemaObject);
+    if (change.state == RunMark::State::Left && RunMark::Field(change.fields, "dump").empty() &&
+        RunMark::Field(change.fields, "whole if cut off") != "yes")
+        throw AppError(1, "", refused + RunMark::RunningText(change.fields) + " was cut off by the end of its " +
+                                  "program, so schema " + schema + " may not be whole. Nothing was changed.");
+    schemaMark_ = std::make_unique<RunMark>(
+        schemaObject, RunMark::Fields{{"what", "the correction of file names in " + schema},
+                                      {"schema", schema},
+                                      {"step", "its renames"},
+                                      {"whole if cut off", "yes"},
+                                      {"if cut off", "the record of the correction names the renames it left"}});
+    if (!schemaMark_->held())
+        throw AppError(1, "", refused + RunMark::RunningText(schemaMark_->Holder()) + " is under way on schema " +
+                                  schema + ". Nothing was changed.");
+}
+
+FileNameCorrectionRecord::~FileNameCorrectionRecord()
+{
+    if (!mark_ || !mark_->held())
+        return;
+    if (rows_.empty())
+        mark_->Release();
+    else
+        mark_->Keep();
+}
+
+void FileNameCorrectionRecord::RowStarting(const RowPlan& plan)
+{
+    std::vector<std::pair<std::string, std::string>> row{{"named", plan.named}, {"table", plan.table}, {"column", plan.column}, {"where", plan.where},
+               {"old", Trim(plan.oldSpec)}, {"new", plan.newSpec}, {"moves", std::to_string(plan.moves.size())}};
+    for (size_t i = 0; i < plan.moves.size(); ++i) {
+        const std::string at = "move " + std::to_string(i + 1);
+        row.emplace_back(at + " from", plan.moves[i].first);
+        row.emplace_back(at + " to", plan.moves[i].second);
+        row.emplace_back(at + " content", contentOf(plan.moves[i].first));
+    }
+    rows_.push_back(std::move(row));
+    try {
+        save();
+    } catch (...) {
+        rows_.pop_back();
+        throw;
+    }
+}
+
+void FileNameCorrectionRecord::RowSettled()
+{
+    if (rows_.empty())
+        return;
+    try {
+        const RowOutcome o = settleRow(rows_.back(), schema_, tables_, false);
+        if (!o.inStep) {
+            ShowStatus(o.text + ". It stays in the record of the correction for the next start or correction");
+            return;
+        }
+        rows_.pop_back();
+        save();
+    } catch (...) {
+        // The row stays recorded: the next start looks at it again.
+    }
+}
+
+void FileNameCorrectionRecord::save()
+{
+    RunMark::Fields fields{{"what", "the correction of file names in " + schema_}, {"schema", schema_}};
+    for (size_t r = 0; r < rows_.size(); ++r)
+        for (const auto& [name, value] : rows_[r])
+            fields.emplace_back("row " + std::to_string(r + 1) + " " + name, value);
+    mark_->Update(fields);
+}
+
+std::vector<FileNameCorrectionRecord::Left> FileNameCorrectionRecord::MendLeft(const ProjectTables& tables)
+{
+    std::vector<Left> out;
+    for (const auto& [object, seen] : RunMark::List(kPrefix)) {
+        if (seen.state != RunMark::State::Left)
+            continue;
+        std::string text;
+        const std::string schema = RunMark::Field(seen.fields, "schema");
+        if (const RunMark::Seen change = RunMark::Look("schema " + ToLower(schema)); change.state == RunMark::State::Held) {
+            out.push_back({"The correction of file names in " + schema + " (" + RunMark::WhoText(seen.fields) +
+                               ") was cut off by the end of its program; what it left is looked at when " +
+                               RunMark::RunningText(change.fields) + " has ended",
+                           false});
+            continue;
+        }
+        const bool mended = settleLeft(seen.fields, tables, text);
+        if (mended)
+            RunMark::RemoveLeft(object);
+        out.push_back({text + ".", mended});
+    }
+    return out;
+}

@@ -1,0 +1,64 @@
+// The record of a file name correction in one project schema, in the marks folder: before a
+// row's first file moves it says which files will move from which name to which (each with its
+// size and digest as it stood) and which rows name them, old name and new. A program killed
+// between a move and the UPDATE leaves it where the next start or the next correction in that
+// schema finds it: they finish the renames when the rows name the new file, undo them when the
+// rows name the old one, each only while the file is still as the run made it, and name what
+// they cannot put in step. A row leaves the record once its rows and files are seen in step.
+#pragma once
+
+#include "designfiles/ProjectTables.h"
+
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+class RunMark;
+
+class FileNameCorrectionRecord {
+public:
+    // What one row's correction will change.
+    struct RowPlan {
+        std::string named;     // "model 'P-7005'"
+        std::string table;     // "pdtable_113"
+        std::string column;    // "model_file_spec"
+        std::string where;     // the rows the look reads: the key, and the folder among several
+        std::string oldSpec;
+        std::string newSpec;
+        std::vector<std::pair<std::string, std::string>> moves; // from, to (full Windows names)
+    };
+
+    // Takes the record of schema's corrections, and the schema's mark. One that a killed run left
+    // is mended first. Throws AppError, with nothing changed, when another program's correction
+    // or change of the schema runs (or a dead one left the schema in part), or when what a killed
+    // correction left cannot be put in step (the text says what stands).
+    FileNameCorrectionRecord(const std::string& schema, ProjectTables tables);
+    // Goes with the run; a row not seen in step keeps it standing for the next start.
+    ~FileNameCorrectionRecord();
+    FileNameCorrectionRecord(const FileNameCorrectionRecord&) = delete;
+    FileNameCorrectionRecord& operator=(const FileNameCorrectionRecord&) = delete;
+
+    // Written before the row's first move. Throws AppError when it cannot be: nothing may move.
+    void RowStarting(const RowPlan& plan);
+    // After the row's last step, whatever its outcome: its rows and files are looked at, and the
+    // row leaves the record when they are in step. Never throws.
+    void RowSettled();
+
+    // What the start does with the records killed runs left: one text for each, and whether it
+    // was put in step (else the record stays, named).
+    struct Left {
+        std::string text;
+        bool mended = false;
+    };
+    static std::vector<Left> MendLeft(const ProjectTables& tables);
+
+private:
+    void save();
+
+    std::string schema_;
+    ProjectTables tables_;
+    std::unique_ptr<RunMark> mark_;
+    std::unique_ptr<RunMark> schemaMark_; // "schema <name>", held while the run lives
+    std::vector<std::vector<std::pair<std::string, std::string>>> rows_; // the fields of each pending row
+};
