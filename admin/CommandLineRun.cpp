@@ -2,6 +2,7 @@
 #include "admin/CommandLineRun.h"
 
 #include "admin/AdminGlobals.h"
+#include "admin/DumpCommandLines.h"
 #include "admin/DumpCommands.h"
 #include "admin/SchemaNames.h"
 #include "admin/Startup.h"
@@ -155,7 +156,7 @@ int RunCommandLine(const std::string& commandLine)
             return 1;
         }
         ShowStatus("risunloadall ended without errors: " + std::to_string(result.unloaded) + " dump(s) in '" +
-                   gDumpDir + "'");
+                   DumpFolderInFull(gDumpDir, "risunloadall") + "'");
         return 0;
     } catch (const AppError& e) {
         std::string source = e.source().empty() ? "" : e.source() + ": ";

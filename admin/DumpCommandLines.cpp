@@ -3,6 +3,7 @@
 
 #include "platform/AppError.h"
 #include "platform/TextUtil.h"
+#include "platform/WinPath.h"
 #include "services/FileOperation.h"
 
 std::string FileInDir(const std::string& dir, const std::string& name)
@@ -10,6 +11,13 @@ std::string FileInDir(const std::string& dir, const std::string& name)
     if (dir.empty() || dir.back() == '\\' || dir.back() == '/')
         return dir + name;
     return dir + "\\" + name;
+}
+
+std::string DumpFolderInFull(const std::string& dumpDir, const std::string& ownName)
+{
+    if (const std::string noPlace = NoPlaceWords(dumpDir); !noPlace.empty())
+        RaiseError(ownName, "The dump folder '" + dumpDir + "' " + noPlace);
+    return IsRelativeWinPath(dumpDir) ? FullWinPath(dumpDir) : dumpDir;
 }
 
 std::string DumpFileOf(const std::string& dumpDir, const std::string& schema)

@@ -118,14 +118,19 @@ PathParts partsOfHost(std::string_view host)
 
 // The current folder as it was reached: PWD when it still names the folder we are in (a link
 // inside a drive that points elsewhere stays on that drive, as a junction does on Windows),
-// else the resolved one.
+// else the resolved one. Only a folder of a drive or of a share is a place a relative path can
+// go on from: any other (a host folder outside the environment, a server without a share) is
+// Nowhere, so that no relative path and no ".." from it reaches the host.
 PathParts currentFolder()
 {
     char* cwd = ::get_current_dir_name();
-    const PathParts parts = partsOfHost(cwd ? cwd : "/");
+    PathParts parts = partsOfHost(cwd ? cwd : "/");
     std::free(cwd);
+    if (parts.anchor == Anchor::Rooted || (parts.anchor == Anchor::Unc && parts.share.empty()))
+        parts.anchor = Anchor::Nowhere;
     return parts;
 }
+
 
 bool noServerName(const std::string& name) { return name.empty() || name == "." || name == ".."; }
 
@@ -331,4 +336,32 @@ bool WildcardMatch(std::string_view pattern, std::string_view name)
         GlobMatch(p.substr(0, p.size() - 2), name, kFileNameGlob))
         return true;
     return GlobMatch(p, name, kFileNameGlob);
+}
+
+std::string CurrentWinFolder()
+{
+    const PathParts parts = currentFolder();
+    return parts.anchor == Anchor::Nowhere ? std::string() : winText(parts);
+}
+
+bool IsRelativeWinPath(std::string_view winPath)
+{
+    if (winPath.empty() || winPath[0] == '\\' || winPath[0] == '/')
+        return false;
+    if (winPath.size() >= 2 && winPath[1] == ':' && isDriveLetter(winPath[0]))
+        return winPath.size() == 2 || (winPath[2] != '\\' && winPath[2] != '/');
+    return true;
+}
+
+std::string NoPlaceWords(std::string_view winPathIn)
+{
+    const std::string p = ReplaceAll(std::string(winPathIn), "/", "\\");
+    if (p.empty() || parse(p).anchor != Anchor::Nowhere)
+        return {};
+    if (p.rfind("\\\\", 0) == 0)
+        return "names no server and share a path can be on";
+    char* cwd = ::get_current_dir_name();
+    const std::string here = WinPathFromHost(cwd ? cwd : "/");
+    std::free(cwd);
+    return "is relative, and the current folder '" + here + "' lies on no drive or share of the environment";
 }
