@@ -6,6 +6,7 @@
 #include "platform/Environment.h"
 #include "platform/FolderCache.h"
 #include "platform/TextUtil.h"
+#include "platform/WinPath.h"
 #include "services/BatchLauncher.h"
 #include "services/FileContents.h"
 #include "services/FileOpError.h"
@@ -47,9 +48,17 @@ void requireWholeListing(const std::string& dir, const std::string& listing)
         return;
     const std::vector<std::string> files = FindFile(dir, "*", true);
     RaiseFileOpError();
+    // The listing names every path in full ("C:\backup\x"), the file services below the folder
+    // as it is written ("C:\backup\..\backup\x", "C:\.\backup\x", "C:backup\x"): both are
+    // compared in the full form, or one folder in two spellings would count as a file missing.
+    const std::string written = dir.empty() || dir.back() == '\\' || dir.back() == '/' ? dir : dir + "\\";
+    const std::string full = AddBackslash(FullWinPath(dir));
+    const auto fullForm = [&](const std::string& file) {
+        return file.compare(0, written.size(), written) == 0 ? full + file.substr(written.size()) : file;
+    };
     std::vector<std::string> missing;
     for (const std::string& file : files)
-        if (!listed.count(key(file)))
+        if (!listed.count(key(fullForm(file))))
             missing.push_back(file);
     if (!missing.empty())
         RaiseError("", "The listing of '" + dir + "' is not whole: it lacks " + std::to_string(missing.size()) +
