@@ -337,19 +337,25 @@ std::vector<HostEntry> HostListFolder(const std::string& winFolder)
     fs::directory_iterator it(h, ec);
     if (ec)
         throw HostError(ec.value(), true);
-    std::vector<HostEntry> out;
+    // Each name is folded to lower case once, not at every comparison of the sort: a large
+    // folder's listing is sorted in a fraction of the time.
+    std::vector<std::pair<std::string, HostEntry>> keyed;
     for (const fs::directory_entry& e : it) {
         HostEntry entry;
         entry.name = e.path().filename().string();
         std::error_code ec2;
         entry.folder = e.is_directory(ec2);
         entry.hidden = IsHiddenName(entry.name);
-        out.push_back(std::move(entry));
+        std::string key = ToLower(entry.name);
+        keyed.emplace_back(std::move(key), std::move(entry));
     }
-    std::sort(out.begin(), out.end(), [](const HostEntry& a, const HostEntry& b) {
-        std::string la = ToLower(a.name), lb = ToLower(b.name);
-        return la != lb ? la < lb : a.name < b.name;
+    std::sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) {
+        return a.first != b.first ? a.first < b.first : a.second.name < b.second.name;
     });
+    std::vector<HostEntry> out;
+    out.reserve(keyed.size());
+    for (auto& [key, entry] : keyed)
+        out.push_back(std::move(entry));
     return out;
 }
 

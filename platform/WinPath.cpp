@@ -37,7 +37,12 @@ bool isDriveLetter(char c) { return std::isalpha(static_cast<unsigned char>(c)) 
 // ".." above the anchor stays at the anchor.
 void appendNames(PathParts& parts, std::string_view rest, std::string_view sep)
 {
-    for (std::string& name : Split(rest, sep)) {
+    // Taken name by name from the text, without a list of the pieces first: every file test of
+    // a check maps a path here.
+    for (size_t start = 0; start <= rest.size();) {
+        const size_t end = std::min(rest.find(sep, start), rest.size());
+        const std::string_view name = rest.substr(start, end - start);
+        start = end + sep.size();
         if (name.empty() || name == ".")
             continue;
         if (name == "..") {
@@ -45,7 +50,7 @@ void appendNames(PathParts& parts, std::string_view rest, std::string_view sep)
                 parts.names.pop_back();
             continue;
         }
-        parts.names.push_back(std::move(name));
+        parts.names.emplace_back(name);
     }
 }
 
@@ -170,8 +175,11 @@ PathParts parse(const std::string& p)
     return parts;
 }
 
-std::string winText(const PathParts& parts)
+// The Windows text of the parts with only their first `count` names (all by default), as the
+// folder of the last one.
+std::string winText(const PathParts& parts, size_t count = std::string::npos)
 {
+    const size_t names = std::min(count, parts.names.size());
     std::string text;
     switch (parts.anchor) {
     case Anchor::Drive:
@@ -184,9 +192,12 @@ std::string winText(const PathParts& parts)
     case Anchor::Nowhere:
         break;
     }
-    for (const std::string& name : parts.names)
-        text += "\\" + name;
-    if (parts.names.empty() ? parts.anchor != Anchor::Unc || parts.trailingSlash : parts.trailingSlash)
+    for (size_t k = 0; k < names; ++k) {
+        text += '\\';
+        text += parts.names[k];
+    }
+    const bool trailingSlash = names == parts.names.size() && parts.trailingSlash;
+    if (names == 0 ? parts.anchor != Anchor::Unc || trailingSlash : trailingSlash)
         text += "\\";
     return text;
 }
@@ -258,12 +269,12 @@ std::optional<std::string> cachedHostPath(const PathParts& parts)
     if (parts.anchor == Anchor::Nowhere || parts.names.empty() || (parts.anchor == Anchor::Unc && parts.share.empty()) ||
         (parts.anchor == Anchor::Rooted && parts.names.size() < 2))
         return std::nullopt;
-    PathParts folderParts = parts;
-    folderParts.names.pop_back();
-    folderParts.trailingSlash = false;
-    const std::string key = winText(folderParts);
+    const std::string key = winText(parts, parts.names.size() - 1);
     const std::string* folder = CachedHostFolder(key);
     if (!folder) {
+        PathParts folderParts = parts;
+        folderParts.names.pop_back();
+        folderParts.trailingSlash = false;
         const std::string resolved = hostOf(folderParts);
         struct stat st;
         if (::stat(resolved.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
