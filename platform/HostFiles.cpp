@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <dirent.h>
 #include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -333,18 +334,31 @@ LocalTime HostFileModified(const std::string& winPath)
 std::vector<HostEntry> HostListFolder(const std::string& winFolder)
 {
     const std::string h = HostPath(winFolder);
-    std::error_code ec;
-    fs::directory_iterator it(h, ec);
-    if (ec)
-        throw HostError(ec.value(), true);
-    // Each name is folded to lower case once, not at every comparison of the sort: a large
-    // folder's listing is sorted in a fraction of the time.
+    DIR* d = ::opendir(h.c_str());
+    if (!d)
+        throw HostError(errno, true);
+    // Read straight from the host's listing, a name's kind from it too where it tells (a link
+    // is followed): a folder of tens of thousands of files is listed in a fraction of the time.
+    // Each name is folded to lower case once, not at every comparison of the sort.
     std::vector<std::pair<std::string, HostEntry>> keyed;
-    for (const fs::directory_entry& e : it) {
+    for (;;) {
+        errno = 0;
+        const dirent* e = ::readdir(d);
+        if (!e) {
+            const int err = errno;
+            ::closedir(d);
+            if (err != 0)
+                throw HostError(err, true);
+            break;
+        }
         HostEntry entry;
-        entry.name = e.path().filename().string();
-        std::error_code ec2;
-        entry.folder = e.is_directory(ec2);
+        entry.name = e->d_name;
+        if (entry.name == "." || entry.name == "..")
+            continue;
+        struct stat st;
+        entry.folder = e->d_type == DT_DIR ||
+                       ((e->d_type == DT_LNK || e->d_type == DT_UNKNOWN) && statOf(h + "/" + entry.name, st) &&
+                        S_ISDIR(st.st_mode));
         entry.hidden = IsHiddenName(entry.name);
         std::string key = ToLower(entry.name);
         keyed.emplace_back(std::move(key), std::move(entry));
