@@ -3,6 +3,7 @@
 
 #include "admin/AdminGlobals.h"
 #include "admin/DeadRunTraces.h"
+#include "admin/DumpCommandLines.h"
 #include "admin/DumpCommands.h"
 #include "admin/SchemaNames.h"
 #include "admin/Startup.h"
@@ -171,7 +172,7 @@ int RunCommandLine(const std::string& commandLine)
             return 1;
         }
         ShowStatus("risunloadall ended without errors: " + std::to_string(result.unloaded) + " dump(s) in '" +
-                   gDumpDir + "'");
+                   DumpFolderInFull(gDumpDir, "risunloadall") + "'");
         return 0;
     } catch (const AppError& e) {
         for (const std::string& failure : TakeSettingsWriteFailures())

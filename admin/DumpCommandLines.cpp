@@ -4,6 +4,7 @@
 #include "platform/AppError.h"
 #include "platform/TextUtil.h"
 #include "services/AppGlobals.h"
+#include "platform/WinPath.h"
 #include "services/FileOperation.h"
 #include "services/IniFile.h"
 #include "services/Tokens.h"
@@ -20,6 +21,13 @@ std::string FileInDir(const std::string& dir, const std::string& name)
     if (dir.empty() || dir.back() == '\\' || dir.back() == '/')
         return dir + name;
     return dir + "\\" + name;
+}
+
+std::string DumpFolderInFull(const std::string& dumpDir, const std::string& ownName)
+{
+    if (const std::string noPlace = NoPlaceWords(dumpDir); !noPlace.empty())
+        RaiseError(ownName, "The dump folder '" + dumpDir + "' " + noPlace);
+    return IsRelativeWinPath(dumpDir) ? FullWinPath(dumpDir) : dumpDir;
 }
 
 std::string DumpFileOf(const std::string& dumpDir, const std::string& schema)

@@ -11,6 +11,13 @@ std::string DumpParamToken(const std::string& params, int n);
 // A file in a directory: <dir>\<name>, with one separator whether dir ends in one or not.
 std::string FileInDir(const std::string& dir, const std::string& name);
 
+// The dump folder as the clients are given it: a relative one ("." or "..\dumps") goes on from
+// the program's current folder and comes back in full, so that a dump's name says where it is
+// whatever a client's own current folder; any other as it is. Raises (source ownName) naming
+// the folder when it names no place: a relative one while the current folder lies outside the
+// environment.
+std::string DumpFolderInFull(const std::string& dumpDir, const std::string& ownName);
+
 // The dump file of a schema in the dump directory: <dir>\<schema>.dmp.
 std::string DumpFileOf(const std::string& dumpDir, const std::string& schema);
 

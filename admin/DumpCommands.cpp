@@ -39,6 +39,12 @@ void requireDumpDir(const std::string& ownName)
         RaiseError(ownName, "No folder for the RIS dump files given");
 }
 
+std::string dumpFolder(const std::string& ownName)
+{
+    requireDumpDir(ownName);
+    return DumpFolderInFull(gDumpDir, ownName);
+}
+
 void requireFile(const std::string& file, const std::string& ownName)
 {
     if (IsBlank(file))
@@ -389,8 +395,7 @@ void DumpCommands::loadFrom(const std::string& dump, std::optional<LoadMarks>* t
 
 bool DumpCommands::UnloadSchema(const std::string& schema)
 {
-    requireDumpDir("UnloadSchema");
-    std::string dump = DumpFileOf(gDumpDir, schema);
+    std::string dump = DumpFileOf(dumpFolder("UnloadSchema"), schema);
     ShowStatus("Unload schema " + schema + " into '" + dump + "'");
     try {
         return unloadTo(schema, dump);
@@ -462,7 +467,7 @@ bool DumpCommands::LoadDumpDirectory(const std::string& project, bool pollEsc)
                                             ": nothing loaded");
     EscKey::ForgetEarlierPress();
     std::vector<std::string> files;
-    for (const auto& path : FindFile(gDumpDir, "*.*", false)) {
+    for (const auto& path : FindFile(dumpFolder("LoadDumpDirectory"), "*.*", false)) {
         if (files.size() == kMaxSchemaNames)
             RaiseError("LoadDumpDirectory", "More than 9999 files in '" + gDumpDir + "'");
         files.push_back(path);

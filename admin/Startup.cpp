@@ -9,6 +9,7 @@
 #include "platform/HostFiles.h"
 #include "platform/OwnedLeftovers.h"
 #include "platform/TextUtil.h"
+#include "platform/WinPath.h"
 #include "projcopy/UnfinishedCopies.h"
 #include "services/AppGlobals.h"
 #include "services/FileOperation.h"
@@ -60,6 +61,8 @@ void StartProgramLog(const LocalTime& start)
 
 std::string MissingFolderWords(const std::string& folder)
 {
+    if (const std::string noPlace = NoPlaceWords(folder); !noPlace.empty())
+        return noPlace;
     return HostFileExists(folder) ? "is a file, not a folder" : "does not exist";
 }
 

@@ -25,8 +25,9 @@ void InitProcessValues(const LocalTime& start);
 // in words and the program goes on without it.
 void StartProgramLog(const LocalTime& start);
 
-// Why a folder that HostFolderExists does not find is none: "does not exist", or "is a file,
-// not a folder" when a file stands under that name.
+// Why a folder that HostFolderExists does not find is none: "does not exist", "is a file, not
+// a folder" when a file stands under that name, or why the path names no place (a relative one
+// while the current folder lies outside the environment).
 std::string MissingFolderWords(const std::string& folder);
 
 // Why nothing can be written into the folder (Windows path): not given, missing, or a write

@@ -11,7 +11,9 @@
 #include "BenchEnvironment.h"
 #include "dbaccess/CRIS.h"
 #include "dbaccess/ProjectData.h"
+#include "dbaccess/WholeTableRead.h"
 #include "filecheck/AlternativeFiles.h"
+#include "filecheck/CheckQueries.h"
 #include "filecheck/frmUpgradeCheck.h"
 #include "platform/AppError.h"
 #include "platform/WinPath.h"
@@ -50,26 +52,6 @@ constexpr int kFilesPerFolder = 100; // 50,000 model files
 constexpr int kMostModels = kFolders * kFilesPerFolder;
 // The sample project's models keep their numbers below this one.
 constexpr int kFirstBenchModel = 1000;
-// The queries of one check run, in its order: models (disciplines, areas, models), drawings,
-// libraries, area markers (disciplines, areas), project file.
-const char* const kCheckQueries[] = {
-    "SELECT discipline_indx_no, discipline_name FROM pdtable_111 GROUP BY discipline_indx_no, discipline_name;",
-    "SELECT discipline_indx_no, area_index_no, area_name, area_description FROM pdtable_112 "
-    "GROUP BY discipline_indx_no, area_index_no, area_name, area_description;",
-    "SELECT model_index_no, discipline_indx_no, area_index_no, model_no, model_description, network_address, "
-    "path_name, model_file_spec, model_type FROM pdtable_113 GROUP BY model_index_no, discipline_indx_no, "
-    "area_index_no, model_no, model_description, network_address, path_name, model_file_spec, model_type;",
-    "SELECT drawing_type, drawing_no, drawing_title, network_address, path_name, drawing_file_spec FROM pdtable_121 "
-    "GROUP BY drawing_type, drawing_no, drawing_title, network_address, path_name, drawing_file_spec;",
-    "SELECT type_of_rdb_data, approval_status, network_address, path_name, rdb_file_spec FROM pdtable_102 "
-    "GROUP BY type_of_rdb_data, approval_status, network_address, path_name, rdb_file_spec;",
-    "SELECT discipline_indx_no, discipline_name FROM pdtable_111 GROUP BY discipline_indx_no, discipline_name;",
-    "SELECT discipline_indx_no, area_index_no, area_name, area_description FROM pdtable_112 "
-    "WHERE interference_mode=1 GROUP BY discipline_indx_no, area_index_no, area_name, area_description;",
-    "SELECT path_name, network_address, rdb_file_spec from pdtable_102 "
-    "WHERE type_of_rdb_data=99 GROUP BY path_name, network_address, rdb_file_spec;",
-};
-
 struct Bench {
     std::string hostRoot;
     std::string projectHost; // the bench models' folders on the file server
@@ -188,16 +170,19 @@ void BM_FindOverTree(benchmark::State& state)
             state.SkipWithError("find failed");
 }
 
-// The database reads of one check run on the project of 50,000 models (the area marker check
-// asks for the project directory as well).
+// The database reads of one check run on the project of 50,000 models, as the check makes them:
+// its statements inside one run's table reads (each table unloaded once, the server's counts
+// asked once), and the project directory of the area marker check.
 void BM_DatabaseReads(benchmark::State& state)
 {
     setProject(kMostModels, 0);
     long rows = 0;
+    const std::vector<std::string> statements = checkqueries::CheckRunStatements();
     for (auto _ : state) {
         rows = 0;
-        for (const char* query : kCheckQueries)
-            rows += gCRIS->DBRead("pd_demo", query, 3).RecordCount();
+        const WholeTableReads run(*gCRIS, "pd_demo", statements);
+        for (const std::string& query : statements)
+            rows += DBReadWhole(*gCRIS, "pd_demo", query, 3).RecordCount();
         GetProjectDirectory(StandInEnvironment::kProject);
     }
     if (rows < kMostModels)

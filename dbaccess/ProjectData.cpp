@@ -4,6 +4,7 @@
 #include "dbaccess/CRIS.h"
 #include "dbaccess/DbBase.h"
 #include "dbaccess/SchemaLists.h"
+#include "dbaccess/WholeTableRead.h"
 #include "platform/AppError.h"
 #include "platform/TextUtil.h"
 #include "platform/ado/Recordset.h"
@@ -39,8 +40,9 @@ std::string GetProjectDirectory(const std::string& project)
 {
     std::optional<Recordset> rs;
     try {
-        rs = gCRIS->DBRead(GetProjectSchemaName(project),
-                           "SELECT network_address, path_name FROM pdtable_102 WHERE type_of_rdb_data=99;", 3);
+        // Inside a run that reads pdtable_102 whole (a file check) its one read answers this too.
+        rs = DBReadInRun(*gCRIS, GetProjectSchemaName(project),
+                         "SELECT network_address, path_name FROM pdtable_102 WHERE type_of_rdb_data=99;", 3);
         std::string server;
         std::string path;
         if (rs->RecordCount() != 0) {

@@ -6,12 +6,17 @@
 #include "platform/Environment.h"
 #include "platform/FolderCache.h"
 #include "platform/TextUtil.h"
+#include "platform/WinPath.h"
 #include "services/BatchLauncher.h"
 #include "services/FileContents.h"
 #include "services/FileOpError.h"
 #include "services/FileOperation.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cmath>
+#include <deque>
+#include <string_view>
 #include <unordered_set>
 
 namespace {
@@ -31,26 +36,69 @@ bool IsZeroDate(const LocalTime& t)
     return t.year == 1899 && t.month == 12 && t.day == 30;
 }
 
+// Paths as Windows compares them, letter case aside, without a copy of each path: the two
+// listings of a large folder hold tens of thousands of them.
+struct NoCaseHash {
+    size_t operator()(std::string_view s) const
+    {
+        size_t h = 1469598103934665603ull;
+        for (const char c : s)
+            h = (h ^ static_cast<unsigned char>(std::tolower(static_cast<unsigned char>(c)))) * 1099511628211ull;
+        return h;
+    }
+};
+struct NoCaseEqual {
+    bool operator()(std::string_view a, std::string_view b) const { return EqualsNoCase(a, b); }
+};
+
+std::string_view trimmedBlanks(std::string_view s)
+{
+    const size_t b = s.find_first_not_of(' ');
+    return b == std::string_view::npos ? std::string_view() : s.substr(b, s.find_last_not_of(' ') - b + 1);
+}
+
 // The listing decides which copies a missing file is offered and the restore takes: one cut
 // short (a full TEMP under the redirected output, a folder that could not be read) would hide a
 // copy and leave the seed file as the only choice. Every file the file services find below the
 // directory, a second reader, must be in it.
 void requireWholeListing(const std::string& dir, const std::string& listing)
 {
-    // A doubled backslash (a directory given with its trailing one) names the same file.
-    const auto key = [](const std::string& path) { return ToLower(ReplaceAll(Trim(path), "\\\\", "\\")); };
-    std::unordered_set<std::string> listed;
-    for (const std::string& line : Split(listing, "\r\n"))
-        listed.insert(key(line));
+    // A doubled backslash (a directory given with its trailing one) names the same file: such a
+    // path is compared in its mended form, kept here.
+    std::deque<std::string> mended;
+    const auto key = [&](std::string_view path) {
+        path = trimmedBlanks(path);
+        return path.find("\\\\") == std::string_view::npos
+                   ? path
+                   : std::string_view(mended.emplace_back(ReplaceAll(std::string(path), "\\\\", "\\")));
+    };
+    std::unordered_set<std::string_view, NoCaseHash, NoCaseEqual> listed;
+    for (size_t start = 0; start < listing.size();) {
+        const size_t end = std::min(listing.find("\r\n", start), listing.size());
+        listed.insert(key(std::string_view(listing).substr(start, end - start)));
+        start = end + 2;
+    }
     // A folder that is not there lists nothing; one that is must be read whole a second time.
     if (!IsFileExists(dir, 1))
         return;
     const std::vector<std::string> files = FindFile(dir, "*", true);
     RaiseFileOpError();
+    // The listing names every path in full ("C:\backup\x"), the file services below the folder
+    // as it is written ("C:\backup\..\backup\x", "C:\.\backup\x", "C:backup\x"): both are
+    // compared in the full form, or one folder in two spellings would count as a file missing.
+    const std::string written = dir.empty() || dir.back() == '\\' || dir.back() == '/' ? dir : dir + "\\";
+    const std::string full = AddBackslash(FullWinPath(dir));
     std::vector<std::string> missing;
-    for (const std::string& file : files)
-        if (!listed.count(key(file)))
+    std::string inFull;
+    for (const std::string& file : files) {
+        std::string_view path = file;
+        if (written != full && file.compare(0, written.size(), written) == 0) {
+            inFull = full + file.substr(written.size());
+            path = inFull;
+        }
+        if (!listed.count(key(path)))
             missing.push_back(file);
+    }
     if (!missing.empty())
         RaiseError("", "The listing of '" + dir + "' is not whole: it lacks " + std::to_string(missing.size()) +
                            " of the files below the folder, the first '" + missing.front() + "'");

@@ -5,6 +5,7 @@
 #include "dbaccess/DbBase.h"
 #include "dbaccess/WholeTableRead.h"
 #include "filecheck/AlternativeFiles.h"
+#include "filecheck/CheckQueries.h"
 #include "filecheck/FileCheckText.h"
 #include "filecheck/MissingEntries.h"
 #include "filecheck/ReportSheet.h"
@@ -39,8 +40,7 @@ const TableCheck kDrawings{
     "Checking drawings from PDS-Project: '",
     "Missing drawing files",
     {"Drawing Type", "Drawing", "Description", "Alternative files"},
-    "SELECT drawing_type, drawing_no, drawing_title, network_address, path_name, drawing_file_spec FROM pdtable_121 "
-    "GROUP BY drawing_type, drawing_no, drawing_title, network_address, path_name, drawing_file_spec;",
+    checkqueries::kDrawings,
     "Reading drawings ...",
     " drawings found",
     "Checking drawing: '",
@@ -55,8 +55,7 @@ const TableCheck kLibraries{
     "Checking library files from PDS-Project: '",
     "Missing library files",
     {"Approval status", "Type of RDB data", "Description"},
-    "SELECT type_of_rdb_data, approval_status, network_address, path_name, rdb_file_spec FROM pdtable_102 "
-    "GROUP BY type_of_rdb_data, approval_status, network_address, path_name, rdb_file_spec;",
+    checkqueries::kLibraries,
     nullptr,
     " libraries found",
     "Checking library: '",

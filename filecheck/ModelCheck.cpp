@@ -5,6 +5,7 @@
 #include "dbaccess/DbBase.h"
 #include "dbaccess/WholeTableRead.h"
 #include "filecheck/AlternativeFiles.h"
+#include "filecheck/CheckQueries.h"
 #include "filecheck/FileCheckText.h"
 #include "filecheck/MissingEntries.h"
 #include "filecheck/ReportSheet.h"
@@ -17,16 +18,6 @@
 #include <optional>
 
 namespace {
-
-const char* kDisciplinesSql =
-    "SELECT discipline_indx_no, discipline_name FROM pdtable_111 GROUP BY discipline_indx_no, discipline_name;";
-const char* kAreasSql = "SELECT discipline_indx_no, area_index_no, area_name, area_description FROM pdtable_112 "
-                        "GROUP BY discipline_indx_no, area_index_no, area_name, area_description;";
-const char* kModelsSql =
-    "SELECT model_index_no, discipline_indx_no, area_index_no, model_no, model_description, network_address, "
-    "path_name, model_file_spec, model_type FROM pdtable_113 "
-    "GROUP BY model_index_no, discipline_indx_no, area_index_no, model_no, model_description, network_address, "
-    "path_name, model_file_spec, model_type;";
 
 class ModelWalk {
 public:
@@ -171,13 +162,13 @@ void CheckModels(UpgradeCheckContext& ctx, const FileListing& listing)
             WriteSectionStart(*sheet, TitlePlace::UsedRow, "Missing model files",
                               {"Discipline", "Area", "Model", "Description", "Alternative files"});
         ShowStatus("Reading disciplines ...");
-        disciplines = DBReadWhole(*gCRIS, ctx.ProjectSchema(), kDisciplinesSql, 3);
+        disciplines = DBReadWhole(*gCRIS, ctx.ProjectSchema(), checkqueries::kDisciplines, 3);
         ShowStatus(std::to_string(disciplines->RecordCount()) + " disciplines found");
         ShowStatus("Reading areas ...");
-        areas = DBReadWhole(*gCRIS, ctx.ProjectSchema(), kAreasSql, 3);
+        areas = DBReadWhole(*gCRIS, ctx.ProjectSchema(), checkqueries::kAreas, 3);
         ShowStatus(std::to_string(areas->RecordCount()) + " areas found");
         ShowStatus("Reading models ...");
-        models = DBReadWhole(*gCRIS, ctx.ProjectSchema(), kModelsSql, 3);
+        models = DBReadWhole(*gCRIS, ctx.ProjectSchema(), checkqueries::kModels, 3);
         ShowStatus(std::to_string(models->RecordCount()) + " models found");
         if (models->RecordCount() > 0) {
             ModelWalk walk(ctx, listing, *disciplines, *areas, *models);

@@ -5,6 +5,7 @@
 #include "dbaccess/DbBase.h"
 #include "dbaccess/WholeTableRead.h"
 #include "dbaccess/ProjectData.h"
+#include "filecheck/CheckQueries.h"
 #include "filecheck/FileCheckText.h"
 #include "filecheck/MissingEntries.h"
 #include "filecheck/ReportSheet.h"
@@ -25,17 +26,10 @@ void CheckAreaMarker(UpgradeCheckContext& ctx)
             WriteSectionStart(*sheet, TitlePlace::BelowUsedRows, "Missing area marker files",
                               {"Discipline", "Area", "Description"});
         ShowStatus("Reading disciplines ...");
-        disciplines = DBReadWhole(
-            *gCRIS, ctx.ProjectSchema(),
-            "SELECT discipline_indx_no, discipline_name FROM pdtable_111 GROUP BY discipline_indx_no, discipline_name;",
-            3);
+        disciplines = DBReadWhole(*gCRIS, ctx.ProjectSchema(), checkqueries::kDisciplines, 3);
         ShowStatus(std::to_string(disciplines->RecordCount()) + " disciplines found");
         ShowStatus("Reading areas for interference checker ...");
-        areas = DBReadWhole(*gCRIS, ctx.ProjectSchema(),
-                            "SELECT discipline_indx_no, area_index_no, area_name, area_description FROM pdtable_112 "
-                            "WHERE interference_mode=1 GROUP BY discipline_indx_no, area_index_no, area_name, "
-                            "area_description;",
-                            3);
+        areas = DBReadWhole(*gCRIS, ctx.ProjectSchema(), checkqueries::kInterferenceAreas, 3);
         ShowStatus(std::to_string(areas->RecordCount()) + " areas found");
         if (areas->RecordCount() > 0) {
             const std::string projectDirectory = GetProjectDirectory(ctx.projectName);
@@ -75,10 +69,7 @@ void CheckProjectFile(UpgradeCheckContext& ctx)
         ShowStatus("Checking project file ...");
         if (Worksheet* sheet = ctx.Sheet())
             WriteSectionStart(*sheet, TitlePlace::BelowUsedRows, "Missing project file", {"Description"});
-        rows = DBReadWhole(*gCRIS, ctx.ProjectSchema(),
-                           "SELECT path_name, network_address, rdb_file_spec from pdtable_102 "
-                           "WHERE type_of_rdb_data=99 GROUP BY path_name, network_address, rdb_file_spec;",
-                           3);
+        rows = DBReadWhole(*gCRIS, ctx.ProjectSchema(), checkqueries::kProjectFile, 3);
         if (rows->RecordCount() == 0) {
             ShowStatus("Directory for project file not defined");
             AddMissingProjectFile(ctx.tree, ctx.Sheet(), "Directory", "Directory for project file not defined");

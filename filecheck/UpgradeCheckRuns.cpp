@@ -1,9 +1,12 @@
 // The check and restore runs.
 #include "filecheck/UpgradeCheckRuns.h"
 
+#include "dbaccess/CRIS.h"
 #include "dbaccess/ProjectData.h"
+#include "dbaccess/WholeTableRead.h"
 #include "dbaccess/RISErrorReader.h"
 #include "filecheck/AlternativeFiles.h"
+#include "filecheck/CheckQueries.h"
 #include "filecheck/DrawingLibraryCheck.h"
 #include "filecheck/FileRestore.h"
 #include "filecheck/ModelCheck.h"
@@ -67,6 +70,9 @@ void RunCheck(UpgradeCheckContext& ctx)
     // log stays open, instead of both again for every file.
     const FolderCacheScope folders;
     const ProgramLogRunScope log;
+    // Each table the checks read is unloaded once for the run, and counted by the server with
+    // the others in one client run, however many of the checks ask it.
+    const WholeTableReads tables(*gCRIS, ctx.ProjectSchema(), checkqueries::CheckRunStatements());
     try {
         ctx.ClearFindings();
         const std::string reportName = CheckReportName(ctx.projectName);

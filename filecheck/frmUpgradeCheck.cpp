@@ -142,7 +142,9 @@ frmUpgradeCheck::frmUpgradeCheck() : QWidget(nullptr, Qt::Window)
             [](const QString& text) { SaveSeedFile(gIniFile, kFWSeedFileKey, FromQString(text)); });
     connect(txtSeedFile, &QLineEdit::textChanged, this,
             [](const QString& text) { SaveSeedFile(gIniFile, kSeedFileKey, FromQString(text)); });
-    QtForm::Attach(this);
+    // A check writes two status lines per row: the bar is given them straight, not looked up
+    // among the window's controls for each.
+    QtForm::Attach(this, [bar = StatusBar1](const QString& text) { bar->showMessage(text); });
 }
 
 frmUpgradeCheck::~frmUpgradeCheck()

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <dirent.h>
 #include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -333,23 +334,42 @@ LocalTime HostFileModified(const std::string& winPath)
 std::vector<HostEntry> HostListFolder(const std::string& winFolder)
 {
     const std::string h = HostPath(winFolder);
-    std::error_code ec;
-    fs::directory_iterator it(h, ec);
-    if (ec)
-        throw HostError(ec.value(), true);
-    std::vector<HostEntry> out;
-    for (const fs::directory_entry& e : it) {
+    DIR* d = ::opendir(h.c_str());
+    if (!d)
+        throw HostError(errno, true);
+    // Read straight from the host's listing, a name's kind from it too where it tells (a link
+    // is followed): a folder of tens of thousands of files is listed in a fraction of the time.
+    // Each name is folded to lower case once, not at every comparison of the sort.
+    std::vector<std::pair<std::string, HostEntry>> keyed;
+    for (;;) {
+        errno = 0;
+        const dirent* e = ::readdir(d);
+        if (!e) {
+            const int err = errno;
+            ::closedir(d);
+            if (err != 0)
+                throw HostError(err, true);
+            break;
+        }
         HostEntry entry;
-        entry.name = e.path().filename().string();
-        std::error_code ec2;
-        entry.folder = e.is_directory(ec2);
+        entry.name = e->d_name;
+        if (entry.name == "." || entry.name == "..")
+            continue;
+        struct stat st;
+        entry.folder = e->d_type == DT_DIR ||
+                       ((e->d_type == DT_LNK || e->d_type == DT_UNKNOWN) && statOf(h + "/" + entry.name, st) &&
+                        S_ISDIR(st.st_mode));
         entry.hidden = IsHiddenName(entry.name);
-        out.push_back(std::move(entry));
+        std::string key = ToLower(entry.name);
+        keyed.emplace_back(std::move(key), std::move(entry));
     }
-    std::sort(out.begin(), out.end(), [](const HostEntry& a, const HostEntry& b) {
-        std::string la = ToLower(a.name), lb = ToLower(b.name);
-        return la != lb ? la < lb : a.name < b.name;
+    std::sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) {
+        return a.first != b.first ? a.first < b.first : a.second.name < b.second.name;
     });
+    std::vector<HostEntry> out;
+    out.reserve(keyed.size());
+    for (auto& [key, entry] : keyed)
+        out.push_back(std::move(entry));
     return out;
 }
 

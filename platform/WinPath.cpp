@@ -37,7 +37,12 @@ bool isDriveLetter(char c) { return std::isalpha(static_cast<unsigned char>(c)) 
 // ".." above the anchor stays at the anchor.
 void appendNames(PathParts& parts, std::string_view rest, std::string_view sep)
 {
-    for (std::string& name : Split(rest, sep)) {
+    // Taken name by name from the text, without a list of the pieces first: every file test of
+    // a check maps a path here.
+    for (size_t start = 0; start <= rest.size();) {
+        const size_t end = std::min(rest.find(sep, start), rest.size());
+        const std::string_view name = rest.substr(start, end - start);
+        start = end + sep.size();
         if (name.empty() || name == ".")
             continue;
         if (name == "..") {
@@ -45,7 +50,7 @@ void appendNames(PathParts& parts, std::string_view rest, std::string_view sep)
                 parts.names.pop_back();
             continue;
         }
-        parts.names.push_back(std::move(name));
+        parts.names.emplace_back(name);
     }
 }
 
@@ -118,14 +123,19 @@ PathParts partsOfHost(std::string_view host)
 
 // The current folder as it was reached: PWD when it still names the folder we are in (a link
 // inside a drive that points elsewhere stays on that drive, as a junction does on Windows),
-// else the resolved one.
+// else the resolved one. Only a folder of a drive or of a share is a place a relative path can
+// go on from: any other (a host folder outside the environment, a server without a share) is
+// Nowhere, so that no relative path and no ".." from it reaches the host.
 PathParts currentFolder()
 {
     char* cwd = ::get_current_dir_name();
-    const PathParts parts = partsOfHost(cwd ? cwd : "/");
+    PathParts parts = partsOfHost(cwd ? cwd : "/");
     std::free(cwd);
+    if (parts.anchor == Anchor::Rooted || (parts.anchor == Anchor::Unc && parts.share.empty()))
+        parts.anchor = Anchor::Nowhere;
     return parts;
 }
+
 
 bool noServerName(const std::string& name) { return name.empty() || name == "." || name == ".."; }
 
@@ -165,8 +175,11 @@ PathParts parse(const std::string& p)
     return parts;
 }
 
-std::string winText(const PathParts& parts)
+// The Windows text of the parts with only their first `count` names (all by default), as the
+// folder of the last one.
+std::string winText(const PathParts& parts, size_t count = std::string::npos)
 {
+    const size_t names = std::min(count, parts.names.size());
     std::string text;
     switch (parts.anchor) {
     case Anchor::Drive:
@@ -179,9 +192,12 @@ std::string winText(const PathParts& parts)
     case Anchor::Nowhere:
         break;
     }
-    for (const std::string& name : parts.names)
-        text += "\\" + name;
-    if (parts.names.empty() ? parts.anchor != Anchor::Unc || parts.trailingSlash : parts.trailingSlash)
+    for (size_t k = 0; k < names; ++k) {
+        text += '\\';
+        text += parts.names[k];
+    }
+    const bool trailingSlash = names == parts.names.size() && parts.trailingSlash;
+    if (names == 0 ? parts.anchor != Anchor::Unc || trailingSlash : trailingSlash)
         text += "\\";
     return text;
 }
@@ -253,12 +269,12 @@ std::optional<std::string> cachedHostPath(const PathParts& parts)
     if (parts.anchor == Anchor::Nowhere || parts.names.empty() || (parts.anchor == Anchor::Unc && parts.share.empty()) ||
         (parts.anchor == Anchor::Rooted && parts.names.size() < 2))
         return std::nullopt;
-    PathParts folderParts = parts;
-    folderParts.names.pop_back();
-    folderParts.trailingSlash = false;
-    const std::string key = winText(folderParts);
+    const std::string key = winText(parts, parts.names.size() - 1);
     const std::string* folder = CachedHostFolder(key);
     if (!folder) {
+        PathParts folderParts = parts;
+        folderParts.names.pop_back();
+        folderParts.trailingSlash = false;
         const std::string resolved = hostOf(folderParts);
         struct stat st;
         if (::stat(resolved.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
@@ -331,4 +347,32 @@ bool WildcardMatch(std::string_view pattern, std::string_view name)
         GlobMatch(p.substr(0, p.size() - 2), name, kFileNameGlob))
         return true;
     return GlobMatch(p, name, kFileNameGlob);
+}
+
+std::string CurrentWinFolder()
+{
+    const PathParts parts = currentFolder();
+    return parts.anchor == Anchor::Nowhere ? std::string() : winText(parts);
+}
+
+bool IsRelativeWinPath(std::string_view winPath)
+{
+    if (winPath.empty() || winPath[0] == '\\' || winPath[0] == '/')
+        return false;
+    if (winPath.size() >= 2 && winPath[1] == ':' && isDriveLetter(winPath[0]))
+        return winPath.size() == 2 || (winPath[2] != '\\' && winPath[2] != '/');
+    return true;
+}
+
+std::string NoPlaceWords(std::string_view winPathIn)
+{
+    const std::string p = ReplaceAll(std::string(winPathIn), "/", "\\");
+    if (p.empty() || parse(p).anchor != Anchor::Nowhere)
+        return {};
+    if (p.rfind("\\\\", 0) == 0)
+        return "names no server and share a path can be on";
+    char* cwd = ::get_current_dir_name();
+    const std::string here = WinPathFromHost(cwd ? cwd : "/");
+    std::free(cwd);
+    return "is relative, and the current folder '" + here + "' lies on no drive or share of the environment";
 }

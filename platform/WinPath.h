@@ -13,7 +13,8 @@ std::string StandInRoot();
 // drive (its root when the current folder is elsewhere), and "." and ".." are taken out without
 // ever climbing above the drive, "\\server\share" or the host's "\" ("C:\..\x" is "C:\x"). A
 // trailing "\" stays. A network path whose server or share is no name a server can have ("",
-// "." or "..") comes back as given: it names no place.
+// "." or ".."), and a relative path while the current folder lies on no drive or share of the
+// environment (CurrentWinFolder empty), come back as given: they name no place.
 std::string FullWinPath(std::string_view winPath);
 
 // Maps a Windows path to a host path, after FullWinPath:
@@ -22,9 +23,25 @@ std::string FullWinPath(std::string_view winPath);
 //   \rest          -> /rest            (what a host path becomes after "/" turned into "\")
 // so that no path of a drive or share maps outside that drive's or share's folder. Components
 // that do not exist with their exact case are looked up without regard to case in their
-// folder, as Windows finds them. A network path that names no place maps to a host path below
+// folder, as Windows finds them. A path that names no place maps to a host path below
 // a device file, where every open, listing or creation fails as on an unreachable server.
 std::string HostPath(std::string_view winPath);
+
+// The current folder in Windows form when it is a folder of a drive or a share of the
+// environment ("C:\work"); empty when it lies elsewhere (a host folder outside the root, a
+// server without a share). A relative path then names no place: FullWinPath gives it back as
+// given and HostPath maps it where nothing can be opened or made, so no relative path and no
+// ".." ever reaches a host folder outside the environment.
+std::string CurrentWinFolder();
+
+// Whether the path goes on from a current folder: "x", ".\x", "..\x", or a drive-relative "C:x"
+// or "C:" (from the current folder of that drive).
+bool IsRelativeWinPath(std::string_view winPath);
+
+// Why the path names no place of the environment, as words to follow the quoted path in a
+// message ("is relative, and the current folder '\work\bin' lies on no drive or share of the
+// environment"); empty when it names a place.
+std::string NoPlaceWords(std::string_view winPath);
 
 // The reverse: a host path under the root's drives or unc folders gives the drive or UNC
 // form; any other absolute host path gives its rooted form with "\". "." and ".." are taken

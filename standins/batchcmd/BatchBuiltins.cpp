@@ -560,18 +560,29 @@ int cmdRmdir(const BatchCommand& cmd)
 // dir /B lists names, dir /S /B full paths of the folder's matches, then of each sub-folder's.
 int listBare(const std::string& dir, const std::string& pattern, bool recurse, int& count)
 {
+    const std::string winDir = winOf(dir);
     std::vector<HostEntry> entries;
     try {
-        entries = HostListFolder(winOf(dir));
+        entries = HostListFolder(winDir);
     } catch (const AppError&) {
         return 0;
     }
+    // A folder on a drive or share names its entries by its own Windows form and their names,
+    // found once for the folder; the folder's lines go out in one write. A listing of a large
+    // tree would otherwise spend most of its time on them.
+    const bool placed = (winDir.size() >= 2 && winDir[1] == ':') || winDir.rfind("\\\\", 0) == 0;
+    const std::string prefix = winDir.empty() || winDir.back() == '\\' ? winDir : winDir + "\\";
+    std::string lines;
     for (const HostEntry& e : entries) {
         if (e.hidden || !WildcardMatch(pattern, e.name))
             continue;
-        WriteOut(recurse ? winOf(joinHost(dir, e.name)) : e.name);
+        if (!lines.empty())
+            lines += "\r\n";
+        lines += !recurse ? e.name : placed ? prefix + e.name : winOf(joinHost(dir, e.name));
         ++count;
     }
+    if (!lines.empty())
+        WriteOut(lines);
     if (recurse)
         for (const HostEntry& e : entries)
             if (e.folder && !e.hidden)

@@ -65,10 +65,12 @@ protected:
     }
 
     // Runs the program with the command line, without any display (and with the environment
-    // settings given); returns its exit code.
-    int run(const std::string& commandLine, const std::string& environment = "")
+    // settings given), started in the host folder given (else in the test's own); returns its
+    // exit code.
+    int run(const std::string& commandLine, const std::string& environment = "", const std::string& folder = "")
     {
-        std::string cmd = "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM " + environment + " '" + program.host() + "/tarnwick' " +
+        std::string cmd = (folder.empty() ? std::string() : "cd '" + folder + "' && ") +
+                          "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM " + environment + " '" + program.host() + "/tarnwick' " +
                           commandLine + " >'" + program.host() + "/out.txt' 2>'" + program.host() + "/err.txt'";
         int status = std::system(cmd.c_str());
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -347,6 +349,49 @@ TEST_F(RisUnloadAllTest, ASettingNotStoredIsSaidAndTheRunEndsWithErrors)
         EXPECT_TRUE(dumpExists("pd_demo") && dumpExists("dd_demo"));
     }
     EXPECT_EQ(run("/risunloadall"), 0) << text(program.host() + "/err.txt");
+}
+
+// A relative dump folder goes on from the program's current folder, and only from one on a drive
+// or share of the environment, ".." never above the drive: from any other the run is refused
+// naming the folder, and nothing is written outside the root.
+TEST_F(RisUnloadAllTest, ARelativeDumpFolderStaysInTheEnvironmentOrIsRefusedByName)
+{
+    const std::string drive = StandInRoot() + "/drives/c", outside = program.host() + "/a/b/c";
+    fs::create_directories(drive + "/tw_unload/a");
+    fs::create_directories(outside);
+    struct Case {
+        const char* folder;      // risdmpdir
+        std::string startedIn;   // the program's current folder (host)
+        std::string dumpsIn;     // where the dumps go (host), or empty: refused
+    };
+    for (const Case& c : {Case{".", drive + "/tw_unload/a", drive + "/tw_unload/a"},
+                          Case{"..\\..\\..", drive + "/tw_unload/a", drive},
+                          Case{".", outside, ""}, Case{"..\\..\\..", outside, ""}}) {
+        SCOPED_TRACE(std::string(c.folder) + " from " + c.startedIn);
+        std::ofstream(program.host() + "/tarnwick.ini", std::ios::binary | std::ios::trunc)
+            << "[TARNWICK]\r\nrisdmpdir=" << c.folder << "\r\n";
+        const int code = run("/risunloadall", "", c.startedIn);
+        const std::string err = text(program.host() + "/err.txt");
+        for (const auto& e : fs::recursive_directory_iterator(program.host()))
+            EXPECT_NE(e.path().extension(), ".dmp") << e.path();
+        if (c.dumpsIn.empty()) {
+            EXPECT_EQ(code, 1);
+            EXPECT_NE(err.find("The dump folder '" + std::string(c.folder) + "' is relative, and the current folder '" +
+                               WinPathFromHost(c.startedIn) +
+                               "' lies on no drive or share of the environment: nothing unloaded"),
+                      std::string::npos)
+                << err;
+            continue;
+        }
+        EXPECT_EQ(code, 0) << err;
+        for (const char* schema : {"pd_demo", "dd_demo"}) {
+            const std::string dump = c.dumpsIn + "/" + schema + ".dmp";
+            EXPECT_EQ(DumpSchemaLine::ReadFirstLine(WinPathFromHost(dump)).rfind(std::string("default schema ") + schema, 0),
+                      0u);
+            fs::remove(dump);
+        }
+    }
+    fs::remove_all(drive + "/tw_unload");
 }
 
 // A FIFO where the old dump stands: the run neither hangs nor touches it, names it, and goes on.

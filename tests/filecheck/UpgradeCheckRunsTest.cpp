@@ -364,6 +364,28 @@ TEST_F(UpgradeCheckRunsTest, FailingQueryEndsTheCheckWithItsMessage)
     }
 }
 
+// A check reads each of its tables once, however many of its checks ask it: one unload of all of
+// them and one count by the server, the project directory answered from the same dump.
+TEST_F(UpgradeCheckRunsTest, ACheckUnloadsItsTablesOnceAndHasThemCountedOnce)
+{
+    testsupport::WrapperClients clients;
+    struct PutBack {
+        std::string risPath = gCRIS->GetRISPath();
+        ~PutBack() { gCRIS->SetUseRIS(risPath); }
+    } putBack;
+    gCRIS->SetUseRIS(clients.WinFolder());
+    check();
+    EXPECT_EQ(boxes.asked().back().prompt, "Show report now?");
+    EXPECT_TRUE(ctx.tree.Contains("Discipline2ModelE2001FileFILE_NOT_FOUNDe2001.dgn"));
+    EXPECT_EQ(clients.Runs("risunlod"), 1);
+    EXPECT_EQ(clients.Runs("risbatch"), 1);
+    for (const char* table : {"pdtable_111", "pdtable_112", "pdtable_113", "pdtable_121", "pdtable_102"}) {
+        EXPECT_NE(clients.Parameters("risunlod").find(table), std::string::npos) << table;
+        EXPECT_NE(clients.Input("risbatch").find("select count(*) from " + std::string(table)), std::string::npos)
+            << table;
+    }
+}
+
 TEST_F(UpgradeCheckRunsTest, ExcelThatCannotStartEndsTheCheckBeforeAnyFinding)
 {
     ExcelApplication::SetExcelMissing(true);

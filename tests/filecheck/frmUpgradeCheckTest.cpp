@@ -163,6 +163,40 @@ TEST_F(frmUpgradeCheckTest, CheckTickAndRestoreThroughTheWindowKeepingItsProject
     EXPECT_TRUE(form->cmdRestore->isEnabled());
 }
 
+// A search folder of the settings written with ".", ".." or drive-relative, from the program's
+// current folder, is searched as the folder it names: the check finds its candidates there and
+// ends whole, its listing compared with the file services' in one form.
+TEST_F(frmUpgradeCheckTest, SearchFoldersInAnySpellingFindTheirCandidatesAndEndWhole)
+{
+    struct Case {
+        const char* folder;     // [SearchDirs] Dir0
+        const char* currentIn;  // the program's current folder, or "" (the test's own, off the environment)
+    };
+    const std::string candidate = "Discipline1ModelP1002File" + std::string(kBackup) + "\\new\\p1002.dgn";
+    const std::filesystem::path own = std::filesystem::current_path();
+    for (const Case& c : {Case{"C:\\backup\\..\\backup", ""}, Case{"C:\\.\\backup\\", ""}, Case{"C:backup", ""},
+                          Case{"C:backup", "C:\\"}, Case{".", "C:\\backup"}, Case{"..", "C:\\backup\\old"},
+                          Case{"..\\..\\backup", "C:\\backup\\dwg"}}) {
+        SCOPED_TRACE(std::string(c.folder) + " from '" + c.currentIn + "'");
+        if (*c.currentIn)
+            std::filesystem::current_path(HostPath(c.currentIn));
+        ini("SearchDirs", "Dir0", c.folder);
+        ini("SearchDirs", "Dir1", "");
+        frmUpgradeCheck* form = shown();
+        EXPECT_EQ(listed(form), (Strings{c.folder}));
+        const size_t asked = boxes.asked().size();
+        boxes.Answer(MsgAnswer::No); // Show report now?
+        form->cmdCheck->click();
+        std::filesystem::current_path(own);
+        ASSERT_EQ(boxes.asked().size(), asked + 1);
+        EXPECT_EQ(boxes.asked().back().prompt, "Show report now?");
+        EXPECT_EQ(form->StatusBar1->currentMessage().toStdString(), "'Check PDS project for missing files' finished");
+        EXPECT_TRUE(form->context().tree.Contains(candidate));
+        form->close();
+        QApplication::processEvents();
+    }
+}
+
 TEST_F(frmUpgradeCheckTest, MainWindowButtonOpensTheWindowWithItsProject)
 {
     Form1 main;

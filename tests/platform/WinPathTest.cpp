@@ -84,14 +84,33 @@ INSTANTIATE_TEST_SUITE_P(
                                "\\\\srv\\share"},
                       PathCase{"ServerDotDot", "\\\\..\\x", "/dev/null/unreachable", false},
                       PathCase{"ShareDotDot", "\\\\srv\\..\\x", "/dev/null/unreachable", false},
-                      PathCase{"RootedAboveTheHostRoot", "\\..\\tmp\\.\\x", "/tmp/x", false, "\\tmp\\x"}),
+                      PathCase{"RootedAboveTheHostRoot", "\\..\\tmp\\.\\x", "/tmp/x", false, "\\tmp\\x"},
+                      // A relative path from a current folder off every drive and share names no place.
+                      PathCase{"DotOffTheEnvironment", ".", "/dev/null/unreachable", false},
+                      PathCase{"UpOffTheEnvironment", "..\\..\\..\\x", "/dev/null/unreachable", false},
+                      PathCase{"RelativeFromAHostFolder", "x", "/dev/null/unreachable", false, "", "\\tmp"},
+                      PathCase{"RelativeFromAServerAlone", "share\\x", "/dev/null/unreachable", false, "",
+                               "\\\\srv"},
+                      PathCase{"DriveRelativeFromAHostFolder", "C:x", "/drives/c/x", true, "C:\\x", "\\tmp"}),
     [](const ::testing::TestParamInfo<PathCase>& i) { return std::string(i.param.name); });
 
-TEST(WinPath, RelativePathIsBelowCurrentFolder)
+// The test program runs in a host folder outside the environment: a relative path there is
+// given back as written and said to name no place, naming the current folder.
+TEST(WinPath, RelativePathOffTheEnvironmentNamesNoPlace)
 {
     char buf[4096];
     ASSERT_NE(::getcwd(buf, sizeof buf), nullptr);
-    EXPECT_EQ(HostPath("sub\\f.txt"), std::string(buf) + "/sub/f.txt");
+    EXPECT_EQ(CurrentWinFolder(), "");
+    EXPECT_EQ(FullWinPath("sub\\f.txt"), "sub\\f.txt");
+    EXPECT_EQ(NoPlaceWords("sub\\f.txt"), "is relative, and the current folder '" + WinPathFromHost(buf) +
+                                              "' lies on no drive or share of the environment");
+    EXPECT_EQ(NoPlaceWords("C:x"), "");
+    EXPECT_EQ(NoPlaceWords("\\tmp\\x"), "");
+    EXPECT_NE(NoPlaceWords("\\\\..\\x"), "");
+    for (const char* relative : {"x", ".\\x", "..", "C:x", "c:"})
+        EXPECT_TRUE(IsRelativeWinPath(relative)) << relative;
+    for (const char* full : {"C:\\x", "c:/x", "\\x", "/tmp", "\\\\srv\\sh", ""})
+        EXPECT_FALSE(IsRelativeWinPath(full)) << full;
 }
 
 TEST(WinPath, FindsComponentsWithoutRegardToCase)

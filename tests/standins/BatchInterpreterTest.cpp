@@ -24,7 +24,8 @@ std::string readAll(const std::string& p) { return testsupport::ReadHostFile(p);
 
 class BatchInterpreterTest : public ::testing::Test {
 protected:
-    testsupport::ScopedDir dir{"batch"};
+    // On a drive of the environment: a relative path goes on from a current folder there only.
+    testsupport::ScopedDir dir{"batch", StandInRoot() + "/drives/c"};
     std::string out;
     std::string err;
 
@@ -169,7 +170,8 @@ TEST_F(BatchInterpreterTest, FolderCommands)
     EXPECT_EQ(run({"rmdir \"C:\\Proj One\""}), 1);
     EXPECT_EQ(run({"rmdir /S /Q \"C:\\Proj One\"", "C:", "cd"}), 0);
     EXPECT_FALSE(fs::exists(StandInRoot() + "/drives/c/Proj One"));
-    EXPECT_EQ(out, "C:\\\r\n");
+    // The drive switch goes back to drive C's current folder, the test folder on it.
+    EXPECT_EQ(out, WinPathFromHost(dir.host()) + "\r\n");
 }
 
 TEST_F(BatchInterpreterTest, CopyMoveDelete)

@@ -10,11 +10,11 @@ namespace fs = std::filesystem;
 
 namespace testsupport {
 
-std::string MakeTempHostDir(const std::string& tag)
+std::string MakeTempHostDir(const std::string& tag, const std::string& parent)
 {
     static std::mt19937_64 rng{std::random_device{}()};
     for (;;) {
-        fs::path p = fs::temp_directory_path() /
+        fs::path p = (parent.empty() ? fs::temp_directory_path() : fs::path(parent)) /
                      ("tw_" + tag + "_" + std::to_string(::getpid()) + "_" + std::to_string(rng() % 1000000000));
         std::error_code ec;
         if (fs::create_directories(p, ec))
@@ -53,7 +53,7 @@ void PrepareProcessEnvironment()
 std::string BinDir() { return TARNWICK_TEST_BIN_DIR; }
 std::string SourceDir() { return TARNWICK_SOURCE_DIR; }
 
-ScopedDir::ScopedDir(const std::string& tag) : path_(MakeTempHostDir(tag)) {}
+ScopedDir::ScopedDir(const std::string& tag, const std::string& parent) : path_(MakeTempHostDir(tag, parent)) {}
 
 ScopedDir::~ScopedDir()
 {

@@ -10,8 +10,9 @@ namespace testsupport {
 // resets the process-wide values that depend on them. Called once by the test mains.
 void PrepareProcessEnvironment();
 
-// A fresh empty host folder for one test; removed again by the caller's ScopedDir.
-std::string MakeTempHostDir(const std::string& tag);
+// A fresh empty host folder for one test, in the host temporary directory or in the host folder
+// parent; removed again by the caller's ScopedDir.
+std::string MakeTempHostDir(const std::string& tag, const std::string& parent = "");
 
 // The folder of the built executables (the program and the stand-ins).
 std::string BinDir();
@@ -21,7 +22,7 @@ std::string SourceDir();
 
 class ScopedDir {
 public:
-    explicit ScopedDir(const std::string& tag);
+    explicit ScopedDir(const std::string& tag, const std::string& parent = "");
     ~ScopedDir();
     ScopedDir(const ScopedDir&) = delete;
     ScopedDir& operator=(const ScopedDir&) = delete;
