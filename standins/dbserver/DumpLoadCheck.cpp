@@ -15,7 +15,9 @@ bool DumpLoadCheck::RowMatchesColumns(std::string_view line, const DumpRow& valu
                                       const std::vector<bool>& quoted, const std::vector<DumpFixedField>& fields)
 {
     if (layout == DumpLayout::Variable) {
-        std::string again;
+        // Kept from row to row: a load asks this of every row.
+        thread_local std::string again;
+        again.clear();
         DumpFormat::AppendVariableRow(again, values, quoted);
         return again == line;
     }

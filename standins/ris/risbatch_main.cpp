@@ -101,7 +101,8 @@ int main(int argc, char** argv)
                 outFile->Write(text);
             } else if (const std::string why = WriteStandardStream(STDOUT_FILENO, text); !why.empty()) {
                 consoleLost = true;
-                RaiseRisError("RIS_E_CANT_WRITE_FILE", "The answer of risbatch could not be written to its standard output: " + why);
+                RaiseRisError("RIS_E_CANT_WRITE_FILE",
+                              "The answer of risbatch could not be written to its standard output: " + why);
             }
         } catch (const AppError&) {
             if (session)
