@@ -101,6 +101,8 @@ TEST_F(RisClientsTest, ARowWhoseFieldsDoNotLineUpGoesToTheBadFile)
         {"a value broken over two lines", "1 'one' 'up\r\ndown' \r\n"},
         {"a field too many", "1 'one' 'a' 'b' \r\n"},
         {"a quote left open", "1 'one' 'a \r\n"},
+        {"a quote inside a text not doubled", "1 'one's' 'a' \r\n"},
+        {"a number in quotes", "'1' 'one' 'a' \r\n"},
     };
     for (const auto& c : cases) {
         std::string dump = good;
