@@ -99,11 +99,18 @@ void DumpFormat::AppendVariableRow(std::string& out, const DumpRow& values, cons
             continue;
         }
         if (i < quoted.size() && quoted[i]) {
+            // A quote inside is doubled; the text between quotes goes as it is.
             out += '\'';
-            for (char c : *values[i]) {
-                if (c == '\'')
-                    out += '\'';
-                out += c;
+            const std::string& v = *values[i];
+            for (size_t from = 0;;) {
+                const size_t quote = v.find('\'', from);
+                if (quote == std::string::npos) {
+                    out.append(v, from);
+                    break;
+                }
+                out.append(v, from, quote + 1 - from);
+                out += '\'';
+                from = quote + 1;
             }
             out += "' ";
         } else {
@@ -133,36 +140,59 @@ bool DumpFormat::AppendFixedRow(std::string& out, const DumpRow& values, const s
     return true;
 }
 
+namespace {
+
+// The text of value i of the row, emptied, keeping the room it had.
+std::string& valueAt(DumpRow& row, size_t i)
+{
+    std::string& v = row[i] ? *row[i] : row[i].emplace();
+    v.clear();
+    return v;
+}
+
+} // namespace
+
 DumpRow DumpFormat::ParseVariableRow(std::string_view line, size_t columnCount)
 {
     DumpRow row;
-    row.reserve(columnCount);
+    ParseVariableRowInto(line, columnCount, row);
+    return row;
+}
+
+void DumpFormat::ParseVariableRowInto(std::string_view line, size_t columnCount, DumpRow& row)
+{
+    row.resize(columnCount);
     size_t p = 0;
     const size_t n = line.size();
-    while (row.size() < columnCount) {
+    for (size_t c = 0; c < columnCount; ++c) {
         if (p >= n) {
-            row.emplace_back(std::nullopt);
+            row[c].reset();
             continue;
         }
         if (line[p] == ' ') { // the blank that stands for NULL, then its closing blank
-            row.emplace_back(std::nullopt);
+            row[c].reset();
             p += 2;
             continue;
         }
-        std::string v;
+        std::string& v = valueAt(row, c);
         if (line[p] == '\'') {
             ++p;
+            // Up to the closing quote; a doubled quote inside is one.
             while (p < n) {
-                if (line[p] == '\'') {
-                    if (p + 1 < n && line[p + 1] == '\'') {
-                        v += '\'';
-                        p += 2;
-                        continue;
-                    }
-                    ++p;
+                size_t q = line.find('\'', p);
+                if (q == std::string_view::npos)
+                    q = n;
+                v.append(line.substr(p, q - p));
+                p = q;
+                if (p >= n)
                     break;
+                if (p + 1 < n && line[p + 1] == '\'') {
+                    v += '\'';
+                    p += 2;
+                    continue;
                 }
-                v += line[p++];
+                ++p;
+                break;
             }
         } else {
             size_t e = line.find(' ', p);
@@ -171,29 +201,31 @@ DumpRow DumpFormat::ParseVariableRow(std::string_view line, size_t columnCount)
             v.assign(line.substr(p, e - p));
             p = e;
         }
-        row.emplace_back(std::move(v));
         ++p; // the blank after the value
     }
-    return row;
 }
 
 DumpRow DumpFormat::ParseFixedRow(std::string_view line, const std::vector<DumpFixedField>& fields)
 {
     DumpRow row;
-    row.reserve(fields.size());
-    for (const DumpFixedField& f : fields) {
-        const size_t b = static_cast<size_t>(f.first > 0 ? f.first - 1 : 0);
-        if (b >= line.size()) {
-            row.emplace_back(std::nullopt);
-            continue;
-        }
-        std::string v = TrimRight(line.substr(b, static_cast<size_t>(f.last - f.first + 1)));
-        if (v.find_first_not_of(' ') == std::string::npos)
-            row.emplace_back(std::nullopt);
-        else
-            row.emplace_back(std::move(v));
-    }
+    ParseFixedRowInto(line, fields, row);
     return row;
+}
+
+void DumpFormat::ParseFixedRowInto(std::string_view line, const std::vector<DumpFixedField>& fields, DumpRow& row)
+{
+    row.resize(fields.size());
+    for (size_t c = 0; c < fields.size(); ++c) {
+        const DumpFixedField& f = fields[c];
+        const size_t b = static_cast<size_t>(f.first > 0 ? f.first - 1 : 0);
+        std::string_view field = b >= line.size() ? std::string_view()
+                                                  : line.substr(b, static_cast<size_t>(f.last - f.first + 1));
+        const size_t last = field.find_last_not_of(' ');
+        if (last == std::string_view::npos)
+            row[c].reset();
+        else
+            valueAt(row, c).assign(field.substr(0, last + 1));
+    }
 }
 
 bool DumpFormat::ParseFixedHeader(std::string_view line, std::vector<DumpFixedField>& fields)

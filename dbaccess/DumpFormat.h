@@ -78,6 +78,10 @@ public:
     // The values of one fixed-layout row: each field's text with trailing blanks removed;
     // a field of blanks only (or beyond the line) is NULL.
     static DumpRow ParseFixedRow(std::string_view line, const std::vector<DumpFixedField>& fields);
+    // The same into a row given, whose texts keep their room for the next row: a reader of a
+    // million rows allocates for the first rows only.
+    static void ParseVariableRowInto(std::string_view line, size_t columnCount, DumpRow& row);
+    static void ParseFixedRowInto(std::string_view line, const std::vector<DumpFixedField>& fields, DumpRow& row);
     // The header line's words taken three by three; false when they are not name, number,
     // number triples.
     static bool ParseFixedHeader(std::string_view line, std::vector<DumpFixedField>& fields);

@@ -72,7 +72,6 @@ bool DumpReader::Next(DumpItem& item)
         return false;
     item.line.assign(line);
     item.lineNumber = lineNumber_;
-    item.values.clear();
     item.table = table_;
     if (DumpLineClassifier::IsMarkerLookalike(line))
         DumpLineClassifier::RaiseMarkerLookalike(line, lineNumber_);
@@ -81,6 +80,7 @@ bool DumpReader::Next(DumpItem& item)
     if (kind == DumpLineKind::EndOfTable && state_ != State::Outside) {
         // Also a block that ends before its layout line.
         item.kind = DumpItemKind::EndOfTable;
+        item.values.clear();
         state_ = State::Outside;
         return true;
     }
@@ -88,6 +88,9 @@ bool DumpReader::Next(DumpItem& item)
     // dump).
     if (kind != DumpLineKind::BlockLine)
         state_ = State::Outside;
+    // A row's values take the place of the row's before, so that their texts keep their room.
+    if (state_ != State::InRows)
+        item.values.clear();
     switch (state_) {
     case State::AfterCreate:
         if (startsWith(line, DumpFormat::kInsertInto)) {
@@ -113,8 +116,10 @@ bool DumpReader::Next(DumpItem& item)
         return true;
     case State::InRows:
         item.kind = DumpItemKind::Row;
-        item.values = layout_ == DumpLayout::Variable ? DumpFormat::ParseVariableRow(line, columns_.size())
-                                                      : DumpFormat::ParseFixedRow(line, fields_);
+        if (layout_ == DumpLayout::Variable)
+            DumpFormat::ParseVariableRowInto(line, columns_.size(), item.values);
+        else
+            DumpFormat::ParseFixedRowInto(line, fields_, item.values);
         return true;
     case State::Outside:
         break;

@@ -191,21 +191,27 @@ std::string CharColumnAlter::ProcessSchema(const CharColumnRequest& request, con
     // The reload copies its dump, and the comparison after it unloads the tables and keeps a
     // copy; so do the restore and its comparison with the restore dump, one after the other
     // (the load's copy is gone before the unload begins). The restore's room stays held until
-    // the restore begins.
-    TempRoom reloadRoom, restoreRoom;
+    // the restore begins. The drops before the reload run their clients beside both, and their
+    // answers need room too: one client output's share of the reload's room is given back for
+    // them, whose files are gone again before the load.
+    TempRoom reloadRoom, restoreRoom, dropRoom;
     const uint64_t reloadBytes = 2 * (CharColumnDumpBytes(plan.editedDump) + kCharColumnClientOutputRoom);
     const uint64_t restoreBytes = 2 * CharColumnDumpBytes(plan.restoreDump) + kCharColumnClientOutputRoom;
     const uint64_t copies = reloadBytes + restoreBytes;
     try {
-        reloadRoom.Hold(plan.tempFolder, reloadBytes);
+        reloadRoom.Hold(plan.tempFolder, reloadBytes - kCharColumnClientOutputRoom);
+        dropRoom.Hold(plan.tempFolder, kCharColumnClientOutputRoom);
         restoreRoom.Hold(plan.tempFolder, restoreBytes);
     } catch (const AppError& e) {
+        dropRoom.Release();
         reloadRoom.Release();
+        restoreRoom.Release();
         throw AppError(e.number(), kSource,
                        "The temporary folder '" + plan.tempFolder + "' has no room for the " + std::to_string(copies) +
                            " bytes the reload of the changed tables and its restore need: " + e.description() +
                            unchanged);
     }
+    dropRoom.Release();
     ReloadChangedTables(plan, {reloadRoom, restoreRoom});
     return {};
 }

@@ -58,6 +58,39 @@ void LockedOutputFile::Close()
     fd_ = -1;
 }
 
+std::string WriteStandardStream(int fd, std::string_view text)
+{
+    if (text.empty())
+        return {};
+    // A stream redirected into a file meets the test's full disk as the file would.
+    std::error_code ec;
+    const auto target = std::filesystem::read_symlink("/proc/self/fd/" + std::to_string(fd), ec);
+    if (int err = ec ? 0 : InjectedFault("write", target.string()))
+        return std::strerror(err);
+    while (!text.empty()) {
+        const ssize_t n = ::write(fd, text.data(), text.size());
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return std::strerror(n < 0 ? errno : EIO);
+        text.remove_prefix(static_cast<size_t>(n));
+    }
+    return {};
+}
+
+int AnswerOnConsole(const std::string& program, const std::string& answer, int rc)
+{
+    const std::string lost = WriteStandardStream(STDOUT_FILENO, answer);
+    if (lost.empty())
+        return rc;
+    WriteStandardStream(STDERR_FILENO, FormatRisErrorBlock("RIS_E_CANT_WRITE_FILE",
+                                                           "The answer of " + program +
+                                                               " could not be written to its standard output: " +
+                                                               lost + ". It follows here whole.") +
+                                           answer);
+    return 1;
+}
+
 std::string NonRegularFileKind(const std::string& winPath)
 {
     struct stat st;

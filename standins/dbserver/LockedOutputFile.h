@@ -51,3 +51,13 @@ void CheckClientText(const std::string& text, const std::string& fileName);
 // input is never emptied before it is read and one run never waits on its own lock.
 void RefuseOutputOnto(const std::string& output, const std::string& outputRole, const std::string& other,
                       const std::string& otherRole);
+
+// Writes the text whole to the program's standard output (fd 1) or standard error (fd 2), as an
+// output file is written: through the platform's write check, every byte or an error. Returns
+// why it could not ("No space left on device"), empty when the text was written whole. A client
+// whose answer is cut short ends with an error, so that no half answer is taken for a whole one.
+std::string WriteStandardStream(int fd, std::string_view text);
+// Ends a RIS client: writes its answer to the standard output and returns rc. When the answer
+// cannot be written whole, the standard error gets a RIS error block that names the failure,
+// followed by the answer itself (which says what the run did), and the client ends with 1.
+int AnswerOnConsole(const std::string& program, const std::string& answer, int rc);

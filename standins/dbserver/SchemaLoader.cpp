@@ -33,7 +33,13 @@ struct TableLoad {
     std::string table;
     std::vector<DumpColumn> columns; // of the create-table line
     bool skip = true;
+    SqliteDb* db = nullptr; // the table's database
     std::unique_ptr<SqliteStatement> insert;
+    // Per column of the insert: a column of the table that keeps no empty text. The load binds
+    // NULL for an empty text there itself and puts its rows in without the table's trigger,
+    // which it makes again when the table's rows are in.
+    std::vector<bool> emptyIsNull;
+    bool triggerOut = false;
     DumpLayout layout = DumpLayout::Variable;
     std::vector<bool> quoted;
     std::vector<DumpFixedField> fields;
@@ -269,6 +275,20 @@ void LoadRun::notUnderstood(const DumpItem& item)
 
 void LoadRun::finishTable()
 {
+    if (current_.triggerOut) {
+        current_.insert.reset();
+        try {
+            SchemaTables(*current_.db).RemakeEmptyTextTriggers(current_.table);
+        } catch (const AppError& e) {
+            // A table committed without its rule would keep an empty text from every other
+            // way in: the whole load stops and is undone instead.
+            stopped_ = true;
+            throw AppError(kRisErrorNumber, "RIS_E_DATABASE_ERROR",
+                           "The rule of table '" + current_.table + "' that keeps no empty text could not be made "
+                           "again after its rows: " + e.description() + ". The load stopped there.");
+        }
+        current_.triggerOut = false;
+    }
     if (!current_.skip) {
         report("Table " + current_.table + ": " + std::to_string(current_.loaded) + " rows loaded, " +
                std::to_string(current_.rejected) + " rows rejected.");
@@ -300,8 +320,17 @@ void LoadRun::beginTable(const DumpItem& item)
             tables.DropTable(current_.table);
         if (!exists || request_.mode == "clear")
             tables.CreateTable(current_.table, columns);
+        const std::vector<RisColumn> standing = tables.Columns(current_.table);
+        for (const DumpColumn& c : item.columns) {
+            const auto column = std::find_if(standing.begin(), standing.end(),
+                                             [&](const RisColumn& s) { return EqualsNoCase(s.name, c.name); });
+            current_.emptyIsNull.push_back(column != standing.end() && SchemaTables::EmptyTextIsNull(*column));
+        }
+        tables.DropEmptyTextInsertTrigger(current_.table);
         current_.insert = std::make_unique<SqliteStatement>(*db_, insertSql(*db_, current_.table, item.columns));
     });
+    current_.db = db_;
+    current_.triggerOut = true;
     if (request_.mode == "clear")
         catalogueChanges_.push_back(
             [this, owner = owner_, table = current_.table]() { session_.Server().DropGrants(owner, table); });
@@ -331,8 +360,10 @@ void LoadRun::loadRow(const DumpItem& item)
         db_->Exec("PRAGMA max_page_count = 1"); // the least SQLite takes is the present size
     current_.insert->Reset();
     for (size_t i = 0; i < item.values.size(); ++i) {
-        if (item.values[i])
-            current_.insert->BindText(static_cast<int>(i) + 1, *item.values[i]);
+        // The values stay in the item until the row is in.
+        const DumpValue& value = item.values[i];
+        if (value && !(value->empty() && i < current_.emptyIsNull.size() && current_.emptyIsNull[i]))
+            current_.insert->BindTextInPlace(static_cast<int>(i) + 1, *value);
         else
             current_.insert->BindNull(static_cast<int>(i) + 1);
     }

@@ -68,6 +68,15 @@ public:
     // A SQLite failure as the RIS error a client reports (raises).
     [[noreturn]] static void RaiseTranslated(const AppError& sqliteError, const std::string& schema);
 
+    // Whether the table stores NULL for an empty text in the column (a character column).
+    static bool EmptyTextIsNull(const RisColumn& column);
+    // A load that stores NULL for an empty text itself puts its rows in without the table's
+    // trigger that does so per row: it takes the trigger out for its rows and makes it again
+    // when they are in, both in the load's transaction, so no other way in meets the table
+    // without it.
+    void DropEmptyTextInsertTrigger(const std::string& table);
+    void RemakeEmptyTextTriggers(const std::string& table) { keepNoEmptyText(table); }
+
 private:
     // (Re)makes the triggers that store NULL for an empty text in the table's character columns.
     void keepNoEmptyText(const std::string& table);

@@ -151,49 +151,34 @@ std::string rowsSelected(size_t n)
 
 } // namespace
 
-int ServerManagerSession::RunScript(std::string_view script, std::string& out)
-{
-    out += std::string("Oracle Server Manager stand-in Release 3.0") + kCrLf + kCrLf;
-    int failed = 0;
-    std::string pending;
-    // CR LF, LF and a CR alone each end a line, as in the system's other script and schema files.
-    const std::string text = ReplaceAll(ReplaceAll(std::string(script), "\r\n", "\n"), "\r", "\n");
-    for (const std::string& raw : Split(text, "\n")) {
-        std::string line = TrimWhite(raw);
-        // A comment line is no part of the statement it stands in or before: the lines of a
-        // statement are joined into one, where it would run on over the rest.
-        if ((line.empty() && pending.empty()) || line.rfind("--", 0) == 0)
-            continue;
-        std::string lower = ToLower(line);
-        bool lineCommand = pending.empty() && (lower.rfind("connect", 0) == 0 || lower.rfind("exit", 0) == 0 ||
-                                               lower.rfind("quit", 0) == 0 || lower.rfind("disconnect", 0) == 0 ||
-                                               lower.rfind("set ", 0) == 0 || lower.rfind("spool", 0) == 0);
-        pending += (pending.empty() ? "" : " ") + line;
-        if (!lineCommand && (pending.empty() || pending.back() != ';'))
-            continue;
-        std::string command = TrimWhite(pending);
-        pending.clear();
-        while (!command.empty() && command.back() == ';')
-            command.pop_back();
-        if (!Execute(TrimWhite(command), out))
-            ++failed;
-        if (exit_)
-            break;
-    }
-    if (!exit_ && !TrimWhite(pending).empty() && !Execute(TrimWhite(pending), out))
-        ++failed;
-    if (!exit_)
-        out += std::string("Server Manager complete.") + kCrLf;
-    return failed;
-}
-
 bool ServerManagerSession::Execute(const std::string& command, std::string& out)
 {
+    size_t from = out.size();
     std::vector<std::string> w = words(command);
     std::string echo = command;
     if (!w.empty() && EqualsNoCase(w[0], "connect") && command.find('/') != std::string::npos)
         echo = command.substr(0, command.find('/') + 1) + "********"; // the password stays out of the log
     out += "SVRMGR> " + echo + kCrLf;
+    const bool nested = !command.empty() && command[0] == '@';
+    const bool spooling = StartsWithNoCase(command, "spool") &&
+                          (command.size() == 5 || std::isspace(static_cast<unsigned char>(command[5])));
+    bool ok = true;
+    if (nested || spooling) {
+        // A nested script's commands are spooled as each runs; a spool file holds what follows
+        // its command, and "spool off" is the last line the file takes.
+        ok = spoolSince(from, out);
+        if (ok)
+            ok = nested ? runNested(TrimWhite(command.substr(1)), out) : spool(command, out);
+        from = out.size();
+    } else {
+        ok = executeCommand(w, command, out);
+    }
+    return spoolSince(from, out) && ok;
+}
+
+bool ServerManagerSession::executeCommand(const std::vector<std::string>& w, const std::string& command,
+                                          std::string& out)
+{
     if (w.empty())
         return true;
     const std::string first = ToLower(w[0]);
@@ -210,7 +195,7 @@ bool ServerManagerSession::Execute(const std::string& command, std::string& out)
         out += std::string("Disconnected.") + kCrLf;
         return true;
     }
-    if (first == "set" || first == "spool" || first == "commit" || first == "rollback") {
+    if (first == "set" || first == "commit" || first == "rollback") {
         out += std::string("Statement processed.") + kCrLf;
         return true;
     }

@@ -129,6 +129,12 @@ void SqliteStatement::BindText(int index, const std::string& value)
     sqlite3_bind_text(stmt_, index, value.data(), static_cast<int>(value.size()), SQLITE_TRANSIENT);
 }
 
+void SqliteStatement::BindTextInPlace(int index, const std::string& value)
+{
+    const bool ended = value.find('\0') == std::string::npos;
+    sqlite3_bind_text(stmt_, index, value.c_str(), ended ? -1 : static_cast<int>(value.size()), SQLITE_STATIC);
+}
+
 void SqliteStatement::BindNull(int index) { sqlite3_bind_null(stmt_, index); }
 
 bool SqliteStatement::Step()

@@ -64,6 +64,11 @@ public:
     SqliteStatement& operator=(const SqliteStatement&) = delete;
 
     void BindText(int index, const std::string& value); // 1-based
+    // Binds the text without a copy of its own: it must stay as it is until the statement has
+    // been stepped and is reset or bound again (a load binds each row's values this way). A
+    // text without a NUL byte is bound as ended by its NUL, so that the functions of the
+    // table's checks read it where it stands.
+    void BindTextInPlace(int index, const std::string& value);
     void BindNull(int index);
     // True while a row is available; false at the end. Raises on failure.
     bool Step();

@@ -11,6 +11,7 @@
 #include <iterator>
 #include <memory>
 #include <optional>
+#include <unistd.h>
 
 namespace {
 
@@ -49,7 +50,7 @@ struct LostAnswer {
 
 // What the console says after the answer of a statement that ran was lost on its way to the
 // output file: that the statement ran, what of its work stands, and that nothing later ran.
-std::string lostAnswerText(const LostAnswer& lost, std::string why)
+std::string lostAnswerText(const LostAnswer& lost, std::string why, const std::string& where)
 {
     if (!why.empty() && why.back() != '.')
         why += '.';
@@ -71,11 +72,20 @@ std::string lostAnswerText(const LostAnswer& lost, std::string why)
 int main(int argc, char** argv)
 {
     const Options options = readOptions(argc, argv);
+    // What goes to the console: the standard output, and the standard error once that output
+    // has failed, so that the run's end is said somewhere and it never ends 0.
+    bool consoleLost = false;
+    auto say = [&](const std::string& text) {
+        if (!consoleLost && WriteStandardStream(STDOUT_FILENO, text).empty())
+            return;
+        consoleLost = true;
+        WriteStandardStream(STDERR_FILENO, text);
+    };
     if (!options.refused.empty()) {
         // A run that cannot follow its command line would read or answer elsewhere than asked:
         // it runs, reads and writes nothing.
-        std::cout << FormatRisErrorBlock("RIS_E_SYNTAX_ERROR", options.refused + " Nothing was done.")
-                  << "risbatch: nothing was run\r\n";
+        say(FormatRisErrorBlock("RIS_E_SYNTAX_ERROR", options.refused + " Nothing was done.") +
+            "risbatch: nothing was run\r\n");
         return 1;
     }
     std::unique_ptr<LockedOutputFile> outFile;
@@ -86,12 +96,14 @@ int main(int argc, char** argv)
     // Each answer is written as its statement ends: a client killed half way has written the
     // answers of every statement that ran.
     auto answer = [&](const std::string& text, const std::string& statement) {
-        if (!outFile) {
-            std::cout << text << std::flush;
-            return;
-        }
         try {
-            outFile->Write(text);
+            if (outFile) {
+                outFile->Write(text);
+            } else if (const std::string why = WriteStandardStream(STDOUT_FILENO, text); !why.empty()) {
+                consoleLost = true;
+                RaiseRisError("RIS_E_CANT_WRITE_FILE",
+                              "The answer of risbatch could not be written to its standard output: " + why);
+            }
         } catch (const AppError&) {
             if (session)
                 lost = LostAnswer{statement, text.find("RIS Error:") != std::string::npos, !session->WorkOpen()};
@@ -114,21 +126,22 @@ int main(int argc, char** argv)
         if (lost) {
             // The statement ran and what it did stands as the session left it; only its answer
             // is gone, and the output file cannot take this note either: the console says it.
-            std::cout << FormatRisErrorBlock(RisErrorName(e), lostAnswerText(*lost, e.description()));
+            say(FormatRisErrorBlock(RisErrorName(e), lostAnswerText(*lost, e.description(),
+                                                                    outFile ? "output file" : "standard output")));
         } else {
             try {
                 answer(FormatRisErrorBlock(e), std::string());
             } catch (const AppError& alsoLost) {
-                std::cout << FormatRisErrorBlock(e) << FormatRisErrorBlock(alsoLost);
+                say(FormatRisErrorBlock(e) + FormatRisErrorBlock(alsoLost));
             }
         }
     }
     if (outFile)
         outFile->Close();
-    std::cout << "risbatch: "
-              << (lost     ? "the answer of a statement that ran was lost"
-                  : failed ? std::to_string(failed) + " statement(s) failed"
-                           : "done")
-              << "\r\n";
-    return failed ? 1 : 0;
+    say(std::string("risbatch: ") +
+        (lost     ? "the answer of a statement that ran was lost"
+         : failed ? std::to_string(failed) + " statement(s) failed"
+                  : "done") +
+        "\r\n");
+    return failed || consoleLost ? 1 : 0;
 }

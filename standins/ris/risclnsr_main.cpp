@@ -3,10 +3,10 @@
 // database user is gone) and reports success.
 #include "platform/TextUtil.h"
 #include "standins/dbserver/DbServer.h"
+#include "standins/dbserver/LockedOutputFile.h"
 #include "standins/dbserver/RisErrorBlock.h"
 #include "standins/dbserver/SchemaTables.h"
 
-#include <iostream>
 
 int main(int argc, char** argv)
 {
@@ -44,6 +44,5 @@ int main(int argc, char** argv)
         console += FormatRisErrorBlock(e);
         rc = 1;
     }
-    std::cout << console;
-    return rc;
+    return AnswerOnConsole("risclnsr", console, rc);
 }

@@ -8,7 +8,6 @@
 #include "standins/dbserver/RisTransferRequest.h"
 #include "standins/dbserver/SchemaLoader.h"
 
-#include <iostream>
 #include <memory>
 #include <optional>
 
@@ -99,6 +98,5 @@ int main(int argc, char** argv)
         log->Close();
     if (bad)
         bad->Close();
-    std::cout << console;
-    return rc;
+    return AnswerOnConsole("rislod", console, rc);
 }

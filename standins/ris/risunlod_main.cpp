@@ -9,7 +9,6 @@
 #include "standins/dbserver/RisTransferRequest.h"
 #include "standins/dbserver/SchemaUnloader.h"
 
-#include <iostream>
 #include <optional>
 
 int main(int argc, char** argv)
@@ -66,6 +65,5 @@ int main(int argc, char** argv)
         console += FormatRisErrorBlock(e);
         rc = 1; // and the output is as it was: no file where there was none
     }
-    std::cout << console;
-    return rc;
+    return AnswerOnConsole("risunlod", console, rc);
 }

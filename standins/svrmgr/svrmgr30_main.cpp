@@ -8,6 +8,7 @@
 
 #include <iostream>
 #include <iterator>
+#include <unistd.h>
 
 int main(int argc, char** argv)
 {
@@ -39,9 +40,17 @@ int main(int argc, char** argv)
         ServerManagerSession session(server);
         failed = session.RunScript(script, out);
     } catch (const AppError& e) {
-        out += "MGR-00001: " + e.description() + "\r\n";
+        out += ServerManagerSession::ScriptFileError(e);
         ++failed;
     }
-    std::cout << out;
+    // An answer cut short is no answer: the standard error says so, with the answer itself.
+    if (const std::string lost = WriteStandardStream(STDOUT_FILENO, out); !lost.empty()) {
+        WriteStandardStream(STDERR_FILENO, ServerManagerSession::ScriptFileError(AppError(
+                                               1, "svrmgr30",
+                                               "The answer of the server manager could not be written to its "
+                                               "standard output: " + lost + ". It follows here whole.")) +
+                                               out);
+        return 1;
+    }
     return failed ? 1 : 0;
 }

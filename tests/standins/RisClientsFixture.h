@@ -63,21 +63,26 @@ protected:
     std::string win(const std::string& name) const { return WinPathFromHost(host(name)); }
 
     // Runs the stand-in program (or a host program given by its full path) with RIS_PARAMETERS
-    // naming the test server (or the server the parameter file names).
+    // naming the test server (or the server the parameter file names). The console holds the
+    // standard output and error, or the standard error alone when the output goes to the host
+    // file stdoutFile.
     ClientRun run(const std::string& program, const std::vector<std::string>& args,
-                  const std::string& parms = "ris.parms")
+                  const std::string& parms = "ris.parms", const std::string& stdoutFile = "")
     {
         const std::string consoleFile = host("console.txt");
         const int fd = ::open(consoleFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int out = stdoutFile.empty() ? fd : ::open(stdoutFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         const std::string saved = GetEnvVar("RIS_PARAMETERS");
         SetEnvVar("RIS_PARAMETERS", win(parms));
         long pid = -1;
         try {
             pid = Process::Start(program.front() == '/' ? program : testsupport::BinDir() + "/" + program, args, 0,
-                                 {-1, fd, fd});
+                                 {-1, out, fd});
         } catch (...) {
         }
         SetEnvVar("RIS_PARAMETERS", saved);
+        if (out != fd)
+            ::close(out);
         ::close(fd);
         ClientRun r;
         if (pid > 0)

@@ -101,6 +101,8 @@ TEST_F(RisClientsTest, ARowWhoseFieldsDoNotLineUpGoesToTheBadFile)
         {"a value broken over two lines", "1 'one' 'up\r\ndown' \r\n"},
         {"a field too many", "1 'one' 'a' 'b' \r\n"},
         {"a quote left open", "1 'one' 'a \r\n"},
+        {"a quote inside a text not doubled", "1 'one's' 'a' \r\n"},
+        {"a number in quotes", "'1' 'one' 'a' \r\n"},
     };
     for (const auto& c : cases) {
         std::string dump = good;
@@ -176,6 +178,52 @@ TEST_F(RisClientsTest, AnOutputThatCannotBeWrittenIsARisErrorAndChangesNothing)
         ClientRun r = c.start();
         expectRisFailure(r, c.what);
         EXPECT_EQ(unloadAll("pd_c"), good) << c.what;
+    }
+}
+
+// The batch launcher puts a client's standard output into a file in TEMP. When TEMP is full, the
+// client ends 1 and gives its whole answer on its standard error after the reason, never 0 with
+// no answer; a dump that fitted is whole, one that did not is not there.
+TEST_F(RisClientsTest, AnAnswerThatMeetsAFullTempEndsTheClientWithItsError)
+{
+    constexpr int kPages = 16;
+    SmallDisk temp(host("temp"), std::to_string(kPages * 4) + "k");
+    WriteHostFile(host("in.sql"), "default schema pd_c;\r\nselect k from t2;\r\n");
+    WriteHostFile(host("c.dmp"), good);
+    WriteHostFile(host("u.sql"), "connect system/manager\r\nexit;\r\n");
+    const std::vector<std::string> unload = {"-m",   "w",   "-o",   win("temp") + "\\x.dmp", "-s",    "pd_c", "table",
+                                             "with", "var", "data", "all",  "view",  "all",  "index",
+                                             "all",  "grant", "all"};
+    const struct {
+        const char* program;
+        std::vector<std::string> args;
+        int room;           // pages left free on the disk
+        const char* answer; // of the run, given on the standard error
+    } cases[] = {
+        {"risunlod.exe", unload, 1, "Unload complete."},
+        {"risunlod.exe", unload, 0, "RIS_E_WRITE_DUMP"},
+        {"rislod.exe", {"-m", "w", "-i", win("c.dmp"), "-s", "pd_d", "clear", "table", "with", "data", "all"}, 0,
+         "Load complete."},
+        {"risbatch.exe", {"-i", win("in.sql")}, 0, "no later statement was run"},
+        {"risclnsr.exe", {"pd_c"}, 0, "Clean-up of schema pd_c finished with success."},
+        {"svrmgr30.exe", {"@" + win("u.sql")}, 0, "Server Manager complete."},
+    };
+    for (const auto& c : cases) {
+        const std::string what = std::string(c.program) + " with " + std::to_string(c.room) + " free pages";
+        std::filesystem::remove(host("temp/x.dmp"));
+        WriteHostFile(host("temp/fill"), std::string((kPages - c.room) * 4096, 'x'));
+        ClientRun r = run(c.program, c.args, "ris.parms", host("temp/out.txt"));
+        EXPECT_EQ(r.exitCode, 1) << what << "\n" << r.console;
+        std::string words; // the standard error without the frames of its blocks
+        for (const std::string& word : Split(ReplaceAll(r.console, "\r\n", " "), " "))
+            words += word.empty() || word == "*" ? "" : word + " ";
+        EXPECT_NE(words.find("could not be written to its standard output: No space left on device"), std::string::npos)
+            << what << "\n" << r.console;
+        EXPECT_NE(r.console.find(c.answer), std::string::npos) << what << "\n" << r.console;
+        if (c.room > 0)
+            EXPECT_EQ(ReadHostFile(host("temp/x.dmp")), good) << what;
+        else
+            EXPECT_FALSE(std::filesystem::exists(host("temp/x.dmp"))) << what;
     }
 }
 
@@ -850,6 +898,48 @@ TEST_F(RisClientsTest, TheServerManagerRefusesAnUnknownOptionAndEndsALineAtACarr
         EXPECT_EQ(r.exitCode, c.exitCode) << c.args[0] << "\n" << r.console;
         EXPECT_NE(r.console.find(c.says), std::string::npos) << c.args[0] << "\n" << r.console;
         EXPECT_EQ(t.Server().FindUser("PD_NEW").has_value(), c.exitCode == 0) << c.args[0];
+        if (t.Server().FindUser("PD_NEW"))
+            t.Server().DropUser("PD_NEW");
+    }
+}
+
+// "@<script>" runs that script's commands in its place and ends at its line's end, so the next
+// line is a command of its own; a script that cannot be run is named and the run goes on.
+// "spool <file>" writes what follows into the file, up to "spool off".
+TEST_F(RisClientsTest, TheServerManagerRunsANestedScriptInItsPlaceAndSpoolsIntoItsFile)
+{
+    const std::string create = "create user pd_new identified by pd_new default tablespace USER_DATA";
+    WriteHostFile(host("user.sql"), create + ";\r\n");
+    WriteHostFile(host("self.sql"), "@" + win("self.sql") + "\r\n");
+    std::filesystem::create_directories(host("afolder"));
+    const struct {
+        const char* what;
+        std::string lines; // between connect and exit
+        long exitCode;
+        std::string says;
+        std::string spooled; // the spool file's content; empty: no file
+    } cases[] = {
+        {"a nested script that is missing", "@" + win("nosuch.sql") + "\r\n" + create + ";", 1,
+         "SVRMGR> @" + win("nosuch.sql") + "\r\nMGR-00001: Cannot open file '" + win("nosuch.sql") + "'.\r\nSVRMGR> " +
+             create + "\r\nStatement processed.", ""},
+        {"a nested script", "@" + win("user.sql") + "\r\ngrant connect to pd_new;", 0,
+         "SVRMGR> " + create + "\r\nStatement processed.\r\nSVRMGR> grant connect to pd_new\r\n", ""},
+        {"a script that calls itself", "@" + win("self.sql") + "\r\n" + create + ";", 1,
+         "MGR-00001: Scripts may call scripts only 20 deep; '" + win("self.sql") + "' was not run.", ""},
+        {"a spool", "spool " + win("out.lst") + "\r\n" + create + ";\r\nspool off\r\nselect username from dba_users;",
+         0, "rows selected.", "SVRMGR> " + create + "\r\nStatement processed.\r\nSVRMGR> spool off\r\n"},
+        {"a spool onto a folder", "spool " + win("afolder") + "\r\n" + create + ";", 1,
+         "MGR-00001: The spool file '" + win("afolder") + "' is a folder", ""},
+    };
+    for (const auto& c : cases) {
+        WriteHostFile(host("u.sql"), "connect system/manager\r\n" + c.lines + "\r\nexit;\r\n");
+        std::filesystem::remove(host("out.lst"));
+        ClientRun r = run("svrmgr30.exe", {"@" + win("u.sql")});
+        EXPECT_EQ(r.exitCode, c.exitCode) << c.what << "\n" << r.console;
+        EXPECT_NE(r.console.find(c.says), std::string::npos) << c.what << "\n" << r.console;
+        EXPECT_EQ(r.console.find("ORA-00900"), std::string::npos) << c.what << "\n" << r.console;
+        EXPECT_TRUE(t.Server().FindUser("PD_NEW")) << c.what; // the statement after the command ran
+        EXPECT_EQ(std::filesystem::exists(host("out.lst")) ? ReadHostFile(host("out.lst")) : "", c.spooled) << c.what;
         if (t.Server().FindUser("PD_NEW"))
             t.Server().DropUser("PD_NEW");
     }

@@ -286,3 +286,39 @@ TEST_F(ServerRulesTest, TheLoadStoresValuesAsTheirColumnsKeepThem)
         }
     }
 }
+
+// The load stores NULL for an empty text as every other way in does (a NOT NULL column refuses
+// the row, which the bad file keeps and the error names), and after a load of any mode the
+// table keeps no empty text from any other way in.
+TEST_F(ServerRulesTest, AnEmptyTextLoadsAsNullAndTheTableKeepsTheRuleAfterEveryLoad)
+{
+    t.Batch("default schema pd_c;\ncreate table nn (k int, c char(4), d char(4));\n"
+            "insert into nn values (1, 'a', 'b');\n");
+    testsupport::WriteHostFile(host("e.dmp"), ReplaceAll(unloadAll("pd_c"), "1 'a' 'b' \r\n",
+                                                         "1 'a' '' \r\n2 '' 'b' \r\n"));
+    const struct {
+        const char* mode;
+        const char* before; // in pd_d
+        bool refused;       // the row of k 2, whose c is an empty text
+    } cases[] = {{"clear", "", false},
+                 {"", "drop table nn;\ncreate table nn (k int, c char(4) not null, d char(4));", true},
+                 {"new", "drop table nn;", false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.mode);
+        t.Batch(std::string("default schema pd_d;\n") + c.before + "\n");
+        std::vector<std::string> args = {"-i", win("e.dmp"), "-l", win("load.log"), "-b", win("load.bad"), "-s",
+                                         "pd_d"};
+        if (*c.mode)
+            args.push_back(c.mode);
+        args.insert(args.end(), {"table", "with", "data", "nn"});
+        const ClientRun r = run("rislod.exe", args);
+        EXPECT_EQ(stored("pd_d", "SELECT count(*) FROM nn WHERE k = 1 AND d IS NULL"), "1") << r.console;
+        EXPECT_EQ(stored("pd_d", "SELECT count(*) FROM nn WHERE k = 2 AND c IS NULL"), c.refused ? "0" : "1");
+        EXPECT_EQ(testsupport::ReadHostFile(host("load.bad")).find("2 '' 'b' \r\n") != std::string::npos, c.refused);
+        const std::string named = "rows of table 'nn' were rejected (line 19: A NULL value is not allowed: NOT NULL "
+                                  "constraint failed: nn.c.)";
+        EXPECT_EQ(messageOf(r.console).find(named) != std::string::npos, c.refused) << r.console;
+        t.Batch("default schema pd_d;\ninsert into nn values (5, 'x', '');\n");
+        EXPECT_EQ(stored("pd_d", "SELECT count(*) FROM nn WHERE k = 5 AND d IS NULL"), "1");
+    }
+}
