@@ -608,7 +608,7 @@ std::string RunMark::RunningText(const Fields& fields)
 {
     const std::string damage = Field(fields, "damaged");
     if (!damage.empty())
-        return "a change not known (" + damage + ")";
+        return "perhaps a change (" + damage + ")";
     std::string what = Field(fields, "what");
     if (what.empty())
         what = "another change";

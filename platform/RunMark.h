@@ -88,7 +88,8 @@ public:
     static void ClientEnded();
 
     // "<what> (<WhoText>)": the change a mark stands for, by its field "what", and who runs it;
-    // for a mark file that is no mark, "a change not known (<what the file is, how it goes>)".
+    // for a mark file that is no mark, "perhaps a change (<what the file is, how it goes>)", since
+    // no program can tell whether one runs.
     // A refusal names the running change with it: "... is refused: " + RunningText(Holder()).
     static std::string RunningText(const Fields& fields);
 
