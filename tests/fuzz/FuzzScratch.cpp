@@ -17,8 +17,10 @@ public:
     {
         const char* tmp = std::getenv("TMPDIR");
         std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/tarnwick-fuzz-XXXXXX";
+        // Made absolute: a relative host folder has no Windows form of its own (the current
+        // folder of a fuzz run lies outside every drive of the environment).
         if (::mkdtemp(pattern.data()))
-            host_ = pattern;
+            host_ = std::filesystem::absolute(pattern).lexically_normal().string();
         FuzzCheck(!host_.empty(), "no scratch folder");
     }
     ~Scratch()
