@@ -192,33 +192,24 @@ BENCHMARK(BM_TextDriverQuery)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 int main(int argc, char** argv)
 {
-    benchmark::Initialize(&argc, argv);
-    int rc = 0;
-    try {
-        buildEnvironment();
-        TimesReporter reporter;
-        benchmark::RunSpecifiedBenchmarks(&reporter);
-        const double total = reporter.ms["BM_DBReadEndToEnd"];
-        const double unload = reporter.ms["BM_Unload"];
-        const double conversion = reporter.ms["BM_Conversion"];
-        const double driver = reporter.ms["BM_TextDriverQuery"];
-        if (total > 0) {
-            const double rest = total - unload - conversion - driver;
-            std::cout << "DBRead of " << kRows << " rows: " << total << " ms; unload " << unload << " ms ("
-                      << 100 * unload / total << "%), conversion " << conversion << " ms ("
-                      << 100 * conversion / total << "%), text driver " << driver << " ms ("
-                      << 100 * driver / total << "%), rest " << rest << " ms (" << 100 * rest / total << "%)\n";
-        }
-    } catch (const AppError& e) {
-        std::cerr << e.source() << ": " << e.description() << "\n";
-        rc = 1;
-    } catch (const std::exception& e) {
-        std::cerr << e.what() << "\n";
-        rc = 1;
-    }
-    bench().cris.reset();
-    std::error_code ec;
-    fs::remove_all(bench().hostRoot, ec);
-    benchmark::Shutdown();
-    return rc;
+    return RunTimedBenchmarks(
+        argc, argv, buildEnvironment,
+        [](TimesReporter& reporter) {
+            const double total = reporter.ms["BM_DBReadEndToEnd"];
+            const double unload = reporter.ms["BM_Unload"];
+            const double conversion = reporter.ms["BM_Conversion"];
+            const double driver = reporter.ms["BM_TextDriverQuery"];
+            if (total > 0) {
+                const double rest = total - unload - conversion - driver;
+                std::cout << "DBRead of " << kRows << " rows: " << total << " ms; unload " << unload << " ms ("
+                          << 100 * unload / total << "%), conversion " << conversion << " ms ("
+                          << 100 * conversion / total << "%), text driver " << driver << " ms ("
+                          << 100 * driver / total << "%), rest " << rest << " ms (" << 100 * rest / total << "%)\n";
+            }
+        },
+        [] {
+            bench().cris.reset();
+            std::error_code ec;
+            fs::remove_all(bench().hostRoot, ec);
+        });
 }

@@ -143,27 +143,18 @@ BENCHMARK(BM_ClearLoad)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 int main(int argc, char** argv)
 {
-    benchmark::Initialize(&argc, argv);
-    int rc = 0;
-    try {
-        buildEnvironment();
-        TimesReporter reporter;
-        benchmark::RunSpecifiedBenchmarks(&reporter);
-        const double plain = reporter.ms["BM_PlainInsert"];
-        const double load = reporter.ms["BM_ClearLoad"];
-        if (plain > 0 && load > 0)
-            std::cout << "Clear load of " << kRows << " rows: " << load << " ms; plain insert of the same rows "
-                      << plain << " ms; the load costs " << load / plain << " times the plain insert\n";
-    } catch (const AppError& e) {
-        std::cerr << e.source() << ": " << e.description() << "\n";
-        rc = 1;
-    } catch (const std::exception& e) {
-        std::cerr << e.what() << "\n";
-        rc = 1;
-    }
-    server.reset();
-    std::error_code ec;
-    fs::remove_all(hostRoot, ec);
-    benchmark::Shutdown();
-    return rc;
+    return RunTimedBenchmarks(
+        argc, argv, buildEnvironment,
+        [](TimesReporter& reporter) {
+            const double plain = reporter.ms["BM_PlainInsert"];
+            const double load = reporter.ms["BM_ClearLoad"];
+            if (plain > 0 && load > 0)
+                std::cout << "Clear load of " << kRows << " rows: " << load << " ms; plain insert of the same rows "
+                          << plain << " ms; the load costs " << load / plain << " times the plain insert\n";
+        },
+        [] {
+            server.reset();
+            std::error_code ec;
+            fs::remove_all(hostRoot, ec);
+        });
 }

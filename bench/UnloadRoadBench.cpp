@@ -131,27 +131,18 @@ BENCHMARK(BM_UnloadRoad)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 int main(int argc, char** argv)
 {
-    benchmark::Initialize(&argc, argv);
-    int rc = 0;
-    try {
-        buildEnvironment();
-        TimesReporter reporter;
-        benchmark::RunSpecifiedBenchmarks(&reporter);
-        const double plain = reporter.ms["BM_PlainUnload"];
-        const double road = reporter.ms["BM_UnloadRoad"];
-        if (plain > 0 && road > 0)
-            std::cout << "Unload of " << kTables << " tables, " << kRows << " rows: plain " << plain
-                      << " ms, the dump road with its checks " << road << " ms (+" << road - plain << " ms, "
-                      << 100 * (road - plain) / plain << "%)\n";
-    } catch (const AppError& e) {
-        std::cerr << e.source() << ": " << e.description() << "\n";
-        rc = 1;
-    } catch (const std::exception& e) {
-        std::cerr << e.what() << "\n";
-        rc = 1;
-    }
-    std::error_code ec;
-    fs::remove_all(hostRoot, ec);
-    benchmark::Shutdown();
-    return rc;
+    return RunTimedBenchmarks(
+        argc, argv, buildEnvironment,
+        [](TimesReporter& reporter) {
+            const double plain = reporter.ms["BM_PlainUnload"];
+            const double road = reporter.ms["BM_UnloadRoad"];
+            if (plain > 0 && road > 0)
+                std::cout << "Unload of " << kTables << " tables, " << kRows << " rows: plain " << plain
+                          << " ms, the dump road with its checks " << road << " ms (+" << road - plain << " ms, "
+                          << 100 * (road - plain) / plain << "%)\n";
+        },
+        [] {
+            std::error_code ec;
+            fs::remove_all(hostRoot, ec);
+        });
 }
