@@ -45,24 +45,15 @@ Recordset DBReadWhole(CRIS& cris, const std::string& schema, const std::string& 
 {
     if (cris.GetDBConType() != CRIS::kConRIS)
         return cris.DBRead(schema, sql, lockType);
-    std::string dump;
     try {
         if (IsBlank(schema))
             RaiseError("", "Schema name not defined");
-        const std::string table = ParseSelect(sql).table;
-        if (WholeTableReads* run = WholeTableReads::Covering(cris, schema, table))
+        if (WholeTableReads* run = WholeTableReads::Covering(cris, schema, ParseSelect(sql).table))
             return run->Read(sql, lockType);
-        dump = cris.GetTempDir() + GetTempName();
-        // The whole table, whatever the statement's condition: only then can the server's count
-        // of its rows tell whether the unload left one out.
-        cris.RISUnload(dump, schema, std::vector<std::string>{table}, std::nullopt, "", 1, false, UnloadExtras::None);
-        requireServerCounts(cris, schema, dump, {table});
-        Recordset rows = cris.RISDumpRead(dump, schema, sql);
-        DeleteFileA(dump);
-        return rows;
+        // A run of this one statement: its table unloaded whole and counted, its dump gone after.
+        WholeTableReads one(cris, schema, {sql});
+        return one.Read(sql, lockType);
     } catch (const AppError& e) {
-        if (!dump.empty())
-            DeleteFileA(dump);
         throw PassOn(e, "CRIS::DBRead");
     }
 }
