@@ -125,7 +125,7 @@ void NumberFormatRecord::Write(const NumberSeparators& user)
 
 bool NumberFormatRecord::OtherReadRuns()
 {
-    const std::string own = "number format " + std::to_string(Process::CurrentId()) + ".";
+    const std::string own = kPrefix + std::to_string(Process::CurrentId()) + ".";
     for (const auto& [object, seen] : records())
         if (seen.state == RunMark::State::Held && ToLower(object).rfind(own, 0) != 0)
             return true;
