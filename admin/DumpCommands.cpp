@@ -171,6 +171,29 @@ std::string dumpShortfall(const std::string& schema, const std::vector<DumpTable
     return {};
 }
 
+
+// The records of a command's loads, written before its first step, for as long as the command
+// runs: the loads take theirs over, and those of loads that never began go back at its end.
+class LoadsAhead {
+public:
+    LoadsAhead(DumpCommands& commands, const std::vector<std::string>& dumps, const std::string& ownName)
+        : commands_(commands)
+    {
+        try {
+            commands.RecordLoadsAhead(dumps);
+        } catch (const AppError& e) {
+            RaiseError(ownName, "Nothing was loaded: the record of a load could not be written (" + e.description() +
+                                    ")");
+        }
+    }
+    ~LoadsAhead() { commands_.EndLoadsAhead(); }
+    LoadsAhead(const LoadsAhead&) = delete;
+    LoadsAhead& operator=(const LoadsAhead&) = delete;
+
+private:
+    DumpCommands& commands_;
+};
+
 } // namespace
 
 void DumpCommands::wait(double seconds)
@@ -495,21 +518,10 @@ bool DumpCommands::LoadDumpDirectory(const std::string& project, bool pollEsc)
         }
     }
     const int dumps = static_cast<int>(loads.size());
-    if (dumps > 0) {
-        std::vector<std::string> paths;
-        for (const auto& [path, schema] : loads)
-            paths.push_back(path);
-        try {
-            RecordLoadsAhead(paths);
-        } catch (const AppError& e) {
-            RaiseError("LoadDumpDirectory", "Nothing was loaded: the record of a load could not be written (" +
-                                                e.description() + ")");
-        }
-    }
-    struct EndAhead {
-        DumpCommands& commands;
-        ~EndAhead() { commands.EndLoadsAhead(); }
-    } endAhead{*this};
+    std::vector<std::string> paths;
+    for (const auto& [path, schema] : loads)
+        paths.push_back(path);
+    const LoadsAhead ahead(*this, paths, "LoadDumpDirectory");
     for (const auto& [path, schema] : loads) {
         if (stopRequested())
             return false;
@@ -544,16 +556,7 @@ bool DumpCommands::LoadChosenFiles(const std::vector<std::string>& files)
         if (HostFileExists(file) && !IsSpecialFile(file) &&
             IsLoadCandidate(DumpSchemaLine::ReadFirstLine(file), GetFileName(file), SchemaWordCase::Exact))
             dumps.push_back(file);
-    try {
-        RecordLoadsAhead(dumps);
-    } catch (const AppError& e) {
-        RaiseError("LoadChosenFiles",
-                   "Nothing was loaded: the record of a load could not be written (" + e.description() + ")");
-    }
-    struct EndAhead {
-        DumpCommands& commands;
-        ~EndAhead() { commands.EndLoadsAhead(); }
-    } endAhead{*this};
+    const LoadsAhead ahead(*this, dumps, "LoadChosenFiles");
     for (const auto& file : files) {
         if (stopRequested())
             return false;

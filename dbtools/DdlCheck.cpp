@@ -24,11 +24,6 @@
 
 namespace {
 
-const char* kModelQuery = "SELECT discipline_indx_no, model_no, partition_no FROM pdtable_113 WHERE "
-                          "discipline_indx_no=1 or discipline_indx_no=2 GROUP BY discipline_indx_no, model_no, "
-                          "partition_no;";
-const char* kPipingTables[] = {"12", "34", "50", "67", "80"};
-
 [[noreturn]] void fail(const std::string& description) { throw AppError(1, "", description); }
 
 bool isNumeric(const std::string& text) { return !Trim(text).empty() && ParseNumberText(text).has_value(); }
@@ -160,7 +155,7 @@ void CheckRun::steps()
         fail("No tables in design schema: '" + designSchema() + "' found");
 
     statusLine("Getting model information...");
-    models_ = c_.db.Read("pd_" + project(), kModelQuery);
+    models_ = c_.db.Read("pd_" + project(), kDdlModelQuery);
     if (models_->RecordCount() == 0)
         fail("Could not get model data");
 
@@ -346,7 +341,7 @@ void CheckRun::pipingCheck()
                 ShowStatus("Piping model row without model_no or partition_no in pdtable_113 passed over");
             } else {
                 std::string missing;
-                for (const char* number : kPipingTables) {
+                for (const char* number : kPipingTableNumbers) {
                     const std::string name = "pdtable_" + std::string(number) + "_" + partition.ToText();
                     if (tableText.find("," + ToLower(name) + ",") == std::string::npos)
                         missing += (missing.empty() ? "" : ",") + name;
@@ -358,7 +353,7 @@ void CheckRun::pipingCheck()
                         const std::string key = "Discipline" + discipline.ToText() + "Model" + model.ToText();
                         if (!c_.tree.Contains(key)) {
                             CheckTreeNode& node = c_.tree.Add(DdlRoot::kNoTables, key,
-                                                              model.ToText() + " - " + missing + " not found in dd schema");
+                                                              model.ToText() + " - " + missing + kNotFoundInDd);
                             node.tag = partition.ToText();
                         }
                     } catch (const AppError&) {
@@ -398,7 +393,7 @@ void CheckRun::leftPartitions(const std::string& tableText)
     }
     for (const std::string& p : left) {
         bool anyTable = false;
-        for (const char* number : kPipingTables)
+        for (const char* number : kPipingTableNumbers)
             anyTable = anyTable || tableText.find(",pdtable_" + std::string(number) + "_" + p + ",") != std::string::npos;
         if (anyTable)
             continue;

@@ -21,6 +21,16 @@ inline constexpr const char* kNotChecked = "Not checked tables";
 inline constexpr const char* kNoTables = "NoTables";
 } // namespace DdlRoot
 
+// The numbers of a piping model's design tables: pdtable_<number>_<partition>.
+inline constexpr const char* kPipingTableNumbers[] = {"12", "34", "50", "67", "80"};
+// The models of the project schema, read by the check and again before a drop.
+inline constexpr const char* kDdlModelQuery =
+    "SELECT discipline_indx_no, model_no, partition_no FROM pdtable_113 WHERE discipline_indx_no=1 or "
+    "discipline_indx_no=2 GROUP BY discipline_indx_no, model_no, partition_no;";
+// The end of the text of a model's node whose tables are missing: "<model> - <tables> not found
+// in dd schema".
+inline constexpr const char* kNotFoundInDd = " not found in dd schema";
+
 // The status text of a window that holds no check to repair from.
 inline constexpr const char* kDdlStartText = "To start please click check button";
 

@@ -99,9 +99,6 @@ struct ModelDeletion {
     std::vector<std::string> missing; // the model's piping tables the check did not find
 };
 
-const char* const kPipingTableNumbers[] = {"12", "34", "50", "67", "80"};
-const char* const kNotFoundInDd = " not found in dd schema";
-
 // The tables the check found missing, from the node's text "<model> - <tables> not found in dd
 // schema"; a model whose row went before (its partition left) had none of them.
 std::vector<std::string> missingTablesOf(const CheckTreeNode& node, const std::string& partition)
@@ -358,9 +355,7 @@ std::string withoutTablesOfModels(DdlDatabase& db, const std::string& projectSch
 {
     std::set<std::pair<long, long>> models; // discipline, partition
     try {
-        Recordset rs = db.Read(projectSchema, "SELECT discipline_indx_no, model_no, partition_no FROM pdtable_113 WHERE "
-                                              "discipline_indx_no=1 or discipline_indx_no=2 GROUP BY "
-                                              "discipline_indx_no, model_no, partition_no;");
+        Recordset rs = db.Read(projectSchema, kDdlModelQuery);
         if (rs.RecordCount() > 0)
             for (rs.MoveFirst(); !rs.Eof(); rs.MoveNext())
                 models.emplace(rs.Fields()["discipline_indx_no"].Value().ToLong(),

@@ -15,17 +15,9 @@
 
 namespace {
 
-using Fields = std::vector<std::pair<std::string, std::string>>;
+using Fields = RunMark::Fields;
 
 const char* const kPrefix = "file name correction ";
-
-std::string field(const Fields& fields, const std::string& name)
-{
-    for (const auto& [n, v] : fields)
-        if (n == name)
-            return v;
-    return {};
-}
 
 // What a file is as its bytes: size and digest ("" when it is not there or cannot be read).
 std::string contentOf(const std::string& path)
@@ -75,18 +67,20 @@ struct RowOutcome {
 // its rename), and a copy beside its source goes, each only while the file is as the run made it.
 RowOutcome settleRow(const Fields& row, const std::string& schema, const ProjectTables& tables, bool act)
 {
-    const std::string named = field(row, "named");
-    const std::string oldSpec = field(row, "old"), newSpec = field(row, "new");
+    const std::string named = RunMark::Field(row, "named");
+    const std::string oldSpec = RunMark::Field(row, "old"), newSpec = RunMark::Field(row, "new");
     std::vector<std::string> names;
     try {
-        Recordset rs = tables.read(schema, "SELECT " + field(row, "column") + " FROM " + field(row, "table") +
-                                               " WHERE " + field(row, "where") + ";");
+        Recordset rs = tables.read(schema, "SELECT " + RunMark::Field(row, "column") + " FROM " +
+                                               RunMark::Field(row, "table") + " WHERE " + RunMark::Field(row, "where") +
+                                               ";");
         if (rs.State() == adStateOpen && rs.RecordCount() > 0)
             for (rs.MoveFirst(); !rs.Eof(); rs.MoveNext())
-                names.push_back(Trim(rs.Fields()[field(row, "column")].Value().ToText()));
+                names.push_back(Trim(rs.Fields()[RunMark::Field(row, "column")].Value().ToText()));
     } catch (const AppError& e) {
-        return {false, named + ": the rows of " + field(row, "table") + " could not be read (" + e.description() +
-                           "), so the files of '" + oldSpec + "' renamed to '" + newSpec + "' stay as they are"};
+        return {false, named + ": the rows of " + RunMark::Field(row, "table") + " could not be read (" +
+                           e.description() + "), so the files of '" + oldSpec + "' renamed to '" + newSpec +
+                           "' stay as they are"};
     }
     const auto holds = [&](const std::string& spec) {
         return std::any_of(names.begin(), names.end(), [&](const std::string& n) { return EqualsNoCase(n, Trim(spec)); });
@@ -94,23 +88,24 @@ RowOutcome settleRow(const Fields& row, const std::string& schema, const Project
     const bool isNew = holds(newSpec) && !holds(oldSpec), isOld = holds(oldSpec) && !holds(newSpec);
     // Nothing moved (or all moved back) while no row took the new name: nothing to put in step,
     // also for rows the look cannot find by their key (a number stored with blanks).
-    const int count = std::atoi(field(row, "moves").c_str());
+    const int count = std::atoi(RunMark::Field(row, "moves").c_str());
     bool allOld = true;
     for (int i = 1; i <= count; ++i) {
         const std::string at = "move " + std::to_string(i);
-        allOld = allOld && IsFileExists(field(row, at + " from"), 0) && !IsFileExists(field(row, at + " to"), 0);
+        allOld = allOld && IsFileExists(RunMark::Field(row, at + " from"), 0) &&
+                 !IsFileExists(RunMark::Field(row, at + " to"), 0);
     }
     if (allOld && !holds(newSpec))
         return {true, named + ": its files keep their old names, and no row names '" + newSpec + "'"};
     if (!isNew && !isOld)
-        return {false, named + ": the rows of " + field(row, "table") + " name " +
+        return {false, named + ": the rows of " + RunMark::Field(row, "table") + " name " +
                            (names.empty() ? std::string("no file") : quoted(names)) + ", neither '" + oldSpec +
                            "' alone nor '" + newSpec + "' alone, so its files stay as they are"};
     std::vector<std::string> moved, off;
     for (int i = 1; i <= count; ++i) {
         const std::string at = "move " + std::to_string(i);
-        const std::string from = field(row, at + " from"), to = field(row, at + " to");
-        const std::string made = field(row, at + " content");
+        const std::string from = RunMark::Field(row, at + " from"), to = RunMark::Field(row, at + " to");
+        const std::string made = RunMark::Field(row, at + " content");
         const std::string& target = isNew ? to : from;
         const std::string& other = isNew ? from : to;
         bool targetThere = IsFileExists(target, 0), otherThere = IsFileExists(other, 0);
@@ -144,7 +139,7 @@ RowOutcome settleRow(const Fields& row, const std::string& schema, const Project
 // Settles every pending row of a left record; true when all are in step (the record may go).
 bool settleLeft(const RunMark::Fields& fields, const ProjectTables& tables, std::string& text)
 {
-    const std::string schema = field(fields, "schema");
+    const std::string schema = RunMark::Field(fields, "schema");
     std::vector<std::string> said;
     bool inStep = true;
     for (const Fields& row : rowsOf(fields)) {
