@@ -1,6 +1,7 @@
 // The file name correction's record of the renames of its rows, and their mending after a kill.
 #include "designfiles/FileNameCorrectionRecord.h"
 
+#include "dbaccess/LeftMarkFields.h"
 #include "platform/AppError.h"
 #include "platform/HostFiles.h"
 #include "platform/RunMark.h"
@@ -185,10 +186,11 @@ FileNameCorrectionRecord::FileNameCorrectionRecord(const std::string& schema, Pr
     // The rows change under the schema's mark, like every change of the schema: a load or another
     // change of it refuses the correction by name, and so does one a dead program left in part.
     const RunMark::Seen change = RunMark::Look(schemaObject);
-    if (change.state == RunMark::State::Left && RunMark::Field(change.fields, "dump").empty() &&
-        RunMark::Field(change.fields, "whole if cut off") != "yes")
-        throw AppError(1, "", refused + RunMark::RunningText(change.fields) + " was cut off by the end of its " +
-                                  "program, so schema " + schema + " may not be whole. Nothing was changed.");
+    // Also when a load has carried the dead change's mark on: it names the change and its run.
+    if (change.state == RunMark::State::Left && leftmark::LeftInPart(change.fields))
+        throw AppError(1, "", refused + leftmark::LeftWhat(change.fields) + " (" + leftmark::LeftBy(change.fields) +
+                                  ") was cut off by the end of its program, so schema " + schema +
+                                  " may not be whole. Nothing was changed.");
     schemaMark_ = std::make_unique<RunMark>(
         schemaObject, RunMark::Fields{{"what", "the correction of file names in " + schema},
                                       {"schema", schema},

@@ -648,3 +648,39 @@ TEST_F(DesignFileNameCorrectionTest, ACorrectionWhileAnotherProgramCorrectsIsRef
     EXPECT_EQ(spec("P-7008"), "P-7008.dgn");
     EXPECT_EQ(RunMark::Look("file name correction pd_demo").state, RunMark::State::Free);
 }
+
+// A change a dead program left in part on the project schema refuses the correction, also once a
+// later load has carried its mark on; the refusal names the dead change, nothing moves, and the
+// mark stays for the load that finds the schema whole.
+TEST_F(DesignFileNameCorrectionTest, ASchemaADeadChangeLeftInPartIsNotCorrected)
+{
+    makeFiles({"a8.dgn"});
+    model("P-7008", "a8.dgn");
+    const RunMark::Fields dead = {{"what", "the change of column lengths in pd_demo"}, {"whole if cut off", "no"}};
+    const RunMark::Fields carried = {{"what", "the load of 'C:\\pdsdump\\pd_demo.dmp' into pd_demo"},
+                                     {"dump", "C:\\pdsdump\\pd_demo.dmp"},
+                                     {"whole if cut off", "no"},
+                                     {"left what", "the change of column lengths in pd_demo"},
+                                     {"left by", "process 4711 (tarnwick) on PC1, started 2026-12-07 16:41:02"}};
+    for (const RunMark::Fields& fields : {dead, carried}) {
+        testsupport::ForkedProgram other(
+            [&] {
+                RunMark mark("schema pd_demo", fields);
+                return mark.held() ? 0 : 1;
+            },
+            testsupport::MarkWritten(), testsupport::ForkedProgram::AtStop::Kill);
+        other.Wait();
+        ASSERT_EQ(RunMark::Look("schema pd_demo").state, RunMark::State::Left);
+        const auto before = folderNow();
+        const std::string refused = testsupport::Raised([&] { correctModels(); }).description();
+        EXPECT_NE(refused.find("the change of column lengths in pd_demo (process "), std::string::npos) << refused;
+        EXPECT_NE(refused.find(") was cut off by the end of its program, so schema pd_demo may not be whole. Nothing "
+                               "was changed."),
+                  std::string::npos) << refused;
+        EXPECT_EQ(folderNow(), before);
+        EXPECT_EQ(spec("P-7008"), "a8.dgn");
+        EXPECT_EQ(RunMark::Look("schema pd_demo").state, RunMark::State::Left);
+        RunMark::RemoveLeft("schema pd_demo");
+        RunMark::RemoveLeft("file name correction pd_demo");
+    }
+}
