@@ -16,12 +16,6 @@
 
 namespace {
 
-void closeIfOpen(Recordset& rs)
-{
-    if (rs.State() == adStateOpen)
-        rs.Close();
-}
-
 // Two printed values of one column: texts as stored (a char column may come back padded),
 // numbers by value (1 and 1.0 are one number).
 bool sameValue(const std::optional<std::string>& a, const std::optional<std::string>& b, bool text)
@@ -144,7 +138,7 @@ ChangeState CopyJournal::rowState(const Entry& e, std::string& seen, bool* anoth
     std::string failure;
     Recordset rs = ris_.GetData(e.params, e.schema, "SELECT * FROM " + e.name + " WHERE " + e.key + ";", failure);
     if (!failure.empty()) {
-        closeIfOpen(rs);
+        CloseIfOpen(rs);
         CouldNotRead(failure);
     }
     if (rs.State() != adStateOpen) {
@@ -170,7 +164,7 @@ ChangeState CopyJournal::rowState(const Entry& e, std::string& seen, bool* anoth
             other = "the row of " + e.key + " in " + e.name + " is another's (" + Join(differs, "; ") + ")";
         }
     }
-    closeIfOpen(rs);
+    CloseIfOpen(rs);
     if (ours)
         return ChangeState::Done;
     if (another)
@@ -315,7 +309,7 @@ MadeImage CopyJournal::TableImage(const std::string& params, const std::string& 
     MadeImage image;
     if (failure.empty())
         image = MadeImage::OfRows(rs);
-    closeIfOpen(rs);
+    CloseIfOpen(rs);
     return image;
 }
 

@@ -16,12 +16,6 @@
 
 namespace {
 
-void closeIfOpen(Recordset& rs)
-{
-    if (rs.State() == adStateOpen)
-        rs.Close();
-}
-
 bool isInteger(const std::string& text)
 {
     const std::string t = Trim(text);
@@ -81,7 +75,7 @@ std::vector<std::string> CopyJournal::usedBy(const Entry& e, std::string& failur
                                                             ";",
                                     failure);
         if (!failure.empty()) {
-            closeIfOpen(rs);
+            CloseIfOpen(rs);
             failure = "whether a " + u.noun + " still uses it could not be read (" + failure + ")";
             return names;
         }

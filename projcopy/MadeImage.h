@@ -25,6 +25,7 @@ struct MadeImage {
     // same last write when this image has one. An image with neither digest nor last write
     // shows nothing, and nothing matches it.
     bool Matches(const MadeImage& now) const;
-    // In words, for a file ("12 bytes, written 2026-12-07 22:10:03") or a table ("3 rows").
+    // In words, for a file ("12 bytes, written 2026-12-07 22:10:03"); a table's rows are named
+    // by their count where it is looked at.
     std::string FileText() const;
 };

@@ -45,12 +45,6 @@ std::vector<CheckedModel> checkedModels(const CheckTree& tree)
     return out;
 }
 
-void closeIfOpen(Recordset& rs)
-{
-    if (rs.State() == adStateOpen)
-        rs.Close();
-}
-
 std::string valueText(Recordset& rs, const std::string& field) { return rs.Fields()[field].Value().ToText(); }
 
 // The message's line on what of a failed model's copy stands in the target: left names what
@@ -242,9 +236,9 @@ bool ModelCopyRun::copyModel(const CheckedModel& c, CopyJournal& journal, std::s
             // The run stops here; what this model's copy made goes before it does.
             const bool made = !journal.Empty();
             const std::vector<std::string> stays = journal.Undo(m);
-            closeIfOpen(reference);
-            closeIfOpen(source);
-            closeIfOpen(targets);
+            CloseIfOpen(reference);
+            CloseIfOpen(source);
+            CloseIfOpen(targets);
             if (!made)
                 throw;
             throw AppError(e.number(), e.source(),
@@ -268,9 +262,9 @@ bool ModelCopyRun::copyModel(const CheckedModel& c, CopyJournal& journal, std::s
             stands = whatStands(m, made, journal.Undo(m), journal.Target().project);
         }
     }
-    closeIfOpen(reference);
-    closeIfOpen(source);
-    closeIfOpen(targets);
+    CloseIfOpen(reference);
+    CloseIfOpen(source);
+    CloseIfOpen(targets);
     return copied;
 }
 
@@ -297,7 +291,7 @@ bool ModelCopyRun::addMissingRow(const std::string& m, const std::string& what, 
     const std::string target = sides_.newProject();
     log_.WriteLog(m + ": checking if " + what + " '" + name + "' is already in project '" + target + "' ...");
     bool missing = true;
-    closeIfOpen(reference);
+    CloseIfOpen(reference);
     std::string failure;
     reference =
         ris_.GetData(sides_.newParams(), "pd_" + target, "SELECT " + column + " FROM " + table + ";", failure);
@@ -314,7 +308,7 @@ bool ModelCopyRun::addMissingRow(const std::string& m, const std::string& what, 
         return true;
     log_.WriteLog(m + ": adding " + what + " '" + name + "' to project '" + target + "'" +
                   (what == "area" ? " ..." : ""));
-    closeIfOpen(reference);
+    CloseIfOpen(reference);
     reference = ris_.GetData(sides_.oldParams(), "pd_" + sides_.oldProject(),
                              "SELECT * FROM " + table + " WHERE " + column + " = " + number + ";", failure);
     // Unread, the row would pass for one the source does not have, and the model would go in

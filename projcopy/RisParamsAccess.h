@@ -72,3 +72,10 @@ private:
 
     const CopyLog& log_;
 };
+
+// Closes a recordset of GetData's when it is open (one whose read failed may not be).
+inline void CloseIfOpen(Recordset& rs)
+{
+    if (rs.State() == adStateOpen)
+        rs.Close();
+}

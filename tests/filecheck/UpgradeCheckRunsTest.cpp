@@ -23,6 +23,17 @@
 using filechecktest::Row;
 using Strings = std::vector<std::string>;
 
+// The wrapped clients, with the access object's reads going through them too while it lives; the
+// client folder it had is put back at its end.
+struct WrappedRIS {
+    testsupport::WrapperClients clients;
+    std::string risPath = gCRIS->GetRISPath();
+    WrappedRIS() { gCRIS->SetUseRIS(clients.WinFolder()); }
+    ~WrappedRIS() { gCRIS->SetUseRIS(risPath); }
+    WrappedRIS(const WrappedRIS&) = delete;
+    WrappedRIS& operator=(const WrappedRIS&) = delete;
+};
+
 class UpgradeCheckRunsTest : public SampleProjectFixture {
 protected:
     Strings keysUnder(const std::string& root) const
@@ -290,12 +301,8 @@ TEST_F(UpgradeCheckRunsTest, ShowReportOpensTheSavedCheckReport)
 // and the log end on it.
 TEST_F(UpgradeCheckRunsTest, FailingQueryEndsTheCheckWithItsMessage)
 {
-    testsupport::WrapperClients clients;
-    struct PutBack {
-        std::string risPath = gCRIS->GetRISPath();
-        ~PutBack() { gCRIS->SetUseRIS(risPath); }
-    } putBack;
-    gCRIS->SetUseRIS(clients.WinFolder());
+    WrappedRIS wrapped;
+    testsupport::WrapperClients& clients = wrapped.clients;
     const auto thin = [](const char* table, int keep) {
         return testsupport::ClientRule::ThinRows(table, keep).When(table);
     };
@@ -368,12 +375,8 @@ TEST_F(UpgradeCheckRunsTest, FailingQueryEndsTheCheckWithItsMessage)
 // them and one count by the server, the project directory answered from the same dump.
 TEST_F(UpgradeCheckRunsTest, ACheckUnloadsItsTablesOnceAndHasThemCountedOnce)
 {
-    testsupport::WrapperClients clients;
-    struct PutBack {
-        std::string risPath = gCRIS->GetRISPath();
-        ~PutBack() { gCRIS->SetUseRIS(risPath); }
-    } putBack;
-    gCRIS->SetUseRIS(clients.WinFolder());
+    WrappedRIS wrapped;
+    testsupport::WrapperClients& clients = wrapped.clients;
     check();
     EXPECT_EQ(boxes.asked().back().prompt, "Show report now?");
     EXPECT_TRUE(ctx.tree.Contains("Discipline2ModelE2001FileFILE_NOT_FOUNDe2001.dgn"));
