@@ -36,21 +36,11 @@ std::string textOf(sqlite3_value* v)
 // database's refusal (false).
 bool numberOf(sqlite3_context* ctx, sqlite3_value* v, Db db, const Number* other, Number& out)
 {
-    switch (sqlite3_value_type(v)) {
-    case SQLITE_INTEGER:
-        out = whole(sqlite3_value_int64(v));
-        return true;
-    case SQLITE_FLOAT:
-        out = real(sqlite3_value_double(v));
-        return true;
-    default:
-        break;
-    }
-    const std::string text = textOf(v);
-    if (auto n = ServerValues::NumberInText(text)) {
+    if (auto n = ServerValues::NumberOf(v)) {
         out = *n;
         return true;
     }
+    const std::string text = textOf(v);
     const std::string refusal =
         db == Db::Oracle ? std::string(ServerSqlFunctions::kOracleInvalidNumber)
                          : "Conversion failed when converting the varchar value '" + text + "' to data type " +
