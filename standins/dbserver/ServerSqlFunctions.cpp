@@ -24,13 +24,6 @@ using Number = ServerNumber;
 Number whole(long long v) { return Number{true, v, 0}; }
 Number real(double v) { return Number{false, 0, v}; }
 
-std::string textOf(sqlite3_value* v)
-{
-    const unsigned char* t = sqlite3_value_text(v);
-    const int n = sqlite3_value_bytes(v);
-    return t ? std::string(reinterpret_cast<const char*>(t), static_cast<size_t>(n)) : std::string();
-}
-
 // The number of an argument that is not NULL. A text is taken as the number it reads as, as
 // both databases convert a text operand; one that reads as none fails the call with the
 // database's refusal (false).
@@ -40,7 +33,7 @@ bool numberOf(sqlite3_context* ctx, sqlite3_value* v, Db db, const Number* other
         out = *n;
         return true;
     }
-    const std::string text = textOf(v);
+    const std::string text = ServerValues::TextOf(v);
     const std::string refusal =
         db == Db::Oracle ? std::string(ServerSqlFunctions::kOracleInvalidNumber)
                          : "Conversion failed when converting the varchar value '" + text + "' to data type " +
@@ -173,7 +166,7 @@ void sqlServerPlus(sqlite3_context* ctx, int, sqlite3_value** argv)
         return sqlite3_value_type(v) == SQLITE_TEXT || sqlite3_value_type(v) == SQLITE_BLOB;
     };
     if (isText(argv[0]) && isText(argv[1])) {
-        const std::string s = textOf(argv[0]) + textOf(argv[1]);
+        const std::string s = ServerValues::TextOf(argv[0]) + ServerValues::TextOf(argv[1]);
         sqlite3_result_text(ctx, s.data(), static_cast<int>(s.size()), SQLITE_TRANSIENT);
         return;
     }
@@ -200,7 +193,7 @@ std::string oracleTextOf(sqlite3_value* v)
     case SQLITE_FLOAT:
         return oracleNumberText(v);
     default:
-        return textOf(v);
+        return ServerValues::TextOf(v);
     }
 }
 

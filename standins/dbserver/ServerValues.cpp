@@ -87,13 +87,6 @@ Decimal roundTo(Decimal d, int scale, bool cut = false)
     return d;
 }
 
-std::string textOf(sqlite3_value* v)
-{
-    const unsigned char* t = sqlite3_value_text(v);
-    const int n = sqlite3_value_bytes(v);
-    return t ? std::string(reinterpret_cast<const char*>(t), static_cast<size_t>(n)) : std::string();
-}
-
 // The declared type of a column, read once per program and type: a load calls this for every
 // value of every row, and a statement's own memory of it goes with each reset.
 const RisColumnType* typeArgument(sqlite3_value** argv)
@@ -128,7 +121,9 @@ void fail(sqlite3_context* ctx, const std::string& text) { sqlite3_result_error(
 
 std::string columnPart(int argc, sqlite3_value** argv)
 {
-    return argc > 2 ? std::string(ServerValues::kColumnMark) + "'" + textOf(argv[2]) + "')" : std::string();
+    if (argc <= 2)
+        return {};
+    return std::string(ServerValues::kColumnMark) + "'" + ServerValues::TextOf(argv[2]) + "')";
 }
 
 // The value a column of the declared type keeps, or the database's refusal. A cast converts by
@@ -298,6 +293,13 @@ std::optional<ServerNumber> ServerValues::NumberInText(std::string_view text)
     if (ec == std::errc() && end == to)
         return ServerNumber{false, 0, d};
     return ServerNumber{false, 0, std::strtod(std::string(text).c_str(), nullptr)}; // beyond a double: infinity or 0
+}
+
+std::string ServerValues::TextOf(sqlite3_value* v)
+{
+    const unsigned char* t = sqlite3_value_text(v);
+    const int n = sqlite3_value_bytes(v);
+    return t ? std::string(reinterpret_cast<const char*>(t), static_cast<size_t>(n)) : std::string();
 }
 
 std::optional<ServerNumber> ServerValues::NumberOf(sqlite3_value* v)

@@ -30,6 +30,8 @@ public:
     // The number of a value that is not NULL: a whole or real one as it is, any other as the
     // number its text reads as (NumberInText); none when it reads as none.
     static std::optional<ServerNumber> NumberOf(sqlite3_value* v);
+    // The text of a value, its bytes as they are ("" for NULL).
+    static std::string TextOf(sqlite3_value* v);
 
     // A number as Oracle writes it into a text: whole numbers plainly, no zero before the point
     // (".5", "-.25"), "0" for a negative zero, and a number of 10^15 or more that is no exact
