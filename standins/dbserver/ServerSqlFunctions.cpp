@@ -24,33 +24,16 @@ using Number = ServerNumber;
 Number whole(long long v) { return Number{true, v, 0}; }
 Number real(double v) { return Number{false, 0, v}; }
 
-std::string textOf(sqlite3_value* v)
-{
-    const unsigned char* t = sqlite3_value_text(v);
-    const int n = sqlite3_value_bytes(v);
-    return t ? std::string(reinterpret_cast<const char*>(t), static_cast<size_t>(n)) : std::string();
-}
-
 // The number of an argument that is not NULL. A text is taken as the number it reads as, as
 // both databases convert a text operand; one that reads as none fails the call with the
 // database's refusal (false).
 bool numberOf(sqlite3_context* ctx, sqlite3_value* v, Db db, const Number* other, Number& out)
 {
-    switch (sqlite3_value_type(v)) {
-    case SQLITE_INTEGER:
-        out = whole(sqlite3_value_int64(v));
-        return true;
-    case SQLITE_FLOAT:
-        out = real(sqlite3_value_double(v));
-        return true;
-    default:
-        break;
-    }
-    const std::string text = textOf(v);
-    if (auto n = ServerValues::NumberInText(text)) {
+    if (auto n = ServerValues::NumberOf(v)) {
         out = *n;
         return true;
     }
+    const std::string text = ServerValues::TextOf(v);
     const std::string refusal =
         db == Db::Oracle ? std::string(ServerSqlFunctions::kOracleInvalidNumber)
                          : "Conversion failed when converting the varchar value '" + text + "' to data type " +
@@ -183,7 +166,7 @@ void sqlServerPlus(sqlite3_context* ctx, int, sqlite3_value** argv)
         return sqlite3_value_type(v) == SQLITE_TEXT || sqlite3_value_type(v) == SQLITE_BLOB;
     };
     if (isText(argv[0]) && isText(argv[1])) {
-        const std::string s = textOf(argv[0]) + textOf(argv[1]);
+        const std::string s = ServerValues::TextOf(argv[0]) + ServerValues::TextOf(argv[1]);
         sqlite3_result_text(ctx, s.data(), static_cast<int>(s.size()), SQLITE_TRANSIENT);
         return;
     }
@@ -210,7 +193,7 @@ std::string oracleTextOf(sqlite3_value* v)
     case SQLITE_FLOAT:
         return oracleNumberText(v);
     default:
-        return textOf(v);
+        return ServerValues::TextOf(v);
     }
 }
 

@@ -87,13 +87,6 @@ Decimal roundTo(Decimal d, int scale, bool cut = false)
     return d;
 }
 
-std::string textOf(sqlite3_value* v)
-{
-    const unsigned char* t = sqlite3_value_text(v);
-    const int n = sqlite3_value_bytes(v);
-    return t ? std::string(reinterpret_cast<const char*>(t), static_cast<size_t>(n)) : std::string();
-}
-
 // The declared type of a column, read once per program and type: a load calls this for every
 // value of every row, and a statement's own memory of it goes with each reset.
 const RisColumnType* typeArgument(sqlite3_value** argv)
@@ -128,7 +121,9 @@ void fail(sqlite3_context* ctx, const std::string& text) { sqlite3_result_error(
 
 std::string columnPart(int argc, sqlite3_value** argv)
 {
-    return argc > 2 ? std::string(ServerValues::kColumnMark) + "'" + textOf(argv[2]) + "')" : std::string();
+    if (argc <= 2)
+        return {};
+    return std::string(ServerValues::kColumnMark) + "'" + ServerValues::TextOf(argv[2]) + "')";
 }
 
 // The value a column of the declared type keeps, or the database's refusal. A cast converts by
@@ -170,20 +165,13 @@ void storeAs(sqlite3_context* ctx, int argc, sqlite3_value** argv)
             sqlite3_result_value(ctx, v);
         return;
     }
-    ServerNumber n;
-    if (storage == SQLITE_INTEGER) {
-        n.i = sqlite3_value_int64(v);
-    } else if (storage == SQLITE_FLOAT) {
-        n = ServerNumber{false, 0, sqlite3_value_double(v)};
-    } else if (auto read = ServerValues::NumberInText(
-                   std::string_view(reinterpret_cast<const char*>(sqlite3_value_text(v)),
-                                    static_cast<size_t>(sqlite3_value_bytes(v))))) {
-        n = *read;
-    } else {
+    const std::optional<ServerNumber> read = ServerValues::NumberOf(v);
+    if (!read) {
         fail(ctx, oracle ? std::string(ServerSqlFunctions::kOracleInvalidNumber) + columnPart(argc, argv)
                          : "Error converting data type varchar to numeric.");
         return;
     }
+    const ServerNumber n = *read;
     const RisColumnType::Kind kind = type->kind();
     const bool wholeColumn = kind == RisColumnType::Kind::SmallInt || kind == RisColumnType::Kind::Int;
     const int scale = wholeColumn ? 0 : kind == RisColumnType::Kind::Decimal ? type->scale() : -1;
@@ -241,17 +229,12 @@ void oracleMod(sqlite3_context* ctx, int, sqlite3_value** argv)
     }
     ServerNumber n[2];
     for (int a = 0; a < 2; ++a) {
-        const int storage = sqlite3_value_type(argv[a]);
-        if (storage == SQLITE_INTEGER) {
-            n[a].i = sqlite3_value_int64(argv[a]);
-        } else if (storage == SQLITE_FLOAT) {
-            n[a] = ServerNumber{false, 0, sqlite3_value_double(argv[a])};
-        } else if (auto read = ServerValues::NumberInText(textOf(argv[a]))) {
-            n[a] = *read;
-        } else {
+        const std::optional<ServerNumber> read = ServerValues::NumberOf(argv[a]);
+        if (!read) {
             fail(ctx, std::string(ServerSqlFunctions::kOracleInvalidNumber));
             return;
         }
+        n[a] = *read;
     }
     if (n[1].IsZero()) {
         sqlite3_result_value(ctx, argv[0]);
@@ -310,6 +293,29 @@ std::optional<ServerNumber> ServerValues::NumberInText(std::string_view text)
     if (ec == std::errc() && end == to)
         return ServerNumber{false, 0, d};
     return ServerNumber{false, 0, std::strtod(std::string(text).c_str(), nullptr)}; // beyond a double: infinity or 0
+}
+
+std::string ServerValues::TextOf(sqlite3_value* v)
+{
+    const unsigned char* t = sqlite3_value_text(v);
+    const int n = sqlite3_value_bytes(v);
+    return t ? std::string(reinterpret_cast<const char*>(t), static_cast<size_t>(n)) : std::string();
+}
+
+std::optional<ServerNumber> ServerValues::NumberOf(sqlite3_value* v)
+{
+    switch (sqlite3_value_type(v)) {
+    case SQLITE_INTEGER:
+        return ServerNumber{true, sqlite3_value_int64(v), 0};
+    case SQLITE_FLOAT:
+        return ServerNumber{false, 0, sqlite3_value_double(v)};
+    default:
+        break;
+    }
+    const char* text = reinterpret_cast<const char*>(sqlite3_value_text(v));
+    if (!text)
+        return NumberInText({});
+    return NumberInText(std::string_view(text, static_cast<size_t>(sqlite3_value_bytes(v))));
 }
 
 std::string ServerValues::OracleNumberText(double v)

@@ -10,6 +10,7 @@
 #include <string_view>
 
 struct sqlite3;
+struct sqlite3_value;
 
 // A number as the server computes with it: whole while it stays within 64 bits.
 struct ServerNumber {
@@ -25,6 +26,12 @@ public:
     // A text that is a number as a whole (blanks at both ends allowed): digits with an optional
     // sign, point and exponent. Anything else, hexadecimal included, is none.
     static std::optional<ServerNumber> NumberInText(std::string_view text);
+
+    // The number of a value that is not NULL: a whole or real one as it is, any other as the
+    // number its text reads as (NumberInText); none when it reads as none.
+    static std::optional<ServerNumber> NumberOf(sqlite3_value* v);
+    // The text of a value, its bytes as they are ("" for NULL).
+    static std::string TextOf(sqlite3_value* v);
 
     // A number as Oracle writes it into a text: whole numbers plainly, no zero before the point
     // (".5", "-.25"), "0" for a negative zero, and a number of 10^15 or more that is no exact

@@ -74,6 +74,14 @@ protected:
         return r;
     }
 
+    // The dump loaded back into the schema, which must end 0; the caller then judges what stands.
+    void loadBack(const std::string& dump, const std::string& schema)
+    {
+        testsupport::WriteHostFile(host("back.dmp"), dump);
+        const ClientRun loaded = load("back.dmp", schema);
+        EXPECT_EQ(loaded.exitCode, 0) << loaded.console;
+    }
+
     const std::string savedParameters = GetEnvVar("RIS_PARAMETERS");
 };
 
@@ -215,9 +223,7 @@ TEST_F(ServerRulesTest, StatementsComputeAsTheDatabaseDoes)
         EXPECT_FALSE(std::filesystem::exists(lost)) << "a lost schema was read as an empty one";
         // What stands comes back as it stood through an unload and a load.
         const std::string dump = unloadAll("pd_c");
-        testsupport::WriteHostFile(host("back.dmp"), dump);
-        const ClientRun loaded = load("back.dmp", "pd_c");
-        EXPECT_EQ(loaded.exitCode, 0) << loaded.console;
+        loadBack(dump, "pd_c");
         EXPECT_EQ(standing(c.query), stands);
         EXPECT_EQ(unloadAll("pd_c"), dump);
     }
@@ -235,8 +241,7 @@ TEST_F(ServerRulesTest, TheLoadKeepsWhatTheUnloadWritesAndReadsBack)
         EXPECT_EQ(r.exitCode, 0) << r.console;
         EXPECT_EQ(kept, value.empty() ? std::nullopt : std::optional<std::string>(value));
         const std::string dump = unloadAll("pd_d");
-        testsupport::WriteHostFile(host("back.dmp"), dump);
-        EXPECT_EQ(load("back.dmp", "pd_d").exitCode, 0);
+        loadBack(dump, "pd_d");
         EXPECT_EQ(stored("pd_d", "SELECT name FROM t WHERE id = 1"), kept);
         EXPECT_EQ(unloadAll("pd_d"), dump);
     }
@@ -274,8 +279,7 @@ TEST_F(ServerRulesTest, TheLoadStoresValuesAsTheirColumnsKeepThem)
         if (*c.unloaded) {
             EXPECT_EQ(r.exitCode, 0) << r.console;
             EXPECT_NE(unloaded.find("\r\n" + std::string(c.unloaded) + "\r\n"), std::string::npos) << unloaded;
-            testsupport::WriteHostFile(host("back.dmp"), unloaded);
-            EXPECT_EQ(load("back.dmp", "pd_d").exitCode, 0);
+            loadBack(unloaded, "pd_d");
             EXPECT_EQ(unloadAll("pd_d"), unloaded);
         } else {
             expectRisFailure(r, c.row);
