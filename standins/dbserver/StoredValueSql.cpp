@@ -1,6 +1,7 @@
 // Stored values of INSERT and UPDATE statements on the stand-in server.
 #include "standins/dbserver/StoredValueSql.h"
 
+#include "platform/AppError.h"
 #include "platform/TextUtil.h"
 #include "standins/dbserver/RisColumnType.h"
 #include "standins/dbserver/RisSqlText.h"
@@ -247,16 +248,24 @@ std::vector<StoredColumn> StoredValueSql::Columns(sqlite3* db, const std::string
 {
     std::vector<StoredColumn> columns;
     sqlite3_stmt* st = nullptr;
+    // A list cut short would let the values of the columns it lacks in unconverted: a failed
+    // read is raised, never taken for the table's columns.
     if (sqlite3_prepare_v2(db, "SELECT name, type FROM pragma_table_info(?1, ?2)", -1, &st, nullptr) != SQLITE_OK)
-        return columns;
+        throw AppError(sqlite3_errcode(db), "StoredValueSql::Columns", sqlite3_errmsg(db));
     sqlite3_bind_text(st, 1, table.c_str(), -1, SQLITE_TRANSIENT);
     sqlite3_bind_text(st, 2, schema.c_str(), -1, SQLITE_TRANSIENT);
-    while (sqlite3_step(st) == SQLITE_ROW) {
+    int rc;
+    while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
         const auto text = [&](int c) {
             const unsigned char* v = sqlite3_column_text(st, c);
             return v ? std::string(reinterpret_cast<const char*>(v)) : std::string();
         };
         columns.push_back({text(0), ToLower(text(1))});
+    }
+    if (rc != SQLITE_DONE) {
+        const AppError failure(sqlite3_errcode(db), "StoredValueSql::Columns", sqlite3_errmsg(db));
+        sqlite3_finalize(st);
+        throw failure;
     }
     sqlite3_finalize(st);
     return columns;
