@@ -91,7 +91,7 @@ const Entry kInventory[] = {
     {"dbaccess/CRISUnload.cpp", "DeleteFileA", 3, "none: the access object's own work files"},
     {"dbaccess/CRISUnload.cpp", "ExecA", 1, "the dump: whole, every asked table (asked for all: every table the dictionary lists), the server's row counts, or no dump at all"},
     {"dbaccess/CRISWork.cpp", "DeleteFileA", 1, "none: the access object's own work files"},
-    {"dbaccess/WholeTableRead.cpp", "DeleteFileA", 4, "none: the read's or the run's own dump in the work directory"},
+    {"dbaccess/WholeTableRead.cpp", "DeleteFileA", 2, "none: the read's or the run's own dump in the work directory"},
     {"dbaccess/DumpParse.cpp", "DeleteFileA", 2, "none: the access object's own work files"},
     {"dbaccess/SchemaLists.cpp", "DBWrite", 1, "none here: DBExecute hands the statement on; no caller in the program"},
     {"dbtools/CharColumnBackupCheck.cpp", "MoveFileA", 1, "MoveFileA says whether the file moved: a backup dump not found whole is called kept under its refused name only then, else named as standing, not to be loaded"},
