@@ -196,6 +196,8 @@ TEST_F(LoadMarksTest, ALoadCutOffOrNotWholeIsNamedAtTheNextStartAndItsDumpOutliv
             },
             c.stop, ForkedProgram::AtStop::Kill);
         EXPECT_EQ(run.Wait() == -SIGKILL, c.killed);
+        if (c.killed && !c.stop)
+            EXPECT_TRUE(run.WaitGroupGone()); // killed with its client by the client rule
         clients.Set(c.client, ClientRule::PassThrough());
         const std::string who = " (process " + std::to_string(run.pid());
         std::string err;

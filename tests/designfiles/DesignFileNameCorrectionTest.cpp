@@ -592,6 +592,7 @@ TEST_F(DesignFileNameCorrectionTest, ACorrectionKilledMidWayIsPutInStepByTheNext
             },
             stop, testsupport::ForkedProgram::AtStop::Kill);
         EXPECT_EQ(killed.Wait(), -SIGKILL);
+        EXPECT_TRUE(killed.WaitGroupGone());
         wrapped.clients.Set("risbatch", ClientRule::PassThrough());
         if (row.userEdits)
             testsupport::WriteHostFile(host("P-7006.dgn"), "design a6.dgn, edited");

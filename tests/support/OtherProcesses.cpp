@@ -5,6 +5,7 @@
 #include "platform/Process.h"
 #include "support/TestFiles.h"
 
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <exception>
@@ -127,6 +128,16 @@ int ForkedProgram::Wait()
         ended_ = true;
     }
     return status_;
+}
+
+bool ForkedProgram::WaitGroupGone(int seconds)
+{
+    for (int i = 0; pid_ > 0 && i < seconds * 100; ++i) {
+        if (::kill(-static_cast<pid_t>(pid_), 0) != 0 && errno == ESRCH)
+            return true;
+        ::usleep(10000);
+    }
+    return pid_ <= 0;
 }
 
 std::vector<int> RunTogether(const std::vector<std::function<int()>>& steps, const std::vector<unsigned>& offsetsUs)

@@ -54,6 +54,10 @@ public:
     void Release();
     // Waits for its end: its exit code, or minus the signal that ended it.
     int Wait();
+    // After Wait, when its whole group was killed (ClientRule::KillProgram): waits until every
+    // process of the group has gone, since the kill lands on each a moment apart; false when one
+    // still runs after seconds.
+    bool WaitGroupGone(int seconds = 10);
 
 private:
     long pid_ = -1;
