@@ -2,6 +2,7 @@
 #include "standins/dbserver/RisColumnType.h"
 
 #include "platform/TextUtil.h"
+#include "standins/dbserver/DecimalNumber.h"
 #include "standins/dbserver/SqliteDb.h"
 
 #include <sqlite3.h>
@@ -75,6 +76,17 @@ std::optional<RisColumnType> RisColumnType::Parse(std::string_view text)
     return type;
 }
 
+std::string RisColumnType::Refusal() const
+{
+    if (kind_ != Kind::Decimal || declared_ == "decimal")
+        return {};
+    if (precision_ < 1 || precision_ > DecimalNumber::kMaxDigits)
+        return "ORA-01727: numeric precision specifier is out of range (1 to 38)";
+    if (scale_ > 127)
+        return "ORA-01728: numeric scale specifier is out of range (-84 to 127)";
+    return {};
+}
+
 bool RisColumnType::IsNumeric() const
 {
     switch (kind_) {
@@ -102,7 +114,8 @@ std::string RisColumnType::CheckExpression(const std::string& c) const
     case Kind::Double:
     case Kind::Real:
     case Kind::Decimal:
-        return "typeof(" + c + ") IN ('integer', 'real')";
+        // A blob is a number of more digits than a double holds, every one of them kept.
+        return "typeof(" + c + ") IN ('integer', 'real', 'blob')";
     case Kind::Timestamp:
     case Kind::Date: {
         // "yyyy-mm-dd:hh:mm:ss" as RIS writes it, or the date alone, each part within its
@@ -134,7 +147,7 @@ std::string RisColumnType::ShortestDouble(double v)
 std::string RisColumnType::FormatInteger(long long v) const
 {
     if (kind_ == Kind::Decimal && scale_ > 0)
-        return FormatReal(static_cast<double>(v));
+        return std::to_string(v) + "." + std::string(static_cast<size_t>(scale_), '0');
     return std::to_string(v);
 }
 
@@ -146,6 +159,26 @@ std::string RisColumnType::FormatReal(double v) const
         return buf;
     }
     return ShortestDouble(v);
+}
+
+std::string RisColumnType::FormatWide(const DecimalNumber& v) const
+{
+    if (kind_ == Kind::Decimal && scale_ >= 0)
+        return v.FixedText(scale_);
+    return WideNumberText(v);
+}
+
+std::string RisColumnType::WideNumberText(const DecimalNumber& v)
+{
+    std::string text = v.PlainText();
+    if (text.size() <= 64)
+        return text;
+    // Far from the point: the digits with an exponent, as a double's text has it ("1.5e+300").
+    text = v.OracleText();
+    for (char& c : text)
+        if (c == 'E')
+            c = 'e';
+    return text;
 }
 
 std::optional<std::string> RisColumnType::StoredValueText(const SqliteStatement& st, int col, bool& quoted)
@@ -162,6 +195,13 @@ std::optional<std::string> RisColumnType::StoredValueText(const SqliteStatement&
     case SQLITE_FLOAT:
         quoted = type ? type->IsQuoted() : false;
         return type ? type->FormatReal(st.ColumnDouble(col)) : ShortestDouble(st.ColumnDouble(col));
+    case SQLITE_BLOB:
+        // A number kept with every digit, in any column, also a computed one.
+        if (auto n = DecimalNumber::Parse(st.ColumnText(col)); n && (!type || type->IsNumeric())) {
+            quoted = false;
+            return type ? type->FormatWide(*n) : WideNumberText(*n);
+        }
+        [[fallthrough]];
     default:
         quoted = type ? type->IsQuoted() : true;
         return st.ColumnText(col);
