@@ -114,8 +114,9 @@ std::string RisColumnType::CheckExpression(const std::string& c) const
     case Kind::Double:
     case Kind::Real:
     case Kind::Decimal:
-        // A blob is a number of more digits than a double holds, every one of them kept.
-        return "typeof(" + c + ") IN ('integer', 'real', 'blob')";
+        // A number: whole, real, or a blob holding every digit of one that a double cannot (no
+        // list of three kinds here: the engine would build a table for it at every row).
+        return "typeof(" + c + ") <> 'text'";
     case Kind::Timestamp:
     case Kind::Date: {
         // "yyyy-mm-dd:hh:mm:ss" as RIS writes it, or the date alone, each part within its
@@ -168,10 +169,37 @@ std::string RisColumnType::FormatWide(const DecimalNumber& v) const
     return WideNumberText(v);
 }
 
+std::optional<std::string> RisColumnType::formatPlain(const std::string& text) const
+{
+    // The server keeps such a number as its plain text, rounded to its column: an unload pads it
+    // to the scale without reading its digits. Anything else takes the way through its digits.
+    size_t point = std::string::npos, digits = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c >= '0' && c <= '9')
+            ++digits;
+        else if (c == '.' && point == std::string::npos)
+            point = i;
+        else if (!(c == '-' && i == 0))
+            return std::nullopt;
+    }
+    if (digits == 0)
+        return std::nullopt;
+    if (kind_ != Kind::Decimal || scale_ < 0)
+        return text.size() <= kWideNumberWidth ? std::optional<std::string>(text) : std::nullopt;
+    const size_t decimals = point == std::string::npos ? 0 : text.size() - point - 1;
+    if (decimals > static_cast<size_t>(scale_))
+        return std::nullopt;
+    std::string padded = text;
+    if (point == std::string::npos && scale_ > 0)
+        padded += '.';
+    return padded + std::string(static_cast<size_t>(scale_) - decimals, '0');
+}
+
 std::string RisColumnType::WideNumberText(const DecimalNumber& v)
 {
     std::string text = v.PlainText();
-    if (text.size() <= 64)
+    if (text.size() <= kWideNumberWidth)
         return text;
     // Far from the point: the digits with an exponent, as a double's text has it ("1.5e+300").
     text = v.OracleText();
@@ -197,9 +225,16 @@ std::optional<std::string> RisColumnType::StoredValueText(const SqliteStatement&
         return type ? type->FormatReal(st.ColumnDouble(col)) : ShortestDouble(st.ColumnDouble(col));
     case SQLITE_BLOB:
         // A number kept with every digit, in any column, also a computed one.
-        if (auto n = DecimalNumber::Parse(st.ColumnText(col)); n && (!type || type->IsNumeric())) {
-            quoted = false;
-            return type ? type->FormatWide(*n) : WideNumberText(*n);
+        if (!type || type->IsNumeric()) {
+            const std::string text = st.ColumnText(col);
+            std::optional<std::string> formatted = type ? type->formatPlain(text) : std::nullopt;
+            if (!formatted)
+                if (const auto n = DecimalNumber::Parse(text))
+                    formatted = type ? type->FormatWide(*n) : WideNumberText(*n);
+            if (formatted) {
+                quoted = false;
+                return formatted;
+            }
         }
         [[fallthrough]];
     default:

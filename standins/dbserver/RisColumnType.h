@@ -51,10 +51,15 @@ public:
     // The shortest text that reads back as the same double.
     static std::string ShortestDouble(double v);
     // Every digit of a number, plainly ("0.1234567890123456789"), with an exponent only when
-    // that text would be longer than 64 characters.
+    // that text would be longer than kWideNumberWidth characters; the text of a number of at most
+    // 38 digits (every one a column keeps) is never longer.
     static std::string WideNumberText(const DecimalNumber& v);
+    static constexpr size_t kWideNumberWidth = 46;
 
 private:
+    // A number's plain text as the column writes it, when that needs no reading of its digits.
+    std::optional<std::string> formatPlain(const std::string& text) const;
+
     Kind kind_ = Kind::Char;
     std::string declared_;
     int length_ = 1;
