@@ -2,6 +2,7 @@
 #include "standins/dbserver/DecimalNumber.h"
 
 #include <cctype>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -110,13 +111,10 @@ DecimalNumber DecimalNumber::OfDouble(double v)
 {
     if (v == 0.0 || !std::isfinite(v))
         return DecimalNumber();
+    // The shortest digits, whatever the program's locale says a decimal point is.
     char buf[64];
-    for (int precision = 15; precision <= 17; ++precision) {
-        std::snprintf(buf, sizeof buf, "%.*e", precision - 1, v);
-        if (std::strtod(buf, nullptr) == v)
-            break;
-    }
-    return *Parse(buf);
+    const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::scientific);
+    return ec == std::errc() ? *Parse(std::string_view(buf, static_cast<size_t>(end - buf))) : DecimalNumber();
 }
 
 int DecimalNumber::Digits() const
@@ -240,7 +238,11 @@ double DecimalNumber::ToDouble() const
     if (Exponent() > 310)
         return Sign() * std::numeric_limits<double>::infinity();
     const std::string text = mantissa_.get_str() + "e" + std::to_string(-scale_);
-    return std::strtod(text.c_str(), nullptr);
+    double d = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), d);
+    if (ec == std::errc::result_out_of_range) // below the least double: 0
+        return Exponent() > 0 ? Sign() * std::numeric_limits<double>::infinity() : 0.0 * Sign();
+    return d;
 }
 
 std::string DecimalNumber::PlainText() const

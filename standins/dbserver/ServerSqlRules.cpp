@@ -129,6 +129,7 @@ private:
     struct Marks {
         size_t wide = 0;
         size_t parameters = 0;
+        size_t rowValues = 0; // "(a, b)": a function cannot take it
     };
     // After the expression e that ends at i (marks before it): a comparison with a next
     // expression, or a BETWEEN with its two, is read into e (i moves past it), a number compared
@@ -353,6 +354,13 @@ bool Rewriter::operand(size_t& i, size_t end, std::string& out)
         if (close == npos)
             return false;
         primary = "(" + sequence(at + 1, close) + ")";
+        for (size_t k = at + 1, depth = 0; k < close; ++k) {
+            depth += symbol(k, "(") ? 1 : symbol(k, ")") ? -1 : 0;
+            if (depth == 0 && symbol(k, ",")) {
+                ++marks_.rowValues;
+                break;
+            }
+        }
         after = close + 1;
     } else if (t.kind == Kind::Word && upper(at) == "CASE") {
         const size_t close = caseEnd(at, end);
@@ -546,8 +554,8 @@ void Rewriter::compared(size_t& i, size_t end, std::string& e, const Marks& befo
         e = numberOfLiteral(e);
     const bool ordering = op != "=" && op != "<>" && op != "!=";
     // "c = value" of an UPDATE's SET is no comparison but what the column is given.
-    if (marks_.parameters == before.parameters && !(assigning_ && op == "=") &&
-        (ordering || marks_.wide != before.wide))
+    if (marks_.parameters == before.parameters && marks_.rowValues == before.rowValues &&
+        !(assigning_ && op == "=") && (ordering || marks_.wide != before.wide))
         e = exactComparison(e, op, right);
     else
         e += raw(i, next(k, end)) + right;
@@ -573,14 +581,15 @@ bool Rewriter::between(size_t& i, size_t end, std::string& e, const Marks& befor
     m = andAt + 1;
     if (!expression(m, end, high))
         return false;
-    if (marks_.parameters == before.parameters) {
+    if (marks_.parameters == before.parameters && marks_.rowValues == before.rowValues) {
         // Both bounds compared with every digit where the engine alone would not.
         const std::string exact = "ris_cmp(" + e + ", " + low + ") >= 0 AND ris_cmp(" + e + ", " + high + ") <= 0";
         e = "(CASE WHEN ris_exact(" + e + ", " + low + ") OR ris_exact(" + e + ", " + high + ") THEN " +
             (negated ? "NOT (" + exact + ")" : exact) + " ELSE " + e + (negated ? " NOT" : "") + " BETWEEN " + low +
             " AND " + high + " END)";
     } else {
-        // A parameter may not be repeated: the engine compares.
+        // A parameter may not be repeated, nor a list of values given to a function: the engine
+        // compares.
         e += std::string(negated ? " NOT" : "") + " BETWEEN " + low + " AND " + high;
     }
     i = m;
@@ -651,7 +660,8 @@ std::string Rewriter::numberOfLiteral(const std::string& literal)
     const auto n = ServerValues::NumberInText(text);
     if (!n)
         throw AppError(1, "ServerSqlRules", ServerSqlFunctions::kOracleInvalidNumber);
-    return Trim(text);
+    // A number of more digits than a double holds stays a text, which ris_number reads whole.
+    return n->IsWide() ? "ris_number(" + literal + ")" : Trim(text);
 }
 
 std::string Rewriter::combine(const std::string& op, const std::string& between, const std::string& l,

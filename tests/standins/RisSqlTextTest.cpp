@@ -64,6 +64,7 @@ TEST(ServerSqlRules, RewritesArithmeticByTheDatabasesPrecedenceAndLeavesTheRestA
          "delete from t where (CASE WHEN ris_exact(a, 1) OR ris_exact(a, b) THEN NOT (ris_cmp(a, 1) >= 0 AND "
          "ris_cmp(a, b) <= 0) ELSE a NOT BETWEEN 1 AND b END)"},
         {"delete from t where a < ?", "", ServerDialect::SqlServer}, // a parameter is never repeated
+        {"delete from t where (a, b) < (1, 2)"},                     // nor given to a function as a list
         {"select a from t where b = '12345678901234567891' order by a desc, 2",
          "select a from t where (CASE WHEN ris_exact(b, '12345678901234567891') THEN ris_cmp(b, "
          "'12345678901234567891') = 0 ELSE b = '12345678901234567891' END) order by ris_order(a) desc, a desc, 2"},
