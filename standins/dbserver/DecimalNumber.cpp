@@ -122,7 +122,8 @@ int DecimalNumber::Digits() const
     if (IsZero())
         return 0;
     if (mantissa_.fits_slong_p()) {
-        unsigned long m = static_cast<unsigned long>(std::labs(mantissa_.get_si()));
+        const long v = mantissa_.get_si();
+        unsigned long m = v < 0 ? 0UL - static_cast<unsigned long>(v) : static_cast<unsigned long>(v);
         int n = 0;
         for (; m > 0; m /= 10)
             ++n;
