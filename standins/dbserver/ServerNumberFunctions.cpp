@@ -205,8 +205,11 @@ void sumStep(sqlite3_context* ctx, int, sqlite3_value** argv)
     if (!s)
         return;
     ++s->count;
-    if (s->whole && n->whole && !__builtin_add_overflow(s->i, n->i, &s->i))
+    long long sum = 0;
+    if (s->whole && n->whole && !__builtin_add_overflow(s->i, n->i, &sum)) {
+        s->i = sum;
         return;
+    }
     if (s->whole) {
         s->exact = DecimalNumber::OfInteger(s->i);
         s->whole = false;

@@ -114,3 +114,53 @@ TEST(StoredValueSql, EveryStoredValueGoesThroughItsColumn)
     EXPECT_EQ(StoredValueSql::InsertSql("t", {"c", "n"}, db.Handle()),
               "INSERT INTO \"t\" (\"c\", \"n\") VALUES (?1, ris_store(?2, 'decimal(8,2)', 'n'))");
 }
+
+// The server's functions compare, order, round and add up numbers by every digit, and leave
+// the engine's own order to everything else.
+TEST(ServerValues, NumbersCompareOrderAndAddUpByEveryDigit)
+{
+    SqliteDb db(":memory:");
+    ServerSqlFunctions::Register(db.Handle());
+    db.Exec("CREATE TABLE n (v decimal(38,2)); CREATE TABLE w (t char(9));"
+            "INSERT INTO n VALUES (ris_number('12345678901234567891')), (ris_number('-12345678901234567891.5')),"
+            "(1e19), (0.5), (NULL); INSERT INTO w VALUES ('b'), ('ab'), ('10'), (NULL);");
+    const struct {
+        const char* sql;
+        const char* result; // "!" + a part of the refusal
+    } cases[] = {
+        {"SELECT group_concat(ris_concat(v), ' ') FROM (SELECT v FROM n ORDER BY ris_order(v), v)",
+         "-12345678901234567891.5 .5 10000000000000000000 12345678901234567891"},
+        {"SELECT group_concat(t, ' ') FROM (SELECT t FROM w ORDER BY ris_order(t) DESC, t DESC)", "b ab 10"},
+        {"SELECT ris_cmp(ris_number('12345678901234567891'), 12345678901234567890.0)", "1"},
+        {"SELECT ris_cmp('12345678901234567891', ris_number('12345678901234567891')) || ris_cmp('abc', 5)", "01"},
+        {"SELECT ris_exact(5, 'x') || ris_exact(ris_number('12345678901234567891'), 1) || "
+         "ris_exact('12345678901234567891', 2.5) || ris_exact('12345678901234567891', 'a')",
+         "0110"},
+        {"SELECT ris_concat(ris_sum(v), ' ', ris_avg(v), ' ', ris_max(v), ' ', ris_min(v)) FROM n",
+         "10000000000000000000 2500000000000000000 12345678901234567891 -12345678901234567891.5"},
+        {"SELECT ris_concat(ris_max(t), ' ', ris_min(t), ' ', ris_max(3, ris_number('12345678901234567891'), 2)) "
+         "FROM w",
+         "b 10 12345678901234567891"},
+        {"SELECT ris_concat(ris_sum(x)) FROM (SELECT 9223372036854775807 x UNION ALL SELECT 1)",
+         "9223372036854775808"},
+        {"SELECT ris_concat(ris_round(ris_number('-12345678901234567891.5')), ' ', ris_round(2.675, 2), ' ', "
+         "ris_round(1234.5, -2), ' ', ris_round(7))",
+         "-12345678901234567892 2.68 1200 7"},
+        {"SELECT ris_concat(ris_neg(ris_number('12345678901234567891')), ' ', ris_abs(-9223372036854775807 - 1))",
+         "-12345678901234567891 9223372036854775808"},
+        {"SELECT ris_concat(ris_div(ris_number('12345678901234567891'), 3), ' ', ris_add(0.1, 0.2), ' ', "
+         "ris_mod(ris_number('12345678901234567891'), 0.7), ' ', mss_sub(1e19, ris_number('12345678901234567891')))",
+         "4115226300411522630.3333333333333333333 .3 .6 -2345678901234567891"},
+        {"SELECT ris_sum(t) FROM w", "!ORA-01722"},
+        {"SELECT ris_neg('x')", "!ORA-01722"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.sql);
+        try {
+            EXPECT_EQ(db.QueryText(c.sql).value_or("(null)"), c.result);
+        } catch (const AppError& e) {
+            EXPECT_EQ(*c.result, '!') << e.description();
+            EXPECT_NE(e.description().find(c.result + 1), std::string::npos) << e.description();
+        }
+    }
+}
