@@ -3,6 +3,8 @@
 // same reader and its rows put into a table without rules by one prepared statement in one
 // transaction. The load keeps the server's rules (an empty text is NULL, each column's check,
 // a refused row named); what it costs beyond the plain insert is the price of those rules.
+// A second dump of 1,000,000 rows of numbers (coordinates, weights, serial numbers of up to 20
+// digits) is loaded and unloaded again: the price of keeping every digit of every number.
 // The environment is built in a temporary folder and removed at the end of the run.
 #include "BenchEnvironment.h"
 #include "TimesReporter.h"
@@ -14,6 +16,7 @@
 #include "standins/dbserver/RisSession.h"
 #include "standins/dbserver/RisTransferRequest.h"
 #include "standins/dbserver/SchemaLoader.h"
+#include "standins/dbserver/SchemaUnloader.h"
 #include "standins/dbserver/SqliteDb.h"
 
 #include <benchmark/benchmark.h>
@@ -31,7 +34,8 @@ const char* const kSchema = "pd_loadbench";
 const char* const kTable = "pdtable_113";
 
 std::string hostRoot;
-std::string dumpFile; // Windows path
+std::string dumpFile;        // Windows path
+std::string numbersDumpFile; // Windows path
 std::unique_ptr<DbServer> server;
 
 const std::vector<DumpColumn> kColumns = {{"model_index_no", "int"},
@@ -55,6 +59,24 @@ void writeDump(const std::string& path)
     w.Finish();
 }
 
+const std::vector<DumpColumn> kNumberColumns = {{"pipe_index_no", "int"},        {"x_coordinate", "double"},
+                                                {"y_coordinate", "double"},        {"weight", "decimal(12,3)"},
+                                                {"serial_no", "decimal(38,0)"}};
+
+// Every tenth serial number has 20 digits, more than a double holds.
+void writeNumbersDump(const std::string& path)
+{
+    DumpWriter w(path);
+    w.WriteDefaultSchemaLine(kSchema);
+    w.BeginTable("pdtable_12_1", kNumberColumns);
+    for (long i = 0; i < kRows; ++i)
+        w.WriteRow({std::to_string(i + 1), std::to_string(i % 100000) + "." + std::to_string(i % 1000),
+                    "-" + std::to_string(i % 7919) + ".25", std::to_string(i % 5000) + "." + std::to_string(100 + i % 900),
+                    i % 10 == 0 ? "1234567890" + std::to_string(1000000000 + i) : std::to_string(i * 7)});
+    w.EndTable();
+    w.Finish();
+}
+
 void buildEnvironment()
 {
     StandInEnvironmentOptions options;
@@ -72,6 +94,8 @@ void buildEnvironment()
                     out);
     dumpFile = WinPathFromHost(hostRoot + "/load.dmp");
     writeDump(dumpFile);
+    numbersDumpFile = WinPathFromHost(hostRoot + "/numbers.dmp");
+    writeNumbersDump(numbersDumpFile);
 }
 
 // The clear load of the whole dump, as "rislod ... clear table with data all" runs it.
@@ -136,8 +160,41 @@ void BM_PlainInsert(benchmark::State& state)
     state.SetItemsProcessed(state.iterations() * kRows);
 }
 
+// The clear load of the dump of numbers.
+void BM_ClearLoadNumbers(benchmark::State& state)
+{
+    const RisTransferRequest request = RisTransferRequest::Parse(
+        RisTransferRequest::SplitWords(std::string(kSchema) + " clear table with data pdtable_12_1"));
+    long long loaded = 0;
+    for (auto _ : state) {
+        RisSession session(*server);
+        std::string console;
+        loaded = SchemaLoader(session, nullptr, nullptr).Load(request, numbersDumpFile, console).rowsLoaded;
+    }
+    if (loaded != kRows)
+        state.SkipWithError("the load did not load every row of numbers");
+    state.SetItemsProcessed(state.iterations() * kRows);
+}
+
+// The unload of the table of numbers the load before made, as "risunlod" writes it.
+void BM_UnloadNumbers(benchmark::State& state)
+{
+    const RisTransferRequest request = RisTransferRequest::Parse(
+        RisTransferRequest::SplitWords(std::string(kSchema) + " table with var data pdtable_12_1"));
+    const std::string out = WinPathFromHost(hostRoot + "/numbers_out.dmp");
+    for (auto _ : state) {
+        RisSession session(*server);
+        std::string console;
+        SchemaUnloader(session).Unload(request, out, console);
+    }
+    state.counters["dump_MB"] = static_cast<double>(fs::file_size(HostPath(out))) / 1e6;
+    state.SetItemsProcessed(state.iterations() * kRows);
+}
+
 BENCHMARK(BM_PlainInsert)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_ClearLoad)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_ClearLoadNumbers)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_UnloadNumbers)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 } // namespace
 

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build needs, when any is missing (sourced by run.sh and test.sh).
-TARNWICK_PACKAGES=(qt6-base-dev libxlsxwriter-dev libsqlite3-dev libgtest-dev libgmock-dev libbenchmark-dev
-                   pkg-config cmake ninja-build g++ xdg-utils)
+TARNWICK_PACKAGES=(qt6-base-dev libxlsxwriter-dev libsqlite3-dev libgmp-dev libgtest-dev libgmock-dev
+                   libbenchmark-dev pkg-config cmake ninja-build g++ xdg-utils)
 tarnwick_missing=()
 for p in "${TARNWICK_PACKAGES[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || tarnwick_missing+=("$p")

@@ -2,6 +2,7 @@
 #include "standins/dbserver/RisColumnType.h"
 
 #include "platform/TextUtil.h"
+#include "standins/dbserver/DecimalNumber.h"
 #include "standins/dbserver/SqliteDb.h"
 
 #include <sqlite3.h>
@@ -75,6 +76,17 @@ std::optional<RisColumnType> RisColumnType::Parse(std::string_view text)
     return type;
 }
 
+std::string RisColumnType::Refusal() const
+{
+    if (kind_ != Kind::Decimal || declared_ == "decimal")
+        return {};
+    if (precision_ < 1 || precision_ > DecimalNumber::kMaxDigits)
+        return "ORA-01727: numeric precision specifier is out of range (1 to 38)";
+    if (scale_ > 127)
+        return "ORA-01728: numeric scale specifier is out of range (-84 to 127)";
+    return {};
+}
+
 bool RisColumnType::IsNumeric() const
 {
     switch (kind_) {
@@ -102,7 +114,9 @@ std::string RisColumnType::CheckExpression(const std::string& c) const
     case Kind::Double:
     case Kind::Real:
     case Kind::Decimal:
-        return "typeof(" + c + ") IN ('integer', 'real')";
+        // A number: whole, real, or a blob holding every digit of one that a double cannot (no
+        // list of three kinds here: the engine would build a table for it at every row).
+        return "typeof(" + c + ") <> 'text'";
     case Kind::Timestamp:
     case Kind::Date: {
         // "yyyy-mm-dd:hh:mm:ss" as RIS writes it, or the date alone, each part within its
@@ -134,7 +148,7 @@ std::string RisColumnType::ShortestDouble(double v)
 std::string RisColumnType::FormatInteger(long long v) const
 {
     if (kind_ == Kind::Decimal && scale_ > 0)
-        return FormatReal(static_cast<double>(v));
+        return std::to_string(v) + "." + std::string(static_cast<size_t>(scale_), '0');
     return std::to_string(v);
 }
 
@@ -146,6 +160,53 @@ std::string RisColumnType::FormatReal(double v) const
         return buf;
     }
     return ShortestDouble(v);
+}
+
+std::string RisColumnType::FormatWide(const DecimalNumber& v) const
+{
+    if (kind_ == Kind::Decimal && scale_ >= 0)
+        return v.FixedText(scale_);
+    return WideNumberText(v);
+}
+
+std::optional<std::string> RisColumnType::formatPlain(const std::string& text) const
+{
+    // The server keeps such a number as its plain text, rounded to its column: an unload pads it
+    // to the scale without reading its digits. Anything else takes the way through its digits.
+    size_t point = std::string::npos, digits = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c >= '0' && c <= '9')
+            ++digits;
+        else if (c == '.' && point == std::string::npos)
+            point = i;
+        else if (!(c == '-' && i == 0))
+            return std::nullopt;
+    }
+    if (digits == 0)
+        return std::nullopt;
+    if (kind_ != Kind::Decimal || scale_ < 0)
+        return text.size() <= kWideNumberWidth ? std::optional<std::string>(text) : std::nullopt;
+    const size_t decimals = point == std::string::npos ? 0 : text.size() - point - 1;
+    if (decimals > static_cast<size_t>(scale_))
+        return std::nullopt;
+    std::string padded = text;
+    if (point == std::string::npos && scale_ > 0)
+        padded += '.';
+    return padded + std::string(static_cast<size_t>(scale_) - decimals, '0');
+}
+
+std::string RisColumnType::WideNumberText(const DecimalNumber& v)
+{
+    std::string text = v.PlainText();
+    if (text.size() <= kWideNumberWidth)
+        return text;
+    // Far from the point: the digits with an exponent, as a double's text has it ("1.5e+300").
+    text = v.OracleText();
+    for (char& c : text)
+        if (c == 'E')
+            c = 'e';
+    return text;
 }
 
 std::optional<std::string> RisColumnType::StoredValueText(const SqliteStatement& st, int col, bool& quoted)
@@ -162,6 +223,20 @@ std::optional<std::string> RisColumnType::StoredValueText(const SqliteStatement&
     case SQLITE_FLOAT:
         quoted = type ? type->IsQuoted() : false;
         return type ? type->FormatReal(st.ColumnDouble(col)) : ShortestDouble(st.ColumnDouble(col));
+    case SQLITE_BLOB:
+        // A number kept with every digit, in any column, also a computed one.
+        if (!type || type->IsNumeric()) {
+            const std::string text = st.ColumnText(col);
+            std::optional<std::string> formatted = type ? type->formatPlain(text) : std::nullopt;
+            if (!formatted)
+                if (const auto n = DecimalNumber::Parse(text))
+                    formatted = type ? type->FormatWide(*n) : WideNumberText(*n);
+            if (formatted) {
+                quoted = false;
+                return formatted;
+            }
+        }
+        [[fallthrough]];
     default:
         quoted = type ? type->IsQuoted() : true;
         return st.ColumnText(col);

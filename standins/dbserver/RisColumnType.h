@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+class DecimalNumber;
 class SqliteStatement;
 
 class RisColumnType {
@@ -25,6 +26,9 @@ public:
     int precision() const { return precision_; } // decimal(p,s): p; 0 when not given
 
     bool IsNumeric() const;
+    // The database's refusal of the declaration (a decimal's precision outside 1 to 38, its
+    // scale outside -84 to 127), in its words; empty for a type it takes.
+    std::string Refusal() const;
     // Character and date/time values are written between single quotes.
     bool IsQuoted() const { return !IsNumeric(); }
 
@@ -33,9 +37,11 @@ public:
     std::string CheckExpression(const std::string& quotedColumn) const;
 
     // Text of a stored value: whole numbers plainly, doubles in their shortest exact form,
-    // decimals with their scale, texts unchanged.
+    // decimals with their scale, a number kept with every digit (a blob) with every digit,
+    // texts unchanged.
     std::string FormatInteger(long long v) const;
     std::string FormatReal(double v) const;
+    std::string FormatWide(const DecimalNumber& v) const;
 
     // The text of result column col of the current row, formatted by its declared type (or by
     // how it is stored when it has none); nothing for NULL. quoted tells whether the value is
@@ -44,8 +50,16 @@ public:
 
     // The shortest text that reads back as the same double.
     static std::string ShortestDouble(double v);
+    // Every digit of a number, plainly ("0.1234567890123456789"), with an exponent only when
+    // that text would be longer than kWideNumberWidth characters; the text of a number of at most
+    // 38 digits (every one a column keeps) is never longer.
+    static std::string WideNumberText(const DecimalNumber& v);
+    static constexpr size_t kWideNumberWidth = 46;
 
 private:
+    // A number's plain text as the column writes it, when that needs no reading of its digits.
+    std::optional<std::string> formatPlain(const std::string& text) const;
+
     Kind kind_ = Kind::Char;
     std::string declared_;
     int length_ = 1;

@@ -146,12 +146,19 @@ std::vector<RisColumn> SchemaTables::ParseColumnDefinitions(std::string_view lis
         auto type = RisColumnType::Parse(typeText);
         if (!type)
             RaiseRisError("RIS_E_INV_TYPE", "Invalid type '" + typeText + "' of column '" + col.name + "'.");
+        if (const std::string refusal = type->Refusal(); !refusal.empty())
+            RaiseRisError("RIS_E_INV_TYPE", "Invalid type '" + typeText + "' of column '" + col.name + "' (" +
+                                                refusal + ").");
         col.type = type->declared();
         std::string t = ToLower(TrimWhite(tail));
         if (t == "not null")
             col.notNull = true;
         else if (!t.empty() && t != "null")
             RaiseRisError("RIS_E_SYNTAX_ERROR", "Unexpected '" + TrimWhite(tail) + "' after column '" + col.name + "'.");
+        for (const RisColumn& other : columns)
+            if (other.name == col.name)
+                RaiseRisError("RIS_E_DUP_COLUMN", "Column '" + col.name +
+                                                      "' is defined twice (ORA-00957: duplicate column name).");
         columns.push_back(col);
     }
     if (columns.empty())
@@ -271,6 +278,12 @@ void SchemaTables::CreateIndex(const RisIndex& index)
             RaiseRisError("RIS_E_UNKNOWN_COLUMN", "Column '" + name + "' does not exist in table '" + index.table +
                                                       "' (ORA-00904: invalid identifier); index '" + index.name +
                                                       "' was not created.");
+    for (size_t i = 0; i < index.columns.size(); ++i)
+        for (size_t j = 0; j < i; ++j)
+            if (EqualsNoCase(TrimWhite(index.columns[i]), TrimWhite(index.columns[j])))
+                RaiseRisError("RIS_E_DUP_COLUMN", "Column '" + TrimWhite(index.columns[i]) + "' is named twice in index '" +
+                                                      index.name + "' (ORA-00957: duplicate column name); index '" +
+                                                      index.name + "' was not created.");
     std::string sql = std::string("CREATE ") + (index.unique ? "UNIQUE " : "") + "INDEX " +
                       RisSqlText::QuoteName(ToLower(index.name)) + " ON " + RisSqlText::QuoteName(index.table) + " (";
     for (size_t i = 0; i < index.columns.size(); ++i)

@@ -15,6 +15,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -122,6 +123,47 @@ void refuseNonFinite(const TablePlan& plan, const SqliteStatement& st, const Dum
                                                   " cannot be unloaded: " +
                                                   SchemaTables::NumericOverflowText(plan.columns[c].name));
     }
+}
+
+// The fields of the fixed layout: each column as wide as DumpFormat gives its type, which holds
+// every number a double or 64 bits hold; a column whose rows to unload hold a number of more
+// digits (a blob) as wide as every digit of it is written.
+std::vector<DumpFixedField> fixedFields(SqliteDb& db, const TablePlan& plan)
+{
+    std::vector<std::string> checks;
+    std::vector<size_t> numeric;
+    for (size_t c = 0; c < plan.columns.size(); ++c) {
+        const auto type = RisColumnType::Parse(plan.columns[c].type);
+        if (type && type->IsNumeric() && type->kind() != RisColumnType::Kind::Int &&
+            type->kind() != RisColumnType::Kind::SmallInt) {
+            checks.push_back("max(typeof(" + RisSqlText::QuoteName(plan.columns[c].name) + ") = 'blob')");
+            numeric.push_back(c);
+        }
+    }
+    if (checks.empty())
+        return {};
+    const auto found = db.QueryRows("SELECT " + Join(checks, ", ") + " FROM (" + plan.select + ")");
+    std::vector<DumpFixedField> fields = DumpFormat::FixedFieldsFor(plan.columns);
+    bool widened = false;
+    for (size_t k = 0; k < numeric.size(); ++k) {
+        if (found.empty() || found[0][k].value_or("0") != "1")
+            continue;
+        const auto type = RisColumnType::Parse(plan.columns[numeric[k]].type);
+        const long width = type->kind() == RisColumnType::Kind::Decimal && type->precision() > 0
+                               ? type->precision() + 3 // sign, point and a 0 before it
+                               : static_cast<long>(RisColumnType::kWideNumberWidth);
+        DumpFixedField& f = fields[numeric[k]];
+        f.last = std::max(f.last, f.first + width - 1);
+        widened = true;
+    }
+    if (!widened)
+        return {};
+    for (size_t c = 1; c < fields.size(); ++c) {
+        const long width = fields[c].last - fields[c].first;
+        fields[c].first = fields[c - 1].last + 2;
+        fields[c].last = fields[c].first + width;
+    }
+    return fields;
 }
 
 // The file the dump replaces: a symbolic link is followed to the file it names, which is
@@ -244,7 +286,8 @@ void SchemaUnloader::Unload(const RisTransferRequest& request, const std::string
                 writer.WriteLine(DumpFormat::CreateTableLine(plan.table, plan.columns));
                 continue;
             }
-            writer.BeginTable(plan.table, plan.columns, request.variable ? DumpLayout::Variable : DumpLayout::Fixed);
+            writer.BeginTable(plan.table, plan.columns, request.variable ? DumpLayout::Variable : DumpLayout::Fixed,
+                              request.variable ? std::vector<DumpFixedField>() : fixedFields(db, plan));
             long long count = 0;
             SqliteStatement st(db, plan.select);
             DumpRow row(plan.columns.size());

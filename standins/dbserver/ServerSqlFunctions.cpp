@@ -1,6 +1,7 @@
 // Arithmetic, concatenation and string functions of the stand-in server's databases.
 #include "standins/dbserver/ServerSqlFunctions.h"
 
+#include "standins/dbserver/ServerNumberFunctions.h"
 #include "standins/dbserver/ServerValues.h"
 
 #include <sqlite3.h>
@@ -22,7 +23,6 @@ enum class Db { Oracle, SqlServer };
 using Number = ServerNumber;
 
 Number whole(long long v) { return Number{true, v, 0}; }
-Number real(double v) { return Number{false, 0, v}; }
 
 // The number of an argument that is not NULL. A text is taken as the number it reads as, as
 // both databases convert a text operand; one that reads as none fails the call with the
@@ -42,13 +42,7 @@ bool numberOf(sqlite3_context* ctx, sqlite3_value* v, Db db, const Number* other
     return false;
 }
 
-void result(sqlite3_context* ctx, const Number& n)
-{
-    if (n.whole)
-        sqlite3_result_int64(ctx, n.i);
-    else
-        sqlite3_result_double(ctx, n.d);
-}
+void result(sqlite3_context* ctx, const Number& n) { ServerValues::Result(ctx, n); }
 
 // A text result: the empty text is NULL in Oracle.
 void oracleText(sqlite3_context* ctx, const std::string& s)
@@ -79,37 +73,50 @@ bool operands(sqlite3_context* ctx, sqlite3_value** argv, Db db, Number& a, Numb
     return numberOf(ctx, argv[0], db, nullptr, a) && numberOf(ctx, argv[1], db, &a, b);
 }
 
-template <typename WholeOp, typename RealOp>
-Number arithmetic(const Number& a, const Number& b, WholeOp wholeOp, RealOp realOp)
+// Whole numbers within 64 bits are computed as they are; any other operands with every digit
+// (a double as the decimal it stands for: 0.1 + 0.2 is 0.3), the result rounded to the digits
+// the database keeps.
+template <typename WholeOp, typename ExactOp>
+Number arithmetic(const Number& a, const Number& b, WholeOp wholeOp, ExactOp exactOp)
 {
     long long r = 0;
     if (a.whole && b.whole && !wholeOp(a.i, b.i, &r))
         return whole(r);
-    return real(realOp(a.Real(), b.Real())); // beyond 64 bits the number goes on as a real one
+    return Number::Of(exactOp(a.Exact(), b.Exact()).RoundedToDigits(DecimalNumber::kMaxDigits));
+}
+
+const auto kAdd = [](long long x, long long y, long long* r) { return __builtin_add_overflow(x, y, r); };
+const auto kSub = [](long long x, long long y, long long* r) { return __builtin_sub_overflow(x, y, r); };
+const auto kMul = [](long long x, long long y, long long* r) { return __builtin_mul_overflow(x, y, r); };
+const auto kExactAdd = [](const DecimalNumber& x, const DecimalNumber& y) { return x + y; };
+const auto kExactSub = [](const DecimalNumber& x, const DecimalNumber& y) { return x - y; };
+const auto kExactMul = [](const DecimalNumber& x, const DecimalNumber& y) { return x * y; };
+
+// The quotient to the digits the database keeps.
+Number quotient(const Number& a, const Number& b)
+{
+    return Number::Of(DecimalNumber::Divide(a.Exact(), b.Exact()));
 }
 
 void addition(sqlite3_context* ctx, int, sqlite3_value** argv)
 {
     Number a, b;
     if (operands(ctx, argv, Db::Oracle, a, b))
-        result(ctx, arithmetic(a, b, [](long long x, long long y, long long* r) { return __builtin_add_overflow(x, y, r); },
-                               [](double x, double y) { return x + y; }));
+        result(ctx, arithmetic(a, b, kAdd, kExactAdd));
 }
 
 void subtraction(sqlite3_context* ctx, int, sqlite3_value** argv)
 {
     Number a, b;
     if (operands(ctx, argv, Db::Oracle, a, b))
-        result(ctx, arithmetic(a, b, [](long long x, long long y, long long* r) { return __builtin_sub_overflow(x, y, r); },
-                               [](double x, double y) { return x - y; }));
+        result(ctx, arithmetic(a, b, kSub, kExactSub));
 }
 
 void multiplication(sqlite3_context* ctx, int, sqlite3_value** argv)
 {
     Number a, b;
     if (operands(ctx, argv, Db::Oracle, a, b))
-        result(ctx, arithmetic(a, b, [](long long x, long long y, long long* r) { return __builtin_mul_overflow(x, y, r); },
-                               [](double x, double y) { return x * y; }));
+        result(ctx, arithmetic(a, b, kMul, kExactMul));
 }
 
 // Oracle divides exactly: a whole quotient stays whole, any other is the real one.
@@ -125,7 +132,7 @@ void oracleDivision(sqlite3_context* ctx, int, sqlite3_value** argv)
     if (a.whole && b.whole && !(a.i == LLONG_MIN && b.i == -1) && a.i % b.i == 0)
         result(ctx, whole(a.i / b.i));
     else
-        result(ctx, real(a.Real() / b.Real()));
+        result(ctx, quotient(a, b));
 }
 
 // SQL Server divides two whole numbers as whole numbers (cut towards zero).
@@ -139,7 +146,7 @@ void sqlServerDivision(sqlite3_context* ctx, int, sqlite3_value** argv)
     else if (a.whole && b.whole && !(a.i == LLONG_MIN && b.i == -1))
         result(ctx, whole(a.i / b.i));
     else
-        result(ctx, real(a.Real() / b.Real()));
+        result(ctx, quotient(a, b));
 }
 
 void sqlServerModulo(sqlite3_context* ctx, int, sqlite3_value** argv)
@@ -152,7 +159,7 @@ void sqlServerModulo(sqlite3_context* ctx, int, sqlite3_value** argv)
     else if (a.whole && b.whole)
         result(ctx, whole(b.i == -1 ? 0 : a.i % b.i));
     else
-        result(ctx, real(std::fmod(a.Real(), b.Real())));
+        result(ctx, Number::Of(DecimalNumber::Remainder(a.Exact(), b.Exact())));
 }
 
 // SQL Server's "+": two texts are joined, a text and a number added as numbers; NULL stays NULL.
@@ -163,7 +170,8 @@ void sqlServerPlus(sqlite3_context* ctx, int, sqlite3_value** argv)
         return;
     }
     const auto isText = [](sqlite3_value* v) {
-        return sqlite3_value_type(v) == SQLITE_TEXT || sqlite3_value_type(v) == SQLITE_BLOB;
+        return sqlite3_value_type(v) == SQLITE_TEXT ||
+               (sqlite3_value_type(v) == SQLITE_BLOB && !ServerValues::IsWideNumber(v));
     };
     if (isText(argv[0]) && isText(argv[1])) {
         const std::string s = ServerValues::TextOf(argv[0]) + ServerValues::TextOf(argv[1]);
@@ -172,30 +180,25 @@ void sqlServerPlus(sqlite3_context* ctx, int, sqlite3_value** argv)
     }
     Number a, b;
     if (operands(ctx, argv, Db::SqlServer, a, b))
-        result(ctx, arithmetic(a, b, [](long long x, long long y, long long* r) { return __builtin_add_overflow(x, y, r); },
-                               [](double x, double y) { return x + y; }));
+        result(ctx, arithmetic(a, b, kAdd, kExactAdd));
 }
 
-// A number as Oracle writes it into a text (".5").
-std::string oracleNumberText(sqlite3_value* v)
+// SQL Server's "-" and "*" on numbers, a text converted (or refused) as SQL Server does.
+void sqlServerMinus(sqlite3_context* ctx, int, sqlite3_value** argv)
 {
-    if (sqlite3_value_type(v) == SQLITE_INTEGER)
-        return std::to_string(sqlite3_value_int64(v));
-    return ServerValues::OracleNumberText(sqlite3_value_double(v));
+    Number a, b;
+    if (operands(ctx, argv, Db::SqlServer, a, b))
+        result(ctx, arithmetic(a, b, kSub, kExactSub));
 }
 
-std::string oracleTextOf(sqlite3_value* v)
+void sqlServerTimes(sqlite3_context* ctx, int, sqlite3_value** argv)
 {
-    switch (sqlite3_value_type(v)) {
-    case SQLITE_NULL:
-        return {};
-    case SQLITE_INTEGER:
-    case SQLITE_FLOAT:
-        return oracleNumberText(v);
-    default:
-        return ServerValues::TextOf(v);
-    }
+    Number a, b;
+    if (operands(ctx, argv, Db::SqlServer, a, b))
+        result(ctx, arithmetic(a, b, kMul, kExactMul));
 }
+
+std::string oracleTextOf(sqlite3_value* v) { return ServerValues::OracleTextOf(v); }
 
 // "||" and concat(): NULL counts as the empty text.
 void oracleConcat(sqlite3_context* ctx, int argc, sqlite3_value** argv)
@@ -212,7 +215,7 @@ bool positionOf(sqlite3_context* ctx, sqlite3_value* v, long long& out)
     Number n;
     if (!numberOf(ctx, v, Db::Oracle, nullptr, n))
         return false;
-    out = n.whole ? n.i : static_cast<long long>(std::trunc(std::fmax(std::fmin(n.d, 9e18), -9e18)));
+    out = n.whole ? n.i : static_cast<long long>(std::trunc(std::fmax(std::fmin(n.Real(), 9e18), -9e18)));
     return true;
 }
 
@@ -306,9 +309,11 @@ void ServerSqlFunctions::Register(sqlite3* db)
         {"ris_trim", -1, oracleTrim<Side::Both>}, {"ris_ltrim", -1, oracleTrim<Side::Left>},
         {"ris_rtrim", -1, oracleTrim<Side::Right>}, {"ris_replace", -1, oracleReplace},
         {"mss_div", 2, sqlServerDivision}, {"mss_mod", 2, sqlServerModulo}, {"mss_add", 2, sqlServerPlus},
+        {"mss_sub", 2, sqlServerMinus},    {"mss_mul", 2, sqlServerTimes},
     };
     for (const auto& f : functions)
         sqlite3_create_function_v2(db, f.name, f.arguments, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, f.function,
                                    nullptr, nullptr, nullptr);
     ServerValues::Register(db);
+    ServerNumberFunctions::Register(db);
 }

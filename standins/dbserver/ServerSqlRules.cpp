@@ -124,11 +124,29 @@ private:
     std::string castCall(size_t open, size_t close);
     // The comparison operator at i ("=", "<>", "<=" ...), i moved past it; empty for none.
     std::string comparison(size_t& i, size_t end) const;
-    // After the expression e that ends at i: a comparison with a next expression is read into e
-    // (i moves past it), a number compared with a text literal comparing with the number the
-    // text reads as, as the database converts it.
-    void compared(size_t& i, size_t end, std::string& e);
+    // What the reading has met so far: literals of numbers of more digits than a double holds
+    // (a number, or a text of one), and parameters ("?"), which a comparison may not repeat.
+    struct Marks {
+        size_t wide = 0;
+        size_t parameters = 0;
+        size_t rowValues = 0; // "(a, b)": a function cannot take it
+    };
+    // After the expression e that ends at i (marks before it): a comparison with a next
+    // expression, or a BETWEEN with its two, is read into e (i moves past it), a number compared
+    // with a text literal comparing with the number the text reads as, as the database converts
+    // it. An ordering comparison, and one with a literal of many digits, compares every digit of
+    // a number the engine holds as a blob (exactComparison).
+    void compared(size_t& i, size_t end, std::string& e, const Marks& before);
+    bool between(size_t& i, size_t end, std::string& e, const Marks& before);
+    std::string exactComparison(const std::string& l, const std::string& op, const std::string& r) const;
     static std::string numberOfLiteral(const std::string& literal);
+    // The terms of an ORDER BY from i: each expression ordered first by the numbers it gives
+    // (ris_order), then by itself; a result column's position, and the terms of a compound
+    // query, stay as they are.
+    std::string orderList(size_t& i, size_t end, bool compound);
+    // A number literal as the engine must read it: one of more digits than a double holds as
+    // ris_number('<text>').
+    std::string numberLiteral(const std::string& text, bool negative);
 
     static constexpr int kMaxDepth = 200;
 
@@ -140,6 +158,8 @@ private:
     std::vector<SqlToken> t_;
     ServerDialect dialect_;
     int depth_ = 0;
+    Marks marks_;
+    bool assigning_ = false; // in the SET list of an UPDATE at the level being read
 };
 
 std::string Rewriter::sequence(size_t i, size_t end)
@@ -150,6 +170,9 @@ std::string Rewriter::sequence(size_t i, size_t end)
         throw AppError(1, "ServerSqlRules", "The statement is nested too deeply (more than " +
                                                 std::to_string(kMaxDepth) + " levels of parentheses).");
     std::string out;
+    bool compound = false; // a UNION and its kin at this level: ORDER BY names result columns only
+    const bool outerAssigning = assigning_;
+    assigning_ = false;
     while (i < end) {
         if (blank(i)) {
             out += t_[i++].text;
@@ -160,10 +183,25 @@ std::string Rewriter::sequence(size_t i, size_t end)
             out += selectList(i, end);
             continue;
         }
+        const std::string word = upper(i);
+        if (word == "UNION" || word == "INTERSECT" || word == "EXCEPT" || word == "MINUS")
+            compound = true;
+        if (word == "SET")
+            assigning_ = true;
+        else if (word == "WHERE" || word == "FROM" || word == "RETURNING")
+            assigning_ = false;
+        if (word == "ORDER" && upper(next(i + 1, end)) == "BY") {
+            const size_t by = next(i + 1, end);
+            out += raw(i, by + 1);
+            i = by + 1;
+            out += orderList(i, end, compound);
+            continue;
+        }
         size_t j = i;
         std::string e;
+        const Marks before = marks_;
         if (expression(j, end, e)) {
-            compared(j, end, e);
+            compared(j, end, e, before);
             out += e;
             i = j;
             continue;
@@ -172,6 +210,7 @@ std::string Rewriter::sequence(size_t i, size_t end)
             throw AppError(1, "ServerSqlRules", "ORA-00911: invalid character");
         out += t_[i++].text;
     }
+    assigning_ = outerAssigning;
     --depth_;
     return out;
 }
@@ -204,7 +243,8 @@ std::string Rewriter::selectList(size_t& i, size_t end)
         size_t k = first;
         std::string e;
         const std::string written = raw(first, last);
-        if (first < last && expression(k, last, e) && (compared(k, last, e), true)) {
+        const Marks before = marks_;
+        if (first < last && expression(k, last, e) && (compared(k, last, e, before), true)) {
             // Each part is read once: what follows the expression (an alias) goes on from there.
             out += raw(item, first) + e;
             out += k == last && e != written ? " AS " + RisSqlText::QuoteName(written) + raw(last, itemEnd)
@@ -289,17 +329,38 @@ bool Rewriter::operand(size_t& i, size_t end, std::string& out)
     const SqlToken& t = t_[at];
     size_t after = at + 1;
     Sort sort = Sort::Other;
-    if (t.kind == Kind::Number || symbol(at, "?")) {
+    size_t minus = 0;
+    for (size_t k = start; k < at; ++k)
+        minus += symbol(k, "-");
+    if (t.kind == Kind::Number) {
+        primary = numberLiteral(t.text, minus % 2 == 1);
+        sort = Sort::Number;
+        if (primary != t.text) {
+            out = primary; // the sign is in the literal
+            i = after;
+            sort_ = sort;
+            return true;
+        }
+    } else if (symbol(at, "?")) {
         primary = t.text;
-        sort = t.kind == Kind::Number ? Sort::Number : Sort::Other;
+        ++marks_.parameters;
     } else if (t.kind == Kind::String) {
         primary = oracle() && t.text == "''" ? "NULL" : t.text; // Oracle keeps no empty string
         sort = primary == t.text && at == start ? Sort::Text : Sort::Other;
+        const auto n = ServerValues::NumberInText(ReplaceAll(t.text.substr(1, t.text.size() - 2), "''", "'"));
+        marks_.wide += n && n->IsWide();
     } else if (symbol(at, "(")) {
         const size_t close = closing(at, end);
         if (close == npos)
             return false;
         primary = "(" + sequence(at + 1, close) + ")";
+        for (size_t k = at + 1, depth = 0; k < close; ++k) {
+            depth += symbol(k, "(") ? 1 : symbol(k, ")") ? -1 : 0;
+            if (depth == 0 && symbol(k, ",")) {
+                ++marks_.rowValues;
+                break;
+            }
+        }
         after = close + 1;
     } else if (t.kind == Kind::Word && upper(at) == "CASE") {
         const size_t close = caseEnd(at, end);
@@ -335,18 +396,38 @@ bool Rewriter::operand(size_t& i, size_t end, std::string& out)
     } else {
         return false;
     }
-    out = raw(start, at) + primary;
+    // A sign before anything but a number literal: the engine would negate a number it holds as
+    // a blob by its own reading of it, losing digits.
+    if (minus > 0 && t.kind != Kind::Number && !symbol(at, "?"))
+        out = minus % 2 == 1 ? "ris_neg(" + primary + ")" : primary;
+    else
+        out = raw(start, at) + primary;
     i = after;
     sort_ = sort;
     return true;
 }
 
+std::string Rewriter::numberLiteral(const std::string& text, bool negative)
+{
+    const auto n = ServerValues::NumberInText(text);
+    if (!n || !n->IsWide())
+        return text;
+    ++marks_.wide;
+    return "ris_number('" + std::string(negative ? "-" : "") + text + "')";
+}
+
 std::string Rewriter::functionName(const std::string& name, size_t at) const
 {
-    if (!oracle() || namesTableBefore(previousWord(at)))
+    if (namesTableBefore(previousWord(at)))
         return name;
     const std::string lower = ToLower(name);
-    for (const char* f : {"substr", "trim", "ltrim", "rtrim", "replace", "concat", "mod"})
+    // Numbers are added up, compared and rounded with every digit, in both databases.
+    for (const char* f : {"sum", "min", "max", "abs", "round"})
+        if (lower == f)
+            return "ris_" + lower;
+    if (!oracle())
+        return name;
+    for (const char* f : {"substr", "trim", "ltrim", "rtrim", "replace", "concat", "mod", "avg"})
         if (lower == f)
             return "ris_" + lower;
     return name;
@@ -428,6 +509,8 @@ std::string Rewriter::castCall(size_t open, size_t close)
     const auto parsed = RisColumnType::Parse(type);
     if (!parsed)
         return {};
+    if (const std::string refusal = parsed->Refusal(); !refusal.empty())
+        throw AppError(1, "ServerSqlRules", refusal);
     return "ris_cast(" + sequence(open + 1, as) + ", '" + parsed->declared() + "')";
 }
 
@@ -452,25 +535,123 @@ std::string Rewriter::comparison(size_t& i, size_t end) const
     return c;
 }
 
-void Rewriter::compared(size_t& i, size_t end, std::string& e)
+void Rewriter::compared(size_t& i, size_t end, std::string& e, const Marks& before)
 {
-    if (!oracle())
-        return;
     const Sort left = sort_;
+    if (between(i, end, e, before))
+        return;
     size_t k = next(i, end);
-    if (comparison(k, end).empty())
+    const std::string op = comparison(k, end);
+    if (op.empty())
         return;
     size_t m = k;
     std::string right;
     if (!expression(m, end, right))
         return;
-    if (left == Sort::Number && sort_ == Sort::Text)
+    if (oracle() && left == Sort::Number && sort_ == Sort::Text)
         right = numberOfLiteral(right);
-    else if (left == Sort::Text && sort_ == Sort::Number)
+    else if (oracle() && left == Sort::Text && sort_ == Sort::Number)
         e = numberOfLiteral(e);
-    e += raw(i, next(k, end)) + right;
+    const bool ordering = op != "=" && op != "<>" && op != "!=";
+    // "c = value" of an UPDATE's SET is no comparison but what the column is given.
+    if (marks_.parameters == before.parameters && marks_.rowValues == before.rowValues &&
+        !(assigning_ && op == "=") && (ordering || marks_.wide != before.wide))
+        e = exactComparison(e, op, right);
+    else
+        e += raw(i, next(k, end)) + right;
     i = m;
     sort_ = Sort::Other;
+}
+
+bool Rewriter::between(size_t& i, size_t end, std::string& e, const Marks& before)
+{
+    size_t k = next(i, end);
+    const bool negated = upper(k) == "NOT";
+    if (negated)
+        k = next(k + 1, end);
+    if (upper(k) != "BETWEEN")
+        return false;
+    size_t m = k + 1;
+    std::string low, high;
+    if (!expression(m, end, low))
+        return false;
+    const size_t andAt = next(m, end);
+    if (upper(andAt) != "AND")
+        return false;
+    m = andAt + 1;
+    if (!expression(m, end, high))
+        return false;
+    if (marks_.parameters == before.parameters && marks_.rowValues == before.rowValues) {
+        // Both bounds compared with every digit where the engine alone would not.
+        const std::string exact = "ris_cmp(" + e + ", " + low + ") >= 0 AND ris_cmp(" + e + ", " + high + ") <= 0";
+        e = "(CASE WHEN ris_exact(" + e + ", " + low + ") OR ris_exact(" + e + ", " + high + ") THEN " +
+            (negated ? "NOT (" + exact + ")" : exact) + " ELSE " + e + (negated ? " NOT" : "") + " BETWEEN " + low +
+            " AND " + high + " END)";
+    } else {
+        // A parameter may not be repeated, nor a list of values given to a function: the engine
+        // compares.
+        e += std::string(negated ? " NOT" : "") + " BETWEEN " + low + " AND " + high;
+    }
+    i = m;
+    sort_ = Sort::Other;
+    return true;
+}
+
+std::string Rewriter::exactComparison(const std::string& l, const std::string& op, const std::string& r) const
+{
+    // The engine compares as it stands (its affinities and collations) unless a number it holds
+    // as a blob takes part; then the comparison takes every digit.
+    return "(CASE WHEN ris_exact(" + l + ", " + r + ") THEN ris_cmp(" + l + ", " + r + ") " + op + " 0 ELSE " + l +
+           " " + op + " " + r + " END)";
+}
+
+std::string Rewriter::orderList(size_t& i, size_t end, bool compound)
+{
+    size_t listEnd = i;
+    for (int depth = 0; listEnd < end; ++listEnd) {
+        if (symbol(listEnd, "("))
+            ++depth;
+        else if (symbol(listEnd, ")") && --depth < 0)
+            break;
+        else if (depth == 0 && (symbol(listEnd, ";") || upper(listEnd) == "LIMIT" || upper(listEnd) == "OFFSET" ||
+                                upper(listEnd) == "FETCH" || upper(listEnd) == "FOR"))
+            break;
+    }
+    std::string out;
+    for (size_t item = i; item < listEnd;) {
+        size_t itemEnd = item;
+        for (int depth = 0; itemEnd < listEnd && !(depth == 0 && symbol(itemEnd, ",")); ++itemEnd)
+            depth += symbol(itemEnd, "(") ? 1 : symbol(itemEnd, ")") ? -1 : 0;
+        // The expression ends before its modifiers: COLLATE <name>, ASC or DESC, NULLS FIRST or LAST.
+        size_t expressionEnd = itemEnd;
+        for (size_t k = item; k < itemEnd; ++k) {
+            const std::string w = upper(k);
+            if (w == "COLLATE" || w == "ASC" || w == "DESC" || w == "NULLS") {
+                expressionEnd = k;
+                break;
+            }
+        }
+        size_t direction = expressionEnd;
+        while (direction < itemEnd && upper(direction) != "ASC" && upper(direction) != "DESC")
+            ++direction;
+        const size_t first = next(item, expressionEnd);
+        size_t last = expressionEnd;
+        while (last > first && blank(last - 1))
+            --last;
+        const std::string e = sequence(first, last);
+        const bool position = last == first + 1 && t_[first].kind == Kind::Number;
+        out += raw(item, first);
+        if (compound || position || first == last)
+            out += e + raw(last, itemEnd);
+        else
+            out += "ris_order(" + e + ")" + (direction < itemEnd ? " " + t_[direction].text : std::string()) + ", " +
+                   e + raw(last, itemEnd);
+        if (itemEnd < listEnd)
+            out += t_[itemEnd].text; // the comma
+        item = itemEnd + 1;
+    }
+    i = listEnd;
+    return out;
 }
 
 std::string Rewriter::numberOfLiteral(const std::string& literal)
@@ -479,7 +660,8 @@ std::string Rewriter::numberOfLiteral(const std::string& literal)
     const auto n = ServerValues::NumberInText(text);
     if (!n)
         throw AppError(1, "ServerSqlRules", ServerSqlFunctions::kOracleInvalidNumber);
-    return Trim(text);
+    // A number of more digits than a double holds stays a text, which ris_number reads whole.
+    return n->IsWide() ? "ris_number(" + literal + ")" : Trim(text);
 }
 
 std::string Rewriter::combine(const std::string& op, const std::string& between, const std::string& l,
@@ -490,7 +672,12 @@ std::string Rewriter::combine(const std::string& op, const std::string& between,
         function = op == "+" ? "ris_add" : op == "-" ? "ris_sub" : op == "*" ? "ris_mul" : op == "/" ? "ris_div"
                                                                                                : "ris_concat";
     else
-        function = op == "+" ? "mss_add" : op == "/" ? "mss_div" : op == "%" ? "mss_mod" : nullptr;
+        function = op == "+"   ? "mss_add"
+                   : op == "-" ? "mss_sub"
+                   : op == "*" ? "mss_mul"
+                   : op == "/" ? "mss_div"
+                   : op == "%" ? "mss_mod"
+                               : nullptr;
     if (!function)
         return l + between + r; // computed as the database does already
     return std::string(function) + "(" + l + ", " + r + ")";

@@ -22,7 +22,15 @@ public:
     // mod() becomes ris_mod and CAST(x AS <type the server stores>) ris_cast(x, '<type>'); a
     // number literal or arithmetic compared with a string literal compares with the number the
     // text reads as (ORA-01722 when it reads as none).
-    // SQL Server: "/", "%" and "+" become mss_div, mss_mod and mss_add.
+    // SQL Server: "+", "-", "*", "/" and "%" become mss_add, mss_sub, mss_mul, mss_div and
+    // mss_mod.
+    // Both keep every digit of a number: a literal of more digits than a double holds becomes
+    // ris_number('<literal>'), a sign before anything but a literal ris_neg; an ordering
+    // comparison, a BETWEEN and a comparison with such a literal compare every digit where a
+    // number the engine holds as a blob takes part (ris_exact, ris_cmp); each ORDER BY term
+    // orders by ris_order(<term>) first; sum, min, max, abs and round (and Oracle's avg) become
+    // their ris_ functions. A CAST to a decimal whose precision or scale the database refuses
+    // raises its ORA- text.
     // Both refuse the engine's own forms, which the databases do not know, with their texts: its
     // functions and tables (sqlite_..., typeof, glob), the server's own functions called by name,
     // the triggers it keeps and x'..' literals; Oracle also "collate" and the bit operators "&",

@@ -21,72 +21,6 @@ namespace {
 
 enum class Db { Oracle, SqlServer };
 
-// A number as decimal digits: 0.<digits> x 10^exponent, digits without trailing zeros ("" is 0).
-struct Decimal {
-    bool negative = false;
-    std::string digits;
-    int exponent = 0;
-};
-
-// The shortest decimal that reads back as the double: the digits a statement or a dump wrote.
-Decimal decimalOf(double v)
-{
-    Decimal d;
-    d.negative = std::signbit(v);
-    const double a = std::fabs(v);
-    if (a == 0.0)
-        return d;
-    char buf[64];
-    for (int precision = 15; precision <= 17; ++precision) {
-        std::snprintf(buf, sizeof buf, "%.*e", precision - 1, a);
-        if (std::strtod(buf, nullptr) == a)
-            break;
-    }
-    const std::string s = buf; // "d.ddde+XX"
-    const size_t e = s.find('e');
-    d.digits = s.substr(0, 1) + (e > 2 ? s.substr(2, e - 2) : std::string());
-    d.exponent = std::atoi(s.c_str() + e + 1) + 1;
-    while (!d.digits.empty() && d.digits.back() == '0')
-        d.digits.pop_back();
-    return d;
-}
-
-double valueOf(const Decimal& d)
-{
-    if (d.digits.empty())
-        return 0.0;
-    const std::string text = std::string(d.negative ? "-" : "") + "0." + d.digits + "e" + std::to_string(d.exponent);
-    return std::strtod(text.c_str(), nullptr);
-}
-
-// Rounds to scale decimals, half away from zero, as the database rounds a value into a
-// decimal column (Oracle: 1/2 into decimal(10,0) is 1); SQL Server cuts a value into a whole
-// number column instead (cut).
-Decimal roundTo(Decimal d, int scale, bool cut = false)
-{
-    const long keep = static_cast<long>(d.exponent) + scale;
-    if (keep >= static_cast<long>(d.digits.size()))
-        return d;
-    const bool up = !cut && keep >= 0 && d.digits[static_cast<size_t>(keep)] >= '5';
-    d.digits.resize(static_cast<size_t>(std::max(keep, 0L)));
-    if (up) {
-        size_t at = d.digits.size();
-        while (at > 0 && d.digits[at - 1] == '9')
-            d.digits[--at] = '0';
-        if (at == 0) {
-            d.digits.insert(d.digits.begin(), '1');
-            ++d.exponent;
-        } else {
-            ++d.digits[at - 1];
-        }
-    }
-    while (!d.digits.empty() && d.digits.back() == '0')
-        d.digits.pop_back();
-    if (d.digits.empty())
-        d = Decimal(); // no negative zero
-    return d;
-}
-
 // The declared type of a column, read once per program and type: a load calls this for every
 // value of every row, and a statement's own memory of it goes with each reset.
 const RisColumnType* typeArgument(sqlite3_value** argv)
@@ -134,7 +68,7 @@ void storeAs(sqlite3_context* ctx, int argc, sqlite3_value** argv)
     sqlite3_value* v = argv[0];
     const int storage = sqlite3_value_type(v);
     const RisColumnType* type = storage == SQLITE_NULL ? nullptr : typeArgument(argv);
-    if (!type || storage == SQLITE_BLOB) {
+    if (!type || (storage == SQLITE_BLOB && !ServerValues::IsWideNumber(v))) {
         sqlite3_result_value(ctx, v);
         return;
     }
@@ -145,21 +79,26 @@ void storeAs(sqlite3_context* ctx, int argc, sqlite3_value** argv)
         return;
     }
     if (!type->IsNumeric()) {
-        if (type->kind() == RisColumnType::Kind::Char && oracle && storage == SQLITE_FLOAT &&
-            !std::isfinite(sqlite3_value_double(v))) {
+        const bool isChar = type->kind() == RisColumnType::Kind::Char;
+        if (isChar && oracle && storage == SQLITE_FLOAT && !std::isfinite(sqlite3_value_double(v))) {
             fail(ctx, "ORA-01426: numeric overflow" + columnPart(argc, argv)); // no number the database holds
             return;
         }
-        if (type->kind() == RisColumnType::Kind::Char && oracle && storage != SQLITE_TEXT) {
-            const std::string text = storage == SQLITE_INTEGER ? std::to_string(sqlite3_value_int64(v))
-                                                               : ServerValues::OracleNumberText(sqlite3_value_double(v));
-            if (cast && static_cast<int>(text.size()) > type->length())
+        if (isChar && storage != SQLITE_TEXT) {
+            // A number into a character column: the database's text of it, every digit; SQL
+            // Server writes a wide one plainly and leaves the rest to the column.
+            const std::string text = oracle ? ServerValues::OracleTextOf(v)
+                                            : storage == SQLITE_BLOB ? ServerValues::NumberOf(v)->Exact().PlainText()
+                                                                     : std::string();
+            if (!oracle && storage != SQLITE_BLOB)
+                sqlite3_result_value(ctx, v);
+            else if (cast && static_cast<int>(text.size()) > type->length())
                 fail(ctx, "ORA-25137: Data value out of range");
             else
                 sqlite3_result_text(ctx, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
             return;
         }
-        if (cast && type->kind() == RisColumnType::Kind::Char && sqlite3_value_bytes(v) > type->length())
+        if (cast && isChar && sqlite3_value_bytes(v) > type->length())
             fail(ctx, oracle ? "ORA-25137: Data value out of range" : "String or binary data would be truncated.");
         else
             sqlite3_result_value(ctx, v);
@@ -171,53 +110,58 @@ void storeAs(sqlite3_context* ctx, int argc, sqlite3_value** argv)
                          : "Error converting data type varchar to numeric.");
         return;
     }
-    const ServerNumber n = *read;
+    const ServerNumber& n = *read;
     const RisColumnType::Kind kind = type->kind();
     const bool wholeColumn = kind == RisColumnType::Kind::SmallInt || kind == RisColumnType::Kind::Int;
     const int scale = wholeColumn ? 0 : kind == RisColumnType::Kind::Decimal ? type->scale() : -1;
-    if (n.whole || scale < 0 || !std::isfinite(n.d)) {
-        if (!n.whole && wholeColumn)
-            sqlite3_result_double(ctx, n.d); // beyond any whole number: the column's check refuses it
-        else if (n.whole && kind == RisColumnType::Kind::Decimal && type->precision() > 0 &&
-                 wholeDigits(n.i) > type->precision() - std::max(scale, 0))
-            fail(ctx, (oracle ? ServerValues::kOracleBeyondPrecision : ServerValues::kSqlServerBeyondPrecision) +
-                          columnPart(argc, argv));
-        else if (n.whole)
-            sqlite3_result_int64(ctx, n.i);
-        else
-            sqlite3_result_double(ctx, n.d);
-        return;
-    }
-    // A value that has no more decimals than the scale stays as it is (what a load of a dump
-    // reads in every row), found without reading its digits: it is the double nearest to its
-    // scaled whole number divided back.
-    static constexpr double kPowers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7, 1e8,
-                                         1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15, 1e16};
-    constexpr int kLast = static_cast<int>(std::size(kPowers)) - 1;
-    if (scale <= kLast) {
-        const double scaled = std::round(n.d * kPowers[scale]);
-        const int precision = kind == RisColumnType::Kind::Decimal && type->precision() > 0 ? type->precision() : kLast;
-        if (std::fabs(scaled) < 9e15 && scaled / kPowers[scale] == n.d &&
-            std::fabs(scaled) < kPowers[std::min(precision, kLast)]) {
-            if (scale == 0)
-                sqlite3_result_int64(ctx, static_cast<long long>(scaled));
-            else
-                sqlite3_result_double(ctx, n.d);
-            return;
-        }
-    }
-    const Decimal rounded = roundTo(decimalOf(n.d), scale, !oracle && wholeColumn);
-    if (kind == RisColumnType::Kind::Decimal && type->precision() > 0 &&
-        !rounded.digits.empty() && rounded.exponent > type->precision() - scale) {
+    const int precision = kind == RisColumnType::Kind::Decimal ? type->precision() : 0;
+    const auto beyondPrecision = [&] {
         fail(ctx, (oracle ? ServerValues::kOracleBeyondPrecision : ServerValues::kSqlServerBeyondPrecision) +
                       columnPart(argc, argv));
+    };
+    if (!n.IsWide() && (n.whole || !std::isfinite(n.d))) {
+        if (n.whole && precision > 0 && wholeDigits(n.i) > precision - std::max(scale, 0))
+            beyondPrecision();
+        else
+            ServerValues::Result(ctx, n); // an infinity: the column's check refuses it as an overflow
         return;
     }
-    const double r = valueOf(rounded);
-    if (scale == 0 && std::fabs(r) < 9.2e18)
-        sqlite3_result_int64(ctx, static_cast<long long>(r));
+    if (!n.IsWide() && scale >= 0) {
+        // A value that has no more decimals than the scale stays as it is (what a load of a dump
+        // reads in every row), found without reading its digits: it is the double nearest to its
+        // scaled whole number divided back.
+        static constexpr double kPowers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7, 1e8,
+                                             1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15, 1e16};
+        constexpr int kLast = static_cast<int>(std::size(kPowers)) - 1;
+        if (scale <= kLast) {
+            const double scaled = std::round(n.d * kPowers[scale]);
+            const int digits = precision > 0 ? precision : kLast;
+            if (std::fabs(scaled) < 9e15 && scaled / kPowers[scale] == n.d &&
+                std::fabs(scaled) < kPowers[std::min(digits, kLast)]) {
+                if (scale == 0)
+                    sqlite3_result_int64(ctx, static_cast<long long>(scaled));
+                else
+                    sqlite3_result_double(ctx, n.d);
+                return;
+            }
+        }
+    } else if (!n.IsWide()) {
+        sqlite3_result_double(ctx, n.d); // a double holds it: no digit beyond what the column keeps
+        return;
+    }
+    // Every digit: rounded to the scale (SQL Server cuts a value into a whole-number column), or
+    // to the digits the database keeps of a number without one; refused beyond the precision.
+    DecimalNumber x = n.Exact();
+    if (scale >= 0)
+        x = x.Rounded(scale, !oracle && wholeColumn ? DecimalNumber::Rounding::TowardZero
+                                                    : DecimalNumber::Rounding::HalfAwayFromZero);
     else
-        sqlite3_result_double(ctx, r);
+        x = x.RoundedToDigits(DecimalNumber::kMaxDigits);
+    if (precision > 0 && !x.IsZero() && x.Exponent() > precision - scale) {
+        beyondPrecision();
+        return;
+    }
+    ServerValues::Result(ctx, ServerNumber::Of(x));
 }
 
 // Oracle's MOD: the remainder with the sign of m, and m itself for n = 0.
@@ -236,16 +180,59 @@ void oracleMod(sqlite3_context* ctx, int, sqlite3_value** argv)
         }
         n[a] = *read;
     }
-    if (n[1].IsZero()) {
+    if (n[1].IsZero())
         sqlite3_result_value(ctx, argv[0]);
-    } else if (n[0].whole && n[1].whole) {
+    else if (n[0].whole && n[1].whole)
         sqlite3_result_int64(ctx, n[1].i == -1 ? 0 : n[0].i % n[1].i);
-    } else {
-        sqlite3_result_double(ctx, std::fmod(n[0].Real(), n[1].Real()));
-    }
+    else
+        ServerValues::Result(ctx, ServerNumber::Of(DecimalNumber::Remainder(n[0].Exact(), n[1].Exact())));
+}
+
+// The number a literal of more digits than a double holds stands for (the statements are
+// rewritten to it, so that the engine never reads such a literal as a double).
+void numberLiteral(sqlite3_context* ctx, int, sqlite3_value** argv)
+{
+    const std::optional<ServerNumber> n = ServerValues::NumberOf(argv[0]);
+    if (!n)
+        fail(ctx, ServerSqlFunctions::kOracleInvalidNumber);
+    else
+        ServerValues::Result(ctx, *n);
+}
+
+// How many significant digits a number text has, from its first digit that is not 0 (its
+// trailing zeros counted): at most 15 are always the digits of the nearest double.
+size_t significantDigits(std::string_view digits)
+{
+    const size_t lead = digits.find_first_not_of("0.");
+    if (lead == std::string_view::npos)
+        return 0;
+    size_t n = 0;
+    for (size_t i = lead; i < digits.size(); ++i)
+        n += digits[i] != '.';
+    return n;
 }
 
 } // namespace
+
+ServerNumber ServerNumber::Of(const DecimalNumber& n)
+{
+    if (const std::optional<long long> i = n.ToInteger())
+        return ServerNumber{true, *i, 0};
+    if (n.Digits() <= 15 && n.Exponent() >= -300 && n.Exponent() <= 300)
+        return ServerNumber{false, 0, n.ToDouble()};
+    if (n.Exponent() > 300 && !std::isfinite(n.ToDouble()))
+        return ServerNumber{false, 0, n.ToDouble()}; // beyond any number: the overflow it is
+    ServerNumber wide{false, 0, 0};
+    wide.wide = n;
+    return wide;
+}
+
+DecimalNumber ServerNumber::Exact() const
+{
+    if (whole)
+        return DecimalNumber::OfInteger(i);
+    return wide ? *wide : DecimalNumber::OfDouble(d);
+}
 
 std::optional<ServerNumber> ServerValues::NumberInText(std::string_view text)
 {
@@ -257,6 +244,7 @@ std::optional<ServerNumber> ServerValues::NumberInText(std::string_view text)
     bool plain = true;
     if (p < text.size() && (text[p] == '+' || text[p] == '-'))
         ++p;
+    const size_t mantissa = p;
     for (; p < text.size() && std::isdigit(static_cast<unsigned char>(text[p])); ++p)
         ++digits;
     if (p < text.size() && text[p] == '.') {
@@ -266,6 +254,7 @@ std::optional<ServerNumber> ServerValues::NumberInText(std::string_view text)
     }
     if (digits == 0)
         return std::nullopt;
+    const size_t mantissaEnd = p;
     if (p < text.size() && (text[p] == 'e' || text[p] == 'E')) {
         plain = false;
         ++p;
@@ -288,6 +277,9 @@ std::optional<ServerNumber> ServerValues::NumberInText(std::string_view text)
         if (ec == std::errc() && end == to)
             return ServerNumber{true, v, 0};
     }
+    // More digits than a double holds: every one of them is kept.
+    if (digits > 15 && significantDigits(text.substr(mantissa, mantissaEnd - mantissa)) > 15)
+        return ServerNumber::Of(*DecimalNumber::Parse(text));
     double d = 0;
     const auto [end, ec] = std::from_chars(from, to, d);
     if (ec == std::errc() && end == to)
@@ -309,6 +301,13 @@ std::optional<ServerNumber> ServerValues::NumberOf(sqlite3_value* v)
         return ServerNumber{true, sqlite3_value_int64(v), 0};
     case SQLITE_FLOAT:
         return ServerNumber{false, 0, sqlite3_value_double(v)};
+    case SQLITE_BLOB: {
+        const auto* bytes = static_cast<const char*>(sqlite3_value_blob(v));
+        const auto n = DecimalNumber::Parse(std::string_view(bytes ? bytes : "", static_cast<size_t>(sqlite3_value_bytes(v))));
+        if (!n)
+            return std::nullopt;
+        return ServerNumber::Of(*n);
+    }
     default:
         break;
     }
@@ -316,6 +315,44 @@ std::optional<ServerNumber> ServerValues::NumberOf(sqlite3_value* v)
     if (!text)
         return NumberInText({});
     return NumberInText(std::string_view(text, static_cast<size_t>(sqlite3_value_bytes(v))));
+}
+
+bool ServerValues::IsWideNumber(sqlite3_value* v)
+{
+    if (sqlite3_value_type(v) != SQLITE_BLOB)
+        return false;
+    const auto* bytes = static_cast<const char*>(sqlite3_value_blob(v));
+    return bytes && DecimalNumber::Parse(std::string_view(bytes, static_cast<size_t>(sqlite3_value_bytes(v))));
+}
+
+void ServerValues::Result(sqlite3_context* ctx, const ServerNumber& n)
+{
+    if (n.whole) {
+        sqlite3_result_int64(ctx, n.i);
+    } else if (n.wide) {
+        const std::string text = n.wide->PlainText();
+        sqlite3_result_blob(ctx, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+    } else {
+        sqlite3_result_double(ctx, n.d);
+    }
+}
+
+std::string ServerValues::OracleTextOf(sqlite3_value* v)
+{
+    switch (sqlite3_value_type(v)) {
+    case SQLITE_NULL:
+        return {};
+    case SQLITE_INTEGER:
+        return std::to_string(sqlite3_value_int64(v));
+    case SQLITE_FLOAT:
+        return OracleNumberText(sqlite3_value_double(v));
+    case SQLITE_BLOB:
+        if (const auto n = NumberOf(v))
+            return n->Exact().OracleText();
+        return TextOf(v);
+    default:
+        return TextOf(v);
+    }
 }
 
 std::string ServerValues::OracleNumberText(double v)
@@ -326,25 +363,7 @@ std::string ServerValues::OracleNumberText(double v)
         return v > 0 ? "~" : "-~"; // as Oracle shows its infinities
     if (v == std::trunc(v) && std::fabs(v) < 1e15)
         return std::to_string(static_cast<long long>(v));
-    const Decimal d = decimalOf(v);
-    const std::string sign = d.negative ? "-" : "";
-    const bool scientific = d.exponent > 15 || d.exponent < -38;
-    if (scientific) {
-        std::string mantissa = d.digits.substr(0, 1) + "." + d.digits.substr(1);
-        while (mantissa.size() < 6)
-            mantissa += '0';
-        const int e = d.exponent - 1;
-        char exp[16];
-        std::snprintf(exp, sizeof exp, "E%c%02d", e < 0 ? '-' : '+', std::abs(e));
-        return sign + mantissa + exp;
-    }
-    if (d.exponent <= 0)
-        return sign + "." + std::string(static_cast<size_t>(-d.exponent), '0') + d.digits;
-    const size_t whole = static_cast<size_t>(d.exponent);
-    std::string digits = d.digits;
-    if (digits.size() <= whole)
-        return sign + digits + std::string(whole - digits.size(), '0');
-    return sign + digits.substr(0, whole) + "." + digits.substr(whole);
+    return DecimalNumber::OfDouble(v).OracleText();
 }
 
 void ServerValues::Register(sqlite3* db)
@@ -357,4 +376,5 @@ void ServerValues::Register(sqlite3* db)
     sqlite3_create_function_v2(db, "ris_cast", 2, flags, nullptr, storeAs<Db::Oracle, true>, nullptr, nullptr,
                                nullptr);
     sqlite3_create_function_v2(db, "ris_mod", 2, flags, nullptr, oracleMod, nullptr, nullptr, nullptr);
+    sqlite3_create_function_v2(db, "ris_number", 1, flags, nullptr, numberLiteral, nullptr, nullptr, nullptr);
 }

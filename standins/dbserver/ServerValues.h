@@ -5,20 +5,33 @@
 // statements call through StoredValueSql.
 #pragma once
 
+#include "standins/dbserver/DecimalNumber.h"
+
 #include <optional>
 #include <string>
 #include <string_view>
 
 struct sqlite3;
+struct sqlite3_context;
 struct sqlite3_value;
 
-// A number as the server computes with it: whole while it stays within 64 bits.
+// A number as the server computes with it: whole while it stays within 64 bits, a double while
+// one holds it exactly (at most 15 significant digits), else every digit (wide). A stored number
+// is kept in that same one form (an SQLite integer, a real, or a blob holding the number's plain
+// text), so that two equal numbers are equal for the engine too.
 struct ServerNumber {
     bool whole = true;
     long long i = 0;
     double d = 0;
-    double Real() const { return whole ? static_cast<double>(i) : d; }
-    bool IsZero() const { return whole ? i == 0 : d == 0.0; }
+    std::optional<DecimalNumber> wide;
+
+    // The form the server keeps the number in (an infinity beyond the range of a double).
+    static ServerNumber Of(const DecimalNumber& n);
+    bool IsWide() const { return wide.has_value(); }
+    double Real() const { return whole ? static_cast<double>(i) : wide ? wide->ToDouble() : d; }
+    bool IsZero() const { return whole ? i == 0 : wide ? wide->IsZero() : d == 0.0; }
+    // Every digit of the number (a double as the shortest decimal that reads back as it).
+    DecimalNumber Exact() const;
 };
 
 class ServerValues {
@@ -27,21 +40,28 @@ public:
     // sign, point and exponent. Anything else, hexadecimal included, is none.
     static std::optional<ServerNumber> NumberInText(std::string_view text);
 
-    // The number of a value that is not NULL: a whole or real one as it is, any other as the
-    // number its text reads as (NumberInText); none when it reads as none.
+    // The number of a value that is not NULL: a whole or real one as it is, a wide one (a blob)
+    // with every digit, any other as the number its text reads as (NumberInText); none when it
+    // reads as none.
     static std::optional<ServerNumber> NumberOf(sqlite3_value* v);
+    // Whether the value is a number kept with every digit (a blob that reads as a number).
+    static bool IsWideNumber(sqlite3_value* v);
+    // Gives the number as the server keeps it as the function's result.
+    static void Result(sqlite3_context* ctx, const ServerNumber& n);
+    // The database's text of a number value (whole, real or wide); the bytes of any other value.
+    static std::string OracleTextOf(sqlite3_value* v);
     // The text of a value, its bytes as they are ("" for NULL).
     static std::string TextOf(sqlite3_value* v);
 
     // A number as Oracle writes it into a text: whole numbers plainly, no zero before the point
-    // (".5", "-.25"), "0" for a negative zero, and a number of 10^15 or more that is no exact
-    // whole number of 64 bits in the form "1.0000E+25" (at least four decimals, as many as its
-    // digits need).
+    // (".5", "-.25"), "0" for a negative zero, and the exponent form ("1.5E+300") only where the
+    // plain text would be longer than 64 characters (DecimalNumber::OracleText).
     static std::string OracleNumberText(double v);
 
     // Registers ris_store(value, type, column) and mss_store(...), which give the value that a
     // column of the declared type keeps, or fail with the database's refusal; ris_cast(value,
-    // type), Oracle's CAST; ris_mod(m, n), Oracle's MOD (mod(7, 0) is 7).
+    // type), Oracle's CAST; ris_mod(m, n), Oracle's MOD (mod(7, 0) is 7); ris_number(text), the
+    // number a literal of many digits stands for, every digit kept.
     static void Register(sqlite3* db);
 
     // The database's refusal of a value beyond the precision of its decimal column.

@@ -307,21 +307,23 @@ TEST_F(CRISServerOperationsTest, ACopyWhoseLoadFailsSaysWhatTheTargetHolds)
 }
 
 // A copy never takes another table's index: each index of a copied table gets a name free in
-// the target, and the values arrive byte for byte (trailing blanks, blank and empty texts). It
+// the target, and the values arrive byte for byte (trailing blanks, blank and empty texts, every
+// digit of a number of 37). It
 // carries the tables' own indexes and grants and the source's views (naming the copied tables by
 // their new names); a view the target already has is left untouched and named in the report.
 TEST_F(CRISServerOperationsTest, ACopyKeepsEveryIndexWhereItWasAndEveryValueAsItWas)
 {
     NewSchema("pd_aud1");
     NewSchema("pd_aud2");
-    const char* table = "create table aud_v (k int, t char(12));\n"
+    const char* table = "create table aud_v (k int, t char(12), n decimal(38,2));\n"
                         "create unique index pk_aud_v on aud_v (k);\n";
     Ris(std::string("default schema pd_aud1;\n") + table +
-        "insert into aud_v values (1, 'tail  ');\ninsert into aud_v values (2, '   ');\n"
-        "insert into aud_v values (3, '');\ninsert into aud_v values (4, NULL);\n"
+        "insert into aud_v values (1, 'tail  ', 12345678901234567890123456789012345.67);\n"
+        "insert into aud_v values (2, '   ', -0.01);\n"
+        "insert into aud_v values (3, '', 99999999999999999999.99);\ninsert into aud_v values (4, NULL, NULL);\n"
         "create view v_aud as select k from aud_v;\ncreate view v_only as select t from aud_v;\n"
         "grant select on aud_v to pd_aud2;\nquit;\n");
-    Ris(std::string("default schema pd_aud2;\n") + table + "insert into aud_v values (1, 'own');\n"
+    Ris(std::string("default schema pd_aud2;\n") + table + "insert into aud_v (k, t) values (1, 'own');\n"
         "create view v_aud as select t from aud_v where k = 1;\nquit;\n");
     const auto indexes = [](const std::string& schema) {
         DbServer server(DbServer::EnvironmentRoot());
@@ -338,8 +340,10 @@ TEST_F(CRISServerOperationsTest, ACopyKeepsEveryIndexWhereItWasAndEveryValueAsIt
                 text += "grant on " + t + " to " + ToLower(grantee) + "; ";
         return text;
     };
-    const std::string values = "SELECT k, t, length(t), t IS NULL FROM aud_v ORDER BY k";
+    const std::string values = "SELECT k, t, length(t), t IS NULL, n FROM aud_v ORDER BY k";
     const auto source = Rows("pd_aud1", values);
+    ASSERT_EQ(source[0][4], std::optional<std::string>("12345678901234567890123456789012345.67"));
+    ASSERT_EQ(source[2][4], std::optional<std::string>("99999999999999999999.99"));
 
     struct Case {
         const char* name;

@@ -100,6 +100,15 @@ TEST_F(QueriesSystemTest, ConditionReachesTheUnloadOrFiltersAfterAWholeUnload)
     EXPECT_EQ(Column(quoted, "model_no"), Names{"P1002"});
     Recordset ucase = cris.DBRead("pd_demo", "SELECT model_no FROM pdtable_113 WHERE UCASE(model_no) = 'E2001'", 3);
     EXPECT_EQ(Column(ucase, "model_no"), Names{"E2001"});
+    // A number of more digits than a double holds is found by every digit of it, and a row
+    // holding one of 38 digits comes through the unload's fixed layout.
+    cris.DBWrite("pd_demo", "create table wide_q (k int, n decimal(20,0), m decimal(38,2));\n"
+                            "insert into wide_q values (1, 12345678901234567891, "
+                            "-123456789012345678901234567890123456.78);\n"
+                            "insert into wide_q values (2, 12345678901234567890, 1);");
+    Recordset exact = cris.DBRead("pd_demo", "SELECT k FROM wide_q WHERE n = 12345678901234567891", 3);
+    EXPECT_EQ(Column(exact, "k"), Names{"1"});
+    cris.DBWrite("pd_demo", "drop table wide_q");
 }
 
 TEST_F(QueriesSystemTest, NoRowsGivesAnOpenRecordsetAtItsEnd)

@@ -9,6 +9,8 @@
 #include "platform/WinPath.h"
 #include "standins/dbserver/DbServer.h"
 #include "standins/dbserver/RisSession.h"
+#include "standins/dbserver/RisTransferRequest.h"
+#include "standins/dbserver/SchemaLoader.h"
 #include "standins/dbserver/StandInEnvironment.h"
 #include "standins/SmallDisk.h"
 #include "support/SampleEnvironment.h"
@@ -101,7 +103,28 @@ protected:
 
 TEST_F(RisUnloadAllTest, UnloadsEverySchemaButMtoSilentlyAndExitsZero)
 {
+    // A number of more digits than a double holds, loaded from a dump, is unloaded with every
+    // digit, and that dump loads it back whole.
+    DbServer server(StandInRoot());
+    const std::string row = "12345678901234567891 -123456789012345678901234567890123456.78 ";
+    testsupport::WriteHostFile(dumps.host() + "/wide.dmp",
+                               "default schema dd_demo\r\ncreate table wide_n (n decimal(20,0), m decimal(38,2))\r\n"
+                               "insert into wide_n (n, m) values (?, ?)\r\n***variable*** n m \r\n" + row +
+                                   "\r\n***RIS*** End of Table ***RIS***\r\n***RIS*** End of Schema ***RIS***\r\n");
+    const auto load = [&](const std::string& dump) {
+        RisSession session(server);
+        std::string console;
+        SchemaLoader(session, nullptr, nullptr)
+            .Load(RisTransferRequest::Parse(RisTransferRequest::SplitWords("dd_demo clear table with data wide_n")),
+                  dumpDir + "\\" + dump, console);
+        return RisSession(server).Database("dd_demo").QueryText("SELECT n || ' ' || m FROM wide_n");
+    };
+    const std::string stored = "12345678901234567891 -123456789012345678901234567890123456.78";
+    ASSERT_EQ(load("wide.dmp"), stored);
     ASSERT_EQ(run("/risunloadall"), 0) << text(program.host() + "/err.txt");
+    EXPECT_NE(text(dumps.host() + "/dd_demo.dmp").find("\r\n" + row + "\r\n"), std::string::npos);
+    EXPECT_EQ(load("dd_demo.dmp"), stored);
+    RisSession(server).Database("dd_demo").Exec("DROP TABLE wide_n");
     for (const char* schema : {"pd_demo", "dd_demo"}) {
         ASSERT_TRUE(dumpExists(schema)) << schema;
         std::string first = DumpSchemaLine::ReadFirstLine(dumpDir + "\\" + schema + ".dmp");

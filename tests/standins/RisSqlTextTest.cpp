@@ -43,12 +43,34 @@ TEST(ServerSqlRules, RewritesArithmeticByTheDatabasesPrecedenceAndLeavesTheRestA
         {"select count (*), t.* from s.t where b in (select c from u)"},
         {"insert into t (a, b) values (1, -2)"},
         {"select a / b x, -c * d + e || f from t",
-         "select ris_div(a, b) x, ris_concat(ris_add(ris_mul(-c, d), e), f) AS \"-c * d + e || f\" from t"},
+         "select ris_div(a, b) x, ris_concat(ris_add(ris_mul(ris_neg(c), d), e), f) AS \"-c * d + e || f\" from t"},
         {"update t set a = (b - c) / 2 where d = ''", "update t set a = ris_div((ris_sub(b, c)), 2) where d = NULL"},
         {"update t set a = substr(b, 2) || trim(c)", "update t set a = ris_concat(ris_substr(b, 2), ris_trim(c))"},
-        {"update t set a = b - c * d + e / f % g", "update t set a = mss_add(b - c * d, mss_mod(mss_div(e, f), g))",
+        {"update t set a = b - c * d + e / f % g",
+         "update t set a = mss_add(mss_sub(b, mss_mul(c, d)), mss_mod(mss_div(e, f), g))", ServerDialect::SqlServer},
+        {"select a - b from t where c = ''", "select mss_sub(a, b) AS \"a - b\" from t where c = ''",
          ServerDialect::SqlServer},
-        {"select a - b from t where c = ''", "", ServerDialect::SqlServer},
+        // Every digit of a number: a literal of more digits than a double holds, a sign, an
+        // ordering comparison or one with such a literal, an order and an aggregate.
+        {"insert into t values (12345678901234567891, -1.4999999999999999, 1.5, - -a)",
+         "insert into t values (ris_number('12345678901234567891'), ris_number('-1.4999999999999999'), 1.5, a)"},
+        {"update t set a = 9999999999999999999 where b = 12345678901234567891 and c = 5",
+         "update t set a = ris_number('9999999999999999999') where (CASE WHEN ris_exact(b, "
+         "ris_number('12345678901234567891')) THEN ris_cmp(b, ris_number('12345678901234567891')) = 0 ELSE b = "
+         "ris_number('12345678901234567891') END) and c = 5"},
+        {"delete from t where a >= b", "delete from t where (CASE WHEN ris_exact(a, b) THEN ris_cmp(a, b) >= 0 ELSE a "
+                                       ">= b END)"},
+        {"delete from t where a not between 1 and b",
+         "delete from t where (CASE WHEN ris_exact(a, 1) OR ris_exact(a, b) THEN NOT (ris_cmp(a, 1) >= 0 AND "
+         "ris_cmp(a, b) <= 0) ELSE a NOT BETWEEN 1 AND b END)"},
+        {"delete from t where a < ?", "", ServerDialect::SqlServer}, // a parameter is never repeated
+        {"delete from t where (a, b) < (1, 2)"},                     // nor given to a function as a list
+        {"select a from t where b = '12345678901234567891' order by a desc, 2",
+         "select a from t where (CASE WHEN ris_exact(b, '12345678901234567891') THEN ris_cmp(b, "
+         "'12345678901234567891') = 0 ELSE b = '12345678901234567891' END) order by ris_order(a) desc, a desc, 2"},
+        {"select a from t union select b from u order by a"},
+        {"select sum(a), avg(c) from t", "select ris_sum(a) AS \"sum(a)\", ris_avg(c) AS \"avg(c)\" from t"},
+        {"select count(*), max(a) m from t", "select count(*), ris_max(a) m from t", ServerDialect::SqlServer},
     };
     for (const auto& c : cases)
         EXPECT_EQ(ServerSqlRules::Rewrite(c.sql, c.dialect), *c.rewritten ? c.rewritten : c.sql) << c.sql;

@@ -96,7 +96,8 @@ TEST_F(ServerRulesTest, StatementsComputeAsTheDatabaseDoes)
     t.AddSchema("pd_lost");
     t.Batch("create table pd_lost.t (k int);\ndefault schema pd_c;\n"
             "create table nums (k int, x double, d decimal(10,2));\ncreate table words (w char(10), n int);\n"
-            "create table vals (d3 decimal(12,3), d0 decimal(10), d2 decimal(8,2), c char(20));\n");
+            "create table vals (d3 decimal(12,3), d0 decimal(10), d2 decimal(8,2), c char(20));\n"
+            "create table wide (d38 decimal(38,0), d18 decimal(18,2), c25 char(25), d10 decimal(10,0), x double);\n");
     const std::string lost = t.Server().UserDatabasePath("PD_LOST");
     std::filesystem::remove(lost);
     const struct {
@@ -161,12 +162,65 @@ TEST_F(ServerRulesTest, StatementsComputeAsTheDatabaseDoes)
         {"UPDATE nums SET k = -7.9", "", "SELECT k FROM nums", "-7", &kSqlServer}, // cut, as SQL Server does
         // A number into a character column takes the database's text, or is refused as too long.
         {"update vals set c = 0.5", "1 row updated.", "SELECT c FROM vals", ".5"},
-        {"update vals set c = 1e25", "1 row updated.", "SELECT c FROM vals", "1.0000E+25"},
+        {"update vals set c = 1e19", "1 row updated.", "SELECT c FROM vals", "10000000000000000000"},
+        {"update vals set c = 1e25", "RIS_E_INV_VALUE", "SELECT c FROM vals", "x"}, // 26 characters
         {"update vals set c = -0.0", "1 row updated.", "SELECT c FROM vals", "0"},
         {"update vals set c = -2.25 * 1", "1 row updated.", "SELECT c FROM vals", "-2.25"},
         {"update vals set c = 12345678901234567890123", "RIS_E_INV_VALUE", "SELECT c FROM vals", "x"},
         {"UPDATE vals SET c = 0.5", "", "SELECT c FROM vals", ".5", &kOracle},
         {"update vals set d3 = 'abc'", "ORA-01722", "SELECT d3 FROM vals", "1"},
+        // A number of up to 38 digits keeps every one on every way in and out (each is unloaded and
+        // loaded back below), and is compared, ordered, computed and rounded with every digit.
+        {"update wide set d38 = 12345678901234567890123", "1 row updated.", "SELECT d38 FROM wide",
+         "12345678901234567890123"},
+        {"update wide set d38 = 9999999999999999999, d18 = 1234567890123456.78", "1 row updated.",
+         "SELECT d38 || ' ' || d18 FROM wide", "9999999999999999999 1234567890123456.78"},
+        {"update wide set c25 = 12345678901234567890, d10 = 1.4999999999999999", "1 row updated.",
+         "SELECT c25 || ' ' || d10 FROM wide", "12345678901234567890 1"},
+        {"update wide set d38 = 99999999999999999999999999999999999999", "1 row updated.", "SELECT d38 FROM wide",
+         "99999999999999999999999999999999999999"},
+        {"update wide set d38 = 999999999999999999999999999999999999999", "ORA-01438", "SELECT d38 FROM wide",
+         "12345678901234567891"},
+        {"update wide set x = 0.1 + 0.2, c25 = 0.1 + 0.2, d18 = 2 / 3", "1 row updated.",
+         "SELECT x || ' ' || c25 || ' ' || d18 FROM wide", "0.3 .3 0.67"},
+        {"update wide set d10 = 7 where d38 = 12345678901234567891", "1 row updated.", "SELECT d10 FROM wide", "7"},
+        {"update wide set d10 = 7 where d38 = 12345678901234567890 or d38 = '12345678901234567892'", "0 rows updated.",
+         "SELECT d10 FROM wide", "1"},
+        {"update wide set d10 = 7 where d38 > 12345678901234567890 and d38 between 1e19 and '12345678901234567891'",
+         "1 row updated.", "SELECT d10 FROM wide", "7"},
+        {"update wide set d38 = -d38 * 3 - 1 where d38 < 1e20", "1 row updated.", "SELECT d38 FROM wide",
+         "-37037036703703703674"},
+        {"select d38 / 3, d38 + 0.5, mod(d38, 10) from wide",
+         "d38 / 3: 4115226300411522630.3333333333333333333\r\nd38 + 0.5: 12345678901234567891.5\r\nmod(d38, 10): 1",
+         "SELECT d10 FROM wide", "1"},
+        {"insert into wide (d38) values (-12345678901234567891); insert into wide (d38) values (1e19); "
+         "select d38 from wide order by d38 desc",
+         "d38: 12345678901234567891\r\n\r\nd38: 10000000000000000000\r\n\r\nd38: -12345678901234567891\r\n",
+         "SELECT count(*) FROM wide", "3"},
+        {"insert into wide (d38, d18) select d38 * 1000, d38 / 1e6 from wide", "1 row inserted.",
+         "SELECT d38 || ' ' || d18 FROM wide WHERE d10 IS NULL", "12345678901234567891000 12345678901234.57"},
+        {"select round(d38 / 7, 2) r, abs(-d38) a, round(-2.5) h, min(d38) m from wide",
+         "r: 1763668414462081127.29\r\na: 12345678901234567891\r\nh: -3\r\nm: 12345678901234567891",
+         "SELECT d10 FROM wide", "1"},
+        {"insert into wide (d38) values (1); select sum(d38), avg(d38), max(d38) from wide",
+         "sum(d38): 12345678901234567892\r\navg(d38): 6172839450617283946\r\nmax(d38): 12345678901234567891",
+         "SELECT count(*) FROM wide", "2"},
+        {"UPDATE wide SET d38 = 12345678901234567890123 WHERE d38 = 12345678901234567891", "", "SELECT d38 FROM wide",
+         "12345678901234567890123", &kOracle},
+        {"SELECT count(*) FROM wide WHERE d38 > 12345678901234567890", "1", "SELECT d38 FROM wide",
+         "12345678901234567891", &kOracle},
+        {"UPDATE wide SET d38 = d38 * 10 + 1, x = 0.1 + 0.2", "", "SELECT d38 || ' ' || x FROM wide",
+         "123456789012345678911 0.3", &kSqlServer},
+        // A declaration the database refuses is refused with its text.
+        {"create table bad (d decimal(39,0))", "ORA-01727: numeric precision specifier is out of range (1 to 38)",
+         "SELECT count(*) FROM sqlite_master WHERE name = 'bad'", "0"},
+        {"create table bad (d decimal(0,0))", "ORA-01727", "SELECT count(*) FROM sqlite_master WHERE name = 'bad'",
+         "0"},
+        {"create table bad (d decimal(10,128))", "ORA-01728: numeric scale specifier is out of range (-84 to 127)",
+         "SELECT count(*) FROM sqlite_master WHERE name = 'bad'", "0"},
+        {"create index bad on nums (k, K)", "ORA-00957: duplicate column name",
+         "SELECT count(*) FROM sqlite_master WHERE name = 'bad'", "0"},
+        {"select cast(d38 as number(39)) from wide", "ORA-01727", "SELECT d38 FROM wide", "12345678901234567891"},
         // MOD and mixed comparisons as the database computes them.
         {"select mod(7, 0), mod(-7, 2) from nums", "mod(7, 0): 7\r\nmod(-7, 2): -1", "SELECT k FROM nums", "7"},
         {"update nums set k = 8 where 1 = '1' and '2.0' = 2 and k + 0 = ' 7 '", "1 row updated.",
@@ -190,7 +244,7 @@ TEST_F(ServerRulesTest, StatementsComputeAsTheDatabaseDoes)
         {"update nums set k = ris_add(k, 1)", "ORA-00904", "SELECT k FROM nums", "7"},
         {"SELECT name FROM sqlite_master", "ORA-00942", "SELECT k FROM nums", "7", &kOracle},
         {"DROP TRIGGER ris_no_empty_text_i_words", "ORA-04080",
-         "SELECT count(*) FROM sqlite_master WHERE type = 'trigger'", "6", &kOracle},
+         "SELECT count(*) FROM sqlite_master WHERE type = 'trigger'", "8", &kOracle},
         {"SELECT sqlite_version() FROM nums", "is not a recognized built-in function name", "SELECT k FROM nums",
          "7", &kSqlServer},
         // A view on a table that does not exist names the table as the statement wrote it.
@@ -208,7 +262,8 @@ TEST_F(ServerRulesTest, StatementsComputeAsTheDatabaseDoes)
         t.Batch("default schema pd_c;\ndelete from nums;\ninsert into nums values (7, 2.5, 1);\n"
                 "delete from words;\ninsert into words values ('pad  ', 1);\ndrop view half;\n"
                 "delete from vals;\ninsert into vals values (1, 1, 1, 'x');\ngrant all on words to public, pd_d;\n"
-                "revoke all on words from public, pd_d;\n");
+                "revoke all on words from public, pd_d;\ndelete from wide;\n"
+                "insert into wide values (12345678901234567891, 1, 'x', 1, 1);\n");
         if (c.connection) {
             EXPECT_NE(onConnection(*c.connection, c.statement).find(c.says), std::string::npos);
         } else {
@@ -254,22 +309,28 @@ TEST_F(ServerRulesTest, TheLoadKeepsWhatTheUnloadWritesAndReadsBack)
 TEST_F(ServerRulesTest, TheLoadStoresValuesAsTheirColumnsKeepThem)
 {
     t.Batch("default schema pd_c;\ncreate table vals (d3 decimal(12,3), d0 decimal(10), d2 decimal(8,2), i int, "
-            "c char(20));\ninsert into vals values (1, 1, 1, 1, 'x');\n");
+            "c char(20), w decimal(38,2));\ninsert into vals values (1, 1, 1, 1, 'x', 1);\n");
     const std::string dump = unloadAll("pd_c");
-    const std::string row = "1.000 1 1.00 1 'x' \r\n";
+    const std::string row = "1.000 1 1.00 1 'x' 1.00 \r\n";
     ASSERT_NE(dump.find(row), std::string::npos) << dump;
     const struct {
         const char* row;
         const char* unloaded; // empty: refused
         const char* refusal = "";
     } cases[] = {
-        {"0.33333 2.5 1.005 7.5 '.5' ", "0.333 3 1.01 8 '.5' "},
-        {"-0.0005 -2.5 -1.005 -7.5 'a' ", "-0.001 -3 -1.01 -8 'a' "},
-        {"1e2 1234567890 999999.994 -2147483648.4 'x' ", "100.000 1234567890 999999.99 -2147483648 'x' "},
-        {"1 12345678901 1 1 'x' ", "", "ORA-01438"},
-        {"1 1 999999.995 1 'x' ", "", "ORA-01438: value larger than specified precision allowed for this column"},
-        {"abc 1 1 1 'x' ", "", "ORA-01722: invalid number (column 'd3')"},
-        {"1 1 1 2147483647.5 'x' ", "", "does not fit the type of column 'i'"},
+        {"0.33333 2.5 1.005 7.5 '.5' 1 ", "0.333 3 1.01 8 '.5' 1.00 "},
+        {"-0.0005 -2.5 -1.005 -7.5 'a' 1 ", "-0.001 -3 -1.01 -8 'a' 1.00 "},
+        {"1e2 1234567890 999999.994 -2147483648.4 'x' 1 ", "100.000 1234567890 999999.99 -2147483648 'x' 1.00 "},
+        {"1 12345678901 1 1 'x' 1 ", "", "ORA-01438"},
+        {"1 1 999999.995 1 'x' 1 ", "", "ORA-01438: value larger than specified precision allowed for this column"},
+        {"abc 1 1 1 'x' 1 ", "", "ORA-01722: invalid number (column 'd3')"},
+        {"1 1 1 2147483647.5 'x' 1 ", "", "does not fit the type of column 'i'"},
+        // Every digit of a number of up to 38.
+        {"1 1 1 1 'x' 12345678901234567891 ", "1.000 1 1.00 1 'x' 12345678901234567891.00 "},
+        {"1 1 1 1 'x' 123456789012345678901234567890123456.785 ",
+         "1.000 1 1.00 1 'x' 123456789012345678901234567890123456.79 "},
+        {"1 1 1 1 'x' -0.004999999999999999999 ", "1.000 1 1.00 1 'x' 0.00 "},
+        {"1 1 1 1 'x' 1234567890123456789012345678901234567 ", "", "ORA-01438"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.row);
@@ -285,7 +346,7 @@ TEST_F(ServerRulesTest, TheLoadStoresValuesAsTheirColumnsKeepThem)
             expectRisFailure(r, c.row);
             EXPECT_NE(messageOf(r.console).find(c.refusal), std::string::npos) << r.console;
             EXPECT_EQ(testsupport::ReadHostFile(host("load.bad")), std::string(c.row) + "\r\n");
-            EXPECT_NE(unloaded.find("***variable*** d3 d0 d2 i c \r\n***RIS*** End of Table ***RIS***"),
+            EXPECT_NE(unloaded.find("***variable*** d3 d0 d2 i c w \r\n***RIS*** End of Table ***RIS***"),
                       std::string::npos) << unloaded; // the table, without the row
         }
     }

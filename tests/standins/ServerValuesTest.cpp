@@ -3,6 +3,7 @@
 #include "standins/dbserver/ServerValues.h"
 
 #include "platform/AppError.h"
+#include "standins/dbserver/DecimalNumber.h"
 #include "standins/dbserver/ServerSqlFunctions.h"
 #include "standins/dbserver/SqliteDb.h"
 #include "standins/dbserver/StoredValueSql.h"
@@ -15,10 +16,21 @@ TEST(ServerValues, ANumberTakesTheDatabasesText)
         double value;
         const char* text;
     } cases[] = {{0.5, ".5"},       {-0.25, "-.25"},          {-0.0, "0"},           {7.0, "7"},
-                 {1.5, "1.5"},      {1e25, "1.0000E+25"},     {-1.5e300, "-1.5000E+300"}, {1e-7, ".0000001"},
-                 {123.0625, "123.0625"}, {1.2345678901234568e22, "1.2345678901234568E+22"}, {1e-50, "1.0000E-50"}};
+                 {1.5, "1.5"},      {1e25, "10000000000000000000000000"}, {-1.5e300, "-1.5E+300"}, {1e-7, ".0000001"},
+                 {123.0625, "123.0625"}, {1.2345678901234568e22, "12345678901234568000000"},
+                 {1e-50, ".00000000000000000000000000000000000000000000000001"}, {1e64, "1E+64"}};
     for (const auto& c : cases)
         EXPECT_EQ(ServerValues::OracleNumberText(c.value), c.text) << c.value;
+    // A number of more digits than a double holds keeps every one, in its text and through the
+    // server's arithmetic.
+    const struct {
+        const char* number;
+        const char* text;
+    } exact[] = {{"12345678901234567890", "12345678901234567890"}, {"-0.12345678901234567890", "-.1234567890123456789"},
+                 {"1.5e70", "1.5E+70"}, {"-1234567890123456789012345678901234567e-80", "-1.234567890123456789012345678901234567E-44"},
+                 {"000.000", "0"}, {"1e-402", "0"}, {"-9223372036854775808", "-9223372036854775808"}};
+    for (const auto& c : exact)
+        EXPECT_EQ(DecimalNumber::Parse(c.number)->OracleText(), c.text) << c.number;
 }
 
 // Each value as a column of its type keeps it, read back with the engine's own type name.
@@ -43,6 +55,19 @@ TEST(ServerValues, AStoredValueIsWhatItsColumnKeeps)
         {"'0.5'", "char(5)", "text 0.5"},             {"1e400", "double", "real Inf"},
         {"-1e400", "char(5)", "!ORA-01426: numeric overflow (column 'c')"},
         {"'2024-01-02'", "date", "text 2024-01-02"},  {"0.1", "decimal", "real 0.1"},
+        // Every digit of a number of up to 38, rounded half away from zero to the scale.
+        {"ris_number('12345678901234567890123')", "decimal(38,0)", "blob 12345678901234567890123"},
+        {"'9999999999999999999'", "decimal(38,0)", "blob 9999999999999999999"},
+        {"' 1234567890123456.78 '", "decimal(18,2)", "blob 1234567890123456.78"},
+        {"ris_number('12345678901234567890')", "char(25)", "text 12345678901234567890"},
+        {"'1.4999999999999999'", "decimal(10,0)", "integer 1"},   {"'-2.5000000000000001'", "int", "integer -3"},
+        {"'99999999999999999999999999999999999999'", "decimal(38,0)", "blob 99999999999999999999999999999999999999"},
+        {"'999999999999999999999999999999999999999'", "decimal(38,0)", "!ORA-01438"},
+        {"'99999999999999999999999999999999999999.5'", "decimal(38,0)", "!ORA-01438"},
+        {"'1234567890123456789.0000000000000000'", "decimal(30,10)", "integer 1234567890123456789"},
+        {"'0.30000000000000004'", "double", "blob 0.30000000000000004"},
+        {"'1.23456789012345678901234567890123456789012'", "double", "blob 1.2345678901234567890123456789012345679"},
+        {"'1.000000000000000000000'", "real", "integer 1"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.value) + " into " + c.type);
@@ -88,4 +113,54 @@ TEST(StoredValueSql, EveryStoredValueGoesThroughItsColumn)
         EXPECT_EQ(StoredValueSql::Statement(k.sql, db.Handle(), ServerDialect::Oracle), k.wrapped) << k.sql;
     EXPECT_EQ(StoredValueSql::InsertSql("t", {"c", "n"}, db.Handle()),
               "INSERT INTO \"t\" (\"c\", \"n\") VALUES (?1, ris_store(?2, 'decimal(8,2)', 'n'))");
+}
+
+// The server's functions compare, order, round and add up numbers by every digit, and leave
+// the engine's own order to everything else.
+TEST(ServerValues, NumbersCompareOrderAndAddUpByEveryDigit)
+{
+    SqliteDb db(":memory:");
+    ServerSqlFunctions::Register(db.Handle());
+    db.Exec("CREATE TABLE n (v decimal(38,2)); CREATE TABLE w (t char(9));"
+            "INSERT INTO n VALUES (ris_number('12345678901234567891')), (ris_number('-12345678901234567891.5')),"
+            "(1e19), (0.5), (NULL); INSERT INTO w VALUES ('b'), ('ab'), ('10'), (NULL);");
+    const struct {
+        const char* sql;
+        const char* result; // "!" + a part of the refusal
+    } cases[] = {
+        {"SELECT group_concat(ris_concat(v), ' ') FROM (SELECT v FROM n ORDER BY ris_order(v), v)",
+         "-12345678901234567891.5 .5 10000000000000000000 12345678901234567891"},
+        {"SELECT group_concat(t, ' ') FROM (SELECT t FROM w ORDER BY ris_order(t) DESC, t DESC)", "b ab 10"},
+        {"SELECT ris_cmp(ris_number('12345678901234567891'), 12345678901234567890.0)", "1"},
+        {"SELECT ris_cmp('12345678901234567891', ris_number('12345678901234567891')) || ris_cmp('abc', 5)", "01"},
+        {"SELECT ris_exact(5, 'x') || ris_exact(ris_number('12345678901234567891'), 1) || "
+         "ris_exact('12345678901234567891', 2.5) || ris_exact('12345678901234567891', 'a')",
+         "0110"},
+        {"SELECT ris_concat(ris_sum(v), ' ', ris_avg(v), ' ', ris_max(v), ' ', ris_min(v)) FROM n",
+         "10000000000000000000 2500000000000000000 12345678901234567891 -12345678901234567891.5"},
+        {"SELECT ris_concat(ris_max(t), ' ', ris_min(t), ' ', ris_max(3, ris_number('12345678901234567891'), 2)) "
+         "FROM w",
+         "b 10 12345678901234567891"},
+        {"SELECT ris_concat(ris_sum(x)) FROM (SELECT 9223372036854775807 x UNION ALL SELECT 1)",
+         "9223372036854775808"},
+        {"SELECT ris_concat(ris_round(ris_number('-12345678901234567891.5')), ' ', ris_round(2.675, 2), ' ', "
+         "ris_round(1234.5, -2), ' ', ris_round(7))",
+         "-12345678901234567892 2.68 1200 7"},
+        {"SELECT ris_concat(ris_neg(ris_number('12345678901234567891')), ' ', ris_abs(-9223372036854775807 - 1))",
+         "-12345678901234567891 9223372036854775808"},
+        {"SELECT ris_concat(ris_div(ris_number('12345678901234567891'), 3), ' ', ris_add(0.1, 0.2), ' ', "
+         "ris_mod(ris_number('12345678901234567891'), 0.7), ' ', mss_sub(1e19, ris_number('12345678901234567891')))",
+         "4115226300411522630.3333333333333333333 .3 .6 -2345678901234567891"},
+        {"SELECT ris_sum(t) FROM w", "!ORA-01722"},
+        {"SELECT ris_neg('x')", "!ORA-01722"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.sql);
+        try {
+            EXPECT_EQ(db.QueryText(c.sql).value_or("(null)"), c.result);
+        } catch (const AppError& e) {
+            EXPECT_EQ(*c.result, '!') << e.description();
+            EXPECT_NE(e.description().find(c.result + 1), std::string::npos) << e.description();
+        }
+    }
 }
