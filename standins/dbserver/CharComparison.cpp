@@ -20,7 +20,6 @@ namespace {
 constexpr int kDeclaredVersion = 1;
 // How long a connection waits for the file before it leaves the declarations to the next one.
 constexpr int kWaitMs = 200;
-constexpr int kServerWaitMs = 30000; // SqliteDb's own wait
 
 int collate(void*, int na, const void* a, int nb, const void* b)
 {
@@ -59,7 +58,7 @@ size_t closing(const std::vector<SqlToken>& tokens, size_t open)
     return tokens.size();
 }
 
-// The character columns of one table, as its indexes name them.
+// The names of a table's character columns.
 std::vector<std::string> charColumns(SqliteDb& db, const std::string& table)
 {
     std::vector<std::string> names;
@@ -176,16 +175,20 @@ void CharComparison::KeepDeclared(SqliteDb& db)
     try {
         db.Exec("BEGIN IMMEDIATE");
     } catch (const AppError&) {
-        sqlite3_busy_timeout(db.Handle(), kServerWaitMs);
+        sqlite3_busy_timeout(db.Handle(), SqliteDb::kBusyWaitMs);
         return; // another program writes the file: the next connection declares it
     }
-    sqlite3_busy_timeout(db.Handle(), kServerWaitMs);
+    sqlite3_busy_timeout(db.Handle(), SqliteDb::kBusyWaitMs);
     try {
         if (userVersion(db) < kDeclaredVersion) {
             std::vector<std::pair<std::string, std::string>> changed;
             for (auto& r : db.QueryRows("SELECT name, sql FROM sqlite_master WHERE type = 'table' AND sql IS NOT NULL "
                                         "AND name NOT LIKE 'sqlite%' ORDER BY rowid")) {
                 const std::string sql = r[1].value_or("");
+                // A UNIQUE or PRIMARY KEY in the declaration (which the server never writes) has an
+                // index of its own that cannot be made again: such a table keeps its comparison.
+                if (db.QueryText("SELECT 1 FROM pragma_index_list(?1) WHERE origin <> 'c'", {r[0].value_or("")}))
+                    continue;
                 if (std::string declared = DeclarationWithCollation(sql); declared != sql)
                     changed.emplace_back(r[0].value_or(""), std::move(declared));
             }
