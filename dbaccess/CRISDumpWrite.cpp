@@ -18,6 +18,8 @@
 #include "services/FileOperation.h"
 
 #include <algorithm>
+#include <cmath>
+#include <optional>
 
 namespace {
 
@@ -67,6 +69,18 @@ DumpColumn RisColumnOf(const FieldInfo& f, long& charLength)
         break;
     }
     return {f.name, "char(" + std::to_string(charLength) + ")"};
+}
+
+// The range of a whole-number RIS type; false for any other type.
+bool WholeRange(const std::string& risType, long long& low, long long& high)
+{
+    if (risType == "smallint")
+        low = -32768, high = 32767;
+    else if (risType == "int")
+        low = -2147483648LL, high = 2147483647LL;
+    else
+        return false;
+    return true;
 }
 
 std::string Bracketed(const std::string& name)
@@ -219,6 +233,16 @@ void CRIS::RISDumpCreate(const std::string& dumpFile, const std::string& schema,
                             RaiseError("", "Value of column '" + columns[c].name + "' in row " +
                                                std::to_string(rowNumber) + " of table '" + table + "' is longer than " +
                                                std::to_string(charLengths[c]) + " characters");
+                        // A whole number beyond its RIS type, which the load client would refuse
+                        // (a file written before its engine kept its fields' ranges may hold one).
+                        long long low = 0, high = 0;
+                        const std::optional<double> n = v.AsNumber();
+                        if (WholeRange(columns[c].type, low, high) && n && std::isfinite(*n) &&
+                            (*n < static_cast<double>(low) || *n > static_cast<double>(high)))
+                            RaiseError("", "Value " + *row[c] + " of column '" + columns[c].name + "' in row " +
+                                               std::to_string(rowNumber) + " of table '" + table +
+                                               "' lies beyond the range of " + columns[c].type + " (" +
+                                               std::to_string(low) + " to " + std::to_string(high) + ")");
                     }
                     // The writer refuses, naming it, a value that would not read back.
                     writer.WriteRow(row);

@@ -10,7 +10,7 @@ namespace {
 
 JetEngine::Dialect AccessDialect()
 {
-    return {"Microsoft JET Database Engine", "", adVarWChar, adLongVarWChar};
+    return {"Microsoft JET Database Engine", "", adVarWChar, adLongVarWChar, true};
 }
 
 std::string ExistingDatabase(const std::string& databasePath)

@@ -62,6 +62,20 @@ Variant ConvertToAdoType(const Variant& value, int type)
             return fail();
         return Variant(static_cast<long long>(std::nearbyint(*n)));
     }
+    if (type == adCurrency) {
+        if (blankText)
+            return Variant::Null();
+        std::optional<long long> amount = value.CurrencyAmount();
+        if (!amount && value.kind() == Variant::Kind::Text)
+            amount = ParseCurrencyText(value.ToText());
+        else if (!amount && value.kind() == Variant::Kind::Long)
+            amount = ParseCurrencyText(value.ToText());
+        else if (!amount && value.IsNumber())
+            amount = CurrencyOfDouble(value.ToDouble());
+        if (!amount)
+            return fail();
+        return Variant::FromCurrency(*amount);
+    }
     if (IsAdoFloatType(type)) {
         if (blankText)
             return Variant::Null();

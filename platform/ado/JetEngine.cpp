@@ -48,6 +48,19 @@ Variant ValueOf(sqlite3_stmt* st, int col, const FieldInfo& field)
         return std::string(p, static_cast<size_t>(sqlite3_column_bytes(st, col)));
     };
     const int type = field.type;
+    if (type == adCurrency) {
+        // Kept exactly (JetStoredValues): a whole amount, a double that carries its decimals, or
+        // the text of an amount of more digits.
+        std::optional<long long> amount;
+        if (storage == SQLITE_INTEGER)
+            amount = ParseCurrencyText(std::to_string(sqlite3_column_int64(st, col)));
+        else if (storage == SQLITE_FLOAT)
+            amount = CurrencyOfDouble(sqlite3_column_double(st, col));
+        else
+            amount = ParseCurrencyText(text());
+        if (amount)
+            return Variant::FromCurrency(*amount);
+    }
     if (IsAdoIntegerType(type) || type == adBoolean) {
         long long v = 0;
         if (storage == SQLITE_INTEGER)
@@ -89,6 +102,7 @@ JetEngine::JetEngine(const std::string& hostPath, bool create, Dialect dialect) 
         Raise(adoerr::kUnspecified, "Could not find file '" + hostPath + "'. (" + message + ")");
     }
     sqlite3_busy_timeout(db_, 5000);
+    JetStoredValues::Register(db_);
 }
 
 JetEngine::~JetEngine()
@@ -104,6 +118,8 @@ void JetEngine::Raise(long number, const std::string& description) const
 void JetEngine::RaiseLastError(const std::string& context) const
 {
     const std::string message = sqlite3_errmsg(db_);
+    if (JetStoredValues::IsRefusal(message))
+        Raise(adoerr::kUnspecified, message);
     if (StartsWithNoCase(message, "no such column"))
         Raise(adoerr::kTooFewParameters, "Too few parameters. Expected 1. (" + message + ")");
     if (StartsWithNoCase(message, "no such table"))
@@ -293,7 +309,8 @@ Recordset JetEngine::Run(const JetStatement& statement, const std::string& targe
         Exec("BEGIN");
         try {
             Exec(create + ")");
-            Exec("INSERT INTO " + target + " SELECT * FROM (" + select + ")");
+            Exec(InsertSql(schema, statement.targetTable, "SELECT * FROM (" + select + ")",
+                           attach || dialect_.accessFields));
             Exec("COMMIT");
         } catch (...) {
             sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
@@ -305,11 +322,45 @@ Recordset JetEngine::Run(const JetStatement& statement, const std::string& targe
         if (!TableExists(schema, statement.targetTable))
             Raise(adoerr::kObjectNotFound, "The Microsoft Jet database engine cannot find the input table or query '"
                                                + statement.targetTable + "'. Make sure it exists and that its name is spelled correctly.");
-        Exec("INSERT INTO " + target + " " + WithoutFinalSemicolon(statement.sql));
+        Exec(InsertSql(schema, statement.targetTable, WithoutFinalSemicolon(statement.sql),
+                       attach || dialect_.accessFields));
         return Recordset();
     case JetStatement::Kind::Select:
     case JetStatement::Kind::Other:
         break;
     }
+    if (dialect_.accessFields) {
+        if (const std::string table = JetStoredValues::UpdatedTable(statement.sql); !table.empty())
+            return Query(JetStoredValues::Update(statement.sql, Columns("main", table)));
+    }
     return Query(statement.sql);
+}
+
+std::vector<JetStoredValues::Column> JetEngine::Columns(const std::string& schema, const std::string& table)
+{
+    sqlite3_stmt* raw = nullptr;
+    if (sqlite3_prepare_v2(db_, "SELECT name, type FROM pragma_table_info(?1, ?2)", -1, &raw, nullptr) != SQLITE_OK)
+        RaiseLastError();
+    StatementPtr st(raw, sqlite3_finalize);
+    sqlite3_bind_text(raw, 1, table.c_str(), -1, SQLITE_TRANSIENT);
+    sqlite3_bind_text(raw, 2, schema.c_str(), -1, SQLITE_TRANSIENT);
+    std::vector<JetStoredValues::Column> columns;
+    while (sqlite3_step(raw) == SQLITE_ROW) {
+        const auto text = [&](int c) {
+            const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(raw, c));
+            return p ? std::string(p) : std::string();
+        };
+        const FieldInfo f = FieldFromDeclaredType(text(0), text(1));
+        columns.push_back({f.name, f.type, f.definedSize});
+    }
+    return columns;
+}
+
+std::string JetEngine::InsertSql(const std::string& schema, const std::string& table, const std::string& rest,
+                                 bool accessFields)
+{
+    const std::string target = schema + "." + JetSqlTranslator::QuoteIdent(table);
+    if (!accessFields)
+        return "INSERT INTO " + target + " " + rest;
+    return JetStoredValues::Insert(target, rest, Columns(schema, table));
 }

@@ -3,9 +3,11 @@
 #pragma once
 
 #include "platform/ado/JetSqlTranslator.h"
+#include "platform/ado/JetStoredValues.h"
 #include "platform/ado/Recordset.h"
 
 #include <string>
+#include <vector>
 
 struct sqlite3;
 
@@ -16,6 +18,9 @@ public:
         std::string descriptionPrefix;   // put before every description ("[Microsoft][ODBC Text Driver] ")
         int textType = adVarWChar;       // field type of text columns
         int longTextType = adLongVarWChar;
+        // Whether the database is an Access database, whose fields keep values as its engine
+        // does (JetStoredValues). A database named by an IN clause always is one.
+        bool accessFields = false;
     };
 
     // Opens the SQLite file at the host path (":memory:" for a database in memory); `create`
@@ -30,7 +35,8 @@ public:
     // Runs one statement: a SELECT gives an open recordset, anything else a closed one.
     // SELECT ... INTO creates the target table from the result's fields (raising when it
     // exists); INSERT INTO appends to an existing one; both in the IN database when named
-    // (a host path; it must exist).
+    // (a host path; it must exist). Into an Access database every value is stored as its field
+    // keeps it, also by an UPDATE, or the statement is refused with the engine's text.
     Recordset Run(const JetStatement& statement, const std::string& targetDatabaseHostPath = {});
 
     // Raises the SQLite error of the last call as the engine's error.
@@ -46,6 +52,12 @@ private:
     Recordset Query(const std::string& sql);
     void Exec(const std::string& sql);
     bool TableExists(const std::string& schema, const std::string& table);
+    // The columns of a table with the fields they stand for.
+    std::vector<JetStoredValues::Column> Columns(const std::string& schema, const std::string& table);
+    // "INSERT INTO target rest", with the values stored as the fields keep them when the target
+    // lies in an Access database.
+    std::string InsertSql(const std::string& schema, const std::string& table, const std::string& rest,
+                          bool accessFields);
 
     sqlite3* db_ = nullptr;
     Dialect dialect_;

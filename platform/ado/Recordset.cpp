@@ -46,6 +46,8 @@ int CompareValues(const Variant& a, const Variant& b)
     const bool bn = b.IsNull() || b.IsEmpty();
     if (an || bn)
         return an == bn ? 0 : (an ? -1 : 1);
+    if (a.CurrencyAmount() && b.CurrencyAmount())
+        return *a.CurrencyAmount() < *b.CurrencyAmount() ? -1 : (*a.CurrencyAmount() > *b.CurrencyAmount() ? 1 : 0);
     if (a.kind() != Variant::Kind::Text && b.kind() != Variant::Kind::Text) {
         const double x = a.ToDouble(), y = b.ToDouble();
         return x < y ? -1 : (x > y ? 1 : 0);

@@ -4,6 +4,7 @@
 #include "platform/Clock.h"
 #include "platform/TextUtil.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -81,6 +82,14 @@ Variant Variant::FromDate(double oleDate)
     return v;
 }
 
+Variant Variant::FromCurrency(long long tenThousandths)
+{
+    Variant v;
+    v.kind_ = Kind::Currency;
+    v.long_ = tenThousandths;
+    return v;
+}
+
 Variant Variant::FromDate(const LocalTime& t)
 {
     return FromDate(OleDate(t.year, t.month, t.day, t.hour, t.minute, t.second) + t.millisecond / 86400000.0);
@@ -102,6 +111,8 @@ std::string Variant::ToText() const
         return FormatDateText(double_);
     case Kind::Bool:
         return long_ ? "True" : "False";
+    case Kind::Currency:
+        return FormatCurrencyText(long_);
     }
     return {};
 }
@@ -117,6 +128,8 @@ std::optional<double> Variant::AsNumber() const
         return static_cast<double>(long_);
     case Kind::Bool:
         return long_ ? -1.0 : 0.0;   // True is -1, as in the original's Booleans
+    case Kind::Currency:
+        return static_cast<double>(long_) / 10000.0;
     case Kind::Double:
     case Kind::Date:
         return double_;
@@ -147,6 +160,15 @@ long long Variant::ToLong() const
 {
     if (kind_ == Kind::Long || kind_ == Kind::Bool)
         return kind_ == Kind::Bool ? (long_ ? -1 : 0) : long_;
+    if (kind_ == Kind::Currency) {
+        // Exactly, half to even: a double would lose the last digits of a large amount.
+        long long whole = long_ / 10000, rest = long_ % 10000;
+        if (rest < 0) {
+            whole -= 1;
+            rest += 10000;
+        }
+        return whole + ((rest > 5000 || (rest == 5000 && whole % 2 != 0)) ? 1 : 0);
+    }
     return static_cast<long long>(std::nearbyint(ToDouble()));
 }
 
@@ -184,6 +206,7 @@ bool Variant::operator==(const Variant& o) const
         return true;
     case Kind::Long:
     case Kind::Bool:
+    case Kind::Currency:
         return long_ == o.long_;
     case Kind::Double:
     case Kind::Date:
@@ -275,4 +298,95 @@ std::string FormatDateText(double oleDate)
         std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour,
                       t.minute, t.second);
     return buf;
+}
+
+std::optional<long long> ParseCurrencyText(const std::string& text)
+{
+    const std::string t = TrimWhite(text);
+    size_t i = 0;
+    const bool negative = i < t.size() && t[i] == '-';
+    if (i < t.size() && (t[i] == '-' || t[i] == '+'))
+        ++i;
+    // The digits without leading zeros, and how many of them stand after the point.
+    std::string digits;
+    long long decimals = 0;
+    bool anyDigit = false, point = false;
+    for (; i < t.size(); ++i) {
+        const char c = t[i];
+        if (c == '.' && !point) {
+            point = true;
+        } else if (c >= '0' && c <= '9') {
+            anyDigit = true;
+            if (!digits.empty() || c != '0')
+                digits += c;
+            decimals += point ? 1 : 0;
+        } else {
+            break;
+        }
+    }
+    if (!anyDigit)
+        return std::nullopt;
+    long long exponent = 0;
+    if (i < t.size() && (t[i] == 'e' || t[i] == 'E')) {
+        ++i;
+        const bool down = i < t.size() && t[i] == '-';
+        if (i < t.size() && (t[i] == '-' || t[i] == '+'))
+            ++i;
+        const size_t first = i;
+        for (; i < t.size() && t[i] >= '0' && t[i] <= '9'; ++i)
+            exponent = std::min(exponent * 10 + (t[i] - '0'), 100000LL);
+        if (i == first)
+            return std::nullopt;
+        exponent = down ? -exponent : exponent;
+    }
+    if (i != t.size())
+        return std::nullopt;
+    if (digits.empty())
+        return 0;
+    // The amount in ten-thousandths is digits * 10^shift.
+    const long long shift = exponent - decimals + 4;
+    const long long whole = static_cast<long long>(digits.size()) + shift; // digits before the cut
+    if (whole > 19)
+        return std::nullopt;
+    unsigned __int128 amount = 0;
+    for (long long k = 0; k < whole; ++k)
+        amount = amount * 10 + static_cast<unsigned>(k < static_cast<long long>(digits.size()) ? digits[k] - '0' : 0);
+    if (shift < 0) {
+        // The digits cut off round the amount half to even.
+        const size_t cut = whole > 0 ? static_cast<size_t>(whole) : 0;
+        const std::string dropped = std::string(whole < 0 ? static_cast<size_t>(-whole) : 0, '0') + digits.substr(cut);
+        const int first = dropped.empty() ? 0 : dropped[0] - '0';
+        const bool moreThanHalf = first > 5 || (first == 5 && dropped.find_first_not_of('0', 1) != std::string::npos);
+        if (moreThanHalf || (first == 5 && !moreThanHalf && amount % 2 == 1))
+            ++amount;
+    }
+    const unsigned __int128 limit = static_cast<unsigned __int128>(INT64_MAX) + (negative ? 1 : 0);
+    if (amount > limit)
+        return std::nullopt;
+    return negative ? static_cast<long long>(-static_cast<__int128>(amount)) : static_cast<long long>(amount);
+}
+
+std::optional<long long> CurrencyOfDouble(double v)
+{
+    if (!std::isfinite(v) || std::fabs(v) > 1e15)
+        return std::nullopt;
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.4f", v);   // the double's exact value, rounded half to even
+    return ParseCurrencyText(buf);
+}
+
+std::string FormatCurrencyText(long long tenThousandths)
+{
+    const bool negative = tenThousandths < 0;
+    const unsigned long long amount =
+        negative ? 0ULL - static_cast<unsigned long long>(tenThousandths) : static_cast<unsigned long long>(tenThousandths);
+    std::string text = (negative ? "-" : "") + std::to_string(amount / 10000);
+    if (const unsigned long long rest = amount % 10000; rest != 0) {
+        char decimals[8];
+        std::snprintf(decimals, sizeof decimals, "%04llu", rest);
+        std::string d = decimals;
+        d.erase(d.find_last_not_of('0') + 1);
+        text += "." + d;
+    }
+    return text;
 }

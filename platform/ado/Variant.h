@@ -1,5 +1,5 @@
 // The value of a recordset field: Empty, Null, a whole number, a floating number, a text, a
-// date or a Boolean, converted the way the original's values are.
+// date, a Boolean or a currency amount, converted the way the original's values are.
 #pragma once
 
 #include <cstdint>
@@ -10,7 +10,7 @@ struct LocalTime;
 
 class Variant {
 public:
-    enum class Kind { Empty, Null, Long, Double, Text, Date, Bool };
+    enum class Kind { Empty, Null, Long, Double, Text, Date, Bool, Currency };
 
     Variant() = default;
     Variant(int v) : kind_(Kind::Long), long_(v) {}
@@ -25,14 +25,26 @@ public:
     // A date as days since 30 December 1899 with the time as the fraction of a day.
     static Variant FromDate(double oleDate);
     static Variant FromDate(const LocalTime& t);
+    // A currency amount: a whole number of ten-thousandths, exact over the whole range
+    // -922337203685477.5808 to 922337203685477.5807.
+    static Variant FromCurrency(long long tenThousandths);
 
     Kind kind() const { return kind_; }
     bool IsNull() const { return kind_ == Kind::Null; }
     bool IsEmpty() const { return kind_ == Kind::Empty; }
-    bool IsNumber() const { return kind_ == Kind::Long || kind_ == Kind::Double || kind_ == Kind::Bool; }
+    bool IsNumber() const
+    {
+        return kind_ == Kind::Long || kind_ == Kind::Double || kind_ == Kind::Bool || kind_ == Kind::Currency;
+    }
+    // The amount in ten-thousandths of a currency value; nothing for any other kind.
+    std::optional<long long> CurrencyAmount() const
+    {
+        return kind_ == Kind::Currency ? std::optional<long long>(long_) : std::nullopt;
+    }
 
-    // Text form: Empty and Null give "", numbers their shortest exact form, Booleans "True" or
-    // "False", dates "yyyy-mm-dd" or "yyyy-mm-dd hh:nn:ss".
+    // Text form: Empty and Null give "", numbers their shortest exact form (a currency amount
+    // with every decimal it holds), Booleans "True" or "False", dates "yyyy-mm-dd" or
+    // "yyyy-mm-dd hh:nn:ss".
     std::string ToText() const;
     // Numeric form: Empty and Null give 0; a text that is not a number gives 0 (see AsNumber).
     double ToDouble() const;
@@ -63,3 +75,12 @@ std::string FormatDateText(double oleDate);
 std::optional<double> ParseNumberText(const std::string& text);
 // Shortest text that reads back as the same double; whole numbers without a point.
 std::string FormatNumberText(double v);
+
+// A decimal number text (blanks around, a sign, "." and an exponent allowed) as a currency
+// amount in ten-thousandths, exactly, rounded half to even at the fourth decimal; nothing for a
+// text that is no number or a number beyond the currency range.
+std::optional<long long> ParseCurrencyText(const std::string& text);
+// The currency amount a double rounds to at the fourth decimal; nothing beyond the range.
+std::optional<long long> CurrencyOfDouble(double v);
+// "-922337203685477.5808", "12.5", "3": the amount without trailing zeros of its decimals.
+std::string FormatCurrencyText(long long tenThousandths);

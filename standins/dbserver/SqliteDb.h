@@ -17,6 +17,8 @@ public:
     // Opens the database file at the host path, creating it when missing unless create is
     // false. Raises AppError(sqlite code, "SqliteDb", message) when it cannot be opened.
     explicit SqliteDb(const std::string& hostPath, bool create = true);
+    // How long a statement waits for a file another program writes.
+    static constexpr int kBusyWaitMs = 30000;
     ~SqliteDb();
     SqliteDb(const SqliteDb&) = delete;
     SqliteDb& operator=(const SqliteDb&) = delete;

@@ -9,6 +9,7 @@
 #include "platform/RunMark.h"
 #include "platform/ado/AccessConnection.h"
 #include "platform/ado/Connection.h"
+#include "platform/ado/JetEngine.h"
 #include "support/TestEnvironment.h"
 #include "support/Raised.h"
 
@@ -59,6 +60,8 @@ protected:
 
 TEST_F(CRISDumpWriteTest, WritesTypesQuotingAndIndexAndGrantLines)
 {
+    // A currency amount keeps every digit of its four decimals.
+    Run("INSERT INTO pipes (name, price) VALUES ('min', -922337203685477.5808), ('max', '922337203685477.5807')");
     cris_.RISDumpCreate(dump_, "dd_demo", mdb_, {"pipes", "empty_t"}, std::nullopt, true);
     EXPECT_EQ(Dump(),
               "default schema dd_demo\r\n"
@@ -69,6 +72,8 @@ TEST_F(CRISDumpWriteTest, WritesTypesQuotingAndIndexAndGrantLines)
               "'P''1' 3 2.5 '2024-01-31' 'True' '12.5' 'long note' 7 \r\n"
               // an empty text, then seven NULLs: one blank each, each followed by its separator
               "'' " + std::string(14, ' ') + "\r\n"
+              "'min' " + std::string(8, ' ') + "'-922337203685477.5808' " + std::string(4, ' ') + "\r\n"
+              "'max' " + std::string(8, ' ') + "'922337203685477.5807' " + std::string(4, ' ') + "\r\n"
               "***RIS*** End of Table ***RIS***\r\n"
               "create table empty_t (k int)\r\n"
               "insert into empty_t (k) values (?)\r\n"
@@ -83,7 +88,7 @@ TEST_F(CRISDumpWriteTest, WritesTypesQuotingAndIndexAndGrantLines)
 
 TEST_F(CRISDumpWriteTest, QuoteTokenInAValueBecomesAQuote)
 {
-    Run("CREATE TABLE tok (t TEXT(20))");
+    Run("CREATE TABLE tok (t TEXT(30))");
     Run("INSERT INTO tok VALUES ('a_SINGLE_QUOTE_CHAR_b')");
     cris_.RISDumpCreate(dump_, "s", mdb_, {"tok"}, std::nullopt, false);
     EXPECT_NE(Dump().find("\r\n'a''b' \r\n"), std::string::npos) << Dump();
@@ -100,25 +105,47 @@ TEST_F(CRISDumpWriteTest, RowConditionsByPositionAndNoIndexLines)
 }
 
 // A value the dump cannot carry is named and nothing is written: the dump that was there stays.
+// The engine refuses an infinity or a whole number beyond its field; a file written before it
+// kept its fields' ranges may still hold one.
 TEST_F(CRISDumpWriteTest, AValueTheDumpCannotCarryIsNamedAndTheOldDumpStays)
 {
-    Run("CREATE TABLE notes (k INTEGER, t MEMO, r DOUBLE)");
+    Run("CREATE TABLE notes (k INTEGER, t MEMO, r DOUBLE, s SMALLINT)");
     WriteHostFile(HostPath(dump_), "the old dump");
-    const std::vector<std::pair<std::string, std::string>> cases = {
-        {"'" + std::string(241, 'x') + "', 1",
+    const struct {
+        std::string values;
+        std::string error;
+        bool writtenBefore = false; // stored as it is, past the engine's fields
+    } cases[] = {
+        {"2, '" + std::string(241, 'x') + "', 1, 0",
          "Value of column 't' in row 2 of table 'notes' is longer than 240 characters"},
-        {"'first line\r\nsecond', 1",
+        {"2, 'first line\r\nsecond', 1, 0",
          "Table 'notes', column 't', row 2: the value holds a line break, which a RIS dump cannot carry"},
-        {"'cut\n***RIS*** End of Table ***RIS***', 1",
+        {"2, 'cut\n***RIS*** End of Table ***RIS***', 1, 0",
          "Table 'notes', column 't', row 2: the value holds a line break, which a RIS dump cannot carry"},
-        {"'x', 1e999",
-         "Table 'notes', column 'r', row 2: the value 'inf' is not a finite number, which a RIS dump cannot carry"},
+        {"2, 'x', 1e999, 0",
+         "Table 'notes', column 'r', row 2: the value 'inf' is not a finite number, which a RIS dump cannot carry",
+         true},
+        {"3000000000, 'x', 1, 0",
+         "Value 3000000000 of column 'k' in row 2 of table 'notes' lies beyond the range of int (-2147483648 to "
+         "2147483647)",
+         true},
+        {"2, 'x', 1, -32769",
+         "Value -32769 of column 's' in row 2 of table 'notes' lies beyond the range of smallint (-32768 to 32767)",
+         true},
     };
-    for (const auto& [values, error] : cases) {
+    for (const auto& [values, error, writtenBefore] : cases) {
         SCOPED_TRACE(error);
         Run("DELETE FROM notes");
-        Run("INSERT INTO notes VALUES (1, 'fine', 2.5)");
-        Run("INSERT INTO notes VALUES (2, " + values + ")");
+        Run("INSERT INTO notes VALUES (1, 'fine', 2.5, 0)");
+        if (writtenBefore) {
+            EXPECT_EQ(Raised([&] { Run("INSERT INTO notes VALUES (" + values + ")"); }).description(),
+                      "Numeric field overflow.");
+            JetEngine file(HostPath(mdb_), false, JetEngine::Dialect{});
+            file.Run(JetSqlTranslator::Translate("INSERT INTO notes VALUES (" + values + ")",
+                                                 [](const std::string& n) { return n; }));
+        } else {
+            Run("INSERT INTO notes VALUES (" + values + ")");
+        }
         const AppError e = Raised([&] { cris_.RISDumpCreate(dump_, "s", mdb_, {"pipes", "notes"}, std::nullopt, false); });
         EXPECT_EQ(e.number(), 1);
         EXPECT_EQ(e.source().rfind("RISDumpCreate", 0), 0u) << e.source();

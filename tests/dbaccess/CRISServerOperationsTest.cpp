@@ -10,6 +10,7 @@
 #include "platform/WinPath.h"
 #include "platform/ado/AccessConnection.h"
 #include "platform/ado/Connection.h"
+#include "platform/ado/JetStoredValues.h"
 #include "services/AppGlobals.h"
 #include "standins/dbserver/DbServer.h"
 #include "standins/dbserver/RisSession.h"
@@ -487,4 +488,69 @@ TEST_F(CRISServerOperationsTest, DumpTableImportedIntoAccessNewThenAppended)
     conn.Open("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + mdb + ";");
     Recordset count = conn.Execute("SELECT COUNT(*) AS n FROM pdtable_113");
     EXPECT_EQ(count.Fields()[0].Value().ToLong(), 2 * models);
+}
+
+// Rows imported into an Access table, from a dump or from a query, are stored as its fields keep
+// them: a currency amount to its last digit; a value beyond a field's size is refused with the
+// engine's text and nothing of the import is stored.
+TEST_F(CRISServerOperationsTest, AnImportIntoAccessStoresAsTheFieldsKeepOrStoresNothing)
+{
+    const std::string dump = Out("money.dmp");
+    WriteHostFile(OutHost("money.dmp"),
+                  "default schema pd_money\r\ncreate table money (tag char(9), amount char(24), n int)\r\n"
+                  "insert into money (tag, amount, n) values (?, ?, ?)\r\n***variable*** tag amount n \r\n"
+                  "'P1' '-922337203685477.5808' 7 \r\n'P2' '922337203685477.5807' 40000 \r\n"
+                  "'P123456' '0.00015' 8 \r\n***RIS*** End of Table ***RIS***\r\n***RIS*** End of Schema ***RIS***\r\n");
+    const std::string mdb = Out("money.mdb");
+    AccessConnection::CreateDatabase(mdb);
+    const struct {
+        const char* fields;   // of the Access table the rows are appended to
+        const char* sql;      // on the dump, or with "pd_demo:" on that schema
+        const char* refusal;  // empty: imported
+        const char* stands;   // the amounts and texts the table holds afterwards
+    } cases[] = {
+        {"tag TEXT(9), amount CURRENCY, n INTEGER", "SELECT * FROM money", "",
+         "P1 -922337203685477.5808 7|P2 922337203685477.5807 40000|P123456 0.0002 8|"},
+        {"tag TEXT(5), amount CURRENCY, n INTEGER", "SELECT * FROM money", JetStoredValues::kFieldTooSmall, ""},
+        {"tag TEXT(9), amount CURRENCY, n SMALLINT", "SELECT * FROM money", JetStoredValues::kNumericOverflow, ""},
+        {"tag TEXT(9), amount CURRENCY, n SMALLINT", "SELECT * FROM money WHERE n < 100", "",
+         "P1 -922337203685477.5808 7|P123456 0.0002 8|"},
+        {"tag CURRENCY, amount TEXT(24), n BYTE", "SELECT * FROM money", JetStoredValues::kTypeMismatch, ""},
+        {"model_no TEXT(4)", "pd_demo:SELECT model_no FROM pdtable_113", JetStoredValues::kFieldTooSmall, ""},
+        {"model_no TEXT(5)", "pd_demo:SELECT model_no FROM pdtable_113 WHERE model_no = 'P1001'", "",
+         "P1001|"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.fields) + " <- " + c.sql);
+        {
+            Connection conn;
+            conn.Open("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + mdb + ";");
+            conn.Execute("CREATE TABLE target (" + std::string(c.fields) + ")");
+        }
+        const std::string sql = c.sql;
+        try {
+            if (sql.rfind("pd_demo:", 0) == 0)
+                cris.DBImport2Access("pd_demo", sql.substr(8), mdb, "target", true);
+            else
+                cris.RISDumpImport2Access(dump, "pd_money", sql, mdb, "target", true);
+            EXPECT_STREQ(c.refusal, "");
+        } catch (const AppError& e) {
+            // The engine's text, as the text driver passes it on.
+            EXPECT_EQ(e.description().substr(0, e.description().find("\r\n")),
+                      std::string("[Microsoft][ODBC Text Driver] ") + c.refusal);
+        }
+        Connection conn;
+        conn.Open("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + mdb + ";");
+        Recordset rs = conn.Execute("SELECT * FROM target");
+        std::string stands;
+        for (; !rs.Eof(); rs.MoveNext()) {
+            std::vector<std::string> values;
+            for (int f = 0; f < rs.Fields().Count(); ++f)
+                values.push_back(rs.Fields()[f].Value().ToText());
+            stands += Join(values, " ") + "|";
+        }
+        EXPECT_EQ(stands, c.stands);
+        rs.Close();
+        conn.Execute("DROP TABLE target");
+    }
 }

@@ -195,12 +195,12 @@ TEST_F(frmRISTableTest, MainWindowButtonsOpenTheToolsWithItsProject)
     EXPECT_EQ(frmRISTable::ShowMe("other"), form); // an open window is only brought forward
 }
 
-// The editor's read drops a trailing blank that RIS keeps, so its row condition matches no row:
-// the cell keeps the stored value and the user is told, instead of a grid showing what the table
-// does not hold.
+// The editor's read drops a trailing blank that the table keeps; the server compares its text
+// blank-padded, so the row is found and written. A row another program changed since the read
+// matches no row: the cell keeps the value shown and the user is told, instead of a grid showing
+// what the table does not hold.
 TEST_F(frmRISTableTest, AnEditThatMatchesNoRowKeepsTheCellAndSaysSo)
 {
-    // RIS keeps the blank; the editor's read drops it, so its row condition matches nothing.
     CRIS setup;
     setup.SetUseRIS("");
     const std::string original = storedDescription("P1001");
@@ -214,15 +214,21 @@ TEST_F(frmRISTableTest, AnEditThatMatchesNoRowKeepsTheCellAndSaysSo)
     frmRISTable* form = openModels();
     const int r = rowOf(form, 3, "P1001");
     ASSERT_LT(r, form->TDBGrid->rowCount());
-    const QString shown = form->TDBGrid->cellText(r, 4);
 
     boxes_.Answer(MsgAnswer::Yes);
     cell(form, r, 4)->setText("Pumps and valves");
-    ASSERT_EQ(prompts().size(), 2u);
-    EXPECT_EQ(prompts()[1], "Data was not updated: no row of table 'pdtable_113' matches the row as shown. "
+    ASSERT_EQ(prompts(), Strings{"Update table?"});
+    EXPECT_EQ(form->TDBGrid->cellText(r, 4), "Pumps and valves");
+    EXPECT_EQ(storedDescription("P1001"), "Pumps and valves");
+
+    setup.DBWrite("pd_demo", "UPDATE pdtable_113 SET model_description='Valves' WHERE model_no='P1001';");
+    boxes_.Answer(MsgAnswer::Yes);
+    cell(form, r, 4)->setText("Pumps");
+    ASSERT_EQ(prompts().size(), 3u);
+    EXPECT_EQ(prompts()[2], "Data was not updated: no row of table 'pdtable_113' matches the row as shown. "
                             "Choose the table again to read it anew.");
-    EXPECT_EQ(form->TDBGrid->cellText(r, 4), shown);
-    EXPECT_EQ(storedDescription("P1001"), "Pumps ");
+    EXPECT_EQ(form->TDBGrid->cellText(r, 4), "Pumps and valves");
+    EXPECT_EQ(storedDescription("P1001"), "Valves");
 }
 
 // A risbatch that commits the UPDATE and dies, dies before it, or ends well having changed

@@ -5,6 +5,7 @@
 #include "support/Raised.h"
 #include "platform/WinPath.h"
 #include "platform/ado/Connection.h"
+#include "platform/ado/JetStoredValues.h"
 
 #include <gtest/gtest.h>
 
@@ -91,6 +92,83 @@ TEST_F(AccessConnectionTest, SelectIntoCopiesShapeAndRows)
     const AppError e = Raised([&] { conn.Execute("SELECT * FROM [copy]"); });
     EXPECT_EQ(e.number(), adoerr::kObjectNotFound);
     EXPECT_EQ(e.source(), "Microsoft JET Database Engine");
+}
+
+// Every statement that stores values keeps them as the engine's fields do: a text within its
+// size, a whole number within its range (a fraction rounded half to even), a currency amount to
+// its fourth decimal over its whole range; anything else is refused with the engine's text and
+// nothing of the statement stays. Each case starts from the same one row.
+TEST_F(AccessConnectionTest, EveryValueIsStoredAsItsFieldKeepsIt)
+{
+    conn.Execute("CREATE TABLE f (t TEXT(5), s SMALLINT, i INTEGER, b BYTE, c CURRENCY, r REAL, m MEMO)");
+    const std::string tooSmall = JetStoredValues::kFieldTooSmall, overflow = JetStoredValues::kNumericOverflow,
+                      mismatch = JetStoredValues::kTypeMismatch;
+    const struct {
+        std::string statement;
+        std::string refusal; // empty: it runs
+        const char* query;
+        const char* stands;
+    } cases[] = {
+        {"INSERT INTO f (t) VALUES ('abcde')", "", "SELECT t FROM f WHERE s IS NULL", "abcde"},
+        {"INSERT INTO f (t) VALUES ('abcdef')", tooSmall, "SELECT COUNT(*) FROM f", "1"},
+        {"INSERT INTO f (t, s) VALUES ('ok', 1), ('toolong', 2)", tooSmall, "SELECT COUNT(*) FROM f", "1"},
+        {"INSERT INTO f (t) VALUES (123456)", tooSmall, "SELECT COUNT(*) FROM f", "1"},
+        {"INSERT INTO f (m) VALUES ('" + std::string(300, 'm') + "')", "", "SELECT LEN(m) FROM f WHERE s IS NULL",
+         "300"},
+        {"INSERT INTO f (s) VALUES (-32768)", "", "SELECT s FROM f WHERE t IS NULL", "-32768"},
+        {"INSERT INTO f (s) VALUES (32768)", overflow, "SELECT COUNT(*) FROM f", "1"},
+        {"INSERT INTO f (s) VALUES (32767.5)", overflow, "SELECT COUNT(*) FROM f", "1"},
+        {"INSERT INTO f (s) VALUES (2.5)", "", "SELECT s FROM f WHERE t IS NULL", "2"},
+        {"INSERT INTO f (s) VALUES ('x')", mismatch, "SELECT COUNT(*) FROM f", "1"},
+        {"INSERT INTO f (s) VALUES ('')", "", "SELECT COUNT(*) FROM f WHERE s IS NULL", "1"},
+        {"INSERT INTO f (i) VALUES (2147483648)", overflow, "SELECT COUNT(*) FROM f", "1"},
+        {"INSERT INTO f (b) VALUES (256)", overflow, "SELECT COUNT(*) FROM f", "1"},
+        {"INSERT INTO f (b) VALUES (-1)", overflow, "SELECT COUNT(*) FROM f", "1"},
+        {"INSERT INTO f (r) VALUES (1E39)", overflow, "SELECT COUNT(*) FROM f", "1"},
+        {"INSERT INTO f (c) VALUES (-922337203685477.5808)", "", "SELECT c FROM f WHERE t IS NULL",
+         "-922337203685477.5808"},
+        {"INSERT INTO [f] ([c], t) VALUES (+922337203685477.5807, 'x')", "", "SELECT c FROM f WHERE t = 'x'",
+         "922337203685477.5807"},
+        {"INSERT INTO f (c) VALUES (922337203685477.5808)", overflow, "SELECT COUNT(*) FROM f", "1"},
+        {"INSERT INTO f (c) VALUES ('-922337203685477.58086')", overflow, "SELECT COUNT(*) FROM f", "1"},
+        {"INSERT INTO f (c) VALUES ('-922337203685477.58085')", "", "SELECT c FROM f WHERE t IS NULL",
+         "-922337203685477.5808"},
+        {"INSERT INTO f (c) VALUES (1.23455)", "", "SELECT c FROM f WHERE t IS NULL", "1.2346"},
+        {"INSERT INTO f (c) VALUES (0.00025)", "", "SELECT c FROM f WHERE t IS NULL", "0.0002"},
+        {"INSERT INTO f (c) VALUES ('12.5x')", mismatch, "SELECT COUNT(*) FROM f", "1"},
+        {"UPDATE f SET c = -922337203685477.5808, s = s * 2 WHERE t = 'start'", "", "SELECT c & '/' & s FROM f",
+         "-922337203685477.5808/14"},
+        {"UPDATE f SET t = 'toolong'", tooSmall, "SELECT t FROM f", "start"},
+        {"UPDATE [f] SET s = s + 40000", overflow, "SELECT s FROM f", "7"},
+        {"UPDATE f SET c = c * 2", "", "SELECT c FROM f", "25"},
+        {"UPDATE f SET s = IIF(t = 'start', 40000, 1)", overflow, "SELECT s FROM f", "7"},
+        {"UPDATE f SET s = CASE WHEN t = 'start' THEN 2.5 END, t = 'x'", "", "SELECT s & t FROM f", "2x"},
+        {"UPDATE f SET t = 'ab', c = (SELECT MAX(c) FROM f WHERE t = 'start') + 0.00004 WHERE t = 'start'", "",
+         "SELECT t & c FROM f", "ab12.5"},
+        {"INSERT INTO f SELECT * FROM f", "", "SELECT COUNT(*) FROM f WHERE c = 12.5", "2"},
+        {"SELECT * INTO g FROM f", "", "SELECT c FROM g", "12.5"},
+        {"SELECT COUNT(*) FROM f WHERE c > 10 AND c < 12.6", "", "SELECT c FROM f", "12.5"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.statement);
+        conn.Execute("DELETE FROM f");
+        conn.Execute("INSERT INTO f (t, s, i, b, c, r) VALUES ('start', 7, 70, 7, 12.5, 1.5)");
+        try {
+            conn.Execute("DROP TABLE g");
+        } catch (const AppError&) {
+        }
+        try {
+            conn.Execute(c.statement);
+            EXPECT_EQ(c.refusal, "");
+        } catch (const AppError& e) {
+            EXPECT_EQ(e.description(), c.refusal);
+            EXPECT_EQ(e.number(), adoerr::kUnspecified);
+            EXPECT_EQ(e.source(), "Microsoft JET Database Engine");
+        }
+        Recordset rs = conn.Execute(c.query);
+        ASSERT_EQ(rs.RecordCount(), 1);
+        EXPECT_EQ(rs.Fields()[0].Value().ToText(), c.stands);
+    }
 }
 
 TEST(ConnectionTest, ConnectionStringsSelectTheProvider)

@@ -60,6 +60,20 @@ TEST(VariantTest, TextsAndNumbers)
     EXPECT_EQ(Variant(3.5).ToLong(), 4);
     EXPECT_TRUE(Variant::Null() == Variant::Null());
     EXPECT_FALSE(Variant("1") == Variant(1));
+    // A currency amount is exact over its whole range, rounded half to even at its fourth decimal.
+    EXPECT_EQ(Variant::FromCurrency(INT64_MIN).ToText(), "-922337203685477.5808");
+    EXPECT_EQ(Variant::FromCurrency(INT64_MAX).ToText(), "922337203685477.5807");
+    EXPECT_EQ(Variant::FromCurrency(125000).ToText(), "12.5");
+    EXPECT_EQ(Variant::FromCurrency(-25000).ToLong(), -2);
+    EXPECT_EQ(Variant::FromCurrency(35000).ToLong(), 4);
+    EXPECT_EQ(ParseCurrencyText(" -922337203685477.5808 "), INT64_MIN);
+    EXPECT_EQ(ParseCurrencyText("922337203685477.5808"), std::nullopt);
+    EXPECT_EQ(ParseCurrencyText("1.5e-4"), 2);
+    EXPECT_EQ(ParseCurrencyText("2.5e-4"), 2);
+    EXPECT_EQ(ParseCurrencyText("0e99999"), 0);
+    EXPECT_EQ(ParseCurrencyText("12.5x"), std::nullopt);
+    EXPECT_EQ(CurrencyOfDouble(0.1), 1000);
+    EXPECT_EQ(CurrencyOfDouble(1e300), std::nullopt);
 }
 
 TEST(VariantTest, ConversionToFieldTypes)
@@ -73,6 +87,10 @@ TEST(VariantTest, ConversionToFieldTypes)
     EXPECT_TRUE(ConvertToAdoType(Variant(), adVarChar).IsNull());
     EXPECT_THROW(ConvertToAdoType("x1", adInteger), AppError);
     EXPECT_THROW(ConvertToAdoType("someday", adDate), AppError);
+    EXPECT_EQ(ConvertToAdoType("-922337203685477.5808", adCurrency), Variant::FromCurrency(INT64_MIN));
+    EXPECT_EQ(ConvertToAdoType(3, adCurrency), Variant::FromCurrency(30000));
+    EXPECT_EQ(ConvertToAdoType(1.23456, adCurrency), Variant::FromCurrency(12346));
+    EXPECT_THROW(ConvertToAdoType("1e16", adCurrency), AppError);
 }
 
 } // namespace
