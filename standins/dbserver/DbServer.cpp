@@ -5,6 +5,7 @@
 #include "platform/HostFiles.h"
 #include "platform/TextUtil.h"
 #include "platform/WinPath.h"
+#include "standins/dbserver/CharComparison.h"
 #include "standins/dbserver/RisErrorBlock.h"
 #include "standins/dbserver/ServerSqlFunctions.h"
 
@@ -433,6 +434,7 @@ std::unique_ptr<SqliteDb> DbServer::OpenUserDatabase(const std::string& user)
 {
     auto db = std::make_unique<SqliteDb>(RequireUserDatabase(user), false);
     ServerSqlFunctions::Register(db->Handle());
+    CharComparison::KeepDeclared(*db);
     // A stand-in needs no protection against power loss; the clients run statement by statement.
     db->Exec("PRAGMA synchronous = OFF");
     return db;

@@ -503,7 +503,10 @@ void RisSession::runSql(const std::string& statement, const std::string& verb, s
             return w + ".";
         if (!attached_[connSchema][s]) {
             // Attached only while its user's file stands: SQLite would make a lost one anew, empty.
-            db.Run("ATTACH DATABASE ?1 AS " + RisSqlText::QuoteName(s), {userFile(s, Schema(s).dbUser)});
+            // Its character columns compare as the database does before this connection reads it.
+            const std::string file = userFile(s, Schema(s).dbUser);
+            server_.OpenUserDatabase(Schema(s).dbUser);
+            db.Run("ATTACH DATABASE ?1 AS " + RisSqlText::QuoteName(s), {file});
             attached_[connSchema][s] = true;
         }
         return RisSqlText::QuoteName(s) + ".";

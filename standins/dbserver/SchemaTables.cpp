@@ -3,6 +3,7 @@
 
 #include "platform/AppError.h"
 #include "platform/TextUtil.h"
+#include "standins/dbserver/CharComparison.h"
 #include "standins/dbserver/ReservedWords.h"
 #include "standins/dbserver/RisColumnType.h"
 #include "standins/dbserver/RisErrorBlock.h"
@@ -62,6 +63,8 @@ std::string columnSql(const RisColumn& c)
     auto type = RisColumnType::Parse(c.type);
     std::string q = RisSqlText::QuoteName(c.name);
     std::string sql = q + " " + c.type;
+    if (type->kind() == RisColumnType::Kind::Char)
+        sql += CharComparison::DeclarationSuffix();
     if (c.notNull)
         sql += " NOT NULL";
     // The line feed stands in the check as a literal: char(10) would be computed again for

@@ -2,6 +2,7 @@
 #include "standins/dbserver/SqliteDb.h"
 
 #include "platform/AppError.h"
+#include "standins/dbserver/CharComparison.h"
 
 #include <sqlite3.h>
 
@@ -16,6 +17,14 @@ SqliteDb::SqliteDb(const std::string& hostPath, bool create) : path_(hostPath)
     }
     // Several stand-in programs may work on one user's file one after another or at once.
     sqlite3_busy_timeout(db_, 30000);
+    // Every connection compares character columns as the database does.
+    try {
+        CharComparison::Register(db_);
+    } catch (...) {
+        sqlite3_close(db_);
+        db_ = nullptr;
+        throw;
+    }
 }
 
 SqliteDb::~SqliteDb()

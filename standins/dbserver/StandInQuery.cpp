@@ -3,7 +3,9 @@
 
 #include "platform/ado/JetSqlTranslator.h"
 #include "platform/TextUtil.h"
+#include "standins/dbserver/CharComparison.h"
 #include "standins/dbserver/ServerSqlFunctions.h"
+#include "standins/dbserver/SqliteDb.h"
 #include "standins/dbserver/StoredValueSql.h"
 
 #include <sqlite3.h>
@@ -61,8 +63,14 @@ Recordset StandInQuery::OnUserDatabase(const std::string& hostPath, const std::s
                                        const JetEngine::Dialect& dialect, ServerDialect server,
                                        long* recordsAffected)
 {
+    // Tables stored before their character columns declared the comparison get it first.
+    {
+        SqliteDb declared(hostPath, false);
+        CharComparison::KeepDeclared(declared);
+    }
     JetEngine engine(hostPath, false, dialect);
     ServerSqlFunctions::Register(engine.Handle());
+    CharComparison::Register(engine.Handle());
     JetStatement st = Translated(sql, server);
     // Every value stored is kept as its column keeps it; an INSERT is given here without its
     // target, which the engine puts before it.

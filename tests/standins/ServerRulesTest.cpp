@@ -114,8 +114,27 @@ TEST_F(ServerRulesTest, StatementsComputeAsTheDatabaseDoes)
         {"select 7/2, 'a' || null from nums", "7/2: 3.5\r\n'a' || null: 'a'\r\n", "SELECT k FROM nums", "7"},
         {"update words set w = 'a' || 1.5 / 3", "1 row updated.", "SELECT w FROM words", "a.5"},
         {"update words set w = substr(w, 0, 2) || trim('  ')", "1 row updated.", "SELECT w FROM words", "pa"},
-        // The database keeps a character value as it was given and compares it as it stands.
-        {"update words set n = 5 where w = 'pad'", "0 rows updated.", "SELECT n FROM words", "1"},
+        // The database keeps a character value as it was given and compares it blank-padded, as
+        // its fixed-length text: trailing blanks never count, leading ones do.
+        {"update words set n = 5 where w = 'pad'", "1 row updated.", "SELECT n || '[' || w || ']' FROM words",
+         "5[pad  ]"},
+        {"update words set n = 5 where w = ' pad'", "0 rows updated.", "SELECT n FROM words", "1"},
+        {"insert into words values (' lead  ', 2); update words set n = 9 where w = ' lead'", "1 row updated.",
+         "SELECT n || '[' || w || ']' FROM words WHERE n = 9", "9[ lead  ]"},
+        {"update words set n = 6 where w in ('x', 'pad ') and w between 'pad' and 'pad'", "1 row updated.",
+         "SELECT n FROM words", "6"},
+        {"select count(*) c from words where w > 'pad\x01' and w < 'pad!'", "c: 1", "SELECT n FROM words", "1"},
+        {"insert into words values ('pad\x01', 2); select n from words order by w", "n: 2\r\n\r\nn: 1",
+         "SELECT count(*) FROM words", "2"},
+        {"insert into words values ('pad', 2); select count(distinct w) d, count(*) n from words group by w",
+         "d: 1\r\nn: 2", "SELECT count(*) FROM words", "2"},
+        {"create unique index uw on words (w); insert into words values ('pad', 2)", "RIS_E_DUP_KEY",
+         "SELECT count(*) FROM words", "1"},
+        {"UPDATE words SET n = 5 WHERE w = 'pad'", "", "SELECT n || '[' || w || ']' FROM words", "5[pad  ]",
+         &kOracle},
+        {"UPDATE words SET n = 5 WHERE w IN ('pad')", "", "SELECT n || '[' || w || ']' FROM words", "5[pad  ]",
+         &kSqlServer},
+        {"SELECT count(*) FROM words WHERE w = ' pad'", "0", "SELECT n FROM words", "1", &kSqlServer},
         {"update words set w = substr(w, 4)", "1 row updated.", "SELECT w FROM words", "  "},
         {"create view half as select k / 2 h from nums", "View created.", "SELECT h FROM half", "3.5"},
         {"create index bad on nums (nosuch)", "ORA-00904: invalid identifier",
@@ -208,7 +227,7 @@ TEST_F(ServerRulesTest, StatementsComputeAsTheDatabaseDoes)
         t.Batch("default schema pd_c;\ndelete from nums;\ninsert into nums values (7, 2.5, 1);\n"
                 "delete from words;\ninsert into words values ('pad  ', 1);\ndrop view half;\n"
                 "delete from vals;\ninsert into vals values (1, 1, 1, 'x');\ngrant all on words to public, pd_d;\n"
-                "revoke all on words from public, pd_d;\n");
+                "revoke all on words from public, pd_d;\ndrop index uw;\n");
         if (c.connection) {
             EXPECT_NE(onConnection(*c.connection, c.statement).find(c.says), std::string::npos);
         } else {
@@ -227,6 +246,41 @@ TEST_F(ServerRulesTest, StatementsComputeAsTheDatabaseDoes)
         EXPECT_EQ(standing(c.query), stands);
         EXPECT_EQ(unloadAll("pd_c"), dump);
     }
+}
+
+// A table stored before character columns declared their comparison compares blank-padded from
+// the first program that opens its file on, through risbatch as through a connection; its rows
+// stay as stored, its indexes read in the new order, and a unique index that holds 'a' beside
+// 'a  ' keeps comparing exactly rather than refusing a row it holds.
+TEST_F(ServerRulesTest, ATableStoredBeforeComparesBlankPaddedAndKeepsItsRows)
+{
+    {
+        SqliteDb file(t.Server().UserDatabasePath("PD_C"), false);
+        file.Exec("CREATE TABLE \"old_w\" (\"w\" char(10) CONSTRAINT \"ck_w\" CHECK (\"w\" IS NULL OR "
+                  "(length(CAST(\"w\" AS BLOB)) <= 10)), \"k\" CHAR(4) NOT NULL, \"n\" int, "
+                  "\"char\" int);\n"
+                  "CREATE INDEX \"iw\" ON \"old_w\" (\"w\");\nCREATE UNIQUE INDEX \"uk\" ON \"old_w\" (\"k\");\n"
+                  "INSERT INTO old_w VALUES ('pad', 'a', 1, 0), ('pad\x01', 'a  ', 2, 0);\nPRAGMA user_version = 0;");
+    }
+    const ClientRun r = throughRisbatch("update old_w set n = n + 10 where w = 'pad  ';\n"
+                                        "select n from old_w where k = 'a' order by w;\n"
+                                        "insert into old_w values ('x', 'a', 3, 0)");
+    EXPECT_NE(r.console.find("1 row updated.\r\n"), std::string::npos) << r.console;
+    EXPECT_NE(r.console.find("n: 2\r\n\r\nn: 11\r\n"), std::string::npos) << r.console;
+    EXPECT_NE(messageOf(r.console).find("RIS_E_DUP_KEY"), std::string::npos) << r.console;
+    EXPECT_EQ(onConnection(kOracle, "SELECT count(*) FROM old_w WHERE w = 'pad' AND k = 'a '"), "1");
+
+    SqliteDb file(t.Server().UserDatabasePath("PD_C"), false);
+    EXPECT_EQ(file.QueryText("PRAGMA integrity_check"), "ok");
+    const std::string declared = file.QueryText("SELECT sql FROM sqlite_master WHERE name = 'old_w'").value_or("");
+    EXPECT_NE(declared.find("\"w\" char(10) COLLATE ris_char CONSTRAINT"), std::string::npos) << declared;
+    EXPECT_NE(declared.find("\"k\" CHAR(4) COLLATE ris_char NOT NULL"), std::string::npos) << declared;
+    EXPECT_NE(declared.find("\"char\" int)"), std::string::npos) << declared;
+    EXPECT_NE(file.QueryText("SELECT sql FROM sqlite_master WHERE name = 'uk'").value_or("").find("COLLATE BINARY"),
+              std::string::npos);
+    EXPECT_EQ(file.QueryText("SELECT group_concat(hex(w) || hex(k), ' ') FROM old_w"), "70616461 70616401612020");
+    const std::string dump = unloadAll("pd_c");
+    EXPECT_NE(dump.find("'pad' 'a' 11 0 \r\n'pad\x01' 'a  ' 2 0 \r\n"), std::string::npos) << dump;
 }
 
 // What the database keeps, the unload writes and the load reads back whole (a row broken by a
