@@ -349,8 +349,12 @@ RISTableEdit RISTableUpdate::WriteAndLook(const std::string& schema, const std::
     const RISTableField& field = fields.at(column);
     const std::optional<std::string> typed = newText.empty() ? std::nullopt : std::optional<std::string>(newText);
     // The row is looked for as the server keeps it: 120.555 in a decimal(8,2) is 120.56 there.
+    // Trailing blanks of a text are kept but never count in a comparison, and the reader of the
+    // look drops them: the row is looked for without them.
     RISTableRow changed = row;
     changed.at(column) = StoredForm(field, newText);
+    if (changed[column] && IsAdoDataTypeString(static_cast<int16_t>(field.type)))
+        changed[column] = TrimRight(*changed[column]);
     // An edit to the value the cell held already leaves the row as it was: done.
     const bool storedIsOld = SameValue(field, changed[column], row[column]);
     // An edit made while another change rewrites the schema's tables (a reload from its backup)
