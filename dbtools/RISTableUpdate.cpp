@@ -37,6 +37,9 @@ struct DecimalDigits {
     bool operator==(const DecimalDigits&) const = default;
 };
 
+// More whole digits than any number the server holds (its largest is below 10^126).
+constexpr long kMostWholeDigits = 130;
+
 bool IsDigit(char c)
 {
     return c >= '0' && c <= '9';
@@ -69,7 +72,7 @@ std::optional<DecimalDigits> ReadDecimal(std::string_view text)
         for (; p < t.size() && IsDigit(t[p]); ++p) {
             exponent = exponent * 10 + (t[p] - '0');
             if (exponent > 100000)
-                return std::nullopt; // beyond every number a column holds: the server says so
+                return std::nullopt; // no number at all for the server
         }
         if (p == first)
             return std::nullopt;
@@ -309,7 +312,11 @@ std::optional<std::string> RISTableUpdate::StoredForm(const RISTableField& field
         return std::nullopt;
     const long scale = IsNumericField(field.type) ? ScaleOf(field) : -1;
     const std::optional<DecimalDigits> number = scale >= 0 ? ReadDecimal(text) : std::nullopt;
-    return number ? PlainText(RoundTo(*number, scale)) : text;
+    if (!number)
+        return text;
+    const DecimalDigits rounded = RoundTo(*number, scale);
+    // Beyond every number a column holds the server refuses the value: it is not written out.
+    return rounded.exponent > kMostWholeDigits ? text : PlainText(rounded);
 }
 
 bool RISTableUpdate::SameValue(const RISTableField& field, const std::optional<std::string>& a,

@@ -76,6 +76,8 @@ TEST(RISTableUpdateTest, TheValueTheServerKeepsOfATypedText)
                  {adDouble, "real", "0.1", "0.1"},
                  {adInteger, "int", "abc", "abc"}, // refused by the literal, not guessed at
                  {adInteger, "int", "1e999999", "1e999999"},
+                 {adInteger, "int", "-1.5e200", "-1.5e200"},
+                 {adInteger, "int", "1e-200", "0"},
                  {adVarChar, "char(40)", "Pumps  ", "Pumps  "},
                  {adVarChar, "char(12)", "7.5", "7.5"},
                  {adDouble, "decimal(8,2)", "", nullptr}};
