@@ -11,6 +11,8 @@
 #include "platform/ado/Recordset.h"
 #include "platform/ado/Variant.h"
 
+#include <algorithm>
+
 namespace {
 
 bool IsNumericField(int type)
@@ -22,6 +24,131 @@ bool IsNumericField(int type)
 bool IsEmpty(const std::optional<std::string>& v)
 {
     return !v || v->empty();
+}
+
+// A number as its decimal digits: 0.<digits> x 10^exponent, the digits without leading or
+// trailing zeros ("" is 0). The typed text is rounded digit by digit, as the server rounds the
+// number written, never through a double that would change the digits beyond its 15th.
+struct DecimalDigits {
+    bool negative = false;
+    std::string digits;
+    long exponent = 0;
+
+    bool operator==(const DecimalDigits&) const = default;
+};
+
+// More whole digits than any number the server holds (its largest is below 10^126).
+constexpr long kMostWholeDigits = 130;
+
+bool IsDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+// "[+-]digits[.digits][(e|E)[+-]digits]" between blanks; nothing for any other text.
+std::optional<DecimalDigits> ReadDecimal(std::string_view text)
+{
+    const std::string t = Trim(text);
+    size_t p = 0;
+    DecimalDigits d;
+    if (p < t.size() && (t[p] == '+' || t[p] == '-'))
+        d.negative = t[p++] == '-';
+    std::string digits;
+    long whole = 0;
+    for (; p < t.size() && IsDigit(t[p]); ++p, ++whole)
+        digits += t[p];
+    if (p < t.size() && t[p] == '.')
+        for (++p; p < t.size() && IsDigit(t[p]); ++p)
+            digits += t[p];
+    if (digits.empty())
+        return std::nullopt;
+    long exponent = 0;
+    if (p < t.size() && (t[p] == 'e' || t[p] == 'E')) {
+        ++p;
+        const bool down = p < t.size() && t[p] == '-';
+        if (p < t.size() && (t[p] == '+' || t[p] == '-'))
+            ++p;
+        const size_t first = p;
+        for (; p < t.size() && IsDigit(t[p]); ++p) {
+            exponent = exponent * 10 + (t[p] - '0');
+            if (exponent > 100000)
+                return std::nullopt; // no number at all for the server
+        }
+        if (p == first)
+            return std::nullopt;
+        if (down)
+            exponent = -exponent;
+    }
+    if (p != t.size())
+        return std::nullopt;
+    const size_t lead = digits.find_first_not_of('0');
+    if (lead == std::string::npos)
+        return DecimalDigits{}; // 0, without a sign
+    d.digits = digits.substr(lead, digits.find_last_not_of('0') + 1 - lead);
+    d.exponent = whole - static_cast<long>(lead) + exponent;
+    return d;
+}
+
+// Rounded to `scale` decimals, half away from zero.
+DecimalDigits RoundTo(DecimalDigits d, long scale)
+{
+    const long keep = d.exponent + scale;
+    if (keep >= static_cast<long>(d.digits.size()))
+        return d;
+    const bool up = keep >= 0 && d.digits[static_cast<size_t>(keep)] >= '5';
+    d.digits.resize(static_cast<size_t>(std::max(keep, 0L)));
+    if (up) {
+        size_t at = d.digits.size();
+        while (at > 0 && d.digits[at - 1] == '9')
+            d.digits[--at] = '0';
+        if (at == 0) {
+            d.digits.insert(d.digits.begin(), '1');
+            ++d.exponent;
+        } else {
+            ++d.digits[at - 1];
+        }
+    }
+    while (!d.digits.empty() && d.digits.back() == '0')
+        d.digits.pop_back();
+    return d.digits.empty() ? DecimalDigits{} : d;
+}
+
+// The number written plainly: "120.56", "-8", "0.005", "0".
+std::string PlainText(const DecimalDigits& d)
+{
+    if (d.digits.empty())
+        return "0";
+    std::string text = d.negative ? "-" : "";
+    if (d.exponent <= 0)
+        return text + "0." + std::string(static_cast<size_t>(-d.exponent), '0') + d.digits;
+    const size_t whole = static_cast<size_t>(d.exponent);
+    if (d.digits.size() <= whole)
+        return text + d.digits + std::string(whole - d.digits.size(), '0');
+    return text + d.digits.substr(0, whole) + "." + d.digits.substr(whole);
+}
+
+// The decimals a field keeps: 0 for a whole-number field, s for decimal(p,s) (0 for
+// decimal(p)), -1 when its values are kept as written (real, double, decimal without
+// precision, text).
+long ScaleOf(const RISTableField& field)
+{
+    const std::string declared = ToLower(Trim(field.declared));
+    if (declared.empty())
+        return IsAdoIntegerType(field.type) ? 0 : -1;
+    const size_t open = declared.find('(');
+    const std::string word = Trim(declared.substr(0, open));
+    if (word == "smallint" || word == "int" || word == "integer")
+        return 0;
+    if (word != "decimal" || open == std::string::npos)
+        return -1;
+    const std::string args = declared.substr(open + 1, declared.find(')', open) - open - 1);
+    const size_t comma = args.find(',');
+    if (comma == std::string::npos)
+        return 0;
+    const std::string scale = Trim(args.substr(comma + 1));
+    if (scale.empty() || scale.size() > 2 || !std::all_of(scale.begin(), scale.end(), IsDigit))
+        return -1;
+    return std::stol(scale);
 }
 
 // The rows of the table the condition matches; -1 when the count gave no answer.
@@ -108,24 +235,146 @@ std::string Shown(const std::optional<std::string>& value)
     return value && !value->empty() ? "'" + *value + "'" : std::string("no value (Null)");
 }
 
+std::optional<std::string> ValueOf(const Variant& v)
+{
+    return v.IsNull() ? std::nullopt : std::optional<std::string>(v.ToText());
+}
+
+// The values of the column in the rows the condition matches, as the server gives them.
+std::vector<std::optional<std::string>> ColumnValues(const std::string& schema, const std::string& table,
+                                                     const std::string& name, const std::string& condition)
+{
+    Recordset rs = gCRIS->DBRead(schema, "SELECT " + name + " FROM " + table + condition, 3);
+    std::vector<std::optional<std::string>> values;
+    if (rs.RecordCount() > 0)
+        for (rs.MoveFirst(); !rs.Eof(); rs.MoveNext())
+            values.push_back(ValueOf(rs.Fields()[0].Value()));
+    return values;
+}
+
+// What the rows alike in every field but the edited one hold in it: the row itself, found
+// without the value the look could not match. Empty when the table has no other field or the
+// read fails (the counts then say what is known).
+std::string AlikeRows(const std::string& schema, const std::string& table, const std::vector<RISTableField>& fields,
+                      size_t column, const RISTableRow& row)
+{
+    std::vector<RISTableField> others;
+    RISTableRow values;
+    for (size_t i = 0; i < fields.size(); ++i)
+        if (i != column) {
+            others.push_back(fields[i]);
+            values.push_back(i < row.size() ? row[i] : std::nullopt);
+        }
+    if (others.empty())
+        return {};
+    std::vector<std::optional<std::string>> held;
+    try {
+        held = ColumnValues(schema, table, fields[column].name, RISTableUpdate::EditorCondition(others, values));
+    } catch (const AppError&) {
+        return {};
+    }
+    if (held.empty())
+        return "; no row is alike in every other column";
+    std::vector<std::string> shown;
+    for (size_t i = 0; i < held.size() && i < 3; ++i)
+        shown.push_back(Shown(held[i]));
+    if (held.size() > 3)
+        shown.push_back("...");
+    return held.size() == 1 ? "; the row alike in every other column holds " + fields[column].name + " " + shown[0]
+                            : "; " + std::to_string(held.size()) + " rows alike in every other column hold " +
+                                  fields[column].name + " " + Join(shown, ", ");
+}
+
 } // namespace
 
-ChangeOutcome RISTableUpdate::WriteAndLook(const std::string& schema, const std::string& table,
-                                           const std::vector<RISTableField>& fields, size_t column,
-                                           const RISTableRow& row, const std::string& newText,
-                                           const std::string& statement)
+void RISTableUpdate::ReadDeclaredTypes(const std::string& schema, const std::string& table,
+                                       std::vector<RISTableField>& fields)
 {
+    std::vector<std::string> entries;
+    try {
+        entries = gCRIS->DBGetCols(schema, table, true, false);
+    } catch (const AppError&) {
+        return; // whole-number fields still round by their data type; the look says what stands
+    }
+    for (const std::string& entry : entries) {
+        const size_t blank = entry.find(' ');
+        if (blank == std::string::npos)
+            continue; // a listing without types
+        for (RISTableField& f : fields)
+            if (EqualsNoCase(f.name, entry.substr(0, blank)))
+                f.declared = Trim(entry.substr(blank + 1));
+    }
+}
+
+std::optional<std::string> RISTableUpdate::StoredForm(const RISTableField& field, const std::string& text)
+{
+    if (text.empty())
+        return std::nullopt;
+    const long scale = IsNumericField(field.type) ? ScaleOf(field) : -1;
+    const std::optional<DecimalDigits> number = scale >= 0 ? ReadDecimal(text) : std::nullopt;
+    if (!number)
+        return text;
+    const DecimalDigits rounded = RoundTo(*number, scale);
+    // Beyond every number a column holds the server refuses the value: it is not written out.
+    return rounded.exponent > kMostWholeDigits ? text : PlainText(rounded);
+}
+
+bool RISTableUpdate::SameValue(const RISTableField& field, const std::optional<std::string>& a,
+                               const std::optional<std::string>& b)
+{
+    if (IsEmpty(a) || IsEmpty(b))
+        return IsEmpty(a) == IsEmpty(b);
+    if (IsNumericField(field.type)) {
+        const auto x = ReadDecimal(*a);
+        const auto y = ReadDecimal(*b);
+        if (x && y)
+            return *x == *y;
+    }
+    if (IsAdoDataTypeString(static_cast<int16_t>(field.type)))
+        return TrimRight(*a) == TrimRight(*b);
+    return *a == *b;
+}
+
+ChangeState RISTableUpdate::Judge(bool storedIsOld, long long oldAfter, long long storedBefore, long long storedAfter)
+{
+    if (storedIsOld)
+        return storedAfter >= 1 ? ChangeState::Done : ChangeState::NotKnown;
+    if (oldAfter == 0 && storedAfter == storedBefore + 1)
+        return ChangeState::Done;
+    if (oldAfter == 1 && storedAfter == storedBefore)
+        return ChangeState::NotDone;
+    return ChangeState::NotKnown;
+}
+
+RISTableEdit RISTableUpdate::WriteAndLook(const std::string& schema, const std::string& table,
+                                          const std::vector<RISTableField>& shownFields, size_t column,
+                                          const RISTableRow& row, const std::string& newText,
+                                          const std::string& statement)
+{
+    std::vector<RISTableField> fields = shownFields;
+    ReadDeclaredTypes(schema, table, fields);
+    const RISTableField& field = fields.at(column);
+    const std::optional<std::string> typed = newText.empty() ? std::nullopt : std::optional<std::string>(newText);
+    // The row is looked for as the server keeps it: 120.555 in a decimal(8,2) is 120.56 there.
+    // Trailing blanks of a text are kept but never count in a comparison, and the reader of the
+    // look drops them: the row is looked for without them.
     RISTableRow changed = row;
-    changed.at(column) = newText.empty() ? std::nullopt : std::optional<std::string>(newText);
-    const std::string& name = fields.at(column).name;
+    changed.at(column) = StoredForm(field, newText);
+    if (changed[column] && IsAdoDataTypeString(static_cast<int16_t>(field.type)))
+        changed[column] = TrimRight(*changed[column]);
+    // An edit to the value the cell held already leaves the row as it was: done.
+    const bool storedIsOld = SameValue(field, changed[column], row[column]);
     // An edit made while another change rewrites the schema's tables (a reload from its backup)
     // would be lost under it: the schema's mark is held until the row has been read again.
     const std::string what = "the UPDATE of table '" + table + "' of schema " + schema;
     SchemaChangeMark mark(schema, what);
     if (!mark.Refusal().empty())
         throw AppError(1, "RISTableUpdate::WriteAndLook", SchemaChangeMark::RefusedText(what, mark.Refusal()));
+    // Rows alike the edited one already: an edit may make its row the second of its kind.
+    const long long storedBefore = storedIsOld ? 0 : CountRows(schema, table, EditorCondition(fields, changed));
     mark.Step("its statement", true, {{"if cut off", "the table shows whether the row was changed"}});
-    return ChangeAndLook(
+    RISTableEdit edit;
+    edit.outcome = ChangeAndLook(
         [&] {
             try {
                 gCRIS->DBWrite(schema, statement);
@@ -136,24 +385,35 @@ ChangeOutcome RISTableUpdate::WriteAndLook(const std::string& schema, const std:
             }
         },
         [&](std::string& seen) {
-            const long long before = CountRows(schema, table, EditorCondition(fields, row));
-            const long long after = CountRows(schema, table, EditorCondition(fields, changed));
-            // An edit to the value the cell held already leaves the row as it was: done.
-            const bool sameValue = changed[column] == row[column];
-            if ((before == 0 || sameValue) && after >= 1) {
-                seen = "the row holds " + name + " " + Shown(changed[column]);
-                return ChangeState::Done;
+            const std::vector<std::optional<std::string>> held =
+                ColumnValues(schema, table, field.name, EditorCondition(fields, changed));
+            const long long storedAfter = static_cast<long long>(held.size());
+            const long long oldAfter = storedIsOld ? storedAfter : CountRows(schema, table, EditorCondition(fields, row));
+            const ChangeState state = Judge(storedIsOld, oldAfter, storedBefore, storedAfter);
+            if (state == ChangeState::Done) {
+                edit.stored = held.front();
+                seen = SameValue(field, edit.stored, typed)
+                           ? "the row holds " + field.name + " " + Shown(edit.stored)
+                           : field.name + " is stored as " + edit.stored.value_or("no value (Null)") +
+                                 ", not as typed (" + newText + ")";
+            } else if (state == ChangeState::NotDone) {
+                seen = "the row still holds " + field.name + " " + Shown(row[column]);
+            } else {
+                seen = std::to_string(oldAfter) + " row(s) hold the old values and " + std::to_string(storedAfter) +
+                       " the new" +
+                       (storedBefore > 0 ? " (" + std::to_string(storedBefore) + " before the UPDATE)" : "") +
+                       AlikeRows(schema, table, fields, column, row) + "; choose the table again to read it anew";
             }
-            if (before == 1 && after == 0) {
-                seen = "the row still holds " + name + " " + Shown(row[column]);
-                return ChangeState::NotDone;
-            }
-            seen = std::to_string(before) + " row(s) hold the old values and " + std::to_string(after) +
-                   " the new; choose the table again to read it anew";
-            return ChangeState::NotKnown;
+            return state;
         },
-        // risbatch can end well having changed no row: the rows are counted after every write.
+        // risbatch can end well having changed no row: the rows are read after every write.
         LookAfter::EveryCall);
+    const std::string whatShown = "the UPDATE of table '" + table + "'";
+    if (edit.outcome.Failed())
+        edit.message = edit.outcome.Describe(whatShown);
+    else if (!SameValue(field, edit.stored, typed))
+        edit.message = "The UPDATE of table '" + table + "' was done: " + edit.outcome.seen + ".";
+    return edit;
 }
 
 bool RISTableUpdate::HasKeyColumn(const std::vector<RISTableField>& fields)
@@ -177,12 +437,6 @@ std::string RISTableUpdate::ViewerStatement(const std::string& table, const std:
 {
     const RISTableField& f = fields.at(column);
     return "UPDATE " + table + " SET " + f.name + "=" + ValueLiteral(f, newText) + ViewerCondition(fields, row);
-}
-
-std::string RISTableUpdate::ViewerCheck(const std::string& table, const std::vector<RISTableField>& fields,
-                                        size_t column, const RISTableRow& row)
-{
-    return "SELECT " + fields.at(column).name + " FROM " + table + ViewerCondition(fields, row);
 }
 
 void RISTableUpdate::ReadEditedRow(Recordset& rs, size_t column, const Variant& oldValue,

@@ -245,14 +245,16 @@ bool frmRISTable::TDBGrid_BeforeColUpdate(int column, const Variant& oldValue, s
         // The grid cannot tell alike rows apart (nor '' from Null), so the rows the condition
         // matches are counted first: only an edit of exactly one row is written.
         RISTableUpdate::RequireOneRow(TextOf(cmbSchema), table, RISTableUpdate::EditorCondition(fields, row));
-        const ChangeOutcome outcome = RISTableUpdate::WriteAndLook(
+        const RISTableEdit edit = RISTableUpdate::WriteAndLook(
             TextOf(cmbSchema), table, fields, static_cast<size_t>(column), row, text,
             RISTableUpdate::Build(table, fields, static_cast<size_t>(column), row, text));
-        if (!outcome.Failed())
-            return true;
-        // The cell shows what the table holds: the new value only when the row was read with it.
-        ShowMessage(outcome.Describe("the UPDATE of table '" + table + "'"), MsgStyle::OkOnly);
-        return outcome.Done();
+        if (!edit.message.empty())
+            ShowMessage(edit.message, MsgStyle::OkOnly);
+        // The cell shows what the table holds: the value as stored when the row was read with it,
+        // so that the next edit of the row finds it.
+        if (edit.outcome.Done())
+            text = edit.stored.value_or("");
+        return edit.outcome.Done();
     } catch (const AppError& e) {
         ShowMessage(RISErrorLine(e.description()), MsgStyle::OkOnly);
         return false;

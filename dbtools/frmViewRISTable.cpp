@@ -59,17 +59,6 @@ QString MainWindowCaption()
     return kAppTitle;
 }
 
-// Whether the value read back is the value written; numbers compare by value.
-bool SameValue(const Variant& readBack, const std::string& written)
-{
-    const std::string text = readBack.IsNull() ? std::string() : readBack.ToText();
-    if (text == written)
-        return true;
-    const auto a = ParseNumberText(text);
-    const auto b = ParseNumberText(written);
-    return a && b && *a == *b;
-}
-
 } // namespace
 
 frmViewRISTable::frmViewRISTable(QWidget* parent) : QWidget(parent, Qt::Window)
@@ -204,24 +193,16 @@ bool frmViewRISTable::TDBGrid_BeforeColUpdate(int column, const Variant& oldValu
         const std::string table = FromQString(cmbTables->currentText());
         // Only an edit of exactly the one row shown is written.
         RISTableUpdate::RequireOneRow(schema_, table, RISTableUpdate::ViewerCondition(fields, row));
-        const ChangeOutcome outcome = RISTableUpdate::WriteAndLook(
+        const RISTableEdit edit = RISTableUpdate::WriteAndLook(
             schema_, table, fields, static_cast<size_t>(column), row, text,
             RISTableUpdate::ViewerStatement(table, fields, static_cast<size_t>(column), row, text));
-        if (outcome.Failed()) {
-            // The look has read the row: the cell shows the new value only when the row holds it.
-            Box(outcome.Describe("the UPDATE of table '" + table + "'"), MsgStyle::OkOnly);
-            return outcome.Done();
-        }
-        RISTableRow changed = row;
-        changed[static_cast<size_t>(column)] = text;
-        Recordset check =
-            gCRIS->DBRead(schema_, RISTableUpdate::ViewerCheck(table, fields, static_cast<size_t>(column), changed), 3);
-        if (!(check.BOF() && check.Eof()))
-            check.MoveFirst();
-        // The read-back compares exactly: a value taken as a pattern would pass edits that changed nothing.
-        if (!SameValue(check.Fields()[0].Value(), text))
-            throw AppError(1, "TDBGrid_BeforeColUpdate", "Data was not updated");
-        return true;
+        if (!edit.message.empty())
+            Box(edit.message, MsgStyle::OkOnly);
+        // The look has read the cell back with the row's other values: it shows the value as the
+        // server stored it only when the row holds it.
+        if (edit.outcome.Done())
+            text = edit.stored.value_or("");
+        return edit.outcome.Done();
     } catch (const AppError& e) {
         Box(RISErrorLine(e.description()), MsgStyle::OkOnly);
         return false;

@@ -1,6 +1,7 @@
 // Statements of the cell edits for the cases the window tests on the sample do not reach:
 // literals by field type (and the refused ones), NULL and empty old values, a viewer table
-// without key column.
+// without key column, the value the server keeps of a typed text and how it compares, and what
+// the counts after an UPDATE tell.
 #include "dbtools/RISTableUpdate.h"
 
 #include "platform/AppError.h"
@@ -49,6 +50,83 @@ TEST(RISTableUpdateTest, ViewerWithoutKeyColumnMatchesTheWholeRowIncludingTheEdi
               "UPDATE pdtable_67_1 SET note_text='new' WHERE (note_text='old');");
     EXPECT_TRUE(RISTableUpdate::HasKeyColumn({{"DISCIPLINE_INDX_NO", adSmallInt}}));
     EXPECT_TRUE(RISTableUpdate::HasKeyColumn({{"system_unique_no", adInteger}}));
+}
+
+TEST(RISTableUpdateTest, TheValueTheServerKeepsOfATypedText)
+{
+    const struct {
+        int type;
+        const char* declared;
+        const char* typed;
+        const char* stored; // nullptr: Null
+    } cases[] = {{adDouble, "decimal(8,2)", "120.555", "120.56"},
+                 {adDouble, "decimal(12, 3)", "1.2345", "1.235"},
+                 {adDouble, "DECIMAL(8,2)", "99.995", "100"},
+                 {adDouble, "decimal(8,2)", "-0.005", "-0.01"},
+                 {adDouble, "decimal(8,2)", "-0.004", "0"},
+                 {adDouble, "decimal(8,2)", " 1.5E1 ", "15"},
+                 {adDouble, "decimal(10)", "2.5", "3"},
+                 {adDouble, "decimal(38,0)", "12345678901234567890.5", "12345678901234567891"},
+                 {adDouble, "decimal", "1.23456", "1.23456"},
+                 {adInteger, "int", "7.5", "8"},
+                 {adInteger, "integer", "-7.5", "-8"},
+                 {adSmallInt, "smallint", "2.4e0", "2"},
+                 {adInteger, "", "7.5", "8"}, // no listing: the data type still rounds
+                 {adDouble, "double", "12.50", "12.50"},
+                 {adDouble, "real", "0.1", "0.1"},
+                 {adInteger, "int", "abc", "abc"}, // refused by the literal, not guessed at
+                 {adInteger, "int", "1e999999", "1e999999"},
+                 {adInteger, "int", "-1.5e200", "-1.5e200"},
+                 {adInteger, "int", "1e-200", "0"},
+                 {adVarChar, "char(40)", "Pumps  ", "Pumps  "},
+                 {adVarChar, "char(12)", "7.5", "7.5"},
+                 {adDouble, "decimal(8,2)", "", nullptr}};
+    for (const auto& c : cases) {
+        const RISTableField field{"f", c.type, c.declared};
+        const std::optional<std::string> stored = RISTableUpdate::StoredForm(field, c.typed);
+        EXPECT_EQ(stored, c.stored ? std::optional<std::string>(c.stored) : std::nullopt) << c.declared << " " << c.typed;
+    }
+}
+
+TEST(RISTableUpdateTest, ValuesCompareAsTheServerComparesThem)
+{
+    const struct {
+        int type;
+        std::optional<std::string> a, b;
+        bool same;
+    } cases[] = {{adDouble, "120.5", "120.50", true},
+                 {adDouble, "100", "1e2", true},
+                 {adDouble, "0", "-0.0", true},
+                 {adDouble, "120.56", "120.555", false},
+                 {adInteger, "8", "7.5", false},
+                 {adVarChar, "Pumps", "Pumps  ", true},
+                 {adVarChar, " Pumps", "Pumps", false},
+                 {adVarChar, "", std::nullopt, true},
+                 {adVarChar, "x", std::nullopt, false},
+                 {adDBTimeStamp, "2024-03-01", "2024-03-01 ", false}};
+    for (const auto& c : cases)
+        EXPECT_EQ(RISTableUpdate::SameValue({"f", c.type}, c.a, c.b), c.same)
+            << c.a.value_or("<null>") << " / " << c.b.value_or("<null>");
+}
+
+TEST(RISTableUpdateTest, TheCountsAfterAnUpdateTellWhatStands)
+{
+    const struct {
+        const char* name;
+        bool storedIsOld;
+        long long oldAfter, storedBefore, storedAfter;
+        ChangeState state;
+    } cases[] = {{"OldGoneOneRowHoldsTheStoredValues", false, 0, 0, 1, ChangeState::Done},
+                 {"TheRowIsNowAlikeAnother", false, 0, 1, 2, ChangeState::Done},
+                 {"TheRowStandsAsItWas", false, 1, 0, 0, ChangeState::NotDone},
+                 {"TheAlikeRowStandsBesideTheOldOne", false, 1, 1, 1, ChangeState::NotDone},
+                 {"TwoRowsHoldWhatOneShould", false, 0, 0, 2, ChangeState::NotKnown},
+                 {"NeitherOldNorStoredValues", false, 0, 0, 0, ChangeState::NotKnown},
+                 {"OldAndStoredValuesBoth", false, 1, 0, 1, ChangeState::NotKnown},
+                 {"AWriteOfWhatStands", true, 1, 0, 1, ChangeState::Done},
+                 {"AWriteOfWhatStandsWhoseRowIsGone", true, 0, 0, 0, ChangeState::NotKnown}};
+    for (const auto& c : cases)
+        EXPECT_EQ(RISTableUpdate::Judge(c.storedIsOld, c.oldAfter, c.storedBefore, c.storedAfter), c.state) << c.name;
 }
 
 } // namespace

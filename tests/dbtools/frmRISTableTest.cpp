@@ -9,6 +9,7 @@
 #include "services/MessageService.h"
 #include "standins/dbserver/DbServer.h"
 #include "support/WrapperClients.h"
+#include "TableEditCases.h"
 
 #include <QComboBox>
 #include <QHeaderView>
@@ -66,11 +67,11 @@ protected:
     }
     static QTableWidgetItem* cell(frmRISTable* form, int r, int c) { return form->TDBGrid->TDBGrid->item(r, c); }
 
-    static frmRISTable* openModels(const char* table = "pdtable_113")
+    static frmRISTable* openModels(const char* table = "pdtable_113", const char* schema = "pd_demo")
     {
         frmRISTable* form = frmRISTable::ShowMe("demo");
         form->Timer1_Timer();
-        pick(form->cmbSchema, "pd_demo");
+        pick(form->cmbSchema, schema);
         form->cmbSchema_Click();
         pick(form->cmbTable, table);
         form->cmbTable_Click();
@@ -195,91 +196,41 @@ TEST_F(frmRISTableTest, MainWindowButtonsOpenTheToolsWithItsProject)
     EXPECT_EQ(frmRISTable::ShowMe("other"), form); // an open window is only brought forward
 }
 
-// The editor's read drops a trailing blank that the table keeps; the server compares its text
-// blank-padded, so the row is found and written. A row another program changed since the read
-// matches no row: the cell keeps the value shown and the user is told, instead of a grid showing
-// what the table does not hold.
+// A row another program changed after the window read it: the row condition matches no row, the
+// cell keeps what it showed and the user is told, instead of a grid showing what the table does
+// not hold.
 TEST_F(frmRISTableTest, AnEditThatMatchesNoRowKeepsTheCellAndSaysSo)
 {
-    CRIS setup;
-    setup.SetUseRIS("");
     const std::string original = storedDescription("P1001");
-    setup.DBWrite("pd_demo", "UPDATE pdtable_113 SET model_description='Pumps ' WHERE model_no='P1001';");
     // The sample environment serves the whole test program: its row goes back as it was.
     const ExecAtEnd putBack{"pd_demo", "UPDATE pdtable_113 SET model_description=" +
                                            (original == "<null>" ? std::string("NULL") : "'" + original + "'") +
                                            " WHERE model_no='P1001'"};
-    ASSERT_EQ(storedDescription("P1001"), "Pumps ");
-
     frmRISTable* form = openModels();
     const int r = rowOf(form, 3, "P1001");
     ASSERT_LT(r, form->TDBGrid->rowCount());
+    const QString shown = form->TDBGrid->cellText(r, 4);
+    UserDb("pd_demo")->Exec("UPDATE pdtable_113 SET model_description='Pumps' WHERE model_no='P1001'");
 
     boxes_.Answer(MsgAnswer::Yes);
     cell(form, r, 4)->setText("Pumps and valves");
-    ASSERT_EQ(prompts(), Strings{"Update table?"});
-    EXPECT_EQ(form->TDBGrid->cellText(r, 4), "Pumps and valves");
-    EXPECT_EQ(storedDescription("P1001"), "Pumps and valves");
-
-    setup.DBWrite("pd_demo", "UPDATE pdtable_113 SET model_description='Valves' WHERE model_no='P1001';");
-    boxes_.Answer(MsgAnswer::Yes);
-    cell(form, r, 4)->setText("Pumps");
-    ASSERT_EQ(prompts().size(), 3u);
-    EXPECT_EQ(prompts()[2], "Data was not updated: no row of table 'pdtable_113' matches the row as shown. "
+    ASSERT_EQ(prompts().size(), 2u);
+    EXPECT_EQ(prompts()[1], "Data was not updated: no row of table 'pdtable_113' matches the row as shown. "
                             "Choose the table again to read it anew.");
-    EXPECT_EQ(form->TDBGrid->cellText(r, 4), "Pumps and valves");
-    EXPECT_EQ(storedDescription("P1001"), "Valves");
+    EXPECT_EQ(form->TDBGrid->cellText(r, 4), shown);
+    EXPECT_EQ(storedDescription("P1001"), "Pumps");
 }
 
-// A risbatch that commits the UPDATE and dies, dies before it, or ends well having changed
-// nothing: the row is read again, the cell shows what the table holds and the box says it.
-TEST_F(frmRISTableTest, AnUpdateWhoseClientDiesShowsWhatTheRowHolds)
+// Edits whose client dies before or after the UPDATE or ends well having changed nothing, values
+// the server stores otherwise than typed or refuses, the next edit of a row so changed, clients
+// that store another value or change every row: the row is read back as the server stored it,
+// the cell shows what the table holds and the box says it.
+TEST_F(frmRISTableTest, EachEditShowsWhatTheTableHolds)
 {
-    using testsupport::ClientRule;
-    const struct {
-        const char* name;
-        ClientRule rule;
-        const char* stored; // model_description afterwards
-        const char* box;    // the box's text up to the exit code, then after it
-        const char* boxEnd;
-    } cases[] = {
-        // In this order: the last edit starts from the value the ones before left.
-        {"DiesBefore", ClientRule::DieBefore(139).When("UPDATE pdtable_113"), nullptr,
-         "The UPDATE of table 'pdtable_113' was not done: risbatch ended with exit code 139",
-         "; the row still holds model_description "},
-        {"EndsWellHavingChangedNothing",
-         ClientRule::Scripted(std::string("1 row updated.\r\n"), std::nullopt).When("UPDATE pdtable_113"), nullptr,
-         "The UPDATE of table 'pdtable_113' ended without an error, but nothing of it stands",
-         ": the row still holds model_description "},
-        {"DiesAfter", ClientRule::DieAfter(139).When("UPDATE pdtable_113"), "Pumps and valves",
-         "The UPDATE of table 'pdtable_113' was done although risbatch ended with exit code 139",
-         "; the row holds model_description 'Pumps and valves'."},
-    };
-    const std::string original = storedDescription("P1001");
-    const ExecAtEnd putBack{"pd_demo", "UPDATE pdtable_113 SET model_description=" +
-                                           (original == "<null>" ? std::string("NULL") : "'" + original + "'") +
-                                           " WHERE model_no='P1001'"};
-    const std::string risPath = gCRIS->GetRISPath();
-    for (const auto& c : cases) {
-        frmRISTable* form = openModels();
-        const int r = rowOf(form, 3, "P1001");
-        ASSERT_LT(r, form->TDBGrid->rowCount());
-        const QString shown = form->TDBGrid->cellText(r, 4);
-        testsupport::WrapperClients clients;
-        clients.Set("risbatch", c.rule);
-        gCRIS->SetUseRIS(clients.WinFolder());
-        const size_t asked = prompts().size();
-        boxes_.Answer(MsgAnswer::Yes);
-        cell(form, r, 4)->setText("Pumps and valves");
-        gCRIS->SetUseRIS(risPath);
-
-        ASSERT_EQ(prompts().size(), asked + 2) << c.name;
-        const std::string box = prompts().back();
-        EXPECT_EQ(box.rfind(c.box, 0), 0u) << box;
-        EXPECT_NE(box.find(c.boxEnd), std::string::npos) << box;
-        EXPECT_EQ(storedDescription("P1001"), c.stored ? std::string(c.stored) : original) << c.name;
-        EXPECT_EQ(form->TDBGrid->cellText(r, 4), c.stored ? QString(c.stored) : shown) << c.name;
-    }
+    tabletest::RunTableEdits(boxes_, [](const tabletest::TableEditCase& c) {
+        frmRISTable* form = openModels(c.table, c.schema);
+        return form ? form->TDBGrid : nullptr;
+    });
 }
 
 // Two rows the grid shows alike: an edit of one of them is refused and changes neither.

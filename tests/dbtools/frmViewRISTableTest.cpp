@@ -7,6 +7,7 @@
 #include "dbtools/SchemaHistory.h"
 #include "services/MessageService.h"
 #include "support/WrapperClients.h"
+#include "TableEditCases.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -96,33 +97,15 @@ TEST_F(frmViewRISTableTest, AnEditThatMatchesTwoRowsChangesNothing)
     EXPECT_EQ(SchemaState("pd_demo"), before);
 }
 
-// The viewer's UPDATE committed by a client that then dies: the row is read, the cell keeps the
-// new value and the box says the update was done.
-TEST_F(frmViewRISTableTest, AnUpdateWhoseClientDiesAfterItsWorkKeepsTheNewValue)
+// The edits the table editor is tried with, through the viewer's own statements (by the key
+// column where the table has one): the same outcomes, cells and boxes.
+TEST_F(frmViewRISTableTest, EachEditShowsWhatTheTableHolds)
 {
-    chooseSchema("pd_demo");
-    chooseTable("pdtable_113");
-    int r = 0;
-    while (r < form_->TDBGrid->rowCount() && form_->TDBGrid->cellText(r, 3) != "E2001")
-        ++r;
-    ASSERT_LT(r, form_->TDBGrid->rowCount());
-    const ExecAtEnd putBack{"pd_demo", "UPDATE pdtable_113 SET model_no='E2001' WHERE model_index_no=3"};
-    const std::string risPath = gCRIS->GetRISPath();
-    testsupport::WrapperClients clients;
-    clients.Set("risbatch", testsupport::ClientRule::DieAfter(139).When("UPDATE pdtable_113"));
-    gCRIS->SetUseRIS(clients.WinFolder());
-    boxes_.Answer(MsgAnswer::Yes);
-    form_->TDBGrid->TDBGrid->item(r, 3)->setText("E2009");
-    gCRIS->SetUseRIS(risPath);
-
-    ASSERT_EQ(prompts().size(), 2u);
-    EXPECT_EQ(prompts()[1].rfind("The UPDATE of table 'pdtable_113' was done although risbatch ended with exit code 139",
-                                 0),
-              0u)
-        << prompts()[1];
-    EXPECT_NE(prompts()[1].find("; the row holds model_no 'E2009'."), std::string::npos) << prompts()[1];
-    EXPECT_EQ(form_->TDBGrid->cellText(r, 3), "E2009");
-    EXPECT_EQ(query("pd_demo", "SELECT model_no FROM pdtable_113 WHERE model_index_no=3"), Strings{"E2009"});
+    tabletest::RunTableEdits(boxes_, [this](const tabletest::TableEditCase& c) {
+        chooseSchema(c.schema);
+        chooseTable(c.table);
+        return form_->TDBGrid;
+    });
 }
 
 } // namespace

@@ -1,0 +1,179 @@
+// The cell edits that the table editor and the table viewer are both tried with, in order, on
+// the sample environment through the wrapper clients: what the server holds afterwards, what the
+// cell shows and what the box says, compared with the server's own files.
+#pragma once
+
+#include "DbToolsSampleEnvironment.h"
+#include "services/ScriptedMessageService.h"
+#include "support/WrapperClients.h"
+#include "ui/qt/ListForm.h"
+
+#include <QHeaderView>
+#include <QTableWidget>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace tabletest {
+
+using testsupport::ClientRule;
+
+struct TableEditCase {
+    const char* name;
+    ClientRule rule; // risbatch's
+    const char* schema;
+    const char* table;
+    const char* locate;   // the edited row on the server ("component_code='GATE0'")
+    int findColumn;       // and in the grid: the row whose cell in this column
+    const char* find;     // shows this text
+    const char* field;    // the edited field
+    const char* typed;
+    const char* stored;   // the field on the server afterwards, as its file holds it (nullptr: as before)
+    const char* cell;     // the cell afterwards (nullptr: as before)
+    const char* box;      // the box after the question, from its start ("": none)
+    const char* boxHolds; // and a text it holds
+    bool sameGrid;        // edits the grid as the case before left it, not the table read anew
+};
+
+// In this order: each edit starts from the values the ones before left.
+inline std::vector<TableEditCase> TableEditCases()
+{
+    const char* models = "model_no='P1001'";
+    const char* gate0 = "component_code='GATE0'";
+    return {
+        {"DiesBefore", ClientRule::DieBefore(139).When("UPDATE pdtable_113"), "pd_demo", "pdtable_113", models, 3,
+         "P1001", "model_description", "Pumps and valves", nullptr, nullptr,
+         "The UPDATE of table 'pdtable_113' was not done: risbatch ended with exit code 139",
+         "; the row still holds model_description ", false},
+        {"EndsWellHavingChangedNothing",
+         ClientRule::Scripted(std::string("1 row updated.\r\n"), std::nullopt).When("UPDATE pdtable_113"), "pd_demo",
+         "pdtable_113", models, 3, "P1001", "model_description", "Pumps and valves", nullptr, nullptr,
+         "The UPDATE of table 'pdtable_113' ended without an error, but nothing of it stands",
+         ": the row still holds model_description ", false},
+        {"DiesAfter", ClientRule::DieAfter(139).When("UPDATE pdtable_113"), "pd_demo", "pdtable_113", models, 3,
+         "P1001", "model_description", "Pumps and valves", "Pumps and valves", "Pumps and valves",
+         "The UPDATE of table 'pdtable_113' was done although risbatch ended with exit code 139",
+         "; the row holds model_description 'Pumps and valves'.", false},
+        // A text ending in blanks is kept so; the row is found by the text the grid shows, which the
+        // server compares blank-padded, in the next edit and in one after the table is read anew.
+        {"ATextEndingInBlanks", ClientRule::PassThrough(), "pd_demo", "pdtable_113", models, 3, "P1001",
+         "model_description", "Pumps  ", "Pumps  ", "Pumps", "", "", true},
+        {"ARowWhoseTextEndsInBlanks", ClientRule::PassThrough(), "pd_demo", "pdtable_113", models, 3, "P1001",
+         "model_file_spec", "p1001b.dgn", "p1001b.dgn", "p1001b.dgn", "", "", false},
+        {"AndItsNextEdit", ClientRule::PassThrough(), "pd_demo", "pdtable_113", models, 3, "P1001",
+         "model_description", "Pipe rack south", "Pipe rack south", "Pipe rack south", "", "", true},
+        // The server rounds to the scale: the cell shows what it stored, and the box says so.
+        {"MoreDecimalsThanTheScale", ClientRule::PassThrough(), "dd_demo", "pdtable_34_1", gate0, 1, "GATE0",
+         "design_temp", "120.555", "120.56", "120.56",
+         "The UPDATE of table 'pdtable_34_1' was done: design_temp is stored as 120.56, not as typed (120.555).", "",
+         false},
+        // The row is found by the stored value the cell now shows.
+        {"TheNextEditOfThatRow", ClientRule::PassThrough(), "dd_demo", "pdtable_34_1", gate0, 1, "GATE0",
+         "design_temp", "99.999", "100", "100",
+         "The UPDATE of table 'pdtable_34_1' was done: design_temp is stored as 100, not as typed (99.999).", "",
+         true},
+        {"AWholeNumberGivenAFraction", ClientRule::PassThrough(), "dd_demo", "pdtable_34_1", gate0, 1, "GATE0",
+         "system_unique_no", "7.5", "8", "8",
+         "The UPDATE of table 'pdtable_34_1' was done: system_unique_no is stored as 8, not as typed (7.5).", "",
+         true},
+        {"AndTheNextEditOfThatRow", ClientRule::PassThrough(), "dd_demo", "pdtable_34_1", "system_unique_no=8", 1, "GATE0",
+         "component_code", "GATE8", "GATE8", "GATE8", "", "", true},
+        // A value the server refuses leaves the row as it was, and the box names the refusal.
+        {"BeyondThePrecision", ClientRule::PassThrough(), "dd_demo", "pdtable_34_1", "component_code='GATE8'", 1,
+         "GATE8", "design_temp", "1234567.5", nullptr, nullptr,
+         "The UPDATE of table 'pdtable_34_1' was not done: RIS Error: RIS_E_INV_VALUE - ORA-01438: value larger than "
+         "specified precision allowed for this column (column 'design_temp')",
+         "; the row still holds design_temp '100'.", true},
+        {"ATextTooLong", ClientRule::PassThrough(), "dd_demo", "pdtable_34_1", "component_code='GATE8'", 1, "GATE8",
+         "component_code", "GATE-VALVE-12", nullptr, nullptr,
+         "The UPDATE of table 'pdtable_34_1' was not done: RIS Error: RIS_E_INV_VALUE - A value does not fit the type "
+         "of column 'component_code'",
+         "; the row still holds component_code 'GATE8'.", true},
+        {"DiesAfterARoundedValue", ClientRule::DieAfter(139).When("UPDATE pdtable_34_1"), "dd_demo", "pdtable_34_1",
+         "component_code='GATE1'", 1, "GATE1", "design_temp", "121.555", "121.56", "121.56",
+         "The UPDATE of table 'pdtable_34_1' was done although risbatch ended with exit code 139",
+         "; design_temp is stored as 121.56, not as typed (121.555).", false},
+        // A client that stores another value than the one written: the look finds neither, and
+        // names what the row holds.
+        {"AClientThatStoresAnotherValue", ClientRule::EditLines("=121.999", "=119"), "dd_demo", "pdtable_34_1",
+         "component_code='GATE1'", 1, "GATE1", "design_temp", "121.999", "119", nullptr,
+         "The UPDATE of table 'pdtable_34_1' ended without an error, but it is not whole: 0 row(s) hold the old "
+         "values and 0 the new; the row alike in every other column holds design_temp '119'; choose the table "
+         "again to read it anew.",
+         "", true},
+        // A client that changes every row: three rows hold what one should.
+        {"AClientThatChangesEveryRow", ClientRule::EditLines(" WHERE ", " WHERE 1=1 OR "), "pd_demo", "pdtable_114",
+         "rowid=3", 0, "3", "partition_no", "7", "7", nullptr,
+         "The UPDATE of table 'pdtable_114' ended without an error, but it is not whole: 0 row(s) hold the old "
+         "values and 3 the new; choose the table again to read it anew.",
+         "", false},
+    };
+}
+
+// What the cases change on the sample environment, put back when the object goes.
+struct TableEditPutBack {
+    std::string description = value("pd_demo", "SELECT model_description FROM pdtable_113 WHERE model_no='P1001'");
+    DbToolsSampleEnvironment::ExecAtEnd models{
+        "pd_demo", "UPDATE pdtable_113 SET model_description=" +
+                       (description == "<null>" ? std::string("NULL") : "'" + description + "'") +
+                       ", model_file_spec='p1001.dgn' WHERE model_no='P1001'"};
+    DbToolsSampleEnvironment::ExecAtEnd partitions{
+        "pd_demo", "DELETE FROM pdtable_114; INSERT INTO pdtable_114 VALUES (1), (2), (3)"};
+    DbToolsSampleEnvironment::ExecAtEnd gates{
+        "dd_demo", "DELETE FROM pdtable_34_1; INSERT INTO pdtable_34_1 VALUES (200, 'GATE0', 120.5), "
+                   "(201, 'GATE1', 121.5), (202, 'GATE2', 122.5)"};
+
+    // The one value of the query as the server's file holds it ("<null>" for Null).
+    static std::string value(const std::string& schema, const std::string& sql)
+    {
+        const auto rows = DbToolsSampleEnvironment::UserDb(schema)->QueryRows(sql);
+        return rows.size() == 1 ? rows[0][0].value_or("<null>") : "<" + std::to_string(rows.size()) + " rows>";
+    }
+};
+
+// Runs the cases through a window: open gives its grid on the case's schema and table, read
+// anew; risPath is the access object's own client folder, given back after each edit.
+inline void RunTableEdits(ScriptedMessageService& boxes, const std::function<ListForm*(const TableEditCase&)>& open)
+{
+    const TableEditPutBack putBack;
+    const std::string risPath = gCRIS->GetRISPath();
+    ListForm* grid = nullptr;
+    for (const TableEditCase& c : TableEditCases()) {
+        SCOPED_TRACE(c.name);
+        if (!c.sameGrid || !grid)
+            grid = open(c);
+        ASSERT_NE(grid, nullptr);
+        int column = 0;
+        while (column < grid->TDBGrid->columnCount() && grid->TDBGrid->horizontalHeaderItem(column)->text() != c.field)
+            ++column;
+        int row = 0;
+        while (row < grid->rowCount() && grid->cellText(row, c.findColumn) != c.find)
+            ++row;
+        ASSERT_LT(row, grid->rowCount());
+        ASSERT_LT(column, grid->TDBGrid->columnCount());
+        const std::string stored = std::string("SELECT ") + c.field + " FROM " + c.table + " WHERE " + c.locate;
+        const std::string before = TableEditPutBack::value(c.schema, stored);
+        const QString shown = grid->cellText(row, column);
+        {
+            testsupport::WrapperClients clients;
+            clients.Set("risbatch", c.rule);
+            gCRIS->SetUseRIS(clients.WinFolder());
+            const size_t asked = boxes.asked().size();
+            boxes.Answer(MsgAnswer::Yes);
+            grid->TDBGrid->item(row, column)->setText(QString::fromStdString(c.typed));
+            gCRIS->SetUseRIS(risPath);
+
+            const auto& said = boxes.asked();
+            ASSERT_EQ(said.size(), asked + (*c.box ? 2u : 1u)) << said.back().prompt;
+            if (*c.box) {
+                EXPECT_EQ(said.back().prompt.rfind(c.box, 0), 0u) << said.back().prompt;
+                EXPECT_NE(said.back().prompt.find(c.boxHolds), std::string::npos) << said.back().prompt;
+            }
+        }
+        EXPECT_EQ(TableEditPutBack::value(c.schema, stored), c.stored ? std::string(c.stored) : before);
+        EXPECT_EQ(grid->cellText(row, column).toStdString(), c.cell ? std::string(c.cell) : shown.toStdString());
+    }
+}
+
+} // namespace tabletest
