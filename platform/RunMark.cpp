@@ -314,6 +314,9 @@ int openMark(const std::string& path, int flags, std::string& fault)
     if (fd < 0) {
         if (errno == ELOOP)
             fault = "is a symbolic link, which no program follows";
+        else if (errno == ENOTDIR)
+            fault = "cannot be read: the marks folder '" + WinPathFromHost(path.substr(0, path.rfind('/'))) +
+                    "' is a file, not a folder";
         else if (errno != ENOENT)
             fault = "cannot be opened (" + HostError(errno).description() + ")";
         return -1;

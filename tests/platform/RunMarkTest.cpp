@@ -6,12 +6,14 @@
 #include "platform/TextUtil.h"
 #include "platform/WinPath.h"
 #include "platform/AppError.h"
+#include "platform/HostFiles.h"
 #include "support/OtherProcesses.h"
 #include "support/TestFiles.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
@@ -85,6 +87,8 @@ TEST(RunMarkTest, OneHolderAtATimeAndADeadRunsMarkIsFound)
         const long client = std::atol(RunMark::Field(RunMark::Look(object).fields, "client").c_str());
 
         EXPECT_EQ(RunMark::Look(object).state, c.seen);
+        // A mark this program holds is its own, whoever else holds one.
+        EXPECT_EQ(RunMark::HeldHere(object) != nullptr, c.other == Other::SameProgram);
         {
             RunMark mark(ToLower(object), {{"what", "ours"}});
             EXPECT_EQ(mark.held(), !c.refused);
@@ -175,6 +179,45 @@ TEST(RunMarkTest, AMarkFileThatIsNoMarkIsNamedAndLeftAsItIs)
         if (c.content && std::string(c.content) != "fifo")
             EXPECT_EQ(testsupport::ReadHostFile(file), c.content);
         std::filesystem::remove(file);
+    }
+}
+
+// A mark that cannot be written is named with the folder or the file and what failed, and so is
+// a look at a mark in a marks folder that is a file.
+TEST(RunMarkTest, AMarkThatCannotBeWrittenNamesTheFolderOrFileAndWhy)
+{
+    testsupport::ScopedStandInRoot root;
+    const std::string object = "load pd_demo C:\\PDSDUMP\\X.DMP", folder = RunMark::Folder();
+    const std::string marks = "the marks folder '" + WinPathFromHost(folder) + "'";
+    const struct {
+        const char* name;
+        bool folderIsAFile; // else the disk is full
+        std::string said;
+    } cases[] = {
+        {"the marks folder is a file", true, marks + " is a file, not a folder, so no mark can be written in it"},
+        {"the disk is full", false, "the mark file '" + WinPathFromHost(folder) + "\\load_pd_demo_c__pdsdump_x_dmp."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::filesystem::create_directories(folder);
+        if (c.folderIsAFile) {
+            std::filesystem::remove_all(folder);
+            testsupport::WriteHostFile(folder, "not a folder");
+            EXPECT_NE(RunMark::RunningText(RunMark::Look(object).fields).find(marks + " is a file"), std::string::npos);
+        } else {
+            SetHostFileFault([](const std::string& op, const std::string&) { return op == "write" ? ENOSPC : 0; });
+        }
+        std::string said;
+        try {
+            RunMark mark(object, {{"what", "ours"}});
+            ADD_FAILURE() << "taken";
+        } catch (const AppError& e) {
+            said = RunMark::WriteFailureText(object, e);
+        }
+        SetHostFileFault(nullptr);
+        EXPECT_NE(said.find(c.said), std::string::npos) << said;
+        EXPECT_EQ(said.find("(Disk full)") != std::string::npos, !c.folderIsAFile) << said;
+        std::filesystem::remove_all(folder);
     }
 }
 
