@@ -7,10 +7,10 @@
 
 #include "admin/AdminGlobals.h"
 #include "admin/ScriptUserSteps.h"
+#include "platform/TextUtil.h"
 #include "support/WrapperClients.h"
 #include "services/AppGlobals.h"
 #include "services/IniFile.h"
-#include "platform/TextUtil.h"
 
 #include <QLineEdit>
 
