@@ -6,14 +6,12 @@
 #include "platform/TextUtil.h"
 #include "platform/WinPath.h"
 #include "platform/AppError.h"
-#include "platform/HostFiles.h"
 #include "support/OtherProcesses.h"
 #include "support/TestFiles.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <gtest/gtest.h>
 
-#include <cerrno>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
@@ -182,43 +180,22 @@ TEST(RunMarkTest, AMarkFileThatIsNoMarkIsNamedAndLeftAsItIs)
     }
 }
 
-// A mark that cannot be written is named with the folder or the file and what failed, and so is
-// a look at a mark in a marks folder that is a file.
-TEST(RunMarkTest, AMarkThatCannotBeWrittenNamesTheFolderOrFileAndWhy)
+// A marks folder that is a file is named by a look and by a taker alike (a full disk is a row of
+// the load roads).
+TEST(RunMarkTest, AMarksFolderThatIsAFileIsNamed)
 {
     testsupport::ScopedStandInRoot root;
     const std::string object = "load pd_demo C:\\PDSDUMP\\X.DMP", folder = RunMark::Folder();
-    const std::string marks = "the marks folder '" + WinPathFromHost(folder) + "'";
-    const struct {
-        const char* name;
-        bool folderIsAFile; // else the disk is full
-        std::string said;
-    } cases[] = {
-        {"the marks folder is a file", true, marks + " is a file, not a folder, so no mark can be written in it"},
-        {"the disk is full", false, "the mark file '" + WinPathFromHost(folder) + "\\load_pd_demo_c__pdsdump_x_dmp."},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        std::filesystem::create_directories(folder);
-        if (c.folderIsAFile) {
-            std::filesystem::remove_all(folder);
-            testsupport::WriteHostFile(folder, "not a folder");
-            EXPECT_NE(RunMark::RunningText(RunMark::Look(object).fields).find(marks + " is a file"), std::string::npos);
-        } else {
-            SetHostFileFault([](const std::string& op, const std::string&) { return op == "write" ? ENOSPC : 0; });
-        }
-        std::string said;
-        try {
-            RunMark mark(object, {{"what", "ours"}});
-            ADD_FAILURE() << "taken";
-        } catch (const AppError& e) {
-            said = RunMark::WriteFailureText(object, e);
-        }
-        SetHostFileFault(nullptr);
-        EXPECT_NE(said.find(c.said), std::string::npos) << said;
-        EXPECT_EQ(said.find("(Disk full)") != std::string::npos, !c.folderIsAFile) << said;
-        std::filesystem::remove_all(folder);
+    const std::string named = "the marks folder '" + WinPathFromHost(folder) + "' is a file, not a folder";
+    testsupport::WriteHostFile(folder, "not a folder");
+    EXPECT_NE(RunMark::RunningText(RunMark::Look(object).fields).find(named), std::string::npos);
+    try {
+        RunMark mark(object, {{"what", "ours"}});
+        ADD_FAILURE() << "taken";
+    } catch (const AppError& e) {
+        EXPECT_EQ(RunMark::WriteFailureText(object, e), named + ", so no mark can be written in it");
     }
+    std::filesystem::remove(folder);
 }
 
 TEST(RunMarkTest, KeptMarksAreListedUntilRemoved)
