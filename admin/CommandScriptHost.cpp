@@ -37,8 +37,7 @@ void CommandScriptHost::ScriptStarting(const std::vector<std::string>& lines)
     try {
         dump_.RecordScriptLoadsAhead(loads, unloads);
     } catch (const AppError& e) {
-        RaiseError("ScriptRunner", "The script was not started: the record of a load could not be written (" +
-                                       e.description() + ")");
+        RaiseError("ScriptRunner", e.description() + "; the script was not started, no line of it ran");
     }
 }
 

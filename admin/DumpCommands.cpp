@@ -182,8 +182,7 @@ public:
         try {
             commands.RecordLoadsAhead(dumps);
         } catch (const AppError& e) {
-            RaiseError(ownName, "Nothing was loaded: the record of a load could not be written (" + e.description() +
-                                    ")");
+            RaiseError(ownName, e.description() + "; nothing was loaded, every schema and dump is as it was");
         }
     }
     ~LoadsAhead() { commands_.EndLoadsAhead(); }
@@ -328,8 +327,9 @@ bool DumpCommands::takeMarks(std::optional<LoadMarks>& marks, const std::string&
     try {
         marks.emplace(schema, dump, what);
     } catch (const AppError& e) {
-        noteFailure(Capitalised(what) + " was not started: its mark could not be written (" + e.description() +
-                    "); schema " + schema + " is as it was");
+        noteFailure(Capitalised(what) + " was not started: its mark could not be written: " +
+                    RunMark::WriteFailureText("schema " + ToLower(schema), e) + "; no load ran, schema " + schema +
+                    " and the dump are as they were");
         marks.reset();
         return false;
     }

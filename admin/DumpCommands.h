@@ -78,10 +78,12 @@ public:
     // whose first line names a schema) that it will load (LoadMarks, LoadRecords): a program cut
     // off before it reaches a dump leaves that dump kept from every unload. The loads take their
     // records over; EndLoadsAhead gives back those of loads that never began. Raises when a record
-    // cannot be written or another program loads from that dump.
+    // cannot be written or another program loads from that dump ("The load of '<dump>' into
+    // <schema> was not started: " and why, naming the marks folder or file and what failed).
     void RecordLoadsAhead(const std::vector<std::string>& dumps);
-    // The same for a script, from the parameter texts of its "risload" lines; a dump that an
-    // earlier "risunload" line of the script writes is the script's own to replace and gets none.
+    // The same for a script, from the parameter texts of its "risload" lines; a dump at the place
+    // a "risunload" line of the script writes, however spelled, is the script's own to replace and
+    // gets none.
     void RecordScriptLoadsAhead(const std::vector<std::string>& loadParams,
                                 const std::vector<std::string>& unloadParams);
     void EndLoadsAhead();

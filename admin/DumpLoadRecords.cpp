@@ -8,7 +8,10 @@
 #include "platform/FileAttributes.h"
 #include "platform/HostFiles.h"
 #include "platform/TextUtil.h"
+#include "platform/WinPath.h"
 #include "services/Messages.h"
+
+#include <algorithm>
 
 bool DumpCommands::startRecord(LoadMarks& marks, const std::string& dump, const std::string& step)
 {
@@ -19,9 +22,8 @@ bool DumpCommands::startRecord(LoadMarks& marks, const std::string& dump, const 
     try {
         marks.Starting(step, ahead_ ? ahead_->Take(marks.schema(), dump) : LoadRecord{});
     } catch (const AppError& e) {
-        noteFailure("The load of '" + dump + "' into " + marks.schema() +
-                    " was not started: its record could not be written (" + e.description() + "); schema " +
-                    marks.schema() + " is as it was");
+        noteFailure("The load of '" + dump + "' into " + marks.schema() + " was not started: " + e.description() +
+                    "; no load ran, schema " + marks.schema() + " and the dump are as they were");
         return false;
     }
     return true;
@@ -51,7 +53,12 @@ void DumpCommands::RecordLoadsAhead(const std::vector<std::string>& dumps)
             IsDefaultSchemaLine(first) ? SchemaOfSchemaLine(first) : DumpSchemaLine::SchemaWordOf(first);
         if (!IsIdentifier(schema))
             continue;
-        records->Add(schema, dump, "the load of '" + dump + "' into " + schema);
+        const std::string what = "the load of '" + dump + "' into " + schema;
+        try {
+            records->Add(schema, dump, what);
+        } catch (const AppError& e) {
+            throw AppError(e.number(), e.source(), Capitalised(what) + " was not started: " + e.description());
+        }
     }
     ahead_ = std::move(records);
 }
@@ -59,18 +66,19 @@ void DumpCommands::RecordLoadsAhead(const std::vector<std::string>& dumps)
 void DumpCommands::RecordScriptLoadsAhead(const std::vector<std::string>& loadParams,
                                           const std::vector<std::string>& unloadParams)
 {
-    // A dump the script writes itself before its load is the script's to replace.
+    // A dump the script writes itself before its load is the script's to replace: the place its
+    // unload line names, however the load line spells it.
     std::vector<std::string> written, dumps;
     for (const std::string& params : unloadParams)
         try {
-            written.push_back(DumpParamToken(params, 2));
+            written.push_back(WinPathPlace(DumpParamToken(params, 2)));
         } catch (const AppError&) {
             // The line names no dump: it fails when it runs.
         }
     for (const std::string& params : loadParams)
         try {
             const std::string dump = DumpParamToken(params, 1);
-            if (!ContainsNoCase(written, dump))
+            if (std::find(written.begin(), written.end(), WinPathPlace(dump)) == written.end())
                 dumps.push_back(dump);
         } catch (const AppError&) {
         }

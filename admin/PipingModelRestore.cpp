@@ -18,6 +18,7 @@
 #include "platform/BinaryFile.h"
 #include "platform/Environment.h"
 #include "platform/HostFiles.h"
+#include "platform/RunMark.h"
 #include "platform/TextUtil.h"
 #include "services/AppGlobals.h"
 #include "services/BatchLauncher.h"
@@ -30,6 +31,7 @@
 #include <algorithm>
 #include <map>
 #include <memory>
+#include <optional>
 #include <utility>
 
 namespace {
@@ -334,13 +336,26 @@ std::string PipingModelRestore::Restore(const std::string& dumpFile, const std::
     checkProject(project);
     // Held until the look after the load has spoken: a second change of the schema is refused.
     const std::string restore = "the restore of piping model " + model.modelNo + " into dd_" + project;
-    LoadMarks marks("dd_" + project, dumpFile, restore + " from '" + dumpFile + "'");
+    const std::string what = restore + " from '" + dumpFile + "'";
+    const std::string untouched = "; nothing was loaded, dd_" + project + " and the dump are as they were";
+    std::optional<LoadMarks> taken;
+    try {
+        taken.emplace("dd_" + project, dumpFile, what);
+    } catch (const AppError& e) {
+        RaiseError(kOwn, Capitalised(what) + " was not started: its mark could not be written: " +
+                             RunMark::WriteFailureText("schema dd_" + ToLower(project), e) + untouched);
+    }
+    LoadMarks& marks = *taken;
     if (!marks.held())
         RaiseError(kOwn, marks.Refusal());
     if (const std::string left = marks.LeftBehind(); !left.empty())
         ShowStatus(left);
     // The record keeps the user's dump from every unload from before the first step on.
-    marks.Starting("the partial dump was cut out of the dump");
+    try {
+        marks.Starting("the partial dump was cut out of the dump");
+    } catch (const AppError& e) {
+        RaiseError(kOwn, Capitalised(what) + " was not started: " + e.description() + untouched);
+    }
     const std::string partial = StatementFile();
     std::vector<std::string> tables;
     DumpWholeness whole;
@@ -386,7 +401,7 @@ std::string PipingModelRestore::Restore(const std::string& dumpFile, const std::
         restore);
     // The model's tables are a part of the schema: the restore never ends a dead change's mark
     // unless the schema holds those tables only.
-    marks.Spoken(load.outcome.Done(), load.wholeSchema, load.sentence);
+    marks.Spoken(load.outcome.Done(), load.wholeSchema, load.sentence, LoadMarks::Loaded::SomeTables);
     const std::string carried = marks.CarriedOutcome();
     const std::string refused = IsFileExists(bad) ? ReadFile2String(bad) : std::string();
     // The bad file is kept only when it holds refused rows: an empty one tells nothing.

@@ -11,6 +11,7 @@
 #include "services/Messages.h"
 #include "services/WholeBackup.h"
 
+#include <optional>
 
 namespace {
 
@@ -33,24 +34,31 @@ std::string backupOf(const std::string& path)
 
 // The mark of an edit of one file, held from the search to the rewrite: two programs that
 // rewrote one file at once would each put their own version in place, and one edit would be
-// lost. The file is named by its host path, so that two spellings of one file meet.
+// lost. The file is named by the place its path names, so that two spellings of one file meet.
 class FileEditMark {
 public:
     FileEditMark(const std::string& path, const std::string& what)
-        : mark_("file " + HostPath(path), {{"what", what}})
     {
-        if (!mark_.held())
+        const std::string object = "file " + WinPathPlace(path);
+        try {
+            mark_.emplace(object, RunMark::Fields{{"what", what}});
+        } catch (const AppError& e) {
+            throw AppError(e.number(), "ScriptFileEdit", Capitalised(what) + " was not started: its mark could not be "
+                                                         "written: " + RunMark::WriteFailureText(object, e) + "; " +
+                                                         quoted(path) + " was left unchanged.");
+        }
+        if (!mark_->held())
             RaiseError("ScriptFileEdit", Capitalised(what) + " was not started: " +
-                                             RunMark::RunningText(mark_.Holder()) + " is under way on that file; " +
+                                             RunMark::RunningText(mark_->Holder()) + " is under way on that file; " +
                                              quoted(path) + " was left unchanged.");
         // An edit is put in place whole or not at all, so a dead run's edit left the file whole.
-        if (!mark_.Left().empty())
-            ShowStatus(Capitalised(RunMark::RunningText(mark_.Left())) + " ended without finishing; " + quoted(path) +
+        if (!mark_->Left().empty())
+            ShowStatus(Capitalised(RunMark::RunningText(mark_->Left())) + " ended without finishing; " + quoted(path) +
                        " is whole as it left it");
     }
 
 private:
-    RunMark mark_;
+    std::optional<RunMark> mark_;
 };
 
 // What stands after a failed rewrite of a file whose whole backup was made just before it.

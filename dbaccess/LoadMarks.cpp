@@ -4,12 +4,11 @@
 #include "dbaccess/LeftMarkFields.h"
 #include "platform/AppError.h"
 #include "platform/HostFiles.h"
-#include "platform/ReplacementFile.h"
 #include "platform/TextUtil.h"
 #include "platform/WinPath.h"
 #include "services/Messages.h"
 
-#include <sys/stat.h>
+#include <algorithm>
 
 namespace {
 
@@ -18,9 +17,10 @@ const std::string kRecordPrefix = "load ";
 
 std::string field(const RunMark::Fields& fields, const char* name) { return RunMark::Field(fields, name); }
 
+// One record per load of a place into a schema, however the dump's path is spelled.
 std::string recordObject(const std::string& schema, const std::string& dump)
 {
-    return kRecordPrefix + ToLower(schema) + " " + dump;
+    return kRecordPrefix + ToLower(schema) + " " + WinPathPlace(dump);
 }
 
 // The change a left mark stands for, with the run that left it.
@@ -29,36 +29,50 @@ std::string leftRun(const RunMark::Fields& fields)
     return leftmark::LeftWhat(fields) + " (" + leftmark::LeftBy(fields) + ")";
 }
 
-bool namesDump(const RunMark::Seen& seen, const std::string& dump)
+bool namesDump(const RunMark::Fields& fields, const std::string& dump)
 {
-    const std::string named = field(seen.fields, "dump");
-    return !named.empty() && HostSameFile(named, dump);
+    return SameWinPlace(field(fields, "dump"), dump);
+}
+
+// What clears a record: it keeps whatever file stands at its path, edited or put there since.
+std::string clearedBy(const RunMark::Fields& fields)
+{
+    return "its record goes once a load of the file at that path into " + field(fields, "schema") +
+           " is found whole, or once no file stands there (moved aside or removed); an edit of the file keeps it";
 }
 
 // The reason a left record kept for the dump gives: the dump may be all there is of rows the
-// schema lacks; and what ends the record.
-std::string leftReason(const RunMark::Seen& seen, bool byIdentity)
+// schema lacks; and what clears the record.
+std::string leftReason(const RunMark::Fields& fields)
 {
-    const bool looked = !field(seen.fields, "look").empty();
-    return leftRun(seen.fields) + (looked ? " was not found whole" : " was cut off by the end of its program") +
-           ", so the dump may hold the only copy of rows the schema lacks " +
-           (byIdentity ? "(its record goes once a load of it is found whole, or once this file is moved aside or "
-                         "removed)"
-                       : "(load it again until its load is found whole, or move it aside)");
+    const bool looked = !field(fields, "look").empty();
+    return leftRun(fields) + (looked ? " was not found whole" : " was cut off by the end of its program") +
+           ", so the dump may hold the only copy of rows the schema lacks (" + clearedBy(fields) + ")";
 }
 
-// A left record made for a file that is no longer at its path (moved aside, removed, or another
-// file in its place): it keeps nothing any more.
-bool fileGone(const RunMark::Seen& seen)
+// A left record whose path no file stands at any more (moved aside or removed) keeps nothing.
+// An older record also names the file by its identity ("file"): whatever stands at the path is
+// kept all the same, as the user may have mended the rows the schema lacks in it.
+bool fileGone(const RunMark::Fields& fields) { return !HostFileExists(field(fields, "dump")); }
+
+std::string goneText(const RunMark::Fields& fields)
 {
-    const std::string made = field(seen.fields, "file");
-    return !made.empty() && LoadMarks::FileIdentity(field(seen.fields, "dump")) != made;
+    return "The record of " + leftRun(fields) + " kept the dump '" + field(fields, "dump") +
+           "' from every unload; no file stands at that path any more (moved aside or removed), so the record goes";
 }
 
-std::string goneText(const RunMark::Seen& seen)
+// The records of loads written ahead of their commands' steps in this program, not yet taken by
+// their loads.
+std::vector<LoadRecords*>& aheadSets()
 {
-    return "The record of " + leftRun(seen.fields) + " kept the dump '" + field(seen.fields, "dump") +
-           "' from every unload; that file is no longer there (moved aside, removed or replaced), so the record goes";
+    static std::vector<LoadRecords*> sets;
+    return sets;
+}
+
+// Why a load's record could not be written, naming the folder or file and what failed.
+AppError writeFailure(const std::string& object, const AppError& e)
+{
+    return AppError(e.number(), "LoadMarks", "its record could not be written: " + RunMark::WriteFailureText(object, e));
 }
 
 RunMark::Fields recordFields(const std::string& what, const std::string& schema, const std::string& dump,
@@ -67,7 +81,6 @@ RunMark::Fields recordFields(const std::string& what, const std::string& schema,
     RunMark::Fields fields{{"what", what},
                            {"schema", schema},
                            {"dump", dump},
-                           {"file", LoadMarks::FileIdentity(dump)},
                            {"schema touched", touched ? "yes" : "no"}};
     if (!step.empty())
         fields.emplace_back("step", step);
@@ -168,14 +181,28 @@ std::string LoadMarks::LeftBehind() const
 LoadRecord LoadMarks::Record(const std::string& schema, const std::string& dump, const std::string& what,
                              const std::string& step, bool touched)
 {
+    const std::string object = recordObject(schema, dump);
+    // A record this program wrote ahead for the same load is its own: the load takes it over.
+    for (LoadRecords* set : aheadSets())
+        if (LoadRecord own = set->Take(schema, dump); own.mark) {
+            try {
+                own.mark->Update(recordFields(what, schema, dump, step, touched, {}));
+            } catch (const AppError& e) {
+                GiveBack(own);
+                throw writeFailure(object, e);
+            }
+            return own;
+        }
     LoadRecord record;
-    record.mark = std::make_unique<RunMark>(recordObject(schema, dump),
-                                            recordFields(what, schema, dump, step, touched, {}));
+    try {
+        record.mark = std::make_unique<RunMark>(object, recordFields(what, schema, dump, step, touched, {}));
+    } catch (const AppError& e) {
+        throw writeFailure(object, e);
+    }
     // Only a program that took the schema's mark (or will, in its turn) records a load: the
     // record is held by no one else, unless a program of an older kind runs beside this one.
     if (!record.mark->held())
-        RaiseError("LoadMarks", Capitalised(what) + " was not started: " +
-                                    RunMark::RunningText(record.mark->Holder()) + " is under way from that dump.");
+        RaiseError("LoadMarks", RunMark::RunningText(record.mark->Holder()) + " is under way from that dump");
     record.left = record.mark->Left();
     return record;
 }
@@ -201,7 +228,13 @@ void LoadMarks::Starting(const std::string& step, LoadRecord ahead)
 {
     if (ahead.mark) {
         record_ = std::move(ahead);
-        write(step, false);
+        try {
+            write(step, false);
+        } catch (const AppError& e) {
+            // Given back as it stood: the load does not start.
+            GiveBack(record_);
+            throw writeFailure(recordObject(schema_, dump_), e);
+        }
         return;
     }
     record_ = Record(schema_, dump_, what_, step, false);
@@ -229,19 +262,23 @@ void LoadMarks::NotStarted()
     spoken_ = true;
 }
 
-void LoadMarks::Spoken(bool whole, bool wholeSchema, const std::string& sentence)
+void LoadMarks::Spoken(bool whole, bool wholeSchema, const std::string& sentence, Loaded loaded)
 {
     spoken_ = true;
     carriedEnds_ = !carried_.empty() && whole && wholeSchema;
     if (!record_.mark)
         return;
     if (whole) {
-        record_.mark->Release();
-        // The records of earlier loads of the schema wait for the schema whole, not for a part.
-        if (wholeSchema)
-            for (const auto& [object, seen] : RunMark::List(kRecordPrefix + ToLower(schema_) + " "))
-                if (seen.state == RunMark::State::Left)
-                    RunMark::RemoveLeft(object);
+        // The records of earlier loads of the schema wait for the schema whole; those of this very
+        // place (spelled otherwise, or by an older version) for a load of the file at that path.
+        const bool fileLoaded = loaded == Loaded::TheFile;
+        if (fileLoaded || wholeSchema || record_.left.empty())
+            record_.mark->Release();
+        else
+            GiveBack(record_); // a dead run's record of a load of the whole file stands as it said
+        for (const auto& [object, seen] : RunMark::List(kRecordPrefix + ToLower(schema_) + " "))
+            if (seen.state == RunMark::State::Left && (wholeSchema || (fileLoaded && namesDump(seen.fields, dump_))))
+                RunMark::RemoveLeft(object);
     } else {
         try {
             write("", true, sentence);
@@ -284,20 +321,16 @@ std::vector<std::string> LoadMarks::LeftTexts()
     for (const auto& [object, seen] : RunMark::List(kRecordPrefix)) {
         if (seen.state != RunMark::State::Left)
             continue;
-        if (fileGone(seen)) {
-            texts.push_back(goneText(seen));
-            RunMark::RemoveLeft(object);
+        if (fileGone(seen.fields)) {
+            if (RunMark::RemoveLeft(object))
+                texts.push_back(goneText(seen.fields));
             continue;
         }
         const std::string schema = field(seen.fields, "schema");
         const std::string look = field(seen.fields, "look");
         const std::string step = field(seen.fields, "step");
         const std::string dump = field(seen.fields, "dump");
-        const bool byIdentity = !field(seen.fields, "file").empty();
-        const std::string kept =
-            HostFileExists(dump) ? "no unload replaces the dump '" + dump + "' until a load of " + schema +
-                                       " is found whole" + (byIdentity ? " or the file is moved aside" : "")
-                                 : "the dump '" + dump + "' is no longer there";
+        const std::string kept = "no unload replaces the dump '" + dump + "' (" + clearedBy(seen.fields) + ")";
         const std::string by = leftmark::LeftBy(seen.fields);
         if (!look.empty())
             texts.push_back(WithoutEndingPeriods(look) + " (" + by + "); " + kept);
@@ -316,47 +349,44 @@ std::string LoadMarks::KeptFor(const std::string& dump)
     // A change running from the dump, of whatever kind; a dead one's schema mark tells nothing
     // more than its load record does, which every load writes before its first step.
     for (const auto& [object, seen] : RunMark::List(kSchemaPrefix))
-        if (seen.state == RunMark::State::Held && namesDump(seen, dump))
+        if (seen.state == RunMark::State::Held && namesDump(seen.fields, dump))
             return RunMark::RunningText(seen.fields) + " is under way from it";
-    const std::string here = FileIdentity(dump);
+    std::string kept;
     for (const auto& [object, seen] : RunMark::List(kRecordPrefix)) {
         if (seen.state == RunMark::State::Held) {
-            if (namesDump(seen, dump))
-                return RunMark::RunningText(seen.fields) + " is under way from it";
+            if (!kept.empty() || !namesDump(seen.fields, dump))
+                continue;
+            // This program's own record, written ahead of a load of its command that has not
+            // begun: the command writes the dump itself before it loads it. Only a dead run's
+            // record it took over keeps the file.
+            if (const RunMark* own = RunMark::HeldHere(object)) {
+                if (!own->Left().empty())
+                    kept = leftReason(own->Left());
+                continue;
+            }
+            kept = RunMark::RunningText(seen.fields) + " is under way from it";
             continue;
         }
         if (seen.state != RunMark::State::Left)
             continue;
-        const std::string made = field(seen.fields, "file");
-        if (made.empty()) {
-            // A record of an older version names a path only: it keeps whatever file stands there.
-            if (namesDump(seen, dump))
-                return leftReason(seen, false);
-            continue;
-        }
-        if (fileGone(seen)) {
+        // A record whose path no file stands at goes, said once, whatever path it names.
+        if (fileGone(seen.fields)) {
             if (RunMark::RemoveLeft(object))
-                ShowStatus(goneText(seen));
+                ShowStatus(goneText(seen.fields));
             continue;
         }
-        if (!here.empty() && here == made)
-            return leftReason(seen, true);
+        if (kept.empty() && namesDump(seen.fields, dump))
+            kept = leftReason(seen.fields);
     }
-    return {};
+    return kept;
 }
 
-std::string LoadMarks::FileIdentity(const std::string& dump)
-{
-    const std::string host = HostPath(dump);
-    struct stat st {};
-    if (host.empty() || ::stat(host.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
-        return {};
-    return std::to_string(st.st_dev) + ":" + std::to_string(st.st_ino) + ":" + std::to_string(st.st_size) + ":" +
-           std::to_string(st.st_mtim.tv_sec) + "." + std::to_string(st.st_mtim.tv_nsec);
-}
+LoadRecords::LoadRecords() { aheadSets().push_back(this); }
 
 LoadRecords::~LoadRecords()
 {
+    auto& sets = aheadSets();
+    sets.erase(std::remove(sets.begin(), sets.end(), this), sets.end());
     // Loads that never began touched nothing: their records go (a dead run's stands as it said).
     for (auto& [object, record] : records_)
         LoadMarks::GiveBack(record);

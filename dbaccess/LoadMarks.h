@@ -1,13 +1,16 @@
 // The marks of a load from a dump into a schema. While the load runs it holds the schema's mark
 // ("schema <name>"), so that a second change of the schema is refused by name. From before its
 // first step (before its dump is checked) until a look finds it whole it also keeps a record of
-// its own ("load <schema> <dump>"), naming the dump by its identity (device, inode, size, time):
-// a record that a program cut off or a look found not whole leaves behind keeps that file from
-// every unload, since the dump may then hold the only copy of rows the schema lacks. A command
-// that loads several dumps writes the record of each before its first step (LoadRecords). Only a
-// later load of that schema found whole removes the records, so a change of another kind on the
-// schema, which takes over the schema's mark, does not make them forgotten; a record whose file is
-// gone (moved aside, removed, or another file in its place) goes as well.
+// its own ("load <schema> <place of the dump>"): a record that a program cut off or a look found
+// not whole leaves behind keeps whatever file stands at the dump's path from every unload, since
+// that file may then hold the only copy of rows the schema lacks (the user may have mended them
+// in it since). A command that loads several dumps writes the record of each before its first
+// step (LoadRecords). Only a later load of the file at that path into its schema found whole
+// removes the record (every record of the schema when the load found the whole schema), so a
+// change of another kind on the schema, which takes over the schema's mark, does not make it
+// forgotten; a record at whose path no file stands any more (moved aside or removed) goes as
+// well, said once. Paths are matched by the place they name (WinPathPlace), and a record this
+// very program holds is its own, never a load under way.
 //
 // A dead change's mark that says the schema may not be whole ("whole if cut off" no) is carried
 // by the load and goes only when the look after a load that ran finds every table of the schema
@@ -50,7 +53,7 @@ public:
     // Records the load before its first step (the check of its dump), and then each step, in
     // words ("the load client rislod ran"), for a start that finds the program cut off. ahead is
     // the record its command wrote before its first step, taken over here. Starting throws
-    // AppError when the record cannot be written: the load must not start then. Step never throws.
+    // AppError as Record does: the load must not start then. Step never throws.
     void Starting(const std::string& step, LoadRecord ahead = {});
     // Whether the record is written and not yet spoken for.
     bool Recording() const { return record_.mark != nullptr; }
@@ -59,11 +62,15 @@ public:
     // The load ended before anything touched the schema (its dump refused): the record this run
     // wrote goes, one a dead run left stands as it said.
     void NotStarted();
-    // After the look has spoken: a load found whole removes its record, and when the look found
-    // every table of the schema whole (wholeSchema: the dump held them all) every record of the
-    // schema's loads and a dead change's mark carried by this load as well; any other outcome
-    // keeps its record, with the look's sentence in it.
-    void Spoken(bool whole, bool wholeSchema, const std::string& sentence);
+    // After the look has spoken: a load found whole removes its record and every left record of
+    // a load of the same place into the schema, and when the look found every table of the schema
+    // whole (wholeSchema: the dump held them all) every record of the schema's loads and a dead
+    // change's mark carried by this load as well; any other outcome keeps its record, with the
+    // look's sentence in it.
+    // loaded: what of the dump was loaded; a load of some of its tables (a piping model's) found
+    // whole ends its own record only, and gives back a dead run's record of the file it took over.
+    enum class Loaded { TheFile, SomeTables };
+    void Spoken(bool whole, bool wholeSchema, const std::string& sentence, Loaded loaded = Loaded::TheFile);
     // What became of the dead change's mark this load carried, once spoken ("The mark of <change>
     // (<run>) ... goes/stays ..."); empty when it carried none.
     std::string CarriedOutcome() const;
@@ -76,17 +83,19 @@ public:
     // file is gone is named once and goes.
     static std::vector<std::string> LeftTexts();
     // Why the file at dump (Windows path) must not be replaced by an unload: a change under way
-    // from it (a held schema mark naming it), or a load record made for that very file (by its
-    // identity; a record of an older version, which names a path only, for the file at that
-    // path); empty otherwise. A left record whose file is gone goes here, said on the status line.
+    // from it (a held schema mark naming its place), a record of a load from it that another
+    // program holds, or a left record of a load from that place, whatever file stands there now;
+    // and what clears that record. Empty otherwise: also for a record this program wrote ahead
+    // of a load of its own command, unless that record took over a dead run's. A left record at
+    // whose path no file stands goes here, said on the status line.
     static std::string KeptFor(const std::string& dump);
 
-    // The identity of the file at dump (links followed): "<device>:<inode>:<size>:<time>"; empty
-    // when there is none.
-    static std::string FileIdentity(const std::string& dump);
-    // A record for the load of dump into schema: taken, never waiting; a dead run's record of the
-    // same load is taken over (kept in left). Throws AppError when it cannot be written or
-    // another program holds it (naming that program).
+    // A record for the load of dump into schema: taken, never waiting; one this program wrote
+    // ahead for that load (LoadRecords) is taken over, and so is a dead run's record of it (kept
+    // in left). Throws AppError, its description the words that follow "<What> was not started: ",
+    // when it cannot be written ("its record could not be written: " and the marks folder or the
+    // file with what failed) or another program holds it ("<that program's change> is under way
+    // from that dump").
     static LoadRecord Record(const std::string& schema, const std::string& dump, const std::string& what,
                              const std::string& step, bool touched);
     // Gives a record back: as a dead run's record said when it took one over, else removed.
@@ -110,7 +119,7 @@ private:
 // loads that never began are given back when the set goes.
 class LoadRecords {
 public:
-    LoadRecords() = default;
+    LoadRecords();
     ~LoadRecords();
     LoadRecords(const LoadRecords&) = delete;
     LoadRecords& operator=(const LoadRecords&) = delete;

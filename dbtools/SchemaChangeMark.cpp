@@ -79,7 +79,14 @@ SchemaChangeMark::SchemaChangeMark(const std::string& schema, const std::string&
     fields_ = {{"what", what}, {"schema", schema}, {"step", "its wait for its first step"}, {"whole if cut off", "yes"}};
     for (const auto& [name, value] : fields)
         Put(fields_, name, value);
-    mark_.emplace("schema " + ToLower(schema), fields_);
+    const std::string object = "schema " + ToLower(schema);
+    try {
+        mark_.emplace(object, fields_);
+    } catch (const AppError& e) {
+        throw AppError(e.number(), "SchemaChangeMark", Capitalised(what) + " was not started: its mark could not be "
+                                                       "written: " + RunMark::WriteFailureText(object, e) +
+                                                       "; nothing was changed");
+    }
     if (!mark_->held()) {
         refusal_ = RunMark::RunningText(mark_->Holder()) + " is under way on schema " + schema;
         mark_.reset();

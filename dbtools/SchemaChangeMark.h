@@ -17,8 +17,9 @@ public:
     // schema is not free, Refusal() says why. A change its program left that did not leave the
     // schema changed is taken over: a backup dump it named and had not yet proven is set aside
     // (SetAsideRefusedBackup) when it is found not whole, and keeps its name, said not known,
-    // otherwise; it is told on the status line. Throws AppError when the marks folder cannot
-    // be written.
+    // otherwise; it is told on the status line. Throws AppError when the mark cannot be written
+    // ("<What> was not started: its mark could not be written: " the marks folder or the file and
+    // what failed, "; nothing was changed").
     SchemaChangeMark(const std::string& schema, const std::string& what, const RunMark::Fields& fields = {});
     // Gives the mark up as Release does, unless the step under way may leave the schema in part
     // (an error that escaped the change's own handling): then it stays, as the end of the

@@ -314,6 +314,9 @@ int openMark(const std::string& path, int flags, std::string& fault)
     if (fd < 0) {
         if (errno == ELOOP)
             fault = "is a symbolic link, which no program follows";
+        else if (errno == ENOTDIR)
+            fault = "cannot be read: the marks folder '" + WinPathFromHost(path.substr(0, path.rfind('/'))) +
+                    "' is a file, not a folder";
         else if (errno != ENOENT)
             fault = "cannot be opened (" + HostError(errno).description() + ")";
         return -1;
@@ -560,6 +563,30 @@ bool RunMark::RemoveLeft(const std::string& object)
         removed = ::unlink(path.c_str()) == 0;
     ::close(fd);
     return removed;
+}
+
+const RunMark* RunMark::HeldHere(const std::string& object)
+{
+    const std::string path = marksFolder() + "/" + markFileName(object);
+    for (const RunMark* mark : heldMarks())
+        if (mark->path_ == path && mark->fd_ >= 0)
+            return mark;
+    return nullptr;
+}
+
+std::string RunMark::WriteFailureText(const std::string& object, const AppError& e)
+{
+    if (!e.source().empty())
+        return e.description();
+    const std::string folder = marksFolder();
+    struct stat st;
+    if (::stat(folder.c_str(), &st) == 0 && !S_ISDIR(st.st_mode))
+        return "the marks folder '" + WinPathFromHost(folder) + "' is a file, not a folder, so no mark can be written "
+                                                               "in it";
+    if (::stat(folder.c_str(), &st) != 0)
+        return "the marks folder '" + WinPathFromHost(folder) + "' cannot be made (" + e.description() + ")";
+    return "the mark file '" + WinPathFromHost(folder + "/" + markFileName(object)) + "' could not be written (" +
+           e.description() + ")";
 }
 
 RunMark::Fields RunMark::WhoFields()

@@ -8,6 +8,8 @@
 // sees them (<root>/marks), and no program of another environment does.
 #pragma once
 
+#include "platform/AppError.h"
+
 #include <string>
 #include <utility>
 #include <vector>
@@ -69,6 +71,17 @@ public:
     // by a running program (it stays), when it is no mark (it stays for the user) or when it
     // cannot be removed.
     static bool RemoveLeft(const std::string& object);
+
+    // The mark of object that this very program holds (a change of its own, or a record it wrote
+    // ahead of its steps); nullptr when it holds none. A mark seen Held may be this program's own:
+    // it is no change of another program under way.
+    static const RunMark* HeldHere(const std::string& object);
+    // Why the mark of object could not be written, naming the folder or the file and what failed,
+    // for the error e its taking or rewriting threw: "the marks folder '...' is a file, not a
+    // folder, so no mark can be written in it", "the marks folder '...' cannot be made
+    // (Permission denied)", "the mark file '...' could not be written (Disk full)". An error that
+    // names its mark file itself (a file there that is no mark) is given as it is.
+    static std::string WriteFailureText(const std::string& object, const AppError& e);
 
     // Who this program is, as every mark says it: "program", "process", "computer" and "started"
     // (now). A record of a change kept beside its mark names its writer with them.

@@ -319,6 +319,34 @@ std::string HostPath(std::string_view winPathIn)
     return hostOf(parts);
 }
 
+std::string WinPathPlace(std::string_view winPathIn)
+{
+    const std::string p = ReplaceAll(std::string(winPathIn), "/", "\\");
+    if (p.empty())
+        return {};
+    PathParts parts = parse(p);
+    if (parts.anchor == Anchor::Nowhere)
+        return ToUpper(p);
+    parts.trailingSlash = false;
+    // The deepest part that stands, its links followed; the names below it as they are written.
+    std::string standing = hostOf(parts), below;
+    char resolved[PATH_MAX];
+    while (!::realpath(standing.c_str(), resolved)) {
+        const size_t slash = standing.rfind('/');
+        if (slash == std::string::npos)
+            return ToUpper(winText(parts));
+        below.insert(0, standing.substr(slash));
+        standing = slash == 0 ? "/" : standing.substr(0, slash);
+    }
+    const std::string host = std::string(resolved) == "/" && !below.empty() ? below : resolved + below;
+    return ToUpper(WinPathFromHost(host));
+}
+
+bool SameWinPlace(std::string_view winPathA, std::string_view winPathB)
+{
+    return !winPathA.empty() && !winPathB.empty() && WinPathPlace(winPathA) == WinPathPlace(winPathB);
+}
+
 std::string WinPathFromHost(std::string_view hostPath)
 {
     if (hostPath.empty() || hostPath[0] != '/')

@@ -27,6 +27,17 @@ std::string FullWinPath(std::string_view winPath);
 // a device file, where every open, listing or creation fails as on an unreachable server.
 std::string HostPath(std::string_view winPath);
 
+// The place a path names, as one text to compare: its mapped full form (as FullWinPath: "/" and
+// "\" alike, doubled separators, "." and ".." taken out), with every link on the way that stands
+// followed, in Windows form and in capitals ("C:\PDSDUMP\X.DMP"); names that do not stand yet stay
+// as written. So two spellings of one place give one text, also before the file exists. Letters
+// compare as the mapping finds names: without regard to case. A path that names no place gives
+// its own text in capitals.
+std::string WinPathPlace(std::string_view winPath);
+// Whether both paths name one place (WinPathPlace); never for an empty path. A record, a mark or
+// a dump is matched to a path this way; HostSameFile tells whether two places hold one file.
+bool SameWinPlace(std::string_view winPathA, std::string_view winPathB);
+
 // The current folder in Windows form when it is a folder of a drive or a share of the
 // environment ("C:\work"); empty when it lies elsewhere (a host folder outside the root, a
 // server without a share). A relative path then names no place: FullWinPath gives it back as

@@ -4,6 +4,7 @@
 #include "dbaccess/SqlLiteral.h"
 #include "platform/AppError.h"
 #include "platform/TextUtil.h"
+#include "platform/WinPath.h"
 #include "platform/ado/Recordset.h"
 #include "projcopy/CopyJournalFile.h"
 #include "projcopy/CopyLog.h"
@@ -226,9 +227,12 @@ bool CopyJournal::made(Kind kind, const std::string& schema, const std::string& 
 
 const CopyJournal::Entry* CopyJournal::find(Kind kind, const std::string& schema, const std::string& name) const
 {
+    // A file or a folder is the place its path names, however the rows spell their folders.
+    const bool path = kind == Kind::File || kind == Kind::Folder;
+    const std::string place = path ? WinPathPlace(name) : std::string();
     const auto it = std::find_if(entries_.begin(), entries_.end(), [&](const Entry& e) {
         return e.kind == kind && e.params == target_.params && EqualsNoCase(e.schema, schema) &&
-               EqualsNoCase(e.name, name);
+               (path ? WinPathPlace(e.name) == place : EqualsNoCase(e.name, name));
     });
     return it == entries_.end() ? nullptr : &*it;
 }

@@ -5,6 +5,7 @@
 #include "platform/Process.h"
 #include "platform/RunMark.h"
 #include "platform/TextUtil.h"
+#include "platform/WinPath.h"
 #include "services/AppGlobals.h"
 #include "services/BatchLauncher.h"
 #include "services/FileOperation.h"
@@ -30,7 +31,7 @@ bool CopyLog::writtenByAnotherCopy() const
     const std::string own = std::to_string(Process::CurrentId());
     for (const auto& [object, seen] : RunMark::List("project "))
         if (seen.state == RunMark::State::Held && RunMark::Field(seen.fields, "process") != own &&
-            EqualsNoCase(RunMark::Field(seen.fields, kMarkField), path_))
+            SameWinPlace(RunMark::Field(seen.fields, kMarkField), path_))
             return true;
     return false;
 }

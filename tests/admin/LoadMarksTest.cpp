@@ -19,6 +19,8 @@
 #include <QCheckBox>
 #include <QLineEdit>
 
+#include <algorithm>
+#include <chrono>
 #include <csignal>
 #include <gmock/gmock.h>
 #include <filesystem>
@@ -100,6 +102,17 @@ protected:
 // when it is cut off after its drops.
 std::string columnsChange(const std::string& schema) { return "the change of character column lengths of " + schema + " to 40"; }
 
+// What the user does to a dump a record keeps, before the next unload.
+enum class Mend { None, Edited, Touched, PutThere };
+
+// The rows of the table that hold the text in a value.
+size_t rowsHolding(const Rows& rows, const std::string& text)
+{
+    return static_cast<size_t>(std::ranges::count_if(rows, [&](const auto& row) {
+        return std::ranges::any_of(row, [&](const auto& value) { return value && value->find(text) != std::string::npos; });
+    }));
+}
+
 TEST_F(LoadMarksTest, ALoadCutOffOrNotWholeIsNamedAtTheNextStartAndItsDumpOutlivesEveryUnload)
 {
     const std::string registered = gCRIS->GetRISPath();
@@ -130,6 +143,7 @@ TEST_F(LoadMarksTest, ALoadCutOffOrNotWholeIsNamedAtTheNextStartAndItsDumpOutliv
         std::string deadChange = {}; // the schema a dead column change left not whole before the road ran
         bool cutDump = false;    // the dump is cut, so the load is refused before its client runs
         bool twoLoads = false;   // the script loads dd_demo's dump after pd_demo's
+        Mend mend = Mend::None;  // then the user mends the kept dump, and three unloads follow
     } cases[] = {
         {"killed as rislod starts", Road::Script, "rislod", ClientRule::KillProgram(false).When("-s pd_demo"), true,
          "; schema pd_demo may hold part of it, and no unload replaces the dump '" + pdDump + "'"},
@@ -165,7 +179,21 @@ TEST_F(LoadMarksTest, ALoadCutOffOrNotWholeIsNamedAtTheNextStartAndItsDumpOutliv
          {}, false, false, "pd_demo", true},
         {"a dead column change, then a piping model restore", Road::PipingRestore, "rislod", ClientRule::PassThrough(),
          false, "", "", {}, false, false, "dd_demo"},
+        // A record keeps whatever file stands at its path: the user mends the rows the load left
+        // out in the dump itself, or only touches it, or puts a mended copy there.
+        {"a load left a table short, the dump then edited in place", Road::Script, "rislod",
+         ClientRule::DieBefore(0).When("-s pd_demo"), false, "pdtable_113 holds 1 row of the dump's 3",
+         "delete from pdtable_113 where model_index_no <> 1", {}, false, false, "", false, false, Mend::Edited},
+        {"a load left a table short, the dump then touched", Road::AllDumps, "rislod",
+         ClientRule::DieBefore(0).When("-s pd_demo"), false, "pdtable_113 holds 1 row of the dump's 3",
+         "delete from pdtable_113 where model_index_no <> 1", {}, false, false, "", false, false, Mend::Touched},
+        {"a load left a table short, a mended copy then put in the dump's place", Road::ChosenFile, "rislod",
+         ClientRule::DieBefore(0).When("-s pd_demo"), false, "pdtable_113 holds 1 row of the dump's 3",
+         "delete from pdtable_113 where model_index_no <> 1", {}, false, false, "", false, false, Mend::PutThere},
     };
+    const std::string bobs = "'Pump area - Bob''s lines'", mendedValue = "Pump area - mended";
+    const std::string clears = "its record goes once a load of the file at that path into pd_demo is found whole, or "
+                               "once no file stands there (moved aside or removed); an edit of the file keeps it";
     const std::string load = "he load of '" + pdDump + "' into pd_demo";
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -230,7 +258,8 @@ TEST_F(LoadMarksTest, ALoadCutOffOrNotWholeIsNamedAtTheNextStartAndItsDumpOutliv
             for (int n = 0; n < 3; ++n) {
                 EXPECT_EQ(runUnloadAll(err), 0) << err;
                 EXPECT_EQ(BinaryFile::ReadAll(pdDump), pdText);
-                EXPECT_EQ(err.find("kept the dump '" + pdDump + "' from every unload; that file is no longer there") !=
+                EXPECT_EQ(err.find("kept the dump '" + pdDump + "' from every unload; no file stands at that path any "
+                                   "more (moved aside or removed), so the record goes") !=
                               std::string::npos,
                           n == 0)
                     << err;
@@ -240,8 +269,26 @@ TEST_F(LoadMarksTest, ALoadCutOffOrNotWholeIsNamedAtTheNextStartAndItsDumpOutliv
             continue;
         }
 
-        EXPECT_EQ(runUnloadAll(err), 1) << err;
-        EXPECT_EQ(BinaryFile::ReadAll(pdDump), pdText);
+        // The user's own changes of the dump since: every unload keeps what stands.
+        std::string stands = pdText;
+        if (c.mend == Mend::Edited || c.mend == Mend::PutThere) {
+            stands = ReplaceAll(pdText, bobs, "'" + mendedValue + "'");
+            if (c.mend == Mend::Edited) {
+                writeFile(pdDump, stands);
+            } else {
+                writeFile(pdDump + ".mended", stands);
+                std::filesystem::rename(HostPath(pdDump + ".mended"), HostPath(pdDump));
+            }
+        } else if (c.mend == Mend::Touched) {
+            const auto host = HostPath(pdDump);
+            std::filesystem::last_write_time(host, std::filesystem::last_write_time(host) + std::chrono::hours(1));
+        }
+        for (int n = 0; n < (c.mend == Mend::None ? 1 : 3); ++n) {
+            EXPECT_EQ(runUnloadAll(err), 1) << err;
+            EXPECT_EQ(BinaryFile::ReadAll(pdDump), stands);
+            EXPECT_THAT(err, HasSubstr("the dump may hold the only copy of rows the schema lacks (" + clears + ")"));
+            EXPECT_THAT(err, ::testing::Not(HasSubstr("no file stands at that path")));
+        }
         // A folder load cut off in pd_demo keeps dd_demo's dump too when it had not reached it.
         const bool folder = c.road == Road::AllDumps || c.road == Road::ProjectDumps;
         if (c.bothKept)
@@ -265,6 +312,14 @@ TEST_F(LoadMarksTest, ALoadCutOffOrNotWholeIsNamedAtTheNextStartAndItsDumpOutliv
         started->dumpCommands().RISLoad("'" + pdDump + "'");
         if (folder || c.bothKept)
             started->dumpCommands().RISLoad("'" + ddDump + "'");
+        if (stands != pdText) {
+            // The mended row is loaded; the sample's value is put back for the next case.
+            EXPECT_EQ(rowsHolding(tablesOf("pd_demo").at("pdtable_113"), mendedValue), 1u);
+            EXPECT_EQ(tablesOf("pd_demo").at("pdtable_113").size(), 3u);
+            EXPECT_EQ(runUnloadAll(err), 0) << err;
+            writeFile(pdDump, pdText);
+            started->dumpCommands().RISLoad("'" + pdDump + "'");
+        }
         EXPECT_EQ(tablesOf("pd_demo"), pdBefore);
         EXPECT_TRUE(LoadMarks::LeftTexts().empty());
         EXPECT_EQ(runUnloadAll(err), 0) << err;

@@ -6,12 +6,18 @@
 #include "admin/PipingModelRestore.h"
 #include "dbaccess/CRIS.h"
 #include "platform/HostFiles.h"
+#include "platform/RunMark.h"
+#include "platform/WinPath.h"
 #include "services/AppGlobals.h"
 #include "services/MessageService.h"
 #include "support/Raised.h"
+#include "support/TestFiles.h"
 #include "support/WrapperClients.h"
 
 #include <QLineEdit>
+
+#include <cerrno>
+#include <filesystem>
 
 using testsupport::ClientRule;
 
@@ -20,6 +26,10 @@ namespace {
 using LoadRoadsTest = Form1Fixture;
 
 enum class Road { AllDumps, ProjectDumps, ChosenFile, Script, PipingRestore };
+
+// What keeps the load's record from being written: nothing, a file in the marks folder's place,
+// or a full disk under the records.
+enum class RecordFault { None, MarksFolderIsAFile, DiskFull };
 
 // The dump as a hand edit leaves it: each row of the table's block twice (two dumps merged).
 std::string withRowsTwice(const std::string& dump, const std::string& table)
@@ -63,7 +73,12 @@ TEST_F(LoadRoadsTest, ALoadIsJudgedByWhatTheSchemaHoldsOnEveryRoad)
         ClientRule risunlod = ClientRule::PassThrough();
         bool rowsTwice = false;   // the dump holds the table's rows twice
         std::string indexOn = ""; // the table its unique index stands on afterwards: "" its own, "-" none
+        RecordFault fault = RecordFault::None;
     };
+    const std::string marks = WinPathFromHost(RunMark::Folder());
+    const std::string folderIsAFile = "its record could not be written: the marks folder '" + marks +
+                                      "' is a file, not a folder, so no mark can be written in it";
+    const std::string recordFull = "its record could not be written: the mark file '" + marks + "\\load_";
     const std::string lacksIndex = "pdtable_113 lacks index updtable_113";
     const std::vector<Case> cases = {
         {Road::AllDumps, leave113, short113, "pdtable_113 holds 1 row of the dump's 3", true, 1, true},
@@ -108,6 +123,17 @@ TEST_F(LoadRoadsTest, ALoadIsJudgedByWhatTheSchemaHoldsOnEveryRoad)
         {Road::Script, ClientRule::EditLines("pdtable_113 (model_index_no)", "pdtable_113 (model_no)"), "",
          "pdtable_113 has index updtable_113 unique on (model_no) where the dump has it unique on (model_index_no)",
          true, 3, true},
+        // No record, no load: the message names the folder or file, what failed, and what stands.
+        {Road::AllDumps, ClientRule::PassThrough(), short113,
+         "_demo was not started: " + folderIsAFile + "; nothing was loaded, every schema and dump is as it was",
+         true, 1, true, ClientRule::PassThrough(), false, "", RecordFault::MarksFolderIsAFile},
+        {Road::ChosenFile, ClientRule::PassThrough(), short113, recordFull, true, 1, true, ClientRule::PassThrough(),
+         false, "", RecordFault::DiskFull},
+        {Road::Script, ClientRule::PassThrough(), short113, folderIsAFile + "; the script was not started, no line of it ran",
+         true, 1, true, ClientRule::PassThrough(), false, "", RecordFault::MarksFolderIsAFile},
+        {Road::PipingRestore, ClientRule::PassThrough(), "delete from pdtable_34_1 where system_unique_no <> 200",
+         "The restore of piping model P1001 into dd_demo from '" + ddDump + "' was not started: " + recordFull, true, 1,
+         true, ClientRule::PassThrough(), false, "", RecordFault::DiskFull},
     };
     writeFile(dumpDir + "\\load.scr", "risload '" + pdDump + "'\r\n");
     form->scriptfile->setText(QString::fromStdString(dumpDir + "\\load.scr"));
@@ -127,6 +153,15 @@ TEST_F(LoadRoadsTest, ALoadIsJudgedByWhatTheSchemaHoldsOnEveryRoad)
             writeFile(design ? ddDump : pdDump, withRowsTwice(design ? ddText : pdText, table));
         clients.Set("rislod", c.rislod);
         clients.Set("risunlod", c.risunlod);
+        const std::string folder = RunMark::Folder();
+        if (c.fault == RecordFault::MarksFolderIsAFile) {
+            std::filesystem::rename(folder, folder + ".aside");
+            testsupport::WriteHostFile(folder, "not a folder");
+        } else if (c.fault == RecordFault::DiskFull) {
+            SetHostFileFault([](const std::string& op, const std::string& host) {
+                return op == "write" && host.find("/marks/.load_") != std::string::npos ? ENOSPC : 0;
+            });
+        }
         std::string said;
         if (c.road != Road::ChosenFile && !design) // "Are you sure?"
             messages.Answer(MsgAnswer::Yes);
@@ -142,6 +177,16 @@ TEST_F(LoadRoadsTest, ALoadIsJudgedByWhatTheSchemaHoldsOnEveryRoad)
         if (!design) // a script that ran through shows only its question: the log says what was done
             said = c.road == Road::Script && !c.failed ? BinaryFile::ReadAll(gLogFile) : messages.asked().back().prompt;
         clients.Set("risunlod", ClientRule::PassThrough());
+        SetHostFileFault(nullptr);
+        if (c.fault == RecordFault::MarksFolderIsAFile) {
+            std::filesystem::remove(folder);
+            std::filesystem::rename(folder + ".aside", folder);
+        }
+        if (c.fault != RecordFault::None) {
+            EXPECT_EQ(clients.Runs("rislod"), 0);
+            EXPECT_EQ(BinaryFile::ReadAll(pdDump), pdText);
+            EXPECT_EQ(BinaryFile::ReadAll(ddDump), ddText);
+        }
         EXPECT_NE(said.find(c.said), std::string::npos) << said;
         EXPECT_EQ(said.find(kReadyMessage) != std::string::npos, !c.failed && c.road != Road::Script) << said;
         EXPECT_EQ(tablesOf(schema).at(table).size(), c.rows);

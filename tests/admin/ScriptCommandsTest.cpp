@@ -8,6 +8,7 @@
 #include "platform/HostFiles.h"
 #include "platform/RunMark.h"
 #include "platform/TextUtil.h"
+#include "platform/WinPath.h"
 #include "services/MessageService.h"
 #include "services/ScriptedMessageService.h"
 
@@ -211,8 +212,9 @@ TEST_F(ScriptCommandsTest, AnAppendIsWholeOrNotAtAllAndSaysWhatStands)
             SetHostFileFault(nullptr);
         }
         std::optional<RunMark> other; // an OFD lock: refused in this process as in another
-        if (c.meets == Meets::OtherProgram)
-            other.emplace("file " + HostPath(f), RunMark::Fields{{"what", "the change of '" + f + "'"}});
+        if (c.meets == Meets::OtherProgram) // its path spelled otherwise: one place, one mark
+            other.emplace("file " + WinPathPlace(ToUpper(ReplaceAll(f, "\\", "/"))),
+                          RunMark::Fields{{"what", "the change of '" + f + "'"}});
         const size_t asked = boxes_.asked().size();
         const bool fails = c.meets == Meets::FullDisk || c.meets == Meets::OtherProgram;
         for (int run = 0; run < 2; ++run)
@@ -220,7 +222,7 @@ TEST_F(ScriptCommandsTest, AnAppendIsWholeOrNotAtAllAndSaysWhatStands)
                       fails ? ScriptRunner::Outcome::Failed : ScriptRunner::Outcome::Finished);
         SetHostFileFault(nullptr);
         other.reset();
-        EXPECT_EQ(RunMark::Look("file " + HostPath(f)).state, RunMark::State::Free);
+        EXPECT_EQ(RunMark::Look("file " + WinPathPlace(f)).state, RunMark::State::Free);
         const std::string after = original + (c.meets == Meets::Killed ? "third\r\n" : "");
         EXPECT_EQ(ReadHostFile(hostFile), after);
         const bool backedUp = c.meets == Meets::FullDisk || c.meets == Meets::Killed;

@@ -18,6 +18,7 @@
 #include <QComboBox>
 
 #include <filesystem>
+#include <optional>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -246,6 +247,8 @@ TEST_F(UnloadGuardTest, AFileThatIsNoDumpOfTheSchemaOrThatALoadNamesIsNeverRepla
         std::string recordOf;        // the dump a load record left behind names, if any
         std::string said;            // empty: replaced
         bool byAccessObject = false; // else by a script's unload
+        std::string file = "";       // the identity an older record gave the file it was made for
+        int heldHere = 0; // this program holds the record (written ahead of its own load); 2: over a dead run's
     } cases[] = {
         {"dd_demo.dmp", ddText, "", "' is a dump of schema dd_demo: it stays as it was, and no dump of pd_demo takes "
                                     "its place (move it aside to unload pd_demo there)"},
@@ -255,6 +258,14 @@ TEST_F(UnloadGuardTest, AFileThatIsNoDumpOfTheSchemaOrThatALoadNamesIsNeverRepla
         {"pd_demo.dmp", old, "pd_demo.dmp", "' stays as it was: the load of '%' into pd_demo (process #"},
         {"pd_demo.dmp", old, "pd_demo_old.dmp", ""}, // a load of another dump
         {"pd_demo.dmp", "", "", ""},
+        // A record names a place, however spelled; it keeps whatever file stands there.
+        {"pd_demo.dmp", old, "PD_DEMO.DMP", "' stays as it was: the load of '%' into pd_demo (process #"},
+        {"pd_demo.dmp", old, ".\\sub\\..\\\\pd_demo.dmp", "' stays as it was: the load of '%' into pd_demo (process #"},
+        {"pd_demo.dmp", old, "pd_demo.dmp", "' stays as it was: the load of '%' into pd_demo (process #", false,
+         "2049:131:8:1700000000.0"},
+        // This program's own record of a load still to come is no load under way.
+        {"pd_demo.dmp", old, "pd_demo.dmp", "", false, "", 1},
+        {"pd_demo.dmp", old, "pd_demo.dmp", "' stays as it was: the load of '%' into pd_demo (process #", false, "", 2},
     };
     testsupport::WrapperClients clients;
     auto form = startedForm();
@@ -264,13 +275,21 @@ TEST_F(UnloadGuardTest, AFileThatIsNoDumpOfTheSchemaOrThatALoadNamesIsNeverRepla
         SCOPED_TRACE(c.target + " " + c.content + " " + c.recordOf);
         fs::remove_all(dumps.host());
         fs::create_directory(dumps.host());
+        clients.Set("risunlod", testsupport::ClientRule::PassThrough());
         const std::string target = dumpDir + "\\" + c.target, recorded = dumpDir + "\\" + c.recordOf;
+        std::optional<RunMark> held;
         if (!c.recordOf.empty()) {
             writeFile(recorded, "default schema pd_demo\r\n");
             // As a program cut off in the load's client leaves it.
-            RunMark("load pd_demo " + recorded, {{"what", "the load of '" + recorded + "' into pd_demo"},
-                                                {"schema", "pd_demo"}, {"dump", recorded}, {"step", "rislod"}})
-                .Keep();
+            RunMark::Fields fields{{"what", "the load of '" + recorded + "' into pd_demo"},
+                                   {"schema", "pd_demo"}, {"dump", recorded}, {"step", "rislod"}};
+            if (!c.file.empty())
+                fields.emplace_back("file", c.file);
+            held.emplace("load pd_demo " + recorded, fields);
+            if (c.heldHere != 1)
+                held->Keep();
+            if (c.heldHere == 2)
+                held.emplace("load pd_demo " + recorded, fields); // takes the dead run's over
         }
         writeFile(target, c.content);
         std::string text;
@@ -283,6 +302,7 @@ TEST_F(UnloadGuardTest, AFileThatIsNoDumpOfTheSchemaOrThatALoadNamesIsNeverRepla
         } catch (const AppError& e) {
             text = e.description();
         }
+        held.reset();
         RunMark::RemoveLeft("load pd_demo " + recorded);
         if (c.said.empty()) {
             EXPECT_NE(BinaryFile::ReadAll(target).find("End of Schema"), std::string::npos) << text;

@@ -85,6 +85,8 @@ TEST(RunMarkTest, OneHolderAtATimeAndADeadRunsMarkIsFound)
         const long client = std::atol(RunMark::Field(RunMark::Look(object).fields, "client").c_str());
 
         EXPECT_EQ(RunMark::Look(object).state, c.seen);
+        // A mark this program holds is its own, whoever else holds one.
+        EXPECT_EQ(RunMark::HeldHere(object) != nullptr, c.other == Other::SameProgram);
         {
             RunMark mark(ToLower(object), {{"what", "ours"}});
             EXPECT_EQ(mark.held(), !c.refused);
@@ -176,6 +178,24 @@ TEST(RunMarkTest, AMarkFileThatIsNoMarkIsNamedAndLeftAsItIs)
             EXPECT_EQ(testsupport::ReadHostFile(file), c.content);
         std::filesystem::remove(file);
     }
+}
+
+// A marks folder that is a file is named by a look and by a taker alike (a full disk is a row of
+// the load roads).
+TEST(RunMarkTest, AMarksFolderThatIsAFileIsNamed)
+{
+    testsupport::ScopedStandInRoot root;
+    const std::string object = "load pd_demo C:\\PDSDUMP\\X.DMP", folder = RunMark::Folder();
+    const std::string named = "the marks folder '" + WinPathFromHost(folder) + "' is a file, not a folder";
+    testsupport::WriteHostFile(folder, "not a folder");
+    EXPECT_NE(RunMark::RunningText(RunMark::Look(object).fields).find(named), std::string::npos);
+    try {
+        RunMark mark(object, {{"what", "ours"}});
+        ADD_FAILURE() << "taken";
+    } catch (const AppError& e) {
+        EXPECT_EQ(RunMark::WriteFailureText(object, e), named + ", so no mark can be written in it");
+    }
+    std::filesystem::remove(folder);
 }
 
 TEST(RunMarkTest, KeptMarksAreListedUntilRemoved)

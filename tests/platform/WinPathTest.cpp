@@ -20,6 +20,7 @@ struct PathCase {
     bool underRoot;
     const char* full = ""; // FullWinPath, also of the host path mapped back ("": not checked)
     const char* cwd = "";  // the Windows folder entered first, as batchcmd's cd enters it
+    const char* place = ""; // WinPathPlace ("": not checked), also of that place's own text
 };
 
 // "." and ".." never leave a drive's or a share's folder, also past a link to "/".
@@ -32,6 +33,9 @@ protected:
         fs::create_directories(StandInRoot() + "/drives/c/work/sub");
         fs::create_directories(StandInRoot() + "/unc/srv/share");
         fs::create_symlink("/", StandInRoot() + "/drives/c/outlink");
+        // A server's administrative share reaches its share's folder through a link.
+        fs::create_directories(StandInRoot() + "/unc/srv/d$");
+        fs::create_directory_symlink("../share", StandInRoot() + "/unc/srv/d$/pds");
     }
     void TearDown() override
     {
@@ -53,6 +57,11 @@ TEST_P(WinPathMapping, MapsToHost)
     }
     std::string expected = c.underRoot ? StandInRoot() + c.hostSuffix : std::string(c.hostSuffix);
     EXPECT_EQ(HostPath(c.win), expected);
+    if (*c.place) {
+        EXPECT_EQ(WinPathPlace(c.win), c.place);
+        EXPECT_TRUE(SameWinPlace(c.win, c.place));
+        EXPECT_FALSE(SameWinPlace(c.win, std::string(c.win) + "x"));
+    }
     if (!*c.full)
         return;
     EXPECT_EQ(FullWinPath(c.win), c.full);
@@ -62,11 +71,21 @@ TEST_P(WinPathMapping, MapsToHost)
 
 INSTANTIATE_TEST_SUITE_P(
     Forms, WinPathMapping,
-    ::testing::Values(PathCase{"Drive", "C:\\data\\x.dmp", "/drives/c/data/x.dmp", true},
-                      PathCase{"DriveLowerSlash", "d:/proj/a", "/drives/d/proj/a", true},
+    ::testing::Values(PathCase{"Drive", "C:\\data\\x.dmp", "/drives/c/data/x.dmp", true, "", "", "C:\\DATA\\X.DMP"},
+                      PathCase{"DriveLowerSlash", "d:/proj/a", "/drives/d/proj/a", true, "", "", "D:\\PROJ\\A"},
                       PathCase{"DriveAlone", "e:", "/drives/e", true},
-                      PathCase{"DriveRoot", "e:\\", "/drives/e", true},
-                      PathCase{"Unc", "\\\\srv1\\share\\dir\\f.dgn", "/unc/srv1/share/dir/f.dgn", true},
+                      PathCase{"DriveRoot", "e:\\", "/drives/e", true, "", "", "E:\\"},
+                      PathCase{"Unc", "\\\\srv1\\share\\dir\\f.dgn", "/unc/srv1/share/dir/f.dgn", true, "", "",
+                               "\\\\SRV1\\SHARE\\DIR\\F.DGN"},
+                      // Places: one text for every spelling, also of what does not exist yet.
+                      PathCase{"DoubledSeparator", "C:\\pdsdump\\\\x.dmp", "/drives/c/pdsdump/x.dmp", true,
+                               "C:\\pdsdump\\x.dmp", "", "C:\\PDSDUMP\\X.DMP"},
+                      PathCase{"SlashesAndCapitals", "C:/PDSDUMP/./sub/../X.dmp", "/drives/c/PDSDUMP/X.dmp", true,
+                               "C:\\PDSDUMP\\X.dmp", "", "C:\\PDSDUMP\\X.DMP"},
+                      PathCase{"ThroughALinkedFolder", "C:\\outlink\\tmp\\x.dmp", "/drives/c/outlink/tmp/x.dmp", true,
+                               "C:\\outlink\\tmp\\x.dmp", "", "\\TMP\\X.DMP"},
+                      PathCase{"AdministrativeShare", "\\\\SRV\\D$\\pds\\m\\a.dgn", "/unc/srv/d$/pds/m/a.dgn", true,
+                               "", "", "\\\\SRV\\SHARE\\M\\A.DGN"},
                       PathCase{"Rooted", "\\tmp\\x", "/tmp/x", false},
                       PathCase{"HostForm", "/tmp/y/z", "/tmp/y/z", false},
                       PathCase{"AboveTheDrive", "C:\\..\\..\\reg\\x", "/drives/c/reg/x", true, "C:\\reg\\x"},
@@ -82,7 +101,7 @@ INSTANTIATE_TEST_SUITE_P(
                                "\\\\srv\\share\\x"},
                       PathCase{"RelativeOnAShare", "..\\x", "/unc/srv/share/x", true, "\\\\srv\\share\\x",
                                "\\\\srv\\share"},
-                      PathCase{"ServerDotDot", "\\\\..\\x", "/dev/null/unreachable", false},
+                      PathCase{"ServerDotDot", "\\\\..\\x", "/dev/null/unreachable", false, "", "", "\\\\..\\X"},
                       PathCase{"ShareDotDot", "\\\\srv\\..\\x", "/dev/null/unreachable", false},
                       PathCase{"RootedAboveTheHostRoot", "\\..\\tmp\\.\\x", "/tmp/x", false, "\\tmp\\x"},
                       // A relative path from a current folder off every drive and share names no place.
