@@ -270,6 +270,8 @@ bool DumpCommands::unloadTo(const std::string& schema, const std::string& dump)
     RemoveOrphanedLeftoverParts(dump, kNewDumpSuffix, ".part");
     // A hard-linked dump that a killed run was rewriting in place is made the old one again.
     mendCutRewrite(dump, [this](const std::string& text) { noteFailure(text); });
+    // The part of an old dump's copy that a killed run left beside it is no copy.
+    OldDumpKept::RemoveLeftCopies(dump);
     const std::string fresh = OwnedLeftoverName(dump, kNewDumpSuffix);
     const std::string what = "risunlod " + schema;
     if (IsSpecialFile(dump)) {

@@ -3,6 +3,8 @@
 
 #include "platform/AppError.h"
 #include "platform/HostFiles.h"
+#include "platform/ReplacementFile.h"
+#include "platform/TextUtil.h"
 
 namespace {
 bool sameTime(const LocalTime& a, const LocalTime& b)
@@ -34,6 +36,23 @@ OldDumpKept::OldDumpKept(const std::string& dump, const LocalTime& at)
     }
     size_ = HostFileSize(name_);
     modified_ = HostFileModified(name_);
+}
+
+void OldDumpKept::RemoveLeftCopies(const std::string& dump)
+{
+    const size_t slash = dump.find_last_of('\\');
+    const std::string folder = slash == std::string::npos ? std::string(".") : dump.substr(0, slash);
+    const std::string lead = "." + dump.substr(slash == std::string::npos ? 0 : slash + 1) + ".before-drop_";
+    try {
+        for (const HostEntry& e : HostListFolder(folder)) {
+            // The part of a copy is hidden and named "."<copy>".~<process id>.<hex>".
+            const size_t end = e.name.find(".bak.~");
+            if (e.folder || !e.hidden || end == std::string::npos || !StartsWithNoCase(e.name, lead))
+                continue;
+            MendInterruptedReplacement(folder + "\\" + e.name.substr(1, end + 3));
+        }
+    } catch (const AppError&) {
+    }
 }
 
 std::string OldDumpKept::Withdraw() const

@@ -21,6 +21,11 @@ public:
 
     const std::string& name() const { return name_; }
 
+    // Removes the part of a kept copy that a program killed while it copied left beside the dump
+    // (a hidden file named after the copy, whose process no longer runs). Failures are passed
+    // over: the next unload of the dump tries again.
+    static void RemoveLeftCopies(const std::string& dump);
+
     // Removes the copy again while it is as it was made (its size and time): the new dump did not
     // take the dump's place, which holds the old one still. Empty when removed; else why it stays.
     std::string Withdraw() const;

@@ -1,6 +1,15 @@
 // "tarnwick /risunloadall" run as a process on the sample environment: every schema but the
 // "mto_" ones unloaded, no window, exit code and program log telling how it went.
 #include "dbaccess/DumpSchemaLine.h"
+#include "dbtools/DdlCheck.h"
+#include "dbtools/DdlCheckContext.h"
+#include "dbtools/DdlDatabase.h"
+#include "dbtools/DdlRepair.h"
+#include "platform/DesktopOpener.h"
+#include "platform/TextUtil.h"
+#include "services/AppGlobals.h"
+#include "services/CheckTree.h"
+#include "services/ScriptedMessageService.h"
 #include "platform/AppError.h"
 #include "platform/BinaryFile.h"
 #include "platform/FileAttributes.h"
@@ -225,12 +234,13 @@ TEST_F(RisUnloadAllTest, AFailedUnloadKeepsItsOldDumpNamesTheSchemaAndTheOthersG
          {ClientRule::CutAnswer(8).When("ris5tables").Times(1)}},
         {"the schema's database file gone", {ClientRule::PassThrough()}, [&] { goodDump(); fs::remove(userFile); },
          "Tarnwick: risunlod pd_demo: RIS Error: RIS_E_DATABASE_ERROR - Schema 'pd_demo': ORA-01157"},
-        // A table the server lists no more is still the old dump's to lose only when told.
-        {"a table only the old dump holds", {ClientRule::PassThrough()},
+        // A table of the old dump that the server lists no more keeps the old dump beside the new
+        // one; one the server lists still, missing from the new dump, is refused as before.
+        {"a table the old dump holds and the server lists, the new dump lacks",
+         {ClientRule::FailTable("pdtable_121", "", 0).When(".dmp")},
          [&] { std::ofstream(pdDump, std::ios::binary) << good.substr(0, good.find("create unique")) + dropped +
                                                                  good.substr(good.find("create unique")); },
-         "Tarnwick: risunlod pd_demo: the new dump lacks table pdtable_999 that the old dump holds and the server lists "
-         "no more (move the old dump aside to unload the schema without it), the dump '"},
+         "Tarnwick: risunlod pd_demo: the new dump lacks table pdtable_121 of the schema, the dump '"},
     };
     testsupport::WrapperClients clients;
     // The program finds the client that lists a schema's tables through the registry.
@@ -248,6 +258,8 @@ TEST_F(RisUnloadAllTest, AFailedUnloadKeepsItsOldDumpNamesTheSchemaAndTheOthersG
         if (!fs::exists(userFile))
             std::ofstream(userFile, std::ios::binary) << userData;
         EXPECT_EQ(fs::is_directory(pdDump) ? "" : text(pdDump), pdBefore);
+        // Nothing is kept beside a dump that stays.
+        EXPECT_EQ(std::distance(fs::directory_iterator(dumps.host()), {}), 2);
         // The other schema is unloaded all the same.
         EXPECT_NE(text(dumps.host() + "/dd_demo.dmp").find("End of Schema"), std::string::npos);
         const std::string err = text(program.host() + "/err.txt");
@@ -261,93 +273,269 @@ TEST_F(RisUnloadAllTest, AFailedUnloadKeepsItsOldDumpNamesTheSchemaAndTheOthersG
     }
 }
 
+// A table the server lists no more, dropped by the program's repair of tables without model, by
+// hand through the client, or one only the old dump ever held: each of three runs ends 0; the
+// first keeps the old dump whole beside the new one under a name no load takes and says both,
+// the later ones (whose old dump lacks the table) keep nothing more.
+TEST_F(RisUnloadAllTest, ATableTheServerListsNoMoreKeepsTheOldDumpBesideOnceAndEveryRunEndsZero)
+{
+    const std::string ddDump = dumps.host() + "/dd_demo.dmp";
+    const auto statement = [](const std::string& sql) {
+        DbServer server(StandInRoot());
+        RisSession session(server);
+        std::string out;
+        session.Execute("default schema dd_demo", out);
+        session.Execute(sql, out);
+    };
+    const auto create = [&](const std::string& table) {
+        statement("create table " + table + " (system_unique_no int, note char(10))");
+        statement("insert into " + table + " values (1, 'kept')");
+        ASSERT_EQ(run("/risunloadall"), 0) << text(program.host() + "/err.txt");
+        ASSERT_NE(text(ddDump).find("create table " + table + " "), std::string::npos);
+    };
+    const struct {
+        const char* what;
+        const char* table;
+        std::function<void(const char*)> prepare; // the old dump holds the table, the server none
+    } cases[] = {
+        {"dropped by the repair of tables without model", "pdtable_12_9",
+         [&](const char* table) {
+             create(table);
+             testsupport::ScopedDir work{"ddlrepair"};
+             const std::string savedLog = gLogFile;
+             gLogFile = WinPathFromHost(work.host()) + "\\tarnwick.log";
+             SetDesktopOpener([](const std::string&, const std::string&, const std::string&, const std::string&) {
+                 return 42L;
+             });
+             ScriptedMessageService boxes;
+             CheckTree tree;
+             DdlCheckContext context{tree, DdlDatabase::Program(), [] { return std::string("demo"); },
+                                     [](const std::string&) {}, {}, 0};
+             boxes.Answer(MsgAnswer::No); // no report
+             RunDdlCheck(context);
+             ASSERT_NE(tree.Find(std::string("Table") + table), nullptr);
+             tree.Find(std::string("Table") + table)->checked = true;
+             boxes.Answer(MsgAnswer::Yes);
+             RunRepairAction(context, DdlRepairAction::DropTables);
+             SetDesktopOpener(nullptr);
+             gLogFile = savedLog;
+         }},
+        {"dropped by hand through the client", "pdtable_12_8",
+         [&](const char* table) {
+             create(table);
+             const std::string sql = program.host() + "/drop.sql";
+             testsupport::WriteHostFile(sql, "default schema dd_demo;\r\ndrop table " + std::string(table) + ";\r\n");
+             ASSERT_EQ(std::system(("'" + testsupport::BinDir() + "/risbatch.exe' -i '" + WinPathFromHost(sql) +
+                                    "' >/dev/null")
+                                       .c_str()),
+                       0);
+         }},
+        {"held only by the old dump", "pdtable_999",
+         [&](const char* table) {
+             ASSERT_EQ(run("/risunloadall"), 0);
+             const std::string good = text(ddDump);
+             testsupport::WriteHostFile(ddDump, good.substr(0, good.find("create unique")) + "create table " + table +
+                                                    " (a int)\r\ninsert into " + table + " (a) values (?)\r\n"
+                                                    "***variable*** a \r\n7 \r\n***RIS*** End of Table ***RIS***\r\n" +
+                                                    good.substr(good.find("create unique")));
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        fs::remove_all(dumps.host());
+        fs::create_directory(dumps.host());
+        c.prepare(c.table);
+        ASSERT_EQ(DbServer(StandInRoot()).OpenUserDatabase("DD_DEMO")->QueryText(
+                      "SELECT name FROM sqlite_master WHERE type = 'table' AND name = ?1", {c.table}),
+                  std::nullopt);
+        const std::string old = text(ddDump);
+        std::vector<std::string> kept;
+        for (int night = 1; night <= 3; ++night) {
+            SCOPED_TRACE("run " + std::to_string(night));
+            ASSERT_EQ(run("/risunloadall"), 0) << text(program.host() + "/err.txt");
+            const std::string err = text(program.host() + "/err.txt");
+            std::vector<std::string> names;
+            for (const auto& e : fs::directory_iterator(dumps.host()))
+                names.push_back(e.path().filename().string());
+            std::sort(names.begin(), names.end());
+            ASSERT_EQ(names.size(), 3u) << Join(names, " ");
+            EXPECT_EQ(names[0], "dd_demo.dmp");
+            EXPECT_EQ(names[1].rfind("dd_demo.dmp.before-drop_", 0), 0u) << names[1];
+            EXPECT_EQ(names[1].substr(names[1].size() - 4), ".bak");
+            EXPECT_EQ(names[2], "pd_demo.dmp");
+            // The old dump whole, byte for byte, and never written over.
+            EXPECT_EQ(text(dumps.host() + "/" + names[1]), old);
+            EXPECT_EQ(text(ddDump).find("create table " + std::string(c.table) + " "), std::string::npos);
+            EXPECT_NE(text(ddDump).find("End of Schema"), std::string::npos);
+            kept.push_back(names[1]);
+            if (night > 1) {
+                EXPECT_EQ(kept[night - 1], kept[0]);
+                EXPECT_EQ(err, "");
+                continue;
+            }
+            EXPECT_EQ(err, "Tarnwick: Warning: risunlod dd_demo: the server lists table " + std::string(c.table) +
+                               " no more, which the old dump holds: the old dump is kept whole as '" + dumpDir + "\\" +
+                               names[1] + "', and the new dump, without it, takes its place as '" + dumpDir +
+                               "\\dd_demo.dmp'\n");
+            EXPECT_NE(lastLog().find("Warning: risunlod dd_demo: the server lists table"), std::string::npos);
+        }
+    }
+}
+
 // "/risunloadall" killed with every process of its group (its clients too, as a closed terminal
 // does) at moments spread over a run, over a dump that has a second (hard) link: the dump and
 // its link are then the old dump or the new one, and after the next run the new one, with no
-// file left beside them.
+// file left beside them. An old dump holding a table the server lists no more is kept beside:
+// every kept copy a killed run leaves is the old dump whole, never a part of it.
 TEST_F(RisUnloadAllTest, KilledWithItsClientsLeavesTheOldOrTheNewDumpAndTheNextRunNoLeftover)
 {
     const std::string pdDump = dumps.host() + "/pd_demo.dmp", link = program.host() + "/pd_demo_link.dmp";
-    const auto started = std::chrono::steady_clock::now();
     ASSERT_EQ(run("/risunloadall"), 0) << text(program.host() + "/err.txt");
-    const auto runTime = std::chrono::steady_clock::now() - started;
     const std::string fresh = text(pdDump);
     std::set<std::string> dumpNames;
     for (const auto& e : fs::directory_iterator(dumps.host()))
         dumpNames.insert(e.path().filename().string());
-    // Large enough that its backup takes a while.
-    const std::string old = "default schema pd_demo\r\n" + std::string(8 << 20, 'o') + "\r\n";
-    const int kills = 10;
-    for (int k = 0; k < kills; ++k) {
-        SCOPED_TRACE("kill " + std::to_string(k));
+    // Large enough that its backup and its copy take a while.
+    const std::string rows = [] {
+        std::string r;
+        for (int i = 0; i < (1 << 20); ++i)
+            r += std::to_string(i % 1000) + " \r\n";
+        return r;
+    }();
+    const struct {
+        const char* what;
+        std::string old;
+        bool kept; // a whole copy of it stays beside after the next run
+    } kinds[] = {
+        {"an old dump of the server's tables", "default schema pd_demo\r\n" + std::string(8 << 20, 'o') + "\r\n", false},
+        {"an old dump holding a table the server lists no more",
+         fresh.substr(0, fresh.find("create unique")) + "create table pdtable_999 (a int)\r\ninsert into pdtable_999 "
+         "(a) values (?)\r\n***variable*** a \r\n" + rows + "***RIS*** End of Table ***RIS***\r\n" +
+             fresh.substr(fresh.find("create unique")),
+         true},
+    };
+    const auto keptCopies = [&] {
+        std::vector<std::string> names;
+        for (const auto& e : fs::directory_iterator(dumps.host()))
+            if (const std::string name = e.path().filename().string();
+                name[0] != '.' && name.find(".before-drop_") != std::string::npos)
+                names.push_back(e.path().string());
+        return names;
+    };
+    const auto putOld = [&](const std::string& old) {
+        for (const std::string& copy : keptCopies())
+            fs::remove(copy);
         fs::remove(pdDump);
         fs::remove(link);
         std::ofstream(pdDump, std::ios::binary) << old;
         fs::create_hard_link(pdDump, link);
-        const pid_t child = ::fork();
-        if (child == 0) {
-            ::setpgid(0, 0);
-            for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
-                ::unsetenv(name);
-            std::freopen("/dev/null", "w", stdout);
-            std::freopen("/dev/null", "w", stderr);
-            const std::string program_ = program.host() + "/tarnwick";
-            ::execl(program_.c_str(), program_.c_str(), "/risunloadall", static_cast<char*>(nullptr));
-            ::_exit(127);
-        }
-        ::setpgid(child, child);
-        std::this_thread::sleep_for(runTime * (k + 1) / (kills + 1));
-        ::kill(-child, SIGKILL);
-        ::waitpid(child, nullptr, 0);
-        // What the next run does first for the dump it replaces.
-        MendInterruptedReplacement(dumpDir + "\\pd_demo.dmp");
-        const std::string now = text(pdDump);
-        EXPECT_TRUE(now == old || now == fresh) << now.size() << " bytes, neither the old nor the new dump";
-        EXPECT_EQ(fs::hard_link_count(pdDump), 2u);
-
+    };
+    const int kills = 10;
+    for (const auto& kind : kinds) {
+        SCOPED_TRACE(kind.what);
+        putOld(kind.old);
+        const auto started = std::chrono::steady_clock::now();
         ASSERT_EQ(run("/risunloadall"), 0) << text(program.host() + "/err.txt");
-        EXPECT_EQ(text(pdDump), fresh);
-        EXPECT_EQ(text(link), fresh);
-        std::set<std::string> names;
-        for (const auto& e : fs::directory_iterator(dumps.host()))
-            names.insert(e.path().filename().string());
-        EXPECT_EQ(names, dumpNames);
+        const auto runTime = std::chrono::steady_clock::now() - started;
+        for (int k = 0; k < kills; ++k) {
+            SCOPED_TRACE("kill " + std::to_string(k));
+            putOld(kind.old);
+            const pid_t child = ::fork();
+            if (child == 0) {
+                ::setpgid(0, 0);
+                for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+                    ::unsetenv(name);
+                std::freopen("/dev/null", "w", stdout);
+                std::freopen("/dev/null", "w", stderr);
+                const std::string program_ = program.host() + "/tarnwick";
+                ::execl(program_.c_str(), program_.c_str(), "/risunloadall", static_cast<char*>(nullptr));
+                ::_exit(127);
+            }
+            ::setpgid(child, child);
+            std::this_thread::sleep_for(runTime * (k + 1) / (kills + 1));
+            ::kill(-child, SIGKILL);
+            ::waitpid(child, nullptr, 0);
+            // What the next run does first for the dump it replaces.
+            MendInterruptedReplacement(dumpDir + "\\pd_demo.dmp");
+            const std::string now = text(pdDump);
+            EXPECT_TRUE(now == kind.old || now == fresh) << now.size() << " bytes, neither the old nor the new dump";
+            EXPECT_EQ(fs::hard_link_count(pdDump), 2u);
+            for (const std::string& copy : keptCopies())
+                EXPECT_TRUE(text(copy) == kind.old) << copy << " is no whole copy of the old dump";
+
+            ASSERT_EQ(run("/risunloadall"), 0) << text(program.host() + "/err.txt");
+            EXPECT_EQ(text(pdDump), fresh);
+            EXPECT_EQ(text(link), fresh);
+            const std::vector<std::string> copies = keptCopies();
+            EXPECT_EQ(!copies.empty(), kind.kept);
+            for (const std::string& copy : copies)
+                EXPECT_TRUE(text(copy) == kind.old) << copy << " is no whole copy of the old dump";
+            // Nothing else beside them: no part of a copy a killed run left.
+            std::set<std::string> names;
+            for (const auto& e : fs::directory_iterator(dumps.host()))
+                if (const std::string name = e.path().filename().string();
+                    name[0] == '.' || name.find(".before-drop_") == std::string::npos)
+                    names.insert(name);
+            EXPECT_EQ(names, dumpNames);
+        }
     }
 }
 
 // A setting the run writes (the script file, written back at the start) that cannot be stored,
-// its folder full or its lock held by another program past the writer's wait: said on stderr and
-// in the log, naming the file and why, and the run ends with errors; the dumps are written.
+// its folder full, its lock held by another program past the writer's wait or the file read-only:
+// said on stderr and in the log, naming the file, why and what stands, and the run ends with
+// errors; the dumps are written. The value that stands already is no write: the run ends 0.
 TEST_F(RisUnloadAllTest, ASettingNotStoredIsSaidAndTheRunEndsWithErrors)
 {
-    const std::string ini = WinPathFromHost(program.host() + "/tarnwick.ini");
+    const std::string iniHost = program.host() + "/tarnwick.ini", ini = WinPathFromHost(iniHost);
+    const std::string standing = "scriptfile=" + WinPathFromHost(program.host()) + "\\tarnwick.scr\r\n";
+    enum class Fault { FullDisk, LockHeld, ReadOnly };
     const struct {
         const char* name;
-        bool lockHeld; // else the folder is a full disk
-        const char* why;
+        Fault fault;
+        bool valueStands; // the file holds the value the start writes back
+        const char* why;  // empty: no write, the run ends 0
     } cases[] = {
-        {"folder full", false, "could not be written (Disk full)"},
-        {"lock held", true, "is in use by another program"},
+        {"folder full", Fault::FullDisk, false, "could not be written (Disk full); it holds no scriptfile"},
+        {"lock held", Fault::LockHeld, false, "is in use by another program"},
+        {"read-only", Fault::ReadOnly, false, "is read-only; it holds no scriptfile in [TARNWICK]"},
+        {"read-only, the value standing", Fault::ReadOnly, true, ""},
+        {"lock held, the value standing", Fault::LockHeld, true, ""},
     };
+    const std::string plain = text(iniHost);
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        const std::string iniBefore = text(program.host() + "/tarnwick.ini");
+        testsupport::WriteHostFile(iniHost, c.valueStands ? plain + standing : plain);
+        const std::string iniBefore = text(iniHost);
+        const auto modified = fs::last_write_time(iniHost);
         std::optional<FileLock> other;
-        if (c.lockHeld)
+        if (c.fault == Fault::LockHeld)
             other.emplace(WinPathFromHost(program.host() + "/.tarnwick.ini.lock"));
-        const std::string full = c.lockHeld ? "" : std::string(kTestFullDiskVariable) + "='" + program.host() + "=1'";
-        EXPECT_EQ(run("/risunloadall", full), 1);
+        if (c.fault == Fault::ReadOnly)
+            fs::permissions(iniHost, fs::perms::owner_read);
+        const std::string full =
+            c.fault == Fault::FullDisk ? std::string(kTestFullDiskVariable) + "='" + program.host() + "=1'" : "";
+        const int exitCode = run("/risunloadall", full);
         other.reset();
+        fs::permissions(iniHost, fs::perms::owner_read | fs::perms::owner_write);
         const std::string err = text(program.host() + "/err.txt");
+        EXPECT_EQ(text(iniHost), iniBefore);
+        EXPECT_TRUE(dumpExists("pd_demo") && dumpExists("dd_demo"));
+        if (!*c.why) {
+            EXPECT_EQ(exitCode, 0) << err;
+            EXPECT_EQ(err, "");
+            EXPECT_EQ(fs::last_write_time(iniHost), modified);
+            continue;
+        }
+        EXPECT_EQ(exitCode, 1);
         const std::string said = "The setting scriptfile=";
         EXPECT_NE(err.find(said), std::string::npos) << err;
         EXPECT_NE(err.find("was not stored in '" + ini + "': "), std::string::npos) << err;
         EXPECT_NE(err.find(c.why, err.find(said)), std::string::npos) << err;
         EXPECT_NE(err.find("Tarnwick ended with errors (1), 2 dump(s) written"), std::string::npos) << err;
         EXPECT_NE(lastLog().find(said), std::string::npos);
-        EXPECT_EQ(text(program.host() + "/tarnwick.ini"), iniBefore);
-        EXPECT_TRUE(dumpExists("pd_demo") && dumpExists("dd_demo"));
     }
+    testsupport::WriteHostFile(iniHost, plain);
     EXPECT_EQ(run("/risunloadall"), 0) << text(program.host() + "/err.txt");
 }
 
