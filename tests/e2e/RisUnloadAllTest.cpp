@@ -5,7 +5,6 @@
 #include "dbtools/DdlCheckContext.h"
 #include "dbtools/DdlDatabase.h"
 #include "dbtools/DdlRepair.h"
-#include "platform/DesktopOpener.h"
 #include "platform/TextUtil.h"
 #include "services/AppGlobals.h"
 #include "services/CheckTree.h"
@@ -40,6 +39,7 @@
 #include <unistd.h>
 
 namespace fs = std::filesystem;
+using namespace std::string_literals;
 
 namespace {
 
@@ -273,40 +273,21 @@ TEST_F(RisUnloadAllTest, AFailedUnloadKeepsItsOldDumpNamesTheSchemaAndTheOthersG
     }
 }
 
-// A table the server lists no more, dropped by the program's repair of tables without model, by
-// hand through the client, or one only the old dump ever held: each of three runs ends 0; the
-// first keeps the old dump whole beside the new one under a name no load takes and says both,
-// the later ones (whose old dump lacks the table) keep nothing more.
+// A table the server lists no more, dropped by the program's repair of tables without model or by
+// hand through the client: each of three runs ends 0; the first keeps the old dump whole beside
+// the new one under a name no load takes and says both, the later ones keep nothing more.
 TEST_F(RisUnloadAllTest, ATableTheServerListsNoMoreKeepsTheOldDumpBesideOnceAndEveryRunEndsZero)
 {
     const std::string ddDump = dumps.host() + "/dd_demo.dmp";
-    const auto statement = [](const std::string& sql) {
-        DbServer server(StandInRoot());
-        RisSession session(server);
-        std::string out;
-        session.Execute("default schema dd_demo", out);
-        session.Execute(sql, out);
-    };
-    const auto create = [&](const std::string& table) {
-        statement("create table " + table + " (system_unique_no int, note char(10))");
-        statement("insert into " + table + " values (1, 'kept')");
-        ASSERT_EQ(run("/risunloadall"), 0) << text(program.host() + "/err.txt");
-        ASSERT_NE(text(ddDump).find("create table " + table + " "), std::string::npos);
-    };
     const struct {
         const char* what;
         const char* table;
-        std::function<void(const char*)> prepare; // the old dump holds the table, the server none
+        std::function<void(const char*)> drop;
     } cases[] = {
         {"dropped by the repair of tables without model", "pdtable_12_9",
          [&](const char* table) {
-             create(table);
-             testsupport::ScopedDir work{"ddlrepair"};
              const std::string savedLog = gLogFile;
-             gLogFile = WinPathFromHost(work.host()) + "\\tarnwick.log";
-             SetDesktopOpener([](const std::string&, const std::string&, const std::string&, const std::string&) {
-                 return 42L;
-             });
+             gLogFile = WinPathFromHost(program.host()) + "\\ddl.log";
              ScriptedMessageService boxes;
              CheckTree tree;
              DdlCheckContext context{tree, DdlDatabase::Program(), [] { return std::string("demo"); },
@@ -317,67 +298,58 @@ TEST_F(RisUnloadAllTest, ATableTheServerListsNoMoreKeepsTheOldDumpBesideOnceAndE
              tree.Find(std::string("Table") + table)->checked = true;
              boxes.Answer(MsgAnswer::Yes);
              RunRepairAction(context, DdlRepairAction::DropTables);
-             SetDesktopOpener(nullptr);
              gLogFile = savedLog;
          }},
         {"dropped by hand through the client", "pdtable_12_8",
          [&](const char* table) {
-             create(table);
              const std::string sql = program.host() + "/drop.sql";
              testsupport::WriteHostFile(sql, "default schema dd_demo;\r\ndrop table " + std::string(table) + ";\r\n");
-             ASSERT_EQ(std::system(("'" + testsupport::BinDir() + "/risbatch.exe' -i '" + WinPathFromHost(sql) +
-                                    "' >/dev/null")
-                                       .c_str()),
-                       0);
-         }},
-        {"held only by the old dump", "pdtable_999",
-         [&](const char* table) {
-             ASSERT_EQ(run("/risunloadall"), 0);
-             const std::string good = text(ddDump);
-             testsupport::WriteHostFile(ddDump, good.substr(0, good.find("create unique")) + "create table " + table +
-                                                    " (a int)\r\ninsert into " + table + " (a) values (?)\r\n"
-                                                    "***variable*** a \r\n7 \r\n***RIS*** End of Table ***RIS***\r\n" +
-                                                    good.substr(good.find("create unique")));
+             EXPECT_EQ(std::system(("'" + testsupport::BinDir() + "/risbatch.exe' -i '" + WinPathFromHost(sql) +
+                                    "' >/dev/null").c_str()), 0);
          }},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         fs::remove_all(dumps.host());
         fs::create_directory(dumps.host());
-        c.prepare(c.table);
-        ASSERT_EQ(DbServer(StandInRoot()).OpenUserDatabase("DD_DEMO")->QueryText(
-                      "SELECT name FROM sqlite_master WHERE type = 'table' AND name = ?1", {c.table}),
-                  std::nullopt);
+        {
+            DbServer server(StandInRoot());
+            RisSession session(server);
+            std::string out;
+            const std::string table = c.table;
+            for (const std::string& sql : {"default schema dd_demo"s, "create table " + table + " (a int, note char(10))",
+                                           "insert into " + table + " values (1, 'kept')"})
+                session.Execute(sql, out);
+        }
+        ASSERT_EQ(run("/risunloadall"), 0) << text(program.host() + "/err.txt");
         const std::string old = text(ddDump);
-        std::vector<std::string> kept;
+        ASSERT_NE(old.find("create table " + std::string(c.table) + " "), std::string::npos);
+        c.drop(c.table);
+        ASSERT_EQ(DbServer(StandInRoot()).OpenUserDatabase("DD_DEMO")->QueryText(
+                      "SELECT name FROM sqlite_master WHERE name = ?1", {c.table}), std::nullopt);
+        std::string kept;
         for (int night = 1; night <= 3; ++night) {
             SCOPED_TRACE("run " + std::to_string(night));
             ASSERT_EQ(run("/risunloadall"), 0) << text(program.host() + "/err.txt");
-            const std::string err = text(program.host() + "/err.txt");
-            std::vector<std::string> names;
-            for (const auto& e : fs::directory_iterator(dumps.host()))
-                names.push_back(e.path().filename().string());
-            std::sort(names.begin(), names.end());
+            const std::vector<std::string> names = testsupport::FilesIn(dumps.host());
             ASSERT_EQ(names.size(), 3u) << Join(names, " ");
-            EXPECT_EQ(names[0], "dd_demo.dmp");
-            EXPECT_EQ(names[1].rfind("dd_demo.dmp.before-drop_", 0), 0u) << names[1];
-            EXPECT_EQ(names[1].substr(names[1].size() - 4), ".bak");
-            EXPECT_EQ(names[2], "pd_demo.dmp");
-            // The old dump whole, byte for byte, and never written over.
-            EXPECT_EQ(text(dumps.host() + "/" + names[1]), old);
+            if (night == 1) {
+                kept = names[1];
+                EXPECT_NE(lastLog().find("Warning: risunlod dd_demo: the server lists table"), std::string::npos);
+            }
+            // The old dump whole, byte for byte, under a name no load takes, never written over.
+            EXPECT_EQ(names, (std::vector<std::string>{"dd_demo.dmp", kept, "pd_demo.dmp"}));
+            EXPECT_EQ(kept.rfind("dd_demo.dmp.before-drop_", 0), 0u) << kept;
+            EXPECT_EQ(kept.substr(kept.size() - 3), "bak");
+            EXPECT_EQ(text(dumps.host() + "/" + kept), old);
             EXPECT_EQ(text(ddDump).find("create table " + std::string(c.table) + " "), std::string::npos);
             EXPECT_NE(text(ddDump).find("End of Schema"), std::string::npos);
-            kept.push_back(names[1]);
-            if (night > 1) {
-                EXPECT_EQ(kept[night - 1], kept[0]);
-                EXPECT_EQ(err, "");
-                continue;
-            }
-            EXPECT_EQ(err, "Tarnwick: Warning: risunlod dd_demo: the server lists table " + std::string(c.table) +
-                               " no more, which the old dump holds: the old dump is kept whole as '" + dumpDir + "\\" +
-                               names[1] + "', and the new dump, without it, takes its place as '" + dumpDir +
-                               "\\dd_demo.dmp'\n");
-            EXPECT_NE(lastLog().find("Warning: risunlod dd_demo: the server lists table"), std::string::npos);
+            EXPECT_EQ(text(program.host() + "/err.txt"),
+                      night > 1 ? std::string()
+                                : "Tarnwick: Warning: risunlod dd_demo: the server lists table " + std::string(c.table) +
+                                      " no more, which the old dump holds: the old dump is kept whole as '" + dumpDir +
+                                      "\\" + kept + "', and the new dump, without it, takes its place as '" + dumpDir +
+                                      "\\dd_demo.dmp'\n");
         }
     }
 }
@@ -385,99 +357,82 @@ TEST_F(RisUnloadAllTest, ATableTheServerListsNoMoreKeepsTheOldDumpBesideOnceAndE
 // "/risunloadall" killed with every process of its group (its clients too, as a closed terminal
 // does) at moments spread over a run, over a dump that has a second (hard) link: the dump and
 // its link are then the old dump or the new one, and after the next run the new one, with no
-// file left beside them. An old dump holding a table the server lists no more is kept beside:
-// every kept copy a killed run leaves is the old dump whole, never a part of it.
+// file left beside them. Every other kill's old dump holds a table the server lists no more: every
+// copy of it kept beside is whole, and no part of one stays.
 TEST_F(RisUnloadAllTest, KilledWithItsClientsLeavesTheOldOrTheNewDumpAndTheNextRunNoLeftover)
 {
     const std::string pdDump = dumps.host() + "/pd_demo.dmp", link = program.host() + "/pd_demo_link.dmp";
+    const auto started = std::chrono::steady_clock::now();
     ASSERT_EQ(run("/risunloadall"), 0) << text(program.host() + "/err.txt");
+    const auto runTime = std::chrono::steady_clock::now() - started;
     const std::string fresh = text(pdDump);
     std::set<std::string> dumpNames;
     for (const auto& e : fs::directory_iterator(dumps.host()))
         dumpNames.insert(e.path().filename().string());
-    // Large enough that its backup and its copy take a while.
-    const std::string rows = [] {
-        std::string r;
-        for (int i = 0; i < (1 << 20); ++i)
-            r += std::to_string(i % 1000) + " \r\n";
-        return r;
-    }();
-    const struct {
-        const char* what;
-        std::string old;
-        bool kept; // a whole copy of it stays beside after the next run
-    } kinds[] = {
-        {"an old dump of the server's tables", "default schema pd_demo\r\n" + std::string(8 << 20, 'o') + "\r\n", false},
-        {"an old dump holding a table the server lists no more",
-         fresh.substr(0, fresh.find("create unique")) + "create table pdtable_999 (a int)\r\ninsert into pdtable_999 "
-         "(a) values (?)\r\n***variable*** a \r\n" + rows + "***RIS*** End of Table ***RIS***\r\n" +
-             fresh.substr(fresh.find("create unique")),
-         true},
-    };
+    // Large enough that its backup takes a while.
+    const std::string plain = "default schema pd_demo\r\n" + std::string(8 << 20, 'o') + "\r\n";
+    std::string rows;
+    for (int i = 0; i < (1 << 20); ++i)
+        rows += std::to_string(i % 1000) + " \r\n";
+    const std::string withGone = fresh.substr(0, fresh.find("create unique")) +
+                                 "create table pdtable_999 (a int)\r\ninsert into pdtable_999 (a) values (?)\r\n"
+                                 "***variable*** a \r\n" + rows + "***RIS*** End of Table ***RIS***\r\n" +
+                                 fresh.substr(fresh.find("create unique"));
     const auto keptCopies = [&] {
-        std::vector<std::string> names;
+        std::vector<std::string> copies;
         for (const auto& e : fs::directory_iterator(dumps.host()))
             if (const std::string name = e.path().filename().string();
                 name[0] != '.' && name.find(".before-drop_") != std::string::npos)
-                names.push_back(e.path().string());
-        return names;
+                copies.push_back(text(e.path().string()));
+        return copies;
     };
-    const auto putOld = [&](const std::string& old) {
-        for (const std::string& copy : keptCopies())
-            fs::remove(copy);
+    const int kills = 10;
+    for (int k = 0; k < kills; ++k) {
+        SCOPED_TRACE("kill " + std::to_string(k));
+        const std::string& old = k % 2 ? withGone : plain;
+        for (const auto& e : fs::directory_iterator(dumps.host()))
+            if (e.path().filename().string().find(".before-drop_") != std::string::npos)
+                fs::remove(e.path());
         fs::remove(pdDump);
         fs::remove(link);
         std::ofstream(pdDump, std::ios::binary) << old;
         fs::create_hard_link(pdDump, link);
-    };
-    const int kills = 10;
-    for (const auto& kind : kinds) {
-        SCOPED_TRACE(kind.what);
-        putOld(kind.old);
-        const auto started = std::chrono::steady_clock::now();
-        ASSERT_EQ(run("/risunloadall"), 0) << text(program.host() + "/err.txt");
-        const auto runTime = std::chrono::steady_clock::now() - started;
-        for (int k = 0; k < kills; ++k) {
-            SCOPED_TRACE("kill " + std::to_string(k));
-            putOld(kind.old);
-            const pid_t child = ::fork();
-            if (child == 0) {
-                ::setpgid(0, 0);
-                for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
-                    ::unsetenv(name);
-                std::freopen("/dev/null", "w", stdout);
-                std::freopen("/dev/null", "w", stderr);
-                const std::string program_ = program.host() + "/tarnwick";
-                ::execl(program_.c_str(), program_.c_str(), "/risunloadall", static_cast<char*>(nullptr));
-                ::_exit(127);
-            }
-            ::setpgid(child, child);
-            std::this_thread::sleep_for(runTime * (k + 1) / (kills + 1));
-            ::kill(-child, SIGKILL);
-            ::waitpid(child, nullptr, 0);
-            // What the next run does first for the dump it replaces.
-            MendInterruptedReplacement(dumpDir + "\\pd_demo.dmp");
-            const std::string now = text(pdDump);
-            EXPECT_TRUE(now == kind.old || now == fresh) << now.size() << " bytes, neither the old nor the new dump";
-            EXPECT_EQ(fs::hard_link_count(pdDump), 2u);
-            for (const std::string& copy : keptCopies())
-                EXPECT_TRUE(text(copy) == kind.old) << copy << " is no whole copy of the old dump";
-
-            ASSERT_EQ(run("/risunloadall"), 0) << text(program.host() + "/err.txt");
-            EXPECT_EQ(text(pdDump), fresh);
-            EXPECT_EQ(text(link), fresh);
-            const std::vector<std::string> copies = keptCopies();
-            EXPECT_EQ(!copies.empty(), kind.kept);
-            for (const std::string& copy : copies)
-                EXPECT_TRUE(text(copy) == kind.old) << copy << " is no whole copy of the old dump";
-            // Nothing else beside them: no part of a copy a killed run left.
-            std::set<std::string> names;
-            for (const auto& e : fs::directory_iterator(dumps.host()))
-                if (const std::string name = e.path().filename().string();
-                    name[0] == '.' || name.find(".before-drop_") == std::string::npos)
-                    names.insert(name);
-            EXPECT_EQ(names, dumpNames);
+        const pid_t child = ::fork();
+        if (child == 0) {
+            ::setpgid(0, 0);
+            for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+                ::unsetenv(name);
+            std::freopen("/dev/null", "w", stdout);
+            std::freopen("/dev/null", "w", stderr);
+            const std::string program_ = program.host() + "/tarnwick";
+            ::execl(program_.c_str(), program_.c_str(), "/risunloadall", static_cast<char*>(nullptr));
+            ::_exit(127);
         }
+        ::setpgid(child, child);
+        std::this_thread::sleep_for(runTime * (k + 1) / (kills + 1));
+        ::kill(-child, SIGKILL);
+        ::waitpid(child, nullptr, 0);
+        // What the next run does first for the dump it replaces.
+        MendInterruptedReplacement(dumpDir + "\\pd_demo.dmp");
+        const std::string now = text(pdDump);
+        EXPECT_TRUE(now == old || now == fresh) << now.size() << " bytes, neither the old nor the new dump";
+        EXPECT_EQ(fs::hard_link_count(pdDump), 2u);
+        for (const std::string& copy : keptCopies())
+            EXPECT_TRUE(copy == old) << "a kept copy of " << copy.size() << " bytes is no whole old dump";
+
+        ASSERT_EQ(run("/risunloadall"), 0) << text(program.host() + "/err.txt");
+        EXPECT_EQ(text(pdDump), fresh);
+        EXPECT_EQ(text(link), fresh);
+        const std::vector<std::string> copies = keptCopies();
+        EXPECT_EQ(copies.empty(), &old == &plain);
+        for (const std::string& copy : copies)
+            EXPECT_TRUE(copy == old) << "a kept copy of " << copy.size() << " bytes is no whole old dump";
+        std::set<std::string> names;
+        for (const auto& e : fs::directory_iterator(dumps.host()))
+            if (const std::string name = e.path().filename().string();
+                name[0] == '.' || name.find(".before-drop_") == std::string::npos)
+                names.insert(name);
+        EXPECT_EQ(names, dumpNames);
     }
 }
 
