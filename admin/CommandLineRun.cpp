@@ -159,6 +159,10 @@ int RunCommandLine(const std::string& commandLine)
         std::vector<std::string> errors = dump.report().Errors();
         for (const std::string& failure : TakeSettingsWriteFailures())
             errors.push_back(failure);
+        // What the user should know of a run that did its work (an old dump kept beside the new
+        // one) is said on stderr as well, but is no failure of the run.
+        for (const std::string& warning : dump.report().Warnings())
+            report("Warning: " + warning);
         for (const std::string& error : errors)
             report(error);
         if (!errors.empty()) {

@@ -5,6 +5,7 @@
 #include "admin/DumpCommandLines.h"
 #include "admin/DumpReplacer.h"
 #include "admin/LoggedRun.h"
+#include "admin/OldDumpKept.h"
 #include "admin/ProjectSchemaRules.h"
 #include "admin/StandingState.h"
 #include "admin/Startup.h"
@@ -15,6 +16,7 @@
 #include "dbaccess/LoadMarks.h"
 #include "dbtools/SchemaChangeMark.h"
 #include "platform/AppError.h"
+#include "platform/Clock.h"
 #include "platform/EscKey.h"
 #include "platform/FileAttributes.h"
 #include "platform/HostFiles.h"
@@ -54,13 +56,20 @@ void requireFile(const std::string& file, const std::string& ownName)
 // Puts the new dump in the old dump's place by a rename, its bytes neither read nor written
 // again (copied only when the dump is a link to a file on another file system). A dump that is
 // a symbolic link keeps being one: the file it names is replaced. A read-only or locked old
-// dump, or a folder of the dump's name, is refused and stays as it was.
-void replaceDump(const std::string& fresh, const std::string& dump)
+// dump, or a folder of the dump's name, is refused and stays as it was, said in words.
+// beforePlacing runs once the new dump is ready to take the place, before it does; what it
+// throws leaves the old dump as it was.
+void replaceDump(const std::string& fresh, const std::string& dump, const std::function<void()>& beforePlacing)
 {
     if (HostFolderExists(dump))
         throw AppError(kErrFileExists, "", "a folder of that name stands there");
+    if (IsReadOnlyFile(dump))
+        throw AppError(kErrPermissionDenied, "", "it is read-only");
+    if (IsFileLocked(dump))
+        throw AppError(kErrPermissionDenied, "", "it is in use by another program");
     ReplacementFile out(dump);
     out.Adopt(HostPath(fresh));
+    beforePlacing();
     out.Commit();
 }
 
@@ -131,11 +140,13 @@ auto askForCheck(const std::string& what, F ask)
 // Why the new dump (whole in form, of this schema) must not replace the old dump for what it
 // holds, or empty. The schema's tables are taken from two sources that share no client, the
 // unload client's listing and the dictionary (risbatch), since a listing whole in form may
-// leave out a table the dump leaves out too; the server's counts show a table short of rows;
-// and a table the old dump holds is never lost unsaid, even one the server no longer lists.
+// leave out a table the dump leaves out too; the server's counts show a table short of rows.
+// A table the old dump holds that both sources no longer list (dropped) is no refusal: it goes
+// into `gone`, and the old dump is kept whole beside the new one.
 std::string dumpShortfall(const std::string& schema, const std::vector<DumpTableCount>& dumped,
-                          const std::string& dump)
+                          const std::string& dump, std::vector<std::string>& gone)
 {
+    gone.clear();
     const std::vector<std::string> listed =
         askForCheck("the tables of the schema could not be listed", [&] { return gCRIS->DBGetTables(schema, true); });
     const std::vector<std::string> known = askForCheck("the dictionary could not be asked for the schema's tables",
@@ -156,11 +167,10 @@ std::string dumpShortfall(const std::string& schema, const std::vector<DumpTable
         std::vector<std::string> oldTables;
         for (const DumpTableCount& t : old.tables)
             oldTables.push_back(t.table);
+        // A table of the old dump that the new one lacks is one neither source lists: any
+        // other would have been found missing above.
         if (EqualsNoCase(old.schema, schema))
-            if (const std::vector<std::string> lost = TablesNotInDump(oldTables, dumped); !lost.empty())
-                return "the new dump lacks " + tablesWord(lost) + " that the old dump holds and the server lists no "
-                       "more (move the old dump aside to unload the schema without " +
-                       (lost.size() > 1 ? "them" : "it") + ")";
+            gone = TablesNotInDump(oldTables, dumped);
     }
     // Blocks closed in good form may still lack rows: the server's counts show it.
     const std::string shortOf = RowCountDifferences(
@@ -259,6 +269,8 @@ bool DumpCommands::unloadTo(const std::string& schema, const std::string& dump)
     RemoveOrphanedLeftoverParts(dump, kNewDumpSuffix, ".part");
     // A hard-linked dump that a killed run was rewriting in place is made the old one again.
     mendCutRewrite(dump, [this](const std::string& text) { noteFailure(text); });
+    // The part of an old dump's copy that a killed run left beside it is no copy.
+    OldDumpKept::RemoveLeftCopies(dump);
     const std::string fresh = OwnedLeftoverName(dump, kNewDumpSuffix);
     const std::string what = "risunlod " + schema;
     if (IsSpecialFile(dump)) {
@@ -271,6 +283,7 @@ bool DumpCommands::unloadTo(const std::string& schema, const std::string& dump)
         return false;
     }
     bool placed = false;
+    std::vector<std::string> gone; // tables of the old dump the server lists no more
     try {
         const LoggedRun run = LoggedRun::Run(UnloadCommand(schema, fresh));
         const std::string failure = RunReport::RunFailure(what, run.exitCode, run.output);
@@ -283,25 +296,66 @@ bool DumpCommands::unloadTo(const std::string& schema, const std::string& dump)
             noteFailure(what + ": the new dump is not whole (" + whole.problem + "), " + kept);
         else if (!EqualsNoCase(whole.schema, schema))
             noteFailure(what + ": the new dump holds schema '" + whole.schema + "', " + kept);
-        else if (const std::string shortfall = dumpShortfall(schema, whole.tables, dump); !shortfall.empty())
+        else if (const std::string shortfall = dumpShortfall(schema, whole.tables, dump, gone); !shortfall.empty())
             noteFailure(what + ": " + shortfall + ", " + kept);
         else if (const std::string refusal = placeRefusal(schema, dump); !refusal.empty())
             noteFailure(what + ": " + refusal); // a load or a file that came while the client ran
         else {
             DumpSchemaLine::RewriteInPlace(fresh);
-            try {
-                replaceDump(fresh, dump);
-                placed = true;
-            } catch (const AppError& e) {
-                noteFailure(what + ": the new dump cannot take the place of '" + dump + "' (" + e.description() +
-                            "), " + kept);
-            }
+            placed = placeNewDump(schema, fresh, dump, gone);
         }
     } catch (const AppError& e) {
         noteFailure(what + ": " + e.description() + ", " + kept);
     }
     DeleteFileA(fresh);
     return placed;
+}
+
+bool DumpCommands::placeNewDump(const std::string& schema, const std::string& fresh, const std::string& dump,
+                                const std::vector<std::string>& gone)
+{
+    const std::string what = "risunlod " + schema;
+    const std::string kept = keptText(dump);
+    // The old dump holds tables the server lists no more (dropped by the user, or by the
+    // program's own repairs): it stays whole beside the new one, under a name of this run.
+    std::optional<OldDumpKept> oldKept;
+    std::string notKept;
+    const auto keepOld = [&] {
+        if (gone.empty())
+            return;
+        const LocalTime now = GetClock().Now();
+        try {
+            oldKept.emplace(dump, now);
+        } catch (const AppError& e) {
+            notKept = "the old dump holds " + tablesWord(gone) + ", which the server lists no more, and could not be "
+                      "kept whole beside the new one as '" + OldDumpKept::NameFor(dump, now) + "' (" +
+                      e.description() + ")";
+            throw;
+        }
+    };
+    try {
+        replaceDump(fresh, dump, keepOld);
+    } catch (const AppError& e) {
+        if (!notKept.empty()) {
+            noteFailure(what + ": " + notKept + ", " + kept);
+            return false;
+        }
+        std::string copy;
+        if (oldKept)
+            if (const std::string stays = oldKept->Withdraw(); !stays.empty())
+                copy = "; its copy " + stays;
+        noteFailure(what + ": the new dump cannot take the place of '" + dump + "' (" + e.description() + "), " + kept +
+                    copy);
+        return false;
+    }
+    if (oldKept) {
+        const std::string text = what + ": the server lists " + tablesWord(gone) + " no more, which the old dump "
+                                 "holds: the old dump is kept whole as '" + oldKept->name() + "', and the new dump, "
+                                 "without " + (gone.size() > 1 ? "them" : "it") + ", takes its place as '" + dump + "'";
+        report_.NoteWarning(text);
+        ShowStatus("Warning: " + text);
+    }
+    return true;
 }
 
 void DumpCommands::rewriteFirstLine(const std::string& dump)

@@ -23,8 +23,10 @@ public:
     // the file it names), its first line already rewritten to "default schema", only when the
     // client reported no error, the file is a whole dump of the schema (CheckDumpWhole) and it
     // holds every table of the schema, as the access object's listing and the dictionary
-    // (risbatch) each list them, and every table of the old dump (a whole dump of the schema),
-    // each with as many rows as the server counts (one risbatch run for all). Otherwise the old dump stays
+    // (risbatch) each list them, each with as many rows as the server counts (one risbatch run
+    // for all). A table of the old dump (a whole dump of the schema) that neither lists any more
+    // is no refusal: the old dump is first copied whole beside it ("<dump>.before-drop_<time>.bak",
+    // which no load takes) and a warning names both files. Otherwise the old dump stays
     // byte for byte, the new file goes, and the failure, naming the schema, the dump and the
     // reason (the missing tables, or each short table with both counts), is noted and raised.
     // Nothing is unloaded, and the file stays, when it is no dump of the schema
@@ -112,6 +114,11 @@ private:
     void noteFailure(const std::string& text);
     // False when the unload failed (noted in the report; the old dump untouched).
     bool unloadTo(const std::string& schema, const std::string& dump);
+    // Puts the checked new dump (fresh) in the dump's place; with tables `gone` (the old dump
+    // holds them, the server lists them no more) the old dump is first kept whole beside it and
+    // a warning says both names. False, the failure noted and the old dump as it was, otherwise.
+    bool placeNewDump(const std::string& schema, const std::string& fresh, const std::string& dump,
+                      const std::vector<std::string>& gone);
     void rewriteFirstLine(const std::string& dump);
     bool takeMarks(std::optional<LoadMarks>& marks, const std::string& schema, const std::string& dump);
     // Loads the dump under the marks taken (taken here when none of its schema are given).

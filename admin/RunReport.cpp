@@ -30,6 +30,11 @@ void RunReport::NoteFailure(const std::string& text)
     errors_.push_back(ReplaceAll(ReplaceAll(RISErrorLine(text), "\r\n", " "), "\n", " "));
 }
 
+void RunReport::NoteWarning(const std::string& text)
+{
+    warnings_.push_back(ReplaceAll(ReplaceAll(text, "\r\n", " "), "\n", " "));
+}
+
 std::string RunReport::ClosingMessage(const std::string& logFile) const
 {
     if (!HasErrors())

@@ -14,6 +14,11 @@ public:
     static std::string RunFailure(const std::string& what, long exitCode, const std::string& output);
     // Notes a failure found otherwise (for example a dump the client did not write).
     void NoteFailure(const std::string& text);
+    // Notes what the user should know of a run that did what it was asked (for example an old
+    // dump kept beside the new one); no failure: the closing message stays the ready one.
+    void NoteWarning(const std::string& text);
+    // Every warning in the order noted, each a one-line text.
+    const std::vector<std::string>& Warnings() const { return warnings_; }
 
     bool HasErrors() const { return !errors_.empty(); }
     int ErrorCount() const { return static_cast<int>(errors_.size()); }
@@ -22,7 +27,11 @@ public:
     // The first and the last failure; empty without any.
     std::string FirstError() const { return errors_.empty() ? std::string() : errors_.front(); }
     std::string LastError() const { return errors_.empty() ? std::string() : errors_.back(); }
-    void Clear() { errors_.clear(); }
+    void Clear()
+    {
+        errors_.clear();
+        warnings_.clear();
+    }
 
     // " Tarnwick is ready  -  See Logfile " after a clean run; otherwise a text saying that the
     // run ended with errors, pointing to the log.
@@ -30,6 +39,7 @@ public:
 
 private:
     std::vector<std::string> errors_;
+    std::vector<std::string> warnings_;
 };
 
 // The "RIS Error: ..." line of the first counting RIS error block of a client's output;

@@ -8,6 +8,7 @@
 #include "dbaccess/RISCommandLine.h"
 #include "dbaccess/RISErrorReader.h"
 #include "platform/BinaryFile.h"
+#include "platform/FileAttributes.h"
 #include "platform/HostFiles.h"
 #include "platform/OwnedLeftovers.h"
 #include "platform/ReplacementFile.h"
@@ -112,8 +113,16 @@ void CRIS::RISUnload(const std::string& dumpFile, const std::string& schema, con
             RaiseError("", kept);
         if (HostFolderExists(dumpFile))
             RaiseError("", "RIS dump file '" + dumpFile + "' could not be written: a folder of that name stands there");
-        ReplacementFile placed(dumpFile);
-        placed.Adopt(HostPath(fresh));
-        placed.Commit();
+        try {
+            ReplacementFile placed(dumpFile);
+            placed.Adopt(HostPath(fresh));
+            placed.Commit();
+        } catch (const AppError& e) {
+            throw AppError(e.number(), e.source(),
+                           "the new dump cannot take the place of '" + dumpFile + "' (" +
+                               (IsFileLocked(dumpFile) ? std::string("it is in use by another program")
+                                                       : e.description()) +
+                               "): it stays as it was");
+        }
     });
 }

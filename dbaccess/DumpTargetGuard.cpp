@@ -13,7 +13,13 @@ std::string DumpTargetRefusal(const std::string& dump, const std::string& schema
     if (IsSpecialFile(dump))
         return "'" + dump + "' is not a regular file (a FIFO or a device): it stays as it was, and no new dump "
                "takes its place";
-    if (!HostFileExists(dump) || HostFileSize(dump) == 0)
+    if (!HostFileExists(dump))
+        return {};
+    // Windows replaces no read-only file; a rename here would (root may rename over anything).
+    if (IsReadOnlyFile(dump))
+        return "the dump '" + dump + "' is read-only: it stays as it was, and no new dump takes its place (clear "
+               "its read-only attribute to unload " + schema + " there)";
+    if (HostFileSize(dump) == 0)
         return {};
     const std::string advice = " (move it aside to unload " + schema + " there)";
     std::string named;

@@ -11,7 +11,7 @@ inline constexpr const char* kNewDumpSuffix = ".tw.tmp";
 // Why the unload of schema must leave the file at dump (Windows path) as it is, in words that
 // name the file and say that it stays; empty when the new dump may take its place: no file
 // there, an empty file, or a dump of schema (or of alsoSchema, when given: the schema the new
-// dump is written for). Kept are a file that is not a regular one, a file that is no RIS dump
-// (its first line names no schema) and a dump of another schema.
+// dump is written for). Kept are a file that is not a regular one, a read-only file, a file
+// that is no RIS dump (its first line names no schema) and a dump of another schema.
 std::string DumpTargetRefusal(const std::string& dump, const std::string& schema,
                               const std::string& alsoSchema = std::string());

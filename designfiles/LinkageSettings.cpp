@@ -31,12 +31,7 @@ std::vector<std::string> LinkageSettings::LoadDirs(const std::string& iniFile)
 
 void LinkageSettings::SaveDirs(const std::string& iniFile, const std::vector<std::string>& dirs)
 {
-    WriteIniValue(iniFile, kDirsSection, std::nullopt, std::nullopt);
-    for (size_t i = 0; i < dirs.size(); ++i) {
-        if (!WriteIniValue(iniFile, kDirsSection, "Dir" + std::to_string(i), dirs[i]))
-            return;
-        DoEvents();
-    }
+    WriteIniList(iniFile, kDirsSection, "Dir", dirs);
 }
 
 std::string LinkageSettings::StartReportFile(const std::string& iniFile, const std::string& tempDir,

@@ -23,10 +23,7 @@ std::vector<std::string> LoadSearchDirs(const std::string& iniFile)
 
 void SaveSearchDirs(const std::string& iniFile, const std::vector<std::string>& dirs)
 {
-    WriteIniValue(iniFile, std::string("SearchDirs"), std::nullopt, std::nullopt);
-    for (size_t i = 0; i < dirs.size(); ++i)
-        if (!WriteIniValue(iniFile, std::string("SearchDirs"), "Dir" + std::to_string(i), dirs[i]))
-            break;
+    WriteIniList(iniFile, "SearchDirs", "Dir", dirs);
 }
 
 std::string LoadSeedFile(const std::string& iniFile, const std::string& key)

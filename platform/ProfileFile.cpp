@@ -215,6 +215,29 @@ Line makeLine(std::string text)
     return l;
 }
 
+// Whether the write would leave the file reading as it reads now: the value stands in the first
+// section of the name as its first key of the name, read as the engine reads it (white space
+// trimmed, one pair of quotes removed); or what a removal would take out is in no section.
+bool standsAlready(const Profile& p, const std::string& section, const std::optional<std::string>& key,
+                   const std::optional<std::string>& value)
+{
+    const size_t header = findSection(p, section);
+    if (!key)
+        return header == std::string::npos;
+    if (!value) {
+        for (size_t h = header; h != std::string::npos; h = findSection(p, section, h + 1))
+            if (findKey(p, h, *key) != std::string::npos)
+                return false;
+        return true;
+    }
+    // A value with a line break would be written as more than one line.
+    if (header == std::string::npos || value->find_first_of("\r\n") != std::string::npos)
+        return false;
+    const size_t k = findKey(p, header, *key);
+    return k != std::string::npos && p.lines[k].value &&
+           stripQuotes(*p.lines[k].value) == stripQuotes(trimSpace(*value));
+}
+
 void insertLine(Profile& p, size_t at, Line l)
 {
     // The line before the new one needs a line end of its own.
@@ -275,6 +298,11 @@ bool ProfileFile::WriteString(const std::optional<std::string>& section, const s
         return !key && !value; // the platform's "flush the cache" call
     }
     const std::string host = HostPath(file);
+    // A write of what already stands is no write: the file is neither locked nor touched, so a
+    // settings file made read-only, or one another program holds, fails no write that changes
+    // nothing.
+    if (standsAlready(load(host), *section, key, value))
+        return true;
     // Read, change and rename under one lock: another program's write between our read and our
     // rename would otherwise be lost without a word.
     const RewriteLock lock(host);
@@ -283,6 +311,8 @@ bool ProfileFile::WriteString(const std::optional<std::string>& section, const s
         return false;
     }
     Profile p = load(host);
+    if (standsAlready(p, *section, key, value))
+        return true;
     // Renaming over a read-only file would succeed where Windows refuses the write.
     if (p.exists && IsReadOnlyFile(file)) {
         gWriteFailure = "The settings file '" + WinPathFromHost(host) + "' is read-only";

@@ -26,6 +26,9 @@ public:
 
     // WritePrivateProfileString: stores key=value in the section, creating file, section and
     // key as needed. An absent key removes the whole section, an absent value removes the key.
+    // A write that would leave the file reading as it does (the value standing under the first
+    // match of section and key, as GetString reads it; nothing to remove) does not touch the
+    // file, takes no lock and succeeds, whatever the file's mode.
     // The read, the change and the rename run under the file's RewriteLock, so that two
     // programs writing one file keep each other's values. Returns false when the file cannot be
     // written (or the section is absent), or when the lock stayed another's (LastLockFailure).

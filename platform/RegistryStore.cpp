@@ -361,15 +361,27 @@ bool RegistryStore::Update(const std::function<bool(RegistryStore&)>& change)
 {
     const std::string path = FilePath(computer_);
     writeFailure_.clear();
+    // A change that leaves the file as it stands is no write: it needs neither the folder nor the
+    // lock, so a file that cannot be written now fails none of it.
+    const auto standsAlready = [&] {
+        if (Load() == LoadResult::Failed)
+            return false;
+        const std::string before = Text();
+        if (!change(*this) || Text() != before)
+            return false;
+        lockFailure_.clear();
+        writeFailure_.clear();
+        return true;
+    };
     if (path.empty() || !MakeRegistryFolder(path)) {
         writeFailure_ = "The registry folder of computer '" + computer_ + "' cannot be made";
-        return false;
+        return !path.empty() && standsAlready();
     }
     // Another program's write takes a moment; one that holds the lock for longer is reported,
     // not waited for with the window standing still.
     const RewriteLock lock(path);
     if (!Locked(lock, path))
-        return false;
+        return standsAlready();
     if (Load() == LoadResult::Failed) {
         writeFailure_ = "The registry file '" + WinPathFromHost(path) + "' could not be read";
         return false;

@@ -58,8 +58,10 @@ public:
     // changed since would take back what another program wrote meanwhile, which Update does not.
     bool Save() const;
     // Loads the file, lets `change` change the store and writes it back when its text changed,
-    // all under the file's lock, so that two writers never lose each other's changes. False when
-    // the file cannot be read or written or `change` returns false (nothing is written then).
+    // all under the file's lock, so that two writers never lose each other's changes. A change
+    // that leaves the text as it stands writes nothing and succeeds also when the lock or the
+    // folder cannot be had. False when the file cannot be read or written or `change` returns
+    // false (nothing is written then).
     bool Update(const std::function<bool(RegistryStore&)>& change);
     // Why the last Save or Update failed when another program held the file's lock longer than
     // a writer waits (kLockWaitMs, the event pump running); empty otherwise.

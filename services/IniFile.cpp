@@ -12,6 +12,22 @@
 namespace {
 constexpr size_t kNormalCapacity = 32768;
 constexpr size_t kLargeCapacity = 1048576;
+// What the file holds where a write failed, as the engine reads it: "; it holds k=v",
+// "; it holds no k in [s]", "; the section [s] stays"; empty without a section.
+std::string standingText(const std::string& file, const std::optional<std::string>& section,
+                         const std::optional<std::string>& key)
+{
+    if (!section)
+        return {};
+    if (!key)
+        return "; the section [" + *section + "] stays";
+    // A text no value can be: the key is missing when the read gives it back.
+    const std::string missing = "\x01";
+    const std::string standing = ReadIniValue(file, section, key, missing);
+    return standing == missing ? "; it holds no " + *key + " in [" + *section + "]"
+                               : "; it holds " + *key + "=" + standing;
+}
+
 } // namespace
 
 std::string ReadIniValue(const std::string& file, const std::optional<std::string>& section,
@@ -55,9 +71,32 @@ bool WriteIniValue(const std::string& file, const std::optional<std::string>& se
                                  : !value ? "The removal of key " + *key + " of [" + section.value_or("") + "]"
                                           : "The setting " + *key + "=" + *value + " of [" + section.value_or("") + "]";
         NoteSettingsWriteFailure(what + " was not stored in '" + file + "': " +
-                                 (why.empty() ? std::string("the write failed") : why));
+                                 (why.empty() ? std::string("the write failed") : why) +
+                                 standingText(file, section, key));
     }
     return written;
+}
+
+bool WriteIniList(const std::string& file, const std::string& section, const std::string& prefix,
+                  const std::vector<std::string>& values)
+{
+    std::vector<std::string> keys;
+    for (size_t i = 0; i < values.size(); ++i)
+        keys.push_back(prefix + std::to_string(i));
+    // The section's key lines as listed, in file order: a key twice is a list to write anew.
+    const std::string listed = ReadIniValue(file, section, std::nullopt, "", true);
+    const std::vector<std::string> standing = listed.empty() ? std::vector<std::string>() : Split(listed, ";");
+    bool stands = standing.size() == keys.size();
+    for (size_t i = 0; stands && i < keys.size(); ++i)
+        stands = EqualsNoCase(standing[i], keys[i]) && ReadIniValue(file, section, keys[i], "\x01") == Trim(values[i]);
+    if (stands)
+        return true;
+    if (!WriteIniValue(file, section, std::nullopt, std::nullopt))
+        return false;
+    for (size_t i = 0; i < values.size(); ++i)
+        if (!WriteIniValue(file, section, keys[i], values[i]))
+            return false;
+    return true;
 }
 
 std::string GetIniFileName() { return gIniFile; }

@@ -3,6 +3,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 // The value of key in section of the settings file `file` (Windows form), or the default when
 // the section or key is missing; blanks at both ends removed. listMode reads a list instead:
@@ -14,12 +15,19 @@ std::string ReadIniValue(const std::string& file, const std::optional<std::strin
                          bool listMode = false, bool large = false);
 
 // Stores value under key in section, creating file, section and key as needed. An absent key
-// removes the whole section, an absent value removes the key. False when the file cannot be
-// written, or when another program's write held it longer than a writer waits; either is said
-// on the status line and in the log, naming the file and why, and kept for the run's end
-// (NoteSettingsWriteFailure). Never throws.
+// removes the whole section, an absent value removes the key. A write of what already stands
+// (as ReadIniValue reads it) is no write and succeeds without touching the file. False when the
+// file cannot be written, or when another program's write held it longer than a writer waits;
+// either is said on the status line and in the log, naming the key, the file, why and what the
+// file holds, and kept for the run's end (NoteSettingsWriteFailure). Never throws.
 bool WriteIniValue(const std::string& file, const std::optional<std::string>& section,
                    const std::optional<std::string>& key, const std::optional<std::string>& value);
+
+// Rewrites a numbered list section: "<prefix>0" to "<prefix>n-1" hold the values, and nothing
+// else stays in the section. A list that stands already, key for key and value for value as read,
+// is no write. False at the first write that failed (said as WriteIniValue says it).
+bool WriteIniList(const std::string& file, const std::string& section, const std::string& prefix,
+                  const std::vector<std::string>& values);
 
 // The settings file of the program (gIniFile).
 std::string GetIniFileName();

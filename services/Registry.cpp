@@ -60,12 +60,19 @@ std::optional<RegistryStore> Connect(RegistryRoot root, const std::string& compu
 }
 
 // Changes the computer's registry under its lock (load, change, write as one step); the same
-// reach as Connect: a remote computer's registry only when its file exists.
+// reach as Connect: a remote computer's registry only when its file exists. A change that leaves
+// the registry as it stands (a value of the same type and data, a key that exists) is no write:
+// it is seen on a copy first and needs neither the lock nor a writable file.
 bool Change(RegistryRoot root, const std::string& computer, const std::function<bool(RegistryStore&)>& change)
 {
     const bool remote = isRemote(computer);
     if (!rootReachable(root, remote))
         return false;
+    if (std::optional<RegistryStore> standing = Connect(root, computer)) {
+        RegistryStore changed = *standing;
+        if (change(changed) && changed.Text() == standing->Text())
+            return true;
+    }
     RegistryStore store(IsBlank(computer) ? std::string() : computer);
     if (remote) {
         struct stat st;

@@ -109,12 +109,34 @@ std::string NonRegularFileKind(const std::string& winPath)
     return "no regular file";
 }
 
+namespace {
+// Why the name names no place, said of "it" ("it is relative, and ..."); empty when it names one.
+std::string noPlaceWords(const std::string& file)
+{
+    const std::string words = file.empty() ? std::string() : NoPlaceWords(file);
+    return words.empty() ? words : (words.rfind("is ", 0) == 0 ? "it " : "its name ") + words;
+}
+} // namespace
+
+void RefuseNoPlace(const std::string& file, const std::string& role)
+{
+    if (const std::string words = noPlaceWords(file); !words.empty())
+        RaiseRisError("RIS_E_CANT_OPEN_FILE",
+                      "The " + role + " '" + file + "' names no place: " + words + "; nothing was done.");
+}
+
 void RefuseOddOutput(const std::string& output, const std::string& role)
 {
     if (output.empty())
         return;
+    RefuseNoPlace(output, role);
     struct stat st;
-    if (::stat(HostPath(output).c_str(), &st) != 0 || S_ISREG(st.st_mode) || S_ISCHR(st.st_mode))
+    if (::stat(HostPath(output).c_str(), &st) != 0 || S_ISCHR(st.st_mode))
+        return;
+    // Windows opens no read-only file for writing (mode bits: root may write anything).
+    if (S_ISREG(st.st_mode) && (st.st_mode & S_IWUSR) == 0)
+        RaiseRisError("RIS_E_CANT_OPEN_FILE", "The " + role + " '" + output + "' is read-only; nothing was done.");
+    if (S_ISREG(st.st_mode))
         return;
     for (int fd : {STDOUT_FILENO, STDERR_FILENO}) {
         struct stat own;
@@ -127,6 +149,7 @@ void RefuseOddOutput(const std::string& output, const std::string& role)
 
 std::string ReadClientInputFile(const std::string& winPath)
 {
+    RefuseNoPlace(winPath, "input file");
     if (const std::string kind = NonRegularFileKind(winPath); !kind.empty())
         RaiseRisError("RIS_E_CANT_OPEN_FILE", "The file '" + winPath + "' is " + kind + ", not a text file. Nothing was done.");
     std::ifstream in(HostPath(winPath), std::ios::binary);
@@ -159,6 +182,18 @@ void RefuseOutputOnto(const std::string& output, const std::string& outputRole, 
 {
     if (output.empty() || other.empty())
         return;
+    // Names of no place all map to one place where nothing can be opened: they are not one file,
+    // and each names no file at all.
+    const std::string outputWords = noPlaceWords(output), otherWords = noPlaceWords(other);
+    if (!outputWords.empty() && !otherWords.empty())
+        RaiseRisError("RIS_E_CANT_OPEN_FILE", "The " + outputRole + " '" + output + "' and the " + otherRole + " '" +
+                                                  other + "' name no place: " +
+                                                  (outputWords == otherWords
+                                                       ? "each" + outputWords.substr(2)
+                                                       : "the first: " + outputWords + ", the second: " + otherWords) +
+                                                  "; nothing was done.");
+    RefuseNoPlace(other, otherRole);
+    RefuseNoPlace(output, outputRole);
     std::error_code ecA, ecB;
     const auto a = std::filesystem::weakly_canonical(HostPath(output), ecA);
     const auto b = std::filesystem::weakly_canonical(HostPath(other), ecB);

@@ -31,15 +31,23 @@ private:
 // a file would wait for ever or read without end, and an empty answer would hide what it is.
 std::string NonRegularFileKind(const std::string& winPath);
 
+// Raises RIS_E_CANT_OPEN_FILE naming a file of a command line (Windows path) by its role when
+// its name names no place of the environment: a relative name while the current folder lies on
+// no drive or share of it. Every client asks this of each file it is given, before any other
+// question of it.
+void RefuseNoPlace(const std::string& file, const std::string& role);
+
 // Raises RIS_E_CANT_OPEN_FILE naming the output file (Windows path) of that role and what it is
-// when it stands and is no regular file a client could write and leave: a FIFO or a socket (whose
+// when it names no place (RefuseNoPlace), when it is a read-only file (its mode bits), or when it
+// stands and is no regular file a client could write and leave: a FIFO or a socket (whose
 // opening waits for ever for a reader), a folder, a block device. A character device (a
 // terminal, /dev/null) and the program's own standard output or error take an output as they
-// are, and stay allowed.
+// are, and stay allowed. LockedOutputFile asks this before it opens its file.
 void RefuseOddOutput(const std::string& output, const std::string& role);
 
 // The whole content of an input text file given on a command line (Windows path); raises
-// RIS_E_CANT_OPEN_FILE when it cannot be read or is no regular file, and RIS_E_BAD_TEXT_FILE as CheckClientText does.
+// RIS_E_CANT_OPEN_FILE when it names no place (RefuseNoPlace), cannot be read or is no regular
+// file, and RIS_E_BAD_TEXT_FILE as CheckClientText does.
 std::string ReadClientInputFile(const std::string& winPath);
 // Raises RIS_E_BAD_TEXT_FILE naming the file when the text holds a NUL byte: UTF-16 text (the
 // clients read ANSI text), or a NUL that would end a statement early and run its first part.
@@ -48,7 +56,8 @@ void CheckClientText(const std::string& text, const std::string& fileName);
 // Raises RIS_E_SAME_FILE when the output file (Windows path) is the other file, an input or
 // another output of the same run: the same existing file under any name (links, letter case),
 // or the same place when neither exists yet. Called before any output is opened, so that an
-// input is never emptied before it is read and one run never waits on its own lock.
+// input is never emptied before it is read and one run never waits on its own lock. A name of
+// no place (either) is refused first as RefuseNoPlace refuses it.
 void RefuseOutputOnto(const std::string& output, const std::string& outputRole, const std::string& other,
                       const std::string& otherRole);
 

@@ -167,10 +167,11 @@ std::vector<DumpFixedField> fixedFields(SqliteDb& db, const TablePlan& plan)
 }
 
 // The file the dump replaces: a symbolic link is followed to the file it names, which is
-// written while the link stays; a read-only file, or one that is no regular file (a folder, a
-// FIFO, a device), is refused before anything is written.
+// written while the link stays; a name of no place, a read-only file, or one that is no regular
+// file (a folder, a FIFO, a device), is refused before anything is written.
 std::string dumpTarget(const std::string& dumpFile)
 {
+    RefuseNoPlace(dumpFile, "dump file");
     namespace fs = std::filesystem;
     const std::string given = HostPath(dumpFile);
     fs::path p = given;

@@ -59,6 +59,8 @@ int main(int argc, char** argv)
             RaiseRisError("RIS_E_SYNTAX_ERROR", "Unknown mode '" + *mode +
                                                     "' (-m): \"w\" (write the log and bad files) is the only mode. "
                                                     "Nothing was done.");
+        // A relative name from a folder outside the environment names no file to read or write.
+        RefuseNoPlace(input, "dump file");
         // An output that is the dump or the other output would empty the dump before it is
         // read, or wait on its own lock.
         RefuseOutputOnto(logFile, "log file", input, "dump file");

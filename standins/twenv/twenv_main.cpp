@@ -66,6 +66,14 @@ int main(int argc, char** argv)
             return 2;
         }
     }
+    // The root, the program folder and the sample data are host folders: a relative one goes on
+    // from the current folder now, once, so that no later step (which may run elsewhere, or read
+    // it back as a Windows path) takes it for a path of the environment.
+    for (std::string* folder : {&root, &options.binDir, &options.dataDir})
+        if (!folder->empty() && fs::path(*folder).is_relative())
+            *folder = fs::absolute(*folder, ec).lexically_normal().string();
+    while (root.size() > 1 && root.back() == '/')
+        root.pop_back();
     const fs::path marks = fs::path(root) / "marks";
     const bool rootExisted = fs::exists(root, ec), marksExisted = fs::exists(marks, ec);
     std::unique_ptr<RunMark> mark;

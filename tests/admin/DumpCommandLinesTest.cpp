@@ -1,5 +1,7 @@
 // Client command lines, the schema line of a dump and the candidate test.
 #include "admin/DumpCommandLines.h"
+#include "admin/OldDumpKept.h"
+#include "services/FileOperation.h"
 
 #include "platform/AppError.h"
 #include "support/Raised.h"
@@ -44,6 +46,12 @@ TEST(DumpCommandLinesTest, CandidatesNeedTheSchemaWordAndNoBakEnd)
     EXPECT_TRUE(IsLoadCandidate("create schema pd_a x", "pd_a.dmp", SchemaWordCase::Exact));
     EXPECT_FALSE(IsLoadCandidate("default schema pd_a", "pd_a.dmp.bak", SchemaWordCase::Any));
     EXPECT_TRUE(IsLoadCandidate("default schema pd_a", "pd_a.BAK", SchemaWordCase::Any));
+    // The old dump an unload keeps beside the new one is never taken for a dump to load.
+    EXPECT_FALSE(IsLoadCandidate("default schema pd_a",
+                                 GetFileName(OldDumpKept::NameFor("C:\\d\\pd_a.dmp", LocalTime{2026, 12, 8, 3, 18, 0}, 2)),
+                                 SchemaWordCase::Any));
+    EXPECT_EQ(OldDumpKept::NameFor("C:\\d\\pd_a.dmp", LocalTime{2026, 12, 8, 3, 18, 0}, 2),
+              "C:\\d\\pd_a.dmp.before-drop_2026-12-08_03-18-00_2.bak");
     EXPECT_FALSE(IsLoadCandidate("DEFAULT SCHEMA pd_a", "pd_a.dmp", SchemaWordCase::Exact));
     EXPECT_TRUE(IsLoadCandidate("DEFAULT SCHEMA pd_a", "pd_a.dmp", SchemaWordCase::Any));
     EXPECT_FALSE(IsLoadCandidate(" schema x", "x.dmp", SchemaWordCase::Any)); // before position 5

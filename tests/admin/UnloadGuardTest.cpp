@@ -7,6 +7,7 @@
 #include "dbaccess/CRIS.h"
 #include "dbaccess/DumpSchemaLine.h"
 #include "platform/FileAttributes.h"
+#include "platform/HostFiles.h"
 #include "platform/RunMark.h"
 #include "services/AppGlobals.h"
 #include "support/OtherProcesses.h"
@@ -17,6 +18,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 
+#include <cerrno>
 #include <filesystem>
 #include <optional>
 #include <sys/stat.h>
@@ -112,28 +114,54 @@ TEST_F(UnloadGuardTest, AListingCutShortKeepsTheOldDumpAndSaysWhereItEnds)
 
 TEST_F(UnloadGuardTest, AnOldDumpThatCannotBeReplacedIsNamedAndTheOtherSchemasGoOn)
 {
-    const std::string pdDump = dumps.host() + "/pd_demo.dmp";
+    const std::string pdDump = dumps.host() + "/pd_demo.dmp", pdWin = dumpDir + "\\pd_demo.dmp";
     std::unique_ptr<FileLock> writer;
+    // A whole dump of the schema and the same with a table the server never listed.
+    {
+        auto form = startedForm();
+        form->familyBoxes[0]->setChecked(true);
+        form->Unload_Auswahl_Click();
+    }
+    const std::string good = testsupport::ReadHostFile(pdDump);
+    const std::string withGone = good.substr(0, good.find("create unique")) +
+                                 "create table pdtable_999 (a int)\r\ninsert into pdtable_999 (a) values (?)\r\n"
+                                 "***variable*** a \r\n7 \r\n***RIS*** End of Table ***RIS***\r\n" +
+                                 good.substr(good.find("create unique"));
     struct Case {
         const char* what;
         std::function<void()> prepare;
-        const char* reported;
+        std::string reported; // the first failure of the closing message
     };
     const std::vector<Case> cases = {
+        // Refused before the client runs, in words that name the dump and what stands.
         {"a read-only old dump",
          [&] {
              testsupport::WriteHostFile(pdDump, "default schema pd_demo\r\nold\r\n");
              fs::permissions(pdDump, fs::perms::owner_read);
          },
-         "(Permission denied), the dump '"},
+         "risunlod pd_demo: the dump '" + pdWin + "' is read-only: it stays as it was, and no new dump takes its "
+         "place (clear its read-only attribute to unload pd_demo there)"},
         {"an old dump another program is writing",
          [&] {
              testsupport::WriteHostFile(pdDump, "default schema pd_demo\r\nbeing written\r\n");
-             writer = std::make_unique<FileLock>(dumpDir + "\\pd_demo.dmp");
+             writer = std::make_unique<FileLock>(pdWin);
          },
-         "(Permission denied), the dump '"},
+         "risunlod pd_demo: the new dump cannot take the place of '" + pdWin + "' (it is in use by another program), "
+         "the dump '" + pdWin + "' stays as it was"},
         {"a folder in the dump's place", [&] { fs::create_directory(pdDump); },
-         "(a folder of that name stands there), no dump '"},
+         "risunlod pd_demo: the new dump cannot take the place of '" + pdWin + "' (a folder of that name stands "
+         "there), no dump '"},
+        // A table only the old dump holds keeps it beside the new one: when that copy cannot be
+        // made, the new dump does not take its place.
+        {"an old dump with a dropped table whose copy beside fails",
+         [&] {
+             testsupport::WriteHostFile(pdDump, withGone);
+             SetHostFileFault([](const std::string& op, const std::string& host) {
+                 return op == "copy" && host.find(".before-drop_") != std::string::npos ? ENOSPC : 0;
+             });
+         },
+         "risunlod pd_demo: the old dump holds table pdtable_999, which the server lists no more, and could not be "
+         "kept whole beside the new one as '" + pdWin + ".before-drop_"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -146,12 +174,10 @@ TEST_F(UnloadGuardTest, AnOldDumpThatCannotBeReplacedIsNamedAndTheOtherSchemasGo
         form->familyBoxes[1]->setChecked(true); // dd_demo, after it
         const size_t asked = messages.asked().size();
         form->Unload_Auswahl_Click();
+        SetHostFileFault(nullptr);
         ASSERT_EQ(messages.asked().size(), asked + 1);
         const std::string& closing = messages.asked().back().prompt;
-        EXPECT_NE(closing.find("ended with errors (1), the first: risunlod pd_demo: the new dump cannot take the "
-                               "place of '" + dumpDir + "\\pd_demo.dmp' " + c.reported),
-                  std::string::npos)
-            << closing;
+        EXPECT_NE(closing.find("ended with errors (1), the first: " + c.reported), std::string::npos) << closing;
         EXPECT_EQ(fs::is_directory(pdDump) ? "" : testsupport::ReadHostFile(pdDump), before);
         EXPECT_EQ(DumpSchemaLine::ReadFirstLine(dumpDir + "\\dd_demo.dmp").rfind("default schema dd_demo", 0), 0u);
         EXPECT_EQ(dumpFolder(), (std::vector<std::string>{"dd_demo.dmp", "pd_demo.dmp"}));
@@ -214,8 +240,13 @@ TEST_F(UnloadGuardTest, AnUnloadRemovesOnlyTheNewDumpsThatEndedProcessesLeftBesi
     // not the one that wrote the file.
     const testsupport::LiveProcess running(testsupport::LiveProcess::Program::Own);
     const std::string living = "pd_demo.dmp." + running.id() + ".tw.tmp";
+    // The part of an old dump's copy beside it, hidden, that a run killed while copying left.
+    const std::string copyPart = ".pd_demo.dmp.before-drop_2026-01-02_03-04-05.bak.~";
     const std::vector<std::string> others = {"pd_demo.dmp.old.tw.tmp", "dd_demo.dmp." + std::to_string(child) + ".tw.tmp",
-                                             "pd_demo.dmp.bak"};
+                                             "pd_demo.dmp.bak", copyPart + running.id() + ".a1b2c3",
+                                             ".dd_demo.dmp.before-drop_2026-01-02_03-04-05.bak.~" +
+                                                 std::to_string(child) + ".a1b2c3"};
+    testsupport::WriteHostFile(dumps.host() + "/" + copyPart + std::to_string(child) + ".a1b2c3", "default schema");
     for (const std::string& name : others)
         testsupport::WriteHostFile(dumps.host() + "/" + name, "x");
     // A leftover whose first line was already rewritten: no load of the dump folder takes it.
@@ -247,6 +278,7 @@ TEST_F(UnloadGuardTest, AFileThatIsNoDumpOfTheSchemaOrThatALoadNamesIsNeverRepla
         std::string recordOf;        // the dump a load record left behind names, if any
         std::string said;            // empty: replaced
         bool byAccessObject = false; // else by a script's unload
+        bool readOnly = false;       // the target made read-only by the user
         std::string file = "";       // the identity an older record gave the file it was made for
         int heldHere = 0; // this program holds the record (written ahead of its own load); 2: over a dead run's
     } cases[] = {
@@ -256,16 +288,20 @@ TEST_F(UnloadGuardTest, AFileThatIsNoDumpOfTheSchemaOrThatALoadNamesIsNeverRepla
          "' is no RIS dump (its first line names no schema): it stays as it was, and no new dump takes its place"},
         {"dd_demo.dmp", ddText, "", "' is a dump of schema dd_demo: it stays as it was", true},
         {"pd_demo.dmp", old, "pd_demo.dmp", "' stays as it was: the load of '%' into pd_demo (process #"},
+        {"pd_demo.dmp", old, "", "' is read-only: it stays as it was, and no new dump takes its place (clear its "
+                                 "read-only attribute to unload pd_demo there)", false, true},
+        {"pd_demo.dmp", old, "", "' is read-only: it stays as it was", true, true},
         {"pd_demo.dmp", old, "pd_demo_old.dmp", ""}, // a load of another dump
         {"pd_demo.dmp", "", "", ""},
         // A record names a place, however spelled; it keeps whatever file stands there.
         {"pd_demo.dmp", old, "PD_DEMO.DMP", "' stays as it was: the load of '%' into pd_demo (process #"},
         {"pd_demo.dmp", old, ".\\sub\\..\\\\pd_demo.dmp", "' stays as it was: the load of '%' into pd_demo (process #"},
-        {"pd_demo.dmp", old, "pd_demo.dmp", "' stays as it was: the load of '%' into pd_demo (process #", false,
+        {"pd_demo.dmp", old, "pd_demo.dmp", "' stays as it was: the load of '%' into pd_demo (process #", false, false,
          "2049:131:8:1700000000.0"},
         // This program's own record of a load still to come is no load under way.
-        {"pd_demo.dmp", old, "pd_demo.dmp", "", false, "", 1},
-        {"pd_demo.dmp", old, "pd_demo.dmp", "' stays as it was: the load of '%' into pd_demo (process #", false, "", 2},
+        {"pd_demo.dmp", old, "pd_demo.dmp", "", false, false, "", 1},
+        {"pd_demo.dmp", old, "pd_demo.dmp", "' stays as it was: the load of '%' into pd_demo (process #", false, false,
+         "", 2},
     };
     testsupport::WrapperClients clients;
     auto form = startedForm();
@@ -292,6 +328,7 @@ TEST_F(UnloadGuardTest, AFileThatIsNoDumpOfTheSchemaOrThatALoadNamesIsNeverRepla
                 held.emplace("load pd_demo " + recorded, fields); // takes the dead run's over
         }
         writeFile(target, c.content);
+        SetReadOnlyFile(target, c.readOnly);
         std::string text;
         try {
             if (c.byAccessObject)
@@ -304,6 +341,7 @@ TEST_F(UnloadGuardTest, AFileThatIsNoDumpOfTheSchemaOrThatALoadNamesIsNeverRepla
         }
         held.reset();
         RunMark::RemoveLeft("load pd_demo " + recorded);
+        SetReadOnlyFile(target, false);
         if (c.said.empty()) {
             EXPECT_NE(BinaryFile::ReadAll(target).find("End of Schema"), std::string::npos) << text;
             continue;

@@ -1,6 +1,14 @@
 // "tarnwick /risunloadall" run as a process on the sample environment: every schema but the
 // "mto_" ones unloaded, no window, exit code and program log telling how it went.
 #include "dbaccess/DumpSchemaLine.h"
+#include "dbtools/DdlCheck.h"
+#include "dbtools/DdlCheckContext.h"
+#include "dbtools/DdlDatabase.h"
+#include "dbtools/DdlRepair.h"
+#include "platform/TextUtil.h"
+#include "services/AppGlobals.h"
+#include "services/CheckTree.h"
+#include "services/ScriptedMessageService.h"
 #include "platform/AppError.h"
 #include "platform/BinaryFile.h"
 #include "platform/FileAttributes.h"
@@ -33,6 +41,7 @@
 #include <unistd.h>
 
 namespace fs = std::filesystem;
+using namespace std::string_literals;
 
 namespace {
 
@@ -248,12 +257,13 @@ TEST_F(RisUnloadAllTest, AFailedUnloadKeepsItsOldDumpNamesTheSchemaAndTheOthersG
          {ClientRule::CutAnswer(8).When("ris5tables").Times(1)}},
         {"the schema's database file gone", {ClientRule::PassThrough()}, [&] { goodDump(); fs::remove(userFile); },
          "Tarnwick: risunlod pd_demo: RIS Error: RIS_E_DATABASE_ERROR - Schema 'pd_demo': ORA-01157"},
-        // A table the server lists no more is still the old dump's to lose only when told.
-        {"a table only the old dump holds", {ClientRule::PassThrough()},
+        // A table of the old dump that the server lists no more keeps the old dump beside the new
+        // one; one the server lists still, missing from the new dump, is refused as before.
+        {"a table the old dump holds and the server lists, the new dump lacks",
+         {ClientRule::FailTable("pdtable_121", "", 0).When(".dmp")},
          [&] { std::ofstream(pdDump, std::ios::binary) << good.substr(0, good.find("create unique")) + dropped +
                                                                  good.substr(good.find("create unique")); },
-         "Tarnwick: risunlod pd_demo: the new dump lacks table pdtable_999 that the old dump holds and the server lists "
-         "no more (move the old dump aside to unload the schema without it), the dump '"},
+         "Tarnwick: risunlod pd_demo: the new dump lacks table pdtable_121 of the schema, the dump '"},
     };
     testsupport::WrapperClients clients;
     // The program finds the client that lists a schema's tables through the registry.
@@ -271,6 +281,8 @@ TEST_F(RisUnloadAllTest, AFailedUnloadKeepsItsOldDumpNamesTheSchemaAndTheOthersG
         if (!fs::exists(userFile))
             std::ofstream(userFile, std::ios::binary) << userData;
         EXPECT_EQ(fs::is_directory(pdDump) ? "" : text(pdDump), pdBefore);
+        // Nothing is kept beside a dump that stays.
+        EXPECT_EQ(std::distance(fs::directory_iterator(dumps.host()), {}), 2);
         // The other schema is unloaded all the same.
         EXPECT_NE(text(dumps.host() + "/dd_demo.dmp").find("End of Schema"), std::string::npos);
         const std::string err = text(program.host() + "/err.txt");
@@ -284,10 +296,92 @@ TEST_F(RisUnloadAllTest, AFailedUnloadKeepsItsOldDumpNamesTheSchemaAndTheOthersG
     }
 }
 
+// A table the server lists no more, dropped by the program's repair of tables without model or by
+// hand through the client: each of three runs ends 0; the first keeps the old dump whole beside
+// the new one under a name no load takes and says both, the later ones keep nothing more.
+TEST_F(RisUnloadAllTest, ATableTheServerListsNoMoreKeepsTheOldDumpBesideOnceAndEveryRunEndsZero)
+{
+    const std::string ddDump = dumps.host() + "/dd_demo.dmp";
+    const struct {
+        const char* what;
+        const char* table;
+        std::function<void(const char*)> drop;
+    } cases[] = {
+        {"dropped by the repair of tables without model", "pdtable_12_9",
+         [&](const char* table) {
+             const std::string savedLog = gLogFile;
+             gLogFile = WinPathFromHost(program.host()) + "\\ddl.log";
+             ScriptedMessageService boxes;
+             CheckTree tree;
+             DdlCheckContext context{tree, DdlDatabase::Program(), [] { return std::string("demo"); },
+                                     [](const std::string&) {}, {}, 0};
+             boxes.Answer(MsgAnswer::No); // no report
+             RunDdlCheck(context);
+             ASSERT_NE(tree.Find(std::string("Table") + table), nullptr);
+             tree.Find(std::string("Table") + table)->checked = true;
+             boxes.Answer(MsgAnswer::Yes);
+             RunRepairAction(context, DdlRepairAction::DropTables);
+             gLogFile = savedLog;
+         }},
+        {"dropped by hand through the client", "pdtable_12_8",
+         [&](const char* table) {
+             const std::string sql = program.host() + "/drop.sql";
+             testsupport::WriteHostFile(sql, "default schema dd_demo;\r\ndrop table " + std::string(table) + ";\r\n");
+             EXPECT_EQ(std::system(("'" + testsupport::BinDir() + "/risbatch.exe' -i '" + WinPathFromHost(sql) +
+                                    "' >/dev/null").c_str()), 0);
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        fs::remove_all(dumps.host());
+        fs::create_directory(dumps.host());
+        {
+            DbServer server(StandInRoot());
+            RisSession session(server);
+            std::string out;
+            const std::string table = c.table;
+            for (const std::string& sql : {"default schema dd_demo"s, "create table " + table + " (a int, note char(10))",
+                                           "insert into " + table + " values (1, 'kept')"})
+                session.Execute(sql, out);
+        }
+        ASSERT_EQ(run("/risunloadall"), 0) << text(program.host() + "/err.txt");
+        const std::string old = text(ddDump);
+        ASSERT_NE(old.find("create table " + std::string(c.table) + " "), std::string::npos);
+        c.drop(c.table);
+        ASSERT_EQ(DbServer(StandInRoot()).OpenUserDatabase("DD_DEMO")->QueryText(
+                      "SELECT name FROM sqlite_master WHERE name = ?1", {c.table}), std::nullopt);
+        std::string kept;
+        for (int night = 1; night <= 3; ++night) {
+            SCOPED_TRACE("run " + std::to_string(night));
+            ASSERT_EQ(run("/risunloadall"), 0) << text(program.host() + "/err.txt");
+            const std::vector<std::string> names = testsupport::FilesIn(dumps.host());
+            ASSERT_EQ(names.size(), 3u) << Join(names, " ");
+            if (night == 1) {
+                kept = names[1];
+                EXPECT_NE(lastLog().find("Warning: risunlod dd_demo: the server lists table"), std::string::npos);
+            }
+            // The old dump whole, byte for byte, under a name no load takes, never written over.
+            EXPECT_EQ(names, (std::vector<std::string>{"dd_demo.dmp", kept, "pd_demo.dmp"}));
+            EXPECT_EQ(kept.rfind("dd_demo.dmp.before-drop_", 0), 0u) << kept;
+            EXPECT_EQ(kept.substr(kept.size() - 3), "bak");
+            EXPECT_EQ(text(dumps.host() + "/" + kept), old);
+            EXPECT_EQ(text(ddDump).find("create table " + std::string(c.table) + " "), std::string::npos);
+            EXPECT_NE(text(ddDump).find("End of Schema"), std::string::npos);
+            EXPECT_EQ(text(program.host() + "/err.txt"),
+                      night > 1 ? std::string()
+                                : "Tarnwick: Warning: risunlod dd_demo: the server lists table " + std::string(c.table) +
+                                      " no more, which the old dump holds: the old dump is kept whole as '" + dumpDir +
+                                      "\\" + kept + "', and the new dump, without it, takes its place as '" + dumpDir +
+                                      "\\dd_demo.dmp'\n");
+        }
+    }
+}
+
 // "/risunloadall" killed with every process of its group (its clients too, as a closed terminal
 // does) at moments spread over a run, over a dump that has a second (hard) link: the dump and
 // its link are then the old dump or the new one, and after the next run the new one, with no
-// file left beside them.
+// file left beside them. Every other kill's old dump holds a table the server lists no more: every
+// copy of it kept beside is whole, and no part of one stays.
 TEST_F(RisUnloadAllTest, KilledWithItsClientsLeavesTheOldOrTheNewDumpAndTheNextRunNoLeftover)
 {
     const std::string pdDump = dumps.host() + "/pd_demo.dmp", link = program.host() + "/pd_demo_link.dmp";
@@ -299,10 +393,29 @@ TEST_F(RisUnloadAllTest, KilledWithItsClientsLeavesTheOldOrTheNewDumpAndTheNextR
     for (const auto& e : fs::directory_iterator(dumps.host()))
         dumpNames.insert(e.path().filename().string());
     // Large enough that its backup takes a while.
-    const std::string old = "default schema pd_demo\r\n" + std::string(8 << 20, 'o') + "\r\n";
+    const std::string plain = "default schema pd_demo\r\n" + std::string(8 << 20, 'o') + "\r\n";
+    std::string rows;
+    for (int i = 0; i < (1 << 20); ++i)
+        rows += std::to_string(i % 1000) + " \r\n";
+    const std::string withGone = fresh.substr(0, fresh.find("create unique")) +
+                                 "create table pdtable_999 (a int)\r\ninsert into pdtable_999 (a) values (?)\r\n"
+                                 "***variable*** a \r\n" + rows + "***RIS*** End of Table ***RIS***\r\n" +
+                                 fresh.substr(fresh.find("create unique"));
+    const auto keptCopies = [&] {
+        std::vector<std::string> copies;
+        for (const auto& e : fs::directory_iterator(dumps.host()))
+            if (const std::string name = e.path().filename().string();
+                name[0] != '.' && name.find(".before-drop_") != std::string::npos)
+                copies.push_back(text(e.path().string()));
+        return copies;
+    };
     const int kills = 10;
     for (int k = 0; k < kills; ++k) {
         SCOPED_TRACE("kill " + std::to_string(k));
+        const std::string& old = k % 2 ? withGone : plain;
+        for (const auto& e : fs::directory_iterator(dumps.host()))
+            if (e.path().filename().string().find(".before-drop_") != std::string::npos)
+                fs::remove(e.path());
         fs::remove(pdDump);
         fs::remove(link);
         std::ofstream(pdDump, std::ios::binary) << old;
@@ -327,50 +440,80 @@ TEST_F(RisUnloadAllTest, KilledWithItsClientsLeavesTheOldOrTheNewDumpAndTheNextR
         const std::string now = text(pdDump);
         EXPECT_TRUE(now == old || now == fresh) << now.size() << " bytes, neither the old nor the new dump";
         EXPECT_EQ(fs::hard_link_count(pdDump), 2u);
+        for (const std::string& copy : keptCopies())
+            EXPECT_TRUE(copy == old) << "a kept copy of " << copy.size() << " bytes is no whole old dump";
 
         ASSERT_EQ(run("/risunloadall"), 0) << text(program.host() + "/err.txt");
         EXPECT_EQ(text(pdDump), fresh);
         EXPECT_EQ(text(link), fresh);
+        const std::vector<std::string> copies = keptCopies();
+        EXPECT_EQ(copies.empty(), &old == &plain);
+        for (const std::string& copy : copies)
+            EXPECT_TRUE(copy == old) << "a kept copy of " << copy.size() << " bytes is no whole old dump";
         std::set<std::string> names;
         for (const auto& e : fs::directory_iterator(dumps.host()))
-            names.insert(e.path().filename().string());
+            if (const std::string name = e.path().filename().string();
+                name[0] == '.' || name.find(".before-drop_") == std::string::npos)
+                names.insert(name);
         EXPECT_EQ(names, dumpNames);
     }
 }
 
 // A setting the run writes (the script file, written back at the start) that cannot be stored,
-// its folder full or its lock held by another program past the writer's wait: said on stderr and
-// in the log, naming the file and why, and the run ends with errors; the dumps are written.
+// its folder full, its lock held by another program past the writer's wait or the file read-only:
+// said on stderr and in the log, naming the file, why and what stands, and the run ends with
+// errors; the dumps are written. The value that stands already is no write: the run ends 0.
 TEST_F(RisUnloadAllTest, ASettingNotStoredIsSaidAndTheRunEndsWithErrors)
 {
-    const std::string ini = WinPathFromHost(program.host() + "/tarnwick.ini");
+    const std::string iniHost = program.host() + "/tarnwick.ini", ini = WinPathFromHost(iniHost);
+    const std::string standing = "scriptfile=" + WinPathFromHost(program.host()) + "\\tarnwick.scr\r\n";
+    enum class Fault { FullDisk, LockHeld, ReadOnly };
     const struct {
         const char* name;
-        bool lockHeld; // else the folder is a full disk
-        const char* why;
+        Fault fault;
+        bool valueStands; // the file holds the value the start writes back
+        const char* why;  // empty: no write, the run ends 0
     } cases[] = {
-        {"folder full", false, "could not be written (Disk full)"},
-        {"lock held", true, "is in use by another program"},
+        {"folder full", Fault::FullDisk, false, "could not be written (Disk full); it holds no scriptfile"},
+        {"lock held", Fault::LockHeld, false, "is in use by another program"},
+        {"read-only", Fault::ReadOnly, false, "is read-only; it holds no scriptfile in [TARNWICK]"},
+        {"read-only, the value standing", Fault::ReadOnly, true, ""},
+        {"lock held, the value standing", Fault::LockHeld, true, ""},
     };
+    const std::string plain = text(iniHost);
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        const std::string iniBefore = text(program.host() + "/tarnwick.ini");
+        testsupport::WriteHostFile(iniHost, c.valueStands ? plain + standing : plain);
+        const std::string iniBefore = text(iniHost);
+        const auto modified = fs::last_write_time(iniHost);
         std::optional<FileLock> other;
-        if (c.lockHeld)
+        if (c.fault == Fault::LockHeld)
             other.emplace(WinPathFromHost(program.host() + "/.tarnwick.ini.lock"));
-        const std::string full = c.lockHeld ? "" : std::string(kTestFullDiskVariable) + "='" + program.host() + "=1'";
-        EXPECT_EQ(run("/risunloadall", full), 1);
+        if (c.fault == Fault::ReadOnly)
+            fs::permissions(iniHost, fs::perms::owner_read);
+        const std::string full =
+            c.fault == Fault::FullDisk ? std::string(kTestFullDiskVariable) + "='" + program.host() + "=1'" : "";
+        const int exitCode = run("/risunloadall", full);
         other.reset();
+        fs::permissions(iniHost, fs::perms::owner_read | fs::perms::owner_write);
         const std::string err = text(program.host() + "/err.txt");
+        EXPECT_EQ(text(iniHost), iniBefore);
+        EXPECT_TRUE(dumpExists("pd_demo") && dumpExists("dd_demo"));
+        if (!*c.why) {
+            EXPECT_EQ(exitCode, 0) << err;
+            EXPECT_EQ(err, "");
+            EXPECT_EQ(fs::last_write_time(iniHost), modified);
+            continue;
+        }
+        EXPECT_EQ(exitCode, 1);
         const std::string said = "The setting scriptfile=";
         EXPECT_NE(err.find(said), std::string::npos) << err;
         EXPECT_NE(err.find("was not stored in '" + ini + "': "), std::string::npos) << err;
         EXPECT_NE(err.find(c.why, err.find(said)), std::string::npos) << err;
         EXPECT_NE(err.find("Tarnwick ended with errors (1), 2 dump(s) written"), std::string::npos) << err;
         EXPECT_NE(lastLog().find(said), std::string::npos);
-        EXPECT_EQ(text(program.host() + "/tarnwick.ini"), iniBefore);
-        EXPECT_TRUE(dumpExists("pd_demo") && dumpExists("dd_demo"));
     }
+    testsupport::WriteHostFile(iniHost, plain);
     EXPECT_EQ(run("/risunloadall"), 0) << text(program.host() + "/err.txt");
 }
 

@@ -130,11 +130,19 @@ TEST_F(ProfileFileTest, EveryEditKeepsTheOtherLinesByteForByte)
         {"absent value deletes the key only", "FRMRISTABLE", "top", std::nullopt, replaced("Top=120\r\n", "")},
         {"absent key deletes the section", "frmRISTable", std::nullopt, std::nullopt,
          replaced("[frmRISTable]\r\nTop=120\r\nLeft=300\r\n\r\n", "")},
+        // What already stands, as a read gives it back, is no write: the file stays untouched,
+        // also when it is read-only.
+        {"the value that stands, as it reads", "tarnwick", "RISDMPDIR", "d:\\dumps", kHandEdited},
+        {"the value that stands, quoted and with blanks", "TARNWICK", "script", " \"tarnwick.scr\" ", kHandEdited},
+        {"a removal of a key no section holds", "Replace", "zz", std::nullopt, kHandEdited},
+        {"a removal of a section that is not there", "Nothing", std::nullopt, std::nullopt, kHandEdited},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         put(kHandEdited);
+        SetReadOnlyFile(file, c.expected == kHandEdited);
         ASSERT_TRUE(ProfileFile::WriteString(c.section, c.key, c.value, file));
+        SetReadOnlyFile(file, false);
         EXPECT_EQ(bytes(), c.expected);
     }
 }
@@ -148,12 +156,17 @@ TEST_F(ProfileFileTest, DeletingFromMissingFileCreatesNothing)
 
 TEST_F(ProfileFileTest, ReadOnlyFileIsNotWritten)
 {
-    put("[S]\r\nk=v\r\n");
+    // Only the first match counts: the value standing in a later section of the name is no
+    // value the read gives back.
+    put("[S]\r\nk=v\r\n[s]\r\nj=w\r\n");
     SetReadOnlyFile(file, true);
     EXPECT_FALSE(ProfileFile::WriteString("S"s, "k"s, "w"s, file));
+    EXPECT_FALSE(ProfileFile::WriteString("S"s, "j"s, "w"s, file));
+    EXPECT_FALSE(ProfileFile::WriteString("S"s, "k"s, "v\r\nx=1"s, file));
+    EXPECT_FALSE(ProfileFile::WriteString("s"s, "j"s, std::nullopt, file));
     EXPECT_FALSE(ProfileFile::WriteString("S"s, std::nullopt, std::nullopt, file));
     SetReadOnlyFile(file, false);
-    EXPECT_EQ(bytes(), "[S]\r\nk=v\r\n");
+    EXPECT_EQ(bytes(), "[S]\r\nk=v\r\n[s]\r\nj=w\r\n");
 }
 
 TEST_F(ProfileFileTest, WriteIntoMissingFolderFails)

@@ -319,11 +319,27 @@ TEST(RegistryStoreTest, WritesGoThroughAReplacementUnderTheLock)
     EXPECT_TRUE(fs::is_symlink(file));
     EXPECT_NE(ReadHostFile(target).find("\"x\"=\"2\""), std::string::npos);
 
-    // A read-only file stays as it is.
+    // A read-only file stays as it is; a value that stands already (the same type and data) is
+    // no write and succeeds all the same.
+    const struct {
+        const char* what;
+        RegistryData data;
+        bool written;
+    } rows[] = {
+        {"another text", RegistryData::Text("3"), false},
+        {"the text that stands", RegistryData::Text("2"), true},
+        {"the same digits as a number", RegistryData::Dword(2), false},
+    };
+    const std::string before = ReadHostFile(target);
     fs::permissions(target, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
-    EXPECT_FALSE(linked.Update([](RegistryStore& s) { return s.SetValue("HKEY_LOCAL_MACHINE\\A", "x", RegistryData::Text("3")); }));
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.what);
+        EXPECT_EQ(linked.Update([&](RegistryStore& s) { return s.SetValue("HKEY_LOCAL_MACHINE\\A", "x", r.data); }),
+                  r.written);
+        EXPECT_EQ(linked.WriteFailure().empty(), r.written) << linked.WriteFailure();
+        EXPECT_EQ(ReadHostFile(target), before);
+    }
     EXPECT_FALSE(linked.Save());
-    EXPECT_NE(ReadHostFile(target).find("\"x\"=\"2\""), std::string::npos);
     fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write);
 
     // Writers that overlap keep each other's changes, and leave no temporary file behind.

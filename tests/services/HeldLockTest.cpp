@@ -70,11 +70,17 @@ TEST_F(HeldLockTest, ARegistryWriteWaitsABoundedTimeThenNamesTheFile)
             fs::remove(file);
     }};
     const std::string lockFile = fs::path(file).parent_path().string() + "/." + fs::path(file).filename().string() + ".lock";
+    ASSERT_TRUE(RegistrySetValue(HKEY_LOCAL_MACHINE, "Software\\Tarnwick\\Held", "v", std::string("x"), ""));
     {
         FileLock other(WinPathFromHost(lockFile));
         ASSERT_TRUE(other.held());
+        // A value that stands already is no write: it needs no lock and waits for none.
         const uint64_t start = clock.tick;
-        EXPECT_FALSE(RegistrySetValue(HKEY_LOCAL_MACHINE, "Software\\Tarnwick\\Held", "v", std::string("x"), ""));
+        EXPECT_TRUE(RegistrySetValue(HKEY_LOCAL_MACHINE, "Software\\Tarnwick\\Held", "v", std::string(" x "), ""));
+        EXPECT_TRUE(RegistryCreateKey(HKEY_LOCAL_MACHINE, "Software\\Tarnwick\\Held", ""));
+        EXPECT_EQ(clock.tick, start);
+        EXPECT_TRUE(TakeSettingsWriteFailures().empty());
+        EXPECT_FALSE(RegistrySetValue(HKEY_LOCAL_MACHINE, "Software\\Tarnwick\\Held", "v", std::string("y"), ""));
         EXPECT_GE(clock.tick - start, static_cast<uint64_t>(kLockWaitMs));
         EXPECT_LE(clock.tick - start, static_cast<uint64_t>(kLockWaitMs) + 100);
         EXPECT_GT(pumped, 10);
@@ -98,6 +104,10 @@ TEST_F(HeldLockTest, ASettingsWriteWaitsABoundedTimeThenNamesTheFile)
     {
         FileLock other(ini, false);
         ASSERT_TRUE(other.held());
+        // The value that stands is no write: nothing waits for the lock.
+        const uint64_t start = clock.tick;
+        EXPECT_TRUE(WriteIniValue(ini, "TARNWICK", "projname", "demo"));
+        EXPECT_EQ(clock.tick, start);
         EXPECT_FALSE(WriteIniValue(ini, "TARNWICK", "projname", "other"));
         EXPECT_GT(pumped, 10);
         EXPECT_NE(log().find("The settings file '" + ini + "' is in use by another program (still locked after 10 "
@@ -111,6 +121,8 @@ TEST_F(HeldLockTest, ASettingsWriteWaitsABoundedTimeThenNamesTheFile)
                                 "file '" + ini + "' is in use by another program", 0),
                   0u)
             << kept[0];
+        // What stands in the file is said with it.
+        EXPECT_NE(kept[0].find("seconds); it holds projname=demo"), std::string::npos) << kept[0];
     }
     // Freed in the middle of the wait: the write goes through.
     auto other = std::make_unique<FileLock>(ini, false);

@@ -740,9 +740,15 @@ TEST_F(RisClientsTest, UnloadOntoALinkWritesTheFileItNamesAndARefusedOutputStays
     const struct {
         const char* name;
         const char* says;
-    } refused[] = {{"ro.dmp", "is read-only"}, {"ro-link.dmp", "is read-only"}, {"pipe.dmp", "is not a regular file"}};
+    } refused[] = {{"ro.dmp", "is read-only"},
+                   {"ro-link.dmp", "is read-only"},
+                   {"pipe.dmp", "is not a regular file"},
+                   {"relative.dmp", "names no place: it is relative"}};
     for (const auto& c : refused) {
-        ClientRun r = unloadTo(c.name);
+        // A relative name goes on from the test's own folder, a host folder outside the environment.
+        ClientRun r = std::string(c.name) == "relative.dmp"
+                          ? run("risunlod.exe", {"-m", "w", "-o", c.name, "-s", "pd_c", "table", "with", "data", "all"})
+                          : unloadTo(c.name);
         expectRisFailure(r, c.name);
         EXPECT_NE(messageOf(r.console).find(c.says), std::string::npos) << c.name << "\n" << r.console;
     }
@@ -750,6 +756,7 @@ TEST_F(RisClientsTest, UnloadOntoALinkWritesTheFileItNamesAndARefusedOutputStays
     EXPECT_EQ(fs::status(host("ro.dmp")).permissions(), fs::perms(0444));
     EXPECT_TRUE(fs::is_symlink(host("ro-link.dmp")));
     EXPECT_TRUE(fs::is_fifo(host("pipe.dmp")));
+    EXPECT_FALSE(fs::exists("relative.dmp"));
 }
 
 TEST_F(RisClientsTest, TheServerManagerRefusesAUserOnAMissingTablespaceAndMakesNone)
@@ -790,7 +797,21 @@ TEST_F(RisClientsTest, ALineOrAnOptionAClientCannotFollowOrAnOutputThatIsNoFileI
         {"risbatch an unknown option", "", {"-q", "-i", win("s.sql"), "-o", win("out.txt")}, "Unknown option '-q'"},
         {"risbatch -i without its value", "", {"-o", win("out.txt"), "-i"}, "Option '-i' is given without its value."},
         {"risbatch a word that is no option", "", {"-i", win("s.sql"), "now"}, "Unexpected argument 'now'"},
+        // A file the user made read-only is no output; nor is a relative name while the current
+        // folder (the test's, a host folder) lies on no drive or share of the environment.
+        {"risbatch output onto a read-only file", "", {"-i", win("s.sql"), "-o", win("ro.txt")},
+         "is read-only; nothing was done."},
+        {"rislod log onto a read-only file", good, {"-i", win("d.dmp"), "-l", win("ro.txt")}, "is read-only"},
+        {"risbatch relative names outside the environment", "", {"-i", "s.sql", "-o", "out.txt"},
+         "The output file 'out.txt' and the input file 's.sql' name no place: each is relative, and the current "
+         "folder '"},
+        {"risbatch a relative output outside the environment", "", {"-i", win("s.sql"), "-o", "out.txt"},
+         "The output file 'out.txt' names no place: it is relative"},
+        {"rislod a relative dump outside the environment", good, {"-i", "d.dmp", "-l", win("load.log")},
+         "The dump file 'd.dmp' names no place"},
     };
+    WriteHostFile(host("ro.txt"), "kept");
+    std::filesystem::permissions(host("ro.txt"), std::filesystem::perms::owner_read);
     for (const auto& c : cases) {
         WriteHostFile(host("d.dmp"), c.dump);
         std::vector<std::string> args = c.args;
@@ -802,6 +823,8 @@ TEST_F(RisClientsTest, ALineOrAnOptionAClientCannotFollowOrAnOutputThatIsNoFileI
         EXPECT_EQ(unloadAll("pd_d").find("create table"), std::string::npos) << c.what;
         EXPECT_EQ(unloadAll("pd_c"), good) << c.what;
     }
+    EXPECT_EQ(ReadHostFile(host("ro.txt")), "kept");
+    EXPECT_FALSE(std::filesystem::exists("out.txt"));
 }
 
 // An answer lost after its statement ran is said with the statement and what of its work stands.
@@ -930,7 +953,13 @@ TEST_F(RisClientsTest, TheServerManagerRunsANestedScriptInItsPlaceAndSpoolsIntoI
          0, "rows selected.", "SVRMGR> " + create + "\r\nStatement processed.\r\nSVRMGR> spool off\r\n"},
         {"a spool onto a folder", "spool " + win("afolder") + "\r\n" + create + ";", 1,
          "MGR-00001: The spool file '" + win("afolder") + "' is a folder", ""},
+        {"a spool onto a read-only file", "spool " + win("ro.lst") + "\r\n" + create + ";", 1,
+         "MGR-00001: The spool file '" + win("ro.lst") + "' is read-only; nothing was done.", ""},
+        {"a spool under a relative name outside the environment", "spool out.lst\r\n" + create + ";", 1,
+         "MGR-00001: The spool file 'out.lst' names no place: it is relative, and the current folder '", ""},
     };
+    WriteHostFile(host("ro.lst"), "kept");
+    std::filesystem::permissions(host("ro.lst"), std::filesystem::perms::owner_read);
     for (const auto& c : cases) {
         WriteHostFile(host("u.sql"), "connect system/manager\r\n" + c.lines + "\r\nexit;\r\n");
         std::filesystem::remove(host("out.lst"));
@@ -943,6 +972,8 @@ TEST_F(RisClientsTest, TheServerManagerRunsANestedScriptInItsPlaceAndSpoolsIntoI
         if (t.Server().FindUser("PD_NEW"))
             t.Server().DropUser("PD_NEW");
     }
+    EXPECT_EQ(ReadHostFile(host("ro.lst")), "kept");
+    EXPECT_FALSE(std::filesystem::exists("out.lst"));
 }
 
 TEST_F(RisClientsTest, AnOverflowingNumberIsNeitherLoadedNorUnloaded)

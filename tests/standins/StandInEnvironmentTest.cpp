@@ -18,7 +18,9 @@
 #include <csignal>
 #include <fcntl.h>
 #include <filesystem>
+#include <cstdlib>
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 #include <map>
 #include <thread>
 #include <unistd.h>
@@ -136,7 +138,12 @@ TEST(StandInEnvironmentFailure, AFailedBuildLeavesNothingOfItsOwnAndTheNextBuild
         EXPECT_FALSE(fs::exists(small + "/root"));
     }
 
-    ASSERT_EQ(twenv({"--root", root, "--no-second"}), 0);
+    // A relative root is a host folder below the current one, however the build goes on.
+    const int built = std::system(("cd '" + dir.host() + "' && '" + testsupport::BinDir() +
+                                   "/twenv' --root root --no-second >/dev/null 2>&1")
+                                      .c_str());
+    ASSERT_TRUE(WIFEXITED(built) && WEXITSTATUS(built) == 0);
+    EXPECT_TRUE(fs::exists(root + "/" + StandInEnvironment::kBuiltMark));
     DbServer server(root);
     EXPECT_TRUE(server.FindSchema("pd_demo"));
     EXPECT_TRUE(server.FindSchema("dd_demo"));
