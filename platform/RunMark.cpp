@@ -5,8 +5,8 @@
 #include "platform/Clock.h"
 #include "platform/Environment.h"
 #include "platform/HostFiles.h"
-#include "platform/OwnedLeftovers.h"
 #include "platform/Process.h"
+#include "platform/ReplacementFile.h"
 #include "platform/TextUtil.h"
 #include "platform/WinPath.h"
 
@@ -22,7 +22,6 @@
 #include <filesystem>
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <random>
 #include <unistd.h>
 
 namespace {
@@ -170,54 +169,6 @@ bool isMarkText(const std::string& text, RunMark::Fields& fields)
 // The host file's name without its folder.
 std::string nameOf(const std::string& path) { return path.substr(path.rfind('/') + 1); }
 
-// A mark's new text is written under ".<mark file>.~<process id>.<6 hex digits>" beside it, so
-// that the name never holds half a text, and a later run can tell a temporary file of a killed
-// program by its process id.
-std::string tempPrefix(const std::string& path) { return "." + nameOf(path) + ".~"; }
-
-void removeOrphanedTemps(const std::string& path)
-{
-    const std::string folder = path.substr(0, path.rfind('/')), prefix = tempPrefix(path);
-    DIR* dir = ::opendir(folder.c_str());
-    if (!dir)
-        return;
-    std::vector<std::string> gone;
-    while (dirent* e = ::readdir(dir)) {
-        const std::string name = e->d_name;
-        if (name.compare(0, prefix.size(), prefix) != 0 || name.size() < prefix.size() + 8)
-            continue;
-        const std::string id = name.substr(prefix.size(), name.size() - prefix.size() - 7);
-        if (LeftoverOwnerGone(id, folder + "/" + name))
-            gone.push_back(folder + "/" + name);
-    }
-    ::closedir(dir);
-    for (const std::string& temp : gone)
-        ::unlink(temp.c_str());
-}
-
-void writeAll(int fd, const std::string& text)
-{
-    size_t done = 0;
-    while (done < text.size()) {
-        ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            throw HostError(errno);
-        }
-        done += static_cast<size_t>(n);
-    }
-}
-
-void flushFolder(const std::string& path)
-{
-    const int fd = ::open(path.substr(0, path.rfind('/')).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-}
-
 enum class Placing { Replace, OnlyNew };
 
 // Puts text in place as the mark at path, whole, with this program's lock already on it: the
@@ -229,25 +180,20 @@ enum class Placing { Replace, OnlyNew };
 // text stands (a point a test stops at; its result is not used).
 int placeLocked(const std::string& path, const std::string& text, Placing placing)
 {
-    static std::mt19937 rng{std::random_device{}()};
-    removeOrphanedTemps(path);
+    // Read afresh: a mark is written seldom, and a killed rewrite's leftover goes with the next.
+    // No leftover of a mark is a former content to write back: each only goes.
+    TempBeside how;
+    how.freshListing = true;
+    how.mendCutRewrites = false;
+    how.flags = O_RDWR | O_NOFOLLOW;
+    how.mode = 0644;
     std::string temp;
-    int fd = -1;
-    for (int attempt = 0; attempt < 16 && fd < 0; ++attempt) {
-        char tail[16];
-        std::snprintf(tail, sizeof tail, ".%06x", static_cast<unsigned>(rng() & 0xFFFFFF));
-        temp = path.substr(0, path.rfind('/') + 1) + tempPrefix(path) + std::to_string(Process::CurrentId()) + tail;
-        fd = ::open(temp.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
-        if (fd < 0 && errno != EEXIST)
-            throw HostError(errno);
-    }
-    if (fd < 0)
-        throw HostError(EEXIST);
+    const int fd = CreateTempBeside(path, temp, how);
     bool placed = false;
     try {
         if (int err = InjectedFault("write", temp))
             throw HostError(err);
-        writeAll(fd, text);
+        WriteWhole(fd, text.data(), text.size());
         if (!tryLock(fd))
             throw HostError(EAGAIN);
         if (int err = InjectedFault("flush", temp))
@@ -274,7 +220,7 @@ int placeLocked(const std::string& path, const std::string& text, Placing placin
         ::close(fd);
         return -1;
     }
-    flushFolder(path);
+    FlushFolderOf(path);
     (void)InjectedFault("marked", path);
     return fd;
 }
