@@ -176,8 +176,9 @@ enum class Placing { Replace, OnlyNew };
 // mark (Replace), or linked to its name only when no mark is there (OnlyNew). So the name holds
 // the old text or the new one, each locked while its program lives, at every moment. Returns the
 // locked descriptor of the new file; -1 with OnlyNew when a mark stood there already. Injected
-// host faults: "write" and "flush" on the temporary file; then "marked" on the mark once its new
-// text stands (a point a test stops at; its result is not used).
+// host faults: "mark" on the mark before its temporary file is made; "write" and "flush" on
+// the temporary file; then "marked" on the mark once its new text stands (a point a test stops
+// at; its result is not used).
 int placeLocked(const std::string& path, const std::string& text, Placing placing)
 {
     // Read afresh: a mark is written seldom, and a killed rewrite's leftover goes with the next.
@@ -187,6 +188,8 @@ int placeLocked(const std::string& path, const std::string& text, Placing placin
     how.mendCutRewrites = false;
     how.flags = O_RDWR | O_NOFOLLOW;
     how.mode = 0644;
+    if (int err = InjectedFault("mark", path))
+        throw HostError(err);
     std::string temp;
     const int fd = CreateTempBeside(path, temp, how);
     bool placed = false;
@@ -287,6 +290,17 @@ RunMark::Seen damaged(const std::string& path, const std::string& fault)
     return seen;
 }
 
+// Why a mark could not be taken when its text could not be put in the marks folder: the folder,
+// the host's reason, and that no mark stands for the object (a dead run's stays as it was).
+AppError notWritten(const std::string& object, const std::string& folder, const AppError& e)
+{
+    const std::string why = e.description().empty() ? "error " + std::to_string(e.number()) : e.description();
+    return AppError(e.number(), "RunMark",
+                    "The mark of " + object + " could not be written in the marks folder '" + WinPathFromHost(folder) +
+                        "' (" + why + "), so it was not taken: nothing that needs it began, and a mark that stood "
+                        "there stays as it was");
+}
+
 RunMark::Seen lookAt(const std::string& path)
 {
     RunMark::Seen seen;
@@ -316,7 +330,7 @@ RunMark::RunMark(const std::string& object, const Fields& fields) : object_(obje
     std::error_code made;
     std::filesystem::create_directories(folder, made);
     if (made)
-        throw HostError(made.value(), true);
+        throw notWritten(object, folder, HostError(made.value(), true));
     path_ = folder + "/" + markFileName(object);
 
     own_ = {{"object", object}};
@@ -332,7 +346,11 @@ RunMark::RunMark(const std::string& object, const Fields& fields) : object_(obje
             if (!fault.empty())
                 throw AppError(1, "RunMark", damageText(path_, fault, object));
             // None there: ours is put in place whole and locked, unless another's came first.
-            fd_ = placeLocked(path_, text(), Placing::OnlyNew);
+            try {
+                fd_ = placeLocked(path_, text(), Placing::OnlyNew);
+            } catch (const AppError& e) {
+                throw notWritten(object, folder, e);
+            }
             if (fd_ < 0)
                 continue;
             heldMarks().push_back(this);
@@ -367,9 +385,9 @@ RunMark::RunMark(const std::string& object, const Fields& fields) : object_(obje
         }
         try {
             fd_ = placeLocked(path_, text(), Placing::Replace);
-        } catch (...) {
+        } catch (const AppError& e) {
             ::close(fd);
-            throw;
+            throw notWritten(object, folder, e);
         }
         ::close(fd); // the dead run's file, no longer named
         left_ = std::move(fields);
