@@ -8,6 +8,7 @@
 #include "designfiles/DesignFileNameRules.h"
 #include "designfiles/FileNameCorrectionRecord.h"
 #include "platform/Clock.h"
+#include "platform/FileAttributes.h"
 #include "platform/HostFiles.h"
 #include "platform/TextUtil.h"
 #include "platform/ado/Recordset.h"
@@ -21,7 +22,9 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <exception>
 #include <map>
+#include <memory>
 
 namespace {
 
@@ -161,7 +164,8 @@ ChangeOutcome moveFile(const std::string& from, const std::string& to)
             try {
                 HostDeleteFile(from, false);
             } catch (const AppError& e) {
-                return e.description();
+                // A read-only file is no file another program holds: the user is told which.
+                return e.description() + (IsReadOnlyFile(from) ? " ('" + from + "' is read-only)" : std::string());
             }
             return {};
         },
@@ -248,6 +252,7 @@ struct DesignFileNameCorrection::Node {
     std::string newSpec;
     DesignFileNameRules::Parts old;
     bool frameWorks = false;
+    bool moved = false; // a file of the row was moved (perhaps back since)
     std::vector<std::string> skipped; // what the node's text adds to its success
 };
 
@@ -309,6 +314,21 @@ void DesignFileNameCorrection::correctNode(const Kind& kind, CheckTreeNode& node
 {
     const Target target = kind.target(node);
     ShowStatus("Correcting " + kind.noun + ": '" + target.number + "' ...");
+    nodeFailures_.clear();
+    std::unique_ptr<Node> last; // the row worked on last
+    // A node that ends red is told in the box after the runs, with what stands of it.
+    struct Told {
+        DesignFileNameCorrection& run;
+        const Kind& kind;
+        CheckTreeNode& node;
+        const std::string& number;
+        std::unique_ptr<Node>& last;
+        ~Told()
+        {
+            if (node.backColor == kTreeColorRed && std::uncaught_exceptions() == 0)
+                run.notRenamed_.push_back(run.notRenamedText(kind, number, last.get()));
+        }
+    } told{*this, kind, node, target.number, last};
     rows.SetFilter(target.key);
     if (rows.RecordCount() == 0) {
         markRed(node, kind.numberColumn + " not in " + kind.table + " found");
@@ -342,7 +362,8 @@ void DesignFileNameCorrection::correctNode(const Kind& kind, CheckTreeNode& node
     };
     for (size_t i = 0; i < marks.size(); ++i) {
         rows.SetBookmark(marks[i]);
-        Node n(kind, node);
+        last = std::make_unique<Node>(kind, node);
+        Node& n = *last;
         bool done = false;
         try {
             done = correctRow(n, rows, severalRows);
@@ -485,6 +506,7 @@ bool DesignFileNameCorrection::correctRow(Node& n, Recordset& rows, bool several
         return false;
     }
     moves.emplace_back(oldPath, newPath);
+    n.moved = true;
     ShowStatus(kind.Noun + " file moved successfully");
     if (n.frameWorks)
         for (const std::string& ext : CompanionExtensions()) {
@@ -763,8 +785,40 @@ void DesignFileNameCorrection::readNamedFiles()
     namedRead_ = true;
 }
 
+std::string DesignFileNameCorrection::notRenamedText(const Kind& kind, const std::string& number, const Node* n)
+{
+    std::vector<std::string> reasons;
+    for (const std::string& failure : nodeFailures_)
+        if (std::find(reasons.begin(), reasons.end(), failure) == reasons.end())
+            reasons.push_back(failure);
+    const std::string head = kind.Noun + " '" + number + "': ";
+    if (!n || n->lookWhere.empty())
+        return head + "its file was not renamed: " + Join(reasons, "; ") + ". Nothing of it was changed.";
+    const std::string oldPath = n->dir + n->old.base + n->old.extension;
+    const std::string newPath = n->dir + n->newSpec;
+    // What stands is read again: the rows, and the two names of the file.
+    const bool oldThere = IsFileExists(oldPath, 0), newThere = IsFileExists(newPath, 0);
+    std::string readFailure;
+    const std::vector<std::string> names = rowNames(*n, readFailure);
+    const bool renamed = n->moved && newThere && !oldThere;
+    std::string text = head + (renamed ? "not every file of '" + oldPath + "' was renamed to '" + n->newSpec + "': "
+                                       : "'" + oldPath + "' was not renamed to '" + n->newSpec + "': ") +
+                       Join(reasons, "; ") + ". Now ";
+    text += !readFailure.empty() ? "the rows of " + kind.table + " could not be read again (" + oneLine(readFailure) + ")"
+            : names.size() == 1  ? "the row names '" + names[0] + "'"
+                                 : "the rows name " + (names.empty() ? std::string("no file") : quotedList(names));
+    if (!n->moved) // a file of the new name that stands is not the run's
+        return text + (oldThere ? ", and '" + oldPath + "' keeps its name." : ", and '" + oldPath + "' is not there.");
+    text += oldThere && newThere ? ", and both '" + oldPath + "' and '" + newPath + "' are there."
+            : oldThere           ? ", and '" + oldPath + "' keeps its name."
+            : newThere           ? ", and the file stands renamed as '" + newPath + "'."
+                                 : ", and neither '" + oldPath + "' nor '" + newPath + "' is there.";
+    return text;
+}
+
 void DesignFileNameCorrection::markRed(CheckTreeNode& node, const std::string& text)
 {
+    nodeFailures_.push_back(text);
     node.backColor = kTreeColorRed;
     node.tag = text;
     ShowStatus(text);

@@ -220,6 +220,7 @@ struct RefusalCase {
     const char* number;
     std::vector<std::string> files;
     const char* tag;
+    bool readOnly = false; // a4.dgn is read-only
 };
 
 class DesignFileNameCorrectionRefusalTest : public DesignFileNameCorrectionTest,
@@ -228,13 +229,26 @@ class DesignFileNameCorrectionRefusalTest : public DesignFileNameCorrectionTest,
 TEST_P(DesignFileNameCorrectionRefusalTest, RefusedRowKeepsFilesAndTable)
 {
     makeFiles(GetParam().files);
+    if (GetParam().readOnly)
+        SetReadOnlyFile(std::string(kDir) + "a4.dgn", true);
     CheckTreeNode& node = model(GetParam().number, "a4.dgn");
-    correctModels();
+    DesignFileNameCorrection correction(tree, tables);
+    correction.CorrectModelFiles("demo");
     EXPECT_EQ(node.backColor, kTreeColorRed);
     EXPECT_EQ(node.tag, GetParam().tag);
     EXPECT_EQ(spec(GetParam().number), "a4.dgn");
     for (const std::string& f : GetParam().files)
         EXPECT_TRUE(exists(f)) << f;
+    // The box after the run names the file, why, and what stands.
+    const std::string file = std::string(kDir) + "a4.dgn";
+    const std::string stands = "Now the row names 'a4.dgn', and '" + file +
+                               (exists("a4.dgn") ? "' keeps its name." : "' is not there.");
+    ASSERT_EQ(correction.NotRenamed().size(), 1u);
+    const std::string& said = correction.NotRenamed()[0];
+    EXPECT_EQ(said.rfind("Model '" + std::string(GetParam().number) + "': '" + file + "' was not renamed to '", 0), 0u)
+        << said;
+    EXPECT_NE(said.find(GetParam().tag), std::string::npos) << said;
+    EXPECT_NE(said.find(stands), std::string::npos) << said;
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -244,7 +258,9 @@ INSTANTIATE_TEST_SUITE_P(
                       RefusalCase{"FifteenCharacters", "ABCDEFGHIJK", {"a4.dgn"},
                                   "model_file_spec: 'ABCDEFGHIJK.dgn' is to long. (Max 14 character)"},
                       RefusalCase{"Blank", "P 2", {"a4.dgn"},
-                                  "model_file_spec: 'P 2.dgn' is incorrect. Any special characters are not allowed"}),
+                                  "model_file_spec: 'P 2.dgn' is incorrect. Any special characters are not allowed"},
+                      RefusalCase{"ReadOnlyFile", "P3", {"a4.dgn"},
+                                  "Permission denied ('\\\\PDSSRV1\\pds\\fix\\a4.dgn' is read-only)", true}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(DesignFileNameCorrectionTest, FrameWorksModelMovesItsCompanionsOrNothing)
