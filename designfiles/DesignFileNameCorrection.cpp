@@ -6,6 +6,7 @@
 #include "dbaccess/SqlLiteral.h"
 #include "designfiles/DesignFileNameCheck.h"
 #include "designfiles/DesignFileNameRules.h"
+#include "designfiles/FileImage.h"
 #include "designfiles/FileNameCorrectionRecord.h"
 #include "platform/Clock.h"
 #include "platform/FileAttributes.h"
@@ -125,42 +126,32 @@ std::string lastFileErrorText(long& number)
     return description;
 }
 
-// A file as the run's own copy left it: its size and time right after the copy.
-struct RunCopy {
-    bool made = false;
-    float size = 0;
-    LocalTime modified;
-};
-
-// Whether the file at `copy` is still the one the run's copy made of `source`: same size and
-// time as right after the copy, and the same bytes as the source, which is still there.
-bool StillRunCopy(const RunCopy& made, const std::string& source, const std::string& copy)
-{
-    if (!made.made || !IsFileExists(source, 0) || !IsFileExists(copy, 0))
-        return false;
-    const LocalTime modified = GetFileLastModifiedDate(copy);
-    if (GetFileSize(copy) != made.size || FormatLocalTime(modified, "yyyymmddhhnnss") !=
-                                              FormatLocalTime(made.modified, "yyyymmddhhnnss"))
-        return false;
-    const std::string copied = ReadFile2String(copy);
-    return gFileOpErrNumber == 0 && copied == ReadFile2String(source) && gFileOpErrNumber == 0;
-}
+// Called with the run's copy as made, before its source goes; raises when that cannot be kept.
+using CopyMade = std::function<void(const FileImage&)>;
 
 // Moves a file: a copy that never replaces a file (one that appeared under the new name since
 // it was looked for included), then the deletion of the source without force. Afterwards, also
 // after a move that ended well, the files are looked at: Done when the file stands under the
 // new name alone, NotDone when under the old name alone, NotKnown when under both. A copy the run made beside a source that
-// could not be deleted is taken away again, but only while it is still the run's copy: a file
-// another program put under that name is never deleted.
-ChangeOutcome moveFile(const std::string& from, const std::string& to)
+// could not be deleted is taken away again, but only while it is still as the run made it
+// (size, last write and digest): a file another program put under that name is never deleted.
+ChangeOutcome moveFile(const std::string& from, const std::string& to, const CopyMade& copied = {})
 {
-    RunCopy made;
+    FileImage made;
     return ChangeAndLook(
         [&]() -> std::string {
             long error = 0;
             if (!CopyFileA(from, to, false, false, false))
                 return lastFileErrorText(error);
-            made = {true, GetFileSize(to), GetFileLastModifiedDate(to)};
+            made = FileImage::Of(to);
+            if (copied) {
+                try {
+                    copied(made);
+                } catch (const AppError& e) {
+                    return "the copy under the new name could not be recorded before the old name went (" +
+                           e.description() + ")";
+                }
+            }
             try {
                 HostDeleteFile(from, false);
             } catch (const AppError& e) {
@@ -175,9 +166,9 @@ ChangeOutcome moveFile(const std::string& from, const std::string& to)
                 seen = "'" + to + "' is there and '" + from + "' is gone";
                 return ChangeState::Done;
             }
-            if (source && StillRunCopy(made, from, to))
+            if (source && made.Matches(FileImage::Of(to)))
                 DeleteFileA(to, false);
-            if (source && (!made.made || !IsFileExists(to, 0))) {
+            if (source && (!made.Known() || !IsFileExists(to, 0))) {
                 seen = "'" + from + "' keeps its name";
                 if (IsFileExists(to, 0))
                     seen += "; '" + to + "' is another file and was left as it is";
@@ -191,9 +182,9 @@ ChangeOutcome moveFile(const std::string& from, const std::string& to)
 }
 
 // The failure text of a move for the node: the file error when nothing moved, else the state.
-bool moveFile(const std::string& from, const std::string& to, std::string& failure)
+bool moveFile(const std::string& from, const std::string& to, std::string& failure, const CopyMade& copied = {})
 {
-    const ChangeOutcome outcome = moveFile(from, to);
+    const ChangeOutcome outcome = moveFile(from, to, copied);
     if (outcome.Done())
         return true;
     failure = outcome.state == ChangeState::NotDone && outcome.CallFailed()
@@ -500,8 +491,12 @@ bool DesignFileNameCorrection::correctRow(Node& n, Recordset& rows, bool several
 
     Moves moves;
     std::string failure;
+    // Each copy as made is recorded before its source goes, for the mend of a killed run.
+    const auto recorded = [&](const std::string& from, const std::string& to) -> CopyMade {
+        return [&, from, to](const FileImage& made) { record_->FileCopied(from, to, made); };
+    };
     ShowStatus("Moving " + kind.noun + " file: '" + oldPath + "' to: '" + newPath + "' ...");
-    if (!moveFile(oldPath, newPath, failure)) {
+    if (!moveFile(oldPath, newPath, failure, recorded(oldPath, newPath))) {
         markRed(node, failure);
         return false;
     }
@@ -513,7 +508,7 @@ bool DesignFileNameCorrection::correctRow(Node& n, Recordset& rows, bool several
             const std::string from = n.dir + n.old.base + "." + ext;
             const std::string to = n.dir + n.number + "." + ext;
             ShowStatus("Moving " + kind.noun + " file: '" + from + "' to: '" + to + "' ...");
-            if (!moveFile(from, to, failure)) {
+            if (!moveFile(from, to, failure, recorded(from, to))) {
                 // The table keeps naming the old file, so the files go back to their old names.
                 const std::vector<std::string> stay = moveBack(moves);
                 markRed(node, failure + ". " +
@@ -528,7 +523,7 @@ bool DesignFileNameCorrection::correctRow(Node& n, Recordset& rows, bool several
         }
     for (const auto& [from, to] : further) {
         ShowStatus("Moving file from: '" + from + "' to: '" + to + "' ...");
-        if (moveFile(from, to, failure)) {
+        if (moveFile(from, to, failure, recorded(from, to))) {
             moves.emplace_back(from, to);
             ShowStatus("File moved successfully");
         } else {

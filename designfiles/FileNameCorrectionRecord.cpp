@@ -2,13 +2,13 @@
 #include "designfiles/FileNameCorrectionRecord.h"
 
 #include "dbaccess/LeftMarkFields.h"
+#include "designfiles/FileImage.h"
 #include "platform/AppError.h"
 #include "platform/HostFiles.h"
 #include "platform/RunMark.h"
 #include "platform/TextUtil.h"
 #include "platform/ado/Recordset.h"
 #include "services/FileOperation.h"
-#include "services/MD5.h"
 #include "services/Messages.h"
 
 #include <algorithm>
@@ -20,17 +20,6 @@ using Fields = RunMark::Fields;
 
 const char* const kPrefix = "file name correction ";
 
-// What a file is as its bytes: size and digest ("" when it is not there or cannot be read).
-std::string contentOf(const std::string& path)
-{
-    try {
-        if (!HostFileExists(path))
-            return {};
-        return std::to_string(HostFileSize(path)) + " " + CMD5().DigestFileToHexStr(path, 0);
-    } catch (const AppError&) {
-        return {};
-    }
-}
 
 std::string quoted(const std::vector<std::string>& names)
 {
@@ -106,15 +95,24 @@ RowOutcome settleRow(const Fields& row, const std::string& schema, const Project
     for (int i = 1; i <= count; ++i) {
         const std::string at = "move " + std::to_string(i);
         const std::string from = RunMark::Field(row, at + " from"), to = RunMark::Field(row, at + " to");
-        const std::string made = RunMark::Field(row, at + " content");
+        // How the run left the file under each name: under the old one as it stood before (the
+        // run never writes it), under the new one as the run's copy was made. A record of an
+        // older kind knows only the old content's size and digest, which then stands for both.
+        const FileImage before = FileImage::Parse(RunMark::Field(row, at + " content"));
+        const FileImage made = FileImage::Parse(RunMark::Field(row, at + " made"));
+        const FileImage& leftAtTo = made.Known() || !before.time.empty() ? made : before;
         const std::string& target = isNew ? to : from;
         const std::string& other = isNew ? from : to;
+        const FileImage& targetLeft = isNew ? leftAtTo : before;
+        const FileImage& otherLeft = isNew ? before : leftAtTo;
         bool targetThere = IsFileExists(target, 0), otherThere = IsFileExists(other, 0);
-        const bool otherAsMade = otherThere && !made.empty() && contentOf(other) == made;
+        const FileImage otherNow = FileImage::Of(other);
+        const bool otherAsMade = otherThere && otherLeft.Matches(otherNow);
         if (act && otherAsMade && !targetThere) {
             if (MoveFileA(other, target, false, false))
                 moved.push_back(GetFileName(other) + "' to '" + GetFileName(target));
-        } else if (act && otherAsMade && targetThere && contentOf(target) == made) {
+        } else if (act && otherThere && targetThere && targetLeft.Matches(FileImage::Of(target)) &&
+                   otherNow.SameBytes(FileImage::Of(target)) && (otherAsMade || !otherLeft.Known())) {
             // Killed between the copy and the removal of its source: the two are one file.
             DeleteFileA(other, false);
         }
@@ -220,7 +218,7 @@ void FileNameCorrectionRecord::RowStarting(const RowPlan& plan)
         const std::string at = "move " + std::to_string(i + 1);
         row.emplace_back(at + " from", plan.moves[i].first);
         row.emplace_back(at + " to", plan.moves[i].second);
-        row.emplace_back(at + " content", contentOf(plan.moves[i].first));
+        row.emplace_back(at + " content", FileImage::Of(plan.moves[i].first).Text());
     }
     rows_.push_back(std::move(row));
     try {
@@ -228,6 +226,28 @@ void FileNameCorrectionRecord::RowStarting(const RowPlan& plan)
     } catch (...) {
         rows_.pop_back();
         throw;
+    }
+}
+
+void FileNameCorrectionRecord::FileCopied(const std::string& from, const std::string& to, const FileImage& made)
+{
+    if (rows_.empty())
+        return;
+    auto& row = rows_.back();
+    const int count = std::atoi(RunMark::Field(row, "moves").c_str());
+    for (int i = 1; i <= count; ++i) {
+        const std::string at = "move " + std::to_string(i);
+        if (RunMark::Field(row, at + " from") != from || RunMark::Field(row, at + " to") != to)
+            continue;
+        const auto saved = row;
+        leftmark::Put(row, at + " made", made.Text());
+        try {
+            save();
+        } catch (...) {
+            row = saved;
+            throw;
+        }
+        return;
     }
 }
 

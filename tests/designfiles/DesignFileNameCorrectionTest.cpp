@@ -18,6 +18,7 @@
 #include "support/WrapperClients.h"
 
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <filesystem>
 #include <map>
@@ -575,6 +576,7 @@ TEST_F(DesignFileNameCorrectionTest, ACorrectionKilledMidWayIsPutInStepByTheNext
         std::string row;          // the row's file afterwards
         std::string said;         // by the mending
         ClientRule atMend = ClientRule::PassThrough(); // of risunlod while the start mends
+        bool userTouches = false; // the user saves P-7006.dgn unchanged after the kill: a new last write
     } rows[] = {
         {"killed before the UPDATE", ClientRule::KillProgram(false).When("UPDATE pdtable_113"), false, false, false,
          {"a6.bak", "a6.dgn"}, "a6.dgn", named + "a6.dgn' and its files stand under the names it gives; renamed "
@@ -591,6 +593,14 @@ TEST_F(DesignFileNameCorrectionTest, ACorrectionKilledMidWayIsPutInStepByTheNext
          false, true, true, {"P-7006.dgn", "a6.bak"}, "a6.dgn",
          named + "a6.dgn', but '\\\\PDSSRV1\\pds\\fix\\a6.dgn' is not there; '\\\\PDSSRV1\\pds\\fix\\P-7006.dgn' is "
                  "not as the correction left it, and left as it is"},
+        // A file is as the run made it by its size, last write and digest: one saved again
+        // unchanged is the user's now, and stays.
+        {"killed before the UPDATE, then the user saved the file unchanged",
+         ClientRule::KillProgram(false).When("UPDATE pdtable_113"), false, false, false, {"P-7006.dgn", "a6.bak"},
+         "a6.dgn",
+         named + "a6.dgn', but '\\\\PDSSRV1\\pds\\fix\\a6.dgn' is not there; '\\\\PDSSRV1\\pds\\fix\\P-7006.dgn' is "
+                 "not as the correction left it, and left as it is",
+         ClientRule::PassThrough(), true},
         // The start's read of the rows comes back short: no answer that is not whole decides a
         // move, and the record stays for the next start.
         {"killed before the UPDATE, the rows read short at the start",
@@ -619,6 +629,8 @@ TEST_F(DesignFileNameCorrectionTest, ACorrectionKilledMidWayIsPutInStepByTheNext
         wrapped.clients.Set("risbatch", ClientRule::PassThrough());
         if (row.userEdits)
             testsupport::WriteHostFile(host("P-7006.dgn"), "design a6.dgn, edited");
+        if (row.userTouches)
+            fs::last_write_time(host("P-7006.dgn"), fs::last_write_time(host("P-7006.dgn")) + std::chrono::seconds(5));
 
         std::string said;
         if (row.byCorrection) {
@@ -640,7 +652,8 @@ TEST_F(DesignFileNameCorrectionTest, ACorrectionKilledMidWayIsPutInStepByTheNext
         EXPECT_EQ(files, row.files);
         EXPECT_EQ(spec("P-7006"), row.row);
         const bool stays = said.find("; the next start or correction in pd_demo looks again") != std::string::npos;
-        EXPECT_EQ(stays, row.userEdits || said.find("could not be read") != std::string::npos) << said;
+        EXPECT_EQ(stays, row.userEdits || row.userTouches || said.find("could not be read") != std::string::npos)
+            << said;
         EXPECT_EQ(RunMark::Look("file name correction pd_demo").state, stays ? RunMark::State::Left : RunMark::State::Free);
         if (row.byCorrection && !row.userEdits)
             EXPECT_EQ(node.backColor, kTreeColorGreen) << node.tag;
