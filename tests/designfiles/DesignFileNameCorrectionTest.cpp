@@ -661,32 +661,83 @@ TEST_F(DesignFileNameCorrectionTest, ACorrectionKilledMidWayIsPutInStepByTheNext
     }
 }
 
-// Two programs correcting one project at once: the second is refused by name and moves nothing;
-// the first ends with its files and row in step.
-TEST_F(DesignFileNameCorrectionTest, ACorrectionWhileAnotherProgramCorrectsIsRefusedByName)
+// Two programs at once on one project's correction: two corrections, or two starts (or a start
+// and a correction) putting in step what a killed correction left. The second is refused by name
+// and moves nothing; the first ends with the files and the row in step, and the record goes.
+TEST_F(DesignFileNameCorrectionTest, TwoProgramsAtOnceOnOneCorrectionAreRefusedByName)
 {
-    makeFiles({"a8.dgn"});
-    model("P-7008", "a8.dgn");
-    testsupport::ForkedProgram first(
-        [&] {
+    WrappedClients wrapped;
+    enum class Program { Correction, Start };
+    const struct {
+        const char* name;
+        bool killedFirst; // a correction was killed before its UPDATE: the first program mends it
+        Program first, second;
+        std::string said; // by the second, after the first's process
+        std::map<std::string, std::string> files; // the folder at the end
+        const char* row;                          // the row's file at the end
+    } rows[] = {
+        {"two corrections", false, Program::Correction, Program::Correction,
+         ") is under way in that schema. Nothing was changed.", {{"P-7008.dgn", "design a8.dgn"}}, "P-7008.dgn"},
+        {"two starts mending a killed correction", true, Program::Start, Program::Start,
+         ") puts what it left in step now", {{"a8.dgn", "design a8.dgn"}}, "a8.dgn"},
+        {"a correction while a start mends", true, Program::Start, Program::Correction,
+         ") is under way in that schema. Nothing was changed.", {{"a8.dgn", "design a8.dgn"}}, "a8.dgn"},
+    };
+    const auto run = [&](Program program) {
+        if (program == Program::Correction) {
             correctModels();
-            return 0;
-        },
-        [](const std::string& op, const std::string& h) { return op == "delete" && h == host("a8.dgn"); });
-    ASSERT_TRUE(first.Reached());
-    const auto during = folderNow();
-    const std::string refused = testsupport::Raised([&] { correctModels(); }).description();
-    EXPECT_EQ(refused.rfind("The correction of file names in pd_demo was not started: the correction of file names in "
-                            "pd_demo (process " + std::to_string(first.pid()) + " ",
-                            0),
-              0u) << refused;
-    EXPECT_NE(refused.find(") is under way in that schema. Nothing was changed."), std::string::npos) << refused;
-    EXPECT_EQ(folderNow(), during);
-    first.Release();
-    EXPECT_EQ(first.Wait(), 0);
-    EXPECT_EQ(folderNow(), (std::map<std::string, std::string>{{"P-7008.dgn", "design a8.dgn"}}));
-    EXPECT_EQ(spec("P-7008"), "P-7008.dgn");
-    EXPECT_EQ(RunMark::Look("file name correction pd_demo").state, RunMark::State::Free);
+            return std::string();
+        }
+        std::string said;
+        for (const auto& left : FileNameCorrectionRecord::MendLeft(tables))
+            said += left.text;
+        return said;
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        TearDown();
+        tree.Clear();
+        makeFiles({"a8.dgn"});
+        model("P-7008", "a8.dgn");
+        std::string first = "a8.dgn", then = "P-7008.dgn"; // the first program stops at the move of `first`
+        if (row.killedFirst) {
+            wrapped.clients.Set("risbatch", ClientRule::KillProgram(false).When("UPDATE pdtable_113"));
+            testsupport::ForkedProgram killed(
+                [&] {
+                    correctModels();
+                    return 0;
+                },
+                {}, testsupport::ForkedProgram::AtStop::Kill);
+            EXPECT_EQ(killed.Wait(), -SIGKILL);
+            EXPECT_TRUE(killed.WaitGroupGone());
+            wrapped.clients.Set("risbatch", ClientRule::PassThrough());
+            std::swap(first, then); // the mend renames the file back
+        }
+        testsupport::ForkedProgram one(
+            [&] {
+                run(row.first);
+                return 0;
+            },
+            [&](const std::string& op, const std::string& h) {
+                return (op == "delete" || op == "move") && h == host(first);
+            });
+        ASSERT_TRUE(one.Reached());
+        const auto during = folderNow();
+        const std::string said = row.second == Program::Correction
+                                     ? testsupport::Raised([&] { correctModels(); }).description()
+                                     : run(row.second);
+        const std::string who = "(process " + std::to_string(one.pid()) + " ";
+        EXPECT_NE(said.find(who), std::string::npos) << said;
+        EXPECT_NE(said.find(row.said, said.find(who)), std::string::npos) << said;
+        if (row.second == Program::Correction)
+            EXPECT_EQ(said.rfind("The correction of file names in pd_demo was not started: ", 0), 0u) << said;
+        EXPECT_EQ(folderNow(), during);
+        one.Release();
+        EXPECT_EQ(one.Wait(), 0);
+        EXPECT_EQ(folderNow(), row.files);
+        EXPECT_EQ(spec("P-7008"), row.row);
+        EXPECT_EQ(RunMark::Look("file name correction pd_demo").state, RunMark::State::Free);
+    }
 }
 
 // A change a dead program left in part on the project schema refuses the correction, also once a
