@@ -780,6 +780,11 @@ void DesignFileNameCorrection::readNamedFiles()
     namedRead_ = true;
 }
 
+std::string DesignFileNameCorrection::NotRenamedMessage() const
+{
+    return notRenamed_.empty() ? std::string() : "These files were not renamed:\r\n" + Join(notRenamed_, "\r\n");
+}
+
 std::string DesignFileNameCorrection::notRenamedText(const Kind& kind, const std::string& number, const Node* n)
 {
     std::vector<std::string> reasons;

@@ -55,6 +55,8 @@ public:
     // every reason the node was given, and what stands now (what the rows name, read again, and
     // which of the file's old and new names stand), for the box after the runs.
     const std::vector<std::string>& NotRenamed() const { return notRenamed_; }
+    // "These files were not renamed:" and those texts, one a line; empty when there are none.
+    std::string NotRenamedMessage() const;
 
     struct Kind;
 
@@ -97,10 +99,10 @@ private:
     ProjectTables tables_;
     FileNameCorrectionRecord* record_ = nullptr; // the run's, while it runs
     std::string schema_;
-    // The files the project tables name: upper-case folder, upper-case name, the rows naming it
-    // (identity of the row's key, and how it is named to the user).
     std::vector<std::string> notRenamed_;
     std::vector<std::string> nodeFailures_; // what the node in hand was marked red with, in order
+    // The files the project tables name: upper-case folder, upper-case name, the rows naming it
+    // (identity of the row's key, and how it is named to the user).
     bool namedRead_ = false;
     std::map<std::string, std::map<std::string, std::vector<std::pair<std::string, std::string>>>> named_;
 };

@@ -5,7 +5,6 @@
 #include "designfiles/DesignFileNameCheck.h"
 #include "designfiles/DesignFileNameCorrection.h"
 #include "platform/AppError.h"
-#include "platform/TextUtil.h"
 #include "platform/ado/Variant.h"
 #include "ui/qt/CheckTreeMirror.h"
 #include "ui/qt/QtForm.h"
@@ -141,20 +140,15 @@ void frmFileSpecCheck::cmdRestore_Click()
             RaiseError(kAppTitle, "No models or drawings to process selected");
         DesignFileNameCorrection correction(tree_, tables_);
         // Every file not renamed is said in a box with what stands, also when a run raised.
-        const auto notRenamed = [&] {
-            const std::vector<std::string>& texts = correction.NotRenamed();
-            return texts.empty() ? std::string()
-                                 : "These files were not renamed:\r\n" + Join(texts, "\r\n");
-        };
         try {
             correction.CorrectModelFiles(project);
             correction.CorrectDrawingFiles(project);
         } catch (const AppError& e) {
-            const std::string also = notRenamed();
+            const std::string also = correction.NotRenamedMessage();
             throw AppError(e.number(), e.source(), e.description() + (also.empty() ? "" : "\r\n" + also));
         }
         ShowStatus("'" + FromQString(cmdRestore->text()) + "' finished");
-        if (const std::string text = notRenamed(); !text.empty())
+        if (const std::string text = correction.NotRenamedMessage(); !text.empty())
             ShowMessage(text, MsgStyle::Exclamation);
     } catch (const AppError& e) {
         ShowMessage(e.description(), MsgStyle::Exclamation);

@@ -20,7 +20,6 @@ using Fields = RunMark::Fields;
 
 const char* const kPrefix = "file name correction ";
 
-
 std::string quoted(const std::vector<std::string>& names)
 {
     std::string out;
