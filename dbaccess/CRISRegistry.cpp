@@ -5,6 +5,7 @@
 #include "dbaccess/NumberFormatRecord.h"
 #include "platform/RegistryStore.h"
 #include "platform/TextUtil.h"
+#include "platform/WinPath.h"
 #include "services/FileOperation.h"
 #include "services/Registry.h"
 
@@ -13,7 +14,6 @@
 namespace {
 
 const char* const kRISKey = "Software\\Intergraph\\RIS";
-const char* const kInternationalKey = "HKEY_CURRENT_USER\\Control Panel\\International";
 
 // Changes this computer's registry under its lock; raises when it cannot be read or written.
 void UpdateUserRegistry(const std::string& operation, const std::function<void(RegistryStore&)>& change)
@@ -24,7 +24,7 @@ void UpdateUserRegistry(const std::string& operation, const std::function<void(R
         return true;
     });
     if (!done)
-        RaiseError(operation, "Registry key 'Control Panel\\International' could not be written" +
+        RaiseError(operation, "Registry key '" + NumberFormatRecord::RegistryKey() + "' could not be written" +
                                   (registry.WriteFailure().empty() ? std::string() : ": " + registry.WriteFailure()));
 }
 
@@ -56,6 +56,7 @@ void CRIS::SetLanguageSettings()
 {
     if (!separatorRecord_)
         separatorRecord_ = std::make_shared<NumberFormatRecord>();
+    bool forcing = false;
     UpdateUserRegistry("CRIS::SetLanguageSettings", [&](RegistryStore& store) {
         const NumberSeparators& forced = NumberFormatRecord::Forced();
         const NumberSeparators now = NumberFormatRecord::InStore(store);
@@ -80,10 +81,29 @@ void CRIS::SetLanguageSettings()
             {decimalWasPresent_ ? std::optional<std::string>(SavedDecimalSeparator) : std::nullopt,
              thousandWasPresent_ ? std::optional<std::string>(SavedThousandSeparator) : std::nullopt});
         if (decimal)
-            store.SetValue(kInternationalKey, "sDecimal", RegistryData::Text("."));
+            store.SetValue(NumberFormatRecord::RegistryKey(), "sDecimal", RegistryData::Text("."));
         if (thousand)
-            store.SetValue(kInternationalKey, "sThousand", RegistryData::Text(","));
+            store.SetValue(NumberFormatRecord::RegistryKey(), "sThousand", RegistryData::Text(","));
+        forcing = true;
     });
+    if (!forcing)
+        return;
+    // Judged by what stands: the registry read again after the write. Values that did not take
+    // (another program wrote the key or the file meanwhile) stop the read; the caller's clean-up
+    // puts back what the read forced.
+    RegistryStore after;
+    const bool read = after.Load() == RegistryStore::LoadResult::Loaded;
+    const NumberSeparators now = NumberFormatRecord::InStore(after);
+    const NumberSeparators& forced = NumberFormatRecord::Forced();
+    if (read && now.decimal == forced.decimal && now.thousand == forced.thousand)
+        return;
+    const std::string file = "'" + WinPathFromHost(RegistryStore::FilePath("")) + "'";
+    RaiseError("CRIS::SetLanguageSettings",
+               "The number separators a table read needs (" + NumberFormatRecord::Said(forced) + ") did not take in "
+               "the registry key '" + NumberFormatRecord::RegistryKey() + "' of " + file + ": " +
+                   (read ? "it holds " + NumberFormatRecord::Said(now) + " after their write"
+                         : "the file could not be read again after their write") +
+                   ". The table read was not made");
 }
 
 void CRIS::RestoreLanguageSettings()
@@ -100,15 +120,15 @@ void CRIS::RestoreLanguageSettings()
         const NumberSeparators now = NumberFormatRecord::InStore(store);
         if (now.decimal == std::optional<std::string>(".")) {
             if (!decimalWasPresent_)
-                store.RemoveValue(kInternationalKey, "sDecimal");
+                store.RemoveValue(NumberFormatRecord::RegistryKey(), "sDecimal");
             else if (SavedDecimalSeparator != ".")
-                store.SetValue(kInternationalKey, "sDecimal", RegistryData::Text(SavedDecimalSeparator));
+                store.SetValue(NumberFormatRecord::RegistryKey(), "sDecimal", RegistryData::Text(SavedDecimalSeparator));
         }
         if (now.thousand == std::optional<std::string>(",")) {
             if (!thousandWasPresent_)
-                store.RemoveValue(kInternationalKey, "sThousand");
+                store.RemoveValue(NumberFormatRecord::RegistryKey(), "sThousand");
             else if (SavedThousandSeparator != ",")
-                store.SetValue(kInternationalKey, "sThousand", RegistryData::Text(SavedThousandSeparator));
+                store.SetValue(NumberFormatRecord::RegistryKey(), "sThousand", RegistryData::Text(SavedThousandSeparator));
         }
     });
     if (otherReads) {

@@ -12,12 +12,11 @@
 
 namespace {
 
-const char* const kIntl = "HKEY_CURRENT_USER\\Control Panel\\International";
 const char* const kPrefix = "number format ";
 
 std::optional<std::string> valueIn(const RegistryStore& store, const char* name)
 {
-    const RegistryData* data = store.Value(kIntl, name);
+    const RegistryData* data = store.Value(NumberFormatRecord::RegistryKey(), name);
     if (!data)
         return std::nullopt;
     std::string text(data->bytes.begin(), data->bytes.end());
@@ -28,9 +27,9 @@ std::optional<std::string> valueIn(const RegistryStore& store, const char* name)
 void put(RegistryStore& store, const char* name, const std::optional<std::string>& value)
 {
     if (value)
-        store.SetValue(kIntl, name, RegistryData::Text(*value));
+        store.SetValue(NumberFormatRecord::RegistryKey(), name, RegistryData::Text(*value));
     else
-        store.RemoveValue(kIntl, name);
+        store.RemoveValue(NumberFormatRecord::RegistryKey(), name);
 }
 
 bool operator==(const NumberSeparators& a, const NumberSeparators& b)
@@ -65,10 +64,7 @@ std::vector<std::pair<std::string, RunMark::Seen>> records()
 
 std::string shown(const std::optional<std::string>& value) { return value ? "'" + *value + "'" : "none"; }
 
-std::string both(const NumberSeparators& s)
-{
-    return "decimal separator " + shown(s.decimal) + " and thousands separator " + shown(s.thousand);
-}
+std::string both(const NumberSeparators& s) { return NumberFormatRecord::Said(s); }
 
 // Whether a value the read forced (the user's differs from the forced one) still stands forced.
 bool stillForced(const std::optional<std::string>& user, const std::optional<std::string>& forced,
@@ -84,6 +80,17 @@ bool anyStillForced(const NumberSeparators& user, const NumberSeparators& now)
 }
 
 } // namespace
+
+const std::string& NumberFormatRecord::RegistryKey()
+{
+    static const std::string key = "HKEY_CURRENT_USER\\Control Panel\\International";
+    return key;
+}
+
+std::string NumberFormatRecord::Said(const NumberSeparators& s)
+{
+    return "decimal separator " + shown(s.decimal) + " and thousands separator " + shown(s.thousand);
+}
 
 const NumberSeparators& NumberFormatRecord::Forced()
 {

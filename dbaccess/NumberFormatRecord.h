@@ -27,8 +27,12 @@ public:
     NumberFormatRecord(const NumberFormatRecord&) = delete;
     NumberFormatRecord& operator=(const NumberFormatRecord&) = delete;
 
+    // The registry key that holds the user's separators (values "sDecimal" and "sThousand").
+    static const std::string& RegistryKey();
     // The separators a read forces.
     static const NumberSeparators& Forced();
+    // "decimal separator ',' and thousands separator '.'" ("none" for one the key lacks).
+    static std::string Said(const NumberSeparators& separators);
     // The separators the store holds.
     static NumberSeparators InStore(const RegistryStore& store);
 

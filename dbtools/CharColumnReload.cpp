@@ -10,7 +10,9 @@
 #include "dbtools/TempRoom.h"
 #include "platform/AppError.h"
 #include "platform/HostFiles.h"
+#include "platform/RunMark.h"
 #include "platform/TextUtil.h"
+#include "platform/WinPath.h"
 #include "services/AppGlobals.h"
 #include "services/ChangeOutcome.h"
 #include "services/FileOperation.h"
@@ -177,12 +179,29 @@ std::string MarkStep(const CharColumnReloadPlan& plan, const std::string& step, 
     return {};
 }
 
-// What stands of the mark when it could not be written before a step.
+// That the mark could not be written before a step; what stands of it is said once the change
+// has ended (MarkAtTheEnd), by the mark the next change finds.
 std::string MarkNotWritten(const CharColumnReloadPlan& plan, const std::string& step, const std::string& why)
 {
     return "The mark of schema " + plan.schema + " could not be written before " + step + " (" + why +
-           "): it stays as it was, saying the schema may not be whole, so every later change of the schema is "
-           "refused until a load of the schema";
+           ") in the marks folder '" + WinPathFromHost(RunMark::Folder()) + "'";
+}
+
+// What stands of the schema's mark once a failed change has ended, as the next change finds it.
+// restored: every dropped table was found back as it was.
+std::string MarkAtTheEnd(const CharColumnReloadPlan& plan, bool restored)
+{
+    const std::string left = SchemaChangeMark::LeftUnfinished(plan.schema);
+    if (left.empty())
+        return restored ? "Schema " + plan.schema + " is back as it was before the change, and no mark of it is left: "
+                          "no later change of it is refused."
+                        : "No mark of schema " + plan.schema + " is left: no later change of it is refused.";
+    if (!restored)
+        return "Schema " + plan.schema + " stays marked as not whole: every later change of it is refused until a "
+               "load of the schema (of '" + plan.backupDump + "') brings it back.";
+    return "Schema " + plan.schema + " is back as it was before the change, but its mark in the marks folder '" +
+           WinPathFromHost(RunMark::Folder()) + "' could not be taken out and says: " + left +
+           ". Every later change of it is refused until a load of the schema, or until that mark is removed.";
 }
 
 // A load of a dump into the schema: "" when its client ended well, else its failure in one line
@@ -301,8 +320,6 @@ struct RestoreRead {
         notBack.insert(notBack.end(), unknown.begin(), unknown.end());
         plan.mark->LeaveStanding("the dropped tables " + Join(notBack, ", ") + " are not known to be back as they "
                                  "were, their rows are " + keptIn);
-        text += "\r\nSchema " + plan.schema + " stays marked as not whole: every later change of it is refused "
-                "until a load of the schema (of '" + plan.backupDump + "') brings it back.";
     } else if (unmarked.empty()) {
         const std::string viewsStep = "the re-creation of the views lost with the dropped tables";
         const std::string why = MarkStep(plan, viewsStep, true, {{"if cut off", "the dropped tables are back as they were"}});
@@ -315,6 +332,13 @@ struct RestoreRead {
     text += "\r\nNo other table of schema " + plan.schema + " was dropped or loaded.";
     if (!unmarked.empty())
         text += "\r\n" + unmarked + ".";
+    if (plan.mark) {
+        // The dropped tables were seen back as they were: the mark goes now, whatever its writes
+        // after the drops did, and the message says what the next change finds.
+        if (!keep)
+            plan.mark->Release();
+        text += "\r\n" + MarkAtTheEnd(plan, !keep);
+    }
     ShowStatus(text);
     throw AppError(1, kSource, text);
 }
@@ -325,8 +349,8 @@ void ReloadChangedTables(const CharColumnReloadPlan& plan, ReloadRooms rooms)
 {
     const std::string dropStep = "the drop of the changed tables";
     if (const std::string why = MarkStep(plan, dropStep, false, {{"tables", Join(plan.tables, ", ")}}); !why.empty())
-        throw AppError(1, kSource, "The mark of schema " + plan.schema + " could not be written before " + dropStep +
-                                       " (" + why + "): nothing was dropped, schema " + plan.schema + " is unchanged");
+        throw AppError(1, kSource, MarkNotWritten(plan, dropStep, why) + ": nothing was dropped, schema " +
+                                       plan.schema + " is unchanged");
     std::vector<std::string> tried;
     for (const std::string& table : plan.tables) {
         const std::string sql = "DROP TABLE " + table + ";";
@@ -398,7 +422,8 @@ void ReloadChangedTables(const CharColumnReloadPlan& plan, ReloadRooms rooms)
     const std::string unmarked =
         MarkStep(plan, viewsStep, true, {{"if cut off", "the changed tables stand with their new lengths"}});
     if (!unmarked.empty())
-        ShowStatus(MarkNotWritten(plan, viewsStep, unmarked) + "; the changed tables stand with their new lengths.");
+        ShowStatus(MarkNotWritten(plan, viewsStep, unmarked) + "; the changed tables stand with their new lengths, "
+                   "and the mark goes when the change ends.");
     const ViewsAfterReload views = RecreateLostViews(plan.schema, plan.expectedNew, plan.backupDump);
     if (!views.allBack)
         throw AppError(1, kSource,

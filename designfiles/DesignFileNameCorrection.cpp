@@ -6,8 +6,10 @@
 #include "dbaccess/SqlLiteral.h"
 #include "designfiles/DesignFileNameCheck.h"
 #include "designfiles/DesignFileNameRules.h"
+#include "designfiles/FileImage.h"
 #include "designfiles/FileNameCorrectionRecord.h"
 #include "platform/Clock.h"
+#include "platform/FileAttributes.h"
 #include "platform/HostFiles.h"
 #include "platform/TextUtil.h"
 #include "platform/ado/Recordset.h"
@@ -21,7 +23,9 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <exception>
 #include <map>
+#include <memory>
 
 namespace {
 
@@ -122,46 +126,37 @@ std::string lastFileErrorText(long& number)
     return description;
 }
 
-// A file as the run's own copy left it: its size and time right after the copy.
-struct RunCopy {
-    bool made = false;
-    float size = 0;
-    LocalTime modified;
-};
-
-// Whether the file at `copy` is still the one the run's copy made of `source`: same size and
-// time as right after the copy, and the same bytes as the source, which is still there.
-bool StillRunCopy(const RunCopy& made, const std::string& source, const std::string& copy)
-{
-    if (!made.made || !IsFileExists(source, 0) || !IsFileExists(copy, 0))
-        return false;
-    const LocalTime modified = GetFileLastModifiedDate(copy);
-    if (GetFileSize(copy) != made.size || FormatLocalTime(modified, "yyyymmddhhnnss") !=
-                                              FormatLocalTime(made.modified, "yyyymmddhhnnss"))
-        return false;
-    const std::string copied = ReadFile2String(copy);
-    return gFileOpErrNumber == 0 && copied == ReadFile2String(source) && gFileOpErrNumber == 0;
-}
+// Called with the run's copy as made, before its source goes; raises when that cannot be kept.
+using CopyMade = std::function<void(const FileImage&)>;
 
 // Moves a file: a copy that never replaces a file (one that appeared under the new name since
 // it was looked for included), then the deletion of the source without force. Afterwards, also
 // after a move that ended well, the files are looked at: Done when the file stands under the
 // new name alone, NotDone when under the old name alone, NotKnown when under both. A copy the run made beside a source that
-// could not be deleted is taken away again, but only while it is still the run's copy: a file
-// another program put under that name is never deleted.
-ChangeOutcome moveFile(const std::string& from, const std::string& to)
+// could not be deleted is taken away again, but only while it is still as the run made it
+// (size, last write and digest): a file another program put under that name is never deleted.
+ChangeOutcome moveFile(const std::string& from, const std::string& to, const CopyMade& copied = {})
 {
-    RunCopy made;
+    FileImage made;
     return ChangeAndLook(
         [&]() -> std::string {
             long error = 0;
             if (!CopyFileA(from, to, false, false, false))
                 return lastFileErrorText(error);
-            made = {true, GetFileSize(to), GetFileLastModifiedDate(to)};
+            made = FileImage::Of(to);
+            if (copied) {
+                try {
+                    copied(made);
+                } catch (const AppError& e) {
+                    return "the copy under the new name could not be recorded before the old name went (" +
+                           e.description() + ")";
+                }
+            }
             try {
                 HostDeleteFile(from, false);
             } catch (const AppError& e) {
-                return e.description();
+                // A read-only file is no file another program holds: the user is told which.
+                return e.description() + (IsReadOnlyFile(from) ? " ('" + from + "' is read-only)" : std::string());
             }
             return {};
         },
@@ -171,9 +166,9 @@ ChangeOutcome moveFile(const std::string& from, const std::string& to)
                 seen = "'" + to + "' is there and '" + from + "' is gone";
                 return ChangeState::Done;
             }
-            if (source && StillRunCopy(made, from, to))
+            if (source && made.Matches(FileImage::Of(to)))
                 DeleteFileA(to, false);
-            if (source && (!made.made || !IsFileExists(to, 0))) {
+            if (source && (!made.Known() || !IsFileExists(to, 0))) {
                 seen = "'" + from + "' keeps its name";
                 if (IsFileExists(to, 0))
                     seen += "; '" + to + "' is another file and was left as it is";
@@ -187,9 +182,9 @@ ChangeOutcome moveFile(const std::string& from, const std::string& to)
 }
 
 // The failure text of a move for the node: the file error when nothing moved, else the state.
-bool moveFile(const std::string& from, const std::string& to, std::string& failure)
+bool moveFile(const std::string& from, const std::string& to, std::string& failure, const CopyMade& copied = {})
 {
-    const ChangeOutcome outcome = moveFile(from, to);
+    const ChangeOutcome outcome = moveFile(from, to, copied);
     if (outcome.Done())
         return true;
     failure = outcome.state == ChangeState::NotDone && outcome.CallFailed()
@@ -248,6 +243,7 @@ struct DesignFileNameCorrection::Node {
     std::string newSpec;
     DesignFileNameRules::Parts old;
     bool frameWorks = false;
+    bool moved = false; // a file of the row was moved (perhaps back since)
     std::vector<std::string> skipped; // what the node's text adds to its success
 };
 
@@ -309,6 +305,21 @@ void DesignFileNameCorrection::correctNode(const Kind& kind, CheckTreeNode& node
 {
     const Target target = kind.target(node);
     ShowStatus("Correcting " + kind.noun + ": '" + target.number + "' ...");
+    nodeFailures_.clear();
+    std::unique_ptr<Node> last; // the row worked on last
+    // A node that ends red is told in the box after the runs, with what stands of it.
+    struct Told {
+        DesignFileNameCorrection& run;
+        const Kind& kind;
+        CheckTreeNode& node;
+        const std::string& number;
+        std::unique_ptr<Node>& last;
+        ~Told()
+        {
+            if (node.backColor == kTreeColorRed && std::uncaught_exceptions() == 0)
+                run.notRenamed_.push_back(run.notRenamedText(kind, number, last.get()));
+        }
+    } told{*this, kind, node, target.number, last};
     rows.SetFilter(target.key);
     if (rows.RecordCount() == 0) {
         markRed(node, kind.numberColumn + " not in " + kind.table + " found");
@@ -342,7 +353,8 @@ void DesignFileNameCorrection::correctNode(const Kind& kind, CheckTreeNode& node
     };
     for (size_t i = 0; i < marks.size(); ++i) {
         rows.SetBookmark(marks[i]);
-        Node n(kind, node);
+        last = std::make_unique<Node>(kind, node);
+        Node& n = *last;
         bool done = false;
         try {
             done = correctRow(n, rows, severalRows);
@@ -479,19 +491,24 @@ bool DesignFileNameCorrection::correctRow(Node& n, Recordset& rows, bool several
 
     Moves moves;
     std::string failure;
+    // Each copy as made is recorded before its source goes, for the mend of a killed run.
+    const auto recorded = [&](const std::string& from, const std::string& to) -> CopyMade {
+        return [&, from, to](const FileImage& made) { record_->FileCopied(from, to, made); };
+    };
     ShowStatus("Moving " + kind.noun + " file: '" + oldPath + "' to: '" + newPath + "' ...");
-    if (!moveFile(oldPath, newPath, failure)) {
+    if (!moveFile(oldPath, newPath, failure, recorded(oldPath, newPath))) {
         markRed(node, failure);
         return false;
     }
     moves.emplace_back(oldPath, newPath);
+    n.moved = true;
     ShowStatus(kind.Noun + " file moved successfully");
     if (n.frameWorks)
         for (const std::string& ext : CompanionExtensions()) {
             const std::string from = n.dir + n.old.base + "." + ext;
             const std::string to = n.dir + n.number + "." + ext;
             ShowStatus("Moving " + kind.noun + " file: '" + from + "' to: '" + to + "' ...");
-            if (!moveFile(from, to, failure)) {
+            if (!moveFile(from, to, failure, recorded(from, to))) {
                 // The table keeps naming the old file, so the files go back to their old names.
                 const std::vector<std::string> stay = moveBack(moves);
                 markRed(node, failure + ". " +
@@ -506,7 +523,7 @@ bool DesignFileNameCorrection::correctRow(Node& n, Recordset& rows, bool several
         }
     for (const auto& [from, to] : further) {
         ShowStatus("Moving file from: '" + from + "' to: '" + to + "' ...");
-        if (moveFile(from, to, failure)) {
+        if (moveFile(from, to, failure, recorded(from, to))) {
             moves.emplace_back(from, to);
             ShowStatus("File moved successfully");
         } else {
@@ -763,8 +780,45 @@ void DesignFileNameCorrection::readNamedFiles()
     namedRead_ = true;
 }
 
+std::string DesignFileNameCorrection::NotRenamedMessage() const
+{
+    return notRenamed_.empty() ? std::string() : "These files were not renamed:\r\n" + Join(notRenamed_, "\r\n");
+}
+
+std::string DesignFileNameCorrection::notRenamedText(const Kind& kind, const std::string& number, const Node* n)
+{
+    std::vector<std::string> reasons;
+    for (const std::string& failure : nodeFailures_)
+        if (std::find(reasons.begin(), reasons.end(), failure) == reasons.end())
+            reasons.push_back(failure);
+    const std::string head = kind.Noun + " '" + number + "': ";
+    if (!n || n->lookWhere.empty())
+        return head + "its file was not renamed: " + Join(reasons, "; ") + ". Nothing of it was changed.";
+    const std::string oldPath = n->dir + n->old.base + n->old.extension;
+    const std::string newPath = n->dir + n->newSpec;
+    // What stands is read again: the rows, and the two names of the file.
+    const bool oldThere = IsFileExists(oldPath, 0), newThere = IsFileExists(newPath, 0);
+    std::string readFailure;
+    const std::vector<std::string> names = rowNames(*n, readFailure);
+    const bool renamed = n->moved && newThere && !oldThere;
+    std::string text = head + (renamed ? "not every file of '" + oldPath + "' was renamed to '" + n->newSpec + "': "
+                                       : "'" + oldPath + "' was not renamed to '" + n->newSpec + "': ") +
+                       Join(reasons, "; ") + ". Now ";
+    text += !readFailure.empty() ? "the rows of " + kind.table + " could not be read again (" + oneLine(readFailure) + ")"
+            : names.size() == 1  ? "the row names '" + names[0] + "'"
+                                 : "the rows name " + (names.empty() ? std::string("no file") : quotedList(names));
+    if (!n->moved) // a file of the new name that stands is not the run's
+        return text + (oldThere ? ", and '" + oldPath + "' keeps its name." : ", and '" + oldPath + "' is not there.");
+    text += oldThere && newThere ? ", and both '" + oldPath + "' and '" + newPath + "' are there."
+            : oldThere           ? ", and '" + oldPath + "' keeps its name."
+            : newThere           ? ", and the file stands renamed as '" + newPath + "'."
+                                 : ", and neither '" + oldPath + "' nor '" + newPath + "' is there.";
+    return text;
+}
+
 void DesignFileNameCorrection::markRed(CheckTreeNode& node, const std::string& text)
 {
+    nodeFailures_.push_back(text);
     node.backColor = kTreeColorRed;
     node.tag = text;
     ShowStatus(text);

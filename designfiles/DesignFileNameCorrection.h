@@ -51,6 +51,13 @@ public:
     // The companion extensions of a FrameWorks model (discipline 3, model type 1), in order.
     static std::vector<std::string> CompanionExtensions();
 
+    // One text for each checked node of the runs so far that ended red: the file not renamed,
+    // every reason the node was given, and what stands now (what the rows name, read again, and
+    // which of the file's old and new names stand), for the box after the runs.
+    const std::vector<std::string>& NotRenamed() const { return notRenamed_; }
+    // "These files were not renamed:" and those texts, one a line; empty when there are none.
+    std::string NotRenamedMessage() const;
+
     struct Kind;
 
 private:
@@ -82,6 +89,8 @@ private:
     // The files every row of pdtable_113 and pdtable_121 names, once per run.
     void readNamedFiles();
     void markRed(CheckTreeNode& node, const std::string& text);
+    // The text of NotRenamed for a node that ended red; n: its last row worked on, if any.
+    std::string notRenamedText(const Kind& kind, const std::string& number, const Node* n);
     // Moves the files of moves back, last first. Returns, for each file that stays under its new
     // name, the text saying so and why.
     std::vector<std::string> moveBack(Moves& moves);
@@ -90,6 +99,8 @@ private:
     ProjectTables tables_;
     FileNameCorrectionRecord* record_ = nullptr; // the run's, while it runs
     std::string schema_;
+    std::vector<std::string> notRenamed_;
+    std::vector<std::string> nodeFailures_; // what the node in hand was marked red with, in order
     // The files the project tables name: upper-case folder, upper-case name, the rows naming it
     // (identity of the row's key, and how it is named to the user).
     bool namedRead_ = false;

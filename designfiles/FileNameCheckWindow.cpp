@@ -139,9 +139,17 @@ void frmFileSpecCheck::cmdRestore_Click()
         if (count == 0)
             RaiseError(kAppTitle, "No models or drawings to process selected");
         DesignFileNameCorrection correction(tree_, tables_);
-        correction.CorrectModelFiles(project);
-        correction.CorrectDrawingFiles(project);
+        // Every file not renamed is said in a box with what stands, also when a run raised.
+        try {
+            correction.CorrectModelFiles(project);
+            correction.CorrectDrawingFiles(project);
+        } catch (const AppError& e) {
+            const std::string also = correction.NotRenamedMessage();
+            throw AppError(e.number(), e.source(), e.description() + (also.empty() ? "" : "\r\n" + also));
+        }
         ShowStatus("'" + FromQString(cmdRestore->text()) + "' finished");
+        if (const std::string text = correction.NotRenamedMessage(); !text.empty())
+            ShowMessage(text, MsgStyle::Exclamation);
     } catch (const AppError& e) {
         ShowMessage(e.description(), MsgStyle::Exclamation);
     }

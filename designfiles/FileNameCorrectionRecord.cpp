@@ -2,13 +2,13 @@
 #include "designfiles/FileNameCorrectionRecord.h"
 
 #include "dbaccess/LeftMarkFields.h"
+#include "designfiles/FileImage.h"
 #include "platform/AppError.h"
 #include "platform/HostFiles.h"
 #include "platform/RunMark.h"
 #include "platform/TextUtil.h"
 #include "platform/ado/Recordset.h"
 #include "services/FileOperation.h"
-#include "services/MD5.h"
 #include "services/Messages.h"
 
 #include <algorithm>
@@ -19,18 +19,6 @@ namespace {
 using Fields = RunMark::Fields;
 
 const char* const kPrefix = "file name correction ";
-
-// What a file is as its bytes: size and digest ("" when it is not there or cannot be read).
-std::string contentOf(const std::string& path)
-{
-    try {
-        if (!HostFileExists(path))
-            return {};
-        return std::to_string(HostFileSize(path)) + " " + CMD5().DigestFileToHexStr(path, 0);
-    } catch (const AppError&) {
-        return {};
-    }
-}
 
 std::string quoted(const std::vector<std::string>& names)
 {
@@ -106,15 +94,24 @@ RowOutcome settleRow(const Fields& row, const std::string& schema, const Project
     for (int i = 1; i <= count; ++i) {
         const std::string at = "move " + std::to_string(i);
         const std::string from = RunMark::Field(row, at + " from"), to = RunMark::Field(row, at + " to");
-        const std::string made = RunMark::Field(row, at + " content");
+        // How the run left the file under each name: under the old one as it stood before (the
+        // run never writes it), under the new one as the run's copy was made. A record of an
+        // older kind knows only the old content's size and digest, which then stands for both.
+        const FileImage before = FileImage::Parse(RunMark::Field(row, at + " content"));
+        const FileImage made = FileImage::Parse(RunMark::Field(row, at + " made"));
+        const FileImage& leftAtTo = made.Known() || !before.time.empty() ? made : before;
         const std::string& target = isNew ? to : from;
         const std::string& other = isNew ? from : to;
+        const FileImage& targetLeft = isNew ? leftAtTo : before;
+        const FileImage& otherLeft = isNew ? before : leftAtTo;
         bool targetThere = IsFileExists(target, 0), otherThere = IsFileExists(other, 0);
-        const bool otherAsMade = otherThere && !made.empty() && contentOf(other) == made;
+        const FileImage otherNow = FileImage::Of(other);
+        const bool otherAsMade = otherThere && otherLeft.Matches(otherNow);
         if (act && otherAsMade && !targetThere) {
             if (MoveFileA(other, target, false, false))
                 moved.push_back(GetFileName(other) + "' to '" + GetFileName(target));
-        } else if (act && otherAsMade && targetThere && contentOf(target) == made) {
+        } else if (act && otherThere && targetThere && targetLeft.Matches(FileImage::Of(target)) &&
+                   otherNow.SameBytes(FileImage::Of(target)) && (otherAsMade || !otherLeft.Known())) {
             // Killed between the copy and the removal of its source: the two are one file.
             DeleteFileA(other, false);
         }
@@ -148,12 +145,43 @@ bool settleLeft(const RunMark::Fields& fields, const ProjectTables& tables, std:
         inStep = inStep && o.inStep;
         said.push_back(o.text);
     }
-    text = "The correction of file names in " + schema + " (" + RunMark::WhoText(fields) +
+    text = "The correction of file names in " + schema + " (" + leftmark::LeftBy(fields) +
            ") was cut off by the end of its program" + (said.empty() ? std::string() : ". " + Join(said, ". "));
     if (!inStep)
         text += ". Put the files under the names the rows give, or the row to the file's name; the next start or "
                 "correction in " + schema + " looks again";
     return inStep;
+}
+
+// Takes the record's mark of schema for `what`. A record a killed run left is carried on in the
+// mark from its first moment (its rows, and "left by" naming that run), so that the end of this
+// program during the mend leaves it as it was. Returns the left record's fields (empty when none
+// was left); when the mark is held by another program, mark->held() is false.
+Fields takeRecord(const std::string& object, const std::string& schema, const std::string& what,
+                  std::unique_ptr<RunMark>& mark)
+{
+    const auto withLeft = [&](const Fields& left) {
+        Fields fields{{"what", what}, {"schema", schema}};
+        if (!left.empty())
+            for (const auto& [name, value] : leftmark::Carried(left, false))
+                leftmark::Put(fields, name, value);
+        return fields;
+    };
+    const RunMark::Seen seen = RunMark::Look(object);
+    const Fields written = withLeft(seen.state == RunMark::State::Left ? seen.fields : Fields{});
+    mark = std::make_unique<RunMark>(object, written);
+    if (!mark->held())
+        return {};
+    const Fields left = mark->Left();
+    try {
+        // Another program settled or changed the record between the look and the take.
+        if (const Fields wanted = withLeft(left); wanted != written)
+            mark->Update(wanted);
+    } catch (...) {
+        mark->Keep();
+        throw;
+    }
+    return left;
 }
 
 } // namespace
@@ -162,27 +190,38 @@ FileNameCorrectionRecord::FileNameCorrectionRecord(const std::string& schema, Pr
     : schema_(schema), tables_(std::move(tables))
 {
     const std::string object = kPrefix + ToLower(schema);
-    const RunMark::Seen seen = RunMark::Look(object);
     const std::string refused = "The correction of file names in " + schema + " was not started: ";
-    if (seen.state == RunMark::State::Held)
+    if (const RunMark::Seen seen = RunMark::Look(object); seen.state == RunMark::State::Held)
         throw AppError(1, "", refused + RunMark::RunningText(seen.fields) + " is under way in that schema. Nothing "
                               "was changed.");
     const std::string schemaObject = "schema " + ToLower(schema);
     if (const RunMark::Seen change = RunMark::Look(schemaObject); change.state == RunMark::State::Held)
         throw AppError(1, "", refused + RunMark::RunningText(change.fields) + " is under way on schema " + schema +
                                   ". Nothing was changed.");
-    if (seen.state == RunMark::State::Left) {
-        std::string text;
-        if (!settleLeft(seen.fields, tables_, text))
-            throw AppError(1, "", refused + text + ".");
-        ShowStatus(text + ".");
-        RunMark::RemoveLeft(object);
-    }
-    mark_ = std::make_unique<RunMark>(
-        object, RunMark::Fields{{"what", "the correction of file names in " + schema}, {"schema", schema}});
+    // The record's mark first: what a killed correction left is put in step under it, so that a
+    // start mending it at the same time waits its turn, and the other way round.
+    const RunMark::Fields left = takeRecord(object, schema, "the correction of file names in " + schema, mark_);
     if (!mark_->held())
         throw AppError(1, "", refused + RunMark::RunningText(mark_->Holder()) +
                                   " is under way in that schema. Nothing was changed.");
+    if (!left.empty()) {
+        std::string text;
+        bool inStep = false;
+        try {
+            inStep = settleLeft(left, tables_, text);
+            // Put in step: the record now says this run, without the killed one's rows.
+            if (inStep)
+                save();
+        } catch (...) {
+            mark_->Keep();
+            throw;
+        }
+        if (!inStep) {
+            mark_->Keep();
+            throw AppError(1, "", refused + text + ".");
+        }
+        ShowStatus(text + ".");
+    }
     // The rows change under the schema's mark, like every change of the schema: a load or another
     // change of it refuses the correction by name, and so does one a dead program left in part.
     const RunMark::Seen change = RunMark::Look(schemaObject);
@@ -220,7 +259,7 @@ void FileNameCorrectionRecord::RowStarting(const RowPlan& plan)
         const std::string at = "move " + std::to_string(i + 1);
         row.emplace_back(at + " from", plan.moves[i].first);
         row.emplace_back(at + " to", plan.moves[i].second);
-        row.emplace_back(at + " content", contentOf(plan.moves[i].first));
+        row.emplace_back(at + " content", FileImage::Of(plan.moves[i].first).Text());
     }
     rows_.push_back(std::move(row));
     try {
@@ -228,6 +267,28 @@ void FileNameCorrectionRecord::RowStarting(const RowPlan& plan)
     } catch (...) {
         rows_.pop_back();
         throw;
+    }
+}
+
+void FileNameCorrectionRecord::FileCopied(const std::string& from, const std::string& to, const FileImage& made)
+{
+    if (rows_.empty())
+        return;
+    auto& row = rows_.back();
+    const int count = std::atoi(RunMark::Field(row, "moves").c_str());
+    for (int i = 1; i <= count; ++i) {
+        const std::string at = "move " + std::to_string(i);
+        if (RunMark::Field(row, at + " from") != from || RunMark::Field(row, at + " to") != to)
+            continue;
+        const auto saved = row;
+        leftmark::Put(row, at + " made", made.Text());
+        try {
+            save();
+        } catch (...) {
+            row = saved;
+            throw;
+        }
+        return;
     }
 }
 
@@ -261,20 +322,44 @@ std::vector<FileNameCorrectionRecord::Left> FileNameCorrectionRecord::MendLeft(c
 {
     std::vector<Left> out;
     for (const auto& [object, seen] : RunMark::List(kPrefix)) {
+        const std::string schema = RunMark::Field(seen.fields, "schema");
+        const std::string cut = "The correction of file names in " + schema + " (" + leftmark::LeftBy(seen.fields) +
+                                ") was cut off by the end of its program; ";
+        // A running correction's record is its own; one a program carries on is being mended.
+        const bool carried = !RunMark::Field(seen.fields, "left by").empty();
+        if (seen.state == RunMark::State::Held && carried)
+            out.push_back({cut + RunMark::RunningText(seen.fields) + " puts what it left in step now", false});
         if (seen.state != RunMark::State::Left)
             continue;
-        std::string text;
-        const std::string schema = RunMark::Field(seen.fields, "schema");
         if (const RunMark::Seen change = RunMark::Look("schema " + ToLower(schema)); change.state == RunMark::State::Held) {
-            out.push_back({"The correction of file names in " + schema + " (" + RunMark::WhoText(seen.fields) +
-                               ") was cut off by the end of its program; what it left is looked at when " +
-                               RunMark::RunningText(change.fields) + " has ended",
+            out.push_back({cut + "what it left is looked at when " + RunMark::RunningText(change.fields) + " has ended",
                            false});
             continue;
         }
-        const bool mended = settleLeft(seen.fields, tables, text);
+        // Mended under the record's mark: a second start at the same time is refused by name.
+        std::unique_ptr<RunMark> mark;
+        const RunMark::Fields left = takeRecord(object, schema, "the mend of what a killed correction of file names in " +
+                                                           schema + " left", mark);
+        if (!mark->held()) {
+            out.push_back({cut + RunMark::RunningText(mark->Holder()) + " puts what it left in step now", false});
+            continue;
+        }
+        if (left.empty()) {
+            mark->Release(); // put in step by another program since it was listed
+            continue;
+        }
+        std::string text;
+        bool mended = false;
+        try {
+            mended = settleLeft(left, tables, text);
+        } catch (...) {
+            mark->Keep();
+            throw;
+        }
         if (mended)
-            RunMark::RemoveLeft(object);
+            mark->Release();
+        else
+            mark->Keep();
         out.push_back({text + ".", mended});
     }
     return out;

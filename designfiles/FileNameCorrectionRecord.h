@@ -1,6 +1,7 @@
 // The record of a file name correction in one project schema, in the marks folder: before a
-// row's first file moves it says which files will move from which name to which (each with its
-// size and digest as it stood) and which rows name them, old name and new. A program killed
+// row's first file moves it says which files will move from which name to which (each as it
+// stood: size, last write and digest) and which rows name them, old name and new; once a file's
+// copy under its new name is made, and before its old name goes, the copy as made. A program killed
 // between a move and the UPDATE leaves it where the next start or the next correction in that
 // schema finds it: they finish the renames when the rows name the new file, undo them when the
 // rows name the old one, each only while the file is still as the run made it, and name what
@@ -15,6 +16,7 @@
 #include <vector>
 
 class RunMark;
+struct FileImage;
 
 class FileNameCorrectionRecord {
 public:
@@ -41,6 +43,9 @@ public:
 
     // Written before the row's first move. Throws AppError when it cannot be: nothing may move.
     void RowStarting(const RowPlan& plan);
+    // The copy of a move of the row in hand is made (as `made`), its source not yet gone: written
+    // before the source goes. Throws AppError when it cannot be: the source must stay then.
+    void FileCopied(const std::string& from, const std::string& to, const FileImage& made);
     // After the row's last step, whatever its outcome: its rows and files are looked at, and the
     // row leaves the record when they are in step. Never throws.
     void RowSettled();

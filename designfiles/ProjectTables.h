@@ -15,6 +15,8 @@ struct ProjectTables {
     // reports them, -1 when it reports none. Raises AppError.
     std::function<int32_t(const std::string& schema, const std::string& sql)> write;
 
-    // Both through gCRIS (DBRead with lock type 3, DBWrite).
+    // Both through gCRIS: the rows decide which files move, so a read is used only when whole
+    // (DBReadWhole with lock type 3: its table unloaded whole and as many rows as the server
+    // counts); DBWrite.
     static ProjectTables Cris();
 };

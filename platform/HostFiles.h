@@ -22,8 +22,8 @@ AppError HostError(int err, bool forFolder = false);
 
 // Tests put failures in place that root would not see (permission denied, disk full): the
 // hook gets the operation ("create", "copy", "delete", "lock", "mkdir", "write", "flush",
-// "overwrite", ...; "marked" once a mark's new text stands, a point to stop at whose result is
-// not used) and the host path and
+// "overwrite", ...; "mark" before a mark's new text is begun; "marked" once it stands, a point
+// to stop at whose result is not used) and the host path and
 // returns an errno to fail with, or 0. nullptr removes it.
 using HostFileFault = std::function<int(const std::string& op, const std::string& hostPath)>;
 void SetHostFileFault(HostFileFault fault);

@@ -299,8 +299,10 @@ RegistryStore::LoadResult RegistryStore::Load()
     entries_.clear();
     std::string path = FilePath(computer_);
     struct stat st;
-    if (path.empty() || ::stat(path.c_str(), &st) != 0)
+    if (path.empty() || ::stat(path.c_str(), &st) != 0) {
+        loaded_ = std::string();
         return LoadResult::Missing;
+    }
     std::ifstream in(path, std::ios::binary);
     if (!in || !S_ISREG(st.st_mode))
         return LoadResult::Failed;
@@ -309,6 +311,7 @@ RegistryStore::LoadResult RegistryStore::Load()
     if (in.bad())
         return LoadResult::Failed;
     SetText(text.str());
+    loaded_ = text.str();
     return LoadResult::Loaded;
 }
 
@@ -353,8 +356,36 @@ bool RegistryStore::Save() const
         writeFailure_ = "The registry folder of computer '" + computer_ + "' cannot be made";
         return false;
     }
+    // Read, compared and written under one lock, as every rewrite of the file is: a store read
+    // earlier is written only over the text it was read from, never over another program's
+    // change made since; a text given whole (SetText) takes the place of whatever stands.
     const RewriteLock lock(path);
-    return Locked(lock, path) && Write(path);
+    if (!Locked(lock, path))
+        return false;
+    std::string standing;
+    struct stat st;
+    const bool exists = ::stat(path.c_str(), &st) == 0;
+    if (exists) {
+        std::ifstream in(path, std::ios::binary);
+        std::ostringstream text;
+        text << in.rdbuf();
+        if (!in || in.bad() || !S_ISREG(st.st_mode)) {
+            writeFailure_ = "The registry file '" + WinPathFromHost(path) + "' could not be read, so it was not written";
+            return false;
+        }
+        standing = text.str();
+    }
+    if (loaded_ && standing != *loaded_) {
+        writeFailure_ = "The registry file '" + WinPathFromHost(path) + "' was changed by another program since it was "
+                        "read; it stands with that change, and this store was not written over it";
+        return false;
+    }
+    if (exists && standing == Text())
+        return true; // what stands is what would be written
+    if (!Write(path))
+        return false;
+    loaded_ = Text();
+    return true;
 }
 
 bool RegistryStore::Update(const std::function<bool(RegistryStore&)>& change)
@@ -402,6 +433,7 @@ std::string RegistryStore::Text() const
 
 void RegistryStore::SetText(const std::string& text)
 {
+    loaded_.reset();
     entries_.clear();
     std::vector<std::string> lines;
     for (size_t pos = 0; pos < text.size();) {

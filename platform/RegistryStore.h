@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -51,11 +52,14 @@ public:
 
     // Reads the file. Missing: no such file (the store is empty); Failed: it could not be read.
     LoadResult Load();
-    // Writes the file back (creating the registry folder), under the file's lock and through a
-    // replacement file: the new text takes the file's place only once it is whole and flushed, a
-    // symbolic link keeps pointing at the file it names, and a read-only file is not written.
-    // False when that fails. The text written is this store's whole: a store loaded earlier and
-    // changed since would take back what another program wrote meanwhile, which Update does not.
+    // Writes the file back (creating the registry folder), under the file's lock held across
+    // its read, comparison and write, and through a replacement file: the new text takes the
+    // file's place only once it is whole and flushed, a symbolic link keeps pointing at the file
+    // it names, and a read-only file is not written. A store read by Load is written only over
+    // the text it read (or last saved): when another program changed the file since, nothing is
+    // written and WriteFailure says so. A text given whole (SetText) takes the place of what
+    // stands. Nothing is written when the file holds the store's text already. False when the
+    // file is not written (other than for that), or was changed by another program.
     bool Save() const;
     // Loads the file, lets `change` change the store and writes it back when its text changed,
     // all under the file's lock, so that two writers never lose each other's changes. A change
@@ -107,6 +111,8 @@ private:
 
     std::string computer_;
     std::vector<Entry> entries_;
+    // The file's text as Load read it or Save wrote it ("" for no file); none after SetText.
+    mutable std::optional<std::string> loaded_;
     mutable std::string lockFailure_;
     mutable std::string writeFailure_;
 };

@@ -146,7 +146,8 @@ std::string writeBackBlocked(const std::string& target)
 // ended process means its in-place rewrite of the hard-linked target may have been cut: the
 // former content is written back first (the target is then old, never a mix), and the backup
 // goes only when that succeeded. Each backup found is told in the result.
-std::vector<CutRewrite> removeOrphanedTemps(const std::string& target, const std::vector<std::string>& names)
+std::vector<CutRewrite> removeOrphanedTemps(const std::string& target, const std::vector<std::string>& names,
+                                           bool mendCutRewrites = true)
 {
     std::vector<CutRewrite> cuts;
     const std::string folder = folderOf(target), prefix = tempPrefix(target);
@@ -158,6 +159,11 @@ std::vector<CutRewrite> removeOrphanedTemps(const std::string& target, const std
         if (temp.kind == TempKind::None || ::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
             continue;
         const bool ended = LeftoverOwnerGone(temp.owner, path);
+        if (!mendCutRewrites) {
+            if (ended)
+                ::unlink(path.c_str());
+            continue;
+        }
         const std::string backup = "'" + WinPathFromHost(path) + "'";
         if (temp.kind == TempKind::Backup && !ended) {
             cuts.push_back({file + " is being rewritten in place by process " + temp.owner +
@@ -193,8 +199,6 @@ std::vector<CutRewrite> removeOrphanedTemps(const std::string& target, const std
     return cuts;
 }
 
-void removeOrphanedTemps(const std::string& target) { removeOrphanedTemps(target, tempCandidates(folderOf(target))); }
-
 // Once a whole new content stands in target, the former content a dead run could not write back
 // is superseded: written back later, it would take the place of the newer file.
 void removeSupersededBackups(const std::string& target)
@@ -210,16 +214,23 @@ void removeSupersededBackups(const std::string& target)
 
 // A new, exclusively created temporary file beside target (hidden in listings: its name starts
 // with "."), after the orphaned ones of target are gone; backupTail is "" or the backup's tail.
-int createTemp(const std::string& target, std::string& temp, const std::string& backupTail = "")
+int createTemp(const std::string& target, std::string& temp, const TempBeside& how, const std::string& backupTail = "")
 {
+    static std::mutex mutex;
     static std::mt19937 rng{std::random_device{}()};
-    removeOrphanedTemps(target);
+    if (how.freshListing)
+        removeOrphanedTemps(target, hiddenTempNames(folderOf(target)), how.mendCutRewrites);
+    else
+        removeOrphanedTemps(target, tempCandidates(folderOf(target)), how.mendCutRewrites);
     const std::string base = folderOf(target) + "/" + tempPrefix(target) + std::to_string(Process::CurrentId()) + ".";
     for (int attempt = 0; attempt < 16; ++attempt) {
         char tail[16];
-        std::snprintf(tail, sizeof tail, "%06x", static_cast<unsigned>(rng() & 0xFFFFFF));
+        {
+            std::lock_guard<std::mutex> lock(mutex);
+            std::snprintf(tail, sizeof tail, "%06x", static_cast<unsigned>(rng() & 0xFFFFFF));
+        }
         temp = base + tail + backupTail;
-        const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        const int fd = ::open(temp.c_str(), how.flags | O_CREAT | O_EXCL | O_CLOEXEC, how.mode);
         if (fd >= 0)
             return fd;
         if (errno != EEXIST) {
@@ -230,18 +241,6 @@ int createTemp(const std::string& target, std::string& temp, const std::string& 
     }
     temp.clear();
     throw HostError(EEXIST);
-}
-
-void writeAll(int fd, const char* data, size_t n)
-{
-    for (size_t done = 0; done < n;) {
-        const ssize_t w = ::write(fd, data + done, n - done);
-        if (w < 0 && errno == EINTR)
-            continue;
-        if (w < 0)
-            throw HostError(errno);
-        done += static_cast<size_t>(w);
-    }
 }
 
 // Copies everything readable from in to out; faultOp/faultPath name the injected fault checked
@@ -258,7 +257,7 @@ void copyDescriptor(int in, int out, const char* faultOp, const std::string& fau
         if (n == 0)
             return;
         failIfFault(faultOp, faultPath);
-        writeAll(out, buf, static_cast<size_t>(n));
+        WriteWhole(out, buf, static_cast<size_t>(n));
     }
 }
 
@@ -315,20 +314,11 @@ void overwriteInPlace(const std::string& source, const std::string& target)
     out.close();
 }
 
-void flushFolder(const std::string& folder)
-{
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-}
-
 // A flushed copy of a host file under a fresh temporary name beside target.
 std::string backupOf(const std::string& target)
 {
     std::string partial;
-    Descriptor out(createTemp(target, partial, kPartialTail));
+    Descriptor out(createTemp(target, partial, {}, kPartialTail));
     const std::string backup = partial.substr(0, partial.size() - std::strlen(kPartialTail)) + kFormerTail;
     try {
         Descriptor in(openOrThrow(target, O_RDONLY));
@@ -343,7 +333,7 @@ std::string backupOf(const std::string& target)
         ::unlink(partial.c_str());
         throw;
     }
-    flushFolder(folderOf(target));
+    FlushFolderOf(target);
     return backup;
 }
 
@@ -410,7 +400,7 @@ ReplacementFile::ReplacementFile(const std::string& winPath, Existing existing, 
         gid_ = st.st_gid;
         links_ = st.st_nlink;
     }
-    fd_ = createTemp(target_, temp_);
+    fd_ = createTemp(target_, temp_, {});
 }
 
 ReplacementFile::~ReplacementFile()
@@ -426,7 +416,7 @@ void ReplacementFile::Write(const char* data, size_t n)
     if (fd_ < 0)
         throw AppError(75, "", "Path/File access error");
     failIfFault("write", target_);
-    writeAll(fd_, data, n);
+    WriteWhole(fd_, data, n);
 }
 
 void ReplacementFile::WriteFileContent(const std::string& hostPath)
@@ -498,7 +488,7 @@ void ReplacementFile::Commit()
     }
     committed_ = true;
     removeSupersededBackups(target_);
-    flushFolder(folderOf(target_));
+    FlushFolderOf(target_);
 }
 
 std::vector<CutRewrite> MendInterruptedReplacement(const std::string& winPath)
@@ -520,4 +510,30 @@ bool HostSameFile(const std::string& winPathA, const std::string& winPathB)
     const std::string ha = HostPath(winPathA), hb = HostPath(winPathB);
     return !ha.empty() && !hb.empty() && ::stat(ha.c_str(), &a) == 0 && ::stat(hb.c_str(), &b) == 0 &&
            a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+int CreateTempBeside(const std::string& hostTarget, std::string& temp, const TempBeside& how)
+{
+    return createTemp(hostTarget, temp, how);
+}
+
+void WriteWhole(int fd, const char* data, size_t n)
+{
+    for (size_t done = 0; done < n;) {
+        const ssize_t w = ::write(fd, data + done, n - done);
+        if (w < 0 && errno == EINTR)
+            continue;
+        if (w < 0)
+            throw HostError(errno);
+        done += static_cast<size_t>(w);
+    }
+}
+
+void FlushFolderOf(const std::string& hostPath)
+{
+    const int fd = ::open(folderOf(hostPath).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
 }

@@ -2,6 +2,7 @@
 // when the whole content is written and flushed; until then the file stays as it was.
 #pragma once
 
+#include <fcntl.h>
 #include <string>
 #include <sys/types.h>
 #include <vector>
@@ -84,3 +85,30 @@ std::string HostFileBehindLinks(const std::string& hostPath);
 // True when both Windows paths name one existing file (the same device and inode after the
 // case-insensitive lookup; hard links and symbolic links to one file included).
 bool HostSameFile(const std::string& winPathA, const std::string& winPathB);
+
+// How a temporary file beside a file is made, for the replacement's new content and for a mark's
+// new text alike: named ".<name>.~<process id>.<6 hex digits>" in the file's folder, so that a
+// later run can tell those of a killed program by its id, and created only after the ones that
+// ended processes left beside that file are gone.
+struct TempBeside {
+    // The folder is read anew for those leftovers at every creation; else once per process (a copy
+    // of many files into one folder would read it whole for every file), and what a process killed
+    // later leaves there is found by the next program.
+    bool freshListing = false;
+    // A leftover that holds the former content of a cut in-place rewrite is written back before
+    // it goes; without, every leftover of an ended process only goes.
+    bool mendCutRewrites = true;
+    // The open's access and further flags (O_CREAT | O_EXCL | O_CLOEXEC are always added), and
+    // the new file's mode.
+    int flags = O_WRONLY;
+    mode_t mode = 0600;
+};
+
+// Creates a temporary file beside hostTarget (host path, taken as it is: no link followed) as
+// how says; temp gets its host path. Throws AppError (HostError numbers; a missing folder is 76
+// "Path not found"). The caller removes the file when it does not put it in place.
+int CreateTempBeside(const std::string& hostTarget, std::string& temp, const TempBeside& how = {});
+// Writes all n bytes to fd (a write cut by a signal goes on). Throws AppError.
+void WriteWhole(int fd, const char* data, size_t n);
+// Flushes the folder that holds hostPath, so that a rename or link in it outlives a crash.
+void FlushFolderOf(const std::string& hostPath);

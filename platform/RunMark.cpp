@@ -5,8 +5,8 @@
 #include "platform/Clock.h"
 #include "platform/Environment.h"
 #include "platform/HostFiles.h"
-#include "platform/OwnedLeftovers.h"
 #include "platform/Process.h"
+#include "platform/ReplacementFile.h"
 #include "platform/TextUtil.h"
 #include "platform/WinPath.h"
 
@@ -22,7 +22,6 @@
 #include <filesystem>
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <random>
 #include <unistd.h>
 
 namespace {
@@ -170,54 +169,6 @@ bool isMarkText(const std::string& text, RunMark::Fields& fields)
 // The host file's name without its folder.
 std::string nameOf(const std::string& path) { return path.substr(path.rfind('/') + 1); }
 
-// A mark's new text is written under ".<mark file>.~<process id>.<6 hex digits>" beside it, so
-// that the name never holds half a text, and a later run can tell a temporary file of a killed
-// program by its process id.
-std::string tempPrefix(const std::string& path) { return "." + nameOf(path) + ".~"; }
-
-void removeOrphanedTemps(const std::string& path)
-{
-    const std::string folder = path.substr(0, path.rfind('/')), prefix = tempPrefix(path);
-    DIR* dir = ::opendir(folder.c_str());
-    if (!dir)
-        return;
-    std::vector<std::string> gone;
-    while (dirent* e = ::readdir(dir)) {
-        const std::string name = e->d_name;
-        if (name.compare(0, prefix.size(), prefix) != 0 || name.size() < prefix.size() + 8)
-            continue;
-        const std::string id = name.substr(prefix.size(), name.size() - prefix.size() - 7);
-        if (LeftoverOwnerGone(id, folder + "/" + name))
-            gone.push_back(folder + "/" + name);
-    }
-    ::closedir(dir);
-    for (const std::string& temp : gone)
-        ::unlink(temp.c_str());
-}
-
-void writeAll(int fd, const std::string& text)
-{
-    size_t done = 0;
-    while (done < text.size()) {
-        ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            throw HostError(errno);
-        }
-        done += static_cast<size_t>(n);
-    }
-}
-
-void flushFolder(const std::string& path)
-{
-    const int fd = ::open(path.substr(0, path.rfind('/')).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-}
-
 enum class Placing { Replace, OnlyNew };
 
 // Puts text in place as the mark at path, whole, with this program's lock already on it: the
@@ -225,29 +176,27 @@ enum class Placing { Replace, OnlyNew };
 // mark (Replace), or linked to its name only when no mark is there (OnlyNew). So the name holds
 // the old text or the new one, each locked while its program lives, at every moment. Returns the
 // locked descriptor of the new file; -1 with OnlyNew when a mark stood there already. Injected
-// host faults: "write" and "flush" on the temporary file; then "marked" on the mark once its new
-// text stands (a point a test stops at; its result is not used).
+// host faults: "mark" on the mark before its temporary file is made; "write" and "flush" on
+// the temporary file; then "marked" on the mark once its new text stands (a point a test stops
+// at; its result is not used).
 int placeLocked(const std::string& path, const std::string& text, Placing placing)
 {
-    static std::mt19937 rng{std::random_device{}()};
-    removeOrphanedTemps(path);
+    // Read afresh: a mark is written seldom, and a killed rewrite's leftover goes with the next.
+    // No leftover of a mark is a former content to write back: each only goes.
+    TempBeside how;
+    how.freshListing = true;
+    how.mendCutRewrites = false;
+    how.flags = O_RDWR | O_NOFOLLOW;
+    how.mode = 0644;
+    if (int err = InjectedFault("mark", path))
+        throw HostError(err);
     std::string temp;
-    int fd = -1;
-    for (int attempt = 0; attempt < 16 && fd < 0; ++attempt) {
-        char tail[16];
-        std::snprintf(tail, sizeof tail, ".%06x", static_cast<unsigned>(rng() & 0xFFFFFF));
-        temp = path.substr(0, path.rfind('/') + 1) + tempPrefix(path) + std::to_string(Process::CurrentId()) + tail;
-        fd = ::open(temp.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
-        if (fd < 0 && errno != EEXIST)
-            throw HostError(errno);
-    }
-    if (fd < 0)
-        throw HostError(EEXIST);
+    const int fd = CreateTempBeside(path, temp, how);
     bool placed = false;
     try {
         if (int err = InjectedFault("write", temp))
             throw HostError(err);
-        writeAll(fd, text);
+        WriteWhole(fd, text.data(), text.size());
         if (!tryLock(fd))
             throw HostError(EAGAIN);
         if (int err = InjectedFault("flush", temp))
@@ -274,7 +223,7 @@ int placeLocked(const std::string& path, const std::string& text, Placing placin
         ::close(fd);
         return -1;
     }
-    flushFolder(path);
+    FlushFolderOf(path);
     (void)InjectedFault("marked", path);
     return fd;
 }
@@ -344,6 +293,17 @@ RunMark::Seen damaged(const std::string& path, const std::string& fault)
     return seen;
 }
 
+// Why a mark could not be taken when its text could not be put in the marks folder: the folder,
+// the host's reason, and that no mark stands for the object (a dead run's stays as it was).
+AppError notWritten(const std::string& object, const std::string& folder, const AppError& e)
+{
+    const std::string why = e.description().empty() ? "error " + std::to_string(e.number()) : e.description();
+    return AppError(e.number(), "RunMark",
+                    "The mark of " + object + " could not be written in the marks folder '" + WinPathFromHost(folder) +
+                        "' (" + why + "), so it was not taken: nothing that needs it began, and a mark that stood "
+                        "there stays as it was");
+}
+
 RunMark::Seen lookAt(const std::string& path)
 {
     RunMark::Seen seen;
@@ -373,7 +333,7 @@ RunMark::RunMark(const std::string& object, const Fields& fields) : object_(obje
     std::error_code made;
     std::filesystem::create_directories(folder, made);
     if (made)
-        throw HostError(made.value(), true);
+        throw notWritten(object, folder, HostError(made.value(), true));
     path_ = folder + "/" + markFileName(object);
 
     own_ = {{"object", object}};
@@ -389,7 +349,11 @@ RunMark::RunMark(const std::string& object, const Fields& fields) : object_(obje
             if (!fault.empty())
                 throw AppError(1, "RunMark", damageText(path_, fault, object));
             // None there: ours is put in place whole and locked, unless another's came first.
-            fd_ = placeLocked(path_, text(), Placing::OnlyNew);
+            try {
+                fd_ = placeLocked(path_, text(), Placing::OnlyNew);
+            } catch (const AppError& e) {
+                throw notWritten(object, folder, e);
+            }
             if (fd_ < 0)
                 continue;
             heldMarks().push_back(this);
@@ -424,9 +388,9 @@ RunMark::RunMark(const std::string& object, const Fields& fields) : object_(obje
         }
         try {
             fd_ = placeLocked(path_, text(), Placing::Replace);
-        } catch (...) {
+        } catch (const AppError& e) {
             ::close(fd);
-            throw;
+            throw notWritten(object, folder, e);
         }
         ::close(fd); // the dead run's file, no longer named
         left_ = std::move(fields);

@@ -37,7 +37,8 @@ public:
     // Takes the mark of object ("schema dd_demo"; letter case does not count), writing fields.
     // Never waits: when another running program holds it, held() is false and Holder() says who.
     // A mark a dead run left is taken over; Left() then holds what it said, for the caller to
-    // name or mend. Throws AppError when the marks folder cannot be written, and, naming the
+    // name or mend. Throws AppError naming the marks folder and why when the mark cannot be
+    // written there (no mark is then taken, and one that stood stays), and, naming the
     // file and how it goes, when the mark file is no mark (see Seen). The mark file is never
     // followed through a link, and each text of it is written whole under another name, locked,
     // and renamed into place: the name holds a whole text at every moment, locked while its

@@ -7,6 +7,8 @@
 #include "dbaccess/RegistryAside.h"
 #include "platform/AppError.h"
 #include "platform/Environment.h"
+#include "platform/HostFiles.h"
+#include "platform/WinPath.h"
 #include "platform/Process.h"
 #include "platform/RegistryStore.h"
 #include "platform/RunMark.h"
@@ -235,6 +237,38 @@ TEST_F(CRISSeparatorTest, PlainSettingsAreNotWritten)
     cris.RestoreLanguageSettings();
     EXPECT_EQ(ReadHostFile(file), text);
     EXPECT_EQ(fs::last_write_time(file), before);
+}
+
+// The forced separators are read back after their write: another program that replaced the
+// registry file meanwhile leaves the key holding the user's values, which is said, and the read
+// is not made; the clean-up then changes nothing of what stands.
+TEST_F(CRISSeparatorTest, ForcedSeparatorsThatDidNotTakeAreSaid)
+{
+    const std::string file = RegistryStore::FilePath("");
+    const std::string ours = dir.host() + "/ours.reg", theirs = dir.host() + "/theirs.reg";
+    const std::string user = "REGEDIT4\r\n\r\n[" + kIntl + "]\r\n\"sDecimal\"=\",\"\r\n\"sThousand\"=\".\"\r\n";
+    WriteHostFile(ours, user);
+    WriteHostFile(theirs, user);
+    fs::create_directories(fs::path(file).parent_path());
+    fs::create_symlink(ours, file);
+    SetHostFileFault([&](const std::string& op, const std::string& host) {
+        if (op == "flush" && host.ends_with("/ours.reg")) {
+            fs::remove(file);
+            fs::create_symlink(theirs, file);
+        }
+        return 0;
+    });
+    CRIS cris;
+    const AppError e = Raised([&] { cris.SetLanguageSettings(); });
+    SetHostFileFault(nullptr);
+    EXPECT_EQ(e.source(), "CRIS::SetLanguageSettings");
+    EXPECT_EQ(e.description(), "The number separators a table read needs (decimal separator '.' and thousands "
+                               "separator ',') did not take in the registry key '" + kIntl + "' of '" +
+                                   WinPathFromHost(file) + "': it holds decimal separator ',' and thousands "
+                                   "separator '.' after their write. The table read was not made");
+    cris.RestoreLanguageSettings();
+    EXPECT_EQ(ReadHostFile(theirs), user);
+    EXPECT_TRUE(RunMark::List("number format ").empty());
 }
 
 TEST_F(CRISTest, ConnectionTestsCheckTheServerAndChangeNothing)

@@ -5,6 +5,7 @@
 
 #include "AlterDBColumnFixture.h"
 #include "dbtools/DdlDatabase.h"
+#include "dbtools/SchemaChangeMark.h"
 #include "dbaccess/SchemaDumpSummary.h"
 #include "platform/Clock.h"
 #include "platform/HostFiles.h"
@@ -110,16 +111,22 @@ struct FailingClientCase {
     HostFileFault fault = nullptr;      // a failure of the host put in place for the run
 };
 
-// The write of the schema's mark before the step fails as on a full disk.
-HostFileFault MarkWriteFails(const std::string& step)
+// The writes of the schema's mark before the steps fail as on a full disk.
+HostFileFault MarkWriteFails(const std::vector<std::string>& steps)
 {
-    return [step](const std::string& op, const std::string& host) {
-        return op == "flush" && host.find("/marks/") != std::string::npos &&
-                       testsupport::ReadHostFile(host).find("\nstep=" + step + "\n") != std::string::npos
-                   ? ENOSPC
-                   : 0;
+    return [steps](const std::string& op, const std::string& host) {
+        if (op != "flush" || host.find("/marks/") == std::string::npos)
+            return 0;
+        const std::string text = testsupport::ReadHostFile(host);
+        for (const std::string& step : steps)
+            if (text.find("\nstep=" + step + "\n") != std::string::npos)
+                return ENOSPC;
+        return 0;
     };
 }
+
+const char* kNoMarkLeft = "\r\nSchema dd_demo is back as it was before the change, and no mark of it is left: no later "
+                          "change of it is refused.";
 
 const char* kNothingDropped = "No whole backup dump could be made, so these schemas were left unchanged:\r\n"
                               "dd_demo: the backup dump '%BACKUP%' does not hold the schema as it is (";
@@ -191,10 +198,21 @@ std::vector<FailingClientCase> FailingClients()
         {"BackupCheckCannotRun", "risbatch", ClientRule::RefuseStatement("select count(*)"),
          "The backup dump '%BACKUP%' could not be checked against the schema: RIS Error: RIS_E_NO_PRIVILEGE",
          "whether it holds the schema as it is is not known, and it stays under its name - nothing was dropped", ""},
-        // The mark cannot say the reload before it begins: the dropped tables are restored all the same.
+        // The mark cannot say the reload before it begins: the dropped tables are restored all the
+        // same, and the mark goes, as the message says.
         {"MarkNotWrittenAfterTheDrops", "rislod", ClientRule::PassThrough(),
+         "The mark of schema dd_demo could not be written before the load of the changed tables (Disk full) in the "
+         "marks folder '",
+         std::string(kBothRestored) + kNoMarkLeft, "", {}, MarkWriteFails({"the load of the changed tables"})},
+        // No write of the mark after the drops takes: the restore still runs, and once the tables are
+        // back the mark goes all the same.
+        {"MarkNeverWrittenAfterTheDrops", "rislod", ClientRule::PassThrough(),
          "The mark of schema dd_demo could not be written before the load of the changed tables (Disk full)",
-         kBothRestored, "", {}, MarkWriteFails("the load of the changed tables")},
+         std::string(kBothRestored) + "\r\nThe mark of schema dd_demo could not be written before the restore of the "
+         "dropped tables (Disk full) in the marks folder '" ,
+         "", {},
+         MarkWriteFails({"the load of the changed tables", "the restore of the dropped tables",
+                         "the re-creation of the views lost with the dropped tables"})},
     };
 }
 
@@ -213,6 +231,13 @@ TEST_P(frmAlterDBColumnFailingClientTest, TheMessageTellsTableByTableWhatHappene
     SetHostFileFault(GetParam().fault);
     runAndCompare(GetParam().cause, GetParam().outcome, GetParam().lost);
     SetHostFileFault(nullptr);
+    // What the message says of the schema's mark is what the next change finds.
+    const std::string said = prompts().back();
+    const bool refused = !SchemaChangeMark::LeftUnfinished("dd_demo").empty();
+    EXPECT_EQ(said.find("every later change of it is refused") != std::string::npos, refused) << said;
+    EXPECT_EQ(said.find("no later change of it is refused") != std::string::npos,
+              !refused && said.find("Dropped and restored as they were") != std::string::npos)
+        << said;
     // Only a backup found wrong is set aside, and the message says so.
     const std::vector<std::string> kept = backups();
     const bool setAside = std::count(kept.begin(), kept.end(), "dd_demo_2024-03-15_143005.dmp.refused") == 1;

@@ -18,6 +18,7 @@
 #include "support/WrapperClients.h"
 
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <filesystem>
 #include <map>
@@ -224,6 +225,7 @@ struct RefusalCase {
     const char* number;
     std::vector<std::string> files;
     const char* tag;
+    bool readOnly = false; // a4.dgn is read-only
 };
 
 class DesignFileNameCorrectionRefusalTest : public DesignFileNameCorrectionTest,
@@ -232,13 +234,26 @@ class DesignFileNameCorrectionRefusalTest : public DesignFileNameCorrectionTest,
 TEST_P(DesignFileNameCorrectionRefusalTest, RefusedRowKeepsFilesAndTable)
 {
     makeFiles(GetParam().files);
+    if (GetParam().readOnly)
+        SetReadOnlyFile(std::string(kDir) + "a4.dgn", true);
     CheckTreeNode& node = model(GetParam().number, "a4.dgn");
-    correctModels();
+    DesignFileNameCorrection correction(tree, tables);
+    correction.CorrectModelFiles("demo");
     EXPECT_EQ(node.backColor, kTreeColorRed);
     EXPECT_EQ(node.tag, GetParam().tag);
     EXPECT_EQ(spec(GetParam().number), "a4.dgn");
     for (const std::string& f : GetParam().files)
         EXPECT_TRUE(exists(f)) << f;
+    // The box after the run names the file, why, and what stands.
+    const std::string file = std::string(kDir) + "a4.dgn";
+    const std::string stands = "Now the row names 'a4.dgn', and '" + file +
+                               (exists("a4.dgn") ? "' keeps its name." : "' is not there.");
+    ASSERT_EQ(correction.NotRenamed().size(), 1u);
+    const std::string& said = correction.NotRenamed()[0];
+    EXPECT_EQ(said.rfind("Model '" + std::string(GetParam().number) + "': '" + file + "' was not renamed to '", 0), 0u)
+        << said;
+    EXPECT_NE(said.find(GetParam().tag), std::string::npos) << said;
+    EXPECT_NE(said.find(stands), std::string::npos) << said;
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -248,7 +263,9 @@ INSTANTIATE_TEST_SUITE_P(
                       RefusalCase{"FifteenCharacters", "ABCDEFGHIJK", {"a4.dgn"},
                                   "model_file_spec: 'ABCDEFGHIJK.dgn' is to long. (Max 14 character)"},
                       RefusalCase{"Blank", "P 2", {"a4.dgn"},
-                                  "model_file_spec: 'P 2.dgn' is incorrect. Any special characters are not allowed"}),
+                                  "model_file_spec: 'P 2.dgn' is incorrect. Any special characters are not allowed"},
+                      RefusalCase{"ReadOnlyFile", "P3", {"a4.dgn"},
+                                  "Permission denied ('\\\\PDSSRV1\\pds\\fix\\a4.dgn' is read-only)", true}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(DesignFileNameCorrectionTest, FrameWorksModelMovesItsCompanionsOrNothing)
@@ -562,6 +579,8 @@ TEST_F(DesignFileNameCorrectionTest, ACorrectionKilledMidWayIsPutInStepByTheNext
         std::vector<std::string> files; // the folder afterwards
         std::string row;          // the row's file afterwards
         std::string said;         // by the mending
+        ClientRule atMend = ClientRule::PassThrough(); // of risunlod while the start mends
+        bool userTouches = false; // the user saves P-7006.dgn unchanged after the kill: a new last write
     } rows[] = {
         {"killed before the UPDATE", ClientRule::KillProgram(false).When("UPDATE pdtable_113"), false, false, false,
          {"a6.bak", "a6.dgn"}, "a6.dgn", named + "a6.dgn' and its files stand under the names it gives; renamed "
@@ -578,6 +597,20 @@ TEST_F(DesignFileNameCorrectionTest, ACorrectionKilledMidWayIsPutInStepByTheNext
          false, true, true, {"P-7006.dgn", "a6.bak"}, "a6.dgn",
          named + "a6.dgn', but '\\\\PDSSRV1\\pds\\fix\\a6.dgn' is not there; '\\\\PDSSRV1\\pds\\fix\\P-7006.dgn' is "
                  "not as the correction left it, and left as it is"},
+        // A file is as the run made it by its size, last write and digest: one saved again
+        // unchanged is the user's now, and stays.
+        {"killed before the UPDATE, then the user saved the file unchanged",
+         ClientRule::KillProgram(false).When("UPDATE pdtable_113"), false, false, false, {"P-7006.dgn", "a6.bak"},
+         "a6.dgn",
+         named + "a6.dgn', but '\\\\PDSSRV1\\pds\\fix\\a6.dgn' is not there; '\\\\PDSSRV1\\pds\\fix\\P-7006.dgn' is "
+                 "not as the correction left it, and left as it is",
+         ClientRule::PassThrough(), true},
+        // The start's read of the rows comes back short: no answer that is not whole decides a
+        // move, and the record stays for the next start.
+        {"killed before the UPDATE, the rows read short at the start",
+         ClientRule::KillProgram(false).When("UPDATE pdtable_113"), false, false, false, {"P-7006.bak", "P-7006.dgn"},
+         "a6.dgn", "model 'P-7006': the rows of pdtable_113 could not be read (The read of pdtable_113 of schema "
+                   "pd_demo is not whole: ", ClientRule::ThinRows("pdtable_113", 0)},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -600,6 +633,8 @@ TEST_F(DesignFileNameCorrectionTest, ACorrectionKilledMidWayIsPutInStepByTheNext
         wrapped.clients.Set("risbatch", ClientRule::PassThrough());
         if (row.userEdits)
             testsupport::WriteHostFile(host("P-7006.dgn"), "design a6.dgn, edited");
+        if (row.userTouches)
+            fs::last_write_time(host("P-7006.dgn"), fs::last_write_time(host("P-7006.dgn")) + std::chrono::seconds(5));
 
         std::string said;
         if (row.byCorrection) {
@@ -607,8 +642,10 @@ TEST_F(DesignFileNameCorrectionTest, ACorrectionKilledMidWayIsPutInStepByTheNext
             said = row.userEdits ? testsupport::Raised([&] { correctModels(); }).description()
                                  : (correctModels(), Join(status.lines(), "\n"));
         } else {
+            wrapped.clients.Set("risunlod", row.atMend);
             for (const auto& left : FileNameCorrectionRecord::MendLeft(tables))
                 said += left.text;
+            wrapped.clients.Set("risunlod", ClientRule::PassThrough());
         }
         EXPECT_NE(said.find("The correction of file names in pd_demo (process " + std::to_string(killed.pid())),
                   std::string::npos) << said;
@@ -618,40 +655,93 @@ TEST_F(DesignFileNameCorrectionTest, ACorrectionKilledMidWayIsPutInStepByTheNext
             files.push_back(file);
         EXPECT_EQ(files, row.files);
         EXPECT_EQ(spec("P-7006"), row.row);
-        EXPECT_EQ(RunMark::Look("file name correction pd_demo").state,
-                  row.userEdits ? RunMark::State::Left : RunMark::State::Free);
+        const bool stays = said.find("; the next start or correction in pd_demo looks again") != std::string::npos;
+        EXPECT_EQ(stays, row.userEdits || row.userTouches || said.find("could not be read") != std::string::npos)
+            << said;
+        EXPECT_EQ(RunMark::Look("file name correction pd_demo").state, stays ? RunMark::State::Left : RunMark::State::Free);
         if (row.byCorrection && !row.userEdits)
             EXPECT_EQ(node.backColor, kTreeColorGreen) << node.tag;
         RunMark::RemoveLeft("file name correction pd_demo");
     }
 }
 
-// Two programs correcting one project at once: the second is refused by name and moves nothing;
-// the first ends with its files and row in step.
-TEST_F(DesignFileNameCorrectionTest, ACorrectionWhileAnotherProgramCorrectsIsRefusedByName)
+// Two programs at once on one project's correction: two corrections, or two starts (or a start
+// and a correction) putting in step what a killed correction left. The second is refused by name
+// and moves nothing; the first ends with the files and the row in step, and the record goes.
+TEST_F(DesignFileNameCorrectionTest, TwoProgramsAtOnceOnOneCorrectionAreRefusedByName)
 {
-    makeFiles({"a8.dgn"});
-    model("P-7008", "a8.dgn");
-    testsupport::ForkedProgram first(
-        [&] {
+    WrappedClients wrapped;
+    enum class Program { Correction, Start };
+    const struct {
+        const char* name;
+        bool killedFirst; // a correction was killed before its UPDATE: the first program mends it
+        Program first, second;
+        std::string said; // by the second, after the first's process
+        std::map<std::string, std::string> files; // the folder at the end
+        const char* row;                          // the row's file at the end
+    } rows[] = {
+        {"two corrections", false, Program::Correction, Program::Correction,
+         ") is under way in that schema. Nothing was changed.", {{"P-7008.dgn", "design a8.dgn"}}, "P-7008.dgn"},
+        {"two starts mending a killed correction", true, Program::Start, Program::Start,
+         ") puts what it left in step now", {{"a8.dgn", "design a8.dgn"}}, "a8.dgn"},
+        {"a correction while a start mends", true, Program::Start, Program::Correction,
+         ") is under way in that schema. Nothing was changed.", {{"a8.dgn", "design a8.dgn"}}, "a8.dgn"},
+    };
+    const auto run = [&](Program program) {
+        if (program == Program::Correction) {
             correctModels();
-            return 0;
-        },
-        [](const std::string& op, const std::string& h) { return op == "delete" && h == host("a8.dgn"); });
-    ASSERT_TRUE(first.Reached());
-    const auto during = folderNow();
-    const std::string refused = testsupport::Raised([&] { correctModels(); }).description();
-    EXPECT_EQ(refused.rfind("The correction of file names in pd_demo was not started: the correction of file names in "
-                            "pd_demo (process " + std::to_string(first.pid()) + " ",
-                            0),
-              0u) << refused;
-    EXPECT_NE(refused.find(") is under way in that schema. Nothing was changed."), std::string::npos) << refused;
-    EXPECT_EQ(folderNow(), during);
-    first.Release();
-    EXPECT_EQ(first.Wait(), 0);
-    EXPECT_EQ(folderNow(), (std::map<std::string, std::string>{{"P-7008.dgn", "design a8.dgn"}}));
-    EXPECT_EQ(spec("P-7008"), "P-7008.dgn");
-    EXPECT_EQ(RunMark::Look("file name correction pd_demo").state, RunMark::State::Free);
+            return std::string();
+        }
+        std::string said;
+        for (const auto& left : FileNameCorrectionRecord::MendLeft(tables))
+            said += left.text;
+        return said;
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        TearDown();
+        tree.Clear();
+        makeFiles({"a8.dgn"});
+        model("P-7008", "a8.dgn");
+        std::string first = "a8.dgn", then = "P-7008.dgn"; // the first program stops at the move of `first`
+        if (row.killedFirst) {
+            wrapped.clients.Set("risbatch", ClientRule::KillProgram(false).When("UPDATE pdtable_113"));
+            testsupport::ForkedProgram killed(
+                [&] {
+                    correctModels();
+                    return 0;
+                },
+                {}, testsupport::ForkedProgram::AtStop::Kill);
+            EXPECT_EQ(killed.Wait(), -SIGKILL);
+            EXPECT_TRUE(killed.WaitGroupGone());
+            wrapped.clients.Set("risbatch", ClientRule::PassThrough());
+            std::swap(first, then); // the mend renames the file back
+        }
+        testsupport::ForkedProgram one(
+            [&] {
+                run(row.first);
+                return 0;
+            },
+            [&](const std::string& op, const std::string& h) {
+                return (op == "delete" || op == "move") && h == host(first);
+            });
+        ASSERT_TRUE(one.Reached());
+        const auto during = folderNow();
+        const std::string said = row.second == Program::Correction
+                                     ? testsupport::Raised([&] { correctModels(); }).description()
+                                     : run(row.second);
+        const std::string who = "(process " + std::to_string(one.pid()) + " ";
+        EXPECT_NE(said.find(who), std::string::npos) << said;
+        EXPECT_NE(said.find(row.said, said.find(who)), std::string::npos) << said;
+        if (row.second == Program::Correction)
+            EXPECT_EQ(said.rfind("The correction of file names in pd_demo was not started: ", 0), 0u) << said;
+        EXPECT_EQ(folderNow(), during);
+        one.Release();
+        EXPECT_EQ(one.Wait(), 0);
+        EXPECT_EQ(folderNow(), row.files);
+        EXPECT_EQ(spec("P-7008"), row.row);
+        EXPECT_EQ(RunMark::Look("file name correction pd_demo").state, RunMark::State::Free);
+    }
 }
 
 // A change a dead program left in part on the project schema refuses the correction, also once a

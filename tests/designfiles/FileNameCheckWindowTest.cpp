@@ -7,6 +7,7 @@
 #include "DesignFilesTestSupport.h"
 #include "platform/AppError.h"
 #include "platform/Clock.h"
+#include "platform/FileAttributes.h"
 #include "platform/WinPath.h"
 #include "ui/qt/CheckTreeMirror.h"
 #include "services/ScriptedMessageService.h"
@@ -122,6 +123,36 @@ TEST_F(FileNameCheckWindowTest, CheckFindsTheMisnamedFilesAndTheCorrectionRename
     EXPECT_FALSE(w->tree().Contains(model));
     EXPECT_FALSE(w->tree().Contains(drawing));
     EXPECT_TRUE(w->tree().Contains("DrawingType1DrawingD-100ErrorNotMatchd100.dwg"));
+}
+
+// A model file the user made read-only is not renamed: besides its red node, a box names the
+// file, why, and what stands (the row and the file as they are).
+TEST_F(FileNameCheckWindowTest, AFileNotRenamedIsNamedInABoxWithWhatStands)
+{
+    const std::string file = "\\\\PDSSRV1\\pds\\demo\\model\\ro9.dgn";
+    designfilestest::Sql("default schema pd_demo; insert into pdtable_113 (model_index_no, discipline_indx_no, "
+                         "area_index_no, model_no, network_address, path_name, model_file_spec, model_type, "
+                         "partition_no) values (99, 1, 2, 'P9009', 'PDSSRV1', 'D:\\pds\\demo\\model', 'ro9.dgn', 0, 4);");
+    testsupport::WriteHostFile(HostPath(file), "design ro9");
+    SetReadOnlyFile(file, true);
+    frmFileSpecCheck* w = frmFileSpecCheck::ShowMe("demo");
+    w->cmdCheck->click();
+    userCheck(w, "Discipline1ModelP9009ErrorNotMatch0");
+    messages.Answer(MsgAnswer::Yes);
+    w->cmdRestore->click();
+
+    ASSERT_EQ(messages.asked().size(), 2u);
+    EXPECT_EQ(messages.asked()[1].prompt,
+              "These files were not renamed:\r\nModel 'P9009': '" + file + "' was not renamed to 'P9009.dgn': "
+              "Permission denied ('" + file + "' is read-only). Now the row names 'ro9.dgn', and '" + file +
+              "' keeps its name.");
+    EXPECT_EQ(messages.asked()[1].style, 48);
+    EXPECT_EQ(w->tree().Find("Discipline1ModelP9009ErrorNotMatch0")->backColor, kTreeColorRed);
+    EXPECT_EQ(testsupport::ReadHostFile(HostPath(file)), "design ro9");
+    EXPECT_EQ(designfilestest::Stored("SELECT model_file_spec FROM pdtable_113 WHERE model_no = 'P9009'"), "ro9.dgn");
+    SetReadOnlyFile(file, false);
+    fs::remove(HostPath(file));
+    designfilestest::Sql("default schema pd_demo; delete from pdtable_113 where model_no = 'P9009';");
 }
 
 TEST_F(FileNameCheckWindowTest, CorrectionWithoutCheckedNodesSaysSoAndNoChangesNothing)

@@ -357,6 +357,28 @@ TEST(RegistryStoreTest, WritesGoThroughAReplacementUnderTheLock)
     RegistryStore read("LINKPC");
     ASSERT_EQ(read.Load(), RegistryStore::LoadResult::Loaded);
     EXPECT_EQ(read.ValueNames("HKEY_LOCAL_MACHINE\\B").size(), 8u);
+
+    // A store read earlier is saved under the lock only over the text it read: another program's
+    // change since stays, and the refusal names the file; a text given whole is written as it is.
+    RegistryStore early("LINKPC");
+    ASSERT_EQ(early.Load(), RegistryStore::LoadResult::Loaded);
+    ASSERT_TRUE(early.SetValue("HKEY_LOCAL_MACHINE\\A", "mine", RegistryData::Dword(1)));
+    ASSERT_TRUE(RegistryStore("LINKPC").Update(
+        [](RegistryStore& s) { return s.SetValue("HKEY_LOCAL_MACHINE\\A", "theirs", RegistryData::Dword(2)); }));
+    const std::string theirs = ReadHostFile(target);
+    EXPECT_FALSE(early.Save());
+    EXPECT_EQ(early.WriteFailure(), "The registry file '" + WinPathFromHost(file) + "' was changed by another program "
+                                    "since it was read; it stands with that change, and this store was not written "
+                                    "over it");
+    EXPECT_EQ(ReadHostFile(target), theirs);
+    ASSERT_EQ(early.Load(), RegistryStore::LoadResult::Loaded);
+    ASSERT_TRUE(early.SetValue("HKEY_LOCAL_MACHINE\\A", "mine", RegistryData::Dword(1)));
+    EXPECT_TRUE(early.Save());
+    EXPECT_TRUE(early.Save()); // its own write is what it read since
+    RegistryStore whole("LINKPC");
+    whole.SetText("REGEDIT4\r\n");
+    EXPECT_TRUE(whole.Save());
+    EXPECT_EQ(ReadHostFile(target), "REGEDIT4\r\n");
     for (const auto& e : fs::directory_iterator(StandInRoot() + "/registry"))
         EXPECT_EQ(e.path().filename().string().find(".tmp"), std::string::npos) << e.path();
     fs::remove(file);

@@ -6,12 +6,14 @@
 #include "platform/TextUtil.h"
 #include "platform/WinPath.h"
 #include "platform/AppError.h"
+#include "platform/HostFiles.h"
 #include "support/OtherProcesses.h"
 #include "support/TestFiles.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
@@ -196,6 +198,62 @@ TEST(RunMarkTest, AMarksFolderThatIsAFileIsNamed)
         EXPECT_EQ(RunMark::WriteFailureText(object, e), named + ", so no mark can be written in it");
     }
     std::filesystem::remove(folder);
+}
+
+// A mark that cannot be written is refused naming the marks folder and why; nothing is taken, a
+// dead run's mark that stood stays as it was, and no temporary file is left.
+TEST(RunMarkTest, AMarkThatCannotBeWrittenNamesTheMarksFolder)
+{
+    testsupport::ScopedStandInRoot root;
+    const struct {
+        const char* name;
+        const char* op; // the injected fault; nullptr: the marks folder is a file
+        int err;
+        const char* why;
+        bool deadRunsMark; // a mark a dead run left stands there
+    } cases[] = {
+        {"permission denied", "mark", EACCES, "Permission denied", false},
+        {"permission denied over a dead run's mark", "mark", EACCES, "Permission denied", true},
+        {"disk full in the write", "write", ENOSPC, "Disk full", true},
+        {"the marks folder is a file", nullptr, 0, "", false},
+    };
+    const std::string object = "schema dd_demo";
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.deadRunsMark) {
+            RunMark dead(object, {{"what", "the dead run's change"}});
+            dead.Keep();
+        }
+        const std::string folder = RunMark::Folder();
+        if (!c.op) {
+            std::filesystem::remove_all(folder);
+            testsupport::WriteHostFile(folder, "not a folder");
+        }
+        SetHostFileFault([&](const std::string& op, const std::string& host) {
+            return c.op && op == c.op && host.find("/marks/") != std::string::npos ? c.err : 0;
+        });
+        std::string said;
+        try {
+            RunMark mark(object, {{"what", "ours"}});
+            ADD_FAILURE() << "taken";
+        } catch (const AppError& e) {
+            said = e.description();
+        }
+        SetHostFileFault(nullptr);
+        const std::string named = "The mark of " + object + " could not be written in the marks folder '" +
+                                  WinPathFromHost(folder) + "' (" + c.why;
+        EXPECT_EQ(said.rfind(named, 0), 0u) << said;
+        EXPECT_NE(said.find("), so it was not taken: nothing that needs it began"), std::string::npos) << said;
+        if (!c.op) {
+            std::filesystem::remove(folder);
+            continue;
+        }
+        EXPECT_EQ(TempFilesInMarks(), 0u);
+        const RunMark::Seen seen = RunMark::Look(object);
+        EXPECT_EQ(seen.state, c.deadRunsMark ? State::Left : State::Free);
+        EXPECT_EQ(RunMark::Field(seen.fields, "what"), c.deadRunsMark ? "the dead run's change" : "");
+        RunMark::RemoveLeft(object);
+    }
 }
 
 TEST(RunMarkTest, KeptMarksAreListedUntilRemoved)
