@@ -3,6 +3,7 @@
 
 #include "dbaccess/DumpReader.h"
 #include "platform/Environment.h"
+#include "platform/HostFiles.h"
 #include "platform/TextUtil.h"
 #include "standins/dbserver/DumpLoadCheck.h"
 #include "standins/dbserver/LockedOutputFile.h"
@@ -19,6 +20,10 @@
 namespace {
 
 const char* kCrLf = "\r\n";
+
+// The name the catalogue is attached under to a schema's connection for the load's grants: with
+// a blank, which no RIS schema's name has.
+const char* kLoadCatalogue = "\"load catalogue\"";
 
 // For tests only, where no small file system can be mounted: the row of the load (counted from
 // 1 over all tables) from which the database file may grow no further, so that SQLite fails
@@ -142,7 +147,12 @@ private:
     // that SQLite ended on its own, stops the whole load, as every later step would otherwise
     // be committed on its own into the old tables.
     void checkStillLoading(const AppError& e);
+    // Each schema's load is committed together with its grants: the catalogue is attached to the
+    // schema's connection and its changes made in the load's transaction, so that a load ended at
+    // any moment leaves both as they were or both as loaded.
     void commitAll();
+    void writeGrants(SqliteDb& db);
+    void detachCatalogue(SqliteDb& db);
     // What the databases hold after a load that stopped, for its message.
     std::string stateAfterStop();
     // Refuses the whole load for a line that cannot be loaded as it stands (a NUL byte, a column
@@ -169,7 +179,10 @@ private:
     std::vector<std::pair<SqliteDb*, std::string>> begun_; // databases (and schemas) whose transaction is open
     std::vector<std::string> committed_;                   // schemas whose load is committed
     bool stopped_ = false;
-    std::vector<std::function<void()>> catalogueChanges_; // grants, made once the load is committed
+    // The grant changes of each schema's connection, made in its transaction right before its
+    // commit: (connection, change on the catalogue attached to it).
+    std::vector<std::pair<SqliteDb*, std::function<void(SqliteDb&)>>> catalogueChanges_;
+    std::vector<SqliteDb*> attached_; // connections the catalogue is attached to
     TableLoad current_;
     const long long diskFullRow_ = diskFullRowForTests();
 };
@@ -231,16 +244,66 @@ void LoadRun::checkStillLoading(const AppError& e)
     throw AppError(kRisErrorNumber, name, what + " The load stopped there.");
 }
 
+void LoadRun::writeGrants(SqliteDb& db)
+{
+    bool any = false;
+    for (const auto& [on, change] : catalogueChanges_)
+        any = any || on == &db;
+    if (!any)
+        return;
+    try {
+        db.Run(std::string("ATTACH DATABASE ?1 AS ") + kLoadCatalogue, {session_.Server().CatalogueHostPath()});
+        attached_.push_back(&db);
+        // A write first: the catalogue is taken for writing with the wait of a busy database,
+        // never after a read of it, from which SQLite would not wait.
+        db.Exec(std::string("DELETE FROM ") + kLoadCatalogue + ".grants WHERE 0");
+    } catch (const AppError& e) {
+        stopped_ = true;
+        RaiseRisError("RIS_E_DATABASE_ERROR", "The grants of the load could not be written to the catalogue '" +
+                                                  session_.Server().CatalogueHostPath() + "': " + e.description() +
+                                                  ". The load stopped there.");
+    }
+    for (const auto& [on, change] : catalogueChanges_) {
+        if (on != &db)
+            continue;
+        try {
+            db.InSavepoint("grant", [&] { change(db); });
+        } catch (const AppError& e) {
+            checkStillLoading(e); // a catalogue that cannot be written stops the load
+            reportError(AppError(kRisErrorNumber, RisErrorName(e), e.description()));
+        }
+    }
+}
+
+void LoadRun::detachCatalogue(SqliteDb& db)
+{
+    const auto at = std::find(attached_.begin(), attached_.end(), &db);
+    if (at == attached_.end())
+        return;
+    attached_.erase(at);
+    try {
+        db.Exec(std::string("DETACH DATABASE ") + kLoadCatalogue);
+    } catch (const AppError&) {
+        // Detached with the connection when it closes.
+    }
+}
+
 void LoadRun::commitAll()
 {
     while (!begun_.empty()) {
+        SqliteDb& db = *begun_.front().first;
+        writeGrants(db);
+        // For tests: a point to stop at, or be killed at, right before the commit and after it.
+        (void)InjectedFault("commit", db.Path());
         try {
-            begun_.front().first->Exec("COMMIT");
+            db.Exec("COMMIT");
         } catch (const AppError& e) {
             // Named as the database's failure it is (a full disk, a lock), like one at any row.
             RaiseRisError("RIS_E_DATABASE_ERROR", "The commit of the load into schema '" + begun_.front().second +
                                                       "' failed: " + e.description() + ".");
         }
+        (void)InjectedFault("committed", db.Path());
+        detachCatalogue(db);
         committed_.push_back(begun_.front().second);
         begun_.erase(begun_.begin());
     }
@@ -257,6 +320,7 @@ std::string LoadRun::stateAfterStop()
             // A transaction that cannot be rolled back now ends unfinished with the connection,
             // which undoes it just the same.
         }
+        detachCatalogue(*db);
         undone.push_back(schema);
     }
     begun_.clear();
@@ -332,8 +396,9 @@ void LoadRun::beginTable(const DumpItem& item)
     current_.db = db_;
     current_.triggerOut = true;
     if (request_.mode == "clear")
-        catalogueChanges_.push_back(
-            [this, owner = owner_, table = current_.table]() { session_.Server().DropGrants(owner, table); });
+        catalogueChanges_.emplace_back(db_, [owner = owner_, table = current_.table](SqliteDb& db) {
+            DbServer::DropGrantsIn(db, kLoadCatalogue, owner, table);
+        });
     current_.skip = false;
     ++counts_.tables;
 }
@@ -375,6 +440,12 @@ void LoadRun::loadRow(const DumpItem& item)
         reject(item, refusalText(e)); // the table refuses the row; the bad file keeps it
         return;
     }
+    // Counted as the database counts the rows it took: a row it passed over without an error
+    // (a trigger of the table's that ignores it) is not loaded, and the bad file keeps it.
+    if (db_->Changes() != 1) {
+        reject(item, "the database did not keep it");
+        return;
+    }
     ++current_.loaded;
     ++counts_.rowsLoaded;
 }
@@ -395,10 +466,9 @@ void LoadRun::grantLine(const DumpItem& item)
                                                 table + "' to '" + ToUpper(grantee) +
                                                 "', a user the database does not know (ORA-01917: user or role '" +
                                                 ToUpper(grantee) + "' does not exist); that grant was not made.");
-    catalogueChanges_.push_back(
-        [this, owner = owner_, table, grantee, privileges]() {
-            session_.Server().AddGrant(owner, table, grantee, privileges);
-        });
+    catalogueChanges_.emplace_back(db_, [owner = owner_, table, grantee, privileges](SqliteDb& db) {
+        DbServer::AddGrantIn(db, kLoadCatalogue, owner, table, grantee, privileges);
+    });
 }
 
 // Index and view lines; any other line that is not blank is reported.
@@ -533,13 +603,6 @@ LoadCounts LoadRun::Run(DumpReader& reader, const std::string& dumpFile, const s
     } catch (const AppError& e) {
         current_ = TableLoad();
         throw AppError(kRisErrorNumber, RisErrorName(e), e.description() + " " + stateAfterStop());
-    }
-    for (const std::function<void()>& change : catalogueChanges_) {
-        try {
-            change();
-        } catch (const AppError& e) {
-            reportError(AppError(kRisErrorNumber, RisErrorName(e), e.description()));
-        }
     }
     report(std::to_string(counts_.tables) + " tables loaded: " + std::to_string(counts_.rowsLoaded) + " rows, " +
            std::to_string(counts_.rowsRejected) + " rejected.");
