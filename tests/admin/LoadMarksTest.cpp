@@ -3,6 +3,7 @@
 // same schema.
 #include "Form1Fixture.h"
 
+#include "admin/Families.h"
 #include "admin/PipingModelRestore.h"
 #include "dbaccess/CRIS.h"
 #include "dbaccess/DumpSchemaLine.h"
@@ -285,6 +286,7 @@ TEST_F(LoadMarksTest, AChangeOfASchemaWhileAnotherProgramChangesItIsRefusedByNam
         std::string record = {}; // the other program holds this load record, not the schema's mark
         std::string said = {};   // what this one says before the running change, when no load or unload
         std::string held = "pd_demo"; // the schema whose mark the other program holds
+        bool otherCreatesSchemas = false; // the other program runs "Create schema" over pd_ and dd_, held at its first step
     } cases[] = {
         {Road::Script, pdLoad, 0},
         {Road::AllDumps, columns, 1},
@@ -306,6 +308,9 @@ TEST_F(LoadMarksTest, AChangeOfASchemaWhileAnotherProgramChangesItIsRefusedByNam
                                                 "started: ", "dd_demo"},
         {Road::ScriptUserDropBoth, ddLoad, 0, "", "The script was not started: its line 3, the removal of RIS schema "
                                                   "dd_demo, is refused: ", "dd_demo"},
+        // Two family commands at once: the first holds both families' marks from its first step.
+        {Road::FamilyDeleteBoth, "the creation of RIS schema pd_demo", 0, "",
+         "The removal of RIS schema and database user pd_demo, dd_demo was not started: ", "pd_demo", true},
     };
     for (const auto& c : cases) {
         const bool unload = c.road == Road::Unload || c.road == Road::UnloadAll;
@@ -328,11 +333,20 @@ TEST_F(LoadMarksTest, AChangeOfASchemaWhileAnotherProgramChangesItIsRefusedByNam
         const std::string pdFile = BinaryFile::ReadAll(pdDump);
         ForkedProgram other(
             [&] {
+                if (c.otherCreatesSchemas) {
+                    // Both schemas stand already: its tool refuses each creation and nothing changes.
+                    Families families;
+                    families.boxValue = [](size_t i) { return i < 2 ? kBoxChecked : kBoxUnchecked; };
+                    families.projectText = [] { return std::string("demo"); };
+                    families.escPressed = [] { return false; };
+                    families.Run(FamilyCommand::CreateSchema);
+                    return 0;
+                }
                 RunMark mark(!c.record.empty() ? c.record : restore ? "schema dd_demo" : "schema " + c.held,
                              {{"what", c.running}, {"dump", restore ? ddDump : pdDump}});
                 return mark.held() ? 0 : 1;
             },
-            testsupport::MarkWritten());
+            testsupport::MarkWritten(c.otherCreatesSchemas ? "cre_schema" : ""));
         ASSERT_TRUE(other.Reached());
         clients.Set("rislod", ClientRule::PassThrough());
         std::string text;
