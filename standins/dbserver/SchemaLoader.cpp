@@ -152,7 +152,8 @@ private:
     // any moment leaves both as they were or both as loaded.
     void commitAll();
     void writeGrants(SqliteDb& db);
-    void detachCatalogue(SqliteDb& db);
+    // After the commit or the rollback: the catalogue detached, the sync level set back.
+    void restoreConnection(SqliteDb& db);
     // What the databases hold after a load that stopped, for its message.
     std::string stateAfterStop();
     // Refuses the whole load for a line that cannot be loaded as it stands (a NUL byte, a column
@@ -183,6 +184,7 @@ private:
     // commit: (connection, change on the catalogue attached to it).
     std::vector<std::pair<SqliteDb*, std::function<void(SqliteDb&)>>> catalogueChanges_;
     std::vector<SqliteDb*> attached_; // connections the catalogue is attached to
+    std::vector<std::pair<SqliteDb*, std::string>> syncedFrom_; // connections synced for the load, their level before
     TableLoad current_;
     const long long diskFullRow_ = diskFullRowForTests();
 };
@@ -209,6 +211,11 @@ void LoadRun::useSchema(const std::string& name)
     owner_ = session_.Schema(schema_).dbUser;
     db_ = &session_.Database(schema_);
     if (std::find_if(begun_.begin(), begun_.end(), [&](const auto& b) { return b.first == db_; }) == begun_.end()) {
+        // SQLite commits several files in one step only when each of them is synced: the schema's
+        // file, kept unsynced otherwise, is synced for the load, whose commit takes the
+        // catalogue's grants with it (writeGrants). The level is set back after the commit.
+        syncedFrom_.emplace_back(db_, db_->QueryText("PRAGMA main.synchronous").value_or("0"));
+        db_->Exec("PRAGMA main.synchronous = NORMAL");
         db_->Exec("BEGIN IMMEDIATE");
         begun_.emplace_back(db_, schema_);
     }
@@ -275,8 +282,18 @@ void LoadRun::writeGrants(SqliteDb& db)
     }
 }
 
-void LoadRun::detachCatalogue(SqliteDb& db)
+void LoadRun::restoreConnection(SqliteDb& db)
 {
+    for (auto synced = syncedFrom_.begin(); synced != syncedFrom_.end(); ++synced)
+        if (synced->first == &db) {
+            try {
+                db.Exec("PRAGMA main.synchronous = " + synced->second);
+            } catch (const AppError&) {
+                // Set again when the connection is opened anew.
+            }
+            syncedFrom_.erase(synced);
+            break;
+        }
     const auto at = std::find(attached_.begin(), attached_.end(), &db);
     if (at == attached_.end())
         return;
@@ -303,7 +320,7 @@ void LoadRun::commitAll()
                                                       "' failed: " + e.description() + ".");
         }
         (void)InjectedFault("committed", db.Path());
-        detachCatalogue(db);
+        restoreConnection(db);
         committed_.push_back(begun_.front().second);
         begun_.erase(begun_.begin());
     }
@@ -320,7 +337,7 @@ std::string LoadRun::stateAfterStop()
             // A transaction that cannot be rolled back now ends unfinished with the connection,
             // which undoes it just the same.
         }
-        detachCatalogue(*db);
+        restoreConnection(*db);
         undone.push_back(schema);
     }
     begun_.clear();
