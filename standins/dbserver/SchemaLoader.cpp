@@ -14,10 +14,13 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <functional>
 #include <memory>
 
 namespace {
+
+namespace fs = std::filesystem;
 
 const char* kCrLf = "\r\n";
 
@@ -116,6 +119,22 @@ std::string refusalText(const AppError& e)
     } catch (const AppError& translated) {
         return translated.description();
     }
+}
+
+// A load killed in its commit may leave the journal that ties the schema's file and the
+// catalogue together ("<file>-mj<hex>") naming no journal of either any more: once both were
+// rolled back it stands for nothing. Only a load of this schema, which holds it for writing now,
+// can make one; the catalogue is read first, so that a journal of it from a killed load is
+// rolled back before the journal that would make it stand for a whole commit goes.
+void removeOrphanedSuperJournals(RisSession& session, SqliteDb& db)
+{
+    (void)session.Server().DatabaseName();
+    const fs::path file(db.Path());
+    const std::string prefix = file.filename().string() + "-mj";
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator(file.parent_path(), ec))
+        if (entry.path().filename().string().rfind(prefix, 0) == 0)
+            fs::remove(entry.path(), ec);
 }
 
 std::string viewName(const std::string& line)
@@ -218,6 +237,7 @@ void LoadRun::useSchema(const std::string& name)
         db_->Exec("PRAGMA main.synchronous = NORMAL");
         db_->Exec("BEGIN IMMEDIATE");
         begun_.emplace_back(db_, schema_);
+        removeOrphanedSuperJournals(session_, *db_);
     }
     report("Loading into schema " + schema_ + ".");
 }

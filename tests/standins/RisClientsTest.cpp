@@ -941,6 +941,11 @@ TEST_F(RisClientsTest, ALoadKilledAtAnyMomentLeavesItsTableAndItsGrantsAgreeing)
         before += now == asBefore;
     }
     EXPECT_GT(before, 0) << "no kill met the load part way";
+    // The next load leaves no journal of a killed commit behind.
+    ASSERT_EQ(Process::Wait(start()), 0);
+    EXPECT_EQ(stands(), asLoaded);
+    for (const std::string& name : testsupport::FilesIn(t.Root() + "/db/users"))
+        EXPECT_EQ(name.find("-mj"), std::string::npos) << name;
 }
 
 TEST_F(RisClientsTest, TheServerManagerRefusesAnUnknownOptionAndEndsALineAtACarriageReturn)
