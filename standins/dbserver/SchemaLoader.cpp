@@ -6,6 +6,7 @@
 #include "platform/HostFiles.h"
 #include "platform/TextUtil.h"
 #include "standins/dbserver/DumpLoadCheck.h"
+#include "standins/dbserver/LoadGrants.h"
 #include "standins/dbserver/LockedOutputFile.h"
 #include "standins/dbserver/RisErrorBlock.h"
 #include "standins/dbserver/RisSqlText.h"
@@ -14,19 +15,12 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <filesystem>
 #include <functional>
 #include <memory>
 
 namespace {
 
-namespace fs = std::filesystem;
-
 const char* kCrLf = "\r\n";
-
-// The name the catalogue is attached under to a schema's connection for the load's grants: with
-// a blank, which no RIS schema's name has.
-const char* kLoadCatalogue = "\"load catalogue\"";
 
 // For tests only, where no small file system can be mounted: the row of the load (counted from
 // 1 over all tables) from which the database file may grow no further, so that SQLite fails
@@ -121,22 +115,6 @@ std::string refusalText(const AppError& e)
     }
 }
 
-// A load killed in its commit may leave the journal that ties the schema's file and the
-// catalogue together ("<file>-mj<hex>") naming no journal of either any more: once both were
-// rolled back it stands for nothing. Only a load of this schema, which holds it for writing now,
-// can make one; the catalogue is read first, so that a journal of it from a killed load is
-// rolled back before the journal that would make it stand for a whole commit goes.
-void removeOrphanedSuperJournals(RisSession& session, SqliteDb& db)
-{
-    (void)session.Server().DatabaseName();
-    const fs::path file(db.Path());
-    const std::string prefix = file.filename().string() + "-mj";
-    std::error_code ec;
-    for (const auto& entry : fs::directory_iterator(file.parent_path(), ec))
-        if (entry.path().filename().string().rfind(prefix, 0) == 0)
-            fs::remove(entry.path(), ec);
-}
-
 std::string viewName(const std::string& line)
 {
     std::vector<SqlToken> t = RisSqlText::Significant(line);
@@ -149,7 +127,7 @@ class LoadRun {
 public:
     LoadRun(RisSession& session, LockedOutputFile* bad, LockedOutputFile* log, const RisTransferRequest& request,
             std::string& console)
-        : session_(session), bad_(bad), log_(log), request_(request), console_(console)
+        : session_(session), bad_(bad), log_(log), request_(request), console_(console), grants_(session.Server())
     {
     }
 
@@ -166,13 +144,7 @@ private:
     // that SQLite ended on its own, stops the whole load, as every later step would otherwise
     // be committed on its own into the old tables.
     void checkStillLoading(const AppError& e);
-    // Each schema's load is committed together with its grants: the catalogue is attached to the
-    // schema's connection and its changes made in the load's transaction, so that a load ended at
-    // any moment leaves both as they were or both as loaded.
     void commitAll();
-    void writeGrants(SqliteDb& db);
-    // After the commit or the rollback: the catalogue detached, the sync level set back.
-    void restoreConnection(SqliteDb& db);
     // What the databases hold after a load that stopped, for its message.
     std::string stateAfterStop();
     // Refuses the whole load for a line that cannot be loaded as it stands (a NUL byte, a column
@@ -199,11 +171,7 @@ private:
     std::vector<std::pair<SqliteDb*, std::string>> begun_; // databases (and schemas) whose transaction is open
     std::vector<std::string> committed_;                   // schemas whose load is committed
     bool stopped_ = false;
-    // The grant changes of each schema's connection, made in its transaction right before its
-    // commit: (connection, change on the catalogue attached to it).
-    std::vector<std::pair<SqliteDb*, std::function<void(SqliteDb&)>>> catalogueChanges_;
-    std::vector<SqliteDb*> attached_; // connections the catalogue is attached to
-    std::vector<std::pair<SqliteDb*, std::string>> syncedFrom_; // connections synced for the load, their level before
+    LoadGrants grants_; // made in each schema's transaction, right before its commit
     TableLoad current_;
     const long long diskFullRow_ = diskFullRowForTests();
 };
@@ -230,14 +198,10 @@ void LoadRun::useSchema(const std::string& name)
     owner_ = session_.Schema(schema_).dbUser;
     db_ = &session_.Database(schema_);
     if (std::find_if(begun_.begin(), begun_.end(), [&](const auto& b) { return b.first == db_; }) == begun_.end()) {
-        // SQLite commits several files in one step only when each of them is synced: the schema's
-        // file, kept unsynced otherwise, is synced for the load, whose commit takes the
-        // catalogue's grants with it (writeGrants). The level is set back after the commit.
-        syncedFrom_.emplace_back(db_, db_->QueryText("PRAGMA main.synchronous").value_or("0"));
-        db_->Exec("PRAGMA main.synchronous = NORMAL");
+        grants_.BeforeBegin(*db_);
         db_->Exec("BEGIN IMMEDIATE");
         begun_.emplace_back(db_, schema_);
-        removeOrphanedSuperJournals(session_, *db_);
+        grants_.AfterBegin(*db_);
     }
     report("Loading into schema " + schema_ + ".");
 }
@@ -271,66 +235,17 @@ void LoadRun::checkStillLoading(const AppError& e)
     throw AppError(kRisErrorNumber, name, what + " The load stopped there.");
 }
 
-void LoadRun::writeGrants(SqliteDb& db)
-{
-    bool any = false;
-    for (const auto& [on, change] : catalogueChanges_)
-        any = any || on == &db;
-    if (!any)
-        return;
-    try {
-        db.Run(std::string("ATTACH DATABASE ?1 AS ") + kLoadCatalogue, {session_.Server().CatalogueHostPath()});
-        attached_.push_back(&db);
-        // A write first: the catalogue is taken for writing with the wait of a busy database,
-        // never after a read of it, from which SQLite would not wait.
-        db.Exec(std::string("DELETE FROM ") + kLoadCatalogue + ".grants WHERE 0");
-    } catch (const AppError& e) {
-        stopped_ = true;
-        RaiseRisError("RIS_E_DATABASE_ERROR", "The grants of the load could not be written to the catalogue '" +
-                                                  session_.Server().CatalogueHostPath() + "': " + e.description() +
-                                                  ". The load stopped there.");
-    }
-    for (const auto& [on, change] : catalogueChanges_) {
-        if (on != &db)
-            continue;
-        try {
-            db.InSavepoint("grant", [&] { change(db); });
-        } catch (const AppError& e) {
-            checkStillLoading(e); // a catalogue that cannot be written stops the load
-            reportError(AppError(kRisErrorNumber, RisErrorName(e), e.description()));
-        }
-    }
-}
-
-void LoadRun::restoreConnection(SqliteDb& db)
-{
-    for (auto synced = syncedFrom_.begin(); synced != syncedFrom_.end(); ++synced)
-        if (synced->first == &db) {
-            try {
-                db.Exec("PRAGMA main.synchronous = " + synced->second);
-            } catch (const AppError&) {
-                // Set again when the connection is opened anew.
-            }
-            syncedFrom_.erase(synced);
-            break;
-        }
-    const auto at = std::find(attached_.begin(), attached_.end(), &db);
-    if (at == attached_.end())
-        return;
-    attached_.erase(at);
-    try {
-        db.Exec(std::string("DETACH DATABASE ") + kLoadCatalogue);
-    } catch (const AppError&) {
-        // Detached with the connection when it closes.
-    }
-}
-
 void LoadRun::commitAll()
 {
     while (!begun_.empty()) {
         SqliteDb& db = *begun_.front().first;
-        writeGrants(db);
-        // For tests: a point to stop at, or be killed at, right before the commit and after it.
+        // The grants go with the tables in one commit; a catalogue that cannot be written stops
+        // the load, a grant that fails alone is reported.
+        grants_.Write(db, [this](const AppError& e) {
+            checkStillLoading(e);
+            reportError(AppError(kRisErrorNumber, RisErrorName(e), e.description()));
+        });
+        // For tests: points to stop at, or be killed at, right before the commit and after it.
         (void)InjectedFault("commit", db.Path());
         try {
             db.Exec("COMMIT");
@@ -340,7 +255,7 @@ void LoadRun::commitAll()
                                                       "' failed: " + e.description() + ".");
         }
         (void)InjectedFault("committed", db.Path());
-        restoreConnection(db);
+        grants_.Restore(db);
         committed_.push_back(begun_.front().second);
         begun_.erase(begun_.begin());
     }
@@ -357,7 +272,7 @@ std::string LoadRun::stateAfterStop()
             // A transaction that cannot be rolled back now ends unfinished with the connection,
             // which undoes it just the same.
         }
-        restoreConnection(*db);
+        grants_.Restore(*db);
         undone.push_back(schema);
     }
     begun_.clear();
@@ -433,9 +348,7 @@ void LoadRun::beginTable(const DumpItem& item)
     current_.db = db_;
     current_.triggerOut = true;
     if (request_.mode == "clear")
-        catalogueChanges_.emplace_back(db_, [owner = owner_, table = current_.table](SqliteDb& db) {
-            DbServer::DropGrantsIn(db, kLoadCatalogue, owner, table);
-        });
+        grants_.DropGrants(*db_, owner_, current_.table);
     current_.skip = false;
     ++counts_.tables;
 }
@@ -503,9 +416,7 @@ void LoadRun::grantLine(const DumpItem& item)
                                                 table + "' to '" + ToUpper(grantee) +
                                                 "', a user the database does not know (ORA-01917: user or role '" +
                                                 ToUpper(grantee) + "' does not exist); that grant was not made.");
-    catalogueChanges_.emplace_back(db_, [owner = owner_, table, grantee, privileges](SqliteDb& db) {
-        DbServer::AddGrantIn(db, kLoadCatalogue, owner, table, grantee, privileges);
-    });
+    grants_.AddGrant(*db_, owner_, table, grantee, privileges);
 }
 
 // Index and view lines; any other line that is not blank is reported.
