@@ -21,8 +21,6 @@ bool creates(UserSchemaStep step)
     return step == UserSchemaStep::CreateUser || step == UserSchemaStep::CreateSchema;
 }
 
-std::string whatOf(UserSchemaStep step, const std::string& name) { return UserSchemaStepWhat(step, name); }
-
 // The marks of the commands under way in this program, for their steps to find.
 std::vector<const UserSchemaMarks*>& liveMarks()
 {
@@ -213,7 +211,7 @@ std::shared_ptr<SchemaChangeMark> TakeUserSchemaMark(UserSchemaStep step, const 
                                                      const std::string& ownName)
 {
     const std::string name = ToolRun::NameParameter(params, onUser(step) ? "User" : "Schema", UserSchemaStepName(step));
-    const std::string what = whatOf(step, name);
+    const std::string what = UserSchemaStepWhat(step, name);
     std::shared_ptr<SchemaChangeMark> mark;
     for (const UserSchemaMarks* held : liveMarks())
         if ((mark = held->Find(name)))
@@ -236,7 +234,7 @@ UserSchemaChange ChangeUserOrSchema(UserSchemaStep step, DbUsers& users, RisSche
     // The same name the operation takes; a bad one raises here before anything runs.
     const std::string name = ToolRun::NameParameter(params, onUser(step) ? "User" : "Schema", UserSchemaStepName(step));
     UserSchemaChange change;
-    change.what = whatOf(step, name);
+    change.what = UserSchemaStepWhat(step, name);
     {
         RunCapture capture(users, schemas, change.run);
         change.outcome = ChangeAndLook(
