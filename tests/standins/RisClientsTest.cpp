@@ -13,14 +13,12 @@
 #include "support/OtherProcesses.h"
 #include "support/TestFiles.h"
 
-#include <chrono>
 #include <csignal>
 #include <fcntl.h>
 #include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <thread>
 #include <unistd.h>
 
 using testsupport::ReadHostFile;
@@ -881,71 +879,6 @@ TEST_F(RisClientsTest, RisbatchWritesEachAnswerAsItsStatementEndsSoAKilledRunLea
     const long long committed = rows();
     EXPECT_GE(committed, 500);
     EXPECT_TRUE(committed == answered || committed == answered + 1) << committed << " rows, " << answered << " answers";
-}
-
-// A clear load killed at moments spread over its whole run: the table and the grants the
-// catalogue keeps for it agree every time, both as they were or both as loaded; the catalogue's
-// part is committed in one step with the table's.
-TEST_F(RisClientsTest, ALoadKilledAtAnyMomentLeavesItsTableAndItsGrantsAgreeing)
-{
-    const auto oldState = [&] {
-        t.Batch("default schema pd_d;\ndrop table big;\ncreate table big (k int);\ninsert into big values (1);\n");
-        t.Server().DropGrants("pd_d", "big");
-        t.Server().AddGrant("pd_d", "big", "KEEPER", "select");
-        t.Server().AddGrant("pd_d", "big", "PUBLIC");
-    };
-    t.Batch("default schema pd_d;\ncreate table big (k int);\n");
-    std::string rows;
-    for (int k = 1; k <= 20000; ++k)
-        rows += std::to_string(k) + " \r\n";
-    WriteHostFile(host("big.dmp"), "default schema pd_d\r\ncreate table big (k int)\r\ninsert into big (k) values "
-                                   "(?)\r\n***variable*** k \r\n" + rows + "***RIS*** End of Table ***RIS***\r\n"
-                                   "grant select, insert, delete, update on big to PUBLIC\r\n***RIS*** End of Schema "
-                                   "***RIS***\r\n");
-    const auto start = [&] {
-        const std::string saved = GetEnvVar("RIS_PARAMETERS");
-        SetEnvVar("RIS_PARAMETERS", win("ris.parms"));
-        const int quiet = ::open("/dev/null", O_WRONLY);
-        const long pid = Process::Start(testsupport::BinDir() + "/rislod.exe",
-                                        {"-m", "w", "-i", win("big.dmp"), "-s", "pd_d", "clear", "table", "with", "data",
-                                         "all", "grant", "all"},
-                                        0, {-1, quiet, quiet});
-        ::close(quiet);
-        SetEnvVar("RIS_PARAMETERS", saved);
-        return pid;
-    };
-    const auto stands = [&] {
-        RisSession session(t.Server());
-        return std::to_string(SchemaTables(session.Database("pd_d")).RowCount("big")) + " rows, granted to " +
-               Join(t.Server().GrantsOn("pd_d", "big"), " and ");
-    };
-    oldState();
-    const auto began = std::chrono::steady_clock::now();
-    ASSERT_EQ(Process::Wait(start()), 0);
-    const auto took = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - began);
-    const std::string asLoaded = stands();
-    ASSERT_EQ(asLoaded, "20000 rows, granted to PUBLIC");
-    oldState();
-    const std::string asBefore = stands();
-    ASSERT_EQ(asBefore, "1 rows, granted to KEEPER and PUBLIC");
-
-    int before = 0;
-    for (int step = 1; step <= 40; ++step) {
-        oldState();
-        const long pid = start();
-        std::this_thread::sleep_for(took * step / 40);
-        ::kill(static_cast<pid_t>(pid), SIGKILL);
-        Process::Wait(pid);
-        const std::string now = stands();
-        EXPECT_TRUE(now == asBefore || now == asLoaded) << "killed at step " << step << ": " << now;
-        before += now == asBefore;
-    }
-    EXPECT_GT(before, 0) << "no kill met the load part way";
-    // The next load leaves no journal of a killed commit behind.
-    ASSERT_EQ(Process::Wait(start()), 0);
-    EXPECT_EQ(stands(), asLoaded);
-    for (const std::string& name : testsupport::FilesIn(t.Root() + "/db/users"))
-        EXPECT_EQ(name.find("-mj"), std::string::npos) << name;
 }
 
 TEST_F(RisClientsTest, TheServerManagerRefusesAnUnknownOptionAndEndsALineAtACarriageReturn)
