@@ -5,9 +5,11 @@
 #include "admin/ScriptHost.h"
 
 #include <functional>
+#include <memory>
 #include <string>
 
 class DumpCommands;
+class UserSchemaMarks;
 
 class CommandScriptHost : public ScriptHost {
 public:
@@ -23,8 +25,12 @@ public:
     };
 
     CommandScriptHost(DumpCommands& dump, UserAndSchemaOperations operations);
+    ~CommandScriptHost() override;
 
-    // Records the load of every dump the script's "risload" lines name, before its first line.
+    // Before its first line: takes the marks of the schemas of the user and schema lines the script
+    // begins with (a schema another program changes refuses the script by name, before anything
+    // changed), held until its first load, unload or dump edit, which may take one of them
+    // itself, or its end; then records the load of every dump its "risload" lines name.
     void ScriptStarting(const std::vector<std::string>& lines) override;
     void ScriptEnded() override;
     void RISUnload(const std::string& params) override;
@@ -36,6 +42,10 @@ public:
     void Del_Schema(const std::string& params) override;
 
 private:
+    void takeUserSchemaMarks(const std::vector<std::string>& lines);
+    void releaseUserSchemaMarks();
+
     DumpCommands& dump_;
     UserAndSchemaOperations operations_;
+    std::unique_ptr<UserSchemaMarks> marks_; // of the user and schema lines the script begins with
 };

@@ -140,7 +140,26 @@ bool Families::confirmTwice(FamilyCommand command)
     return true;
 }
 
-FamilyOutcome Families::runFamilies(FamilyCommand command)
+std::string Families::takeMarksAhead(FamilyCommand command, UserSchemaMarks& marks)
+{
+    std::vector<UserSchemaMarks::Change> changes;
+    std::vector<std::string> schemas;
+    for (size_t i = 0; i < kSchemaFamilies.size(); ++i) {
+        if (boxValue(i) != kBoxChecked)
+            continue;
+        const std::string project = projectText();
+        CheckIdentifier(project, "Project", "Families");
+        const std::string schema = SchemaName(kSchemaFamilies[i], project);
+        changes.push_back({schema, familyChange(command, schema)});
+        schemas.push_back(schema);
+    }
+    std::string refusal;
+    if (marks.TakeAll(changes, refusal) < 0)
+        return {};
+    return SchemaChangeMark::RefusedText(familyChange(command, Join(schemas, ", ")), refusal);
+}
+
+FamilyOutcome Families::runFamilies(FamilyCommand command, const UserSchemaMarks& marks)
 {
     const std::vector<Step> steps = stepsOf(command);
     for (size_t i = 0; i < kSchemaFamilies.size(); ++i) {
@@ -152,21 +171,25 @@ FamilyOutcome Families::runFamilies(FamilyCommand command)
         std::string schema = SchemaName(kSchemaFamilies[i], project);
         if (currentSchema)
             currentSchema(schema);
-        // The family's user and schema change under the schema's mark, like every change of it:
-        // a change of it another program runs refuses this family by name, and the run goes on.
+        // The family's user and schema change under the schema's mark, taken before the first
+        // family; a family checked (or a project named) since is marked at its turn: a change of
+        // it another program runs refuses that family by name, and the run goes on.
         const std::string what = familyChange(command, schema);
-        SchemaChangeMark mark(schema, what);
-        if (!mark.Refusal().empty()) {
-            const std::string refused = SchemaChangeMark::RefusedText(what, mark.Refusal());
-            report_.NoteFailure(refused);
-            ShowStatus("Failed: " + refused);
-            continue;
+        std::shared_ptr<SchemaChangeMark> mark = marks.Find(schema);
+        if (!mark) {
+            mark = std::make_shared<SchemaChangeMark>(schema, what);
+            if (!mark->Refusal().empty()) {
+                const std::string refused = SchemaChangeMark::RefusedText(what, mark->Refusal());
+                report_.NoteFailure(refused);
+                ShowStatus("Failed: " + refused);
+                continue;
+            }
         }
         // What the drop of the family's schema left standing, when not its removal.
         std::optional<ChangeState> schemaLeft;
         for (Step step : steps) {
-            mark.Step(UserSchemaStepName(step), true,
-                      {{"if cut off", "the lists of database users and RIS schemas show what stands of " + schema}});
+            mark->Step(UserSchemaStepName(step), true,
+                       {{"if cut off", "the lists of database users and RIS schemas show what stands of " + schema}});
             if (step == Step::DropUser && schemaLeft) {
                 keepUserUnderSchema(schema, *schemaLeft);
                 continue;
@@ -206,7 +229,16 @@ FamilyOutcome Families::Run(FamilyCommand command)
             return FamilyOutcome::Declined;
         // An Esc pressed before (a dialog cancelled with it, say) must not cut this run short.
         EscKey::ForgetEarlierPress();
-        const FamilyOutcome cut = runFamilies(command);
+        // Every family the command will change is marked before its first step: one that another
+        // program changes refuses the whole command, by name, before anything changed, rather
+        // than leave it done for some families and refused for others.
+        UserSchemaMarks marks;
+        if (const std::string refused = takeMarksAhead(command, marks); !refused.empty()) {
+            ShowStatus("Failed: " + refused);
+            ShowMessage(refused, MsgStyle::OkOnly | MsgStyle::Exclamation);
+            return FamilyOutcome::Refused;
+        }
+        const FamilyOutcome cut = runFamilies(command, marks);
         if (cut != FamilyOutcome::Ready)
             return cut;
     } catch (const AppError& e) {

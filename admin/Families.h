@@ -21,7 +21,8 @@ enum class FamilyOutcome {
     Escaped,         // Esc between two families
     Ended,           // the program was asked to end: stopped after the running step, no box
     Declined,        // No to a delete confirmation
-    Refused,         // the project name is not a valid name; nothing ran
+    Refused,         // the project name is not a valid name, or another program changes a schema of a
+                     // checked family; nothing ran
     Failed,          // an operation raised an error, shown in a box
 };
 
@@ -56,7 +57,9 @@ public:
     void deselall();
 
     // Runs a command: checks the project name (a bad one is refused with a message naming it,
-    // before anything is asked or run), asks twice before a delete, locks the interface, runs
+    // before anything is asked or run), asks twice before a delete, locks the interface, takes
+    // the mark of every checked family's schema (one another program holds refuses the whole
+    // command with a message naming that change, before anything runs), runs
     // the command's operations for every checked family in family order with Esc asked between
     // families (a family's database user is not dropped when the drop of its schema did not
     // leave the schema gone), and ends with the ready box, or a box saying the run ended with
@@ -74,8 +77,11 @@ private:
     using Step = UserSchemaStep;
     static std::vector<Step> stepsOf(FamilyCommand command);
     bool confirmTwice(FamilyCommand command);
+    // The marks of the checked families' schemas, taken into marks before the first step; the
+    // refusal of the command when one is not free, empty when all are held.
+    std::string takeMarksAhead(FamilyCommand command, UserSchemaMarks& marks);
     // Runs the loop: Ready when it went through, Escaped or Ended when it was cut short.
-    FamilyOutcome runFamilies(FamilyCommand command);
+    FamilyOutcome runFamilies(FamilyCommand command, const UserSchemaMarks& marks);
     bool ending() const { return stopRequested && stopRequested(); }
     // Notes a step whose call failed: in the report when it is not done, else on the status line.
     void noteChange(const UserSchemaChange& change);

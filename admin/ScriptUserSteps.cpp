@@ -37,7 +37,7 @@ CommandScriptHost::ParamOperation ScriptUserSteps::step(ScriptUserStep which, co
 {
     return [this, which, word](const std::string& params) {
         // Under the mark of the schema of its name, as the family commands run it.
-        const std::unique_ptr<SchemaChangeMark> mark = TakeUserSchemaMark(which, params, word);
+        const std::shared_ptr<SchemaChangeMark> mark = TakeUserSchemaMark(which, params, word);
         const UserSchemaChange change = ChangeUserOrSchema(which, users_, schemas_, params);
         if (!change.outcome.Failed())
             return;

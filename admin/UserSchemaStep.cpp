@@ -21,11 +21,11 @@ bool creates(UserSchemaStep step)
     return step == UserSchemaStep::CreateUser || step == UserSchemaStep::CreateSchema;
 }
 
-// "the creation of database user pd_p1", "the removal of RIS schema pd_p1".
-std::string whatOf(UserSchemaStep step, const std::string& name)
+// The marks of the commands under way in this program, for their steps to find.
+std::vector<const UserSchemaMarks*>& liveMarks()
 {
-    return std::string(creates(step) ? "the creation of " : "the removal of ") +
-           (onUser(step) ? "database user " : "RIS schema ") + name;
+    static std::vector<const UserSchemaMarks*> live;
+    return live;
 }
 
 // Hands the tool's outcome to the caller for one step, the hooks the objects had put back after.
@@ -143,12 +143,81 @@ void RunUserSchemaStep(UserSchemaStep step, DbUsers& users, RisSchemas& schemas,
     }
 }
 
-std::unique_ptr<SchemaChangeMark> TakeUserSchemaMark(UserSchemaStep step, const std::string& params,
+std::string UserSchemaStepWhat(UserSchemaStep step, const std::string& name)
+{
+    return std::string(creates(step) ? "the creation of " : "the removal of ") +
+           (onUser(step) ? "database user " : "RIS schema ") + name;
+}
+
+UserSchemaMarks::UserSchemaMarks() { liveMarks().push_back(this); }
+
+UserSchemaMarks::~UserSchemaMarks()
+{
+    std::erase(liveMarks(), this);
+    ReleaseAll();
+}
+
+int UserSchemaMarks::TakeAll(const std::vector<Change>& changes, std::string& refusal)
+{
+    // One mark per schema, naming every change the command makes of it.
+    std::vector<std::pair<std::string, std::string>> schemas; // schema, its changes
+    std::vector<size_t> firstChange;
+    for (size_t i = 0; i < changes.size(); ++i) {
+        const auto at = std::find_if(schemas.begin(), schemas.end(),
+                                     [&](const auto& s) { return EqualsNoCase(s.first, changes[i].schema); });
+        if (at != schemas.end()) {
+            if (at->second.find(changes[i].what) == std::string::npos)
+                at->second += ", then " + changes[i].what;
+            continue;
+        }
+        schemas.emplace_back(changes[i].schema, changes[i].what);
+        firstChange.push_back(i);
+    }
+    try {
+        for (size_t k = 0; k < schemas.size(); ++k) {
+            if (Find(schemas[k].first))
+                continue;
+            auto mark = std::make_shared<SchemaChangeMark>(schemas[k].first, schemas[k].second);
+            if (!mark->Refusal().empty()) {
+                refusal = mark->Refusal();
+                ReleaseAll();
+                return static_cast<int>(firstChange[k]);
+            }
+            marks_.emplace_back(schemas[k].first, std::move(mark));
+        }
+    } catch (...) {
+        ReleaseAll();
+        throw;
+    }
+    return -1;
+}
+
+std::shared_ptr<SchemaChangeMark> UserSchemaMarks::Find(const std::string& schema) const
+{
+    for (const auto& [name, mark] : marks_)
+        if (EqualsNoCase(name, schema))
+            return mark;
+    return nullptr;
+}
+
+void UserSchemaMarks::ReleaseAll()
+{
+    // Given up in the reverse order of their taking.
+    while (!marks_.empty())
+        marks_.pop_back();
+}
+
+std::shared_ptr<SchemaChangeMark> TakeUserSchemaMark(UserSchemaStep step, const std::string& params,
                                                      const std::string& ownName)
 {
     const std::string name = ToolRun::NameParameter(params, onUser(step) ? "User" : "Schema", UserSchemaStepName(step));
-    const std::string what = whatOf(step, name);
-    auto mark = std::make_unique<SchemaChangeMark>(name, what);
+    const std::string what = UserSchemaStepWhat(step, name);
+    std::shared_ptr<SchemaChangeMark> mark;
+    for (const UserSchemaMarks* held : liveMarks())
+        if ((mark = held->Find(name)))
+            break;
+    if (!mark)
+        mark = std::make_shared<SchemaChangeMark>(name, what);
     if (!mark->Refusal().empty()) {
         const std::string refused = SchemaChangeMark::RefusedText(what, mark->Refusal());
         ShowStatus("Failed: " + refused);
@@ -165,7 +234,7 @@ UserSchemaChange ChangeUserOrSchema(UserSchemaStep step, DbUsers& users, RisSche
     // The same name the operation takes; a bad one raises here before anything runs.
     const std::string name = ToolRun::NameParameter(params, onUser(step) ? "User" : "Schema", UserSchemaStepName(step));
     UserSchemaChange change;
-    change.what = whatOf(step, name);
+    change.what = UserSchemaStepWhat(step, name);
     {
         RunCapture capture(users, schemas, change.run);
         change.outcome = ChangeAndLook(

@@ -20,11 +20,45 @@ const char* UserSchemaStepName(UserSchemaStep step);
 // Runs the step's operation (Cre_DBUser, Del_DBUser, cre_schema or Del_Schema) with the params.
 void RunUserSchemaStep(UserSchemaStep step, DbUsers& users, RisSchemas& schemas, const std::string& params);
 
+// "the creation of database user pd_p1", "the removal of RIS schema pd_p1".
+std::string UserSchemaStepWhat(UserSchemaStep step, const std::string& name);
+
+// The marks "schema <name>" of every schema a command will change, taken together before its
+// first step and held while the object lives, so that a command refused for one of them changes
+// none. A step of the command (TakeUserSchemaMark) finds a mark held here and writes its step into
+// it rather than take it again, which this program would refuse as another change's.
+class UserSchemaMarks {
+public:
+    struct Change {
+        std::string schema;
+        std::string what; // the change of the schema, as its mark names it to other programs
+    };
+    UserSchemaMarks();
+    ~UserSchemaMarks(); // gives every mark up
+    UserSchemaMarks(const UserSchemaMarks&) = delete;
+    UserSchemaMarks& operator=(const UserSchemaMarks&) = delete;
+
+    // Takes the mark of every schema of the changes, in their order (one per schema, letter
+    // case aside, naming all its changes). When one is not free, gives back those it took and
+    // returns the index of the first change of that schema, with why in refusal
+    // (SchemaChangeMark::Refusal); -1 when every mark is held. Throws AppError when the marks
+    // folder cannot be written (then nothing is held either).
+    int TakeAll(const std::vector<Change>& changes, std::string& refusal);
+    // The mark held here for the schema (letter case aside), or null.
+    std::shared_ptr<SchemaChangeMark> Find(const std::string& schema) const;
+    // Gives every mark up.
+    void ReleaseAll();
+
+private:
+    std::vector<std::pair<std::string, std::shared_ptr<SchemaChangeMark>>> marks_;
+};
+
 // The mark "schema <name>" of the user or schema the step's params name (a user's removal takes
-// the schema's tables with it), taken before the step, as every change of a schema takes it.
-// Raises error 1 from ownName, saying what was refused and which change runs, when another
-// program changes that schema (nothing runs then); raises for a name that is not valid.
-std::unique_ptr<SchemaChangeMark> TakeUserSchemaMark(UserSchemaStep step, const std::string& params,
+// the schema's tables with it), taken before the step, as every change of a schema takes it; the
+// one a live UserSchemaMarks holds when it holds it. Raises error 1 from ownName, saying what was
+// refused and which change runs, when another program changes that schema (nothing runs then);
+// raises for a name that is not valid.
+std::shared_ptr<SchemaChangeMark> TakeUserSchemaMark(UserSchemaStep step, const std::string& params,
                                                      const std::string& ownName);
 
 // The error codes with which a step's tool refuses it because what the step was to bring about

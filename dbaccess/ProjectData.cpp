@@ -4,6 +4,7 @@
 #include "dbaccess/CRIS.h"
 #include "dbaccess/DbBase.h"
 #include "dbaccess/SchemaLists.h"
+#include "dbaccess/StandingTables.h"
 #include "dbaccess/WholeTableRead.h"
 #include "platform/AppError.h"
 #include "platform/TextUtil.h"
@@ -104,24 +105,17 @@ std::vector<std::string> GetProjectSchemas(const std::string& project, bool refr
         const std::vector<std::string> names = gCRIS->RISGetSchemas(false, refresh);
         std::string projectSchema;
         std::vector<std::string> pathNames;
-        if (!names.empty()) {
-            const std::string pd = GetProjectSchemaName(project);
-            bool hasTable = false;
-            if (!Trim(pd).empty()) {
-                // A project schema that cannot be asked counts as one without the table.
-                try {
-                    hasTable = gCRIS->IsTableExists(pd, "pdtable_102", false);
-                } catch (const AppError&) {
-                }
-            }
-            if (hasTable) {
-                projectSchema = pd;
-                rs = gCRIS->DBRead(
-                    pd, "SELECT path_name FROM pdtable_102 WHERE type_of_rdb_data IN (0,19,200,202) GROUP BY path_name;",
-                    3);
-                pathNames = ColumnTexts(*rs, "path_name");
-                CloseRecordset(rs, false);
-            }
+        const std::string pd = GetProjectSchemaName(project);
+        // A schema RIS does not know holds no table. Of one it knows, the table and its rows are
+        // taken only from whole answers: an answer cut short would give a short list, cached for
+        // the whole run.
+        if (!Trim(pd).empty() && ContainsNoCase(names, pd) && TableStands(*gCRIS, pd, "pdtable_102", false)) {
+            projectSchema = pd;
+            rs = DBReadWhole(
+                *gCRIS, pd, "SELECT path_name FROM pdtable_102 WHERE type_of_rdb_data IN (0,19,200,202) GROUP BY path_name;",
+                3);
+            pathNames = ColumnTexts(*rs, "path_name");
+            CloseRecordset(rs, false);
         }
         std::vector<std::string> result = ComposeProjectSchemas(project, projectSchema, pathNames, names);
         cache[key] = result;

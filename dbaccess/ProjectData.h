@@ -13,8 +13,11 @@ std::string GetProjectDirectory(const std::string& project);
 // The project schema (when it holds pdtable_102), the further schemas that pdtable_102 names
 // and RIS knows, then every RIS schema whose name ends in "_" + project; no name twice (letter
 // case ignored). Cached per project (letter case ignored) for the whole run; refresh builds the
-// list anew and makes RIS list its schemas afresh. Raises error 1 "Project number not defined"
-// for a blank project; other errors pass with "GetProjectSchemas" in front of their source.
+// list anew and makes RIS list its schemas afresh. The project schema's table and its rows are
+// read from whole answers only (the listing and the dictionary; the rows as many as the server
+// counts): an answer that is not whole raises and nothing is cached, never a short list. Raises
+// error 1 "Project number not defined" for a blank project; other errors pass with
+// "GetProjectSchemas" in front of their source.
 std::vector<std::string> GetProjectSchemas(const std::string& project, bool refresh);
 
 // The list GetProjectSchemas builds: projectSchema is empty when the project schema lacks

@@ -2,6 +2,7 @@
 #include "dbaccess/SchemaLists.h"
 
 #include "dbaccess/CRIS.h"
+#include "dbaccess/WholeTableRead.h"
 #include "platform/AppError.h"
 #include "platform/ado/Recordset.h"
 #include "services/Messages.h"
@@ -23,7 +24,8 @@ std::vector<std::string> GetSchemas(bool projectsOnly)
 
 Recordset DBReadRecordset(const std::string& schema, const std::string& sql)
 {
-    return gCRIS->DBRead(schema, sql, 3);
+    // The windows show and edit these rows as the table's: never a part of them.
+    return DBReadWhole(*gCRIS, schema, sql, 3);
 }
 
 void DBExecute(const std::string& schema, const std::string& sql) { gCRIS->DBWrite(schema, sql); }

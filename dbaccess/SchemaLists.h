@@ -16,7 +16,9 @@ std::string GetProjectSchemaName(const std::string& project);
 // front of the description.
 std::vector<std::string> GetSchemas(bool projectsOnly);
 
-// gCRIS->DBRead with lock type 3; errors pass unchanged.
+// gCRIS->DBRead with lock type 3, its rows taken only when they are all the rows the server
+// holds (DBReadWhole: in RIS mode a read short of rows raises, saying so); errors pass with
+// "CRIS::DBRead" at the head of their source.
 Recordset DBReadRecordset(const std::string& schema, const std::string& sql);
 
 // gCRIS->DBWrite, its result dropped; errors pass unchanged.

@@ -115,7 +115,8 @@ std::vector<std::string> missingTablesOf(const CheckTreeNode& node, const std::s
 
 // Looked at right before the model goes, under the design schema's mark: why it must stay when
 // its tables do not stand missing as the check found them (another program's change had them
-// dropped for a moment, or the schema changed since); empty when they do.
+// dropped for a moment, or the schema changed since); empty when they do. A table stands when the
+// listing or the dictionary names it (Tables): one answer leaving it out never lets the model go.
 std::string tablesNotAsChecked(DdlDatabase& db, const std::string& designSchema, const ModelDeletion& d)
 {
     std::vector<std::string> tables;
@@ -179,9 +180,11 @@ std::vector<ModelDeletion> modelDeletions(const CheckTree& tree)
     return deletions;
 }
 
+// A count a delete or its look is decided on: from all the rows the server holds, never from a
+// read short of some.
 long long countRows(DdlDatabase& db, const std::string& schema, const std::string& sql)
 {
-    Recordset rs = db.Read(schema, sql);
+    Recordset rs = db.ReadWhole(schema, sql);
     if (rs.RecordCount() < 1)
         throw AppError(1, "", "the count gave no answer");
     return rs.Fields()[0].Value().ToLong();
@@ -349,13 +352,14 @@ void deleteModels(DdlCheckContext& c, const std::string& schema, const std::stri
 }
 
 // The drop's statements without those of tables whose model stands in the project schema now,
-// each named in modelled. Raises when the models cannot be read: nothing is dropped then.
+// each named in modelled. Raises when the models cannot be read whole (a read short of a row
+// would take a model's tables for orphans): nothing is dropped then.
 std::string withoutTablesOfModels(DdlDatabase& db, const std::string& projectSchema, const std::string& statements,
                                   std::vector<std::string>& modelled)
 {
     std::set<std::pair<long, long>> models; // discipline, partition
     try {
-        Recordset rs = db.Read(projectSchema, kDdlModelQuery);
+        Recordset rs = db.ReadWhole(projectSchema, kDdlModelQuery);
         if (rs.RecordCount() > 0)
             for (rs.MoveFirst(); !rs.Eof(); rs.MoveNext())
                 models.emplace(rs.Fields()["discipline_indx_no"].Value().ToLong(),

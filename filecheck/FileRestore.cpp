@@ -13,6 +13,7 @@
 #include "services/ChangeOutcome.h"
 #include "services/FileOperation.h"
 #include "services/Messages.h"
+#include "services/WholeBackup.h"
 #include "services/NetworkPaths.h"
 
 #include <functional>
@@ -142,10 +143,10 @@ bool CopySeed(const std::string& kind, const std::string& seed, const std::strin
             // A copy that failed is told by its own error.
             if (!copied)
                 return ChangeState::NotDone;
-            if (IsFileExists(target, 0) && GetFileSize(target) == GetFileSize(seed))
-                return ChangeState::Done;
-            seen = "'" + target + "' does not stand with the size of '" + seed + "'";
-            return ChangeState::NotKnown;
+            // The bytes that stand at the target against the seed's, read in pieces: a size
+            // alone would take a seed saved anew while it was copied, or another file put there
+            // since, for the seed.
+            return CompareCopy(seed, target, seen);
         },
         LookAfter::EveryCall);
     if (copy.Failed()) {

@@ -102,7 +102,7 @@ DbServer::DbServer(const std::string& hostRoot) : root_(hostRoot)
     fs::create_directories(root_ + "/db/users", ec);
     if (ec)
         RaiseRisError("RIS_E_CANT_OPEN_DB", "Cannot create the database folder under '" + root_ + "': " + ec.message());
-    catalogue_ = std::make_unique<SqliteDb>(root_ + "/db/catalogue.db");
+    catalogue_ = std::make_unique<SqliteDb>(CatalogueHostPath());
     catalogue_->Exec("PRAGMA synchronous = OFF");
     catalogue_->Exec(kCatalogueSchema);
     // A catalogue made before grants kept their privileges: those grants were of every one.
@@ -246,7 +246,7 @@ long long DbServer::FreeBytes(const DbTablespace& ts)
     for (auto& r : catalogue_->QueryRows("SELECT name FROM users WHERE default_ts = ?1", {ts.name}))
         used += fileSize(UserDatabasePath(r[0].value_or("")));
     if (EqualsNoCase(ts.name, "SYSTEM"))
-        used += fileSize(root_ + "/db/catalogue.db");
+        used += fileSize(CatalogueHostPath());
     long long size = ts.sizeBytes;
     if (ts.nextBytes > 0)
         while (size < used && size + ts.nextBytes <= ts.maxBytes)
@@ -315,10 +315,20 @@ std::string DbServer::TablePrivileges(const std::string& written)
 void DbServer::AddGrant(const std::string& dbUser, const std::string& table, const std::string& grantee,
                         const std::string& privileges)
 {
-    const std::string had = GrantedPrivileges(dbUser, table, grantee);
+    AddGrantIn(*catalogue_, "main", dbUser, table, grantee, privileges);
+}
+
+void DbServer::AddGrantIn(SqliteDb& db, const std::string& catalogue, const std::string& dbUser,
+                          const std::string& table, const std::string& grantee, const std::string& privileges)
+{
+    const auto rows = db.QueryRows("SELECT privileges FROM " + catalogue + ".grants WHERE db_user = ?1 AND "
+                                   "table_name = ?2 AND grantee = ?3",
+                                   {ToUpper(dbUser), ToLower(table), ToUpper(grantee)});
+    const std::string had = rows.empty() ? std::string() : rows[0][0].value_or(kAllTablePrivileges);
     const std::string now = TablePrivileges(had.empty() ? privileges : had + ", " + privileges);
-    catalogue_->Run("INSERT OR REPLACE INTO grants(db_user, table_name, grantee, privileges) VALUES (?1, ?2, ?3, ?4)",
-                    {ToUpper(dbUser), ToLower(table), ToUpper(grantee), now});
+    db.Run("INSERT OR REPLACE INTO " + catalogue + ".grants(db_user, table_name, grantee, privileges) VALUES (?1, ?2, "
+           "?3, ?4)",
+           {ToUpper(dbUser), ToLower(table), ToUpper(grantee), now});
 }
 
 void DbServer::RevokeGrant(const std::string& dbUser, const std::string& table, const std::string& grantee,
@@ -359,8 +369,17 @@ std::vector<std::string> DbServer::GrantsOn(const std::string& dbUser, const std
 
 void DbServer::DropGrants(const std::string& dbUser, const std::string& table)
 {
-    catalogue_->Run("DELETE FROM grants WHERE db_user = ?1 AND table_name = ?2", {ToUpper(dbUser), ToLower(table)});
+    DropGrantsIn(*catalogue_, "main", dbUser, table);
 }
+
+void DbServer::DropGrantsIn(SqliteDb& db, const std::string& catalogue, const std::string& dbUser,
+                            const std::string& table)
+{
+    db.Run("DELETE FROM " + catalogue + ".grants WHERE db_user = ?1 AND table_name = ?2",
+           {ToUpper(dbUser), ToLower(table)});
+}
+
+std::string DbServer::CatalogueHostPath() const { return root_ + "/db/catalogue.db"; }
 
 std::vector<std::string> DbServer::GrantedTables(const std::string& dbUser)
 {

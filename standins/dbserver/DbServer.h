@@ -93,6 +93,15 @@ public:
     // order; raises RIS_E_DATABASE_ERROR (ORA-00990) for a word that is no table privilege.
     static std::string TablePrivileges(const std::string& written);
     void DropGrants(const std::string& dbUser, const std::string& table);
+    // AddGrant and DropGrants on the catalogue as the connection db names it (`catalogue`: the
+    // name it is attached under there, as SQL writes it): for grants that must be committed in
+    // one transaction with that connection's tables.
+    static void AddGrantIn(SqliteDb& db, const std::string& catalogue, const std::string& dbUser,
+                           const std::string& table, const std::string& grantee, const std::string& privileges);
+    static void DropGrantsIn(SqliteDb& db, const std::string& catalogue, const std::string& dbUser,
+                             const std::string& table);
+    // The host path of the catalogue's file.
+    std::string CatalogueHostPath() const;
     // The tables of the user that have grants recorded.
     std::vector<std::string> GrantedTables(const std::string& dbUser);
 

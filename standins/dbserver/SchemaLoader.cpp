@@ -3,8 +3,10 @@
 
 #include "dbaccess/DumpReader.h"
 #include "platform/Environment.h"
+#include "platform/HostFiles.h"
 #include "platform/TextUtil.h"
 #include "standins/dbserver/DumpLoadCheck.h"
+#include "standins/dbserver/LoadGrants.h"
 #include "standins/dbserver/LockedOutputFile.h"
 #include "standins/dbserver/RisErrorBlock.h"
 #include "standins/dbserver/RisSqlText.h"
@@ -125,7 +127,7 @@ class LoadRun {
 public:
     LoadRun(RisSession& session, LockedOutputFile* bad, LockedOutputFile* log, const RisTransferRequest& request,
             std::string& console)
-        : session_(session), bad_(bad), log_(log), request_(request), console_(console)
+        : session_(session), bad_(bad), log_(log), request_(request), console_(console), grants_(session.Server())
     {
     }
 
@@ -169,7 +171,7 @@ private:
     std::vector<std::pair<SqliteDb*, std::string>> begun_; // databases (and schemas) whose transaction is open
     std::vector<std::string> committed_;                   // schemas whose load is committed
     bool stopped_ = false;
-    std::vector<std::function<void()>> catalogueChanges_; // grants, made once the load is committed
+    LoadGrants grants_; // made in each schema's transaction, right before its commit
     TableLoad current_;
     const long long diskFullRow_ = diskFullRowForTests();
 };
@@ -196,8 +198,10 @@ void LoadRun::useSchema(const std::string& name)
     owner_ = session_.Schema(schema_).dbUser;
     db_ = &session_.Database(schema_);
     if (std::find_if(begun_.begin(), begun_.end(), [&](const auto& b) { return b.first == db_; }) == begun_.end()) {
+        grants_.BeforeBegin(*db_);
         db_->Exec("BEGIN IMMEDIATE");
         begun_.emplace_back(db_, schema_);
+        grants_.AfterBegin(*db_);
     }
     report("Loading into schema " + schema_ + ".");
 }
@@ -234,13 +238,24 @@ void LoadRun::checkStillLoading(const AppError& e)
 void LoadRun::commitAll()
 {
     while (!begun_.empty()) {
+        SqliteDb& db = *begun_.front().first;
+        // The grants go with the tables in one commit; a catalogue that cannot be written stops
+        // the load, a grant that fails alone is reported.
+        grants_.Write(db, [this](const AppError& e) {
+            checkStillLoading(e);
+            reportError(AppError(kRisErrorNumber, RisErrorName(e), e.description()));
+        });
+        // For tests: points to stop at, or be killed at, right before the commit and after it.
+        (void)InjectedFault("commit", db.Path());
         try {
-            begun_.front().first->Exec("COMMIT");
+            db.Exec("COMMIT");
         } catch (const AppError& e) {
             // Named as the database's failure it is (a full disk, a lock), like one at any row.
             RaiseRisError("RIS_E_DATABASE_ERROR", "The commit of the load into schema '" + begun_.front().second +
                                                       "' failed: " + e.description() + ".");
         }
+        (void)InjectedFault("committed", db.Path());
+        grants_.Restore(db);
         committed_.push_back(begun_.front().second);
         begun_.erase(begun_.begin());
     }
@@ -257,6 +272,7 @@ std::string LoadRun::stateAfterStop()
             // A transaction that cannot be rolled back now ends unfinished with the connection,
             // which undoes it just the same.
         }
+        grants_.Restore(*db);
         undone.push_back(schema);
     }
     begun_.clear();
@@ -332,8 +348,7 @@ void LoadRun::beginTable(const DumpItem& item)
     current_.db = db_;
     current_.triggerOut = true;
     if (request_.mode == "clear")
-        catalogueChanges_.push_back(
-            [this, owner = owner_, table = current_.table]() { session_.Server().DropGrants(owner, table); });
+        grants_.DropGrants(*db_, owner_, current_.table);
     current_.skip = false;
     ++counts_.tables;
 }
@@ -375,6 +390,12 @@ void LoadRun::loadRow(const DumpItem& item)
         reject(item, refusalText(e)); // the table refuses the row; the bad file keeps it
         return;
     }
+    // Counted as the database counts the rows it took: a row it passed over without an error
+    // (a trigger of the table's that ignores it) is not loaded, and the bad file keeps it.
+    if (db_->Changes() != 1) {
+        reject(item, "the database did not keep it");
+        return;
+    }
     ++current_.loaded;
     ++counts_.rowsLoaded;
 }
@@ -395,10 +416,7 @@ void LoadRun::grantLine(const DumpItem& item)
                                                 table + "' to '" + ToUpper(grantee) +
                                                 "', a user the database does not know (ORA-01917: user or role '" +
                                                 ToUpper(grantee) + "' does not exist); that grant was not made.");
-    catalogueChanges_.push_back(
-        [this, owner = owner_, table, grantee, privileges]() {
-            session_.Server().AddGrant(owner, table, grantee, privileges);
-        });
+    grants_.AddGrant(*db_, owner_, table, grantee, privileges);
 }
 
 // Index and view lines; any other line that is not blank is reported.
@@ -533,13 +551,6 @@ LoadCounts LoadRun::Run(DumpReader& reader, const std::string& dumpFile, const s
     } catch (const AppError& e) {
         current_ = TableLoad();
         throw AppError(kRisErrorNumber, RisErrorName(e), e.description() + " " + stateAfterStop());
-    }
-    for (const std::function<void()>& change : catalogueChanges_) {
-        try {
-            change();
-        } catch (const AppError& e) {
-            reportError(AppError(kRisErrorNumber, RisErrorName(e), e.description()));
-        }
     }
     report(std::to_string(counts_.tables) + " tables loaded: " + std::to_string(counts_.rowsLoaded) + " rows, " +
            std::to_string(counts_.rowsRejected) + " rejected.");

@@ -1,8 +1,9 @@
 // The load of the stand-in RIS client: reads a dump in the system's format and puts its
 // tables, rows, views, indexes and grants into a schema. "clear" replaces tables that exist,
 // "new" refuses them, no mode word appends to them. Rows that do not fit their table go to
-// the bad file. The whole load is one transaction: it is committed only when the dump has
-// proved whole, so a cut or foreign file leaves every table as it was.
+// the bad file. The whole load is one transaction, the grants it makes or drops with it: it is
+// committed only when the dump has proved whole, so a cut or foreign file leaves every table as
+// it was, and a load ended at any moment leaves tables and grants agreeing.
 #pragma once
 
 #include "platform/AppError.h"

@@ -84,7 +84,11 @@ TEST_F(ExitDuringRunTest, FamilyDeleteStopsAfterTheRunningStepAndEndsWithoutABox
     messages.Answer(MsgAnswer::Yes);
     messages.Answer(MsgAnswer::Yes);
     const size_t asked = messages.asked().size();
-    // The first pump call comes from the wait for the drop of pd_exitp's schema.
+    // The first pump call comes from the wait for the drop of pd_exitp's schema, slowed so that it
+    // still runs when the wait first looks: the marks of all twelve families, held from the start,
+    // are each told of the client before the wait begins.
+    testsupport::WrapperClients clients;
+    clients.Set("risbatch", testsupport::ClientRule::PassThrough().When("drop schema pd_exitp").Slowed(300));
     exitAtPumpCall(*form, 1);
     form->Delete_DB_Schema_Click();
 

@@ -3,6 +3,7 @@
 // same schema.
 #include "Form1Fixture.h"
 
+#include "admin/Families.h"
 #include "admin/PipingModelRestore.h"
 #include "dbaccess/CRIS.h"
 #include "dbaccess/DumpSchemaLine.h"
@@ -33,7 +34,7 @@ using ::testing::HasSubstr;
 namespace {
 
 enum class Road { Script, AllDumps, ProjectDumps, ChosenFile, PipingRestore, Unload, UnloadAll, FamilyCreate, FamilyDelete,
-                  ScriptUserDrop, SchemaDropOperation };
+                  FamilyDeleteBoth, ScriptUserDrop, ScriptUserDropBoth, SchemaDropOperation };
 
 class LoadMarksTest : public Form1Fixture {
 protected:
@@ -339,6 +340,8 @@ TEST_F(LoadMarksTest, AChangeOfASchemaWhileAnotherProgramChangesItIsRefusedByNam
         int rislod;          // runs of this one's load client
         std::string record = {}; // the other program holds this load record, not the schema's mark
         std::string said = {};   // what this one says before the running change, when no load or unload
+        std::string held = "pd_demo"; // the schema whose mark the other program holds
+        bool otherCreatesSchemas = false; // the other program runs "Create schema" over pd_ and dd_, held at its first step
     } cases[] = {
         {Road::Script, pdLoad, 0},
         {Road::AllDumps, columns, 1},
@@ -351,8 +354,18 @@ TEST_F(LoadMarksTest, AChangeOfASchemaWhileAnotherProgramChangesItIsRefusedByNam
         // The user and schema families change the schema under its mark like every other change.
         {Road::FamilyCreate, pdLoad, 0, "", "The creation of database user and RIS schema pd_demo was not started: "},
         {Road::FamilyDelete, columns, 0, "", "The removal of RIS schema and database user pd_demo was not started: "},
-        {Road::ScriptUserDrop, pdLoad, 0, "", "The removal of database user pd_demo was not started: "},
+        {Road::ScriptUserDrop, pdLoad, 0, "", "The script was not started: its line 1, the removal of database user "
+                                              "pd_demo, is refused: "},
         {Road::SchemaDropOperation, columns, 0, "", "The removal of RIS schema pd_demo was not started: "},
+        // A command over several families takes every family's mark before its first step: one the
+        // other program holds refuses it whole, and the family before it is left as it was.
+        {Road::FamilyDeleteBoth, ddLoad, 0, "", "The removal of RIS schema and database user pd_demo, dd_demo was not "
+                                                "started: ", "dd_demo"},
+        {Road::ScriptUserDropBoth, ddLoad, 0, "", "The script was not started: its line 3, the removal of RIS schema "
+                                                  "dd_demo, is refused: ", "dd_demo"},
+        // Two family commands at once: the first holds both families' marks from its first step.
+        {Road::FamilyDeleteBoth, "the creation of RIS schema pd_demo", 0, "",
+         "The removal of RIS schema and database user pd_demo, dd_demo was not started: ", "pd_demo", true},
     };
     for (const auto& c : cases) {
         const bool unload = c.road == Road::Unload || c.road == Road::UnloadAll;
@@ -375,11 +388,20 @@ TEST_F(LoadMarksTest, AChangeOfASchemaWhileAnotherProgramChangesItIsRefusedByNam
         const std::string pdFile = BinaryFile::ReadAll(pdDump);
         ForkedProgram other(
             [&] {
-                RunMark mark(!c.record.empty() ? c.record : restore ? "schema dd_demo" : "schema pd_demo",
+                if (c.otherCreatesSchemas) {
+                    // Both schemas stand already: its tool refuses each creation and nothing changes.
+                    Families families;
+                    families.boxValue = [](size_t i) { return i < 2 ? kBoxChecked : kBoxUnchecked; };
+                    families.projectText = [] { return std::string("demo"); };
+                    families.escPressed = [] { return false; };
+                    families.Run(FamilyCommand::CreateSchema);
+                    return 0;
+                }
+                RunMark mark(!c.record.empty() ? c.record : restore ? "schema dd_demo" : "schema " + c.held,
                              {{"what", c.running}, {"dump", restore ? ddDump : pdDump}});
                 return mark.held() ? 0 : 1;
             },
-            testsupport::MarkWritten());
+            testsupport::MarkWritten(c.otherCreatesSchemas ? "cre_schema" : ""));
         ASSERT_TRUE(other.Reached());
         clients.Set("rislod", ClientRule::PassThrough());
         std::string text;
@@ -397,8 +419,10 @@ TEST_F(LoadMarksTest, AChangeOfASchemaWhileAnotherProgramChangesItIsRefusedByNam
         case Road::UnloadAll: EXPECT_EQ(runUnloadAll(text), 1); break;
         case Road::FamilyCreate:
         case Road::FamilyDelete:
+        case Road::FamilyDeleteBoth:
             form->familyBoxes[0]->setChecked(true);
-            if (c.road == Road::FamilyDelete) {
+            form->familyBoxes[1]->setChecked(c.road == Road::FamilyDeleteBoth);
+            if (c.road != Road::FamilyCreate) {
                 messages.Answer(MsgAnswer::Yes); // asked twice
                 messages.Answer(MsgAnswer::Yes);
                 form->Delete_DB_Schema_Click();
@@ -406,12 +430,17 @@ TEST_F(LoadMarksTest, AChangeOfASchemaWhileAnotherProgramChangesItIsRefusedByNam
                 form->Create_DB_Schema_Click();
             }
             form->familyBoxes[0]->setChecked(false);
+            form->familyBoxes[1]->setChecked(false);
             break;
         case Road::SchemaDropOperation:
             text = testsupport::Raised([&] { form->Del_Schema("'pd_demo'"); }).description();
             break;
         case Road::ScriptUserDrop:
-            writeFile(dumpDir + "\\users.scr", "del_dbuser 'pd_demo'\r\n");
+        case Road::ScriptUserDropBoth:
+            writeFile(dumpDir + "\\users.scr", c.road == Road::ScriptUserDrop
+                                                   ? "del_dbuser 'pd_demo'\r\n"
+                                                   : "del_schema 'pd_demo'\r\ndel_dbuser 'pd_demo'\r\n"
+                                                     "del_schema 'dd_demo'\r\n");
             form->scriptfile->setText(QString::fromStdString(dumpDir + "\\users.scr"));
             runRoad(Road::Script);
             form->scriptfile->setText(QString::fromStdString(dumpDir + "\\load.scr"));
@@ -421,7 +450,7 @@ TEST_F(LoadMarksTest, AChangeOfASchemaWhileAnotherProgramChangesItIsRefusedByNam
         if (text.empty() && messages.asked().size() > asked)
             text = messages.asked().back().prompt;
         EXPECT_THAT(text, HasSubstr(said + c.running + " (process " + std::to_string(other.pid())));
-        EXPECT_THAT(text, HasSubstr(!c.said.empty()     ? ") is under way on schema pd_demo. Nothing was changed."
+        EXPECT_THAT(text, HasSubstr(!c.said.empty()     ? ") is under way on schema " + c.held + ". Nothing was changed."
                                     : c.record.empty() ? ") is under way on that schema"
                                                        : ") is under way from that dump"));
         EXPECT_EQ(clients.Runs("rislod"), c.rislod);

@@ -1,7 +1,9 @@
 // The access object against RIS clients that fail: one that dies before or after its work, or
 // refuses a statement or a table, never lets the operation pass; the schema is read afterwards to
 // see what the failed run really left.
+#include "dbaccess/ProjectData.h"
 #include "dbaccess/SampleServerFixture.h"
+#include "dbaccess/SchemaLists.h"
 #include "platform/AppError.h"
 #include "platform/ado/Recordset.h"
 #include "support/Raised.h"
@@ -31,6 +33,20 @@ protected:
         cris.SetUseRIS(clients.WinFolder());
     }
     size_t Count(const std::string& sql) { return Rows("pd_wrap", sql).size(); }
+    // A call of the program's own access object over the wrapper clients, its client folder put
+    // back afterwards.
+    std::function<void()> throughProgram(const std::function<void()>& call)
+    {
+        return [this, call] {
+            const std::string own = gCRIS->GetRISPath();
+            gCRIS->SetUseRIS(clients.WinFolder());
+            struct PutBack {
+                std::string path;
+                ~PutBack() { gCRIS->SetUseRIS(path); }
+            } putBack{own};
+            call();
+        };
+    }
 
     testsupport::WrapperClients clients;
 };
@@ -45,6 +61,7 @@ TEST_F(RisClientExitFailureTest, AClientThatDiesOrRefusesFailsTheOperation)
         ClientRule rule;
         std::function<void()> call;
         std::string error;
+        int runs = 1; // of the client
     };
     const auto load = [&] { cris.RISLoad(Out("pd_demo.dmp"), std::nullopt, 0, "pd_wrap", "", 25); };
     const auto unload = [&] { cris.RISUnload(Out("u.dmp"), "pd_wrap", std::nullopt, std::nullopt, "", 0, true,
@@ -88,15 +105,27 @@ TEST_F(RisClientExitFailureTest, AClientThatDiesOrRefusesFailsTheOperation)
          "risbatch ended with exit code 1"},
         {"clean that crashed after saying success", "risclnsr", ClientRule::DieAfter(139),
          [&] { cris.RISClean("pd_wrap"); }, "risclnsr ended with exit code 139"},
+        // The project's schemas and the table editor's rows, through the program's own object: a
+        // read short of rows, exit 0, raises instead of giving a short list or a part of a table.
+        {"project schemas from rows read short, exit 0", "risunlod", ClientRule::ThinRows("pdtable_102", 0),
+         throughProgram([] { GetProjectSchemas("wrap", true); }),
+         "The read of pdtable_102 of schema pd_wrap is not whole: table 'pdtable_102' holds 0 rows in the dump, 4 on "
+         "the server",
+         2},
+        {"a table's rows read short, exit 0", "risunlod", ClientRule::ThinRows("pdtable_116", 0),
+         throughProgram([] { DBReadRecordset("pd_wrap", "SELECT * FROM pdtable_116;"); }),
+         "The read of pdtable_116 of schema pd_wrap is not whole"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         clients.Set(c.client, c.rule);
         const AppError e = testsupport::Raised(c.call);
         EXPECT_NE(e.description().find(c.error), std::string::npos) << e.description();
-        EXPECT_EQ(clients.Runs(c.client), 1);
+        EXPECT_EQ(clients.Runs(c.client), c.runs);
         clients.Set(c.client, ClientRule::PassThrough());
     }
+    // No list was kept from the read that was not whole: the next one is built whole.
+    EXPECT_EQ(GetProjectSchemas("wrap", false), (std::vector<std::string>{"pd_wrap", "dd_demo"}));
     // The unloads that died or were cut left no dump that could pass for a backup; the refused statement's
     // table kept its rows while the statement before it ran, and so did the one of the client
     // that crashed after its work.

@@ -268,8 +268,10 @@ TEST_F(DdlRepairOnTheServerTest, AModelRegisteredTwiceKeepsBothRowsAndItsPartiti
     EXPECT_EQ(SchemaState("pd_demo"), before);
 }
 
-// The same on the stand-in server with a wrapper risbatch: the model's DELETE is done and the
-// client dies, or it dies before; the second model goes in both cases.
+// The same on the stand-in server with a wrapper client: the model's DELETE is done and the
+// client dies, or it dies before; the second model goes in both cases. An answer that leaves out
+// what the repair is decided on (a design table of the model, a model row) never lets a model or a
+// table go, and the design schema keeps every table.
 TEST_F(DdlRepairOnTheServerTest, ADyingClientIsLookedAfterAndTheSecondModelStillGoes)
 {
     using testsupport::ClientRule;
@@ -278,6 +280,9 @@ TEST_F(DdlRepairOnTheServerTest, ADyingClientIsLookedAfterAndTheSecondModelStill
         ClientRule rule;
         const char* message;
         size_t rowsOf1009; // of pdtable_113 and of pdtable_114 each
+        const char* client = "risbatch";
+        const char* modelTable = ""; // a design table of P1009 that stands in dd_demo
+        bool drop = false;           // the drop of pdtable_22_3 (model E2001) instead of the delete
     } cases[] = {
         {"DiesAfter", ClientRule::DieAfter(139).When("model_no='P1009'"),
          "Model P1009: The DELETE of its row of pdtable_113 was done although risbatch ended with exit code 139%; its "
@@ -287,28 +292,59 @@ TEST_F(DdlRepairOnTheServerTest, ADyingClientIsLookedAfterAndTheSecondModelStill
          "Model P1009: The DELETE of its row of pdtable_113 was not done: risbatch ended with exit code 139%; its row "
          "of pdtable_113 is still there. Its row of pdtable_114 (partition 9) was kept.",
          1},
+        // The listing, whole in form, leaves out the model's table: the dictionary names it.
+        {"ListingLeavesOutTheModelsTable", ClientRule::FailTable("pdtable_34_9", "", 0).When("-s dd_demo table all"),
+         "Models not deleted, nothing was changed for them: P1009 (its tables in dd_demo changed since the check "
+         "(missing now: pdtable_12_9, pdtable_50_9, pdtable_67_9, pdtable_80_9), check again) (see the program log)%",
+         1, "risunlod", "pdtable_34_9"},
+        // The models read again before the drop lack every row: the table of E2001 is not taken
+        // for an orphan.
+        {"ModelsReadShortBeforeTheDrop", ClientRule::ThinRows("pdtable_113", 0),
+         "The models of pd_demo could not be read again before the drop: %The read of pdtable_113 of schema pd_demo is "
+         "not whole: table 'pdtable_113' holds 0 rows in the dump, 5 on the server. Nothing was dropped.",
+         1, "risunlod", "", true},
     };
     const std::string risPath = gCRIS->GetRISPath();
     for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
         UserDb("pd_demo")->Exec("INSERT INTO pdtable_113 VALUES (9, 1, 2, 'P1009', 'nine', 'PDSSRV1', "
                                 "'D:\\pds\\demo\\model', 'p1009.dgn', 0, 9), (10, 1, 2, 'P1010', 'ten', 'PDSSRV1', "
                                 "'D:\\pds\\demo\\model', 'p1010.dgn', 0, 10); INSERT INTO pdtable_114 VALUES (9), (10)");
         const ExecAtEnd takeOut{"pd_demo", "DELETE FROM pdtable_113 WHERE model_index_no IN (9, 10); "
                                            "DELETE FROM pdtable_114 WHERE partition_no IN (9, 10)"};
+        if (*c.modelTable)
+            UserDb("dd_demo")->Exec(std::string("CREATE TABLE ") + c.modelTable + " (system_unique_no int)");
+        const ExecAtEnd dropMade{"dd_demo", std::string("DROP TABLE IF EXISTS ") + (*c.modelTable ? c.modelTable : "x_none")};
+        const auto designBefore = SchemaState("dd_demo");
         testsupport::WrapperClients clients;
-        clients.Set("risbatch", c.rule);
+        clients.Set(c.client, c.rule);
         gCRIS->SetUseRIS(clients.WinFolder());
-        const std::string shown = deleteModels({{"P1009", "9"}, {"P1010", "10"}});
+        std::string shown;
+        if (c.drop) {
+            CheckTree tree;
+            tree.Add("", "NoModels", "orphans");
+            tree.Add("NoModels", "Tablepdtable_22_3", "pdtable_22_3 - 0 row(s)").checked = true;
+            std::vector<std::string> statuses;
+            DdlCheckContext context{tree, DdlDatabase::Program(), [] { return std::string("demo"); },
+                                    [&](const std::string& t) { statuses.push_back(t); }, {}, 0};
+            boxes_.Answer(MsgAnswer::Yes);
+            RunRepairAction(context, DdlRepairAction::DropTables);
+            shown = statuses.back();
+        } else {
+            shown = deleteModels({{"P1009", "9"}, {"P1010", "10"}});
+        }
         gCRIS->SetUseRIS(risPath);
 
-        // % stands for what the access layer adds to the exit code (the output it lacks).
+        // % stands for what the access layer adds to the exit code (the output it lacks), or
+        // puts before the read's own words.
         const std::vector<std::string> parts = Split(c.message, "%");
         EXPECT_EQ(shown.rfind(parts[0], 0), 0u) << shown;
         EXPECT_EQ(shown.substr(shown.size() - std::min(shown.size(), parts[1].size())), parts[1]) << shown;
         EXPECT_EQ(query("pd_demo", "SELECT model_no FROM pdtable_113 WHERE partition_no IN (9, 10)").size(),
-                  c.rowsOf1009) << c.name;
+                  c.rowsOf1009 + (c.drop ? 1 : 0));
         EXPECT_EQ(query("pd_demo", "SELECT partition_no FROM pdtable_114 WHERE partition_no IN (9, 10)").size(),
-                  c.rowsOf1009) << c.name;
+                  c.rowsOf1009 + (c.drop ? 1 : 0));
+        EXPECT_EQ(SchemaState("dd_demo"), designBefore);
     }
 }
 

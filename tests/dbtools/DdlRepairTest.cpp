@@ -98,9 +98,10 @@ struct FrameCase {
     std::vector<DdlTestModel> models = {{1, "P101", 3}}; // pdtable_113 of the project schema
 };
 
-const std::string kCount = "Read pd_p1 SELECT count(*) AS ROWCOUNTS FROM ";
+// Counts and models a delete or a drop is decided on are read whole.
+const std::string kCount = "ReadWhole pd_p1 SELECT count(*) AS ROWCOUNTS FROM ";
 // The models, read again right before a drop.
-const std::string kModels = "Read pd_p1 SELECT discipline_indx_no, model_no, partition_no FROM pdtable_113 WHERE "
+const std::string kModels = "ReadWhole pd_p1 SELECT discipline_indx_no, model_no, partition_no FROM pdtable_113 WHERE "
                             "discipline_indx_no=1 or discipline_indx_no=2 GROUP BY discipline_indx_no, model_no, "
                             "partition_no;";
 const std::string kCountP101 = kCount + "pdtable_113 WHERE discipline_indx_no=1 AND model_no='P101' AND partition_no=3;";

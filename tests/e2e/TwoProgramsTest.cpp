@@ -9,6 +9,9 @@
 #include "platform/RunMark.h"
 #include "services/Registry.h"
 #include "services/IniFile.h"
+#include "standins/dbserver/DbServer.h"
+#include "standins/dbserver/RisSession.h"
+#include "standins/dbserver/SchemaTables.h"
 #include "support/OtherProcesses.h"
 #include "support/SampleEnvironment.h"
 #include "support/TestFiles.h"
@@ -17,6 +20,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <optional>
 
 namespace fs = std::filesystem;
 
@@ -33,7 +37,8 @@ std::string separator(const char* name)
     return RegistryValueText(RegistryGetValue(HKEY_CURRENT_USER, kIntl, name, "", true));
 }
 
-enum class Programs { SettingsWriters, RegistryWriters, EnvironmentBuilders, UnloadAllStartsAndASettingsWriter, TableReaders };
+enum class Programs { SettingsWriters, RegistryWriters, EnvironmentBuilders, UnloadAllStartsAndASettingsWriter, TableReaders,
+                      LoadsOfOneSchema };
 
 struct TwoProgramsCase {
     const char* name;
@@ -71,6 +76,25 @@ public:
     {
         for (int n = 0; n < count; ++n)
             EXPECT_TRUE(there(prefix + std::to_string(n))) << prefix << n << " lost";
+    }
+
+    // The dump of load n into pd_two: table t of its own number of rows, granted to a grantee of
+    // its own.
+    static long long loadRows(int n) { return n == 1 ? 2000 : 3000; }
+    std::string loadDump(int n) const
+    {
+        const std::string path = work.host() + "/load" + std::to_string(n) + ".dmp";
+        if (!fs::exists(path)) {
+            std::string rows;
+            for (long long k = 1; k <= loadRows(n); ++k)
+                rows += std::to_string(k) + " \r\n";
+            testsupport::WriteHostFile(path, "default schema pd_two\r\ncreate table t (k int)\r\n"
+                                             "insert into t (k) values (?)\r\n***variable*** k \r\n" +
+                                                 rows + "***RIS*** End of Table ***RIS***\r\ngrant select on t to " +
+                                                 (n == 1 ? "PUBLIC" : "DBOPER") +
+                                                 "\r\n***RIS*** End of Schema ***RIS***\r\n");
+        }
+        return path;
     }
 
     testsupport::ScopedDir work{"two"};
@@ -130,6 +154,16 @@ TEST_P(TwoPrograms, NothingOneWroteIsLostToTheOther)
                     return failed > 0 ? 1 : 0;
                 });
             break;
+        case Programs::LoadsOfOneSchema:
+            // Two clear loads of one schema, each granting its table to another grantee.
+            for (int n : {1, 2})
+                steps.push_back([this, n] {
+                    return testsupport::RunHeadless(testsupport::BinDir() + "/rislod.exe",
+                                                    {"-m", "w", "-i", WinPathFromHost(loadDump(n)), "-s", "pd_two",
+                                                     "clear", "table", "with", "data", "all", "grant", "all"},
+                                                    out(n));
+                });
+            break;
         case Programs::UnloadAllStartsAndASettingsWriter:
             steps = {writer("k", 300, setting)};
             for (int n = 0; n < 6; ++n)
@@ -139,6 +173,16 @@ TEST_P(TwoPrograms, NothingOneWroteIsLostToTheOther)
         std::vector<unsigned> offsets; // program i starts i * round * 1.3 ms after the others, give or take
         for (size_t i = 0; i < steps.size(); ++i)
             offsets.push_back(static_cast<unsigned>(i * static_cast<size_t>(round) * 1300 % 45000));
+        std::optional<testsupport::AddedSchemasCleanup> added;
+        if (programs == Programs::LoadsOfOneSchema) {
+            added.emplace();
+            DbServer server(StandInRoot());
+            server.SetUserPassword("pd_two", "pd_two");
+            RisSession session(server);
+            std::string answer;
+            session.Execute("create schema pd_two on database (oracle, dbname ORCL, ostype nt) user pd_two.pd_two@ORCL",
+                            answer);
+        }
         const std::vector<int> codes = testsupport::RunTogether(steps, offsets);
 
         if (programs == Programs::UnloadAllStartsAndASettingsWriter) {
@@ -149,7 +193,18 @@ TEST_P(TwoPrograms, NothingOneWroteIsLostToTheOther)
             continue;
         }
         EXPECT_EQ(codes, std::vector<int>({0, 0})) << testsupport::ReadHostFile(out(2));
-        if (programs == Programs::SettingsWriters) {
+        if (programs == Programs::LoadsOfOneSchema) {
+            // One load's table with that load's grants, never the one's rows with the other's
+            // grants; each load said the rows the database took.
+            for (int n : {1, 2})
+                EXPECT_THAT(testsupport::ReadHostFile(out(n)),
+                            HasSubstr("Table t: " + std::to_string(loadRows(n)) + " rows loaded, 0 rows rejected."));
+            DbServer server(StandInRoot());
+            RisSession session(server);
+            const long long rows = SchemaTables(session.Database("pd_two")).RowCount("t");
+            ASSERT_TRUE(rows == loadRows(1) || rows == loadRows(2)) << rows;
+            EXPECT_EQ(server.GrantsOn("pd_two", "t"), std::vector<std::string>{rows == loadRows(1) ? "PUBLIC" : "DBOPER"});
+        } else if (programs == Programs::SettingsWriters) {
             expectWritten("a", 50, hasSetting);
             expectWritten("b", 50, hasSetting);
         } else if (programs == Programs::TableReaders) {
@@ -182,7 +237,8 @@ INSTANTIATE_TEST_SUITE_P(
                       TwoProgramsCase{"RegistryWriters", Programs::RegistryWriters, 4},
                       TwoProgramsCase{"EnvironmentBuilders", Programs::EnvironmentBuilders, 8},
                       TwoProgramsCase{"UnloadAllStartsAndASettingsWriter", Programs::UnloadAllStartsAndASettingsWriter, 2},
-                      TwoProgramsCase{"TableReaders", Programs::TableReaders, 6}),
+                      TwoProgramsCase{"TableReaders", Programs::TableReaders, 6},
+                      TwoProgramsCase{"LoadsOfOneSchema", Programs::LoadsOfOneSchema, 6}),
     [](const auto& i) { return std::string(i.param.name); });
 
 // The old content of a hard-linked dump whose rewrite was cut, its run's id now a sleeping

@@ -446,6 +446,48 @@ TEST_F(UpgradeCheckRunsTest, OtherWindowsCodeDuringACheckSeesTheFilesAsTheyAre)
     EXPECT_FALSE(exists(replacement));
 }
 
+// A copy is judged by the bytes that stand at its target against the seed's: a seed saved anew
+// while it was copied, with its size or another, leaves a file that is not the seed, named in the
+// node's row, and the restore does not end "successfully".
+TEST_F(UpgradeCheckRunsTest, ACopyIsJudgedByTheBytesThatStandAtItsTarget)
+{
+    const std::string seed = std::string(kProjectDir) + "eqpsdz.dgn", target = std::string(kModelDir) + "e2001.dgn";
+    const std::string was = content(seed);
+    const struct {
+        const char* name;
+        std::string savedSeed; // the seed as another program saves it while the copy runs
+        std::string stands;
+    } cases[] = {
+        {"SavedAnewWithItsSize", std::string(was.size(), 'z'), "'" + target + "' differs from '" + seed + "' at byte 1"},
+        {"SavedAnewLonger", was + " and more",
+         "'" + target + "' holds " + std::to_string(was.size()) + " bytes, '" + seed + "' " +
+             std::to_string(was.size() + 9)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        testsupport::WriteHostFile(HostPath(seed), was);
+        std::filesystem::remove(HostPath(target));
+        check();
+        click("Discipline2ModelE2001FileFILE_NOT_FOUNDe2001.dgn");
+        SetHostFileFault([&](const std::string& op, const std::string& host) {
+            if (op == "flush" && EndsWithNoCase(host, "/e2001.dgn"))
+                testsupport::WriteHostFile(HostPath(seed), c.savedSeed);
+            return 0;
+        });
+        boxes.Answer(MsgAnswer::Yes); // Are you sure?
+        boxes.Answer(MsgAnswer::No);  // Show report now?
+        RunRestore(ctx);
+        SetHostFileFault(nullptr);
+        EXPECT_EQ(content(target), was); // the seed as the copy read it, which is not the seed that stands
+        EXPECT_EQ(rowWith(*ctx.report.LastSheet(), 3, "E2001 - Vessels", 4).at(3),
+                  "The copy to '" + target + "' ended without an error, but it is not whole: " + c.stands + ".");
+        EXPECT_NE(log().find("Restoring model files ended with 1 file(s) not restored - see the report"),
+                  std::string::npos);
+    }
+    testsupport::WriteHostFile(HostPath(seed), was);
+    std::filesystem::remove(HostPath(target));
+}
+
 // A restore that cannot write a model folder names the folder once, with the cause.
 TEST_F(UpgradeCheckRunsTest, RestoreMessagesPointTheRightWay)
 {

@@ -111,7 +111,7 @@ const Entry kInventory[] = {
     {"designfiles/ProjectTables.cpp", "DBWrite", 1, "the correction reads the file names of the row its UPDATE names, by its key and folder, before and after every call (judgeRows)"},
     {"filecheck/AlternativeFiles.cpp", "DeleteFileA", 2, "none: the search's own listing file"},
     {"filecheck/AlternativeFiles.cpp", "ExecA", 1, "none: a read, changes nothing (dir into the search's own listing)"},
-    {"filecheck/FileRestore.cpp", "CopyFileA", 1, "the copy is whole or not there and never replaces; after every copy the target is looked at (there, with the source's size); the report row says which"},
+    {"filecheck/FileRestore.cpp", "CopyFileA", 1, "the copy is whole or not there and never replaces; after every copy the target is looked at (there, with the source's bytes: CompareCopy); the report row says which"},
     {"projcopy/CopyJournalUndo.cpp", "DeleteFileA", 1, "the file is tested again: the undo names what stands"},
     {"projcopy/CopyJournalUndo.cpp", "ExecA", 1, "the folder is tested again: the undo names it when it stands"},
     {"projcopy/CopyLog.cpp", "ExecA", 1, "none: the run's own copy log, made anew"},

@@ -8,8 +8,10 @@
 #include "standins/dbserver/LockedOutputFile.h"
 #include "standins/dbserver/SchemaTables.h"
 #include "standins/dbserver/SchemaUnloader.h"
+#include "support/OtherProcesses.h"
 #include "support/TestFiles.h"
 
+#include <csignal>
 #include <fstream>
 #include <gtest/gtest.h>
 
@@ -104,6 +106,19 @@ TEST_F(SchemaLoaderTest, RowsThatDoNotFitGoToTheBadFileAndTheRestLoads)
     EXPECT_EQ(c.rowsRejected, 2);
     EXPECT_EQ(readHost(dir.host() + "/bad.txt"), "4 'way too long a name' 1 1 1   1 \r\nx 'n' 1 1 1   1 \r\n");
     EXPECT_NE(lastConsole.find("RIS_E_ROWS_REJECTED"), std::string::npos);
+
+    // A row the database passes over without an error is not counted as loaded: the bad file
+    // keeps it, and the counts say what the table holds.
+    RisSession session(t.Server());
+    session.Database("pd_dst").Exec("DELETE FROM t1; CREATE TRIGGER keep_out BEFORE INSERT ON t1 WHEN NEW.id = 2 "
+                                    "BEGIN SELECT RAISE(IGNORE); END");
+    c = load("pd_dst table with data t1");
+    EXPECT_EQ(c.rowsLoaded, 2);
+    EXPECT_EQ(c.rowsRejected, 1);
+    EXPECT_EQ(SchemaTables(session.Database("pd_dst")).RowCount("t1"), 2);
+    EXPECT_NE(lastConsole.find("Table t1: 2 rows loaded, 1 rows rejected."), std::string::npos) << lastConsole;
+    EXPECT_NE(lastConsole.find("line 6: the database did not keep it"), std::string::npos) << lastConsole;
+    EXPECT_EQ(readHost(dir.host() + "/bad.txt"), "2 '  ' 7 -0.001 0.00   0.5 \r\n");
 }
 
 TEST_F(SchemaLoaderTest, ModesClearNewAndAppend)
@@ -135,3 +150,52 @@ TEST_F(SchemaLoaderTest, SchemaFromTheDumpWhenNoneIsGiven)
     EXPECT_EQ(c.rowsLoaded, 3);
     EXPECT_NE(lastConsole.find("Loading into schema pd_src."), std::string::npos);
 }
+
+// A load killed right before its commit or right after it: the schema's tables and the grants the
+// catalogue keeps for them agree, both as they were or both as loaded, never the new tables with
+// the old grants.
+struct KilledLoadCase {
+    const char* name;
+    const char* at;                  // the point it is killed at
+    long long rows;                  // of t1 afterwards
+    std::vector<std::string> grants; // on t1 afterwards
+};
+
+void PrintTo(const KilledLoadCase& c, std::ostream* os) { *os << c.name; }
+
+class SchemaLoaderKilledTest : public SchemaLoaderTest, public ::testing::WithParamInterface<KilledLoadCase> {};
+
+TEST_P(SchemaLoaderKilledTest, TablesAndGrantsAgree)
+{
+    const KilledLoadCase& c = GetParam();
+    load("pd_dst clear table with data all view all index all grant all");
+    t.Server().AddGrant("pd_dst", "t1", "KEEPER");
+    std::string dump = kDump;
+    dump.insert(dump.find("***RIS*** End of Table"), "4 'four' 4 4 4   4 \r\n");
+    std::ofstream(dir.host() + "/new.dmp", std::ios::binary) << dump;
+    const std::string root = t.Root(), newDump = WinPathFromHost(dir.host() + "/new.dmp");
+    testsupport::ForkedProgram loader(
+        [&] {
+            DbServer server(root);
+            RisSession session(server);
+            std::string console;
+            SchemaLoader(session, nullptr, nullptr)
+                .Load(RisTransferRequest::Parse(RisTransferRequest::SplitWords("pd_dst clear table with data all "
+                                                                               "index all grant all")),
+                      newDump, console);
+            return 0;
+        },
+        [&](const std::string& op, const std::string&) { return op == c.at; }, testsupport::ForkedProgram::AtStop::Kill);
+    EXPECT_TRUE(loader.Reached());
+    EXPECT_EQ(loader.Wait(), -SIGKILL);
+
+    RisSession session(t.Server());
+    EXPECT_EQ(SchemaTables(session.Database("pd_dst")).RowCount("t1"), c.rows);
+    EXPECT_EQ(t.Server().GrantsOn("pd_dst", "t1"), c.grants);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    KillPoints, SchemaLoaderKilledTest,
+    ::testing::Values(KilledLoadCase{"BeforeItsCommit", "commit", 3, {"KEEPER", "PUBLIC"}},
+                      KilledLoadCase{"AfterItsCommit", "committed", 4, {"PUBLIC"}}),
+    [](const auto& info) { return std::string(info.param.name); });
