@@ -3,9 +3,13 @@
 
 #include "dbaccess/SqlLiteral.h"
 #include "platform/AppError.h"
+#include "platform/BinaryFile.h"
+#include "platform/HostFiles.h"
 #include "platform/TextUtil.h"
 #include "platform/ado/Recordset.h"
+#include "projcopy/CopyClientRun.h"
 #include "projcopy/CopyJournalFile.h"
+#include "projcopy/CopyWorkFiles.h"
 #include "projcopy/CopyLog.h"
 #include "projcopy/RisParamsAccess.h"
 #include "services/BatchLauncher.h"
@@ -16,13 +20,54 @@
 
 namespace {
 
-// Two printed values of one column: texts as stored (a char column may come back padded),
-// numbers by value (1 and 1.0 are one number).
+// A number's text in one form: sign, digits without leading zeros, the decimals without
+// trailing ones ("-0012.50" is "-12.5", "0.0" is "0"); empty for a text that is no plain decimal
+// (an exponent form, letters).
+std::string plainDecimal(const std::string& text)
+{
+    std::string t = Trim(text);
+    bool negative = false;
+    if (!t.empty() && (t[0] == '-' || t[0] == '+')) {
+        negative = t[0] == '-';
+        t.erase(0, 1);
+    }
+    const size_t point = t.find('.');
+    std::string whole = t.substr(0, point), part = point == std::string::npos ? std::string() : t.substr(point + 1);
+    auto digits = [](const std::string& s) {
+        return std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
+    };
+    if ((whole.empty() && part.empty()) || !digits(whole) || !digits(part))
+        return {};
+    whole.erase(0, std::min(whole.find_first_not_of('0'), whole.size()));
+    part.erase(std::min(part.find_last_not_of('0') + 1, part.size()));
+    if (part.find_first_not_of('0') == std::string::npos)
+        part.clear();
+    std::string out = whole.empty() ? "0" : whole;
+    if (!part.empty())
+        out += "." + part;
+    return negative && out != "0" ? "-" + out : out;
+}
+
+// A char value as the server compares it: blank-padded, so trailing blanks do not count.
+std::string padded(const std::optional<std::string>& v)
+{
+    std::string t = v.value_or("");
+    t.erase(std::min(t.find_last_not_of(' ') + 1, t.size()));
+    return t;
+}
+
+// Two printed values of one column as the server compares them: texts blank-padded, numbers
+// by value (1, 1.0 and 1.00 are one number; every digit the server keeps counts).
 bool sameValue(const std::optional<std::string>& a, const std::optional<std::string>& b, bool text)
 {
+    if (text)
+        return padded(a) == padded(b);
     const std::string x = Trim(a.value_or("")), y = Trim(b.value_or(""));
-    if (text || x.empty() || y.empty())
+    if (x.empty() || y.empty())
         return x == y;
+    const std::string px = plainDecimal(x), py = plainDecimal(y);
+    if (!px.empty() && !py.empty())
+        return px == py;
     char* endX = nullptr;
     char* endY = nullptr;
     const double dx = std::strtod(x.c_str(), &endX), dy = std::strtod(y.c_str(), &endY);
@@ -34,6 +79,72 @@ bool sameValue(const std::optional<std::string>& a, const std::optional<std::str
 std::string shown(const std::optional<std::string>& v) { return v ? "'" + Trim(*v) + "'" : std::string("Null"); }
 
 } // namespace
+
+std::string ParamsText(const std::string& paramsFile)
+{
+    // A parameters file holds a few lines; anything much larger is no such file.
+    constexpr long long kLargest = 64 * 1024;
+    if (Trim(paramsFile).empty())
+        return {};
+    try {
+        if (!HostFileExists(paramsFile) || HostFileSize(paramsFile) > kLargest)
+            return {};
+        return BinaryFile::ReadAll(paramsFile);
+    } catch (const AppError&) {
+        return {};
+    }
+}
+
+CopyJournal::~CopyJournal()
+{
+    if (!reachedText_.empty())
+        RemoveCopyWorkFile(CopyWorkFile(kCopyParams));
+}
+
+std::optional<std::string> CopyJournal::reach(const Entry& e, std::string& why) const
+{
+    why.clear();
+    // An entry made in the inherited environment is looked at there.
+    if (Trim(e.params).empty())
+        return e.params;
+    if (IsFileExists(e.params, 0) && (e.paramsText.empty() || ParamsText(e.params) == e.paramsText))
+        return e.params;
+    why = Unreached(e);
+    if (!why.empty())
+        return std::nullopt;
+    // Gone, or naming another environment since: the text it had reaches the one the entry was
+    // made in.
+    const std::string copy = CopyWorkFile(kCopyParams);
+    if (reachedText_ != e.paramsText || !HostFileExists(copy)) {
+        try {
+            HostWriteFile(copy, e.paramsText);
+        } catch (const AppError& ex) {
+            why = "the RIS parameters file '" + e.params + "' it was made through is gone or changed, and a copy of "
+                  "its text could not be written to '" + copy + "': " + ex.description();
+            return std::nullopt;
+        }
+        reachedText_ = e.paramsText;
+    }
+    return copy;
+}
+
+std::string CopyJournal::Unreached(const JournalEntry& e)
+{
+    if ((e.kind != Kind::Row && e.kind != Kind::Table) || Trim(e.params).empty() || !e.paramsText.empty() ||
+        IsFileExists(e.params, 0))
+        return {};
+    return "the RIS parameters file '" + e.params + "' its rows and design tables were made through is gone, and the "
+           "journal (of an earlier version) does not hold its text";
+}
+
+std::string CopyJournal::paramsFor(const Entry& e) const
+{
+    std::string why;
+    const std::optional<std::string> params = reach(e, why);
+    if (!params)
+        CouldNotRead(why);
+    return *params;
+}
 
 RowImage CopyJournal::ImageOf(Recordset& rs)
 {
@@ -57,6 +168,7 @@ CopyJournal::Entry CopyJournal::entry(Kind kind, const std::string& schema, cons
     Entry e;
     e.kind = kind;
     e.params = target_.params;
+    e.paramsText = target_.paramsText;
     e.schema = schema;
     e.project = target_.project;
     e.name = name;
@@ -131,24 +243,23 @@ void CopyJournal::erase(size_t index)
     saveQuietly();
 }
 
-ChangeState CopyJournal::rowState(const Entry& e, std::string& seen, bool* another) const
+ChangeState CopyJournal::rowState(const Entry& e, std::string& seen, bool* another, RowImage* stands) const
 {
     if (another)
         *another = false;
     std::string failure;
-    Recordset rs = ris_.GetData(e.params, e.schema, "SELECT * FROM " + e.name + " WHERE " + e.key + ";", failure);
-    if (!failure.empty()) {
-        CloseIfOpen(rs);
+    // As the server prints them: a number keeps every digit the server stores.
+    const std::vector<RowImage> rows =
+        ris_.GetRows(paramsFor(e), e.schema, "SELECT * FROM " + e.name + " WHERE " + e.key + ";", failure);
+    if (!failure.empty())
         CouldNotRead(failure);
-    }
-    if (rs.State() != adStateOpen) {
+    if (rows.empty()) {
         seen = "no row of " + e.key + " in " + e.name;
         return ChangeState::NotDone;
     }
     std::string other;
     bool ours = false;
-    for (rs.MoveFirst(); !rs.Eof() && !ours; rs.MoveNext()) {
-        const RowImage found = ImageOf(rs);
+    for (const RowImage& found : rows) {
         std::vector<std::string> differs;
         for (const RowValue& want : e.row) {
             const auto it = std::find_if(found.begin(), found.end(),
@@ -158,13 +269,17 @@ ChangeState CopyJournal::rowState(const Entry& e, std::string& seen, bool* anoth
                 differs.push_back(want.column + " " + shown(got) + ", not " + shown(want.value));
         }
         ours = differs.empty();
-        if (!ours && other.empty()) {
+        if (ours) {
+            if (stands)
+                *stands = found;
+            break;
+        }
+        if (other.empty()) {
             if (differs.size() > 3)
                 differs.resize(3);
             other = "the row of " + e.key + " in " + e.name + " is another's (" + Join(differs, "; ") + ")";
         }
     }
-    CloseIfOpen(rs);
     if (ours)
         return ChangeState::Done;
     if (another)
@@ -184,12 +299,17 @@ bool CopyJournal::InsertRow(const std::string& m, const std::string& table, cons
     e.users = users;
     const size_t at = intend(e);
     RisParamsAccess::StatementRun how;
+    RowImage stored;
     // Read back after every run, whatever the client said: the clash test has just found the
     // key free, so a row of the key equal to the statement's whole row is the copy's own, also
     // when the client committed it and then reported an error.
     const ChangeOutcome out = ChangeAndLook(
         [&] { return ris_.RunStatement(e.params, e.schema, statement, how); },
-        [&](std::string& seen) { return how.ran ? rowState(e, seen) : ChangeState::NotDone; }, LookAfter::EveryCall);
+        [&](std::string& seen) { return how.ran ? rowState(e, seen, nullptr, &stored) : ChangeState::NotDone; },
+        LookAfter::EveryCall);
+    // The row as the server stores it: the undo finds it by these values, every digit kept.
+    if (out.state == ChangeState::Done && !stored.empty())
+        entries_[at].row = stored;
     settle(at, out.state);
     const std::string project = "project '" + e.project + "'";
     // After a run that ended well, what was looked at says why the row is not (for certain) in.
@@ -321,9 +441,12 @@ void CopyJournal::TableLoaded(const std::string& table, ChangeState state)
         if (e.kind == Kind::Table && e.state == Entry::State::Intended && e.params == target_.params &&
             EqualsNoCase(e.schema, schema) && EqualsNoCase(e.name, table)) {
             // Its rows as the load left them (whole or not): the undo takes out only these.
-            if (state != ChangeState::NotDone)
-                if (const MadeImage now = TableImage(e.params, e.schema, e.name); now.Known())
-                    entries_[i].image = now;
+            if (state != ChangeState::NotDone) {
+                std::string why;
+                if (const std::optional<std::string> params = reach(e, why))
+                    if (const MadeImage now = TableImage(*params, e.schema, e.name); now.Known())
+                        entries_[i].image = now;
+            }
             if (state == ChangeState::NotKnown)
                 saveQuietly(); // stays intended: the undo looks first
             settle(i, state);

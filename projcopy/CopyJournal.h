@@ -16,6 +16,7 @@
 #include "projcopy/CopyJournalEntry.h"
 #include "services/ChangeOutcome.h"
 
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -27,9 +28,14 @@ class RisParamsAccess;
 
 // The target a copy writes to, taken when the copy starts.
 struct CopyTarget {
-    std::string project; // without "pd_"/"dd_"
-    std::string params;  // its RIS parameters file
+    std::string project;    // without "pd_"/"dd_"
+    std::string params;     // its RIS parameters file
+    std::string paramsText; // that file's text when the copy starts (ParamsText)
 };
+
+// The text of a RIS parameters file, to reach its environment when the file is gone or changed;
+// empty when the path is blank, the file cannot be read or is too large to be one.
+std::string ParamsText(const std::string& paramsFile);
 
 class CopyJournal {
 public:
@@ -39,6 +45,10 @@ public:
         : target_(std::move(target)), ris_(ris), log_(log), file_(file)
     {
     }
+    // Removes the copy of a parameters file's text it reached an environment through.
+    ~CopyJournal();
+    CopyJournal(const CopyJournal&) = delete;
+    CopyJournal& operator=(const CopyJournal&) = delete;
 
     const CopyTarget& Target() const { return target_; }
 
@@ -112,6 +122,11 @@ public:
     // the texts of what is left, empty when everything went. Never throws.
     std::vector<std::string> Undo(const std::string& m);
 
+    // Why the environment a row or design table entry was made in cannot be reached (its
+    // parameters file gone, and no text of it recorded); empty when it can, and for a file or
+    // folder.
+    static std::string Unreached(const JournalEntry& e);
+
     // How an entry is named in the log: "model 'P1001' (pdtable_113)", "file '<path>'",
     // "folder '<path>'", "design table pdtable_12_1 of dd_demo".
     static std::string Describe(const JournalEntry& e);
@@ -142,6 +157,12 @@ private:
         std::string why;      // why it is left
     };
     Entry entry(Kind kind, const std::string& schema, const std::string& name) const;
+    // The parameters file that reaches the environment e was made in: its own while it stands
+    // with the text recorded (or none was recorded), else a copy of the recorded text in this
+    // run's work file; nullopt when neither can be had, why saying so.
+    std::optional<std::string> reach(const Entry& e, std::string& why) const;
+    // reach, raising CouldNotRead with why when it cannot.
+    std::string paramsFor(const Entry& e) const;
     // Records e before its step: the journal file is written first. Returns its index.
     size_t intend(Entry e);
     // The entry at index is made (Made) or was not (dropped); written as best it can be.
@@ -157,16 +178,24 @@ private:
     // when none does (seen names another row of that key); raises (CouldNotRead) when it cannot
     // be read.
     // another: a row of its key stands that is not the one inserted.
-    ChangeState rowState(const Entry& e, std::string& seen, bool* another = nullptr) const;
+    // stands: the row found as the copy's, as the server prints it.
+    ChangeState rowState(const Entry& e, std::string& seen, bool* another = nullptr, RowImage* stands = nullptr) const;
     int tableStands(const std::string& params, const std::string& schema, const std::string& table,
                     std::string& failure) const;
     // Whether what the entry names stands now, and as the copy made it. Never throws.
     Look lookAt(const Entry& e) const;
     Look lookAtFile(const Entry& e) const;
     Look lookAtTable(const Entry& e) const;
+    // Whether now shows the file as the copy made it.
+    static Look fileIs(const Entry& e, const MadeImage& now);
+    // An undo moved the file aside and ended before it went or was put back: it stands there.
+    static bool movedAside(const Entry& e);
     // The names of the rows that use the entry's row; failure when they cannot be read.
     std::vector<std::string> usedBy(const Entry& e, std::string& failure) const;
     TakeOut takeOut(const Entry& e) const;
+    // A file as made: moved aside under e.aside (recorded first), looked at there, then deleted,
+    // or put back under its name when it changed meanwhile.
+    TakeOut takeOutFile(const Entry& e) const;
 
     CopyTarget target_;
     const RisParamsAccess& ris_;
@@ -174,4 +203,5 @@ private:
     const CopyJournalFile* file_;
     std::string model_;
     std::vector<Entry> entries_;
+    mutable std::string reachedText_; // the text this run's copy of a parameters file holds
 };

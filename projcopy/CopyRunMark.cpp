@@ -11,7 +11,7 @@ CopyRunMark::CopyRunMark(const ProjectSides& sides, const RisParamsAccess& ris, 
                                              {"params", sides.newParams()},
                                              {"journal", file_.Path()},
                                              {CopyLog::kMarkField, log.Path()}}),
-      journal_(CopyTarget{project_, sides.newParams()}, ris, log, &file_)
+      journal_(CopyTarget{project_, sides.newParams(), ParamsText(sides.newParams())}, ris, log, &file_)
 {
     const std::string refused = "The copy into project '" + project_ + "' was not started: ";
     if (!mark_.held()) {
@@ -97,8 +97,8 @@ CopyRunMark::Left CopyRunMark::TakeOutLeft()
             left.halfCopied.emplace_back(m, "'" + m + "' left half copied in project '" + project_ + "' by " + by +
                                                 ": " + Join(stays, ", "));
         else if (!stays.empty())
-            left.leftToUser.push_back("'" + m + "' left half made in project '" + project_ + "' by " + by + ": " +
-                                      Join(stays, ", "));
+            left.leftToUser.emplace_back(m, "'" + m + "' left half made in project '" + project_ + "' by " + by + ": " +
+                                                Join(stays, ", "));
     }
     return left;
 }

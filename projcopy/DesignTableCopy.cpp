@@ -10,6 +10,7 @@
 #include "platform/BinaryFile.h"
 #include "platform/HostFiles.h"
 #include "platform/TextUtil.h"
+#include "projcopy/CopyClientRun.h"
 #include "projcopy/CopyLog.h"
 #include "projcopy/CopyWorkFiles.h"
 #include "services/BatchLauncher.h"
@@ -19,44 +20,7 @@
 
 namespace {
 
-long run(const std::string& command, const std::string& log)
-{
-    long pid = 0;
-    return ExecA(command, log, 0, "", pid, true);
-}
-
-// Removes one of the run's own work files; one that is not there is gone already.
-void removeOwn(const std::string& file)
-{
-    try {
-        if (HostFileExists(file))
-            HostDeleteFile(file, true);
-    } catch (const AppError&) {
-        // Left for the next run's removal of ended runs' files; its content is never read again
-        // before this run writes it anew.
-    }
-}
-
-// Runs a client with its console output caught in the program's own console file, and then
-// appends that output to the copy log: what the client said is read from there, never from the
-// copy log, which another program's copy may append to at the same time.
-long runClient(const std::string& command, const std::string& copyLog, std::string& said)
-{
-    const std::string console = CopyWorkFile(kCopyConsole);
-    removeOwn(console);
-    const long exitCode = run(command, console);
-    said.clear();
-    try {
-        if (HostFileExists(console))
-            said = BinaryFile::ReadAll(console);
-        if (!said.empty() && !Trim(copyLog).empty())
-            BinaryFile::AppendText(copyLog, said);
-    } catch (const AppError&) {
-        // A console that cannot be read says nothing; the exit code still tells.
-    }
-    removeOwn(console);
-    return exitCode;
-}
+long run(const std::string& command) { return RunCopyCommand(command); }
 
 // Why a client run failed ("" when it ended with 0): its RIS error, if any, is in the log.
 std::string clientFailure(const std::string& client, long exitCode)
@@ -79,21 +43,21 @@ std::string withParams(const std::string& paramsFile, const std::string& command
 // risbatch under the source's parameters ("" when they agree). A count that cannot be read
 // whole is a difference too: the dump is then not proved.
 std::string sourceCountDifference(const std::string& params, const std::string& schema, const std::string& table,
-                                  const std::vector<DumpTableCount>& dumped, const std::string& log)
+                                  const std::vector<DumpTableCount>& dumped, const CopyLog& log)
 {
     const std::string input = CopyWorkFile(kCopyCountInput), output = CopyWorkFile(kCopyCountAnswer);
     std::string difference;
     try {
         HostWriteFile(input, RisbatchStatementInput(schema, RowCountStatements({table})));
-        run("del " + QuoteString(output), "");
-        run(withParams(params, "risbatch -i " + QuoteString(input) + " -o " + QuoteString(output)), log);
+        run("del " + QuoteString(output));
+        RunCopyClient(withParams(params, "risbatch -i " + QuoteString(input) + " -o " + QuoteString(output)), &log);
         const std::string answer = IsFileExists(output, 0) ? BinaryFile::ReadAll(output) : std::string();
         difference = RowCountDifferences(dumped, ReadRowCounts(answer, {table}));
     } catch (const AppError& e) {
         difference = "the source's row count could not be read: " + e.description();
     }
-    run("del " + QuoteString(input), "");
-    run("del " + QuoteString(output), "");
+    run("del " + QuoteString(input));
+    run("del " + QuoteString(output));
     return difference;
 }
 
@@ -114,11 +78,11 @@ ChangeState lookAtEveryObject(const std::string& params, const std::string& sche
                               const SchemaDumpSummary& loaded, const std::string& file, const std::string& counted,
                               std::string& seen)
 {
-    run("del " + QuoteString(file), "");
+    run("del " + QuoteString(file));
     std::string said;
     const long exitCode =
-        runClient(withParams(params, "risunlod -mw -o " + QuoteString(file) + " " + unloadRequest(schema, table)), "",
-                  said);
+        RunCopyClient(withParams(params, "risunlod -mw -o " + QuoteString(file) + " " + unloadRequest(schema, table)),
+                      nullptr, said);
     std::string failure = RISErrorMessage(said);
     if (failure.empty())
         failure = clientFailure("risunlod", exitCode);
@@ -128,7 +92,7 @@ ChangeState lookAtEveryObject(const std::string& params, const std::string& sche
     if (!whole.Whole())
         CouldNotRead(counted + ", but its unload to compare it with the dump is not whole: " + whole.problem);
     const SchemaDumpSummary found = SchemaDumpSummary::Read(file);
-    run("del " + QuoteString(file), "");
+    run("del " + QuoteString(file));
     if (found.Rows(table) != loaded.Rows(table))
         CouldNotRead(counted + ", but its unload holds " + std::to_string(std::max(found.Rows(table), 0LL)) +
                      " rows: it cannot be compared with the dump");
@@ -232,9 +196,9 @@ std::string DesignTableCopy::copyTable(const std::string& oldParams, const std::
     CheckRISName("Schema", oldSchema);
     CheckRISName("Schema", newSchema);
     std::string said;
-    const long unloaded = runClient(
+    const long unloaded = RunCopyClient(
         withParams(oldParams, "risunlod -mw -o " + QuoteString(outFile) + " " + unloadRequest(oldSchema, table)),
-        log_.Path(), said);
+        &log_, said);
     // Not every design table of a discipline exists for every model: one the source schema
     // does not hold has nothing to copy.
     if (unloaded != 0 && said.find("RIS_E_UNKNOWN_RELATION") != std::string::npos) {
@@ -252,7 +216,7 @@ std::string DesignTableCopy::copyTable(const std::string& oldParams, const std::
         return "risunlod wrote no dump";
     DumpEdit edit(oldSchema, newSchema);
     editDump(outFile, tempFile, edit);
-    failure = clientFailure("copy", run("copy " + QuoteString(tempFile) + " " + QuoteString(outFile), ""));
+    failure = clientFailure("copy", run("copy " + QuoteString(tempFile) + " " + QuoteString(outFile)));
     if (!failure.empty())
         return failure;
     // A cut dump would load as a table with part of its rows.
@@ -260,10 +224,10 @@ std::string DesignTableCopy::copyTable(const std::string& oldParams, const std::
     if (!whole.Whole())
         return "the dump is not whole: " + whole.problem;
     // The edit's copy has served; its room in TMP goes to the count's small files.
-    run("del " + QuoteString(tempFile), "");
+    run("del " + QuoteString(tempFile));
     // Rows cut from inside a closed block leave a dump whole in form: the source's count tells.
     if (const std::string difference =
-            sourceCountDifference(oldParams, oldSchema, table, whole.tables, log_.Path());
+            sourceCountDifference(oldParams, oldSchema, table, whole.tables, log_);
         !difference.empty())
         return difference;
     uint64_t rows = 0;
@@ -282,11 +246,11 @@ std::string DesignTableCopy::copyTable(const std::string& oldParams, const std::
     ChangeOutcome out = ChangeAndLook(
         [&] {
             std::string loadSaid;
-            const long exitCode = runClient(withParams(newParams, "rislod -m w -i " + QuoteString(outFile) + " -s " +
-                                                                      newSchema +
-                                                                      " clear table with data all view all index all "
-                                                                      "grant all"),
-                                            log_.Path(), loadSaid);
+            const long exitCode = RunCopyClient(withParams(newParams, "rislod -m w -i " + QuoteString(outFile) +
+                                                                          " -s " + newSchema +
+                                                                          " clear table with data all view all index "
+                                                                          "all grant all"),
+                                                &log_, loadSaid);
             refusal = RISErrorMessage(loadSaid);
             return refusal.empty() ? clientFailure("rislod", exitCode) : refusal;
         },
@@ -332,7 +296,7 @@ bool DesignTableCopy::LoadModelTable(const std::string& oldParams, const std::st
         }
         try {
             // A dump left from an earlier table must not be loaded again when this unload fails.
-            run("del " + QuoteString(outFile), "");
+            run("del " + QuoteString(outFile));
             failure = copyTable(oldParams, newParams, oldSchema, newSchema, table, outFile, tempFile, journal);
         } catch (const std::exception& e) {
             failure = e.what();
@@ -343,8 +307,8 @@ bool DesignTableCopy::LoadModelTable(const std::string& oldParams, const std::st
         if (!failure.empty())
             break;
     }
-    run("del " + QuoteString(tempFile), "");
-    run("del " + QuoteString(outFile), "");
+    run("del " + QuoteString(tempFile));
+    run("del " + QuoteString(outFile));
     if (numbers.empty())
         log_.WriteLog("No data to load");
     if (!failure.empty())

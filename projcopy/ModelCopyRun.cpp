@@ -101,9 +101,18 @@ int ModelCopyRun::Run() const
     int number = 0;
     std::string description;
     std::vector<std::pair<std::string, std::string>> failed; // model, what of it stands in the target
-    std::vector<std::string> leftToUser; // what dead copies left half made that is the user's now
+    // Per model, what dead copies left half made that is the user's now.
+    std::vector<std::pair<std::string, std::string>> leftToUser;
+    std::vector<std::string> copiedWhole; // by this run
     try {
-        description = FailedPrecondition();
+        // What the copy made, took out and left is said in its log alone, line by line, with
+        // the clients' own words: a copy that could not write it is not started.
+        if (const std::string why = log_.WriteFailure(); !why.empty())
+            description = "The copy was not started: " + log_.UnwritableText(why) +
+                          ", and a copy would leave no record of what it made and took out. Nothing was changed; "
+                          "make the file writable or remove it, then copy again";
+        else
+            description = FailedPrecondition();
         if (!description.empty()) {
             number = 1;
         } else {
@@ -127,10 +136,13 @@ int ModelCopyRun::Run() const
                         continue;
                     }
                     std::string stands;
-                    if (!copyModel(c, hold.Journal(), stands))
+                    bool copied = false;
+                    if (!copyModel(c, hold.Journal(), stands, copied))
                         failed.emplace_back(c.model, stands.empty()
                                                          ? whatStands(c.model, false, {}, sides_.newProject())
                                                          : stands);
+                    if (copied)
+                        copiedWhole.push_back(c.model);
                 }
             }
         }
@@ -154,12 +166,21 @@ int ModelCopyRun::Run() const
     }
     if (!leftToUser.empty()) {
         // Said once, here: the journal no longer lists it, and no later copy will name it.
-        for (const std::string& l : leftToUser)
+        std::vector<std::string> texts;
+        bool halfMade = false;
+        for (const auto& [m, l] : leftToUser) {
             log_.WriteLog(l);
+            texts.push_back(l);
+            // A model this run then copied whole stands whole: what was left beside it is named.
+            halfMade = halfMade || std::find(copiedWhole.begin(), copiedWhole.end(), m) == copiedWhole.end();
+        }
         const std::string text = "A copy that did not finish left models half made; what stands of them is left to "
-                                 "the user as it is. See the copy log '" + log_.Path() + "'\r\n" + Join(leftToUser, "\r\n");
+                                 "the user as it is. See the copy log '" + log_.Path() + "'\r\n" + Join(texts, "\r\n");
         description = number == 0 ? text : description + "\r\n" + text;
-        if (number == 0)
+        // A model found half made is never passed over as a run that ended well.
+        if (halfMade)
+            number = number == 0 ? 1 : number;
+        else if (number == 0)
             ShowMessage(description, MsgStyle::Exclamation);
     }
     if (number != 0) {
@@ -171,8 +192,9 @@ int ModelCopyRun::Run() const
     return number;
 }
 
-bool ModelCopyRun::copyModel(const CheckedModel& c, CopyJournal& journal, std::string& stands) const
+bool ModelCopyRun::copyModel(const CheckedModel& c, CopyJournal& journal, std::string& stands, bool& copiedWhole) const
 {
+    copiedWhole = false;
     const std::string& m = c.model;
     bool free = true;
     log_.WriteLog(m + ": checking if partition_no or model_index_no for model '" + m + "' is already in project '" +
@@ -265,6 +287,7 @@ bool ModelCopyRun::copyModel(const CheckedModel& c, CopyJournal& journal, std::s
     CloseIfOpen(reference);
     CloseIfOpen(source);
     CloseIfOpen(targets);
+    copiedWhole = free && copied;
     return copied;
 }
 

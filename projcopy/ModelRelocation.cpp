@@ -6,6 +6,7 @@
 #include "platform/ReplacementFile.h"
 #include "platform/TextUtil.h"
 #include "platform/ado/Recordset.h"
+#include "projcopy/CopyClientRun.h"
 #include "projcopy/CopyJournal.h"
 #include "projcopy/CopyLog.h"
 #include "projcopy/DesignTableCopy.h"
@@ -228,11 +229,10 @@ bool ModelRelocation::CopyModelToTarget(const std::string& m, Recordset& sourceR
             long copyExit = 0;
             const ChangeOutcome copied = ChangeAndLook(
                 [&] {
-                    long pid = 0;
                     // /Y: the files standing are this copy's own (see above), and no question
                     // may wait in a hidden window.
-                    copyExit = ExecA("xcopy " + QuoteString(mask) + " " + QuoteString(destination) + " /I /Y",
-                                     log_.Path(), 0, "", pid, true);
+                    copyExit = RunCopyClient("xcopy " + QuoteString(mask) + " " + QuoteString(destination) + " /I /Y",
+                                             &log_);
                     return copyExit == 0 ? std::string() : "xcopy ended with exit code " + std::to_string(copyExit);
                 },
                 // Looked at after every run: an xcopy that ends well may have copied part.
