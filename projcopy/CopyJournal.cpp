@@ -6,6 +6,8 @@
 #include "platform/BinaryFile.h"
 #include "platform/HostFiles.h"
 #include "platform/TextUtil.h"
+#include "dbaccess/DumpReader.h"
+#include "dbaccess/TableCopyCheck.h"
 #include "platform/ado/Recordset.h"
 #include "projcopy/CopyClientRun.h"
 #include "projcopy/CopyJournalFile.h"
@@ -163,6 +165,27 @@ RowImage CopyJournal::ImageOf(Recordset& rs)
     return row;
 }
 
+JournalEntry CopyJournal::NewEntry(JournalEntry::Kind kind, const std::string& schema, const std::string& name) const
+{
+    return entry(kind, schema, name);
+}
+
+void CopyJournal::Intend(const std::vector<JournalEntry>& planned)
+{
+    const size_t before = entries_.size();
+    for (JournalEntry e : planned) {
+        e.state = Entry::State::Intended;
+        entries_.push_back(std::move(e));
+    }
+    try {
+        save();
+    } catch (...) {
+        // Not recorded, so not done: no step runs.
+        entries_.resize(before);
+        throw;
+    }
+}
+
 CopyJournal::Entry CopyJournal::entry(Kind kind, const std::string& schema, const std::string& name) const
 {
     Entry e;
@@ -297,7 +320,12 @@ bool CopyJournal::InsertRow(const std::string& m, const std::string& table, cons
     e.row = row;
     e.what = what;
     e.users = users;
-    const size_t at = intend(e);
+    // Recorded with the model's other entries before its first step: found there.
+    const auto planned = std::find_if(entries_.begin(), entries_.end(), [&](const Entry& p) {
+        return p.kind == Kind::Row && p.state == Entry::State::Intended && p.model == model_ &&
+               p.params == e.params && EqualsNoCase(p.name, table) && p.key == key;
+    });
+    const size_t at = planned != entries_.end() ? static_cast<size_t>(planned - entries_.begin()) : intend(e);
     RisParamsAccess::StatementRun how;
     RowImage stored;
     // Read back after every run, whatever the client said: the clash test has just found the
@@ -341,7 +369,8 @@ bool CopyJournal::InsertRow(const std::string& m, const std::string& table, cons
 
 bool CopyJournal::made(Kind kind, const std::string& schema, const std::string& name) const
 {
-    return find(kind, schema, name) != nullptr;
+    const Entry* e = find(kind, schema, name);
+    return e && e->state == Entry::State::Made;
 }
 
 const CopyJournal::Entry* CopyJournal::find(Kind kind, const std::string& schema, const std::string& name) const
@@ -353,31 +382,53 @@ const CopyJournal::Entry* CopyJournal::find(Kind kind, const std::string& schema
     return it == entries_.end() ? nullptr : &*it;
 }
 
-void CopyJournal::WillCopyFiles(const std::vector<std::pair<std::string, std::string>>& files,
-                                const std::vector<std::string>& folders)
+CopyJournal::FileCopy CopyJournal::WillMake(const std::string& source, const std::string& copy)
 {
+    // What xcopy will make of the file: its source's bytes (its last write is the copy's own).
+    MadeImage image = MadeImage::OfFile(source);
+    image.time.clear();
+    return {source, copy, image};
+}
+
+void CopyJournal::WillCopyFiles(const std::vector<FileCopy>& files, const std::vector<std::string>& folders)
+{
+    const std::vector<Entry> before = entries_;
+    bool changed = false;
+    // A folder recorded ahead as missing that stands now was made by another since: not the copy's.
+    for (size_t i = entries_.size(); i-- > 0;) {
+        const Entry& e = entries_[i];
+        if (e.model == model_ && e.kind == Kind::Folder && e.state == Entry::State::Intended &&
+            std::find(folders.begin(), folders.end(), e.name) == folders.end() && IsFileExists(e.name, 1)) {
+            entries_.erase(entries_.begin() + static_cast<long>(i));
+            changed = true;
+        }
+    }
     // A second row of the model copies into the same folder: what the first row made is
     // recorded once, and taken out once.
-    const std::vector<Entry> before = entries_;
     for (const std::string& folder : folders)
-        if (!made(Kind::Folder, "", folder))
+        if (!find(Kind::Folder, "", folder)) {
             entries_.push_back(entry(Kind::Folder, "", folder));
-    for (const auto& [source, copy] : files) {
-        // What xcopy will make of the file: its source's bytes (its last write is the copy's own).
-        MadeImage image = MadeImage::OfFile(source);
-        image.time.clear();
-        const Entry* found = find(Kind::File, "", copy);
+            changed = true;
+        }
+    for (const FileCopy& f : files) {
+        const Entry* found = find(Kind::File, "", f.copy);
         Entry* e = found ? &entries_[static_cast<size_t>(found - entries_.data())] : nullptr;
         if (!e) {
-            entries_.push_back(entry(Kind::File, "", copy));
+            entries_.push_back(entry(Kind::File, "", f.copy));
             e = &entries_.back();
+        } else if (e->state == Entry::State::Intended && e->source == f.source && e->image.size == f.image.size &&
+                   e->image.digest == f.image.digest) {
+            continue; // recorded ahead as it is
         }
         // A later row's file replaces the copy an earlier row made: it is looked at anew.
-        e->source = source;
-        e->image = image;
+        e->source = f.source;
+        e->image = f.image;
         e->state = Entry::State::Intended;
+        changed = true;
     }
-    // One write for all of them, before xcopy runs.
+    // One write for all of them, before xcopy runs; none when they stand recorded already.
+    if (!changed)
+        return;
     try {
         save();
     } catch (...) {
@@ -413,27 +464,56 @@ void CopyJournal::FilesCopied(const std::vector<std::string>& found)
     saveQuietly();
 }
 
-void CopyJournal::WillLoadTable(const std::string& table, const MadeImage& source)
+void CopyJournal::WillLoadTable(const std::string& table, const MadeImage& loads)
 {
-    if (MadeTable(table))
+    const Entry* found = find(Kind::Table, "dd_" + target_.project, table);
+    if (!found) {
+        Entry e = entry(Kind::Table, "dd_" + target_.project, table);
+        e.image = loads;
+        intend(e);
         return;
-    Entry e = entry(Kind::Table, "dd_" + target_.project, table);
-    e.image = source;
-    intend(e);
+    }
+    // Recorded before the model's first step; the rows the load brings are written first where
+    // they are not the ones recorded (the source changed since, or none could be read then).
+    Entry& e = entries_[static_cast<size_t>(found - entries_.data())];
+    if (e.state != Entry::State::Intended || !loads.Known() || (e.image.size == loads.size && e.image.digest == loads.digest))
+        return;
+    const MadeImage before = e.image;
+    e.image = loads;
+    try {
+        save();
+    } catch (...) {
+        e.image = before;
+        throw;
+    }
 }
 
-MadeImage CopyJournal::TableImage(const std::string& params, const std::string& schema, const std::string& table) const
+MadeImage CopyJournal::TableImage(const std::string& params, const std::string& schema, const std::string& table,
+                                  CopyLayout layout, bool* missing) const
 {
-    std::string failure;
-    Recordset rs = ris_.GetData(params, schema, "SELECT * FROM " + table + ";", failure);
+    const std::string file = CopyWorkFile(kCopyImage);
+    bool gone = false;
     MadeImage image;
-    if (failure.empty())
-        image = MadeImage::OfRows(rs);
-    CloseIfOpen(rs);
+    if (ris_.UnloadRows(params, schema, table, layout, file, gone).empty()) {
+        try {
+            ComparedRows rows(layout);
+            DumpReader reader(file);
+            DumpItem item;
+            while (reader.Next(item))
+                rows.Add(item);
+            if (rows.Has(table))
+                image = MadeImage::OfRows(rows.Sorted(table));
+        } catch (const AppError&) {
+            // A dump that cannot be read shows nothing: the image is not known.
+        }
+    }
+    RemoveCopyWorkFile(file);
+    if (missing)
+        *missing = gone;
     return image;
 }
 
-void CopyJournal::TableLoaded(const std::string& table, ChangeState state)
+void CopyJournal::TableLoaded(const std::string& table, ChangeState state, const MadeImage& stands)
 {
     const std::string schema = "dd_" + target_.project;
     for (size_t i = 0; i < entries_.size(); ++i) {
@@ -443,8 +523,10 @@ void CopyJournal::TableLoaded(const std::string& table, ChangeState state)
             // Its rows as the load left them (whole or not): the undo takes out only these.
             if (state != ChangeState::NotDone) {
                 std::string why;
-                if (const std::optional<std::string> params = reach(e, why))
-                    if (const MadeImage now = TableImage(*params, e.schema, e.name); now.Known())
+                if (stands.Known())
+                    entries_[i].image = stands;
+                else if (const std::optional<std::string> params = reach(e, why))
+                    if (const MadeImage now = TableImage(*params, e.schema, e.name, CopyLayout::Variable); now.Known())
                         entries_[i].image = now;
             }
             if (state == ChangeState::NotKnown)

@@ -13,6 +13,7 @@
 // so it never holds later copies up.
 #pragma once
 
+#include "dbaccess/TableCopyCheck.h"
 #include "projcopy/CopyJournalEntry.h"
 #include "services/ChangeOutcome.h"
 
@@ -63,9 +64,20 @@ public:
     // The current row of rs, column by column, as BuildInsertStatement writes it.
     static RowImage ImageOf(Recordset& rs);
 
+    // An entry of the current model in the target: a row (schema "pd_<project>", name its
+    // table), a file or folder (schema empty, name its path) or a design table (schema
+    // "dd_<project>").
+    JournalEntry NewEntry(JournalEntry::Kind kind, const std::string& schema, const std::string& name) const;
+    // Before the model's first step: everything its copy will make, as far as it is known then
+    // (its rows, files, folders and design tables, each with what it will be), in one write.
+    // The steps find their entries there. Throws AppError when it cannot be written: nothing of
+    // the model may be made then.
+    void Intend(const std::vector<JournalEntry>& planned);
+
     // Runs the INSERT of row into table of the target's project schema; key (a condition on
     // its key, found free by the caller) finds it, and it is the copy's own only when every
-    // column equals row. The row is recorded before the client runs; after every run, whatever
+    // column equals row. The row is recorded before the client runs (found among the model's
+    // intended entries, else written now); after every run, whatever
     // the client said, the row is read again: one that stands as inserted stays recorded, and
     // counts (the copy goes on) unless the client named a refusal, which stands: the row then
     // goes with the rest at the undo. A row of that key that differs is another's and is never
@@ -77,26 +89,39 @@ public:
                    const std::string& key, const RowImage& row, const std::string& what,
                    const std::vector<RowUser>& users = {});
 
-    // Before xcopy runs: the files it may make (source file, copy in the target) and the
-    // folders of the target that are missing, outermost first. Throws AppError when they cannot
+    // A file xcopy may make: the source file, its copy in the target and what that copy will
+    // be (the source's size and bytes).
+    struct FileCopy {
+        std::string source, copy;
+        MadeImage image;
+    };
+    static FileCopy WillMake(const std::string& source, const std::string& copy);
+    // Before xcopy runs: the files it may make and the folders of the target that are missing,
+    // outermost first, written once where they are not recorded as they are already (a folder
+    // recorded ahead that stands now is no longer the copy's). Throws AppError when they cannot
     // be recorded: the copy does not run then.
-    void WillCopyFiles(const std::vector<std::pair<std::string, std::string>>& files,
-                       const std::vector<std::string>& folders);
+    void WillCopyFiles(const std::vector<FileCopy>& files, const std::vector<std::string>& folders);
     // After xcopy: what stands of them stays recorded, the rest is dropped; found are the files
     // of the model's name in the target folder now, the copy's own as no other stood there.
     void FilesCopied(const std::vector<std::string>& found);
     // Before a design table of the target's design schema is loaded (it did not stand before);
-    // source is what the load will make (the source table's rows, see TableImage). Throws
-    // AppError when it cannot be recorded: the load does not run then.
-    void WillLoadTable(const std::string& table, const MadeImage& source);
+    // loads is what the load will make (the rows of the dump it loads). Recorded already, the
+    // table is written again only when those rows are not the ones recorded. Throws AppError
+    // when it cannot be recorded: the load does not run then.
+    void WillLoadTable(const std::string& table, const MadeImage& loads);
     // After the load's look: a table the load did not make is dropped; one it made, or may have
-    // made, is recorded with its rows as they stand now.
-    void TableLoaded(const std::string& table, ChangeState state);
-    // The rows of a design table as they stand (not known when they cannot be read).
-    MadeImage TableImage(const std::string& params, const std::string& schema, const std::string& table) const;
+    // made, is recorded with its rows as they stand now (stands, as the look read them; read
+    // anew when not known).
+    void TableLoaded(const std::string& table, ChangeState state, const MadeImage& stands = {});
+    // The rows of a design table as a copy's look compares them, read through one unload: in
+    // the fixed layout for what a copy of it loads, in the variable one as the target holds
+    // them. Not known when they cannot be read; missing (when given) tells a schema without it.
+    MadeImage TableImage(const std::string& params, const std::string& schema, const std::string& table,
+                         CopyLayout layout, bool* missing = nullptr) const;
 
-    // Whether this copy made the file, or loaded the design table: a second row of the model
-    // finds them standing, and they are no one else's.
+    // Whether this copy made the file, or loaded the design table (its look found it so): a
+    // second row of the model finds them standing, and they are no one else's. What is only
+    // intended is not made.
     bool MadeFile(const std::string& path) const;
     bool MadeTable(const std::string& table) const;
     // The source file the copy made path from; empty when it did not make it.
@@ -172,6 +197,7 @@ private:
     // lists more than stands, which a later undo looks at first).
     void save() const;
     void saveQuietly() const;
+    // An entry of the kind and name in the target, found by its state Made.
     bool made(Kind kind, const std::string& schema, const std::string& name) const;
     const Entry* find(Kind kind, const std::string& schema, const std::string& name) const;
     // Whether the row the entry inserted stands: Done when a row of its key equals it, NotDone

@@ -205,10 +205,10 @@ CopyJournal::Look CopyJournal::lookAtTable(const Entry& e) const
     default:
         return {State::Unknown, "whether it stands is not known: " + failure};
     }
-    if (!e.image.Known())
+    if (!e.image.Known() || !e.image.OfRowsNow())
         return {State::Changed, "it is not shown to be as the copy made it: the journal of an earlier version holds "
                                 "no record of its rows"};
-    const MadeImage now = TableImage(params, e.schema, e.name);
+    const MadeImage now = TableImage(params, e.schema, e.name, CopyLayout::Variable);
     if (!now.Known())
         return {State::Unknown, "whether its rows are as the copy made them is not known: they cannot be read"};
     if (e.image.Matches(now))

@@ -21,3 +21,4 @@ inline constexpr const char* kCopyEditedDump = "_temp";      // the dump edited 
 inline constexpr const char* kCopyCountInput = "rowcount";   // the source's row count statement
 inline constexpr const char* kCopyCountAnswer = "rowcount_out";
 inline constexpr const char* kCopyParams = "risparms"; // a recorded parameters file's text
+inline constexpr const char* kCopyImage = "risimage";  // a design table unloaded for its image

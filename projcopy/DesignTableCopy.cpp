@@ -1,12 +1,14 @@
 // Design table copy between two design schemas through the RIS clients.
 #include "projcopy/DesignTableCopy.h"
 
+#include "dbaccess/DumpReader.h"
 #include "dbaccess/DumpScanner.h"
 #include "dbaccess/DumpWholeCheck.h"
 #include "dbaccess/RISCommandLine.h"
 #include "dbaccess/RISErrorReader.h"
 #include "dbaccess/RowCountAnswer.h"
 #include "dbaccess/SchemaDumpSummary.h"
+#include "dbaccess/TableCopyCheck.h"
 #include "platform/BinaryFile.h"
 #include "platform/HostFiles.h"
 #include "platform/TextUtil.h"
@@ -61,28 +63,50 @@ std::string sourceCountDifference(const std::string& params, const std::string& 
     return difference;
 }
 
-// What risunlod is asked for of one design table: its rows with its index, grant and view, in
-// the source as in the look at the target.
-std::string unloadRequest(const std::string& schema, const std::string& table)
+// What risunlod is asked for of one design table: its rows with its index, grant and view. The
+// copy's own unload writes the fixed layout; the look at the target reads it in the variable
+// one, its values as the server stores them.
+std::string unloadRequest(const std::string& schema, const std::string& table, CopyLayout layout = CopyLayout::Fixed)
 {
-    return "-s " + schema + " table with data " + table + " index " + table + " grant " + table + " view " + table;
+    return "-s " + schema + " table with " + (layout == CopyLayout::Variable ? "var " : "") + "data " + table +
+           " index " + table + " grant " + table + " view " + table;
+}
+
+// A dump read once: its definitions and its rows as a copy's look compares them.
+struct ReadDump {
+    SchemaDumpSummary summary;
+    ComparedRows rows;
+};
+
+ReadDump readDump(const std::string& file, CopyLayout layout)
+{
+    ReadDump read{{}, ComparedRows(layout)};
+    DumpReader reader(file);
+    DumpItem item;
+    while (reader.Next(item)) {
+        read.summary.Add(item);
+        read.rows.Add(item);
+    }
+    return read;
 }
 
 // The look at every object of a table whose rows the server counts as the dump's (counted, the
 // words that say so): the table is unloaded from the target into file (one run, under the
-// target's parameters) and compared with the dump it was loaded from, as the loads' look does,
-// rows by their values as stored, and its columns, index, grant and view. Done when all of it is
-// there; NotKnown naming what is missing or stands otherwise. An unload that fails, is not whole
-// or holds other rows than the server counted cannot tell: CouldNotRead.
+// target's parameters) and compared with the dump it was loaded from, rows by their values as
+// the server stores and compares them (ComparedRows: what the fixed layout of the dump carries),
+// and its columns, index, grant and view. Done when all of it is there; NotKnown naming what is
+// missing or stands otherwise. An unload that fails, is not whole or holds other rows than the
+// server counted cannot tell: CouldNotRead. stands gets the target's rows as the look read them.
 ChangeState lookAtEveryObject(const std::string& params, const std::string& schema, const std::string& table,
-                              const SchemaDumpSummary& loaded, const std::string& file, const std::string& counted,
-                              std::string& seen)
+                              const ReadDump& loaded, const std::string& file, const std::string& counted,
+                              std::string& seen, MadeImage& stands)
 {
     run("del " + QuoteString(file));
     std::string said;
-    const long exitCode =
-        RunCopyClient(withParams(params, "risunlod -mw -o " + QuoteString(file) + " " + unloadRequest(schema, table)),
-                      nullptr, said);
+    const long exitCode = RunCopyClient(
+        withParams(params, "risunlod -mw -o " + QuoteString(file) + " " +
+                               unloadRequest(schema, table, CopyLayout::Variable)),
+        nullptr, said);
     std::string failure = RISErrorMessage(said);
     if (failure.empty())
         failure = clientFailure("risunlod", exitCode);
@@ -91,15 +115,17 @@ ChangeState lookAtEveryObject(const std::string& params, const std::string& sche
     const DumpWholeness whole = CheckDumpWhole(file);
     if (!whole.Whole())
         CouldNotRead(counted + ", but its unload to compare it with the dump is not whole: " + whole.problem);
-    const SchemaDumpSummary found = SchemaDumpSummary::Read(file);
+    const ReadDump found = readDump(file, CopyLayout::Variable);
     run("del " + QuoteString(file));
-    if (found.Rows(table) != loaded.Rows(table))
-        CouldNotRead(counted + ", but its unload holds " + std::to_string(std::max(found.Rows(table), 0LL)) +
+    if (found.summary.Rows(table) != loaded.summary.Rows(table))
+        CouldNotRead(counted + ", but its unload holds " + std::to_string(std::max(found.summary.Rows(table), 0LL)) +
                      " rows: it cannot be compared with the dump");
-    std::vector<std::string> faults = loaded.RowDifferences(found, table);
-    for (std::string& fault : loaded.MadeDifferences(found, table))
+    const std::vector<uint64_t> rows = found.rows.Sorted(table);
+    stands = MadeImage::OfRows(rows);
+    std::vector<std::string> faults = ComparedRowDifferences(loaded.rows.Sorted(table), rows);
+    for (std::string& fault : loaded.summary.MadeDifferences(found.summary, table))
         faults.push_back(ReplaceAll(fault, "the backup", "the dump"));
-    for (std::string& fault : loaded.ViewDifferences(found, SchemaDumpSummary::Extras::PassOver))
+    for (std::string& fault : loaded.summary.ViewDifferences(found.summary, SchemaDumpSummary::Extras::PassOver))
         faults.push_back(std::move(fault));
     if (faults.empty()) {
         seen = counted + ", its values, columns, index and grant as the dump has them";
@@ -234,15 +260,18 @@ std::string DesignTableCopy::copyTable(const std::string& oldParams, const std::
     for (const DumpTableCount& t : whole.tables)
         if (EqualsNoCase(t.table, table))
             rows = t.rows;
-    // What the load makes, read before it runs: its rows' values and its definitions.
-    const SchemaDumpSummary loaded = SchemaDumpSummary::Read(outFile);
+    // What the load makes, read before it runs: its rows' values (as the fixed layout carries
+    // them) and its definitions.
+    const ReadDump loaded = readDump(outFile, CopyLayout::Fixed);
+    const MadeImage loads = MadeImage::OfRows(loaded.rows.Sorted(table));
     // Judged by what the target holds afterwards, whatever rislod's exit code: a load that ends
     // well may have loaded part of the rows, one that died may have done all its work.
     std::string refusal; // the RIS error rislod named
     // Recorded before the load runs: a copy killed while it loads leaves the table named where
     // the next run looks.
     if (journal.willLoad)
-        journal.willLoad(table);
+        journal.willLoad(table, loads);
+    MadeImage stands; // the target's rows as the look read them
     ChangeOutcome out = ChangeAndLook(
         [&] {
             std::string loadSaid;
@@ -263,7 +292,7 @@ std::string DesignTableCopy::copyTable(const std::string& oldParams, const std::
             if (const ChangeState byCount = journal.look(table, rows, seen); byCount != ChangeState::Done)
                 return byCount;
             const std::string counted = seen;
-            return lookAtEveryObject(newParams, newSchema, table, loaded, outFile, counted, seen);
+            return lookAtEveryObject(newParams, newSchema, table, loaded, outFile, counted, seen, stands);
         },
         LookAfter::EveryCall);
     // A refusal rislod named stands: a count that looks right does not overrule it.
@@ -271,7 +300,7 @@ std::string DesignTableCopy::copyTable(const std::string& oldParams, const std::
         out.state = ChangeState::NotKnown;
     // What the load did not make is not the copy's to take out.
     if (journal.loaded)
-        journal.loaded(table, out.state);
+        journal.loaded(table, out.state, stands);
     if (out.Failed())
         log_.WriteLog(out.Describe("the load of " + table + " into " + newSchema));
     // A table found whole is a step done, also after a client that died at its end.

@@ -295,25 +295,46 @@ bool ModelCopyRun::copyFreeModel(const CheckedModel& c, Recordset& source, Recor
                                  CopyJournal& journal) const
 {
     const std::string& m = c.model;
+    // Read first, made after: the discipline and area the model's row refers to when the target
+    // lacks them, where the model goes, and what its copy will make there.
+    MissingRows discipline, area;
+    if (c.hasDiscipline)
+        discipline = findMissingRow(m, "discipline", c.discipline, "pdtable_111", "discipline_indx_no", source,
+                                    reference, journal);
+    if (c.hasArea)
+        area = findMissingRow(m, "area", c.area, "pdtable_112", "area_index_no", source, reference, journal);
+    DesignTableCopy tables(log_);
+    const ModelRelocation relocation(sides_, ris_, log_, tables);
+    RelocationPlan plan;
+    std::vector<JournalEntry> will;
+    if (!relocation.Plan(m, source, reference, journal, plan, will))
+        return false;
+    // Everything the copy will make, written before its first step.
+    std::vector<JournalEntry> planned;
+    for (const MissingRows* rows : {&discipline, &area})
+        for (const auto& [statement, entry] : rows->rows)
+            planned.push_back(entry);
+    planned.insert(planned.end(), will.begin(), will.end());
+    journal.Intend(planned);
     // A model goes into the target only with the discipline and area its row refers to; they
     // are taken out again with the model when its copy fails.
-    if ((c.hasDiscipline && !addMissingRow(m, "discipline", c.discipline, "pdtable_111", "discipline_indx_no", source,
-                                           reference, journal)) ||
-        (c.hasArea && !addMissingRow(m, "area", c.area, "pdtable_112", "area_index_no", source, reference, journal))) {
+    if (!addRows(m, discipline, journal) || !addRows(m, area, journal)) {
         log_.WriteLog(m + ": model '" + m + "' not copied");
         return false;
     }
-    DesignTableCopy tables(log_);
-    return ModelRelocation(sides_, ris_, log_, tables).CopyModelToTarget(m, source, reference, journal);
+    return relocation.Copy(m, source, plan, journal);
 }
 
-bool ModelCopyRun::addMissingRow(const std::string& m, const std::string& what, const std::string& name,
-                                 const std::string& table, const std::string& column, Recordset& sourceRows,
-                                 Recordset& reference, CopyJournal& journal) const
+ModelCopyRun::MissingRows ModelCopyRun::findMissingRow(const std::string& m, const std::string& what,
+                                                        const std::string& name, const std::string& table,
+                                                        const std::string& column, Recordset& sourceRows,
+                                                        Recordset& reference, CopyJournal& journal) const
 {
+    MissingRows found;
+    found.what = what;
+    found.name = name;
     const std::string target = sides_.newProject();
     log_.WriteLog(m + ": checking if " + what + " '" + name + "' is already in project '" + target + "' ...");
-    bool missing = true;
     CloseIfOpen(reference);
     std::string failure;
     reference =
@@ -323,14 +344,11 @@ bool ModelCopyRun::addMissingRow(const std::string& m, const std::string& what, 
     if (reference.State() == adStateOpen) {
         reference.SetFilter(column + " = " + number);
         if (reference.RecordCount() > 0) {
-            missing = false;
             log_.WriteLog(m + ": " + what + " '" + name + "' is already in project '" + target + "'");
+            return found;
         }
     }
-    if (!missing)
-        return true;
-    log_.WriteLog(m + ": adding " + what + " '" + name + "' to project '" + target + "'" +
-                  (what == "area" ? " ..." : ""));
+    found.missing = true;
     CloseIfOpen(reference);
     reference = ris_.GetData(sides_.oldParams(), "pd_" + sides_.oldProject(),
                              "SELECT * FROM " + table + " WHERE " + column + " = " + number + ";", failure);
@@ -338,20 +356,38 @@ bool ModelCopyRun::addMissingRow(const std::string& m, const std::string& what, 
     // naming a discipline or area the target lacks.
     failUnread(m, what + " row (" + table + ")", sides_.oldProject(), failure);
     if (reference.State() != adStateOpen) {
-        log_.WriteLog(m + ": no " + what + " data found (" + table + ") in project '" + sides_.oldProject() + "'");
-        return true;
+        found.noSourceRow = "no " + what + " data found (" + table + ") in project '" + sides_.oldProject() + "'";
+        return found;
     }
-    if (reference.RecordCount() <= 0)
-        return true;
     // The rows that refer to it by its number keep it in place when the copy is undone.
     std::vector<RowUser> users;
     if (table == "pdtable_111")
         users.push_back({"pdtable_112", column + " = " + number, "area_name", "area"});
     users.push_back({"pdtable_113", column + " = " + number, "model_no", "model"});
     for (reference.MoveFirst(); !reference.Eof(); reference.MoveNext()) {
-        const bool added =
-            journal.InsertRow(m, table, BuildInsertStatement(table, reference), column + " = " + number,
-                              CopyJournal::ImageOf(reference), what + " '" + name + "'", users);
+        JournalEntry e = journal.NewEntry(JournalEntry::Kind::Row, "pd_" + target, table);
+        e.key = column + " = " + number;
+        e.row = CopyJournal::ImageOf(reference);
+        e.what = what + " '" + name + "'";
+        e.users = users;
+        found.rows.emplace_back(BuildInsertStatement(table, reference), std::move(e));
+    }
+    return found;
+}
+
+bool ModelCopyRun::addRows(const std::string& m, const MissingRows& rows, CopyJournal& journal) const
+{
+    if (!rows.missing)
+        return true;
+    const std::string target = sides_.newProject();
+    log_.WriteLog(m + ": adding " + rows.what + " '" + rows.name + "' to project '" + target + "'" +
+                  (rows.what == "area" ? " ..." : ""));
+    if (!rows.noSourceRow.empty()) {
+        log_.WriteLog(m + ": " + rows.noSourceRow);
+        return true;
+    }
+    for (const auto& [statement, e] : rows.rows) {
+        const bool added = journal.InsertRow(m, e.name, statement, e.key, e.row, e.what, e.users);
         DoEvents();
         if (!added)
             return false;

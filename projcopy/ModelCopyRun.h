@@ -7,9 +7,12 @@
 // the target: what could not be taken out, or that it was all taken out again.
 #pragma once
 
+#include "projcopy/CopyJournalEntry.h"
 #include "projcopy/ProjectSides.h"
 
 #include <string>
+#include <utility>
+#include <vector>
 
 class CheckTree;
 class CopyJournal;
@@ -66,12 +69,21 @@ private:
     // copy stands in the target: what could not be taken out again, or that all of it was.
     // copiedWhole: the model went into the target whole by this run.
     bool copyModel(const struct CheckedModel& c, CopyJournal& journal, std::string& stands, bool& copiedWhole) const;
-    // Free numbers: the discipline and area when missing, then the model. False when it failed.
+    // Free numbers: the discipline and area when missing, then the model; what the copy will
+    // make is read first and recorded before its first step. False when it failed.
     bool copyFreeModel(const CheckedModel& c, Recordset& source, Recordset& reference, CopyJournal& journal) const;
-    // False when the missing row could not be added.
-    bool addMissingRow(const std::string& m, const std::string& what, const std::string& name,
-                       const std::string& table, const std::string& column, Recordset& sourceRows,
-                       Recordset& reference, CopyJournal& journal) const;
+    // A discipline or area row the target lacks, read from the source before anything is made.
+    struct MissingRows {
+        std::string what, name;  // "area", its node's text
+        bool missing = false;    // the target lacks it
+        std::string noSourceRow; // why none is added although it is missing
+        std::vector<std::pair<std::string, JournalEntry>> rows; // INSERT statement and entry
+    };
+    MissingRows findMissingRow(const std::string& m, const std::string& what, const std::string& name,
+                               const std::string& table, const std::string& column, Recordset& sourceRows,
+                               Recordset& reference, CopyJournal& journal) const;
+    // Inserts the rows found missing; false when one could not be added.
+    bool addRows(const std::string& m, const MissingRows& rows, CopyJournal& journal) const;
     // Logs and raises the failed read of a list of project: a list that could not be read is no
     // empty one, so nothing may be copied on the strength of it. Nothing when failure is empty.
     void failUnread(const std::string& m, const std::string& list, const std::string& project,

@@ -2,6 +2,7 @@
 #include "projcopy/RisParamsAccess.h"
 
 #include "dbaccess/AnswerLines.h"
+#include "dbaccess/DumpWholeCheck.h"
 #include "dbaccess/RISCommandLine.h"
 #include "dbaccess/RISErrorReader.h"
 #include "dbaccess/RowCountAnswer.h"
@@ -385,6 +386,34 @@ std::vector<RowImage> RisParamsAccess::GetRows(const std::string& paramsFile, co
         failure = e.what();
     }
     return {};
+}
+
+std::string RisParamsAccess::UnloadRows(const std::string& paramsFile, const std::string& schema,
+                                        const std::string& table, CopyLayout layout, const std::string& dumpFile,
+                                        bool& missing) const
+{
+    missing = false;
+    try {
+        CheckRISName("Schema", schema);
+        CheckRISName("Table", table);
+        RunCopyCommand("del " + QuoteString(dumpFile));
+        std::string said;
+        const long exitCode = RunCopyClient(
+            clientCommand(paramsFile, "risunlod -mw -o " + QuoteString(dumpFile) + " -s " + schema + " table with " +
+                                          (layout == CopyLayout::Variable ? "var " : "") + "data " + table),
+            nullptr, said);
+        if (const std::string error = RISErrorMessage(said); !error.empty()) {
+            missing = error.find("RIS_E_UNKNOWN_RELATION") != std::string::npos;
+            return error;
+        }
+        if (exitCode != 0)
+            return RisClientExitText("risunlod", exitCode);
+        if (const DumpWholeness whole = CheckDumpWhole(dumpFile); !whole.Whole())
+            return "the unload of " + table + " is not whole: " + whole.problem;
+        return {};
+    } catch (const AppError& e) {
+        return e.description();
+    }
 }
 
 std::string RisParamsAccess::RunStatement(const std::string& paramsFile, const std::string& schema,

@@ -3,6 +3,7 @@
 // may live in two RIS environments. Query answers come back as in-memory recordsets.
 #pragma once
 
+#include "dbaccess/TableCopyCheck.h"
 #include "platform/ado/Recordset.h"
 #include "projcopy/CopyJournalEntry.h"
 
@@ -45,6 +46,13 @@ public:
     // Never throws.
     std::vector<RowImage> GetRows(const std::string& paramsFile, const std::string& schema, const std::string& sql,
                                   std::string& failure) const;
+
+    // Unloads the table's rows alone into dumpFile (risunlod "table with data", in the fixed
+    // layout a copy loads, or "table with var data", as the server stores them): the empty text
+    // when the dump stands whole, else why not; missing tells a schema without that table.
+    // Never throws.
+    std::string UnloadRows(const std::string& paramsFile, const std::string& schema, const std::string& table,
+                           CopyLayout layout, const std::string& dumpFile, bool& missing) const;
 
     // How a statement's run ended, beyond its failure text.
     struct StatementRun {
