@@ -144,8 +144,10 @@ public:
     // (and why). What is left because its take-out failed stays recorded for a later run; what
     // is left because it is no longer as made, is used by rows outside the journal, or (left by
     // a dead program) cannot be looked at, is left to the user and no longer recorded. Returns
-    // the texts of what is left, empty when everything went. Never throws.
-    std::vector<std::string> Undo(const std::string& m);
+    // the texts of what is left, empty when everything went; halfMade (when given) tells whether
+    // what is left is part of the model itself (its row of pdtable_113, a file, a design table),
+    // not only a folder or a discipline or area row. Never throws.
+    std::vector<std::string> Undo(const std::string& m, bool* halfMade = nullptr);
 
     // Why the environment a row or design table entry was made in cannot be reached (its
     // parameters file gone, and no text of it recorded); empty when it can, and for a file or

@@ -13,6 +13,7 @@ struct RowValue {
     std::string column;
     std::optional<std::string> value; // nullopt: Null
     bool text = true;                 // a text column (written as a literal), else a number
+    std::string type;                 // as the table declares it ("decimal(10,2)"), when read back
 };
 using RowImage = std::vector<RowValue>;
 

@@ -347,8 +347,10 @@ CopyJournal::TakeOut CopyJournal::takeOutFile(const Entry& e) const
     return result;
 }
 
-std::vector<std::string> CopyJournal::Undo(const std::string& m)
+std::vector<std::string> CopyJournal::Undo(const std::string& m, bool* halfMade)
 {
+    if (halfMade)
+        *halfMade = false;
     // Every row and design table of the model is looked at in the environment it was made in.
     // Where that cannot be reached, nothing of the model is taken out: its files alone would go,
     // and the rows and tables left would pass for a model whole in the target.
@@ -371,6 +373,8 @@ std::vector<std::string> CopyJournal::Undo(const std::string& m)
         if (file_)
             text += ", or once what stands there is looked after, removing '" + file_->Path() + "' settles it";
         log_.WriteLog(m + ": left in project '" + project + "': " + text);
+        if (halfMade)
+            *halfMade = true;
         return {text};
     }
     // By project, in the order first met: each line names where its entries were made.
@@ -419,6 +423,11 @@ std::vector<std::string> CopyJournal::Undo(const std::string& m)
         if (out.gone) {
             gone[p].push_back(Describe(e));
         } else {
+            // The model itself (its row, a file of it, a design table) stands in part; a folder,
+            // or a discipline or area row that other rows use, is no part of it.
+            if (halfMade && (e.kind == Kind::File || e.kind == Kind::Table ||
+                             (e.kind == Kind::Row && EqualsNoCase(e.name, "pdtable_113"))))
+                *halfMade = true;
             stays[p].push_back(Describe(e) + ": " + out.why + (out.settled ? "; it is left to the user" : ""));
             left.push_back(stays[p].back());
         }

@@ -92,13 +92,15 @@ CopyRunMark::Left CopyRunMark::TakeOutLeft()
     for (const std::string& m : journal_.Models()) {
         log_.WriteLog(m + ": the copy of model '" + m + "' into project '" + project_ + "' by " + by +
                       " did not finish; what it made there is taken out");
-        const std::vector<std::string> stays = journal_.Undo(m);
+        bool halfMade = false;
+        const std::vector<std::string> stays = journal_.Undo(m, &halfMade);
         if (journal_.Holds(m))
             left.halfCopied.emplace_back(m, "'" + m + "' left half copied in project '" + project_ + "' by " + by +
                                                 ": " + Join(stays, ", "));
         else if (!stays.empty())
-            left.leftToUser.emplace_back(m, "'" + m + "' left half made in project '" + project_ + "' by " + by + ": " +
-                                                Join(stays, ", "));
+            left.leftToUser.push_back({m, "'" + m + "' left half made in project '" + project_ + "' by " + by + ": " +
+                                              Join(stays, ", "),
+                                       halfMade});
     }
     return left;
 }

@@ -41,8 +41,12 @@ public:
         std::vector<std::pair<std::string, std::string>> halfCopied;
         // Per model, what stands of it where its remains are left to the user, no longer recorded
         // ("'P1001' left half made in project 'demo' ...: file '...': it changed since ..."):
-        // named once.
-        std::vector<std::pair<std::string, std::string>> leftToUser;
+        // named once; halfMade when part of the model itself stands (see CopyJournal::Undo).
+        struct ToUser {
+            std::string model, text;
+            bool halfMade = false;
+        };
+        std::vector<ToUser> leftToUser;
     };
     // Takes out what earlier copies left recorded in the journal file, model by model, with the
     // undo's lines in the copy log; only what is still as they made it goes. Throws AppError

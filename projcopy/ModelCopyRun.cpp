@@ -102,7 +102,7 @@ int ModelCopyRun::Run() const
     std::string description;
     std::vector<std::pair<std::string, std::string>> failed; // model, what of it stands in the target
     // Per model, what dead copies left half made that is the user's now.
-    std::vector<std::pair<std::string, std::string>> leftToUser;
+    std::vector<CopyRunMark::Left::ToUser> leftToUser;
     std::vector<std::string> copiedWhole; // by this run
     try {
         // What the copy made, took out and left is said in its log alone, line by line, with
@@ -168,11 +168,12 @@ int ModelCopyRun::Run() const
         // Said once, here: the journal no longer lists it, and no later copy will name it.
         std::vector<std::string> texts;
         bool halfMade = false;
-        for (const auto& [m, l] : leftToUser) {
-            log_.WriteLog(l);
-            texts.push_back(l);
+        for (const CopyRunMark::Left::ToUser& l : leftToUser) {
+            log_.WriteLog(l.text);
+            texts.push_back(l.text);
             // A model this run then copied whole stands whole: what was left beside it is named.
-            halfMade = halfMade || std::find(copiedWhole.begin(), copiedWhole.end(), m) == copiedWhole.end();
+            halfMade = halfMade ||
+                       (l.halfMade && std::find(copiedWhole.begin(), copiedWhole.end(), l.model) == copiedWhole.end());
         }
         const std::string text = "A copy that did not finish left models half made; what stands of them is left to "
                                  "the user as it is. See the copy log '" + log_.Path() + "'\r\n" + Join(texts, "\r\n");

@@ -66,6 +66,19 @@ std::vector<std::string> layoutColumns(const std::string& createLine)
     return Split(inner, ", ");
 }
 
+// The definition of a result column in the layout: the one whose name is the column's, else the
+// first that contains it.
+const std::string* columnDefinition(const std::vector<std::string>& layout, const std::string& column)
+{
+    for (const std::string& d : layout)
+        if (EqualsNoCase(Trim(d.substr(0, d.find(' '))), column))
+            return &d;
+    for (const std::string& d : layout)
+        if (d.find(column) != std::string::npos)
+            return &d;
+    return nullptr;
+}
+
 // The type code of a result column from the layout: the definition whose name is the
 // column's, else the first that contains it.
 int columnType(const std::vector<std::string>& layout, const std::string& column)
@@ -194,6 +207,8 @@ std::vector<RowImage> printedRows(const std::vector<std::string>& lines, const s
         RowValue v;
         v.column = name;
         v.text = columnType(layout, name) == adLongVarWChar;
+        if (const std::string* def = columnDefinition(layout, name); def && def->find(' ') != std::string::npos)
+            v.type = Trim(def->substr(def->find(' ') + 1));
         const Variant printed = valueOf(value);
         if (!printed.IsNull())
             v.value = printed.ToText();
