@@ -3,6 +3,7 @@
 
 #include "platform/AppError.h"
 #include "platform/BinaryFile.h"
+#include "platform/FileAttributes.h"
 #include "platform/Process.h"
 #include "platform/RunMark.h"
 #include "platform/TextUtil.h"
@@ -41,6 +42,8 @@ std::string CopyLog::WriteFailure() const
 {
     if (Trim(path_).empty())
         return "it has no path: TMP names no folder";
+    if (IsReadOnlyFile(path_))
+        return "the file is read-only";
     try {
         BinaryFile f;
         f.Open(path_, BinaryFile::Mode::Append);

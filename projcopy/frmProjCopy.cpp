@@ -117,6 +117,9 @@ void frmProjCopy::buildControls()
 
     auto* bottom = new QHBoxLayout;
     lblLog = named(new QLabel(this), "lblLog");
+    // A long line (a failure named with its file) wraps within the window, never widens it.
+    lblLog->setWordWrap(true);
+    lblLog->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     btnCopyProject = button(this, "btnCopyProject", "Copy");
     bottom->addWidget(lblLog, 1);
     bottom->addWidget(btnCopyProject);

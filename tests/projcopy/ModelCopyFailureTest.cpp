@@ -156,7 +156,8 @@ TEST_F(ModelCopyFailureTest, TwoRowsOfOneModelNumberAreCopiedWhole)
         int rowsStarted = 0;
         if (c.goneBeforeSecondRow)
             log.SetLabel([&](const std::string& line) {
-                if (line.find("P1001: changing path to the model") == 0 && ++rowsStarted == 2)
+                // The first row's last table is loading: the second row comes next.
+                if (line == "Loading table 'pdtable_80_1' ..." && ++rowsStarted == 1)
                     projcopytest::RunSql(targetRoot, "default schema dd_demo;\r\ndrop table pdtable_12_1;\r\n");
             });
         projcopytest::RunSql(StandInRoot(), "default schema pd_demo;\r\ninsert into pdtable_113 values (9, 1, 1, "
@@ -571,7 +572,8 @@ TEST_F(ModelCopyFailureTest, ADesignTableCopyOnAFullTmpLeavesNothingBehind)
 }
 
 // A file or a design table of the model's name that the target holds already belongs to
-// something else: the model is not copied, and the file or table stays as it was.
+// something else: the model is not copied, and the file or table stays as it was. It is found
+// before anything of the model is made.
 TEST_F(ModelCopyFailureTest, AForeignFileOrDesignTableOfTheModelsNameStays)
 {
     const struct {
@@ -595,7 +597,7 @@ TEST_F(ModelCopyFailureTest, AForeignFileOrDesignTableOfTheModelsNameStays)
         c.arrange();
         const std::string foreign = TargetState(targetRoot);
         EXPECT_EQ(copyP1001(), 1);
-        EXPECT_EQ(lastMessage(), notCopied());
+        EXPECT_EQ(lastMessage(), notCopied(": nothing of it was made in project 'demo'"));
         EXPECT_EQ(TargetState(targetRoot), foreign);
         EXPECT_NE(CopyLogText().find(c.logged), std::string::npos) << CopyLogText();
         EXPECT_EQ(CopyLogText().find("processing successfully complete"), std::string::npos);

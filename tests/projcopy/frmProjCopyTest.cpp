@@ -227,13 +227,14 @@ TEST_F(frmProjCopyTest, ACopyLogThatCannotBeWrittenIsSaidAndNoCopyStarts)
         const char* name;
         std::function<void()> make, undo;
         std::optional<std::string> stands; // the log afterwards; nullopt: none
+        std::string why;
     } cases[] = {
         {"read-only",
          [&] {
              testsupport::WriteHostFile(host, "an earlier run\r\n");
              SetReadOnlyFile(path, true);
          },
-         [&] { SetReadOnlyFile(path, false); }, "an earlier run\r\n"},
+         [&] { SetReadOnlyFile(path, false); }, "an earlier run\r\n", "the file is read-only"},
         // The start deletes the earlier log, and nothing can be written in its place.
         {"refused by the system",
          [&] {
@@ -242,9 +243,9 @@ TEST_F(frmProjCopyTest, ACopyLogThatCannotBeWrittenIsSaidAndNoCopyStarts)
                  return at == host && op == "create" ? EACCES : 0;
              });
          },
-         [] { SetHostFileFault(nullptr); }, std::nullopt},
+         [] { SetHostFileFault(nullptr); }, std::nullopt, "Permission denied"},
     };
-    const std::string cannot = "The copy log '" + path + "' cannot be written (Permission denied)";
+    const std::string cannot = "The copy log '" + path + "' cannot be written (";
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         c.make();
@@ -254,7 +255,7 @@ TEST_F(frmProjCopyTest, ACopyLogThatCannotBeWrittenIsSaidAndNoCopyStarts)
         window.Form_Load();
         ASSERT_EQ(messages.asked().size(), boxes + 1);
         const std::string said = messages.asked().back().prompt;
-        EXPECT_EQ(said.rfind(cannot + ": it stands as it was, and no line of this window goes into it. The project "
+        EXPECT_EQ(said.rfind(cannot + c.why + "): it stands as it was, and no line of this window goes into it. The project "
                                       "lists are filled, but no copy starts until the log can be written",
                              0),
                   0u)
@@ -272,7 +273,7 @@ TEST_F(frmProjCopyTest, ACopyLogThatCannotBeWrittenIsSaidAndNoCopyStarts)
         boxes = messages.asked().size();
         window.btnCopyProject->click();
         ASSERT_EQ(messages.asked().size(), boxes + 1);
-        EXPECT_EQ(messages.asked().back().prompt.rfind("The copy was not started: " + cannot, 0), 0u)
+        EXPECT_EQ(messages.asked().back().prompt.rfind("The copy was not started: " + cannot + c.why + ")", 0), 0u)
             << messages.asked().back().prompt;
         EXPECT_EQ(projcopytest::ProjectState(targetRoot), before);
         EXPECT_EQ(std::filesystem::exists(host), c.stands.has_value());
