@@ -1,19 +1,19 @@
 // The journal of one model's copy and its undo.
 #include "projcopy/CopyJournal.h"
 
-#include "dbaccess/SqlLiteral.h"
+#include "dbaccess/DumpReader.h"
+#include "dbaccess/TableCopyCheck.h"
 #include "platform/AppError.h"
 #include "platform/BinaryFile.h"
 #include "platform/HostFiles.h"
 #include "platform/TextUtil.h"
-#include "dbaccess/DumpReader.h"
-#include "dbaccess/TableCopyCheck.h"
 #include "platform/ado/Recordset.h"
 #include "projcopy/CopyClientRun.h"
 #include "projcopy/CopyJournalFile.h"
-#include "projcopy/CopyWorkFiles.h"
 #include "projcopy/CopyLog.h"
+#include "projcopy/CopyWorkFiles.h"
 #include "projcopy/RisParamsAccess.h"
+#include "projcopy/StoredValue.h"
 #include "services/BatchLauncher.h"
 #include "services/FileOperation.h"
 
@@ -21,111 +21,6 @@
 #include <cstdlib>
 
 namespace {
-
-// A number's text in one form: sign, digits without leading zeros, the decimals without
-// trailing ones ("-0012.50" is "-12.5", "0.0" is "0"); empty for a text that is no plain decimal
-// (an exponent form, letters).
-std::string plainDecimal(const std::string& text)
-{
-    std::string t = Trim(text);
-    bool negative = false;
-    if (!t.empty() && (t[0] == '-' || t[0] == '+')) {
-        negative = t[0] == '-';
-        t.erase(0, 1);
-    }
-    const size_t point = t.find('.');
-    std::string whole = t.substr(0, point), part = point == std::string::npos ? std::string() : t.substr(point + 1);
-    auto digits = [](const std::string& s) {
-        return std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
-    };
-    if ((whole.empty() && part.empty()) || !digits(whole) || !digits(part))
-        return {};
-    whole.erase(0, std::min(whole.find_first_not_of('0'), whole.size()));
-    part.erase(std::min(part.find_last_not_of('0') + 1, part.size()));
-    if (part.find_first_not_of('0') == std::string::npos)
-        part.clear();
-    std::string out = whole.empty() ? "0" : whole;
-    if (!part.empty())
-        out += "." + part;
-    return negative && out != "0" ? "-" + out : out;
-}
-
-// The decimals a column of the type keeps: s of "decimal(p,s)", 0 of "decimal(p)" and of the
-// whole-number types, -1 (all of them) for any other.
-int scaleOf(const std::string& type)
-{
-    const std::string t = ToLower(Trim(type));
-    if (t.rfind("int", 0) == 0 || t.rfind("smallint", 0) == 0 || t.rfind("integer", 0) == 0)
-        return 0;
-    if (t.rfind("decimal", 0) != 0)
-        return -1;
-    const size_t comma = t.find(','), close = t.find(')');
-    if (t.find('(') == std::string::npos)
-        return -1;
-    if (comma == std::string::npos || close == std::string::npos || close < comma)
-        return 0;
-    const std::string digits = Trim(t.substr(comma + 1, close - comma - 1));
-    return !digits.empty() && digits.find_first_not_of("0123456789") == std::string::npos ? std::stoi(digits) : -1;
-}
-
-// A plain decimal rounded half away from zero to scale places, as the server stores it in a
-// column of that scale ("1.505" to 2 is "1.51"); as it is for a negative scale.
-std::string roundedTo(const std::string& plain, int scale)
-{
-    if (scale < 0 || plain.empty())
-        return plain;
-    const bool negative = plain[0] == '-';
-    const std::string t = negative ? plain.substr(1) : plain;
-    const size_t point = t.find('.');
-    const std::string part = point == std::string::npos ? std::string() : t.substr(point + 1);
-    if (static_cast<int>(part.size()) <= scale)
-        return plain;
-    std::string digits = t.substr(0, point) + part.substr(0, static_cast<size_t>(scale));
-    if (part[static_cast<size_t>(scale)] >= '5') {
-        long i = static_cast<long>(digits.size()) - 1;
-        for (; i >= 0 && digits[static_cast<size_t>(i)] == '9'; --i)
-            digits[static_cast<size_t>(i)] = '0';
-        if (i < 0)
-            digits.insert(0, "1");
-        else
-            ++digits[static_cast<size_t>(i)];
-    }
-    const size_t whole = digits.size() - static_cast<size_t>(scale);
-    std::string out = digits.substr(0, whole).empty() ? "0" : digits.substr(0, whole);
-    if (scale > 0)
-        out += "." + digits.substr(whole);
-    return plainDecimal((negative ? "-" : "") + out);
-}
-
-// A char value as the server compares it: blank-padded, so trailing blanks do not count.
-std::string padded(const std::optional<std::string>& v)
-{
-    std::string t = v.value_or("");
-    t.erase(std::min(t.find_last_not_of(' ') + 1, t.size()));
-    return t;
-}
-
-// A value as the server stores it (stored, read back from a column of type) against one as the
-// copy wrote it (written): texts blank-padded, numbers by value, the written one rounded to the
-// column's scale first (1, 1.0 and 1.00 are one number; every digit the server keeps counts).
-bool sameValue(const std::optional<std::string>& stored, const std::optional<std::string>& written, bool text,
-               const std::string& type = {})
-{
-    if (text)
-        return padded(stored) == padded(written);
-    const std::string x = Trim(stored.value_or("")), y = Trim(written.value_or(""));
-    if (x.empty() || y.empty())
-        return x == y;
-    const std::string px = plainDecimal(x), py = roundedTo(plainDecimal(y), scaleOf(type));
-    if (!px.empty() && !py.empty())
-        return px == py;
-    char* endX = nullptr;
-    char* endY = nullptr;
-    const double dx = std::strtod(x.c_str(), &endX), dy = std::strtod(y.c_str(), &endY);
-    if (*endX || *endY)
-        return x == y;
-    return dx == dy;
-}
 
 std::string shown(const std::optional<std::string>& v) { return v ? "'" + Trim(*v) + "'" : std::string("Null"); }
 
@@ -337,7 +232,7 @@ ChangeState CopyJournal::rowState(const Entry& e, std::string& seen, bool* anoth
             const auto it = std::find_if(found.begin(), found.end(),
                                          [&](const RowValue& f) { return EqualsNoCase(f.column, want.column); });
             const std::optional<std::string> got = it == found.end() ? std::nullopt : it->value;
-            if (!sameValue(got, want.value, want.text, it == found.end() ? std::string() : it->type))
+            if (!SameStoredValue(got, want.value, want.text, it == found.end() ? std::string() : it->type))
                 differs.push_back(want.column + " " + shown(got) + ", not " + shown(want.value));
         }
         ours = differs.empty();

@@ -205,9 +205,12 @@ CopyJournal::Look CopyJournal::lookAtTable(const Entry& e) const
     default:
         return {State::Unknown, "whether it stands is not known: " + failure};
     }
-    if (!e.image.Known() || !e.image.OfRowsNow())
+    if (!e.image.Known())
         return {State::Changed, "it is not shown to be as the copy made it: the journal of an earlier version holds "
                                 "no record of its rows"};
+    if (!e.image.OfRowsNow())
+        return {State::Changed, "it is not shown to be as the copy made it: the journal of an earlier version "
+                                "records its rows in a form this one does not compare"};
     const MadeImage now = TableImage(params, e.schema, e.name, CopyLayout::Variable);
     if (!now.Known())
         return {State::Unknown, "whether its rows are as the copy made them is not known: they cannot be read"};
@@ -367,11 +370,9 @@ std::vector<std::string> CopyJournal::Undo(const std::string& m, bool* halfMade)
     if (!unreached.empty()) {
         const auto first = std::find_if(entries_.begin(), entries_.end(), [&](const Entry& e) { return e.model == m; });
         const std::string project = first->project;
-        std::string text = "nothing of it is taken out: " + Join(unreached, "; ") + " (" + Join(named, ", ") +
-                           "); once that file stands again, the next copy into project '" + project +
-                           "' takes out what is still as made";
-        if (file_)
-            text += ", or once what stands there is looked after, removing '" + file_->Path() + "' settles it";
+        const std::string text = "nothing of it is taken out: " + Join(unreached, "; ") + " (" + Join(named, ", ") +
+                                 "); once that file stands again, the next copy into project '" + project +
+                                 "' takes out what is still as made";
         log_.WriteLog(m + ": left in project '" + project + "': " + text);
         if (halfMade)
             *halfMade = true;

@@ -95,8 +95,11 @@ CopyRunMark::Left CopyRunMark::TakeOutLeft()
         bool halfMade = false;
         const std::vector<std::string> stays = journal_.Undo(m, &halfMade);
         if (journal_.Holds(m))
+            // Named by every copy into the project until a copy can take it out, or the user
+            // settles it.
             left.halfCopied.emplace_back(m, "'" + m + "' left half copied in project '" + project_ + "' by " + by +
-                                                ": " + Join(stays, ", "));
+                                                ": " + Join(stays, ", ") + "; once what stands of it is looked "
+                                                "after, removing '" + file_.Path() + "' settles it");
         else if (!stays.empty())
             left.leftToUser.push_back({m, "'" + m + "' left half made in project '" + project_ + "' by " + by + ": " +
                                               Join(stays, ", "),

@@ -46,6 +46,12 @@ bool BatchFlush(const std::string& op, const std::string& host)
     return op == "flush" && host.size() > 4 && host.compare(host.size() - 4, 4, ".bat") == 0;
 }
 
+// The delete of a file the undo moved aside ("<file>.<process id>.undo").
+bool AsideDelete(const std::string& op, const std::string& host)
+{
+    return op == "delete" && host.size() > 5 && host.compare(host.size() - 5, 5, ".undo") == 0;
+}
+
 // An operation on one of the copy's work files in TMP ("sql", "_temp", ...).
 FileOpMatch WorkFileOp(const std::string& op, const std::string& stem)
 {
@@ -124,6 +130,10 @@ TEST_F(UnfinishedCopyTest, ACopyKilledAtAnyStepIsTakenOutByTheNextRun)
         {"every step done, the model not yet kept", {"Loading table 'pdtable_80_1'", 2}, false, std::nullopt},
         {"the next run's undo, after its first take-out", {"did not finish; what it made there", 1, true}, false,
          filesAndRows("design table pdtable_67_1 of dd_demo, design table pdtable_50_1 of dd_demo, " + t34and12)},
+        // The model file is moved aside under a name of the run before it is deleted: the next
+        // run finds it there, and takes it out.
+        {"the copy's own undo, its file moved aside, not yet deleted",
+         {"Table 'pdtable_50_1' not copied", 1, false, AsideDelete}, true, filesAndRows("")},
         {"the copy's own undo, after its first take-out", {"Table 'pdtable_50_1' not copied", 3, true}, true,
          filesAndRows(t12)},
         {"the copy's own undo, its first take-out not yet recorded", {"Table 'pdtable_50_1' not copied", 3}, true,
@@ -359,6 +369,7 @@ TEST_F(UnfinishedCopyTest, WhatADeadCopyLeftIsTakenOutOnlyWhereUntouched)
             ASSERT_EQ(messages.asked().size(), asked + 1);
             EXPECT_THAT(lastMessage(), HasSubstr("'P1001' left half copied in project 'demo' by process " +
                                                  std::to_string(child->pid()) + " ("));
+            EXPECT_THAT(lastMessage(), HasSubstr("removing '" + CopyJournalFile("demo").Path() + "' settles it"));
             EXPECT_THAT(CopyLogText(), Not(HasSubstr("processing successfully complete")));
             expectP1001Whole();
             row.settle();
