@@ -10,7 +10,6 @@
 #include "dbaccess/RISCommandLine.h"
 #include "dbaccess/RISErrorReader.h"
 #include "dbaccess/RISListing.h"
-#include "dbaccess/SchemaDumpSummary.h"
 #include "dbaccess/TableCopyCheck.h"
 #include "platform/TextUtil.h"
 #include "services/ChangeOutcome.h"
@@ -37,11 +36,15 @@ struct DumpDefinitions {
 DumpDefinitions DefinitionsInDump(const std::string& dump)
 {
     DumpDefinitions found;
-    SchemaDumpSummary rows;
+    // The variable layout carries every value; they compare as the server compares them.
+    ComparedRows rows(CopyLayout::Variable);
+    std::vector<std::string> tables;
     DumpReader reader(dump);
     DumpItem item;
     while (reader.Next(item)) {
         rows.Add(item);
+        if (item.kind == DumpItemKind::CreateTable && !ContainsNoCase(tables, item.table))
+            tables.push_back(item.table);
         ListedIndex index;
         if (item.kind == DumpItemKind::IndexLine && ParseIndexLine(item.line, index)) {
             found.indexes.push_back(index);
@@ -53,8 +56,8 @@ DumpDefinitions DefinitionsInDump(const std::string& dump)
                 found.views.push_back(std::move(name));
         }
     }
-    for (const std::string& table : rows.tables()) {
-        std::vector<uint64_t> hashes = rows.SortedRowHashes(table);
+    for (const std::string& table : tables) {
+        std::vector<uint64_t> hashes = rows.Sorted(table);
         const uint64_t count = hashes.size();
         found.tables.push_back({table, true, count, std::move(hashes)});
     }

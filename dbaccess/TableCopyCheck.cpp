@@ -3,8 +3,9 @@
 
 #include "dbaccess/CRIS.h"
 #include "dbaccess/CRISWork.h"
+#include "dbaccess/DumpReader.h"
+#include "dbaccess/DumpRowHash.h"
 #include "dbaccess/RowCountAnswer.h"
-#include "dbaccess/SchemaDumpSummary.h"
 #include "platform/AppError.h"
 #include "platform/TextUtil.h"
 #include "services/FileOperation.h"
@@ -41,7 +42,66 @@ std::vector<uint64_t> RowsWhenCopied(const CopiedTable& dumped, const CopiedTabl
     return goal;
 }
 
+// Every char column of a block compares blank-padded; char(n) and char alike.
+bool isCharType(const std::string& type) { return StartsWithNoCase(Trim(type), "char"); }
+
+std::string rowsText(size_t n) { return std::to_string(n) + (n == 1 ? " row" : " rows"); }
+
 } // namespace
+
+std::optional<std::string> ComparedValue(const std::optional<std::string>& value, bool charColumn, CopyLayout layout)
+{
+    if (!value || !charColumn)
+        return value;
+    std::string v = *value;
+    v.erase(std::min(v.find_last_not_of(' ') + 1, v.size()));
+    if (v.empty() && layout == CopyLayout::Fixed)
+        return std::nullopt;
+    return v;
+}
+
+void ComparedRows::Add(const DumpItem& item)
+{
+    switch (item.kind) {
+    case DumpItemKind::CreateTable:
+        table_ = ToLower(item.table);
+        char_.clear();
+        for (const DumpColumn& c : item.columns)
+            char_.push_back(isCharType(c.type));
+        rows_[table_];
+        break;
+    case DumpItemKind::Row: {
+        DumpRow row(item.values.size());
+        for (size_t i = 0; i < item.values.size(); ++i)
+            row[i] = ComparedValue(item.values[i], i < char_.size() && char_[i], layout_);
+        rows_[table_].push_back(DumpRowHash(row));
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+std::vector<uint64_t> ComparedRows::Sorted(const std::string& table) const
+{
+    const auto it = rows_.find(ToLower(table));
+    std::vector<uint64_t> hashes = it == rows_.end() ? std::vector<uint64_t>() : it->second;
+    std::sort(hashes.begin(), hashes.end());
+    return hashes;
+}
+
+bool ComparedRows::Has(const std::string& table) const { return rows_.count(ToLower(table)) > 0; }
+
+std::vector<std::string> ComparedRowDifferences(const std::vector<uint64_t>& want, const std::vector<uint64_t>& have)
+{
+    std::vector<std::string> faults;
+    if (have.size() != want.size())
+        faults.push_back("holds " + std::to_string(have.size()) + " of " + rowsText(want.size()));
+    // Rows found that no wanted row matches: rows lost show in the count.
+    if (const size_t differing = UnmatchedRowHashes(have, want))
+        faults.push_back(rowsText(differing) + (differing == 1 ? " differs" : " differ") + " in its values");
+    return faults;
+}
 
 std::vector<CopiedTable> ReadCopiedTables(CRIS& cris, const std::string& schema,
                                           const std::vector<std::string>& tables,
@@ -71,15 +131,20 @@ std::vector<CopiedTable> ReadCopiedTables(CRIS& cris, const std::string& schema,
     const std::string dump = work.add(cris.GetTempDir() + GetTempName());
     cris.RISUnload(dump, schema, holding, std::nullopt, "", kVariableLayout, false, UnloadExtras::None);
     // The unload raises on a dump that is not whole; its rows are read once, and counted from there.
-    const SchemaDumpSummary unloaded = SchemaDumpSummary::Read(dump);
+    ComparedRows unloaded(CopyLayout::Variable);
+    DumpReader reader(dump);
+    DumpItem item;
+    while (reader.Next(item))
+        unloaded.Add(item);
     std::vector<DumpTableCount> dumped;
-    for (const std::string& table : unloaded.tables())
-        dumped.push_back({table, static_cast<uint64_t>(unloaded.Rows(table))});
+    for (const std::string& table : holding)
+        if (unloaded.Has(table))
+            dumped.push_back({table, static_cast<uint64_t>(unloaded.Sorted(table).size())});
     if (const std::string short_ = RowCountDifferences(dumped, counts); !short_.empty())
         RaiseError("", "The unload of the tables of schema '" + schema + "' does not hold their rows (" + short_ + ")");
     for (CopiedTable& t : found)
         if (t.rows > 0)
-            t.rowHashes = unloaded.SortedRowHashes(t.table);
+            t.rowHashes = unloaded.Sorted(t.table);
     return found;
 }
 

@@ -1,15 +1,53 @@
 // What a table copy left in its target schema, compared row by row with the dump it loaded: the
-// look that follows every load of a copy.
+// look that follows every load of a copy. Values compare as the server compares them, and as
+// far as the dump's layout carries them.
 #pragma once
 
+#include "dbaccess/DumpFormat.h"
 #include "dbaccess/DumpWholeCheck.h"
 #include "services/ChangeOutcome.h"
 
 #include <cstdint>
+#include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
 class CRIS;
+struct DumpItem;
+
+// The layout a copy's rows travel in. The variable layout carries every value as it is; the
+// fixed one pads a text to its field and reads it back without its trailing blanks, so a text
+// of blanks only arrives as NULL.
+enum class CopyLayout { Variable, Fixed };
+
+// A value as a copy's look compares it. A char value compares blank-padded, as the server
+// compares it: its trailing blanks do not count. Read from the fixed layout, a char value of
+// blanks only is NULL, as the layout makes it; from the variable layout it stays a text. Any
+// other value stays as it is.
+std::optional<std::string> ComparedValue(const std::optional<std::string>& value, bool charColumn, CopyLayout layout);
+
+// The rows of a dump's tables as a copy's look compares them (ComparedValue by the columns of
+// each table's create line), each as a hash, gathered item by item in the pass that reads the
+// dump for anything else.
+class ComparedRows {
+public:
+    explicit ComparedRows(CopyLayout layout) : layout_(layout) {}
+    void Add(const DumpItem& item);
+    // The table's row hashes, sorted; empty for a table the dump lacks.
+    std::vector<uint64_t> Sorted(const std::string& table) const;
+    bool Has(const std::string& table) const;
+
+private:
+    CopyLayout layout_;
+    std::string table_;      // lower case, the block being read
+    std::vector<bool> char_; // its char columns
+    std::map<std::string, std::vector<uint64_t>> rows_;
+};
+
+// How the found rows of a table differ from the wanted ones (both sorted hashes): "holds 1 of 3
+// rows", "1 row differs in its values"; empty when alike.
+std::vector<std::string> ComparedRowDifferences(const std::vector<uint64_t>& want, const std::vector<uint64_t>& have);
 
 struct CopiedTable {
     std::string table;
@@ -20,8 +58,8 @@ struct CopiedTable {
 
 // The tables as they stand in the schema, in the order given: whether each is among `existing`
 // (the schema's tables, compared without regard to case), the rows the server counts (one
-// client run for all) and their values' hashes, read through one unload of the tables that hold
-// rows into a work file of the access object. The unload is taken only when whole and holding the rows
+// client run for all) and their values' hashes (ComparedRows, variable layout), read through one
+// unload of the tables that hold rows into a work file of the access object. The unload is taken only when whole and holding the rows
 // the server counted. Raises what the count or the unload raises, and names an unload that is
 // not whole.
 std::vector<CopiedTable> ReadCopiedTables(CRIS& cris, const std::string& schema,

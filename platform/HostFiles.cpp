@@ -263,7 +263,7 @@ void HostDeleteFile(const std::string& winPath, bool force)
         throw HostError(errno);
 }
 
-void HostMoveFile(const std::string& src, const std::string& dst)
+void HostMoveFile(const std::string& src, const std::string& dst, Overwrite overwrite)
 {
     const std::string s = HostPath(src);
     const std::string d = HostPath(dst);
@@ -276,17 +276,22 @@ void HostMoveFile(const std::string& src, const std::string& dst)
     refuseSameFile(src, dst);
     requireFolderOf(d);
     if (statOf(d, st)) {
-        if (S_ISDIR(st.st_mode))
+        if (S_ISDIR(st.st_mode) || overwrite == Overwrite::No)
             throw HostError(EEXIST);
         checkWritableTarget(dst, d);
     }
     if (!crossesTestDisk(s, d)) {
-        if (::rename(s.c_str(), d.c_str()) == 0)
+        if (overwrite == Overwrite::No) {
+            if (HostRenameWithoutOverwrite(s, d))
+                return;
+        } else if (::rename(s.c_str(), d.c_str()) == 0) {
             return;
-        if (errno != EXDEV)
+        } else if (errno != EXDEV) {
             throw HostError(errno);
+        }
     }
-    copyBytes(s, dst, ReplacementFile::Existing::Replace);
+    copyBytes(s, dst, overwrite == Overwrite::Yes ? ReplacementFile::Existing::Replace
+                                                  : ReplacementFile::Existing::NoOverwrite);
     if (::unlink(s.c_str()) != 0)
         throw HostError(errno);
 }

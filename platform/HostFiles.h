@@ -60,9 +60,10 @@ void HostCopyFile(const std::string& src, const std::string& dst, Overwrite over
 // Removes a file; without force a read-only file fails with permission denied.
 void HostDeleteFile(const std::string& winPath, bool force);
 // Renames within one file system, else copies (as HostCopyFile) and deletes the source; an
-// existing destination file is replaced. The source itself as destination is permission denied
+// existing destination file is replaced, or with Overwrite::No never (58 "File already exists",
+// also for one that appears meanwhile). The source itself as destination is permission denied
 // (70) and a missing destination folder 76 "Path not found", both changing nothing.
-void HostMoveFile(const std::string& src, const std::string& dst);
+void HostMoveFile(const std::string& src, const std::string& dst, Overwrite overwrite = Overwrite::Yes);
 // Creates (or empties) a file; with Overwrite::No only a file that does not exist at that moment
 // (58 "File already exists" otherwise, the file untouched).
 void HostCreateFile(const std::string& winPath, Overwrite overwrite = Overwrite::Yes);

@@ -354,16 +354,24 @@ bool otherCaseExists(const std::string& target)
     return found;
 }
 
-void putInPlaceWithoutOverwrite(const std::string& temp, const std::string& target)
+} // namespace
+
+bool HostRenameWithoutOverwrite(const std::string& from, const std::string& target)
 {
+    const std::string& temp = from;
     if (otherCaseExists(target))
         throw HostError(EEXIST);
     if (::renameat2(AT_FDCWD, temp.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) != 0) {
+        if (errno == EXDEV)
+            return false;
         if (errno != EINVAL && errno != ENOSYS)
             throw HostError(errno);
         // A file system without the no-replace rename: a hard link is just as exclusive.
-        if (::link(temp.c_str(), target.c_str()) != 0)
+        if (::link(temp.c_str(), target.c_str()) != 0) {
+            if (errno == EXDEV)
+                return false;
             throw HostError(errno);
+        }
         ::unlink(temp.c_str());
     }
     // Saved in another letter case between the test and the rename: the file put in place
@@ -372,6 +380,16 @@ void putInPlaceWithoutOverwrite(const std::string& temp, const std::string& targ
         ::unlink(target.c_str());
         throw HostError(EEXIST);
     }
+    return true;
+}
+
+namespace {
+
+void putInPlaceWithoutOverwrite(const std::string& temp, const std::string& target)
+{
+    // The temporary file stands beside its target, on its file system.
+    if (!HostRenameWithoutOverwrite(temp, target))
+        throw HostError(EXDEV);
 }
 
 } // namespace

@@ -78,6 +78,11 @@ struct CutRewrite {
 // waiting (its run still at work, or the write back not possible now, with why).
 std::vector<CutRewrite> MendInterruptedReplacement(const std::string& winPath);
 
+// Renames the host file from to target only when no file of that name, in any letter case,
+// stands there (58 "File already exists" else; the file is never replaced). False, with nothing
+// done, when the two are on different file systems.
+bool HostRenameWithoutOverwrite(const std::string& from, const std::string& target);
+
 // The host path of the file a chain of symbolic links ends at (which need not exist yet); the
 // path itself when it is no link. Throws AppError for a loop of links.
 std::string HostFileBehindLinks(const std::string& hostPath);

@@ -1,14 +1,20 @@
 // The journal of one model's copy and its undo.
 #include "projcopy/CopyJournal.h"
 
-#include "dbaccess/SqlLiteral.h"
+#include "dbaccess/DumpReader.h"
+#include "dbaccess/TableCopyCheck.h"
 #include "platform/AppError.h"
+#include "platform/BinaryFile.h"
+#include "platform/HostFiles.h"
 #include "platform/TextUtil.h"
 #include "platform/WinPath.h"
 #include "platform/ado/Recordset.h"
+#include "projcopy/CopyClientRun.h"
 #include "projcopy/CopyJournalFile.h"
 #include "projcopy/CopyLog.h"
+#include "projcopy/CopyWorkFiles.h"
 #include "projcopy/RisParamsAccess.h"
+#include "projcopy/StoredValue.h"
 #include "services/BatchLauncher.h"
 #include "services/FileOperation.h"
 
@@ -17,24 +23,75 @@
 
 namespace {
 
-// Two printed values of one column: texts as stored (a char column may come back padded),
-// numbers by value (1 and 1.0 are one number).
-bool sameValue(const std::optional<std::string>& a, const std::optional<std::string>& b, bool text)
-{
-    const std::string x = Trim(a.value_or("")), y = Trim(b.value_or(""));
-    if (text || x.empty() || y.empty())
-        return x == y;
-    char* endX = nullptr;
-    char* endY = nullptr;
-    const double dx = std::strtod(x.c_str(), &endX), dy = std::strtod(y.c_str(), &endY);
-    if (*endX || *endY)
-        return x == y;
-    return dx == dy;
-}
-
 std::string shown(const std::optional<std::string>& v) { return v ? "'" + Trim(*v) + "'" : std::string("Null"); }
 
 } // namespace
+
+std::string ParamsText(const std::string& paramsFile)
+{
+    // A parameters file holds a few lines; anything much larger is no such file.
+    constexpr long long kLargest = 64 * 1024;
+    if (Trim(paramsFile).empty())
+        return {};
+    try {
+        if (!HostFileExists(paramsFile) || HostFileSize(paramsFile) > kLargest)
+            return {};
+        return BinaryFile::ReadAll(paramsFile);
+    } catch (const AppError&) {
+        return {};
+    }
+}
+
+CopyJournal::~CopyJournal()
+{
+    if (!reachedText_.empty())
+        RemoveCopyWorkFile(CopyWorkFile(kCopyParams));
+}
+
+std::optional<std::string> CopyJournal::reach(const Entry& e, std::string& why) const
+{
+    why.clear();
+    // An entry made in the inherited environment is looked at there.
+    if (Trim(e.params).empty())
+        return e.params;
+    if (IsFileExists(e.params, 0) && (e.paramsText.empty() || ParamsText(e.params) == e.paramsText))
+        return e.params;
+    why = Unreached(e);
+    if (!why.empty())
+        return std::nullopt;
+    // Gone, or naming another environment since: the text it had reaches the one the entry was
+    // made in.
+    const std::string copy = CopyWorkFile(kCopyParams);
+    if (reachedText_ != e.paramsText || !HostFileExists(copy)) {
+        try {
+            HostWriteFile(copy, e.paramsText);
+        } catch (const AppError& ex) {
+            why = "the RIS parameters file '" + e.params + "' it was made through is gone or changed, and a copy of "
+                  "its text could not be written to '" + copy + "': " + ex.description();
+            return std::nullopt;
+        }
+        reachedText_ = e.paramsText;
+    }
+    return copy;
+}
+
+std::string CopyJournal::Unreached(const JournalEntry& e)
+{
+    if ((e.kind != Kind::Row && e.kind != Kind::Table) || Trim(e.params).empty() || !e.paramsText.empty() ||
+        IsFileExists(e.params, 0))
+        return {};
+    return "the RIS parameters file '" + e.params + "' its rows and design tables were made through is gone, and the "
+           "journal (of an earlier version) does not hold its text";
+}
+
+std::string CopyJournal::paramsFor(const Entry& e) const
+{
+    std::string why;
+    const std::optional<std::string> params = reach(e, why);
+    if (!params)
+        CouldNotRead(why);
+    return *params;
+}
 
 RowImage CopyJournal::ImageOf(Recordset& rs)
 {
@@ -53,11 +110,33 @@ RowImage CopyJournal::ImageOf(Recordset& rs)
     return row;
 }
 
+JournalEntry CopyJournal::NewEntry(JournalEntry::Kind kind, const std::string& schema, const std::string& name) const
+{
+    return entry(kind, schema, name);
+}
+
+void CopyJournal::Intend(const std::vector<JournalEntry>& planned)
+{
+    const size_t before = entries_.size();
+    for (JournalEntry e : planned) {
+        e.state = Entry::State::Intended;
+        entries_.push_back(std::move(e));
+    }
+    try {
+        save();
+    } catch (...) {
+        // Not recorded, so not done: no step runs.
+        entries_.resize(before);
+        throw;
+    }
+}
+
 CopyJournal::Entry CopyJournal::entry(Kind kind, const std::string& schema, const std::string& name) const
 {
     Entry e;
     e.kind = kind;
     e.params = target_.params;
+    e.paramsText = target_.paramsText;
     e.schema = schema;
     e.project = target_.project;
     e.name = name;
@@ -132,40 +211,43 @@ void CopyJournal::erase(size_t index)
     saveQuietly();
 }
 
-ChangeState CopyJournal::rowState(const Entry& e, std::string& seen, bool* another) const
+ChangeState CopyJournal::rowState(const Entry& e, std::string& seen, bool* another, RowImage* stands) const
 {
     if (another)
         *another = false;
     std::string failure;
-    Recordset rs = ris_.GetData(e.params, e.schema, "SELECT * FROM " + e.name + " WHERE " + e.key + ";", failure);
-    if (!failure.empty()) {
-        CloseIfOpen(rs);
+    // As the server prints them: a number keeps every digit the server stores.
+    const std::vector<RowImage> rows =
+        ris_.GetRows(paramsFor(e), e.schema, "SELECT * FROM " + e.name + " WHERE " + e.key + ";", failure);
+    if (!failure.empty())
         CouldNotRead(failure);
-    }
-    if (rs.State() != adStateOpen) {
+    if (rows.empty()) {
         seen = "no row of " + e.key + " in " + e.name;
         return ChangeState::NotDone;
     }
     std::string other;
     bool ours = false;
-    for (rs.MoveFirst(); !rs.Eof() && !ours; rs.MoveNext()) {
-        const RowImage found = ImageOf(rs);
+    for (const RowImage& found : rows) {
         std::vector<std::string> differs;
         for (const RowValue& want : e.row) {
             const auto it = std::find_if(found.begin(), found.end(),
                                          [&](const RowValue& f) { return EqualsNoCase(f.column, want.column); });
             const std::optional<std::string> got = it == found.end() ? std::nullopt : it->value;
-            if (!sameValue(got, want.value, want.text))
+            if (!SameStoredValue(got, want.value, want.text, it == found.end() ? std::string() : it->type))
                 differs.push_back(want.column + " " + shown(got) + ", not " + shown(want.value));
         }
         ours = differs.empty();
-        if (!ours && other.empty()) {
+        if (ours) {
+            if (stands)
+                *stands = found;
+            break;
+        }
+        if (other.empty()) {
             if (differs.size() > 3)
                 differs.resize(3);
             other = "the row of " + e.key + " in " + e.name + " is another's (" + Join(differs, "; ") + ")";
         }
     }
-    CloseIfOpen(rs);
     if (ours)
         return ChangeState::Done;
     if (another)
@@ -183,14 +265,24 @@ bool CopyJournal::InsertRow(const std::string& m, const std::string& table, cons
     e.row = row;
     e.what = what;
     e.users = users;
-    const size_t at = intend(e);
+    // Recorded with the model's other entries before its first step: found there.
+    const auto planned = std::find_if(entries_.begin(), entries_.end(), [&](const Entry& p) {
+        return p.kind == Kind::Row && p.state == Entry::State::Intended && p.model == model_ &&
+               p.params == e.params && EqualsNoCase(p.name, table) && p.key == key;
+    });
+    const size_t at = planned != entries_.end() ? static_cast<size_t>(planned - entries_.begin()) : intend(e);
     RisParamsAccess::StatementRun how;
+    RowImage stored;
     // Read back after every run, whatever the client said: the clash test has just found the
     // key free, so a row of the key equal to the statement's whole row is the copy's own, also
     // when the client committed it and then reported an error.
     const ChangeOutcome out = ChangeAndLook(
         [&] { return ris_.RunStatement(e.params, e.schema, statement, how); },
-        [&](std::string& seen) { return how.ran ? rowState(e, seen) : ChangeState::NotDone; }, LookAfter::EveryCall);
+        [&](std::string& seen) { return how.ran ? rowState(e, seen, nullptr, &stored) : ChangeState::NotDone; },
+        LookAfter::EveryCall);
+    // The row as the server stores it: the undo finds it by these values, every digit kept.
+    if (out.state == ChangeState::Done && !stored.empty())
+        entries_[at].row = stored;
     settle(at, out.state);
     const std::string project = "project '" + e.project + "'";
     // After a run that ended well, what was looked at says why the row is not (for certain) in.
@@ -222,7 +314,8 @@ bool CopyJournal::InsertRow(const std::string& m, const std::string& table, cons
 
 bool CopyJournal::made(Kind kind, const std::string& schema, const std::string& name) const
 {
-    return find(kind, schema, name) != nullptr;
+    const Entry* e = find(kind, schema, name);
+    return e && e->state == Entry::State::Made;
 }
 
 const CopyJournal::Entry* CopyJournal::find(Kind kind, const std::string& schema, const std::string& name) const
@@ -237,31 +330,53 @@ const CopyJournal::Entry* CopyJournal::find(Kind kind, const std::string& schema
     return it == entries_.end() ? nullptr : &*it;
 }
 
-void CopyJournal::WillCopyFiles(const std::vector<std::pair<std::string, std::string>>& files,
-                                const std::vector<std::string>& folders)
+CopyJournal::FileCopy CopyJournal::WillMake(const std::string& source, const std::string& copy)
 {
+    // What xcopy will make of the file: its source's bytes (its last write is the copy's own).
+    MadeImage image = MadeImage::OfFile(source);
+    image.time.clear();
+    return {source, copy, image};
+}
+
+void CopyJournal::WillCopyFiles(const std::vector<FileCopy>& files, const std::vector<std::string>& folders)
+{
+    const std::vector<Entry> before = entries_;
+    bool changed = false;
+    // A folder recorded ahead as missing that stands now was made by another since: not the copy's.
+    for (size_t i = entries_.size(); i-- > 0;) {
+        const Entry& e = entries_[i];
+        if (e.model == model_ && e.kind == Kind::Folder && e.state == Entry::State::Intended &&
+            std::find(folders.begin(), folders.end(), e.name) == folders.end() && IsFileExists(e.name, 1)) {
+            entries_.erase(entries_.begin() + static_cast<long>(i));
+            changed = true;
+        }
+    }
     // A second row of the model copies into the same folder: what the first row made is
     // recorded once, and taken out once.
-    const std::vector<Entry> before = entries_;
     for (const std::string& folder : folders)
-        if (!made(Kind::Folder, "", folder))
+        if (!find(Kind::Folder, "", folder)) {
             entries_.push_back(entry(Kind::Folder, "", folder));
-    for (const auto& [source, copy] : files) {
-        // What xcopy will make of the file: its source's bytes (its last write is the copy's own).
-        MadeImage image = MadeImage::OfFile(source);
-        image.time.clear();
-        const Entry* found = find(Kind::File, "", copy);
+            changed = true;
+        }
+    for (const FileCopy& f : files) {
+        const Entry* found = find(Kind::File, "", f.copy);
         Entry* e = found ? &entries_[static_cast<size_t>(found - entries_.data())] : nullptr;
         if (!e) {
-            entries_.push_back(entry(Kind::File, "", copy));
+            entries_.push_back(entry(Kind::File, "", f.copy));
             e = &entries_.back();
+        } else if (e->state == Entry::State::Intended && e->source == f.source && e->image.size == f.image.size &&
+                   e->image.digest == f.image.digest) {
+            continue; // recorded ahead as it is
         }
         // A later row's file replaces the copy an earlier row made: it is looked at anew.
-        e->source = source;
-        e->image = image;
+        e->source = f.source;
+        e->image = f.image;
         e->state = Entry::State::Intended;
+        changed = true;
     }
-    // One write for all of them, before xcopy runs.
+    // One write for all of them, before xcopy runs; none when they stand recorded already.
+    if (!changed)
+        return;
     try {
         save();
     } catch (...) {
@@ -273,7 +388,7 @@ void CopyJournal::WillCopyFiles(const std::vector<std::pair<std::string, std::st
 void CopyJournal::FilesCopied(const std::vector<std::string>& found)
 {
     for (const std::string& file : found)
-        if (!made(Kind::File, "", file)) {
+        if (!find(Kind::File, "", file)) {
             Entry e = entry(Kind::File, "", file);
             e.state = Entry::State::Made;
             e.image = MadeImage::OfFile(file);
@@ -297,27 +412,56 @@ void CopyJournal::FilesCopied(const std::vector<std::string>& found)
     saveQuietly();
 }
 
-void CopyJournal::WillLoadTable(const std::string& table, const MadeImage& source)
+void CopyJournal::WillLoadTable(const std::string& table, const MadeImage& loads)
 {
-    if (MadeTable(table))
+    const Entry* found = find(Kind::Table, "dd_" + target_.project, table);
+    if (!found) {
+        Entry e = entry(Kind::Table, "dd_" + target_.project, table);
+        e.image = loads;
+        intend(e);
         return;
-    Entry e = entry(Kind::Table, "dd_" + target_.project, table);
-    e.image = source;
-    intend(e);
+    }
+    // Recorded before the model's first step; the rows the load brings are written first where
+    // they are not the ones recorded (the source changed since, or none could be read then).
+    Entry& e = entries_[static_cast<size_t>(found - entries_.data())];
+    if (e.state != Entry::State::Intended || !loads.Known() || (e.image.size == loads.size && e.image.digest == loads.digest))
+        return;
+    const MadeImage before = e.image;
+    e.image = loads;
+    try {
+        save();
+    } catch (...) {
+        e.image = before;
+        throw;
+    }
 }
 
-MadeImage CopyJournal::TableImage(const std::string& params, const std::string& schema, const std::string& table) const
+MadeImage CopyJournal::TableImage(const std::string& params, const std::string& schema, const std::string& table,
+                                  CopyLayout layout, bool* missing) const
 {
-    std::string failure;
-    Recordset rs = ris_.GetData(params, schema, "SELECT * FROM " + table + ";", failure);
+    const std::string file = CopyWorkFile(kCopyImage);
+    bool gone = false;
     MadeImage image;
-    if (failure.empty())
-        image = MadeImage::OfRows(rs);
-    CloseIfOpen(rs);
+    if (ris_.UnloadRows(params, schema, table, layout, file, gone).empty()) {
+        try {
+            ComparedRows rows(layout);
+            DumpReader reader(file);
+            DumpItem item;
+            while (reader.Next(item))
+                rows.Add(item);
+            if (rows.Has(table))
+                image = MadeImage::OfRows(rows.Sorted(table));
+        } catch (const AppError&) {
+            // A dump that cannot be read shows nothing: the image is not known.
+        }
+    }
+    RemoveCopyWorkFile(file);
+    if (missing)
+        *missing = gone;
     return image;
 }
 
-void CopyJournal::TableLoaded(const std::string& table, ChangeState state)
+void CopyJournal::TableLoaded(const std::string& table, ChangeState state, const MadeImage& stands)
 {
     const std::string schema = "dd_" + target_.project;
     for (size_t i = 0; i < entries_.size(); ++i) {
@@ -325,9 +469,14 @@ void CopyJournal::TableLoaded(const std::string& table, ChangeState state)
         if (e.kind == Kind::Table && e.state == Entry::State::Intended && e.params == target_.params &&
             EqualsNoCase(e.schema, schema) && EqualsNoCase(e.name, table)) {
             // Its rows as the load left them (whole or not): the undo takes out only these.
-            if (state != ChangeState::NotDone)
-                if (const MadeImage now = TableImage(e.params, e.schema, e.name); now.Known())
-                    entries_[i].image = now;
+            if (state != ChangeState::NotDone) {
+                std::string why;
+                if (stands.Known())
+                    entries_[i].image = stands;
+                else if (const std::optional<std::string> params = reach(e, why))
+                    if (const MadeImage now = TableImage(*params, e.schema, e.name, CopyLayout::Variable); now.Known())
+                        entries_[i].image = now;
+            }
             if (state == ChangeState::NotKnown)
                 saveQuietly(); // stays intended: the undo looks first
             settle(i, state);

@@ -13,6 +13,7 @@ struct RowValue {
     std::string column;
     std::optional<std::string> value; // nullopt: Null
     bool text = true;                 // a text column (written as a literal), else a number
+    std::string type;                 // as the table declares it ("decimal(10,2)"), when read back
 };
 using RowImage = std::vector<RowValue>;
 
@@ -34,6 +35,9 @@ struct JournalEntry {
     State state = State::Intended;
     std::string model;   // the model_no of the copy that made it
     std::string params;  // the target's parameters file when the entry was made
+    // Its text then: the environment the entry was made in, reached through a copy of it when
+    // the file is gone or names another since. Empty in a journal of an earlier version.
+    std::string paramsText;
     std::string schema;  // the schema of a row or design table
     std::string project; // the target project, for the log
     std::string name;    // table of a row or design table, path of a file or folder
@@ -42,6 +46,9 @@ struct JournalEntry {
     std::string what;    // row: how it is named in the log ("model 'P1001'")
     std::vector<RowUser> users; // row: the rows that keep it in place
     std::string source;  // file: the source file it is a copy of
+    // File: the name of this program's run under which the undo moves it aside before it looks
+    // at it and deletes it, recorded before the move (empty when no undo has begun).
+    std::string aside;
     // File or design table: before its step, what the step will make (a file: its source's size
     // and digest; a table: the source table's rows); after the step's look, what it made. Not
     // known in a journal of an earlier version: such an entry is taken out only when it is shown

@@ -93,7 +93,8 @@ auto textFields(Entry& e)
 {
     return std::array{std::pair{"model", &e.model}, std::pair{"params", &e.params}, std::pair{"schema", &e.schema},
                       std::pair{"target", &e.project}, std::pair{"name", &e.name}, std::pair{"key", &e.key},
-                      std::pair{"what", &e.what}, std::pair{"source", &e.source}};
+                      std::pair{"what", &e.what}, std::pair{"source", &e.source},
+                      std::pair{"paramstext", &e.paramsText}, std::pair{"aside", &e.aside}};
 }
 
 std::string entryText(const JournalEntry& e)

@@ -5,8 +5,10 @@
 #include "dbaccess/SqlLiteral.h"
 #include "platform/AppError.h"
 #include "platform/HostFiles.h"
+#include "platform/OwnedLeftovers.h"
 #include "platform/TextUtil.h"
 #include "platform/ado/Recordset.h"
+#include "projcopy/CopyJournalFile.h"
 #include "projcopy/CopyLog.h"
 #include "projcopy/RisParamsAccess.h"
 #include "services/BatchLauncher.h"
@@ -16,17 +18,42 @@
 
 namespace {
 
-bool isInteger(const std::string& text)
+// A number as the server prints it, fit to stand in a statement as it is: a sign, digits with
+// one point, an exponent.
+bool numberLiteral(const std::string& text)
 {
     const std::string t = Trim(text);
     size_t i = !t.empty() && (t[0] == '-' || t[0] == '+') ? 1 : 0;
-    return i < t.size() && std::all_of(t.begin() + static_cast<long>(i), t.end(), [](char c) {
-               return c >= '0' && c <= '9';
-           });
+    size_t digits = 0;
+    bool point = false;
+    for (; i < t.size(); ++i) {
+        if (t[i] >= '0' && t[i] <= '9')
+            ++digits;
+        else if (t[i] == '.' && !point)
+            point = true;
+        else
+            break;
+    }
+    if (digits == 0)
+        return false;
+    if (i < t.size() && (t[i] == 'e' || t[i] == 'E')) {
+        ++i;
+        if (i < t.size() && (t[i] == '-' || t[i] == '+'))
+            ++i;
+        const size_t from = i;
+        while (i < t.size() && t[i] >= '0' && t[i] <= '9')
+            ++i;
+        if (i == from)
+            return false;
+    }
+    return i == t.size();
 }
 
-// The DELETE's condition: the key and every column that names the row exactly (texts, whole
-// numbers, Nulls), so that a row of the same key that is not the copy's is never hit.
+// The DELETE's condition: the key and every column that names the row exactly (texts, numbers,
+// Nulls), so that a row of the same key that is not the copy's is never hit. A row the copy
+// read back after its INSERT holds each number as the server printed what it stores, so the
+// server finds it by that text whatever its scale; a number it prints in no form a statement
+// takes is left out, the rest still names the row.
 std::string rowCondition(const std::string& key, const RowImage& row)
 {
     std::string where = "(" + key + ")";
@@ -35,7 +62,7 @@ std::string rowCondition(const std::string& key, const RowImage& row)
             where += " AND " + v.column + " IS NULL";
         else if (v.text)
             where += " AND " + v.column + " = " + SqlStringLiteral(*v.value);
-        else if (isInteger(*v.value))
+        else if (numberLiteral(*v.value))
             where += " AND " + v.column + " = " + Trim(*v.value);
     }
     return where;
@@ -71,7 +98,7 @@ std::vector<std::string> CopyJournal::usedBy(const Entry& e, std::string& failur
     std::vector<std::string> names;
     failure.clear();
     for (const RowUser& u : e.users) {
-        Recordset rs = ris_.GetData(e.params, e.schema, "SELECT " + u.name + " FROM " + u.table + " WHERE " + u.where +
+        Recordset rs = ris_.GetData(paramsFor(e), e.schema, "SELECT " + u.name + " FROM " + u.table + " WHERE " + u.where +
                                                             ";",
                                     failure);
         if (!failure.empty()) {
@@ -91,11 +118,6 @@ std::vector<std::string> CopyJournal::usedBy(const Entry& e, std::string& failur
 CopyJournal::Look CopyJournal::lookAt(const Entry& e) const
 {
     using State = Look::State;
-    // The parameters file names the environment the entry was made in: without it nothing
-    // there can be looked at, and no other environment is taken in its place.
-    if ((e.kind == Kind::Row || e.kind == Kind::Table) && !Trim(e.params).empty() && !IsFileExists(e.params, 0))
-        return {State::Unknown, "whether it stands as the copy made it is not known: the RIS parameters file '" +
-                                    e.params + "' it was made through is gone"};
     try {
         switch (e.kind) {
         case Kind::Row: {
@@ -138,11 +160,22 @@ CopyJournal::Look CopyJournal::lookAt(const Entry& e) const
 CopyJournal::Look CopyJournal::lookAtFile(const Entry& e) const
 {
     using State = Look::State;
-    if (!IsFileExists(e.name, 0))
+    // An undo that moved the file aside and ended before it was deleted or back: what it moved
+    // is the copy's file, looked at where it stands.
+    const std::string at = movedAside(e) ? e.aside : e.name;
+    if (!IsFileExists(at, 0))
         return {State::Gone, {}};
-    const MadeImage now = MadeImage::OfFile(e.name);
+    const MadeImage now = MadeImage::OfFile(at);
     if (!now.Known())
         return {State::Unknown, "whether it is as the copy made it is not known: it cannot be read"};
+    return fileIs(e, now);
+}
+
+bool CopyJournal::movedAside(const Entry& e) { return !e.aside.empty() && HostFileExists(e.aside); }
+
+CopyJournal::Look CopyJournal::fileIs(const Entry& e, const MadeImage& now)
+{
+    using State = Look::State;
     if (e.image.Known()) {
         if (e.image.Matches(now))
             return {State::AsMade, {}};
@@ -163,7 +196,8 @@ CopyJournal::Look CopyJournal::lookAtTable(const Entry& e) const
 {
     using State = Look::State;
     std::string failure;
-    switch (tableStands(e.params, e.schema, e.name, failure)) {
+    const std::string params = paramsFor(e);
+    switch (tableStands(params, e.schema, e.name, failure)) {
     case 0:
         return {State::Gone, {}};
     case 1:
@@ -174,7 +208,10 @@ CopyJournal::Look CopyJournal::lookAtTable(const Entry& e) const
     if (!e.image.Known())
         return {State::Changed, "it is not shown to be as the copy made it: the journal of an earlier version holds "
                                 "no record of its rows"};
-    const MadeImage now = TableImage(e.params, e.schema, e.name);
+    if (!e.image.OfRowsNow())
+        return {State::Changed, "it is not shown to be as the copy made it: the journal of an earlier version "
+                                "records its rows in a form this one does not compare"};
+    const MadeImage now = TableImage(params, e.schema, e.name, CopyLayout::Variable);
     if (!now.Known())
         return {State::Unknown, "whether its rows are as the copy made them is not known: they cannot be read"};
     if (e.image.Matches(now))
@@ -222,7 +259,7 @@ CopyJournal::TakeOut CopyJournal::takeOut(const Entry& e) const
         }
         result.why = leftBecause(result.unknown, undoStep(
             [&] {
-                return ris_.RunStatement(e.params, e.schema,
+                return ris_.RunStatement(paramsFor(e), e.schema,
                                          "DELETE FROM " + e.name + " WHERE " + rowCondition(e.key, e.row));
             },
             [&](std::string& seen) {
@@ -241,10 +278,7 @@ CopyJournal::TakeOut CopyJournal::takeOut(const Entry& e) const
         break;
     }
     case Kind::File:
-        result.why = leftBecause(result.unknown, undoStep(
-            [&] { return DeleteFileA(e.name, false) ? std::string() : "the delete failed: " + gFileOpErrDescription; },
-            [&](std::string&) { return IsFileExists(e.name, 0) ? ChangeState::NotDone : ChangeState::Done; }));
-        break;
+        return takeOutFile(e);
     case Kind::Folder:
         // Only when empty: whatever else is in it now is not this copy's.
         result.why = leftBecause(result.unknown, undoStep(
@@ -256,10 +290,10 @@ CopyJournal::TakeOut CopyJournal::takeOut(const Entry& e) const
             [&](std::string&) { return IsFileExists(e.name, 1) ? ChangeState::NotDone : ChangeState::Done; }));
         break;
     case Kind::Table:
-        result.why = leftBecause(result.unknown, undoStep([&] { return ris_.RunStatement(e.params, e.schema, "DROP TABLE " + e.name); },
+        result.why = leftBecause(result.unknown, undoStep([&] { return ris_.RunStatement(paramsFor(e), e.schema, "DROP TABLE " + e.name); },
                                     [&](std::string& seen) {
                                         std::string failure;
-                                        switch (tableStands(e.params, e.schema, e.name, failure)) {
+                                        switch (tableStands(paramsFor(e), e.schema, e.name, failure)) {
                                         case 0:
                                             return ChangeState::Done;
                                         case 1:
@@ -274,34 +308,112 @@ CopyJournal::TakeOut CopyJournal::takeOut(const Entry& e) const
     return result;
 }
 
-std::vector<std::string> CopyJournal::Undo(const std::string& m)
+CopyJournal::TakeOut CopyJournal::takeOutFile(const Entry& e) const
 {
+    TakeOut result;
+    // Moved aside under a name of this run first: what is looked at then is what goes, and a
+    // change made between the look before and the move is seen, never deleted.
+    if (!movedAside(e)) {
+        try {
+            HostMoveFile(e.name, e.aside);
+        } catch (const AppError& ex) {
+            if (!IsFileExists(e.name, 0)) {
+                result.gone = true; // gone meanwhile
+                return result;
+            }
+            result.why = "it stands: it could not be moved aside to be taken out (" + ex.description() + ")";
+            return result;
+        }
+    }
+    const MadeImage now = MadeImage::OfFile(e.aside);
+    const Look look = now.Known() ? fileIs(e, now)
+                                  : Look{Look::State::Unknown, "whether it is as the copy made it is not known: it "
+                                                               "cannot be read"};
+    if (look.state == Look::State::AsMade) {
+        result.why = leftBecause(result.unknown, undoStep(
+            [&] { return DeleteFileA(e.aside, false) ? std::string() : "the delete failed: " + gFileOpErrDescription; },
+            [&](std::string&) { return IsFileExists(e.aside, 0) ? ChangeState::NotDone : ChangeState::Done; }));
+        if (!result.why.empty())
+            result.why = "it stands as '" + e.aside + "', where it was moved to be taken out: " + result.why;
+        result.gone = result.why.empty();
+        return result;
+    }
+    // Not as the copy made it: it goes back to its name, never over a file that stands there now.
+    result.why = look.why;
+    result.settled = look.state == Look::State::Changed;
+    result.unknown = look.state == Look::State::Unknown;
+    try {
+        HostMoveFile(e.aside, e.name, Overwrite::No);
+    } catch (const AppError& ex) {
+        result.why += "; it stands as '" + e.aside + "', as it could not be put back (" + ex.description() + ")";
+    }
+    return result;
+}
+
+std::vector<std::string> CopyJournal::Undo(const std::string& m, bool* halfMade)
+{
+    if (halfMade)
+        *halfMade = false;
+    // Every row and design table of the model is looked at in the environment it was made in.
+    // Where that cannot be reached, nothing of the model is taken out: its files alone would go,
+    // and the rows and tables left would pass for a model whole in the target.
+    std::vector<std::string> unreached, named;
+    for (const Entry& e : entries_) {
+        if (e.model != m)
+            continue;
+        named.push_back(Describe(e));
+        std::string why;
+        if ((e.kind == Kind::Row || e.kind == Kind::Table) && !reach(e, why) &&
+            std::find(unreached.begin(), unreached.end(), why) == unreached.end())
+            unreached.push_back(why);
+    }
+    if (!unreached.empty()) {
+        const auto first = std::find_if(entries_.begin(), entries_.end(), [&](const Entry& e) { return e.model == m; });
+        const std::string project = first->project;
+        const std::string text = "nothing of it is taken out: " + Join(unreached, "; ") + " (" + Join(named, ", ") +
+                                 "); once that file stands again, the next copy into project '" + project +
+                                 "' takes out what is still as made";
+        log_.WriteLog(m + ": left in project '" + project + "': " + text);
+        if (halfMade)
+            *halfMade = true;
+        return {text};
+    }
     // By project, in the order first met: each line names where its entries were made.
     std::vector<std::string> projects, left;
     std::vector<std::vector<std::string>> gone, stays;
     for (size_t i = entries_.size(); i-- > 0;) {
-        const Entry& e = entries_[i];
-        if (e.model != m)
+        if (entries_[i].model != m)
             continue;
-        // A step recorded before it ran may never have run, and what is gone since needs no
-        // taking out: nothing of it to take out or name.
-        const Look look = lookAt(e);
-        if (look.state == Look::State::Gone) {
-            erase(i);
-            continue;
-        }
         TakeOut out;
-        if (look.state == Look::State::AsMade) {
-            out = takeOut(e);
-        } else {
-            // No longer as made, it is the user's now; not known, it is named, and left.
-            out.why = look.why;
-            out.settled = look.state == Look::State::Changed;
-            out.unknown = look.state == Look::State::Unknown;
+        try {
+            // A step recorded before it ran may never have run, and what is gone since needs no
+            // taking out: nothing of it to take out or name.
+            const Look look = lookAt(entries_[i]);
+            if (look.state == Look::State::Gone) {
+                erase(i);
+                continue;
+            }
+            if (look.state == Look::State::AsMade) {
+                if (entries_[i].kind == Kind::File && !movedAside(entries_[i])) {
+                    // The name it is moved aside under, recorded before the move: a program
+                    // killed between the move and the delete leaves it where the next run looks.
+                    entries_[i].aside = OwnedLeftoverName(entries_[i].name, ".undo");
+                    save();
+                }
+                out = takeOut(entries_[i]);
+            } else {
+                // No longer as made, it is the user's now; not known, it is named, and stays
+                // recorded: a later run looks again.
+                out.why = look.why;
+                out.settled = look.state == Look::State::Changed;
+                out.unknown = look.state == Look::State::Unknown;
+            }
+        } catch (const std::exception& ex) {
+            out = TakeOut{};
+            out.unknown = true;
+            out.why = std::string("whether it stands as the copy made it is not known: ") + ex.what();
         }
-        // What a dead program left is looked at once more by the next run at most: what that run
-        // cannot tell is named and left to the user, so that no later copy waits on it for ever.
-        out.settled = out.settled || (out.unknown && e.adopted);
+        const Entry& e = entries_[i];
         const auto at = std::find(projects.begin(), projects.end(), e.project);
         const size_t p = static_cast<size_t>(at - projects.begin());
         if (at == projects.end()) {
@@ -312,6 +424,11 @@ std::vector<std::string> CopyJournal::Undo(const std::string& m)
         if (out.gone) {
             gone[p].push_back(Describe(e));
         } else {
+            // The model itself (its row, a file of it, a design table) stands in part; a folder,
+            // or a discipline or area row that other rows use, is no part of it.
+            if (halfMade && (e.kind == Kind::File || e.kind == Kind::Table ||
+                             (e.kind == Kind::Row && EqualsNoCase(e.name, "pdtable_113"))))
+                *halfMade = true;
             stays[p].push_back(Describe(e) + ": " + out.why + (out.settled ? "; it is left to the user" : ""));
             left.push_back(stays[p].back());
         }

@@ -1,7 +1,9 @@
 // The copy log of the project copy window.
 #include "projcopy/CopyLog.h"
 
+#include "platform/AppError.h"
 #include "platform/BinaryFile.h"
+#include "platform/FileAttributes.h"
 #include "platform/Process.h"
 #include "platform/RunMark.h"
 #include "platform/TextUtil.h"
@@ -24,6 +26,38 @@ void CopyLog::WriteLog(const std::string& message) const
     } catch (...) {
         // A lost log line must not stop the copy.
     }
+}
+
+void CopyLog::Append(const std::string& text) const
+{
+    if (Trim(path_).empty())
+        return;
+    try {
+        BinaryFile::AppendText(path_, text);
+    } catch (...) {
+        // Said once where the log is found unwritable; a client's words must not stop the copy.
+    }
+}
+
+std::string CopyLog::WriteFailure() const
+{
+    if (Trim(path_).empty())
+        return "it has no path: TMP names no folder";
+    if (IsReadOnlyFile(path_))
+        return "the file is read-only";
+    try {
+        BinaryFile f;
+        f.Open(path_, BinaryFile::Mode::Append);
+        f.Close();
+    } catch (const AppError& e) {
+        return e.description();
+    }
+    return {};
+}
+
+std::string CopyLog::UnwritableText(const std::string& why) const
+{
+    return "The copy log '" + path_ + "' cannot be written (" + why + ")";
 }
 
 bool CopyLog::writtenByAnotherCopy() const

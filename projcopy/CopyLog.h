@@ -19,6 +19,15 @@ public:
     // Shows the message and appends "<date time> TAB <message> CR LF CR LF". Never throws: a
     // line that cannot be written is lost, the label keeps it.
     void WriteLog(const std::string& message) const;
+    // Appends text as it is (a client's console output). Never throws: text that cannot be
+    // written is lost.
+    void Append(const std::string& text) const;
+    // Why the log cannot be written now, the empty text when it can: it is opened for appending
+    // (made when it is not there) and closed again, nothing written. A read-only log (by its
+    // mode bits), a folder that is missing or refuses it, a full disk: each says so.
+    std::string WriteFailure() const;
+    // "The copy log '<path>' cannot be written (<why>)".
+    std::string UnwritableText(const std::string& why) const;
     // Deletes the file through the batch launcher ("del"), so a run starts with an empty log;
     // not while a copy run of another program writes into it (its mark names this log).
     void Reset() const;

@@ -11,7 +11,7 @@ CopyRunMark::CopyRunMark(const ProjectSides& sides, const RisParamsAccess& ris, 
                                              {"params", sides.newParams()},
                                              {"journal", file_.Path()},
                                              {CopyLog::kMarkField, log.Path()}}),
-      journal_(CopyTarget{project_, sides.newParams()}, ris, log, &file_)
+      journal_(CopyTarget{project_, sides.newParams(), ParamsText(sides.newParams())}, ris, log, &file_)
 {
     const std::string refused = "The copy into project '" + project_ + "' was not started: ";
     if (!mark_.held()) {
@@ -92,13 +92,18 @@ CopyRunMark::Left CopyRunMark::TakeOutLeft()
     for (const std::string& m : journal_.Models()) {
         log_.WriteLog(m + ": the copy of model '" + m + "' into project '" + project_ + "' by " + by +
                       " did not finish; what it made there is taken out");
-        const std::vector<std::string> stays = journal_.Undo(m);
+        bool halfMade = false;
+        const std::vector<std::string> stays = journal_.Undo(m, &halfMade);
         if (journal_.Holds(m))
+            // Named by every copy into the project until a copy can take it out, or the user
+            // settles it.
             left.halfCopied.emplace_back(m, "'" + m + "' left half copied in project '" + project_ + "' by " + by +
-                                                ": " + Join(stays, ", "));
+                                                ": " + Join(stays, ", ") + "; once what stands of it is looked "
+                                                "after, removing '" + file_.Path() + "' settles it");
         else if (!stays.empty())
-            left.leftToUser.push_back("'" + m + "' left half made in project '" + project_ + "' by " + by + ": " +
-                                      Join(stays, ", "));
+            left.leftToUser.push_back({m, "'" + m + "' left half made in project '" + project_ + "' by " + by + ": " +
+                                              Join(stays, ", "),
+                                       halfMade});
     }
     return left;
 }

@@ -39,9 +39,14 @@ public:
         // Per model, what of it is still recorded to be taken out by a later run ("'P1001' left
         // half copied in project 'demo' ..."): those models are not copied by this run.
         std::vector<std::pair<std::string, std::string>> halfCopied;
-        // What stands of models whose remains are left to the user, no longer recorded ("'P1001'
-        // left half made in project 'demo' ...: file '...': it changed since ..."): named once.
-        std::vector<std::string> leftToUser;
+        // Per model, what stands of it where its remains are left to the user, no longer recorded
+        // ("'P1001' left half made in project 'demo' ...: file '...': it changed since ..."):
+        // named once; halfMade when part of the model itself stands (see CopyJournal::Undo).
+        struct ToUser {
+            std::string model, text;
+            bool halfMade = false;
+        };
+        std::vector<ToUser> leftToUser;
     };
     // Takes out what earlier copies left recorded in the journal file, model by model, with the
     // undo's lines in the copy log; only what is still as they made it goes. Throws AppError

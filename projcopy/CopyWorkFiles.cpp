@@ -9,6 +9,6 @@ std::string CopyWorkFile(const std::string& stem) { return OwnedLeftoverName(Tmp
 void RemoveEndedCopiesWorkFiles()
 {
     for (const char* stem :
-         {kCopyStatements, kCopyAnswer, kCopyConsole, kCopyEditedDump, kCopyCountInput, kCopyCountAnswer})
+         {kCopyStatements, kCopyAnswer, kCopyConsole, kCopyEditedDump, kCopyCountInput, kCopyCountAnswer, kCopyParams, kCopyImage})
         RemoveOrphanedLeftovers(TmpFile(stem), ".txt");
 }

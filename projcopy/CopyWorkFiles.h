@@ -20,3 +20,5 @@ inline constexpr const char* kCopyConsole = "risunlod";      // a client's conso
 inline constexpr const char* kCopyEditedDump = "_temp";      // the dump edited for the target
 inline constexpr const char* kCopyCountInput = "rowcount";   // the source's row count statement
 inline constexpr const char* kCopyCountAnswer = "rowcount_out";
+inline constexpr const char* kCopyParams = "risparms"; // a recorded parameters file's text
+inline constexpr const char* kCopyImage = "risimage";  // a design table unloaded for its image

@@ -1,15 +1,18 @@
 // Design table copy between two design schemas through the RIS clients.
 #include "projcopy/DesignTableCopy.h"
 
+#include "dbaccess/DumpReader.h"
 #include "dbaccess/DumpScanner.h"
 #include "dbaccess/DumpWholeCheck.h"
 #include "dbaccess/RISCommandLine.h"
 #include "dbaccess/RISErrorReader.h"
 #include "dbaccess/RowCountAnswer.h"
 #include "dbaccess/SchemaDumpSummary.h"
+#include "dbaccess/TableCopyCheck.h"
 #include "platform/BinaryFile.h"
 #include "platform/HostFiles.h"
 #include "platform/TextUtil.h"
+#include "projcopy/CopyClientRun.h"
 #include "projcopy/CopyLog.h"
 #include "projcopy/CopyWorkFiles.h"
 #include "services/BatchLauncher.h"
@@ -19,44 +22,7 @@
 
 namespace {
 
-long run(const std::string& command, const std::string& log)
-{
-    long pid = 0;
-    return ExecA(command, log, 0, "", pid, true);
-}
-
-// Removes one of the run's own work files; one that is not there is gone already.
-void removeOwn(const std::string& file)
-{
-    try {
-        if (HostFileExists(file))
-            HostDeleteFile(file, true);
-    } catch (const AppError&) {
-        // Left for the next run's removal of ended runs' files; its content is never read again
-        // before this run writes it anew.
-    }
-}
-
-// Runs a client with its console output caught in the program's own console file, and then
-// appends that output to the copy log: what the client said is read from there, never from the
-// copy log, which another program's copy may append to at the same time.
-long runClient(const std::string& command, const std::string& copyLog, std::string& said)
-{
-    const std::string console = CopyWorkFile(kCopyConsole);
-    removeOwn(console);
-    const long exitCode = run(command, console);
-    said.clear();
-    try {
-        if (HostFileExists(console))
-            said = BinaryFile::ReadAll(console);
-        if (!said.empty() && !Trim(copyLog).empty())
-            BinaryFile::AppendText(copyLog, said);
-    } catch (const AppError&) {
-        // A console that cannot be read says nothing; the exit code still tells.
-    }
-    removeOwn(console);
-    return exitCode;
-}
+long run(const std::string& command) { return RunCopyCommand(command); }
 
 // Why a client run failed ("" when it ended with 0): its RIS error, if any, is in the log.
 std::string clientFailure(const std::string& client, long exitCode)
@@ -79,46 +45,68 @@ std::string withParams(const std::string& paramsFile, const std::string& command
 // risbatch under the source's parameters ("" when they agree). A count that cannot be read
 // whole is a difference too: the dump is then not proved.
 std::string sourceCountDifference(const std::string& params, const std::string& schema, const std::string& table,
-                                  const std::vector<DumpTableCount>& dumped, const std::string& log)
+                                  const std::vector<DumpTableCount>& dumped, const CopyLog& log)
 {
     const std::string input = CopyWorkFile(kCopyCountInput), output = CopyWorkFile(kCopyCountAnswer);
     std::string difference;
     try {
         HostWriteFile(input, RisbatchStatementInput(schema, RowCountStatements({table})));
-        run("del " + QuoteString(output), "");
-        run(withParams(params, "risbatch -i " + QuoteString(input) + " -o " + QuoteString(output)), log);
+        run("del " + QuoteString(output));
+        RunCopyClient(withParams(params, "risbatch -i " + QuoteString(input) + " -o " + QuoteString(output)), &log);
         const std::string answer = IsFileExists(output, 0) ? BinaryFile::ReadAll(output) : std::string();
         difference = RowCountDifferences(dumped, ReadRowCounts(answer, {table}));
     } catch (const AppError& e) {
         difference = "the source's row count could not be read: " + e.description();
     }
-    run("del " + QuoteString(input), "");
-    run("del " + QuoteString(output), "");
+    run("del " + QuoteString(input));
+    run("del " + QuoteString(output));
     return difference;
 }
 
-// What risunlod is asked for of one design table: its rows with its index, grant and view, in
-// the source as in the look at the target.
-std::string unloadRequest(const std::string& schema, const std::string& table)
+// What risunlod is asked for of one design table: its rows with its index, grant and view. The
+// copy's own unload writes the fixed layout; the look at the target reads it in the variable
+// one, its values as the server stores them.
+std::string unloadRequest(const std::string& schema, const std::string& table, CopyLayout layout = CopyLayout::Fixed)
 {
-    return "-s " + schema + " table with data " + table + " index " + table + " grant " + table + " view " + table;
+    return "-s " + schema + " table with " + (layout == CopyLayout::Variable ? "var " : "") + "data " + table +
+           " index " + table + " grant " + table + " view " + table;
+}
+
+// A dump read once: its definitions and its rows as a copy's look compares them.
+struct ReadDump {
+    SchemaDumpSummary summary;
+    ComparedRows rows;
+};
+
+ReadDump readDump(const std::string& file, CopyLayout layout)
+{
+    ReadDump read{{}, ComparedRows(layout)};
+    DumpReader reader(file);
+    DumpItem item;
+    while (reader.Next(item)) {
+        read.summary.Add(item);
+        read.rows.Add(item);
+    }
+    return read;
 }
 
 // The look at every object of a table whose rows the server counts as the dump's (counted, the
 // words that say so): the table is unloaded from the target into file (one run, under the
-// target's parameters) and compared with the dump it was loaded from, as the loads' look does,
-// rows by their values as stored, and its columns, index, grant and view. Done when all of it is
-// there; NotKnown naming what is missing or stands otherwise. An unload that fails, is not whole
-// or holds other rows than the server counted cannot tell: CouldNotRead.
+// target's parameters) and compared with the dump it was loaded from, rows by their values as
+// the server stores and compares them (ComparedRows: what the fixed layout of the dump carries),
+// and its columns, index, grant and view. Done when all of it is there; NotKnown naming what is
+// missing or stands otherwise. An unload that fails, is not whole or holds other rows than the
+// server counted cannot tell: CouldNotRead. stands gets the target's rows as the look read them.
 ChangeState lookAtEveryObject(const std::string& params, const std::string& schema, const std::string& table,
-                              const SchemaDumpSummary& loaded, const std::string& file, const std::string& counted,
-                              std::string& seen)
+                              const ReadDump& loaded, const std::string& file, const std::string& counted,
+                              std::string& seen, MadeImage& stands)
 {
-    run("del " + QuoteString(file), "");
+    run("del " + QuoteString(file));
     std::string said;
-    const long exitCode =
-        runClient(withParams(params, "risunlod -mw -o " + QuoteString(file) + " " + unloadRequest(schema, table)), "",
-                  said);
+    const long exitCode = RunCopyClient(
+        withParams(params, "risunlod -mw -o " + QuoteString(file) + " " +
+                               unloadRequest(schema, table, CopyLayout::Variable)),
+        nullptr, said);
     std::string failure = RISErrorMessage(said);
     if (failure.empty())
         failure = clientFailure("risunlod", exitCode);
@@ -127,15 +115,17 @@ ChangeState lookAtEveryObject(const std::string& params, const std::string& sche
     const DumpWholeness whole = CheckDumpWhole(file);
     if (!whole.Whole())
         CouldNotRead(counted + ", but its unload to compare it with the dump is not whole: " + whole.problem);
-    const SchemaDumpSummary found = SchemaDumpSummary::Read(file);
-    run("del " + QuoteString(file), "");
-    if (found.Rows(table) != loaded.Rows(table))
-        CouldNotRead(counted + ", but its unload holds " + std::to_string(std::max(found.Rows(table), 0LL)) +
+    const ReadDump found = readDump(file, CopyLayout::Variable);
+    run("del " + QuoteString(file));
+    if (found.summary.Rows(table) != loaded.summary.Rows(table))
+        CouldNotRead(counted + ", but its unload holds " + std::to_string(std::max(found.summary.Rows(table), 0LL)) +
                      " rows: it cannot be compared with the dump");
-    std::vector<std::string> faults = loaded.RowDifferences(found, table);
-    for (std::string& fault : loaded.MadeDifferences(found, table))
+    const std::vector<uint64_t> rows = found.rows.Sorted(table);
+    stands = MadeImage::OfRows(rows);
+    std::vector<std::string> faults = ComparedRowDifferences(loaded.rows.Sorted(table), rows);
+    for (std::string& fault : loaded.summary.MadeDifferences(found.summary, table))
         faults.push_back(ReplaceAll(fault, "the backup", "the dump"));
-    for (std::string& fault : loaded.ViewDifferences(found, SchemaDumpSummary::Extras::PassOver))
+    for (std::string& fault : loaded.summary.ViewDifferences(found.summary, SchemaDumpSummary::Extras::PassOver))
         faults.push_back(std::move(fault));
     if (faults.empty()) {
         seen = counted + ", its values, columns, index and grant as the dump has them";
@@ -232,9 +222,9 @@ std::string DesignTableCopy::copyTable(const std::string& oldParams, const std::
     CheckRISName("Schema", oldSchema);
     CheckRISName("Schema", newSchema);
     std::string said;
-    const long unloaded = runClient(
+    const long unloaded = RunCopyClient(
         withParams(oldParams, "risunlod -mw -o " + QuoteString(outFile) + " " + unloadRequest(oldSchema, table)),
-        log_.Path(), said);
+        &log_, said);
     // Not every design table of a discipline exists for every model: one the source schema
     // does not hold has nothing to copy.
     if (unloaded != 0 && said.find("RIS_E_UNKNOWN_RELATION") != std::string::npos) {
@@ -252,7 +242,7 @@ std::string DesignTableCopy::copyTable(const std::string& oldParams, const std::
         return "risunlod wrote no dump";
     DumpEdit edit(oldSchema, newSchema);
     editDump(outFile, tempFile, edit);
-    failure = clientFailure("copy", run("copy " + QuoteString(tempFile) + " " + QuoteString(outFile), ""));
+    failure = clientFailure("copy", run("copy " + QuoteString(tempFile) + " " + QuoteString(outFile)));
     if (!failure.empty())
         return failure;
     // A cut dump would load as a table with part of its rows.
@@ -260,33 +250,36 @@ std::string DesignTableCopy::copyTable(const std::string& oldParams, const std::
     if (!whole.Whole())
         return "the dump is not whole: " + whole.problem;
     // The edit's copy has served; its room in TMP goes to the count's small files.
-    run("del " + QuoteString(tempFile), "");
+    run("del " + QuoteString(tempFile));
     // Rows cut from inside a closed block leave a dump whole in form: the source's count tells.
     if (const std::string difference =
-            sourceCountDifference(oldParams, oldSchema, table, whole.tables, log_.Path());
+            sourceCountDifference(oldParams, oldSchema, table, whole.tables, log_);
         !difference.empty())
         return difference;
     uint64_t rows = 0;
     for (const DumpTableCount& t : whole.tables)
         if (EqualsNoCase(t.table, table))
             rows = t.rows;
-    // What the load makes, read before it runs: its rows' values and its definitions.
-    const SchemaDumpSummary loaded = SchemaDumpSummary::Read(outFile);
+    // What the load makes, read before it runs: its rows' values (as the fixed layout carries
+    // them) and its definitions.
+    const ReadDump loaded = readDump(outFile, CopyLayout::Fixed);
+    const MadeImage loads = MadeImage::OfRows(loaded.rows.Sorted(table));
     // Judged by what the target holds afterwards, whatever rislod's exit code: a load that ends
     // well may have loaded part of the rows, one that died may have done all its work.
     std::string refusal; // the RIS error rislod named
     // Recorded before the load runs: a copy killed while it loads leaves the table named where
     // the next run looks.
     if (journal.willLoad)
-        journal.willLoad(table);
+        journal.willLoad(table, loads);
+    MadeImage stands; // the target's rows as the look read them
     ChangeOutcome out = ChangeAndLook(
         [&] {
             std::string loadSaid;
-            const long exitCode = runClient(withParams(newParams, "rislod -m w -i " + QuoteString(outFile) + " -s " +
-                                                                      newSchema +
-                                                                      " clear table with data all view all index all "
-                                                                      "grant all"),
-                                            log_.Path(), loadSaid);
+            const long exitCode = RunCopyClient(withParams(newParams, "rislod -m w -i " + QuoteString(outFile) +
+                                                                          " -s " + newSchema +
+                                                                          " clear table with data all view all index "
+                                                                          "all grant all"),
+                                                &log_, loadSaid);
             refusal = RISErrorMessage(loadSaid);
             return refusal.empty() ? clientFailure("rislod", exitCode) : refusal;
         },
@@ -299,7 +292,7 @@ std::string DesignTableCopy::copyTable(const std::string& oldParams, const std::
             if (const ChangeState byCount = journal.look(table, rows, seen); byCount != ChangeState::Done)
                 return byCount;
             const std::string counted = seen;
-            return lookAtEveryObject(newParams, newSchema, table, loaded, outFile, counted, seen);
+            return lookAtEveryObject(newParams, newSchema, table, loaded, outFile, counted, seen, stands);
         },
         LookAfter::EveryCall);
     // A refusal rislod named stands: a count that looks right does not overrule it.
@@ -307,7 +300,7 @@ std::string DesignTableCopy::copyTable(const std::string& oldParams, const std::
         out.state = ChangeState::NotKnown;
     // What the load did not make is not the copy's to take out.
     if (journal.loaded)
-        journal.loaded(table, out.state);
+        journal.loaded(table, out.state, stands);
     if (out.Failed())
         log_.WriteLog(out.Describe("the load of " + table + " into " + newSchema));
     // A table found whole is a step done, also after a client that died at its end.
@@ -332,7 +325,7 @@ bool DesignTableCopy::LoadModelTable(const std::string& oldParams, const std::st
         }
         try {
             // A dump left from an earlier table must not be loaded again when this unload fails.
-            run("del " + QuoteString(outFile), "");
+            run("del " + QuoteString(outFile));
             failure = copyTable(oldParams, newParams, oldSchema, newSchema, table, outFile, tempFile, journal);
         } catch (const std::exception& e) {
             failure = e.what();
@@ -343,8 +336,8 @@ bool DesignTableCopy::LoadModelTable(const std::string& oldParams, const std::st
         if (!failure.empty())
             break;
     }
-    run("del " + QuoteString(tempFile), "");
-    run("del " + QuoteString(outFile), "");
+    run("del " + QuoteString(tempFile));
+    run("del " + QuoteString(outFile));
     if (numbers.empty())
         log_.WriteLog("No data to load");
     if (!failure.empty())

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "dbaccess/DumpLineClassifier.h"
+#include "projcopy/MadeImage.h"
 #include "services/ChangeOutcome.h"
 
 #include <cstdint>
@@ -21,14 +22,16 @@ public:
     // What the copy of the tables tells its caller, and asks of it; every part may be left out.
     using LoadLook = std::function<ChangeState(const std::string& table, uint64_t rows, std::string& seen)>;
     struct LoadJournal {
-        // Called before a table's load runs, with the table the load may make: the caller records
-        // it where a later run finds it. A throw stops the copy before the load.
-        std::function<void(const std::string& table)> willLoad;
+        // Called before a table's load runs, with the table the load may make and the rows it will
+        // hold: the caller records it where a later run finds it. A throw stops the copy before
+        // the load.
+        std::function<void(const std::string& table, const MadeImage& loads)> willLoad;
         // What stands of a table after its load (given the rows its dump holds).
         LoadLook look;
         // Called after every load with what the look found: a table found NotDone was not made
-        // by the load; any other the load made, or may have made.
-        std::function<void(const std::string& table, ChangeState state)> loaded;
+        // by the load; any other the load made, or may have made. stands: its rows as the look
+        // read them, not known when it read none.
+        std::function<void(const std::string& table, ChangeState state, const MadeImage& stands)> loaded;
         // True for a table that stands as copied already: it is not loaded again.
         std::function<bool(const std::string& table)> copiedAlready;
     };
@@ -42,7 +45,9 @@ public:
     // edit is not loaded. After every load, whatever rislod's exit code, journal.look tells what
     // stands of the table by the server's count; a table that holds the dump's rows by count is
     // then unloaded from the target and compared with the dump over every object: its rows by
-    // their values as stored, its columns, index, grant and view. A table found whole is copied,
+    // their values as the server stores and compares them (the dump travels in the fixed layout,
+    // which keeps no trailing blanks of a char value and carries a char value of blanks only as
+    // NULL: ComparedValue), its columns, index, grant and view. A table found whole is copied,
     // also after a client that died at its end; a short or missing one fails the copy, named with
     // its counts, and so does one that lacks its index or grant or holds other values, named
     // with what is missing; a RIS error rislod names fails it whatever the look finds. False

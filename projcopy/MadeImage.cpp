@@ -4,11 +4,9 @@
 #include "platform/AppError.h"
 #include "platform/HostFiles.h"
 #include "platform/TextUtil.h"
-#include "platform/ado/Recordset.h"
 #include "services/MD5.h"
 
-#include <algorithm>
-#include <vector>
+#include <cstdio>
 
 MadeImage MadeImage::OfFile(const std::string& path)
 {
@@ -27,34 +25,33 @@ MadeImage MadeImage::OfFile(const std::string& path)
     return image;
 }
 
-MadeImage MadeImage::OfRows(Recordset& rs)
+namespace {
+
+// Marks a table's digest of row hashes, set apart from the row texts an earlier version digested.
+const char* const kRowsDigest = "rows:";
+
+} // namespace
+
+MadeImage MadeImage::OfRows(const std::vector<uint64_t>& sortedRowHashes)
 {
-    std::vector<std::string> rows;
-    if (rs.State() == adStateOpen && rs.RecordCount() > 0) {
-        for (rs.MoveFirst(); !rs.Eof(); rs.MoveNext()) {
-            ::Fields fields = rs.Fields();
-            std::string row;
-            for (int i = 0; i < fields.Count(); ++i) {
-                Field f = fields[i];
-                const Variant v = f.Value();
-                // A unit separator between columns, a record separator for Null: no value
-                // the server prints holds either.
-                row += ToLower(f.Name()) + "=" + (v.IsNull() || v.IsEmpty() ? std::string("\x1e") : v.ToText()) +
-                       "\x1f";
-            }
-            rows.push_back(row);
-        }
+    std::string hashes;
+    hashes.reserve(sortedRowHashes.size() * 17);
+    char buf[17];
+    for (uint64_t h : sortedRowHashes) {
+        std::snprintf(buf, sizeof buf, "%016llx", static_cast<unsigned long long>(h));
+        hashes += buf;
     }
-    std::sort(rows.begin(), rows.end());
     MadeImage image;
-    image.size = static_cast<long long>(rows.size());
+    image.size = static_cast<long long>(sortedRowHashes.size());
     try {
-        image.digest = CMD5().DigestStrToHexStr(Join(rows, "\n"), 0);
+        image.digest = kRowsDigest + CMD5().DigestStrToHexStr(hashes, 0);
     } catch (const AppError&) {
         // Rows beyond what the digest reads: counted, but not shown as made.
     }
     return image;
 }
+
+bool MadeImage::OfRowsNow() const { return digest.rfind(kRowsDigest, 0) == 0; }
 
 bool MadeImage::Matches(const MadeImage& now) const
 {

@@ -101,9 +101,18 @@ int ModelCopyRun::Run() const
     int number = 0;
     std::string description;
     std::vector<std::pair<std::string, std::string>> failed; // model, what of it stands in the target
-    std::vector<std::string> leftToUser; // what dead copies left half made that is the user's now
+    // Per model, what dead copies left half made that is the user's now.
+    std::vector<CopyRunMark::Left::ToUser> leftToUser;
+    std::vector<std::string> copiedWhole; // by this run
     try {
-        description = FailedPrecondition();
+        // What the copy made, took out and left is said in its log alone, line by line, with
+        // the clients' own words: a copy that could not write it is not started.
+        if (const std::string why = log_.WriteFailure(); !why.empty())
+            description = "The copy was not started: " + log_.UnwritableText(why) +
+                          ", and a copy would leave no record of what it made and took out. Nothing was changed; "
+                          "make the file writable or remove it, then copy again";
+        else
+            description = FailedPrecondition();
         if (!description.empty()) {
             number = 1;
         } else {
@@ -127,10 +136,13 @@ int ModelCopyRun::Run() const
                         continue;
                     }
                     std::string stands;
-                    if (!copyModel(c, hold.Journal(), stands))
+                    bool copied = false;
+                    if (!copyModel(c, hold.Journal(), stands, copied))
                         failed.emplace_back(c.model, stands.empty()
                                                          ? whatStands(c.model, false, {}, sides_.newProject())
                                                          : stands);
+                    if (copied)
+                        copiedWhole.push_back(c.model);
                 }
             }
         }
@@ -154,12 +166,22 @@ int ModelCopyRun::Run() const
     }
     if (!leftToUser.empty()) {
         // Said once, here: the journal no longer lists it, and no later copy will name it.
-        for (const std::string& l : leftToUser)
-            log_.WriteLog(l);
+        std::vector<std::string> texts;
+        bool halfMade = false;
+        for (const CopyRunMark::Left::ToUser& l : leftToUser) {
+            log_.WriteLog(l.text);
+            texts.push_back(l.text);
+            // A model this run then copied whole stands whole: what was left beside it is named.
+            halfMade = halfMade ||
+                       (l.halfMade && std::find(copiedWhole.begin(), copiedWhole.end(), l.model) == copiedWhole.end());
+        }
         const std::string text = "A copy that did not finish left models half made; what stands of them is left to "
-                                 "the user as it is. See the copy log '" + log_.Path() + "'\r\n" + Join(leftToUser, "\r\n");
+                                 "the user as it is. See the copy log '" + log_.Path() + "'\r\n" + Join(texts, "\r\n");
         description = number == 0 ? text : description + "\r\n" + text;
-        if (number == 0)
+        // A model found half made is never passed over as a run that ended well.
+        if (halfMade)
+            number = number == 0 ? 1 : number;
+        else if (number == 0)
             ShowMessage(description, MsgStyle::Exclamation);
     }
     if (number != 0) {
@@ -171,8 +193,9 @@ int ModelCopyRun::Run() const
     return number;
 }
 
-bool ModelCopyRun::copyModel(const CheckedModel& c, CopyJournal& journal, std::string& stands) const
+bool ModelCopyRun::copyModel(const CheckedModel& c, CopyJournal& journal, std::string& stands, bool& copiedWhole) const
 {
+    copiedWhole = false;
     const std::string& m = c.model;
     bool free = true;
     log_.WriteLog(m + ": checking if partition_no or model_index_no for model '" + m + "' is already in project '" +
@@ -265,6 +288,7 @@ bool ModelCopyRun::copyModel(const CheckedModel& c, CopyJournal& journal, std::s
     CloseIfOpen(reference);
     CloseIfOpen(source);
     CloseIfOpen(targets);
+    copiedWhole = free && copied;
     return copied;
 }
 
@@ -272,25 +296,46 @@ bool ModelCopyRun::copyFreeModel(const CheckedModel& c, Recordset& source, Recor
                                  CopyJournal& journal) const
 {
     const std::string& m = c.model;
+    // Read first, made after: the discipline and area the model's row refers to when the target
+    // lacks them, where the model goes, and what its copy will make there.
+    MissingRows discipline, area;
+    if (c.hasDiscipline)
+        discipline = findMissingRow(m, "discipline", c.discipline, "pdtable_111", "discipline_indx_no", source,
+                                    reference, journal);
+    if (c.hasArea)
+        area = findMissingRow(m, "area", c.area, "pdtable_112", "area_index_no", source, reference, journal);
+    DesignTableCopy tables(log_);
+    const ModelRelocation relocation(sides_, ris_, log_, tables);
+    RelocationPlan plan;
+    std::vector<JournalEntry> will;
+    if (!relocation.Plan(m, source, reference, journal, plan, will))
+        return false;
+    // Everything the copy will make, written before its first step.
+    std::vector<JournalEntry> planned;
+    for (const MissingRows* rows : {&discipline, &area})
+        for (const auto& [statement, entry] : rows->rows)
+            planned.push_back(entry);
+    planned.insert(planned.end(), will.begin(), will.end());
+    journal.Intend(planned);
     // A model goes into the target only with the discipline and area its row refers to; they
     // are taken out again with the model when its copy fails.
-    if ((c.hasDiscipline && !addMissingRow(m, "discipline", c.discipline, "pdtable_111", "discipline_indx_no", source,
-                                           reference, journal)) ||
-        (c.hasArea && !addMissingRow(m, "area", c.area, "pdtable_112", "area_index_no", source, reference, journal))) {
+    if (!addRows(m, discipline, journal) || !addRows(m, area, journal)) {
         log_.WriteLog(m + ": model '" + m + "' not copied");
         return false;
     }
-    DesignTableCopy tables(log_);
-    return ModelRelocation(sides_, ris_, log_, tables).CopyModelToTarget(m, source, reference, journal);
+    return relocation.Copy(m, source, plan, journal);
 }
 
-bool ModelCopyRun::addMissingRow(const std::string& m, const std::string& what, const std::string& name,
-                                 const std::string& table, const std::string& column, Recordset& sourceRows,
-                                 Recordset& reference, CopyJournal& journal) const
+ModelCopyRun::MissingRows ModelCopyRun::findMissingRow(const std::string& m, const std::string& what,
+                                                        const std::string& name, const std::string& table,
+                                                        const std::string& column, Recordset& sourceRows,
+                                                        Recordset& reference, CopyJournal& journal) const
 {
+    MissingRows found;
+    found.what = what;
+    found.name = name;
     const std::string target = sides_.newProject();
     log_.WriteLog(m + ": checking if " + what + " '" + name + "' is already in project '" + target + "' ...");
-    bool missing = true;
     CloseIfOpen(reference);
     std::string failure;
     reference =
@@ -300,14 +345,11 @@ bool ModelCopyRun::addMissingRow(const std::string& m, const std::string& what, 
     if (reference.State() == adStateOpen) {
         reference.SetFilter(column + " = " + number);
         if (reference.RecordCount() > 0) {
-            missing = false;
             log_.WriteLog(m + ": " + what + " '" + name + "' is already in project '" + target + "'");
+            return found;
         }
     }
-    if (!missing)
-        return true;
-    log_.WriteLog(m + ": adding " + what + " '" + name + "' to project '" + target + "'" +
-                  (what == "area" ? " ..." : ""));
+    found.missing = true;
     CloseIfOpen(reference);
     reference = ris_.GetData(sides_.oldParams(), "pd_" + sides_.oldProject(),
                              "SELECT * FROM " + table + " WHERE " + column + " = " + number + ";", failure);
@@ -315,20 +357,38 @@ bool ModelCopyRun::addMissingRow(const std::string& m, const std::string& what, 
     // naming a discipline or area the target lacks.
     failUnread(m, what + " row (" + table + ")", sides_.oldProject(), failure);
     if (reference.State() != adStateOpen) {
-        log_.WriteLog(m + ": no " + what + " data found (" + table + ") in project '" + sides_.oldProject() + "'");
-        return true;
+        found.noSourceRow = "no " + what + " data found (" + table + ") in project '" + sides_.oldProject() + "'";
+        return found;
     }
-    if (reference.RecordCount() <= 0)
-        return true;
     // The rows that refer to it by its number keep it in place when the copy is undone.
     std::vector<RowUser> users;
     if (table == "pdtable_111")
         users.push_back({"pdtable_112", column + " = " + number, "area_name", "area"});
     users.push_back({"pdtable_113", column + " = " + number, "model_no", "model"});
     for (reference.MoveFirst(); !reference.Eof(); reference.MoveNext()) {
-        const bool added =
-            journal.InsertRow(m, table, BuildInsertStatement(table, reference), column + " = " + number,
-                              CopyJournal::ImageOf(reference), what + " '" + name + "'", users);
+        JournalEntry e = journal.NewEntry(JournalEntry::Kind::Row, "pd_" + target, table);
+        e.key = column + " = " + number;
+        e.row = CopyJournal::ImageOf(reference);
+        e.what = what + " '" + name + "'";
+        e.users = users;
+        found.rows.emplace_back(BuildInsertStatement(table, reference), std::move(e));
+    }
+    return found;
+}
+
+bool ModelCopyRun::addRows(const std::string& m, const MissingRows& rows, CopyJournal& journal) const
+{
+    if (!rows.missing)
+        return true;
+    const std::string target = sides_.newProject();
+    log_.WriteLog(m + ": adding " + rows.what + " '" + rows.name + "' to project '" + target + "'" +
+                  (rows.what == "area" ? " ..." : ""));
+    if (!rows.noSourceRow.empty()) {
+        log_.WriteLog(m + ": " + rows.noSourceRow);
+        return true;
+    }
+    for (const auto& [statement, e] : rows.rows) {
+        const bool added = journal.InsertRow(m, e.name, statement, e.key, e.row, e.what, e.users);
         DoEvents();
         if (!added)
             return false;

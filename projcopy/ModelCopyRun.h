@@ -7,9 +7,12 @@
 // the target: what could not be taken out, or that it was all taken out again.
 #pragma once
 
+#include "projcopy/CopyJournalEntry.h"
 #include "projcopy/ProjectSides.h"
 
 #include <string>
+#include <utility>
+#include <vector>
 
 class CheckTree;
 class CopyJournal;
@@ -38,17 +41,25 @@ public:
     {
     }
 
-    // Runs to its end: empties the copy log, tests the preconditions, copies the models and
-    // ends with "processing successfully complete", or with "processing failed" and a message
-    // box with the description or the models not copied. What a copy that did not finish left
-    // half made and is the user's now (no longer as that copy made it, or out of reach) is named
-    // in a message box also when every model went in. Returns the error number (0 on success, 1
-    // when a model failed or one is still left half copied). Never throws.
+    // Runs to its end: empties the copy log, refuses to start when it cannot be written, tests
+    // the preconditions, copies the models and ends with "processing successfully complete", or
+    // with "processing failed" and a message box with the description or the models not copied.
+    // What a copy that did not finish left half made is named: while it is still recorded (not
+    // yet taken out, or out of reach) the model is not copied; what is the user's now (no longer
+    // as that copy made it) is named once. Either fails the run, unless the model then went in
+    // whole by this run. Returns the error number (0 on success, 1 when a model failed or one is
+    // found half made). Never throws.
     int Run() const;
 
     // "INSERT INTO <table> (<fields>) VALUES (<values>);" of the current row: texts (type 203)
     // as SQL literals with embedded quotes doubled, numbers as they are, Null as NULL.
     static std::string BuildInsertStatement(const std::string& table, Recordset& rs);
+
+    // What stands when the copy log cannot be written, said after its name and why.
+    static constexpr const char* kUnwritableLogStands =
+        ": it stands as it was, and no line of this window goes into it. The project lists are filled, but no copy "
+        "starts until the log can be written, as a copy would leave no record of what it made and took out; make the "
+        "file writable or remove it";
 
     // The precondition that fails first, or the empty text.
     std::string FailedPrecondition() const;
@@ -56,13 +67,23 @@ public:
 private:
     // False when the model failed (the reason is in the copy log); stands then says what of its
     // copy stands in the target: what could not be taken out again, or that all of it was.
-    bool copyModel(const struct CheckedModel& c, CopyJournal& journal, std::string& stands) const;
-    // Free numbers: the discipline and area when missing, then the model. False when it failed.
+    // copiedWhole: the model went into the target whole by this run.
+    bool copyModel(const struct CheckedModel& c, CopyJournal& journal, std::string& stands, bool& copiedWhole) const;
+    // Free numbers: the discipline and area when missing, then the model; what the copy will
+    // make is read first and recorded before its first step. False when it failed.
     bool copyFreeModel(const CheckedModel& c, Recordset& source, Recordset& reference, CopyJournal& journal) const;
-    // False when the missing row could not be added.
-    bool addMissingRow(const std::string& m, const std::string& what, const std::string& name,
-                       const std::string& table, const std::string& column, Recordset& sourceRows,
-                       Recordset& reference, CopyJournal& journal) const;
+    // A discipline or area row the target lacks, read from the source before anything is made.
+    struct MissingRows {
+        std::string what, name;  // "area", its node's text
+        bool missing = false;    // the target lacks it
+        std::string noSourceRow; // why none is added although it is missing
+        std::vector<std::pair<std::string, JournalEntry>> rows; // INSERT statement and entry
+    };
+    MissingRows findMissingRow(const std::string& m, const std::string& what, const std::string& name,
+                               const std::string& table, const std::string& column, Recordset& sourceRows,
+                               Recordset& reference, CopyJournal& journal) const;
+    // Inserts the rows found missing; false when one could not be added.
+    bool addRows(const std::string& m, const MissingRows& rows, CopyJournal& journal) const;
     // Logs and raises the failed read of a list of project: a list that could not be read is no
     // empty one, so nothing may be copied on the strength of it. Nothing when failure is empty.
     void failUnread(const std::string& m, const std::string& list, const std::string& project,

@@ -6,6 +6,7 @@
 #include "platform/ReplacementFile.h"
 #include "platform/TextUtil.h"
 #include "platform/ado/Recordset.h"
+#include "projcopy/CopyClientRun.h"
 #include "projcopy/CopyJournal.h"
 #include "projcopy/CopyLog.h"
 #include "projcopy/DesignTableCopy.h"
@@ -117,10 +118,35 @@ std::string ModelRelocation::FileMask(const std::string& folder, const std::stri
     return AddBackslash(folder) + base + "*";
 }
 
-bool ModelRelocation::CopyModelToTarget(const std::string& m, Recordset& sourceRows, Recordset& reference,
-                                        CopyJournal& journal) const
+namespace {
+
+// The design tables of a row, in load order.
+std::vector<std::string> designTables(int16_t discipline, int16_t partition)
+{
+    std::vector<std::string> tables;
+    for (int t : DesignTableCopy::TableNumbers(discipline))
+        tables.push_back("pdtable_" + std::to_string(t) + "_" + std::to_string(partition));
+    return tables;
+}
+
+// The folders xcopy makes for destination, outermost first, so that the undo takes the innermost
+// first.
+std::vector<std::string> missingFolders(const std::string& destination)
+{
+    std::vector<std::string> missing;
+    for (std::string folder = folderPath(destination); !folder.empty() && !IsFileExists(folder, 1);
+         folder = folderPath(GetPathDir(folder)))
+        missing.insert(missing.begin(), folder);
+    return missing;
+}
+
+} // namespace
+
+bool ModelRelocation::Plan(const std::string& m, Recordset& sourceRows, Recordset& reference, CopyJournal& journal,
+                           RelocationPlan& plan, std::vector<JournalEntry>& will) const
 {
     try {
+        plan = RelocationPlan{};
         log_.WriteLog(m + ": preparing to copy model '" + m + "' ...");
         const long long disc = sourceRows.Fields()["discipline_indx_no"].Value().ToLong();
         const std::string statement =
@@ -132,40 +158,127 @@ bool ModelRelocation::CopyModelToTarget(const std::string& m, Recordset& sourceR
         // The target the journal records: every step goes to the same one.
         const CopyTarget& into = journal.Target();
         const std::string target = into.project;
+        const std::string notCopied = ", model '" + m + "' not copied";
         std::string failure;
         reference = ris_.GetData(into.params, "pd_" + target, statement, failure);
         // Without a location in the target nothing can be copied: the model is not copied, which
         // the run must say rather than count it as done.
         if (reference.State() != adStateOpen || reference.RecordCount() <= 0) {
             log_.WriteLog(m + ": no path found (pdtable_115, pdtable_116) in project '" + target + "'" +
-                          (failure.empty() ? std::string() : ": " + failure) + ", model '" + m + "' not copied");
+                          (failure.empty() ? std::string() : ": " + failure) + notCopied);
             return false;
         }
         if (sourceRows.RecordCount() <= 0)
             return true;
         reference.MoveFirst();
-        sourceRows.MoveFirst();
-        while (!sourceRows.Eof()) {
-            const std::string notCopied = ", model '" + m + "' not copied";
+        const std::string designSchema = "dd_" + target;
+        std::set<std::string> files, folders; // recorded once, by their paths in the target
+        for (sourceRows.MoveFirst(); !sourceRows.Eof(); sourceRows.MoveNext()) {
             log_.WriteLog(m + ": changing path to the model '" + m + "' in project '" + target + "' ...");
+            RelocationPlan::Row row;
             const std::string node = Trim(text(sourceRows, "network_address"));
             const std::string path = Trim(text(sourceRows, "path_name"));
-            const std::string mask = FileMask(SharePath(node, path, GetShareSuffix(node, path)),
-                                              text(sourceRows, "model_file_spec"));
+            row.mask = FileMask(SharePath(node, path, GetShareSuffix(node, path)), text(sourceRows, "model_file_spec"));
+            row.pattern = GetFileName(row.mask);
             const std::string sub = disc == 3 ? SubFolder(path) : std::string();
             const std::string newNode = reference.Fields()[0].Value().ToText();
             const std::string newPath = TargetPath(reference.Fields()[1].Value().ToText(), sub);
+            // The row goes into the target rewritten (in memory; the source is never written).
             sourceRows.Fields()["network_address"].SetValue(Variant(newNode));
             sourceRows.Fields()["path_name"].SetValue(Variant(newPath));
-            const std::string destination =
+            row.destination =
                 AddBackslash(SharePath(Trim(newNode), Trim(newPath), GetShareSuffix(Trim(newNode), Trim(newPath))));
-            const int16_t partition = toInt16(sourceRows.Fields()["partition_no"].Value(), "partition_no");
-            const int16_t discipline = toInt16(sourceRows.Fields()["discipline_indx_no"].Value(), "discipline_indx_no");
+            row.partition = toInt16(sourceRows.Fields()["partition_no"].Value(), "partition_no");
+            row.discipline = toInt16(sourceRows.Fields()["discipline_indx_no"].Value(), "discipline_indx_no");
 
             // xcopy would overwrite them, and the row would name another model's file: the model
-            // stays out of the target. Files this copy made for an earlier row of the model are
-            // its own; every file of the pattern in the target after the copy is then the copy's.
-            const std::string pattern = GetFileName(mask);
+            // stays out of the target. What an earlier row of the model will copy there is its own.
+            std::vector<std::string> standing = FindFile(row.destination, row.pattern, false);
+            std::erase_if(standing, [&](const std::string& file) { return files.count(ToLower(file)) > 0; });
+            if (!standing.empty()) {
+                log_.WriteLog(m + ": files '" + row.destination + row.pattern + "' exist already in project '" + target +
+                              "'" + notCopied);
+                return false;
+            }
+            // The load would replace them, and a failed copy could not take them out without
+            // taking out what was there before. Recorded after the row's files, in the order its
+            // steps run, so that the undo takes the last made out first.
+            std::vector<JournalEntry> tables;
+            for (const std::string& table : designTables(row.discipline, row.partition)) {
+                if (plan.tables.count(table) || plan.notInSource.count(table))
+                    continue; // the table of an earlier row of the model
+                const int stands = journal.TableStands(table, failure);
+                if (stands < 0) {
+                    const std::string why = "Cannot read the design table " + table + " of project '" + target +
+                                            "': " + failure;
+                    log_.WriteLog(m + ": " + why);
+                    throw AppError(1, kOwn, why);
+                }
+                if (stands == 1) {
+                    log_.WriteLog(m + ": design table " + table + " exists already in " + designSchema +
+                                  " of project '" + target + "'" + notCopied);
+                    return false;
+                }
+                log_.WriteLog(m + ": " + table + " is not in " + designSchema + " yet");
+                // What its load will make: the source's rows, as the copy's unload carries them.
+                bool missing = false;
+                const MadeImage loads =
+                    journal.TableImage(sides_.oldParams(), "dd_" + sides_.oldProject(), table, CopyLayout::Fixed, &missing);
+                if (missing) {
+                    plan.notInSource.insert(table);
+                    continue;
+                }
+                plan.tables[table] = loads;
+                JournalEntry e = journal.NewEntry(JournalEntry::Kind::Table, designSchema, table);
+                e.image = loads;
+                tables.push_back(std::move(e));
+            }
+            // The row, as its INSERT will write it.
+            JournalEntry modelRow = journal.NewEntry(JournalEntry::Kind::Row, "pd_" + target, "pdtable_113");
+            modelRow.key = "model_index_no = " + text(sourceRows, "model_index_no");
+            modelRow.row = CopyJournal::ImageOf(sourceRows);
+            modelRow.what = "model '" + m + "'";
+            will.push_back(std::move(modelRow));
+            // The folders and files xcopy will make, each read once.
+            for (const std::string& folder : missingFolders(row.destination))
+                if (folders.insert(ToLower(folder)).second)
+                    will.push_back(journal.NewEntry(JournalEntry::Kind::Folder, "", folder));
+            for (const std::string& source : FindFile(GetPathDir(row.mask), row.pattern, false)) {
+                CopyJournal::FileCopy copy = CopyJournal::WillMake(source, row.destination + GetFileName(source));
+                if (files.insert(ToLower(copy.copy)).second) {
+                    JournalEntry e = journal.NewEntry(JournalEntry::Kind::File, "", copy.copy);
+                    e.source = copy.source;
+                    e.image = copy.image;
+                    will.push_back(std::move(e));
+                }
+                row.files.push_back(std::move(copy));
+            }
+            std::move(tables.begin(), tables.end(), std::back_inserter(will));
+            plan.rows.push_back(std::move(row));
+        }
+        sourceRows.MoveFirst();
+        return true;
+    } catch (const AppError& e) {
+        throw PassOn(e, kOwn);
+    }
+}
+
+bool ModelRelocation::Copy(const std::string& m, Recordset& sourceRows, const RelocationPlan& plan,
+                           CopyJournal& journal) const
+{
+    try {
+        const CopyTarget& into = journal.Target();
+        const std::string target = into.project;
+        const std::string designSchema = "dd_" + target;
+        const std::string notCopied = ", model '" + m + "' not copied";
+        std::string failure;
+        size_t at = 0;
+        for (sourceRows.MoveFirst(); !sourceRows.Eof() && at < plan.rows.size(); sourceRows.MoveNext(), ++at) {
+            const RelocationPlan::Row& row = plan.rows[at];
+            const std::string& destination = row.destination;
+            const std::string& pattern = row.pattern;
+            // Files of the model's name that stand there now and are not this copy's: another
+            // program put them there since the plan.
             std::vector<std::string> standing = FindFile(destination, pattern, false);
             std::erase_if(standing, [&journal](const std::string& file) { return journal.MadeFile(file); });
             if (!standing.empty()) {
@@ -173,14 +286,10 @@ bool ModelRelocation::CopyModelToTarget(const std::string& m, Recordset& sourceR
                               notCopied);
                 return false;
             }
-            // The load would replace them, and a failed copy could not take them out without
-            // taking out what was there before.
-            const std::string designSchema = "dd_" + target;
             // The tables this run made for an earlier row that still stand: only these are not
             // loaded again. One it made that is gone since is loaded like any missing table.
             std::set<std::string> copiedBefore;
-            for (int t : DesignTableCopy::TableNumbers(discipline)) {
-                const std::string table = "pdtable_" + std::to_string(t) + "_" + std::to_string(partition);
+            for (const std::string& table : designTables(row.discipline, row.partition)) {
                 const int stands = journal.TableStands(table, failure);
                 if (stands < 0) {
                     const std::string why = "Cannot read the design table " + table + " of project '" + target +
@@ -191,14 +300,11 @@ bool ModelRelocation::CopyModelToTarget(const std::string& m, Recordset& sourceR
                 if (stands == 1 && journal.MadeTable(table)) {
                     log_.WriteLog(m + ": " + table + " was copied for an earlier row of model '" + m + "'");
                     copiedBefore.insert(table);
-                    continue;
-                }
-                if (stands == 1) {
+                } else if (stands == 1) {
                     log_.WriteLog(m + ": design table " + table + " exists already in " + designSchema +
                                   " of project '" + target + "'" + notCopied);
                     return false;
                 }
-                log_.WriteLog(m + ": " + table + " is not in " + designSchema + " yet");
             }
             // The row first: a row the target refuses takes no file and no table along.
             log_.WriteLog(m + ": adding model '" + m + "' to project '" + target + "' ...");
@@ -208,35 +314,35 @@ bool ModelRelocation::CopyModelToTarget(const std::string& m, Recordset& sourceR
                 return false;
 
             log_.WriteLog(m + ": copying models files ...");
-            // The folders xcopy makes, outermost first, so that the undo takes the innermost first.
-            std::vector<std::string> missing;
-            for (std::string folder = folderPath(destination); !folder.empty() && !IsFileExists(folder, 1);
-                 folder = folderPath(GetPathDir(folder)))
-                missing.insert(missing.begin(), folder);
-            std::vector<std::pair<std::string, std::string>> files;
-            for (const std::string& source : FindFile(GetPathDir(mask), pattern, false)) {
+            std::vector<CopyJournal::FileCopy> files;
+            for (const std::string& source : FindFile(GetPathDir(row.mask), pattern, false)) {
                 const std::string copy = destination + GetFileName(source);
                 // Two rows of the model in different folders whose files share a name meet in the
                 // one target folder: the later row's file replaces the copy the earlier row made.
-                if (const std::string earlier = journal.SourceOf(copy); !earlier.empty() && !HostSameFile(earlier, source))
+                if (const std::string earlier = journal.SourceOf(copy);
+                    !earlier.empty() && journal.MadeFile(copy) && !HostSameFile(earlier, source))
                     log_.WriteLog(m + ": '" + source + "' replaces '" + copy + "', the copy of '" + earlier +
                                   "' made for an earlier row of model '" + m + "'");
-                files.emplace_back(source, copy);
+                // Each source read once: as the plan read it, unless it is new since.
+                const auto planned = std::find_if(row.files.begin(), row.files.end(),
+                                                  [&](const CopyJournal::FileCopy& f) { return f.source == source; });
+                files.push_back(planned != row.files.end() ? *planned : CopyJournal::WillMake(source, copy));
             }
-            // Recorded before xcopy runs: a copy killed while it runs leaves them named.
-            journal.WillCopyFiles(files, missing);
+            // Written before xcopy runs where the plan did not record them as they are: a copy
+            // killed while it runs leaves them named.
+            journal.WillCopyFiles(files, missingFolders(destination));
             long copyExit = 0;
             const ChangeOutcome copied = ChangeAndLook(
                 [&] {
-                    long pid = 0;
                     // /Y: the files standing are this copy's own (see above), and no question
                     // may wait in a hidden window.
-                    copyExit = ExecA("xcopy " + QuoteString(mask) + " " + QuoteString(destination) + " /I /Y",
-                                     log_.Path(), 0, "", pid, true);
+                    copyExit = RunCopyClient("xcopy " + QuoteString(row.mask) + " " + QuoteString(destination) +
+                                                 " /I /Y",
+                                             &log_);
                     return copyExit == 0 ? std::string() : "xcopy ended with exit code " + std::to_string(copyExit);
                 },
                 // Looked at after every run: an xcopy that ends well may have copied part.
-                [&](std::string& seen) { return copiedFiles(mask, destination, seen); }, LookAfter::EveryCall);
+                [&](std::string& seen) { return copiedFiles(row.mask, destination, seen); }, LookAfter::EveryCall);
             if (copied.Failed())
                 log_.WriteLog(m + ": " + copied.Describe("the copy of the model files"));
             journal.FilesCopied(FindFile(destination, pattern, false));
@@ -258,34 +364,24 @@ bool ModelRelocation::CopyModelToTarget(const std::string& m, Recordset& sourceR
             }
 
             log_.WriteLog(m + ": loading data from '" + sides_.oldProject() + "' to project '" + target + "' ...");
-            // What each load will make, read from the source before any client of the copy runs
-            // (they share the work files): recorded with the table before its load, so that the
-            // undo of a copy killed during a load takes the table out only when it holds these rows.
-            std::map<std::string, MadeImage> willMake;
-            for (int t : DesignTableCopy::TableNumbers(discipline)) {
-                const std::string table = "pdtable_" + std::to_string(t) + "_" + std::to_string(partition);
-                if (!copiedBefore.count(table))
-                    willMake[table] = journal.TableImage(sides_.oldParams(), "dd_" + sides_.oldProject(), table);
-            }
             DesignTableCopy::LoadJournal recorded;
-            recorded.willLoad = [&journal, &willMake](const std::string& table) {
-                journal.WillLoadTable(table, willMake[table]);
+            recorded.willLoad = [&journal](const std::string& table, const MadeImage& loads) {
+                journal.WillLoadTable(table, loads);
             };
             recorded.look = [&journal](const std::string& table, uint64_t rows, std::string& seen) {
                 return journal.LoadState(table, rows, seen);
             };
-            recorded.loaded = [&journal](const std::string& table, ChangeState state) {
-                journal.TableLoaded(table, state);
+            recorded.loaded = [&journal](const std::string& table, ChangeState state, const MadeImage& stands) {
+                journal.TableLoaded(table, state, stands);
             };
             recorded.copiedAlready = [&copiedBefore](const std::string& table) { return copiedBefore.count(table) > 0; };
             const bool whole = tables_.LoadModelTable(sides_.oldParams(), into.params, "dd_" + sides_.oldProject(),
-                                                      designSchema, partition, discipline, recorded);
+                                                      designSchema, row.partition, row.discipline, recorded);
             if (!whole) {
                 log_.WriteLog(m + ": design tables not copied whole" + notCopied);
                 return false;
             }
             DoEvents();
-            sourceRows.MoveNext();
         }
         return true;
     } catch (const AppError& e) {

@@ -2,6 +2,7 @@
 #include "projcopy/RisParamsAccess.h"
 
 #include "dbaccess/AnswerLines.h"
+#include "dbaccess/DumpWholeCheck.h"
 #include "dbaccess/RISCommandLine.h"
 #include "dbaccess/RISErrorReader.h"
 #include "dbaccess/RowCountAnswer.h"
@@ -9,6 +10,8 @@
 #include "platform/Clock.h"
 #include "platform/HostFiles.h"
 #include "platform/TextUtil.h"
+#include "dbaccess/RISListing.h"
+#include "projcopy/CopyClientRun.h"
 #include "projcopy/CopyLog.h"
 #include "projcopy/CopyWorkFiles.h"
 #include "services/BatchLauncher.h"
@@ -63,6 +66,19 @@ std::vector<std::string> layoutColumns(const std::string& createLine)
     return Split(inner, ", ");
 }
 
+// The definition of a result column in the layout: the one whose name is the column's, else the
+// first that contains it.
+const std::string* columnDefinition(const std::vector<std::string>& layout, const std::string& column)
+{
+    for (const std::string& d : layout)
+        if (EqualsNoCase(Trim(d.substr(0, d.find(' '))), column))
+            return &d;
+    for (const std::string& d : layout)
+        if (d.find(column) != std::string::npos)
+            return &d;
+    return nullptr;
+}
+
 // The type code of a result column from the layout: the definition whose name is the
 // column's, else the first that contains it.
 int columnType(const std::vector<std::string>& layout, const std::string& column)
@@ -91,19 +107,13 @@ int columnType(const std::vector<std::string>& layout, const std::string& column
     return adLongVarWChar;
 }
 
-long run(const std::string& command, const std::string& log)
-{
-    long pid = 0;
-    return ExecA(command, log, 0, "", pid, true);
-}
-
 // The temporary files go whatever happened, in one run; quoted, so only they are deleted.
 void deleteFiles(std::initializer_list<std::string> files)
 {
     std::string command = "del";
     for (const std::string& file : files)
         command += " " + QuoteString(file);
-    run(command, "");
+    RunCopyCommand(command);
 }
 
 // Why a client left nothing to read: its RIS error, else its failing exit code (one that could
@@ -174,6 +184,39 @@ void defineFields(Recordset& rs, const std::vector<std::string>& lines, const st
     }
 }
 
+// The rows of the answer as risbatch printed them: each value's text as the server gives it
+// (a number in the server's own form), a Null as nullopt; text columns by the layout.
+std::vector<RowImage> printedRows(const std::vector<std::string>& lines, const std::vector<std::string>& layout)
+{
+    std::vector<RowImage> rows;
+    bool inRow = false;
+    for (size_t i = kHeadingLines; i < lines.size(); ++i) {
+        const std::string& line = lines[i];
+        if (line.rfind("End of Data Found", 0) == 0)
+            break;
+        if (line.empty()) {
+            inRow = false;
+            continue;
+        }
+        std::string name, value;
+        if (!splitNameValue(line, name, value))
+            throw AppError(1, "GetRows", "Unexpected line '" + line + "'");
+        if (!inRow)
+            rows.emplace_back();
+        inRow = true;
+        RowValue v;
+        v.column = name;
+        v.text = columnType(layout, name) == adLongVarWChar;
+        if (const std::string* def = columnDefinition(layout, name); def && def->find(' ') != std::string::npos)
+            v.type = Trim(def->substr(def->find(' ') + 1));
+        const Variant printed = valueOf(value);
+        if (!printed.IsNull())
+            v.value = printed.ToText();
+        rows.back().push_back(std::move(v));
+    }
+    return rows;
+}
+
 void fillRows(Recordset& rs, const std::vector<std::string>& lines)
 {
     for (size_t i = kHeadingLines; i < lines.size(); ++i) {
@@ -204,31 +247,45 @@ std::string batchInput(const std::string& schema, const std::string& sql)
 
 } // namespace
 
-std::vector<std::string> RisParamsAccess::GetProjects(const std::string& paramsFile) const
+std::vector<std::string> RisParamsAccess::GetProjects(const std::string& paramsFile, std::string* failure) const
 {
     std::vector<std::string> projects{""};
-    if (paramsFile.empty() || !IsFileExists(paramsFile, 0))
+    std::string why;
+    if (paramsFile.empty() || !IsFileExists(paramsFile, 0)) {
+        if (failure)
+            failure->clear();
         return projects;
+    }
     const std::string sqlFile = CopyWorkFile(kCopyStatements), outFile = CopyWorkFile(kCopyAnswer);
     try {
-        HostWriteFile(sqlFile, "show schema names;\r\n");
-        run(clientCommand(paramsFile, "risbatch -i " + QuoteString(sqlFile) + " -o " + QuoteString(outFile)),
-            log_.Path());
-        for (const std::string& line : AnswerLines(ReadFile2String(outFile))) {
-            DoEvents();
-            if (line.rfind("Schema name:'pd_", 0) != 0)
-                continue;
-            const std::string name = ReplaceAll(Trim(line.substr(line.find("pd_") + 3)), "'", "");
-            if (std::find(projects.begin(), projects.end(), name) == projects.end())
-                projects.push_back(name);
-        }
-    } catch (...) {
-        projects = {""};
+        HostWriteFile(sqlFile, RisbatchCommandInput("show schema names;"));
+        RunCopyCommand("del " + QuoteString(outFile));
+        const long exitCode = RunCopyClient(
+            clientCommand(paramsFile, "risbatch -i " + QuoteString(sqlFile) + " -o " + QuoteString(outFile)), &log_);
+        // The list has no end line of its own: it is whole only from a client that ended well,
+        // wrote its answer and named no error. An environment without schemas answers nothing.
+        if (!IsFileExists(outFile, 0))
+            why = withReason("risbatch wrote no answer", clientSilence("risbatch", exitCode, ""));
+        const std::string answer = why.empty() ? ReadFile2String(outFile) : std::string();
+        if (why.empty())
+            why = RISErrorMessage(answer);
+        if (why.empty() && exitCode != 0)
+            why = RisClientExitText("risbatch", exitCode);
+        if (why.empty())
+            for (std::string& name : SchemaNamesFromOutput(AnswerLines(answer), true))
+                projects.push_back(std::move(name));
+    } catch (const AppError& e) {
+        why = e.description();
+    } catch (const std::exception& e) {
+        why = e.what();
     }
+    if (!why.empty())
+        projects = {""};
     deleteFiles({sqlFile, outFile});
+    if (failure)
+        *failure = why;
     return projects;
 }
-
 
 Recordset RisParamsAccess::GetData(const std::string& paramsFile, const std::string& schema,
                                    const std::string& sql) const
@@ -237,78 +294,84 @@ Recordset RisParamsAccess::GetData(const std::string& paramsFile, const std::str
     return GetData(paramsFile, schema, sql, ignored);
 }
 
+void RisParamsAccess::readAnswer(const std::string& paramsFile, const std::string& schema, const std::string& sql,
+                                 std::vector<std::string>& layout, std::vector<std::string>& lines) const
+{
+    const std::string sqlFile = CopyWorkFile(kCopyStatements), outFile = CopyWorkFile(kCopyAnswer);
+    struct Cleanup {
+        std::string sqlFile, outFile;
+        ~Cleanup() { deleteFiles({sqlFile, outFile}); }
+    } cleanup{sqlFile, outFile};
+    layout.clear();
+    lines.clear();
+    if (sql.empty())
+        throw AppError(1, "GetData", "No statement");
+    // A query begins with SELECT; an INSERT whose values hold the word ("Pipe selection")
+    // must still be run, not taken for a query of its table's layout.
+    // The schema stands in risbatch's "default schema" line and, with the table, unquoted
+    // after risunlod's "-s".
+    CheckRISName("Schema", schema);
+    if (StartsWithNoCase(Trim(sql), "SELECT")) {
+        const std::string table = queryTableName(sql);
+        CheckRISName("Table", table);
+        // risunlod says why it failed on its console: kept, so that a missing layout is named
+        // with its cause (an unknown table, a client that could not be started).
+        deleteFiles({outFile});
+        std::string said;
+        const long unloadExit = RunCopyClient(
+            clientCommand(paramsFile, "risunlod -mw -o " + QuoteString(outFile) + " -s " + schema + " table " + table),
+            nullptr, said);
+        const std::vector<std::string> unloaded = AnswerLines(ReadFile2String(outFile));
+        std::string createLine;
+        for (const std::string& line : unloaded)
+            if (line.find("create table ") != std::string::npos) {
+                createLine = line;
+                break;
+            }
+        if (createLine.empty())
+            throw AppError(1, "GetData",
+                           withReason("No layout of table '" + table + "'",
+                                      clientSilence("risunlod", unloadExit, Join(unloaded, "\r\n") + "\r\n" + said)));
+        layout = layoutColumns(createLine);
+        // A table of one column (pdtable_114) is a layout too.
+        if (layout.empty())
+            throw AppError(1, "GetData", "No columns in the layout of table '" + table + "'");
+    }
+    HostWriteFile(sqlFile, batchInput(schema, sql));
+    // The layout must not pass for the answer of a client that wrote none.
+    RunCopyCommand("del " + QuoteString(outFile));
+    const long exitCode = RunCopyClient(
+        clientCommand(paramsFile, "risbatch -i " + QuoteString(sqlFile) + " -o " + QuoteString(outFile)), &log_);
+    // Split at its line ends only: a CR inside a text value is data and goes into the row.
+    const std::string answer = ReadFile2String(outFile);
+    lines = AnswerLines(answer);
+    if (const std::string unread = batchAnswerFailure(sql, exitCode, answer); !unread.empty())
+        throw AppError(1, "GetData", unread);
+    const bool endOfData = std::any_of(lines.begin(), lines.end(), [](const std::string& line) {
+        return line.rfind("End of Data Found", 0) == 0;
+    });
+    const bool rows = std::any_of(lines.begin() + static_cast<long>(std::min(lines.size(), kHeadingLines)), lines.end(),
+                                  [](const std::string& line) { return line.find(':') != std::string::npos; });
+    // Rows without the end line are an answer cut short: the rows after the cut are missing
+    // unseen, so the read has failed as if the client had. A query that found no row is
+    // answered by "End of Data Found" alone; any other statement has no rows to give.
+    if (rows && !endOfData)
+        throw AppError(1, "GetData", "risbatch's answer to '" + sql + "' ends without \"End of Data Found\"");
+    if (!rows && !endOfData && !layout.empty())
+        throw AppError(1, "GetData", "risbatch gave no rows and no end of data to '" + sql + "'");
+}
+
 Recordset RisParamsAccess::GetData(const std::string& paramsFile, const std::string& schema, const std::string& sql,
                                    std::string& failure) const
 {
     failure.clear();
     Recordset rs;
     rs.SetCursorLocation(adUseClient);
-    const std::string sqlFile = CopyWorkFile(kCopyStatements), outFile = CopyWorkFile(kCopyAnswer);
-    const std::string consoleFile = CopyWorkFile(kCopyConsole);
-    if (sql.empty()) {
-        deleteFiles({sqlFile, outFile});
-        failure = "No statement";
-        return rs;
-    }
     try {
-        std::vector<std::string> layout;
-        // A query begins with SELECT; an INSERT whose values hold the word ("Pipe selection")
-        // must still be run, not taken for a query of its table's layout.
-        // The schema stands in risbatch's "default schema" line and, with the table, unquoted
-        // after risunlod's "-s".
-        CheckRISName("Schema", schema);
-        if (StartsWithNoCase(Trim(sql), "SELECT")) {
-            const std::string table = queryTableName(sql);
-            CheckRISName("Table", table);
-            // risunlod says why it failed on its console: kept, so that a missing layout is named
-            // with its cause (an unknown table, a client that could not be started).
-            deleteFiles({outFile, consoleFile});
-            const long unloadExit = run(
-                clientCommand(paramsFile, "risunlod -mw -o " + QuoteString(outFile) + " -s " + schema + " table " + table),
-                consoleFile);
-            const std::vector<std::string> unloaded = AnswerLines(ReadFile2String(outFile));
-            std::string createLine;
-            for (const std::string& line : unloaded)
-                if (line.find("create table ") != std::string::npos) {
-                    createLine = line;
-                    break;
-                }
-            if (createLine.empty())
-                throw AppError(1, "GetData",
-                               withReason("No layout of table '" + table + "'",
-                                          clientSilence("risunlod", unloadExit,
-                                                        Join(unloaded, "\r\n") + "\r\n" +
-                                                            ReadFile2String(consoleFile))));
-            layout = layoutColumns(createLine);
-            // A table of one column (pdtable_114) is a layout too.
-            if (layout.empty())
-                throw AppError(1, "GetData", "No columns in the layout of table '" + table + "'");
-        }
-        HostWriteFile(sqlFile, batchInput(schema, sql));
-        // The layout must not pass for the answer of a client that wrote none.
-        run("del " + QuoteString(outFile), "");
-        const long exitCode =
-            run(clientCommand(paramsFile, "risbatch -i " + QuoteString(sqlFile) + " -o " + QuoteString(outFile)),
-                log_.Path());
-        // Split at its line ends only: a CR inside a text value is data and goes into the row.
-        const std::string answer = ReadFile2String(outFile);
-        const std::vector<std::string> lines = AnswerLines(answer);
-        if (const std::string unread = batchAnswerFailure(sql, exitCode, answer); !unread.empty())
-            throw AppError(1, "GetData", unread);
+        std::vector<std::string> layout, lines;
+        readAnswer(paramsFile, schema, sql, layout, lines);
         defineFields(rs, lines, layout);
-        const bool endOfData = std::any_of(lines.begin(), lines.end(), [](const std::string& line) {
-            return line.rfind("End of Data Found", 0) == 0;
-        });
-        if (rs.Fields().Count() == 0) {
-            // A query that found no row is answered by "End of Data Found" alone; any other
-            // statement has no rows to give.
-            if (!endOfData && !layout.empty())
-                throw AppError(1, "GetData", "risbatch gave no rows and no end of data to '" + sql + "'");
-        } else {
-            // Rows without the end line are an answer cut short: the rows after the cut are
-            // missing unseen, so the read has failed as if the client had.
-            if (!endOfData)
-                throw AppError(1, "GetData", "risbatch's answer to '" + sql + "' ends without \"End of Data Found\"");
+        if (rs.Fields().Count() > 0) {
             rs.Open();
             fillRows(rs, lines);
         }
@@ -321,8 +384,51 @@ Recordset RisParamsAccess::GetData(const std::string& paramsFile, const std::str
     }
     if (!failure.empty() && rs.State() == adStateOpen)
         rs.Close();
-    deleteFiles({sqlFile, outFile, consoleFile});
     return rs;
+}
+
+std::vector<RowImage> RisParamsAccess::GetRows(const std::string& paramsFile, const std::string& schema,
+                                               const std::string& sql, std::string& failure) const
+{
+    failure.clear();
+    try {
+        std::vector<std::string> layout, lines;
+        readAnswer(paramsFile, schema, sql, layout, lines);
+        return printedRows(lines, layout);
+    } catch (const AppError& e) {
+        failure = e.description();
+    } catch (const std::exception& e) {
+        failure = e.what();
+    }
+    return {};
+}
+
+std::string RisParamsAccess::UnloadRows(const std::string& paramsFile, const std::string& schema,
+                                        const std::string& table, CopyLayout layout, const std::string& dumpFile,
+                                        bool& missing) const
+{
+    missing = false;
+    try {
+        CheckRISName("Schema", schema);
+        CheckRISName("Table", table);
+        RunCopyCommand("del " + QuoteString(dumpFile));
+        std::string said;
+        const long exitCode = RunCopyClient(
+            clientCommand(paramsFile, "risunlod -mw -o " + QuoteString(dumpFile) + " -s " + schema + " table with " +
+                                          (layout == CopyLayout::Variable ? "var " : "") + "data " + table),
+            nullptr, said);
+        if (const std::string error = RISErrorMessage(said); !error.empty()) {
+            missing = error.find("RIS_E_UNKNOWN_RELATION") != std::string::npos;
+            return error;
+        }
+        if (exitCode != 0)
+            return RisClientExitText("risunlod", exitCode);
+        if (const DumpWholeness whole = CheckDumpWhole(dumpFile); !whole.Whole())
+            return "the unload of " + table + " is not whole: " + whole.problem;
+        return {};
+    } catch (const AppError& e) {
+        return e.description();
+    }
 }
 
 std::string RisParamsAccess::RunStatement(const std::string& paramsFile, const std::string& schema,
@@ -343,11 +449,12 @@ bool RisParamsAccess::runBatch(const std::string& paramsFile, const std::string&
         if (Trim(sql).empty())
             throw AppError(1, "RunStatement", "SQL statement not defined");
         CheckRISName("Schema", schema);
-        run("del " + QuoteString(outFile), "");
+        RunCopyCommand("del " + QuoteString(outFile));
         HostWriteFile(sqlFile, batchInput(schema, sql));
         ran = true;
-        exitCode = run(clientCommand(paramsFile, "risbatch -i " + QuoteString(sqlFile) + " -o " + QuoteString(outFile)),
-                       logAnswer ? log_.Path() : std::string());
+        exitCode = RunCopyClient(
+            clientCommand(paramsFile, "risbatch -i " + QuoteString(sqlFile) + " -o " + QuoteString(outFile)),
+            logAnswer ? &log_ : nullptr);
         answer = IsFileExists(outFile, 0) ? ReadFile2String(outFile) : std::string();
     } catch (const AppError& e) {
         failure = e.description();

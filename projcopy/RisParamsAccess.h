@@ -3,7 +3,9 @@
 // may live in two RIS environments. Query answers come back as in-memory recordsets.
 #pragma once
 
+#include "dbaccess/TableCopyCheck.h"
 #include "platform/ado/Recordset.h"
+#include "projcopy/CopyJournalEntry.h"
 
 #include <cstdint>
 #include <string>
@@ -18,8 +20,11 @@ public:
 
     // The projects (names after "pd_") of the environment, each once in the order risbatch
     // lists them, from index 1 on; index 0 is always the empty text. A missing file, an empty
-    // path or any failure gives the list with the empty element alone. Never throws.
-    std::vector<std::string> GetProjects(const std::string& paramsFile) const;
+    // path or any failure gives the list with the empty element alone. The list is taken only
+    // from a whole answer: a client that wrote none, named a RIS error or ended with a failure
+    // exit code gives no project, and failure (when given) says why; it is empty after a whole
+    // listing and for a path that names no file. Never throws.
+    std::vector<std::string> GetProjects(const std::string& paramsFile, std::string* failure = nullptr) const;
 
     // Runs one statement on the schema. A SELECT (a statement beginning with it) returns its rows in an open recordset
     // positioned on the first row (field types from the table's layout: 20 for int columns, 5
@@ -34,6 +39,20 @@ public:
     // it could not read for an empty one. Never throws.
     Recordset GetData(const std::string& paramsFile, const std::string& schema, const std::string& sql,
                       std::string& failure) const;
+
+    // The rows of a SELECT as the server printed them, with the same checks as GetData: every
+    // value's text as the server gives it (a number in the server's own form, never through a
+    // binary double), a Null as nullopt, text columns by the table's layout. failure as GetData.
+    // Never throws.
+    std::vector<RowImage> GetRows(const std::string& paramsFile, const std::string& schema, const std::string& sql,
+                                  std::string& failure) const;
+
+    // Unloads the table's rows alone into dumpFile (risunlod "table with data", in the fixed
+    // layout a copy loads, or "table with var data", as the server stores them): the empty text
+    // when the dump stands whole, else why not; missing tells a schema without that table.
+    // Never throws.
+    std::string UnloadRows(const std::string& paramsFile, const std::string& schema, const std::string& table,
+                           CopyLayout layout, const std::string& dumpFile, bool& missing) const;
 
     // How a statement's run ended, beyond its failure text.
     struct StatementRun {
@@ -65,6 +84,11 @@ public:
                   uint64_t& count, std::string& failure) const;
 
 private:
+    // Runs sql (and, for a SELECT, risunlod for its table's layout first) and checks the answer:
+    // layout gets the table's column definitions, lines the answer split at its line ends.
+    // Raises AppError when there is no whole answer.
+    void readAnswer(const std::string& paramsFile, const std::string& schema, const std::string& sql,
+                    std::vector<std::string>& layout, std::vector<std::string>& lines) const;
     // Runs sql through risbatch on the schema: its answer (empty when it wrote none) and exit
     // code. False when no client was started; failure says why no answer could be read.
     bool runBatch(const std::string& paramsFile, const std::string& schema, const std::string& sql, bool logAnswer,

@@ -33,14 +33,26 @@ std::vector<std::string> UnfinishedCopies()
             if (std::find(models.begin(), models.end(), e.model) == models.end())
                 models.push_back(e.model);
         for (const std::string& m : models) {
-            std::vector<std::string> named;
+            std::vector<std::string> named, unreached;
             for (const JournalEntry& e : entries)
-                if (e.model == m)
+                if (e.model == m) {
                     named.push_back(CopyJournal::Describe(e));
-            texts.push_back("The copy of model '" + m + "' into project '" + project + "' by " +
-                            RunMark::WhoText(who) + " did not finish: " + Join(named, ", ") +
-                            " may stand there, half made; the next copy into project '" + project +
-                            "' takes out what is still as it was made and names the rest");
+                    const std::string why = CopyJournal::Unreached(e);
+                    if (!why.empty() && std::find(unreached.begin(), unreached.end(), why) == unreached.end())
+                        unreached.push_back(why);
+                }
+            std::string text = "The copy of model '" + m + "' into project '" + project + "' by " +
+                               RunMark::WhoText(who) + " did not finish: " + Join(named, ", ") +
+                               " may stand there, half made; ";
+            // Named at every start until it is settled: nothing of it goes before it can be reached.
+            if (unreached.empty())
+                text += "the next copy into project '" + project +
+                        "' takes out what is still as it was made and names the rest";
+            else
+                text += "nothing of it is taken out while " + Join(unreached, "; ") + ": once that file stands "
+                        "again, the next copy into project '" + project + "' takes out what is still as it was made, "
+                        "or once what stands there is looked after, removing '" + file.Path() + "' settles it";
+            texts.push_back(text);
         }
     }
     return texts;

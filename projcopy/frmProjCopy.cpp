@@ -117,6 +117,9 @@ void frmProjCopy::buildControls()
 
     auto* bottom = new QHBoxLayout;
     lblLog = named(new QLabel(this), "lblLog");
+    // A long line (a failure named with its file) wraps within the window, never widens it.
+    lblLog->setWordWrap(true);
+    lblLog->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     btnCopyProject = button(this, "btnCopyProject", "Copy");
     bottom->addWidget(lblLog, 1);
     bottom->addWidget(btnCopyProject);
@@ -176,6 +179,13 @@ void frmProjCopy::Form_Load()
     log_.Reset();
     FillProjectCombo(FromQString(txtOldParms->text()), cmbProj1);
     FillProjectCombo(FromQString(txtNewParms->text()), cmbProj2);
+    // A log that cannot be written keeps no line of this window: said here, where the user
+    // looks, and again by a copy that is refused over it.
+    if (const std::string why = log_.WriteFailure(); !why.empty()) {
+        const std::string text = log_.UnwritableText(why) + ModelCopyRun::kUnwritableLogStands;
+        lblLog->setText(ToQString(text));
+        ShowMessage(text, MsgStyle::Exclamation);
+    }
     // Said where the user looks before copying: a model a dead copy left half made.
     const std::vector<std::string> unfinished = UnfinishedCopies();
     if (!unfinished.empty())
@@ -190,9 +200,13 @@ void frmProjCopy::FillProjectCombo(const std::string& path, QComboBox* box, QCom
     (other ? other : box)->clear();
     if (!path.empty() && IsFileExists(path, 0)) {
         if (!other) {
-            const std::vector<std::string> projects = ris_.GetProjects(path);
+            std::string failure;
+            const std::vector<std::string> projects = ris_.GetProjects(path, &failure);
             for (size_t i = 1; i < projects.size(); ++i)
                 box->addItem(ToQString(projects[i]));
+            // An empty list of a listing that failed is no environment without projects.
+            if (!failure.empty())
+                log_.WriteLog("The projects of the RIS parameters file '" + path + "' could not be listed: " + failure);
         } else {
             for (int i = 0; i < box->count(); ++i)
                 other->addItem(box->itemText(i));

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 namespace {
 
 struct Case {
@@ -56,6 +58,40 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"ClearedAwayAndNotMade", 0, true, {{"tube", true, 4, {1, 2, 3, 4}}, {"valve", false, 0, {}}},
              kNoneBefore, ChangeState::NotKnown,
              "table 'tube' is not there (it held 4 rows before the load), table 'valve' is not there"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+} // namespace
+
+namespace {
+
+struct ValueCase {
+    const char* name;
+    std::optional<std::string> value;
+    bool charColumn;
+    CopyLayout layout;
+    std::optional<std::string> compared;
+};
+
+class ComparedValueTest : public ::testing::TestWithParam<ValueCase> {};
+
+// A char value compares blank-padded; a text of blanks is NULL only as the fixed layout reads it.
+TEST_P(ComparedValueTest, ComparesAsTheServerAndTheLayoutDo)
+{
+    const ValueCase& c = GetParam();
+    EXPECT_EQ(ComparedValue(c.value, c.charColumn, c.layout), c.compared);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ComparedValueTest,
+    ::testing::Values(
+        ValueCase{"TrailingBlanksOfACharValue", "ab  ", true, CopyLayout::Fixed, "ab"},
+        ValueCase{"TrailingBlanksInTheVariableLayout", "ab  ", true, CopyLayout::Variable, "ab"},
+        ValueCase{"LeadingBlanksCount", "  ab", true, CopyLayout::Fixed, "  ab"},
+        ValueCase{"OtherWhiteSpaceCounts", "ab\t", true, CopyLayout::Fixed, "ab\t"},
+        ValueCase{"BlanksOnlyInTheFixedLayoutAreNull", "   ", true, CopyLayout::Fixed, std::nullopt},
+        ValueCase{"BlanksOnlyInTheVariableLayoutStayAText", "   ", true, CopyLayout::Variable, ""},
+        ValueCase{"NullStaysNull", std::nullopt, true, CopyLayout::Variable, std::nullopt},
+        ValueCase{"ANumberAsItStands", "2.50", false, CopyLayout::Fixed, "2.50"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

@@ -6,9 +6,12 @@
 #include "projcopy/ModelCopyFixture.h"
 
 #include "platform/FileAttributes.h"
+#include "platform/HostFiles.h"
+#include "projcopy/CopyJournal.h"
 #include "standins/SmallDisk.h"
 #include "support/TestFiles.h"
 
+#include <fstream>
 #include <functional>
 
 using namespace projcopytest;
@@ -153,7 +156,8 @@ TEST_F(ModelCopyFailureTest, TwoRowsOfOneModelNumberAreCopiedWhole)
         int rowsStarted = 0;
         if (c.goneBeforeSecondRow)
             log.SetLabel([&](const std::string& line) {
-                if (line.find("P1001: changing path to the model") == 0 && ++rowsStarted == 2)
+                // The first row's last table is loading: the second row comes next.
+                if (line == "Loading table 'pdtable_80_1' ..." && ++rowsStarted == 1)
                     projcopytest::RunSql(targetRoot, "default schema dd_demo;\r\ndrop table pdtable_12_1;\r\n");
             });
         projcopytest::RunSql(StandInRoot(), "default schema pd_demo;\r\ninsert into pdtable_113 values (9, 1, 1, "
@@ -237,17 +241,20 @@ TEST_F(ModelCopyFailureTest, AFailedRowRemovalKeepsTheRowsItUses)
     EXPECT_EQ(BothProjects(), bothBefore);
 }
 
-// The undo's DROP of a design table is looked after too: one whose client did its work and then
-// died counts as taken out, one the server refused is named as left. A table the user added a
-// row to while the copy ran is no longer as the copy made it: it is not dropped, and is named
-// as left to the user.
-TEST_F(ModelCopyFailureTest, AnUndoDropIsLookedAfter)
+// The undo's steps are looked after too. A DROP whose client did its work and then died counts
+// as taken out, one the server refused is named as left. A table the user added a row to while
+// the copy ran is no longer as the copy made it: it is not dropped, and is named as left to the
+// user. A file is moved aside before it is looked at and deleted: one that changed between the
+// undo's look and its take-out is put back under its name, named, and left to the user.
+TEST_F(ModelCopyFailureTest, AnUndoStepIsLookedAfter)
 {
+    const std::string modelFile = kFolder + "\\p1001.dgn";
     const struct {
         const char* name;
         ClientRule rule; // of risbatch
-        const char* left;
+        std::string left; // how what is left is named; empty: all of it went
         bool userAddsRow = false;
+        bool userEditsFile = false; // as the undo takes it out
     } cases[] = {
         {"did its work and then died", ClientRule::DieAfter(139).When("DROP TABLE pdtable_12_1"), ""},
         {"refused", ClientRule::RefuseStatement("DROP TABLE pdtable_12_1"),
@@ -257,6 +264,8 @@ TEST_F(ModelCopyFailureTest, AnUndoDropIsLookedAfter)
          "design table pdtable_12_1 of dd_demo: its rows changed since the copy made them (4 rows, the copy made 3); "
          "it is left to the user",
          true},
+        {"the model file changed between the look and its take-out", ClientRule::PassThrough(),
+         "file '" + modelFile + "': it changed since the copy made it (", false, true},
     };
     clients.Set("rislod", ClientRule::DieBefore(139).When("pdtable_34_1"));
     for (const auto& c : cases) {
@@ -267,13 +276,32 @@ TEST_F(ModelCopyFailureTest, AnUndoDropIsLookedAfter)
                 projcopytest::RunSql(targetRoot, "default schema dd_demo;\r\ninsert into pdtable_12_1 "
                                                  "(system_unique_no) values (999);\r\n");
         });
+        // The user's edit lands as the undo moves the file aside, after its look found it as made.
+        const std::string host = HostPath(modelFile);
+        if (c.userEditsFile)
+            SetHostFileFault([host](const std::string& op, const std::string& at) {
+                if (op == "move" && at == host)
+                    std::ofstream(at, std::ios::app | std::ios::binary) << "the user's edit";
+                return 0;
+            });
         EXPECT_EQ(copyP1001(), 1);
+        SetHostFileFault(nullptr);
         log.SetLabel({});
         const std::string text = CopyLogText();
-        if (*c.left) {
-            EXPECT_EQ(lastMessage(), notCopied(std::string(" left in project 'demo': ") + c.left));
-            EXPECT_NE(text.find(std::string("P1001: left in project 'demo': ") + c.left + "\r\n"), std::string::npos)
+        if (!c.left.empty()) {
+            EXPECT_EQ(lastMessage().rfind(notCopied(" left in project 'demo': " + c.left), 0), 0u) << lastMessage();
+            EXPECT_NE(text.find("P1001: left in project 'demo': " + c.left), std::string::npos) << text;
+        }
+        if (c.userEditsFile) {
+            // Put back, with the user's edit, under its own name; nothing of it is left aside.
+            EXPECT_EQ(testsupport::ReadHostFile(host).find("the user's edit") != std::string::npos, true);
+            EXPECT_EQ(testsupport::FilesIn(fs::path(host).parent_path().string()), std::vector<std::string>{"p1001.dgn"});
+            EXPECT_NE(text.find("P1001: taken out of project 'demo' again: design table pdtable_12_1 of dd_demo, " +
+                                kRowsOfTheModel + "\r\n"),
+                      std::string::npos)
                 << text;
+            fs::remove_all(HostPath(kCopyFolder));
+        } else if (!c.left.empty()) {
             EXPECT_EQ(Rows(targetRoot, "dd_demo", "SELECT * FROM pdtable_12_1").size(),
                       Rows(StandInRoot(), "dd_demo", "SELECT * FROM pdtable_12_1").size() + (c.userAddsRow ? 1 : 0));
             projcopytest::RunSql(targetRoot, "default schema dd_demo;\r\ndrop table pdtable_12_1;\r\n");
@@ -290,6 +318,42 @@ TEST_F(ModelCopyFailureTest, AnUndoDropIsLookedAfter)
     clients.Set("rislod", ClientRule::PassThrough());
     EXPECT_EQ(copyP1001(), 0) << lastMessage();
     expectP1001Whole();
+}
+
+// The undo's DELETE names the copy's row by its key and every value as the server stores it,
+// decimals and doubles too: a row of the same key that differs in a number only is another's,
+// and stays.
+TEST_F(ModelCopyFailureTest, TheUndoFindsItsRowByEveryValueAsStored)
+{
+    const struct {
+        const char* name;
+        const char* column; // the type of n
+        const char* copied; // the copy's value of n, as its INSERT writes it
+        const char* other;  // another row's, of the same key
+    } cases[] = {
+        {"a decimal stored with its scale", "decimal(10,2)", "2.5", "2.75"},
+        {"a decimal rounded to its scale", "decimal(10,2)", "1.505", "1.5"},
+        {"a double of seventeen digits", "double", "0.30000000000000004", "0.3"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        projcopytest::RunSql(targetRoot, std::string("default schema pd_demo;\r\ncreate table tnum (k int, n ") + c.column +
+                                             ", t char(8));\r\n");
+        CopyJournal journal(CopyTarget{"demo", newParams, ParamsText(newParams)}, ris, log);
+        journal.Begin("M1");
+        const RowImage row = {{"k", "1", false}, {"n", c.copied, false}, {"t", "ab", true}};
+        ASSERT_TRUE(journal.InsertRow("M1", "tnum", std::string("INSERT INTO tnum (k, n, t) VALUES (1, ") + c.copied +
+                                                        ", 'ab');",
+                                      "k = 1", row, "row 1"))
+            << CopyLogText();
+        projcopytest::RunSql(targetRoot, std::string("default schema pd_demo;\r\ninsert into tnum values (1, ") +
+                                             c.other + ", 'ab');\r\n");
+        EXPECT_EQ(journal.Undo("M1"), std::vector<std::string>{}) << CopyLogText();
+        const auto left = Rows(targetRoot, "pd_demo", "SELECT n FROM tnum");
+        ASSERT_EQ(left.size(), 1u);
+        EXPECT_EQ(std::stod(left[0][0].value_or("0")), std::stod(c.other));
+        projcopytest::RunSql(targetRoot, "default schema pd_demo;\r\ndrop table tnum;\r\n");
+    }
 }
 
 // Another project picked in the window while a copy waits for its clients (here the source
@@ -508,7 +572,8 @@ TEST_F(ModelCopyFailureTest, ADesignTableCopyOnAFullTmpLeavesNothingBehind)
 }
 
 // A file or a design table of the model's name that the target holds already belongs to
-// something else: the model is not copied, and the file or table stays as it was.
+// something else: the model is not copied, and the file or table stays as it was. It is found
+// before anything of the model is made.
 TEST_F(ModelCopyFailureTest, AForeignFileOrDesignTableOfTheModelsNameStays)
 {
     const struct {
@@ -532,7 +597,7 @@ TEST_F(ModelCopyFailureTest, AForeignFileOrDesignTableOfTheModelsNameStays)
         c.arrange();
         const std::string foreign = TargetState(targetRoot);
         EXPECT_EQ(copyP1001(), 1);
-        EXPECT_EQ(lastMessage(), notCopied());
+        EXPECT_EQ(lastMessage(), notCopied(": nothing of it was made in project 'demo'"));
         EXPECT_EQ(TargetState(targetRoot), foreign);
         EXPECT_NE(CopyLogText().find(c.logged), std::string::npos) << CopyLogText();
         EXPECT_EQ(CopyLogText().find("processing successfully complete"), std::string::npos);

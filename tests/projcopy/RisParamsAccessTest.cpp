@@ -38,6 +38,33 @@ TEST_F(RisParamsAccessTest, ListsTheProjectsOfEachEnvironment)
     EXPECT_EQ(ris.GetProjects("C:\\parms\\missing.prm"), std::vector<std::string>{""});
 }
 
+// The list has no end line: it is taken only from a client that ended well and named no error;
+// any other answer gives no project, and says why.
+TEST_F(RisParamsAccessTest, AProjectListIsTakenOnlyFromAWholeAnswer)
+{
+    testsupport::WrapperClients clients;
+    const struct {
+        const char* name;
+        ClientRule rule;
+        std::vector<std::string> projects;
+        std::string failure;
+    } cases[] = {
+        {"listed", ClientRule::PassThrough(), {"", "demo"}, ""},
+        {"refused", ClientRule::RefuseStatement("show schema names"), {""},
+         "RIS Error: RIS_E_NO_PRIVILEGE - Statement refused: show schema names"},
+        {"no answer", ClientRule::DieBefore(139), {""}, "risbatch wrote no answer: risbatch ended with exit code 139"},
+        {"died after its answer", ClientRule::DieAfter(139), {""}, "risbatch ended with exit code 139"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        clients.Set("risbatch", c.rule);
+        std::string failure = "not set";
+        EXPECT_EQ(ris.GetProjects(oldParams, &failure), c.projects);
+        EXPECT_EQ(failure.rfind(c.failure, 0), 0u) << failure;
+        EXPECT_EQ(failure.empty(), c.failure.empty()) << failure;
+    }
+}
+
 TEST_F(RisParamsAccessTest, ReadsRowsWithTypesAndKeepsApostrophes)
 {
     Recordset rs = ris.GetData(oldParams, "pd_demo", "SELECT * FROM pdtable_113 WHERE model_no='P1002'");

@@ -40,6 +40,18 @@ bool JournalSave(const std::string& op, const std::string& host)
            host.size() > 8 && host.compare(host.size() - 8, 8, ".journal") == 0;
 }
 
+// The flush of a batch file the launcher writes: the next client has not started.
+bool BatchFlush(const std::string& op, const std::string& host)
+{
+    return op == "flush" && host.size() > 4 && host.compare(host.size() - 4, 4, ".bat") == 0;
+}
+
+// The delete of a file the undo moved aside ("<file>.<process id>.undo").
+bool AsideDelete(const std::string& op, const std::string& host)
+{
+    return op == "delete" && host.size() > 5 && host.compare(host.size() - 5, 5, ".undo") == 0;
+}
+
 // An operation on one of the copy's work files in TMP ("sql", "_temp", ...).
 FileOpMatch WorkFileOp(const std::string& op, const std::string& stem)
 {
@@ -97,24 +109,34 @@ TEST_F(UnfinishedCopyTest, ACopyKilledAtAnyStepIsTakenOutByTheNextRun)
     const std::string area = "area 'A1' (pdtable_112), discipline 'Piping' (pdtable_111)";
     const std::string t12 = "design table pdtable_12_1 of dd_demo, ";
     const std::string t34and12 = "design table pdtable_34_1 of dd_demo, " + t12;
+    // What the model's copy will make is recorded before its first step, each step's outcome
+    // after its look; the undo writes after each look (the three tables the copy's own undo
+    // looks at first: 80 and 67 never loaded, then 34 taken out).
     const struct {
         const char* name;
         RunPoint point;
         bool loadOf50Fails; // rislod dies before its work on pdtable_50_1: the copy undoes itself
-        std::optional<std::string> takenOut; // what the next run takes out; nullopt: it is killed first
+        std::optional<std::string> takenOut; // what the next run takes out ("": nothing); nullopt: it is killed first
     } rows[] = {
-        {"area row inserted, not yet seen", {"P1001: adding area 'A1'", 2}, false, area},
-        {"model row recorded, not yet inserted", {"P1001: adding model 'P1001'", 1, true}, false, area},
-        {"files recorded, xcopy not yet run", {"P1001: copying models files", 1, true}, false, kRowsOfTheModel},
-        {"files copied, not yet seen", {"P1001: copying models files", 2}, false, filesAndRows("")},
-        {"pdtable_12_1 recorded, not yet loaded", {"Loading table 'pdtable_12_1'", 1, true}, false, filesAndRows("")},
-        {"pdtable_34_1 loaded, not yet seen", {"Loading table 'pdtable_34_1'", 2}, false, filesAndRows(t34and12)},
-        {"every step done, the model not yet kept", {"Loading table 'pdtable_80_1'", 3}, false, std::nullopt},
+        {"everything recorded, nothing made yet", {"P1001: preparing to copy model", 1, true}, false, ""},
+        {"area row inserted, not yet seen", {"P1001: adding area 'A1'", 1}, false, area},
+        {"model row inserted, not yet seen", {"P1001: adding model 'P1001'", 1}, false, kRowsOfTheModel},
+        {"files recorded, xcopy not yet run", {"P1001: copying models files", 1, false, BatchFlush}, false,
+         kRowsOfTheModel},
+        {"files copied, not yet seen", {"P1001: copying models files", 1}, false, filesAndRows("")},
+        {"pdtable_12_1 unloaded, not yet loaded",
+         {"Loading table 'pdtable_12_1'", 1, false, WorkFileOp("create", kCopyEditedDump)}, false, filesAndRows("")},
+        {"pdtable_34_1 loaded, not yet seen", {"Loading table 'pdtable_34_1'", 1}, false, filesAndRows(t34and12)},
+        {"every step done, the model not yet kept", {"Loading table 'pdtable_80_1'", 2}, false, std::nullopt},
         {"the next run's undo, after its first take-out", {"did not finish; what it made there", 1, true}, false,
          filesAndRows("design table pdtable_67_1 of dd_demo, design table pdtable_50_1 of dd_demo, " + t34and12)},
-        {"the copy's own undo, after its first take-out", {"Table 'pdtable_50_1' not copied", 1, true}, true,
+        // The model file is moved aside under a name of the run before it is deleted: the next
+        // run finds it there, and takes it out.
+        {"the copy's own undo, its file moved aside, not yet deleted",
+         {"Table 'pdtable_50_1' not copied", 1, false, AsideDelete}, true, filesAndRows("")},
+        {"the copy's own undo, after its first take-out", {"Table 'pdtable_50_1' not copied", 3, true}, true,
          filesAndRows(t12)},
-        {"the copy's own undo, its first take-out not yet recorded", {"Table 'pdtable_50_1' not copied"}, true,
+        {"the copy's own undo, its first take-out not yet recorded", {"Table 'pdtable_50_1' not copied", 3}, true,
          filesAndRows(t12)},
     };
     testsupport::ScopedDir dir("killed");
@@ -125,7 +147,9 @@ TEST_F(UnfinishedCopyTest, ACopyKilledAtAnyStepIsTakenOutByTheNextRun)
     auto expectTakenOut = [&](const std::string& text, long previous) {
         EXPECT_THAT(text, HasSubstr("P1001: the copy of model 'P1001' into project 'demo' by process " +
                                     std::to_string(previous) + " ("));
-        if (expected) {
+        if (expected && expected->empty()) {
+            EXPECT_THAT(text, Not(HasSubstr("taken out of project")));
+        } else if (expected) {
             EXPECT_THAT(text, HasSubstr("P1001: taken out of project 'demo' again: " + *expected + "\r\n"));
         }
         EXPECT_THAT(text, Not(HasSubstr("left in project")));
@@ -194,9 +218,12 @@ TEST_F(UnfinishedCopyTest, ACopyKilledAtAnyStepIsTakenOutByTheNextRun)
 }
 
 // A copy killed with every step done, then what the user does before the next copy: only what
-// is still as the dead copy made it is taken out; what the user changed or added, and what can
-// no longer be looked at, stays, is named in the copy log and in the next run's message, and is
-// left to the user: that run ends, and the run after it is not held up by it.
+// is still as the dead copy made it is taken out; what the user changed or added stays, is named
+// in the copy log and in the next run's message, and is left to the user; a model left so, half
+// made, fails that run (unless the run copies it whole), and the run after it is not held up by
+// it. A parameters file that is gone is reached through the text the journal keeps of it; one
+// whose text an earlier version did not keep leaves the whole model, named at every start and
+// by every copy until the file stands again.
 TEST_F(UnfinishedCopyTest, WhatADeadCopyLeftIsTakenOutOnlyWhereUntouched)
 {
     const std::string modelFile = std::string(kCopyFolder) + "\\model\\p1001.dgn";
@@ -205,20 +232,49 @@ TEST_F(UnfinishedCopyTest, WhatADeadCopyLeftIsTakenOutOnlyWhereUntouched)
     const std::string savedParams = newParams;
     const std::string tables = "design table pdtable_80_1 of dd_demo, design table pdtable_67_1 of dd_demo, "
                                "design table pdtable_50_1 of dd_demo, design table pdtable_34_1 of dd_demo";
+    const std::string allOfIt = tables + ", design table pdtable_12_1 of dd_demo, file '" + kFolder +
+                                "\\p1001.dgn', folder '" + kFolder + "', folder '\\\\PDSSRV1\\D$\\pds\\copy', " +
+                                kRowsOfTheModel;
+    const std::string halfMade = "A copy that did not finish left models half made; what stands of them is left to "
+                                 "the user as it is.";
+    // The user takes the target's parameters file away and copies through another naming the same
+    // environment; putting it back settles what could not be reached.
+    auto paramsGone = [&] {
+        WriteParams("new2.prm", targetRoot);
+        fs::remove(HostPath(savedParams));
+        newParams = otherParams;
+    };
+    auto paramsBack = [&] {
+        WriteParams("new.prm", targetRoot);
+        fs::remove(HostPath(otherParams));
+        newParams = savedParams;
+    };
+    // The journal as the earlier version wrote it: without the lines of a kind.
+    auto withoutLines = [](const std::string& prefix) {
+        const std::string journal = HostPath(CopyJournalFile("demo").Path());
+        std::string text;
+        for (const std::string& line : Split(testsupport::ReadHostFile(journal), "\n"))
+            if (line.rfind(prefix, 0) != 0)
+                text += line + "\n";
+        testsupport::WriteHostFile(journal, text.substr(0, text.size() - 1));
+    };
     const struct {
         const char* name;
         std::function<void()> after; // what the user does after the kill
         std::vector<std::string> models; // the next run's
-        std::vector<std::string> named;  // in the next run's message
-        std::string takenOut;            // by the next run
+        int result;                      // of the next run
+        std::string box;                 // how its message begins; empty: none
+        std::vector<std::string> named;  // in the next run's message and copy log
+        std::string takenOut;            // by the next run; empty: nothing
         std::function<void()> stands;    // what stands after the next run
+        std::function<void()> settle = {}; // what settles it; none: it is settled by the next run
     } rows[] = {
         {"the user edited its file and added a row to its design table",
          [&] {
              std::ofstream(HostPath(modelFile), std::ios::app | std::ios::binary) << "the user's edit";
              RunSql(targetRoot, "default schema dd_demo;\r\ninsert into pdtable_12_1 (system_unique_no) values (999);\r\n");
          },
-         {"P1002"},
+         {"P1002"}, 1, halfMade,
          {"file '" + kFolder + "\\p1001.dgn': it changed since the copy made it (",
           "design table pdtable_12_1 of dd_demo: its rows changed since the copy made them (",
           "folder '" + kFolder + "': it holds what the copy did not take out: 'p1001.dgn'; it is left to the user"},
@@ -228,9 +284,10 @@ TEST_F(UnfinishedCopyTest, WhatADeadCopyLeftIsTakenOutOnlyWhereUntouched)
              EXPECT_THAT(ReadFile2String(modelFile), HasSubstr("the user's edit"));
              EXPECT_EQ(Rows(targetRoot, "pd_demo", "SELECT * FROM pdtable_113 WHERE model_no = 'P1002'").size(), 1u);
          }},
+        // The model goes in whole by that run: what was left beside it is named, the run ends well.
         {"its folder gained a user's file",
          [&] { testsupport::WriteHostFile(HostPath(std::string(kCopyFolder) + "\\model\\notes.txt"), "mine"); },
-         {"P1001"},
+         {"P1001"}, 0, halfMade,
          {"folder '" + kFolder + "': it holds what the copy did not take out: 'notes.txt'; it is left to the user"},
          "design table pdtable_80_1 of dd_demo, design table pdtable_67_1 of dd_demo, design table pdtable_50_1 of "
          "dd_demo, design table pdtable_34_1 of dd_demo, design table pdtable_12_1 of dd_demo, file '" +
@@ -239,33 +296,37 @@ TEST_F(UnfinishedCopyTest, WhatADeadCopyLeftIsTakenOutOnlyWhereUntouched)
              expectP1001Whole();
              EXPECT_EQ(ReadFile2String(std::string(kCopyFolder) + "\\model\\notes.txt"), "mine");
          }},
-        {"its parameters file is gone",
+        // Reached through the text the journal keeps: all of it goes.
+        {"its parameters file is gone", paramsGone, {"P1002"}, 0, "", {}, allOfIt,
          [&] {
-             WriteParams("new2.prm", targetRoot);
-             fs::remove(HostPath(savedParams));
-             newParams = otherParams;
-         },
-         {"P1002"},
-         {"model 'P1001' (pdtable_113): whether it stands as the copy made it is not known: the RIS parameters file '" +
-              savedParams + "' it was made through is gone; it is left to the user",
-          "design table pdtable_12_1 of dd_demo: whether it stands as the copy made it is not known"},
-         "file '" + kFolder + "\\p1001.dgn', folder '" + kFolder + "', folder '\\\\PDSSRV1\\D$\\pds\\copy'",
-         [&] {
+             EXPECT_EQ(Rows(targetRoot, "pd_demo", "SELECT * FROM pdtable_113 WHERE model_no = 'P1001'").size(), 0u);
              EXPECT_EQ(Rows(targetRoot, "pd_demo", "SELECT * FROM pdtable_113 WHERE model_no = 'P1002'").size(), 1u);
-             WriteParams("new.prm", targetRoot);
-             fs::remove(HostPath(otherParams));
-             newParams = savedParams;
+             paramsBack();
          }},
-        {"its journal was written by the earlier version, without images",
+        {"its parameters file is gone, and the journal of the earlier version holds no text of it",
          [&] {
-             const std::string journal = HostPath(CopyJournalFile("demo").Path());
-             std::string text;
-             for (const std::string& line : Split(testsupport::ReadHostFile(journal), "\n"))
-                 if (line.rfind("image=", 0) != 0)
-                     text += line + "\n";
-             testsupport::WriteHostFile(journal, text.substr(0, text.size() - 1));
+             withoutLines("paramstext=");
+             paramsGone();
          },
-         {"P1002"},
+         {}, 1, "Models not copied: 'P1001'.",
+         {": nothing of it is taken out: the RIS parameters file '" + savedParams +
+              "' its rows and design tables were made through is gone, and the journal (of an earlier version) does "
+              "not hold its text (discipline 'Piping' (pdtable_111), area 'A1' (pdtable_112), model 'P1001' "
+              "(pdtable_113), folder '\\\\PDSSRV1\\D$\\pds\\copy', folder '" + kFolder + "', file '" + kFolder +
+              "\\p1001.dgn', design table pdtable_12_1 of dd_demo, "},
+         "",
+         [&] {
+             // Nothing of the model went: its rows, its file and its tables stand as the copy made them.
+             expectP1001Whole();
+             const std::vector<std::string> start = UnfinishedCopies();
+             ASSERT_EQ(start.size(), 1u);
+             EXPECT_THAT(start[0], HasSubstr("nothing of it is taken out while the RIS parameters file '" +
+                                             savedParams + "' its rows and design tables were made through is gone"));
+             EXPECT_THAT(start[0], HasSubstr("removing '" + CopyJournalFile("demo").Path() + "' settles it"));
+         },
+         paramsBack},
+        {"its journal was written by the earlier version, without images", [&] { withoutLines("image="); },
+         {"P1002"}, 1, halfMade,
          {"design table pdtable_12_1 of dd_demo: it is not shown to be as the copy made it: the journal of an earlier "
           "version holds no record of its rows; it is left to the user"},
          "file '" + kFolder + "\\p1001.dgn', folder '" + kFolder + "', folder '\\\\PDSSRV1\\D$\\pds\\copy', " +
@@ -277,26 +338,49 @@ TEST_F(UnfinishedCopyTest, WhatADeadCopyLeftIsTakenOutOnlyWhereUntouched)
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        const auto child = copyAt({"Loading table 'pdtable_80_1'", 3}, ForkedProgram::AtStop::Kill);
+        const auto child = copyAt({"Loading table 'pdtable_80_1'", 2}, ForkedProgram::AtStop::Kill);
         EXPECT_EQ(child->Wait(), -SIGKILL);
         row.after();
-        EXPECT_EQ(copyModels(sides, row.models), 0) << lastMessage();
-        const std::string message = lastMessage(), text = CopyLogText();
-        EXPECT_EQ(message.rfind("A copy that did not finish left models half made; what stands of them is left to "
-                                "the user as it is.", 0),
-                  0u)
-            << message;
-        EXPECT_THAT(message, HasSubstr("\r\n'P1001' left half made in project 'demo' by process " +
-                                       std::to_string(child->pid()) + " ("));
+        size_t asked = messages.asked().size();
+        EXPECT_EQ(copyModels(sides, row.models), row.result) << lastMessage();
+        const std::string message = messages.asked().size() > asked ? lastMessage() : std::string();
+        const std::string text = CopyLogText();
+        EXPECT_EQ(message.rfind(row.box, 0), 0u) << message;
+        EXPECT_EQ(message.empty(), row.box.empty()) << message;
+        if (!row.box.empty()) {
+            EXPECT_THAT(message, HasSubstr("\r\n'P1001' left half " + std::string(row.settle ? "copied" : "made") +
+                                           " in project 'demo' by process " + std::to_string(child->pid()) + " ("));
+        }
         for (const std::string& named : row.named) {
             EXPECT_THAT(message, HasSubstr(named));
             EXPECT_THAT(text, HasSubstr(named));
         }
-        EXPECT_THAT(text, HasSubstr("P1001: taken out of project 'demo' again: " + row.takenOut + "\r\n"));
-        EXPECT_THAT(text, HasSubstr("\tprocessing successfully complete\r\n"));
+        if (row.takenOut.empty()) {
+            EXPECT_THAT(text, Not(HasSubstr("taken out of project")));
+        } else {
+            EXPECT_THAT(text, HasSubstr("P1001: taken out of project 'demo' again: " + row.takenOut + "\r\n"));
+        }
+        EXPECT_THAT(text, HasSubstr(row.result == 0 ? "\tprocessing successfully complete\r\n" : "\tprocessing failed\r\n"));
         row.stands();
-        // Named once and left to the user: the next run neither names it again nor fails on it.
-        const size_t asked = messages.asked().size();
+        if (row.settle) {
+            // Named by every copy until it is settled, never passed over as a run that ended well.
+            asked = messages.asked().size();
+            EXPECT_EQ(copyModels(sides, row.models), 1);
+            ASSERT_EQ(messages.asked().size(), asked + 1);
+            EXPECT_THAT(lastMessage(), HasSubstr("'P1001' left half copied in project 'demo' by process " +
+                                                 std::to_string(child->pid()) + " ("));
+            EXPECT_THAT(lastMessage(), HasSubstr("removing '" + CopyJournalFile("demo").Path() + "' settles it"));
+            EXPECT_THAT(CopyLogText(), Not(HasSubstr("processing successfully complete")));
+            expectP1001Whole();
+            row.settle();
+            asked = messages.asked().size();
+            EXPECT_EQ(copyModels(sides, row.models), 0) << lastMessage();
+            EXPECT_EQ(messages.asked().size(), asked);
+            EXPECT_THAT(CopyLogText(), HasSubstr("P1001: taken out of project 'demo' again: " + allOfIt + "\r\n"));
+        }
+        // Named once and left to the user (or settled): the next run neither names it again nor
+        // fails on it.
+        asked = messages.asked().size();
         EXPECT_EQ(copyModels(sides, {"P1002"}), 0) << lastMessage();
         EXPECT_EQ(messages.asked().size(), asked);
         EXPECT_THAT(CopyLogText(), Not(HasSubstr("did not finish")));

@@ -2,6 +2,8 @@
 // and its check boxes.
 #include "projcopy/frmProjCopy.h"
 
+#include "platform/FileAttributes.h"
+#include "platform/HostFiles.h"
 #include "projcopy/ProjCopyTestSupport.h"
 #include "services/ScriptedDialogs.h"
 #include "services/ScriptedMessageService.h"
@@ -16,6 +18,8 @@
 #include <QTreeWidgetItemIterator>
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <filesystem>
 #include <functional>
 #include <optional>
 #include <unistd.h>
@@ -209,5 +213,73 @@ TEST_F(frmProjCopyTest, TheStartSaysWhichModelADeadCopyLeftHalfMade)
                                                       "made; the next copy into project 'demo' takes out what is still "
                                                       "as it was made and names the rest"),
                   std::string::npos);
+    }
+}
+
+// A copy log that cannot be written (read-only by its mode bits, or refused by the system) is
+// said at the window's start, in a box and on its status line; the project lists are filled all
+// the same, and a copy is refused naming the file, with nothing changed and the log as it was.
+TEST_F(frmProjCopyTest, ACopyLogThatCannotBeWrittenIsSaidAndNoCopyStarts)
+{
+    const std::string path = form->copyLog().Path();
+    const std::string host = HostPath(path);
+    const struct {
+        const char* name;
+        std::function<void()> make, undo;
+        std::optional<std::string> stands; // the log afterwards; nullopt: none
+        std::string why;
+    } cases[] = {
+        {"read-only",
+         [&] {
+             testsupport::WriteHostFile(host, "an earlier run\r\n");
+             SetReadOnlyFile(path, true);
+         },
+         [&] { SetReadOnlyFile(path, false); }, "an earlier run\r\n", "the file is read-only"},
+        // The start deletes the earlier log, and nothing can be written in its place.
+        {"refused by the system",
+         [&] {
+             testsupport::WriteHostFile(host, "an earlier run\r\n");
+             SetHostFileFault([host](const std::string& op, const std::string& at) {
+                 return at == host && op == "create" ? EACCES : 0;
+             });
+         },
+         [] { SetHostFileFault(nullptr); }, std::nullopt, "Permission denied"},
+    };
+    const std::string cannot = "The copy log '" + path + "' cannot be written (";
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        c.make();
+        const std::string before = projcopytest::ProjectState(targetRoot);
+        size_t boxes = messages.asked().size();
+        frmProjCopy window;
+        window.Form_Load();
+        ASSERT_EQ(messages.asked().size(), boxes + 1);
+        const std::string said = messages.asked().back().prompt;
+        EXPECT_EQ(said.rfind(cannot + c.why + "): it stands as it was, and no line of this window goes into it. The project "
+                                      "lists are filled, but no copy starts until the log can be written",
+                             0),
+                  0u)
+            << said;
+        EXPECT_EQ(window.lblLog->text().toStdString(), said);
+        window.txtOldParms->setText(QString::fromStdString(oldParams));
+        window.txtOldParms_LostFocus();
+        window.txtNewParms->setText(QString::fromStdString(newParams));
+        window.txtNewParms_LostFocus();
+        EXPECT_EQ(entries(window.cmbProj1), QStringList{"demo"});
+        EXPECT_EQ(entries(window.cmbProj2), QStringList{"demo"});
+        window.cmbProj1->setCurrentIndex(0);
+        window.cmbProj1_Click();
+        item(window.tvwTreeView, "P1002")->setCheckState(0, Qt::Checked);
+        boxes = messages.asked().size();
+        window.btnCopyProject->click();
+        ASSERT_EQ(messages.asked().size(), boxes + 1);
+        EXPECT_EQ(messages.asked().back().prompt.rfind("The copy was not started: " + cannot + c.why + ")", 0), 0u)
+            << messages.asked().back().prompt;
+        EXPECT_EQ(projcopytest::ProjectState(targetRoot), before);
+        EXPECT_EQ(std::filesystem::exists(host), c.stands.has_value());
+        if (c.stands) {
+            EXPECT_EQ(testsupport::ReadHostFile(host), *c.stands);
+        }
+        c.undo();
     }
 }

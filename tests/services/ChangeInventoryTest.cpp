@@ -23,7 +23,8 @@ const char* const kChangingCalls[] = {
     "DBWrite", "RISLoad", "RISTableCopy", "RISCreateSchema", "RISDropSchema", "ORACreateUser", "ORADropUser",
     "SQLCreateUser", "SQLDropUser", "RISClean", "RISDumpCreate", "CopyFileA", "MoveFileA", "DeleteFileA",
     "ShellFileOperation", "ServerManagerCommand", "LoadCommand", "RisbatchCommand", "ChangeUserOrSchema",
-    "RunUserSchemaStep", "MakeWholeBackup", "ExecA", "LoggedRun::Run", "AppendLineWhole",
+    "RunUserSchemaStep", "MakeWholeBackup", "ExecA", "LoggedRun::Run", "AppendLineWhole", "RunCopyClient",
+    "RunCopyCommand",
 };
 
 // The program's source folders (the stand-ins, the platform layer beneath the file services and
@@ -115,9 +116,13 @@ const Entry kInventory[] = {
     {"projcopy/CopyJournalUndo.cpp", "DeleteFileA", 1, "the file is tested again: the undo names what stands"},
     {"projcopy/CopyJournalUndo.cpp", "ExecA", 1, "the folder is tested again: the undo names it when it stands"},
     {"projcopy/CopyLog.cpp", "ExecA", 1, "none: the run's own copy log, made anew"},
-    {"projcopy/DesignTableCopy.cpp", "ExecA", 1, "the load, after every run: does the table stand, with the dump's rows (CopyJournal::LoadState), a RIS error rislod names failing it; copy and del: the run's own files"},
-    {"projcopy/ModelRelocation.cpp", "ExecA", 1, "after every xcopy: every file of the mask with its size, the model file, the folders and files xcopy left journalled"},
-    {"projcopy/RisParamsAccess.cpp", "ExecA", 1, "a statement: the row read back whole by the caller after every run, a named refusal kept; del: its own files"},
+    {"projcopy/CopyClientRun.cpp", "ExecA", 2, "none here: the exit code and the client's own words go to its callers, which look"},
+    {"projcopy/CopyClientRun.cpp", "RunCopyClient", 1, "none here: the same run, its words to the caller"},
+    {"projcopy/DesignTableCopy.cpp", "RunCopyClient", 4, "the load, after every run: does the table stand, with the dump's rows (CopyJournal::LoadState), then every object against the dump, a RIS error rislod names failing it; the unloads and the count: reads, their answers checked whole"},
+    {"projcopy/DesignTableCopy.cpp", "RunCopyCommand", 1, "none: copy and del of the run's own files"},
+    {"projcopy/ModelRelocation.cpp", "RunCopyClient", 1, "after every xcopy: every file of the mask with its size, the model file, the folders and files xcopy left journalled"},
+    {"projcopy/RisParamsAccess.cpp", "RunCopyClient", 5, "a statement: the row read back whole by the caller after every run, a named refusal kept; the reads and unloads: their answers checked whole"},
+    {"projcopy/RisParamsAccess.cpp", "RunCopyCommand", 5, "none: del of its own files"},
     {"services/BatchLauncher.cpp", "DeleteFileA", 1, "none: the service's own temporary file"},
     {"services/FileContents.cpp", "DeleteFileA", 1, "none: the service's own temporary file"},
     {"services/FileOperation.cpp", "DeleteFileA", 1, "none: the file service's own steps"},
