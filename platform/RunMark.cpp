@@ -293,15 +293,34 @@ RunMark::Seen damaged(const std::string& path, const std::string& fault)
     return seen;
 }
 
-// Why a mark could not be taken when its text could not be put in the marks folder: the folder,
-// the host's reason, and that no mark stands for the object (a dead run's stays as it was).
+// Why the mark of object could not be written, for the host's reason why: the folder that is a
+// file or cannot be made, or else the mark file that could not be written there.
+std::string writeReason(const std::string& object, const std::string& folder, const std::string& why)
+{
+    struct stat st;
+    if (::stat(folder.c_str(), &st) == 0 && !S_ISDIR(st.st_mode))
+        return "the marks folder '" + WinPathFromHost(folder) + "' is a file, not a folder, so no mark can be written "
+                                                               "in it";
+    if (::stat(folder.c_str(), &st) != 0)
+        return "the marks folder '" + WinPathFromHost(folder) + "' cannot be made (" + why + ")";
+    return "the mark file '" + WinPathFromHost(folder + "/" + markFileName(object)) + "' could not be written (" +
+           why + ")";
+}
+
+// The sentence of a mark not taken, around its reason: a caller that words what stands itself
+// takes the reason back out (WriteFailureText).
+const std::string kNotTakenBefore = "The mark of ";
+const std::string kNotTakenMiddle = " was not taken: ";
+const std::string kNotTakenAfter = "; nothing that needs it began, and a mark that stood there stays as it was";
+
+// Why a mark could not be taken when its text could not be put in the marks folder: the folder or
+// the file, the host's reason, and that no mark stands for the object (a dead run's stays as it
+// was).
 AppError notWritten(const std::string& object, const std::string& folder, const AppError& e)
 {
     const std::string why = e.description().empty() ? "error " + std::to_string(e.number()) : e.description();
     return AppError(e.number(), "RunMark",
-                    "The mark of " + object + " could not be written in the marks folder '" + WinPathFromHost(folder) +
-                        "' (" + why + "), so it was not taken: nothing that needs it began, and a mark that stood "
-                        "there stays as it was");
+                    kNotTakenBefore + object + kNotTakenMiddle + writeReason(object, folder, why) + kNotTakenAfter);
 }
 
 RunMark::Seen lookAt(const std::string& path)
@@ -540,17 +559,14 @@ const RunMark* RunMark::HeldHere(const std::string& object)
 
 std::string RunMark::WriteFailureText(const std::string& object, const AppError& e)
 {
+    const std::string& said = e.description();
+    const std::string head = kNotTakenBefore + object + kNotTakenMiddle;
+    if (said.rfind(head, 0) == 0 && said.size() >= head.size() + kNotTakenAfter.size() &&
+        said.compare(said.size() - kNotTakenAfter.size(), kNotTakenAfter.size(), kNotTakenAfter) == 0)
+        return said.substr(head.size(), said.size() - head.size() - kNotTakenAfter.size());
     if (!e.source().empty())
-        return e.description();
-    const std::string folder = marksFolder();
-    struct stat st;
-    if (::stat(folder.c_str(), &st) == 0 && !S_ISDIR(st.st_mode))
-        return "the marks folder '" + WinPathFromHost(folder) + "' is a file, not a folder, so no mark can be written "
-                                                               "in it";
-    if (::stat(folder.c_str(), &st) != 0)
-        return "the marks folder '" + WinPathFromHost(folder) + "' cannot be made (" + e.description() + ")";
-    return "the mark file '" + WinPathFromHost(folder + "/" + markFileName(object)) + "' could not be written (" +
-           e.description() + ")";
+        return said;
+    return writeReason(object, marksFolder(), said);
 }
 
 RunMark::Fields RunMark::WhoFields()
