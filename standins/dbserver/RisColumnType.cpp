@@ -2,7 +2,7 @@
 #include "standins/dbserver/RisColumnType.h"
 
 #include "platform/TextUtil.h"
-#include "standins/dbserver/DecimalNumber.h"
+#include "platform/DecimalNumber.h"
 #include "standins/dbserver/SqliteDb.h"
 
 #include <sqlite3.h>

@@ -5,7 +5,7 @@
 // statements call through StoredValueSql.
 #pragma once
 
-#include "standins/dbserver/DecimalNumber.h"
+#include "platform/DecimalNumber.h"
 
 #include <optional>
 #include <string>

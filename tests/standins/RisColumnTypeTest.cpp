@@ -1,7 +1,7 @@
 // RIS column types: which declarations are types, how they are kept, and value texts.
 #include "standins/dbserver/RisColumnType.h"
 
-#include "standins/dbserver/DecimalNumber.h"
+#include "platform/DecimalNumber.h"
 
 #include <gtest/gtest.h>
 

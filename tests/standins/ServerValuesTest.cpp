@@ -3,7 +3,7 @@
 #include "standins/dbserver/ServerValues.h"
 
 #include "platform/AppError.h"
-#include "standins/dbserver/DecimalNumber.h"
+#include "platform/DecimalNumber.h"
 #include "standins/dbserver/ServerSqlFunctions.h"
 #include "standins/dbserver/SqliteDb.h"
 #include "standins/dbserver/StoredValueSql.h"

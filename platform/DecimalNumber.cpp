@@ -1,5 +1,5 @@
-// Decimal numbers of the stand-in server on GMP's whole numbers.
-#include "standins/dbserver/DecimalNumber.h"
+// Decimal numbers of any length on GMP's whole numbers.
+#include "platform/DecimalNumber.h"
 
 #include <cctype>
 #include <charconv>

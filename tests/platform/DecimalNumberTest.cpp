@@ -1,6 +1,6 @@
 // Decimal numbers of the stand-in server: every digit through arithmetic, rounding, comparison
 // and text.
-#include "standins/dbserver/DecimalNumber.h"
+#include "platform/DecimalNumber.h"
 
 #include <gtest/gtest.h>
 

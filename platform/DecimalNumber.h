@@ -1,6 +1,7 @@
-// A decimal number of any length as the stand-in server's database computes with it: a whole
-// mantissa (GMP) and a decimal scale, so that a number of 38 digits keeps every digit on its way
-// in, through arithmetic and rounding, and out again as text.
+// A decimal number of any length as the database computes with it: a whole mantissa (GMP) and a
+// decimal scale, so that a number of 38 digits keeps every digit on its way in, through
+// arithmetic and rounding, and out again as text. The stand-in server stores and computes with
+// it; the program reads and compares what the server stored with it.
 #pragma once
 
 #include <gmpxx.h>
