@@ -189,7 +189,8 @@ void CharComparison::KeepDeclared(SqliteDb& db)
                 // index of its own that cannot be made again: such a table keeps its comparison.
                 if (db.QueryText("SELECT 1 FROM pragma_index_list(?1) WHERE origin <> 'c'", {r[0].value_or("")}))
                     continue;
-                if (std::string declared = DeclarationWithCollation(sql); declared != sql)
+                if (std::string declared = RisColumnType::WithCurrentNumberChecks(DeclarationWithCollation(sql));
+                    declared != sql)
                     changed.emplace_back(r[0].value_or(""), std::move(declared));
             }
             if (!changed.empty()) {

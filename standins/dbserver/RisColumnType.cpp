@@ -101,6 +101,12 @@ bool RisColumnType::IsNumeric() const
     }
 }
 
+std::string RisColumnType::WithCurrentNumberChecks(const std::string& createTableSql)
+{
+    // Only the server writes this check, always in this one spelling.
+    return ReplaceAll(createTableSql, ") IN ('integer', 'real')", ") <> 'text'");
+}
+
 std::string RisColumnType::CheckExpression(const std::string& c) const
 {
     switch (kind_) {

@@ -35,6 +35,9 @@ public:
     // A CHECK expression on the quoted column that holds values to the type, for example
     // that an int column takes whole numbers in range and a char(n) column at most n bytes.
     std::string CheckExpression(const std::string& quotedColumn) const;
+    // A table's declaration with each number column's check as CheckExpression writes it now:
+    // a table made when numbers were whole or real only refused a number kept with every digit.
+    static std::string WithCurrentNumberChecks(const std::string& createTableSql);
 
     // Text of a stored value: whole numbers plainly, doubles in their shortest exact form,
     // decimals with their scale, a number kept with every digit (a blob) with every digit,
