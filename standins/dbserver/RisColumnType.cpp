@@ -7,6 +7,8 @@
 
 #include <sqlite3.h>
 
+#include <charconv>
+
 #include <cstdio>
 #include <cstdlib>
 
@@ -142,13 +144,19 @@ std::string RisColumnType::CheckExpression(const std::string& c) const
 
 std::string RisColumnType::ShortestDouble(double v)
 {
+    // The "%g" form, without the locale's decimal point: a connection runs inside the windows'
+    // process, whose locale may write a comma.
     char buf[64];
+    size_t length = 0;
     for (int precision = 15; precision <= 17; ++precision) {
-        std::snprintf(buf, sizeof buf, "%.*g", precision, v);
-        if (std::strtod(buf, nullptr) == v)
+        const auto written = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, precision);
+        length = static_cast<size_t>(written.ptr - buf);
+        double back = 0;
+        std::from_chars(buf, buf + length, back);
+        if (back == v)
             break;
     }
-    return buf;
+    return std::string(buf, length);
 }
 
 std::string RisColumnType::FormatInteger(long long v) const

@@ -135,7 +135,7 @@ void rounded(sqlite3_context* ctx, int argc, sqlite3_value** argv)
             return;
         }
     const auto n = numberArgument(ctx, argv[0]);
-    std::optional<ServerNumber> places = argc > 1 ? numberArgument(ctx, argv[1]) : ServerNumber{true, 0, 0};
+    std::optional<ServerNumber> places = argc > 1 ? numberArgument(ctx, argv[1]) : ServerNumber{true, 0, 0, std::nullopt};
     if (!n || !places)
         return;
     // The decimals are a whole number, cut towards zero as the database cuts them.

@@ -217,12 +217,12 @@ size_t significantDigits(std::string_view digits)
 ServerNumber ServerNumber::Of(const DecimalNumber& n)
 {
     if (const std::optional<long long> i = n.ToInteger())
-        return ServerNumber{true, *i, 0};
+        return ServerNumber{true, *i, 0, std::nullopt};
     if (n.Digits() <= 15 && n.Exponent() >= -300 && n.Exponent() <= 300)
-        return ServerNumber{false, 0, n.ToDouble()};
+        return ServerNumber{false, 0, n.ToDouble(), std::nullopt};
     if (n.Exponent() > 300 && !std::isfinite(n.ToDouble()))
-        return ServerNumber{false, 0, n.ToDouble()}; // beyond any number: the overflow it is
-    ServerNumber wide{false, 0, 0};
+        return ServerNumber{false, 0, n.ToDouble(), std::nullopt}; // beyond any number: the overflow it is
+    ServerNumber wide{false, 0, 0, std::nullopt};
     wide.wide = n;
     return wide;
 }
@@ -275,7 +275,7 @@ std::optional<ServerNumber> ServerValues::NumberInText(std::string_view text)
         long long v = 0;
         const auto [end, ec] = std::from_chars(from, to, v);
         if (ec == std::errc() && end == to)
-            return ServerNumber{true, v, 0};
+            return ServerNumber{true, v, 0, std::nullopt};
     }
     // More digits than a double holds: every one of them is kept.
     if (digits > 15 && significantDigits(text.substr(mantissa, mantissaEnd - mantissa)) > 15)
@@ -283,8 +283,10 @@ std::optional<ServerNumber> ServerValues::NumberInText(std::string_view text)
     double d = 0;
     const auto [end, ec] = std::from_chars(from, to, d);
     if (ec == std::errc() && end == to)
-        return ServerNumber{false, 0, d};
-    return ServerNumber{false, 0, std::strtod(std::string(text).c_str(), nullptr)}; // beyond a double: infinity or 0
+        return ServerNumber{false, 0, d, std::nullopt};
+    // Beyond a double: infinity or 0.
+    const std::optional<DecimalNumber> beyond = DecimalNumber::Parse(text);
+    return ServerNumber{false, 0, beyond ? beyond->ToDouble() : 0.0, std::nullopt};
 }
 
 std::string ServerValues::TextOf(sqlite3_value* v)
@@ -298,9 +300,9 @@ std::optional<ServerNumber> ServerValues::NumberOf(sqlite3_value* v)
 {
     switch (sqlite3_value_type(v)) {
     case SQLITE_INTEGER:
-        return ServerNumber{true, sqlite3_value_int64(v), 0};
+        return ServerNumber{true, sqlite3_value_int64(v), 0, std::nullopt};
     case SQLITE_FLOAT:
-        return ServerNumber{false, 0, sqlite3_value_double(v)};
+        return ServerNumber{false, 0, sqlite3_value_double(v), std::nullopt};
     case SQLITE_BLOB: {
         const auto* bytes = static_cast<const char*>(sqlite3_value_blob(v));
         const auto n = DecimalNumber::Parse(std::string_view(bytes ? bytes : "", static_cast<size_t>(sqlite3_value_bytes(v))));

@@ -225,9 +225,10 @@ TEST_F(LoadMarksTest, ALoadCutOffOrNotWholeIsNamedAtTheNextStartAndItsDumpOutliv
             },
             c.stop, ForkedProgram::AtStop::Kill);
         EXPECT_EQ(run.Wait() == -SIGKILL, c.killed);
-        if (c.killed && !c.stop)
+        if (c.killed && !c.stop) {
             EXPECT_TRUE(run.WaitGroupGone()); // killed with its client by the client rule
         clients.Set(c.client, ClientRule::PassThrough());
+        }
         const std::string who = " (process " + std::to_string(run.pid());
         std::string err;
         if (!c.deadChange.empty()) {
@@ -292,18 +293,20 @@ TEST_F(LoadMarksTest, ALoadCutOffOrNotWholeIsNamedAtTheNextStartAndItsDumpOutliv
         }
         // A folder load cut off in pd_demo keeps dd_demo's dump too when it had not reached it.
         const bool folder = c.road == Road::AllDumps || c.road == Road::ProjectDumps;
-        if (c.bothKept)
+        if (c.bothKept) {
             EXPECT_EQ(BinaryFile::ReadAll(ddDump), ddText);
-        else if (!folder)
+        } else if (!folder) {
             EXPECT_EQ(DumpSchemaLine::ReadFirstLine(ddDump).rfind("default schema dd_demo", 0), 0u);
+        }
         EXPECT_THAT(err,
                     HasSubstr("Warning: T" + load + (c.killed ? " was cut off by the end of the program" + who : "")));
         EXPECT_THAT(err, HasSubstr(c.named));
         EXPECT_THAT(err, HasSubstr("risunlod pd_demo: not unloaded, the dump '" + pdDump + "' stays as it was: t" +
                                    load + who));
-        if (c.bothKept)
+        if (c.bothKept) {
             EXPECT_THAT(err, HasSubstr("risunlod dd_demo: not unloaded, the dump '" + ddDump +
                                        "' stays as it was: the load of '" + ddDump + "' into dd_demo" + who));
+        }
 
         // The window's start names it as well; a load found whole ends the record.
         const size_t asked = messages.asked().size();

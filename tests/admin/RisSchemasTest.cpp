@@ -66,8 +66,9 @@ TEST_F(RisSchemasTest, BadNamesAndSettingsThatWouldReshapeTheStatementAreRefused
         WriteIniValue(gIniFile, "TARNWICK", c.key, c.value);
         const AppError e = testsupport::Raised([&] { schemas.cre_schema("'pd_p1'"); });
         EXPECT_EQ(e.number(), 1);
-        if (*c.message)
+        if (*c.message) {
             EXPECT_EQ(e.description(), c.message);
+        }
         WriteIniValue(gIniFile, "TARNWICK", c.key, std::nullopt);
     }
     EXPECT_EQ(runs, 0);

@@ -88,11 +88,13 @@ TEST_F(ScriptCommandsTest, AChangeThatCannotBeMadeLeavesTheFileAsItWas)
         ScriptCommands::changetxt("change '" + f + "', " + c.arguments);
         SetHostFileFault(nullptr);
         EXPECT_EQ(content(), "old old\r\n");
-        if (!c.fault)
+        if (!c.fault) {
             EXPECT_FALSE(backupExists());
+        }
         ASSERT_EQ(boxes_.asked().size(), asked + (c.said ? 1 : 0));
-        if (c.said)
+        if (c.said) {
             EXPECT_NE(boxes_.asked().back().prompt.find(c.said), std::string::npos) << boxes_.asked().back().prompt;
+        }
     }
     ScriptCommands::changetxt("change '" + folder_.win("none.txt") + "', 'a', 'b'");
     EXPECT_EQ(boxes_.asked().back().prompt, "ChangeFile does not exist");

@@ -329,9 +329,10 @@ TEST_F(CRISSeparatorTest, AReadKilledMidWayLeavesTheUsersSeparatorsToTheNextStar
             testsupport::ForkedProgram::AtStop::Kill);
         ASSERT_TRUE(read.Reached());
         EXPECT_EQ(read.Wait(), -SIGKILL);
-        if (row.decimalSince)
+        if (row.decimalSince) {
             ASSERT_TRUE(RegistrySetValue(HKEY_CURRENT_USER, "Control Panel\\International", "sDecimal",
                                          *row.decimalSince, ""));
+        }
 
         const std::vector<NumberFormatRecord::Left> said = NumberFormatRecord::MendLeft();
         ASSERT_EQ(said.size(), 1u);

@@ -380,8 +380,9 @@ TEST_P(MarkFileThatIsNoMarkTest, EachRoadNamesTheFileAndChangesNothing)
     EXPECT_THAT(said, HasSubstr("remove that file"));
     EXPECT_EQ(testsupport::ReadHostFile(users), "the user's own text\n");
     EXPECT_EQ(std::filesystem::is_symlink(file), c.file == NoMark::LinkToAUsersFile);
-    if (c.file != NoMark::LinkToAUsersFile)
+    if (c.file != NoMark::LinkToAUsersFile) {
         EXPECT_EQ(testsupport::ReadHostFile(file), content);
+    }
     EXPECT_EQ(SchemaState("dd_demo"), before);
     std::filesystem::remove(file);
 }

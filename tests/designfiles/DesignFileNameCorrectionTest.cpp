@@ -659,8 +659,9 @@ TEST_F(DesignFileNameCorrectionTest, ACorrectionKilledMidWayIsPutInStepByTheNext
         EXPECT_EQ(stays, row.userEdits || row.userTouches || said.find("could not be read") != std::string::npos)
             << said;
         EXPECT_EQ(RunMark::Look("file name correction pd_demo").state, stays ? RunMark::State::Left : RunMark::State::Free);
-        if (row.byCorrection && !row.userEdits)
+        if (row.byCorrection && !row.userEdits) {
             EXPECT_EQ(node.backColor, kTreeColorGreen) << node.tag;
+        }
         RunMark::RemoveLeft("file name correction pd_demo");
     }
 }
@@ -733,8 +734,9 @@ TEST_F(DesignFileNameCorrectionTest, TwoProgramsAtOnceOnOneCorrectionAreRefusedB
         const std::string who = "(process " + std::to_string(one.pid()) + " ";
         EXPECT_NE(said.find(who), std::string::npos) << said;
         EXPECT_NE(said.find(row.said, said.find(who)), std::string::npos) << said;
-        if (row.second == Program::Correction)
+        if (row.second == Program::Correction) {
             EXPECT_EQ(said.rfind("The correction of file names in pd_demo was not started: ", 0), 0u) << said;
+        }
         EXPECT_EQ(folderNow(), during);
         one.Release();
         EXPECT_EQ(one.Wait(), 0);

@@ -78,10 +78,12 @@ TEST(RunMarkTest, OneHolderAtATimeAndADeadRunsMarkIsFound)
                 },
                 holds ? testsupport::MarkWritten() : rewriting ? inRewrite : testsupport::FileOpMatch{},
                 rewriting ? testsupport::ForkedProgram::AtStop::Kill : testsupport::ForkedProgram::AtStop::Hold);
-            if (holds || rewriting)
+            if (holds || rewriting) {
                 ASSERT_TRUE(other->Reached());
-            if (!holds)
+            }
+            if (!holds) {
                 ASSERT_EQ(other->Wait(), rewriting ? -SIGKILL : 0);
+            }
             EXPECT_EQ(TempFilesInMarks(), rewriting ? 1u : 0u);
         }
         const long client = std::atol(RunMark::Field(RunMark::Look(object).fields, "client").c_str());
@@ -176,8 +178,9 @@ TEST(RunMarkTest, AMarkFileThatIsNoMarkIsNamedAndLeftAsItIs)
         EXPECT_FALSE(RunMark::RemoveLeft(object));
         EXPECT_EQ(testsupport::ReadHostFile(users), "the user's own text\n");
         EXPECT_TRUE(std::filesystem::is_symlink(file) || std::filesystem::exists(file));
-        if (c.content && std::string(c.content) != "fifo")
+        if (c.content && std::string(c.content) != "fifo") {
             EXPECT_EQ(testsupport::ReadHostFile(file), c.content);
+        }
         std::filesystem::remove(file);
     }
 }
@@ -243,8 +246,9 @@ TEST(RunMarkTest, AMarkThatCannotBeWrittenNamesTheMarksFolder)
         const std::string where = c.op ? "the mark file '" + WinPathFromHost(folder) + "\\"
                                        : "the marks folder '" + WinPathFromHost(folder) + "' is a file, not a folder";
         EXPECT_EQ(said.rfind("The mark of " + object + " was not taken: " + where, 0), 0u) << said;
-        if (c.op)
+        if (c.op) {
             EXPECT_NE(said.find(std::string("' could not be written (") + c.why + ")"), std::string::npos) << said;
+        }
         EXPECT_NE(said.find("nothing that needs it began, and a mark that stood there stays as it was"),
                   std::string::npos)
             << said;

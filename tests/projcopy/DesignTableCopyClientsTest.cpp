@@ -76,7 +76,7 @@ TEST_F(DesignTableCopyClientsTest, ValuesArriveUnchangedAndTheTableKeepsItsIndex
     CopyLog log;
     log.Reset();
     RisParamsAccess ris(log);
-    CopyJournal journal(CopyTarget{"demo", newParams}, ris, log);
+    CopyJournal journal(CopyTarget{"demo", newParams, {}}, ris, log);
     // Judged after every load by what the target holds: the four empty tables count too.
     DesignTableCopy::LoadJournal looked;
     looked.look = std::bind_front(&CopyJournal::LoadState, &journal);

@@ -341,7 +341,7 @@ TEST_F(ModelCopyFailureTest, TheUndoFindsItsRowByEveryValueAsStored)
                                              ", t char(8));\r\n");
         CopyJournal journal(CopyTarget{"demo", newParams, ParamsText(newParams)}, ris, log);
         journal.Begin("M1");
-        const RowImage row = {{"k", "1", false}, {"n", c.copied, false}, {"t", "ab", true}};
+        const RowImage row = {{"k", "1", false, {}}, {"n", c.copied, false, {}}, {"t", "ab", true, {}}};
         ASSERT_TRUE(journal.InsertRow("M1", "tnum", std::string("INSERT INTO tnum (k, n, t) VALUES (1, ") + c.copied +
                                                         ", 'ab');",
                                       "k = 1", row, "row 1"))
