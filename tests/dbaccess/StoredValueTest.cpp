@@ -53,6 +53,8 @@ INSTANTIATE_TEST_SUITE_P(
              false},
         Case{"BeyondThirtyEightDigitsRounded", "1.2345678901234567890123456789012345679",
              "1.23456789012345678901234567890123456789012", false, "double", true},
+        Case{"ASmallintRoundsAwayFromZero", "-3", "-2.5", false, "smallint", true},
+        Case{"AScaleThatIsNoNumberRoundsNothing", "2.56", "2.555", false, "decimal(10,x)", false},
         Case{"APrecisionAloneKeepsWholeNumbers", "3", "2.5", false, "decimal(10)", true},
         Case{"ADecimalWithoutPrecisionKeepsDecimals", "2.5", "2.5", false, "decimal", true},
         Case{"BeyondEveryNumberByValue", "1e200", "1E+200", false, "int", true},
