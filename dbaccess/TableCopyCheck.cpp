@@ -6,6 +6,7 @@
 #include "dbaccess/DumpReader.h"
 #include "dbaccess/DumpRowHash.h"
 #include "dbaccess/RowCountAnswer.h"
+#include "dbaccess/StoredValue.h"
 #include "platform/AppError.h"
 #include "platform/TextUtil.h"
 #include "services/FileOperation.h"
@@ -42,9 +43,6 @@ std::vector<uint64_t> RowsWhenCopied(const CopiedTable& dumped, const CopiedTabl
     return goal;
 }
 
-// Every char column of a block compares blank-padded; char(n) and char alike.
-bool isCharType(const std::string& type) { return StartsWithNoCase(Trim(type), "char"); }
-
 std::string rowsText(size_t n) { return std::to_string(n) + (n == 1 ? " row" : " rows"); }
 
 } // namespace
@@ -53,8 +51,7 @@ std::optional<std::string> ComparedValue(const std::optional<std::string>& value
 {
     if (!value || !charColumn)
         return value;
-    std::string v = *value;
-    v.erase(std::min(v.find_last_not_of(' ') + 1, v.size()));
+    std::string v = StoredValue::BlankPadded(*value);
     if (v.empty() && layout == CopyLayout::Fixed)
         return std::nullopt;
     return v;
@@ -67,7 +64,7 @@ void ComparedRows::Add(const DumpItem& item)
         table_ = ToLower(item.table);
         char_.clear();
         for (const DumpColumn& c : item.columns)
-            char_.push_back(isCharType(c.type));
+            char_.push_back(StoredValue::IsCharType(c.type));
         rows_[table_];
         break;
     case DumpItemKind::Row: {

@@ -4,14 +4,13 @@
 #include "dbaccess/CRIS.h"
 #include "dbaccess/SqlLiteral.h"
 #include "dbaccess/RISErrorReader.h"
+#include "dbaccess/StoredValue.h"
 #include "dbtools/SchemaChangeMark.h"
 #include "platform/AppError.h"
 #include "platform/TextUtil.h"
 #include "platform/ado/AdoTypes.h"
 #include "platform/ado/Recordset.h"
 #include "platform/ado/Variant.h"
-
-#include <algorithm>
 
 namespace {
 
@@ -26,129 +25,21 @@ bool IsEmpty(const std::optional<std::string>& v)
     return !v || v->empty();
 }
 
-// A number as its decimal digits: 0.<digits> x 10^exponent, the digits without leading or
-// trailing zeros ("" is 0). The typed text is rounded digit by digit, as the server rounds the
-// number written, never through a double that would change the digits beyond its 15th.
-struct DecimalDigits {
-    bool negative = false;
-    std::string digits;
-    long exponent = 0;
-
-    bool operator==(const DecimalDigits&) const = default;
-};
-
-// More whole digits than any number the server holds (its largest is below 10^126).
-constexpr long kMostWholeDigits = 130;
-
-bool IsDigit(char c)
+// The decimals a field keeps: those of its declared type (StoredValue::ScaleOf); without one,
+// 0 for a whole-number field and -1 for any other.
+int ScaleOf(const RISTableField& field)
 {
-    return c >= '0' && c <= '9';
-}
-
-// "[+-]digits[.digits][(e|E)[+-]digits]" between blanks; nothing for any other text.
-std::optional<DecimalDigits> ReadDecimal(std::string_view text)
-{
-    const std::string t = Trim(text);
-    size_t p = 0;
-    DecimalDigits d;
-    if (p < t.size() && (t[p] == '+' || t[p] == '-'))
-        d.negative = t[p++] == '-';
-    std::string digits;
-    long whole = 0;
-    for (; p < t.size() && IsDigit(t[p]); ++p, ++whole)
-        digits += t[p];
-    if (p < t.size() && t[p] == '.')
-        for (++p; p < t.size() && IsDigit(t[p]); ++p)
-            digits += t[p];
-    if (digits.empty())
-        return std::nullopt;
-    long exponent = 0;
-    if (p < t.size() && (t[p] == 'e' || t[p] == 'E')) {
-        ++p;
-        const bool down = p < t.size() && t[p] == '-';
-        if (p < t.size() && (t[p] == '+' || t[p] == '-'))
-            ++p;
-        const size_t first = p;
-        for (; p < t.size() && IsDigit(t[p]); ++p) {
-            exponent = exponent * 10 + (t[p] - '0');
-            if (exponent > 100000)
-                return std::nullopt; // no number at all for the server
-        }
-        if (p == first)
-            return std::nullopt;
-        if (down)
-            exponent = -exponent;
-    }
-    if (p != t.size())
-        return std::nullopt;
-    const size_t lead = digits.find_first_not_of('0');
-    if (lead == std::string::npos)
-        return DecimalDigits{}; // 0, without a sign
-    d.digits = digits.substr(lead, digits.find_last_not_of('0') + 1 - lead);
-    d.exponent = whole - static_cast<long>(lead) + exponent;
-    return d;
-}
-
-// Rounded to `scale` decimals, half away from zero.
-DecimalDigits RoundTo(DecimalDigits d, long scale)
-{
-    const long keep = d.exponent + scale;
-    if (keep >= static_cast<long>(d.digits.size()))
-        return d;
-    const bool up = keep >= 0 && d.digits[static_cast<size_t>(keep)] >= '5';
-    d.digits.resize(static_cast<size_t>(std::max(keep, 0L)));
-    if (up) {
-        size_t at = d.digits.size();
-        while (at > 0 && d.digits[at - 1] == '9')
-            d.digits[--at] = '0';
-        if (at == 0) {
-            d.digits.insert(d.digits.begin(), '1');
-            ++d.exponent;
-        } else {
-            ++d.digits[at - 1];
-        }
-    }
-    while (!d.digits.empty() && d.digits.back() == '0')
-        d.digits.pop_back();
-    return d.digits.empty() ? DecimalDigits{} : d;
-}
-
-// The number written plainly: "120.56", "-8", "0.005", "0".
-std::string PlainText(const DecimalDigits& d)
-{
-    if (d.digits.empty())
-        return "0";
-    std::string text = d.negative ? "-" : "";
-    if (d.exponent <= 0)
-        return text + "0." + std::string(static_cast<size_t>(-d.exponent), '0') + d.digits;
-    const size_t whole = static_cast<size_t>(d.exponent);
-    if (d.digits.size() <= whole)
-        return text + d.digits + std::string(whole - d.digits.size(), '0');
-    return text + d.digits.substr(0, whole) + "." + d.digits.substr(whole);
-}
-
-// The decimals a field keeps: 0 for a whole-number field, s for decimal(p,s) (0 for
-// decimal(p)), -1 when its values are kept as written (real, double, decimal without
-// precision, text).
-long ScaleOf(const RISTableField& field)
-{
-    const std::string declared = ToLower(Trim(field.declared));
-    if (declared.empty())
+    if (Trim(field.declared).empty())
         return IsAdoIntegerType(field.type) ? 0 : -1;
-    const size_t open = declared.find('(');
-    const std::string word = Trim(declared.substr(0, open));
-    if (word == "smallint" || word == "int" || word == "integer")
-        return 0;
-    if (word != "decimal" || open == std::string::npos)
-        return -1;
-    const std::string args = declared.substr(open + 1, declared.find(')', open) - open - 1);
-    const size_t comma = args.find(',');
-    if (comma == std::string::npos)
-        return 0;
-    const std::string scale = Trim(args.substr(comma + 1));
-    if (scale.empty() || scale.size() > 2 || !std::all_of(scale.begin(), scale.end(), IsDigit))
-        return -1;
-    return std::stol(scale);
+    return StoredValue::ScaleOf(field.declared);
+}
+
+// How the server compares the field's values.
+StoredValue::Kind KindOf(const RISTableField& field)
+{
+    if (IsNumericField(field.type))
+        return StoredValue::Kind::Number;
+    return IsAdoDataTypeString(static_cast<int16_t>(field.type)) ? StoredValue::Kind::Char : StoredValue::Kind::Other;
 }
 
 // The rows of the table the condition matches; -1 when the count gave no answer.
@@ -310,29 +201,23 @@ std::optional<std::string> RISTableUpdate::StoredForm(const RISTableField& field
 {
     if (text.empty())
         return std::nullopt;
-    const long scale = IsNumericField(field.type) ? ScaleOf(field) : -1;
-    const std::optional<DecimalDigits> number = scale >= 0 ? ReadDecimal(text) : std::nullopt;
-    if (!number)
+    if (!IsNumericField(field.type))
         return text;
-    const DecimalDigits rounded = RoundTo(*number, scale);
+    const int scale = ScaleOf(field);
     // Beyond every number a column holds the server refuses the value: it is not written out.
-    return rounded.exponent > kMostWholeDigits ? text : PlainText(rounded);
+    const std::optional<DecimalNumber> stored = StoredValue::Number(text, scale);
+    if (!stored)
+        return text;
+    // A double keeps a number of up to 38 digits as it is: it is looked for as typed.
+    if (scale < 0 && *stored == *DecimalNumber::Parse(text))
+        return text;
+    return stored->PlainText();
 }
 
 bool RISTableUpdate::SameValue(const RISTableField& field, const std::optional<std::string>& a,
                                const std::optional<std::string>& b)
 {
-    if (IsEmpty(a) || IsEmpty(b))
-        return IsEmpty(a) == IsEmpty(b);
-    if (IsNumericField(field.type)) {
-        const auto x = ReadDecimal(*a);
-        const auto y = ReadDecimal(*b);
-        if (x && y)
-            return *x == *y;
-    }
-    if (IsAdoDataTypeString(static_cast<int16_t>(field.type)))
-        return TrimRight(*a) == TrimRight(*b);
-    return *a == *b;
+    return StoredValue::Same(a, b, KindOf(field));
 }
 
 ChangeState RISTableUpdate::Judge(bool storedIsOld, long long oldAfter, long long storedBefore, long long storedAfter)
@@ -361,7 +246,7 @@ RISTableEdit RISTableUpdate::WriteAndLook(const std::string& schema, const std::
     RISTableRow changed = row;
     changed.at(column) = StoredForm(field, newText);
     if (changed[column] && IsAdoDataTypeString(static_cast<int16_t>(field.type)))
-        changed[column] = TrimRight(*changed[column]);
+        changed[column] = StoredValue::BlankPadded(*changed[column]);
     // An edit to the value the cell held already leaves the row as it was: done.
     const bool storedIsOld = SameValue(field, changed[column], row[column]);
     // An edit made while another change rewrites the schema's tables (a reload from its backup)

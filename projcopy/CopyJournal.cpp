@@ -2,6 +2,7 @@
 #include "projcopy/CopyJournal.h"
 
 #include "dbaccess/DumpReader.h"
+#include "dbaccess/StoredValue.h"
 #include "dbaccess/TableCopyCheck.h"
 #include "platform/AppError.h"
 #include "platform/BinaryFile.h"
@@ -14,7 +15,6 @@
 #include "projcopy/CopyLog.h"
 #include "projcopy/CopyWorkFiles.h"
 #include "projcopy/RisParamsAccess.h"
-#include "projcopy/StoredValue.h"
 #include "services/BatchLauncher.h"
 #include "services/FileOperation.h"
 
@@ -233,7 +233,9 @@ ChangeState CopyJournal::rowState(const Entry& e, std::string& seen, bool* anoth
             const auto it = std::find_if(found.begin(), found.end(),
                                          [&](const RowValue& f) { return EqualsNoCase(f.column, want.column); });
             const std::optional<std::string> got = it == found.end() ? std::nullopt : it->value;
-            if (!SameStoredValue(got, want.value, want.text, it == found.end() ? std::string() : it->type))
+            if (!StoredValue::SameAsWritten(got, want.value,
+                                            want.text ? StoredValue::Kind::Char : StoredValue::Kind::Number,
+                                            it == found.end() ? std::string() : it->type))
                 differs.push_back(want.column + " " + shown(got) + ", not " + shown(want.value));
         }
         ours = differs.empty();

@@ -4,6 +4,7 @@
 
 #include "dbaccess/SqlLiteral.h"
 #include "platform/AppError.h"
+#include "platform/DecimalNumber.h"
 #include "platform/HostFiles.h"
 #include "platform/OwnedLeftovers.h"
 #include "platform/TextUtil.h"
@@ -18,37 +19,6 @@
 
 namespace {
 
-// A number as the server prints it, fit to stand in a statement as it is: a sign, digits with
-// one point, an exponent.
-bool numberLiteral(const std::string& text)
-{
-    const std::string t = Trim(text);
-    size_t i = !t.empty() && (t[0] == '-' || t[0] == '+') ? 1 : 0;
-    size_t digits = 0;
-    bool point = false;
-    for (; i < t.size(); ++i) {
-        if (t[i] >= '0' && t[i] <= '9')
-            ++digits;
-        else if (t[i] == '.' && !point)
-            point = true;
-        else
-            break;
-    }
-    if (digits == 0)
-        return false;
-    if (i < t.size() && (t[i] == 'e' || t[i] == 'E')) {
-        ++i;
-        if (i < t.size() && (t[i] == '-' || t[i] == '+'))
-            ++i;
-        const size_t from = i;
-        while (i < t.size() && t[i] >= '0' && t[i] <= '9')
-            ++i;
-        if (i == from)
-            return false;
-    }
-    return i == t.size();
-}
-
 // The DELETE's condition: the key and every column that names the row exactly (texts, numbers,
 // Nulls), so that a row of the same key that is not the copy's is never hit. A row the copy
 // read back after its INSERT holds each number as the server printed what it stores, so the
@@ -62,7 +32,7 @@ std::string rowCondition(const std::string& key, const RowImage& row)
             where += " AND " + v.column + " IS NULL";
         else if (v.text)
             where += " AND " + v.column + " = " + SqlStringLiteral(*v.value);
-        else if (numberLiteral(*v.value))
+        else if (DecimalNumber::Parse(*v.value))
             where += " AND " + v.column + " = " + Trim(*v.value);
     }
     return where;

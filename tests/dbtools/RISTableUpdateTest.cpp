@@ -74,6 +74,12 @@ TEST(RISTableUpdateTest, TheValueTheServerKeepsOfATypedText)
                  {adInteger, "", "7.5", "8"}, // no listing: the data type still rounds
                  {adDouble, "double", "12.50", "12.50"},
                  {adDouble, "real", "0.1", "0.1"},
+                 // A double keeps 38 significant digits, rounded half away from zero.
+                 {adDouble, "double", "1.23456789012345678901234567890123456789012",
+                  "1.2345678901234567890123456789012345679"},
+                 {adDouble, "decimal(38,2)", "123456789012345678901234567890123456.785",
+                  "123456789012345678901234567890123456.79"},
+                 {adInteger, "int", "-0", "0"},
                  {adInteger, "int", "abc", "abc"}, // refused by the literal, not guessed at
                  {adInteger, "int", "1e999999", "1e999999"},
                  {adInteger, "int", "-1.5e200", "-1.5e200"},
@@ -98,6 +104,8 @@ TEST(RISTableUpdateTest, ValuesCompareAsTheServerComparesThem)
                  {adDouble, "100", "1e2", true},
                  {adDouble, "0", "-0.0", true},
                  {adDouble, "120.56", "120.555", false},
+                 {adDouble, "1e+25", "10000000000000000000000000", true},
+                 {adDouble, "12345678901234567890", "12345678901234567891", false},
                  {adInteger, "8", "7.5", false},
                  {adVarChar, "Pumps", "Pumps  ", true},
                  {adVarChar, " Pumps", "Pumps", false},

@@ -1,6 +1,7 @@
-// Values as the server stores and compares them: a number written by the copy against the one read
-// back, rounded to its column's scale first; a char value blank-padded.
-#include "projcopy/StoredValue.h"
+// Values as the server stores and compares them: a number written against the one read back,
+// taken as its column stores it first (its scale, or 38 digits); a char value blank-padded; an
+// empty text as Null.
+#include "dbaccess/StoredValue.h"
 
 #include <gtest/gtest.h>
 
@@ -22,7 +23,8 @@ class StoredValueTest : public ::testing::TestWithParam<Case> {};
 TEST_P(StoredValueTest, ComparesAsTheServerStores)
 {
     const Case& c = GetParam();
-    EXPECT_EQ(SameStoredValue(c.stored, c.written, c.text, c.type), c.same);
+    const StoredValue::Kind kind = c.text ? StoredValue::Kind::Char : StoredValue::Kind::Number;
+    EXPECT_EQ(StoredValue::SameAsWritten(c.stored, c.written, kind, c.type), c.same);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -42,7 +44,21 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"LeadingBlanksCount", "ab", " ab", true, "char(8)", false},
         Case{"NullIsNoText", std::nullopt, "x", true, "char(8)", false},
         Case{"NullIsNoTextOfBlanks", std::nullopt, "   ", true, "char(8)", false},
-        Case{"NullEqualsNull", std::nullopt, std::nullopt, false, "int", true}),
+        Case{"NullEqualsNull", std::nullopt, std::nullopt, false, "int", true},
+        // The server keeps no empty text: it stores Null.
+        Case{"AnEmptyTextIsNull", std::nullopt, "", true, "char(8)", true},
+        Case{"ANegativeZeroIsZero", "0", "-0.004", false, "decimal(10,2)", true},
+        Case{"AnExponentRoundedToTheScale", "1.51", "1.505e0", false, "DECIMAL(10, 2)", true},
+        Case{"AnExponentKeepsEveryDigit", "12345678901234567890", "1.2345678901234567891E19", false, "decimal(38,0)",
+             false},
+        Case{"BeyondThirtyEightDigitsRounded", "1.2345678901234567890123456789012345679",
+             "1.23456789012345678901234567890123456789012", false, "double", true},
+        Case{"ASmallintRoundsAwayFromZero", "-3", "-2.5", false, "smallint", true},
+        Case{"AScaleThatIsNoNumberRoundsNothing", "2.56", "2.555", false, "decimal(10,x)", false},
+        Case{"APrecisionAloneKeepsWholeNumbers", "3", "2.5", false, "decimal(10)", true},
+        Case{"ADecimalWithoutPrecisionKeepsDecimals", "2.5", "2.5", false, "decimal", true},
+        Case{"BeyondEveryNumberByValue", "1e200", "1E+200", false, "int", true},
+        Case{"NoNumberExactly", "abc", "abc ", false, "int", false}),
     [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
