@@ -20,9 +20,9 @@ namespace {
 
 enum class Db { Oracle, SqlServer };
 
-using Number = ServerNumber;
+using Number = NumberValue;
 
-Number whole(long long v) { return Number{true, v, 0}; }
+Number whole(long long v) { return Number{true, v, 0, std::nullopt}; }
 
 // The number of an argument that is not NULL. A text is taken as the number it reads as, as
 // both databases convert a text operand; one that reads as none fails the call with the
