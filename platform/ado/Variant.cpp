@@ -234,7 +234,13 @@ long long Variant::ToLong() const
             return *v;
         return rounded.Sign() < 0 ? INT64_MIN : INT64_MAX;
     }
-    return static_cast<long long>(std::nearbyint(ToDouble()));
+    // Beyond 64 bits the nearest end of the range, which the conversion of a double cannot give.
+    const double whole = std::nearbyint(ToDouble());
+    if (whole >= 9223372036854775808.0)
+        return INT64_MAX;
+    if (!(whole >= -9223372036854775808.0))
+        return whole < 0 ? INT64_MIN : 0; // NaN is 0
+    return static_cast<long long>(whole);
 }
 
 bool Variant::ToBool() const
