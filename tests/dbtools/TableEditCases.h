@@ -128,7 +128,8 @@ inline std::vector<TableEditCase> TableEditCases()
 // What the cases change on the sample environment, put back when the object goes.
 struct TableEditPutBack {
     // A table of numbers of more digits than a double holds, made through risbatch for the
-    // cases and dropped again.
+    // cases and dropped again; the access object's list of the schema's tables, which the windows
+    // read, is read anew each time.
     struct WideTable {
         WideTable()
         {
@@ -138,6 +139,7 @@ struct TableEditPutBack {
                                     "insert into wide_edit values (1, 12345678901234567891, 1234567890123456.78, 'a');\n"
                                     "insert into wide_edit values (2, 99999999999999999999999999999999999999, 0.5, 'b');\n"
                                     "insert into wide_edit values (3, 12345678901234567168, 12.5, 'c');");
+            gCRIS->DBGetTables("dd_demo", true);
         }
         ~WideTable()
         {
@@ -145,6 +147,7 @@ struct TableEditPutBack {
                 CRIS cris;
                 cris.SetUseRIS("");
                 cris.DBWrite("dd_demo", "drop table wide_edit");
+                gCRIS->DBGetTables("dd_demo", true);
             } catch (const AppError& e) {
                 ADD_FAILURE() << e.description();
             }
