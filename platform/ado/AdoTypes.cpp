@@ -2,6 +2,7 @@
 #include "platform/ado/AdoTypes.h"
 
 #include "platform/AppError.h"
+#include "platform/NumberValue.h"
 #include "platform/TextUtil.h"
 
 #include <cmath>
@@ -58,8 +59,11 @@ Variant ConvertToAdoType(const Variant& value, int type)
         if (value.kind() == Variant::Kind::Long)
             return value;
         auto n = value.AsNumber();
-        if (!n || !std::isfinite(*n))
+        // 2^63: no whole number of 64 bits (a decimal rounds exactly within them).
+        if (!n || !std::isfinite(*n) || std::fabs(*n) >= 9223372036854775808.0)
             return fail();
+        if (value.kind() == Variant::Kind::Decimal)
+            return Variant(value.ToLong());
         return Variant(static_cast<long long>(std::nearbyint(*n)));
     }
     if (type == adCurrency) {
@@ -68,7 +72,7 @@ Variant ConvertToAdoType(const Variant& value, int type)
         std::optional<long long> amount = value.CurrencyAmount();
         if (!amount && value.kind() == Variant::Kind::Text)
             amount = ParseCurrencyText(value.ToText());
-        else if (!amount && value.kind() == Variant::Kind::Long)
+        else if (!amount && (value.kind() == Variant::Kind::Long || value.kind() == Variant::Kind::Decimal))
             amount = ParseCurrencyText(value.ToText());
         else if (!amount && value.IsNumber())
             amount = CurrencyOfDouble(value.ToDouble());
@@ -79,6 +83,15 @@ Variant ConvertToAdoType(const Variant& value, int type)
     if (IsAdoFloatType(type)) {
         if (blankText)
             return Variant::Null();
+        // Every digit of a number a double does not hold is kept (a decimal, a text, a whole
+        // number of more than 15 digits).
+        if (value.kind() == Variant::Kind::Double || value.kind() == Variant::Kind::Decimal)
+            return value;
+        if (value.kind() == Variant::Kind::Long)
+            return Variant::FromNumber(NumberValue{true, value.ToLong(), 0, std::nullopt});
+        if (value.kind() == Variant::Kind::Text)
+            if (std::optional<Variant> exact = Variant::FromNumberText(TrimWhite(value.ToText())))
+                return *exact;
         auto n = value.AsNumber();
         if (!n)
             return fail();

@@ -73,7 +73,7 @@ bool IsAdoTextType(int type);    // every type that holds text (also GUID)
 
 #include "platform/ado/Variant.h"
 
-// The value converted to what a field of the type holds: integers, floating numbers, dates,
-// Booleans or texts; Null and Empty become Null, and so does an empty or blank text for a
+// The value converted to what a field of the type holds: integers, floating numbers (a number a
+// double does not hold as a decimal, every digit kept), dates, Booleans or texts; Null and Empty become Null, and so does an empty or blank text for a
 // field that is not a text. Raises AppError kDataConversion when the value does not convert.
 Variant ConvertToAdoType(const Variant& value, int type);

@@ -2,6 +2,7 @@
 #include "platform/ado/Criteria.h"
 
 #include "platform/AppError.h"
+#include "platform/DecimalNumber.h"
 #include "platform/TextUtil.h"
 #include "platform/ado/AdoTypes.h"
 
@@ -105,6 +106,8 @@ struct Criteria::Node {
     bool nullLiteral = false;
     Mode mode = Mode::Text;
     double number = 0;
+    // The number literal with every digit, when a double does not hold it exactly.
+    std::optional<DecimalNumber> exactNumber;
     std::string text;   // text value, or the LIKE pattern
 };
 
@@ -223,8 +226,12 @@ private:
         }
         if (IsAdoIntegerType(type) || IsAdoFloatType(type) || type == adBoolean) {
             n.mode = Mode::Number;
-            if (asNumber)
+            if (asNumber) {
                 n.number = *asNumber;
+                if (const std::optional<DecimalNumber> exact = DecimalNumber::Parse(value.text);
+                    exact && Variant::FromNumber(*exact).kind() == Variant::Kind::Decimal)
+                    n.exactNumber = exact;
+            }
             else if (value.kind == Tok::Date && ParseDateText(value.text))
                 n.number = *ParseDateText(value.text);
             else if (type == adBoolean && (EqualsNoCase(value.text, "True") || EqualsNoCase(value.text, "False")))
@@ -304,6 +311,13 @@ bool Test(const Criteria::Node& n, const std::vector<Variant>& row)
         return LikeMatch(n.text, v.ToText());
     if (n.mode == Mode::Text)
         return Holds(n.op, CompareNoCase(v.ToText(), n.text));
+    // Every digit counts where the value or the literal has more than a double holds.
+    if (n.mode == Mode::Number && (n.exactNumber || v.kind() == Variant::Kind::Decimal)) {
+        const std::optional<DecimalNumber> x = v.ExactNumber();
+        if (!x)
+            return false;
+        return Holds(n.op, x->Compare(n.exactNumber ? *n.exactNumber : DecimalNumber::OfDouble(n.number)));
+    }
     const std::optional<double> x = n.mode == Mode::Date ? v.AsDate() : v.AsNumber();
     if (!x)
         return false;

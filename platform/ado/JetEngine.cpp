@@ -2,6 +2,7 @@
 #include "platform/ado/JetEngine.h"
 
 #include "platform/AppError.h"
+#include "platform/NumberValue.h"
 #include "platform/TextUtil.h"
 
 #include <sqlite3.h>
@@ -63,19 +64,32 @@ Variant ValueOf(sqlite3_stmt* st, int col, const FieldInfo& field)
     }
     if (IsAdoIntegerType(type) || type == adBoolean) {
         long long v = 0;
-        if (storage == SQLITE_INTEGER)
+        if (storage == SQLITE_INTEGER) {
             v = sqlite3_column_int64(st, col);
-        else if (storage == SQLITE_FLOAT)
+        } else if (storage == SQLITE_FLOAT) {
             v = static_cast<long long>(std::nearbyint(sqlite3_column_double(st, col)));
-        else if (auto n = ParseNumberText(text()))
-            v = static_cast<long long>(std::nearbyint(*n));
-        else
+        } else if (auto n = NumberValue::Read(text())) {
+            // A number beyond 64 bits keeps its digits rather than wrapping round.
+            if (!n->whole && std::fabs(n->Real()) >= 9223372036854775808.0 && type != adBoolean)
+                return Variant::FromNumber(n->Exact().Rounded(0));
+            v = n->whole ? n->i : static_cast<long long>(std::nearbyint(n->Real()));
+        } else if (auto d = ParseNumberText(text())) {
+            v = static_cast<long long>(std::nearbyint(*d));
+        } else {
             return Variant::Null();
+        }
         return type == adBoolean ? Variant(v != 0) : Variant(v);
     }
     if (IsAdoFloatType(type)) {
-        if (storage == SQLITE_INTEGER || storage == SQLITE_FLOAT)
+        // Every digit of a number a double does not hold: a whole number of more than 15
+        // digits, and one kept as the text of its digits (a wide number of the server, a
+        // number of a text table).
+        if (storage == SQLITE_INTEGER)
+            return Variant::FromNumber(NumberValue{true, sqlite3_column_int64(st, col), 0, std::nullopt});
+        if (storage == SQLITE_FLOAT)
             return Variant(sqlite3_column_double(st, col));
+        if (std::optional<Variant> n = Variant::FromNumberText(TrimWhite(text())))
+            return *n;
         auto n = ParseNumberText(text());
         return n ? Variant(*n) : Variant::Null();
     }
@@ -148,7 +162,9 @@ bool JetEngine::TableExists(const std::string& schema, const std::string& table)
 FieldInfo JetEngine::FieldFromDeclaredType(const std::string& name, const std::string& declaredType) const
 {
     long length = 0;
-    const std::string base = BaseType(declaredType, length);
+    std::string base = BaseType(declaredType, length);
+    if (EndsWithNoCase(base, kAsTextSuffix))
+        base.resize(base.size() - std::string_view(kAsTextSuffix).size());
     auto make = [&](int type, long size) { return FieldInfo{name, type, size, adFldIsNullable}; };
     if (base == "SMALLINT" || base == "SHORT" || base == "INTEGER2" || base == "INT2")
         return make(adSmallInt, 2);

@@ -44,7 +44,10 @@ public:
     [[noreturn]] void Raise(long number, const std::string& description) const;
 
     // The field a declared column type stands for ("SMALLINT", "VARCHAR(21)", "DATETIME", ...).
+    // A type with kAsTextSuffix ("DOUBLE_AS_TEXT") stands for the field of the type before it: a
+    // number column whose values are kept as the text of their digits (TextTableLoader).
     FieldInfo FieldFromDeclaredType(const std::string& name, const std::string& declaredType) const;
+    static constexpr const char* kAsTextSuffix = "_AS_TEXT";
     // The declared type a field gets in a table made by SELECT ... INTO.
     static std::string DeclaredTypeOf(const FieldInfo& field);
 

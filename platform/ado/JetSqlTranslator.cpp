@@ -2,11 +2,14 @@
 #include "platform/ado/JetSqlTranslator.h"
 
 #include "platform/AppError.h"
+#include "platform/NumberValue.h"
 #include "platform/TextUtil.h"
 #include "platform/ado/AdoTypes.h"
 #include "platform/ado/Variant.h"
 
+#include <algorithm>
 #include <cctype>
+#include <iterator>
 #include <vector>
 
 namespace {
@@ -59,7 +62,11 @@ std::string LikePattern(const std::string& pattern)
 
 class Translator {
 public:
-    Translator(const std::string& s, const JetSqlTranslator::TableResolver& resolve) : s_(s), resolve_(resolve) {}
+    Translator(const std::string& s, const JetSqlTranslator::TableResolver& resolve,
+               JetSqlTranslator::NumberLiterals numbers)
+        : s_(s), resolve_(resolve), numbers_(numbers)
+    {
+    }
 
     JetStatement Run()
     {
@@ -74,11 +81,13 @@ public:
             st.kind = JetStatement::Kind::InsertInto;
             ReadTarget(st);
             st.sql = Body();
+            st.everyDigitLiterals = everyDigitLiterals_;
             return st;
         }
         st.kind = first == "SELECT" ? JetStatement::Kind::Select : JetStatement::Kind::Other;
         ddl_ = first == "CREATE" || first == "ALTER";
         st.sql = Body(&st);
+        st.everyDigitLiterals = everyDigitLiterals_;
         return st;
     }
 
@@ -210,7 +219,7 @@ private:
                     out += "1";
                 else if (up == "FALSE")
                     out += "0";
-                else
+                else if (!EveryDigitLiteral(word, out))
                     out += word;
                 prevWord = up;
                 ++wordsInItem_;
@@ -243,6 +252,43 @@ private:
         return out;
     }
 
+    // A number literal that a double would not hold with every digit is written as the text of
+    // its digits, a sign before it that negates it taken in (the engine would read "-'1'" as a
+    // number again); false, writing nothing, for any other word.
+    bool EveryDigitLiteral(const std::string& word, std::string& out)
+    {
+        if (word.empty() || !(std::isdigit(static_cast<unsigned char>(word[0])) || word[0] == '.'))
+            return false;
+        const std::optional<NumberValue> n = NumberValue::Read(word);
+        if (!n || !n->BeyondDouble())
+            return false;
+        everyDigitLiterals_ = true;
+        if (numbers_ == JetSqlTranslator::NumberLiterals::AsWritten)
+            return false;
+        size_t sign = out.find_last_not_of(" \t\r\n");
+        bool negated = false;
+        if (sign != std::string::npos && (out[sign] == '-' || out[sign] == '+')) {
+            // A sign of the literal follows an operator, a parenthesis, a comma or a keyword,
+            // never an operand (where it subtracts or adds).
+            const size_t before = sign == 0 ? std::string::npos : out.find_last_not_of(" \t\r\n", sign - 1);
+            const bool operand = before != std::string::npos && (IsWordChar(out[before]) || out[before] == ')' ||
+                                                                  out[before] == '\'' || out[before] == '"');
+            std::string previous;
+            for (size_t k = before; k != std::string::npos && IsWordChar(out[k]); k = k == 0 ? std::string::npos : k - 1)
+                previous.insert(previous.begin(), out[k]);
+            static const char* const kKeywords[] = {"AND", "OR", "NOT", "WHERE", "BETWEEN", "IN", "ON", "HAVING",
+                                                    "SELECT", "WHEN", "THEN", "ELSE", "VALUES", "SET", "BY"};
+            const bool keyword = std::any_of(std::begin(kKeywords), std::end(kKeywords),
+                                             [&](const char* k) { return EqualsNoCase(previous, k); });
+            if (!operand || keyword) {
+                negated = out[sign] == '-';
+                out.resize(sign);
+            }
+        }
+        out += SqlText((negated ? "-" : "") + n->Exact().PlainText());
+        return true;
+    }
+
     // The table after FROM, JOIN or a comma of a FROM list; a parenthesis opens a subquery,
     // which the body reads on.
     void TableReference(std::string& out)
@@ -261,6 +307,8 @@ private:
     const JetSqlTranslator::TableResolver& resolve_;
     size_t i_ = 0;
     bool ddl_ = false;
+    const JetSqlTranslator::NumberLiterals numbers_;
+    bool everyDigitLiterals_ = false;
     int wordsInItem_ = 0;   // names and words since the last "(" or ",": a column's type is the second
 };
 
@@ -271,7 +319,8 @@ std::string JetSqlTranslator::QuoteIdent(const std::string& name)
     return "\"" + ReplaceAll(name, "\"", "\"\"") + "\"";
 }
 
-JetStatement JetSqlTranslator::Translate(const std::string& jetSql, const TableResolver& resolveTable)
+JetStatement JetSqlTranslator::Translate(const std::string& jetSql, const TableResolver& resolveTable,
+                                         NumberLiterals numbers)
 {
-    return Translator(jetSql, resolveTable).Run();
+    return Translator(jetSql, resolveTable, numbers).Run();
 }

@@ -1,6 +1,7 @@
 // Turns a statement in the spelling of the Access database engine into SQLite's: [names],
 // UCASE/LCASE, #date# literals, "text" literals, & concatenation, * and ? in LIKE patterns,
-// and the SELECT ... INTO / INSERT INTO ... IN '<database>' forms.
+// number literals of more digits than a double holds, and the SELECT ... INTO / INSERT INTO
+// ... IN '<database>' forms.
 #pragma once
 
 #include <functional>
@@ -14,6 +15,10 @@ struct JetStatement {
     std::string sql;
     std::string targetTable;      // SelectInto, InsertInto
     std::string targetDatabase;   // the IN '<path>' database; empty for the connection's own
+    // Whether the statement holds a number literal that a double does not hold with every digit
+    // (NumberValue::BeyondDouble); with NumberLiterals::EveryDigit it stands as a text literal
+    // of its digits (with its sign), which a number column kept as text compares with every digit.
+    bool everyDigitLiterals = false;
 };
 
 class JetSqlTranslator {
@@ -22,8 +27,13 @@ public:
     // returns the SQLite text that stands for it.
     using TableResolver = std::function<std::string(const std::string& name)>;
 
+    // What becomes of a number literal of more digits than a double holds: it stays as written
+    // (the engine's own reading), or it becomes the text of its digits.
+    enum class NumberLiterals { AsWritten, EveryDigit };
+
     // Raises AppError kSyntaxError for an unclosed literal or a date literal that is no date.
-    static JetStatement Translate(const std::string& jetSql, const TableResolver& resolveTable);
+    static JetStatement Translate(const std::string& jetSql, const TableResolver& resolveTable,
+                                  NumberLiterals numbers = NumberLiterals::AsWritten);
 
     // An SQLite identifier in double quotes.
     static std::string QuoteIdent(const std::string& name);

@@ -1,6 +1,7 @@
 // Values converted for the fields of an Access database as its engine stores them.
 #include "platform/ado/JetStoredValues.h"
 
+#include "platform/NumberValue.h"
 #include "platform/TextUtil.h"
 #include "platform/ado/AdoTypes.h"
 #include "platform/ado/Variant.h"
@@ -85,8 +86,28 @@ void storeWhole(sqlite3_context* ctx, sqlite3_value* v, long long low, long long
     sqlite3_result_int64(ctx, static_cast<long long>(whole));
 }
 
+// A number of more digits than a double holds, for a field that is no Single: kept with every
+// digit, as the text of its digits in a blob that no affinity converts (a whole number from 2^53
+// on, a text or blob of a wide number); nothing for any other value.
+std::optional<std::string> everyDigit(sqlite3_value* v, int type)
+{
+    constexpr long long kExactWhole = 1LL << 53;
+    if (type == adSingle)
+        return std::nullopt;
+    std::optional<NumberValue> n;
+    if (sqlite3_value_type(v) == SQLITE_INTEGER)
+        n = NumberValue{true, sqlite3_value_int64(v), 0, std::nullopt};
+    else if (sqlite3_value_type(v) == SQLITE_TEXT || sqlite3_value_type(v) == SQLITE_BLOB)
+        n = NumberValue::Read(TrimWhite(textOf(v)));
+    if (!n || !(n->IsWide() || (n->whole && (n->i > kExactWhole || n->i < -kExactWhole))))
+        return std::nullopt;
+    return n->Exact().PlainText();
+}
+
 void storeFloating(sqlite3_context* ctx, sqlite3_value* v, int type)
 {
+    if (const std::optional<std::string> digits = everyDigit(v, type))
+        return sqlite3_result_blob(ctx, digits->data(), static_cast<int>(digits->size()), SQLITE_TRANSIENT);
     const std::optional<double> n = numberOf(v);
     if (!n)
         return sqlite3_result_error(ctx, JetStoredValues::kTypeMismatch, -1);

@@ -2,7 +2,9 @@
 // longer than its field's size, a whole number within its field's range (a fraction rounded
 // half to even), a currency amount exact to its four decimals within -922337203685477.5808 and
 // 922337203685477.5807. A value its field cannot hold is refused with the engine's own text and
-// nothing of the statement is stored.
+// nothing of the statement is stored. A number of more digits than a double holds keeps every
+// digit in a Double or Decimal field (the system's numbers have up to 38), as the text of its
+// digits: read back whole, though a condition or sum on it does not compute with its digits.
 #pragma once
 
 #include <string>

@@ -2,6 +2,7 @@
 #include "platform/ado/Recordset.h"
 
 #include "platform/AppError.h"
+#include "platform/DecimalNumber.h"
 #include "platform/TextUtil.h"
 #include "platform/ado/Connection.h"
 
@@ -49,6 +50,12 @@ int CompareValues(const Variant& a, const Variant& b)
     if (a.CurrencyAmount() && b.CurrencyAmount())
         return *a.CurrencyAmount() < *b.CurrencyAmount() ? -1 : (*a.CurrencyAmount() > *b.CurrencyAmount() ? 1 : 0);
     if (a.kind() != Variant::Kind::Text && b.kind() != Variant::Kind::Text) {
+        // A decimal of more digits than a double holds compares with every digit.
+        if (a.kind() == Variant::Kind::Decimal || b.kind() == Variant::Kind::Decimal) {
+            const std::optional<DecimalNumber> x = a.ExactNumber(), y = b.ExactNumber();
+            if (x && y)
+                return x->Compare(*y);
+        }
         const double x = a.ToDouble(), y = b.ToDouble();
         return x < y ? -1 : (x > y ? 1 : 0);
     }

@@ -24,6 +24,7 @@ JetEngine::Dialect TextDialect()
 TextDriverConnection::TextDriverConnection(std::string folder)
     : folder_(std::move(folder)), engine_(":memory:", true, TextDialect())
 {
+    TextTableLoader::Register(engine_.Handle());
 }
 
 std::string TextDriverConnection::FileOfTable(const std::string& name) const
@@ -49,19 +50,32 @@ Recordset TextDriverConnection::Execute(const std::string& sql)
         loaded.clear();
     };
     try {
-        const JetStatement st = JetSqlTranslator::Translate(sql, [&](const std::string& name) {
-            const std::string file = FileOfTable(name);
-            const std::string host = HostPath(file);
-            std::error_code ec;
-            if (!std::filesystem::is_regular_file(host, ec))
-                engine_.Raise(adoerr::kObjectNotFound,
-                              "The Microsoft Jet database engine could not find the object '" + name
-                                  + "'. Make sure the object exists and that you spell its name and the path name correctly.");
-            const std::string table = "tw_text_" + std::to_string(loaded.size() + 1);
-            loaded.push_back(table);
-            TextTableLoader::Load(engine_.Handle(), table, host, TextTableSchema::ForFile(file));
-            return JetSqlTranslator::QuoteIdent(table);
-        });
+        struct Named {
+            std::string table, file, host;
+        };
+        std::vector<Named> named;
+        const JetStatement st = JetSqlTranslator::Translate(
+            sql,
+            [&](const std::string& name) {
+                const std::string file = FileOfTable(name);
+                const std::string host = HostPath(file);
+                std::error_code ec;
+                if (!std::filesystem::is_regular_file(host, ec))
+                    engine_.Raise(adoerr::kObjectNotFound,
+                                  "The Microsoft Jet database engine could not find the object '" + name
+                                      + "'. Make sure the object exists and that you spell its name and the path name correctly.");
+                named.push_back({"tw_text_" + std::to_string(named.size() + 1), file, host});
+                return JetSqlTranslator::QuoteIdent(named.back().table);
+            },
+            JetSqlTranslator::NumberLiterals::EveryDigit);
+        // A statement that compares with a number of more digits than a double holds finds it
+        // only where every number column keeps every digit.
+        const TextTableLoader::Numbers numbers =
+            st.everyDigitLiterals ? TextTableLoader::Numbers::EveryDigit : TextTableLoader::Numbers::AsRead;
+        for (const Named& n : named) {
+            loaded.push_back(n.table);
+            TextTableLoader::Load(engine_.Handle(), n.table, n.host, TextTableSchema::ForFile(n.file), numbers);
+        }
         const bool import = (st.kind == JetStatement::Kind::SelectInto || st.kind == JetStatement::Kind::InsertInto)
             && !st.targetDatabase.empty();
         if (st.kind != JetStatement::Kind::Select && !import)

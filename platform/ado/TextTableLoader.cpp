@@ -3,13 +3,17 @@
 
 #include "platform/AppError.h"
 #include "platform/TextUtil.h"
+#include "platform/NumberValue.h"
 #include "platform/ado/AdoTypes.h"
+#include "platform/ado/JetEngine.h"
 #include "platform/ado/Variant.h"
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cmath>
 #include <fstream>
+#include <string_view>
 
 namespace {
 
@@ -34,15 +38,46 @@ void Exec(sqlite3* db, const std::string& sql)
     }
 }
 
-void BindField(sqlite3_stmt* st, int index, const TextColumn& column, const std::string& rawText, bool fixed)
+// The name of the collation of number columns kept as text.
+const char* const kNumberCollation = "tw_number";
+
+void BindText(sqlite3_stmt* st, int index, const std::string& text)
+{
+    sqlite3_bind_text(st, index, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+}
+
+// A number the engine would not keep with every digit, bound as the blob of its digits, which no
+// affinity converts; the column is then kept as text (keepText).
+bool BindWide(sqlite3_stmt* st, int index, const DecimalNumber& n)
+{
+    const std::string digits = n.PlainText();
+    sqlite3_bind_blob(st, index, digits.data(), static_cast<int>(digits.size()), SQLITE_TRANSIENT);
+    return true;
+}
+
+// Binds the field's value; true when it is a number that only the text of its digits keeps.
+bool BindField(sqlite3_stmt* st, int index, const TextColumn& column, const std::string& rawText, bool fixed)
 {
     const std::string text = fixed ? TrimRight(rawText) : rawText;
     if (text.empty()) {
         sqlite3_bind_null(st, index);
-        return;
+        return false;
     }
     if (IsAdoIntegerType(column.adoType) || column.adoType == adBoolean) {
-        auto n = ParseNumberText(text);
+        const std::optional<NumberValue> read = NumberValue::Read(text);
+        std::optional<double> n;
+        if (read) {
+            // 2^63: a number beyond every whole number of 64 bits keeps its digits.
+            if (column.adoType != adBoolean && !read->whole && std::fabs(read->Real()) >= 9223372036854775808.0)
+                return BindWide(st, index, read->Exact().Rounded(0));
+            if (read->whole) {
+                sqlite3_bind_int64(st, index, read->i);
+                return false;
+            }
+            n = read->Real();
+        } else {
+            n = ParseNumberText(text);
+        }
         if (!n && column.adoType == adBoolean) {
             const std::string t = Trim(text);
             if (EqualsNoCase(t, "True") || EqualsNoCase(t, "Yes"))
@@ -50,25 +85,97 @@ void BindField(sqlite3_stmt* st, int index, const TextColumn& column, const std:
             else if (EqualsNoCase(t, "False") || EqualsNoCase(t, "No"))
                 n = 0;
         }
-        if (n)
+        if (n && std::isfinite(*n) && std::fabs(*n) < 9223372036854775808.0)
             sqlite3_bind_int64(st, index, static_cast<sqlite3_int64>(std::nearbyint(*n)));
         else
             sqlite3_bind_null(st, index);
     } else if (IsAdoFloatType(column.adoType)) {
-        const auto n = ParseNumberText(text);
-        if (n)
-            sqlite3_bind_double(st, index, *n);
-        else
+        if (const std::optional<NumberValue> n = NumberValue::Read(text)) {
+            if (n->BeyondDouble())
+                return BindWide(st, index, n->Exact());
+            sqlite3_bind_double(st, index, n->Real());
+        } else if (const auto d = ParseNumberText(text)) {
+            sqlite3_bind_double(st, index, *d);
+        } else {
             sqlite3_bind_null(st, index);
+        }
     } else if (IsAdoDateType(column.adoType)) {
         const auto d = ParseDateText(text);
         if (d)
-            sqlite3_bind_text(st, index, FormatDateText(*d).c_str(), -1, SQLITE_TRANSIENT);
+            BindText(st, index, FormatDateText(*d));
         else
             sqlite3_bind_null(st, index);
     } else {
-        sqlite3_bind_text(st, index, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+        BindText(st, index, text);
     }
+    return false;
+}
+
+bool IsNumberColumn(const TextColumn& column)
+{
+    return (IsAdoIntegerType(column.adoType) || IsAdoFloatType(column.adoType)) && column.adoType != adBoolean;
+}
+
+// Two texts of a number column kept as text: numbers by value, every digit counted, before any
+// other text; other texts by their bytes.
+int CompareNumberTexts(void*, int na, const void* a, int nb, const void* b)
+{
+    const std::string_view x(static_cast<const char*>(a), static_cast<size_t>(na));
+    const std::string_view y(static_cast<const char*>(b), static_cast<size_t>(nb));
+    const std::optional<NumberValue> nx = NumberValue::Read(x), ny = NumberValue::Read(y);
+    if (nx && ny)
+        return NumberValue::Compare(*nx, *ny);
+    if (nx || ny)
+        return nx ? -1 : 1;
+    const int c = x.compare(y);
+    return c < 0 ? -1 : c > 0 ? 1 : 0;
+}
+
+// tw_number_text(v): the text of every digit of a number value (a double as the shortest text
+// that reads back as it, a blob of digits as its text); NULL and texts as they are.
+void NumberText(sqlite3_context* ctx, int, sqlite3_value** argv)
+{
+    sqlite3_value* v = argv[0];
+    std::string text;
+    switch (sqlite3_value_type(v)) {
+    case SQLITE_INTEGER:
+        text = std::to_string(sqlite3_value_int64(v));
+        break;
+    case SQLITE_FLOAT:
+        text = FormatNumberText(sqlite3_value_double(v));
+        break;
+    case SQLITE_BLOB: {
+        const auto* bytes = static_cast<const char*>(sqlite3_value_blob(v));
+        text.assign(bytes ? bytes : "", static_cast<size_t>(sqlite3_value_bytes(v)));
+        break;
+    }
+    default:
+        sqlite3_result_value(ctx, v);
+        return;
+    }
+    sqlite3_result_text(ctx, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+}
+
+// The table made again with its number columns kept as text where keepText says so: the
+// values of such a column all become the text of their digits, so that the column's collation
+// compares every one of them.
+void KeepAsText(sqlite3* db, const std::string& table, const TextTableSchema& schema,
+                const std::vector<bool>& keepText)
+{
+    const std::string loaded = table + "_loaded";
+    Exec(db, "ALTER TABLE " + QuoteIdent(table) + " RENAME TO " + QuoteIdent(loaded));
+    std::string create = "CREATE TABLE " + QuoteIdent(table) + " (";
+    std::string select = "SELECT ";
+    for (size_t i = 0; i < schema.columns.size(); ++i) {
+        const TextColumn& c = schema.columns[i];
+        const std::string name = QuoteIdent(c.name);
+        create += (i ? ", " : "") + name + " " +
+                  (keepText[i] ? TextTableLoader::ExactDeclaredType(c) + " COLLATE " + kNumberCollation : c.sqlType);
+        select += (i ? ", " : "") + (keepText[i] ? "tw_number_text(" + name + ")" : name);
+    }
+    Exec(db, create + ")");
+    Exec(db, "INSERT INTO " + QuoteIdent(table) + " " + select + " FROM " + QuoteIdent(loaded));
+    Exec(db, "DROP TABLE " + QuoteIdent(loaded));
 }
 
 } // namespace
@@ -111,8 +218,24 @@ std::vector<std::string> TextTableLoader::SplitDelimited(const std::string& line
     return fields;
 }
 
+void TextTableLoader::Register(sqlite3* db)
+{
+    sqlite3_create_collation_v2(db, kNumberCollation, SQLITE_UTF8, nullptr, CompareNumberTexts, nullptr);
+    sqlite3_create_function_v2(db, "tw_number_text", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, NumberText,
+                               nullptr, nullptr, nullptr);
+}
+
+std::string TextTableLoader::ExactDeclaredType(const TextColumn& column)
+{
+    // No "INT" in the name, which would give the column whole-number affinity.
+    const std::string type = column.sqlType == "SMALLINT" ? std::string("SHORT")
+                             : column.sqlType == "INTEGER" ? std::string("LONG")
+                                                            : column.sqlType;
+    return type + JetEngine::kAsTextSuffix;
+}
+
 void TextTableLoader::Load(sqlite3* db, const std::string& table, const std::string& textFileHostPath,
-                           const TextTableSchema& schemaIn)
+                           const TextTableSchema& schemaIn, Numbers numbers)
 {
     std::ifstream in(textFileHostPath, std::ios::binary);
     if (!in)
@@ -144,6 +267,14 @@ void TextTableLoader::Load(sqlite3* db, const std::string& table, const std::str
     Exec(db, "BEGIN");
     try {
         const int count = static_cast<int>(schema.columns.size());
+        std::vector<bool> keepText(schema.columns.size(), false);
+        if (numbers == Numbers::EveryDigit)
+            for (int c = 0; c < count; ++c)
+                keepText[c] = IsNumberColumn(schema.columns[c]);
+        const auto bind = [&](int c, const std::string& text, bool fixedLayout) {
+            if (BindField(st, c + 1, schema.columns[c], text, fixedLayout))
+                keepText[c] = true;
+        };
         while (std::getline(in, line)) {
             if (!line.empty() && line.back() == '\r')
                 line.pop_back();
@@ -155,19 +286,21 @@ void TextTableLoader::Load(sqlite3* db, const std::string& table, const std::str
                     const long w = schema.columns[c].width > 0 ? schema.columns[c].width : 0;
                     const std::string piece = at < line.size() ? line.substr(at, w) : std::string();
                     at += w;
-                    BindField(st, c + 1, schema.columns[c], Trim(piece).empty() ? std::string() : piece, true);
+                    bind(c, Trim(piece).empty() ? std::string() : piece, true);
                 }
             } else {
                 const std::vector<std::string> fields = SplitDelimited(line, schema.delimiter);
                 for (int c = 0; c < count; ++c)
-                    BindField(st, c + 1, schema.columns[c], c < static_cast<int>(fields.size()) ? fields[c] : std::string(),
-                              false);
+                    bind(c, c < static_cast<int>(fields.size()) ? fields[c] : std::string(), false);
             }
             if (sqlite3_step(st) != SQLITE_DONE)
                 Fail(sqlite3_errmsg(db));
             sqlite3_reset(st);
         }
         sqlite3_finalize(st);
+        st = nullptr;
+        if (std::find(keepText.begin(), keepText.end(), true) != keepText.end())
+            KeepAsText(db, table, schema, keepText);
         Exec(db, "COMMIT");
     } catch (...) {
         sqlite3_finalize(st);

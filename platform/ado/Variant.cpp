@@ -2,6 +2,8 @@
 #include "platform/ado/Variant.h"
 
 #include "platform/Clock.h"
+#include "platform/DecimalNumber.h"
+#include "platform/NumberValue.h"
 #include "platform/TextUtil.h"
 
 #include <algorithm>
@@ -90,6 +92,29 @@ Variant Variant::FromCurrency(long long tenThousandths)
     return v;
 }
 
+Variant Variant::FromNumber(const NumberValue& n)
+{
+    if (!n.BeyondDouble())
+        return Variant(n.Real());
+    Variant v;
+    v.kind_ = Kind::Decimal;
+    v.text_ = n.Exact().PlainText();
+    return v;
+}
+
+Variant Variant::FromNumber(const DecimalNumber& n)
+{
+    return FromNumber(NumberValue::Of(n));
+}
+
+std::optional<Variant> Variant::FromNumberText(std::string_view text)
+{
+    const std::optional<NumberValue> n = NumberValue::Read(text);
+    if (!n)
+        return std::nullopt;
+    return FromNumber(*n);
+}
+
 Variant Variant::FromDate(const LocalTime& t)
 {
     return FromDate(OleDate(t.year, t.month, t.day, t.hour, t.minute, t.second) + t.millisecond / 86400000.0);
@@ -106,6 +131,7 @@ std::string Variant::ToText() const
     case Kind::Double:
         return FormatNumberText(double_);
     case Kind::Text:
+    case Kind::Decimal:
         return text_;
     case Kind::Date:
         return FormatDateText(double_);
@@ -134,7 +160,33 @@ std::optional<double> Variant::AsNumber() const
     case Kind::Date:
         return double_;
     case Kind::Text:
+    case Kind::Decimal:
         return ParseNumberText(text_);
+    }
+    return std::nullopt;
+}
+
+std::optional<DecimalNumber> Variant::ExactNumber() const
+{
+    switch (kind_) {
+    case Kind::Null:
+        return std::nullopt;
+    case Kind::Empty:
+        return DecimalNumber();
+    case Kind::Long:
+        return DecimalNumber::OfInteger(long_);
+    case Kind::Bool:
+        return DecimalNumber::OfInteger(long_ ? -1 : 0);
+    case Kind::Currency:
+        return DecimalNumber::Parse(FormatCurrencyText(long_));
+    case Kind::Double:
+    case Kind::Date:
+        if (!std::isfinite(double_))
+            return std::nullopt;
+        return DecimalNumber::OfDouble(double_);
+    case Kind::Text:
+    case Kind::Decimal:
+        return DecimalNumber::Parse(TrimWhite(text_));
     }
     return std::nullopt;
 }
@@ -169,7 +221,26 @@ long long Variant::ToLong() const
         }
         return whole + ((rest > 5000 || (rest == 5000 && whole % 2 != 0)) ? 1 : 0);
     }
-    return static_cast<long long>(std::nearbyint(ToDouble()));
+    if (kind_ == Kind::Decimal) {
+        // Exactly, half to even; beyond 64 bits the nearest end of the range.
+        const DecimalNumber x = *DecimalNumber::Parse(text_);
+        const DecimalNumber cut = x.Rounded(0, DecimalNumber::Rounding::TowardZero);
+        const int half = (x - cut).Abs().Compare(*DecimalNumber::Parse("0.5"));
+        DecimalNumber rounded = cut;
+        const bool odd = !DecimalNumber::Remainder(cut, DecimalNumber::OfInteger(2)).IsZero();
+        if (half > 0 || (half == 0 && odd))
+            rounded = cut + DecimalNumber::OfInteger(x.Sign());
+        if (const std::optional<long long> v = rounded.ToInteger())
+            return *v;
+        return rounded.Sign() < 0 ? INT64_MIN : INT64_MAX;
+    }
+    // Beyond 64 bits the nearest end of the range, which the conversion of a double cannot give.
+    const double whole = std::nearbyint(ToDouble());
+    if (whole >= 9223372036854775808.0)
+        return INT64_MAX;
+    if (!(whole >= -9223372036854775808.0))
+        return whole < 0 ? INT64_MIN : 0; // NaN is 0
+    return static_cast<long long>(whole);
 }
 
 bool Variant::ToBool() const
@@ -212,6 +283,7 @@ bool Variant::operator==(const Variant& o) const
     case Kind::Date:
         return double_ == o.double_;
     case Kind::Text:
+    case Kind::Decimal:
         return text_ == o.text_;
     }
     return false;

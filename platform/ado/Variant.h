@@ -1,16 +1,20 @@
 // The value of a recordset field: Empty, Null, a whole number, a floating number, a text, a
-// date, a Boolean or a currency amount, converted the way the original's values are.
+// date, a Boolean, a currency amount or a decimal number of more digits than a double holds,
+// converted the way the original's values are.
 #pragma once
 
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
+class DecimalNumber;
 struct LocalTime;
+struct NumberValue;
 
 class Variant {
 public:
-    enum class Kind { Empty, Null, Long, Double, Text, Date, Bool, Currency };
+    enum class Kind { Empty, Null, Long, Double, Text, Date, Bool, Currency, Decimal };
 
     Variant() = default;
     Variant(int v) : kind_(Kind::Long), long_(v) {}
@@ -28,13 +32,23 @@ public:
     // A currency amount: a whole number of ten-thousandths, exact over the whole range
     // -922337203685477.5808 to 922337203685477.5807.
     static Variant FromCurrency(long long tenThousandths);
+    // A number of a numeric field: a Decimal, holding every digit, for a number of more
+    // significant digits than a double holds and for a whole number of more than 15 digits
+    // (which a double would show rounded or in exponent form); a Double for any other (the fast
+    // path). A whole number stays whole only in a whole-number field (Variant(long long)).
+    static Variant FromNumber(const NumberValue& n);
+    static Variant FromNumber(const DecimalNumber& n);
+    // The number a text reads as (NumberValue::Read) in the form FromNumber gives it; nothing
+    // for a text that is no number.
+    static std::optional<Variant> FromNumberText(std::string_view text);
 
     Kind kind() const { return kind_; }
     bool IsNull() const { return kind_ == Kind::Null; }
     bool IsEmpty() const { return kind_ == Kind::Empty; }
     bool IsNumber() const
     {
-        return kind_ == Kind::Long || kind_ == Kind::Double || kind_ == Kind::Bool || kind_ == Kind::Currency;
+        return kind_ == Kind::Long || kind_ == Kind::Double || kind_ == Kind::Bool || kind_ == Kind::Currency ||
+               kind_ == Kind::Decimal;
     }
     // The amount in ten-thousandths of a currency value; nothing for any other kind.
     std::optional<long long> CurrencyAmount() const
@@ -43,15 +57,20 @@ public:
     }
 
     // Text form: Empty and Null give "", numbers their shortest exact form (a currency amount
-    // with every decimal it holds), Booleans "True" or "False", dates "yyyy-mm-dd" or
-    // "yyyy-mm-dd hh:nn:ss".
+    // with every decimal it holds, a decimal every digit written plainly: "12345678901234567891",
+    // "-0.000123"), Booleans "True" or "False", dates "yyyy-mm-dd" or "yyyy-mm-dd hh:nn:ss".
     std::string ToText() const;
     // Numeric form: Empty and Null give 0; a text that is not a number gives 0 (see AsNumber).
     double ToDouble() const;
-    long long ToLong() const;   // rounded half to even, like the original's conversion
+    long long ToLong() const;   // rounded half to even, like the original's conversion (a decimal exactly)
     bool ToBool() const;
     // The number a value stands for, or nothing when it is a text that is no number, or Null.
+    // A decimal gives the nearest double.
     std::optional<double> AsNumber() const;
+    // The same number with every digit: a double as the shortest decimal that reads back as it,
+    // a decimal or a text of a number as written. Nothing where AsNumber gives nothing, and for
+    // an infinity.
+    std::optional<DecimalNumber> ExactNumber() const;
     // The date a value stands for (dates, numbers as day counts, date texts), or nothing.
     std::optional<double> AsDate() const;
     LocalTime ToLocalTime() const;

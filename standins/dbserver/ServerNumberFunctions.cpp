@@ -34,21 +34,12 @@ bool isWideText(sqlite3_value* v)
 }
 
 // A number argument (a text read as its number); fails the call with the database's refusal.
-std::optional<ServerNumber> numberArgument(sqlite3_context* ctx, sqlite3_value* v)
+std::optional<NumberValue> numberArgument(sqlite3_context* ctx, sqlite3_value* v)
 {
     auto n = ServerValues::NumberOf(v);
     if (!n)
         sqlite3_result_error(ctx, ServerSqlFunctions::kOracleInvalidNumber, -1);
     return n;
-}
-
-int compareNumbers(const ServerNumber& a, const ServerNumber& b)
-{
-    if (a.whole && b.whole)
-        return a.i < b.i ? -1 : a.i > b.i ? 1 : 0;
-    if (!a.whole && !b.whole && !a.IsWide() && !b.IsWide())
-        return a.d < b.d ? -1 : a.d > b.d ? 1 : 0;
-    return a.Exact().Compare(b.Exact());
 }
 
 int compareBytes(sqlite3_value* a, sqlite3_value* b)
@@ -70,7 +61,7 @@ int compareValues(sqlite3_value* a, sqlite3_value* b)
     if (na || nb) {
         const auto x = ServerValues::NumberOf(a), y = ServerValues::NumberOf(b);
         if (x && y)
-            return compareNumbers(*x, *y);
+            return NumberValue::Compare(*x, *y);
     }
     const auto rank = [](sqlite3_value* v, bool number) {
         return number ? 0 : sqlite3_value_type(v) == SQLITE_TEXT ? 1 : 2;
@@ -95,7 +86,7 @@ void negated(sqlite3_context* ctx, int, sqlite3_value** argv)
     else if (!n->whole && !n->IsWide())
         sqlite3_result_double(ctx, -n->d);
     else
-        ServerValues::Result(ctx, ServerNumber::Of(n->Exact().Negated()));
+        ServerValues::Result(ctx, NumberValue::Of(n->Exact().Negated()));
 }
 
 void needsEveryDigit(sqlite3_context* ctx, int, sqlite3_value** argv)
@@ -135,7 +126,7 @@ void rounded(sqlite3_context* ctx, int argc, sqlite3_value** argv)
             return;
         }
     const auto n = numberArgument(ctx, argv[0]);
-    std::optional<ServerNumber> places = argc > 1 ? numberArgument(ctx, argv[1]) : ServerNumber{true, 0, 0, std::nullopt};
+    std::optional<NumberValue> places = argc > 1 ? numberArgument(ctx, argv[1]) : NumberValue{true, 0, 0, std::nullopt};
     if (!n || !places)
         return;
     // The decimals are a whole number, cut towards zero as the database cuts them.
@@ -144,7 +135,7 @@ void rounded(sqlite3_context* ctx, int argc, sqlite3_value** argv)
     if (n->whole && decimals >= 0)
         sqlite3_result_int64(ctx, n->i);
     else
-        ServerValues::Result(ctx, ServerNumber::Of(n->Exact().Rounded(decimals)));
+        ServerValues::Result(ctx, NumberValue::Of(n->Exact().Rounded(decimals)));
 }
 
 void absolute(sqlite3_context* ctx, int, sqlite3_value** argv)
@@ -161,7 +152,7 @@ void absolute(sqlite3_context* ctx, int, sqlite3_value** argv)
     else if (!n->whole && !n->IsWide())
         sqlite3_result_double(ctx, std::fabs(n->d));
     else
-        ServerValues::Result(ctx, ServerNumber::Of(n->Exact().Abs()));
+        ServerValues::Result(ctx, NumberValue::Of(n->Exact().Abs()));
 }
 
 // The state of an aggregate lives on the heap; the engine's context holds a pointer to it, and
@@ -225,7 +216,7 @@ void sumFinal(sqlite3_context* ctx)
         sqlite3_result_null(ctx);
     } else {
         const DecimalNumber total = s->whole ? DecimalNumber::OfInteger(s->i) : s->exact;
-        ServerValues::Result(ctx, ServerNumber::Of(average ? DecimalNumber::Divide(total, DecimalNumber::OfInteger(s->count))
+        ServerValues::Result(ctx, NumberValue::Of(average ? DecimalNumber::Divide(total, DecimalNumber::OfInteger(s->count))
                                                            : total.RoundedToDigits(DecimalNumber::kMaxDigits)));
     }
     delete s;

@@ -20,7 +20,7 @@ namespace {
 
 enum class Db { Oracle, SqlServer };
 
-using Number = ServerNumber;
+using Number = NumberValue;
 
 Number whole(long long v) { return Number{true, v, 0, std::nullopt}; }
 

@@ -347,7 +347,7 @@ bool Rewriter::operand(size_t& i, size_t end, std::string& out)
     } else if (t.kind == Kind::String) {
         primary = oracle() && t.text == "''" ? "NULL" : t.text; // Oracle keeps no empty string
         sort = primary == t.text && at == start ? Sort::Text : Sort::Other;
-        const auto n = ServerValues::NumberInText(ReplaceAll(t.text.substr(1, t.text.size() - 2), "''", "'"));
+        const auto n = NumberValue::Read(ReplaceAll(t.text.substr(1, t.text.size() - 2), "''", "'"));
         marks_.wide += n && n->IsWide();
     } else if (symbol(at, "(")) {
         const size_t close = closing(at, end);
@@ -409,7 +409,7 @@ bool Rewriter::operand(size_t& i, size_t end, std::string& out)
 
 std::string Rewriter::numberLiteral(const std::string& text, bool negative)
 {
-    const auto n = ServerValues::NumberInText(text);
+    const auto n = NumberValue::Read(text);
     if (!n || !n->IsWide())
         return text;
     ++marks_.wide;
@@ -657,7 +657,7 @@ std::string Rewriter::orderList(size_t& i, size_t end, bool compound)
 std::string Rewriter::numberOfLiteral(const std::string& literal)
 {
     const std::string text = ReplaceAll(literal.substr(1, literal.size() - 2), "''", "'");
-    const auto n = ServerValues::NumberInText(text);
+    const auto n = NumberValue::Read(text);
     if (!n)
         throw AppError(1, "ServerSqlRules", ServerSqlFunctions::kOracleInvalidNumber);
     // A number of more digits than a double holds stays a text, which ris_number reads whole.

@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <charconv>
 #include <climits>
 #include <cmath>
 #include <cstdio>
@@ -104,13 +103,13 @@ void storeAs(sqlite3_context* ctx, int argc, sqlite3_value** argv)
             sqlite3_result_value(ctx, v);
         return;
     }
-    const std::optional<ServerNumber> read = ServerValues::NumberOf(v);
+    const std::optional<NumberValue> read = ServerValues::NumberOf(v);
     if (!read) {
         fail(ctx, oracle ? std::string(ServerSqlFunctions::kOracleInvalidNumber) + columnPart(argc, argv)
                          : "Error converting data type varchar to numeric.");
         return;
     }
-    const ServerNumber& n = *read;
+    const NumberValue& n = *read;
     const RisColumnType::Kind kind = type->kind();
     const bool wholeColumn = kind == RisColumnType::Kind::SmallInt || kind == RisColumnType::Kind::Int;
     const int scale = wholeColumn ? 0 : kind == RisColumnType::Kind::Decimal ? type->scale() : -1;
@@ -161,7 +160,7 @@ void storeAs(sqlite3_context* ctx, int argc, sqlite3_value** argv)
         beyondPrecision();
         return;
     }
-    ServerValues::Result(ctx, ServerNumber::Of(x));
+    ServerValues::Result(ctx, NumberValue::Of(x));
 }
 
 // Oracle's MOD: the remainder with the sign of m, and m itself for n = 0.
@@ -171,9 +170,9 @@ void oracleMod(sqlite3_context* ctx, int, sqlite3_value** argv)
         sqlite3_result_null(ctx);
         return;
     }
-    ServerNumber n[2];
+    NumberValue n[2];
     for (int a = 0; a < 2; ++a) {
-        const std::optional<ServerNumber> read = ServerValues::NumberOf(argv[a]);
+        const std::optional<NumberValue> read = ServerValues::NumberOf(argv[a]);
         if (!read) {
             fail(ctx, std::string(ServerSqlFunctions::kOracleInvalidNumber));
             return;
@@ -185,109 +184,21 @@ void oracleMod(sqlite3_context* ctx, int, sqlite3_value** argv)
     else if (n[0].whole && n[1].whole)
         sqlite3_result_int64(ctx, n[1].i == -1 ? 0 : n[0].i % n[1].i);
     else
-        ServerValues::Result(ctx, ServerNumber::Of(DecimalNumber::Remainder(n[0].Exact(), n[1].Exact())));
+        ServerValues::Result(ctx, NumberValue::Of(DecimalNumber::Remainder(n[0].Exact(), n[1].Exact())));
 }
 
 // The number a literal of more digits than a double holds stands for (the statements are
 // rewritten to it, so that the engine never reads such a literal as a double).
 void numberLiteral(sqlite3_context* ctx, int, sqlite3_value** argv)
 {
-    const std::optional<ServerNumber> n = ServerValues::NumberOf(argv[0]);
+    const std::optional<NumberValue> n = ServerValues::NumberOf(argv[0]);
     if (!n)
         fail(ctx, ServerSqlFunctions::kOracleInvalidNumber);
     else
         ServerValues::Result(ctx, *n);
 }
 
-// How many significant digits a number text has, from its first digit that is not 0 (its
-// trailing zeros counted): at most 15 are always the digits of the nearest double.
-size_t significantDigits(std::string_view digits)
-{
-    const size_t lead = digits.find_first_not_of("0.");
-    if (lead == std::string_view::npos)
-        return 0;
-    size_t n = 0;
-    for (size_t i = lead; i < digits.size(); ++i)
-        n += digits[i] != '.';
-    return n;
-}
-
 } // namespace
-
-ServerNumber ServerNumber::Of(const DecimalNumber& n)
-{
-    if (const std::optional<long long> i = n.ToInteger())
-        return ServerNumber{true, *i, 0, std::nullopt};
-    if (n.Digits() <= 15 && n.Exponent() >= -300 && n.Exponent() <= 300)
-        return ServerNumber{false, 0, n.ToDouble(), std::nullopt};
-    if (n.Exponent() > 300 && !std::isfinite(n.ToDouble()))
-        return ServerNumber{false, 0, n.ToDouble(), std::nullopt}; // beyond any number: the overflow it is
-    ServerNumber wide{false, 0, 0, std::nullopt};
-    wide.wide = n;
-    return wide;
-}
-
-DecimalNumber ServerNumber::Exact() const
-{
-    if (whole)
-        return DecimalNumber::OfInteger(i);
-    return wide ? *wide : DecimalNumber::OfDouble(d);
-}
-
-std::optional<ServerNumber> ServerValues::NumberInText(std::string_view text)
-{
-    const size_t first = text.find_first_not_of(' ');
-    if (first == std::string_view::npos)
-        return std::nullopt;
-    text = text.substr(first, text.find_last_not_of(' ') - first + 1);
-    size_t p = 0, digits = 0;
-    bool plain = true;
-    if (p < text.size() && (text[p] == '+' || text[p] == '-'))
-        ++p;
-    const size_t mantissa = p;
-    for (; p < text.size() && std::isdigit(static_cast<unsigned char>(text[p])); ++p)
-        ++digits;
-    if (p < text.size() && text[p] == '.') {
-        plain = false;
-        for (++p; p < text.size() && std::isdigit(static_cast<unsigned char>(text[p])); ++p)
-            ++digits;
-    }
-    if (digits == 0)
-        return std::nullopt;
-    const size_t mantissaEnd = p;
-    if (p < text.size() && (text[p] == 'e' || text[p] == 'E')) {
-        plain = false;
-        ++p;
-        if (p < text.size() && (text[p] == '+' || text[p] == '-'))
-            ++p;
-        const size_t exponent = p;
-        while (p < text.size() && std::isdigit(static_cast<unsigned char>(text[p])))
-            ++p;
-        if (p == exponent)
-            return std::nullopt;
-    }
-    if (p != text.size())
-        return std::nullopt;
-    // Read without a copy: a load reads every number of its rows here.
-    const char* from = text.data() + (text[0] == '+' ? 1 : 0);
-    const char* to = text.data() + text.size();
-    if (plain) {
-        long long v = 0;
-        const auto [end, ec] = std::from_chars(from, to, v);
-        if (ec == std::errc() && end == to)
-            return ServerNumber{true, v, 0, std::nullopt};
-    }
-    // More digits than a double holds: every one of them is kept.
-    if (digits > 15 && significantDigits(text.substr(mantissa, mantissaEnd - mantissa)) > 15)
-        return ServerNumber::Of(*DecimalNumber::Parse(text));
-    double d = 0;
-    const auto [end, ec] = std::from_chars(from, to, d);
-    if (ec == std::errc() && end == to)
-        return ServerNumber{false, 0, d, std::nullopt};
-    // Beyond a double: infinity or 0.
-    const std::optional<DecimalNumber> beyond = DecimalNumber::Parse(text);
-    return ServerNumber{false, 0, beyond ? beyond->ToDouble() : 0.0, std::nullopt};
-}
 
 std::string ServerValues::TextOf(sqlite3_value* v)
 {
@@ -296,27 +207,27 @@ std::string ServerValues::TextOf(sqlite3_value* v)
     return t ? std::string(reinterpret_cast<const char*>(t), static_cast<size_t>(n)) : std::string();
 }
 
-std::optional<ServerNumber> ServerValues::NumberOf(sqlite3_value* v)
+std::optional<NumberValue> ServerValues::NumberOf(sqlite3_value* v)
 {
     switch (sqlite3_value_type(v)) {
     case SQLITE_INTEGER:
-        return ServerNumber{true, sqlite3_value_int64(v), 0, std::nullopt};
+        return NumberValue{true, sqlite3_value_int64(v), 0, std::nullopt};
     case SQLITE_FLOAT:
-        return ServerNumber{false, 0, sqlite3_value_double(v), std::nullopt};
+        return NumberValue{false, 0, sqlite3_value_double(v), std::nullopt};
     case SQLITE_BLOB: {
         const auto* bytes = static_cast<const char*>(sqlite3_value_blob(v));
         const auto n = DecimalNumber::Parse(std::string_view(bytes ? bytes : "", static_cast<size_t>(sqlite3_value_bytes(v))));
         if (!n)
             return std::nullopt;
-        return ServerNumber::Of(*n);
+        return NumberValue::Of(*n);
     }
     default:
         break;
     }
     const char* text = reinterpret_cast<const char*>(sqlite3_value_text(v));
     if (!text)
-        return NumberInText({});
-    return NumberInText(std::string_view(text, static_cast<size_t>(sqlite3_value_bytes(v))));
+        return NumberValue::Read({});
+    return NumberValue::Read(std::string_view(text, static_cast<size_t>(sqlite3_value_bytes(v))));
 }
 
 bool ServerValues::IsWideNumber(sqlite3_value* v)
@@ -327,7 +238,7 @@ bool ServerValues::IsWideNumber(sqlite3_value* v)
     return bytes && DecimalNumber::Parse(std::string_view(bytes, static_cast<size_t>(sqlite3_value_bytes(v))));
 }
 
-void ServerValues::Result(sqlite3_context* ctx, const ServerNumber& n)
+void ServerValues::Result(sqlite3_context* ctx, const NumberValue& n)
 {
     if (n.whole) {
         sqlite3_result_int64(ctx, n.i);

@@ -5,7 +5,7 @@
 // statements call through StoredValueSql.
 #pragma once
 
-#include "platform/DecimalNumber.h"
+#include "platform/NumberValue.h"
 
 #include <optional>
 #include <string>
@@ -15,39 +15,16 @@ struct sqlite3;
 struct sqlite3_context;
 struct sqlite3_value;
 
-// A number as the server computes with it: whole while it stays within 64 bits, a double while
-// one holds it exactly (at most 15 significant digits), else every digit (wide). A stored number
-// is kept in that same one form (an SQLite integer, a real, or a blob holding the number's plain
-// text), so that two equal numbers are equal for the engine too.
-struct ServerNumber {
-    bool whole = true;
-    long long i = 0;
-    double d = 0;
-    std::optional<DecimalNumber> wide;
-
-    // The form the server keeps the number in (an infinity beyond the range of a double).
-    static ServerNumber Of(const DecimalNumber& n);
-    bool IsWide() const { return wide.has_value(); }
-    double Real() const { return whole ? static_cast<double>(i) : wide ? wide->ToDouble() : d; }
-    bool IsZero() const { return whole ? i == 0 : wide ? wide->IsZero() : d == 0.0; }
-    // Every digit of the number (a double as the shortest decimal that reads back as it).
-    DecimalNumber Exact() const;
-};
-
 class ServerValues {
 public:
-    // A text that is a number as a whole (blanks at both ends allowed): digits with an optional
-    // sign, point and exponent. Anything else, hexadecimal included, is none.
-    static std::optional<ServerNumber> NumberInText(std::string_view text);
-
     // The number of a value that is not NULL: a whole or real one as it is, a wide one (a blob)
-    // with every digit, any other as the number its text reads as (NumberInText); none when it
+    // with every digit, any other as the number its text reads as (NumberValue::Read); none when it
     // reads as none.
-    static std::optional<ServerNumber> NumberOf(sqlite3_value* v);
+    static std::optional<NumberValue> NumberOf(sqlite3_value* v);
     // Whether the value is a number kept with every digit (a blob that reads as a number).
     static bool IsWideNumber(sqlite3_value* v);
     // Gives the number as the server keeps it as the function's result.
-    static void Result(sqlite3_context* ctx, const ServerNumber& n);
+    static void Result(sqlite3_context* ctx, const NumberValue& n);
     // The database's text of a number value (whole, real or wide); the bytes of any other value.
     static std::string OracleTextOf(sqlite3_value* v);
     // The text of a value, its bytes as they are ("" for NULL).

@@ -60,8 +60,10 @@ protected:
 
 TEST_F(CRISDumpWriteTest, WritesTypesQuotingAndIndexAndGrantLines)
 {
-    // A currency amount keeps every digit of its four decimals.
+    // A currency amount keeps every digit of its four decimals, a double every digit of a number
+    // a double does not hold.
     Run("INSERT INTO pipes (name, price) VALUES ('min', -922337203685477.5808), ('max', '922337203685477.5807')");
+    Run("INSERT INTO pipes (name, d) VALUES ('wide', '-12345678901234567891.5')");
     cris_.RISDumpCreate(dump_, "dd_demo", mdb_, {"pipes", "empty_t"}, std::nullopt, true);
     EXPECT_EQ(Dump(),
               "default schema dd_demo\r\n"
@@ -74,6 +76,7 @@ TEST_F(CRISDumpWriteTest, WritesTypesQuotingAndIndexAndGrantLines)
               "'' " + std::string(14, ' ') + "\r\n"
               "'min' " + std::string(8, ' ') + "'-922337203685477.5808' " + std::string(4, ' ') + "\r\n"
               "'max' " + std::string(8, ' ') + "'922337203685477.5807' " + std::string(4, ' ') + "\r\n"
+              "'wide' " + std::string(2, ' ') + "-12345678901234567891.5 " + std::string(10, ' ') + "\r\n"
               "***RIS*** End of Table ***RIS***\r\n"
               "create table empty_t (k int)\r\n"
               "insert into empty_t (k) values (?)\r\n"

@@ -100,14 +100,35 @@ TEST_F(QueriesSystemTest, ConditionReachesTheUnloadOrFiltersAfterAWholeUnload)
     EXPECT_EQ(Column(quoted, "model_no"), Names{"P1002"});
     Recordset ucase = cris.DBRead("pd_demo", "SELECT model_no FROM pdtable_113 WHERE UCASE(model_no) = 'E2001'", 3);
     EXPECT_EQ(Column(ucase, "model_no"), Names{"E2001"});
-    // A number of more digits than a double holds is found by every digit of it, and a row
-    // holding one of 38 digits comes through the unload's fixed layout.
-    cris.DBWrite("pd_demo", "create table wide_q (k int, n decimal(20,0), m decimal(38,2));\n"
-                            "insert into wide_q values (1, 12345678901234567891, "
-                            "-123456789012345678901234567890123456.78);\n"
-                            "insert into wide_q values (2, 12345678901234567890, 1);");
-    Recordset exact = cris.DBRead("pd_demo", "SELECT k FROM wide_q WHERE n = 12345678901234567891", 3);
-    EXPECT_EQ(Column(exact, "k"), Names{"1"});
+    // A number of more digits than a double holds is found, ordered and read by every digit of
+    // it, as the server answers, whether the unload or the text driver applies the condition;
+    // rows 1 and 3 hold numbers of one nearest double, and 38 digits come through the unload's
+    // fixed layout.
+    cris.DBWrite("pd_demo", "create table wide_q (k int, n decimal(38,0), m decimal(20,2), c char(4));\n"
+                            "insert into wide_q values (1, 12345678901234567891, 1234567890123456.78, 'a');\n"
+                            "insert into wide_q values (2, 99999999999999999999999999999999999999, "
+                            "-1234567890123456.78, 'b');\n"
+                            "insert into wide_q values (3, 12345678901234567168, 12.5, 'c');");
+    const struct {
+        const char* select;
+        const char* column;
+        Names values;
+    } wide[] = {
+        {"SELECT k FROM wide_q WHERE n = 12345678901234567891", "k", {"1"}},
+        {"SELECT k FROM wide_q WHERE n < 12345678901234567891", "k", {"3"}},
+        {"SELECT k FROM wide_q WHERE UCASE(c) = 'X' OR n < 12345678901234567891", "k", {"3"}},
+        {"SELECT k FROM wide_q WHERE LCASE(c) <> 'x' AND m > 1234567890123456.77 OR m = -1234567890123456.78 "
+         "ORDER BY k",
+         "k",
+         {"1", "2"}},
+        {"SELECT n FROM wide_q ORDER BY n DESC", "n",
+         {"99999999999999999999999999999999999999", "12345678901234567891", "12345678901234567168"}},
+        {"SELECT m FROM wide_q WHERE UCASE(c) <> 'B' ORDER BY m", "m", {"12.5", "1234567890123456.78"}},
+    };
+    for (const auto& w : wide) {
+        Recordset rs = cris.DBRead("pd_demo", w.select, 3);
+        EXPECT_EQ(Column(rs, w.column), w.values) << w.select;
+    }
     cris.DBWrite("pd_demo", "drop table wide_q");
 }
 
@@ -154,6 +175,18 @@ TEST_F(QueriesSystemTest, ImportIntoAccessNewTableThenAppend)
 
     // A target table that exists already cannot be made again.
     EXPECT_THROW(cris.DBImport2Access("pd_demo", sql, mdb, "", false), AppError);
+
+    // Numbers of more digits than a double holds arrive with every digit.
+    cris.DBWrite("pd_demo", "create table wide_i (k int, n decimal(38,0), m decimal(20,2));\n"
+                            "insert into wide_i values (1, 99999999999999999999999999999999999999, "
+                            "1234567890123456.78);\ninsert into wide_i values (2, 5, 0.5);");
+    cris.DBImport2Access("pd_demo", "SELECT * FROM wide_i", mdb, "", false);
+    cris.DBWrite("pd_demo", "drop table wide_i");
+    conn.Open("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + mdb + ";");
+    Recordset wide = conn.Execute("SELECT n, m FROM wide_i ORDER BY k");
+    EXPECT_EQ(Column(wide, "n"), (Names{"99999999999999999999999999999999999999", "5"}));
+    EXPECT_EQ(Column(wide, "m"), (Names{"1234567890123456.78", "0.5"}));
+    conn.Close();
 }
 
 TEST_F(QueriesSystemTest, ProjectDirectoryOfTheSampleProject)

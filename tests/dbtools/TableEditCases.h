@@ -102,6 +102,20 @@ inline std::vector<TableEditCase> TableEditCases()
          "values and 0 the new; the row alike in every other column holds design_temp '119'; choose the table "
          "again to read it anew.",
          "", true},
+        // Numbers of more digits than a double holds: the cells show every digit, and a row of
+        // them is found by them (rows 1 and 3 hold numbers of one nearest double).
+        {"AnotherCellOfARowOfWideNumbers", ClientRule::PassThrough(), "dd_demo", "wide_edit", "k=1", 1,
+         "12345678901234567891", "note", "x", "x", "x", "", "", false},
+        {"AWideNumberTyped", ClientRule::PassThrough(), "dd_demo", "wide_edit", "k=2", 1,
+         "99999999999999999999999999999999999999", "big", "99999999999999999999999999999999999998",
+         "99999999999999999999999999999999999998", "99999999999999999999999999999999999998", "", "", true},
+        {"MoreDecimalsThanTheScaleOfAWideNumber", ClientRule::PassThrough(), "dd_demo", "wide_edit", "k=3", 2,
+         "12.5", "amt", "1234567890123456.785", "1234567890123456.79", "1234567890123456.79",
+         "The UPDATE of table 'wide_edit' was done: amt is stored as 1234567890123456.79, not as typed "
+         "(1234567890123456.785).",
+         "", true},
+        {"AndTheNextEditOfThatWideRow", ClientRule::PassThrough(), "dd_demo", "wide_edit", "k=3", 1,
+         "12345678901234567168", "note", "y", "y", "y", "", "", true},
         // A client that changes every row: three rows hold what one should.
         {"AClientThatChangesEveryRow", ClientRule::EditLines(" WHERE ", " WHERE 1=1 OR "), "pd_demo", "pdtable_114",
          "rowid=3", 0, "3", "partition_no", "7", "7", nullptr,
@@ -113,6 +127,33 @@ inline std::vector<TableEditCase> TableEditCases()
 
 // What the cases change on the sample environment, put back when the object goes.
 struct TableEditPutBack {
+    // A table of numbers of more digits than a double holds, made through risbatch for the
+    // cases and dropped again; the access object's list of the schema's tables, which the windows
+    // read, is read anew each time.
+    struct WideTable {
+        WideTable()
+        {
+            CRIS cris;
+            cris.SetUseRIS("");
+            cris.DBWrite("dd_demo", "create table wide_edit (k int, big decimal(38,0), amt decimal(20,2), note char(8));\n"
+                                    "insert into wide_edit values (1, 12345678901234567891, 1234567890123456.78, 'a');\n"
+                                    "insert into wide_edit values (2, 99999999999999999999999999999999999999, 0.5, 'b');\n"
+                                    "insert into wide_edit values (3, 12345678901234567168, 12.5, 'c');");
+            gCRIS->DBGetTables("dd_demo", true);
+        }
+        ~WideTable()
+        {
+            try {
+                CRIS cris;
+                cris.SetUseRIS("");
+                cris.DBWrite("dd_demo", "drop table wide_edit");
+                gCRIS->DBGetTables("dd_demo", true);
+            } catch (const AppError& e) {
+                ADD_FAILURE() << e.description();
+            }
+        }
+    } wide;
+
     std::string description = value("pd_demo", "SELECT model_description FROM pdtable_113 WHERE model_no='P1001'");
     DbToolsSampleEnvironment::ExecAtEnd models{
         "pd_demo", "UPDATE pdtable_113 SET model_description=" +

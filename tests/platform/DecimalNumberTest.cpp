@@ -1,6 +1,7 @@
 // Decimal numbers of the stand-in server: every digit through arithmetic, rounding, comparison
-// and text.
+// and text, and the form the numbers are kept in.
 #include "platform/DecimalNumber.h"
+#include "platform/NumberValue.h"
 
 #include <gtest/gtest.h>
 
@@ -82,4 +83,33 @@ TEST(DecimalNumber, ComparesConvertsAndOrdersByValue)
         keys.push_back(n(t).OrderKey());
     EXPECT_TRUE(std::is_sorted(keys.begin(), keys.end())) << ::testing::PrintToString(keys);
     EXPECT_EQ(std::adjacent_find(keys.begin(), keys.end()), keys.end());
+    // The same numbers in the form they are kept in (whole, double or wide) compare alike.
+    for (size_t i = 0; i + 1 < texts.size(); ++i)
+        EXPECT_EQ(NumberValue::Compare(*NumberValue::Read(texts[i]), *NumberValue::Read(texts[i + 1])), -1) << texts[i];
+    const struct {
+        const char* text;
+        char form; // 'i' whole, 'd' double, 'w' every digit
+        bool beyondDouble;
+    } forms[] = {{" 42 ", 'i', false},
+                 {"-9223372036854775808", 'i', true},
+                 {"1000000000000000", 'i', true},
+                 {"999999999999999", 'i', false},
+                 {"+0.1", 'd', false},
+                 {"1e20", 'd', false},
+                 {"123456789012345.6", 'w', true},
+                 {"12345678901234567891", 'w', true},
+                 {"1.0000000000000000", 'i', false},
+                 {"1e400", 'd', false}};
+    for (const auto& f : forms) {
+        const std::optional<NumberValue> v = NumberValue::Read(f.text);
+        ASSERT_TRUE(v.has_value()) << f.text;
+        EXPECT_EQ(v->whole ? 'i' : v->IsWide() ? 'w' : 'd', f.form) << f.text;
+        EXPECT_EQ(v->BeyondDouble(), f.beyondDouble) << f.text;
+    }
+    for (const char* text : {"", "0x1F", "1e", "- 1", "1,5", "inf"})
+        EXPECT_FALSE(NumberValue::Read(text).has_value()) << text;
+    // Numbers of one nearest double stay apart; a whole number beyond 2^53 beside a double.
+    EXPECT_EQ(NumberValue::Compare(*NumberValue::Read("12345678901234567891"), *NumberValue::Read("12345678901234567168")), 1);
+    EXPECT_EQ(NumberValue::Compare(*NumberValue::Read("9007199254740993"), *NumberValue::Read("9007199254740992.0")), 1);
+    EXPECT_EQ(NumberValue::Compare(*NumberValue::Read("1e400"), *NumberValue::Read("12345678901234567891")), 1);
 }

@@ -132,11 +132,14 @@ TEST_F(ModelCopyRunTest, InsertStatementCarriesQuotesAndNulls)
 }
 
 // The discipline, area and model rows of a copy arrive byte for byte: a CR inside a text or at
-// its end, code 1, a quote and a backslash are values, read and inserted as they are stored.
+// its end, code 1, a quote and a backslash are values, read and inserted as they are stored, and
+// a number of more digits than a double holds keeps every one. The source is a project of its
+// own, whose tables the cases may widen.
 TEST_F(ModelCopyRunTest, RowsArriveByteForByte)
 {
     struct Case {
         std::string table, column, key, value;
+        std::string added = {}; // the type of a column the case adds to the table in both projects
         std::string select(const std::string& what) const { return "SELECT " + what + " FROM " + table + " WHERE " + key; }
         std::string update(const std::string& to) const
         {
@@ -147,24 +150,30 @@ TEST_F(ModelCopyRunTest, RowsArriveByteForByte)
         {"pdtable_111", "discipline_name", "discipline_indx_no = 1", "Pi\rping"},
         {"pdtable_112", "area_description", "area_index_no = 1", "ends in CR\r"},
         {"pdtable_113", "model_description", "model_no = 'P1001'", "a\rb\x01" "c'd\\e"},
+        {"pdtable_113", "weight", "model_no = 'P1001'", "99999999999999999999999999999999999999", "decimal(38,0)"},
+        {"pdtable_113", "amount", "model_no = 'P1001'", "-1234567890123456.78", "decimal(20,2)"},
+        {"pdtable_112", "area_weight", "area_index_no = 1", "12345678901234567891", "decimal(20,0)"},
     };
-    std::string set = "default schema pd_demo;\r\n", back = set;
+    const testsupport::ScopedDir source("source");
+    const std::string sourceRoot = source.host() + "/root";
+    std::string report;
+    StandInEnvironment::Build(sourceRoot, testsupport::SampleEnvironmentOptions(), report);
+    oldParams = projcopytest::WriteParams("source.prm", sourceRoot);
+    std::string set = "default schema pd_demo;\r\n", widen = set;
     for (const Case& c : cases) {
+        if (!c.added.empty())
+            widen += "alter table " + c.table + " add " + c.column + " " + c.added + ";\r\n";
         set += c.update(c.value);
-        back += c.update(*Rows(StandInRoot(), "pd_demo", c.select(c.column))[0][0]);
     }
-    RunSql(StandInRoot(), set);
-    struct Restore {
-        std::string sql;
-        ~Restore() { RunSql(StandInRoot(), sql); }
-    } restore{back};
+    RunSql(sourceRoot, widen + set);
+    RunSql(targetRoot, widen);
     EmptyTargetPiping();
     checkModels = {"P1001"};
     EXPECT_EQ(run(), 0) << CopyLogText();
     EXPECT_NE(CopyLogText().find("\tprocessing successfully complete\r\n"), std::string::npos) << CopyLogText();
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.table);
-        EXPECT_EQ(Rows(StandInRoot(), "pd_demo", c.select(c.column))[0][0].value_or("<null>"), c.value);
-        EXPECT_EQ(Rows(targetRoot, "pd_demo", c.select(c.column)), Rows(StandInRoot(), "pd_demo", c.select(c.column)));
+        SCOPED_TRACE(c.column);
+        EXPECT_EQ(Rows(sourceRoot, "pd_demo", c.select(c.column))[0][0].value_or("<null>"), c.value);
+        EXPECT_EQ(Rows(targetRoot, "pd_demo", c.select(c.column)), Rows(sourceRoot, "pd_demo", c.select(c.column)));
     }
 }

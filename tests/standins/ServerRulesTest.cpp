@@ -230,6 +230,13 @@ TEST_F(ServerRulesTest, StatementsComputeAsTheDatabaseDoes)
          "12345678901234567891", &kOracle},
         {"UPDATE wide SET d38 = d38 * 10 + 1, x = 0.1 + 0.2", "", "SELECT d38 || ' ' || x FROM wide",
          "123456789012345678911 0.3", &kSqlServer},
+        // A connection's recordset gives every digit the server keeps, as risbatch writes it.
+        {"SELECT d38 * 100 + 0.78 FROM wide WHERE d38 = 12345678901234567891", "1234567890123456789100.78",
+         "SELECT d38 FROM wide", "12345678901234567891", &kOracle},
+        {"SELECT d38 FROM wide WHERE d38 > 12345678901234567168", "12345678901234567891", "SELECT d38 FROM wide",
+         "12345678901234567891", &kOracle},
+        {"SELECT -d38 FROM wide", "-12345678901234567891", "SELECT d38 FROM wide", "12345678901234567891",
+         &kSqlServer},
         // A declaration the database refuses is refused with its text.
         {"create table bad (d decimal(39,0))", "ORA-01727: numeric precision specifier is out of range (1 to 38)",
          "SELECT count(*) FROM sqlite_master WHERE name = 'bad'", "0"},

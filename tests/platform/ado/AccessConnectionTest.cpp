@@ -100,7 +100,7 @@ TEST_F(AccessConnectionTest, SelectIntoCopiesShapeAndRows)
 // nothing of the statement stays. Each case starts from the same one row.
 TEST_F(AccessConnectionTest, EveryValueIsStoredAsItsFieldKeepsIt)
 {
-    conn.Execute("CREATE TABLE f (t TEXT(5), s SMALLINT, i INTEGER, b BYTE, c CURRENCY, r REAL, m MEMO)");
+    conn.Execute("CREATE TABLE f (t TEXT(5), s SMALLINT, i INTEGER, b BYTE, c CURRENCY, r REAL, m MEMO, d DOUBLE)");
     const std::string tooSmall = JetStoredValues::kFieldTooSmall, overflow = JetStoredValues::kNumericOverflow,
                       mismatch = JetStoredValues::kTypeMismatch;
     const struct {
@@ -148,6 +148,13 @@ TEST_F(AccessConnectionTest, EveryValueIsStoredAsItsFieldKeepsIt)
         {"INSERT INTO f SELECT * FROM f", "", "SELECT COUNT(*) FROM f WHERE c = 12.5", "2"},
         {"SELECT * INTO g FROM f", "", "SELECT c FROM g", "12.5"},
         {"SELECT COUNT(*) FROM f WHERE c > 10 AND c < 12.6", "", "SELECT c FROM f", "12.5"},
+        // A number of more digits than a double holds keeps every one in a Double field.
+        {"INSERT INTO f (d) VALUES ('12345678901234567891')", "", "SELECT d FROM f WHERE t IS NULL",
+         "12345678901234567891"},
+        {"UPDATE f SET d = ' -1234567890123456.78'", "", "SELECT d FROM f", "-1234567890123456.78"},
+        {"INSERT INTO f (d, t) SELECT 9007199254740993, 'x'", "", "SELECT d FROM f WHERE t = 'x'", "9007199254740993"},
+        {"INSERT INTO f (d, r) VALUES ('0.1', '0.30000000000000004')", "", "SELECT d & '/' & r FROM f WHERE t IS NULL",
+         "0.1/0.3"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.statement);

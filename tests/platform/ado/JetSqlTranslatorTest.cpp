@@ -14,6 +14,9 @@ struct TranslateCase {
     const char* name;
     const char* jet;
     const char* sqlite;
+    // With the number literals of more digits than a double holds as texts; nullptr: as sqlite,
+    // the statement holding none.
+    const char* everyDigit = nullptr;
 };
 
 class JetSqlTranslatorTest : public ::testing::TestWithParam<TranslateCase> {};
@@ -22,6 +25,11 @@ TEST_P(JetSqlTranslatorTest, Translates)
 {
     const JetStatement st = JetSqlTranslator::Translate(GetParam().jet, Mark);
     EXPECT_EQ(st.sql, GetParam().sqlite);
+    const JetStatement exact =
+        JetSqlTranslator::Translate(GetParam().jet, Mark, JetSqlTranslator::NumberLiterals::EveryDigit);
+    EXPECT_EQ(exact.sql, GetParam().everyDigit ? GetParam().everyDigit : GetParam().sqlite);
+    EXPECT_EQ(exact.everyDigitLiterals, GetParam().everyDigit != nullptr);
+    EXPECT_EQ(st.everyDigitLiterals, GetParam().everyDigit != nullptr);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -50,7 +58,21 @@ INSTANTIATE_TEST_SUITE_P(
         TranslateCase{"MemoTypeKeepsText", "CREATE TABLE [t] (memo MEMO, [n] NOTE, d TEXT(20))",
                       "CREATE TABLE \"t\" (memo LONGTEXT, \"n\" LONGTEXT, d TEXT(20))"},
         TranslateCase{"ColumnNamedLikeKeywordPart", "SELECT date_from FROM t ORDER BY date_from",
-                      "SELECT date_from FROM <t> ORDER BY date_from"}),
+                      "SELECT date_from FROM <t> ORDER BY date_from"},
+        TranslateCase{"NumbersADoubleHolds", "SELECT * FROM t WHERE a = 1e20 AND b < -12345678901234.5",
+                      "SELECT * FROM <t> WHERE a = 1e20 AND b < -12345678901234.5"},
+        TranslateCase{"EveryDigitLiterals",
+                      "SELECT * FROM t WHERE a = 12345678901234567891 AND b <-1234567890123456.78 AND c > 0.1",
+                      "SELECT * FROM <t> WHERE a = 12345678901234567891 AND b <-1234567890123456.78 AND c > 0.1",
+                      "SELECT * FROM <t> WHERE a = '12345678901234567891' AND b <'-1234567890123456.78' AND c > 0.1"},
+        TranslateCase{"SignsAfterOperandsSubtract",
+                      "SELECT a -12345678901234567891, (5) + 12345678901234567891 FROM t WHERE n IN (-1234567890123456)",
+                      "SELECT a -12345678901234567891, (5) + 12345678901234567891 FROM <t> WHERE n IN (-1234567890123456)",
+                      "SELECT a -'12345678901234567891', (5) + '12345678901234567891' FROM <t> WHERE n IN "
+                      "('-1234567890123456')"},
+        TranslateCase{"SignAfterAKeyword", "SELECT * FROM t WHERE n BETWEEN -12345678901234567891 AND 0",
+                      "SELECT * FROM <t> WHERE n BETWEEN -12345678901234567891 AND 0",
+                      "SELECT * FROM <t> WHERE n BETWEEN '-12345678901234567891' AND 0"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(JetSqlTranslatorForms, SelectInto)

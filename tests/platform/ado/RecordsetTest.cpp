@@ -10,7 +10,8 @@ namespace {
 
 using testsupport::Raised;
 
-// pdtable_113-like rows: model_index_no, model_no, partition_no, created (date), note (may be Null).
+// pdtable_113-like rows: model_index_no, model_no, partition_no, created (date), note (may be
+// Null), amount (a decimal: the first two hold numbers of one nearest double).
 Recordset Models()
 {
     Recordset rs;
@@ -20,13 +21,14 @@ Recordset Models()
     rs.Fields().Append("partition_no", adSmallInt, 2);
     rs.Fields().Append("created", adDBTimeStamp, 16);
     rs.Fields().Append("note", adVarChar, 41);
+    rs.Fields().Append("amount", adNumeric, 19);
     rs.Open();
-    const std::vector<std::string> names = {"model_index_no", "model_no", "partition_no", "created", "note"};
-    rs.AddNew(names, {1, "A100", 3, "2024-01-05", "pipe"});
-    rs.AddNew(names, {2, "a200", 4, "2024-02-10 08:30:00", Variant::Null()});
-    rs.AddNew(names, {3, "B100", 3, "2023-12-31", "O'Neil"});
-    rs.AddNew(names, {4, "XA10", 7, "2024-01-05", "pipe rack"});
-    rs.AddNew(names, {5, "A300", 3, Variant::Null(), "equip"});
+    const std::vector<std::string> names = {"model_index_no", "model_no", "partition_no", "created", "note", "amount"};
+    rs.AddNew(names, {1, "A100", 3, "2024-01-05", "pipe", "12345678901234567891"});
+    rs.AddNew(names, {2, "a200", 4, "2024-02-10 08:30:00", Variant::Null(), "12345678901234567168"});
+    rs.AddNew(names, {3, "B100", 3, "2023-12-31", "O'Neil", 2.5});
+    rs.AddNew(names, {4, "XA10", 7, "2024-01-05", "pipe rack", Variant::Null()});
+    rs.AddNew(names, {5, "A300", 3, Variant::Null(), "equip", "-1234567890123456.78"});
     rs.MoveFirst();
     return rs;
 }
@@ -81,6 +83,9 @@ INSTANTIATE_TEST_SUITE_P(
         FilterCase{"IsNull", "note = NULL", {2}},
         FilterCase{"NotNull", "created <> NULL", {1, 2, 3, 4}},
         FilterCase{"TextAsNumber", "partition_no = '7'", {4}},
+        FilterCase{"EveryDigitEquals", "amount = 12345678901234567891", {1}},
+        FilterCase{"EveryDigitBelow", "amount < 12345678901234567891", {2, 3, 5}},
+        FilterCase{"DecimalsBesideADouble", "amount > 2.4 AND amount <> -1234567890123456.78", {1, 2, 3}},
         FilterCase{"NoMatch", "model_no = 'none'", {}}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -137,6 +142,7 @@ INSTANTIATE_TEST_SUITE_P(
                       SortCase{"TwoKeys", "[partition_no] Desc, [model_index_no] DESC", {4, 2, 5, 3, 1}},
                       SortCase{"NullsFirst", "[created] Asc", {5, 3, 1, 4, 2}},
                       SortCase{"NullLastDescending", "note Desc", {4, 1, 3, 5, 2}},
+                      SortCase{"EveryDigitDescending", "amount Desc", {1, 2, 3, 5, 4}},
                       SortCase{"EmptyRestoresArrival", "", {1, 2, 3, 4, 5}}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -296,8 +302,9 @@ TEST(RecordsetTest, GetStringReadsSlicesAndMovesOn)
 {
     Recordset rs = Models();
     rs.SetFilter("partition_no = 3");
-    EXPECT_EQ(rs.GetString(adClipString, 2, "\t", "\r\n", "-"), "1\tA100\t3\t2024-01-05\tpipe\r\n3\tB100\t3\t2023-12-31\tO'Neil\r\n");
-    EXPECT_EQ(rs.GetString(adClipString, 2, "\t", "\r\n", "-"), "5\tA300\t3\t-\tequip\r\n");
+    EXPECT_EQ(rs.GetString(adClipString, 2, "\t", "\r\n", "-"),
+              "1\tA100\t3\t2024-01-05\tpipe\t12345678901234567891\r\n3\tB100\t3\t2023-12-31\tO'Neil\t2.5\r\n");
+    EXPECT_EQ(rs.GetString(adClipString, 2, "\t", "\r\n", "-"), "5\tA300\t3\t-\tequip\t-1234567890123456.78\r\n");
     EXPECT_TRUE(rs.Eof());
     EXPECT_THROW(rs.GetString(), AppError);
 }

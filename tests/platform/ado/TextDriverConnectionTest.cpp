@@ -40,10 +40,18 @@ protected:
                   "2" + d + "a200" + d + "4" + d + "" + d + "2024-02-10" + d + "\r\n" +
                   "3" + d + "B 100" + d + "3" + d + "-1.25" + d + "" + d + "\r\n" +
                   "4" + d + "it's \"x\"" + d + "" + d + "7" + d + "2023-12-31" + d + "\n");
+        // Numbers of more digits than a double holds: the first two have one nearest double.
+        WriteFile(kDir + "\\W.txt",
+                  "W1" + d + "12345678901234567891" + d + "1234567890123456.78" + d + "\r\n" +
+                  "W2" + d + "12345678901234567168" + d + "12.5" + d + "\r\n" +
+                  "W3" + d + "99999999999999999999999999999999999999" + d + "-1234567890123456.78" + d + "\r\n" +
+                  "W4" + d + "5" + d + "" + d + "\r\n");
         WriteFile(kDir + "\\Schema.ini",
                   "[T1.txt]\r\nColNameHeader=False\r\nFormat=Delimited(" + d + ")\r\nCharacterSet=ANSI\r\n"
                   "Col1=model_index_no long\r\nCol2=model_no char width 21\r\nCol3=partition_no short\r\n"
-                  "Col4=weight double\r\nCol5=created char width 240\r\n");
+                  "Col4=weight double\r\nCol5=created char width 240\r\n"
+                  "[W.txt]\r\nColNameHeader=False\r\nFormat=Delimited(" + d + ")\r\nCharacterSet=ANSI\r\n"
+                  "Col1=model_no char width 3\r\nCol2=big double\r\nCol3=amt double\r\n");
     }
     void TearDown() override { std::filesystem::remove_all(StandInRoot() + "/drives/c/work"); }
 
@@ -125,7 +133,25 @@ INSTANTIATE_TEST_SUITE_P(
         QueryCase{"NameInFolder", "SELECT model_no FROM T1.txt AS [t] WHERE model_index_no = 2", {"a200"}},
         QueryCase{"HashForDot", "SELECT model_no FROM T1#txt WHERE model_index_no = 2", {"a200"}},
         QueryCase{"GroupBy", "SELECT partition_no AS model_no, COUNT(*) AS n FROM T1.txt AS [t] WHERE partition_no = 3 GROUP BY partition_no",
-                  {"3"}}),
+                  {"3"}},
+        // Numbers a double does not hold compare, order and read with every digit.
+        QueryCase{"EveryDigitEquals", "SELECT model_no FROM W.txt AS [w] WHERE big = 12345678901234567891", {"W1"}},
+        QueryCase{"EveryDigitBelow", "SELECT model_no FROM W.txt AS [w] WHERE big < 12345678901234567891 ORDER BY big",
+                  {"W4", "W2"}},
+        QueryCase{"EveryDigitOrder", "SELECT model_no FROM W.txt AS [w] ORDER BY big DESC, amt", {"W3", "W1", "W2", "W4"}},
+        QueryCase{"NegativeLiteral", "SELECT model_no FROM W.txt AS [w] WHERE amt = -1234567890123456.78", {"W3"}},
+        QueryCase{"DecimalsAbove", "SELECT model_no FROM W.txt AS [w] WHERE amt >= 1234567890123456.77 OR amt < -12",
+                  {"W1", "W3"}},
+        QueryCase{"TextLiteralAndList",
+                  "SELECT model_no FROM W.txt AS [w] WHERE big = '12345678901234567891' OR big IN (12345678901234567168, 5.0) "
+                  "ORDER BY model_no",
+                  {"W1", "W2", "W4"}},
+        QueryCase{"ArithmeticStillComputes", "SELECT model_no FROM W.txt AS [w] WHERE big - 1 < 10", {"W4"}},
+        QueryCase{"ValuesWithEveryDigit", "SELECT big AS model_no FROM W.txt AS [w] ORDER BY big",
+                  {"5", "12345678901234567168", "12345678901234567891", "99999999999999999999999999999999999999"}},
+        QueryCase{"Greatest", "SELECT max(amt) AS model_no FROM W.txt AS [w]", {"1234567890123456.78"}},
+        QueryCase{"DoublesBesideAWideLiteral",
+                  "SELECT model_no FROM T1.txt AS [t] WHERE weight < 2.50000000000000001 ORDER BY weight", {"B 100", "A100"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(TextDriverTest, AnEmptyResultIsAnOpenRecordsetAtEof)

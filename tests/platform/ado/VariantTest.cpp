@@ -3,6 +3,7 @@
 
 #include "platform/AppError.h"
 #include "platform/Clock.h"
+#include "platform/DecimalNumber.h"
 #include "platform/ado/AdoTypes.h"
 
 #include <gtest/gtest.h>
@@ -74,6 +75,41 @@ TEST(VariantTest, TextsAndNumbers)
     EXPECT_EQ(ParseCurrencyText("12.5x"), std::nullopt);
     EXPECT_EQ(CurrencyOfDouble(0.1), 1000);
     EXPECT_EQ(CurrencyOfDouble(1e300), std::nullopt);
+    // A number of more digits than a double holds is a decimal of every digit; any other stays
+    // a double. Whole values round half to even, exactly; beyond 64 bits to the range's end.
+    using K = Variant::Kind;
+    const struct {
+        const char* text;
+        K kind;
+        const char* shown;
+        double nearest;
+        long long whole;
+    } numbers[] = {
+        {"12345678901234567891", K::Decimal, "12345678901234567891", 12345678901234567891.0, INT64_MAX},
+        {" -1234567890123456.78 ", K::Decimal, "-1234567890123456.78", -1234567890123456.78, -1234567890123457},
+        {"99999999999999999999999999999999999999", K::Decimal, "99999999999999999999999999999999999999", 1e38,
+         INT64_MAX},
+        {"-1e20", K::Double, "-1e+20", -1e20, INT64_MIN},
+        {"1234567890123456", K::Decimal, "1234567890123456", 1234567890123456.0, 1234567890123456},
+        {"12345678901234567.5", K::Decimal, "12345678901234567.5", 12345678901234568.0, 12345678901234568},
+        {"12345678901234566.5", K::Decimal, "12345678901234566.5", 12345678901234566.0, 12345678901234566},
+        {"0.30000000000000004", K::Decimal, "0.30000000000000004", 0.30000000000000004, 0},
+        {"123456789012345", K::Double, "123456789012345", 123456789012345.0, 123456789012345},
+        {"0.1", K::Double, "0.1", 0.1, 0},
+    };
+    for (const auto& n : numbers) {
+        const std::optional<Variant> v = Variant::FromNumberText(n.text);
+        ASSERT_TRUE(v.has_value()) << n.text;
+        EXPECT_EQ(v->kind(), n.kind) << n.text;
+        EXPECT_EQ(v->ToText(), n.shown) << n.text;
+        EXPECT_EQ(v->ToDouble(), n.nearest) << n.text;
+        EXPECT_EQ(v->ToLong(), n.whole) << n.text;
+        EXPECT_TRUE(v->IsNumber()) << n.text;
+        EXPECT_EQ(v->ExactNumber()->Compare(*DecimalNumber::Parse(n.text)), 0) << n.text;
+    }
+    EXPECT_FALSE(Variant::FromNumberText("12345678901234567891x").has_value());
+    EXPECT_TRUE(*Variant::FromNumberText("12345678901234567891") == *Variant::FromNumberText("1234567890123456789.1e1"));
+    EXPECT_FALSE(*Variant::FromNumberText("12345678901234567891") == *Variant::FromNumberText("12345678901234567168"));
 }
 
 TEST(VariantTest, ConversionToFieldTypes)
@@ -91,6 +127,16 @@ TEST(VariantTest, ConversionToFieldTypes)
     EXPECT_EQ(ConvertToAdoType(3, adCurrency), Variant::FromCurrency(30000));
     EXPECT_EQ(ConvertToAdoType(1.23456, adCurrency), Variant::FromCurrency(12346));
     EXPECT_THROW(ConvertToAdoType("1e16", adCurrency), AppError);
+    // A number field keeps every digit of what a double does not hold; a whole-number field
+    // takes a decimal rounded exactly, and refuses one beyond 64 bits.
+    const Variant wide = *Variant::FromNumberText("-922337203685477.58075");
+    EXPECT_EQ(ConvertToAdoType(" 12345678901234567891 ", adDouble).ToText(), "12345678901234567891");
+    EXPECT_EQ(ConvertToAdoType(wide, adNumeric), wide);
+    EXPECT_EQ(ConvertToAdoType(1234567890123456789LL, adDecimal).ToText(), "1234567890123456789");
+    EXPECT_EQ(ConvertToAdoType(wide, adBigInt), Variant(-922337203685478LL));
+    EXPECT_EQ(ConvertToAdoType(wide, adCurrency), Variant::FromCurrency(INT64_MIN));
+    EXPECT_EQ(ConvertToAdoType(wide, adVarWChar), Variant("-922337203685477.58075"));
+    EXPECT_THROW(ConvertToAdoType(*Variant::FromNumberText("12345678901234567891"), adInteger), AppError);
 }
 
 } // namespace
