@@ -227,8 +227,8 @@ TEST_F(LoadMarksTest, ALoadCutOffOrNotWholeIsNamedAtTheNextStartAndItsDumpOutliv
         EXPECT_EQ(run.Wait() == -SIGKILL, c.killed);
         if (c.killed && !c.stop) {
             EXPECT_TRUE(run.WaitGroupGone()); // killed with its client by the client rule
-        clients.Set(c.client, ClientRule::PassThrough());
         }
+        clients.Set(c.client, ClientRule::PassThrough());
         const std::string who = " (process " + std::to_string(run.pid());
         std::string err;
         if (!c.deadChange.empty()) {
