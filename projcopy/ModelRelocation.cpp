@@ -142,6 +142,19 @@ std::vector<std::string> missingFolders(const std::string& destination)
 
 } // namespace
 
+bool ModelRelocation::tableStands(const std::string& m, const CopyJournal& journal, const std::string& table,
+                                  const std::string& target) const
+{
+    std::string failure;
+    const int stands = journal.TableStands(table, failure);
+    if (stands < 0) {
+        const std::string why = "Cannot read the design table " + table + " of project '" + target + "': " + failure;
+        log_.WriteLog(m + ": " + why);
+        throw AppError(1, kOwn, why);
+    }
+    return stands == 1;
+}
+
 bool ModelRelocation::Plan(const std::string& m, Recordset& sourceRows, Recordset& reference, CopyJournal& journal,
                            RelocationPlan& plan, std::vector<JournalEntry>& will) const
 {
@@ -207,14 +220,8 @@ bool ModelRelocation::Plan(const std::string& m, Recordset& sourceRows, Recordse
             for (const std::string& table : designTables(row.discipline, row.partition)) {
                 if (plan.tables.count(table) || plan.notInSource.count(table))
                     continue; // the table of an earlier row of the model
-                const int stands = journal.TableStands(table, failure);
-                if (stands < 0) {
-                    const std::string why = "Cannot read the design table " + table + " of project '" + target +
-                                            "': " + failure;
-                    log_.WriteLog(m + ": " + why);
-                    throw AppError(1, kOwn, why);
-                }
-                if (stands == 1) {
+                const bool stands = tableStands(m, journal, table, target);
+                if (stands) {
                     log_.WriteLog(m + ": design table " + table + " exists already in " + designSchema +
                                   " of project '" + target + "'" + notCopied);
                     return false;
@@ -271,7 +278,6 @@ bool ModelRelocation::Copy(const std::string& m, Recordset& sourceRows, const Re
         const std::string target = into.project;
         const std::string designSchema = "dd_" + target;
         const std::string notCopied = ", model '" + m + "' not copied";
-        std::string failure;
         size_t at = 0;
         for (sourceRows.MoveFirst(); !sourceRows.Eof() && at < plan.rows.size(); sourceRows.MoveNext(), ++at) {
             const RelocationPlan::Row& row = plan.rows[at];
@@ -290,17 +296,11 @@ bool ModelRelocation::Copy(const std::string& m, Recordset& sourceRows, const Re
             // loaded again. One it made that is gone since is loaded like any missing table.
             std::set<std::string> copiedBefore;
             for (const std::string& table : designTables(row.discipline, row.partition)) {
-                const int stands = journal.TableStands(table, failure);
-                if (stands < 0) {
-                    const std::string why = "Cannot read the design table " + table + " of project '" + target +
-                                            "': " + failure;
-                    log_.WriteLog(m + ": " + why);
-                    throw AppError(1, kOwn, why);
-                }
-                if (stands == 1 && journal.MadeTable(table)) {
+                const bool stands = tableStands(m, journal, table, target);
+                if (stands && journal.MadeTable(table)) {
                     log_.WriteLog(m + ": " + table + " was copied for an earlier row of model '" + m + "'");
                     copiedBefore.insert(table);
-                } else if (stands == 1) {
+                } else if (stands) {
                     log_.WriteLog(m + ": design table " + table + " exists already in " + designSchema +
                                   " of project '" + target + "'" + notCopied);
                     return false;

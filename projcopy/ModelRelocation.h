@@ -75,6 +75,11 @@ public:
     static std::string FileMask(const std::string& folder, const std::string& modelFileSpec);
 
 private:
+    // Whether the target's design table stands (journal's answer); a table that cannot be read
+    // is written to the log and thrown, naming it and the target project.
+    bool tableStands(const std::string& m, const CopyJournal& journal, const std::string& table,
+                     const std::string& target) const;
+
     const ProjectSides& sides_;
     const RisParamsAccess& ris_;
     const CopyLog& log_;
