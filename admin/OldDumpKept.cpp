@@ -6,14 +6,6 @@
 #include "platform/ReplacementFile.h"
 #include "platform/TextUtil.h"
 
-namespace {
-bool sameTime(const LocalTime& a, const LocalTime& b)
-{
-    return FormatLocalTime(a, "yyyymmddhhnnss") == FormatLocalTime(b, "yyyymmddhhnnss") &&
-           a.millisecond == b.millisecond;
-}
-} // namespace
-
 std::string OldDumpKept::NameFor(const std::string& dump, const LocalTime& at, int n)
 {
     return dump + ".before-drop_" + FormatLocalTime(at, "yyyy-mm-dd_hh-nn-ss") +
@@ -60,7 +52,7 @@ std::string OldDumpKept::Withdraw() const
     try {
         if (!HostFileExists(name_))
             return {};
-        if (HostFileSize(name_) != size_ || !sameTime(HostFileModified(name_), modified_))
+        if (HostFileSize(name_) != size_ || HostFileModified(name_) != modified_)
             return "'" + name_ + "' has changed since it was made and stays";
         HostDeleteFile(name_, true);
         return {};

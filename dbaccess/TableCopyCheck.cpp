@@ -57,6 +57,16 @@ std::optional<std::string> ComparedValue(const std::optional<std::string>& value
     return v;
 }
 
+ComparedRows ComparedRows::OfDump(const std::string& dumpFile, CopyLayout layout)
+{
+    ComparedRows rows(layout);
+    DumpReader reader(dumpFile);
+    DumpItem item;
+    while (reader.Next(item))
+        rows.Add(item);
+    return rows;
+}
+
 void ComparedRows::Add(const DumpItem& item)
 {
     switch (item.kind) {
@@ -128,11 +138,7 @@ std::vector<CopiedTable> ReadCopiedTables(CRIS& cris, const std::string& schema,
     const std::string dump = work.add(cris.GetTempDir() + GetTempName());
     cris.RISUnload(dump, schema, holding, std::nullopt, "", kVariableLayout, false, UnloadExtras::None);
     // The unload raises on a dump that is not whole; its rows are read once, and counted from there.
-    ComparedRows unloaded(CopyLayout::Variable);
-    DumpReader reader(dump);
-    DumpItem item;
-    while (reader.Next(item))
-        unloaded.Add(item);
+    const ComparedRows unloaded = ComparedRows::OfDump(dump, CopyLayout::Variable);
     std::vector<DumpTableCount> dumped;
     for (const std::string& table : holding)
         if (unloaded.Has(table))

@@ -33,6 +33,9 @@ std::optional<std::string> ComparedValue(const std::optional<std::string>& value
 class ComparedRows {
 public:
     explicit ComparedRows(CopyLayout layout) : layout_(layout) {}
+    // The rows of every table of the dump file (Windows path), read through once. Raises what
+    // the reader raises.
+    static ComparedRows OfDump(const std::string& dumpFile, CopyLayout layout);
     void Add(const DumpItem& item);
     // The table's row hashes, sorted; empty for a table the dump lacks.
     std::vector<uint64_t> Sorted(const std::string& table) const;

@@ -12,6 +12,7 @@ struct LocalTime {
     // Days since 1 January 1970 of the date part; used to compare dates.
     long dayNumber() const;
     double secondsSinceMidnight() const { return hour * 3600.0 + minute * 60.0 + second + millisecond / 1000.0; }
+    bool operator==(const LocalTime&) const = default;
 };
 
 class Clock {

@@ -209,7 +209,9 @@ DecimalNumber DecimalNumber::Rounded(long scale, Rounding rounding) const
     const mpz_class unit = powerOfTen(static_cast<unsigned long>(scale_ - scale));
     mpz_class q, r;
     mpz_tdiv_qr(q.get_mpz_t(), r.get_mpz_t(), mantissa_.get_mpz_t(), unit.get_mpz_t());
-    if (rounding == Rounding::HalfAwayFromZero && cmp(abs(r) * 2, unit) >= 0)
+    const int half = cmp(abs(r) * 2, unit); // what is cut off against half a unit
+    if ((rounding == Rounding::HalfAwayFromZero && half >= 0) ||
+        (rounding == Rounding::HalfToEven && (half > 0 || (half == 0 && mpz_odd_p(q.get_mpz_t())))))
         q += Sign();
     return DecimalNumber(std::move(q), scale);
 }

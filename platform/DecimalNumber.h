@@ -48,8 +48,8 @@ public:
     static DecimalNumber Remainder(const DecimalNumber& dividend, const DecimalNumber& divisor);
 
     // Rounded to `scale` decimals (a negative scale rounds to tens, hundreds ...), half away from
-    // zero, or cut towards zero.
-    enum class Rounding { HalfAwayFromZero, TowardZero };
+    // zero, half to the even last digit, or cut towards zero.
+    enum class Rounding { HalfAwayFromZero, HalfToEven, TowardZero };
     DecimalNumber Rounded(long scale, Rounding rounding = Rounding::HalfAwayFromZero) const;
     // Rounded to `digits` significant digits, half away from zero.
     DecimalNumber RoundedToDigits(int digits) const;

@@ -294,24 +294,38 @@ std::string RegistryStore::FilePath(const std::string& computer)
     return dir + "/" + fileName;
 }
 
+namespace {
+
+// The file's whole text: Loaded; Missing when there is no file; Failed when it cannot be read.
+RegistryStore::LoadResult readWhole(const std::string& path, std::string& text)
+{
+    struct stat st;
+    if (path.empty() || ::stat(path.c_str(), &st) != 0)
+        return RegistryStore::LoadResult::Missing;
+    std::ifstream in(path, std::ios::binary);
+    if (!in || !S_ISREG(st.st_mode))
+        return RegistryStore::LoadResult::Failed;
+    std::ostringstream read;
+    read << in.rdbuf();
+    if (in.bad())
+        return RegistryStore::LoadResult::Failed;
+    text = read.str();
+    return RegistryStore::LoadResult::Loaded;
+}
+
+} // namespace
+
 RegistryStore::LoadResult RegistryStore::Load()
 {
     entries_.clear();
-    std::string path = FilePath(computer_);
-    struct stat st;
-    if (path.empty() || ::stat(path.c_str(), &st) != 0) {
+    std::string text;
+    const LoadResult read = readWhole(FilePath(computer_), text);
+    if (read == LoadResult::Missing)
         loaded_ = std::string();
-        return LoadResult::Missing;
-    }
-    std::ifstream in(path, std::ios::binary);
-    if (!in || !S_ISREG(st.st_mode))
-        return LoadResult::Failed;
-    std::ostringstream text;
-    text << in.rdbuf();
-    if (in.bad())
-        return LoadResult::Failed;
-    SetText(text.str());
-    loaded_ = text.str();
+    if (read != LoadResult::Loaded)
+        return read;
+    SetText(text);
+    loaded_ = text;
     return LoadResult::Loaded;
 }
 
@@ -363,18 +377,12 @@ bool RegistryStore::Save() const
     if (!Locked(lock, path))
         return false;
     std::string standing;
-    struct stat st;
-    const bool exists = ::stat(path.c_str(), &st) == 0;
-    if (exists) {
-        std::ifstream in(path, std::ios::binary);
-        std::ostringstream text;
-        text << in.rdbuf();
-        if (!in || in.bad() || !S_ISREG(st.st_mode)) {
-            writeFailure_ = "The registry file '" + WinPathFromHost(path) + "' could not be read, so it was not written";
-            return false;
-        }
-        standing = text.str();
+    const LoadResult read = readWhole(path, standing);
+    if (read == LoadResult::Failed) {
+        writeFailure_ = "The registry file '" + WinPathFromHost(path) + "' could not be read, so it was not written";
+        return false;
     }
+    const bool exists = read == LoadResult::Loaded;
     if (loaded_ && standing != *loaded_) {
         writeFailure_ = "The registry file '" + WinPathFromHost(path) + "' was changed by another program since it was "
                         "read; it stands with that change, and this store was not written over it";

@@ -358,26 +358,27 @@ bool otherCaseExists(const std::string& target)
 
 bool HostRenameWithoutOverwrite(const std::string& from, const std::string& target)
 {
-    const std::string& temp = from;
     if (otherCaseExists(target))
         throw HostError(EEXIST);
-    if (::renameat2(AT_FDCWD, temp.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) != 0) {
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) != 0) {
         if (errno == EXDEV)
             return false;
         if (errno != EINVAL && errno != ENOSYS)
             throw HostError(errno);
         // A file system without the no-replace rename: a hard link is just as exclusive.
-        if (::link(temp.c_str(), target.c_str()) != 0) {
+        if (::link(from.c_str(), target.c_str()) != 0) {
             if (errno == EXDEV)
                 return false;
             throw HostError(errno);
         }
-        ::unlink(temp.c_str());
+        ::unlink(from.c_str());
     }
     // Saved in another letter case between the test and the rename: the file put in place
-    // here steps back, so that never two files of one name stand side by side.
+    // here steps back under its former name, so that never two files of one name stand side by
+    // side and nothing moved is lost (a link never replaces a file that came there meanwhile).
     if (otherCaseExists(target)) {
-        ::unlink(target.c_str());
+        if (::link(target.c_str(), from.c_str()) == 0)
+            ::unlink(target.c_str());
         throw HostError(EEXIST);
     }
     return true;

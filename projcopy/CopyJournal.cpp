@@ -1,7 +1,6 @@
 // The journal of one model's copy and its undo.
 #include "projcopy/CopyJournal.h"
 
-#include "dbaccess/DumpReader.h"
 #include "dbaccess/StoredValue.h"
 #include "dbaccess/TableCopyCheck.h"
 #include "platform/AppError.h"
@@ -446,11 +445,7 @@ MadeImage CopyJournal::TableImage(const std::string& params, const std::string& 
     MadeImage image;
     if (ris_.UnloadRows(params, schema, table, layout, file, gone).empty()) {
         try {
-            ComparedRows rows(layout);
-            DumpReader reader(file);
-            DumpItem item;
-            while (reader.Next(item))
-                rows.Add(item);
+            const ComparedRows rows = ComparedRows::OfDump(file, layout);
             if (rows.Has(table))
                 image = MadeImage::OfRows(rows.Sorted(table));
         } catch (const AppError&) {

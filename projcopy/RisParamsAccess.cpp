@@ -67,7 +67,8 @@ std::vector<std::string> layoutColumns(const std::string& createLine)
 }
 
 // The definition of a result column in the layout: the one whose name is the column's, else the
-// first that contains it.
+// first that contains it. The column's own comes first: a name that only occurs inside another
+// column's name (path_name in default_path_name) would take that column's type.
 const std::string* columnDefinition(const std::vector<std::string>& layout, const std::string& column)
 {
     for (const std::string& d : layout)
@@ -79,24 +80,10 @@ const std::string* columnDefinition(const std::vector<std::string>& layout, cons
     return nullptr;
 }
 
-// The type code of a result column from the layout: the definition whose name is the
-// column's, else the first that contains it.
+// The type code of a result column by its definition in the layout (columnDefinition).
 int columnType(const std::vector<std::string>& layout, const std::string& column)
 {
-    // The definition of the column itself; a name that only occurs inside another column's
-    // name (path_name in default_path_name) would take that column's type.
-    const std::string* def = nullptr;
-    for (const std::string& d : layout)
-        if (EqualsNoCase(Trim(d.substr(0, d.find(' '))), column)) {
-            def = &d;
-            break;
-        }
-    if (!def)
-        for (const std::string& d : layout)
-            if (d.find(column) != std::string::npos) {
-                def = &d;
-                break;
-            }
+    const std::string* def = columnDefinition(layout, column);
     if (!def)
         throw AppError(1, "GetData", "Column '" + column + "' not in the table layout");
     const size_t from = column.empty() ? 0 : column.size() - 1;

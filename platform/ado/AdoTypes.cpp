@@ -70,9 +70,9 @@ Variant ConvertToAdoType(const Variant& value, int type)
         if (blankText)
             return Variant::Null();
         std::optional<long long> amount = value.CurrencyAmount();
-        if (!amount && value.kind() == Variant::Kind::Text)
-            amount = ParseCurrencyText(value.ToText());
-        else if (!amount && (value.kind() == Variant::Kind::Long || value.kind() == Variant::Kind::Decimal))
+        // A text, a whole number or a decimal by every digit of its text; any other number by its double.
+        if (!amount && (value.kind() == Variant::Kind::Text || value.kind() == Variant::Kind::Long ||
+                        value.kind() == Variant::Kind::Decimal))
             amount = ParseCurrencyText(value.ToText());
         else if (!amount && value.IsNumber())
             amount = CurrencyOfDouble(value.ToDouble());

@@ -4,6 +4,7 @@
 #include "platform/NumberValue.h"
 #include "platform/TextUtil.h"
 #include "platform/ado/AdoTypes.h"
+#include "platform/ado/JetSqlTranslator.h"
 #include "platform/ado/Variant.h"
 
 #include <sqlite3.h>
@@ -297,8 +298,6 @@ std::string nameOf(const Token& t)
     return ReplaceAll(t.text.substr(1, t.text.size() - 2), std::string(2, close), std::string(1, close));
 }
 
-std::string quoteName(const std::string& name) { return "\"" + ReplaceAll(name, "\"", "\"\"") + "\""; }
-
 const JetStoredValues::Column* columnNamed(const std::vector<JetStoredValues::Column>& columns, const std::string& name)
 {
     for (const auto& c : columns)
@@ -401,9 +400,9 @@ std::string JetStoredValues::Insert(const std::string& target, const std::string
     const std::string source = isWord(t[i], "VALUES") ? exactValues(t, i, into) : join(t, i, t.size());
     std::vector<std::string> sourceNames, names, values;
     for (size_t k = 0; k < into.size(); ++k) {
-        const std::string name = quoteName("c" + std::to_string(k + 1));
+        const std::string name = JetSqlTranslator::QuoteIdent("c" + std::to_string(k + 1));
         sourceNames.push_back(name);
-        names.push_back(quoteName(into[k]->name));
+        names.push_back(JetSqlTranslator::QuoteIdent(into[k]->name));
         values.push_back(stored(name, *into[k]));
     }
     return "WITH \"jet_source\"(" + Join(sourceNames, ", ") + ") AS (" + source + ") INSERT INTO " + target + " (" +

@@ -6,6 +6,7 @@
 #include "platform/NumberValue.h"
 #include "platform/ado/AdoTypes.h"
 #include "platform/ado/JetEngine.h"
+#include "platform/ado/JetSqlTranslator.h"
 #include "platform/ado/Variant.h"
 
 #include <sqlite3.h>
@@ -16,11 +17,6 @@
 #include <string_view>
 
 namespace {
-
-std::string QuoteIdent(const std::string& name)
-{
-    return "\"" + ReplaceAll(name, "\"", "\"\"") + "\"";
-}
 
 [[noreturn]] void Fail(const std::string& description)
 {
@@ -163,19 +159,21 @@ void KeepAsText(sqlite3* db, const std::string& table, const TextTableSchema& sc
                 const std::vector<bool>& keepText)
 {
     const std::string loaded = table + "_loaded";
-    Exec(db, "ALTER TABLE " + QuoteIdent(table) + " RENAME TO " + QuoteIdent(loaded));
-    std::string create = "CREATE TABLE " + QuoteIdent(table) + " (";
+    Exec(db, "ALTER TABLE " + JetSqlTranslator::QuoteIdent(table) + " RENAME TO " +
+                 JetSqlTranslator::QuoteIdent(loaded));
+    std::string create = "CREATE TABLE " + JetSqlTranslator::QuoteIdent(table) + " (";
     std::string select = "SELECT ";
     for (size_t i = 0; i < schema.columns.size(); ++i) {
         const TextColumn& c = schema.columns[i];
-        const std::string name = QuoteIdent(c.name);
+        const std::string name = JetSqlTranslator::QuoteIdent(c.name);
         create += (i ? ", " : "") + name + " " +
                   (keepText[i] ? TextTableLoader::ExactDeclaredType(c) + " COLLATE " + kNumberCollation : c.sqlType);
         select += (i ? ", " : "") + (keepText[i] ? "tw_number_text(" + name + ")" : name);
     }
     Exec(db, create + ")");
-    Exec(db, "INSERT INTO " + QuoteIdent(table) + " " + select + " FROM " + QuoteIdent(loaded));
-    Exec(db, "DROP TABLE " + QuoteIdent(loaded));
+    Exec(db, "INSERT INTO " + JetSqlTranslator::QuoteIdent(table) + " " + select + " FROM " +
+                 JetSqlTranslator::QuoteIdent(loaded));
+    Exec(db, "DROP TABLE " + JetSqlTranslator::QuoteIdent(loaded));
 }
 
 } // namespace
@@ -254,10 +252,11 @@ void TextTableLoader::Load(sqlite3* db, const std::string& table, const std::str
     if (schema.columns.empty())
         Fail("No columns are described for the text file '" + textFileHostPath + "'.");
 
-    std::string create = "CREATE TABLE " + QuoteIdent(table) + " (";
-    std::string insert = "INSERT INTO " + QuoteIdent(table) + " VALUES (";
+    std::string create = "CREATE TABLE " + JetSqlTranslator::QuoteIdent(table) + " (";
+    std::string insert = "INSERT INTO " + JetSqlTranslator::QuoteIdent(table) + " VALUES (";
     for (size_t i = 0; i < schema.columns.size(); ++i) {
-        create += (i ? ", " : "") + QuoteIdent(schema.columns[i].name) + " " + schema.columns[i].sqlType;
+        create += (i ? ", " : "") + JetSqlTranslator::QuoteIdent(schema.columns[i].name) + " " +
+                  schema.columns[i].sqlType;
         insert += i ? ", ?" : "?";
     }
     Exec(db, create + ")");

@@ -6,7 +6,6 @@
 #include "platform/NumberValue.h"
 #include "platform/TextUtil.h"
 
-#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -223,13 +222,7 @@ long long Variant::ToLong() const
     }
     if (kind_ == Kind::Decimal) {
         // Exactly, half to even; beyond 64 bits the nearest end of the range.
-        const DecimalNumber x = *DecimalNumber::Parse(text_);
-        const DecimalNumber cut = x.Rounded(0, DecimalNumber::Rounding::TowardZero);
-        const int half = (x - cut).Abs().Compare(*DecimalNumber::Parse("0.5"));
-        DecimalNumber rounded = cut;
-        const bool odd = !DecimalNumber::Remainder(cut, DecimalNumber::OfInteger(2)).IsZero();
-        if (half > 0 || (half == 0 && odd))
-            rounded = cut + DecimalNumber::OfInteger(x.Sign());
+        const DecimalNumber rounded = DecimalNumber::Parse(text_)->Rounded(0, DecimalNumber::Rounding::HalfToEven);
         if (const std::optional<long long> v = rounded.ToInteger())
             return *v;
         return rounded.Sign() < 0 ? INT64_MIN : INT64_MAX;
@@ -374,68 +367,11 @@ std::string FormatDateText(double oleDate)
 
 std::optional<long long> ParseCurrencyText(const std::string& text)
 {
-    const std::string t = TrimWhite(text);
-    size_t i = 0;
-    const bool negative = i < t.size() && t[i] == '-';
-    if (i < t.size() && (t[i] == '-' || t[i] == '+'))
-        ++i;
-    // The digits without leading zeros, and how many of them stand after the point.
-    std::string digits;
-    long long decimals = 0;
-    bool anyDigit = false, point = false;
-    for (; i < t.size(); ++i) {
-        const char c = t[i];
-        if (c == '.' && !point) {
-            point = true;
-        } else if (c >= '0' && c <= '9') {
-            anyDigit = true;
-            if (!digits.empty() || c != '0')
-                digits += c;
-            decimals += point ? 1 : 0;
-        } else {
-            break;
-        }
-    }
-    if (!anyDigit)
+    const std::optional<DecimalNumber> n = DecimalNumber::Parse(TrimWhite(text));
+    if (!n)
         return std::nullopt;
-    long long exponent = 0;
-    if (i < t.size() && (t[i] == 'e' || t[i] == 'E')) {
-        ++i;
-        const bool down = i < t.size() && t[i] == '-';
-        if (i < t.size() && (t[i] == '-' || t[i] == '+'))
-            ++i;
-        const size_t first = i;
-        for (; i < t.size() && t[i] >= '0' && t[i] <= '9'; ++i)
-            exponent = std::min(exponent * 10 + (t[i] - '0'), 100000LL);
-        if (i == first)
-            return std::nullopt;
-        exponent = down ? -exponent : exponent;
-    }
-    if (i != t.size())
-        return std::nullopt;
-    if (digits.empty())
-        return 0;
-    // The amount in ten-thousandths is digits * 10^shift.
-    const long long shift = exponent - decimals + 4;
-    const long long whole = static_cast<long long>(digits.size()) + shift; // digits before the cut
-    if (whole > 19)
-        return std::nullopt;
-    unsigned __int128 amount = 0;
-    for (long long k = 0; k < whole; ++k)
-        amount = amount * 10 + static_cast<unsigned>(k < static_cast<long long>(digits.size()) ? digits[k] - '0' : 0);
-    if (shift < 0) {
-        // The digits cut off round the amount half to even.
-        const size_t cut = whole > 0 ? static_cast<size_t>(whole) : 0;
-        const std::string dropped = std::string(whole < 0 ? static_cast<size_t>(-whole) : 0, '0') + digits.substr(cut);
-        const int first = dropped.empty() ? 0 : dropped[0] - '0';
-        const bool moreThanHalf = first > 5 || (first == 5 && dropped.find_first_not_of('0', 1) != std::string::npos);
-        if (moreThanHalf || (first == 5 && !moreThanHalf && amount % 2 == 1))
-            ++amount;
-    }
-    const unsigned __int128 limit = static_cast<unsigned __int128>(INT64_MAX) + (negative ? 1 : 0);
-    if (amount > limit)
-        return std::nullopt;
-    return negative ? static_cast<long long>(-static_cast<__int128>(amount)) : static_cast<long long>(amount);
+    // Ten-thousandths, the last one rounded half to even: whole within 64 bits, or beyond the range.
+    return (*n * DecimalNumber::OfInteger(10000)).Rounded(0, DecimalNumber::Rounding::HalfToEven).ToInteger();
 }
 
 std::optional<long long> CurrencyOfDouble(double v)

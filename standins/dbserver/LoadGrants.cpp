@@ -29,7 +29,7 @@ void LoadGrants::AfterBegin(SqliteDb& db)
     // Only a load of this schema, which holds it for writing now, can make such a journal
     // ("<file>-mj<hex>"): SQLite leaves one that names no journal any more when the load was
     // killed right after it wrote it.
-    (void)server_.DatabaseName();
+    (void)server_.DatabaseName(); // a read of the catalogue: SQLite rolls back its journal first
     const fs::path file(db.Path());
     const std::string prefix = file.filename().string() + "-mj";
     std::error_code ec;

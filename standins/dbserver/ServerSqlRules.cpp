@@ -90,6 +90,29 @@ private:
         }
         return npos;
     }
+    // Where a list that starts at i ends: at the ")" that closes the parentheses it stands in, or
+    // at the first word (or symbol) outside parentheses that ends says ends it; end at the latest.
+    template <typename Ends>
+    size_t endOfList(size_t i, size_t end, Ends ends) const
+    {
+        for (int depth = 0; i < end; ++i) {
+            if (symbol(i, "("))
+                ++depth;
+            else if (symbol(i, ")") && --depth < 0)
+                break;
+            else if (depth == 0 && ends(i))
+                break;
+        }
+        return i;
+    }
+    // Where the item of a list that starts at item ends: at its comma outside parentheses, or at
+    // the list's end.
+    size_t endOfItem(size_t item, size_t listEnd) const
+    {
+        for (int depth = 0; item < listEnd && !(depth == 0 && symbol(item, ",")); ++item)
+            depth += symbol(item, "(") ? 1 : symbol(item, ")") ? -1 : 0;
+        return item;
+    }
     size_t caseEnd(size_t at, size_t end) const
     {
         int depth = 0;
@@ -223,19 +246,9 @@ std::string Rewriter::selectList(size_t& i, size_t end)
         out += raw(i, j + 1);
         i = j + 1;
     }
-    size_t listEnd = i;
-    for (int depth = 0; listEnd < end; ++listEnd) {
-        if (symbol(listEnd, "("))
-            ++depth;
-        else if (symbol(listEnd, ")") && --depth < 0)
-            break;
-        else if (depth == 0 && endsSelectList(upper(listEnd)))
-            break;
-    }
+    const size_t listEnd = endOfList(i, end, [&](size_t k) { return endsSelectList(upper(k)); });
     for (size_t item = i; item < listEnd;) {
-        size_t itemEnd = item;
-        for (int depth = 0; itemEnd < listEnd && !(depth == 0 && symbol(itemEnd, ",")); ++itemEnd)
-            depth += symbol(itemEnd, "(") ? 1 : symbol(itemEnd, ")") ? -1 : 0;
+        const size_t itemEnd = endOfItem(item, listEnd);
         const size_t first = next(item, itemEnd);
         size_t last = itemEnd;
         while (last > first && blank(last - 1))
@@ -607,21 +620,13 @@ std::string Rewriter::exactComparison(const std::string& l, const std::string& o
 
 std::string Rewriter::orderList(size_t& i, size_t end, bool compound)
 {
-    size_t listEnd = i;
-    for (int depth = 0; listEnd < end; ++listEnd) {
-        if (symbol(listEnd, "("))
-            ++depth;
-        else if (symbol(listEnd, ")") && --depth < 0)
-            break;
-        else if (depth == 0 && (symbol(listEnd, ";") || upper(listEnd) == "LIMIT" || upper(listEnd) == "OFFSET" ||
-                                upper(listEnd) == "FETCH" || upper(listEnd) == "FOR"))
-            break;
-    }
+    const size_t listEnd = endOfList(i, end, [&](size_t k) {
+        const std::string w = upper(k);
+        return symbol(k, ";") || w == "LIMIT" || w == "OFFSET" || w == "FETCH" || w == "FOR";
+    });
     std::string out;
     for (size_t item = i; item < listEnd;) {
-        size_t itemEnd = item;
-        for (int depth = 0; itemEnd < listEnd && !(depth == 0 && symbol(itemEnd, ",")); ++itemEnd)
-            depth += symbol(itemEnd, "(") ? 1 : symbol(itemEnd, ")") ? -1 : 0;
+        const size_t itemEnd = endOfItem(item, listEnd);
         // The expression ends before its modifiers: COLLATE <name>, ASC or DESC, NULLS FIRST or LAST.
         size_t expressionEnd = itemEnd;
         for (size_t k = item; k < itemEnd; ++k) {
