@@ -119,6 +119,7 @@ int RunCommandLine(const std::string& commandLine)
     CommandLine kind = ParseCommandLine(commandLine);
     // Only the settings writes of this run count for its outcome.
     TakeSettingsWriteFailures();
+    TakeSettingsWriteWarnings();
     try {
         LocalTime start = GetClock().Now();
         InitProcessValues(start);
@@ -140,6 +141,9 @@ int RunCommandLine(const std::string& commandLine)
         }
         RemoveEndedRunsWorkFiles();
         ReadStartupSettings();
+        // A default the start could not write back changes nothing this run reads: said once.
+        for (const std::string& warning : TakeSettingsWriteWarnings())
+            report("Warning: " + warning);
         get_schemanamen();
         if (kind != CommandLine::UnloadAll) {
             for (const std::string& failure : TakeSettingsWriteFailures())

@@ -29,16 +29,34 @@ std::string leftRun(const RunMark::Fields& fields)
     return leftmark::LeftWhat(fields) + " (" + leftmark::LeftBy(fields) + ")";
 }
 
+// The place a record's or mark's dump named when it was written (its full form, resolved in the
+// folder of the program that wrote it), so that a program started in another folder looks at the
+// same file; an older record without it names its dump as written.
+std::string placeOf(const RunMark::Fields& fields)
+{
+    const std::string place = field(fields, "place");
+    return place.empty() ? field(fields, "dump") : place;
+}
+
 bool namesDump(const RunMark::Fields& fields, const std::string& dump)
 {
-    return SameWinPlace(field(fields, "dump"), dump);
+    return SameWinPlace(placeOf(fields), dump);
+}
+
+// The dump as the user wrote it, with the place it named beside it when the two differ.
+std::string dumpText(const RunMark::Fields& fields)
+{
+    const std::string dump = field(fields, "dump");
+    const std::string place = placeOf(fields);
+    return "'" + dump + "'" + (place == dump ? std::string() : " (the place '" + place + "')");
 }
 
 // What clears a record: it keeps whatever file stands at its path, edited or put there since.
 std::string clearedBy(const RunMark::Fields& fields)
 {
     return "its record goes once a load of the file at that path into " + field(fields, "schema") +
-           " is found whole, or once no file stands there (moved aside or removed); an edit of the file keeps it";
+           " is found whole (a whole load of another dump of the schema does not end it), or once no file stands "
+           "there (moved aside or removed); an edit of the file keeps it";
 }
 
 // The reason a left record kept for the dump gives: the dump may be all there is of rows the
@@ -53,12 +71,12 @@ std::string leftReason(const RunMark::Fields& fields)
 // A left record whose path no file stands at any more (moved aside or removed) keeps nothing.
 // An older record also names the file by its identity ("file"): whatever stands at the path is
 // kept all the same, as the user may have mended the rows the schema lacks in it.
-bool fileGone(const RunMark::Fields& fields) { return !HostFileExists(field(fields, "dump")); }
+bool fileGone(const RunMark::Fields& fields) { return !HostFileExists(placeOf(fields)); }
 
 std::string goneText(const RunMark::Fields& fields)
 {
-    return "The record of " + leftRun(fields) + " kept the dump '" + field(fields, "dump") +
-           "' from every unload; no file stands at that path any more (moved aside or removed), so the record goes";
+    return "The record of " + leftRun(fields) + " kept the dump " + dumpText(fields) +
+           " from every unload; no file stands at that path any more (moved aside or removed), so the record goes";
 }
 
 // The records of loads written ahead of their commands' steps in this program, not yet taken by
@@ -81,6 +99,7 @@ RunMark::Fields recordFields(const std::string& what, const std::string& schema,
     RunMark::Fields fields{{"what", what},
                            {"schema", schema},
                            {"dump", dump},
+                           {"place", FullWinPath(dump)},
                            {"schema touched", touched ? "yes" : "no"}};
     if (!step.empty())
         fields.emplace_back("step", step);
@@ -96,7 +115,8 @@ RunMark::Fields deadChange(const RunMark::Fields& left)
     const bool carriedByLoad = !field(left, "left what").empty();
     RunMark::Fields fields;
     for (const auto& [name, value] : left)
-        if (!leftmark::IsWhoField(name) && name != "left what" && !(carriedByLoad && name == "dump"))
+        if (!leftmark::IsWhoField(name) && name != "left what" &&
+            !(carriedByLoad && (name == "dump" || name == "place")))
             fields.emplace_back(name, value);
     leftmark::Put(fields, "what", leftmark::LeftWhat(left));
     leftmark::Put(fields, "left by", leftmark::LeftBy(left));
@@ -115,6 +135,7 @@ RunMark::Fields schemaFields(const std::string& what, const std::string& dump, c
         leftmark::Put(fields, "left what", field(carried, "what"));
     leftmark::Put(fields, "what", what);
     leftmark::Put(fields, "dump", dump);
+    leftmark::Put(fields, "place", FullWinPath(dump));
     return fields;
 }
 
@@ -269,15 +290,17 @@ void LoadMarks::Spoken(bool whole, bool wholeSchema, const std::string& sentence
     if (!record_.mark)
         return;
     if (whole) {
-        // The records of earlier loads of the schema wait for the schema whole; those of this very
-        // place (spelled otherwise, or by an older version) for a load of the file at that path.
+        // Only a load of the file at a record's own place ends that record: a whole load of
+        // another dump of the schema, even of every table, does not put the rows that file may
+        // alone hold into the schema. Records of this very place spelled otherwise (or written
+        // by an older version) end with it.
         const bool fileLoaded = loaded == Loaded::TheFile;
-        if (fileLoaded || wholeSchema || record_.left.empty())
+        if (fileLoaded || record_.left.empty())
             record_.mark->Release();
         else
             GiveBack(record_); // a dead run's record of a load of the whole file stands as it said
         for (const auto& [object, seen] : RunMark::List(kRecordPrefix + ToLower(schema_) + " "))
-            if (seen.state == RunMark::State::Left && (wholeSchema || (fileLoaded && namesDump(seen.fields, dump_))))
+            if (seen.state == RunMark::State::Left && fileLoaded && namesDump(seen.fields, dump_))
                 RunMark::RemoveLeft(object);
     } else {
         try {
@@ -329,8 +352,7 @@ std::vector<std::string> LoadMarks::LeftTexts()
         const std::string schema = field(seen.fields, "schema");
         const std::string look = field(seen.fields, "look");
         const std::string step = field(seen.fields, "step");
-        const std::string dump = field(seen.fields, "dump");
-        const std::string kept = "no unload replaces the dump '" + dump + "' (" + clearedBy(seen.fields) + ")";
+        const std::string kept = "no unload replaces the dump " + dumpText(seen.fields) + " (" + clearedBy(seen.fields) + ")";
         const std::string by = leftmark::LeftBy(seen.fields);
         if (!look.empty())
             texts.push_back(WithoutEndingPeriods(look) + " (" + by + "); " + kept);

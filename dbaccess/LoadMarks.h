@@ -6,11 +6,14 @@
 // that file may then hold the only copy of rows the schema lacks (the user may have mended them
 // in it since). A command that loads several dumps writes the record of each before its first
 // step (LoadRecords). Only a later load of the file at that path into its schema found whole
-// removes the record (every record of the schema when the load found the whole schema), so a
-// change of another kind on the schema, which takes over the schema's mark, does not make it
-// forgotten; a record at whose path no file stands any more (moved aside or removed) goes as
-// well, said once. Paths are matched by the place they name (WinPathPlace), and a record this
-// very program holds is its own, never a load under way.
+// removes the record (a whole load of another dump of the schema, even of every table, does
+// not), so a change of another kind on the schema, which takes over the schema's mark, does not
+// make it forgotten; a record at whose path no file stands any more (moved aside or removed)
+// goes as well, said once. A record keeps the place its dump named when it was written (the full
+// form, resolved in the writer's current folder) beside the path as written, and every later
+// look, by any program from any folder, resolves that place. Paths are matched by the place
+// they name (WinPathPlace), and a record this very program holds is its own, never a load under
+// way.
 //
 // A dead change's mark that says the schema may not be whole ("whole if cut off" no) is carried
 // by the load and goes only when the look after a load that ran finds every table of the schema
@@ -64,8 +67,8 @@ public:
     void NotStarted();
     // After the look has spoken: a load found whole removes its record and every left record of
     // a load of the same place into the schema, and when the look found every table of the schema
-    // whole (wholeSchema: the dump held them all) every record of the schema's loads and a dead
-    // change's mark carried by this load as well; any other outcome keeps its record, with the
+    // whole (wholeSchema: the dump held them all) a dead change's mark carried by this load as
+    // well; records of loads of other dumps stay. Any other outcome keeps its record, with the
     // look's sentence in it.
     // loaded: what of the dump was loaded; a load of some of its tables (a piping model's) found
     // whole ends its own record only, and gives back a dead run's record of the file it took over.

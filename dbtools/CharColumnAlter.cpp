@@ -14,6 +14,7 @@
 #include "platform/AppError.h"
 #include "platform/Clock.h"
 #include "platform/TextUtil.h"
+#include "platform/WinPath.h"
 #include "platform/ado/Recordset.h"
 #include "services/AppGlobals.h"
 #include "services/FileOperation.h"
@@ -116,8 +117,10 @@ std::string CharColumnAlter::ProcessSchema(const CharColumnRequest& request, con
     CharColumnChange change(request.newLength);
     const std::string dump = OwnBackupDumpFileName(request.backupDir, schema, GetClock().Now());
     const std::string untouched = "nothing of schema " + schema + " was changed yet";
+    // The mark names the backup by its place: a later program, started in another folder, looks
+    // at that very file.
     StepBeforeChange(mark, schema, "the unload of the backup dump",
-                     {{"backup", dump}, {"backup proven", "no"}, {"if cut off", untouched}});
+                     {{"backup", FullWinPath(dump)}, {"backup proven", "no"}, {"if cut off", untouched}});
     ShowStatus("Unloading data from schema: '" + schema + "' to dump file: '" + dump + "' ...");
     try {
         // A failed unload leaves no file under the dump's name.

@@ -7,6 +7,7 @@
 #include "platform/HostFiles.h"
 #include "platform/RunMark.h"
 #include "platform/TextUtil.h"
+#include "platform/WinPath.h"
 #include "platform/ado/Recordset.h"
 #include "services/FileOperation.h"
 #include "services/Messages.h"
@@ -257,8 +258,9 @@ void FileNameCorrectionRecord::RowStarting(const RowPlan& plan)
                {"old", Trim(plan.oldSpec)}, {"new", plan.newSpec}, {"moves", std::to_string(plan.moves.size())}};
     for (size_t i = 0; i < plan.moves.size(); ++i) {
         const std::string at = "move " + std::to_string(i + 1);
-        row.emplace_back(at + " from", plan.moves[i].first);
-        row.emplace_back(at + " to", plan.moves[i].second);
+        // Each file by the place it names now, for a mend by a program started elsewhere.
+        row.emplace_back(at + " from", FullWinPath(plan.moves[i].first));
+        row.emplace_back(at + " to", FullWinPath(plan.moves[i].second));
         row.emplace_back(at + " content", FileImage::Of(plan.moves[i].first).Text());
     }
     rows_.push_back(std::move(row));
@@ -278,7 +280,7 @@ void FileNameCorrectionRecord::FileCopied(const std::string& from, const std::st
     const int count = std::atoi(RunMark::Field(row, "moves").c_str());
     for (int i = 1; i <= count; ++i) {
         const std::string at = "move " + std::to_string(i);
-        if (RunMark::Field(row, at + " from") != from || RunMark::Field(row, at + " to") != to)
+        if (RunMark::Field(row, at + " from") != FullWinPath(from) || RunMark::Field(row, at + " to") != FullWinPath(to))
             continue;
         const auto saved = row;
         leftmark::Put(row, at + " made", made.Text());

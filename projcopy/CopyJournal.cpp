@@ -138,7 +138,9 @@ CopyJournal::Entry CopyJournal::entry(Kind kind, const std::string& schema, cons
     e.paramsText = target_.paramsText;
     e.schema = schema;
     e.project = target_.project;
-    e.name = name;
+    // A file or folder is kept as the place it names now, for an undo by a program started
+    // elsewhere.
+    e.name = kind == Kind::File || kind == Kind::Folder ? FullWinPath(name) : name;
     e.model = model_;
     return e;
 }

@@ -3,15 +3,24 @@
 
 #include "platform/AppError.h"
 #include "platform/TextUtil.h"
+#include "platform/WinPath.h"
 #include "projcopy/CopyLog.h"
+
+namespace {
+
+// The target's parameters file as the place it names now, so that the undo of a later program,
+// started in another folder, reaches the same file; none stays none.
+std::string paramsPlace(const std::string& params) { return IsBlank(params) ? params : FullWinPath(params); }
+
+} // namespace
 
 CopyRunMark::CopyRunMark(const ProjectSides& sides, const RisParamsAccess& ris, const CopyLog& log)
     : log_(log), project_(sides.newProject()), file_(project_),
       mark_("project " + ToLower(project_), {{"what", What(sides.oldProject(), project_)},
-                                             {"params", sides.newParams()},
+                                             {"params", paramsPlace(sides.newParams())},
                                              {"journal", file_.Path()},
                                              {CopyLog::kMarkField, log.Path()}}),
-      journal_(CopyTarget{project_, sides.newParams(), ParamsText(sides.newParams())}, ris, log, &file_)
+      journal_(CopyTarget{project_, paramsPlace(sides.newParams()), ParamsText(sides.newParams())}, ris, log, &file_)
 {
     const std::string refused = "The copy into project '" + project_ + "' was not started: ";
     if (!mark_.held()) {

@@ -53,8 +53,13 @@ std::string ReadIniValue(const std::string& file, const std::optional<std::strin
     }
 }
 
-bool WriteIniValue(const std::string& file, const std::optional<std::string>& section,
-                   const std::optional<std::string>& key, const std::optional<std::string>& value)
+namespace {
+
+// What a failed write is to the run: an error, or a warning where it changes nothing anyone reads.
+enum class WriteFailure { Error, Warning };
+
+bool writeValue(const std::string& file, const std::optional<std::string>& section,
+                const std::optional<std::string>& key, const std::optional<std::string>& value, WriteFailure kind)
 {
     bool written = false;
     std::string why;
@@ -70,11 +75,31 @@ bool WriteIniValue(const std::string& file, const std::optional<std::string>& se
         const std::string what = !key     ? "The removal of section [" + section.value_or("") + "]"
                                  : !value ? "The removal of key " + *key + " of [" + section.value_or("") + "]"
                                           : "The setting " + *key + "=" + *value + " of [" + section.value_or("") + "]";
-        NoteSettingsWriteFailure(what + " was not stored in '" + file + "': " +
+        const std::string text = what + " was not stored in '" + file + "': " +
                                  (why.empty() ? std::string("the write failed") : why) +
-                                 standingText(file, section, key));
+                                 standingText(file, section, key);
+        if (kind == WriteFailure::Warning)
+            NoteSettingsWriteWarning(text + "; every reader of the missing key gets that value all the same");
+        else
+            NoteSettingsWriteFailure(text);
     }
     return written;
+}
+
+} // namespace
+
+bool WriteIniValue(const std::string& file, const std::optional<std::string>& section,
+                   const std::optional<std::string>& key, const std::optional<std::string>& value)
+{
+    return writeValue(file, section, key, value, WriteFailure::Error);
+}
+
+bool WriteIniDefault(const std::string& file, const std::string& section, const std::string& key,
+                     const std::string& value)
+{
+    const std::string missing = "\x01";
+    const bool stands = ReadIniValue(file, section, key, missing) != missing;
+    return writeValue(file, section, key, value, stands ? WriteFailure::Error : WriteFailure::Warning);
 }
 
 bool WriteIniList(const std::string& file, const std::string& section, const std::string& prefix,

@@ -23,6 +23,13 @@ std::string ReadIniValue(const std::string& file, const std::optional<std::strin
 bool WriteIniValue(const std::string& file, const std::optional<std::string>& section,
                    const std::optional<std::string>& key, const std::optional<std::string>& value);
 
+// Writes back value, the default every reader of the key gets while it is missing: where the key
+// stands, as WriteIniValue; where it is missing, a failed write changes nothing anyone reads, so
+// it is said once as a warning (NoteSettingsWriteWarning), not kept as a failure. False when the
+// write failed.
+bool WriteIniDefault(const std::string& file, const std::string& section, const std::string& key,
+                     const std::string& value);
+
 // Rewrites a numbered list section: "<prefix>0" to "<prefix>n-1" hold the values, and nothing
 // else stays in the section. A list that stands already, key for key and value for value as read,
 // is no write. False at the first write that failed (said as WriteIniValue says it).

@@ -42,6 +42,11 @@ protected:
     void SetUp() override
     {
         Form1Fixture::SetUp();
+        // The dumps lie on a drive, so that a path relative to a folder there names them.
+        dumpDir = kDriveDumps;
+        std::filesystem::create_directories(HostPath(dumpDir));
+        std::filesystem::create_directories(HostPath(kOtherFolder));
+        WriteIniValue(WinPathFromHost(programDir.host()) + "\\tarnwick.ini", "TARNWICK", "risdmpdir", dumpDir);
         std::filesystem::copy_file(testsupport::BinDir() + "/tarnwick", programDir.host() + "/tarnwick");
         form = startedForm();
         form->UnLoad_proj_schemen_Click();
@@ -56,14 +61,17 @@ protected:
     {
         form.reset();
         Form1Fixture::TearDown();
+        std::filesystem::remove_all(HostPath(dumpDir));
+        std::filesystem::remove_all(HostPath(kOtherFolder));
     }
 
-    // "tarnwick /risunloadall" run from the test's program folder without a display: its exit
-    // code, with what it wrote in out.
+    // "tarnwick /risunloadall" run without a display from a folder of its own on the drive: its
+    // exit code, with what it wrote in out.
     int runUnloadAll(std::string& out)
     {
         const std::string file = programDir.host() + "/out.txt";
-        const int code = testsupport::RunHeadless(programDir.host() + "/tarnwick", {"/risunloadall"}, file);
+        const int code =
+            testsupport::RunHeadless(programDir.host() + "/tarnwick", {"/risunloadall"}, file, HostPath(kOtherFolder));
         out = testsupport::ReadHostFile(file);
         return code;
     }
@@ -74,7 +82,7 @@ protected:
         // The folder loads find the project's two dumps only, whatever schemas earlier tests made
         // (and "/risunloadall" unloaded since).
         for (const std::string& name : testsupport::FilesIn(HostPath(dumpDir)))
-            if (EndsWithNoCase(name, ".dmp") && name != "pd_demo.dmp" && name != "dd_demo.dmp")
+            if (EndsWithNoCase(name, ".dmp") && name != "pd_demo.dmp" && name != "dd_demo.dmp" && name != kOlderCopy)
                 std::filesystem::remove(HostPath(dumpDir) + "/" + name);
         if (road == Road::ChosenFile)
             dialogs.Answer(pdDump);
@@ -94,6 +102,10 @@ protected:
         }
     }
 
+    static constexpr const char* kDriveDumps = "C:\\lmdumps";
+    static constexpr const char* kOtherFolder = "C:\\scr";
+    static constexpr const char* kOlderCopy = "pd_demo_mon.dmp"; // an older whole dump beside
+
     testsupport::WrapperClients clients;
     std::unique_ptr<Form1> form;
     std::string pdDump, ddDump, pdText, ddText;
@@ -105,6 +117,10 @@ std::string columnsChange(const std::string& schema) { return "the change of cha
 
 // What the user does to a dump a record keeps, before the next unload.
 enum class Mend { None, Edited, Touched, PutThere };
+
+// A whole load of another dump of the schema after the one not found whole: by a later script
+// line, or as one more dump of the folder load.
+enum class Other { None, ScriptLine, InFolder };
 
 // The rows of the table that hold the text in a value.
 size_t rowsHolding(const Rows& rows, const std::string& text)
@@ -145,6 +161,8 @@ TEST_F(LoadMarksTest, ALoadCutOffOrNotWholeIsNamedAtTheNextStartAndItsDumpOutliv
         bool cutDump = false;    // the dump is cut, so the load is refused before its client runs
         bool twoLoads = false;   // the script loads dd_demo's dump after pd_demo's
         Mend mend = Mend::None;  // then the user mends the kept dump, and three unloads follow
+        Other other = Other::None; // pd_demo's dump holds a row too long for its column
+        bool relative = false;   // the script names the dump relative to the program's folder "C:\"
     } cases[] = {
         {"killed as rislod starts", Road::Script, "rislod", ClientRule::KillProgram(false).When("-s pd_demo"), true,
          "; schema pd_demo may hold part of it, and no unload replaces the dump '" + pdDump + "'"},
@@ -191,14 +209,41 @@ TEST_F(LoadMarksTest, ALoadCutOffOrNotWholeIsNamedAtTheNextStartAndItsDumpOutliv
         {"a load left a table short, a mended copy then put in the dump's place", Road::ChosenFile, "rislod",
          ClientRule::DieBefore(0).When("-s pd_demo"), false, "pdtable_113 holds 1 row of the dump's 3",
          "delete from pdtable_113 where model_index_no <> 1", {}, false, false, "", false, false, Mend::PutThere},
+        // A whole load of another dump of the schema does not put the rows the kept dump alone
+        // holds into the schema.
+        {"a load not whole, then a whole load of an older dump by a later script line", Road::Script, "rislod",
+         ClientRule::PassThrough(), false, "pdtable_113 holds 2 rows of the dump's 3", "", {}, false, false, "", false,
+         false, Mend::Edited, Other::ScriptLine},
+        {"a load not whole, then a whole load of an older dump of the folder", Road::AllDumps, "rislod",
+         ClientRule::PassThrough(), false, "pdtable_113 holds 2 rows of the dump's 3", "", {}, false, false, "", false,
+         false, Mend::Edited, Other::InFolder},
+        // A record keeps the place its dump named: a program started in another folder looks at
+        // that file.
+        {"a load by a relative path left a table short, judged from another folder", Road::Script, "rislod",
+         ClientRule::DieBefore(0).When("-s pd_demo"), false, "pdtable_113 holds 1 row of the dump's 3",
+         "delete from pdtable_113 where model_index_no <> 1", {}, false, false, "", false, false, Mend::Edited,
+         Other::None, true},
+        {"a cut load by a relative path, its dump moved aside", Road::Script, "rislod",
+         ClientRule::KillProgram(false).When("-s pd_demo"), true, "", "", {}, false, true, "", false, false, Mend::None,
+         Other::None, true},
     };
     const std::string bobs = "'Pump area - Bob''s lines'", mendedValue = "Pump area - mended";
-    const std::string clears = "its record goes once a load of the file at that path into pd_demo is found whole, or "
-                               "once no file stands there (moved aside or removed); an edit of the file keeps it";
-    const std::string load = "he load of '" + pdDump + "' into pd_demo";
+    const std::string clears = "its record goes once a load of the file at that path into pd_demo is found whole (a "
+                               "whole load of another dump of the schema does not end it), or once no file stands "
+                               "there (moved aside or removed); an edit of the file keeps it";
+    const std::string longRow = ReplaceAll(pdText, bobs, "'" + std::string(60, 'x') + "'");
+    const std::string olderInFolder = dumpDir + "\\" + kOlderCopy, olderElsewhere = "C:\\old\\week.dmp";
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        writeFile(pdDump, c.cutDump ? pdText.substr(0, pdText.size() / 2) : pdText);
+        // The dump as the script names it, and the place a record of it names beside.
+        const std::string spelled = c.relative ? "lmdumps\\pd_demo.dmp" : pdDump;
+        const std::string place = c.relative ? " (the place '" + pdDump + "')" : "";
+        const std::string load = "he load of '" + spelled + "' into pd_demo";
+        writeFile(pdDump, c.cutDump ? pdText.substr(0, pdText.size() / 2) : c.other != Other::None ? longRow : pdText);
+        if (c.other != Other::None) {
+            std::filesystem::create_directories(HostPath("C:\\old"));
+            writeFile(c.other == Other::InFolder ? olderInFolder : olderElsewhere, pdText);
+        }
         writeFile(ddDump, ddText);
         if (!c.before.empty())
             execute("pd_demo", c.before);
@@ -215,16 +260,21 @@ TEST_F(LoadMarksTest, ALoadCutOffOrNotWholeIsNamedAtTheNextStartAndItsDumpOutliv
             EXPECT_EQ(change.Wait(), 0);
             dead = change.pid();
         }
-        writeFile(dumpDir + "\\load.scr",
-                  "risload '" + pdDump + "'\r\n" + (c.twoLoads ? "risload '" + ddDump + "'\r\n" : ""));
+        writeFile(dumpDir + "\\load.scr", "risload '" + spelled + "'\r\n" +
+                                               (c.twoLoads ? "risload '" + ddDump + "'\r\n" : "") +
+                                               (c.other == Other::ScriptLine ? "risload '" + olderElsewhere + "'\r\n" : ""));
         clients.Set(c.client, c.rule);
         ForkedProgram run(
             [&] {
+                if (c.relative)
+                    std::filesystem::current_path(HostPath("C:\\"));
                 runRoad(c.road);
                 return 0;
             },
             c.stop, ForkedProgram::AtStop::Kill);
         EXPECT_EQ(run.Wait() == -SIGKILL, c.killed);
+        std::filesystem::remove_all(HostPath("C:\\old"));
+        std::filesystem::remove(HostPath(olderInFolder));
         if (c.killed && !c.stop) {
             EXPECT_TRUE(run.WaitGroupGone()); // killed with its client by the client rule
         }
@@ -260,8 +310,8 @@ TEST_F(LoadMarksTest, ALoadCutOffOrNotWholeIsNamedAtTheNextStartAndItsDumpOutliv
             for (int n = 0; n < 3; ++n) {
                 EXPECT_EQ(runUnloadAll(err), 0) << err;
                 EXPECT_EQ(BinaryFile::ReadAll(pdDump), pdText);
-                EXPECT_EQ(err.find("kept the dump '" + pdDump + "' from every unload; no file stands at that path any "
-                                   "more (moved aside or removed), so the record goes") !=
+                EXPECT_EQ(err.find("kept the dump '" + spelled + "'" + place + " from every unload; no file stands at that "
+                                   "path any more (moved aside or removed), so the record goes") !=
                               std::string::npos,
                           n == 0)
                     << err;
@@ -290,6 +340,7 @@ TEST_F(LoadMarksTest, ALoadCutOffOrNotWholeIsNamedAtTheNextStartAndItsDumpOutliv
             EXPECT_EQ(BinaryFile::ReadAll(pdDump), stands);
             EXPECT_THAT(err, HasSubstr("the dump may hold the only copy of rows the schema lacks (" + clears + ")"));
             EXPECT_THAT(err, ::testing::Not(HasSubstr("no file stands at that path")));
+            EXPECT_THAT(err, HasSubstr("no unload replaces the dump '" + spelled + "'" + place));
         }
         // A folder load cut off in pd_demo keeps dd_demo's dump too when it had not reached it.
         const bool folder = c.road == Road::AllDumps || c.road == Road::ProjectDumps;

@@ -162,10 +162,13 @@ std::vector<int> RunTogether(const std::vector<std::function<int()>>& steps, con
     return codes;
 }
 
-int RunHeadless(const std::string& program, const std::vector<std::string>& args, const std::string& outFile)
+int RunHeadless(const std::string& program, const std::vector<std::string>& args, const std::string& outFile,
+                const std::string& cwd)
 {
     const int fd = ::open(outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     std::vector<std::string> line{"-u", "DISPLAY", "-u", "WAYLAND_DISPLAY", "-u", "QT_QPA_PLATFORM", program};
+    if (!cwd.empty())
+        line.insert(line.begin(), {"-C", cwd});
     line.insert(line.end(), args.begin(), args.end());
     const long pid = Process::Start("/usr/bin/env", line, 0, {-1, fd, fd});
     ::close(fd);

@@ -70,8 +70,9 @@ private:
 // microseconds after it opens. Returns the steps' exit codes, in order.
 std::vector<int> RunTogether(const std::vector<std::function<int()>>& steps, const std::vector<unsigned>& offsetsUs);
 
-// A program of the build run without a display, its standard output and errors into outFile:
-// its exit code.
-int RunHeadless(const std::string& program, const std::vector<std::string>& args, const std::string& outFile);
+// A program of the build run without a display, its standard output and errors into outFile,
+// started in the host folder cwd (empty: this process's): its exit code.
+int RunHeadless(const std::string& program, const std::vector<std::string>& args, const std::string& outFile,
+                const std::string& cwd = "");
 
 } // namespace testsupport
