@@ -57,6 +57,29 @@ std::set<std::string> linesOf(const std::map<std::string, std::set<std::string>>
     return it == of.end() ? std::set<std::string>() : it->second;
 }
 
+// The grants of one table or view compared: against a backup each line as written, the lines the
+// found one lacks and those only it has; against what a dump makes only the grantees it lacks,
+// as the server lists each grant with the privileges it keeps.
+void compareGrants(const std::set<std::string>& want, const std::set<std::string>& have, bool asBackup,
+                   std::vector<std::string>& faults)
+{
+    if (asBackup) {
+        for (const std::string& l : want)
+            if (!have.count(l))
+                faults.push_back("lacks " + grantName(l));
+        for (const std::string& l : have)
+            if (!want.count(l))
+                faults.push_back("has " + grantName(l) + " the backup lacks");
+        return;
+    }
+    std::set<std::string> granted;
+    for (const std::string& line : have)
+        granted.insert(grantName(line));
+    for (const std::string& line : want)
+        if (!granted.count(grantName(line)))
+            faults.push_back("lacks " + grantName(line));
+}
+
 // The columns a found table lacks, has more, or has otherwise, by position.
 void compareColumns(const std::vector<std::string>& want, const std::vector<std::string>& have,
                     std::vector<std::string>& faults)
@@ -233,13 +256,7 @@ std::vector<std::string> SchemaDumpSummary::TableDifferences(const SchemaDumpSum
         faults.push_back(std::move(fault));
     // The lines of one kind the found table lacks, then those only it has.
     compareIndexes(linesOf(indexes_, table), linesOf(found.indexes_, table), found.indexTables(), true, faults);
-    const std::set<std::string> wantGrants = linesOf(grants_, table), haveGrants = linesOf(found.grants_, table);
-    for (const std::string& l : wantGrants)
-        if (!haveGrants.count(l))
-            faults.push_back("lacks " + grantName(l));
-    for (const std::string& l : haveGrants)
-        if (!wantGrants.count(l))
-            faults.push_back("has " + grantName(l) + " the backup lacks");
+    compareGrants(linesOf(grants_, table), linesOf(found.grants_, table), true, faults);
     return faults;
 }
 
@@ -282,13 +299,7 @@ std::vector<std::string> SchemaDumpSummary::MadeDifferences(const SchemaDumpSumm
     std::vector<std::string> faults;
     compareColumns(want->columns, have->columns, faults);
     compareIndexes(linesOf(indexes_, table), linesOf(found.indexes_, table), found.indexTables(), false, faults);
-    // A grant by its grantee: the server lists each grant with the privileges it keeps.
-    std::set<std::string> granted;
-    for (const std::string& line : linesOf(found.grants_, table))
-        granted.insert(grantName(line));
-    for (const std::string& line : linesOf(grants_, table))
-        if (!granted.count(grantName(line)))
-            faults.push_back("lacks " + grantName(line));
+    compareGrants(linesOf(grants_, table), linesOf(found.grants_, table), false, faults);
     return faults;
 }
 
@@ -297,10 +308,16 @@ std::vector<std::string> SchemaDumpSummary::ViewDifferences(const SchemaDumpSumm
     std::vector<std::string> faults;
     for (const auto& [name, definition] : views_) {
         const auto have = found.views_.find(name);
-        if (have == found.views_.end())
+        if (have == found.views_.end()) {
             faults.push_back("view " + name + " missing");
-        else if (have->second != definition)
+            continue;
+        }
+        if (have->second != definition)
             faults.push_back("view " + name + " is defined otherwise");
+        std::vector<std::string> grants;
+        compareGrants(linesOf(grants_, name), linesOf(found.grants_, name), extras == Extras::Count, grants);
+        for (const std::string& fault : grants)
+            faults.push_back("view " + name + " " + fault);
     }
     if (extras == Extras::Count)
         for (const auto& [name, definition] : found.views_)

@@ -47,8 +47,10 @@ public:
     // grant by its grantee ("lacks grant to public"). Indexes and grants only the found one has
     // are passed over: the dump does not make them. {"missing"} when the found one lacks the table.
     std::vector<std::string> MadeDifferences(const SchemaDumpSummary& found, const std::string& table) const;
-    // The views of this dump that the found one lacks or defines otherwise, and the views only
-    // the found one has (unless extras are passed over: the views a dump makes).
+    // The views of this dump that the found one lacks or defines otherwise, or holds with other
+    // grants ("view v lacks grant to public"), and the views only the found one has (unless
+    // extras are passed over: the views a dump makes, each grant then by its grantee and only
+    // those the found one lacks, as MadeDifferences compares a table's).
     enum class Extras { Count, PassOver };
     std::vector<std::string> ViewDifferences(const SchemaDumpSummary& found, Extras extras = Extras::Count) const;
     // The names (lower case) of this dump's views that the found one lacks.

@@ -567,8 +567,14 @@ void RisSession::runSql(const std::string& statement, const std::string& verb, s
         out += rows(db.Changes(), "updated");
     else if (verb == "delete")
         out += rows(db.Changes(), "deleted");
-    else
-        out += std::string(verb == "drop view" ? "View dropped." : "Index dropped.") + kCrLf;
+    else if (verb == "drop view") {
+        // Its grants go with it, as a dropped table's do: a view made again under that name
+        // holds only what is granted on it then.
+        auto [schema, view] = qualified(firstWord(afterPhrase(statement, 2)));
+        server_.DropGrants(Schema(schema).dbUser, view);
+        out += std::string("View dropped.") + kCrLf;
+    } else
+        out += std::string("Index dropped.") + kCrLf;
 }
 
 void RisSession::WriteQueryResult(SqliteStatement& st, const std::string& schema, const std::string& statement,

@@ -409,8 +409,10 @@ void LoadRun::grantLine(const DumpItem& item)
     privileges = DbServer::TablePrivileges(privileges); // the grant as written, no more
     if (!request_.grants.given || !request_.grants.Contains(table))
         return;
-    if (!SchemaTables(*db_).HasTable(table))
-        RaiseRisError("RIS_E_UNKNOWN_RELATION", "Grant on table '" + table + "', which does not exist.");
+    // A view's grants follow the views, which stand by then.
+    if (!SchemaTables(*db_).HasTable(table) &&
+        !db_->QueryText("SELECT 1 FROM sqlite_master WHERE type = 'view' AND name = ?1 COLLATE NOCASE", {table}))
+        RaiseRisError("RIS_E_UNKNOWN_RELATION", "Grant on table or view '" + table + "', which does not exist.");
     if (!EqualsNoCase(grantee, "public") && !session_.Server().FindUser(grantee))
         RaiseRisError("RIS_E_UNKNOWN_USER", "Line " + std::to_string(item.lineNumber) + " of the dump grants table '" +
                                                 table + "' to '" + ToUpper(grantee) +
@@ -449,6 +451,9 @@ void LoadRun::otherLine(const DumpItem& item)
                 db_->Exec("DROP VIEW IF EXISTS " + RisSqlText::QuoteName(view));
             SchemaTables(*db_).CreateView(TrimWhite(item.line));
         });
+        // A view made anew holds the grants the dump gives it, as a table does.
+        if (request_.mode == "clear")
+            grants_.DropGrants(*db_, owner_, view);
         report("View " + view + " created.");
     } else if (StartsWithNoCase(TrimWhite(item.line), "grant ")) {
         grantLine(item); // a grant of other privileges than the unload writes

@@ -12,6 +12,7 @@
 #include "standins/dbserver/RisSqlText.h"
 #include "standins/dbserver/SchemaTables.h"
 #include "standins/dbserver/ServerSqlRules.h"
+#include "standins/dbserver/ViewOrder.h"
 
 #include <sqlite3.h>
 
@@ -305,27 +306,38 @@ void SchemaUnloader::Unload(const RisTransferRequest& request, const std::string
             console += "Table " + plan.table + ": " + std::to_string(count) + (count == 1 ? " row" : " rows") +
                        " unloaded." + kCrLf;
         }
+        // Each view after the views it reads, so that a load can make them in dump order.
+        std::vector<RisView> views;
         if (request.views.given)
-            for (const RisView& v : catalogue.Views())
-                if (request.views.Contains(v.name))
+            for (const RisView& v : ViewsInMakeOrder(db, catalogue.Views()))
+                if (request.views.Contains(v.name)) {
                     writer.WriteLine(v.definition);
+                    views.push_back(v);
+                }
         if (request.indexes.given)
             for (const std::string& table : tables)
                 if (request.indexes.Contains(table))
                     for (const RisIndex& idx : catalogue.Indexes(table))
                         writer.WriteLine(indexLine(idx));
-        if (request.grants.given)
+        // Each grant as it was made: a load of the dump grants no more.
+        const auto writeGrants = [&](const std::string& on) {
+            for (const std::string& grantee : session_.Server().GrantsOn(schema.dbUser, on)) {
+                const std::string privileges = session_.Server().GrantedPrivileges(schema.dbUser, on, grantee);
+                if (EqualsNoCase(grantee, "public") && privileges == DbServer::kAllTablePrivileges)
+                    writer.WriteGrantLine(on);
+                else
+                    writer.WriteLine("grant " + privileges + " on " + on + " to " + grantee);
+            }
+        };
+        if (request.grants.given) {
             for (const std::string& table : tables)
                 if (request.grants.Contains(table))
-                    for (const std::string& grantee : session_.Server().GrantsOn(schema.dbUser, table)) {
-                        // Each grant as it was made: a load of the dump grants no more.
-                        const std::string privileges =
-                            session_.Server().GrantedPrivileges(schema.dbUser, table, grantee);
-                        if (EqualsNoCase(grantee, "public") && privileges == DbServer::kAllTablePrivileges)
-                            writer.WriteGrantLine(table);
-                        else
-                            writer.WriteLine("grant " + privileges + " on " + table + " to " + grantee);
-                    }
+                    writeGrants(table);
+            // Then those of the views the dump makes, which stand by then.
+            for (const RisView& v : views)
+                if (request.grants.Contains(v.name))
+                    writeGrants(ToLower(v.name));
+        }
         writer.Finish();
     } catch (const AppError& e) {
         if (e.source().rfind("RIS_E_", 0) == 0)

@@ -1,7 +1,8 @@
 // The unload of the stand-in RIS client: writes the tables of a schema as the request asks
 // into a dump file in the system's format: the "create schema " line, per table its
-// definition and (with data) its rows in the variable or fixed layout, then views, indexes
-// and grants, then the end-of-schema line.
+// definition and (with data) its rows in the variable or fixed layout, then views (each after
+// the views it reads), indexes, the grants of the tables and then those of the views, then the
+// end-of-schema line.
 #pragma once
 
 #include "standins/dbserver/RisSession.h"

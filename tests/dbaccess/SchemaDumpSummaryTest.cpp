@@ -73,6 +73,10 @@ TEST(SchemaDumpSummaryTest, DifferencesFromTheExpectedDump)
              "grant select, insert, delete, update on t1 to PUBLIC\r\n",
          {"t1: has index u1 on (code) where the backup has it unique on (id)",
           "T2: lacks index i2 (the name is an index's on t9)", "t9 is not in the backup"}},
+        // A view's grants compare as a table's.
+        {"AGrantOnAViewTheBackupLacks",
+         "default schema dd_x\r\n" + table("t1", 3) + table("t2", 0) + kLines + "grant select on v1 to pd_reader\r\n",
+         {"view v1 has grant to pd_reader the backup lacks"}},
         // Two alike rows where the backup has two different ones: the count alone would pass.
         {"ARowTwiceForTwoRows",
          "default schema dd_x\r\n" + ReplaceAll(table("t1", 3), "3 'c'", "2 'c'") + table("t2", 0) + kLines,

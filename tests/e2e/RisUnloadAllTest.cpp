@@ -1,5 +1,7 @@
 // "tarnwick /risunloadall" run as a process on the sample environment: every schema but the
 // "mto_" ones unloaded, no window, exit code and program log telling how it went.
+#include "admin/AdminTestSupport.h"
+#include "admin/DumpCommands.h"
 #include "dbaccess/DumpSchemaLine.h"
 #include "dbtools/DdlCheck.h"
 #include "dbtools/DdlCheckContext.h"
@@ -21,6 +23,9 @@
 #include "standins/dbserver/SchemaLoader.h"
 #include "standins/dbserver/StandInEnvironment.h"
 #include "standins/SmallDisk.h"
+#include "standins/StandInTestServer.h"
+#include "platform/Environment.h"
+#include "platform/RunMark.h"
 #include "support/SampleEnvironment.h"
 #include "support/TestFiles.h"
 #include "support/WrapperClients.h"
@@ -562,6 +567,55 @@ TEST_F(RisUnloadAllTest, ARelativeDumpFolderStaysInTheEnvironmentOrIsRefusedByNa
         }
     }
     fs::remove_all(drive + "/tw_unload");
+}
+
+// Views made again under the views that read them, and grants on views: the dump of
+// "/risunloadall" is loaded by the program's own load into a fresh environment (a restore after
+// a loss), found whole, with every view and grant the schema held.
+TEST_F(RisUnloadAllTest, ViewsMadeAgainAndGrantsOnViewsLoadWholeIntoAFreshEnvironment)
+{
+    DbServer server(StandInRoot());
+    const auto execute = [&](const std::string& statements) {
+        RisSession session(server);
+        std::string out;
+        session.Execute("default schema pd_demo", out);
+        for (const std::string& statement : Split(statements, ";"))
+            session.Execute(statement, out);
+    };
+    // pd_demo as the other tests know it, whatever happens here.
+    struct Undo {
+        std::function<void()> undo;
+        ~Undo() { undo(); }
+    } undo{[&] {
+        for (const char* view : {"zboth", "ztop", "zmid", "zbase"})
+            if (ViewsWithGrants(server, "pd_demo").count(view))
+                execute(std::string("drop view ") + view);
+        server.DropUser("PD_READER");
+        for (const auto& [object, seen] : RunMark::List("load "))
+            RunMark::RemoveLeft(object);
+    }};
+    server.SetUserPassword("PD_READER", "pd_reader");
+    execute("create view zbase as select model_index_no, model_no from pdtable_113;"
+            "create view zmid as select model_index_no from zbase;create view ztop as select count(*) n from zmid;"
+            "create view zboth as select zbase.model_no from zbase, zmid where zbase.model_index_no = "
+            "zmid.model_index_no;drop view zbase;"
+            "create view zbase as select model_index_no, model_no from pdtable_113 where model_type > 0;"
+            "grant select on zbase to pd_reader;grant select, insert, update on zboth to pd_reader, public;"
+            "grant all on zmid to public");
+    ASSERT_EQ(run("/risunloadall"), 0) << text(program.host() + "/err.txt");
+
+    StandInTestServer fresh;
+    fresh.AddSchema("pd_demo");
+    fresh.Server().SetUserPassword("PD_READER", "pd_reader");
+    testsupport::WriteHostFile(program.host() + "/fresh.prm", "ROOT=" + WinPathFromHost(fresh.Root()) + "\r\n");
+    admintest::AdminFolder folder{"fresh_load"};
+    const std::string saved = GetEnvVar("RIS_PARAMETERS");
+    SetEnvVar("RIS_PARAMETERS", WinPathFromHost(program.host() + "/fresh.prm"));
+    DumpCommands commands;
+    EXPECT_NO_THROW(commands.RISLoad("'" + dumpDir + "\\pd_demo.dmp'"));
+    SetEnvVar("RIS_PARAMETERS", saved);
+    EXPECT_FALSE(commands.report().HasErrors()) << commands.report().FirstError();
+    EXPECT_EQ(ViewsWithGrants(fresh.Server(), "pd_demo"), ViewsWithGrants(server, "pd_demo"));
 }
 
 // A FIFO where the old dump stands: the run neither hangs nor touches it, names it, and goes on.

@@ -91,11 +91,14 @@ protected:
         return r;
     }
 
-    ClientRun load(const std::string& dumpName, const std::string& schema, const std::string& mode = "clear")
+    // Into the test server, or the server the parameter file names.
+    ClientRun load(const std::string& dumpName, const std::string& schema, const std::string& mode = "clear",
+                   const std::string& parms = "ris.parms")
     {
         return run("rislod.exe", {"-m", "w", "-i", win(dumpName), "-l", win("load.log"), "-b", win("load.bad"), "-c",
                                   "25", "-s", schema, mode, "table", "with", "data", "all", "view", "all", "index",
-                                  "all", "grant", "all"});
+                                  "all", "grant", "all"},
+                   parms);
     }
 
     // The whole schema as the unload client writes it.

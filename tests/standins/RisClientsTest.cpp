@@ -60,6 +60,70 @@ TEST_F(RisClientsTest, EveryIndexSurvivesUnloadAndLoad)
     EXPECT_EQ(body(unloadAll("pd_d")), body(good));
 }
 
+// Views made again under the views that read them, and grants on views: the dump makes each view
+// after every view it reads and grants on the views after them, and loads into a server of its
+// own (a restore after a loss) with every view and grant the schema held.
+TEST_F(RisClientsTest, ViewsLoadIntoAFreshServerInAnOrderTheyCanBeMadeWithTheirGrants)
+{
+    t.Server().SetUserPassword("pd_reader", "pd_reader");
+    const struct {
+        const char* what;
+        const char* statements;         // run in pd_c, one after the other
+        std::vector<std::string> order; // of these views in the dump
+        std::string notLoaded;          // a view the fresh server cannot make, "" for none
+        std::string noGrants;           // a view that holds no grant afterwards, "" for none
+    } cases[] = {
+        {"zbase made again under a chain of views and one reading two",
+         "create view zbase as select id, name from t;\ncreate view zmid as select id from zbase;\n"
+         "create view zlone as select k from t2;\ncreate view ztop as select count(*) n from zmid;\n"
+         "create view zboth as select zbase.name from zbase, zmid where zbase.id = zmid.id;\n"
+         "drop view zbase;\ncreate view zbase as select id, name from t where id < 4;\n",
+         {"zlone", "zbase", "zmid", "ztop", "zboth"}, "", ""},
+        {"grants on views to a user and to public, of one and of several privileges",
+         "create view zv as select id, name from t;\ncreate view zw as select name from zv;\n"
+         "grant select on zv to pd_reader;\ngrant select, insert, update on zw to pd_reader, public;\n"
+         "grant all on zv to public;\n",
+         {"zv", "zw"}, "", ""},
+        // The grants of a dropped view go with it.
+        {"the middle of the chain made again",
+         "grant select on zmid to pd_reader;\ndrop view zmid;\ncreate view zmid as select id, name from zbase;\n",
+         {"zbase", "zmid", "ztop", "zboth"}, "", "zmid"},
+        {"a view reading one that is gone comes last",
+         "create view zgone as select id from t;\ncreate view zorphan as select id from zgone;\n"
+         "create view zafter as select k from t2;\ndrop view zgone;\n",
+         {"zafter", "zorphan"}, "zorphan", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        int failed = 0;
+        t.Batch(std::string("default schema pd_c;\n") + c.statements, &failed);
+        ASSERT_EQ(failed, 0);
+        const std::string dump = unloadAll("pd_c");
+        const size_t lastView = dump.rfind("\r\ncreate view ");
+        size_t at = 0;
+        for (const std::string& view : c.order) {
+            const size_t line = dump.find("\r\ncreate view " + view + " ");
+            EXPECT_GT(line, at) << view << "\n" << dump;
+            at = line == std::string::npos ? at : line;
+            const size_t grant = dump.find(" on " + view + " to ");
+            EXPECT_TRUE(grant == std::string::npos || grant > lastView) << view << "\n" << dump;
+        }
+        if (!c.noGrants.empty())
+            EXPECT_EQ(t.Server().GrantsOn("pd_c", c.noGrants), std::vector<std::string>{});
+
+        StandInTestServer fresh;
+        fresh.AddSchema("pd_c");
+        fresh.Server().SetUserPassword("pd_reader", "pd_reader");
+        WriteHostFile(host("fresh.parms"), "ROOT=" + WinPathFromHost(fresh.Root()) + "\r\n");
+        WriteHostFile(host("c.dmp"), dump);
+        const ClientRun r = load("c.dmp", "pd_c", "clear", "fresh.parms");
+        EXPECT_EQ(r.exitCode, c.notLoaded.empty() ? 0 : 1) << r.console;
+        std::map<std::string, std::string> want = ViewsWithGrants(t.Server(), "pd_c");
+        want.erase(c.notLoaded);
+        EXPECT_EQ(ViewsWithGrants(fresh.Server(), "pd_c"), want);
+    }
+}
+
 TEST_F(RisClientsTest, ALineTheLoadDoesNotUnderstandIsReportedOnTheConsoleAndInTheLog)
 {
     std::string dump = good;

@@ -4,11 +4,28 @@
 
 #include "standins/dbserver/DbServer.h"
 #include "standins/dbserver/RisSession.h"
+#include "standins/dbserver/SchemaTables.h"
 #include "support/TestEnvironment.h"
 
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <string>
+
+// Each view of the schema with its definition and the grants the server keeps on it, as
+// "<definition>; <GRANTEE>: <privileges>; ...".
+inline std::map<std::string, std::string> ViewsWithGrants(DbServer& server, const std::string& schema)
+{
+    RisSession session(server);
+    const std::string owner = server.FindSchema(schema)->dbUser;
+    std::map<std::string, std::string> views;
+    for (const RisView& v : SchemaTables(session.Database(schema)).Views()) {
+        std::string& text = views[v.name] = v.definition;
+        for (const std::string& grantee : server.GrantsOn(owner, v.name))
+            text += "; " + grantee + ": " + server.GrantedPrivileges(owner, v.name, grantee);
+    }
+    return views;
+}
 
 class StandInTestServer {
 public:
