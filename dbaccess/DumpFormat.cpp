@@ -329,10 +329,21 @@ long DumpFormat::FixedWidthOfType(std::string_view type)
         return 6;
     if (t.find("int") != std::string::npos)
         return 11;
+    const size_t open = t.find('(');
+    if (t.find("decimal") != std::string::npos && open != std::string::npos && t.back() == ')') {
+        // decimal(p,s) is written with its s decimals: a sign, its whole digits (a 0 where it
+        // has none) and the point, at least as wide as any other number column.
+        const std::string_view args = std::string_view(t).substr(open + 1, t.size() - open - 2);
+        const size_t comma = args.find(',');
+        long precision = 0, scale = 0;
+        if (parseLong(Trim(args.substr(0, comma)), precision) &&
+            (comma == std::string_view::npos || parseLong(Trim(args.substr(comma + 1)), scale)) && precision > 0 &&
+            precision <= 38 && scale >= 0 && scale <= 127)
+            return std::max<long>(24, 1 + std::max(precision - scale, 1L) + (scale > 0 ? 1 + scale : 0));
+    }
     if (t.find("decimal") != std::string::npos || t.find("real") != std::string::npos ||
         t.find("double") != std::string::npos)
         return 24;
-    const size_t open = t.find('(');
     if (t.find("char") != std::string::npos && open != std::string::npos && !t.empty() && t.back() == ')') {
         long n = 0;
         if (parseLong(Trim(std::string_view(t).substr(open + 1, t.size() - open - 2)), n) && n > 0)

@@ -108,7 +108,8 @@ public:
     // ("smallint", "int", "decimal", "real", "double") do not describe.
     static bool IsQuotedType(std::string_view type);
     // Field width of a type in the fixed layout: char(n) n, char 240, smallint 6, int 11,
-    // double/real/decimal 24, other types 240.
+    // decimal(p,s) as wide as its longest text (a sign, max(p - s, 1) whole digits, a point and
+    // s decimals) but at least 24, double/real/decimal 24, other types 240.
     static long FixedWidthOfType(std::string_view type);
     // Consecutive fields for the columns, each as wide as its type.
     static std::vector<DumpFixedField> FixedFieldsFor(const std::vector<DumpColumn>& columns);

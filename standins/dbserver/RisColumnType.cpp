@@ -8,9 +8,10 @@
 #include <sqlite3.h>
 
 #include <charconv>
-
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 
 namespace {
 
@@ -169,8 +170,18 @@ std::string RisColumnType::FormatInteger(long long v) const
 std::string RisColumnType::FormatReal(double v) const
 {
     if (kind_ == Kind::Decimal && scale_ >= 0) {
+        // A double stands for the shortest decimal that reads back as it (DecimalNumber::OfDouble),
+        // which the server rounded to the scale when it stored it: its digits at the scale are
+        // that number's. Within 15 digits (its whole digits and the scale) the double's own value
+        // rounded to the scale gives them; beyond, that would show its binary digits (98765.4321
+        // at scale 12 as 98765.432100000005, 10^24 as 999999999999999983222784).
+        static constexpr double kFastBelow[] = {1e15, 1e14, 1e13, 1e12, 1e11, 1e10, 1e9, 1e8,
+                                                1e7,  1e6,  1e5,  1e4,  1e3,  1e2,  1e1, 1e0};
+        if (std::isfinite(v) &&
+            (scale_ >= static_cast<int>(std::size(kFastBelow)) || std::fabs(v) >= kFastBelow[scale_]))
+            return DecimalNumber::OfDouble(v).FixedText(scale_);
         char buf[64];
-        std::snprintf(buf, sizeof buf, "%.*f", scale_, v);
+        std::snprintf(buf, sizeof buf, "%.*f", scale_, v == 0 ? 0.0 : v); // no "-0.00": the database has no -0
         return buf;
     }
     return ShortestDouble(v);

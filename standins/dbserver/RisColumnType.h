@@ -40,8 +40,8 @@ public:
     static std::string WithCurrentNumberChecks(const std::string& createTableSql);
 
     // Text of a stored value: whole numbers plainly, doubles in their shortest exact form,
-    // decimals with their scale, a number kept with every digit (a blob) with every digit,
-    // texts unchanged.
+    // decimals with their scale (a double as the decimal it stands for, never its binary
+    // digits), a number kept with every digit (a blob) with every digit, texts unchanged.
     std::string FormatInteger(long long v) const;
     std::string FormatReal(double v) const;
     std::string FormatWide(const DecimalNumber& v) const;

@@ -116,6 +116,14 @@ inline std::vector<TableEditCase> TableEditCases()
          "", true},
         {"AndTheNextEditOfThatWideRow", ClientRule::PassThrough(), "dd_demo", "wide_edit", "k=3", 1,
          "12345678901234567168", "note", "y", "y", "y", "", "", true},
+        // Numbers a double holds in columns of many scales (0.5 of a decimal(38,38) written with
+        // 38 decimals): the table opens, the cells show the numbers, and a row is found by them.
+        {"ACellOfARowOfNumbersOfManyScales", ClientRule::PassThrough(), "dd_demo", "scale_edit", "k=1", 0, "1",
+         "note", "x", "x", "x", "", "", false},
+        {"ANumberOfManyDecimalsTyped", ClientRule::PassThrough(), "dd_demo", "scale_edit", "k=2", 1, "-98765.4321",
+         "a", "12345.6789", "12345.6789", "12345.6789", "", "", true},
+        {"AndTheNextEditOfThatRow", ClientRule::PassThrough(), "dd_demo", "scale_edit", "k=2", 0, "2", "note", "y",
+         "y", "y", "", "", false},
         // A client that changes every row: three rows hold what one should.
         {"AClientThatChangesEveryRow", ClientRule::EditLines(" WHERE ", " WHERE 1=1 OR "), "pd_demo", "pdtable_114",
          "rowid=3", 0, "3", "partition_no", "7", "7", nullptr,
@@ -127,8 +135,8 @@ inline std::vector<TableEditCase> TableEditCases()
 
 // What the cases change on the sample environment, put back when the object goes.
 struct TableEditPutBack {
-    // A table of numbers of more digits than a double holds, made through risbatch for the
-    // cases and dropped again; the access object's list of the schema's tables, which the windows
+    // A table of numbers of more digits than a double holds and one of numbers in columns of
+    // many scales, made through risbatch for the cases and dropped again; the access object's list of the schema's tables, which the windows
     // read, is read anew each time.
     struct WideTable {
         WideTable()
@@ -138,7 +146,14 @@ struct TableEditPutBack {
             cris.DBWrite("dd_demo", "create table wide_edit (k int, big decimal(38,0), amt decimal(20,2), note char(8));\n"
                                     "insert into wide_edit values (1, 12345678901234567891, 1234567890123456.78, 'a');\n"
                                     "insert into wide_edit values (2, 99999999999999999999999999999999999999, 0.5, 'b');\n"
-                                    "insert into wide_edit values (3, 12345678901234567168, 12.5, 'c');");
+                                    "insert into wide_edit values (3, 12345678901234567168, 12.5, 'c');\n"
+                                    "create table scale_edit (k int, a decimal(24,12), b decimal(38,0), "
+                                    "c decimal(38,38), d decimal(30,17), e decimal(20,16), f decimal(30,14), "
+                                    "g decimal(38,0), note char(8));\n"
+                                    "insert into scale_edit values (1, 98765.4321, 1000000000000000000000000, 0.1, "
+                                    "2.675, 1.1, 1234567.89, -12000000000000000000000000000000, 'a');\n"
+                                    "insert into scale_edit values (2, -98765.4321, -1000000000000000000000000, 0.5, "
+                                    "-2.675, -1.1, -1234567.89, 12000000000000000000000000000000, 'b');");
             gCRIS->DBGetTables("dd_demo", true);
         }
         ~WideTable()
@@ -146,7 +161,7 @@ struct TableEditPutBack {
             try {
                 CRIS cris;
                 cris.SetUseRIS("");
-                cris.DBWrite("dd_demo", "drop table wide_edit");
+                cris.DBWrite("dd_demo", "drop table wide_edit;\ndrop table scale_edit");
                 gCRIS->DBGetTables("dd_demo", true);
             } catch (const AppError& e) {
                 ADD_FAILURE() << e.description();

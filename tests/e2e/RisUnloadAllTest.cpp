@@ -28,6 +28,7 @@
 #include "platform/RunMark.h"
 #include "support/SampleEnvironment.h"
 #include "support/TestFiles.h"
+#include "support/ExactNumberCases.h"
 #include "support/WrapperClients.h"
 
 #include <gtest/gtest.h>
@@ -117,28 +118,103 @@ protected:
 
 TEST_F(RisUnloadAllTest, UnloadsEverySchemaButMtoSilentlyAndExitsZero)
 {
-    // A number of more digits than a double holds, loaded from a dump, is unloaded with every
-    // digit, and that dump loads it back whole.
+    // Numbers loaded from a dump that holds every digit (a decimal padded to its scale, as an
+    // unload writes it) are selected and unloaded with every digit and load back whole, through
+    // the load client and the program's own load: numbers of more digits than a double holds,
+    // and numbers a double holds whose binary digits at their column's scale would be other ones
+    // (a table of many scales, a number at every scale, the round numbers 10^16 to 10^37), each
+    // with its negative. Each row is found by its numbers, and by no other near them.
     DbServer server(StandInRoot());
-    const std::string row = "12345678901234567891 -123456789012345678901234567890123456.78 ";
-    testsupport::WriteHostFile(dumps.host() + "/wide.dmp",
-                               "default schema dd_demo\r\ncreate table wide_n (n decimal(20,0), m decimal(38,2))\r\n"
-                               "insert into wide_n (n, m) values (?, ?)\r\n***variable*** n m \r\n" + row +
-                                   "\r\n***RIS*** End of Table ***RIS***\r\n***RIS*** End of Schema ***RIS***\r\n");
+    struct Table {
+        std::string name;
+        std::vector<DumpColumn> columns;
+        std::vector<std::vector<std::string>> rows; // as the dump and a select write them
+    };
+    std::vector<Table> tables = {
+        {"wide_n", {{"n", "decimal(20,0)"}, {"m", "decimal(38,2)"}},
+         {{"12345678901234567891", "-123456789012345678901234567890123456.78"}}},
+        {"scales_n", {}, {{}, {}}}, {"every_n", {}, {{}, {}}}, {"round_n", {{"n", "decimal(38,0)"}}, {}}};
+    const auto addColumns = [](Table& t, const std::vector<testsupport::ExactNumberCase>& numbers) {
+        for (const testsupport::ExactNumberCase& n : numbers) {
+            t.columns.push_back({std::string(1, static_cast<char>('a' + t.columns.size() % 26)) +
+                                     std::to_string(t.columns.size()),
+                                 n.type});
+            t.rows[0].push_back(n.written);
+            t.rows[1].push_back(testsupport::Negated(n).written);
+        }
+    };
+    addColumns(tables[1], testsupport::TableOfScalesRow());
+    addColumns(tables[2], testsupport::NumbersAtEveryScale());
+    for (const testsupport::ExactNumberCase& n : testsupport::RoundNumbers())
+        tables[3].rows.insert(tables[3].rows.end(), {{n.written}, {testsupport::Negated(n).written}});
+    std::string dump = "default schema dd_demo\r\n";
+    std::string names;
+    for (const Table& t : tables) {
+        names += " " + t.name;
+        dump += DumpFormat::CreateTableLine(t.name, t.columns) + "\r\n" + DumpFormat::InsertLine(t.name, t.columns) +
+                "\r\n" + DumpFormat::VariableLayoutLine(t.columns) + "\r\n";
+        for (const auto& row : t.rows)
+            dump += Join(row, " ") + " \r\n";
+        dump += "***RIS*** End of Table ***RIS***\r\n";
+    }
+    testsupport::WriteHostFile(dumps.host() + "/wide.dmp", dump + "***RIS*** End of Schema ***RIS***\r\n");
+    const auto risbatch = [&](const std::string& statement) {
+        std::string out;
+        RisSession session(server);
+        session.Execute("default schema dd_demo", out);
+        session.Execute(statement, out);
+        return out;
+    };
+    // Every value of every row as the dump holds it, in a select and in the unload.
+    const auto holdsEveryDigit = [&](const std::string& unloaded) {
+        for (const Table& t : tables) {
+            SCOPED_TRACE(t.name);
+            const std::string selected = risbatch("select * from " + t.name);
+            for (const auto& row : t.rows) {
+                EXPECT_NE(unloaded.find("\r\n" + Join(row, " ") + " \r\n"), std::string::npos) << Join(row, " ");
+                for (size_t c = 0; c < row.size(); ++c)
+                    EXPECT_NE(selected.find("\r\n" + t.columns[c].name + ": " + row[c] + "\r\n"), std::string::npos)
+                        << row[c];
+            }
+        }
+    };
     const auto load = [&](const std::string& dump) {
         RisSession session(server);
         std::string console;
         SchemaLoader(session, nullptr, nullptr)
-            .Load(RisTransferRequest::Parse(RisTransferRequest::SplitWords("dd_demo clear table with data wide_n")),
+            .Load(RisTransferRequest::Parse(RisTransferRequest::SplitWords("dd_demo clear table with data" + names)),
                   dumpDir + "\\" + dump, console);
-        return RisSession(server).Database("dd_demo").QueryText("SELECT n || ' ' || m FROM wide_n");
     };
-    const std::string stored = "12345678901234567891 -123456789012345678901234567890123456.78";
-    ASSERT_EQ(load("wide.dmp"), stored);
+    load("wide.dmp");
+    holdsEveryDigit(dump);
+    for (const Table& t : tables)
+        for (const auto& row : t.rows)
+            for (size_t c = 0; c < row.size(); ++c)
+                EXPECT_NE(risbatch("select count(*) k from " + t.name + " where " + t.columns[c].name + " = " + row[c])
+                              .find("\r\nk: 1\r\n"),
+                          std::string::npos)
+                    << row[c];
+    // The binary digits of a double at the scale are other numbers.
+    for (const char* near : {"a0 = 98765.432100000005", "b1 = 999999999999999983222784",
+                             "c2 = 0.10000000000000000555111512312578270212", "d3 = 2.67499999999999982",
+                             "e4 = 1.1000000000000001", "f5 = 1234567.88999999989755",
+                             "g6 = -11999999999999999112715591221248"})
+        EXPECT_NE(risbatch(std::string("select count(*) k from scales_n where ") + near).find("\r\nk: 0\r\n"),
+                  std::string::npos)
+            << near;
+    {
+        // Loaded again by the program into tables of as many rows: the look compares every value.
+        admintest::AdminFolder folder{"numbers_load"};
+        DumpCommands commands;
+        EXPECT_NO_THROW(commands.RISLoad("'" + dumpDir + "\\wide.dmp'"));
+        EXPECT_FALSE(commands.report().HasErrors()) << commands.report().FirstError();
+        EXPECT_NE(folder.log().find("into dd_demo was done."), std::string::npos) << folder.log();
+    }
     ASSERT_EQ(run("/risunloadall"), 0) << text(program.host() + "/err.txt");
-    EXPECT_NE(text(dumps.host() + "/dd_demo.dmp").find("\r\n" + row + "\r\n"), std::string::npos);
-    EXPECT_EQ(load("dd_demo.dmp"), stored);
-    RisSession(server).Database("dd_demo").Exec("DROP TABLE wide_n");
+    load("dd_demo.dmp");
+    holdsEveryDigit(text(dumps.host() + "/dd_demo.dmp"));
+    for (const Table& t : tables)
+        RisSession(server).Database("dd_demo").Exec("DROP TABLE " + t.name);
     for (const char* schema : {"pd_demo", "dd_demo"}) {
         ASSERT_TRUE(dumpExists(schema)) << schema;
         std::string first = DumpSchemaLine::ReadFirstLine(dumpDir + "\\" + schema + ".dmp");

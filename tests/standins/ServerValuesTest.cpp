@@ -4,11 +4,20 @@
 
 #include "platform/AppError.h"
 #include "platform/DecimalNumber.h"
+#include "standins/dbserver/RisColumnType.h"
 #include "standins/dbserver/ServerSqlFunctions.h"
+#include "standins/dbserver/ServerSqlRules.h"
 #include "standins/dbserver/SqliteDb.h"
 #include "standins/dbserver/StoredValueSql.h"
+#include "support/ExactNumberCases.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
 
 TEST(ServerValues, ANumberTakesTheDatabasesText)
 {
@@ -33,16 +42,21 @@ TEST(ServerValues, ANumberTakesTheDatabasesText)
         EXPECT_EQ(DecimalNumber::Parse(c.number)->OracleText(), c.text) << c.number;
 }
 
-// Each value as a column of its type keeps it, read back with the engine's own type name.
+// Each value as a column of its type keeps it, read back with the engine's own type name, and as
+// the column writes it (the text of a select and of an unload): a number kept as a double with
+// the digits of the number it stands for, never the double's binary digits. A row holding it
+// is found by those digits, and by no other number.
 TEST(ServerValues, AStoredValueIsWhatItsColumnKeeps)
 {
     SqliteDb db(":memory:");
     ServerSqlFunctions::Register(db.Handle());
-    const struct {
-        const char* value;
-        const char* type;
-        const char* kept; // "!" + a part of the refusal
-    } cases[] = {
+    struct Case {
+        std::string value;
+        std::string type;
+        std::string kept = {};    // "!" + a part of the refusal; "" not looked at
+        std::string written = {}; // "" not looked at
+    };
+    std::vector<Case> cases = {
         {"1.0/3", "decimal(12,3)", "real 0.333"},     {"0.5", "decimal(10)", "integer 1"},
         {"-0.5", "decimal(10,0)", "integer -1"},      {"2.675", "decimal(8,2)", "real 2.68"},
         {"'2.675'", "decimal(8,2)", "real 2.68"},     {"999999.995", "decimal(8,2)", "!ORA-01438"},
@@ -68,16 +82,56 @@ TEST(ServerValues, AStoredValueIsWhatItsColumnKeeps)
         {"'0.30000000000000004'", "double", "blob 0.30000000000000004"},
         {"'1.23456789012345678901234567890123456789012'", "double", "blob 1.2345678901234567890123456789012345679"},
         {"'1.000000000000000000000'", "real", "integer 1"},
+        // Numbers of at most 15 digits stay doubles, written with their own digits at any scale.
+        {"98765.4321", "decimal(24,12)", "real 98765.4321"},
+        {"1000000000000000000000000", "decimal(38,0)", "real 1.0e+24"},
+        {"-12000000000000000000000000000000", "decimal(38,0)", "real -1.2e+31"},
+        {"'98765.432100000000'", "decimal(24,12)", "real 98765.4321", "98765.432100000000"},
+        {"0.5", "decimal(38,38)", "real 0.5", "0.50000000000000000000000000000000000000"},
+        {"-0.0", "decimal(8,2)", "", "0.00"},
+        {"ris_add(98765.4, 0.0321)", "decimal(24,12)", "real 98765.4321", "98765.432100000000"},
+        {"ris_cast('1e24', 'decimal(38,0)')", "decimal(30,0)", "real 1.0e+24", "1000000000000000000000000"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c.value) + " into " + c.type);
+    // The numbers of a table of many scales, a number at every scale whose digits there reach 16
+    // to 38, the round numbers 10^16 to 10^37, and the negatives of all.
+    std::vector<testsupport::ExactNumberCase> numbers = testsupport::TableOfScalesRow();
+    for (const auto& more : {testsupport::NumbersAtEveryScale(), testsupport::RoundNumbers()})
+        numbers.insert(numbers.end(), more.begin(), more.end());
+    for (const testsupport::ExactNumberCase& n : numbers)
+        for (const testsupport::ExactNumberCase& m : {n, testsupport::Negated(n)})
+            cases.push_back({m.value, m.type, "", m.written});
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.value + " into " + c.type);
         const std::string v = StoredValueSql::Value(c.value, c.type, "c", ServerDialect::Oracle);
         try {
-            EXPECT_EQ(db.QueryText("SELECT typeof(" + v + ") || ' ' || coalesce(" + v + ", '')").value_or(""),
-                      c.kept);
+            const std::string kept = db.QueryText("SELECT typeof(" + v + ") || ' ' || coalesce(" + v + ", '')").value_or("");
+            if (!c.kept.empty()) {
+                EXPECT_EQ(kept, c.kept);
+            }
         } catch (const AppError& e) {
-            EXPECT_EQ(*c.kept, '!') << e.description();
-            EXPECT_NE(e.description().find(c.kept + 1), std::string::npos) << e.description();
+            EXPECT_EQ(c.kept[0], '!') << e.description();
+            EXPECT_NE(e.description().find(c.kept.substr(1)), std::string::npos) << e.description();
+        }
+        if (c.written.empty())
+            continue;
+        db.Exec("DROP TABLE IF EXISTS v; CREATE TABLE v (c " + c.type + "); INSERT INTO v VALUES (" + v + ")");
+        SqliteStatement st(db, "SELECT c FROM v");
+        ASSERT_TRUE(st.Step());
+        bool quoted = true;
+        EXPECT_EQ(RisColumnType::StoredValueText(st, 0, quoted).value_or("<null>"), c.written);
+        EXPECT_FALSE(quoted);
+        // Found by its digits; a double's binary digits at the scale are another number.
+        const auto found = [&](const std::string& number) {
+            return db.QueryText(ServerSqlRules::Rewrite("SELECT count(*) FROM v WHERE c = " + number,
+                                                        ServerDialect::Oracle));
+        };
+        EXPECT_EQ(found(c.written), "1");
+        if (st.ColumnStorage(0) == SQLITE_FLOAT) {
+            char binary[80];
+            std::snprintf(binary, sizeof binary, "%.*f", RisColumnType::Parse(c.type)->scale(), st.ColumnDouble(0));
+            if (c.written != binary && st.ColumnDouble(0) != 0) {
+                EXPECT_EQ(found(binary), "0") << binary;
+            }
         }
     }
 }
