@@ -352,7 +352,8 @@ std::vector<std::string> LoadMarks::LeftTexts()
         const std::string schema = field(seen.fields, "schema");
         const std::string look = field(seen.fields, "look");
         const std::string step = field(seen.fields, "step");
-        const std::string kept = "no unload replaces the dump " + dumpText(seen.fields) + " (" + clearedBy(seen.fields) + ")";
+        const std::string kept =
+            "no unload replaces the dump " + dumpText(seen.fields) + " (" + clearedBy(seen.fields) + ")";
         const std::string by = leftmark::LeftBy(seen.fields);
         if (!look.empty())
             texts.push_back(WithoutEndingPeriods(look) + " (" + by + "); " + kept);

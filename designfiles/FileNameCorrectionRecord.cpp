@@ -280,7 +280,8 @@ void FileNameCorrectionRecord::FileCopied(const std::string& from, const std::st
     const int count = std::atoi(RunMark::Field(row, "moves").c_str());
     for (int i = 1; i <= count; ++i) {
         const std::string at = "move " + std::to_string(i);
-        if (RunMark::Field(row, at + " from") != FullWinPath(from) || RunMark::Field(row, at + " to") != FullWinPath(to))
+        if (RunMark::Field(row, at + " from") != FullWinPath(from) ||
+            RunMark::Field(row, at + " to") != FullWinPath(to))
             continue;
         const auto saved = row;
         leftmark::Put(row, at + " made", made.Text());

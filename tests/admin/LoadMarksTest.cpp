@@ -260,9 +260,9 @@ TEST_F(LoadMarksTest, ALoadCutOffOrNotWholeIsNamedAtTheNextStartAndItsDumpOutliv
             EXPECT_EQ(change.Wait(), 0);
             dead = change.pid();
         }
-        writeFile(dumpDir + "\\load.scr", "risload '" + spelled + "'\r\n" +
-                                               (c.twoLoads ? "risload '" + ddDump + "'\r\n" : "") +
-                                               (c.other == Other::ScriptLine ? "risload '" + olderElsewhere + "'\r\n" : ""));
+        const std::string later = c.other == Other::ScriptLine ? "risload '" + olderElsewhere + "'\r\n" : "";
+        writeFile(dumpDir + "\\load.scr",
+                  "risload '" + spelled + "'\r\n" + (c.twoLoads ? "risload '" + ddDump + "'\r\n" : "") + later);
         clients.Set(c.client, c.rule);
         ForkedProgram run(
             [&] {
@@ -310,8 +310,9 @@ TEST_F(LoadMarksTest, ALoadCutOffOrNotWholeIsNamedAtTheNextStartAndItsDumpOutliv
             for (int n = 0; n < 3; ++n) {
                 EXPECT_EQ(runUnloadAll(err), 0) << err;
                 EXPECT_EQ(BinaryFile::ReadAll(pdDump), pdText);
-                EXPECT_EQ(err.find("kept the dump '" + spelled + "'" + place + " from every unload; no file stands at that "
-                                   "path any more (moved aside or removed), so the record goes") !=
+                EXPECT_EQ(err.find("kept the dump '" + spelled + "'" + place +
+                                   " from every unload; no file stands at that path any more (moved aside or "
+                                   "removed), so the record goes") !=
                               std::string::npos,
                           n == 0)
                     << err;

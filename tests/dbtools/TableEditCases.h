@@ -136,8 +136,8 @@ inline std::vector<TableEditCase> TableEditCases()
 // What the cases change on the sample environment, put back when the object goes.
 struct TableEditPutBack {
     // A table of numbers of more digits than a double holds and one of numbers in columns of
-    // many scales, made through risbatch for the cases and dropped again; the access object's list of the schema's tables, which the windows
-    // read, is read anew each time.
+    // many scales, made through risbatch for the cases and dropped again; the access object's
+    // list of the schema's tables, which the windows read, is read anew each time.
     struct WideTable {
         WideTable()
         {

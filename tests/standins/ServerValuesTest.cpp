@@ -104,7 +104,8 @@ TEST(ServerValues, AStoredValueIsWhatItsColumnKeeps)
         SCOPED_TRACE(c.value + " into " + c.type);
         const std::string v = StoredValueSql::Value(c.value, c.type, "c", ServerDialect::Oracle);
         try {
-            const std::string kept = db.QueryText("SELECT typeof(" + v + ") || ' ' || coalesce(" + v + ", '')").value_or("");
+            const std::string kept =
+                db.QueryText("SELECT typeof(" + v + ") || ' ' || coalesce(" + v + ", '')").value_or("");
             if (!c.kept.empty()) {
                 EXPECT_EQ(kept, c.kept);
             }
