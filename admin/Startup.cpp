@@ -128,7 +128,7 @@ StartupSettings ReadStartupSettings()
         programDir.pop_back();
     s.scriptFile = ReadIniValue(gIniFile, "TARNWICK", "scriptfile", programDir + "\\tarnwick.scr");
     gScriptFile = s.scriptFile;
-    // Written back as read: the default when the key is missing, which every reader gets anyway.
+    // The default put in place where the key is missing, which every reader gets anyway.
     WriteIniDefault(gIniFile, "TARNWICK", "scriptfile", s.scriptFile);
     return s;
 }

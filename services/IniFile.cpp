@@ -97,9 +97,12 @@ bool WriteIniValue(const std::string& file, const std::optional<std::string>& se
 bool WriteIniDefault(const std::string& file, const std::string& section, const std::string& key,
                      const std::string& value)
 {
+    // A key that stands holds what was read or another program's newer value: neither is
+    // written over.
     const std::string missing = "\x01";
-    const bool stands = ReadIniValue(file, section, key, missing) != missing;
-    return writeValue(file, section, key, value, stands ? WriteFailure::Error : WriteFailure::Warning);
+    if (ReadIniValue(file, section, key, missing) != missing)
+        return true;
+    return writeValue(file, section, key, value, WriteFailure::Warning);
 }
 
 bool WriteIniList(const std::string& file, const std::string& section, const std::string& prefix,

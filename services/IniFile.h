@@ -23,10 +23,10 @@ std::string ReadIniValue(const std::string& file, const std::optional<std::strin
 bool WriteIniValue(const std::string& file, const std::optional<std::string>& section,
                    const std::optional<std::string>& key, const std::optional<std::string>& value);
 
-// Writes back value, the default every reader of the key gets while it is missing: where the key
-// stands, as WriteIniValue; where it is missing, a failed write changes nothing anyone reads, so
-// it is said once as a warning (NoteSettingsWriteWarning), not kept as a failure. False when the
-// write failed.
+// Puts value, the default every reader of the key gets while it is missing, into the file where
+// the key is missing; a key that stands is left as it is (what was read, or another program's
+// newer value, is never written over). A failed write changes nothing anyone reads, so it is said
+// once as a warning (NoteSettingsWriteWarning), not kept as a failure. False when it failed.
 bool WriteIniDefault(const std::string& file, const std::string& section, const std::string& key,
                      const std::string& value);
 
