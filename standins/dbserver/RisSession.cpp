@@ -449,10 +449,7 @@ void RisSession::grant(const std::string& statement, bool revoke, std::string& o
     auto [schema, table] = qualified(TrimWhite(statement.substr(on + 2, to - on - 2)));
     SqliteDb& db = Database(schema);
     SchemaTables tables(db);
-    bool isView = db.QueryText("SELECT 1 FROM sqlite_master WHERE type = 'view' AND name = ?1 COLLATE NOCASE",
-                               {table})
-                      .has_value();
-    if (!tables.HasTable(table) && !isView)
+    if (!tables.HasTable(table) && !tables.HasView(table))
         RaiseRisError("RIS_E_UNKNOWN_RELATION", "Table or view '" + table + "' does not exist in schema '" + schema + "'.");
     const std::string owner = Schema(schema).dbUser;
     // Each grantee holds what was granted, no more: an unload writes it so, and a load gives it

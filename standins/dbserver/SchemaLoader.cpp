@@ -410,8 +410,7 @@ void LoadRun::grantLine(const DumpItem& item)
     if (!request_.grants.given || !request_.grants.Contains(table))
         return;
     // A view's grants follow the views, which stand by then.
-    if (!SchemaTables(*db_).HasTable(table) &&
-        !db_->QueryText("SELECT 1 FROM sqlite_master WHERE type = 'view' AND name = ?1 COLLATE NOCASE", {table}))
+    if (!SchemaTables(*db_).HasTable(table) && !SchemaTables(*db_).HasView(table))
         RaiseRisError("RIS_E_UNKNOWN_RELATION", "Grant on table or view '" + table + "', which does not exist.");
     if (!EqualsNoCase(grantee, "public") && !session_.Server().FindUser(grantee))
         RaiseRisError("RIS_E_UNKNOWN_USER", "Line " + std::to_string(item.lineNumber) + " of the dump grants table '" +

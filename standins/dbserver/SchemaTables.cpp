@@ -189,6 +189,12 @@ bool SchemaTables::HasTable(const std::string& table)
         .has_value();
 }
 
+bool SchemaTables::HasView(const std::string& view)
+{
+    return db_.QueryText("SELECT 1 FROM sqlite_master WHERE type = 'view' AND name = ?1 COLLATE NOCASE", {view})
+        .has_value();
+}
+
 std::vector<std::string> SchemaTables::Tables()
 {
     std::vector<std::string> list;

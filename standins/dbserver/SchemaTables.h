@@ -48,6 +48,7 @@ public:
     std::vector<RisIndex> Indexes(const std::string& table);
     void CreateIndex(const RisIndex& index);
     std::vector<RisView> Views();
+    bool HasView(const std::string& view);
     // Runs "create view ..." as given; raises the translated error.
     void CreateView(const std::string& statement);
 
