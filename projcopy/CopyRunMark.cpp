@@ -19,7 +19,7 @@ CopyRunMark::CopyRunMark(const ProjectSides& sides, const RisParamsAccess& ris, 
       mark_("project " + ToLower(project_), {{"what", What(sides.oldProject(), project_)},
                                              {"params", paramsPlace(sides.newParams())},
                                              {"journal", file_.Path()},
-                                             {CopyLog::kMarkField, log.Path()}}),
+                                             {CopyLog::kMarkField, FullWinPath(log.Path())}}),
       journal_(CopyTarget{project_, paramsPlace(sides.newParams()), ParamsText(sides.newParams())}, ris, log, &file_)
 {
     const std::string refused = "The copy into project '" + project_ + "' was not started: ";

@@ -378,6 +378,13 @@ std::optional<long long> CurrencyOfDouble(double v)
 {
     if (!std::isfinite(v) || std::fabs(v) > 1e15)
         return std::nullopt;
+    // From 10^11 on, the four decimals and the whole digits are more than the 15 a double keeps:
+    // its exact value there shows its binary digits (100000000000000.1 as ...0.0938), so the
+    // number it stands for, the shortest decimal that reads back as it, is rounded instead.
+    if (std::fabs(v) >= 1e11)
+        return (DecimalNumber::OfDouble(v) * DecimalNumber::OfInteger(10000))
+            .Rounded(0, DecimalNumber::Rounding::HalfToEven)
+            .ToInteger();
     char buf[64];
     std::snprintf(buf, sizeof buf, "%.4f", v);   // the double's exact value, rounded half to even
     return ParseCurrencyText(buf);

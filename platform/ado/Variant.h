@@ -99,7 +99,8 @@ std::string FormatNumberText(double v);
 // amount in ten-thousandths, exactly, rounded half to even at the fourth decimal; nothing for a
 // text that is no number or a number beyond the currency range.
 std::optional<long long> ParseCurrencyText(const std::string& text);
-// The currency amount a double rounds to at the fourth decimal; nothing beyond the range.
+// The currency amount a double rounds to at the fourth decimal, never its binary digits beyond the
+// 15 a double keeps; nothing beyond the range.
 std::optional<long long> CurrencyOfDouble(double v);
 // "-922337203685477.5808", "12.5", "3": the amount without trailing zeros of its decimals.
 std::string FormatCurrencyText(long long tenThousandths);

@@ -73,7 +73,12 @@ TEST(VariantTest, TextsAndNumbers)
     EXPECT_EQ(ParseCurrencyText("2.5e-4"), 2);
     EXPECT_EQ(ParseCurrencyText("0e99999"), 0);
     EXPECT_EQ(ParseCurrencyText("12.5x"), std::nullopt);
-    EXPECT_EQ(CurrencyOfDouble(0.1), 1000);
+    // A double as the number it stands for, never its binary digits at the fourth decimal.
+    for (const auto& [v, amount] : std::vector<std::pair<double, long long>>{{0.1, 1000},
+                                                                             {100000000000000.1, 1000000000000001000},
+                                                                             {-123456789012.3457, -1234567890123457},
+                                                                             {922337203685477.5, 9223372036854775000}})
+        EXPECT_EQ(CurrencyOfDouble(v), amount) << v;
     EXPECT_EQ(CurrencyOfDouble(1e300), std::nullopt);
     // A number of more digits than a double holds is a decimal of every digit; any other stays
     // a double. Whole values round half to even, exactly; beyond 64 bits to the range's end.
