@@ -5,6 +5,7 @@
 #include "dbaccess/RISErrorReader.h"
 #include "dbaccess/SqlLiteral.h"
 #include "designfiles/DesignFileNameCheck.h"
+#include "designfiles/DesignFileMove.h"
 #include "designfiles/DesignFileNameRules.h"
 #include "designfiles/FileImage.h"
 #include "designfiles/FileNameCorrectionRecord.h"
@@ -126,71 +127,13 @@ std::string lastFileErrorText(long& number)
     return description;
 }
 
-// Called with the run's copy as made, before its source goes; raises when that cannot be kept.
-using CopyMade = std::function<void(const FileImage&)>;
-
-// Moves a file: a copy that never replaces a file (one that appeared under the new name since
-// it was looked for included), then the deletion of the source without force. Afterwards, also
-// after a move that ended well, the files are looked at: Done when the file stands under the
-// new name alone, NotDone when under the old name alone, NotKnown when under both. A copy the run made beside a source that
-// could not be deleted is taken away again, but only while it is still as the run made it
-// (size, last write and digest): a file another program put under that name is never deleted.
-ChangeOutcome moveFile(const std::string& from, const std::string& to, const CopyMade& copied = {})
-{
-    FileImage made;
-    return ChangeAndLook(
-        [&]() -> std::string {
-            long error = 0;
-            if (!CopyFileA(from, to, false, false, false))
-                return lastFileErrorText(error);
-            made = FileImage::Of(to);
-            if (copied) {
-                try {
-                    copied(made);
-                } catch (const AppError& e) {
-                    return "the copy under the new name could not be recorded before the old name went (" +
-                           e.description() + ")";
-                }
-            }
-            try {
-                HostDeleteFile(from, false);
-            } catch (const AppError& e) {
-                // A read-only file is no file another program holds: the user is told which.
-                return e.description() + (IsReadOnlyFile(from) ? " ('" + from + "' is read-only)" : std::string());
-            }
-            return {};
-        },
-        [&](std::string& seen) {
-            const bool source = IsFileExists(from, 0);
-            if (!source && IsFileExists(to, 0)) {
-                seen = "'" + to + "' is there and '" + from + "' is gone";
-                return ChangeState::Done;
-            }
-            if (source && made.Matches(FileImage::Of(to)))
-                DeleteFileA(to, false);
-            if (source && (!made.Known() || !IsFileExists(to, 0))) {
-                seen = "'" + from + "' keeps its name";
-                if (IsFileExists(to, 0))
-                    seen += "; '" + to + "' is another file and was left as it is";
-                return ChangeState::NotDone;
-            }
-            seen = source ? "both '" + from + "' and '" + to + "' are there"
-                          : "neither '" + from + "' nor '" + to + "' is there";
-            return ChangeState::NotKnown;
-        },
-        LookAfter::EveryCall);
-}
-
 // The failure text of a move for the node: the file error when nothing moved, else the state.
-bool moveFile(const std::string& from, const std::string& to, std::string& failure, const CopyMade& copied = {})
+bool moveFile(const std::string& from, const std::string& to, std::string& failure,
+              const DesignFileMoveRecording& recording = {})
 {
-    const ChangeOutcome outcome = moveFile(from, to, copied);
-    if (outcome.Done())
-        return true;
-    failure = outcome.state == ChangeState::NotDone && outcome.CallFailed()
-                  ? outcome.failure
-                  : outcome.Describe("the move of '" + from + "' to '" + to + "'");
-    return false;
+    const ChangeOutcome outcome = MoveDesignFile(from, to, recording);
+    failure = DesignFileMoveFailure(outcome, from, to);
+    return outcome.Done();
 }
 
 // A failure for a node's text and a message: a RIS error block on one line.
@@ -491,9 +434,12 @@ bool DesignFileNameCorrection::correctRow(Node& n, Recordset& rows, bool several
 
     Moves moves;
     std::string failure;
-    // Each copy as made is recorded before its source goes, for the mend of a killed run.
-    const auto recorded = [&](const std::string& from, const std::string& to) -> CopyMade {
-        return [&, from, to](const FileImage& made) { record_->FileCopied(from, to, made); };
+    // Each copy as made is recorded before its source goes, and a move given up before its copy
+    // goes again (or once its file is seen under the old name alone): the mend of a killed run
+    // then neither takes a copy for a file nor repeats a move this run saw fail.
+    const auto recorded = [&](const std::string& from, const std::string& to) {
+        return DesignFileMoveRecording{[&, from, to](const FileImage& made) { record_->FileCopied(from, to, made); },
+                                       [&, from, to] { record_->FileNotMoved(from, to); }};
     };
     ShowStatus("Moving " + kind.noun + " file: '" + oldPath + "' to: '" + newPath + "' ...");
     if (!moveFile(oldPath, newPath, failure, recorded(oldPath, newPath))) {

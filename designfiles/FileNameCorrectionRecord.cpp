@@ -2,9 +2,11 @@
 #include "designfiles/FileNameCorrectionRecord.h"
 
 #include "dbaccess/LeftMarkFields.h"
+#include "designfiles/DesignFileMove.h"
 #include "designfiles/FileImage.h"
 #include "platform/AppError.h"
 #include "platform/HostFiles.h"
+#include "platform/Process.h"
 #include "platform/RunMark.h"
 #include "platform/TextUtil.h"
 #include "platform/WinPath.h"
@@ -13,7 +15,9 @@
 #include "services/Messages.h"
 
 #include <algorithm>
+#include <functional>
 #include <map>
+#include <set>
 
 namespace {
 
@@ -29,8 +33,8 @@ std::string quoted(const std::vector<std::string>& names)
     return out;
 }
 
-// The pending rows of a record's fields: "row <n> <name>" grouped by n, in order.
-std::vector<Fields> rowsOf(const RunMark::Fields& fields)
+// The pending rows of a record's fields: "row <n> <name>" grouped by n, in order of n.
+std::map<int, Fields> rowsOf(const RunMark::Fields& fields)
 {
     std::map<int, Fields> rows;
     for (const auto& [name, value] : fields) {
@@ -41,11 +45,32 @@ std::vector<Fields> rowsOf(const RunMark::Fields& fields)
             continue;
         rows[std::atoi(name.substr(4, blank - 4).c_str())].emplace_back(name.substr(blank + 1), value);
     }
-    std::vector<Fields> out;
-    for (auto& [n, row] : rows)
-        out.push_back(std::move(row));
-    return out;
+    return rows;
 }
+
+// The records this program kept at the end of a run of its own, with rows it saw but could not
+// put in step: its later corrections carry them on as their own, never as a dead run's.
+std::set<std::string>& keptHere()
+{
+    static std::set<std::string> objects;
+    return objects;
+}
+
+bool ownKept(const std::string& object, const Fields& left)
+{
+    return keptHere().count(object) != 0 && RunMark::Field(left, "left by").empty() &&
+           RunMark::Field(left, "process") == std::to_string(Process::CurrentId());
+}
+
+// How a left record's run ended: killed, or ended with rows it said it could not put in step.
+std::string endedText(const Fields& fields)
+{
+    return RunMark::Field(fields, "ended").empty() ? " was cut off by the end of its program"
+                                                    : " ended with renames it could not put in step";
+}
+
+// Writes a copy the mend made for move i of the row, before its source goes.
+using MadeNote = std::function<void(int move, const FileImage& made)>;
 
 struct RowOutcome {
     bool inStep = false;
@@ -55,7 +80,8 @@ struct RowOutcome {
 // Looks at one recorded row: which name its rows hold, and where its files stand. With act, a
 // file the run left under the other name goes to the name the rows give (finishing or undoing
 // its rename), and a copy beside its source goes, each only while the file is as the run made it.
-RowOutcome settleRow(const Fields& row, const std::string& schema, const ProjectTables& tables, bool act)
+RowOutcome settleRow(const Fields& row, const std::string& schema, const ProjectTables& tables, bool act,
+                     const MadeNote& note = {})
 {
     const std::string named = RunMark::Field(row, "named");
     const std::string oldSpec = RunMark::Field(row, "old"), newSpec = RunMark::Field(row, "new");
@@ -80,10 +106,12 @@ RowOutcome settleRow(const Fields& row, const std::string& schema, const Project
     // also for rows the look cannot find by their key (a number stored with blanks).
     const int count = std::atoi(RunMark::Field(row, "moves").c_str());
     bool allOld = true;
+    // A move given up (the run saw its file under the old name alone) is never made later.
+    const auto given = [&](int i) { return RunMark::Field(row, "move " + std::to_string(i) + " kept") == "yes"; };
     for (int i = 1; i <= count; ++i) {
         const std::string at = "move " + std::to_string(i);
         allOld = allOld && IsFileExists(RunMark::Field(row, at + " from"), 0) &&
-                 !IsFileExists(RunMark::Field(row, at + " to"), 0);
+                 (given(i) || !IsFileExists(RunMark::Field(row, at + " to"), 0));
     }
     if (allOld && !holds(newSpec))
         return {true, named + ": its files keep their old names, and no row names '" + newSpec + "'"};
@@ -101,26 +129,43 @@ RowOutcome settleRow(const Fields& row, const std::string& schema, const Project
         const FileImage before = FileImage::Parse(RunMark::Field(row, at + " content"));
         const FileImage made = FileImage::Parse(RunMark::Field(row, at + " made"));
         const FileImage& leftAtTo = made.Known() || !before.time.empty() ? made : before;
-        const std::string& target = isNew ? to : from;
-        const std::string& other = isNew ? from : to;
-        const FileImage& targetLeft = isNew ? leftAtTo : before;
-        const FileImage& otherLeft = isNew ? before : leftAtTo;
+        const bool kept = given(i);
+        const bool forward = isNew && !kept;
+        const std::string& target = forward ? to : from;
+        const std::string& other = forward ? from : to;
+        const FileImage& targetLeft = forward ? leftAtTo : before;
+        const FileImage& otherLeft = forward ? before : leftAtTo;
         bool targetThere = IsFileExists(target, 0), otherThere = IsFileExists(other, 0);
         const FileImage otherNow = FileImage::Of(other);
         const bool otherAsMade = otherThere && otherLeft.Matches(otherNow);
-        if (act && otherAsMade && !targetThere) {
-            if (MoveFileA(other, target, false, false))
+        std::string notMoved;
+        if (act && !kept && otherAsMade && !targetThere) {
+            // Moved as the correction moves: a read-only file is refused before it is copied, and
+            // a copy beside a source that stays goes again, so the file stands in one place only.
+            DesignFileMoveRecording recording;
+            if (note)
+                recording.copied = [&, i](const FileImage& copy) { note(i, copy); };
+            const ChangeOutcome outcome = MoveDesignFile(other, target, recording);
+            if (outcome.Done())
                 moved.push_back(GetFileName(other) + "' to '" + GetFileName(target));
+            else
+                notMoved = DesignFileMoveFailure(outcome, other, target);
         } else if (act && otherThere && targetThere && targetLeft.Matches(FileImage::Of(target)) &&
-                   otherNow.SameBytes(FileImage::Of(target)) && (otherAsMade || !otherLeft.Known())) {
+                   otherNow.SameBytes(FileImage::Of(target)) && (otherAsMade || (!kept && !otherLeft.Known()))) {
             // Killed between the copy and the removal of its source: the two are one file.
             DeleteFileA(other, false);
         }
         targetThere = IsFileExists(target, 0);
         otherThere = IsFileExists(other, 0);
+        // Beside a move given up, a file under the new name that is not the run's copy is
+        // another's: it keeps its place, and the move is in step.
+        if (kept && targetThere && !(otherThere && otherLeft.Matches(FileImage::Of(other))))
+            continue;
         if (!targetThere || otherThere)
             off.push_back("'" + target + "' " +
                           (!targetThere && !otherThere ? "is not there, nor '" + other + "'"
+                           : !notMoved.empty()         ? "is not there; '" + other + "' was not moved to it (" +
+                                                     notMoved + ") and is left as it is"
                            : !targetThere              ? "is not there; '" + other + "' is" +
                                                 (otherAsMade ? "" : " not as the correction left it, and") + " left as it is"
                                                        : "is there, and so is '" + other + "', which is left as it is"));
@@ -136,18 +181,25 @@ RowOutcome settleRow(const Fields& row, const std::string& schema, const Project
 }
 
 // Settles every pending row of a left record; true when all are in step (the record may go).
-bool settleLeft(const RunMark::Fields& fields, const ProjectTables& tables, std::string& text)
+// mark holds written, the record as carried on: a copy the mend makes is written into it before
+// its source goes.
+bool settleLeft(const RunMark::Fields& fields, const ProjectTables& tables, std::string& text, RunMark& mark,
+                Fields written)
 {
     const std::string schema = RunMark::Field(fields, "schema");
     std::vector<std::string> said;
     bool inStep = true;
-    for (const Fields& row : rowsOf(fields)) {
-        const RowOutcome o = settleRow(row, schema, tables, true);
+    for (const auto& [n, row] : rowsOf(fields)) {
+        const MadeNote note = [&, n = n](int move, const FileImage& made) {
+            leftmark::Put(written, "row " + std::to_string(n) + " move " + std::to_string(move) + " made", made.Text());
+            mark.Update(written);
+        };
+        const RowOutcome o = settleRow(row, schema, tables, true, note);
         inStep = inStep && o.inStep;
         said.push_back(o.text);
     }
-    text = "The correction of file names in " + schema + " (" + leftmark::LeftBy(fields) +
-           ") was cut off by the end of its program" + (said.empty() ? std::string() : ". " + Join(said, ". "));
+    text = "The correction of file names in " + schema + " (" + leftmark::LeftBy(fields) + ")" + endedText(fields) +
+           (said.empty() ? std::string() : ". " + Join(said, ". "));
     if (!inStep)
         text += ". Put the files under the names the rows give, or the row to the file's name; the next start or "
                 "correction in " + schema + " looks again";
@@ -159,7 +211,7 @@ bool settleLeft(const RunMark::Fields& fields, const ProjectTables& tables, std:
 // program during the mend leaves it as it was. Returns the left record's fields (empty when none
 // was left); when the mark is held by another program, mark->held() is false.
 Fields takeRecord(const std::string& object, const std::string& schema, const std::string& what,
-                  std::unique_ptr<RunMark>& mark)
+                  std::unique_ptr<RunMark>& mark, Fields* carried = nullptr)
 {
     const auto withLeft = [&](const Fields& left) {
         Fields fields{{"what", what}, {"schema", schema}};
@@ -176,8 +228,11 @@ Fields takeRecord(const std::string& object, const std::string& schema, const st
     const Fields left = mark->Left();
     try {
         // Another program settled or changed the record between the look and the take.
-        if (const Fields wanted = withLeft(left); wanted != written)
+        const Fields wanted = withLeft(left);
+        if (wanted != written)
             mark->Update(wanted);
+        if (carried)
+            *carried = wanted;
     } catch (...) {
         mark->Keep();
         throw;
@@ -201,15 +256,32 @@ FileNameCorrectionRecord::FileNameCorrectionRecord(const std::string& schema, Pr
                                   ". Nothing was changed.");
     // The record's mark first: what a killed correction left is put in step under it, so that a
     // start mending it at the same time waits its turn, and the other way round.
-    const RunMark::Fields left = takeRecord(object, schema, "the correction of file names in " + schema, mark_);
+    RunMark::Fields carried;
+    const RunMark::Fields left =
+        takeRecord(object, schema, "the correction of file names in " + schema, mark_, &carried);
     if (!mark_->held())
         throw AppError(1, "", refused + RunMark::RunningText(mark_->Holder()) +
                                   " is under way in that schema. Nothing was changed.");
-    if (!left.empty()) {
+    if (ownKept(object, left)) {
+        // Rows an earlier run of this program saw and named: this run carries them on, and they
+        // stay recorded until they are in step; nothing of them is moved here.
+        keptHere().erase(object);
+        for (const auto& [n, row] : rowsOf(left))
+            rows_.push_back(row);
+        rows_.erase(std::remove_if(rows_.begin(), rows_.end(),
+                                   [&](const auto& row) { return settleRow(row, schema_, tables_, false).inStep; }),
+                    rows_.end());
+        try {
+            save();
+        } catch (...) {
+            keep();
+            throw;
+        }
+    } else if (!left.empty()) {
         std::string text;
         bool inStep = false;
         try {
-            inStep = settleLeft(left, tables_, text);
+            inStep = settleLeft(left, tables_, text, *mark_, carried);
             // Put in step: the record now says this run, without the killed one's rows.
             if (inStep)
                 save();
@@ -223,14 +295,32 @@ FileNameCorrectionRecord::FileNameCorrectionRecord(const std::string& schema, Pr
         }
         ShowStatus(text + ".");
     }
+    try {
+        takeSchemaMark(refused);
+    } catch (...) {
+        // Rows carried on from an earlier run of this program stay recorded.
+        if (!rows_.empty())
+            keep();
+        throw;
+    }
+}
+
+void FileNameCorrectionRecord::takeSchemaMark(const std::string& refused)
+{
+    const std::string& schema = schema_;
+    const std::string schemaObject = "schema " + ToLower(schema);
     // The rows change under the schema's mark, like every change of the schema: a load or another
     // change of it refuses the correction by name, and so does one a dead program left in part.
     const RunMark::Seen change = RunMark::Look(schemaObject);
     // Also when a load has carried the dead change's mark on: it names the change and its run.
-    if (change.state == RunMark::State::Left && leftmark::LeftInPart(change.fields))
+    if (change.state == RunMark::State::Left && leftmark::LeftInPart(change.fields)) {
+        const std::string stands = RunMark::Field(change.fields, "stands");
         throw AppError(1, "", refused + leftmark::LeftWhat(change.fields) + " (" + leftmark::LeftBy(change.fields) +
-                                  ") was cut off by the end of its program, so schema " + schema +
-                                  " may not be whole. Nothing was changed.");
+                                  (stands.empty() ? ") was cut off by the end of its program, so schema " + schema +
+                                                        " may not be whole"
+                                                  : ") ended with schema " + schema + " not whole: " + stands) +
+                                  ". Nothing was changed.");
+    }
     schemaMark_ = std::make_unique<RunMark>(
         schemaObject, RunMark::Fields{{"what", "the correction of file names in " + schema},
                                       {"schema", schema},
@@ -249,7 +339,20 @@ FileNameCorrectionRecord::~FileNameCorrectionRecord()
     if (rows_.empty())
         mark_->Release();
     else
-        mark_->Keep();
+        keep();
+}
+
+void FileNameCorrectionRecord::keep()
+{
+    // The run saw these rows and named them: the record says so, and this program's next
+    // correction carries them on; the next start names them as this run's, not as cut off.
+    try {
+        save(true);
+    } catch (...) {
+        // The record as it stands still names the rows.
+    }
+    mark_->Keep();
+    keptHere().insert(kPrefix + ToLower(schema_));
 }
 
 void FileNameCorrectionRecord::RowStarting(const RowPlan& plan)
@@ -295,6 +398,25 @@ void FileNameCorrectionRecord::FileCopied(const std::string& from, const std::st
     }
 }
 
+void FileNameCorrectionRecord::FileNotMoved(const std::string& from, const std::string& to)
+{
+    if (rows_.empty())
+        return;
+    auto& row = rows_.back();
+    const int count = std::atoi(RunMark::Field(row, "moves").c_str());
+    for (int i = 1; i <= count; ++i) {
+        const std::string at = "move " + std::to_string(i);
+        if (RunMark::Field(row, at + " from") != FullWinPath(from) || RunMark::Field(row, at + " to") != FullWinPath(to))
+            continue;
+        if (RunMark::Field(row, at + " kept") == "yes")
+            return;
+        // Kept in the run's own view also when it cannot be written: its look then drops the row.
+        leftmark::Put(row, at + " kept", "yes");
+        save();
+        return;
+    }
+}
+
 void FileNameCorrectionRecord::RowSettled()
 {
     if (rows_.empty())
@@ -312,9 +434,11 @@ void FileNameCorrectionRecord::RowSettled()
     }
 }
 
-void FileNameCorrectionRecord::save()
+void FileNameCorrectionRecord::save(bool ended)
 {
     RunMark::Fields fields{{"what", "the correction of file names in " + schema_}, {"schema", schema_}};
+    if (ended)
+        fields.emplace_back("ended", "yes");
     for (size_t r = 0; r < rows_.size(); ++r)
         for (const auto& [name, value] : rows_[r])
             fields.emplace_back("row " + std::to_string(r + 1) + " " + name, value);
@@ -327,12 +451,13 @@ std::vector<FileNameCorrectionRecord::Left> FileNameCorrectionRecord::MendLeft(c
     for (const auto& [object, seen] : RunMark::List(kPrefix)) {
         const std::string schema = RunMark::Field(seen.fields, "schema");
         const std::string cut = "The correction of file names in " + schema + " (" + leftmark::LeftBy(seen.fields) +
-                                ") was cut off by the end of its program; ";
+                                ")" + endedText(seen.fields) + "; ";
         // A running correction's record is its own; one a program carries on is being mended.
-        const bool carried = !RunMark::Field(seen.fields, "left by").empty();
-        if (seen.state == RunMark::State::Held && carried)
+        const bool beingMended = !RunMark::Field(seen.fields, "left by").empty();
+        if (seen.state == RunMark::State::Held && beingMended)
             out.push_back({cut + RunMark::RunningText(seen.fields) + " puts what it left in step now", false});
-        if (seen.state != RunMark::State::Left)
+        // This program's own run saw and named its rows: its next correction carries them on.
+        if (seen.state != RunMark::State::Left || ownKept(object, seen.fields))
             continue;
         if (const RunMark::Seen change = RunMark::Look("schema " + ToLower(schema)); change.state == RunMark::State::Held) {
             out.push_back({cut + "what it left is looked at when " + RunMark::RunningText(change.fields) + " has ended",
@@ -341,8 +466,9 @@ std::vector<FileNameCorrectionRecord::Left> FileNameCorrectionRecord::MendLeft(c
         }
         // Mended under the record's mark: a second start at the same time is refused by name.
         std::unique_ptr<RunMark> mark;
+        RunMark::Fields carried;
         const RunMark::Fields left = takeRecord(object, schema, "the mend of what a killed correction of file names in " +
-                                                           schema + " left", mark);
+                                                           schema + " left", mark, &carried);
         if (!mark->held()) {
             out.push_back({cut + RunMark::RunningText(mark->Holder()) + " puts what it left in step now", false});
             continue;
@@ -354,7 +480,7 @@ std::vector<FileNameCorrectionRecord::Left> FileNameCorrectionRecord::MendLeft(c
         std::string text;
         bool mended = false;
         try {
-            mended = settleLeft(left, tables, text);
+            mended = settleLeft(left, tables, text, *mark, carried);
         } catch (...) {
             mark->Keep();
             throw;

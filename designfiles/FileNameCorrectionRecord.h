@@ -5,7 +5,9 @@
 // between a move and the UPDATE leaves it where the next start or the next correction in that
 // schema finds it: they finish the renames when the rows name the new file, undo them when the
 // rows name the old one, each only while the file is still as the run made it, and name what
-// they cannot put in step. A row leaves the record once its rows and files are seen in step.
+// they cannot put in step. A row leaves the record once its rows and files are seen in step. A
+// move the run gave up (its file seen under the old name alone) is written so before its copy
+// goes again: no mend repeats it, and the row is in step while that file keeps its old name.
 #pragma once
 
 #include "designfiles/ProjectTables.h"
@@ -36,7 +38,8 @@ public:
     // or change of the schema runs (or a dead one left the schema in part), or when what a killed
     // correction left cannot be put in step (the text says what stands).
     FileNameCorrectionRecord(const std::string& schema, ProjectTables tables);
-    // Goes with the run; a row not seen in step keeps it standing for the next start.
+    // Goes with the run; a row not seen in step keeps it standing, said ended with those rows,
+    // for the next start and for this program's next correction, which carries them on as its own.
     ~FileNameCorrectionRecord();
     FileNameCorrectionRecord(const FileNameCorrectionRecord&) = delete;
     FileNameCorrectionRecord& operator=(const FileNameCorrectionRecord&) = delete;
@@ -46,6 +49,11 @@ public:
     // The copy of a move of the row in hand is made (as `made`), its source not yet gone: written
     // before the source goes. Throws AppError when it cannot be: the source must stay then.
     void FileCopied(const std::string& from, const std::string& to, const FileImage& made);
+    // A move of the row in hand that will not be made: the run saw (or is about to leave) its
+    // file under the old name alone. Written before a copy goes again, so that no later mend
+    // repeats the move; the move is then in step while its file keeps the old name. Throws
+    // AppError when it cannot be written (the run's own look still counts it given up).
+    void FileNotMoved(const std::string& from, const std::string& to);
     // After the row's last step, whatever its outcome: its rows and files are looked at, and the
     // row leaves the record when they are in step. Never throws.
     void RowSettled();
@@ -59,7 +67,10 @@ public:
     static std::vector<Left> MendLeft(const ProjectTables& tables);
 
 private:
-    void save();
+    void save(bool ended = false);
+    // Lets the record stand with its rows, said ended, and known to this program as its own.
+    void keep();
+    void takeSchemaMark(const std::string& refused);
 
     std::string schema_;
     ProjectTables tables_;

@@ -508,6 +508,7 @@ TEST_F(DesignFileNameCorrectionTest, MovesNeverTouchAFileTheRunDidNotMake)
         std::map<std::string, std::string> folder; // afterwards
         std::string tagStart;
         std::string tagEnd;
+        bool recordStays; // the run names what it could not put in step and keeps its record
     };
     const std::string dir = kDir;
     const std::vector<Case> cases = {
@@ -515,13 +516,13 @@ TEST_F(DesignFileNameCorrectionTest, MovesNeverTouchAFileTheRunDidNotMake)
          {{"P-7006.dgn", "design a6.dgn"}, {"a6.dgn", "another program's a6.dgn"}},
          "RIS Error: RIS_E_NO_PRIVILEGE",
          ". Files not moved back: '" + dir + "P-7006.dgn' keeps that name (not moved back to 'a6.dgn': File already "
-         "exists). The row names 'a6.dgn'"},
+         "exists). The row names 'a6.dgn'", true},
         {"source held, the run's copy taken away", "P-7007", "a7.dgn", false, false, true, false,
-         {{"a7.dgn", "design a7.dgn"}}, "Permission denied", ""},
+         {{"a7.dgn", "design a7.dgn"}}, "Permission denied", "", false},
         {"source held, the copy replaced by another program", "P-7008", "a8.dgn", false, false, true, true,
          {{"a8.dgn", "design a8.dgn"}, {"P-7008.dgn", "another program's P-7008.dgn"}},
          "Whether the move of '" + dir + "a8.dgn' to '" + dir + "P-7008.dgn' was done is not known: ",
-         "both '" + dir + "a8.dgn' and '" + dir + "P-7008.dgn' are there."},
+         "both '" + dir + "a8.dgn' and '" + dir + "P-7008.dgn' are there.", true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -557,6 +558,13 @@ TEST_F(DesignFileNameCorrectionTest, MovesNeverTouchAFileTheRunDidNotMake)
         EXPECT_TRUE(node.tag.size() >= c.tagEnd.size() &&
                     node.tag.compare(node.tag.size() - c.tagEnd.size(), c.tagEnd.size(), c.tagEnd) == 0)
             << node.tag;
+        // The record this program kept is its own: the drawings of the same click are corrected,
+        // no start of it names the record as cut off, and it stays for the next start.
+        EXPECT_NO_THROW(correctDrawings());
+        EXPECT_TRUE(FileNameCorrectionRecord::MendLeft(tables).empty());
+        EXPECT_EQ(RunMark::Look("file name correction pd_demo").state,
+                  c.recordStays ? RunMark::State::Left : RunMark::State::Free);
+        EXPECT_EQ(folderNow(), c.folder);
     }
 }
 
@@ -581,6 +589,8 @@ TEST_F(DesignFileNameCorrectionTest, ACorrectionKilledMidWayIsPutInStepByTheNext
         std::string said;         // by the mending
         ClientRule atMend = ClientRule::PassThrough(); // of risunlod while the start mends
         bool userTouches = false; // the user saves P-7006.dgn unchanged after the kill: a new last write
+        const char* readOnlyAtRun = nullptr;  // a file the user made read-only before the correction
+        const char* readOnlyAtKill = nullptr; // ... after the kill
     } rows[] = {
         {"killed before the UPDATE", ClientRule::KillProgram(false).When("UPDATE pdtable_113"), false, false, false,
          {"a6.bak", "a6.dgn"}, "a6.dgn", named + "a6.dgn' and its files stand under the names it gives; renamed "
@@ -611,6 +621,18 @@ TEST_F(DesignFileNameCorrectionTest, ACorrectionKilledMidWayIsPutInStepByTheNext
          ClientRule::KillProgram(false).When("UPDATE pdtable_113"), false, false, false, {"P-7006.bak", "P-7006.dgn"},
          "a6.dgn", "model 'P-7006': the rows of pdtable_113 could not be read (The read of pdtable_113 of schema "
                    "pd_demo is not whole: ", ClientRule::ThinRows("pdtable_113", 0)},
+        // A further file's move the run gave up is not made by the mend; a file the mend would
+        // move that can be copied but not removed is not copied.
+        {"killed after the UPDATE ran, its further file read-only",
+         ClientRule::KillProgram(true).When("UPDATE pdtable_113"), false, false, false, {"P-7006.dgn", "a6.bak"},
+         "P-7006.dgn", named + "P-7006.dgn' and its files stand under the names it gives", ClientRule::PassThrough(),
+         false, "a6.bak"},
+        {"killed before the UPDATE, then the user made a file read-only",
+         ClientRule::KillProgram(false).When("UPDATE pdtable_113"), false, false, false, {"P-7006.bak", "a6.dgn"},
+         "a6.dgn",
+         named + "a6.dgn', but '\\\\PDSSRV1\\pds\\fix\\a6.bak' is not there; '\\\\PDSSRV1\\pds\\fix\\P-7006.bak' was not "
+                 "moved to it (Permission denied ('\\\\PDSSRV1\\pds\\fix\\P-7006.bak' is read-only)) and is left as it is",
+         ClientRule::PassThrough(), false, nullptr, "P-7006.bak"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -618,6 +640,8 @@ TEST_F(DesignFileNameCorrectionTest, ACorrectionKilledMidWayIsPutInStepByTheNext
         tree.Clear();
         makeFiles({"a6.dgn", "a6.bak"});
         CheckTreeNode& node = model("P-7006", "a6.dgn");
+        if (row.readOnlyAtRun)
+            SetReadOnlyFile(kDir + std::string(row.readOnlyAtRun), true);
         wrapped.clients.Set("risbatch", row.rule);
         testsupport::FileOpMatch stop;
         if (row.killedInMove)
@@ -635,6 +659,8 @@ TEST_F(DesignFileNameCorrectionTest, ACorrectionKilledMidWayIsPutInStepByTheNext
             testsupport::WriteHostFile(host("P-7006.dgn"), "design a6.dgn, edited");
         if (row.userTouches)
             fs::last_write_time(host("P-7006.dgn"), fs::last_write_time(host("P-7006.dgn")) + std::chrono::seconds(5));
+        if (row.readOnlyAtKill)
+            SetReadOnlyFile(kDir + std::string(row.readOnlyAtKill), true);
 
         std::string said;
         if (row.byCorrection) {
@@ -656,7 +682,8 @@ TEST_F(DesignFileNameCorrectionTest, ACorrectionKilledMidWayIsPutInStepByTheNext
         EXPECT_EQ(files, row.files);
         EXPECT_EQ(spec("P-7006"), row.row);
         const bool stays = said.find("; the next start or correction in pd_demo looks again") != std::string::npos;
-        EXPECT_EQ(stays, row.userEdits || row.userTouches || said.find("could not be read") != std::string::npos)
+        EXPECT_EQ(stays, row.userEdits || row.userTouches || row.readOnlyAtKill ||
+                             said.find("could not be read") != std::string::npos)
             << said;
         EXPECT_EQ(RunMark::Look("file name correction pd_demo").state, stays ? RunMark::State::Left : RunMark::State::Free);
         if (row.byCorrection && !row.userEdits) {
