@@ -117,10 +117,20 @@ SchemaChangeMark::~SchemaChangeMark()
 {
     if (!mark_)
         return;
-    if (wholeIfCutOff_)
+    if (wholeIfCutOff_) {
         mark_->Release();
-    else
-        mark_->Keep();
+        return;
+    }
+    // This program saw the change end with an error: the mark says so, and no later run takes
+    // this program for one cut off.
+    Put(fields_, "stands", "an error ended it during " + RunMark::Field(fields_, "step") +
+                               ", so what that step left is not known");
+    try {
+        mark_->Update(fields_);
+    } catch (...) {
+        // The mark still says the schema may not be whole.
+    }
+    mark_->Keep();
 }
 
 void SchemaChangeMark::Step(const std::string& step, bool wholeIfCutOff, const RunMark::Fields& more)
@@ -131,6 +141,10 @@ void SchemaChangeMark::Step(const std::string& step, bool wholeIfCutOff, const R
     Put(fields_, "whole if cut off", wholeIfCutOff ? "yes" : "no");
     for (const auto& [name, value] : more)
         Put(fields_, name, value);
+    // A step over a whole schema leaves it whole whatever its mark's write does: the end of the
+    // change then takes the mark out, which would otherwise still name the step before as cut off.
+    if (wholeIfCutOff)
+        wholeIfCutOff_ = true;
     // Written before the step begins: a step that may leave the schema in part never runs
     // unmarked.
     mark_->Update(fields_);

@@ -22,8 +22,8 @@ public:
     // what failed, "; nothing was changed").
     SchemaChangeMark(const std::string& schema, const std::string& what, const RunMark::Fields& fields = {});
     // Gives the mark up as Release does, unless the step under way may leave the schema in part
-    // (an error that escaped the change's own handling): then it stays, as the end of the
-    // program would leave it.
+    // (an error that escaped the change's own handling): then it stays, saying that an error
+    // ended the change during that step, so that every later change of the schema is refused.
     ~SchemaChangeMark();
     SchemaChangeMark(const SchemaChangeMark&) = delete;
     SchemaChangeMark& operator=(const SchemaChangeMark&) = delete;
@@ -36,7 +36,8 @@ public:
     // Written before each step: the step in words, whether the schema is whole should the
     // program end during it (a drop before its reload is not), and what the step adds for the
     // next run ("backup", "tables"). A dump named "backup" is taken for proven whole once a
-    // step says "backup proven" = "yes".
+    // step says "backup proven" = "yes". Throws AppError when it cannot be written; a step over
+    // a whole schema still counts as begun for the end of the change.
     void Step(const std::string& step, bool wholeIfCutOff, const RunMark::Fields& more = {});
     // The change ended and the last look found the schema whole: the mark goes.
     void Release();

@@ -14,8 +14,10 @@
 // the client answered; otherwise the files follow what the rows name: back to their old names
 // when the old names stand, left under the new ones when not. The node's text then says where
 // the files are and what the rows name, and, for a key of several rows, what became of each. A further file that a row of pdtable_113 or pdtable_121 names keeps
-// its name. A file moved is copied without replacing anything, and a copy is taken away again
-// only while it is still the run's own. Every rename of a row is recorded before its first move
+// its name. A file moved is copied without replacing anything (a read-only file, which could be
+// copied but not removed, is refused before that), and a copy is taken away again only while it
+// is still the run's own; a move that ends with its file under the old name alone is written
+// into the record as given up, so the row is in step with that file where it is. Every rename of a row is recorded before its first move
 // (FileNameCorrectionRecord), so that a run killed before its rows follow is put in step by the
 // next start or correction; the run holds the project schema's mark.
 #pragma once

@@ -12,6 +12,8 @@
 #include "dbtools/DdlCheck.h"
 #include "dbtools/DdlRepair.h"
 #include "dbtools/RISTableUpdate.h"
+#include "platform/HostFiles.h"
+#include "platform/Process.h"
 #include "platform/RunMark.h"
 #include "support/OtherProcesses.h"
 #include "support/WrapperClients.h"
@@ -19,6 +21,7 @@
 #include "standins/dbserver/StandInEnvironment.h"
 #include "support/Raised.h"
 
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <sys/stat.h>
@@ -313,6 +316,53 @@ INSTANTIATE_TEST_SUITE_P(
                    "(missing) are not known to be back as they were, their rows are kept in '",
                    kDropped}),
     [](const auto& info) { return info.param.name; });
+
+// A change that an error ends in its own program: one whose step may have left the schema in
+// part keeps its mark, named as ended by that error, never as cut off by the end of its program;
+// one whose last step was over a whole schema leaves no mark, also when that step's mark could
+// not be written (it still named the step before).
+TEST_F(SchemaChangeMarkTest, AChangeAnErrorEndsIsNamedByThatEnd)
+{
+    const struct {
+        const char* name;
+        bool wholeStepUnwritten; // after the drop, a whole step whose mark write fails
+        std::string left;        // what the next change is refused by, after the process; "" none
+    } rows[] = {
+        {"ended by an error with its tables dropped", false,
+         ") ended with schema dd_demo not whole: an error ended it during the drop of the changed tables, so what that "
+         "step left is not known"},
+        {"ended by an error after a whole step whose mark was not written", true, ""},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        try {
+            SchemaChangeMark mark("dd_demo", kChange30);
+            ASSERT_EQ(mark.Refusal(), "");
+            mark.Step("the drop of the changed tables", false);
+            if (row.wholeStepUnwritten) {
+                SetHostFileFault([](const std::string& op, const std::string& host) {
+                    return op == "write" && host.rfind(RunMark::Folder(), 0) == 0 ? EIO : 0;
+                });
+                EXPECT_THROW(mark.Step("the re-creation of the views", true), AppError);
+                SetHostFileFault(nullptr);
+            }
+            throw AppError(1, "", "an error of the change");
+        } catch (const AppError& e) {
+            EXPECT_EQ(e.description(), "an error of the change");
+        }
+        const std::string left = SchemaChangeMark::LeftUnfinished("dd_demo");
+        if (row.left.empty()) {
+            EXPECT_EQ(left, "");
+            EXPECT_EQ(RunMark::Look("schema dd_demo").state, RunMark::State::Free);
+        } else {
+            EXPECT_EQ(left.rfind(std::string(kChange30) + " (process " + std::to_string(Process::CurrentId()) + " ", 0),
+                      0u) << left;
+            EXPECT_THAT(left, HasSubstr(row.left));
+            EXPECT_EQ(RunMark::Look("schema dd_demo").state, RunMark::State::Left);
+        }
+        RunMark::RemoveLeft("schema dd_demo");
+    }
+}
 
 enum class NoMark { LinkToAUsersFile, Empty, Garbage };
 enum class Road { Builder, Load, ColumnChange };
