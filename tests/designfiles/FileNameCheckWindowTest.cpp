@@ -24,14 +24,12 @@
 #include <QStatusBar>
 #include <QTimer>
 #include <QTreeWidget>
-#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <map>
 #include <set>
 #include <sys/wait.h>
-#include <tuple>
 
 namespace fs = std::filesystem;
 
@@ -86,65 +84,6 @@ protected:
 
 std::string FileNameCheckWindowTest::root_;
 std::string FileNameCheckWindowTest::savedRoot_;
-
-const std::string kModelDir = "\\\\PDSSRV1\\pds\\demo\\model\\";
-const std::string kDrawingDir = "\\\\PDSSRV1\\pds\\demo\\dwg\\";
-
-// The files of the model and drawing folders with their bytes, and whether each is read-only.
-std::map<std::string, std::string> demoFiles()
-{
-    std::map<std::string, std::string> files;
-    for (const std::string& dir : {kModelDir, kDrawingDir})
-        for (const auto& e : fs::directory_iterator(HostPath(dir))) {
-            const std::string name = dir + e.path().filename().string();
-            files[name] = testsupport::ReadHostFile(e.path().string()) + (IsReadOnlyFile(name) ? " (read-only)" : "");
-        }
-    return files;
-}
-
-std::string modelSpec() { return designfilestest::Stored("SELECT model_file_spec FROM pdtable_113 WHERE model_no = 'P1003'"); }
-std::string drawingSpec()
-{
-    return designfilestest::Stored("SELECT drawing_file_spec FROM pdtable_121 WHERE drawing_no = 'D-200'");
-}
-
-std::set<std::string> marksNow()
-{
-    std::set<std::string> objects;
-    for (const auto& [object, seen] : RunMark::List(""))
-        objects.insert(object);
-    return objects;
-}
-
-// P1003 and D-200 misnamed again, with their files under the old names and no further files.
-void misnameAgain()
-{
-    for (const auto& [dir, from, to] : {std::tuple{kModelDir, "P1003.dgn", "pipe3.dgn"},
-                                        std::tuple{kDrawingDir, "D-200.dgn", "plan200.dgn"}})
-        if (fs::exists(HostPath(dir + from)))
-            fs::rename(HostPath(dir + from), HostPath(dir + to));
-    for (const std::string name : {kModelDir + "pipe3.bak", kModelDir + "P1003.bak", kDrawingDir + "plan200.bak",
-                                   kDrawingDir + "D-200.bak"})
-        fs::remove(HostPath(name));
-    designfilestest::Sql("default schema pd_demo;"
-                         "update pdtable_113 set model_file_spec = 'pipe3.dgn ' where model_no = 'P1003';"
-                         "update pdtable_121 set drawing_file_spec = 'plan200.dgn' where drawing_no = 'D-200';");
-}
-
-// "tarnwick /risunloadall" as a program of its own on the environment: its exit code, and what
-// it wrote on its console.
-int unloadAll(std::string& said)
-{
-    testsupport::ScopedDir program("prog"), dumps("dumps");
-    fs::copy_file(testsupport::BinDir() + "/tarnwick", program.host() + "/tarnwick");
-    std::ofstream(program.host() + "/tarnwick.ini", std::ios::binary)
-        << "[TARNWICK]\r\nrisdmpdir=" << WinPathFromHost(dumps.host()) << "\r\n";
-    const std::string cmd = "cd '" + program.host() + "' && env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM TMP='" +
-                            program.host() + "' ./tarnwick /risunloadall >said.txt 2>&1";
-    const int status = std::system(cmd.c_str());
-    said = testsupport::ReadHostFile(program.host() + "/said.txt");
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
 
 TEST_F(FileNameCheckWindowTest, CheckFindsTheMisnamedFilesAndTheCorrectionRenamesThem)
 {
@@ -221,94 +160,125 @@ TEST_F(FileNameCheckWindowTest, AFileNotRenamedIsNamedInABoxWithWhatStands)
     designfilestest::Sql("default schema pd_demo; delete from pdtable_113 where model_no = 'P9009';");
 }
 
+const std::string kModelDir = "\\\\PDSSRV1\\pds\\demo\\model\\", kDrawingDir = "\\\\PDSSRV1\\pds\\demo\\dwg\\";
+
+// The files of the model and drawing folders with their bytes, and which are read-only.
+std::map<std::string, std::string> demoFiles()
+{
+    std::map<std::string, std::string> files;
+    for (const std::string& dir : {kModelDir, kDrawingDir})
+        for (const auto& e : fs::directory_iterator(HostPath(dir))) {
+            const std::string name = dir + e.path().filename().string();
+            files[name] = testsupport::ReadHostFile(e.path().string()) + (IsReadOnlyFile(name) ? " (read-only)" : "");
+        }
+    return files;
+}
+
+std::set<std::string> marksNow()
+{
+    std::set<std::string> objects;
+    for (const auto& [object, seen] : RunMark::List(""))
+        objects.insert(object);
+    return objects;
+}
+
+// "tarnwick /risunloadall" as a program of its own on the environment: its exit code and console.
+int unloadAll(std::string& said)
+{
+    testsupport::ScopedDir program("prog"), dumps("dumps");
+    fs::copy_file(testsupport::BinDir() + "/tarnwick", program.host() + "/tarnwick");
+    std::ofstream(program.host() + "/tarnwick.ini") << "[TARNWICK]\r\nrisdmpdir=" << WinPathFromHost(dumps.host());
+    const int status = std::system(("cd '" + program.host() + "' && env -u DISPLAY -u WAYLAND_DISPLAY -u "
+                                    "QT_QPA_PLATFORM TMP=\"$PWD\" ./tarnwick /risunloadall >said.txt 2>&1").c_str());
+    said = testsupport::ReadHostFile(program.host() + "/said.txt");
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
 // A further file the user made read-only beside the model's file, the drawing's, or both, with
 // both nodes corrected in one click: its node ends red with its files as they were, the other
 // kind of the same click is corrected, no record or copy is left, and the next correction and
 // the next "/risunloadall" find nothing to warn of or refuse.
 TEST_F(FileNameCheckWindowTest, AReadOnlyFurtherFileLeavesItsNodeRedAndNothingBehind)
 {
-    const char* const model = "Discipline1ModelP1003ErrorNotMatch0";
-    const char* const drawing = "DrawingType2DrawingD-200ErrorNotMatchplan200.dgn";
-    const std::string modelBak = kModelDir + "pipe3.bak", drawingBak = kDrawingDir + "plan200.bak";
-    const std::string readOnly = "Permission denied ('";
+    struct Kind {
+        const char* key;
+        std::string dir, oldName, newName, row;
+    };
+    const Kind model{"Discipline1ModelP1003ErrorNotMatch0", kModelDir, "pipe3", "P1003", "Model 'P1003'"};
+    const Kind drawing{"DrawingType2DrawingD-200ErrorNotMatchplan200.dgn", kDrawingDir, "plan200", "D-200",
+                       "Drawing 'D-200'"};
+    const auto bak = [](const Kind& k) { return k.dir + k.oldName + ".bak"; };
+    const auto told = [&](const Kind& k) {
+        return "\r\n" + k.row + ": not every file of '" + k.dir + k.oldName + ".dgn' was renamed to '" + k.newName +
+               ".dgn': Permission denied ('" + bak(k) + "' is read-only). Now the row names '" + k.newName +
+               ".dgn', and the file stands renamed as '" + k.dir + k.newName + ".dgn'.";
+    };
+    const auto spec = [](const char* table, const char* column, const std::string& where) {
+        return designfilestest::Stored("SELECT " + std::string(column) + " FROM " + table + " WHERE " + where);
+    };
     const struct {
         const char* name;
-        std::vector<std::string> readOnlyFiles;
-        std::string box; // after "These files were not renamed:"
-    } rows[] = {
-        {"of the model", {modelBak},
-         "\r\nModel 'P1003': not every file of '" + kModelDir + "pipe3.dgn' was renamed to 'P1003.dgn': " + readOnly +
-             modelBak + "' is read-only). Now the row names 'P1003.dgn', and the file stands renamed as '" + kModelDir +
-             "P1003.dgn'."},
-        {"of the drawing", {drawingBak},
-         "\r\nDrawing 'D-200': not every file of '" + kDrawingDir + "plan200.dgn' was renamed to 'D-200.dgn': " +
-             readOnly + drawingBak + "' is read-only). Now the row names 'D-200.dgn', and the file stands renamed as '" +
-             kDrawingDir + "D-200.dgn'."},
-        {"of both", {modelBak, drawingBak},
-         "\r\nModel 'P1003': not every file of '" + kModelDir + "pipe3.dgn' was renamed to 'P1003.dgn': " + readOnly +
-             modelBak + "' is read-only). Now the row names 'P1003.dgn', and the file stands renamed as '" + kModelDir +
-             "P1003.dgn'.\r\nDrawing 'D-200': not every file of '" + kDrawingDir +
-             "plan200.dgn' was renamed to 'D-200.dgn': " + readOnly + drawingBak +
-             "' is read-only). Now the row names 'D-200.dgn', and the file stands renamed as '" + kDrawingDir +
-             "D-200.dgn'."},
+        bool modelReadOnly, drawingReadOnly;
+    } rows[] = {{"of the model", true, false}, {"of the drawing", false, true}, {"of both", true, true}};
+    // P1003 and D-200 misnamed as the suite made them, with the read-only further files given.
+    const auto misname = [&](bool modelReadOnly, bool drawingReadOnly) {
+        for (const auto& [k, readOnly] : {std::pair{model, modelReadOnly}, std::pair{drawing, drawingReadOnly}}) {
+            if (fs::exists(HostPath(k.dir + k.newName + ".dgn")))
+                fs::rename(HostPath(k.dir + k.newName + ".dgn"), HostPath(k.dir + k.oldName + ".dgn"));
+            fs::remove(HostPath(bak(k)));
+            if (readOnly) {
+                testsupport::WriteHostFile(HostPath(bak(k)), "backup");
+                SetReadOnlyFile(bak(k), true);
+            }
+        }
+        designfilestest::Sql("default schema pd_demo;"
+                             "update pdtable_113 set model_file_spec = 'pipe3.dgn ' where model_no = 'P1003';"
+                             "update pdtable_121 set drawing_file_spec = 'plan200.dgn' where drawing_no = 'D-200';");
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        misnameAgain();
-        for (const std::string& file : row.readOnlyFiles) {
-            testsupport::WriteHostFile(HostPath(file), "backup " + file);
-            SetReadOnlyFile(file, true);
-        }
+        misname(row.modelReadOnly, row.drawingReadOnly);
         const std::set<std::string> marksBefore = marksNow();
         std::map<std::string, std::string> expected = demoFiles();
-        for (const auto& [dir, from, to] : {std::tuple{kModelDir, "pipe3.dgn", "P1003.dgn"},
-                                            std::tuple{kDrawingDir, "plan200.dgn", "D-200.dgn"}}) {
-            expected[dir + to] = expected[dir + from];
-            expected.erase(dir + from);
-        }
+        for (const Kind& k : {model, drawing})
+            expected[k.dir + k.newName + ".dgn"] = expected.extract(k.dir + k.oldName + ".dgn").mapped();
         const size_t from = messages.asked().size();
 
         frmFileSpecCheck* w = frmFileSpecCheck::ShowMe("demo");
         w->cmdCheck->click();
-        userCheck(w, model);
-        userCheck(w, drawing);
+        userCheck(w, model.key);
+        userCheck(w, drawing.key);
         messages.Answer(MsgAnswer::Yes);
         w->cmdRestore->click();
         ASSERT_EQ(messages.asked().size(), from + 2);
-        EXPECT_EQ(messages.asked()[from + 1].prompt, "These files were not renamed:" + row.box);
-        // Each node says what the box says of it; the other is corrected.
-        for (const auto& [key, bak] : {std::pair{model, modelBak}, std::pair{drawing, drawingBak}}) {
-            const bool red = std::count(row.readOnlyFiles.begin(), row.readOnlyFiles.end(), bak) != 0;
-            const CheckTreeNode* node = w->tree().Find(key);
-            EXPECT_EQ(node->backColor, red ? kTreeColorRed : kTreeColorGreen) << key;
-            EXPECT_EQ(node->tag.find(readOnly + bak + "' is read-only)") != std::string::npos, red) << node->tag;
+        EXPECT_EQ(messages.asked()[from + 1].prompt, "These files were not renamed:" +
+                                                         (row.modelReadOnly ? told(model) : "") +
+                                                         (row.drawingReadOnly ? told(drawing) : ""));
+        for (const auto& [k, red] : {std::pair{model, row.modelReadOnly}, std::pair{drawing, row.drawingReadOnly}}) {
+            const CheckTreeNode* node = w->tree().Find(k.key);
+            EXPECT_EQ(node->backColor, red ? kTreeColorRed : kTreeColorGreen) << k.key;
+            EXPECT_EQ(node->tag.find("('" + bak(k) + "' is read-only)") != std::string::npos, red) << node->tag;
         }
         EXPECT_EQ(demoFiles(), expected);
-        EXPECT_EQ(modelSpec(), "P1003.dgn");
-        EXPECT_EQ(drawingSpec(), "D-200.dgn");
+        EXPECT_EQ(spec("pdtable_113", "model_file_spec", "model_no = 'P1003'"), "P1003.dgn");
+        EXPECT_EQ(spec("pdtable_121", "drawing_file_spec", "drawing_no = 'D-200'"), "D-200.dgn");
         EXPECT_EQ(marksNow(), marksBefore);
 
-        // The next correction of the same nodes runs (and finds their files renamed already).
+        // The next correction of the same nodes runs, and finds their files renamed already.
         messages.Answer(MsgAnswer::Yes);
         w->cmdRestore->click();
         ASSERT_EQ(messages.asked().size(), from + 4);
-        EXPECT_EQ(messages.asked()[from + 3].prompt.rfind("These files were not renamed:\r\nModel 'P1003': '" + kModelDir +
-                                                       "P1003.dgn' was not renamed to 'P1003.dgn': Model file: '",
-                                                   0),
-                  0u)
-            << messages.asked()[from + 3].prompt;
-        EXPECT_EQ(demoFiles(), expected);
-        EXPECT_EQ(marksNow(), marksBefore);
+        EXPECT_EQ(messages.asked()[from + 3].prompt.rfind("These files were not renamed:\r\nModel 'P1003': '" +
+                                                              kModelDir + "P1003.dgn' was not renamed", 0),
+                  0u) << messages.asked()[from + 3].prompt;
         delete w;
-
         std::string said;
         EXPECT_EQ(unloadAll(said), 0) << said;
-        EXPECT_EQ(said.find("file names"), std::string::npos) << said;
         EXPECT_EQ(said.find("Warning"), std::string::npos) << said;
         EXPECT_EQ(demoFiles(), expected);
         EXPECT_EQ(marksNow(), marksBefore);
     }
-    misnameAgain();
+    misname(false, false);
 }
 
 TEST_F(FileNameCheckWindowTest, CorrectionWithoutCheckedNodesSaysSoAndNoChangesNothing)
