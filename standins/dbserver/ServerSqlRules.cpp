@@ -28,7 +28,7 @@ bool isClauseWord(const std::string& upper)
         "INTO", "IN", "IS", "LIKE", "GLOB", "BETWEEN", "DISTINCT", "ALL", "ANY", "SOME", "UNION", "INTERSECT",
         "MINUS", "EXCEPT", "WHEN", "THEN", "ELSE", "END", "JOIN", "INNER", "LEFT", "RIGHT", "FULL", "OUTER", "CROSS",
         "NATURAL", "USING", "ESCAPE", "ASC", "DESC", "UPDATE", "DELETE", "INSERT", "CREATE", "DROP", "VIEW", "TABLE",
-        "INDEX", "UNIQUE", "EXISTS", "COLLATE", "LIMIT", "OFFSET", "WITH"};
+        "INDEX", "UNIQUE", "EXISTS", "COLLATE", "LIMIT", "OFFSET", "WITH", "DEFAULT"};
     for (const char* w : words)
         if (upper == w)
             return true;
@@ -164,8 +164,19 @@ private:
     // with a text literal comparing with the number the text reads as, as the database converts
     // it. An ordering comparison, and one with a literal of many digits, compares every digit of
     // a number the engine holds as a blob (exactComparison).
+    // What an operand read last is by itself, without operators around it: a column's name (its
+    // parts), a number literal (with its sign) or a string literal; empty otherwise.
+    struct Bare {
+        std::vector<std::string> name;
+        std::string number;
+        std::string text;
+    };
     void compared(size_t& i, size_t end, std::string& e, const Marks& before);
     bool between(size_t& i, size_t end, std::string& e, const Marks& before);
+    // After a column's name e that ends at i: "[NOT] IN (<values>)" read into e (i moves past
+    // it), each value a literal as the column reads it. A query in the parentheses is read as
+    // any other.
+    bool inList(size_t& i, size_t end, std::string& e, const Bare& column);
     std::string exactComparison(const std::string& l, const std::string& op, const std::string& r) const;
     static std::string numberOfLiteral(const std::string& literal);
     // The terms of an ORDER BY from i: each expression ordered first by the numbers it gives
@@ -175,13 +186,6 @@ private:
     // A number literal as the engine must read it: a whole number of 64 bits as it is (the
     // engine reads it exactly), any other as ris_number('<text>'), read by the server.
     std::string numberLiteral(const std::string& text, bool negative);
-    // What an operand read last is by itself, without operators around it: a column's name (its
-    // parts), a number literal (with its sign) or a string literal; empty otherwise.
-    struct Bare {
-        std::vector<std::string> name;
-        std::string number;
-        std::string text;
-    };
     // A literal compared with a column, as the column's type reads it: a number compared with a
     // double or real column is the double nearest to it, the date alone compared with a
     // timestamp the day's first moment. The literal's own text where the type changes nothing.
@@ -367,7 +371,9 @@ bool Rewriter::operand(size_t& i, size_t end, std::string& out)
         minus += symbol(k, "-");
     Bare bare;
     if (t.kind == Kind::Number) {
-        primary = numberLiteral(t.text, minus % 2 == 1);
+        // A column's default in a declaration may only be a literal, which the engine keeps as
+        // its text.
+        primary = previousWord(start) == "DEFAULT" ? t.text : numberLiteral(t.text, minus % 2 == 1);
         sort = Sort::Number;
         if (NumberValue::Read(t.text))
             bare.number = (minus % 2 == 1 ? "-" : "") + t.text;
@@ -601,7 +607,7 @@ void Rewriter::compared(size_t& i, size_t end, std::string& e, const Marks& befo
 {
     const Sort left = sort_;
     const Bare leftBare = bare_;
-    if (between(i, end, e, before))
+    if (between(i, end, e, before) || inList(i, end, e, leftBare))
         return;
     size_t k = next(i, end);
     const std::string op = comparison(k, end);
@@ -664,6 +670,37 @@ bool Rewriter::between(size_t& i, size_t end, std::string& e, const Marks& befor
         e += std::string(negated ? " NOT" : "") + " BETWEEN " + low + " AND " + high;
     }
     i = m;
+    sort_ = Sort::Other;
+    return true;
+}
+
+bool Rewriter::inList(size_t& i, size_t end, std::string& e, const Bare& column)
+{
+    if (column.name.empty())
+        return false;
+    size_t k = next(i, end);
+    if (upper(k) == "NOT")
+        k = next(k + 1, end);
+    const size_t open = next(k + 1, end);
+    if (upper(k) != "IN" || !symbol(open, "(") || upper(next(open + 1, end)) == "SELECT")
+        return false;
+    const size_t close = closing(open, end);
+    if (close == npos)
+        return false;
+    std::string list;
+    for (size_t item = open + 1; item < close;) {
+        const size_t itemEnd = endOfItem(item, close);
+        size_t m = item;
+        std::string value;
+        if (!expression(m, itemEnd, value))
+            return false;
+        list += raw(item, next(item, itemEnd)) + asColumnReads(column, bare_, value) + raw(m, itemEnd);
+        if (itemEnd < close)
+            list += t_[itemEnd].text; // the comma
+        item = itemEnd + 1;
+    }
+    e += raw(i, open) + "(" + list + ")";
+    i = close + 1;
     sort_ = Sort::Other;
     return true;
 }

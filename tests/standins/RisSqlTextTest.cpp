@@ -60,6 +60,7 @@ TEST(ServerSqlRules, RewritesArithmeticByTheDatabasesPrecedenceAndLeavesTheRestA
         {"select 0.5, a1, \"2.5\" from t where b = '1.5e3' and c = -1e3 and d = 9223372036854775807",
          "select ris_number('0.5') AS \"0.5\", a1, \"2.5\" from t where b = '1.5e3' and c = ris_number('-1e3') and "
          "d = 9223372036854775807"},
+        {"create table t (a double default -0.5, b char(4))"},
         {"update t set a = 9999999999999999999 where b = 12345678901234567891 and c = 5",
          "update t set a = ris_number('9999999999999999999') where (CASE WHEN ris_exact(b, "
          "ris_number('12345678901234567891')) THEN ris_cmp(b, ris_number('12345678901234567891')) = 0 ELSE b = "
