@@ -159,11 +159,6 @@ private:
         size_t parameters = 0;
         size_t rowValues = 0; // "(a, b)": a function cannot take it
     };
-    // After the expression e that ends at i (marks before it): a comparison with a next
-    // expression, or a BETWEEN with its two, is read into e (i moves past it), a number compared
-    // with a text literal comparing with the number the text reads as, as the database converts
-    // it. An ordering comparison, and one with a literal of many digits, compares every digit of
-    // a number the engine holds as a blob (exactComparison).
     // What an operand read last is by itself, without operators around it: a column's name (its
     // parts), a number literal (with its sign) or a string literal; empty otherwise.
     struct Bare {
@@ -171,6 +166,11 @@ private:
         std::string number;
         std::string text;
     };
+    // After the expression e that ends at i (marks before it): a comparison with a next
+    // expression, or a BETWEEN with its two, is read into e (i moves past it), a number compared
+    // with a text literal comparing with the number the text reads as, as the database converts
+    // it. An ordering comparison, and one with a literal of many digits, compares every digit of
+    // a number the engine holds as a blob (exactComparison).
     void compared(size_t& i, size_t end, std::string& e, const Marks& before);
     bool between(size_t& i, size_t end, std::string& e, const Marks& before);
     // After a column's name e that ends at i: "[NOT] IN (<values>)" read into e (i moves past
