@@ -355,7 +355,8 @@ TEST_F(ServerRulesTest, StatementsComputeAsTheDatabaseDoes)
 // A table stored before character columns declared their comparison compares blank-padded from
 // the first program that opens its file on, through risbatch as through a connection; its rows
 // stay as stored, its indexes read in the new order, and a unique index that holds 'a' beside
-// 'a  ' keeps comparing exactly rather than refusing a row it holds.
+// 'a  ' keeps comparing exactly rather than refusing a row it holds. A date alone it holds is
+// that day's first moment from then on.
 TEST_F(ServerRulesTest, ATableStoredBeforeComparesBlankPaddedAndKeepsItsRows)
 {
     {
@@ -366,11 +367,14 @@ TEST_F(ServerRulesTest, ATableStoredBeforeComparesBlankPaddedAndKeepsItsRows)
                   "CREATE INDEX \"iw\" ON \"old_w\" (\"w\");\nCREATE UNIQUE INDEX \"uk\" ON \"old_w\" (\"k\");\n"
                   "INSERT INTO old_w VALUES ('pad', 'a', 1, 0), ('pad\x01', 'a  ', 2, 0);\n"
                   "CREATE TABLE \"old_d\" (\"d\" decimal(38,0) CONSTRAINT \"ck_d\" CHECK (\"d\" IS NULL OR "
-                  "(typeof(\"d\") IN ('integer', 'real'))));\nPRAGMA user_version = 0;");
+                  "(typeof(\"d\") IN ('integer', 'real'))));\n"
+                  "CREATE TABLE \"old_t\" (\"dt\" timestamp, \"n\" int);\nINSERT INTO old_t VALUES ('2024-03-01', 1);\n"
+                  "PRAGMA user_version = 0;");
     }
     const ClientRun r = throughRisbatch("update old_w set n = n + 10 where w = 'pad  ';\n"
                                         "select n from old_w where k = 'a' order by w;\n"
                                         "insert into old_d values (12345678901234567890123);\n"
+                                        "update old_t set n = 2 where dt = '2024-03-01:00:00:00';\n"
                                         "insert into old_w values ('x', 'a', 3, 0)");
     EXPECT_NE(r.console.find("1 row updated.\r\n"), std::string::npos) << r.console;
     EXPECT_NE(r.console.find("n: 2\r\n\r\nn: 11\r\n"), std::string::npos) << r.console;
@@ -386,6 +390,8 @@ TEST_F(ServerRulesTest, ATableStoredBeforeComparesBlankPaddedAndKeepsItsRows)
     EXPECT_NE(file.QueryText("SELECT sql FROM sqlite_master WHERE name = 'uk'").value_or("").find("COLLATE BINARY"),
               std::string::npos);
     EXPECT_EQ(file.QueryText("SELECT group_concat(hex(w) || hex(k), ' ') FROM old_w"), "70616461 70616401612020");
+    // A date alone stored before is that day's first moment, found by it.
+    EXPECT_EQ(file.QueryText("SELECT dt || ' ' || n FROM old_t"), "2024-03-01:00:00:00 2");
     const std::string dump = unloadAll("pd_c");
     EXPECT_NE(dump.find("'pad' 'a' 11 0 \r\n'pad\x01' 'a  ' 2 0 \r\n"), std::string::npos) << dump;
     // Its number columns take a number of every digit, as a table made now does.
