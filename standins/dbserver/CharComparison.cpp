@@ -16,8 +16,9 @@
 
 namespace {
 
-// PRAGMA user_version of a user's file whose character columns all declare the collation.
-constexpr int kDeclaredVersion = 1;
+// PRAGMA user_version of a user's file whose character columns all declare the collation and
+// whose moments all stand in their whole form.
+constexpr int kDeclaredVersion = 2;
 // How long a connection waits for the file before it leaves the declarations to the next one.
 constexpr int kWaitMs = 200;
 
@@ -99,6 +100,24 @@ void reindex(SqliteDb& db, const std::string& table)
 }
 
 int userVersion(SqliteDb& db) { return std::stoi(db.QueryText("PRAGMA user_version").value_or("0")); }
+
+// Each date alone a timestamp or date column holds from before becomes that day's first moment,
+// the form the server now stores, so that it is found by the moment as every new row is. A
+// unique index that already holds both forms of one moment keeps the row as it stood.
+void momentsInWholeForm(SqliteDb& db)
+{
+    for (auto& t : db.QueryRows("SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite%'")) {
+        const std::string table = t[0].value_or("");
+        for (auto& c : db.QueryRows("SELECT name, type FROM pragma_table_info(?1)", {table})) {
+            const auto type = RisColumnType::Parse(c[1].value_or(""));
+            if (!type || (type->kind() != RisColumnType::Kind::Timestamp && type->kind() != RisColumnType::Kind::Date))
+                continue;
+            const std::string column = RisSqlText::QuoteName(c[0].value_or(""));
+            db.Exec("UPDATE OR IGNORE " + RisSqlText::QuoteName(table) + " SET " + column + " = " + column +
+                    " || ':00:00:00' WHERE typeof(" + column + ") = 'text' AND length(" + column + ") = 10");
+        }
+    }
+}
 
 } // namespace
 
@@ -205,6 +224,7 @@ void CharComparison::KeepDeclared(SqliteDb& db)
                 for (const auto& change : changed)
                     reindex(db, change.first);
             }
+            momentsInWholeForm(db);
             db.Exec("PRAGMA user_version = " + std::to_string(kDeclaredVersion));
         }
         db.Exec("COMMIT");

@@ -32,7 +32,8 @@ std::string DeclarationWithCollation(const std::string& createTableSql);
 
 // A file whose tables were made before their character columns declared the collation gets it
 // declared, its indexes ordered anew, in one transaction, once per file; its number columns' checks
-// then take a number kept with every digit as well (RisColumnType::WithCurrentNumberChecks). A unique index whose
+// then take a number kept with every digit as well (RisColumnType::WithCurrentNumberChecks), and
+// a date alone stored in a timestamp or date column becomes that day's first moment. A unique index whose
 // rows the padded comparison would find twice keeps comparing exactly (its columns declared
 // BINARY in the index), so no stored row is refused. When the file cannot be changed (in use
 // past the wait, full disk) it stays as it stood and the next connection tries again.

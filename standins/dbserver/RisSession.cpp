@@ -542,7 +542,7 @@ void RisSession::runSql(const std::string& statement, const std::string& verb, s
     }
     try {
         // Computed as the database computes, not as SQLite would.
-        sql = ServerSqlRules::Rewrite(sql, ServerDialect::Oracle);
+        sql = ServerSqlRules::Rewrite(sql, ServerDialect::Oracle, db.Handle());
         // Every value stored is kept as its column keeps it.
         if (verb == "insert" || verb == "update")
             sql = StoredValueSql::Statement(sql, db.Handle(), ServerDialect::Oracle);

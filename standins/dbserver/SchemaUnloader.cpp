@@ -52,7 +52,7 @@ std::string indexLine(const RisIndex& idx)
 // The row condition of a table as a filter of that table's own rows: one condition, kept
 // inside parentheses, so that nothing in it can end the statement, comment out its rest or
 // add the rows of another query.
-std::string filterOf(const std::string& table, const std::string& condition, const std::string& schema)
+std::string filterOf(const std::string& table, const std::string& condition, const std::string& schema, sqlite3* db)
 {
     auto refuse = [&](const std::string& what) {
         RaiseRisError("RIS_E_SYNTAX_ERROR", "The condition for table '" + table + "' may only filter its rows; it holds " +
@@ -78,15 +78,15 @@ std::string filterOf(const std::string& table, const std::string& condition, con
     }
     if (depth != 0)
         refuse("a \"(\" without its \")\"");
-    // Computed as every statement of the server is.
-    return "(" +
-           ServerSqlRules::Rewrite(RisSqlText::RewriteQualifiers(condition,
-                                                                 [&](const std::string& w) {
-                                                                     return EqualsNoCase(w, schema) ? std::string()
-                                                                                                    : w + ".";
-                                                                 }),
-                                   ServerDialect::Oracle) +
-           ")";
+    // Computed as every statement of the server is, a literal read as the table's column
+    // compared with it reads it: the condition is read behind its table's query, which has
+    // nothing to rewrite.
+    const std::string query = "SELECT * FROM " + RisSqlText::QuoteName(table) + " WHERE ";
+    const std::string rewritten = ServerSqlRules::Rewrite(
+        query + RisSqlText::RewriteQualifiers(
+                    condition, [&](const std::string& w) { return EqualsNoCase(w, schema) ? std::string() : w + "."; }),
+        ServerDialect::Oracle, db);
+    return "(" + rewritten.substr(query.size()) + ")";
 }
 
 // "Table 't', column 'c', row n (<first column> <its value>)": where a refused value stands.
@@ -269,7 +269,7 @@ void SchemaUnloader::Unload(const RisTransferRequest& request, const std::string
         const std::string condition = request.tables.ConditionFor(table);
         try {
             if (!condition.empty())
-                plan.select += " WHERE " + filterOf(table, condition, schema.name);
+                plan.select += " WHERE " + filterOf(table, condition, schema.name, db.Handle());
             SqliteStatement check(db, plan.select);
         } catch (const AppError& e) {
             if (e.source().rfind("RIS_E_", 0) == 0)

@@ -5,8 +5,10 @@
 #include "platform/TextUtil.h"
 #include "standins/dbserver/RisColumnType.h"
 #include "standins/dbserver/RisSqlText.h"
+#include "standins/dbserver/RisTimestamp.h"
 #include "standins/dbserver/ServerSqlFunctions.h"
 #include "standins/dbserver/ServerValues.h"
+#include "standins/dbserver/StatementColumns.h"
 
 #include <algorithm>
 #include <optional>
@@ -26,7 +28,7 @@ bool isClauseWord(const std::string& upper)
         "INTO", "IN", "IS", "LIKE", "GLOB", "BETWEEN", "DISTINCT", "ALL", "ANY", "SOME", "UNION", "INTERSECT",
         "MINUS", "EXCEPT", "WHEN", "THEN", "ELSE", "END", "JOIN", "INNER", "LEFT", "RIGHT", "FULL", "OUTER", "CROSS",
         "NATURAL", "USING", "ESCAPE", "ASC", "DESC", "UPDATE", "DELETE", "INSERT", "CREATE", "DROP", "VIEW", "TABLE",
-        "INDEX", "UNIQUE", "EXISTS", "COLLATE", "LIMIT", "OFFSET", "WITH"};
+        "INDEX", "UNIQUE", "EXISTS", "COLLATE", "LIMIT", "OFFSET", "WITH", "DEFAULT"};
     for (const char* w : words)
         if (upper == w)
             return true;
@@ -50,7 +52,10 @@ bool endsSelectList(const std::string& upper)
 
 class Rewriter {
 public:
-    Rewriter(std::string_view sql, ServerDialect dialect) : t_(RisSqlText::Tokenize(sql)), dialect_(dialect) {}
+    Rewriter(std::string_view sql, ServerDialect dialect, sqlite3* db)
+        : t_(RisSqlText::Tokenize(sql)), dialect_(dialect), columns_(t_, db)
+    {
+    }
 
     std::string Run()
     {
@@ -154,6 +159,13 @@ private:
         size_t parameters = 0;
         size_t rowValues = 0; // "(a, b)": a function cannot take it
     };
+    // What an operand read last is by itself, without operators around it: a column's name (its
+    // parts), a number literal (with its sign) or a string literal; empty otherwise.
+    struct Bare {
+        std::vector<std::string> name;
+        std::string number;
+        std::string text;
+    };
     // After the expression e that ends at i (marks before it): a comparison with a next
     // expression, or a BETWEEN with its two, is read into e (i moves past it), a number compared
     // with a text literal comparing with the number the text reads as, as the database converts
@@ -161,15 +173,23 @@ private:
     // a number the engine holds as a blob (exactComparison).
     void compared(size_t& i, size_t end, std::string& e, const Marks& before);
     bool between(size_t& i, size_t end, std::string& e, const Marks& before);
+    // After a column's name e that ends at i: "[NOT] IN (<values>)" read into e (i moves past
+    // it), each value a literal as the column reads it. A query in the parentheses is read as
+    // any other.
+    bool inList(size_t& i, size_t end, std::string& e, const Bare& column);
     std::string exactComparison(const std::string& l, const std::string& op, const std::string& r) const;
     static std::string numberOfLiteral(const std::string& literal);
     // The terms of an ORDER BY from i: each expression ordered first by the numbers it gives
     // (ris_order), then by itself; a result column's position, and the terms of a compound
     // query, stay as they are.
     std::string orderList(size_t& i, size_t end, bool compound);
-    // A number literal as the engine must read it: one of more digits than a double holds as
-    // ris_number('<text>').
+    // A number literal as the engine must read it: a whole number of 64 bits as it is (the
+    // engine reads it exactly), any other as ris_number('<text>'), read by the server.
     std::string numberLiteral(const std::string& text, bool negative);
+    // A literal compared with a column, as the column's type reads it: a number compared with a
+    // double or real column is the double nearest to it, the date alone compared with a
+    // timestamp the day's first moment. The literal's own text where the type changes nothing.
+    std::string asColumnReads(const Bare& column, const Bare& literal, const std::string& literalSql) const;
 
     static constexpr int kMaxDepth = 200;
 
@@ -180,6 +200,8 @@ private:
 
     std::vector<SqlToken> t_;
     ServerDialect dialect_;
+    StatementColumns columns_;
+    Bare bare_;
     int depth_ = 0;
     Marks marks_;
     bool assigning_ = false; // in the SET list of an UPDATE at the level being read
@@ -296,6 +318,7 @@ bool Rewriter::expression(size_t& i, size_t end, std::string& out)
     if (!operand(i, end, first))
         return false;
     const Sort firstSort = sort_;
+    const Bare firstBare = bare_;
     parts.push_back(first);
     for (;;) {
         size_t k = next(i, end);
@@ -327,6 +350,7 @@ bool Rewriter::expression(size_t& i, size_t end, std::string& out)
     out = pendingOp.empty() ? term : combine(pendingOp, pendingBetween, done, term);
     sort_ = ops.empty() ? firstSort
             : std::find(ops.begin(), ops.end(), "||") == ops.end() ? Sort::Number : Sort::Other;
+    bare_ = ops.empty() ? firstBare : Bare{};
     return true;
 }
 
@@ -345,13 +369,19 @@ bool Rewriter::operand(size_t& i, size_t end, std::string& out)
     size_t minus = 0;
     for (size_t k = start; k < at; ++k)
         minus += symbol(k, "-");
+    Bare bare;
     if (t.kind == Kind::Number) {
-        primary = numberLiteral(t.text, minus % 2 == 1);
+        // A column's default in a declaration may only be a literal, which the engine keeps as
+        // its text.
+        primary = previousWord(start) == "DEFAULT" ? t.text : numberLiteral(t.text, minus % 2 == 1);
         sort = Sort::Number;
+        if (NumberValue::Read(t.text))
+            bare.number = (minus % 2 == 1 ? "-" : "") + t.text;
         if (primary != t.text) {
             out = primary; // the sign is in the literal
             i = after;
             sort_ = sort;
+            bare_ = bare;
             return true;
         }
     } else if (symbol(at, "?")) {
@@ -360,6 +390,8 @@ bool Rewriter::operand(size_t& i, size_t end, std::string& out)
     } else if (t.kind == Kind::String) {
         primary = oracle() && t.text == "''" ? "NULL" : t.text; // Oracle keeps no empty string
         sort = primary == t.text && at == start ? Sort::Text : Sort::Other;
+        if (sort == Sort::Text)
+            bare.text = t.text;
         const auto n = NumberValue::Read(ReplaceAll(t.text.substr(1, t.text.size() - 2), "''", "'"));
         marks_.wide += n && n->IsWide();
     } else if (symbol(at, "(")) {
@@ -384,12 +416,14 @@ bool Rewriter::operand(size_t& i, size_t end, std::string& out)
     } else if (t.kind == Kind::Word && !isClauseWord(upper(at))) {
         // A name, qualified ("s.t.c", "t.*"), or a function called with its arguments.
         std::string name = t.text;
+        std::vector<std::string> parts{t.text};
         for (;;) {
             const size_t dot = next(after, end);
             const size_t part = next(dot + 1, end);
             if (!symbol(dot, ".") || part >= end || (t_[part].kind != Kind::Word && !symbol(part, "*")))
                 break;
             name += raw(after, part + 1);
+            parts.push_back(t_[part].text);
             after = part + 1;
             if (symbol(part, "*"))
                 break;
@@ -405,6 +439,8 @@ bool Rewriter::operand(size_t& i, size_t end, std::string& out)
             after = close + 1;
         } else {
             primary = name;
+            if (at == start && parts.back() != "*")
+                bare.name = parts;
         }
     } else {
         return false;
@@ -417,16 +453,35 @@ bool Rewriter::operand(size_t& i, size_t end, std::string& out)
         out = raw(start, at) + primary;
     i = after;
     sort_ = sort;
+    bare_ = bare;
     return true;
 }
 
 std::string Rewriter::numberLiteral(const std::string& text, bool negative)
 {
+    // The engine's own reading of a number with a point or an exponent is not always the nearest
+    // double, and reads a whole number written so as a double: the server reads it.
     const auto n = NumberValue::Read(text);
-    if (!n || !n->IsWide())
+    if (!n || (n->whole && text.find_first_not_of("0123456789") == std::string::npos))
         return text;
-    ++marks_.wide;
+    marks_.wide += n->IsWide();
     return "ris_number('" + std::string(negative ? "-" : "") + text + "')";
+}
+
+std::string Rewriter::asColumnReads(const Bare& column, const Bare& literal, const std::string& literalSql) const
+{
+    if (column.name.empty() || (literal.number.empty() && literal.text.empty()))
+        return literalSql;
+    const std::optional<RisColumnType> type = columns_.TypeOf(column.name);
+    if (!type)
+        return literalSql;
+    const RisColumnType::Kind kind = type->kind();
+    if (!literal.number.empty() && (kind == RisColumnType::Kind::Double || kind == RisColumnType::Kind::Real))
+        return "ris_number('" + literal.number + "', '" + type->declared() + "')";
+    if (!literal.text.empty() && (kind == RisColumnType::Kind::Timestamp || kind == RisColumnType::Kind::Date))
+        if (const auto moment = RisTimestamp::Moment(literal.text.substr(1, literal.text.size() - 2)))
+            return "'" + *moment + "'";
+    return literalSql;
 }
 
 std::string Rewriter::functionName(const std::string& name, size_t at) const
@@ -551,7 +606,8 @@ std::string Rewriter::comparison(size_t& i, size_t end) const
 void Rewriter::compared(size_t& i, size_t end, std::string& e, const Marks& before)
 {
     const Sort left = sort_;
-    if (between(i, end, e, before))
+    const Bare leftBare = bare_;
+    if (between(i, end, e, before) || inList(i, end, e, leftBare))
         return;
     size_t k = next(i, end);
     const std::string op = comparison(k, end);
@@ -561,6 +617,11 @@ void Rewriter::compared(size_t& i, size_t end, std::string& e, const Marks& befo
     std::string right;
     if (!expression(m, end, right))
         return;
+    // "c = value" of an UPDATE's SET gives the column its value, which the store reads.
+    if (!(assigning_ && op == "=")) {
+        right = asColumnReads(leftBare, bare_, right);
+        e = asColumnReads(bare_, leftBare, e);
+    }
     if (oracle() && left == Sort::Number && sort_ == Sort::Text)
         right = numberOfLiteral(right);
     else if (oracle() && left == Sort::Text && sort_ == Sort::Number)
@@ -578,6 +639,7 @@ void Rewriter::compared(size_t& i, size_t end, std::string& e, const Marks& befo
 
 bool Rewriter::between(size_t& i, size_t end, std::string& e, const Marks& before)
 {
+    const Bare column = bare_;
     size_t k = next(i, end);
     const bool negated = upper(k) == "NOT";
     if (negated)
@@ -588,12 +650,14 @@ bool Rewriter::between(size_t& i, size_t end, std::string& e, const Marks& befor
     std::string low, high;
     if (!expression(m, end, low))
         return false;
+    low = asColumnReads(column, bare_, low);
     const size_t andAt = next(m, end);
     if (upper(andAt) != "AND")
         return false;
     m = andAt + 1;
     if (!expression(m, end, high))
         return false;
+    high = asColumnReads(column, bare_, high);
     if (marks_.parameters == before.parameters && marks_.rowValues == before.rowValues) {
         // Both bounds compared with every digit where the engine alone would not.
         const std::string exact = "ris_cmp(" + e + ", " + low + ") >= 0 AND ris_cmp(" + e + ", " + high + ") <= 0";
@@ -606,6 +670,37 @@ bool Rewriter::between(size_t& i, size_t end, std::string& e, const Marks& befor
         e += std::string(negated ? " NOT" : "") + " BETWEEN " + low + " AND " + high;
     }
     i = m;
+    sort_ = Sort::Other;
+    return true;
+}
+
+bool Rewriter::inList(size_t& i, size_t end, std::string& e, const Bare& column)
+{
+    if (column.name.empty())
+        return false;
+    size_t k = next(i, end);
+    if (upper(k) == "NOT")
+        k = next(k + 1, end);
+    const size_t open = next(k + 1, end);
+    if (upper(k) != "IN" || !symbol(open, "(") || upper(next(open + 1, end)) == "SELECT")
+        return false;
+    const size_t close = closing(open, end);
+    if (close == npos)
+        return false;
+    std::string list;
+    for (size_t item = open + 1; item < close;) {
+        const size_t itemEnd = endOfItem(item, close);
+        size_t m = item;
+        std::string value;
+        if (!expression(m, itemEnd, value))
+            return false;
+        list += raw(item, next(item, itemEnd)) + asColumnReads(column, bare_, value) + raw(m, itemEnd);
+        if (itemEnd < close)
+            list += t_[itemEnd].text; // the comma
+        item = itemEnd + 1;
+    }
+    e += raw(i, open) + "(" + list + ")";
+    i = close + 1;
     sort_ = Sort::Other;
     return true;
 }
@@ -665,8 +760,8 @@ std::string Rewriter::numberOfLiteral(const std::string& literal)
     const auto n = NumberValue::Read(text);
     if (!n)
         throw AppError(1, "ServerSqlRules", ServerSqlFunctions::kOracleInvalidNumber);
-    // A number of more digits than a double holds stays a text, which ris_number reads whole.
-    return n->IsWide() ? "ris_number(" + literal + ")" : Trim(text);
+    // The server reads the number, never the engine.
+    return "ris_number(" + literal + ")";
 }
 
 std::string Rewriter::combine(const std::string& op, const std::string& between, const std::string& l,
@@ -690,7 +785,7 @@ std::string Rewriter::combine(const std::string& op, const std::string& between,
 
 } // namespace
 
-std::string ServerSqlRules::Rewrite(std::string_view sql, ServerDialect dialect)
+std::string ServerSqlRules::Rewrite(std::string_view sql, ServerDialect dialect, sqlite3* db)
 {
-    return Rewriter(sql, dialect).Run();
+    return Rewriter(sql, dialect, db).Run();
 }

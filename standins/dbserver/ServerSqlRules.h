@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+struct sqlite3;
+
 enum class ServerDialect {
     Oracle,    // the RIS clients and the Oracle connection
     SqlServer, // the SQL Server connection
@@ -24,8 +26,9 @@ public:
     // text reads as (ORA-01722 when it reads as none).
     // SQL Server: "+", "-", "*", "/" and "%" become mss_add, mss_sub, mss_mul, mss_div and
     // mss_mod.
-    // Both keep every digit of a number: a literal of more digits than a double holds becomes
-    // ris_number('<literal>'), a sign before anything but a literal ris_neg; an ordering
+    // Both keep every digit of a number: every number literal but a whole one of 64 bits becomes
+    // ris_number('<literal>'), which the server reads itself, a sign before anything but a
+    // literal ris_neg; an ordering
     // comparison, a BETWEEN and a comparison with such a literal compare every digit where a
     // number the engine holds as a blob takes part (ris_exact, ris_cmp); each ORDER BY term
     // orders by ris_order(<term>) first; sum, min, max, abs and round (and Oracle's avg) become
@@ -39,5 +42,9 @@ public:
     // its alias, so that the result column is named as the statement wrote it. Strings,
     // quoted names and comments stay as they are; a statement without any of these is returned
     // unchanged.
-    static std::string Rewrite(std::string_view sql, ServerDialect dialect);
+    // With db, the connection of the statement's tables: a literal compared with a column of one
+    // of them is read as that column's type reads it (StatementColumns): a number compared with
+    // a double or real column as ris_number('<literal>', '<type>'), the double nearest to it; the
+    // date alone compared with a timestamp or date column as the day's first moment.
+    static std::string Rewrite(std::string_view sql, ServerDialect dialect, sqlite3* db = nullptr);
 };

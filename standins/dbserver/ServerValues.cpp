@@ -2,6 +2,7 @@
 #include "standins/dbserver/ServerValues.h"
 
 #include "standins/dbserver/RisColumnType.h"
+#include "standins/dbserver/RisTimestamp.h"
 #include "standins/dbserver/ServerSqlFunctions.h"
 
 #include <sqlite3.h>
@@ -78,6 +79,14 @@ void storeAs(sqlite3_context* ctx, int argc, sqlite3_value** argv)
         return;
     }
     if (!type->IsNumeric()) {
+        const bool moment = type->kind() == RisColumnType::Kind::Timestamp || type->kind() == RisColumnType::Kind::Date;
+        // The date alone is that day's first moment, kept in the one form every moment has, so
+        // that an index, a group and a comparison take both spellings as one.
+        if (moment && storage == SQLITE_TEXT && sqlite3_value_bytes(v) == 10)
+            if (const auto full = RisTimestamp::Moment(ServerValues::TextOf(v))) {
+                sqlite3_result_text(ctx, full->data(), static_cast<int>(full->size()), SQLITE_TRANSIENT);
+                return;
+            }
         const bool isChar = type->kind() == RisColumnType::Kind::Char;
         if (isChar && oracle && storage == SQLITE_FLOAT && !std::isfinite(sqlite3_value_double(v))) {
             fail(ctx, "ORA-01426: numeric overflow" + columnPart(argc, argv)); // no number the database holds
@@ -118,6 +127,13 @@ void storeAs(sqlite3_context* ctx, int argc, sqlite3_value** argv)
         fail(ctx, (oracle ? ServerValues::kOracleBeyondPrecision : ServerValues::kSqlServerBeyondPrecision) +
                       columnPart(argc, argv));
     };
+    if (kind == RisColumnType::Kind::Double || kind == RisColumnType::Kind::Real) {
+        // A binary number keeps the double nearest to the number, as the database converts it.
+        if (const double nearest = n.Real(); n.IsWide() && std::isfinite(nearest)) {
+            sqlite3_result_double(ctx, nearest);
+            return;
+        }
+    }
     if (!n.IsWide() && (n.whole || !std::isfinite(n.d))) {
         if (n.whole && precision > 0 && wholeDigits(n.i) > precision - std::max(scale, 0))
             beyondPrecision();
@@ -187,13 +203,20 @@ void oracleMod(sqlite3_context* ctx, int, sqlite3_value** argv)
         ServerValues::Result(ctx, NumberValue::Of(DecimalNumber::Remainder(n[0].Exact(), n[1].Exact())));
 }
 
-// The number a literal of more digits than a double holds stands for (the statements are
-// rewritten to it, so that the engine never reads such a literal as a double).
-void numberLiteral(sqlite3_context* ctx, int, sqlite3_value** argv)
+// The number a literal stands for, read by the server's own reading of number texts (the
+// statements are rewritten to it, so that the engine never reads a literal itself); with a
+// binary type after it, the double nearest to that number, as the database converts a literal
+// compared with such a column.
+void numberLiteral(sqlite3_context* ctx, int argc, sqlite3_value** argv)
 {
     const std::optional<NumberValue> n = ServerValues::NumberOf(argv[0]);
-    if (!n)
+    if (!n) {
         fail(ctx, ServerSqlFunctions::kOracleInvalidNumber);
+        return;
+    }
+    const RisColumnType* type = argc > 1 ? typeArgument(argv) : nullptr;
+    if (type && (type->kind() == RisColumnType::Kind::Double || type->kind() == RisColumnType::Kind::Real))
+        sqlite3_result_double(ctx, n->Real());
     else
         ServerValues::Result(ctx, *n);
 }
@@ -290,4 +313,5 @@ void ServerValues::Register(sqlite3* db)
                                nullptr);
     sqlite3_create_function_v2(db, "ris_mod", 2, flags, nullptr, oracleMod, nullptr, nullptr, nullptr);
     sqlite3_create_function_v2(db, "ris_number", 1, flags, nullptr, numberLiteral, nullptr, nullptr, nullptr);
+    sqlite3_create_function_v2(db, "ris_number", 2, flags, nullptr, numberLiteral, nullptr, nullptr, nullptr);
 }

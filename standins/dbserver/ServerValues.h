@@ -38,7 +38,10 @@ public:
     // Registers ris_store(value, type, column) and mss_store(...), which give the value that a
     // column of the declared type keeps, or fail with the database's refusal; ris_cast(value,
     // type), Oracle's CAST; ris_mod(m, n), Oracle's MOD (mod(7, 0) is 7); ris_number(text), the
-    // number a literal of many digits stands for, every digit kept.
+    // number a literal stands for, read as NumberValue::Read reads it (every digit kept), and
+    // ris_number(text, type), the same read as a column of that type compares it (the double
+    // nearest to it for a double or real column). A double or real column keeps the double nearest
+    // to a number; a timestamp or date column keeps the date alone as that day's first moment.
     static void Register(sqlite3* db);
 
     // The database's refusal of a value beyond the precision of its decimal column.

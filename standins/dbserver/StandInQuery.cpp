@@ -12,11 +12,11 @@
 
 namespace {
 
-JetStatement Translated(const std::string& sql, ServerDialect server)
+JetStatement Translated(const std::string& sql, ServerDialect server, sqlite3* db)
 {
     JetStatement st =
         JetSqlTranslator::Translate(sql, [](const std::string& name) { return JetSqlTranslator::QuoteIdent(name); });
-    st.sql = ServerSqlRules::Rewrite(st.sql, server);
+    st.sql = ServerSqlRules::Rewrite(st.sql, server, db);
     return st;
 }
 
@@ -56,7 +56,7 @@ Recordset StandInQuery::OverTables(const std::vector<MemoryTable>& tables, const
         }
         sqlite3_finalize(st);
     }
-    return engine.Run(Translated(sql, server));
+    return engine.Run(Translated(sql, server, engine.Handle()));
 }
 
 Recordset StandInQuery::OnUserDatabase(const std::string& hostPath, const std::string& sql,
@@ -71,7 +71,7 @@ Recordset StandInQuery::OnUserDatabase(const std::string& hostPath, const std::s
     JetEngine engine(hostPath, false, dialect);
     ServerSqlFunctions::Register(engine.Handle());
     CharComparison::Register(engine.Handle());
-    JetStatement st = Translated(sql, server);
+    JetStatement st = Translated(sql, server, engine.Handle());
     // Every value stored is kept as its column keeps it; an INSERT is given here without its
     // target, which the engine puts before it.
     if (st.kind == JetStatement::Kind::InsertInto && st.targetDatabase.empty()) {

@@ -228,11 +228,11 @@ std::string StoredValueSql::InsertSql(const std::string& table, const std::vecto
     for (size_t i = 0; i < columns.size(); ++i) {
         sql += (i ? ", " : "") + RisSqlText::QuoteName(columns[i]);
         std::string v = "?" + std::to_string(i + 1);
-        // A load binds texts: only a number needs converting (a character or date value is
-        // kept as the text it is), so only a numeric column costs a call per row.
+        // A load binds texts: only a number and a moment need converting (a character value
+        // is kept as the text it is), so a character column costs no call per row.
         for (const StoredColumn& c : declared)
             if (EqualsNoCase(c.name, columns[i]))
-                if (const auto type = RisColumnType::Parse(c.type); type && type->IsNumeric())
+                if (const auto type = RisColumnType::Parse(c.type); type && type->kind() != RisColumnType::Kind::Char)
                     v = Value(v, c.type, c.name, ServerDialect::Oracle);
         values += (i ? ", " : "") + v;
     }

@@ -53,7 +53,14 @@ TEST(ServerSqlRules, RewritesArithmeticByTheDatabasesPrecedenceAndLeavesTheRestA
         // Every digit of a number: a literal of more digits than a double holds, a sign, an
         // ordering comparison or one with such a literal, an order and an aggregate.
         {"insert into t values (12345678901234567891, -1.4999999999999999, 1.5, - -a)",
-         "insert into t values (ris_number('12345678901234567891'), ris_number('-1.4999999999999999'), 1.5, a)"},
+         "insert into t values (ris_number('12345678901234567891'), ris_number('-1.4999999999999999'), "
+         "ris_number('1.5'), a)"},
+        // Every number but a whole one of 64 bits is read by the server, never by the engine; a
+        // number in a text or a name stays as written.
+        {"select 0.5, a1, \"2.5\" from t where b = '1.5e3' and c = -1e3 and d = 9223372036854775807",
+         "select ris_number('0.5') AS \"0.5\", a1, \"2.5\" from t where b = '1.5e3' and c = ris_number('-1e3') and "
+         "d = 9223372036854775807"},
+        {"create table t (a double default -0.5, b char(4))"},
         {"update t set a = 9999999999999999999 where b = 12345678901234567891 and c = 5",
          "update t set a = ris_number('9999999999999999999') where (CASE WHEN ris_exact(b, "
          "ris_number('12345678901234567891')) THEN ris_cmp(b, ris_number('12345678901234567891')) = 0 ELSE b = "

@@ -3,6 +3,7 @@
 #include "standins/dbserver/SchemaLoader.h"
 
 #include "StandInTestServer.h"
+#include "platform/AppError.h"
 #include "platform/TextUtil.h"
 #include "platform/WinPath.h"
 #include "standins/dbserver/LockedOutputFile.h"
@@ -76,6 +77,34 @@ TEST_F(SchemaLoaderTest, UnloadGivesBackWhatWasLoadedForEveryType)
     std::string body = unloadBody("pd_dst table with var data all index all grant all");
     std::string original = kDump;
     EXPECT_EQ(body, original.substr(original.find("\r\n") + 2));
+}
+
+// A moment of a dump written as the date alone is that day's first moment: stored, found and
+// unloaded as the full moment, and one with it in a unique index.
+TEST_F(SchemaLoaderTest, TheDateAloneLoadsAsTheDaysFirstMoment)
+{
+    const struct {
+        const char* written;
+        const char* stands;
+    } cases[] = {{"1999-12-31", "1999-12-31:00:00:00"}, {"2000-02-29", "2000-02-29:00:00:00"},
+                 {"1999-12-31:23:59:59", "1999-12-31:23:59:59"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.written);
+        std::string dump = ReplaceAll(kDump, "1999-12-31:23:59:59", c.written);
+        dump.insert(dump.find("create unique index"), "create unique index us on t1 (stamp)\r\n");
+        std::ofstream(dir.host() + "/date.dmp", std::ios::binary) << dump;
+        const LoadCounts loaded = load("pd_dst clear table with data all index all", "date.dmp");
+        EXPECT_EQ(loaded.rowsLoaded, 3) << lastConsole;
+        RisSession session(t.Server());
+        SqliteDb& db = session.Database("pd_dst");
+        EXPECT_EQ(db.QueryText("SELECT stamp FROM t1 WHERE id = 3").value_or(""), c.stands);
+        EXPECT_NE(unloadBody("pd_dst table with var data t1").find(std::string("'") + c.stands + "'"),
+                  std::string::npos);
+        std::string out;
+        EXPECT_THROW(session.Execute("insert into pd_dst.t1 (id, stamp) values (4, '" + std::string(c.stands) + "')",
+                                     out),
+                     AppError);
+    }
 }
 
 TEST_F(SchemaLoaderTest, FixedLayoutRoundTripsToo)

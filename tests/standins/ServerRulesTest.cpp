@@ -13,6 +13,9 @@ namespace {
 const std::string kOracle = "Provider=MSDAORA.1;Data Source=ORCL;User Id=pd_c;Password=pd_c;";
 const std::string kSqlServer = "Driver={SQL Server};Server=(local);Uid=pd_c;Pwd=pd_c;";
 const char* const kNull = "(null)";
+// The doubles of exact's d and x as the whole numbers they are times 2^45 and 2^53 (every digit,
+// which no text of the engine gives), and w.
+#define EXACT_DXW "SELECT CAST(d * 35184372088832 AS INTEGER) || ' ' || CAST(x * 9007199254740992 AS INTEGER) || ' ' || w"
 
 class ServerRulesTest : public RisClientsTest {
 protected:
@@ -97,7 +100,9 @@ TEST_F(ServerRulesTest, StatementsComputeAsTheDatabaseDoes)
     t.Batch("create table pd_lost.t (k int);\ndefault schema pd_c;\n"
             "create table nums (k int, x double, d decimal(10,2));\ncreate table words (w char(10), n int);\n"
             "create table vals (d3 decimal(12,3), d0 decimal(10), d2 decimal(8,2), c char(20));\n"
-            "create table wide (d38 decimal(38,0), d18 decimal(18,2), c25 char(25), d10 decimal(10,0), x double);\n");
+            "create table wide (d38 decimal(38,0), d18 decimal(18,2), c25 char(25), d10 decimal(10,0), x double);\n"
+            "create table exact (d decimal(20,14), w decimal(38,2), x double, n int);\n"
+            "create table moments (dt timestamp, n int);\n");
     const std::string lost = t.Server().UserDatabasePath("PD_LOST");
     std::filesystem::remove(lost);
     const struct {
@@ -282,6 +287,42 @@ TEST_F(ServerRulesTest, StatementsComputeAsTheDatabaseDoes)
         {"grant all on words to public, pd_d; revoke insert, update on words from pd_d", "Revoke succeeded.",
          "grants on words", "PD_D: select, delete;PUBLIC: select, insert, delete, update;"},
         {"revoke select on words from pd_d", "ORA-01927", "grants on words", ""},
+        // Every number literal is the number its text writes, the double nearest to it in a double
+        // column, and finds the row it stored.
+        {"insert into exact values (-255.333956298855, 987654321098765432.0, 0.727938731738, 1); "
+         "update exact set n = 2 where d = -255.333956298855 and w = 987654321098765432 and x = 0.727938731738",
+         "1 row updated.", EXACT_DXW " || ' ' || n FROM exact", "-8983764925332483 6556689202007617 987654321098765432 2"},
+        {"insert into exact values (1, 12345678901234567.00, 12345678901234567, 1); "
+         "update exact set n = 2 where w = 1.2345678901234567e16 and w = 12345678901234567e0 and "
+         "x = 12345678901234567 and x = 1.2345678901234568e+16 and x > 12345678901234566.9",
+         "1 row updated.", "SELECT w || ' ' || CAST(x AS INTEGER) || ' ' || n FROM exact",
+         "12345678901234567 12345678901234568 2"},
+        {"insert into exact (x, n) values (0.12345678901234567, 1); select x from exact where x = 0.12345678901234567",
+         "x: 0.12345678901234566", "SELECT CAST(x * 72057594037927936 AS INTEGER) FROM exact", "8895999183877726"},
+        {"INSERT INTO exact VALUES (-255.333956298855, 987654321098765432.0, 0.727938731738, 1)", "",
+         EXACT_DXW " FROM exact", "-8983764925332483 6556689202007617 987654321098765432", &kOracle},
+        // A number inside a text or a name stays as written.
+        {"update words set w = '0.1e1' where '1.50' = 1.5", "1 row updated.", "SELECT w FROM words", "0.1e1"},
+        // The date alone is that day's first moment wherever it is stored, compared, indexed or
+        // grouped.
+        {"create unique index um on moments (dt); insert into moments values ('2024-03-01:00:00:00', 2)",
+         "RIS_E_DUP_KEY", "SELECT count(*) FROM moments", "1"},
+        {"insert into moments values ('2024-03-01:00:00:00', 2); select count(*) c from moments group by dt", "c: 2",
+         "SELECT dt FROM moments WHERE n = 1", "2024-03-01:00:00:00"},
+        {"delete from moments where dt = '2024-03-01:00:00:00'", "1 row deleted.", "SELECT count(*) FROM moments",
+         "0"},
+        {"update moments set n = 5 where dt = '2024-03-01' and dt between '2024-03-01' and '2024-03-01:00:00:01'",
+         "1 row updated.", "SELECT n FROM moments", "5"},
+        {"update moments set n = 7 where dt in ('2024-03-01', '2025-01-01') and n not in (0.12345678901234567)",
+         "1 row updated.", "SELECT n FROM moments", "7"},
+        {"insert into exact (x, n) values (0.12345678901234567, 1); delete from exact where x in (1, 0.12345678901234567)",
+         "1 row deleted.", "SELECT count(*) FROM exact", "0"},
+        {"update moments set dt = '2024-03-02' where n = 1", "1 row updated.", "SELECT dt FROM moments",
+         "2024-03-02:00:00:00"},
+        {"INSERT INTO moments VALUES ('2024-03-02', 2)", "", "SELECT dt FROM moments WHERE n = 2",
+         "2024-03-02:00:00:00", &kOracle},
+        {"UPDATE moments SET n = 6 WHERE dt = '2024-03-01'", "", "SELECT n FROM moments", "6", &kOracle},
+        {"insert into moments values ('2024-02-30', 2)", "RIS_E_INV_VALUE", "SELECT count(*) FROM moments", "1"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.statement);
@@ -289,7 +330,8 @@ TEST_F(ServerRulesTest, StatementsComputeAsTheDatabaseDoes)
                 "delete from words;\ninsert into words values ('pad  ', 1);\ndrop view half;\n"
                 "delete from vals;\ninsert into vals values (1, 1, 1, 'x');\ngrant all on words to public, pd_d;\n"
                 "revoke all on words from public, pd_d;\ndrop index uw;\ndelete from wide;\n"
-                "insert into wide values (12345678901234567891, 1, 'x', 1, 1);\n");
+                "insert into wide values (12345678901234567891, 1, 'x', 1, 1);\ndelete from exact;\n"
+                "drop index um;\ndelete from moments;\ninsert into moments values ('2024-03-01', 1);\n");
         if (c.connection) {
             EXPECT_NE(onConnection(*c.connection, c.statement).find(c.says), std::string::npos);
         } else {
@@ -313,7 +355,8 @@ TEST_F(ServerRulesTest, StatementsComputeAsTheDatabaseDoes)
 // A table stored before character columns declared their comparison compares blank-padded from
 // the first program that opens its file on, through risbatch as through a connection; its rows
 // stay as stored, its indexes read in the new order, and a unique index that holds 'a' beside
-// 'a  ' keeps comparing exactly rather than refusing a row it holds.
+// 'a  ' keeps comparing exactly rather than refusing a row it holds. A date alone it holds is
+// that day's first moment from then on.
 TEST_F(ServerRulesTest, ATableStoredBeforeComparesBlankPaddedAndKeepsItsRows)
 {
     {
@@ -324,11 +367,14 @@ TEST_F(ServerRulesTest, ATableStoredBeforeComparesBlankPaddedAndKeepsItsRows)
                   "CREATE INDEX \"iw\" ON \"old_w\" (\"w\");\nCREATE UNIQUE INDEX \"uk\" ON \"old_w\" (\"k\");\n"
                   "INSERT INTO old_w VALUES ('pad', 'a', 1, 0), ('pad\x01', 'a  ', 2, 0);\n"
                   "CREATE TABLE \"old_d\" (\"d\" decimal(38,0) CONSTRAINT \"ck_d\" CHECK (\"d\" IS NULL OR "
-                  "(typeof(\"d\") IN ('integer', 'real'))));\nPRAGMA user_version = 0;");
+                  "(typeof(\"d\") IN ('integer', 'real'))));\n"
+                  "CREATE TABLE \"old_t\" (\"dt\" timestamp, \"n\" int);\nINSERT INTO old_t VALUES ('2024-03-01', 1);\n"
+                  "PRAGMA user_version = 0;");
     }
     const ClientRun r = throughRisbatch("update old_w set n = n + 10 where w = 'pad  ';\n"
                                         "select n from old_w where k = 'a' order by w;\n"
                                         "insert into old_d values (12345678901234567890123);\n"
+                                        "update old_t set n = 2 where dt = '2024-03-01:00:00:00';\n"
                                         "insert into old_w values ('x', 'a', 3, 0)");
     EXPECT_NE(r.console.find("1 row updated.\r\n"), std::string::npos) << r.console;
     EXPECT_NE(r.console.find("n: 2\r\n\r\nn: 11\r\n"), std::string::npos) << r.console;
@@ -344,6 +390,8 @@ TEST_F(ServerRulesTest, ATableStoredBeforeComparesBlankPaddedAndKeepsItsRows)
     EXPECT_NE(file.QueryText("SELECT sql FROM sqlite_master WHERE name = 'uk'").value_or("").find("COLLATE BINARY"),
               std::string::npos);
     EXPECT_EQ(file.QueryText("SELECT group_concat(hex(w) || hex(k), ' ') FROM old_w"), "70616461 70616401612020");
+    // A date alone stored before is that day's first moment, found by it.
+    EXPECT_EQ(file.QueryText("SELECT dt || ' ' || n FROM old_t"), "2024-03-01:00:00:00 2");
     const std::string dump = unloadAll("pd_c");
     EXPECT_NE(dump.find("'pad' 'a' 11 0 \r\n'pad\x01' 'a  ' 2 0 \r\n"), std::string::npos) << dump;
     // Its number columns take a number of every digit, as a table made now does.

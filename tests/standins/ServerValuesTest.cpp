@@ -2,6 +2,7 @@
 // store of each value into its column's type, and the statements that store through it.
 #include "standins/dbserver/ServerValues.h"
 
+#include "StandInTestServer.h"
 #include "platform/AppError.h"
 #include "platform/DecimalNumber.h"
 #include "standins/dbserver/RisColumnType.h"
@@ -11,11 +12,17 @@
 #include "standins/dbserver/StoredValueSql.h"
 #include "support/ExactNumberCases.h"
 
+#include <gmpxx.h>
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <bit>
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -68,7 +75,7 @@ TEST(ServerValues, AStoredValueIsWhatItsColumnKeeps)
         {"0.5", "char(5)", "text .5"},                {"42", "char(5)", "text 42"},
         {"'0.5'", "char(5)", "text 0.5"},             {"1e400", "double", "real Inf"},
         {"-1e400", "char(5)", "!ORA-01426: numeric overflow (column 'c')"},
-        {"'2024-01-02'", "date", "text 2024-01-02"},  {"0.1", "decimal", "real 0.1"},
+        {"'2024-01-02'", "date", "text 2024-01-02:00:00:00"},  {"0.1", "decimal", "real 0.1"},
         // Every digit of a number of up to 38, rounded half away from zero to the scale.
         {"ris_number('12345678901234567890123')", "decimal(38,0)", "blob 12345678901234567890123"},
         {"'9999999999999999999'", "decimal(38,0)", "blob 9999999999999999999"},
@@ -79,8 +86,8 @@ TEST(ServerValues, AStoredValueIsWhatItsColumnKeeps)
         {"'999999999999999999999999999999999999999'", "decimal(38,0)", "!ORA-01438"},
         {"'99999999999999999999999999999999999999.5'", "decimal(38,0)", "!ORA-01438"},
         {"'1234567890123456789.0000000000000000'", "decimal(30,10)", "integer 1234567890123456789"},
-        {"'0.30000000000000004'", "double", "blob 0.30000000000000004"},
-        {"'1.23456789012345678901234567890123456789012'", "double", "blob 1.2345678901234567890123456789012345679"},
+        {"'0.30000000000000004'", "double", "real 0.3"},
+        {"'1.23456789012345678901234567890123456789012'", "double", "real 1.23456789012346"},
         {"'1.000000000000000000000'", "real", "integer 1"},
         // Numbers of at most 15 digits stay doubles, written with their own digits at any scale.
         {"98765.4321", "decimal(24,12)", "real 98765.4321"},
@@ -216,6 +223,223 @@ TEST(ServerValues, NumbersCompareOrderAndAddUpByEveryDigit)
         } catch (const AppError& e) {
             EXPECT_EQ(*c.result, '!') << e.description();
             EXPECT_NE(e.description().find(c.result + 1), std::string::npos) << e.description();
+        }
+    }
+}
+
+namespace {
+
+// A number literal as a statement writes it, the column it goes into, and what that column must
+// hold of it, worked out with GMP's exact integers, apart from the server's own reading.
+struct Literal {
+    std::string type;
+    std::string text;
+    std::string written; // a decimal or whole column: its text at the column's scale
+    double nearest = 0;  // a double or real column: the double nearest to the literal
+};
+
+// The number mantissa x 10^exponent (mantissa with its sign) as a literal of one of its forms.
+std::string literalText(const std::string& mantissa, long exponent, unsigned form)
+{
+    const bool negative = mantissa[0] == '-';
+    const std::string sign = negative ? "-" : form % 7 == 3 ? "+" : "";
+    const std::string digits = negative ? mantissa.substr(1) : mantissa;
+    switch (form % 4) {
+    case 0: { // plainly
+        if (exponent >= 0)
+            return sign + digits + std::string(static_cast<size_t>(exponent), '0');
+        const size_t decimals = static_cast<size_t>(-exponent);
+        const std::string padded = std::string(decimals + 1 > digits.size() ? decimals + 1 - digits.size() : 0, '0') + digits;
+        return sign + padded.substr(0, padded.size() - decimals) + "." + padded.substr(padded.size() - decimals);
+    }
+    case 1: // the digits and an exponent
+        return sign + digits + "e" + std::to_string(exponent);
+    case 2: // one digit before the point
+        return sign + digits.substr(0, 1) + (digits.size() > 1 ? "." + digits.substr(1) : std::string()) + "E" +
+               (form % 3 == 0 && exponent >= 0 ? "+" : "") + std::to_string(exponent + static_cast<long>(digits.size()) - 1);
+    default: // plainly with zeros before and after
+        return sign + "00" + literalText(digits, exponent, 0) + (exponent < 0 ? "00" : ".00");
+    }
+}
+
+// The exact value mantissa x 10^exponent written at `scale` decimals (it has no more).
+std::string exactAtScale(const std::string& mantissa, long exponent, int scale)
+{
+    mpz_class v(mantissa, 10), ten = 10, power;
+    mpz_pow_ui(power.get_mpz_t(), ten.get_mpz_t(), static_cast<unsigned long>(exponent + scale));
+    v *= power;
+    const bool negative = v < 0;
+    std::string digits = mpz_class(abs(v)).get_str();
+    if (scale > 0) {
+        if (digits.size() <= static_cast<size_t>(scale))
+            digits = std::string(static_cast<size_t>(scale) + 1 - digits.size(), '0') + digits;
+        digits.insert(digits.size() - static_cast<size_t>(scale), ".");
+    }
+    return (negative ? "-" : "") + digits;
+}
+
+// The double nearest to mantissa x 10^exponent, ties to the even one: the C library's reading
+// checked against the exact midpoints to its neighbours.
+double nearestDouble(const std::string& mantissa, long exponent)
+{
+    const double d = std::strtod((mantissa + "e" + std::to_string(exponent)).c_str(), nullptr);
+    mpq_class x(mpz_class(mantissa, 10));
+    mpz_class power;
+    mpz_pow_ui(power.get_mpz_t(), mpz_class(10).get_mpz_t(), static_cast<unsigned long>(std::labs(exponent)));
+    x = exponent >= 0 ? mpq_class(x * power) : mpq_class(x / power);
+    const mpq_class here(d), below(std::nextafter(d, -INFINITY)), above(std::nextafter(d, INFINITY));
+    const mpq_class low = (here + below) / 2, high = (here + above) / 2;
+    const bool even = (std::bit_cast<unsigned long long>(d) & 1) == 0;
+    EXPECT_TRUE(even ? x >= low && x <= high : x > low && x < high) << mantissa << "e" << exponent;
+    return d;
+}
+
+// At least 100,000 literals: 1 to 17 significant digits at scales 0 to 38 into decimals, into
+// double and real columns, whole numbers into int and smallint, and the whole numbers from 2^53
+// to 10^20 written plainly, with ".0", ".00", "e0" and an exponent, into every kind.
+std::vector<Literal> generatedLiterals()
+{
+    std::mt19937_64 random(62);
+    std::vector<Literal> literals;
+    const auto digitsOf = [&](int n) {
+        std::string s(1, static_cast<char>('1' + random() % 9));
+        while (static_cast<int>(s.size()) < n)
+            s += static_cast<char>('0' + random() % 10);
+        return (random() % 2 ? "-" : "") + s;
+    };
+    for (unsigned i = 0; literals.size() < 100000; ++i) {
+        const unsigned form = static_cast<unsigned>(random());
+        switch (i % 10) {
+        case 0: case 1: case 2: case 3: case 4: case 5: { // a decimal(p,s)
+            const int n = 1 + static_cast<int>(random() % 17), scale = static_cast<int>(random() % 39);
+            const int whole = std::max(n - scale, 0);
+            const int precision = random() % 2 ? 38 : std::max(whole + scale, 1);
+            const std::string m = digitsOf(n);
+            const std::string type = "decimal(" + std::to_string(precision) + "," + std::to_string(scale) + ")";
+            literals.push_back({type, literalText(m, -scale, form), exactAtScale(m, -scale, scale)});
+            break;
+        }
+        case 6: case 7: { // a double or real
+            const int n = 1 + static_cast<int>(random() % 17);
+            const long exponent = static_cast<long>(random() % 61) - 40;
+            const std::string m = digitsOf(n);
+            literals.push_back({i % 20 == 7 ? "real" : "double", literalText(m, exponent, form), "",
+                                nearestDouble(m, exponent)});
+            break;
+        }
+        case 8: { // a whole-number column
+            const bool small = random() % 2;
+            const std::string m = digitsOf(1 + static_cast<int>(random() % (small ? 4 : 9)));
+            const std::string suffix[] = {"", ".0", ".00", "e0"};
+            literals.push_back({small ? "smallint" : "int", m + suffix[form % 4], exactAtScale(m, 0, 0)});
+            break;
+        }
+        default: { // a whole number from 2^53 to 10^20
+            const auto below = [&](int digits) {
+                unsigned long long limit = 1;
+                for (int k = 0; k < digits; ++k)
+                    limit *= 10;
+                return mpz_class(std::to_string(random() % limit));
+            };
+            mpz_class v = mpz_class("9007199254740992") + below(static_cast<int>(random() % 13)) *
+                                                              (1 + below(static_cast<int>(random() % 9)));
+            if (v > mpz_class("100000000000000000000"))
+                v = mpz_class("100000000000000000000");
+            const std::string m = (form % 5 == 0 ? "-" : "") + v.get_str();
+            const std::string suffix[] = {"", ".0", ".00", "e0"};
+            const unsigned kind = form / 8 % 4;
+            const std::string text = form / 32 % 5 == 0 ? literalText(m, 0, 2) : m + suffix[form % 4];
+            if (kind == 3)
+                literals.push_back({"double", text, "", nearestDouble(m, 0)});
+            else
+                literals.push_back({kind == 0 ? "decimal(38,0)" : kind == 1 ? "decimal(21,0)" : "decimal(23,2)", text,
+                                    exactAtScale(m, 0, kind == 2 ? 2 : 0)});
+        }
+        }
+    }
+    return literals;
+}
+
+// The value of each "<name>: <value>" line of a select's answer, by name.
+std::vector<std::string> answered(const std::string& out, const std::string& name)
+{
+    std::vector<std::string> values;
+    for (size_t at = out.find("\n" + name + ": "); at != std::string::npos; at = out.find("\n" + name + ": ", at + 1)) {
+        const size_t from = at + name.size() + 3;
+        values.push_back(out.substr(from, out.find('\r', from) - from));
+    }
+    return values;
+}
+
+} // namespace
+
+// Every number literal of a statement is read by the server as the number its text writes: stored
+// with the digits of the exact number (the double nearest to it in a double or real column),
+// and found by a where on the same literal and on the text a select writes of it.
+TEST(ServerValues, EveryLiteralIsTheNumberItWrites)
+{
+    StandInTestServer t;
+    t.AddSchema("pd_lit");
+    const std::vector<Literal> literals = generatedLiterals();
+    std::map<std::string, std::vector<size_t>> byType;
+    for (size_t i = 0; i < literals.size(); ++i)
+        byType[literals[i].type].push_back(i);
+    std::string batch = "default schema pd_lit;\n";
+    std::map<std::string, std::string> tables;
+    for (const auto& [type, rows] : byType) {
+        const std::string table = tables[type] = "lit" + std::to_string(tables.size());
+        batch += "create table " + table + " (id int, c " + type + ");\n";
+        for (size_t k = 0; k < rows.size(); k += 200) {
+            batch += "insert into " + table + " values ";
+            for (size_t r = k; r < std::min(k + 200, rows.size()); ++r)
+                batch += (r > k ? ", (" : "(") + std::to_string(rows[r]) + ", " + literals[rows[r]].text + ")";
+            batch += ";\n";
+        }
+    }
+    int failed = 0;
+    std::string out = t.Batch(batch, &failed);
+    ASSERT_EQ(failed, 0) << out.substr(0, 2000);
+    for (const auto& [type, rows] : byType) {
+        SCOPED_TRACE(type);
+        const std::string table = tables[type];
+        out = t.Batch("default schema pd_lit;\nselect id, c from " + table + " order by id;\n", &failed);
+        const std::vector<std::string> ids = answered(out, "id"), values = answered(out, "c");
+        ASSERT_EQ(values.size(), rows.size());
+        std::vector<std::string> printed(literals.size());
+        for (size_t r = 0; r < rows.size(); ++r) {
+            const Literal& l = literals[rows[r]];
+            ASSERT_EQ(ids[r], std::to_string(rows[r]));
+            if (l.written.empty())
+                EXPECT_EQ(std::strtod(values[r].c_str(), nullptr), l.nearest) << l.text << " gave " << values[r];
+            else
+                EXPECT_EQ(values[r], l.written) << l.text;
+            printed[rows[r]] = values[r];
+        }
+        // Found by a where on the literal and on the text the select wrote, 100 rows a statement.
+        for (const bool byPrinted : {false, true}) {
+            std::string queries = "default schema pd_lit;\n";
+            for (size_t k = 0; k < rows.size(); k += 100) {
+                queries += "select count(*) as n from " + table + " where ";
+                for (size_t r = k; r < std::min(k + 100, rows.size()); ++r)
+                    queries += (r > k ? " or (id = " : "(id = ") + std::to_string(rows[r]) + " and c = " +
+                               (byPrinted ? printed[rows[r]] : literals[rows[r]].text) + ")";
+                queries += ";\n";
+            }
+            out = t.Batch(queries, &failed);
+            ASSERT_EQ(failed, 0) << out.substr(0, 2000);
+            const std::vector<std::string> counts = answered(out, "n");
+            ASSERT_EQ(counts.size(), (rows.size() + 99) / 100);
+            for (size_t q = 0; q < counts.size(); ++q) {
+                const size_t k = q * 100;
+                if (counts[q] == std::to_string(std::min(k + 100, rows.size()) - k))
+                    continue;
+                for (size_t r = k; r < std::min(k + 100, rows.size()); ++r) {
+                    const std::string& lit = byPrinted ? printed[rows[r]] : literals[rows[r]].text;
+                    const std::string one = t.Batch("default schema pd_lit;\nselect count(*) as n from " + table +
+                                                    " where c = " + lit + " and id = " + std::to_string(rows[r]) + ";\n");
+                    EXPECT_EQ(answered(one, "n"), std::vector<std::string>{"1"}) << lit << " missed";
+                }
+            }
         }
     }
 }

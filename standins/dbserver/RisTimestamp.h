@@ -1,0 +1,15 @@
+// The server's one reading of a timestamp or date text: "yyyy-mm-dd:hh:mm:ss" as the clients
+// write it, or the date alone, which is that day's first moment.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+class RisTimestamp {
+public:
+    // The moment the text writes, in the one form the server keeps it ("2024-03-01" gives
+    // "2024-03-01:00:00:00"); none for a text that is no moment: a part out of its range, a day
+    // the month does not have, the year 0, a blank or "T" between date and time.
+    static std::optional<std::string> Moment(std::string_view text);
+};
