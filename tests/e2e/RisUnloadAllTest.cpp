@@ -216,6 +216,27 @@ TEST_F(RisUnloadAllTest, UnloadsEverySchemaButMtoSilentlyAndExitsZero)
     EXPECT_NE(text(dumps.host() + "/dd_demo.dmp").find("\r\ncreate table nn_t (k int not null, m smallint not null, "
                                                        "note int)\r\n"),
               std::string::npos);
+    {
+        // The restore into a fresh environment, by the program's own load of that dump.
+        StandInTestServer fresh;
+        fresh.AddSchema("dd_demo");
+        testsupport::WriteHostFile(program.host() + "/fresh.prm", "ROOT=" + WinPathFromHost(fresh.Root()) + "\r\n");
+        admintest::AdminFolder folder{"fresh_not_null"};
+        const std::string saved = GetEnvVar("RIS_PARAMETERS");
+        SetEnvVar("RIS_PARAMETERS", WinPathFromHost(program.host() + "/fresh.prm"));
+        DumpCommands commands;
+        EXPECT_NO_THROW(commands.RISLoad("'" + dumpDir + "\\dd_demo.dmp'"));
+        SetEnvVar("RIS_PARAMETERS", saved);
+        EXPECT_FALSE(commands.report().HasErrors()) << commands.report().FirstError();
+        RisSession session(fresh.Server());
+        std::vector<bool> declared;
+        for (const RisColumn& c : SchemaTables(session.Database("dd_demo")).Columns("nn_t"))
+            declared.push_back(c.notNull);
+        EXPECT_EQ(declared, (std::vector<bool>{true, true, false}));
+        int failed = 0;
+        fresh.Batch("default schema dd_demo;\ninsert into nn_t values (null, 1, 2);\n", &failed);
+        EXPECT_EQ(failed, 1);
+    }
     load("dd_demo.dmp");
     holdsEveryDigit(text(dumps.host() + "/dd_demo.dmp"));
     EXPECT_THROW(risbatch("insert into nn_t values (null, 1, 2)"), AppError);
