@@ -44,7 +44,8 @@ protected:
         TwoProjects::SetUp();
         std::string sql = "default schema dd_demo;\r\n";
         for (int t : DesignTableCopy::TableNumbers(1))
-            sql += "create table pdtable_" + std::to_string(t) + "_9 (note_text char(80), system_unique_no int not null);\r\n";
+            sql += "create table pdtable_" + std::to_string(t) +
+                   "_9 (note_text char(80), system_unique_no int not null);\r\n";
         for (size_t i = 0; i < kNotes.size(); ++i)
             sql += "insert into pdtable_12_9 (note_text, system_unique_no) values (" + SqlStringLiteral(kNotes[i]) +
                    ", " + std::to_string(900 + i) + ");\r\n";
