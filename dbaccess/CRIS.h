@@ -60,7 +60,8 @@ public:
 
     // --- catalogue (cached per object; refresh reads anew) ---
     std::vector<std::string> DBGetTables(const std::string& schema, bool refresh);
-    // withTypes (RIS only): each entry is name, blank, type.
+    // withTypes (RIS only): each entry is name, blank, type, and " not null" for a column that
+    // refuses NULL (read one by DumpFormat::ParseColumnEntry).
     std::vector<std::string> DBGetCols(const std::string& schema, const std::string& table, bool withTypes,
                                        bool refresh);
     bool IsTableExists(const std::string& schema, const std::string& table, bool refresh);

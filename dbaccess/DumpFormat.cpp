@@ -48,7 +48,7 @@ std::string DumpFormat::CreateTableLine(std::string_view table, const std::vecto
     for (size_t i = 0; i < columns.size(); ++i) {
         if (i)
             s += ", ";
-        s += columns[i].name + " " + columns[i].type;
+        s += ColumnEntryText(columns[i]);
     }
     return s + ")";
 }
@@ -266,22 +266,35 @@ std::vector<DumpColumn> DumpFormat::ParseColumnList(std::string_view list)
     std::vector<DumpColumn> columns;
     if (list.empty())
         return columns;
-    for (const std::string& def : Split(list, ", ")) {
-        DumpColumn c;
-        const size_t blank = def.find(' ');
-        c.name = Trim(blank == std::string::npos ? std::string_view(def) : std::string_view(def).substr(0, blank));
-        // The last non-empty word after the first one is the type.
-        bool nameSeen = false;
-        for (const std::string& w : Split(def, " ")) {
-            if (w.empty())
-                continue;
-            if (nameSeen)
-                c.type = w;
-            nameSeen = true;
-        }
-        columns.push_back(std::move(c));
-    }
+    for (const std::string& def : Split(list, ", "))
+        columns.push_back(ParseColumnEntry(def));
     return columns;
+}
+
+DumpColumn DumpFormat::ParseColumnEntry(std::string_view entry)
+{
+    std::vector<std::string> words;
+    for (const std::string& w : Split(entry, " "))
+        if (!w.empty())
+            words.push_back(w);
+    DumpColumn c;
+    if (words.empty())
+        return c;
+    c.name = words.front();
+    // What a column says of NULL follows its type ("not null", or "null" that takes it); a name or a
+    // type is never the word "null".
+    if (words.size() >= 3 && EqualsNoCase(words.back(), "null")) {
+        c.notNull = words.size() >= 4 && EqualsNoCase(words[words.size() - 2], "not");
+        words.resize(words.size() - (c.notNull ? 2 : 1));
+    }
+    if (words.size() > 1)
+        c.type = words.back();
+    return c;
+}
+
+std::string DumpFormat::ColumnEntryText(const DumpColumn& column)
+{
+    return column.name + " " + column.type + (column.notNull ? " not null" : "");
 }
 
 std::string DumpFormat::TableOfCreateLine(std::string_view line)

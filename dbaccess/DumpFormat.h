@@ -8,10 +8,13 @@
 #include <string_view>
 #include <vector>
 
-// One column of a create-table line: "name type".
+// One column of a create-table line: "name type", or "name type not null" for a column that
+// refuses NULL.
 struct DumpColumn {
     std::string name;
     std::string type; // as written: "smallint", "int", "double", "char(20)", "char", "date", ...
+    bool notNull = false;
+    friend bool operator==(const DumpColumn&, const DumpColumn&) = default;
 };
 
 // How the rows of a table block are written.
@@ -89,9 +92,16 @@ public:
     // Parses "create table t (a int, b char(10))" (blanks at both ends allowed). False when the
     // line is not a create-table line or lacks "(" or ")".
     static bool ParseCreateTableLine(std::string_view line, std::string& table, std::vector<DumpColumn>& columns);
-    // The column list split at every ", "; each piece split at its first blank into name and
-    // the last non-empty word as type.
+    // The column list split at every ", ", each piece read by ParseColumnEntry.
     static std::vector<DumpColumn> ParseColumnList(std::string_view list);
+    // One column entry, "name type" or "name type not null" (any case, any blanks between the
+    // words): the name is the first word, a closing "not null" sets notNull (a closing "null"
+    // alone is passed over), and the type is the last word before them. An entry of one word is
+    // a name without a type.
+    static DumpColumn ParseColumnEntry(std::string_view entry);
+    // The entry as a create-table line writes it: "name type", followed by " not null" when the
+    // column refuses NULL.
+    static std::string ColumnEntryText(const DumpColumn& column);
 
     // The table a create-table line names: the word after "create table ", up to a blank or "(".
     static std::string TableOfCreateLine(std::string_view line);

@@ -2,6 +2,7 @@
 #include "dbaccess/RISListing.h"
 
 #include "dbaccess/AnswerLines.h"
+#include "dbaccess/DumpFormat.h"
 #include "dbaccess/DumpLineClassifier.h"
 #include "platform/AppError.h"
 #include "platform/Clock.h"
@@ -172,14 +173,12 @@ std::vector<ListedTable> ListedTableColumns(const std::string& listing)
 
 std::vector<std::string> ColumnEntries(const std::string& columnText, bool withTypes)
 {
-    std::vector<std::string> entries = Split(columnText, ", ");
-    for (std::string& e : entries) {
-        if (!withTypes) {
-            const size_t blank = e.find(' ');
-            if (blank != std::string::npos)
-                e.erase(blank);
-        }
-        e = Trim(e);
+    std::vector<std::string> entries;
+    for (const DumpColumn& c : DumpFormat::ParseColumnList(columnText)) {
+        if (!withTypes || c.type.empty())
+            entries.push_back(c.name);
+        else
+            entries.push_back(DumpFormat::ColumnEntryText(c));
     }
     if (!entries.empty() && IsBlank(entries.front()))
         entries.clear();

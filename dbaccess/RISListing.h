@@ -6,7 +6,7 @@
 #include <vector>
 
 // One "create table " line of a listing: the table name and the column text between " ("
-// and the closing ")" (entries of name, blank, type, separated by ", ").
+// and the closing ")" (entries of name, blank, type and maybe " not null", separated by ", ").
 struct ListedTable {
     std::string name;
     std::string columnText;
@@ -31,7 +31,8 @@ std::vector<ListedGrant> ListedGrants(const std::string& listing);
 std::vector<std::string> ListedTableNames(const std::string& listing);
 // Every table definition of the listing whose name and column text are not blank.
 std::vector<ListedTable> ListedTableColumns(const std::string& listing);
-// The entries of a column text; without types each entry is cut before its first blank.
+// The entries of a column text, each read by DumpFormat::ParseColumnEntry: with types "name type"
+// (and " not null" for a column that refuses NULL), without types the name alone.
 std::vector<std::string> ColumnEntries(const std::string& columnText, bool withTypes);
 
 // The view name of a "create view <name> ..." line (any case, blanks before it allowed), in lower

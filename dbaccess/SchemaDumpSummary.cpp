@@ -190,7 +190,8 @@ void SchemaDumpSummary::Add(const DumpItem& item)
         Table& t = tableFor(item.table);
         t.columns.clear();
         for (const DumpColumn& c : item.columns)
-            t.columns.push_back(ToLower(c.name) + " " + ReplaceAll(ToLower(c.type), " ", ""));
+            t.columns.push_back(ToLower(c.name) + " " + ReplaceAll(ToLower(c.type), " ", "") +
+                                (c.notNull ? " not null" : ""));
         break;
     }
     case DumpItemKind::Row:

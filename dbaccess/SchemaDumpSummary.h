@@ -77,7 +77,7 @@ private:
 
     struct Table {
         std::string name;                 // as the dump names it
-        std::vector<std::string> columns; // "name type", lower case, blanks taken out of the type
+        std::vector<std::string> columns; // "name type" (" not null" after it), lower case, blanks out of the type
         std::vector<uint64_t> rowHashes;  // one per row, in dump order
     };
     const Table* find(const std::string& table) const;

@@ -2,6 +2,7 @@
 #include "dbtools/DdlCheck.h"
 
 #include "dbaccess/DbBase.h"
+#include "dbaccess/DumpFormat.h"
 #include "dbtools/DdlCheckContext.h"
 #include "dbtools/DdlDatabase.h"
 #include "dbtools/DdlFile.h"
@@ -272,14 +273,17 @@ void CheckRun::compareColumn(const std::string& table, const std::string& model,
                              const std::vector<std::string>& dbColumns)
 {
     const std::string name = GetFieldName(definition);
-    auto found = std::find_if(dbColumns.begin(), dbColumns.end(),
-                              [&](const std::string& c) { return EqualsNoCase(GetFieldName(c), name); });
+    auto found = std::find_if(dbColumns.begin(), dbColumns.end(), [&](const std::string& c) {
+        return EqualsNoCase(DumpFormat::ParseColumnEntry(c).name, name);
+    });
     if (found == dbColumns.end()) {
         addMissingColumn(table, model, definition);
         return;
     }
+    // The type alone: the column's NOT NULL is no part of it.
+    const DumpColumn db = DumpFormat::ParseColumnEntry(*found);
     bool dbIsCharacter = false;
-    const int dbSize = GetFieldSize(*found, dbIsCharacter);
+    const int dbSize = GetFieldSize(db.name + " " + db.type, dbIsCharacter);
     const std::vector<std::string> parts = Split(definition, " ");
     if (parts.size() < 2)
         return;

@@ -17,7 +17,8 @@ public:
     // dictionary together (StandingTables), each answer whole or raised, so that a table one
     // answer leaves out is never taken for missing.
     virtual std::vector<std::string> Tables(const std::string& schema) = 0;
-    // The columns of one table, each "name type"; refresh false accepts a held listing.
+    // The columns of one table, each "name type" (" not null" after a column that refuses NULL),
+    // read by DumpFormat::ParseColumnEntry; refresh false accepts a held listing.
     virtual std::vector<std::string> Columns(const std::string& schema, const std::string& table, bool refresh) = 0;
     // One SELECT as a disconnected recordset.
     virtual Recordset Read(const std::string& schema, const std::string& sql) = 0;

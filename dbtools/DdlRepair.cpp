@@ -1,6 +1,7 @@
 // Statement building and the common frame of the three repair actions.
 #include "dbtools/DdlRepair.h"
 
+#include "dbaccess/DumpFormat.h"
 #include "dbaccess/SqlLiteral.h"
 #include "dbtools/DdlCheck.h"
 #include "dbtools/DdlCheckContext.h"
@@ -417,7 +418,9 @@ void runBatch(DdlCheckContext& c, DdlRepairAction action, const std::string& sch
                 if (!column.empty() && there) {
                     const std::vector<std::string> cols = c.db.Columns(schema, table, true);
                     there = std::any_of(cols.begin(), cols.end(),
-                                        [&](const std::string& col) { return EqualsNoCase(GetFieldName(col), column); });
+                                        [&](const std::string& col) {
+                                            return EqualsNoCase(DumpFormat::ParseColumnEntry(col).name, column);
+                                        });
                 }
                 const std::string name = column.empty() ? table : table + "." + column;
                 (there == column.empty() ? notDone : done).push_back(name);

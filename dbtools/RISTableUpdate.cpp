@@ -2,6 +2,7 @@
 #include "dbtools/RISTableUpdate.h"
 
 #include "dbaccess/CRIS.h"
+#include "dbaccess/DumpFormat.h"
 #include "dbaccess/SqlLiteral.h"
 #include "dbaccess/RISErrorReader.h"
 #include "dbaccess/StoredValue.h"
@@ -188,12 +189,12 @@ void RISTableUpdate::ReadDeclaredTypes(const std::string& schema, const std::str
         return; // whole-number fields still round by their data type; the look says what stands
     }
     for (const std::string& entry : entries) {
-        const size_t blank = entry.find(' ');
-        if (blank == std::string::npos)
+        const DumpColumn column = DumpFormat::ParseColumnEntry(entry);
+        if (column.type.empty())
             continue; // a listing without types
         for (RISTableField& f : fields)
-            if (EqualsNoCase(f.name, entry.substr(0, blank)))
-                f.declared = Trim(entry.substr(blank + 1));
+            if (EqualsNoCase(f.name, column.name))
+                f.declared = column.type;
     }
 }
 

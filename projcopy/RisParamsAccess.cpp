@@ -2,6 +2,7 @@
 #include "projcopy/RisParamsAccess.h"
 
 #include "dbaccess/AnswerLines.h"
+#include "dbaccess/DumpFormat.h"
 #include "dbaccess/DumpWholeCheck.h"
 #include "dbaccess/RISCommandLine.h"
 #include "dbaccess/RISErrorReader.h"
@@ -52,18 +53,21 @@ std::string queryTableName(const std::string& sql)
     return Trim(sql.substr(p + 4, end - (p + 4)));
 }
 
-// The column definitions ("name type") of a "create table name (...)" line.
+// The column definitions ("name type") of a "create table name (...)" line; what else a column
+// declares (its NOT NULL) says nothing of its values' type.
 std::vector<std::string> layoutColumns(const std::string& createLine)
 {
-    const size_t open = createLine.find('(');
-    if (open == std::string::npos)
+    std::string table;
+    std::vector<DumpColumn> columns;
+    std::string line = createLine;
+    while (!line.empty() && (line.back() == '\r' || line.back() == '\n'))
+        line.pop_back();
+    if (!DumpFormat::ParseCreateTableLine(line, table, columns))
         return {};
-    std::string inner = createLine.substr(open + 1);
-    while (!inner.empty() && (inner.back() == '\r' || inner.back() == '\n'))
-        inner.pop_back();
-    if (!inner.empty())
-        inner.pop_back(); // the closing parenthesis
-    return Split(inner, ", ");
+    std::vector<std::string> layout;
+    for (const DumpColumn& c : columns)
+        layout.push_back(c.type.empty() ? c.name : c.name + " " + c.type);
+    return layout;
 }
 
 // The definition of a result column in the layout: the one whose name is the column's, else the

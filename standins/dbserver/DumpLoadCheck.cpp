@@ -173,3 +173,20 @@ std::vector<DumpTableCount> DumpLoadCheck::CheckBeforeLoad(const std::string& du
                               "Table '" + name + "' is not in the dump '" + dumpFile + "'; nothing was loaded.");
     return whole.tables;
 }
+
+std::string DumpLoadCheck::NotNullFault(const std::vector<DumpColumn>& declared,
+                                        const std::vector<RisColumn>& standing,
+                                        const std::function<long long(const std::string&)>& nullRows)
+{
+    std::vector<std::string> faults;
+    for (const DumpColumn& c : declared) {
+        const auto s = std::find_if(standing.begin(), standing.end(),
+                                    [&](const RisColumn& r) { return EqualsNoCase(r.name, c.name); });
+        if (!c.notNull || s == standing.end() || s->notNull)
+            continue;
+        const long long held = nullRows(s->name);
+        faults.push_back("column '" + s->name + "' takes NULL (" + std::to_string(held) +
+                         (held == 1 ? " row holds" : " rows hold") + " NULL there)");
+    }
+    return Join(faults, ", ");
+}

@@ -7,7 +7,9 @@
 #include "dbaccess/DumpReader.h"
 #include "dbaccess/DumpWholeCheck.h"
 #include "standins/dbserver/RisTransferRequest.h"
+#include "standins/dbserver/SchemaTables.h"
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -41,6 +43,13 @@ public:
     // Raises RIS_E_BAD_TEXT_FILE naming the line when the item's line holds a NUL byte: every
     // text road of the system ends a value there, so its value is loaded neither cut nor whole.
     static void RefuseNul(const std::string& dumpFile, const DumpItem& item);
+
+    // What stands otherwise than the dump declares of a table it loads into as it stands: each
+    // column the create-table line declares NOT NULL that the standing table lets hold NULL, with
+    // the number of its rows that hold NULL there (nullRows of the column). Empty when the
+    // table refuses NULL wherever the dump does.
+    static std::string NotNullFault(const std::vector<DumpColumn>& declared, const std::vector<RisColumn>& standing,
+                                    const std::function<long long(const std::string&)>& nullRows);
 
     // Raises RIS_E_BAD_DUMP_FILE naming the file and the reason.
     [[noreturn]] static void Refuse(const std::string& dumpFile, const std::string& reason);

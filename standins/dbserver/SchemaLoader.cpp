@@ -173,6 +173,7 @@ private:
     bool stopped_ = false;
     LoadGrants grants_; // made in each schema's transaction, right before its commit
     TableLoad current_;
+    std::string dumpFile_;
     const long long diskFullRow_ = diskFullRowForTests();
 };
 
@@ -325,7 +326,8 @@ void LoadRun::beginTable(const DumpItem& item)
         return;
     std::vector<RisColumn> columns;
     for (const DumpColumn& c : item.columns)
-        columns.push_back(SchemaTables::ParseColumnDefinitions(c.name + " " + c.type)[0]);
+        columns.push_back(SchemaTables::ParseColumnDefinitions(DumpFormat::ColumnEntryText(c))[0]);
+    std::string notNullFault;
     inSavepoint([&]() {
         SchemaTables tables(*db_);
         const bool exists = tables.HasTable(current_.table);
@@ -337,6 +339,13 @@ void LoadRun::beginTable(const DumpItem& item)
         if (!exists || request_.mode == "clear")
             tables.CreateTable(current_.table, columns);
         const std::vector<RisColumn> standing = tables.Columns(current_.table);
+        if (exists && request_.mode != "clear")
+            notNullFault = DumpLoadCheck::NotNullFault(item.columns, standing, [&](const std::string& column) {
+                const std::string q = RisSqlText::QuoteName(column);
+                return std::stoll(db_->QueryText("SELECT count(*) FROM " + RisSqlText::QuoteName(current_.table) +
+                                                 " WHERE " + q + " IS NULL")
+                                      .value_or("0"));
+            });
         for (const DumpColumn& c : item.columns) {
             const auto column = std::find_if(standing.begin(), standing.end(),
                                              [&](const RisColumn& s) { return EqualsNoCase(s.name, c.name); });
@@ -351,6 +360,15 @@ void LoadRun::beginTable(const DumpItem& item)
         grants_.DropGrants(*db_, owner_, current_.table);
     current_.skip = false;
     ++counts_.tables;
+    // A table loaded into as it stands keeps its rows and its declarations: a NOT NULL the dump
+    // declares and the table lacks is said, never made by dropping what stands.
+    if (!notNullFault.empty())
+        reportError(AppError(kRisErrorNumber, "RIS_E_NOT_NULL_DIFFERS",
+                             "Table '" + current_.table + "' stands in schema '" + schema_ +
+                                 "' otherwise than line " + std::to_string(item.lineNumber) + " of the dump file '" +
+                                 dumpFile_ + "' declares it: " + notNullFault +
+                                 ". The rows were loaded into the table as it stands, which stays without that NOT "
+                                 "NULL."));
 }
 
 void LoadRun::reject(const DumpItem& item, const std::string& why)
@@ -511,6 +529,7 @@ void LoadRun::take(const DumpItem& item)
 LoadCounts LoadRun::Run(DumpReader& reader, const std::string& dumpFile, const std::vector<DumpTableCount>& blocks)
 {
     std::vector<DumpTableCount> read; // the blocks as this pass reads them
+    dumpFile_ = dumpFile;
     try {
         if (!request_.schema.empty())
             useSchema(request_.schema);

@@ -39,7 +39,7 @@ std::vector<DumpColumn> dumpColumns(const std::vector<RisColumn>& columns)
 {
     std::vector<DumpColumn> out;
     for (const RisColumn& c : columns)
-        out.push_back(DumpColumn{c.name, c.type});
+        out.push_back(DumpColumn{c.name, c.type, c.notNull});
     return out;
 }
 

@@ -72,10 +72,11 @@ TEST_F(CRISSystemTest, CatalogueAnswersFromItsCachesUntilRefresh)
     // A table made through another access object is seen on refresh only ...
     CRIS other;
     other.SetUseRIS(cris.GetRISPath());
-    other.DBWrite("pd_demo", "create table tw_new (c1 int)");
+    other.DBWrite("pd_demo", "create table tw_new (c1 int not null)");
     EXPECT_FALSE(cris.IsTableExists("pd_demo", "tw_new", false));
     EXPECT_TRUE(cris.IsTableExists("pd_demo", "tw_new", true));
     EXPECT_EQ(cris.DBGetCols("pd_demo", "tw_new", false, false), (Names{"c1"}));
+    EXPECT_EQ(cris.DBGetCols("pd_demo", "tw_new", true, false), (Names{"c1 int not null"}));
     // ... a change of its tables through this object drops the schema's held listings at once.
     cris.DBWrite("pd_demo", "alter table tw_new add c2 char(8)");
     EXPECT_TRUE(cris.IsColumnExists("pd_demo", "tw_new", "c2", false));

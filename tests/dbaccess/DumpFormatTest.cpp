@@ -33,3 +33,31 @@ INSTANTIATE_TEST_SUITE_P(
                       RowParseCase{"QuotesAtBothEndsOfAText", "'''a''''' ", 1, {std::string("'a''")}},
                       RowParseCase{"QuoteNotClosed", "1 'a''b", 2, {std::string("1"), std::string("a'b")}}),
     [](const auto& info) { return std::string(info.param.name); });
+
+struct ColumnEntryCase {
+    const char* name;
+    std::string entry;
+    DumpColumn expected;
+};
+
+class DumpFormatColumnEntry : public ::testing::TestWithParam<ColumnEntryCase> {};
+
+// Every reader of a create-table line or a column list reads an entry this way: what a column
+// declares of NULL never passes for its type, and the entry written back declares it again.
+TEST_P(DumpFormatColumnEntry, KeepsNotNullBesideNameAndType)
+{
+    const ColumnEntryCase& c = GetParam();
+    EXPECT_EQ(DumpFormat::ParseColumnEntry(c.entry), c.expected);
+    EXPECT_EQ(DumpFormat::ParseColumnEntry(DumpFormat::ColumnEntryText(c.expected)), c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, DumpFormatColumnEntry,
+    ::testing::Values(ColumnEntryCase{"Plain", "note char(20)", {"note", "char(20)", false}},
+                      ColumnEntryCase{"NotNull", "name char(10) not null", {"name", "char(10)", true}},
+                      ColumnEntryCase{"NotNullAnyCaseAndBlanks", "K  INT NOT   NULL", {"K", "INT", true}},
+                      ColumnEntryCase{"NullTakesNull", "v double null", {"v", "double", false}},
+                      ColumnEntryCase{"NamesHoldingNull", "null_flag int", {"null_flag", "int", false}},
+                      ColumnEntryCase{"DecimalNotNull", "d decimal(9,2) not null", {"d", "decimal(9,2)", true}},
+                      ColumnEntryCase{"NameAlone", "k", {"k", "", false}}),
+    [](const auto& info) { return std::string(info.param.name); });

@@ -65,6 +65,11 @@ TEST(SchemaDumpSummaryTest, DifferencesFromTheExpectedDump)
              "create view v1 (id) as select code from t1\r\n",
          {"t1: 1 row differs in its values", "t1: lacks grant to public",
           "T2: column code char(8), not code char(4)", "view v1 is defined otherwise"}},
+        // A column that refuses NULL where the backup's takes it is another column: a restore
+        // that loses or adds a NOT NULL is no restore.
+        {"ANotNullTheBackupLacks",
+         "default schema dd_x\r\n" + table("t1", 3) + table("t2", 0, "CHAR(4)  NOT NULL") + kLines,
+         {"T2: column code char(4) not null, not code char(4)"}},
         // An index of the name stands with other columns, or on another table: said as such.
         {"AnIndexOnOtherColumnsAndANameTakenElsewhere",
          "default schema dd_x\r\n" + table("t1", 3) + table("t2", 0) + table("t9", 0) +

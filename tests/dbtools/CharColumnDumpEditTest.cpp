@@ -18,7 +18,7 @@ namespace {
 // definition's text), and its index and grant lines.
 std::string Table341(const std::string& length)
 {
-    return "create table pdtable_34_1 (system_unique_no int, commodity_code char(" + length +
+    return "create table pdtable_34_1 (system_unique_no int not null, commodity_code char(" + length +
            "), design_temp decimal(8,2))\r\n"
            "insert into pdtable_34_1 (system_unique_no, commodity_code, design_temp) values (?, ?, ?)\r\n"
            "***variable*** system_unique_no commodity_code design_temp \r\n"

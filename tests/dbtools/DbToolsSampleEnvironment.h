@@ -68,7 +68,7 @@ protected:
         return values;
     }
 
-    // Every table of the schema with its column types, rows, indexes and grants, and the views,
+    // Every table of the schema with its column types (and NOT NULL), rows, indexes and grants, and the views,
     // read from the stand-in server's own files, not through the program.
     static std::map<std::string, std::string> SchemaState(const std::string& schema)
     {
@@ -80,7 +80,7 @@ protected:
         for (const std::string& t : tables.Tables()) {
             std::string& text = state[t];
             for (const RisColumn& c : tables.Columns(t))
-                text += c.name + " " + c.type + ", ";
+                text += c.name + " " + c.type + (c.notNull ? " not null" : "") + ", ";
             text += "rows:";
             for (const auto& row : db->QueryRows("SELECT * FROM \"" + t + "\" ORDER BY 1")) {
                 for (const auto& v : row)

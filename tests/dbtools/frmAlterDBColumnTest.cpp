@@ -12,6 +12,7 @@
 #include "platform/TextUtil.h"
 #include "services/MessageService.h"
 #include "standins/SmallDisk.h"
+#include "standins/dbserver/RisSession.h"
 #include "standins/dbserver/SchemaTables.h"
 #include "support/TestFiles.h"
 #include "support/WrapperClients.h"
@@ -81,6 +82,41 @@ TEST_F(frmAlterDBColumnTest, NewLengthReachesTheCatalogueRowsStayAndEachRunKeeps
     EXPECT_EQ(backups(), (Strings{"dd_demo_2024-03-15_143005.dmp", "dd_demo_2024-03-15_143006.dmp",
                                   "dd_demo_2024-03-15_143006_2.dmp"}));
     EXPECT_EQ(testsupport::ReadHostFile(folder_.host("backup/" + backups()[1])), second);
+}
+
+TEST_F(frmAlterDBColumnTest, NotNullColumnsStayNotNullThroughTheRebuild)
+{
+    // pdtable_34_1 made again from the schema's own dump with two columns that refuse NULL.
+    std::string dump = testsupport::ReadHostFile(folder_.host("start.dmp"));
+    const std::string plain = "create table pdtable_34_1 (system_unique_no int, component_code char(12), ";
+    ASSERT_NE(dump.find(plain), std::string::npos);
+    dump.replace(dump.find(plain), plain.size(),
+                 "create table pdtable_34_1 (system_unique_no int not null, component_code char(12) not null, ");
+    testsupport::WriteHostFile(folder_.host("nn.dmp"), dump);
+    gCRIS->RISLoad(win("nn.dmp"), std::nullopt, 0, "dd_demo", "", 25);
+    std::map<std::string, std::string> before = SchemaState("dd_demo");
+    ASSERT_NE(before["pdtable_34_1"].find("system_unique_no int not null, component_code char(12) not null, "),
+              std::string::npos)
+        << before["pdtable_34_1"];
+
+    auto form = open();
+    changeComponentCode(*form);
+    EXPECT_EQ(form->StatusBar1->currentMessage(), "Ready.");
+    std::map<std::string, std::string> after = SchemaState("dd_demo");
+    for (const char* table : {"pdtable_34_1", "pdtable_34_2"})
+        after[table] = ReplaceAll(after[table], "component_code char(30)", "component_code char(12)");
+    EXPECT_EQ(after, before);
+    const std::string backup = testsupport::ReadHostFile(folder_.host("backup/" + backups().at(0)));
+    EXPECT_NE(backup.find("(system_unique_no int not null, component_code char(12) not null, "), std::string::npos);
+
+    DbServer server(DbServer::EnvironmentRoot());
+    RisSession session(server);
+    std::string out;
+    EXPECT_EQ(session.RunBatch("default schema dd_demo;\n"
+                               "insert into pdtable_34_1 (system_unique_no, component_code) values (9, null);\n",
+                               out),
+              1)
+        << out;
 }
 
 TEST_F(frmAlterDBColumnTest, AChangeAfterTheDdlWindowDroppedATableSeesTheSchemaAsItIs)

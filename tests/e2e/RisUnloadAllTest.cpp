@@ -133,7 +133,9 @@ TEST_F(RisUnloadAllTest, UnloadsEverySchemaButMtoSilentlyAndExitsZero)
     std::vector<Table> tables = {
         {"wide_n", {{"n", "decimal(20,0)"}, {"m", "decimal(38,2)"}},
          {{"12345678901234567891", "-123456789012345678901234567890123456.78"}}},
-        {"scales_n", {}, {{}, {}}}, {"every_n", {}, {{}, {}}}, {"round_n", {{"n", "decimal(38,0)"}}, {}}};
+        {"scales_n", {}, {{}, {}}}, {"every_n", {}, {{}, {}}}, {"round_n", {{"n", "decimal(38,0)"}}, {}},
+        // What the table declares of NULL goes the same ways as its values.
+        {"nn_t", {{"k", "int", true}, {"m", "smallint", true}, {"note", "int"}}, {{"1", "-2", "3"}}}};
     const auto addColumns = [](Table& t, const std::vector<testsupport::ExactNumberCase>& numbers) {
         for (const testsupport::ExactNumberCase& n : numbers) {
             t.columns.push_back({std::string(1, static_cast<char>('a' + t.columns.size() % 26)) +
@@ -211,8 +213,35 @@ TEST_F(RisUnloadAllTest, UnloadsEverySchemaButMtoSilentlyAndExitsZero)
         EXPECT_NE(folder.log().find("into dd_demo was done."), std::string::npos) << folder.log();
     }
     ASSERT_EQ(run("/risunloadall"), 0) << text(program.host() + "/err.txt");
+    EXPECT_NE(text(dumps.host() + "/dd_demo.dmp").find("\r\ncreate table nn_t (k int not null, m smallint not null, "
+                                                       "note int)\r\n"),
+              std::string::npos);
+    {
+        // The restore into a fresh environment, by the program's own load of that dump.
+        StandInTestServer fresh;
+        fresh.AddSchema("dd_demo");
+        testsupport::WriteHostFile(program.host() + "/fresh.prm", "ROOT=" + WinPathFromHost(fresh.Root()) + "\r\n");
+        admintest::AdminFolder folder{"fresh_not_null"};
+        const std::string saved = GetEnvVar("RIS_PARAMETERS");
+        SetEnvVar("RIS_PARAMETERS", WinPathFromHost(program.host() + "/fresh.prm"));
+        DumpCommands commands;
+        EXPECT_NO_THROW(commands.RISLoad("'" + dumpDir + "\\dd_demo.dmp'"));
+        SetEnvVar("RIS_PARAMETERS", saved);
+        EXPECT_FALSE(commands.report().HasErrors()) << commands.report().FirstError();
+        RisSession session(fresh.Server());
+        std::vector<bool> declared;
+        for (const RisColumn& c : SchemaTables(session.Database("dd_demo")).Columns("nn_t"))
+            declared.push_back(c.notNull);
+        EXPECT_EQ(declared, (std::vector<bool>{true, true, false}));
+        int failed = 0;
+        fresh.Batch("default schema dd_demo;\ninsert into nn_t values (null, 1, 2);\n", &failed);
+        EXPECT_EQ(failed, 1);
+    }
     load("dd_demo.dmp");
     holdsEveryDigit(text(dumps.host() + "/dd_demo.dmp"));
+    EXPECT_THROW(risbatch("insert into nn_t values (null, 1, 2)"), AppError);
+    EXPECT_THROW(risbatch("insert into nn_t values (4, null, 2)"), AppError);
+    EXPECT_NE(risbatch("insert into nn_t values (4, 1, null)"), "");
     for (const Table& t : tables)
         RisSession(server).Database("dd_demo").Exec("DROP TABLE " + t.name);
     for (const char* schema : {"pd_demo", "dd_demo"}) {

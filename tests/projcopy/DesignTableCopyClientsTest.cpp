@@ -35,8 +35,8 @@ const std::vector<std::string> kNotes = {
     "   ",
 };
 
-// Partition 9 of the source's design schema: the five piping tables, the first with the rows
-// above, its unique index and its grant. Dropped again when the test ends, whatever happened.
+// Partition 9 of the source's design schema: the five piping tables (each key refusing NULL), the
+// first with the rows above, its unique index and its grant. Dropped again when the test ends, whatever happened.
 class DesignTableCopyClientsTest : public projcopytest::TwoProjects {
 protected:
     void SetUp() override
@@ -44,7 +44,8 @@ protected:
         TwoProjects::SetUp();
         std::string sql = "default schema dd_demo;\r\n";
         for (int t : DesignTableCopy::TableNumbers(1))
-            sql += "create table pdtable_" + std::to_string(t) + "_9 (note_text char(80), system_unique_no int);\r\n";
+            sql += "create table pdtable_" + std::to_string(t) +
+                   "_9 (note_text char(80), system_unique_no int not null);\r\n";
         for (size_t i = 0; i < kNotes.size(); ++i)
             sql += "insert into pdtable_12_9 (note_text, system_unique_no) values (" + SqlStringLiteral(kNotes[i]) +
                    ", " + std::to_string(900 + i) + ");\r\n";
@@ -96,6 +97,11 @@ TEST_F(DesignTableCopyClientsTest, ValuesArriveUnchangedAndTheTableKeepsItsIndex
         RunSql(targetRoot, "default schema dd_demo;\r\n"
                            "insert into pdtable_12_9 (note_text, system_unique_no) values ('again', 901);\r\n");
     EXPECT_NE(answer.find("RIS_E_DUP_KEY"), std::string::npos) << answer;
+    // And the key refuses NULL there, as in the source.
+    const std::string nullKey =
+        RunSql(targetRoot, "default schema dd_demo;\r\n"
+                           "insert into pdtable_12_9 (note_text, system_unique_no) values ('none', null);\r\n");
+    EXPECT_NE(nullKey.find("RIS_E_NULL_VALUE"), std::string::npos) << nullKey;
     EXPECT_EQ(target().size(), kNotes.size());
     DbServer server(targetRoot);
     EXPECT_EQ(server.GrantsOn("dd_demo", "pdtable_12_9"), std::vector<std::string>{"PUBLIC"});

@@ -3,6 +3,7 @@
 #include "standins/dbserver/SchemaLoader.h"
 
 #include "StandInTestServer.h"
+#include "dbaccess/RISErrorReader.h"
 #include "platform/AppError.h"
 #include "platform/TextUtil.h"
 #include "platform/WinPath.h"
@@ -19,8 +20,8 @@
 namespace {
 std::string readHost(const std::string& path) { return testsupport::ReadHostFile(path); }
 const char* kDump = "default schema pd_src\r\n"
-                    "create table t1 (id int, name char(12), qty smallint, price double, amount decimal(9,2), "
-                    "stamp timestamp, ratio real)\r\n"
+                    "create table t1 (id int not null, name char(12), qty smallint not null, price double, "
+                    "amount decimal(9,2), stamp timestamp, ratio real)\r\n"
                     "insert into t1 (id, name, qty, price, amount, stamp, ratio) values (?, ?, ?, ?, ?, ?, ?)\r\n"
                     "***variable*** id name qty price amount stamp ratio \r\n"
                     "1 'O''Neil' -32768 1.5 10.25 '2024-01-02:03:04:05' 0.125 \r\n"
@@ -179,6 +180,73 @@ TEST_F(SchemaLoaderTest, SchemaFromTheDumpWhenNoneIsGiven)
     EXPECT_EQ(c.rowsLoaded, 3);
     EXPECT_NE(lastConsole.find("Loading into schema pd_src."), std::string::npos);
 }
+
+// What a table declares of NULL, on each road of the load: made as the dump declares it, or, in a
+// table loaded into as it stands, said with what stands and never made by dropping rows.
+struct NotNullLoadCase {
+    const char* name;
+    const char* standing;   // t1 as it stands before the load, empty for none
+    const char* request;    // of the load into pd_dst
+    bool olderDump;         // a dump that declares no NOT NULL
+    bool refusesNull;       // t1's id and qty afterwards
+    long long rows;         // of t1 afterwards
+    const char* said;       // in the load's console, empty for no error
+};
+
+void PrintTo(const NotNullLoadCase& c, std::ostream* os) { *os << c.name; }
+
+class SchemaLoaderNotNullTest : public SchemaLoaderTest, public ::testing::WithParamInterface<NotNullLoadCase> {};
+
+TEST_P(SchemaLoaderNotNullTest, DeclaredAsTheDumpSaysOrSaidWithWhatStands)
+{
+    const NotNullLoadCase& c = GetParam();
+    if (*c.standing) {
+        int failed = 0;
+        t.Batch(std::string("default schema pd_dst;\n") + c.standing, &failed);
+        ASSERT_EQ(failed, 0);
+    }
+    std::string dump = kDump;
+    if (c.olderDump)
+        dump = ReplaceAll(dump, " not null", "");
+    std::ofstream(dir.host() + "/nn.dmp", std::ios::binary) << dump;
+    const LoadCounts counts = load(c.request, "nn.dmp");
+    RisSession session(t.Server());
+    SchemaTables tables(session.Database("pd_dst"));
+    EXPECT_EQ(tables.RowCount("t1"), c.rows);
+    std::vector<bool> declared;
+    for (const RisColumn& column : tables.Columns("t1"))
+        declared.push_back(column.notNull);
+    const bool n = c.refusesNull;
+    EXPECT_EQ(declared, (std::vector<bool>{n, false, n, false, false, false, false}));
+    if (*c.said) {
+        EXPECT_EQ(counts.errors, 1);
+        const std::string said = RISErrorMessage(lastConsole);
+        EXPECT_NE(said.find(c.said), std::string::npos) << said;
+        EXPECT_NE(said.find("nn.dmp' declares it"), std::string::npos) << said;
+    } else {
+        EXPECT_EQ(counts.errors, 0) << lastConsole;
+    }
+    int failed = 0;
+    const std::string out = t.Batch("default schema pd_dst;\ninsert into t1 (id, qty) values (null, 1);\n", &failed);
+    EXPECT_EQ(failed, n ? 1 : 0) << out;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Roads, SchemaLoaderNotNullTest,
+    ::testing::Values(
+        NotNullLoadCase{"IntoAFreshSchema", "", "pd_dst table with data t1", false, true, 3, ""},
+        NotNullLoadCase{"ClearOverATableThatTakesNull",
+                        "create table t1 (id int, name char(12), qty smallint, price double, amount decimal(9,2), "
+                        "stamp timestamp, ratio real);\ninsert into t1 (id) values (9);\n",
+                        "pd_dst clear table with data t1", false, true, 3, ""},
+        NotNullLoadCase{"IntoATableThatTakesNullAsItStands",
+                        "create table t1 (id int, name char(12), qty smallint, price double, amount decimal(9,2), "
+                        "stamp timestamp, ratio real);\ninsert into t1 (id) values (9);\n",
+                        "pd_dst table with data t1", false, false, 4,
+                        "column 'id' takes NULL (0 rows hold NULL there), column 'qty' takes NULL (1 row holds NULL "
+                        "there)"},
+        NotNullLoadCase{"AnOlderDumpLoadsAsBefore", "", "pd_dst table with data t1", true, false, 3, ""}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // A load killed right before its commit or right after it: the schema's tables and the grants the
 // catalogue keeps for them agree, both as they were or both as loaded, never the new tables with

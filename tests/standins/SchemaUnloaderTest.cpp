@@ -20,7 +20,8 @@ protected:
         t.AddSchema("pd_u");
         int failed = 0;
         t.Batch("default schema pd_u;\n"
-                "create table b_table (id int, name char(10), v double, d decimal(6,1), s smallint, ts timestamp, r real);\n"
+                "create table b_table (id int not null, name char(10), v double, d decimal(6,1), s smallint, "
+                "ts timestamp, r real);\n"
                 "create table a_table (k int);\n"
                 "insert into b_table values (1, 'x''y', 1.5, 2.5, -32768, '2024-05-06:07:08:09', 0.25);\n"
                 "insert into b_table values (2, '  ', null, null, 3, null, null);\n"
@@ -49,7 +50,8 @@ TEST_F(SchemaUnloaderTest, VariableDumpOfAllTablesInOrderOfCreation)
     std::string d = unload("pd_u table with var data all index all grant all view all");
     auto l = Split(d, "\r\n");
     EXPECT_EQ(l[0].rfind("create schema pd_u on database (oracle, dbname ORCL, ostype nt) user pd_u", 0), 0u) << l[0];
-    EXPECT_EQ(l[1], "create table b_table (id int, name char(10), v double, d decimal(6,1), s smallint, ts timestamp, r real)");
+    EXPECT_EQ(l[1], "create table b_table (id int not null, name char(10), v double, d decimal(6,1), s smallint, "
+                    "ts timestamp, r real)");
     EXPECT_EQ(l[3], "***variable*** id name v d s ts r ");
     EXPECT_EQ(l[4], "1 'x''y' 1.5 2.5 -32768 '2024-05-06:07:08:09' 0.25 ");
     EXPECT_EQ(l[5], "2 '  '     3     ");
