@@ -282,6 +282,21 @@ TEST_F(ServerRulesTest, StatementsComputeAsTheDatabaseDoes)
         {"grant all on words to public, pd_d; revoke insert, update on words from pd_d", "Revoke succeeded.",
          "grants on words", "PD_D: select, delete;PUBLIC: select, insert, delete, update;"},
         {"revoke select on words from pd_d", "ORA-01927", "grants on words", ""},
+        // A grant names users the database knows, as its own load of the dump takes them again: an
+        // unknown or misspelt name, or a quoted one in other letters than the user's, refuses the
+        // whole statement; a quoted name of the user as stored, and PUBLIC, are taken.
+        {"grant select on words to nosuchuser", "RIS_E_UNKNOWN_USER ORA-01917: user or role 'NOSUCHUSER' does not exist",
+         "grants on words", ""},
+        {"grant select on words to pd_dd", "ORA-01917: user or role 'PD_DD'", "grants on words", ""},
+        {"grant select on words to \"pd_d\"", "ORA-01917: user or role 'pd_d' does not exist", "grants on words", ""},
+        {"grant select on words to public, nosuch", "ORA-01917", "grants on words", ""},
+        {"grant select on words to \"PD_D\", Public", "Grant succeeded.", "grants on words",
+         "PD_D: select;PUBLIC: select;"},
+        {"revoke select on words from nosuch", "ORA-01917: user or role 'NOSUCH'", "grants on words", ""},
+        // The option is no part of a grantee's name: refused by name, nothing granted.
+        {"grant select on words to pd_d with grant option", "RIS_E_SYNTAX_ERROR \"with grant option\" is not taken",
+         "grants on words", ""},
+        {"grant select on words to pd_d c", "ORA-00987", "grants on words", ""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.statement);
