@@ -368,7 +368,7 @@ std::vector<std::string> DbServer::Grantees(const std::string& list)
         if (words.size() == 4 && EqualsNoCase(words[1].text, "with") && EqualsNoCase(words[2].text, "grant") &&
             EqualsNoCase(words[3].text, "option"))
             RaiseRisError("RIS_E_SYNTAX_ERROR", "\"with grant option\" is not taken: a grant here gives the "
-                                                "privileges alone, which no grantee passes on; nothing was granted.");
+                                                "privileges alone, which no grantee passes on");
         if (words.size() != 1 || words[0].kind != SqlToken::Kind::Word)
             RaiseRisError("RIS_E_SYNTAX_ERROR", "ORA-00987: missing or invalid username(s) ('" + TrimWhite(item) + "')");
         const std::string& word = words[0].text;

@@ -405,8 +405,8 @@ void LoadRun::loadRow(const DumpItem& item)
 void LoadRun::grantLine(const DumpItem& item)
 {
     finishTable();
-    std::string privileges, table, grantee;
-    if (!parseGrantLine(item.line, privileges, table, grantee))
+    std::string privileges, table, grantees;
+    if (!parseGrantLine(item.line, privileges, table, grantees))
         notUnderstood(item);
     privileges = DbServer::TablePrivileges(privileges); // the grant as written, no more
     if (!request_.grants.given || !request_.grants.Contains(table))
@@ -417,13 +417,12 @@ void LoadRun::grantLine(const DumpItem& item)
     // The grantees as the grant statement takes them, no other way.
     std::vector<std::string> names;
     try {
-        names = session_.Server().Grantees(grantee);
+        names = session_.Server().Grantees(grantees);
     } catch (const AppError& e) {
-        if (e.source() != "RIS_E_UNKNOWN_USER")
-            throw;
-        RaiseRisError("RIS_E_UNKNOWN_USER", "Line " + std::to_string(item.lineNumber) + " of the dump grants table '" +
-                                                table + "' to a user the database does not know (" + e.description() +
-                                                "); that grant was not made.");
+        const std::string why = e.source() == "RIS_E_UNKNOWN_USER" ? " to a user the database does not know ("
+                                                                   : " in a form no grant takes (";
+        RaiseRisError(e.source(), "Line " + std::to_string(item.lineNumber) + " of the dump grants table '" + table +
+                                      "'" + why + e.description() + "); that grant was not made.");
     }
     for (const std::string& name : names)
         grants_.AddGrant(*db_, owner_, table, name, privileges);
