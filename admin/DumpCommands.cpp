@@ -14,6 +14,7 @@
 #include "dbaccess/DumpTargetGuard.h"
 #include "dbaccess/DumpWholeCheck.h"
 #include "dbaccess/LoadMarks.h"
+#include "dbaccess/RisClientWarnings.h"
 #include "dbtools/SchemaChangeMark.h"
 #include "platform/AppError.h"
 #include "platform/Clock.h"
@@ -303,6 +304,13 @@ bool DumpCommands::unloadTo(const std::string& schema, const std::string& dump)
         else {
             DumpSchemaLine::RewriteInPlace(fresh);
             placed = placeNewDump(schema, fresh, dump, gone);
+            // What the client said of a dump it wrote whole (a view whose table is gone) is no
+            // failure of the run, but the user must know it before the dump is needed.
+            if (placed)
+                for (const std::string& warning : RisClientWarnings(run.output)) {
+                    report_.NoteWarning(what + ": " + warning);
+                    ShowStatus("Warning: " + what + ": " + warning);
+                }
         }
     } catch (const AppError& e) {
         noteFailure(what + ": " + e.description() + ", " + kept);

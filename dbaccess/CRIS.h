@@ -99,6 +99,10 @@ public:
     // What the schema defines, as one risunlod listing made whole (raised otherwise; never
     // cached): every table with its columns, and every index, view and grant line.
     std::string RISGetDefinitions(const std::string& schema);
+    // What the unload client says of the schema's views that no dump of it can make (a view
+    // whose table is gone), one sentence each, read from a listing of its tables and views made
+    // whole (raised otherwise; never cached). None when every view can be made.
+    std::vector<std::string> RISViewWarnings(const std::string& schema);
     // The server's row count of each table (matched without regard to case), all asked in one
     // risbatch run. Raises unless every table's count came whole (ReadRowCounts). No tables, no run.
     RowCounts RISCountRows(const std::string& schema, const std::vector<std::string>& tables);
@@ -217,8 +221,10 @@ private:
     std::string RunRisbatch(const std::string& input, bool checkOutputSize, bool readOutput);
     // Runs risunlod into a listing of the schema's tables (all, or the one table given) and
     // gives the listing's text. Both work files are gone on return, also after an error.
+    // warnings, when given, receives what the client said of the listing (RisClientWarnings).
     std::string RunRisunlodListing(const std::string& schema, const std::string* table, bool withIndexes = false,
-                                   bool withViews = false, bool withGrants = false);
+                                   bool withViews = false, bool withGrants = false,
+                                   std::vector<std::string>* warnings = nullptr);
 
     std::string TempDir;
     int32_t ConType = kConNotSet;

@@ -5,6 +5,7 @@
 #include "dbaccess/RISCommandLine.h"
 #include "dbaccess/RISErrorReader.h"
 #include "dbaccess/RISListing.h"
+#include "dbaccess/RisClientWarnings.h"
 #include "platform/BinaryFile.h"
 #include "platform/TextUtil.h"
 #include "services/BatchLauncher.h"
@@ -119,8 +120,20 @@ std::string CRIS::RISGetDefinitions(const std::string& schema)
     });
 }
 
+std::vector<std::string> CRIS::RISViewWarnings(const std::string& schema)
+{
+    return WithErrorSource("CRIS::RISViewWarnings", [&] {
+        if (IsBlank(schema))
+            RaiseError("", "Schema name not defined");
+        CheckRISName("Schema", schema);
+        std::vector<std::string> warnings;
+        RunRisunlodListing(schema, nullptr, false, true, false, &warnings);
+        return warnings;
+    });
+}
+
 std::string CRIS::RunRisunlodListing(const std::string& schema, const std::string* table, bool withIndexes,
-                                     bool withViews, bool withGrants)
+                                     bool withViews, bool withGrants, std::vector<std::string>* warnings)
 {
     WorkFiles work;
     const std::string dir = GetTempDir();
@@ -145,5 +158,7 @@ std::string CRIS::RunRisunlodListing(const std::string& schema, const std::strin
     std::string listing = BinaryFile::ReadAll(listFile);
     if (const std::string problem = ListingProblem(listing); !problem.empty())
         RaiseError("", "The listing risunlod wrote of schema '" + schema + "' is not whole: " + problem);
+    if (warnings)
+        *warnings = RisClientWarnings(IsFileExists(logFile, 0) ? BinaryFile::ReadAll(logFile) : std::string());
     return listing;
 }

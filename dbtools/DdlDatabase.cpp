@@ -29,6 +29,10 @@ public:
     {
         return gCRIS->DBWrite(schema, statements);
     }
+    std::vector<std::string> ViewWarnings(const std::string& schema) override
+    {
+        return gCRIS->RISViewWarnings(schema);
+    }
 };
 
 } // namespace

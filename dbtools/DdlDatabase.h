@@ -28,6 +28,10 @@ public:
     // Statements separated by CR LF, run in one batch; the rows the client reports they
     // changed, -1 when it reports none.
     virtual int32_t Write(const std::string& schema, const std::string& statements) = 0;
+    // What the server says of the schema's views that no dump of it can make (a view whose
+    // table is gone), one sentence each; none when every view can be made. Raises when the
+    // answer is not whole.
+    virtual std::vector<std::string> ViewWarnings(const std::string& schema) = 0;
 
     // The program's databases, through gCRIS.
     static DdlDatabase& Program();

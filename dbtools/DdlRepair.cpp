@@ -386,6 +386,26 @@ std::string withoutTablesOfModels(DdlDatabase& db, const std::string& projectSch
     return Join(run, "\r\n");
 }
 
+// The views the drop left that no dump of the schema can make, said after it: a view reading a
+// dropped table stands on, and every restore of a later dump would miss it. Empty when none.
+std::string viewsLeftText(DdlDatabase& db, const std::string& schema)
+{
+    std::vector<std::string> warnings;
+    try {
+        warnings = db.ViewWarnings(schema);
+    } catch (const AppError& e) {
+        return "Warning: the views of " + schema + " could not be looked at after the drop (" +
+               RISErrorLine(e.description()) + "); a view that reads a dropped table makes no dump of " + schema +
+               " load whole.";
+    }
+    std::string text;
+    for (const std::string& w : warnings)
+        text += (text.empty() ? "" : " ") + std::string("Warning: ") + w + (w.ends_with('.') ? "" : ".");
+    if (!text.empty())
+        ShowStatus(text);
+    return text;
+}
+
 // The mark of the schema a repair changes is held until its look has spoken: raises, with
 // nothing changed, when it could not be taken (another change runs on the schema, or one that
 // did not end left it not whole). A repair cut off leaves what a new check shows.
@@ -511,6 +531,7 @@ void RunRepairAction(DdlCheckContext& c, DdlRepairAction action)
     // The project of the check the tree holds (the current one, checked above).
     auto project = [&] { return c.checkedProject ? *c.checkedProject : c.project ? c.project() : std::string(); };
     std::optional<AppError> failure;
+    std::string warned; // what a run that did its work leaves the user to know
     try {
         if (c.enableButtons)
             c.enableButtons(false);
@@ -578,17 +599,26 @@ void RunRepairAction(DdlCheckContext& c, DdlRepairAction action)
                 }
                 // Also a failed batch may have changed the schema.
                 c.designSchemaChanged = true;
+                const auto withViewsLeft = [&](const std::string& text) {
+                    if (action != DdlRepairAction::DropTables)
+                        return text;
+                    const std::string views = viewsLeftText(c.db, schema);
+                    return views.empty() ? text : text.empty() ? views : text + " " + views;
+                };
                 try {
                     runBatch(c, action, schema, toRun);
                 } catch (const AppError& e) {
                     throw AppError(e.number(), e.source(),
-                                   notRun.empty() ? e.description() : e.description() + " " + notRun);
+                                   withViewsLeft(notRun.empty() ? e.description() : e.description() + " " + notRun));
                 }
                 if (!notRun.empty())
-                    throw AppError(1, "", (action == DdlRepairAction::AddColumns
-                                               ? "The other missing columns were added to dd_"
-                                               : "The other checked tables were dropped from dd_") +
-                                              project() + ". " + notRun);
+                    throw AppError(1, "", withViewsLeft((action == DdlRepairAction::AddColumns
+                                                             ? "The other missing columns were added to dd_"
+                                                             : "The other checked tables were dropped from dd_") +
+                                                        project() + ". " + notRun));
+                warned = withViewsLeft("");
+                if (!warned.empty())
+                    warned = "The checked tables were dropped from " + schema + ". " + warned;
             }
         }
     } catch (const AppError& e) {
@@ -602,6 +632,9 @@ void RunRepairAction(DdlCheckContext& c, DdlRepairAction action)
         setStatus(text);
         ShowMessage(text, MsgStyle::OkOnly);
         ShowStatus(text);
+    } else if (!warned.empty()) {
+        setStatus(warned);
+        ShowMessage(warned, MsgStyle::OkOnly);
     } else {
         setStatus("Ready");
     }

@@ -7,6 +7,7 @@
 #include "platform/WinPath.h"
 #include "standins/dbserver/CharComparison.h"
 #include "standins/dbserver/RisErrorBlock.h"
+#include "standins/dbserver/RisSqlText.h"
 #include "standins/dbserver/ServerSqlFunctions.h"
 
 #include <algorithm>
@@ -188,7 +189,9 @@ void DbServer::DropUser(const std::string& name)
     catalogue_->InSavepoint("drop_user", [&] {
         catalogue_->Run("DELETE FROM users WHERE name = ?1", {u});
         catalogue_->Run("DELETE FROM privileges WHERE user = ?1", {u});
-        catalogue_->Run("DELETE FROM grants WHERE db_user = ?1", {u});
+        // The grants it held go with it, as they go in the database: a dump would name a
+        // grantee no load finds.
+        catalogue_->Run("DELETE FROM grants WHERE db_user = ?1 OR grantee = ?1", {u});
         catalogue_->Run("DELETE FROM sql_database_users WHERE user = ?1", {u});
     });
 }
@@ -355,6 +358,43 @@ std::string DbServer::GrantedPrivileges(const std::string& dbUser, const std::st
     if (rows.empty())
         return {};
     return rows[0][0].value_or(kAllTablePrivileges);
+}
+
+std::vector<std::string> DbServer::Grantees(const std::string& list)
+{
+    std::vector<std::string> names;
+    for (const std::string& item : RisSqlText::SplitTopLevel(list)) {
+        const std::vector<SqlToken> words = RisSqlText::Significant(item);
+        if (words.size() == 4 && EqualsNoCase(words[1].text, "with") && EqualsNoCase(words[2].text, "grant") &&
+            EqualsNoCase(words[3].text, "option"))
+            RaiseRisError("RIS_E_SYNTAX_ERROR", "\"with grant option\" is not taken: a grant here gives the "
+                                                "privileges alone, which no grantee passes on");
+        if (words.size() != 1 || words[0].kind != SqlToken::Kind::Word)
+            RaiseRisError("RIS_E_SYNTAX_ERROR", "ORA-00987: missing or invalid username(s) ('" + TrimWhite(item) + "')");
+        const std::string& word = words[0].text;
+        const bool quoted = word.size() >= 2 && word.front() == '"' && word.back() == '"';
+        // A quoted name is the stored name exactly: "dd_demo" is not the user DD_DEMO.
+        const std::string name = quoted ? ReplaceAll(word.substr(1, word.size() - 2), "\"\"", "\"") : ToUpper(word);
+        if (name == "PUBLIC") {
+            names.push_back(name);
+            continue;
+        }
+        const std::optional<DbUser> user = name.empty() ? std::nullopt : FindUser(name);
+        if (!user || user->name != name)
+            RaiseRisError("RIS_E_UNKNOWN_USER", "ORA-01917: user or role '" + name + "' does not exist");
+        names.push_back(name);
+    }
+    if (names.empty())
+        RaiseRisError("RIS_E_SYNTAX_ERROR", "ORA-00987: missing or invalid username(s)");
+    return names;
+}
+
+bool DbServer::GranteeStands(const std::string& grantee)
+{
+    if (grantee == "PUBLIC")
+        return true;
+    const std::optional<DbUser> user = FindUser(grantee);
+    return user && user->name == grantee;
 }
 
 std::vector<std::string> DbServer::GrantsOn(const std::string& dbUser, const std::string& table)

@@ -86,6 +86,16 @@ public:
     void RevokeGrant(const std::string& dbUser, const std::string& table, const std::string& grantee,
                      const std::string& privileges);
     std::vector<std::string> GrantsOn(const std::string& dbUser, const std::string& table);
+    // The grantees of a grant's "to <list>" (a revoke's "from <list>"), each as the catalogue
+    // keeps it: PUBLIC, or a user the database knows, named without quotes in any letter case or
+    // in quotes exactly as it is stored. The grant statement and the load's grant lines both
+    // take their grantees here, so the server keeps no grant its own load would refuse. Raises
+    // for the whole list as the database refuses the whole statement: RIS_E_UNKNOWN_USER
+    // (ORA-01917) for a name of no user, and "with grant option", which no grant here carries,
+    // by name (RIS_E_SYNTAX_ERROR, as any other word after a grantee).
+    std::vector<std::string> Grantees(const std::string& list);
+    // Whether a grantee the catalogue keeps is PUBLIC or a user that stands.
+    bool GranteeStands(const std::string& grantee);
     // The privileges the grantee holds on the table as a grant writes them, in the order
     // "select, insert, delete, update" and then any other; empty when it holds none.
     std::string GrantedPrivileges(const std::string& dbUser, const std::string& table, const std::string& grantee);

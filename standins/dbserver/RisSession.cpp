@@ -456,12 +456,14 @@ void RisSession::grant(const std::string& statement, bool revoke, std::string& o
     // back; a revoke takes only the privileges it names from the grantees it names.
     const size_t verb = statement.find_first_not_of(" \t\r\n") + (revoke ? 6 : 5);
     const std::string privileges = DbServer::TablePrivileges(statement.substr(verb, on - verb));
-    const std::vector<std::string> grantees = RisSqlText::SplitTopLevel(statement.substr(to + (revoke ? 4 : 2)));
+    // Every grantee is known before anything changes: the load of a dump refuses a grant to a
+    // user that does not stand, so the statement refuses it too.
+    const std::vector<std::string> grantees = server_.Grantees(statement.substr(to + (revoke ? 4 : 2)));
     if (revoke) {
         for (const std::string& g : grantees)
             if (server_.GrantedPrivileges(owner, table, g).empty())
-                RaiseRisError("RIS_E_DATABASE_ERROR", "ORA-01927: cannot REVOKE privileges you did not grant (" +
-                                                          ToUpper(g) + " holds none on '" + table + "')");
+                RaiseRisError("RIS_E_DATABASE_ERROR", "ORA-01927: cannot REVOKE privileges you did not grant (" + g +
+                                                          " holds none on '" + table + "')");
         for (const std::string& g : grantees)
             server_.RevokeGrant(owner, table, g, privileges);
         out += std::string("Revoke succeeded.") + kCrLf;

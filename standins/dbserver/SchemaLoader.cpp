@@ -81,8 +81,8 @@ bool parseIndexLine(const std::string& line, RisIndex& idx)
     return !idx.columns.empty();
 }
 
-// The privileges, table and grantee of "grant <privileges> on <table> to <grantee>".
-bool parseGrantLine(const std::string& line, std::string& privileges, std::string& table, std::string& grantee)
+// The privileges, table and grantee list of "grant <privileges> on <table> to <grantees>".
+bool parseGrantLine(const std::string& line, std::string& privileges, std::string& table, std::string& grantees)
 {
     std::vector<SqlToken> t = RisSqlText::Significant(line);
     for (size_t i = 1; i + 3 < t.size(); ++i)
@@ -91,7 +91,9 @@ bool parseGrantLine(const std::string& line, std::string& privileges, std::strin
             for (size_t p = 1; p < i; ++p)
                 privileges += (t[p].text == "," || privileges.empty() ? "" : " ") + t[p].text;
             table = ToLower(t[i + 1].text);
-            grantee = t[i + 3].text;
+            grantees.clear();
+            for (size_t g = i + 3; g < t.size(); ++g)
+                grantees += (grantees.empty() ? "" : " ") + t[g].text;
             return true;
         }
     return false;
@@ -421,8 +423,8 @@ void LoadRun::loadRow(const DumpItem& item)
 void LoadRun::grantLine(const DumpItem& item)
 {
     finishTable();
-    std::string privileges, table, grantee;
-    if (!parseGrantLine(item.line, privileges, table, grantee))
+    std::string privileges, table, grantees;
+    if (!parseGrantLine(item.line, privileges, table, grantees))
         notUnderstood(item);
     privileges = DbServer::TablePrivileges(privileges); // the grant as written, no more
     if (!request_.grants.given || !request_.grants.Contains(table))
@@ -430,12 +432,18 @@ void LoadRun::grantLine(const DumpItem& item)
     // A view's grants follow the views, which stand by then.
     if (!SchemaTables(*db_).HasTable(table) && !SchemaTables(*db_).HasView(table))
         RaiseRisError("RIS_E_UNKNOWN_RELATION", "Grant on table or view '" + table + "', which does not exist.");
-    if (!EqualsNoCase(grantee, "public") && !session_.Server().FindUser(grantee))
-        RaiseRisError("RIS_E_UNKNOWN_USER", "Line " + std::to_string(item.lineNumber) + " of the dump grants table '" +
-                                                table + "' to '" + ToUpper(grantee) +
-                                                "', a user the database does not know (ORA-01917: user or role '" +
-                                                ToUpper(grantee) + "' does not exist); that grant was not made.");
-    grants_.AddGrant(*db_, owner_, table, grantee, privileges);
+    // The grantees as the grant statement takes them, no other way.
+    std::vector<std::string> names;
+    try {
+        names = session_.Server().Grantees(grantees);
+    } catch (const AppError& e) {
+        const std::string why = e.source() == "RIS_E_UNKNOWN_USER" ? " to a user the database does not know ("
+                                                                   : " in a form no grant takes (";
+        RaiseRisError(e.source(), "Line " + std::to_string(item.lineNumber) + " of the dump grants table '" + table +
+                                      "'" + why + e.description() + "); that grant was not made.");
+    }
+    for (const std::string& name : names)
+        grants_.AddGrant(*db_, owner_, table, name, privileges);
 }
 
 // Index and view lines; any other line that is not blank is reported.

@@ -311,6 +311,10 @@ void SchemaUnloader::Unload(const RisTransferRequest& request, const std::string
         if (request.views.given)
             for (const RisView& v : ViewsInMakeOrder(db, catalogue.Views()))
                 if (request.views.Contains(v.name)) {
+                    // Written as the server holds it, and said: a view whose table is gone makes
+                    // no load of this dump whole.
+                    if (const std::string fault = ViewThatCannotBeMade(db, v.name); !fault.empty())
+                        console += "Warning: " + fault + "." + kCrLf;
                     writer.WriteLine(v.definition);
                     views.push_back(v);
                 }
@@ -322,6 +326,13 @@ void SchemaUnloader::Unload(const RisTransferRequest& request, const std::string
         // Each grant as it was made: a load of the dump grants no more.
         const auto writeGrants = [&](const std::string& on) {
             for (const std::string& grantee : session_.Server().GrantsOn(schema.dbUser, on)) {
+                // A grant kept from before the server refused grants to unknown users: no load
+                // takes it, so it is left out and named.
+                if (!session_.Server().GranteeStands(grantee)) {
+                    console += "Warning: the grant on " + on + " to '" + grantee + "' is left out: ORA-01917: user "
+                               "or role '" + grantee + "' does not exist, so no load could make it." + kCrLf;
+                    continue;
+                }
                 const std::string privileges = session_.Server().GrantedPrivileges(schema.dbUser, on, grantee);
                 if (EqualsNoCase(grantee, "public") && privileges == DbServer::kAllTablePrivileges)
                     writer.WriteGrantLine(on);

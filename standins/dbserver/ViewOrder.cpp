@@ -90,3 +90,24 @@ std::vector<RisView> ViewsInMakeOrder(SqliteDb& db, const std::vector<RisView>& 
             ordered.push_back(madeOrder[i]);
     return ordered;
 }
+
+std::string ViewThatCannotBeMade(SqliteDb& db, const std::string& view)
+{
+    try {
+        SqliteStatement compiled(db, "SELECT * FROM " + RisSqlText::QuoteName(view));
+        return {};
+    } catch (const AppError& e) {
+        const std::string& m = e.description();
+        const std::string until = ": a dump of the schema cannot make the view until ";
+        const size_t at = m.find("no such table: ");
+        if (at == std::string::npos)
+            return "view '" + ToLower(view) + "' cannot be made as it stands (" + m + ")" + until +
+                   "it is made anew or dropped";
+        // The engine puts its name of the schema's file before a table a view names.
+        std::string table = Trim(m.substr(at + 15));
+        if (StartsWithNoCase(table, "main."))
+            table.erase(0, 5);
+        return "view '" + ToLower(view) + "' reads table '" + ToLower(table) + "', which no longer stands" + until +
+               "the table stands again or the view is dropped";
+    }
+}

@@ -4,6 +4,7 @@
 
 #include "standins/dbserver/SchemaTables.h"
 
+#include <string>
 #include <vector>
 
 class SqliteDb;
@@ -14,3 +15,8 @@ class SqliteDb;
 // worked out (it reads a table or view that is gone) comes last, in made order: it is never
 // left out.
 std::vector<RisView> ViewsInMakeOrder(SqliteDb& db, const std::vector<RisView>& madeOrder);
+
+// Why no load can make the view again as the schema holds it: a sentence naming the view and
+// the table or view it reads that no longer stands (dropped after the view was made, which the
+// database allows), or the database's reason; empty when its query compiles.
+std::string ViewThatCannotBeMade(SqliteDb& db, const std::string& view);

@@ -96,6 +96,8 @@ struct FrameCase {
     const char* status;
     std::vector<std::string> calls = {}; // to the database, in their order
     std::vector<DdlTestModel> models = {{1, "P101", 3}}; // pdtable_113 of the project schema
+    std::vector<std::pair<std::string, std::string>> views = {}; // of the design schema, with the table each reads
+    const char* viewsFail = "";                                   // the error of the look at the views
 };
 
 // Counts and models a delete or a drop is decided on are read whole.
@@ -116,6 +118,8 @@ TEST_P(DdlRepairFrameTest, AsksRunsAndReports)
     if (c.checkKey)
         check(c.checkKey);
     db.models = c.models;
+    db.views = c.views;
+    db.failViewWarnings = c.viewsFail;
     messages.Answer(c.answer);
     RunRepairAction(context, c.action);
     EXPECT_EQ(statuses.back(), c.status);
@@ -133,7 +137,19 @@ INSTANTIATE_TEST_SUITE_P(
         FrameCase{"DropNothingChecked", DdlRepairAction::DropTables, nullptr, MsgAnswer::Yes, "",
                   "No tables to drop found, check the checkbox of corresponding tables please"},
         FrameCase{"DropChecked", DdlRepairAction::DropTables, "Tablepdtable_12_9", MsgAnswer::Yes, "dd_p1", "Ready",
-                  {kModels, "Write dd_p1", "Tables dd_p1"}},
+                  {kModels, "Write dd_p1", "Tables dd_p1", "ViewWarnings dd_p1"}},
+        // A view that reads a dropped table stands on: the drop says so, of it alone.
+        FrameCase{"DropLeavesAViewOfItsTable", DdlRepairAction::DropTables, "Tablepdtable_12_9", MsgAnswer::Yes,
+                  "dd_p1",
+                  "The checked tables were dropped from dd_p1. Warning: view 'v9' reads table 'pdtable_12_9', "
+                  "which no longer stands.",
+                  {kModels, "Write dd_p1", "Tables dd_p1", "ViewWarnings dd_p1"}, {{1, "P101", 3}},
+                  {{"v9", "pdtable_12_9"}, {"v7", "pdtable_12_7"}}},
+        FrameCase{"DropWhoseViewsCannotBeRead", DdlRepairAction::DropTables, "Tablepdtable_12_9", MsgAnswer::Yes,
+                  "dd_p1",
+                  "The checked tables were dropped from dd_p1. Warning: the views of dd_p1 could not be looked at "
+                  "after the drop (listing cut); a view that reads a dropped table makes no dump of dd_p1 load whole.",
+                  {kModels, "Write dd_p1", "Tables dd_p1", "ViewWarnings dd_p1"}, {{1, "P101", 3}}, {}, "listing cut"},
         // A load brought the table's model back since the check: the table stays.
         FrameCase{"DropCheckedWhoseModelStandsNow", DdlRepairAction::DropTables, "Tablepdtable_12_9", MsgAnswer::Yes,
                   "", "Not dropped, its model stands in pd_p1 now: pdtable_12_9 (check again).", {kModels},

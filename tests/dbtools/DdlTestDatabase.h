@@ -38,6 +38,11 @@ public:
     // A write whose statements hold the text changes nothing and still reports one row; once.
     std::string doesNothing;
 
+    // The design schema's views, each with the table it reads: one whose table is not in
+    // `tables` is said by ViewWarnings, as the server says it.
+    std::vector<std::pair<std::string, std::string>> views;
+    std::string failViewWarnings; // the error ViewWarnings raises, when not empty
+
     std::vector<std::string> calls;   // "Columns t fresh", "Read schema sql", "ReadWhole schema sql", "Write schema"
     std::vector<std::string> written;
 
@@ -139,6 +144,18 @@ public:
         if (dies(dieAfter, statements))
             throw AppError(1, "CRIS::DBWrite", "risbatch ended with exit code 139");
         return rows;
+    }
+
+    std::vector<std::string> ViewWarnings(const std::string& schema) override
+    {
+        calls.push_back("ViewWarnings " + schema);
+        if (!failViewWarnings.empty())
+            throw AppError(1, "CRIS::RISViewWarnings", failViewWarnings);
+        std::vector<std::string> said;
+        for (const auto& [view, table] : views)
+            if (std::find(tables.begin(), tables.end(), table) == tables.end())
+                said.push_back("view '" + view + "' reads table '" + table + "', which no longer stands");
+        return said;
     }
 
 private:

@@ -73,9 +73,9 @@ TEST_F(frmCheckDatabaseDDLTest, CheckRunFillsTheTreeAndACheckBoxSpreads)
     messages.Answer(MsgAnswer::Yes);
     window.cmdDropTable->click();
     EXPECT_EQ(db.written, (std::vector<std::string>{"DROP TABLE pdtable_12_4;"}));
-    // The drop, then the look at what stands.
-    EXPECT_EQ(std::vector<std::string>(db.calls.end() - 2, db.calls.end()),
-              (std::vector<std::string>{"Write dd_p1", "Tables dd_p1"}));
+    // The drop, then the look at what stands and at the views it left.
+    EXPECT_EQ(std::vector<std::string>(db.calls.end() - 3, db.calls.end()),
+              (std::vector<std::string>{"Write dd_p1", "Tables dd_p1", "ViewWarnings dd_p1"}));
     EXPECT_EQ(window.statusText(), "Ready");
 }
 
@@ -108,7 +108,7 @@ TEST_F(frmCheckDatabaseDDLTest, ARepairAfterAProjectChangeTouchesNeitherProject)
     item("pdtable_12_4 - 2 row(s)")->setCheckState(0, Qt::Checked);
     messages.Answer(MsgAnswer::Yes);
     window.cmdDropTable->click();
-    EXPECT_EQ(db.calls.end()[-2], "Write dd_p2");
+    EXPECT_EQ(db.calls.end()[-3], "Write dd_p2");
 }
 
 TEST_F(frmCheckDatabaseDDLTest, AProjectChangeWhileTheWindowIsOpenClearsTheTreeAtOnce)

@@ -21,6 +21,7 @@
 #include "standins/dbserver/RisSession.h"
 #include "standins/dbserver/RisTransferRequest.h"
 #include "standins/dbserver/SchemaLoader.h"
+#include "standins/dbserver/SchemaTables.h"
 #include "standins/dbserver/StandInEnvironment.h"
 #include "standins/SmallDisk.h"
 #include "standins/StandInTestServer.h"
@@ -408,10 +409,26 @@ TEST_F(RisUnloadAllTest, AFailedUnloadKeepsItsOldDumpNamesTheSchemaAndTheOthersG
 
 // A table the server lists no more, dropped by the program's repair of tables without model or by
 // hand through the client: each of three runs ends 0; the first keeps the old dump whole beside
-// the new one under a name no load takes and says both, the later ones keep nothing more.
+// the new one under a name no load takes and says both, the later ones keep nothing more. The
+// view that read the table stands on: the repair and every run name it and the table it lacks.
 TEST_F(RisUnloadAllTest, ATableTheServerListsNoMoreKeepsTheOldDumpBesideOnceAndEveryRunEndsZero)
 {
     const std::string ddDump = dumps.host() + "/dd_demo.dmp";
+    std::string repairStatus;
+    // dd_demo without the views, as each case and the other tests know it, whatever happens here.
+    const auto dropViews = [] {
+        DbServer server(StandInRoot());
+        RisSession session(server);
+        std::string out;
+        session.Execute("default schema dd_demo", out);
+        for (const char* view : {"zv_pdtable_12_9", "zv_pdtable_12_8"})
+            if (SchemaTables(session.Database("dd_demo")).HasView(view))
+                session.Execute(std::string("drop view ") + view, out);
+    };
+    struct Undo {
+        std::function<void()> undo;
+        ~Undo() { undo(); }
+    } undo{dropViews};
     const struct {
         const char* what;
         const char* table;
@@ -424,7 +441,7 @@ TEST_F(RisUnloadAllTest, ATableTheServerListsNoMoreKeepsTheOldDumpBesideOnceAndE
              ScriptedMessageService boxes;
              CheckTree tree;
              DdlCheckContext context{tree, DdlDatabase::Program(), [] { return std::string("demo"); },
-                                     [](const std::string&) {}, {}, 0};
+                                     [&](const std::string& status) { repairStatus = status; }, {}, 0};
              boxes.Answer(MsgAnswer::No); // no report
              RunDdlCheck(context);
              ASSERT_NE(tree.Find(std::string("Table") + table), nullptr);
@@ -443,6 +460,7 @@ TEST_F(RisUnloadAllTest, ATableTheServerListsNoMoreKeepsTheOldDumpBesideOnceAndE
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
+        dropViews();
         fs::remove_all(dumps.host());
         fs::create_directory(dumps.host());
         {
@@ -451,15 +469,21 @@ TEST_F(RisUnloadAllTest, ATableTheServerListsNoMoreKeepsTheOldDumpBesideOnceAndE
             std::string out;
             const std::string table = c.table;
             for (const std::string& sql : {"default schema dd_demo"s, "create table " + table + " (a int, note char(10))",
-                                           "insert into " + table + " values (1, 'kept')"})
+                                           "insert into " + table + " values (1, 'kept')",
+                                           "create view zv_" + table + " as select note from " + table})
                 session.Execute(sql, out);
         }
+        const std::string viewLeft = "view 'zv_" + std::string(c.table) + "' reads table '" + c.table +
+                                     "', which no longer stands: a dump of the schema cannot make the view until the "
+                                     "table stands again or the view is dropped.";
         ASSERT_EQ(run("/risunloadall"), 0) << text(program.host() + "/err.txt");
         const std::string old = text(ddDump);
         ASSERT_NE(old.find("create table " + std::string(c.table) + " "), std::string::npos);
         c.drop(c.table);
         ASSERT_EQ(DbServer(StandInRoot()).OpenUserDatabase("DD_DEMO")->QueryText(
                       "SELECT name FROM sqlite_master WHERE name = ?1", {c.table}), std::nullopt);
+        if (std::string(c.table) == "pdtable_12_9")
+            EXPECT_EQ(repairStatus, "The checked tables were dropped from dd_demo. Warning: " + viewLeft);
         std::string kept;
         for (int night = 1; night <= 3; ++night) {
             SCOPED_TRACE("run " + std::to_string(night));
@@ -477,12 +501,14 @@ TEST_F(RisUnloadAllTest, ATableTheServerListsNoMoreKeepsTheOldDumpBesideOnceAndE
             EXPECT_EQ(text(dumps.host() + "/" + kept), old);
             EXPECT_EQ(text(ddDump).find("create table " + std::string(c.table) + " "), std::string::npos);
             EXPECT_NE(text(ddDump).find("End of Schema"), std::string::npos);
+            EXPECT_NE(text(ddDump).find("\r\ncreate view zv_" + std::string(c.table) + " as "), std::string::npos);
             EXPECT_EQ(text(program.host() + "/err.txt"),
-                      night > 1 ? std::string()
-                                : "Tarnwick: Warning: risunlod dd_demo: the server lists table " + std::string(c.table) +
-                                      " no more, which the old dump holds: the old dump is kept whole as '" + dumpDir +
-                                      "\\" + kept + "', and the new dump, without it, takes its place as '" + dumpDir +
-                                      "\\dd_demo.dmp'\n");
+                      (night > 1 ? std::string()
+                                 : "Tarnwick: Warning: risunlod dd_demo: the server lists table " + std::string(c.table) +
+                                       " no more, which the old dump holds: the old dump is kept whole as '" + dumpDir +
+                                       "\\" + kept + "', and the new dump, without it, takes its place as '" + dumpDir +
+                                       "\\dd_demo.dmp'\n") +
+                          "Tarnwick: Warning: risunlod dd_demo: " + viewLeft + "\n");
         }
     }
 }

@@ -694,13 +694,21 @@ TEST_F(RisClientsTest, AnInputThatIsNoFileIsNamedForWhatItIs)
 TEST_F(RisClientsTest, AGrantToAnUnknownUserIsNamed)
 {
     std::string dump = good;
+    // As the grant statement refuses them: a quoted name is the stored name exactly, and the
+    // option is no part of a grantee's name.
     dump.insert(dump.find("***RIS*** End of Schema"), "grant select on t to nosuch\r\n"
-                                                      "grant select, insert, delete, update on t2 to pd_c\r\n");
+                                                      "grant select, insert, delete, update on t2 to pd_c\r\n"
+                                                      "grant insert on t2 to \"pd_c\"\r\n"
+                                                      "grant select on t2 to public with grant option\r\n");
     WriteHostFile(host("c.dmp"), dump);
     ClientRun r = load("c.dmp", "pd_d");
     expectRisFailure(r, "unknown grantee");
     EXPECT_NE(r.console.find("RIS_E_UNKNOWN_USER"), std::string::npos) << r.console;
     EXPECT_NE(r.console.find("'NOSUCH'"), std::string::npos) << r.console;
+    EXPECT_NE(r.console.find("'pd_c' does not exist"), std::string::npos) << r.console;
+    EXPECT_NE(r.console.find("RIS_E_SYNTAX_ERROR"), std::string::npos) << r.console;
+    EXPECT_NE(r.console.find("Line 21 of the dump grants table 't2' in a form no grant takes (\"with grant"),
+              std::string::npos) << r.console;
     EXPECT_EQ(r.console.find("not understood"), std::string::npos) << r.console;
     EXPECT_EQ(t.Server().GrantsOn("PD_D", "t"), std::vector<std::string>{"PUBLIC"});
     EXPECT_EQ(t.Server().GrantsOn("PD_D", "t2"), std::vector<std::string>{"PD_C"});

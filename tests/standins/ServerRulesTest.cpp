@@ -323,6 +323,21 @@ TEST_F(ServerRulesTest, StatementsComputeAsTheDatabaseDoes)
          "2024-03-02:00:00:00", &kOracle},
         {"UPDATE moments SET n = 6 WHERE dt = '2024-03-01'", "", "SELECT n FROM moments", "6", &kOracle},
         {"insert into moments values ('2024-02-30', 2)", "RIS_E_INV_VALUE", "SELECT count(*) FROM moments", "1"},
+        // A grant names users the database knows, as its own load of the dump takes them again: an
+        // unknown or misspelt name, or a quoted one in other letters than the user's, refuses the
+        // whole statement; a quoted name of the user as stored, and PUBLIC, are taken.
+        {"grant select on words to nosuchuser", "RIS_E_UNKNOWN_USER ORA-01917: user or role 'NOSUCHUSER' does not exist",
+         "grants on words", ""},
+        {"grant select on words to pd_dd", "ORA-01917: user or role 'PD_DD'", "grants on words", ""},
+        {"grant select on words to \"pd_d\"", "ORA-01917: user or role 'pd_d' does not exist", "grants on words", ""},
+        {"grant select on words to public, nosuch", "ORA-01917", "grants on words", ""},
+        {"grant select on words to \"PD_D\", Public", "Grant succeeded.", "grants on words",
+         "PD_D: select;PUBLIC: select;"},
+        {"revoke select on words from nosuch", "ORA-01917: user or role 'NOSUCH'", "grants on words", ""},
+        // The option is no part of a grantee's name: refused by name, nothing granted.
+        {"grant select on words to pd_d with grant option", "RIS_E_SYNTAX_ERROR \"with grant option\" is not taken",
+         "grants on words", ""},
+        {"grant select on words to pd_d c", "ORA-00987", "grants on words", ""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.statement);
