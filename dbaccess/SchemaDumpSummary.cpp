@@ -5,6 +5,7 @@
 #include "dbaccess/DumpFormat.h"
 #include "dbaccess/DumpRowHash.h"
 #include "dbaccess/IndexNames.h"
+#include "dbaccess/StoredValue.h"
 #include "platform/TextUtil.h"
 
 #include <algorithm>
@@ -189,13 +190,24 @@ void SchemaDumpSummary::Add(const DumpItem& item)
     case DumpItemKind::CreateTable: {
         Table& t = tableFor(item.table);
         t.columns.clear();
-        for (const DumpColumn& c : item.columns)
+        t.comparisons.clear();
+        for (const DumpColumn& c : item.columns) {
             t.columns.push_back(ToLower(c.name) + " " + ReplaceAll(ToLower(c.type), " ", ""));
+            t.comparisons.push_back(StoredValue::ComparisonOf(c.type));
+        }
         break;
     }
-    case DumpItemKind::Row:
-        tableFor(item.table).rowHashes.push_back(DumpRowHash(item.values));
+    case DumpItemKind::Row: {
+        // Each value as its column's type reads it, so that a row the server holds as the dump
+        // wrote it matches however the dump spells its numbers, moments and padded texts.
+        Table& t = tableFor(item.table);
+        compared_.resize(item.values.size());
+        for (size_t i = 0; i < item.values.size(); ++i)
+            compared_[i] = i < t.comparisons.size() ? StoredValue::Compared(item.values[i], t.comparisons[i])
+                                                    : item.values[i];
+        t.rowHashes.push_back(DumpRowHash(compared_));
         break;
+    }
     case DumpItemKind::IndexLine:
     case DumpItemKind::GrantLine:
     case DumpItemKind::OtherLine:
