@@ -1,7 +1,8 @@
 // What a schema dump holds, table by table: column definitions, rows (each row's values, as
-// their columns' types compare them, as a hash), index and grant lines, and the schema's views. The column length change compares the
-// reloaded (or restored) tables with the backup dump by it; the look after a load compares a
-// schema's definitions (a risunlod listing) with the loaded dump's.
+// their columns' types compare them, as a hash), index and grant lines, and the schema's views.
+// The column length change compares the reloaded (or restored) tables with the backup dump by
+// it; the look after a load compares a schema's definitions (a risunlod listing) and rows with
+// the loaded dump's.
 #pragma once
 
 #include "dbaccess/StoredValue.h"
