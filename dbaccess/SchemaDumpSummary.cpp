@@ -200,12 +200,17 @@ void SchemaDumpSummary::Add(const DumpItem& item)
     case DumpItemKind::Row: {
         // Each value as its column's type reads it, so that a row the server holds as the dump
         // wrote it matches however the dump spells its numbers, moments and padded texts.
-        Table& t = tableFor(item.table);
-        compared_.resize(item.values.size());
+        // The rows of a block come one after the other: its table is looked up once.
+        if (!rowTable_.table || rowTable_.name != item.table) {
+            rowTable_.table = &tableFor(item.table);
+            rowTable_.name = item.table;
+        }
+        Table& t = *rowTable_.table;
+        DumpRowHasher hash;
         for (size_t i = 0; i < item.values.size(); ++i)
-            compared_[i] = i < t.comparisons.size() ? StoredValue::Compared(item.values[i], t.comparisons[i])
-                                                    : item.values[i];
-        t.rowHashes.push_back(DumpRowHash(compared_));
+            hash.Add(StoredValue::Compared(
+                item.values[i], i < t.comparisons.size() ? t.comparisons[i] : StoredValue::Comparison(), room_));
+        t.rowHashes.push_back(hash.Value());
         break;
     }
     case DumpItemKind::IndexLine:

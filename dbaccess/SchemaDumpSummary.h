@@ -9,7 +9,6 @@
 
 #include <cstdint>
 #include <map>
-#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -96,5 +95,18 @@ private:
     std::map<std::string, std::set<std::string>> grants_;  // normalised grant lines per table
     std::map<std::string, std::string> views_;             // lower-case name -> normalised definition
     std::map<std::string, std::string> viewLines_;         // lower-case name -> the line as written
-    std::vector<std::optional<std::string>> compared_;     // the row being hashed, reused row by row
+    std::string room_; // for the compared text of a value, reused value by value
+    // The table of the rows being read, by the name the rows give it; a copy of the summary
+    // starts without it, as it points into this one's content_.
+    struct RowTable {
+        Table* table = nullptr;
+        std::string name;
+        RowTable() = default;
+        RowTable(const RowTable&) {}
+        RowTable& operator=(const RowTable&)
+        {
+            table = nullptr;
+            return *this;
+        }
+    } rowTable_;
 };

@@ -28,9 +28,9 @@ bool isDigit(char c) { return c >= '0' && c <= '9'; }
 // The plain text of a number already written as a column of the scale stores it, but for zeros
 // after its last decimal: an optional "-", whole digits without a leading zero (or "0" alone), and
 // decimals within the scale, or for a scale of -1 at most the 38 digits the server keeps. Those
-// zeros dropped it is DecimalNumber::PlainText of the number; nothing for any other text, which
-// is read through its digits.
-std::optional<std::string> plainAsStored(std::string_view t, int scale)
+// zeros dropped it is DecimalNumber::PlainText of the number (a part of the text); nothing for
+// any other text, which is read through its digits.
+std::optional<std::string_view> plainAsStored(std::string_view t, int scale)
 {
     size_t i = t.empty() || t[0] != '-' ? 0 : 1;
     const size_t whole = i;
@@ -57,9 +57,18 @@ std::optional<std::string> plainAsStored(std::string_view t, int scale)
     if (scale < 0 && end - whole > static_cast<size_t>(DecimalNumber::kMaxDigits))
         return std::nullopt;
     if (end - whole == 1 && t[whole] == '0')
-        return std::string("0"); // "-0" and "-0.00" are 0: the database has no -0
-    return std::string(t.substr(0, end));
+        return std::string_view("0"); // "-0" and "-0.00" are 0: the database has no -0
+    return t.substr(0, end);
 }
+
+// Whether the text is "yyyy-mm-dd", the form the clients take for a date alone.
+bool isDateAlone(std::string_view text)
+{
+    return text.size() == 10 && text[4] == '-' && text[7] == '-' &&
+           std::all_of(text.begin(), text.end(), [](char c) { return isDigit(c) || c == '-'; });
+}
+
+constexpr std::string_view kMidnight = ":00:00:00";
 
 } // namespace
 
@@ -112,32 +121,36 @@ std::string StoredValue::BlankPadded(std::string_view text) { return TrimRight(t
 
 std::string StoredValue::Moment(std::string_view text)
 {
-    // "yyyy-mm-dd", the form the clients take for a date alone.
-    const bool dateAlone = text.size() == 10 && text[4] == '-' && text[7] == '-' &&
-                           std::all_of(text.begin(), text.end(), [](char c) { return isDigit(c) || c == '-'; });
-    return dateAlone ? std::string(text) + ":00:00:00" : std::string(text);
+    return isDateAlone(text) ? std::string(text) + std::string(kMidnight) : std::string(text);
 }
 
-std::optional<std::string> StoredValue::Compared(const std::optional<std::string>& value, const Comparison& column)
+std::optional<std::string_view> StoredValue::Compared(const std::optional<std::string>& value,
+                                                      const Comparison& column, std::string& room)
 {
     if (isEmpty(value))
         return std::nullopt;
+    const std::string_view text = *value;
     switch (column.kind) {
-    case Kind::Number: {
-        if (std::optional<std::string> plain = plainAsStored(*value, column.scale))
+    case Kind::Number:
+        if (const std::optional<std::string_view> plain = plainAsStored(text, column.scale))
             return plain;
-        if (const std::optional<DecimalNumber> n = Number(*value, column.scale))
-            return n->PlainText();
+        if (const std::optional<DecimalNumber> n = Number(text, column.scale)) {
+            room = n->PlainText();
+            return std::string_view(room);
+        }
         break;
-    }
     case Kind::Char:
-        return BlankPadded(*value);
+        return text.substr(0, text.find_last_not_of(' ') + 1); // BlankPadded
     case Kind::Moment:
-        return Moment(*value);
+        if (isDateAlone(text)) {
+            room.assign(text).append(kMidnight);
+            return std::string_view(room);
+        }
+        break;
     case Kind::Other:
         break;
     }
-    return value;
+    return text;
 }
 
 bool StoredValue::Same(const std::optional<std::string>& a, const std::optional<std::string>& b, Kind kind)

@@ -50,8 +50,11 @@ public:
     // number as the column stores it (Number), written plainly ("1.5" of "1.50", "+1.500" and
     // "15e-1" in a decimal(10,2); "0" of "-0.00"); a char text blank-padded; a date and time by
     // its Moment; a text that is no number, and any other value, as it is. Reads a number's
-    // digits only where its text is not already so written.
-    static std::optional<std::string> Compared(const std::optional<std::string>& value, const Comparison& column);
+    // digits only where its text is not already so written. Copies nothing where it can: the
+    // view is of a part of the value itself, or else of room (whose text it replaces), and holds
+    // while both do.
+    static std::optional<std::string_view> Compared(const std::optional<std::string>& value, const Comparison& column,
+                                                    std::string& room);
 
     // Whether two values of a column of the kind are the same as the server compares them: Null
     // and the empty text alike (the server keeps no empty text), numbers by value ("1e2" and
