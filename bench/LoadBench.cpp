@@ -5,11 +5,14 @@
 // a refused row named); what it costs beyond the plain insert is the price of those rules.
 // A second dump of 1,000,000 rows of numbers (coordinates, weights, serial numbers of up to 20
 // digits) is loaded and unloaded again: the price of keeping every digit of every number.
+// After each load comes the look that tells its rows from older ones: the dump read, the table
+// unloaded, and every row of both compared value by value as its column's type reads it.
 // The environment is built in a temporary folder and removed at the end of the run.
 #include "BenchEnvironment.h"
 #include "TimesReporter.h"
 #include "dbaccess/DumpReader.h"
 #include "dbaccess/DumpWriter.h"
+#include "dbaccess/SchemaDumpSummary.h"
 #include "platform/AppError.h"
 #include "platform/WinPath.h"
 #include "standins/dbserver/DbServer.h"
@@ -176,6 +179,30 @@ void BM_ClearLoadNumbers(benchmark::State& state)
     state.SetItemsProcessed(state.iterations() * kRows);
 }
 
+// The look after a load whose counts cannot tell its rows from older ones: the dump read (as the
+// program reads it before the load), the loaded table unloaded with its rows only, and the rows
+// of both compared value by value.
+void runLoadLook(benchmark::State& state, const std::string& dump, const std::string& table)
+{
+    const RisTransferRequest request = RisTransferRequest::Parse(
+        RisTransferRequest::SplitWords(std::string(kSchema) + " table with var data " + table));
+    const std::string out = WinPathFromHost(hostRoot + "/look.dmp");
+    size_t faults = 0;
+    for (auto _ : state) {
+        const SchemaDumpSummary wanted = SchemaDumpSummary::Read(dump);
+        RisSession session(*server);
+        std::string console;
+        SchemaUnloader(session).Unload(request, out, console);
+        faults = wanted.RowDifferences(SchemaDumpSummary::Read(out), table).size();
+    }
+    if (faults != 0)
+        state.SkipWithError("the look found the loaded rows otherwise than the dump's");
+    state.SetItemsProcessed(state.iterations() * kRows);
+}
+
+void BM_LoadLook(benchmark::State& state) { runLoadLook(state, dumpFile, kTable); }
+void BM_LoadLookNumbers(benchmark::State& state) { runLoadLook(state, numbersDumpFile, "pdtable_12_1"); }
+
 // The unload of the table of numbers the load before made, as "risunlod" writes it.
 void BM_UnloadNumbers(benchmark::State& state)
 {
@@ -193,7 +220,9 @@ void BM_UnloadNumbers(benchmark::State& state)
 
 BENCHMARK(BM_PlainInsert)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_ClearLoad)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_LoadLook)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_ClearLoadNumbers)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_LoadLookNumbers)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_UnloadNumbers)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 } // namespace

@@ -6,22 +6,10 @@
 
 uint64_t DumpRowHash(const DumpRow& values)
 {
-    uint64_t h = 1469598103934665603ull;
-    auto mix = [&h](unsigned char c) {
-        h ^= c;
-        h *= 1099511628211ull;
-    };
-    for (const DumpValue& v : values) {
-        if (!v) {
-            mix(1);
-            continue;
-        }
-        mix(2);
-        for (char c : *v)
-            mix(static_cast<unsigned char>(c));
-        mix(0);
-    }
-    return h;
+    DumpRowHasher h;
+    for (const DumpValue& v : values)
+        h.Add(v ? std::optional<std::string_view>(*v) : std::nullopt);
+    return h.Value();
 }
 
 size_t UnmatchedRowHashes(const std::vector<uint64_t>& a, const std::vector<uint64_t>& b)

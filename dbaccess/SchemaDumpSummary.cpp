@@ -5,6 +5,7 @@
 #include "dbaccess/DumpFormat.h"
 #include "dbaccess/DumpRowHash.h"
 #include "dbaccess/IndexNames.h"
+#include "dbaccess/StoredValue.h"
 #include "platform/TextUtil.h"
 
 #include <algorithm>
@@ -189,14 +190,30 @@ void SchemaDumpSummary::Add(const DumpItem& item)
     case DumpItemKind::CreateTable: {
         Table& t = tableFor(item.table);
         t.columns.clear();
-        for (const DumpColumn& c : item.columns)
+        t.comparisons.clear();
+        for (const DumpColumn& c : item.columns) {
             t.columns.push_back(ToLower(c.name) + " " + ReplaceAll(ToLower(c.type), " ", "") +
                                 (c.notNull ? " not null" : ""));
+            t.comparisons.push_back(StoredValue::ComparisonOf(c.type));
+        }
         break;
     }
-    case DumpItemKind::Row:
-        tableFor(item.table).rowHashes.push_back(DumpRowHash(item.values));
+    case DumpItemKind::Row: {
+        // Each value as its column's type reads it, so that a row the server holds as the dump
+        // wrote it matches however the dump spells its numbers, moments and padded texts.
+        // The rows of a block come one after the other: its table is looked up once.
+        if (!rowTable_.table || rowTable_.name != item.table) {
+            rowTable_.table = &tableFor(item.table);
+            rowTable_.name = item.table;
+        }
+        Table& t = *rowTable_.table;
+        DumpRowHasher hash;
+        for (size_t i = 0; i < item.values.size(); ++i)
+            hash.Add(StoredValue::Compared(
+                item.values[i], i < t.comparisons.size() ? t.comparisons[i] : StoredValue::Comparison(), room_));
+        t.rowHashes.push_back(hash.Value());
         break;
+    }
     case DumpItemKind::IndexLine:
     case DumpItemKind::GrantLine:
     case DumpItemKind::OtherLine:

@@ -1,8 +1,11 @@
-// What a schema dump holds, table by table: column definitions, rows (each row's values as a
-// hash), index and grant lines, and the schema's views. The column length change compares the
-// reloaded (or restored) tables with the backup dump by it; the look after a load compares a
-// schema's definitions (a risunlod listing) with the loaded dump's.
+// What a schema dump holds, table by table: column definitions, rows (each row's values, as
+// their columns' types compare them, as a hash), index and grant lines, and the schema's views.
+// The column length change compares the reloaded (or restored) tables with the backup dump by
+// it; the look after a load compares a schema's definitions (a risunlod listing) and rows with
+// the loaded dump's.
 #pragma once
+
+#include "dbaccess/StoredValue.h"
 
 #include <cstdint>
 #include <map>
@@ -29,7 +32,8 @@ public:
     bool HasTable(const std::string& table) const;
     // The table's row count, -1 for a table the dump lacks.
     long long Rows(const std::string& table) const;
-    // The DumpRowHash of each of the table's rows, sorted; empty for a table the dump lacks.
+    // The DumpRowHash of each of the table's rows (its values as StoredValue::Compared by the
+    // columns of the table's create line), sorted; empty for a table the dump lacks.
     std::vector<uint64_t> SortedRowHashes(const std::string& table) const;
 
     // What the found dump's table lacks or holds otherwise than this one's, one text per fault
@@ -78,6 +82,7 @@ private:
     struct Table {
         std::string name;                 // as the dump names it
         std::vector<std::string> columns; // "name type" (" not null" after it), lower case, blanks out of the type
+        std::vector<StoredValue::Comparison> comparisons; // per column, from its declared type
         std::vector<uint64_t> rowHashes;  // one per row, in dump order
     };
     const Table* find(const std::string& table) const;
@@ -90,4 +95,18 @@ private:
     std::map<std::string, std::set<std::string>> grants_;  // normalised grant lines per table
     std::map<std::string, std::string> views_;             // lower-case name -> normalised definition
     std::map<std::string, std::string> viewLines_;         // lower-case name -> the line as written
+    std::string room_; // for the compared text of a value, reused value by value
+    // The table of the rows being read, by the name the rows give it; a copy of the summary
+    // starts without it, as it points into this one's content_.
+    struct RowTable {
+        Table* table = nullptr;
+        std::string name;
+        RowTable() = default;
+        RowTable(const RowTable&) {}
+        RowTable& operator=(const RowTable&)
+        {
+            table = nullptr;
+            return *this;
+        }
+    } rowTable_;
 };

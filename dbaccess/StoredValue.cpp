@@ -23,6 +23,53 @@ std::pair<std::string, std::string> typeParts(std::string_view declared)
 
 bool isEmpty(const std::optional<std::string>& v) { return !v || v->empty(); }
 
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+// The plain text of a number already written as a column of the scale stores it, but for zeros
+// after its last decimal: an optional "-", whole digits without a leading zero (or "0" alone), and
+// decimals within the scale, or for a scale of -1 at most the 38 digits the server keeps. Those
+// zeros dropped it is DecimalNumber::PlainText of the number (a part of the text); nothing for
+// any other text, which is read through its digits.
+std::optional<std::string_view> plainAsStored(std::string_view t, int scale)
+{
+    size_t i = t.empty() || t[0] != '-' ? 0 : 1;
+    const size_t whole = i;
+    while (i < t.size() && isDigit(t[i]))
+        ++i;
+    if (i == whole || (t[whole] == '0' && i - whole > 1))
+        return std::nullopt;
+    size_t end = i;
+    if (i < t.size()) {
+        if (t[i] != '.' || i + 1 == t.size())
+            return std::nullopt;
+        for (size_t j = i + 1; j < t.size(); ++j)
+            if (!isDigit(t[j]))
+                return std::nullopt;
+        end = t.size();
+        while (t[end - 1] == '0')
+            --end;
+        if (t[end - 1] == '.')
+            --end;
+        const size_t decimals = end > i ? end - i - 1 : 0;
+        if (scale >= 0 && decimals > static_cast<size_t>(scale))
+            return std::nullopt;
+    }
+    if (scale < 0 && end - whole > static_cast<size_t>(DecimalNumber::kMaxDigits))
+        return std::nullopt;
+    if (end - whole == 1 && t[whole] == '0')
+        return std::string_view("0"); // "-0" and "-0.00" are 0: the database has no -0
+    return t.substr(0, end);
+}
+
+// Whether the text is "yyyy-mm-dd", the form the clients take for a date alone.
+bool isDateAlone(std::string_view text)
+{
+    return text.size() == 10 && text[4] == '-' && text[7] == '-' &&
+           std::all_of(text.begin(), text.end(), [](char c) { return isDigit(c) || c == '-'; });
+}
+
+constexpr std::string_view kMidnight = ":00:00:00";
+
 } // namespace
 
 int StoredValue::ScaleOf(std::string_view declared)
@@ -46,6 +93,19 @@ int StoredValue::ScaleOf(std::string_view declared)
 
 bool StoredValue::IsCharType(std::string_view declared) { return typeParts(declared).first == "char"; }
 
+StoredValue::Comparison StoredValue::ComparisonOf(std::string_view declared)
+{
+    const std::string word = typeParts(declared).first;
+    if (word == "char")
+        return {Kind::Char, -1};
+    if (word == "timestamp" || word == "date")
+        return {Kind::Moment, -1};
+    if (word == "smallint" || word == "int" || word == "integer" || word == "double" || word == "real" ||
+        word == "decimal")
+        return {Kind::Number, ScaleOf(declared)};
+    return {};
+}
+
 std::optional<DecimalNumber> StoredValue::Number(std::string_view text, int scale)
 {
     const std::optional<DecimalNumber> read = DecimalNumber::Parse(text);
@@ -58,6 +118,40 @@ std::optional<DecimalNumber> StoredValue::Number(std::string_view text, int scal
 }
 
 std::string StoredValue::BlankPadded(std::string_view text) { return TrimRight(text); }
+
+std::string StoredValue::Moment(std::string_view text)
+{
+    return isDateAlone(text) ? std::string(text) + std::string(kMidnight) : std::string(text);
+}
+
+std::optional<std::string_view> StoredValue::Compared(const std::optional<std::string>& value,
+                                                      const Comparison& column, std::string& room)
+{
+    if (isEmpty(value))
+        return std::nullopt;
+    const std::string_view text = *value;
+    switch (column.kind) {
+    case Kind::Number:
+        if (const std::optional<std::string_view> plain = plainAsStored(text, column.scale))
+            return plain;
+        if (const std::optional<DecimalNumber> n = Number(text, column.scale)) {
+            room = n->PlainText();
+            return std::string_view(room);
+        }
+        break;
+    case Kind::Char:
+        return text.substr(0, text.find_last_not_of(' ') + 1); // BlankPadded
+    case Kind::Moment:
+        if (isDateAlone(text)) {
+            room.assign(text).append(kMidnight);
+            return std::string_view(room);
+        }
+        break;
+    case Kind::Other:
+        break;
+    }
+    return text;
+}
 
 bool StoredValue::Same(const std::optional<std::string>& a, const std::optional<std::string>& b, Kind kind)
 {
@@ -72,6 +166,8 @@ bool StoredValue::Same(const std::optional<std::string>& a, const std::optional<
     }
     case Kind::Char:
         return BlankPadded(*a) == BlankPadded(*b);
+    case Kind::Moment:
+        return Moment(*a) == Moment(*b);
     case Kind::Other:
         break;
     }

@@ -12,8 +12,16 @@
 class StoredValue {
 public:
     // How the server compares the values of a column: numbers by value, char text blank-padded,
-    // anything else (dates and times) exactly.
-    enum class Kind { Number, Char, Other };
+    // dates and times by the moment they write, anything else exactly.
+    enum class Kind { Number, Char, Moment, Other };
+
+    // How a column of the declared RIS type compares its values: its kind and, for a number, the
+    // decimals it keeps (ScaleOf). A text that is no RIS type compares exactly.
+    struct Comparison {
+        Kind kind = Kind::Other;
+        int scale = -1;
+    };
+    static Comparison ComparisonOf(std::string_view declared);
 
     // The decimals a column of the declared RIS type keeps: s of "decimal(p,s)", 0 of
     // "decimal(p)", "smallint", "int" and "integer" (letter case and blanks inside the
@@ -33,6 +41,20 @@ public:
 
     // A char value as the server compares it: without its trailing blanks (leading ones count).
     static std::string BlankPadded(std::string_view text);
+    // A date and time as the moment it writes: the date alone ("2024-03-01") is that day at
+    // 00:00:00 ("2024-03-01:00:00:00"); any other text as it is.
+    static std::string Moment(std::string_view text);
+
+    // The value as one text that is another's exactly when the server takes both for the same
+    // value of the column: Null for Null and the empty text (the server keeps no empty text); a
+    // number as the column stores it (Number), written plainly ("1.5" of "1.50", "+1.500" and
+    // "15e-1" in a decimal(10,2); "0" of "-0.00"); a char text blank-padded; a date and time by
+    // its Moment; a text that is no number, and any other value, as it is. Reads a number's
+    // digits only where its text is not already so written. Copies nothing where it can: the
+    // view is of a part of the value itself, or else of room (whose text it replaces), and holds
+    // while both do.
+    static std::optional<std::string_view> Compared(const std::optional<std::string>& value, const Comparison& column,
+                                                    std::string& room);
 
     // Whether two values of a column of the kind are the same as the server compares them: Null
     // and the empty text alike (the server keeps no empty text), numbers by value ("1e2" and

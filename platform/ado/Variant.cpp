@@ -304,7 +304,13 @@ std::string FormatNumberText(double v)
         return std::to_string(static_cast<long long>(v));
     char buf[64];
     auto [ptr, ec] = std::to_chars(buf, buf + sizeof buf, v);
-    return std::string(buf, ptr);
+    const std::string text(buf, ptr);
+    // Where the plain form is the shorter, a whole number from 10^15 on is written with every
+    // digit of the double's binary value (9999999999999989760); the number the double stands for
+    // is the shortest decimal that reads back as it (9999999999999990000), as long as that.
+    if (std::isfinite(v) && v == std::trunc(v) && text.find_first_of("e.") == std::string::npos)
+        return DecimalNumber::OfDouble(v).PlainText();
+    return text;
 }
 
 std::optional<double> ParseDateText(const std::string& text)

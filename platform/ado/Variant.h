@@ -92,7 +92,9 @@ std::optional<double> ParseDateText(const std::string& text);
 std::string FormatDateText(double oleDate);
 // A whole text that is a decimal number (blanks around allowed, "." as separator).
 std::optional<double> ParseNumberText(const std::string& text);
-// Shortest text that reads back as the same double; whole numbers without a point.
+// Shortest text that reads back as the same double; whole numbers without a point, and a whole
+// number written plainly with the digits of the number the double stands for, never its binary
+// digits (9999999999999990000, not 9999999999999989760).
 std::string FormatNumberText(double v);
 
 // A decimal number text (blanks around, a sign, "." and an exponent allowed) as a currency

@@ -116,4 +116,58 @@ TEST(SchemaDumpSummaryTest, LostViewsAndTheirLinesAsWritten)
     EXPECT_TRUE(expected.TablesDifferences(found, {"t1"}).empty());
 }
 
+// A row of the dump against the row the server holds after loading it, as its unload writes it:
+// each value compares as its column's type reads it, so a number spelled otherwise at the
+// column's scale, a date alone and its first moment, or a char text with blanks after it is the
+// same value, and any other difference stays one.
+TEST(SchemaDumpSummaryTest, AValueComparesAsItsColumnsTypeReadsIt)
+{
+    testsupport::ScopedDir dir("summary");
+    auto read = [&](const std::string& name, const std::string& type, const std::string& value) {
+        testsupport::WriteHostFile(dir.host() + "/" + name,
+                                   "default schema dd_x\r\ncreate table t (id int, v " + type +
+                                       ")\r\ninsert into t (id, v) values (?, ?)\r\n***variable*** id v \r\n1 " +
+                                       value + " \r\n***RIS*** End of Table ***RIS***\r\n");
+        return SchemaDumpSummary::Read(WinPathFromHost(dir.host() + "/" + name));
+    };
+    const struct {
+        const char* type;
+        const char* dump;  // as the dump spells the value
+        const char* stands; // as the unload writes what the server holds
+        bool same;
+    } cases[] = {
+        {"decimal(10,2)", "1.5", "1.50", true},
+        {"decimal(10,2)", "+120.50", "120.50", true},
+        {"decimal(10,2)", "-0.00", "0.00", true},
+        {"decimal(10,2)", "1.505", "1.51", true}, // rounded to the scale as it is stored
+        {"decimal(10,2)", "1.5", "1.60", false},
+        {"decimal(10,2)", "-1.5", "1.50", false},
+        {"decimal(20,12)", "98765.4321", "98765.432100000000", true},
+        {"decimal(38,0)", "9999999999999990000", "9999999999999990000", true},
+        {"decimal(38,0)", "12345678901234567891", "12345678901234567890", false},
+        {"int", "2e2", "200", true},
+        {"int", "0200", "200", true},
+        {"int", "200", "201", false},
+        {"smallint", "025", "25", true},
+        {"double", "2.0", "2", true},
+        {"double", "0.727938731738", "0.727938731738", true},
+        {"double", "0.727938731738", "0.7279387317379999", false},
+        {"double", "1E+25", "10000000000000000000000000", true},
+        {"int", "", "", true},    // Null both
+        {"int", "0", "", false},  // 0 is no Null
+        {"timestamp", "'2024-03-01'", "'2024-03-01:00:00:00'", true},
+        {"timestamp", "'2024-03-01'", "'2024-03-01'", true},
+        {"timestamp", "'2024-03-01'", "'2024-03-01:00:00:01'", false},
+        {"char(8)", "'ab  '", "'ab'", true},
+        {"char(8)", "' ab'", "'ab'", false},
+        {"char(8)", "'1.50'", "'1.5'", false}, // a text is no number
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.type) + " " + c.dump + " / " + c.stands);
+        const SchemaDumpSummary dump = read("dump.dmp", c.type, c.dump);
+        const SchemaDumpSummary found = read("found.dmp", c.type, c.stands);
+        EXPECT_EQ(dump.RowDifferences(found, "t").empty(), c.same);
+    }
+}
+
 } // namespace

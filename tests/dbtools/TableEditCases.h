@@ -116,6 +116,19 @@ inline std::vector<TableEditCase> TableEditCases()
          "", true},
         {"AndTheNextEditOfThatWideRow", ClientRule::PassThrough(), "dd_demo", "wide_edit", "k=3", 1,
          "12345678901234567168", "note", "y", "y", "y", "", "", true},
+        // Whole numbers of 19 and 20 digits that the server keeps as a double: the cell shows the
+        // number the server holds, never the double's binary digits, and the row is found by it.
+        {"ARowOfAWholeNumberADoubleHolds", ClientRule::PassThrough(), "dd_demo", "wide_edit", "k=4", 1,
+         "9999999999999990000", "note", "x", "x", "x", "", "", false},
+        {"AndTheNextEditOfThatRow", ClientRule::PassThrough(), "dd_demo", "wide_edit", "k=4", 1,
+         "9999999999999990000", "note", "y", "y", "y", "", "", true},
+        {"ARowOfTwentyDigitsADoubleHolds", ClientRule::PassThrough(), "dd_demo", "wide_edit", "k=5", 1,
+         "12345678901234500000", "note", "x", "x", "x", "", "", false},
+        {"ThatNumberEditedInItsCell", ClientRule::PassThrough(), "dd_demo", "wide_edit", "k=5", 1,
+         "12345678901234500000", "big", "-9999999999999990000", "-9.99999999999999e+18", "-9999999999999990000", "",
+         "", true},
+        {"AndTheNextEditOfThatRow", ClientRule::PassThrough(), "dd_demo", "wide_edit", "k=5", 1,
+         "-9999999999999990000", "note", "y", "y", "y", "", "", true},
         // Numbers a double holds in columns of many scales (0.5 of a decimal(38,38) written with
         // 38 decimals): the table opens, the cells show the numbers, and a row is found by them.
         {"ACellOfARowOfNumbersOfManyScales", ClientRule::PassThrough(), "dd_demo", "scale_edit", "k=1", 0, "1",
@@ -147,6 +160,8 @@ struct TableEditPutBack {
                                     "insert into wide_edit values (1, 12345678901234567891, 1234567890123456.78, 'a');\n"
                                     "insert into wide_edit values (2, 99999999999999999999999999999999999999, 0.5, 'b');\n"
                                     "insert into wide_edit values (3, 12345678901234567168, 12.5, 'c');\n"
+                                    "insert into wide_edit values (4, 9999999999999990000, 1.5, 'd');\n"
+                                    "insert into wide_edit values (5, 12345678901234500000, 2.5, 'e');\n"
                                     "create table scale_edit (k int, a decimal(24,12), b decimal(38,0), "
                                     "c decimal(38,38), d decimal(30,17), e decimal(20,16), f decimal(30,14), "
                                     "g decimal(38,0), note char(8));\n"

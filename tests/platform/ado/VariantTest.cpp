@@ -101,6 +101,11 @@ TEST(VariantTest, TextsAndNumbers)
         {"0.30000000000000004", K::Decimal, "0.30000000000000004", 0.30000000000000004, 0},
         {"123456789012345", K::Double, "123456789012345", 123456789012345.0, 123456789012345},
         {"0.1", K::Double, "0.1", 0.1, 0},
+        // A whole number beyond 2^53 that a double holds: the number, never the double's binary
+        // digits (9999999999999989760).
+        {"9999999999999990000", K::Double, "9999999999999990000", 9999999999999990000.0, INT64_MAX},
+        {"-12345678901234500000", K::Double, "-12345678901234500000", -12345678901234500000.0, INT64_MIN},
+        {"1e22", K::Double, "1e+22", 1e22, INT64_MAX},
     };
     for (const auto& n : numbers) {
         const std::optional<Variant> v = Variant::FromNumberText(n.text);
