@@ -4,6 +4,7 @@
 #include "platform/TextUtil.h"
 
 #include <algorithm>
+#include <cmath>
 #include <utility>
 
 namespace {
@@ -70,6 +71,10 @@ bool isDateAlone(std::string_view text)
 
 constexpr std::string_view kMidnight = ":00:00:00";
 
+// A plain number text of at most this many characters has at most 15 significant digits: it is
+// the shortest text of the double nearest to it, as two such numbers are never the same double.
+constexpr size_t kDigitsEveryDoubleKeeps = 15;
+
 } // namespace
 
 int StoredValue::ScaleOf(std::string_view declared)
@@ -100,8 +105,9 @@ StoredValue::Comparison StoredValue::ComparisonOf(std::string_view declared)
         return {Kind::Char, -1};
     if (word == "timestamp" || word == "date")
         return {Kind::Moment, -1};
-    if (word == "smallint" || word == "int" || word == "integer" || word == "double" || word == "real" ||
-        word == "decimal")
+    if (word == "double" || word == "real")
+        return {Kind::Number, -1, true};
+    if (word == "smallint" || word == "int" || word == "integer" || word == "decimal")
         return {Kind::Number, ScaleOf(declared)};
     return {};
 }
@@ -115,6 +121,23 @@ std::optional<DecimalNumber> StoredValue::Number(std::string_view text, int scal
     if (stored.Exponent() > kMostWholeDigits)
         return std::nullopt;
     return stored;
+}
+
+bool StoredValue::IsBinaryType(std::string_view declared)
+{
+    const std::string word = typeParts(declared).first;
+    return word == "double" || word == "real";
+}
+
+std::optional<DecimalNumber> StoredValue::NearestDouble(std::string_view text)
+{
+    const std::optional<DecimalNumber> read = DecimalNumber::Parse(text);
+    if (!read)
+        return std::nullopt;
+    const double nearest = read->ToDouble();
+    if (!std::isfinite(nearest))
+        return std::nullopt;
+    return DecimalNumber::OfDouble(nearest);
 }
 
 std::string StoredValue::BlankPadded(std::string_view text) { return TrimRight(text); }
@@ -132,9 +155,10 @@ std::optional<std::string_view> StoredValue::Compared(const std::optional<std::s
     const std::string_view text = *value;
     switch (column.kind) {
     case Kind::Number:
-        if (const std::optional<std::string_view> plain = plainAsStored(text, column.scale))
+        if (const std::optional<std::string_view> plain = plainAsStored(text, column.scale);
+            plain && (!column.binary || plain->size() <= kDigitsEveryDoubleKeeps))
             return plain;
-        if (const std::optional<DecimalNumber> n = Number(text, column.scale)) {
+        if (const std::optional<DecimalNumber> n = column.binary ? NearestDouble(text) : Number(text, column.scale)) {
             room = n->PlainText();
             return std::string_view(room);
         }
@@ -178,7 +202,8 @@ bool StoredValue::SameAsWritten(const std::optional<std::string>& stored, const 
                                 Kind kind, std::string_view declared)
 {
     if (kind == Kind::Number && written)
-        if (const std::optional<DecimalNumber> n = Number(*written, ScaleOf(declared)))
+        if (const std::optional<DecimalNumber> n =
+                IsBinaryType(declared) ? NearestDouble(*written) : Number(*written, ScaleOf(declared)))
             return Same(stored, n->PlainText(), kind);
     return Same(stored, written, kind);
 }

@@ -20,6 +20,7 @@ public:
     struct Comparison {
         Kind kind = Kind::Other;
         int scale = -1;
+        bool binary = false; // a double or real column: it keeps the double nearest to the number
     };
     static Comparison ComparisonOf(std::string_view declared);
 
@@ -31,6 +32,12 @@ public:
     // Whether the declared type is the server's char type (char, char(n)), whose values it
     // compares blank-padded.
     static bool IsCharType(std::string_view declared);
+    // Whether the declared type is one the server keeps as a double (double, real).
+    static bool IsBinaryType(std::string_view declared);
+    // A typed or written number as a double or real column keeps it: the double nearest to it,
+    // written as the shortest number that reads back as that double. None for a text that is no
+    // number and for one beyond the range of a double.
+    static std::optional<DecimalNumber> NearestDouble(std::string_view text);
 
     // A typed or written number (blanks at both ends allowed, an exponent too) as a column of
     // the scale stores it: rounded half away from zero to `scale` decimals, or for a scale of -1
@@ -62,8 +69,8 @@ public:
     static bool Same(const std::optional<std::string>& a, const std::optional<std::string>& b, Kind kind);
 
     // Whether a value read back from a column of the declared type is the one written into it:
-    // Same, the written number taken as the column stores it (Number) first, so 1.505 written
-    // into a decimal(10,2) is the 1.51 read back.
+    // Same, the written number taken as the column stores it (Number, or NearestDouble for a
+    // double or real column) first, so 1.505 written into a decimal(10,2) is the 1.51 read back.
     static bool SameAsWritten(const std::optional<std::string>& stored, const std::optional<std::string>& written,
                               Kind kind, std::string_view declared);
 };

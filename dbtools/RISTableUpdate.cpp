@@ -205,12 +205,16 @@ std::optional<std::string> RISTableUpdate::StoredForm(const RISTableField& field
     if (!IsNumericField(field.type))
         return text;
     const int scale = ScaleOf(field);
+    // A double or real column keeps the double nearest to the number: its row is looked for by it.
+    const bool binary = StoredValue::IsBinaryType(field.declared);
     // Beyond every number a column holds the server refuses the value: it is not written out.
-    const std::optional<DecimalNumber> stored = StoredValue::Number(text, scale);
+    const std::optional<DecimalNumber> stored =
+        binary ? StoredValue::NearestDouble(text) : StoredValue::Number(text, scale);
     if (!stored)
         return text;
-    // A double keeps a number of up to 38 digits as it is: it is looked for as typed.
-    if (scale < 0 && *stored == *DecimalNumber::Parse(text))
+    // A number kept as it is (a double's nearest, or up to 38 digits in a column of no scale) is
+    // looked for as typed.
+    if ((binary || scale < 0) && *stored == *DecimalNumber::Parse(text))
         return text;
     return stored->PlainText();
 }

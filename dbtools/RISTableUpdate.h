@@ -81,8 +81,9 @@ public:
     // The value the server keeps of a typed text (std::nullopt for the empty text, Null), as
     // StoredValue::Number has it, written plainly: a decimal(p,s) rounded to s decimals and a
     // whole-number field (smallint, int, integer) to a whole number, half away from zero; a
-    // number of any other numeric field to the 38 significant digits the server keeps (as typed
-    // when it has no more); every other value, and a text that is no number or one beyond every
+    // double or real field to the double nearest to it (StoredValue::NearestDouble); a number of
+    // any other numeric field to the 38 significant digits the server keeps (as typed when it has
+    // no more); every other value, and a text that is no number or one beyond every
     // number the server holds, as typed.
     static std::optional<std::string> StoredForm(const RISTableField& field, const std::string& text);
     // Whether two values of the field are equal as the server compares them (StoredValue::Same):

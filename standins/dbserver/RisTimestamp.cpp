@@ -1,6 +1,8 @@
 // The server's reading of timestamp texts.
 #include "standins/dbserver/RisTimestamp.h"
 
+#include "dbaccess/StoredValue.h"
+
 namespace {
 
 // The number of `count` digits at `at`, or -1.
@@ -33,7 +35,7 @@ std::optional<std::string> RisTimestamp::Moment(std::string_view text)
     if (year < 1 || month < 1 || month > 12 || day < 1 || day > daysOf(year, month))
         return std::nullopt;
     if (text.size() == 10)
-        return std::string(text) + ":00:00:00";
+        return StoredValue::Moment(text); // the date alone: that day's first moment
     // The database takes a time only after a ":".
     if (text[10] != ':' || text[13] != ':' || text[16] != ':')
         return std::nullopt;

@@ -153,6 +153,12 @@ TEST(SchemaDumpSummaryTest, AValueComparesAsItsColumnsTypeReadsIt)
         {"double", "0.727938731738", "0.727938731738", true},
         {"double", "0.727938731738", "0.7279387317379999", false},
         {"double", "1E+25", "10000000000000000000000000", true},
+        // A double or real column keeps the double nearest to what the dump writes.
+        {"double", "0.12345678901234567", "0.12345678901234566", true},
+        {"real", "12345678901234567.00", "12345678901234568", true},
+        {"double", "0.1000000000000000055511151231257827", "0.1", true},
+        {"double", "0.12345678901234567", "0.12345678901234568", false},
+        {"decimal(38,17)", "0.12345678901234567", "0.12345678901234566", false},
         {"int", "", "", true},    // Null both
         {"int", "0", "", false},  // 0 is no Null
         {"timestamp", "'2024-03-01'", "'2024-03-01:00:00:00'", true},

@@ -52,7 +52,12 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"AnExponentKeepsEveryDigit", "12345678901234567890", "1.2345678901234567891E19", false, "decimal(38,0)",
              false},
         Case{"BeyondThirtyEightDigitsRounded", "1.2345678901234567890123456789012345679",
-             "1.23456789012345678901234567890123456789012", false, "double", true},
+             "1.23456789012345678901234567890123456789012", false, "decimal", true},
+        // A double or real column keeps the double nearest to the number written.
+        Case{"ADoubleKeepsTheNearestDouble", "1.2345678901234567", "1.23456789012345678901234567890123456789012",
+             false, "double", true},
+        Case{"ARealKeepsTheNearestDouble", "0.7279387317379999", "0.727938731738", false, "real", false},
+        Case{"AWholeNumberADoubleCannotHold", "12345678901234568", "12345678901234567.00", false, "double", true},
         Case{"ASmallintRoundsAwayFromZero", "-3", "-2.5", false, "smallint", true},
         Case{"AScaleThatIsNoNumberRoundsNothing", "2.56", "2.555", false, "decimal(10,x)", false},
         Case{"APrecisionAloneKeepsWholeNumbers", "3", "2.5", false, "decimal(10)", true},

@@ -74,9 +74,13 @@ TEST(RISTableUpdateTest, TheValueTheServerKeepsOfATypedText)
                  {adInteger, "", "7.5", "8"}, // no listing: the data type still rounds
                  {adDouble, "double", "12.50", "12.50"},
                  {adDouble, "real", "0.1", "0.1"},
-                 // A double keeps 38 significant digits, rounded half away from zero.
-                 {adDouble, "double", "1.23456789012345678901234567890123456789012",
+                 // A decimal of no precision keeps 38 significant digits, rounded half away from
+                 // zero; a double the double nearest to the number.
+                 {adDouble, "decimal", "1.23456789012345678901234567890123456789012",
                   "1.2345678901234567890123456789012345679"},
+                 {adDouble, "double", "1.23456789012345678901234567890123456789012", "1.2345678901234567"},
+                 {adDouble, "real", "12345678901234567.00", "12345678901234568"},
+                 {adDouble, "double", "9999999999999989760", "9999999999999990000"},
                  {adDouble, "decimal(38,2)", "123456789012345678901234567890123456.785",
                   "123456789012345678901234567890123456.79"},
                  {adInteger, "int", "-0", "0"},
