@@ -62,6 +62,18 @@ bool ownKept(const std::string& object, const Fields& left)
            RunMark::Field(left, "process") == std::to_string(Process::CurrentId());
 }
 
+// The "move <i>" of the row that moves from to to, or empty when the row has no such move.
+std::string moveOf(const Fields& row, const std::string& from, const std::string& to)
+{
+    const int count = std::atoi(RunMark::Field(row, "moves").c_str());
+    for (int i = 1; i <= count; ++i) {
+        const std::string at = "move " + std::to_string(i);
+        if (RunMark::Field(row, at + " from") == FullWinPath(from) && RunMark::Field(row, at + " to") == FullWinPath(to))
+            return at;
+    }
+    return {};
+}
+
 // How a left record's run ended: killed, or ended with rows it said it could not put in step.
 std::string endedText(const Fields& fields)
 {
@@ -380,21 +392,16 @@ void FileNameCorrectionRecord::FileCopied(const std::string& from, const std::st
     if (rows_.empty())
         return;
     auto& row = rows_.back();
-    const int count = std::atoi(RunMark::Field(row, "moves").c_str());
-    for (int i = 1; i <= count; ++i) {
-        const std::string at = "move " + std::to_string(i);
-        if (RunMark::Field(row, at + " from") != FullWinPath(from) ||
-            RunMark::Field(row, at + " to") != FullWinPath(to))
-            continue;
-        const auto saved = row;
-        leftmark::Put(row, at + " made", made.Text());
-        try {
-            save();
-        } catch (...) {
-            row = saved;
-            throw;
-        }
+    const std::string at = moveOf(row, from, to);
+    if (at.empty())
         return;
+    const auto saved = row;
+    leftmark::Put(row, at + " made", made.Text());
+    try {
+        save();
+    } catch (...) {
+        row = saved;
+        throw;
     }
 }
 
@@ -403,18 +410,12 @@ void FileNameCorrectionRecord::FileNotMoved(const std::string& from, const std::
     if (rows_.empty())
         return;
     auto& row = rows_.back();
-    const int count = std::atoi(RunMark::Field(row, "moves").c_str());
-    for (int i = 1; i <= count; ++i) {
-        const std::string at = "move " + std::to_string(i);
-        if (RunMark::Field(row, at + " from") != FullWinPath(from) || RunMark::Field(row, at + " to") != FullWinPath(to))
-            continue;
-        if (RunMark::Field(row, at + " kept") == "yes")
-            return;
-        // Kept in the run's own view also when it cannot be written: its look then drops the row.
-        leftmark::Put(row, at + " kept", "yes");
-        save();
+    const std::string at = moveOf(row, from, to);
+    if (at.empty() || RunMark::Field(row, at + " kept") == "yes")
         return;
-    }
+    // Kept in the run's own view also when it cannot be written: its look then drops the row.
+    leftmark::Put(row, at + " kept", "yes");
+    save();
 }
 
 void FileNameCorrectionRecord::RowSettled()
