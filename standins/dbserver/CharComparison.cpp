@@ -110,7 +110,7 @@ void momentsInWholeForm(SqliteDb& db)
         const std::string table = t[0].value_or("");
         for (auto& c : db.QueryRows("SELECT name, type FROM pragma_table_info(?1)", {table})) {
             const auto type = RisColumnType::Parse(c[1].value_or(""));
-            if (!type || (type->kind() != RisColumnType::Kind::Timestamp && type->kind() != RisColumnType::Kind::Date))
+            if (!type || !type->IsMoment())
                 continue;
             const std::string column = RisSqlText::QuoteName(c[0].value_or(""));
             db.Exec("UPDATE OR IGNORE " + RisSqlText::QuoteName(table) + " SET " + column + " = " + column +

@@ -374,7 +374,7 @@ std::vector<std::string> DbServer::Grantees(const std::string& list)
         const std::string& word = words[0].text;
         const bool quoted = word.size() >= 2 && word.front() == '"' && word.back() == '"';
         // A quoted name is the stored name exactly: "dd_demo" is not the user DD_DEMO.
-        const std::string name = quoted ? ReplaceAll(word.substr(1, word.size() - 2), "\"\"", "\"") : ToUpper(word);
+        const std::string name = quoted ? RisSqlText::UnquoteName(word) : ToUpper(word);
         if (name.empty() || !GranteeStands(name))
             RaiseRisError("RIS_E_UNKNOWN_USER", "ORA-01917: user or role '" + name + "' does not exist");
         names.push_back(name);

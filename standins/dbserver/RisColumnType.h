@@ -26,6 +26,10 @@ public:
     int precision() const { return precision_; } // decimal(p,s): p; 0 when not given
 
     bool IsNumeric() const;
+    // double and real, which keep the double nearest to a number.
+    bool IsBinary() const { return kind_ == Kind::Double || kind_ == Kind::Real; }
+    // timestamp and date, which keep a moment.
+    bool IsMoment() const { return kind_ == Kind::Timestamp || kind_ == Kind::Date; }
     // The database's refusal of the declaration (a decimal's precision outside 1 to 38, its
     // scale outside -84 to 127), in its words; empty for a type it takes.
     std::string Refusal() const;

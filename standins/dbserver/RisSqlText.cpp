@@ -194,3 +194,10 @@ std::string RisSqlText::QuoteName(std::string_view name)
 {
     return "\"" + ReplaceAll(std::string(name), "\"", "\"\"") + "\"";
 }
+
+std::string RisSqlText::UnquoteName(std::string_view name)
+{
+    if (name.size() >= 2 && name.front() == '"' && name.back() == '"')
+        return ReplaceAll(std::string(name.substr(1, name.size() - 2)), "\"\"", "\"");
+    return std::string(name);
+}

@@ -40,4 +40,7 @@ public:
 
     // An identifier as a SQLite quoted name.
     static std::string QuoteName(std::string_view name);
+    // A name as a statement writes it: a quoted one ("x", "" inside) without its quotes, a word
+    // as it is.
+    static std::string UnquoteName(std::string_view name);
 };

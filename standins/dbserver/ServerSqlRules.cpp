@@ -475,10 +475,9 @@ std::string Rewriter::asColumnReads(const Bare& column, const Bare& literal, con
     const std::optional<RisColumnType> type = columns_.TypeOf(column.name);
     if (!type)
         return literalSql;
-    const RisColumnType::Kind kind = type->kind();
-    if (!literal.number.empty() && (kind == RisColumnType::Kind::Double || kind == RisColumnType::Kind::Real))
+    if (!literal.number.empty() && type->IsBinary())
         return "ris_number('" + literal.number + "', '" + type->declared() + "')";
-    if (!literal.text.empty() && (kind == RisColumnType::Kind::Timestamp || kind == RisColumnType::Kind::Date))
+    if (!literal.text.empty() && type->IsMoment())
         if (const auto moment = RisTimestamp::Moment(literal.text.substr(1, literal.text.size() - 2)))
             return "'" + *moment + "'";
     return literalSql;

@@ -79,10 +79,9 @@ void storeAs(sqlite3_context* ctx, int argc, sqlite3_value** argv)
         return;
     }
     if (!type->IsNumeric()) {
-        const bool moment = type->kind() == RisColumnType::Kind::Timestamp || type->kind() == RisColumnType::Kind::Date;
         // The date alone is that day's first moment, kept in the one form every moment has, so
         // that an index, a group and a comparison take both spellings as one.
-        if (moment && storage == SQLITE_TEXT && sqlite3_value_bytes(v) == 10)
+        if (type->IsMoment() && storage == SQLITE_TEXT && sqlite3_value_bytes(v) == 10)
             if (const auto full = RisTimestamp::Moment(ServerValues::TextOf(v))) {
                 sqlite3_result_text(ctx, full->data(), static_cast<int>(full->size()), SQLITE_TRANSIENT);
                 return;
@@ -127,7 +126,7 @@ void storeAs(sqlite3_context* ctx, int argc, sqlite3_value** argv)
         fail(ctx, (oracle ? ServerValues::kOracleBeyondPrecision : ServerValues::kSqlServerBeyondPrecision) +
                       columnPart(argc, argv));
     };
-    if (kind == RisColumnType::Kind::Double || kind == RisColumnType::Kind::Real) {
+    if (type->IsBinary()) {
         // A binary number keeps the double nearest to the number, as the database converts it.
         if (const double nearest = n.Real(); n.IsWide() && std::isfinite(nearest)) {
             sqlite3_result_double(ctx, nearest);
@@ -215,7 +214,7 @@ void numberLiteral(sqlite3_context* ctx, int argc, sqlite3_value** argv)
         return;
     }
     const RisColumnType* type = argc > 1 ? typeArgument(argv) : nullptr;
-    if (type && (type->kind() == RisColumnType::Kind::Double || type->kind() == RisColumnType::Kind::Real))
+    if (type && type->IsBinary())
         sqlite3_result_double(ctx, n->Real());
     else
         ServerValues::Result(ctx, *n);

@@ -3,18 +3,12 @@
 
 #include "platform/AppError.h"
 #include "platform/TextUtil.h"
+#include "standins/dbserver/RisSqlText.h"
 #include "standins/dbserver/StoredValueSql.h"
 
 namespace {
 
 using Kind = SqlToken::Kind;
-
-std::string unquoted(const std::string& name)
-{
-    if (name.size() >= 2 && name.front() == '"' && name.back() == '"')
-        return ReplaceAll(name.substr(1, name.size() - 2), "\"\"", "\"");
-    return name;
-}
 
 // Words that follow a table without being its alias.
 bool endsTable(const std::string& upper)
@@ -48,17 +42,17 @@ StatementColumns::StatementColumns(const std::vector<SqlToken>& tokens, sqlite3*
             continue;
         // A list of tables after FROM, one table after the others.
         for (size_t p = k + 1; word(p) && !endsTable(upper(p));) {
-            Table t{"main", unquoted(sig[p]->text), "", std::nullopt};
+            Table t{"main", RisSqlText::UnquoteName(sig[p]->text), "", std::nullopt};
             if (symbol(p + 1, ".") && word(p + 2)) {
                 t.schema = t.name;
-                t.name = unquoted(sig[p + 2]->text);
+                t.name = RisSqlText::UnquoteName(sig[p + 2]->text);
                 p += 2;
             }
             ++p;
             if (upper(p) == "AS" && word(p + 1))
                 ++p;
             if (word(p) && !endsTable(upper(p)))
-                t.alias = unquoted(sig[p++]->text);
+                t.alias = RisSqlText::UnquoteName(sig[p++]->text);
             tables_.push_back(std::move(t));
             if (w != "FROM" || !symbol(p, ","))
                 break;
@@ -86,8 +80,9 @@ std::optional<RisColumnType> StatementColumns::TypeOf(const std::vector<std::str
 {
     if (!db_ || parts.empty())
         return std::nullopt;
-    const std::string column = unquoted(parts.back());
-    const std::string qualifier = parts.size() >= 2 ? unquoted(parts[parts.size() - 2]) : std::string();
+    const std::string column = RisSqlText::UnquoteName(parts.back());
+    const std::string qualifier =
+        parts.size() >= 2 ? RisSqlText::UnquoteName(parts[parts.size() - 2]) : std::string();
     std::optional<std::string> declared;
     for (const Table& t : tables_) {
         if (!qualifier.empty() && !EqualsNoCase(qualifier, t.alias.empty() ? t.name : t.alias))

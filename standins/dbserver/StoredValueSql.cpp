@@ -14,14 +14,6 @@ using Kind = SqlToken::Kind;
 
 std::string sqlText(const std::string& s) { return "'" + ReplaceAll(s, "'", "''") + "'"; }
 
-// A name as written: "x" (quoted, "" inside) or a word.
-std::string unquoted(const std::string& name)
-{
-    if (name.size() >= 2 && name.front() == '"' && name.back() == '"')
-        return ReplaceAll(name.substr(1, name.size() - 2), "\"\"", "\"");
-    return name;
-}
-
 class Wrapper {
 public:
     Wrapper(std::string_view sql, sqlite3* db, ServerDialect dialect)
@@ -74,10 +66,10 @@ private:
     {
         if (s >= sig_.size() || t_[sig_[s]].kind != Kind::Word)
             return false;
-        std::string schema = "main", name = unquoted(t_[sig_[s]].text);
+        std::string schema = "main", name = RisSqlText::UnquoteName(t_[sig_[s]].text);
         if (symbol(s + 1, ".") && s + 2 < sig_.size() && t_[sig_[s + 2]].kind == Kind::Word) {
             schema = name;
-            name = unquoted(t_[sig_[s + 2]].text);
+            name = RisSqlText::UnquoteName(t_[sig_[s + 2]].text);
             s += 2;
         }
         ++s;
@@ -86,7 +78,7 @@ private:
     }
     const StoredColumn* column(const std::string& written) const
     {
-        const std::string name = unquoted(written);
+        const std::string name = RisSqlText::UnquoteName(written);
         for (const StoredColumn& c : columns_)
             if (EqualsNoCase(c.name, name))
                 return &c;
