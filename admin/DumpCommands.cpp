@@ -381,23 +381,22 @@ void DumpCommands::rewriteFirstLine(const std::string& dump)
                                    ", so its first line cannot be rewritten in place");
 }
 
-// The schema's mark for the load of the dump (see LoadMarks); when another program holds it, the
-// refusal is noted and nothing is loaded (then false).
+// The load's record and then the schema's mark for the load of the dump (see LoadMarks). When
+// another program holds the mark, the refusal is noted and nothing is loaded (then false): the
+// marks stay engaged, their record kept, saying so. Nothing is engaged when no record was written.
 bool DumpCommands::takeMarks(std::optional<LoadMarks>& marks, const std::string& schema, const std::string& dump)
 {
     const std::string what = "the load of '" + dump + "' into " + schema;
     try {
         marks.emplace(schema, dump, what);
     } catch (const AppError& e) {
-        noteFailure(Capitalised(what) + " was not started: its mark could not be written: " +
-                    RunMark::WriteFailureText("schema " + ToLower(schema), e) + "; no load ran, schema " + schema +
+        noteFailure(Capitalised(what) + " was not started: " + e.description() + "; no load ran, schema " + schema +
                     " and the dump are as they were");
         marks.reset();
         return false;
     }
     if (!marks->held()) {
         noteFailure(marks->Refusal());
-        marks.reset();
         return false;
     }
     if (const std::string left = marks->LeftBehind(); !left.empty())
@@ -405,46 +404,62 @@ bool DumpCommands::takeMarks(std::optional<LoadMarks>& marks, const std::string&
     return true;
 }
 
-void DumpCommands::loadFrom(const std::string& dump, std::optional<LoadMarks>* taken)
+bool DumpCommands::loadFrom(const std::string& dump, std::optional<LoadMarks>* taken)
 {
     requireFile(dump, "RISLoad");
-    if (IsSpecialFile(dump))
+    // A load refused before it began keeps its dump's record, saying why: under the marks its
+    // command took for it, else a record of its own.
+    const auto refuse = [&](const std::string& schema, const std::string& why) {
+        if (taken && *taken)
+            (*taken)->NotStarted(why);
+        else
+            LoadMarks::NotLoaded(schema, dump, "the load of '" + dump + "'" + (schema.empty() ? "" : " into " + schema),
+                                 why);
+    };
+    if (IsSpecialFile(dump)) {
+        refuse("", "it is not a regular file (a FIFO or a device)");
         RaiseError("RISLoad", "'" + dump + "' is not a regular file (a FIFO or a device)");
+    }
     mendCutRewrite(dump, [this](const std::string& text) { noteFailure(text); });
-    std::string first = DumpSchemaLine::ReadFirstLine(dump);
-    // Loading in "clear" mode into whatever schema an earlier command left behind would
-    // wipe the wrong schema: a dump must name its own.
-    if (!IsDefaultSchemaLine(first))
-        RaiseError("RISLoad", "RIS dump file '" + dump + "' does not begin with a 'default schema' line");
-    std::string schema = SchemaOfSchemaLine(first);
-    CheckIdentifier(schema, "Schema", "RISLoad");
+    std::string first, schema;
+    try {
+        first = DumpSchemaLine::ReadFirstLine(dump);
+        // Loading in "clear" mode into whatever schema an earlier command left behind would
+        // wipe the wrong schema: a dump must name its own.
+        if (!IsDefaultSchemaLine(first))
+            RaiseError("RISLoad", "RIS dump file '" + dump + "' does not begin with a 'default schema' line");
+        schema = SchemaOfSchemaLine(first);
+        CheckIdentifier(schema, "Schema", "RISLoad");
+    } catch (const AppError& e) {
+        const std::string named = DumpSchemaLine::SchemaWordOf(first);
+        refuse(IsIdentifier(named) ? named : "", e.description());
+        throw;
+    }
     gCurrentSchema = schema;
-    // The mark stands from here until the look after the load has spoken. The caller's marks
-    // are another schema's when the [Replace] edits renamed the dump's schema.
+    // The record stands from here, before the check of the dump, until a look finds a load of the
+    // file whole; the mark until the look has spoken. The caller's marks are another schema's
+    // when the [Replace] edits renamed the dump's schema.
     std::optional<LoadMarks> own;
     std::optional<LoadMarks>& marks = taken && *taken && EqualsNoCase((*taken)->schema(), schema) ? *taken : own;
     if (!marks && !takeMarks(marks, schema, dump))
-        return;
-    // The load's record stands from before its first step, the check of its dump, until a look
-    // finds a load of the schema whole: a program cut off in the check leaves the dump kept.
-    if (!startRecord(*marks, dump, "its dump was checked whole"))
-        return;
+        return marks.has_value();
+    marks->Step("its dump was checked whole", false);
     ShowStatus("Load schema " + schema + " from '" + dump + "'");
     DumpWholeness whole;
     try {
         whole = CheckDumpWhole(dump);
-    } catch (const AppError&) {
-        marks->NotStarted();
+    } catch (const AppError& e) {
+        marks->NotStarted(e.description());
         sayCarried(*marks);
         throw;
     }
     // Loaded in "clear" mode, a cut dump would empty tables it cannot fill again.
     if (!whole.Whole()) {
-        marks->NotStarted();
+        marks->NotStarted("the dump is not whole (" + whole.problem + ")");
         noteFailure("The load of '" + dump + "' into " + schema + " was not done: the dump is not whole (" +
                     whole.problem + "); schema " + schema + " is as it was");
         sayCarried(*marks);
-        return;
+        return true;
     }
     // A client may end well having loaded part of the dump, or fail having loaded all of it:
     // the schema is read again after every load and the message says what it holds. What it
@@ -476,6 +491,7 @@ void DumpCommands::loadFrom(const std::string& dump, std::optional<LoadMarks>* t
     else
         ShowStatus(load.sentence);
     sayCarried(*marks);
+    return true;
 }
 
 bool DumpCommands::UnloadSchema(const std::string& schema)
@@ -518,16 +534,14 @@ void DumpCommands::setUp(const SetupOperation& operation, const std::string& par
             report_.NoteFailure(failure);
 }
 
-void DumpCommands::loadOne(const std::string& file, const std::string& schema, double pauseSeconds,
+bool DumpCommands::loadOne(const std::string& file, const std::string& schema, double pauseSeconds,
                            std::optional<LoadMarks>* taken)
 {
     // Making the user and the schema is part of the change of the schema.
     std::optional<LoadMarks> own;
     std::optional<LoadMarks>& marks = taken && *taken && EqualsNoCase((*taken)->schema(), schema) ? *taken : own;
     if (!marks && !takeMarks(marks, schema, file))
-        return;
-    if ((creDBUser || creSchema) && !startRecord(*marks, file, "the user and the schema were made"))
-        return;
+        return marks.has_value();
     if (creDBUser || creSchema)
         marks->Step("the user and the schema were made"); // they may make the schema anew
     std::string param = "'" + schema + "'";
@@ -541,6 +555,7 @@ void DumpCommands::loadOne(const std::string& file, const std::string& schema, d
     }
     loadFrom(file, &marks);
     wait(pauseSeconds);
+    return true;
 }
 
 bool DumpCommands::LoadDumpDirectory(const std::string& project, bool pollEsc)
@@ -626,8 +641,8 @@ bool DumpCommands::LoadChosenFiles(const std::vector<std::string>& files)
         if (!IsLoadCandidate(first, GetFileName(file), SchemaWordCase::Exact)) {
             ShowStatus("Not a RIS dump file, skipped: '" + file + "'");
         } else {
-            // The schema's mark comes before the file is edited: a program loading the same
-            // dump into that schema finds it refused untouched.
+            // The load's record and the schema's mark come before the file is edited: a program
+            // loading the same dump into that schema finds it refused untouched.
             std::optional<LoadMarks> marks;
             if (const std::string named = DumpSchemaLine::SchemaWordOf(first);
                 !named.empty() && !takeMarks(marks, named, file)) {
@@ -636,29 +651,48 @@ bool DumpCommands::LoadChosenFiles(const std::vector<std::string>& files)
                 continue;
             }
             // The first-line rewrite and the [Replace] edits are the load's first steps.
-            if (marks && !startRecord(*marks, file, "its first line and the [Replace] edits were made")) {
-                if (escPressed())
-                    return false;
-                continue;
+            if (marks)
+                marks->Step("its first line and the [Replace] edits were made", false);
+            std::string schema;
+            try {
+                // The schema line is read word by word, as the rewrite reads it: a leading or
+                // doubled blank does not keep a "create schema" line from becoming a "default
+                // schema" line.
+                if (!IsDefaultSchemaLine(first) && !DumpSchemaLine::SchemaWordOf(first).empty()) {
+                    rewriteFirstLine(file);
+                    wait(1);
+                }
+                first = DumpSchemaLine::ReadFirstLine(file);
+                if (!IsDefaultSchemaLine(first))
+                    RaiseError("LoadChosenFiles",
+                               "RIS dump file '" + file + "' does not begin with a 'default schema' line");
+                schema = SchemaOfSchemaLine(first);
+                gCurrentSchema = schema;
+                if (schema.find('_') != std::string::npos && !keys.empty())
+                    ApplyReplacements(file, keys, values);
+            } catch (const AppError& e) {
+                if (marks)
+                    marks->NotStarted(e.description());
+                else
+                    LoadMarks::NotLoaded("", file, "the load of '" + file + "'", e.description());
+                throw;
             }
-            // The schema line is read word by word, as the rewrite reads it: a leading or doubled
-            // blank does not keep a "create schema" line from becoming a "default schema" line.
-            if (!IsDefaultSchemaLine(first) && !DumpSchemaLine::SchemaWordOf(first).empty()) {
-                rewriteFirstLine(file);
-                wait(1);
-            }
-            first = DumpSchemaLine::ReadFirstLine(file);
-            if (!IsDefaultSchemaLine(first))
-                RaiseError("LoadChosenFiles", "RIS dump file '" + file + "' does not begin with a 'default schema' line");
-            std::string schema = SchemaOfSchemaLine(first);
-            gCurrentSchema = schema;
-            if (schema.find('_') != std::string::npos && !keys.empty())
-                ApplyReplacements(file, keys, values);
-            loadOne(file, schema, 1, &marks);
             // The edits renamed the dump's schema: the record of the first name kept the file
             // until the load under the new name recorded it.
-            if (marks && marks->Recording())
-                marks->NotStarted();
+            bool recorded = true;
+            try {
+                recorded = loadOne(file, schema, 1, &marks);
+            } catch (const AppError&) {
+                if (marks && marks->Recording())
+                    marks->HandedOver();
+                throw;
+            }
+            if (marks && marks->Recording()) {
+                if (recorded)
+                    marks->HandedOver();
+                else
+                    marks->NotStarted("its load under schema " + schema + " could not be recorded");
+            }
         }
         if (escPressed())
             return false;

@@ -121,13 +121,12 @@ private:
                       const std::vector<std::string>& gone);
     void rewriteFirstLine(const std::string& dump);
     bool takeMarks(std::optional<LoadMarks>& marks, const std::string& schema, const std::string& dump);
-    // Loads the dump under the marks taken (taken here when none of its schema are given).
-    void loadFrom(const std::string& dump, std::optional<LoadMarks>* taken = nullptr);
-    void loadOne(const std::string& file, const std::string& schema, double pauseSeconds,
+    // Loads the dump under the marks taken (taken here when none of its schema are given). A load
+    // refused before it began keeps its record, saying why. False when no record of the load was
+    // written (the failure noted).
+    bool loadFrom(const std::string& dump, std::optional<LoadMarks>* taken = nullptr);
+    bool loadOne(const std::string& file, const std::string& schema, double pauseSeconds,
                  std::optional<LoadMarks>* taken = nullptr);
-    // Writes the load's record before its first step (taking over the one written ahead), or the
-    // step when it is written; false (the failure noted) when it cannot be written.
-    bool startRecord(LoadMarks& marks, const std::string& dump, const std::string& step);
     // What became of a dead change's mark the load carried, on the status line.
     void sayCarried(const LoadMarks& marks);
     void setUp(const SetupOperation& operation, const std::string& params);

@@ -13,22 +13,6 @@
 
 #include <algorithm>
 
-bool DumpCommands::startRecord(LoadMarks& marks, const std::string& dump, const std::string& step)
-{
-    if (marks.Recording()) {
-        marks.Step(step, false);
-        return true;
-    }
-    try {
-        marks.Starting(step, ahead_ ? ahead_->Take(marks.schema(), dump) : LoadRecord{});
-    } catch (const AppError& e) {
-        noteFailure("The load of '" + dump + "' into " + marks.schema() + " was not started: " + e.description() +
-                    "; no load ran, schema " + marks.schema() + " and the dump are as they were");
-        return false;
-    }
-    return true;
-}
-
 void DumpCommands::sayCarried(const LoadMarks& marks)
 {
     if (const std::string carried = marks.CarriedOutcome(); !carried.empty())

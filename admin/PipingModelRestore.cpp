@@ -340,22 +340,19 @@ std::string PipingModelRestore::Restore(const std::string& dumpFile, const std::
     const std::string untouched = "; nothing was loaded, dd_" + project + " and the dump are as they were";
     std::optional<LoadMarks> taken;
     try {
-        taken.emplace("dd_" + project, dumpFile, what);
+        // The record keeps the user's dump from every unload from before the first step on,
+        // also when the restore is refused: until a restore of the model or a load of the file
+        // is found whole.
+        taken.emplace("dd_" + project, dumpFile, what, "piping model " + model.modelNo);
     } catch (const AppError& e) {
-        RaiseError(kOwn, Capitalised(what) + " was not started: its mark could not be written: " +
-                             RunMark::WriteFailureText("schema dd_" + ToLower(project), e) + untouched);
+        RaiseError(kOwn, Capitalised(what) + " was not started: " + e.description() + untouched);
     }
     LoadMarks& marks = *taken;
     if (!marks.held())
         RaiseError(kOwn, marks.Refusal());
     if (const std::string left = marks.LeftBehind(); !left.empty())
         ShowStatus(left);
-    // The record keeps the user's dump from every unload from before the first step on.
-    try {
-        marks.Starting("the partial dump was cut out of the dump");
-    } catch (const AppError& e) {
-        RaiseError(kOwn, Capitalised(what) + " was not started: " + e.description() + untouched);
-    }
+    marks.Step("the partial dump was cut out of the dump", false);
     const std::string partial = StatementFile();
     std::vector<std::string> tables;
     DumpWholeness whole;
@@ -369,7 +366,7 @@ std::string PipingModelRestore::Restore(const std::string& dumpFile, const std::
                                                 : " is not whole: " + whole.problem) +
                                  "; nothing was loaded, dd_" + project + " is unchanged");
     } catch (const AppError& e) {
-        marks.NotStarted();
+        marks.NotStarted(e.description());
         const std::string carried = marks.CarriedOutcome();
         if (carried.empty())
             throw;

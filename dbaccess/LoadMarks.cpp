@@ -17,10 +17,13 @@ const std::string kRecordPrefix = "load ";
 
 std::string field(const RunMark::Fields& fields, const char* name) { return RunMark::Field(fields, name); }
 
+// The schema of a record in its object: "*" for a dump whose schema could not be read.
+std::string schemaKey(const std::string& schema) { return schema.empty() ? "*" : ToLower(schema); }
+
 // One record per load of a place into a schema, however the dump's path is spelled.
 std::string recordObject(const std::string& schema, const std::string& dump)
 {
-    return kRecordPrefix + ToLower(schema) + " " + WinPathPlace(dump);
+    return kRecordPrefix + schemaKey(schema) + " " + WinPathPlace(dump);
 }
 
 // The change a left mark stands for, with the run that left it.
@@ -54,17 +57,40 @@ std::string dumpText(const RunMark::Fields& fields)
 // What clears a record: it keeps whatever file stands at its path, edited or put there since.
 std::string clearedBy(const RunMark::Fields& fields)
 {
-    return "its record goes once a load of the file at that path into " + field(fields, "schema") +
+    const std::string schema = field(fields, "schema");
+    if (schema.empty())
+        return "its record goes once a load of the file at that path is found whole, or once no file stands there "
+               "(moved aside or removed); an edit of the file keeps it";
+    return "its record goes once a load of the file at that path into " + schema +
            " is found whole (a whole load of another dump of the schema does not end it), or once no file stands "
            "there (moved aside or removed); an edit of the file keeps it";
+}
+
+// What stands after a load that did not start.
+std::string notLoadedText(const RunMark::Fields& fields)
+{
+    const std::string schema = field(fields, "schema");
+    return "nothing of it was loaded, " + (schema.empty() ? std::string("no schema was changed by it")
+                                                          : "schema " + schema + " is as it was");
+}
+
+// A later run's refusal of the load a left record stands for, which took that record over.
+std::string thenRefused(const RunMark::Fields& fields)
+{
+    const std::string why = field(fields, "then refused");
+    return why.empty() ? std::string()
+                       : "; a later load of it (" + RunMark::WhoText(fields) + ") was not started: " + why;
 }
 
 // The reason a left record kept for the dump gives: the dump may be all there is of rows the
 // schema lacks; and what clears the record.
 std::string leftReason(const RunMark::Fields& fields)
 {
-    const bool looked = !field(fields, "look").empty();
-    return leftRun(fields) + (looked ? " was not found whole" : " was cut off by the end of its program") +
+    const std::string refused = field(fields, "refused");
+    const std::string state = !field(fields, "look").empty() ? " was not found whole"
+                              : !refused.empty() ? " was not started (" + refused + "; " + notLoadedText(fields) + ")"
+                                                 : " was cut off by the end of its program";
+    return leftRun(fields) + state + thenRefused(fields) +
            ", so the dump may hold the only copy of rows the schema lacks (" + clearedBy(fields) + ")";
 }
 
@@ -94,13 +120,15 @@ AppError writeFailure(const std::string& object, const AppError& e)
 }
 
 RunMark::Fields recordFields(const std::string& what, const std::string& schema, const std::string& dump,
-                             const std::string& step, bool touched, const std::string& look)
+                             const std::string& part, const std::string& step, bool touched, const std::string& look)
 {
     RunMark::Fields fields{{"what", what},
                            {"schema", schema},
                            {"dump", dump},
                            {"place", FullWinPath(dump)},
                            {"schema touched", touched ? "yes" : "no"}};
+    if (!part.empty())
+        fields.emplace_back("part", part);
     if (!step.empty())
         fields.emplace_back("step", step);
     if (!look.empty())
@@ -139,6 +167,15 @@ RunMark::Fields schemaFields(const std::string& what, const std::string& dump, c
     return fields;
 }
 
+// The record of a load that did not start, as it stays: what this run's record said and why;
+// a dead run's record it took over keeps what that said, with this run's refusal.
+RunMark::Fields refusedFields(const LoadRecord& record, const std::string& why)
+{
+    RunMark::Fields fields = record.left.empty() ? record.fields : leftmark::Carried(record.left);
+    leftmark::Put(fields, record.left.empty() ? "refused" : "then refused", why);
+    return fields;
+}
+
 RunMark::Fields carriedOf(const std::string& schema)
 {
     const RunMark::Seen seen = RunMark::Look(kSchemaPrefix + ToLower(schema));
@@ -148,22 +185,34 @@ RunMark::Fields carriedOf(const std::string& schema)
 
 } // namespace
 
-LoadMarks::LoadMarks(const std::string& schema, const std::string& dump, const std::string& what)
-    : schema_(schema), dump_(dump), what_(what), carried_(carriedOf(schema)),
-      schemaMark_(kSchemaPrefix + ToLower(schema), schemaFields(what, dump, carried_))
+LoadMarks::LoadMarks(const std::string& schema, const std::string& dump, const std::string& what,
+                     const std::string& part)
+    : schema_(schema), dump_(dump), what_(what), part_(part), carried_(carriedOf(schema)),
+      record_(Record(schema, dump, what, "its schema's mark was taken", false, part))
 {
+    // The record stands before the mark: a program cut off between the two leaves the record,
+    // which keeps the dump, and never a mark without it.
+    const std::string object = kSchemaPrefix + ToLower(schema);
+    try {
+        schemaMark_.emplace(object, schemaFields(what, dump, carried_));
+    } catch (const AppError& e) {
+        const std::string why = "its mark could not be written: " + RunMark::WriteFailureText(object, e);
+        Refuse(record_, why);
+        throw AppError(e.number(), "LoadMarks", why);
+    }
     if (!held()) {
         carried_.clear();
+        Refuse(record_, RunMark::RunningText(schemaMark_->Holder()) + " is under way on that schema");
         return;
     }
     // Another program may have left a mark between the look and the taking.
-    const RunMark::Fields left = schemaMark_.Left();
+    const RunMark::Fields left = schemaMark_->Left();
     if (leftmark::LeftInPart(left) && leftmark::LeftWhat(left) != field(carried_, "what")) {
         carried_ = deadChange(left);
-        schemaMark_.Update(schemaFields(what, dump, carried_));
+        schemaMark_->Update(schemaFields(what, dump, carried_));
     } else if (!leftmark::LeftInPart(left) && !carried_.empty()) {
         carried_.clear();
-        schemaMark_.Update(schemaFields(what, dump, carried_));
+        schemaMark_->Update(schemaFields(what, dump, carried_));
     }
 }
 
@@ -172,19 +221,19 @@ LoadMarks::~LoadMarks()
     // A load that ends without its look having spoken (an error on the way) is not known whole.
     if (record_.mark)
         record_.mark->Keep();
-    if (!carried_.empty() && !carriedEnds_) {
+    if (held() && !carried_.empty() && !carriedEnds_) {
         try {
-            schemaMark_.Update(carried_);
+            schemaMark_->Update(carried_);
         } catch (const AppError&) {
             // The mark still names the dead change under "left what".
         }
-        schemaMark_.Keep();
+        schemaMark_->Keep();
     }
 }
 
 std::string LoadMarks::Refusal() const
 {
-    return Capitalised(what_) + " was not started: " + RunMark::RunningText(schemaMark_.Holder()) +
+    return Capitalised(what_) + " was not started: " + RunMark::RunningText(schemaMark_->Holder()) +
            " is under way on that schema.";
 }
 
@@ -194,29 +243,31 @@ std::string LoadMarks::LeftBehind() const
         return "Schema " + schema_ + ": " + leftRun(carried_) +
                " did not end, so the schema may not be whole; its mark stays until a load finds every table of the "
                "schema whole";
-    if (schemaMark_.Left().empty())
+    if (!held() || schemaMark_->Left().empty())
         return {};
-    return "Schema " + schema_ + ": " + leftRun(schemaMark_.Left()) + " was cut off by the end of its program";
+    return "Schema " + schema_ + ": " + leftRun(schemaMark_->Left()) + " was cut off by the end of its program";
 }
 
 LoadRecord LoadMarks::Record(const std::string& schema, const std::string& dump, const std::string& what,
-                             const std::string& step, bool touched)
+                             const std::string& step, bool touched, const std::string& part)
 {
     const std::string object = recordObject(schema, dump);
+    const RunMark::Fields fields = recordFields(what, schema, dump, part, step, touched, {});
     // A record this program wrote ahead for the same load is its own: the load takes it over.
     for (LoadRecords* set : aheadSets())
         if (LoadRecord own = set->Take(schema, dump); own.mark) {
             try {
-                own.mark->Update(recordFields(what, schema, dump, step, touched, {}));
+                own.mark->Update(fields);
             } catch (const AppError& e) {
                 GiveBack(own);
                 throw writeFailure(object, e);
             }
+            own.fields = fields;
             return own;
         }
     LoadRecord record;
     try {
-        record.mark = std::make_unique<RunMark>(object, recordFields(what, schema, dump, step, touched, {}));
+        record.mark = std::make_unique<RunMark>(object, fields);
     } catch (const AppError& e) {
         throw writeFailure(object, e);
     }
@@ -225,6 +276,7 @@ LoadRecord LoadMarks::Record(const std::string& schema, const std::string& dump,
     if (!record.mark->held())
         RaiseError("LoadMarks", RunMark::RunningText(record.mark->Holder()) + " is under way from that dump");
     record.left = record.mark->Left();
+    record.fields = fields;
     return record;
 }
 
@@ -245,25 +297,45 @@ void LoadMarks::GiveBack(LoadRecord& record)
     record.mark.reset();
 }
 
-void LoadMarks::Starting(const std::string& step, LoadRecord ahead)
+void LoadMarks::Refuse(LoadRecord& record, const std::string& why)
 {
-    if (ahead.mark) {
-        record_ = std::move(ahead);
-        try {
-            write(step, false);
-        } catch (const AppError& e) {
-            // Given back as it stood: the load does not start.
-            GiveBack(record_);
-            throw writeFailure(recordObject(schema_, dump_), e);
-        }
+    if (!record.mark)
+        return;
+    // No file there: nothing for the record to keep.
+    if (!HostFileExists(placeOf(record.fields))) {
+        GiveBack(record);
         return;
     }
-    record_ = Record(schema_, dump_, what_, step, false);
+    try {
+        record.mark->Update(refusedFields(record, why));
+    } catch (const AppError&) {
+        // The record as it stands still keeps the dump.
+    }
+    record.mark->Keep();
+    record.mark.reset();
+}
+
+void LoadMarks::NotLoaded(const std::string& schema, const std::string& dump, const std::string& what,
+                          const std::string& why)
+{
+    if (!HostFileExists(dump))
+        return;
+    LoadRecord record;
+    try {
+        record = Record(schema, dump, what, "", false);
+    } catch (const AppError& e) {
+        // Another program's record of the dump stays as it is: it keeps the dump itself.
+        ShowStatus("No record of " + what + " was written: " + e.description());
+        return;
+    }
+    Refuse(record, why);
 }
 
 void LoadMarks::write(const std::string& step, bool touched, const std::string& look)
 {
-    record_.mark->Update(recordFields(what_, schema_, dump_, step, touched, look));
+    const RunMark::Fields fields = recordFields(what_, schema_, dump_, part_, step, touched, look);
+    record_.mark->Update(fields);
+    record_.fields = fields;
 }
 
 void LoadMarks::Step(const std::string& step, bool touched)
@@ -277,7 +349,13 @@ void LoadMarks::Step(const std::string& step, bool touched)
     }
 }
 
-void LoadMarks::NotStarted()
+void LoadMarks::NotStarted(const std::string& why)
+{
+    Refuse(record_, why);
+    spoken_ = true;
+}
+
+void LoadMarks::HandedOver()
 {
     GiveBack(record_);
     spoken_ = true;
@@ -295,13 +373,19 @@ void LoadMarks::Spoken(bool whole, bool wholeSchema, const std::string& sentence
         // alone hold into the schema. Records of this very place spelled otherwise (or written
         // by an older version) end with it.
         const bool fileLoaded = loaded == Loaded::TheFile;
-        if (fileLoaded || record_.left.empty())
+        // A record of the same part of the file whose load never touched the schema (refused
+        // before it began) ends with it too.
+        const bool samePart = !part_.empty() && field(record_.left, "part") == part_ &&
+                              field(record_.left, "schema touched") == "no";
+        if (fileLoaded || record_.left.empty() || samePart)
             record_.mark->Release();
         else
             GiveBack(record_); // a dead run's record of a load of the whole file stands as it said
-        for (const auto& [object, seen] : RunMark::List(kRecordPrefix + ToLower(schema_) + " "))
-            if (seen.state == RunMark::State::Left && fileLoaded && namesDump(seen.fields, dump_))
-                RunMark::RemoveLeft(object);
+        // So does the record of a load of the file whose schema could not be read.
+        for (const std::string& prefix : {kRecordPrefix + schemaKey(schema_) + " ", kRecordPrefix + schemaKey("") + " "})
+            for (const auto& [object, seen] : RunMark::List(prefix))
+                if (seen.state == RunMark::State::Left && fileLoaded && namesDump(seen.fields, dump_))
+                    RunMark::RemoveLeft(object);
     } else {
         try {
             write("", true, sentence);
@@ -355,11 +439,16 @@ std::vector<std::string> LoadMarks::LeftTexts()
         const std::string kept =
             "no unload replaces the dump " + dumpText(seen.fields) + " (" + clearedBy(seen.fields) + ")";
         const std::string by = leftmark::LeftBy(seen.fields);
+        const std::string refused = field(seen.fields, "refused");
+        const std::string then = thenRefused(seen.fields);
         if (!look.empty())
-            texts.push_back(WithoutEndingPeriods(look) + " (" + by + "); " + kept);
+            texts.push_back(WithoutEndingPeriods(look) + " (" + by + ")" + then + "; " + kept);
+        else if (!refused.empty())
+            texts.push_back(Capitalised(leftmark::LeftWhat(seen.fields)) + " was not started (" + by + "): " + refused +
+                            "; " + notLoadedText(seen.fields) + then + ", and " + kept);
         else
             texts.push_back(Capitalised(leftmark::LeftWhat(seen.fields)) + " was cut off by the end of the program (" +
-                            by + ")" + (step.empty() ? "" : " while " + step) + "; schema " + schema +
+                            by + ")" + (step.empty() ? "" : " while " + step) + then + "; schema " + schema +
                             (field(seen.fields, "schema touched") == "no" ? " was not touched by it, and "
                                                                           : " may hold part of it, and ") +
                             kept);
@@ -410,9 +499,15 @@ LoadRecords::~LoadRecords()
 {
     auto& sets = aheadSets();
     sets.erase(std::remove(sets.begin(), sets.end(), this), sets.end());
-    // Loads that never began touched nothing: their records go (a dead run's stands as it said).
-    for (auto& [object, record] : records_)
-        LoadMarks::GiveBack(record);
+    // Loads that never began touched nothing, yet the user asked to load their dumps: their
+    // records stay. One whose file a load of the command took under another schema goes: that
+    // load's own record keeps the file.
+    for (auto& [object, record] : records_) {
+        if (begun_.count(WinPathPlace(field(record.fields, "dump"))) != 0)
+            LoadMarks::GiveBack(record);
+        else
+            LoadMarks::Refuse(record, "the command that was to run it ended before it began");
+    }
 }
 
 void LoadRecords::Add(const std::string& schema, const std::string& dump, const std::string& what)
@@ -421,10 +516,13 @@ void LoadRecords::Add(const std::string& schema, const std::string& dump, const 
     if (records_.count(object) != 0)
         return;
     records_.emplace(object, LoadMarks::Record(schema, dump, what, "it waited for its turn", false));
+    // Record asks every set, this one too, for a record of the load: no load of it began.
+    begun_.erase(WinPathPlace(dump));
 }
 
 LoadRecord LoadRecords::Take(const std::string& schema, const std::string& dump)
 {
+    begun_.insert(WinPathPlace(dump));
     const auto it = records_.find(recordObject(schema, dump));
     if (it == records_.end())
         return {};

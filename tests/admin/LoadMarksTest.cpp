@@ -122,6 +122,34 @@ enum class Mend { None, Edited, Touched, PutThere };
 // line, or as one more dump of the folder load.
 enum class Other { None, ScriptLine, InFolder };
 
+// How the user's hand edit of a dump slips, or the load client is not there: the load is refused
+// before its client runs, or its client never runs.
+enum class Slip { None, TwoBlanks, EndOfTableLost, EndOfSchemaLost, ClientMissing };
+
+// The dump as the slip leaves it.
+std::string slipped(const std::string& dump, Slip slip)
+{
+    const std::string table = "create table pdtable_111 (";
+    const auto withoutLine = [&](size_t at) { return dump.substr(0, at) + dump.substr(dump.find("\r\n", at) + 2); };
+    switch (slip) {
+    case Slip::TwoBlanks: return ReplaceAll(dump, table, "create  table pdtable_111 (");
+    case Slip::EndOfTableLost: return withoutLine(dump.find("***RIS*** End of Table", dump.find(table)));
+    case Slip::EndOfSchemaLost: return withoutLine(dump.find("***RIS*** End of Schema"));
+    default: return dump;
+    }
+}
+
+// The moment the load's schema mark stands.
+testsupport::FileOpMatch schemaMarkWritten(const std::string& schema)
+{
+    return [schema](const std::string& op, const std::string& host) {
+        const std::string text = op == "marked" && host.find("/marks/") != std::string::npos
+                                     ? testsupport::ReadHostFile(host)
+                                     : std::string();
+        return text.rfind("object=schema " + schema + "\n", 0) == 0 && text.find("\nwhat=the load of ") != std::string::npos;
+    };
+}
+
 // The rows of the table that hold the text in a value.
 size_t rowsHolding(const Rows& rows, const std::string& text)
 {
@@ -146,6 +174,9 @@ TEST_F(LoadMarksTest, ALoadCutOffOrNotWholeIsNamedAtTheNextStartAndItsDumpOutliv
         });
     };
     const std::string untouched = "; schema pd_demo was not touched by it, and no unload replaces the dump '" + pdDump + "'";
+    // What the command interpreter answers for a client that is not there.
+    const std::string noLoadClient = "'rislod' is not recognized as an internal or external command,\r\n"
+                                     "operable program or batch file.\r\n";
     const struct {
         const char* what;
         Road road;
@@ -163,6 +194,8 @@ TEST_F(LoadMarksTest, ALoadCutOffOrNotWholeIsNamedAtTheNextStartAndItsDumpOutliv
         Mend mend = Mend::None;  // then the user mends the kept dump, and three unloads follow
         Other other = Other::None; // pd_demo's dump holds a row too long for its column
         bool relative = false;   // the script names the dump relative to the program's folder "C:\"
+        Slip slip = Slip::None;  // the dump the road loads slipped; it is mended before the whole load
+        bool unloadsFirst = false; // the script unloads pd_demo into the dump before it loads it
     } cases[] = {
         {"killed as rislod starts", Road::Script, "rislod", ClientRule::KillProgram(false).When("-s pd_demo"), true,
          "; schema pd_demo may hold part of it, and no unload replaces the dump '" + pdDump + "'"},
@@ -226,6 +259,27 @@ TEST_F(LoadMarksTest, ALoadCutOffOrNotWholeIsNamedAtTheNextStartAndItsDumpOutliv
         {"a cut load by a relative path, its dump moved aside", Road::Script, "rislod",
          ClientRule::KillProgram(false).When("-s pd_demo"), true, "", "", {}, false, true, "", false, false, Mend::None,
          Other::None, true},
+        // The record stands before the schema's mark: no moment holds the mark alone.
+        {"killed as the schema's mark is taken", Road::ChosenFile, "rislod", ClientRule::PassThrough(), true,
+         " while its schema's mark was taken" + untouched, "", schemaMarkWritten("pd_demo")},
+        {"killed as the schema's mark is taken, no record written ahead", Road::Script, "rislod",
+         ClientRule::PassThrough(), true, " while its schema's mark was taken" + untouched, "",
+         schemaMarkWritten("pd_demo"), false, false, "", false, false, Mend::None, Other::None, false, Slip::None, true},
+        // The user lost rows and slipped mending the dump: a load refused before its client runs
+        // (or with no client to run) keeps the dump until the mended file is loaded whole.
+        {"two blanks in a table line, refused", Road::ChosenFile, "rislod", ClientRule::PassThrough(), false,
+         " was not started (process", "delete from pdtable_111", {}, false, false, "", false, false, Mend::None,
+         Other::None, false, Slip::TwoBlanks},
+        {"an end-of-table line lost, refused", Road::Script, "rislod", ClientRule::PassThrough(), false,
+         "): the dump is not whole (", "delete from pdtable_111", {}, false, false, "", false, false, Mend::None,
+         Other::None, false, Slip::EndOfTableLost},
+        {"the end-of-schema line lost, refused", Road::AllDumps, "rislod", ClientRule::PassThrough(), false,
+         "; nothing of it was loaded, schema pd_demo is as it was, and no unload replaces the dump", "delete from "
+         "pdtable_111", {}, false, false, "", false, false, Mend::None, Other::None, false, Slip::EndOfSchemaLost},
+        {"no load client", Road::ProjectDumps, "rislod", ClientRule::DieBefore(49, noLoadClient).When("-s pd_demo"),
+         false, "pdtable_111 holds 0 rows of the dump's 2; the other 8 tables of the dump are there with their rows "
+         "(rislod pd_demo: ended with exit code 49)", "delete from pdtable_111", {}, false, false, "",
+         false, false, Mend::None, Other::None, false, Slip::ClientMissing},
     };
     const std::string bobs = "'Pump area - Bob''s lines'", mendedValue = "Pump area - mended";
     const std::string clears = "its record goes once a load of the file at that path into pd_demo is found whole (a "
@@ -239,7 +293,9 @@ TEST_F(LoadMarksTest, ALoadCutOffOrNotWholeIsNamedAtTheNextStartAndItsDumpOutliv
         const std::string spelled = c.relative ? "lmdumps\\pd_demo.dmp" : pdDump;
         const std::string place = c.relative ? " (the place '" + pdDump + "')" : "";
         const std::string load = "he load of '" + spelled + "' into pd_demo";
-        writeFile(pdDump, c.cutDump ? pdText.substr(0, pdText.size() / 2) : c.other != Other::None ? longRow : pdText);
+        writeFile(pdDump, c.cutDump                ? pdText.substr(0, pdText.size() / 2)
+                          : c.other != Other::None ? longRow
+                                                   : slipped(pdText, c.slip));
         if (c.other != Other::None) {
             std::filesystem::create_directories(HostPath("C:\\old"));
             writeFile(c.other == Other::InFolder ? olderInFolder : olderElsewhere, pdText);
@@ -261,8 +317,9 @@ TEST_F(LoadMarksTest, ALoadCutOffOrNotWholeIsNamedAtTheNextStartAndItsDumpOutliv
             dead = change.pid();
         }
         const std::string later = c.other == Other::ScriptLine ? "risload '" + olderElsewhere + "'\r\n" : "";
-        writeFile(dumpDir + "\\load.scr",
-                  "risload '" + spelled + "'\r\n" + (c.twoLoads ? "risload '" + ddDump + "'\r\n" : "") + later);
+        const std::string unload = c.unloadsFirst ? "risunload 'pd_demo', '" + spelled + "'\r\n" : "";
+        writeFile(dumpDir + "\\load.scr", unload + "risload '" + spelled + "'\r\n" +
+                                               (c.twoLoads ? "risload '" + ddDump + "'\r\n" : "") + later);
         clients.Set(c.client, c.rule);
         ForkedProgram run(
             [&] {
@@ -288,8 +345,12 @@ TEST_F(LoadMarksTest, ALoadCutOffOrNotWholeIsNamedAtTheNextStartAndItsDumpOutliv
             const std::string deadRun = columnsChange(schema) + " (process " + std::to_string(dead);
             EXPECT_EQ(runUnloadAll(err), 1) << err;
             EXPECT_EQ(BinaryFile::ReadAll(dump), kept);
-            EXPECT_THAT(err, HasSubstr("risunlod " + schema + ": not unloaded, the dump '" + dump +
-                                       "' stays as it was: " + deadRun));
+            // A refused load's record keeps its dump first; the dead change is named beside it.
+            EXPECT_THAT(err, HasSubstr("risunlod " + schema + ": not unloaded, the dump '" + dump + "' stays as it was: " +
+                                       (c.cutDump ? "the load of '" + dump + "' into " + schema + " (process " +
+                                                        std::to_string(run.pid()) + " (test_admin)"
+                                                  : deadRun)));
+            EXPECT_THAT(err, HasSubstr("Schema " + schema + ": " + deadRun));
             const size_t asked = messages.asked().size();
             auto started = startedForm();
             ASSERT_GT(messages.asked().size(), asked);
@@ -323,7 +384,7 @@ TEST_F(LoadMarksTest, ALoadCutOffOrNotWholeIsNamedAtTheNextStartAndItsDumpOutliv
         }
 
         // The user's own changes of the dump since: every unload keeps what stands.
-        std::string stands = pdText;
+        std::string stands = slipped(pdText, c.slip);
         if (c.mend == Mend::Edited || c.mend == Mend::PutThere) {
             stands = ReplaceAll(pdText, bobs, "'" + mendedValue + "'");
             if (c.mend == Mend::Edited) {
@@ -340,7 +401,8 @@ TEST_F(LoadMarksTest, ALoadCutOffOrNotWholeIsNamedAtTheNextStartAndItsDumpOutliv
             EXPECT_EQ(runUnloadAll(err), 1) << err;
             EXPECT_EQ(BinaryFile::ReadAll(pdDump), stands);
             EXPECT_THAT(err, HasSubstr("the dump may hold the only copy of rows the schema lacks (" + clears + ")"));
-            EXPECT_THAT(err, ::testing::Not(HasSubstr("no file stands at that path")));
+            // The script's later line that never ran keeps its own dump, elsewhere.
+            EXPECT_THAT(err, ::testing::Not(HasSubstr("kept the dump '" + spelled + "'")));
             EXPECT_THAT(err, HasSubstr("no unload replaces the dump '" + spelled + "'" + place));
         }
         // A folder load cut off in pd_demo keeps dd_demo's dump too when it had not reached it.
@@ -365,6 +427,12 @@ TEST_F(LoadMarksTest, ALoadCutOffOrNotWholeIsNamedAtTheNextStartAndItsDumpOutliv
         auto started = startedForm();
         ASSERT_GT(messages.asked().size(), asked);
         EXPECT_THAT(messages.asked()[asked].prompt, HasSubstr(c.named));
+        if (c.slip != Slip::None) {
+            // Mended, the dump is loaded whole: its rows are back and its record goes.
+            EXPECT_LT(tablesOf("pd_demo").at("pdtable_111").size(), pdBefore.at("pdtable_111").size());
+            writeFile(pdDump, pdText);
+            stands = pdText;
+        }
         started->dumpCommands().RISLoad("'" + pdDump + "'");
         if (folder || c.bothKept)
             started->dumpCommands().RISLoad("'" + ddDump + "'");
@@ -515,8 +583,15 @@ TEST_F(LoadMarksTest, AChangeOfASchemaWhileAnotherProgramChangesItIsRefusedByNam
         other.Release();
         EXPECT_EQ(other.Wait(), 0);
     }
-    // Nothing of the refused changes is left behind.
-    EXPECT_TRUE(RunMark::List("").empty());
+    // Nothing of the refused changes is left behind but the records of the refused loads, which
+    // keep the dumps the user asked to load.
+    for (const auto& [object, seen] : RunMark::List("")) {
+        EXPECT_EQ(object.rfind("load ", 0), 0u) << object;
+        EXPECT_EQ(seen.state, RunMark::State::Left) << object;
+        EXPECT_THAT(RunMark::Field(seen.fields, "refused") + RunMark::Field(seen.fields, "then refused"),
+                    HasSubstr("is under way on that schema"));
+        RunMark::RemoveLeft(object);
+    }
 }
 
 } // namespace
