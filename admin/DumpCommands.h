@@ -111,6 +111,9 @@ public:
     int rewriteDelayMs = 1000;
 
 private:
+    // Raises, naming ownName, when no dump folder is given; gives it in full.
+    static void requireDumpDir(const std::string& ownName);
+    static std::string dumpFolder(const std::string& ownName);
     void noteFailure(const std::string& text);
     // False when the unload failed (noted in the report; the old dump untouched).
     bool unloadTo(const std::string& schema, const std::string& dump);

@@ -124,7 +124,7 @@ enum class Other { None, ScriptLine, InFolder };
 
 // How the user's hand edit of a dump slips, or the load client is not there: the load is refused
 // before its client runs, or its client never runs.
-enum class Slip { None, TwoBlanks, EndOfTableLost, EndOfSchemaLost, ClientMissing };
+enum class Slip { None, TwoBlanks, SchemaLineTwoBlanks, EndOfTableLost, EndOfSchemaLost, ClientMissing };
 
 // The dump as the slip leaves it.
 std::string slipped(const std::string& dump, Slip slip)
@@ -133,6 +133,7 @@ std::string slipped(const std::string& dump, Slip slip)
     const auto withoutLine = [&](size_t at) { return dump.substr(0, at) + dump.substr(dump.find("\r\n", at) + 2); };
     switch (slip) {
     case Slip::TwoBlanks: return ReplaceAll(dump, table, "create  table pdtable_111 (");
+    case Slip::SchemaLineTwoBlanks: return "default  schema" + dump.substr(std::string("default schema").size());
     case Slip::EndOfTableLost: return withoutLine(dump.find("***RIS*** End of Table", dump.find(table)));
     case Slip::EndOfSchemaLost: return withoutLine(dump.find("***RIS*** End of Schema"));
     default: return dump;
@@ -270,6 +271,10 @@ TEST_F(LoadMarksTest, ALoadCutOffOrNotWholeIsNamedAtTheNextStartAndItsDumpOutliv
         {"two blanks in a table line, refused", Road::ChosenFile, "rislod", ClientRule::PassThrough(), false,
          " was not started (process", "delete from pdtable_111", {}, false, false, "", false, false, Mend::None,
          Other::None, false, Slip::TwoBlanks},
+        {"two blanks in the schema line, refused", Road::Script, "rislod", ClientRule::PassThrough(), false,
+         "does not begin with a 'default schema' line; nothing of it was loaded, schema pd_demo is as it was",
+         "delete from pdtable_111", {}, false, false, "", false, false, Mend::None, Other::None, false,
+         Slip::SchemaLineTwoBlanks},
         {"an end-of-table line lost, refused", Road::Script, "rislod", ClientRule::PassThrough(), false,
          "): the dump is not whole (", "delete from pdtable_111", {}, false, false, "", false, false, Mend::None,
          Other::None, false, Slip::EndOfTableLost},
