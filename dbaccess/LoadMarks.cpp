@@ -61,8 +61,11 @@ std::string clearedBy(const RunMark::Fields& fields)
     if (schema.empty())
         return "its record goes once a load of the file at that path is found whole, or once no file stands there "
                "(moved aside or removed); an edit of the file keeps it";
-    return "its record goes once a load of the file at that path into " + schema +
-           " is found whole (a whole load of another dump of the schema does not end it), or once no file stands "
+    // A refused load of a part of the file also ends with a whole load of that part.
+    const std::string part = field(fields, "schema touched") == "no" ? field(fields, "part") : std::string();
+    return "its record goes once a load of the file at that path into " + schema + " is found whole" +
+           (part.empty() ? std::string() : " (or a restore of " + part + " from it)") +
+           " (a whole load of another dump of the schema does not end it), or once no file stands "
            "there (moved aside or removed); an edit of the file keeps it";
 }
 

@@ -4,6 +4,7 @@
 #include "admin/PipingModelRestore.h"
 
 #include "AdminTestSupport.h"
+#include "dbaccess/LoadMarks.h"
 #include "platform/AppError.h"
 #include "platform/HostFiles.h"
 #include "platform/WinPath.h"
@@ -262,6 +263,46 @@ TEST_F(PipingModelRestoreFailureTest, WhatTheRestoreSaysIsWhatTheTablesHold)
                 std::filesystem::remove(entry.path());
             }
         EXPECT_EQ(badFiles, std::string(c.name) == "a row refused" ? 1u : 0u);
+    }
+}
+
+// A restore refused before its client runs keeps the user's dump from every unload, naming why,
+// until a restore of that model from the file is found whole.
+TEST_F(PipingModelRestoreFailureTest, ARefusedRestoreKeepsItsDumpUntilTheModelIsRestoredWhole)
+{
+    const std::string whole = ReadHostFile(HostPath(dump_));
+    const std::string endOfTable = "***RIS*** End of Table ***RIS***\r\n";
+    const size_t table34 = whole.find("create table pdtable_34_1 ");
+    const struct {
+        const char* name;
+        std::string dump;
+        std::string why; // in the record's words
+    } cases[] = {
+        {"an end-of-table line of the model lost",
+         whole.substr(0, whole.find(endOfTable, table34)) + whole.substr(whole.find(endOfTable, table34) + endOfTable.size()),
+         "was not started (The partial dump"},
+        {"no table of the model", ReplaceAll(whole, "create table pdtable_", "create table xpdtable_"),
+         "was not started (None of the tables of partition 1"},
+    };
+    const std::string userDump = folder_.win("dd_demo.dmp");
+    const PipingModel model{"P1001", "1"};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        WriteHostFile(HostPath(userDump), c.dump);
+        clients_.Set("rislod", ClientRule::PassThrough());
+        EXPECT_FALSE(failureOf([&] { PipingModelRestore::Restore(userDump, "demo", model); }).empty());
+        EXPECT_EQ(clients_.Runs("rislod"), 0);
+        const std::string kept = LoadMarks::KeptFor(userDump);
+        EXPECT_NE(kept.find("the restore of piping model P1001 into dd_demo from '" + userDump + "'"), std::string::npos)
+            << kept;
+        EXPECT_NE(kept.find(c.why), std::string::npos) << kept;
+        EXPECT_NE(kept.find("nothing of it was loaded, schema dd_demo is as it was"), std::string::npos) << kept;
+        EXPECT_NE(kept.find("(or a restore of piping model P1001 from it)"), std::string::npos) << kept;
+        EXPECT_EQ(ReadHostFile(HostPath(userDump)), c.dump);
+        // Mended, the model is restored whole from it: the record goes.
+        WriteHostFile(HostPath(userDump), whole);
+        EXPECT_EQ(failureOf([&] { PipingModelRestore::Restore(userDump, "demo", model); }), "");
+        EXPECT_EQ(LoadMarks::KeptFor(userDump), "");
     }
 }
 
