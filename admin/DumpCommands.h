@@ -41,7 +41,9 @@ public:
     // without that line raises, naming the file, and one that is not whole (CheckDumpWhole) is not loaded,
     // the failure noted. The load holds the schema's mark (LoadMarks) until its look has spoken: while
     // another program changes the schema it is refused, naming the running change, and the refusal is noted.
-    // Its record keeps the dump from every unload from before the dump's check until a look finds it whole.
+    // Its record, written before the schema's mark, keeps the dump from every unload until a look finds a load
+    // of that file whole: a load refused before it began (no regular file, no "default schema" line, a dump not
+    // whole, the mark held) keeps it too, saying why.
     // Every load, whatever the client's end, is followed by a read of the schema
     // (StandingState::LoadAndLook): when its tables hold the dump's rows, columns, indexes and grants, the
     // status line says so and the load counts as done (also after a client that died at its end or named
@@ -79,7 +81,8 @@ public:
     // Writes, before a command's first step, the record of the load of each of the dumps (those
     // whose first line names a schema) that it will load (LoadMarks, LoadRecords): a program cut
     // off before it reaches a dump leaves that dump kept from every unload. The loads take their
-    // records over; EndLoadsAhead gives back those of loads that never began. Raises when a record
+    // records over; those of loads that never began stay after EndLoadsAhead (the user asked to
+    // load those dumps), saying that the command ended before them. Raises when a record
     // cannot be written or another program loads from that dump ("The load of '<dump>' into
     // <schema> was not started: " and why, naming the marks folder or file and what failed).
     void RecordLoadsAhead(const std::vector<std::string>& dumps);
