@@ -14,7 +14,6 @@
 #include "platform/TextUtil.h"
 #include "platform/WinPath.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <string_view>
 #include <vector>
@@ -51,13 +50,6 @@ struct Table {
     DumpLayout layout = DumpLayout::Variable;
     std::vector<DumpFixedField> fields;
     std::vector<DumpRow> rows; // as they must read back
-    // Whether its text table keeps the fixed layout's rows as they stand: no column of it is
-    // declared NOT NULL, where a field of blanks is a text.
-    bool fixedLength() const
-    {
-        return layout == DumpLayout::Fixed &&
-               std::none_of(columns.begin(), columns.end(), [](const DumpColumn& c) { return c.notNull; });
-    }
 };
 
 DumpValue makeValue(Input& in)
@@ -76,14 +68,14 @@ DumpValue makeValue(Input& in)
     return v;
 }
 
-// What the fixed layout keeps of a value: its trailing blanks go, and blanks only (NULL
-// included) are NULL, or one blank in a column declared NOT NULL.
-DumpValue fixedReadBack(const DumpValue& v, bool notNull)
+// What the fixed layout keeps of a value: its trailing blanks go, and blanks only are NULL
+// (the columns here take NULL).
+DumpValue fixedReadBack(const DumpValue& v)
 {
-    const std::string kept = v ? TrimRight(*v) : std::string();
-    if (!kept.empty())
-        return kept;
-    return notNull ? DumpValue(" ") : DumpValue();
+    if (!v)
+        return v;
+    const std::string kept = TrimRight(*v);
+    return kept.empty() ? DumpValue() : DumpValue(kept);
 }
 
 std::string show(const DumpRow& row)
@@ -147,7 +139,7 @@ std::vector<std::string> convertedRows(std::string data, const Table& table)
     for (std::string line : Split(data, "\n")) {
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
-        if (table.fixedLength()) {
+        if (table.layout == DumpLayout::Fixed) {
             rows.push_back(show(DumpFormat::ParseFixedRow(line, table.fields, table.columns)));
             continue;
         }
@@ -168,7 +160,7 @@ void checkConversion(const std::string& dump, const Table& table)
     bool separator = false;
     for (const DumpRow& row : table.rows)
         for (const DumpValue& v : row)
-            separator = separator || (!table.fixedLength() && v && v->find('\x01') != std::string::npos);
+            separator = separator || (table.layout == DumpLayout::Variable && v && v->find('\x01') != std::string::npos);
     std::string textFile, schemaIni;
     try {
         RISDumpParse(ScratchFolder(), dump, "s", table.name, textFile, schemaIni);
@@ -186,7 +178,7 @@ void checkConversion(const std::string& dump, const Table& table)
         DumpRow asText;
         for (const DumpValue& v : row)
             asText.emplace_back(v ? *v : std::string());
-        expected.push_back(table.fixedLength() ? show(row) : show(asText));
+        expected.push_back(table.layout == DumpLayout::Fixed ? show(row) : show(asText));
     }
     FuzzCheckSame(Join(expected, "\n"), Join(convertedRows(data, table), "\n"),
                   "table " + table.name + " converts otherwise");
@@ -206,8 +198,7 @@ int FuzzDumpRoundTrip(const uint8_t* data, size_t size)
             Table& table = tables[t];
             table.name = "t" + std::to_string(t);
             for (size_t c = 1 + in.Pick(4); c > 0; --c)
-                table.columns.push_back(
-                    {"c" + std::to_string(table.columns.size()), kTypes[in.Pick(kTypes.size())], in.Pick(3) == 0});
+                table.columns.push_back({"c" + std::to_string(table.columns.size()), kTypes[in.Pick(kTypes.size())]});
             table.layout = in.Pick(2) == 0 ? DumpLayout::Variable : DumpLayout::Fixed;
             writer.BeginTable(table.name, table.columns, table.layout);
             table.fields = writer.FixedFields();
@@ -225,8 +216,8 @@ int FuzzDumpRoundTrip(const uint8_t* data, size_t size)
                     continue;
                 }
                 if (table.layout == DumpLayout::Fixed)
-                    for (size_t c = 0; c < row.size(); ++c)
-                        row[c] = fixedReadBack(row[c], table.columns[c].notNull);
+                    for (DumpValue& v : row)
+                        v = fixedReadBack(v);
                 table.rows.push_back(row);
             }
             writer.EndTable();

@@ -186,7 +186,6 @@ TEST_F(ModelCopyRunTest, RowsArriveAsTheSourceHoldsThem)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.column);
         EXPECT_EQ(Rows(sourceRoot, c.schema, c.select(c.column))[0][0].value_or("<null>"), c.value);
-        EXPECT_EQ(Rows(targetRoot, c.schema, c.select(c.column)),
-                  (projcopytest::Table{{c.arrives}}));
+        EXPECT_EQ(Rows(targetRoot, c.schema, c.select(c.column)), (projcopytest::Table{{c.arrives}}));
     }
 }

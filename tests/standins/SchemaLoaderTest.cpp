@@ -214,8 +214,8 @@ TEST_P(SchemaLoaderFixedBlankTest, IsATextOnlyWhereNullIsRefused)
     const LoadCounts counts = load("pd_dst clear table with data all", "blank.dmp");
     RisSession session(t.Server());
     const auto stands = session.Database("pd_dst").QueryRows("SELECT k, c, n, q FROM f");
-    EXPECT_EQ(stands, c.stored.empty() ? decltype(stands)() : decltype(stands){c.stored});
-    EXPECT_EQ(counts.rowsRejected, c.stored.empty() ? 1 : 0) << lastConsole;
+    EXPECT_EQ(stands, c.stored.empty() ? decltype(stands)() : decltype(stands){c.stored}) << lastConsole;
+    EXPECT_EQ(counts.rowsRejected, c.stored.empty() ? 1 : 0);
     EXPECT_NE(RISErrorMessage(lastConsole).find(c.said), std::string::npos) << lastConsole;
 
     std::filesystem::create_directories(dir.host() + "/work");
