@@ -205,14 +205,16 @@ void DumpFormat::ParseVariableRowInto(std::string_view line, size_t columnCount,
     }
 }
 
-DumpRow DumpFormat::ParseFixedRow(std::string_view line, const std::vector<DumpFixedField>& fields)
+DumpRow DumpFormat::ParseFixedRow(std::string_view line, const std::vector<DumpFixedField>& fields,
+                                  const std::vector<DumpColumn>& columns)
 {
     DumpRow row;
-    ParseFixedRowInto(line, fields, row);
+    ParseFixedRowInto(line, fields, columns, row);
     return row;
 }
 
-void DumpFormat::ParseFixedRowInto(std::string_view line, const std::vector<DumpFixedField>& fields, DumpRow& row)
+void DumpFormat::ParseFixedRowInto(std::string_view line, const std::vector<DumpFixedField>& fields,
+                                   const std::vector<DumpColumn>& columns, DumpRow& row)
 {
     row.resize(fields.size());
     for (size_t c = 0; c < fields.size(); ++c) {
@@ -221,10 +223,12 @@ void DumpFormat::ParseFixedRowInto(std::string_view line, const std::vector<Dump
         std::string_view field = b >= line.size() ? std::string_view()
                                                   : line.substr(b, static_cast<size_t>(f.last - f.first + 1));
         const size_t last = field.find_last_not_of(' ');
-        if (last == std::string_view::npos)
-            row[c].reset();
-        else
+        if (last != std::string_view::npos)
             valueAt(row, c).assign(field.substr(0, last + 1));
+        else if (c < columns.size() && columns[c].notNull)
+            valueAt(row, c).assign(1, ' ');
+        else
+            row[c].reset();
     }
 }
 

@@ -78,13 +78,18 @@ public:
     // unquoted one is taken as written, a blank in a value position is NULL. Missing values
     // at the end of a short line are NULL.
     static DumpRow ParseVariableRow(std::string_view line, size_t columnCount);
-    // The values of one fixed-layout row: each field's text with trailing blanks removed;
-    // a field of blanks only (or beyond the line) is NULL.
-    static DumpRow ParseFixedRow(std::string_view line, const std::vector<DumpFixedField>& fields);
+    // The values of one fixed-layout row, field i holding column i of the create-table line:
+    // each field's text with trailing blanks removed. The layout writes NULL and a text of
+    // blanks alike, as a field of blanks only (or one beyond the line): that is NULL, but in a
+    // column declared NOT NULL, which can only hold the text, a text of one blank (the server
+    // keeps no empty text, and compares char blank-padded).
+    static DumpRow ParseFixedRow(std::string_view line, const std::vector<DumpFixedField>& fields,
+                                 const std::vector<DumpColumn>& columns);
     // The same into a row given, whose texts keep their room for the next row: a reader of a
     // million rows allocates for the first rows only.
     static void ParseVariableRowInto(std::string_view line, size_t columnCount, DumpRow& row);
-    static void ParseFixedRowInto(std::string_view line, const std::vector<DumpFixedField>& fields, DumpRow& row);
+    static void ParseFixedRowInto(std::string_view line, const std::vector<DumpFixedField>& fields,
+                                  const std::vector<DumpColumn>& columns, DumpRow& row);
     // The header line's words taken three by three; false when they are not name, number,
     // number triples.
     static bool ParseFixedHeader(std::string_view line, std::vector<DumpFixedField>& fields);

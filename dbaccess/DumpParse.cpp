@@ -130,6 +130,77 @@ std::vector<DumpFixedField> fixedFieldsOf(const std::vector<std::string>& tokens
     return fields;
 }
 
+[[noreturn]] void refuseSeparator(long row, const std::string& table)
+{
+    throw AppError(1, "", "Row " + std::to_string(row) + " of table '" + table +
+                              "' holds the character with code 1, which a text table cannot hold");
+}
+
+// Whether the text table takes the fixed layout's rows as they stand. The text driver reads a
+// field of blanks as NULL, as the layout does; but where a column is declared NOT NULL such a
+// field holds a text of blanks, which only the layout's own reading gives: that table's rows go
+// into the delimited form.
+bool keepsFixedRows(const TableFind& t)
+{
+    return t.layout == DumpLayout::Fixed &&
+           std::none_of(t.columns.begin(), t.columns.end(), [](const DumpColumn& c) { return c.notNull; });
+}
+
+// The rows of the fixed layout in the delimited form of the text table, each read by the
+// layout's one reading (DumpFormat::ParseFixedRowInto): every value followed by the separator,
+// its double quotes doubled, NULL as nothing; each row keeps its line end.
+class FixedRowsAsDelimited {
+public:
+    explicit FixedRowsAsDelimited(const TableFind& t) : fields_(fixedFieldsOf(t.headerTokens)), t_(t) {}
+
+    // The rows of a piece of whole lines, in file order. Valid until the next call.
+    std::string_view Convert(std::string_view rows)
+    {
+        out_.clear();
+        for (size_t at = 0; at < rows.size();) {
+            const size_t nl = rows.find('\n', at);
+            const size_t next = nl == std::string_view::npos ? rows.size() : nl + 1;
+            add(rows.substr(at, next - at));
+            at = next;
+        }
+        return out_;
+    }
+
+private:
+    void add(std::string_view line)
+    {
+        size_t body = line.size();
+        if (body > 0 && line[body - 1] == '\n')
+            --body;
+        if (body > 0 && line[body - 1] == '\r')
+            --body;
+        ++row_;
+        // An empty line is no row of the text table, in either form.
+        if (body > 0) {
+            DumpFormat::ParseFixedRowInto(line.substr(0, body), fields_, t_.columns, values_);
+            for (const DumpValue& v : values_) {
+                if (v) {
+                    if (v->find(DumpTextConverter::kSeparator) != std::string::npos)
+                        refuseSeparator(row_, t_.name);
+                    for (const char ch : *v) {
+                        out_ += ch;
+                        if (ch == '"')
+                            out_ += '"';
+                    }
+                }
+                out_ += DumpTextConverter::kSeparator;
+            }
+        }
+        out_.append(line.substr(body));
+    }
+
+    const std::vector<DumpFixedField> fields_;
+    const TableFind& t_;
+    std::string out_;
+    DumpRow values_;
+    long row_ = 0;
+};
+
 // Copies the rows that follow the layout line up to the end-of-table line into the data file,
 // in the chunks the reader holds, so that nothing is read twice. True when the end-of-table
 // line was found.
@@ -138,6 +209,7 @@ bool writeRows(DumpLines& lines, OutFile& data, const TableFind& t, bool minSmal
     const std::vector<DumpFixedField> fields =
         minSmallintToZero && t.layout == DumpLayout::Fixed ? fixedFieldsOf(t.headerTokens)
                                                            : std::vector<DumpFixedField>();
+    FixedRowsAsDelimited fixedRows(t);
     std::string_view chunk;
     std::unique_ptr<char[]> converted;
     size_t convertedSize = 0;
@@ -150,11 +222,7 @@ bool writeRows(DumpLines& lines, OutFile& data, const TableFind& t, bool minSmal
         const size_t separator = t.layout == DumpLayout::Variable ? rows.find(DumpTextConverter::kSeparator)
                                                                    : std::string_view::npos;
         if (separator != std::string_view::npos)
-            throw AppError(1, "", "Row " +
-                                      std::to_string(rowsBefore + 1 +
-                                                     std::count(rows.begin(), rows.begin() + separator, '\n')) +
-                                      " of table '" + t.name + "' holds the character with code 1, which a text "
-                                      "table cannot hold");
+            refuseSeparator(rowsBefore + 1 + std::count(rows.begin(), rows.begin() + separator, '\n'), t.name);
         rowsBefore += std::count(rows.begin(), rows.end(), '\n');
         std::string replaced;
         if (minSmallintToZero) {
@@ -168,8 +236,10 @@ bool writeRows(DumpLines& lines, OutFile& data, const TableFind& t, bool minSmal
                 converted.reset(new char[convertedSize]);
             }
             data.write(converted.get(), DumpTextConverter::ConvertVariableRows(rows, converted.get()));
-        } else {
+        } else if (keepsFixedRows(t)) {
             data.write(rows);
+        } else {
+            data.write(fixedRows.Convert(rows));
         }
         if (end != std::string::npos)
             return true;
@@ -208,7 +278,7 @@ long variableCharWidth(const std::string& type)
 void writeSchemaIni(OutFile& ini, const std::string& dataFile, const TableFind& t)
 {
     std::string s = "[" + GetFileName(dataFile) + "]\r\nColNameHeader=False\r\n";
-    s += t.layout == DumpLayout::Fixed ? "Format=FixedLength\r\n" : "Format=Delimited(\x01)\r\n";
+    s += keepsFixedRows(t) ? "Format=FixedLength\r\n" : "Format=Delimited(\x01)\r\n";
     s += "CharacterSet=ANSI\r\n";
     for (size_t i = 0; i < t.columns.size(); ++i) {
         const DumpColumn& c = t.columns[i];

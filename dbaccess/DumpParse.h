@@ -13,7 +13,10 @@
 // success textFile and schemaIniFile name the two files; on failure both are empty, the files
 // this call made are deleted, and the error is raised with the source "CRIS::RISDumpParse".
 // minSmallintToZero turns every value "-32768" of the table's rows into 0 (whole values
-// only, not digits inside a longer number or a text).
+// only, not digits inside a longer number or a text). The rows of the fixed layout stay as they
+// stand ("Format=FixedLength"), except in a table with a column declared NOT NULL, where a field
+// of blanks is a text: they are read as DumpFormat::ParseFixedRow reads them and written in the
+// delimited form of the variable layout.
 void RISDumpParse(const std::string& workDir, const std::string& dumpFile, const std::string& schemaName,
                   const std::string& tableName, std::string& textFile, std::string& schemaIniFile,
                   bool minSmallintToZero = false, size_t chunkSize = DumpFormat::kChunkSize);

@@ -119,7 +119,7 @@ bool DumpReader::Next(DumpItem& item)
         if (layout_ == DumpLayout::Variable)
             DumpFormat::ParseVariableRowInto(line, columns_.size(), item.values);
         else
-            DumpFormat::ParseFixedRowInto(line, fields_, item.values);
+            DumpFormat::ParseFixedRowInto(line, fields_, columns_, item.values);
         return true;
     case State::Outside:
         break;

@@ -31,8 +31,8 @@ public:
                     DumpLayout layout = DumpLayout::Variable, std::vector<DumpFixedField> fields = {});
     // One data row in the open table's layout; quoting by the columns' types. Every row it
     // writes reads back through the readers of dumps as the values given (in the fixed layout a
-    // value without its trailing blanks, and one of blanks only as NULL, which is all that
-    // layout keeps). A row that would not is not written: error 1 "Table '<t>', column '<c>',
+    // value without its trailing blanks, and one of blanks only, or NULL, as NULL, or as one
+    // blank in a column declared NOT NULL, which is all that layout keeps). A row that would not is not written: error 1 "Table '<t>', column '<c>',
     // row <n>: ..." (source "DumpWriter") names the value, the row being counted from 1 in
     // its table. Refused are a line feed or NUL in a value (a carriage return alone and the
     // character with code 1 are written as they are), a number that is not finite

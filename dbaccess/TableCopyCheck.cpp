@@ -47,19 +47,16 @@ std::string rowsText(size_t n) { return std::to_string(n) + (n == 1 ? " row" : "
 
 } // namespace
 
-std::optional<std::string> ComparedValue(const std::optional<std::string>& value, bool charColumn, CopyLayout layout)
+std::optional<std::string> ComparedValue(const std::optional<std::string>& value, bool charColumn)
 {
     if (!value || !charColumn)
         return value;
-    std::string v = StoredValue::BlankPadded(*value);
-    if (v.empty() && layout == CopyLayout::Fixed)
-        return std::nullopt;
-    return v;
+    return StoredValue::BlankPadded(*value);
 }
 
-ComparedRows ComparedRows::OfDump(const std::string& dumpFile, CopyLayout layout)
+ComparedRows ComparedRows::OfDump(const std::string& dumpFile)
 {
-    ComparedRows rows(layout);
+    ComparedRows rows;
     DumpReader reader(dumpFile);
     DumpItem item;
     while (reader.Next(item))
@@ -80,7 +77,7 @@ void ComparedRows::Add(const DumpItem& item)
     case DumpItemKind::Row: {
         DumpRow row(item.values.size());
         for (size_t i = 0; i < item.values.size(); ++i)
-            row[i] = ComparedValue(item.values[i], i < char_.size() && char_[i], layout_);
+            row[i] = ComparedValue(item.values[i], i < char_.size() && char_[i]);
         rows_[table_].push_back(DumpRowHash(row));
         break;
     }
@@ -138,7 +135,7 @@ std::vector<CopiedTable> ReadCopiedTables(CRIS& cris, const std::string& schema,
     const std::string dump = work.add(cris.GetTempDir() + GetTempName());
     cris.RISUnload(dump, schema, holding, std::nullopt, "", kVariableLayout, false, UnloadExtras::None);
     // The unload raises on a dump that is not whole; its rows are read once, and counted from there.
-    const ComparedRows unloaded = ComparedRows::OfDump(dump, CopyLayout::Variable);
+    const ComparedRows unloaded = ComparedRows::OfDump(dump);
     std::vector<DumpTableCount> dumped;
     for (const std::string& table : holding)
         if (unloaded.Has(table))

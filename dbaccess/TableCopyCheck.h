@@ -18,31 +18,29 @@ struct DumpItem;
 
 // The layout a copy's rows travel in. The variable layout carries every value as it is; the
 // fixed one pads a text to its field and reads it back without its trailing blanks, so a text
-// of blanks only arrives as NULL.
+// of blanks only arrives as NULL where its column takes NULL, and as a text of one blank where
+// the column is declared NOT NULL (DumpFormat::ParseFixedRow).
 enum class CopyLayout { Variable, Fixed };
 
-// A value as a copy's look compares it. A char value compares blank-padded, as the server
-// compares it: its trailing blanks do not count. Read from the fixed layout, a char value of
-// blanks only is NULL, as the layout makes it; from the variable layout it stays a text. Any
-// other value stays as it is.
-std::optional<std::string> ComparedValue(const std::optional<std::string>& value, bool charColumn, CopyLayout layout);
+// A value as a copy's look compares it, as read from either layout. A char value compares
+// blank-padded, as the server compares it: its trailing blanks do not count, and a text of
+// blanks only stays a text. Any other value stays as it is.
+std::optional<std::string> ComparedValue(const std::optional<std::string>& value, bool charColumn);
 
 // The rows of a dump's tables as a copy's look compares them (ComparedValue by the columns of
 // each table's create line), each as a hash, gathered item by item in the pass that reads the
 // dump for anything else.
 class ComparedRows {
 public:
-    explicit ComparedRows(CopyLayout layout) : layout_(layout) {}
     // The rows of every table of the dump file (Windows path), read through once. Raises what
     // the reader raises.
-    static ComparedRows OfDump(const std::string& dumpFile, CopyLayout layout);
+    static ComparedRows OfDump(const std::string& dumpFile);
     void Add(const DumpItem& item);
     // The table's row hashes, sorted; empty for a table the dump lacks.
     std::vector<uint64_t> Sorted(const std::string& table) const;
     bool Has(const std::string& table) const;
 
 private:
-    CopyLayout layout_;
     std::string table_;      // lower case, the block being read
     std::vector<bool> char_; // its char columns
     std::map<std::string, std::vector<uint64_t>> rows_;

@@ -447,7 +447,7 @@ MadeImage CopyJournal::TableImage(const std::string& params, const std::string& 
     MadeImage image;
     if (ris_.UnloadRows(params, schema, table, layout, file, gone).empty()) {
         try {
-            const ComparedRows rows = ComparedRows::OfDump(file, layout);
+            const ComparedRows rows = ComparedRows::OfDump(file);
             if (rows.Has(table))
                 image = MadeImage::OfRows(rows.Sorted(table));
         } catch (const AppError&) {

@@ -78,9 +78,9 @@ struct ReadDump {
     ComparedRows rows;
 };
 
-ReadDump readDump(const std::string& file, CopyLayout layout)
+ReadDump readDump(const std::string& file)
 {
-    ReadDump read{{}, ComparedRows(layout)};
+    ReadDump read;
     DumpReader reader(file);
     DumpItem item;
     while (reader.Next(item)) {
@@ -93,7 +93,8 @@ ReadDump readDump(const std::string& file, CopyLayout layout)
 // The look at every object of a table whose rows the server counts as the dump's (counted, the
 // words that say so): the table is unloaded from the target into file (one run, under the
 // target's parameters) and compared with the dump it was loaded from, rows by their values as
-// the server stores and compares them (ComparedRows: what the fixed layout of the dump carries),
+// the server stores and compares them (ComparedRows: char blank-padded, as far as the fixed
+// layout of the dump carries them),
 // and its columns, index, grant and view. Done when all of it is there; NotKnown naming what is
 // missing or stands otherwise. An unload that fails, is not whole or holds other rows than the
 // server counted cannot tell: CouldNotRead. stands gets the target's rows as the look read them.
@@ -115,7 +116,7 @@ ChangeState lookAtEveryObject(const std::string& params, const std::string& sche
     const DumpWholeness whole = CheckDumpWhole(file);
     if (!whole.Whole())
         CouldNotRead(counted + ", but its unload to compare it with the dump is not whole: " + whole.problem);
-    const ReadDump found = readDump(file, CopyLayout::Variable);
+    const ReadDump found = readDump(file);
     run("del " + QuoteString(file));
     if (found.summary.Rows(table) != loaded.summary.Rows(table))
         CouldNotRead(counted + ", but its unload holds " + std::to_string(std::max(found.summary.Rows(table), 0LL)) +
@@ -262,7 +263,7 @@ std::string DesignTableCopy::copyTable(const std::string& oldParams, const std::
             rows = t.rows;
     // What the load makes, read before it runs: its rows' values (as the fixed layout carries
     // them) and its definitions.
-    const ReadDump loaded = readDump(outFile, CopyLayout::Fixed);
+    const ReadDump loaded = readDump(outFile);
     const MadeImage loads = MadeImage::OfRows(loaded.rows.Sorted(table));
     // Judged by what the target holds afterwards, whatever rislod's exit code: a load that ends
     // well may have loaded part of the rows, one that died may have done all its work.

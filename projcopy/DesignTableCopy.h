@@ -47,11 +47,12 @@ public:
     // then unloaded from the target and compared with the dump over every object: its rows by
     // their values as the server stores and compares them (the dump travels in the fixed layout,
     // which keeps no trailing blanks of a char value and carries a char value of blanks only as
-    // NULL: ComparedValue), its columns, index, grant and view. A table found whole is copied,
-    // also after a client that died at its end; a short or missing one fails the copy, named with
-    // its counts, and so does one that lacks its index or grant or holds other values, named
-    // with what is missing; a RIS error rislod names fails it whatever the look finds. False
-    // after a failure; never throws.
+    // NULL, or as a text of one blank in a column declared NOT NULL; a char value compares
+    // blank-padded: ComparedValue), its columns, index, grant and view. A table found whole is
+    // copied, also after a client that died at its end; a short or missing one fails the copy,
+    // named with its counts, and so does one that lacks its index or grant or holds other
+    // values, named with what is missing; a RIS error rislod names fails it whatever the look
+    // finds. False after a failure; never throws.
     bool LoadModelTable(const std::string& oldParams, const std::string& newParams, const std::string& oldSchema,
                         const std::string& newSchema, int partitionNo, int disciplineNo,
                         const LoadJournal& journal = {}) const;

@@ -68,7 +68,8 @@ DumpValue makeValue(Input& in)
     return v;
 }
 
-// What the fixed layout keeps of a value: its trailing blanks go, and blanks only are NULL.
+// What the fixed layout keeps of a value: its trailing blanks go, and blanks only are NULL
+// (the columns here take NULL).
 DumpValue fixedReadBack(const DumpValue& v)
 {
     if (!v)
@@ -139,7 +140,7 @@ std::vector<std::string> convertedRows(std::string data, const Table& table)
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
         if (table.layout == DumpLayout::Fixed) {
-            rows.push_back(show(DumpFormat::ParseFixedRow(line, table.fields)));
+            rows.push_back(show(DumpFormat::ParseFixedRow(line, table.fields, table.columns)));
             continue;
         }
         // Every value is followed by its separator; double quotes come doubled.

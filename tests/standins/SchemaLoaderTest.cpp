@@ -3,6 +3,7 @@
 #include "standins/dbserver/SchemaLoader.h"
 
 #include "StandInTestServer.h"
+#include "dbaccess/DumpParse.h"
 #include "dbaccess/RISErrorReader.h"
 #include "platform/AppError.h"
 #include "platform/TextUtil.h"
@@ -14,6 +15,7 @@
 #include "support/TestFiles.h"
 
 #include <csignal>
+#include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 
@@ -180,6 +182,59 @@ TEST_F(SchemaLoaderTest, SchemaFromTheDumpWhenNoneIsGiven)
     EXPECT_EQ(c.rowsLoaded, 3);
     EXPECT_NE(lastConsole.find("Loading into schema pd_src."), std::string::npos);
 }
+
+// A field of blanks in the fixed layout, which writes NULL and a text of blanks alike, read
+// by the load and by the conversion into a text table: a text of blanks where the column is
+// declared NOT NULL and can hold nothing else, NULL where it takes NULL, and refused, naming the
+// row, in a NOT NULL number column, which cannot hold blanks.
+struct FixedBlankCase {
+    const char* name;
+    DumpRow written; // k, c, n, q; NULL is the field of blanks
+    std::vector<std::optional<std::string>> stored; // the row in the table, none when refused
+    const char* said;      // in the load's refusal of the row
+    const char* converted; // the row of the text table
+};
+
+void PrintTo(const FixedBlankCase& c, std::ostream* os) { *os << c.name; }
+
+class SchemaLoaderFixedBlankTest : public SchemaLoaderTest, public ::testing::WithParamInterface<FixedBlankCase> {};
+
+TEST_P(SchemaLoaderFixedBlankTest, IsATextOnlyWhereNullIsRefused)
+{
+    const FixedBlankCase& c = GetParam();
+    const std::vector<DumpColumn> columns = {
+        {"k", "int", true}, {"c", "char(4)", true}, {"n", "char(4)", false}, {"q", "int", true}};
+    const std::vector<DumpFixedField> fields = DumpFormat::FixedFieldsFor(columns);
+    std::string row;
+    ASSERT_TRUE(DumpFormat::AppendFixedRow(row, c.written, fields));
+    std::ofstream(dir.host() + "/blank.dmp", std::ios::binary)
+        << "default schema pd_dst\r\n" + DumpFormat::CreateTableLine("f", columns) + "\r\n" +
+               DumpFormat::InsertLine("f", columns) + "\r\n" + DumpFormat::FixedHeaderLine(fields) + "\r\n" + row +
+               "\r\n***RIS*** End of Table ***RIS***\r\n***RIS*** End of Schema ***RIS***\r\n";
+    const LoadCounts counts = load("pd_dst clear table with data all", "blank.dmp");
+    RisSession session(t.Server());
+    const auto stands = session.Database("pd_dst").QueryRows("SELECT k, c, n, q FROM f");
+    EXPECT_EQ(stands, c.stored.empty() ? decltype(stands)() : decltype(stands){c.stored}) << lastConsole;
+    EXPECT_EQ(counts.rowsRejected, c.stored.empty() ? 1 : 0);
+    EXPECT_NE(RISErrorMessage(lastConsole).find(c.said), std::string::npos) << lastConsole;
+
+    std::filesystem::create_directories(dir.host() + "/work");
+    std::string text, ini;
+    RISDumpParse(WinPathFromHost(dir.host() + "/work") + "\\", WinPathFromHost(dir.host() + "/blank.dmp"), "pd_dst",
+                 "f", text, ini);
+    EXPECT_EQ(readHost(HostPath(text)), c.converted);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, SchemaLoaderFixedBlankTest,
+    ::testing::Values(
+        FixedBlankCase{"NotNullCharIsABlank", {"1", std::nullopt, "x", "7"}, {"1", " ", "x", "7"}, "",
+                       "1\x01 \x01x\x01" "7\x01\r\n"},
+        FixedBlankCase{"NullableCharIsNull", {"2", "a\"b", std::nullopt, "7"}, {"2", "a\"b", std::nullopt, "7"}, "",
+                       "2\x01" "a\"\"b\x01\x01" "7\x01\r\n"},
+        FixedBlankCase{"NotNullNumberIsRefused", {"3", "ab", "x", std::nullopt}, {},
+                       "line 5: ORA-01722: invalid number (column 'q')", "3\x01" "ab\x01x\x01 \x01\r\n"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // What a table declares of NULL, on each road of the load: made as the dump declares it, or, in a
 // table loaded into as it stands, said with what stands and never made by dropping rows.
