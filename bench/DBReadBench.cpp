@@ -1,6 +1,7 @@
 // DBRead of a 100,000-row table over the stand-in environment, end to end and by stage: the
-// unload through risunlod, the dump conversion into a text table, and the text driver's query.
-// The environment is built in a temporary folder and removed at the end of the run.
+// unload through risunlod (in the variable layout, as DBRead unloads), the dump conversion into a
+// text table, and the text driver's query. The environment is built in a temporary folder and
+// removed at the end of the run.
 #include "BenchEnvironment.h"
 #include "TimesReporter.h"
 #include "dbaccess/CRIS.h"
@@ -104,8 +105,8 @@ void buildEnvironment()
     b.cris = std::make_unique<CRIS>();
     b.cris->SetUseRIS("");
     b.dump = b.cris->GetTempDir() + "bench.dmp";
-    b.cris->RISUnload(b.dump, kSchema, std::vector<std::string>{kTable}, std::nullopt, "", 1, false,
-                      UnloadExtras::None);
+    b.cris->RISUnload(b.dump, kSchema, std::vector<std::string>{kTable}, std::nullopt, "",
+                      CRIS::kVariableLayout, false, UnloadExtras::None);
     RISDumpParse(b.cris->GetTempDir(), b.dump, kSchema, kTable, b.textFile, b.iniFile);
 }
 
@@ -124,8 +125,8 @@ void BM_Unload(benchmark::State& state)
     Bench& b = bench();
     const std::string dump = b.cris->GetTempDir() + "unload.dmp";
     for (auto _ : state)
-        b.cris->RISUnload(dump, kSchema, std::vector<std::string>{kTable}, std::nullopt, "", 1, false,
-                          UnloadExtras::None);
+        b.cris->RISUnload(dump, kSchema, std::vector<std::string>{kTable}, std::nullopt, "",
+                          CRIS::kVariableLayout, false, UnloadExtras::None);
     state.counters["dump_MB"] = static_cast<double>(GetFileSize(dump)) / 1e6;
     DeleteFileA(dump);
     state.SetItemsProcessed(state.iterations() * kRows);
@@ -138,8 +139,8 @@ void BM_UnloadWithRowCounts(benchmark::State& state)
     Bench& b = bench();
     const std::string dump = b.cris->GetTempDir() + "unload.dmp";
     for (auto _ : state) {
-        b.cris->RISUnload(dump, kSchema, std::vector<std::string>{kTable}, std::nullopt, "", 1, false,
-                          UnloadExtras::None);
+        b.cris->RISUnload(dump, kSchema, std::vector<std::string>{kTable}, std::nullopt, "",
+                          CRIS::kVariableLayout, false, UnloadExtras::None);
         const std::string differences = RowCountDifferences(
             CheckDumpWhole(dump).tables, b.cris->RISCountRows(kSchema, std::vector<std::string>{kTable}));
         if (!differences.empty())

@@ -87,9 +87,12 @@ public:
     // schema the dump names; an empty logFile keeps the client's output only for the call.
     void RISLoad(const std::string& dumpFile, const OptionalNames& tables, int32_t mode, const std::string& schema,
                  const std::string& logFile, int16_t commitCount);
-    // whereClauses by position of tables (used only with tables). dataLayout 0: variable layout.
-    // The dump's schema line becomes "default schema <target>" when targetSchema is given or
+    // whereClauses by position of tables (used only with tables). dataLayout kVariableLayout:
+    // the variable layout, which carries every value as it is (trailing blanks, a text of
+    // blanks); any other: the fixed layout, which writes a text of blanks and NULL alike. The
+    // dump's schema line becomes "default schema <target>" when targetSchema is given or
     // rewriteSchemaLine is set. A failed call leaves no file at dumpFile.
+    static constexpr int32_t kVariableLayout = 0;
     void RISUnload(const std::string& dumpFile, const std::string& schema, const OptionalNames& tables,
                    const OptionalNames& whereClauses, const std::string& targetSchema, int32_t dataLayout,
                    bool rewriteSchemaLine, UnloadExtras extras);

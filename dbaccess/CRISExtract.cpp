@@ -41,7 +41,9 @@ void CRIS::Extract2File(const std::string& schema, std::string& sql, std::string
                 OptionalNames conditions;
                 if (!parts.condition.empty())
                     conditions = std::vector<std::string>{parts.condition};
-                RISUnload(dump, schema, std::vector<std::string>{table}, conditions, "", 1, false, UnloadExtras::None);
+                // The variable layout, so that a text of blanks reaches the text table as a text.
+                RISUnload(dump, schema, std::vector<std::string>{table}, conditions, "", kVariableLayout, false,
+                          UnloadExtras::None);
             }
             RISDumpParse(dump, schema, table, textFile, formatFile, replaceMinInt);
             sql = RedirectSelect(sql, parts, textFile);

@@ -20,9 +20,6 @@
 
 namespace {
 
-// The variable layout carries every value as it is (trailing blanks, empty texts); the fixed
-// layout cuts trailing blanks and turns blank texts into NULL.
-constexpr int32_t kVariableLayout = 0;
 constexpr int16_t kCommitCount = 25;
 
 // The tables, index and view definitions of a dump, read in one pass over it.

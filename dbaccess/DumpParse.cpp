@@ -4,6 +4,7 @@
 #include "dbaccess/DumpLineClassifier.h"
 #include "dbaccess/DumpMinSmallint.h"
 #include "dbaccess/DumpTextConverter.h"
+#include "dbaccess/StoredValue.h"
 #include "platform/AppError.h"
 #include "platform/BinaryFile.h"
 #include "platform/TextUtil.h"
@@ -275,6 +276,24 @@ long variableCharWidth(const std::string& type)
     return 240;
 }
 
+// The text driver compares the column's values as the server compares them: the kind after
+// "server" on its "Col" line; empty for a type the server does not know.
+std::string serverKindOf(const std::string& type)
+{
+    const StoredValue::Comparison c = StoredValue::ComparisonOf(type);
+    switch (c.kind) {
+    case StoredValue::Kind::Char:
+        return " server char";
+    case StoredValue::Kind::Moment:
+        return " server moment";
+    case StoredValue::Kind::Number:
+        return c.binary ? " server double" : " server number";
+    case StoredValue::Kind::Other:
+        break;
+    }
+    return {};
+}
+
 void writeSchemaIni(OutFile& ini, const std::string& dataFile, const TableFind& t)
 {
     std::string s = "[" + GetFileName(dataFile) + "]\r\nColNameHeader=False\r\n";
@@ -306,7 +325,7 @@ void writeSchemaIni(OutFile& ini, const std::string& dataFile, const TableFind& 
         s += "Col" + std::to_string(i + 1) + "=" + c.name + " " + textType;
         if (withWidth)
             s += " width " + std::to_string(width);
-        s += "\r\n";
+        s += serverKindOf(c.type) + "\r\n";
     }
     ini.write(s);
 }

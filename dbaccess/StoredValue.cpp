@@ -1,6 +1,7 @@
 // Values as the server stores and compares them.
 #include "dbaccess/StoredValue.h"
 
+#include "platform/RisTimestamp.h"
 #include "platform/TextUtil.h"
 
 #include <algorithm>
@@ -61,15 +62,6 @@ std::optional<std::string_view> plainAsStored(std::string_view t, int scale)
         return std::string_view("0"); // "-0" and "-0.00" are 0: the database has no -0
     return t.substr(0, end);
 }
-
-// Whether the text is "yyyy-mm-dd", the form the clients take for a date alone.
-bool isDateAlone(std::string_view text)
-{
-    return text.size() == 10 && text[4] == '-' && text[7] == '-' &&
-           std::all_of(text.begin(), text.end(), [](char c) { return isDigit(c) || c == '-'; });
-}
-
-constexpr std::string_view kMidnight = ":00:00:00";
 
 // A plain number text of at most this many characters has at most 15 significant digits: it is
 // the shortest text of the double nearest to it, as two such numbers are never the same double.
@@ -142,10 +134,7 @@ std::optional<DecimalNumber> StoredValue::NearestDouble(std::string_view text)
 
 std::string StoredValue::BlankPadded(std::string_view text) { return TrimRight(text); }
 
-std::string StoredValue::Moment(std::string_view text)
-{
-    return isDateAlone(text) ? std::string(text) + std::string(kMidnight) : std::string(text);
-}
+std::string StoredValue::Moment(std::string_view text) { return RisTimestamp::Compared(text); }
 
 std::optional<std::string_view> StoredValue::Compared(const std::optional<std::string>& value,
                                                       const Comparison& column, std::string& room)
@@ -166,10 +155,12 @@ std::optional<std::string_view> StoredValue::Compared(const std::optional<std::s
     case Kind::Char:
         return text.substr(0, text.find_last_not_of(' ') + 1); // BlankPadded
     case Kind::Moment:
-        if (isDateAlone(text)) {
-            room.assign(text).append(kMidnight);
-            return std::string_view(room);
-        }
+        // Only the date alone reads as another text than its own.
+        if (text.size() == 10)
+            if (std::optional<std::string> moment = RisTimestamp::Moment(text)) {
+                room = std::move(*moment);
+                return std::string_view(room);
+            }
         break;
     case Kind::Other:
         break;

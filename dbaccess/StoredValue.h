@@ -48,8 +48,8 @@ public:
 
     // A char value as the server compares it: without its trailing blanks (leading ones count).
     static std::string BlankPadded(std::string_view text);
-    // A date and time as the moment it writes: the date alone ("2024-03-01") is that day at
-    // 00:00:00 ("2024-03-01:00:00:00"); any other text as it is.
+    // A date and time as the moment the server reads it (RisTimestamp::Compared): the date alone
+    // ("2024-03-01") is that day at 00:00:00 ("2024-03-01:00:00:00"); any other text as it is.
     static std::string Moment(std::string_view text);
 
     // The value as one text that is another's exactly when the server takes both for the same

@@ -16,7 +16,6 @@
 namespace {
 
 constexpr int32_t kAppendMode = 2;
-constexpr int32_t kVariableLayout = 0;
 
 std::string Rows(uint64_t n)
 {
@@ -133,7 +132,7 @@ std::vector<CopiedTable> ReadCopiedTables(CRIS& cris, const std::string& schema,
     // Equal counts cannot tell old rows from new ones: the values are read as well.
     WorkFiles work;
     const std::string dump = work.add(cris.GetTempDir() + GetTempName());
-    cris.RISUnload(dump, schema, holding, std::nullopt, "", kVariableLayout, false, UnloadExtras::None);
+    cris.RISUnload(dump, schema, holding, std::nullopt, "", CRIS::kVariableLayout, false, UnloadExtras::None);
     // The unload raises on a dump that is not whole; its rows are read once, and counted from there.
     const ComparedRows unloaded = ComparedRows::OfDump(dump);
     std::vector<DumpTableCount> dumped;

@@ -108,7 +108,7 @@ void WholeTableReads::unloadAndCount()
     try {
         // Whole tables, whatever the statements' conditions: only then can the server's counts
         // tell whether the unload left a row out.
-        cris_.RISUnload(dump, schema_, tables_, std::nullopt, "", 1, false, UnloadExtras::None);
+        cris_.RISUnload(dump, schema_, tables_, std::nullopt, "", CRIS::kVariableLayout, false, UnloadExtras::None);
         requireServerCounts(cris_, schema_, dump, tables_);
     } catch (const AppError&) {
         DeleteFileA(dump);

@@ -35,9 +35,13 @@ int ScaleOf(const RISTableField& field)
     return StoredValue::ScaleOf(field.declared);
 }
 
-// How the server compares the field's values.
+// How the server compares the field's values: as its declared type reads them where the
+// catalogue names it (a timestamp's date alone is that day's first moment), else by its data type.
 StoredValue::Kind KindOf(const RISTableField& field)
 {
+    if (const StoredValue::Kind declared = StoredValue::ComparisonOf(field.declared).kind;
+        declared != StoredValue::Kind::Other)
+        return declared;
     if (IsNumericField(field.type))
         return StoredValue::Kind::Number;
     return IsAdoDataTypeString(static_cast<int16_t>(field.type)) ? StoredValue::Kind::Char : StoredValue::Kind::Other;
@@ -74,11 +78,10 @@ std::string RISTableUpdate::RowCondition(const std::vector<RISTableField>& field
     for (size_t i = 0; i < fields.size(); ++i) {
         const RISTableField& f = fields[i];
         const std::optional<std::string> value = i < row.size() ? row[i] : std::nullopt;
+        // The server keeps no empty text: a cell shown empty holds NULL, and a text of blanks
+        // is found by its blanks, never by NULL.
         if (IsEmpty(value)) {
-            if (IsAdoDataTypeString(static_cast<int16_t>(f.type)))
-                terms.push_back("(" + f.name + " IS NULL OR " + f.name + "='')");
-            else
-                terms.push_back("(" + f.name + " IS NULL)");
+            terms.push_back("(" + f.name + " IS NULL)");
         } else {
             terms.push_back("(" + f.name + "=" + ValueLiteral(f, *value) + ")");
         }
@@ -202,6 +205,8 @@ std::optional<std::string> RISTableUpdate::StoredForm(const RISTableField& field
 {
     if (text.empty())
         return std::nullopt;
+    if (KindOf(field) == StoredValue::Kind::Moment)
+        return StoredValue::Moment(text);
     if (!IsNumericField(field.type))
         return text;
     const int scale = ScaleOf(field);
@@ -245,13 +250,12 @@ RISTableEdit RISTableUpdate::WriteAndLook(const std::string& schema, const std::
     ReadDeclaredTypes(schema, table, fields);
     const RISTableField& field = fields.at(column);
     const std::optional<std::string> typed = newText.empty() ? std::nullopt : std::optional<std::string>(newText);
-    // The row is looked for as the server keeps it: 120.555 in a decimal(8,2) is 120.56 there.
-    // Trailing blanks of a text are kept but never count in a comparison, and the reader of the
-    // look drops them: the row is looked for without them.
+    // The row is looked for as the server keeps it: 120.555 in a decimal(8,2) is 120.56 there,
+    // 2024-05-06 in a timestamp 2024-05-06:00:00:00. A text is looked for as typed: its trailing
+    // blanks never count in the comparison (the reader of the look drops them), and a text of
+    // blanks is a text.
     RISTableRow changed = row;
     changed.at(column) = StoredForm(field, newText);
-    if (changed[column] && IsAdoDataTypeString(static_cast<int16_t>(field.type)))
-        changed[column] = StoredValue::BlankPadded(*changed[column]);
     // An edit to the value the cell held already leaves the row as it was: done.
     const bool storedIsOld = SameValue(field, changed[column], row[column]);
     // An edit made while another change rewrites the schema's tables (a reload from its backup)

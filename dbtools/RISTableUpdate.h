@@ -55,8 +55,9 @@ public:
     // so that no typed text reaches the statement unquoted.
     static std::string ValueLiteral(const RISTableField& field, const std::string& text);
 
-    // One term per field, joined by " AND ": "(name IS NULL)" for a Null or empty value
-    // ("(name IS NULL OR name='')" for a string-typed field), else "(name=" + literal + ")".
+    // One term per field, joined by " AND ": "(name IS NULL)" for a Null or empty value (the
+    // server keeps no empty text), else "(name=" + literal + ")", a text of blanks too: the
+    // server tells it from NULL.
     static std::string RowCondition(const std::vector<RISTableField>& fields, const RISTableRow& row);
 
     // The table editor's statement for a change of the column to newText, the row holding the
@@ -83,12 +84,14 @@ public:
     // whole-number field (smallint, int, integer) to a whole number, half away from zero; a
     // double or real field to the double nearest to it (StoredValue::NearestDouble); a number of
     // any other numeric field to the 38 significant digits the server keeps (as typed when it has
-    // no more); every other value, and a text that is no number or one beyond every
+    // no more); the date alone in a timestamp or date field as that day's first moment
+    // (StoredValue::Moment); every other value, and a text that is no number or one beyond every
     // number the server holds, as typed.
     static std::optional<std::string> StoredForm(const RISTableField& field, const std::string& text);
-    // Whether two values of the field are equal as the server compares them (StoredValue::Same):
-    // numbers by value, character text with blank padding (trailing blanks do not count), Null
-    // and the empty text alike; anything else exactly.
+    // Whether two values of the field are equal as the server compares them (StoredValue::Same),
+    // by its declared type where it is known, else by its data type: numbers by value, character
+    // text with blank padding (trailing blanks do not count), a moment by the moment it writes,
+    // Null and the empty text alike; anything else exactly.
     static bool SameValue(const RISTableField& field, const std::optional<std::string>& a,
                           const std::optional<std::string>& b);
 

@@ -196,8 +196,14 @@ private:
                     SyntaxError("Syntax error in date in query expression '#" + text + "#'.");
                 prevWord.clear();
             } else if (IsWordChar(c)) {
-                const std::string word = ReadWord();
+                const size_t wordStart = i_;
+                std::string word = ReadWord();
+                ReadExponentSign(word);
                 const std::string up = ToUpper(word);
+                if (item_.inList && inFrom.size() == 1 && (up == "FROM" || up == "INTO")) {
+                    EndItem(out, wordStart);
+                    item_.inList = false;
+                }
                 if (select && up == "INTO" && !fromSeen && inFrom.size() == 1) {
                     select->kind = JetStatement::Kind::SelectInto;
                     ReadTarget(*select);
@@ -219,8 +225,14 @@ private:
                     out += "1";
                 else if (up == "FALSE")
                     out += "0";
-                else if (!EveryDigitLiteral(word, out))
+                else if (!NumberLiteral(word, out))
                     out += word;
+                if (select && up == "SELECT" && !fromSeen && inFrom.size() == 1)
+                    StartItem(out); // the statement's own select list
+                else if (item_.inList && inFrom.size() == 1 && ItemStartsAfter(up, prevWord))
+                    StartItem(out);
+                else if (item_.inList && inFrom.size() == 1 && up == "AS")
+                    item_.named = true;
                 prevWord = up;
                 ++wordsInItem_;
                 if (up == "FROM" || up == "JOIN") {
@@ -231,6 +243,13 @@ private:
                            || up == "ON" || up == "INNER" || up == "LEFT" || up == "RIGHT") {
                     inFrom.back() = false;
                 }
+            } else if (c == ',' && item_.inList && inFrom.size() == 1) {
+                EndItem(out, i_);
+                ++i_;
+                out += c;
+                StartItem(out);
+                prevWord.clear();
+                wordsInItem_ = 0;
             } else {
                 ++i_;
                 if (c == '(' || c == ',')
@@ -249,22 +268,81 @@ private:
                 prevWord.clear();
             }
         }
+        if (item_.inList)
+            EndItem(out, i_);
+        item_.inList = false;
         return out;
     }
 
-    // A number literal that a double would not hold with every digit is written as the text of
-    // its digits, a sign before it that negates it taken in (the engine would read "-'1'" as a
-    // number again); false, writing nothing, for any other word.
-    bool EveryDigitLiteral(const std::string& word, std::string& out)
+    // Words that belong before the first item of a select list: its item starts after them.
+    static bool ItemStartsAfter(const std::string& up, const std::string& prevWord)
+    {
+        return ((up == "DISTINCT" || up == "ALL" || up == "DISTINCTROW" || up == "TOP") && prevWord == "SELECT") ||
+               prevWord == "TOP";
+    }
+
+    // An item of the statement's own select list starts after what out holds (and after the
+    // same place of the statement).
+    void StartItem(const std::string& out)
+    {
+        item_ = SelectItem{true, i_, out.size(), false, false};
+    }
+
+    // The item ends before `end` of the statement: where a literal in it was written otherwise
+    // and it has no name of its own, its text as the statement wrote it becomes its name, so
+    // that the result's field is named as the statement named it.
+    void EndItem(std::string& out, size_t end)
+    {
+        if (!item_.rewritten || item_.named)
+            return;
+        const std::string written = TrimWhite(s_.substr(item_.in, end - item_.in));
+        const size_t last = out.find_last_not_of(" \t\r\n");
+        if (written.empty() || last == std::string::npos || last < item_.out)
+            return;
+        out.insert(last + 1, " AS " + JetSqlTranslator::QuoteIdent(written));
+        item_.rewritten = false;
+    }
+
+    // A number literal whose exponent has a sign ("1.5e+10") is read as one word.
+    void ReadExponentSign(std::string& word)
+    {
+        if (word.size() < 2 || !(std::isdigit(static_cast<unsigned char>(word[0])) || word[0] == '.') ||
+            std::toupper(static_cast<unsigned char>(word.back())) != 'E' || i_ + 1 >= s_.size() ||
+            (s_[i_] != '+' && s_[i_] != '-') || !std::isdigit(static_cast<unsigned char>(s_[i_ + 1])))
+            return;
+        size_t j = i_ + 1;
+        while (j < s_.size() && std::isdigit(static_cast<unsigned char>(s_[j])))
+            ++j;
+        word += s_.substr(i_, j - i_);
+        i_ = j;
+    }
+
+    // With NumberLiterals::EveryDigit a number literal is the number it writes: one that a double
+    // would not hold with every digit is written as the text of its digits, a sign before it that
+    // negates it taken in (the engine would read "-'1'" as a number again); one with a point or
+    // an exponent as tw_read_number('<literal>'), read as NumberValue reads it. False, writing
+    // nothing, for any other word.
+    bool NumberLiteral(const std::string& word, std::string& out)
     {
         if (word.empty() || !(std::isdigit(static_cast<unsigned char>(word[0])) || word[0] == '.'))
             return false;
         const std::optional<NumberValue> n = NumberValue::Read(word);
-        if (!n || !n->BeyondDouble())
+        if (!n)
             return false;
+        if (!n->BeyondDouble()) {
+            // The engine reads a whole number of 64 bits exactly; its own reading of a number with
+            // a point or an exponent is not always the double nearest to it.
+            if (numbers_ == JetSqlTranslator::NumberLiterals::AsWritten ||
+                word.find_first_not_of("0123456789") == std::string::npos)
+                return false;
+            out += "tw_read_number(" + SqlText(word) + ")";
+            item_.rewritten = item_.rewritten || item_.inList;
+            return true;
+        }
         everyDigitLiterals_ = true;
         if (numbers_ == JetSqlTranslator::NumberLiterals::AsWritten)
             return false;
+        item_.rewritten = item_.rewritten || item_.inList;
         size_t sign = out.find_last_not_of(" \t\r\n");
         bool negated = false;
         if (sign != std::string::npos && (out[sign] == '-' || out[sign] == '+')) {
@@ -310,6 +388,15 @@ private:
     const JetSqlTranslator::NumberLiterals numbers_;
     bool everyDigitLiterals_ = false;
     int wordsInItem_ = 0;   // names and words since the last "(" or ",": a column's type is the second
+    // The item of the statement's own select list being read: where it starts in the statement
+    // and in the output, whether a literal in it was written otherwise, whether it has an AS.
+    struct SelectItem {
+        bool inList = false;
+        size_t in = 0;
+        size_t out = 0;
+        bool rewritten = false;
+        bool named = false;
+    } item_;
 };
 
 } // namespace

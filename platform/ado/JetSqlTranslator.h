@@ -1,6 +1,6 @@
 // Turns a statement in the spelling of the Access database engine into SQLite's: [names],
 // UCASE/LCASE, #date# literals, "text" literals, & concatenation, * and ? in LIKE patterns,
-// number literals of more digits than a double holds, and the SELECT ... INTO / INSERT INTO
+// number literals read as the numbers they write, and the SELECT ... INTO / INSERT INTO
 // ... IN '<database>' forms.
 #pragma once
 
@@ -27,8 +27,12 @@ public:
     // returns the SQLite text that stands for it.
     using TableResolver = std::function<std::string(const std::string& name)>;
 
-    // What becomes of a number literal of more digits than a double holds: it stays as written
-    // (the engine's own reading), or it becomes the text of its digits.
+    // What becomes of a number literal: it stays as written (the engine's own reading), or it is
+    // the number it writes (EveryDigit): one of more digits than a double holds becomes the text
+    // of its digits, one with a point or an exponent tw_read_number('<literal>'), which reads it
+    // as NumberValue does (the connection registers it: TextTableLoader::Register), and a whole
+    // number of 64 bits, which the engine reads exactly, stays. An item of the statement's own
+    // select list so changed is named by its text as written, unless it has a name (AS).
     enum class NumberLiterals { AsWritten, EveryDigit };
 
     // Raises AppError kSyntaxError for an unclosed literal or a date literal that is no date.

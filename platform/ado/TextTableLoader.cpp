@@ -4,6 +4,8 @@
 #include "platform/AppError.h"
 #include "platform/TextUtil.h"
 #include "platform/NumberValue.h"
+#include "platform/PaddedText.h"
+#include "platform/RisTimestamp.h"
 #include "platform/ado/AdoTypes.h"
 #include "platform/ado/JetEngine.h"
 #include "platform/ado/JetSqlTranslator.h"
@@ -34,8 +36,13 @@ void Exec(sqlite3* db, const std::string& sql)
     }
 }
 
-// The name of the collation of number columns kept as text.
+// The collations of number columns kept as text: every digit counted, or (a column of the
+// server's doubles) as the double nearest to each number.
 const char* const kNumberCollation = "tw_number";
+const char* const kDoubleCollation = "tw_double";
+// The collations of the server's char and moment columns.
+const char* const kCharCollation = "tw_char";
+const char* const kMomentCollation = "tw_moment";
 
 void BindText(sqlite3_stmt* st, int index, const std::string& text)
 {
@@ -87,7 +94,8 @@ bool BindField(sqlite3_stmt* st, int index, const TextColumn& column, const std:
             sqlite3_bind_null(st, index);
     } else if (IsAdoFloatType(column.adoType)) {
         if (const std::optional<NumberValue> n = NumberValue::Read(text)) {
-            if (n->BeyondDouble())
+            // A column of the server's doubles holds doubles, whatever digits their texts show.
+            if (n->BeyondDouble() && column.server != TextColumn::Server::Double)
                 return BindWide(st, index, n->Exact());
             sqlite3_bind_double(st, index, n->Real());
         } else if (const auto d = ParseNumberText(text)) {
@@ -101,6 +109,11 @@ bool BindField(sqlite3_stmt* st, int index, const TextColumn& column, const std:
             BindText(st, index, FormatDateText(*d));
         else
             sqlite3_bind_null(st, index);
+    } else if (column.server == TextColumn::Server::Char) {
+        // Read as the fixed layout reads it and as the server compares it, a text of blanks
+        // being a text.
+        const std::string_view shown = PaddedText::WithoutTrailingBlanks(text);
+        sqlite3_bind_text(st, index, shown.data(), static_cast<int>(shown.size()), SQLITE_TRANSIENT);
     } else {
         BindText(st, index, text);
     }
@@ -112,19 +125,112 @@ bool IsNumberColumn(const TextColumn& column)
     return (IsAdoIntegerType(column.adoType) || IsAdoFloatType(column.adoType)) && column.adoType != adBoolean;
 }
 
-// Two texts of a number column kept as text: numbers by value, every digit counted, before any
-// other text; other texts by their bytes.
-int CompareNumberTexts(void*, int na, const void* a, int nb, const void* b)
+std::string_view ViewOf(const void* data, int size)
 {
-    const std::string_view x(static_cast<const char*>(a), static_cast<size_t>(na));
-    const std::string_view y(static_cast<const char*>(b), static_cast<size_t>(nb));
+    return std::string_view(static_cast<const char*>(data), static_cast<size_t>(size));
+}
+
+// Numbers before any other text, numbers by `compare`, other texts by their bytes.
+template <typename NumberCompare>
+int CompareNumbersFirst(std::string_view x, std::string_view y, NumberCompare compare)
+{
     const std::optional<NumberValue> nx = NumberValue::Read(x), ny = NumberValue::Read(y);
     if (nx && ny)
-        return NumberValue::Compare(*nx, *ny);
+        return compare(*nx, *ny);
     if (nx || ny)
         return nx ? -1 : 1;
     const int c = x.compare(y);
     return c < 0 ? -1 : c > 0 ? 1 : 0;
+}
+
+// Two texts of a number column kept as text: numbers by value, every digit counted.
+int CompareNumberTexts(void*, int na, const void* a, int nb, const void* b)
+{
+    return CompareNumbersFirst(ViewOf(a, na), ViewOf(b, nb), NumberValue::Compare);
+}
+
+// Two texts of a column of the server's doubles kept as text: numbers as the doubles nearest to
+// them, which is what such a column holds and how the server compares a number with it.
+int CompareDoubleTexts(void*, int na, const void* a, int nb, const void* b)
+{
+    return CompareNumbersFirst(ViewOf(a, na), ViewOf(b, nb), [](const NumberValue& x, const NumberValue& y) {
+        const double dx = x.Real(), dy = y.Real();
+        return dx < dy ? -1 : dx > dy ? 1 : 0;
+    });
+}
+
+// The server keeps no empty text (it reads '' as NULL): the empty text a statement compares
+// with is none of the values of its columns, and sorts before them.
+int CompareEmpty(std::string_view x, std::string_view y)
+{
+    return x.empty() == y.empty() ? 0 : x.empty() ? -1 : 1;
+}
+
+// Two texts of a column of the server's char values: blank-padded.
+int CompareCharTexts(void*, int na, const void* a, int nb, const void* b)
+{
+    const std::string_view x = ViewOf(a, na), y = ViewOf(b, nb);
+    if (const int empty = CompareEmpty(x, y))
+        return empty;
+    return PaddedText::Compare(x, y);
+}
+
+// Two texts of a column of the server's moments, each as the moment it writes: the date alone
+// is that day's first moment.
+int CompareMomentTexts(void*, int na, const void* a, int nb, const void* b)
+{
+    std::string_view x = ViewOf(a, na), y = ViewOf(b, nb);
+    if (const int empty = CompareEmpty(x, y))
+        return empty;
+    // Only the date alone reads as another text than its own.
+    std::string xRoom, yRoom;
+    const auto moment = [](std::string_view t, std::string& room) {
+        if (t.size() == 10)
+            if (std::optional<std::string> m = RisTimestamp::Moment(t)) {
+                room = std::move(*m);
+                return std::string_view(room);
+            }
+        return t;
+    };
+    x = moment(x, xRoom);
+    y = moment(y, yRoom);
+    const int c = x.compare(y);
+    return c < 0 ? -1 : c > 0 ? 1 : 0;
+}
+
+// tw_read_number('<literal>'): the number a literal of a statement writes, read by NumberValue as
+// the server reads it: a whole number of 64 bits as such, any other as the double nearest to it
+// (a number of more digits than a double holds as the text of its digits).
+void ReadNumber(sqlite3_context* ctx, int, sqlite3_value** argv)
+{
+    const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(argv[0]));
+    const std::optional<NumberValue> n =
+        text ? NumberValue::Read(std::string_view(text, static_cast<size_t>(sqlite3_value_bytes(argv[0]))))
+             : std::nullopt;
+    if (!n) {
+        sqlite3_result_error(ctx, "tw_read_number: no number", -1);
+    } else if (n->whole) {
+        sqlite3_result_int64(ctx, n->i);
+    } else if (n->IsWide()) {
+        const std::string digits = n->Exact().PlainText();
+        sqlite3_result_text(ctx, digits.data(), static_cast<int>(digits.size()), SQLITE_TRANSIENT);
+    } else {
+        sqlite3_result_double(ctx, n->d);
+    }
+}
+
+// The collation a column is declared with, after its type; none for the driver's own columns
+// and the server's numbers kept as numbers.
+std::string CollationOf(const TextColumn& column, bool keptAsText)
+{
+    if (keptAsText)
+        return std::string(" COLLATE ") +
+               (column.server == TextColumn::Server::Double ? kDoubleCollation : kNumberCollation);
+    if (column.server == TextColumn::Server::Char)
+        return std::string(" COLLATE ") + kCharCollation;
+    if (column.server == TextColumn::Server::Moment)
+        return std::string(" COLLATE ") + kMomentCollation;
+    return {};
 }
 
 // tw_number_text(v): the text of every digit of a number value (a double as the shortest text
@@ -166,8 +272,8 @@ void KeepAsText(sqlite3* db, const std::string& table, const TextTableSchema& sc
     for (size_t i = 0; i < schema.columns.size(); ++i) {
         const TextColumn& c = schema.columns[i];
         const std::string name = JetSqlTranslator::QuoteIdent(c.name);
-        create += (i ? ", " : "") + name + " " +
-                  (keepText[i] ? TextTableLoader::ExactDeclaredType(c) + " COLLATE " + kNumberCollation : c.sqlType);
+        create += (i ? ", " : "") + name + " " + (keepText[i] ? TextTableLoader::ExactDeclaredType(c) : c.sqlType) +
+                  CollationOf(c, keepText[i]);
         select += (i ? ", " : "") + (keepText[i] ? "tw_number_text(" + name + ")" : name);
     }
     Exec(db, create + ")");
@@ -219,6 +325,11 @@ std::vector<std::string> TextTableLoader::SplitDelimited(const std::string& line
 void TextTableLoader::Register(sqlite3* db)
 {
     sqlite3_create_collation_v2(db, kNumberCollation, SQLITE_UTF8, nullptr, CompareNumberTexts, nullptr);
+    sqlite3_create_collation_v2(db, kDoubleCollation, SQLITE_UTF8, nullptr, CompareDoubleTexts, nullptr);
+    sqlite3_create_collation_v2(db, kCharCollation, SQLITE_UTF8, nullptr, CompareCharTexts, nullptr);
+    sqlite3_create_collation_v2(db, kMomentCollation, SQLITE_UTF8, nullptr, CompareMomentTexts, nullptr);
+    sqlite3_create_function_v2(db, "tw_read_number", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, ReadNumber,
+                               nullptr, nullptr, nullptr);
     sqlite3_create_function_v2(db, "tw_number_text", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, NumberText,
                                nullptr, nullptr, nullptr);
 }
@@ -256,7 +367,7 @@ void TextTableLoader::Load(sqlite3* db, const std::string& table, const std::str
     std::string insert = "INSERT INTO " + JetSqlTranslator::QuoteIdent(table) + " VALUES (";
     for (size_t i = 0; i < schema.columns.size(); ++i) {
         create += (i ? ", " : "") + JetSqlTranslator::QuoteIdent(schema.columns[i].name) + " " +
-                  schema.columns[i].sqlType;
+                  schema.columns[i].sqlType + CollationOf(schema.columns[i], false);
         insert += i ? ", ?" : "?";
     }
     Exec(db, create + ")");

@@ -16,7 +16,9 @@ public:
     // column so, for a statement that compares with such a number.
     enum class Numbers { AsRead, EveryDigit };
 
-    // The collation and function the tables need; once per database, before the first Load.
+    // The collations and functions the tables and the driver's statements need; once per
+    // database, before the first Load: tw_read_number('<literal>'), the number a literal writes
+    // as NumberValue reads it (JetSqlTranslator::NumberLiterals::EveryDigit).
     static void Register(sqlite3* db);
 
     // Creates `table` in `db` with the section's columns and fills it from the text file,
@@ -24,7 +26,12 @@ public:
     // text is no number is Null, as the driver reads it. Fields beyond the described columns
     // are ignored (a row of the dump conversion ends with a delimiter). A number column kept as
     // text has a declared type of the engine's (ExactDeclaredType) and compares and orders its
-    // values as numbers, every digit counted, before any text. Raises AppError.
+    // values as numbers, every digit counted, before any text. A column of the server's values
+    // (TextColumn::server) compares them as the server does: char text blank-padded, read
+    // without the trailing blanks that never count (a text of blanks keeps them: it is a text,
+    // not NULL), a moment with the date alone as that day's first one, the numbers of a
+    // double column as the doubles nearest to them (held as doubles unless every number column
+    // is kept as text); none of their stored texts equals the empty text. Raises AppError.
     static void Load(sqlite3* db, const std::string& table, const std::string& textFileHostPath,
                      const TextTableSchema& schema, Numbers numbers = Numbers::AsRead);
 

@@ -7,6 +7,7 @@
 
 #include <fstream>
 #include <sstream>
+#include <utility>
 
 namespace {
 
@@ -22,7 +23,20 @@ std::string FolderOf(const std::string& winPath)
     return slash == std::string::npos ? std::string() : winPath.substr(0, slash + 1);
 }
 
-// "name type [width n]", the name possibly in double quotes or square brackets.
+// The kind a "server" word of a "Col" line names; None for any other word.
+TextColumn::Server ServerKind(const std::string& word)
+{
+    static const std::pair<const char*, TextColumn::Server> kKinds[] = {{"char", TextColumn::Server::Char},
+                                                                        {"moment", TextColumn::Server::Moment},
+                                                                        {"double", TextColumn::Server::Double},
+                                                                        {"number", TextColumn::Server::Number}};
+    for (const auto& [name, kind] : kKinds)
+        if (EqualsNoCase(word, name))
+            return kind;
+    return TextColumn::Server::None;
+}
+
+// "name type [width n] [server kind]", the name possibly in double quotes or square brackets.
 void AddColumn(TextTableSchema& schema, const std::string& value)
 {
     std::string rest = Trim(value);
@@ -43,10 +57,15 @@ void AddColumn(TextTableSchema& schema, const std::string& value)
             words.push_back(w);
     const std::string type = words.empty() ? std::string("char") : words[0];
     long width = 0;
-    for (size_t i = 1; i + 1 < words.size(); ++i)
+    TextColumn::Server server = TextColumn::Server::None;
+    for (size_t i = 1; i + 1 < words.size(); ++i) {
         if (EqualsNoCase(words[i], "width"))
             width = std::atol(words[i + 1].c_str());
+        else if (EqualsNoCase(words[i], "server"))
+            server = ServerKind(words[i + 1]);
+    }
     schema.columns.push_back(TextTableSchema::DescribeColumn(name, type, width));
+    schema.columns.back().server = server;
 }
 
 } // namespace

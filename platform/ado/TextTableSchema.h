@@ -6,11 +6,19 @@
 #include <vector>
 
 struct TextColumn {
+    // How the column compares its values: as the driver reads a text file of its own (None), or,
+    // where its "Col" line says "server" and the kind after its type and width, as the stand-in
+    // server compares the values it holds: char text blank-padded (Char), a moment the date alone
+    // writes as that day's first one (Moment), a number as the double nearest to it (Double), a
+    // number with every digit (Number).
+    enum class Server { None, Char, Moment, Double, Number };
+
     std::string name;
     int adoType = 0;        // the field type the driver gives the column
     long definedSize = 0;   // char: the width; others: the type's byte size
     long width = 0;         // fixed layout: characters the column takes in a line; 0 when not given
     std::string sqlType;    // declared type of the column in the driver's in-memory table
+    Server server = Server::None;
 };
 
 class TextTableSchema {

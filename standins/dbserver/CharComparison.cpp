@@ -2,6 +2,7 @@
 #include "standins/dbserver/CharComparison.h"
 
 #include "platform/AppError.h"
+#include "platform/PaddedText.h"
 #include "platform/TextUtil.h"
 #include "standins/dbserver/RisColumnType.h"
 #include "standins/dbserver/RisSqlText.h"
@@ -10,7 +11,6 @@
 #include <sqlite3.h>
 
 #include <algorithm>
-#include <cstring>
 #include <iterator>
 #include <vector>
 
@@ -24,8 +24,8 @@ constexpr int kWaitMs = 200;
 
 int collate(void*, int na, const void* a, int nb, const void* b)
 {
-    return CharComparison::Compare(std::string_view(static_cast<const char*>(a), static_cast<size_t>(na)),
-                                   std::string_view(static_cast<const char*>(b), static_cast<size_t>(nb)));
+    return PaddedText::Compare(std::string_view(static_cast<const char*>(a), static_cast<size_t>(na)),
+                               std::string_view(static_cast<const char*>(b), static_cast<size_t>(nb)));
 }
 
 bool isWord(const SqlToken& t, std::string_view word)
@@ -122,20 +122,6 @@ void momentsInWholeForm(SqliteDb& db)
 } // namespace
 
 std::string CharComparison::DeclarationSuffix() { return std::string(" COLLATE ") + kCollation; }
-
-int CharComparison::Compare(std::string_view a, std::string_view b)
-{
-    const size_t common = std::min(a.size(), b.size());
-    if (const int c = common ? std::memcmp(a.data(), b.data(), common) : 0; c != 0)
-        return c;
-    // The longer value goes on against blanks.
-    const std::string_view rest = a.size() > b.size() ? a.substr(common) : b.substr(common);
-    const int sign = a.size() > b.size() ? 1 : -1;
-    for (unsigned char c : rest)
-        if (c != ' ')
-            return c < ' ' ? -sign : sign;
-    return 0;
-}
 
 void CharComparison::Register(sqlite3* db)
 {

@@ -5,7 +5,6 @@
 #pragma once
 
 #include <string>
-#include <string_view>
 
 struct sqlite3;
 class SqliteDb;
@@ -18,12 +17,8 @@ inline constexpr const char* kCollation = "ris_char";
 // What follows the type of a character column in its declaration: " COLLATE ris_char".
 std::string DeclarationSuffix();
 
-// Negative, 0 or positive as a sorts before, with or after b, the shorter one filled up with
-// blanks: "a" equals "a  ", and "a\x01" sorts before "a" as "a\x01" before "a ".
-int Compare(std::string_view a, std::string_view b);
-
-// Makes the collation known to the connection; every connection to a user's file needs it
-// before it reads or writes a table with a character column.
+// Makes the collation (PaddedText::Compare) known to the connection; every connection to a
+// user's file needs it before it reads or writes a table with a character column.
 void Register(sqlite3* db);
 
 // The declaration of a table with the collation after the type of each character column that

@@ -2,10 +2,10 @@
 #include "standins/dbserver/ServerSqlRules.h"
 
 #include "platform/AppError.h"
+#include "platform/RisTimestamp.h"
 #include "platform/TextUtil.h"
 #include "standins/dbserver/RisColumnType.h"
 #include "standins/dbserver/RisSqlText.h"
-#include "standins/dbserver/RisTimestamp.h"
 #include "standins/dbserver/ServerSqlFunctions.h"
 #include "standins/dbserver/ServerValues.h"
 #include "standins/dbserver/StatementColumns.h"

@@ -1,8 +1,8 @@
 // Values as the stand-in server's databases keep them.
 #include "standins/dbserver/ServerValues.h"
 
+#include "platform/RisTimestamp.h"
 #include "standins/dbserver/RisColumnType.h"
-#include "standins/dbserver/RisTimestamp.h"
 #include "standins/dbserver/ServerSqlFunctions.h"
 
 #include <sqlite3.h>

@@ -103,14 +103,14 @@ TEST_F(DumpParseTest, DescribesColumnsWithTextTypesAndWidths)
                                            "ColNameHeader=False\r\n"
                                            "Format=Delimited(\x01)\r\n"
                                            "CharacterSet=ANSI\r\n"
-                                           "Col1=a long\r\n"
-                                           "Col2=b char width 21\r\n"
-                                           "Col3=f char width 240\r\n"
-                                           "Col4=c char width 240\r\n"
-                                           "Col5=d short\r\n"
-                                           "Col6=e double\r\n"
-                                           "Col7=g double\r\n"
-                                           "Col8=h double\r\n");
+                                           "Col1=a long server number\r\n"
+                                           "Col2=b char width 21 server char\r\n"
+                                           "Col3=f char width 240 server moment\r\n"
+                                           "Col4=c char width 240 server char\r\n"
+                                           "Col5=d short server number\r\n"
+                                           "Col6=e double server double\r\n"
+                                           "Col7=g double server number\r\n"
+                                           "Col8=h double server double\r\n");
 }
 
 TEST_F(DumpParseTest, FixedLayoutCopiesRowsAndTakesWidthsFromTheHeader)
@@ -123,7 +123,8 @@ TEST_F(DumpParseTest, FixedLayoutCopiesRowsAndTakesWidthsFromTheHeader)
     EXPECT_EQ(ReadHostFile(HostPath(text)), rows);
     const std::string schemaIni = ReadHostFile(HostPath(ini));
     EXPECT_NE(schemaIni.find("Format=FixedLength\r\n"), std::string::npos);
-    EXPECT_NE(schemaIni.find("Col1=a short width 5\r\nCol2=b char width 11\r\n"), std::string::npos);
+    EXPECT_NE(schemaIni.find("Col1=a short width 5 server number\r\nCol2=b char width 11 server char\r\n"),
+              std::string::npos);
 
     RISDumpParse(workWin(), dumpWin(), "s", "t", text, ini, true);
     EXPECT_EQ(ReadHostFile(HostPath(text)), "7    abcdefg     \r\n0      x         \r\n");

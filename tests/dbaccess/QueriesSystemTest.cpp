@@ -13,6 +13,7 @@
 #include "platform/ado/Recordset.h"
 #include "services/FileOperation.h"
 #include "services/Registry.h"
+#include "support/GeneratedLiterals.h"
 #include "support/Raised.h"
 
 #include <filesystem>
@@ -60,6 +61,20 @@ protected:
             return values;
         for (rs.MoveFirst(); !rs.Eof(); rs.MoveNext())
             values.push_back(rs.Fields()[name].Value().ToText());
+        return values;
+    }
+
+    // The values of a column of a select's rows as risbatch's session answers them.
+    static Names RisbatchColumn(const std::string& schema, const std::string& select, const std::string& name)
+    {
+        DbServer server(DbServer::EnvironmentRoot());
+        RisSession session(server);
+        std::string out;
+        session.RunBatch("default schema " + schema + ";\n" + select + ";\n", out);
+        Names values;
+        for (const std::string& line : Split(out, "\n"))
+            if (const std::string l = TrimWhite(line); l.rfind(name + ": ", 0) == 0)
+                values.push_back(l.substr(name.size() + 2));
         return values;
     }
 
@@ -130,6 +145,56 @@ TEST_F(QueriesSystemTest, ConditionReachesTheUnloadOrFiltersAfterAWholeUnload)
         EXPECT_EQ(Column(rs, w.column), w.values) << w.select;
     }
     cris.DBWrite("pd_demo", "drop table wide_q");
+}
+
+// A condition is answered as risbatch answers it, by the unload and the text driver together and
+// by the text driver alone (a condition with UCASE does not reach the unload): a number literal
+// as the number it writes, the double nearest to it in a double column and the decimal in a
+// decimal one (literals the engine's own reading misreads among them), the date alone as that
+// day's first moment, a text of blanks as a text beside NULL, char text blank-padded.
+TEST_F(QueriesSystemTest, ConditionsAreAnsweredAsRisbatchAnswersThem)
+{
+    // Two numbers for the double column, and the middle one, with its decimal type, for the decimal
+    // column.
+    const std::vector<testsupport::Literal> m = testsupport::EngineMisreadLiterals("", 3);
+    ASSERT_EQ(m.size(), 3u);
+    const testsupport::Literal d[] = {m[0], m[2]}, x[] = {m[1]};
+    cris.DBWrite("pd_demo", "create table dq (k int, t char(4), d double, x " + x[0].type +
+                                ", dt timestamp, dd date, c char(8));\n"
+                                "insert into dq values (1, 'a', " + d[0].text + ", " + x[0].text +
+                                ", '2024-03-01', '2024-03-01', '  ');\n"
+                                "insert into dq values (2, 'b', " + d[1].text +
+                                ", NULL, '2024-03-01:08:00:00', NULL, NULL);\n"
+                                "insert into dq values (3, 'c', 0.5, 0.5, '2024-03-02', '2024-03-02', 'x  ');");
+    const struct {
+        std::string condition;
+        Names keys;
+        std::string order = "k";
+    } cases[] = {
+        {"d = " + d[0].text, {"1"}},
+        {"d = " + d[1].text + " or x = " + x[0].text, {"1", "2"}},
+        {"d in (" + d[1].text + ", 0.5)", {"2", "3"}},
+        {"dt = '2024-03-01'", {"1"}},
+        {"dd = '2024-03-01'", {"1"}},
+        {"dt <= '2024-03-01'", {"1"}},
+        {"dt between '2024-03-01' and '2024-03-01:12:00:00'", {"1", "2"}},
+        {"dt in ('2024-03-02', '2024-03-05')", {"3"}},
+        {"dt >= '2024-03-01'", {"3", "2", "1"}, "dt desc"},
+        {"c = '  '", {"1"}},
+        {"c is null", {"2"}},
+        {"c = 'x'", {"3"}},
+        {"c > ' '", {"3"}},
+    };
+    for (const auto& c : cases) {
+        const std::string select = "SELECT k FROM dq WHERE ";
+        const std::string order = " ORDER BY " + c.order;
+        EXPECT_EQ(RisbatchColumn("pd_demo", select + c.condition + order, "k"), c.keys) << c.condition;
+        for (const std::string& where : {c.condition, "UCASE(t) <> 'Z' AND (" + c.condition + ")"}) {
+            Recordset rs = cris.DBRead("pd_demo", select + where + order, 3);
+            EXPECT_EQ(Column(rs, "k"), c.keys) << where;
+        }
+    }
+    cris.DBWrite("pd_demo", "drop table dq");
 }
 
 TEST_F(QueriesSystemTest, NoRowsGivesAnOpenRecordsetAtItsEnd)

@@ -36,10 +36,13 @@ TEST(RISTableUpdateTest, LiteralsByFieldTypeAndTheRefusedOnes)
     }
 }
 
-TEST(RISTableUpdateTest, EmptyOldValuesMatchNullOrEmpty)
+// The server keeps no empty text: an empty cell is NULL, a text of blanks its blanks.
+TEST(RISTableUpdateTest, EmptyOldValuesMatchNullAndBlankTextsTheirBlanks)
 {
     EXPECT_EQ(RISTableUpdate::RowCondition(kModels, {std::nullopt, "", "It's"}),
-              "(model_index_no IS NULL) AND (model_no IS NULL OR model_no='') AND (model_description='It''s')");
+              "(model_index_no IS NULL) AND (model_no IS NULL) AND (model_description='It''s')");
+    EXPECT_EQ(RISTableUpdate::RowCondition(kModels, {"5", "  ", std::nullopt}),
+              "(model_index_no=5) AND (model_no='  ') AND (model_description IS NULL)");
 }
 
 TEST(RISTableUpdateTest, ViewerWithoutKeyColumnMatchesTheWholeRowIncludingTheEditedField)
@@ -89,6 +92,9 @@ TEST(RISTableUpdateTest, TheValueTheServerKeepsOfATypedText)
                  {adInteger, "int", "-1.5e200", "-1.5e200"},
                  {adInteger, "int", "1e-200", "0"},
                  {adVarChar, "char(40)", "Pumps  ", "Pumps  "},
+                 {adVarChar, "char(8)", "  ", "  "},
+                 {adVarChar, "timestamp", "2024-05-06", "2024-05-06:00:00:00"},
+                 {adVarChar, "date", "2024-02-30", "2024-02-30"}, // no day: refused by the server as typed
                  {adVarChar, "char(12)", "7.5", "7.5"},
                  {adDouble, "decimal(8,2)", "", nullptr}};
     for (const auto& c : cases) {
@@ -104,6 +110,7 @@ TEST(RISTableUpdateTest, ValuesCompareAsTheServerComparesThem)
         int type;
         std::optional<std::string> a, b;
         bool same;
+        const char* declared = "";
     } cases[] = {{adDouble, "120.5", "120.50", true},
                  {adDouble, "100", "1e2", true},
                  {adDouble, "0", "-0.0", true},
@@ -115,9 +122,13 @@ TEST(RISTableUpdateTest, ValuesCompareAsTheServerComparesThem)
                  {adVarChar, " Pumps", "Pumps", false},
                  {adVarChar, "", std::nullopt, true},
                  {adVarChar, "x", std::nullopt, false},
-                 {adDBTimeStamp, "2024-03-01", "2024-03-01 ", false}};
+                 {adDBTimeStamp, "2024-03-01", "2024-03-01 ", false},
+                 {adVarChar, "  ", std::nullopt, false},
+                 {adVarChar, "2024-03-01", "2024-03-01:00:00:00", false},
+                 {adVarChar, "2024-03-01", "2024-03-01:00:00:00", true, "timestamp"},
+                 {adVarChar, "2024-03-01", "2024-03-01:00:00:01", false, "date"}};
     for (const auto& c : cases)
-        EXPECT_EQ(RISTableUpdate::SameValue({"f", c.type}, c.a, c.b), c.same)
+        EXPECT_EQ(RISTableUpdate::SameValue({"f", c.type, c.declared}, c.a, c.b), c.same)
             << c.a.value_or("<null>") << " / " << c.b.value_or("<null>");
 }
 

@@ -4,13 +4,16 @@
 #pragma once
 
 #include "DbToolsSampleEnvironment.h"
+#include "platform/ado/Variant.h"
 #include "services/ScriptedMessageService.h"
+#include "support/GeneratedLiterals.h"
 #include "support/WrapperClients.h"
 #include "ui/qt/ListForm.h"
 
 #include <QHeaderView>
 #include <QTableWidget>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -34,7 +37,31 @@ struct TableEditCase {
     const char* box;      // the box after the question, from its start ("": none)
     const char* boxHolds; // and a text it holds
     bool sameGrid;        // edits the grid as the case before left it, not the table read anew
+    bool othersChange = false; // rows the locate does not find change too (else they stand as they were)
 };
+
+// Numbers that the engine's own reading takes for other doubles, from the generated literal
+// table: two for a double column, the middle one, with its decimal type, for a decimal column;
+// each as typed and as the server's file and the grid write the double the column holds of it
+// (the shortest text that reads back as it, the engine's too for these).
+struct MisreadNumbers {
+    std::string d0, d1, x0, decimalType, d0Shown, x0Shown;
+    MisreadNumbers()
+    {
+        const auto m = testsupport::EngineMisreadLiterals("", 3);
+        if (m.size() == 3) {
+            d0 = m[0].text, d1 = m[2].text, x0 = m[1].text, decimalType = m[1].type;
+            d0Shown = FormatNumberText(std::strtod(d0.c_str(), nullptr));
+            x0Shown = FormatNumberText(std::strtod(x0.c_str(), nullptr));
+        }
+    }
+};
+
+inline const MisreadNumbers& Misread()
+{
+    static const MisreadNumbers numbers;
+    return numbers;
+}
 
 // In this order: each edit starts from the values the ones before left.
 inline std::vector<TableEditCase> TableEditCases()
@@ -142,7 +169,34 @@ inline std::vector<TableEditCase> TableEditCases()
          "rowid=3", 0, "3", "partition_no", "7", "7", nullptr,
          "The UPDATE of table 'pdtable_114' ended without an error, but it is not whole: 0 row(s) hold the old "
          "values and 3 the new; choose the table again to read it anew.",
+         "", false, true},
+        // Numbers the engine's own reading takes for other doubles: a row of them is found by them,
+        // and one typed is stored and found whole.
+        {"ACellOfARowOfNumbersTheEngineMisreads", ClientRule::PassThrough(), "dd_demo", "num_edit", "k=1", 0, "1",
+         "note", "x", "x", "x", "", "", false},
+        {"ADoubleTheEngineMisreadsTyped", ClientRule::PassThrough(), "dd_demo", "num_edit", "k=2", 0, "2", "d",
+         Misread().d0.c_str(), Misread().d0Shown.c_str(), Misread().d0Shown.c_str(), "", "", true},
+        {"ADecimalTheEngineMisreadsTyped", ClientRule::PassThrough(), "dd_demo", "num_edit", "k=2", 0, "2", "x",
+         Misread().x0.c_str(), Misread().x0Shown.c_str(), Misread().x0Shown.c_str(), "", "", true},
+        {"AndTheNextEditOfThatRow", ClientRule::PassThrough(), "dd_demo", "num_edit", "k=2", 0, "2", "note", "y",
+         "y", "y", "", "", false},
+        // The date alone is that day's first moment, stored and shown so, and the row is found by it.
+        {"TheDateAloneTypedIntoADate", ClientRule::PassThrough(), "dd_demo", "num_edit", "k=2", 0, "2", "dd",
+         "2024-05-06", "2024-05-06:00:00:00", "2024-05-06:00:00:00", "", "", true},
+        {"TheDateAloneTypedIntoATimestamp", ClientRule::PassThrough(), "pd_demo", "pdtable_102",
+         "type_of_rdb_data=99", 0, "99", "date_approved", "2024-05-06", "2024-05-06:00:00:00",
+         "2024-05-06:00:00:00", "", "", false},
+        {"AndTheNextEditOfThatRow", ClientRule::PassThrough(), "pd_demo", "pdtable_102", "type_of_rdb_data=99", 0,
+         "99", "rdb_file_spec", "demo3.prj", "demo3.prj", "demo3.prj", "", "", true},
+        // A text of blanks beside its NULL twin: each grid row edits its own row alone.
+        {"TheRowOfABlankText", ClientRule::PassThrough(), "dd_demo", "tw", "c='  '", 1, "  ", "n", "y", "y", "y", "",
          "", false},
+        {"TheRowOfItsNullTwin", ClientRule::PassThrough(), "dd_demo", "tw", "c IS NULL", 1, "", "n", "z", "z", "z", "",
+         "", true},
+        {"ABlankTextTyped", ClientRule::PassThrough(), "dd_demo", "tw", "c IS NULL", 1, "", "n", "   ", "   ", "   ",
+         "", "", true},
+        {"AndTheNextEditOfThatRow", ClientRule::PassThrough(), "dd_demo", "tw", "c IS NULL", 1, "", "n", "w", "w",
+         "w", "", "", false},
     };
 }
 
@@ -168,7 +222,14 @@ struct TableEditPutBack {
                                     "insert into scale_edit values (1, 98765.4321, 1000000000000000000000000, 0.1, "
                                     "2.675, 1.1, 1234567.89, -12000000000000000000000000000000, 'a');\n"
                                     "insert into scale_edit values (2, -98765.4321, -1000000000000000000000000, 0.5, "
-                                    "-2.675, -1.1, -1234567.89, 12000000000000000000000000000000, 'b');");
+                                    "-2.675, -1.1, -1234567.89, 12000000000000000000000000000000, 'b');\n"
+                                    "create table num_edit (k int, d double, x " + Misread().decimalType +
+                                    ", dd date, note char(8));\n"
+                                    "insert into num_edit values (1, " + Misread().d0 + ", " + Misread().x0 +
+                                    ", '2024-03-01', 'a');\n"
+                                    "insert into num_edit values (2, " + Misread().d1 + ", 0.5, NULL, 'b');\n"
+                                    "create table tw (k int, c char(8), n char(8));\n"
+                                    "insert into tw values (1, NULL, 'x');\ninsert into tw values (1, '  ', 'x');");
             gCRIS->DBGetTables("dd_demo", true);
         }
         ~WideTable()
@@ -176,7 +237,8 @@ struct TableEditPutBack {
             try {
                 CRIS cris;
                 cris.SetUseRIS("");
-                cris.DBWrite("dd_demo", "drop table wide_edit;\ndrop table scale_edit");
+                cris.DBWrite("dd_demo", "drop table wide_edit;\ndrop table scale_edit;\ndrop table num_edit;\n"
+                                        "drop table tw");
                 gCRIS->DBGetTables("dd_demo", true);
             } catch (const AppError& e) {
                 ADD_FAILURE() << e.description();
@@ -185,15 +247,22 @@ struct TableEditPutBack {
     } wide;
 
     std::string description = value("pd_demo", "SELECT model_description FROM pdtable_113 WHERE model_no='P1001'");
-    DbToolsSampleEnvironment::ExecAtEnd models{
-        "pd_demo", "UPDATE pdtable_113 SET model_description=" +
-                       (description == "<null>" ? std::string("NULL") : "'" + description + "'") +
-                       ", model_file_spec='p1001.dgn' WHERE model_no='P1001'"};
+    DbToolsSampleEnvironment::ExecAtEnd models{"pd_demo", "UPDATE pdtable_113 SET model_description=" +
+                                                              literal(description) +
+                                                              ", model_file_spec='p1001.dgn' WHERE model_no='P1001'"};
     DbToolsSampleEnvironment::ExecAtEnd partitions{
         "pd_demo", "DELETE FROM pdtable_114; INSERT INTO pdtable_114 VALUES (1), (2), (3)"};
+    std::string approved = value("pd_demo", "SELECT date_approved FROM pdtable_102 WHERE type_of_rdb_data=99");
+    std::string spec = value("pd_demo", "SELECT rdb_file_spec FROM pdtable_102 WHERE type_of_rdb_data=99");
+    DbToolsSampleEnvironment::ExecAtEnd directory{
+        "pd_demo", "UPDATE pdtable_102 SET date_approved=" + literal(approved) + ", rdb_file_spec=" + literal(spec) +
+                       " WHERE type_of_rdb_data=99"};
     DbToolsSampleEnvironment::ExecAtEnd gates{
         "dd_demo", "DELETE FROM pdtable_34_1; INSERT INTO pdtable_34_1 VALUES (200, 'GATE0', 120.5), "
                    "(201, 'GATE1', 121.5), (202, 'GATE2', 122.5)"};
+
+    // A value as value() gave it, written into a statement.
+    static std::string literal(const std::string& v) { return v == "<null>" ? std::string("NULL") : "'" + v + "'"; }
 
     // The one value of the query as the server's file holds it ("<null>" for Null).
     static std::string value(const std::string& schema, const std::string& sql)
@@ -225,6 +294,17 @@ inline void RunTableEdits(ScriptedMessageService& boxes, const std::function<Lis
         ASSERT_LT(column, grid->TDBGrid->columnCount());
         const std::string stored = std::string("SELECT ") + c.field + " FROM " + c.table + " WHERE " + c.locate;
         const std::string before = TableEditPutBack::value(c.schema, stored);
+        // The rows the locate does not find, by the rowids it finds before the edit.
+        const auto db = DbToolsSampleEnvironment::UserDb(c.schema);
+        const auto located = db->QueryRows(std::string("SELECT rowid FROM ") + c.table + " WHERE " + c.locate);
+        const auto others = [&] {
+            auto rows = db->QueryRows(std::string("SELECT rowid, * FROM ") + c.table + " ORDER BY rowid");
+            std::erase_if(rows, [&](const auto& r) {
+                return std::any_of(located.begin(), located.end(), [&](const auto& l) { return l[0] == r[0]; });
+            });
+            return rows;
+        };
+        const auto othersBefore = others();
         const QString shown = grid->cellText(row, column);
         {
             testsupport::WrapperClients clients;
@@ -243,6 +323,9 @@ inline void RunTableEdits(ScriptedMessageService& boxes, const std::function<Lis
             }
         }
         EXPECT_EQ(TableEditPutBack::value(c.schema, stored), c.stored ? std::string(c.stored) : before);
+        if (!c.othersChange) {
+            EXPECT_EQ(others(), othersBefore);
+        }
         EXPECT_EQ(grid->cellText(row, column).toStdString(), c.cell ? std::string(c.cell) : shown.toStdString());
     }
 }

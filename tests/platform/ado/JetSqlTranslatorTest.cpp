@@ -14,9 +14,10 @@ struct TranslateCase {
     const char* name;
     const char* jet;
     const char* sqlite;
-    // With the number literals of more digits than a double holds as texts; nullptr: as sqlite,
-    // the statement holding none.
+    // With every number literal the number it writes (NumberLiterals::EveryDigit); nullptr: as
+    // sqlite.
     const char* everyDigit = nullptr;
+    bool wide = false; // it holds a number of more digits than a double holds
 };
 
 class JetSqlTranslatorTest : public ::testing::TestWithParam<TranslateCase> {};
@@ -28,8 +29,8 @@ TEST_P(JetSqlTranslatorTest, Translates)
     const JetStatement exact =
         JetSqlTranslator::Translate(GetParam().jet, Mark, JetSqlTranslator::NumberLiterals::EveryDigit);
     EXPECT_EQ(exact.sql, GetParam().everyDigit ? GetParam().everyDigit : GetParam().sqlite);
-    EXPECT_EQ(exact.everyDigitLiterals, GetParam().everyDigit != nullptr);
-    EXPECT_EQ(st.everyDigitLiterals, GetParam().everyDigit != nullptr);
+    EXPECT_EQ(exact.everyDigitLiterals, GetParam().wide);
+    EXPECT_EQ(st.everyDigitLiterals, GetParam().wide);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -59,20 +60,31 @@ INSTANTIATE_TEST_SUITE_P(
                       "CREATE TABLE \"t\" (memo LONGTEXT, \"n\" LONGTEXT, d TEXT(20))"},
         TranslateCase{"ColumnNamedLikeKeywordPart", "SELECT date_from FROM t ORDER BY date_from",
                       "SELECT date_from FROM <t> ORDER BY date_from"},
-        TranslateCase{"NumbersADoubleHolds", "SELECT * FROM t WHERE a = 1e20 AND b < -12345678901234.5",
-                      "SELECT * FROM <t> WHERE a = 1e20 AND b < -12345678901234.5"},
+        TranslateCase{"NumbersADoubleHolds", "SELECT * FROM t WHERE a = 1e20 AND b < -12345678901234.5 AND c = 7",
+                      "SELECT * FROM <t> WHERE a = 1e20 AND b < -12345678901234.5 AND c = 7",
+                      "SELECT * FROM <t> WHERE a = tw_read_number('1e20') AND b < -tw_read_number('12345678901234.5') "
+                      "AND c = 7"},
+        // A select list item so changed is named as the statement wrote it.
+        TranslateCase{"NumbersInTheSelectList",
+                      "SELECT 0.5, -2.5e+3, x * 1.5E-3 AS y, round(x, 2) FROM t WHERE b IN (1e3, 7)",
+                      "SELECT 0.5, -2.5e+3, x * 1.5E-3 AS y, round(x, 2) FROM <t> WHERE b IN (1e3, 7)",
+                      "SELECT tw_read_number('0.5') AS \"0.5\", -tw_read_number('2.5e+3') AS \"-2.5e+3\", "
+                      "x * tw_read_number('1.5E-3') AS y, round(x, 2) FROM <t> WHERE b IN (tw_read_number('1e3'), 7)"},
         TranslateCase{"EveryDigitLiterals",
                       "SELECT * FROM t WHERE a = 12345678901234567891 AND b <-1234567890123456.78 AND c > 0.1",
                       "SELECT * FROM <t> WHERE a = 12345678901234567891 AND b <-1234567890123456.78 AND c > 0.1",
-                      "SELECT * FROM <t> WHERE a = '12345678901234567891' AND b <'-1234567890123456.78' AND c > 0.1"},
+                      "SELECT * FROM <t> WHERE a = '12345678901234567891' AND b <'-1234567890123456.78' AND "
+                      "c > tw_read_number('0.1')",
+                      true},
         TranslateCase{"SignsAfterOperandsSubtract",
                       "SELECT a -12345678901234567891, (5) + 12345678901234567891 FROM t WHERE n IN (-1234567890123456)",
                       "SELECT a -12345678901234567891, (5) + 12345678901234567891 FROM <t> WHERE n IN (-1234567890123456)",
-                      "SELECT a -'12345678901234567891', (5) + '12345678901234567891' FROM <t> WHERE n IN "
-                      "('-1234567890123456')"},
+                      "SELECT a -'12345678901234567891' AS \"a -12345678901234567891\", (5) + '12345678901234567891' "
+                      "AS \"(5) + 12345678901234567891\" FROM <t> WHERE n IN ('-1234567890123456')",
+                      true},
         TranslateCase{"SignAfterAKeyword", "SELECT * FROM t WHERE n BETWEEN -12345678901234567891 AND 0",
                       "SELECT * FROM <t> WHERE n BETWEEN -12345678901234567891 AND 0",
-                      "SELECT * FROM <t> WHERE n BETWEEN '-12345678901234567891' AND 0"}),
+                      "SELECT * FROM <t> WHERE n BETWEEN '-12345678901234567891' AND 0", true}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(JetSqlTranslatorForms, SelectInto)

@@ -46,12 +46,21 @@ protected:
                   "W2" + d + "12345678901234567168" + d + "12.5" + d + "\r\n" +
                   "W3" + d + "99999999999999999999999999999999999999" + d + "-1234567890123456.78" + d + "\r\n" +
                   "W4" + d + "5" + d + "" + d + "\r\n");
+        // The server's values, as the dump conversion describes them: a text of blanks beside NULL,
+        // moments, doubles; and a text column of the driver's own reading.
+        WriteFile(kDir + "\\S.txt",
+                  "S1" + d + "  " + d + "2024-03-01:00:00:00" + d + "0.727938731738" + d + "x  " + d + "\r\n" +
+                  "S2" + d + "" + d + "2024-03-01:08:00:00" + d + "0.12345678901234566" + d + "" + d + "\r\n" +
+                  "S3" + d + "x  " + d + "2024-03-02:00:00:00" + d + "2.5" + d + "x" + d + "\r\n");
         WriteFile(kDir + "\\Schema.ini",
                   "[T1.txt]\r\nColNameHeader=False\r\nFormat=Delimited(" + d + ")\r\nCharacterSet=ANSI\r\n"
                   "Col1=model_index_no long\r\nCol2=model_no char width 21\r\nCol3=partition_no short\r\n"
                   "Col4=weight double\r\nCol5=created char width 240\r\n"
                   "[W.txt]\r\nColNameHeader=False\r\nFormat=Delimited(" + d + ")\r\nCharacterSet=ANSI\r\n"
-                  "Col1=model_no char width 3\r\nCol2=big double\r\nCol3=amt double\r\n");
+                  "Col1=model_no char width 3\r\nCol2=big double\r\nCol3=amt double\r\n"
+                  "[S.txt]\r\nColNameHeader=False\r\nFormat=Delimited(" + d + ")\r\nCharacterSet=ANSI\r\n"
+                  "Col1=model_no char width 3 server char\r\nCol2=c char width 9 server char\r\n"
+                  "Col3=dt char width 240 server moment\r\nCol4=d double server double\r\nCol5=j char width 9\r\n");
     }
     void TearDown() override { std::filesystem::remove_all(StandInRoot() + "/drives/c/work"); }
 
@@ -151,7 +160,16 @@ INSTANTIATE_TEST_SUITE_P(
                   {"5", "12345678901234567168", "12345678901234567891", "99999999999999999999999999999999999999"}},
         QueryCase{"Greatest", "SELECT max(amt) AS model_no FROM W.txt AS [w]", {"1234567890123456.78"}},
         QueryCase{"DoublesBesideAWideLiteral",
-                  "SELECT model_no FROM T1.txt AS [t] WHERE weight < 2.50000000000000001 ORDER BY weight", {"B 100", "A100"}}),
+                  "SELECT model_no FROM T1.txt AS [t] WHERE weight < 2.50000000000000001 ORDER BY weight", {"B 100", "A100"}},
+        // The server's values compare as the server compares them; the driver's own texts exactly.
+        QueryCase{"ServerTextOfBlanks", "SELECT model_no FROM S.txt AS [s] WHERE c = '  '", {"S1"}},
+        QueryCase{"ServerTextBlankPadded", "SELECT model_no FROM S.txt AS [s] WHERE c = 'x' OR c = ''", {"S3"}},
+        QueryCase{"OwnTextExactly", "SELECT model_no FROM S.txt AS [s] WHERE j = 'x'", {"S3"}},
+        QueryCase{"ServerDateAlone",
+                  "SELECT model_no FROM S.txt AS [s] WHERE dt = '2024-03-01' OR dt IN ('2024-03-02') ORDER BY dt DESC",
+                  {"S3", "S1"}},
+        QueryCase{"ServerDoubleBesideAWideLiteral", "SELECT model_no FROM S.txt AS [s] WHERE d = 0.12345678901234567",
+                  {"S2"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(TextDriverTest, AnEmptyResultIsAnOpenRecordsetAtEof)

@@ -1,7 +1,5 @@
-// The server's reading of timestamp texts.
-#include "standins/dbserver/RisTimestamp.h"
-
-#include "dbaccess/StoredValue.h"
+// The reading of timestamp texts.
+#include "platform/RisTimestamp.h"
 
 namespace {
 
@@ -35,7 +33,7 @@ std::optional<std::string> RisTimestamp::Moment(std::string_view text)
     if (year < 1 || month < 1 || month > 12 || day < 1 || day > daysOf(year, month))
         return std::nullopt;
     if (text.size() == 10)
-        return StoredValue::Moment(text); // the date alone: that day's first moment
+        return std::string(text) + ":00:00:00"; // the date alone: that day's first moment
     // The database takes a time only after a ":".
     if (text[10] != ':' || text[13] != ':' || text[16] != ':')
         return std::nullopt;
@@ -43,4 +41,10 @@ std::optional<std::string> RisTimestamp::Moment(std::string_view text)
     if (hour < 0 || hour > 23 || minute < 0 || minute > 59 || second < 0 || second > 59)
         return std::nullopt;
     return std::string(text);
+}
+
+std::string RisTimestamp::Compared(std::string_view text)
+{
+    std::optional<std::string> moment = Moment(text);
+    return moment ? std::move(*moment) : std::string(text);
 }
