@@ -7,7 +7,7 @@
 #include "platform/WinPath.h"
 #include "standins/dbserver/CharComparison.h"
 #include "standins/dbserver/RisErrorBlock.h"
-#include "standins/dbserver/RisSqlText.h"
+#include "dbaccess/RisSqlText.h"
 #include "standins/dbserver/ServerSqlFunctions.h"
 
 #include <algorithm>

@@ -4,7 +4,7 @@
 #include "platform/TextUtil.h"
 #include "platform/WinPath.h"
 #include "standins/dbserver/RisErrorBlock.h"
-#include "standins/dbserver/RisSqlText.h"
+#include "dbaccess/RisSqlText.h"
 
 #include <algorithm>
 #include <fstream>

@@ -9,7 +9,7 @@
 #include "standins/dbserver/LoadGrants.h"
 #include "standins/dbserver/LockedOutputFile.h"
 #include "standins/dbserver/RisErrorBlock.h"
-#include "standins/dbserver/RisSqlText.h"
+#include "dbaccess/RisSqlText.h"
 #include "standins/dbserver/SchemaTables.h"
 #include "standins/dbserver/StoredValueSql.h"
 

@@ -7,7 +7,7 @@
 #include "standins/dbserver/ReservedWords.h"
 #include "standins/dbserver/RisColumnType.h"
 #include "standins/dbserver/RisErrorBlock.h"
-#include "standins/dbserver/RisSqlText.h"
+#include "dbaccess/RisSqlText.h"
 #include "standins/dbserver/ServerSqlRules.h"
 #include "standins/dbserver/ServerValues.h"
 
