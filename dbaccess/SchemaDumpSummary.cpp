@@ -192,7 +192,7 @@ void SchemaDumpSummary::Add(const DumpItem& item)
         t.columns.clear();
         t.comparisons.clear();
         for (const DumpColumn& c : item.columns) {
-            t.columns.push_back(ToLower(c.name) + " " + ReplaceAll(ToLower(c.type), " ", "") +
+            t.columns.push_back(ToLower(c.name) + " " + DumpFormat::DeclaredType(c.type) +
                                 (c.notNull ? " not null" : ""));
             t.comparisons.push_back(StoredValue::ComparisonOf(c.type));
         }

@@ -326,9 +326,10 @@ void LoadRun::beginTable(const DumpItem& item)
     current_.columns = item.columns;
     if (!request_.tables.Contains(current_.table))
         return;
-    std::vector<RisColumn> columns;
-    for (const DumpColumn& c : item.columns)
-        columns.push_back(SchemaTables::ParseColumnDefinitions(DumpFormat::ColumnEntryText(c))[0]);
+    // The columns as a create-table statement makes them, from the very text of the line.
+    std::string table, list;
+    DumpFormat::SplitCreateTableLine(item.line, table, list);
+    const std::vector<RisColumn> columns = SchemaTables::ParseColumnDefinitions(list);
     std::string notNullFault;
     inSavepoint([&]() {
         SchemaTables tables(*db_);

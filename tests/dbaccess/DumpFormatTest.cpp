@@ -59,5 +59,22 @@ INSTANTIATE_TEST_SUITE_P(
                       ColumnEntryCase{"NullTakesNull", "v double null", {"v", "double", false}},
                       ColumnEntryCase{"NamesHoldingNull", "null_flag int", {"null_flag", "int", false}},
                       ColumnEntryCase{"DecimalNotNull", "d decimal(9,2) not null", {"d", "decimal(9,2)", true}},
-                      ColumnEntryCase{"NameAlone", "k", {"k", "", false}}),
+                      ColumnEntryCase{"NameAlone", "k", {"k", "", false}},
+                      // A type's arguments reach to their ")", blanks anywhere around and inside.
+                      ColumnEntryCase{"ABlankAfterTheComma", "temp decimal(8, 2)", {"temp", "decimal(8, 2)"}},
+                      ColumnEntryCase{"BlanksInsideTheParentheses", "t DECIMAL( 8 , 2 )  NOT NULL",
+                                      {"t", "DECIMAL( 8 , 2 )", true}},
+                      ColumnEntryCase{"ABlankBeforeTheParenthesis", "code\tchar (2) null", {"code", "char (2)"}}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// A column list is split where the server splits it, and a type compares as the server keeps it.
+TEST(DumpFormatColumnList, SplitsAtCommasOutsideParenthesesAndReadsTypesAsTheServerKeepsThem)
+{
+    const std::vector<DumpColumn> columns =
+        DumpFormat::ParseColumnList("design_temp decimal(8, 2), nm CHAR( 12 ) not null,code int");
+    EXPECT_EQ(columns, (std::vector<DumpColumn>{{"design_temp", "decimal(8, 2)"}, {"nm", "CHAR( 12 )", true},
+                                                {"code", "int"}}));
+    EXPECT_EQ(DumpFormat::DeclaredType(columns[0].type), "decimal(8,2)");
+    EXPECT_EQ(DumpFormat::DeclaredType(columns[1].type), "char(12)");
+    EXPECT_EQ(DumpFormat::DeclaredType(" Decimal (\t8,2)"), "decimal(8,2)");
+}
