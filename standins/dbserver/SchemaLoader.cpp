@@ -1,7 +1,9 @@
 // Load of a dump file into a schema.
 #include "standins/dbserver/SchemaLoader.h"
 
+#include "dbaccess/DumpGrantLine.h"
 #include "dbaccess/DumpReader.h"
+#include "dbaccess/RisSqlText.h"
 #include "platform/Environment.h"
 #include "platform/HostFiles.h"
 #include "platform/TextUtil.h"
@@ -9,7 +11,6 @@
 #include "standins/dbserver/LoadGrants.h"
 #include "standins/dbserver/LockedOutputFile.h"
 #include "standins/dbserver/RisErrorBlock.h"
-#include "dbaccess/RisSqlText.h"
 #include "standins/dbserver/SchemaTables.h"
 #include "standins/dbserver/StoredValueSql.h"
 
@@ -79,24 +80,6 @@ bool parseIndexLine(const std::string& line, RisIndex& idx)
         return false;
     idx.columns = RisSqlText::SplitTopLevel(line.substr(open + 1, close - open - 1));
     return !idx.columns.empty();
-}
-
-// The privileges, table and grantee list of "grant <privileges> on <table> to <grantees>".
-bool parseGrantLine(const std::string& line, std::string& privileges, std::string& table, std::string& grantees)
-{
-    std::vector<SqlToken> t = RisSqlText::Significant(line);
-    for (size_t i = 1; i + 3 < t.size(); ++i)
-        if (EqualsNoCase(t[i].text, "on") && EqualsNoCase(t[i + 2].text, "to")) {
-            privileges.clear();
-            for (size_t p = 1; p < i; ++p)
-                privileges += (t[p].text == "," || privileges.empty() ? "" : " ") + t[p].text;
-            table = ToLower(t[i + 1].text);
-            grantees.clear();
-            for (size_t g = i + 3; g < t.size(); ++g)
-                grantees += (grantees.empty() ? "" : " ") + t[g].text;
-            return true;
-        }
-    return false;
 }
 
 // Both index lines the unload client writes: "create unique index" and "create index".
@@ -424,10 +407,11 @@ void LoadRun::loadRow(const DumpItem& item)
 void LoadRun::grantLine(const DumpItem& item)
 {
     finishTable();
-    std::string privileges, table, grantees;
-    if (!parseGrantLine(item.line, privileges, table, grantees))
+    DumpGrant grant;
+    if (!DumpGrantLine::Split(item.line, grant))
         notUnderstood(item);
-    privileges = DbServer::TablePrivileges(privileges); // the grant as written, no more
+    const std::string table = ToLower(grant.table);
+    const std::string privileges = DbServer::TablePrivileges(grant.privileges); // the grant as written, no more
     if (!request_.grants.given || !request_.grants.Contains(table))
         return;
     // A view's grants follow the views, which stand by then.
@@ -436,7 +420,7 @@ void LoadRun::grantLine(const DumpItem& item)
     // The grantees as the grant statement takes them, no other way.
     std::vector<std::string> names;
     try {
-        names = session_.Server().Grantees(grantees);
+        names = session_.Server().Grantees(grant.grantees);
     } catch (const AppError& e) {
         const std::string why = e.source() == "RIS_E_UNKNOWN_USER" ? " to a user the database does not know ("
                                                                    : " in a form no grant takes (";
