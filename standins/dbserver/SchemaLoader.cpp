@@ -132,9 +132,6 @@ private:
     void commitAll();
     // What the databases hold after a load that stopped, for its message.
     std::string stateAfterStop();
-    // Refuses the whole load for a line that cannot be loaded as it stands (a NUL byte, a column
-    // list of a loaded table's insert or layout line that is not the table's).
-    void checkLine(const std::string& dumpFile, const DumpItem& item);
     void take(const DumpItem& item);
     void beginTable(const DumpItem& item);
     void loadRow(const DumpItem& item);
@@ -472,15 +469,6 @@ void LoadRun::otherLine(const DumpItem& item)
     }
 }
 
-void LoadRun::checkLine(const std::string& dumpFile, const DumpItem& item)
-{
-    DumpLoadCheck::RefuseNul(dumpFile, item);
-    if (current_.skip || (item.kind != DumpItemKind::InsertLine && item.kind != DumpItemKind::LayoutLine))
-        return;
-    if (const std::string fault = DumpLoadCheck::ColumnListFault(item, current_.columns); !fault.empty())
-        DumpLoadCheck::RefuseLine(dumpFile, item.lineNumber, fault);
-}
-
 void LoadRun::take(const DumpItem& item)
 {
     switch (item.kind) {
@@ -534,7 +522,7 @@ LoadCounts LoadRun::Run(DumpReader& reader, const std::string& dumpFile, const s
             } catch (const AppError& e) {
                 DumpLoadCheck::Refuse(dumpFile, e.description());
             }
-            checkLine(dumpFile, item);
+            DumpLoadCheck::RefuseNul(dumpFile, item);
             if (item.kind == DumpItemKind::CreateTable)
                 read.push_back({item.table, 0});
             else if (item.kind == DumpItemKind::Row && !read.empty())
