@@ -66,15 +66,3 @@ INSTANTIATE_TEST_SUITE_P(
                                       {"t", "DECIMAL( 8 , 2 )", true}},
                       ColumnEntryCase{"ABlankBeforeTheParenthesis", "code\tchar (2) null", {"code", "char (2)"}}),
     [](const auto& info) { return std::string(info.param.name); });
-
-// A column list is split where the server splits it, and a type compares as the server keeps it.
-TEST(DumpFormatColumnList, SplitsAtCommasOutsideParenthesesAndReadsTypesAsTheServerKeepsThem)
-{
-    const std::vector<DumpColumn> columns =
-        DumpFormat::ParseColumnList("design_temp decimal(8, 2), nm CHAR( 12 ) not null,code int");
-    EXPECT_EQ(columns, (std::vector<DumpColumn>{{"design_temp", "decimal(8, 2)"}, {"nm", "CHAR( 12 )", true},
-                                                {"code", "int"}}));
-    EXPECT_EQ(DumpFormat::DeclaredType(columns[0].type), "decimal(8,2)");
-    EXPECT_EQ(DumpFormat::DeclaredType(columns[1].type), "char(12)");
-    EXPECT_EQ(DumpFormat::DeclaredType(" Decimal (\t8,2)"), "decimal(8,2)");
-}

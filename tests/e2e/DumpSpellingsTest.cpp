@@ -5,10 +5,7 @@
 #include "admin/DumpCommands.h"
 #include "platform/RunMark.h"
 #include "platform/TextUtil.h"
-#include "platform/WinPath.h"
-#include "standins/dbserver/DbServer.h"
 #include "standins/dbserver/RisSession.h"
-#include "standins/dbserver/StandInEnvironment.h"
 #include "support/DumpSpellingCases.h"
 #include "support/OtherProcesses.h"
 #include "support/SampleEnvironment.h"
@@ -34,13 +31,8 @@ protected:
     // The sample environment as the other tests know it.
     void TearDown() override
     {
-        RisSession session(server);
         std::string out;
-        session.Execute("default schema dd_demo", out);
-        try {
-            session.Execute("drop table spelled_t", out);
-        } catch (const AppError&) {
-        }
+        RisSession(server).Execute("drop table dd_demo.spelled_t", out);
         server.DropUser("PD_READER");
         for (const auto& [object, seen] : RunMark::List("load "))
             RunMark::RemoveLeft(object);

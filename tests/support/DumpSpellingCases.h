@@ -19,47 +19,38 @@ struct DumpSpellingCase {
 
 inline std::vector<DumpSpellingCase> DumpSpellingCases()
 {
-    const auto dump = [](const std::string& create, const std::string& insert, const std::string& layout,
-                         const std::string& row, const std::string& after) {
-        return "default schema dd_demo\r\n" + create + "\r\n" + insert + "\r\n" + layout + "\r\n" + row +
-               "\r\n***RIS*** End of Table ***RIS***\r\n" + after + "***RIS*** End of Schema ***RIS***\r\n";
+    // The block of spelled_t (id, and a second column) with its row, and the lines after it.
+    const auto dump = [](const std::string& create, const std::string& row, const std::string& after,
+                         const std::string& second = "design_temp") {
+        return "default schema dd_demo\r\n" + create + "\r\ninsert into spelled_t (id, " + second +
+               ") values (?, ?)\r\n***variable*** id " + second + " \r\n" + row +
+               " \r\n***RIS*** End of Table ***RIS***\r\n" + after + "***RIS*** End of Schema ***RIS***\r\n";
     };
-    const std::string insertTemp = "insert into spelled_t (id, design_temp) values (?, ?)";
-    const std::string layoutTemp = "***variable*** id design_temp ";
-    const std::string grantAll = "grant select, insert, delete, update on spelled_t to ";
+    const std::string grant = "grant select, insert, delete, update on spelled_t to ";
+    const std::vector<std::string> temp = {"id int", "design_temp decimal(8,2)"};
     return {
         {"a blank after a decimal's comma",
-         dump("create table spelled_t (id int, design_temp decimal(8, 2))", insertTemp, layoutTemp, "1 12.50 ",
-              grantAll + "PUBLIC\r\n"),
-         {"id int", "design_temp decimal(8,2)"},
+         dump("create table spelled_t (id int, design_temp decimal(8, 2))", "1 12.50", grant + "PUBLIC\r\n"), temp,
          {"PUBLIC"}},
         {"a decimal in capitals with blanks inside its parentheses",
-         dump("create table spelled_t (id int, design_temp DECIMAL( 8 , 2 ) not null)", insertTemp, layoutTemp,
-              "1 -0.5 ", ""),
-         {"id int", "design_temp decimal(8,2) not null"},
-         {}},
+         dump("create table spelled_t (id int, design_temp DECIMAL( 8 , 2 ) not null)", "1 -0.5", ""),
+         {"id int", "design_temp decimal(8,2) not null"}, {}},
         {"blanks inside a char's parentheses and before them",
-         dump("create table spelled_t (id int, nm char( 12 ), code char (2))",
-              "insert into spelled_t (id, nm, code) values (?, ?, ?)", "***variable*** id nm code ",
-              "1 'twelve chars' 'ab' ", ""),
-         {"id int", "nm char(12)", "code char(2)"},
+         dump("create table spelled_t (id int, nm char( 12 ))", "1 'twelve chars'", "", "nm"), {"id int", "nm char(12)"},
          {}},
-        {"a grant to two grantees",
-         dump("create table spelled_t (id int, design_temp decimal(8,2))", insertTemp, layoutTemp, "1 1.25 ",
-              grantAll + "PUBLIC, dd_demo\r\n"),
-         {"id int", "design_temp decimal(8,2)"},
-         {"DD_DEMO", "PUBLIC"}},
+        {"a grant to two grantees", dump("create table spelled_t (id int, design_temp decimal(8,2))", "1 1.25",
+                                         grant + "PUBLIC, dd_demo\r\n"),
+         temp, {"DD_DEMO", "PUBLIC"}},
         {"a grant to three grantees, one of them quoted, and one of fewer privileges",
-         dump("create table spelled_t (id int, design_temp decimal(8,2))", insertTemp, layoutTemp, "1 1.25 ",
-              grantAll + "dd_demo,PUBLIC ,  \"PD_DEMO\"\r\ngrant select on spelled_t to pd_reader\r\n"),
-         {"id int", "design_temp decimal(8,2)"},
-         {"DD_DEMO", "PD_DEMO", "PD_READER", "PUBLIC"}},
+         dump("create table spelled_t (id int, design_temp decimal(8,2))", "1 1.25",
+              grant + "dd_demo,PUBLIC ,  \"PD_DEMO\"\r\ngrant select on spelled_t to pd_reader\r\n"),
+         temp, {"DD_DEMO", "PD_DEMO", "PD_READER", "PUBLIC"}},
         {"key words in capitals",
-         dump("CREATE TABLE SPELLED_T (ID INT, NM CHAR(12))", "INSERT INTO SPELLED_T (ID, NM) VALUES (?, ?)",
-              "***variable*** ID NM ", "1 'a' ",
-              "CREATE UNIQUE INDEX USPELLED_T ON SPELLED_T (ID)\r\nGRANT SELECT, INSERT ON SPELLED_T TO PUBLIC\r\n"),
-         {"id int", "nm char(12)"},
-         {"PUBLIC"}},
+         "default schema dd_demo\r\nCREATE TABLE SPELLED_T (ID INT, NM CHAR (12))\r\nINSERT INTO SPELLED_T (ID, NM) "
+         "VALUES (?, ?)\r\n***variable*** ID NM \r\n1 'a' \r\n***RIS*** End of Table ***RIS***\r\nCREATE UNIQUE INDEX "
+         "USPELLED_T ON SPELLED_T (ID)\r\nGRANT SELECT, INSERT ON SPELLED_T TO PUBLIC\r\n"
+         "***RIS*** End of Schema ***RIS***\r\n",
+         {"id int", "nm char(12)"}, {"PUBLIC"}},
     };
 }
 
