@@ -1,6 +1,7 @@
 // Building and parsing the lines of RIS dump files.
 #include "dbaccess/DumpFormat.h"
 
+#include "dbaccess/RisSqlText.h"
 #include "platform/TextUtil.h"
 
 #include <algorithm>
@@ -253,6 +254,15 @@ bool DumpFormat::ParseFixedHeader(std::string_view line, std::vector<DumpFixedFi
 
 bool DumpFormat::ParseCreateTableLine(std::string_view line, std::string& table, std::vector<DumpColumn>& columns)
 {
+    std::string list;
+    if (!SplitCreateTableLine(line, table, list))
+        return false;
+    columns = ParseColumnList(list);
+    return true;
+}
+
+bool DumpFormat::SplitCreateTableLine(std::string_view line, std::string& table, std::string& columnList)
+{
     std::string l = Trim(line);
     if (!StartsWithNoCase(l, kCreateTable))
         return false;
@@ -261,39 +271,65 @@ bool DumpFormat::ParseCreateTableLine(std::string_view line, std::string& table,
     if (open == std::string::npos || close == std::string::npos || close < open)
         return false;
     table = Trim(std::string_view(l).substr(kCreateTable.size(), open - kCreateTable.size()));
-    columns = ParseColumnList(Trim(std::string_view(l).substr(open + 2, close - open - 2)));
+    columnList = Trim(std::string_view(l).substr(open + 2, close - open - 2));
     return true;
 }
 
 std::vector<DumpColumn> DumpFormat::ParseColumnList(std::string_view list)
 {
     std::vector<DumpColumn> columns;
-    if (list.empty())
-        return columns;
-    for (const std::string& def : Split(list, ", "))
+    for (const std::string& def : RisSqlText::SplitTopLevel(list))
         columns.push_back(ParseColumnEntry(def));
     return columns;
 }
 
+DumpColumnEntry DumpFormat::SplitColumnEntry(std::string_view entry)
+{
+    DumpColumnEntry e;
+    const std::string d = TrimWhite(entry);
+    const size_t blank = d.find_first_of(" \t");
+    e.name = d.substr(0, blank);
+    if (blank == std::string::npos)
+        return e;
+    const std::string rest = TrimWhite(std::string_view(d).substr(blank));
+    // The type runs to the closing parenthesis of its arguments, else to the next blank.
+    const size_t open = rest.find('(');
+    const size_t nextBlank = rest.find_first_of(" \t");
+    size_t end = nextBlank;
+    const bool arguments = open != std::string::npos && (nextBlank == std::string::npos || open < nextBlank ||
+                                                         TrimWhite(rest.substr(nextBlank, open - nextBlank)).empty());
+    if (arguments) {
+        const size_t close = RisSqlText::MatchingParen(rest, open);
+        end = close == std::string::npos ? close : close + 1;
+    }
+    e.type = rest.substr(0, end);
+    if (end != std::string::npos)
+        for (const std::string& w : Split(ReplaceAll(rest.substr(end), "\t", " "), " "))
+            if (!w.empty())
+                e.rest += (e.rest.empty() ? "" : " ") + w;
+    return e;
+}
+
 DumpColumn DumpFormat::ParseColumnEntry(std::string_view entry)
 {
-    std::vector<std::string> words;
-    for (const std::string& w : Split(entry, " "))
-        if (!w.empty())
-            words.push_back(w);
-    DumpColumn c;
-    if (words.empty())
-        return c;
-    c.name = words.front();
-    // What a column says of NULL follows its type ("not null", or "null" that takes it); a name or a
-    // type is never the word "null".
-    if (words.size() >= 3 && EqualsNoCase(words.back(), "null")) {
-        c.notNull = words.size() >= 4 && EqualsNoCase(words[words.size() - 2], "not");
-        words.resize(words.size() - (c.notNull ? 2 : 1));
-    }
-    if (words.size() > 1)
-        c.type = words.back();
-    return c;
+    DumpColumnEntry e = SplitColumnEntry(entry);
+    // What a column says of NULL follows its type; a name or a type is never the word "null".
+    const bool notNull = EqualsNoCase(e.rest, "not null");
+    return {std::move(e.name), std::move(e.type), notNull};
+}
+
+std::string DumpFormat::DeclaredType(std::string_view type)
+{
+    std::string t = ToLower(TrimWhite(type));
+    const size_t open = t.find('(');
+    const size_t close = t.rfind(')');
+    if (open == std::string::npos || close == std::string::npos || close < open || close + 1 != t.size())
+        return t;
+    std::string declared = TrimWhite(std::string_view(t).substr(0, open)) + "(";
+    for (size_t i = open + 1; i < close; ++i)
+        if (t[i] != ' ' && t[i] != '\t')
+            declared += t[i];
+    return declared + ")";
 }
 
 std::string DumpFormat::ColumnEntryText(const DumpColumn& column)

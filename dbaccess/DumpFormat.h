@@ -17,6 +17,17 @@ struct DumpColumn {
     friend bool operator==(const DumpColumn&, const DumpColumn&) = default;
 };
 
+// One column entry split as the server reads a column definition.
+struct DumpColumnEntry {
+    std::string name; // the first word
+    // The type as written: its word and, where a "(" follows it (blanks between allowed), the
+    // arguments up to the matching ")"; to the end of the entry when that ")" is missing. Empty
+    // for an entry of one word.
+    std::string type;
+    // What follows the type, its words one blank apart: "not null", "null", or words no column takes.
+    std::string rest;
+};
+
 // How the rows of a table block are written.
 enum class DumpLayout {
     Variable, // "***variable***" line; values separated by blanks, characters quoted
@@ -97,13 +108,24 @@ public:
     // Parses "create table t (a int, b char(10))" (blanks at both ends allowed). False when the
     // line is not a create-table line or lacks "(" or ")".
     static bool ParseCreateTableLine(std::string_view line, std::string& table, std::vector<DumpColumn>& columns);
-    // The column list split at every ", ", each piece read by ParseColumnEntry.
+    // The same, giving the column list's text: what stands between the first " (" and the last
+    // ")", trimmed.
+    static bool SplitCreateTableLine(std::string_view line, std::string& table, std::string& columnList);
+    // The column list split at its commas outside parentheses and quotes, as the server splits
+    // it ("a decimal(8, 2), b int" is two entries), each piece read by ParseColumnEntry.
     static std::vector<DumpColumn> ParseColumnList(std::string_view list);
+    // One column entry split as the server reads it: the name up to the first blank or tab, the
+    // type (see DumpColumnEntry), and the rest.
+    static DumpColumnEntry SplitColumnEntry(std::string_view entry);
     // One column entry, "name type" or "name type not null" (any case, any blanks between the
-    // words): the name is the first word, a closing "not null" sets notNull (a closing "null"
-    // alone is passed over), and the type is the last word before them. An entry of one word is
-    // a name without a type.
+    // words), read by SplitColumnEntry: a rest of "not null" sets notNull, any other rest is
+    // passed over. An entry of one word is a name without a type.
     static DumpColumn ParseColumnEntry(std::string_view entry);
+    // A type as the server keeps it declared: in lower case, its word and its arguments without
+    // blanks or tabs around and inside the parentheses ("DECIMAL( 8 , 2 )" and "decimal (8, 2)"
+    // are "decimal(8,2)", "char( 12 )" is "char(12)"). A text with more after its ")" is given
+    // back in lower case only.
+    static std::string DeclaredType(std::string_view type);
     // The entry as a create-table line writes it: "name type", followed by " not null" when the
     // column refuses NULL.
     static std::string ColumnEntryText(const DumpColumn& column);

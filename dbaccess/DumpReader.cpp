@@ -6,14 +6,12 @@
 
 namespace {
 
-bool startsWith(std::string_view s, std::string_view p)
+// Raises for a fault of the line.
+void requireRead(const std::string& fault, long line)
 {
-    return s.substr(0, p.size()) == p;
-}
-
-[[noreturn]] void badFormat(long line)
-{
-    throw AppError(1, "DumpReader", "Incorrect RIS dump file format (line " + std::to_string(line) + ")");
+    if (!fault.empty())
+        throw AppError(1, "DumpReader",
+                       "Incorrect RIS dump file format (line " + std::to_string(line) + "): " + fault);
 }
 
 } // namespace
@@ -72,7 +70,7 @@ bool DumpReader::Next(DumpItem& item)
         return false;
     item.line.assign(line);
     item.lineNumber = lineNumber_;
-    item.table = table_;
+    item.table = head_.table();
     if (DumpLineClassifier::IsMarkerLookalike(line))
         DumpLineClassifier::RaiseMarkerLookalike(line, lineNumber_);
     const DumpLineKind kind = classifier_.Classify(line);
@@ -93,33 +91,27 @@ bool DumpReader::Next(DumpItem& item)
         item.values.clear();
     switch (state_) {
     case State::AfterCreate:
-        if (startsWith(line, DumpFormat::kInsertInto)) {
+        if (DumpBlockHead::IsInsertLine(line)) {
+            requireRead(head_.TakeInsertLine(line), lineNumber_);
             item.kind = DumpItemKind::InsertLine;
             state_ = State::AfterInsert;
             return true;
         }
         [[fallthrough]];
     case State::AfterInsert:
+        requireRead(head_.TakeLayoutLine(line), lineNumber_);
         item.kind = DumpItemKind::LayoutLine;
-        if (startsWith(line, DumpFormat::kVariable)) {
-            layout_ = DumpLayout::Variable;
-            fields_.clear();
-        } else {
-            layout_ = DumpLayout::Fixed;
-            if (!DumpFormat::ParseFixedHeader(line, fields_))
-                badFormat(lineNumber_);
-        }
-        item.layout = layout_;
-        item.fixedFields = fields_;
-        item.columns = columns_;
+        item.layout = head_.layout();
+        item.fixedFields = head_.fixedFields();
+        item.columns = head_.columns();
         state_ = State::InRows;
         return true;
     case State::InRows:
         item.kind = DumpItemKind::Row;
-        if (layout_ == DumpLayout::Variable)
-            DumpFormat::ParseVariableRowInto(line, columns_.size(), item.values);
+        if (head_.layout() == DumpLayout::Variable)
+            DumpFormat::ParseVariableRowInto(line, head_.columns().size(), item.values);
         else
-            DumpFormat::ParseFixedRowInto(line, fields_, columns_, item.values);
+            DumpFormat::ParseFixedRowInto(line, head_.fixedFields(), head_.columns(), item.values);
         return true;
     case State::Outside:
         break;
@@ -134,20 +126,20 @@ bool DumpReader::Next(DumpItem& item)
         break;
     }
     case DumpLineKind::CreateTable:
-        if (!DumpFormat::ParseCreateTableLine(line, table_, columns_))
-            badFormat(lineNumber_);
+        requireRead(head_.TakeCreateLine(line), lineNumber_);
         item.kind = DumpItemKind::CreateTable;
-        item.table = table_;
-        item.columns = columns_;
+        item.table = head_.table();
+        item.columns = head_.columns();
         state_ = State::AfterCreate;
         break;
     case DumpLineKind::EndOfSchema:
         item.kind = DumpItemKind::EndOfSchema;
         break;
     default:
-        if (startsWith(line, DumpFormat::kCreateUniqueIndex))
+        // Key words in any letter case, as the load takes them.
+        if (StartsWithNoCase(line, DumpFormat::kCreateUniqueIndex))
             item.kind = DumpItemKind::IndexLine;
-        else if (startsWith(line, DumpFormat::kGrant))
+        else if (StartsWithNoCase(line, DumpFormat::kGrant))
             item.kind = DumpItemKind::GrantLine;
         else
             item.kind = DumpItemKind::OtherLine;

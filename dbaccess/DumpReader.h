@@ -2,6 +2,7 @@
 // lines), streaming through it in chunks.
 #pragma once
 
+#include "dbaccess/DumpBlockHead.h"
 #include "dbaccess/DumpFormat.h"
 #include "dbaccess/DumpLineClassifier.h"
 #include "dbaccess/DumpScanner.h"
@@ -42,9 +43,9 @@ public:
 
     // The next item; false at the end of the file. Inside a table block the line after the
     // insert line is its layout line and the lines up to the end-of-table line are rows.
-    // Raises error 1 "Incorrect RIS dump file format (line n)" for a create-table line
-    // without its parentheses or a fixed header that is not name/first/last triples. The
-    // first call walks the whole dump first and raises as RequireDumpBlocksClosed.
+    // Raises error 1 "Incorrect RIS dump file format (line n): <fault>" for a line of a block's
+    // head the load does not read (DumpBlockHead). The first call walks the whole dump first
+    // and raises as RequireDumpBlocksClosed.
     bool Next(DumpItem& item);
 
 private:
@@ -59,8 +60,5 @@ private:
     size_t pos_ = 0;
     long lineNumber_ = 0;
     enum class State { Outside, AfterCreate, AfterInsert, InRows } state_ = State::Outside;
-    std::string table_;
-    std::vector<DumpColumn> columns_;
-    DumpLayout layout_ = DumpLayout::Variable;
-    std::vector<DumpFixedField> fields_;
+    DumpBlockHead head_; // of the table block being read, or read last
 };

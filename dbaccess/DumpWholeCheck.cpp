@@ -1,6 +1,7 @@
 // The whole-dump check: one streaming pass over the dump's classified lines.
 #include "dbaccess/DumpWholeCheck.h"
 
+#include "dbaccess/DumpBlockHead.h"
 #include "dbaccess/DumpLineClassifier.h"
 #include "platform/AppError.h"
 #include "platform/HostFiles.h"
@@ -8,6 +9,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <unordered_set>
 #include <utility>
 
 namespace {
@@ -37,6 +39,9 @@ private:
 
     enum class Block { None, Head, Rows };
     DumpWholeness& result_;
+    DumpBlockHead head_;
+    bool insertTaken_ = false;
+    std::unordered_set<std::string> tables_; // lower case, for a table's second block
     uint64_t line_ = 0;
     uint64_t blockStart_ = 0;
     bool started_ = false;
@@ -60,8 +65,14 @@ bool WholenessWalk::takeInBlock(std::string_view line, DumpLineKind kind)
         if (nextTable || line == DumpFormat::kEndOfSchema)
             return refuse("table '" + table.table + "' has no end-of-table line" + atLine(line_));
         ++table.rows;
-    } else if (!StartsWithNoCase(line, DumpFormat::kInsertInto)) {
-        block_ = Block::Rows; // the layout line
+    } else {
+        // The insert line, if any, then the layout line: each as the load reads it.
+        const bool insert = !insertTaken_ && DumpBlockHead::IsInsertLine(line);
+        if (const std::string fault = insert ? head_.TakeInsertLine(line) : head_.TakeLayoutLine(line); !fault.empty())
+            return refuse(fault + atLine(line_));
+        insertTaken_ = true;
+        if (!insert)
+            block_ = Block::Rows;
     }
     return true;
 }
@@ -86,9 +97,15 @@ bool WholenessWalk::Take(std::string_view line, DumpLineKind kind)
     case DumpLineKind::SchemaLine:
         return refuse("a second schema line stands in it" + atLine(line_));
     case DumpLineKind::CreateTable:
+        if (const std::string fault = head_.TakeCreateLine(line); !fault.empty())
+            return refuse(fault + atLine(line_));
+        // A second block of one table would replace the rows of the first.
+        if (!tables_.insert(ToLower(head_.table())).second)
+            return refuse("table '" + head_.table() + "' appears twice" + atLine(line_));
         block_ = Block::Head;
+        insertTaken_ = false;
         blockStart_ = line_;
-        result_.tables.push_back({DumpFormat::TableOfCreateLine(line), 0});
+        result_.tables.push_back({head_.table(), 0});
         result_.definitions.emplace_back(line);
         return true;
     case DumpLineKind::EndOfTable:

@@ -18,7 +18,7 @@ struct DumpWholeness {
     std::string problem;                // empty when the dump is whole; else the reason (naming the line number)
     std::string schema;                 // the schema name of the schema line
     std::vector<DumpTableCount> tables; // the table blocks in file order with their row counts
-    std::vector<ListedGrant> grants;    // the grant lines outside the table blocks, in file order
+    std::vector<ListedGrant> grants;    // the grants of the grant lines outside the blocks, one per grantee
     // What the dump makes besides rows, as a listing would show it: its create-table lines and
     // the lines outside the table blocks (index, view and grant lines), in file order.
     std::vector<std::string> definitions;

@@ -3,6 +3,7 @@
 
 #include "dbaccess/AnswerLines.h"
 #include "dbaccess/DumpFormat.h"
+#include "dbaccess/DumpGrantLine.h"
 #include "dbaccess/DumpLineClassifier.h"
 #include "platform/AppError.h"
 #include "platform/Clock.h"
@@ -98,11 +99,17 @@ std::vector<ListedGrant> ListedGrants(const std::string& listing)
     for (const std::string& raw : AnswerLines(listing)) {
         if (IsBlank(raw) || classifier.Classify(raw) != DumpLineKind::Other || !StartsWithNoCase(raw, "grant "))
             continue;
-        const std::string table = DumpLineClassifier::IndexOrGrantTable(raw);
-        const size_t to = FindNoCase(raw, " to ");
-        if (table.empty() || to == std::string::npos)
+        DumpGrant grant;
+        if (!DumpGrantLine::Split(raw, grant))
             continue;
-        grants.push_back({table, Trim(raw.substr(to + 4))});
+        // One grant per grantee, as the server makes them; a list it would refuse stays one
+        // grantee as written, which no grant the server lists matches.
+        std::string fault;
+        std::vector<std::string> grantees = DumpGrantLine::Grantees(grant.grantees, fault);
+        if (!fault.empty())
+            grantees = {grant.grantees};
+        for (std::string& grantee : grantees)
+            grants.push_back({grant.table, std::move(grantee)});
     }
     return grants;
 }

@@ -19,12 +19,12 @@ struct ListedTable {
 // listing that ends early the last table it defined.
 std::string ListingProblem(const std::string& listing);
 
-// One grant line of a listing, "grant <privileges> on <table> to <grantee>".
+// One grant of a listing's grant line "grant <privileges> on <table> to <grantees>".
 struct ListedGrant {
     std::string table;
-    std::string grantee;
+    std::string grantee; // as the catalogue keeps it (DumpGrantLine::Grantees)
 };
-// The grant lines of the listing outside table blocks, in listing order.
+// The grants of the listing's grant lines outside table blocks, one per grantee, in listing order.
 std::vector<ListedGrant> ListedGrants(const std::string& listing);
 
 // The names after each "create table " (exact case), in listing order, blank names left out.

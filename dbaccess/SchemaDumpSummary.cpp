@@ -3,6 +3,7 @@
 
 #include "dbaccess/DumpReader.h"
 #include "dbaccess/DumpFormat.h"
+#include "dbaccess/DumpGrantLine.h"
 #include "dbaccess/DumpRowHash.h"
 #include "dbaccess/IndexNames.h"
 #include "dbaccess/StoredValue.h"
@@ -44,41 +45,42 @@ std::string indexName(const std::string& words)
     return w.size() > 3 ? w[w[1] == "unique" ? 3 : 2] : words;
 }
 
-// "grant <privileges> on <table> to <grantee>": what the fault names, "grant to <grantee>".
-std::string grantName(const std::string& words)
-{
-    const size_t to = words.rfind(" to ");
-    return to == std::string::npos ? words : "grant" + words.substr(to);
-}
-
-// The index or grant lines of one table (any letter case).
+// The index lines of one table (any letter case).
 std::set<std::string> linesOf(const std::map<std::string, std::set<std::string>>& of, const std::string& table)
 {
     const auto it = of.find(ToLower(table));
     return it == of.end() ? std::set<std::string>() : it->second;
 }
 
-// The grants of one table or view compared: against a backup each line as written, the lines the
-// found one lacks and those only it has; against what a dump makes only the grantees it lacks,
-// as the server lists each grant with the privileges it keeps.
-void compareGrants(const std::set<std::string>& want, const std::set<std::string>& have, bool asBackup,
+// Whether privileges (as the server keeps them, ", " between them) hold every one of wanted.
+bool covers(const std::string& privileges, const std::string& wanted)
+{
+    const std::vector<std::string> held = Split(privileges, ", ");
+    for (const std::string& p : Split(wanted, ", "))
+        if (std::find(held.begin(), held.end(), p) == held.end())
+            return false;
+    return true;
+}
+
+// The grants of one table or view compared grantee by grantee: against a backup each with the
+// privileges it gives, the grants the found one lacks and those only it has; against what a
+// dump makes only the grants it lacks or gives fewer privileges in, as a grant adds its
+// privileges to those a grantee held.
+void compareGrants(const SchemaDumpSummary::Grants& want, const SchemaDumpSummary::Grants& have, bool asBackup,
                    std::vector<std::string>& faults)
 {
-    if (asBackup) {
-        for (const std::string& l : want)
-            if (!have.count(l))
-                faults.push_back("lacks " + grantName(l));
-        for (const std::string& l : have)
-            if (!want.count(l))
-                faults.push_back("has " + grantName(l) + " the backup lacks");
-        return;
+    for (const auto& [grantee, privileges] : want) {
+        const std::string grant = "grant to " + ToLower(grantee);
+        const auto found = have.find(grantee);
+        if (found == have.end())
+            faults.push_back("lacks " + grant);
+        else if (asBackup ? found->second != privileges : !covers(found->second, privileges))
+            faults.push_back(grant + " gives " + found->second + ", not " + privileges);
     }
-    std::set<std::string> granted;
-    for (const std::string& line : have)
-        granted.insert(grantName(line));
-    for (const std::string& line : want)
-        if (!granted.count(grantName(line)))
-            faults.push_back("lacks " + grantName(line));
+    if (asBackup)
+        for (const auto& [grantee, privileges] : have)
+            if (!want.count(grantee))
+                faults.push_back("has grant to " + ToLower(grantee) + " the backup lacks");
 }
 
 // The columns a found table lacks, has more, or has otherwise, by position.
@@ -192,7 +194,7 @@ void SchemaDumpSummary::Add(const DumpItem& item)
         t.columns.clear();
         t.comparisons.clear();
         for (const DumpColumn& c : item.columns) {
-            t.columns.push_back(ToLower(c.name) + " " + ReplaceAll(ToLower(c.type), " ", "") +
+            t.columns.push_back(ToLower(c.name) + " " + DumpFormat::DeclaredType(c.type) +
                                 (c.notNull ? " not null" : ""));
             t.comparisons.push_back(StoredValue::ComparisonOf(c.type));
         }
@@ -232,12 +234,32 @@ void SchemaDumpSummary::addDefinition(const std::string& line)
         viewLines_[viewName(words)] = TrimWhite(line);
         return;
     }
-    const bool index = isIndexLine(words);
-    if (!index && words.rfind("grant ", 0) != 0)
+    if (isIndexLine(words)) {
+        if (const std::string table = tableAfterOn(words); !table.empty())
+            indexes_[table].insert(words);
         return;
-    const std::string table = tableAfterOn(words);
-    if (!table.empty())
-        (index ? indexes_ : grants_)[table].insert(words);
+    }
+    DumpGrant grant;
+    if (!DumpGrantLine::Split(line, grant))
+        return;
+    // Each grantee's privileges as the load makes them; a grant it would refuse is kept as
+    // written, which no grant the server lists matches.
+    std::string fault;
+    std::string privileges = DumpGrantLine::Privileges(grant.privileges, fault);
+    std::vector<std::string> grantees = DumpGrantLine::Grantees(grant.grantees, fault);
+    if (!fault.empty()) {
+        privileges = normalisedWords(grant.privileges);
+        grantees = {normalisedWords(grant.grantees)};
+    }
+    Grants& grants = grants_[ToLower(grant.table)];
+    for (const std::string& grantee : grantees) {
+        // A second grant to a grantee adds its privileges, as the server adds them.
+        std::string& held = grants[grantee];
+        std::string unread;
+        const std::string both =
+            held.empty() ? privileges : DumpGrantLine::Privileges(held + ", " + privileges, unread);
+        held = unread.empty() ? both : held + ", " + privileges;
+    }
 }
 
 SchemaDumpSummary SchemaDumpSummary::FromListing(const std::string& listing)
@@ -274,7 +296,7 @@ std::vector<std::string> SchemaDumpSummary::TableDifferences(const SchemaDumpSum
         faults.push_back(std::move(fault));
     // The lines of one kind the found table lacks, then those only it has.
     compareIndexes(linesOf(indexes_, table), linesOf(found.indexes_, table), found.indexTables(), true, faults);
-    compareGrants(linesOf(grants_, table), linesOf(found.grants_, table), true, faults);
+    compareGrants(grantsOf(table), found.grantsOf(table), true, faults);
     return faults;
 }
 
@@ -294,6 +316,12 @@ std::vector<std::string> SchemaDumpSummary::RowDifferences(const SchemaDumpSumma
     if (const size_t differing = UnmatchedRowHashes(b, a))
         faults.push_back(rowsText(differing) + (differing == 1 ? " differs" : " differ") + " in its values");
     return faults;
+}
+
+SchemaDumpSummary::Grants SchemaDumpSummary::grantsOf(const std::string& table) const
+{
+    const auto it = grants_.find(ToLower(table));
+    return it == grants_.end() ? Grants() : it->second;
 }
 
 std::map<std::string, std::string> SchemaDumpSummary::indexTables() const
@@ -317,7 +345,7 @@ std::vector<std::string> SchemaDumpSummary::MadeDifferences(const SchemaDumpSumm
     std::vector<std::string> faults;
     compareColumns(want->columns, have->columns, faults);
     compareIndexes(linesOf(indexes_, table), linesOf(found.indexes_, table), found.indexTables(), false, faults);
-    compareGrants(linesOf(grants_, table), linesOf(found.grants_, table), false, faults);
+    compareGrants(grantsOf(table), found.grantsOf(table), false, faults);
     return faults;
 }
 
@@ -333,7 +361,7 @@ std::vector<std::string> SchemaDumpSummary::ViewDifferences(const SchemaDumpSumm
         if (have->second != definition)
             faults.push_back("view " + name + " is defined otherwise");
         std::vector<std::string> grants;
-        compareGrants(linesOf(grants_, name), linesOf(found.grants_, name), extras == Extras::Count, grants);
+        compareGrants(grantsOf(name), found.grantsOf(name), extras == Extras::Count, grants);
         for (const std::string& fault : grants)
             faults.push_back("view " + name + " " + fault);
     }

@@ -74,14 +74,20 @@ public:
     std::vector<std::string> TablesDifferences(const SchemaDumpSummary& found,
                                                const std::vector<std::string>& tables) const;
 
+    // The grants of one table or view: each grantee as the catalogue keeps it, with the
+    // privileges it holds as the server keeps them.
+    using Grants = std::map<std::string, std::string>;
+
 private:
     void addDefinition(const std::string& line);
+    Grants grantsOf(const std::string& table) const;
     // Every index name of the dump (lower case) with its table.
     std::map<std::string, std::string> indexTables() const;
 
     struct Table {
         std::string name;                 // as the dump names it
-        std::vector<std::string> columns; // "name type" (" not null" after it), lower case, blanks out of the type
+        std::vector<std::string> columns; // "name type" (" not null" after it): the name in lower case, the type
+                                          // as the server keeps it declared
         std::vector<StoredValue::Comparison> comparisons; // per column, from its declared type
         std::vector<uint64_t> rowHashes;  // one per row, in dump order
     };
@@ -92,7 +98,7 @@ private:
     std::vector<std::string> tables_;
     std::map<std::string, Table> content_;
     std::map<std::string, std::set<std::string>> indexes_; // normalised index lines per table
-    std::map<std::string, std::set<std::string>> grants_;  // normalised grant lines per table
+    std::map<std::string, Grants> grants_;                 // per table or view
     std::map<std::string, std::string> views_;             // lower-case name -> normalised definition
     std::map<std::string, std::string> viewLines_;         // lower-case name -> the line as written
     std::string room_; // for the compared text of a value, reused value by value

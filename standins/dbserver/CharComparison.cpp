@@ -1,11 +1,11 @@
 // The blank-padded comparison of character columns.
 #include "standins/dbserver/CharComparison.h"
 
+#include "dbaccess/RisSqlText.h"
 #include "platform/AppError.h"
 #include "platform/PaddedText.h"
 #include "platform/TextUtil.h"
 #include "standins/dbserver/RisColumnType.h"
-#include "standins/dbserver/RisSqlText.h"
 #include "standins/dbserver/SqliteDb.h"
 
 #include <sqlite3.h>

@@ -1,13 +1,13 @@
 // The stand-in database server's catalogue and files.
 #include "standins/dbserver/DbServer.h"
 
+#include "dbaccess/DumpGrantLine.h"
 #include "platform/Environment.h"
 #include "platform/HostFiles.h"
 #include "platform/TextUtil.h"
 #include "platform/WinPath.h"
 #include "standins/dbserver/CharComparison.h"
 #include "standins/dbserver/RisErrorBlock.h"
-#include "standins/dbserver/RisSqlText.h"
 #include "standins/dbserver/ServerSqlFunctions.h"
 
 #include <algorithm>
@@ -289,30 +289,11 @@ void DbServer::DropSchema(const std::string& name)
 
 std::string DbServer::TablePrivileges(const std::string& written)
 {
-    static const char* const known[] = {"select", "insert", "delete", "update", "alter", "index", "references"};
-    std::vector<bool> held(std::size(known), false);
-    for (const std::string& part : Split(written, ",")) {
-        std::string word;
-        for (const std::string& w : Split(ReplaceAll(ReplaceAll(ToLower(TrimWhite(part)), "\t", " "), "\r\n", " "), " "))
-            if (!w.empty())
-                word += (word.empty() ? "" : " ") + w;
-        if (word == "all" || word == "all privileges") {
-            for (size_t k = 0; k < 4; ++k)
-                held[k] = true;
-            continue;
-        }
-        const auto at = std::find_if(std::begin(known), std::end(known), [&](const char* k) { return word == k; });
-        if (at == std::end(known))
-            RaiseRisError("RIS_E_DATABASE_ERROR", "ORA-00990: missing or invalid privilege ('" + Trim(part) + "')");
-        held[static_cast<size_t>(at - std::begin(known))] = true;
-    }
-    std::vector<std::string> list;
-    for (size_t k = 0; k < held.size(); ++k)
-        if (held[k])
-            list.push_back(known[k]);
-    if (list.empty())
-        RaiseRisError("RIS_E_DATABASE_ERROR", "ORA-00990: missing or invalid privilege");
-    return Join(list, ", ");
+    std::string fault;
+    const std::string privileges = DumpGrantLine::Privileges(written, fault);
+    if (!fault.empty())
+        RaiseRisError("RIS_E_DATABASE_ERROR", fault);
+    return privileges;
 }
 
 void DbServer::AddGrant(const std::string& dbUser, const std::string& table, const std::string& grantee,
@@ -362,25 +343,13 @@ std::string DbServer::GrantedPrivileges(const std::string& dbUser, const std::st
 
 std::vector<std::string> DbServer::Grantees(const std::string& list)
 {
-    std::vector<std::string> names;
-    for (const std::string& item : RisSqlText::SplitTopLevel(list)) {
-        const std::vector<SqlToken> words = RisSqlText::Significant(item);
-        if (words.size() == 4 && EqualsNoCase(words[1].text, "with") && EqualsNoCase(words[2].text, "grant") &&
-            EqualsNoCase(words[3].text, "option"))
-            RaiseRisError("RIS_E_SYNTAX_ERROR", "\"with grant option\" is not taken: a grant here gives the "
-                                                "privileges alone, which no grantee passes on");
-        if (words.size() != 1 || words[0].kind != SqlToken::Kind::Word)
-            RaiseRisError("RIS_E_SYNTAX_ERROR", "ORA-00987: missing or invalid username(s) ('" + TrimWhite(item) + "')");
-        const std::string& word = words[0].text;
-        const bool quoted = word.size() >= 2 && word.front() == '"' && word.back() == '"';
-        // A quoted name is the stored name exactly: "dd_demo" is not the user DD_DEMO.
-        const std::string name = quoted ? RisSqlText::UnquoteName(word) : ToUpper(word);
+    std::string fault;
+    const std::vector<std::string> names = DumpGrantLine::Grantees(list, fault);
+    if (!fault.empty())
+        RaiseRisError("RIS_E_SYNTAX_ERROR", fault);
+    for (const std::string& name : names)
         if (name.empty() || !GranteeStands(name))
             RaiseRisError("RIS_E_UNKNOWN_USER", "ORA-01917: user or role '" + name + "' does not exist");
-        names.push_back(name);
-    }
-    if (names.empty())
-        RaiseRisError("RIS_E_SYNTAX_ERROR", "ORA-00987: missing or invalid username(s)");
     return names;
 }
 

@@ -4,11 +4,9 @@
 #include "platform/TextUtil.h"
 #include "platform/WinPath.h"
 #include "standins/dbserver/RisErrorBlock.h"
-#include "standins/dbserver/RisSqlText.h"
 
 #include <algorithm>
 #include <fstream>
-#include <optional>
 #include <unordered_set>
 
 namespace {
@@ -60,75 +58,6 @@ bool DumpLoadCheck::RowMatchesColumns(std::string_view line, const DumpRow& valu
     return true;
 }
 
-namespace {
-
-std::string names(const std::vector<std::string>& list) { return "(" + Join(list, ", ") + ")"; }
-
-// The column names of "insert into <table> (<names>) values (?, ...)"; nothing when the line is
-// not of that form or its marks are not one per name.
-std::optional<std::vector<std::string>> insertColumns(const std::string& line, const std::string& table)
-{
-    const std::string head = std::string(DumpFormat::kInsertInto) + table;
-    if (!StartsWithNoCase(line, head))
-        return std::nullopt;
-    const size_t open = line.find_first_not_of(' ', head.size());
-    const size_t close = open == std::string::npos || line[open] != '(' ? std::string::npos
-                                                                         : RisSqlText::MatchingParen(line, open);
-    if (close == std::string::npos)
-        return std::nullopt;
-    const std::string rest = TrimWhite(line.substr(close + 1));
-    if (!StartsWithNoCase(rest, "values") || TrimWhite(rest.substr(6)).empty() || TrimWhite(rest.substr(6))[0] != '(')
-        return std::nullopt;
-    const std::string marks = TrimWhite(rest.substr(6));
-    if (RisSqlText::MatchingParen(marks, 0) != marks.size() - 1)
-        return std::nullopt;
-    std::vector<std::string> list = RisSqlText::SplitTopLevel(line.substr(open + 1, close - open - 1));
-    const std::vector<std::string> values = RisSqlText::SplitTopLevel(marks.substr(1, marks.size() - 2));
-    const auto notMark = [](const std::string& v) { return v != "?"; };
-    if (values.size() != list.size() || std::any_of(values.begin(), values.end(), notMark))
-        return std::nullopt;
-    return list;
-}
-
-} // namespace
-
-std::string DumpLoadCheck::ColumnListFault(const DumpItem& item, const std::vector<DumpColumn>& tableColumns)
-{
-    std::vector<std::string> expected;
-    for (const DumpColumn& c : tableColumns)
-        expected.push_back(c.name);
-    std::vector<std::string> given;
-    if (item.kind == DumpItemKind::InsertLine) {
-        const auto list = insertColumns(item.line, item.table);
-        if (!list)
-            return "it is no \"insert into " + item.table + " (<columns>) values (?, ...)\" line";
-        given = *list;
-    } else if (item.layout == DumpLayout::Variable) {
-        for (const std::string& w : Split(item.line.substr(DumpFormat::kVariable.size()), " "))
-            if (!w.empty())
-                given.push_back(w);
-    } else {
-        for (const DumpFixedField& f : item.fixedFields)
-            given.push_back(f.name);
-    }
-    const bool same = given.size() == expected.size() &&
-                      std::equal(given.begin(), given.end(), expected.begin(),
-                                 [](const std::string& a, const std::string& b) { return EqualsNoCase(a, b); });
-    if (same)
-        return {};
-    for (const std::string& g : given)
-        if (!ContainsNoCase(expected, g))
-            return "it names column '" + g + "', which table '" + item.table + "' lacks " + names(expected);
-    return "it names the columns " + names(given) + ", but the rows of table '" + item.table + "' are those of " +
-           names(expected);
-}
-
-void DumpLoadCheck::RefuseLine(const std::string& dumpFile, long lineNumber, const std::string& fault)
-{
-    RaiseRisError("RIS_E_BAD_DUMP_FILE", "Line " + std::to_string(lineNumber) + " of the dump file '" + dumpFile +
-                                             "' cannot be loaded: " + fault + ".");
-}
-
 void DumpLoadCheck::RefuseNul(const std::string& dumpFile, const DumpItem& item)
 {
     if (item.line.find('\0') != std::string::npos)
@@ -162,10 +91,8 @@ std::vector<DumpTableCount> DumpLoadCheck::CheckBeforeLoad(const std::string& du
         Refuse(dumpFile, whole.problem);
     // Names are looked up by hash: a request may name hundreds of thousands of tables.
     std::unordered_set<std::string> inDump;
-    // A second block of one table would silently replace the rows of the first.
     for (const DumpTableCount& t : whole.tables)
-        if (!inDump.insert(ToLower(t.table)).second)
-            Refuse(dumpFile, "table '" + t.table + "' appears twice");
+        inDump.insert(ToLower(t.table));
     if (!request.tables.all)
         for (const std::string& name : request.tables.names)
             if (!inDump.count(ToLower(name)))

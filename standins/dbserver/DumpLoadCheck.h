@@ -23,23 +23,16 @@ public:
                                   const std::vector<bool>& quoted, const std::vector<DumpFixedField>& fields);
 
     // Reads the dump (Windows path) once through the whole-dump check and raises, before
-    // anything is loaded, RIS_E_BAD_DUMP_FILE for a dump that is not whole or holds a table
-    // block twice, and RIS_E_UNKNOWN_RELATION for a table the request names that the dump
-    // lacks. Returns the table blocks with their row counts.
+    // anything is loaded, RIS_E_BAD_DUMP_FILE for a dump that is not whole (a table block
+    // twice or a block's head the load does not read included), and RIS_E_UNKNOWN_RELATION for
+    // a table the request names that the dump lacks. Returns the table blocks with their row
+    // counts.
     static std::vector<DumpTableCount> CheckBeforeLoad(const std::string& dumpFile, const RisTransferRequest& request);
-
-    // What is wrong with the column list of a table block's insert or layout line (the item)
-    // against the columns of its create-table line: the rows are bound to the table's columns
-    // by position, so a list that names others, or as many in another order, would load values
-    // into the wrong columns. Empty when the list is the table's.
-    static std::string ColumnListFault(const DumpItem& item, const std::vector<DumpColumn>& tableColumns);
 
     // Whether the file's lines end with a carriage return alone: it holds carriage returns and
     // no line feed, so that every reader takes it for one line.
     static bool HasOnlyCarriageReturnLineEnds(const std::string& dumpFile);
 
-    // Raises RIS_E_BAD_DUMP_FILE naming the line of the dump and its fault.
-    [[noreturn]] static void RefuseLine(const std::string& dumpFile, long lineNumber, const std::string& fault);
     // Raises RIS_E_BAD_TEXT_FILE naming the line when the item's line holds a NUL byte: every
     // text road of the system ends a value there, so its value is loaded neither cut nor whole.
     static void RefuseNul(const std::string& dumpFile, const DumpItem& item);

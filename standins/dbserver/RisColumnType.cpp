@@ -1,6 +1,7 @@
 // RIS column types of the stand-in server.
 #include "standins/dbserver/RisColumnType.h"
 
+#include "dbaccess/DumpFormat.h"
 #include "platform/TextUtil.h"
 #include "platform/DecimalNumber.h"
 #include "standins/dbserver/SqliteDb.h"
@@ -33,15 +34,15 @@ bool parseInt(std::string_view s, int& out)
 
 std::optional<RisColumnType> RisColumnType::Parse(std::string_view text)
 {
-    std::string t = ToLower(TrimWhite(text));
+    // Read as every reader of a dump reads a declared type.
+    const std::string t = DumpFormat::DeclaredType(text);
     std::string word = t, args;
-    size_t open = t.find('(');
+    const size_t open = t.find('(');
     if (open != std::string::npos) {
-        size_t close = t.rfind(')');
-        if (close == std::string::npos || close < open || !TrimWhite(t.substr(close + 1)).empty())
+        if (t.back() != ')')
             return std::nullopt;
-        word = TrimWhite(t.substr(0, open));
-        args = ReplaceAll(t.substr(open + 1, close - open - 1), " ", "");
+        word = t.substr(0, open);
+        args = t.substr(open + 1, t.size() - open - 2);
     }
     RisColumnType type;
     std::vector<std::string> parts = args.empty() ? std::vector<std::string>{} : Split(args, ",");
@@ -75,7 +76,7 @@ std::optional<RisColumnType> RisColumnType::Parse(std::string_view text)
     }
     if (type.kind_ != Kind::Char && type.kind_ != Kind::Decimal && !parts.empty())
         return std::nullopt;
-    type.declared_ = args.empty() && open == std::string::npos ? word : word + "(" + args + ")";
+    type.declared_ = t;
     return type;
 }
 

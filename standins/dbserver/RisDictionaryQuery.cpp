@@ -1,11 +1,11 @@
 // The dictionary view ris5schemas over the server's catalogue.
 #include "standins/dbserver/RisDictionaryQuery.h"
 
+#include "dbaccess/RisSqlText.h"
 #include "platform/AppError.h"
 #include "platform/TextUtil.h"
 #include "standins/dbserver/RisErrorBlock.h"
 #include "standins/dbserver/RisSession.h"
-#include "standins/dbserver/RisSqlText.h"
 #include "standins/dbserver/ServerSqlFunctions.h"
 #include "standins/dbserver/ServerSqlRules.h"
 #include "standins/dbserver/SqliteDb.h"

@@ -2,11 +2,11 @@
 #include "standins/dbserver/RisSession.h"
 
 #include "dbaccess/DumpFormat.h"
+#include "dbaccess/RisSqlText.h"
 #include "platform/TextUtil.h"
 #include "standins/dbserver/RisColumnType.h"
 #include "standins/dbserver/RisDictionaryQuery.h"
 #include "standins/dbserver/RisErrorBlock.h"
-#include "standins/dbserver/RisSqlText.h"
 #include "standins/dbserver/SchemaTables.h"
 #include "standins/dbserver/ServerSqlRules.h"
 #include "standins/dbserver/StoredValueSql.h"

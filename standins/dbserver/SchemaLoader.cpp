@@ -1,7 +1,9 @@
 // Load of a dump file into a schema.
 #include "standins/dbserver/SchemaLoader.h"
 
+#include "dbaccess/DumpGrantLine.h"
 #include "dbaccess/DumpReader.h"
+#include "dbaccess/RisSqlText.h"
 #include "platform/Environment.h"
 #include "platform/HostFiles.h"
 #include "platform/TextUtil.h"
@@ -9,7 +11,6 @@
 #include "standins/dbserver/LoadGrants.h"
 #include "standins/dbserver/LockedOutputFile.h"
 #include "standins/dbserver/RisErrorBlock.h"
-#include "standins/dbserver/RisSqlText.h"
 #include "standins/dbserver/SchemaTables.h"
 #include "standins/dbserver/StoredValueSql.h"
 
@@ -81,24 +82,6 @@ bool parseIndexLine(const std::string& line, RisIndex& idx)
     return !idx.columns.empty();
 }
 
-// The privileges, table and grantee list of "grant <privileges> on <table> to <grantees>".
-bool parseGrantLine(const std::string& line, std::string& privileges, std::string& table, std::string& grantees)
-{
-    std::vector<SqlToken> t = RisSqlText::Significant(line);
-    for (size_t i = 1; i + 3 < t.size(); ++i)
-        if (EqualsNoCase(t[i].text, "on") && EqualsNoCase(t[i + 2].text, "to")) {
-            privileges.clear();
-            for (size_t p = 1; p < i; ++p)
-                privileges += (t[p].text == "," || privileges.empty() ? "" : " ") + t[p].text;
-            table = ToLower(t[i + 1].text);
-            grantees.clear();
-            for (size_t g = i + 3; g < t.size(); ++g)
-                grantees += (grantees.empty() ? "" : " ") + t[g].text;
-            return true;
-        }
-    return false;
-}
-
 // Both index lines the unload client writes: "create unique index" and "create index".
 bool isIndexLine(const DumpItem& item)
 {
@@ -149,9 +132,6 @@ private:
     void commitAll();
     // What the databases hold after a load that stopped, for its message.
     std::string stateAfterStop();
-    // Refuses the whole load for a line that cannot be loaded as it stands (a NUL byte, a column
-    // list of a loaded table's insert or layout line that is not the table's).
-    void checkLine(const std::string& dumpFile, const DumpItem& item);
     void take(const DumpItem& item);
     void beginTable(const DumpItem& item);
     void loadRow(const DumpItem& item);
@@ -326,9 +306,10 @@ void LoadRun::beginTable(const DumpItem& item)
     current_.columns = item.columns;
     if (!request_.tables.Contains(current_.table))
         return;
-    std::vector<RisColumn> columns;
-    for (const DumpColumn& c : item.columns)
-        columns.push_back(SchemaTables::ParseColumnDefinitions(DumpFormat::ColumnEntryText(c))[0]);
+    // The columns as a create-table statement makes them, from the very text of the line.
+    std::string table, list;
+    DumpFormat::SplitCreateTableLine(item.line, table, list);
+    const std::vector<RisColumn> columns = SchemaTables::ParseColumnDefinitions(list);
     std::string notNullFault;
     inSavepoint([&]() {
         SchemaTables tables(*db_);
@@ -423,10 +404,11 @@ void LoadRun::loadRow(const DumpItem& item)
 void LoadRun::grantLine(const DumpItem& item)
 {
     finishTable();
-    std::string privileges, table, grantees;
-    if (!parseGrantLine(item.line, privileges, table, grantees))
+    DumpGrant grant;
+    if (!DumpGrantLine::Split(item.line, grant))
         notUnderstood(item);
-    privileges = DbServer::TablePrivileges(privileges); // the grant as written, no more
+    const std::string table = ToLower(grant.table);
+    const std::string privileges = DbServer::TablePrivileges(grant.privileges); // the grant as written, no more
     if (!request_.grants.given || !request_.grants.Contains(table))
         return;
     // A view's grants follow the views, which stand by then.
@@ -435,7 +417,7 @@ void LoadRun::grantLine(const DumpItem& item)
     // The grantees as the grant statement takes them, no other way.
     std::vector<std::string> names;
     try {
-        names = session_.Server().Grantees(grantees);
+        names = session_.Server().Grantees(grant.grantees);
     } catch (const AppError& e) {
         const std::string why = e.source() == "RIS_E_UNKNOWN_USER" ? " to a user the database does not know ("
                                                                    : " in a form no grant takes (";
@@ -485,15 +467,6 @@ void LoadRun::otherLine(const DumpItem& item)
     } else if (!TrimWhite(item.line).empty()) {
         notUnderstood(item);
     }
-}
-
-void LoadRun::checkLine(const std::string& dumpFile, const DumpItem& item)
-{
-    DumpLoadCheck::RefuseNul(dumpFile, item);
-    if (current_.skip || (item.kind != DumpItemKind::InsertLine && item.kind != DumpItemKind::LayoutLine))
-        return;
-    if (const std::string fault = DumpLoadCheck::ColumnListFault(item, current_.columns); !fault.empty())
-        DumpLoadCheck::RefuseLine(dumpFile, item.lineNumber, fault);
 }
 
 void LoadRun::take(const DumpItem& item)
@@ -549,7 +522,7 @@ LoadCounts LoadRun::Run(DumpReader& reader, const std::string& dumpFile, const s
             } catch (const AppError& e) {
                 DumpLoadCheck::Refuse(dumpFile, e.description());
             }
-            checkLine(dumpFile, item);
+            DumpLoadCheck::RefuseNul(dumpFile, item);
             if (item.kind == DumpItemKind::CreateTable)
                 read.push_back({item.table, 0});
             else if (item.kind == DumpItemKind::Row && !read.empty())

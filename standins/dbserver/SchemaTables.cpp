@@ -1,13 +1,14 @@
 // RIS tables over a user's SQLite file.
 #include "standins/dbserver/SchemaTables.h"
 
+#include "dbaccess/DumpFormat.h"
+#include "dbaccess/RisSqlText.h"
 #include "platform/AppError.h"
 #include "platform/TextUtil.h"
 #include "standins/dbserver/CharComparison.h"
 #include "standins/dbserver/ReservedWords.h"
 #include "standins/dbserver/RisColumnType.h"
 #include "standins/dbserver/RisErrorBlock.h"
-#include "standins/dbserver/RisSqlText.h"
 #include "standins/dbserver/ServerSqlRules.h"
 #include "standins/dbserver/ServerValues.h"
 
@@ -122,42 +123,29 @@ void SchemaTables::DropEmptyTextInsertTrigger(const std::string& table)
 std::vector<RisColumn> SchemaTables::ParseColumnDefinitions(std::string_view list)
 {
     std::vector<RisColumn> columns;
+    // Split and read as every reader of a dump reads a create-table line's columns.
     for (const std::string& def : RisSqlText::SplitTopLevel(list)) {
-        std::string d = TrimWhite(def);
-        size_t blank = d.find_first_of(" \t");
-        if (d.empty() || blank == std::string::npos)
-            RaiseRisError("RIS_E_SYNTAX_ERROR", "Incomplete column definition '" + d + "'.");
+        const DumpColumnEntry entry = DumpFormat::SplitColumnEntry(def);
+        if (entry.type.empty())
+            RaiseRisError("RIS_E_SYNTAX_ERROR", "Incomplete column definition '" + TrimWhite(def) + "'.");
         RisColumn col;
-        col.name = ToLower(d.substr(0, blank));
+        col.name = ToLower(entry.name);
         SchemaTables::RequireName(col.name, "column");
-        std::string rest = TrimWhite(d.substr(blank));
-        // The type runs to the closing parenthesis of its arguments, else to the next blank.
-        std::string typeText, tail;
-        size_t open = rest.find('(');
-        size_t nextBlank = rest.find_first_of(" \t");
-        if (open != std::string::npos && (nextBlank == std::string::npos || open < nextBlank ||
-                                          TrimWhite(rest.substr(nextBlank, open - nextBlank)).empty())) {
-            size_t close = RisSqlText::MatchingParen(rest, open);
-            if (close == std::string::npos)
-                RaiseRisError("RIS_E_SYNTAX_ERROR", "Missing ')' in the type of column '" + col.name + "'.");
-            typeText = rest.substr(0, close + 1);
-            tail = rest.substr(close + 1);
-        } else {
-            typeText = rest.substr(0, nextBlank);
-            tail = nextBlank == std::string::npos ? "" : rest.substr(nextBlank);
-        }
-        auto type = RisColumnType::Parse(typeText);
+        const size_t open = entry.type.find('(');
+        if (open != std::string::npos && RisSqlText::MatchingParen(entry.type, open) == std::string::npos)
+            RaiseRisError("RIS_E_SYNTAX_ERROR", "Missing ')' in the type of column '" + col.name + "'.");
+        auto type = RisColumnType::Parse(entry.type);
         if (!type)
-            RaiseRisError("RIS_E_INV_TYPE", "Invalid type '" + typeText + "' of column '" + col.name + "'.");
+            RaiseRisError("RIS_E_INV_TYPE", "Invalid type '" + entry.type + "' of column '" + col.name + "'.");
         if (const std::string refusal = type->Refusal(); !refusal.empty())
-            RaiseRisError("RIS_E_INV_TYPE", "Invalid type '" + typeText + "' of column '" + col.name + "' (" +
+            RaiseRisError("RIS_E_INV_TYPE", "Invalid type '" + entry.type + "' of column '" + col.name + "' (" +
                                                 refusal + ").");
         col.type = type->declared();
-        std::string t = ToLower(TrimWhite(tail));
+        const std::string t = ToLower(entry.rest);
         if (t == "not null")
             col.notNull = true;
         else if (!t.empty() && t != "null")
-            RaiseRisError("RIS_E_SYNTAX_ERROR", "Unexpected '" + TrimWhite(tail) + "' after column '" + col.name + "'.");
+            RaiseRisError("RIS_E_SYNTAX_ERROR", "Unexpected '" + entry.rest + "' after column '" + col.name + "'.");
         for (const RisColumn& other : columns)
             if (other.name == col.name)
                 RaiseRisError("RIS_E_DUP_COLUMN", "Column '" + col.name +

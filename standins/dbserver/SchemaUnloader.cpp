@@ -2,6 +2,7 @@
 #include "standins/dbserver/SchemaUnloader.h"
 
 #include "dbaccess/DumpWriter.h"
+#include "dbaccess/RisSqlText.h"
 #include "platform/HostFiles.h"
 #include "platform/OwnedLeftovers.h"
 #include "platform/TextUtil.h"
@@ -9,7 +10,6 @@
 #include "standins/dbserver/LockedOutputFile.h"
 #include "standins/dbserver/RisColumnType.h"
 #include "standins/dbserver/RisErrorBlock.h"
-#include "standins/dbserver/RisSqlText.h"
 #include "standins/dbserver/SchemaTables.h"
 #include "standins/dbserver/ServerSqlRules.h"
 #include "standins/dbserver/ViewOrder.h"

@@ -1,9 +1,9 @@
 // The stand-in Oracle server manager.
 #include "standins/dbserver/ServerManagerSession.h"
 
+#include "dbaccess/RisSqlText.h"
 #include "platform/TextUtil.h"
 #include "standins/dbserver/ReservedWords.h"
-#include "standins/dbserver/RisSqlText.h"
 #include "standins/dbserver/SchemaTables.h"
 
 #include <cctype>

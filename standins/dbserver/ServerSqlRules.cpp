@@ -1,11 +1,11 @@
 // Rewriting of statements into the stand-in server's own functions.
 #include "standins/dbserver/ServerSqlRules.h"
 
+#include "dbaccess/RisSqlText.h"
 #include "platform/AppError.h"
 #include "platform/RisTimestamp.h"
 #include "platform/TextUtil.h"
 #include "standins/dbserver/RisColumnType.h"
-#include "standins/dbserver/RisSqlText.h"
 #include "standins/dbserver/ServerSqlFunctions.h"
 #include "standins/dbserver/ServerValues.h"
 #include "standins/dbserver/StatementColumns.h"

@@ -1,9 +1,9 @@
 // The declared types of the columns a statement names.
 #include "standins/dbserver/StatementColumns.h"
 
+#include "dbaccess/RisSqlText.h"
 #include "platform/AppError.h"
 #include "platform/TextUtil.h"
-#include "standins/dbserver/RisSqlText.h"
 #include "standins/dbserver/StoredValueSql.h"
 
 namespace {

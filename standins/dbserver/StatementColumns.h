@@ -2,8 +2,8 @@
 // tell them: a literal compared with a column is read as that column's type reads it.
 #pragma once
 
+#include "dbaccess/RisSqlText.h"
 #include "standins/dbserver/RisColumnType.h"
-#include "standins/dbserver/RisSqlText.h"
 
 #include <optional>
 #include <string>

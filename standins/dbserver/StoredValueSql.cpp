@@ -1,10 +1,10 @@
 // Stored values of INSERT and UPDATE statements on the stand-in server.
 #include "standins/dbserver/StoredValueSql.h"
 
+#include "dbaccess/RisSqlText.h"
 #include "platform/AppError.h"
 #include "platform/TextUtil.h"
 #include "standins/dbserver/RisColumnType.h"
-#include "standins/dbserver/RisSqlText.h"
 
 #include <sqlite3.h>
 

@@ -1,9 +1,9 @@
 // Views ordered by what they read.
 #include "standins/dbserver/ViewOrder.h"
 
+#include "dbaccess/RisSqlText.h"
 #include "platform/AppError.h"
 #include "platform/TextUtil.h"
-#include "standins/dbserver/RisSqlText.h"
 #include "standins/dbserver/SqliteDb.h"
 
 #include <sqlite3.h>

@@ -59,5 +59,10 @@ INSTANTIATE_TEST_SUITE_P(
                       ColumnEntryCase{"NullTakesNull", "v double null", {"v", "double", false}},
                       ColumnEntryCase{"NamesHoldingNull", "null_flag int", {"null_flag", "int", false}},
                       ColumnEntryCase{"DecimalNotNull", "d decimal(9,2) not null", {"d", "decimal(9,2)", true}},
-                      ColumnEntryCase{"NameAlone", "k", {"k", "", false}}),
+                      ColumnEntryCase{"NameAlone", "k", {"k", "", false}},
+                      // A type's arguments reach to their ")", blanks anywhere around and inside.
+                      ColumnEntryCase{"ABlankAfterTheComma", "temp decimal(8, 2)", {"temp", "decimal(8, 2)"}},
+                      ColumnEntryCase{"BlanksInsideTheParentheses", "t DECIMAL( 8 , 2 )  NOT NULL",
+                                      {"t", "DECIMAL( 8 , 2 )", true}},
+                      ColumnEntryCase{"ABlankBeforeTheParenthesis", "code\tchar (2) null", {"code", "char (2)"}}),
     [](const auto& info) { return std::string(info.param.name); });

@@ -233,7 +233,9 @@ TEST(DumpReaderTest, FormatErrorsNameTheLineAndAMissingFileIsNotFound)
     DumpReader reader(Win(dir.host() + "/b.dmp"));
     DumpItem item;
     ASSERT_TRUE(reader.Next(item));
-    EXPECT_EQ(Raised([&] { reader.Next(item); }).description(), "Incorrect RIS dump file format (line 2)");
+    EXPECT_EQ(Raised([&] { reader.Next(item); }).description(),
+              "Incorrect RIS dump file format (line 2): the create-table line of table 't' holds no column list "
+              "after \"t (\"");
     const AppError e = Raised([] { DumpReader("C:\\nowhere\\x.dmp"); });
     EXPECT_EQ(e.number(), 53);
     EXPECT_EQ(e.description(), "File 'C:\\nowhere\\x.dmp' not found");

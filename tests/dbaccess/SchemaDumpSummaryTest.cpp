@@ -82,6 +82,16 @@ TEST(SchemaDumpSummaryTest, DifferencesFromTheExpectedDump)
         {"AGrantOnAViewTheBackupLacks",
          "default schema dd_x\r\n" + table("t1", 3) + table("t2", 0) + kLines + "grant select on v1 to pd_reader\r\n",
          {"view v1 has grant to pd_reader the backup lacks"}},
+        // Types and grants compare as the server keeps them: a type spelled with blanks is the
+        // same, a grant to several grantees is one grant each, and fewer privileges are said.
+        {"ATypeSpelledWithBlanksAndGrantsOneByOne",
+         "default schema dd_x\r\n" + table("t1", 3) + table("t2", 0, "CHAR (4 )") +
+             ReplaceAll(kLines, "to PUBLIC", "to PUBLIC, pd_reader"),
+         {"t1: has grant to pd_reader the backup lacks"}},
+        {"AGrantOfFewerPrivileges",
+         "default schema dd_x\r\n" + table("t1", 3) + table("t2", 0) +
+             ReplaceAll(kLines, "grant select, insert, delete, update on t1", "GRANT SELECT ON t1"),
+         {"t1: grant to public gives select, not select, insert, delete, update"}},
         // Two alike rows where the backup has two different ones: the count alone would pass.
         {"ARowTwiceForTwoRows",
          "default schema dd_x\r\n" + ReplaceAll(table("t1", 3), "3 'c'", "2 'c'") + table("t2", 0) + kLines,

@@ -857,10 +857,11 @@ TEST_F(RisClientsTest, ALineOrAnOptionAClientCannotFollowOrAnOutputThatIsNoFileI
         const char* says;
     } cases[] = {
         {"a NUL in a value", ReplaceAll(good, "'one'", std::string("'o\0ne'", 7)), files, "Line 5 of the dump file"},
-        {"unknown layout column", ReplaceAll(good, " id name note ", " id name zz "), files, "Line 4 of the dump file"},
+        {"unknown layout column", ReplaceAll(good, " id name note ", " id name zz "), files,
+         "names column 'zz', which the table lacks (id, name, note) (line 4)"},
         {"reordered", ReplaceAll(good, " id name note ", " id note name "), files, "names the columns (id, note, name)"},
         {"an insert line naming fewer columns", ReplaceAll(good, "name, note) values (?, ?, ?)", "note) values (?, ?)"),
-         files, "Line 3 of the dump file"},
+         files, "are those of (id, name, note) (line 3)"},
         {"an unknown option", good, {"-z", "-i", win("d.dmp")}, "Unknown option '-z'"},
         {"rislod log onto a FIFO", good, {"-i", win("d.dmp"), "-l", win("pipe")}, "is a FIFO (named pipe)"},
         {"rislod bad file onto a FIFO", good, {"-i", win("d.dmp"), "-b", win("pipe")}, "is a FIFO (named pipe)"},

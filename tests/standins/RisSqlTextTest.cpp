@@ -1,5 +1,5 @@
 // Splitting and rewriting of RIS statement texts.
-#include "standins/dbserver/RisSqlText.h"
+#include "dbaccess/RisSqlText.h"
 
 #include "platform/AppError.h"
 #include "standins/dbserver/ServerSqlRules.h"

@@ -4,13 +4,16 @@
 
 #include "StandInTestServer.h"
 #include "dbaccess/DumpParse.h"
+#include "dbaccess/DumpWholeCheck.h"
 #include "dbaccess/RISErrorReader.h"
+#include "dbaccess/SchemaDumpSummary.h"
 #include "platform/AppError.h"
 #include "platform/TextUtil.h"
 #include "platform/WinPath.h"
 #include "standins/dbserver/LockedOutputFile.h"
 #include "standins/dbserver/SchemaTables.h"
 #include "standins/dbserver/SchemaUnloader.h"
+#include "support/DumpSpellingCases.h"
 #include "support/OtherProcesses.h"
 #include "support/TestFiles.h"
 
@@ -80,6 +83,35 @@ TEST_F(SchemaLoaderTest, UnloadGivesBackWhatWasLoadedForEveryType)
     std::string body = unloadBody("pd_dst table with var data all index all grant all");
     std::string original = kDump;
     EXPECT_EQ(body, original.substr(original.find("\r\n") + 2));
+}
+
+// Definition lines spelled as SQL allows: the load makes what a statement of the same text makes,
+// and the program reads the lines as the load did, so that its look finds what the load made.
+TEST_F(SchemaLoaderTest, DefinitionsSpelledAsSqlAllowsAreMadeAndReadAsTheLoadMakesThem)
+{
+    for (const char* schema : {"dd_demo", "pd_demo", "pd_reader"})
+        t.AddSchema(schema);
+    for (const testsupport::DumpSpellingCase& c : testsupport::DumpSpellingCases()) {
+        SCOPED_TRACE(c.what);
+        std::ofstream(dir.host() + "/spelled.dmp", std::ios::binary) << c.dump;
+        const DumpWholeness whole = CheckDumpWhole(WinPathFromHost(dir.host() + "/spelled.dmp"));
+        ASSERT_TRUE(whole.Whole()) << whole.problem;
+        const LoadCounts n = load("dd_demo clear table with data all index all grant all", "spelled.dmp");
+        EXPECT_EQ(n.rowsLoaded, 1);
+        EXPECT_EQ(n.errors, 0) << lastConsole;
+        RisSession session(t.Server());
+        std::vector<std::string> made;
+        for (const RisColumn& column : SchemaTables(session.Database("dd_demo")).Columns("spelled_t"))
+            made.push_back(column.name + " " + column.type + (column.notNull ? " not null" : ""));
+        EXPECT_EQ(made, c.columns);
+        EXPECT_EQ(t.Server().GrantsOn("dd_demo", "spelled_t"), c.grantees);
+        // The dump's definitions as the check before the load read them, against the listing.
+        const auto listed = SchemaDumpSummary::FromListing(unloadBody("dd_demo table all index all grant all"));
+        EXPECT_EQ(SchemaDumpSummary::FromListing(Join(whole.definitions, "\n")).MadeDifferences(listed, "spelled_t"),
+                  std::vector<std::string>{});
+        std::string dropped;
+        session.Execute("drop table dd_demo.spelled_t", dropped);
+    }
 }
 
 // A moment of a dump written as the date alone is that day's first moment: stored, found and

@@ -113,6 +113,23 @@ inline std::vector<DumpWholenessCase> DumpWholenessCases()
          "line 19 '***RIS*** End of Schema ***RIS***\t' is neither an end line nor a row"},
         {"a second schema line", WholeDumpWith("create unique index", "default schema pd_d\r\ncreate unique index"),
          "a second schema line stands in it (line 16)"},
+        // A block's head is read as the load reads it; a head the load cannot read is named by its line.
+        {"whole, an insert line in capitals",
+         WholeDumpWith("insert into t (id, name, code) values", "INSERT INTO t (id, name, code) VALUES"), ""},
+        {"a create-table line without the blank before its column list",
+         WholeDumpWith("create table t2 (", "create table t2("),
+         "the create-table line of table 't2' holds no column list after \"t2 (\" (line 10)"},
+        {"a layout line in capitals", WholeDumpWith("***variable***", "***VARIABLE***"),
+         "the layout line of table 't' is neither \"***variable***\" with the column names nor the fixed layout's "
+         "name, first and last position of each column (line 4)"},
+        {"a second insert line", WholeDumpWith("***variable***", "insert into t (id, name, code) values (?, ?, ?)\r\n"
+                                                                 "***variable***"),
+         "the layout line of table 't' is neither"},
+        {"a table twice", WholeDumpWith("create unique index", good.substr(good.find("create table t2"),
+                                                                          good.find("create unique index") -
+                                                                              good.find("create table t2")) +
+                                                                   "create unique index"),
+         "table 't2' appears twice (line 16)"},
     };
 }
 

@@ -1,5 +1,5 @@
 // Lexical handling of RIS statement texts.
-#include "standins/dbserver/RisSqlText.h"
+#include "dbaccess/RisSqlText.h"
 
 #include "platform/TextUtil.h"
 

@@ -1,5 +1,6 @@
-// Lexical handling of RIS statement texts for the stand-in clients: splitting a batch into
-// statements, words and tokens, and rewriting "schema.table" qualifiers.
+// Lexical handling of RIS statement texts: splitting a batch into statements, words and tokens,
+// and rewriting "schema.table" qualifiers. The stand-in clients read their statements with it,
+// and every reader of a dump's definition lines reads them with it as the load does.
 #pragma once
 
 #include <functional>
