@@ -390,8 +390,7 @@ bool DumpCommands::loadFrom(const std::string& dump, std::optional<LoadMarks>* t
         if (taken && *taken)
             (*taken)->NotStarted(why);
         else
-            LoadMarks::NotLoaded(schema, dump, "the load of '" + dump + "'" + (schema.empty() ? "" : " into " + schema),
-                                 why);
+            LoadMarks::NotLoaded(schema, dump, why);
     };
     if (IsSpecialFile(dump)) {
         refuse("", "it is not a regular file (a FIFO or a device)");

@@ -42,7 +42,6 @@ private:
     DumpCommands& commands_;
 };
 
-
 } // namespace
 
 bool DumpCommands::LoadDumpDirectory(const std::string& project, bool pollEsc)
@@ -129,7 +128,7 @@ bool DumpCommands::LoadChosenFiles(const std::vector<std::string>& files)
             first = DumpSchemaLine::ReadFirstLine(file);
         } catch (const AppError& e) {
             // A chosen file that cannot be read (no regular file) keeps a record all the same.
-            LoadMarks::NotLoaded("", file, "the load of '" + file + "'", e.description());
+            LoadMarks::NotLoaded("", file, e.description());
             throw;
         }
         if (!IsLoadCandidate(first, GetFileName(file), SchemaWordCase::Exact)) {
@@ -168,7 +167,7 @@ bool DumpCommands::LoadChosenFiles(const std::vector<std::string>& files)
                 if (marks)
                     marks->NotStarted(e.description());
                 else
-                    LoadMarks::NotLoaded("", file, "the load of '" + file + "'", e.description());
+                    LoadMarks::NotLoaded("", file, e.description());
                 throw;
             }
             // The edits renamed the dump's schema: the record of the first name kept the file

@@ -102,7 +102,8 @@ void compareValues(const SchemaDumpSummary* wanted, const std::string& wantedPro
             RaiseError("StandingState", "the dump's values could not be read: " + wantedProblem);
         WorkFiles work;
         const std::string unloaded = work.add(gCRIS->GetTempDir() + GetTempName());
-        gCRIS->RISUnload(unloaded, schema, tables, std::nullopt, "", 0, true, UnloadExtras::None);
+        gCRIS->RISUnload(unloaded, schema, tables, std::nullopt, "", CRIS::kVariableLayout, true,
+                         UnloadExtras::None);
         const SchemaDumpSummary now = SchemaDumpSummary::Read(unloaded);
         for (const std::string& table : tables)
             for (const std::string& fault : wanted->RowDifferences(now, table))

@@ -32,10 +32,11 @@ public:
     // One data row in the open table's layout; quoting by the columns' types. Every row it
     // writes reads back through the readers of dumps as the values given (in the fixed layout a
     // value without its trailing blanks, and one of blanks only, or NULL, as NULL, or as one
-    // blank in a column declared NOT NULL, which is all that layout keeps). A row that would not is not written: error 1 "Table '<t>', column '<c>',
-    // row <n>: ..." (source "DumpWriter") names the value, the row being counted from 1 in
-    // its table. Refused are a line feed or NUL in a value (a carriage return alone and the
-    // character with code 1 are written as they are), a number that is not finite
+    // blank in a column declared NOT NULL, which is all that layout keeps). A row that would not
+    // is not written: error 1 "Table '<t>', column '<c>', row <n>: ..." (source "DumpWriter")
+    // names the value, the row being counted from 1 in its table. Refused are a line feed or NUL
+    // in a value (a carriage return alone and the character with code 1 are written as they
+    // are), a number that is not finite
     // (IsNonFiniteNumber), an unquoted value that is empty or holds a blank or a quote, a
     // value longer than its fixed field, and a row that would read as an end-of-table or
     // end-of-schema line (or a lookalike of one, which the readers refuse).

@@ -318,9 +318,9 @@ void LoadMarks::Refuse(LoadRecord& record, const std::string& why)
     record.mark.reset();
 }
 
-void LoadMarks::NotLoaded(const std::string& schema, const std::string& dump, const std::string& what,
-                          const std::string& why)
+void LoadMarks::NotLoaded(const std::string& schema, const std::string& dump, const std::string& why)
 {
+    const std::string what = "the load of '" + dump + "'" + (schema.empty() ? "" : " into " + schema);
     if (!HostFileExists(dump))
         return;
     LoadRecord record;

@@ -120,10 +120,10 @@ public:
     static void Refuse(LoadRecord& record, const std::string& why);
     // A load refused before it took its marks (its dump no regular file, or its first line no
     // "default schema" line): records it under schema (empty when none can be read) and keeps
-    // the record, saying why. A record another program holds stays as it is; one that cannot be
-    // written is said on the status line. Nothing is recorded when no file stands at dump.
-    static void NotLoaded(const std::string& schema, const std::string& dump, const std::string& what,
-                          const std::string& why);
+    // the record, saying why, as "the load of '<dump>'" (" into <schema>" after it when one is
+    // read). A record another program holds stays as it is; one that cannot be written is said
+    // on the status line. Nothing is recorded when no file stands at dump.
+    static void NotLoaded(const std::string& schema, const std::string& dump, const std::string& why);
 
 private:
     void write(const std::string& step, bool touched, const std::string& look = {});

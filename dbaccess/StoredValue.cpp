@@ -155,13 +155,7 @@ std::optional<std::string_view> StoredValue::Compared(const std::optional<std::s
     case Kind::Char:
         return text.substr(0, text.find_last_not_of(' ') + 1); // BlankPadded
     case Kind::Moment:
-        // Only the date alone reads as another text than its own.
-        if (text.size() == 10)
-            if (std::optional<std::string> moment = RisTimestamp::Moment(text)) {
-                room = std::move(*moment);
-                return std::string_view(room);
-            }
-        break;
+        return RisTimestamp::Compared(text, room);
     case Kind::Other:
         break;
     }

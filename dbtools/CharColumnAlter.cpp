@@ -124,7 +124,8 @@ std::string CharColumnAlter::ProcessSchema(const CharColumnRequest& request, con
     ShowStatus("Unloading data from schema: '" + schema + "' to dump file: '" + dump + "' ...");
     try {
         // A failed unload leaves no file under the dump's name.
-        gCRIS->RISUnload(dump, schema, std::nullopt, std::nullopt, "", 0, true, UnloadExtras::ViewsIndexesGrants);
+        gCRIS->RISUnload(dump, schema, std::nullopt, std::nullopt, "", CRIS::kVariableLayout, true,
+                         UnloadExtras::ViewsIndexesGrants);
     } catch (const AppError& e) {
         // Without a backup nothing is changed; but the columns were not looked at either, so
         // "nothing need to be changed" would not be true.

@@ -54,7 +54,8 @@ SchemaDumpSummary TablesNow(const std::string& schema, const std::vector<std::st
         return {};
     WorkFiles work;
     const std::string dump = work.add(gTempDir + GetOwnedTempName());
-    gCRIS->RISUnload(dump, schema, there, std::nullopt, "", 0, true, UnloadExtras::ViewsIndexesGrants);
+    gCRIS->RISUnload(dump, schema, there, std::nullopt, "", CRIS::kVariableLayout, true,
+                     UnloadExtras::ViewsIndexesGrants);
     return SchemaDumpSummary::Read(dump);
 }
 

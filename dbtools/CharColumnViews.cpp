@@ -31,8 +31,8 @@ SchemaDumpSummary ViewsNow(const std::string& schema)
         return {};
     WorkFiles work;
     const std::string dump = work.add(gTempDir + GetOwnedTempName());
-    gCRIS->RISUnload(dump, schema, std::vector<std::string>{table}, std::vector<std::string>{"1=0"}, "", 0, true,
-                     UnloadExtras::ViewsIndexesGrants);
+    gCRIS->RISUnload(dump, schema, std::vector<std::string>{table}, std::vector<std::string>{"1=0"}, "",
+                     CRIS::kVariableLayout, true, UnloadExtras::ViewsIndexesGrants);
     return SchemaDumpSummary::Read(dump);
 }
 

@@ -48,3 +48,14 @@ std::string RisTimestamp::Compared(std::string_view text)
     std::optional<std::string> moment = Moment(text);
     return moment ? std::move(*moment) : std::string(text);
 }
+
+std::string_view RisTimestamp::Compared(std::string_view text, std::string& room)
+{
+    // Only the date alone reads as another text than its own.
+    if (text.size() == 10)
+        if (std::optional<std::string> moment = Moment(text)) {
+            room = std::move(*moment);
+            return room;
+        }
+    return text;
+}

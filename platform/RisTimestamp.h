@@ -16,4 +16,7 @@ public:
     // A text as a timestamp or date column compares it: the moment it writes (Moment), or the
     // text as it is when it writes none.
     static std::string Compared(std::string_view text);
+    // The same without a copy where the text is its own moment: a view of the text itself, or
+    // of room (whose text it replaces) for the date alone; valid while both are.
+    static std::string_view Compared(std::string_view text, std::string& room);
 };

@@ -179,22 +179,11 @@ int CompareCharTexts(void*, int na, const void* a, int nb, const void* b)
 // is that day's first moment.
 int CompareMomentTexts(void*, int na, const void* a, int nb, const void* b)
 {
-    std::string_view x = ViewOf(a, na), y = ViewOf(b, nb);
+    const std::string_view x = ViewOf(a, na), y = ViewOf(b, nb);
     if (const int empty = CompareEmpty(x, y))
         return empty;
-    // Only the date alone reads as another text than its own.
     std::string xRoom, yRoom;
-    const auto moment = [](std::string_view t, std::string& room) {
-        if (t.size() == 10)
-            if (std::optional<std::string> m = RisTimestamp::Moment(t)) {
-                room = std::move(*m);
-                return std::string_view(room);
-            }
-        return t;
-    };
-    x = moment(x, xRoom);
-    y = moment(y, yRoom);
-    const int c = x.compare(y);
+    const int c = RisTimestamp::Compared(x, xRoom).compare(RisTimestamp::Compared(y, yRoom));
     return c < 0 ? -1 : c > 0 ? 1 : 0;
 }
 
