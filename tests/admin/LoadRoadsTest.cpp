@@ -30,7 +30,7 @@ enum class Road { AllDumps, ProjectDumps, ChosenFile, Script, PipingRestore };
 
 // What keeps the load's record from being written: nothing, a file in the marks folder's place,
 // or a full disk under the records.
-enum class RecordFault { None, MarksFolderIsAFile, DiskFull };
+enum class RecordFault { None, MarksFolderIsAFile, DiskFull, SchemaMarkFull };
 
 // The dump as a hand edit leaves it: each row of the table's block twice (two dumps merged).
 std::string withRowsTwice(const std::string& dump, const std::string& table)
@@ -82,6 +82,8 @@ TEST_F(LoadRoadsTest, ALoadIsJudgedByWhatTheSchemaHoldsOnEveryRoad)
     const std::string folderIsAFile = "its record could not be written: the marks folder '" + marks +
                                       "' is a file, not a folder, so no mark can be written in it";
     const std::string recordFull = "its record could not be written: the mark file '" + marks + "\\load_";
+    const std::string schemaMarkFull = "was not started: its mark could not be written: the mark file '" + marks +
+                                       "\\schema_pd_demo";
     const std::string lacksIndex = "pdtable_113 lacks index updtable_113";
     const std::vector<Case> cases = {
         {Road::AllDumps, leave113, short113, "pdtable_113 holds 1 row of the dump's 3", true, 1, true},
@@ -130,6 +132,10 @@ TEST_F(LoadRoadsTest, ALoadIsJudgedByWhatTheSchemaHoldsOnEveryRoad)
         {Road::AllDumps, ClientRule::PassThrough(), short113,
          "_demo was not started: " + folderIsAFile + "; nothing was loaded, every schema and dump is as it was",
          true, 1, true, ClientRule::PassThrough(), false, "", RecordFault::MarksFolderIsAFile},
+        // The record stands before the schema's mark: a mark that cannot be written leaves it, saying so;
+        // the next load of the file, found whole, ends it.
+        {Road::Script, ClientRule::PassThrough(), short113, schemaMarkFull, true, 1, true, ClientRule::PassThrough(),
+         false, "", RecordFault::SchemaMarkFull},
         {Road::ChosenFile, ClientRule::PassThrough(), short113, recordFull, true, 1, true, ClientRule::PassThrough(),
          false, "", RecordFault::DiskFull},
         {Road::Script, ClientRule::PassThrough(), short113, folderIsAFile + "; the script was not started, no line of it ran",
@@ -177,9 +183,10 @@ TEST_F(LoadRoadsTest, ALoadIsJudgedByWhatTheSchemaHoldsOnEveryRoad)
         if (c.fault == RecordFault::MarksFolderIsAFile) {
             std::filesystem::rename(folder, folder + ".aside");
             testsupport::WriteHostFile(folder, "not a folder");
-        } else if (c.fault == RecordFault::DiskFull) {
-            SetHostFileFault([](const std::string& op, const std::string& host) {
-                return op == "write" && host.find("/marks/.load_") != std::string::npos ? ENOSPC : 0;
+        } else if (c.fault == RecordFault::DiskFull || c.fault == RecordFault::SchemaMarkFull) {
+            const std::string written = c.fault == RecordFault::DiskFull ? "/marks/.load_" : "/marks/.schema_";
+            SetHostFileFault([written](const std::string& op, const std::string& host) {
+                return op == "write" && host.find(written) != std::string::npos ? ENOSPC : 0;
             });
         }
         std::string said;
@@ -211,6 +218,10 @@ TEST_F(LoadRoadsTest, ALoadIsJudgedByWhatTheSchemaHoldsOnEveryRoad)
             EXPECT_EQ(clients.Runs("rislod"), 0);
             EXPECT_EQ(BinaryFile::ReadAll(pdDump), pdText);
             EXPECT_EQ(BinaryFile::ReadAll(ddDump), ddText);
+            // Kept from every unload until a load of it is found whole, however far the load came.
+            EXPECT_EQ(LoadMarks::KeptFor(pdDump).find("its mark could not be written") != std::string::npos,
+                      c.fault == RecordFault::SchemaMarkFull)
+                << LoadMarks::KeptFor(pdDump);
         }
         EXPECT_NE(said.find(c.said), std::string::npos) << said;
         EXPECT_EQ(said.find(kReadyMessage) != std::string::npos, !c.failed && c.road != Road::Script) << said;
